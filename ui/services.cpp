@@ -1,0 +1,41 @@
+#include "ui/services.h"
+
+namespace vm {
+
+int32_t UiServices::MsgBox(const std::string&, const std::string&, uint32_t flags) {
+  // Headless: the default button. Yes/No boxes with No as the default say No.
+  const uint32_t buttons = flags & 0x0F;
+  if (buttons == 4 || buttons == 3) return (flags & 0x100) ? kIdNo : kIdYes;
+  if (buttons == 1) return (flags & 0x100) ? kIdCancel : kIdOk;
+  return kIdOk;
+}
+
+bool UiServices::ChooseFile(const std::string&, const std::string&, const std::string&,
+                            std::string&) {
+  return false;
+}
+
+namespace {
+UiServices gHeadless;
+UiServices* gInstalled = nullptr;
+}  // namespace
+
+UiServices& Ui() { return gInstalled ? *gInstalled : gHeadless; }
+
+void InstallUiServices(UiServices* services) { gInstalled = services; }
+
+bool SuspendBusy() {
+  const bool ran = Ui().BusyRunning();
+  if (ran) Ui().EndBusy();
+  return ran;
+}
+
+void SetBusy(bool on) {
+  if (on) {
+    Ui().BeginBusy();
+  } else {
+    Ui().EndBusy();
+  }
+}
+
+}  // namespace vm

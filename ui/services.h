@@ -1,0 +1,65 @@
+// What the core asks of the windows. The Qt layer installs its
+// implementation at start-up; tests and the headless runner install scripted
+// ones. Without an installed implementation the core runs headless: message
+// boxes answer their default button and dialogs are cancelled.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vm {
+
+// Message box flags in use.
+inline constexpr uint32_t kMbError = 0x2010;
+inline constexpr uint32_t kMbWarning = 0x2030;
+inline constexpr uint32_t kMbInformation = 0x2040;
+inline constexpr uint32_t kMbYesNoQuestion = 0x2124;  // No is the default
+inline constexpr uint32_t kMbYesNoWarning = 0x2134;   // No is the default
+
+// Buttons a message box returns.
+inline constexpr int32_t kIdOk = 1;
+inline constexpr int32_t kIdCancel = 2;
+inline constexpr int32_t kIdYes = 6;
+inline constexpr int32_t kIdNo = 7;
+
+class UiServices {
+ public:
+  virtual ~UiServices() = default;
+
+  // A task-modal message box; returns the button pressed. Texts are
+  // Windows-1251.
+  virtual int32_t MsgBox(const std::string& text, const std::string& caption, uint32_t flags);
+
+  // Lets the windows process the events that wait.
+  virtual void ProcessMessages() {}
+
+  // The busy window.
+  virtual bool BusyRunning() const { return busy_; }
+  virtual void BeginBusy() { busy_ = true; }
+  virtual void EndBusy() { busy_ = false; }
+
+  // The document, information and reference-book windows.
+  virtual bool DocWindowsEnabled() const { return docWindowsEnabled_; }
+  virtual void EnableDocWindows(bool enable) { docWindowsEnabled_ = enable; }
+
+  // The open-file dialog: True and the chosen path, or False when cancelled.
+  virtual bool ChooseFile(const std::string& title, const std::string& filter,
+                          const std::string& initialDir, std::string& path);
+
+ private:
+  bool busy_ = false;
+  bool docWindowsEnabled_ = true;
+};
+
+// The installed implementation (a headless one until something is installed).
+UiServices& Ui();
+// Installs an implementation; nullptr goes back to the headless one. The
+// caller keeps ownership.
+void InstallUiServices(UiServices* services);
+
+// Stops the busy window if it runs and says whether it ran; every dialog
+// calls it before it shows itself and SetBusy with the result afterwards.
+bool SuspendBusy();
+void SetBusy(bool on);
+
+}  // namespace vm
