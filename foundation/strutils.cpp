@@ -1,7 +1,7 @@
 #include "foundation/strutils.h"
 
 #include <algorithm>
-#include <climits>
+#include <cstdint>
 
 #include "foundation/collation.h"
 #include "foundation/encoding.h"
@@ -113,7 +113,7 @@ StringList SplitWith(std::string_view s, std::size_t sepLen, bool keepEmpty, Fin
   return items;
 }
 
-// An integer of the text, or Default when it is none.
+// The integer of the text, or Def when it is none.
 int IntOr(std::string_view s, int def) {
   std::int32_t v;
   return TryStrToInt(s, v) ? v : def;

@@ -15,31 +15,49 @@ StringList L(std::initializer_list<const char*> items) {
   return StringList(items.begin(), items.end());
 }
 
+// The integer of a text, or "bad".
+std::string Int(std::string_view s) {
+  std::int32_t v = 0;
+  return TryStrToInt(s, v) ? std::to_string(v) : "bad";
+}
+
+// The value of a literal, or "<error>".
+std::string Lit(std::string_view s) {
+  bool error = false;
+  std::string v = ParseStrLiteral(s, error);
+  return error ? "<error>" : v;
+}
+
+std::string Ref(std::string_view s) {
+  std::string name = "?";
+  int n1 = -1, n2 = -1;
+  ParseBracketedRef(s, name, n1, n2);
+  return name + "|" + std::to_string(n1) + "|" + std::to_string(n2);
+}
+
+std::string ColonNums(std::string_view s, int from) {
+  int n1 = -1, n2 = -1;
+  ParseColonNums(s, from, n1, n2);
+  return std::to_string(n1) + "|" + std::to_string(n2);
+}
+
 }  // namespace
 
 TEST(StrUtils, IntegerConversionFollowsThePlatformRules) {
-  std::int32_t v = 7;
-  EXPECT_TRUE(TryStrToInt("  -42", v));
-  EXPECT_EQ(v, -42);
-  EXPECT_TRUE(TryStrToInt("+8", v));
-  EXPECT_EQ(v, 8);
-  EXPECT_TRUE(TryStrToInt("$1f", v));
-  EXPECT_EQ(v, 31);
-  EXPECT_TRUE(TryStrToInt("0X10", v));
-  EXPECT_EQ(v, 16);
-  EXPECT_TRUE(TryStrToInt("-$10", v));
-  EXPECT_EQ(v, -16);
-  EXPECT_TRUE(TryStrToInt("$FFFFFFFF", v));
-  EXPECT_EQ(v, -1);
-  EXPECT_TRUE(TryStrToInt("-2147483648", v));
-  EXPECT_EQ(v, INT32_MIN);
-  EXPECT_TRUE(TryStrToInt("2147483647", v));
-  EXPECT_EQ(v, INT32_MAX);
-  v = 7;
+  EXPECT_EQ(Int(" \t-42"), "-42");
+  EXPECT_EQ(Int("+8"), "8");
+  EXPECT_EQ(Int("$1f"), "31");
+  EXPECT_EQ(Int("0X10"), "16");
+  EXPECT_EQ(Int("-$10"), "-16");
+  EXPECT_EQ(Int("$FFFFFFFF"), "-1");
+  EXPECT_EQ(Int("-2147483648"), "-2147483648");
+  EXPECT_EQ(Int("2147483647"), "2147483647");
   for (const char* bad : {"", " ", "-", "$", "0x", "12 ", "1.5", "2147483648", "-2147483649",
                           "$100000000", "1a", "--1"}) {
-    EXPECT_FALSE(TryStrToInt(bad, v)) << bad;
+    EXPECT_EQ(Int(bad), "bad") << bad;
   }
+  std::int32_t v = 7;
+  EXPECT_FALSE(TryStrToInt("x", v));
   EXPECT_EQ(v, 7);  // a failed conversion leaves the target alone
 }
 
@@ -206,35 +224,17 @@ TEST(StrUtils, CuttingItems) {
 }
 
 TEST(StrUtils, ReferencesAndColonNumbers) {
-  std::string name;
-  int n1 = -1, n2 = -1;
-  ParseBracketedRef("[ Name : 3 : 4 ]", name, n1, n2);
-  EXPECT_EQ(name, "Name");
-  EXPECT_EQ(n1, 3);
-  EXPECT_EQ(n2, 4);
-  ParseBracketedRef("<X:y>", name, n1, n2);
-  EXPECT_EQ(name, "X");
-  EXPECT_EQ(n1, 0);
-  EXPECT_EQ(n2, 0);
-  ParseBracketedRef("[abc]", name, n1, n2);
-  EXPECT_EQ(name, "abc");
-  ParseBracketedRef("[A:1:2:3]", name, n1, n2);
-  EXPECT_EQ(n1, 1);
-  EXPECT_EQ(n2, 0);
-  ParseBracketedRef("x", name, n1, n2);
-  EXPECT_EQ(name, "");
+  EXPECT_EQ(Ref("[ Name : 3 : 4 ]"), "Name|3|4");
+  EXPECT_EQ(Ref("<X:y>"), "X|0|0");
+  EXPECT_EQ(Ref("[ abc ]"), "abc|0|0");
+  EXPECT_EQ(Ref("[A:1:2:3]"), "A|1|0");
+  EXPECT_EQ(Ref("x"), "|0|0");
 
-  ParseColonNums("ab: 5 :6", 1, n1, n2);
-  EXPECT_EQ(n1, 5);
-  EXPECT_EQ(n2, 6);
-  ParseColonNums("a:1:2", 3, n1, n2);  // the first colon is before From
-  EXPECT_EQ(n1, 2);
-  EXPECT_EQ(n2, 0);
-  ParseColonNums("abc:", 1, n1, n2);  // a final colon does not count
-  EXPECT_EQ(n1, 0);
-  EXPECT_EQ(n2, 0);
-  ParseColonNums("abc", 1, n1, n2);
-  EXPECT_EQ(n1, 0);
+  EXPECT_EQ(ColonNums("ab: 5 :6", 1), "5|6");
+  EXPECT_EQ(ColonNums("a:1:2", 3), "2|0");  // the first colon is before From
+  EXPECT_EQ(ColonNums("abc:", 1), "0|0");   // a final colon does not count
+  EXPECT_EQ(ColonNums("abc", 1), "0|0");
+  EXPECT_EQ(ColonNums("a:7", 9), "0|0");
 }
 
 TEST(StrUtils, DelimitedListMembership) {
@@ -247,24 +247,16 @@ TEST(StrUtils, DelimitedListMembership) {
 }
 
 TEST(StrUtils, StringLiteralsParse) {
-  bool error = true;
-  EXPECT_EQ(ParseStrLiteral("'it''s'", error), "it's");
-  EXPECT_FALSE(error);
-  EXPECT_EQ(ParseStrLiteral("'a'#13#10'b'", error), "a\r\nb");
-  EXPECT_FALSE(error);
-  EXPECT_EQ(ParseStrLiteral("#65", error), "A");
-  EXPECT_FALSE(error);
-  EXPECT_EQ(ParseStrLiteral("''", error), "");
-  EXPECT_FALSE(error);
-  EXPECT_EQ(ParseStrLiteral("''''", error), "'");
-  EXPECT_FALSE(error);
-  EXPECT_EQ(ParseStrLiteral("'a'''", error), "a'");
-  EXPECT_FALSE(error);
-  EXPECT_EQ(ParseStrLiteral("#0#255", error), std::string("\0\xFF", 2));
-  EXPECT_FALSE(error);
-  for (const char* bad : {"'a' 'b'", "'abc", "#256", "#", "#x", "x", "'", "", "'a'b", "#65 "}) {
-    ParseStrLiteral(bad, error);
-    EXPECT_TRUE(error) << bad;
+  EXPECT_EQ(Lit("'it''s'"), "it's");
+  EXPECT_EQ(Lit("'a'#13#10'b'"), "a\r\nb");
+  EXPECT_EQ(Lit("#65"), "A");
+  EXPECT_EQ(Lit("''"), "");
+  EXPECT_EQ(Lit("''''"), "'");
+  EXPECT_EQ(Lit("'a'''"), "a'");
+  EXPECT_EQ(Lit("#0#255"), std::string("\0\xFF", 2));
+  for (const char* bad : {"'a' 'b'", "'abc", "#256", "#99999999999", "#", "#x", "x", "'", "",
+                          "'a'b", "#65 "}) {
+    EXPECT_EQ(Lit(bad), "<error>") << bad;
   }
 }
 
@@ -278,9 +270,7 @@ TEST(StrUtils, StringLiteralsQuoteAndRoundTrip) {
   for (int b = 255; b >= 0; --b) all += static_cast<char>(b);
   for (const std::string& text : {std::string("it's\nok"), all, std::string("''"),
                                   "Ёлка 'новая'\t№5"_w}) {
-    bool error = true;
-    EXPECT_EQ(ParseStrLiteral(QuoteStrLiteral(text), error), text);
-    EXPECT_FALSE(error);
+    EXPECT_EQ(Lit(QuoteStrLiteral(text)), text);
   }
   std::string inner = "junk";
   EXPECT_TRUE(UnquoteStr("'a'b'", inner));
