@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 #include <exception>
+#include <memory>
+#include <vector>
 
 #include "foundation/encoding.h"
 #include "language/evaluator.h"
@@ -42,6 +44,41 @@ int EvaluateArguments(TOperand& call, const TFunctionRec& rec, TCommonVar* args,
     return kErrArgType;
   }
   return 0;
+}
+
+// The argument arrays of the calls in progress, one per nesting level. They
+// live on, so their strings keep their buffers from one call to the next.
+class TArgumentFrames {
+ public:
+  class TFrame {
+   public:
+    TFrame(TArgumentFrames& frames, int count) : frames_(frames) {
+      if (frames_.depth_ == frames_.frames_.size())
+        frames_.frames_.push_back(std::make_unique<std::array<TCommonVar, kMaxCallArgs>>());
+      args_ = frames_.frames_[frames_.depth_++]->data();
+      for (int i = 0; i < count; ++i) {
+        args_[i].Kind = 0;
+        ClearValuePrivate(args_[i]);
+      }
+    }
+    ~TFrame() { --frames_.depth_; }
+    TFrame(const TFrame&) = delete;
+    TFrame& operator=(const TFrame&) = delete;
+    TCommonVar* Args() const { return args_; }
+
+   private:
+    TArgumentFrames& frames_;
+    TCommonVar* args_;
+  };
+
+ private:
+  std::vector<std::unique_ptr<std::array<TCommonVar, kMaxCallArgs>>> frames_;
+  std::size_t depth_ = 0;
+};
+
+TArgumentFrames& Frames() {
+  thread_local TArgumentFrames frames;
+  return frames;
 }
 
 void RunRoutine(TBuiltinCall& c, const TFunctionRec& rec) {
@@ -86,11 +123,11 @@ void CallBuiltinFunction(TOperand& call, int& errCode, TCommonVar& result) {
   }
   const TFunctionRec& rec = FunctionRec(call.FuncNo);
   result.Kind = rec.Result;
-  std::array<TCommonVar, kMaxCallArgs> args;
   const int count = std::min(static_cast<int>(call.Child.size()), kMaxCallArgs);
-  errCode = EvaluateArguments(call, rec, args.data(), count);
+  TArgumentFrames::TFrame frame(Frames(), count);
+  errCode = EvaluateArguments(call, rec, frame.Args(), count);
   if (errCode == 0) {
-    TBuiltinCall c{call, *call.Context, args.data(), count, result, errCode};
+    TBuiltinCall c{call, *call.Context, frame.Args(), count, result, errCode};
     RunRoutine(c, rec);
   }
   if (errCode != 0) ClearValuePrivate(result);
