@@ -1,9 +1,9 @@
 #include "foundation/fileutils.h"
 
 #include <algorithm>
-#include <limits>
 #include <memory>
 
+#include "foundation/strutils.h"
 #include "platform/files.h"
 #include "ui/services.h"
 
@@ -145,7 +145,7 @@ bool HasPlainFileExt(std::string_view fileName, std::string_view ext) {
   if (fileName.find_first_of("/\\:") != std::string_view::npos) return false;
   const std::size_t dot = fileName.rfind('.');
   if (dot == std::string_view::npos) return ext.empty();
-  return SameFileName(fileName.substr(dot), ext);
+  return UpperStr(fileName.substr(dot)) == UpperStr(ext);
 }
 
 bool EraseFile(const std::string& fileName) {
@@ -241,7 +241,7 @@ bool MatchesFileMask(std::string_view name, std::string_view mask) {
   std::size_t n = 0, m = 0, starM = std::string_view::npos, starN = 0;
   while (n < name.size()) {
     if (m < mask.size() &&
-        (mask[m] == '?' || FoldFileNameChar(mask[m]) == FoldFileNameChar(name[n]))) {
+        (mask[m] == '?' || RusUpCase(mask[m]) == RusUpCase(name[n]))) {
       ++n;
       ++m;
     } else if (m < mask.size() && mask[m] == '*') {
@@ -272,19 +272,9 @@ int32_t MaxNumberedFileName(const std::string& dir, std::string_view mask) {
   ListFilesToStrings(dir, mask, names, true, false);
   int32_t best = -1;
   for (const std::string& name : names) {
-    // TODO(unify): the integer conversion of the text utilities.
-    const std::string base = GetFileBaseName(name);
-    std::size_t i = (!base.empty() && (base[0] == '-' || base[0] == '+')) ? 1 : 0;
-    if (i == base.size()) continue;
-    int64_t v = 0;
-    bool number = true;
-    for (; i < base.size() && number; ++i) {
-      if (base[i] < '0' || base[i] > '9') number = false;
-      else if ((v = v * 10 + (base[i] - '0')) > std::numeric_limits<int32_t>::max()) number = false;
-    }
-    if (!number) continue;
-    if (base[0] == '-') v = -v;
-    best = std::max(best, static_cast<int32_t>(v));
+    int32_t v = 0;
+    if (!TryStrToInt(GetFileBaseName(name), v)) continue;
+    best = std::max(best, v);
   }
   return best;
 }

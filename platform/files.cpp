@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include "foundation/encoding.h"
+#include "foundation/strutils.h"
 
 namespace vm {
 
@@ -91,18 +92,10 @@ FileSystem* gInstalled = nullptr;
 
 }  // namespace
 
-char FoldFileNameChar(char c) {
-  const auto b = static_cast<unsigned char>(c);
-  if (b >= 'a' && b <= 'z') return static_cast<char>(b - 32);
-  if (b >= 0xE0) return static_cast<char>(b - 32);
-  if (b == 0xB8) return static_cast<char>(0xA8);  // ё
-  return c;
-}
-
 bool SameFileName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (FoldFileNameChar(a[i]) != FoldFileNameChar(b[i])) return false;
+    if (RusUpCase(a[i]) != RusUpCase(b[i])) return false;
   return true;
 }
 

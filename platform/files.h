@@ -92,8 +92,7 @@ std::string NativePath(std::string_view path);
 // another letter case spelt as on disk.
 std::string ResolvePathCase(const std::string& path);
 
-// Letter case of Windows-1251 text, for comparing file names.
-char FoldFileNameChar(char c);
+// File names compared without regard to letter case (Windows-1251).
 bool SameFileName(std::string_view a, std::string_view b);
 
 // Writes a whole file beside `target` and renames it over the target, so a
