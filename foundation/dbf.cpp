@@ -53,21 +53,28 @@ bool ParseDecimal(const uint8_t* p, int len, long double& value) {
     negative = p[i] == '-';
     ++i;
   }
+  // Digits gather in an integer while they fit; most fields need no more.
+  uint64_t mantissa = 0;
   long double v = 0;
+  bool wide = false;
   int digits = 0;
   int scale = 0;
-  while (i < end && p[i] >= '0' && p[i] <= '9') {
-    v = v * 10 + (p[i] - '0');
+  auto take = [&](int d) {
+    if (!wide && mantissa < 100000000000000000ULL) {
+      mantissa = mantissa * 10 + static_cast<uint64_t>(d);
+    } else {
+      if (!wide) v = static_cast<long double>(mantissa);
+      wide = true;
+      v = v * 10 + d;
+    }
     ++digits;
-    ++i;
-  }
+  };
+  while (i < end && p[i] >= '0' && p[i] <= '9') take(p[i++] - '0');
   if (i < end && p[i] == '.') {
     ++i;
     while (i < end && p[i] >= '0' && p[i] <= '9') {
-      v = v * 10 + (p[i] - '0');
-      ++digits;
+      take(p[i++] - '0');
       --scale;
-      ++i;
     }
   }
   if (digits == 0) return false;
@@ -89,7 +96,10 @@ bool ParseDecimal(const uint8_t* p, int len, long double& value) {
     scale += expNeg ? -e : e;
   }
   if (i != end) return false;
-  if (scale != 0) v *= std::pow(10.0L, static_cast<long double>(scale));
+  if (!wide) v = static_cast<long double>(mantissa);
+  // Dividing by an exact power of ten keeps halves exact for the rounding.
+  if (scale > 0) v *= std::pow(10.0L, static_cast<long double>(scale));
+  if (scale < 0) v /= std::pow(10.0L, static_cast<long double>(-scale));
   value = negative ? -v : v;
   return true;
 }
