@@ -1,7 +1,6 @@
 #include "foundation/dbf.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <ctime>
 #include <fstream>
@@ -464,13 +463,14 @@ TEST(Dbf, FailedWritesAreReportedAndNeverCounted) {
     EXPECT_FALSE(u.Close());
   }
   // A read-only file opens for reading only.
-  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  test::FaultyFileSystem fs;
+  fs.ReadOnlyFiles = true;
   TDBF t;
   t.FileName = path;
-  if (geteuid() != 0) {
-    EXPECT_FALSE(t.OpenExclusive());
-    EXPECT_EQ(t.LastFileError(), FileError::Denied);
-  }
+  EXPECT_FALSE(t.OpenExclusive());
+  EXPECT_EQ(t.LastFileError(), FileError::Denied);
+  EXPECT_FALSE(t.CreateTable());
+  EXPECT_FALSE(t.Zap());
   ASSERT_TRUE(t.OpenReadOnly());
   t.GoToRecord(1);
   EXPECT_FALSE(t.WriteRecord());

@@ -1,6 +1,7 @@
 // A file system that passes everything to the real one but can run out of
 // room: after WriteBudget bytes every write stores only what still fits and
-// fails, as on a full disk.
+// fails, as on a full disk. With ReadOnlyFiles every file refuses to be
+// opened for writing, as a read-only file does.
 #pragma once
 
 #include <memory>
@@ -13,11 +14,16 @@ class FaultyFileSystem : public FileSystem {
  public:
   int64_t WriteBudget = -1;  // bytes that may still be written; -1 no limit
   bool FailRename = false;
+  bool ReadOnlyFiles = false;
 
   FaultyFileSystem() { InstallFileSystem(this); }
   ~FaultyFileSystem() override { InstallFileSystem(nullptr); }
 
   std::unique_ptr<File> Open(const std::string& path, FileMode mode, FileError* error) override {
+    if (ReadOnlyFiles && mode != FileMode::Read) {
+      if (error) *error = FileError::Denied;
+      return nullptr;
+    }
     std::unique_ptr<File> real = FileSystem::Open(path, mode, error);
     if (!real) return real;
     return std::make_unique<Faulty>(std::move(real), *this);
