@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <fstream>
-#include <sstream>
 
 #include "foundation/encoding.h"
 #include "support/faulty_files.h"
@@ -12,17 +10,6 @@
 
 namespace vm {
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 uint8_t At(const std::string& s, std::size_t i) { return static_cast<uint8_t>(s.at(i)); }
 uint32_t Le16(const std::string& s, std::size_t i) { return At(s, i) | (At(s, i + 1) << 8); }
@@ -60,7 +47,7 @@ TEST(Dbf, CreatesTablesByteExactly) {
   const std::string path = tmp / "t.dbf";
   MakeTable(path, {"Молоко"_w, "Kefir"});
 
-  const std::string f = ReadBytes(path);
+  const std::string f = test::ReadBytes(path);
   ASSERT_EQ(f.size(), 97u + 2 * 31 + 1);
   EXPECT_EQ(At(f, 0), 0x03);
   const std::time_t now = std::time(nullptr);
@@ -113,12 +100,12 @@ TEST(Dbf, ReadsVersionsAndLanguagesOfOtherPrograms) {
   test::TempDir tmp;
   const std::string path = tmp / "t.dbf";
   MakeTable(path, {"Хлеб"_w});
-  const std::string base = ReadBytes(path);
+  const std::string base = test::ReadBytes(path);
   auto variant = [&](uint8_t version, uint8_t language) {
     std::string f = base;
     f[0] = static_cast<char>(version);
     f[29] = static_cast<char>(language);
-    WriteBytes(path, f);
+    test::WriteBytes(path, f);
     TDBF t;
     t.FileName = path;
     const bool ok = t.OpenReadOnly();
@@ -140,9 +127,9 @@ TEST(Dbf, RefusesDamagedFiles) {
   test::TempDir tmp;
   const std::string path = tmp / "t.dbf";
   MakeTable(path, {"a", "b", "c"});
-  const std::string good = ReadBytes(path);
+  const std::string good = test::ReadBytes(path);
   auto openResult = [&](const std::string& bytes) {
-    WriteBytes(path, bytes);
+    test::WriteBytes(path, bytes);
     TDBF t;
     t.FileName = path;
     const bool ok = t.OpenReadOnly();
@@ -341,12 +328,12 @@ TEST(Dbf, AppendsUpdatesDeletesAndCuts) {
   EXPECT_FALSE(t.WriteRecord());
   ASSERT_TRUE(t.Close());
 
-  const int64_t sizeBefore = static_cast<int64_t>(ReadBytes(path).size());
+  const int64_t sizeBefore = static_cast<int64_t>(test::ReadBytes(path).size());
   ASSERT_TRUE(t.Open());
   EXPECT_EQ(t.RecCount(), n + 1);
   t.Truncate(0);
   ASSERT_TRUE(t.Close());
-  const std::string f = ReadBytes(path);
+  const std::string f = test::ReadBytes(path);
   EXPECT_EQ(Le32(f, 4), 0u);
   EXPECT_EQ(At(f, 97), 0x1A);
   EXPECT_EQ(static_cast<int64_t>(f.size()), sizeBefore);
@@ -356,9 +343,9 @@ TEST(Dbf, UntouchedTableIsNotWritten) {
   test::TempDir tmp;
   const std::string path = tmp / "t.dbf";
   MakeTable(path, {"a", "b"});
-  std::string noMark = ReadBytes(path);
+  std::string noMark = test::ReadBytes(path);
   noMark.pop_back();
-  WriteBytes(path, noMark);
+  test::WriteBytes(path, noMark);
   TDBF t;
   t.FileName = path;
   ASSERT_TRUE(t.Open());
@@ -370,7 +357,7 @@ TEST(Dbf, UntouchedTableIsNotWritten) {
   t.GoToRecord(1);
   ASSERT_TRUE(t.WriteRecord());
   ASSERT_TRUE(t.Close());
-  EXPECT_EQ(ReadBytes(path), noMark);
+  EXPECT_EQ(test::ReadBytes(path), noMark);
 }
 
 TEST(Dbf, ZapEmptiesAndCreatingAgainCutsTheFile) {
@@ -386,7 +373,7 @@ TEST(Dbf, ZapEmptiesAndCreatingAgainCutsTheFile) {
   t.SetFieldStr(1, "z");
   ASSERT_TRUE(t.WriteRecord());
   ASSERT_TRUE(t.Close());
-  EXPECT_EQ(ReadBytes(path).size(), 97u + 31 + 1);
+  EXPECT_EQ(test::ReadBytes(path).size(), 97u + 31 + 1);
   ASSERT_TRUE(t.Open());
   EXPECT_EQ(t.RecCount(), 1);
   t.ReadRecord();
@@ -394,7 +381,7 @@ TEST(Dbf, ZapEmptiesAndCreatingAgainCutsTheFile) {
   t.Close();
 
   MakeTable(path, {});
-  EXPECT_EQ(ReadBytes(path).size(), 98u);
+  EXPECT_EQ(test::ReadBytes(path).size(), 98u);
 }
 
 TEST(Dbf, OpenModesKeepWritersOut) {

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "foundation/encoding.h"
 #include "platform/files.h"
@@ -14,17 +12,6 @@
 
 namespace vm {
 namespace {
-
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 TEST(FileUtils, PathParts) {
   EXPECT_EQ(GetFileNamePart("/data/base/TOVAR.DBF"), "TOVAR.DBF");
@@ -86,10 +73,10 @@ TEST(FileUtils, DirectoriesAndListings) {
   EXPECT_FALSE(CheckDirExists(deep, false));
   EXPECT_TRUE(CheckDirExists(deep, true));
   EXPECT_TRUE(DirOrDriveExists(deep));
-  WriteText(tmp / "a/1.caf", "");
-  WriteText(tmp / "a/12.CAF", "");
-  WriteText(tmp / "a/x.caf", "");
-  WriteText(tmp / "a/7.txt", "");
+  test::WriteBytes(tmp / "a/1.caf", "");
+  test::WriteBytes(tmp / "a/12.CAF", "");
+  test::WriteBytes(tmp / "a/x.caf", "");
+  test::WriteBytes(tmp / "a/7.txt", "");
   EXPECT_FALSE(DirOrDriveExists(tmp / "a/1.caf"));
 
   std::vector<std::string> list = {"old"};
@@ -109,7 +96,7 @@ TEST(FileUtils, DirectoriesAndListings) {
   EXPECT_TRUE(list.empty());
   EXPECT_TRUE(DirOrDriveExists(deep)) << "subdirectories stay";
 
-  WriteText(deep + "/f", "x");
+  test::WriteBytes(deep + "/f", "x");
   ASSERT_EQ(chmod((deep + "/f").c_str(), 0444), 0);
   EXPECT_TRUE(DeleteDirTree(tmp / "a/"));
   EXPECT_FALSE(DirOrDriveExists(tmp / "a"));
@@ -119,27 +106,27 @@ TEST(FileUtils, DirectoriesAndListings) {
 TEST(FileUtils, CopyEraseAndAppend) {
   test::TempDir tmp;
   const std::string src = tmp / "src", dst = tmp / "dst";
-  WriteText(src, std::string(100000, 's'));
-  WriteText(dst, "old");
+  test::WriteBytes(src, std::string(100000, 's'));
+  test::WriteBytes(dst, "old");
   {
     test::FaultyFileSystem fs;
     fs.WriteBudget = 50000;
     EXPECT_FALSE(CopyFileOver(src, dst));
   }
-  EXPECT_EQ(ReadText(dst), "old");
+  EXPECT_EQ(test::ReadBytes(dst), "old");
   EXPECT_TRUE(CopyFileOver(src, dst));
-  EXPECT_EQ(ReadText(dst), ReadText(src));
+  EXPECT_EQ(test::ReadBytes(dst), test::ReadBytes(src));
 
-  WriteText(dst, "head");
+  test::WriteBytes(dst, "head");
   ASSERT_EQ(chmod(dst.c_str(), 0444), 0);
   {
     test::FaultyFileSystem fs;
     fs.WriteBudget = 40000;
     EXPECT_FALSE(AppendFileData(dst, src));
   }
-  EXPECT_EQ(ReadText(dst), "head") << "a failed append is taken back";
+  EXPECT_EQ(test::ReadBytes(dst), "head") << "a failed append is taken back";
   EXPECT_TRUE(AppendFileData(dst, src));
-  EXPECT_EQ(ReadText(dst), "head" + std::string(100000, 's'));
+  EXPECT_EQ(test::ReadBytes(dst), "head" + std::string(100000, 's'));
   struct stat st;
   ASSERT_EQ(stat(dst.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0444u) << "the read-only attribute comes back";

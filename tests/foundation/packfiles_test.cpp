@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <fstream>
-#include <sstream>
 
 #include "platform/files.h"
 #include "support/faulty_files.h"
@@ -12,17 +10,6 @@
 
 namespace vm {
 namespace {
-
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 int32_t Le32(const std::string& s, std::size_t i) {
   uint32_t v = 0;
@@ -43,15 +30,15 @@ std::size_t CountFiles(const std::string& dir) {
 TEST(PackFiles, PacksAndUnpacksWithTheirLayout) {
   test::TempDir tmp;
   const std::string longName = "a_very_long_file_name_indeed.dbf";
-  WriteText(tmp / "one.dbf", std::string(100, '1'));
-  WriteText(tmp / longName, std::string(50, '2'));
+  test::WriteBytes(tmp / "one.dbf", std::string(100, '1'));
+  test::WriteBytes(tmp / longName, std::string(50, '2'));
   const std::string pack = tmp / "Delarch.DAF";
   int32_t total = -1, last = -1;
   ASSERT_TRUE(PackFiles({tmp / "one.dbf", tmp / longName}, pack,
                         [&](int32_t t) { total = t; }, [&](int32_t d) { last = d; }, 77));
   EXPECT_EQ(total, 150);
   EXPECT_EQ(last, 150);
-  const std::string p = ReadText(pack);
+  const std::string p = test::ReadBytes(pack);
   ASSERT_EQ(p.size(), 250u);
   EXPECT_EQ(Le32(p, 0), 77);
   EXPECT_EQ(Le32(p, 4), 2);
@@ -81,14 +68,14 @@ TEST(PackFiles, PacksAndUnpacksWithTheirLayout) {
   // Targets are created; an existing one under another case is replaced.
   const std::string out = tmp / "out";
   ASSERT_TRUE(Files().MakeDirectory(out));
-  WriteText(out + "/ONE.DBF", "stale");
+  test::WriteBytes(out + "/ONE.DBF", "stale");
   std::vector<std::string> names;
   last = -1;
   ASSERT_TRUE(UnpackFiles(pack, out, nullptr, [&](int32_t d) { last = d; }, &names));
   EXPECT_EQ(last, 150);
   EXPECT_EQ(names, (std::vector<std::string>{"one.dbf", longName.substr(0, 20)}));
-  EXPECT_EQ(ReadText(out + "/ONE.DBF"), std::string(100, '1'));
-  EXPECT_EQ(ReadText(out + "/" + longName.substr(0, 20)), std::string(50, '2'));
+  EXPECT_EQ(test::ReadBytes(out + "/ONE.DBF"), std::string(100, '1'));
+  EXPECT_EQ(test::ReadBytes(out + "/" + longName.substr(0, 20)), std::string(50, '2'));
   EXPECT_EQ(CountFiles(out), 2u);
 }
 
@@ -96,7 +83,7 @@ TEST(PackFiles, EmptyAndFailedPacks) {
   test::TempDir tmp;
   const std::string pack = tmp / "p.daf";
   ASSERT_TRUE(PackFiles({}, pack, nullptr, nullptr, 1));
-  const std::string p = ReadText(pack);
+  const std::string p = test::ReadBytes(pack);
   ASSERT_EQ(p.size(), 36u);
   EXPECT_EQ(Le32(p, 4), 0);
   EXPECT_EQ(Le32(p, 32), 0);
@@ -105,28 +92,28 @@ TEST(PackFiles, EmptyAndFailedPacks) {
   EXPECT_EQ(CountFiles(tmp / "out"), 0u);
 
   EXPECT_FALSE(PackFiles({tmp / "missing"}, pack, nullptr, nullptr, 1));
-  EXPECT_EQ(ReadText(pack), p) << "a failed pack leaves the old file";
-  WriteText(tmp / "big", std::string(100000, 'b'));
+  EXPECT_EQ(test::ReadBytes(pack), p) << "a failed pack leaves the old file";
+  test::WriteBytes(tmp / "big", std::string(100000, 'b'));
   {
     test::FaultyFileSystem fs;
     fs.WriteBudget = 1000;
     EXPECT_FALSE(PackFiles({tmp / "big"}, pack, nullptr, nullptr, 1));
   }
-  EXPECT_EQ(ReadText(pack), p);
+  EXPECT_EQ(test::ReadBytes(pack), p);
 }
 
 TEST(PackFiles, RefusesBadPacksBeforeWritingAnything) {
   test::TempDir tmp;
-  WriteText(tmp / "a.dbf", "AAAA");
-  WriteText(tmp / "b.dbf", "BBBBBB");
+  test::WriteBytes(tmp / "a.dbf", "AAAA");
+  test::WriteBytes(tmp / "b.dbf", "BBBBBB");
   const std::string pack = tmp / "p.daf";
   ASSERT_TRUE(PackFiles({tmp / "a.dbf", tmp / "b.dbf"}, pack, nullptr, nullptr, 0));
-  const std::string good = ReadText(pack);
+  const std::string good = test::ReadBytes(pack);
   const std::string out = tmp / "out";
   ASSERT_TRUE(Files().MakeDirectory(out));
 
   auto unpack = [&](std::string bytes) {
-    WriteText(pack, bytes);
+    test::WriteBytes(pack, bytes);
     return UnpackFiles(pack, out, nullptr, nullptr, nullptr);
   };
   auto withName = [&](const std::string& name) {
@@ -157,7 +144,7 @@ TEST(PackFiles, RefusesBadPacksBeforeWritingAnything) {
   EXPECT_EQ(CountFiles(out), 0u);
 
   EXPECT_TRUE(unpack(good));
-  EXPECT_EQ(ReadText(out + "/b.dbf"), "BBBBBB");
+  EXPECT_EQ(test::ReadBytes(out + "/b.dbf"), "BBBBBB");
 }
 
 }  // namespace

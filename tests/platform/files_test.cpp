@@ -4,8 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
 
 #include "foundation/encoding.h"
 #include "support/faulty_files.h"
@@ -13,17 +11,6 @@
 
 namespace vm {
 namespace {
-
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 // Opens the file in a child process; the child's exit code is the error.
 FileError OpenInOtherProcess(const std::string& path, FileMode mode) {
@@ -41,7 +28,7 @@ FileError OpenInOtherProcess(const std::string& path, FileMode mode) {
 TEST(Files, OpenModesShareReadingAndRefuseWriters) {
   test::TempDir tmp;
   const std::string path = tmp / "t.dbf";
-  WriteText(path, "data");
+  test::WriteBytes(path, "data");
 
   {
     auto r1 = Files().Open(path, FileMode::Read);
@@ -75,9 +62,9 @@ TEST(Files, OpenModesShareReadingAndRefuseWriters) {
 TEST(Files, FindsNamesWithoutRegardToCase) {
   test::TempDir tmp;
   ASSERT_TRUE(Files().MakeDirectory(tmp / "Data"));
-  WriteText(tmp / "Data/PROGRAM.INI", "x");
+  test::WriteBytes(tmp / "Data/PROGRAM.INI", "x");
   // Russian names are UTF-8 on disk and Windows-1251 in memory.
-  WriteText(tmp / "Data/Товары.dbf", "y");
+  test::WriteBytes(tmp / "Data/Товары.dbf", "y");
 
   EXPECT_TRUE(Files().Exists(tmp / "data/program.ini"));
   EXPECT_EQ(ResolvePathCase(tmp / "DATA/Program.Ini"), tmp / "Data/PROGRAM.INI");
@@ -89,9 +76,9 @@ TEST(Files, FindsNamesWithoutRegardToCase) {
 
   // A new file goes into the existing directory, under the name given.
   ASSERT_TRUE(Files().Open(tmp / "DATA/New.dbf", FileMode::Create));
-  EXPECT_EQ(ReadText(tmp / "Data/New.dbf"), "");
+  EXPECT_EQ(test::ReadBytes(tmp / "Data/New.dbf"), "");
   // An exact match wins over a differently spelt one.
-  WriteText(tmp / "Data/program.ini", "exact");
+  test::WriteBytes(tmp / "Data/program.ini", "exact");
   EXPECT_EQ(ResolvePathCase(tmp / "Data/program.ini"), tmp / "Data/program.ini");
 
   EXPECT_EQ(NativePath("ARCHIVE\\2007\\a.caf"), "ARCHIVE/2007/a.caf");
@@ -100,7 +87,7 @@ TEST(Files, FindsNamesWithoutRegardToCase) {
 TEST(Files, ReplaceFileLeavesTheOldFileWholeOnFailure) {
   test::TempDir tmp;
   const std::string path = tmp / "a.dat";
-  WriteText(path, "old content");
+  test::WriteBytes(path, "old content");
   auto fillNew = [](File& f) { return f.WriteAt(0, "new content!", 12); };
 
   {
@@ -108,13 +95,13 @@ TEST(Files, ReplaceFileLeavesTheOldFileWholeOnFailure) {
     fs.WriteBudget = 5;
     EXPECT_FALSE(ReplaceFile(path, fillNew));
   }
-  EXPECT_EQ(ReadText(path), "old content");
+  EXPECT_EQ(test::ReadBytes(path), "old content");
   {
     test::FaultyFileSystem fs;
     fs.FailRename = true;
     EXPECT_FALSE(ReplaceFile(path, fillNew));
   }
-  EXPECT_EQ(ReadText(path), "old content");
+  EXPECT_EQ(test::ReadBytes(path), "old content");
   {
     auto holder = Files().Open(path, FileMode::Read);
     EXPECT_FALSE(ReplaceFile(path, fillNew));
@@ -124,9 +111,9 @@ TEST(Files, ReplaceFileLeavesTheOldFileWholeOnFailure) {
   EXPECT_EQ(entries.size(), 1u) << "nothing is left beside the target";
 
   EXPECT_TRUE(ReplaceFile(path, fillNew));
-  EXPECT_EQ(ReadText(path), "new content!");
+  EXPECT_EQ(test::ReadBytes(path), "new content!");
   EXPECT_TRUE(ReplaceFile(tmp / "fresh.dat", fillNew));
-  EXPECT_EQ(ReadText(tmp / "fresh.dat"), "new content!");
+  EXPECT_EQ(test::ReadBytes(tmp / "fresh.dat"), "new content!");
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
-// A fresh directory under /tmp, removed with everything in it at the end.
+// A fresh directory under /tmp, removed with everything in it at the end,
+// and whole files read and written as bytes.
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace vm::test {
@@ -30,5 +33,16 @@ class TempDir {
  private:
   std::string path_;
 };
+
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
 
 }  // namespace vm::test
