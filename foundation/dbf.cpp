@@ -402,7 +402,7 @@ bool TDBF::Zap() {
 }
 
 void TDBF::Truncate(int32_t count) {
-  if (!active_ || count < 0 || count >= recCount_) return;
+  if (!active_ || readOnly_ || count < 0 || count >= recCount_) return;
   FlushPending();
   if (count >= recCount_) return;
   recCount_ = count;

@@ -85,7 +85,8 @@ class TDBF {
   bool WriteStructure();
   // Empties the table; it is then refilled with WriteRecord and closed.
   bool Zap();
-  // Keeps the first count records (0 <= count < RecCount).
+  // Keeps the first count records (0 <= count < RecCount); ignored on a
+  // read-only open.
   void Truncate(int32_t count);
   int64_t GetFileSize();
 

@@ -122,12 +122,8 @@ TEST(PackFiles, RefusesBadPacksBeforeWritingAnything) {
     for (std::size_t i = 0; i < name.size() && i < 20; ++i) b[69 + i] = name[i];
     return b;
   };
-  EXPECT_FALSE(unpack(withName("../x.db")));
-  EXPECT_FALSE(unpack(withName("..")));
-  EXPECT_FALSE(unpack(withName("d/x.dbf")));
-  EXPECT_FALSE(unpack(withName("d\\x.dbf")));
-  EXPECT_FALSE(unpack(withName("c:x.dbf")));
-  EXPECT_FALSE(unpack(withName("")));
+  for (const char* bad : {"../x.db", "..", "d/x.dbf", "d\\x.dbf", "c:x.dbf", ""})
+    EXPECT_FALSE(unpack(withName(bad))) << bad;
   std::string tooLong = good;
   tooLong[68] = 25;
   EXPECT_FALSE(unpack(tooLong));
