@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "foundation/encoding.h"
+#include "foundation/fileutils.h"
 #include "foundation/strutils.h"
 #include "language/builtins.h"
 #include "language/expr_context.h"
@@ -90,6 +91,12 @@ void FnValidhtml(TBuiltinCall& c) { c.SetStr(EncodeHtmlChars(c.Str(1))); }
 
 void FnFindword(TBuiltinCall& c) {
   c.SetNum(IsInDelimitedList(c.Str(1), c.Str(2), c.Str(3)) ? 1 : 0);
+}
+
+void FnCheckfilename(TBuiltinCall& c) {
+  std::string name = c.Str(1);
+  MakeValidFileName(name);
+  c.SetStr(std::move(name));
 }
 
 void FnShortname(TBuiltinCall& c) {

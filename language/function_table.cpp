@@ -198,7 +198,7 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"CONFIRM", 3, "CCN", 'N', nullptr},  // 186
     {"OKCLICK", 2, "NN", '-', nullptr},  // 187
     {"PRINTCLICK", 1, "N", '-', nullptr},  // 188
-    {"CHECKFILENAME", 1, "C", 'C', nullptr},  // 189
+    {"CHECKFILENAME", 1, "C", 'C', FnCheckfilename},  // 189
     {"CHECKSUMSTRING", 1, "C", 'C', nullptr},  // 190
     {"CHECKBARSTRING", 1, "C", 'C', nullptr},  // 191
     {"INTERLEAVED25", 1, "C", 'C', nullptr},  // 192

@@ -214,6 +214,7 @@ TEST_F(Builtins, CharactersAndSubstrings) {
   EXPECT_EQ(Value("FINDWORD('a, b ,c', ' B', ',')"), 1);
   EXPECT_EQ(Value("FINDWORD('a,b', 'd', ',')"), 0);
   EXPECT_EQ(Text("VALIDHTML('a<b')"), "a&#60;b");
+  EXPECT_EQ(Text("CHECKFILENAME('a:b?c')"), "a_b_c");
 }
 
 TEST_F(Builtins, GoodsNamesPricesAndNames) {
