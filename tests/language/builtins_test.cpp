@@ -14,24 +14,7 @@ using namespace vm::testing;
 
 namespace {
 
-class Builtins : public ::testing::Test {
- protected:
-  FakeContext ctx;
-
-  Outcome Eval(std::string_view text) { return RunFormula(ctx, text); }
-  int Error(std::string_view text) { return Eval(text).Err; }
-  long double Value(std::string_view text) {
-    const Outcome o = Eval(text);
-    EXPECT_EQ(o.Err, 0) << text << ": " << ctx.RunErrorText;
-    return o.Value.Num;
-  }
-  std::string Text(std::string_view text) {
-    const Outcome o = Eval(text);
-    EXPECT_EQ(o.Err, 0) << text << ": " << ctx.RunErrorText;
-    EXPECT_EQ(o.Value.Kind, 'C') << text;
-    return o.Value.Str;
-  }
-};
+using Builtins = FormulaTest;
 
 TEST(FunctionTable, HoldsEveryFunctionByItsFixedNumber) {
   std::set<std::string_view> names;

@@ -11,18 +11,7 @@ using namespace vm::testing;
 
 namespace {
 
-class Evaluator : public ::testing::Test {
- protected:
-  FakeContext ctx;
-
-  Outcome Eval(std::string_view text) { return RunFormula(ctx, text); }
-  int Error(std::string_view text) { return Eval(text).Err; }
-  long double Value(std::string_view text) {
-    const Outcome o = Eval(text);
-    EXPECT_EQ(o.Err, 0) << text;
-    return o.Value.Num;
-  }
-};
+using Evaluator = FormulaTest;
 
 TEST_F(Evaluator, DivisionAndPowersRefuseWhatHasNoValue) {
   EXPECT_EQ(Error("5/0.0000000001"), 1);
