@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "foundation/encoding.h"
+#include "foundation/strutils.h"
 
 namespace vm {
 
@@ -47,13 +48,6 @@ std::string WholeToWords(int64_t n, bool masculine) {
   return s;
 }
 
-char UpperFirstLetter(char c) {
-  const auto b = static_cast<unsigned char>(c);
-  if ((b >= 'a' && b <= 'z') || b >= 0xE0) return static_cast<char>(b - 32);
-  if (b == 0xB8) return static_cast<char>(0xA8);
-  return c;
-}
-
 // Both sum routines: the words of the roubles, the currency word, then the
 // kopecks. An empty currency or fraction word chooses the rouble and kopeck
 // texts.
@@ -81,7 +75,7 @@ std::string SumText(double value, const std::string* currency, bool currencyMasc
   } else {
     AddWords(s, KopecksToWords(kopecks));
   }
-  if (capitalize && !s.empty()) s[0] = UpperFirstLetter(s[0]);
+  if (capitalize && !s.empty()) s[0] = RusUpCase(s[0]);
   return s;
 }
 

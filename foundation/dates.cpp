@@ -5,6 +5,7 @@
 #include <string>
 
 #include "foundation/encoding.h"
+#include "foundation/strutils.h"
 #include "platform/clock.h"
 
 namespace vm {
@@ -51,7 +52,7 @@ std::string_view LastChars(std::string_view s, size_t n) {
 
 // Decimal digits to a 32-bit value; False for an empty text or one too
 // large.
-bool DigitsToInt(std::string_view digits, int32_t& value) {
+bool ParseDigits(std::string_view digits, int32_t& value) {
   if (digits.empty()) return false;
   int64_t v = 0;
   for (char c : digits) {
@@ -63,16 +64,11 @@ bool DigitsToInt(std::string_view digits, int32_t& value) {
   return true;
 }
 
-int32_t DigitsValue(std::string_view digits) {
-  int32_t v = 0;
-  return DigitsToInt(digits, v) ? v : 0;
-}
-
 // A one- or two-digit year read by the window: 0..29 are this century,
 // 30..99 the last one, a single digit 200y.
 int32_t WidenYear(std::string_view digits) {
   int32_t v = 0;
-  if (!DigitsToInt(digits, v)) return 0;
+  if (!ParseDigits(digits, v)) return 0;
   if (digits.size() == 1) return 2000 + v;
   if (digits.size() == 2) return v < 30 ? 2000 + v : 1900 + v;
   return v;
@@ -80,20 +76,6 @@ int32_t WidenYear(std::string_view digits) {
 
 std::string TwoDigits(int32_t v) {
   return (v >= 0 && v < 10) ? "0" + std::to_string(v) : std::to_string(v);
-}
-
-// Upper case of Latin and Russian letters: enough to find month names.
-std::string UpperLetters(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) {
-    const auto b = static_cast<unsigned char>(c);
-    if ((b >= 'a' && b <= 'z') || b >= 0xE0) {
-      c = static_cast<char>(b - 32);
-    } else if (b == 0xB8) {
-      c = static_cast<char>(0xA8);
-    }
-  }
-  return r;
 }
 
 bool IsTokenChar(char c) {
@@ -173,7 +155,7 @@ bool IsValidDateStr(std::string_view s) {
   if (tok[1].size() > 2 || sep[1] != ".") return false;
   if (tok[2].size() > 4 || !sep[2].empty()) return false;
   TDateRec d;
-  if (!DigitsToInt(tok[0], d.Day) || !DigitsToInt(tok[1], d.Month) || !DigitsToInt(tok[2], d.Year))
+  if (!ParseDigits(tok[0], d.Day) || !ParseDigits(tok[1], d.Month) || !ParseDigits(tok[2], d.Year))
     return false;
   return IsValidDateRec(d);
 }
@@ -267,9 +249,7 @@ std::string DateRecToLongStr(const TDateRec& date) {
 
 std::string DateStrToLongStr(std::string_view s) {
   const DateParts p = SplitAtPoints(s);
-  int32_t month = 1;
-  if (!DigitsToInt(DigitsOf(p.month), month)) month = 1;
-  return DigitsOf(p.day) + " " + MonthNameGenitive(month) + " " +
+  return DigitsOf(p.day) + " " + MonthNameGenitive(DigitsToInt(p.month)) + " " +
          std::to_string(WidenYear(DigitsOf(p.year))) + "г."_w;
 }
 
@@ -292,7 +272,7 @@ std::string MonthNameGenitive(int32_t month) {
 
 TDateRec StrToDateRec(std::string_view s) {
   const DateParts p = SplitAtPoints(s);
-  return {DigitsValue(DigitsOf(p.day)), DigitsValue(DigitsOf(p.month)),
+  return {DigitsToInt(p.day), DigitsToInt(p.month),
           WidenYear(DigitsOf(p.year))};
 }
 
@@ -303,7 +283,7 @@ TTimeRec StrToTimeRec(std::string_view s) {
     while (i < s.size() && !IsDigit(s[i])) ++i;
     const size_t start = i;
     while (i < s.size() && IsDigit(s[i])) ++i;
-    v[k] = DigitsValue(s.substr(start, i - start));
+    v[k] = DigitsToInt(s.substr(start, i - start));
   }
   TTimeRec t{v[0], v[1], v[2]};
   if (t.Hour > 23) t.Hour = 0;
@@ -314,7 +294,7 @@ TTimeRec StrToTimeRec(std::string_view s) {
 
 std::string NormalizeDateStr(std::string_view s) {
   if (s.find_first_of("0123456789") == std::string_view::npos) return "";
-  const std::string up = UpperLetters(s);
+  const std::string up = UpperStr(s);
 
   for (size_t i = 0; i < kMonthAbbrev.size(); ++i) {
     const size_t p = up.find(kMonthAbbrev[i]);
@@ -324,10 +304,10 @@ std::string NormalizeDateStr(std::string_view s) {
     // A month name with no year after it is not a date.
     if (q == std::string::npos) return "";
     const std::string yearDigits(LastChars(DigitsOf(std::string_view(up).substr(q)), 4));
-    int32_t year = DigitsValue(yearDigits);
+    int32_t year = DigitsToInt(yearDigits);
     if (yearDigits.size() <= 2) year += year < 30 ? 2000 : 1900;
     const int32_t day = ClampDayToMonth(
-        DigitsValue(LastChars(DigitsOf(std::string_view(up).substr(0, p)), 2)), month, year);
+        DigitsToInt(LastChars(DigitsOf(std::string_view(up).substr(0, p)), 2)), month, year);
     std::string r = JoinDate(day, month, year);
     NormalizeDateFields(r);
     return r;
@@ -360,7 +340,7 @@ std::string NormalizeDateStr(std::string_view s) {
     std::string rest;
     const size_t p = run.rfind("19");
     if (p != std::string::npos && p + 4 <= run.size() &&
-        DigitsValue(std::string_view(run).substr(p, 4)) > 1913) {
+        DigitsToInt(std::string_view(run).substr(p, 4)) > 1913) {
       yearText = run.substr(p, 4);
       rest = run.substr(0, p) + run.substr(p + 4);
     } else {
@@ -383,10 +363,10 @@ void NormalizeDateFields(std::string& s) {
   const size_t p1 = s.find('.');
   if (p1 == std::string::npos || s.find('.', p1 + 1) == std::string::npos) return;
   const DateParts p = SplitAtPoints(s);
-  const int32_t month = ClampMonth(DigitsValue(DigitsOf(p.month)));
-  int32_t year = DigitsValue(DigitsOf(p.year));
+  const int32_t month = ClampMonth(DigitsToInt(p.month));
+  int32_t year = DigitsToInt(p.year);
   if (year < 1) year = 2000;
-  const int32_t day = ClampDayToMonth(DigitsValue(DigitsOf(p.day)), month, year);
+  const int32_t day = ClampDayToMonth(DigitsToInt(p.day), month, year);
   s = JoinDate(day, month, year);
 }
 
