@@ -14,33 +14,24 @@ TEST(AmountWords, SumsInRoublesAndKopecks) {
   EXPECT_EQ(SumInWords(1, false), "один рубль 00 копеек"_w);
   EXPECT_EQ(SumInWords(2, false), "два рубля 00 копеек"_w);
   EXPECT_EQ(SumInWords(5, false), "пять рублей 00 копеек"_w);
-  EXPECT_EQ(SumInWords(10, false), "десять рублей 00 копеек"_w);
   EXPECT_EQ(SumInWords(11.02, false), "одиннадцать рублей 02 копейки"_w);
   EXPECT_EQ(SumInWords(21.01, false), "двадцать один рубль 01 копейка"_w);
-  EXPECT_EQ(SumInWords(112.11, false), "сто двенадцать рублей 11 копеек"_w);
   EXPECT_EQ(SumInWords(0.05, false), "05 копеек"_w);
-  EXPECT_EQ(SumInWords(0.05, true), "05 копеек"_w);
   EXPECT_EQ(SumInWords(0, false), "00 копеек"_w);
   EXPECT_EQ(SumInWords(0.21, false), "21 копейка"_w);
   EXPECT_EQ(SumInWords(1000, false), "одна тысяча рублей 00 копеек"_w);
   EXPECT_EQ(SumInWords(1001, false), "одна тысяча один рубль 00 копеек"_w);
   EXPECT_EQ(SumInWords(2000, false), "две тысячи рублей 00 копеек"_w);
-  EXPECT_EQ(SumInWords(5000, false), "пять тысяч рублей 00 копеек"_w);
   EXPECT_EQ(SumInWords(2000000, false), "два миллиона рублей 00 копеек"_w);
-  EXPECT_EQ(SumInWords(5000000, false), "пять миллионов рублей 00 копеек"_w);
   EXPECT_EQ(SumInWords(1000000000, false), "один миллиард рублей 00 копеек"_w);
   EXPECT_EQ(SumInWords(2001002003.04, false),
             "два миллиарда один миллион две тысячи три рубля 04 копейки"_w);
   EXPECT_EQ(SumInWords(1e12, false), "одна тысяча миллиардов рублей 00 копеек"_w);
 }
 
-TEST(AmountWords, KopecksRoundHalvesToEven) {
-  EXPECT_EQ(SumInWords(0.125, false), "12 копеек"_w);
+TEST(AmountWords, RoundingNegativeAndUnwritableSums) {
+  EXPECT_EQ(SumInWords(0.125, false), "12 копеек"_w);  // halves to even
   EXPECT_EQ(SumInWords(0.375, false), "38 копеек"_w);
-  EXPECT_EQ(SumInWords(0.999, false), "один рубль 00 копеек"_w);
-}
-
-TEST(AmountWords, NegativeAndUnwritableSums) {
   EXPECT_EQ(SumInWords(-5.5, true), "Минус пять рублей 50 копеек"_w);
   EXPECT_EQ(SumInWords(-0.001, false), "00 копеек"_w);
   EXPECT_EQ(SumInWords(1e20, false), "");
@@ -51,7 +42,6 @@ TEST(AmountWords, CallerWordsAreNotInflected) {
   EXPECT_EQ(SumInWordsEx(1.25, "долларов"_w, true, "центов"_w, true, false),
             "один долларов двадцать пять центов"_w);
   EXPECT_EQ(SumInWordsEx(2.01, "гривны"_w, false, "", false, true), "Две гривны 01 копейка"_w);
-  EXPECT_EQ(SumInWordsEx(2.01, "", false, "", false, false), "две рубля 01 копейка"_w);
   EXPECT_EQ(SumInWordsEx(1.02, "", true, "копейки"_w, false, false), "один рубль две копейки"_w);
   EXPECT_EQ(SumInWordsEx(1, "долларов"_w, true, "центов"_w, true, false), "один долларов центов"_w);
   EXPECT_EQ(SumInWordsEx(0.5, "долларов"_w, true, "центов"_w, true, false), "пятьдесят центов"_w);
@@ -63,29 +53,21 @@ TEST(AmountWords, CountFormsAndGroups) {
   for (int64_t n : {2, 3, 4, 22, 104, -2}) EXPECT_EQ(form(n), "x2") << n;
   for (int64_t n : {0, 5, 10, 11, 12, 14, 19, 20, 111, 112, 1011}) EXPECT_EQ(form(n), "x5") << n;
   EXPECT_EQ(RubleWord(1), "рубль"_w);
-  EXPECT_EQ(RubleWord(3), "рубля"_w);
   EXPECT_EQ(RubleWord(13), "рублей"_w);
 
   EXPECT_EQ(TriadToWords(0, true), "");
-  EXPECT_EQ(TriadToWords(10, true), "десять"_w);
-  EXPECT_EQ(TriadToWords(100, true), "сто"_w);
   EXPECT_EQ(TriadToWords(215, true), "двести пятнадцать"_w);
   EXPECT_EQ(TriadToWords(902, false), "девятьсот две"_w);
   EXPECT_EQ(TriadToWords(41, false), "сорок одна"_w);
   EXPECT_EQ(ThousandsToWords(1), "одна тысяча"_w);
   EXPECT_EQ(ThousandsToWords(24), "двадцать четыре тысячи"_w);
-  EXPECT_EQ(ThousandsToWords(11), "одиннадцать тысяч"_w);
-  EXPECT_EQ(MillionsToWords(3), "три миллиона"_w);
-  EXPECT_EQ(BillionsToWords(5), "пять миллиардов"_w);
   EXPECT_EQ(KopecksToWords(0), "00 копеек"_w);
   EXPECT_EQ(KopecksToWords(2), "02 копейки"_w);
-  EXPECT_EQ(KopecksToWords(11), "11 копеек"_w);
 }
 
 TEST(HexText, BytesAndDigits) {
   const uint8_t bytes[] = {0x00, 0xAB, 0x7F};
   EXPECT_EQ(BytesToHexStr(bytes, 3), "00AB7F");
-  EXPECT_EQ(BytesToHexStr(bytes, 0), "");
 
   uint8_t out[4] = {9, 9, 9, 9};
   EXPECT_EQ(HexStrToBytes("00AB7F", out, 4), 3u);
@@ -99,14 +81,11 @@ TEST(HexText, BytesAndDigits) {
   EXPECT_EQ(HexStrToBytes("0102030405", out, 4), 4u);
   EXPECT_EQ(out[3], 4);
 
-  EXPECT_EQ(NibbleToHexChar(10), 'A');
   EXPECT_EQ(NibbleToHexChar(0x1F), 'F');
   EXPECT_EQ(ByteToHexStr(0x0C), "0C");
   EXPECT_EQ(HexCharToNibble('F'), 15);
-  EXPECT_EQ(HexCharToNibble('7'), 7);
   EXPECT_EQ(HexStrToByte("F"), 15);
   EXPECT_EQ(HexStrToByte("ff"), 255);
   EXPECT_EQ(HexStrToByte("G1"), 0);
   EXPECT_EQ(HexStrToByte("100"), 0);
-  EXPECT_EQ(HexStrToByte(""), 0);
 }
