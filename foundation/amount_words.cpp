@@ -143,8 +143,12 @@ std::string ThousandsToWords(int32_t n) {
 }
 
 std::string KopecksToWords(int32_t n) {
-  const std::string digits = (n >= 0 && n < 10) ? "0" + std::to_string(n) : std::to_string(n);
-  return digits + " " + AppendCountForm(n, "копе"_w, "йка"_w, "йки"_w, "ек"_w);
+  std::string s;
+  if (n >= 0 && n < 10) s += '0';
+  s += std::to_string(n);
+  s += ' ';
+  s += AppendCountForm(n, "копе"_w, "йка"_w, "йки"_w, "ек"_w);
+  return s;
 }
 
 }  // namespace vm

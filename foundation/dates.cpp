@@ -74,8 +74,16 @@ int32_t WidenYear(std::string_view digits) {
   return v;
 }
 
+// Appends v with at least two digits.
+void AppendTwoDigits(std::string& s, int32_t v) {
+  if (v >= 0 && v < 10) s += '0';
+  s += std::to_string(v);
+}
+
 std::string TwoDigits(int32_t v) {
-  return (v >= 0 && v < 10) ? "0" + std::to_string(v) : std::to_string(v);
+  std::string s;
+  AppendTwoDigits(s, v);
+  return s;
 }
 
 bool IsTokenChar(char c) {
@@ -256,12 +264,13 @@ std::string DateStrToLongStr(std::string_view s) {
 std::string TimeRecToStr(const TTimeRec& time, bool inWords, bool withSeconds) {
   const int32_t hour = ((time.Hour % 24) + 24) % 24;
   std::string s = std::to_string(hour);
-  if (inWords) {
-    s += "ч. "_w + TwoDigits(time.Minute) + "мин."_w;
-    if (withSeconds) s += " " + TwoDigits(time.Second) + "с."_w;
-  } else {
-    s += ":" + TwoDigits(time.Minute);
-    if (withSeconds) s += "." + TwoDigits(time.Second);
+  s += inWords ? "ч. "_wv : ":";
+  AppendTwoDigits(s, time.Minute);
+  if (inWords) s += "мин."_wv;
+  if (withSeconds) {
+    s += inWords ? ' ' : '.';
+    AppendTwoDigits(s, time.Second);
+    if (inWords) s += "с."_wv;
   }
   return s;
 }

@@ -95,7 +95,7 @@ std::string RoundDigits(std::string d, size_t drop) {
   if (drop == 0) return d;
   const std::string rest = d.substr(d.size() - drop);
   d.resize(d.size() - drop);
-  if (d.empty()) d = "0";
+  if (d.empty()) d.push_back('0');
   bool up = rest[0] > '5';
   if (rest[0] == '5') {
     const bool exactHalf = rest.find_first_not_of('0', 1) == std::string::npos;
@@ -149,9 +149,10 @@ std::string ExponentForm(long double a) {
     }
   }
   while (d.size() > 1 && d.back() == '0') d.pop_back();
-  std::string s(1, d[0]);
-  if (d.size() > 1) s += "." + d.substr(1);
-  return s + "E+" + std::to_string(exponent);
+  if (d.size() > 1) d.insert(d.begin() + 1, '.');
+  d += "E+";
+  d += std::to_string(exponent);
+  return d;
 }
 
 }  // namespace
@@ -193,7 +194,11 @@ std::string ExtendedToFixed(long double x, int decimals) {
   if (decimals > kMaxDecimals) decimals = kMaxDecimals;
   const bool negative = std::signbit(x);
   const long double a = std::fabs(x);
-  if (a >= 1e36L) return (negative ? "-" : "") + ExponentForm(a);
+  if (a >= 1e36L) {
+    std::string e = ExponentForm(a);
+    if (negative) e.insert(e.begin(), '-');
+    return e;
+  }
 
   const auto dec = static_cast<size_t>(decimals);
   std::string d;
@@ -209,8 +214,9 @@ std::string ExtendedToFixed(long double x, int decimals) {
   }
   if (d.size() <= dec) d.insert(0, dec + 1 - d.size(), '0');
   const bool allZero = d.find_first_not_of('0') == std::string::npos;
-  if (dec > 0) d.insert(d.size() - dec, ".");
-  return (negative && !allZero) ? "-" + d : d;
+  if (dec > 0) d.insert(d.end() - static_cast<std::ptrdiff_t>(dec), '.');
+  if (negative && !allZero) d.insert(d.begin(), '-');
+  return d;
 }
 
 }  // namespace vm

@@ -63,9 +63,9 @@ void SetSysVarText(int index, std::string_view text) {
 }
 
 void ResetSysVars() {
-  Entry(kSysVarCurDate).ValueText = "";
-  Entry(kSysVarNoOperat).ValueText = "1";
-  Entry(kSysVarCurTime).ValueText = "0";
+  Entry(kSysVarCurDate).ValueText.clear();
+  Entry(kSysVarNoOperat).ValueText.assign(1, '1');
+  Entry(kSysVarCurTime).ValueText.assign(1, '0');
 }
 
 int IndexOfReservedField(std::string_view name) { return UpperStr(name) == "NO__" ? 1 : -1; }
