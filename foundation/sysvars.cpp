@@ -68,7 +68,18 @@ void ResetSysVars() {
   Entry(kSysVarCurTime).ValueText.assign(1, '0');
 }
 
-int IndexOfReservedField(std::string_view name) { return UpperStr(name) == "NO__" ? 1 : -1; }
+std::span<const TFieldRecord> ReservedFields() {
+  static const TFieldRecord kReserved[] = {{"NO__", 'N', 10, 0}};
+  return kReserved;
+}
+
+int IndexOfReservedField(std::string_view name) {
+  const std::string upper = UpperStr(name);
+  const auto fields = ReservedFields();
+  for (size_t i = 0; i < fields.size(); ++i)
+    if (fields[i].Name == upper) return static_cast<int>(i + 1);
+  return -1;
+}
 
 bool FormatValueText(std::string_view text, char kind, int mode, int decimals,
                      std::string_view altText, std::string& result) {

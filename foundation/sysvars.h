@@ -3,9 +3,11 @@
 // reserved record-number field and two small operations on typed values.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "foundation/dbf.h"
 #include "foundation/values.h"
 
 namespace vm {
@@ -29,7 +31,11 @@ void SetSysVarText(int index, std::string_view text);
 // Back to the values at start: CURDATE empty, NO_OPERAT "1", CURTIME "0".
 void ResetSysVars();
 
-// 1 when Name upper-cased is the record-number field "NO__", else -1.
+// The fields every database of the configuration carries first: the record
+// number "NO__" N(10,0).
+std::span<const TFieldRecord> ReservedFields();
+// The 1-based index of the reserved field whose name equals Name
+// upper-cased; -1 if none.
 int IndexOfReservedField(std::string_view name);
 
 // The display text of a value held as text, by its kind letter. With Mode 0

@@ -31,6 +31,9 @@ TEST_F(SysVars, LookUpByUpperCasedName) {
   EXPECT_EQ(FindSysVar("NO_OPER"), -1);
   EXPECT_EQ(IndexOfReservedField("no__"), 1);
   EXPECT_EQ(IndexOfReservedField("NO_"), -1);
+  ASSERT_EQ(ReservedFields().size(), 1u);
+  EXPECT_EQ(ReservedFields()[0].FieldType, 'N');
+  EXPECT_EQ(ReservedFields()[0].Length, 10);
 }
 
 TEST_F(SysVars, ValuesAndTexts) {
