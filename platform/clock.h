@@ -56,4 +56,16 @@ const Clock& SystemClock();
 // ownership.
 void InstallClock(const Clock* clock);
 
+// Installs a clock for the life of the guard, then puts back the one before.
+class ScopedClock {
+ public:
+  explicit ScopedClock(const Clock& clock) : previous_(&SystemClock()) { InstallClock(&clock); }
+  ~ScopedClock() { InstallClock(previous_); }
+  ScopedClock(const ScopedClock&) = delete;
+  ScopedClock& operator=(const ScopedClock&) = delete;
+
+ private:
+  const Clock* previous_;
+};
+
 }  // namespace vm

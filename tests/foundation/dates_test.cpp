@@ -11,17 +11,6 @@ namespace {
 
 TDateRec D(int d, int m, int y) { return {d, m, y}; }
 
-class DatesOnFixedClock : public ::testing::Test {
- protected:
-  void SetUp() override {
-    clock_.SetLocal({2026, 12, 6, 9, 5, 7, 0});
-    clock_.SetUtc({2026, 12, 5, 23, 5, 7, 0});
-    InstallClock(&clock_);
-  }
-  void TearDown() override { InstallClock(nullptr); }
-  FixedClock clock_;
-};
-
 }  // namespace
 
 TEST(Dates, LeapYearsFollowTheGregorianRule) {
@@ -155,7 +144,9 @@ TEST(Dates, FreeFormDatesAreNormalised) {
   EXPECT_EQ(s, "no points");
 }
 
-TEST_F(DatesOnFixedClock, TheClockComesFromTheInstalledClock) {
+TEST(Dates, TheClockComesFromTheInstalledClock) {
+  const FixedClock clock({2026, 12, 6, 9, 5, 7, 0}, {2026, 12, 5, 23, 5, 7, 0});
+  const ScopedClock fixed(clock);
   EXPECT_EQ(GetTodayRec(), D(6, 12, 2026));
   EXPECT_EQ(GetUtcTodayRec(), D(5, 12, 2026));
   TDateRec d;
