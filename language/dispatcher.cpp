@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/encoding.h"
+#include "foundation/sysvars.h"
 #include "language/evaluator.h"
 #include "language/expr_compiler.h"
 #include "language/function_table.h"
@@ -58,7 +59,7 @@ class TArgumentFrames {
       args_ = frames_.frames_[frames_.depth_++]->data();
       for (int i = 0; i < count; ++i) {
         args_[i].Kind = 0;
-        ClearValuePrivate(args_[i]);
+        ClearValue(args_[i]);
       }
     }
     ~TFrame() { --frames_.depth_; }
@@ -117,7 +118,7 @@ void TBuiltinCall::FailWith(const std::string& text) {
 void CallBuiltinFunction(TOperand& call, int& errCode, TCommonVar& result) {
   errCode = 0;
   if (call.FuncNo < 1 || call.FuncNo > kFunctionCount || call.Context == nullptr) {
-    ClearValuePrivate(result);
+    ClearValue(result);
     errCode = kErrNoSuchFunction;
     return;
   }
@@ -130,7 +131,7 @@ void CallBuiltinFunction(TOperand& call, int& errCode, TCommonVar& result) {
     TBuiltinCall c{call, *call.Context, frame.Args(), count, result, errCode};
     RunRoutine(c, rec);
   }
-  if (errCode != 0) ClearValuePrivate(result);
+  if (errCode != 0) ClearValue(result);
 }
 
 }  // namespace vm

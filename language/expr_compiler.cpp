@@ -9,7 +9,7 @@
 #include "foundation/strutils.h"
 #include "language/expr_text.h"
 #include "language/function_table.h"
-#include "language/number_text.h"
+#include "foundation/number_text.h"
 #include "language/operators.h"
 
 namespace vm {
@@ -462,7 +462,7 @@ class TTypeChecker {
           type = 'C';
           return 0;
         }
-        if (long double v = 0; !node.Text.empty() && ReadWholeNumber(node.Text, v)) {
+        if (long double v = 0; !node.Text.empty() && TextToExtended(node.Text, v)) {
           node.Kind = kOpdNumber;
           node.Constant = v;
           type = 'N';

@@ -4,6 +4,7 @@
 
 #include "expr_fakes.h"
 #include "foundation/encoding.h"
+#include "foundation/sysvars.h"
 #include "language/operators.h"
 
 using namespace vm;
@@ -129,6 +130,21 @@ TEST_F(Evaluator, FieldsParametersAndSystemVariables) {
   const Outcome today = Eval("%CURDATE%");
   EXPECT_EQ(today.Value.Kind, 'D');
   EXPECT_EQ(today.Value.Date, (TDateRec{5, 3, 2007}));
+}
+
+TEST(EvaluatorContext, SystemVariablesComeFromTheProgram) {
+  TExprContext ctx;
+  SetSysVarText(kSysVarCurDate, "7.03.2006");
+  SetSysVarText(kSysVarNoOperat, "41");
+  TExprChain expr;
+  ASSERT_EQ(CompileExpr("%no_operat% + 1", ctx, expr).ErrCode, 0);
+  int err = 0;
+  TCommonVar r;
+  EvalExpr(expr, err, r);
+  EXPECT_EQ(r.Num, 42);
+  const Outcome today = RunFormula(ctx, "%CURDATE%");
+  EXPECT_EQ(today.Value.Date, (TDateRec{7, 3, 2006}));
+  ResetSysVars();
 }
 
 TEST_F(Evaluator, OperatorTableAndErrorTexts) {
