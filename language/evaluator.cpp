@@ -14,6 +14,7 @@ namespace {
 enum {
   kErrBadRow = 21,
   kErrOverflow = 254,
+  kErrNoValue = 255,
 };
 
 char ObjectLetter(uint8_t kind) {
@@ -38,6 +39,11 @@ int RowNumber(long double v) {
 
 void EvalExpr(TExprChain& expr, int& errCode, TCommonVar& value) {
   errCode = 0;
+  if (expr.empty()) {
+    // A formula that did not compile has no chain.
+    errCode = kErrNoValue;
+    return;
+  }
   for (TOperand& node : expr) {
     if (node.IsGroup())
       EvalExpr(node.Child, errCode, node.Value);

@@ -160,6 +160,12 @@ TEST_F(Evaluator, OperatorTableAndErrorTexts) {
   EXPECT_EQ(EvalErrorText(43, &ctx), " Требуется версия MS Office 9.0 или выше "_w);
   EXPECT_EQ(EvalErrorText(254, &ctx), " Переполнение при вычислении выражения с плавающей запятой "_w);
   EXPECT_EQ(EvalErrorText(52, &ctx), " Ошибка при вычислении "_w);
+  TExprChain none;
+  int err = 0;
+  TCommonVar r;
+  EvalExpr(none, err, r);
+  EXPECT_EQ(err, 255);
+
   ctx.RunErrorText = "words";
   EXPECT_EQ(EvalErrorText(-1, &ctx), "words");
 }
