@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "foundation/strutils.h"
+
 namespace vm {
 
 int32_t RoundEven(long double x) {
@@ -18,13 +20,6 @@ int32_t RoundEven(long double x) {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view TrimView(std::string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && IsBlank(s[b])) ++b;
-  while (e > b && IsBlank(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
 
 }  // namespace
 
@@ -44,10 +39,10 @@ std::vector<std::string> WrapTextLines(TCanvas& canvas, int32_t maxWidth, std::s
       if (pos > start && IsBlank(text[pos]) != IsBlank(text[pos - 1])) breakAt = pos;
       ++pos;
     }
-    std::string_view line = text.substr(start, pos - start);
-    const std::string_view trimmed = TrimView(line);
+    std::string line(text.substr(start, pos - start));
+    std::string trimmed = TrimBlanks(line);
     if (canvas.TextWidth(trimmed) <= maxWidth) {
-      line = trimmed;
+      line = std::move(trimmed);
     } else if (breakAt != std::string_view::npos) {
       line = text.substr(start, breakAt - start);
       pos = breakAt;
@@ -60,7 +55,7 @@ std::vector<std::string> WrapTextLines(TCanvas& canvas, int32_t maxWidth, std::s
       line = text.substr(start, 1);
       ++pos;
     }
-    lines.emplace_back(TrimView(line));
+    lines.push_back(TrimBlanks(line));
   }
   return lines;
 }

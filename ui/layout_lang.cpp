@@ -7,6 +7,7 @@
 
 #include "foundation/encoding.h"
 #include "foundation/expr_services.h"
+#include "foundation/strutils.h"
 
 namespace vm {
 
@@ -16,28 +17,6 @@ namespace {
 std::string gConditionMessage;
 
 constexpr int32_t kMaxIndex = 255;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string Trim(std::string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && IsBlank(s[b])) ++b;
-  while (e > b && IsBlank(s[e - 1])) --e;
-  return std::string(s.substr(b, e - b));
-}
-
-char UpperChar(char ch) {
-  const auto c = static_cast<unsigned char>(ch);
-  if (c >= 'a' && c <= 'z') return static_cast<char>(c - 32);
-  if (c >= 0xE0) return static_cast<char>(c - 32);  // Cyrillic а..я
-  if (c == 0xB8) return static_cast<char>(0xA8);    // ё
-  return ch;
-}
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = UpperChar(c);
-  return s;
-}
 
 // Lines split at CR, LF or CR LF; a final line break adds no empty line.
 std::vector<std::string_view> SplitLines(std::string_view text) {
@@ -51,43 +30,6 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   }
   if (start < text.size()) lines.push_back(text.substr(start));
   return lines;
-}
-
-// Position of the first sep outside single quotes and outside () and [];
-// npos if none.
-size_t FindTopLevel(std::string_view s, char sep) {
-  bool quoted = false;
-  int depth = 0;
-  for (size_t i = 0; i < s.size(); ++i) {
-    const char c = s[i];
-    if (c == '\'') {
-      quoted = !quoted;
-    } else if (!quoted) {
-      if (c == '(' || c == '[') {
-        ++depth;
-      } else if ((c == ')' || c == ']') && depth > 0) {
-        --depth;
-      } else if (c == sep && depth == 0) {
-        return i;
-      }
-    }
-  }
-  return std::string_view::npos;
-}
-
-// The trimmed items between top-level commas; none for an empty text.
-std::vector<std::string> SplitParams(std::string_view s) {
-  std::vector<std::string> items;
-  if (Trim(s).empty()) return items;
-  while (true) {
-    const size_t comma = FindTopLevel(s, ',');
-    if (comma == std::string_view::npos) {
-      items.push_back(Trim(s));
-      return items;
-    }
-    items.push_back(Trim(s.substr(0, comma)));
-    s.remove_prefix(comma + 1);
-  }
 }
 
 // An optional sign and decimal digits. overflow is set (and value saturated)
@@ -131,45 +73,6 @@ int32_t ReadIndex(std::string_view s, int32_t& value) {
   return 0;
 }
 
-// A string constant of quoted parts ('' inside quotes is one quote) and
-// #nnn character codes.
-bool ParseStrLiteral(std::string_view s, std::string& out) {
-  out.clear();
-  if (s.empty()) return false;
-  size_t i = 0;
-  while (i < s.size()) {
-    if (s[i] == '\'') {
-      ++i;
-      while (true) {
-        if (i >= s.size()) return false;
-        if (s[i] == '\'') {
-          if (i + 1 < s.size() && s[i + 1] == '\'') {
-            out += '\'';
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        out += s[i++];
-      }
-    } else if (s[i] == '#') {
-      ++i;
-      int code = 0;
-      const size_t digits = i;
-      while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
-        code = code * 10 + (s[i++] - '0');
-        if (code > 255) return false;
-      }
-      if (i == digits) return false;
-      out += static_cast<char>(code);
-    } else {
-      return false;
-    }
-  }
-  return true;
-}
-
 struct TIndexSet {
   std::bitset<kMaxIndex + 1> Has;
   int32_t Min = 0;
@@ -195,7 +98,7 @@ int32_t ParseIndexSet(std::string_view inner, TIndexSet& set) {
     return 0;
   }
   if (inner.empty()) return beBadIndex;
-  for (const std::string& item : SplitParams(inner)) {
+  for (const std::string& item : SplitTopLevel(inner, ',')) {
     int32_t n = 0;
     if (const int32_t err = ReadIndex(item, n)) return err;
     set.Add(n);
@@ -260,10 +163,10 @@ int32_t TBlankCompiler::Line(std::string_view line) {
   if (eq == std::string_view::npos) {
     value = std::string(line);
   } else {
-    command = Trim(line.substr(0, eq));
-    value = Trim(line.substr(eq + 1));
+    command = TrimBlanks(line.substr(0, eq));
+    value = TrimBlanks(line.substr(eq + 1));
   }
-  command = Upper(std::move(command));
+  command = UpperStr(command);
 
   TIndexSet index;
   std::string name = command;
@@ -271,8 +174,8 @@ int32_t TBlankCompiler::Line(std::string_view line) {
   if (bracket != std::string::npos) {
     const std::string_view rest = std::string_view(command).substr(bracket + 1);
     if (rest.empty() || rest.back() != ']') return beNoCloseBracket;
-    name = Trim(std::string_view(command).substr(0, bracket));
-    if (const int32_t err = ParseIndexSet(Trim(rest.substr(0, rest.size() - 1)), index)) return err;
+    name = TrimBlanks(std::string_view(command).substr(0, bracket));
+    if (const int32_t err = ParseIndexSet(TrimBlanks(rest.substr(0, rest.size() - 1)), index)) return err;
   }
 
   const TCommand cmd = FindCommand(name);
@@ -295,8 +198,8 @@ int32_t TBlankCompiler::ColCount(const std::string& value) {
   if (colCountSeen_) return beColCountAgain;
   const size_t comma = value.find(',');
   int32_t shown = 0, hidden = 0;
-  if (!ReadInt(Trim(value.substr(0, comma)), shown)) return beBadNumber;
-  if (comma != std::string::npos && !ReadInt(Trim(value.substr(comma + 1)), hidden))
+  if (!ReadInt(TrimBlanks(value.substr(0, comma)), shown)) return beBadNumber;
+  if (comma != std::string::npos && !ReadInt(TrimBlanks(value.substr(comma + 1)), hidden))
     return beBadNumber;
   // A negative part would leave shown columns that do not exist.
   if (shown < 0 || hidden < 0) return beBadColCount;
@@ -334,10 +237,10 @@ int32_t TBlankCompiler::Header(const TIndexSet& index, const std::string& value)
     }
   }
 
-  const std::vector<std::string> params = SplitParams(value);
+  const std::vector<std::string> params = SplitTopLevel(value, ',');
   if (params.size() > 3) return beBadHeaderParams;
-  const std::string& quoted = params.empty() ? std::string() : params[0];
-  if (quoted.size() < 2 || quoted.front() != '\'' || quoted.back() != '\'') return beBadString;
+  std::string text;
+  if (params.empty() || !UnquoteStr(params[0], text)) return beBadString;
   int32_t fontHeight = kDefaultFontHeight;
   if (params.size() >= 2) {
     if (!ReadInt(params[1], fontHeight)) return beBadNumber;
@@ -354,7 +257,7 @@ int32_t TBlankCompiler::Header(const TIndexSet& index, const std::string& value)
     cell->LastCol = last;
     cell->FontHeight = fontHeight;
     cell->Bold = bold;
-    cell->Text = quoted.substr(1, quoted.size() - 2);
+    cell->Text = text;
   };
   if (index.IsRange()) {
     add(index.Min, index.Max);
@@ -369,7 +272,7 @@ int32_t TBlankCompiler::Header(const TIndexSet& index, const std::string& value)
 int32_t ReadFormat(const std::vector<std::string>& params, TColFormat& f) {
   if (params.empty()) return beBadFormatParams;
   if (params[0].empty()) return beBadKind;
-  const char kind = UpperChar(params[0][0]);
+  const char kind = RusUpCase(params[0][0]);
   const auto count = static_cast<int32_t>(params.size());
   int32_t least = 3, most = 5;
   switch (kind) {
@@ -388,7 +291,9 @@ int32_t ReadFormat(const std::vector<std::string>& params, TColFormat& f) {
   for (int32_t i = 1; i < count; ++i) {
     const std::string& s = params[static_cast<size_t>(i)];
     if (kind == 'E' && i == 1) {
-      if (!ParseStrLiteral(s, altText)) return beBadAltText;
+      bool error = false;
+      altText = ParseStrLiteral(s, error);
+      if (error) return beBadAltText;
       continue;
     }
     int32_t v = 0;
@@ -428,8 +333,8 @@ int32_t ReadFormat(const std::vector<std::string>& params, TColFormat& f) {
 
 int32_t TBlankCompiler::Format(const TIndexSet& index, const std::string& value) {
   if (index.Max > b_.ColCount || index.Min < 1) return beBadColumn;
-  const std::vector<std::string> params = SplitParams(value);
-  if (!params.empty() && !params[0].empty() && UpperChar(params[0][0]) == 'V') {
+  const std::vector<std::string> params = SplitTopLevel(value, ',');
+  if (!params.empty() && !params[0].empty() && RusUpCase(params[0][0]) == 'V') {
     if (params.size() != 1) return beBadFormatParams;
     return Conditions(index, params[0]);
   }
@@ -444,7 +349,7 @@ int32_t TBlankCompiler::Format(const TIndexSet& index, const std::string& value)
 }
 
 int32_t TBlankCompiler::Conditions(const TIndexSet& index, const std::string& param) {
-  const std::string rest = Trim(std::string_view(param).substr(1));
+  const std::string rest = TrimBlanks(std::string_view(param).substr(1));
   if (rest.size() < 9 || rest.front() != '[' || rest.back() != ']') return beCondNotBracketed;
   if (const int32_t err = ForEachColumn(index, [](TColDescr& column, int32_t) {
         if (column.FormatGiven) return int32_t{beFormatAgain};
@@ -453,20 +358,22 @@ int32_t TBlankCompiler::Conditions(const TIndexSet& index, const std::string& pa
       }))
     return err;
 
-  for (const std::string& item : SplitParams(std::string_view(rest).substr(1, rest.size() - 2))) {
+  const std::string_view items = std::string_view(rest).substr(1, rest.size() - 2);
+  for (const std::string& item : SplitTopLevel(items, ',')) {
     if (item.size() < 3 || item.front() != '[' || item.back() != ']') return beCondNotBracketed;
-    const std::string inner = Trim(std::string_view(item).substr(1, item.size() - 2));
-    const size_t comma = FindTopLevel(inner, ',');
-    if (comma == std::string::npos) return beBadCondFormat;
+    const std::string inner = TrimBlanks(std::string_view(item).substr(1, item.size() - 2));
+    const int commaPos = PosTopLevel(",", inner);
+    if (commaPos == 0) return beBadCondFormat;
+    const auto comma = static_cast<size_t>(commaPos - 1);
     TColFormat f;
-    if (const int32_t err = ReadFormat(SplitParams(std::string_view(inner).substr(comma + 1)), f))
+    if (const int32_t err = ReadFormat(SplitTopLevel(std::string_view(inner).substr(comma + 1), ','), f))
       return err;
 
     int32_t errCode = 0, errPos = 0;
     char type = 0;
     std::string message;
     TOperand* condition =
-        Expr().CompileExpr(Trim(std::string_view(inner).substr(0, comma)), errCode, errPos, type,
+        Expr().CompileExpr(TrimBlanks(std::string_view(inner).substr(0, comma)), errCode, errPos, type,
                            message);
     if (condition) b_.AddCode(condition);
     if (!condition || errCode != 0) {
@@ -575,7 +482,7 @@ bool CompileBlank(TCurBlank& blank, int32_t& errCode, int32_t& errLine) {
   errLine = -1;
   const std::vector<std::string_view> lines = SplitLines(blank.Text);
   for (size_t i = 0; i < lines.size() && errCode == 0; ++i) {
-    const std::string line = Trim(lines[i]);
+    const std::string line = TrimBlanks(lines[i]);
     if (line.empty() || line[0] == ';') continue;
     errLine = static_cast<int32_t>(i);
     errCode = compiler.Line(line);
