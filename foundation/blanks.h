@@ -24,13 +24,13 @@ inline constexpr int32_t kDefaultLineWidth = 5;
 inline constexpr int32_t kDefaultFontHeight = 35;
 
 struct TColFormat {
-  char Kind = 0;         // 'C', 'D', 'E', 'N', 'R' or 'T'
-  int32_t Mode = 0;      // handed to value formatting
+  char Kind = 0;     // 'C', 'D', 'E', 'N', 'R' or 'T'
+  int32_t Mode = 0;  // handed to value formatting
   int32_t Decimals = 0;
   int32_t FontHeight = 0;  // character height (the font size of the drawing code)
   bool Bold = false;
-  int32_t Sign = 0;      // sign rule of numeric input: -2 <0, -1 <=0, 1 >=0, 2 >0
-  std::string AltText;   // the fixed text of kind 'E'
+  int32_t Sign = 0;     // sign rule of numeric input: -2 <0, -1 <=0, 1 >=0, 2 >0
+  std::string AltText;  // the fixed text of kind 'E'
 };
 
 struct TVarColFormat {
@@ -56,7 +56,7 @@ struct TColDescr {
 struct TBlankHeader {
   int32_t FirstLevel = 0;  // header rows, 1-based
   int32_t LastLevel = 0;
-  int32_t FirstCol = 0;    // columns, 1-based
+  int32_t FirstCol = 0;  // columns, 1-based
   int32_t LastCol = 0;
   int32_t FontHeight = 0;
   bool Bold = false;

@@ -106,12 +106,21 @@ int32_t ParseIndexSet(std::string_view inner, TIndexSet& set) {
   return 0;
 }
 
-enum TCommand { cmNone, cmColCount, cmLevelCount, cmHeader, cmFormat, cmColWidth, cmLevel, cmLineWidth };
+enum TCommand {
+  cmNone,
+  cmColCount,
+  cmLevelCount,
+  cmHeader,
+  cmFormat,
+  cmColWidth,
+  cmLevel,
+  cmLineWidth
+};
 
 TCommand FindCommand(const std::string& name) {
   static constexpr std::pair<std::string_view, TCommand> kCommands[] = {
-      {"COLCOUNT", cmColCount}, {"LEVELCOUNT", cmLevelCount}, {"HEADER", cmHeader},
-      {"FORMAT", cmFormat},     {"COLWIDTH", cmColWidth},     {"LEVEL", cmLevel},
+      {"COLCOUNT", cmColCount},  {"LEVELCOUNT", cmLevelCount}, {"HEADER", cmHeader},
+      {"FORMAT", cmFormat},      {"COLWIDTH", cmColWidth},     {"LEVEL", cmLevel},
       {"LINEWIDTH", cmLineWidth}};
   for (const auto& [text, command] : kCommands)
     if (name == text) return command;
@@ -175,21 +184,30 @@ int32_t TBlankCompiler::Line(std::string_view line) {
     const std::string_view rest = std::string_view(command).substr(bracket + 1);
     if (rest.empty() || rest.back() != ']') return beNoCloseBracket;
     name = TrimBlanks(std::string_view(command).substr(0, bracket));
-    if (const int32_t err = ParseIndexSet(TrimBlanks(rest.substr(0, rest.size() - 1)), index)) return err;
+    if (const int32_t err = ParseIndexSet(TrimBlanks(rest.substr(0, rest.size() - 1)), index))
+      return err;
   }
 
   const TCommand cmd = FindCommand(name);
   if (!colCountSeen_ && cmd != cmColCount) return beNoColCount;
   if (!levelCountSeen_ && colCountSeen_ && cmd != cmLevelCount) return beNoLevelCount;
   switch (cmd) {
-    case cmColCount: return ColCount(value);
-    case cmLevelCount: return LevelCount(value);
-    case cmHeader: return Header(index, value);
-    case cmFormat: return Format(index, value);
-    case cmColWidth: return ColWidth(index, value);
-    case cmLevel: return Level(value);
-    case cmLineWidth: return LineWidth(value);
-    case cmNone: break;
+    case cmColCount:
+      return ColCount(value);
+    case cmLevelCount:
+      return LevelCount(value);
+    case cmHeader:
+      return Header(index, value);
+    case cmFormat:
+      return Format(index, value);
+    case cmColWidth:
+      return ColWidth(index, value);
+    case cmLevel:
+      return Level(value);
+    case cmLineWidth:
+      return LineWidth(value);
+    case cmNone:
+      break;
   }
   return beUnknownCommand;
 }
@@ -276,13 +294,19 @@ int32_t ReadFormat(const std::vector<std::string>& params, TColFormat& f) {
   const auto count = static_cast<int32_t>(params.size());
   int32_t least = 3, most = 5;
   switch (kind) {
-    case 'D': least = 2; break;
+    case 'D':
+      least = 2;
+      break;
     case 'N':
-    case 'R': most = 6; break;
+    case 'R':
+      most = 6;
+      break;
     case 'C':
     case 'E':
-    case 'T': break;
-    default: return beBadKind;
+    case 'T':
+      break;
+    default:
+      return beBadKind;
   }
   if (count < least || count > most) return beBadFormatParams;
 
@@ -366,15 +390,15 @@ int32_t TBlankCompiler::Conditions(const TIndexSet& index, const std::string& pa
     if (commaPos == 0) return beBadCondFormat;
     const auto comma = static_cast<size_t>(commaPos - 1);
     TColFormat f;
-    if (const int32_t err = ReadFormat(SplitTopLevel(std::string_view(inner).substr(comma + 1), ','), f))
+    if (const int32_t err =
+            ReadFormat(SplitTopLevel(std::string_view(inner).substr(comma + 1), ','), f))
       return err;
 
     int32_t errCode = 0, errPos = 0;
     char type = 0;
     std::string message;
-    TOperand* condition =
-        Expr().CompileExpr(TrimBlanks(std::string_view(inner).substr(0, comma)), errCode, errPos, type,
-                           message);
+    TOperand* condition = Expr().CompileExpr(TrimBlanks(std::string_view(inner).substr(0, comma)),
+                                             errCode, errPos, type, message);
     if (condition) b_.AddCode(condition);
     if (!condition || errCode != 0) {
       gConditionMessage = message;
@@ -504,35 +528,92 @@ bool CompileBlank(TCurBlank& blank, int32_t& errCode, int32_t& errLine) {
 std::string BlankErrorText(int32_t errCode, int32_t errLine) {
   std::string text;
   switch (errCode) {
-    case beNoCloseBracket: text = " Отсутствует символ ']'"_w; break;
-    case beBadIndex: text = " Неправильный индекс "_w; break;
-    case beBadIndexRange: text = " Неправильный диапазон индексов "_w; break;
-    case beNoColCount: text = " Не указано количество колонок "_w; break;
-    case beBadNumber: text = " Неправильное число "_w; break;
-    case beNoLevelCount: text = " Не задано количество уровней заголовка "_w; break;
-    case beBadLevel: text = " Неверный уровень заголовка "_w; break;
-    case beColCountAgain: text = " Повторное объявление количества столбцов "_w; break;
-    case beLevelCountAgain: text = " Повторное объявление количества уровней заголовка "_w; break;
-    case beBadLevelCount: text = " Неверное число уровней заголовка "_w; break;
-    case beBadColCount: text = " Неверное число колонок "_w; break;
-    case beLevelBack: text = " Неверное значение уровня заголовка "_w; break;
-    case beHeaderOverlap: text = " Перекрытие уровня заголовка "_w; break;
-    case beBadFormatParams: text = " Неверное число параметров формата столбца "_w; break;
-    case beBadKind: text = " Неверный тип данных "_w; break;
-    case beBadColumn: text = " Неверный номер столбца "_w; break;
-    case beBadString: text = " Неправильная строковая константа "_w; break;
-    case beBadHeaderParams: text = " Неверное число параметров заголовка "_w; break;
-    case beFormatsMissing: text = " Заданы форматы не всех столбцов "_w; break;
-    case beWidthsMissing: text = " Задана ширина не всех столбцов "_w; break;
-    case beBadLineWidth: text = " Неверная толщина линии "_w; break;
-    case beCondNotBracketed: text = " Условные типы данных должны быть в квадратных скобках "_w; break;
-    case beBadCondFormat: text = " Неверное описание условного типа данных "_w; break;
-    case beCondCompile: text = gConditionMessage; break;
-    case beBadCondType: text = " Неверный тип условия "_w; break;
-    case beBadAltText: text = " Неверная строковая константа "_w; break;
-    case beFormatAgain: text = " Повторное объявление формата столбца "_w; break;
-    case beUnknownCommand: text = " Неизвестная команда "_w; break;
-    default: return {};
+    case beNoCloseBracket:
+      text = " Отсутствует символ ']'"_w;
+      break;
+    case beBadIndex:
+      text = " Неправильный индекс "_w;
+      break;
+    case beBadIndexRange:
+      text = " Неправильный диапазон индексов "_w;
+      break;
+    case beNoColCount:
+      text = " Не указано количество колонок "_w;
+      break;
+    case beBadNumber:
+      text = " Неправильное число "_w;
+      break;
+    case beNoLevelCount:
+      text = " Не задано количество уровней заголовка "_w;
+      break;
+    case beBadLevel:
+      text = " Неверный уровень заголовка "_w;
+      break;
+    case beColCountAgain:
+      text = " Повторное объявление количества столбцов "_w;
+      break;
+    case beLevelCountAgain:
+      text = " Повторное объявление количества уровней заголовка "_w;
+      break;
+    case beBadLevelCount:
+      text = " Неверное число уровней заголовка "_w;
+      break;
+    case beBadColCount:
+      text = " Неверное число колонок "_w;
+      break;
+    case beLevelBack:
+      text = " Неверное значение уровня заголовка "_w;
+      break;
+    case beHeaderOverlap:
+      text = " Перекрытие уровня заголовка "_w;
+      break;
+    case beBadFormatParams:
+      text = " Неверное число параметров формата столбца "_w;
+      break;
+    case beBadKind:
+      text = " Неверный тип данных "_w;
+      break;
+    case beBadColumn:
+      text = " Неверный номер столбца "_w;
+      break;
+    case beBadString:
+      text = " Неправильная строковая константа "_w;
+      break;
+    case beBadHeaderParams:
+      text = " Неверное число параметров заголовка "_w;
+      break;
+    case beFormatsMissing:
+      text = " Заданы форматы не всех столбцов "_w;
+      break;
+    case beWidthsMissing:
+      text = " Задана ширина не всех столбцов "_w;
+      break;
+    case beBadLineWidth:
+      text = " Неверная толщина линии "_w;
+      break;
+    case beCondNotBracketed:
+      text = " Условные типы данных должны быть в квадратных скобках "_w;
+      break;
+    case beBadCondFormat:
+      text = " Неверное описание условного типа данных "_w;
+      break;
+    case beCondCompile:
+      text = gConditionMessage;
+      break;
+    case beBadCondType:
+      text = " Неверный тип условия "_w;
+      break;
+    case beBadAltText:
+      text = " Неверная строковая константа "_w;
+      break;
+    case beFormatAgain:
+      text = " Повторное объявление формата столбца "_w;
+      break;
+    case beUnknownCommand:
+      text = " Неизвестная команда "_w;
+      break;
+    default:
+      return {};
   }
   if (errLine < 0) return text;
   return "Ошибка в строке "_w + std::to_string(errLine + 1) + ": " + text;
