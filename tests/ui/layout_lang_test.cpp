@@ -96,6 +96,12 @@ TEST(LayoutLanguage, ErrorCodesAndLines) {
   };
   const std::vector<Case> cases = {
       {"", 128, -1},
+      // Index errors come before the order of commands, the kind before the
+      // parameter count, and columns are completed in order.
+      {"FORMAT[0]=C,0,0", 2, 0},
+      {"WHATEVER[1=1", 1, 0},
+      {kHead + "FORMAT[1]=X,0", 139, 2},
+      {kHead + "COLWIDTH[1]=100\nFORMAT[2]=C,0,0", 143, -1},
       {"; only a comment\n\n", 128, -1},
       {"LEVELCOUNT=1", 128, 0},
       {"\n  \nWHATEVER=1", 128, 2},
