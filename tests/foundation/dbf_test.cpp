@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "foundation/encoding.h"
 #include "platform/clock.h"
 #include "support/faulty_files.h"
@@ -169,6 +171,49 @@ TEST(Dbf, RefusesDamagedFiles) {
   missing.FileName = tmp / "none.dbf";
   EXPECT_FALSE(missing.Open());
   EXPECT_EQ(missing.LastFileError(), FileError::NotFound);
+}
+
+// Random damage to the header and descriptors: every open either fails or
+// gives a table whose records and fields read and write inside the file.
+TEST(Dbf, RandomlyDamagedHeadersStayInBounds) {
+  test::TempDir tmp;
+  const std::string path = tmp / "t.dbf";
+  MakeTable(path, {"a", "b", "c"});
+  const std::string good = test::ReadBytes(path);
+  std::mt19937 rng(20070305);
+  int opened = 0;
+  for (int round = 0; round < 800; ++round) {
+    std::string f = good;
+    const int changes = 1 + static_cast<int>(rng() % 4);
+    for (int k = 0; k < changes; ++k) {
+      // Mostly the counts and sizes of the header and the descriptor lengths.
+      static const int hot[] = {4, 5, 8, 9, 10, 11, 43, 48, 49, 64, 75, 80, 81, 96, 97};
+      const std::size_t at = rng() % 2 ? hot[rng() % std::size(hot)] : rng() % f.size();
+      f[at] = static_cast<char>(rng() % 3 == 0 ? 0xFF : rng());
+    }
+    if (rng() % 4 == 0) f.resize(rng() % f.size());
+    test::WriteBytes(path, f);
+    TDBF t;
+    t.FileName = path;
+    if (!t.Open()) continue;
+    ++opened;
+    std::string text;
+    bool error = false;
+    for (int r = 0; r <= t.RecCount() && r < 10; ++r) {
+      t.ReadRecord();
+      for (int i = 0; i < t.FieldCount(); ++i) {
+        t.GetFieldStr(i, text);
+        t.GetFieldInt(i, error);
+        t.GetFieldDate(i, error);
+        t.SetFieldStr(i, "12");
+      }
+    }
+    t.GoToRecord(t.RecCount() + 1);
+    t.WriteRecord();
+    t.Close();
+    ASSERT_TRUE(t.OpenReadOnly()) << "a table that opened once opens again, round " << round;
+  }
+  EXPECT_GT(opened, 50);
 }
 
 TEST(Dbf, FieldValuesFollowTheirTypes) {
