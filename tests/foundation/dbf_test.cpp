@@ -1,6 +1,8 @@
 #include "foundation/dbf.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <random>
 
@@ -123,6 +125,22 @@ TEST(Dbf, ReadsVersionsAndLanguagesOfOtherPrograms) {
       EXPECT_EQ(variant(version, lang), std::make_tuple(true, kDbfOk, true, "Хлеб"_w));
   // An unknown language byte opens, without conversion.
   EXPECT_EQ(variant(0x03, 0xC9), std::make_tuple(true, kDbfForeignLanguage, false, WinToDosStr("Хлеб"_w)));
+  // Emptied and refilled, such a table keeps its text as it was written.
+  variant(0x03, 0xC9);
+  {
+    TDBF t;
+    t.FileName = path;
+    ASSERT_TRUE(t.Open());
+    ASSERT_TRUE(t.Zap());
+    t.GoToRecord(1);
+    t.ClearRecordBuf();
+    t.SetFieldStr(1, "Сыр"_w);
+    ASSERT_TRUE(t.WriteRecord());
+    ASSERT_TRUE(t.Close());
+    ASSERT_TRUE(t.OpenReadOnly());
+    ASSERT_EQ(t.ReadRecord(), 0);
+    EXPECT_EQ(t.GetFieldStr(1), "Сыр"_w);
+  }
   EXPECT_EQ(std::get<1>(variant(0x04, 0x65)), kDbfUnreadable);
   EXPECT_FALSE(std::get<0>(variant(0x04, 0xC9)));
   EXPECT_EQ(std::get<1>(variant(0x04, 0xC9)), kDbfUnreadable);
@@ -405,10 +423,25 @@ TEST(Dbf, UntouchedTableIsNotWritten) {
   EXPECT_EQ(test::ReadBytes(path), noMark);
 }
 
+// Opens the table in a child process; the child's exit code is the result.
+bool OpensInOtherProcess(const std::string& path, bool readOnly) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    TDBF t;
+    t.FileName = path;
+    t.SetReadOnly(readOnly);
+    _exit(t.Open() ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 TEST(Dbf, ZapEmptiesAndCreatingAgainCutsTheFile) {
   test::TempDir tmp;
   const std::string path = tmp / "t.dbf";
   MakeTable(path, {"a", "b", "c"});
+  const std::string old = test::ReadBytes(path);
   TDBF t;
   t.FileName = path;
   ASSERT_TRUE(t.Open());
@@ -417,6 +450,9 @@ TEST(Dbf, ZapEmptiesAndCreatingAgainCutsTheFile) {
   t.ClearRecordBuf();
   t.SetFieldStr(1, "z");
   ASSERT_TRUE(t.WriteRecord());
+  // Until Close the old table stands whole, and nobody else opens it.
+  EXPECT_EQ(test::ReadBytes(path), old);
+  EXPECT_FALSE(OpensInOtherProcess(path, true));
   ASSERT_TRUE(t.Close());
   EXPECT_EQ(test::ReadBytes(path).size(), 97u + 31 + 1);
   ASSERT_TRUE(t.Open());
@@ -427,6 +463,30 @@ TEST(Dbf, ZapEmptiesAndCreatingAgainCutsTheFile) {
 
   MakeTable(path, {});
   EXPECT_EQ(test::ReadBytes(path).size(), 98u);
+
+  // A table made anew that does not reach the disk leaves the old one.
+  MakeTable(path, {"a", "b", "c"});
+  {
+    test::FaultyFileSystem fs;
+    fs.WriteBudget = 200;
+    ASSERT_TRUE(t.Open());
+    ASSERT_TRUE(t.Zap());
+    for (int i = 0; i < 20; ++i) {
+      t.GoToRecord(i + 1);
+      t.WriteRecord();
+    }
+    EXPECT_FALSE(t.Close());
+    fs.WriteBudget = -1;
+    fs.FailRename = true;
+    ASSERT_TRUE(t.CreateTable());
+    ASSERT_TRUE(t.AddFieldEx("X", 3, 'C', 0));
+    ASSERT_TRUE(t.WriteStructure());
+    EXPECT_FALSE(t.Close());
+  }
+  EXPECT_EQ(test::ReadBytes(path), old);
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(Files().ListDirectory(tmp.Dir(), entries));
+  EXPECT_EQ(entries.size(), 1u) << "nothing is left beside the table";
 }
 
 TEST(Dbf, OpenModesKeepWritersOut) {
@@ -437,6 +497,8 @@ TEST(Dbf, OpenModesKeepWritersOut) {
   r1.FileName = r2.FileName = w.FileName = path;
   ASSERT_TRUE(r1.OpenReadOnly());
   ASSERT_TRUE(r2.OpenReadOnly());
+  EXPECT_TRUE(OpensInOtherProcess(path, true));
+  EXPECT_FALSE(OpensInOtherProcess(path, false));
   EXPECT_FALSE(w.OpenExclusive());
   EXPECT_EQ(w.LastFileError(), FileError::Busy);
   EXPECT_FALSE(w.CreateTable());
@@ -446,6 +508,16 @@ TEST(Dbf, OpenModesKeepWritersOut) {
   r2.Close();
   ASSERT_TRUE(w.OpenExclusive());
   EXPECT_FALSE(r1.OpenReadOnly());
+  EXPECT_FALSE(OpensInOtherProcess(path, true));
+  // Fields cannot be added under records laid out without them.
+  EXPECT_FALSE(w.AddFieldEx("MORE", 10, 'C', 0));
+  ASSERT_TRUE(w.CreateTable());
+  ASSERT_TRUE(w.AddFieldEx("A", 1, 'C', 0));
+  ASSERT_TRUE(w.WriteStructure());
+  w.GoToRecord(1);
+  ASSERT_TRUE(w.WriteRecord());
+  EXPECT_FALSE(w.AddFieldEx("B", 255, 'C', 0));
+  EXPECT_EQ(w.RecordSize(), 2);
 }
 
 TEST(Dbf, FailedWritesAreReportedAndNeverCounted) {
