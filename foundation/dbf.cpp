@@ -602,8 +602,11 @@ int TDBF::ReadRecord() {
       cache_.resize(static_cast<std::size_t>(perBlock) * size);
       cacheCount_ = 0;
       const int64_t want = static_cast<int64_t>(n) * static_cast<int64_t>(size);
-      if (file_->ReadAt(RecordPos(r), cache_.data(), static_cast<std::size_t>(want)) != want)
+      if (file_->ReadAt(RecordPos(r), cache_.data(), static_cast<std::size_t>(want)) != want) {
+        // Passed over, so that a reader counting with RecNo still gets to the end.
+        ++recNo_;
         return -1;
+      }
       cacheStart_ = r;
       cacheCount_ = n;
     }

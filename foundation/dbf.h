@@ -134,7 +134,8 @@ class TDBF {
 
   // Record n (1-based); RecCount + 1 is the end, where appends go.
   void GoToRecord(int32_t n);
-  // 1 deleted, 0 live, -1 when the record does not exist or cannot be read.
+  // 1 deleted, 0 live, -1 when the record does not exist or cannot be read
+  // (RecNo then moves past a record that exists).
   int ReadRecord();
   // Writes the buffer at the position: an append at the end, otherwise an
   // update in place.

@@ -565,6 +565,14 @@ TEST(Dbf, FailedWritesAreReportedAndNeverCounted) {
     u.GoToRecord(u.RecCount() + 1);
     EXPECT_FALSE(u.WriteRecord() && u.Flush());
     EXPECT_FALSE(u.Close());
+    // A record that cannot be read says so and is passed over.
+    ASSERT_TRUE(u.OpenReadOnly());
+    fs.FailReads = true;
+    EXPECT_EQ(u.ReadRecord(), -1);
+    EXPECT_EQ(u.RecNo(), 1);
+    fs.FailReads = false;
+    EXPECT_EQ(u.ReadRecord(), 0);
+    EXPECT_EQ(u.GetFieldInt(0, error), 2);
   }
   // A read-only file opens for reading only.
   test::FaultyFileSystem fs;
