@@ -38,6 +38,16 @@ void MakeTable(const std::string& path, const std::vector<std::string>& names) {
   ASSERT_TRUE(t.Close());
 }
 
+// Opens the table, empties it and writes one record named `name`.
+void ZapToOneRecord(TDBF& t, const std::string& name) {
+  ASSERT_TRUE(t.Open());
+  ASSERT_TRUE(t.Zap());
+  t.GoToRecord(1);
+  t.ClearRecordBuf();
+  t.SetFieldStr(1, name);
+  ASSERT_TRUE(t.WriteRecord());
+}
+
 // The raw bytes of the field the buffer holds.
 std::string Raw(TDBF& t, int index) {
   const TFieldRecord def = t.GetFieldDef(index);
@@ -130,12 +140,7 @@ TEST(Dbf, ReadsVersionsAndLanguagesOfOtherPrograms) {
   {
     TDBF t;
     t.FileName = path;
-    ASSERT_TRUE(t.Open());
-    ASSERT_TRUE(t.Zap());
-    t.GoToRecord(1);
-    t.ClearRecordBuf();
-    t.SetFieldStr(1, "Сыр"_w);
-    ASSERT_TRUE(t.WriteRecord());
+    ZapToOneRecord(t, "Сыр"_w);
     ASSERT_TRUE(t.Close());
     ASSERT_TRUE(t.OpenReadOnly());
     ASSERT_EQ(t.ReadRecord(), 0);
@@ -444,12 +449,7 @@ TEST(Dbf, ZapEmptiesAndCreatingAgainCutsTheFile) {
   const std::string old = test::ReadBytes(path);
   TDBF t;
   t.FileName = path;
-  ASSERT_TRUE(t.Open());
-  ASSERT_TRUE(t.Zap());
-  t.GoToRecord(1);
-  t.ClearRecordBuf();
-  t.SetFieldStr(1, "z");
-  ASSERT_TRUE(t.WriteRecord());
+  ZapToOneRecord(t, "z");
   // Until Close the old table stands whole, and nobody else opens it.
   EXPECT_EQ(test::ReadBytes(path), old);
   EXPECT_FALSE(OpensInOtherProcess(path, true));
