@@ -3,6 +3,7 @@
 #include <array>
 
 #include "language/builtins.h"
+#include "language/builtins_run.h"
 
 namespace vm {
 
@@ -80,8 +81,8 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"CLEARTABLECOND", 2, "1X", '-', nullptr},  // 68
     {"FINDFASTROW", -1, "", 'N', nullptr},  // 69
     {"FINDROWBYKEY", 2, "12", 'N', nullptr},  // 70
-    {"MESSAGE", 3, "NCC", '-', nullptr},  // 71
-    {"TERMINATE", 1, "N", '-', nullptr},  // 72
+    {"MESSAGE", 3, "NCC", '-', FnMessage},  // 71
+    {"TERMINATE", 1, "N", '-', FnTerminate},  // 72
     {"SUMBASE", 2, "2X", 'N', nullptr},  // 73
     {"NUMCOL", 1, "N", 'N', nullptr},  // 74
     {"LOADFIRSTFROM", 2, "2N", 'N', nullptr},  // 75
@@ -147,7 +148,7 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"SUMPROP", 1, "N", 'C', nullptr},  // 135
     {"GETBIT", 2, "NN", 'N', FnGetbit},  // 136
     {"SETBIT", 3, "NNN", 'N', FnSetbit},  // 137
-    {"CHECKBOXES", 4, "CCNN", 'N', nullptr},  // 138
+    {"CHECKBOXES", 4, "CCNN", 'N', FnCheckboxes},  // 138
     {"RUBWORD", 1, "N", 'C', nullptr},  // 139
     {"PREVDATE", 1, "D", 'D', nullptr},  // 140
     {"ROUNDDIG", 2, "NN", 'N', FnRounddig},  // 141
@@ -193,17 +194,17 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"QUESTS", 3, "NCC", 'C', FnQuests},  // 181
     {"FILEDIR", 1, "C", 'C', nullptr},  // 182
     {"FILEEXT", 1, "C", 'C', nullptr},  // 183
-    {"HIGHPRIOR", 1, "N", '-', nullptr},  // 184
+    {"HIGHPRIOR", 1, "N", '-', FnHighprior},  // 184
     {"EXCELVIS", 1, "N", '-', nullptr},  // 185
-    {"CONFIRM", 3, "CCN", 'N', nullptr},  // 186
-    {"OKCLICK", 2, "NN", '-', nullptr},  // 187
-    {"PRINTCLICK", 1, "N", '-', nullptr},  // 188
+    {"CONFIRM", 3, "CCN", 'N', FnConfirm},  // 186
+    {"OKCLICK", 2, "NN", '-', FnOkclick},  // 187
+    {"PRINTCLICK", 1, "N", '-', FnPrintclick},  // 188
     {"CHECKFILENAME", 1, "C", 'C', nullptr},  // 189
     {"CHECKSUMSTRING", 1, "C", 'C', nullptr},  // 190
     {"CHECKBARSTRING", 1, "C", 'C', nullptr},  // 191
     {"INTERLEAVED25", 1, "C", 'C', nullptr},  // 192
     {"CURHELPCATEGIND", 1, "3", 'N', nullptr},  // 193
-    {"SELECTTABLE", 1, "1", '-', nullptr},  // 194
+    {"SELECTTABLE", 1, "1", '-', FnSelecttable},  // 194
     {"HELPCOUNT", 1, "3", 'N', nullptr},  // 195
     {"GETHELPCELL", 3, "3NN", '*', nullptr},  // 196
     {"OPENBARSCANER", 1, "N", '-', nullptr},  // 197
@@ -219,11 +220,11 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"MINUTESTOTIME", 1, "N", 'T', nullptr},  // 207
     {"ERASEFILE", 1, "C", '-', nullptr},  // 208
     {"ERASEDIR", 1, "C", '-', nullptr},  // 209
-    {"ADDARRAY", -1, "", 'N', nullptr},  // 210
-    {"DELETEARRAY", 1, "N", '-', nullptr},  // 211
-    {"GETARRAYDATA", -1, "", '*', nullptr},  // 212
-    {"SETARRAYDATA", -1, "", '-', nullptr},  // 213
-    {"CHECKALL", 1, "N", 'N', nullptr},  // 214
+    {"ADDARRAY", -1, "", 'N', FnAddarray},  // 210
+    {"DELETEARRAY", 1, "N", '-', FnDeletearray},  // 211
+    {"GETARRAYDATA", -1, "", '*', FnGetarraydata},  // 212
+    {"SETARRAYDATA", -1, "", '-', FnSetarraydata},  // 213
+    {"CHECKALL", 1, "N", 'N', FnCheckall},  // 214
     {"OPENEXCELREPORT", 1, "C", 'N', nullptr},  // 215
     {"COPYFILE", 2, "CC", '-', nullptr},  // 216
     {"SUMPROPEX", 5, "NCCNN", 'C', nullptr},  // 217
@@ -232,8 +233,8 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"TOTCOLCOUNT", 1, "1", 'N', nullptr},  // 220
     {"HEADNAME", 2, "1N", 'C', nullptr},  // 221
     {"MARKRECORD", 2, "2N", '-', nullptr},  // 222
-    {"GETOPENFILENAME", 3, "CCc", 'N', nullptr},  // 223
-    {"QUESTION", 2, "CC", 'N', nullptr},  // 224
+    {"GETOPENFILENAME", 3, "CCc", 'N', FnGetopenfilename},  // 223
+    {"QUESTION", 2, "CC", 'N', FnQuestion},  // 224
 }};
 // clang-format on
 
