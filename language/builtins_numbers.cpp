@@ -6,8 +6,9 @@
 #include "foundation/strutils.h"
 #include "language/bits.h"
 #include "language/builtins.h"
-#include "language/expr_values.h"
-#include "language/number_text.h"
+#include "foundation/sysvars.h"
+#include "foundation/value_text.h"
+#include "foundation/number_text.h"
 
 namespace vm {
 
@@ -85,7 +86,7 @@ void FnCtg(TBuiltinCall& c) {
 
 void FnSign(TBuiltinCall& c) {
   const long double x = c.Num(1);
-  c.SetNum(x > 0 ? 1 : std::fabs(x) < kNumberTolerance ? 0 : -1);
+  c.SetNum(x > 0 ? 1 : std::fabs(x) < kNumTolerance ? 0 : -1);
 }
 
 void FnAtg(TBuiltinCall& c) { c.SetNum(std::atan(c.Num(1))); }
@@ -143,26 +144,20 @@ void FnAbs(TBuiltinCall& c) { c.SetNum(std::fabs(c.Num(1))); }
 void FnDiv(TBuiltinCall& c) {
   const long double a = c.Num(1), b = c.Num(2);
   // Rounding to 9 places first keeps 0.3 / 0.1 at 3 rather than 2.
-  c.SetNum(std::fabs(b) < kNumberTolerance ? 0 : std::trunc(RoundTo9Places(a / b)));
+  c.SetNum(std::fabs(b) < kNumTolerance ? 0 : std::trunc(RoundTo9Places(a / b)));
 }
 
 void FnMod(TBuiltinCall& c) {
   const long double a = c.Num(1), b = c.Num(2);
-  if (std::fabs(b) < kNumberTolerance) return c.SetNum(a);
+  if (std::fabs(b) < kNumTolerance) return c.SetNum(a);
   c.SetNum(RoundTo9Places(a - std::trunc(RoundTo9Places(a / b)) * b));
 }
 
 void FnTonum(TBuiltinCall& c) {
   std::string_view s = c.Str(1);
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  bool negative = false;
-  if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
-    negative = s.front() == '-';
-    s.remove_prefix(1);
-  }
   long double v = 0;
-  c.SetNum(ReadWholeNumber(s, v) ? (negative ? -v : v) : 0);
+  c.SetNum(TextToExtended(s, v) ? v : 0);
 }
 
 namespace {
@@ -193,7 +188,7 @@ void FnSetbit(TBuiltinCall& c) {
   int32_t bit = 0;
   if (!MaskArg(c, 1, mask) || !c.IntArg(2, bit)) return;
   if (bit < 0 || bit > 255) return c.FailWith(" Неверный номер бита "_w);
-  SetBit(static_cast<uint8_t>(bit), mask, IsTrue(c.Num(3)));
+  SetBit(static_cast<uint8_t>(bit), mask, !IsNearZero(c.Num(3)));
   c.SetNum(mask);
 }
 
@@ -221,7 +216,7 @@ void FnExpandnum(TBuiltinCall& c) {
 
 void FnTryint(TBuiltinCall& c) { c.SetNum(DigitsToInt(c.Str(1))); }
 
-void FnQuests(TBuiltinCall& c) { c.SetStr(IsTrue(c.Num(1)) ? c.Str(2) : c.Str(3)); }
+void FnQuests(TBuiltinCall& c) { c.SetStr(!IsNearZero(c.Num(1)) ? c.Str(2) : c.Str(3)); }
 
 void FnInttostr(TBuiltinCall& c) {
   int32_t value = 0, base = 0, digits = 0;

@@ -3,12 +3,16 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/amount_words.h"
+#include "foundation/dates.h"
 #include "foundation/encoding.h"
+#include "foundation/fileutils.h"
 #include "foundation/strutils.h"
 #include "language/builtins.h"
 #include "language/expr_context.h"
-#include "language/expr_values.h"
-#include "language/number_text.h"
+#include "foundation/sysvars.h"
+#include "foundation/value_text.h"
+#include "foundation/number_text.h"
 
 namespace vm {
 
@@ -79,7 +83,7 @@ void FnExpandstring(TBuiltinCall& c) {
   int32_t width = 0;
   if (!c.IntArg(2, width)) return;
   const std::string& fill = c.Str(4);
-  c.SetStr(PadStr(c.Str(1), width < 0 ? 0 : width, IsTrue(c.Num(3)), fill.empty() ? ' ' : fill[0]));
+  c.SetStr(PadStr(c.Str(1), width < 0 ? 0 : width, !IsNearZero(c.Num(3)), fill.empty() ? ' ' : fill[0]));
 }
 
 void FnNospace(TBuiltinCall& c) { c.SetStr(TrimBlanks(c.Str(1))); }
@@ -90,6 +94,12 @@ void FnValidhtml(TBuiltinCall& c) { c.SetStr(EncodeHtmlChars(c.Str(1))); }
 
 void FnFindword(TBuiltinCall& c) {
   c.SetNum(IsInDelimitedList(c.Str(1), c.Str(2), c.Str(3)) ? 1 : 0);
+}
+
+void FnCheckfilename(TBuiltinCall& c) {
+  std::string name = c.Str(1);
+  MakeValidFileName(name);
+  c.SetStr(std::move(name));
 }
 
 void FnShortname(TBuiltinCall& c) {
@@ -143,7 +153,7 @@ void FnGetparamval(TBuiltinCall& c) {
     run = std::string_view(s).substr(start, i - start);
   }
   long double v = 0;
-  if (!run.empty() && !ReadWholeNumber(run, v)) return c.Fail(kErrBadNumberParam);
+  if (!run.empty() && !TextToExtended(run, v)) return c.Fail(kErrBadNumberParam);
   c.SetNum(v);
 }
 
@@ -152,6 +162,35 @@ void FnRubkop(TBuiltinCall& c) {
   if (!Hundredths(c, c.Num(1), k)) return;
   VariableArg(c, 2).Value.Num = static_cast<long double>(k / 100);
   VariableArg(c, 3).Value.Num = static_cast<long double>(k % 100);
+}
+
+void FnSumpropex(TBuiltinCall& c) {
+  c.SetStr(SumInWordsEx(static_cast<double>(c.Num(1)), c.Str(2), !IsNearZero(c.Num(4)), c.Str(3),
+                        !IsNearZero(c.Num(5)), true));
+}
+
+void FnRubword(TBuiltinCall& c) {
+  int32_t n = 0;
+  if (c.IntArg(1, n)) c.SetStr(RubleWord(n));
+}
+
+void FnMonthstring(TBuiltinCall& c) {
+  int32_t m = 0;
+  if (c.IntArg(1, m)) c.SetStr(MonthNameGenitive(m));
+}
+
+void FnSumprop(TBuiltinCall& c) { c.SetStr(SumInWords(static_cast<double>(c.Num(1)), true)); }
+
+void FnTostr(TBuiltinCall& c) {
+  int32_t n = 0;
+  if (!c.IntArg(2, n)) return;
+  const TCommonVar& v = c.Arg(1);
+  const int magnitude = n < 0 ? (n == INT32_MIN ? INT32_MAX : -n) : n;
+  if (v.Kind == 'D' || v.Kind == 'T') return c.SetStr(ValueToText(v, magnitude, 0));
+  int decimals = magnitude;
+  // A negative count drops the decimals of a whole number.
+  if (v.Kind == 'N' && n < 0 && IsNearZero(v.Num - std::nearbyint(v.Num))) decimals = 0;
+  c.SetStr(ValueToText(v, 255, decimals));
 }
 
 }  // namespace vm

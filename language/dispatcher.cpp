@@ -3,8 +3,11 @@
 #include <array>
 #include <cmath>
 #include <exception>
+#include <memory>
+#include <vector>
 
 #include "foundation/encoding.h"
+#include "foundation/sysvars.h"
 #include "language/evaluator.h"
 #include "language/expr_compiler.h"
 #include "language/function_table.h"
@@ -44,6 +47,41 @@ int EvaluateArguments(TOperand& call, const TFunctionRec& rec, TCommonVar* args,
   return 0;
 }
 
+// The argument arrays of the calls in progress, one per nesting level. They
+// live on, so their strings keep their buffers from one call to the next.
+class TArgumentFrames {
+ public:
+  class TFrame {
+   public:
+    TFrame(TArgumentFrames& frames, int count) : frames_(frames) {
+      if (frames_.depth_ == frames_.frames_.size())
+        frames_.frames_.push_back(std::make_unique<std::array<TCommonVar, kMaxCallArgs>>());
+      args_ = frames_.frames_[frames_.depth_++]->data();
+      for (int i = 0; i < count; ++i) {
+        args_[i].Kind = 0;
+        ClearValue(args_[i]);
+      }
+    }
+    ~TFrame() { --frames_.depth_; }
+    TFrame(const TFrame&) = delete;
+    TFrame& operator=(const TFrame&) = delete;
+    TCommonVar* Args() const { return args_; }
+
+   private:
+    TArgumentFrames& frames_;
+    TCommonVar* args_;
+  };
+
+ private:
+  std::vector<std::unique_ptr<std::array<TCommonVar, kMaxCallArgs>>> frames_;
+  std::size_t depth_ = 0;
+};
+
+TArgumentFrames& Frames() {
+  thread_local TArgumentFrames frames;
+  return frames;
+}
+
 void RunRoutine(TBuiltinCall& c, const TFunctionRec& rec) {
   if (rec.Routine == nullptr) {
     c.FailWith(" Функция "_w + std::string(rec.Name) + " в этой версии программы не работает "_w);
@@ -80,20 +118,20 @@ void TBuiltinCall::FailWith(const std::string& text) {
 void CallBuiltinFunction(TOperand& call, int& errCode, TCommonVar& result) {
   errCode = 0;
   if (call.FuncNo < 1 || call.FuncNo > kFunctionCount || call.Context == nullptr) {
-    ClearValuePrivate(result);
+    ClearValue(result);
     errCode = kErrNoSuchFunction;
     return;
   }
   const TFunctionRec& rec = FunctionRec(call.FuncNo);
   result.Kind = rec.Result;
-  std::array<TCommonVar, kMaxCallArgs> args;
   const int count = std::min(static_cast<int>(call.Child.size()), kMaxCallArgs);
-  errCode = EvaluateArguments(call, rec, args.data(), count);
+  TArgumentFrames::TFrame frame(Frames(), count);
+  errCode = EvaluateArguments(call, rec, frame.Args(), count);
   if (errCode == 0) {
-    TBuiltinCall c{call, *call.Context, args.data(), count, result, errCode};
+    TBuiltinCall c{call, *call.Context, frame.Args(), count, result, errCode};
     RunRoutine(c, rec);
   }
-  if (errCode != 0) ClearValuePrivate(result);
+  if (errCode != 0) ClearValue(result);
 }
 
 }  // namespace vm

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "foundation/encoding.h"
+#include "foundation/sysvars.h"
 #include "language/builtins.h"
 #include "language/operators.h"
 
@@ -13,6 +14,7 @@ namespace {
 enum {
   kErrBadRow = 21,
   kErrOverflow = 254,
+  kErrNoValue = 255,
 };
 
 char ObjectLetter(uint8_t kind) {
@@ -35,15 +37,13 @@ int RowNumber(long double v) {
 
 }  // namespace
 
-void ClearValuePrivate(TCommonVar& v) {
-  v.Str.clear();
-  v.Num = 0;
-  v.Date = {};
-  v.Time = {};
-}
-
 void EvalExpr(TExprChain& expr, int& errCode, TCommonVar& value) {
   errCode = 0;
+  if (expr.empty()) {
+    // A formula that did not compile has no chain.
+    errCode = kErrNoValue;
+    return;
+  }
   for (TOperand& node : expr) {
     if (node.IsGroup())
       EvalExpr(node.Child, errCode, node.Value);
@@ -96,7 +96,7 @@ void EvalOperand(TOperand& node, int& errCode, TCommonVar& value) {
     case kOpdSubroutine:
     case kOpdListSelect:
       // The function that takes the object reaches it through the node.
-      ClearValuePrivate(value);
+      ClearValue(value);
       value.Kind = ObjectLetter(node.Kind);
       return;
     case kOpdString:
@@ -114,7 +114,7 @@ void ColumnRefValue(const TFormVar& formVar, int row, int& errCode, TCommonVar& 
   const IExprForm& form = *formVar.View;
   const int rows = form.RowCount();
   if (rows == 0) {
-    ClearValuePrivate(value);
+    ClearValue(value);
     value.Kind = formVar.WholeColumn ? 'N' : NormalizeTypeChar(form.FirstRowFormat(formVar.Column));
     return;
   }
@@ -132,7 +132,7 @@ void ColumnRefValue(const TFormVar& formVar, int row, int& errCode, TCommonVar& 
     const TCommonVar cell = form.CellValue(formVar.Column, r);
     if (NormalizeTypeChar(cell.Kind) == 'N') sum += cell.Num;
   }
-  ClearValuePrivate(value);
+  ClearValue(value);
   value.Kind = 'N';
   if (!std::isfinite(sum)) {
     errCode = kErrOverflow;

@@ -22,7 +22,4 @@ void ColumnRefValue(const TFormVar& formVar, int row, int& errCode, TCommonVar& 
 // left in the context.
 std::string EvalErrorText(int code, const TExprContext* context);
 
-// Empties the string and zeroes the number, date and time; keeps the kind.
-void ClearValuePrivate(TCommonVar& v);
-
 }  // namespace vm

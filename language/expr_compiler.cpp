@@ -9,7 +9,7 @@
 #include "foundation/strutils.h"
 #include "language/expr_text.h"
 #include "language/function_table.h"
-#include "language/number_text.h"
+#include "foundation/number_text.h"
 #include "language/operators.h"
 
 namespace vm {
@@ -323,8 +323,8 @@ int OperatorPriority(char c) {
 // Writes every minus that follows another operator as a sign: its operand,
 // together with the powers that follow it, becomes (0-operand).
 void RewriteSigns(std::string& s) {
+  std::vector<bool> inside = QuoteMap(s);
   for (std::size_t i = s.size(); i-- > 1;) {
-    const std::vector<bool> inside = QuoteMap(s);
     if (s[i] != '-' || inside[i] || inside[i - 1] || !IsOperatorChar(s[i - 1])) continue;
     std::size_t j = i + 1;
     int depth = 0;
@@ -339,6 +339,7 @@ void RewriteSigns(std::string& s) {
       if (depth == 0 && (c == ',' || (IsOperatorChar(c) && c != '^'))) break;
     }
     s = s.substr(0, i) + "(0-" + s.substr(i + 1, j - i - 1) + ")" + s.substr(j);
+    inside = QuoteMap(s);
   }
 }
 
@@ -461,7 +462,7 @@ class TTypeChecker {
           type = 'C';
           return 0;
         }
-        if (long double v = 0; !node.Text.empty() && ReadWholeNumber(node.Text, v)) {
+        if (long double v = 0; !node.Text.empty() && TextToExtended(node.Text, v)) {
           node.Kind = kOpdNumber;
           node.Constant = v;
           type = 'N';

@@ -1,6 +1,7 @@
 #include "language/expr_context.h"
 
 #include "foundation/strutils.h"
+#include "foundation/sysvars.h"
 
 namespace vm {
 
@@ -62,8 +63,8 @@ void TExprSymbols::Reset() {
   nextVariableId_ = nextFormVarId_ = nextFieldVarId_ = 0;
 }
 
-int TExprContext::FindSysVar(std::string_view /*name*/) { return -1; }
+int TExprContext::FindSysVar(std::string_view name) { return vm::FindSysVar(name); }
 
-TCommonVar TExprContext::SysVarValue(int /*index*/) { return TCommonVar{'N', {}, 0, {}, {}}; }
+TCommonVar TExprContext::SysVarValue(int index) { return GetSysVarValue(index); }
 
 }  // namespace vm

@@ -32,15 +32,15 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"ASNH", 1, "N", 'N', FnAsnh},  // 19
     {"ACSH", 1, "N", 'N', FnAcsh},  // 20
     {"ATGH", 1, "N", 'N', FnAtgh},  // 21
-    {"DATE", 3, "NNN", 'D', nullptr},  // 22
+    {"DATE", 3, "NNN", 'D', FnDate},  // 22
     {"ROUND", 1, "N", 'N', FnRound},  // 23
     {"INT", 1, "N", 'N', FnInt},  // 24
     {"DIV", 2, "NN", 'N', FnDiv},  // 25
     {"MOD", 2, "NN", 'N', FnMod},  // 26
-    {"YEAR", 1, "D", 'N', nullptr},  // 27
-    {"DAY", 1, "D", 'N', nullptr},  // 28
-    {"MONTH", 1, "D", 'N', nullptr},  // 29
-    {"TOSTR", 2, "*N", 'C', nullptr},  // 30
+    {"YEAR", 1, "D", 'N', FnYear},  // 27
+    {"DAY", 1, "D", 'N', FnDay},  // 28
+    {"MONTH", 1, "D", 'N', FnMonth},  // 29
+    {"TOSTR", 2, "*N", 'C', FnTostr},  // 30
     {"ABS", 1, "N", 'N', FnAbs},  // 31
     {"SUMTABLE", 4, "1NNN", 'N', nullptr},  // 32
     {"LOADBASE", 1, "2", '-', nullptr},  // 33
@@ -58,9 +58,9 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"ROWCOUNT", 1, "1", 'N', nullptr},  // 45
     {"RECCOUNT", 1, "2", 'N', nullptr},  // 46
     {"CLEARBASE", 1, "2", '-', nullptr},  // 47
-    {"TIME", 3, "NNN", 'T', nullptr},  // 48
-    {"TIMETOSTR", 1, "T", 'C', nullptr},  // 49
-    {"STRTOTIME", 1, "C", 'T', nullptr},  // 50
+    {"TIME", 3, "NNN", 'T', FnTime},  // 48
+    {"TIMETOSTR", 1, "T", 'C', FnTimetostr},  // 49
+    {"STRTOTIME", 1, "C", 'T', FnStrtotime},  // 50
     {"ADDROW", 1, "1", 'N', nullptr},  // 51
     {"SETCURCELL", 3, "1N*", '-', nullptr},  // 52
     {"SORTTABLE", 1, "1", '-', nullptr},  // 53
@@ -70,7 +70,7 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"ABSNO", 1, "2", 'N', nullptr},  // 57
     {"LOADLAST", 1, "2", 'N', nullptr},  // 58
     {"LOADRANGE", 3, "2NN", '-', nullptr},  // 59
-    {"NEXTDATE", 1, "D", 'D', nullptr},  // 60
+    {"NEXTDATE", 1, "D", 'D', FnNextdate},  // 60
     {"COPYREC", 3, "2NN", '-', nullptr},  // 61
     {"ABSRECCOUNT", 1, "2", 'N', nullptr},  // 62
     {"CLEARDUP", 1, "2", '-', nullptr},  // 63
@@ -145,16 +145,16 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"PRINTDOC", 4, "NNCN", '-', nullptr},  // 132
     {"SELECTITEMS", 2, "4C", '-', nullptr},  // 133
     {"REPLACEWORDS", 5, "NNCCN", '-', nullptr},  // 134
-    {"SUMPROP", 1, "N", 'C', nullptr},  // 135
+    {"SUMPROP", 1, "N", 'C', FnSumprop},  // 135
     {"GETBIT", 2, "NN", 'N', FnGetbit},  // 136
     {"SETBIT", 3, "NNN", 'N', FnSetbit},  // 137
     {"CHECKBOXES", 4, "CCNN", 'N', FnCheckboxes},  // 138
-    {"RUBWORD", 1, "N", 'C', nullptr},  // 139
-    {"PREVDATE", 1, "D", 'D', nullptr},  // 140
+    {"RUBWORD", 1, "N", 'C', FnRubword},  // 139
+    {"PREVDATE", 1, "D", 'D', FnPrevdate},  // 140
     {"ROUNDDIG", 2, "NN", 'N', FnRounddig},  // 141
     {"RUBKOP", 3, "Nnn", '-', FnRubkop},  // 142
     {"EXPANDSTRING", 4, "CNNC", 'C', FnExpandstring},  // 143
-    {"MONTHSTRING", 1, "N", 'C', nullptr},  // 144
+    {"MONTHSTRING", 1, "N", 'C', FnMonthstring},  // 144
     {"LEN", 1, "C", 'N', FnLen},  // 145
     {"HIDHELPCOUNT", 1, "3", 'N', nullptr},  // 146
     {"SETHELPHIDELEM", 4, "3NN*", '-', nullptr},  // 147
@@ -171,8 +171,8 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"COPYEXCELROWS", 6, "NNNNNN", '-', nullptr},  // 158
     {"CURRECORD", 1, "2", 'N', nullptr},  // 159
     {"SETEXCELCELLN", 5, "NN**N", '-', nullptr},  // 160
-    {"CHECKDIR", 2, "CN", 'N', nullptr},  // 161
-    {"DATEDIR", 2, "DN", 'C', nullptr},  // 162
+    {"CHECKDIR", 2, "CN", 'N', FnCheckdir},  // 161
+    {"DATEDIR", 2, "DN", 'C', FnDatedir},  // 162
     {"EXPANDNUM", 2, "NN", 'C', FnExpandnum},  // 163
     {"PROCESSHTML", 3, "CCS", 'N', nullptr},  // 164
     {"VALIDHTML", 1, "C", 'C', FnValidhtml},  // 165
@@ -181,25 +181,25 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"SETSTRCELL", 4, "1NN*", '-', nullptr},  // 168
     {"SETCURROW", 2, "1N", '-', nullptr},  // 169
     {"RUSTOENG", 1, "C", 'C', FnRustoeng},  // 170
-    {"SUMDATE", 3, "DDN", 'D', nullptr},  // 171
-    {"SUMDATEDAY", 2, "DN", 'D', nullptr},  // 172
+    {"SUMDATE", 3, "DDN", 'D', FnSumdate},  // 171
+    {"SUMDATEDAY", 2, "DN", 'D', FnSumdateday},  // 172
     {"LADDUNIQITEM", 2, "6C", '-', nullptr},  // 173
     {"LSELECTVAL", 1, "6", 'C', nullptr},  // 174
     {"SHORTNAME", 3, "CCC", 'C', FnShortname},  // 175
-    {"KVARTAL", 1, "D", 'N', nullptr},  // 176
+    {"KVARTAL", 1, "D", 'N', FnKvartal},  // 176
     {"LOCALPATH", 1, "N", 'C', nullptr},  // 177
     {"TRYINT", 1, "C", 'N', FnTryint},  // 178
     {"NOSPACE", 1, "C", 'C', FnNospace},  // 179
-    {"BEGKVART", 1, "D", 'D', nullptr},  // 180
+    {"BEGKVART", 1, "D", 'D', FnBegkvart},  // 180
     {"QUESTS", 3, "NCC", 'C', FnQuests},  // 181
-    {"FILEDIR", 1, "C", 'C', nullptr},  // 182
-    {"FILEEXT", 1, "C", 'C', nullptr},  // 183
+    {"FILEDIR", 1, "C", 'C', FnFiledir},  // 182
+    {"FILEEXT", 1, "C", 'C', FnFileext},  // 183
     {"HIGHPRIOR", 1, "N", '-', FnHighprior},  // 184
     {"EXCELVIS", 1, "N", '-', nullptr},  // 185
     {"CONFIRM", 3, "CCN", 'N', FnConfirm},  // 186
     {"OKCLICK", 2, "NN", '-', FnOkclick},  // 187
     {"PRINTCLICK", 1, "N", '-', FnPrintclick},  // 188
-    {"CHECKFILENAME", 1, "C", 'C', nullptr},  // 189
+    {"CHECKFILENAME", 1, "C", 'C', FnCheckfilename},  // 189
     {"CHECKSUMSTRING", 1, "C", 'C', nullptr},  // 190
     {"CHECKBARSTRING", 1, "C", 'C', nullptr},  // 191
     {"INTERLEAVED25", 1, "C", 'C', nullptr},  // 192
@@ -214,11 +214,11 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"CODE39", 1, "C", 'C', nullptr},  // 201
     {"BASETOFILE", 2, "2C", 'N', nullptr},  // 202
     {"BASEFROMFILE", 2, "2C", 'N', nullptr},  // 203
-    {"TIMETOSECONDS", 1, "T", 'N', nullptr},  // 204
-    {"SECONDSTOTIME", 1, "N", 'T', nullptr},  // 205
-    {"TIMETOMINUTES", 1, "T", 'N', nullptr},  // 206
-    {"MINUTESTOTIME", 1, "N", 'T', nullptr},  // 207
-    {"ERASEFILE", 1, "C", '-', nullptr},  // 208
+    {"TIMETOSECONDS", 1, "T", 'N', FnTimetoseconds},  // 204
+    {"SECONDSTOTIME", 1, "N", 'T', FnSecondstotime},  // 205
+    {"TIMETOMINUTES", 1, "T", 'N', FnTimetominutes},  // 206
+    {"MINUTESTOTIME", 1, "N", 'T', FnMinutestotime},  // 207
+    {"ERASEFILE", 1, "C", '-', FnErasefile},  // 208
     {"ERASEDIR", 1, "C", '-', nullptr},  // 209
     {"ADDARRAY", -1, "", 'N', FnAddarray},  // 210
     {"DELETEARRAY", 1, "N", '-', FnDeletearray},  // 211
@@ -226,8 +226,8 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"SETARRAYDATA", -1, "", '-', FnSetarraydata},  // 213
     {"CHECKALL", 1, "N", 'N', FnCheckall},  // 214
     {"OPENEXCELREPORT", 1, "C", 'N', nullptr},  // 215
-    {"COPYFILE", 2, "CC", '-', nullptr},  // 216
-    {"SUMPROPEX", 5, "NCCNN", 'C', nullptr},  // 217
+    {"COPYFILE", 2, "CC", '-', FnCopyfile},  // 216
+    {"SUMPROPEX", 5, "NCCNN", 'C', FnSumpropex},  // 217
     {"FINDWORD", 3, "CCC", 'N', FnFindword},  // 218
     {"VISCOLCOUNT", 1, "1", 'N', nullptr},  // 219
     {"TOTCOLCOUNT", 1, "1", 'N', nullptr},  // 220

@@ -3,7 +3,8 @@
 #include <array>
 #include <cmath>
 
-#include "language/expr_values.h"
+#include "foundation/sysvars.h"
+#include "foundation/value_text.h"
 
 namespace vm {
 
@@ -68,7 +69,7 @@ void Power(const TCommonVar& l, const TCommonVar& r, int& err, TCommonVar& resul
     return;
   }
   const long double base = std::fabs(l.Num);
-  long double v = base >= kNumberTolerance ? std::exp(std::log(base) * r.Num) : 0.0L;
+  long double v = base >= kNumTolerance ? std::exp(std::log(base) * r.Num) : 0.0L;
   if (l.Num < 0 && std::fmod(std::nearbyint(r.Num), 2.0L) != 0) v = -v;
   SetNumber(result, v);
 }
@@ -113,9 +114,9 @@ int Precheck(int op, const TCommonVar& l, const TCommonVar& r) {
   if (l.Kind == 'C' && op != kOpAdd && !IsComparison(op)) return kErrBadOperation;
   if (l.Kind == 'D' && !IsComparison(op)) return kErrBadOperation;
   if (l.Kind != 'N') return 0;
-  if (op == kOpDiv && std::fabs(r.Num) < kNumberTolerance) return kErrDivByZero;
+  if (op == kOpDiv && std::fabs(r.Num) < kNumTolerance) return kErrDivByZero;
   if (op == kOpPow) {
-    if (std::fabs(l.Num) < kNumberTolerance && r.Num < 0) return kErrZeroNegativePower;
+    if (std::fabs(l.Num) < kNumTolerance && r.Num < 0) return kErrZeroNegativePower;
     if (l.Num < 0 && r.Num != std::nearbyint(r.Num)) return kErrNegativeFractionalPower;
   }
   return 0;

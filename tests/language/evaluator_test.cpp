@@ -4,6 +4,7 @@
 
 #include "expr_fakes.h"
 #include "foundation/encoding.h"
+#include "foundation/sysvars.h"
 #include "language/operators.h"
 
 using namespace vm;
@@ -11,18 +12,7 @@ using namespace vm::testing;
 
 namespace {
 
-class Evaluator : public ::testing::Test {
- protected:
-  FakeContext ctx;
-
-  Outcome Eval(std::string_view text) { return RunFormula(ctx, text); }
-  int Error(std::string_view text) { return Eval(text).Err; }
-  long double Value(std::string_view text) {
-    const Outcome o = Eval(text);
-    EXPECT_EQ(o.Err, 0) << text;
-    return o.Value.Num;
-  }
-};
+using Evaluator = FormulaTest;
 
 TEST_F(Evaluator, DivisionAndPowersRefuseWhatHasNoValue) {
   EXPECT_EQ(Error("5/0.0000000001"), 1);
@@ -142,6 +132,21 @@ TEST_F(Evaluator, FieldsParametersAndSystemVariables) {
   EXPECT_EQ(today.Value.Date, (TDateRec{5, 3, 2007}));
 }
 
+TEST(EvaluatorContext, SystemVariablesComeFromTheProgram) {
+  TExprContext ctx;
+  SetSysVarText(kSysVarCurDate, "7.03.2006");
+  SetSysVarText(kSysVarNoOperat, "41");
+  TExprChain expr;
+  ASSERT_EQ(CompileExpr("%no_operat% + 1", ctx, expr).ErrCode, 0);
+  int err = 0;
+  TCommonVar r;
+  EvalExpr(expr, err, r);
+  EXPECT_EQ(r.Num, 42);
+  const Outcome today = RunFormula(ctx, "%CURDATE%");
+  EXPECT_EQ(today.Value.Date, (TDateRec{7, 3, 2006}));
+  ResetSysVars();
+}
+
 TEST_F(Evaluator, OperatorTableAndErrorTexts) {
   EXPECT_EQ(FindOperator('$'), 8);
   EXPECT_EQ(FindOperator('!'), 9);
@@ -155,6 +160,12 @@ TEST_F(Evaluator, OperatorTableAndErrorTexts) {
   EXPECT_EQ(EvalErrorText(43, &ctx), " Требуется версия MS Office 9.0 или выше "_w);
   EXPECT_EQ(EvalErrorText(254, &ctx), " Переполнение при вычислении выражения с плавающей запятой "_w);
   EXPECT_EQ(EvalErrorText(52, &ctx), " Ошибка при вычислении "_w);
+  TExprChain none;
+  int err = 0;
+  TCommonVar r;
+  EvalExpr(none, err, r);
+  EXPECT_EQ(err, 255);
+
   ctx.RunErrorText = "words";
   EXPECT_EQ(EvalErrorText(-1, &ctx), "words");
 }

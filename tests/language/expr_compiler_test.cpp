@@ -10,9 +10,8 @@ using namespace vm::testing;
 
 namespace {
 
-class ExprCompiler : public ::testing::Test {
+class ExprCompiler : public FormulaTest {
  protected:
-  FakeContext ctx;
   FakeForm form{"NCN*"};
   FakeBase base;
   FakeAutoParam price{Num(12.5)};
@@ -31,11 +30,6 @@ class ExprCompiler : public ::testing::Test {
     return CompileExpr(text, ctx, expr);
   }
 
-  long double Value(std::string_view text) {
-    const Outcome o = RunFormula(ctx, text);
-    EXPECT_EQ(o.Err, 0) << text;
-    return o.Value.Num;
-  }
 };
 
 TEST_F(ExprCompiler, PriorityBecomesGroupsFoldedLeftToRight) {

@@ -2,6 +2,8 @@
 // compile and evaluate a formula against them.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
 #include <utility>
@@ -129,5 +131,25 @@ inline Outcome RunFormula(TExprContext& ctx, std::string_view text) {
   EvalExpr(expr, o.Err, o.Value);
   return o;
 }
+
+// A test that runs formulas against its own context.
+class FormulaTest : public ::testing::Test {
+ protected:
+  FakeContext ctx;
+
+  Outcome Eval(std::string_view text) { return RunFormula(ctx, text); }
+  int Error(std::string_view text) { return Eval(text).Err; }
+  long double Value(std::string_view text) {
+    const Outcome o = Eval(text);
+    EXPECT_EQ(o.Err, 0) << text << ": " << ctx.RunErrorText;
+    return o.Value.Num;
+  }
+  std::string Text(std::string_view text) {
+    const Outcome o = Eval(text);
+    EXPECT_EQ(o.Err, 0) << text << ": " << ctx.RunErrorText;
+    EXPECT_EQ(o.Value.Kind, 'C') << text;
+    return o.Value.Str;
+  }
+};
 
 }  // namespace vm::testing
