@@ -121,7 +121,11 @@ bool TInterpreter::RunProgram(TInstruction* program, int32_t stopOpcode, bool ne
   bool ok = true;
   if (program != nullptr && terminate_ == 0) {
     const bool outermost = depth_ == 0;
-    if (outermost) reported_ = false;
+    if (outermost) {
+      // The text of an earlier run's error must not pass for a new one.
+      reported_ = false;
+      errorText_.clear();
+    }
     TRunWindows windows(nested);
     running_ = true;
     breakRequest_.store(false, std::memory_order_relaxed);

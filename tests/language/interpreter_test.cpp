@@ -295,6 +295,9 @@ TEST(Programs, ReturnWithAnEmptyStackAndAnUnknownOpcodeAreRunErrors) {
   EXPECT_EQ(Utf8(rig.Ui.Boxes.back().Text),
             " Ошибка во время выполнения программы в строке 7:\r"
             " Неизвестная ошибка, обратитесь к разработчику программы ");
+  ASSERT_EQ(rig.Ui.Log.size(), 8u);
+  EXPECT_EQ(rig.Ui.Log[3], "ENDSUB");
+  EXPECT_EQ(rig.Ui.Log[7], "");
 }
 
 TEST(Programs, ErrorOfANestedRunIsShownAndLoggedOnce) {
@@ -327,6 +330,17 @@ TEST(Programs, SubroutineRunToItsReturnSurvivesItsOwnCalls) {
   EXPECT_EQ(rig.Num("A"), 111);
   EXPECT_EQ(Interp().CallDepth(), 0u);
   EXPECT_TRUE(rig.Ui.Boxes.empty());
+}
+
+TEST(Programs, AFailingLoopTestShowsItsOwnErrorNotAnEarlierOne) {
+  ProgramRig rig;
+  rig.Var("A", N(0));
+  rig.Var("I", N(0));
+  rig.Run("A := 1/0\nENDSECTION");
+  rig.Run("WHILE I, 1, I+1, GETARRAYDATA(99, 1)\nENDWHILE\nENDSECTION");
+  ASSERT_EQ(rig.Ui.Boxes.size(), 2u);
+  EXPECT_EQ(Utf8(rig.Ui.Boxes[1].Text),
+            " Ошибка во время выполнения программы в строке 1:\r Неверный идентификатор массива ");
 }
 
 TEST(Programs, DesignerTestRunShowsButDoesNotLog) {
