@@ -9,13 +9,13 @@ namespace {
 TEST(FileBuiltins, PathPartsAndDirectories) {
   ProgramRig rig;
   TempDir tmp;
-  rig.Var("D", S(""));
-  rig.Var("E", S(""));
-  rig.Var("NOEXT", S("x"));
-  rig.Var("A", N(-1));
-  rig.Var("B", N(-1));
-  rig.Var("C", N(-1));
-  rig.Var("ROOT", S(tmp.Dir()));
+  rig.Var("D", Str(""));
+  rig.Var("E", Str(""));
+  rig.Var("NOEXT", Str("x"));
+  rig.Var("A", Num(-1));
+  rig.Var("B", Num(-1));
+  rig.Var("C", Num(-1));
+  rig.Var("ROOT", Str(tmp.Dir()));
   ASSERT_TRUE(rig.Run(R"(
     D := FILEDIR('C:\DATA\IN\FILE.TXT')
     E := FILEEXT('C:\DATA\IN\FILE.TXT')
@@ -37,7 +37,7 @@ TEST(FileBuiltins, CopyReplacesWholeAndNeverCopiesOntoItself) {
   TempDir tmp;
   WriteBytes(tmp / "src.txt", "new contents");
   WriteBytes(tmp / "dst.txt", "old");
-  rig.Var("DIR", S(tmp.Dir()));
+  rig.Var("DIR", Str(tmp.Dir()));
   ASSERT_TRUE(rig.Run("COPYFILE(DIR + 'src.txt', DIR + 'dst.txt')\n"
                       "COPYFILE(DIR + 'src.txt', DIR + '.\\SRC.TXT')\n"
                       "COPYFILE(DIR + 'missing.txt', DIR + 'src.txt')\nENDSECTION"));

@@ -15,7 +15,7 @@ class RigForm : public IExprForm {
   char ColumnType(int) const override { return 'N'; }
   char FirstRowFormat(int) const override { return 'N'; }
   int RowCount() const override { return 0; }
-  TCommonVar CellValue(int, int) const override { return N(0); }
+  TCommonVar CellValue(int, int) const override { return Num(0); }
 };
 
 class FormContext : public RigContext {
@@ -37,9 +37,9 @@ TEST(Dialogs, MessageFlagsFollowTheKind) {
 
 TEST(Dialogs, ConfirmAndQuestionAnswerOneForYes) {
   ProgramRig rig;
-  rig.Var("A", N(-1));
-  rig.Var("B", N(-1));
-  rig.Var("C", N(-1));
+  rig.Var("A", Num(-1));
+  rig.Var("B", Num(-1));
+  rig.Var("C", Num(-1));
   rig.Ui.Answers = {kIdYes, kIdNo, kIdYes};
   ASSERT_TRUE(rig.Run("A := CONFIRM('sure?', 'cap', 1)\nB := CONFIRM('sure?', 'cap', 0)\n"
                       "C := QUESTION('caption', 'text')\nENDSECTION"));
@@ -56,8 +56,8 @@ TEST(Dialogs, ConfirmAndQuestionAnswerOneForYes) {
 
 TEST(Dialogs, CheckBoxesKeepToOneColumnAndThirtyTwoBoxes) {
   ProgramRig rig;
-  rig.Var("A", N(0));
-  rig.Var("B", N(0));
+  rig.Var("A", Num(0));
+  rig.Var("B", Num(0));
   std::string many = "X";
   for (int i = 1; i < 40; ++i) many += "|X";
   rig.Ui.CheckBoxesConfirmed = false;
@@ -97,8 +97,8 @@ TEST(Dialogs, CheckBoxesFillColumnByColumn) {
 
 TEST(Dialogs, OpenFileWritesTheChosenNameIntoItsVariable) {
   ProgramRig rig;
-  rig.Var("F", S("/data/in/old.txt"));
-  rig.Var("A", N(-1));
+  rig.Var("F", Str("/data/in/old.txt"));
+  rig.Var("A", Num(-1));
   rig.Ui.ChosenFiles = {"/data/new.csv"};
   ASSERT_TRUE(rig.Run("A := GETOPENFILENAME('Open', 'All|*.*', F)\nENDSECTION")) << Cp1251ToUtf8(rig.Message);
   EXPECT_EQ(rig.Num("A"), 1);
@@ -116,8 +116,8 @@ TEST(Dialogs, OpenFileWritesTheChosenNameIntoItsVariable) {
 TEST(RunControls, ReachTheDocumentWindow) {
   ProgramRig rig;
   FormContext context;
-  context.Symbols().AddVariable("A", N(-1));
-  context.Symbols().AddVariable("B", N(-1));
+  context.Symbols().AddVariable("A", Num(-1));
+  context.Symbols().AddVariable("B", Num(-1));
   TDescriptionReader reader(
       "OKCLICK(0, 1)\nOKCLICK(1, 0)\nPRINTCLICK(0)\nPRINTCLICK(1)\nA := CHECKALL(1)\n"
       "B := CHECKALL(0)\nSELECTTABLE(T1)\nHIGHPRIOR(0)\nENDSECTION");

@@ -12,10 +12,10 @@ std::string Utf8(const std::string& s) { return Cp1251ToUtf8(s); }
 
 TEST(Programs, LoopsSumAndNest) {
   ProgramRig rig;
-  rig.Var("I", N(0));
-  rig.Var("J", N(0));
-  rig.Var("S", N(0));
-  rig.Var("P", N(0));
+  rig.Var("I", Num(0));
+  rig.Var("J", Num(0));
+  rig.Var("S", Num(0));
+  rig.Var("P", Num(0));
   ASSERT_TRUE(rig.Run(R"(
     WHILE I, 1, I+1, I<=10
       S := S + I
@@ -33,9 +33,9 @@ ENDSECTION)"));
 
 TEST(Programs, WhileItemsSplitOnlyAtTopLevelCommas) {
   ProgramRig rig;
-  rig.Var("I", N(0));
-  rig.Var("S", N(0));
-  rig.Var("T", S(""));
+  rig.Var("I", Num(0));
+  rig.Var("S", Num(0));
+  rig.Var("T", Str(""));
   ASSERT_TRUE(rig.Run(R"(
     WHILE I, MAX(1,0), I+MIN(1,5), I<=MAX(3,2)
       S := S + I
@@ -49,8 +49,8 @@ ENDSECTION)")) << Utf8(rig.Message);
 
 TEST(Programs, GotoJumpsBothWaysAcrossBranches) {
   ProgramRig rig;
-  rig.Var("I", N(0));
-  rig.Var("SKIPPED", N(0));
+  rig.Var("I", Num(0));
+  rig.Var("SKIPPED", Num(0));
   ASSERT_TRUE(rig.Run(R"(
     LABEL TOP
     I := I + 1
@@ -68,8 +68,8 @@ ENDSECTION)"));
 
 TEST(Programs, NestedIfsTakeTheirBranches) {
   ProgramRig rig;
-  rig.Var("X", N(0));
-  rig.Var("R", S(""));
+  rig.Var("X", Num(0));
+  rig.Var("R", Str(""));
   const char* program = R"(
     IF X > 0
     THEN
@@ -89,8 +89,8 @@ TEST(Programs, NestedIfsTakeTheirBranches) {
 ENDSECTION)";
   ASSERT_EQ(rig.Compile(program), 0) << Utf8(rig.Message);
   for (auto [x, expected] : {std::pair{50, "big"}, {5, "small"}, {0, "zero!"}, {-3, "!"}}) {
-    rig.Var("X", N(x));
-    rig.Var("R", S(""));
+    rig.Var("X", Num(x));
+    rig.Var("R", Str(""));
     Interp().ExecProgram(rig.Main);
     EXPECT_EQ(rig.Value("R").Str, expected) << x;
   }
@@ -98,8 +98,8 @@ ENDSECTION)";
 
 TEST(Programs, SubroutinesCallEachOtherAndReturn) {
   ProgramRig rig;
-  rig.Var("A", N(0));
-  rig.Var("TRACE", S(""));
+  rig.Var("A", Num(0));
+  rig.Var("TRACE", Str(""));
   ASSERT_TRUE(rig.Run(R"(
     TRACE := TRACE + 'm'
     CALL OUTER
@@ -123,8 +123,8 @@ ENDSUB)")) << Utf8(rig.Message);
 TEST(Programs, AssignmentsReachFieldsAutoParametersQuestionsAndLoadings) {
   ProgramRig rig;
   RigBase base;
-  base.Fields = {{"QTY", N(1)}, {"NAME", S("a")}};
-  RigAutoParam param(S("old"));
+  base.Fields = {{"QTY", Num(1)}, {"NAME", Str("a")}};
+  RigAutoParam param(Str("old"));
   RigQuestion question, baseQuestion;
   RigLoading loading;
   rig.Context.Bases["GOODS"] = &base;
@@ -150,7 +150,7 @@ ENDSECTION)")) << Utf8(rig.Message);
 TEST(Programs, ReentryIsRecordedOnlyInInit) {
   ProgramRig rig;
   rig.IsInit = true;
-  rig.Var("A", N(0));
+  rig.Var("A", Num(0));
   ASSERT_EQ(rig.Compile("A := 1\nREENTRY\nA := A + 10\nENDSECTION"), 0);
   ASSERT_NE(rig.Reentry, nullptr);
   Interp().ExecProgram(rig.Main);
@@ -164,7 +164,7 @@ TEST(Programs, ReentryIsRecordedOnlyInInit) {
 
 TEST(Programs, WindowsBreatheEveryHundredInstructionsAndAreRestored) {
   ProgramRig rig;
-  rig.Var("A", N(0));
+  rig.Var("A", Num(0));
   std::string program;
   for (int i = 0; i < 250; ++i) program += "A := A + 1\n";
   program += "ENDSECTION";
@@ -177,7 +177,7 @@ TEST(Programs, WindowsBreatheEveryHundredInstructionsAndAreRestored) {
 
 TEST(Programs, BreakRequestAsksAndNoContinues) {
   ProgramRig rig;
-  rig.Var("I", N(0));
+  rig.Var("I", Num(0));
   rig.Ui.OnPump = [](int pump) {
     if (pump == 1) Interp().RequestBreak();
   };
@@ -193,7 +193,7 @@ TEST(Programs, BreakRequestAsksAndNoContinues) {
 
 TEST(Programs, BreakAnsweredYesStopsWithoutAnErrorBox) {
   ProgramRig rig;
-  rig.Var("I", N(0));
+  rig.Var("I", Num(0));
   rig.Ui.OnPump = [](int) { Interp().RequestBreak(); };
   rig.Ui.Answers = {kIdYes};
   rig.Run("WHILE I, 1, I+1, I<=1000\nENDWHILE\nENDSECTION");
@@ -206,7 +206,7 @@ TEST(Programs, BreakAnsweredYesStopsWithoutAnErrorBox) {
 
 TEST(Programs, TerminateStopsTheRunAndClosesTheWindow) {
   ProgramRig rig;
-  rig.Var("A", N(0));
+  rig.Var("A", Num(0));
   rig.Run("TERMINATE(3)\nA := 1\nENDSECTION");
   EXPECT_EQ(rig.Num("A"), 0);
   EXPECT_EQ(Interp().TerminateValue(), 3);
@@ -228,9 +228,9 @@ class RunErrors : public ::testing::TestWithParam<RunCase> {};
 TEST_P(RunErrors, AreShownAndLoggedInFourLines) {
   const RunCase& c = GetParam();
   ProgramRig rig;
-  rig.Var("A", N(0));
-  rig.Var("I", N(0));
-  rig.Var("ID", N(0));
+  rig.Var("A", Num(0));
+  rig.Var("I", Num(0));
+  rig.Var("ID", Num(0));
   RigLoading loading;
   loading.Outcome.Code = 22;
   rig.Context.Loadings["BADCELL"] = &loading;
@@ -268,11 +268,16 @@ INSTANTIATE_TEST_SUITE_P(
                 " Несоответствие типов операнда и ячейки таблицы при заполнении таблицы",
                 "EXECLOAD BADCELL"},
         RunCase{"CALL DEEP\nENDSECTION\nSUBROUTINE = DEEP\n A := A + 1\n CALL DEEP\nENDSUB", 3, 5,
-                " Стек переполнен при вызове подпрограммы ", " CALL DEEP"}));
+                " Стек переполнен при вызове подпрограммы ", " CALL DEEP"}),
+    [](const ::testing::TestParamInfo<RunCase>& info) {
+      const int code = info.param.Code;
+      return (code < 0 ? "Minus" + std::to_string(-code) : "Code" + std::to_string(code)) + "_" +
+             std::to_string(info.index);
+    });
 
 TEST(Programs, StackLimitIsReachedAtItsDepth) {
   ProgramRig rig;
-  rig.Var("A", N(0));
+  rig.Var("A", Num(0));
   rig.Run("CALL DEEP\nENDSECTION\nSUBROUTINE = DEEP\nA := A + 1\nCALL DEEP\nENDSUB");
   EXPECT_EQ(Interp().ErrorCode(), kRunErrStackFull);
   EXPECT_EQ(rig.Num("A"), static_cast<long double>(kMaxCallDepth));
@@ -280,7 +285,7 @@ TEST(Programs, StackLimitIsReachedAtItsDepth) {
 
 TEST(Programs, ReturnWithAnEmptyStackAndAnUnknownOpcodeAreRunErrors) {
   ProgramRig rig;
-  rig.Var("A", N(0));
+  rig.Var("A", Num(0));
   ASSERT_EQ(rig.Compile("ENDSECTION\nSUBROUTINE = SUB\nA := 1\nENDSUB"), 0);
   Interp().ExecProgram(rig.Subroutines["SUB"]);
   EXPECT_EQ(Interp().ErrorCode(), kRunErrStackEmpty);
@@ -302,8 +307,8 @@ TEST(Programs, ReturnWithAnEmptyStackAndAnUnknownOpcodeAreRunErrors) {
 
 TEST(Programs, ErrorOfANestedRunIsShownAndLoggedOnce) {
   ProgramRig rig;
-  rig.Var("A", N(0));
-  rig.Var("ROWS", N(0));
+  rig.Var("A", Num(0));
+  rig.Var("ROWS", Num(0));
   RigLoading loading;
   loading.Rows = 3;
   rig.Context.Loadings["L1"] = &loading;
@@ -322,7 +327,7 @@ TEST(Programs, ErrorOfANestedRunIsShownAndLoggedOnce) {
 
 TEST(Programs, SubroutineRunToItsReturnSurvivesItsOwnCalls) {
   ProgramRig rig;
-  rig.Var("A", N(0));
+  rig.Var("A", Num(0));
   ASSERT_EQ(rig.Compile("ENDSECTION\nSUBROUTINE = OUTER\nA := A + 1\nCALL INNER\nA := A + 100\n"
                         "ENDSUB\nSUBROUTINE = INNER\nA := A + 10\nENDSUB"),
             0);
@@ -334,8 +339,8 @@ TEST(Programs, SubroutineRunToItsReturnSurvivesItsOwnCalls) {
 
 TEST(Programs, AFailingLoopTestShowsItsOwnErrorNotAnEarlierOne) {
   ProgramRig rig;
-  rig.Var("A", N(0));
-  rig.Var("I", N(0));
+  rig.Var("A", Num(0));
+  rig.Var("I", Num(0));
   rig.Run("A := 1/0\nENDSECTION");
   rig.Run("WHILE I, 1, I+1, GETARRAYDATA(99, 1)\nENDWHILE\nENDSECTION");
   ASSERT_EQ(rig.Ui.Boxes.size(), 2u);
@@ -345,7 +350,7 @@ TEST(Programs, AFailingLoopTestShowsItsOwnErrorNotAnEarlierOne) {
 
 TEST(Programs, DesignerTestRunShowsButDoesNotLog) {
   ProgramRig rig;
-  rig.Var("A", N(0));
+  rig.Var("A", Num(0));
   DesignerTestRun() = true;
   rig.Run("A := 1/0\nENDSECTION");
   DesignerTestRun() = false;

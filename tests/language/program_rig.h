@@ -12,6 +12,7 @@
 
 #include "foundation/strutils.h"
 #include "language/description_reader.h"
+#include "language/expr_fakes.h"
 #include "language/interpreter.h"
 #include "language/program_context.h"
 #include "language/stmt_compiler.h"
@@ -20,19 +21,8 @@
 
 namespace vm::test {
 
-inline TCommonVar N(long double v) {
-  TCommonVar x;
-  x.Kind = 'N';
-  x.Num = v;
-  return x;
-}
-
-inline TCommonVar S(std::string s) {
-  TCommonVar x;
-  x.Kind = 'C';
-  x.Str = std::move(s);
-  return x;
-}
+using vm::testing::Num;
+using vm::testing::Str;
 
 class RigBase : public IProgramBase {
  public:

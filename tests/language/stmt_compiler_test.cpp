@@ -19,8 +19,8 @@ class CompileErrors : public ::testing::TestWithParam<CompileCase> {};
 TEST_P(CompileErrors, GiveTheirCodeAndText) {
   const CompileCase& c = GetParam();
   ProgramRig rig;
-  rig.Var("A", N(0));
-  rig.Var("I", N(0));
+  rig.Var("A", Num(0));
+  rig.Var("I", Num(0));
   RigLoading loading;
   rig.Context.Loadings["L1"] = &loading;
   EXPECT_EQ(rig.Compile(c.Program), c.Code) << c.Program;
@@ -87,7 +87,12 @@ INSTANTIATE_TEST_SUITE_P(
         CompileCase{"ENDIF X\n", 200, "Ошибка в строке 1.  Запрещенные символы после команды "},
         CompileCase{"REENTRY X\n", 200, "Ошибка в строке 1.  Запрещенные символы после команды "},
         CompileCase{"A := 1\n", 255, "Ошибка в строке 1.  Отсутствует команда ENDSECTION "},
-        CompileCase{"GOTO L9\nENDSECTION", 257, " Не определена метка L9"}));
+        CompileCase{"GOTO L9\nENDSECTION", 257, " Не определена метка L9"}),
+    [](const ::testing::TestParamInfo<CompileCase>& info) {
+      const int code = info.param.Code;
+      return (code < 0 ? "Minus" + std::to_string(-code) : "Code" + std::to_string(code)) + "_" +
+             std::to_string(info.index);
+    });
 
 TEST(StatementCompiler, KeywordsAreFoundExactlyAndTheEndKeywordPerProgram) {
   EXPECT_EQ(FindStatementKeyword("IF"), kKwIf);
@@ -109,14 +114,14 @@ TEST(StatementCompiler, UnknownCodeHasItsOwnText) {
 
 TEST(StatementCompiler, EndKeywordInsideABranchClosesItWithTrailingTextIgnored) {
   ProgramRig rig;
-  rig.Var("A", N(0));
+  rig.Var("A", Num(0));
   EXPECT_EQ(rig.Compile("IF 1\nTHEN\nA := 1\nENDIF X\nENDSECTION"), 0) << Cp1251ToUtf8(rig.Message);
 }
 
 TEST(StatementCompiler, CallsAreListedForTheDocumentWithTheirLines) {
   ProgramRig rig;
   TDescriptionReader reader("A := 1\nCALL FIRST\nCALL SECOND\nENDSECTION");
-  rig.Var("A", N(0));
+  rig.Var("A", Num(0));
   TStmtCompiler compiler(reader, rig.Context);
   TInstruction* head = nullptr;
   ASSERT_EQ(compiler.CompileProgram(head, "ENDSECTION", kOpEnd), 0);

@@ -17,9 +17,9 @@ int ErrorOf(ProgramRig& rig, const std::string& line) {
 
 TEST(ValueArrays, IndexWithTheFirstIndexFastest) {
   ProgramRig rig;
-  rig.Var("ID", N(0));
-  rig.Var("V", N(0));
-  rig.Var("W", S(""));
+  rig.Var("ID", Num(0));
+  rig.Var("V", Num(0));
+  rig.Var("W", Str(""));
   ASSERT_TRUE(rig.Run(R"(
     ID := ADDARRAY(2, 3)
     SETARRAYDATA(ID, 7, 2, 3)
@@ -40,8 +40,8 @@ ENDSECTION)"));
 
 TEST(ValueArrays, RefuseBadSizesIdentifiersAndIndices) {
   ProgramRig rig;
-  rig.Var("ID", N(0));
-  rig.Var("V", N(0));
+  rig.Var("ID", Num(0));
+  rig.Var("V", Num(0));
   ASSERT_TRUE(rig.Run("ID := ADDARRAY(2, 3)\nENDSECTION"));
   struct Case {
     const char* Line;
@@ -68,8 +68,8 @@ TEST(ValueArrays, RefuseBadSizesIdentifiersAndIndices) {
 
 TEST(ValueArrays, HugeSizesAreClampedWithoutOverflow) {
   ProgramRig rig;
-  rig.Var("ID", N(0));
-  rig.Var("V", N(0));
+  rig.Var("ID", Num(0));
+  rig.Var("V", Num(0));
   ASSERT_TRUE(rig.Run("ID := ADDARRAY(65536, 65536, 65536, 65536)\n"
                       "SETARRAYDATA(ID, 5, 65536, 16, 1, 1)\n"
                       "V := GETARRAYDATA(ID, 65536, 16, 1, 1)\nENDSECTION"));
@@ -83,9 +83,9 @@ TEST(ValueArrays, HugeSizesAreClampedWithoutOverflow) {
 
 TEST(ValueArrays, DeletedAndClearedArraysGiveUpTheirIdentifiers) {
   ProgramRig rig;
-  rig.Var("A", N(0));
-  rig.Var("B", N(0));
-  rig.Var("V", N(0));
+  rig.Var("A", Num(0));
+  rig.Var("B", Num(0));
+  rig.Var("V", Num(0));
   ASSERT_TRUE(rig.Run("A := ADDARRAY(1)\nB := ADDARRAY(1)\nDELETEARRAY(A)\nDELETEARRAY(77)\n"
                       "ENDSECTION"));
   EXPECT_EQ(rig.Num("A"), 1);
@@ -103,8 +103,8 @@ TEST(ValueArrays, ElementsOutsideTheArrayAreEmptyAndIgnored) {
   array.SetSize(0);
   EXPECT_EQ(array.Count(), 0);
   array.SetSize(2);
-  array.SetItem(2, N(4));
-  array.SetItem(-1, N(4));
+  array.SetItem(2, Num(4));
+  array.SetItem(-1, Num(4));
   EXPECT_EQ(array.GetItem(-1).Kind, 0);
   EXPECT_EQ(array.GetItem(2).Kind, 0);
   EXPECT_EQ(array.GetItem(1).Kind, 0);
