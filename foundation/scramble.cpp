@@ -1,5 +1,6 @@
 #include "foundation/scramble.h"
 
+#include "foundation/hextext.h"
 #include "foundation/random.h"
 
 namespace vm {
@@ -46,22 +47,6 @@ void ApplyKeyStream(TScrambledRecord& r, uint32_t key, uint32_t shifts) {
 void ApplyHexStream(TScrambledRecord& r) {
   SeedScope scope(kHexSeed);
   for (auto& b : r) b ^= static_cast<uint8_t>(Random(256));
-}
-
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-// One or two hexadecimal digits as a byte; 0 when they are not one.
-uint8_t HexPairToByte(char hi, char lo) {
-  const int h = HexValue(hi), l = HexValue(lo);
-  if (h < 0 || l < 0) return 0;
-  return static_cast<uint8_t>(h * 16 + l);
 }
 
 }  // namespace
@@ -124,11 +109,7 @@ uint32_t UnpackDocAccess(const TScrambledRecord& record, int32_t id,
 void RecordToScrambledHex(const TScrambledRecord& record, std::string& s) {
   TScrambledRecord r = record;
   ApplyHexStream(r);
-  s.clear();
-  for (uint8_t b : r) {
-    s += kHexDigits[b >> 4];
-    s += kHexDigits[b & 15];
-  }
+  s = BytesToHexStr(r.data(), r.size());
 }
 
 void ScrambledHexToRecord(std::string_view s, TScrambledRecord& record) {
@@ -138,7 +119,7 @@ void ScrambledHexToRecord(std::string_view s, TScrambledRecord& record) {
       const std::size_t pos = 2 * i + k;
       pair[k] = pos < s.size() ? s[pos] : static_cast<char>(Random(6) + 65);
     }
-    record[i] = HexPairToByte(pair[0], pair[1]);
+    record[i] = HexStrToByte(std::string_view(pair, 2));
   }
   ApplyHexStream(record);
 }
@@ -152,7 +133,8 @@ void UnscrambleStr(std::string_view s, std::string& result) {
     const auto c1 = static_cast<char>(static_cast<unsigned char>(s[i]) + 40 - Random(200));
     const char c2raw = single ? '\0' : s[i + 1];
     const auto c2 = static_cast<char>(static_cast<unsigned char>(c2raw) + 40 - Random(200));
-    const uint8_t b = single ? HexPairToByte('0', c1) : HexPairToByte(c1, c2);
+    const char pair[2] = {c1, c2};
+    const uint8_t b = HexStrToByte(std::string_view(pair, single ? 1 : 2));
     result += static_cast<char>(b ^ r);
   }
 }
