@@ -15,6 +15,8 @@ bool UiServices::ChooseFile(const std::string&, const std::string&, const std::s
   return false;
 }
 
+bool UiServices::ChooseFiles(const FileDialogRequest&, std::vector<std::string>&) { return false; }
+
 namespace {
 UiServices gHeadless;
 UiServices* gInstalled = nullptr;

@@ -6,8 +6,19 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vm {
+
+// What the open-file dialog is asked to show.
+struct FileDialogRequest {
+  std::string Title;
+  std::string Filter;       // descriptions and their masks, all separated by '|'
+  std::string Dir;          // the initial directory
+  std::string FileName;     // the initial file name
+  int32_t FilterIndex = 0;  // 1-based; 0 leaves the dialog's default
+  bool HideReadOnly = false;
+};
 
 // Message box flags in use.
 inline constexpr uint32_t kMbError = 0x2010;
@@ -45,6 +56,10 @@ class UiServices {
   // The open-file dialog: True and the chosen path, or False when cancelled.
   virtual bool ChooseFile(const std::string& title, const std::string& filter,
                           const std::string& initialDir, std::string& path);
+
+  // The open-file dialog that lets the user pick several existing files: True
+  // with the chosen paths, or False when cancelled.
+  virtual bool ChooseFiles(const FileDialogRequest& request, std::vector<std::string>& paths);
 
  private:
   bool busy_ = false;

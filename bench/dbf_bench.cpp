@@ -1,0 +1,86 @@
+// A table of a million goods: appended, closed, opened again and read
+// field by field.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "foundation/dbf.h"
+#include "foundation/encoding.h"
+
+namespace vm {
+namespace {
+
+constexpr int kRecords = 1000000;
+
+std::string TablePath() { return "/tmp/velomar_bench_" + std::to_string(getpid()) + ".dbf"; }
+
+const std::array<std::string, 8>& Names() {
+  static const std::array<std::string, 8> names = {
+      "Молоко пастеризованное 3,2%"_w, "Хлеб бородинский"_w,       "Сыр \"Российский\""_w,
+      "Масло сливочное 82,5%"_w,       "Ёлочная игрушка №5"_w,     "Кефир обезжиренный"_w,
+      "Сахар-песок, 1 кг"_w,           "Чай чёрный байховый"_w};
+  return names;
+}
+
+void FillTable(const std::string& path) {
+  TDBF t;
+  t.FileName = path;
+  t.CreateTable();
+  t.AddFieldEx("NO__", 10, 'N', 0);
+  t.AddFieldEx("NAME", 30, 'C', 0);
+  t.AddFieldEx("PRICE", 12, 'N', 2);
+  t.AddFieldEx("DAT", 8, 'D', 0);
+  t.WriteStructure();
+  const auto& names = Names();
+  char price[32];
+  for (int i = 1; i <= kRecords; ++i) {
+    t.GoToRecord(t.RecCount() + 1);
+    t.ClearRecordBuf();
+    t.SetFieldInt(0, i);
+    t.SetFieldStr(1, names[static_cast<std::size_t>(i) % names.size()]);
+    const int n = std::snprintf(price, sizeof(price), "%d.%02d", i / 100, i % 100);
+    t.SetFieldStr(2, std::string_view(price, static_cast<std::size_t>(n)));
+    t.SetFieldDate(3, TDateRec{1 + i % 28, 1 + i % 12, 2000 + i % 20});
+    if (!t.WriteRecord()) std::abort();
+  }
+  if (!t.Close()) std::abort();
+}
+
+void BM_DbfAppend(benchmark::State& state) {
+  const std::string path = TablePath();
+  for (auto _ : state) FillTable(path);
+  unlink(path.c_str());
+  state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(BM_DbfAppend)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_DbfScan(benchmark::State& state) {
+  const std::string path = TablePath();
+  FillTable(path);
+  std::string name, price;
+  int64_t sum = 0;
+  for (auto _ : state) {
+    TDBF t;
+    t.FileName = path;
+    t.SetReadOnly(true);
+    if (!t.Open() || t.RecCount() != kRecords) std::abort();
+    bool error = false;
+    while (t.ReadRecord() >= 0) {
+      sum += t.GetFieldInt(0, error);
+      t.GetFieldStr(1, name);
+      t.GetFieldStr(2, price);
+      sum += t.GetFieldDate(3, error).Day + static_cast<int64_t>(name.size() + price.size());
+    }
+    t.Close();
+  }
+  benchmark::DoNotOptimize(sum);
+  unlink(path.c_str());
+  state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(BM_DbfScan)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,294 @@
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "foundation/encoding.h"
+#include "foundation/strutils.h"
+
+namespace vm {
+
+namespace {
+
+std::string SysName(const std::string& path) { return Cp1251ToUtf8(path); }
+
+bool SysExists(const std::string& sysPath) {
+  struct stat st;
+  return ::stat(sysPath.c_str(), &st) == 0;
+}
+
+FileError ErrorOf(int err) {
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+      return FileError::NotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return FileError::Denied;
+    case EAGAIN:
+      return FileError::Busy;
+    default:
+      return FileError::Other;
+  }
+}
+
+class PosixFile final : public File {
+ public:
+  explicit PosixFile(int fd) : fd_(fd) {}
+  ~PosixFile() override { ::close(fd_); }
+
+  int64_t ReadAt(int64_t pos, void* buf, std::size_t n) override {
+    auto* p = static_cast<char*>(buf);
+    std::size_t done = 0;
+    while (done < n) {
+      const ssize_t r = ::pread(fd_, p + done, n - done, static_cast<off_t>(pos + done));
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        return -1;
+      }
+      if (r == 0) break;
+      done += static_cast<std::size_t>(r);
+    }
+    return static_cast<int64_t>(done);
+  }
+
+  bool WriteAt(int64_t pos, const void* buf, std::size_t n) override {
+    const auto* p = static_cast<const char*>(buf);
+    std::size_t done = 0;
+    while (done < n) {
+      const ssize_t r = ::pwrite(fd_, p + done, n - done, static_cast<off_t>(pos + done));
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      if (r == 0) return false;
+      done += static_cast<std::size_t>(r);
+    }
+    return true;
+  }
+
+  int64_t Size() override {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return -1;
+    return static_cast<int64_t>(st.st_size);
+  }
+
+  bool Truncate(int64_t size) override { return ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }
+
+  bool Sync() override { return ::fdatasync(fd_) == 0; }
+
+ private:
+  int fd_;
+};
+
+FileSystem gReal;
+FileSystem* gInstalled = nullptr;
+
+}  // namespace
+
+bool SameFileName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (RusUpCase(a[i]) != RusUpCase(b[i])) return false;
+  return true;
+}
+
+std::string NativePath(std::string_view path) {
+  std::string out(path);
+  for (char& c : out)
+    if (c == '\\') c = '/';
+  return out;
+}
+
+std::string ResolvePathCase(const std::string& path) {
+  if (path.empty() || SysExists(SysName(path))) return path;
+  std::string resolved;
+  std::size_t i = 0;
+  if (path[0] == '/') {
+    resolved = "/";
+    i = 1;
+  }
+  while (i < path.size()) {
+    std::size_t slash = path.find('/', i);
+    if (slash == std::string::npos) slash = path.size();
+    const std::string_view part(path.data() + i, slash - i);
+    const std::string tail = slash < path.size() ? "/" : "";
+    if (part.empty() || part == "." || part == ".." ||
+        SysExists(SysName(resolved + std::string(part)))) {
+      resolved.append(part);
+    } else {
+      const std::string dir = resolved.empty() ? "." : SysName(resolved);
+      std::string found;
+      if (DIR* d = ::opendir(dir.c_str())) {
+        while (dirent* e = ::readdir(d)) {
+          const std::string name = Utf8ToCp1251(e->d_name);
+          if (SameFileName(name, part)) {
+            found = name;
+            break;
+          }
+        }
+        ::closedir(d);
+      }
+      if (found.empty()) return resolved + path.substr(i);
+      resolved += found;
+    }
+    resolved += tail;
+    i = slash + 1;
+  }
+  return resolved;
+}
+
+std::unique_ptr<File> FileSystem::Open(const std::string& path, FileMode mode,
+                                       FileError* error) {
+  FileError dummy;
+  FileError& err = error ? *error : dummy;
+  err = FileError::None;
+  const std::string sys = SysName(ResolvePathCase(path));
+  int flags = O_CLOEXEC;
+  switch (mode) {
+    case FileMode::Read:
+      flags |= O_RDONLY;
+      break;
+    case FileMode::ReadWrite:
+      flags |= O_RDWR;
+      break;
+    case FileMode::Create:
+      flags |= O_RDWR | O_CREAT;
+      break;
+  }
+  const int fd = ::open(sys.c_str(), flags, 0666);
+  if (fd < 0) {
+    err = ErrorOf(errno);
+    return nullptr;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    err = FileError::Other;
+    return nullptr;
+  }
+  struct flock fl = {};
+  fl.l_type = mode == FileMode::Read ? F_RDLCK : F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = 0;
+  fl.l_len = 0;
+  if (::fcntl(fd, F_OFD_SETLK, &fl) != 0) {
+    const int e = errno;
+    ::close(fd);
+    err = (e == EAGAIN || e == EACCES) ? FileError::Busy : ErrorOf(e);
+    return nullptr;
+  }
+  return std::make_unique<PosixFile>(fd);
+}
+
+bool FileSystem::Exists(const std::string& path) {
+  return SysExists(SysName(ResolvePathCase(path)));
+}
+
+bool FileSystem::IsDirectory(const std::string& path) {
+  struct stat st;
+  return ::stat(SysName(ResolvePathCase(path)).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int64_t FileSystem::FileSize(const std::string& path) {
+  struct stat st;
+  if (::stat(SysName(ResolvePathCase(path)).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  return static_cast<int64_t>(st.st_size);
+}
+
+bool FileSystem::Remove(const std::string& path) {
+  return ::unlink(SysName(ResolvePathCase(path)).c_str()) == 0;
+}
+
+bool FileSystem::Rename(const std::string& from, const std::string& to) {
+  return ::rename(SysName(ResolvePathCase(from)).c_str(), SysName(ResolvePathCase(to)).c_str()) ==
+         0;
+}
+
+bool FileSystem::MakeDirectory(const std::string& path) {
+  return ::mkdir(SysName(ResolvePathCase(path)).c_str(), 0777) == 0;
+}
+
+bool FileSystem::RemoveDirectory(const std::string& path) {
+  return ::rmdir(SysName(ResolvePathCase(path)).c_str()) == 0;
+}
+
+bool FileSystem::ListDirectory(const std::string& dir, std::vector<DirEntry>& entries) {
+  const std::string sysDir = SysName(ResolvePathCase(dir.empty() ? std::string(".") : dir));
+  DIR* d = ::opendir(sysDir.c_str());
+  if (!d) return false;
+  while (dirent* e = ::readdir(d)) {
+    const std::string_view raw(e->d_name);
+    if (raw == "." || raw == "..") continue;
+    // A link is never a directory here, so nothing walks out of the tree.
+    bool isDir = e->d_type == DT_DIR;
+    if (e->d_type == DT_UNKNOWN) {
+      struct stat st;
+      const std::string full = sysDir + "/" + std::string(raw);
+      isDir = ::lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    entries.push_back({Utf8ToCp1251(raw), isDir});
+  }
+  ::closedir(d);
+  return true;
+}
+
+bool FileSystem::GetMode(const std::string& path, uint32_t& mode) {
+  struct stat st;
+  if (::stat(SysName(ResolvePathCase(path)).c_str(), &st) != 0) return false;
+  mode = st.st_mode & 07777;
+  return true;
+}
+
+bool FileSystem::SetMode(const std::string& path, uint32_t mode) {
+  return ::chmod(SysName(ResolvePathCase(path)).c_str(), static_cast<mode_t>(mode)) == 0;
+}
+
+bool FileSystem::MakeWritable(const std::string& path) {
+  uint32_t mode = 0;
+  if (!GetMode(path, mode)) return false;
+  return (mode & S_IWUSR) || SetMode(path, mode | S_IWUSR);
+}
+
+FileSystem& Files() { return gInstalled ? *gInstalled : gReal; }
+
+void InstallFileSystem(FileSystem* fs) { gInstalled = fs; }
+
+bool ReplaceFile(const std::string& target, const std::function<bool(File&)>& fill) {
+  FileSystem& fs = Files();
+  const std::string real = ResolvePathCase(target);
+  // Held until the rename so that nobody starts using the old file meanwhile.
+  std::unique_ptr<File> guard;
+  if (fs.Exists(real)) {
+    FileError err = FileError::None;
+    guard = fs.Open(real, FileMode::ReadWrite, &err);
+    if (!guard && err == FileError::Denied) guard = fs.Open(real, FileMode::Read, &err);
+    if (!guard) return false;
+  }
+  const std::string temp = real + "." + std::to_string(::getpid()) + ".new";
+  if (fs.Exists(temp)) fs.Remove(temp);
+  bool ok = false;
+  {
+    std::unique_ptr<File> f = fs.Open(temp, FileMode::Create);
+    if (!f) return false;
+    ok = f->Truncate(0) && fill(*f) && f->Sync();
+  }
+  ok = ok && fs.Rename(temp, real);
+  if (!ok) fs.Remove(temp);
+  return ok;
+}
+
+std::string ProgramPath() {
+  char buf[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof(buf) - 1);
+  if (n <= 0) return {};
+  return Utf8ToCp1251(std::string_view(buf, static_cast<std::size_t>(n)));
+}
+
+}  // namespace vm

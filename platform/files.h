@@ -1,0 +1,107 @@
+// The one way the program reaches the disk.
+//
+// Paths are Windows-1251 text like every other text in memory; the layer turns
+// them into UTF-8 names at the system boundary and back. Separators are '/';
+// a path that comes from a settings file or from the user goes through
+// NativePath first. When a path does not exist exactly as written, every
+// operation looks for it without regard to letter case, component by
+// component, so a data directory copied from a Windows workstation works.
+//
+// Open modes between processes (and between opens within one process): a
+// Read open shares reading and refuses writers; ReadWrite and Create opens are
+// exclusive. They are open-file-description locks, so closing another
+// descriptor of the same file never drops them.
+//
+// Tests replace the file system with InstallFileSystem to inject failures.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vm {
+
+enum class FileMode {
+  Read,       // an existing file, read only; others may read, not write
+  ReadWrite,  // an existing file, read and write; nobody else
+  Create,     // created when missing, else opened without shortening; nobody else
+};
+
+enum class FileError { None, NotFound, Busy, Denied, Other };
+
+// An open file. Positions are absolute; there is no file pointer.
+class File {
+ public:
+  virtual ~File() = default;
+  // Bytes read (fewer at the end of the file), or -1 on an error.
+  virtual int64_t ReadAt(int64_t pos, void* buf, std::size_t n) = 0;
+  // True only when all n bytes were written.
+  virtual bool WriteAt(int64_t pos, const void* buf, std::size_t n) = 0;
+  // -1 on an error.
+  virtual int64_t Size() = 0;
+  virtual bool Truncate(int64_t size) = 0;
+  // Makes what was written durable.
+  virtual bool Sync() = 0;
+};
+
+struct DirEntry {
+  std::string Name;
+  bool IsDir = false;
+};
+
+// The real file system. Every operation is virtual so that tests can wrap it.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  virtual std::unique_ptr<File> Open(const std::string& path, FileMode mode,
+                                     FileError* error = nullptr);
+  virtual bool Exists(const std::string& path);
+  virtual bool IsDirectory(const std::string& path);
+  // Size of a file, -1 when it cannot be read.
+  virtual int64_t FileSize(const std::string& path);
+  virtual bool Remove(const std::string& path);
+  // Replaces `to` atomically when it exists.
+  virtual bool Rename(const std::string& from, const std::string& to);
+  virtual bool MakeDirectory(const std::string& path);
+  virtual bool RemoveDirectory(const std::string& path);
+  // Names without "." and "..", in the order the system gives them.
+  virtual bool ListDirectory(const std::string& dir, std::vector<DirEntry>& entries);
+  // Permission bits; SetMode restores what GetMode returned.
+  virtual bool GetMode(const std::string& path, uint32_t& mode);
+  virtual bool SetMode(const std::string& path, uint32_t mode);
+  // Makes a file writable by its owner (the read-only attribute cleared).
+  bool MakeWritable(const std::string& path);
+};
+
+// The installed file system (the real one until something is installed).
+FileSystem& Files();
+// Installs a file system; nullptr goes back to the real one. The caller keeps
+// ownership.
+void InstallFileSystem(FileSystem* fs);
+
+// '\' turned into '/': for paths and names from settings files and users.
+std::string NativePath(std::string_view path);
+
+// The path as it exists on disk: unchanged when it exists exactly or when no
+// component matches; otherwise with every component that exists under
+// another letter case spelt as on disk.
+std::string ResolvePathCase(const std::string& path);
+
+// File names compared without regard to letter case (Windows-1251).
+bool SameFileName(std::string_view a, std::string_view b);
+
+// Writes a whole file beside `target` and renames it over the target, so a
+// failure leaves the old file whole. `fill` writes the content into the new
+// file. Refused when another open holds the target. False on any failure; the
+// target is then untouched and nothing is left beside it.
+bool ReplaceFile(const std::string& target, const std::function<bool(File&)>& fill);
+
+// The path of the running program.
+std::string ProgramPath();
+
+}  // namespace vm

@@ -1,0 +1,120 @@
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+
+#include "foundation/encoding.h"
+#include "support/faulty_files.h"
+#include "support/temp_dir.h"
+
+namespace vm {
+namespace {
+
+// Opens the file in a child process; the child's exit code is the error.
+FileError OpenInOtherProcess(const std::string& path, FileMode mode) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    FileError err = FileError::None;
+    auto f = Files().Open(path, mode, &err);
+    _exit(static_cast<int>(err));
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return static_cast<FileError>(WEXITSTATUS(status));
+}
+
+TEST(Files, OpenModesShareReadingAndRefuseWriters) {
+  test::TempDir tmp;
+  const std::string path = tmp / "t.dbf";
+  test::WriteBytes(path, "data");
+
+  {
+    auto r1 = Files().Open(path, FileMode::Read);
+    auto r2 = Files().Open(path, FileMode::Read);
+    ASSERT_TRUE(r1 && r2);
+    FileError err = FileError::None;
+    EXPECT_FALSE(Files().Open(path, FileMode::ReadWrite, &err));
+    EXPECT_EQ(err, FileError::Busy);
+    EXPECT_EQ(OpenInOtherProcess(path, FileMode::Read), FileError::None);
+    EXPECT_EQ(OpenInOtherProcess(path, FileMode::ReadWrite), FileError::Busy);
+    EXPECT_EQ(OpenInOtherProcess(path, FileMode::Create), FileError::Busy);
+    // Closing one descriptor of the file keeps the other's share mode.
+    r2.reset();
+    EXPECT_EQ(OpenInOtherProcess(path, FileMode::ReadWrite), FileError::Busy);
+  }
+  {
+    auto w = Files().Open(path, FileMode::ReadWrite);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(OpenInOtherProcess(path, FileMode::Read), FileError::Busy);
+    FileError err = FileError::None;
+    EXPECT_FALSE(Files().Open(path, FileMode::Read, &err));
+    EXPECT_EQ(err, FileError::Busy);
+  }
+  EXPECT_EQ(OpenInOtherProcess(path, FileMode::ReadWrite), FileError::None);
+
+  FileError err = FileError::None;
+  EXPECT_FALSE(Files().Open(tmp / "missing", FileMode::Read, &err));
+  EXPECT_EQ(err, FileError::NotFound);
+}
+
+TEST(Files, FindsNamesWithoutRegardToCase) {
+  test::TempDir tmp;
+  ASSERT_TRUE(Files().MakeDirectory(tmp / "Data"));
+  test::WriteBytes(tmp / "Data/PROGRAM.INI", "x");
+  // Russian names are UTF-8 on disk and Windows-1251 in memory.
+  test::WriteBytes(tmp / "Data/Товары.dbf", "y");
+
+  EXPECT_TRUE(Files().Exists(tmp / "data/program.ini"));
+  EXPECT_EQ(ResolvePathCase(tmp / "DATA/Program.Ini"), tmp / "Data/PROGRAM.INI");
+  auto f = Files().Open(tmp / "DATA/" + "ТОВАРЫ.DBF"_w, FileMode::Read);
+  ASSERT_TRUE(f);
+  char c = 0;
+  EXPECT_EQ(f->ReadAt(0, &c, 1), 1);
+  EXPECT_EQ(c, 'y');
+
+  // A new file goes into the existing directory, under the name given.
+  ASSERT_TRUE(Files().Open(tmp / "DATA/New.dbf", FileMode::Create));
+  EXPECT_EQ(test::ReadBytes(tmp / "Data/New.dbf"), "");
+  // An exact match wins over a differently spelt one.
+  test::WriteBytes(tmp / "Data/program.ini", "exact");
+  EXPECT_EQ(ResolvePathCase(tmp / "Data/program.ini"), tmp / "Data/program.ini");
+
+  EXPECT_EQ(NativePath("ARCHIVE\\2007\\a.caf"), "ARCHIVE/2007/a.caf");
+}
+
+TEST(Files, ReplaceFileLeavesTheOldFileWholeOnFailure) {
+  test::TempDir tmp;
+  const std::string path = tmp / "a.dat";
+  test::WriteBytes(path, "old content");
+  auto fillNew = [](File& f) { return f.WriteAt(0, "new content!", 12); };
+
+  {
+    test::FaultyFileSystem fs;
+    fs.WriteBudget = 5;
+    EXPECT_FALSE(ReplaceFile(path, fillNew));
+  }
+  EXPECT_EQ(test::ReadBytes(path), "old content");
+  {
+    test::FaultyFileSystem fs;
+    fs.FailRename = true;
+    EXPECT_FALSE(ReplaceFile(path, fillNew));
+  }
+  EXPECT_EQ(test::ReadBytes(path), "old content");
+  {
+    auto holder = Files().Open(path, FileMode::Read);
+    EXPECT_FALSE(ReplaceFile(path, fillNew));
+  }
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(Files().ListDirectory(tmp.Dir(), entries));
+  EXPECT_EQ(entries.size(), 1u) << "nothing is left beside the target";
+
+  EXPECT_TRUE(ReplaceFile(path, fillNew));
+  EXPECT_EQ(test::ReadBytes(path), "new content!");
+  EXPECT_TRUE(ReplaceFile(tmp / "fresh.dat", fillNew));
+  EXPECT_EQ(test::ReadBytes(tmp / "fresh.dat"), "new content!");
+}
+
+}  // namespace
+}  // namespace vm

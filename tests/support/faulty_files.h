@@ -1,0 +1,58 @@
+// A file system that passes everything to the real one but can run out of
+// room: after WriteBudget bytes every write stores only what still fits and
+// fails, as on a full disk. With ReadOnlyFiles every file refuses to be
+// opened for writing, as a read-only file does.
+#pragma once
+
+#include <memory>
+
+#include "platform/files.h"
+
+namespace vm::test {
+
+class FaultyFileSystem : public FileSystem {
+ public:
+  int64_t WriteBudget = -1;  // bytes that may still be written; -1 no limit
+  bool FailRename = false;
+  bool ReadOnlyFiles = false;
+
+  FaultyFileSystem() { InstallFileSystem(this); }
+  ~FaultyFileSystem() override { InstallFileSystem(nullptr); }
+
+  std::unique_ptr<File> Open(const std::string& path, FileMode mode, FileError* error) override {
+    if (ReadOnlyFiles && mode != FileMode::Read) {
+      if (error) *error = FileError::Denied;
+      return nullptr;
+    }
+    std::unique_ptr<File> real = FileSystem::Open(path, mode, error);
+    if (!real) return real;
+    return std::make_unique<Faulty>(std::move(real), *this);
+  }
+
+  bool Rename(const std::string& from, const std::string& to) override {
+    return !FailRename && FileSystem::Rename(from, to);
+  }
+
+ private:
+  class Faulty : public File {
+   public:
+    Faulty(std::unique_ptr<File> real, FaultyFileSystem& fs) : real_(std::move(real)), fs_(fs) {}
+    int64_t ReadAt(int64_t pos, void* buf, std::size_t n) override { return real_->ReadAt(pos, buf, n); }
+    bool WriteAt(int64_t pos, const void* buf, std::size_t n) override {
+      if (fs_.WriteBudget < 0) return real_->WriteAt(pos, buf, n);
+      const auto fits = static_cast<std::size_t>(std::min<int64_t>(fs_.WriteBudget, static_cast<int64_t>(n)));
+      if (fits > 0) real_->WriteAt(pos, buf, fits);
+      fs_.WriteBudget -= static_cast<int64_t>(fits);
+      return fits == n;
+    }
+    int64_t Size() override { return real_->Size(); }
+    bool Truncate(int64_t size) override { return real_->Truncate(size); }
+    bool Sync() override { return real_->Sync(); }
+
+   private:
+    std::unique_ptr<File> real_;
+    FaultyFileSystem& fs_;
+  };
+};
+
+}  // namespace vm::test
