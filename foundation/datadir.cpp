@@ -4,11 +4,12 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "foundation/encoding.h"
 #include "foundation/settings_syntax.h"
 #include "foundation/strutils.h"
-#include "platform/lockfile.h"
+#include "platform/files.h"
 #include "ui/services.h"
 
 namespace vm {
@@ -21,7 +22,7 @@ struct Paths {
   std::string basePath;
   bool localBases = true;
   std::vector<std::string> params;  // Windows-1251
-  TLockFile lock;
+  std::unique_ptr<File> lock;
 };
 
 Paths& P() {
@@ -146,23 +147,29 @@ void ChooseDataDirectory() {
     p.dataDir = p.basePath;
     return;
   }
+  p.basePath = NativePath(p.basePath);
   AddSlash(p.basePath);
   p.localBases = UpperStr(p.basePath) == UpperStr(ProgramDirectory());
   p.dataDir = p.basePath;
 }
 
 bool LockBases() {
-  if (P().lock.Acquire(Cp1251ToUtf8(DataDirectory() + "lock.lck"))) return true;
+  // A create open is exclusive: no other process, and no second open in this
+  // one, can hold the file at the same time; a process that dies lets go.
+  if (auto f = Files().Open(DataDirectory() + "lock.lck", FileMode::Create)) {
+    P().lock = std::move(f);
+    return true;
+  }
   Ui().MsgBox("Базы заблокированы! Повторите попытку позже!"_w, "Не могу открыть базы"_w,
               kMbWarning);
   return false;
 }
 
 bool UnlockBases() {
-  P().lock.Release();
+  P().lock.reset();
   return true;
 }
 
-bool BasesLocked() { return P().lock.Held(); }
+bool BasesLocked() { return P().lock != nullptr; }
 
 }  // namespace vm

@@ -1,15 +1,11 @@
 #include "foundation/settings_syntax.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <memory>
 
+#include "foundation/fileutils.h"
 #include "foundation/strutils.h"
+#include "platform/files.h"
 
 namespace vm {
 
@@ -189,90 +185,39 @@ std::vector<std::string> SplitTextLines(std::string_view text) {
 
 bool ReadSettingsLines(const std::string& path, std::vector<std::string>& lines) {
   lines.clear();
-  std::ifstream in(Cp1251ToUtf8(path), std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buf;
-  buf << in.rdbuf();
-  if (in.bad()) return false;
-  lines = SplitTextLines(buf.str());
+  std::unique_ptr<File> f = Files().Open(path, FileMode::Read);
+  if (!f) return false;
+  const int64_t size = f->Size();
+  if (size < 0) return false;
+  std::string data(static_cast<std::size_t>(size), '\0');
+  if (f->ReadAt(0, data.data(), data.size()) != size) return false;
+  lines = SplitTextLines(data);
   return true;
 }
 
 namespace {
 
 std::string BackupName(const std::string& fileName, const std::string& ext, int32_t k) {
-  const auto slash = fileName.rfind('/');
-  const auto dot = fileName.rfind('.');
-  const bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  const std::string stem = hasExt ? fileName.substr(0, dot) : fileName;
-  return stem + ext + std::to_string(k);
-}
-
-// Writes data to path through a file beside it, so the target is either the
-// old file or the whole new one.
-bool WriteWhole(const std::string& path, std::string_view data) {
-  const std::string osPath = Cp1251ToUtf8(path);
-  const std::string temp = osPath + ".$$$";
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  bool ok = true;
-  std::size_t done = 0;
-  while (ok && done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += static_cast<std::size_t>(n);
-  }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
-}
-
-bool PutInPlace(const std::string& path) {
-  const std::string osPath = Cp1251ToUtf8(path);
-  const std::string temp = osPath + ".$$$";
-  if (std::rename(temp.c_str(), osPath.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
-}
-
-bool ReadWhole(const std::string& path, std::string& data) {
-  std::ifstream in(Cp1251ToUtf8(path), std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buf;
-  buf << in.rdbuf();
-  data = buf.str();
-  return !in.bad();
+  return ChangeFileExtTo(fileName, ext + std::to_string(k));
 }
 
 }  // namespace
 
 void RotateBackups(const std::string& fileName, int32_t n) {
   if (n > 9) n = 9;
-  const auto slash = fileName.rfind('/');
-  const auto dot = fileName.rfind('.');
-  std::string ext;
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-    ext = fileName.substr(dot, fileName.size() - dot - 1);
-  if (ext.empty()) ext = ".";
+  std::string ext = GetFileExtPart(fileName);
+  ext = ext.empty() ? "." : "." + ext.substr(0, ext.size() - 1);
+  FileSystem& fs = Files();
   // Each older copy takes the place of the next; a missing one leaves a gap
   // rather than an even older file under its number.
   for (int32_t k = n; k >= 2; --k) {
-    const std::string src = Cp1251ToUtf8(BackupName(fileName, ext, k - 1));
-    const std::string dst = Cp1251ToUtf8(BackupName(fileName, ext, k));
-    if (std::rename(src.c_str(), dst.c_str()) != 0) ::unlink(dst.c_str());
+    const std::string src = BackupName(fileName, ext, k - 1);
+    const std::string dst = BackupName(fileName, ext, k);
+    if (!fs.Rename(src, dst) && fs.Exists(dst)) fs.Remove(dst);
   }
   if (n < 1) return;
   const std::string first = BackupName(fileName, ext, 1);
-  std::string data;
-  if (ReadWhole(fileName, data) && WriteWhole(first, data) && PutInPlace(first)) return;
-  ::unlink(Cp1251ToUtf8(first).c_str());
+  if (!CopyFileOver(fileName, first) && fs.Exists(first)) fs.Remove(first);
 }
 
 void TSettingsWriter::Section(int32_t index) {
@@ -298,9 +243,20 @@ void TSettingsWriter::Line(std::string_view text) {
 }
 
 bool TSettingsWriter::Commit(const std::string& path, int32_t backups) const {
-  if (!WriteWhole(path, text_)) return false;
-  if (backups > 0) RotateBackups(path, backups);
-  return PutInPlace(path);
+  FileSystem& fs = Files();
+  const std::string real = ResolvePathCase(path);
+  const std::string temp = real + ".new";
+  bool ok = false;
+  {
+    std::unique_ptr<File> f = fs.Open(temp, FileMode::Create);
+    if (!f) return false;
+    ok = f->Truncate(0) && f->WriteAt(0, text_.data(), text_.size()) && f->Sync();
+  }
+  // The copies move only once the new file is whole.
+  if (ok && backups > 0) RotateBackups(real, backups);
+  ok = ok && fs.Rename(temp, real);
+  if (!ok) fs.Remove(temp);
+  return ok;
 }
 
 }  // namespace vm

@@ -152,5 +152,16 @@ TEST_F(DataDirTest, SecondHolderOfTheLockIsWarned) {
   EXPECT_TRUE(fs::exists(home_ / "lock.lck"));
 }
 
+TEST_F(DataDirTest, DeadHolderLeavesTheLockFree) {
+  ChooseDataDirectory();
+  const pid_t pid = ::fork();
+  if (pid == 0) _exit(LockBases() ? 0 : 1);  // dies holding it
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(fs::exists(home_ / "lock.lck"));
+  EXPECT_TRUE(LockBases());
+}
+
 }  // namespace
 }  // namespace vm

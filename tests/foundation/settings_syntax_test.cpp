@@ -1,37 +1,19 @@
 #include "foundation/settings_syntax.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "foundation/encoding.h"
 #include "output/price_tags.h"
+#include "support/faulty_files.h"
+#include "support/temp_dir.h"
 
 namespace vm {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const fs::path& p, const std::string& text) {
-  std::ofstream(p, std::ios::binary) << text;
-}
-
-fs::path FreshDir(const std::string& name) {
-  const fs::path dir = fs::temp_directory_path() / ("vm_syntax_" + std::to_string(::getpid())) / name;
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
+using test::ReadBytes;
+using test::WriteBytes;
 
 TEST(SettingsSyntaxTest, ClassifiesLinesAndLooksUpNames) {
   std::string name, value;
@@ -107,42 +89,57 @@ TEST(SettingsSyntaxTest, ValueForms) {
 }
 
 TEST(SettingsSyntaxTest, WriterKeepsFiveCopiesAndNeverLeavesHalfAFile) {
-  const fs::path dir = FreshDir("rotate");
-  const std::string path = (dir / "program.ini").string();
+  test::TempDir dir;
+  const std::string path = dir / "program.ini";
+  auto version = [](int i) {
+    return "\r\n  [ОБЩИЕ]\r\n    ШРИФТ=v"_w + std::to_string(i) + "  ИМЯ_БАЗЫ=x\r\n"_w;
+  };
   for (int i = 1; i <= 7; ++i) {
     TSettingsWriter w;
     w.Section(kSecCommon);
     w.Key(4, kKeyDefaultFont, "v" + std::to_string(i) + "\r\nИМЯ_БАЗЫ=x"_w);
     ASSERT_TRUE(w.Commit(path, 5));
   }
-  EXPECT_EQ(ReadFile(path), "\r\n  [ОБЩИЕ]\r\n    ШРИФТ=v7  ИМЯ_БАЗЫ=x\r\n"_w);
+  EXPECT_EQ(ReadBytes(path), version(7));
   for (int k = 1; k <= 5; ++k)
-    EXPECT_EQ(ReadFile(dir / ("program.in" + std::to_string(k))),
-              "\r\n  [ОБЩИЕ]\r\n    ШРИФТ=v"_w + std::to_string(7 - k) + "  ИМЯ_БАЗЫ=x\r\n"_w);
-  EXPECT_FALSE(fs::exists(dir / "program.in6"));
+    EXPECT_EQ(ReadBytes(dir / ("program.in" + std::to_string(k))), version(7 - k));
+  EXPECT_FALSE(std::filesystem::exists(dir / "program.in6"));
 
-  // A write that cannot be finished leaves the file and its copies alone.
-  fs::create_directory(dir / "program.ini.$$$");
-  TSettingsWriter bad;
-  bad.Line("new");
-  EXPECT_FALSE(bad.Commit(path, 5));
-  EXPECT_EQ(ReadFile(path), "\r\n  [ОБЩИЕ]\r\n    ШРИФТ=v7  ИМЯ_БАЗЫ=x\r\n"_w);
-  EXPECT_EQ(ReadFile(dir / "program.in1"), "\r\n  [ОБЩИЕ]\r\n    ШРИФТ=v6  ИМЯ_БАЗЫ=x\r\n"_w);
+  // A disk that fills up during the write leaves the file and its copies.
+  {
+    test::FaultyFileSystem full;
+    full.WriteBudget = 10;
+    TSettingsWriter bad;
+    bad.Line(std::string(100, 'x'));
+    EXPECT_FALSE(bad.Commit(path, 5));
+  }
+  EXPECT_EQ(ReadBytes(path), version(7));
+  EXPECT_EQ(ReadBytes(dir / "program.in1"), version(6));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()),
+                          std::filesystem::directory_iterator()),
+            6);
+
+  // A data directory from a Windows workstation keeps its spelling.
+  WriteBytes(dir / "MANAGER.INI", "old");
+  TSettingsWriter w;
+  w.Line("new");
+  ASSERT_TRUE(w.Commit(dir / "manager.ini", 5));
+  EXPECT_EQ(ReadBytes(dir / "MANAGER.INI"), "new\r\n");
+  EXPECT_EQ(ReadBytes(dir / "MANAGER.IN1"), "old");
 
   // Short or missing extensions number their copies after a dot.
-  const fs::path plain = dir / "settings";
-  WriteFile(plain, "one");
-  RotateBackups(plain.string(), 5);
-  EXPECT_EQ(ReadFile(dir / "settings.1"), "one");
-  WriteFile(dir / "x.i", "two");
-  RotateBackups((dir / "x.i").string(), 12);
-  EXPECT_EQ(ReadFile(dir / "x.1"), "two");
+  WriteBytes(dir / "settings", "one");
+  RotateBackups(dir / "settings", 5);
+  EXPECT_EQ(ReadBytes(dir / "settings.1"), "one");
+  WriteBytes(dir / "x.i", "two");
+  RotateBackups(dir / "x.i", 12);
+  EXPECT_EQ(ReadBytes(dir / "x.1"), "two");
   // A gap in the copies is not bridged by an older file.
-  WriteFile(dir / "gap.in2", "old");
-  RotateBackups((dir / "gap.ini").string(), 5);
-  EXPECT_FALSE(fs::exists(dir / "gap.in1"));
-  EXPECT_FALSE(fs::exists(dir / "gap.in2"));
-  EXPECT_EQ(ReadFile(dir / "gap.in3"), "old");
+  WriteBytes(dir / "gap.in2", "old");
+  RotateBackups(dir / "gap.ini", 5);
+  EXPECT_FALSE(std::filesystem::exists(dir / "gap.in1"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "gap.in2"));
+  EXPECT_EQ(ReadBytes(dir / "gap.in3"), "old");
 }
 
 }  // namespace
