@@ -2,9 +2,9 @@
 
 #include <cmath>
 #include <cstring>
-#include <ctime>
 #include <limits>
 
+#include "foundation/dates.h"
 #include "foundation/encoding.h"
 
 namespace vm {
@@ -27,17 +27,6 @@ void Put16(uint8_t* p, uint32_t v) {
 }
 void Put32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-// Today's date in UTC; the header date of new tables.
-// TODO(unify): take it from the program clock once that lands.
-void UtcToday(int& year, int& month, int& day) {
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  gmtime_r(&now, &tm);
-  year = tm.tm_year + 1900;
-  month = tm.tm_mon + 1;
-  day = tm.tm_mday;
 }
 
 // The decimal text of a field as a number: blanks around it, a sign, digits
@@ -138,12 +127,11 @@ TDBF::~TDBF() { Close(); }
 
 void TDBF::NewHeader() {
   header_.fill(0);
-  int year = 0, month = 0, day = 0;
-  UtcToday(year, month, day);
+  const TDateRec today = GetUtcTodayRec();
   header_[0] = 0x03;
-  header_[1] = static_cast<uint8_t>(year % 100);
-  header_[2] = static_cast<uint8_t>(month);
-  header_[3] = static_cast<uint8_t>(day);
+  header_[1] = static_cast<uint8_t>(today.Year % 100);
+  header_[2] = static_cast<uint8_t>(today.Month);
+  header_[3] = static_cast<uint8_t>(today.Day);
   Put16(&header_[8], 33);
   Put16(&header_[10], 1);
   header_[29] = 0x65;

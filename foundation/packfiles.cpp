@@ -1,10 +1,10 @@
 #include "foundation/packfiles.h"
 
 #include <cstring>
-#include <ctime>
 #include <limits>
 #include <memory>
 
+#include "foundation/dates.h"
 #include "foundation/fileutils.h"
 #include "platform/files.h"
 
@@ -71,18 +71,17 @@ bool PackFiles(const std::vector<std::string>& files, const std::string& packNam
   Report(onTotal, total);
 
   uint8_t header[kPackHeaderSize] = {};
-  // TODO(unify): the local date and time of the program clock.
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&now, &tm);
+  TDateRec date;
+  TTimeRec time;
+  GetNowRec(date, time);
   Put32(header + 0, tag);
   Put32(header + 4, static_cast<int32_t>(list.size()));
-  Put32(header + 8, tm.tm_mday);
-  Put32(header + 12, tm.tm_mon + 1);
-  Put32(header + 16, tm.tm_year + 1900);
-  Put32(header + 20, tm.tm_hour);
-  Put32(header + 24, tm.tm_min);
-  Put32(header + 28, tm.tm_sec);
+  Put32(header + 8, date.Day);
+  Put32(header + 12, date.Month);
+  Put32(header + 16, date.Year);
+  Put32(header + 20, time.Hour);
+  Put32(header + 24, time.Minute);
+  Put32(header + 28, time.Second);
   Put32(header + 32, static_cast<int32_t>(total));
 
   return ReplaceFile(packName, [&](File& out) {

@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
-
 #include "foundation/encoding.h"
+#include "platform/clock.h"
 #include "support/faulty_files.h"
 #include "support/temp_dir.h"
 
@@ -47,17 +46,19 @@ std::string Raw(TDBF& t, int index) {
 TEST(Dbf, CreatesTablesByteExactly) {
   test::TempDir tmp;
   const std::string path = tmp / "t.dbf";
-  MakeTable(path, {"Молоко"_w, "Kefir"});
+  // The header takes the date in UTC, which here is still the day before.
+  {
+    const FixedClock clock({2007, 3, 6, 1, 0, 0, 0}, {2007, 3, 5, 22, 0, 0, 0});
+    const ScopedClock fixed(clock);
+    MakeTable(path, {"Молоко"_w, "Kefir"});
+  }
 
   const std::string f = test::ReadBytes(path);
   ASSERT_EQ(f.size(), 97u + 2 * 31 + 1);
   EXPECT_EQ(At(f, 0), 0x03);
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  gmtime_r(&now, &tm);
-  EXPECT_EQ(At(f, 1), tm.tm_year % 100);
-  EXPECT_EQ(At(f, 2), tm.tm_mon + 1);
-  EXPECT_EQ(At(f, 3), tm.tm_mday);
+  EXPECT_EQ(At(f, 1), 7);
+  EXPECT_EQ(At(f, 2), 3);
+  EXPECT_EQ(At(f, 3), 5);
   EXPECT_EQ(Le32(f, 4), 2u);
   EXPECT_EQ(Le16(f, 8), 97u);
   EXPECT_EQ(Le16(f, 10), 31u);

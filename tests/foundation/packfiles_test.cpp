@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
-
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "support/faulty_files.h"
 #include "support/temp_dir.h"
@@ -34,8 +33,12 @@ TEST(PackFiles, PacksAndUnpacksWithTheirLayout) {
   test::WriteBytes(tmp / longName, std::string(50, '2'));
   const std::string pack = tmp / "Delarch.DAF";
   int32_t total = -1, last = -1;
-  ASSERT_TRUE(PackFiles({tmp / "one.dbf", tmp / longName}, pack,
-                        [&](int32_t t) { total = t; }, [&](int32_t d) { last = d; }, 77));
+  {
+    const FixedClock clock({2007, 3, 5, 14, 30, 15, 0});
+    const ScopedClock fixed(clock);
+    ASSERT_TRUE(PackFiles({tmp / "one.dbf", tmp / longName}, pack,
+                          [&](int32_t t) { total = t; }, [&](int32_t d) { last = d; }, 77));
+  }
   EXPECT_EQ(total, 150);
   EXPECT_EQ(last, 150);
   const std::string p = test::ReadBytes(pack);
@@ -57,10 +60,8 @@ TEST(PackFiles, PacksAndUnpacksWithTheirLayout) {
   TDateRec date;
   TTimeRec time;
   ASSERT_TRUE(ReadPackHeader(pack, count, date, time, dataSize, tag));
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&now, &tm);
-  EXPECT_EQ(date, (TDateRec{tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900}));
+  EXPECT_EQ(date, (TDateRec{5, 3, 2007}));
+  EXPECT_EQ(time, (TTimeRec{14, 30, 15}));
   EXPECT_EQ(count, 2);
   EXPECT_EQ(dataSize, 150);
   EXPECT_EQ(tag, 77);
