@@ -1,6 +1,6 @@
 #include "foundation/scramble.h"
 
-#include "foundation/hextext.h"
+#include "foundation/hex_text.h"
 #include "foundation/random.h"
 
 namespace vm {

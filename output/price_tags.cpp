@@ -1,7 +1,7 @@
 #include "output/price_tags.h"
 
 #include "foundation/encoding.h"
-#include "foundation/hextext.h"
+#include "foundation/hex_text.h"
 #include "foundation/strutils.h"
 
 namespace vm {
