@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "foundation/dates.h"
 #include "foundation/encoding.h"
 #include "foundation/settings_syntax.h"
 #include "foundation/strutils.h"
@@ -171,5 +172,14 @@ bool UnlockBases() {
 }
 
 bool BasesLocked() { return P().lock != nullptr; }
+
+bool ConfirmWorkingDate(bool systemClock, const TDateRec& lastDate) {
+  if (!systemClock) return true;
+  const TDateRec today = GetTodayRec();
+  if (CompareDateRec(today, lastDate) != 0 && DaysBetweenApprox(today, lastDate) <= 7) return true;
+  const std::string text = "Проверьте правильность сегодняшней даты!"_w + "\r" + "Сегодня "_w +
+                           DateRecToLongStr(today) + " Дата верна?"_w;
+  return Ui().MsgBox(text, "Внимание"_w, kMbYesNoQuestion) == kIdYes;
+}
 
 }  // namespace vm

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/values.h"
+
 namespace vm {
 
 // The folder of "local.ini", "basepath.ini", "Errors.log" and the work
@@ -50,6 +52,11 @@ void ChooseDataDirectory();
 bool LockBases();
 bool UnlockBases();
 bool BasesLocked();
+
+// When the program follows the system clock, asks the user to confirm
+// today's date if it lies before the last working date or more than a week
+// (as DaysBetweenApprox counts) after it. False when the user refuses.
+bool ConfirmWorkingDate(bool systemClock, const TDateRec& lastDate);
 
 // Loads all settings (an error box when that fails) and, when the program
 // follows the system clock, asks the user to confirm a date that lies

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "foundation/encoding.h"
+#include "platform/clock.h"
 #include "ui/services.h"
 
 namespace vm {
@@ -161,6 +162,37 @@ TEST_F(DataDirTest, DeadHolderLeavesTheLockFree) {
   ASSERT_EQ(WEXITSTATUS(status), 0);
   EXPECT_TRUE(fs::exists(home_ / "lock.lck"));
   EXPECT_TRUE(LockBases());
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+TEST(WorkingDateTest, AsksOnlyForAnEarlierDateOrMoreThanAWeekLater) {
+  FixedClock clock({2007, 3, 13, 9, 0, 0, 0});
+  ScopedClock scoped(clock);
+  RecordingUi ui;
+  InstallUiServices(&ui);
+  ui.answer = kIdNo;
+
+  EXPECT_TRUE(ConfirmWorkingDate(true, {6, 3, 2007}));   // 7 days: no question
+  EXPECT_TRUE(ConfirmWorkingDate(true, {13, 3, 2007}));  // the same day
+  EXPECT_TRUE(ConfirmWorkingDate(false, {1, 1, 2007}));  // own clock: never asked
+  EXPECT_TRUE(ConfirmWorkingDate(false, {14, 3, 2007}));
+  EXPECT_TRUE(ui.texts.empty());
+
+  EXPECT_FALSE(ConfirmWorkingDate(true, {5, 3, 2007}));   // 8 days
+  EXPECT_FALSE(ConfirmWorkingDate(true, {14, 3, 2007}));  // one day in the future
+  ASSERT_EQ(ui.texts.size(), 2u);
+  EXPECT_EQ(ui.texts[0], "Проверьте правильность сегодняшней даты!\rСегодня 13 марта 2007 г. Дата верна?"_w);
+  EXPECT_EQ(ui.captions[0], "Внимание"_w);
+  EXPECT_EQ(ui.flags[0], kMbYesNoQuestion);
+
+  ui.answer = kIdYes;
+  EXPECT_TRUE(ConfirmWorkingDate(true, {1, 1, 2006}));
+  InstallUiServices(nullptr);
 }
 
 }  // namespace
