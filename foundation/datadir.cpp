@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "foundation/data_dir.h"
 #include "foundation/dates.h"
 #include "foundation/encoding.h"
 #include "foundation/settings_syntax.h"
@@ -19,7 +20,6 @@ namespace {
 
 struct Paths {
   std::string programDir;
-  std::string dataDir;
   std::string basePath;
   bool localBases = true;
   std::vector<std::string> params;  // Windows-1251
@@ -82,20 +82,15 @@ void InitProgramDirectory() {
   }
   P().programDir = Utf8ToCp1251(dir);
   AddSlash(P().programDir);
-  P().dataDir = P().programDir;
-}
-
-std::string& DataDirectory() {
-  if (P().dataDir.empty()) InitProgramDirectory();
-  return P().dataDir;
+  SetDataDir(P().programDir);
 }
 
 std::string& BasePath() { return P().basePath; }
 bool& LocalBases() { return P().localBases; }
 
 std::string BasePathIniName() { return ProgramDirectory() + "basepath.ini"; }
-std::string ProgramIniName() { return DataDirectory() + "program.ini"; }
-std::string ManagerIniName() { return DataDirectory() + "manager.ini"; }
+std::string ProgramIniName() { return DataDir() + "program.ini"; }
+std::string ManagerIniName() { return DataDir() + "manager.ini"; }
 std::string LocalIniName() { return ProgramDirectory() + "local.ini"; }
 
 void SetCommandLine(int argc, const char* const* argv) {
@@ -145,19 +140,19 @@ void ChooseDataDirectory() {
   if (p.localBases || p.basePath.empty()) {
     p.basePath = ProgramDirectory();
     p.localBases = true;
-    p.dataDir = p.basePath;
+    SetDataDir(p.basePath);
     return;
   }
   p.basePath = NativePath(p.basePath);
   AddSlash(p.basePath);
   p.localBases = UpperStr(p.basePath) == UpperStr(ProgramDirectory());
-  p.dataDir = p.basePath;
+  SetDataDir(p.basePath);
 }
 
 bool LockBases() {
   // A create open is exclusive: no other process, and no second open in this
   // one, can hold the file at the same time; a process that dies lets go.
-  if (auto f = Files().Open(DataDirectory() + "lock.lck", FileMode::Create)) {
+  if (auto f = Files().Open(DataDir() + "lock.lck", FileMode::Create)) {
     P().lock = std::move(f);
     return true;
   }

@@ -18,8 +18,6 @@ const std::string& ProgramDirectory();
 // environment) and makes it the data directory until start-up decides.
 void InitProgramDirectory();
 
-// Directory of the databases, "program.ini", "manager.ini" and "lock.lck".
-std::string& DataDirectory();
 // The data directory as "basepath.ini" holds it.
 std::string& BasePath();
 // The databases count as local to this computer.

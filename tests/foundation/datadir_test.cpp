@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "foundation/data_dir.h"
 #include "foundation/encoding.h"
 #include "platform/clock.h"
 #include "ui/services.h"
@@ -61,7 +62,7 @@ class DataDirTest : public ::testing::Test {
 TEST_F(DataDirTest, ProgramDirectoryFollowsTheEnvironmentOrTheCurrentDirectory) {
   EXPECT_EQ(ProgramDirectory(), Home());
   EXPECT_EQ(ProgramDirectory().back(), '/');
-  EXPECT_EQ(DataDirectory(), Home());
+  EXPECT_EQ(DataDir(), Home());
   ::unsetenv("VELOMAR_HOME");
   InitProgramDirectory();
   EXPECT_EQ(ProgramDirectory(), Utf8ToCp1251(fs::current_path().string()) + "/");
@@ -96,7 +97,7 @@ TEST_F(DataDirTest, ChoosesTheDataDirectoryForEveryBasePathAndSwitch) {
     Args(cases[i].args);
     ChooseDataDirectory();
     const std::string want = cases[i].data.empty() ? Home() : cases[i].data;
-    EXPECT_EQ(DataDirectory(), want);
+    EXPECT_EQ(DataDir(), want);
     EXPECT_EQ(BasePath(), want);
     EXPECT_EQ(LocalBases(), cases[i].local);
     EXPECT_EQ(ProgramIniName(), want + "program.ini");
@@ -109,7 +110,7 @@ TEST_F(DataDirTest, ProgramDirectoryInAnotherCaseCountsAsLocal) {
   WriteBasePath("[Settings]\r\nBasePath=" + upper + "\r\nLocalBases=НЕТ\r\n"_w);
   ChooseDataDirectory();
   EXPECT_TRUE(LocalBases());
-  EXPECT_EQ(DataDirectory(), upper + "/");
+  EXPECT_EQ(DataDir(), upper + "/");
 }
 
 TEST_F(DataDirTest, SwitchLeavesBasePathPointingAtTheProgramDirectory) {
