@@ -9,6 +9,7 @@
 #include "foundation/data_dir.h"
 #include "foundation/dates.h"
 #include "foundation/encoding.h"
+#include "foundation/settings.h"
 #include "foundation/settings_syntax.h"
 #include "foundation/strutils.h"
 #include "platform/files.h"
@@ -175,6 +176,23 @@ bool ConfirmWorkingDate(bool systemClock, const TDateRec& lastDate) {
   const std::string text = "Проверьте правильность сегодняшней даты!"_w + "\r" + "Сегодня "_w +
                            DateRecToLongStr(today) + " Дата верна?"_w;
   return Ui().MsgBox(text, "Внимание"_w, kMbYesNoQuestion) == kIdYes;
+}
+
+bool LoadSettingsChecked() {
+  const bool loaded = LoadAllSettings();
+  // The title the configuration gives is applied only after the load.
+  if (!loaded) Ui().MsgBox("Ошибка при чтении файлов настроек"_w, "Веломар"_w, kMbError);
+  const TSettingsModel& m = Settings();
+  if (!ConfirmWorkingDate(m.SystemClock, m.LastDate)) return false;
+  return loaded;
+}
+
+int OpenDataAtStartUp() {
+  ChooseDataDirectory();
+  if (!LockBases()) return 1;
+  if (LoadSettingsChecked()) return 0;
+  UnlockBases();
+  return 1;
 }
 
 }  // namespace vm

@@ -18,7 +18,6 @@ int32_t& HighestDocID();
 class TDocNode {
  public:
   explicit TDocNode(std::string text, TDocNode* parent = nullptr);
-  ~TDocNode();
   TDocNode(const TDocNode&) = delete;
   TDocNode& operator=(const TDocNode&) = delete;
 
