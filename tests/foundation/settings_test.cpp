@@ -176,6 +176,10 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
     EXPECT_EQ(ReadBytes(home_ / name), Original(name));
   }
   EXPECT_EQ(ReadBytes(home_ / "program.in1"), Original("program.ini"));
+  const std::string all = ReadBytes(home_ / "program.ini") + ReadBytes(home_ / "manager.ini") +
+                          ReadBytes(home_ / "local.ini");
+  for (int32_t key = 1; key <= 88; ++key)
+    EXPECT_NE(all.find(" " + std::string(KeyName(key)) + "="), std::string::npos) << key;
 
   ASSERT_TRUE(LoadAllSettings());
   SaveAll();
