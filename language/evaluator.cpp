@@ -1,0 +1,204 @@
+#include "language/evaluator.h"
+
+#include <cmath>
+
+#include "foundation/encoding.h"
+#include "foundation/sysvars.h"
+#include "language/builtins.h"
+#include "language/operators.h"
+
+namespace vm {
+
+namespace {
+
+enum {
+  kErrBadRow = 21,
+  kErrOverflow = 254,
+  kErrNoValue = 255,
+};
+
+char ObjectLetter(uint8_t kind) {
+  switch (kind) {
+    case kOpdForm: return '1';
+    case kOpdBase: return '2';
+    case kOpdHelp: return '3';
+    case kOpdSelect: return '4';
+    case kOpdFieldList: return '5';
+    case kOpdListSelect: return '6';
+    default: return 'S';
+  }
+}
+
+// The row a row expression names; 0 (no row) when it lies outside 32 bits.
+int RowNumber(long double v) {
+  const long double r = std::nearbyint(v);
+  return r >= 1 && r <= 2147483647.0L ? static_cast<int>(r) : 0;
+}
+
+}  // namespace
+
+void EvalExpr(TExprChain& expr, int& errCode, TCommonVar& value) {
+  errCode = 0;
+  if (expr.empty()) {
+    // A formula that did not compile has no chain.
+    errCode = kErrNoValue;
+    return;
+  }
+  for (TOperand& node : expr) {
+    if (node.IsGroup())
+      EvalExpr(node.Child, errCode, node.Value);
+    else
+      EvalOperand(node, errCode, node.Value);
+    if (errCode != 0) {
+      value = node.Value;
+      return;
+    }
+  }
+  value = expr.front().Value;
+  for (std::size_t i = 1; i < expr.size() && errCode == 0; ++i)
+    ApplyOperator(expr[i - 1].OpIndex, value, expr[i].Value, value, errCode);
+}
+
+void EvalOperand(TOperand& node, int& errCode, TCommonVar& value) {
+  switch (node.Kind) {
+    case kOpdVariable:
+    case kOpdVarRef:
+      value = node.Var->Value;
+      return;
+    case kOpdField:
+      value = node.FieldVar->Table->FieldValue(node.FieldVar->FieldIndex);
+      return;
+    case kOpdColumn: {
+      int row = -1;
+      if (!node.RowExpr.empty()) {
+        TCommonVar r;
+        EvalExpr(node.RowExpr, errCode, r);
+        if (errCode != 0) return;
+        row = RowNumber(r.Num);
+      }
+      ColumnRefValue(*node.FormVar, row, errCode, value);
+      return;
+    }
+    case kOpdCall:
+      CallBuiltinFunction(node, errCode, value);
+      return;
+    case kOpdAutoParam:
+      value = node.AutoParam->GetValue();
+      return;
+    case kOpdSysVar:
+      value = node.Context->SysVarValue(node.SysVar);
+      return;
+    case kOpdForm:
+    case kOpdBase:
+    case kOpdHelp:
+    case kOpdSelect:
+    case kOpdFieldList:
+    case kOpdSubroutine:
+    case kOpdListSelect:
+      // The function that takes the object reaches it through the node.
+      ClearValue(value);
+      value.Kind = ObjectLetter(node.Kind);
+      return;
+    case kOpdString:
+      value.Kind = 'C';
+      value.Str = node.Text;
+      return;
+    default:
+      value.Kind = 'N';
+      value.Num = node.Constant;
+      return;
+  }
+}
+
+void ColumnRefValue(const TFormVar& formVar, int row, int& errCode, TCommonVar& value) {
+  const IExprForm& form = *formVar.View;
+  const int rows = form.RowCount();
+  if (rows == 0) {
+    ClearValue(value);
+    value.Kind = formVar.WholeColumn ? 'N' : NormalizeTypeChar(form.FirstRowFormat(formVar.Column));
+    return;
+  }
+  if (!formVar.WholeColumn) {
+    if (row < 1 || row > rows) {
+      errCode = kErrBadRow;
+      return;
+    }
+    value = form.CellValue(formVar.Column, row);
+    value.Kind = NormalizeTypeChar(value.Kind);
+    return;
+  }
+  long double sum = 0;
+  for (int r = 1; r <= rows; ++r) {
+    const TCommonVar cell = form.CellValue(formVar.Column, r);
+    if (NormalizeTypeChar(cell.Kind) == 'N') sum += cell.Num;
+  }
+  ClearValue(value);
+  value.Kind = 'N';
+  if (!std::isfinite(sum)) {
+    errCode = kErrOverflow;
+    return;
+  }
+  value.Num = sum;
+}
+
+std::string EvalErrorText(int code, const TExprContext* context) {
+  switch (code) {
+    case -1: return context != nullptr ? context->RunErrorText : std::string();
+    case 0: return {};
+    case 1: return " Деление на 0 "_w;
+    case 2: return " Ноль в отрицательной степени "_w;
+    case 3: return " Отрицательное число в дробной степени "_w;
+    case 4: return " Логарифм отрицательного числа или нуля"_w;
+    case 5: return " Основание логарифма - отрицательное число или ноль "_w;
+    case 6: return " Основание логарифма - единица "_w;
+    case 7: return " Квадратный корень из отрицательного числа "_w;
+    case 8: return " Аргумент функции тангенса - pi/2 "_w;
+    case 9: return " Аргумент функции котангенса - 0 или pi "_w;
+    case 10: return " Аргумент функции арксинуса или арккосинуса больше единицы "_w;
+    case 11: return " Аргумент функции гиперболического арккосинуса меньше единицы "_w;
+    case 12: return " Аргумент функции гиперболического арктангенса не в диапазоне [-1..1] "_w;
+    case 13: return "  Разные типы операндов "_w;
+    case 14: return "  Недопустимая операция с данным типом данных "_w;
+    case 15: return "  Неправильная строковая константа "_w;
+    case 16: return " Неправильный тип параметра функции "_w;
+    case 17: return " Не найдена локальная переменная для данной группы "_w;
+    case 18: return " Несуществующий индекс группы "_w;
+    case 19: return " Диаграмма с данным номером уже существует "_w;
+    case 20: return " Несуществующий номер диаграммы "_w;
+    case 21: return " Недопустимый номер ряда формы"_w;
+    case 22: return " Неверный тип операнда "_w;
+    case 23: return " Недопустимый номер колонки формы"_w;
+    case 24: return " Неверный тип операнда при вычислении условия "_w;
+    case 25: return " Несуществующий номер записи базы "_w;
+    case 26: return " Разные типы операндов "_w;
+    case 27: return " Неверный формат задающей строки "_w;
+    case 28: return " Несуществующее поле базы "_w;
+    case 29: return " Несовместимые размеры полей "_w;
+    case 30: return " Неверное число параметров функции "_w;
+    case 31: return " Неверный вызов функции "_w;
+    case 32: return " Разное количество ключевых столбцов таблицы и базы "_w;
+    case 33: return " Типы ключевых столбцов таблицы и базы должны совпадать "_w;
+    case 34: return " Слишком большое количество ключевых столбцов таблицы или базы "_w;
+    case 35: return " Разное количество ключевых полей баз "_w;
+    case 36: return " Ошибка в параметрах формы "_w;
+    case 37: return " Неверная запись числового параметра "_w;
+    case 38: return " Неверный номер колонки таблицы "_w;
+    case 39: return " Количество параметров функции должно соответствовать количеству ключевых столбцов таблицы "_w;
+    case 40: return " Количество параметров функции должно соответствовать количеству ключевых полей базы "_w;
+    case 41: return " Типы ключевых полей баз должны совпадать "_w;
+    case 42: return " Нет активной формы справочника "_w;
+    case 43: return " Требуется версия MS Office 9.0 или выше "_w;
+    case 44: return " Неверный индекс отчета Excel "_w;
+    case 45: return " Неверный тип параметров ячеек Excel "_w;
+    case 46: return " Неверная размерность массива "_w;
+    case 47: return " Размерность массива должна быть числом "_w;
+    case 48: return " Размерность массива должна быть от 1 до 10 "_w;
+    case 49: return " Неверный идентификатор массива "_w;
+    case 50: return " Неверное число индексов массива "_w;
+    case 51: return " Неверный индекс массива "_w;
+    case 254: return " Переполнение при вычислении выражения с плавающей запятой "_w;
+    default: return " Ошибка при вычислении "_w;
+  }
+}
+
+}  // namespace vm

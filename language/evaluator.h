@@ -1,0 +1,25 @@
+// The evaluator: computes the value of a compiled chain, applying the
+// operators strictly from left to right (the compiler has turned priority
+// into groups), and names every run-time error.
+#pragma once
+
+#include <string>
+
+#include "language/expr_context.h"
+#include "language/expr_types.h"
+
+namespace vm {
+
+// errCode 0 on success; after an error value is whatever was reached.
+void EvalExpr(TExprChain& expr, int& errCode, TCommonVar& value);
+
+void EvalOperand(TOperand& node, int& errCode, TCommonVar& value);
+
+// Row is 1-based; -1 asks for the whole column.
+void ColumnRefValue(const TFormVar& formVar, int row, int& errCode, TCommonVar& value);
+
+// The message of a run-time error; for -1 the words the failing built-in
+// left in the context.
+std::string EvalErrorText(int code, const TExprContext* context);
+
+}  // namespace vm

@@ -1,0 +1,89 @@
+// The compiled form of a formula of the document language: a chain of
+// operands read left to right, with the operator that follows each one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "foundation/values.h"
+
+namespace vm {
+
+class TExprContext;
+class TRuntimeObject;
+class IExprAutoParam;
+struct TVariable;
+struct TFieldVar;
+struct TFormVar;
+struct TOperand;
+
+using TExprChain = std::vector<TOperand>;
+
+// Operand kinds.
+enum : uint8_t {
+  kOpdUnbound = 0,
+  kOpdVariable = 1,
+  kOpdField = 2,
+  kOpdColumn = 3,
+  kOpdCall = 4,
+  kOpdAutoParam = 5,
+  kOpdSysVar = 6,
+  kOpdForm = 7,
+  kOpdBase = 8,
+  kOpdHelp = 9,
+  kOpdSelect = 10,
+  kOpdFieldList = 11,
+  kOpdSubroutine = 12,
+  kOpdVarRef = 15,
+  kOpdListSelect = 16,
+  kOpdNumber = 129,
+  kOpdString = 130,
+};
+
+// OpIndex of the argument nodes of a call.
+inline constexpr uint8_t kArgumentNode = 255;
+
+struct TOperand {
+  std::string Text;
+  uint8_t Kind = kOpdUnbound;
+  uint8_t OpIndex = 0;
+  char QuoteMark = 'N';
+
+  // What the name is bound to; only the member that belongs to Kind is set.
+  TVariable* Var = nullptr;
+  TFieldVar* FieldVar = nullptr;
+  TFormVar* FormVar = nullptr;
+  int FuncNo = 0;
+  IExprAutoParam* AutoParam = nullptr;
+  int SysVar = 0;
+  TRuntimeObject* Object = nullptr;
+  // A call keeps the context it was compiled in: the built-in functions
+  // reach the document through it.
+  TExprContext* Context = nullptr;
+
+  TExprChain RowExpr;
+  int32_t Column = 0;
+  // A parenthesised group: the chain inside; a call: its argument nodes.
+  TExprChain Child;
+  TCommonVar Value;
+  long double Constant = 0;
+
+  bool IsGroup() const { return Kind != kOpdCall && !Child.empty(); }
+};
+
+// 'R' is read as 'N' everywhere.
+inline char NormalizeTypeChar(char c) { return c == 'R' ? 'N' : c; }
+
+bool TypesCompatible(char a, char b);
+
+// Identifier characters of the document language (Windows-1251 bytes).
+inline bool IsNameStartChar(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (u >= 'A' && u <= 'Z') || u == '_' || (u >= 0xC0 && u <= 0xDF);
+}
+inline bool IsIdentChar(char c) {
+  return IsNameStartChar(c) || c == '.' || (c >= '0' && c <= '9');
+}
+
+}  // namespace vm

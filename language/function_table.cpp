@@ -1,0 +1,250 @@
+#include "language/function_table.h"
+
+#include <array>
+
+#include "language/builtins.h"
+
+namespace vm {
+
+namespace {
+
+// clang-format off
+constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
+    {"EXP", 1, "N", 'N', FnExp},  // 1
+    {"LN", 1, "N", 'N', FnLn},  // 2
+    {"LG", 1, "N", 'N', FnLg},  // 3
+    {"LOG", 2, "NN", 'N', FnLog},  // 4
+    {"SQRT", 1, "N", 'N', FnSqrt},  // 5
+    {"MAX", 2, "NN", 'N', FnMax},  // 6
+    {"MIN", 2, "NN", 'N', FnMin},  // 7
+    {"SIN", 1, "N", 'N', FnSin},  // 8
+    {"COS", 1, "N", 'N', FnCos},  // 9
+    {"TG", 1, "N", 'N', FnTg},  // 10
+    {"CTG", 1, "N", 'N', FnCtg},  // 11
+    {"SIGN", 1, "N", 'N', FnSign},  // 12
+    {"ATG", 1, "N", 'N', FnAtg},  // 13
+    {"ASIN", 1, "N", 'N', FnAsin},  // 14
+    {"ACOS", 1, "N", 'N', FnAcos},  // 15
+    {"SINH", 1, "N", 'N', FnSinh},  // 16
+    {"COSH", 1, "N", 'N', FnCosh},  // 17
+    {"TGH", 1, "N", 'N', FnTgh},  // 18
+    {"ASNH", 1, "N", 'N', FnAsnh},  // 19
+    {"ACSH", 1, "N", 'N', FnAcsh},  // 20
+    {"ATGH", 1, "N", 'N', FnAtgh},  // 21
+    {"DATE", 3, "NNN", 'D', FnDate},  // 22
+    {"ROUND", 1, "N", 'N', FnRound},  // 23
+    {"INT", 1, "N", 'N', FnInt},  // 24
+    {"DIV", 2, "NN", 'N', FnDiv},  // 25
+    {"MOD", 2, "NN", 'N', FnMod},  // 26
+    {"YEAR", 1, "D", 'N', FnYear},  // 27
+    {"DAY", 1, "D", 'N', FnDay},  // 28
+    {"MONTH", 1, "D", 'N', FnMonth},  // 29
+    {"TOSTR", 2, "*N", 'C', FnTostr},  // 30
+    {"ABS", 1, "N", 'N', FnAbs},  // 31
+    {"SUMTABLE", 4, "1NNN", 'N', nullptr},  // 32
+    {"LOADBASE", 1, "2", '-', nullptr},  // 33
+    {"SAVEBASE", 1, "2", '-', nullptr},  // 34
+    {"CELL", 3, "1NN", '*', nullptr},  // 35
+    {"SETCELL", 4, "1NN*", '-', nullptr},  // 36
+    {"FINDROW", 2, "1X", 'N', nullptr},  // 37
+    {"FINDENDROW", 2, "1X", 'N', nullptr},  // 38
+    {"FINDINBASE", 2, "2X", 'N', nullptr},  // 39
+    {"FINDINBASEEND", 2, "2X", 'N', nullptr},  // 40
+    {"SETRECORDNUM", 2, "2N", '-', nullptr},  // 41
+    {"ADDRECORD", 1, "2", '-', nullptr},  // 42
+    {"CURCELL", 2, "1N", '*', nullptr},  // 43
+    {"HELPCHECKCELL", 2, "3N", '*', nullptr},  // 44
+    {"ROWCOUNT", 1, "1", 'N', nullptr},  // 45
+    {"RECCOUNT", 1, "2", 'N', nullptr},  // 46
+    {"CLEARBASE", 1, "2", '-', nullptr},  // 47
+    {"TIME", 3, "NNN", 'T', FnTime},  // 48
+    {"TIMETOSTR", 1, "T", 'C', FnTimetostr},  // 49
+    {"STRTOTIME", 1, "C", 'T', FnStrtotime},  // 50
+    {"ADDROW", 1, "1", 'N', nullptr},  // 51
+    {"SETCURCELL", 3, "1N*", '-', nullptr},  // 52
+    {"SORTTABLE", 1, "1", '-', nullptr},  // 53
+    {"RECALCTABLE", 1, "1", '-', nullptr},  // 54
+    {"TABLEPOS", 3, "1NN", '-', nullptr},  // 55
+    {"ADDBASE", 4, "22CX", '-', nullptr},  // 56
+    {"ABSNO", 1, "2", 'N', nullptr},  // 57
+    {"LOADLAST", 1, "2", 'N', nullptr},  // 58
+    {"LOADRANGE", 3, "2NN", '-', nullptr},  // 59
+    {"NEXTDATE", 1, "D", 'D', FnNextdate},  // 60
+    {"COPYREC", 3, "2NN", '-', nullptr},  // 61
+    {"ABSRECCOUNT", 1, "2", 'N', nullptr},  // 62
+    {"CLEARDUP", 1, "2", '-', nullptr},  // 63
+    {"TONUM", 1, "C", 'N', FnTonum},  // 64
+    {"CURCOL", 1, "N", 'C', nullptr},  // 65
+    {"FIRSTCHAR", 1, "N", 'C', nullptr},  // 66
+    {"NUMCELL", 2, "1N", 'N', nullptr},  // 67
+    {"CLEARTABLECOND", 2, "1X", '-', nullptr},  // 68
+    {"FINDFASTROW", -1, "", 'N', nullptr},  // 69
+    {"FINDROWBYKEY", 2, "12", 'N', nullptr},  // 70
+    {"MESSAGE", 3, "NCC", '-', nullptr},  // 71
+    {"TERMINATE", 1, "N", '-', nullptr},  // 72
+    {"SUMBASE", 2, "2X", 'N', nullptr},  // 73
+    {"NUMCOL", 1, "N", 'N', nullptr},  // 74
+    {"LOADFIRSTFROM", 2, "2N", 'N', nullptr},  // 75
+    {"LOADWHILE", 3, "2NX", '-', nullptr},  // 76
+    {"FINDRECBYKEY", 2, "22", 'N', nullptr},  // 77
+    {"CLEARBASECOND", 2, "2X", '-', nullptr},  // 78
+    {"SORTBASE", 3, "2NN", '-', nullptr},  // 79
+    {"FIELDINDEX", 2, "2C", 'N', nullptr},  // 80
+    {"CHR", 1, "N", 'C', FnChr},  // 81
+    {"ORD", 1, "C", 'N', FnOrd},  // 82
+    {"CHARATPOS", 2, "CN", 'C', FnCharatpos},  // 83
+    {"PRODNAME", 1, "C", 'C', FnProdname},  // 84
+    {"PRODWEIGHT", 1, "C", 'C', FnProdweight},  // 85
+    {"PRICESTRING", 3, "NCC", 'C', FnPricestring},  // 86
+    {"SETFORMHEADER", 4, "1NNC", '-', nullptr},  // 87
+    {"FINDINBASENEXT", 3, "2NX", 'N', nullptr},  // 88
+    {"GETPARAMVAL", 2, "CN", 'N', FnGetparamval},  // 89
+    {"CLEARDUPEND", 1, "2", '-', nullptr},  // 90
+    {"RECNO", 1, "2", 'N', nullptr},  // 91
+    {"RESETRECORDS", 1, "2", '-', nullptr},  // 92
+    {"DELETEROW", 2, "1N", '-', nullptr},  // 93
+    {"FILLHELPFROMBASE", 3, "32C", '-', nullptr},  // 94
+    {"CHECKADDROWSORT", -1, "", 'N', nullptr},  // 95
+    {"SORTBASEBYKEY", 2, "2N", '-', nullptr},  // 96
+    {"CLEARDUPSORT", 2, "2N", '-', nullptr},  // 97
+    {"CHECKADDRECSORT", -1, "", 'N', nullptr},  // 98
+    {"ADDBASEKEY", 4, "22NS", '-', nullptr},  // 99
+    {"FINDRECSORT", -1, "", 'N', nullptr},  // 100
+    {"ADDBASEKEYCOND", 5, "22NSX", '-', nullptr},  // 101
+    {"HELPCURCELL", 2, "3N", '*', nullptr},  // 102
+    {"HELPHIDCURCELL", 2, "3N", '*', nullptr},  // 103
+    {"CURHELPCATEG", 1, "3", 'C', nullptr},  // 104
+    {"SETHELPCURCELL", 3, "3N*", '-', nullptr},  // 105
+    {"SETHELPHIDCELL", 3, "3N*", '-', nullptr},  // 106
+    {"ADDUNIQITEM", 2, "4C", '-', nullptr},  // 107
+    {"ADDITEM", 2, "4C", '-', nullptr},  // 108
+    {"CLEARSELECT", 1, "4", '-', nullptr},  // 109
+    {"SELECTVAL", 1, "4", 'C', nullptr},  // 110
+    {"SELECTITEM", 2, "4N", '-', nullptr},  // 111
+    {"HELPACTIVECELL", 2, "3N", '*', nullptr},  // 112
+    {"FINDINHELP", 2, "3X", 'N', nullptr},  // 113
+    {"ADDLISTUNIQ", 2, "5C", '-', nullptr},  // 114
+    {"ADDLISTITEM", 2, "5C", '-', nullptr},  // 115
+    {"CLEARLIST", 1, "5", '-', nullptr},  // 116
+    {"CATEGORYCOUNT", 1, "3", 'N', nullptr},  // 117
+    {"CATEGORYITEM", 2, "3N", 'C', nullptr},  // 118
+    {"REBUILDCATEG", 1, "3", '-', nullptr},  // 119
+    {"ADDEXCELREPORT", 2, "CC", 'N', nullptr},  // 120
+    {"SAVEREPORT", 1, "N", '-', nullptr},  // 121
+    {"CLOSEREPORT", 2, "NN", '-', nullptr},  // 122
+    {"CLOSEALLREPORTS", 1, "N", '-', nullptr},  // 123
+    {"FINDEXCELCELL", 5, "NNCnn", 'N', nullptr},  // 124
+    {"COPYEXCELROW", 5, "NNNNN", '-', nullptr},  // 125
+    {"GETPATH", 1, "N", 'C', nullptr},  // 126
+    {"GETEXCELCELL", 4, "NN**", 'C', nullptr},  // 127
+    {"SETEXCELCELL", 5, "NN**C", '-', nullptr},  // 128
+    {"SETSELECTSORT", 2, "4N", '-', nullptr},  // 129
+    {"INSUNIQITEM", 3, "4CN", '-', nullptr},  // 130
+    {"PRINTERNAME", 1, "N", 'C', nullptr},  // 131
+    {"PRINTDOC", 4, "NNCN", '-', nullptr},  // 132
+    {"SELECTITEMS", 2, "4C", '-', nullptr},  // 133
+    {"REPLACEWORDS", 5, "NNCCN", '-', nullptr},  // 134
+    {"SUMPROP", 1, "N", 'C', FnSumprop},  // 135
+    {"GETBIT", 2, "NN", 'N', FnGetbit},  // 136
+    {"SETBIT", 3, "NNN", 'N', FnSetbit},  // 137
+    {"CHECKBOXES", 4, "CCNN", 'N', nullptr},  // 138
+    {"RUBWORD", 1, "N", 'C', FnRubword},  // 139
+    {"PREVDATE", 1, "D", 'D', FnPrevdate},  // 140
+    {"ROUNDDIG", 2, "NN", 'N', FnRounddig},  // 141
+    {"RUBKOP", 3, "Nnn", '-', FnRubkop},  // 142
+    {"EXPANDSTRING", 4, "CNNC", 'C', FnExpandstring},  // 143
+    {"MONTHSTRING", 1, "N", 'C', FnMonthstring},  // 144
+    {"LEN", 1, "C", 'N', FnLen},  // 145
+    {"HIDHELPCOUNT", 1, "3", 'N', nullptr},  // 146
+    {"SETHELPHIDELEM", 4, "3NN*", '-', nullptr},  // 147
+    {"HELPHIDELEM", 3, "3NN", '*', nullptr},  // 148
+    {"REFRESHCATEGS", 1, "3", '-', nullptr},  // 149
+    {"STRINGCELL", 3, "1NN", 'C', nullptr},  // 150
+    {"SETSTRINGCELL", 3, "1NC", '-', nullptr},  // 151
+    {"STRHELPCELL", 2, "3N", 'C', nullptr},  // 152
+    {"EXCELCOPYSHEET", 3, "NNN", '-', nullptr},  // 153
+    {"COPYEXCELCELL", 6, "NNNNNN", '-', nullptr},  // 154
+    {"FINDROWSEL", 2, "1X", 'N', nullptr},  // 155
+    {"SELITEMSCOUNT", 1, "4", 'N', nullptr},  // 156
+    {"UPDATESEL", 1, "4", '-', nullptr},  // 157
+    {"COPYEXCELROWS", 6, "NNNNNN", '-', nullptr},  // 158
+    {"CURRECORD", 1, "2", 'N', nullptr},  // 159
+    {"SETEXCELCELLN", 5, "NN**N", '-', nullptr},  // 160
+    {"CHECKDIR", 2, "CN", 'N', nullptr},  // 161
+    {"DATEDIR", 2, "DN", 'C', FnDatedir},  // 162
+    {"EXPANDNUM", 2, "NN", 'C', FnExpandnum},  // 163
+    {"PROCESSHTML", 3, "CCS", 'N', nullptr},  // 164
+    {"VALIDHTML", 1, "C", 'C', FnValidhtml},  // 165
+    {"SELECTIND", 1, "4", 'N', nullptr},  // 166
+    {"SORTTABLEBYCOL", 3, "1NN", '-', nullptr},  // 167
+    {"SETSTRCELL", 4, "1NN*", '-', nullptr},  // 168
+    {"SETCURROW", 2, "1N", '-', nullptr},  // 169
+    {"RUSTOENG", 1, "C", 'C', FnRustoeng},  // 170
+    {"SUMDATE", 3, "DDN", 'D', FnSumdate},  // 171
+    {"SUMDATEDAY", 2, "DN", 'D', FnSumdateday},  // 172
+    {"LADDUNIQITEM", 2, "6C", '-', nullptr},  // 173
+    {"LSELECTVAL", 1, "6", 'C', nullptr},  // 174
+    {"SHORTNAME", 3, "CCC", 'C', FnShortname},  // 175
+    {"KVARTAL", 1, "D", 'N', FnKvartal},  // 176
+    {"LOCALPATH", 1, "N", 'C', nullptr},  // 177
+    {"TRYINT", 1, "C", 'N', FnTryint},  // 178
+    {"NOSPACE", 1, "C", 'C', FnNospace},  // 179
+    {"BEGKVART", 1, "D", 'D', FnBegkvart},  // 180
+    {"QUESTS", 3, "NCC", 'C', FnQuests},  // 181
+    {"FILEDIR", 1, "C", 'C', nullptr},  // 182
+    {"FILEEXT", 1, "C", 'C', nullptr},  // 183
+    {"HIGHPRIOR", 1, "N", '-', nullptr},  // 184
+    {"EXCELVIS", 1, "N", '-', nullptr},  // 185
+    {"CONFIRM", 3, "CCN", 'N', nullptr},  // 186
+    {"OKCLICK", 2, "NN", '-', nullptr},  // 187
+    {"PRINTCLICK", 1, "N", '-', nullptr},  // 188
+    {"CHECKFILENAME", 1, "C", 'C', FnCheckfilename},  // 189
+    {"CHECKSUMSTRING", 1, "C", 'C', nullptr},  // 190
+    {"CHECKBARSTRING", 1, "C", 'C', nullptr},  // 191
+    {"INTERLEAVED25", 1, "C", 'C', nullptr},  // 192
+    {"CURHELPCATEGIND", 1, "3", 'N', nullptr},  // 193
+    {"SELECTTABLE", 1, "1", '-', nullptr},  // 194
+    {"HELPCOUNT", 1, "3", 'N', nullptr},  // 195
+    {"GETHELPCELL", 3, "3NN", '*', nullptr},  // 196
+    {"OPENBARSCANER", 1, "N", '-', nullptr},  // 197
+    {"COPYSTR", 3, "CNN", 'C', FnCopystr},  // 198
+    {"INTTOSTR", 3, "NNN", 'C', FnInttostr},  // 199
+    {"STRTOINT", 2, "CN", 'N', FnStrtoint},  // 200
+    {"CODE39", 1, "C", 'C', nullptr},  // 201
+    {"BASETOFILE", 2, "2C", 'N', nullptr},  // 202
+    {"BASEFROMFILE", 2, "2C", 'N', nullptr},  // 203
+    {"TIMETOSECONDS", 1, "T", 'N', FnTimetoseconds},  // 204
+    {"SECONDSTOTIME", 1, "N", 'T', FnSecondstotime},  // 205
+    {"TIMETOMINUTES", 1, "T", 'N', FnTimetominutes},  // 206
+    {"MINUTESTOTIME", 1, "N", 'T', FnMinutestotime},  // 207
+    {"ERASEFILE", 1, "C", '-', nullptr},  // 208
+    {"ERASEDIR", 1, "C", '-', nullptr},  // 209
+    {"ADDARRAY", -1, "", 'N', nullptr},  // 210
+    {"DELETEARRAY", 1, "N", '-', nullptr},  // 211
+    {"GETARRAYDATA", -1, "", '*', nullptr},  // 212
+    {"SETARRAYDATA", -1, "", '-', nullptr},  // 213
+    {"CHECKALL", 1, "N", 'N', nullptr},  // 214
+    {"OPENEXCELREPORT", 1, "C", 'N', nullptr},  // 215
+    {"COPYFILE", 2, "CC", '-', nullptr},  // 216
+    {"SUMPROPEX", 5, "NCCNN", 'C', FnSumpropex},  // 217
+    {"FINDWORD", 3, "CCC", 'N', FnFindword},  // 218
+    {"VISCOLCOUNT", 1, "1", 'N', nullptr},  // 219
+    {"TOTCOLCOUNT", 1, "1", 'N', nullptr},  // 220
+    {"HEADNAME", 2, "1N", 'C', nullptr},  // 221
+    {"MARKRECORD", 2, "2N", '-', nullptr},  // 222
+    {"GETOPENFILENAME", 3, "CCc", 'N', nullptr},  // 223
+    {"QUESTION", 2, "CC", 'N', nullptr},  // 224
+}};
+// clang-format on
+
+}  // namespace
+
+const TFunctionRec& FunctionRec(int number) { return kFunctions[static_cast<std::size_t>(number - 1)]; }
+
+int FindFunction(std::string_view name) {
+  for (std::size_t i = 0; i < kFunctions.size(); ++i)
+    if (kFunctions[i].Name == name) return static_cast<int>(i) + 1;
+  return -1;
+}
+
+}  // namespace vm

@@ -1,0 +1,155 @@
+// Small stand-ins for the document objects a formula names, and helpers that
+// compile and evaluate a formula against them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "language/evaluator.h"
+#include "language/expr_compiler.h"
+#include "language/expr_context.h"
+
+namespace vm::testing {
+
+inline TCommonVar Num(long double v) {
+  TCommonVar x;
+  x.Kind = 'N';
+  x.Num = v;
+  return x;
+}
+
+inline TCommonVar Str(std::string s) {
+  TCommonVar x;
+  x.Kind = 'C';
+  x.Str = std::move(s);
+  return x;
+}
+
+inline TCommonVar Date(int d, int m, int y) {
+  TCommonVar x;
+  x.Kind = 'D';
+  x.Date = {d, m, y};
+  return x;
+}
+
+inline TCommonVar Time(int h, int m, int s) {
+  TCommonVar x;
+  x.Kind = 'T';
+  x.Time = {h, m, s};
+  return x;
+}
+
+// A form whose columns have fixed format letters and whose cells are values.
+class FakeForm : public IExprForm {
+ public:
+  explicit FakeForm(std::string formats) : formats_(std::move(formats)) {}
+  std::vector<std::vector<TCommonVar>> Rows;
+
+  int ColumnCount() const override { return static_cast<int>(formats_.size()); }
+  char ColumnType(int column) const override { return formats_[static_cast<std::size_t>(column - 1)]; }
+  char FirstRowFormat(int column) const override {
+    const char c = ColumnType(column);
+    return c == '*' ? 'C' : c;
+  }
+  int RowCount() const override { return static_cast<int>(Rows.size()); }
+  TCommonVar CellValue(int column, int row) const override {
+    return Rows[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)];
+  }
+
+ private:
+  std::string formats_;
+};
+
+class FakeBase : public IExprBase {
+ public:
+  std::vector<std::pair<std::string, TCommonVar>> Fields;
+
+  int FieldIndex(std::string_view name) const override {
+    for (std::size_t i = 0; i < Fields.size(); ++i)
+      if (Fields[i].first == name) return static_cast<int>(i);
+    return -1;
+  }
+  char FieldType(int index) const override { return Fields[static_cast<std::size_t>(index)].second.Kind; }
+  TCommonVar FieldValue(int index) const override { return Fields[static_cast<std::size_t>(index)].second; }
+};
+
+class FakeAutoParam : public IExprAutoParam {
+ public:
+  explicit FakeAutoParam(TCommonVar v) : Value(std::move(v)) {}
+  TCommonVar Value;
+  TCommonVar GetValue() const override { return Value; }
+};
+
+class FakeObject : public TRuntimeObject {};
+
+// A context that finds whatever a test puts into its maps.
+class FakeContext : public TExprContext {
+ public:
+  std::map<std::string, IExprForm*> Forms;
+  std::map<std::string, IExprBase*> Bases;
+  std::map<std::string, TRuntimeObject*> FieldLists, Selects, ListSelects, Helps, Subroutines;
+  std::map<std::string, IExprAutoParam*> AutoParams;
+  TCommonVar CurDate = Date(5, 3, 2007);
+
+  IExprForm* FindForm(std::string_view n) override { return Find(Forms, n); }
+  IExprBase* FindBase(std::string_view n) override { return Find(Bases, n); }
+  TRuntimeObject* FindFieldList(std::string_view n) override { return Find(FieldLists, n); }
+  TRuntimeObject* FindSelect(std::string_view n) override { return Find(Selects, n); }
+  TRuntimeObject* FindListSelect(std::string_view n) override { return Find(ListSelects, n); }
+  TRuntimeObject* FindHelp(std::string_view n) override { return Find(Helps, n); }
+  TRuntimeObject* FindSubroutine(std::string_view n) override { return Find(Subroutines, n); }
+  IExprAutoParam* FindAutoParam(std::string_view n) override { return Find(AutoParams, n); }
+  int FindSysVar(std::string_view n) override { return n == "CURDATE" ? 1 : -1; }
+  TCommonVar SysVarValue(int) override { return CurDate; }
+
+ private:
+  template <typename T>
+  static T* Find(const std::map<std::string, T*>& m, std::string_view n) {
+    const auto it = m.find(std::string(n));
+    return it == m.end() ? nullptr : it->second;
+  }
+};
+
+struct Outcome {
+  int Err = 0;
+  TCommonVar Value;
+};
+
+// Compiles text (which must compile) and evaluates it once.
+inline Outcome RunFormula(TExprContext& ctx, std::string_view text) {
+  TExprChain expr;
+  const TCompileResult r = CompileExpr(text, ctx, expr);
+  Outcome o;
+  if (r.ErrCode != 0) {
+    o.Err = 1000 + r.ErrCode;
+    return o;
+  }
+  EvalExpr(expr, o.Err, o.Value);
+  return o;
+}
+
+// A test that runs formulas against its own context.
+class FormulaTest : public ::testing::Test {
+ protected:
+  FakeContext ctx;
+
+  Outcome Eval(std::string_view text) { return RunFormula(ctx, text); }
+  int Error(std::string_view text) { return Eval(text).Err; }
+  long double Value(std::string_view text) {
+    const Outcome o = Eval(text);
+    EXPECT_EQ(o.Err, 0) << text << ": " << ctx.RunErrorText;
+    return o.Value.Num;
+  }
+  std::string Text(std::string_view text) {
+    const Outcome o = Eval(text);
+    EXPECT_EQ(o.Err, 0) << text << ": " << ctx.RunErrorText;
+    EXPECT_EQ(o.Value.Kind, 'C') << text;
+    return o.Value.Str;
+  }
+};
+
+}  // namespace vm::testing
