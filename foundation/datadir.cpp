@@ -1,7 +1,5 @@
 #include "foundation/datadir.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -9,6 +7,7 @@
 #include "foundation/data_dir.h"
 #include "foundation/dates.h"
 #include "foundation/encoding.h"
+#include "foundation/fileutils.h"
 #include "foundation/settings.h"
 #include "foundation/settings_syntax.h"
 #include "foundation/strutils.h"
@@ -30,10 +29,6 @@ struct Paths {
 Paths& P() {
   static Paths p;
   return p;
-}
-
-void AddSlash(std::string& dir) {
-  if (!dir.empty() && dir.back() != '/') dir += '/';
 }
 
 // The class library's ini reading: sections and keys in any letter case,
@@ -82,7 +77,7 @@ void InitProgramDirectory() {
     dir = std::filesystem::current_path(ec).string();
   }
   P().programDir = Utf8ToCp1251(dir);
-  AddSlash(P().programDir);
+  AddBackslash(P().programDir);
   SetDataDir(P().programDir);
 }
 
@@ -145,7 +140,7 @@ void ChooseDataDirectory() {
     return;
   }
   p.basePath = NativePath(p.basePath);
-  AddSlash(p.basePath);
+  AddBackslash(p.basePath);
   p.localBases = UpperStr(p.basePath) == UpperStr(ProgramDirectory());
   SetDataDir(p.basePath);
 }

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "foundation/values.h"
 
@@ -18,7 +17,8 @@ const std::string& ProgramDirectory();
 // environment) and makes it the data directory until start-up decides.
 void InitProgramDirectory();
 
-// The data directory as "basepath.ini" holds it.
+// The data directory itself is DataDir() of foundation/data_dir.h; this is
+// the same directory as "basepath.ini" holds it.
 std::string& BasePath();
 // The databases count as local to this computer.
 bool& LocalBases();
