@@ -340,6 +340,15 @@ TEST_F(SettingsTest, ReloadKeepsLocalParametersLocal) {
   EXPECT_EQ(local.find("НОВЫЙ"_w), std::string::npos);
 }
 
+TEST_F(SettingsTest, DescriptionTooLongForItsAccessRecordIsNotSaved) {
+  ASSERT_TRUE(LoadAllSettings());
+  Settings().DocTree.FindID(7)->Description.assign(70000, 'x');
+  EXPECT_FALSE(SaveConfiguration());
+  EXPECT_EQ(ReadBytes(home_ / "program.ini"), Original("program.ini"));
+  EXPECT_FALSE(std::filesystem::exists(home_ / "program.in1"));
+  EXPECT_NE(ReadBytes(home_ / "Errors.log").find("Счёт"_w), std::string::npos);
+}
+
 TEST_F(SettingsTest, StartUpRefusesASecondProcessAndAFailedLoad) {
   ASSERT_EQ(OpenDataAtStartUp(), 0);
   EXPECT_TRUE(BasesLocked());
