@@ -9,6 +9,7 @@
 
 #include "foundation/datadir.h"
 #include "foundation/encoding.h"
+#include "foundation/errorlog.h"
 #include "support/temp_dir.h"
 #include "ui/services.h"
 
@@ -80,6 +81,7 @@ class DateIndexTest : public ::testing::Test {
   void SetUp() override {
     ::setenv("VELOMAR_HOME", home_.Dir().c_str(), 1);
     InitProgramDirectory();
+    ResetErrorLogRun();
     SetCommandLine(0, nullptr);
     ChooseDataDirectory();
     InstallUiServices(&ui_);
@@ -91,6 +93,7 @@ class DateIndexTest : public ::testing::Test {
     goods_->AddField({"CODE", 'C', 6, 0});
   }
   void TearDown() override {
+    CloseErrorLog();
     UnlockBases();
     InstallUiServices(nullptr);
     ::unsetenv("VELOMAR_HOME");

@@ -10,6 +10,7 @@
 #include "foundation/data_dir.h"
 #include "foundation/datadir.h"
 #include "foundation/encoding.h"
+#include "foundation/errorlog.h"
 #include "foundation/random.h"
 #include "foundation/settings_syntax.h"
 #include "foundation/sysvars.h"
@@ -42,6 +43,7 @@ class SettingsTest : public ::testing::Test {
   void SetUp() override {
     ::setenv("VELOMAR_HOME", home_.Dir().c_str(), 1);
     InitProgramDirectory();
+    ResetErrorLogRun();
     SetCommandLine(0, nullptr);
     for (const char* name : {"program.ini", "manager.ini", "local.ini"})
       WriteBytes(home_ / name, Original(name));
@@ -49,6 +51,7 @@ class SettingsTest : public ::testing::Test {
     InstallUiServices(&ui_);
   }
   void TearDown() override {
+    CloseErrorLog();
     UnlockBases();
     InstallUiServices(nullptr);
     ::unsetenv("VELOMAR_HOME");
