@@ -4,13 +4,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "foundation/datadir.h"
 #include "foundation/encoding.h"
-#include "foundation/errorlog.h"
-#include "support/temp_dir.h"
+#include "support/program_home.h"
 #include "ui/services.h"
 
 namespace vm {
@@ -79,10 +77,6 @@ std::vector<IndexRecord> ReadIndex(TDbaseStructure& index) {
 class DateIndexTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ::setenv("VELOMAR_HOME", home_.Dir().c_str(), 1);
-    InitProgramDirectory();
-    ResetErrorLogRun();
-    SetCommandLine(0, nullptr);
     ChooseDataDirectory();
     InstallUiServices(&ui_);
     sales_ = bases_.AddNew();
@@ -92,15 +86,10 @@ class DateIndexTest : public ::testing::Test {
     goods_->SetFileName("Warehouse2024.dbf");
     goods_->AddField({"CODE", 'C', 6, 0});
   }
-  void TearDown() override {
-    CloseErrorLog();
-    UnlockBases();
-    InstallUiServices(nullptr);
-    ::unsetenv("VELOMAR_HOME");
-  }
+  void TearDown() override { InstallUiServices(nullptr); }
   TDbaseStructure& Index() { return *bases_.GetItem(DateIndexPosition()); }
 
-  test::TempDir home_;
+  test::ProgramHome home_;
   IndexUi ui_;
   TUsedBaseList bases_;
   TDbaseStructure* sales_ = nullptr;

@@ -2,25 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-#include "foundation/datadir.h"
 #include "foundation/encoding.h"
 #include "platform/clock.h"
-#include "support/temp_dir.h"
+#include "support/program_home.h"
 
 namespace vm {
 namespace {
 
 TEST(ErrorLogTest, HeadsEachRunOnceAndAppends) {
-  test::TempDir home;
-  ::setenv("VELOMAR_HOME", home.Dir().c_str(), 1);
-  InitProgramDirectory();
+  test::ProgramHome home;
   test::WriteBytes(home / "Errors.log", "old\r\n");
   FixedClock clock({2007, 3, 5, 14, 5, 9, 0});
   ScopedClock scoped(clock);
 
-  ResetErrorLogRun();
   LogError("База sales.dbf не существует, создается"_w);
   CloseErrorLog();
   LogError("second");
@@ -32,8 +26,6 @@ TEST(ErrorLogTest, HeadsEachRunOnceAndAppends) {
   EXPECT_EQ(test::ReadBytes(home / "Errors.log"),
             "old\r\n\r\n" + heading + "\r\n  База sales.dbf не существует, создается\r\n"_w +
                 "  second\r\n\r\n" + heading + "\r\n  third\r\n");
-  ::unsetenv("VELOMAR_HOME");
-  InitProgramDirectory();
 }
 
 }  // namespace

@@ -4,17 +4,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "foundation/data_dir.h"
 #include "foundation/datadir.h"
 #include "foundation/encoding.h"
-#include "foundation/errorlog.h"
 #include "foundation/random.h"
 #include "foundation/settings_syntax.h"
 #include "foundation/sysvars.h"
 #include "platform/clock.h"
+#include "support/program_home.h"
 #include "support/temp_dir.h"
 #include "ui/services.h"
 
@@ -41,21 +40,12 @@ class ScriptedUi : public UiServices {
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ::setenv("VELOMAR_HOME", home_.Dir().c_str(), 1);
-    InitProgramDirectory();
-    ResetErrorLogRun();
-    SetCommandLine(0, nullptr);
     for (const char* name : {"program.ini", "manager.ini", "local.ini"})
       WriteBytes(home_ / name, Original(name));
     ChooseDataDirectory();
     InstallUiServices(&ui_);
   }
-  void TearDown() override {
-    CloseErrorLog();
-    UnlockBases();
-    InstallUiServices(nullptr);
-    ::unsetenv("VELOMAR_HOME");
-  }
+  void TearDown() override { InstallUiServices(nullptr); }
   static std::string Original(const std::string& name) {
     return ReadBytes(std::string(VELOMAR_TEST_DATA) + "/settings/" + name);
   }
@@ -67,7 +57,7 @@ class SettingsTest : public ::testing::Test {
     ASSERT_TRUE(SaveLocalSettings());
   }
 
-  test::TempDir home_;
+  test::ProgramHome home_;
   ScriptedUi ui_;
   FixedClock clock_{{2007, 3, 6, 9, 0, 0, 0}};
   ScopedClock scopedClock_{clock_};
