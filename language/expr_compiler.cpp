@@ -1,15 +1,14 @@
 #include "language/expr_compiler.h"
 
-#include <array>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "foundation/encoding.h"
+#include "foundation/number_text.h"
 #include "foundation/strutils.h"
 #include "language/expr_text.h"
 #include "language/function_table.h"
-#include "foundation/number_text.h"
 #include "language/operators.h"
 
 namespace vm {
@@ -17,7 +16,8 @@ namespace vm {
 namespace {
 
 // Stands for the minus sign of a number's exponent while the text is split
-// at its operators. Formulas come from text lines, which never hold a NUL.
+// at its operators. Formulas come from text lines, which hold no NUL; one
+// written outside quotes all the same is refused as a forbidden character.
 constexpr char kExponentMinus = '\0';
 
 constexpr std::size_t kNone = std::string::npos;
@@ -730,9 +730,16 @@ TCompileResult CompileExpr(std::string_view text, TExprContext& context, TExprCh
   TCompileResult r;
   FreeExpr(expr);
   std::string s = UpperOutsideQuotesStr(text);
+  const std::vector<bool> inside = QuoteMap(s);
+  for (std::size_t i = 0; i < s.size() && r.ErrCode == 0; ++i) {
+    if (s[i] == kExponentMinus && !inside[i]) {
+      r.ErrCode = kErrBadChar;
+      r.ErrPos = static_cast<int>(i) + 1;
+    }
+  }
   ProtectExponents(s);
 
-  ParseExprChain(s, r.ErrCode, r.ErrPos);
+  if (r.ErrCode == 0) ParseExprChain(s, r.ErrCode, r.ErrPos);
   std::string name;
   if (r.ErrCode == 0) {
     int unusedPos = 0;

@@ -83,6 +83,13 @@ class UiServices {
   virtual bool CheckBoxes(const std::string& caption, const std::vector<std::string>& items,
                           uint32_t mask, int columns, uint32_t& result);
 
+  // The names of the installed printers (none when headless).
+  virtual std::vector<std::string> PrinterNames() const { return {}; }
+
+  // Whether the running document was started from the designer for a test:
+  // such a run takes no database lock and leaves the date index alone.
+  virtual bool DesignerTestRun() const { return false; }
+
  private:
   bool busy_ = false;
   bool docWindowsEnabled_ = true;

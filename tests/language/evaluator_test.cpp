@@ -67,10 +67,16 @@ TEST_F(Evaluator, TypesThatChangeAfterCompilingAreCaughtWhenRun) {
   v->Value = Str("x");
   EvalExpr(plus, err, r);
   EXPECT_EQ(err, 13);
-  v->Value = Str("x");
-  ctx.Symbols().AddVariable("V", Str("x"));
-  TExprChain strMinus;
-  ASSERT_EQ(CompileExpr("V-V", ctx, strMinus).ErrCode, 142);
+  v->Value = Date(1, 1, 2007);
+  EvalExpr(minus, err, r);
+  EXPECT_EQ(err, 13);
+  TExprChain dateMinus;
+  ASSERT_EQ(CompileExpr("V-V", ctx, dateMinus).ErrCode, 142);
+  v->Value = Num(1);
+  ASSERT_EQ(CompileExpr("V-V", ctx, dateMinus).ErrCode, 0);
+  v->Value = Date(1, 1, 2007);
+  EvalExpr(dateMinus, err, r);
+  EXPECT_EQ(err, 14);
 
   // Dates compare by year, then month, then day.
   EvalExpr(less, err, r);

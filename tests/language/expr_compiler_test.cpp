@@ -189,6 +189,9 @@ TEST_F(ExprCompiler, ParseErrorsCarryTheirPositionInTheWrittenText) {
       {"T[X]", 10, 3},      {"A%B%", 11, 2},       {"%1A%", 11, 2},     {"%AB", 11, 4},
       {"MAX(1, A&B)", 3, 9}, {"T[1, 2&3]", 3, 7},   {"(1+(2+&))", 3, 7},
   };
+  const TCompileResult nul = Compile(std::string("1 +\0" "2", 5));
+  EXPECT_EQ(nul.ErrCode, 3);
+  EXPECT_EQ(nul.ErrPos, 4);
   for (const ErrorCase& c : cases) {
     const TCompileResult r = Compile(c.Text);
     EXPECT_EQ(r.ErrCode, c.Code) << c.Text;

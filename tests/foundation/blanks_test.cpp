@@ -1,0 +1,159 @@
+#include "foundation/blanks.h"
+
+#include <gtest/gtest.h>
+
+#include "foundation/expr_services.h"
+#include "support/fake_canvas.h"
+
+using namespace vm;
+
+namespace {
+
+// One column of width 100 under three header levels.
+void OneColumn(TCurBlank& blank) {
+  blank.ColCount = blank.ShownColCount = 1;
+  blank.LevelCount = 3;
+  blank.Columns = std::make_unique<TColDescr>();
+  blank.Columns->Width = 100;
+  blank.Columns->Format.Kind = 'C';
+}
+
+TBlankHeader* Cell(TCurBlank& blank, int32_t first, int32_t last, std::string text) {
+  TBlankHeader* c = blank.AddHeaderCell();
+  c->FirstLevel = first;
+  c->LastLevel = last;
+  c->FirstCol = c->LastCol = 1;
+  c->FontHeight = 35;
+  c->Text = std::move(text);
+  return c;
+}
+
+class CountingExpr : public ExprServices {
+ public:
+  void EvalExpr(TOperand*, int32_t& errCode, TCommonVar& value) override {
+    ++evaluations;
+    errCode = nextError;
+    value = nextValue;
+  }
+  int evaluations = 0;
+  int32_t nextError = 0;
+  TCommonVar nextValue;
+};
+
+class Rows : public TBlankView {
+ public:
+  int32_t RowCount() const override { return 5; }
+};
+
+}  // namespace
+
+TEST(BlankHeader, RowsGrowToTheTextSharedOverTheSpan) {
+  TCurBlank blank;
+  OneColumn(blank);
+  TBlankHeader* empty = Cell(blank, 1, 1, "");
+  TBlankHeader* tall = Cell(blank, 2, 3, "x");
+  // At 254 pixels per inch a pixel is 0.1 mm: the text is 60 high, 61 with
+  // the margin of rounding, and needs 61 + 5 + 10 over two rows.
+  test::FakeCanvas canvas(254, 8, 59);
+  blank.CalcLayout(canvas, nullptr, 1);
+  EXPECT_EQ(tall->TextHeight, 61);
+  EXPECT_EQ(tall->TextWidth, 9);
+  EXPECT_EQ(blank.RowHeight[1], 5);
+  EXPECT_EQ(blank.RowHeight[2], 38);
+  EXPECT_EQ(blank.RowHeight[3], 38);
+  EXPECT_EQ(blank.RowTop[3], 43);
+  EXPECT_EQ(blank.HeaderHeight, 81);
+  EXPECT_EQ(empty->Top, 0);
+  EXPECT_EQ(empty->Bottom, 5);
+  EXPECT_EQ(tall->Top, 5);
+  EXPECT_EQ(tall->Bottom, 81);
+  EXPECT_EQ(tall->Right, 100);
+
+  // Bottom inside the header: frames of both cells, the empty one too, and
+  // no column lines; a pen that rounds to 0 pixels is drawn 1 wide.
+  test::FakeCanvas small(96);
+  blank.DrawHeader(small, 0, 0, 81, 0.1L, nullptr);
+  EXPECT_EQ(small.Only("Pen"), std::vector<std::string>{"Pen 1"});
+  EXPECT_EQ(small.Only("MoveTo").size(), 2u);
+  EXPECT_EQ(small.Only("LineTo").size(), 8u);
+  EXPECT_EQ(small.Only("Text").size(), 1u);
+}
+
+TEST(BlankHeader, ParametersAreExpandedWhenInstalled) {
+  TCurBlank blank;
+  OneColumn(blank);
+  blank.LevelCount = 1;
+  Cell(blank, 1, 1, "%N%");
+  InstallParamExpander([](const std::string& text, const TAutoList*) {
+    return text == "%N%" ? std::string("7") : text;
+  });
+  test::FakeCanvas canvas(254);
+  blank.DrawHeader(canvas, 0, 0, 0, 1, nullptr);
+  InstallParamExpander(nullptr);
+  // The text is 8 x 18 in a cell 86 wide and 33 high: x = 8 + (86 - 8) div 2,
+  // y = (33 - 18 - 5) div 2 + 2 + 5.
+  EXPECT_EQ(canvas.Only("Text"), std::vector<std::string>{"Text 47,12 7"});
+}
+
+TEST(BlankCells, FormatOfARow) {
+  CountingExpr expr;
+  InstallExprServices(&expr);
+  TCurBlank blank;
+  OneColumn(blank);
+  TColDescr& column = *blank.Columns;
+  Rows rows;
+  blank.View = &rows;
+
+  // A plain column gives its format whatever the row.
+  EXPECT_EQ(blank.GetCellFormat(&column, 2), &column.Format);
+  EXPECT_EQ(BlankField(blank, 1, 2), &column.Format);
+  EXPECT_EQ(BlankField(blank, 2, 2), nullptr);
+
+  column.Conditional = true;
+  column.CondFormats = std::make_unique<TVarColFormat>();
+  column.CondFormats->Format.Kind = 'N';
+  // A single entry applies untested.
+  EXPECT_EQ(blank.GetCellFormat(&column, 1)->Kind, 'N');
+  EXPECT_EQ(expr.evaluations, 0);
+
+  column.CondFormats->Next = std::make_unique<TVarColFormat>();
+  column.CondFormats->Next->Format.Kind = 'D';
+  expr.nextValue.Kind = 'C';
+  expr.nextValue.Num = 1;
+  EXPECT_EQ(blank.GetCellFormat(&column, 1)->Kind, 'D');
+  expr.nextValue.Kind = 'N';
+  expr.nextError = 3;
+  EXPECT_EQ(blank.GetCellFormat(&column, 1)->Kind, 'D');
+  expr.nextError = 0;
+  expr.nextValue.Num = 1e-12L;  // any number but exactly 0 holds
+  EXPECT_EQ(blank.GetCellFormat(&column, 1)->Kind, 'N');
+  expr.nextValue.Num = 0;
+  EXPECT_EQ(blank.GetCellFormat(&column, 1)->Kind, 'D');
+  EXPECT_EQ(expr.evaluations, 4);
+  EXPECT_EQ(blank.GetCellFormat(&column, 5), &column.Format);
+  EXPECT_EQ(expr.evaluations, 4);
+  EXPECT_EQ(CurrentRowContext().Row, 5);
+
+  column.CondFormats.reset();
+  EXPECT_EQ(blank.GetCellFormat(&column, 1), nullptr);
+  blank.View = nullptr;
+  InstallExprServices(nullptr);
+}
+
+TEST(BlankCells, ClearKeepsTheDescription) {
+  TCurBlank blank;
+  blank.Name = "B";
+  blank.Text = "COLCOUNT=1";
+  blank.LineWidth = 7;
+  OneColumn(blank);
+  Cell(blank, 1, 1, "a");
+  blank.Compiled = true;
+  blank.SetText("LEVELCOUNT=1");
+  EXPECT_EQ(blank.Text, "LEVELCOUNT=1");
+  EXPECT_EQ(blank.Name, "B");
+  EXPECT_EQ(blank.LineWidth, 7);
+  EXPECT_FALSE(blank.Compiled);
+  EXPECT_EQ(blank.Columns, nullptr);
+  EXPECT_EQ(blank.HeaderCells, nullptr);
+  EXPECT_EQ(blank.ColCount + blank.ShownColCount + blank.LevelCount + blank.HeaderCellCount, 0);
+}

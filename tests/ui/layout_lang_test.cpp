@@ -1,0 +1,462 @@
+#include "ui/layout_lang.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/encoding.h"
+#include "foundation/expr_services.h"
+#include "support/fake_canvas.h"
+
+using namespace vm;
+
+namespace {
+
+struct Result {
+  int32_t code = -99;
+  int32_t line = -99;
+};
+
+Result Compile(TCurBlank& blank, const std::string& text) {
+  blank.SetText(text);
+  Result r;
+  CompileBlank(blank, r.code, r.line);
+  return r;
+}
+
+Result Compile(const std::string& text) {
+  TCurBlank blank;
+  return Compile(blank, text);
+}
+
+const std::string kHead = "COLCOUNT=2\nLEVELCOUNT=1\n";
+const std::string kTail = "FORMAT[1..2]=C,0,0\nCOLWIDTH[1,2]=100\n";
+
+// Conditions of the fake language: "BAD" does not compile, a quoted text is a
+// string, anything else a number; a number condition "ROW=n" holds in row n,
+// "ERR" fails when evaluated.
+class FakeExpr : public ExprServices {
+ public:
+  struct Cond {
+    std::string text;
+  };
+  TOperand* CompileExpr(const std::string& text, int32_t& errCode, int32_t& errPos,
+                        char& resultType, std::string& msg) override {
+    errPos = 1;
+    if (text == "BAD") {
+      errCode = 7;
+      msg = " Неизвестное имя "_w;
+      return nullptr;
+    }
+    errCode = 0;
+    resultType = text.starts_with("'") ? 'C' : 'N';
+    ++live;
+    return reinterpret_cast<TOperand*>(new Cond{text});
+  }
+  void EvalExpr(TOperand* expr, int32_t& errCode, TCommonVar& value) override {
+    const std::string& text = reinterpret_cast<Cond*>(expr)->text;
+    evaluated.push_back(text);
+    errCode = text == "ERR" ? 1 : 0;
+    value.Kind = 'N';
+    value.Num = text.starts_with("ROW=") &&
+                std::stoi(text.substr(4)) == CurrentRowContext().Row;
+  }
+  void FreeExpr(TOperand* expr) override {
+    --live;
+    delete reinterpret_cast<Cond*>(expr);
+  }
+  int live = 0;
+  std::vector<std::string> evaluated;
+};
+
+class Rows : public TBlankView {
+ public:
+  explicit Rows(int32_t n) : n_(n) {}
+  int32_t RowCount() const override { return n_; }
+
+ private:
+  int32_t n_;
+};
+
+// The drawing proper, after the measuring of the layout.
+std::vector<std::string> Drawn(const test::FakeCanvas& canvas) {
+  auto pen = canvas.ops.begin();
+  while (pen != canvas.ops.end() && !pen->starts_with("Pen")) ++pen;
+  return {pen, canvas.ops.end()};
+}
+
+}  // namespace
+
+TEST(LayoutLanguage, ErrorCodesAndLines) {
+  struct Case {
+    std::string text;
+    int32_t code;
+    int32_t line;
+  };
+  const std::vector<Case> cases = {
+      {"", 128, -1},
+      // Index errors come before the order of commands, the kind before the
+      // parameter count, and columns are completed in order.
+      {"FORMAT[0]=C,0,0", 2, 0},
+      {"WHATEVER[1=1", 1, 0},
+      {kHead + "FORMAT[1]=X,0", 139, 2},
+      {kHead + "COLWIDTH[1]=100\nFORMAT[2]=C,0,0", 143, -1},
+      {"; only a comment\n\n", 128, -1},
+      {"LEVELCOUNT=1", 128, 0},
+      {"\n  \nWHATEVER=1", 128, 2},
+      {"COLCOUNT=2\nWHATEVER=1", 130, 1},
+      {"COLCOUNT=2\nCOLCOUNT=2", 130, 1},
+      {"COLCOUNT=2\nLEVELCOUNT=1\nCOLCOUNT=2", 132, 2},
+      {"COLCOUNT=2\nLEVELCOUNT=1\nLEVELCOUNT=1", 133, 2},
+      {kHead + "WHATEVER=1", 255, 2},
+      {kHead + "no equals sign", 255, 2},
+      {"COLCOUNT=x", 129, 0},
+      {"COLCOUNT=2,y", 129, 0},
+      {"COLCOUNT=0", 135, 0},
+      {"COLCOUNT=60,5", 135, 0},
+      {"COLCOUNT=3,-1", 135, 0},
+      {"COLCOUNT=2\nLEVELCOUNT=11", 134, 1},
+      {kHead + "FORMAT[1=C,0,0", 1, 2},
+      {kHead + "FORMAT[=C,0,0", 1, 2},
+      {kHead + "FORMAT[]=C,0,0", 2, 2},
+      {kHead + "FORMAT[0]=C,0,0", 2, 2},
+      {kHead + "FORMAT[a]=C,0,0", 2, 2},
+      {kHead + "FORMAT[2..1]=C,0,0", 3, 2},
+      {kHead + "FORMAT[1..x]=C,0,0", 2, 2},
+      {kHead + "FORMAT[3]=C,0,0", 140, 2},
+      {kHead + "FORMAT=C,0,0", 140, 2},
+      {kHead + "FORMAT[1]=", 138, 2},
+      {kHead + "FORMAT[1]=X,0,0", 139, 2},
+      {kHead + "FORMAT[1]=C,0", 138, 2},
+      {kHead + "FORMAT[1]=N,0,0,0,0,0,0", 138, 2},
+      {kHead + "FORMAT[1]=C,-1,0", 129, 2},
+      {kHead + "FORMAT[1]=N,1,2,3,4,z", 129, 2},
+      {kHead + "FORMAT[1]=E,abc,0", 150, 2},
+      {kHead + "FORMAT[1]=C,0,0\nFORMAT[1]=C,0,0", 151, 3},
+      {kHead + "HEADER[3]='x'", 140, 2},
+      {kHead + "HEADER[1]=x", 141, 2},
+      {kHead + "HEADER[1]='", 141, 2},
+      {kHead + "HEADER[1]='a',1,2,3", 142, 2},
+      {kHead + "HEADER[1]='a',big", 129, 2},
+      {kHead + "HEADER[1]='a'\nHEADER[1]='b'", 137, 3},
+      {kHead + "COLWIDTH[3]=100", 140, 2},
+      {kHead + "COLWIDTH[1]=4", 129, 2},
+      {kHead + "LEVEL=x", 129, 2},
+      {kHead + "LEVEL=2", 131, 2},
+      {"COLCOUNT=1\nLEVELCOUNT=3\nLEVEL=2\nLEVEL=1", 136, 3},
+      {kHead + "LINEWIDTH=51", 145, 2},
+      {kHead + "LINEWIDTH=0", 145, 2},
+      {kHead + "COLWIDTH[1..2]=100\nFORMAT[1]=C,0,0", 143, -1},
+      {kHead + "FORMAT[1]=C,0,0", 144, -1},
+      {kHead + "FORMAT[1..2]=C,0,0\nCOLWIDTH[1]=100", 144, -1},
+      // Indexes beyond what a description can name are wrong column numbers.
+      {kHead + "FORMAT[256]=C,0,0", 140, 2},
+      {kHead + "FORMAT[1..300]=C,0,0", 140, 2},
+      {kHead + "HEADER[1,99999999999]='a'", 140, 2},
+  };
+  for (const Case& c : cases) {
+    const Result r = Compile(c.text);
+    EXPECT_EQ(r.code, c.code) << c.text;
+    EXPECT_EQ(r.line, c.line) << c.text;
+  }
+  EXPECT_EQ(Compile(kHead + kTail).code, 0);
+  EXPECT_EQ(Compile(kHead + "COLWIDTH[1]=5\n" + kTail).code, 0);
+}
+
+TEST(LayoutLanguage, ErrorTexts) {
+  EXPECT_EQ(BlankErrorText(128, -1), " Не указано количество колонок "_w);
+  EXPECT_EQ(BlankErrorText(140, 3), "Ошибка в строке 4:  Неверный номер столбца "_w);
+  EXPECT_EQ(BlankErrorText(1, 0), "Ошибка в строке 1:  Отсутствует символ ']'"_w);
+  EXPECT_EQ(BlankErrorText(0, 0), "");
+  EXPECT_EQ(BlankErrorText(4, -1), "");
+  for (int32_t code : {1, 2, 3, 128, 129, 130, 131, 132, 133, 134, 135, 136, 137, 138, 139, 140,
+                       141, 142, 143, 144, 145, 146, 147, 149, 150, 151, 255}) {
+    const std::string text = BlankErrorText(code, -1);
+    ASSERT_FALSE(text.empty()) << code;
+    EXPECT_EQ(text[0], ' ') << code;
+  }
+}
+
+TEST(LayoutLanguage, FailureLeavesNothingCompiled) {
+  TCurBlank blank;
+  ASSERT_EQ(Compile(blank, kHead + "LINEWIDTH=9\nHEADER[1]='a'\n" + kTail).code, 0);
+  EXPECT_TRUE(blank.Compiled);
+  EXPECT_EQ(blank.LineWidth, 9);
+
+  const std::string bad = kHead + "LINEWIDTH=9\nHEADER[1]='a'\nFORMAT[1]=Q,0,0";
+  EXPECT_EQ(Compile(blank, bad).code, 139);
+  EXPECT_FALSE(blank.Compiled);
+  EXPECT_EQ(blank.Columns, nullptr);
+  EXPECT_EQ(blank.HeaderCells, nullptr);
+  EXPECT_EQ(blank.ColCount + blank.ShownColCount + blank.LevelCount + blank.HeaderCellCount, 0);
+  EXPECT_EQ(blank.Text, bad);
+
+  // A new compile starts from the default line width.
+  ASSERT_EQ(Compile(blank, kHead + kTail).code, 0);
+  EXPECT_EQ(blank.LineWidth, 5);
+  EXPECT_EQ(blank.TotalWidth, 210);
+}
+
+TEST(LayoutLanguage, ColumnGeometry) {
+  TCurBlank blank;
+  ASSERT_EQ(Compile(blank, "COLCOUNT=3,2\nLEVELCOUNT=1\nFORMAT[1..5]=C,0,0\n"
+                           "COLWIDTH[1]=100\nCOLWIDTH[2]=250\nCOLWIDTH[3]=5")
+                .code,
+            0);
+  EXPECT_EQ(blank.ShownColCount, 3);
+  EXPECT_EQ(blank.ColCount, 5);
+  const int32_t lefts[] = {0, 100, 350};
+  const int32_t widths[] = {100, 250, 5};
+  for (int32_t i = 0; i < 3; ++i) {
+    const TColDescr* c = BlankColumn(blank, i + 1);
+    EXPECT_EQ(c->Left, lefts[i]);
+    // 1.5 x 5 + 1 = 8.5 goes to the even 8.
+    EXPECT_EQ(c->TextLeft, lefts[i] + 13);
+    EXPECT_EQ(c->RightLimit, lefts[i] + widths[i] + 3);
+  }
+  EXPECT_EQ(BlankColumn(blank, 4)->Left, 0);
+  EXPECT_EQ(blank.TotalWidth, 10 + 355);
+  EXPECT_EQ(BlankColumn(blank, 0), nullptr);
+  EXPECT_EQ(BlankColumn(blank, 6), nullptr);
+
+  // Halves go to the even neighbour both ways: 2.5 -> 2, 5.5 -> 6.
+  for (auto [width, textLeft, rightLimit] : {std::tuple{1, 7, 101}, {3, 11, 102}, {50, 81, 125}}) {
+    ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nLINEWIDTH=" + std::to_string(width) +
+                                 "\nFORMAT[1]=C,0,0\nCOLWIDTH[1]=100")
+                  .code,
+              0);
+    EXPECT_EQ(BlankColumn(blank, 1)->TextLeft, textLeft) << width;
+    EXPECT_EQ(BlankColumn(blank, 1)->RightLimit, rightLimit) << width;
+    EXPECT_EQ(blank.TotalWidth, 2 * width + 100);
+  }
+  // Hidden columns take formats but no header or width.
+  EXPECT_EQ(Compile("COLCOUNT=1,1\nLEVELCOUNT=1\nFORMAT[1..2]=C,0,0\nCOLWIDTH[2]=100").code, 140);
+  EXPECT_EQ(Compile("COLCOUNT=1,1\nLEVELCOUNT=1\nHEADER[2]='h'").code, 140);
+}
+
+TEST(LayoutLanguage, CellFormats) {
+  TCurBlank blank;
+  ASSERT_EQ(Compile(blank, Utf8ToCp1251("COLCOUNT=9\nLEVELCOUNT=1\nCOLWIDTH[1..9]=50\n"
+                           "FORMAT[1]=N,10,2\n"
+                           "FORMAT[2]=n,1,3,500,-4,-1\n"
+                           "FORMAT[3]=R,0,0,5,0,+0\n"
+                           "FORMAT[4]=N,0,0,0,x,5\n"
+                           "FORMAT[5]=D,1\n"
+                           "FORMAT[6]=T,2,40,1\n"
+                           "FORMAT[7]=E,'Итого: '#33'''',0\n"
+                           "FORMAT[8]=C,0,0,0,0\n"
+                           "FORMAT[9]=N,0,0,0,0,+7"))
+                .code,
+            0);
+  auto f = [&](int32_t col) { return BlankColumn(blank, col)->Format; };
+  EXPECT_EQ(f(1).Kind, 'N');
+  EXPECT_EQ(f(1).Mode, 10);
+  EXPECT_EQ(f(1).Decimals, 2);
+  EXPECT_EQ(f(1).FontHeight, 35);
+  EXPECT_FALSE(f(1).Bold);
+  EXPECT_EQ(f(1).Sign, 1);
+  // Mode 1 with 3 decimals is raised to 5; heights clamp; -4 bold counts as 1.
+  EXPECT_EQ(f(2).Kind, 'N');
+  EXPECT_EQ(f(2).Mode, 5);
+  EXPECT_EQ(f(2).FontHeight, 400);
+  EXPECT_TRUE(f(2).Bold);
+  EXPECT_EQ(f(2).Sign, -2);
+  EXPECT_EQ(f(3).FontHeight, 10);
+  EXPECT_EQ(f(3).Sign, 1);
+  EXPECT_TRUE(f(4).Bold);
+  EXPECT_EQ(f(4).Sign, 0);
+  EXPECT_EQ(f(9).Sign, 2);
+  EXPECT_EQ(f(5).Kind, 'D');
+  EXPECT_EQ(f(5).Mode, 2);  // raised to decimals + 2
+  // Three numbers of a time are mode, height and bold.
+  EXPECT_EQ(f(6).FontHeight, 40);
+  EXPECT_TRUE(f(6).Bold);
+  EXPECT_EQ(f(6).Sign, 0);
+  EXPECT_EQ(f(7).Kind, 'E');
+  EXPECT_EQ(f(7).AltText, "Итого: !'"_w);
+  EXPECT_EQ(f(8).Sign, 1);
+}
+
+TEST(LayoutLanguage, HeaderCells) {
+  TCurBlank blank;
+  ASSERT_EQ(Compile(blank, "COLCOUNT=4\nLEVELCOUNT=3\nFORMAT[1..4]=C,0,0\nCOLWIDTH[1..4]=50\n"
+                           "HEADER[1..3]='a b',5\n"
+                           "HEADER[4]='d',500,0\n"
+                           "LEVEL=2\n"
+                           "HEADER[1,2,3]='x',40,1\n"
+                           "LEVEL=3\n"
+                           "HEADER[1,3]='%N%'\n")
+                .code,
+            0);
+  struct Cell {
+    int32_t fl, ll, fc, lc, fh;
+    bool bold;
+    std::string text;
+  };
+  const std::vector<Cell> want = {
+      {1, 1, 1, 3, 10, false, "a b"}, {1, 3, 4, 4, 400, false, "d"},
+      {2, 2, 1, 3, 40, true, "x"},    {3, 3, 1, 1, 35, false, "%N%"},
+      {3, 3, 3, 3, 35, false, "%N%"}, {3, 3, 2, 2, 35, false, ""},
+  };
+  ASSERT_EQ(blank.HeaderCellCount, static_cast<int32_t>(want.size()));
+  for (int32_t i = 0; i < blank.HeaderCellCount; ++i) {
+    const TBlankHeader* c = blank.GetHeaderCell(i + 1);
+    const Cell& w = want[static_cast<size_t>(i)];
+    EXPECT_EQ(c->FirstLevel, w.fl) << i;
+    EXPECT_EQ(c->LastLevel, w.ll) << i;
+    EXPECT_EQ(c->FirstCol, w.fc) << i;
+    EXPECT_EQ(c->LastCol, w.lc) << i;
+    EXPECT_EQ(c->FontHeight, w.fh) << i;
+    EXPECT_EQ(c->Bold, w.bold) << i;
+    EXPECT_EQ(c->Text, w.text) << i;
+  }
+  EXPECT_EQ(blank.GetHeaderCell(0), nullptr);
+  EXPECT_EQ(blank.GetHeaderCell(7), nullptr);
+
+  // Uncovered stretches are filled down to the next covered level.
+  ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=4\nFORMAT[1]=C,0,0\nCOLWIDTH[1]=50\n"
+                           "LEVEL=3\nHEADER[1]='c'")
+                .code,
+            0);
+  ASSERT_EQ(blank.HeaderCellCount, 2);
+  EXPECT_EQ(blank.GetHeaderCell(2)->FirstLevel, 1);
+  EXPECT_EQ(blank.GetHeaderCell(2)->LastLevel, 2);
+  EXPECT_EQ(blank.GetHeaderCell(1)->LastLevel, 4);
+
+  // Without an index HEADER and COLWIDTH name no column.
+  ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nHEADER='h'\nCOLWIDTH=70\n"
+                           "FORMAT[1]=C,0,0\nCOLWIDTH[1]=50")
+                .code,
+            0);
+  EXPECT_EQ(blank.GetHeaderCell(1)->Text, "");
+  EXPECT_EQ(BlankColumn(blank, 1)->Width, 50);
+}
+
+TEST(LayoutLanguage, ConditionalFormatsAreChosenByRow) {
+  FakeExpr expr;
+  InstallExprServices(&expr);
+  {
+    TCurBlank blank;
+    ASSERT_EQ(Compile(blank, "COLCOUNT=2\nLEVELCOUNT=1\nCOLWIDTH[1..2]=50\nFORMAT[2]=C,0,0\n"
+                             "FORMAT[1]=V[[ROW=1, N,1,2], [ERR,C,0,0], [ROW=0,D,0], [0, N,7,0,50]]")
+                  .code,
+              0);
+    TColDescr* col = BlankColumn(blank, 1);
+    EXPECT_TRUE(col->Conditional);
+    EXPECT_EQ(blank.Codes.size(), 4u);
+    // The last one written is the fallback, its mode raised like the others.
+    EXPECT_EQ(col->Format.Mode, 7);
+    EXPECT_EQ(col->Format.FontHeight, 50);
+    EXPECT_EQ(col->CondFormats->Format.Mode, 4);
+
+    Rows rows(3);
+    blank.View = &rows;
+    EXPECT_EQ(BlankField(blank, 1, 1)->Kind, 'N');
+    EXPECT_EQ(BlankField(blank, 1, 0)->Kind, 'D');
+    EXPECT_EQ(BlankField(blank, 1, 2)->Mode, 7);
+    EXPECT_EQ(CurrentRowContext().Row, 2);
+    EXPECT_EQ(CurrentRowContext().View, &rows);
+
+    // Outside the rows, and for plain columns, nothing is evaluated.
+    expr.evaluated.clear();
+    EXPECT_EQ(BlankField(blank, 1, 3), &col->Format);
+    EXPECT_EQ(BlankField(blank, 1, -1), &col->Format);
+    EXPECT_EQ(BlankField(blank, 2, 1)->Kind, 'C');
+    EXPECT_EQ(BlankField(blank, 3, 1), nullptr);
+    EXPECT_TRUE(expr.evaluated.empty());
+    blank.View = nullptr;
+    EXPECT_EQ(BlankField(blank, 1, 1), &col->Format);
+
+    EXPECT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nFORMAT[1]=V[[BAD,C,0,0]]").code, 148);
+    EXPECT_EQ(BlankErrorText(148, 2), "Ошибка в строке 3:  Неизвестное имя "_w);
+    EXPECT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nFORMAT[1]=V[['s',C,0,0]]").code, 149);
+    EXPECT_EQ(blank.Codes.size(), 0u);
+  }
+  EXPECT_EQ(expr.live, 0);
+
+  const std::string head = "COLCOUNT=1\nLEVELCOUNT=1\n";
+  EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,C,0,0]],x").code, 138);
+  EXPECT_EQ(Compile(head + "FORMAT[1]=V[1,C,0,0]").code, 146);
+  EXPECT_EQ(Compile(head + "FORMAT[1]=V [[1,C,0,0],1]").code, 146);
+  EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1 C 0 0 ]]").code, 147);
+  EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,V,0,0 ]]").code, 139);
+  EXPECT_EQ(Compile(head + "FORMAT[1]=C,0,0\nFORMAT[1]=V[[1,C,0,0]]").code, 151);
+  EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,C,0,0]]\nFORMAT[1]=C,0,0").code, 151);
+  EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,C,0,0]]\nFORMAT[1]=V[[1,C,0,0]]").code, 151);
+  InstallExprServices(nullptr);
+  EXPECT_EQ(expr.live, 0);
+}
+
+// A header of two levels drawn at several resolutions and scales; the
+// expected pixels follow from the lengths: 0.1 mm x ppi x scale / 254.
+TEST(LayoutLanguage, HeaderDrawnAtSeveralScales) {
+  TCurBlank blank;
+  ASSERT_EQ(Compile(blank, "COLCOUNT=3,1\n"
+                           "LEVELCOUNT=2\n"
+                           "HEADER[1..2]='Goods'\n"
+                           "HEADER[3]='Price per unit',40,1\n"
+                           "LEVEL=2\n"
+                           "HEADER[1]='Code'\n"
+                           "FORMAT[1..2]=C,0,0\n"
+                           "FORMAT[3]=N,10,2\n"
+                           "FORMAT[4]=C,0,0\n"
+                           "COLWIDTH[1]=200\n"
+                           "COLWIDTH[2]=300\n"
+                           "COLWIDTH[3]=250\n")
+                .code,
+            0);
+  ASSERT_EQ(blank.HeaderCellCount, 4);
+
+  test::FakeCanvas screen(96);
+  blank.DrawHeader(screen, 100, 50, 1000, 1, nullptr);
+  EXPECT_EQ(blank.HeaderHeight, 122);
+  EXPECT_EQ(blank.RowHeight[1], 61);
+  EXPECT_EQ(blank.RowTop[2], 61);
+  EXPECT_EQ(screen.penColor, 0u);
+  EXPECT_EQ(screen.fontColor, 0u);
+  const std::vector<std::string> at96 = {
+      "Pen 2",
+      "Font -13", "Text 113,23 Goods",
+      "MoveTo 38,19", "LineTo 38,42", "LineTo 227,42", "LineTo 227,19", "LineTo 38,19",
+      "Font -15 bold", "Text 238,26 Price per", "Text 258,43 unit",
+      "MoveTo 227,19", "LineTo 227,65", "LineTo 321,65", "LineTo 321,19", "LineTo 227,19",
+      "Font -13", "Text 60,46 Code",
+      "MoveTo 38,42", "LineTo 38,65", "LineTo 113,65", "LineTo 113,42", "LineTo 38,42",
+      "MoveTo 113,42", "LineTo 113,65", "LineTo 227,65", "LineTo 227,42", "LineTo 113,42",
+      "MoveTo 38,65", "LineTo 38,397", "MoveTo 113,65", "LineTo 113,397",
+      "MoveTo 227,65", "LineTo 227,397",
+      "MoveTo 321,65", "LineTo 321,397", "LineTo 37,397",
+  };
+  EXPECT_EQ(Drawn(screen), at96);
+
+  test::FakeCanvas printer(300);
+  blank.DrawHeader(printer, 100, 50, 1000, 1, nullptr);
+  EXPECT_EQ(blank.HeaderHeight, 60);
+  const std::vector<std::string> at300 = {
+      "Pen 6",
+      "Font -41", "Text 395,73 Goods",
+      "MoveTo 118,59", "LineTo 118,94", "LineTo 709,94", "LineTo 709,59", "LineTo 118,59",
+      "Font -47 bold", "Text 801,91 Price per unit",
+      "MoveTo 709,59", "LineTo 709,130", "LineTo 1004,130", "LineTo 1004,59", "LineTo 709,59",
+      "Font -41", "Text 222,109 Code",
+      "MoveTo 118,94", "LineTo 118,130", "LineTo 354,130", "LineTo 354,94", "LineTo 118,94",
+      "MoveTo 354,94", "LineTo 354,130", "LineTo 709,130", "LineTo 709,94", "LineTo 354,94",
+      "MoveTo 118,130", "LineTo 118,1240", "MoveTo 354,130", "LineTo 354,1240",
+      "MoveTo 709,130", "LineTo 709,1240",
+      "MoveTo 1004,130", "LineTo 1004,1240", "LineTo 117,1240",
+  };
+  EXPECT_EQ(Drawn(printer), at300);
+
+  // Half size on the screen: the pen keeps one pixel, texts wrap further and
+  // with Bottom inside the header no column lines are drawn.
+  test::FakeCanvas small(96);
+  blank.DrawHeader(small, 0, 0, 0, 0.5L, nullptr);
+  EXPECT_EQ(blank.HeaderHeight, 286);
+  const std::vector<std::string> texts = {"Text 28,6 Goods", "Text 98,2 Price",
+                                          "Text 106,19 per", "Text 102,36 unit",
+                                          "Text 3,33 Code"};
+  EXPECT_EQ(small.Only("Text"), texts);
+  EXPECT_EQ(Drawn(small).front(), "Pen 1");
+  EXPECT_EQ(small.ops.back(), "LineTo 38,27");
+}

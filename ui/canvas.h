@@ -1,0 +1,67 @@
+// The drawing surface of blank headers, tables and labels. The screen and
+// the printer implement it over the windowing library; the core only draws
+// through it, so layouts can be measured and checked without windows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vm {
+
+// Font style bits.
+inline constexpr uint8_t kFontBold = 0x01;
+inline constexpr uint8_t kFontItalic = 0x02;
+inline constexpr uint8_t kFontUnderline = 0x04;
+inline constexpr uint8_t kFontStrikeOut = 0x08;
+
+class TCanvas {
+ public:
+  virtual ~TCanvas() = default;
+
+  // Pixels per inch of the device (and of its font).
+  virtual int32_t PixelsPerInch() const = 0;
+
+  // A negative height is the character height in pixels, a positive one the
+  // cell height, as the windowing library takes them.
+  virtual void SetFont(int32_t height, uint8_t style) = 0;
+  virtual void SetFontColor(uint32_t rgb) = 0;
+  virtual int32_t TextWidth(std::string_view text) = 0;
+  virtual int32_t TextHeight(std::string_view text) = 0;
+  // Draws text (Windows-1251) with its top-left corner at (x, y).
+  virtual void TextOut(int32_t x, int32_t y, std::string_view text) = 0;
+
+  virtual void SetPenWidth(int32_t width) = 0;
+  virtual void SetPenColor(uint32_t rgb) = 0;
+  virtual void MoveTo(int32_t x, int32_t y) = 0;
+  // A line from the pen position to (x, y), which becomes the pen position.
+  virtual void LineTo(int32_t x, int32_t y) = 0;
+  virtual void Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) = 0;
+};
+
+// Rounds to the nearest integer, halves to the even neighbour, as every
+// length-to-pixel conversion does; out-of-range values saturate.
+int32_t RoundEven(long double x);
+
+// Cuts text into lines no wider than maxWidth pixels, breaking where a word
+// starts or ends, else inside a word. A text that fits is one line as it
+// stands; cut lines are trimmed of blanks and tabs.
+std::vector<std::string> WrapTextLines(TCanvas& canvas, int32_t maxWidth, std::string_view text);
+
+struct TTextSize {
+  int32_t Width = 0;
+  int32_t Height = 0;
+};
+
+// The size text needs when wrapped to maxWidth pixels: the widest line, and
+// the height of the whole text plus 1 for each line. (0, 0) when maxWidth <= 0.
+TTextSize MeasureWrappedText(TCanvas& canvas, int32_t maxWidth, std::string_view text);
+
+// Draws text wrapped to width pixels from (x, y) down. Lines go left for kind
+// 'C', centred for 'E' and 0, right for any other kind. With maxHeight >= 0
+// a line whose bottom would pass maxHeight is not drawn.
+void DrawWrappedText(TCanvas& canvas, int32_t x, int32_t y, int32_t width, std::string_view text,
+                     char kind, int32_t maxHeight);
+
+}  // namespace vm
