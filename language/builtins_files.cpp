@@ -1,6 +1,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include "foundation/data_dir.h"
+#include "foundation/datadir.h"
 #include "foundation/fileutils.h"
 #include "foundation/strutils.h"
 #include "language/builtins_run.h"
@@ -22,7 +24,33 @@ std::string ComparablePath(const std::string& path) {
   return UpperStr(s);
 }
 
+// Whether deleting dir would take the root, the program's own files or the
+// databases with it.
+bool IsProtectedDir(const std::string& dir) {
+  const std::string trimmed = TrimBlanks(dir);
+  // A drive root written the Windows way: C: or C:\ and the like.
+  if (trimmed.size() >= 2 && trimmed[1] == ':' &&
+      trimmed.find_first_not_of("\\/", 2) == std::string::npos)
+    return true;
+  const std::string target = ComparablePath(dir);
+  if (target == "/" || target.empty()) return true;
+  for (const std::string& kept : {ProgramDirectory(), DataDir()}) {
+    if (kept.empty()) continue;
+    const std::string inner = ComparablePath(kept);
+    if (inner == target || inner.starts_with(target + "/")) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+void FnGetpath(TBuiltinCall& c) { c.SetStr(DataDir()); }
+
+void FnLocalpath(TBuiltinCall& c) {
+  std::string dir = ProgramDirectory();
+  AddBackslash(dir);
+  c.SetStr(dir);
+}
 
 void FnCheckdir(TBuiltinCall& c) {
   c.SetNum(CheckDirExists(NativePath(c.Str(1)), IsTrue(c.Num(2))) ? 1 : 0);
@@ -33,6 +61,11 @@ void FnFiledir(TBuiltinCall& c) { c.SetStr(GetFileDirPart(c.Str(1))); }
 void FnFileext(TBuiltinCall& c) { c.SetStr(GetFileExtPart(c.Str(1))); }
 
 void FnErasefile(TBuiltinCall& c) { EraseFile(NativePath(c.Str(1))); }
+
+void FnErasedir(TBuiltinCall& c) {
+  if (TrimBlanks(c.Str(1)).empty() || IsProtectedDir(c.Str(1))) return;
+  DeleteDirTree(NativePath(c.Str(1)));
+}
 
 void FnCopyfile(TBuiltinCall& c) {
   // Copying a file onto itself would at best do nothing.

@@ -136,7 +136,7 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"CLOSEALLREPORTS", 1, "N", '-', nullptr},  // 123
     {"FINDEXCELCELL", 5, "NNCnn", 'N', nullptr},  // 124
     {"COPYEXCELROW", 5, "NNNNN", '-', nullptr},  // 125
-    {"GETPATH", 1, "N", 'C', nullptr},  // 126
+    {"GETPATH", 1, "N", 'C', FnGetpath},  // 126
     {"GETEXCELCELL", 4, "NN**", 'C', nullptr},  // 127
     {"SETEXCELCELL", 5, "NN**C", '-', nullptr},  // 128
     {"SETSELECTSORT", 2, "4N", '-', nullptr},  // 129
@@ -187,7 +187,7 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"LSELECTVAL", 1, "6", 'C', nullptr},  // 174
     {"SHORTNAME", 3, "CCC", 'C', FnShortname},  // 175
     {"KVARTAL", 1, "D", 'N', FnKvartal},  // 176
-    {"LOCALPATH", 1, "N", 'C', nullptr},  // 177
+    {"LOCALPATH", 1, "N", 'C', FnLocalpath},  // 177
     {"TRYINT", 1, "C", 'N', FnTryint},  // 178
     {"NOSPACE", 1, "C", 'C', FnNospace},  // 179
     {"BEGKVART", 1, "D", 'D', FnBegkvart},  // 180
@@ -219,7 +219,7 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"TIMETOMINUTES", 1, "T", 'N', FnTimetominutes},  // 206
     {"MINUTESTOTIME", 1, "N", 'T', FnMinutestotime},  // 207
     {"ERASEFILE", 1, "C", '-', FnErasefile},  // 208
-    {"ERASEDIR", 1, "C", '-', nullptr},  // 209
+    {"ERASEDIR", 1, "C", '-', FnErasedir},  // 209
     {"ADDARRAY", -1, "", 'N', FnAddarray},  // 210
     {"DELETEARRAY", 1, "N", '-', FnDeletearray},  // 211
     {"GETARRAYDATA", -1, "", '*', FnGetarraydata},  // 212

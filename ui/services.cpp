@@ -1,6 +1,7 @@
 #include "ui/services.h"
 
 #include "foundation/encoding.h"
+#include "foundation/errorlog.h"
 
 namespace vm {
 
@@ -18,6 +19,8 @@ bool UiServices::ChooseFile(const std::string&, const std::string&, const std::s
 }
 
 bool UiServices::ChooseFiles(const FileDialogRequest&, std::vector<std::string>&) { return false; }
+
+void UiServices::LogError(const std::string& msg) { vm::LogError(msg); }
 
 std::string UiServices::AppTitle() const { return "Веломар"_w; }
 

@@ -65,8 +65,8 @@ class UiServices {
   // The application's title: the caption of the interpreter's boxes.
   virtual std::string AppTitle() const;
 
-  // Appends a line to the error log. Headless, the line goes nowhere.
-  virtual void LogError(const std::string& /*msg*/) {}
+  // Appends a line to "Errors.log".
+  virtual void LogError(const std::string& msg);
 
   // The document window: closed after a run that set the terminate value;
   // the table a program chose gets the focus when the run ends; OK, Print

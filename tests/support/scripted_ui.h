@@ -37,6 +37,8 @@ class ScriptedUi : public UiServices {
   // Buttons the boxes return in turn; when empty, the default button.
   std::deque<int32_t> Answers;
   std::vector<std::string> Log;
+  // Whether logged lines also reach "Errors.log".
+  bool LogToFile = false;
   int Pumps = 0;
   // Called with the count of pumps so far.
   std::function<void(int)> OnPump;
@@ -68,7 +70,10 @@ class ScriptedUi : public UiServices {
     if (OnPump) OnPump(Pumps);
   }
   std::string AppTitle() const override { return "Title"; }
-  void LogError(const std::string& msg) override { Log.push_back(msg); }
+  void LogError(const std::string& msg) override {
+    Log.push_back(msg);
+    if (LogToFile) UiServices::LogError(msg);
+  }
   void CloseDocWindow() override { ++Closes; }
   void FocusTable(TRuntimeObject* form) override { Focused = form; }
   void DocOkClick(bool confirm) override {
