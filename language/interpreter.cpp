@@ -122,9 +122,11 @@ bool TInterpreter::RunProgram(TInstruction* program, int32_t stopOpcode, bool ne
   if (program != nullptr && terminate_ == 0) {
     const bool outermost = depth_ == 0;
     if (outermost) {
-      // The text of an earlier run's error must not pass for a new one.
+      // The text of an earlier run's error must not pass for a new one, and
+      // the returns an aborted run left behind must not use up the stack.
       reported_ = false;
       errorText_.clear();
+      returnStack_.clear();
     }
     TRunWindows windows(nested);
     running_ = true;

@@ -281,6 +281,11 @@ TEST(Programs, StackLimitIsReachedAtItsDepth) {
   rig.Run("CALL DEEP\nENDSECTION\nSUBROUTINE = DEEP\nA := A + 1\nCALL DEEP\nENDSUB");
   EXPECT_EQ(Interp().ErrorCode(), kRunErrStackFull);
   EXPECT_EQ(rig.Num("A"), static_cast<long double>(kMaxCallDepth));
+
+  // The returns the failed run left behind do not use up the next run's stack.
+  rig.Var("A", Num(0));
+  EXPECT_TRUE(rig.Run("CALL ONCE\nENDSECTION\nSUBROUTINE = ONCE\nA := 1\nENDSUB"));
+  EXPECT_EQ(rig.Num("A"), 1);
 }
 
 TEST(Programs, ReturnWithAnEmptyStackAndAnUnknownOpcodeAreRunErrors) {
