@@ -314,6 +314,11 @@ TEST(StrUtils, NumericFieldCheck) {
   EXPECT_TRUE(IsValidNumStr("123456789.0123456789", 0, 0));
   EXPECT_FALSE(IsValidNumStr("1234567890.1", 0, 0));
   EXPECT_FALSE(IsValidNumStr("1.01234567890", 0, 0));
+  // Absurd field descriptions are refused, not overflowed.
+  EXPECT_FALSE(IsValidNumStr("1.5", INT32_MIN, 1));
+  EXPECT_FALSE(IsValidNumStr("15", INT32_MIN + 1, 2));
+  EXPECT_TRUE(IsValidNumStr("1.5", INT32_MAX, 1));
+  EXPECT_FALSE(IsValidNumStr("1.5", 5, INT32_MIN));
 }
 
 TEST(StrUtils, IntegerTexts) {
