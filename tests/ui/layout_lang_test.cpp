@@ -140,6 +140,13 @@ TEST(LayoutLanguage, ErrorCodesAndLines) {
       {kHead + "HEADER[1]='a',1,2,3", 142, 2},
       {kHead + "HEADER[1]='a',big", 129, 2},
       {kHead + "HEADER[1]='a'\nHEADER[1]='b'", 137, 3},
+      // An overlap is found before the parameters are read, the parameter
+      // count before the text, and a value before a repeated format.
+      {kHead + "HEADER[1]='a'\nHEADER[1]=b,1,2,3", 137, 3},
+      {kHead + "HEADER[1]=b,1,2,3", 142, 2},
+      {kHead + "FORMAT[1]=C,0,0\nFORMAT[1]=C,x,0", 129, 3},
+      {kHead + "FORMAT[1]=C,0,0\nFORMAT[1]=V[x]", 146, 3},
+      {"COLCOUNT=2\nLEVELCOUNT=1\nCOLCOUNT=x", 132, 2},
       {kHead + "COLWIDTH[3]=100", 140, 2},
       {kHead + "COLWIDTH[1]=4", 129, 2},
       {kHead + "LEVEL=x", 129, 2},
@@ -422,6 +429,8 @@ TEST(LayoutLanguage, ConditionalFormatsAreChosenByRow) {
   EXPECT_EQ(Compile(head + "FORMAT[1]=V [[1,C,0,0],1]").code, 146);
   EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1 C 0 0 ]]").code, 147);
   EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,V,0,0 ]]").code, 139);
+  // The format of an item is read before its condition is compiled.
+  EXPECT_EQ(Compile(head + "FORMAT[1]=V[[BAD,X,0,0]]").code, 139);
   EXPECT_EQ(Compile(head + "FORMAT[1]=C,0,0\nFORMAT[1]=V[[1,C,0,0]]").code, 151);
   EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,C,0,0]]\nFORMAT[1]=C,0,0").code, 151);
   EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,C,0,0]]\nFORMAT[1]=V[[1,C,0,0]]").code, 151);
