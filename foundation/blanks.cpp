@@ -1,5 +1,6 @@
 #include "foundation/blanks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -30,6 +31,8 @@ int32_t TruncInt(long double x) {
 long double PixelFactor(const TCanvas& canvas, long double scale) {
   return static_cast<long double>(canvas.PixelsPerInch()) * scale / 254.0L;
 }
+
+constexpr int32_t kMaxTextLength = std::numeric_limits<int32_t>::max() / 64;
 
 bool IsLevel(int32_t level) { return level >= 1 && level <= kMaxHeaderLevels; }
 
@@ -109,8 +112,10 @@ void TCurBlank::CalcLayout(TCanvas& canvas, const TAutoList* params, long double
     const std::string text = gExpander(c->Text, params);
     const int32_t available = c->Right - c->Left + 1 - 10 - LineWidth;
     const TTextSize size = MeasureWrappedText(canvas, RoundEven(available * k), text);
-    c->TextWidth = RoundEven(size.Width / k + 1);
-    c->TextHeight = RoundEven(size.Height / k + 1);
+    // A very small scale makes a wrapped text enormous in 0.1 mm; the bound
+    // keeps the sums of row heights inside 32 bits.
+    c->TextWidth = std::min(RoundEven(size.Width / k + 1), kMaxTextLength);
+    c->TextHeight = std::min(RoundEven(size.Height / k + 1), kMaxTextLength);
     if (!IsLevel(c->FirstLevel) || !IsLevel(c->LastLevel) || c->LastLevel < c->FirstLevel) continue;
     const int32_t n = c->LastLevel - c->FirstLevel + 1;
     // The height is shared out over the spanned rows, rounded up.

@@ -17,6 +17,9 @@ namespace {
 std::string gConditionMessage;
 
 constexpr int32_t kMaxIndex = 255;
+// A kilometre: wider columns are taken for typing errors, and with this bound
+// every length of a blank of 64 columns stays far inside 32 bits.
+constexpr int32_t kMaxColWidth = 10'000'000;
 
 // Lines split at CR, LF or CR LF; a final line break adds no empty line.
 std::vector<std::string_view> SplitLines(std::string_view text) {
@@ -128,7 +131,8 @@ TCommand FindCommand(const std::string& name) {
 }
 
 void RaiseMode(TColFormat& f) {
-  if (f.Mode > 0 && f.Mode < f.Decimals + 2) f.Mode = f.Decimals + 2;
+  const int64_t least = int64_t{f.Decimals} + 2;
+  if (f.Mode > 0 && f.Mode < least) f.Mode = static_cast<int32_t>(std::min<int64_t>(least, INT32_MAX));
 }
 
 class TBlankCompiler {
@@ -423,7 +427,7 @@ int32_t TBlankCompiler::Conditions(const TIndexSet& index, const std::string& pa
 int32_t TBlankCompiler::ColWidth(const TIndexSet& index, const std::string& value) {
   if (index.Max > b_.ShownColCount) return beBadColumn;
   int32_t width = 0;
-  if (!ReadInt(value, width) || width <= 4) return beBadNumber;
+  if (!ReadInt(value, width) || width <= 4 || width > kMaxColWidth) return beBadNumber;
   return ForEachColumn(index, [&](TColDescr& column, int32_t) {
     column.Width = width;
     column.WidthGiven = true;

@@ -77,6 +77,15 @@ TEST(BlankHeader, RowsGrowToTheTextSharedOverTheSpan) {
   EXPECT_EQ(small.Only("MoveTo").size(), 2u);
   EXPECT_EQ(small.Only("LineTo").size(), 8u);
   EXPECT_EQ(small.Only("Text").size(), 1u);
+
+  // A kilometre-wide cell at a scale that leaves it one pixel wide: the text
+  // wraps one character a line, and its height in 0.1 mm stays bounded.
+  blank.Columns->Width = 10'000'000;
+  tall->Text = std::string(100, 'x');
+  test::FakeCanvas tiny(96);
+  blank.DrawHeader(tiny, 0, 0, 0, 2.6e-7L, nullptr);
+  EXPECT_GT(blank.HeaderHeight, 0);
+  EXPECT_EQ(tiny.Only("Text").size(), 100u);
 }
 
 TEST(BlankHeader, ParametersAreExpandedWhenInstalled) {

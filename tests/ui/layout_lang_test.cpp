@@ -140,6 +140,13 @@ TEST(LayoutLanguage, ErrorCodesAndLines) {
       {kHead + "HEADER[1]='a',1,2,3", 142, 2},
       {kHead + "HEADER[1]='a',big", 129, 2},
       {kHead + "HEADER[1]='a'\nHEADER[1]='b'", 137, 3},
+      // An overlap is found before the parameters are read, the parameter
+      // count before the text, and a value before a repeated format.
+      {kHead + "HEADER[1]='a'\nHEADER[1]=b,1,2,3", 137, 3},
+      {kHead + "HEADER[1]=b,1,2,3", 142, 2},
+      {kHead + "FORMAT[1]=C,0,0\nFORMAT[1]=C,x,0", 129, 3},
+      {kHead + "FORMAT[1]=C,0,0\nFORMAT[1]=V[x]", 146, 3},
+      {"COLCOUNT=2\nLEVELCOUNT=1\nCOLCOUNT=x", 132, 2},
       {kHead + "COLWIDTH[3]=100", 140, 2},
       {kHead + "COLWIDTH[1]=4", 129, 2},
       {kHead + "LEVEL=x", 129, 2},
@@ -150,6 +157,9 @@ TEST(LayoutLanguage, ErrorCodesAndLines) {
       {kHead + "COLWIDTH[1..2]=100\nFORMAT[1]=C,0,0", 143, -1},
       {kHead + "FORMAT[1]=C,0,0", 144, -1},
       {kHead + "FORMAT[1..2]=C,0,0\nCOLWIDTH[1]=100", 144, -1},
+      // Column 1 lacking its width comes before column 2 lacking its format.
+      {kHead + "FORMAT[1]=C,0,0\nCOLWIDTH[2]=100", 144, -1},
+      {kHead + "COLWIDTH[1]=10000001", 129, 2},
       // Indexes beyond what a description can name are wrong column numbers.
       {kHead + "FORMAT[256]=C,0,0", 140, 2},
       {kHead + "FORMAT[1..300]=C,0,0", 140, 2},
@@ -162,20 +172,52 @@ TEST(LayoutLanguage, ErrorCodesAndLines) {
   }
   EXPECT_EQ(Compile(kHead + kTail).code, 0);
   EXPECT_EQ(Compile(kHead + "COLWIDTH[1]=5\n" + kTail).code, 0);
+
+  // The widest columns still add up within 32 bits.
+  TCurBlank wide;
+  ASSERT_EQ(Compile(wide, "COLCOUNT=64\nLEVELCOUNT=1\nFORMAT[1..64]=C,0,0\n"
+                          "COLWIDTH[1..64]=10000000")
+                .code,
+            0);
+  EXPECT_EQ(wide.TotalWidth, 640'000'010);
+  EXPECT_EQ(BlankColumn(wide, 64)->RightLimit, 640'000'003);
 }
 
 TEST(LayoutLanguage, ErrorTexts) {
-  EXPECT_EQ(BlankErrorText(128, -1), " Не указано количество колонок "_w);
   EXPECT_EQ(BlankErrorText(140, 3), "Ошибка в строке 4:  Неверный номер столбца "_w);
   EXPECT_EQ(BlankErrorText(1, 0), "Ошибка в строке 1:  Отсутствует символ ']'"_w);
   EXPECT_EQ(BlankErrorText(0, 0), "");
   EXPECT_EQ(BlankErrorText(4, -1), "");
-  for (int32_t code : {1, 2, 3, 128, 129, 130, 131, 132, 133, 134, 135, 136, 137, 138, 139, 140,
-                       141, 142, 143, 144, 145, 146, 147, 149, 150, 151, 255}) {
-    const std::string text = BlankErrorText(code, -1);
-    ASSERT_FALSE(text.empty()) << code;
-    EXPECT_EQ(text[0], ' ') << code;
-  }
+  const std::vector<std::pair<int32_t, std::string>> texts = {
+      {1, " Отсутствует символ ']'"_w},
+      {2, " Неправильный индекс "_w},
+      {3, " Неправильный диапазон индексов "_w},
+      {128, " Не указано количество колонок "_w},
+      {129, " Неправильное число "_w},
+      {130, " Не задано количество уровней заголовка "_w},
+      {131, " Неверный уровень заголовка "_w},
+      {132, " Повторное объявление количества столбцов "_w},
+      {133, " Повторное объявление количества уровней заголовка "_w},
+      {134, " Неверное число уровней заголовка "_w},
+      {135, " Неверное число колонок "_w},
+      {136, " Неверное значение уровня заголовка "_w},
+      {137, " Перекрытие уровня заголовка "_w},
+      {138, " Неверное число параметров формата столбца "_w},
+      {139, " Неверный тип данных "_w},
+      {140, " Неверный номер столбца "_w},
+      {141, " Неправильная строковая константа "_w},
+      {142, " Неверное число параметров заголовка "_w},
+      {143, " Заданы форматы не всех столбцов "_w},
+      {144, " Задана ширина не всех столбцов "_w},
+      {145, " Неверная толщина линии "_w},
+      {146, " Условные типы данных должны быть в квадратных скобках "_w},
+      {147, " Неверное описание условного типа данных "_w},
+      {149, " Неверный тип условия "_w},
+      {150, " Неверная строковая константа "_w},
+      {151, " Повторное объявление формата столбца "_w},
+      {255, " Неизвестная команда "_w},
+  };
+  for (const auto& [code, text] : texts) EXPECT_EQ(BlankErrorText(code, -1), text) << code;
 }
 
 TEST(LayoutLanguage, FailureLeavesNothingCompiled) {
@@ -276,6 +318,12 @@ TEST(LayoutLanguage, CellFormats) {
   EXPECT_EQ(f(7).Kind, 'E');
   EXPECT_EQ(f(7).AltText, "Итого: !'"_w);
   EXPECT_EQ(f(8).Sign, 1);
+
+  // Raising the mode saturates instead of overflowing.
+  ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nCOLWIDTH[1]=50\nFORMAT[1]=N,1,2147483647")
+                .code,
+            0);
+  EXPECT_EQ(f(1).Mode, INT32_MAX);
 }
 
 TEST(LayoutLanguage, HeaderCells) {
@@ -381,6 +429,8 @@ TEST(LayoutLanguage, ConditionalFormatsAreChosenByRow) {
   EXPECT_EQ(Compile(head + "FORMAT[1]=V [[1,C,0,0],1]").code, 146);
   EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1 C 0 0 ]]").code, 147);
   EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,V,0,0 ]]").code, 139);
+  // The format of an item is read before its condition is compiled.
+  EXPECT_EQ(Compile(head + "FORMAT[1]=V[[BAD,X,0,0]]").code, 139);
   EXPECT_EQ(Compile(head + "FORMAT[1]=C,0,0\nFORMAT[1]=V[[1,C,0,0]]").code, 151);
   EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,C,0,0]]\nFORMAT[1]=C,0,0").code, 151);
   EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,C,0,0]]\nFORMAT[1]=V[[1,C,0,0]]").code, 151);
