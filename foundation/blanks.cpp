@@ -42,6 +42,10 @@ void SetHeaderFont(TCanvas& canvas, const TBlankHeader& cell, long double k) {
 
 TCurrentRow& CurrentRowContext() { return gCurrentRow; }
 
+TBlankView::~TBlankView() {
+  if (gCurrentRow.View == this) gCurrentRow = TCurrentRow{};
+}
+
 void InstallParamExpander(TParamExpander expander) { gExpander = expander ? expander : KeepText; }
 
 TCurBlank::~TCurBlank() { Clear(); }

@@ -75,7 +75,8 @@ struct TBlankHeader {
 // formats may be evaluated for, and the cells their conditions read.
 class TBlankView {
  public:
-  virtual ~TBlankView() = default;
+  // A view that goes leaves no row context pointing at it.
+  virtual ~TBlankView();
   virtual int32_t RowCount() const = 0;
   // All columns, the hidden ones included.
   virtual int32_t ColCount() const { return 0; }
