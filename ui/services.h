@@ -61,6 +61,13 @@ class UiServices {
   // with the chosen paths, or False when cancelled.
   virtual bool ChooseFiles(const FileDialogRequest& request, std::vector<std::string>& paths);
 
+  // The names of the installed printers (none when headless).
+  virtual std::vector<std::string> PrinterNames() const { return {}; }
+
+  // Whether the running document was started from the designer for a test:
+  // such a run takes no database lock and leaves the date index alone.
+  virtual bool DesignerTestRun() const { return false; }
+
  private:
   bool busy_ = false;
   bool docWindowsEnabled_ = true;
