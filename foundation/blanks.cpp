@@ -4,7 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "foundation/expr_services.h"
+#include "language/evaluator.h"
+#include "language/expr_compiler.h"
 
 namespace vm {
 
@@ -44,6 +45,10 @@ void SetHeaderFont(TCanvas& canvas, const TBlankHeader& cell, long double k) {
 
 TCurrentRow& CurrentRowContext() { return gCurrentRow; }
 
+TBlankView::~TBlankView() {
+  if (gCurrentRow.View == this) gCurrentRow = TCurrentRow{};
+}
+
 void InstallParamExpander(TParamExpander expander) { gExpander = expander ? expander : KeepText; }
 
 TCurBlank::~TCurBlank() { Clear(); }
@@ -54,7 +59,7 @@ void TCurBlank::SetText(std::string text) {
 }
 
 void TCurBlank::Clear() {
-  for (TOperand* code : Codes) Expr().FreeExpr(code);
+  for (auto& code : Codes) FreeExpr(*code);
   Codes.clear();
   for (TColDescr* c = Columns.get(); c; c = c->Next.get()) FreeChain(c->CondFormats);
   FreeChain(Columns);
@@ -66,7 +71,10 @@ void TCurBlank::Clear() {
   Compiled = false;
 }
 
-void TCurBlank::AddCode(TOperand* code) { Codes.push_back(code); }
+TExprChain* TCurBlank::AddCode(TExprChain code) {
+  Codes.push_back(std::make_unique<TExprChain>(std::move(code)));
+  return Codes.back().get();
+}
 
 TBlankHeader* TCurBlank::AddHeaderCell() {
   std::unique_ptr<TBlankHeader>* slot = &HeaderCells;
@@ -90,9 +98,10 @@ TColFormat* TCurBlank::GetCellFormat(TColDescr* column, int32_t row) {
   if (!column->Conditional || !View || row < 0 || row >= View->RowCount()) return &column->Format;
   for (TVarColFormat* f = column->CondFormats.get(); f; f = f->Next.get()) {
     if (!f->Next) return &f->Format;
-    int32_t err = 0;
+    if (!f->Condition) continue;
+    int err = 0;
     TCommonVar value;
-    Expr().EvalExpr(f->Condition, err, value);
+    EvalExpr(*f->Condition, err, value);
     if (err == 0 && value.Kind == 'N' && value.Num != 0) return &f->Format;
   }
   return nullptr;

@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "foundation/encoding.h"
-#include "foundation/expr_services.h"
 #include "foundation/strutils.h"
+#include "language/expr_compiler.h"
+#include "language/registry_context.h"
 
 namespace vm {
 
@@ -398,17 +399,15 @@ int32_t TBlankCompiler::Conditions(const TIndexSet& index, const std::string& pa
             ReadFormat(SplitTopLevel(std::string_view(inner).substr(comma + 1), ','), f))
       return err;
 
-    int32_t errCode = 0, errPos = 0;
-    char type = 0;
-    std::string message;
-    TOperand* condition = Expr().CompileExpr(TrimBlanks(std::string_view(inner).substr(0, comma)),
-                                             errCode, errPos, type, message);
-    if (condition) b_.AddCode(condition);
-    if (!condition || errCode != 0) {
-      gConditionMessage = message;
+    TExprChain chain;
+    const TCompileResult compiled =
+        CompileExpr(TrimBlanks(std::string_view(inner).substr(0, comma)), CurrentExprContext(), chain);
+    if (compiled.ErrCode != 0) {
+      gConditionMessage = compiled.Msg;
       return beCondCompile;
     }
-    if (type != 'N' && type != 'R') return beBadCondType;
+    if (NormalizeTypeChar(compiled.ResultType) != 'N') return beBadCondType;
+    TExprChain* condition = b_.AddCode(std::move(chain));
 
     if (const int32_t err = ForEachColumn(index, [&](TColDescr& column, int32_t) {
           std::unique_ptr<TVarColFormat>* slot = &column.CondFormats;
