@@ -75,8 +75,8 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"ABSRECCOUNT", 1, "2", 'N', nullptr},  // 62
     {"CLEARDUP", 1, "2", '-', nullptr},  // 63
     {"TONUM", 1, "C", 'N', FnTonum},  // 64
-    {"CURCOL", 1, "N", 'C', nullptr},  // 65
-    {"FIRSTCHAR", 1, "N", 'C', nullptr},  // 66
+    {"CURCOL", 1, "N", 'C', FnCurcol},  // 65
+    {"FIRSTCHAR", 1, "N", 'C', FnFirstchar},  // 66
     {"NUMCELL", 2, "1N", 'N', nullptr},  // 67
     {"CLEARTABLECOND", 2, "1X", '-', nullptr},  // 68
     {"FINDFASTROW", -1, "", 'N', nullptr},  // 69
@@ -84,7 +84,7 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"MESSAGE", 3, "NCC", '-', FnMessage},  // 71
     {"TERMINATE", 1, "N", '-', FnTerminate},  // 72
     {"SUMBASE", 2, "2X", 'N', nullptr},  // 73
-    {"NUMCOL", 1, "N", 'N', nullptr},  // 74
+    {"NUMCOL", 1, "N", 'N', FnNumcol},  // 74
     {"LOADFIRSTFROM", 2, "2N", 'N', nullptr},  // 75
     {"LOADWHILE", 3, "2NX", '-', nullptr},  // 76
     {"FINDRECBYKEY", 2, "22", 'N', nullptr},  // 77
