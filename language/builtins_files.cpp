@@ -3,6 +3,7 @@
 
 #include "foundation/data_dir.h"
 #include "foundation/datadir.h"
+#include "foundation/encoding.h"
 #include "foundation/fileutils.h"
 #include "foundation/strutils.h"
 #include "language/builtins_run.h"
@@ -14,12 +15,23 @@ namespace {
 
 bool IsTrue(long double x) { return std::fabs(x) > 1e-9L; }
 
-// The absolute, normalised spelling of a path as the disk has it, upper-cased
-// so that names differing only in case compare equal; no trailing separator.
+// The path as the disk knows it: without a trailing separator, in the
+// system's encoding.
+std::filesystem::path DiskPath(const std::string& path) {
+  std::string native = ResolvePathCase(NativePath(path));
+  while (native.size() > 1 && native.back() == '/') native.pop_back();
+  return std::filesystem::path(Cp1251ToUtf8(native));
+}
+
+// The absolute spelling of a path with links followed, upper-cased so that
+// names differing only in case compare equal; no trailing separator.
 std::string ComparablePath(const std::string& path) {
+  namespace fs = std::filesystem;
   std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(ResolvePathCase(NativePath(path)), ec);
-  std::string s = p.lexically_normal().string();
+  const fs::path absolute = fs::absolute(DiskPath(path), ec);
+  fs::path resolved = fs::weakly_canonical(absolute, ec);
+  if (ec) resolved = absolute.lexically_normal();
+  std::string s = Utf8ToCp1251(resolved.string());
   while (s.size() > 1 && s.back() == '/') s.pop_back();
   return UpperStr(s);
 }
@@ -64,6 +76,12 @@ void FnErasefile(TBuiltinCall& c) { EraseFile(NativePath(c.Str(1))); }
 
 void FnErasedir(TBuiltinCall& c) {
   if (TrimBlanks(c.Str(1)).empty() || IsProtectedDir(c.Str(1))) return;
+  // A link goes by itself; what it points at belongs to someone else.
+  std::error_code ec;
+  if (std::filesystem::is_symlink(DiskPath(c.Str(1)), ec)) {
+    std::filesystem::remove(DiskPath(c.Str(1)), ec);
+    return;
+  }
   DeleteDirTree(NativePath(c.Str(1)));
 }
 

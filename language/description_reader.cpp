@@ -19,7 +19,7 @@ StringList SplitDescriptionLines(std::string_view text) {
 TDescriptionReader::TDescriptionReader(std::string_view text)
     : lines_(SplitDescriptionLines(text)) {}
 
-std::string TDescriptionReader::ReadLine() {
+std::string TDescriptionReader::ReadPiece() {
   std::string s;
   while (s.empty() && index_ < static_cast<int>(lines_.size())) {
     s = TrimBlanks(lines_[static_cast<std::size_t>(index_)]);
@@ -27,11 +27,20 @@ std::string TDescriptionReader::ReadLine() {
     const int comment = PosTopLevel(";", s);
     if (comment > 0) s = TrimBlanks(std::string_view(s).substr(0, static_cast<std::size_t>(comment - 1)));
   }
-  if (s.size() >= 2 && s.ends_with(" _")) {
-    s.pop_back();
-    s += ReadLine();
-  }
   return s;
+}
+
+std::string TDescriptionReader::ReadLine() {
+  // A loop, not recursion: a text of many continued lines must not exhaust
+  // the stack.
+  std::string s;
+  for (;;) {
+    std::string piece = ReadPiece();
+    const bool continued = piece.size() >= 2 && piece.ends_with(" _");
+    if (continued) piece.pop_back();
+    s += piece;
+    if (!continued) return s;
+  }
 }
 
 }  // namespace vm

@@ -29,6 +29,9 @@ class TDescriptionReader : public IDescriptionSource {
   const StringList& Lines() const { return lines_; }
 
  private:
+  // The next non-empty physical line without its comment.
+  std::string ReadPiece();
+
   StringList lines_;
   int index_ = 0;
 };

@@ -111,13 +111,14 @@ void TInterpreter::ExecProgram(TInstruction* program, int32_t stopOpcode) {
 }
 
 bool TInterpreter::ExecNestedProgram(TInstruction* program, int32_t stopOpcode) {
-  // An error or a granted break already stops the enclosing run; starting
-  // again would hide the error or undo the break.
-  if (depth_ > 0 && (errorCode_ != 0 || !running_)) return false;
   return RunProgram(program, stopOpcode, true);
 }
 
 bool TInterpreter::RunProgram(TInstruction* program, int32_t stopOpcode, bool nested) {
+  // An error or a granted break already stops the enclosing run; starting
+  // again, even from a control's event, would hide the error or undo the
+  // break.
+  if (depth_ > 0 && (errorCode_ != 0 || !running_)) return false;
   bool ok = true;
   if (program != nullptr && terminate_ == 0) {
     const bool outermost = depth_ == 0;
@@ -293,7 +294,7 @@ void TInterpreter::ReportError() {
   reported_ = true;
   std::string message = RuntimeErrorText();
   AskUser(message, kMbError);
-  if (DesignerTestRun()) return;
+  if (Ui().DesignerTestRun()) return;
   for (char& c : message)
     if (c == '\r') c = ' ';
   Ui().LogError("= = = = = = = = = = = = = = = = = = = = = = = = = = = ");

@@ -39,8 +39,8 @@ class TInterpreter {
   void ExecProgram(TInstruction* program, int32_t stopOpcode = 0);
   // Runs a program from inside a running one (a loading's per-row program, a
   // subroutine run by a built-in). With kOpReturn it runs a subroutine up to
-  // its own return. False when the run ended with an error or a break; it
-  // does not start while an error of the enclosing run is pending.
+  // its own return. False when the run ended with an error or a break.
+  // Neither starts while an enclosing run is stopping on an error or a break.
   bool ExecNestedProgram(TInstruction* program, int32_t stopOpcode = 0);
 
   // The message of the current run error.

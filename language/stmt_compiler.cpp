@@ -217,6 +217,7 @@ int TStmtCompiler::CompileIf(TInstruction& current, const std::string& line,
   if (const int err = CompileExprText(rest, current.Expr, type, shift); err != 0) return err;
   if (type != 'N') return Fail(kErrBadType);
   current.Opcode = kOpIf;
+  current.Context = &context_;
   current.Line = line_;
   return 0;
 }

@@ -30,6 +30,8 @@ bool UiServices::CheckBoxes(const std::string&, const std::vector<std::string>&,
   return false;
 }
 
+bool UiServices::DesignerTestRun() const { return vm::DesignerTestRun(); }
+
 bool& DesignerTestRun() {
   static bool designerTest = false;
   return designerTest;

@@ -87,8 +87,9 @@ class UiServices {
   virtual std::vector<std::string> PrinterNames() const { return {}; }
 
   // Whether the running document was started from the designer for a test:
-  // such a run takes no database lock and leaves the date index alone.
-  virtual bool DesignerTestRun() const { return false; }
+  // such a run takes no database lock, leaves the date index alone and logs
+  // no run errors. By default the program-wide flag below.
+  virtual bool DesignerTestRun() const;
 
  private:
   bool busy_ = false;
@@ -107,7 +108,8 @@ bool SuspendBusy();
 void SetBusy(bool on);
 
 // Set by the configuration designer while a document runs as its test: the
-// run then locks nothing, commits nothing and logs no run errors.
+// run then locks nothing, commits nothing and logs no run errors. The core
+// asks Ui().DesignerTestRun().
 bool& DesignerTestRun();
 
 }  // namespace vm

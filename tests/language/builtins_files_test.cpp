@@ -40,11 +40,16 @@ TEST(FileBuiltins, CopyReplacesWholeAndNeverCopiesOntoItself) {
   WriteBytes(tmp / "src.txt", "new contents");
   WriteBytes(tmp / "dst.txt", "old");
   rig.Var("DIR", Str(tmp.Dir()));
+  std::filesystem::create_directory_symlink(tmp.Dir(), tmp / "same");
+  std::filesystem::create_symlink(tmp / "src.txt", tmp / "alias.txt");
   ASSERT_TRUE(rig.Run("COPYFILE(DIR + 'src.txt', DIR + 'dst.txt')\n"
                       "COPYFILE(DIR + 'src.txt', DIR + '.\\SRC.TXT')\n"
+                      "COPYFILE(DIR + 'src.txt', DIR + 'same\\src.txt')\n"
+                      "COPYFILE(DIR + 'alias.txt', DIR + 'src.txt')\n"
                       "COPYFILE(DIR + 'missing.txt', DIR + 'src.txt')\nENDSECTION"));
   EXPECT_EQ(ReadBytes(tmp / "dst.txt"), "new contents");
   EXPECT_EQ(ReadBytes(tmp / "src.txt"), "new contents");
+  EXPECT_TRUE(std::filesystem::is_symlink(tmp / "alias.txt"));
   ASSERT_TRUE(rig.Run("ERASEFILE(DIR + 'dst.txt')\nERASEFILE(DIR + 'never.txt')\nENDSECTION"));
   EXPECT_FALSE(std::filesystem::exists(tmp / "dst.txt"));
 }
@@ -67,8 +72,13 @@ TEST(FileBuiltins, EraseDirKeepsRootsAndTheProgramAndDataDirectories) {
   const std::string oldData = DataDir();
   std::filesystem::create_directories(home / "data/sub");
   std::filesystem::create_directories(home / "work/tmp/deep");
+  std::filesystem::create_directories(home / "other");
   WriteBytes(home / "data/base.dbf", "x");
   WriteBytes(home / "work/tmp/deep/f.txt", "x");
+  WriteBytes(home / "other/keep.txt", "x");
+  // Links lead to the data and elsewhere; neither target may suffer.
+  std::filesystem::create_directory_symlink(home / "data", home / "work/to-data");
+  std::filesystem::create_directory_symlink(home / "other", home / "work/to-other");
   SetDataDir(home.Dir() + "data/");
   ProgramRig rig;
   rig.Var("HOME", Str(home.Dir()));
@@ -76,8 +86,11 @@ TEST(FileBuiltins, EraseDirKeepsRootsAndTheProgramAndDataDirectories) {
   rig.Var("PARENT", Str(parent));
   ASSERT_TRUE(rig.Run("ERASEDIR('')\nERASEDIR('/')\nERASEDIR('C:\\')\nERASEDIR(HOME)\n"
                       "ERASEDIR(PARENT)\nERASEDIR(HOME + 'DATA')\nERASEDIR(HOME + 'data/../data/')\n"
-                      "ERASEDIR(HOME + 'work\\tmp')\nENDSECTION"));
+                      "ERASEDIR(HOME + 'work\\tmp')\nERASEDIR(HOME + 'work/to-data/')\n"
+                      "ERASEDIR(HOME + 'work/to-other')\nENDSECTION"));
   EXPECT_TRUE(std::filesystem::exists(home / "data/base.dbf"));
+  EXPECT_TRUE(std::filesystem::exists(home / "other/keep.txt"));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(home / "work/to-other")));
   EXPECT_TRUE(std::filesystem::exists(home / "work"));
   EXPECT_FALSE(std::filesystem::exists(home / "work/tmp"));
   SetDataDir(oldData);

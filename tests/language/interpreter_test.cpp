@@ -259,6 +259,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RunCase{"A := 1\nA := 1/0\nA := 2\nENDSECTION", -1, 2, " Деление на 0 ", "A := 1/0"},
         RunCase{"IF 1/0 > 1\nTHEN\nENDIF\nENDSECTION", -1, 1, " Деление на 0 ", "IF 1/0 > 1"},
+        RunCase{"A := 1\nIF CHARATPOS('abc', 0) = 'a'\nTHEN\nENDIF\nENDSECTION", -1, 2,
+                " Неверная позиция символа в строке ", "IF CHARATPOS('abc', 0) = 'a'"},
         RunCase{"ID := ADDARRAY(1)\nSETARRAYDATA(ID, 'x', 1)\n  A := GETARRAYDATA(ID, 1)\nENDSECTION",
                 1, 3, " Разные типы приемника и выражения ", "  A := GETARRAYDATA(ID, 1)"},
         RunCase{"ID := ADDARRAY(1)\nSETARRAYDATA(ID, 'x', 1)\nWHILE I, 1, I+1, GETARRAYDATA(ID, 1)\n"
@@ -330,6 +332,44 @@ TEST(Programs, ErrorOfANestedRunIsShownAndLoggedOnce) {
   EXPECT_EQ(Interp().ErrorLine(), 6);
 }
 
+TEST(Programs, ProgramsStartedWhileARunStopsDoNotRestartIt) {
+  ProgramRig rig;
+  rig.Var("A", Num(0));
+  rig.Var("B", Num(0));
+  RigQuestion question;
+  rig.Context.Questions["Q1"] = &question;
+  rig.Var("I", Num(0));
+  ASSERT_EQ(rig.Compile("EXECQUESTION Q1\nA := 5\nENDSECTION\nSUBROUTINE = BAD\nA := 1/0\nENDSUB\n"
+                        "SUBROUTINE = FINE\nB := B + 1\nENDSUB\n"
+                        "SUBROUTINE = LONG\nWHILE I, 1, I+1, I<=300\nENDWHILE\nENDSUB"),
+            0);
+  // Two changes in the dialog, each running its program: the first fails.
+  question.OnRun = [&] {
+    Interp().ExecProgram(rig.Subroutines["BAD"], kOpReturn);
+    Interp().ExecProgram(rig.Subroutines["FINE"], kOpReturn);
+  };
+  Interp().ExecProgram(rig.Main);
+  EXPECT_EQ(Interp().ErrorCode(), kRunErrText);
+  EXPECT_EQ(rig.Num("A"), 0);
+  EXPECT_EQ(rig.Num("B"), 0);
+  EXPECT_EQ(rig.Ui.Boxes.size(), 1u);
+  EXPECT_EQ(rig.Ui.Log.size(), 4u);
+
+  // A break granted inside the dialog stops the program as well.
+  Interp().BeginDocumentRun();
+  rig.Ui.Answers = {kIdYes};
+  rig.Ui.OnPump = [](int) { Interp().RequestBreak(); };
+  question.OnRun = [&] {
+    Interp().ExecProgram(rig.Subroutines["LONG"], kOpReturn);
+    Interp().ExecProgram(rig.Subroutines["FINE"], kOpReturn);
+  };
+  Interp().ExecProgram(rig.Main);
+  EXPECT_LT(rig.Num("I"), 300);
+  EXPECT_EQ(rig.Num("A"), 0);
+  EXPECT_EQ(rig.Num("B"), 0);
+  EXPECT_TRUE(Interp().Aborted());
+}
+
 TEST(Programs, SubroutineRunToItsReturnSurvivesItsOwnCalls) {
   ProgramRig rig;
   rig.Var("A", Num(0));
@@ -359,7 +399,9 @@ TEST(Programs, DesignerTestRunShowsButDoesNotLog) {
   DesignerTestRun() = true;
   rig.Run("A := 1/0\nENDSECTION");
   DesignerTestRun() = false;
-  EXPECT_EQ(rig.Ui.Boxes.size(), 1u);
+  rig.Ui.DesignerTest = true;
+  rig.Run("A := 1/0\nENDSECTION");
+  EXPECT_EQ(rig.Ui.Boxes.size(), 2u);
   EXPECT_TRUE(rig.Ui.Log.empty());
 }
 

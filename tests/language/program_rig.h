@@ -4,6 +4,7 @@
 // scripted host that records what the user would have seen.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -49,7 +50,12 @@ class RigAutoParam : public IProgramAutoParam {
 class RigQuestion : public IProgramQuestion {
  public:
   int Runs = 0;
-  void Run() override { ++Runs; }
+  // What the user does in the dialog.
+  std::function<void()> OnRun;
+  void Run() override {
+    ++Runs;
+    if (OnRun) OnRun();
+  }
 };
 
 // A loading that runs a per-row program a number of times and then reports

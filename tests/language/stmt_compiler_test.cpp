@@ -115,7 +115,11 @@ TEST(StatementCompiler, UnknownCodeHasItsOwnText) {
 TEST(StatementCompiler, EndKeywordInsideABranchClosesItWithTrailingTextIgnored) {
   ProgramRig rig;
   rig.Var("A", Num(0));
-  EXPECT_EQ(rig.Compile("IF 1\nTHEN\nA := 1\nENDIF X\nENDSECTION"), 0) << Cp1251ToUtf8(rig.Message);
+  rig.Var("B", Num(0));
+  ASSERT_TRUE(rig.Run("IF A = 0\nTHEN\nB := 1\nELSE X\nB := 2\nENDIF X\n"
+                      "IF A = 1\nTHEN\nELSE\nB := B + 10\nENDIF Y\nENDSECTION"))
+      << Cp1251ToUtf8(rig.Message);
+  EXPECT_EQ(rig.Num("B"), 11);
 }
 
 TEST(StatementCompiler, CallsAreListedForTheDocumentWithTheirLines) {
@@ -140,6 +144,16 @@ TEST(DescriptionReader, SkipsCommentsAndBlankLinesAndJoinsContinuations) {
   EXPECT_EQ(reader.LineIndex(), 5);
   EXPECT_EQ(reader.ReadLine(), "C := F(1;2)");
   EXPECT_EQ(reader.ReadLine(), "");
+
+  // Only a piece's own " _" continues it; a long chain reads in one go.
+  std::string chain;
+  for (int i = 0; i < 200000; ++i) chain += "X _\n";
+  TDescriptionReader tail("A _\n_\nB\n" + chain + "_");
+  EXPECT_EQ(tail.ReadLine(), "A _");
+  EXPECT_EQ(tail.ReadLine(), "B");
+  const std::string joined = tail.ReadLine();
+  EXPECT_EQ(joined.size(), 200000u * 2 + 1);
+  EXPECT_EQ(tail.LineIndex(), 200004);
 }
 
 }  // namespace

@@ -56,6 +56,8 @@ class ScriptedUi : public UiServices {
   std::vector<std::string> ChosenFiles;
   // Whether the busy window ran while a box was shown.
   bool BusyDuringBox = false;
+  // The designer started the run as a test.
+  bool DesignerTest = false;
 
   int32_t MsgBox(const std::string& text, const std::string& caption, uint32_t flags) override {
     Boxes.push_back({text, caption, flags});
@@ -74,6 +76,7 @@ class ScriptedUi : public UiServices {
     Log.push_back(msg);
     if (LogToFile) UiServices::LogError(msg);
   }
+  bool DesignerTestRun() const override { return DesignerTest || UiServices::DesignerTestRun(); }
   void CloseDocWindow() override { ++Closes; }
   void FocusTable(TRuntimeObject* form) override { Focused = form; }
   void DocOkClick(bool confirm) override {
