@@ -140,8 +140,10 @@ bool TInterpreter::RunProgram(TInstruction* program, int32_t stopOpcode, bool ne
     ok = errorCode_ == 0 && running_;
     if (outermost) running_ = false;
   }
-  if (terminate_ != 0) Ui().CloseDocWindow();
-  return ok;
+  if (terminate_ == 0) return ok;
+  // The enclosing run stops too and closes the window once, at its end.
+  if (depth_ == 0) Ui().CloseDocWindow();
+  return false;
 }
 
 void TInterpreter::RunLoop(TInstruction* current, int32_t stopOpcode) {

@@ -39,7 +39,8 @@ class TInterpreter {
   void ExecProgram(TInstruction* program, int32_t stopOpcode = 0);
   // Runs a program from inside a running one (a loading's per-row program, a
   // subroutine run by a built-in). With kOpReturn it runs a subroutine up to
-  // its own return. False when the run ended with an error or a break.
+  // its own return. False when the run ended with an error, a break or the
+  // terminate value.
   // Neither starts while an enclosing run is stopping on an error or a break.
   bool ExecNestedProgram(TInstruction* program, int32_t stopOpcode = 0);
 

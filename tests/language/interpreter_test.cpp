@@ -213,6 +213,25 @@ TEST(Programs, TerminateStopsTheRunAndClosesTheWindow) {
   EXPECT_EQ(rig.Ui.Closes, 1);
   Interp().ExecProgram(rig.Main);
   EXPECT_EQ(rig.Num("A"), 0);
+  EXPECT_EQ(rig.Ui.Closes, 2);
+}
+
+TEST(Programs, TerminateInsideANestedRunStopsEverythingAndClosesOnce) {
+  ProgramRig rig;
+  rig.Var("A", Num(0));
+  rig.Var("ROWS", Num(0));
+  RigLoading loading;
+  loading.Rows = 3;
+  rig.Context.Loadings["L1"] = &loading;
+  ASSERT_EQ(rig.Compile("EXECLOAD L1\nA := 5\nENDSECTION\nSUBROUTINE = ROW\nROWS := ROWS + 1\n"
+                        "TERMINATE(1)\nENDSUB"),
+            0);
+  loading.RowProgram = rig.Subroutines["ROW"];
+  Interp().ExecProgram(rig.Main);
+  EXPECT_EQ(rig.Num("ROWS"), 1);
+  EXPECT_EQ(rig.Num("A"), 0);
+  EXPECT_EQ(rig.Ui.Closes, 1);
+  EXPECT_FALSE(Interp().ExecNestedProgram(rig.Main));
 }
 
 struct RunCase {
