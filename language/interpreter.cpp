@@ -129,6 +129,13 @@ bool TInterpreter::RunProgram(TInstruction* program, int32_t stopOpcode, bool ne
       errorText_.clear();
       returnStack_.clear();
     }
+    if (depth_ >= kMaxRunNesting) {
+      // Programs that start each other through the windows' events without
+      // end would exhaust the machine's stack.
+      errorCode_ = kRunErrStackFull;
+      ReportError();
+      return false;
+    }
     TRunWindows windows(nested);
     running_ = true;
     breakRequest_.store(false, std::memory_order_relaxed);

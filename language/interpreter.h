@@ -28,6 +28,8 @@ enum : int32_t {
 };
 
 inline constexpr std::size_t kMaxCallDepth = 32768;
+// Runs started from inside runs (loadings, built-ins, events of controls).
+inline constexpr int kMaxRunNesting = 128;
 inline constexpr int kMessagesEvery = 100;
 
 class TInterpreter {

@@ -103,6 +103,16 @@ int TStmtCompiler::CompileProgram(TInstruction*& head, std::string_view endKeywo
 
 int TStmtCompiler::CompileBlock(TInstruction*& current, unsigned endSet, int& endKeyword) {
   endKeyword = 0;
+  // Every branch and loop body compiles one level deeper on the machine's
+  // stack; no sensible program comes near this.
+  if (nesting_ >= kMaxNesting) return Fail(kErrNotAllowed);
+  ++nesting_;
+  const int err = CompileBlockLines(current, endSet, endKeyword);
+  --nesting_;
+  return err;
+}
+
+int TStmtCompiler::CompileBlockLines(TInstruction*& current, unsigned endSet, int& endKeyword) {
   endSet |= kAlwaysEnds;
   TInstruction* pendingIf = nullptr;
   for (;;) {

@@ -36,6 +36,9 @@ int FindStatementKeyword(std::string_view word, std::string_view endKeyword = "E
 // Whether a name is a statement keyword (names may not be one).
 bool IsStatementKeyword(std::string_view word);
 
+// How deep branches and loops may nest.
+inline constexpr int kMaxNesting = 256;
+
 // A CALL waiting for the document to find its subroutine.
 struct TPendingCall {
   TInstruction* Call = nullptr;
@@ -71,6 +74,7 @@ class TStmtCompiler {
   };
 
   int CompileBlock(TInstruction*& current, unsigned endSet, int& endKeyword);
+  int CompileBlockLines(TInstruction*& current, unsigned endSet, int& endKeyword);
   int CompileLine(TInstruction*& current, int keyword, const std::string& line,
                   const std::string& rest, TInstruction*& pendingIf);
   int CompileThen(TInstruction*& current, TInstruction* ifInstr);
@@ -92,6 +96,7 @@ class TStmtCompiler {
   std::string endKeyword_;
   bool isInit_ = false;
   int line_ = 0;
+  int nesting_ = 0;
   std::vector<TLabel> labels_;
   std::vector<TPendingCall> calls_;
   TInstruction* reentry_ = nullptr;

@@ -389,6 +389,24 @@ TEST(Programs, ProgramsStartedWhileARunStopsDoNotRestartIt) {
   EXPECT_TRUE(Interp().Aborted());
 }
 
+TEST(Programs, RunsThatStartEachOtherWithoutEndStopAtTheirLimit) {
+  ProgramRig rig;
+  rig.Var("A", Num(0));
+  RigQuestion question;
+  rig.Context.Questions["Q1"] = &question;
+  ASSERT_EQ(rig.Compile("A := A + 1\nEXECQUESTION Q1\nENDSECTION"), 0);
+  // The dialog's change event runs the same program again.
+  question.OnRun = [&] { Interp().ExecProgram(rig.Main); };
+  Interp().ExecProgram(rig.Main);
+  EXPECT_EQ(rig.Num("A"), kMaxRunNesting);
+  EXPECT_EQ(Interp().ErrorCode(), kRunErrStackFull);
+  ASSERT_EQ(rig.Ui.Boxes.size(), 1u);
+  EXPECT_EQ(Utf8(rig.Ui.Boxes[0].Text),
+            " Ошибка во время выполнения программы в строке 2:\r Стек переполнен при вызове подпрограммы ");
+  EXPECT_TRUE(rig.Ui.DocWindowsEnabled());
+  EXPECT_FALSE(rig.Ui.BusyRunning());
+}
+
 TEST(Programs, SubroutineRunToItsReturnSurvivesItsOwnCalls) {
   ProgramRig rig;
   rig.Var("A", Num(0));

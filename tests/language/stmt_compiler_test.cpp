@@ -122,6 +122,27 @@ TEST(StatementCompiler, EndKeywordInsideABranchClosesItWithTrailingTextIgnored) 
   EXPECT_EQ(rig.Num("B"), 11);
 }
 
+TEST(StatementCompiler, NestingHasALimitInsteadOfExhaustingTheStack) {
+  auto nested = [](int depth) {
+    std::string text;
+    for (int i = 0; i < depth; ++i) text += i % 2 ? "IF A < 1\nTHEN\n" : "WHILE I, 1, I+1, I<=1\n";
+    for (int i = depth - 1; i >= 0; --i) text += i % 2 ? "ENDIF\n" : "ENDWHILE\n";
+    return text + "A := 7\nENDSECTION";
+  };
+  ProgramRig deep;
+  deep.Var("A", Num(0));
+  deep.Var("I", Num(0));
+  ASSERT_TRUE(deep.Run(nested(kMaxNesting - 1))) << Cp1251ToUtf8(deep.Message);
+  EXPECT_EQ(deep.Num("A"), 7);
+
+  ProgramRig tooDeep;
+  tooDeep.Var("A", Num(0));
+  tooDeep.Var("I", Num(0));
+  EXPECT_EQ(tooDeep.Compile(nested(100000)), 2);
+  // Level 257 would open at the THEN on line 384 (128 WHILEs and 128 IFs).
+  EXPECT_EQ(Cp1251ToUtf8(tooDeep.Message), "Ошибка в строке 384.  Недопустимый оператор ");
+}
+
 TEST(StatementCompiler, CallsAreListedForTheDocumentWithTheirLines) {
   ProgramRig rig;
   TDescriptionReader reader("A := 1\nCALL FIRST\nCALL SECOND\nENDSECTION");
