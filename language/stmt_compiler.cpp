@@ -145,6 +145,8 @@ int TStmtCompiler::CompileLine(TInstruction*& current, int keyword, const std::s
       // Right after IF these would take the IF's place.
       if (afterIf) return Fail(kErrNotAllowed);
       if (const int err = CompileNamed(*current, keyword, rest); err != 0) return err;
+      // A loading's failing built-in leaves its words in the context.
+      current->Context = &context_;
       Advance(current);
       return 0;
     case kKwWhile:

@@ -253,6 +253,11 @@ TEST_P(RunErrors, AreShownAndLoggedInFourLines) {
   RigLoading loading;
   loading.Outcome.Code = 22;
   rig.Context.Loadings["BADCELL"] = &loading;
+  RigLoading failing;
+  failing.Outcome.EvalError = -1;
+  failing.Context = &rig.Context;
+  failing.Words = "words";
+  rig.Context.Loadings["FAILING"] = &failing;
   EXPECT_FALSE(rig.Run(c.Program)) << Utf8(rig.Message);
   EXPECT_EQ(Interp().ErrorCode(), c.Code);
   const std::string message =
@@ -285,6 +290,7 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"ID := ADDARRAY(1)\nSETARRAYDATA(ID, 'x', 1)\nWHILE I, 1, I+1, GETARRAYDATA(ID, 1)\n"
                 "ENDWHILE\nENDSECTION",
                 5, 3, " Незнакомая ошибка ", "WHILE I, 1, I+1, GETARRAYDATA(ID, 1)"},
+        RunCase{"A := 1\n EXECLOAD FAILING\nENDSECTION", -1, 2, "words", " EXECLOAD FAILING"},
         RunCase{"A := 1\nEXECLOAD BADCELL\nENDSECTION", 22, 2,
                 " Несоответствие типов операнда и ячейки таблицы при заполнении таблицы",
                 "EXECLOAD BADCELL"},

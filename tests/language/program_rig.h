@@ -65,9 +65,13 @@ class RigLoading : public IProgramLoading {
   TInstruction* RowProgram = nullptr;
   int Rows = 0;
   TLoadOutcome Outcome;
+  // With an outcome of -1: the words a built-in of the loading failed with.
+  TExprContext* Context = nullptr;
+  std::string Words;
   TLoadOutcome Run() override {
     for (int i = 0; i < Rows; ++i)
       if (!Interp().ExecNestedProgram(RowProgram, kOpReturn)) break;
+    if (Context != nullptr) Context->RunErrorText = Words;
     return Outcome;
   }
 };
