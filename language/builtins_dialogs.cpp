@@ -15,7 +15,6 @@ constexpr uint32_t kYesNo = 0x2024;
 constexpr uint32_t kNoByDefault = 0x100;
 constexpr int kErrArgType = 16;
 
-bool IsTrue(long double x) { return std::fabs(x) > 1e-9L; }
 
 int32_t ShowBox(const std::string& text, const std::string& caption, uint32_t flags) {
   const bool busy = SuspendBusy();
@@ -44,7 +43,7 @@ void FnMessage(TBuiltinCall& c) {
 }
 
 void FnConfirm(TBuiltinCall& c) {
-  const uint32_t flags = kYesNo | (IsTrue(c.Num(3)) ? 0 : kNoByDefault);
+  const uint32_t flags = kYesNo | (ArgIsTrue(c, 3) ? 0 : kNoByDefault);
   c.SetNum(ShowBox(c.Str(1), c.Str(2), flags) == kIdYes ? 1 : 0);
 }
 

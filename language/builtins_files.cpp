@@ -13,7 +13,6 @@ namespace vm {
 
 namespace {
 
-bool IsTrue(long double x) { return std::fabs(x) > 1e-9L; }
 
 // The path as the disk knows it: without a trailing separator, in the
 // system's encoding.
@@ -65,7 +64,7 @@ void FnLocalpath(TBuiltinCall& c) {
 }
 
 void FnCheckdir(TBuiltinCall& c) {
-  c.SetNum(CheckDirExists(NativePath(c.Str(1)), IsTrue(c.Num(2))) ? 1 : 0);
+  c.SetNum(CheckDirExists(NativePath(c.Str(1)), ArgIsTrue(c, 2)) ? 1 : 0);
 }
 
 void FnFiledir(TBuiltinCall& c) { c.SetStr(GetFileDirPart(c.Str(1))); }

@@ -2,9 +2,17 @@
 // keep value arrays. The routines follow the shape of builtins.h.
 #pragma once
 
+#include <cmath>
+
+#include "foundation/value_text.h"
 #include "language/builtins.h"
 
 namespace vm {
+
+// Whether argument i, a number, is true (beyond the tolerance).
+inline bool ArgIsTrue(const TBuiltinCall& call, int i) {
+  return std::fabs(call.Num(i)) > kNumTolerance;
+}
 
 // Dialogs.
 void FnMessage(TBuiltinCall& call);

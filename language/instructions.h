@@ -15,7 +15,6 @@ class IProgramAutoParam;
 class IProgramQuestion;
 class IProgramLoading;
 
-// Opcodes.
 enum : int32_t {
   kOpGoto = 0,           // also the empty placeholder that ends a branch
   kOpAssign = 1,         // variable := expr, an expression statement, WHILE's init and step

@@ -14,7 +14,6 @@
 
 namespace vm {
 
-// Statement keywords.
 enum : int {
   kKwExecQuestion = 1,
   kKwCall = 2,
