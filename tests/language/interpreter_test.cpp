@@ -216,24 +216,6 @@ TEST(Programs, TerminateStopsTheRunAndClosesTheWindow) {
   EXPECT_EQ(rig.Ui.Closes, 2);
 }
 
-TEST(Programs, TerminateInsideANestedRunStopsEverythingAndClosesOnce) {
-  ProgramRig rig;
-  rig.Var("A", Num(0));
-  rig.Var("ROWS", Num(0));
-  RigLoading loading;
-  loading.Rows = 3;
-  rig.Context.Loadings["L1"] = &loading;
-  ASSERT_EQ(rig.Compile("EXECLOAD L1\nA := 5\nENDSECTION\nSUBROUTINE = ROW\nROWS := ROWS + 1\n"
-                        "TERMINATE(1)\nENDSUB"),
-            0);
-  loading.RowProgram = rig.Subroutines["ROW"];
-  Interp().ExecProgram(rig.Main);
-  EXPECT_EQ(rig.Num("ROWS"), 1);
-  EXPECT_EQ(rig.Num("A"), 0);
-  EXPECT_EQ(rig.Ui.Closes, 1);
-  EXPECT_FALSE(Interp().ExecNestedProgram(rig.Main));
-}
-
 struct RunCase {
   const char* Program;
   int Code;
@@ -337,24 +319,33 @@ TEST(Programs, ReturnWithAnEmptyStackAndAnUnknownOpcodeAreRunErrors) {
   EXPECT_EQ(rig.Ui.Log[7], "");
 }
 
-TEST(Programs, ErrorOfANestedRunIsShownAndLoggedOnce) {
-  ProgramRig rig;
-  rig.Var("A", Num(0));
-  rig.Var("ROWS", Num(0));
-  RigLoading loading;
-  loading.Rows = 3;
-  rig.Context.Loadings["L1"] = &loading;
-  ASSERT_EQ(rig.Compile("EXECLOAD L1\nA := 5\nENDSECTION\nSUBROUTINE = ROW\nROWS := ROWS + 1\n"
-                        "A := 1/0\nENDSUB"),
-            0);
-  loading.RowProgram = rig.Subroutines["ROW"];
-  Interp().ExecProgram(rig.Main);
-  EXPECT_EQ(rig.Num("ROWS"), 1);
-  EXPECT_EQ(rig.Num("A"), 0);
-  EXPECT_EQ(rig.Ui.Boxes.size(), 1u);
-  EXPECT_EQ(rig.Ui.Log.size(), 4u);
-  EXPECT_EQ(rig.Ui.Log[3], "A := 1/0");
-  EXPECT_EQ(Interp().ErrorLine(), 6);
+TEST(Programs, ANestedRunThatStopsStopsTheEnclosingOne) {
+  for (const char* stop : {"A := 1/0", "TERMINATE(1)"}) {
+    ProgramRig rig;
+    rig.Var("A", Num(0));
+    rig.Var("ROWS", Num(0));
+    RigLoading loading;
+    loading.Rows = 3;
+    rig.Context.Loadings["L1"] = &loading;
+    ASSERT_EQ(rig.Compile("EXECLOAD L1\nA := 5\nENDSECTION\nSUBROUTINE = ROW\nROWS := ROWS + 1\n" +
+                          std::string(stop) + "\nENDSUB"),
+              0);
+    loading.RowProgram = rig.Subroutines["ROW"];
+    Interp().ExecProgram(rig.Main);
+    EXPECT_EQ(rig.Num("ROWS"), 1) << stop;
+    EXPECT_EQ(rig.Num("A"), 0) << stop;
+    if (Interp().TerminateValue() != 0) {
+      // The window is asked to close once, when the outer run ends.
+      EXPECT_EQ(rig.Ui.Closes, 1);
+      EXPECT_FALSE(Interp().ExecNestedProgram(rig.Main));
+      continue;
+    }
+    // The error is shown and logged once, with the line where it happened.
+    EXPECT_EQ(rig.Ui.Boxes.size(), 1u);
+    EXPECT_EQ(rig.Ui.Log.size(), 4u);
+    EXPECT_EQ(rig.Ui.Log[3], "A := 1/0");
+    EXPECT_EQ(Interp().ErrorLine(), 6);
+  }
 }
 
 TEST(Programs, ProgramsStartedWhileARunStopsDoNotRestartIt) {
