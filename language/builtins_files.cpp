@@ -13,7 +13,6 @@ namespace vm {
 
 namespace {
 
-
 // The path as the disk knows it: without a trailing separator, in the
 // system's encoding.
 std::filesystem::path DiskPath(const std::string& path) {
