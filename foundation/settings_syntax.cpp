@@ -241,8 +241,7 @@ void TSettingsWriter::Key(int32_t indent, int32_t key, std::string_view value) {
   text_.append(static_cast<std::size_t>(indent), ' ');
   text_ += KeyName(key);
   text_ += '=';
-  for (char c : value) text_ += (c == '\r' || c == '\n') ? ' ' : c;
-  text_ += "\r\n";
+  Line(value);
 }
 
 void TSettingsWriter::Key(int32_t indent, int32_t key, int64_t value) {
@@ -250,7 +249,7 @@ void TSettingsWriter::Key(int32_t indent, int32_t key, int64_t value) {
 }
 
 void TSettingsWriter::Line(std::string_view text) {
-  text_ += text;
+  for (char c : text) text_ += (c == '\r' || c == '\n') ? ' ' : c;
   text_ += "\r\n";
 }
 
