@@ -377,7 +377,19 @@ TEST_F(SettingsTest, ReloadKeepsLocalParametersLocal) {
   EXPECT_EQ(local.find("НОВЫЙ"_w), std::string::npos);
 }
 
-TEST_F(SettingsTest, DescriptionTooLongForItsAccessRecordIsNotSaved) {
+TEST_F(SettingsTest, AccessLevelsSurviveASaveOrTheSaveIsRefused) {
+  ASSERT_TRUE(LoadAllSettings());
+  // As an editor may leave it: blanks at line ends, bare line feeds, no
+  // break after the last line. The level is bound to the text read back.
+  Settings().DocTree.FindID(6)->Description = "VARS  \n  A N(10,2)\t\r\nWORK\n  A = 1 + 2";
+  ASSERT_TRUE(SaveConfiguration());
+  ASSERT_TRUE(LoadAllSettings());
+  const TDocData* invoice = Settings().DocTree.FindID(6);
+  EXPECT_EQ(invoice->Description, "VARS\r\n  A N(10,2)\r\nWORK\r\n  A = 1 + 2\r\n");
+  EXPECT_EQ(invoice->PasswordNumber, 3);
+
+  WriteBytes(home_ / "program.ini", Original("program.ini"));
+  std::filesystem::remove(home_ / "program.in1");
   ASSERT_TRUE(LoadAllSettings());
   Settings().DocTree.FindID(7)->Description.assign(70000, 'x');
   EXPECT_FALSE(SaveConfiguration());
