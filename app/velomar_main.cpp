@@ -11,6 +11,7 @@
 #include "foundation/datadir.h"
 #include "foundation/encoding.h"
 #include "foundation/settings.h"
+#include "language/registry_context.h"
 #include "ui/layout_lang.h"
 
 using namespace vm;
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
   if (OpenDataAtStartUp() != 0) return 1;
 
   TSettingsModel& m = Settings();
+  // Blank conditions may name the auto-parameters.
+  GlobalExprContext().AutoParams().Assign(m.AutoParams);
   CompileAllBlanks(m.Blanks);
   Say("Веломар"_w);
   Say("Каталог программы: "_w + ProgramDirectory());

@@ -38,8 +38,9 @@ TEST(FileUtils, PathPartsAndNames) {
 
   EXPECT_TRUE(IsValidPathName("/data/base/TOVAR.DBF"));
   EXPECT_TRUE(IsValidPathName("ARCHIVE/" + "Архив 1.caf"_w));
-  for (const char* bad : {"", "/data/", "/data//x", "/data/.x", "a./b", "a*b", "a\\b", " ab",
-                          "ab:c", "a\xAB"})
+  EXPECT_TRUE(IsValidPathName("ARCHIVE\\2007\\a.caf"));
+  for (const char* bad : {"", "/data/", "/data//x", "/data/.x", "a./b", "a*b", "a\\\\b", "a\\",
+                          " ab", "ab:c", "a\xAB"})
     EXPECT_FALSE(IsValidPathName(bad)) << bad;
 
   EXPECT_TRUE(HasPlainFileExt("товар.dbf"_w, ".DBF"));
