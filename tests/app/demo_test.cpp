@@ -77,12 +77,15 @@ TEST(DemoData, LoadsConsistentlyAndSavesByteForByte) {
   EXPECT_EQ(m.AutoParams.GetValueText("МАГАЗИН"_w), "Магазин «Колосок»"_w);
   EXPECT_NE(PageFormats().FindByName(m.DefaultFormatName), nullptr);
 
+  int32_t conditional = 0;
   for (int32_t i = 0; i < m.Blanks.Count(); ++i) {
     TCurBlank* blank = m.Blanks.GetItem(i);
     int32_t code = -1, line = -1;
     EXPECT_TRUE(CompileBlank(*blank, code, line))
         << Cp1251ToUtf8(blank->Name) << Cp1251ToUtf8(BlankErrorText(code, line));
+    for (int32_t c = 1; c <= blank->ColCount; ++c) conditional += BlankColumn(*blank, c)->Conditional;
   }
+  EXPECT_EQ(conditional, 1);
 
   // What the start-up checks of a reference book ask: a compiled blank with
   // as many columns, each over a field of the same kind.
