@@ -22,9 +22,8 @@ namespace {
 
 using KeyHandler = std::function<void(int32_t section, int32_t key, const std::string& value)>;
 
-bool ReadSettingsFile(const std::string& fileName, int32_t filter, const KeyHandler& handle) {
-  std::vector<std::string> lines;
-  if (!ReadSettingsLines(fileName, lines)) return false;
+void HandleSettingsLines(const std::vector<std::string>& lines, int32_t filter,
+                         const KeyHandler& handle) {
   int32_t section = kSecNone;
   std::string name, value;
   for (const std::string& line : lines) {
@@ -40,6 +39,12 @@ bool ReadSettingsFile(const std::string& fileName, int32_t filter, const KeyHand
         break;
     }
   }
+}
+
+bool ReadSettingsFile(const std::string& fileName, int32_t filter, const KeyHandler& handle) {
+  std::vector<std::string> lines;
+  if (!ReadSettingsLines(fileName, lines)) return false;
+  HandleSettingsLines(lines, filter, handle);
   return true;
 }
 
@@ -604,12 +609,17 @@ bool ReadConfigurationFile(int32_t filter, const std::string& fileName, TSetting
 bool ReadAutoParamsFile(int32_t filter, const std::string& fileName, TSettingsModel& m,
                         int32_t& operationNumber) {
   operationNumber = 1;
+  // Read before anything is dropped: a file that cannot be read now leaves
+  // the shared parameters in place, where the next save would otherwise
+  // write them away.
+  std::vector<std::string> lines;
+  if (!ReadSettingsLines(fileName, lines)) return false;
   if (Selects(filter, kSecAutoParams))
     for (int32_t i = m.AutoParams.Count() - 1; i >= 0; --i)
       if (!m.AutoParams.GetItem(i)->Local) m.AutoParams.DeleteItem(i);
   AutoParamState params;
   LayoutState layout;
-  return ReadSettingsFile(fileName, filter, [&](int32_t s, int32_t k, const std::string& v) {
+  HandleSettingsLines(lines, filter, [&](int32_t s, int32_t k, const std::string& v) {
     switch (s) {
       case kSecAutoParams:
         if (k == kKeyOperationNo) operationNumber = LooseNumber(TrimBlanks(v));
@@ -621,6 +631,7 @@ bool ReadAutoParamsFile(int32_t filter, const std::string& fileName, TSettingsMo
       default: break;
     }
   });
+  return true;
 }
 
 bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSettingsModel& m) {
@@ -687,9 +698,11 @@ bool LoadAllSettings() {
 
 bool ReloadAutoParams() {
   int32_t operation = 1;
-  const bool ok = ReadAutoParamsFile(0, ManagerIniName(), Settings(), operation);
+  // The counter, like the parameters, stays as it was when the file could
+  // not be read, rather than start again from 1.
+  if (!ReadAutoParamsFile(0, ManagerIniName(), Settings(), operation)) return false;
   SetSysVarText(kSysVarNoOperat, std::to_string(operation));
-  return ok;
+  return true;
 }
 
 TSettingsModel::TSettingsModel() = default;

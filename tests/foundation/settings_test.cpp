@@ -375,6 +375,14 @@ TEST_F(SettingsTest, ReloadKeepsLocalParametersLocal) {
   EXPECT_NE(local.find("ИМЯ_ПАРАМ=СКЛАД"_w), std::string::npos);
   EXPECT_NE(manager.find("НОВЫЙ"_w), std::string::npos);
   EXPECT_EQ(local.find("НОВЫЙ"_w), std::string::npos);
+
+  // A "manager.ini" that cannot be read keeps the parameters and the
+  // counter as they were.
+  std::filesystem::remove(home_ / "manager.ini");
+  EXPECT_FALSE(ReloadAutoParams());
+  EXPECT_EQ(params.Count(), 2);
+  EXPECT_EQ(params.GetValueText("НОВЫЙ"_w), "кривое'значение"_w);
+  EXPECT_EQ(GetSysVarText(kSysVarNoOperat, 0, 0), "16");
 }
 
 TEST_F(SettingsTest, AccessLevelsSurviveASaveOrTheSaveIsRefused) {
