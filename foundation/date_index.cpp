@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/datadir.h"
+#include "foundation/dbf.h"
 #include "foundation/dates.h"
 #include "foundation/encoding.h"
 #include "foundation/errorlog.h"
@@ -21,6 +22,10 @@ namespace {
 int32_t g_position = -1;
 
 constexpr int32_t kMaxIndexedBases = 1024;
+
+// A table holds at most kDbfMaxFields fields; "NO__", "_DATE1" and "_DATE2"
+// come first.
+constexpr int32_t kMaxPairs = (kDbfMaxFields - 3) / 2;
 
 std::string PairKey(const TDbaseStructure& base) {
   return UpperStr(GetFileBaseName(base.FileName).substr(0, 8));
@@ -38,7 +43,9 @@ std::vector<std::string> PairKeys(const TUsedBaseList& bases, std::vector<std::s
     if (b->System) continue;
     std::string key = PairKey(*b);
     std::string problem;
-    if (key == "DATE") {
+    if (static_cast<int32_t>(owners.size()) >= kMaxPairs) {
+      problem = "В индексе дат нет места больше чем для "_w + std::to_string(kMaxPairs) + " баз"_w;
+    } else if (key == "DATE") {
       problem = "Поля базы "_w + b->FileName + " в индексе дат совпали бы с полями _DATE1 и _DATE2"_w;
     } else if (const auto [it, fresh] = owners.emplace(key, b->FileName); !fresh) {
       problem = "Базы "_w + it->second + " и "_w + b->FileName +
@@ -81,11 +88,14 @@ bool CreateDateIndex(TUsedBaseList& bases) {
     index->AddField({"_" + key + "1", 'N', 12, 0});
     index->AddField({"_" + key + "2", 'N', 12, 0});
   }
+  if (problems.empty()) return true;
+  std::string all;
   for (const std::string& msg : problems) {
     LogError(msg);
-    Ui().MsgBox(msg, "Индекс дат"_w, kMbWarning);
+    all += (all.empty() ? "" : "\r\n") + msg;
   }
-  return problems.empty();
+  Ui().MsgBox(all, "Индекс дат"_w, kMbWarning);
+  return false;
 }
 
 void UpdateDateIndex(TUsedBaseList& bases, const TDateRec& date) {

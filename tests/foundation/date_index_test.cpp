@@ -232,8 +232,9 @@ TEST_F(DateIndexTest, BlankLastCountReadsZeroAndTwinNamesAreRefused) {
   // the periods go on without both.
   bases_.AddNew()->SetFileName("Date.dbf");
   EXPECT_FALSE(CreateDateIndex(bases_));
-  ASSERT_EQ(ui_.texts.size(), 3u);
-  EXPECT_NE(ui_.texts[2].find("Date.dbf"), std::string::npos);
+  ASSERT_EQ(ui_.texts.size(), 2u);  // one warning for both
+  EXPECT_NE(ui_.texts[1].find("WAREHOUSE2025.DBF"), std::string::npos);
+  EXPECT_NE(ui_.texts[1].find("Date.dbf"), std::string::npos);
   EXPECT_EQ(Index().FieldCount(), 6);
   UpdateDateIndex(bases_, {5, 5, 2007});
   const std::vector<IndexRecord> later = ReadIndex(Index());
@@ -241,6 +242,14 @@ TEST_F(DateIndexTest, BlankLastCountReadsZeroAndTwinNamesAreRefused) {
   EXPECT_EQ(later[2].date1, "20070503");
   EXPECT_EQ(later[2].date2, "20070504");
   EXPECT_EQ(later[2].fields[0], "_SALES1=3");
+
+  // The index table has room for 125 pairs; databases beyond are left out.
+  for (int i = 0; i < 125; ++i) bases_.AddNew()->SetFileName("b" + std::to_string(i) + ".dbf");
+  EXPECT_FALSE(CreateDateIndex(bases_));
+  EXPECT_EQ(Index().FieldCount(), 2 + 2 * 125);
+  EXPECT_NE(ui_.texts.back().find("b123.dbf"), std::string::npos);
+  EXPECT_NE(ui_.texts.back().find("b124.dbf"), std::string::npos);
+  EXPECT_EQ(ui_.texts.back().find("b122.dbf"), std::string::npos);
 }
 
 }  // namespace
