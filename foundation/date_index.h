@@ -17,8 +17,10 @@ int32_t DateIndexPosition();
 // Rebuilds the description of the index in Bases: every system base is
 // removed, the index appended with "_DATE1", "_DATE2" and a pair _X1, _X2
 // for every database (X: the first eight letters of its file name, upper
-// case). A database whose pair would repeat another's is left out, with a
-// warning; false then.
+// case). A database whose pair of names is taken already, by another
+// database or by the period's own fields, or for whose pair the table has
+// no room left, is left out; one warning names them all, and the result is
+// false.
 bool CreateDateIndex(TUsedBaseList& bases);
 
 // Appends the period that ends the day before `date` (the working date of a

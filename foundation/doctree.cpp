@@ -1,8 +1,9 @@
 #include "foundation/doctree.h"
 
 #include <algorithm>
+#include <climits>
+#include <set>
 #include <utility>
-
 
 namespace vm {
 
@@ -80,12 +81,25 @@ void TDocTree::CopyTo(TDocTree& dest) const {
 
 void TDocTree::CreateAllMenus() {
   const std::vector<TDocNode*> nodes = Nodes();
+  // Once the counter stands at the largest number (an ID set by hand), new
+  // IDs are the smallest positive ones no node holds.
+  std::set<int32_t> used;
+  auto newID = [&] {
+    if (HighestDocID() < INT32_MAX) return ++HighestDocID();
+    if (used.empty())
+      for (const TDocNode* n : nodes)
+        if (n->Data) used.insert(n->Data->ID);
+    int32_t id = 1;
+    while (used.count(id)) ++id;
+    used.insert(id);
+    return id;
+  };
   for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
     TDocNode* n = *it;
     if (!n->Data) n->Data = std::make_unique<TDocData>();
     n->Data->MenuCaption = n->Text;
     n->Data->IsDocument = !n->HasChildren();
-    if (n->Data->ID == 0) n->Data->ID = ++HighestDocID();
+    if (n->Data->ID == 0) n->Data->ID = newID();
   }
 }
 

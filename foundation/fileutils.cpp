@@ -223,6 +223,8 @@ bool DeleteDirTree(const std::string& dir) {
   while (!d.empty() && IsSep(d.back())) d.pop_back();
   if (d.empty()) return true;
   FileSystem& fs = Files();
+  // A link to a folder goes alone: what it points at belongs elsewhere.
+  if (fs.IsSymlink(d)) return fs.Remove(d);
   std::vector<DirEntry> entries;
   fs.ListDirectory(d, entries);
   for (const DirEntry& e : entries) {

@@ -73,7 +73,8 @@ bool LoadLocalSettings();
 
 // Every file into Settings(); true only when all three were read.
 bool LoadAllSettings();
-// "manager.ini" again: the shared auto-parameters and NO_OPERAT.
+// "manager.ini" again: the shared auto-parameters and NO_OPERAT. When the
+// file cannot be read, both stay as they were and the result is false.
 bool ReloadAutoParams();
 
 // Writers; false when the file could not be written whole (the old file and

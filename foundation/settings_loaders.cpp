@@ -22,9 +22,8 @@ namespace {
 
 using KeyHandler = std::function<void(int32_t section, int32_t key, const std::string& value)>;
 
-bool ReadSettingsFile(const std::string& fileName, int32_t filter, const KeyHandler& handle) {
-  std::vector<std::string> lines;
-  if (!ReadSettingsLines(fileName, lines)) return false;
+void HandleSettingsLines(const std::vector<std::string>& lines, int32_t filter,
+                         const KeyHandler& handle) {
   int32_t section = kSecNone;
   std::string name, value;
   for (const std::string& line : lines) {
@@ -40,6 +39,12 @@ bool ReadSettingsFile(const std::string& fileName, int32_t filter, const KeyHand
         break;
     }
   }
+}
+
+bool ReadSettingsFile(const std::string& fileName, int32_t filter, const KeyHandler& handle) {
+  std::vector<std::string> lines;
+  if (!ReadSettingsLines(fileName, lines)) return false;
+  HandleSettingsLines(lines, filter, handle);
   return true;
 }
 
@@ -64,9 +69,28 @@ bool ValidNumber(const std::string& s, int32_t& n) {
 
 bool Selects(int32_t filter, int32_t section) { return filter == 0 || filter == section; }
 
+// The items of a comma list exactly as CutIntItem cuts them one after the
+// other, but without shortening the text each time: a long list costs no
+// more than its length.
+template <typename F>
+void ForEachIntItem(const std::string& text, F f) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const auto comma = text.find(',', start);
+    std::string item = text.substr(start, comma == std::string::npos ? comma : comma - start + 1);
+    f(CutIntItem(item));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+}
+
 // A sensible upper bound for the displayed columns of a reference book:
 // editable columns are kept as a set of 256.
 constexpr int32_t kMaxBookColumns = 256;
+
+// Menus are never nested this deep; a file that asks for more would only
+// build a chain of nodes too deep to walk.
+constexpr int32_t kMaxDocLevel = 100;
 
 // The keys that open an item of a list by its 0-based number: an existing
 // item, or a new one right after the last.
@@ -78,6 +102,19 @@ auto* OpenNumbered(List& items, const std::string& value, Make make) {
     return static_cast<Item*>(nullptr);
   if (n < static_cast<int32_t>(items.size())) return items[static_cast<std::size_t>(n)].get();
   return make();
+}
+
+// Archive-configuration IDs are positive and unique. The search for a free
+// one starts again at 1 past the largest number rather than overflow.
+int32_t FreeConfigID(const TArchiveConfigList& list, int32_t id, const TArchiveConfig* self) {
+  auto taken = [&](int32_t v) {
+    for (int32_t i = 0; i < list.Count(); ++i)
+      if (list.GetConfig(i) != self && list.GetConfig(i)->ID == v) return true;
+    return false;
+  };
+  if (id <= 0) id = 1;
+  while (taken(id)) id = id == INT32_MAX ? 1 : id + 1;
+  return id;
 }
 
 struct AutoParamState {
@@ -207,7 +244,10 @@ class ConfigReader {
       const std::string name = RemoveBlanks(value);
       blank_ = name.empty() ? nullptr : m_.Blanks.Add(name);
     } else if (key == kKeyDescription && blank_) {
-      blank_->SetText(blank_->Text + value + "\r\n");
+      std::string text = std::move(blank_->Text);
+      text += value;
+      text += "\r\n";
+      blank_->SetText(std::move(text));
     }
   }
 
@@ -290,23 +330,17 @@ class ConfigReader {
       case kKeyColumnField:
         if (column_) column_->FieldName = TrimBlanks(value);
         break;
-      case kKeySort: {
-        std::string rest = TrimBlanks(value);
-        while (!rest.empty()) {
-          n = CutIntItem(rest);
-          if (n >= 0 && n < book_->ColumnCount && !FindKeyCol(book_->SortKeys.get(), n))
-            AddKeyCol(book_->SortKeys, book_->SortKeyCount)->Number = n;
-        }
+      case kKeySort:
+        ForEachIntItem(TrimBlanks(value), [&](int32_t c) {
+          if (c >= 0 && c < book_->ColumnCount && !FindKeyCol(book_->SortKeys.get(), c))
+            AddKeyCol(book_->SortKeys, book_->SortKeyCount)->Number = c;
+        });
         break;
-      }
-      case kKeyEditColumns: {
-        std::string rest = TrimBlanks(value);
-        while (!rest.empty()) {
-          n = CutIntItem(rest);
-          if (n >= 0 && n < book_->ColumnCount) book_->EditableColumns.set(static_cast<std::size_t>(n));
-        }
+      case kKeyEditColumns:
+        ForEachIntItem(TrimBlanks(value), [&](int32_t c) {
+          if (c >= 0 && c < book_->ColumnCount) book_->EditableColumns.set(static_cast<std::size_t>(c));
+        });
         break;
-      }
       case kKeyFilter: book_->Filter = TrimBlanks(value); break;
       case kKeyInsert: book_->CanInsert = SettingTextToBool(value); break;
       case kKeyDelete: book_->CanDelete = SettingTextToBool(value); break;
@@ -324,7 +358,7 @@ class ConfigReader {
       case kKeyLevel:
         n = Number(TrimBlanks(value), 1);
         if (n < 1) n = 1;
-        wantedLevel_ = std::min(n, docNode->Level() + 1);
+        wantedLevel_ = std::min({n, docNode->Level() + 1, kMaxDocLevel});
         return;
       case kKeyDocName: {
         const std::string text = TrimBlanks(value);
@@ -406,13 +440,9 @@ class ConfigReader {
         config_ = m_.ArchiveConfigs.AddConfig();
         config_->Name = value;
         return;
-      case kKeyConfigId: {
-        if (!config_) return;
-        int32_t id = Number(value, 0);
-        while (id <= 0 || TakenByAnother(id)) ++id;
-        config_->ID = id;
+      case kKeyConfigId:
+        if (config_) config_->ID = FreeConfigID(m_.ArchiveConfigs, Number(value, 0), config_);
         return;
-      }
       case kKeyArchiveNo:
         if (config_) config_->ArchiveNo = Number(value, 0);
         return;
@@ -433,14 +463,6 @@ class ConfigReader {
       case kKeyLinkedFields: entry_->LinkedFields = value; break;
       default: break;
     }
-  }
-
-  bool TakenByAnother(int32_t id) const {
-    for (int32_t i = 0; i < m_.ArchiveConfigs.Count(); ++i) {
-      const TArchiveConfig* c = m_.ArchiveConfigs.GetConfig(i);
-      if (c != config_ && c->ID == id) return true;
-    }
-    return false;
   }
 
   void PriceTags(int32_t key, const std::string& value) {
@@ -576,9 +598,7 @@ bool ReadConfigurationFile(int32_t filter, const std::string& fileName, TSetting
   const bool ok = ReadSettingsFile(fileName, filter, [&](int32_t s, int32_t k, const std::string& v) {
     reader.Handle(s, k, v);
   });
-  if (ok)
-    while (m.NextArchiveConfigID <= 0 || m.ArchiveConfigs.FindByID(m.NextArchiveConfigID))
-      ++m.NextArchiveConfigID;
+  if (ok) m.NextArchiveConfigID = FreeConfigID(m.ArchiveConfigs, m.NextArchiveConfigID, nullptr);
   if (docs && HighestDocID() < m.LowestDocID) {
     HighestDocID() = 0;
     m.LowestDocID = 0;
@@ -589,12 +609,17 @@ bool ReadConfigurationFile(int32_t filter, const std::string& fileName, TSetting
 bool ReadAutoParamsFile(int32_t filter, const std::string& fileName, TSettingsModel& m,
                         int32_t& operationNumber) {
   operationNumber = 1;
+  // Read before anything is dropped: a file that cannot be read now leaves
+  // the shared parameters in place, where the next save would otherwise
+  // write them away.
+  std::vector<std::string> lines;
+  if (!ReadSettingsLines(fileName, lines)) return false;
   if (Selects(filter, kSecAutoParams))
     for (int32_t i = m.AutoParams.Count() - 1; i >= 0; --i)
       if (!m.AutoParams.GetItem(i)->Local) m.AutoParams.DeleteItem(i);
   AutoParamState params;
   LayoutState layout;
-  return ReadSettingsFile(fileName, filter, [&](int32_t s, int32_t k, const std::string& v) {
+  HandleSettingsLines(lines, filter, [&](int32_t s, int32_t k, const std::string& v) {
     switch (s) {
       case kSecAutoParams:
         if (k == kKeyOperationNo) operationNumber = LooseNumber(TrimBlanks(v));
@@ -606,6 +631,7 @@ bool ReadAutoParamsFile(int32_t filter, const std::string& fileName, TSettingsMo
       default: break;
     }
   });
+  return true;
 }
 
 bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSettingsModel& m) {
@@ -672,9 +698,11 @@ bool LoadAllSettings() {
 
 bool ReloadAutoParams() {
   int32_t operation = 1;
-  const bool ok = ReadAutoParamsFile(0, ManagerIniName(), Settings(), operation);
+  // The counter, like the parameters, stays as it was when the file could
+  // not be read, rather than start again from 1.
+  if (!ReadAutoParamsFile(0, ManagerIniName(), Settings(), operation)) return false;
   SetSysVarText(kSysVarNoOperat, std::to_string(operation));
-  return ok;
+  return true;
 }
 
 TSettingsModel::TSettingsModel() = default;

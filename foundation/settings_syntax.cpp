@@ -1,5 +1,6 @@
 #include "foundation/settings_syntax.h"
 
+#include <climits>
 #include <cmath>
 #include <memory>
 
@@ -120,12 +121,23 @@ std::string NonPrintCharsToStr(std::string_view s) {
   return out;
 }
 
-int32_t ScaleFontSize(int32_t size) {
-  return static_cast<int32_t>(std::nearbyintl(static_cast<long double>(size) * 0.226L));
+namespace {
+
+// A stored size far beyond any font would not fit the integer it is read
+// into; it is kept at the nearest one that does.
+int32_t RoundToInt32(long double v) {
+  const long double r = std::nearbyintl(v);
+  if (r >= static_cast<long double>(INT32_MAX)) return INT32_MAX;
+  if (r <= static_cast<long double>(INT32_MIN)) return INT32_MIN;
+  return static_cast<int32_t>(r);
 }
 
+}  // namespace
+
+int32_t ScaleFontSize(int32_t size) { return RoundToInt32(static_cast<long double>(size) * 0.226L); }
+
 int32_t UnscaleFontSize(int32_t stored) {
-  return static_cast<int32_t>(std::nearbyintl(static_cast<long double>(stored) / 0.226L));
+  return RoundToInt32(static_cast<long double>(stored) / 0.226L);
 }
 
 int32_t SettingsNumber(std::string_view s, bool& valid) {
@@ -229,8 +241,7 @@ void TSettingsWriter::Key(int32_t indent, int32_t key, std::string_view value) {
   text_.append(static_cast<std::size_t>(indent), ' ');
   text_ += KeyName(key);
   text_ += '=';
-  for (char c : value) text_ += (c == '\r' || c == '\n') ? ' ' : c;
-  text_ += "\r\n";
+  Line(value);
 }
 
 void TSettingsWriter::Key(int32_t indent, int32_t key, int64_t value) {
@@ -238,7 +249,7 @@ void TSettingsWriter::Key(int32_t indent, int32_t key, int64_t value) {
 }
 
 void TSettingsWriter::Line(std::string_view text) {
-  text_ += text;
+  for (char c : text) text_ += (c == '\r' || c == '\n') ? ' ' : c;
   text_ += "\r\n";
 }
 

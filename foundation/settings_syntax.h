@@ -300,11 +300,10 @@ class TSettingsWriter {
 
   // An empty line, then "  [name]".
   void Section(int32_t index);
-  // Indent, key, "=", value. A line break in the value would start another
-  // line of the file, so it is written as a blank.
+  // Indent, key, "=", value. A line break in a value would start another
+  // line of the file, so here and in Line it is written as a blank.
   void Key(int32_t indent, int32_t key, std::string_view value);
   void Key(int32_t indent, int32_t key, int64_t value);
-  // A raw line, written as it stands.
   void Line(std::string_view text);
 
   const std::string& Text() const { return text_; }

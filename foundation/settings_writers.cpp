@@ -20,9 +20,24 @@ void WriteTextLines(TSettingsWriter& w, int32_t indent, int32_t key, const std::
   for (const std::string& line : SplitTextLines(text)) w.Key(indent, key, line);
 }
 
-std::string AccessRecordHex(const TDocData& d) {
+// A description as the loader reads it back: every line ends with CR LF and
+// has lost the blanks and tabs at its end. The access record is packed over
+// this text; packed over one that reads back otherwise, the document's
+// level would be refused after the next start.
+std::string StoredDescription(const std::string& text) {
+  std::string out;
+  for (const std::string& line : SplitTextLines(text)) {
+    std::size_t end = line.size();
+    while (end > 0 && (line[end - 1] == ' ' || line[end - 1] == '\t')) --end;
+    out.append(line, 0, end);
+    out += "\r\n";
+  }
+  return out;
+}
+
+std::string AccessRecordHex(const TDocData& d, const std::string& description) {
   TScrambledRecord r;
-  PackDocAccess(static_cast<uint8_t>(d.PasswordNumber), d.ID, d.Description, r);
+  PackDocAccess(static_cast<uint8_t>(d.PasswordNumber), d.ID, description, r);
   std::string hex;
   RecordToScrambledHex(r, hex);
   return hex;
@@ -36,8 +51,9 @@ void SaveDocNode(TSettingsWriter& w, int32_t indent, const TDocNode& node, bool 
     w.Key(in, kKeyLevel, node.Level());
     w.Key(in, kKeyDocName, node.Text);
     w.Key(in, kKeyDocId, d.ID);
-    WriteTextLines(w, in, kKeyDescription, d.Description);
-    w.Key(in, kKeyDocPassword, AccessRecordHex(d));
+    const std::string description = StoredDescription(d.Description);
+    WriteTextLines(w, in, kKeyDescription, description);
+    w.Key(in, kKeyDocPassword, AccessRecordHex(d, description));
   }
   for (int32_t i = 0; i < node.ChildCount(); ++i) SaveDocNode(w, indent + 2, *node.Child(i), false);
 }
@@ -130,7 +146,7 @@ void SavePriceTags(TSettingsWriter& w, const TCenList& list) {
 // An access record keeps the description's length in 16 bits.
 bool DescriptionsFit(const TDocTree& tree) {
   for (const TDocNode* n : tree.Nodes()) {
-    if (n->Data && n->Data->Description.size() >= 65536) {
+    if (n->Data && StoredDescription(n->Data->Description).size() >= 65536) {
       LogError("Описание документа '"_w + n->Text +
                "' длиннее 65535 символов: конфигурация не сохранена"_w);
       return false;

@@ -80,17 +80,35 @@ TCommonVar TRegistryBase::FieldValue(int index) const {
   return value;
 }
 
+void TRegistryBase::SetFieldValue(int index, const TCommonVar& value) {
+  TDBF& table = base_.Table;
+  if (!table.Active() || index < 0 || index >= table.FieldCount()) return;
+  switch (value.Kind) {
+    case 'C':
+      table.SetFieldStr(index, value.Str);
+      break;
+    case 'D':
+      table.SetFieldDate(index, value.Date);
+      break;
+    case 'N':
+      table.SetFieldStr(index, ExtendedToFixed(value.Num, table.GetFieldDef(index).Decimals));
+      break;
+    default:
+      break;
+  }
+}
+
 void TRegistryContext::BindBase(std::string_view alias, TDbaseStructure& base) {
   auto& slot = bases_[UpperStr(alias)];
   if (slot) unbound_.push_back(std::move(slot));
   slot = std::make_unique<TRegistryBase>(base);
 }
 
-IExprAutoParam* TRegistryContext::FindAutoParam(std::string_view name) {
+IProgramAutoParam* TRegistryContext::FindAutoParam(std::string_view name) {
   return autoParams_.Find(name);
 }
 
-IExprBase* TRegistryContext::FindBase(std::string_view alias) {
+IProgramBase* TRegistryContext::FindBase(std::string_view alias) {
   const auto it = bases_.find(UpperStr(alias));
   return it == bases_.end() ? nullptr : it->second.get();
 }

@@ -1,8 +1,9 @@
-// Formulas against the configuration registries: the auto-parameters, which
-// a document works on as its own copy of the global list (copied back when
-// the document commits), and the configured databases a document binds
-// under its aliases. Also the context that formulas compiled outside any
-// document's own context use, the conditions of blanks above all.
+// Formulas and statement programs against the configuration registries: the
+// auto-parameters, which a document works on as its own copy of the global
+// list (copied back when the document commits), and the configured databases
+// a document binds under its aliases. Also the context that formulas
+// compiled outside any document's own context use, the conditions of blanks
+// above all.
 #pragma once
 
 #include <map>
@@ -12,23 +13,24 @@
 #include <vector>
 
 #include "foundation/registries.h"
-#include "language/expr_context.h"
+#include "language/program_context.h"
 
 namespace vm {
 
 // One auto-parameter of a list. It is looked up by name whenever it is read
 // or written, so a list that is copied or reloaded under a compiled formula
 // never leaves the formula holding a freed parameter.
-class TAutoParamRef : public IExprAutoParam {
+class TAutoParamRef : public IProgramAutoParam {
  public:
   TAutoParamRef(TAutoList& list, std::string name, char kind);
 
   // A parameter gone from the list reads as an empty value of the kind it
   // had when last seen.
   TCommonVar GetValue() const override;
-  char TypeLetter() const;
-  // Writes the text of the value; nothing when the parameter is gone.
-  void SetValue(const TCommonVar& value);
+  char TypeLetter() const override;
+  // Writes the text of the value into the list the reference was made on;
+  // nothing when the parameter is gone.
+  void SetValue(const TCommonVar& value) override;
 
  private:
   TAPar* Find() const;
@@ -53,29 +55,37 @@ class TDocAutoParams {
   std::map<std::string, std::unique_ptr<TAutoParamRef>, std::less<>> refs_;
 };
 
-// A configured database as a formula reads it: the fields of its table and
-// the values of the record the table has read last.
-class TRegistryBase : public IExprBase {
+// A configured database as a program sees it: the fields of its table and
+// the values of the record the table has read last, which an assignment
+// changes in the record buffer only. The file gets the change when whoever
+// owns the table writes that record; reading another record first drops it.
+class TRegistryBase : public IProgramBase {
  public:
   explicit TRegistryBase(TDbaseStructure& base) : base_(base) {}
   int FieldIndex(std::string_view name) const override;
   char FieldType(int index) const override;
   TCommonVar FieldValue(int index) const override;
+  // Written by the value's kind: text left-aligned, a date as yyyymmdd, a
+  // number with the field's decimals right-aligned. A number too wide for
+  // its field fills it with '*' rather than lose its leading digits. Nothing
+  // happens on a closed table.
+  void SetFieldValue(int index, const TCommonVar& value) override;
 
  private:
   TDbaseStructure& base_;
 };
 
-// System variables, the auto-parameters and the bound databases.
-class TRegistryContext : public TExprContext {
+// System variables, the auto-parameters and the bound databases; a program
+// compiled here assigns to both.
+class TRegistryContext : public TProgramContext {
  public:
   TDocAutoParams& AutoParams() { return autoParams_; }
   // Alias is compared upper-cased; binding it again replaces the database
   // for formulas compiled afterwards.
   void BindBase(std::string_view alias, TDbaseStructure& base);
 
-  IExprAutoParam* FindAutoParam(std::string_view name) override;
-  IExprBase* FindBase(std::string_view alias) override;
+  IProgramAutoParam* FindAutoParam(std::string_view name) override;
+  IProgramBase* FindBase(std::string_view alias) override;
 
  private:
   TDocAutoParams autoParams_;

@@ -196,6 +196,11 @@ bool FileSystem::IsDirectory(const std::string& path) {
   return ::stat(SysName(ResolvePathCase(path)).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool FileSystem::IsSymlink(const std::string& path) {
+  struct stat st;
+  return ::lstat(SysName(ResolvePathCase(path)).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 int64_t FileSystem::FileSize(const std::string& path) {
   struct stat st;
   if (::stat(SysName(ResolvePathCase(path)).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;

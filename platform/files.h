@@ -62,6 +62,8 @@ class FileSystem {
                                      FileError* error = nullptr);
   virtual bool Exists(const std::string& path);
   virtual bool IsDirectory(const std::string& path);
+  // The path itself is a symbolic link (whatever it points at).
+  virtual bool IsSymlink(const std::string& path);
   // Size of a file, -1 when it cannot be read.
   virtual int64_t FileSize(const std::string& path);
   virtual bool Remove(const std::string& path);

@@ -123,6 +123,13 @@ TEST_F(DataDirTest, SwitchLeavesBasePathPointingAtTheProgramDirectory) {
   s << in.rdbuf();
   EXPECT_EQ(s.str(), "[Settings]\r\nBasePath=" + Home() + "\r\nLocalBases=ДА\r\n"_w);
   EXPECT_FALSE(fs::exists(home_ / "basepath.in1"));
+
+  // A line break in the path cannot add a line of its own.
+  BasePath() = "/srv/x\r\nLocalBases=ДА"_w;
+  LocalBases() = false;
+  WriteBasePathIni();
+  ReadBasePathIni();
+  EXPECT_FALSE(LocalBases());
 }
 
 TEST_F(DataDirTest, SecondHolderOfTheLockIsWarned) {

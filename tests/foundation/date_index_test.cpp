@@ -8,6 +8,7 @@
 
 #include "foundation/datadir.h"
 #include "foundation/encoding.h"
+#include "support/faulty_files.h"
 #include "support/program_home.h"
 #include "ui/services.h"
 
@@ -119,10 +120,15 @@ TEST_F(DateIndexTest, DescribesTheIndexAndAppendsPeriodByPeriod) {
   UpdateDateIndex(bases_, {10, 5, 2007});  // the same day: nothing new
   Append(*sales_, 2);
   UpdateDateIndex(bases_, {12, 5, 2007});
+  Append(*goods_, 4);
+  UpdateDateIndex(bases_, {13, 5, 2007});  // a period of one day
+  Append(*goods_, 1);
+  UpdateDateIndex(bases_, {20, 5, 2007});  // after a week away: one period
+  UpdateDateIndex(bases_, {15, 5, 2007});  // the clock went back: nothing
   EXPECT_FALSE(BasesLocked());
 
   const std::vector<IndexRecord> records = ReadIndex(index);
-  ASSERT_EQ(records.size(), 2u);
+  ASSERT_EQ(records.size(), 4u);
   EXPECT_EQ(records[0].date1, "00000000");
   EXPECT_EQ(records[0].date2, "20070509");
   EXPECT_EQ(records[0].fields, (std::vector<std::string>{"_SALES1=1", "_SALES2=3", "_WAREHOUS1=1",
@@ -131,6 +137,14 @@ TEST_F(DateIndexTest, DescribesTheIndexAndAppendsPeriodByPeriod) {
   EXPECT_EQ(records[1].date2, "20070511");
   EXPECT_EQ(records[1].fields, (std::vector<std::string>{"_SALES1=4", "_SALES2=5", "_WAREHOUS1=1",
                                                          "_WAREHOUS2=0"}));
+  EXPECT_EQ(records[2].date1, "20070512");
+  EXPECT_EQ(records[2].date2, "20070512");
+  EXPECT_EQ(records[2].fields, (std::vector<std::string>{"_SALES1=6", "_SALES2=5", "_WAREHOUS1=1",
+                                                         "_WAREHOUS2=4"}));
+  EXPECT_EQ(records[3].date1, "20070513");
+  EXPECT_EQ(records[3].date2, "20070519");
+  EXPECT_EQ(records[3].fields, (std::vector<std::string>{"_SALES1=6", "_SALES2=5", "_WAREHOUS1=5",
+                                                         "_WAREHOUS2=5"}));
   EXPECT_TRUE(ui_.texts.empty());
 }
 
@@ -173,6 +187,17 @@ TEST_F(DateIndexTest, WritesNothingWhenItCannotDoItRight) {
   EXPECT_TRUE(ReadIndex(Index()).empty());
   EXPECT_NE(test::ReadBytes(home_ / "Errors.log").find("Warehouse2024.dbf"), std::string::npos);
   EXPECT_FALSE(BasesLocked());
+
+  // A period that does not reach the disk is noted, not taken as written.
+  CreateTable(*goods_, 1);
+  {
+    test::FaultyFileSystem full;
+    full.WriteBudget = 0;
+    UpdateDateIndex(bases_, {10, 5, 2007});
+  }
+  EXPECT_TRUE(ReadIndex(Index()).empty());
+  EXPECT_NE(test::ReadBytes(home_ / "Errors.log").find("ошибка записи"_w), std::string::npos);
+  EXPECT_FALSE(BasesLocked());
 }
 
 TEST_F(DateIndexTest, BlankLastCountReadsZeroAndTwinNamesAreRefused) {
@@ -202,6 +227,29 @@ TEST_F(DateIndexTest, BlankLastCountReadsZeroAndTwinNamesAreRefused) {
   ASSERT_EQ(ui_.texts.size(), 1u);
   EXPECT_NE(ui_.texts[0].find("WAREHOUSE2025.DBF"), std::string::npos);
   EXPECT_EQ(Index().FieldCount(), 6);  // the twin got no pair of its own
+
+  // Nor does a database whose pair would be named like the period's days;
+  // the periods go on without both.
+  bases_.AddNew()->SetFileName("Date.dbf");
+  EXPECT_FALSE(CreateDateIndex(bases_));
+  ASSERT_EQ(ui_.texts.size(), 2u);  // one warning for both
+  EXPECT_NE(ui_.texts[1].find("WAREHOUSE2025.DBF"), std::string::npos);
+  EXPECT_NE(ui_.texts[1].find("Date.dbf"), std::string::npos);
+  EXPECT_EQ(Index().FieldCount(), 6);
+  UpdateDateIndex(bases_, {5, 5, 2007});
+  const std::vector<IndexRecord> later = ReadIndex(Index());
+  ASSERT_EQ(later.size(), 3u);
+  EXPECT_EQ(later[2].date1, "20070503");
+  EXPECT_EQ(later[2].date2, "20070504");
+  EXPECT_EQ(later[2].fields[0], "_SALES1=3");
+
+  // The index table has room for 125 pairs; databases beyond are left out.
+  for (int i = 0; i < 125; ++i) bases_.AddNew()->SetFileName("b" + std::to_string(i) + ".dbf");
+  EXPECT_FALSE(CreateDateIndex(bases_));
+  EXPECT_EQ(Index().FieldCount(), 2 + 2 * 125);
+  EXPECT_NE(ui_.texts.back().find("b123.dbf"), std::string::npos);
+  EXPECT_NE(ui_.texts.back().find("b124.dbf"), std::string::npos);
+  EXPECT_EQ(ui_.texts.back().find("b122.dbf"), std::string::npos);
 }
 
 }  // namespace

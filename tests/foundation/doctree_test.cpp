@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace vm {
 namespace {
 
@@ -46,6 +48,21 @@ TEST(DocTreeTest, FindsDocumentsNumbersNewNodesAndCopies) {
   EXPECT_EQ(copiedOld->Data->MenuCaption, "");
   EXPECT_EQ(copy.First()->Child(0)->ChildCount(), 3);
   EXPECT_EQ(copy.First()->Child(0)->Child(2)->Level(), 2);
+
+  // An ID set by hand at the top of the range: new documents take the
+  // smallest free numbers instead of running past it.
+  TDocTree full;
+  TDocNode* top = full.AddTop("Документы");
+  top->AddChild("X")->Data = std::make_unique<TDocData>();
+  top->Child(0)->Data->ID = 1;
+  top->AddChild("Y");
+  top->AddChild("Z");
+  HighestDocID() = INT32_MAX - 1;
+  full.CreateAllMenus();
+  EXPECT_EQ(top->Child(2)->Data->ID, INT32_MAX);
+  EXPECT_EQ(top->Child(1)->Data->ID, 2);
+  EXPECT_EQ(top->Data->ID, 3);
+  EXPECT_EQ(top->Child(0)->Data->ID, 1);
 }
 
 TEST(DocTreeTest, PanelsAndWindowPlaces) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "foundation/encoding.h"
@@ -83,6 +85,14 @@ TEST(FileUtils, DirectoriesAndListings) {
   EXPECT_TRUE(DeleteDirTree(tmp / "a/"));
   EXPECT_FALSE(DirOrDriveExists(tmp / "a"));
   EXPECT_TRUE(DeleteDirTree(""));
+
+  // A link to a folder is removed alone; the folder it points at stays whole.
+  ASSERT_TRUE(Files().MakeDirectory(tmp / "kept"));
+  test::WriteBytes(tmp / "kept/f", "x");
+  ASSERT_EQ(symlink((tmp / "kept").c_str(), (tmp / "link").c_str()), 0);
+  EXPECT_TRUE(DeleteDirTree(tmp / "link/"));
+  EXPECT_FALSE(Files().IsSymlink(tmp / "link"));
+  EXPECT_TRUE(Files().Exists(tmp / "kept/f"));
 }
 
 TEST(FileUtils, CopyEraseAndAppend) {

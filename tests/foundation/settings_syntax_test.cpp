@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 
 #include "foundation/encoding.h"
@@ -64,6 +65,8 @@ TEST(SettingsSyntaxTest, ValueForms) {
   EXPECT_EQ(UnscaleFontSize(4), 18);
   for (int32_t stored = 0; stored < 40; ++stored)
     EXPECT_EQ(ScaleFontSize(UnscaleFontSize(stored)), stored);
+  EXPECT_EQ(UnscaleFontSize(2000000000), INT32_MAX);
+  EXPECT_EQ(UnscaleFontSize(-2000000000), INT32_MIN);
 
   bool valid = false;
   EXPECT_EQ(SettingsNumber("  -12", valid), -12);

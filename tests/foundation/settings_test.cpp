@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
 #include <filesystem>
 
 #include "foundation/data_dir.h"
@@ -293,6 +295,48 @@ TEST_F(SettingsTest, RefusedAndDamagedLinesAreSkipped) {
   for (char c : password) EXPECT_GE(static_cast<unsigned char>(c), 48);
 }
 
+TEST_F(SettingsTest, OversizedValuesAndListsStayWithinBounds) {
+  std::string text =
+      "[ОБЩИЕ]\r\nНОМ_КОНФИГ=2147483647\r\n"
+      "[ФОРМЫ]\r\nФОРМА=А\r\n"
+      "[БАЗЫ]\r\nИМЯ_БАЗЫ=a.dbf\r\nПСЕВДОНИМ=A\r\n"
+      "[АРХИВАЦИЯ]\r\n"
+      "КОНФИГУРАЦИЯ=Край\r\nИД_КОНФИГ=2147483647\r\n"
+      "КОНФИГУРАЦИЯ=За краем\r\nИД_КОНФИГ=2147483647\r\n"
+      "КОНФИГУРАЦИЯ=Отрицательная\r\nИД_КОНФИГ=-2147483648\r\n"
+      "[ЦЕННИКИ]\r\nНОМ_ЦЕН=0\r\nНОМ_ЗОНЫ=0\r\nРАЗМ_ШРИФТА=2000000000\r\n"
+      "[СПРАВОЧНИКИ]\r\nПСЕВДОНИМ=A\r\nИМЯ_БЛАНК=А\r\nКОЛОНОК=3\r\nСОРТИРОВКА=2,x,2,"_w;
+  for (int i = 0; i < 1000000; ++i) text += "7,";
+  text += "0\r\nРЕД_КОЛ=1,,1,2\r\n[ДОКУМЕНТЫ]\r\n"_w;
+  for (int i = 1; i <= 100000; ++i) text += "УРОВЕНЬ="_w + std::to_string(i) + "\r\nИМЯ_ДОК=Д\r\n"_w;
+  WriteBytes(home_ / "program.ini", text);
+  ASSERT_TRUE(LoadAllSettings());
+  const TSettingsModel& m = Settings();
+
+  ASSERT_EQ(m.ArchiveConfigs.Count(), 3);
+  EXPECT_EQ(m.ArchiveConfigs.GetConfig(0)->ID, INT32_MAX);
+  EXPECT_EQ(m.ArchiveConfigs.GetConfig(1)->ID, 1);
+  EXPECT_EQ(m.ArchiveConfigs.GetConfig(2)->ID, 2);
+  EXPECT_EQ(m.NextArchiveConfigID, 3);
+
+  EXPECT_EQ(m.PriceTags.GetItem(0)->GetZone(0)->FontSize, INT32_MAX);
+
+  ASSERT_EQ(m.Books.Count(), 1);
+  const TSpravDef* book = m.Books.GetItem(0);
+  ASSERT_EQ(book->SortKeyCount, 2);
+  EXPECT_EQ(book->SortKeys->Number, 2);
+  EXPECT_EQ(book->SortKeys->Next->Number, 0);
+  EXPECT_EQ(book->EditableColumns.to_ulong(), 6u);
+
+  // Menus do not nest deeper than a hundred levels.
+  const std::vector<TDocNode*> nodes = m.DocTree.Nodes();
+  EXPECT_EQ(nodes.size(), 100001u);
+  int32_t deepest = 0;
+  for (const TDocNode* n : nodes) deepest = std::max(deepest, n->Level());
+  EXPECT_EQ(deepest, 100);
+  ASSERT_TRUE(SaveConfiguration());
+}
+
 TEST_F(SettingsTest, MissingFilesFailTheLoadButKeepWhatWasRead) {
   std::filesystem::remove(home_ / "local.ini");
   EXPECT_FALSE(LoadAllSettings());
@@ -331,9 +375,29 @@ TEST_F(SettingsTest, ReloadKeepsLocalParametersLocal) {
   EXPECT_NE(local.find("ИМЯ_ПАРАМ=СКЛАД"_w), std::string::npos);
   EXPECT_NE(manager.find("НОВЫЙ"_w), std::string::npos);
   EXPECT_EQ(local.find("НОВЫЙ"_w), std::string::npos);
+
+  // A "manager.ini" that cannot be read keeps the parameters and the
+  // counter as they were.
+  std::filesystem::remove(home_ / "manager.ini");
+  EXPECT_FALSE(ReloadAutoParams());
+  EXPECT_EQ(params.Count(), 2);
+  EXPECT_EQ(params.GetValueText("НОВЫЙ"_w), "кривое'значение"_w);
+  EXPECT_EQ(GetSysVarText(kSysVarNoOperat, 0, 0), "16");
 }
 
-TEST_F(SettingsTest, DescriptionTooLongForItsAccessRecordIsNotSaved) {
+TEST_F(SettingsTest, AccessLevelsSurviveASaveOrTheSaveIsRefused) {
+  ASSERT_TRUE(LoadAllSettings());
+  // As an editor may leave it: blanks at line ends, bare line feeds, no
+  // break after the last line. The level is bound to the text read back.
+  Settings().DocTree.FindID(6)->Description = "VARS  \n  A N(10,2)\t\r\nWORK\n  A = 1 + 2";
+  ASSERT_TRUE(SaveConfiguration());
+  ASSERT_TRUE(LoadAllSettings());
+  const TDocData* invoice = Settings().DocTree.FindID(6);
+  EXPECT_EQ(invoice->Description, "VARS\r\n  A N(10,2)\r\nWORK\r\n  A = 1 + 2\r\n");
+  EXPECT_EQ(invoice->PasswordNumber, 3);
+
+  WriteBytes(home_ / "program.ini", Original("program.ini"));
+  std::filesystem::remove(home_ / "program.in1");
   ASSERT_TRUE(LoadAllSettings());
   Settings().DocTree.FindID(7)->Description.assign(70000, 'x');
   EXPECT_FALSE(SaveConfiguration());

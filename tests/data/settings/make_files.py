@@ -5,85 +5,20 @@ The scrambled password and access records are computed here independently
 of the program, from the generator and seeds the stored files use.
 """
 import os
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-seed = 0
-
-
-def rnd(n):
-    global seed
-    seed = (seed * 134775813 + 1) & 0xFFFFFFFF
-    return (seed * n) >> 32
-
-
-def keystream(r, key, shifts):
-    for i in range(4, 16):
-        s = rnd(shifts)
-        r[i] ^= (((key << s) & 0xFFFFFFFF) + rnd(256)) & 0xFF
-
-
-def with_sum(r):
-    s = sum(r[:14]) & 0xFFFF
-    r[14], r[15] = s & 255, s >> 8
-
-
-def to_hex(r):
-    global seed
-    saved, seed = seed, 0x0B7E2D41
-    out = ''.join('%02X' % (b ^ rnd(256)) for b in r)
-    seed = saved
-    return out
-
-
-def pack_password(pw, key):
-    r = [0] * 16
-    for i, c in enumerate(pw.encode('cp1251')[:10]):
-        r[4 + i] = c
-    r[0:4] = list(seed.to_bytes(4, 'little'))
-    with_sum(r)
-    keystream(r, key, 4)
-    return to_hex(r)
-
-
-def checksum(text):
-    t = 0
-    for i, c in enumerate(text.encode('cp1251'), 1):
-        if c not in (9, 10, 13, 32):
-            t = (t + ((c ^ i) & 255)) & 0xFFFF
-    return len(text.encode('cp1251')) * 65536 + t
-
-
-def pack_access(number, doc_id, description):
-    t = checksum(description)
-    r = [rnd(256) for _ in range(14)] + [0, 0]
-    r[8] = number
-    r[0:4] = list((seed ^ t).to_bytes(4, 'little'))
-    with_sum(r)
-    keystream(r, doc_id, 3)
-    return to_hex(r)
+sys.path.insert(0, os.path.join(HERE, '..', '..', '..', 'scripts'))
+import settings_files as sf  # noqa: E402
+from settings_files import doc, pack_password, section  # noqa: E402
 
 
 def write(name, lines):
-    with open(os.path.join(HERE, name), 'wb') as f:
-        f.write(''.join(l + '\r\n' for l in lines).encode('cp1251'))
-
-
-def section(name):
-    return ['', '  [' + name + ']']
-
-
-def doc(level, name, doc_id, desc_lines, number):
-    pad = ' ' * (2 * level + 6)
-    description = ''.join(l + '\r\n' for l in desc_lines)
-    out = [pad + 'УРОВЕНЬ=%d' % level, pad + 'ИМЯ_ДОК=' + name, pad + 'ИД_ФОРМЫ=%d' % doc_id]
-    out += [pad + 'ОПИСАНИЕ=' + l for l in desc_lines]
-    out.append(pad + 'НОМ_ПАРОЛЬ=' + pack_access(number, doc_id, description))
-    return out
+    sf.write(os.path.join(HERE, name), lines)
 
 
 def program_ini():
-    global seed
-    seed = 20070305
+    sf.seed = 20070305
     p = []
     p += section('ОБЩИЕ')
     p += ['    НОМ_КОНФИГ=3', '    НОМ_ФАЙЛ_АРХ=7', '    СИСТ_ВРЕМЯ=ДА', '    ШРИФТ=Arial Cyr']
