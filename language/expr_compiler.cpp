@@ -345,7 +345,7 @@ void RewriteSigns(std::string& s) {
       continue;
     if (s[i] == '+') {
       s.erase(i, 1);
-      inside = QuoteMap(s);
+      inside.erase(inside.begin() + static_cast<std::ptrdiff_t>(i));
       continue;
     }
     const bool afterPower = s[i - 1] == '^';
@@ -361,8 +361,10 @@ void RewriteSigns(std::string& s) {
       }
       if (depth == 0 && (c == ',' || (IsOperatorChar(c) && (c != '^' || afterPower)))) break;
     }
-    s = s.substr(0, i) + "(0-" + s.substr(i + 1, j - i - 1) + ")" + s.substr(j);
-    inside = QuoteMap(s);
+    s.insert(j, 1, ')');
+    s.replace(i, 1, "(0-");
+    inside.insert(inside.begin() + static_cast<std::ptrdiff_t>(j), false);
+    inside.insert(inside.begin() + static_cast<std::ptrdiff_t>(i), 2, false);
   }
 }
 
@@ -386,24 +388,33 @@ void GroupLevel(std::string& s, int priority) {
   auto endsRun = [priority](char c) {
     return c == ',' || (IsOperatorChar(c) && OperatorPriority(c) < priority);
   };
-  for (std::size_t i = 0; i + 1 < s.size(); ++i) {
-    if (inside[i] || OperatorPriority(s[i]) != priority) continue;
+  // The run last grouped or found grouped: the operators of the level that
+  // follow it at the same bracket depth up to its end belong to it.
+  int depth = 0, runDepth = -1;
+  std::size_t runEnd = 0;
+  // An operator at the very end is grouped with its empty right operand like
+  // any other, so that -2^ reads as (-2^) does.
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (inside[i]) continue;
+    if (s[i] == '(' || s[i] == '[') ++depth;
+    if (s[i] == ')' || s[i] == ']') --depth;
+    if (OperatorPriority(s[i]) != priority || (depth == runDepth && i < runEnd)) continue;
+    int nesting = 0;
     std::size_t left = 0;
     char before = 0;
-    int depth = 0;
     for (std::size_t k = i; k-- > 0;) {
       const char c = s[k];
       if (inside[k]) continue;
       if (c == ')' || c == ']') {
-        ++depth;
+        ++nesting;
       } else if (c == '(' || c == '[') {
-        if (depth == 0) {
+        if (nesting == 0) {
           left = k + 1;
           before = c;
           break;
         }
-        --depth;
-      } else if (depth == 0 && endsRun(c)) {
+        --nesting;
+      } else if (nesting == 0 && endsRun(c)) {
         left = k + 1;
         before = c;
         break;
@@ -411,20 +422,20 @@ void GroupLevel(std::string& s, int priority) {
     }
     std::size_t right = s.size();
     char after = 0;
-    depth = 0;
+    nesting = 0;
     for (std::size_t k = i + 1; k < s.size(); ++k) {
       const char c = s[k];
       if (inside[k]) continue;
       if (c == '(' || c == '[') {
-        ++depth;
+        ++nesting;
       } else if (c == ')' || c == ']') {
-        if (depth == 0) {
+        if (nesting == 0) {
           right = k;
           after = c;
           break;
         }
-        --depth;
-      } else if (depth == 0 && endsRun(c)) {
+        --nesting;
+      } else if (nesting == 0 && endsRun(c)) {
         right = k;
         after = c;
         break;
@@ -433,11 +444,15 @@ void GroupLevel(std::string& s, int priority) {
     const bool enclosed = (before == '(' || before == '[' || before == ',') &&
                           (after == ')' || after == ']' || after == ',');
     const bool whole = left == 0 && right == s.size();
+    runDepth = depth;
+    runEnd = right;
     if (enclosed || whole) continue;
     s.insert(right, 1, ')');
     s.insert(left, 1, '(');
     inside = QuoteMap(s);
     ++i;
+    runDepth = ++depth;
+    runEnd = right + 1;
   }
 }
 
