@@ -1,9 +1,11 @@
 #include "foundation/blanks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "foundation/expr_services.h"
+#include "language/evaluator.h"
+#include "language/expr_compiler.h"
 
 namespace vm {
 
@@ -31,6 +33,8 @@ long double PixelFactor(const TCanvas& canvas, long double scale) {
   return static_cast<long double>(canvas.PixelsPerInch()) * scale / 254.0L;
 }
 
+constexpr int32_t kMaxTextLength = std::numeric_limits<int32_t>::max() / 64;
+
 bool IsLevel(int32_t level) { return level >= 1 && level <= kMaxHeaderLevels; }
 
 void SetHeaderFont(TCanvas& canvas, const TBlankHeader& cell, long double k) {
@@ -40,6 +44,10 @@ void SetHeaderFont(TCanvas& canvas, const TBlankHeader& cell, long double k) {
 }  // namespace
 
 TCurrentRow& CurrentRowContext() { return gCurrentRow; }
+
+TBlankView::~TBlankView() {
+  if (gCurrentRow.View == this) gCurrentRow = TCurrentRow{};
+}
 
 void InstallParamExpander(TParamExpander expander) { gExpander = expander ? expander : KeepText; }
 
@@ -51,7 +59,7 @@ void TCurBlank::SetText(std::string text) {
 }
 
 void TCurBlank::Clear() {
-  for (TOperand* code : Codes) Expr().FreeExpr(code);
+  for (auto& code : Codes) FreeExpr(*code);
   Codes.clear();
   for (TColDescr* c = Columns.get(); c; c = c->Next.get()) FreeChain(c->CondFormats);
   FreeChain(Columns);
@@ -63,7 +71,10 @@ void TCurBlank::Clear() {
   Compiled = false;
 }
 
-void TCurBlank::AddCode(TOperand* code) { Codes.push_back(code); }
+TExprChain* TCurBlank::AddCode(TExprChain code) {
+  Codes.push_back(std::make_unique<TExprChain>(std::move(code)));
+  return Codes.back().get();
+}
 
 TBlankHeader* TCurBlank::AddHeaderCell() {
   std::unique_ptr<TBlankHeader>* slot = &HeaderCells;
@@ -87,9 +98,10 @@ TColFormat* TCurBlank::GetCellFormat(TColDescr* column, int32_t row) {
   if (!column->Conditional || !View || row < 0 || row >= View->RowCount()) return &column->Format;
   for (TVarColFormat* f = column->CondFormats.get(); f; f = f->Next.get()) {
     if (!f->Next) return &f->Format;
-    int32_t err = 0;
+    if (!f->Condition) continue;
+    int err = 0;
     TCommonVar value;
-    Expr().EvalExpr(f->Condition, err, value);
+    EvalExpr(*f->Condition, err, value);
     if (err == 0 && value.Kind == 'N' && value.Num != 0) return &f->Format;
   }
   return nullptr;
@@ -109,8 +121,10 @@ void TCurBlank::CalcLayout(TCanvas& canvas, const TAutoList* params, long double
     const std::string text = gExpander(c->Text, params);
     const int32_t available = c->Right - c->Left + 1 - 10 - LineWidth;
     const TTextSize size = MeasureWrappedText(canvas, RoundEven(available * k), text);
-    c->TextWidth = RoundEven(size.Width / k + 1);
-    c->TextHeight = RoundEven(size.Height / k + 1);
+    // A very small scale makes a wrapped text enormous in 0.1 mm; the bound
+    // keeps the sums of row heights inside 32 bits.
+    c->TextWidth = std::min(RoundEven(size.Width / k + 1), kMaxTextLength);
+    c->TextHeight = std::min(RoundEven(size.Height / k + 1), kMaxTextLength);
     if (!IsLevel(c->FirstLevel) || !IsLevel(c->LastLevel) || c->LastLevel < c->FirstLevel) continue;
     const int32_t n = c->LastLevel - c->FirstLevel + 1;
     // The height is shared out over the spanned rows, rounded up.

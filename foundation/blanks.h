@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "language/expr_types.h"
 #include "ui/canvas.h"
 
 namespace vm {
 
-struct TOperand;
 class TAutoList;
 
 inline constexpr int32_t kMaxHeaderLevels = 10;
@@ -34,7 +34,7 @@ struct TColFormat {
 };
 
 struct TVarColFormat {
-  TOperand* Condition = nullptr;  // owned by the blank's Codes
+  TExprChain* Condition = nullptr;  // owned by the blank's Codes
   TColFormat Format;
   std::unique_ptr<TVarColFormat> Next;
 };
@@ -72,11 +72,16 @@ struct TBlankHeader {
 };
 
 // What a blank needs of the view that shows it: the rows its conditional
-// formats may be evaluated for.
+// formats may be evaluated for, and the cells their conditions read.
 class TBlankView {
  public:
-  virtual ~TBlankView() = default;
+  // A view that goes leaves no row context pointing at it.
+  virtual ~TBlankView();
   virtual int32_t RowCount() const = 0;
+  // All columns, the hidden ones included.
+  virtual int32_t ColCount() const { return 0; }
+  // Col 1-based, row 0-based; empty for a cell the view does not have.
+  virtual std::string CellText(int32_t /*col*/, int32_t /*row*/) const { return {}; }
 };
 
 // The row being formatted, read by the built-in functions that reach the
@@ -103,7 +108,8 @@ class TCurBlank {
   void SetText(std::string text);
   // Drops the compiled data; Name, Text and LineWidth stay.
   void Clear();
-  void AddCode(TOperand* code);
+  // Takes the compiled expression over; it lives until Clear.
+  TExprChain* AddCode(TExprChain code);
   TBlankHeader* AddHeaderCell();
   // 1-based; nullptr outside 1..HeaderCellCount.
   TBlankHeader* GetHeaderCell(int32_t n) const;
@@ -122,7 +128,7 @@ class TCurBlank {
   void DrawHeader(TCanvas& canvas, int32_t x0, int32_t y0, int32_t bottom, long double scale,
                   const TAutoList* params);
 
-  std::vector<TOperand*> Codes;  // compiled expressions, freed by Clear
+  std::vector<std::unique_ptr<TExprChain>> Codes;  // compiled expressions, freed by Clear
   TBlankView* View = nullptr;
   std::array<int32_t, kMaxHeaderLevels + 1> RowHeight{};  // [1..10]
   std::array<int32_t, kMaxHeaderLevels + 1> RowTop{};     // [1..10]

@@ -287,6 +287,15 @@ bool TDBF::Close() {
       if (cutOnClose_) ok = file_->Truncate(DataEnd() + 1) && ok;
     }
   }
+  if (rewrite_.Active()) {
+    // A table that did not reach the disk whole leaves the old file as it was.
+    if (ok && file_) {
+      ok = rewrite_.Commit(*file_);
+    } else {
+      rewrite_.Abandon();
+      ok = false;
+    }
+  }
   file_.reset();
   recordBuf_.clear();
   DropBlocks();
@@ -314,11 +323,21 @@ bool TDBF::CreateTable() {
   oemCoded_ = true;
   recNo_ = recCount_ = openRecCount_ = 0;
   readOnly_ = false;
-  file_ = Files().Open(FileName, FileMode::Create, &fileError_);
-  if (!file_) return false;
+  if (!StartNewFile(nullptr)) return false;
   active_ = true;
   cutOnClose_ = true;
   return true;
+}
+
+bool TDBF::StartNewFile(std::unique_ptr<File> held) {
+  FileSystem& fs = Files();
+  if (!held && !fs.Exists(FileName)) {
+    file_ = fs.Open(FileName, FileMode::Create, &fileError_);
+  } else {
+    fileError_ = FileError::None;
+    file_ = rewrite_.Begin(FileName, std::move(held), &fileError_);
+  }
+  return file_ != nullptr;
 }
 
 bool TDBF::AddField(const TFieldRecord& field) {
@@ -327,6 +346,7 @@ bool TDBF::AddField(const TFieldRecord& field) {
 
 bool TDBF::AddFieldEx(std::string_view name, int32_t len, char fieldType, int32_t dec) {
   if (fieldCount_ >= kDbfMaxFields) return false;
+  if (active_ && (unchanged_ || recCount_ > 0)) return false;
   if (len < 0 || len > 255 || dec < 0 || dec > 255) return false;
   const int recordSize = RecordSize();
   if (recordSize + len > 0xFFFF) return false;
@@ -368,11 +388,12 @@ bool TDBF::WriteStructure() {
 
 bool TDBF::Zap() {
   DropBlocks();
-  if (!file_ || readOnly_) {
+  if (!rewrite_.Active()) {
+    std::unique_ptr<File> held = readOnly_ ? nullptr : std::move(file_);
     file_.reset();
-    file_ = Files().Open(FileName, FileMode::Create, &fileError_);
-    if (!file_) {
+    if (!StartNewFile(std::move(held))) {
       active_ = false;
+      recordBuf_.clear();
       return false;
     }
   }
@@ -382,7 +403,8 @@ bool TDBF::Zap() {
   const bool ok = WriteStructure();
   active_ = true;
   unchanged_ = false;
-  oemCoded_ = true;
+  // The table keeps its language byte, so its text keeps its code page.
+  oemCoded_ = IsCp866Language(header_[29]);
   cutOnClose_ = true;
   recNo_ = 0;
   if (!recordBuf_.empty()) recordBuf_[0] = ' ';
@@ -580,8 +602,11 @@ int TDBF::ReadRecord() {
       cache_.resize(static_cast<std::size_t>(perBlock) * size);
       cacheCount_ = 0;
       const int64_t want = static_cast<int64_t>(n) * static_cast<int64_t>(size);
-      if (file_->ReadAt(RecordPos(r), cache_.data(), static_cast<std::size_t>(want)) != want)
+      if (file_->ReadAt(RecordPos(r), cache_.data(), static_cast<std::size_t>(want)) != want) {
+        // Passed over, so that a reader counting with RecNo still gets to the end.
+        ++recNo_;
         return -1;
+      }
       cacheStart_ = r;
       cacheCount_ = n;
     }

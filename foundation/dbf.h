@@ -3,6 +3,10 @@
 // memo files. Tables are written with code page 866 text; tables of other
 // programs with version 0x03 or 0xF5 are read.
 //
+// A table made anew (CreateTable over an existing file, Zap) is written
+// beside the old file, which stays whole and held until Close renames the new
+// one over it.
+//
 // Records move through large blocks: sequential reads fill a read-ahead
 // block, and appends collect in a write-behind block that goes to the disk
 // when it is full, when the table is read, cut or closed, and on Flush. A
@@ -77,13 +81,16 @@ class TDBF {
   // Closes and goes back to an empty structure.
   void Reset();
 
-  // Creates FileName (an existing file is taken over) with no fields yet;
-  // then AddField for each field and WriteStructure.
+  // Creates FileName with no fields yet; then AddField for each field and
+  // WriteStructure. An existing file is replaced at Close.
   bool CreateTable();
+  // Refused on a table opened from its file or holding records: the records
+  // there have the old layout.
   bool AddField(const TFieldRecord& field);
   bool AddFieldEx(std::string_view name, int32_t len, char fieldType, int32_t dec);
   bool WriteStructure();
-  // Empties the table; it is then refilled with WriteRecord and closed.
+  // Empties the table; it is then refilled with WriteRecord and closed. The
+  // old content stays on disk until Close.
   bool Zap();
   // Keeps the first count records (0 <= count < RecCount); ignored on a
   // read-only open.
@@ -127,7 +134,8 @@ class TDBF {
 
   // Record n (1-based); RecCount + 1 is the end, where appends go.
   void GoToRecord(int32_t n);
-  // 1 deleted, 0 live, -1 when the record does not exist or cannot be read.
+  // 1 deleted, 0 live, -1 when the record does not exist or cannot be read
+  // (RecNo then moves past a record that exists).
   int ReadRecord();
   // Writes the buffer at the position: an append at the end, otherwise an
   // update in place.
@@ -137,6 +145,7 @@ class TDBF {
   void NewHeader();
   void AllocateBuffer();
   bool OpenWith(FileMode mode);
+  bool StartNewFile(std::unique_ptr<File> held);
   bool FlushPending();
   void DropBlocks();
   void SetHeaderCount(int32_t count);
@@ -162,6 +171,7 @@ class TDBF {
   std::array<std::array<uint8_t, 32>, 256> fields_{};
   std::vector<uint8_t> recordBuf_;
   std::unique_ptr<File> file_;
+  FileReplacement rewrite_;
 
   // Read-ahead: records [cacheStart_, cacheStart_ + cacheCount_).
   std::vector<uint8_t> cache_;

@@ -108,11 +108,13 @@ void MakeValidFileName(std::string& s) {
   if (s.size() >= 255) s.resize(254);
 }
 
-bool IsValidPathName(std::string_view path) {
-  if (path.empty()) return false;
+bool IsValidPathName(std::string_view original) {
+  if (original.empty()) return false;
+  const std::string native = NativePath(original);
+  const std::string_view path = native;
   auto charOk = [](unsigned char b) {
     if (b < 32 || (b > 127 && b < 0xC0)) return false;
-    return b != '"' && b != '*' && b != '\\' && b != '<' && b != '>' && b != '?';
+    return b != '"' && b != '*' && b != '<' && b != '>' && b != '?';
   };
   const auto first = static_cast<unsigned char>(path[0]);
   if (!charOk(first) || first == ' ' || first == '.') return false;
@@ -221,6 +223,8 @@ bool DeleteDirTree(const std::string& dir) {
   while (!d.empty() && IsSep(d.back())) d.pop_back();
   if (d.empty()) return true;
   FileSystem& fs = Files();
+  // A link to a folder goes alone: what it points at belongs elsewhere.
+  if (fs.IsSymlink(d)) return fs.Remove(d);
   std::vector<DirEntry> entries;
   fs.ListDirectory(d, entries);
   for (const DirEntry& e : entries) {

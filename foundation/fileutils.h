@@ -34,6 +34,7 @@ void AddBackslash(std::string& path);
 // Replaces every character that may not stand in a file name by '_' and cuts
 // the name to 254 characters.
 void MakeValidFileName(std::string& s);
+// '\' counts as the separator it stands for in a path a user typed.
 bool IsValidPathName(std::string_view path);
 // A valid plain name (no directory, no drive) whose extension with its dot
 // equals ext without regard to case.

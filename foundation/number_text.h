@@ -14,11 +14,11 @@ namespace vm {
 // out of range.
 bool TextToExtended(std::string_view s, long double& x);
 
-// The number with exactly `decimals` decimals (below 0 counts as 0), rounded
-// on the binary value scaled by the power of ten, halves to even: 0.125
-// with 2 decimals is "0.12", 2.5 with 0 is "2", 3.5 is "4". A leading '-'
-// only when a non-zero digit is shown. A magnitude of 1e36 or more is written
-// with an exponent ("1.5E+36"); infinities and NaN give "".
+// The number with exactly `decimals` decimals (below 0 counts as 0, above
+// 255 as 255), rounded on the binary value scaled by the power of ten, halves
+// to even: 0.125 with 2 decimals is "0.12", 2.5 with 0 is "2", 3.5 is "4". A
+// leading '-' only when a non-zero digit is shown. A magnitude of 1e36 or
+// more is written with an exponent ("1.5E+36"); infinities and NaN give "".
 std::string ExtendedToFixed(long double x, int decimals);
 
 }  // namespace vm

@@ -160,6 +160,10 @@ TSDef* TSpravDef::GetSDef(int32_t index) const {
 }
 
 void TSpravDef::SetSDefCount(int32_t n) {
+  // The count is a public field; trusting one that disagrees with the chain
+  // would never finish deleting columns that are not there.
+  ColumnCount = 0;
+  for (const TSDef* c = Columns.get(); c; c = c->Next.get()) ++ColumnCount;
   while (ColumnCount < n) AddSDef();
   while (ColumnCount > n && ColumnCount > 0) DeleteSDef(ColumnCount - 1);
 }

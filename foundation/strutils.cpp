@@ -538,11 +538,13 @@ bool IsValidNumStr(std::string_view s, int width, int decimals) {
       return false;
     }
   }
+  // In 64 bits: Width - Decimals must not overflow for any field a caller
+  // describes.
   const auto len = static_cast<long long>(s.size());
-  if (point == std::string_view::npos)
-    return decimals == 0 ? len <= width : len < width - decimals;
+  const long long room = static_cast<long long>(width) - decimals;
+  if (point == std::string_view::npos) return decimals == 0 ? len <= width : len < room;
   const auto p = static_cast<long long>(point) + 1;
-  return p <= width - decimals && len - p <= decimals;
+  return p <= room && len - p <= decimals;
 }
 
 bool IsValidIntStr(std::string_view s, std::int64_t max) {

@@ -126,8 +126,8 @@ std::string QuoteStrLiteral(std::string_view s);
 // True and the text between the outer apostrophes when S has at least two
 // characters and starts and ends with one; else Inner = "" and False.
 bool UnquoteStr(std::string_view s, std::string& inner);
-// Letters, digits, the space and " !(),-.=?" are copied; every other byte is
-// written as "&#code;".
+// Latin letters, 'А'..'я', digits, the space and "!(),-.=?" are copied;
+// every other byte ('Ё' and 'ё' included) is written as "&#code;".
 std::string EncodeHtmlChars(std::string_view s);
 
 // --- Numbers ---------------------------------------------------------------------

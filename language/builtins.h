@@ -122,4 +122,9 @@ void FnMinutestotime(TBuiltinCall& call);
 void FnSumpropex(TBuiltinCall& call);
 void FnFindword(TBuiltinCall& call);
 
+// The cells of the row a blank is formatting.
+void FnCurcol(TBuiltinCall& call);
+void FnFirstchar(TBuiltinCall& call);
+void FnNumcol(TBuiltinCall& call);
+
 }  // namespace vm

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "language/builtins.h"
+#include "language/builtins_run.h"
 
 namespace vm {
 
@@ -74,16 +75,16 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"ABSRECCOUNT", 1, "2", 'N', nullptr},  // 62
     {"CLEARDUP", 1, "2", '-', nullptr},  // 63
     {"TONUM", 1, "C", 'N', FnTonum},  // 64
-    {"CURCOL", 1, "N", 'C', nullptr},  // 65
-    {"FIRSTCHAR", 1, "N", 'C', nullptr},  // 66
+    {"CURCOL", 1, "N", 'C', FnCurcol},  // 65
+    {"FIRSTCHAR", 1, "N", 'C', FnFirstchar},  // 66
     {"NUMCELL", 2, "1N", 'N', nullptr},  // 67
     {"CLEARTABLECOND", 2, "1X", '-', nullptr},  // 68
     {"FINDFASTROW", -1, "", 'N', nullptr},  // 69
     {"FINDROWBYKEY", 2, "12", 'N', nullptr},  // 70
-    {"MESSAGE", 3, "NCC", '-', nullptr},  // 71
-    {"TERMINATE", 1, "N", '-', nullptr},  // 72
+    {"MESSAGE", 3, "NCC", '-', FnMessage},  // 71
+    {"TERMINATE", 1, "N", '-', FnTerminate},  // 72
     {"SUMBASE", 2, "2X", 'N', nullptr},  // 73
-    {"NUMCOL", 1, "N", 'N', nullptr},  // 74
+    {"NUMCOL", 1, "N", 'N', FnNumcol},  // 74
     {"LOADFIRSTFROM", 2, "2N", 'N', nullptr},  // 75
     {"LOADWHILE", 3, "2NX", '-', nullptr},  // 76
     {"FINDRECBYKEY", 2, "22", 'N', nullptr},  // 77
@@ -135,7 +136,7 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"CLOSEALLREPORTS", 1, "N", '-', nullptr},  // 123
     {"FINDEXCELCELL", 5, "NNCnn", 'N', nullptr},  // 124
     {"COPYEXCELROW", 5, "NNNNN", '-', nullptr},  // 125
-    {"GETPATH", 1, "N", 'C', nullptr},  // 126
+    {"GETPATH", 1, "N", 'C', FnGetpath},  // 126
     {"GETEXCELCELL", 4, "NN**", 'C', nullptr},  // 127
     {"SETEXCELCELL", 5, "NN**C", '-', nullptr},  // 128
     {"SETSELECTSORT", 2, "4N", '-', nullptr},  // 129
@@ -147,7 +148,7 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"SUMPROP", 1, "N", 'C', FnSumprop},  // 135
     {"GETBIT", 2, "NN", 'N', FnGetbit},  // 136
     {"SETBIT", 3, "NNN", 'N', FnSetbit},  // 137
-    {"CHECKBOXES", 4, "CCNN", 'N', nullptr},  // 138
+    {"CHECKBOXES", 4, "CCNN", 'N', FnCheckboxes},  // 138
     {"RUBWORD", 1, "N", 'C', FnRubword},  // 139
     {"PREVDATE", 1, "D", 'D', FnPrevdate},  // 140
     {"ROUNDDIG", 2, "NN", 'N', FnRounddig},  // 141
@@ -170,7 +171,7 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"COPYEXCELROWS", 6, "NNNNNN", '-', nullptr},  // 158
     {"CURRECORD", 1, "2", 'N', nullptr},  // 159
     {"SETEXCELCELLN", 5, "NN**N", '-', nullptr},  // 160
-    {"CHECKDIR", 2, "CN", 'N', nullptr},  // 161
+    {"CHECKDIR", 2, "CN", 'N', FnCheckdir},  // 161
     {"DATEDIR", 2, "DN", 'C', FnDatedir},  // 162
     {"EXPANDNUM", 2, "NN", 'C', FnExpandnum},  // 163
     {"PROCESSHTML", 3, "CCS", 'N', nullptr},  // 164
@@ -186,24 +187,24 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"LSELECTVAL", 1, "6", 'C', nullptr},  // 174
     {"SHORTNAME", 3, "CCC", 'C', FnShortname},  // 175
     {"KVARTAL", 1, "D", 'N', FnKvartal},  // 176
-    {"LOCALPATH", 1, "N", 'C', nullptr},  // 177
+    {"LOCALPATH", 1, "N", 'C', FnLocalpath},  // 177
     {"TRYINT", 1, "C", 'N', FnTryint},  // 178
     {"NOSPACE", 1, "C", 'C', FnNospace},  // 179
     {"BEGKVART", 1, "D", 'D', FnBegkvart},  // 180
     {"QUESTS", 3, "NCC", 'C', FnQuests},  // 181
-    {"FILEDIR", 1, "C", 'C', nullptr},  // 182
-    {"FILEEXT", 1, "C", 'C', nullptr},  // 183
-    {"HIGHPRIOR", 1, "N", '-', nullptr},  // 184
+    {"FILEDIR", 1, "C", 'C', FnFiledir},  // 182
+    {"FILEEXT", 1, "C", 'C', FnFileext},  // 183
+    {"HIGHPRIOR", 1, "N", '-', FnHighprior},  // 184
     {"EXCELVIS", 1, "N", '-', nullptr},  // 185
-    {"CONFIRM", 3, "CCN", 'N', nullptr},  // 186
-    {"OKCLICK", 2, "NN", '-', nullptr},  // 187
-    {"PRINTCLICK", 1, "N", '-', nullptr},  // 188
+    {"CONFIRM", 3, "CCN", 'N', FnConfirm},  // 186
+    {"OKCLICK", 2, "NN", '-', FnOkclick},  // 187
+    {"PRINTCLICK", 1, "N", '-', FnPrintclick},  // 188
     {"CHECKFILENAME", 1, "C", 'C', FnCheckfilename},  // 189
     {"CHECKSUMSTRING", 1, "C", 'C', nullptr},  // 190
     {"CHECKBARSTRING", 1, "C", 'C', nullptr},  // 191
     {"INTERLEAVED25", 1, "C", 'C', nullptr},  // 192
     {"CURHELPCATEGIND", 1, "3", 'N', nullptr},  // 193
-    {"SELECTTABLE", 1, "1", '-', nullptr},  // 194
+    {"SELECTTABLE", 1, "1", '-', FnSelecttable},  // 194
     {"HELPCOUNT", 1, "3", 'N', nullptr},  // 195
     {"GETHELPCELL", 3, "3NN", '*', nullptr},  // 196
     {"OPENBARSCANER", 1, "N", '-', nullptr},  // 197
@@ -217,23 +218,23 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"SECONDSTOTIME", 1, "N", 'T', FnSecondstotime},  // 205
     {"TIMETOMINUTES", 1, "T", 'N', FnTimetominutes},  // 206
     {"MINUTESTOTIME", 1, "N", 'T', FnMinutestotime},  // 207
-    {"ERASEFILE", 1, "C", '-', nullptr},  // 208
-    {"ERASEDIR", 1, "C", '-', nullptr},  // 209
-    {"ADDARRAY", -1, "", 'N', nullptr},  // 210
-    {"DELETEARRAY", 1, "N", '-', nullptr},  // 211
-    {"GETARRAYDATA", -1, "", '*', nullptr},  // 212
-    {"SETARRAYDATA", -1, "", '-', nullptr},  // 213
-    {"CHECKALL", 1, "N", 'N', nullptr},  // 214
+    {"ERASEFILE", 1, "C", '-', FnErasefile},  // 208
+    {"ERASEDIR", 1, "C", '-', FnErasedir},  // 209
+    {"ADDARRAY", -1, "", 'N', FnAddarray},  // 210
+    {"DELETEARRAY", 1, "N", '-', FnDeletearray},  // 211
+    {"GETARRAYDATA", -1, "", '*', FnGetarraydata},  // 212
+    {"SETARRAYDATA", -1, "", '-', FnSetarraydata},  // 213
+    {"CHECKALL", 1, "N", 'N', FnCheckall},  // 214
     {"OPENEXCELREPORT", 1, "C", 'N', nullptr},  // 215
-    {"COPYFILE", 2, "CC", '-', nullptr},  // 216
+    {"COPYFILE", 2, "CC", '-', FnCopyfile},  // 216
     {"SUMPROPEX", 5, "NCCNN", 'C', FnSumpropex},  // 217
     {"FINDWORD", 3, "CCC", 'N', FnFindword},  // 218
     {"VISCOLCOUNT", 1, "1", 'N', nullptr},  // 219
     {"TOTCOLCOUNT", 1, "1", 'N', nullptr},  // 220
     {"HEADNAME", 2, "1N", 'C', nullptr},  // 221
     {"MARKRECORD", 2, "2N", '-', nullptr},  // 222
-    {"GETOPENFILENAME", 3, "CCc", 'N', nullptr},  // 223
-    {"QUESTION", 2, "CC", 'N', nullptr},  // 224
+    {"GETOPENFILENAME", 3, "CCc", 'N', FnGetopenfilename},  // 223
+    {"QUESTION", 2, "CC", 'N', FnQuestion},  // 224
 }};
 // clang-format on
 

@@ -196,6 +196,11 @@ bool FileSystem::IsDirectory(const std::string& path) {
   return ::stat(SysName(ResolvePathCase(path)).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool FileSystem::IsSymlink(const std::string& path) {
+  struct stat st;
+  return ::lstat(SysName(ResolvePathCase(path)).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 int64_t FileSystem::FileSize(const std::string& path) {
   struct stat st;
   if (::stat(SysName(ResolvePathCase(path)).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
@@ -260,28 +265,71 @@ FileSystem& Files() { return gInstalled ? *gInstalled : gReal; }
 
 void InstallFileSystem(FileSystem* fs) { gInstalled = fs; }
 
-bool ReplaceFile(const std::string& target, const std::function<bool(File&)>& fill) {
+FileReplacement::~FileReplacement() { Abandon(); }
+
+std::unique_ptr<File> FileReplacement::Begin(const std::string& target,
+                                             std::unique_ptr<File> held, FileError* error) {
+  Abandon();
   FileSystem& fs = Files();
   const std::string real = ResolvePathCase(target);
-  // Held until the rename so that nobody starts using the old file meanwhile.
-  std::unique_ptr<File> guard;
-  if (fs.Exists(real)) {
-    FileError err = FileError::None;
-    guard = fs.Open(real, FileMode::ReadWrite, &err);
-    if (!guard && err == FileError::Denied) guard = fs.Open(real, FileMode::Read, &err);
-    if (!guard) return false;
+  if (!held && fs.Exists(real)) {
+    held = fs.Open(real, FileMode::ReadWrite, error);
+    if (!held) return nullptr;
   }
   const std::string temp = real + "." + std::to_string(::getpid()) + ".new";
   if (fs.Exists(temp)) fs.Remove(temp);
-  bool ok = false;
-  {
-    std::unique_ptr<File> f = fs.Open(temp, FileMode::Create);
-    if (!f) return false;
-    ok = f->Truncate(0) && fill(*f) && f->Sync();
+  std::unique_ptr<File> f = fs.Open(temp, FileMode::Create, error);
+  if (!f) return nullptr;
+  if (!f->Truncate(0)) {
+    f.reset();
+    fs.Remove(temp);
+    if (error) *error = FileError::Other;
+    return nullptr;
   }
-  ok = ok && fs.Rename(temp, real);
-  if (!ok) fs.Remove(temp);
+  held_ = std::move(held);
+  target_ = real;
+  temp_ = temp;
+  return f;
+}
+
+bool FileReplacement::Commit(File& written) {
+  if (!Active()) return false;
+  FileSystem& fs = Files();
+  bool ok = written.Sync();
+  uint32_t mode = 0;
+  // Whoever shared the old file shares the new one; it was replaced for
+  // writing, so its owner may write it.
+  if (ok && held_ && fs.GetMode(target_, mode)) fs.SetMode(temp_, mode | S_IWUSR);
+  ok = ok && fs.Rename(temp_, target_);
+  if (!ok) fs.Remove(temp_);
+  held_.reset();
+  temp_.clear();
+  target_.clear();
   return ok;
+}
+
+void FileReplacement::Abandon() {
+  if (Active()) Files().Remove(temp_);
+  held_.reset();
+  temp_.clear();
+  target_.clear();
+}
+
+bool ReplaceFile(const std::string& target, const std::function<bool(File&)>& fill) {
+  FileSystem& fs = Files();
+  const std::string real = ResolvePathCase(target);
+  // A read-only target is replaced too, as deleting it would be allowed.
+  std::unique_ptr<File> held;
+  if (fs.Exists(real)) {
+    FileError err = FileError::None;
+    held = fs.Open(real, FileMode::ReadWrite, &err);
+    if (!held && err == FileError::Denied) held = fs.Open(real, FileMode::Read, &err);
+    if (!held) return false;
+  }
+  FileReplacement replacement;
+  std::unique_ptr<File> f = replacement.Begin(real, std::move(held));
+  if (!f || !fill(*f)) return false;
+  return replacement.Commit(*f);
 }
 
 std::string ProgramPath() {

@@ -62,6 +62,8 @@ class FileSystem {
                                      FileError* error = nullptr);
   virtual bool Exists(const std::string& path);
   virtual bool IsDirectory(const std::string& path);
+  // The path itself is a symbolic link (whatever it points at).
+  virtual bool IsSymlink(const std::string& path);
   // Size of a file, -1 when it cannot be read.
   virtual int64_t FileSize(const std::string& path);
   virtual bool Remove(const std::string& path);
@@ -94,6 +96,36 @@ std::string ResolvePathCase(const std::string& path);
 
 // File names compared without regard to letter case (Windows-1251).
 bool SameFileName(std::string_view a, std::string_view b);
+
+// A whole file written beside its target and renamed over it by Commit, so
+// that a failure or a crash on the way leaves the old file whole. An existing
+// target is held open meanwhile, so nobody starts using it; the new file
+// takes its permissions.
+class FileReplacement {
+ public:
+  FileReplacement() = default;
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+  // Abandons a file that was not committed.
+  ~FileReplacement();
+
+  // The new, empty file; nullptr when the target is busy or the file cannot
+  // be made. `held` is an open of the target the caller already holds;
+  // without it an existing target is opened for reading and writing here.
+  std::unique_ptr<File> Begin(const std::string& target, std::unique_ptr<File> held = nullptr,
+                              FileError* error = nullptr);
+  bool Active() const { return !temp_.empty(); }
+  // Makes `written` (what Begin gave) durable and renames it over the
+  // target. False on any failure; the target is then untouched and the new
+  // file removed.
+  bool Commit(File& written);
+  void Abandon();
+
+ private:
+  std::unique_ptr<File> held_;
+  std::string target_;
+  std::string temp_;
+};
 
 // Writes a whole file beside `target` and renames it over the target, so a
 // failure leaves the old file whole. `fill` writes the content into the new

@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "foundation/encoding.h"
-#include "foundation/expr_services.h"
 #include "foundation/strutils.h"
+#include "language/expr_compiler.h"
+#include "language/registry_context.h"
 
 namespace vm {
 
@@ -17,6 +18,9 @@ namespace {
 std::string gConditionMessage;
 
 constexpr int32_t kMaxIndex = 255;
+// A kilometre: wider columns are taken for typing errors, and with this bound
+// every length of a blank of 64 columns stays far inside 32 bits.
+constexpr int32_t kMaxColWidth = 10'000'000;
 
 // Lines split at CR, LF or CR LF; a final line break adds no empty line.
 std::vector<std::string_view> SplitLines(std::string_view text) {
@@ -128,7 +132,8 @@ TCommand FindCommand(const std::string& name) {
 }
 
 void RaiseMode(TColFormat& f) {
-  if (f.Mode > 0 && f.Mode < f.Decimals + 2) f.Mode = f.Decimals + 2;
+  const int64_t least = int64_t{f.Decimals} + 2;
+  if (f.Mode > 0 && f.Mode < least) f.Mode = static_cast<int32_t>(std::min<int64_t>(least, INT32_MAX));
 }
 
 class TBlankCompiler {
@@ -394,17 +399,15 @@ int32_t TBlankCompiler::Conditions(const TIndexSet& index, const std::string& pa
             ReadFormat(SplitTopLevel(std::string_view(inner).substr(comma + 1), ','), f))
       return err;
 
-    int32_t errCode = 0, errPos = 0;
-    char type = 0;
-    std::string message;
-    TOperand* condition = Expr().CompileExpr(TrimBlanks(std::string_view(inner).substr(0, comma)),
-                                             errCode, errPos, type, message);
-    if (condition) b_.AddCode(condition);
-    if (!condition || errCode != 0) {
-      gConditionMessage = message;
+    TExprChain chain;
+    const TCompileResult compiled =
+        CompileExpr(TrimBlanks(std::string_view(inner).substr(0, comma)), CurrentExprContext(), chain);
+    if (compiled.ErrCode != 0) {
+      gConditionMessage = compiled.Msg;
       return beCondCompile;
     }
-    if (type != 'N' && type != 'R') return beBadCondType;
+    if (NormalizeTypeChar(compiled.ResultType) != 'N') return beBadCondType;
+    TExprChain* condition = b_.AddCode(std::move(chain));
 
     if (const int32_t err = ForEachColumn(index, [&](TColDescr& column, int32_t) {
           std::unique_ptr<TVarColFormat>* slot = &column.CondFormats;
@@ -423,7 +426,7 @@ int32_t TBlankCompiler::Conditions(const TIndexSet& index, const std::string& pa
 int32_t TBlankCompiler::ColWidth(const TIndexSet& index, const std::string& value) {
   if (index.Max > b_.ShownColCount) return beBadColumn;
   int32_t width = 0;
-  if (!ReadInt(value, width) || width <= 4) return beBadNumber;
+  if (!ReadInt(value, width) || width <= 4 || width > kMaxColWidth) return beBadNumber;
   return ForEachColumn(index, [&](TColDescr& column, int32_t) {
     column.Width = width;
     column.WidthGiven = true;

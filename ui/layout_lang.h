@@ -49,6 +49,8 @@ enum TBlankError : int32_t {
 // Compiles blank.Text into the blank. errCode 0 on success; otherwise the
 // blank holds no compiled data and errLine is the 0-based description line
 // of the error, or -1 when it was found after the last line.
+// Conditions compile in CurrentExprContext() and point into it, so the
+// blank is cleared before that context goes.
 bool CompileBlank(TCurBlank& blank, int32_t& errCode, int32_t& errLine);
 
 // The message of an error, headed by its 1-based line when errLine >= 0;

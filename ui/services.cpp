@@ -1,5 +1,8 @@
 #include "ui/services.h"
 
+#include "foundation/encoding.h"
+#include "foundation/errorlog.h"
+
 namespace vm {
 
 int32_t UiServices::MsgBox(const std::string&, const std::string&, uint32_t flags) {
@@ -16,6 +19,21 @@ bool UiServices::ChooseFile(const std::string&, const std::string&, const std::s
 }
 
 bool UiServices::ChooseFiles(const FileDialogRequest&, std::vector<std::string>&) { return false; }
+
+void UiServices::LogError(const std::string& msg) { vm::LogError(msg); }
+
+std::string UiServices::AppTitle() const { return "Веломар"_w; }
+
+bool UiServices::CheckBoxes(const std::string&, const std::vector<std::string>&, uint32_t,
+                            int, uint32_t& result) {
+  result = 0;
+  return false;
+}
+
+bool& DesignerTestRun() {
+  static bool designerTest = false;
+  return designerTest;
+}
 
 namespace {
 UiServices gHeadless;

@@ -20,6 +20,8 @@ struct FileDialogRequest {
   bool HideReadOnly = false;
 };
 
+class TRuntimeObject;
+
 // Message box flags in use.
 inline constexpr uint32_t kMbError = 0x2010;
 inline constexpr uint32_t kMbWarning = 0x2030;
@@ -60,6 +62,33 @@ class UiServices {
   // The open-file dialog that lets the user pick several existing files: True
   // with the chosen paths, or False when cancelled.
   virtual bool ChooseFiles(const FileDialogRequest& request, std::vector<std::string>& paths);
+  // The application's title: the caption of the interpreter's boxes.
+  virtual std::string AppTitle() const;
+
+  // Appends a line to "Errors.log".
+  virtual void LogError(const std::string& msg);
+
+  // The document window: closed after a run that set the terminate value;
+  // the table a program chose gets the focus when the run ends; OK, Print
+  // and the checks of all rows and of the document, as its buttons do them.
+  virtual void CloseDocWindow() {}
+  virtual void FocusTable(TRuntimeObject* /*form*/) {}
+  virtual void DocOkClick(bool /*confirm*/) {}
+  virtual void DocPrintClick() {}
+  virtual bool DocCheckAll() { return true; }
+
+  // The check-box dialog: one box per item laid out in columns, box i
+  // checked when bit i of mask is set. True and the checked boxes as bits in
+  // result when confirmed; False when cancelled.
+  virtual bool CheckBoxes(const std::string& caption, const std::vector<std::string>& items,
+                          uint32_t mask, int columns, uint32_t& result);
+
+  // The names of the installed printers (none when headless).
+  virtual std::vector<std::string> PrinterNames() const { return {}; }
+
+  // Whether the running document was started from the designer for a test:
+  // such a run takes no database lock and leaves the date index alone.
+  virtual bool DesignerTestRun() const { return false; }
 
  private:
   bool busy_ = false;
@@ -76,5 +105,9 @@ void InstallUiServices(UiServices* services);
 // calls it before it shows itself and SetBusy with the result afterwards.
 bool SuspendBusy();
 void SetBusy(bool on);
+
+// Set by the configuration designer while a document runs as its test: the
+// run then locks nothing, commits nothing and logs no run errors.
+bool& DesignerTestRun();
 
 }  // namespace vm

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/expr_services.h"
+#include "language/expr_compiler.h"
+#include "language/registry_context.h"
 #include "support/fake_canvas.h"
 
 using namespace vm;
@@ -28,22 +29,24 @@ TBlankHeader* Cell(TCurBlank& blank, int32_t first, int32_t last, std::string te
   return c;
 }
 
-class CountingExpr : public ExprServices {
- public:
-  void EvalExpr(TOperand*, int32_t& errCode, TCommonVar& value) override {
-    ++evaluations;
-    errCode = nextError;
-    value = nextValue;
-  }
-  int evaluations = 0;
-  int32_t nextError = 0;
-  TCommonVar nextValue;
-};
-
+// Five rows whose cells all hold Text; counts the cells read.
 class Rows : public TBlankView {
  public:
   int32_t RowCount() const override { return 5; }
+  int32_t ColCount() const override { return 1; }
+  std::string CellText(int32_t, int32_t) const override {
+    ++reads;
+    return Text;
+  }
+  std::string Text;
+  mutable int reads = 0;
 };
+
+TExprChain* Condition(TCurBlank& blank, std::string_view text) {
+  TExprChain chain;
+  EXPECT_EQ(CompileExpr(text, GlobalExprContext(), chain).ErrCode, 0) << text;
+  return blank.AddCode(std::move(chain));
+}
 
 }  // namespace
 
@@ -77,6 +80,15 @@ TEST(BlankHeader, RowsGrowToTheTextSharedOverTheSpan) {
   EXPECT_EQ(small.Only("MoveTo").size(), 2u);
   EXPECT_EQ(small.Only("LineTo").size(), 8u);
   EXPECT_EQ(small.Only("Text").size(), 1u);
+
+  // A kilometre-wide cell at a scale that leaves it one pixel wide: the text
+  // wraps one character a line, and its height in 0.1 mm stays bounded.
+  blank.Columns->Width = 10'000'000;
+  tall->Text = std::string(100, 'x');
+  test::FakeCanvas tiny(96);
+  blank.DrawHeader(tiny, 0, 0, 0, 2.6e-7L, nullptr);
+  EXPECT_GT(blank.HeaderHeight, 0);
+  EXPECT_EQ(tiny.Only("Text").size(), 100u);
 }
 
 TEST(BlankHeader, ParametersAreExpandedWhenInstalled) {
@@ -96,8 +108,6 @@ TEST(BlankHeader, ParametersAreExpandedWhenInstalled) {
 }
 
 TEST(BlankCells, FormatOfARow) {
-  CountingExpr expr;
-  InstallExprServices(&expr);
   TCurBlank blank;
   OneColumn(blank);
   TColDescr& column = *blank.Columns;
@@ -113,31 +123,33 @@ TEST(BlankCells, FormatOfARow) {
   column.CondFormats = std::make_unique<TVarColFormat>();
   column.CondFormats->Format.Kind = 'N';
   // A single entry applies untested.
+  column.CondFormats->Condition = Condition(blank, "NUMCOL(1)");
   EXPECT_EQ(blank.GetCellFormat(&column, 1)->Kind, 'N');
-  EXPECT_EQ(expr.evaluations, 0);
+  EXPECT_EQ(rows.reads, 0);
 
   column.CondFormats->Next = std::make_unique<TVarColFormat>();
   column.CondFormats->Next->Format.Kind = 'D';
-  expr.nextValue.Kind = 'C';
-  expr.nextValue.Num = 1;
+  // A text, or a failed evaluation, does not hold.
+  rows.Text = "1";
+  column.CondFormats->Condition = Condition(blank, "CURCOL(1)");
   EXPECT_EQ(blank.GetCellFormat(&column, 1)->Kind, 'D');
-  expr.nextValue.Kind = 'N';
-  expr.nextError = 3;
+  rows.Text = "0";
+  column.CondFormats->Condition = Condition(blank, "1/NUMCOL(1)");
   EXPECT_EQ(blank.GetCellFormat(&column, 1)->Kind, 'D');
-  expr.nextError = 0;
-  expr.nextValue.Num = 1e-12L;  // any number but exactly 0 holds
+  // Any number but exactly 0 holds.
+  column.CondFormats->Condition = Condition(blank, "NUMCOL(1)");
+  rows.Text = "0.000000000001";
   EXPECT_EQ(blank.GetCellFormat(&column, 1)->Kind, 'N');
-  expr.nextValue.Num = 0;
+  rows.Text = "0";
   EXPECT_EQ(blank.GetCellFormat(&column, 1)->Kind, 'D');
-  EXPECT_EQ(expr.evaluations, 4);
+  EXPECT_EQ(rows.reads, 4);
   EXPECT_EQ(blank.GetCellFormat(&column, 5), &column.Format);
-  EXPECT_EQ(expr.evaluations, 4);
+  EXPECT_EQ(rows.reads, 4);
   EXPECT_EQ(CurrentRowContext().Row, 5);
 
   column.CondFormats.reset();
   EXPECT_EQ(blank.GetCellFormat(&column, 1), nullptr);
   blank.View = nullptr;
-  InstallExprServices(nullptr);
 }
 
 TEST(BlankCells, ClearKeepsTheDescription) {

@@ -1,6 +1,10 @@
 #include "foundation/dbf.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <random>
 
 #include "foundation/encoding.h"
 #include "platform/clock.h"
@@ -32,6 +36,16 @@ void MakeTable(const std::string& path, const std::vector<std::string>& names) {
     ASSERT_TRUE(t.WriteRecord());
   }
   ASSERT_TRUE(t.Close());
+}
+
+// Opens the table, empties it and writes one record named `name`.
+void ZapToOneRecord(TDBF& t, const std::string& name) {
+  ASSERT_TRUE(t.Open());
+  ASSERT_TRUE(t.Zap());
+  t.GoToRecord(1);
+  t.ClearRecordBuf();
+  t.SetFieldStr(1, name);
+  ASSERT_TRUE(t.WriteRecord());
 }
 
 // The raw bytes of the field the buffer holds.
@@ -121,6 +135,17 @@ TEST(Dbf, ReadsVersionsAndLanguagesOfOtherPrograms) {
       EXPECT_EQ(variant(version, lang), std::make_tuple(true, kDbfOk, true, "Хлеб"_w));
   // An unknown language byte opens, without conversion.
   EXPECT_EQ(variant(0x03, 0xC9), std::make_tuple(true, kDbfForeignLanguage, false, WinToDosStr("Хлеб"_w)));
+  // Emptied and refilled, such a table keeps its text as it was written.
+  variant(0x03, 0xC9);
+  {
+    TDBF t;
+    t.FileName = path;
+    ZapToOneRecord(t, "Сыр"_w);
+    ASSERT_TRUE(t.Close());
+    ASSERT_TRUE(t.OpenReadOnly());
+    ASSERT_EQ(t.ReadRecord(), 0);
+    EXPECT_EQ(t.GetFieldStr(1), "Сыр"_w);
+  }
   EXPECT_EQ(std::get<1>(variant(0x04, 0x65)), kDbfUnreadable);
   EXPECT_FALSE(std::get<0>(variant(0x04, 0xC9)));
   EXPECT_EQ(std::get<1>(variant(0x04, 0xC9)), kDbfUnreadable);
@@ -169,6 +194,49 @@ TEST(Dbf, RefusesDamagedFiles) {
   missing.FileName = tmp / "none.dbf";
   EXPECT_FALSE(missing.Open());
   EXPECT_EQ(missing.LastFileError(), FileError::NotFound);
+}
+
+// Random damage to the header and descriptors: every open either fails or
+// gives a table whose records and fields read and write inside the file.
+TEST(Dbf, RandomlyDamagedHeadersStayInBounds) {
+  test::TempDir tmp;
+  const std::string path = tmp / "t.dbf";
+  MakeTable(path, {"a", "b", "c"});
+  const std::string good = test::ReadBytes(path);
+  std::mt19937 rng(20070305);
+  int opened = 0;
+  for (int round = 0; round < 800; ++round) {
+    std::string f = good;
+    const int changes = 1 + static_cast<int>(rng() % 4);
+    for (int k = 0; k < changes; ++k) {
+      // Mostly the counts and sizes of the header and the descriptor lengths.
+      static const int hot[] = {4, 5, 8, 9, 10, 11, 43, 48, 49, 64, 75, 80, 81, 96, 97};
+      const std::size_t at = rng() % 2 ? hot[rng() % std::size(hot)] : rng() % f.size();
+      f[at] = static_cast<char>(rng() % 3 == 0 ? 0xFF : rng());
+    }
+    if (rng() % 4 == 0) f.resize(rng() % f.size());
+    test::WriteBytes(path, f);
+    TDBF t;
+    t.FileName = path;
+    if (!t.Open()) continue;
+    ++opened;
+    std::string text;
+    bool error = false;
+    for (int r = 0; r <= t.RecCount() && r < 10; ++r) {
+      t.ReadRecord();
+      for (int i = 0; i < t.FieldCount(); ++i) {
+        t.GetFieldStr(i, text);
+        t.GetFieldInt(i, error);
+        t.GetFieldDate(i, error);
+        t.SetFieldStr(i, "12");
+      }
+    }
+    t.GoToRecord(t.RecCount() + 1);
+    t.WriteRecord();
+    t.Close();
+    ASSERT_TRUE(t.OpenReadOnly()) << "a table that opened once opens again, round " << round;
+  }
+  EXPECT_GT(opened, 50);
 }
 
 TEST(Dbf, FieldValuesFollowTheirTypes) {
@@ -360,18 +428,31 @@ TEST(Dbf, UntouchedTableIsNotWritten) {
   EXPECT_EQ(test::ReadBytes(path), noMark);
 }
 
+// Opens the table in a child process; the child's exit code is the result.
+bool OpensInOtherProcess(const std::string& path, bool readOnly) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    TDBF t;
+    t.FileName = path;
+    t.SetReadOnly(readOnly);
+    _exit(t.Open() ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 TEST(Dbf, ZapEmptiesAndCreatingAgainCutsTheFile) {
   test::TempDir tmp;
   const std::string path = tmp / "t.dbf";
   MakeTable(path, {"a", "b", "c"});
+  const std::string old = test::ReadBytes(path);
   TDBF t;
   t.FileName = path;
-  ASSERT_TRUE(t.Open());
-  ASSERT_TRUE(t.Zap());
-  t.GoToRecord(1);
-  t.ClearRecordBuf();
-  t.SetFieldStr(1, "z");
-  ASSERT_TRUE(t.WriteRecord());
+  ZapToOneRecord(t, "z");
+  // Until Close the old table stands whole, and nobody else opens it.
+  EXPECT_EQ(test::ReadBytes(path), old);
+  EXPECT_FALSE(OpensInOtherProcess(path, true));
   ASSERT_TRUE(t.Close());
   EXPECT_EQ(test::ReadBytes(path).size(), 97u + 31 + 1);
   ASSERT_TRUE(t.Open());
@@ -382,6 +463,30 @@ TEST(Dbf, ZapEmptiesAndCreatingAgainCutsTheFile) {
 
   MakeTable(path, {});
   EXPECT_EQ(test::ReadBytes(path).size(), 98u);
+
+  // A table made anew that does not reach the disk leaves the old one.
+  MakeTable(path, {"a", "b", "c"});
+  {
+    test::FaultyFileSystem fs;
+    fs.WriteBudget = 200;
+    ASSERT_TRUE(t.Open());
+    ASSERT_TRUE(t.Zap());
+    for (int i = 0; i < 20; ++i) {
+      t.GoToRecord(i + 1);
+      t.WriteRecord();
+    }
+    EXPECT_FALSE(t.Close());
+    fs.WriteBudget = -1;
+    fs.FailRename = true;
+    ASSERT_TRUE(t.CreateTable());
+    ASSERT_TRUE(t.AddFieldEx("X", 3, 'C', 0));
+    ASSERT_TRUE(t.WriteStructure());
+    EXPECT_FALSE(t.Close());
+  }
+  EXPECT_EQ(test::ReadBytes(path), old);
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(Files().ListDirectory(tmp.Dir(), entries));
+  EXPECT_EQ(entries.size(), 1u) << "nothing is left beside the table";
 }
 
 TEST(Dbf, OpenModesKeepWritersOut) {
@@ -392,6 +497,8 @@ TEST(Dbf, OpenModesKeepWritersOut) {
   r1.FileName = r2.FileName = w.FileName = path;
   ASSERT_TRUE(r1.OpenReadOnly());
   ASSERT_TRUE(r2.OpenReadOnly());
+  EXPECT_TRUE(OpensInOtherProcess(path, true));
+  EXPECT_FALSE(OpensInOtherProcess(path, false));
   EXPECT_FALSE(w.OpenExclusive());
   EXPECT_EQ(w.LastFileError(), FileError::Busy);
   EXPECT_FALSE(w.CreateTable());
@@ -401,6 +508,16 @@ TEST(Dbf, OpenModesKeepWritersOut) {
   r2.Close();
   ASSERT_TRUE(w.OpenExclusive());
   EXPECT_FALSE(r1.OpenReadOnly());
+  EXPECT_FALSE(OpensInOtherProcess(path, true));
+  // Fields cannot be added under records laid out without them.
+  EXPECT_FALSE(w.AddFieldEx("MORE", 10, 'C', 0));
+  ASSERT_TRUE(w.CreateTable());
+  ASSERT_TRUE(w.AddFieldEx("A", 1, 'C', 0));
+  ASSERT_TRUE(w.WriteStructure());
+  w.GoToRecord(1);
+  ASSERT_TRUE(w.WriteRecord());
+  EXPECT_FALSE(w.AddFieldEx("B", 255, 'C', 0));
+  EXPECT_EQ(w.RecordSize(), 2);
 }
 
 TEST(Dbf, FailedWritesAreReportedAndNeverCounted) {
@@ -448,6 +565,14 @@ TEST(Dbf, FailedWritesAreReportedAndNeverCounted) {
     u.GoToRecord(u.RecCount() + 1);
     EXPECT_FALSE(u.WriteRecord() && u.Flush());
     EXPECT_FALSE(u.Close());
+    // A record that cannot be read says so and is passed over.
+    ASSERT_TRUE(u.OpenReadOnly());
+    fs.FailReads = true;
+    EXPECT_EQ(u.ReadRecord(), -1);
+    EXPECT_EQ(u.RecNo(), 1);
+    fs.FailReads = false;
+    EXPECT_EQ(u.ReadRecord(), 0);
+    EXPECT_EQ(u.GetFieldInt(0, error), 2);
   }
   // A read-only file opens for reading only.
   test::FaultyFileSystem fs;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "foundation/encoding.h"
@@ -38,8 +40,9 @@ TEST(FileUtils, PathPartsAndNames) {
 
   EXPECT_TRUE(IsValidPathName("/data/base/TOVAR.DBF"));
   EXPECT_TRUE(IsValidPathName("ARCHIVE/" + "Архив 1.caf"_w));
-  for (const char* bad : {"", "/data/", "/data//x", "/data/.x", "a./b", "a*b", "a\\b", " ab",
-                          "ab:c", "a\xAB"})
+  EXPECT_TRUE(IsValidPathName("ARCHIVE\\2007\\a.caf"));
+  for (const char* bad : {"", "/data/", "/data//x", "/data/.x", "a./b", "a*b", "a\\\\b", "a\\",
+                          " ab", "ab:c", "a\xAB"})
     EXPECT_FALSE(IsValidPathName(bad)) << bad;
 
   EXPECT_TRUE(HasPlainFileExt("товар.dbf"_w, ".DBF"));
@@ -82,6 +85,14 @@ TEST(FileUtils, DirectoriesAndListings) {
   EXPECT_TRUE(DeleteDirTree(tmp / "a/"));
   EXPECT_FALSE(DirOrDriveExists(tmp / "a"));
   EXPECT_TRUE(DeleteDirTree(""));
+
+  // A link to a folder is removed alone; the folder it points at stays whole.
+  ASSERT_TRUE(Files().MakeDirectory(tmp / "kept"));
+  test::WriteBytes(tmp / "kept/f", "x");
+  ASSERT_EQ(symlink((tmp / "kept").c_str(), (tmp / "link").c_str()), 0);
+  EXPECT_TRUE(DeleteDirTree(tmp / "link/"));
+  EXPECT_FALSE(Files().IsSymlink(tmp / "link"));
+  EXPECT_TRUE(Files().Exists(tmp / "kept/f"));
 }
 
 TEST(FileUtils, CopyEraseAndAppend) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "support/faulty_files.h"
@@ -142,6 +145,41 @@ TEST(PackFiles, RefusesBadPacksBeforeWritingAnything) {
 
   EXPECT_TRUE(unpack(good));
   EXPECT_EQ(test::ReadBytes(out + "/b.dbf"), "BBBBBB");
+}
+
+// Random damage to a pack: nothing is ever written outside the target
+// directory, and a pack that unpacks gives exactly its entries.
+TEST(PackFiles, RandomlyDamagedPacksStayInTheirDirectory) {
+  test::TempDir tmp;
+  test::WriteBytes(tmp / "a.dbf", "AAAA");
+  test::WriteBytes(tmp / "b.dbf", std::string(40000, 'B'));
+  test::WriteBytes(tmp / "c", "");
+  const std::string pack = tmp / "p.daf";
+  ASSERT_TRUE(PackFiles({tmp / "a.dbf", tmp / "b.dbf", tmp / "c"}, pack, nullptr, nullptr, 7));
+  const std::string good = test::ReadBytes(pack);
+  const std::string out = tmp / "out";
+  ASSERT_TRUE(Files().MakeDirectory(out));
+  std::mt19937 rng(150);
+  for (int round = 0; round < 500; ++round) {
+    std::string p = good;
+    const int changes = 1 + static_cast<int>(rng() % 3);
+    for (int k = 0; k < changes; ++k) {
+      const std::size_t at = rng() % (36 + 3 * 32);
+      p[at] = static_cast<char>(rng() % 3 == 0 ? '.' : rng() % 3 == 0 ? '/' : rng());
+    }
+    if (rng() % 5 == 0) p.resize(rng() % p.size());
+    test::WriteBytes(pack, p);
+    std::vector<std::string> names;
+    const bool ok = UnpackFiles(pack, out, nullptr, nullptr, &names);
+    std::vector<DirEntry> entries;
+    Files().ListDirectory(out, entries);
+    if (ok) {
+      for (const DirEntry& e : entries)
+        EXPECT_NE(std::find(names.begin(), names.end(), e.Name), names.end()) << e.Name;
+    }
+    for (const DirEntry& e : entries) Files().Remove(out + "/" + e.Name);
+    ASSERT_EQ(CountFiles(tmp.Dir()), 5u) << "round " << round;
+  }
 }
 
 }  // namespace

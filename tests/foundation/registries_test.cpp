@@ -172,6 +172,11 @@ TEST(Registries, ReferenceBooks) {
   EXPECT_EQ(c->GetSDef(0)->Number, -1);
   EXPECT_EQ(c->GetSDef(1)->FieldName, "PRICE");
 
+  // A count that disagrees with the chain is set right, not trusted.
+  book->ColumnCount = 5;
+  book->SetSDefCount(1);
+  EXPECT_EQ(book->ColumnCount, 1);
+  EXPECT_EQ(book->GetSDef(1), nullptr);
   book->SetSDefCount(0);
   EXPECT_EQ(book->Columns, nullptr);
   EXPECT_EQ(book->ColumnCount, 0);

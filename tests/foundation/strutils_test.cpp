@@ -314,6 +314,11 @@ TEST(StrUtils, NumericFieldCheck) {
   EXPECT_TRUE(IsValidNumStr("123456789.0123456789", 0, 0));
   EXPECT_FALSE(IsValidNumStr("1234567890.1", 0, 0));
   EXPECT_FALSE(IsValidNumStr("1.01234567890", 0, 0));
+  // Absurd field descriptions are refused, not overflowed.
+  EXPECT_FALSE(IsValidNumStr("1.5", INT32_MIN, 1));
+  EXPECT_FALSE(IsValidNumStr("15", INT32_MIN + 1, 2));
+  EXPECT_TRUE(IsValidNumStr("1.5", INT32_MAX, 1));
+  EXPECT_FALSE(IsValidNumStr("1.5", 5, INT32_MIN));
 }
 
 TEST(StrUtils, IntegerTexts) {
@@ -446,8 +451,8 @@ TEST(StrUtils, SimilarityAndClosestString) {
   EXPECT_EQ(FindClosestString("  ", L({"a"})), -1);
   EXPECT_EQ(FindClosestString("", L({"a"})), -1);
   // The equal item wins over an earlier one that contains the key.
-  EXPECT_EQ(FindClosestString(" laser ", L({"LaserJet 4", "", " LASER"})), 2);
-  EXPECT_EQ(FindClosestString("Laser", L({"Ink 1", "LaserJet 4", "Laser 5"})), 2);
+  EXPECT_EQ(FindClosestString(" store ", L({"Storeroom 4", "", " STORE"})), 2);
+  EXPECT_EQ(FindClosestString("Store", L({"Box 1", "Storeroom 4", "Store 5"})), 2);
   // Nothing alike: the first non-empty item still counts.
   EXPECT_EQ(FindClosestString("q", L({"", "abc", "de"})), 2);
   EXPECT_EQ(FindClosestString("q", L({"", "abc", "def"})), 1);

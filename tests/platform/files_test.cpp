@@ -110,8 +110,13 @@ TEST(Files, ReplaceFileLeavesTheOldFileWholeOnFailure) {
   ASSERT_TRUE(Files().ListDirectory(tmp.Dir(), entries));
   EXPECT_EQ(entries.size(), 1u) << "nothing is left beside the target";
 
+  // The new file is shared as the old one was.
+  ASSERT_TRUE(Files().SetMode(path, 0664));
   EXPECT_TRUE(ReplaceFile(path, fillNew));
   EXPECT_EQ(test::ReadBytes(path), "new content!");
+  uint32_t mode = 0;
+  ASSERT_TRUE(Files().GetMode(path, mode));
+  EXPECT_EQ(mode, 0664u);
   EXPECT_TRUE(ReplaceFile(tmp / "fresh.dat", fillNew));
   EXPECT_EQ(test::ReadBytes(tmp / "fresh.dat"), "new content!");
 }

@@ -1,7 +1,8 @@
 // A file system that passes everything to the real one but can run out of
 // room: after WriteBudget bytes every write stores only what still fits and
 // fails, as on a full disk. With ReadOnlyFiles every file refuses to be
-// opened for writing, as a read-only file does.
+// opened for writing, as a read-only file does. With FailReads every read
+// fails, as on a bad sector.
 #pragma once
 
 #include <memory>
@@ -15,6 +16,7 @@ class FaultyFileSystem : public FileSystem {
   int64_t WriteBudget = -1;  // bytes that may still be written; -1 no limit
   bool FailRename = false;
   bool ReadOnlyFiles = false;
+  bool FailReads = false;
 
   FaultyFileSystem() { InstallFileSystem(this); }
   ~FaultyFileSystem() override { InstallFileSystem(nullptr); }
@@ -37,7 +39,9 @@ class FaultyFileSystem : public FileSystem {
   class Faulty : public File {
    public:
     Faulty(std::unique_ptr<File> real, FaultyFileSystem& fs) : real_(std::move(real)), fs_(fs) {}
-    int64_t ReadAt(int64_t pos, void* buf, std::size_t n) override { return real_->ReadAt(pos, buf, n); }
+    int64_t ReadAt(int64_t pos, void* buf, std::size_t n) override {
+      return fs_.FailReads ? -1 : real_->ReadAt(pos, buf, n);
+    }
     bool WriteAt(int64_t pos, const void* buf, std::size_t n) override {
       if (fs_.WriteBudget < 0) return real_->WriteAt(pos, buf, n);
       const auto fits = static_cast<std::size_t>(std::min<int64_t>(fs_.WriteBudget, static_cast<int64_t>(n)));

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "foundation/encoding.h"
-#include "foundation/expr_services.h"
+#include "language/registry_context.h"
 #include "support/fake_canvas.h"
 
 using namespace vm;
@@ -33,50 +33,19 @@ Result Compile(const std::string& text) {
 const std::string kHead = "COLCOUNT=2\nLEVELCOUNT=1\n";
 const std::string kTail = "FORMAT[1..2]=C,0,0\nCOLWIDTH[1,2]=100\n";
 
-// Conditions of the fake language: "BAD" does not compile, a quoted text is a
-// string, anything else a number; a number condition "ROW=n" holds in row n,
-// "ERR" fails when evaluated.
-class FakeExpr : public ExprServices {
- public:
-  struct Cond {
-    std::string text;
-  };
-  TOperand* CompileExpr(const std::string& text, int32_t& errCode, int32_t& errPos,
-                        char& resultType, std::string& msg) override {
-    errPos = 1;
-    if (text == "BAD") {
-      errCode = 7;
-      msg = " Неизвестное имя "_w;
-      return nullptr;
-    }
-    errCode = 0;
-    resultType = text.starts_with("'") ? 'C' : 'N';
-    ++live;
-    return reinterpret_cast<TOperand*>(new Cond{text});
-  }
-  void EvalExpr(TOperand* expr, int32_t& errCode, TCommonVar& value) override {
-    const std::string& text = reinterpret_cast<Cond*>(expr)->text;
-    evaluated.push_back(text);
-    errCode = text == "ERR" ? 1 : 0;
-    value.Kind = 'N';
-    value.Num = text.starts_with("ROW=") &&
-                std::stoi(text.substr(4)) == CurrentRowContext().Row;
-  }
-  void FreeExpr(TOperand* expr) override {
-    --live;
-    delete reinterpret_cast<Cond*>(expr);
-  }
-  int live = 0;
-  std::vector<std::string> evaluated;
-};
-
+// A view of text cells, rows listed top-down.
 class Rows : public TBlankView {
  public:
-  explicit Rows(int32_t n) : n_(n) {}
-  int32_t RowCount() const override { return n_; }
+  explicit Rows(std::vector<std::vector<std::string>> cells) : cells_(std::move(cells)) {}
+  int32_t RowCount() const override { return static_cast<int32_t>(cells_.size()); }
+  int32_t ColCount() const override { return 2; }
+  std::string CellText(int32_t col, int32_t row) const override {
+    if (row < 0 || row >= RowCount()) return {};
+    return cells_[static_cast<size_t>(row)][static_cast<size_t>(col - 1)];
+  }
 
  private:
-  int32_t n_;
+  std::vector<std::vector<std::string>> cells_;
 };
 
 // The drawing proper, after the measuring of the layout.
@@ -140,6 +109,13 @@ TEST(LayoutLanguage, ErrorCodesAndLines) {
       {kHead + "HEADER[1]='a',1,2,3", 142, 2},
       {kHead + "HEADER[1]='a',big", 129, 2},
       {kHead + "HEADER[1]='a'\nHEADER[1]='b'", 137, 3},
+      // An overlap is found before the parameters are read, the parameter
+      // count before the text, and a value before a repeated format.
+      {kHead + "HEADER[1]='a'\nHEADER[1]=b,1,2,3", 137, 3},
+      {kHead + "HEADER[1]=b,1,2,3", 142, 2},
+      {kHead + "FORMAT[1]=C,0,0\nFORMAT[1]=C,x,0", 129, 3},
+      {kHead + "FORMAT[1]=C,0,0\nFORMAT[1]=V[x]", 146, 3},
+      {"COLCOUNT=2\nLEVELCOUNT=1\nCOLCOUNT=x", 132, 2},
       {kHead + "COLWIDTH[3]=100", 140, 2},
       {kHead + "COLWIDTH[1]=4", 129, 2},
       {kHead + "LEVEL=x", 129, 2},
@@ -150,6 +126,9 @@ TEST(LayoutLanguage, ErrorCodesAndLines) {
       {kHead + "COLWIDTH[1..2]=100\nFORMAT[1]=C,0,0", 143, -1},
       {kHead + "FORMAT[1]=C,0,0", 144, -1},
       {kHead + "FORMAT[1..2]=C,0,0\nCOLWIDTH[1]=100", 144, -1},
+      // Column 1 lacking its width comes before column 2 lacking its format.
+      {kHead + "FORMAT[1]=C,0,0\nCOLWIDTH[2]=100", 144, -1},
+      {kHead + "COLWIDTH[1]=10000001", 129, 2},
       // Indexes beyond what a description can name are wrong column numbers.
       {kHead + "FORMAT[256]=C,0,0", 140, 2},
       {kHead + "FORMAT[1..300]=C,0,0", 140, 2},
@@ -162,20 +141,52 @@ TEST(LayoutLanguage, ErrorCodesAndLines) {
   }
   EXPECT_EQ(Compile(kHead + kTail).code, 0);
   EXPECT_EQ(Compile(kHead + "COLWIDTH[1]=5\n" + kTail).code, 0);
+
+  // The widest columns still add up within 32 bits.
+  TCurBlank wide;
+  ASSERT_EQ(Compile(wide, "COLCOUNT=64\nLEVELCOUNT=1\nFORMAT[1..64]=C,0,0\n"
+                          "COLWIDTH[1..64]=10000000")
+                .code,
+            0);
+  EXPECT_EQ(wide.TotalWidth, 640'000'010);
+  EXPECT_EQ(BlankColumn(wide, 64)->RightLimit, 640'000'003);
 }
 
 TEST(LayoutLanguage, ErrorTexts) {
-  EXPECT_EQ(BlankErrorText(128, -1), " Не указано количество колонок "_w);
   EXPECT_EQ(BlankErrorText(140, 3), "Ошибка в строке 4:  Неверный номер столбца "_w);
   EXPECT_EQ(BlankErrorText(1, 0), "Ошибка в строке 1:  Отсутствует символ ']'"_w);
   EXPECT_EQ(BlankErrorText(0, 0), "");
   EXPECT_EQ(BlankErrorText(4, -1), "");
-  for (int32_t code : {1, 2, 3, 128, 129, 130, 131, 132, 133, 134, 135, 136, 137, 138, 139, 140,
-                       141, 142, 143, 144, 145, 146, 147, 149, 150, 151, 255}) {
-    const std::string text = BlankErrorText(code, -1);
-    ASSERT_FALSE(text.empty()) << code;
-    EXPECT_EQ(text[0], ' ') << code;
-  }
+  const std::vector<std::pair<int32_t, std::string>> texts = {
+      {1, " Отсутствует символ ']'"_w},
+      {2, " Неправильный индекс "_w},
+      {3, " Неправильный диапазон индексов "_w},
+      {128, " Не указано количество колонок "_w},
+      {129, " Неправильное число "_w},
+      {130, " Не задано количество уровней заголовка "_w},
+      {131, " Неверный уровень заголовка "_w},
+      {132, " Повторное объявление количества столбцов "_w},
+      {133, " Повторное объявление количества уровней заголовка "_w},
+      {134, " Неверное число уровней заголовка "_w},
+      {135, " Неверное число колонок "_w},
+      {136, " Неверное значение уровня заголовка "_w},
+      {137, " Перекрытие уровня заголовка "_w},
+      {138, " Неверное число параметров формата столбца "_w},
+      {139, " Неверный тип данных "_w},
+      {140, " Неверный номер столбца "_w},
+      {141, " Неправильная строковая константа "_w},
+      {142, " Неверное число параметров заголовка "_w},
+      {143, " Заданы форматы не всех столбцов "_w},
+      {144, " Задана ширина не всех столбцов "_w},
+      {145, " Неверная толщина линии "_w},
+      {146, " Условные типы данных должны быть в квадратных скобках "_w},
+      {147, " Неверное описание условного типа данных "_w},
+      {149, " Неверный тип условия "_w},
+      {150, " Неверная строковая константа "_w},
+      {151, " Повторное объявление формата столбца "_w},
+      {255, " Неизвестная команда "_w},
+  };
+  for (const auto& [code, text] : texts) EXPECT_EQ(BlankErrorText(code, -1), text) << code;
 }
 
 TEST(LayoutLanguage, FailureLeavesNothingCompiled) {
@@ -276,6 +287,12 @@ TEST(LayoutLanguage, CellFormats) {
   EXPECT_EQ(f(7).Kind, 'E');
   EXPECT_EQ(f(7).AltText, "Итого: !'"_w);
   EXPECT_EQ(f(8).Sign, 1);
+
+  // Raising the mode saturates instead of overflowing.
+  ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nCOLWIDTH[1]=50\nFORMAT[1]=N,1,2147483647")
+                .code,
+            0);
+  EXPECT_EQ(f(1).Mode, INT32_MAX);
 }
 
 TEST(LayoutLanguage, HeaderCells) {
@@ -334,58 +351,98 @@ TEST(LayoutLanguage, HeaderCells) {
 }
 
 TEST(LayoutLanguage, ConditionalFormatsAreChosenByRow) {
-  FakeExpr expr;
-  InstallExprServices(&expr);
-  {
-    TCurBlank blank;
-    ASSERT_EQ(Compile(blank, "COLCOUNT=2\nLEVELCOUNT=1\nCOLWIDTH[1..2]=50\nFORMAT[2]=C,0,0\n"
-                             "FORMAT[1]=V[[ROW=1, N,1,2], [ERR,C,0,0], [ROW=0,D,0], [0, N,7,0,50]]")
-                  .code,
-              0);
-    TColDescr* col = BlankColumn(blank, 1);
-    EXPECT_TRUE(col->Conditional);
-    EXPECT_EQ(blank.Codes.size(), 4u);
-    // The last one written is the fallback, its mode raised like the others.
-    EXPECT_EQ(col->Format.Mode, 7);
-    EXPECT_EQ(col->Format.FontHeight, 50);
-    EXPECT_EQ(col->CondFormats->Format.Mode, 4);
+  TCurBlank blank;
+  ASSERT_EQ(Compile(blank, "COLCOUNT=2\nLEVELCOUNT=1\nCOLWIDTH[1..2]=50\nFORMAT[2]=C,0,0\n"
+                           "FORMAT[1]=V[[NUMCOL(2) > 10, N,1,2], [1/NUMCOL(2)>0,C,0,0],"
+                           " [CURCOL(2)='abc',D,0], [0, N,7,0,50]]")
+                .code,
+            0);
+  TColDescr* col = BlankColumn(blank, 1);
+  EXPECT_TRUE(col->Conditional);
+  EXPECT_EQ(blank.Codes.size(), 4u);
+  // The last one written is the fallback, its mode raised like the others.
+  EXPECT_EQ(col->Format.Mode, 7);
+  EXPECT_EQ(col->Format.FontHeight, 50);
+  EXPECT_EQ(col->CondFormats->Format.Mode, 4);
 
-    Rows rows(3);
-    blank.View = &rows;
-    EXPECT_EQ(BlankField(blank, 1, 1)->Kind, 'N');
-    EXPECT_EQ(BlankField(blank, 1, 0)->Kind, 'D');
-    EXPECT_EQ(BlankField(blank, 1, 2)->Mode, 7);
-    EXPECT_EQ(CurrentRowContext().Row, 2);
-    EXPECT_EQ(CurrentRowContext().View, &rows);
+  // In the second row 1/0 fails, so that condition does not hold.
+  Rows rows({{"a", "12"}, {"b", "abc"}, {"c", "5"}, {"d", "0"}});
+  blank.View = &rows;
+  EXPECT_EQ(BlankField(blank, 1, 0)->Kind, 'N');
+  EXPECT_EQ(BlankField(blank, 1, 1)->Kind, 'D');
+  EXPECT_EQ(BlankField(blank, 1, 2)->Kind, 'C');
+  EXPECT_EQ(BlankField(blank, 1, 3)->Mode, 7);
+  EXPECT_EQ(CurrentRowContext().Row, 3);
+  EXPECT_EQ(CurrentRowContext().View, &rows);
 
-    // Outside the rows, and for plain columns, nothing is evaluated.
-    expr.evaluated.clear();
-    EXPECT_EQ(BlankField(blank, 1, 3), &col->Format);
-    EXPECT_EQ(BlankField(blank, 1, -1), &col->Format);
-    EXPECT_EQ(BlankField(blank, 2, 1)->Kind, 'C');
-    EXPECT_EQ(BlankField(blank, 3, 1), nullptr);
-    EXPECT_TRUE(expr.evaluated.empty());
-    blank.View = nullptr;
-    EXPECT_EQ(BlankField(blank, 1, 1), &col->Format);
+  // Outside the rows, and for plain columns, the condition is not asked.
+  EXPECT_EQ(BlankField(blank, 1, 4), &col->Format);
+  EXPECT_EQ(BlankField(blank, 1, -1), &col->Format);
+  EXPECT_EQ(BlankField(blank, 2, 1)->Kind, 'C');
+  EXPECT_EQ(BlankField(blank, 3, 1), nullptr);
+  blank.View = nullptr;
+  EXPECT_EQ(BlankField(blank, 1, 1), &col->Format);
 
-    EXPECT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nFORMAT[1]=V[[BAD,C,0,0]]").code, 148);
-    EXPECT_EQ(BlankErrorText(148, 2), "Ошибка в строке 3:  Неизвестное имя "_w);
-    EXPECT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nFORMAT[1]=V[['s',C,0,0]]").code, 149);
-    EXPECT_EQ(blank.Codes.size(), 0u);
-  }
-  EXPECT_EQ(expr.live, 0);
+  // A column the view does not have fails the condition rather than
+  // reading beside the row.
+  ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nCOLWIDTH[1]=50\n"
+                           "FORMAT[1]=V[[CURCOL(3)='',C,0,0],[0,D,0]]")
+                .code,
+            0);
+  blank.View = &rows;
+  EXPECT_EQ(BlankField(blank, 1, 0)->Kind, 'D');
+  blank.View = nullptr;
+}
 
+TEST(LayoutLanguage, ConditionsThatDoNotCompile) {
+  TCurBlank blank;
   const std::string head = "COLCOUNT=1\nLEVELCOUNT=1\n";
+  EXPECT_EQ(Compile(blank, head + "FORMAT[1]=V[[1;2,C,0,0]]").code, 148);
+  EXPECT_EQ(BlankErrorText(148, 2), "Ошибка в строке 3: Запрещенный символ"_w);
+  EXPECT_EQ(Compile(blank, head + "FORMAT[1]=V[[NOSUCH>1,C,0,0]]").code, 148);
+  EXPECT_EQ(BlankErrorText(148, -1), "Несуществующая переменная NOSUCH"_w);
+  EXPECT_EQ(Compile(blank, head + "FORMAT[1]=V[['s',C,0,0]]").code, 149);
+  EXPECT_EQ(Compile(blank, head + "FORMAT[1]=V[[CURCOL(1),C,0,0]]").code, 149);
+  EXPECT_EQ(blank.Codes.size(), 0u);
+  EXPECT_FALSE(blank.Compiled);
+
   EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,C,0,0]],x").code, 138);
   EXPECT_EQ(Compile(head + "FORMAT[1]=V[1,C,0,0]").code, 146);
   EXPECT_EQ(Compile(head + "FORMAT[1]=V [[1,C,0,0],1]").code, 146);
   EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1 C 0 0 ]]").code, 147);
   EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,V,0,0 ]]").code, 139);
+  // The format of an item is read before its condition is compiled.
+  EXPECT_EQ(Compile(head + "FORMAT[1]=V[[BAD,X,0,0]]").code, 139);
   EXPECT_EQ(Compile(head + "FORMAT[1]=C,0,0\nFORMAT[1]=V[[1,C,0,0]]").code, 151);
   EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,C,0,0]]\nFORMAT[1]=C,0,0").code, 151);
   EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,C,0,0]]\nFORMAT[1]=V[[1,C,0,0]]").code, 151);
-  InstallExprServices(nullptr);
-  EXPECT_EQ(expr.live, 0);
+}
+
+// Conditions compile in the context in place: a running document's
+// variables are names there, and nowhere else.
+TEST(LayoutLanguage, ConditionsSeeTheDocumentInPlace) {
+  const std::string text = "COLCOUNT=1\nLEVELCOUNT=1\nCOLWIDTH[1]=50\n"
+                           "FORMAT[1]=V[[CURRENTROW=2,N,0,0],[0,C,0,0]]";
+  EXPECT_EQ(Compile(text).code, 148);
+  EXPECT_EQ(BlankErrorText(148, -1), "Несуществующая переменная CURRENTROW"_w);
+
+  TRegistryContext document;
+  TCommonVar row;
+  row.Kind = 'N';
+  row.Num = 2;
+  TVariable* current = document.Symbols().AddVariable("CURRENTROW", row);
+  SetCurrentExprContext(&document);
+  {
+    TCurBlank blank;
+    ASSERT_EQ(Compile(blank, text).code, 0);
+    Rows rows({{"a", "b"}, {"c", "d"}});
+    blank.View = &rows;
+    EXPECT_EQ(BlankField(blank, 1, 0)->Kind, 'N');
+    current->Value.Num = 1;
+    EXPECT_EQ(BlankField(blank, 1, 0)->Kind, 'C');
+  }
+  SetCurrentExprContext(nullptr);
+  EXPECT_EQ(&CurrentExprContext(), &GlobalExprContext());
 }
 
 // A header of two levels drawn at several resolutions and scales; the

@@ -1,0 +1,310 @@
+#include "language/interpreter.h"
+
+#include <cmath>
+
+#include "foundation/encoding.h"
+#include "language/description_reader.h"
+#include "language/evaluator.h"
+#include "language/program_context.h"
+#include "ui/services.h"
+
+namespace vm {
+
+namespace {
+
+constexpr long double kTrueTolerance = 1e-9L;
+
+bool IsTrue(long double x) { return std::fabs(x) >= kTrueTolerance; }
+
+// Windows the run disables and the busy window it shows, both put back when
+// the run ends.
+class TRunWindows {
+ public:
+  explicit TRunWindows(bool nested)
+      : nested_(nested), wasBusy_(Ui().BusyRunning()), enabled_(Ui().DocWindowsEnabled()) {
+    if (!wasBusy_) Ui().BeginBusy();
+    Ui().EnableDocWindows(false);
+  }
+  ~TRunWindows() {
+    Ui().EnableDocWindows(enabled_);
+    if (!(nested_ && wasBusy_)) Ui().EndBusy();
+  }
+  TRunWindows(const TRunWindows&) = delete;
+  TRunWindows& operator=(const TRunWindows&) = delete;
+
+ private:
+  bool nested_;
+  bool wasBusy_;
+  bool enabled_;
+};
+
+// A message box shown while the busy window waits.
+int32_t AskUser(const std::string& text, uint32_t flags) {
+  const bool busy = SuspendBusy();
+  const int32_t answer = Ui().MsgBox(text, Ui().AppTitle(), flags);
+  SetBusy(busy);
+  return answer;
+}
+
+}  // namespace
+
+TInstructionPool& Instructions() {
+  static TInstructionPool pool;
+  return pool;
+}
+
+TInterpreter& Interp() {
+  static TInterpreter interpreter;
+  return interpreter;
+}
+
+void ResetStatements() {
+  Interp().ResetErrors();
+  Instructions().Clear();
+}
+
+void FreeStatements() {
+  Interp().ClearReturnStack();
+  Instructions().Clear();
+}
+
+TInterpreter::TInterpreter() { returnStack_.reserve(64); }
+
+void TInterpreter::SetDocument(std::string name, std::string_view description) {
+  documentName_ = std::move(name);
+  sourceLines_ = SplitDescriptionLines(description);
+}
+
+void TInterpreter::BeginDocumentRun() {
+  aborted_ = false;
+  errorLine_ = -1;
+  terminate_ = 0;
+  focusTable_ = nullptr;
+  returnStack_.clear();
+}
+
+void TInterpreter::ResetErrors() {
+  errorCode_ = 0;
+  errorPos_ = 0;
+  errorText_.clear();
+  currentLine_ = 0;
+  reported_ = false;
+}
+
+void TInterpreter::SetErrorText(const std::string& text) {
+  errorText_ = text;
+  errorCode_ = kRunErrText;
+}
+
+TInstruction* TInterpreter::PopReturn() {
+  if (returnStack_.empty()) return nullptr;
+  TInstruction* top = returnStack_.back();
+  returnStack_.pop_back();
+  return top;
+}
+
+void TInterpreter::ExecProgram(TInstruction* program, int32_t stopOpcode) {
+  focusTable_ = nullptr;
+  RunProgram(program, stopOpcode, false);
+  if (focusTable_ != nullptr) Ui().FocusTable(focusTable_);
+  focusTable_ = nullptr;
+}
+
+bool TInterpreter::ExecNestedProgram(TInstruction* program, int32_t stopOpcode) {
+  // An error or a granted break already stops the enclosing run; starting
+  // again would hide the error or undo the break.
+  if (depth_ > 0 && (errorCode_ != 0 || !running_)) return false;
+  return RunProgram(program, stopOpcode, true);
+}
+
+bool TInterpreter::RunProgram(TInstruction* program, int32_t stopOpcode, bool nested) {
+  bool ok = true;
+  if (program != nullptr && terminate_ == 0) {
+    const bool outermost = depth_ == 0;
+    if (outermost) {
+      // The text of an earlier run's error must not pass for a new one, and
+      // the returns an aborted run left behind must not use up the stack.
+      reported_ = false;
+      errorText_.clear();
+      returnStack_.clear();
+    }
+    TRunWindows windows(nested);
+    running_ = true;
+    breakRequest_.store(false, std::memory_order_relaxed);
+    errorCode_ = 0;
+    ++depth_;
+    RunLoop(program, stopOpcode);
+    --depth_;
+    if (errorCode_ != 0) ReportError();
+    ok = errorCode_ == 0 && running_;
+    if (outermost) running_ = false;
+  }
+  if (terminate_ != 0) Ui().CloseDocWindow();
+  return ok;
+}
+
+void TInterpreter::RunLoop(TInstruction* current, int32_t stopOpcode) {
+  // A subroutine run up to its return must not stop at the return of a
+  // subroutine it calls itself.
+  const std::size_t baseDepth = returnStack_.size();
+  int counter = 0;
+  while (running_ && current != nullptr && current->Opcode != kOpEnd && errorCode_ == 0) {
+    if (stopOpcode != 0 && current->Opcode == stopOpcode &&
+        (stopOpcode != kOpReturn || returnStack_.size() <= baseDepth))
+      break;
+    current = Execute(*current);
+    if (++counter == kMessagesEvery) {
+      counter = 0;
+      Ui().ProcessMessages();
+    }
+    if (breakRequest_.load(std::memory_order_relaxed) && errorCode_ == 0) AskBreak();
+    if (terminate_ != 0) break;
+  }
+}
+
+void TInterpreter::AskBreak() {
+  const bool stop = AskUser(" Прервать расчет ?"_w, kMbYesNoQuestion) == kIdYes;
+  running_ = !stop;
+  if (stop) aborted_ = true;
+  breakRequest_.store(false, std::memory_order_relaxed);
+}
+
+TInstruction* TInterpreter::Execute(TInstruction& in) {
+  currentLine_ = in.Line;
+  switch (in.Opcode) {
+    case kOpGoto:
+      return in.Next;
+    case kOpAssign:
+    case kOpSetField:
+    case kOpSetAutoParam: {
+      int err = 0;
+      EvalExpr(in.Expr, err, value_);
+      if (err != 0) {
+        SetEvalError(err, in, false);
+      } else if (errorCode_ == 0) {
+        Store(in);
+      }
+      return in.Next;
+    }
+    case kOpIf:
+    case kOpWhileTest: {
+      int err = 0;
+      EvalExpr(in.Expr, err, value_);
+      if (err != 0) {
+        SetEvalError(err, in, in.Opcode == kOpWhileTest);
+        return in.Jump;
+      }
+      if (in.Opcode == kOpWhileTest && NormalizeTypeChar(value_.Kind) != 'N') {
+        errorCode_ = kRunErrNotNumber;
+        return in.Jump;
+      }
+      return IsTrue(value_.Num) ? in.Next : in.Jump;
+    }
+    case kOpQuestion:
+    case kOpBaseQuestion:
+      in.Question->Run();
+      return in.Next;
+    case kOpLoad: {
+      const TLoadOutcome outcome = in.Loading->Run();
+      // An error of the loading's own programs has been reported already.
+      if (errorCode_ != 0) return in.Next;
+      if (outcome.EvalError != 0) {
+        SetEvalError(outcome.EvalError, in, false);
+      } else {
+        errorCode_ = outcome.Code;
+      }
+      if (errorCode_ != 0) currentLine_ = in.Line;
+      return in.Next;
+    }
+    case kOpCall:
+      if (returnStack_.size() >= kMaxCallDepth) {
+        errorCode_ = kRunErrStackFull;
+      } else {
+        returnStack_.push_back(in.Next);
+      }
+      return in.Jump;
+    case kOpReturn: {
+      TInstruction* back = PopReturn();
+      if (back == nullptr) errorCode_ = kRunErrStackEmpty;
+      return back;
+    }
+    default:
+      errorCode_ = kRunErrBadOpcode;
+      return in.Next;
+  }
+}
+
+void TInterpreter::Store(TInstruction& in) {
+  const char kind = NormalizeTypeChar(value_.Kind);
+  switch (in.Opcode) {
+    case kOpAssign:
+      if (in.Var == nullptr) return;
+      if (NormalizeTypeChar(in.Var->Value.Kind) != kind) {
+        errorCode_ = kRunErrType;
+        return;
+      }
+      in.Var->Value = value_;
+      return;
+    case kOpSetField:
+      if (NormalizeTypeChar(in.Field->FieldType) != kind) {
+        errorCode_ = kRunErrType;
+        return;
+      }
+      in.Base->SetFieldValue(in.Field->FieldIndex, value_);
+      return;
+    default:
+      if (NormalizeTypeChar(in.AutoParam->TypeLetter()) != kind) {
+        errorCode_ = kRunErrType;
+        return;
+      }
+      in.AutoParam->SetValue(value_);
+      return;
+  }
+}
+
+void TInterpreter::SetEvalError(int evalCode, const TInstruction& in, bool keepText) {
+  // An error that a nested run has shown already keeps its place.
+  if (errorCode_ != 0 && reported_) return;
+  if (!(keepText && !errorText_.empty())) errorText_ = EvalErrorText(evalCode, in.Context);
+  errorCode_ = kRunErrText;
+}
+
+std::string TInterpreter::RuntimeErrorText() const {
+  std::string text;
+  switch (errorCode_) {
+    case kRunErrText: text = errorText_; break;
+    case kRunErrType: text = " Разные типы приемника и выражения "_w; break;
+    case kRunErrStackEmpty: text = " Стек исчерпан при возврате из подпрограммы "_w; break;
+    case kRunErrStackFull: text = " Стек переполнен при вызове подпрограммы "_w; break;
+    case kRunErrBadOpcode: text = " Неизвестная ошибка, обратитесь к разработчику программы "_w; break;
+    case kRunErrCellType:
+      text = " Несоответствие типов операнда и ячейки таблицы при заполнении таблицы"_w;
+      break;
+    default: text = " Незнакомая ошибка "_w; break;
+  }
+  return " Ошибка во время выполнения программы в строке "_w + std::to_string(currentLine_) +
+         ":\r" + text;
+}
+
+void TInterpreter::ReportError() {
+  aborted_ = true;
+  if (errorLine_ < 0) errorLine_ = currentLine_;
+  if (reported_) return;
+  reported_ = true;
+  std::string message = RuntimeErrorText();
+  AskUser(message, kMbError);
+  if (DesignerTestRun()) return;
+  for (char& c : message)
+    if (c == '\r') c = ' ';
+  Ui().LogError("= = = = = = = = = = = = = = = = = = = = = = = = = = = ");
+  Ui().LogError("Ошибка при выполнении документа '"_w + documentName_ + "'");
+  Ui().LogError(message);
+  Ui().LogError(SourceLine(currentLine_));
+}
+
+std::string TInterpreter::SourceLine(int32_t line) const {
+  if (line < 1 || line > static_cast<int32_t>(sourceLines_.size())) return {};
+  return sourceLines_[static_cast<std::size_t>(line - 1)];
+}
+
+}  // namespace vm

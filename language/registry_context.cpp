@@ -1,0 +1,129 @@
+#include "language/registry_context.h"
+
+#include "foundation/number_text.h"
+#include "foundation/strutils.h"
+#include "foundation/sysvars.h"
+
+namespace vm {
+
+TAutoParamRef::TAutoParamRef(TAutoList& list, std::string name, char kind)
+    : list_(list), name_(std::move(name)), kind_(kind) {}
+
+TAPar* TAutoParamRef::Find() const {
+  TAPar* p = list_.GetItem(list_.IndexOfName(name_));
+  if (p) kind_ = p->Kind;
+  return p;
+}
+
+TCommonVar TAutoParamRef::GetValue() const {
+  TCommonVar value;
+  if (const TAPar* p = Find()) {
+    p->GetValue(value);
+  } else {
+    ClearValue(value);
+    value.Kind = kind_;
+  }
+  return value;
+}
+
+char TAutoParamRef::TypeLetter() const {
+  Find();
+  return kind_;
+}
+
+void TAutoParamRef::SetValue(const TCommonVar& value) {
+  if (TAPar* p = Find()) p->SetValue(value);
+}
+
+void TDocAutoParams::Assign(const TAutoList& global) { global.CopyTo(list_); }
+
+TAutoParamRef* TDocAutoParams::Find(std::string_view name) {
+  const TAPar* p = list_.GetItem(list_.IndexOfName(name));
+  if (!p) return nullptr;
+  const std::string key = UpperStr(name);
+  auto it = refs_.find(key);
+  if (it == refs_.end())
+    it = refs_.emplace(key, std::make_unique<TAutoParamRef>(list_, key, p->Kind)).first;
+  return it->second.get();
+}
+
+int TRegistryBase::FieldIndex(std::string_view name) const { return base_.Table.FieldIndex(name); }
+
+char TRegistryBase::FieldType(int index) const { return base_.Table.GetFieldDef(index).FieldType; }
+
+// The value as an in-memory row gives it: dates stored as yyyymmdd, numbers
+// with either point, unreadable text as 0.
+TCommonVar TRegistryBase::FieldValue(int index) const {
+  TCommonVar value;
+  ClearValue(value);
+  const TDBF& table = base_.Table;
+  if (!table.Active() || index < 0 || index >= table.FieldCount()) return value;
+  value.Kind = table.GetFieldDef(index).FieldType;
+  const std::string text = table.GetFieldStr(index);
+  switch (value.Kind) {
+    case 'C':
+      value.Str = text;
+      break;
+    case 'D': {
+      long double n = 0;
+      if (!TextToExtended(TrimBlanks(text), n) || n < 0 || n > 99991231) n = 0;
+      const auto ymd = static_cast<int32_t>(n);
+      value.Date = {ymd % 100, ymd / 100 % 100, ymd / 10000};
+      break;
+    }
+    case 'N':
+      if (!TextToExtended(CommaToPoint(TrimBlanks(text)), value.Num)) value.Num = 0;
+      break;
+    default:
+      break;
+  }
+  return value;
+}
+
+void TRegistryBase::SetFieldValue(int index, const TCommonVar& value) {
+  TDBF& table = base_.Table;
+  if (!table.Active() || index < 0 || index >= table.FieldCount()) return;
+  switch (value.Kind) {
+    case 'C':
+      table.SetFieldStr(index, value.Str);
+      break;
+    case 'D':
+      table.SetFieldDate(index, value.Date);
+      break;
+    case 'N':
+      table.SetFieldStr(index, ExtendedToFixed(value.Num, table.GetFieldDef(index).Decimals));
+      break;
+    default:
+      break;
+  }
+}
+
+void TRegistryContext::BindBase(std::string_view alias, TDbaseStructure& base) {
+  auto& slot = bases_[UpperStr(alias)];
+  if (slot) unbound_.push_back(std::move(slot));
+  slot = std::make_unique<TRegistryBase>(base);
+}
+
+IProgramAutoParam* TRegistryContext::FindAutoParam(std::string_view name) {
+  return autoParams_.Find(name);
+}
+
+IProgramBase* TRegistryContext::FindBase(std::string_view alias) {
+  const auto it = bases_.find(UpperStr(alias));
+  return it == bases_.end() ? nullptr : it->second.get();
+}
+
+namespace {
+TExprContext* gCurrent = nullptr;
+}  // namespace
+
+TRegistryContext& GlobalExprContext() {
+  static TRegistryContext context;
+  return context;
+}
+
+TExprContext& CurrentExprContext() { return gCurrent ? *gCurrent : GlobalExprContext(); }
+
+void SetCurrentExprContext(TExprContext* context) { gCurrent = context; }
+
+}  // namespace vm

@@ -1,0 +1,106 @@
+// Formulas and statement programs against the configuration registries: the
+// auto-parameters, which a document works on as its own copy of the global
+// list (copied back when the document commits), and the configured databases
+// a document binds under its aliases. Also the context that formulas
+// compiled outside any document's own context use, the conditions of blanks
+// above all.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "foundation/registries.h"
+#include "language/program_context.h"
+
+namespace vm {
+
+// One auto-parameter of a list. It is looked up by name whenever it is read
+// or written, so a list that is copied or reloaded under a compiled formula
+// never leaves the formula holding a freed parameter.
+class TAutoParamRef : public IProgramAutoParam {
+ public:
+  TAutoParamRef(TAutoList& list, std::string name, char kind);
+
+  // A parameter gone from the list reads as an empty value of the kind it
+  // had when last seen.
+  TCommonVar GetValue() const override;
+  char TypeLetter() const override;
+  // Writes the text of the value into the list the reference was made on;
+  // nothing when the parameter is gone.
+  void SetValue(const TCommonVar& value) override;
+
+ private:
+  TAPar* Find() const;
+
+  TAutoList& list_;
+  std::string name_;
+  mutable char kind_;
+};
+
+// The auto-parameters a document's formulas name as %NAME%.
+class TDocAutoParams {
+ public:
+  // The list becomes a copy of global.
+  void Assign(const TAutoList& global);
+  TAutoList& List() { return list_; }
+  // nullptr when the list has no parameter of that name.
+  TAutoParamRef* Find(std::string_view name);
+
+ private:
+  TAutoList list_;
+  // By upper-cased name; kept as long as the list, whatever it holds.
+  std::map<std::string, std::unique_ptr<TAutoParamRef>, std::less<>> refs_;
+};
+
+// A configured database as a program sees it: the fields of its table and
+// the values of the record the table has read last, which an assignment
+// changes in the record buffer only. The file gets the change when whoever
+// owns the table writes that record; reading another record first drops it.
+class TRegistryBase : public IProgramBase {
+ public:
+  explicit TRegistryBase(TDbaseStructure& base) : base_(base) {}
+  int FieldIndex(std::string_view name) const override;
+  char FieldType(int index) const override;
+  TCommonVar FieldValue(int index) const override;
+  // Written by the value's kind: text left-aligned, a date as yyyymmdd, a
+  // number with the field's decimals right-aligned. A number too wide for
+  // its field fills it with '*' rather than lose its leading digits. Nothing
+  // happens on a closed table.
+  void SetFieldValue(int index, const TCommonVar& value) override;
+
+ private:
+  TDbaseStructure& base_;
+};
+
+// System variables, the auto-parameters and the bound databases; a program
+// compiled here assigns to both.
+class TRegistryContext : public TProgramContext {
+ public:
+  TDocAutoParams& AutoParams() { return autoParams_; }
+  // Alias is compared upper-cased; binding it again replaces the database
+  // for formulas compiled afterwards.
+  void BindBase(std::string_view alias, TDbaseStructure& base);
+
+  IProgramAutoParam* FindAutoParam(std::string_view name) override;
+  IProgramBase* FindBase(std::string_view alias) override;
+
+ private:
+  TDocAutoParams autoParams_;
+  std::map<std::string, std::unique_ptr<TRegistryBase>, std::less<>> bases_;
+  // Replaced bindings stay alive for the formulas compiled against them.
+  std::vector<std::unique_ptr<TRegistryBase>> unbound_;
+};
+
+// The context blank conditions compile in: the global one, over the global
+// registries, unless a running document has put its own in place.
+TExprContext& CurrentExprContext();
+TRegistryContext& GlobalExprContext();
+// nullptr goes back to the global context. Formulas compiled in a context
+// point into it: whoever installs one frees what compiled in it (blanks:
+// TBlanks::UnloadAll) before the context goes.
+void SetCurrentExprContext(TExprContext* context);
+
+}  // namespace vm

@@ -1,0 +1,105 @@
+// The price-tag layouts, page formats and scanner-port record as the
+// settings files carry them. Drawing, printing and the port itself live with
+// the windows; here they are plain data so that the files round-trip whole.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vm {
+
+// Font style as a set: bit 0 bold, 1 italic, 2 underline, 3 strike-out.
+using TFontStyles = uint8_t;
+inline constexpr TFontStyles kFsBold = 1, kFsItalic = 2, kFsUnderline = 4, kFsStrikeOut = 8;
+
+struct TCenZone {
+  std::string Text;                    // expression text
+  std::array<int32_t, 4> Rect{0, 0, 50, 50};  // 0.1 mm
+  int32_t Alignment = 0;
+  int32_t LetterCase = 0;              // 0..2
+  std::string FontName;
+  TFontStyles FontStyle = 0;
+  int32_t FontSize = 18;
+  int32_t FontColor = 0;
+  std::string NonPrintChars;
+  bool OnlyFirst = false;
+  bool Barcode = false;
+  int32_t BarWidth = 0;
+};
+
+struct TGraphObject {
+  int32_t Color = 0;
+  uint8_t Kind = 0;  // 0..6
+  int32_t LineWidth = 2;
+  std::array<int32_t, 16> Data{};
+  std::string FileName;
+};
+
+using TCenZones = std::vector<std::unique_ptr<TCenZone>>;
+using TGOList = std::vector<std::unique_ptr<TGraphObject>>;
+
+struct TCennik {
+  int32_t LineWidth = 2;
+  int32_t Width = 50;
+  int32_t Height = 50;
+  TCenZones Zones;
+  TGOList Graphics;
+
+  int32_t ZoneCount() const { return static_cast<int32_t>(Zones.size()); }
+  TCenZone* GetZone(int32_t index) const { return Zones[static_cast<std::size_t>(index)].get(); }
+};
+
+class TCenList {
+ public:
+  int32_t Count() const { return static_cast<int32_t>(items_.size()); }
+  TCennik* GetItem(int32_t index) const { return items_[static_cast<std::size_t>(index)].get(); }
+  void Clear() { items_.clear(); }
+  TCennik* Append() { return items_.emplace_back(std::make_unique<TCennik>()).get(); }
+
+ private:
+  std::vector<std::unique_ptr<TCennik>> items_;
+};
+
+// The default font name of new zones (ШРИФТ of "program.ini").
+std::string& DefaultFontName();
+
+TCennik* NewCennik(TCenList& list);
+// A zone numbered after the existing ones, in the default font.
+TCenZone* NewCenZone(TCenZones& zones);
+TGraphObject* NewGraphObject(TGOList& list);
+
+// A named page format with the printer's device-mode bytes.
+struct TPageFormat {
+  std::string Name;
+  std::string DeviceMode;  // raw bytes
+};
+
+class TPageFormatList {
+ public:
+  int32_t Count() const { return static_cast<int32_t>(items_.size()); }
+  const TPageFormat& GetItem(int32_t index) const { return items_[static_cast<std::size_t>(index)]; }
+  void Clear() { items_.clear(); }
+  void Add(TPageFormat f) { items_.push_back(std::move(f)); }
+
+  // Name, "," and the bytes as two upper-case hexadecimal digits each.
+  void FormatToText(int32_t index, std::string& s) const;
+  // Parses that form; a text without "," adds nothing.
+  void AddFromText(const std::string& s);
+  // Ignores case; nullptr when absent.
+  const TPageFormat* FindByName(const std::string& name) const;
+
+ private:
+  std::vector<TPageFormat> items_;
+};
+
+// The page formats of this workstation.
+TPageFormatList& PageFormats();
+
+// The scanner-port settings: the port configuration block (52 bytes), the
+// port name (16 characters) and a flag (4 bytes).
+using TSerialRecord = std::array<uint8_t, 72>;
+
+}  // namespace vm

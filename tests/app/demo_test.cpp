@@ -1,0 +1,181 @@
+// The bundled sample data: it loads whole, agrees with itself and with its
+// tables, comes back byte for byte from the program's own writers, and the
+// program starts on a copy of it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "foundation/datadir.h"
+#include "foundation/encoding.h"
+#include "foundation/random.h"
+#include "foundation/settings.h"
+#include "support/program_home.h"
+#include "support/temp_dir.h"
+#include "ui/layout_lang.h"
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+
+// scripts/make-demo packs the password and access records from this seed.
+constexpr uint32_t kDemoSeed = 20261205;
+
+const char* const kSettingsFiles[] = {"program.ini", "manager.ini", "local.ini"};
+
+std::string DemoDir() { return std::string(VELOMAR_SOURCE_DIR) + "/demo/"; }
+
+void CopyDemoTo(const std::string& dir) {
+  for (const auto& entry : fs::directory_iterator(DemoDir()))
+    fs::copy_file(entry.path(), fs::path(dir) / entry.path().filename());
+}
+
+char KindOf(const TColFormat& f) { return f.Kind == 'R' ? 'N' : f.Kind; }
+
+void ExpectTableMatchesDescription(TDbaseStructure& base) {
+  SCOPED_TRACE(base.FileName);
+  TDBF reference;
+  reference.AddField({"NO__", 'N', 10, 0});
+  for (const TFieldRecord& f : base.Fields) reference.AddField(f);
+  TDBF& table = base.Table;
+  ASSERT_TRUE(table.OpenReadOnly());
+  EXPECT_EQ(table.OpenResult(), kDbfOk);
+  EXPECT_EQ(table.FieldCount(), reference.FieldCount());
+  EXPECT_TRUE(table.SameStructure(reference));
+  EXPECT_EQ(table.FieldIndex("NO__"), 0);
+  EXPECT_GT(table.RecCount(), 0);
+  for (int32_t n = 1; n <= table.RecCount(); ++n) {
+    table.GoToRecord(n);
+    ASSERT_EQ(table.ReadRecord(), 0);
+    bool error = true;
+    EXPECT_EQ(table.GetFieldInt(0, error), n);
+    EXPECT_FALSE(error);
+  }
+  table.Close();
+}
+
+TEST(DemoData, LoadsConsistentlyAndSavesByteForByte) {
+  test::ProgramHome home;
+  CopyDemoTo(home.Dir());
+  ChooseDataDirectory();
+  ASSERT_TRUE(LoadAllSettings());
+  TSettingsModel& m = Settings();
+
+  EXPECT_FALSE(m.SystemClock);  // no date question at start
+  EXPECT_EQ(m.Bases.Count(), 4);
+  EXPECT_EQ(m.Blanks.Count(), 6);
+  EXPECT_EQ(m.Books.Count(), 2);
+  EXPECT_EQ(m.AutoParams.Count(), 6);
+  EXPECT_EQ(m.ArchiveConfigs.Count(), 1);
+  EXPECT_EQ(m.PriceTags.Count(), 1);
+  EXPECT_FALSE(m.StartOfDayDoc.Description.empty());
+  EXPECT_EQ(m.Title, "Веломар — магазин «Колосок»"_w);
+  EXPECT_EQ(m.AutoParams.GetValueText("МАГАЗИН"_w), "Магазин «Колосок»"_w);
+  EXPECT_NE(PageFormats().FindByName(m.DefaultFormatName), nullptr);
+
+  int32_t conditional = 0;
+  for (int32_t i = 0; i < m.Blanks.Count(); ++i) {
+    TCurBlank* blank = m.Blanks.GetItem(i);
+    int32_t code = -1, line = -1;
+    EXPECT_TRUE(CompileBlank(*blank, code, line))
+        << Cp1251ToUtf8(blank->Name) << Cp1251ToUtf8(BlankErrorText(code, line));
+    for (int32_t c = 1; c <= blank->ColCount; ++c) conditional += BlankColumn(*blank, c)->Conditional;
+  }
+  EXPECT_EQ(conditional, 1);
+
+  // What the start-up checks of a reference book ask: a compiled blank with
+  // as many columns, each over a field of the same kind.
+  for (int32_t i = 0; i < m.Books.Count(); ++i) {
+    const TSpravDef* book = m.Books.GetItem(i);
+    SCOPED_TRACE(Cp1251ToUtf8(book->Name));
+    const TDbaseStructure* base = m.Bases.FindByAlias(book->BaseAlias);
+    const TCurBlank* blank = m.Blanks.FindByName(book->BlankName);
+    ASSERT_TRUE(base && blank && blank->Compiled);
+    ASSERT_EQ(blank->ColCount, book->ColumnCount);
+    for (int32_t c = 0; c < book->ColumnCount; ++c) {
+      const int32_t f = base->IndexOfField(book->GetSDef(c)->FieldName);
+      ASSERT_GE(f, 0) << c;
+      EXPECT_EQ(KindOf(BlankColumn(*blank, c + 1)->Format), base->Fields[f].FieldType) << c;
+    }
+  }
+
+  int32_t documents = 0;
+  for (const TDocNode* node : m.DocTree.Nodes()) {
+    if (!node->Data) continue;
+    if (node->HasChildren()) {
+      EXPECT_EQ(node->Data->PasswordNumber, 255);
+    } else {
+      ++documents;
+      EXPECT_EQ(node->Data->PasswordNumber, 0) << Cp1251ToUtf8(node->Text);
+      EXPECT_FALSE(node->Data->Description.empty());
+    }
+  }
+  EXPECT_EQ(documents, 4);
+  for (int32_t p = 0; p < m.Panels.Count(); ++p)
+    for (int32_t t = 0; t < m.Panels.GetPanel(p)->ToolCount(); ++t)
+      EXPECT_NE(m.DocTree.FindID(m.Panels.GetPanel(p)->GetTool(t)->DocID), nullptr);
+  for (int32_t i = 1; i <= 16; ++i) {
+    std::string password = "?";
+    UnpackPassword(m.Passwords[static_cast<std::size_t>(i - 1)], i, password);
+    EXPECT_EQ(password, "") << i;
+  }
+
+  for (int32_t i = 0; i < m.Bases.Count(); ++i) ExpectTableMatchesDescription(*m.Bases.GetItem(i));
+
+  // The files are written as the program writes them: saving the loaded
+  // configuration gives them back unchanged, and so does a second round.
+  for (int round = 1; round <= 2; ++round) {
+    SCOPED_TRACE(round);
+    SetRandSeed(kDemoSeed);
+    ASSERT_TRUE(SaveConfiguration());
+    ASSERT_TRUE(SaveAutoParams());
+    ASSERT_TRUE(SaveLocalSettings());
+    for (const char* name : kSettingsFiles)
+      EXPECT_EQ(ReadBytes(home / name), ReadBytes(DemoDir() + name)) << name;
+    ASSERT_TRUE(LoadAllSettings());
+  }
+}
+
+std::string ShellQuoted(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+TEST(DemoData, ProgramStartsOnACopyAndReportsTheConfiguration) {
+  test::TempDir dir;
+  CopyDemoTo(dir.Dir());
+  const std::string command = "cd " + ShellQuoted(dir.Dir()) + " && VELOMAR_HOME=" +
+                              ShellQuoted(dir.Dir()) + " " + ShellQuoted(VELOMAR_EXE) +
+                              " </dev/null 2>&1";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string output;
+  char buffer[4096];
+  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+  const int status = ::pclose(pipe);
+
+  ASSERT_TRUE(WIFEXITED(status)) << output;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+  EXPECT_NE(output.find("Баз данных: 4, бланков: 6, справочников: 2, документов: 4, "
+                        "автопараметров: 6"),
+            std::string::npos)
+      << output;
+  EXPECT_NE(output.find("(локальные базы)"), std::string::npos) << output;
+  EXPECT_EQ(output.find("Ошибка"), std::string::npos) << output;
+  EXPECT_EQ(output.find("Бланк "), std::string::npos) << output;
+
+  // At exit the program writes this workstation's settings back unchanged
+  // and notes where its data lies; the shared files stay as they were.
+  for (const char* name : kSettingsFiles)
+    EXPECT_EQ(ReadBytes(dir / name), ReadBytes(DemoDir() + name)) << name;
+  EXPECT_NE(ReadBytes(dir / "basepath.ini").find("BasePath=" + dir.Dir()), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir / "Errors.log"));
+}
+
+}  // namespace
+}  // namespace vm

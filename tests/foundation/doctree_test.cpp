@@ -1,0 +1,98 @@
+#include "foundation/doctree.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace vm {
+namespace {
+
+TEST(DocTreeTest, FindsDocumentsNumbersNewNodesAndCopies) {
+  TDocTree tree;
+  TDocNode* root = tree.AddTop("Документы");
+  TDocNode* folder = root->AddChild("F");
+  for (const char* name : {"A", "B", "C"}) folder->AddChild(name);
+  TDocNode* old = root->AddChild("Old");
+  old->Data = std::make_unique<TDocData>();
+  old->Data->ID = 5;
+  old->Data->Description = "x";
+  old->Data->PasswordNumber = 3;
+  old->Data->BookWindowRect = {1, 2, 3, 4};
+
+  HighestDocID() = 10;
+  tree.CreateAllMenus();
+  EXPECT_EQ(folder->Child(2)->Data->ID, 11);
+  EXPECT_EQ(folder->Child(1)->Data->ID, 12);
+  EXPECT_EQ(folder->Child(0)->Data->ID, 13);
+  EXPECT_EQ(folder->Data->ID, 14);
+  EXPECT_EQ(root->Data->ID, 15);
+  EXPECT_EQ(old->Data->ID, 5);
+  EXPECT_FALSE(folder->Data->IsDocument);
+  EXPECT_TRUE(folder->Child(0)->Data->IsDocument);
+  EXPECT_EQ(folder->Child(0)->Data->MenuCaption, "A");
+
+  EXPECT_EQ(tree.FindID(12), folder->Child(1)->Data.get());
+  EXPECT_EQ(tree.FindID(14), nullptr);  // a folder never matches
+  EXPECT_EQ(tree.FindID(99), nullptr);
+
+  tree.AddTop("second top node");
+  TDocTree copy;
+  copy.AddTop("stale");
+  tree.CopyTo(copy);
+  ASSERT_EQ(copy.TopCount(), 1);
+  const TDocNode* copiedOld = copy.First()->Child(1);
+  EXPECT_EQ(copiedOld->Text, "Old");
+  EXPECT_EQ(copiedOld->Data->Description, "x");
+  EXPECT_EQ(copiedOld->Data->PasswordNumber, 3);
+  EXPECT_EQ(copiedOld->Data->BookWindowRect, (TWindowRect{1, 2, 3, 4}));
+  EXPECT_EQ(copiedOld->Data->MenuCaption, "");
+  EXPECT_EQ(copy.First()->Child(0)->ChildCount(), 3);
+  EXPECT_EQ(copy.First()->Child(0)->Child(2)->Level(), 2);
+
+  // An ID set by hand at the top of the range: new documents take the
+  // smallest free numbers instead of running past it.
+  TDocTree full;
+  TDocNode* top = full.AddTop("Документы");
+  top->AddChild("X")->Data = std::make_unique<TDocData>();
+  top->Child(0)->Data->ID = 1;
+  top->AddChild("Y");
+  top->AddChild("Z");
+  HighestDocID() = INT32_MAX - 1;
+  full.CreateAllMenus();
+  EXPECT_EQ(top->Child(2)->Data->ID, INT32_MAX);
+  EXPECT_EQ(top->Child(1)->Data->ID, 2);
+  EXPECT_EQ(top->Data->ID, 3);
+  EXPECT_EQ(top->Child(0)->Data->ID, 1);
+}
+
+TEST(DocTreeTest, PanelsAndWindowPlaces) {
+  TPanelList panels;
+  TMyPanel* p = panels.AddPanel();
+  p->Name = "P";
+  p->AddTool(1)->Caption = "first";
+  p->AddTool(2)->Caption = "second";
+  p->SwapTools(0, 1);
+  EXPECT_EQ(p->GetTool(0)->Caption, "second");
+  EXPECT_EQ(p->GetTool(0)->DocID, 2);
+  EXPECT_EQ(p->FindTool(1), p->GetTool(1));
+  p->SetChecked(true);
+
+  TPanelList copy;
+  panels.CopyTo(copy);
+  ASSERT_EQ(copy.Count(), 1);
+  EXPECT_TRUE(copy.GetPanel(0)->Shown);
+  EXPECT_EQ(copy.GetPanel(0)->GetTool(1)->Caption, "first");
+  p->DeleteTool(5);
+  p->DeleteTool(0);
+  EXPECT_EQ(p->ToolCount(), 1);
+  EXPECT_EQ(p->GetTool(1), nullptr);
+  EXPECT_EQ(copy.GetPanel(0)->ToolCount(), 2);
+
+  EXPECT_EQ(ClampWindowRect({-10, 5000, 10, 9000}, 1024, 768, 800, 600),
+            (TWindowRect{0, 718, 20, 600}));
+  EXPECT_EQ(ClampWindowRect({974, 5, 900, 100}, 1024, 768, 800, 600),
+            (TWindowRect{974, 5, 800, 100}));
+}
+
+}  // namespace
+}  // namespace vm

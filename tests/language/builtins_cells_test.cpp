@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "foundation/blanks.h"
+#include "foundation/encoding.h"
+#include "language/expr_fakes.h"
+
+using namespace vm;
+using vm::testing::Outcome;
+using vm::testing::RunFormula;
+
+namespace {
+
+class TwoColumns : public TBlankView {
+ public:
+  explicit TwoColumns(int32_t rows) : rows_(rows) {}
+  int32_t RowCount() const override { return rows_; }
+  int32_t ColCount() const override { return 2; }
+  std::string CellText(int32_t col, int32_t row) const override {
+    if (row != 1) return {};
+    return col == 1 ? "Гвоздь"_w : std::string(" 2,5");
+  }
+
+ private:
+  int32_t rows_;
+};
+
+// The row a blank is formatting, as the blank sets it.
+void Formatting(TBlankView* view, int32_t row) {
+  CurrentRowContext().View = view;
+  CurrentRowContext().Row = row;
+}
+
+}  // namespace
+
+TEST(RowCells, ReadTheRowBeingFormatted) {
+  TExprContext ctx;
+  auto view = std::make_unique<TwoColumns>(3);
+  Formatting(view.get(), 1);
+  EXPECT_EQ(RunFormula(ctx, "CURCOL(1)").Value.Str, "Гвоздь"_w);
+  EXPECT_EQ(RunFormula(ctx, "FIRSTCHAR(1)").Value.Str, "Г"_w);
+  EXPECT_EQ(RunFormula(ctx, "NUMCOL(2) * 2").Value.Num, 5);
+  EXPECT_EQ(RunFormula(ctx, "NUMCOL(1)").Value.Num, 0);
+  EXPECT_EQ(RunFormula(ctx, "FIRSTCHAR(2)").Value.Str, " ");
+  EXPECT_EQ(RunFormula(ctx, "CURCOL(3)").Err, 23);
+  EXPECT_EQ(RunFormula(ctx, "NUMCOL(0)").Err, 23);
+  // A row the view lacks reads as empty cells.
+  Formatting(view.get(), 7);
+  EXPECT_EQ(RunFormula(ctx, "FIRSTCHAR(1)").Value.Str, "");
+
+  // With no row being formatted, or once the view is gone, cells are empty.
+  view.reset();
+  EXPECT_EQ(CurrentRowContext().View, nullptr);
+  const Outcome none = RunFormula(ctx, "CURCOL(5)");
+  EXPECT_EQ(none.Err, 0);
+  EXPECT_EQ(none.Value.Kind, 'C');
+  EXPECT_EQ(none.Value.Str, "");
+  EXPECT_EQ(RunFormula(ctx, "NUMCOL(1)").Value.Num, 0);
+
+  TwoColumns empty(0);
+  Formatting(&empty, 0);
+  EXPECT_EQ(RunFormula(ctx, "CURCOL(1)").Value.Str, "");
+  EXPECT_EQ(RunFormula(ctx, "CURCOL(3)").Err, 23);
+}

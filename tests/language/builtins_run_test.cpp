@@ -1,0 +1,147 @@
+#include "language/builtins_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sys/resource.h>
+
+#include "foundation/encoding.h"
+#include "language/check_boxes.h"
+#include "language/program_rig.h"
+
+namespace vm::test {
+namespace {
+
+class RigForm : public IExprForm {
+ public:
+  int ColumnCount() const override { return 1; }
+  char ColumnType(int) const override { return 'N'; }
+  char FirstRowFormat(int) const override { return 'N'; }
+  int RowCount() const override { return 0; }
+  TCommonVar CellValue(int, int) const override { return Num(0); }
+};
+
+class FormContext : public RigContext {
+ public:
+  RigForm Form;
+  IExprForm* FindForm(std::string_view name) override { return name == "T1" ? &Form : nullptr; }
+};
+
+TEST(Dialogs, MessageFlagsFollowTheKind) {
+  ProgramRig rig;
+  ASSERT_TRUE(rig.Run("MESSAGE(0,'a','b')\nMESSAGE(1,'a','b')\nMESSAGE(2,'a','b')\n"
+                      "MESSAGE(3,'a','b')\nMESSAGE(4,'a','b')\nMESSAGE(7,'text','cap')\nENDSECTION"));
+  ASSERT_EQ(rig.Ui.Boxes.size(), 6u);
+  const uint32_t flags[] = {0x2000, 0x2010, 0x2030, 0x2020, 0x2010, 0x2040};
+  for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(rig.Ui.Boxes[i].Flags, flags[i]) << i;
+  EXPECT_EQ(rig.Ui.Boxes[5].Text, "text");
+  EXPECT_EQ(rig.Ui.Boxes[5].Caption, "cap");
+}
+
+TEST(Dialogs, ConfirmAndQuestionAnswerOneForYes) {
+  ProgramRig rig;
+  rig.Var("A", Num(-1));
+  rig.Var("B", Num(-1));
+  rig.Var("C", Num(-1));
+  rig.Ui.Answers = {kIdYes, kIdNo, kIdYes};
+  ASSERT_TRUE(rig.Run("A := CONFIRM('sure?', 'cap', 1)\nB := CONFIRM('sure?', 'cap', 0)\n"
+                      "C := QUESTION('caption', 'text')\nENDSECTION"));
+  EXPECT_EQ(rig.Num("A"), 1);
+  EXPECT_EQ(rig.Num("B"), 0);
+  EXPECT_EQ(rig.Num("C"), 1);
+  EXPECT_EQ(rig.Ui.Boxes[0].Flags, 0x2024u);
+  EXPECT_EQ(rig.Ui.Boxes[1].Flags, 0x2124u);
+  EXPECT_EQ(rig.Ui.Boxes[2].Flags, 0x2024u);
+  EXPECT_EQ(rig.Ui.Boxes[2].Text, "text");
+  EXPECT_EQ(rig.Ui.Boxes[2].Caption, "caption");
+  EXPECT_FALSE(rig.Ui.BusyDuringBox);
+}
+
+TEST(Dialogs, CheckBoxesKeepToOneColumnAndThirtyTwoBoxes) {
+  ProgramRig rig;
+  rig.Var("A", Num(0));
+  rig.Var("B", Num(0));
+  std::string many = "X";
+  for (int i = 1; i < 40; ++i) many += "|X";
+  rig.Ui.CheckBoxesConfirmed = false;
+  ASSERT_TRUE(rig.Run("A := CHECKBOXES('Pick', ' A | B |C', -5, 0)\nENDSECTION"));
+  EXPECT_EQ(rig.Num("A"), -1);
+  ASSERT_EQ(rig.Ui.CheckBoxDialogs.size(), 1u);
+  EXPECT_EQ(rig.Ui.CheckBoxDialogs[0].Items, (std::vector<std::string>{"A", "B", "C"}));
+  EXPECT_EQ(rig.Ui.CheckBoxDialogs[0].Mask, 5u);
+  EXPECT_EQ(rig.Ui.CheckBoxDialogs[0].Columns, 1);
+
+  rig.Ui.CheckBoxesConfirmed = true;
+  rig.Ui.CheckBoxesResult = 6;
+  ASSERT_TRUE(rig.Run("B := CHECKBOXES('Pick', '" + many + "', 0, 3)\nENDSECTION"));
+  EXPECT_EQ(rig.Num("B"), 6);
+  EXPECT_EQ(rig.Ui.CheckBoxDialogs[1].Items.size(), 32u);
+  EXPECT_EQ(rig.Ui.CheckBoxDialogs[1].Columns, 3);
+
+  uint32_t result = 9;
+  EXPECT_FALSE(ShowCheckBoxes("Pick", "  ", 0, 1, result));
+  EXPECT_EQ(result, 0u);
+  EXPECT_EQ(rig.Ui.CheckBoxDialogs.size(), 2u);
+}
+
+TEST(Dialogs, CheckBoxesFillColumnByColumn) {
+  const TCheckBoxLayout layout = LayOutCheckBoxes(3, 2, 50, 20, 75, 25);
+  EXPECT_EQ(layout.RowsPerColumn, 2);
+  ASSERT_EQ(layout.Boxes.size(), 3u);
+  EXPECT_EQ(layout.Boxes[0].Left, 10);
+  EXPECT_EQ(layout.Boxes[1].Left, 10);
+  EXPECT_EQ(layout.Boxes[1].Top, 24);
+  EXPECT_EQ(layout.Boxes[2].Left, 70);
+  EXPECT_EQ(layout.Boxes[2].Top, 4);
+  EXPECT_EQ(layout.ClientWidth, 180);
+  EXPECT_EQ(layout.ClientHeight, 20 * 2 + 12 + 25);
+  EXPECT_EQ(LayOutCheckBoxes(1, 0, 20, 0, 75, 25).ClientWidth, 180);
+}
+
+TEST(Dialogs, OpenFileWritesTheChosenNameIntoItsVariable) {
+  ProgramRig rig;
+  rig.Var("F", Str("/data/in/old.txt"));
+  rig.Var("A", Num(-1));
+  rig.Ui.ChosenFiles = {"/data/new.csv"};
+  ASSERT_TRUE(rig.Run("A := GETOPENFILENAME('Open', 'All|*.*', F)\nENDSECTION")) << Cp1251ToUtf8(rig.Message);
+  EXPECT_EQ(rig.Num("A"), 1);
+  EXPECT_EQ(rig.Value("F").Str, "/data/new.csv");
+  ASSERT_EQ(rig.Ui.FileDialogs.size(), 1u);
+  EXPECT_EQ(rig.Ui.FileDialogs[0].Dir, "/data/in/");
+  EXPECT_EQ(rig.Ui.FileDialogs[0].Title, "Open");
+
+  rig.Ui.ChosenFiles.clear();
+  ASSERT_TRUE(rig.Run("A := GETOPENFILENAME('Open', 'All|*.*', F)\nENDSECTION"));
+  EXPECT_EQ(rig.Num("A"), 0);
+  EXPECT_EQ(rig.Value("F").Str, "/data/new.csv");
+}
+
+TEST(RunControls, ReachTheDocumentWindow) {
+  ProgramRig rig;
+  FormContext context;
+  context.Symbols().AddVariable("A", Num(-1));
+  context.Symbols().AddVariable("B", Num(-1));
+  TDescriptionReader reader(
+      "OKCLICK(0, 1)\nOKCLICK(1, 0)\nPRINTCLICK(0)\nPRINTCLICK(1)\nA := CHECKALL(1)\n"
+      "B := CHECKALL(0)\nSELECTTABLE(T1)\nHIGHPRIOR(1)\nHIGHPRIOR(0)\nENDSECTION");
+  TStmtCompiler compiler(reader, context);
+  TInstruction* program = nullptr;
+  ASSERT_EQ(compiler.CompileProgram(program, "ENDSECTION", kOpEnd), 0)
+      << Cp1251ToUtf8(compiler.CompileErrorText(compiler.CompileProgram(program, "ENDSECTION", kOpEnd)));
+  rig.Ui.ChecksPass = false;
+  const int niceBefore = getpriority(PRIO_PROCESS, 0);
+  Interp().ExecProgram(program);
+  EXPECT_EQ(Interp().ErrorCode(), 0);
+  EXPECT_EQ(rig.Ui.OkClicks, 1);
+  EXPECT_FALSE(rig.Ui.LastOkConfirm);
+  EXPECT_EQ(rig.Ui.PrintClicks, 1);
+  EXPECT_EQ(context.Symbols().FindVariable("A")->Value.Num, 0);
+  EXPECT_EQ(context.Symbols().FindVariable("B")->Value.Num, 1);
+  EXPECT_EQ(rig.Ui.Focused, &context.Form);
+  // Raising the priority may be refused; either way the run goes on and
+  // normal priority is back at the end (unless it was lower to begin with).
+  EXPECT_LE(getpriority(PRIO_PROCESS, 0), std::max(niceBefore, 0));
+}
+
+}  // namespace
+}  // namespace vm::test

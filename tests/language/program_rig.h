@@ -1,0 +1,149 @@
+// Runs statement programs from text the way a document does: a main program
+// up to ENDSECTION, then any number of "SUBROUTINE = NAME" ... "ENDSUB"
+// blocks, CALLs resolved against them, run through the interpreter with a
+// scripted host that records what the user would have seen.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "foundation/strutils.h"
+#include "language/description_reader.h"
+#include "language/expr_fakes.h"
+#include "language/interpreter.h"
+#include "language/program_context.h"
+#include "language/stmt_compiler.h"
+#include "language/value_arrays.h"
+#include "support/scripted_ui.h"
+
+namespace vm::test {
+
+using vm::testing::Num;
+using vm::testing::Str;
+
+class RigBase : public IProgramBase {
+ public:
+  std::vector<std::pair<std::string, TCommonVar>> Fields;
+  int FieldIndex(std::string_view name) const override {
+    for (std::size_t i = 0; i < Fields.size(); ++i)
+      if (Fields[i].first == name) return static_cast<int>(i);
+    return -1;
+  }
+  char FieldType(int index) const override { return Fields[static_cast<std::size_t>(index)].second.Kind; }
+  TCommonVar FieldValue(int index) const override { return Fields[static_cast<std::size_t>(index)].second; }
+  void SetFieldValue(int index, const TCommonVar& v) override { Fields[static_cast<std::size_t>(index)].second = v; }
+};
+
+class RigAutoParam : public IProgramAutoParam {
+ public:
+  explicit RigAutoParam(TCommonVar v) : Value(std::move(v)) {}
+  TCommonVar Value;
+  TCommonVar GetValue() const override { return Value; }
+  char TypeLetter() const override { return Value.Kind; }
+  void SetValue(const TCommonVar& v) override { Value = v; }
+};
+
+class RigQuestion : public IProgramQuestion {
+ public:
+  int Runs = 0;
+  void Run() override { ++Runs; }
+};
+
+// A loading that runs a per-row program a number of times and then reports
+// its outcome.
+class RigLoading : public IProgramLoading {
+ public:
+  TInstruction* RowProgram = nullptr;
+  int Rows = 0;
+  TLoadOutcome Outcome;
+  TLoadOutcome Run() override {
+    for (int i = 0; i < Rows; ++i)
+      if (!Interp().ExecNestedProgram(RowProgram, kOpReturn)) break;
+    return Outcome;
+  }
+};
+
+class RigContext : public TProgramContext {
+ public:
+  std::map<std::string, IProgramBase*> Bases;
+  std::map<std::string, IProgramAutoParam*> AutoParams;
+  std::map<std::string, IProgramQuestion*> Questions, BaseQuestions;
+  std::map<std::string, IProgramLoading*> Loadings;
+
+  IProgramBase* FindBase(std::string_view n) override { return Find(Bases, n); }
+  IProgramAutoParam* FindAutoParam(std::string_view n) override { return Find(AutoParams, n); }
+  IProgramQuestion* FindQuestion(std::string_view n) override { return Find(Questions, n); }
+  IProgramQuestion* FindBaseQuestion(std::string_view n) override { return Find(BaseQuestions, n); }
+  IProgramLoading* FindLoading(std::string_view n) override { return Find(Loadings, n); }
+
+ private:
+  template <typename T>
+  static T* Find(const std::map<std::string, T*>& m, std::string_view n) {
+    const auto it = m.find(std::string(n));
+    return it == m.end() ? nullptr : it->second;
+  }
+};
+
+class ProgramRig {
+ public:
+  RigContext Context;
+  ScriptedUi Ui;
+  TInstruction* Main = nullptr;
+  std::map<std::string, TInstruction*> Subroutines;
+  int Code = 0;
+  std::string Message;
+  bool IsInit = false;
+  TInstruction* Reentry = nullptr;
+
+  ProgramRig() {
+    ResetStatements();
+    DinArrays().Clear();
+    Interp().BeginDocumentRun();
+    DesignerTestRun() = false;
+  }
+  ~ProgramRig() {
+    FreeStatements();
+    DinArrays().Clear();
+  }
+  ProgramRig(const ProgramRig&) = delete;
+  ProgramRig& operator=(const ProgramRig&) = delete;
+
+  TVariable* Var(std::string_view name, TCommonVar value) {
+    return Context.Symbols().AddVariable(name, value);
+  }
+  const TCommonVar& Value(std::string_view name) {
+    return Context.Symbols().FindVariable(name)->Value;
+  }
+  long double Num(std::string_view name) { return Value(name).Num; }
+
+  // 0 or the compile error, whose message goes to Message.
+  int Compile(std::string_view text) {
+    Interp().SetDocument("TEST", text);
+    TDescriptionReader reader(text);
+    TStmtCompiler compiler(reader, Context);
+    Code = compiler.CompileProgram(Main, "ENDSECTION", kOpEnd, IsInit);
+    while (Code == 0) {
+      std::string line = reader.ReadLine();
+      if (line.empty()) break;
+      const std::string name = TrimBlanks(line.substr(line.find('=') + 1));
+      Code = compiler.CompileProgram(Subroutines[name], "ENDSUB", kOpReturn);
+    }
+    Message = Code != 0 ? compiler.CompileErrorText(Code) : std::string();
+    Reentry = compiler.ReentryPoint();
+    for (const TPendingCall& call : compiler.Calls())
+      if (Code == 0) call.Call->Jump = Subroutines.at(call.Name);
+    return Code;
+  }
+
+  // Compiles (which must succeed) and runs the main program.
+  bool Run(std::string_view text) {
+    if (Compile(text) != 0) return false;
+    Interp().ExecProgram(Main);
+    return Interp().ErrorCode() == 0;
+  }
+};
+
+}  // namespace vm::test

@@ -1,0 +1,308 @@
+#include "language/registry_context.h"
+
+#include <gtest/gtest.h>
+
+#include "foundation/encoding.h"
+#include "language/expr_fakes.h"
+#include "language/interpreter.h"
+#include "language/stmt_compiler.h"
+#include "support/scripted_ui.h"
+#include "support/temp_dir.h"
+#include "ui/services.h"
+
+using namespace vm;
+using vm::testing::Outcome;
+using vm::testing::RunFormula;
+
+namespace {
+
+TAPar* AddParam(TAutoList& list, std::string name, char kind, std::string text, bool local) {
+  TAPar* p = list.AddNew();
+  p->Name = std::move(name);
+  p->Kind = kind;
+  p->ValueText = std::move(text);
+  p->Local = local;
+  return p;
+}
+
+void AddOneOfEachKind(TAutoList& list) {
+  AddParam(list, "LIMIT", 'N', "12,5", false);
+  AddParam(list, "CITY", 'C', "Тула"_w, true);
+  AddParam(list, "START", 'D', "05.03.2007", false);
+}
+
+// GOODS with one record: PRICE 12.50, NAME Болт, BOUGHT 5.03.2007, QTY 7.
+bool MakeGoods(TDbaseStructure& goods, const test::TempDir& tmp) {
+  goods.Alias = "GOODS";
+  TDBF& t = goods.Table;
+  t.FileName = tmp / "goods.dbf";
+  if (!t.CreateTable() || !t.AddFieldEx("PRICE", 8, 'N', 2) || !t.AddFieldEx("NAME", 10, 'C', 0) ||
+      !t.AddFieldEx("BOUGHT", 8, 'D', 0) || !t.AddFieldEx("QTY", 3, 'N', 0) || !t.WriteStructure())
+    return false;
+  t.GoToRecord(1);
+  t.ClearRecordBuf();
+  return t.SetFieldStr(0, "12.50") && t.SetFieldStr(1, "Болт"_w) && t.SetFieldDate(2, {5, 3, 2007}) &&
+         t.SetFieldStr(3, "7") && t.WriteRecord();
+}
+
+// A main program compiled against a registry context and run as a
+// document runs it; every instruction is freed with the program.
+class RegistryProgram {
+ public:
+  explicit RegistryProgram(TRegistryContext& ctx) : ctx_(ctx) {
+    ResetStatements();
+    Interp().BeginDocumentRun();
+    DesignerTestRun() = false;
+  }
+  ~RegistryProgram() { FreeStatements(); }
+  RegistryProgram(const RegistryProgram&) = delete;
+  RegistryProgram& operator=(const RegistryProgram&) = delete;
+
+  // 0 or the compile error, whose text goes to Message.
+  int Compile(std::string_view text) {
+    Interp().SetDocument("TEST", text);
+    TDescriptionReader reader(text);
+    TStmtCompiler compiler(reader, ctx_);
+    const int code = compiler.CompileProgram(main_, "ENDSECTION", kOpEnd);
+    Message = code != 0 ? Cp1251ToUtf8(compiler.CompileErrorText(code)) : std::string();
+    return code;
+  }
+  // The run error code, 0 when the run went through.
+  int Run() {
+    Interp().ExecProgram(main_);
+    return Interp().ErrorCode();
+  }
+
+  test::ScriptedUi Ui;
+  std::string Message;
+
+ private:
+  TRegistryContext& ctx_;
+  TInstruction* main_ = nullptr;
+};
+
+long double Number(TExprContext& ctx, std::string_view text) {
+  const Outcome o = RunFormula(ctx, text);
+  EXPECT_EQ(o.Err, 0) << text;
+  EXPECT_EQ(o.Value.Kind, 'N') << text;
+  return o.Value.Num;
+}
+
+}  // namespace
+
+// Shared and local parameters are named alike; the document reads its own
+// copy, and a parameter shadows a system variable of the same name.
+TEST(RegistryContext, AutoParametersOfTheRegistry) {
+  TAutoList global;
+  AddOneOfEachKind(global);
+  TRegistryContext ctx;
+  ctx.AutoParams().Assign(global);
+
+  EXPECT_EQ(Number(ctx, "%LIMIT% * 2"), 25);
+  EXPECT_EQ(Number(ctx, "%city% = 'Тула'"_w), 1);
+  const Outcome start = RunFormula(ctx, "%START%");
+  EXPECT_EQ(start.Value.Kind, 'D');
+  EXPECT_EQ(start.Value.Date, (TDateRec{5, 3, 2007}));
+  EXPECT_EQ(RunFormula(ctx, "%CURDATE%").Value.Kind, 'D');
+
+  TExprChain missing;
+  const TCompileResult r = CompileExpr("%NOSUCH%", ctx, missing);
+  EXPECT_EQ(r.ErrCode, 152);
+  EXPECT_EQ(r.Msg, " Несуществующий автопараметр NOSUCH"_w);
+  EXPECT_EQ(CompileExpr("%LIMIT% + 'x'", ctx, missing).ErrCode, 141);
+
+  AddParam(global, "CURDATE", 'N', "7", false);
+  ctx.AutoParams().Assign(global);
+  EXPECT_EQ(Number(ctx, "%CURDATE%"), 7);
+  global.GetItem(0)->ValueText = "1";
+  EXPECT_EQ(Number(ctx, "%LIMIT%"), 12.5L);
+}
+
+// A compiled formula outlives copies and reloads of the list it names.
+TEST(RegistryContext, CompiledFormulasFollowTheList) {
+  TAutoList global;
+  AddParam(global, "LIMIT", 'N', "3", false);
+  TRegistryContext ctx;
+  ctx.AutoParams().Assign(global);
+  TExprChain expr;
+  ASSERT_EQ(CompileExpr("%LIMIT% + 1", ctx, expr).ErrCode, 0);
+
+  auto eval = [&expr] {
+    int err = 0;
+    TCommonVar v;
+    EvalExpr(expr, err, v);
+    EXPECT_EQ(err, 0);
+    return v.Num;
+  };
+  EXPECT_EQ(eval(), 4);
+  global.Clear();
+  AddParam(global, "OTHER", 'C', "", false);
+  AddParam(global, "limit", 'N', "10", false);
+  global.GetItem(1)->Name = "LIMIT";
+  ctx.AutoParams().Assign(global);
+  EXPECT_EQ(eval(), 11);
+
+  // Written values stay in the document's copy until it commits.
+  auto* ref = static_cast<TAutoParamRef*>(ctx.FindAutoParam("LIMIT"));
+  ASSERT_NE(ref, nullptr);
+  EXPECT_EQ(ref->TypeLetter(), 'N');
+  ref->SetValue(vm::testing::Num(2.5L));
+  EXPECT_EQ(eval(), 3.5L);
+  EXPECT_EQ(ctx.AutoParams().List().GetValueText("LIMIT"), "2.5000");
+  EXPECT_EQ(global.GetValueText("LIMIT"), "10");
+
+  // Gone from the list, it reads as an empty number.
+  ctx.AutoParams().Assign(TAutoList());
+  EXPECT_EQ(eval(), 1);
+  EXPECT_EQ(ctx.FindAutoParam("LIMIT"), nullptr);
+}
+
+TEST(RegistryContext, FieldsOfABoundDatabase) {
+  test::TempDir tmp;
+  TDbaseStructure goods;
+  ASSERT_TRUE(MakeGoods(goods, tmp));
+  TDBF& t = goods.Table;
+
+  TRegistryContext ctx;
+  TExprChain expr;
+  EXPECT_EQ(CompileExpr("GOODS.PRICE", ctx, expr).ErrCode, 145);
+  ctx.BindBase("goods", goods);
+  EXPECT_EQ(Number(ctx, "GOODS.PRICE * 2"), 25);
+  EXPECT_EQ(RunFormula(ctx, "GOODS.NAME").Value.Str, "Болт"_w);
+  EXPECT_EQ(RunFormula(ctx, "GOODS.BOUGHT").Value.Date, (TDateRec{5, 3, 2007}));
+  const TCompileResult r = CompileExpr("GOODS.WEIGHT", ctx, expr);
+  EXPECT_EQ(r.ErrCode, 146);
+  EXPECT_EQ(r.Msg, " Неверное имя поля WEIGHT"_w);
+  EXPECT_EQ(CompileExpr("GOODS.NAME * 'a'", ctx, expr).ErrCode, 142);
+
+  ASSERT_EQ(CompileExpr("GOODS.PRICE", ctx, expr).ErrCode, 0);
+  ASSERT_TRUE(t.Close());
+  int err = 0;
+  TCommonVar v;
+  EvalExpr(expr, err, v);
+  EXPECT_EQ(v.Kind, 0) << "a closed table has no record";
+}
+
+// A program reads and assigns the document's copy of the auto-parameters;
+// the global list gets the values only when the document copies them back.
+TEST(RegistryContext, ProgramsAssignTheDocumentsAutoParameters) {
+  TAutoList global;
+  AddOneOfEachKind(global);
+  TRegistryContext ctx;
+  ctx.AutoParams().Assign(global);
+  ctx.Symbols().AddVariable("N", vm::testing::Num(0));
+
+  RegistryProgram program(ctx);
+  ASSERT_EQ(program.Compile(R"(
+    %LIMIT% := %LIMIT% * 2 + 1
+    %City% := %CITY% + '-2'
+    %START% := NEXTDATE(%START%)
+    N := %LIMIT%
+ENDSECTION)"),
+            0)
+      << program.Message;
+  ASSERT_EQ(program.Run(), 0);
+  const TAutoList& own = ctx.AutoParams().List();
+  EXPECT_EQ(own.GetValueText("LIMIT"), "26");
+  EXPECT_EQ(own.GetValueText("CITY"), "Тула-2"_w);
+  EXPECT_EQ(own.GetValueText("START"), "6.03.2007");
+  EXPECT_EQ(ctx.Symbols().FindVariable("N")->Value.Num, 26);
+  EXPECT_EQ(global.GetValueText("LIMIT"), "12,5");
+  EXPECT_EQ(global.GetValueText("CITY"), "Тула"_w);
+  EXPECT_EQ(global.GetValueText("START"), "05.03.2007");
+
+  ctx.AutoParams().List().CopyTo(global);
+  EXPECT_EQ(global.GetValueText("LIMIT"), "26");
+  EXPECT_EQ(global.GetValueText("START"), "6.03.2007");
+  EXPECT_TRUE(global.GetItem(global.IndexOfName("CITY"))->Local);
+
+  // The next run starts from a fresh copy; the compiled program follows it.
+  global.GetItem(0)->ValueText = "0.25";
+  ctx.AutoParams().Assign(global);
+  ASSERT_EQ(program.Run(), 0);
+  EXPECT_EQ(ctx.AutoParams().List().GetValueText("LIMIT"), "1.5000");
+  EXPECT_EQ(ctx.AutoParams().List().GetValueText("CITY"), "Тула-2-2"_w);
+}
+
+TEST(RegistryContext, AssignmentsOfTheWrongTypeAreRefused) {
+  TAutoList global;
+  AddParam(global, "LIMIT", 'N', "3", false);
+  AddParam(global, "START", 'D', "05.03.2007", false);
+  TRegistryContext ctx;
+  ctx.AutoParams().Assign(global);
+  {
+    RegistryProgram program(ctx);
+    EXPECT_EQ(program.Compile("%LIMIT% := 'x'\nENDSECTION"), 131);
+    EXPECT_EQ(program.Message, "Ошибка в строке 1.  Разные типы приемника и выражения ");
+    EXPECT_EQ(program.Compile("%START% := 5\nENDSECTION"), 131);
+    EXPECT_EQ(program.Compile("%NOSUCH% := 1\nENDSECTION"), 129);
+    EXPECT_EQ(program.Message, "Ошибка в строке 1.  Неизвестное имя переменной %NOSUCH%");
+    // A system variable is read like a parameter but never receives a value.
+    EXPECT_EQ(program.Compile("%CURDATE% := %CURDATE%\nENDSECTION"), 129);
+    AddParam(global, "CURDATE", 'N', "0", false);
+    ctx.AutoParams().Assign(global);
+    EXPECT_EQ(program.Compile("%CURDATE% := 7\nENDSECTION"), 0) << program.Message;
+  }
+
+  RegistryProgram program(ctx);
+  ASSERT_EQ(program.Compile("%LIMIT% := 5\nENDSECTION"), 0) << program.Message;
+  // Gone from the list before the run, it takes nothing and breaks nothing.
+  ctx.AutoParams().Assign(TAutoList());
+  EXPECT_EQ(program.Run(), 0);
+  EXPECT_EQ(ctx.AutoParams().List().Count(), 0);
+
+  // Back with another kind: the run stops at the assignment and leaves the
+  // text alone.
+  global.GetItem(0)->Kind = 'C';
+  global.GetItem(0)->ValueText = "x";
+  ctx.AutoParams().Assign(global);
+  EXPECT_EQ(program.Run(), 1);
+  ASSERT_EQ(program.Ui.Boxes.size(), 1u);
+  EXPECT_EQ(Cp1251ToUtf8(program.Ui.Boxes[0].Text),
+            " Ошибка во время выполнения программы в строке 1:\r Разные типы приемника и выражения ");
+  EXPECT_EQ(ctx.AutoParams().List().GetValueText("LIMIT"), "x");
+}
+
+// An assignment to BASE.FIELD changes the record the table holds; written
+// back, the record carries the program's values.
+TEST(RegistryContext, ProgramsAssignFieldsOfTheCurrentRecord) {
+  test::TempDir tmp;
+  TUsedBaseList bases;
+  ASSERT_TRUE(MakeGoods(*bases.AddNew(), tmp));
+  TDBF& t = bases.FindByAlias("GOODS")->Table;
+
+  TRegistryContext ctx;
+  ctx.BindBase("goods", *bases.FindByAlias("GOODS"));
+  RegistryProgram program(ctx);
+  ASSERT_EQ(program.Compile(R"(
+    GOODS.PRICE := GOODS.PRICE * 2 + 0.004
+    GOODS.NAME := 'Гайка длинная'
+    GOODS.BOUGHT := NEXTDATE(GOODS.BOUGHT)
+ENDSECTION)"_w),
+            0)
+      << program.Message;
+  ASSERT_EQ(program.Run(), 0);
+  EXPECT_EQ(t.GetFieldStr(0), "25.00");
+  EXPECT_EQ(t.GetFieldStr(1), "Гайка длин"_w);
+  EXPECT_EQ(t.GetFieldStr(2), "20070306");
+  EXPECT_EQ(RunFormula(ctx, "GOODS.BOUGHT").Value.Date, (TDateRec{6, 3, 2007}));
+
+  // Too wide for its field, a number leaves no digits that would read as
+  // another number.
+  ASSERT_EQ(program.Compile("GOODS.QTY := 1234\nENDSECTION"), 0) << program.Message;
+  ASSERT_EQ(program.Run(), 0);
+  EXPECT_EQ(t.GetFieldStr(3), "***");
+
+  t.GoToRecord(1);
+  ASSERT_TRUE(t.WriteRecord());
+  t.GoToRecord(1);
+  t.ClearRecordBuf();
+  ASSERT_EQ(t.ReadRecord(), 0);
+  EXPECT_EQ(t.GetFieldStr(0), "25.00");
+  EXPECT_EQ(t.GetFieldStr(1), "Гайка длин"_w);
+
+  EXPECT_EQ(program.Compile("GOODS.NAME := 5\nENDSECTION"), 131);
+  EXPECT_EQ(program.Compile("GOODS.BOUGHT := 'x'\nENDSECTION"), 131);
+  EXPECT_EQ(program.Compile("GOODS.WEIGHT := 1\nENDSECTION"), 129);
+  EXPECT_EQ(program.Message, "Ошибка в строке 1.  Неизвестное имя переменной GOODS.WEIGHT");
+}

@@ -1,0 +1,98 @@
+// A stand-in for the windows: records every message box, log line and
+// dialog, answers questions from a script and lets a test act whenever the
+// core lets the windows process their events.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/services.h"
+
+namespace vm::test {
+
+struct BoxShown {
+  std::string Text;
+  std::string Caption;
+  uint32_t Flags = 0;
+};
+
+struct CheckBoxesShown {
+  std::string Caption;
+  std::vector<std::string> Items;
+  uint32_t Mask = 0;
+  int Columns = 0;
+};
+
+class ScriptedUi : public UiServices {
+ public:
+  ScriptedUi() { InstallUiServices(this); }
+  ~ScriptedUi() override { InstallUiServices(nullptr); }
+  ScriptedUi(const ScriptedUi&) = delete;
+  ScriptedUi& operator=(const ScriptedUi&) = delete;
+
+  std::vector<BoxShown> Boxes;
+  // Buttons the boxes return in turn; when empty, the default button.
+  std::deque<int32_t> Answers;
+  std::vector<std::string> Log;
+  // Whether logged lines also reach "Errors.log".
+  bool LogToFile = false;
+  int Pumps = 0;
+  // Called with the count of pumps so far.
+  std::function<void(int)> OnPump;
+  int Closes = 0;
+  int OkClicks = 0;
+  bool LastOkConfirm = false;
+  int PrintClicks = 0;
+  bool ChecksPass = true;
+  TRuntimeObject* Focused = nullptr;
+  std::vector<CheckBoxesShown> CheckBoxDialogs;
+  // The checked boxes the user leaves; cancelled when unset.
+  bool CheckBoxesConfirmed = false;
+  uint32_t CheckBoxesResult = 0;
+  std::vector<FileDialogRequest> FileDialogs;
+  std::vector<std::string> ChosenFiles;
+  // Whether the busy window ran while a box was shown.
+  bool BusyDuringBox = false;
+
+  int32_t MsgBox(const std::string& text, const std::string& caption, uint32_t flags) override {
+    Boxes.push_back({text, caption, flags});
+    BusyDuringBox = BusyDuringBox || BusyRunning();
+    if (Answers.empty()) return UiServices::MsgBox(text, caption, flags);
+    const int32_t answer = Answers.front();
+    Answers.pop_front();
+    return answer;
+  }
+  void ProcessMessages() override {
+    ++Pumps;
+    if (OnPump) OnPump(Pumps);
+  }
+  std::string AppTitle() const override { return "Title"; }
+  void LogError(const std::string& msg) override {
+    Log.push_back(msg);
+    if (LogToFile) UiServices::LogError(msg);
+  }
+  void CloseDocWindow() override { ++Closes; }
+  void FocusTable(TRuntimeObject* form) override { Focused = form; }
+  void DocOkClick(bool confirm) override {
+    ++OkClicks;
+    LastOkConfirm = confirm;
+  }
+  void DocPrintClick() override { ++PrintClicks; }
+  bool DocCheckAll() override { return ChecksPass; }
+  bool CheckBoxes(const std::string& caption, const std::vector<std::string>& items,
+                  uint32_t mask, int columns, uint32_t& result) override {
+    CheckBoxDialogs.push_back({caption, items, mask, columns});
+    result = CheckBoxesConfirmed ? CheckBoxesResult : 0;
+    return CheckBoxesConfirmed;
+  }
+  bool ChooseFiles(const FileDialogRequest& request, std::vector<std::string>& paths) override {
+    FileDialogs.push_back(request);
+    paths = ChosenFiles;
+    return !paths.empty();
+  }
+};
+
+}  // namespace vm::test
