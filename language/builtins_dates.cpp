@@ -11,23 +11,30 @@ namespace vm {
 
 namespace {
 
-// Day numbers of 1.01.0001 and 31.12.9999: the calendar the day numbers span.
-constexpr long long kFirstDayNum = -693593;
-constexpr long long kLastDayNum = 2958465;
+// A date of the Gregorian calendar between 1.01.0001 and 31.12.9999: what
+// the day numbers can stand for. Wider than the dates a user may type, and
+// without the 29th of February of 1900 and 2100, which the calendar lacks.
+bool IsCalendarDate(const TDateRec& d) {
+  if (d.Year < 1 || d.Year > 9999 || d.Month < 1 || d.Month > 12 || d.Day < 1) return false;
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = d.Year % 4 == 0 && (d.Year % 100 != 0 || d.Year % 400 == 0);
+  return d.Day <= kDays[d.Month - 1] + (d.Month == 2 && leap ? 1 : 0);
+}
 
 // The date a number of days after date; the zero date when either end
 // leaves the calendar.
 TDateRec ShiftDate(const TDateRec& date, long double days) {
-  if (!IsValidDateRec(date) || !(std::fabs(days) < 1e7L)) return {};
-  const long long target = DateRecToDayNum(date) + static_cast<long long>(std::nearbyint(days));
-  if (target < kFirstDayNum || target > kLastDayNum) return {};
-  return DayNumToDateRec(static_cast<int32_t>(target));
+  if (!IsCalendarDate(date) || !(std::fabs(days) < 1e7L)) return {};
+  const TDateRec shifted =
+      DayNumToDateRec(DateRecToDayNum(date) + static_cast<int32_t>(std::nearbyint(days)));
+  return IsCalendarDate(shifted) ? shifted : TDateRec{};
 }
 
-bool CheckedDate(TBuiltinCall& c, const TDateRec& date) {
-  if (IsValidDateRec(date)) return true;
-  c.FailWith(" Неверная дата "_w);
-  return false;
+// The day after or before date; error -1 when there is none in the calendar.
+void StepDate(TBuiltinCall& c, int step) {
+  const TDateRec shifted = ShiftDate(c.Date(1), step);
+  if (!IsCalendarDate(shifted)) return c.FailWith(" Неверная дата "_w);
+  c.SetDate(shifted);
 }
 
 std::string ZeroPadded(int32_t value, int width) {
@@ -54,13 +61,9 @@ void FnDay(TBuiltinCall& c) { c.SetNum(c.Date(1).Day); }
 
 void FnMonth(TBuiltinCall& c) { c.SetNum(c.Date(1).Month); }
 
-void FnNextdate(TBuiltinCall& c) {
-  if (CheckedDate(c, c.Date(1))) c.SetDate(IncDateRec(c.Date(1)));
-}
+void FnNextdate(TBuiltinCall& c) { StepDate(c, 1); }
 
-void FnPrevdate(TBuiltinCall& c) {
-  if (CheckedDate(c, c.Date(1))) c.SetDate(DecDateRec(c.Date(1)));
-}
+void FnPrevdate(TBuiltinCall& c) { StepDate(c, -1); }
 
 void FnSumdateday(TBuiltinCall& c) { c.SetDate(ShiftDate(c.Date(1), c.Num(2))); }
 
@@ -70,11 +73,12 @@ void FnSumdate(TBuiltinCall& c) {
   c.SetDate(ShiftDate(c.Date(1), c.Num(3) < 0 ? -days : days));
 }
 
-void FnKvartal(TBuiltinCall& c) { c.SetNum((c.Date(1).Month - 1) / 3 + 1); }
+// Months are not validated, so the arithmetic must hold for any 32-bit one.
+void FnKvartal(TBuiltinCall& c) { c.SetNum((c.Date(1).Month - 1LL) / 3 + 1); }
 
 void FnBegkvart(TBuiltinCall& c) {
   const TDateRec& d = c.Date(1);
-  c.SetDate({1, (d.Month - 1) / 3 * 3 + 1, d.Year});
+  c.SetDate({1, static_cast<int32_t>((d.Month - 1LL) / 3 * 3 + 1), d.Year});
 }
 
 void FnDatedir(TBuiltinCall& c) {

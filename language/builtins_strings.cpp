@@ -146,7 +146,8 @@ void FnGetparamval(TBuiltinCall& c) {
   auto numeric = [](char ch) { return IsDigit(ch) || ch == '.'; };
   std::size_t i = 0;
   std::string_view run;
-  for (int k = 0; k < n; ++k) {
+  // Past the end of the text every further number is the empty run.
+  for (int k = 0; k < n && (k == 0 || !run.empty()); ++k) {
     while (i < s.size() && !numeric(s[i])) ++i;
     const std::size_t start = i;
     while (i < s.size() && numeric(s[i])) ++i;
@@ -183,14 +184,7 @@ void FnSumprop(TBuiltinCall& c) { c.SetStr(SumInWords(static_cast<double>(c.Num(
 
 void FnTostr(TBuiltinCall& c) {
   int32_t n = 0;
-  if (!c.IntArg(2, n)) return;
-  const TCommonVar& v = c.Arg(1);
-  const int magnitude = n < 0 ? (n == INT32_MIN ? INT32_MAX : -n) : n;
-  if (v.Kind == 'D' || v.Kind == 'T') return c.SetStr(ValueToText(v, magnitude, 0));
-  int decimals = magnitude;
-  // A negative count drops the decimals of a whole number.
-  if (v.Kind == 'N' && n < 0 && IsNearZero(v.Num - std::nearbyint(v.Num))) decimals = 0;
-  c.SetStr(ValueToText(v, 255, decimals));
+  if (c.IntArg(2, n)) c.SetStr(ValueToTextAuto(c.Arg(1), n));
 }
 
 }  // namespace vm

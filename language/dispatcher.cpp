@@ -91,6 +91,8 @@ void RunRoutine(TBuiltinCall& c, const TFunctionRec& rec) {
     rec.Routine(c);
   } catch (const std::exception& e) {
     c.FailWith(e.what());
+  } catch (...) {
+    c.FailWith(" Ошибка при вычислении "_w);
   }
   if (c.ErrCode == 0 && c.Result.Kind == 'N' && !std::isfinite(c.Result.Num))
     c.FailWith(" Переполнение при вычислении выражения с плавающей запятой "_w);

@@ -35,7 +35,12 @@ enum {
   kErrIndexedCall = 9,
   kErrBadColumnIndex = 10,
   kErrBadCharInName = 11,
+  kErrTooDeep = 12,
 };
+
+// How deep groups, calls and row expressions may nest: every level costs
+// the parser, the type check and the evaluator a few frames of the stack.
+constexpr int kMaxNesting = 200;
 
 // Type-check errors (reported plus 128).
 enum {
@@ -125,6 +130,15 @@ class TParser {
 
   // Parses s_[b, e) into chain; false with err_ set on failure.
   bool Parse(std::size_t b, std::size_t e, TExprChain& chain) {
+    if (depth_ == kMaxNesting) return Fail(kErrTooDeep, b == 0 ? 0 : b - 1);
+    ++depth_;
+    const bool ok = ParseLevel(b, e, chain);
+    --depth_;
+    return ok;
+  }
+
+ private:
+  bool ParseLevel(std::size_t b, std::size_t e, TExprChain& chain) {
     chain.clear();
     chain.emplace_back();
     bool inString = false;
@@ -188,7 +202,6 @@ class TParser {
     return true;
   }
 
- private:
   bool Fail(int code, std::size_t at) {
     err_ = code;
     errAt_ = at;
@@ -308,6 +321,7 @@ class TParser {
   }
 
   std::string s_;
+  int depth_ = 0;
   int err_ = 0;
   std::size_t errAt_ = 0;
 };
@@ -320,12 +334,21 @@ int OperatorPriority(char c) {
   return op == 0 ? 0 : OperatorRow(op).Priority;
 }
 
-// Writes every minus that follows another operator as a sign: its operand,
-// together with the powers that follow it, becomes (0-operand).
+// Reads a minus or a plus that follows another operator as a sign. A minus
+// makes its operand (0-operand); after anything but a power the operand
+// takes the powers that follow with it, so 2*-3^2 is -18 while 2^-3^2 is
+// (2^-3)^2 like 2^3^2. A plus sign is dropped.
 void RewriteSigns(std::string& s) {
   std::vector<bool> inside = QuoteMap(s);
   for (std::size_t i = s.size(); i-- > 1;) {
-    if (s[i] != '-' || inside[i] || inside[i - 1] || !IsOperatorChar(s[i - 1])) continue;
+    if ((s[i] != '-' && s[i] != '+') || inside[i] || inside[i - 1] || !IsOperatorChar(s[i - 1]))
+      continue;
+    if (s[i] == '+') {
+      s.erase(i, 1);
+      inside.erase(inside.begin() + static_cast<std::ptrdiff_t>(i));
+      continue;
+    }
+    const bool afterPower = s[i - 1] == '^';
     std::size_t j = i + 1;
     int depth = 0;
     for (; j < s.size(); ++j) {
@@ -336,10 +359,12 @@ void RewriteSigns(std::string& s) {
         if (depth == 0) break;
         --depth;
       }
-      if (depth == 0 && (c == ',' || (IsOperatorChar(c) && c != '^'))) break;
+      if (depth == 0 && (c == ',' || (IsOperatorChar(c) && (c != '^' || afterPower)))) break;
     }
-    s = s.substr(0, i) + "(0-" + s.substr(i + 1, j - i - 1) + ")" + s.substr(j);
-    inside = QuoteMap(s);
+    s.insert(j, 1, ')');
+    s.replace(i, 1, "(0-");
+    inside.insert(inside.begin() + static_cast<std::ptrdiff_t>(j), false);
+    inside.insert(inside.begin() + static_cast<std::ptrdiff_t>(i), 2, false);
   }
 }
 
@@ -353,49 +378,64 @@ void ReplaceOutsideQuotes(std::string& s, std::string_view from, char to) {
   }
 }
 
+// Encloses each run of operators of one priority level, with its operands,
+// in parentheses. A run stays flat, A-B-C rather than (A-B)-C: the
+// evaluator folds a chain from left to right anyway, and a long sum must
+// not nest as deep as it has terms.
 void GroupLevel(std::string& s, int priority) {
   std::vector<bool> inside = QuoteMap(s);
-  for (std::size_t i = 0; i + 1 < s.size(); ++i) {
-    if (inside[i] || OperatorPriority(s[i]) != priority) continue;
-    // The left operand.
+  // Operators of a higher level are grouped already; a lower one ends the run.
+  auto endsRun = [priority](char c) {
+    return c == ',' || (IsOperatorChar(c) && OperatorPriority(c) < priority);
+  };
+  // The run last grouped or found grouped: the operators of the level that
+  // follow it at the same bracket depth up to its end belong to it.
+  int depth = 0, runDepth = -1;
+  std::size_t runEnd = 0;
+  // An operator at the very end is grouped with its empty right operand like
+  // any other, so that -2^ reads as (-2^) does.
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (inside[i]) continue;
+    if (s[i] == '(' || s[i] == '[') ++depth;
+    if (s[i] == ')' || s[i] == ']') --depth;
+    if (OperatorPriority(s[i]) != priority || (depth == runDepth && i < runEnd)) continue;
+    int nesting = 0;
     std::size_t left = 0;
     char before = 0;
-    int depth = 0;
     for (std::size_t k = i; k-- > 0;) {
       const char c = s[k];
       if (inside[k]) continue;
       if (c == ')' || c == ']') {
-        ++depth;
+        ++nesting;
       } else if (c == '(' || c == '[') {
-        if (depth == 0) {
+        if (nesting == 0) {
           left = k + 1;
           before = c;
           break;
         }
-        --depth;
-      } else if (depth == 0 && (c == ',' || IsOperatorChar(c))) {
+        --nesting;
+      } else if (nesting == 0 && endsRun(c)) {
         left = k + 1;
         before = c;
         break;
       }
     }
-    // The right operand.
     std::size_t right = s.size();
     char after = 0;
-    depth = 0;
+    nesting = 0;
     for (std::size_t k = i + 1; k < s.size(); ++k) {
       const char c = s[k];
       if (inside[k]) continue;
       if (c == '(' || c == '[') {
-        ++depth;
+        ++nesting;
       } else if (c == ')' || c == ']') {
-        if (depth == 0) {
+        if (nesting == 0) {
           right = k;
           after = c;
           break;
         }
-        --depth;
-      } else if (depth == 0 && (c == ',' || IsOperatorChar(c))) {
+        --nesting;
+      } else if (nesting == 0 && endsRun(c)) {
         right = k;
         after = c;
         break;
@@ -404,11 +444,15 @@ void GroupLevel(std::string& s, int priority) {
     const bool enclosed = (before == '(' || before == '[' || before == ',') &&
                           (after == ')' || after == ']' || after == ',');
     const bool whole = left == 0 && right == s.size();
+    runDepth = depth;
+    runEnd = right;
     if (enclosed || whole) continue;
     s.insert(right, 1, ')');
     s.insert(left, 1, '(');
     inside = QuoteMap(s);
     ++i;
+    runDepth = ++depth;
+    runEnd = right + 1;
   }
 }
 
@@ -742,8 +786,11 @@ TCompileResult CompileExpr(std::string_view text, TExprContext& context, TExprCh
   if (r.ErrCode == 0) ParseExprChain(s, r.ErrCode, r.ErrPos);
   std::string name;
   if (r.ErrCode == 0) {
+    // The groups added for priority may nest too deep; they have no place
+    // in the written text, so the error is put at its start.
     int unusedPos = 0;
     expr = ParseExprChain(InsertPriorityParens(s), r.ErrCode, unusedPos);
+    if (r.ErrCode != 0) r.ErrPos = 1;
     char type = 0;
     if (r.ErrCode == 0) {
       if (const int err = CheckExprTypes(expr, context, name, type); err != 0) {
@@ -772,6 +819,7 @@ std::string CompileErrorText(int code, std::string_view name) {
     case 9: text = "Функция не может иметь индекс"_wv; break;
     case 10: text = "Неверный числовой индекс столбца"_wv; break;
     case 11: text = "Запрещенный символ в имени переменной"_wv; break;
+    case 12: text = "Слишком глубокая вложенность выражения"_wv; break;
     case 132: text = "Неверное число параметров функции "_wv; break;
     case 133: text = "Несуществующая функция "_wv; break;
     case 135: text = "Несуществующая переменная "_wv; break;

@@ -69,7 +69,9 @@ void Power(const TCommonVar& l, const TCommonVar& r, int& err, TCommonVar& resul
     return;
   }
   const long double base = std::fabs(l.Num);
-  long double v = base >= kNumTolerance ? std::exp(std::log(base) * r.Num) : 0.0L;
+  // Not e^(ln b * x): that misses exact powers by an ulp, and INT(10^3)
+  // would give 999.
+  long double v = base >= kNumTolerance ? std::pow(base, r.Num) : 0.0L;
   if (l.Num < 0 && std::fmod(std::nearbyint(r.Num), 2.0L) != 0) v = -v;
   SetNumber(result, v);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "expr_fakes.h"
 #include "foundation/encoding.h"
 
@@ -35,6 +37,10 @@ TEST_F(DateBuiltins, DatesAreBuiltAndTakenApart) {
   EXPECT_EQ(Value("DATE(31, 12, 2006) < DATE(1, 1, 2007)"), 1);
   EXPECT_EQ(Value("DATE(1, 1, 2007) = DATE(1, 1, 2007)"), 1);
   EXPECT_EQ(Error("DATE(1E10, 1, 2007)"), -1);
+  // Fields are not validated, so quarters hold for any 32-bit month.
+  EXPECT_EQ(Value("KVARTAL(DATE(1, -2147483648, 1))"), -715827882);
+  EXPECT_EQ(DateOf(Eval("BEGKVART(DATE(1, -2147483648, 1))")), (TDateRec{1, INT32_MIN, 1}));
+  EXPECT_EQ(DateOf(Eval("BEGKVART(DATE(1, 2147483647, 1))")), (TDateRec{1, INT32_MAX, 1}));
 }
 
 TEST_F(DateBuiltins, DaysForwardAndBack) {
@@ -42,6 +48,17 @@ TEST_F(DateBuiltins, DaysForwardAndBack) {
   EXPECT_EQ(DateOf(Eval("NEXTDATE(DATE(31, 12, 2006))")), (TDateRec{1, 1, 2007}));
   EXPECT_EQ(DateOf(Eval("PREVDATE(DATE(1, 3, 2008))")), (TDateRec{29, 2, 2008}));
   EXPECT_EQ(Error("NEXTDATE(DATE(0, 0, 0))"), -1);
+  // The calendar, not the range of dates a user may type: 1900 had no
+  // 29th of February, and 1800 had days all the same.
+  EXPECT_EQ(DateOf(Eval("NEXTDATE(DATE(28, 2, 1900))")), (TDateRec{1, 3, 1900}));
+  EXPECT_EQ(DateOf(Eval("PREVDATE(DATE(1, 3, 2100))")), (TDateRec{28, 2, 2100}));
+  EXPECT_EQ(Error("NEXTDATE(DATE(29, 2, 1900))"), -1);
+  EXPECT_EQ(DateOf(Eval("NEXTDATE(DATE(31, 12, 1799))")), (TDateRec{1, 1, 1800}));
+  EXPECT_EQ(Error("NEXTDATE(DATE(31, 12, 9999))"), -1);
+  EXPECT_EQ(Error("PREVDATE(DATE(1, 1, 1))"), -1);
+  EXPECT_EQ(DateOf(Eval("SUMDATEDAY(DATE(29, 2, 2100), 1)")), (TDateRec{}));
+  EXPECT_EQ(DateOf(Eval("SUMDATEDAY(DATE(1, 1, 1800), 31)")), (TDateRec{1, 2, 1800}));
+  EXPECT_EQ(DateOf(Eval("SUMDATEDAY(DATE(31, 12, 9999), 1)")), (TDateRec{}));
   EXPECT_EQ(DateOf(Eval("SUMDATEDAY(DATE(31, 12, 2006), 1)")), (TDateRec{1, 1, 2007}));
   EXPECT_EQ(DateOf(Eval("SUMDATEDAY(DATE(1, 3, 2008), -1)")), (TDateRec{29, 2, 2008}));
   // What cannot be converted gives the zero date, without an error.

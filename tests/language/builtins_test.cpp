@@ -62,8 +62,10 @@ TEST_F(Builtins, ArgumentsAreCheckedWhenTheCallRuns) {
   EXPECT_EQ(r.Num, 0);
   EXPECT_EQ(r.Str, "");
 
-  // An argument's own error stops the call.
+  // An argument's own error stops the call, before a function of a later
+  // family would refuse to run.
   EXPECT_EQ(Error("MAX(1/0, SQRT(0-1))"), 1);
+  EXPECT_EQ(Error("FINDFASTROW(1, SQRT(-1), 1/0)"), 7);
 }
 
 TEST_F(Builtins, FunctionsOfLaterFamiliesFailWithTheirName) {
@@ -219,6 +221,7 @@ TEST_F(Builtins, ParameterNumbersInText) {
   EXPECT_EQ(Value("GETPARAMVAL('12x30', 3)"), 0);
   EXPECT_EQ(Value("GETPARAMVAL('12', 0)"), 0);
   EXPECT_EQ(Error("GETPARAMVAL('v1.2.3', 1)"), 37);
+  EXPECT_EQ(Value("GETPARAMVAL('12', 2000000000)"), 0);
 }
 
 TEST_F(Builtins, RubKopWritesIntoTheVariables) {

@@ -26,6 +26,13 @@ TEST_F(Evaluator, DivisionAndPowersRefuseWhatHasNoValue) {
   EXPECT_NEAR(Value("2^0.5"), 1.41421356237309504880L, 1e-15);
 }
 
+TEST_F(Evaluator, WholePowersAreExact) {
+  EXPECT_EQ(Value("INT(10^3)"), 1000);
+  EXPECT_EQ(Value("INT(2^7)"), 128);
+  EXPECT_EQ(Value("INT(7^20)"), 79792266297612001.0L);
+  EXPECT_EQ(Value("INT((0-5)^11)"), -48828125);
+}
+
 TEST_F(Evaluator, OverflowIsAnErrorNeverAnInfinity) {
   const Outcome product = Eval("1E4000*1E4000");
   EXPECT_EQ(product.Err, 254);

@@ -34,9 +34,11 @@ class ExprCompiler : public FormulaTest {
 
 TEST_F(ExprCompiler, PriorityBecomesGroupsFoldedLeftToRight) {
   EXPECT_EQ(PriorityText("2+3*4"), "2+(3*4)");
-  EXPECT_EQ(PriorityText("2^3^2"), "(2^3)^2");
-  EXPECT_EQ(PriorityText("a - b - c"), "(A-B)-C");
-  EXPECT_EQ(PriorityText("A*B*C"), "(A*B)*C");
+  // A run of one level stays flat; the evaluator folds it from the left.
+  EXPECT_EQ(PriorityText("2^3^2"), "2^3^2");
+  EXPECT_EQ(PriorityText("a - b - c"), "A-B-C");
+  EXPECT_EQ(PriorityText("A*B/C+D"), "(A*B/C)+D");
+  EXPECT_EQ(PriorityText("A+B*C^D-E"), "A+(B*(C^D))-E");
   EXPECT_EQ(PriorityText("A <= B+1"), "A$(B+1)");
   EXPECT_EQ(PriorityText("'<=' + S"), "'<='+S");
   EXPECT_EQ(PriorityText("F(1+2*3, 4)"), "F(1+(2*3),4)");
@@ -44,6 +46,9 @@ TEST_F(ExprCompiler, PriorityBecomesGroupsFoldedLeftToRight) {
   EXPECT_NEAR(Value("2+3*4"), 14, 1e-12);
   EXPECT_NEAR(Value("2^3^2"), 64, 1e-12);
   EXPECT_NEAR(Value("10-4-3"), 3, 1e-12);
+  EXPECT_NEAR(Value("2-3+4-5"), -2, 1e-12);
+  EXPECT_NEAR(Value("2^3^2^0.5"), 8, 1e-12);
+  EXPECT_NEAR(Value("2+3*4^2/8-1"), 7, 1e-12);
   EXPECT_NEAR(Value("2*3+4*5"), 26, 1e-12);
   EXPECT_NEAR(Value("24/4/2"), 3, 1e-12);
   EXPECT_NEAR(Value("1+1=2"), 1, 1e-12);
@@ -65,6 +70,41 @@ TEST_F(ExprCompiler, MinusAfterAnOperatorIsASign) {
   EXPECT_NEAR(Value("4 >= -1"), 1, 1e-12);
   EXPECT_NEAR(Value("2*-(1+2)"), -6, 1e-12);
   EXPECT_NEAR(Value("2*-1E-3"), -0.002, 1e-15);
+  EXPECT_NEAR(Value("1=-1"), 0, 1e-12);
+  EXPECT_NEAR(Value("MAX(-1, -2^2)"), -1, 1e-12);
+  // After a power the sign takes its operand alone, so the powers still
+  // fold from the left: 2^-3^2 is (2^-3)^2 as 2^3^2 is (2^3)^2.
+  EXPECT_NEAR(Value("2^-3^2"), 1.0L / 64, 1e-15);
+  EXPECT_NEAR(Value("2^-1^2*4"), 1, 1e-12);
+  // A plus after an operator is a sign too.
+  EXPECT_NEAR(Value("2*+3"), 6, 1e-12);
+  EXPECT_NEAR(Value("1-+1"), 0, 1e-12);
+  EXPECT_NEAR(Value("2^+3^2"), 64, 1e-12);
+  EXPECT_NEAR(Value("2*+-3"), -6, 1e-12);
+  EXPECT_EQ(RunFormula(ctx, "'a' + +'b'").Value.Str, "ab");
+}
+
+TEST_F(ExprCompiler, NestingIsBoundedWhileLongChainsStayFlat) {
+  std::string sum = "1";
+  for (int i = 0; i < 1000; ++i) sum += "+2*1";
+  EXPECT_NEAR(Value(sum), 2001, 1e-9);
+
+  const std::string deep = std::string(300, '(') + "1" + std::string(300, ')');
+  TCompileResult r = Compile(deep);
+  EXPECT_EQ(r.ErrCode, 12);
+  EXPECT_EQ(r.ErrPos, 200);
+  EXPECT_EQ(r.Msg, "Слишком глубокая вложенность выражения"_w);
+  std::string calls;
+  for (int i = 0; i < 300; ++i) calls += "ABS(";
+  EXPECT_EQ(Compile(calls + "1" + std::string(300, ')')).ErrCode, 12);
+  std::string rows;
+  for (int i = 0; i < 300; ++i) rows += "T[1,";
+  EXPECT_EQ(Compile(rows + "1" + std::string(300, ']')).ErrCode, 12);
+  // Nesting that fits as written but not with the groups of priority added.
+  std::string grouped;
+  for (int i = 0; i < 150; ++i) grouped += "(1+2*";
+  EXPECT_EQ(Compile(grouped + "1" + std::string(150, ')')).ErrCode, 12);
+  EXPECT_NEAR(Value(std::string(150, '(') + "1" + std::string(150, ')')), 1, 1e-12);
 }
 
 TEST_F(ExprCompiler, ExponentMinusIsFoundWhereverItStands) {
