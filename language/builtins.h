@@ -30,6 +30,9 @@ struct TBuiltinCall {
   // Argument i rounded to an integer; false (error -1 set) when that lies
   // outside the 32-bit range.
   bool IntArg(int i, int32_t& value);
+  // Argument i as the length of a text to build: at most kMaxTextWidth, so
+  // that a formula cannot ask for gigabytes; false (error -1 set) beyond.
+  bool WidthArg(int i, int32_t& value);
   bool RoundToInt32(long double x, int32_t& value);
 
   void SetNum(long double v) { Result.Num = v; }
@@ -41,6 +44,9 @@ struct TBuiltinCall {
   // Error -1 with the words that the run-error message shows.
   void FailWith(const std::string& text);
 };
+
+// The longest text a built-in pads or widens to.
+inline constexpr int32_t kMaxTextWidth = 1 << 20;
 
 // Evaluates the call node of a built-in function.
 void CallBuiltinFunction(TOperand& call, int& errCode, TCommonVar& result);

@@ -206,7 +206,7 @@ void FnRounddig(TBuiltinCall& c) {
 
 void FnExpandnum(TBuiltinCall& c) {
   int32_t width = 0;
-  if (!c.IntArg(2, width)) return;
+  if (!c.WidthArg(2, width)) return;
   // Adding zero turns a rounded -0 into 0.
   const long double v = std::nearbyint(c.Num(1)) + 0.0L;
   std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, "%.0Lf", v)) + 1, '\0');
@@ -220,7 +220,7 @@ void FnQuests(TBuiltinCall& c) { c.SetStr(!IsNearZero(c.Num(1)) ? c.Str(2) : c.S
 
 void FnInttostr(TBuiltinCall& c) {
   int32_t value = 0, base = 0, digits = 0;
-  if (!c.IntArg(1, value) || !c.IntArg(2, base) || !c.IntArg(3, digits)) return;
+  if (!c.IntArg(1, value) || !c.IntArg(2, base) || !c.WidthArg(3, digits)) return;
   // A base that has no digits for it is refused like one below 2.
   if (base > 36) base = 1;
   c.SetStr(IntToBaseStr(value, base, digits));

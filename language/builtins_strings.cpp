@@ -81,7 +81,7 @@ void FnCopystr(TBuiltinCall& c) {
 
 void FnExpandstring(TBuiltinCall& c) {
   int32_t width = 0;
-  if (!c.IntArg(2, width)) return;
+  if (!c.WidthArg(2, width)) return;
   const std::string& fill = c.Str(4);
   c.SetStr(PadStr(c.Str(1), width < 0 ? 0 : width, !IsNearZero(c.Num(3)), fill.empty() ? ' ' : fill[0]));
 }

@@ -112,6 +112,13 @@ bool TBuiltinCall::RoundToInt32(long double x, int32_t& value) {
 
 bool TBuiltinCall::IntArg(int i, int32_t& value) { return RoundToInt32(Num(i), value); }
 
+bool TBuiltinCall::WidthArg(int i, int32_t& value) {
+  if (!IntArg(i, value)) return false;
+  if (value <= kMaxTextWidth) return true;
+  FailWith(" Слишком длинная строка "_w);
+  return false;
+}
+
 void TBuiltinCall::FailWith(const std::string& text) {
   ErrCode = -1;
   Context.RunErrorText = text;
