@@ -48,6 +48,26 @@ class Rows : public TBlankView {
   std::vector<std::vector<std::string>> cells_;
 };
 
+// "Kind mode,decimals height [bold] sign [text]".
+std::string Describe(const TColFormat& f) {
+  return std::string(1, f.Kind) + " " + std::to_string(f.Mode) + "," + std::to_string(f.Decimals) + " " +
+         std::to_string(f.FontHeight) + (f.Bold ? " bold " : " ") + std::to_string(f.Sign) +
+         (f.AltText.empty() ? "" : " " + f.AltText);
+}
+
+// "levels first-last columns first-last height [bold] text".
+std::string Describe(const TBlankHeader& c) {
+  return std::to_string(c.FirstLevel) + "-" + std::to_string(c.LastLevel) + " " +
+         std::to_string(c.FirstCol) + "-" + std::to_string(c.LastCol) + " " +
+         std::to_string(c.FontHeight) + (c.Bold ? " bold " : " ") + c.Text;
+}
+
+std::vector<std::string> HeaderCells(const TCurBlank& blank) {
+  std::vector<std::string> out;
+  for (int32_t i = 1; i <= blank.HeaderCellCount; ++i) out.push_back(Describe(*blank.GetHeaderCell(i)));
+  return out;
+}
+
 // The drawing proper, after the measuring of the layout.
 std::vector<std::string> Drawn(const test::FakeCanvas& canvas) {
   auto pen = canvas.ops.begin();
@@ -67,62 +87,36 @@ TEST(LayoutLanguage, ErrorCodesAndLines) {
       {"", 128, -1},
       // Index errors come before the order of commands, the kind before the
       // parameter count, and columns are completed in order.
-      {"FORMAT[0]=C,0,0", 2, 0},
-      {"WHATEVER[1=1", 1, 0},
-      {kHead + "FORMAT[1]=X,0", 139, 2},
-      {kHead + "COLWIDTH[1]=100\nFORMAT[2]=C,0,0", 143, -1},
-      {"; only a comment\n\n", 128, -1},
-      {"LEVELCOUNT=1", 128, 0},
-      {"\n  \nWHATEVER=1", 128, 2},
-      {"COLCOUNT=2\nWHATEVER=1", 130, 1},
-      {"COLCOUNT=2\nCOLCOUNT=2", 130, 1},
-      {"COLCOUNT=2\nLEVELCOUNT=1\nCOLCOUNT=2", 132, 2},
-      {"COLCOUNT=2\nLEVELCOUNT=1\nLEVELCOUNT=1", 133, 2},
-      {kHead + "WHATEVER=1", 255, 2},
-      {kHead + "no equals sign", 255, 2},
-      {"COLCOUNT=x", 129, 0},
-      {"COLCOUNT=2,y", 129, 0},
-      {"COLCOUNT=0", 135, 0},
-      {"COLCOUNT=60,5", 135, 0},
-      {"COLCOUNT=3,-1", 135, 0},
-      {"COLCOUNT=2\nLEVELCOUNT=11", 134, 1},
-      {kHead + "FORMAT[1=C,0,0", 1, 2},
-      {kHead + "FORMAT[=C,0,0", 1, 2},
-      {kHead + "FORMAT[]=C,0,0", 2, 2},
-      {kHead + "FORMAT[0]=C,0,0", 2, 2},
-      {kHead + "FORMAT[a]=C,0,0", 2, 2},
-      {kHead + "FORMAT[2..1]=C,0,0", 3, 2},
-      {kHead + "FORMAT[1..x]=C,0,0", 2, 2},
-      {kHead + "FORMAT[3]=C,0,0", 140, 2},
-      {kHead + "FORMAT=C,0,0", 140, 2},
-      {kHead + "FORMAT[1]=", 138, 2},
-      {kHead + "FORMAT[1]=X,0,0", 139, 2},
-      {kHead + "FORMAT[1]=C,0", 138, 2},
-      {kHead + "FORMAT[1]=N,0,0,0,0,0,0", 138, 2},
-      {kHead + "FORMAT[1]=C,-1,0", 129, 2},
-      {kHead + "FORMAT[1]=N,1,2,3,4,z", 129, 2},
-      {kHead + "FORMAT[1]=E,abc,0", 150, 2},
-      {kHead + "FORMAT[1]=C,0,0\nFORMAT[1]=C,0,0", 151, 3},
-      {kHead + "HEADER[3]='x'", 140, 2},
-      {kHead + "HEADER[1]=x", 141, 2},
-      {kHead + "HEADER[1]='", 141, 2},
-      {kHead + "HEADER[1]='a',1,2,3", 142, 2},
-      {kHead + "HEADER[1]='a',big", 129, 2},
-      {kHead + "HEADER[1]='a'\nHEADER[1]='b'", 137, 3},
+      {"FORMAT[0]=C,0,0", 2, 0}, {"WHATEVER[1=1", 1, 0},
+      {kHead + "FORMAT[1]=X,0", 139, 2}, {kHead + "COLWIDTH[1]=100\nFORMAT[2]=C,0,0", 143, -1},
+      {"; only a comment\n\n", 128, -1}, {"LEVELCOUNT=1", 128, 0},
+      {"\n  \nWHATEVER=1", 128, 2}, {"COLCOUNT=2\nWHATEVER=1", 130, 1},
+      {"COLCOUNT=2\nCOLCOUNT=2", 130, 1}, {"COLCOUNT=2\nLEVELCOUNT=1\nCOLCOUNT=2", 132, 2},
+      {"COLCOUNT=2\nLEVELCOUNT=1\nLEVELCOUNT=1", 133, 2}, {kHead + "WHATEVER=1", 255, 2},
+      {kHead + "no equals sign", 255, 2}, {"COLCOUNT=x", 129, 0},
+      {"COLCOUNT=2,y", 129, 0}, {"COLCOUNT=0", 135, 0},
+      {"COLCOUNT=60,5", 135, 0}, {"COLCOUNT=3,-1", 135, 0},
+      {"COLCOUNT=2\nLEVELCOUNT=11", 134, 1}, {kHead + "FORMAT[1=C,0,0", 1, 2},
+      {kHead + "FORMAT[=C,0,0", 1, 2}, {kHead + "FORMAT[]=C,0,0", 2, 2},
+      {kHead + "FORMAT[0]=C,0,0", 2, 2}, {kHead + "FORMAT[a]=C,0,0", 2, 2},
+      {kHead + "FORMAT[2..1]=C,0,0", 3, 2}, {kHead + "FORMAT[1..x]=C,0,0", 2, 2},
+      {kHead + "FORMAT[3]=C,0,0", 140, 2}, {kHead + "FORMAT=C,0,0", 140, 2},
+      {kHead + "FORMAT[1]=", 138, 2}, {kHead + "FORMAT[1]=X,0,0", 139, 2},
+      {kHead + "FORMAT[1]=C,0", 138, 2}, {kHead + "FORMAT[1]=N,0,0,0,0,0,0", 138, 2},
+      {kHead + "FORMAT[1]=C,-1,0", 129, 2}, {kHead + "FORMAT[1]=N,1,2,3,4,z", 129, 2},
+      {kHead + "FORMAT[1]=E,abc,0", 150, 2}, {kHead + "FORMAT[1]=C,0,0\nFORMAT[1]=C,0,0", 151, 3},
+      {kHead + "HEADER[3]='x'", 140, 2}, {kHead + "HEADER[1]=x", 141, 2},
+      {kHead + "HEADER[1]='", 141, 2}, {kHead + "HEADER[1]='a',1,2,3", 142, 2},
+      {kHead + "HEADER[1]='a',big", 129, 2}, {kHead + "HEADER[1]='a'\nHEADER[1]='b'", 137, 3},
       // An overlap is found before the parameters are read, the parameter
       // count before the text, and a value before a repeated format.
-      {kHead + "HEADER[1]='a'\nHEADER[1]=b,1,2,3", 137, 3},
-      {kHead + "HEADER[1]=b,1,2,3", 142, 2},
+      {kHead + "HEADER[1]='a'\nHEADER[1]=b,1,2,3", 137, 3}, {kHead + "HEADER[1]=b,1,2,3", 142, 2},
       {kHead + "FORMAT[1]=C,0,0\nFORMAT[1]=C,x,0", 129, 3},
       {kHead + "FORMAT[1]=C,0,0\nFORMAT[1]=V[x]", 146, 3},
-      {"COLCOUNT=2\nLEVELCOUNT=1\nCOLCOUNT=x", 132, 2},
-      {kHead + "COLWIDTH[3]=100", 140, 2},
-      {kHead + "COLWIDTH[1]=4", 129, 2},
-      {kHead + "LEVEL=x", 129, 2},
-      {kHead + "LEVEL=2", 131, 2},
-      {"COLCOUNT=1\nLEVELCOUNT=3\nLEVEL=2\nLEVEL=1", 136, 3},
-      {kHead + "LINEWIDTH=51", 145, 2},
-      {kHead + "LINEWIDTH=0", 145, 2},
+      {"COLCOUNT=2\nLEVELCOUNT=1\nCOLCOUNT=x", 132, 2}, {kHead + "COLWIDTH[3]=100", 140, 2},
+      {kHead + "COLWIDTH[1]=4", 129, 2}, {kHead + "LEVEL=x", 129, 2},
+      {kHead + "LEVEL=2", 131, 2}, {"COLCOUNT=1\nLEVELCOUNT=3\nLEVEL=2\nLEVEL=1", 136, 3},
+      {kHead + "LINEWIDTH=51", 145, 2}, {kHead + "LINEWIDTH=0", 145, 2},
       {kHead + "COLWIDTH[1..2]=100\nFORMAT[1]=C,0,0", 143, -1},
       {kHead + "FORMAT[1]=C,0,0", 144, -1},
       {kHead + "FORMAT[1..2]=C,0,0\nCOLWIDTH[1]=100", 144, -1},
@@ -130,8 +124,7 @@ TEST(LayoutLanguage, ErrorCodesAndLines) {
       {kHead + "FORMAT[1]=C,0,0\nCOLWIDTH[2]=100", 144, -1},
       {kHead + "COLWIDTH[1]=10000001", 129, 2},
       // Indexes beyond what a description can name are wrong column numbers.
-      {kHead + "FORMAT[256]=C,0,0", 140, 2},
-      {kHead + "FORMAT[1..300]=C,0,0", 140, 2},
+      {kHead + "FORMAT[256]=C,0,0", 140, 2}, {kHead + "FORMAT[1..300]=C,0,0", 140, 2},
       {kHead + "HEADER[1,99999999999]='a'", 140, 2},
   };
   for (const Case& c : cases) {
@@ -158,32 +151,22 @@ TEST(LayoutLanguage, ErrorTexts) {
   EXPECT_EQ(BlankErrorText(0, 0), "");
   EXPECT_EQ(BlankErrorText(4, -1), "");
   const std::vector<std::pair<int32_t, std::string>> texts = {
-      {1, " Отсутствует символ ']'"_w},
-      {2, " Неправильный индекс "_w},
-      {3, " Неправильный диапазон индексов "_w},
-      {128, " Не указано количество колонок "_w},
-      {129, " Неправильное число "_w},
-      {130, " Не задано количество уровней заголовка "_w},
+      {1, " Отсутствует символ ']'"_w}, {2, " Неправильный индекс "_w},
+      {3, " Неправильный диапазон индексов "_w}, {128, " Не указано количество колонок "_w},
+      {129, " Неправильное число "_w}, {130, " Не задано количество уровней заголовка "_w},
       {131, " Неверный уровень заголовка "_w},
       {132, " Повторное объявление количества столбцов "_w},
       {133, " Повторное объявление количества уровней заголовка "_w},
-      {134, " Неверное число уровней заголовка "_w},
-      {135, " Неверное число колонок "_w},
-      {136, " Неверное значение уровня заголовка "_w},
-      {137, " Перекрытие уровня заголовка "_w},
-      {138, " Неверное число параметров формата столбца "_w},
-      {139, " Неверный тип данных "_w},
-      {140, " Неверный номер столбца "_w},
-      {141, " Неправильная строковая константа "_w},
+      {134, " Неверное число уровней заголовка "_w}, {135, " Неверное число колонок "_w},
+      {136, " Неверное значение уровня заголовка "_w}, {137, " Перекрытие уровня заголовка "_w},
+      {138, " Неверное число параметров формата столбца "_w}, {139, " Неверный тип данных "_w},
+      {140, " Неверный номер столбца "_w}, {141, " Неправильная строковая константа "_w},
       {142, " Неверное число параметров заголовка "_w},
-      {143, " Заданы форматы не всех столбцов "_w},
-      {144, " Задана ширина не всех столбцов "_w},
+      {143, " Заданы форматы не всех столбцов "_w}, {144, " Задана ширина не всех столбцов "_w},
       {145, " Неверная толщина линии "_w},
       {146, " Условные типы данных должны быть в квадратных скобках "_w},
-      {147, " Неверное описание условного типа данных "_w},
-      {149, " Неверный тип условия "_w},
-      {150, " Неверная строковая константа "_w},
-      {151, " Повторное объявление формата столбца "_w},
+      {147, " Неверное описание условного типа данных "_w}, {149, " Неверный тип условия "_w},
+      {150, " Неверная строковая константа "_w}, {151, " Повторное объявление формата столбца "_w},
       {255, " Неизвестная команда "_w},
   };
   for (const auto& [code, text] : texts) EXPECT_EQ(BlankErrorText(code, -1), text) << code;
@@ -260,39 +243,25 @@ TEST(LayoutLanguage, CellFormats) {
                            "FORMAT[9]=N,0,0,0,0,+7"))
                 .code,
             0);
-  auto f = [&](int32_t col) { return BlankColumn(blank, col)->Format; };
-  EXPECT_EQ(f(1).Kind, 'N');
-  EXPECT_EQ(f(1).Mode, 10);
-  EXPECT_EQ(f(1).Decimals, 2);
-  EXPECT_EQ(f(1).FontHeight, 35);
-  EXPECT_FALSE(f(1).Bold);
-  EXPECT_EQ(f(1).Sign, 1);
-  // Mode 1 with 3 decimals is raised to 5; heights clamp; -4 bold counts as 1.
-  EXPECT_EQ(f(2).Kind, 'N');
-  EXPECT_EQ(f(2).Mode, 5);
-  EXPECT_EQ(f(2).FontHeight, 400);
-  EXPECT_TRUE(f(2).Bold);
-  EXPECT_EQ(f(2).Sign, -2);
-  EXPECT_EQ(f(3).FontHeight, 10);
-  EXPECT_EQ(f(3).Sign, 1);
-  EXPECT_TRUE(f(4).Bold);
-  EXPECT_EQ(f(4).Sign, 0);
-  EXPECT_EQ(f(9).Sign, 2);
-  EXPECT_EQ(f(5).Kind, 'D');
-  EXPECT_EQ(f(5).Mode, 2);  // raised to decimals + 2
-  // Three numbers of a time are mode, height and bold.
-  EXPECT_EQ(f(6).FontHeight, 40);
-  EXPECT_TRUE(f(6).Bold);
-  EXPECT_EQ(f(6).Sign, 0);
-  EXPECT_EQ(f(7).Kind, 'E');
-  EXPECT_EQ(f(7).AltText, "Итого: !'"_w);
-  EXPECT_EQ(f(8).Sign, 1);
+  const std::vector<std::string> want = {
+      "N 10,2 35 1",
+      "N 5,3 400 bold -2",  // mode raised to decimals + 2, height clamped, -4 bold counts
+      "R 0,0 10 1",
+      "N 0,0 35 bold 0",
+      "D 2,0 35 1",
+      "T 4,2 40 bold 0",  // three numbers of a time are mode, height and bold
+      "E 0,0 35 1 "_w + "Итого: !'"_w,
+      "C 0,0 35 1",
+      "N 0,0 35 2",
+  };
+  for (int32_t col = 1; col <= 9; ++col)
+    EXPECT_EQ(Describe(BlankColumn(blank, col)->Format), want[static_cast<size_t>(col - 1)]) << col;
 
   // Raising the mode saturates instead of overflowing.
   ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nCOLWIDTH[1]=50\nFORMAT[1]=N,1,2147483647")
                 .code,
             0);
-  EXPECT_EQ(f(1).Mode, INT32_MAX);
+  EXPECT_EQ(BlankColumn(blank, 1)->Format.Mode, INT32_MAX);
 }
 
 TEST(LayoutLanguage, HeaderCells) {
@@ -306,28 +275,9 @@ TEST(LayoutLanguage, HeaderCells) {
                            "HEADER[1,3]='%N%'\n")
                 .code,
             0);
-  struct Cell {
-    int32_t fl, ll, fc, lc, fh;
-    bool bold;
-    std::string text;
-  };
-  const std::vector<Cell> want = {
-      {1, 1, 1, 3, 10, false, "a b"}, {1, 3, 4, 4, 400, false, "d"},
-      {2, 2, 1, 3, 40, true, "x"},    {3, 3, 1, 1, 35, false, "%N%"},
-      {3, 3, 3, 3, 35, false, "%N%"}, {3, 3, 2, 2, 35, false, ""},
-  };
-  ASSERT_EQ(blank.HeaderCellCount, static_cast<int32_t>(want.size()));
-  for (int32_t i = 0; i < blank.HeaderCellCount; ++i) {
-    const TBlankHeader* c = blank.GetHeaderCell(i + 1);
-    const Cell& w = want[static_cast<size_t>(i)];
-    EXPECT_EQ(c->FirstLevel, w.fl) << i;
-    EXPECT_EQ(c->LastLevel, w.ll) << i;
-    EXPECT_EQ(c->FirstCol, w.fc) << i;
-    EXPECT_EQ(c->LastCol, w.lc) << i;
-    EXPECT_EQ(c->FontHeight, w.fh) << i;
-    EXPECT_EQ(c->Bold, w.bold) << i;
-    EXPECT_EQ(c->Text, w.text) << i;
-  }
+  EXPECT_EQ(HeaderCells(blank),
+            (std::vector<std::string>{"1-1 1-3 10 a b", "1-3 4-4 400 d", "2-2 1-3 40 bold x",
+                                      "3-3 1-1 35 %N%", "3-3 3-3 35 %N%", "3-3 2-2 35 "}));
   EXPECT_EQ(blank.GetHeaderCell(0), nullptr);
   EXPECT_EQ(blank.GetHeaderCell(7), nullptr);
 
@@ -336,10 +286,7 @@ TEST(LayoutLanguage, HeaderCells) {
                            "LEVEL=3\nHEADER[1]='c'")
                 .code,
             0);
-  ASSERT_EQ(blank.HeaderCellCount, 2);
-  EXPECT_EQ(blank.GetHeaderCell(2)->FirstLevel, 1);
-  EXPECT_EQ(blank.GetHeaderCell(2)->LastLevel, 2);
-  EXPECT_EQ(blank.GetHeaderCell(1)->LastLevel, 4);
+  EXPECT_EQ(HeaderCells(blank), (std::vector<std::string>{"3-4 1-1 35 c", "1-2 1-1 35 "}));
 
   // Without an index HEADER and COLWIDTH name no column.
   ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nHEADER='h'\nCOLWIDTH=70\n"
