@@ -25,6 +25,12 @@ Result Compile(TCurBlank& blank, const std::string& text) {
   return r;
 }
 
+testing::AssertionResult Compiles(TCurBlank& blank, const std::string& text) {
+  const Result r = Compile(blank, text);
+  if (r.code == 0) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "error " << r.code << " on line " << r.line;
+}
+
 Result Compile(const std::string& text) {
   TCurBlank blank;
   return Compile(blank, text);
@@ -137,10 +143,8 @@ TEST(LayoutLanguage, ErrorCodesAndLines) {
 
   // The widest columns still add up within 32 bits.
   TCurBlank wide;
-  ASSERT_EQ(Compile(wide, "COLCOUNT=64\nLEVELCOUNT=1\nFORMAT[1..64]=C,0,0\n"
-                          "COLWIDTH[1..64]=10000000")
-                .code,
-            0);
+  ASSERT_TRUE(Compiles(wide, "COLCOUNT=64\nLEVELCOUNT=1\nFORMAT[1..64]=C,0,0\n"
+                             "COLWIDTH[1..64]=10000000"));
   EXPECT_EQ(wide.TotalWidth, 640'000'010);
   EXPECT_EQ(BlankColumn(wide, 64)->RightLimit, 640'000'003);
 }
@@ -174,7 +178,7 @@ TEST(LayoutLanguage, ErrorTexts) {
 
 TEST(LayoutLanguage, FailureLeavesNothingCompiled) {
   TCurBlank blank;
-  ASSERT_EQ(Compile(blank, kHead + "LINEWIDTH=9\nHEADER[1]='a'\n" + kTail).code, 0);
+  ASSERT_TRUE(Compiles(blank, kHead + "LINEWIDTH=9\nHEADER[1]='a'\n" + kTail));
   EXPECT_TRUE(blank.Compiled);
   EXPECT_EQ(blank.LineWidth, 9);
 
@@ -187,17 +191,15 @@ TEST(LayoutLanguage, FailureLeavesNothingCompiled) {
   EXPECT_EQ(blank.Text, bad);
 
   // A new compile starts from the default line width.
-  ASSERT_EQ(Compile(blank, kHead + kTail).code, 0);
+  ASSERT_TRUE(Compiles(blank, kHead + kTail));
   EXPECT_EQ(blank.LineWidth, 5);
   EXPECT_EQ(blank.TotalWidth, 210);
 }
 
 TEST(LayoutLanguage, ColumnGeometry) {
   TCurBlank blank;
-  ASSERT_EQ(Compile(blank, "COLCOUNT=3,2\nLEVELCOUNT=1\nFORMAT[1..5]=C,0,0\n"
-                           "COLWIDTH[1]=100\nCOLWIDTH[2]=250\nCOLWIDTH[3]=5")
-                .code,
-            0);
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=3,2\nLEVELCOUNT=1\nFORMAT[1..5]=C,0,0\n"
+                              "COLWIDTH[1]=100\nCOLWIDTH[2]=250\nCOLWIDTH[3]=5"));
   EXPECT_EQ(blank.ShownColCount, 3);
   EXPECT_EQ(blank.ColCount, 5);
   const int32_t lefts[] = {0, 100, 350};
@@ -216,10 +218,8 @@ TEST(LayoutLanguage, ColumnGeometry) {
 
   // Halves go to the even neighbour both ways: 2.5 -> 2, 5.5 -> 6.
   for (auto [width, textLeft, rightLimit] : {std::tuple{1, 7, 101}, {3, 11, 102}, {50, 81, 125}}) {
-    ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nLINEWIDTH=" + std::to_string(width) +
-                                 "\nFORMAT[1]=C,0,0\nCOLWIDTH[1]=100")
-                  .code,
-              0);
+    ASSERT_TRUE(Compiles(blank, "COLCOUNT=1\nLEVELCOUNT=1\nLINEWIDTH=" + std::to_string(width) +
+                                    "\nFORMAT[1]=C,0,0\nCOLWIDTH[1]=100"));
     EXPECT_EQ(BlankColumn(blank, 1)->TextLeft, textLeft) << width;
     EXPECT_EQ(BlankColumn(blank, 1)->RightLimit, rightLimit) << width;
     EXPECT_EQ(blank.TotalWidth, 2 * width + 100);
@@ -231,50 +231,40 @@ TEST(LayoutLanguage, ColumnGeometry) {
 
 TEST(LayoutLanguage, CellFormats) {
   TCurBlank blank;
-  ASSERT_EQ(Compile(blank, Utf8ToCp1251("COLCOUNT=9\nLEVELCOUNT=1\nCOLWIDTH[1..9]=50\n"
-                           "FORMAT[1]=N,10,2\n"
-                           "FORMAT[2]=n,1,3,500,-4,-1\n"
-                           "FORMAT[3]=R,0,0,5,0,+0\n"
-                           "FORMAT[4]=N,0,0,0,x,5\n"
-                           "FORMAT[5]=D,1\n"
-                           "FORMAT[6]=T,2,40,1\n"
-                           "FORMAT[7]=E,'Итого: '#33'''',0\n"
-                           "FORMAT[8]=C,0,0,0,0\n"
-                           "FORMAT[9]=N,0,0,0,0,+7"))
-                .code,
-            0);
-  const std::vector<std::string> want = {
-      "N 10,2 35 1",
-      "N 5,3 400 bold -2",  // mode raised to decimals + 2, height clamped, -4 bold counts
-      "R 0,0 10 1",
-      "N 0,0 35 bold 0",
-      "D 2,0 35 1",
-      "T 4,2 40 bold 0",  // three numbers of a time are mode, height and bold
-      "E 0,0 35 1 "_w + "Итого: !'"_w,
-      "C 0,0 35 1",
-      "N 0,0 35 2",
+  const std::pair<std::string, std::string> formats[] = {
+      {"N,10,2", "N 10,2 35 1"},
+      // Mode raised to decimals + 2, height clamped, any bold counts.
+      {"n,1,3,500,-4,-1", "N 5,3 400 bold -2"},
+      {"R,0,0,5,0,+0", "R 0,0 10 1"},
+      {"N,0,0,0,x,5", "N 0,0 35 bold 0"},
+      {"D,1", "D 2,0 35 1"},
+      {"T,2,40,1", "T 4,2 40 bold 0"},  // three numbers of a time are mode, height and bold
+      {"E,'Итого: '#33'''',0", "E 0,0 35 1 Итого: !'"},
+      {"C,0,0,0,0", "C 0,0 35 1"},
+      {"N,0,0,0,0,+7", "N 0,0 35 2"},
   };
+  std::string text = "COLCOUNT=9\nLEVELCOUNT=1\nCOLWIDTH[1..9]=50\n";
   for (int32_t col = 1; col <= 9; ++col)
-    EXPECT_EQ(Describe(BlankColumn(blank, col)->Format), want[static_cast<size_t>(col - 1)]) << col;
+    text += "FORMAT[" + std::to_string(col) + "]=" + formats[col - 1].first + "\n";
+  ASSERT_TRUE(Compiles(blank, Utf8ToCp1251(text)));
+  for (int32_t col = 1; col <= 9; ++col)
+    EXPECT_EQ(Cp1251ToUtf8(Describe(BlankColumn(blank, col)->Format)), formats[col - 1].second)
+        << formats[col - 1].first;
 
   // Raising the mode saturates instead of overflowing.
-  ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nCOLWIDTH[1]=50\nFORMAT[1]=N,1,2147483647")
-                .code,
-            0);
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=1\nLEVELCOUNT=1\nCOLWIDTH[1]=50\nFORMAT[1]=N,1,2147483647"));
   EXPECT_EQ(BlankColumn(blank, 1)->Format.Mode, INT32_MAX);
 }
 
 TEST(LayoutLanguage, HeaderCells) {
   TCurBlank blank;
-  ASSERT_EQ(Compile(blank, "COLCOUNT=4\nLEVELCOUNT=3\nFORMAT[1..4]=C,0,0\nCOLWIDTH[1..4]=50\n"
-                           "HEADER[1..3]='a b',5\n"
-                           "HEADER[4]='d',500,0\n"
-                           "LEVEL=2\n"
-                           "HEADER[1,2,3]='x',40,1\n"
-                           "LEVEL=3\n"
-                           "HEADER[1,3]='%N%'\n")
-                .code,
-            0);
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=4\nLEVELCOUNT=3\nFORMAT[1..4]=C,0,0\nCOLWIDTH[1..4]=50\n"
+                              "HEADER[1..3]='a b',5\n"
+                              "HEADER[4]='d',500,0\n"
+                              "LEVEL=2\n"
+                              "HEADER[1,2,3]='x',40,1\n"
+                              "LEVEL=3\n"
+                              "HEADER[1,3]='%N%'\n"));
   EXPECT_EQ(HeaderCells(blank),
             (std::vector<std::string>{"1-1 1-3 10 a b", "1-3 4-4 400 d", "2-2 1-3 40 bold x",
                                       "3-3 1-1 35 %N%", "3-3 3-3 35 %N%", "3-3 2-2 35 "}));
@@ -282,28 +272,22 @@ TEST(LayoutLanguage, HeaderCells) {
   EXPECT_EQ(blank.GetHeaderCell(7), nullptr);
 
   // Uncovered stretches are filled down to the next covered level.
-  ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=4\nFORMAT[1]=C,0,0\nCOLWIDTH[1]=50\n"
-                           "LEVEL=3\nHEADER[1]='c'")
-                .code,
-            0);
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=1\nLEVELCOUNT=4\nFORMAT[1]=C,0,0\nCOLWIDTH[1]=50\n"
+                              "LEVEL=3\nHEADER[1]='c'"));
   EXPECT_EQ(HeaderCells(blank), (std::vector<std::string>{"3-4 1-1 35 c", "1-2 1-1 35 "}));
 
   // Without an index HEADER and COLWIDTH name no column.
-  ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nHEADER='h'\nCOLWIDTH=70\n"
-                           "FORMAT[1]=C,0,0\nCOLWIDTH[1]=50")
-                .code,
-            0);
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=1\nLEVELCOUNT=1\nHEADER='h'\nCOLWIDTH=70\n"
+                              "FORMAT[1]=C,0,0\nCOLWIDTH[1]=50"));
   EXPECT_EQ(blank.GetHeaderCell(1)->Text, "");
   EXPECT_EQ(BlankColumn(blank, 1)->Width, 50);
 }
 
 TEST(LayoutLanguage, ConditionalFormatsAreChosenByRow) {
   TCurBlank blank;
-  ASSERT_EQ(Compile(blank, "COLCOUNT=2\nLEVELCOUNT=1\nCOLWIDTH[1..2]=50\nFORMAT[2]=C,0,0\n"
-                           "FORMAT[1]=V[[NUMCOL(2) > 10, N,1,2], [1/NUMCOL(2)>0,C,0,0],"
-                           " [CURCOL(2)='abc',D,0], [0, N,7,0,50]]")
-                .code,
-            0);
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=2\nLEVELCOUNT=1\nCOLWIDTH[1..2]=50\nFORMAT[2]=C,0,0\n"
+                              "FORMAT[1]=V[[NUMCOL(2) > 10, N,1,2], [1/NUMCOL(2)>0,C,0,0],"
+                              " [CURCOL(2)='abc',D,0], [0, N,7,0,50]]"));
   TColDescr* col = BlankColumn(blank, 1);
   EXPECT_TRUE(col->Conditional);
   EXPECT_EQ(blank.Codes.size(), 4u);
@@ -332,10 +316,8 @@ TEST(LayoutLanguage, ConditionalFormatsAreChosenByRow) {
 
   // A column the view does not have fails the condition rather than
   // reading beside the row.
-  ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nCOLWIDTH[1]=50\n"
-                           "FORMAT[1]=V[[CURCOL(3)='',C,0,0],[0,D,0]]")
-                .code,
-            0);
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=1\nLEVELCOUNT=1\nCOLWIDTH[1]=50\n"
+                              "FORMAT[1]=V[[CURCOL(3)='',C,0,0],[0,D,0]]"));
   blank.View = &rows;
   EXPECT_EQ(BlankField(blank, 1, 0)->Kind, 'D');
   blank.View = nullptr;
@@ -381,7 +363,7 @@ TEST(LayoutLanguage, ConditionsSeeTheDocumentInPlace) {
   SetCurrentExprContext(&document);
   {
     TCurBlank blank;
-    ASSERT_EQ(Compile(blank, text).code, 0);
+    ASSERT_TRUE(Compiles(blank, text));
     Rows rows({{"a", "b"}, {"c", "d"}});
     blank.View = &rows;
     EXPECT_EQ(BlankField(blank, 1, 0)->Kind, 'N');
@@ -396,20 +378,10 @@ TEST(LayoutLanguage, ConditionsSeeTheDocumentInPlace) {
 // expected pixels follow from the lengths: 0.1 mm x ppi x scale / 254.
 TEST(LayoutLanguage, HeaderDrawnAtSeveralScales) {
   TCurBlank blank;
-  ASSERT_EQ(Compile(blank, "COLCOUNT=3,1\n"
-                           "LEVELCOUNT=2\n"
-                           "HEADER[1..2]='Goods'\n"
-                           "HEADER[3]='Price per unit',40,1\n"
-                           "LEVEL=2\n"
-                           "HEADER[1]='Code'\n"
-                           "FORMAT[1..2]=C,0,0\n"
-                           "FORMAT[3]=N,10,2\n"
-                           "FORMAT[4]=C,0,0\n"
-                           "COLWIDTH[1]=200\n"
-                           "COLWIDTH[2]=300\n"
-                           "COLWIDTH[3]=250\n")
-                .code,
-            0);
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=3,1\nLEVELCOUNT=2\nHEADER[1..2]='Goods'\n"
+                              "HEADER[3]='Price per unit',40,1\nLEVEL=2\nHEADER[1]='Code'\n"
+                              "FORMAT[1..2]=C,0,0\nFORMAT[3]=N,10,2\nFORMAT[4]=C,0,0\n"
+                              "COLWIDTH[1]=200\nCOLWIDTH[2]=300\nCOLWIDTH[3]=250\n"));
   ASSERT_EQ(blank.HeaderCellCount, 4);
 
   test::FakeCanvas screen(96);
