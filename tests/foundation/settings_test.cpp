@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <filesystem>
 
@@ -66,8 +67,7 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
   ASSERT_TRUE(LoadAllSettings());
   const TSettingsModel& m = Settings();
 
-  EXPECT_EQ(m.NextArchiveConfigID, 3);
-  EXPECT_EQ(m.ArchiveFileNo, 7);
+  EXPECT_EQ((std::array{m.NextArchiveConfigID, m.ArchiveFileNo}), (std::array{3, 7}));
   EXPECT_TRUE(m.SystemClock);
   EXPECT_EQ(DefaultFontName(), "Arial Cyr");
 
@@ -80,18 +80,17 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
   EXPECT_EQ(sales->Table.FileName, home_.Dir() + "sales.dbf");
   EXPECT_EQ(sales->Department, "Склад № 1"_w);
   ASSERT_EQ(sales->FieldCount(), 3);
-  EXPECT_EQ(sales->Fields[1].FieldType, 'N');
-  EXPECT_EQ(sales->Fields[1].Decimals, 2);
+  EXPECT_TRUE(sales->Fields[1].FieldType == 'N' && sales->Fields[1].Decimals == 2);
   EXPECT_EQ(sales->Fields[2].Name, "ТОВАР"_w);
 
   ASSERT_EQ(m.Books.Count(), 2);
   const TSpravDef* book = m.Books.GetItem(0);
   EXPECT_EQ(book->Title, " Справочник продаж"_w);
-  EXPECT_EQ(book->ColumnCount, 2);
   EXPECT_EQ(book->GetSDef(1)->FieldName, "SUMMA");
   ASSERT_EQ(book->SortKeyCount, 2);
-  EXPECT_EQ(book->SortKeys->Number, 1);
-  EXPECT_EQ(book->EditableColumns.count(), 2u);
+  EXPECT_EQ((std::array{book->ColumnCount, book->SortKeys->Number,
+                        static_cast<int32_t>(book->EditableColumns.count())}),
+            (std::array{2, 1, 2}));
   EXPECT_TRUE(book->SortOnStart && book->CanInsert && !book->CanDelete);
 
   const TDocNode* root = m.DocTree.First();
@@ -109,9 +108,7 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
   EXPECT_EQ(invoice->BookWindowRect, (TWindowRect{1, 2, 3, 4}));
   EXPECT_TRUE(invoice->FixedWidth && !invoice->FixedHeight);
   EXPECT_EQ(m.DocTree.FindID(7)->PasswordNumber, 0);
-  EXPECT_EQ(m.DocTree.FindID(5), nullptr);  // a folder
-  EXPECT_EQ(HighestDocID(), 9);
-  EXPECT_EQ(m.LowestDocID, 5);
+  EXPECT_EQ((std::array{HighestDocID(), m.LowestDocID}), (std::array{9, 5}));
 
   ASSERT_EQ(m.Panels.Count(), 2);
   EXPECT_EQ(m.Panels.GetPanel(0)->ToolCount(), 2);
@@ -135,8 +132,7 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
   EXPECT_EQ(tag->GetZone(0)->FontStyle, kFsBold | kFsItalic);
   EXPECT_EQ(tag->GetZone(0)->NonPrintChars, "\r\n");
   EXPECT_EQ(tag->GetZone(0)->Text, "NAME + '='");
-  EXPECT_EQ(tag->GetZone(1)->FontColor, -1);
-  EXPECT_TRUE(tag->GetZone(1)->Barcode);
+  EXPECT_TRUE(tag->GetZone(1)->FontColor == -1 && tag->GetZone(1)->Barcode);
   EXPECT_EQ(tag->Graphics[0]->Data[15], 16);
   EXPECT_EQ(m.PriceTags.GetItem(1)->Width, 50);
 
