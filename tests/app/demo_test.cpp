@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -44,9 +45,8 @@ void ExpectTableMatchesDescription(TDbaseStructure& base) {
   TDBF& table = base.Table;
   ASSERT_TRUE(table.OpenReadOnly());
   EXPECT_EQ(table.OpenResult(), kDbfOk);
-  EXPECT_EQ(table.FieldCount(), reference.FieldCount());
   EXPECT_TRUE(table.SameStructure(reference));
-  EXPECT_EQ(table.FieldIndex("NO__"), 0);
+  EXPECT_EQ(table.FieldIndex("NO__"), 0);  // the structure compare ignores the order
   EXPECT_GT(table.RecCount(), 0);
   for (int32_t n = 1; n <= table.RecCount(); ++n) {
     table.GoToRecord(n);
@@ -66,12 +66,9 @@ TEST(DemoData, LoadsConsistentlyAndSavesByteForByte) {
   TSettingsModel& m = Settings();
 
   EXPECT_FALSE(m.SystemClock);  // no date question at start
-  EXPECT_EQ(m.Bases.Count(), 4);
-  EXPECT_EQ(m.Blanks.Count(), 6);
-  EXPECT_EQ(m.Books.Count(), 2);
-  EXPECT_EQ(m.AutoParams.Count(), 6);
-  EXPECT_EQ(m.ArchiveConfigs.Count(), 1);
-  EXPECT_EQ(m.PriceTags.Count(), 1);
+  EXPECT_EQ((std::array{m.Bases.Count(), m.Blanks.Count(), m.Books.Count(), m.AutoParams.Count(),
+                        m.ArchiveConfigs.Count(), m.PriceTags.Count()}),
+            (std::array{4, 6, 2, 6, 1, 1}));
   EXPECT_FALSE(m.StartOfDayDoc.Description.empty());
   EXPECT_EQ(m.Title, "Веломар — магазин «Колосок»"_w);
   EXPECT_EQ(m.AutoParams.GetValueText("МАГАЗИН"_w), "Магазин «Колосок»"_w);

@@ -59,27 +59,20 @@ TEST(BlankHeader, RowsGrowToTheTextSharedOverTheSpan) {
   // the margin of rounding, and needs 61 + 5 + 10 over two rows.
   test::FakeCanvas canvas(254, 8, 59);
   blank.CalcLayout(canvas, nullptr, 1);
-  EXPECT_EQ(tall->TextHeight, 61);
-  EXPECT_EQ(tall->TextWidth, 9);
-  EXPECT_EQ(blank.RowHeight[1], 5);
-  EXPECT_EQ(blank.RowHeight[2], 38);
-  EXPECT_EQ(blank.RowHeight[3], 38);
-  EXPECT_EQ(blank.RowTop[3], 43);
-  EXPECT_EQ(blank.HeaderHeight, 81);
-  EXPECT_EQ(empty->Top, 0);
-  EXPECT_EQ(empty->Bottom, 5);
-  EXPECT_EQ(tall->Top, 5);
-  EXPECT_EQ(tall->Bottom, 81);
-  EXPECT_EQ(tall->Right, 100);
+  EXPECT_EQ((std::array{tall->TextHeight, tall->TextWidth}), (std::array{61, 9}));
+  EXPECT_EQ((std::array{blank.RowHeight[1], blank.RowHeight[2], blank.RowHeight[3], blank.RowTop[3],
+                        blank.HeaderHeight}),
+            (std::array{5, 38, 38, 43, 81}));
+  EXPECT_EQ((std::array{empty->Top, empty->Bottom, tall->Top, tall->Bottom, tall->Right}),
+            (std::array{0, 5, 5, 81, 100}));
 
   // Bottom inside the header: frames of both cells, the empty one too, and
   // no column lines; a pen that rounds to 0 pixels is drawn 1 wide.
   test::FakeCanvas small(96);
   blank.DrawHeader(small, 0, 0, 81, 0.1L, nullptr);
   EXPECT_EQ(small.Only("Pen"), std::vector<std::string>{"Pen 1"});
-  EXPECT_EQ(small.Only("MoveTo").size(), 2u);
-  EXPECT_EQ(small.Only("LineTo").size(), 8u);
-  EXPECT_EQ(small.Only("Text").size(), 1u);
+  EXPECT_EQ((std::array{small.Only("MoveTo").size(), small.Only("LineTo").size(), small.Only("Text").size()}),
+            (std::array<size_t, 3>{2, 8, 1}));
 
   // A kilometre-wide cell at a scale that leaves it one pixel wide: the text
   // wraps one character a line, and its height in 0.1 mm stays bounded.
@@ -161,9 +154,7 @@ TEST(BlankCells, ClearKeepsTheDescription) {
   Cell(blank, 1, 1, "a");
   blank.Compiled = true;
   blank.SetText("LEVELCOUNT=1");
-  EXPECT_EQ(blank.Text, "LEVELCOUNT=1");
-  EXPECT_EQ(blank.Name, "B");
-  EXPECT_EQ(blank.LineWidth, 7);
+  EXPECT_TRUE(blank.Text == "LEVELCOUNT=1" && blank.Name == "B" && blank.LineWidth == 7);
   EXPECT_FALSE(blank.Compiled);
   EXPECT_EQ(blank.Columns, nullptr);
   EXPECT_EQ(blank.HeaderCells, nullptr);

@@ -6,31 +6,17 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "foundation/data_dir.h"
 #include "foundation/encoding.h"
 #include "platform/clock.h"
-#include "ui/services.h"
+#include "support/scripted_ui.h"
+#include "support/temp_dir.h"
 
 namespace vm {
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordingUi : public UiServices {
- public:
-  int32_t MsgBox(const std::string& text, const std::string& caption, uint32_t flags) override {
-    texts.push_back(text);
-    captions.push_back(caption);
-    this->flags.push_back(flags);
-    return answer;
-  }
-  std::vector<std::string> texts, captions;
-  std::vector<uint32_t> flags;
-  int32_t answer = kIdOk;
-};
 
 class DataDirTest : public ::testing::Test {
  protected:
@@ -44,12 +30,9 @@ class DataDirTest : public ::testing::Test {
   }
   void TearDown() override {
     UnlockBases();
-    InstallUiServices(nullptr);
     ::unsetenv("VELOMAR_HOME");
   }
-  void WriteBasePath(const std::string& text) {
-    std::ofstream(home_ / "basepath.ini", std::ios::binary) << text;
-  }
+  void WriteBasePath(const std::string& text) { test::WriteBytes(home_ / "basepath.ini", text); }
   void Args(std::vector<const char*> args) {
     args.insert(args.begin(), "velomar");
     SetCommandLine(static_cast<int>(args.size()), args.data());
@@ -61,7 +44,6 @@ class DataDirTest : public ::testing::Test {
 
 TEST_F(DataDirTest, ProgramDirectoryFollowsTheEnvironmentOrTheCurrentDirectory) {
   EXPECT_EQ(ProgramDirectory(), Home());
-  EXPECT_EQ(ProgramDirectory().back(), '/');
   EXPECT_EQ(DataDir(), Home());
   ::unsetenv("VELOMAR_HOME");
   InitProgramDirectory();
@@ -75,20 +57,20 @@ TEST_F(DataDirTest, ChoosesTheDataDirectoryForEveryBasePathAndSwitch) {
     std::string data;  // "" for the program directory
     bool local;
   };
-  const std::string other = "/srv/данные"_w;
-  const std::string otherIni = "/srv/данные";
+  const std::string other = "/srv/данные/"_w;
+  const std::string remote = "[Settings]\r\nBasePath=/srv/данные\r\nLocalBases=НЕТ\r\n";
   const std::vector<Case> cases = {
       {"", {}, "", true},  // no file at all
-      {"[Settings]\r\nBasePath=" + otherIni + "/\r\nLocalBases=НЕТ\r\n", {}, other + "/", false},
-      {"[settings]\nbasepath = " + otherIni + "\nlocalbases=нет\n", {}, other + "/", false},
-      {"[Settings]\r\nBasePath=" + otherIni + "\r\n", {}, "", true},  // LocalBases defaults to ДА
-      {"[Settings]\r\nBasePath=" + otherIni + "\r\nLocalBases=ДА\r\n", {}, "", true},
+      {"[Settings]\r\nBasePath=/srv/данные/\r\nLocalBases=НЕТ\r\n", {}, other, false},
+      {"[settings]\nbasepath = /srv/данные\nlocalbases=нет\n", {}, other, false},
+      {"[Settings]\r\nBasePath=/srv/данные\r\n", {}, "", true},  // LocalBases defaults to ДА
+      {"[Settings]\r\nBasePath=/srv/данные\r\nLocalBases=ДА\r\n", {}, "", true},
       {"[Settings]\r\nBasePath=\r\nLocalBases=НЕТ\r\n", {}, "", true},
-      {"[Settings]\r\nBasePath=" + otherIni + "\r\nLocalBases=НЕТ\r\n", {"L"}, "", true},
-      {"[Settings]\r\nBasePath=" + otherIni + "\r\nLocalBases=НЕТ\r\n", {"x", "/l"}, "", true},
-      {"[Settings]\r\nBasePath=" + otherIni + "\r\nLocalBases=НЕТ\r\n", {"-L"}, other + "/", false},
-      {"[Settings]\r\nBasePath=" + otherIni + "\r\nLocalBases=НЕТ\r\n", {"//L"}, other + "/", false},
-      {"[Other]\r\nBasePath=" + otherIni + "\r\nLocalBases=НЕТ\r\n", {}, "", true},
+      {remote, {"L"}, "", true},
+      {remote, {"x", "/l"}, "", true},
+      {remote, {"-L"}, other, false},
+      {remote, {"//L"}, other, false},
+      {"[Other]\r\nBasePath=/srv/данные\r\nLocalBases=НЕТ\r\n", {}, "", true},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {
     SCOPED_TRACE(i);
@@ -118,10 +100,7 @@ TEST_F(DataDirTest, SwitchLeavesBasePathPointingAtTheProgramDirectory) {
   Args({"/L"});
   ChooseDataDirectory();
   WriteBasePathIni();
-  std::ifstream in(home_ / "basepath.ini", std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  EXPECT_EQ(s.str(), "[Settings]\r\nBasePath=" + Home() + "\r\nLocalBases=ДА\r\n"_w);
+  EXPECT_EQ(test::ReadBytes(home_ / "basepath.ini"), "[Settings]\r\nBasePath=" + Home() + "\r\nLocalBases=ДА\r\n"_w);
   EXPECT_FALSE(fs::exists(home_ / "basepath.in1"));
 
   // A line break in the path cannot add a line of its own.
@@ -137,23 +116,20 @@ TEST_F(DataDirTest, SecondHolderOfTheLockIsWarned) {
   ASSERT_TRUE(LockBases());
   const pid_t pid = ::fork();
   if (pid == 0) {
-    RecordingUi ui;
-    InstallUiServices(&ui);
+    test::ScriptedUi ui;
     const bool locked = LockBases();
-    const bool told = ui.texts.size() == 1 &&
-                      ui.texts[0] == "Базы заблокированы! Повторите попытку позже!"_w &&
-                      ui.captions[0] == "Не могу открыть базы"_w && ui.flags[0] == kMbWarning;
-    _exit(!locked && told ? 1 : 0);
+    _exit(!locked && ui.Boxes.size() == 1 &&
+          ui.Boxes[0].Text == "Базы заблокированы! Повторите попытку позже!"_w &&
+          ui.Boxes[0].Caption == "Не могу открыть базы"_w && ui.Boxes[0].Flags == kMbWarning);
   }
   int status = 0;
   ::waitpid(pid, &status, 0);
   EXPECT_EQ(WEXITSTATUS(status), 1);
 
   // Not counted: taking it again inside the process is refused as well.
-  RecordingUi ui;
-  InstallUiServices(&ui);
+  test::ScriptedUi ui;
   EXPECT_FALSE(LockBases());
-  EXPECT_EQ(ui.texts.size(), 1u);
+  EXPECT_EQ(ui.Boxes.size(), 1u);
   EXPECT_TRUE(BasesLocked());
   EXPECT_TRUE(UnlockBases());
   EXPECT_FALSE(BasesLocked());
@@ -172,35 +148,25 @@ TEST_F(DataDirTest, DeadHolderLeavesTheLockFree) {
   EXPECT_TRUE(LockBases());
 }
 
-}  // namespace
-}  // namespace vm
-
-namespace vm {
-namespace {
-
 TEST(WorkingDateTest, AsksOnlyForAnEarlierDateOrMoreThanAWeekLater) {
   FixedClock clock({2007, 3, 13, 9, 0, 0, 0});
   ScopedClock scoped(clock);
-  RecordingUi ui;
-  InstallUiServices(&ui);
-  ui.answer = kIdNo;
+  test::ScriptedUi ui;
+  ui.Answers = {kIdNo, kIdNo, kIdYes};
 
   EXPECT_TRUE(ConfirmWorkingDate(true, {6, 3, 2007}));   // 7 days: no question
   EXPECT_TRUE(ConfirmWorkingDate(true, {13, 3, 2007}));  // the same day
   EXPECT_TRUE(ConfirmWorkingDate(false, {1, 1, 2007}));  // own clock: never asked
   EXPECT_TRUE(ConfirmWorkingDate(false, {14, 3, 2007}));
-  EXPECT_TRUE(ui.texts.empty());
+  EXPECT_TRUE(ui.Boxes.empty());
 
   EXPECT_FALSE(ConfirmWorkingDate(true, {5, 3, 2007}));   // 8 days
   EXPECT_FALSE(ConfirmWorkingDate(true, {14, 3, 2007}));  // one day in the future
-  ASSERT_EQ(ui.texts.size(), 2u);
-  EXPECT_EQ(ui.texts[0], "Проверьте правильность сегодняшней даты!\rСегодня 13 марта 2007 г. Дата верна?"_w);
-  EXPECT_EQ(ui.captions[0], "Внимание"_w);
-  EXPECT_EQ(ui.flags[0], kMbYesNoQuestion);
-
-  ui.answer = kIdYes;
+  ASSERT_EQ(ui.Boxes.size(), 2u);
+  EXPECT_EQ(ui.Boxes[0].Text, "Проверьте правильность сегодняшней даты!\rСегодня 13 марта 2007 г. Дата верна?"_w);
+  EXPECT_EQ(ui.Boxes[0].Caption, "Внимание"_w);
+  EXPECT_EQ(ui.Boxes[0].Flags, kMbYesNoQuestion);
   EXPECT_TRUE(ConfirmWorkingDate(true, {1, 1, 2006}));
-  InstallUiServices(nullptr);
 }
 
 }  // namespace

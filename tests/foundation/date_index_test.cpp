@@ -10,21 +10,12 @@
 #include "foundation/encoding.h"
 #include "support/faulty_files.h"
 #include "support/program_home.h"
-#include "ui/services.h"
+#include "support/scripted_ui.h"
 
 namespace vm {
 namespace {
 
-class IndexUi : public UiServices {
- public:
-  int32_t MsgBox(const std::string& text, const std::string&, uint32_t) override {
-    texts.push_back(text);
-    return kIdOk;
-  }
-  bool DesignerTestRun() const override { return testRun; }
-  std::vector<std::string> texts;
-  bool testRun = false;
-};
+using Strings = std::vector<std::string>;
 
 // Creates a table as the start-up check does: "NO__" first, then the fields.
 void CreateTable(TDbaseStructure& s, int32_t records) {
@@ -52,23 +43,17 @@ void Append(TDbaseStructure& s, int32_t records) {
   s.Table.Close();
 }
 
-struct IndexRecord {
-  std::string date1, date2;
-  std::vector<std::string> fields;
-};
-
-std::vector<IndexRecord> ReadIndex(TDbaseStructure& index) {
-  std::vector<IndexRecord> out;
+// Each period as "DATE1-DATE2 NAME=count ...".
+Strings ReadIndex(TDbaseStructure& index) {
+  Strings out;
   TDBF& t = index.Table;
   EXPECT_TRUE(t.Open());
   for (int32_t n = 1; n <= t.RecCount(); ++n) {
     t.GoToRecord(n);
     t.ReadRecord();
-    IndexRecord r;
     EXPECT_EQ(t.GetFieldStr(0), std::to_string(n));
-    r.date1 = t.GetFieldStr(t.FieldIndex("_DATE1"));
-    r.date2 = t.GetFieldStr(t.FieldIndex("_DATE2"));
-    for (int f = 3; f < t.FieldCount(); ++f) r.fields.push_back(t.GetFieldName(f) + "=" + t.GetFieldStr(f));
+    std::string r = t.GetFieldStr(t.FieldIndex("_DATE1")) + "-" + t.GetFieldStr(t.FieldIndex("_DATE2"));
+    for (int f = 3; f < t.FieldCount(); ++f) r += " " + t.GetFieldName(f) + "=" + t.GetFieldStr(f);
     out.push_back(r);
   }
   t.Close();
@@ -79,7 +64,6 @@ class DateIndexTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ChooseDataDirectory();
-    InstallUiServices(&ui_);
     sales_ = bases_.AddNew();
     sales_->SetFileName("sales.dbf");
     sales_->AddField({"SUMMA", 'N', 12, 2});
@@ -87,34 +71,34 @@ class DateIndexTest : public ::testing::Test {
     goods_->SetFileName("Warehouse2024.dbf");
     goods_->AddField({"CODE", 'C', 6, 0});
   }
-  void TearDown() override { InstallUiServices(nullptr); }
   TDbaseStructure& Index() { return *bases_.GetItem(DateIndexPosition()); }
+  void CreateAll(int32_t sales, int32_t goods) {
+    ASSERT_TRUE(CreateDateIndex(bases_));
+    CreateTable(*sales_, sales);
+    CreateTable(*goods_, goods);
+    CreateTable(Index(), 0);
+  }
 
   test::ProgramHome home_;
-  IndexUi ui_;
+  test::ScriptedUi ui_;
   TUsedBaseList bases_;
   TDbaseStructure* sales_ = nullptr;
   TDbaseStructure* goods_ = nullptr;
 };
 
 TEST_F(DateIndexTest, DescribesTheIndexAndAppendsPeriodByPeriod) {
-  ASSERT_TRUE(CreateDateIndex(bases_));
-  ASSERT_TRUE(CreateDateIndex(bases_));  // rebuilt, not added twice
+  ASSERT_TRUE(CreateDateIndex(bases_));  // rebuilt below, not added twice
+  CreateAll(3, 0);
   ASSERT_EQ(bases_.Count(), 3);
   EXPECT_EQ(DateIndexPosition(), 2);
   TDbaseStructure& index = Index();
   EXPECT_EQ(index.Alias, "$BINDEX");
   EXPECT_TRUE(index.System);
   EXPECT_EQ(index.Table.FileName, home_.Dir() + "!BINDEX.DBF");
-  std::vector<std::string> names;
-  for (const TFieldRecord& f : index.Fields)
-    names.push_back(f.Name + f.FieldType + std::to_string(f.Length));
-  EXPECT_EQ(names, (std::vector<std::string>{"_DATE1D8", "_DATE2D8", "_SALES1N12", "_SALES2N12",
-                                             "_WAREHOUS1N12", "_WAREHOUS2N12"}));
-
-  CreateTable(*sales_, 3);
-  CreateTable(*goods_, 0);
-  CreateTable(index, 0);
+  Strings names;
+  for (const TFieldRecord& f : index.Fields) names.push_back(f.Name + f.FieldType + std::to_string(f.Length));
+  EXPECT_EQ(names, (Strings{"_DATE1D8", "_DATE2D8", "_SALES1N12", "_SALES2N12", "_WAREHOUS1N12",
+                            "_WAREHOUS2N12"}));
 
   UpdateDateIndex(bases_, {10, 5, 2007});
   UpdateDateIndex(bases_, {10, 5, 2007});  // the same day: nothing new
@@ -126,37 +110,19 @@ TEST_F(DateIndexTest, DescribesTheIndexAndAppendsPeriodByPeriod) {
   UpdateDateIndex(bases_, {20, 5, 2007});  // after a week away: one period
   UpdateDateIndex(bases_, {15, 5, 2007});  // the clock went back: nothing
   EXPECT_FALSE(BasesLocked());
-
-  const std::vector<IndexRecord> records = ReadIndex(index);
-  ASSERT_EQ(records.size(), 4u);
-  EXPECT_EQ(records[0].date1, "00000000");
-  EXPECT_EQ(records[0].date2, "20070509");
-  EXPECT_EQ(records[0].fields, (std::vector<std::string>{"_SALES1=1", "_SALES2=3", "_WAREHOUS1=1",
-                                                         "_WAREHOUS2=0"}));
-  EXPECT_EQ(records[1].date1, "20070510");
-  EXPECT_EQ(records[1].date2, "20070511");
-  EXPECT_EQ(records[1].fields, (std::vector<std::string>{"_SALES1=4", "_SALES2=5", "_WAREHOUS1=1",
-                                                         "_WAREHOUS2=0"}));
-  EXPECT_EQ(records[2].date1, "20070512");
-  EXPECT_EQ(records[2].date2, "20070512");
-  EXPECT_EQ(records[2].fields, (std::vector<std::string>{"_SALES1=6", "_SALES2=5", "_WAREHOUS1=1",
-                                                         "_WAREHOUS2=4"}));
-  EXPECT_EQ(records[3].date1, "20070513");
-  EXPECT_EQ(records[3].date2, "20070519");
-  EXPECT_EQ(records[3].fields, (std::vector<std::string>{"_SALES1=6", "_SALES2=5", "_WAREHOUS1=5",
-                                                         "_WAREHOUS2=5"}));
-  EXPECT_TRUE(ui_.texts.empty());
+  EXPECT_EQ(ReadIndex(index),
+            (Strings{"00000000-20070509 _SALES1=1 _SALES2=3 _WAREHOUS1=1 _WAREHOUS2=0",
+                     "20070510-20070511 _SALES1=4 _SALES2=5 _WAREHOUS1=1 _WAREHOUS2=0",
+                     "20070512-20070512 _SALES1=6 _SALES2=5 _WAREHOUS1=1 _WAREHOUS2=4",
+                     "20070513-20070519 _SALES1=6 _SALES2=5 _WAREHOUS1=5 _WAREHOUS2=5"}));
+  EXPECT_TRUE(ui_.Boxes.empty());
 }
 
 TEST_F(DateIndexTest, WritesNothingWhenItCannotDoItRight) {
-  ASSERT_TRUE(CreateDateIndex(bases_));
-  CreateTable(*sales_, 3);
-  CreateTable(*goods_, 1);
-  CreateTable(Index(), 0);
-
-  ui_.testRun = true;
+  CreateAll(3, 1);
+  ui_.DesignerTest = true;
   UpdateDateIndex(bases_, {10, 5, 2007});
-  ui_.testRun = false;
+  ui_.DesignerTest = false;
   EXPECT_TRUE(ReadIndex(Index()).empty());
 
   // Someone else holds the lock.
@@ -178,7 +144,7 @@ TEST_F(DateIndexTest, WritesNothingWhenItCannotDoItRight) {
   ::waitpid(pid, nullptr, 0);
   for (int fd : {locked[0], locked[1], done[0], done[1]}) ::close(fd);
   EXPECT_TRUE(ReadIndex(Index()).empty());
-  ASSERT_EQ(ui_.texts.size(), 1u);
+  ASSERT_EQ(ui_.Boxes.size(), 1u);
 
   // A database that cannot be opened stops the period from being recorded
   // with zero records in it.
@@ -201,55 +167,48 @@ TEST_F(DateIndexTest, WritesNothingWhenItCannotDoItRight) {
 }
 
 TEST_F(DateIndexTest, BlankLastCountReadsZeroAndTwinNamesAreRefused) {
-  ASSERT_TRUE(CreateDateIndex(bases_));
-  CreateTable(*sales_, 2);
-  CreateTable(*goods_, 0);
-  TDbaseStructure& index = Index();
-  CreateTable(index, 0);
-  // A last period whose count of the first database was left blank.
-  ASSERT_TRUE(index.Table.Open());
-  index.Table.ClearRecordBuf();
-  index.Table.SetFieldInt(0, 1);
-  index.Table.SetFieldDate(index.Table.FieldIndex("_DATE2"), {1, 5, 2007});
-  index.Table.GoToRecord(1);
-  ASSERT_TRUE(index.Table.WriteRecord());
-  index.Table.Close();
+  CreateAll(2, 0);
+  // A last period whose counts were left blank.
+  TDBF& t = Index().Table;
+  ASSERT_TRUE(t.Open());
+  t.ClearRecordBuf();
+  t.SetFieldInt(0, 1);
+  t.SetFieldDate(t.FieldIndex("_DATE2"), {1, 5, 2007});
+  t.GoToRecord(1);
+  ASSERT_TRUE(t.WriteRecord());
+  t.Close();
   UpdateDateIndex(bases_, {3, 5, 2007});
-  const std::vector<IndexRecord> records = ReadIndex(index);
+  Strings records = ReadIndex(Index());
   ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[1].date1, "20070502");
-  EXPECT_EQ(records[1].fields[0], "_SALES1=1");
-  EXPECT_EQ(records[1].fields[1], "_SALES2=2");
+  EXPECT_EQ(records[1], "20070502-20070502 _SALES1=1 _SALES2=2 _WAREHOUS1=1 _WAREHOUS2=0");
 
-  TDbaseStructure* twin = bases_.AddNew();
-  twin->SetFileName("WAREHOUSE2025.DBF");
+  bases_.AddNew()->SetFileName("WAREHOUSE2025.DBF");
   EXPECT_FALSE(CreateDateIndex(bases_));
-  ASSERT_EQ(ui_.texts.size(), 1u);
-  EXPECT_NE(ui_.texts[0].find("WAREHOUSE2025.DBF"), std::string::npos);
+  ASSERT_EQ(ui_.Boxes.size(), 1u);
+  EXPECT_NE(ui_.Boxes[0].Text.find("WAREHOUSE2025.DBF"), std::string::npos);
   EXPECT_EQ(Index().FieldCount(), 6);  // the twin got no pair of its own
 
   // Nor does a database whose pair would be named like the period's days;
   // the periods go on without both.
   bases_.AddNew()->SetFileName("Date.dbf");
   EXPECT_FALSE(CreateDateIndex(bases_));
-  ASSERT_EQ(ui_.texts.size(), 2u);  // one warning for both
-  EXPECT_NE(ui_.texts[1].find("WAREHOUSE2025.DBF"), std::string::npos);
-  EXPECT_NE(ui_.texts[1].find("Date.dbf"), std::string::npos);
+  ASSERT_EQ(ui_.Boxes.size(), 2u);  // one warning for both
+  EXPECT_NE(ui_.Boxes[1].Text.find("WAREHOUSE2025.DBF"), std::string::npos);
+  EXPECT_NE(ui_.Boxes[1].Text.find("Date.dbf"), std::string::npos);
   EXPECT_EQ(Index().FieldCount(), 6);
   UpdateDateIndex(bases_, {5, 5, 2007});
-  const std::vector<IndexRecord> later = ReadIndex(Index());
-  ASSERT_EQ(later.size(), 3u);
-  EXPECT_EQ(later[2].date1, "20070503");
-  EXPECT_EQ(later[2].date2, "20070504");
-  EXPECT_EQ(later[2].fields[0], "_SALES1=3");
+  records = ReadIndex(Index());
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(records[2], "20070503-20070504 _SALES1=3 _SALES2=2 _WAREHOUS1=1 _WAREHOUS2=0");
 
   // The index table has room for 125 pairs; databases beyond are left out.
   for (int i = 0; i < 125; ++i) bases_.AddNew()->SetFileName("b" + std::to_string(i) + ".dbf");
   EXPECT_FALSE(CreateDateIndex(bases_));
   EXPECT_EQ(Index().FieldCount(), 2 + 2 * 125);
-  EXPECT_NE(ui_.texts.back().find("b123.dbf"), std::string::npos);
-  EXPECT_NE(ui_.texts.back().find("b124.dbf"), std::string::npos);
-  EXPECT_EQ(ui_.texts.back().find("b122.dbf"), std::string::npos);
+  const std::string& warning = ui_.Boxes.back().Text;
+  EXPECT_NE(warning.find("b123.dbf"), std::string::npos);
+  EXPECT_NE(warning.find("b124.dbf"), std::string::npos);
+  EXPECT_EQ(warning.find("b122.dbf"), std::string::npos);
 }
 
 }  // namespace

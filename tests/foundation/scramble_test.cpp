@@ -8,6 +8,12 @@
 namespace vm {
 namespace {
 
+std::string Unpacked(const TScrambledRecord& r, int32_t key) {
+  std::string password;
+  UnpackPassword(r, key, password);
+  return password;
+}
+
 TEST(RandomTest, FollowsTheLinearCongruentialSequence) {
   SetRandSeed(0);
   EXPECT_EQ(Random(256), 0u);  // seed 1
@@ -34,18 +40,13 @@ TEST(ScrambleTest, PasswordRecordsMatchTheStoredForm) {
   TScrambledRecord back;
   ScrambledHexToRecord(hex, back);
   EXPECT_EQ(back, r);
-  std::string pw;
-  UnpackPassword(back, 3, pw);
-  EXPECT_EQ(pw, "abc");
+  EXPECT_EQ(Unpacked(back, 3), "abc");
   EXPECT_EQ(GetRandSeed(), 0x782084e0u);  // a valid unpack leaves it alone
 
   // Another key fails the sum: ten characters 48..247 nobody typed.
-  UnpackPassword(back, 4, pw);
-  ASSERT_EQ(pw.size(), 10u);
-  for (char c : pw) {
-    EXPECT_GE(static_cast<unsigned char>(c), 48);
-    EXPECT_LE(static_cast<unsigned char>(c), 247);
-  }
+  const std::string guess = Unpacked(back, 4);
+  ASSERT_EQ(guess.size(), 10u);
+  for (unsigned char c : guess) EXPECT_TRUE(c >= 48 && c <= 247) << int(c);
 }
 
 TEST(ScrambleTest, PasswordsPackAfreshAndCutToTen) {
@@ -54,29 +55,22 @@ TEST(ScrambleTest, PasswordsPackAfreshAndCutToTen) {
   PackPassword("секрет"_w, a, 16);
   PackPassword("секрет"_w, b, 16);
   EXPECT_NE(a, b);
-  std::string s1, s2;
-  UnpackPassword(a, 16, s1);
-  UnpackPassword(b, 16, s2);
-  EXPECT_EQ(s1, "секрет"_w);
-  EXPECT_EQ(s2, s1);
-
+  EXPECT_EQ(Unpacked(a, 16), "секрет"_w);
+  EXPECT_EQ(Unpacked(b, 16), "секрет"_w);
   PackPassword("", a, 1);
-  UnpackPassword(a, 1, s1);
-  EXPECT_EQ(s1, "");
+  EXPECT_EQ(Unpacked(a, 1), "");
   PackPassword("0123456789ABC", a, 2);
-  UnpackPassword(a, 2, s1);
-  EXPECT_EQ(s1, "0123456789");
+  EXPECT_EQ(Unpacked(a, 2), "0123456789");
 
   // A short hexadecimal text is completed at random and fails the sum.
   ScrambledHexToRecord("C2DBFC94", a);
-  UnpackPassword(a, 3, s1);
-  EXPECT_EQ(s1.size(), 10u);
+  EXPECT_EQ(Unpacked(a, 3).size(), 10u);
 }
 
 TEST(ScrambleTest, DocumentAccessIsBoundToIdAndDescription) {
   const std::string desc = "VARS\r\n  A=1\r\n";
   EXPECT_EQ(TextChecksum(desc), 852475);
-  EXPECT_EQ(TextChecksum("a b"), TextChecksum("a\tb") );
+  EXPECT_EQ(TextChecksum("a b"), TextChecksum("a\tb"));
   EXPECT_NE(TextChecksum("ab"), TextChecksum("ba"));
 
   SetRandSeed(0xBEEF);

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <optional>
 
 #include "foundation/encoding.h"
 #include "output/price_tags.h"
@@ -68,23 +69,19 @@ TEST(SettingsSyntaxTest, ValueForms) {
   EXPECT_EQ(UnscaleFontSize(2000000000), INT32_MAX);
   EXPECT_EQ(UnscaleFontSize(-2000000000), INT32_MIN);
 
-  bool valid = false;
-  EXPECT_EQ(SettingsNumber("  -12", valid), -12);
-  EXPECT_TRUE(valid);
-  EXPECT_EQ(SettingsNumber("$1F", valid), 31);
-  EXPECT_TRUE(valid);
-  EXPECT_EQ(SettingsNumber("x10", valid), 16);
-  EXPECT_EQ(SettingsNumber("0x10", valid), 16);
-  EXPECT_EQ(SettingsNumber("12ab", valid), 12);
-  EXPECT_FALSE(valid);
-  EXPECT_EQ(SettingsNumber("12 ", valid), 12);
-  EXPECT_FALSE(valid);
-  SettingsNumber("", valid);
-  EXPECT_FALSE(valid);
-  SettingsNumber("99999999999", valid);
-  EXPECT_FALSE(valid);
-  EXPECT_EQ(SettingsNumber("-2147483648", valid), INT32_MIN);
-  EXPECT_TRUE(valid);
+  const struct {
+    const char* text;
+    std::optional<int32_t> value;
+    bool valid;
+  } numbers[] = {{"  -12", -12, true}, {"$1F", 31, true},       {"x10", 16, true},
+                 {"0x10", 16, true},   {"12ab", 12, false},     {"12 ", 12, false},
+                 {"", {}, false},      {"99999999999", {}, false}, {"-2147483648", INT32_MIN, true}};
+  for (const auto& n : numbers) {
+    bool valid = !n.valid;
+    const int32_t value = SettingsNumber(n.text, valid);
+    EXPECT_EQ(n.value.value_or(value), value) << n.text;
+    EXPECT_EQ(valid, n.valid) << n.text;
+  }
 
   EXPECT_EQ(SplitTextLines("a\r\nb\rc\n\nd\r\n"),
             (std::vector<std::string>{"a", "b", "c", "", "d"}));

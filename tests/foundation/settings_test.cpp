@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <filesystem>
 
@@ -16,8 +17,8 @@
 #include "foundation/sysvars.h"
 #include "platform/clock.h"
 #include "support/program_home.h"
+#include "support/scripted_ui.h"
 #include "support/temp_dir.h"
-#include "ui/services.h"
 
 namespace vm {
 namespace {
@@ -25,29 +26,21 @@ namespace {
 using test::ReadBytes;
 using test::WriteBytes;
 
-class ScriptedUi : public UiServices {
+const char* const kFiles[] = {"program.ini", "manager.ini", "local.ini"};
+
+class PrinterUi : public test::ScriptedUi {
  public:
-  int32_t MsgBox(const std::string& text, const std::string& caption, uint32_t) override {
-    texts.push_back(text);
-    captions.push_back(caption);
-    return answer;
-  }
   std::vector<std::string> PrinterNames() const override {
     return {"HP LaserJet", "Лазерный принтер"_w, "Лазерный принтер 2"_w};
   }
-  std::vector<std::string> texts, captions;
-  int32_t answer = kIdYes;
 };
 
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* name : {"program.ini", "manager.ini", "local.ini"})
-      WriteBytes(home_ / name, Original(name));
+    for (const char* name : kFiles) WriteBytes(home_ / name, Original(name));
     ChooseDataDirectory();
-    InstallUiServices(&ui_);
   }
-  void TearDown() override { InstallUiServices(nullptr); }
   static std::string Original(const std::string& name) {
     return ReadBytes(std::string(VELOMAR_TEST_DATA) + "/settings/" + name);
   }
@@ -58,9 +51,14 @@ class SettingsTest : public ::testing::Test {
     ASSERT_TRUE(SaveAutoParams());
     ASSERT_TRUE(SaveLocalSettings());
   }
+  static std::string Password(int32_t number) {
+    std::string password;
+    UnpackPassword(Settings().Passwords[static_cast<size_t>(number - 1)], number, password);
+    return password;
+  }
 
   test::ProgramHome home_;
-  ScriptedUi ui_;
+  PrinterUi ui_;
   FixedClock clock_{{2007, 3, 6, 9, 0, 0, 0}};
   ScopedClock scopedClock_{clock_};
 };
@@ -69,8 +67,7 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
   ASSERT_TRUE(LoadAllSettings());
   const TSettingsModel& m = Settings();
 
-  EXPECT_EQ(m.NextArchiveConfigID, 3);
-  EXPECT_EQ(m.ArchiveFileNo, 7);
+  EXPECT_EQ((std::array{m.NextArchiveConfigID, m.ArchiveFileNo}), (std::array{3, 7}));
   EXPECT_TRUE(m.SystemClock);
   EXPECT_EQ(DefaultFontName(), "Arial Cyr");
 
@@ -83,18 +80,17 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
   EXPECT_EQ(sales->Table.FileName, home_.Dir() + "sales.dbf");
   EXPECT_EQ(sales->Department, "Склад № 1"_w);
   ASSERT_EQ(sales->FieldCount(), 3);
-  EXPECT_EQ(sales->Fields[1].FieldType, 'N');
-  EXPECT_EQ(sales->Fields[1].Decimals, 2);
+  EXPECT_TRUE(sales->Fields[1].FieldType == 'N' && sales->Fields[1].Decimals == 2);
   EXPECT_EQ(sales->Fields[2].Name, "ТОВАР"_w);
 
   ASSERT_EQ(m.Books.Count(), 2);
   const TSpravDef* book = m.Books.GetItem(0);
   EXPECT_EQ(book->Title, " Справочник продаж"_w);
-  EXPECT_EQ(book->ColumnCount, 2);
   EXPECT_EQ(book->GetSDef(1)->FieldName, "SUMMA");
   ASSERT_EQ(book->SortKeyCount, 2);
-  EXPECT_EQ(book->SortKeys->Number, 1);
-  EXPECT_EQ(book->EditableColumns.count(), 2u);
+  EXPECT_EQ((std::array{book->ColumnCount, book->SortKeys->Number,
+                        static_cast<int32_t>(book->EditableColumns.count())}),
+            (std::array{2, 1, 2}));
   EXPECT_TRUE(book->SortOnStart && book->CanInsert && !book->CanDelete);
 
   const TDocNode* root = m.DocTree.First();
@@ -112,22 +108,15 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
   EXPECT_EQ(invoice->BookWindowRect, (TWindowRect{1, 2, 3, 4}));
   EXPECT_TRUE(invoice->FixedWidth && !invoice->FixedHeight);
   EXPECT_EQ(m.DocTree.FindID(7)->PasswordNumber, 0);
-  EXPECT_EQ(m.DocTree.FindID(5), nullptr);  // a folder
-  EXPECT_EQ(HighestDocID(), 9);
-  EXPECT_EQ(m.LowestDocID, 5);
+  EXPECT_EQ((std::array{HighestDocID(), m.LowestDocID}), (std::array{9, 5}));
 
   ASSERT_EQ(m.Panels.Count(), 2);
   EXPECT_EQ(m.Panels.GetPanel(0)->ToolCount(), 2);
   EXPECT_EQ(m.Panels.GetPanel(0)->GetTool(1)->Caption, "Отчёт за день"_w);
-  EXPECT_TRUE(m.Panels.GetPanel(0)->Shown);
-  EXPECT_FALSE(m.Panels.GetPanel(1)->Shown);
+  EXPECT_TRUE(m.Panels.GetPanel(0)->Shown && !m.Panels.GetPanel(1)->Shown);
   EXPECT_EQ(m.StartOfDayDoc.Description, "INIT\r\n  NO_OPERAT = 1\r\n");
-
-  std::string password;
-  UnpackPassword(m.Passwords[0], 1, password);
-  EXPECT_EQ(password, "111");
-  UnpackPassword(m.Passwords[15], 16, password);
-  EXPECT_EQ(password, "пароль16"_w);
+  EXPECT_EQ(Password(1), "111");
+  EXPECT_EQ(Password(16), "пароль16"_w);
 
   ASSERT_EQ(m.ArchiveConfigs.Count(), 1);
   const TArchiveConfig* config = m.ArchiveConfigs.GetConfig(0);
@@ -143,8 +132,7 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
   EXPECT_EQ(tag->GetZone(0)->FontStyle, kFsBold | kFsItalic);
   EXPECT_EQ(tag->GetZone(0)->NonPrintChars, "\r\n");
   EXPECT_EQ(tag->GetZone(0)->Text, "NAME + '='");
-  EXPECT_EQ(tag->GetZone(1)->FontColor, -1);
-  EXPECT_TRUE(tag->GetZone(1)->Barcode);
+  EXPECT_TRUE(tag->GetZone(1)->FontColor == -1 && tag->GetZone(1)->Barcode);
   EXPECT_EQ(tag->Graphics[0]->Data[15], 16);
   EXPECT_EQ(m.PriceTags.GetItem(1)->Width, 50);
 
@@ -160,30 +148,22 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
   EXPECT_EQ(m.LastTime, (TTimeRec{14, 5, 9}));
   EXPECT_EQ(m.MouseScale, 360);
   EXPECT_TRUE(m.CompressedPrint);
-  EXPECT_EQ(m.SerialRecord[66], 66);
-  EXPECT_EQ(m.SerialRecord[67], 0);
+  EXPECT_TRUE(m.SerialRecord[66] == 66 && m.SerialRecord[67] == 0);
   EXPECT_EQ(m.PrinterName, "Лазерный принтер"_w);
   EXPECT_EQ(PageFormats().Count(), 2);
 
-  SaveAll();
-  for (const char* name : {"program.ini", "manager.ini", "local.ini"}) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(ReadBytes(home_ / name), Original(name));
+  for (int round = 1; round <= 2; ++round) {
+    SaveAll();
+    for (const char* name : kFiles) EXPECT_EQ(ReadBytes(home_ / name), Original(name)) << name << round;
+    ASSERT_TRUE(LoadAllSettings());
   }
   EXPECT_EQ(ReadBytes(home_ / "program.in1"), Original("program.ini"));
-  const std::string all = ReadBytes(home_ / "program.ini") + ReadBytes(home_ / "manager.ini") +
-                          ReadBytes(home_ / "local.ini");
+  EXPECT_EQ(ReadBytes(home_ / "local.in2"), Original("local.ini"));
+  EXPECT_FALSE(std::filesystem::exists(home_ / "local.in3"));
+  std::string all;
+  for (const char* name : kFiles) all += ReadBytes(home_ / name);
   for (int32_t key = 1; key <= 88; ++key)
     EXPECT_NE(all.find(" " + std::string(KeyName(key)) + "="), std::string::npos) << key;
-
-  ASSERT_TRUE(LoadAllSettings());
-  SaveAll();
-  for (const char* name : {"program.ini", "manager.ini", "local.ini"}) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(ReadBytes(home_ / name), Original(name));
-  }
-  EXPECT_FALSE(std::filesystem::exists(home_ / "local.in3"));
-  EXPECT_EQ(ReadBytes(home_ / "local.in2"), Original("local.ini"));
 }
 
 
@@ -253,19 +233,14 @@ TEST_F(SettingsTest, RefusedAndDamagedLinesAreSkipped) {
   EXPECT_EQ(root->Child(1)->Text, "Снова сверху"_w);
   EXPECT_EQ(root->Child(2)->Level(), 1);
   EXPECT_EQ(root->Child(2)->Data->PasswordNumber, static_cast<int32_t>(kDocAccessRefused));
-  EXPECT_EQ(HighestDocID(), 0);
-  EXPECT_EQ(m.LowestDocID, 0);
+  EXPECT_TRUE(HighestDocID() == 0 && m.LowestDocID == 0);
 
-  std::string password, again;
-  UnpackPassword(m.Passwords[0], 1, password);
-  UnpackPassword(m.Passwords[0], 1, again);
+  std::string password = Password(1);
   EXPECT_EQ(password.size(), 10u);  // never set: closed, a new guess each time
-  EXPECT_NE(password, again);
+  EXPECT_NE(password, Password(1));
 
   ASSERT_EQ(m.ArchiveConfigs.Count(), 3);
-  EXPECT_EQ(m.ArchiveConfigs.GetConfig(0)->ID, 2);
-  EXPECT_EQ(m.ArchiveConfigs.GetConfig(1)->ID, 3);
-  EXPECT_EQ(m.ArchiveConfigs.GetConfig(2)->ID, 1);
+  for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(m.ArchiveConfigs.GetConfig(i)->ID, (i + 1) % 3 + 1) << i;
   EXPECT_EQ(m.ArchiveConfigs.GetConfig(2)->GetBase(0)->DateField, "DATE");
   EXPECT_EQ(m.ArchiveConfigs.GetConfig(2)->Count(), 1);
   EXPECT_EQ(m.NextArchiveConfigID, 4);
@@ -278,19 +253,16 @@ TEST_F(SettingsTest, RefusedAndDamagedLinesAreSkipped) {
   EXPECT_EQ(tag->GetZone(0)->FontSize, UnscaleFontSize(30));
   EXPECT_EQ(tag->GetZone(0)->LetterCase, 0);
   ASSERT_EQ(tag->Graphics.size(), 1u);  // number 1 was refused, 0 appended
-  EXPECT_EQ(tag->Graphics[0]->Kind, 0);
-  EXPECT_EQ(tag->Graphics[0]->LineWidth, 1);
-  EXPECT_EQ(tag->Graphics[0]->Data[0], 1);
-  EXPECT_EQ(tag->Graphics[0]->Data[1], 0);
-  EXPECT_EQ(tag->Graphics[0]->Data[2], 3);
+  const auto& graph = *tag->Graphics[0];
+  EXPECT_TRUE(graph.Kind == 0 && graph.LineWidth == 1);
+  EXPECT_EQ((std::array{graph.Data[0], graph.Data[1], graph.Data[2]}), (std::array{1, 0, 3}));
 
   // A password that was never set leaves a save as a valid record of ten
   // random characters, which nobody knows either.
   ASSERT_TRUE(SaveConfiguration());
   ASSERT_TRUE(LoadAllSettings());
-  UnpackPassword(Settings().Passwords[0], 1, password);
-  UnpackPassword(Settings().Passwords[0], 1, again);
-  EXPECT_EQ(password, again);
+  password = Password(1);
+  EXPECT_EQ(password, Password(1));
   ASSERT_EQ(password.size(), 10u);
   for (char c : password) EXPECT_GE(static_cast<unsigned char>(c), 48);
 }
@@ -314,9 +286,8 @@ TEST_F(SettingsTest, OversizedValuesAndListsStayWithinBounds) {
   const TSettingsModel& m = Settings();
 
   ASSERT_EQ(m.ArchiveConfigs.Count(), 3);
-  EXPECT_EQ(m.ArchiveConfigs.GetConfig(0)->ID, INT32_MAX);
-  EXPECT_EQ(m.ArchiveConfigs.GetConfig(1)->ID, 1);
-  EXPECT_EQ(m.ArchiveConfigs.GetConfig(2)->ID, 2);
+  for (int32_t i = 0; i < 3; ++i)
+    EXPECT_EQ(m.ArchiveConfigs.GetConfig(i)->ID, i == 0 ? INT32_MAX : i) << i;
   EXPECT_EQ(m.NextArchiveConfigID, 3);
 
   EXPECT_EQ(m.PriceTags.GetItem(0)->GetZone(0)->FontSize, INT32_MAX);
@@ -329,10 +300,9 @@ TEST_F(SettingsTest, OversizedValuesAndListsStayWithinBounds) {
   EXPECT_EQ(book->EditableColumns.to_ulong(), 6u);
 
   // Menus do not nest deeper than a hundred levels.
-  const std::vector<TDocNode*> nodes = m.DocTree.Nodes();
-  EXPECT_EQ(nodes.size(), 100001u);
   int32_t deepest = 0;
-  for (const TDocNode* n : nodes) deepest = std::max(deepest, n->Level());
+  for (const TDocNode* n : m.DocTree.Nodes()) deepest = std::max(deepest, n->Level());
+  EXPECT_EQ(m.DocTree.Nodes().size(), 100001u);
   EXPECT_EQ(deepest, 100);
   ASSERT_TRUE(SaveConfiguration());
 }
@@ -411,13 +381,10 @@ TEST_F(SettingsTest, StartUpRefusesASecondProcessAndAFailedLoad) {
   EXPECT_TRUE(BasesLocked());
   const pid_t pid = ::fork();
   if (pid == 0) {
-    ScriptedUi ui;
-    InstallUiServices(&ui);
+    test::ScriptedUi ui;
     const int code = OpenDataAtStartUp();
-    _exit(code == 1 && ui.texts.size() == 1 &&
-                  ui.texts[0] == "Базы заблокированы! Повторите попытку позже!"_w
-              ? 1
-              : 0);
+    _exit(code == 1 && ui.Boxes.size() == 1 &&
+          ui.Boxes[0].Text == "Базы заблокированы! Повторите попытку позже!"_w);
   }
   int status = 0;
   ::waitpid(pid, &status, 0);
@@ -427,19 +394,18 @@ TEST_F(SettingsTest, StartUpRefusesASecondProcessAndAFailedLoad) {
   std::filesystem::remove(home_ / "program.ini");
   EXPECT_EQ(OpenDataAtStartUp(), 1);
   EXPECT_FALSE(BasesLocked());
-  ASSERT_FALSE(ui_.texts.empty());
-  EXPECT_EQ(ui_.texts[0], "Ошибка при чтении файлов настроек"_w);
+  ASSERT_FALSE(ui_.Boxes.empty());
+  EXPECT_EQ(ui_.Boxes[0].Text, "Ошибка при чтении файлов настроек"_w);
 
   // The date is questioned even after a failed load; refusing it ends the
   // start as well.
   WriteBytes(home_ / "program.ini", Original("program.ini"));
   clock_.SetLocal({2007, 3, 4, 9, 0, 0, 0});
-  ui_.texts.clear();
-  ui_.captions.clear();
-  ui_.answer = kIdNo;
+  ui_.Boxes.clear();
+  ui_.Answers = {kIdNo};
   EXPECT_EQ(OpenDataAtStartUp(), 1);
-  ASSERT_EQ(ui_.texts.size(), 1u);
-  EXPECT_EQ(ui_.captions[0], "Внимание"_w);
+  ASSERT_EQ(ui_.Boxes.size(), 1u);
+  EXPECT_EQ(ui_.Boxes[0].Caption, "Внимание"_w);
 }
 
 }  // namespace

@@ -25,6 +25,12 @@ Result Compile(TCurBlank& blank, const std::string& text) {
   return r;
 }
 
+testing::AssertionResult Compiles(TCurBlank& blank, const std::string& text) {
+  const Result r = Compile(blank, text);
+  if (r.code == 0) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "error " << r.code << " on line " << r.line;
+}
+
 Result Compile(const std::string& text) {
   TCurBlank blank;
   return Compile(blank, text);
@@ -48,6 +54,26 @@ class Rows : public TBlankView {
   std::vector<std::vector<std::string>> cells_;
 };
 
+// "Kind mode,decimals height [bold] sign [text]".
+std::string Describe(const TColFormat& f) {
+  return std::string(1, f.Kind) + " " + std::to_string(f.Mode) + "," + std::to_string(f.Decimals) + " " +
+         std::to_string(f.FontHeight) + (f.Bold ? " bold " : " ") + std::to_string(f.Sign) +
+         (f.AltText.empty() ? "" : " " + f.AltText);
+}
+
+// "levels first-last columns first-last height [bold] text".
+std::string Describe(const TBlankHeader& c) {
+  return std::to_string(c.FirstLevel) + "-" + std::to_string(c.LastLevel) + " " +
+         std::to_string(c.FirstCol) + "-" + std::to_string(c.LastCol) + " " +
+         std::to_string(c.FontHeight) + (c.Bold ? " bold " : " ") + c.Text;
+}
+
+std::vector<std::string> HeaderCells(const TCurBlank& blank) {
+  std::vector<std::string> out;
+  for (int32_t i = 1; i <= blank.HeaderCellCount; ++i) out.push_back(Describe(*blank.GetHeaderCell(i)));
+  return out;
+}
+
 // The drawing proper, after the measuring of the layout.
 std::vector<std::string> Drawn(const test::FakeCanvas& canvas) {
   auto pen = canvas.ops.begin();
@@ -67,62 +93,36 @@ TEST(LayoutLanguage, ErrorCodesAndLines) {
       {"", 128, -1},
       // Index errors come before the order of commands, the kind before the
       // parameter count, and columns are completed in order.
-      {"FORMAT[0]=C,0,0", 2, 0},
-      {"WHATEVER[1=1", 1, 0},
-      {kHead + "FORMAT[1]=X,0", 139, 2},
-      {kHead + "COLWIDTH[1]=100\nFORMAT[2]=C,0,0", 143, -1},
-      {"; only a comment\n\n", 128, -1},
-      {"LEVELCOUNT=1", 128, 0},
-      {"\n  \nWHATEVER=1", 128, 2},
-      {"COLCOUNT=2\nWHATEVER=1", 130, 1},
-      {"COLCOUNT=2\nCOLCOUNT=2", 130, 1},
-      {"COLCOUNT=2\nLEVELCOUNT=1\nCOLCOUNT=2", 132, 2},
-      {"COLCOUNT=2\nLEVELCOUNT=1\nLEVELCOUNT=1", 133, 2},
-      {kHead + "WHATEVER=1", 255, 2},
-      {kHead + "no equals sign", 255, 2},
-      {"COLCOUNT=x", 129, 0},
-      {"COLCOUNT=2,y", 129, 0},
-      {"COLCOUNT=0", 135, 0},
-      {"COLCOUNT=60,5", 135, 0},
-      {"COLCOUNT=3,-1", 135, 0},
-      {"COLCOUNT=2\nLEVELCOUNT=11", 134, 1},
-      {kHead + "FORMAT[1=C,0,0", 1, 2},
-      {kHead + "FORMAT[=C,0,0", 1, 2},
-      {kHead + "FORMAT[]=C,0,0", 2, 2},
-      {kHead + "FORMAT[0]=C,0,0", 2, 2},
-      {kHead + "FORMAT[a]=C,0,0", 2, 2},
-      {kHead + "FORMAT[2..1]=C,0,0", 3, 2},
-      {kHead + "FORMAT[1..x]=C,0,0", 2, 2},
-      {kHead + "FORMAT[3]=C,0,0", 140, 2},
-      {kHead + "FORMAT=C,0,0", 140, 2},
-      {kHead + "FORMAT[1]=", 138, 2},
-      {kHead + "FORMAT[1]=X,0,0", 139, 2},
-      {kHead + "FORMAT[1]=C,0", 138, 2},
-      {kHead + "FORMAT[1]=N,0,0,0,0,0,0", 138, 2},
-      {kHead + "FORMAT[1]=C,-1,0", 129, 2},
-      {kHead + "FORMAT[1]=N,1,2,3,4,z", 129, 2},
-      {kHead + "FORMAT[1]=E,abc,0", 150, 2},
-      {kHead + "FORMAT[1]=C,0,0\nFORMAT[1]=C,0,0", 151, 3},
-      {kHead + "HEADER[3]='x'", 140, 2},
-      {kHead + "HEADER[1]=x", 141, 2},
-      {kHead + "HEADER[1]='", 141, 2},
-      {kHead + "HEADER[1]='a',1,2,3", 142, 2},
-      {kHead + "HEADER[1]='a',big", 129, 2},
-      {kHead + "HEADER[1]='a'\nHEADER[1]='b'", 137, 3},
+      {"FORMAT[0]=C,0,0", 2, 0}, {"WHATEVER[1=1", 1, 0},
+      {kHead + "FORMAT[1]=X,0", 139, 2}, {kHead + "COLWIDTH[1]=100\nFORMAT[2]=C,0,0", 143, -1},
+      {"; only a comment\n\n", 128, -1}, {"LEVELCOUNT=1", 128, 0},
+      {"\n  \nWHATEVER=1", 128, 2}, {"COLCOUNT=2\nWHATEVER=1", 130, 1},
+      {"COLCOUNT=2\nCOLCOUNT=2", 130, 1}, {"COLCOUNT=2\nLEVELCOUNT=1\nCOLCOUNT=2", 132, 2},
+      {"COLCOUNT=2\nLEVELCOUNT=1\nLEVELCOUNT=1", 133, 2}, {kHead + "WHATEVER=1", 255, 2},
+      {kHead + "no equals sign", 255, 2}, {"COLCOUNT=x", 129, 0},
+      {"COLCOUNT=2,y", 129, 0}, {"COLCOUNT=0", 135, 0},
+      {"COLCOUNT=60,5", 135, 0}, {"COLCOUNT=3,-1", 135, 0},
+      {"COLCOUNT=2\nLEVELCOUNT=11", 134, 1}, {kHead + "FORMAT[1=C,0,0", 1, 2},
+      {kHead + "FORMAT[=C,0,0", 1, 2}, {kHead + "FORMAT[]=C,0,0", 2, 2},
+      {kHead + "FORMAT[0]=C,0,0", 2, 2}, {kHead + "FORMAT[a]=C,0,0", 2, 2},
+      {kHead + "FORMAT[2..1]=C,0,0", 3, 2}, {kHead + "FORMAT[1..x]=C,0,0", 2, 2},
+      {kHead + "FORMAT[3]=C,0,0", 140, 2}, {kHead + "FORMAT=C,0,0", 140, 2},
+      {kHead + "FORMAT[1]=", 138, 2}, {kHead + "FORMAT[1]=X,0,0", 139, 2},
+      {kHead + "FORMAT[1]=C,0", 138, 2}, {kHead + "FORMAT[1]=N,0,0,0,0,0,0", 138, 2},
+      {kHead + "FORMAT[1]=C,-1,0", 129, 2}, {kHead + "FORMAT[1]=N,1,2,3,4,z", 129, 2},
+      {kHead + "FORMAT[1]=E,abc,0", 150, 2}, {kHead + "FORMAT[1]=C,0,0\nFORMAT[1]=C,0,0", 151, 3},
+      {kHead + "HEADER[3]='x'", 140, 2}, {kHead + "HEADER[1]=x", 141, 2},
+      {kHead + "HEADER[1]='", 141, 2}, {kHead + "HEADER[1]='a',1,2,3", 142, 2},
+      {kHead + "HEADER[1]='a',big", 129, 2}, {kHead + "HEADER[1]='a'\nHEADER[1]='b'", 137, 3},
       // An overlap is found before the parameters are read, the parameter
       // count before the text, and a value before a repeated format.
-      {kHead + "HEADER[1]='a'\nHEADER[1]=b,1,2,3", 137, 3},
-      {kHead + "HEADER[1]=b,1,2,3", 142, 2},
+      {kHead + "HEADER[1]='a'\nHEADER[1]=b,1,2,3", 137, 3}, {kHead + "HEADER[1]=b,1,2,3", 142, 2},
       {kHead + "FORMAT[1]=C,0,0\nFORMAT[1]=C,x,0", 129, 3},
       {kHead + "FORMAT[1]=C,0,0\nFORMAT[1]=V[x]", 146, 3},
-      {"COLCOUNT=2\nLEVELCOUNT=1\nCOLCOUNT=x", 132, 2},
-      {kHead + "COLWIDTH[3]=100", 140, 2},
-      {kHead + "COLWIDTH[1]=4", 129, 2},
-      {kHead + "LEVEL=x", 129, 2},
-      {kHead + "LEVEL=2", 131, 2},
-      {"COLCOUNT=1\nLEVELCOUNT=3\nLEVEL=2\nLEVEL=1", 136, 3},
-      {kHead + "LINEWIDTH=51", 145, 2},
-      {kHead + "LINEWIDTH=0", 145, 2},
+      {"COLCOUNT=2\nLEVELCOUNT=1\nCOLCOUNT=x", 132, 2}, {kHead + "COLWIDTH[3]=100", 140, 2},
+      {kHead + "COLWIDTH[1]=4", 129, 2}, {kHead + "LEVEL=x", 129, 2},
+      {kHead + "LEVEL=2", 131, 2}, {"COLCOUNT=1\nLEVELCOUNT=3\nLEVEL=2\nLEVEL=1", 136, 3},
+      {kHead + "LINEWIDTH=51", 145, 2}, {kHead + "LINEWIDTH=0", 145, 2},
       {kHead + "COLWIDTH[1..2]=100\nFORMAT[1]=C,0,0", 143, -1},
       {kHead + "FORMAT[1]=C,0,0", 144, -1},
       {kHead + "FORMAT[1..2]=C,0,0\nCOLWIDTH[1]=100", 144, -1},
@@ -130,8 +130,7 @@ TEST(LayoutLanguage, ErrorCodesAndLines) {
       {kHead + "FORMAT[1]=C,0,0\nCOLWIDTH[2]=100", 144, -1},
       {kHead + "COLWIDTH[1]=10000001", 129, 2},
       // Indexes beyond what a description can name are wrong column numbers.
-      {kHead + "FORMAT[256]=C,0,0", 140, 2},
-      {kHead + "FORMAT[1..300]=C,0,0", 140, 2},
+      {kHead + "FORMAT[256]=C,0,0", 140, 2}, {kHead + "FORMAT[1..300]=C,0,0", 140, 2},
       {kHead + "HEADER[1,99999999999]='a'", 140, 2},
   };
   for (const Case& c : cases) {
@@ -144,10 +143,8 @@ TEST(LayoutLanguage, ErrorCodesAndLines) {
 
   // The widest columns still add up within 32 bits.
   TCurBlank wide;
-  ASSERT_EQ(Compile(wide, "COLCOUNT=64\nLEVELCOUNT=1\nFORMAT[1..64]=C,0,0\n"
-                          "COLWIDTH[1..64]=10000000")
-                .code,
-            0);
+  ASSERT_TRUE(Compiles(wide, "COLCOUNT=64\nLEVELCOUNT=1\nFORMAT[1..64]=C,0,0\n"
+                             "COLWIDTH[1..64]=10000000"));
   EXPECT_EQ(wide.TotalWidth, 640'000'010);
   EXPECT_EQ(BlankColumn(wide, 64)->RightLimit, 640'000'003);
 }
@@ -158,32 +155,22 @@ TEST(LayoutLanguage, ErrorTexts) {
   EXPECT_EQ(BlankErrorText(0, 0), "");
   EXPECT_EQ(BlankErrorText(4, -1), "");
   const std::vector<std::pair<int32_t, std::string>> texts = {
-      {1, " Отсутствует символ ']'"_w},
-      {2, " Неправильный индекс "_w},
-      {3, " Неправильный диапазон индексов "_w},
-      {128, " Не указано количество колонок "_w},
-      {129, " Неправильное число "_w},
-      {130, " Не задано количество уровней заголовка "_w},
+      {1, " Отсутствует символ ']'"_w}, {2, " Неправильный индекс "_w},
+      {3, " Неправильный диапазон индексов "_w}, {128, " Не указано количество колонок "_w},
+      {129, " Неправильное число "_w}, {130, " Не задано количество уровней заголовка "_w},
       {131, " Неверный уровень заголовка "_w},
       {132, " Повторное объявление количества столбцов "_w},
       {133, " Повторное объявление количества уровней заголовка "_w},
-      {134, " Неверное число уровней заголовка "_w},
-      {135, " Неверное число колонок "_w},
-      {136, " Неверное значение уровня заголовка "_w},
-      {137, " Перекрытие уровня заголовка "_w},
-      {138, " Неверное число параметров формата столбца "_w},
-      {139, " Неверный тип данных "_w},
-      {140, " Неверный номер столбца "_w},
-      {141, " Неправильная строковая константа "_w},
+      {134, " Неверное число уровней заголовка "_w}, {135, " Неверное число колонок "_w},
+      {136, " Неверное значение уровня заголовка "_w}, {137, " Перекрытие уровня заголовка "_w},
+      {138, " Неверное число параметров формата столбца "_w}, {139, " Неверный тип данных "_w},
+      {140, " Неверный номер столбца "_w}, {141, " Неправильная строковая константа "_w},
       {142, " Неверное число параметров заголовка "_w},
-      {143, " Заданы форматы не всех столбцов "_w},
-      {144, " Задана ширина не всех столбцов "_w},
+      {143, " Заданы форматы не всех столбцов "_w}, {144, " Задана ширина не всех столбцов "_w},
       {145, " Неверная толщина линии "_w},
       {146, " Условные типы данных должны быть в квадратных скобках "_w},
-      {147, " Неверное описание условного типа данных "_w},
-      {149, " Неверный тип условия "_w},
-      {150, " Неверная строковая константа "_w},
-      {151, " Повторное объявление формата столбца "_w},
+      {147, " Неверное описание условного типа данных "_w}, {149, " Неверный тип условия "_w},
+      {150, " Неверная строковая константа "_w}, {151, " Повторное объявление формата столбца "_w},
       {255, " Неизвестная команда "_w},
   };
   for (const auto& [code, text] : texts) EXPECT_EQ(BlankErrorText(code, -1), text) << code;
@@ -191,7 +178,7 @@ TEST(LayoutLanguage, ErrorTexts) {
 
 TEST(LayoutLanguage, FailureLeavesNothingCompiled) {
   TCurBlank blank;
-  ASSERT_EQ(Compile(blank, kHead + "LINEWIDTH=9\nHEADER[1]='a'\n" + kTail).code, 0);
+  ASSERT_TRUE(Compiles(blank, kHead + "LINEWIDTH=9\nHEADER[1]='a'\n" + kTail));
   EXPECT_TRUE(blank.Compiled);
   EXPECT_EQ(blank.LineWidth, 9);
 
@@ -204,17 +191,15 @@ TEST(LayoutLanguage, FailureLeavesNothingCompiled) {
   EXPECT_EQ(blank.Text, bad);
 
   // A new compile starts from the default line width.
-  ASSERT_EQ(Compile(blank, kHead + kTail).code, 0);
+  ASSERT_TRUE(Compiles(blank, kHead + kTail));
   EXPECT_EQ(blank.LineWidth, 5);
   EXPECT_EQ(blank.TotalWidth, 210);
 }
 
 TEST(LayoutLanguage, ColumnGeometry) {
   TCurBlank blank;
-  ASSERT_EQ(Compile(blank, "COLCOUNT=3,2\nLEVELCOUNT=1\nFORMAT[1..5]=C,0,0\n"
-                           "COLWIDTH[1]=100\nCOLWIDTH[2]=250\nCOLWIDTH[3]=5")
-                .code,
-            0);
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=3,2\nLEVELCOUNT=1\nFORMAT[1..5]=C,0,0\n"
+                              "COLWIDTH[1]=100\nCOLWIDTH[2]=250\nCOLWIDTH[3]=5"));
   EXPECT_EQ(blank.ShownColCount, 3);
   EXPECT_EQ(blank.ColCount, 5);
   const int32_t lefts[] = {0, 100, 350};
@@ -233,10 +218,8 @@ TEST(LayoutLanguage, ColumnGeometry) {
 
   // Halves go to the even neighbour both ways: 2.5 -> 2, 5.5 -> 6.
   for (auto [width, textLeft, rightLimit] : {std::tuple{1, 7, 101}, {3, 11, 102}, {50, 81, 125}}) {
-    ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nLINEWIDTH=" + std::to_string(width) +
-                                 "\nFORMAT[1]=C,0,0\nCOLWIDTH[1]=100")
-                  .code,
-              0);
+    ASSERT_TRUE(Compiles(blank, "COLCOUNT=1\nLEVELCOUNT=1\nLINEWIDTH=" + std::to_string(width) +
+                                    "\nFORMAT[1]=C,0,0\nCOLWIDTH[1]=100"));
     EXPECT_EQ(BlankColumn(blank, 1)->TextLeft, textLeft) << width;
     EXPECT_EQ(BlankColumn(blank, 1)->RightLimit, rightLimit) << width;
     EXPECT_EQ(blank.TotalWidth, 2 * width + 100);
@@ -248,115 +231,63 @@ TEST(LayoutLanguage, ColumnGeometry) {
 
 TEST(LayoutLanguage, CellFormats) {
   TCurBlank blank;
-  ASSERT_EQ(Compile(blank, Utf8ToCp1251("COLCOUNT=9\nLEVELCOUNT=1\nCOLWIDTH[1..9]=50\n"
-                           "FORMAT[1]=N,10,2\n"
-                           "FORMAT[2]=n,1,3,500,-4,-1\n"
-                           "FORMAT[3]=R,0,0,5,0,+0\n"
-                           "FORMAT[4]=N,0,0,0,x,5\n"
-                           "FORMAT[5]=D,1\n"
-                           "FORMAT[6]=T,2,40,1\n"
-                           "FORMAT[7]=E,'Итого: '#33'''',0\n"
-                           "FORMAT[8]=C,0,0,0,0\n"
-                           "FORMAT[9]=N,0,0,0,0,+7"))
-                .code,
-            0);
-  auto f = [&](int32_t col) { return BlankColumn(blank, col)->Format; };
-  EXPECT_EQ(f(1).Kind, 'N');
-  EXPECT_EQ(f(1).Mode, 10);
-  EXPECT_EQ(f(1).Decimals, 2);
-  EXPECT_EQ(f(1).FontHeight, 35);
-  EXPECT_FALSE(f(1).Bold);
-  EXPECT_EQ(f(1).Sign, 1);
-  // Mode 1 with 3 decimals is raised to 5; heights clamp; -4 bold counts as 1.
-  EXPECT_EQ(f(2).Kind, 'N');
-  EXPECT_EQ(f(2).Mode, 5);
-  EXPECT_EQ(f(2).FontHeight, 400);
-  EXPECT_TRUE(f(2).Bold);
-  EXPECT_EQ(f(2).Sign, -2);
-  EXPECT_EQ(f(3).FontHeight, 10);
-  EXPECT_EQ(f(3).Sign, 1);
-  EXPECT_TRUE(f(4).Bold);
-  EXPECT_EQ(f(4).Sign, 0);
-  EXPECT_EQ(f(9).Sign, 2);
-  EXPECT_EQ(f(5).Kind, 'D');
-  EXPECT_EQ(f(5).Mode, 2);  // raised to decimals + 2
-  // Three numbers of a time are mode, height and bold.
-  EXPECT_EQ(f(6).FontHeight, 40);
-  EXPECT_TRUE(f(6).Bold);
-  EXPECT_EQ(f(6).Sign, 0);
-  EXPECT_EQ(f(7).Kind, 'E');
-  EXPECT_EQ(f(7).AltText, "Итого: !'"_w);
-  EXPECT_EQ(f(8).Sign, 1);
+  const std::pair<std::string, std::string> formats[] = {
+      {"N,10,2", "N 10,2 35 1"},
+      // Mode raised to decimals + 2, height clamped, any bold counts.
+      {"n,1,3,500,-4,-1", "N 5,3 400 bold -2"},
+      {"R,0,0,5,0,+0", "R 0,0 10 1"},
+      {"N,0,0,0,x,5", "N 0,0 35 bold 0"},
+      {"D,1", "D 2,0 35 1"},
+      {"T,2,40,1", "T 4,2 40 bold 0"},  // three numbers of a time are mode, height and bold
+      {"E,'Итого: '#33'''',0", "E 0,0 35 1 Итого: !'"},
+      {"C,0,0,0,0", "C 0,0 35 1"},
+      {"N,0,0,0,0,+7", "N 0,0 35 2"},
+  };
+  std::string text = "COLCOUNT=9\nLEVELCOUNT=1\nCOLWIDTH[1..9]=50\n";
+  for (int32_t col = 1; col <= 9; ++col)
+    text += "FORMAT[" + std::to_string(col) + "]=" + formats[col - 1].first + "\n";
+  ASSERT_TRUE(Compiles(blank, Utf8ToCp1251(text)));
+  for (int32_t col = 1; col <= 9; ++col)
+    EXPECT_EQ(Cp1251ToUtf8(Describe(BlankColumn(blank, col)->Format)), formats[col - 1].second)
+        << formats[col - 1].first;
 
   // Raising the mode saturates instead of overflowing.
-  ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nCOLWIDTH[1]=50\nFORMAT[1]=N,1,2147483647")
-                .code,
-            0);
-  EXPECT_EQ(f(1).Mode, INT32_MAX);
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=1\nLEVELCOUNT=1\nCOLWIDTH[1]=50\nFORMAT[1]=N,1,2147483647"));
+  EXPECT_EQ(BlankColumn(blank, 1)->Format.Mode, INT32_MAX);
 }
 
 TEST(LayoutLanguage, HeaderCells) {
   TCurBlank blank;
-  ASSERT_EQ(Compile(blank, "COLCOUNT=4\nLEVELCOUNT=3\nFORMAT[1..4]=C,0,0\nCOLWIDTH[1..4]=50\n"
-                           "HEADER[1..3]='a b',5\n"
-                           "HEADER[4]='d',500,0\n"
-                           "LEVEL=2\n"
-                           "HEADER[1,2,3]='x',40,1\n"
-                           "LEVEL=3\n"
-                           "HEADER[1,3]='%N%'\n")
-                .code,
-            0);
-  struct Cell {
-    int32_t fl, ll, fc, lc, fh;
-    bool bold;
-    std::string text;
-  };
-  const std::vector<Cell> want = {
-      {1, 1, 1, 3, 10, false, "a b"}, {1, 3, 4, 4, 400, false, "d"},
-      {2, 2, 1, 3, 40, true, "x"},    {3, 3, 1, 1, 35, false, "%N%"},
-      {3, 3, 3, 3, 35, false, "%N%"}, {3, 3, 2, 2, 35, false, ""},
-  };
-  ASSERT_EQ(blank.HeaderCellCount, static_cast<int32_t>(want.size()));
-  for (int32_t i = 0; i < blank.HeaderCellCount; ++i) {
-    const TBlankHeader* c = blank.GetHeaderCell(i + 1);
-    const Cell& w = want[static_cast<size_t>(i)];
-    EXPECT_EQ(c->FirstLevel, w.fl) << i;
-    EXPECT_EQ(c->LastLevel, w.ll) << i;
-    EXPECT_EQ(c->FirstCol, w.fc) << i;
-    EXPECT_EQ(c->LastCol, w.lc) << i;
-    EXPECT_EQ(c->FontHeight, w.fh) << i;
-    EXPECT_EQ(c->Bold, w.bold) << i;
-    EXPECT_EQ(c->Text, w.text) << i;
-  }
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=4\nLEVELCOUNT=3\nFORMAT[1..4]=C,0,0\nCOLWIDTH[1..4]=50\n"
+                              "HEADER[1..3]='a b',5\n"
+                              "HEADER[4]='d',500,0\n"
+                              "LEVEL=2\n"
+                              "HEADER[1,2,3]='x',40,1\n"
+                              "LEVEL=3\n"
+                              "HEADER[1,3]='%N%'\n"));
+  EXPECT_EQ(HeaderCells(blank),
+            (std::vector<std::string>{"1-1 1-3 10 a b", "1-3 4-4 400 d", "2-2 1-3 40 bold x",
+                                      "3-3 1-1 35 %N%", "3-3 3-3 35 %N%", "3-3 2-2 35 "}));
   EXPECT_EQ(blank.GetHeaderCell(0), nullptr);
   EXPECT_EQ(blank.GetHeaderCell(7), nullptr);
 
   // Uncovered stretches are filled down to the next covered level.
-  ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=4\nFORMAT[1]=C,0,0\nCOLWIDTH[1]=50\n"
-                           "LEVEL=3\nHEADER[1]='c'")
-                .code,
-            0);
-  ASSERT_EQ(blank.HeaderCellCount, 2);
-  EXPECT_EQ(blank.GetHeaderCell(2)->FirstLevel, 1);
-  EXPECT_EQ(blank.GetHeaderCell(2)->LastLevel, 2);
-  EXPECT_EQ(blank.GetHeaderCell(1)->LastLevel, 4);
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=1\nLEVELCOUNT=4\nFORMAT[1]=C,0,0\nCOLWIDTH[1]=50\n"
+                              "LEVEL=3\nHEADER[1]='c'"));
+  EXPECT_EQ(HeaderCells(blank), (std::vector<std::string>{"3-4 1-1 35 c", "1-2 1-1 35 "}));
 
   // Without an index HEADER and COLWIDTH name no column.
-  ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nHEADER='h'\nCOLWIDTH=70\n"
-                           "FORMAT[1]=C,0,0\nCOLWIDTH[1]=50")
-                .code,
-            0);
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=1\nLEVELCOUNT=1\nHEADER='h'\nCOLWIDTH=70\n"
+                              "FORMAT[1]=C,0,0\nCOLWIDTH[1]=50"));
   EXPECT_EQ(blank.GetHeaderCell(1)->Text, "");
   EXPECT_EQ(BlankColumn(blank, 1)->Width, 50);
 }
 
 TEST(LayoutLanguage, ConditionalFormatsAreChosenByRow) {
   TCurBlank blank;
-  ASSERT_EQ(Compile(blank, "COLCOUNT=2\nLEVELCOUNT=1\nCOLWIDTH[1..2]=50\nFORMAT[2]=C,0,0\n"
-                           "FORMAT[1]=V[[NUMCOL(2) > 10, N,1,2], [1/NUMCOL(2)>0,C,0,0],"
-                           " [CURCOL(2)='abc',D,0], [0, N,7,0,50]]")
-                .code,
-            0);
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=2\nLEVELCOUNT=1\nCOLWIDTH[1..2]=50\nFORMAT[2]=C,0,0\n"
+                              "FORMAT[1]=V[[NUMCOL(2) > 10, N,1,2], [1/NUMCOL(2)>0,C,0,0],"
+                              " [CURCOL(2)='abc',D,0], [0, N,7,0,50]]"));
   TColDescr* col = BlankColumn(blank, 1);
   EXPECT_TRUE(col->Conditional);
   EXPECT_EQ(blank.Codes.size(), 4u);
@@ -385,10 +316,8 @@ TEST(LayoutLanguage, ConditionalFormatsAreChosenByRow) {
 
   // A column the view does not have fails the condition rather than
   // reading beside the row.
-  ASSERT_EQ(Compile(blank, "COLCOUNT=1\nLEVELCOUNT=1\nCOLWIDTH[1]=50\n"
-                           "FORMAT[1]=V[[CURCOL(3)='',C,0,0],[0,D,0]]")
-                .code,
-            0);
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=1\nLEVELCOUNT=1\nCOLWIDTH[1]=50\n"
+                              "FORMAT[1]=V[[CURCOL(3)='',C,0,0],[0,D,0]]"));
   blank.View = &rows;
   EXPECT_EQ(BlankField(blank, 1, 0)->Kind, 'D');
   blank.View = nullptr;
@@ -434,7 +363,7 @@ TEST(LayoutLanguage, ConditionsSeeTheDocumentInPlace) {
   SetCurrentExprContext(&document);
   {
     TCurBlank blank;
-    ASSERT_EQ(Compile(blank, text).code, 0);
+    ASSERT_TRUE(Compiles(blank, text));
     Rows rows({{"a", "b"}, {"c", "d"}});
     blank.View = &rows;
     EXPECT_EQ(BlankField(blank, 1, 0)->Kind, 'N');
@@ -449,20 +378,10 @@ TEST(LayoutLanguage, ConditionsSeeTheDocumentInPlace) {
 // expected pixels follow from the lengths: 0.1 mm x ppi x scale / 254.
 TEST(LayoutLanguage, HeaderDrawnAtSeveralScales) {
   TCurBlank blank;
-  ASSERT_EQ(Compile(blank, "COLCOUNT=3,1\n"
-                           "LEVELCOUNT=2\n"
-                           "HEADER[1..2]='Goods'\n"
-                           "HEADER[3]='Price per unit',40,1\n"
-                           "LEVEL=2\n"
-                           "HEADER[1]='Code'\n"
-                           "FORMAT[1..2]=C,0,0\n"
-                           "FORMAT[3]=N,10,2\n"
-                           "FORMAT[4]=C,0,0\n"
-                           "COLWIDTH[1]=200\n"
-                           "COLWIDTH[2]=300\n"
-                           "COLWIDTH[3]=250\n")
-                .code,
-            0);
+  ASSERT_TRUE(Compiles(blank, "COLCOUNT=3,1\nLEVELCOUNT=2\nHEADER[1..2]='Goods'\n"
+                              "HEADER[3]='Price per unit',40,1\nLEVEL=2\nHEADER[1]='Code'\n"
+                              "FORMAT[1..2]=C,0,0\nFORMAT[3]=N,10,2\nFORMAT[4]=C,0,0\n"
+                              "COLWIDTH[1]=200\nCOLWIDTH[2]=300\nCOLWIDTH[3]=250\n"));
   ASSERT_EQ(blank.HeaderCellCount, 4);
 
   test::FakeCanvas screen(96);
