@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <utility>
@@ -119,6 +121,12 @@ struct Outcome {
   TCommonVar Value;
 };
 
+inline Outcome Evaluate(TExprChain& expr) {
+  Outcome o;
+  EvalExpr(expr, o.Err, o.Value);
+  return o;
+}
+
 // Compiles text (which must compile) and evaluates it once.
 inline Outcome RunFormula(TExprContext& ctx, std::string_view text) {
   TExprChain expr;
@@ -128,8 +136,7 @@ inline Outcome RunFormula(TExprContext& ctx, std::string_view text) {
     o.Err = 1000 + r.ErrCode;
     return o;
   }
-  EvalExpr(expr, o.Err, o.Value);
-  return o;
+  return Evaluate(expr);
 }
 
 // A test that runs formulas against its own context.
@@ -149,6 +156,34 @@ class FormulaTest : public ::testing::Test {
     EXPECT_EQ(o.Err, 0) << text << ": " << ctx.RunErrorText;
     EXPECT_EQ(o.Value.Kind, 'C') << text;
     return o.Value.Str;
+  }
+
+  struct NumCase {
+    std::string_view Text;
+    long double Want;
+  };
+  struct TextCase {
+    std::string_view Text;
+    std::string Want;
+  };
+  struct ErrCase {
+    std::string_view Text;
+    int Want;
+  };
+  // Compared as long double: a double would hide the last digits of large
+  // whole numbers.
+  void ExpectNums(std::initializer_list<NumCase> cases, long double tolerance = 1e-12L) {
+    for (const NumCase& c : cases) {
+      const long double v = Value(c.Text);
+      EXPECT_TRUE(std::fabs(v - c.Want) <= tolerance)
+          << c.Text << " gave " << static_cast<double>(v) << ", not " << static_cast<double>(c.Want);
+    }
+  }
+  void ExpectTexts(std::initializer_list<TextCase> cases) {
+    for (const TextCase& c : cases) EXPECT_EQ(Text(c.Text), c.Want) << c.Text;
+  }
+  void ExpectErrors(std::initializer_list<ErrCase> cases) {
+    for (const ErrCase& c : cases) EXPECT_EQ(Error(c.Text), c.Want) << c.Text;
   }
 };
 

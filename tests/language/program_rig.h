@@ -5,12 +5,14 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "foundation/encoding.h"
 #include "foundation/strutils.h"
 #include "language/description_reader.h"
 #include "language/expr_fakes.h"
@@ -128,6 +130,12 @@ class ProgramRig {
     return Context.Symbols().FindVariable(name)->Value;
   }
   long double Num(std::string_view name) { return Value(name).Num; }
+  // Numeric variables that start at 0.
+  void Zeros(std::initializer_list<std::string_view> names) {
+    for (std::string_view n : names) Var(n, vm::testing::Num(0));
+  }
+  // A message box's text, as UTF-8.
+  std::string Box(std::size_t i) const { return Cp1251ToUtf8(Ui.Boxes.at(i).Text); }
 
   // 0 or the compile error, whose message goes to Message.
   int Compile(std::string_view text) {
