@@ -45,6 +45,12 @@ inline TCommonVar Time(int h, int m, int s) {
   return x;
 }
 
+template <typename T>
+T* Find(const std::map<std::string, T*>& m, std::string_view n) {
+  const auto it = m.find(std::string(n));
+  return it == m.end() ? nullptr : it->second;
+}
+
 // A form whose columns have fixed format letters and whose cells are values.
 class FakeForm : public IExprForm {
  public:
@@ -107,13 +113,6 @@ class FakeContext : public TExprContext {
   IExprAutoParam* FindAutoParam(std::string_view n) override { return Find(AutoParams, n); }
   int FindSysVar(std::string_view n) override { return n == "CURDATE" ? 1 : -1; }
   TCommonVar SysVarValue(int) override { return CurDate; }
-
- private:
-  template <typename T>
-  static T* Find(const std::map<std::string, T*>& m, std::string_view n) {
-    const auto it = m.find(std::string(n));
-    return it == m.end() ? nullptr : it->second;
-  }
 };
 
 struct Outcome {

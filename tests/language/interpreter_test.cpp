@@ -120,16 +120,7 @@ ENDSUB)")) << Utf8(rig.Message);
 
 TEST(Programs, AssignmentsReachFieldsAutoParametersQuestionsAndLoadings) {
   ProgramRig rig;
-  RigBase base;
-  base.Fields = {{"QTY", Num(1)}, {"NAME", Str("a")}};
-  RigAutoParam param(Str("old"));
-  RigQuestion question, baseQuestion;
-  RigLoading loading;
-  rig.Context.Bases["GOODS"] = &base;
-  rig.Context.AutoParams["NOTE"] = &param;
-  rig.Context.Questions["Q1"] = &question;
-  rig.Context.BaseQuestions["BQ"] = &baseQuestion;
-  rig.Context.Loadings["L1"] = &loading;
+  RigDocument doc(rig.Context);
   ASSERT_TRUE(rig.Run(R"(
     GOODS.QTY := GOODS.QTY + 4
     GOODS.NAME := 'b'
@@ -138,11 +129,11 @@ TEST(Programs, AssignmentsReachFieldsAutoParametersQuestionsAndLoadings) {
     EXECQUESTION BQ
     EXECLOAD L1
 ENDSECTION)")) << Utf8(rig.Message);
-  EXPECT_EQ(base.Fields[0].second.Num, 5);
-  EXPECT_EQ(base.Fields[1].second.Str, "b");
-  EXPECT_EQ(param.Value.Str, "old!");
-  EXPECT_EQ(question.Runs, 1);
-  EXPECT_EQ(baseQuestion.Runs, 1);
+  EXPECT_EQ(doc.Goods.Fields[0].second.Num, 5);
+  EXPECT_EQ(doc.Goods.Fields[1].second.Str, "b");
+  EXPECT_EQ(doc.Note.Value.Str, "old!");
+  EXPECT_EQ(doc.Question.Runs, 1);
+  EXPECT_EQ(doc.BaseQuestion.Runs, 1);
 }
 
 TEST(Programs, ReentryIsRecordedOnlyInInit) {

@@ -3,14 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "foundation/encoding.h"
-#include "language/expr_fakes.h"
-#include "language/interpreter.h"
-#include "language/stmt_compiler.h"
-#include "support/scripted_ui.h"
+#include "language/program_rig.h"
 #include "support/temp_dir.h"
-#include "ui/services.h"
 
 using namespace vm;
+using vm::test::ProgramRig;
 using vm::testing::Outcome;
 using vm::testing::RunFormula;
 
@@ -44,42 +41,6 @@ bool MakeGoods(TDbaseStructure& goods, const test::TempDir& tmp) {
   return t.SetFieldStr(0, "12.50") && t.SetFieldStr(1, "Болт"_w) && t.SetFieldDate(2, {5, 3, 2007}) &&
          t.SetFieldStr(3, "7") && t.WriteRecord();
 }
-
-// A main program compiled against a registry context and run as a
-// document runs it; every instruction is freed with the program.
-class RegistryProgram {
- public:
-  explicit RegistryProgram(TRegistryContext& ctx) : ctx_(ctx) {
-    ResetStatements();
-    Interp().BeginDocumentRun();
-    DesignerTestRun() = false;
-  }
-  ~RegistryProgram() { FreeStatements(); }
-  RegistryProgram(const RegistryProgram&) = delete;
-  RegistryProgram& operator=(const RegistryProgram&) = delete;
-
-  // 0 or the compile error, whose text goes to Message.
-  int Compile(std::string_view text) {
-    Interp().SetDocument("TEST", text);
-    TDescriptionReader reader(text);
-    TStmtCompiler compiler(reader, ctx_);
-    const int code = compiler.CompileProgram(main_, "ENDSECTION", kOpEnd);
-    Message = code != 0 ? Cp1251ToUtf8(compiler.CompileErrorText(code)) : std::string();
-    return code;
-  }
-  // The run error code, 0 when the run went through.
-  int Run() {
-    Interp().ExecProgram(main_);
-    return Interp().ErrorCode();
-  }
-
-  test::ScriptedUi Ui;
-  std::string Message;
-
- private:
-  TRegistryContext& ctx_;
-  TInstruction* main_ = nullptr;
-};
 
 long double Number(TExprContext& ctx, std::string_view text) {
   const Outcome o = RunFormula(ctx, text);
@@ -192,7 +153,7 @@ TEST(RegistryContext, ProgramsAssignTheDocumentsAutoParameters) {
   ctx.AutoParams().Assign(global);
   ctx.Symbols().AddVariable("N", vm::testing::Num(0));
 
-  RegistryProgram program(ctx);
+  ProgramRig program(ctx);
   ASSERT_EQ(program.Compile(R"(
     %LIMIT% := %LIMIT% * 2 + 1
     %City% := %CITY% + '-2'
@@ -200,8 +161,8 @@ TEST(RegistryContext, ProgramsAssignTheDocumentsAutoParameters) {
     N := %LIMIT%
 ENDSECTION)"),
             0)
-      << program.Message;
-  ASSERT_EQ(program.Run(), 0);
+      << Cp1251ToUtf8(program.Message);
+  ASSERT_EQ(program.Exec(), 0);
   const TAutoList& own = ctx.AutoParams().List();
   EXPECT_EQ(own.GetValueText("LIMIT"), "26");
   EXPECT_EQ(own.GetValueText("CITY"), "Тула-2"_w);
@@ -219,7 +180,7 @@ ENDSECTION)"),
   // The next run starts from a fresh copy; the compiled program follows it.
   global.GetItem(0)->ValueText = "0.25";
   ctx.AutoParams().Assign(global);
-  ASSERT_EQ(program.Run(), 0);
+  ASSERT_EQ(program.Exec(), 0);
   EXPECT_EQ(ctx.AutoParams().List().GetValueText("LIMIT"), "1.5000");
   EXPECT_EQ(ctx.AutoParams().List().GetValueText("CITY"), "Тула-2-2"_w);
 }
@@ -231,24 +192,24 @@ TEST(RegistryContext, AssignmentsOfTheWrongTypeAreRefused) {
   TRegistryContext ctx;
   ctx.AutoParams().Assign(global);
   {
-    RegistryProgram program(ctx);
+    ProgramRig program(ctx);
     EXPECT_EQ(program.Compile("%LIMIT% := 'x'\nENDSECTION"), 131);
-    EXPECT_EQ(program.Message, "Ошибка в строке 1.  Разные типы приемника и выражения ");
+    EXPECT_EQ(Cp1251ToUtf8(program.Message), "Ошибка в строке 1.  Разные типы приемника и выражения ");
     EXPECT_EQ(program.Compile("%START% := 5\nENDSECTION"), 131);
     EXPECT_EQ(program.Compile("%NOSUCH% := 1\nENDSECTION"), 129);
-    EXPECT_EQ(program.Message, "Ошибка в строке 1.  Неизвестное имя переменной %NOSUCH%");
+    EXPECT_EQ(Cp1251ToUtf8(program.Message), "Ошибка в строке 1.  Неизвестное имя переменной %NOSUCH%");
     // A system variable is read like a parameter but never receives a value.
     EXPECT_EQ(program.Compile("%CURDATE% := %CURDATE%\nENDSECTION"), 129);
     AddParam(global, "CURDATE", 'N', "0", false);
     ctx.AutoParams().Assign(global);
-    EXPECT_EQ(program.Compile("%CURDATE% := 7\nENDSECTION"), 0) << program.Message;
+    EXPECT_EQ(program.Compile("%CURDATE% := 7\nENDSECTION"), 0) << Cp1251ToUtf8(program.Message);
   }
 
-  RegistryProgram program(ctx);
-  ASSERT_EQ(program.Compile("%LIMIT% := 5\nENDSECTION"), 0) << program.Message;
+  ProgramRig program(ctx);
+  ASSERT_EQ(program.Compile("%LIMIT% := 5\nENDSECTION"), 0) << Cp1251ToUtf8(program.Message);
   // Gone from the list before the run, it takes nothing and breaks nothing.
   ctx.AutoParams().Assign(TAutoList());
-  EXPECT_EQ(program.Run(), 0);
+  EXPECT_EQ(program.Exec(), 0);
   EXPECT_EQ(ctx.AutoParams().List().Count(), 0);
 
   // Back with another kind: the run stops at the assignment and leaves the
@@ -256,9 +217,9 @@ TEST(RegistryContext, AssignmentsOfTheWrongTypeAreRefused) {
   global.GetItem(0)->Kind = 'C';
   global.GetItem(0)->ValueText = "x";
   ctx.AutoParams().Assign(global);
-  EXPECT_EQ(program.Run(), 1);
+  EXPECT_EQ(program.Exec(), 1);
   ASSERT_EQ(program.Ui.Boxes.size(), 1u);
-  EXPECT_EQ(Cp1251ToUtf8(program.Ui.Boxes[0].Text),
+  EXPECT_EQ(program.Box(0),
             " Ошибка во время выполнения программы в строке 1:\r Разные типы приемника и выражения ");
   EXPECT_EQ(ctx.AutoParams().List().GetValueText("LIMIT"), "x");
 }
@@ -273,15 +234,15 @@ TEST(RegistryContext, ProgramsAssignFieldsOfTheCurrentRecord) {
 
   TRegistryContext ctx;
   ctx.BindBase("goods", *bases.FindByAlias("GOODS"));
-  RegistryProgram program(ctx);
+  ProgramRig program(ctx);
   ASSERT_EQ(program.Compile(R"(
     GOODS.PRICE := GOODS.PRICE * 2 + 0.004
     GOODS.NAME := 'Гайка длинная'
     GOODS.BOUGHT := NEXTDATE(GOODS.BOUGHT)
 ENDSECTION)"_w),
             0)
-      << program.Message;
-  ASSERT_EQ(program.Run(), 0);
+      << Cp1251ToUtf8(program.Message);
+  ASSERT_EQ(program.Exec(), 0);
   EXPECT_EQ(t.GetFieldStr(0), "25.00");
   EXPECT_EQ(t.GetFieldStr(1), "Гайка длин"_w);
   EXPECT_EQ(t.GetFieldStr(2), "20070306");
@@ -289,8 +250,8 @@ ENDSECTION)"_w),
 
   // Too wide for its field, a number leaves no digits that would read as
   // another number.
-  ASSERT_EQ(program.Compile("GOODS.QTY := 1234\nENDSECTION"), 0) << program.Message;
-  ASSERT_EQ(program.Run(), 0);
+  ASSERT_EQ(program.Compile("GOODS.QTY := 1234\nENDSECTION"), 0) << Cp1251ToUtf8(program.Message);
+  ASSERT_EQ(program.Exec(), 0);
   EXPECT_EQ(t.GetFieldStr(3), "***");
 
   t.GoToRecord(1);
@@ -304,5 +265,5 @@ ENDSECTION)"_w),
   EXPECT_EQ(program.Compile("GOODS.NAME := 5\nENDSECTION"), 131);
   EXPECT_EQ(program.Compile("GOODS.BOUGHT := 'x'\nENDSECTION"), 131);
   EXPECT_EQ(program.Compile("GOODS.WEIGHT := 1\nENDSECTION"), 129);
-  EXPECT_EQ(program.Message, "Ошибка в строке 1.  Неизвестное имя переменной GOODS.WEIGHT");
+  EXPECT_EQ(Cp1251ToUtf8(program.Message), "Ошибка в строке 1.  Неизвестное имя переменной GOODS.WEIGHT");
 }
