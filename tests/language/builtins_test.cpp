@@ -28,20 +28,14 @@ TEST(FunctionTable, HoldsEveryFunctionByItsFixedNumber) {
   }
   EXPECT_EQ(names.size(), static_cast<std::size_t>(kFunctionCount));
 
-  EXPECT_EQ(FindFunction("EXP"), 1);
-  EXPECT_EQ(FindFunction("DATE"), 22);
-  EXPECT_EQ(FindFunction("TOSTR"), 30);
-  EXPECT_EQ(FindFunction("ROUNDDIG"), 141);
-  EXPECT_EQ(FindFunction("QUESTION"), 224);
-  EXPECT_EQ(FindFunction("exp"), -1);
-  EXPECT_EQ(FindFunction("NOSUCH"), -1);
+  for (const auto& [name, number] : {std::pair{"EXP", 1}, {"DATE", 22}, {"TOSTR", 30}, {"ROUNDDIG", 141},
+                                     {"QUESTION", 224}, {"exp", -1}, {"NOSUCH", -1}})
+    EXPECT_EQ(FindFunction(name), number) << name;
 
-  const TFunctionRec& rubkop = FunctionRec(142);
-  EXPECT_EQ(rubkop.Params, "Nnn");
-  EXPECT_EQ(rubkop.Result, '-');
-  const TFunctionRec& excel = FunctionRec(124);
-  EXPECT_EQ(excel.Name, "FINDEXCELCELL");
-  EXPECT_EQ(excel.Params, "NNCnn");
+  EXPECT_EQ(FunctionRec(142).Params, "Nnn");
+  EXPECT_EQ(FunctionRec(142).Result, '-');
+  EXPECT_EQ(FunctionRec(124).Name, "FINDEXCELCELL");
+  EXPECT_EQ(FunctionRec(124).Params, "NNCnn");
   EXPECT_EQ(FunctionRec(101).Params, "22NSX");
   EXPECT_EQ(FunctionRec(69).ParamCount, -1);
   EXPECT_EQ(FunctionRec(212).Result, '*');

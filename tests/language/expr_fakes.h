@@ -17,33 +17,10 @@
 
 namespace vm::testing {
 
-inline TCommonVar Num(long double v) {
-  TCommonVar x;
-  x.Kind = 'N';
-  x.Num = v;
-  return x;
-}
-
-inline TCommonVar Str(std::string s) {
-  TCommonVar x;
-  x.Kind = 'C';
-  x.Str = std::move(s);
-  return x;
-}
-
-inline TCommonVar Date(int d, int m, int y) {
-  TCommonVar x;
-  x.Kind = 'D';
-  x.Date = {d, m, y};
-  return x;
-}
-
-inline TCommonVar Time(int h, int m, int s) {
-  TCommonVar x;
-  x.Kind = 'T';
-  x.Time = {h, m, s};
-  return x;
-}
+inline TCommonVar Num(long double v) { TCommonVar x; x.Kind = 'N'; x.Num = v; return x; }
+inline TCommonVar Str(std::string s) { TCommonVar x; x.Kind = 'C'; x.Str = std::move(s); return x; }
+inline TCommonVar Date(int d, int m, int y) { TCommonVar x; x.Kind = 'D'; x.Date = {d, m, y}; return x; }
+inline TCommonVar Time(int h, int m, int s) { TCommonVar x; x.Kind = 'T'; x.Time = {h, m, s}; return x; }
 
 template <typename T>
 T* Find(const std::map<std::string, T*>& m, std::string_view n) {

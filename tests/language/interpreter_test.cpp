@@ -17,16 +17,8 @@ std::string RunErrorBox(int line, const std::string& text) {
 TEST(Programs, LoopsSumAndNest) {
   ProgramRig rig;
   rig.Zeros({"I", "J", "S", "P"});
-  ASSERT_TRUE(rig.Run(R"(
-    WHILE I, 1, I+1, I<=10
-      S := S + I
-    ENDWHILE
-    WHILE I, 1, I+1, I<=3
-      WHILE J, 1, J+1, J<=4
-        P := P + 1
-      ENDWHILE
-    ENDWHILE
-ENDSECTION)"));
+  ASSERT_TRUE(rig.Run("WHILE I, 1, I+1, I<=10\nS := S + I\nENDWHILE\n"
+                      "WHILE I, 1, I+1, I<=3\nWHILE J, 1, J+1, J<=4\nP := P + 1\nENDWHILE\nENDWHILE\nENDSECTION"));
   EXPECT_EQ(rig.Num("S"), 55);
   EXPECT_EQ(rig.Num("P"), 12);
   EXPECT_EQ(rig.Num("I"), 4);
@@ -36,13 +28,9 @@ TEST(Programs, WhileItemsSplitOnlyAtTopLevelCommas) {
   ProgramRig rig;
   rig.Zeros({"I", "S"});
   rig.Var("T", Str(""));
-  ASSERT_TRUE(rig.Run(R"(
-    WHILE I, MAX(1,0), I+MIN(1,5), I<=MAX(3,2)
-      S := S + I
-    ENDWHILE
-    WHILE T, 'a,b', T+',', LEN(T)<5
-    ENDWHILE
-ENDSECTION)")) << Utf8(rig.Message);
+  ASSERT_TRUE(rig.Run("WHILE I, MAX(1,0), I+MIN(1,5), I<=MAX(3,2)\nS := S + I\nENDWHILE\n"
+                      "WHILE T, 'a,b', T+',', LEN(T)<5\nENDWHILE\nENDSECTION"))
+      << Utf8(rig.Message);
   EXPECT_EQ(rig.Num("S"), 6);
   EXPECT_EQ(rig.Value("T").Str, "a,b,,");
 }
@@ -50,17 +38,8 @@ ENDSECTION)")) << Utf8(rig.Message);
 TEST(Programs, GotoJumpsBothWaysAcrossBranches) {
   ProgramRig rig;
   rig.Zeros({"I", "SKIPPED"});
-  ASSERT_TRUE(rig.Run(R"(
-    LABEL TOP
-    I := I + 1
-    IF I < 5
-    THEN
-      GOTO TOP
-    ENDIF
-    GOTO DONE
-    SKIPPED := 1
-    LABEL DONE
-ENDSECTION)"));
+  ASSERT_TRUE(rig.Run("LABEL TOP\nI := I + 1\nIF I < 5\nTHEN\nGOTO TOP\nENDIF\n"
+                      "GOTO DONE\nSKIPPED := 1\nLABEL DONE\nENDSECTION"));
   EXPECT_EQ(rig.Num("I"), 5);
   EXPECT_EQ(rig.Num("SKIPPED"), 0);
 }
@@ -69,23 +48,10 @@ TEST(Programs, NestedIfsTakeTheirBranches) {
   ProgramRig rig;
   rig.Zeros({"X"});
   rig.Var("R", Str(""));
-  ASSERT_EQ(rig.Compile(R"(
-    IF X > 0
-    THEN
-      IF X > 10
-      THEN
-        R := 'big'
-      ELSE
-        R := 'small'
-      ENDIF
-    ELSE
-      IF X = 0
-      THEN
-        R := 'zero'
-      ENDIF
-      R := R + '!'
-    ENDIF
-ENDSECTION)"), 0) << Utf8(rig.Message);
+  ASSERT_EQ(rig.Compile("IF X > 0\nTHEN\n  IF X > 10\n  THEN\n  R := 'big'\n  ELSE\n  R := 'small'\n  ENDIF\n"
+                        "ELSE\n  IF X = 0\n  THEN\n  R := 'zero'\n  ENDIF\n  R := R + '!'\nENDIF\nENDSECTION"),
+            0)
+      << Utf8(rig.Message);
   for (auto [x, expected] : {std::pair{50, "big"}, {5, "small"}, {0, "zero!"}, {-3, "!"}}) {
     rig.Var("X", Num(x));
     rig.Var("R", Str(""));
@@ -98,21 +64,10 @@ TEST(Programs, SubroutinesCallEachOtherAndReturn) {
   ProgramRig rig;
   rig.Zeros({"A"});
   rig.Var("TRACE", Str(""));
-  ASSERT_TRUE(rig.Run(R"(
-    TRACE := TRACE + 'm'
-    CALL OUTER
-    TRACE := TRACE + 'M'
-    CALL INNER
-ENDSECTION
-SUBROUTINE = OUTER
-    TRACE := TRACE + 'o'
-    CALL INNER
-    TRACE := TRACE + 'O'
-ENDSUB
-SUBROUTINE = INNER
-    A := A + 1
-    TRACE := TRACE + 'i'
-ENDSUB)")) << Utf8(rig.Message);
+  ASSERT_TRUE(rig.Run("TRACE := TRACE + 'm'\nCALL OUTER\nTRACE := TRACE + 'M'\nCALL INNER\nENDSECTION\n"
+                      "SUBROUTINE = OUTER\nTRACE := TRACE + 'o'\nCALL INNER\nTRACE := TRACE + 'O'\nENDSUB\n"
+                      "SUBROUTINE = INNER\nA := A + 1\nTRACE := TRACE + 'i'\nENDSUB"))
+      << Utf8(rig.Message);
   EXPECT_EQ(rig.Value("TRACE").Str, "moiOMi");
   EXPECT_EQ(rig.Num("A"), 2);
   EXPECT_EQ(Interp().CallDepth(), 0u);
@@ -121,14 +76,9 @@ ENDSUB)")) << Utf8(rig.Message);
 TEST(Programs, AssignmentsReachFieldsAutoParametersQuestionsAndLoadings) {
   ProgramRig rig;
   RigDocument doc(rig.Context);
-  ASSERT_TRUE(rig.Run(R"(
-    GOODS.QTY := GOODS.QTY + 4
-    GOODS.NAME := 'b'
-    %NOTE% := %NOTE% + '!'
-    EXECQUESTION Q1
-    EXECQUESTION BQ
-    EXECLOAD L1
-ENDSECTION)")) << Utf8(rig.Message);
+  ASSERT_TRUE(rig.Run("GOODS.QTY := GOODS.QTY + 4\nGOODS.NAME := 'b'\n%NOTE% := %NOTE% + '!'\n"
+                      "EXECQUESTION Q1\nEXECQUESTION BQ\nEXECLOAD L1\nENDSECTION"))
+      << Utf8(rig.Message);
   EXPECT_EQ(doc.Goods.Fields[0].second.Num, 5);
   EXPECT_EQ(doc.Goods.Fields[1].second.Str, "b");
   EXPECT_EQ(doc.Note.Value.Str, "old!");

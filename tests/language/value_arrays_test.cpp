@@ -17,8 +17,7 @@ int ErrorOf(ProgramRig& rig, const std::string& line) {
 
 TEST(ValueArrays, IndexWithTheFirstIndexFastest) {
   ProgramRig rig;
-  rig.Var("ID", Num(0));
-  rig.Var("V", Num(0));
+  rig.Zeros({"ID", "V"});
   rig.Var("W", Str(""));
   ASSERT_TRUE(rig.Run(R"(
     ID := ADDARRAY(2, 3)
@@ -40,8 +39,7 @@ ENDSECTION)"));
 
 TEST(ValueArrays, RefuseBadSizesIdentifiersAndIndices) {
   ProgramRig rig;
-  rig.Var("ID", Num(0));
-  rig.Var("V", Num(0));
+  rig.Zeros({"ID", "V"});
   ASSERT_TRUE(rig.Run("ID := ADDARRAY(2, 3)\nENDSECTION"));
   struct Case {
     const char* Line;
@@ -68,8 +66,7 @@ TEST(ValueArrays, RefuseBadSizesIdentifiersAndIndices) {
 
 TEST(ValueArrays, HugeSizesAreClampedWithoutOverflow) {
   ProgramRig rig;
-  rig.Var("ID", Num(0));
-  rig.Var("V", Num(0));
+  rig.Zeros({"ID", "V"});
   ASSERT_TRUE(rig.Run("ID := ADDARRAY(65536, 65536, 65536, 65536)\n"
                       "SETARRAYDATA(ID, 5, 65536, 16, 1, 1)\n"
                       "V := GETARRAYDATA(ID, 65536, 16, 1, 1)\nENDSECTION"));
@@ -83,9 +80,7 @@ TEST(ValueArrays, HugeSizesAreClampedWithoutOverflow) {
 
 TEST(ValueArrays, DeletedAndClearedArraysGiveUpTheirIdentifiers) {
   ProgramRig rig;
-  rig.Var("A", Num(0));
-  rig.Var("B", Num(0));
-  rig.Var("V", Num(0));
+  rig.Zeros({"A", "B", "V"});
   ASSERT_TRUE(rig.Run("A := ADDARRAY(1)\nB := ADDARRAY(1)\nDELETEARRAY(A)\nDELETEARRAY(77)\n"
                       "ENDSECTION"));
   EXPECT_EQ(rig.Num("A"), 1);
