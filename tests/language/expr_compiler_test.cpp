@@ -56,27 +56,23 @@ TEST_F(ExprCompiler, MinusAfterAnOperatorIsASign) {
   EXPECT_EQ(Text("'a' + +'b'"), "ab");
 }
 
-TEST_F(ExprCompiler, NestingIsBoundedWhileLongChainsStayFlat) {
-  std::string sum = "1";
-  for (int i = 0; i < 1000; ++i) sum += "+2*1";
-  EXPECT_NEAR(Value(sum), 2001, 1e-9);
+std::string Times(const std::string& s, int n) {
+  std::string r;
+  for (int i = 0; i < n; ++i) r += s;
+  return r;
+}
 
-  const std::string deep = std::string(300, '(') + "1" + std::string(300, ')');
-  TCompileResult r = Compile(deep);
+TEST_F(ExprCompiler, NestingIsBoundedWhileLongChainsStayFlat) {
+  EXPECT_NEAR(Value("1" + Times("+2*1", 1000)), 2001, 1e-9);
+  const TCompileResult r = Compile(Times("(", 300) + "1" + Times(")", 300));
   EXPECT_EQ(r.ErrCode, 12);
   EXPECT_EQ(r.ErrPos, 200);
   EXPECT_EQ(r.Msg, "Слишком глубокая вложенность выражения"_w);
-  std::string calls;
-  for (int i = 0; i < 300; ++i) calls += "ABS(";
-  EXPECT_EQ(Compile(calls + "1" + std::string(300, ')')).ErrCode, 12);
-  std::string rows;
-  for (int i = 0; i < 300; ++i) rows += "T[1,";
-  EXPECT_EQ(Compile(rows + "1" + std::string(300, ']')).ErrCode, 12);
+  EXPECT_EQ(Compile(Times("ABS(", 300) + "1" + Times(")", 300)).ErrCode, 12);
+  EXPECT_EQ(Compile(Times("T[1,", 300) + "1" + Times("]", 300)).ErrCode, 12);
   // Nesting that fits as written but not with the groups of priority added.
-  std::string grouped;
-  for (int i = 0; i < 150; ++i) grouped += "(1+2*";
-  EXPECT_EQ(Compile(grouped + "1" + std::string(150, ')')).ErrCode, 12);
-  EXPECT_NEAR(Value(std::string(150, '(') + "1" + std::string(150, ')')), 1, 1e-12);
+  EXPECT_EQ(Compile(Times("(1+2*", 150) + "1" + Times(")", 150)).ErrCode, 12);
+  EXPECT_NEAR(Value(Times("(", 150) + "1" + Times(")", 150)), 1, 1e-12);
 }
 
 TEST_F(ExprCompiler, ExponentMinusIsFoundWhereverItStands) {

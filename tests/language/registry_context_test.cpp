@@ -13,7 +13,7 @@ using vm::testing::RunFormula;
 
 namespace {
 
-TAPar* AddParam(TAutoList& list, std::string name, char kind, std::string text, bool local) {
+TAPar* AddParam(TAutoList& list, std::string name, char kind, std::string text, bool local = false) {
   TAPar* p = list.AddNew();
   p->Name = std::move(name);
   p->Kind = kind;
@@ -23,9 +23,9 @@ TAPar* AddParam(TAutoList& list, std::string name, char kind, std::string text, 
 }
 
 void AddOneOfEachKind(TAutoList& list) {
-  AddParam(list, "LIMIT", 'N', "12,5", false);
+  AddParam(list, "LIMIT", 'N', "12,5");
   AddParam(list, "CITY", 'C', "Тула"_w, true);
-  AddParam(list, "START", 'D', "05.03.2007", false);
+  AddParam(list, "START", 'D', "05.03.2007");
 }
 
 // GOODS with one record: PRICE 12.50, NAME Болт, BOUGHT 5.03.2007, QTY 7.
@@ -72,7 +72,7 @@ TEST(RegistryContext, AutoParametersOfTheRegistry) {
   EXPECT_EQ(r.Msg, " Несуществующий автопараметр NOSUCH"_w);
   EXPECT_EQ(CompileExpr("%LIMIT% + 'x'", ctx, missing).ErrCode, 141);
 
-  AddParam(global, "CURDATE", 'N', "7", false);
+  AddParam(global, "CURDATE", 'N', "7");
   ctx.AutoParams().Assign(global);
   EXPECT_EQ(Number(ctx, "%CURDATE%"), 7);
   global.GetItem(0)->ValueText = "1";
@@ -82,23 +82,21 @@ TEST(RegistryContext, AutoParametersOfTheRegistry) {
 // A compiled formula outlives copies and reloads of the list it names.
 TEST(RegistryContext, CompiledFormulasFollowTheList) {
   TAutoList global;
-  AddParam(global, "LIMIT", 'N', "3", false);
+  AddParam(global, "LIMIT", 'N', "3");
   TRegistryContext ctx;
   ctx.AutoParams().Assign(global);
   TExprChain expr;
   ASSERT_EQ(CompileExpr("%LIMIT% + 1", ctx, expr).ErrCode, 0);
 
   auto eval = [&expr] {
-    int err = 0;
-    TCommonVar v;
-    EvalExpr(expr, err, v);
-    EXPECT_EQ(err, 0);
-    return v.Num;
+    const Outcome o = vm::testing::Evaluate(expr);
+    EXPECT_EQ(o.Err, 0);
+    return o.Value.Num;
   };
   EXPECT_EQ(eval(), 4);
   global.Clear();
-  AddParam(global, "OTHER", 'C', "", false);
-  AddParam(global, "limit", 'N', "10", false);
+  AddParam(global, "OTHER", 'C', "");
+  AddParam(global, "limit", 'N', "10");
   global.GetItem(1)->Name = "LIMIT";
   ctx.AutoParams().Assign(global);
   EXPECT_EQ(eval(), 11);
@@ -138,10 +136,7 @@ TEST(RegistryContext, FieldsOfABoundDatabase) {
 
   ASSERT_EQ(CompileExpr("GOODS.PRICE", ctx, expr).ErrCode, 0);
   ASSERT_TRUE(t.Close());
-  int err = 0;
-  TCommonVar v;
-  EvalExpr(expr, err, v);
-  EXPECT_EQ(v.Kind, 0) << "a closed table has no record";
+  EXPECT_EQ(vm::testing::Evaluate(expr).Value.Kind, 0) << "a closed table has no record";
 }
 
 // A program reads and assigns the document's copy of the auto-parameters;
@@ -151,15 +146,10 @@ TEST(RegistryContext, ProgramsAssignTheDocumentsAutoParameters) {
   AddOneOfEachKind(global);
   TRegistryContext ctx;
   ctx.AutoParams().Assign(global);
-  ctx.Symbols().AddVariable("N", vm::testing::Num(0));
-
   ProgramRig program(ctx);
-  ASSERT_EQ(program.Compile(R"(
-    %LIMIT% := %LIMIT% * 2 + 1
-    %City% := %CITY% + '-2'
-    %START% := NEXTDATE(%START%)
-    N := %LIMIT%
-ENDSECTION)"),
+  program.Zeros({"N"});
+  ASSERT_EQ(program.Compile("%LIMIT% := %LIMIT% * 2 + 1\n%City% := %CITY% + '-2'\n"
+                            "%START% := NEXTDATE(%START%)\nN := %LIMIT%\nENDSECTION"),
             0)
       << Cp1251ToUtf8(program.Message);
   ASSERT_EQ(program.Exec(), 0);
@@ -167,7 +157,7 @@ ENDSECTION)"),
   EXPECT_EQ(own.GetValueText("LIMIT"), "26");
   EXPECT_EQ(own.GetValueText("CITY"), "Тула-2"_w);
   EXPECT_EQ(own.GetValueText("START"), "6.03.2007");
-  EXPECT_EQ(ctx.Symbols().FindVariable("N")->Value.Num, 26);
+  EXPECT_EQ(program.Num("N"), 26);
   EXPECT_EQ(global.GetValueText("LIMIT"), "12,5");
   EXPECT_EQ(global.GetValueText("CITY"), "Тула"_w);
   EXPECT_EQ(global.GetValueText("START"), "05.03.2007");
@@ -187,8 +177,8 @@ ENDSECTION)"),
 
 TEST(RegistryContext, AssignmentsOfTheWrongTypeAreRefused) {
   TAutoList global;
-  AddParam(global, "LIMIT", 'N', "3", false);
-  AddParam(global, "START", 'D', "05.03.2007", false);
+  AddParam(global, "LIMIT", 'N', "3");
+  AddParam(global, "START", 'D', "05.03.2007");
   TRegistryContext ctx;
   ctx.AutoParams().Assign(global);
   {
@@ -200,7 +190,7 @@ TEST(RegistryContext, AssignmentsOfTheWrongTypeAreRefused) {
     EXPECT_EQ(Cp1251ToUtf8(program.Message), "Ошибка в строке 1.  Неизвестное имя переменной %NOSUCH%");
     // A system variable is read like a parameter but never receives a value.
     EXPECT_EQ(program.Compile("%CURDATE% := %CURDATE%\nENDSECTION"), 129);
-    AddParam(global, "CURDATE", 'N', "0", false);
+    AddParam(global, "CURDATE", 'N', "0");
     ctx.AutoParams().Assign(global);
     EXPECT_EQ(program.Compile("%CURDATE% := 7\nENDSECTION"), 0) << Cp1251ToUtf8(program.Message);
   }
@@ -235,11 +225,8 @@ TEST(RegistryContext, ProgramsAssignFieldsOfTheCurrentRecord) {
   TRegistryContext ctx;
   ctx.BindBase("goods", *bases.FindByAlias("GOODS"));
   ProgramRig program(ctx);
-  ASSERT_EQ(program.Compile(R"(
-    GOODS.PRICE := GOODS.PRICE * 2 + 0.004
-    GOODS.NAME := 'Гайка длинная'
-    GOODS.BOUGHT := NEXTDATE(GOODS.BOUGHT)
-ENDSECTION)"_w),
+  ASSERT_EQ(program.Compile("GOODS.PRICE := GOODS.PRICE * 2 + 0.004\nGOODS.NAME := 'Гайка длинная'\n"
+                            "GOODS.BOUGHT := NEXTDATE(GOODS.BOUGHT)\nENDSECTION"_w),
             0)
       << Cp1251ToUtf8(program.Message);
   ASSERT_EQ(program.Exec(), 0);
@@ -262,8 +249,8 @@ ENDSECTION)"_w),
   EXPECT_EQ(t.GetFieldStr(0), "25.00");
   EXPECT_EQ(t.GetFieldStr(1), "Гайка длин"_w);
 
-  EXPECT_EQ(program.Compile("GOODS.NAME := 5\nENDSECTION"), 131);
-  EXPECT_EQ(program.Compile("GOODS.BOUGHT := 'x'\nENDSECTION"), 131);
-  EXPECT_EQ(program.Compile("GOODS.WEIGHT := 1\nENDSECTION"), 129);
+  for (const auto& [text, code] : {std::pair{"GOODS.NAME := 5", 131}, {"GOODS.BOUGHT := 'x'", 131},
+                                   {"GOODS.WEIGHT := 1", 129}})
+    EXPECT_EQ(program.Compile(std::string(text) + "\nENDSECTION"), code) << text;
   EXPECT_EQ(Cp1251ToUtf8(program.Message), "Ошибка в строке 1.  Неизвестное имя переменной GOODS.WEIGHT");
 }
