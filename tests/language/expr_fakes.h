@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <iomanip>
 #include <map>
 #include <string>
 #include <utility>
@@ -152,7 +153,7 @@ class FormulaTest : public ::testing::Test {
     for (const NumCase& c : cases) {
       const long double v = Value(c.Text);
       EXPECT_TRUE(std::fabs(v - c.Want) <= tolerance)
-          << c.Text << " gave " << static_cast<double>(v) << ", not " << static_cast<double>(c.Want);
+          << c.Text << std::setprecision(21) << " gave " << v << ", not " << c.Want;
     }
   }
   void ExpectTexts(std::initializer_list<TextCase> cases) {
