@@ -157,13 +157,12 @@ TEST_F(ExprCompiler, TypesCompatibleAndOperatorResults) {
   }
 }
 
-struct ErrorCase {
-  const char* Text;
-  int Code;
-  int Pos;
-};
-
-TEST_F(ExprCompiler, ParseErrorsCarryTheirPositionInTheWrittenText) {
+TEST_F(ExprCompiler, ParseErrorsCarryTheirTextAndPositionInTheWrittenText) {
+  struct ErrorCase {
+    const char* Text;
+    int Code;
+    int Pos;
+  };
   const ErrorCase cases[] = {
       {"EXP(1", 1, 4},      {"(1+2", 1, 1},        {"1 + ( 2", 1, 5},   {"A)", 2, 2},
       {"2*(3+4))", 2, 8},   {"A&B", 3, 2},         {"a@b", 3, 2},       {"X'ab'", 4, 2},
@@ -172,6 +171,18 @@ TEST_F(ExprCompiler, ParseErrorsCarryTheirPositionInTheWrittenText) {
       {"T[X]", 10, 3},      {"A%B%", 11, 2},       {"%1A%", 11, 2},     {"%AB", 11, 4},
       {"MAX(1, A&B)", 3, 9}, {"T[1, 2&3]", 3, 7},   {"(1+(2+&))", 3, 7},
   };
+  const std::string texts[] = {"",
+                               "Непарная открывающаяся скобка"_w,
+                               "Непарная закрывающаяся скобка"_w,
+                               "Запрещенный символ"_w,
+                               "Неверное использование строковой константы"_w,
+                               "Отсутсвует закрывающий апостроф в строковой константе "_w,
+                               "Непарная открывающаяся квадратная скобка"_w,
+                               "Непарная закрывающаяся квадратная скобка"_w,
+                               "Отсутствует символ операции"_w,
+                               "Функция не может иметь индекс"_w,
+                               "Неверный числовой индекс столбца"_w,
+                               "Запрещенный символ в имени переменной"_w};
   const TCompileResult nul = Compile(std::string("1 +\0" "2", 5));
   EXPECT_EQ(nul.ErrCode, 3);
   EXPECT_EQ(nul.ErrPos, 4);
@@ -179,24 +190,9 @@ TEST_F(ExprCompiler, ParseErrorsCarryTheirPositionInTheWrittenText) {
     const TCompileResult r = Compile(c.Text);
     EXPECT_EQ(r.ErrCode, c.Code) << c.Text;
     EXPECT_EQ(r.ErrPos, c.Pos) << c.Text;
+    EXPECT_EQ(r.Msg, texts[c.Code]) << c.Text;
     EXPECT_EQ(r.ResultType, '!') << c.Text;
   }
-}
-
-TEST_F(ExprCompiler, EveryParseErrorHasItsText) {
-  const std::pair<const char*, std::string> texts[] = {
-      {"(1", "Непарная открывающаяся скобка"_w},
-      {"1)", "Непарная закрывающаяся скобка"_w},
-      {"1&", "Запрещенный символ"_w},
-      {"X'a'", "Неверное использование строковой константы"_w},
-      {"'a", "Отсутсвует закрывающий апостроф в строковой константе "_w},
-      {"T[1", "Непарная открывающаяся квадратная скобка"_w},
-      {"1]", "Непарная закрывающаяся квадратная скобка"_w},
-      {"A.B.C", "Отсутствует символ операции"_w},
-      {"EXP(1)[1]", "Функция не может иметь индекс"_w},
-      {"T[Z]", "Неверный числовой индекс столбца"_w},
-      {"%1%", "Запрещенный символ в имени переменной"_w}};
-  for (const auto& [text, msg] : texts) EXPECT_EQ(Compile(text).Msg, msg) << text;
 }
 
 TEST_F(ExprCompiler, TypeErrorsAreCodePlus128WithTheirNames) {
