@@ -71,6 +71,9 @@ TEST(StatementCompiler, CompileErrorsGiveTheirCodeAndText) {
     EXPECT_EQ(rig.Compile(c.Program), c.Code) << c.Program;
     EXPECT_EQ(Cp1251ToUtf8(rig.Message), c.Message) << c.Program;
   }
+  ProgramRig rig;
+  TDescriptionReader reader("");
+  EXPECT_EQ(Cp1251ToUtf8(TStmtCompiler(reader, rig.Context).CompileErrorText(999)), " Незнакомая ошибка ");
 }
 
 TEST(StatementCompiler, KeywordsAreFoundExactlyAndTheEndKeywordPerProgram) {
@@ -82,13 +85,6 @@ TEST(StatementCompiler, KeywordsAreFoundExactlyAndTheEndKeywordPerProgram) {
   EXPECT_EQ(FindStatementKeyword("ENDSUB"), -1);
   EXPECT_TRUE(IsStatementKeyword("ENDWHILE"));
   EXPECT_FALSE(IsStatementKeyword("TOTAL"));
-}
-
-TEST(StatementCompiler, UnknownCodeHasItsOwnText) {
-  ProgramRig rig;
-  TDescriptionReader reader("");
-  TStmtCompiler compiler(reader, rig.Context);
-  EXPECT_EQ(Cp1251ToUtf8(compiler.CompileErrorText(999)), " Незнакомая ошибка ");
 }
 
 TEST(StatementCompiler, EndKeywordInsideABranchClosesItWithTrailingTextIgnored) {
