@@ -12,18 +12,9 @@
 namespace vm::test {
 namespace {
 
-class RigForm : public IExprForm {
- public:
-  int ColumnCount() const override { return 1; }
-  char ColumnType(int) const override { return 'N'; }
-  char FirstRowFormat(int) const override { return 'N'; }
-  int RowCount() const override { return 0; }
-  TCommonVar CellValue(int, int) const override { return Num(0); }
-};
-
 class FormContext : public RigContext {
  public:
-  RigForm Form;
+  vm::testing::FakeForm Form{"N"};
   IExprForm* FindForm(std::string_view name) override { return name == "T1" ? &Form : nullptr; }
 };
 

@@ -138,7 +138,7 @@ TEST(DescriptionReader, SkipsCommentsAndBlankLinesAndJoinsContinuations) {
   EXPECT_EQ(reader.ReadLine(), "C := F(1;2)");
   EXPECT_EQ(reader.ReadLine(), "");
 
-  // Only a piece's own " _" continues it; a long chain reads in one go.
+  // Only a line's own " _" continues it; a long chain reads in one go.
   std::string chain;
   for (int i = 0; i < 200000; ++i) chain += "X _\n";
   TDescriptionReader tail("A _\n_\nB\n" + chain + "_");
