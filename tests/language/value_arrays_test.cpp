@@ -19,13 +19,8 @@ TEST(ValueArrays, IndexWithTheFirstIndexFastest) {
   ProgramRig rig;
   rig.Zeros({"ID", "V"});
   rig.Var("W", Str(""));
-  ASSERT_TRUE(rig.Run(R"(
-    ID := ADDARRAY(2, 3)
-    SETARRAYDATA(ID, 7, 2, 3)
-    SETARRAYDATA(ID, 'x', 3, 1)
-    V := GETARRAYDATA(ID, 2, 3)
-    W := GETARRAYDATA(ID, 1, 2)
-ENDSECTION)"));
+  ASSERT_TRUE(rig.Run("ID := ADDARRAY(2, 3)\nSETARRAYDATA(ID, 7, 2, 3)\nSETARRAYDATA(ID, 'x', 3, 1)\n"
+                      "V := GETARRAYDATA(ID, 2, 3)\nW := GETARRAYDATA(ID, 1, 2)\nENDSECTION"));
   const TDinArray* array = DinArrays().FindById(static_cast<int64_t>(rig.Num("ID")));
   ASSERT_NE(array, nullptr);
   EXPECT_EQ(array->Count(), 6);
