@@ -36,30 +36,32 @@ void Formatting(TBlankView* view, int32_t row) {
 
 TEST(RowCells, ReadTheRowBeingFormatted) {
   TExprContext ctx;
+  auto text = [&ctx](const char* formula) {
+    const Outcome o = RunFormula(ctx, formula);
+    EXPECT_EQ(o.Err, 0) << formula;
+    EXPECT_EQ(o.Value.Kind, 'C') << formula;
+    return o.Value.Str;
+  };
   auto view = std::make_unique<TwoColumns>(3);
   Formatting(view.get(), 1);
-  EXPECT_EQ(RunFormula(ctx, "CURCOL(1)").Value.Str, "Гвоздь"_w);
-  EXPECT_EQ(RunFormula(ctx, "FIRSTCHAR(1)").Value.Str, "Г"_w);
+  EXPECT_EQ(text("CURCOL(1)"), "Гвоздь"_w);
+  EXPECT_EQ(text("FIRSTCHAR(1)"), "Г"_w);
+  EXPECT_EQ(text("FIRSTCHAR(2)"), " ");
   EXPECT_EQ(RunFormula(ctx, "NUMCOL(2) * 2").Value.Num, 5);
   EXPECT_EQ(RunFormula(ctx, "NUMCOL(1)").Value.Num, 0);
-  EXPECT_EQ(RunFormula(ctx, "FIRSTCHAR(2)").Value.Str, " ");
   EXPECT_EQ(RunFormula(ctx, "CURCOL(3)").Err, 23);
   EXPECT_EQ(RunFormula(ctx, "NUMCOL(0)").Err, 23);
   // A row the view lacks reads as empty cells.
   Formatting(view.get(), 7);
-  EXPECT_EQ(RunFormula(ctx, "FIRSTCHAR(1)").Value.Str, "");
+  EXPECT_EQ(text("FIRSTCHAR(1)"), "");
 
   // With no row being formatted, or once the view is gone, cells are empty.
   view.reset();
   EXPECT_EQ(CurrentRowContext().View, nullptr);
-  const Outcome none = RunFormula(ctx, "CURCOL(5)");
-  EXPECT_EQ(none.Err, 0);
-  EXPECT_EQ(none.Value.Kind, 'C');
-  EXPECT_EQ(none.Value.Str, "");
+  EXPECT_EQ(text("CURCOL(5)"), "");
   EXPECT_EQ(RunFormula(ctx, "NUMCOL(1)").Value.Num, 0);
-
   TwoColumns empty(0);
   Formatting(&empty, 0);
-  EXPECT_EQ(RunFormula(ctx, "CURCOL(1)").Value.Str, "");
+  EXPECT_EQ(text("CURCOL(1)"), "");
   EXPECT_EQ(RunFormula(ctx, "CURCOL(3)").Err, 23);
 }

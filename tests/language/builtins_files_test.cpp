@@ -9,29 +9,22 @@ namespace vm::test {
 namespace {
 
 TEST(FileBuiltins, PathPartsAndDirectories) {
-  ProgramRig rig;
   TempDir tmp;
-  rig.Var("D", Str(""));
-  rig.Var("E", Str(""));
-  rig.Var("NOEXT", Str("x"));
-  rig.Var("A", Num(-1));
-  rig.Var("B", Num(-1));
-  rig.Var("C", Num(-1));
-  rig.Var("ROOT", Str(tmp.Dir()));
-  ASSERT_TRUE(rig.Run(R"(
-    D := FILEDIR('C:\DATA\IN\FILE.TXT')
-    E := FILEEXT('C:\DATA\IN\FILE.TXT')
-    NOEXT := FILEEXT('C:\DA.TA\FILE')
-    A := CHECKDIR(ROOT + 'a\b\c', 0)
-    B := CHECKDIR(ROOT + 'a\b\c', 1)
-    C := CHECKDIR(ROOT + 'a\b\c', 0)
-ENDSECTION)")) << rig.Message;
-  EXPECT_EQ(rig.Value("D").Str, "C:\\DATA\\IN\\");
-  EXPECT_EQ(rig.Value("E").Str, "TXT");
-  EXPECT_EQ(rig.Value("NOEXT").Str, "");
-  EXPECT_EQ(rig.Num("A"), 0);
-  EXPECT_EQ(rig.Num("B"), 1);
-  EXPECT_EQ(rig.Num("C"), 1);
+  vm::testing::FakeContext ctx;
+  ctx.Symbols().AddVariable("ROOT", Str(tmp.Dir()));
+  auto eval = [&ctx](const char* formula) {
+    const vm::testing::Outcome o = vm::testing::RunFormula(ctx, formula);
+    EXPECT_EQ(o.Err, 0) << formula;
+    return o.Value;
+  };
+  EXPECT_EQ(eval(R"(FILEDIR('C:\DATA\IN\FILE.TXT'))").Str, "C:\\DATA\\IN\\");
+  EXPECT_EQ(eval(R"(FILEEXT('C:\DATA\IN\FILE.TXT'))").Str, "TXT");
+  const TCommonVar none = eval(R"(FILEEXT('C:\DA.TA\FILE'))");
+  EXPECT_EQ(none.Kind, 'C');
+  EXPECT_EQ(none.Str, "");
+  EXPECT_EQ(eval(R"(CHECKDIR(ROOT + 'a\b\c', 0))").Num, 0);
+  EXPECT_EQ(eval(R"(CHECKDIR(ROOT + 'a\b\c', 1))").Num, 1);
+  EXPECT_EQ(eval(R"(CHECKDIR(ROOT + 'a\b\c', 0))").Num, 1);
 }
 
 TEST(FileBuiltins, CopyReplacesWholeAndNeverCopiesOntoItself) {

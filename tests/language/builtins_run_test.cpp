@@ -12,18 +12,9 @@
 namespace vm::test {
 namespace {
 
-class RigForm : public IExprForm {
- public:
-  int ColumnCount() const override { return 1; }
-  char ColumnType(int) const override { return 'N'; }
-  char FirstRowFormat(int) const override { return 'N'; }
-  int RowCount() const override { return 0; }
-  TCommonVar CellValue(int, int) const override { return Num(0); }
-};
-
 class FormContext : public RigContext {
  public:
-  RigForm Form;
+  vm::testing::FakeForm Form{"N"};
   IExprForm* FindForm(std::string_view name) override { return name == "T1" ? &Form : nullptr; }
 };
 
@@ -49,9 +40,7 @@ TEST(Dialogs, ConfirmAndQuestionAnswerOneForYes) {
   EXPECT_EQ(rig.Num("A"), 1);
   EXPECT_EQ(rig.Num("B"), 0);
   EXPECT_EQ(rig.Num("C"), 1);
-  EXPECT_EQ(rig.Ui.Boxes[0].Flags, 0x2024u);
-  EXPECT_EQ(rig.Ui.Boxes[1].Flags, 0x2124u);
-  EXPECT_EQ(rig.Ui.Boxes[2].Flags, 0x2024u);
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(rig.Ui.Boxes[i].Flags, i == 1 ? 0x2124u : 0x2024u) << i;
   EXPECT_EQ(rig.Ui.Boxes[2].Text, "text");
   EXPECT_EQ(rig.Ui.Boxes[2].Caption, "caption");
   EXPECT_FALSE(rig.Ui.BusyDuringBox);
@@ -59,8 +48,7 @@ TEST(Dialogs, ConfirmAndQuestionAnswerOneForYes) {
 
 TEST(Dialogs, CheckBoxesKeepToOneColumnAndThirtyTwoBoxes) {
   ProgramRig rig;
-  rig.Var("A", Num(0));
-  rig.Var("B", Num(0));
+  rig.Zeros({"A", "B"});
   std::string many = "X";
   for (int i = 1; i < 40; ++i) many += "|X";
   rig.Ui.CheckBoxesConfirmed = false;
@@ -88,11 +76,11 @@ TEST(Dialogs, CheckBoxesFillColumnByColumn) {
   const TCheckBoxLayout layout = LayOutCheckBoxes(3, 2, 50, 20, 75, 25);
   EXPECT_EQ(layout.RowsPerColumn, 2);
   ASSERT_EQ(layout.Boxes.size(), 3u);
-  EXPECT_EQ(layout.Boxes[0].Left, 10);
-  EXPECT_EQ(layout.Boxes[1].Left, 10);
-  EXPECT_EQ(layout.Boxes[1].Top, 24);
-  EXPECT_EQ(layout.Boxes[2].Left, 70);
-  EXPECT_EQ(layout.Boxes[2].Top, 4);
+  const std::pair<int, int> corners[] = {{10, 4}, {10, 24}, {70, 4}};
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(layout.Boxes[i].Left, corners[i].first) << i;
+    EXPECT_EQ(layout.Boxes[i].Top, corners[i].second) << i;
+  }
   EXPECT_EQ(layout.ClientWidth, 180);
   EXPECT_EQ(layout.ClientHeight, 20 * 2 + 12 + 25);
   EXPECT_EQ(LayOutCheckBoxes(1, 0, 20, 0, 75, 25).ClientWidth, 180);
@@ -117,26 +105,22 @@ TEST(Dialogs, OpenFileWritesTheChosenNameIntoItsVariable) {
 }
 
 TEST(RunControls, ReachTheDocumentWindow) {
-  ProgramRig rig;
   FormContext context;
-  context.Symbols().AddVariable("A", Num(-1));
-  context.Symbols().AddVariable("B", Num(-1));
-  TDescriptionReader reader(
-      "OKCLICK(0, 1)\nOKCLICK(1, 0)\nPRINTCLICK(0)\nPRINTCLICK(1)\nA := CHECKALL(1)\n"
-      "B := CHECKALL(0)\nSELECTTABLE(T1)\nHIGHPRIOR(1)\nHIGHPRIOR(0)\nENDSECTION");
-  TStmtCompiler compiler(reader, context);
-  TInstruction* program = nullptr;
-  ASSERT_EQ(compiler.CompileProgram(program, "ENDSECTION", kOpEnd), 0)
-      << Cp1251ToUtf8(compiler.CompileErrorText(compiler.CompileProgram(program, "ENDSECTION", kOpEnd)));
+  ProgramRig rig(context);
+  rig.Var("A", Num(-1));
+  rig.Var("B", Num(-1));
+  ASSERT_EQ(rig.Compile("OKCLICK(0, 1)\nOKCLICK(1, 0)\nPRINTCLICK(0)\nPRINTCLICK(1)\nA := CHECKALL(1)\n"
+                        "B := CHECKALL(0)\nSELECTTABLE(T1)\nHIGHPRIOR(1)\nHIGHPRIOR(0)\nENDSECTION"),
+            0)
+      << Cp1251ToUtf8(rig.Message);
   rig.Ui.ChecksPass = false;
   const int niceBefore = getpriority(PRIO_PROCESS, 0);
-  Interp().ExecProgram(program);
-  EXPECT_EQ(Interp().ErrorCode(), 0);
+  EXPECT_EQ(rig.Exec(), 0);
   EXPECT_EQ(rig.Ui.OkClicks, 1);
   EXPECT_FALSE(rig.Ui.LastOkConfirm);
   EXPECT_EQ(rig.Ui.PrintClicks, 1);
-  EXPECT_EQ(context.Symbols().FindVariable("A")->Value.Num, 0);
-  EXPECT_EQ(context.Symbols().FindVariable("B")->Value.Num, 1);
+  EXPECT_EQ(rig.Num("A"), 0);
+  EXPECT_EQ(rig.Num("B"), 1);
   EXPECT_EQ(rig.Ui.Focused, &context.Form);
   // Raising the priority may be refused; either way the run goes on and
   // normal priority is back at the end (unless it was lower to begin with).

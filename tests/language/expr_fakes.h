@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <initializer_list>
+#include <iomanip>
 #include <map>
 #include <string>
 #include <utility>
@@ -15,32 +18,15 @@
 
 namespace vm::testing {
 
-inline TCommonVar Num(long double v) {
-  TCommonVar x;
-  x.Kind = 'N';
-  x.Num = v;
-  return x;
-}
+inline TCommonVar Num(long double v) { TCommonVar x; x.Kind = 'N'; x.Num = v; return x; }
+inline TCommonVar Str(std::string s) { TCommonVar x; x.Kind = 'C'; x.Str = std::move(s); return x; }
+inline TCommonVar Date(int d, int m, int y) { TCommonVar x; x.Kind = 'D'; x.Date = {d, m, y}; return x; }
+inline TCommonVar Time(int h, int m, int s) { TCommonVar x; x.Kind = 'T'; x.Time = {h, m, s}; return x; }
 
-inline TCommonVar Str(std::string s) {
-  TCommonVar x;
-  x.Kind = 'C';
-  x.Str = std::move(s);
-  return x;
-}
-
-inline TCommonVar Date(int d, int m, int y) {
-  TCommonVar x;
-  x.Kind = 'D';
-  x.Date = {d, m, y};
-  return x;
-}
-
-inline TCommonVar Time(int h, int m, int s) {
-  TCommonVar x;
-  x.Kind = 'T';
-  x.Time = {h, m, s};
-  return x;
+template <typename T>
+T* Find(const std::map<std::string, T*>& m, std::string_view n) {
+  const auto it = m.find(std::string(n));
+  return it == m.end() ? nullptr : it->second;
 }
 
 // A form whose columns have fixed format letters and whose cells are values.
@@ -105,19 +91,18 @@ class FakeContext : public TExprContext {
   IExprAutoParam* FindAutoParam(std::string_view n) override { return Find(AutoParams, n); }
   int FindSysVar(std::string_view n) override { return n == "CURDATE" ? 1 : -1; }
   TCommonVar SysVarValue(int) override { return CurDate; }
-
- private:
-  template <typename T>
-  static T* Find(const std::map<std::string, T*>& m, std::string_view n) {
-    const auto it = m.find(std::string(n));
-    return it == m.end() ? nullptr : it->second;
-  }
 };
 
 struct Outcome {
   int Err = 0;
   TCommonVar Value;
 };
+
+inline Outcome Evaluate(TExprChain& expr) {
+  Outcome o;
+  EvalExpr(expr, o.Err, o.Value);
+  return o;
+}
 
 // Compiles text (which must compile) and evaluates it once.
 inline Outcome RunFormula(TExprContext& ctx, std::string_view text) {
@@ -128,8 +113,7 @@ inline Outcome RunFormula(TExprContext& ctx, std::string_view text) {
     o.Err = 1000 + r.ErrCode;
     return o;
   }
-  EvalExpr(expr, o.Err, o.Value);
-  return o;
+  return Evaluate(expr);
 }
 
 // A test that runs formulas against its own context.
@@ -149,6 +133,34 @@ class FormulaTest : public ::testing::Test {
     EXPECT_EQ(o.Err, 0) << text << ": " << ctx.RunErrorText;
     EXPECT_EQ(o.Value.Kind, 'C') << text;
     return o.Value.Str;
+  }
+
+  struct NumCase {
+    std::string_view Text;
+    long double Want;
+  };
+  struct TextCase {
+    std::string_view Text;
+    std::string Want;
+  };
+  struct ErrCase {
+    std::string_view Text;
+    int Want;
+  };
+  // Compared as long double: a double would hide the last digits of large
+  // whole numbers.
+  void ExpectNums(std::initializer_list<NumCase> cases, long double tolerance = 1e-12L) {
+    for (const NumCase& c : cases) {
+      const long double v = Value(c.Text);
+      EXPECT_TRUE(std::fabs(v - c.Want) <= tolerance)
+          << c.Text << std::setprecision(21) << " gave " << v << ", not " << c.Want;
+    }
+  }
+  void ExpectTexts(std::initializer_list<TextCase> cases) {
+    for (const TextCase& c : cases) EXPECT_EQ(Text(c.Text), c.Want) << c.Text;
+  }
+  void ExpectErrors(std::initializer_list<ErrCase> cases) {
+    for (const ErrCase& c : cases) EXPECT_EQ(Error(c.Text), c.Want) << c.Text;
   }
 };
 

@@ -5,12 +5,14 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "foundation/encoding.h"
 #include "foundation/strutils.h"
 #include "language/description_reader.h"
 #include "language/expr_fakes.h"
@@ -22,6 +24,7 @@
 
 namespace vm::test {
 
+using vm::testing::Find;
 using vm::testing::Num;
 using vm::testing::Str;
 
@@ -88,18 +91,29 @@ class RigContext : public TProgramContext {
   IProgramQuestion* FindQuestion(std::string_view n) override { return Find(Questions, n); }
   IProgramQuestion* FindBaseQuestion(std::string_view n) override { return Find(BaseQuestions, n); }
   IProgramLoading* FindLoading(std::string_view n) override { return Find(Loadings, n); }
+};
 
- private:
-  template <typename T>
-  static T* Find(const std::map<std::string, T*>& m, std::string_view n) {
-    const auto it = m.find(std::string(n));
-    return it == m.end() ? nullptr : it->second;
+// One object of each kind a program names: GOODS, %NOTE%, Q1, BQ and L1.
+struct RigDocument {
+  RigBase Goods;
+  RigAutoParam Note{Str("old")};
+  RigQuestion Question, BaseQuestion;
+  RigLoading Loading;
+  explicit RigDocument(RigContext& c) {
+    Goods.Fields = {{"QTY", Num(1)}, {"NAME", Str("a")}};
+    c.Bases["GOODS"] = &Goods;
+    c.AutoParams["NOTE"] = &Note;
+    c.Questions["Q1"] = &Question;
+    c.BaseQuestions["BQ"] = &BaseQuestion;
+    c.Loadings["L1"] = &Loading;
   }
 };
 
+// Compiles against its own RigContext, or against the context it is given.
 class ProgramRig {
  public:
   RigContext Context;
+  TProgramContext& Target;
   ScriptedUi Ui;
   TInstruction* Main = nullptr;
   std::map<std::string, TInstruction*> Subroutines;
@@ -108,7 +122,9 @@ class ProgramRig {
   bool IsInit = false;
   TInstruction* Reentry = nullptr;
 
-  ProgramRig() {
+  ProgramRig() : ProgramRig(nullptr) {}
+  explicit ProgramRig(TProgramContext& target) : ProgramRig(&target) {}
+  explicit ProgramRig(TProgramContext* target) : Target(target ? *target : Context) {
     ResetStatements();
     DinArrays().Clear();
     Interp().BeginDocumentRun();
@@ -122,18 +138,24 @@ class ProgramRig {
   ProgramRig& operator=(const ProgramRig&) = delete;
 
   TVariable* Var(std::string_view name, TCommonVar value) {
-    return Context.Symbols().AddVariable(name, value);
+    return Target.Symbols().AddVariable(name, value);
   }
   const TCommonVar& Value(std::string_view name) {
-    return Context.Symbols().FindVariable(name)->Value;
+    return Target.Symbols().FindVariable(name)->Value;
   }
   long double Num(std::string_view name) { return Value(name).Num; }
+  // Numeric variables that start at 0.
+  void Zeros(std::initializer_list<std::string_view> names) {
+    for (std::string_view n : names) Var(n, vm::testing::Num(0));
+  }
+  // A message box's text, as UTF-8.
+  std::string Box(std::size_t i) const { return Cp1251ToUtf8(Ui.Boxes.at(i).Text); }
 
   // 0 or the compile error, whose message goes to Message.
   int Compile(std::string_view text) {
     Interp().SetDocument("TEST", text);
     TDescriptionReader reader(text);
-    TStmtCompiler compiler(reader, Context);
+    TStmtCompiler compiler(reader, Target);
     Code = compiler.CompileProgram(Main, "ENDSECTION", kOpEnd, IsInit);
     while (Code == 0) {
       std::string line = reader.ReadLine();
@@ -148,12 +170,13 @@ class ProgramRig {
     return Code;
   }
 
-  // Compiles (which must succeed) and runs the main program.
-  bool Run(std::string_view text) {
-    if (Compile(text) != 0) return false;
+  // Runs the compiled main program; the run error code, 0 when it went through.
+  int Exec() {
     Interp().ExecProgram(Main);
-    return Interp().ErrorCode() == 0;
+    return Interp().ErrorCode();
   }
+  // Compiles (which must succeed) and runs the main program.
+  bool Run(std::string_view text) { return Compile(text) == 0 && Exec() == 0; }
 };
 
 }  // namespace vm::test

@@ -3,20 +3,17 @@
 #include <gtest/gtest.h>
 
 #include "foundation/encoding.h"
-#include "language/expr_fakes.h"
-#include "language/interpreter.h"
-#include "language/stmt_compiler.h"
-#include "support/scripted_ui.h"
+#include "language/program_rig.h"
 #include "support/temp_dir.h"
-#include "ui/services.h"
 
 using namespace vm;
+using vm::test::ProgramRig;
 using vm::testing::Outcome;
 using vm::testing::RunFormula;
 
 namespace {
 
-TAPar* AddParam(TAutoList& list, std::string name, char kind, std::string text, bool local) {
+TAPar* AddParam(TAutoList& list, std::string name, char kind, std::string text, bool local = false) {
   TAPar* p = list.AddNew();
   p->Name = std::move(name);
   p->Kind = kind;
@@ -26,9 +23,9 @@ TAPar* AddParam(TAutoList& list, std::string name, char kind, std::string text, 
 }
 
 void AddOneOfEachKind(TAutoList& list) {
-  AddParam(list, "LIMIT", 'N', "12,5", false);
+  AddParam(list, "LIMIT", 'N', "12,5");
   AddParam(list, "CITY", 'C', "Тула"_w, true);
-  AddParam(list, "START", 'D', "05.03.2007", false);
+  AddParam(list, "START", 'D', "05.03.2007");
 }
 
 // GOODS with one record: PRICE 12.50, NAME Болт, BOUGHT 5.03.2007, QTY 7.
@@ -44,42 +41,6 @@ bool MakeGoods(TDbaseStructure& goods, const test::TempDir& tmp) {
   return t.SetFieldStr(0, "12.50") && t.SetFieldStr(1, "Болт"_w) && t.SetFieldDate(2, {5, 3, 2007}) &&
          t.SetFieldStr(3, "7") && t.WriteRecord();
 }
-
-// A main program compiled against a registry context and run as a
-// document runs it; every instruction is freed with the program.
-class RegistryProgram {
- public:
-  explicit RegistryProgram(TRegistryContext& ctx) : ctx_(ctx) {
-    ResetStatements();
-    Interp().BeginDocumentRun();
-    DesignerTestRun() = false;
-  }
-  ~RegistryProgram() { FreeStatements(); }
-  RegistryProgram(const RegistryProgram&) = delete;
-  RegistryProgram& operator=(const RegistryProgram&) = delete;
-
-  // 0 or the compile error, whose text goes to Message.
-  int Compile(std::string_view text) {
-    Interp().SetDocument("TEST", text);
-    TDescriptionReader reader(text);
-    TStmtCompiler compiler(reader, ctx_);
-    const int code = compiler.CompileProgram(main_, "ENDSECTION", kOpEnd);
-    Message = code != 0 ? Cp1251ToUtf8(compiler.CompileErrorText(code)) : std::string();
-    return code;
-  }
-  // The run error code, 0 when the run went through.
-  int Run() {
-    Interp().ExecProgram(main_);
-    return Interp().ErrorCode();
-  }
-
-  test::ScriptedUi Ui;
-  std::string Message;
-
- private:
-  TRegistryContext& ctx_;
-  TInstruction* main_ = nullptr;
-};
 
 long double Number(TExprContext& ctx, std::string_view text) {
   const Outcome o = RunFormula(ctx, text);
@@ -111,7 +72,7 @@ TEST(RegistryContext, AutoParametersOfTheRegistry) {
   EXPECT_EQ(r.Msg, " Несуществующий автопараметр NOSUCH"_w);
   EXPECT_EQ(CompileExpr("%LIMIT% + 'x'", ctx, missing).ErrCode, 141);
 
-  AddParam(global, "CURDATE", 'N', "7", false);
+  AddParam(global, "CURDATE", 'N', "7");
   ctx.AutoParams().Assign(global);
   EXPECT_EQ(Number(ctx, "%CURDATE%"), 7);
   global.GetItem(0)->ValueText = "1";
@@ -121,23 +82,21 @@ TEST(RegistryContext, AutoParametersOfTheRegistry) {
 // A compiled formula outlives copies and reloads of the list it names.
 TEST(RegistryContext, CompiledFormulasFollowTheList) {
   TAutoList global;
-  AddParam(global, "LIMIT", 'N', "3", false);
+  AddParam(global, "LIMIT", 'N', "3");
   TRegistryContext ctx;
   ctx.AutoParams().Assign(global);
   TExprChain expr;
   ASSERT_EQ(CompileExpr("%LIMIT% + 1", ctx, expr).ErrCode, 0);
 
   auto eval = [&expr] {
-    int err = 0;
-    TCommonVar v;
-    EvalExpr(expr, err, v);
-    EXPECT_EQ(err, 0);
-    return v.Num;
+    const Outcome o = vm::testing::Evaluate(expr);
+    EXPECT_EQ(o.Err, 0);
+    return o.Value.Num;
   };
   EXPECT_EQ(eval(), 4);
   global.Clear();
-  AddParam(global, "OTHER", 'C', "", false);
-  AddParam(global, "limit", 'N', "10", false);
+  AddParam(global, "OTHER", 'C', "");
+  AddParam(global, "limit", 'N', "10");
   global.GetItem(1)->Name = "LIMIT";
   ctx.AutoParams().Assign(global);
   EXPECT_EQ(eval(), 11);
@@ -177,10 +136,7 @@ TEST(RegistryContext, FieldsOfABoundDatabase) {
 
   ASSERT_EQ(CompileExpr("GOODS.PRICE", ctx, expr).ErrCode, 0);
   ASSERT_TRUE(t.Close());
-  int err = 0;
-  TCommonVar v;
-  EvalExpr(expr, err, v);
-  EXPECT_EQ(v.Kind, 0) << "a closed table has no record";
+  EXPECT_EQ(vm::testing::Evaluate(expr).Value.Kind, 0) << "a closed table has no record";
 }
 
 // A program reads and assigns the document's copy of the auto-parameters;
@@ -190,23 +146,18 @@ TEST(RegistryContext, ProgramsAssignTheDocumentsAutoParameters) {
   AddOneOfEachKind(global);
   TRegistryContext ctx;
   ctx.AutoParams().Assign(global);
-  ctx.Symbols().AddVariable("N", vm::testing::Num(0));
-
-  RegistryProgram program(ctx);
-  ASSERT_EQ(program.Compile(R"(
-    %LIMIT% := %LIMIT% * 2 + 1
-    %City% := %CITY% + '-2'
-    %START% := NEXTDATE(%START%)
-    N := %LIMIT%
-ENDSECTION)"),
+  ProgramRig program(ctx);
+  program.Zeros({"N"});
+  ASSERT_EQ(program.Compile("%LIMIT% := %LIMIT% * 2 + 1\n%City% := %CITY% + '-2'\n"
+                            "%START% := NEXTDATE(%START%)\nN := %LIMIT%\nENDSECTION"),
             0)
-      << program.Message;
-  ASSERT_EQ(program.Run(), 0);
+      << Cp1251ToUtf8(program.Message);
+  ASSERT_EQ(program.Exec(), 0);
   const TAutoList& own = ctx.AutoParams().List();
   EXPECT_EQ(own.GetValueText("LIMIT"), "26");
   EXPECT_EQ(own.GetValueText("CITY"), "Тула-2"_w);
   EXPECT_EQ(own.GetValueText("START"), "6.03.2007");
-  EXPECT_EQ(ctx.Symbols().FindVariable("N")->Value.Num, 26);
+  EXPECT_EQ(program.Num("N"), 26);
   EXPECT_EQ(global.GetValueText("LIMIT"), "12,5");
   EXPECT_EQ(global.GetValueText("CITY"), "Тула"_w);
   EXPECT_EQ(global.GetValueText("START"), "05.03.2007");
@@ -219,36 +170,36 @@ ENDSECTION)"),
   // The next run starts from a fresh copy; the compiled program follows it.
   global.GetItem(0)->ValueText = "0.25";
   ctx.AutoParams().Assign(global);
-  ASSERT_EQ(program.Run(), 0);
+  ASSERT_EQ(program.Exec(), 0);
   EXPECT_EQ(ctx.AutoParams().List().GetValueText("LIMIT"), "1.5000");
   EXPECT_EQ(ctx.AutoParams().List().GetValueText("CITY"), "Тула-2-2"_w);
 }
 
 TEST(RegistryContext, AssignmentsOfTheWrongTypeAreRefused) {
   TAutoList global;
-  AddParam(global, "LIMIT", 'N', "3", false);
-  AddParam(global, "START", 'D', "05.03.2007", false);
+  AddParam(global, "LIMIT", 'N', "3");
+  AddParam(global, "START", 'D', "05.03.2007");
   TRegistryContext ctx;
   ctx.AutoParams().Assign(global);
   {
-    RegistryProgram program(ctx);
+    ProgramRig program(ctx);
     EXPECT_EQ(program.Compile("%LIMIT% := 'x'\nENDSECTION"), 131);
-    EXPECT_EQ(program.Message, "Ошибка в строке 1.  Разные типы приемника и выражения ");
+    EXPECT_EQ(Cp1251ToUtf8(program.Message), "Ошибка в строке 1.  Разные типы приемника и выражения ");
     EXPECT_EQ(program.Compile("%START% := 5\nENDSECTION"), 131);
     EXPECT_EQ(program.Compile("%NOSUCH% := 1\nENDSECTION"), 129);
-    EXPECT_EQ(program.Message, "Ошибка в строке 1.  Неизвестное имя переменной %NOSUCH%");
+    EXPECT_EQ(Cp1251ToUtf8(program.Message), "Ошибка в строке 1.  Неизвестное имя переменной %NOSUCH%");
     // A system variable is read like a parameter but never receives a value.
     EXPECT_EQ(program.Compile("%CURDATE% := %CURDATE%\nENDSECTION"), 129);
-    AddParam(global, "CURDATE", 'N', "0", false);
+    AddParam(global, "CURDATE", 'N', "0");
     ctx.AutoParams().Assign(global);
-    EXPECT_EQ(program.Compile("%CURDATE% := 7\nENDSECTION"), 0) << program.Message;
+    EXPECT_EQ(program.Compile("%CURDATE% := 7\nENDSECTION"), 0) << Cp1251ToUtf8(program.Message);
   }
 
-  RegistryProgram program(ctx);
-  ASSERT_EQ(program.Compile("%LIMIT% := 5\nENDSECTION"), 0) << program.Message;
+  ProgramRig program(ctx);
+  ASSERT_EQ(program.Compile("%LIMIT% := 5\nENDSECTION"), 0) << Cp1251ToUtf8(program.Message);
   // Gone from the list before the run, it takes nothing and breaks nothing.
   ctx.AutoParams().Assign(TAutoList());
-  EXPECT_EQ(program.Run(), 0);
+  EXPECT_EQ(program.Exec(), 0);
   EXPECT_EQ(ctx.AutoParams().List().Count(), 0);
 
   // Back with another kind: the run stops at the assignment and leaves the
@@ -256,9 +207,9 @@ TEST(RegistryContext, AssignmentsOfTheWrongTypeAreRefused) {
   global.GetItem(0)->Kind = 'C';
   global.GetItem(0)->ValueText = "x";
   ctx.AutoParams().Assign(global);
-  EXPECT_EQ(program.Run(), 1);
+  EXPECT_EQ(program.Exec(), 1);
   ASSERT_EQ(program.Ui.Boxes.size(), 1u);
-  EXPECT_EQ(Cp1251ToUtf8(program.Ui.Boxes[0].Text),
+  EXPECT_EQ(program.Box(0),
             " Ошибка во время выполнения программы в строке 1:\r Разные типы приемника и выражения ");
   EXPECT_EQ(ctx.AutoParams().List().GetValueText("LIMIT"), "x");
 }
@@ -273,15 +224,12 @@ TEST(RegistryContext, ProgramsAssignFieldsOfTheCurrentRecord) {
 
   TRegistryContext ctx;
   ctx.BindBase("goods", *bases.FindByAlias("GOODS"));
-  RegistryProgram program(ctx);
-  ASSERT_EQ(program.Compile(R"(
-    GOODS.PRICE := GOODS.PRICE * 2 + 0.004
-    GOODS.NAME := 'Гайка длинная'
-    GOODS.BOUGHT := NEXTDATE(GOODS.BOUGHT)
-ENDSECTION)"_w),
+  ProgramRig program(ctx);
+  ASSERT_EQ(program.Compile("GOODS.PRICE := GOODS.PRICE * 2 + 0.004\nGOODS.NAME := 'Гайка длинная'\n"
+                            "GOODS.BOUGHT := NEXTDATE(GOODS.BOUGHT)\nENDSECTION"_w),
             0)
-      << program.Message;
-  ASSERT_EQ(program.Run(), 0);
+      << Cp1251ToUtf8(program.Message);
+  ASSERT_EQ(program.Exec(), 0);
   EXPECT_EQ(t.GetFieldStr(0), "25.00");
   EXPECT_EQ(t.GetFieldStr(1), "Гайка длин"_w);
   EXPECT_EQ(t.GetFieldStr(2), "20070306");
@@ -289,8 +237,8 @@ ENDSECTION)"_w),
 
   // Too wide for its field, a number leaves no digits that would read as
   // another number.
-  ASSERT_EQ(program.Compile("GOODS.QTY := 1234\nENDSECTION"), 0) << program.Message;
-  ASSERT_EQ(program.Run(), 0);
+  ASSERT_EQ(program.Compile("GOODS.QTY := 1234\nENDSECTION"), 0) << Cp1251ToUtf8(program.Message);
+  ASSERT_EQ(program.Exec(), 0);
   EXPECT_EQ(t.GetFieldStr(3), "***");
 
   t.GoToRecord(1);
@@ -301,8 +249,8 @@ ENDSECTION)"_w),
   EXPECT_EQ(t.GetFieldStr(0), "25.00");
   EXPECT_EQ(t.GetFieldStr(1), "Гайка длин"_w);
 
-  EXPECT_EQ(program.Compile("GOODS.NAME := 5\nENDSECTION"), 131);
-  EXPECT_EQ(program.Compile("GOODS.BOUGHT := 'x'\nENDSECTION"), 131);
-  EXPECT_EQ(program.Compile("GOODS.WEIGHT := 1\nENDSECTION"), 129);
-  EXPECT_EQ(program.Message, "Ошибка в строке 1.  Неизвестное имя переменной GOODS.WEIGHT");
+  for (const auto& [text, code] : {std::pair{"GOODS.NAME := 5", 131}, {"GOODS.BOUGHT := 'x'", 131},
+                                   {"GOODS.WEIGHT := 1", 129}})
+    EXPECT_EQ(program.Compile(std::string(text) + "\nENDSECTION"), code) << text;
+  EXPECT_EQ(Cp1251ToUtf8(program.Message), "Ошибка в строке 1.  Неизвестное имя переменной GOODS.WEIGHT");
 }

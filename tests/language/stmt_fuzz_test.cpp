@@ -134,22 +134,10 @@ TEST(StatementFuzz, RandomAndMutatedProgramsCompileAndRunWithoutHarm) {
     const std::string text = RandomProgram(rng);
     SCOPED_TRACE(text);
     ProgramRig rig;
-    rig.Var("A", Num(0));
-    rig.Var("B", Num(0));
-    rig.Var("I", Num(0));
-    rig.Var("ID", Num(0));
+    rig.Zeros({"A", "B", "I", "ID"});
     rig.Var("S", Str(""));
-    RigBase base;
-    base.Fields = {{"QTY", Num(1)}, {"NAME", Str("a")}};
-    RigAutoParam param(Str("old"));
-    RigQuestion question, baseQuestion;
-    RigLoading loading;
-    loading.Rows = 2;
-    rig.Context.Bases["GOODS"] = &base;
-    rig.Context.AutoParams["NOTE"] = &param;
-    rig.Context.Questions["Q1"] = &question;
-    rig.Context.BaseQuestions["BQ"] = &baseQuestion;
-    rig.Context.Loadings["L1"] = &loading;
+    RigDocument doc(rig.Context);
+    doc.Loading.Rows = 2;
     rig.IsInit = rng() % 2 == 0;
     rig.Ui.CheckBoxesConfirmed = true;
     rig.Ui.OnPump = [&rig](int pumps) {
@@ -164,8 +152,8 @@ TEST(StatementFuzz, RandomAndMutatedProgramsCompileAndRunWithoutHarm) {
     } catch (const std::out_of_range&) {
       continue;
     }
-    if (rig.Subroutines.count("SUB1")) loading.RowProgram = rig.Subroutines["SUB1"];
-    question.OnRun = [&] {
+    if (rig.Subroutines.count("SUB1")) doc.Loading.RowProgram = rig.Subroutines["SUB1"];
+    doc.Question.OnRun = [&] {
       if (rig.Subroutines.count("SUB2")) Interp().ExecProgram(rig.Subroutines["SUB2"], kOpReturn);
     };
     Interp().BeginDocumentRun();

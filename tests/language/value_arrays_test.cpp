@@ -17,16 +17,10 @@ int ErrorOf(ProgramRig& rig, const std::string& line) {
 
 TEST(ValueArrays, IndexWithTheFirstIndexFastest) {
   ProgramRig rig;
-  rig.Var("ID", Num(0));
-  rig.Var("V", Num(0));
+  rig.Zeros({"ID", "V"});
   rig.Var("W", Str(""));
-  ASSERT_TRUE(rig.Run(R"(
-    ID := ADDARRAY(2, 3)
-    SETARRAYDATA(ID, 7, 2, 3)
-    SETARRAYDATA(ID, 'x', 3, 1)
-    V := GETARRAYDATA(ID, 2, 3)
-    W := GETARRAYDATA(ID, 1, 2)
-ENDSECTION)"));
+  ASSERT_TRUE(rig.Run("ID := ADDARRAY(2, 3)\nSETARRAYDATA(ID, 7, 2, 3)\nSETARRAYDATA(ID, 'x', 3, 1)\n"
+                      "V := GETARRAYDATA(ID, 2, 3)\nW := GETARRAYDATA(ID, 1, 2)\nENDSECTION"));
   const TDinArray* array = DinArrays().FindById(static_cast<int64_t>(rig.Num("ID")));
   ASSERT_NE(array, nullptr);
   EXPECT_EQ(array->Count(), 6);
@@ -40,8 +34,7 @@ ENDSECTION)"));
 
 TEST(ValueArrays, RefuseBadSizesIdentifiersAndIndices) {
   ProgramRig rig;
-  rig.Var("ID", Num(0));
-  rig.Var("V", Num(0));
+  rig.Zeros({"ID", "V"});
   ASSERT_TRUE(rig.Run("ID := ADDARRAY(2, 3)\nENDSECTION"));
   struct Case {
     const char* Line;
@@ -68,8 +61,7 @@ TEST(ValueArrays, RefuseBadSizesIdentifiersAndIndices) {
 
 TEST(ValueArrays, HugeSizesAreClampedWithoutOverflow) {
   ProgramRig rig;
-  rig.Var("ID", Num(0));
-  rig.Var("V", Num(0));
+  rig.Zeros({"ID", "V"});
   ASSERT_TRUE(rig.Run("ID := ADDARRAY(65536, 65536, 65536, 65536)\n"
                       "SETARRAYDATA(ID, 5, 65536, 16, 1, 1)\n"
                       "V := GETARRAYDATA(ID, 65536, 16, 1, 1)\nENDSECTION"));
@@ -83,9 +75,7 @@ TEST(ValueArrays, HugeSizesAreClampedWithoutOverflow) {
 
 TEST(ValueArrays, DeletedAndClearedArraysGiveUpTheirIdentifiers) {
   ProgramRig rig;
-  rig.Var("A", Num(0));
-  rig.Var("B", Num(0));
-  rig.Var("V", Num(0));
+  rig.Zeros({"A", "B", "V"});
   ASSERT_TRUE(rig.Run("A := ADDARRAY(1)\nB := ADDARRAY(1)\nDELETEARRAY(A)\nDELETEARRAY(77)\n"
                       "ENDSECTION"));
   EXPECT_EQ(rig.Num("A"), 1);
