@@ -85,6 +85,11 @@ TEST_F(Builtins, OverflowingFunctionsFailInsteadOfGivingInfinity) {
   ExpectErrors({{"EXP(100000)", -1}, {"SINH(100000)", -1}, {"ATGH(1)", -1}});
   EXPECT_EQ(ctx.RunErrorText, " Переполнение при вычислении выражения с плавающей запятой "_w);
   ExpectErrors({{"CHR(3000000000)", -1}, {"EXPANDNUM(1, 1E10)", -1}});
+  // Widths a formula could ask for by mistake would take gigabytes.
+  ExpectErrors({{"EXPANDSTRING('a', 2000000000, 0, ' ')", -1}, {"EXPANDNUM(1, 2000000000)", -1},
+                {"INTTOSTR(1, 10, 2000000000)", -1}});
+  EXPECT_EQ(ctx.RunErrorText, " Слишком длинная строка "_w);
+  ExpectNums({{"LEN(EXPANDSTRING('', 1048576, 0, '-'))", 1048576}});
 }
 
 TEST_F(Builtins, RoundingDivisionAndSigns) {
