@@ -60,22 +60,21 @@ TEST_F(SysVars, ValuesAndTexts) {
 }
 
 TEST(ValueDisplay, FormatByKindLetter) {
-  EXPECT_EQ(Format("12,5", 'N', 1, 2), "12.50");
-  EXPECT_EQ(Format("12,5", 'N', 0, 2), "12,5");
-  EXPECT_EQ(Format("abc", 'N', 1, 0), "0");
-  EXPECT_EQ(Format("-0,125", 'N', 1, 2), "-0.12");
-  EXPECT_EQ(Format("7", 'R', 1, 2), "7");
-  EXPECT_EQ(Format("7,25", 'R', 1, 2), "7.25");
-  EXPECT_EQ(Format("7,0000000001", 'R', 1, 2), "7.00");
-  EXPECT_EQ(Format("", 'D', 1, 0), "");
-  EXPECT_EQ(Format("5.03.2007", 'D', 0, 0), "5.03.2007");
-  EXPECT_EQ(Format("5.03.2007", 'D', 1, 0), "5 марта 2007г."_w);
-  EXPECT_EQ(Format("9:5:7", 'T', 0, 0), "9:05");
-  EXPECT_EQ(Format("9:5:7", 'T', 2, 0), "9:05.07");
+  struct Case {
+    const char* text;
+    char kind;
+    int mode, decimals;
+    std::string shown;
+  };
+  for (const Case& c : {Case{"12,5", 'N', 1, 2, "12.50"}, {"12,5", 'N', 0, 2, "12,5"},
+                        {"abc", 'N', 1, 0, "0"}, {"-0,125", 'N', 1, 2, "-0.12"}, {"7", 'R', 1, 2, "7"},
+                        {"7,25", 'R', 1, 2, "7.25"}, {"7,0000000001", 'R', 1, 2, "7.00"},
+                        {"", 'D', 1, 0, ""}, {"5.03.2007", 'D', 0, 0, "5.03.2007"},
+                        {"5.03.2007", 'D', 1, 0, "5 марта 2007г."_w}, {"9:5:7", 'T', 0, 0, "9:05"},
+                        {"9:5:7", 'T', 2, 0, "9:05.07"}, {" as is ", 'C', 1, 0, " as is "},
+                        {"x", 'Q', 1, 0, "untouched"}, {"x", 'Q', 0, 0, "x"}})
+    EXPECT_EQ(Format(c.text, c.kind, c.mode, c.decimals), c.shown) << c.text << " " << c.kind << c.mode;
   EXPECT_EQ(Format("text", 'E', 0, 0, "computed"), "computed");
-  EXPECT_EQ(Format(" as is ", 'C', 1, 0), " as is ");
-  EXPECT_EQ(Format("x", 'Q', 1, 0), "untouched");
-  EXPECT_EQ(Format("x", 'Q', 0, 0), "x");
 }
 
 TEST(ValueDisplay, ClearAndRound) {
