@@ -16,12 +16,6 @@ namespace {
 
 using namespace std::string_literals;
 
-uint32_t Le32(const std::string& s, std::size_t i) {
-  uint32_t v = 0;
-  for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<uint8_t>(s.at(i + k));
-  return v;
-}
-
 std::string Zeros(std::size_t n) { return std::string(n, '\0'); }
 
 // A field descriptor as the file holds it, without decimals.
@@ -36,6 +30,16 @@ bool Append(TDBF& t, int32_t no, std::string_view name = "") {
   t.ClearRecordBuf();
   t.SetFieldInt(0, no);
   t.SetFieldStr(1, name);
+  return t.WriteRecord();
+}
+
+// Reads record n and writes it back in place after `change`.
+template <class F>
+bool Rewrite(TDBF& t, int32_t n, F change) {
+  t.GoToRecord(n);
+  if (t.ReadRecord() < 0) return false;
+  t.GoToRecord(n);
+  change();
   return t.WriteRecord();
 }
 
@@ -94,12 +98,6 @@ class Dbf : public ::testing::Test {
     ASSERT_TRUE(t.Open());
     ASSERT_TRUE(t.Zap());
     ASSERT_TRUE(Append(t, 1, name));
-  }
-
-  std::vector<DirEntry> Listing() {
-    std::vector<DirEntry> entries;
-    EXPECT_TRUE(Files().ListDirectory(tmp.Dir(), entries));
-    return entries;
   }
 
   test::TempDir tmp;
@@ -254,25 +252,19 @@ TEST_F(Dbf, FieldValuesFollowTheirTypes) {
   bool error = false;
   t.GetFieldInt(1, error);
   EXPECT_TRUE(error);
-  EXPECT_FALSE(t.SetFieldStr(2, "123456"));
-  EXPECT_EQ(Raw(t, 2), "*****");
-  EXPECT_TRUE(t.SetFieldStr(2, "abc"));
-  EXPECT_EQ(Raw(t, 2), "  abc");
-  EXPECT_TRUE(t.SetFieldStr(3, "abcdefg"));
-  EXPECT_EQ(t.GetFieldStr(3), "abcde");
-  t.SetFieldStr(3, "abc");
-  EXPECT_EQ(t.GetFieldStr(3), "abc");
-
-  for (auto [text, value] : {std::pair{"2.5", 2}, {"3.5", 4}, {"-2.5", -2}, {" 17", 17}, {"1e3", 1000},
-                             {"0.49", 0}}) {
-    t.SetFieldStr(2, text);
-    EXPECT_EQ(t.GetFieldInt(2, error), value) << text;
-    EXPECT_FALSE(error) << text;
+  for (const auto& [field, text, stored, raw] : std::vector<std::tuple<int, const char*, bool, const char*>>{
+           {2, "123456", false, "*****"}, {2, "abc", true, "  abc"}, {3, "abcdefg", true, "abcde"},
+           {3, "abc", true, "abc"}}) {
+    EXPECT_EQ(t.SetFieldStr(field, text), stored) << text;
+    EXPECT_EQ(Raw(t, field), raw) << text;
   }
-  for (const char* bad : {"", "abc", "1.2.3", "-", "99999e9"}) {
-    t.SetFieldStr(2, bad);
-    t.GetFieldInt(2, error);
-    EXPECT_TRUE(error) << bad;
+
+  for (auto [text, value] : {std::pair{"2.5", "2"}, {"3.5", "4"}, {"-2.5", "-2"}, {" 17", "17"},
+                             {"1e3", "1000"}, {"0.49", "0"}, {"", "bad"}, {"abc", "bad"}, {"1.2.3", "bad"},
+                             {"-", "bad"}, {"99999e9", "bad"}}) {
+    t.SetFieldStr(2, text);
+    const int32_t got = t.GetFieldInt(2, error);
+    EXPECT_EQ(error ? "bad" : std::to_string(got), value) << text;
   }
 
   EXPECT_EQ(t.GetFieldDate(4, error), TDateRec{});
@@ -325,12 +317,7 @@ TEST_F(Dbf, AppendsUpdatesDeletesAndCuts) {
   Create(t);
   for (int i = 1; i <= n; ++i) ASSERT_TRUE(Append(t, i));
   // Records still in the write-behind block read and update like others.
-  t.GoToRecord(n);
-  ASSERT_EQ(t.ReadRecord(), 0);
-  EXPECT_EQ(t.GetFieldInt(0, error), n);
-  t.GoToRecord(n);
-  t.SetFieldStr(1, "last");
-  ASSERT_TRUE(t.WriteRecord());
+  ASSERT_TRUE(Rewrite(t, n, [&] { t.SetFieldStr(1, "last" + t.GetFieldStr(0)); }));
   ASSERT_TRUE(t.Close());
 
   ASSERT_TRUE(t.Open());
@@ -339,19 +326,11 @@ TEST_F(Dbf, AppendsUpdatesDeletesAndCuts) {
     ASSERT_EQ(t.ReadRecord(), 0);
     ASSERT_EQ(t.GetFieldInt(0, error), i);
   }
-  EXPECT_EQ(t.GetFieldStr(1), "last");
+  EXPECT_EQ(t.GetFieldStr(1), "last" + std::to_string(n));
 
   // Update record 3 in place, delete record 4, then append one.
-  t.GoToRecord(3);
-  ASSERT_EQ(t.ReadRecord(), 0);
-  t.GoToRecord(3);
-  t.SetFieldStr(1, "Обновлено"_w);
-  ASSERT_TRUE(t.WriteRecord());
-  t.GoToRecord(4);
-  t.ReadRecord();
-  t.GoToRecord(4);
-  t.SetDeleted(true);
-  ASSERT_TRUE(t.WriteRecord());
+  ASSERT_TRUE(Rewrite(t, 3, [&] { t.SetFieldStr(1, "Обновлено"_w); }));
+  ASSERT_TRUE(Rewrite(t, 4, [&] { t.SetDeleted(true); }));
   EXPECT_EQ(t.RecCount(), n);
   t.GoToRecord(3);
   EXPECT_EQ(Next(t), "0 3 3|" + "Обновлено"_w);
@@ -369,7 +348,7 @@ TEST_F(Dbf, AppendsUpdatesDeletesAndCuts) {
   t.Truncate(0);
   ASSERT_TRUE(t.Close());
   const std::string f = test::ReadBytes(path);
-  EXPECT_EQ(Le32(f, 4), 0u);
+  EXPECT_EQ(f.substr(4, 4), Zeros(4));
   EXPECT_EQ(f[97], '\x1A');
   EXPECT_EQ(f.size(), sizeBefore);
 }
@@ -382,11 +361,7 @@ TEST_F(Dbf, UntouchedTableIsNotWritten) {
   ASSERT_TRUE(t.Open());
   while (t.ReadRecord() >= 0) {
   }
-  // An update in place keeps the header as it is.
-  t.GoToRecord(1);
-  t.ReadRecord();
-  t.GoToRecord(1);
-  ASSERT_TRUE(t.WriteRecord());
+  ASSERT_TRUE(Rewrite(t, 1, [] {})) << "an update in place keeps the header as it is";
   ASSERT_TRUE(t.Close());
   EXPECT_EQ(test::ReadBytes(path), noMark);
 }
@@ -428,7 +403,9 @@ TEST_F(Dbf, ZapEmptiesAndCreatingAgainCutsTheFile) {
     EXPECT_FALSE(t.Close());
   }
   EXPECT_EQ(test::ReadBytes(path), old);
-  EXPECT_EQ(Listing().size(), 1u) << "nothing is left beside the table";
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(Files().ListDirectory(tmp.Dir(), entries));
+  EXPECT_EQ(entries.size(), 1u) << "nothing is left beside the table";
 }
 
 TEST_F(Dbf, OpenModesKeepWritersOut) {

@@ -80,12 +80,10 @@ TEST(StrUtils, TrimmingAndBlanks) {
 }
 
 TEST(StrUtils, PadStrGivesExactlyWidthCharacters) {
-  EXPECT_EQ(PadStr("ab", 5, false, '.'), "ab...");
-  EXPECT_EQ(PadStr("ab", 5, true, '.'), "...ab");
-  EXPECT_EQ(PadStr("abcdef", 3, true, '.'), "abc");
-  EXPECT_EQ(PadStr("", 1, false, '*'), "*");
-  EXPECT_EQ(PadStr("ab", 0, false, '.'), "");
-  EXPECT_EQ(PadStr("ab", -2, false, '.'), "");
+  struct Case { const char* text; int width; bool left; const char* padded; };
+  for (const Case& c : {Case{"ab", 5, false, "ab..."}, {"ab", 5, true, "...ab"}, {"abcdef", 3, true, "abc"},
+                        {"", 1, false, "."}, {"ab", 0, false, ""}, {"ab", -2, false, ""}})
+    EXPECT_EQ(PadStr(c.text, c.width, c.left, '.'), c.padded) << c.text << " " << c.width;
 }
 
 TEST(StrUtils, CaseConversions) {
@@ -102,9 +100,8 @@ TEST(StrUtils, CaseConversions) {
 }
 
 TEST(StrUtils, PlainSearches) {
-  EXPECT_EQ(CharCount('a', "banana"), 3);
-  EXPECT_EQ(CharPos('n', "banana"), 3);
-  EXPECT_EQ(CharPos('x', "banana"), 0);
+  EXPECT_EQ(std::tuple(CharCount('a', "banana"), CharPos('n', "banana"), CharPos('x', "banana")),
+            std::tuple(3, 3, 0));
   for (auto [from, pos] : {std::pair{1, 2}, {3, 4}, {5, 0}, {99, 0}, {-3, 2}})
     EXPECT_EQ(PosFrom("an", "banana", from), pos) << from;
 }
@@ -128,12 +125,7 @@ TEST(StrUtils, QuoteAndBracketAwareSearch) {
 }
 
 TEST(StrUtils, MatchingBrackets) {
-  struct Case {
-    bool paren;
-    const char* text;
-    int pos;
-    bool unclosed;
-  };
+  struct Case { bool paren; const char* text; int pos; bool unclosed; };
   for (const Case& c : {Case{true, "(a(b)c)d", 7, false}, {true, "(a[)]b)", 4, true},
                         {true, "(a')'b)", 7, false}, {true, "(a(b)", 6, true}, {true, "", 1, true},
                         {false, "[1,(2])]", 6, true}, {false, "[a[1]](x)", 6, false}}) {
@@ -237,15 +229,11 @@ TEST(StrUtils, StringLiteralsQuoteAndRoundTrip) {
   for (const std::string& text : {"it's\nok"s, all, "''"s, "Ёлка 'новая'\t№5"_w})
     EXPECT_EQ(Lit(QuoteStrLiteral(text)), text);
 
-  std::string inner = "junk";
-  EXPECT_TRUE(UnquoteStr("'a'b'", inner));
-  EXPECT_EQ(inner, "a'b");
-  EXPECT_TRUE(UnquoteStr("''", inner));
-  EXPECT_EQ(inner, "");
-  inner = "junk";
-  EXPECT_FALSE(UnquoteStr("'", inner));
-  EXPECT_EQ(inner, "");
-  EXPECT_FALSE(UnquoteStr("'ab", inner));
+  // A failed unquote leaves nothing behind.
+  for (const auto& [in, out] : Pairs{{"'a'b'", "a'b"}, {"''", ""}, {"'", "<false>"}, {"'ab", "<false>"}}) {
+    std::string inner = "junk";
+    EXPECT_EQ(UnquoteStr(in, inner) ? inner : "<false>" + inner, out) << in;
+  }
 }
 
 TEST(StrUtils, HtmlEncoding) {
@@ -255,11 +243,7 @@ TEST(StrUtils, HtmlEncoding) {
 }
 
 TEST(StrUtils, NumericFieldCheck) {
-  struct Case {
-    const char* text;
-    int width, decimals;
-    bool valid;
-  };
+  struct Case { const char* text; int width, decimals; bool valid; };
   // Width 0 means 20 wide with 10 decimals, whatever Decimals says; absurd
   // field descriptions are refused, not overflowed.
   for (const Case& c : {Case{"-.5", 10, 2, false}, {"12.345", 10, 2, false}, {"1234567", 8, 2, false},
@@ -281,38 +265,26 @@ TEST(StrUtils, IntegerTexts) {
   EXPECT_TRUE(IsValidIntStr("0255", 255));
   for (const char* bad : {"256", "", "-1", " 1", "99999999999999999999999"})
     EXPECT_FALSE(IsValidIntStr(bad, 255)) << bad;
-  EXPECT_EQ(TrimStrToInt(" \t-17 "), -17);
-  EXPECT_EQ(TrimStrToInt("abc"), 0);
-  EXPECT_EQ(DigitsToInt("12.03.1999"), 12031999);
-  EXPECT_EQ(DigitsToInt("no digits"), 0);
-  EXPECT_EQ(DigitsToInt("a-5"), 5);
+  EXPECT_EQ(std::pair(TrimStrToInt(" \t-17 "), TrimStrToInt("abc")), std::pair(-17, 0));
+  EXPECT_EQ(std::tuple(DigitsToInt("12.03.1999"), DigitsToInt("no digits"), DigitsToInt("a-5")),
+            std::tuple(12031999, 0, 5));
   EXPECT_EQ(CommaToPoint("1,5,6"), "1.5,6");
   // A bad digit is a 0 that keeps its place.
   for (const auto& [in, out] : Nums{{"ff", 255}, {"1F", 31}, {"1g", 16}, {"", 0}})
     EXPECT_EQ(HexStrToInt(in), out) << in;
-  EXPECT_EQ(BoolToYesNo(true), "Да"_w);
-  EXPECT_EQ(BoolToYesNo(false), "Нет"_w);
-  EXPECT_EQ(Max2(-1, -5), -1);
-  EXPECT_EQ(Max3(1, 7, 3), 7);
+  EXPECT_EQ(std::pair(BoolToYesNo(true), BoolToYesNo(false)), std::pair("Да"_w, "Нет"_w));
+  EXPECT_EQ(std::pair(Max2(-1, -5), Max3(1, 7, 3)), std::pair(-1, 7));
 }
 
 TEST(StrUtils, BaseConversions) {
-  EXPECT_EQ(IntToBaseStr(255, 16, 4), "00FF");
-  EXPECT_EQ(IntToBaseStr(255, 16, 1), "F");
-  EXPECT_EQ(IntToBaseStr(0, 10, 0), "0");
-  EXPECT_EQ(IntToBaseStr(5, 2, -1), "101");
-  EXPECT_EQ(IntToBaseStr(-1, 16, 0), "FFFFFFFF");
-  EXPECT_EQ(IntToBaseStr(-1, 2, 0), std::string(32, '1'));
-  EXPECT_EQ(IntToBaseStr(35, 36, 0), "Z");
-  EXPECT_EQ(IntToBaseStr(7, 1, 0), "0");
-  EXPECT_EQ(IntToBaseStr(7, 0, 3), "000");
-
+  struct Digits { int value, base, width; std::string text; };
+  for (const Digits& c : {Digits{255, 16, 4, "00FF"}, {255, 16, 1, "F"}, {0, 10, 0, "0"}, {5, 2, -1, "101"},
+                          {-1, 16, 0, "FFFFFFFF"}, {-1, 2, 0, std::string(32, '1')}, {35, 36, 0, "Z"},
+                          {7, 1, 0, "0"}, {7, 0, 3, "000"}})
+    EXPECT_EQ(IntToBaseStr(c.value, c.base, c.width), c.text) << c.value << " base " << c.base;
   // Characters below '0', between '9' and 'A', or past the base are 0 digits,
   // never negative; values past the range stop at the largest.
-  struct Case {
-    const char* text;
-    int base, value;
-  };
+  struct Case { const char* text; int base, value; };
   for (const Case& c : {Case{"1x1", 2, 5}, {"1 1", 2, 5}, {"1:", 16, 16}, {"ff", 16, 255},
                         {"19", 8, 8}, {"Zz", 36, 36 * 35 + 35}, {"", 10, 0},
                         {"7FFFFFFF", 16, INT32_MAX}, {"FFFFFFFF", 16, INT32_MAX},
@@ -326,25 +298,21 @@ TEST(StrUtils, BaseConversions) {
 
 TEST(StrUtils, ListLookupsIgnoreCase) {
   const StringList list = {"alpha", " Beta ", "ЁЛКА"_w, "beta"};
-  EXPECT_EQ(ListIndexOfText(list, "ALPHA"), 0);
-  EXPECT_EQ(ListIndexOfText(list, "beta"), 3);  // " Beta " is not trimmed
-  EXPECT_EQ(ListIndexOfText(list, "ёлка"_w), 2);
-  EXPECT_EQ(ListIndexOfText(list, "елка"_w), -1);
+  // " Beta " is not trimmed for ListIndexOfText.
+  for (const auto& [text, index] : Nums{{"ALPHA", 0}, {"beta", 3}, {"ёлка"_w, 2}, {"елка"_w, -1}})
+    EXPECT_EQ(ListIndexOfText(list, text), index) << text;
   EXPECT_EQ(ListIndexOfTrimmed(list, "BETA\t"), 1);
   EXPECT_EQ(ListIndexOfTrimmed(list, "gamma"), -1);
   EXPECT_EQ(ListIndexOfTrimmed({}, "x"), -1);
 
   // The position after every equal item.
   const StringList sorted = L({"a", "b", "B", "c"});
-  struct Case {
-    const char* text;
-    int from, pos;
-  };
+  struct Case { const char* text; int from, pos; };
   for (const Case& c : {Case{"b", 0, 3}, {"A", 0, 1}, {"0", 0, 0}, {"z", 0, 4}, {"0", 2, 2}, {"0", 9, 4}})
     EXPECT_EQ(FindSortedPos(sorted, c.text, c.from), c.pos) << c.text << " from " << c.from;
-  EXPECT_EQ(CompareStrLocale("abc", "ABC", false), 0);
-  EXPECT_EQ(CompareStrLocale("abc", "ABC", true), -1);
-  EXPECT_EQ(CompareStrLocale("b", "A", true), 1);
+  EXPECT_EQ(std::tuple(CompareStrLocale("abc", "ABC", false), CompareStrLocale("abc", "ABC", true),
+                       CompareStrLocale("b", "A", true)),
+            std::tuple(0, -1, 1));
 }
 
 namespace {
@@ -385,19 +353,16 @@ TEST(StrUtils, MatchScoreAgreesWithTheRecursion) {
 }
 
 TEST(StrUtils, SimilarityAndClosestString) {
-  EXPECT_EQ(SimilarityPercent("BC", "ABCD", true), 100);
-  EXPECT_EQ(SimilarityPercent("ABC", "XAXC", true), 66);
-  EXPECT_EQ(SimilarityPercent("ABC", "XYZ", true), 0);
-  EXPECT_EQ(SimilarityPercent("ABC", "XBC", false), 66);
-  EXPECT_EQ(SimilarityPercent("ABC", "XBC", true), 0);
   // A five-character key has windows of 6 characters (6.5 rounds to even);
-  // a window of 7 would give 60 and 20.
-  EXPECT_EQ(SimilarityPercent("ABCDE", "CABECDBE", true), 40);
-  EXPECT_EQ(SimilarityPercent("ABCDE", "AXBCCDBA", true), 40);
+  // a window of 7 would give 60 and 20 for the last two.
+  struct Case { const char* key; const char* text; bool sameStart; int percent; };
+  for (const Case& c : {Case{"BC", "ABCD", true, 100}, {"ABC", "XAXC", true, 66}, {"ABC", "XYZ", true, 0},
+                        {"ABC", "XBC", false, 66}, {"ABC", "XBC", true, 0}, {"ABCDE", "CABECDBE", true, 40},
+                        {"ABCDE", "AXBCCDBA", true, 40}})
+    EXPECT_EQ(SimilarityPercent(c.key, c.text, c.sameStart), c.percent) << c.key << " in " << c.text;
 
   EXPECT_EQ(FindClosestString("x", {}), -1);
-  EXPECT_EQ(FindClosestString("  ", L({"a"})), -1);
-  EXPECT_EQ(FindClosestString("", L({"a"})), -1);
+  for (const char* key : {"  ", ""}) EXPECT_EQ(FindClosestString(key, L({"a"})), -1) << key;
   // The equal item wins over an earlier one that contains the key.
   EXPECT_EQ(FindClosestString(" store ", L({"Storeroom 4", "", " STORE"})), 2);
   EXPECT_EQ(FindClosestString("Store", L({"Box 1", "Storeroom 4", "Store 5"})), 2);
