@@ -21,11 +21,10 @@ TEST(Dates, LeapYearsFollowTheGregorianRule) {
                        D(31, 4, 2007)})
     EXPECT_FALSE(IsValidDateRec(bad)) << bad.Day << "." << bad.Month << "." << bad.Year;
 
-  EXPECT_EQ(ClampDayToMonth(29, 2, 2100), 28);
-  EXPECT_EQ(ClampDayToMonth(29, 2, 1900), 28);
-  EXPECT_EQ(ClampDayToMonth(31, 2, 2008), 29);
-  EXPECT_EQ(ClampDayToMonth(0, 5, 2007), 1);
-  EXPECT_EQ(ClampDayToMonth(31, 13, 2007), 31);  // month clamped to December
+  // The month is clamped to December too.
+  for (auto [date, day] : {std::pair{D(29, 2, 2100), 28}, {D(29, 2, 1900), 28}, {D(31, 2, 2008), 29},
+                           {D(0, 5, 2007), 1}, {D(31, 13, 2007), 31}})
+    EXPECT_EQ(ClampDayToMonth(date.Day, date.Month, date.Year), day) << date.Month << "." << date.Year;
 }
 
 TEST(Dates, DayNumbersCountFromThe30thOfDecember1899) {
@@ -35,9 +34,9 @@ TEST(Dates, DayNumbersCountFromThe30thOfDecember1899) {
   EXPECT_EQ(DayNumToDateRec(46362), D(6, 12, 2026));
   for (int n = 0; n < 80000; n += 7) EXPECT_EQ(DateRecToDayNum(DayNumToDateRec(n)), n);
 
-  EXPECT_EQ(IncDateRec(D(28, 2, 2007)), D(1, 3, 2007));
-  EXPECT_EQ(IncDateRec(D(31, 12, 2006)), D(1, 1, 2007));
-  EXPECT_EQ(IncDateRec(D(28, 2, 2100)), D(1, 3, 2100));
+  for (auto [from, next] : {std::pair{D(28, 2, 2007), D(1, 3, 2007)}, {D(31, 12, 2006), D(1, 1, 2007)},
+                            {D(28, 2, 2100), D(1, 3, 2100)}})
+    EXPECT_EQ(IncDateRec(from), next) << from.Year;
   EXPECT_EQ(DecDateRec(D(1, 3, 2008)), D(29, 2, 2008));
 }
 

@@ -24,16 +24,13 @@ class SysVars : public ::testing::Test {
 }  // namespace
 
 TEST_F(SysVars, LookUpByUpperCasedName) {
-  EXPECT_EQ(FindSysVar("curdate"), 1);
-  EXPECT_EQ(FindSysVar("No_Operat"), 2);
-  EXPECT_EQ(FindSysVar("CURTIME"), 3);
-  EXPECT_EQ(FindSysVar("CURDATE "), -1);
-  EXPECT_EQ(FindSysVar("NO_OPER"), -1);
+  for (auto [name, index] : {std::pair{"curdate", 1}, {"No_Operat", 2}, {"CURTIME", 3}, {"CURDATE ", -1},
+                             {"NO_OPER", -1}})
+    EXPECT_EQ(FindSysVar(name), index) << name;
   EXPECT_EQ(IndexOfReservedField("no__"), 1);
   EXPECT_EQ(IndexOfReservedField("NO_"), -1);
   ASSERT_EQ(ReservedFields().size(), 1u);
-  EXPECT_EQ(ReservedFields()[0].FieldType, 'N');
-  EXPECT_EQ(ReservedFields()[0].Length, 10);
+  EXPECT_EQ(std::pair(ReservedFields()[0].FieldType, ReservedFields()[0].Length), std::pair('N', 10));
 }
 
 TEST_F(SysVars, ValuesAndTexts) {
@@ -49,8 +46,7 @@ TEST_F(SysVars, ValuesAndTexts) {
   EXPECT_EQ(GetSysVarText(3, 3, 0), "9ч. 05мин. 07с."_w);
   EXPECT_EQ(GetSysVarText(2, 1, 2), "41.00");
   EXPECT_EQ(GetSysVarValue(1).Date, (TDateRec{6, 12, 2026}));
-  EXPECT_EQ(GetSysVarValue(2).Kind, 'N');
-  EXPECT_EQ(GetSysVarValue(2).Num, 41);
+  EXPECT_EQ(std::pair(GetSysVarValue(2).Kind, GetSysVarValue(2).Num), std::pair('N', 41.0L));
   EXPECT_EQ(GetSysVarValue(3).Time, (TTimeRec{9, 5, 7}));
 
   // A wrong index is refused instead of reaching outside the table.
@@ -80,8 +76,7 @@ TEST(ValueDisplay, FormatByKindLetter) {
 TEST(ValueDisplay, ClearAndRound) {
   TCommonVar v{'N', "s", 3.5L, {1, 2, 3}, {4, 5, 6}};
   ClearValue(v);
-  EXPECT_EQ(v.Kind, 'N');
-  EXPECT_TRUE(v.Num == 0 && v.Str.empty() && v.Date == TDateRec{} && v.Time == TTimeRec{});
+  EXPECT_TRUE(v.Kind == 'N' && v.Num == 0 && v.Str.empty() && v.Date == TDateRec{} && v.Time == TTimeRec{});
 
   EXPECT_NEAR(static_cast<double>(RoundTo9Places(0.1234567894L) - 0.123456789L), 0, 1e-18);
   EXPECT_NEAR(static_cast<double>(RoundTo9Places(0.1234567896L) - 0.12345679L), 0, 1e-18);

@@ -22,24 +22,20 @@ TCommonVar Read(std::string_view s, char kind) {
 }  // namespace
 
 TEST(ValueText, TextToNumberTakesTheFirstCommaAsPoint) {
-  EXPECT_EQ(Read("1,5", 'N').Num, 1.5L);
-  EXPECT_EQ(Read("1,5,3", 'N').Num, 0);
-  EXPECT_EQ(Read("12 ", 'N').Num, 0);
-  EXPECT_EQ(Read("  12", 'N').Num, 12);
+  for (auto [text, num] : {std::pair{"1,5", 1.5L}, {"1,5,3", 0}, {"12 ", 0}, {"  12", 12}})
+    EXPECT_EQ(Read(text, 'N').Num, num) << text;
   const TCommonVar r = Read("7", 'R');
-  EXPECT_EQ(r.Kind, 'N');
-  EXPECT_EQ(r.Num, 7);
+  EXPECT_EQ(std::pair(r.Kind, r.Num), std::pair('N', 7.0L));
 
   TCommonVar v = Text("kept");
   TextToValue("3", 'N', v);
-  EXPECT_EQ(v.Kind, 'N');
-  EXPECT_EQ(v.Str, "kept");  // other parts are left as they were
+  EXPECT_EQ(std::pair(v.Kind, v.Str), std::pair('N', std::string("kept")))
+      << "other parts are left as they were";
 }
 
 TEST(ValueText, TextToOtherKinds) {
   const TCommonVar c = Read(" \tслово \t"_w, 'C');
-  EXPECT_EQ(c.Kind, 'C');
-  EXPECT_EQ(c.Str, "слово"_w);
+  EXPECT_EQ(std::pair(c.Kind, c.Str), std::pair('C', "слово"_w));
   EXPECT_EQ(Read("15.5.07", 'D').Date, (TDateRec{15, 5, 2007}));
   EXPECT_EQ(Read("31 февраля 2007"_w, 'D').Date, (TDateRec{28, 2, 2007}));
   EXPECT_EQ(Read("", 'D').Date, (TDateRec{0, 0, 0}));
@@ -48,9 +44,7 @@ TEST(ValueText, TextToOtherKinds) {
   TCommonVar x = Num(5);
   x.Str = "s";
   TextToValue("5", 'Q', x);
-  EXPECT_EQ(x.Kind, 'Q');
-  EXPECT_EQ(x.Num, 0);
-  EXPECT_EQ(x.Str, "");
+  EXPECT_EQ(std::tuple(x.Kind, x.Num, x.Str), std::tuple('Q', 0.0L, std::string()));
 }
 
 TEST(ValueText, NumbersPrintWithHalvesToEven) {
