@@ -390,10 +390,7 @@ TEST_F(Dbf, ZapEmptiesAndCreatingAgainCutsTheFile) {
     fs.WriteBudget = 200;
     ASSERT_TRUE(t.Open());
     ASSERT_TRUE(t.Zap());
-    for (int i = 0; i < 20; ++i) {
-      t.GoToRecord(i + 1);
-      t.WriteRecord();
-    }
+    for (int i = 1; i <= 20; ++i) Append(t, i);
     EXPECT_FALSE(t.Close());
     fs.WriteBudget = -1;
     fs.FailRename = true;
