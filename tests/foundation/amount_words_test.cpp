@@ -11,31 +11,20 @@ using namespace vm;
 
 TEST(AmountWords, SumsInRoublesAndKopecks) {
   EXPECT_EQ(SumInWords(1234.56, true), "Одна тысяча двести тридцать четыре рубля 56 копеек"_w);
-  EXPECT_EQ(SumInWords(1, false), "один рубль 00 копеек"_w);
-  EXPECT_EQ(SumInWords(2, false), "два рубля 00 копеек"_w);
-  EXPECT_EQ(SumInWords(5, false), "пять рублей 00 копеек"_w);
-  EXPECT_EQ(SumInWords(11.02, false), "одиннадцать рублей 02 копейки"_w);
-  EXPECT_EQ(SumInWords(21.01, false), "двадцать один рубль 01 копейка"_w);
-  EXPECT_EQ(SumInWords(0.05, false), "05 копеек"_w);
-  EXPECT_EQ(SumInWords(0, false), "00 копеек"_w);
-  EXPECT_EQ(SumInWords(0.21, false), "21 копейка"_w);
-  EXPECT_EQ(SumInWords(1000, false), "одна тысяча рублей 00 копеек"_w);
-  EXPECT_EQ(SumInWords(1001, false), "одна тысяча один рубль 00 копеек"_w);
-  EXPECT_EQ(SumInWords(2000, false), "две тысячи рублей 00 копеек"_w);
-  EXPECT_EQ(SumInWords(2000000, false), "два миллиона рублей 00 копеек"_w);
-  EXPECT_EQ(SumInWords(1000000000, false), "один миллиард рублей 00 копеек"_w);
-  EXPECT_EQ(SumInWords(2001002003.04, false),
-            "два миллиарда один миллион две тысячи три рубля 04 копейки"_w);
-  EXPECT_EQ(SumInWords(1e12, false), "одна тысяча миллиардов рублей 00 копеек"_w);
-}
-
-TEST(AmountWords, RoundingNegativeAndUnwritableSums) {
-  EXPECT_EQ(SumInWords(0.125, false), "12 копеек"_w);  // halves to even
-  EXPECT_EQ(SumInWords(0.375, false), "38 копеек"_w);
+  for (const auto& [sum, words] : std::vector<std::pair<double, std::string>>{
+           {1, "один рубль 00 копеек"_w}, {2, "два рубля 00 копеек"_w}, {5, "пять рублей 00 копеек"_w},
+           {11.02, "одиннадцать рублей 02 копейки"_w}, {21.01, "двадцать один рубль 01 копейка"_w},
+           {0.05, "05 копеек"_w}, {0, "00 копеек"_w}, {0.21, "21 копейка"_w},
+           {1000, "одна тысяча рублей 00 копеек"_w}, {1001, "одна тысяча один рубль 00 копеек"_w},
+           {2000, "две тысячи рублей 00 копеек"_w}, {2000000, "два миллиона рублей 00 копеек"_w},
+           {1000000000, "один миллиард рублей 00 копеек"_w},
+           {2001002003.04, "два миллиарда один миллион две тысячи три рубля 04 копейки"_w},
+           {1e12, "одна тысяча миллиардов рублей 00 копеек"_w},
+           // Halves to even; what cannot be written gives nothing.
+           {0.125, "12 копеек"_w}, {0.375, "38 копеек"_w}, {-0.001, "00 копеек"_w}, {1e20, ""},
+           {std::nan(""), ""}})
+    EXPECT_EQ(SumInWords(sum, false), words) << sum;
   EXPECT_EQ(SumInWords(-5.5, true), "Минус пять рублей 50 копеек"_w);
-  EXPECT_EQ(SumInWords(-0.001, false), "00 копеек"_w);
-  EXPECT_EQ(SumInWords(1e20, false), "");
-  EXPECT_EQ(SumInWords(std::nan(""), false), "");
 }
 
 TEST(AmountWords, CallerWordsAreNotInflected) {
@@ -69,23 +58,22 @@ TEST(HexText, BytesAndDigits) {
   const uint8_t bytes[] = {0x00, 0xAB, 0x7F};
   EXPECT_EQ(BytesToHexStr(bytes, 3), "00AB7F");
 
+  // Lower-case letters are dropped like any other character; an odd last
+  // digit is ignored.
   uint8_t out[4] = {9, 9, 9, 9};
   EXPECT_EQ(HexStrToBytes("00AB7F", out, 4), 3u);
   EXPECT_EQ(out[1], 0xAB);
   EXPECT_EQ(out[3], 9);
-  // Lower-case letters are dropped like any other character.
   EXPECT_EQ(HexStrToBytes("00ab", out, 4), 1u);
   EXPECT_EQ(HexStrToBytes("0 0-A,B", out, 4), 2u);
   EXPECT_EQ(out[1], 0xAB);
-  EXPECT_EQ(HexStrToBytes("123", out, 4), 1u);  // the odd last digit is ignored
+  EXPECT_EQ(HexStrToBytes("123", out, 4), 1u);
   EXPECT_EQ(HexStrToBytes("0102030405", out, 4), 4u);
   EXPECT_EQ(out[3], 4);
 
   EXPECT_EQ(NibbleToHexChar(0x1F), 'F');
   EXPECT_EQ(ByteToHexStr(0x0C), "0C");
   EXPECT_EQ(HexCharToNibble('F'), 15);
-  EXPECT_EQ(HexStrToByte("F"), 15);
-  EXPECT_EQ(HexStrToByte("ff"), 255);
-  EXPECT_EQ(HexStrToByte("G1"), 0);
-  EXPECT_EQ(HexStrToByte("100"), 0);
+  for (auto [text, value] : {std::pair{"F", 15}, {"ff", 255}, {"G1", 0}, {"100", 0}})
+    EXPECT_EQ(HexStrToByte(text), value) << text;
 }

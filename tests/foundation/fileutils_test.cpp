@@ -28,15 +28,13 @@ TEST(FileUtils, PathPartsAndNames) {
   EXPECT_EQ(dir, "/work/");
   EXPECT_EQ(ExeDir() + ExeName(), ProgramPath());
 
-  std::string s = ".hidden";
-  MakeValidFileName(s);
-  EXPECT_EQ(s, "_hidden");
-  s = " a.b c*d?/e\x01" + "Цена"_w + "\xAB";
-  MakeValidFileName(s);
-  EXPECT_EQ(s, "_a.b c_d__e_" + "Цена"_w + "_");
-  s = std::string(300, 'x');
-  MakeValidFileName(s);
-  EXPECT_EQ(s.size(), 254u);
+  const auto valid = [](std::string s) {
+    MakeValidFileName(s);
+    return s;
+  };
+  EXPECT_EQ(valid(".hidden"), "_hidden");
+  EXPECT_EQ(valid(" a.b c*d?/e\x01" + "Цена"_w + "\xAB"), "_a.b c_d__e_" + "Цена"_w + "_");
+  EXPECT_EQ(valid(std::string(300, 'x')), std::string(254, 'x'));
 
   EXPECT_TRUE(IsValidPathName("/data/base/TOVAR.DBF"));
   EXPECT_TRUE(IsValidPathName("ARCHIVE/" + "Архив 1.caf"_w));
@@ -46,9 +44,8 @@ TEST(FileUtils, PathPartsAndNames) {
     EXPECT_FALSE(IsValidPathName(bad)) << bad;
 
   EXPECT_TRUE(HasPlainFileExt("товар.dbf"_w, ".DBF"));
-  EXPECT_FALSE(HasPlainFileExt("base/tovar.dbf", ".DBF"));
-  EXPECT_FALSE(HasPlainFileExt("C:tovar.dbf", ".DBF"));
-  EXPECT_FALSE(HasPlainFileExt("tovar.dbx", ".DBF"));
+  for (const char* bad : {"base/tovar.dbf", "C:tovar.dbf", "tovar.dbx"})
+    EXPECT_FALSE(HasPlainFileExt(bad, ".DBF")) << bad;
 }
 
 TEST(FileUtils, DirectoriesAndListings) {
@@ -57,10 +54,7 @@ TEST(FileUtils, DirectoriesAndListings) {
   EXPECT_FALSE(CheckDirExists(deep, false));
   EXPECT_TRUE(CheckDirExists(deep, true));
   EXPECT_TRUE(DirOrDriveExists(deep));
-  test::WriteBytes(tmp / "a/1.caf", "");
-  test::WriteBytes(tmp / "a/12.CAF", "");
-  test::WriteBytes(tmp / "a/x.caf", "");
-  test::WriteBytes(tmp / "a/7.txt", "");
+  for (const char* name : {"1.caf", "12.CAF", "x.caf", "7.txt"}) test::WriteBytes(tmp / "a/" + name, "");
   EXPECT_FALSE(DirOrDriveExists(tmp / "a/1.caf"));
 
   std::vector<std::string> list = {"old"};
@@ -71,8 +65,7 @@ TEST(FileUtils, DirectoriesAndListings) {
   EXPECT_EQ(list.back(), tmp / "a/7.txt");
   EXPECT_EQ(MaxNumberedFileName(tmp / "a/", "*.caf"), 12);
   EXPECT_EQ(MaxNumberedFileName(tmp / "a/", "*.none"), -1);
-  EXPECT_TRUE(MatchesFileMask("anything", "*.*"));
-  EXPECT_FALSE(MatchesFileMask("a.dbf", "*.dbx"));
+  EXPECT_TRUE(MatchesFileMask("anything", "*.*") && !MatchesFileMask("a.dbf", "*.dbx"));
 
   EXPECT_TRUE(ClearDirFiles(tmp / "a/"));
   list.clear();
@@ -119,9 +112,8 @@ TEST(FileUtils, CopyEraseAndAppend) {
   EXPECT_EQ(test::ReadBytes(dst), "head") << "a failed append is taken back";
   EXPECT_TRUE(AppendFileData(dst, src));
   EXPECT_EQ(test::ReadBytes(dst), "head" + std::string(100000, 's'));
-  struct stat st;
-  ASSERT_EQ(stat(dst.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0444u) << "the read-only attribute comes back";
+  uint32_t mode = 0;
+  EXPECT_TRUE(Files().GetMode(dst, mode) && mode == 0444u) << "the read-only attribute comes back";
   EXPECT_FALSE(AppendFileData(dst, tmp / "missing"));
 
   EXPECT_TRUE(EraseFile(dst));
@@ -145,12 +137,11 @@ TEST(FileUtils, SelectFilesDialog) {
   const std::string filter = "Таблицы|*.dbf|Тексты|*.txt;*.ini|Все|*.*"_w;
   std::string dir = "/start/";
   std::string names = "/old/prog.INI";
+  // A cancelled choice changes nothing.
   EXPECT_FALSE(SelectFilesDialog("T", filter, dir, true, true, names, -1));
-  EXPECT_EQ(ui.Seen.FilterIndex, 2);
-  EXPECT_EQ(ui.Seen.FileName, "prog.INI");
-  EXPECT_TRUE(ui.Seen.HideReadOnly);
-  EXPECT_EQ(dir, "/start/");
-  EXPECT_EQ(names, "/old/prog.INI");
+  EXPECT_EQ(std::tuple(ui.Seen.FilterIndex, ui.Seen.FileName, ui.Seen.HideReadOnly),
+            std::tuple(2, "prog.INI", true));
+  EXPECT_EQ(dir + names, "/start//old/prog.INI");
 
   ui.Answer = {"/d/a.txt", "/d/b.txt"};
   EXPECT_TRUE(SelectFilesDialog("T", filter, dir, false, true, names, 0));

@@ -24,16 +24,13 @@ class SysVars : public ::testing::Test {
 }  // namespace
 
 TEST_F(SysVars, LookUpByUpperCasedName) {
-  EXPECT_EQ(FindSysVar("curdate"), 1);
-  EXPECT_EQ(FindSysVar("No_Operat"), 2);
-  EXPECT_EQ(FindSysVar("CURTIME"), 3);
-  EXPECT_EQ(FindSysVar("CURDATE "), -1);
-  EXPECT_EQ(FindSysVar("NO_OPER"), -1);
+  for (auto [name, index] : {std::pair{"curdate", 1}, {"No_Operat", 2}, {"CURTIME", 3}, {"CURDATE ", -1},
+                             {"NO_OPER", -1}})
+    EXPECT_EQ(FindSysVar(name), index) << name;
   EXPECT_EQ(IndexOfReservedField("no__"), 1);
   EXPECT_EQ(IndexOfReservedField("NO_"), -1);
   ASSERT_EQ(ReservedFields().size(), 1u);
-  EXPECT_EQ(ReservedFields()[0].FieldType, 'N');
-  EXPECT_EQ(ReservedFields()[0].Length, 10);
+  EXPECT_EQ(std::pair(ReservedFields()[0].FieldType, ReservedFields()[0].Length), std::pair('N', 10));
 }
 
 TEST_F(SysVars, ValuesAndTexts) {
@@ -49,8 +46,7 @@ TEST_F(SysVars, ValuesAndTexts) {
   EXPECT_EQ(GetSysVarText(3, 3, 0), "9ч. 05мин. 07с."_w);
   EXPECT_EQ(GetSysVarText(2, 1, 2), "41.00");
   EXPECT_EQ(GetSysVarValue(1).Date, (TDateRec{6, 12, 2026}));
-  EXPECT_EQ(GetSysVarValue(2).Kind, 'N');
-  EXPECT_EQ(GetSysVarValue(2).Num, 41);
+  EXPECT_EQ(std::pair(GetSysVarValue(2).Kind, GetSysVarValue(2).Num), std::pair('N', 41.0L));
   EXPECT_EQ(GetSysVarValue(3).Time, (TTimeRec{9, 5, 7}));
 
   // A wrong index is refused instead of reaching outside the table.
@@ -60,29 +56,27 @@ TEST_F(SysVars, ValuesAndTexts) {
 }
 
 TEST(ValueDisplay, FormatByKindLetter) {
-  EXPECT_EQ(Format("12,5", 'N', 1, 2), "12.50");
-  EXPECT_EQ(Format("12,5", 'N', 0, 2), "12,5");
-  EXPECT_EQ(Format("abc", 'N', 1, 0), "0");
-  EXPECT_EQ(Format("-0,125", 'N', 1, 2), "-0.12");
-  EXPECT_EQ(Format("7", 'R', 1, 2), "7");
-  EXPECT_EQ(Format("7,25", 'R', 1, 2), "7.25");
-  EXPECT_EQ(Format("7,0000000001", 'R', 1, 2), "7.00");
-  EXPECT_EQ(Format("", 'D', 1, 0), "");
-  EXPECT_EQ(Format("5.03.2007", 'D', 0, 0), "5.03.2007");
-  EXPECT_EQ(Format("5.03.2007", 'D', 1, 0), "5 марта 2007г."_w);
-  EXPECT_EQ(Format("9:5:7", 'T', 0, 0), "9:05");
-  EXPECT_EQ(Format("9:5:7", 'T', 2, 0), "9:05.07");
+  struct Case {
+    const char* text;
+    char kind;
+    int mode, decimals;
+    std::string shown;
+  };
+  for (const Case& c : {Case{"12,5", 'N', 1, 2, "12.50"}, {"12,5", 'N', 0, 2, "12,5"},
+                        {"abc", 'N', 1, 0, "0"}, {"-0,125", 'N', 1, 2, "-0.12"}, {"7", 'R', 1, 2, "7"},
+                        {"7,25", 'R', 1, 2, "7.25"}, {"7,0000000001", 'R', 1, 2, "7.00"},
+                        {"", 'D', 1, 0, ""}, {"5.03.2007", 'D', 0, 0, "5.03.2007"},
+                        {"5.03.2007", 'D', 1, 0, "5 марта 2007г."_w}, {"9:5:7", 'T', 0, 0, "9:05"},
+                        {"9:5:7", 'T', 2, 0, "9:05.07"}, {" as is ", 'C', 1, 0, " as is "},
+                        {"x", 'Q', 1, 0, "untouched"}, {"x", 'Q', 0, 0, "x"}})
+    EXPECT_EQ(Format(c.text, c.kind, c.mode, c.decimals), c.shown) << c.text << " " << c.kind << c.mode;
   EXPECT_EQ(Format("text", 'E', 0, 0, "computed"), "computed");
-  EXPECT_EQ(Format(" as is ", 'C', 1, 0), " as is ");
-  EXPECT_EQ(Format("x", 'Q', 1, 0), "untouched");
-  EXPECT_EQ(Format("x", 'Q', 0, 0), "x");
 }
 
 TEST(ValueDisplay, ClearAndRound) {
   TCommonVar v{'N', "s", 3.5L, {1, 2, 3}, {4, 5, 6}};
   ClearValue(v);
-  EXPECT_EQ(v.Kind, 'N');
-  EXPECT_TRUE(v.Num == 0 && v.Str.empty() && v.Date == TDateRec{} && v.Time == TTimeRec{});
+  EXPECT_TRUE(v.Kind == 'N' && v.Num == 0 && v.Str.empty() && v.Date == TDateRec{} && v.Time == TTimeRec{});
 
   EXPECT_NEAR(static_cast<double>(RoundTo9Places(0.1234567894L) - 0.123456789L), 0, 1e-18);
   EXPECT_NEAR(static_cast<double>(RoundTo9Places(0.1234567896L) - 0.12345679L), 0, 1e-18);

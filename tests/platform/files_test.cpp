@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-
 #include "foundation/encoding.h"
 #include "support/faulty_files.h"
 #include "support/temp_dir.h"
@@ -12,7 +11,14 @@
 namespace vm {
 namespace {
 
-// Opens the file in a child process; the child's exit code is the error.
+// Why the file does not open here.
+FileError OpenError(const std::string& path, FileMode mode) {
+  FileError err = FileError::None;
+  Files().Open(path, mode, &err);
+  return err;
+}
+
+// The same in a child process; the child's exit code is the error.
 FileError OpenInOtherProcess(const std::string& path, FileMode mode) {
   const pid_t pid = fork();
   if (pid == 0) {
@@ -29,14 +35,11 @@ TEST(Files, OpenModesShareReadingAndRefuseWriters) {
   test::TempDir tmp;
   const std::string path = tmp / "t.dbf";
   test::WriteBytes(path, "data");
-
   {
     auto r1 = Files().Open(path, FileMode::Read);
     auto r2 = Files().Open(path, FileMode::Read);
     ASSERT_TRUE(r1 && r2);
-    FileError err = FileError::None;
-    EXPECT_FALSE(Files().Open(path, FileMode::ReadWrite, &err));
-    EXPECT_EQ(err, FileError::Busy);
+    EXPECT_EQ(OpenError(path, FileMode::ReadWrite), FileError::Busy);
     EXPECT_EQ(OpenInOtherProcess(path, FileMode::Read), FileError::None);
     EXPECT_EQ(OpenInOtherProcess(path, FileMode::ReadWrite), FileError::Busy);
     EXPECT_EQ(OpenInOtherProcess(path, FileMode::Create), FileError::Busy);
@@ -48,15 +51,10 @@ TEST(Files, OpenModesShareReadingAndRefuseWriters) {
     auto w = Files().Open(path, FileMode::ReadWrite);
     ASSERT_TRUE(w);
     EXPECT_EQ(OpenInOtherProcess(path, FileMode::Read), FileError::Busy);
-    FileError err = FileError::None;
-    EXPECT_FALSE(Files().Open(path, FileMode::Read, &err));
-    EXPECT_EQ(err, FileError::Busy);
+    EXPECT_EQ(OpenError(path, FileMode::Read), FileError::Busy);
   }
   EXPECT_EQ(OpenInOtherProcess(path, FileMode::ReadWrite), FileError::None);
-
-  FileError err = FileError::None;
-  EXPECT_FALSE(Files().Open(tmp / "missing", FileMode::Read, &err));
-  EXPECT_EQ(err, FileError::NotFound);
+  EXPECT_EQ(OpenError(tmp / "missing", FileMode::Read), FileError::NotFound);
 }
 
 TEST(Files, FindsNamesWithoutRegardToCase) {
@@ -69,9 +67,8 @@ TEST(Files, FindsNamesWithoutRegardToCase) {
   EXPECT_TRUE(Files().Exists(tmp / "data/program.ini"));
   EXPECT_EQ(ResolvePathCase(tmp / "DATA/Program.Ini"), tmp / "Data/PROGRAM.INI");
   auto f = Files().Open(tmp / "DATA/" + "ТОВАРЫ.DBF"_w, FileMode::Read);
-  ASSERT_TRUE(f);
   char c = 0;
-  EXPECT_EQ(f->ReadAt(0, &c, 1), 1);
+  ASSERT_TRUE(f && f->ReadAt(0, &c, 1) == 1);
   EXPECT_EQ(c, 'y');
 
   // A new file goes into the existing directory, under the name given.
@@ -90,21 +87,13 @@ TEST(Files, ReplaceFileLeavesTheOldFileWholeOnFailure) {
   test::WriteBytes(path, "old content");
   auto fillNew = [](File& f) { return f.WriteAt(0, "new content!", 12); };
 
-  {
+  for (int failure = 0; failure < 3; ++failure) {
     test::FaultyFileSystem fs;
-    fs.WriteBudget = 5;
-    EXPECT_FALSE(ReplaceFile(path, fillNew));
-  }
-  EXPECT_EQ(test::ReadBytes(path), "old content");
-  {
-    test::FaultyFileSystem fs;
-    fs.FailRename = true;
-    EXPECT_FALSE(ReplaceFile(path, fillNew));
-  }
-  EXPECT_EQ(test::ReadBytes(path), "old content");
-  {
-    auto holder = Files().Open(path, FileMode::Read);
-    EXPECT_FALSE(ReplaceFile(path, fillNew));
+    fs.WriteBudget = failure == 0 ? 5 : -1;
+    fs.FailRename = failure == 1;
+    auto holder = failure == 2 ? Files().Open(path, FileMode::Read) : nullptr;
+    EXPECT_FALSE(ReplaceFile(path, fillNew)) << failure;
+    EXPECT_EQ(test::ReadBytes(path), "old content") << failure;
   }
   std::vector<DirEntry> entries;
   ASSERT_TRUE(Files().ListDirectory(tmp.Dir(), entries));
