@@ -13,11 +13,6 @@ int32_t UiServices::MsgBox(const std::string&, const std::string&, uint32_t flag
   return kIdOk;
 }
 
-bool UiServices::ChooseFile(const std::string&, const std::string&, const std::string&,
-                            std::string&) {
-  return false;
-}
-
 bool UiServices::ChooseFiles(const FileDialogRequest&, std::vector<std::string>&) { return false; }
 
 void UiServices::LogError(const std::string& msg) { vm::LogError(msg); }

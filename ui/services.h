@@ -55,10 +55,6 @@ class UiServices {
   virtual bool DocWindowsEnabled() const { return docWindowsEnabled_; }
   virtual void EnableDocWindows(bool enable) { docWindowsEnabled_ = enable; }
 
-  // The open-file dialog: True and the chosen path, or False when cancelled.
-  virtual bool ChooseFile(const std::string& title, const std::string& filter,
-                          const std::string& initialDir, std::string& path);
-
   // The open-file dialog that lets the user pick several existing files: True
   // with the chosen paths, or False when cancelled.
   virtual bool ChooseFiles(const FileDialogRequest& request, std::vector<std::string>& paths);
