@@ -29,6 +29,11 @@ enum {
 // The floating-point unit gives up on sine and cosine from 2^63 on.
 constexpr long double kTrigLimit = 9223372036854775808.0L;
 
+// Tangent and cotangent divide these same values, so past the limit they meet
+// a zero divisor just as SIN(X) / COS(X) would.
+long double UnitSin(long double x) { return std::fabs(x) < kTrigLimit ? std::sin(x) : 0; }
+long double UnitCos(long double x) { return std::fabs(x) < kTrigLimit ? std::cos(x) : 0; }
+
 }  // namespace
 
 void FnExp(TBuiltinCall& c) { c.SetNum(std::exp(c.Num(1))); }
@@ -60,28 +65,22 @@ void FnMax(TBuiltinCall& c) { c.SetNum(c.Num(2) >= c.Num(1) ? c.Num(2) : c.Num(1
 
 void FnMin(TBuiltinCall& c) { c.SetNum(c.Num(2) <= c.Num(1) ? c.Num(2) : c.Num(1)); }
 
-void FnSin(TBuiltinCall& c) {
-  const long double x = c.Num(1);
-  c.SetNum(std::fabs(x) < kTrigLimit ? std::sin(x) : 0);
-}
+void FnSin(TBuiltinCall& c) { c.SetNum(UnitSin(c.Num(1))); }
 
-void FnCos(TBuiltinCall& c) {
-  const long double x = c.Num(1);
-  c.SetNum(std::fabs(x) < kTrigLimit ? std::cos(x) : 0);
-}
+void FnCos(TBuiltinCall& c) { c.SetNum(UnitCos(c.Num(1))); }
 
 void FnTg(TBuiltinCall& c) {
   const long double x = c.Num(1);
-  const long double cosine = std::cos(x);
+  const long double cosine = UnitCos(x);
   if (cosine == 0) return c.Fail(kErrTanOfHalfPi);
-  c.SetNum(std::sin(x) / cosine);
+  c.SetNum(UnitSin(x) / cosine);
 }
 
 void FnCtg(TBuiltinCall& c) {
   const long double x = c.Num(1);
-  const long double sine = std::sin(x);
+  const long double sine = UnitSin(x);
   if (sine == 0) return c.Fail(kErrCotOfZero);
-  c.SetNum(std::cos(x) / sine);
+  c.SetNum(UnitCos(x) / sine);
 }
 
 void FnSign(TBuiltinCall& c) {
