@@ -157,6 +157,8 @@ bool IsValidDateRec(const TDateRec& date) {
 bool IsValidDateStr(std::string_view s) {
   std::string sep[4];
   std::string tok[4];
+  // The tokens skip what precedes the first one; a date text begins with it.
+  if (s.empty() || !IsTokenChar(s.front())) return false;
   for (int i = 0; i < 4; ++i) tok[i] = GetDateToken(s, i + 1, sep[i]);
   if (tok[0].empty() || tok[1].empty() || tok[2].empty() || !tok[3].empty()) return false;
   if (tok[0].size() > 2 || sep[0] != ".") return false;

@@ -125,7 +125,9 @@ long double RoundTo9Places(long double x) {
   // Beyond the 64-bit integer range (and for NaN) a number has no ninth
   // decimal to round; it comes back as it was instead of as garbage.
   if (!(std::fabs(scaled) < 9223372036854775808.0L)) return x;
-  return std::nearbyint(scaled) * 1e-9L;
+  // Through a 64-bit integer, so that a small negative number comes back as
+  // a plain 0, not as a negative zero.
+  return static_cast<long double>(std::llrint(scaled)) * 1e-9L;
 }
 
 }  // namespace vm

@@ -58,7 +58,7 @@ TEST(Dates, ComparisonGivesZeroOneTwo) {
 TEST(Dates, ValidDateTextIsExactlyDayMonthYear) {
   EXPECT_TRUE(IsValidDateStr("1.1.2007"));
   for (const char* bad : {"29.02.2100", "1.1.2007 ", "001.1.2007", "1.1.07", "1/1/2007", "1..1.2007",
-                          "31.4.2007"})
+                          "31.4.2007", "-1.1.2007"})
     EXPECT_FALSE(IsValidDateStr(bad)) << bad;
   EXPECT_FALSE(IsValidDateStr("1.я.2007"_w));
 

@@ -1,5 +1,7 @@
 #include "foundation/sysvars.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "foundation/encoding.h"
@@ -82,6 +84,7 @@ TEST(ValueDisplay, ClearAndRound) {
   EXPECT_NEAR(static_cast<double>(RoundTo9Places(0.1234567896L) - 0.12345679L), 0, 1e-18);
   EXPECT_EQ(RoundTo9Places(2.5e-9L), 2e-9L);  // the half goes to even
   EXPECT_EQ(RoundTo9Places(3.5e-9L), 4e-9L);
+  EXPECT_FALSE(std::signbit(RoundTo9Places(-1e-10L)));
   EXPECT_EQ(RoundTo9Places(1e15L), 1e15L);
   EXPECT_EQ(RoundTo9Places(-1e300L), -1e300L);
 }
