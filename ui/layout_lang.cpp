@@ -48,7 +48,7 @@ bool ParseInteger(std::string_view s, int64_t& value, bool& overflow) {
   for (; i < s.size(); ++i) {
     if (s[i] < '0' || s[i] > '9') return false;
     if (!overflow) value = value * 10 + (s[i] - '0');
-    if (value > INT32_MAX) overflow = true;
+    if (value > int64_t{INT32_MAX} + (negative ? 1 : 0)) overflow = true;
   }
   if (negative) value = -value;
   return true;

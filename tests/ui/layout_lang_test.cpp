@@ -242,12 +242,15 @@ TEST(LayoutLanguage, CellFormats) {
       {"E,'Итого: '#33'''',0", "E 0,0 35 1 Итого: !'"},
       {"C,0,0,0,0", "C 0,0 35 1"},
       {"N,0,0,0,0,+7", "N 0,0 35 2"},
+      {"R,0,0,0,0,-2147483648", "R 0,0 35 -2"},
   };
-  std::string text = "COLCOUNT=9\nLEVELCOUNT=1\nCOLWIDTH[1..9]=50\n";
-  for (int32_t col = 1; col <= 9; ++col)
+  const int32_t count = static_cast<int32_t>(std::size(formats));
+  std::string text = "COLCOUNT=" + std::to_string(count) + "\nLEVELCOUNT=1\nCOLWIDTH[1.." +
+                     std::to_string(count) + "]=50\n";
+  for (int32_t col = 1; col <= count; ++col)
     text += "FORMAT[" + std::to_string(col) + "]=" + formats[col - 1].first + "\n";
   ASSERT_TRUE(Compiles(blank, Utf8ToCp1251(text)));
-  for (int32_t col = 1; col <= 9; ++col)
+  for (int32_t col = 1; col <= count; ++col)
     EXPECT_EQ(Cp1251ToUtf8(Describe(BlankColumn(blank, col)->Format)), formats[col - 1].second)
         << formats[col - 1].first;
 
