@@ -50,7 +50,9 @@ class FakeForm : public IExprForm {
   std::string formats_;
 };
 
-class FakeBase : public IExprBase {
+// A database of named values, over the read-only or the writable interface.
+template <class Interface>
+class FieldsOver : public Interface {
  public:
   std::vector<std::pair<std::string, TCommonVar>> Fields;
 
@@ -62,6 +64,8 @@ class FakeBase : public IExprBase {
   char FieldType(int index) const override { return Fields[static_cast<std::size_t>(index)].second.Kind; }
   TCommonVar FieldValue(int index) const override { return Fields[static_cast<std::size_t>(index)].second; }
 };
+
+class FakeBase : public FieldsOver<IExprBase> {};
 
 class FakeAutoParam : public IExprAutoParam {
  public:

@@ -28,16 +28,8 @@ using vm::testing::Find;
 using vm::testing::Num;
 using vm::testing::Str;
 
-class RigBase : public IProgramBase {
+class RigBase : public vm::testing::FieldsOver<IProgramBase> {
  public:
-  std::vector<std::pair<std::string, TCommonVar>> Fields;
-  int FieldIndex(std::string_view name) const override {
-    for (std::size_t i = 0; i < Fields.size(); ++i)
-      if (Fields[i].first == name) return static_cast<int>(i);
-    return -1;
-  }
-  char FieldType(int index) const override { return Fields[static_cast<std::size_t>(index)].second.Kind; }
-  TCommonVar FieldValue(int index) const override { return Fields[static_cast<std::size_t>(index)].second; }
   void SetFieldValue(int index, const TCommonVar& v) override { Fields[static_cast<std::size_t>(index)].second = v; }
 };
 
