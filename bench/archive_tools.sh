@@ -3,7 +3,7 @@
 # benchmark uses (the files of /usr/include/c++/12 in path order, cut at
 # 10,000,000 bytes): gzip -6, the Java LHA tool's lh5 and lh6, and lhasa
 # extracting the lh6 archive. Run after scripts/build; prints sizes and
-# seconds, then runs the codec benchmarks for comparison.
+# milliseconds, then runs the codec benchmarks for comparison.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
@@ -22,12 +22,13 @@ open(sys.argv[1], "wb").write(data[:10_000_000])
 PY
 
 cd "$work"
-seconds() { local s e; s=$(date +%s.%N); "$@" >/dev/null 2>&1; e=$(date +%s.%N); echo "$e - $s" | bc; }
+# Wall-clock milliseconds of one run of a command.
+millis() { local s e; s=$(date +%s%N); "$@" >/dev/null 2>&1; e=$(date +%s%N); echo $(((e - s) / 1000000)); }
 
-echo "gzip -6:        $(seconds gzip -6 -k -f headers.txt) s, $(stat -c %s headers.txt.gz) bytes"
-echo "jlha lh5:       $(seconds jlha ao5q lh5.lzh headers.txt) s, packed $(lhasa v lh5.lzh | awk '/headers.txt/ {print $2}') bytes"
-echo "jlha lh6:       $(seconds jlha ao6q lh6.lzh headers.txt) s, packed $(lhasa v lh6.lzh | awk '/headers.txt/ {print $2}') bytes"
+echo "gzip -6:        $(millis gzip -6 -k -f headers.txt) ms, $(stat -c %s headers.txt.gz) bytes"
+echo "jlha lh5:       $(millis jlha ao5q lh5.lzh headers.txt) ms, packed $(lhasa v lh5.lzh | awk '/headers.txt/ {print $2}') bytes"
+echo "jlha lh6:       $(millis jlha ao6q lh6.lzh headers.txt) ms, packed $(lhasa v lh6.lzh | awk '/headers.txt/ {print $2}') bytes"
 mkdir out && cd out
-echo "lhasa x (lh6):  $(seconds lhasa xqf ../lh6.lzh) s"
+echo "lhasa x (lh6):  $(millis lhasa xqf ../lh6.lzh) ms"
 cd ..
 "$root/build/bench/velomar_bench" --benchmark_filter='Crc|Fused|Zlib'

@@ -130,6 +130,33 @@ TEST(CodecStreams, SharedUnderlyingStreamIsPutBackBeforeEachUse) {
   EXPECT_EQ(InflateAll(test::Bytes(out), plain.size()), plain);
 }
 
+TEST(CodecStreams, EncryptedDeflateInflatesWithTheSameKeys) {
+  const std::string plain = test::TextBytes(200000, 10);
+  TZipCipher out, in;
+  out.InitKeys("k");
+  in.InitKeys("k");
+  TMemoryStream32 packed;
+  {
+    TCompressStream z(packed, dtDeflateN);
+    z.Info.Encrypted = true;
+    z.Info.Cipher = &out;
+    z.Write(plain.data(), static_cast<int32_t>(plain.size()));
+    z.Finish();
+  }
+  EXPECT_NE(InflateAll(test::Bytes(packed), plain.size()), plain);
+  packed.Seek(0, soBeginning);
+  TDecompressStream z(packed);
+  z.Info.Encrypted = true;
+  z.Info.Cipher = &in;
+  std::string back(plain.size(), '\0');
+  for (std::size_t at = 0; at < back.size();) {
+    const int32_t got = z.Read(back.data() + at, static_cast<int32_t>(std::min<std::size_t>(32768, back.size() - at)));
+    ASSERT_GT(got, 0);
+    at += static_cast<std::size_t>(got);
+  }
+  EXPECT_TRUE(back == plain);
+}
+
 TEST(StoreStream, EncryptedCopyKeepsThePrecomputedCrcAndDecryptsBack) {
   const std::string plain = test::TextBytes(250000, 7);
   TCrcRegisters regs;
@@ -171,6 +198,12 @@ TEST(StoreStream, PlainCopyComputesTheCrcOfItsKind) {
   EXPECT_EQ(s16.Read(nullptr, 1), -1);
   EXPECT_EQ(CalcStreamCrc(src, TStreamInfo{}, nullptr, nullptr, 0) ^ 0xFFFFFFFFu, 0x352441C2u);
   EXPECT_EQ(src.Position(), 0);
+
+  bool cancel = true;
+  TMemoryStream32 none;
+  TStoreStream stopped(none, nullptr, &cancel, TStreamInfo{}, kCrc32);
+  EXPECT_EQ(stopped.CopyFromSource(src), 3);
+  EXPECT_EQ(none.Size(), 0);
 }
 
 // Python's zlib as the independent deflate implementation.
