@@ -11,7 +11,7 @@ trap 'rm -rf "$work"' EXIT
 
 python3 - "$work/headers.txt" <<'PY'
 import pathlib, sys
-files = sorted((p for p in pathlib.Path("/usr/include/c++/12").rglob("*") if p.is_file() and not p.is_symlink()),
+files = sorted((p for p in pathlib.Path("/usr/include/c++/12").rglob("*") if p.is_file()),
                key=lambda p: p.parts)
 data = bytearray()
 for f in files:
