@@ -73,11 +73,11 @@ std::vector<std::string> RemoveLeftoverTemporaries(const std::string& dir) {
   for (const DirEntry& entry : entries) {
     if (entry.IsDir || !IsTemporaryFileName(entry.Name)) continue;
     const std::string path = folder + entry.Name;
-    // A writer holds its file until the rename, so one that opens for
-    // reading belongs to nobody any more.
+    // A writer holds its file until the rename, refusing other writers, so
+    // one that opens for writing belongs to nobody any more.
     std::unique_ptr<File> idle;
     if (!fs.IsSymlink(path)) {
-      idle = fs.Open(path, FileMode::Read);
+      idle = fs.Open(path, FileMode::ReadWrite);
       if (!idle) continue;
     }
     if (fs.Remove(path)) removed.push_back(entry.Name);

@@ -194,7 +194,7 @@ std::unique_ptr<File> FileSystem::Open(const std::string& path, FileMode mode,
     return nullptr;
   }
   struct flock fl = {};
-  fl.l_type = mode == FileMode::Read ? F_RDLCK : F_WRLCK;
+  fl.l_type = mode == FileMode::Read || mode == FileMode::CreateNew ? F_RDLCK : F_WRLCK;
   fl.l_whence = SEEK_SET;
   fl.l_start = 0;
   fl.l_len = 0;

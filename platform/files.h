@@ -8,9 +8,10 @@
 // component, so a data directory copied from a Windows workstation works.
 //
 // Open modes between processes (and between opens within one process): a
-// Read open shares reading and refuses writers; ReadWrite, Create and
-// CreateNew opens are exclusive. They are open-file-description locks, so
-// closing another descriptor of the same file never drops them.
+// Read open shares reading and refuses writers; ReadWrite and Create opens
+// are exclusive; a CreateNew open refuses writers only, so that a whole new
+// file renamed into place can be read at once. They are open-file-description
+// locks, so closing another descriptor of the same file never drops them.
 //
 // Tests replace the file system with InstallFileSystem to inject failures.
 #pragma once
@@ -30,9 +31,9 @@ enum class FileMode {
   ReadWrite,  // an existing file, read and write; nobody else
   Create,     // created when missing, else opened without shortening; nobody else
   // Made here and now: refused when anything, a link included, has the name,
-  // so nothing is ever written through a link planted there; nobody else.
-  // The name is taken exactly as written; only its folder is looked up
-  // without regard to case.
+  // so nothing is ever written through a link planted there; read and
+  // write, no other writer. The name is taken exactly as written; only its
+  // folder is looked up without regard to case.
   CreateNew,
 };
 
