@@ -1,6 +1,7 @@
 #include "foundation/files/packfiles.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <random>
@@ -106,6 +107,30 @@ TEST_F(Packs, EmptyAndFailedPacks) {
     EXPECT_FALSE(PackFiles({tmp / "big"}, pack, nullptr, nullptr, 1));
   }
   EXPECT_EQ(test::ReadBytes(pack), p);
+}
+
+TEST_F(Packs, PackingAndUnpackingNeverWriteThroughLinks) {
+  test::TempDir outside;
+  const std::string victim = outside / "victim";
+  test::WriteBytes(victim, "secret");
+  test::WriteBytes(tmp / "a.dbf", std::string(100, 'a'));
+  test::WriteBytes(tmp / "b.dbf", std::string(50, 'b'));
+  // The names earlier versions wrote through, planted in advance.
+  const std::string pid = std::to_string(::getpid());
+  ASSERT_EQ(symlink((outside / "escaped").c_str(), (pack + "." + pid + ".new").c_str()), 0);
+  ASSERT_EQ(symlink((outside / "escaped").c_str(), (out + "/a.dbf." + pid + ".new").c_str()), 0);
+  {
+    test::FaultyFileSystem rival;
+    rival.LinkTarget = victim;
+    rival.PlantLinkEvery = 2;
+    ASSERT_TRUE(PackFiles({tmp / "a.dbf", tmp / "b.dbf"}, pack, nullptr, nullptr, 7));
+    ASSERT_TRUE(UnpackFiles(pack, out, nullptr, nullptr, nullptr));
+    EXPECT_EQ(rival.NewNames.size(), 6u);
+  }
+  EXPECT_EQ(test::ReadBytes(out + "/a.dbf"), std::string(100, 'a'));
+  EXPECT_EQ(test::ReadBytes(out + "/b.dbf"), std::string(50, 'b'));
+  EXPECT_EQ(test::ReadBytes(victim), "secret");
+  EXPECT_FALSE(Files().Exists(outside / "escaped"));
 }
 
 TEST_F(Packs, RefusesBadPacksBeforeWritingAnything) {
