@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -45,11 +46,10 @@ std::string ErrorLog() {
   return ReadBytes(ProgramDirectory() + "Errors.log");
 }
 
-int TemporaryFilesIn(const std::string& dir) {
-  int n = 0;
-  for (const auto& e : fs::directory_iterator(Cp1251ToUtf8(dir)))
-    n += IsTemporaryFileName(Utf8ToCp1251(e.path().filename().string()));
-  return n;
+long TemporaryFilesIn(const std::string& dir) {
+  const std::vector<std::string> names = test::DirNames(dir);
+  return std::count_if(names.begin(), names.end(),
+                       [](const std::string& name) { return IsTemporaryFileName(name); });
 }
 
 TEST(FileSafety, SettingsSavesNeverFollowLinks) {

@@ -115,15 +115,6 @@ TEST(Files, ReplaceFileLeavesTheOldFileWholeOnFailure) {
   EXPECT_EQ(test::ReadBytes(tmp / "fresh.dat"), "new content!");
 }
 
-std::vector<std::string> Names(const std::string& dir) {
-  std::vector<DirEntry> entries;
-  Files().ListDirectory(dir, entries);
-  std::vector<std::string> names;
-  for (const DirEntry& e : entries) names.push_back(e.Name);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TEST(Files, TemporaryNamesAreFreshAndLinksAtThemAreNeverFollowed) {
   test::TempDir tmp;
   test::TempDir outside;
@@ -189,7 +180,7 @@ TEST(Files, LeftoversOfDeadWritersGoThoseOfLiveOnesStay) {
   int status = 0;
   waitpid(pid, &status, 0);
   ASSERT_TRUE(WIFSIGNALED(status));
-  ASSERT_EQ(Names(tmp.Dir()).size(), 5u);
+  ASSERT_EQ(test::DirNames(tmp.Dir()).size(), 5u);
 
   FileReplacement live;
   auto f = live.Begin(target);
@@ -198,11 +189,11 @@ TEST(Files, LeftoversOfDeadWritersGoThoseOfLiveOnesStay) {
   EXPECT_EQ(removed.size(), 2u);
   for (const std::string& name : removed) EXPECT_TRUE(IsTemporaryFileName(name)) << name;
   EXPECT_EQ(test::ReadBytes(outside / "victim"), "secret");
-  EXPECT_EQ(Names(tmp.Dir()).size(), 4u) << "the live writer's file, the folder and the others stay";
+  EXPECT_EQ(test::DirNames(tmp.Dir()).size(), 4u) << "the live writer's file, the folder and the others stay";
   ASSERT_TRUE(live.Commit(*f));
   f.reset();
   EXPECT_EQ(test::ReadBytes(target), "new");
-  EXPECT_EQ(Names(tmp.Dir()),
+  EXPECT_EQ(test::DirNames(tmp.Dir()),
             (std::vector<std::string>{"d.~00000000000000bb~", "notes.txt.~", "t.dbf"}));
 }
 

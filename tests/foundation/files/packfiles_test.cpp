@@ -24,15 +24,6 @@ void Put32(std::string& s, std::size_t i, int32_t v) {
   for (int k = 0; k < 4; ++k) s[i + k] = static_cast<char>(static_cast<uint32_t>(v) >> (8 * k));
 }
 
-std::vector<std::string> Names(const std::string& dir) {
-  std::vector<DirEntry> entries;
-  Files().ListDirectory(dir, entries);
-  std::vector<std::string> names;
-  for (const DirEntry& e : entries) names.push_back(e.Name);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class Packs : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(Files().MakeDirectory(out)); }
@@ -84,7 +75,7 @@ TEST_F(Packs, PacksAndUnpacksWithTheirLayout) {
   ASSERT_TRUE(UnpackFiles(pack, out, nullptr, [&](int32_t d) { last = d; }, &names));
   EXPECT_EQ(last, 150);
   EXPECT_EQ(names, (std::vector<std::string>{"one.dbf", cut}));
-  EXPECT_EQ(Names(out), (std::vector<std::string>{"ONE.DBF", cut}));
+  EXPECT_EQ(test::DirNames(out), (std::vector<std::string>{"ONE.DBF", cut}));
   EXPECT_EQ(test::ReadBytes(out + "/ONE.DBF"), std::string(100, '1'));
   EXPECT_EQ(test::ReadBytes(out + "/" + cut), std::string(50, '2'));
 }
@@ -96,7 +87,7 @@ TEST_F(Packs, EmptyAndFailedPacks) {
   EXPECT_EQ(Le32(p, 4), 0);
   EXPECT_EQ(Le32(p, 32), 0);
   EXPECT_FALSE(Unpack(p));
-  EXPECT_TRUE(Names(out).empty());
+  EXPECT_TRUE(test::DirNames(out).empty());
 
   EXPECT_FALSE(PackFiles({tmp / "missing"}, pack, nullptr, nullptr, 1));
   EXPECT_EQ(test::ReadBytes(pack), p) << "a failed pack leaves the old file";
@@ -156,7 +147,7 @@ TEST_F(Packs, RefusesBadPacksBeforeWritingAnything) {
   EXPECT_FALSE(Unpack(with(68 + 28, Le32(good, 68 + 28) + 1))) << "an entry past the data";
   EXPECT_FALSE(Unpack(good.substr(0, good.size() - 1))) << "data cut short";
   EXPECT_FALSE(Unpack(with(4, 1000000))) << "more entries than the file holds";
-  EXPECT_TRUE(Names(out).empty());
+  EXPECT_TRUE(test::DirNames(out).empty());
 
   EXPECT_TRUE(Unpack(good));
   EXPECT_EQ(test::ReadBytes(out + "/b.dbf"), "BBBBBB");
@@ -181,11 +172,11 @@ TEST_F(Packs, RandomlyDamagedPacksStayInTheirDirectory) {
     if (rng() % 5 == 0) p.resize(rng() % p.size());
     std::vector<std::string> names;
     const bool ok = Unpack(p, &names);
-    for (const std::string& name : Names(out)) {
+    for (const std::string& name : test::DirNames(out)) {
       EXPECT_TRUE(!ok || std::find(names.begin(), names.end(), name) != names.end()) << name;
       Files().Remove(out + "/" + name);
     }
-    ASSERT_EQ(Names(tmp.Dir()).size(), 5u) << "round " << round;
+    ASSERT_EQ(test::DirNames(tmp.Dir()).size(), 5u) << "round " << round;
   }
 }
 
