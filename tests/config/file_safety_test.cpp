@@ -152,10 +152,14 @@ TEST(FileSafety, TwoSaversAndALoaderNeverMeetABrokenOrMixedFile) {
   EXPECT_GT(loads, 10);
   EXPECT_EQ(failed, 0);
   EXPECT_EQ(mixed, 0);
-  for (const char* name : {"manager.ini", "manager.in1", "manager.in5"}) {
+  // Racing rotations may leave gaps among the copies, never a broken one.
+  for (const char* name : {"manager.ini", "manager.in1", "manager.in2", "manager.in3",
+                           "manager.in4", "manager.in5"}) {
+    if (!fs::exists(home / name)) continue;
     const std::string text = ReadBytes(home / name);
     EXPECT_TRUE(text == a || text == b) << name;
   }
+  EXPECT_TRUE(fs::exists(home / "manager.ini"));
   EXPECT_EQ(TemporaryFilesIn(home.Dir()), 0);
 }
 
