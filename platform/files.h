@@ -158,7 +158,6 @@ class FileReplacement {
   std::unique_ptr<File> held_;
   std::string target_;
   std::string temp_;
-  bool hadTarget_ = false;
 };
 
 // Writes a whole file beside `target` and renames it over the target, so a
