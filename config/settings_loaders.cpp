@@ -510,8 +510,12 @@ class ConfigReader {
     int32_t n = 0;
     switch (key) {
       case kKeyZoneRect: z.Rect = StrToIntList(value); break;
-      // Compiled with the document language when the layouts are used.
-      case kKeyZoneText: z.Text = value; break;
+      case kKeyZoneText:
+        if (m_.ZoneCompiler)
+          m_.ZoneCompiler->CompileCenZone(z, value);
+        else
+          z.Text = value;
+        break;
       case kKeyFontName: z.FontName = value; break;
       case kKeyFontStyle: z.FontStyle = StrToFontStyle(value); break;
       case kKeyFontSize: z.FontSize = UnscaleFontSize(Number(value, 30)); break;
