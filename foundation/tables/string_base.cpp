@@ -15,9 +15,14 @@ namespace vm {
 
 namespace {
 
+// Loads and filters read numbers of every record: no text is copied unless
+// it has a comma.
 long double ReadNumberField(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   long double x = 0;
-  return TextToExtended(CommaToPoint(TrimBlanks(text)), x) ? x : 0.0L;
+  if (text.find(',') != std::string_view::npos) return TextToExtended(CommaToPoint(text), x) ? x : 0.0L;
+  return TextToExtended(text, x) ? x : 0.0L;
 }
 
 // 'yyyymmdd' as one integer; blank or unreadable text is the zero date.
