@@ -618,9 +618,7 @@ bool ReadAutoParamsFile(int32_t filter, const std::string& fileName, TSettingsMo
   // write them away.
   std::vector<std::string> lines;
   if (!ReadSettingsLines(fileName, lines)) return false;
-  if (Selects(filter, kSecAutoParams))
-    for (int32_t i = m.AutoParams.Count() - 1; i >= 0; --i)
-      if (!m.AutoParams.GetItem(i)->Local) m.AutoParams.DeleteItem(i);
+  if (Selects(filter, kSecAutoParams)) m.AutoParams.RemoveShared();
   AutoParamState params;
   LayoutState layout;
   HandleSettingsLines(lines, filter, [&](int32_t s, int32_t k, const std::string& v) {
@@ -644,9 +642,7 @@ bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSetting
   m.MouseScale = 480;
   GetNowRec(m.LastDate, m.LastTime);
   m.SerialRecord.fill(0);
-  if (Selects(filter, kSecAutoParams))
-    for (int32_t i = m.AutoParams.Count() - 1; i >= 0; --i)
-      if (m.AutoParams.GetItem(i)->Local) m.AutoParams.DeleteItem(i);
+  if (Selects(filter, kSecAutoParams)) m.AutoParams.RemoveLocal();
   if (Selects(filter, kSecFormats)) PageFormats().Clear();
   AutoParamState params;
   LayoutState layout;
