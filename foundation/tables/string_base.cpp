@@ -246,6 +246,14 @@ bool TStringBase::SetValue(int32_t field, const TCommonVar& v) {
   return fits;
 }
 
+void TStringBase::ReadDbfRecord() {
+  if (buffer_ && dbf_ && dbf_->RecordSize() == recordSize_) dbf_->GetRecordText(buffer_);
+}
+
+void TStringBase::WriteDbfRecord() {
+  if (buffer_ && dbf_ && dbf_->RecordSize() == recordSize_) dbf_->SetRecordText(buffer_);
+}
+
 // --- Loading -------------------------------------------------------------------
 
 int32_t TStringBase::NoField() const { return dbf_ ? dbf_->FieldIndex("NO__") : -1; }
