@@ -24,6 +24,12 @@ void TBaseArchive::Release() {
   IsLinkTarget = false;
 }
 
+void TBaseArchive::AllocFieldMap() {
+  FieldMap.clear();
+  if (ArchiveTable && ArchiveTable->FieldCount() > 1)
+    FieldMap.assign(static_cast<std::size_t>(ArchiveTable->FieldCount() - 1), 0);
+}
+
 const TBaseArchive::TLink* TBaseArchive::GetLink(int32_t index) const {
   if (index < 0 || index >= LinkCount()) return nullptr;
   return &Links[static_cast<std::size_t>(index)];

@@ -62,7 +62,11 @@ class TBaseArchive {
   void GetColumnText(int32_t col, std::string& s) const;
   const TLink* GetLink(int32_t index) const;
   const int32_t* GetFieldMapEntry(int32_t index) const;
+  // One entry per field of ArchiveTable but one; none without the table.
+  void AllocFieldMap();
   void FreeFieldMap() { FieldMap.clear(); }
+  // The archive table of the archive commands; owned.
+  std::unique_ptr<TDBF> ArchiveTable;
 };
 
 class TArchiveConfig {

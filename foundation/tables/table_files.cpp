@@ -3,15 +3,23 @@
 #include <vector>
 
 #include "foundation/tables/table_rewrite.h"
+#include "platform/files.h"
 
 namespace vm {
 
 TSaveResult WriteBaseToFile(const TStringBase& table, const std::string& fileName) {
   const TDBF* source = table.Dbf();
   if (!source) return TSaveResult::Failed;
+  // A new file that did not come out whole goes again; an old one is only
+  // ever replaced whole.
+  const bool existed = Files().Exists(fileName);
+  auto fail = [&] {
+    if (!existed) Files().Remove(fileName);
+    return TSaveResult::Failed;
+  };
   TDBF out;
   out.FileName = fileName;
-  if (!out.CreateTable()) return TSaveResult::Failed;
+  if (!out.CreateTable()) return fail();
   bool ok = true;
   for (int i = 0; i < source->FieldCount() && ok; ++i) ok = out.AddField(source->GetFieldDef(i));
   ok = ok && out.WriteStructure();
@@ -26,7 +34,7 @@ TSaveResult WriteBaseToFile(const TStringBase& table, const std::string& fileNam
     records.insert(records.end(), out.RecordBytes(), out.RecordBytes() + size);
   }
   if (!ok) out.AbandonRewrite();
-  if (!WriteRecordsAndClose(out, records) || !ok) return TSaveResult::Failed;
+  if (!WriteRecordsAndClose(out, records) || !ok) return fail();
   return tooWide ? TSaveResult::SavedTooWide : TSaveResult::Saved;
 }
 

@@ -117,6 +117,14 @@ TEST_F(ArchiveCheckTest, PreparedEntriesStayBound) {
   sales_->DateField = "NAME";
   EXPECT_FALSE(PrepareAll(config_, bases_));
   EXPECT_EQ(sales_->Binding, nullptr);
+  goods_->AllocFieldMap();
+  EXPECT_EQ(goods_->MapCount(), 0);  // no archive table
+  goods_->ArchiveTable = std::make_unique<TDBF>();
+  for (const char* name : {"A", "B", "C"}) goods_->ArchiveTable->AddFieldEx(name, 4, 'N', 0);
+  goods_->AllocFieldMap();
+  EXPECT_EQ(goods_->MapCount(), 2);
+  EXPECT_EQ(goods_->GetFieldMapEntry(2), nullptr);
+
   TArchiveConfig empty;
   EXPECT_FALSE(PrepareAll(empty, bases_));
   EXPECT_EQ(ArchiveCheckFailedText(), "Ошибка проверки конфигурации"_w);

@@ -5,6 +5,7 @@
 #include "foundation/tables/grid_sort.h"
 #include "foundation/tables/var_array.h"
 #include "platform/encoding.h"
+#include "platform/files.h"
 #include "support/faulty_files.h"
 #include "support/goods_table.h"
 #include "support/temp_dir.h"
@@ -72,7 +73,9 @@ TEST(TableFiles, AFailedWriteLeavesTheOldFile) {
     test::FaultyFileSystem fs;
     fs.WriteBudget = 50000;
     EXPECT_EQ(WriteBaseToFile(table, tmp / "copy.dbf"), TSaveResult::Failed);
+    EXPECT_EQ(WriteBaseToFile(table, tmp / "new.dbf"), TSaveResult::Failed);
   }
+  EXPECT_FALSE(Files().Exists(tmp / "new.dbf"));  // no half of a new file either
   EXPECT_EQ(test::ReadBytes(tmp / "copy.dbf"), before);
 
   TCommonVar big;
