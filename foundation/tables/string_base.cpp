@@ -162,9 +162,8 @@ void TStringBase::CopyRecord(int32_t from, int32_t to) {
 
 // --- Field access --------------------------------------------------------------
 
-void TStringBase::GetBufferText(int32_t field, const char* buf, std::string& s) const {
-  s.clear();
-  if (!buf || field < 0 || field >= FieldCount()) return;
+std::string_view TStringBase::BufferTextView(int32_t field, const char* buf) const {
+  if (!buf || field < 0 || field >= FieldCount()) return {};
   const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
   const char* p = buf + f.Offset;
   int32_t begin = 0, end = f.Length;
@@ -173,7 +172,11 @@ void TStringBase::GetBufferText(int32_t field, const char* buf, std::string& s) 
   } else if (f.Type == 'N') {
     while (begin < end && p[begin] == ' ') ++begin;
   }
-  s.assign(p + begin, static_cast<std::size_t>(end - begin));
+  return {p + begin, static_cast<std::size_t>(end - begin)};
+}
+
+void TStringBase::GetBufferText(int32_t field, const char* buf, std::string& s) const {
+  s.assign(BufferTextView(field, buf));
 }
 
 void TStringBase::SetBufferText(int32_t field, std::string_view s, char* buf) const {
@@ -490,14 +493,13 @@ class SortKeys {
     for (const TKeyCol* k = keys; k; k = k->Next.get()) {
       Column col;
       col.Type = table.FieldType(k->Number);
+      if (col.Type == 'C') col.Texts.reserve(rows.size() * 24);
       for (const TRow* row : rows) {
         switch (col.Type) {
-          case 'C': {
-            table.GetBufferText(k->Number, row->Buffer(), text_);
+          case 'C':
             col.TextStart.push_back(col.Texts.size());
-            AppendCollationKey(text_, caseSensitive, col.Texts);
+            AppendCollationKey(table.BufferTextView(k->Number, row->Buffer()), caseSensitive, col.Texts);
             break;
-          }
           case 'N':
             table.GetBufferValue(k->Number, row->Buffer(), v);
             col.Numbers.push_back(v.Num);
@@ -513,6 +515,10 @@ class SortKeys {
       col.TextStart.push_back(col.Texts.size());
       columns_.push_back(std::move(col));
     }
+  }
+
+  const std::vector<long double>* SingleNumberKey() const {
+    return columns_.size() == 1 && columns_[0].Type == 'N' ? &columns_[0].Numbers : nullptr;
   }
 
   int Compare(int32_t a, int32_t b) const {
@@ -555,19 +561,19 @@ class SortKeys {
     return la == lb ? 0 : (la < lb ? -1 : 1);
   }
 
-  std::string text_;
   std::vector<Column> columns_;
 };
 
 // Quicksort with the middle row as pivot, exchanging only rows that differ
 // in place; counts the exchanges.
-void QuickSort(std::vector<int32_t>& order, int32_t lo, int32_t hi, const SortKeys& keys, int64_t& exchanges) {
+template <class Compare>
+void QuickSort(std::vector<int32_t>& order, int32_t lo, int32_t hi, const Compare& compare, int64_t& exchanges) {
   while (lo < hi) {
     const int32_t pivot = order[static_cast<std::size_t>((lo + hi) / 2)];
     int32_t i = lo, j = hi;
     do {
-      while (keys.Compare(order[static_cast<std::size_t>(i)], pivot) < 0) ++i;
-      while (keys.Compare(order[static_cast<std::size_t>(j)], pivot) > 0) --j;
+      while (compare(order[static_cast<std::size_t>(i)], pivot) < 0) ++i;
+      while (compare(order[static_cast<std::size_t>(j)], pivot) > 0) --j;
       if (i <= j) {
         if (i != j) {
           std::swap(order[static_cast<std::size_t>(i)], order[static_cast<std::size_t>(j)]);
@@ -580,10 +586,10 @@ void QuickSort(std::vector<int32_t>& order, int32_t lo, int32_t hi, const SortKe
     // The smaller side recursively, the larger one in the loop: the depth
     // stays logarithmic whatever the data.
     if (j - lo < hi - i) {
-      if (j > lo) QuickSort(order, lo, j, keys, exchanges);
+      if (j > lo) QuickSort(order, lo, j, compare, exchanges);
       lo = i;
     } else {
-      if (i < hi) QuickSort(order, i, hi, keys, exchanges);
+      if (i < hi) QuickSort(order, i, hi, compare, exchanges);
       hi = j;
     }
   }
@@ -602,7 +608,18 @@ bool TStringBase::Sort(const TKeyCol* keys, bool caseSensitive) {
     const SortKeys sortKeys(*this, rows, keys, caseSensitive);
     std::vector<int32_t> order(rows_.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
-    QuickSort(order, 0, LastIndex(), sortKeys, exchanges);
+    // One number key, the common case, compares without the walk over key
+    // columns.
+    if (const std::vector<long double>* numbers = sortKeys.SingleNumberKey()) {
+      const long double* n = numbers->data();
+      QuickSort(order, 0, LastIndex(), [n](int32_t a, int32_t b) {
+        const long double x = n[a], y = n[b];
+        return IsNearZero(x - y) ? 0 : (x > y ? 1 : -1);
+      }, exchanges);
+    } else {
+      QuickSort(order, 0, LastIndex(), [&sortKeys](int32_t a, int32_t b) { return sortKeys.Compare(a, b); },
+                exchanges);
+    }
     std::vector<RowPtr> sorted;
     sorted.reserve(rows_.size());
     for (const int32_t from : order) sorted.push_back(std::move(rows_[static_cast<std::size_t>(from)]));

@@ -110,6 +110,8 @@ class TStringBase {
   // Field is 0-based; outside the fields nothing is read or written. A null
   // buffer means Buffer().
   void GetBufferText(int32_t field, const char* buf, std::string& s) const;
+  // The same text where it stands in the buffer.
+  std::string_view BufferTextView(int32_t field, const char* buf) const;
   void GetFieldText(int32_t field, std::string& s) const { GetBufferText(field, buffer_, s); }
   void SetBufferText(int32_t field, std::string_view s, char* buf) const;
   void SetFieldText(int32_t field, std::string_view s) { SetBufferText(field, s, buffer_); }
