@@ -261,6 +261,21 @@ void TStringBase::WriteDbfRecord() {
 
 int32_t TStringBase::NoField() const { return dbf_ ? dbf_->FieldIndex("NO__") : -1; }
 
+int32_t TStringBase::ReadNoField(int32_t field, bool& error) const {
+  // Plain digits, as the saves write them, are read here; anything else the
+  // way the table engine reads an integer.
+  std::string_view text = BufferTextView(field, scratch_.data());
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  if (!text.empty() && text.size() <= 9 &&
+      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    int32_t n = 0;
+    for (char c : text) n = n * 10 + (c - '0');
+    error = false;
+    return n;
+  }
+  return dbf_->GetFieldInt(field, error);
+}
+
 bool TStringBase::FilterUsable() const { return !filter_ || filter_->ErrorCode() == 0; }
 
 bool TStringBase::LoadRecords(int32_t from, int32_t to, const std::function<bool()>* more, bool oneRow,
@@ -282,10 +297,10 @@ bool TStringBase::LoadRecords(int32_t from, int32_t to, const std::function<bool
       break;
     }
     if (state == 1) continue;
-    bool error = false;
-    const int32_t no = noField >= 0 ? dbf_->GetFieldInt(noField, error) : 0;
-    if (!error && no > LastNo) LastNo = no;
     dbf_->GetRecordText(scratch_.data());
+    bool error = false;
+    const int32_t no = noField >= 0 ? ReadNoField(noField, error) : 0;
+    if (!error && no > LastNo) LastNo = no;
     if (more && !(*more)()) break;
     const int32_t decision = FilterRecord();
     if (decision == -1) continue;

@@ -208,6 +208,8 @@ class TStringBase {
   bool LoadRecords(int32_t from, int32_t to, const std::function<bool()>* more, bool oneRow, bool backwards,
                    int32_t* found);
   int32_t NoField() const;
+  // "NO__" of the record being loaded.
+  int32_t ReadNoField(int32_t field, bool& error) const;
   // Equal on every column of Keys, texts without regard to case.
   bool CompareRowsEqual(const TRow& a, const TRow& b) const;
   bool FilterUsable() const;
