@@ -60,23 +60,33 @@ void TDataView::SetEditableColumns(const std::bitset<256>& columns) {
   for (int32_t c = 0; c < shown; ++c) columns_[static_cast<size_t>(c)].Editable = columns.test(static_cast<size_t>(c));
 }
 
+int32_t TDataView::ColumnField(int32_t col) const {
+  const TColLayout* c = GetColLayout(col);
+  return c ? c->BoundField : -1;
+}
+
+TExprChain* TDataView::ColumnExpr(int32_t col) {
+  TColLayout* c = GetColLayout(col);
+  return c ? c->Expr.get() : nullptr;
+}
+
 void TDataView::ResetColumns() { columns_.assign(static_cast<size_t>(ColCount()), TColLayout{}); }
 
 // --- Cells ---------------------------------------------------------------------
 
 const std::string& TDataView::GetCellText(int32_t col, int32_t row) const { return table_.GetCellText(col, row); }
 
-void TDataView::SetCellText(int32_t col, int32_t row, std::string s) {
+void TDataView::SetCellText(int32_t col, int32_t row, const std::string& s) {
   if (!table_.GetCell(col, row)) return;
-  table_.SetCellText(col, row, std::move(s));
+  table_.SetCellText(col, row, s);
   Notify([&](TDataViewObserver& o) { o.CellChanged(col, row); });
 }
 
 std::string TDataView::CellText(int32_t col, int32_t row) const { return table_.GetCellText(col - 1, row); }
 
-TColFormat* TDataView::CellFormat(int32_t col, int32_t row) { return BlankField(*blank_, col + 1, row); }
+TColFormat* TDataView::CellFormat(int32_t col, int32_t row) const { return BlankField(*blank_, col + 1, row); }
 
-char TDataView::BlankFieldKind(int32_t col, int32_t row) {
+char TDataView::BlankFieldKind(int32_t col, int32_t row) const {
   const TColFormat* f = CellFormat(col, row);
   return f ? f->Kind : 0;
 }
@@ -102,19 +112,19 @@ void TDataView::SetCellValue(int32_t col, int32_t row, const TCommonVar& v) {
 
 // --- Rows ------------------------------------------------------------------------
 
-TViewRow* TDataView::AppendRow() { return InsertRow(RowCount()); }
+int32_t TDataView::AppendRow() { return InsertRow(RowCount()); }
 
-TViewRow* TDataView::AddRow() {
-  TViewRow* row = AppendRow();
+int32_t TDataView::AddRow() {
+  const int32_t row = AppendRow();
   if (OnAddRow) OnAddRow(*this);
   return row;
 }
 
-TViewRow* TDataView::InsertRow(int32_t pos) {
+int32_t TDataView::InsertRow(int32_t pos) {
   SetCol(0);
-  TViewRow* row = table_.InsertRow(pos);
+  const int32_t row = table_.InsertRow(pos)->Index;
   Notify([](TDataViewObserver& o) { o.RowsChanged(); });
-  MoveToRow(row->Index, ShiftNow());
+  MoveToRow(row, ShiftNow());
   return row;
 }
 
@@ -132,6 +142,15 @@ void TDataView::ClearRows() {
   curRow_ = -1;
   anchorRow_ = -1;
   Notify([](TDataViewObserver& o) { o.RowsChanged(); });
+}
+
+void TDataView::SetTableRow(int32_t row, int32_t tableRow) {
+  if (TViewRow* r = table_.GetRow(row)) r->SourceRecord = tableRow;
+}
+
+int32_t TDataView::TableRow(int32_t row) const {
+  const TViewRow* r = table_.GetRow(row);
+  return r ? r->SourceRecord : -1;
 }
 
 // --- Current cell and selection -------------------------------------------------------

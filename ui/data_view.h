@@ -22,8 +22,9 @@
 #include <vector>
 
 #include "config/blanks.h"
-#include "config/registries.h"
+#include "foundation/tables/key_cols.h"
 #include "foundation/values/values.h"
+#include "language/data_view.h"
 #include "language/expr_context.h"
 #include "language/expr_types.h"
 #include "ui/string_table.h"
@@ -123,7 +124,7 @@ struct TLookupMatches {
   std::vector<std::vector<std::string>> Texts;
 };
 
-class TDataView : public TBlankView {
+class TDataView : public TBlankView, public IDataView {
  public:
   TDataView();
   ~TDataView() override;
@@ -150,6 +151,9 @@ class TDataView : public TBlankView {
   // Marks each shown column Editable by its bit.
   void SetEditableColumns(const std::bitset<256>& columns);
   const std::bitset<256>& EditableColumns() const { return editableColumns_; }
+  // A column's bound field (-1 for none) and its expression (nullptr).
+  int32_t ColumnField(int32_t col) const override;
+  TExprChain* ColumnExpr(int32_t col) override;
 
   // --- Rows and cells ----------------------------------------------------
   int32_t RowCount() const override { return table_.Count(); }
@@ -158,30 +162,35 @@ class TDataView : public TBlankView {
   TViewRow* GetRow(int32_t row) { return table_.GetRow(row); }
 
   const std::string& GetCellText(int32_t col, int32_t row) const;
-  void SetCellText(int32_t col, int32_t row, std::string s);
+  void SetCellText(int32_t col, int32_t row, const std::string& s) override;
   // The text read by the kind of the format that applies to the cell; an
   // empty value of the column's kind for a row that does not exist.
   TCommonVar GetCellValue(int32_t col, int32_t row);
   TCommonVar GetRowCellValue(const TViewRow& row, int32_t col);
   // The value written with the format's Mode and Decimals; dates always in
   // the short form.
-  void SetCellValue(int32_t col, int32_t row, const TCommonVar& v);
+  void SetCellValue(int32_t col, int32_t row, const TCommonVar& v) override;
   // The format that applies to the cell (conditional formats evaluated for
   // that row); nullptr without such a column.
-  TColFormat* CellFormat(int32_t col, int32_t row);
+  TColFormat* CellFormat(int32_t col, int32_t row) const;
   // Its kind letter; 0 without such a column.
-  char BlankFieldKind(int32_t col, int32_t row);
+  char BlankFieldKind(int32_t col, int32_t row) const;
+  char CellKind(int32_t col, int32_t row) const override { return BlankFieldKind(col, row); }
 
-  // A new empty last row, made current (column 0 selected first). AddRow
-  // then fires OnAddRow; AppendRow fires nothing of its own.
-  TViewRow* AppendRow();
-  TViewRow* AddRow();
-  // A new empty row before Pos (clamped to the rows), made current.
-  TViewRow* InsertRow(int32_t pos);
+  // A new empty last row, made current (column 0 selected first); its
+  // index. AddRow then fires OnAddRow; AppendRow fires nothing of its own.
+  int32_t AppendRow() override;
+  int32_t AddRow();
+  // A new empty row before Pos (clamped to the rows), made current; its
+  // index.
+  int32_t InsertRow(int32_t pos);
   // Nothing outside the rows; a current row past the new end moves to the
   // last row. Fires OnSelect.
   void DeleteRow(int32_t row);
-  void ClearRows();
+  void ClearRows() override;
+  // The record of the in-memory table a row shows (the row's SourceRecord).
+  void SetTableRow(int32_t row, int32_t tableRow) override;
+  int32_t TableRow(int32_t row) const override;
 
   // --- Current cell and selection -----------------------------------------
   int32_t CurRow() const { return curRow_; }
@@ -192,10 +201,11 @@ class TDataView : public TBlankView {
   bool ShiftDown() const { return shiftDown_; }
   // Row clamped to the rows; nothing changes (and nothing fires) when it is
   // already current, unless updates are suspended.
-  void SetRow(int32_t row);
+  void SetRow(int32_t row) override;
   // Ignored outside the shown columns; fires OnSelect even while updates
   // are suspended.
-  void SetCol(int32_t col);
+  void SetCol(int32_t col) override;
+  int32_t CurrentRow() const override { return curRow_; }
   // With a range of more than one row selected, its ends; else all rows.
   int32_t SelFirst() const;
   int32_t SelLast() const;
@@ -212,8 +222,9 @@ class TDataView : public TBlankView {
   // On suspends events from the row path, layout and painting (and ends
   // editing); Off re-selects the current row, lays out and fires OnSelect.
   // A new view starts suspended.
-  void SetUpdating(bool on);
+  void SetUpdating(bool on) override;
   bool UpdatesSuspended() const { return suspended_; }
+  bool Updating() const override { return suspended_; }
   // Asks the widget to repaint the rows.
   void PaintRows();
 
@@ -295,7 +306,8 @@ class TDataView : public TBlankView {
   void LoadFromTable(TStringBase& table);
   // Table emptied, then one record per row through the bound columns.
   void SaveToTable(TStringBase& table);
-  // Each row written back into its record; rows of the user appended.
+  // Each row written back into its record; a row without one (made by the
+  // user) is appended and remembers its new record.
   void SaveToTableByRecord(TStringBase& table);
 
   // --- Links ---------------------------------------------------------------
@@ -326,7 +338,8 @@ class TDataView : public TBlankView {
   bool ShiftNow() const;
   bool RangeSelected() const;
   void FireSelect();
-  void StoreEditedValue();
+  // The bound columns of Row into the table's current record.
+  void WriteRowToRecord(int32_t row, TStringBase& table);
   void ResetColumns();
   template <typename F>
   void Notify(F f) {

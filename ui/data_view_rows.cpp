@@ -1,8 +1,11 @@
-// Sorting and searching the rows of a blank view by typed cell values.
+// Sorting and searching the rows of a blank view by typed cell values, and
+// the exchange of rows with in-memory tables.
 #include <algorithm>
 #include <numeric>
 
+#include "foundation/tables/string_base.h"
 #include "foundation/text/collation.h"
+#include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"
 #include "ui/data_view.h"
 
@@ -89,7 +92,7 @@ TViewRow* TDataView::FindOrInsertRow(const TKeyCol* keys, bool& inserted, bool i
       lo = mid + 1;
     }
   }
-  TViewRow* row = InsertRow(pos);
+  TViewRow* row = table_.GetRow(InsertRow(pos));
   for (const TKeyCol* k = keys; k; k = k->Next.get()) {
     // Unlike SetCellValue, a date key keeps the form its Mode asks for.
     const TColFormat* f = CellFormat(k->Number, row->Index);
@@ -140,6 +143,57 @@ TLookupMatches TDataView::FillLookupGrid(std::string_view prefix, const TKeyCol*
     }
   }
   return m;
+}
+
+void TDataView::LoadFromTable(TStringBase& table) {
+  SetUpdating(true);
+  ClearRows();
+  for (int32_t rec = 0; rec < table.Count(); ++rec) {
+    table.MemTableGoto(rec);
+    const int32_t row = AppendRow();
+    for (int32_t col = 0; col < ColCount(); ++col) {
+      const int32_t field = ColumnField(col);
+      if (field < 0) continue;
+      TCommonVar v;
+      table.GetValue(field, v);
+      SetCellValue(col, row, v);
+    }
+    SetTableRow(row, rec);
+  }
+  SetCol(0);
+  SetRow(0);
+  SetUpdating(false);
+}
+
+void TDataView::WriteRowToRecord(int32_t row, TStringBase& table) {
+  for (int32_t col = 0; col < ColCount(); ++col) {
+    const int32_t field = ColumnField(col);
+    if (field < 0) continue;
+    TCommonVar v = GetCellValue(col, row);
+    if (v.Kind == 'C') v.Str = CollapseBlanks(v.Str);
+    table.SetValue(field, v);
+  }
+}
+
+void TDataView::SaveToTable(TStringBase& table) {
+  table.MemTableClear();
+  for (int32_t row = 0; row < RowCount(); ++row) {
+    table.Append();
+    WriteRowToRecord(row, table);
+  }
+}
+
+void TDataView::SaveToTableByRecord(TStringBase& table) {
+  for (int32_t row = 0; row < RowCount(); ++row) {
+    const int32_t rec = TableRow(row);
+    if (rec >= 0 && rec < table.Count()) {
+      table.MemTableGoto(rec);
+    } else {
+      // Remembered, so that a second save writes the same record again.
+      SetTableRow(row, table.Append()->Index);
+    }
+    WriteRowToRecord(row, table);
+  }
 }
 
 }  // namespace vm
