@@ -333,27 +333,20 @@ int32_t TStringBase::LoadLastRecord() {
 
 // --- Writing back --------------------------------------------------------------
 
-namespace {
-
-// A number field filled with '*' by SetBufferValue.
-bool HasTooWideNumber(const char* buf, const std::vector<std::pair<int32_t, int32_t>>& numbers) {
-  for (const auto& [offset, length] : numbers) {
-    if (length > 0 && std::all_of(buf + offset, buf + offset + length, [](char c) { return c == '*'; }))
-      return true;
+bool TStringBase::HasTooWideNumber(const char* buf) const {
+  for (const FieldInfo& f : fields_) {
+    if (f.Type != 'N' || f.Length == 0) continue;
+    const char* p = buf + f.Offset;
+    if (std::all_of(p, p + f.Length, [](char c) { return c == '*'; })) return true;
   }
   return false;
 }
-
-}  // namespace
 
 TSaveResult TStringBase::SaveChanges() {
   if (ownDbf_) return TSaveResult::Saved;
   if (!dbf_ || !dbf_->Active() || dbf_->ReadOnly()) return TSaveResult::Failed;
   const auto size = static_cast<std::size_t>(dbf_->RecordSize());
   const int32_t noField = NoField();
-  std::vector<std::pair<int32_t, int32_t>> numbers;
-  for (const FieldInfo& f : fields_)
-    if (f.Type == 'N') numbers.emplace_back(f.Offset, f.Length);
 
   // The whole table as it will stand, records in file order.
   std::vector<uint8_t> records;
@@ -369,7 +362,7 @@ TSaveResult TStringBase::SaveChanges() {
     const bool inFile = row->RecNo >= 1 && row->RecNo <= dbf_->RecCount();
     if (!row->New && !row->Changed && !(row->Deleted && inFile)) continue;
     if (row->New && row->Deleted) continue;
-    tooWide = tooWide || HasTooWideNumber(row->Buffer(), numbers);
+    tooWide = tooWide || HasTooWideNumber(row->Buffer());
     int32_t recNo = row->RecNo;
     int32_t no = row->No;
     if (row->New || !inFile) {
@@ -406,15 +399,12 @@ TSaveResult TStringBase::Rewrite() {
   if (!dbf_ || !dbf_->Active() || dbf_->ReadOnly()) return TSaveResult::Failed;
   const auto size = static_cast<std::size_t>(dbf_->RecordSize());
   const int32_t noField = NoField();
-  std::vector<std::pair<int32_t, int32_t>> numbers;
-  for (const FieldInfo& f : fields_)
-    if (f.Type == 'N') numbers.emplace_back(f.Offset, f.Length);
   std::vector<uint8_t> records;
   records.reserve(rows_.size() * size);
   bool tooWide = false;
   for (const RowPtr& row : rows_) {
     if (row->Deleted) continue;
-    tooWide = tooWide || HasTooWideNumber(row->Buffer(), numbers);
+    tooWide = tooWide || HasTooWideNumber(row->Buffer());
     dbf_->SetRecordText(row->Buffer());
     if (noField >= 0) dbf_->SetFieldInt(noField, row->Index + 1);
     dbf_->SetDeleted(false);
