@@ -75,6 +75,32 @@ TEST_F(HelpPagesTest, PagesAreFoundByNameTrimmedAndUpperCasedAndByAlias) {
   EXPECT_EQ(list.Count(), 0);
 }
 
+TEST_F(HelpPagesTest, LoadingFillsTheHiddenViewWithTheRowsThePageFilterPasses) {
+  TBaseList bases;
+  TUBL* goods = bases.AddTemp({{"NAME", 'C', 20, 0}, {"PRICE", 'N', 8, 2}});
+  goods->Alias = "GOODS";
+  for (const auto& [name, price] : {std::pair{"tea", 3.5}, std::pair{"caviar", 90.0}, std::pair{"salt", 0.5}}) {
+    goods->Table.Append();
+    goods->Table.SetValue(0, Text(name));
+    TCommonVar v;
+    v.Kind = 'N';
+    v.Num = price;
+    goods->Table.SetValue(1, v);
+  }
+  THelpItem page("GOODS", &GoodsBlank());
+  page.Bind(goods);
+  page.Filter->SetText("[GOODS.PRICE<6]");
+  ASSERT_EQ(page.Filter->ErrorCode(), 0) << page.Filter->Message();
+  page.Hidden.GetColLayout(kName)->BoundField = 0;
+  page.Hidden.GetColLayout(kPrice)->BoundField = 1;
+
+  page.LoadRows();
+  EXPECT_EQ(Column(page.Hidden, kName), (std::vector<std::string>{"tea", "salt"}));
+  EXPECT_EQ(Column(page.Hidden, kPrice), (std::vector<std::string>{"3.50", "0.50"}));
+  EXPECT_EQ(page.Hidden.TableRow(1), 2);
+  EXPECT_TRUE(page.Hidden.UpdatesSuspended());
+}
+
 TEST_F(HelpPagesTest, FilteredRowsPassOnlyClearlyAboveTheTolerance) {
   THelpItem page("P", &GoodsBlank());
   FillRows(page.Hidden, {{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}});
