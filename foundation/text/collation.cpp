@@ -59,6 +59,11 @@ struct Tables {
 };
 
 constexpr Tables kTables;
+static_assert([] {
+  for (const auto w : kTables.primary)
+    if (w < 1 || w > 255) return false;
+  return true;
+}(), "every weight fits one byte");
 
 inline unsigned char U8(char c) { return static_cast<unsigned char>(c); }
 
@@ -71,6 +76,8 @@ char LowerChar1251(char c) { return static_cast<char>(kTables.lower[U8(c)]); }
 bool IsLetter1251(char c) {
   return kTables.upper[U8(c)] != U8(c) || kTables.lower[U8(c)] != U8(c);
 }
+
+unsigned char CollationWeight(char c) { return static_cast<unsigned char>(kTables.primary[U8(c)]); }
 
 std::string UpperText1251(std::string_view s) {
   std::string out(s);

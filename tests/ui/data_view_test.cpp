@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bitset>
+#include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "foundation/tables/string_base.h"
+#include "foundation/values/value_text.h"
 #include "platform/encoding.h"
 #include "support/scripted_ui.h"
 #include "view_rig.h"
@@ -394,6 +398,56 @@ TEST_F(DataViewTest, TextsSortInTheProgramsCollation) {
   EXPECT_TRUE(view.SortByColumn(kName, false));
   EXPECT_EQ(Column(view, kName),
             (std::vector<std::string>{"Banana", "арбуз"_w, "елка"_w, "Ёж"_w, "яблоко"_w}));
+}
+
+// The sort must agree with a plain stable sort by CompareValues, whatever
+// shortcuts it takes on the way.
+TEST_F(DataViewTest, SortingAgreesWithAStableSortByCompareValues) {
+  std::mt19937 rng(5);
+  const std::vector<std::string> pieces = {"a", "A", "б"_w, "Б"_w, "ё"_w, "е"_w, " ", "1", "-", "abcdefgh"};
+  const auto text = [&] {
+    std::string s;
+    for (int n = static_cast<int>(rng() % 22); n > 0; --n) s += pieces[rng() % pieces.size()];
+    return s;
+  };
+  const auto number = [&] {
+    const std::vector<std::string> special = {"", "x", "1e3", "0.0000000001", "-0", "12,5"};
+    if (rng() % 4 == 0) return special[rng() % special.size()];
+    return std::to_string(static_cast<int>(rng() % 200) - 100) + "." + std::to_string(rng() % 3);
+  };
+  for (int i = 0; i < 400; ++i) {
+    const int32_t r = view.AppendRow();
+    view.SetCellText(kName, r, text());
+    view.SetCellText(kPrice, r, number());
+    view.SetCellText(kDate, r, rng() % 3 ? std::to_string(1 + rng() % 3) + ".0" + std::to_string(1 + rng() % 3) + ".2003" : "");
+    view.SetCellText(kCode, r, std::to_string(i));  // the row's identity
+  }
+  TKeyCol byPriceName;
+  byPriceName.Number = kPrice;
+  byPriceName.Next = std::make_unique<TKeyCol>();
+  byPriceName.Next->Number = kName;
+  TKeyCol byName;
+  byName.Number = kName;
+  TKeyCol byDate;
+  byDate.Number = kDate;
+
+  for (const TKeyCol* keys : {&byName, &byPriceName, &byDate}) {
+    for (const bool descending : {false, true}) {
+      std::vector<int32_t> expected(static_cast<size_t>(view.RowCount()));
+      std::iota(expected.begin(), expected.end(), 0);
+      std::stable_sort(expected.begin(), expected.end(), [&](int32_t a, int32_t b) {
+        for (const TKeyCol* k = keys; k; k = k->Next.get()) {
+          const int c = CompareValues(view.GetCellValue(k->Number, a), view.GetCellValue(k->Number, b), true);
+          if (c != 0) return descending ? c > 0 : c < 0;
+        }
+        return false;
+      });
+      std::vector<std::string> want;
+      for (const int32_t r : expected) want.push_back(view.GetCellText(kCode, r));
+      view.SortRows(keys, descending);
+      EXPECT_EQ(Column(view, kCode), want) << "keys from column " << keys->Number << (descending ? " down" : " up");
+    }
+  }
 }
 
 TEST_F(DataViewTest, FindOrInsertRowKeepsTheRowsSortedByKey) {
