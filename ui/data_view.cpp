@@ -246,6 +246,7 @@ void TDataView::FocusLeave() {
   if (!focused_) return;
   focused_ = false;
   Notify([](TDataViewObserver& o) { o.CurrentChanged(); });
+  if (OnExit) OnExit(*this);
 }
 
 void TDataView::KeyDown(int32_t& key, TShiftState shift) {

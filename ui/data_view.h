@@ -324,6 +324,8 @@ class TDataView : public TBlankView, public IDataView {
   std::function<void(TDataView&)> OnCellAccepted;
   std::function<void(TDataView&)> OnEditEnd;
   std::function<void(TDataView&)> OnListCell;
+  // The view lost the keyboard focus.
+  std::function<void(TDataView&)> OnExit;
 
   // TBlankView: column 1-based.
   std::string CellText(int32_t col, int32_t row) const override;

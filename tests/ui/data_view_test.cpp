@@ -224,7 +224,10 @@ TEST_F(DataViewTest, TheWheelMovesOneRowPerConfiguredStep) {
 
 TEST_F(DataViewTest, ClicksSelectTheCellHitAndFocusTheView) {
   FiveRows();
+  int exits = 0;
+  view.OnExit = [&](TDataView&) { ++exits; };
   view.FocusLeave();
+  EXPECT_EQ(exits, 1);
   view.LeftClick(3, 2, 0);
   EXPECT_TRUE(view.Focused());
   EXPECT_EQ(view.CurRow(), 3);
