@@ -76,9 +76,12 @@ TEST_F(DataViewTest, RowAndColumnAreClampedOrIgnored) {
   EXPECT_EQ(view.CurCol(), 2);
   EXPECT_EQ(view.PrevCol(), 0);
 
-  // While suspended a column still reports; a row does not.
+  // While suspended a column still reports; a row does not, and stays
+  // inside the rows all the same.
   view.SetUpdating(true);
   selects.clear();
+  view.SetRow(99);
+  EXPECT_EQ(view.CurRow(), 4);
   view.SetRow(1);
   view.SetCol(1);
   EXPECT_EQ(view.CurRow(), 1);
@@ -281,6 +284,14 @@ TEST_F(EditingTest, EnterStartsEditingOnlyInAnEditableColumn) {
   EXPECT_TRUE(view.Editing());
   EXPECT_EQ(view.EditorText(), "2");
   EXPECT_EQ(view.EditorMaxLength(), 10);
+
+  // A date column's Mode picks the long form; it limits no typing.
+  Type("3", kKeyEnter);
+  view.SetEditableColumns(std::bitset<256>("111"));
+  view.SetCol(kDate);
+  Key(kKeyEnter);
+  EXPECT_TRUE(view.Editing());
+  EXPECT_EQ(view.EditorMaxLength(), 0);
 }
 
 TEST_F(EditingTest, AnAcceptedValueIsCleanedAndStored) {
@@ -488,7 +499,8 @@ TEST_F(DataViewTest, FindOrInsertRowKeepsTheRowsSortedByKey) {
   TDataView dates;
   dates.SetBlank(&GoodsBlank());
   dates.FindOrInsertRow(&dateKey, inserted, false);
-  EXPECT_EQ(dates.GetCellText(kDate, 0), "1.02.2003");
+  EXPECT_EQ(dates.GetCellText(kDate, 0), "1 февраля 2003 г."_w) << "a date key keeps the form of its column";
+  EXPECT_EQ(dates.GetCellValue(kDate, 0).Date, (TDateRec{1, 2, 2003}));
 }
 
 TEST_F(DataViewTest, PrefixAndKeySearchesGiveTheFirstOfEqualRows) {
