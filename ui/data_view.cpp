@@ -233,6 +233,10 @@ void TDataView::PaintRows() {
   Notify([](TDataViewObserver& o) { o.RepaintRequested(); });
 }
 
+void TDataView::RedrawHeader() {
+  Notify([](TDataViewObserver& o) { o.HeaderChanged(); });
+}
+
 // --- Focus, keys, mouse, wheel -------------------------------------------------------------
 
 void TDataView::FocusEnter() {

@@ -240,6 +240,49 @@ TEST_F(DataViewTest, ClicksSelectTheCellHitAndFocusTheView) {
   EXPECT_EQ(clickKeys, 2);
 }
 
+// What a widget hears, as one letter per call.
+class Recorder : public TDataViewObserver {
+ public:
+  std::string Calls;
+  void BlankChanged() override { Calls += 'B'; }
+  void RowsChanged() override { Calls += 'R'; }
+  void CellChanged(int32_t, int32_t) override { Calls += 'C'; }
+  void CurrentChanged() override { Calls += 'M'; }
+  void EditingChanged() override { Calls += 'E'; }
+  void UpdatingChanged() override { Calls += 'U'; }
+  void FocusRequested() override { Calls += 'F'; }
+  void RepaintRequested() override { Calls += 'P'; }
+  void HeaderChanged() override { Calls += 'H'; }
+  int32_t ScrollBarWidth() const override { return 17; }
+};
+
+TEST_F(DataViewTest, TheWidgetHearsOfEveryChange) {
+  Recorder widget;
+  EXPECT_EQ(view.ScrollBarWidth(), 0);
+  view.SetObserver(&widget);
+  EXPECT_EQ(view.ScrollBarWidth(), 17);
+  view.SetBlank(&GoodsBlank());
+  view.AppendRow();  // column 0 chosen, a row, the row chosen (suspended)
+  view.SetUpdating(false);
+  view.SetCellText(kName, 0, "x");
+  view.SetCellText(kName, 5, "no such row");
+  view.PaintRows();
+  view.RedrawHeader();
+  EXPECT_EQ(widget.Calls, "BMRUCPH");
+
+  widget.Calls.clear();
+  view.SetEditableColumns(std::bitset<256>("1"));
+  view.FocusEnter();
+  int32_t key = kKeyEnter;
+  view.KeyDown(key, 0);
+  view.SetEditorText("y");
+  key = kKeyEnter;
+  view.EditorKeyDown(key, 0);
+  // Focus shown, editor opened, the value stored, editor closed, focus back.
+  EXPECT_EQ(widget.Calls, "MECEF");
+  view.SetObserver(nullptr);
+}
+
 // --- Editing -------------------------------------------------------------------
 
 class EditingTest : public DataViewTest {
