@@ -24,7 +24,7 @@ class TRowKeys {
 
  private:
   // What CompareValues looks at: only the part of the value's kind is set,
-  // the others stay zero as in a value read from text. A text is a piece of
+  // the others stay zero as in a value read from text. A text lies in
   // the arena.
   struct TKey {
     char Kind = 0;

@@ -461,10 +461,10 @@ TEST_F(DataViewTest, TextsSortInTheProgramsCollation) {
 // shortcuts it takes on the way.
 TEST_F(DataViewTest, SortingAgreesWithAStableSortByCompareValues) {
   std::mt19937 rng(5);
-  const std::vector<std::string> pieces = {"a", "A", "б"_w, "Б"_w, "ё"_w, "е"_w, " ", "1", "-", "abcdefgh"};
+  const std::vector<std::string> parts = {"a", "A", "б"_w, "Б"_w, "ё"_w, "е"_w, " ", "1", "-", "abcdefgh"};
   const auto text = [&] {
     std::string s;
-    for (int n = static_cast<int>(rng() % 22); n > 0; --n) s += pieces[rng() % pieces.size()];
+    for (int n = static_cast<int>(rng() % 22); n > 0; --n) s += parts[rng() % parts.size()];
     return s;
   };
   const auto number = [&] {
