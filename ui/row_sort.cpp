@@ -50,16 +50,18 @@ int CompareNumbers(long double a, long double b) {
   return a > b ? 1 : -1;
 }
 
-// Sort weights of eight characters of a text from From, the first in the
-// highest byte: two texts whose digests differ compare as their digests do.
-uint64_t TextDigest(std::string_view s, size_t from) {
+// Eight bytes of a collation key from From, the first in the highest byte,
+// zeros past its end: two keys whose digests differ compare as the digests.
+uint64_t KeyDigest(std::string_view key, size_t from) {
   uint64_t d = 0;
-  for (size_t i = from; i < from + 8; ++i) d = (d << 8) | (i < s.size() ? CollationWeight(s[i]) : 0u);
+  for (size_t i = from; i < from + 8; ++i) d = (d << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
   return d;
 }
 
+int Sign(int c) { return c < 0 ? -1 : (c > 0 ? 1 : 0); }
+
 struct TextEntry {
-  uint64_t Head;  // the weights of the first sixteen characters
+  uint64_t Head;  // the first sixteen bytes of the collation key
   uint64_t Tail;
   int32_t Row;
 };
@@ -87,10 +89,11 @@ void TRowKeys::Add(const std::string& text, char kind) {
     size_t e = text.size();
     while (b < e && IsBlankChar(text[b])) ++b;
     while (e > b && IsBlankChar(text[e - 1])) --e;
+    if (arena_.empty()) arena_.reserve(keys_.capacity() * 24);  // room for the usual short texts
     key.Kind = 'C';
     key.StrAt = static_cast<uint32_t>(arena_.size());
-    key.StrLen = static_cast<uint32_t>(e - b);
-    arena_.append(text, b, e - b);
+    AppendCollationKey(std::string_view(text).substr(b, e - b), true, arena_);
+    key.StrLen = static_cast<uint32_t>(arena_.size() - key.StrAt);
     return;
   }
   if ((kind == 'N' || kind == 'R') && ReadPlainNumber(text, key.Num)) {
@@ -109,7 +112,7 @@ int TRowKeys::Compare(const TKey& a, const TKey& b) const {
   switch (a.Kind) {
     case 'C': {
       const std::string_view all(arena_);
-      return CollateCompare(all.substr(a.StrAt, a.StrLen), all.substr(b.StrAt, b.StrLen), true);
+      return Sign(all.substr(a.StrAt, a.StrLen).compare(all.substr(b.StrAt, b.StrLen)));
     }
     case 'N': return CompareNumbers(a.Num, b.Num);
     case 'D': return CompareDateRec(a.Date, b.Date) - 1;
@@ -157,8 +160,8 @@ std::vector<int32_t> TRowKeys::SortedOrder(bool descending) const {
     return SortEntries<TextEntry>(
         descending,
         [&](int32_t r, const TKey& k) {
-          const std::string_view text = all.substr(k.StrAt, k.StrLen);
-          return TextEntry{TextDigest(text, 0), TextDigest(text, 8), r};
+          const std::string_view key = all.substr(k.StrAt, k.StrLen);
+          return TextEntry{KeyDigest(key, 0), KeyDigest(key, 8), r};
         },
         [&](const TextEntry& a, const TextEntry& b) {
           if (a.Head != b.Head) return a.Head < b.Head ? -1 : 1;

@@ -24,8 +24,8 @@ class TRowKeys {
 
  private:
   // What CompareValues looks at: only the part of the value's kind is set,
-  // the others stay zero as in a value read from text. A text lies in
-  // the arena.
+  // the others stay zero as in a value read from text. A text is kept as
+  // its collation key (with case) in the arena.
   struct TKey {
     char Kind = 0;
     uint32_t StrAt = 0;

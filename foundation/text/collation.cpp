@@ -59,11 +59,6 @@ struct Tables {
 };
 
 constexpr Tables kTables;
-static_assert([] {
-  for (const auto w : kTables.primary)
-    if (w < 1 || w > 255) return false;
-  return true;
-}(), "every weight fits one byte");
 
 constexpr bool WeightsFitBytes() {
   for (auto w : kTables.primary)
@@ -83,8 +78,6 @@ char LowerChar1251(char c) { return static_cast<char>(kTables.lower[U8(c)]); }
 bool IsLetter1251(char c) {
   return kTables.upper[U8(c)] != U8(c) || kTables.lower[U8(c)] != U8(c);
 }
-
-unsigned char CollationWeight(char c) { return static_cast<unsigned char>(kTables.primary[U8(c)]); }
 
 std::string UpperText1251(std::string_view s) {
   std::string out(s);
