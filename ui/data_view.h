@@ -258,8 +258,8 @@ class TDataView : public TBlankView, public IDataView {
   // Starts editing the current cell: only with a row, a compiled blank,
   // updates on and an Editable current column. False when it did not start.
   bool BeginEdit();
-  // Ends (Off) or marks (On) the editing state; see the source for the
-  // events.
+  // Sets the editing state and hides the editor. Ending an edit in which
+  // nothing was stored fires OnEditEnd; ending any edit fires OnSelect.
   void SetEditing(bool on);
   bool Editing() const { return editing_; }
   // The editor's text: the cell's text when editing starts, then what the
