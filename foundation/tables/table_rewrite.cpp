@@ -1,0 +1,34 @@
+#include "foundation/tables/table_rewrite.h"
+
+#include <cstring>
+
+namespace vm {
+
+bool ReadAllRecords(TDBF& dbf, std::vector<uint8_t>& records) {
+  records.clear();
+  if (!dbf.Active()) return false;
+  const auto size = static_cast<std::size_t>(dbf.RecordSize());
+  records.resize(static_cast<std::size_t>(dbf.RecCount()) * size);
+  dbf.GoToRecord(1);
+  for (int32_t rec = 0; rec < dbf.RecCount(); ++rec) {
+    if (dbf.ReadRecord() < 0) return false;
+    std::memcpy(&records[static_cast<std::size_t>(rec) * size], dbf.RecordBytes(), size);
+  }
+  return true;
+}
+
+bool RewriteTable(TDBF& dbf, const std::vector<uint8_t>& records) {
+  const auto size = static_cast<std::size_t>(dbf.RecordSize());
+  bool ok = size > 0 && records.size() % size == 0 && dbf.Zap();
+  for (std::size_t pos = 0; ok && pos < records.size(); pos += size) {
+    std::memcpy(dbf.RecordBytes(), &records[pos], size);
+    ok = dbf.WriteRecord();
+  }
+  // Close renames the new file over the old one only when all of it reached
+  // the disk; otherwise it drops it.
+  if (!ok) dbf.AbandonRewrite();
+  ok = dbf.Close() && ok;
+  return dbf.Open() && ok;
+}
+
+}  // namespace vm
