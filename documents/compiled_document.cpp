@@ -30,7 +30,7 @@ IProgramAutoParam* TDocumentContext::FindAutoParam(std::string_view name) {
   return doc_.AutoParams.Find(name);
 }
 
-TCompiledDocument::TCompiledDocument() = default;
+TCompiledDocument::TCompiledDocument() { Bases.Context = &Context; }
 
 TCompiledDocument::~TCompiledDocument() { Clear(); }
 
@@ -42,6 +42,7 @@ void TCompiledDocument::Clear() {
   Selects.Clear();
   Forms.Clear();
   FieldLists.Clear();
+  HelpPages.Clear();
   Bases.Clear();
   Subroutines.clear();
   Context.Symbols().Reset();
@@ -63,7 +64,7 @@ bool TCompiledDocument::IsNameInUse(std::string_view name) {
          Context.FindBaseQuestion(key) != nullptr || FindSubroutine(key) != nullptr ||
          Context.FindLoading(key) != nullptr || Context.FindSelect(key) != nullptr ||
          Context.FindFieldList(key) != nullptr || Buttons.FindByName(key) != nullptr ||
-         Context.FindListSelect(key) != nullptr || Context.FindHelp(key) != nullptr;
+         Context.FindListSelect(key) != nullptr || HelpPages.FindByName(key) != nullptr;
 }
 
 TSubdef* TCompiledDocument::FindSubroutine(std::string_view name) const {

@@ -11,7 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "documents/base_list.h"
+#include "language/bound_tables.h"
+#include "ui/help_pages.h"
 #include "documents/form_list.h"
 #include "documents/runtime_objects.h"
 #include "language/instructions.h"
@@ -113,6 +114,8 @@ class TCompiledDocument {
   TPredefinedVars Predefined;
   std::vector<std::unique_ptr<TSubdef>> Subroutines;
   TBaseList Bases;
+  // The look-up pages; they share the document's name space.
+  THelpList HelpPages;
   TFormList Forms;
   TSelectList Selects;
   TListSelList ListSelects;

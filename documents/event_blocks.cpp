@@ -20,6 +20,7 @@ struct TEventBlockKind {
   int DefinedTwice;
   int EndKeyword;
   TInstruction* TFormPar::* FormSlot = nullptr;
+  TInstruction* THelpItem::* HelpSlot = nullptr;
 };
 
 constexpr TEventBlockKind kEventBlocks[] = {
@@ -30,9 +31,9 @@ constexpr TEventBlockKind kEventBlocks[] = {
     {kSkPreLastProg, TBlockOwner::Form, 62, 62, 88, kSkEndPreLast, &TFormPar::PreLastProg},
     {kSkOnDeleteRow, TBlockOwner::Form, 62, 62, 88, kSkEndDelRow, &TFormPar::OnDeleteRow},
     {kSkOnAddRow, TBlockOwner::Form, 62, 62, 88, kSkEndAddRow, &TFormPar::OnAddRow},
-    {kSkAddToHelp, TBlockOwner::Help, 46, 46, 88, kSkEndToHelp},
-    {kSkPreAddToHelp, TBlockOwner::Help, 46, 46, 88, kSkEndPreAdd},
-    {kSkAfterLoadHelp, TBlockOwner::Help, 46, 46, 88, kSkEndAfterLoad},
+    {kSkAddToHelp, TBlockOwner::Help, 46, 46, 88, kSkEndToHelp, nullptr, &THelpItem::AddToHelp},
+    {kSkPreAddToHelp, TBlockOwner::Help, 46, 46, 88, kSkEndPreAdd, nullptr, &THelpItem::PreAddToHelp},
+    {kSkAfterLoadHelp, TBlockOwner::Help, 46, 46, 88, kSkEndAfterLoad, nullptr, &THelpItem::AfterLoadHelp},
     {kSkAddBase, TBlockOwner::Base, 26, 26, 88, kSkEndAddBase},
     {kSkSelChange, TBlockOwner::Select, 61, 126, 51, kSkEndSelChange},
     {kSkSelListChange, TBlockOwner::ListSelect, 61, 126, 51, kSkEndSelChange},
@@ -54,7 +55,7 @@ TInstruction** EventSlot(TCompiledDocument& doc, const TEventBlockKind& kind, co
     }
     case TBlockOwner::Base: {
       TUBL* base = doc.Bases.FindByAlias(name);
-      return base != nullptr ? &base->AddProgram : nullptr;
+      return base != nullptr ? &base->NewRowProgram : nullptr;
     }
     case TBlockOwner::Select: {
       TSelect* select = doc.Selects.FindByName(name);
@@ -68,8 +69,11 @@ TInstruction** EventSlot(TCompiledDocument& doc, const TEventBlockKind& kind, co
       TVisButt* button = doc.Buttons.FindByName(name);
       return button != nullptr ? &button->ClickProgram : nullptr;
     }
+    case TBlockOwner::Help: {
+      THelpItem* page = doc.HelpPages.FindByName(name);
+      return page != nullptr ? &(page->*kind.HelpSlot) : nullptr;
+    }
     default:
-      // The look-up pages come with the HELPS section.
       return nullptr;
   }
 }

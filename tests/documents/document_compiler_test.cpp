@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "documents/doc_rig.h"
 #include "language/interpreter.h"
 
@@ -112,7 +114,7 @@ TEST(DocumentCompiler, EventBlocksAndTheirDeclarations) {
   DocRig rig;
   ASSERT_EQ(rig.Compile(Form("USEDBASES\nG = NAME:GOODS, KEY:[NAME]\nENDSECTION\n"
                              "ADDBASE = G\nMESSAGE(0, 'added', 'T')\nENDADDBASE")), 0) << rig.Message;
-  TInstruction* added = rig.Doc.Bases.FindByAlias("G")->AddProgram;
+  TInstruction* added = rig.Doc.Bases.FindByAlias("G")->NewRowProgram;
   ASSERT_NE(added, nullptr);
   Interp().ExecProgram(added);
   ASSERT_EQ(rig.Ui.Boxes.size(), 1u);
@@ -191,24 +193,25 @@ TEST(DocumentCompiler, VarsDeclareEveryKind) {
 TEST(DocumentCompiler, UsedBasesBindConfiguredDatabases) {
   DocRig rig;
   ASSERT_TRUE(rig.Opened);
-  ASSERT_EQ(rig.Compile(Form("USEDBASES\nG = NAME:goods, KEY:[ sold , name], FILTER:QTY > 1\n"
+  ASSERT_EQ(rig.Compile(Form("USEDBASES\nG = NAME:goods, KEY:[ sold , name], FILTER:[G.QTY > 1]\n"
                              "H = NAME:GOODS, KEY:[QTY]\nENDSECTION\n"
                              "INIT\nG.QTY := 5\nENDSECTION")),
             0)
       << rig.Message;
   ASSERT_EQ(rig.Doc.Bases.Count(), 2);
   const TUBL& g = *rig.Doc.Bases.FindByAlias("g");
-  EXPECT_EQ(&g.Structure, rig.Bases.FindByAlias("GOODS"));
-  EXPECT_EQ(g.FilterText, "QTY > 1");
-  EXPECT_EQ(g.KeyCount, 2);
-  const TKeyCol* k = g.Keys.get();
+  EXPECT_EQ(g.Base, rig.Bases.FindByAlias("GOODS"));
+  EXPECT_EQ(g.Table.Filter()->Text(), "[G.QTY > 1]");
+  EXPECT_FALSE(g.Table.Filter()->NoFilter());
+  EXPECT_EQ(g.Table.KeyCount, 2);
+  const TKeyCol* k = g.Table.Keys.get();
   ASSERT_NE(k, nullptr);
-  EXPECT_EQ(k->Number, g.Structure.Table.FieldIndex("SOLD"));
+  EXPECT_EQ(k->Number, g.Base->Table.FieldIndex("SOLD"));
   EXPECT_EQ(k->Kind, 'D');
   ASSERT_NE(k->Next, nullptr);
-  EXPECT_EQ(k->Next->Number, g.Structure.Table.FieldIndex("NAME"));
+  EXPECT_EQ(k->Next->Number, g.Base->Table.FieldIndex("NAME"));
   EXPECT_EQ(k->Next->Kind, 'C');
-  EXPECT_EQ(rig.Doc.Bases.FindByAlias("H")->FilterText, "");
+  EXPECT_TRUE(rig.Doc.Bases.FindByAlias("H")->Table.Filter()->NoFilter());
 
   ExpectErrors({
       {Form("USEDBASES\nG = NAME:NOPE, FILTER:1"), 79, 5},
@@ -229,7 +232,12 @@ TEST(DocumentCompiler, UsedBasesBindConfiguredDatabases) {
       {Form("USEDBASES\nGOTO = NAME:GOODS, KEY:[NAME]"), 52, 5},
   });
 
+  EXPECT_EQ(rig.Compile(Form("USEDBASES\nG = NAME:GOODS, KEY:[NAME], FILTER:QTY")), -1);
+  EXPECT_EQ(rig.Message, "Ошибка в строке 5:  Неправильный формат фильтра ");
+  EXPECT_EQ(rig.Compile(Form("USEDBASES\nG = NAME:GOODS, KEY:[NAME], FILTER:[G.NOPE > 1]")), -1);
+
   rig.Bases.FindByAlias("GOODS")->Table.Close();
+  std::filesystem::remove(rig.Tmp / "goods.dbf");
   EXPECT_EQ(rig.Compile(Form("USEDBASES\nG = NAME:GOODS, KEY:[NAME]")), -1);
   EXPECT_EQ(rig.Message, "Ошибка в строке 5: Нет доступа к базе goods.dbf");
 }

@@ -17,7 +17,7 @@ const std::vector<std::vector<const char*>> kBlocks = {
     {"BLANK", "WIDTH = 500", "PRINTCOPIES = 3", "PAPER = A5", "AUTOPRINT = E:1, U:1, Q:0",
      "EXITCONFIRM = 'x', 1", "ENTERCONFIRM = 'y'#65", "SCROLL = 1", "ENDSECTION"},
     {"VARS", "A, B = N", "S = C", "D = D", "T = T", "X = N, _", "  C", "ENDSECTION"},
-    {"USEDBASES", "G = NAME:GOODS, KEY:[NAME, QTY], FILTER:QTY > 1", "H = NAME:GOODS, KEY:[SOLD]", "ENDSECTION"},
+    {"USEDBASES", "G = NAME:GOODS, KEY:[NAME, QTY], FILTER:[G.QTY > 1]", "H = NAME:GOODS, KEY:[SOLD]", "ENDSECTION"},
     {"INIT", "A := 1", "CALL SUB1", "REENTRY", "IF A > 1", "THEN", "S := 'a;b' ; note", "ENDIF", "ENDSECTION"},
     {"WORK", "WHILE A, 1, A+1, A<3", "B := B + A", "ENDWHILE", "ENDSECTION"},
     {"SUBROUTINE = SUB1", "B := B * 2", "CALL SUB1", "ENDSUB"},
