@@ -4,31 +4,46 @@
 
 namespace vm {
 
-TFormPar::TFormPar(std::string name, TCurBlank& blank) : Name(std::move(name)), blank_(blank) {}
+TFormPar::TFormPar(std::string name, const TCurBlank& blank)
+    : Name(std::move(name)), view_(std::make_unique<TDataView>()) {
+  view_->SetBlank(&blank);
+  view_->Form = &viewForm_;
+}
 
 TFormPar::~TFormPar() {
   for (THintLine& hint : Hints) FreeKeyCols(hint.Keys, hint.KeyCount);
   FreeKeyCols(Keys, KeyCount);
 }
 
-int TFormPar::ColumnCount() const { return blank_.ColCount; }
+void TFormPar::SetRowVariables(TVariable* printStart, TVariable* printEnd, TVariable* selStart,
+                               TVariable* selEnd, TVariable* currentRow) {
+  PrintStartRow = printStart;
+  PrintEndRow = printEnd;
+  SelStart = selStart;
+  SelEnd = selEnd;
+  CurrentRow = currentRow;
+  viewForm_.RowNumber = currentRow;
+}
+
+char TFormPar::FirstRowKind(int32_t column) const {
+  return NormalizeTypeChar(view_->BlankFieldKind(column, 0));
+}
+
+int TFormPar::ColumnCount() const { return view_->ColCount(); }
 
 char TFormPar::ColumnType(int column) const {
-  const TColDescr* col = BlankColumn(blank_, column);
+  const TColDescr* col = BlankColumn(view_->Blank(), column);
   if (col == nullptr) return 0;
   return col->Conditional ? '*' : NormalizeTypeChar(col->Format.Kind);
 }
 
-char TFormPar::FirstRowFormat(int column) const {
-  const TColFormat* f = BlankField(blank_, column, 0);
-  return f != nullptr ? f->Kind : 0;
-}
+char TFormPar::FirstRowFormat(int column) const { return view_->BlankFieldKind(column - 1, 0); }
 
-int TFormPar::RowCount() const { return 0; }
+int TFormPar::RowCount() const { return view_->RowCount(); }
 
-TCommonVar TFormPar::CellValue(int /*column*/, int /*row*/) const { return {}; }
+TCommonVar TFormPar::CellValue(int column, int row) const { return view_->GetCellValue(column - 1, row - 1); }
 
-TFormPar& TFormList::AddFormPar(TCurBlank& blank, std::string name) {
+TFormPar& TFormList::AddFormPar(const TCurBlank& blank, std::string name) {
   return Append(std::make_unique<TFormPar>(std::move(name), blank));
 }
 

@@ -11,6 +11,8 @@
 
 #include "config/blanks.h"
 #include "config/registries.h"
+#include "ui/data_view.h"
+#include "ui/help_pages.h"
 #include "documents/runtime_objects.h"
 #include "language/expr_context.h"
 #include "language/instructions.h"
@@ -29,7 +31,9 @@ struct THintLine {
 
 class TFormPar : public IExprForm {
  public:
-  TFormPar(std::string name, TCurBlank& blank);
+  // The view shows its own compiled copy of blank; View().HasBlank() says
+  // whether it compiled.
+  TFormPar(std::string name, const TCurBlank& blank);
   ~TFormPar() override;
 
   int ColumnCount() const override;
@@ -39,9 +43,12 @@ class TFormPar : public IExprForm {
   TCommonVar CellValue(int column, int row) const override;
 
   // Columns of the blank: shown, and shown with hidden.
-  int32_t ShownColumns() const { return blank_.ShownColCount; }
-  int32_t AllColumns() const { return blank_.ColCount; }
-  TCurBlank& Blank() { return blank_; }
+  int32_t ShownColumns() const { return view_->ShownColCount(); }
+  int32_t AllColumns() const { return view_->ColCount(); }
+  TDataView& View() { return *view_; }
+  // The format letter of a 0-based column in the first data row, 'R' read
+  // as 'N'; 0 without such a column.
+  char FirstRowKind(int32_t column) const;
 
   const std::string Name;
   TLinkList Links;
@@ -58,7 +65,7 @@ class TFormPar : public IExprForm {
   TColumnSet NoEditCols;
   TColumnSet EditCols;
   TColumnSet AutoSelCols;
-  TRuntimeObject* Help = nullptr;  // the look-up page that fills the table
+  THelpItem* Help = nullptr;  // the look-up page that fills the table
   bool AddRows = false;
   bool DelRows = false;
   bool AutoEdit = false;
@@ -72,7 +79,10 @@ class TFormPar : public IExprForm {
   // Per column (0-based), the field list it offers; nullptr for none.
   std::vector<TFldList*> ColumnLists;
 
-  // The row variables NAMEPRINTSTARTROW ... NAMECURRENTROW.
+  // The row variables NAMEPRINTSTARTROW ... NAMECURRENTROW; the view
+  // numbers rows in CURRENTROW while it copies or lists them.
+  void SetRowVariables(TVariable* printStart, TVariable* printEnd, TVariable* selStart,
+                       TVariable* selEnd, TVariable* currentRow);
   TVariable* PrintStartRow = nullptr;
   TVariable* PrintEndRow = nullptr;
   TVariable* SelStart = nullptr;
@@ -87,12 +97,13 @@ class TFormPar : public IExprForm {
   TInstruction* OnAddRow = nullptr;
 
  private:
-  TCurBlank& blank_;
+  std::unique_ptr<TDataView> view_;
+  TViewForm viewForm_;
 };
 
 class TFormList : public TOwningList<TFormPar> {
  public:
-  TFormPar& AddFormPar(TCurBlank& blank, std::string name);
+  TFormPar& AddFormPar(const TCurBlank& blank, std::string name);
   // Trimmed and upper-cased, exact.
   TFormPar* FindFormPar(std::string_view name) const;
 };

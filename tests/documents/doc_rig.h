@@ -1,6 +1,7 @@
 // Compiles whole descriptions against a small configuration: a page format
-// "A4", an open database GOODS (NAME C10, QTY N5, SOLD D8), the blanks a
-// test adds and the auto-parameters it sets; the compile error box goes to
+// "A4", an open database GOODS (NAME C10, QTY N5, SOLD D8), the
+// blanks GOODSB (shown C, N.2, D and a hidden N) and BADB (which does not
+// compile), and the auto-parameters a test sets; the compile error box goes to
 // a scripted host.
 #pragma once
 
@@ -26,6 +27,10 @@ class DocRig {
     Context.AutoParams = &Params;
     Context.PageFormats = &Formats;
     Context.StandardPaper = "A4";
+    Blanks.Add("GOODSB")->SetText(
+        "COLCOUNT=3,1\nLEVELCOUNT=1\nFORMAT[1]=C,0,0\nFORMAT[2]=N,0,2\nFORMAT[3]=D,0,0\n"
+        "FORMAT[4]=N,0,0\nCOLWIDTH[1..3]=100\n");
+    Blanks.Add("BADB")->SetText("COLCOUNT=x");
     TDbaseStructure& goods = *Bases.AddNew();
     goods.Alias = "GOODS";
     goods.FileName = "goods.dbf";
