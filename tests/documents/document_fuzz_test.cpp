@@ -22,6 +22,10 @@ const std::vector<std::vector<const char*>> kBlocks = {
     {"WORK", "WHILE A, 1, A+1, A<3", "B := B + A", "ENDWHILE", "ENDSECTION"},
     {"SUBROUTINE = SUB1", "B := B * 2", "CALL SUB1", "ENDSUB"},
     {"ADDBASE = G", "A := G.QTY", "G.QTY := A", "ENDADDBASE"},
+    {"FORMS", "T1 = FORM:GOODSB, X1:0, Y1:0, Y2:100, KEYCOL:[1, 3], MERGE:[2, 0], NOEDIT:[2], AUTOSEL:[1],"
+     " LINK:[[BASE:G, SEARCH:[G.QTY], SUBST:[2:G.QTY, 1:G.NAME]]], SORT:1",
+     "T2 = FORM:GOODSB, X1:0, Y1:0, Y2:0, KEYCOL:[2], HELP:[NAME:H1, 1:NAME], LISTS:[1:L1]", "ENDSECTION"},
+    {"ONADDROW = T1", "T1CURRENTROW := T1[2, 1]", "ENDADDROW"},
     {"FORMCHANGE = T1", "ENDFORMCHANGE"},
     {"SELCHANGE = S1", "ENDSELCHANGE"},
     {"BUTTONCLICK = B1", "ENDBUTCLICK"},
