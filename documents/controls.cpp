@@ -11,12 +11,16 @@ std::string THeadlessList::Item(int index) const {
   return items_[static_cast<std::size_t>(index)];
 }
 
-int THeadlessList::Add(const std::string& s) {
-  // After the equal ones, as the sorted lists of the windows add.
-  const auto at = std::upper_bound(items_.begin(), items_.end(), s,
+int AddSorted(std::vector<std::string>& items, const std::string& s) {
+  const auto at = std::upper_bound(items.begin(), items.end(), s,
       [](const std::string& a, const std::string& b) { return CompareStrLocale(a, b, false) < 0; });
-  const int index = static_cast<int>(at - items_.begin());
-  items_.insert(at, s);
+  const int index = static_cast<int>(at - items.begin());
+  items.insert(at, s);
+  return index;
+}
+
+int THeadlessList::Add(const std::string& s) {
+  const int index = AddSorted(items_, s);
   if (index_ >= index) ++index_;
   return index;
 }

@@ -12,6 +12,10 @@
 
 namespace vm {
 
+// Adds s after the items that sort before it or equal it, letters without
+// case, as the sorted lists of the windows add; returns its index.
+int AddSorted(std::vector<std::string>& items, const std::string& s);
+
 class IListControl {
  public:
   virtual ~IListControl() = default;

@@ -48,31 +48,32 @@ bool IsParamNumber(std::string_view s) {
   return value >= 1 && value <= 65536;
 }
 
-}  // namespace
-
-int FindSectionKeyword(std::string_view name) {
-  for (std::size_t i = 0; i < kSectionKeywords.size(); ++i)
-    if (kSectionKeywords[i] == name) return static_cast<int>(i) + 1;
+// 1-based index in a keyword table, -1 when absent.
+template <std::size_t N>
+int IndexIn(const std::array<std::string_view, N>& table, std::string_view name) {
+  for (std::size_t i = 0; i < N; ++i)
+    if (table[i] == name) return static_cast<int>(i) + 1;
   return -1;
 }
 
-std::string_view SectionKeywordName(int keyword) {
-  if (keyword < 1 || keyword > kSectionKeywordCount) return {};
-  return kSectionKeywords[static_cast<std::size_t>(keyword - 1)];
+template <std::size_t N>
+std::string_view EntryOf(const std::array<std::string_view, N>& table, int keyword) {
+  if (keyword < 1 || keyword > static_cast<int>(N)) return {};
+  return table[static_cast<std::size_t>(keyword - 1)];
 }
+
+}  // namespace
+
+int FindSectionKeyword(std::string_view name) { return IndexIn(kSectionKeywords, name); }
+
+std::string_view SectionKeywordName(int keyword) { return EntryOf(kSectionKeywords, keyword); }
 
 int FindParamKeyword(std::string_view name) {
   const std::string key = UpperStr(TrimBlanks(name));
-  if (IsParamNumber(key)) return kPkNumbered;
-  for (std::size_t i = 0; i < kParamKeywords.size(); ++i)
-    if (kParamKeywords[i] == key) return static_cast<int>(i) + 1;
-  return -1;
+  return IsParamNumber(key) ? kPkNumbered : IndexIn(kParamKeywords, key);
 }
 
-std::string_view ParamKeywordName(int keyword) {
-  if (keyword < 1 || keyword > kParamKeywordCount) return {};
-  return kParamKeywords[static_cast<std::size_t>(keyword - 1)];
-}
+std::string_view ParamKeywordName(int keyword) { return EntryOf(kParamKeywords, keyword); }
 
 bool IsReservedWord(std::string_view name) {
   const std::string key = UpperStr(name);

@@ -1,6 +1,5 @@
 #include "documents/runtime_objects.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "foundation/values/value_text.h"
@@ -8,16 +7,6 @@
 #include "language/interpreter.h"
 
 namespace vm {
-
-namespace {
-
-int IndexOfText(const IListControl& list, std::string_view s) {
-  for (int i = 0; i < list.Count(); ++i)
-    if (CompareStrLocale(list.Item(i), s, false) == 0) return i;
-  return -1;
-}
-
-}  // namespace
 
 void TDocumentEvents::Run(TInstruction* program) {
   if (program == nullptr) return;
@@ -33,28 +22,32 @@ bool VisibleByFormula(TExprChain& formula) {
   return err == 0 && v.Kind == 'N' && std::fabs(v.Num) > kNumTolerance;
 }
 
-TSelect::TSelect(TDocumentEvents& events, std::unique_ptr<IListControl> combo)
-    : events_(events), combo_(std::move(combo)) {
-  combo_->OnChange = [this] { DoChange(); };
+void TListObject::AddUnique(const std::string& s) {
+  if (!s.empty() && IndexOf(s) < 0) control_->Add(s);
 }
 
-void TSelect::AddUnique(const std::string& s) {
-  if (!s.empty() && IndexOf(s) < 0) combo_->Add(s);
+int TListObject::IndexOf(std::string_view s) const {
+  for (int i = 0; i < control_->Count(); ++i)
+    if (CompareStrLocale(control_->Item(i), s, false) == 0) return i;
+  return -1;
+}
+
+TSelect::TSelect(TDocumentEvents& events, std::unique_ptr<IListControl> combo)
+    : TListObject(events, std::move(combo)) {
+  control_->OnChange = [this] { DoChange(); };
 }
 
 void TSelect::InsertAt(const std::string& s, int pos) {
   if (pos < 1 || IndexOf(s) >= 0) return;
-  if (pos > combo_->Count()) combo_->Add(s);
-  else combo_->Insert(pos - 1, s);
+  if (pos > control_->Count()) control_->Add(s);
+  else control_->Insert(pos - 1, s);
 }
 
 std::string TSelect::GetText() const {
-  const int index = combo_->ItemIndex();
-  if (index < 0 || combo_->Count() == 0) return combo_->Text();
-  return combo_->Item(index);
+  const int index = control_->ItemIndex();
+  if (index < 0 || control_->Count() == 0) return control_->Text();
+  return control_->Item(index);
 }
-
-int TSelect::IndexOf(std::string_view s) const { return IndexOfText(*combo_, s); }
 
 int TSelect::SelectText(std::string_view s) {
   const int index = IndexOf(s);
@@ -63,24 +56,18 @@ int TSelect::SelectText(std::string_view s) {
 }
 
 void TSelect::SetItemIndex(int index) {
-  combo_->SetItemIndex(index);
+  control_->SetItemIndex(index);
   DoChange();
 }
 
 void TSelect::DoChange() { events_.Run(ChangeProgram); }
 
 TListSelect::TListSelect(TDocumentEvents& events, std::unique_ptr<IListControl> list)
-    : events_(events), list_(std::move(list)) {
-  list_->OnChange = [this] { DoClick(); };
+    : TListObject(events, std::move(list)) {
+  control_->OnChange = [this] { DoClick(); };
 }
 
-void TListSelect::AddUnique(const std::string& s) {
-  if (!s.empty() && IndexOf(s) < 0) list_->Add(s);
-}
-
-std::string TListSelect::GetText() const { return list_->Item(list_->ItemIndex()); }
-
-int TListSelect::IndexOf(std::string_view s) const { return IndexOfText(*list_, s); }
+std::string TListSelect::GetText() const { return control_->Item(control_->ItemIndex()); }
 
 void TListSelect::DoClick() { events_.Run(ClickProgram); }
 
@@ -103,13 +90,7 @@ void TVisButt::Update() {
   button_->SetCaption(caption);
 }
 
-int TFldList::Add(const std::string& s) {
-  const auto at = std::upper_bound(Strings.begin(), Strings.end(), s,
-      [](const std::string& a, const std::string& b) { return CompareStrLocale(a, b, false) < 0; });
-  const int index = static_cast<int>(at - Strings.begin());
-  Strings.insert(at, s);
-  return index;
-}
+int TFldList::Add(const std::string& s) { return AddSorted(Strings, s); }
 
 void TFldList::AddUnique(const std::string& s) {
   if (!s.empty() && IndexOf(s) < 0) Add(s);
@@ -118,11 +99,11 @@ void TFldList::AddUnique(const std::string& s) {
 int TFldList::IndexOf(std::string_view s) const { return ListIndexOfText(Strings, s); }
 
 void TSelectList::UpdateVisibility() {
-  for (const auto& s : items_) s->Combo().SetVisible(VisibleByFormula(s->VisibleExpr));
+  for (const auto& s : items_) s->UpdateVisibility();
 }
 
 void TListSelList::UpdateVisibility() {
-  for (const auto& s : items_) s->List().SetVisible(VisibleByFormula(s->VisibleExpr));
+  for (const auto& s : items_) s->UpdateVisibility();
 }
 
 void TButList::UpdateButtons() {

@@ -40,59 +40,60 @@ struct TControlPlace {
 // without an error.
 bool VisibleByFormula(TExprChain& formula);
 
-class TSelect : public TRuntimeObject {
+// What selects and list selects share: a list of texts on the form,
+// shown by a formula.
+class TListObject : public TRuntimeObject {
  public:
-  TSelect(TDocumentEvents& events, std::unique_ptr<IListControl> combo);
-
   TControlPlace Place;
   int32_t FontHeight = 50;
   std::string Name;
-  TInstruction* ChangeProgram = nullptr;
   TExprChain VisibleExpr;
 
-  IListControl& Combo() { return *combo_; }
-  int Add(const std::string& s) { return combo_->Add(s); }
-  // Nothing for an empty text or one the select holds already.
+  // Nothing for an empty text or one the list holds already.
   void AddUnique(const std::string& s);
+  // Ignoring case; -1 when absent.
+  int IndexOf(std::string_view s) const;
+  void UpdateVisibility() { control_->SetVisible(VisibleByFormula(VisibleExpr)); }
+
+ protected:
+  TListObject(TDocumentEvents& events, std::unique_ptr<IListControl> control)
+      : events_(events), control_(std::move(control)) {}
+
+  TDocumentEvents& events_;
+  std::unique_ptr<IListControl> control_;
+};
+
+class TSelect : public TListObject {
+ public:
+  TSelect(TDocumentEvents& events, std::unique_ptr<IListControl> combo);
+
+  TInstruction* ChangeProgram = nullptr;
+
+  IListControl& Combo() { return *control_; }
+  int Add(const std::string& s) { return control_->Add(s); }
   // Before position pos (1-based), appended past the end; nothing below 1
   // or when present.
   void InsertAt(const std::string& s, int pos);
-  void Clear() { combo_->Clear(); }
-  int GetItemIndex() const { return combo_->ItemIndex(); }
+  void Clear() { control_->Clear(); }
+  int GetItemIndex() const { return control_->ItemIndex(); }
   // The chosen item, or the edit text when nothing is chosen.
   std::string GetText() const;
-  // Ignoring case; -1 when absent.
-  int IndexOf(std::string_view s) const;
   // Chooses the item equal to s and runs the change; -1 and nothing when absent.
   int SelectText(std::string_view s);
   void SetItemIndex(int index);
   void DoChange();
-
- private:
-  TDocumentEvents& events_;
-  std::unique_ptr<IListControl> combo_;
 };
 
-class TListSelect : public TRuntimeObject {
+class TListSelect : public TListObject {
  public:
   TListSelect(TDocumentEvents& events, std::unique_ptr<IListControl> list);
 
-  TControlPlace Place;
-  int32_t FontHeight = 50;
-  std::string Name;
   TInstruction* ClickProgram = nullptr;
-  TExprChain VisibleExpr;
 
-  IListControl& List() { return *list_; }
-  void AddUnique(const std::string& s);
+  IListControl& List() { return *control_; }
   // Empty when nothing is chosen.
   std::string GetText() const;
-  int IndexOf(std::string_view s) const;
   void DoClick();
-
- private:
-  TDocumentEvents& events_;
-  std::unique_ptr<IListControl> list_;
 };
 
 class TVisButt : public TRuntimeObject {
