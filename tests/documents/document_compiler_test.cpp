@@ -80,6 +80,20 @@ TEST(DocumentCompiler, SectionStateMachine) {
   EXPECT_EQ(rig.Message, "Ошибка в строке 5.  Неизвестное имя переменной X");
 }
 
+TEST(DocumentCompiler, LogicalLinesOfDescriptions) {
+  DocRig rig;
+  ASSERT_EQ(rig.Compile("; heading\n\tBLANK ; options\nEXITCONFIRM = 'a;b', _\n\n 1 ; yes\n"
+                        "WIDTH = 100\n  ENDSECTION\nVARS\nA, _\n B, _\n C = N\nENDSECTION"),
+            0)
+      << rig.Message;
+  EXPECT_EQ(rig.Doc.Options.ExitConfirm, "a;b");
+  EXPECT_EQ(rig.Doc.Options.ExitDefaultButton, 0u);
+  EXPECT_NE(rig.Doc.Context.Symbols().FindVariable("C"), nullptr);
+  // No blank before '_': not continued.
+  EXPECT_EQ(rig.Compile("BLANK\nWIDTH = 100_\n"), 12);
+  EXPECT_EQ(rig.Compile("BLANK\nWIDTH = 100\nPRINTCOPIES = 1, _\n"), 0);
+}
+
 TEST(DocumentCompiler, StartOfDayDocumentKeepsToItsSections) {
   const std::string init = "INIT\nERRORCODE := 1\nENDSECTION\n";
   DocRig rig;

@@ -193,6 +193,14 @@ TEST(FormsSection, NamesIncludeLookupPages) {
   rig.Doc.Clear();
   EXPECT_FALSE(rig.Doc.IsNameInUse("H1"));
   EXPECT_FALSE(rig.Doc.IsNameInUse("T1"));
+  EXPECT_EQ(rig.Doc.Forms.Count(), 0);
+  EXPECT_EQ(rig.Doc.Bases.Count(), 0);
+  // What belongs to the configuration stays (the binding closes the file
+  // it opened).
+  ASSERT_NE(rig.Bases.FindByAlias("GOODS"), nullptr);
+  EXPECT_TRUE(rig.Bases.FindByAlias("GOODS")->Table.Open());
+  EXPECT_TRUE(rig.Blanks.FindByName("GOODSB")->Compiled);
+  EXPECT_EQ(rig.Blanks.Count(), 2);
 }
 
 }  // namespace
