@@ -53,25 +53,18 @@ void TFilter::SetText(std::string_view text) {
 void TFilter::Parse() {
   if (text_.empty()) {
     errorCode_ = kFilterOk;
-    noFilter_ = true;
+    noFilter_ = EmptyIsNoFilter();
   } else {
     errorCode_ = ParseFilter();
   }
+  if (errorCode_ == kFilterOk) errorCode_ = Refusal();
   valid_ = errorCode_ == kFilterOk;
   // The compiler's own message stays for -1.
   if (errorCode_ != kFilterCompileError) message_ = FilterMessage(errorCode_);
 }
 
-void THelpFilter::Parse() {
-  if (text_.empty()) {
-    errorCode_ = kFilterOk;
-    noFilter_ = false;
-  } else {
-    errorCode_ = ParseFilter();
-  }
-  if (errorCode_ == kFilterOk && (!MinCols().empty() || !MaxCols().empty())) errorCode_ = kFilterForbidden;
-  valid_ = errorCode_ == kFilterOk;
-  if (errorCode_ != kFilterCompileError) message_ = FilterMessage(errorCode_);
+int32_t THelpFilter::Refusal() const {
+  return MinCols().empty() && MaxCols().empty() ? kFilterOk : kFilterForbidden;
 }
 
 int32_t TFilter::ParseFilter() {

@@ -66,8 +66,12 @@ class TFilter : public ITableFilter {
   std::size_t ConditionCount() const { return conditions_.size(); }
 
  protected:
-  virtual void Parse();
+  void Parse();
   int32_t ParseFilter();
+  // Whether an empty text lets every record pass as NOFILTER does.
+  virtual bool EmptyIsNoFilter() const { return true; }
+  // A code that refuses a text that parsed; 0 to take it.
+  virtual int32_t Refusal() const { return kFilterOk; }
 
   std::string text_;
   bool valid_ = false;
@@ -93,7 +97,8 @@ class THelpFilter : public TFilter {
   using TFilter::TFilter;
 
  protected:
-  void Parse() override;
+  bool EmptyIsNoFilter() const override { return false; }
+  int32_t Refusal() const override;
 };
 
 }  // namespace vm

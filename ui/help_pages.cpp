@@ -9,6 +9,7 @@
 #include "language/bound_tables.h"
 #include "language/evaluator.h"
 #include "language/table_filter.h"
+#include "language/table_views.h"
 
 namespace vm {
 
@@ -125,6 +126,17 @@ void THelpItem::FillComboBox() {
     }
   }
   if (!Categories.empty()) CategoryIndex = 0;
+}
+
+void THelpItem::Bind(TUBL* link) {
+  Link = link;
+  Filter->Owner = link;
+}
+
+void THelpItem::LoadRows() {
+  if (!Link) return;
+  Link->Table.ViewFilter = Filter.get();
+  ShowInView(Link->Table, Hidden, OwnsColumnExprs);
 }
 
 // --- The list -------------------------------------------------------------------

@@ -107,8 +107,11 @@ class THelpItem {
   TExprChain ListExpr;
   TExprChain ThirdExpr;
 
+  // The filter's conditions name the bound table, so Bind comes before
+  // the filter's text.
   std::unique_ptr<THelpFilter> Filter;
   TUBL* Link = nullptr;  // the bound table (owned by the document's base list)
+  void Bind(TUBL* link);
   std::unique_ptr<TKeyCol> Keys;
   int32_t KeyCount = 0;
 

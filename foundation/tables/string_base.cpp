@@ -5,6 +5,7 @@
 #include <new>
 
 #include "foundation/tables/table_rewrite.h"
+#include "foundation/text/collation.h"
 #include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
@@ -14,9 +15,14 @@ namespace vm {
 
 namespace {
 
+// Loads and filters read numbers of every record: no text is copied unless
+// it has a comma.
 long double ReadNumberField(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   long double x = 0;
-  return TextToExtended(CommaToPoint(TrimBlanks(text)), x) ? x : 0.0L;
+  if (text.find(',') != std::string_view::npos) return TextToExtended(CommaToPoint(text), x) ? x : 0.0L;
+  return TextToExtended(text, x) ? x : 0.0L;
 }
 
 // 'yyyymmdd' as one integer; blank or unreadable text is the zero date.
@@ -240,6 +246,14 @@ bool TStringBase::SetValue(int32_t field, const TCommonVar& v) {
   return fits;
 }
 
+void TStringBase::ReadDbfRecord() {
+  if (buffer_ && dbf_ && dbf_->RecordSize() == recordSize_) dbf_->GetRecordText(buffer_);
+}
+
+void TStringBase::WriteDbfRecord() {
+  if (buffer_ && dbf_ && dbf_->RecordSize() == recordSize_) dbf_->SetRecordText(buffer_);
+}
+
 // --- Loading -------------------------------------------------------------------
 
 int32_t TStringBase::NoField() const { return dbf_ ? dbf_->FieldIndex("NO__") : -1; }
@@ -333,27 +347,20 @@ int32_t TStringBase::LoadLastRecord() {
 
 // --- Writing back --------------------------------------------------------------
 
-namespace {
-
-// A number field filled with '*' by SetBufferValue.
-bool HasTooWideNumber(const char* buf, const std::vector<std::pair<int32_t, int32_t>>& numbers) {
-  for (const auto& [offset, length] : numbers) {
-    if (length > 0 && std::all_of(buf + offset, buf + offset + length, [](char c) { return c == '*'; }))
-      return true;
+bool TStringBase::HasTooWideNumber(const char* buf) const {
+  for (const FieldInfo& f : fields_) {
+    if (f.Type != 'N' || f.Length == 0) continue;
+    const char* p = buf + f.Offset;
+    if (std::all_of(p, p + f.Length, [](char c) { return c == '*'; })) return true;
   }
   return false;
 }
-
-}  // namespace
 
 TSaveResult TStringBase::SaveChanges() {
   if (ownDbf_) return TSaveResult::Saved;
   if (!dbf_ || !dbf_->Active() || dbf_->ReadOnly()) return TSaveResult::Failed;
   const auto size = static_cast<std::size_t>(dbf_->RecordSize());
   const int32_t noField = NoField();
-  std::vector<std::pair<int32_t, int32_t>> numbers;
-  for (const FieldInfo& f : fields_)
-    if (f.Type == 'N') numbers.emplace_back(f.Offset, f.Length);
 
   // The whole table as it will stand, records in file order.
   std::vector<uint8_t> records;
@@ -369,7 +376,7 @@ TSaveResult TStringBase::SaveChanges() {
     const bool inFile = row->RecNo >= 1 && row->RecNo <= dbf_->RecCount();
     if (!row->New && !row->Changed && !(row->Deleted && inFile)) continue;
     if (row->New && row->Deleted) continue;
-    tooWide = tooWide || HasTooWideNumber(row->Buffer(), numbers);
+    tooWide = tooWide || HasTooWideNumber(row->Buffer());
     int32_t recNo = row->RecNo;
     int32_t no = row->No;
     if (row->New || !inFile) {
@@ -406,15 +413,12 @@ TSaveResult TStringBase::Rewrite() {
   if (!dbf_ || !dbf_->Active() || dbf_->ReadOnly()) return TSaveResult::Failed;
   const auto size = static_cast<std::size_t>(dbf_->RecordSize());
   const int32_t noField = NoField();
-  std::vector<std::pair<int32_t, int32_t>> numbers;
-  for (const FieldInfo& f : fields_)
-    if (f.Type == 'N') numbers.emplace_back(f.Offset, f.Length);
   std::vector<uint8_t> records;
   records.reserve(rows_.size() * size);
   bool tooWide = false;
   for (const RowPtr& row : rows_) {
     if (row->Deleted) continue;
-    tooWide = tooWide || HasTooWideNumber(row->Buffer(), numbers);
+    tooWide = tooWide || HasTooWideNumber(row->Buffer());
     dbf_->SetRecordText(row->Buffer());
     if (noField >= 0) dbf_->SetFieldInt(noField, row->Index + 1);
     dbf_->SetDeleted(false);
@@ -481,8 +485,7 @@ namespace {
 class SortKeys {
  public:
   SortKeys(const TStringBase& table, const std::vector<const TRow*>& rows, const TKeyCol* keys,
-           bool caseSensitive)
-      : caseSensitive_(caseSensitive) {
+           bool caseSensitive) {
     TCommonVar v;
     for (const TKeyCol* k = keys; k; k = k->Next.get()) {
       Column col;
@@ -491,7 +494,8 @@ class SortKeys {
         switch (col.Type) {
           case 'C': {
             table.GetBufferText(k->Number, row->Buffer(), text_);
-            col.Texts.emplace_back(text_);
+            col.TextStart.push_back(col.Texts.size());
+            AppendCollationKey(text_, caseSensitive, col.Texts);
             break;
           }
           case 'N':
@@ -506,6 +510,7 @@ class SortKeys {
             break;
         }
       }
+      col.TextStart.push_back(col.Texts.size());
       columns_.push_back(std::move(col));
     }
   }
@@ -516,7 +521,7 @@ class SortKeys {
       int c = 0;
       switch (col.Type) {
         case 'C':
-          c = CompareStrLocale(col.Texts[ia], col.Texts[ib], caseSensitive_);
+          c = CompareKeys(col, ia, ib);
           break;
         case 'N':
           c = IsNearZero(col.Numbers[ia] - col.Numbers[ib]) ? 0 : (col.Numbers[ia] > col.Numbers[ib] ? 1 : -1);
@@ -535,11 +540,21 @@ class SortKeys {
  private:
   struct Column {
     char Type = 0;
-    std::vector<std::string> Texts;
+    // The collation keys of all rows, one after another.
+    std::string Texts;
+    std::vector<std::size_t> TextStart;
     std::vector<long double> Numbers;
     std::vector<TDateRec> Dates;
   };
-  bool caseSensitive_;
+  static int CompareKeys(const Column& col, std::size_t a, std::size_t b) {
+    const std::size_t la = col.TextStart[a + 1] - col.TextStart[a];
+    const std::size_t lb = col.TextStart[b + 1] - col.TextStart[b];
+    const int c = std::memcmp(col.Texts.data() + col.TextStart[a], col.Texts.data() + col.TextStart[b],
+                              std::min(la, lb));
+    if (c != 0) return c < 0 ? -1 : 1;
+    return la == lb ? 0 : (la < lb ? -1 : 1);
+  }
+
   std::string text_;
   std::vector<Column> columns_;
 };

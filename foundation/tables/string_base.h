@@ -119,6 +119,12 @@ class TStringBase {
   // was filled with '*'.
   bool SetBufferValue(int32_t field, const TCommonVar& v, char* buf) const;
   bool SetValue(int32_t field, const TCommonVar& v);
+  // The DBF's record buffer (text converted from code page 866 on such
+  // tables) into Buffer(), and back.
+  void ReadDbfRecord();
+  void WriteDbfRecord();
+  // A number field of the record filled with '*': a value that did not fit.
+  bool HasTooWideNumber(const char* buf) const;
 
   // --- Loading ----------------------------------------------------------------
   // Each load first clears the rows. A filter that did not parse loads

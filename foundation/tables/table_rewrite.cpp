@@ -17,17 +17,21 @@ bool ReadAllRecords(TDBF& dbf, std::vector<uint8_t>& records) {
   return true;
 }
 
-bool RewriteTable(TDBF& dbf, const std::vector<uint8_t>& records) {
+bool WriteRecordsAndClose(TDBF& dbf, const std::vector<uint8_t>& records) {
   const auto size = static_cast<std::size_t>(dbf.RecordSize());
-  bool ok = size > 0 && records.size() % size == 0 && dbf.Zap();
+  bool ok = dbf.Active() && size > 0 && records.size() % size == 0;
   for (std::size_t pos = 0; ok && pos < records.size(); pos += size) {
     std::memcpy(dbf.RecordBytes(), &records[pos], size);
     ok = dbf.WriteRecord();
   }
-  // Close renames the new file over the old one only when all of it reached
-  // the disk; otherwise it drops it.
   if (!ok) dbf.AbandonRewrite();
-  ok = dbf.Close() && ok;
+  return dbf.Close() && ok;
+}
+
+bool RewriteTable(TDBF& dbf, const std::vector<uint8_t>& records) {
+  bool ok = dbf.Zap();
+  if (!ok) dbf.AbandonRewrite();
+  ok = WriteRecordsAndClose(dbf, records) && ok;
   return dbf.Open() && ok;
 }
 

@@ -15,6 +15,11 @@ namespace vm {
 // False when a record cannot be read.
 bool ReadAllRecords(TDBF& dbf, std::vector<uint8_t>& records);
 
+// Writes the records (as stored, RecordSize bytes each) into a table just
+// made anew (CreateTable or Zap) and closes it, which renames the new file
+// over the old one only when all of it reached the disk.
+bool WriteRecordsAndClose(TDBF& dbf, const std::vector<uint8_t>& records);
+
 // Makes the open table hold exactly these records (as stored, RecordSize
 // bytes each). The table is open again afterwards: on the new file, or after
 // a failure on the old one.

@@ -59,6 +59,18 @@ struct Tables {
 };
 
 constexpr Tables kTables;
+static_assert([] {
+  for (const auto w : kTables.primary)
+    if (w < 1 || w > 255) return false;
+  return true;
+}(), "every weight fits one byte");
+
+constexpr bool WeightsFitBytes() {
+  for (auto w : kTables.primary)
+    if (w == 0 || w > 255) return false;
+  return true;
+}
+static_assert(WeightsFitBytes(), "collation keys keep one byte per character");
 
 inline unsigned char U8(char c) { return static_cast<unsigned char>(c); }
 
@@ -71,6 +83,8 @@ char LowerChar1251(char c) { return static_cast<char>(kTables.lower[U8(c)]); }
 bool IsLetter1251(char c) {
   return kTables.upper[U8(c)] != U8(c) || kTables.lower[U8(c)] != U8(c);
 }
+
+unsigned char CollationWeight(char c) { return static_cast<unsigned char>(kTables.primary[U8(c)]); }
 
 std::string UpperText1251(std::string_view s) {
   std::string out(s);
@@ -92,6 +106,15 @@ int CollateCompare(std::string_view a, std::string_view b, bool caseSensitive) {
   }
   if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
   return caseSensitive ? caseOrder : 0;
+}
+
+void AppendCollationKey(std::string_view s, bool caseSensitive, std::string& out) {
+  for (char c : s) out.push_back(static_cast<char>(kTables.primary[U8(c)]));
+  if (!caseSensitive) return;
+  // Below every weight, so that a text that is the start of another still
+  // sorts first; then, position by position, upper case after lower case.
+  out.push_back('\0');
+  for (char c : s) out.push_back(kTables.upper[U8(c)] == U8(c) && kTables.lower[U8(c)] != U8(c) ? 2 : 1);
 }
 
 }  // namespace vm

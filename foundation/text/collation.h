@@ -22,10 +22,20 @@ bool IsLetter1251(char c);
 // Whole-string upper case with the table above.
 std::string UpperText1251(std::string_view s);
 
+// A character's place in the sort order with case ignored, from 1 up:
+// texts whose weights differ compare as their first differing weights do,
+// and a text that is the start of another sorts first.
+unsigned char CollationWeight(char c);
+
 // Compares two texts: -1, 0 or 1. Letters are first compared without regard
 // to case; when CaseSensitive and the texts differ only in case, the first
 // position where they differ decides, a lower-case letter sorting first.
 // Without CaseSensitive, 0 means the texts are equal after upper-casing.
 int CollateCompare(std::string_view a, std::string_view b, bool caseSensitive);
+
+// A key whose byte order (shorter first when one is the start of the other)
+// is the order CollateCompare gives, appended to Out: for sorting many texts
+// without collating them again at every comparison.
+void AppendCollationKey(std::string_view s, bool caseSensitive, std::string& out);
 
 }  // namespace vm

@@ -5,6 +5,7 @@
 #include "language/bound_tables.h"
 #include "language/check_list.h"
 #include "language/expr_compiler.h"
+#include "language/program_rig.h"
 #include "language/table_views.h"
 #include "platform/encoding.h"
 #include "support/fake_data_view.h"
@@ -202,6 +203,18 @@ TEST_F(BoundTableTest, BindingsAndCheckLists) {
   EXPECT_EQ(temp->Table.SaveChanges(), TSaveResult::Saved);
   EXPECT_EQ(bases_.GetItem(1), temp);
   EXPECT_EQ(bases_.GetItem(2), nullptr);
+
+  // Every row added runs the binding's new-row program while it is bound.
+  TBaseListContext programs(&bases_);
+  test::ProgramRig rig(programs);
+  ASSERT_EQ(rig.Compile("TMP.QTY := TMP.QTY + 5\nENDSECTION"), 0) << rig.Message;
+  temp->NewRowProgram = rig.Main;
+  temp->Table.Insert(0);
+  EXPECT_EQ(temp->FieldValue(0).Num, 5);
+  temp->Bound = false;
+  temp->Table.Append();
+  EXPECT_EQ(temp->FieldValue(0).Num, 0);
+  temp->NewRowProgram = nullptr;
 
   TCheckList checks;
   TBaseListContext context(&bases_);

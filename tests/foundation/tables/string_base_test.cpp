@@ -98,6 +98,15 @@ TEST_F(StringBaseTest, LoadsLiveRecordsWithTheirNumbers) {
   table_.GetValue(kGoodsPrice, v);
   EXPECT_EQ(v.Kind, 0);
 
+  table_.MemTableGoto(0);
+  dbf_.GoToRecord(4);
+  ASSERT_EQ(dbf_.ReadRecord(), 0);
+  table_.ReadDbfRecord();
+  EXPECT_EQ(Field(kGoodsCode), "D");
+  table_.SetFieldText(kGoodsName, "Ёж"_w);
+  table_.WriteDbfRecord();
+  EXPECT_EQ(dbf_.GetFieldStr(kGoodsName), "Ёж"_w);
+
   ASSERT_TRUE(table_.LoadRange(2, 3));
   EXPECT_EQ(Codes(), "C");
   ASSERT_TRUE(table_.LoadRange(0, 99));
