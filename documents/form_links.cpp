@@ -1,7 +1,7 @@
 // The links of a table to databases of the document (LINK) and the field
 // lists its columns offer (LISTS).
 #include "documents/compile_errors.h"
-#include "documents/form_parts.h"
+#include "documents/form_bindings.h"
 #include "foundation/text/strutils.h"
 #include "language/expr_compiler.h"
 

@@ -1,7 +1,7 @@
 // The look-up page of a table (HELP) and the hint lines it shows (HINT,
 // HINTHELP).
 #include "documents/compile_errors.h"
-#include "documents/form_parts.h"
+#include "documents/form_bindings.h"
 #include "foundation/text/strutils.h"
 #include "language/expr_types.h"
 

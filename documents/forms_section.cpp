@@ -2,7 +2,7 @@
 // a table of the document: a blank in a blank view, with its settings.
 #include "documents/compile_errors.h"
 #include "documents/document_compiler_impl.h"
-#include "documents/form_parts.h"
+#include "documents/form_bindings.h"
 #include "foundation/values/value_text.h"
 #include "ui/layout_lang.h"
 

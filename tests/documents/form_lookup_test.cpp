@@ -4,7 +4,7 @@
 
 #include "documents/compile_errors.h"
 #include "documents/doc_rig.h"
-#include "documents/form_parts.h"
+#include "documents/form_bindings.h"
 
 namespace vm::test {
 namespace {

@@ -1,6 +1,6 @@
-// The parts of a FORMS line that reach beyond the table itself: its
+// What a FORMS line binds the table to beyond itself: its
 // look-up page with the hint lines, its links to databases and the field
-// lists of its columns. Each raises the compile error of its part.
+// lists of its columns. Each raises the compile error of what it reads.
 #pragma once
 
 #include <string>
