@@ -19,8 +19,12 @@ int32_t IntParam(const TElementParam& p, int32_t min, int errCode);
 
 // HELP: binds the table's columns to the page's fields or columns.
 THelpItem& BindLookupPage(TCompiledDocument& doc, TFormPar& form, const TElementParam& help);
-// The key columns of table and page must agree.
-void MatchLookupKeys(const TFormPar& form, const THelpItem& page);
+// A page of expressions adds no rows, and the key columns of table and
+// page must agree.
+void CheckLookupPage(const TFormPar& form, const THelpItem& page);
+// A page that sorts its own rows and adds to them has no filter, nor has
+// its database.
+void CheckExclusivePage(const TFormPar& form, const THelpItem& page);
 // HINT or HINTHELP (one required with a page).
 void ReadHints(TFormPar& form, const THelpItem& page, const TElementLine& line);
 

@@ -4,6 +4,7 @@
 #include "documents/form_bindings.h"
 #include "foundation/text/strutils.h"
 #include "language/expr_types.h"
+#include "language/table_filter.h"
 
 namespace vm {
 
@@ -95,12 +96,20 @@ THelpItem& BindLookupPage(TCompiledDocument& doc, TFormPar& form, const TElement
   return *page;
 }
 
-void MatchLookupKeys(const TFormPar& form, const THelpItem& page) {
+void CheckLookupPage(const TFormPar& form, const THelpItem& page) {
+  if (page.OwnsColumnExprs && form.AutoAdd) RaiseCompileError(102);
   if (form.KeyCount != page.KeyCount) RaiseCompileError(81);
   const TKeyCol* pageKey = page.Keys.get();
   for (const TKeyCol* key = form.Keys.get(); key != nullptr && pageKey != nullptr;
        key = key->Next.get(), pageKey = pageKey->Next.get())
     if (NormalizeTypeChar(key->Kind) != NormalizeTypeChar(pageKey->Kind)) RaiseCompileError(80);
+}
+
+void CheckExclusivePage(const TFormPar& form, const THelpItem& page) {
+  if (!page.SortHelpOnly || !form.AutoAdd) return;
+  const bool pageFiltered = page.Filter != nullptr && !page.Filter->NoFilter();
+  const ITableFilter* baseFilter = page.Link != nullptr ? page.Link->Table.Filter() : nullptr;
+  if (pageFiltered || (baseFilter != nullptr && !baseFilter->NoFilter())) RaiseCompileError(98);
 }
 
 void ReadHints(TFormPar& form, const THelpItem& page, const TElementLine& line) {

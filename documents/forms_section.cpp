@@ -116,14 +116,6 @@ void ReadColumnSets(TFormPar& form, const TElementLine& line) {
       if (FindKeyCol(form.Keys.get(), c - 1) == nullptr) form.EditCols.set(static_cast<std::size_t>(c - 1));
 }
 
-void CheckExclusivePage(const TFormPar& form, const THelpItem* page) {
-  if (page == nullptr || !page->SortHelpOnly || !form.AutoAdd) return;
-  const bool pageFiltered = page->Filter != nullptr && !page->Filter->NoFilter();
-  const bool baseFiltered = page->Link != nullptr && page->Link->Table.Filter() != nullptr &&
-                            !page->Link->Table.Filter()->NoFilter();
-  if (pageFiltered || baseFiltered) RaiseCompileError(98);
-}
-
 }  // namespace
 
 std::string InsideBrackets(std::string_view value, int errCode) {
@@ -159,15 +151,12 @@ void TDocumentCompiler::FormsLine(const TElementLine& line) {
   if (const TElementParam* help = line.Find(kPkHelp)) page = &BindLookupPage(doc_, form, *help);
   form.Help = page;
   form.AddRows = page != nullptr || form.AutoAdd;
-  if (page != nullptr) {
-    if (page->OwnsColumnExprs && form.AutoAdd) RaiseCompileError(102);
-    MatchLookupKeys(form, *page);
-  }
+  if (page != nullptr) CheckLookupPage(form, *page);
   ReadFlags(form, line);
   ReadColumnSets(form, line);
   if (page != nullptr) ReadHints(form, *page, line);
   form.Search = OptionalInt(line, kPkSearch, INT32_MIN, 0) != 0;
-  CheckExclusivePage(form, page);
+  if (page != nullptr) CheckExclusivePage(form, *page);
   form.Sort = OptionalInt(line, kPkSort, 0, 0) > 0;
   form.SortType = OptionalInt(line, kPkSortType, 0, 0);
   form.HelpFocus = OptionalInt(line, kPkHelpFocus, 0, 0) > 0 && page != nullptr;

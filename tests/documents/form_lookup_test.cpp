@@ -5,6 +5,7 @@
 #include "documents/compile_errors.h"
 #include "documents/doc_rig.h"
 #include "documents/form_bindings.h"
+#include "language/table_filter.h"
 
 namespace vm::test {
 namespace {
@@ -71,13 +72,35 @@ TEST_F(FormLookup, ColumnsBindToFieldsOfThePageDatabase) {
   EXPECT_EQ(Bind("[NAME:H1, 1:2]"), 80);
 }
 
-TEST_F(FormLookup, KeysMustMatchThePage) {
-  EXPECT_EQ(Raised([&] { MatchLookupKeys(*form, *page); }), 0);
+TEST_F(FormLookup, PageMustFitTheTable) {
+  auto check = [&] { return Raised([&] { CheckLookupPage(*form, *page); }); };
+  auto exclusive = [&] { return Raised([&] { CheckExclusivePage(*form, *page); }); };
+  EXPECT_EQ(check(), 0);
+  page->OwnsColumnExprs = true;
+  EXPECT_EQ(check(), 0);
+  form->AutoAdd = true;
+  EXPECT_EQ(check(), 102);
+  page->OwnsColumnExprs = false;
   page->Keys->Next->Kind = 'N';
-  EXPECT_EQ(Raised([&] { MatchLookupKeys(*form, *page); }), 80);
+  EXPECT_EQ(check(), 80);
   page->Keys->Next.reset();
   page->KeyCount = 1;
-  EXPECT_EQ(Raised([&] { MatchLookupKeys(*form, *page); }), 81);
+  EXPECT_EQ(check(), 81);
+
+  // A sorting page that adds rows: neither it nor its database filters.
+  page->SortHelpOnly = true;
+  page->Filter = std::make_unique<THelpFilter>();
+  page->Filter->SetText("[NOFILTER]");
+  page->Link->Table.SetFilter("[NOFILTER]");
+  EXPECT_EQ(exclusive(), 0);
+  page->Link->Table.SetFilter("[G.QTY > 1]");
+  EXPECT_EQ(exclusive(), 98);
+  form->AutoAdd = false;
+  EXPECT_EQ(exclusive(), 0);
+  form->AutoAdd = true;
+  page->Link->Table.SetFilter("[NOFILTER]");
+  page->Filter->SetText("");
+  EXPECT_EQ(exclusive(), 98);  // an empty page filter still filters
 }
 
 TEST_F(FormLookup, HintLines) {
