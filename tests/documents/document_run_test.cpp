@@ -9,17 +9,6 @@
 namespace vm::test {
 namespace {
 
-// A form width, the variables A, R, N (N), S (C), D (D) and TM (T), the
-// database G (GOODS by NAME) and the table T1 (GOODSB keyed on its first
-// column), then the lines of the case.
-std::string Description(std::string_view lines) {
-  return "BLANK\nWIDTH = 500\nENDSECTION\n"
-         "VARS\nA, R, N = N\nS = C\nD = D\nTM = T\nENDSECTION\n"
-         "USEDBASES\nG = NAME:GOODS, KEY:[NAME]\nENDSECTION\n"
-         "FORMS\nT1 = FORM:GOODSB, X1:0, Y1:0, Y2:100, KEYCOL:[1]\nENDSECTION\n" +
-         std::string(lines);
-}
-
 struct RunRig : DocRig {
   RunRig() {
     TAPar* p = Params.AddNew();
@@ -29,7 +18,7 @@ struct RunRig : DocRig {
   }
   bool Build(std::string_view lines) {
     EXPECT_TRUE(Opened);
-    const int code = Compile(Description(lines));
+    const int code = Compile(WithTable(lines));
     EXPECT_EQ(code, 0) << Message;
     return code == 0;
   }
@@ -55,11 +44,10 @@ struct RunRig : DocRig {
     for (int row = 1; row <= T1().RowCount(); ++row) names.push_back(T1().CellValue(1, row).Str);
     return names;
   }
-  void Run(std::string_view name) {
+  void RunInit() {
     Interp().BeginDocumentRun();
     Interp().ResetErrors();
     Interp().ExecProgram(Doc.Programs.Init);
-    (void)name;
   }
 };
 
@@ -113,7 +101,7 @@ TEST(DocumentRun, LoadingFromAMissingDatabaseStopsWithItsMessage) {
   ASSERT_EQ(rig.Names().size(), 1u);
   rig.Bases.FindByAlias("GOODS")->Table.Close();
   rig.Ui.Boxes.clear();
-  rig.Run("INIT");
+  rig.RunInit();
   ASSERT_EQ(rig.Ui.Boxes.size(), 1u);
   EXPECT_NE(Cp1251ToUtf8(rig.Ui.Boxes[0].Text).find("Нет доступа к базе goods.dbf"), std::string::npos)
       << Cp1251ToUtf8(rig.Ui.Boxes[0].Text);
@@ -211,7 +199,7 @@ TEST(DocumentRun, QuestionsPutAnswersIntoVariables) {
   rig.Var("S").Value.Str = "x";
   // A number that does not fit is refused; the next OK is taken.
   rig.Ui.QuestionAnswers = {{true, {"123456789012", "abc"}}, {true, {"12.5", "abc"}}};
-  rig.Run("INIT");
+  rig.RunInit();
   ASSERT_EQ(rig.Ui.Questions.size(), 1u);
   const QuestionRequest& asked = rig.Ui.Questions[0];
   EXPECT_EQ(asked.Caption, "Ask x");
@@ -228,13 +216,13 @@ TEST(DocumentRun, QuestionsPutAnswersIntoVariables) {
 
   // Cancelled: ERRORCODE 1 and nothing changes.
   rig.Ui.QuestionAnswers = {{false, {}}};
-  rig.Run("INIT");
+  rig.RunInit();
   EXPECT_EQ(rig.Var("A").Value.Num, 12.5);
   EXPECT_EQ(rig.Var("S").Value.Str, "abc");
   EXPECT_EQ(errorCode.Value.Num, 1);
   // An empty text is no answer either.
   rig.Ui.QuestionAnswers = {{true, {"1", " "}}};
-  rig.Run("INIT");
+  rig.RunInit();
   EXPECT_EQ(errorCode.Value.Num, 1);
   EXPECT_EQ(rig.Var("A").Value.Num, 12.5);
 }
@@ -299,7 +287,7 @@ TEST(DocumentRun, FailingListedFormulaEmptiesItsCellAndReportsOnce) {
       "ENDSECTION\nINIT\nEXECQUESTION BQ\nN := 1\nENDSECTION\n"));
   rig.AddGoods({{"a", 0}, {"b", 0}, {"c", 5}});
   rig.Ui.BaseAnswers = {{BaseQuestionEnd::Chosen, 0}};
-  rig.Run("INIT");
+  rig.RunInit();
   ASSERT_EQ(rig.Ui.BaseQuestions.size(), 1u);
   EXPECT_EQ(rig.Ui.BaseQuestions[0].Rows, (std::vector<std::vector<std::string>>{{""}, {""}, {"2"}}));
   // The dialog was shown all the same, then the run stopped with one error.
