@@ -4,6 +4,7 @@
 
 #include "documents/doc_rig.h"
 #include "foundation/values/value_text.h"
+#include "language/expr_compiler.h"
 #include "language/interpreter.h"
 
 namespace vm::test {
@@ -110,6 +111,21 @@ TEST(DocumentRun, LoadingFromAMissingDatabaseStopsWithItsMessage) {
   EXPECT_NE(rig.Var("N").Value.Num, 100);
 }
 
+TEST(DocumentRun, LoadingThatFailsToEvaluateStopsTheRun) {
+  RunRig rig;
+  ASSERT_TRUE(rig.Build("LOADINGS\nL = FORM:T1, BASE:G, VALUES:[2:10 / G.QTY, 1:G.NAME]\nENDSECTION\n"
+                        "INIT\nEXECLOAD L\nN := 1\nENDSECTION\n"));
+  rig.AddGoods({{"a", 0}, {"b", 5}});
+  rig.Ui.Boxes.clear();
+  rig.RunInit();
+  ASSERT_EQ(rig.Ui.Boxes.size(), 1u);
+  EXPECT_NE(Cp1251ToUtf8(rig.Ui.Boxes[0].Text).find("Деление на 0"), std::string::npos);
+  EXPECT_EQ(rig.Var("N").Value.Num, 0);
+  // The rows that evaluated are in the table all the same.
+  EXPECT_EQ(rig.Names(), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(rig.T1().CellValue(2, 2).Num, 2);
+}
+
 TEST(DocumentRun, ViewCellsShowAndTakeValuesOfEveryKind) {
   RunRig rig;
   ASSERT_TRUE(rig.Build(
@@ -190,6 +206,16 @@ TEST(DocumentRun, StatusLineShowsItsValue) {
 const char* const kQuestions =
     "QUESTIONS\nQ1 = TITLE:'Ask ' + S, INPUT:[['Sum', A, 10, 2], ['Name', S, 0, 0]], CANCEL:1\nENDSECTION\n"
     "INIT\nEXECQUESTION Q1\nENDSECTION\n";
+
+TEST(DocumentRun, CaptionOfATitleThatGivesNoText) {
+  RunRig rig;
+  ASSERT_TRUE(rig.Build(""));
+  TExprChain title;
+  ASSERT_EQ(CompileExpr("A + 1", rig.Doc.Context, title).ErrCode, 0);
+  EXPECT_EQ(QuestionCaption(title), "Ошибка при вычислении"_w);
+  ASSERT_EQ(CompileExpr("'T' + S", rig.Doc.Context, title).ErrCode, 0);
+  EXPECT_EQ(QuestionCaption(title), "T");
+}
 
 TEST(DocumentRun, QuestionsPutAnswersIntoVariables) {
   RunRig rig;
