@@ -62,6 +62,7 @@ bool AskInputs(const std::string& caption, bool cancelAllowed, const TInputs& in
     edit.Kind = input.Format.Kind;
     edit.Width = input.Format.Width;
     edit.Decimals = input.Format.Decimals;
+    edit.Length = input.Format.DialogLength();
     if (input.Target != nullptr) edit.Text = input.Format.Show(input.Target->Value);
   }
   request.Accept = [&inputs](const std::vector<std::string>& texts) { return QuestionAccepts(inputs, texts); };

@@ -29,4 +29,6 @@ int32_t TValueEdit::MaxLength() const {
   return Width != 0 ? Width : 15;
 }
 
+int32_t TValueEdit::DialogLength() const { return Kind == 'T' ? 20 : MaxLength(); }
+
 }  // namespace vm

@@ -24,6 +24,9 @@ struct TValueEdit {
   // Of a view cell's edit: dates 10, or 20 with a width; others the width,
   // or 15 without one.
   int32_t MaxLength() const;
+  // The characters a question's edit is made wide for: dates 10, or 20
+  // with a width; times 20; others the width, or 15 without one.
+  int32_t DialogLength() const;
 };
 
 }  // namespace vm

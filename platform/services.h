@@ -30,6 +30,8 @@ struct QuestionInput {
   int32_t Width = 0;
   int32_t Decimals = 0;
   std::string Text;  // what the edit shows first
+  // How many characters the edit is made wide for.
+  int32_t Length = 15;
 };
 
 // The question dialog: one edit per input, OK and (when allowed) Cancel.

@@ -234,6 +234,8 @@ TEST(DocumentRun, QuestionsPutAnswersIntoVariables) {
   EXPECT_EQ(asked.Inputs[0].Label, "Sum");
   EXPECT_EQ(asked.Inputs[0].Kind, 'N');
   EXPECT_EQ(asked.Inputs[0].Text, "1.00");
+  EXPECT_EQ(asked.Inputs[0].Length, 10);
+  EXPECT_EQ(asked.Inputs[1].Length, 15);
   EXPECT_EQ(asked.Inputs[1].Text, "x");
   EXPECT_EQ(rig.Ui.RefusedAnswers, 1);
   EXPECT_EQ(rig.Var("A").Value.Num, 12.5);
