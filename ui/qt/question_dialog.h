@@ -1,0 +1,51 @@
+// The question dialog of a document's questions: the document language
+// places its labels and edits on Client(); the dialog gives the frame, "OK"
+// and "Отмена", and closes only through a button.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+class QPushButton;
+class QWidget;
+
+namespace vm {
+
+class TQuestionDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TQuestionDialog(QWidget* parent = nullptr);
+
+  QWidget* Client() const { return client_; }
+  QPushButton* OkButton() const { return ok_; }
+  QPushButton* CancelButton() const { return cancel_; }
+  void SetCancelVisible(bool visible);
+  // Asked before OK is offered; the document language calls UpdateOk after
+  // every change of its edits.
+  void SetValidator(std::function<bool()> validator) { validator_ = std::move(validator); }
+  void UpdateOk();
+  // 1 for OK, 2 for "Отмена".
+  int ShowModal();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void LayOutButtons();
+  void Finish(int result);
+
+  QWidget* client_;
+  QWidget* panel_;
+  QPushButton* ok_;
+  QPushButton* cancel_;
+  std::function<bool()> validator_;
+  bool mayClose_ = false;
+  bool busyWasRunning_ = false;
+};
+
+}  // namespace vm
