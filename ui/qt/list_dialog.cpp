@@ -35,12 +35,10 @@ TListDialog::TListDialog(const TListPick& pick, const std::string& preselect, QW
   ok_->setDefault(true);
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-  connect(list_, &QListWidget::itemClicked, this, [this] {
-    selected_ = true;
-    UpdateOk();
-  });
-  connect(list_, &QListWidget::currentRowChanged, this, [this] {
-    selected_ = list_->currentRow() >= 0;
+  // Qt puts its cursor on the first item when the list takes the focus
+  // without selecting it: an item counts as chosen only once selected.
+  connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
+    selected_ = !list_->selectedItems().isEmpty();
     UpdateOk();
   });
 }
@@ -53,8 +51,6 @@ void TListDialog::showEvent(QShowEvent* event) {
   if (!preselect_.empty()) {
     const QList<QListWidgetItem*> found = list_->findItems(ToQt(preselect_), Qt::MatchExactly);
     if (!found.isEmpty()) list_->setCurrentItem(found.front());
-  } else {
-    list_->setCurrentRow(-1);
   }
   list_->setFocus();
   UpdateOk();
@@ -73,12 +69,12 @@ void TListDialog::LayOutButtons() {
 }
 
 void TListDialog::UpdateOk() {
-  ok_->setEnabled(selected_ && list_->count() > 0 && list_->currentRow() >= 0);
+  ok_->setEnabled(selected_ && list_->count() > 0 && !list_->selectedItems().isEmpty());
 }
 
 std::string TListDialog::Chosen() const {
-  const QListWidgetItem* item = list_->currentItem();
-  return item && list_->currentRow() >= 0 ? TrimBlanks(FromQt(item->text())) : std::string();
+  const QList<QListWidgetItem*> items = list_->selectedItems();
+  return items.isEmpty() ? std::string() : TrimBlanks(FromQt(items.front()->text()));
 }
 
 bool ShowListPick(const TListPick& pick, std::string& text, QWidget* parent) {

@@ -64,9 +64,15 @@ void TQuestionDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   LayOutButtons();
   mayClose_ = false;
-  // The first of the document's controls, which come after the buttons.
-  if (QWidget* first = client_->nextInFocusChain(); first && client_->isAncestorOf(first))
-    first->setFocus();
+  // The document's controls are made after the buttons: the first of them
+  // in tab order after "Отмена" takes the focus.
+  for (QWidget* w = cancel_->nextInFocusChain(); w && w != cancel_; w = w->nextInFocusChain()) {
+    if (client_->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() &&
+        w->isVisibleTo(this)) {
+      w->setFocus();
+      break;
+    }
+  }
   UpdateOk();
 }
 
