@@ -15,29 +15,23 @@ int32_t Trunc(long double x) {
   return static_cast<int32_t>(std::clamp<long double>(x, -1e9L, 1e9L));
 }
 
-struct TRowSize {
-  int32_t Height = 0;
-  std::vector<int32_t> TextHeights;
-};
+}  // namespace
 
-TRowSize MeasureRow(TCanvas& canvas, TCurBlank& blank, TBlankView& view,
-                    const std::vector<TColumnPixels>& cols, long double s, int32_t row) {
+TRowSize MeasureBlankRow(TCanvas& canvas, TCurBlank& blank, const TBlankView& view,
+                         const std::vector<TColumnPixels>& cols, long double s, int32_t row) {
   TRowSize size;
-  size.TextHeights.resize(cols.size());
+  size.Cells.resize(cols.size());
   TColDescr* column = blank.Columns.get();
   for (size_t i = 0; i < cols.size() && column; ++i, column = column->Next.get()) {
     const TColFormat* format = blank.GetCellFormat(column, row);
     if (!format) continue;
     SetCellFont(canvas, *format, s);
     const std::string text = CellDisplayText(view.CellText(static_cast<int32_t>(i) + 1, row), *format);
-    const TTextSize measured = MeasureWrappedText(canvas, cols[i].TextWidth, text);
-    size.TextHeights[i] = measured.Height;
-    size.Height = std::max(size.Height, std::max(measured.Height + 1, cols[i].MinHeight));
+    size.Cells[i] = MeasureWrappedText(canvas, cols[i].TextWidth, text);
+    size.Height = std::max(size.Height, std::max(size.Cells[i].Height + 1, cols[i].MinHeight));
   }
   return size;
 }
-
-}  // namespace
 
 std::string& TableFontName() {
   static std::string name = "Times New Roman";
@@ -138,10 +132,10 @@ TTableDrawn DrawBlankTable(TCanvas& canvas, const TTableDraw& request, const TCu
     const bool data = row < endRow;
     TRowSize size;
     if (data) {
-      size = MeasureRow(canvas, blank, view, cols, s, row);
+      size = MeasureBlankRow(canvas, blank, view, cols, s, row);
     } else {
       size.Height = minRowHeight;
-      size.TextHeights.assign(cols.size(), 0);
+      size.Cells.assign(cols.size(), TTextSize{});
     }
     if (avail - used < size.Height) break;
     if (data) {
@@ -150,7 +144,7 @@ TTableDrawn DrawBlankTable(TCanvas& canvas, const TTableDraw& request, const TCu
         const TColFormat* format = blank.GetCellFormat(column, row);
         if (!format) continue;
         SetCellFont(canvas, *format, s);
-        const int32_t textTop = headerBottom + used + (size.Height - size.TextHeights[i]) / 2 + 1;
+        const int32_t textTop = headerBottom + used + (size.Height - size.Cells[i].Height) / 2 + 1;
         const int32_t room = std::max(0, avail - (textTop - headerBottom));
         const std::string text =
             CellDisplayText(view.CellText(static_cast<int32_t>(i) + 1, row), *format);

@@ -52,6 +52,15 @@ std::string CellDisplayText(const std::string& text, const TColFormat& format);
 // Sets the canvas font of a cell format at s pixels per 0.1 mm.
 void SetCellFont(TCanvas& canvas, const TColFormat& format, long double s);
 
+// One data row measured for drawing: its height (the tallest wrapped cell
+// text + 1, at least the column's MinHeight) and each cell's text size.
+struct TRowSize {
+  int32_t Height = 0;
+  std::vector<TTextSize> Cells;
+};
+TRowSize MeasureBlankRow(TCanvas& canvas, TCurBlank& blank, const TBlankView& view,
+                         const std::vector<TColumnPixels>& cols, long double s, int32_t row);
+
 struct TTableDraw {
   int32_t X = 0;  // top-left corner on the canvas, pixels
   int32_t Y = 0;
