@@ -14,8 +14,7 @@
 namespace vm {
 
 TBaseQuestionDialog::TBaseQuestionDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : TButtonClosedDialog(parent),
       grid_(new QTableWidget(this)),
       panel_(new QWidget(this)),
       ok_(new QPushButton("OK", panel_)),
@@ -117,31 +116,15 @@ void TBaseQuestionDialog::UpdateOk() {
 
 void TBaseQuestionDialog::NewRecord() { Finish(kAskNewRecord); }
 
-void TBaseQuestionDialog::Finish(int result) {
-  mayClose_ = true;
-  done(result);
-}
-
 void TBaseQuestionDialog::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  busyWasRunning_ = SuspendBusy();
-  mayClose_ = false;
+  TButtonClosedDialog::showEvent(event);
   grid_->setFocus();
   LayOutButtons();
   UpdateOk();
 }
 
-void TBaseQuestionDialog::hideEvent(QHideEvent* event) {
-  QDialog::hideEvent(event);
-  SetBusy(busyWasRunning_);
-}
-
-void TBaseQuestionDialog::closeEvent(QCloseEvent* event) {
-  if (!mayClose_) event->ignore();
-}
-
 void TBaseQuestionDialog::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
+  TButtonClosedDialog::resizeEvent(event);
   LayOutButtons();
 }
 
@@ -151,7 +134,7 @@ void TBaseQuestionDialog::keyPressEvent(QKeyEvent* event) {
     if (!newRecordButton_->isHidden()) NewRecord();
     return;
   }
-  QDialog::keyPressEvent(event);
+  TButtonClosedDialog::keyPressEvent(event);
 }
 
 }  // namespace vm

@@ -3,17 +3,18 @@
 // first cell is empty cannot be chosen.
 #pragma once
 
-#include <QDialog>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "ui/qt/button_closed_dialog.h"
 
 class QPushButton;
 class QTableWidget;
 
 namespace vm {
 
-class TBaseQuestionDialog : public QDialog {
+class TBaseQuestionDialog : public TButtonClosedDialog {
   Q_OBJECT
 
  public:
@@ -41,8 +42,6 @@ class TBaseQuestionDialog : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
@@ -50,7 +49,6 @@ class TBaseQuestionDialog : public QDialog {
   void LayOutButtons();
   void UpdateOk();
   void NewRecord();
-  void Finish(int result);
 
   QTableWidget* grid_;
   QWidget* panel_;
@@ -58,8 +56,6 @@ class TBaseQuestionDialog : public QDialog {
   QPushButton* newRecordButton_;
   QPushButton* cancel_;
   std::function<int()> newRecord_;
-  bool mayClose_ = false;
-  bool busyWasRunning_ = false;
 };
 
 }  // namespace vm

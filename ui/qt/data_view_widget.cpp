@@ -185,9 +185,10 @@ void TDataViewWidget::Relayout() {
     areaBottom_ = RoundEven((area_->height() - 1) / scale_ - 1.5L * lw);
     rowsTop_ = RoundEven((blank.HeaderHeight + lw) * scale_) + pen_.HalfA + 1;
     rowsHeight_ = RoundEven((lw + areaBottom_) * scale_) - rowsTop_ - pen_.HalfB;
-    const std::vector<TColumnPixels> cols =
-        LayOutColumns(m.canvas, blank, scale_, pen_.HalfA, pen_.HalfB, kMinHeightText, 0);
+    cols_ = LayOutColumns(m.canvas, blank, scale_, pen_.HalfA, pen_.HalfB, kMinHeightText, 0);
+    const std::vector<TColumnPixels>& cols = cols_;
     minRowHeight_ = 0;
+    // The model's column records carry the geometry for its callers.
     for (size_t i = 0; i < cols.size(); ++i) {
       if (TColLayout* layout = view_.GetColLayout(static_cast<int32_t>(i))) {
         layout->MinHeight = cols[i].MinHeight;
@@ -199,6 +200,7 @@ void TDataViewWidget::Relayout() {
       minRowHeight_ = std::max(minRowHeight_, cols[i].MinHeight);
     }
   } else {
+    cols_.clear();
     pen_ = SplitLinePen(1);
     rowsTop_ = rowsHeight_ = 0;
   }
@@ -219,12 +221,7 @@ int32_t TDataViewWidget::RowHeight(TCanvas& canvas, int32_t row) {
   TViewRow* r = view_.GetRow(row);
   if (!r) return -1;
   if (r->Measured) return r->Height;
-  std::vector<TColumnPixels> cols;
-  for (int32_t i = 0; i < view_.ShownColCount(); ++i) {
-    const TColLayout* layout = view_.GetColLayout(i);
-    cols.push_back({layout->MinHeight, layout->Right, layout->TextWidth, layout->Left, layout->TextLeft});
-  }
-  const TRowSize size = MeasureBlankRow(canvas, view_.Blank(), view_, cols, scale_, row);
+  const TRowSize size = MeasureBlankRow(canvas, view_.Blank(), view_, cols_, scale_, row);
   for (size_t i = 0; i < size.Cells.size() && i < r->Cells.size(); ++i) {
     r->Cells[i].Width = size.Cells[i].Width;
     r->Cells[i].Height = size.Cells[i].Height;

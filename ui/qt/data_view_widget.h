@@ -113,6 +113,7 @@ class TDataViewWidget : public QFrame, public TDataViewObserver {
   long double scale_ = 1.0L;        // pixels per 0.1 mm
   long double headerScale_ = 1.0L;  // the zoom handed to the header drawing
   TLinePen pen_;
+  std::vector<TColumnPixels> cols_;  // as the last layout computed them
   int32_t areaBottom_ = 0;
   int32_t rowsTop_ = 0;
   int32_t rowsHeight_ = 0;

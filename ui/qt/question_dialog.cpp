@@ -12,8 +12,7 @@
 namespace vm {
 
 TQuestionDialog::TQuestionDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : TButtonClosedDialog(parent),
       client_(new QWidget(this)),
       panel_(new QWidget(this)),
       ok_(new QPushButton("OK", panel_)),
@@ -54,16 +53,9 @@ void TQuestionDialog::LayOutButtons() {
   }
 }
 
-void TQuestionDialog::Finish(int result) {
-  mayClose_ = true;
-  done(result);
-}
-
 void TQuestionDialog::showEvent(QShowEvent* event) {
-  busyWasRunning_ = SuspendBusy();
-  QDialog::showEvent(event);
+  TButtonClosedDialog::showEvent(event);
   LayOutButtons();
-  mayClose_ = false;
   // The document's controls are made after the buttons: the first of them
   // in tab order after "Отмена" takes the focus.
   for (QWidget* w = cancel_->nextInFocusChain(); w && w != cancel_; w = w->nextInFocusChain()) {
@@ -76,17 +68,8 @@ void TQuestionDialog::showEvent(QShowEvent* event) {
   UpdateOk();
 }
 
-void TQuestionDialog::hideEvent(QHideEvent* event) {
-  QDialog::hideEvent(event);
-  SetBusy(busyWasRunning_);
-}
-
-void TQuestionDialog::closeEvent(QCloseEvent* event) {
-  if (!mayClose_) event->ignore();
-}
-
 void TQuestionDialog::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
+  TButtonClosedDialog::resizeEvent(event);
   LayOutButtons();
 }
 
@@ -96,7 +79,7 @@ void TQuestionDialog::keyPressEvent(QKeyEvent* event) {
     if (!cancel_->isHidden()) Finish(kIdCancel);
     return;
   }
-  QDialog::keyPressEvent(event);
+  TButtonClosedDialog::keyPressEvent(event);
 }
 
 }  // namespace vm

@@ -3,15 +3,16 @@
 // and "Отмена", and closes only through a button.
 #pragma once
 
-#include <QDialog>
 #include <functional>
+
+#include "ui/qt/button_closed_dialog.h"
 
 class QPushButton;
 class QWidget;
 
 namespace vm {
 
-class TQuestionDialog : public QDialog {
+class TQuestionDialog : public TButtonClosedDialog {
   Q_OBJECT
 
  public:
@@ -30,22 +31,17 @@ class TQuestionDialog : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void LayOutButtons();
-  void Finish(int result);
 
   QWidget* client_;
   QWidget* panel_;
   QPushButton* ok_;
   QPushButton* cancel_;
   std::function<bool()> validator_;
-  bool mayClose_ = false;
-  bool busyWasRunning_ = false;
 };
 
 }  // namespace vm
