@@ -121,8 +121,10 @@ void TCellEditor::keyPressEvent(QKeyEvent* event) {
 
 void TCellEditor::focusOutEvent(QFocusEvent* event) {
   QPlainTextEdit::focusOutEvent(event);
-  // A message box or another window taking the focus is no leaving.
+  // A message box or another window taking the focus is no leaving; nor is
+  // a right click on the view, which cancels the editing instead.
   if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) return;
+  if (event->reason() == Qt::MouseFocusReason && (QGuiApplication::mouseButtons() & Qt::RightButton)) return;
   if (isVisible()) owner_.View().LeaveEditor();
 }
 
@@ -405,7 +407,16 @@ void TDataViewWidget::CellChanged(int32_t, int32_t) {
 void TDataViewWidget::CurrentChanged() {
   SyncRowBar();
   if (view_.UpdatesSuspended()) return;
+  const int32_t top = topRow_;
   KeepCurrentVisible();
+  // A move that scrolls nothing and selects no range repaints two cells.
+  const bool range = view_.SelCount() > 0 || rangeShown_;
+  rangeShown_ = view_.SelCount() > 0;
+  if (top == topRow_ && !range) {
+    area_->update(CellRect(view_.PrevCol(), view_.PrevRow()).adjusted(0, 0, 1, 1));
+    area_->update(CellRect(view_.CurCol(), view_.CurRow()).adjusted(0, 0, 1, 1));
+    return;
+  }
   area_->update();
 }
 

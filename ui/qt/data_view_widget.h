@@ -121,6 +121,7 @@ class TDataViewWidget : public QFrame, public TDataViewObserver {
   int32_t topRow_ = -1;
   bool inLayout_ = false;
   bool syncingBar_ = false;
+  bool rangeShown_ = false;  // a range of rows was highlighted at the last paint
   int32_t sortedCol_ = -1;
   bool sortedDescending_ = false;
 };

@@ -106,6 +106,24 @@ std::vector<std::string> TQtUiServices::PrinterNames() const {
   return names;
 }
 
+void TQtUiServices::CloseDocWindow() {
+  if (DocWindow.Close) DocWindow.Close();
+}
+
+void TQtUiServices::FocusTable(TRuntimeObject* form) {
+  if (DocWindow.FocusTable) DocWindow.FocusTable(form);
+}
+
+void TQtUiServices::DocOkClick(bool confirm) {
+  if (DocWindow.OkClick) DocWindow.OkClick(confirm);
+}
+
+void TQtUiServices::DocPrintClick() {
+  if (DocWindow.PrintClick) DocWindow.PrintClick();
+}
+
+bool TQtUiServices::DocCheckAll() { return DocWindow.CheckAll ? DocWindow.CheckAll() : UiServices::DocCheckAll(); }
+
 TProgressWindow& TQtUiServices::Progress() {
   if (!progress_) progress_ = std::make_unique<TProgressWindow>(mainWindow_);
   return *progress_;

@@ -35,6 +35,22 @@ class TQtUiServices : public UiServices {
   bool CheckBoxes(const std::string& caption, const std::vector<std::string>& items, uint32_t mask,
                   int columns, uint32_t& result) override;
   std::vector<std::string> PrinterNames() const override;
+  void CloseDocWindow() override;
+  void FocusTable(TRuntimeObject* form) override;
+  void DocOkClick(bool confirm) override;
+  void DocPrintClick() override;
+  bool DocCheckAll() override;
+
+  // What the document window does for the core; it sets these while it
+  // exists. Unset, the headless answers hold.
+  struct TDocWindowHooks {
+    std::function<void()> Close;
+    std::function<void(TRuntimeObject*)> FocusTable;
+    std::function<void(bool confirm)> OkClick;
+    std::function<void()> PrintClick;
+    std::function<bool()> CheckAll;
+  };
+  TDocWindowHooks DocWindow;
 
   // The owner of the boxes (the main window); none leaves them unowned.
   void SetMainWindow(QWidget* window) { mainWindow_ = window; }

@@ -121,6 +121,22 @@ TEST_F(ViewWidgetTest, EditingStoresValidTextAndReportsInvalidText) {
   EXPECT_EQ(view.GetCellText(kPrice, 0), "12.5");
   EXPECT_EQ(ended, 1);
 
+  // The right button cancels; a left click elsewhere stores.
+  Key(Qt::Key_F2);
+  TypeText(widget.Editor(), "7");
+  QTest::mouseClick(widget.PaintArea(), Qt::RightButton, {}, CellCentre(0, 1));
+  EXPECT_FALSE(view.Editing());
+  EXPECT_EQ(view.GetCellText(kPrice, 0), "12.5");
+  EXPECT_EQ(ended, 2);
+  Key(Qt::Key_F2);
+  TypeText(widget.Editor(), "7");
+  QTest::mouseClick(widget.PaintArea(), Qt::LeftButton, {}, CellCentre(0, 1));
+  EXPECT_FALSE(view.Editing());
+  EXPECT_EQ(view.GetCellText(kPrice, 0), "12.57");
+  EXPECT_EQ(view.CurRow(), 1);
+  Key(Qt::Key_Up);
+  Key(Qt::Key_Right);
+
   // A column that is not editable does not open the editor.
   Key(Qt::Key_End);
   Key(Qt::Key_Return);

@@ -7,7 +7,10 @@
 // look at the new PNG files and commit them.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
+#include <QPdfWriter>
 #include <QImage>
 #include <QPainter>
 #include <cstdlib>
@@ -170,6 +173,32 @@ TEST(TableImage, PicturesMatchTheReferences) {
               0.01)
         << path.toStdString();
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TableImage, ThePrinterTakesTheSameCanvas) {
+  const QString path = QDir::temp().filePath("velomar-table-print.pdf");
+  {
+    QPdfWriter pdf(path);
+    pdf.setResolution(300);
+    QPainter painter(&pdf);
+    TQtCanvas canvas(painter);
+    EXPECT_EQ(canvas.PixelsPerInch(), 300);
+    TCurBlank blank;
+    blank.SetText(test::GoodsBlankText());
+    test::TextRows rows = test::GoodsRows();
+    TTableDraw request;
+    request.AvailWidth = pdf.width();
+    request.AvailHeight = pdf.height();
+    const TTableDrawn drawn = DrawBlankTable(canvas, request, blank, rows);
+    EXPECT_TRUE(drawn.Drawn);
+    EXPECT_EQ(drawn.NextRow, 3);
+  }
+  EXPECT_GT(QFileInfo(path).size(), 1000);
+  QFile::remove(path);
 }
 
 }  // namespace
