@@ -1,5 +1,6 @@
 #include "config/registries.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "config/data_dir.h"
@@ -94,6 +95,14 @@ TDbaseStructure* TUsedBaseList::FindByAlias(std::string_view alias) const {
 }
 
 TDbaseStructure* TUsedBaseList::GetItem(int32_t index) const { return ItemAt(items_, index); }
+
+void TUsedBaseList::RemoveSystemBases() {
+  std::erase_if(items_, [](const auto& b) { return b->System; });
+}
+
+int32_t TUsedBaseList::CountActive() const {
+  return static_cast<int32_t>(std::count_if(items_.begin(), items_.end(), [](const auto& b) { return !b->System; }));
+}
 
 void TUsedBaseList::CopyTo(TUsedBaseList& dest) const {
   if (&dest == this) return;
@@ -289,6 +298,10 @@ std::string TAutoList::GetValueText(std::string_view name) const {
 char TAutoList::GetKind(std::string_view name) const {
   const TAPar* p = GetItem(IndexOfName(name));
   return p ? p->Kind : char{0};
+}
+
+void TAutoList::RemoveWhere(bool local) {
+  std::erase_if(items_, [local](const auto& p) { return p->Local == local; });
 }
 
 void TAutoList::CopyTo(TAutoList& dest) const {

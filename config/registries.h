@@ -65,6 +65,10 @@ class TUsedBaseList {
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   // Dest becomes a copy of every database but the system ones.
   void CopyTo(TUsedBaseList& dest) const;
+  // Removes the system databases (the date index adds its own again).
+  void RemoveSystemBases();
+  // The databases that are not system ones.
+  int32_t CountActive() const;
 
  private:
   std::vector<std::unique_ptr<TDbaseStructure>> items_;
@@ -169,8 +173,16 @@ class TAutoList {
   void Clear() { items_.clear(); }
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   void CopyTo(TAutoList& dest) const;
+  // Upper-cased look-up; nullptr if none.
+  TAPar* FindByName(std::string_view name) const { return GetItem(IndexOfName(name)); }
+  // Before "local.ini" is read again: the local parameters go.
+  void RemoveLocal() { RemoveWhere(true); }
+  // Before "manager.ini" is read again: the shared parameters go.
+  void RemoveShared() { RemoveWhere(false); }
 
  private:
+  void RemoveWhere(bool local);
+
   std::vector<std::unique_ptr<TAPar>> items_;
 };
 
@@ -197,6 +209,7 @@ struct TDocData {
   TMyMenuItem* MenuItem = nullptr;
   bool IsDocument = false;
   std::string Description;       // ОПИСАНИЕ
+  bool Found = false;            // the designer's search mark; not saved
   int32_t FormWidth = 0;         // РАЗМЕР_ФОРМЫ_X
   int32_t FormHeight = 0;        // РАЗМЕР_ФОРМЫ_Y
   bool FixedWidth = false;       // ЗАПРЕТ_X

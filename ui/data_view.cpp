@@ -233,6 +233,10 @@ void TDataView::PaintRows() {
   Notify([](TDataViewObserver& o) { o.RepaintRequested(); });
 }
 
+void TDataView::RedrawHeader() {
+  Notify([](TDataViewObserver& o) { o.HeaderChanged(); });
+}
+
 // --- Focus, keys, mouse, wheel -------------------------------------------------------------
 
 void TDataView::FocusEnter() {
@@ -246,6 +250,7 @@ void TDataView::FocusLeave() {
   if (!focused_) return;
   focused_ = false;
   Notify([](TDataViewObserver& o) { o.CurrentChanged(); });
+  if (OnExit) OnExit(*this);
 }
 
 void TDataView::KeyDown(int32_t& key, TShiftState shift) {

@@ -114,6 +114,10 @@ class TDataViewObserver {
   virtual void FocusRequested() {}
   // Repaint the rows (a caller asked).
   virtual void RepaintRequested() {}
+  // A header text changed: lay the header out and draw it again.
+  virtual void HeaderChanged() {}
+  // The width in pixels of the vertical scroll bar beside the rows.
+  virtual int32_t ScrollBarWidth() const { return 0; }
 };
 
 // The rows that start with a prefix typed into a cell with a look-up.
@@ -227,6 +231,11 @@ class TDataView : public TBlankView, public IDataView {
   bool Updating() const override { return suspended_; }
   // Asks the widget to repaint the rows.
   void PaintRows();
+  // Asks the widget to lay out and draw the header again (its texts may
+  // hold parameters that changed).
+  void RedrawHeader();
+  // The row scroll bar's width; 0 without a widget.
+  int32_t ScrollBarWidth() const { return observer_ ? observer_->ScrollBarWidth() : 0; }
 
   // --- Focus, keys, mouse, wheel (forwarded by the widget) --------------------
   void FocusEnter();
@@ -249,8 +258,8 @@ class TDataView : public TBlankView, public IDataView {
   // Starts editing the current cell: only with a row, a compiled blank,
   // updates on and an Editable current column. False when it did not start.
   bool BeginEdit();
-  // Ends (Off) or marks (On) the editing state; see the source for the
-  // events.
+  // Sets the editing state and hides the editor. Ending an edit in which
+  // nothing was stored fires OnEditEnd; ending any edit fires OnSelect.
   void SetEditing(bool on);
   bool Editing() const { return editing_; }
   // The editor's text: the cell's text when editing starts, then what the
@@ -324,6 +333,8 @@ class TDataView : public TBlankView, public IDataView {
   std::function<void(TDataView&)> OnCellAccepted;
   std::function<void(TDataView&)> OnEditEnd;
   std::function<void(TDataView&)> OnListCell;
+  // The view lost the keyboard focus.
+  std::function<void(TDataView&)> OnExit;
 
   // TBlankView: column 1-based.
   std::string CellText(int32_t col, int32_t row) const override;

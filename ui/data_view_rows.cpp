@@ -8,6 +8,7 @@
 #include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"
 #include "ui/data_view.h"
+#include "ui/row_sort.h"
 
 namespace vm {
 
@@ -34,25 +35,11 @@ bool TDataView::SortRows(const TKeyCol* keys, bool descending) {
   const int32_t keyCount = KeyCount(keys);
   if (n < 2 || keyCount == 0) return false;
 
-  // Every cell is read into its typed value once, not at every comparison.
-  std::vector<TCommonVar> values(static_cast<size_t>(n) * static_cast<size_t>(keyCount));
-  for (int32_t r = 0; r < n; ++r) {
-    size_t at = static_cast<size_t>(r) * static_cast<size_t>(keyCount);
-    for (const TKeyCol* k = keys; k; k = k->Next.get()) values[at++] = GetCellValue(k->Number, r);
-  }
-  const auto compare = [&](int32_t a, int32_t b) {
-    const TCommonVar* va = &values[static_cast<size_t>(a) * static_cast<size_t>(keyCount)];
-    const TCommonVar* vb = &values[static_cast<size_t>(b) * static_cast<size_t>(keyCount)];
-    for (int32_t k = 0; k < keyCount; ++k) {
-      const int c = CompareValues(va[k], vb[k], true);
-      if (c != 0) return descending ? c > 0 : c < 0;
-    }
-    return false;
-  };
-  std::vector<int32_t> order(static_cast<size_t>(n));
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), compare);
-
+  TRowKeys rowKeys(n, keyCount);
+  for (int32_t r = 0; r < n; ++r)
+    for (const TKeyCol* key = keys; key; key = key->Next.get())
+      rowKeys.Add(GetCellText(key->Number, r), BlankFieldKind(key->Number, r));
+  const std::vector<int32_t> order = rowKeys.SortedOrder(descending);
   bool moved = false;
   for (int32_t i = 0; i < n && !moved; ++i) moved = order[static_cast<size_t>(i)] != i;
   if (!moved) return false;

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "foundation/tables/table_rewrite.h"
+#include "foundation/text/collation.h"
 #include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
@@ -14,9 +15,14 @@ namespace vm {
 
 namespace {
 
+// Loads and filters read numbers of every record: no text is copied unless
+// it has a comma.
 long double ReadNumberField(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   long double x = 0;
-  return TextToExtended(CommaToPoint(TrimBlanks(text)), x) ? x : 0.0L;
+  if (text.find(',') != std::string_view::npos) return TextToExtended(CommaToPoint(text), x) ? x : 0.0L;
+  return TextToExtended(text, x) ? x : 0.0L;
 }
 
 // 'yyyymmdd' as one integer; blank or unreadable text is the zero date.
@@ -471,8 +477,7 @@ namespace {
 class SortKeys {
  public:
   SortKeys(const TStringBase& table, const std::vector<const TRow*>& rows, const TKeyCol* keys,
-           bool caseSensitive)
-      : caseSensitive_(caseSensitive) {
+           bool caseSensitive) {
     TCommonVar v;
     for (const TKeyCol* k = keys; k; k = k->Next.get()) {
       Column col;
@@ -481,7 +486,8 @@ class SortKeys {
         switch (col.Type) {
           case 'C': {
             table.GetBufferText(k->Number, row->Buffer(), text_);
-            col.Texts.emplace_back(text_);
+            col.TextStart.push_back(col.Texts.size());
+            AppendCollationKey(text_, caseSensitive, col.Texts);
             break;
           }
           case 'N':
@@ -496,6 +502,7 @@ class SortKeys {
             break;
         }
       }
+      col.TextStart.push_back(col.Texts.size());
       columns_.push_back(std::move(col));
     }
   }
@@ -506,7 +513,7 @@ class SortKeys {
       int c = 0;
       switch (col.Type) {
         case 'C':
-          c = CompareStrLocale(col.Texts[ia], col.Texts[ib], caseSensitive_);
+          c = CompareKeys(col, ia, ib);
           break;
         case 'N':
           c = IsNearZero(col.Numbers[ia] - col.Numbers[ib]) ? 0 : (col.Numbers[ia] > col.Numbers[ib] ? 1 : -1);
@@ -525,11 +532,21 @@ class SortKeys {
  private:
   struct Column {
     char Type = 0;
-    std::vector<std::string> Texts;
+    // The collation keys of all rows, one after another.
+    std::string Texts;
+    std::vector<std::size_t> TextStart;
     std::vector<long double> Numbers;
     std::vector<TDateRec> Dates;
   };
-  bool caseSensitive_;
+  static int CompareKeys(const Column& col, std::size_t a, std::size_t b) {
+    const std::size_t la = col.TextStart[a + 1] - col.TextStart[a];
+    const std::size_t lb = col.TextStart[b + 1] - col.TextStart[b];
+    const int c = std::memcmp(col.Texts.data() + col.TextStart[a], col.Texts.data() + col.TextStart[b],
+                              std::min(la, lb));
+    if (c != 0) return c < 0 ? -1 : 1;
+    return la == lb ? 0 : (la < lb ? -1 : 1);
+  }
+
   std::string text_;
   std::vector<Column> columns_;
 };

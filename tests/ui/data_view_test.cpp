@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bitset>
+#include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "foundation/tables/string_base.h"
+#include "foundation/values/value_text.h"
 #include "platform/encoding.h"
 #include "support/scripted_ui.h"
 #include "view_rig.h"
@@ -72,9 +76,12 @@ TEST_F(DataViewTest, RowAndColumnAreClampedOrIgnored) {
   EXPECT_EQ(view.CurCol(), 2);
   EXPECT_EQ(view.PrevCol(), 0);
 
-  // While suspended a column still reports; a row does not.
+  // While suspended a column still reports; a row does not, and stays
+  // inside the rows all the same.
   view.SetUpdating(true);
   selects.clear();
+  view.SetRow(99);
+  EXPECT_EQ(view.CurRow(), 4);
   view.SetRow(1);
   view.SetCol(1);
   EXPECT_EQ(view.CurRow(), 1);
@@ -220,7 +227,10 @@ TEST_F(DataViewTest, TheWheelMovesOneRowPerConfiguredStep) {
 
 TEST_F(DataViewTest, ClicksSelectTheCellHitAndFocusTheView) {
   FiveRows();
+  int exits = 0;
+  view.OnExit = [&](TDataView&) { ++exits; };
   view.FocusLeave();
+  EXPECT_EQ(exits, 1);
   view.LeftClick(3, 2, 0);
   EXPECT_TRUE(view.Focused());
   EXPECT_EQ(view.CurRow(), 3);
@@ -228,6 +238,49 @@ TEST_F(DataViewTest, ClicksSelectTheCellHitAndFocusTheView) {
   view.LeftClick(-1, -1, 0);
   EXPECT_EQ(view.CurRow(), 3);
   EXPECT_EQ(clickKeys, 2);
+}
+
+// What a widget hears, as one letter per call.
+class Recorder : public TDataViewObserver {
+ public:
+  std::string Calls;
+  void BlankChanged() override { Calls += 'B'; }
+  void RowsChanged() override { Calls += 'R'; }
+  void CellChanged(int32_t, int32_t) override { Calls += 'C'; }
+  void CurrentChanged() override { Calls += 'M'; }
+  void EditingChanged() override { Calls += 'E'; }
+  void UpdatingChanged() override { Calls += 'U'; }
+  void FocusRequested() override { Calls += 'F'; }
+  void RepaintRequested() override { Calls += 'P'; }
+  void HeaderChanged() override { Calls += 'H'; }
+  int32_t ScrollBarWidth() const override { return 17; }
+};
+
+TEST_F(DataViewTest, TheWidgetHearsOfEveryChange) {
+  Recorder widget;
+  EXPECT_EQ(view.ScrollBarWidth(), 0);
+  view.SetObserver(&widget);
+  EXPECT_EQ(view.ScrollBarWidth(), 17);
+  view.SetBlank(&GoodsBlank());
+  view.AppendRow();  // column 0 chosen, a row, the row chosen (suspended)
+  view.SetUpdating(false);
+  view.SetCellText(kName, 0, "x");
+  view.SetCellText(kName, 5, "no such row");
+  view.PaintRows();
+  view.RedrawHeader();
+  EXPECT_EQ(widget.Calls, "BMRUCPH");
+
+  widget.Calls.clear();
+  view.SetEditableColumns(std::bitset<256>("1"));
+  view.FocusEnter();
+  int32_t key = kKeyEnter;
+  view.KeyDown(key, 0);
+  view.SetEditorText("y");
+  key = kKeyEnter;
+  view.EditorKeyDown(key, 0);
+  // Focus shown, editor opened, the value stored, editor closed, focus back.
+  EXPECT_EQ(widget.Calls, "MECEF");
+  view.SetObserver(nullptr);
 }
 
 // --- Editing -------------------------------------------------------------------
@@ -274,6 +327,14 @@ TEST_F(EditingTest, EnterStartsEditingOnlyInAnEditableColumn) {
   EXPECT_TRUE(view.Editing());
   EXPECT_EQ(view.EditorText(), "2");
   EXPECT_EQ(view.EditorMaxLength(), 10);
+
+  // A date column's Mode picks the long form; it limits no typing.
+  Type("3", kKeyEnter);
+  view.SetEditableColumns(std::bitset<256>("111"));
+  view.SetCol(kDate);
+  Key(kKeyEnter);
+  EXPECT_TRUE(view.Editing());
+  EXPECT_EQ(view.EditorMaxLength(), 0);
 }
 
 TEST_F(EditingTest, AnAcceptedValueIsCleanedAndStored) {
@@ -396,6 +457,56 @@ TEST_F(DataViewTest, TextsSortInTheProgramsCollation) {
             (std::vector<std::string>{"Banana", "арбуз"_w, "елка"_w, "Ёж"_w, "яблоко"_w}));
 }
 
+// The sort must agree with a plain stable sort by CompareValues, whatever
+// shortcuts it takes on the way.
+TEST_F(DataViewTest, SortingAgreesWithAStableSortByCompareValues) {
+  std::mt19937 rng(5);
+  const std::vector<std::string> parts = {"a", "A", "б"_w, "Б"_w, "ё"_w, "е"_w, " ", "1", "-", "abcdefgh"};
+  const auto text = [&] {
+    std::string s;
+    for (int n = static_cast<int>(rng() % 22); n > 0; --n) s += parts[rng() % parts.size()];
+    return s;
+  };
+  const auto number = [&] {
+    const std::vector<std::string> special = {"", "x", "1e3", "0.0000000001", "-0", "12,5"};
+    if (rng() % 4 == 0) return special[rng() % special.size()];
+    return std::to_string(static_cast<int>(rng() % 200) - 100) + "." + std::to_string(rng() % 3);
+  };
+  for (int i = 0; i < 400; ++i) {
+    const int32_t r = view.AppendRow();
+    view.SetCellText(kName, r, text());
+    view.SetCellText(kPrice, r, number());
+    view.SetCellText(kDate, r, rng() % 3 ? std::to_string(1 + rng() % 3) + ".0" + std::to_string(1 + rng() % 3) + ".2003" : "");
+    view.SetCellText(kCode, r, std::to_string(i));  // the row's identity
+  }
+  TKeyCol byPriceName;
+  byPriceName.Number = kPrice;
+  byPriceName.Next = std::make_unique<TKeyCol>();
+  byPriceName.Next->Number = kName;
+  TKeyCol byName;
+  byName.Number = kName;
+  TKeyCol byDate;
+  byDate.Number = kDate;
+
+  for (const TKeyCol* keys : {&byName, &byPriceName, &byDate}) {
+    for (const bool descending : {false, true}) {
+      std::vector<int32_t> expected(static_cast<size_t>(view.RowCount()));
+      std::iota(expected.begin(), expected.end(), 0);
+      std::stable_sort(expected.begin(), expected.end(), [&](int32_t a, int32_t b) {
+        for (const TKeyCol* k = keys; k; k = k->Next.get()) {
+          const int c = CompareValues(view.GetCellValue(k->Number, a), view.GetCellValue(k->Number, b), true);
+          if (c != 0) return descending ? c > 0 : c < 0;
+        }
+        return false;
+      });
+      std::vector<std::string> want;
+      for (const int32_t r : expected) want.push_back(view.GetCellText(kCode, r));
+      view.SortRows(keys, descending);
+      EXPECT_EQ(Column(view, kCode), want) << "keys from column " << keys->Number << (descending ? " down" : " up");
+    }
+  }
+}
+
 TEST_F(DataViewTest, FindOrInsertRowKeepsTheRowsSortedByKey) {
   view.SetUpdating(false);
   TKeyCol key;
@@ -431,7 +542,8 @@ TEST_F(DataViewTest, FindOrInsertRowKeepsTheRowsSortedByKey) {
   TDataView dates;
   dates.SetBlank(&GoodsBlank());
   dates.FindOrInsertRow(&dateKey, inserted, false);
-  EXPECT_EQ(dates.GetCellText(kDate, 0), "1.02.2003");
+  EXPECT_EQ(dates.GetCellText(kDate, 0), "1 февраля 2003 г."_w) << "a date key keeps the form of its column";
+  EXPECT_EQ(dates.GetCellValue(kDate, 0).Date, (TDateRec{1, 2, 2003}));
 }
 
 TEST_F(DataViewTest, PrefixAndKeySearchesGiveTheFirstOfEqualRows) {

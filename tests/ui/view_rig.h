@@ -1,5 +1,6 @@
 // A blank view over a small goods blank for the tests of the view and the
-// look-up pages: NAME C(20), PRICE N(10,2), DAT D shown, CODE C(10) hidden.
+// look-up pages: NAME C(20), PRICE N(10,2), DAT D (long form) shown, CODE
+// C(10) hidden.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,7 @@ inline const std::string kGoodsBlank =
     "LEVELCOUNT=1\n"
     "FORMAT[1]=C,20,0\n"
     "FORMAT[2]=N,10,2\n"
-    "FORMAT[3]=D,0,0\n"
+    "FORMAT[3]=D,1,0\n"
     "FORMAT[4]=C,10,0\n"
     "COLWIDTH[1..3]=100\n";
 
