@@ -1,5 +1,6 @@
 #include "ui/qt/font_families.h"
 
+#include <QApplication>
 #include <array>
 #include <utility>
 
@@ -38,5 +39,7 @@ QFont FontForFamily(std::string_view family, int pixels, bool bold) {
   font.setStyleStrategy(QFont::PreferMatch);
   return font;
 }
+
+void UseFormFont() { QApplication::setFont(FontForFamily("MS Sans Serif", 11)); }
 
 }  // namespace vm

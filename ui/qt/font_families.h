@@ -18,4 +18,9 @@ QString MapFontFamily(std::string_view family);
 // leading) is pixels.
 QFont FontForFamily(std::string_view family, int pixels, bool bold = false);
 
+// Makes the family the forms were designed in ("MS Sans Serif", 11 pixels)
+// the application's font, so that the fixed sizes of the dialogs fit their
+// texts. Call once the application object exists.
+void UseFormFont();
+
 }  // namespace vm
