@@ -119,22 +119,12 @@ void TBaseQuestionDialog::NewRecord() { Finish(kAskNewRecord); }
 void TBaseQuestionDialog::showEvent(QShowEvent* event) {
   TButtonClosedDialog::showEvent(event);
   grid_->setFocus();
-  LayOutButtons();
   UpdateOk();
 }
 
-void TBaseQuestionDialog::resizeEvent(QResizeEvent* event) {
-  TButtonClosedDialog::resizeEvent(event);
-  LayOutButtons();
-}
-
-void TBaseQuestionDialog::keyPressEvent(QKeyEvent* event) {
+void TBaseQuestionDialog::EscapePressed() {
   // Esc is the key of "Новая запись".
-  if (event->key() == Qt::Key_Escape) {
-    if (!newRecordButton_->isHidden()) NewRecord();
-    return;
-  }
-  TButtonClosedDialog::keyPressEvent(event);
+  if (!newRecordButton_->isHidden()) NewRecord();
 }
 
 }  // namespace vm

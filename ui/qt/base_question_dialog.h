@@ -42,11 +42,10 @@ class TBaseQuestionDialog : public TButtonClosedDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
+  void EscapePressed() override;
 
  private:
-  void LayOutButtons();
+  void LayOutButtons() override;
   void UpdateOk();
   void NewRecord();
 

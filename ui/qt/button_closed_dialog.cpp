@@ -1,6 +1,7 @@
 #include "ui/qt/button_closed_dialog.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 
 #include "platform/services.h"
 
@@ -19,6 +20,7 @@ void TButtonClosedDialog::showEvent(QShowEvent* event) {
   busyWasRunning_ = SuspendBusy();
   mayClose_ = false;
   QDialog::showEvent(event);
+  LayOutButtons();
 }
 
 void TButtonClosedDialog::hideEvent(QHideEvent* event) {
@@ -28,6 +30,19 @@ void TButtonClosedDialog::hideEvent(QHideEvent* event) {
 
 void TButtonClosedDialog::closeEvent(QCloseEvent* event) {
   if (!mayClose_) event->ignore();
+}
+
+void TButtonClosedDialog::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  LayOutButtons();
+}
+
+void TButtonClosedDialog::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    EscapePressed();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 }  // namespace vm

@@ -1,5 +1,6 @@
 // A modal dialog of the document language's questions: it closes only
-// through its buttons (Finish), and the busy window waits while it shows.
+// through its buttons (Finish), lays its buttons out on show and resize,
+// and the busy window waits while it shows.
 #pragma once
 
 #include <QDialog>
@@ -18,6 +19,11 @@ class TButtonClosedDialog : public QDialog {
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  virtual void LayOutButtons() = 0;
+  // What Esc does; nothing by default.
+  virtual void EscapePressed() {}
 
  private:
   bool mayClose_ = false;

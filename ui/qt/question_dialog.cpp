@@ -55,7 +55,6 @@ void TQuestionDialog::LayOutButtons() {
 
 void TQuestionDialog::showEvent(QShowEvent* event) {
   TButtonClosedDialog::showEvent(event);
-  LayOutButtons();
   // The document's controls are made after the buttons: the first of them
   // in tab order after "Отмена" takes the focus.
   for (QWidget* w = cancel_->nextInFocusChain(); w && w != cancel_; w = w->nextInFocusChain()) {
@@ -68,18 +67,9 @@ void TQuestionDialog::showEvent(QShowEvent* event) {
   UpdateOk();
 }
 
-void TQuestionDialog::resizeEvent(QResizeEvent* event) {
-  TButtonClosedDialog::resizeEvent(event);
-  LayOutButtons();
-}
-
-void TQuestionDialog::keyPressEvent(QKeyEvent* event) {
+void TQuestionDialog::EscapePressed() {
   // Esc answers "Отмена" when the question offers it and is ignored when not.
-  if (event->key() == Qt::Key_Escape) {
-    if (!cancel_->isHidden()) Finish(kIdCancel);
-    return;
-  }
-  TButtonClosedDialog::keyPressEvent(event);
+  if (!cancel_->isHidden()) Finish(kIdCancel);
 }
 
 }  // namespace vm

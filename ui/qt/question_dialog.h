@@ -31,11 +31,10 @@ class TQuestionDialog : public TButtonClosedDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
+  void EscapePressed() override;
 
  private:
-  void LayOutButtons();
+  void LayOutButtons() override;
 
   QWidget* client_;
   QWidget* panel_;
