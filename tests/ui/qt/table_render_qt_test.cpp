@@ -16,6 +16,7 @@
 #include <cstdlib>
 
 #include "support/sample_blank.h"
+#include "support/temp_dir.h"
 #include "ui/qt/font_families.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/table_render.h"
@@ -180,7 +181,8 @@ TEST(TableImage, PicturesMatchTheReferences) {
 namespace {
 
 TEST(TableImage, ThePrinterTakesTheSameCanvas) {
-  const QString path = QDir::temp().filePath("velomar-table-print.pdf");
+  test::TempDir dir;  // a fixed name would be shared by test runs side by side
+  const QString path = QString::fromStdString(dir / "table-print.pdf");
   {
     QPdfWriter pdf(path);
     pdf.setResolution(300);
