@@ -275,7 +275,14 @@ bool TCommitJournal::Finish() {
 
 bool TCommitJournal::RollBack() {
   bool ok = true;
-  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) ok = RestoreEntry(dir_, *it) && ok;
+  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
+    // Before Begin no table has changed; a backup found then is not ours.
+    if (begun_) {
+      ok = RestoreEntry(dir_, *it) && ok;
+    } else if (!it->Append) {
+      ok = RemoveIfThere(dir_ + NewName(it->Name)) && ok;
+    }
+  }
   if (begun_ && ok) ok = Files().Remove(dir_ + kCommitJournalName);
   SyncFolder(dir_);
   if (!ok) failure_ = "Не удалось вернуть базы к состоянию до записи: "_w + NameList(entries_);
