@@ -1,9 +1,14 @@
 #include "documents/document_road.h"
 
+#include <string>
+#include <vector>
+
 #include "config/data_dir.h"
 #include "config/date_index.h"
+#include "config/errorlog.h"
 #include "config/settings.h"
 #include "config/sysvars.h"
+#include "foundation/tables/commit_journal.h"
 #include "foundation/values/dates.h"
 #include "platform/services.h"
 #include "ui/main_state.h"
@@ -46,6 +51,15 @@ void StartNewDay(const TDateRec& date, TDocumentSteps& steps, TClockMark& kept, 
   if (committed) kept = s.Clock.Keep();
 }
 
+// Under the lock a commit journal can only be one that a dead process left,
+// maybe another workstation's: its tables are put right before this run
+// reads them.
+void RecoverCommitLeftBehind() {
+  std::vector<std::string> messages;
+  RecoverInterruptedCommit(DataDir(), messages);
+  for (const std::string& m : messages) LogError(m);
+}
+
 }  // namespace
 
 bool RunDocumentChecked(TDocData& doc, TDocumentSteps& steps, int32_t& errorLine,
@@ -85,6 +99,7 @@ bool RunDocument(TDocData& doc, TDocumentSteps& steps, int32_t& errorLine, int32
   if (locking && !LockBases()) {
     s.Clock.SetBack(kept);
   } else {
+    if (locking) RecoverCommitLeftBehind();
     ReloadAutoParams();
     const bool compiled = steps.Compile(doc, errorLine, errorCode);
     if (startOfDayFailed || !compiled || errorCode != 0) {

@@ -12,9 +12,10 @@
 // backups and removes the journal. Any failure on the way: RollBack.
 //
 // A process that dies leaves the journal behind; RecoverInterruptedCommit,
-// run at start-up under the database lock, then brings every table of that
-// commit back to its state before it, or, when the journal was marked done,
-// completes it. All files of one commit lie in one folder.
+// run under the database lock at start-up and before each document run,
+// then brings every table of that commit back to its state before it, or,
+// when the journal was marked done, completes it. All files of one commit
+// lie in one folder.
 #pragma once
 
 #include <cstdint>
@@ -53,6 +54,7 @@ class TCommitJournal {
   bool Finish();
   // Every table back to its state before Begin; new files removed; the
   // journal removed when all went well (else it stays for the next start).
+  // The caller closes its tables first: an open one cannot be restored.
   bool RollBack();
 
   bool Begun() const { return begun_; }

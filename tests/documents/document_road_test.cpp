@@ -1,6 +1,8 @@
 #include "documents/document_road.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -9,6 +11,7 @@
 #include "config/data_dir.h"
 #include "config/settings.h"
 #include "config/sysvars.h"
+#include "foundation/tables/commit_journal.h"
 #include "platform/clock.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -188,4 +191,37 @@ TEST_F(DocumentRoad, TheStartUpStartsTheDayOnTheSameRoadWithTheSystemClock) {
   EXPECT_EQ(steps.Trace,
             (std::vector<std::string>{"workbooks", "compile start-of-day locked",
                                       "run start-of-day 7.12.2026", "clear", "quit", "enabled"}));
+}
+
+TEST_F(DocumentRoad, ACommitAnotherProcessLeftIsPutRightBeforeTheRunReadsTheTables) {
+  {
+    TDBF t;
+    t.FileName = home / "SALES.DBF";
+    ASSERT_TRUE(t.CreateTable());
+    ASSERT_TRUE(t.AddFieldEx("NO__", 10, 'N', 0));
+    ASSERT_TRUE(t.WriteStructure());
+    ASSERT_TRUE(t.Close());
+  }
+  const std::string before = vm::test::ReadBytes(home / "SALES.DBF");
+  const pid_t pid = fork();
+  if (pid == 0) {
+    auto* journal = new TCommitJournal(home.Dir());
+    if (!journal->PlanAppend(home / "SALES.DBF") || !journal->Begin()) _exit(1);
+    TDBF t;
+    t.FileName = home / "SALES.DBF";
+    if (!t.Open()) _exit(1);
+    t.GoToRecord(1);
+    t.ClearRecordBuf();
+    t.WriteRecord();
+    t.Close();
+    _exit(0);  // the workstation dies in the middle of its commit
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  ASSERT_NE(vm::test::ReadBytes(home / "SALES.DBF"), before);
+
+  EXPECT_TRUE(RunDocument(doc, steps, line, code));
+  EXPECT_EQ(vm::test::ReadBytes(home / "SALES.DBF"), before);
+  EXPECT_FALSE(std::filesystem::exists(home / kCommitJournalName));
 }
