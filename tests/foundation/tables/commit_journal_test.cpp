@@ -123,7 +123,7 @@ std::vector<std::string> Leftovers(const std::string& dir) {
   for (const auto& e : std::filesystem::directory_iterator(dir)) {
     const std::string name = e.path().filename().string();
     // The table writer's own temporaries are cleared at start-up by the file layer.
-    if (name.ends_with(".new")) continue;
+    if (name.ends_with(".new") || name.ends_with("~")) continue;
     if (name != "A.DBF" && name != "B.DBF" && name != "C.DBF" && name != "D.DBF") left.push_back(name);
   }
   return left;
@@ -336,4 +336,78 @@ TEST(CommitJournalCrash, KilledAtRandomMomentsEveryTableIsAllBeforeOrAllAfter) {
   RecordProperty("recovered", recovered);
   EXPECT_GT(before, 0);
   EXPECT_GT(after, 0);
+}
+
+// Dies after a given number of changes to the disk, so that a commit can be
+// cut at each of its steps in turn.
+class DieAfterChanges : public FileSystem {
+ public:
+  explicit DieAfterChanges(int budget) : budget_(budget) {}
+  std::unique_ptr<File> Open(const std::string& path, FileMode mode, FileError* error) override {
+    auto real = FileSystem::Open(path, mode, error);
+    if (!real || mode == FileMode::Read) return real;
+    return std::make_unique<Counted>(std::move(real), *this);
+  }
+  bool Rename(const std::string& from, const std::string& to) override {
+    Spend();
+    return FileSystem::Rename(from, to);
+  }
+  bool Remove(const std::string& path) override {
+    Spend();
+    return FileSystem::Remove(path);
+  }
+  void Spend() {
+    if (budget_-- == 0) _exit(9);
+  }
+
+ private:
+  class Counted : public File {
+   public:
+    Counted(std::unique_ptr<File> real, DieAfterChanges& fs) : real_(std::move(real)), fs_(fs) {}
+    int64_t ReadAt(int64_t pos, void* buf, std::size_t n) override { return real_->ReadAt(pos, buf, n); }
+    bool WriteAt(int64_t pos, const void* buf, std::size_t n) override {
+      fs_.Spend();
+      return real_->WriteAt(pos, buf, n);
+    }
+    int64_t Size() override { return real_->Size(); }
+    bool Truncate(int64_t size) override {
+      fs_.Spend();
+      return real_->Truncate(size);
+    }
+    bool Sync() override { return real_->Sync(); }
+
+   private:
+    std::unique_ptr<File> real_;
+    DieAfterChanges& fs_;
+  };
+  int budget_;
+};
+
+TEST(CommitJournalCrash, CutAfterEveryChangeToTheDiskEveryTableIsAllBeforeOrAllAfter) {
+  constexpr int kRows = 3;
+  TempDir work;
+  int before = 0, after = 0;
+  for (int budget = 0;; ++budget) {
+    for (const auto& e : std::filesystem::directory_iterator(work.Dir())) std::filesystem::remove(e.path());
+    MakeBefore(work.Dir());
+    const pid_t pid = fork();
+    if (pid == 0) {
+      DieAfterChanges dying(budget);
+      InstallFileSystem(&dying);
+      _exit(Commit(work.Dir(), kRows) ? 0 : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    std::vector<std::string> messages;
+    ASSERT_NE(RecoverInterruptedCommit(work.Dir(), messages), TRecoveryResult::Failed) << budget;
+    const State s = StateOf(work.Dir(), kRows);
+    ASSERT_NE(s, State::Mixed) << "cut after " << budget << " changes";
+    EXPECT_TRUE(Leftovers(work.Dir()).empty()) << budget;
+    (s == State::Before ? before : after)++;
+    if (WEXITSTATUS(status) == 0) break;  // the commit ran to its end
+    ASSERT_EQ(WEXITSTATUS(status), 9);
+  }
+  EXPECT_GT(before, 10);
+  EXPECT_GT(after, 1);
 }
