@@ -10,7 +10,6 @@
 #include "foundation/text/strutils.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
-#include "platform/folder_sync.h"
 
 namespace vm {
 
@@ -206,10 +205,10 @@ bool TCommitJournal::Fail(std::string what) {
 
 bool TCommitJournal::WriteJournal(bool done) {
   const std::string text = Serialize(entries_, done);
-  const bool ok = ReplaceFile(dir_ + kCommitJournalName, [&](File& f) {
+  // Whole or absent, and its name durable, before anything relies on it.
+  return ReplaceFile(dir_ + kCommitJournalName, [&](File& f) {
     return f.WriteAt(0, text.data(), text.size());
   });
-  return ok && SyncFolder(dir_);
 }
 
 bool TCommitJournal::Begin() {
@@ -223,7 +222,7 @@ bool TCommitJournal::Begin() {
     auto f = Files().Open(dir_ + NewName(e.Name), FileMode::Read);
     if (!f || !f->Sync()) return Fail("Не записана база "_w + e.Name);
   }
-  if (!SyncFolder(dir_) || !WriteJournal(false)) {
+  if (!Files().SyncDirectory(dir_) || !WriteJournal(false)) {
     Files().Remove(dir_ + kCommitJournalName);
     return Fail("Не записывается журнал записи "_w + dir_ + kCommitJournalName);
   }
@@ -257,7 +256,7 @@ bool TCommitJournal::Finish() {
       return Fail("Не записана база "_w + e.Name);
     }
   }
-  if (!SyncFolder(dir_) || !WriteJournal(true)) {
+  if (!Files().SyncDirectory(dir_) || !WriteJournal(true)) {
     RollBack();
     return Fail("Не записывается журнал записи "_w + dir_ + kCommitJournalName);
   }
@@ -267,7 +266,7 @@ bool TCommitJournal::Finish() {
   bool ok = true;
   for (const Entry& e : entries_) ok = CompleteEntry(dir_, e) && ok;
   ok = ok && Files().Remove(dir_ + kCommitJournalName);
-  SyncFolder(dir_);
+  Files().SyncDirectory(dir_);
   entries_.clear();
   replaced_ = false;
   return true;
@@ -284,7 +283,7 @@ bool TCommitJournal::RollBack() {
     }
   }
   if (begun_ && ok) ok = Files().Remove(dir_ + kCommitJournalName);
-  SyncFolder(dir_);
+  Files().SyncDirectory(dir_);
   if (!ok) failure_ = "Не удалось вернуть базы к состоянию до записи: "_w + NameList(entries_);
   begun_ = false;
   replaced_ = false;
@@ -313,7 +312,7 @@ TRecoveryResult RecoverInterruptedCommit(const std::string& folder, std::vector<
   for (auto it = entries.rbegin(); it != entries.rend(); ++it)
     ok = (done ? CompleteEntry(dir, *it) : RestoreEntry(dir, *it)) && ok;
   if (ok) ok = Files().Remove(journal);
-  SyncFolder(dir);
+  Files().SyncDirectory(dir);
   const std::string names = NameList(entries);
   if (!ok) {
     messages.push_back("Прерванная запись не восстановлена, базы: "_w + names);
