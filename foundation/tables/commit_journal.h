@@ -51,6 +51,7 @@ class TCommitJournal {
   bool Replace();
   // Makes the appends durable, marks the commit done, removes the backups
   // and the journal. On a failure before the mark everything is rolled back.
+  // The caller has closed its tables.
   bool Finish();
   // Every table back to its state before Begin; new files removed; the
   // journal removed when all went well (else it stays for the next start).
