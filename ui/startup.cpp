@@ -98,6 +98,7 @@ int StartUp(const TStartUpOptions& options) {
   DesignerTestRun() = false;
   if (OpenDataAtStartUp() != 0) return EndStartUp();
   TSettingsModel& m = Settings();
+  if (!m.Title.empty()) Ui().SetAppTitle(m.Title);
   if (!RecoverCommit() || !CheckDatabases(m) || !CheckDiskRoom(options)) return EndStartUp();
   CheckDescriptions(m);
   StartClock(m, options);
