@@ -17,7 +17,8 @@ namespace {
 // The old table's field for each field of the new one, by exact name.
 std::vector<int> FieldMap(const TDBF& from, const TDBF& to) {
   std::vector<int> map(static_cast<std::size_t>(to.FieldCount()), -1);
-  for (int i = 0; i < to.FieldCount(); ++i) map[static_cast<std::size_t>(i)] = from.FieldIndex(to.GetFieldName(i));
+  for (int i = 0; i < to.FieldCount(); ++i)
+    map[static_cast<std::size_t>(i)] = from.FieldIndex(to.GetFieldName(i));
   return map;
 }
 

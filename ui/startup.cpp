@@ -33,8 +33,8 @@ bool RecoverCommit() {
   const TRecoveryResult r = RecoverInterruptedCommit(DataDir(), messages);
   for (const std::string& m : messages) LogError(m);
   if (r != TRecoveryResult::Failed) return true;
-  Ui().MsgBox(messages.empty() ? std::string() : messages.front() +
-                  ". Исправте ошибку и перезапустите программу"_w,
+  Ui().MsgBox(messages.empty() ? std::string()
+                               : messages.front() + ". Исправте ошибку и перезапустите программу"_w,
               Ui().AppTitle(), kMbError);
   return false;
 }

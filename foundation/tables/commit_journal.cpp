@@ -72,8 +72,8 @@ bool ParseEntry(const StringList& f, TCommitJournal::Entry& e) {
   if (f.size() != 6 || f[0] != "A") return false;
   e.Append = true;
   e.Name = f[1];
-  return ParseInt64(f[2], e.OldSize) && BytesOfHex(f[3], e.OldHeader) &&
-         e.OldHeader.size() == 32 && ParseInt64(f[4], e.TailPos) && BytesOfHex(f[5], e.OldTail);
+  return ParseInt64(f[2], e.OldSize) && BytesOfHex(f[3], e.OldHeader) && e.OldHeader.size() == 32 &&
+         ParseInt64(f[4], e.TailPos) && BytesOfHex(f[5], e.OldTail);
 }
 
 bool Parse(const std::string& text, std::vector<TCommitJournal::Entry>& entries, bool& done) {
@@ -184,15 +184,16 @@ bool TCommitJournal::PlanAppend(const std::string& target) {
   if (!f) return Fail("Не открывается база "_w + e.Name);
   e.OldSize = f->Size();
   std::array<uint8_t, 32> h{};
-  if (e.OldSize < 32 || f->ReadAt(0, h.data(), h.size()) != 32) return Fail("Испорчена база "_w + e.Name);
+  if (e.OldSize < 32 || f->ReadAt(0, h.data(), h.size()) != 32)
+    return Fail("Испорчена база "_w + e.Name);
   e.OldHeader.assign(reinterpret_cast<const char*>(h.data()), h.size());
   const int64_t count = h[4] | (h[5] << 8) | (h[6] << 16) | (int64_t{h[7]} << 24);
   const int64_t dataEnd = (h[8] | (h[9] << 8)) + count * (h[10] | (h[11] << 8));
   e.TailPos = dataEnd < e.OldSize ? dataEnd : e.OldSize;
   if (e.OldSize - e.TailPos > kMaxTail) return Fail("Испорчена база "_w + e.Name);
   e.OldTail.assign(static_cast<std::size_t>(e.OldSize - e.TailPos), '\0');
-  if (!e.OldTail.empty() &&
-      f->ReadAt(e.TailPos, e.OldTail.data(), e.OldTail.size()) != static_cast<int64_t>(e.OldTail.size()))
+  if (!e.OldTail.empty() && f->ReadAt(e.TailPos, e.OldTail.data(), e.OldTail.size()) !=
+                                static_cast<int64_t>(e.OldTail.size()))
     return Fail("Испорчена база "_w + e.Name);
   entries_.push_back(std::move(e));
   return true;
@@ -206,9 +207,8 @@ bool TCommitJournal::Fail(std::string what) {
 bool TCommitJournal::WriteJournal(bool done) {
   const std::string text = Serialize(entries_, done);
   // Whole or absent, and its name durable, before anything relies on it.
-  return ReplaceFile(dir_ + kCommitJournalName, [&](File& f) {
-    return f.WriteAt(0, text.data(), text.size());
-  });
+  return ReplaceFile(dir_ + kCommitJournalName,
+                     [&](File& f) { return f.WriteAt(0, text.data(), text.size()); });
 }
 
 bool TCommitJournal::Begin() {
@@ -218,7 +218,8 @@ bool TCommitJournal::Begin() {
     return Fail("Не завершена прежняя запись: "_w + dir_ + kCommitJournalName);
   for (const Entry& e : entries_) {
     if (e.Append) continue;
-    if (!RemoveIfThere(dir_ + BackupName(e.Name))) return Fail("Не удаляется "_w + BackupName(e.Name));
+    if (!RemoveIfThere(dir_ + BackupName(e.Name)))
+      return Fail("Не удаляется "_w + BackupName(e.Name));
     auto f = Files().Open(dir_ + NewName(e.Name), FileMode::Read);
     if (!f || !f->Sync()) return Fail("Не записана база "_w + e.Name);
   }
@@ -260,12 +261,12 @@ bool TCommitJournal::Finish() {
     RollBack();
     return Fail("Не записывается журнал записи "_w + dir_ + kCommitJournalName);
   }
-  // The commit stands from here on; what is left only tidies up, and the
-  // next start-up finishes it should this fail.
+  // The commit stands from here on; what is left only tidies up. A backup
+  // that will not go keeps the journal, and the next recovery removes both.
   begun_ = false;
-  bool ok = true;
-  for (const Entry& e : entries_) ok = CompleteEntry(dir_, e) && ok;
-  ok = ok && Files().Remove(dir_ + kCommitJournalName);
+  bool tidy = true;
+  for (const Entry& e : entries_) tidy = CompleteEntry(dir_, e) && tidy;
+  if (tidy) Files().Remove(dir_ + kCommitJournalName);
   Files().SyncDirectory(dir_);
   entries_.clear();
   replaced_ = false;
@@ -291,7 +292,8 @@ bool TCommitJournal::RollBack() {
   return ok;
 }
 
-TRecoveryResult RecoverInterruptedCommit(const std::string& folder, std::vector<std::string>& messages) {
+TRecoveryResult RecoverInterruptedCommit(const std::string& folder,
+                                         std::vector<std::string>& messages) {
   std::string dir = folder;
   AddBackslash(dir);
   const std::string journal = dir + kCommitJournalName;

@@ -40,7 +40,8 @@ class BaseChecks : public ::testing::Test {
       t.GoToRecord(t.RecCount() + 1);
       t.ClearRecordBuf();
       t.SetFieldInt(0, static_cast<int32_t>(r + 7));
-      for (std::size_t i = 0; i < rows[r].size(); ++i) t.SetFieldStr(static_cast<int>(i + 1), rows[r][i]);
+      for (std::size_t i = 0; i < rows[r].size(); ++i)
+        t.SetFieldStr(static_cast<int>(i + 1), rows[r][i]);
       t.SetDeleted(static_cast<int>(r) == deletedRow);
       ASSERT_TRUE(t.WriteRecord());
     }
@@ -59,7 +60,10 @@ class BaseChecks : public ::testing::Test {
     t.Close();
     return v;
   }
-  std::string Log() { CloseErrorLog(); return ReadBytes(home / "Errors.log"); }
+  std::string Log() {
+    CloseErrorLog();
+    return ReadBytes(home / "Errors.log");
+  }
 
   vm::test::ProgramHome home;
   vm::test::ScriptedUi ui;
@@ -94,9 +98,10 @@ TEST_F(BaseChecks, MissingBasesAreCreatedAndMatchingOnesLeftAloneInAnyFieldOrder
 
 TEST_F(BaseChecks, ADifferentStructureIsRebuiltKeepingFieldsByNameAndRenumbering) {
   Describe("GOODS.DBF", {{"NAME", 'C', 10, 0}, {"PRICE", 'N', 8, 2}, {"NOTE", 'C', 5, 0}});
-  MakeTable("GOODS.DBF", {{"NAME", 'C', 20, 0}, {"COST", 'N', 8, 2}, {"PRICE", 'N', 8, 2}},
-            {{"Хлеб"_w, "1.00", "25.50"}, {"Соль"_w, "2", "9"}, {"Масло сливочное"_w, "3", "180.25"}},
-            /*deletedRow=*/1);
+  MakeTable(
+      "GOODS.DBF", {{"NAME", 'C', 20, 0}, {"COST", 'N', 8, 2}, {"PRICE", 'N', 8, 2}},
+      {{"Хлеб"_w, "1.00", "25.50"}, {"Соль"_w, "2", "9"}, {"Масло сливочное"_w, "3", "180.25"}},
+      /*deletedRow=*/1);
   ASSERT_TRUE(CheckBases(bases, true, total));
   EXPECT_EQ(Column("GOODS.DBF", "NO__"), (std::vector<std::string>{"1", "2"}));
   // Text cut to its new width; a field that kept its name keeps its value.
@@ -145,9 +150,7 @@ TEST_F(BaseChecks, ABusyOrDamagedBaseEndsTheChecksAtOnce) {
   EXPECT_FALSE(std::filesystem::exists(home / "LATER.DBF"));
 
   // Damaged: a header that promises more than the file holds.
-  {
-    std::ofstream(home / "GOODS.DBF", std::ios::binary) << std::string(40, '\x03');
-  }
+  { std::ofstream(home / "GOODS.DBF", std::ios::binary) << std::string(40, '\x03'); }
   ui.Boxes.clear();
   EXPECT_FALSE(CheckBases(bases, true, total));
   EXPECT_EQ(ui.Boxes.size(), 1u);

@@ -53,7 +53,9 @@ class FakeSteps : public TDocumentSteps {
   void ClearRun() override { Trace.push_back("clear"); }
   void CloseWorkbooks(bool quit) override { Trace.push_back(quit ? "quit" : "workbooks"); }
   bool DisableMainWindow() override { return true; }
-  void RestoreMainWindow(bool enabled) override { Trace.push_back(enabled ? "enabled" : "disabled"); }
+  void RestoreMainWindow(bool enabled) override {
+    Trace.push_back(enabled ? "enabled" : "disabled");
+  }
 
   static std::string Name(const TDocData& doc) {
     return &doc == &Settings().StartOfDayDoc ? "start-of-day" : doc.MenuCaption;
@@ -98,8 +100,9 @@ class DocumentRoad : public ::testing::Test {
 TEST_F(DocumentRoad, ACommittedRunKeepsItsConfirmedTimeAndSavesIt) {
   steps.ConfirmedTime = TTimeRec{21, 0, 0};
   EXPECT_TRUE(RunDocumentChecked(doc, steps, line, code));
-  EXPECT_EQ(steps.Trace, (std::vector<std::string>{"workbooks", "confirm", "compile sale locked",
-                                                   "run sale 5.12.2026", "clear", "quit", "enabled"}));
+  EXPECT_EQ(steps.Trace,
+            (std::vector<std::string>{"workbooks", "confirm", "compile sale locked",
+                                      "run sale 5.12.2026", "clear", "quit", "enabled"}));
   EXPECT_FALSE(BasesLocked());
   EXPECT_EQ(Settings().LastTime, (TTimeRec{21, 0, 0}));
 }
@@ -109,10 +112,10 @@ TEST_F(DocumentRoad, ANewDateStartsTheDayFirstAndOnlyOnce) {
   steps.StartOfDayCommits = true;
   EXPECT_TRUE(RunDocument(doc, steps, line, code));
   EXPECT_EQ(steps.Trace,
-            (std::vector<std::string>{"workbooks", "confirm", "workbooks", "compile start-of-day locked",
-                                      "run start-of-day 7.12.2026", "clear", "quit", "enabled",
-                                      "compile sale locked", "run sale 7.12.2026", "clear", "quit",
-                                      "enabled"}));
+            (std::vector<std::string>{"workbooks", "confirm", "workbooks",
+                                      "compile start-of-day locked", "run start-of-day 7.12.2026",
+                                      "clear", "quit", "enabled", "compile sale locked",
+                                      "run sale 7.12.2026", "clear", "quit", "enabled"}));
   EXPECT_EQ(MainState().WorkingDay, (TDateRec{7, 12, 2026}));
   steps.Trace.clear();
   EXPECT_TRUE(RunDocument(doc, steps, line, code));
@@ -152,7 +155,8 @@ TEST_F(DocumentRoad, ALockHeldElsewhereSetsTheClockBackAndCleansUp) {
   ASSERT_NE(other, nullptr);
   clock.AdvanceTicks(2'000);
   EXPECT_FALSE(RunDocument(doc, steps, line, code));
-  EXPECT_EQ(steps.Trace, (std::vector<std::string>{"workbooks", "confirm", "clear", "quit", "enabled"}));
+  EXPECT_EQ(steps.Trace,
+            (std::vector<std::string>{"workbooks", "confirm", "clear", "quit", "enabled"}));
   ASSERT_EQ(ui.Boxes.size(), 1u);
   EXPECT_EQ(ui.Boxes[0].Caption, "Не могу открыть базы"_w);
   TDateRec d;
@@ -176,7 +180,8 @@ TEST_F(DocumentRoad, RefusedLevelsPasswordsAndConfirmationsRunNothing) {
   steps.PasswordRight = true;
   steps.Confirm = false;
   EXPECT_FALSE(RunDocumentChecked(doc, steps, line, code));
-  EXPECT_EQ(steps.Trace, (std::vector<std::string>{"password 4", "workbooks", "confirm", "enabled"}));
+  EXPECT_EQ(steps.Trace,
+            (std::vector<std::string>{"password 4", "workbooks", "confirm", "enabled"}));
   EXPECT_FALSE(BasesLocked());
 }
 

@@ -28,7 +28,8 @@ class DescriptionChecks : public ::testing::Test {
     t.AddFieldEx("PRICE", 10, 'N', 2);
     EXPECT_TRUE(t.WriteStructure());
     EXPECT_TRUE(t.Close());
-    blanks.Add("LIST")->SetText("COLCOUNT=2\nLEVELCOUNT=1\nFORMAT[1]=C,0,0\nFORMAT[2]=N,0,2\nCOLWIDTH[1,2]=100\n");
+    blanks.Add("LIST")->SetText(
+        "COLCOUNT=2\nLEVELCOUNT=1\nFORMAT[1]=C,0,0\nFORMAT[2]=N,0,2\nCOLWIDTH[1,2]=100\n");
   }
   TSpravDef* Book(const std::string& alias, const std::string& blank,
                   std::vector<std::string> fields) {

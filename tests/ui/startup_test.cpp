@@ -140,7 +140,8 @@ TEST_F(StartUpTest, TooLittleRoomForTwiceTheDatabasesEndsTheStartUp) {
   EXPECT_EQ(StartUp(options), kStartUpFailed);
   EXPECT_FALSE(BasesLocked());
   ASSERT_EQ(ui.Boxes.size(), 1u);
-  EXPECT_EQ(ui.Boxes[0].Text, "Недостаточно места на диске "_w + home.Dir().substr(0, home.Dir().size() - 1) + ": !");
+  EXPECT_EQ(ui.Boxes[0].Text,
+            "Недостаточно места на диске "_w + home.Dir().substr(0, home.Dir().size() - 1) + ": !");
   EXPECT_EQ(ui.Boxes[0].Caption, " Ошибка "_w);
 }
 

@@ -6,9 +6,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <functional>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <thread>
@@ -124,7 +124,8 @@ std::vector<std::string> Leftovers(const std::string& dir) {
     const std::string name = e.path().filename().string();
     // The table writer's own temporaries are cleared at start-up by the file layer.
     if (name.ends_with(".new") || name.ends_with("~")) continue;
-    if (name != "A.DBF" && name != "B.DBF" && name != "C.DBF" && name != "D.DBF") left.push_back(name);
+    if (name != "A.DBF" && name != "B.DBF" && name != "C.DBF" && name != "D.DBF")
+      left.push_back(name);
   }
   return left;
 }
@@ -267,9 +268,7 @@ TEST_F(CommitJournalTest, ANewTableWrittenBeforeTheJournalIsSweptAway) {
 }
 
 TEST_F(CommitJournalTest, DamagedJournalIsReportedAndKept) {
-  {
-    std::ofstream(dir / kCommitJournalName) << "VELOMAR COMMIT 1\nOPEN\nR\tC.DBF\t1\nSUM\t1\n";
-  }
+  { std::ofstream(dir / kCommitJournalName) << "VELOMAR COMMIT 1\nOPEN\nR\tC.DBF\t1\nSUM\t1\n"; }
   std::vector<std::string> messages;
   EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::Failed);
   ASSERT_EQ(messages.size(), 1u);
@@ -295,7 +294,8 @@ TEST(CommitJournalCrash, KilledAtRandomMomentsEveryTableIsAllBeforeOrAllAfter) {
     return pid;
   };
   auto fresh = [&](const TempDir& work) {
-    for (const auto& e : std::filesystem::directory_iterator(work.Dir())) std::filesystem::remove(e.path());
+    for (const auto& e : std::filesystem::directory_iterator(work.Dir()))
+      std::filesystem::remove(e.path());
     for (const char* name : {"A.DBF", "B.DBF", "C.DBF"})
       std::filesystem::copy_file(pristine / name, work / name);
   };
@@ -308,8 +308,9 @@ TEST(CommitJournalCrash, KilledAtRandomMomentsEveryTableIsAllBeforeOrAllAfter) {
   int status = 0;
   ASSERT_EQ(waitpid(timed, &status, 0), timed);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  const auto span = std::chrono::duration_cast<std::chrono::microseconds>(
-                        std::chrono::steady_clock::now() - t0).count();
+  const auto span =
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0)
+          .count();
   ASSERT_EQ(StateOf(work.Dir(), kRows), State::After);
 
   // The window of the kills follows the commit's own pace on this machine:
@@ -369,7 +370,9 @@ class DieAfterChanges : public FileSystem {
   class Counted : public File {
    public:
     Counted(std::unique_ptr<File> real, DieAfterChanges& fs) : real_(std::move(real)), fs_(fs) {}
-    int64_t ReadAt(int64_t pos, void* buf, std::size_t n) override { return real_->ReadAt(pos, buf, n); }
+    int64_t ReadAt(int64_t pos, void* buf, std::size_t n) override {
+      return real_->ReadAt(pos, buf, n);
+    }
     bool WriteAt(int64_t pos, const void* buf, std::size_t n) override {
       fs_.Spend();
       return real_->WriteAt(pos, buf, n);
@@ -393,7 +396,8 @@ TEST(CommitJournalCrash, CutAfterEveryChangeToTheDiskEveryTableIsAllBeforeOrAllA
   TempDir work;
   int before = 0, after = 0;
   for (int budget = 0;; ++budget) {
-    for (const auto& e : std::filesystem::directory_iterator(work.Dir())) std::filesystem::remove(e.path());
+    for (const auto& e : std::filesystem::directory_iterator(work.Dir()))
+      std::filesystem::remove(e.path());
     MakeBefore(work.Dir());
     const pid_t pid = fork();
     if (pid == 0) {
