@@ -59,7 +59,9 @@ class UiServices {
   // with the chosen paths, or False when cancelled.
   virtual bool ChooseFiles(const FileDialogRequest& request, std::vector<std::string>& paths);
   // The application's title: the caption of the interpreter's boxes.
+  // "Веломар" until the start-up applies the configured one.
   virtual std::string AppTitle() const;
+  virtual void SetAppTitle(const std::string& title) { title_ = title; }
 
   // Appends a line to "Errors.log".
   virtual void LogError(const std::string& msg);
@@ -88,6 +90,7 @@ class UiServices {
   virtual bool DesignerTestRun() const;
 
  private:
+  std::string title_;
   bool busy_ = false;
   bool docWindowsEnabled_ = true;
 };
