@@ -1,0 +1,68 @@
+// Folders of sample files and archive bytes read by offset, for the tests
+// of the ".BH" compressor and extractor.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+
+#include "foundation/encoding.h"
+#include "support/temp_dir.h"
+
+namespace vm::test {
+
+// Windows-1251 paths as the program holds them; the disk has UTF-8.
+inline void PutFile(const std::string& path, const std::string& bytes) {
+  WriteBytes(Cp1251ToUtf8(path), bytes);
+}
+inline std::string GetFile(const std::string& path) { return ReadBytes(Cp1251ToUtf8(path)); }
+inline bool FileThere(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::symlink_status(Cp1251ToUtf8(path), ec).type() != std::filesystem::file_type::not_found;
+}
+
+inline std::string RandomBytes(std::size_t n, uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::string s(n, '\0');
+  for (char& c : s) c = static_cast<char>(rng());
+  return s;
+}
+
+inline std::string TextBytes(std::size_t n) {
+  std::string s;
+  for (int i = 0; s.size() < n; ++i)
+    s += "Строка номера "_w + std::to_string(i) + " of the sample text, повторяется.\r\n"_w;
+  s.resize(n);
+  return s;
+}
+
+// name -> contents of the sample folder.
+inline std::map<std::string, std::string> SampleFiles() {
+  return {
+      {"empty.txt", ""},
+      {"one.bin", "x"},
+      {"small.txt", "hello, hello, hello"},
+      {"text.dbf", TextBytes(300000)},
+      {"random.bin", RandomBytes(3 * 1024 * 1024 + 17, 7)},
+      {"Отчёт за май.dbf"_w, TextBytes(5000)},
+      {"NOEXT", TextBytes(2000)},
+  };
+}
+
+inline void MakeFolder(const std::string& dir, const std::map<std::string, std::string>& files) {
+  std::filesystem::create_directories(Cp1251ToUtf8(dir));
+  for (const auto& [name, bytes] : files) PutFile(dir + name, bytes);
+}
+
+inline uint32_t Le32(const std::string& b, std::size_t at) {
+  return static_cast<uint32_t>(static_cast<uint8_t>(b[at])) | static_cast<uint32_t>(static_cast<uint8_t>(b[at + 1])) << 8 |
+         static_cast<uint32_t>(static_cast<uint8_t>(b[at + 2])) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
+}
+inline uint16_t Le16(const std::string& b, std::size_t at) {
+  return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
+}
+
+}  // namespace vm::test
