@@ -86,7 +86,9 @@ class BhRoundTrip : public ::testing::TestWithParam<int> {
       } else {
         EXPECT_NE(std::find(allowedMethods.begin(), allowedMethods.end(), method), allowedMethods.end()) << name;
         // Deflate may grow random data; Fused output is kept only when smaller.
-        if (method == 3) EXPECT_LT(packed, data.size()) << name;
+        if (method == 3) {
+          EXPECT_LT(packed, data.size()) << name;
+        }
       }
       at += 37 + nameLen + extraLen + packed;
       ++members;
