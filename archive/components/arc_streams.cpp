@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "ui/services.h"
+#include "platform/services.h"
 
 namespace vm {
 
