@@ -6,7 +6,7 @@
 
 #include "archive/components/arc_streams.h"
 #include "archive/components/local_paths.h"
-#include "foundation/collation.h"
+#include "foundation/text/collation.h"
 
 namespace vm {
 

@@ -6,8 +6,8 @@
 #include "archive/components/arc_streams.h"
 #include "archive/components/local_paths.h"
 #include "archive/components/masks.h"
-#include "foundation/encoding.h"
-#include "ui/services.h"
+#include "platform/encoding.h"
+#include "platform/services.h"
 
 namespace vm {
 

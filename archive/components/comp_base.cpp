@@ -9,10 +9,10 @@
 #include "archive/components/file_scan.h"
 #include "archive/components/local_paths.h"
 #include "archive/components/temp_streams.h"
-#include "foundation/collation.h"
-#include "foundation/encoding.h"
+#include "foundation/text/collation.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
-#include "ui/services.h"
+#include "platform/services.h"
 
 namespace vm {
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "archive/components/dos_time.h"
-#include "foundation/encoding.h"
+#include "platform/encoding.h"
 
 namespace vm {
 

@@ -4,9 +4,9 @@
 
 #include "archive/components/file_info.h"
 #include "archive/components/local_paths.h"
-#include "foundation/collation.h"
+#include "foundation/text/collation.h"
 #include "platform/files.h"
-#include "ui/services.h"
+#include "platform/services.h"
 
 namespace vm {
 

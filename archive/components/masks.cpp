@@ -1,6 +1,6 @@
 #include "archive/components/masks.h"
 
-#include "foundation/collation.h"
+#include "foundation/text/collation.h"
 
 namespace vm {
 

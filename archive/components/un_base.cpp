@@ -10,7 +10,7 @@
 #include "archive/components/file_info.h"
 #include "archive/components/local_paths.h"
 #include "archive/components/masks.h"
-#include "foundation/collation.h"
+#include "foundation/text/collation.h"
 #include "platform/files.h"
 
 namespace vm {

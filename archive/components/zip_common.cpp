@@ -9,9 +9,9 @@
 #include "archive/components/dos_time.h"
 #include "archive/components/local_paths.h"
 #include "archive/components/masks.h"
-#include "foundation/collation.h"
+#include "foundation/text/collation.h"
 #include "platform/files.h"
-#include "ui/services.h"
+#include "platform/services.h"
 
 namespace vm {
 

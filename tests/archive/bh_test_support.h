@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "foundation/encoding.h"
+#include "platform/encoding.h"
 #include "support/temp_dir.h"
 
 namespace vm::test {
