@@ -66,3 +66,60 @@ inline uint16_t Le16(const std::string& b, std::size_t at) {
 }
 
 }  // namespace vm::test
+
+namespace vm::test {
+
+// One ".BH" member made byte by byte from the format's table.
+struct RawMember {
+  std::string Name;  // as stored (OEM bytes)
+  std::string Data;  // the packed bytes
+  uint8_t Method = 0;
+  uint32_t Unpacked = 0;
+  uint32_t Crc = 0;
+  uint8_t Flags = 0;
+  uint16_t Attr = 0x20;
+  uint32_t Date = 0x5A210000;
+};
+
+inline void PutLe(std::string& out, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+inline std::string RawMemberBytes(const RawMember& m) {
+  std::string h("BH\x05\x07", 4);
+  PutLe(h, 37 + static_cast<uint32_t>(m.Name.size()), 2);
+  h += static_cast<char>(37);
+  h += static_cast<char>(6);
+  h += static_cast<char>(3);
+  h += static_cast<char>(m.Flags);
+  h += static_cast<char>(m.Method);
+  PutLe(h, m.Date, 4);
+  PutLe(h, static_cast<uint32_t>(m.Data.size()), 4);
+  PutLe(h, m.Unpacked, 4);
+  PutLe(h, m.Crc, 4);
+  PutLe(h, m.Attr, 2);
+  PutLe(h, 0, 4);
+  PutLe(h, static_cast<uint32_t>(m.Name.size()), 2);
+  PutLe(h, 0, 2);
+  return h + m.Name + m.Data;
+}
+
+inline uint32_t Crc32Of(const std::string& s) {
+  uint32_t c = 0xFFFFFFFFu;
+  for (unsigned char b : s) {
+    c ^= b;
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
+  }
+  return s.empty() ? 0 : ~c;
+}
+
+inline RawMember StoredMember(const std::string& name, const std::string& data) {
+  RawMember m;
+  m.Name = name;
+  m.Data = data;
+  m.Unpacked = static_cast<uint32_t>(data.size());
+  m.Crc = Crc32Of(data);
+  return m;
+}
+
+}  // namespace vm::test
