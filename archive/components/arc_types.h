@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "archive/components/arc_globals.h"
+
 namespace vm {
 
 enum TArcType : uint8_t {
@@ -25,7 +27,6 @@ inline constexpr TArcFileAttrs kDefaultAttributes = AttrSet(fsZeroAttr) | AttrSe
                                                     AttrSet(fsEncrypted);
 
 enum TDateAttribute : uint8_t { daFileDate, daSysDate, daMaxFileDate };
-enum TDeleteOptions : uint8_t { doFinal, doAllowUndo };
 enum TStoredDirNames : uint8_t {
   sdNone, sdFullPath, sdFullPathNoDrv, sdFullPathNoRoot, sdRelative, sdRelativeStoreStart,
   sdExplorer_Auto, sdExplorer_UserDefineDefaultDir,

@@ -4,6 +4,8 @@
 
 #include "archive/components/arc_messages.h"
 #include "archive/components/arc_streams.h"
+#include "archive/components/component_codec_host.h"
+#include "archive/components/fused_coder.h"
 #include "archive/components/local_paths.h"
 #include "archive/components/masks.h"
 #include "platform/encoding.h"
@@ -232,6 +234,16 @@ bool TBhCompressor::CompressFused(TStream32& archive, TCompMember& m) {
   return !cancel_;
 }
 
-bool TBhCompressor::RunFusedCoder(TStream32&, TStream32&, int64_t) { return false; }
+bool TBhCompressor::RunFusedCoder(TStream32& source, TStream32& archive, int64_t size) {
+  source.Seek(0, soBeginning);
+  TComponentCodecHost host(*this, size);
+  // An encrypted member's CRC was computed before; the coder's running CRC
+  // is then not wanted.
+  TFusedCoder coder(kFusedCoderParams, encrypted_ ? kCrcNone : kCrc32, encrypted_);
+  int64_t packed = 0;
+  const TFusedResult result = coder.Encode(host, source, archive, packed);
+  if (result == TFusedResult::WriteFailed) RaiseError(GetArchiveFile(), kErrWriting, currentName_);
+  return result == TFusedResult::Ok && packed < size;
+}
 
 }  // namespace vm

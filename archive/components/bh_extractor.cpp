@@ -5,6 +5,8 @@
 #include "archive/components/arc_messages.h"
 #include "archive/components/arc_streams.h"
 #include "archive/components/codec_streams.h"
+#include "archive/components/component_codec_host.h"
+#include "archive/components/fused_decoder.h"
 #include "archive/components/local_paths.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
@@ -125,6 +127,17 @@ bool TUnBh::DecodeData(TStream32& archive, TStream32& out, const BhHeader& h) {
     case kBhDeflated:
       InflateData(archive, out, h);
       return true;
+    case kBhFused1:
+    case kBhFused3: {
+      const TFusedParams p = h.Method == kBhFused1 ? kFusedMethod1Params : kFusedMethod3Params;
+      TFusedDecoder decoder;
+      decoder.Init(kCrc32, p.DictionaryBits, p.PositionBits, h.Encrypted() ? 1 : 0);
+      TComponentCodecHost host(*this, h.UnpackedSize);
+      // A damaged member fails its CRC check below; a failed write was
+      // reported by the host.
+      decoder.Decode(host, archive, out, std::max<int64_t>(packed, 0), h.UnpackedSize);
+      return true;
+    }
     default:
       return false;
   }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "archive/components/arc_globals.h"
 #include "archive/components/arc_messages.h"
 #include "archive/components/arc_streams.h"
 #include "archive/components/file_info.h"
@@ -42,16 +43,6 @@ bool IsUnsafeName(std::string_view name) {
 bool Inside(const std::string& real, const std::string& baseReal) {
   return real == baseReal || (real.size() > baseReal.size() && real.compare(0, baseReal.size(), baseReal) == 0 &&
                               real[baseReal.size()] == '/');
-}
-
-bool ForceFolder(const std::string& dir) {
-  if (Files().IsDirectory(dir)) return true;
-  std::string path = IsPathSeparator(dir.front()) ? "/" : "";
-  for (const std::string& part : Components(dir)) {
-    path += part + "/";
-    if (!Files().IsDirectory(path) && !Files().MakeDirectory(path)) return false;
-  }
-  return Files().IsDirectory(dir);
 }
 
 bool EqualNoCase(std::string_view a, std::string_view b) { return CollateCompare(a, b, false) == 0; }
@@ -179,7 +170,7 @@ bool TUnBase::SetTarget(const std::string& storedName) {
   const std::string base = extractDir_.empty() ? std::string("./") : extractDir_;
   const std::string folder = UseStoredDirs ? FolderOf(storedName) : std::string();
   const std::string file = NameOf(storedName);
-  bool safe = !IsUnsafeName(storedName) && !file.empty() && file != "." && ForceFolder(base);
+  bool safe = !IsUnsafeName(storedName) && !file.empty() && file != "." && ForceFolders(base);
   if (safe) {
     baseReal_ = RealPath(base);
     safe = !baseReal_.empty() && TargetInside(base, folder, file);
@@ -202,13 +193,13 @@ bool TUnBase::CreateMemberFolder(const std::string& storedName) {
     return false;
   }
   const std::string base = extractDir_.empty() ? std::string("./") : extractDir_;
-  if (!ForceFolder(base)) return false;
+  if (!ForceFolders(base)) return false;
   baseReal_ = RealPath(base);
   if (!TargetInside(base, storedName, "")) {
     DoError(storedName, "", kErrUnsafePath);
     return false;
   }
-  return ForceFolder(base + storedName);
+  return ForceFolders(base + storedName);
 }
 
 bool TUnBase::BeginMember() {
@@ -219,7 +210,7 @@ bool TUnBase::BeginMember() {
       std::string newName;
       OnRenameFile(currentFileName_, newName);
       if (!newName.empty()) {
-        ForceFolder(FolderOf(newName).empty() ? "./" : FolderOf(newName));
+        ForceFolders(FolderOf(newName).empty() ? "./" : FolderOf(newName));
         currentFileName_ = newName;
       }
     }
@@ -240,7 +231,7 @@ bool TUnBase::BeginMember() {
             std::string newName;
             OnFileExists(currentFileName_, newName, OverwriteMode);
             if (newName.empty() || EqualNoCase(newName, currentFileName_)) break;
-            if (!FolderOf(newName).empty()) ForceFolder(FolderOf(newName));
+            if (!FolderOf(newName).empty()) ForceFolders(FolderOf(newName));
             currentFileName_ = newName;
           }
         }
@@ -295,7 +286,7 @@ bool TUnBase::FindMemberPassword(TStream32& archive) {
 std::unique_ptr<TFileStream32> TUnBase::OpenOutput() {
   if ((memberEncrypted_ && passwordFailed_) || currentFileName_.empty()) return nullptr;
   const std::string folder = FolderOf(currentFileName_);
-  if (!folder.empty()) ForceFolder(folder);
+  if (!folder.empty()) ForceFolders(folder);
   // Checked again now that the folders exist; a name the events gave is the
   // program's own choice.
   if (currentFileName_ == checkedTarget_ && !folder.empty() && !Inside(RealPath(folder), baseReal_)) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "archive/components/arc_globals.h"
 #include "archive/components/arc_messages.h"
 #include "archive/components/arc_streams.h"
 #include "archive/components/dos_time.h"
@@ -51,13 +52,6 @@ void TArcTimer::Resume() {
   if (!running_ || !paused_) return;
   start_ += Clock::now() - pause_;
   paused_ = false;
-}
-
-int Percent(int64_t total, int64_t part) {
-  if (total <= 0) return 0;
-  const double v = std::nearbyint(static_cast<double>(part) * 100.0 / static_cast<double>(total));
-  if (v < 0) return 0;
-  return v > 100 ? 100 : static_cast<int>(v);
 }
 
 TZipCommon::TZipCommon() = default;

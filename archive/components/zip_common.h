@@ -43,9 +43,6 @@ class TArcTimer {
   float elapsed_ = 0;
 };
 
-// Part * 100 / Total to the nearest integer (halves to even), 0..100.
-int Percent(int64_t total, int64_t part);
-
 class TZipCommon : public TArchiveRoot {
  public:
   TZipCommon();
@@ -134,6 +131,7 @@ class TZipCommon : public TArchiveRoot {
   void ProgressStep(int64_t fileTotal, int64_t fileDone);
 
  protected:
+  friend class TComponentCodecHost;
   void ResetCounters();
 
   std::string extractDir_, tempDir_;
