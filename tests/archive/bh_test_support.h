@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
-#include <random>
 #include <string>
 
 #include "platform/encoding.h"
+#include "support/oracle_tools.h"
 #include "support/temp_dir.h"
 
 namespace vm::test {
@@ -23,14 +23,7 @@ inline bool FileThere(const std::string& path) {
   return std::filesystem::symlink_status(Cp1251ToUtf8(path), ec).type() != std::filesystem::file_type::not_found;
 }
 
-inline std::string RandomBytes(std::size_t n, uint32_t seed) {
-  std::mt19937 rng(seed);
-  std::string s(n, '\0');
-  for (char& c : s) c = static_cast<char>(rng());
-  return s;
-}
-
-inline std::string TextBytes(std::size_t n) {
+inline std::string RussianText(std::size_t n) {
   std::string s;
   for (int i = 0; s.size() < n; ++i)
     s += "Строка номера "_w + std::to_string(i) + " of the sample text, повторяется.\r\n"_w;
@@ -44,10 +37,10 @@ inline std::map<std::string, std::string> SampleFiles() {
       {"empty.txt", ""},
       {"one.bin", "x"},
       {"small.txt", "hello, hello, hello"},
-      {"text.dbf", TextBytes(300000)},
+      {"text.dbf", RussianText(300000)},
       {"random.bin", RandomBytes(3 * 1024 * 1024 + 17, 7)},
-      {"Отчёт за май.dbf"_w, TextBytes(5000)},
-      {"NOEXT", TextBytes(2000)},
+      {"Отчёт за май.dbf"_w, RussianText(5000)},
+      {"NOEXT", TextBytes(2000, 3)},
   };
 }
 
