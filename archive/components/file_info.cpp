@@ -9,11 +9,18 @@
 
 #include "archive/components/dos_time.h"
 #include "platform/encoding.h"
+#include "platform/files.h"
 
 namespace vm {
 
+// Every name goes through the file layer's case resolution, so what is
+// looked at here is what the layer would open.
+namespace {
+std::string Sys(const std::string& path) { return Cp1251ToUtf8(ResolvePathCase(path)); }
+}  // namespace
+
 bool ReadFileInfo(const std::string& path, LocalFileInfo& info) {
-  const std::string sys = Cp1251ToUtf8(path);
+  const std::string sys = Sys(path);
   struct stat st;
   if (::lstat(sys.c_str(), &st) != 0) return false;
   info = {};
@@ -36,11 +43,11 @@ bool SetFileDosDate(const std::string& path, uint32_t stamp) {
   struct timespec times[2];
   times[0].tv_sec = times[1].tv_sec = DosDateTimeToUnixTime(stamp);
   times[0].tv_nsec = times[1].tv_nsec = 0;
-  return ::utimensat(AT_FDCWD, Cp1251ToUtf8(path).c_str(), times, 0) == 0;
+  return ::utimensat(AT_FDCWD, Sys(path).c_str(), times, 0) == 0;
 }
 
 bool ApplyFileAttributes(const std::string& path, uint32_t attr) {
-  const std::string sys = Cp1251ToUtf8(path);
+  const std::string sys = Sys(path);
   struct stat st;
   if (::stat(sys.c_str(), &st) != 0) return false;
   mode_t mode = st.st_mode & 07777;
@@ -50,13 +57,13 @@ bool ApplyFileAttributes(const std::string& path, uint32_t attr) {
 
 std::string RealPath(const std::string& path) {
   char buf[PATH_MAX];
-  if (!::realpath(Cp1251ToUtf8(path).c_str(), buf)) return {};
+  if (!::realpath(Sys(path).c_str(), buf)) return {};
   return Utf8ToCp1251(buf);
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa, sb;
-  if (::stat(Cp1251ToUtf8(a).c_str(), &sa) != 0 || ::stat(Cp1251ToUtf8(b).c_str(), &sb) != 0) return false;
+  if (::stat(Sys(a).c_str(), &sa) != 0 || ::stat(Sys(b).c_str(), &sb) != 0) return false;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 

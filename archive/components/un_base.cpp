@@ -146,16 +146,18 @@ std::string TUnBase::ExtractDirPart(const std::string& name) {
 bool TUnBase::TargetInside(const std::string& base, const std::string& folder, const std::string& file) const {
   // Existing parts of the path may be links; each must stay inside. The
   // first missing part ends the walk: what is created below it is inside.
+  // The file layer finds names without regard to case, so the checks look
+  // at what it would find.
   std::string path = base;
   for (const std::string& part : Components(folder)) {
-    path += part;
+    path = ResolvePathCase(path + part);
     LocalFileInfo info;
     // A link that leads nowhere could be created through.
     if (!ReadFileInfo(path, info)) return !Files().IsSymlink(path);
     if (info.IsLink && !Inside(RealPath(path), baseReal_)) return false;
     path += "/";
   }
-  path += file;
+  path = ResolvePathCase(path + file);
   if (Files().IsSymlink(path)) {
     const std::string real = RealPath(path);
     return !real.empty() && Inside(real, baseReal_);

@@ -115,10 +115,11 @@ TEST_F(BhExtractSafety, LinksOutOfExtractDirAreNotFollowed) {
   const auto codes = Extract({StoredMember("linkdir/victim", "evil"), StoredMember("linkdir/new", "evil"),
                               StoredMember("real/deeper/new", "evil"), StoredMember("linkfile", "evil"),
                               StoredMember("dangling", "evil"), StoredMember("relative/new", "evil"),
-                              StoredMember("linkdir/sub/new", "evil")},
+                              StoredMember("linkdir/sub/new", "evil"), StoredMember("LINKDIR/new", "evil"),
+                              StoredMember("LinkFile", "evil"), StoredMember("REAL/Deeper/new", "evil")},
                              true);
   EXPECT_EQ(written_, 0);
-  EXPECT_EQ(codes, std::vector<int>(7, kErrUnsafePath));
+  EXPECT_EQ(codes, std::vector<int>(10, kErrUnsafePath));
   EXPECT_EQ(AllPaths(tmp_.Dir() + "outside"), before);
   EXPECT_EQ(GetFile(tmp_.Dir() + "outside/victim"), "keep me");
 }
@@ -135,10 +136,10 @@ TEST_F(BhExtractSafety, MemberNeverOverwritesTheArchiveBeingRead) {
   const std::string archive = tmp_.Dir() + "ex/self.BH";
   fs::create_symlink(tmp_ / "ex/self.BH", tmp_ / "ex/alias");
   const auto codes = Extract({StoredMember("self.BH", "evil"), StoredMember("alias", "evil"),
-                              StoredMember("dir/../self.BH", "evil")},
+                              StoredMember("dir/../self.BH", "evil"), StoredMember("SELF.bh", "evil")},
                              true, archive);
   EXPECT_EQ(written_, 0);
-  EXPECT_EQ(codes, std::vector<int>(3, kErrUnsafePath));
+  EXPECT_EQ(codes, std::vector<int>(4, kErrUnsafePath));
   EXPECT_EQ(GetFile(archive).substr(0, 4), std::string("BH\x05\x07", 4));
 }
 
