@@ -207,7 +207,9 @@ void TCompBase::BuildArchive() {
     ArchiveComplete();
     FinishArchive(members);
     old.reset();
+    if (OnTmpFileMoveBegin) OnTmpFileMoveBegin(archiveFile_, tempFile ? tempFile->TempName() : std::string());
     placed = tempFile ? tempFile->Commit() : static_cast<TTempMemStream&>(*archive).Commit();
+    if (OnTmpFileMoveEnd) OnTmpFileMoveEnd();
     if (!placed) DoError(GetArchiveFile(), "", kErrWriting);
   }
   // Nothing reaches the archive's name unless the run completed: a cancel or

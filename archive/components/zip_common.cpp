@@ -63,11 +63,16 @@ void TZipCommon::SetExtractDir(const std::string& dir) {
     extractDir_ = archiveFile_.empty() ? std::string() : FolderOf(archiveFile_);
 }
 
-// No question is asked about a missing folder: there is no one to ask on
-// a headless run, and a missing folder falls back to the system's.
 void TZipCommon::SetTempDir(const std::string& dir) {
   std::string d = dir.empty() ? SystemTempDir() : WithTrailingSlash(ToSlashes(dir));
-  tempDir_ = Files().IsDirectory(d) ? d : SystemTempDir();
+  if (!Files().IsDirectory(d)) {
+    const std::string text = dir + "\r\r" + std::string(ArcMessageText(kErrCreateDir));
+    if (Ui().MsgBox(text, Ui().AppTitle(), 0x2024) == kIdYes)
+      ForceFolders(d);
+    else
+      d.clear();
+  }
+  tempDir_ = !d.empty() && Files().IsDirectory(d) ? d : SystemTempDir();
 }
 
 std::string TZipCommon::TempDir() {

@@ -82,6 +82,7 @@ class TZipCommon : public TArchiveRoot {
   void SetExtractDir(const std::string& dir);
   const std::string& ExtractDir() const { return extractDir_; }
   // The folder for temporary files: an existing folder, else the system's.
+  // A missing folder is offered for creation (26899).
   void SetTempDir(const std::string& dir);
   std::string TempDir();
 

@@ -142,3 +142,26 @@ TEST(FileScan, ListModeMergesMasksOfOneFolder) {
 
 }  // namespace
 }  // namespace vm
+
+#include "support/scripted_ui.h"
+
+namespace vm {
+namespace {
+
+TEST(TempDir, MissingFolderIsOfferedOnce) {
+  test::TempDir tmp;
+  test::ScriptedUi ui;
+  TUnBh ext;
+  ui.Answers = {kIdNo};
+  ext.SetTempDir(tmp.Dir() + "no/such");
+  EXPECT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_NE(ext.TempDir(), tmp.Dir() + "no/such/");
+  EXPECT_FALSE(fs::exists(tmp / "no"));
+  ui.Answers = {kIdYes};
+  ext.SetTempDir(tmp.Dir() + "made/here");
+  EXPECT_EQ(ext.TempDir(), tmp.Dir() + "made/here/");
+  EXPECT_EQ(ui.Boxes.size(), 2u);
+}
+
+}  // namespace
+}  // namespace vm
