@@ -417,7 +417,7 @@ void TCompBase::RewriteHead(TStream32& archive, int64_t memberStart) {
   archive.Seek(end, soBeginning);
 }
 
-bool TCompBase::StoreData(TStream32& source, TStream32& archive, int64_t size, bool encrypted) {
+bool TCompBase::PumpSource(TStream32& source, int64_t size, const std::function<bool(uint8_t*, int32_t)>& sink) {
   std::vector<uint8_t> buf(kChunk);
   source.Seek(0, soBeginning);
   int64_t done = 0;
@@ -425,13 +425,19 @@ bool TCompBase::StoreData(TStream32& source, TStream32& archive, int64_t size, b
     Ui().ProcessMessages();
     const int32_t want = static_cast<int32_t>(std::min<int64_t>(size - done, kChunk));
     const int32_t got = source.Read(buf.data(), want);
-    if (got <= 0) break;
-    if (WriteEncrypted(archive, buf.data(), got, !encrypted, encrypted) != got) break;
+    if (got <= 0 || !sink(buf.data(), got)) break;
     done += got;
-    bytesToGo_ -= got;
     ProgressStep(size, done);
   }
   return done == size && !cancel_;
+}
+
+bool TCompBase::StoreData(TStream32& source, TStream32& archive, int64_t size, bool encrypted) {
+  return PumpSource(source, size, [&](uint8_t* buf, int32_t n) {
+    if (WriteEncrypted(archive, buf, n, !encrypted, encrypted) != n) return false;
+    bytesToGo_ -= n;
+    return true;
+  });
 }
 
 bool TCompBase::DeflateData(TStream32& source, TStream32& archive, int64_t size, bool encrypted) {
@@ -441,21 +447,13 @@ bool TCompBase::DeflateData(TStream32& source, TStream32& archive, int64_t size,
   z.Info.Cipher = &Cipher;
   z.Info.CancelPtr = &cancel_;
   z.Info.BytesLeft = &bytesToGo_;
-  std::vector<uint8_t> buf(kChunk);
-  source.Seek(0, soBeginning);
-  int64_t done = 0;
-  while (done < size && !cancel_) {
-    Ui().ProcessMessages();
-    const int32_t want = static_cast<int32_t>(std::min<int64_t>(size - done, kChunk));
-    const int32_t got = source.Read(buf.data(), want);
-    if (got <= 0) break;
-    if (!encrypted) Registers.Update(kCrc32, buf.data(), static_cast<std::size_t>(got));
-    z.Write(buf.data(), got);
-    done += got;
-    ProgressStep(size, done);
-  }
+  const bool whole = PumpSource(source, size, [&](uint8_t* buf, int32_t n) {
+    if (!encrypted) Registers.Update(kCrc32, buf, static_cast<std::size_t>(n));
+    z.Write(buf, n);
+    return true;
+  });
   z.Finish();
-  return done == size && !cancel_;
+  return whole;
 }
 
 bool TCompBase::WriteEncryptionHeader(TStream32& source, TStream32& archive) {

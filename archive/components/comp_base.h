@@ -94,6 +94,9 @@ class TCompBase : public TZipCommon {
   void WriteHeadAndName(TStream32& archive);
   // Rewrites the completed header at the member's start and returns to its end.
   void RewriteHead(TStream32& archive, int64_t memberStart);
+  // Feeds the whole source to sink in chunks with progress; True when every
+  // byte went through and the run was not cancelled.
+  bool PumpSource(TStream32& source, int64_t size, const std::function<bool(uint8_t*, int32_t)>& sink);
   // Copies the whole source stored; True when every byte was copied.
   bool StoreData(TStream32& source, TStream32& archive, int64_t size, bool encrypted);
   // Deflates the whole source into the archive.

@@ -81,13 +81,7 @@ TEST_P(BhExtractFuzz, DamagedArchivesAreSurvived) {
     std::string bad = Mutate(good, rng);
     if (rng() % 3 == 0) bad = Mutate(bad, rng);
     test::PutFile(tmp.Dir() + "bad.BH", bad);
-    TUnBh ext;
-    ext.OnError = [](const std::string&, const std::string&, const std::string&, int) {};
-    ext.SetArchiveFile(tmp.Dir() + "bad.BH");
-    ext.SetExtractDir(tmp.Dir() + "ex");
-    ext.FileSpec = {"*.*"};
-    ext.UseStoredDirs = (round % 2) == 0;
-    ext.Extract();
+    test::ExtractInto(tmp.Dir() + "bad.BH", tmp.Dir() + "ex", nullptr, round % 2 == 0);
   }
   std::set<std::string> after;
   for (const auto& e : fs::recursive_directory_iterator(tmp.Dir())) {

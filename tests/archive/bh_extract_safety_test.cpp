@@ -37,14 +37,8 @@ class BhExtractSafety : public ::testing::Test {
     std::string bytes;
     for (const auto& m : members) bytes += RawMemberBytes(m);
     test::PutFile(archive, bytes);
-    TUnBh ext;
     std::vector<int> codes;
-    ext.OnError = [&](const std::string&, const std::string&, const std::string&, int code) { codes.push_back(code); };
-    ext.SetArchiveFile(archive);
-    ext.SetExtractDir(tmp_.Dir() + "ex");
-    ext.FileSpec = {"*.*"};
-    ext.UseStoredDirs = useStoredDirs;
-    written_ = ext.Extract();
+    written_ = test::ExtractInto(archive, tmp_.Dir() + "ex", &codes, useStoredDirs);
     return codes;
   }
 
@@ -172,13 +166,8 @@ TEST_F(BhExtractSafety, TruncatedLastHeaderEndsTheScanQuietly) {
   std::string bytes = RawMemberBytes(StoredMember("a.txt", "aaa"));
   bytes += RawMemberBytes(StoredMember("b.txt", "bbb")).substr(0, 20);
   test::PutFile(tmp_.Dir() + "cut.BH", bytes);
-  TUnBh ext;
   std::vector<int> codes;
-  ext.OnError = [&](const std::string&, const std::string&, const std::string&, int code) { codes.push_back(code); };
-  ext.SetArchiveFile(tmp_.Dir() + "cut.BH");
-  ext.SetExtractDir(tmp_.Dir() + "ex");
-  ext.FileSpec = {"*.*"};
-  EXPECT_EQ(ext.Extract(), 1);
+  EXPECT_EQ(test::ExtractInto(tmp_.Dir() + "cut.BH", tmp_.Dir() + "ex", &codes), 1);
   EXPECT_TRUE(codes.empty());
   EXPECT_EQ(GetFile(tmp_.Dir() + "ex/a.txt"), "aaa");
 }

@@ -69,13 +69,8 @@ TEST_F(BhAgainstPython, WhatPythonWritesExtractsHere) {
   std::string command = "python3 " + test::Quote(kTool) + " make " + test::Quote(tmp_.Dir() + "py.BH");
   for (const auto& [name, bytes] : files_) command += " " + test::Quote(Cp1251ToUtf8(tmp_.Dir() + "src/" + name));
   ASSERT_TRUE(test::RunTool(command));
-  TUnBh ext;
   std::vector<int> codes;
-  ext.OnError = [&](const std::string&, const std::string&, const std::string&, int code) { codes.push_back(code); };
-  ext.SetArchiveFile(tmp_.Dir() + "py.BH");
-  ext.SetExtractDir(tmp_.Dir() + "out");
-  ext.FileSpec = {"*.*"};
-  EXPECT_EQ(ext.Extract(), static_cast<int32_t>(files_.size()));
+  EXPECT_EQ(test::ExtractInto(tmp_.Dir() + "py.BH", tmp_.Dir() + "out", &codes), static_cast<int32_t>(files_.size()));
   EXPECT_TRUE(codes.empty());
   ExpectOut();
 }

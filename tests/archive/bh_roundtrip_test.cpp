@@ -38,15 +38,7 @@ class BhRoundTrip : public ::testing::TestWithParam<int> {
     comp.FileSpec = {tmp_.Dir() + "src/*.*"};
     return comp.Compress();
   }
-  int32_t Unpack() {
-    TUnBh ext;
-    extReports_.Attach(ext);
-    ext.SetArchiveFile(archive_);
-    ext.SetExtractDir(tmp_.Dir() + "out");
-    ext.FileSpec = {"*.*"};
-    ext.UseStoredDirs = false;
-    return ext.Extract();
-  }
+  int32_t Unpack() { return test::ExtractInto(archive_, tmp_.Dir() + "out", &extReports_.codes, false); }
   void ExpectFilesBack() {
     for (const auto& [name, bytes] : files_) {
       ASSERT_TRUE(test::FileThere(tmp_.Dir() + "out/" + name)) << name;

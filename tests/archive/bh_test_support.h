@@ -116,3 +116,24 @@ inline RawMember StoredMember(const std::string& name, const std::string& data) 
 }
 
 }  // namespace vm::test
+
+#include "archive/components/bh_extractor.h"
+
+namespace vm::test {
+
+// Extracts every member of an archive into dir; the codes reported are
+// appended to codes when given.
+inline int32_t ExtractInto(const std::string& archive, const std::string& dir, std::vector<int>* codes = nullptr,
+                           bool useStoredDirs = true) {
+  TUnBh ext;
+  ext.OnError = [codes](const std::string&, const std::string&, const std::string&, int code) {
+    if (codes) codes->push_back(code);
+  };
+  ext.SetArchiveFile(archive);
+  ext.SetExtractDir(dir);
+  ext.FileSpec = {"*.*"};
+  ext.UseStoredDirs = useStoredDirs;
+  return ext.Extract();
+}
+
+}  // namespace vm::test
