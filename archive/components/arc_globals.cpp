@@ -8,6 +8,7 @@
 #include <ctime>
 #include <vector>
 
+#include "foundation/files/fileutils.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 
@@ -16,26 +17,6 @@ namespace vm {
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-// "*" and "?" over Windows-1251 names, without regard to letter case.
-bool WildcardMatch(std::string_view mask, std::string_view name) {
-  std::size_t m = 0, n = 0, starM = std::string_view::npos, starN = 0;
-  while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || RusUpCase(mask[m]) == RusUpCase(name[n]))) {
-      ++m, ++n;
-    } else if (m < mask.size() && mask[m] == '*') {
-      starM = m++;
-      starN = n;
-    } else if (starM != std::string_view::npos) {
-      m = starM + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (m < mask.size() && mask[m] == '*') ++m;
-  return m == mask.size();
-}
 
 bool IsHiddenName(std::string_view name) { return !name.empty() && name[0] == '.'; }
 
@@ -136,12 +117,7 @@ std::string SlashToBackslash(std::string_view name) {
   return out;
 }
 
-std::string BackslashToSlash(std::string_view name) {
-  std::string out(name);
-  for (char& c : out)
-    if (c == '\\') c = '/';
-  return out;
-}
+std::string BackslashToSlash(std::string_view name) { return NativePath(name); }
 
 std::string ToLocalName(std::string_view name, bool oem) {
   return SlashToBackslash(oem ? DosToWinStr(name) : std::string(name));
@@ -195,7 +171,7 @@ bool FileExistsAny(const std::string& name) {
   std::vector<DirEntry> entries;
   if (!Files().ListDirectory(dir, entries)) return false;
   for (const DirEntry& e : entries)
-    if (WildcardMatch(mask, e.Name)) return true;
+    if (MatchesFileMask(e.Name, mask)) return true;
   return false;
 }
 

@@ -27,7 +27,7 @@ int DeflateLevel(TDeflateType type) {
   return Z_DEFAULT_COMPRESSION;
 }
 
-// ---------------------------------------------------------------- common part
+// ---------------------------------------------------------------- shared by all four
 
 TCustomStream::TCustomStream(TStream32& stream, bool withBuffer) : stream_(stream) {
   streamPosition_ = stream_.Position();

@@ -159,15 +159,21 @@ int TFusedDecoder::DecodeWith(const THuffmanDecodeTable& table) {
 
 // ---------------------------------------------------------------- block headers
 
-bool TFusedDecoder::ReadPtLengths(int nn, int nbit, int special, THuffmanDecodeTable& table) {
+int TFusedDecoder::ReadCount(int nbit, int alphabet, int tableBits, THuffmanDecodeTable& table) {
   const int n = static_cast<int>(GetBits(nbit));
+  if (n > alphabet) return -1;
   if (n == 0) {
+    // One code for every input, given in the next bits.
     const int only = static_cast<int>(GetBits(nbit));
-    if (only >= nn) return false;
-    table.BuildSingle(only, kPtTableBits);
-    return true;
+    if (only >= alphabet) return -1;
+    table.BuildSingle(only, tableBits);
   }
-  if (n > nn) return false;
+  return n;
+}
+
+bool TFusedDecoder::ReadPtLengths(int nn, int nbit, int special, THuffmanDecodeTable& table) {
+  const int n = ReadCount(nbit, nn, kPtTableBits, table);
+  if (n <= 0) return n == 0;
   std::array<uint8_t, kFusedMaxPt> lengths{};
   int i = 0;
   while (i < n) {
@@ -191,14 +197,8 @@ bool TFusedDecoder::ReadPtLengths(int nn, int nbit, int special, THuffmanDecodeT
 }
 
 bool TFusedDecoder::ReadCLengths() {
-  const int n = static_cast<int>(GetBits(kFusedCBit));
-  if (n == 0) {
-    const int only = static_cast<int>(GetBits(kFusedCBit));
-    if (only >= kFusedNC) return false;
-    cTable_.BuildSingle(only, kCTableBits);
-    return true;
-  }
-  if (n > kFusedNC) return false;
+  const int n = ReadCount(kFusedCBit, kFusedNC, kCTableBits, cTable_);
+  if (n <= 0) return n == 0;
   std::array<uint8_t, kFusedNC> lengths{};
   int i = 0;
   while (i < n) {

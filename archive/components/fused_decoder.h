@@ -62,6 +62,9 @@ class TFusedDecoder {
 
   // Block headers.
   bool ReadBlockHeader();
+  // A table's count of lengths, or 0 after a single code was read; -1 when
+  // the count or the code is out of range.
+  int ReadCount(int nbit, int alphabet, int tableBits, THuffmanDecodeTable& table);
   bool ReadPtLengths(int nn, int nbit, int special, THuffmanDecodeTable& table);
   bool ReadCLengths();
 

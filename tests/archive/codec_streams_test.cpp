@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "stream_helpers.h"
 #include "support/oracle_tools.h"
 #include "support/temp_dir.h"
 
@@ -12,15 +13,7 @@ namespace {
 
 using test::TempDir;
 
-std::string Contents(TMemoryStream32& m) {
-  return std::string(reinterpret_cast<const char*>(m.Memory()), static_cast<std::size_t>(m.Size()));
-}
 
-void Fill(TMemoryStream32& m, const std::string& bytes) {
-  m.Clear();
-  m.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
-  m.Seek(0, soBeginning);
-}
 
 std::string Deflate(const std::string& plain, TDeflateType level = dtDeflateN) {
   TMemoryStream32 out;
@@ -30,12 +23,12 @@ std::string Deflate(const std::string& plain, TDeflateType level = dtDeflateN) {
       z.Write(plain.data() + at, static_cast<int32_t>(std::min<std::size_t>(30000, plain.size() - at)));
     z.Finish();
   }
-  return Contents(out);
+  return test::Bytes(out);
 }
 
 std::string InflateAll(const std::string& packed, std::size_t expected, int32_t piece = 32768) {
   TMemoryStream32 in;
-  Fill(in, packed);
+  test::Load(in, packed);
   TDecompressStream z(in);
   std::string out;
   std::string buf(static_cast<std::size_t>(piece), '\0');
@@ -67,13 +60,13 @@ TEST(CompressStream, RoundTripsLargeDataThroughBothStreamsAndCountsDown) {
     EXPECT_THROW(z.Seek(int64_t{1} << 40, soCurrent), TArcStreamError);
   }
   EXPECT_EQ(left, 0);
-  EXPECT_EQ(InflateAll(Contents(out), plain.size()), plain);
+  EXPECT_EQ(InflateAll(test::Bytes(out), plain.size()), plain);
 }
 
 TEST(DecompressStream, ShortDataReturnsTheBytesProduced) {
   const std::string plain = test::TextBytes(5000, 3);
   TMemoryStream32 in;
-  Fill(in, Deflate(plain));
+  test::Load(in, Deflate(plain));
   TDecompressStream z(in);
   std::string buf(8000, '\0');
   EXPECT_EQ(z.Read(buf.data(), 8000), 5000);  // asked for more than there is
@@ -83,7 +76,7 @@ TEST(DecompressStream, ShortDataReturnsTheBytesProduced) {
 
   // Cut in the middle: what could be decoded, then nothing, never garbage.
   const std::string packed = Deflate(test::RandomBytes(20000, 4));
-  Fill(in, packed.substr(0, packed.size() / 2));
+  test::Load(in, packed.substr(0, packed.size() / 2));
   TDecompressStream cut(in);
   std::string all(20000, '\0');
   const int32_t got = cut.Read(all.data(), 20000);
@@ -94,7 +87,7 @@ TEST(DecompressStream, ShortDataReturnsTheBytesProduced) {
 
 TEST(DecompressStream, DamagedDataGivesAZlibError) {
   TMemoryStream32 in;
-  Fill(in, std::string("\xff\xff\xff\xff\xff\xff", 6));
+  test::Load(in, std::string("\xff\xff\xff\xff\xff\xff", 6));
   TDecompressStream z(in);
   char buf[100];
   EXPECT_LT(z.Read(buf, 100), 0);
@@ -104,7 +97,7 @@ TEST(DecompressStream, SeekRestartsOrSkipsForward_AndTheDestructorGivesBackUnuse
   const std::string plain = test::TextBytes(50000, 5);
   const std::string packed = Deflate(plain);
   TMemoryStream32 in;
-  Fill(in, packed + "TAIL");
+  test::Load(in, packed + "TAIL");
   {
     TDecompressStream z(in);
     EXPECT_EQ(z.Seek(10000, soCurrent), 10000);
@@ -134,7 +127,34 @@ TEST(CodecStreams, SharedUnderlyingStreamIsPutBackBeforeEachUse) {
   out.Seek(0, soBeginning);      // somebody else moved the shared stream
   z.Finish();
   EXPECT_GT(out.Size(), mark);
-  EXPECT_EQ(InflateAll(Contents(out), plain.size()), plain);
+  EXPECT_EQ(InflateAll(test::Bytes(out), plain.size()), plain);
+}
+
+TEST(CodecStreams, EncryptedDeflateInflatesWithTheSameKeys) {
+  const std::string plain = test::TextBytes(200000, 10);
+  TZipCipher out, in;
+  out.InitKeys("k");
+  in.InitKeys("k");
+  TMemoryStream32 packed;
+  {
+    TCompressStream z(packed, dtDeflateN);
+    z.Info.Encrypted = true;
+    z.Info.Cipher = &out;
+    z.Write(plain.data(), static_cast<int32_t>(plain.size()));
+    z.Finish();
+  }
+  EXPECT_NE(InflateAll(test::Bytes(packed), plain.size()), plain);
+  packed.Seek(0, soBeginning);
+  TDecompressStream z(packed);
+  z.Info.Encrypted = true;
+  z.Info.Cipher = &in;
+  std::string back(plain.size(), '\0');
+  for (std::size_t at = 0; at < back.size();) {
+    const int32_t got = z.Read(back.data() + at, static_cast<int32_t>(std::min<std::size_t>(32768, back.size() - at)));
+    ASSERT_GT(got, 0);
+    at += static_cast<std::size_t>(got);
+  }
+  EXPECT_TRUE(back == plain);
 }
 
 TEST(StoreStream, EncryptedCopyKeepsThePrecomputedCrcAndDecryptsBack) {
@@ -150,7 +170,7 @@ TEST(StoreStream, EncryptedCopyKeepsThePrecomputedCrcAndDecryptsBack) {
   int64_t left = static_cast<int64_t>(plain.size());
   info.BytesLeft = &left;
   TMemoryStream32 src;
-  Fill(src, plain);
+  test::Load(src, plain);
   TMemoryStream32 dst;
   int progress = 0;
   TStoreStream store(dst, [&](TStream32*) { ++progress; }, nullptr, info, kCrc32);
@@ -158,7 +178,7 @@ TEST(StoreStream, EncryptedCopyKeepsThePrecomputedCrcAndDecryptsBack) {
   EXPECT_EQ(store.Info.Crc, regs.Crc32Value);
   EXPECT_EQ(left, 0);
   EXPECT_EQ(progress, 3);  // one per 100 KB chunk
-  std::string data = Contents(dst);
+  std::string data = test::Bytes(dst);
   ASSERT_EQ(data.size(), plain.size());
   EXPECT_NE(data, plain);
   TZipCipher back;
@@ -169,7 +189,7 @@ TEST(StoreStream, EncryptedCopyKeepsThePrecomputedCrcAndDecryptsBack) {
 
 TEST(StoreStream, PlainCopyComputesTheCrcOfItsKind) {
   TMemoryStream32 src;
-  Fill(src, "abc");
+  test::Load(src, "abc");
   TMemoryStream32 dst;
   TStoreStream s16(dst, nullptr, nullptr, TStreamInfo{}, kCrc16);
   s16.CopyFromSource(src);
@@ -178,6 +198,12 @@ TEST(StoreStream, PlainCopyComputesTheCrcOfItsKind) {
   EXPECT_EQ(s16.Read(nullptr, 1), -1);
   EXPECT_EQ(CalcStreamCrc(src, TStreamInfo{}, nullptr, nullptr, 0) ^ 0xFFFFFFFFu, 0x352441C2u);
   EXPECT_EQ(src.Position(), 0);
+
+  bool cancel = true;
+  TMemoryStream32 none;
+  TStoreStream stopped(none, nullptr, &cancel, TStreamInfo{}, kCrc32);
+  EXPECT_EQ(stopped.CopyFromSource(src), 3);
+  EXPECT_EQ(none.Size(), 0);
 }
 
 // Python's zlib as the independent deflate implementation.

@@ -8,16 +8,12 @@
 #include "archive/components/codec_streams.h"
 #include "archive/components/fused_coder.h"
 #include "archive/components/fused_decoder.h"
+#include "stream_helpers.h"
 #include "support/oracle_tools.h"
 
 namespace vm {
 namespace {
 
-void Load(TMemoryStream32& m, const std::string& bytes) {
-  m.Clear();
-  if (!bytes.empty()) m.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
-  m.Seek(0, soBeginning);
-}
 
 std::string Mutate(std::string s, std::mt19937& gen) {
   switch (gen() % 5) {
@@ -46,7 +42,7 @@ TEST(DecoderFuzz, FusedDecoderSurvivesDamagedStreams) {
   std::string valid;
   {
     TMemoryStream32 src, dst;
-    Load(src, plain);
+    test::Load(src, plain);
     TPlainCodecHost host;
     int64_t packed = 0;
     ASSERT_EQ(TFusedCoder().Encode(host, src, dst, packed), TFusedResult::Ok);
@@ -59,7 +55,7 @@ TEST(DecoderFuzz, FusedDecoderSurvivesDamagedStreams) {
     const bool method1 = gen() % 2 == 0;
     const int64_t size = gen() % 3 == 0 ? static_cast<int64_t>(gen() % 200000) : static_cast<int64_t>(plain.size());
     TMemoryStream32 src, dst;
-    Load(src, input);
+    test::Load(src, input);
     TPlainCodecHost host;
     TFusedDecoder decoder;
     decoder.Init(kCrc32, method1 ? 13 : 15, method1 ? 4 : 5, 0);
@@ -88,7 +84,7 @@ TEST(DecoderFuzz, InflateStreamSurvivesDamagedStreams) {
   for (int round = 0; round < 6000; ++round) {
     const std::string input = Mutate(valid, gen);
     TMemoryStream32 src;
-    Load(src, input);
+    test::Load(src, input);
     TDecompressStream z(src);
     int64_t total = 0;
     for (int piece = 0; piece < 8; ++piece) {

@@ -5,6 +5,7 @@
 #include "archive/components/fused_coder.h"
 #include "archive/components/fused_decoder.h"
 #include "lzh_member.h"
+#include "stream_helpers.h"
 #include "support/oracle_tools.h"
 #include "support/temp_dir.h"
 
@@ -13,19 +14,11 @@ namespace {
 
 using test::TempDir;
 
-std::string Bytes(TMemoryStream32& m) {
-  return std::string(reinterpret_cast<const char*>(m.Memory()), static_cast<std::size_t>(m.Size()));
-}
 
-void Load(TMemoryStream32& m, const std::string& bytes) {
-  m.Clear();
-  m.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
-  m.Seek(0, soBeginning);
-}
 
 std::string Encode(const std::string& plain, uint32_t* crc = nullptr) {
   TMemoryStream32 src;
-  Load(src, plain);
+  test::Load(src, plain);
   TMemoryStream32 dst;
   TPlainCodecHost host;
   int64_t packed = -1;
@@ -33,7 +26,7 @@ std::string Encode(const std::string& plain, uint32_t* crc = nullptr) {
   EXPECT_EQ(packed, dst.Size());
   EXPECT_EQ(host.BytesDone, static_cast<int64_t>(plain.size()));
   if (crc) *crc = host.Crc.FinalCrc32();
-  return Bytes(dst);
+  return test::Bytes(dst);
 }
 
 struct Decoded {
@@ -44,13 +37,13 @@ struct Decoded {
 
 Decoded Decode(const std::string& packed, int64_t size, TFusedParams p = kFusedMethod3Params, int mode = 0) {
   TMemoryStream32 src;
-  Load(src, packed);
+  test::Load(src, packed);
   TMemoryStream32 dst;
   TPlainCodecHost host;
   TFusedDecoder decoder;
   decoder.Init(kCrc32, p.DictionaryBits, p.PositionBits, mode);
   const TFusedResult r = decoder.Decode(host, src, dst, static_cast<int64_t>(packed.size()), size);
-  return {r, Bytes(dst), host.Crc.FinalCrc32()};
+  return {r, test::Bytes(dst), host.Crc.FinalCrc32()};
 }
 
 std::string Repetitive(std::size_t n) {
@@ -142,14 +135,14 @@ TEST(FusedDecoder, EncryptedMemberIsDecryptedAsItIsRead) {
   enc.InitKeys("pw");
   enc.EncryptBuffer(reinterpret_cast<uint8_t*>(packed.data()), packed.size());
   TMemoryStream32 src;
-  Load(src, packed);
+  test::Load(src, packed);
   TMemoryStream32 dst;
   TPlainCodecHost host;
   host.Cipher.InitKeys("pw");
   TFusedDecoder decoder;
   decoder.Init(kCrc32, 15, 5, 1);
   EXPECT_EQ(decoder.Decode(host, src, dst, static_cast<int64_t>(packed.size()), 50000), TFusedResult::Ok);
-  EXPECT_TRUE(Bytes(dst) == plain);
+  EXPECT_TRUE(test::Bytes(dst) == plain);
 }
 
 TEST(FusedDecoder, ZeroSizeWritesNothing_AndAFailedWriteIsReported) {
@@ -163,7 +156,7 @@ TEST(FusedDecoder, ZeroSizeWritesNothing_AndAFailedWriteIsReported) {
   };
   const std::string packed = Encode(test::TextBytes(100000, 32));
   TMemoryStream32 src;
-  Load(src, packed);
+  test::Load(src, packed);
   TMemoryStream32 dst;
   FailingHost host;
   TFusedDecoder decoder;
