@@ -82,6 +82,14 @@ bool TCompBase::Prepare() {
   changed_ = false;
   deleteList_.clear();
   cancel_ = false;
+  // A missing folder is reported by the run itself, as an invalid folder.
+  const std::string folder = FolderOf(archiveFile_);
+  if (!archiveFile_.empty() && Files().IsDirectory(folder.empty() ? "./" : folder)) {
+    TDiskCallbacks callbacks;
+    callbacks.OnDiskError = [this](const std::string& fileName, const std::string& extendedMsg, int32_t code,
+                                   const std::string& volumeId) { DoError(fileName, extendedMsg, code, volumeId); };
+    if (!DiskManager.CheckDiskOf(archiveFile_, callbacks)) return false;
+  }
   if (FileSpec.empty()) return true;
   if (Switch == swDelete) {
     DefaultDir.clear();

@@ -13,6 +13,7 @@
 
 #include "archive/components/archive_root.h"
 #include "archive/components/crc.h"
+#include "archive/components/disk_manager.h"
 #include "archive/components/zip_cipher.h"
 
 namespace vm {
@@ -112,6 +113,8 @@ class TZipCommon : public TArchiveRoot {
   // The running CRCs and the cipher keys of the member in progress.
   TCrcRegisters Registers;
   TZipCipher Cipher;
+  // Checks the place of the archive before a run.
+  TDiskManager DiskManager;
 
   // Writes a block of member data: line ends converted when asked, the CRC
   // updated over the plain bytes. A full disk throws after reporting 25160;
