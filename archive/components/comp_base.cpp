@@ -240,7 +240,7 @@ bool TCompBase::CompressFiles(std::vector<TCompMember>& members, TStream32* old,
     for (const std::string& s : FileSpec) spec.push_back(ToSlashes(s));
     scan.SetFileSpec(spec);
     scan.Attributes = Attributes;
-    scan.AttributesEx = AttributesEx | (StoreEmptySubDirs ? AttrSet(fsDirectory) : 0);
+    scan.AttributesEx = AttributesEx;
     // Folders are listed only to be stored empty.
     if (StoreEmptySubDirs) scan.Attributes |= AttrSet(fsDirectory);
     scan.RecurseDirs = RecurseDirs;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <filesystem>
+
 #include "archive/components/arc_messages.h"
 #include "archive/components/bh_compressor.h"
 #include "archive/components/bh_extractor.h"
@@ -168,6 +170,40 @@ TEST_F(BhRoundTrip, MissingArchiveIsFileNotFound) {
   ext.SetArchiveFile(tmp_.Dir() + "none.BH");
   EXPECT_EQ(ext.Extract(), 0);
   EXPECT_EQ(extReports_.codes, std::vector<int>{kErrFileNotFound});
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(BhFolders, TreeWithStoredFoldersAndAnEmptyOne) {
+  test::TempDir tmp;
+  test::MakeFolder(tmp.Dir() + "src/", {{"top.txt", "top"}});
+  test::MakeFolder(tmp.Dir() + "src/Подпапка/"_w, {{"inner.dbf", test::RussianText(9000)}});
+  test::MakeFolder(tmp.Dir() + "src/a/b/", {{"deep.txt", "deep"}});
+  fs::create_directories(tmp / "src/empty");
+  TBhCompressor comp;
+  comp.SetCompressMethod(cmFuse);
+  comp.RecurseDirs = true;
+  comp.StoreEmptySubDirs = true;
+  comp.SetArchiveFile(tmp.Dir() + "tree.BH");
+  comp.FileSpec = {tmp.Dir() + "src/*.*"};
+  EXPECT_EQ(comp.Compress(), 4);
+
+  TUnBh ext;
+  ext.CreateStoredDirs = true;
+  ext.SetArchiveFile(tmp.Dir() + "tree.BH");
+  ext.SetExtractDir(tmp.Dir() + "out");
+  ext.FileSpec = {"*.*"};
+  EXPECT_EQ(ext.Extract(), 3);
+  EXPECT_EQ(test::GetFile(tmp.Dir() + "out/top.txt"), "top");
+  EXPECT_TRUE(test::GetFile(tmp.Dir() + "out/Подпапка/inner.dbf"_w) == test::RussianText(9000));
+  EXPECT_EQ(test::GetFile(tmp.Dir() + "out/a/b/deep.txt"), "deep");
+  EXPECT_TRUE(fs::is_directory(tmp / "out/empty"));
 }
 
 }  // namespace
