@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "archive/components/arc_globals.h"
 #include "archive/components/arc_messages.h"
 #include "archive/components/arc_streams.h"
 #include "archive/components/dos_time.h"
@@ -545,7 +546,7 @@ void TCompBase::DeleteMovedSources() {
   int32_t index = 0;
   for (const std::string& path : deleteList_) {
     ++index;
-    if (Files().Remove(path) && OnDeleteFile)
+    if (DeleteOrRecycle(path, DeleteOptions) && OnDeleteFile)
       OnDeleteFile(path, index, static_cast<int32_t>(deleteList_.size()));
   }
 }

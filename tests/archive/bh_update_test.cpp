@@ -131,3 +131,40 @@ TEST_F(BhUpdate, EncryptedMembersNeedTheirPassword) {
 
 }  // namespace
 }  // namespace vm
+
+namespace vm {
+namespace {
+
+TEST(BhSelection, ExcludedSkippedAndMovedFiles) {
+  test::TempDir tmp;
+  test::MakeFolder(tmp.Dir() + "src/", {{"a.dbf", "aaaa"}, {"b.bin", "bbbb"}, {"c.log", "cccc"}, {"d.dbf", "dddd"}});
+  TBhCompressor comp;
+  comp.RecurseDirs = false;
+  comp.SetArchiveFile(tmp.Dir() + "sel.BH");
+  comp.FileSpec = {tmp.Dir() + "src/*.*"};
+  comp.ExcludeSpec = {"*.bin"};
+  comp.SkipExtensions = {".log"};
+  comp.Switch = swMove;
+  comp.DeleteOptions = doFinal;
+  std::vector<std::string> deleted;
+  comp.OnDeleteFile = [&](const std::string& name, int32_t, int32_t) { deleted.push_back(name); };
+  EXPECT_EQ(comp.Compress(), 2);
+  EXPECT_EQ(deleted.size(), 2u);
+  EXPECT_FALSE(test::FileThere(tmp.Dir() + "src/a.dbf"));
+  EXPECT_TRUE(test::FileThere(tmp.Dir() + "src/b.bin"));
+  EXPECT_TRUE(test::FileThere(tmp.Dir() + "src/c.log"));
+
+  std::vector<std::pair<std::string, bool>> ends;
+  TUnBh ext;
+  ext.OnEnd = [&](const std::string& name, bool pass) { ends.emplace_back(name, pass); };
+  ext.SetArchiveFile(tmp.Dir() + "sel.BH");
+  ext.SetExtractDir(tmp.Dir() + "out");
+  ext.FileSpec = {"d.*"};
+  EXPECT_EQ(ext.Extract(), 1);
+  ASSERT_EQ(ends.size(), 1u);
+  EXPECT_EQ(ends[0].first, tmp.Dir() + "out/d.dbf");
+  EXPECT_TRUE(ends[0].second);
+}
+
+}  // namespace
+}  // namespace vm
