@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/encoding.h"
+#include "lzh_member.h"
 #include "support/oracle_tools.h"
 #include "support/temp_dir.h"
 
@@ -73,10 +74,6 @@ struct RawMember {
   uint16_t Attr = 0x20;
   uint32_t Date = 0x5A210000;
 };
-
-inline void PutLe(std::string& out, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
 
 inline std::string RawMemberBytes(const RawMember& m) {
   std::string h("BH\x05\x07", 4);
