@@ -11,8 +11,8 @@ std::string_view ArcMessageText(int code) {
     case kErrCrc: return "File fails CRC check";
     case kErrInvalidDir: return "Invalid directory";
     case kErrDiskFull: return "Disk full";
-    case 25170: return "is not accessible";
-    case 25171: return "disk is write protected";
+    case kErrNotAccessible: return "is not accessible";
+    case kErrWriteProtected: return "disk is write protected";
     case kErrFileNotFound: return "File not found";
     case kErrOpening: return "Error opening file";
     case kErrArcType: return "Invalid or unsupported archive type for this operation";

@@ -13,6 +13,8 @@ enum ArcMessage : int {
   kErrCrc = 25151,              // "File fails CRC check"
   kErrInvalidDir = 25158,       // "Invalid directory"
   kErrDiskFull = 25160,         // "Disk full"
+  kErrNotAccessible = 25170,    // "is not accessible"
+  kErrWriteProtected = 25171,   // "disk is write protected"
   kErrFileNotFound = 25192,     // "File not found"
   kErrOpening = 25235,          // "Error opening file"
   kErrArcType = 25244,          // "Invalid or unsupported archive type for this operation"

@@ -209,7 +209,7 @@ bool TDiskManager::CheckDisk(const std::string& drive, const TDiskCallbacks& cal
       bool cancel = true;
       ask(*this, cancel);
       if (cancel) {
-        Report(callbacks, kErrUserCanceled);
+        Report(callbacks, kErrCanceled);
         return false;
       }
     }
