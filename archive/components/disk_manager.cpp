@@ -15,7 +15,7 @@
 #include <ctime>
 
 #include "archive/components/arc_globals.h"
-#include "archive/components/codec_host.h"
+#include "archive/components/arc_messages.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/services.h"
