@@ -51,6 +51,12 @@ class UiServices {
   virtual void BeginBusy() { busy_ = true; }
   virtual void EndBusy() { busy_ = false; }
 
+  // The progress window: a message over a gauge that runs from 0 to max.
+  virtual void ShowProgressMessage(const std::string& /*text*/, int32_t /*max*/) {}
+  virtual void SetProgressText(const std::string& /*text*/) {}
+  virtual void SetProgressPosition(int32_t /*position*/) {}
+  virtual void HideProgressMessage() {}
+
   // The document, information and reference-book windows.
   virtual bool DocWindowsEnabled() const { return docWindowsEnabled_; }
   virtual void EnableDocWindows(bool enable) { docWindowsEnabled_ = enable; }
