@@ -44,8 +44,9 @@ class IWorkbook {
                                 int32_t targetRow, int32_t targetColumn) = 0;
   // Count copies of the sheet after the last one.
   virtual void CopySheet(int32_t sheet, int32_t count) = 0;
-  // Cells that contain what get by as their whole value; once, or while
-  // such cells remain when all is set.
+  // A cell that contains what gets by as its whole value; with all, every
+  // such cell in one sweep, so a replacement that holds what is not found
+  // again and again.
   virtual void ReplaceWords(int32_t sheet, const std::string& what, const std::string& by, bool all) = 0;
   virtual TSheetStatus Print(int32_t sheet, const std::string& printer, int32_t copies) = 0;
 };
