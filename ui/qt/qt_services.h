@@ -40,6 +40,10 @@ class TQtUiServices : public UiServices {
   void DocOkClick(bool confirm) override;
   void DocPrintClick() override;
   bool DocCheckAll() override;
+  bool AskQuestion(const QuestionRequest& request, std::vector<std::string>& texts) override;
+  BaseQuestionEnd AskBaseQuestion(const BaseQuestionRequest& request, int32_t& row) override;
+  int32_t ScreenWidth() const override;
+  int32_t TextWidth(const std::string& text) const override;
 
   // What the document window does for the core; it sets these while it
   // exists. Unset, the headless answers hold.
