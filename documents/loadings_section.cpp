@@ -23,11 +23,12 @@ std::vector<TNumberedValue> NumberedValues(std::string_view value) {
   std::vector<TNumberedValue> values;
   for (const std::string& item : SplitTopLevel(std::string_view(v).substr(1, v.size() - 2), ',')) {
     const int colon = PosTopLevel(":", item);
-    const std::string key = colon > 0 ? TrimBlanks(std::string_view(item).substr(0, static_cast<std::size_t>(colon - 1))) : "";
+    const std::string_view text(item);
+    const std::string key = colon > 0 ? TrimBlanks(text.substr(0, static_cast<std::size_t>(colon - 1))) : "";
     const int keyword = FindParamKeyword(key);
     if (keyword < 0) RaiseCompileError(kCeUnknownParam, key);
     if (keyword != kPkNumbered) RaiseCompileError(kCeParamNotAllowed, key);
-    values.push_back({std::stoi(key), TrimBlanks(std::string_view(item).substr(static_cast<std::size_t>(colon)))});
+    values.push_back({std::stoi(key), TrimBlanks(text.substr(static_cast<std::size_t>(colon)))});
   }
   return values;
 }
