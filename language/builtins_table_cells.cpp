@@ -8,15 +8,16 @@ namespace vm {
 
 namespace {
 
+// Of the kind of the column's format where no row decides it.
 TCommonVar EmptyCell(const IDataView& view, int32_t col) {
   TCommonVar v;
-  v.Kind = NormalizeTypeChar(view.CellKind(col, 0));
+  v.Kind = NormalizeTypeChar(view.CellKind(col, -1));
   ClearValue(v);
   return v;
 }
 
-// The cell of column argument colArg in the row CURRENTROW names: the row
-// is not checked, a row the table does not have reads as an empty cell.
+// The cell of column argument 2 in the row CURRENTROW names: the row is
+// not checked, a row the table does not have reads as an empty cell.
 bool CurrentRowCell(TBuiltinCall& c, TCommonVar& value) {
   IFormTable* table = ObjectArg<IFormTable>(c, 1);
   if (table == nullptr) return false;
@@ -29,8 +30,8 @@ bool CurrentRowCell(TBuiltinCall& c, TCommonVar& value) {
   return true;
 }
 
-// The view and 0-based column and row of a cell to read: false when the
-// call has failed, or (with rows left -1) when the table has no rows.
+// The view and 0-based column and row of a cell to read (row -1 when the
+// table has no rows); false when the call has failed.
 bool CellToRead(TBuiltinCall& c, IDataView*& view, int32_t& col, int32_t& row) {
   IFormTable* table = ObjectArg<IFormTable>(c, 1);
   if (table == nullptr) return false;
@@ -40,8 +41,9 @@ bool CellToRead(TBuiltinCall& c, IDataView*& view, int32_t& col, int32_t& row) {
   return view->RowCount() == 0 || RowIn(c, c.Num(3), *view, row);
 }
 
-// Writes value into the cell of column argument colArg and row rowNumber;
-// typed, the cell's kind must take the value. Nothing without rows.
+// Writes value into the cell of column argument colArg and row rowNumber:
+// typed, the cell's kind must take it; else a text goes in as it is and
+// any other value as the cell's format writes it. Nothing without rows.
 void StoreCell(TBuiltinCall& c, IFormTable& table, int colArg, long double rowNumber, const TCommonVar& value,
                bool typed) {
   IDataView& view = table.Rows();
