@@ -1,7 +1,7 @@
 // The built-ins that go by the key fields of a base, sort it, drop its
 // duplicates and merge other bases and reference books with it.
 #include <cmath>
-#include <optional>
+#include <functional>
 
 #include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"
@@ -156,22 +156,31 @@ struct TFieldPair {
   int32_t Src = 0;
 };
 
+// Calls Take with each pair of a map text, in order, until it gives other
+// than 0; 0, what Take gave, or 27 for a malformed text or pair.
+int ForEachMapPair(const std::string& map, const std::function<int(const std::string&, const std::string&)>& take) {
+  const StringList items = SplitByStr(map, ",");
+  if (items.empty() || static_cast<int>(items.size()) > kMaxMapPairs) return kErrBadMapText;
+  std::string left, right;
+  for (const std::string& item : items) {
+    if (!SplitMapPair(item, left, right)) return kErrBadMapText;
+    if (const int result = take(left, right); result != 0) return result;
+  }
+  return 0;
+}
+
 // The pairs of an ADDBASE map, checked in order; 0 or the error.
 int ReadFieldMap(const std::string& map, const TStringBase& dest, const TStringBase& src,
                  std::vector<TFieldPair>& pairs) {
-  const StringList items = SplitByStr(map, ",");
-  if (items.empty() || static_cast<int>(items.size()) > kMaxMapPairs) return kErrBadMapText;
-  for (const std::string& item : items) {
-    std::string left, right;
-    if (!SplitMapPair(item, left, right)) return kErrBadMapText;
+  return ForEachMapPair(map, [&](const std::string& left, const std::string& right) {
     const int32_t d = dest.FieldIndex(left), s = src.FieldIndex(right);
-    if (d < 0 || s < 0) return kErrNoSuchField;
+    if (d < 0 || s < 0) return static_cast<int>(kErrNoSuchField);
     const TFieldRecord df = dest.Dbf()->GetFieldDef(d), sf = src.Dbf()->GetFieldDef(s);
-    if (df.FieldType != sf.FieldType) return kErrTypesDiffer;
-    if (df.Length < sf.Length || df.Decimals < sf.Decimals) return kErrFieldSizes;
+    if (df.FieldType != sf.FieldType) return static_cast<int>(kErrTypesDiffer);
+    if (df.Length < sf.Length || df.Decimals < sf.Decimals) return static_cast<int>(kErrFieldSizes);
     pairs.push_back({d, s});
-  }
-  return 0;
+    return 0;
+  });
 }
 
 // Numbers go by value, so that a wider field gets them aligned as its own.
@@ -269,23 +278,20 @@ struct TColumnPair {
 // column of the view ends the function quietly (Stop).
 int ReadColumnMap(const std::string& map, IDataView& view, const TStringBase& base, std::vector<TColumnPair>& pairs,
                   bool& stop) {
-  const StringList items = SplitByStr(map, ",");
-  if (items.empty() || static_cast<int>(items.size()) > kMaxMapPairs) return kErrBadMapText;
-  for (const std::string& item : items) {
-    std::string left, right;
-    if (!SplitMapPair(item, left, right)) return kErrBadMapText;
+  constexpr int kStop = -1;
+  const int result = ForEachMapPair(map, [&](const std::string& left, const std::string& right) {
     const int32_t field = base.FieldIndex(right);
-    if (field < 0) return kErrNoSuchField;
+    if (field < 0) return static_cast<int>(kErrNoSuchField);
     int32_t col = 0;
-    if (!TryStrToInt(left, col) || col <= 0 || col > view.ColCount()) {
-      stop = true;
-      return 0;
-    }
+    if (!TryStrToInt(left, col) || col <= 0 || col > view.ColCount()) return kStop;
     const char kind = NormalizeTypeChar(view.CellKind(col - 1, 0));
-    if (kind != 'C' && !TypesCompatible(kind, NormalizeTypeChar(base.FieldType(field)))) return kErrTypesDiffer;
+    if (kind != 'C' && !TypesCompatible(kind, NormalizeTypeChar(base.FieldType(field))))
+      return static_cast<int>(kErrTypesDiffer);
     pairs.push_back({col - 1, field});
-  }
-  return 0;
+    return 0;
+  });
+  stop = result == kStop;
+  return stop ? 0 : result;
 }
 
 // The row of the active view whose key columns hold the base's current key
