@@ -74,6 +74,15 @@ bool WriteBase(TUBL& b) {
 
 }  // namespace
 
+void TBaseList::BeginRun() {
+  SaveCount = 0;
+  for (const auto& b : items_) {
+    b->Table.Number = 0;
+    b->Truncate = false;
+    b->RewriteAll = false;
+  }
+}
+
 bool TBaseList::WriteSavedBases() {
   bool ok = true;
   for (int32_t n = 1; n <= SaveCount; ++n) {

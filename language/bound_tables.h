@@ -65,6 +65,8 @@ class TBaseList {
   // true when it did. Set by the document that owns the books.
   std::function<bool(TUBL&)> WriteBackBook;
 
+  // A new document run: no base has a place in the commit order yet.
+  void BeginRun();
   // The commit of the bases: those SAVEBASE named, each once, in the order
   // of their last SAVEBASE. False when any write failed (the others are
   // still written).

@@ -92,7 +92,6 @@ TUBL* SortedKeyArgs(TBuiltinCall& c) {
 }  // namespace
 
 void FnFindrecsort(TBuiltinCall& c) {
-  c.Result.Kind = 'N';
   TUBL* b = SortedKeyArgs(c);
   if (b == nullptr) return;
   TStringBase& t = b->Table;
@@ -104,7 +103,6 @@ void FnFindrecsort(TBuiltinCall& c) {
 }
 
 void FnCheckaddrecsort(TBuiltinCall& c) {
-  c.Result.Kind = 'N';
   TUBL* b = SortedKeyArgs(c);
   if (b == nullptr) return;
   TStringBase& t = b->Table;

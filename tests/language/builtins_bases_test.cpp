@@ -141,6 +141,20 @@ TEST(BaseKeys, KeySearchesAndTheirChecks) {
   EXPECT_EQ(r.Run("A := FINDRECSORT(GOODS, 1, 5)\nENDSECTION"), ErrorText(26));
 }
 
+TEST(BaseKeys, EmptyBasesFindNothingAndTakeTheFirstRow) {
+  BasesRig r;
+  TUBL* goods = r.Goods("GOODS", {});
+  BasesRig::Key(goods, kGoodsCode);
+  r.Vars({"A", "B", "C"});
+  ASSERT_EQ(r.Run("A := FINDRECSORT(GOODS, 0, 'X')\nB := CHECKADDRECSORT(GOODS, 0, 'X')\n"
+                  "C := RECCOUNT(GOODS) * 10 + RECNO(GOODS)\nCLEARDUP(GOODS)\nCLEARDUPSORT(GOODS, 0)\nENDSECTION"),
+            "");
+  EXPECT_EQ(r.Num("A"), -1);
+  EXPECT_EQ(r.Num("B"), -1);
+  EXPECT_EQ(r.Num("C"), 11);
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "X");
+}
+
 TEST(BaseKeys, DuplicatesGoByTheKeyFields) {
   BasesRig r;
   const std::vector<GoodsRecord> rows = {{"A", "1", "1"}, {"a", "2", "1"}, {"B", "3", "1"}, {"A", "4", "1"}};
@@ -258,6 +272,10 @@ TEST(BaseSaving, SaveBaseOrdersTheCommitByTheLastCall) {
   r.CloseFiles();
   EXPECT_EQ(ReadGoods(r.Tmp / "A.dbf"), " 1|A; 2|B; 3|C; 4|D");
   EXPECT_EQ(ReadGoods(r.Tmp / "C.dbf"), " 1|A; 2|B; 3|C");  // never saved
+
+  r.Context.List.BeginRun();
+  EXPECT_EQ(r.Context.List.SaveCount, 0);
+  EXPECT_EQ(a->Table.Number, 0);
 }
 
 // Emptied, loaded again from the file (which the commit has not emptied
