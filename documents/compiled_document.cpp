@@ -26,11 +26,19 @@ TRuntimeObject* TDocumentContext::FindSubroutine(std::string_view name) {
   return doc_.FindSubroutine(name);
 }
 
+TRuntimeObject* TDocumentContext::FindHelp(std::string_view name) { return doc_.HelpPages.FindByName(name); }
+
 IProgramAutoParam* TDocumentContext::FindAutoParam(std::string_view name) {
   return doc_.AutoParams.Find(name);
 }
 
-TCompiledDocument::TCompiledDocument() { Bases.Context = &Context; }
+TCompiledDocument::TCompiledDocument() {
+  Bases.Context = &Context;
+  Bases.WriteBackBook = [this](TUBL& base) {
+    THelpItem* page = HelpPages.FindByAlias(base.Alias);
+    return page != nullptr && page->WriteBack();
+  };
+}
 
 TCompiledDocument::~TCompiledDocument() { Clear(); }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "language/bound_tables.h"
+#include "language/builtin_objects.h"
 #include "ui/help_pages.h"
 #include "documents/form_list.h"
 #include "documents/runtime_objects.h"
@@ -22,8 +23,9 @@ namespace vm {
 
 class TCompiledDocument;
 
-struct TSubdef : public TRuntimeObject {
+struct TSubdef : public ISubroutine {
   TInstruction* Entry = nullptr;
+  TInstruction* StartInstruction() const override { return Entry; }
   std::string Name;  // upper case
   int32_t Line = 0;
 };
@@ -39,6 +41,7 @@ class TDocumentContext : public TProgramContext {
   TRuntimeObject* FindSelect(std::string_view name) override;
   TRuntimeObject* FindListSelect(std::string_view name) override;
   TRuntimeObject* FindSubroutine(std::string_view name) override;
+  TRuntimeObject* FindHelp(std::string_view name) override;
   IProgramAutoParam* FindAutoParam(std::string_view name) override;
 
  private:
