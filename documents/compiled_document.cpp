@@ -36,6 +36,7 @@ TCompiledDocument::~TCompiledDocument() { Clear(); }
 
 void TCompiledDocument::Clear() {
   // The objects first: their formulas point at variables and bases.
+  Price = {};
   Reports.Clear();
   Buttons.Clear();
   ListSelects.Clear();

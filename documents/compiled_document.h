@@ -14,6 +14,7 @@
 #include "language/bound_tables.h"
 #include "ui/help_pages.h"
 #include "documents/form_list.h"
+#include "documents/price_binding.h"
 #include "documents/runtime_objects.h"
 #include "language/instructions.h"
 #include "language/registry_context.h"
@@ -122,6 +123,7 @@ class TCompiledDocument {
   TButList Buttons;
   TFldListList FieldLists;
   TOleList Reports;
+  TPriceBinding Price;
   TFormOptions Options;
   // The document's own copy of the auto-parameters.
   TDocAutoParams AutoParams;
