@@ -39,7 +39,9 @@ bool PrintableType(char type) {
 
 void ReadZones(TCompiledDocument& doc, const TElementParam& zones) {
   TPriceBinding& price = doc.Price;
-  const std::string inside = BracketedInside(UpperOutsideQuotesStr(zones.Value), 43);
+  const std::string value = UpperOutsideQuotesStr(zones.Value);
+  if (value.size() < 3) RaiseCompileError(43);
+  const std::string inside = InsideBrackets(value, 43);
   const TElementLine items = ParseElementLine(inside);
   items.CheckAllowed(kZoneParams);
   for (const TElementParam& item : items.Params) {
