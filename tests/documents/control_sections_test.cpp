@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "documents/doc_rig.h"
+#include "documents/line_errors.h"
 #include "language/evaluator.h"
 #include "language/interpreter.h"
 #include "language/zone_compiler.h"
@@ -11,18 +12,9 @@
 namespace vm::test {
 namespace {
 
-struct ErrorCase {
-  std::string Line;
-  int Code;
-};
-
 // The width first: the line under test is line 5, after its section keyword.
-void ExpectSectionErrors(const std::string& section, std::initializer_list<ErrorCase> cases) {
-  for (const ErrorCase& c : cases) {
-    DocRig rig;
-    EXPECT_EQ(rig.CompileForm(section + "\n" + c.Line), c.Code) << c.Line << "\n" << rig.Message;
-    EXPECT_EQ(rig.Line, 5) << c.Line;
-  }
+void ExpectSectionErrors(const std::string& section, std::initializer_list<LineErrorCase> cases) {
+  ExpectLineErrors("BLANK\nWIDTH = 500\nENDSECTION\n" + section + "\n", 5, cases);
 }
 
 // Counts the controls it makes.

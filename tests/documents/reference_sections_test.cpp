@@ -3,30 +3,18 @@
 #include <gtest/gtest.h>
 
 #include "documents/doc_rig.h"
+#include "documents/line_errors.h"
 #include "language/evaluator.h"
 #include "language/table_filter.h"
 
 namespace vm::test {
 namespace {
 
-struct ErrorCase {
-  std::string Line;
-  int Code;
-};
-
 // The width, the database G and an open HELPS section: the line under test
 // is line 8.
 const std::string kHelpsHead =
     "BLANK\nWIDTH = 500\nENDSECTION\nUSEDBASES\nG = NAME:GOODS, KEY:[NAME]\nENDSECTION\nHELPS\n";
 const std::string kPage = "H1 = FORM:GOODSB, BASE:G, KEYCOL:[1], FIELDS:[NAME, , SOLD], TITLE:'t'";
-
-void ExpectLineErrors(const std::string& head, int line, std::initializer_list<ErrorCase> cases) {
-  for (const ErrorCase& c : cases) {
-    DocRig rig;
-    EXPECT_EQ(rig.Compile(head + c.Line), c.Code) << c.Line << "\n" << rig.Message;
-    EXPECT_EQ(rig.Line, line) << c.Line;
-  }
-}
 
 TCommonVar Eval(TExprChain& chain) {
   int err = 0;
