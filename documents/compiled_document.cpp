@@ -44,6 +44,7 @@ TCompiledDocument::~TCompiledDocument() { Clear(); }
 
 void TCompiledDocument::Clear() {
   // The objects first: their formulas point at variables and bases.
+  Price = {};
   Reports.Clear();
   Buttons.Clear();
   ListSelects.Clear();

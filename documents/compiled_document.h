@@ -15,6 +15,7 @@
 #include "language/builtin_objects.h"
 #include "ui/help_pages.h"
 #include "documents/form_list.h"
+#include "documents/price_binding.h"
 #include "documents/runtime_objects.h"
 #include "language/instructions.h"
 #include "language/registry_context.h"
@@ -125,6 +126,7 @@ class TCompiledDocument {
   TButList Buttons;
   TFldListList FieldLists;
   TOleList Reports;
+  TPriceBinding Price;
   TFormOptions Options;
   // The document's own copy of the auto-parameters.
   TDocAutoParams AutoParams;
