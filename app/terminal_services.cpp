@@ -6,7 +6,7 @@
 #include <iostream>
 #include <string>
 
-#include "foundation/encoding.h"
+#include "platform/encoding.h"
 
 namespace vm {
 

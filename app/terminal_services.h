@@ -4,7 +4,7 @@
 // its default button.
 #pragma once
 
-#include "ui/services.h"
+#include "platform/services.h"
 
 namespace vm {
 

@@ -6,11 +6,10 @@
 #include <string>
 
 #include "app/terminal_services.h"
-#include "foundation/blanks.h"
-#include "foundation/data_dir.h"
-#include "foundation/datadir.h"
-#include "foundation/encoding.h"
-#include "foundation/settings.h"
+#include "config/blanks.h"
+#include "config/data_dir.h"
+#include "platform/encoding.h"
+#include "config/settings.h"
 #include "language/registry_context.h"
 #include "ui/layout_lang.h"
 

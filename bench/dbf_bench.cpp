@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "foundation/dbf.h"
-#include "foundation/encoding.h"
+#include "foundation/tables/dbf.h"
+#include "platform/encoding.h"
 
 namespace vm {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "foundation/values.h"
+#include "foundation/values/values.h"
 #include "language/expr_types.h"
 
 namespace vm {

@@ -1,7 +1,7 @@
 // The built-ins that read the row a blank is formatting: the conditions of
 // conditional cell formats name the cells of that row by column.
-#include "foundation/blanks.h"
-#include "foundation/value_text.h"
+#include "config/blanks.h"
+#include "foundation/values/value_text.h"
 #include "language/builtins.h"
 
 namespace vm {

@@ -1,7 +1,7 @@
 #include "language/builtins_run.h"
 #include "language/interpreter.h"
 #include "language/priority.h"
-#include "ui/services.h"
+#include "platform/services.h"
 
 namespace vm {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "foundation/dates.h"
-#include "foundation/encoding.h"
+#include "foundation/values/dates.h"
+#include "platform/encoding.h"
 #include "language/builtins.h"
 
 namespace vm {

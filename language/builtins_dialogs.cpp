@@ -1,10 +1,10 @@
 #include <cmath>
 
-#include "foundation/fileutils.h"
+#include "foundation/files/fileutils.h"
 #include "language/builtins_run.h"
 #include "language/check_boxes.h"
 #include "language/expr_context.h"
-#include "ui/services.h"
+#include "platform/services.h"
 
 namespace vm {
 

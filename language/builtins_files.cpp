@@ -1,11 +1,10 @@
 #include <cmath>
 #include <filesystem>
 
-#include "foundation/data_dir.h"
-#include "foundation/datadir.h"
-#include "foundation/encoding.h"
-#include "foundation/fileutils.h"
-#include "foundation/strutils.h"
+#include "config/data_dir.h"
+#include "platform/encoding.h"
+#include "foundation/files/fileutils.h"
+#include "foundation/text/strutils.h"
 #include "language/builtins_run.h"
 #include "platform/files.h"
 

@@ -2,13 +2,13 @@
 #include <cmath>
 #include <cstdio>
 
-#include "foundation/encoding.h"
-#include "foundation/strutils.h"
+#include "platform/encoding.h"
+#include "foundation/text/strutils.h"
 #include "language/bits.h"
 #include "language/builtins.h"
-#include "foundation/sysvars.h"
-#include "foundation/value_text.h"
-#include "foundation/number_text.h"
+#include "config/sysvars.h"
+#include "foundation/values/value_text.h"
+#include "foundation/text/number_text.h"
 
 namespace vm {
 

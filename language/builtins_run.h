@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "foundation/value_text.h"
+#include "foundation/values/value_text.h"
 #include "language/builtins.h"
 
 namespace vm {

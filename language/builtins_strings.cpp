@@ -3,16 +3,16 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/amount_words.h"
-#include "foundation/dates.h"
-#include "foundation/encoding.h"
-#include "foundation/fileutils.h"
-#include "foundation/strutils.h"
+#include "foundation/text/amount_words.h"
+#include "foundation/values/dates.h"
+#include "platform/encoding.h"
+#include "foundation/files/fileutils.h"
+#include "foundation/text/strutils.h"
 #include "language/builtins.h"
 #include "language/expr_context.h"
-#include "foundation/sysvars.h"
-#include "foundation/value_text.h"
-#include "foundation/number_text.h"
+#include "config/sysvars.h"
+#include "foundation/values/value_text.h"
+#include "foundation/text/number_text.h"
 
 namespace vm {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "foundation/strutils.h"
-#include "ui/services.h"
+#include "foundation/text/strutils.h"
+#include "platform/services.h"
 
 namespace vm {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/strutils.h"
+#include "foundation/text/strutils.h"
 
 namespace vm {
 

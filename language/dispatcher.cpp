@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "foundation/encoding.h"
-#include "foundation/sysvars.h"
+#include "platform/encoding.h"
+#include "config/sysvars.h"
 #include "language/evaluator.h"
 #include "language/expr_compiler.h"
 #include "language/function_table.h"

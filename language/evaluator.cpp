@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "foundation/encoding.h"
-#include "foundation/sysvars.h"
+#include "platform/encoding.h"
+#include "config/sysvars.h"
 #include "language/builtins.h"
 #include "language/operators.h"
 

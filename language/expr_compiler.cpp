@@ -4,9 +4,9 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/encoding.h"
-#include "foundation/number_text.h"
-#include "foundation/strutils.h"
+#include "platform/encoding.h"
+#include "foundation/text/number_text.h"
+#include "foundation/text/strutils.h"
 #include "language/expr_text.h"
 #include "language/function_table.h"
 #include "language/operators.h"

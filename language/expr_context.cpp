@@ -1,7 +1,7 @@
 #include "language/expr_context.h"
 
-#include "foundation/strutils.h"
-#include "foundation/sysvars.h"
+#include "foundation/text/strutils.h"
+#include "config/sysvars.h"
 
 namespace vm {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/values.h"
+#include "foundation/values/values.h"
 #include "language/expr_types.h"
 
 namespace vm {

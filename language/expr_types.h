@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/values.h"
+#include "foundation/values/values.h"
 
 namespace vm {
 

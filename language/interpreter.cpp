@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "foundation/encoding.h"
+#include "platform/encoding.h"
 #include "language/description_reader.h"
 #include "language/evaluator.h"
 #include "language/program_context.h"
-#include "ui/services.h"
+#include "platform/services.h"
 
 namespace vm {
 

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/strutils.h"
-#include "foundation/values.h"
+#include "foundation/text/strutils.h"
+#include "foundation/values/values.h"
 #include "language/instructions.h"
 
 namespace vm {

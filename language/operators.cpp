@@ -3,8 +3,8 @@
 #include <array>
 #include <cmath>
 
-#include "foundation/sysvars.h"
-#include "foundation/value_text.h"
+#include "config/sysvars.h"
+#include "foundation/values/value_text.h"
 
 namespace vm {
 

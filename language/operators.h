@@ -2,7 +2,7 @@
 // priorities, result letters and routines.
 #pragma once
 
-#include "foundation/values.h"
+#include "foundation/values/values.h"
 
 namespace vm {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "foundation/values.h"
+#include "foundation/values/values.h"
 #include "language/expr_context.h"
 
 namespace vm {

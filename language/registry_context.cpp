@@ -1,8 +1,8 @@
 #include "language/registry_context.h"
 
-#include "foundation/number_text.h"
-#include "foundation/strutils.h"
-#include "foundation/sysvars.h"
+#include "foundation/text/number_text.h"
+#include "foundation/text/strutils.h"
+#include "config/sysvars.h"
 
 namespace vm {
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/registries.h"
+#include "config/registries.h"
 #include "language/program_context.h"
 
 namespace vm {

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "foundation/encoding.h"
-#include "foundation/strutils.h"
+#include "platform/encoding.h"
+#include "foundation/text/strutils.h"
 #include "language/expr_compiler.h"
 
 namespace vm {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "foundation/values.h"
+#include "foundation/values/values.h"
 
 namespace vm {
 

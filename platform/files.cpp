@@ -8,8 +8,7 @@
 
 #include <cerrno>
 
-#include "foundation/encoding.h"
-#include "foundation/strutils.h"
+#include "platform/encoding.h"
 
 namespace vm {
 

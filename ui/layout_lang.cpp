@@ -5,14 +5,32 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/encoding.h"
-#include "foundation/strutils.h"
+#include "platform/encoding.h"
+#include "foundation/text/strutils.h"
+#include "language/evaluator.h"
 #include "language/expr_compiler.h"
 #include "language/registry_context.h"
 
 namespace vm {
 
 namespace {
+
+// A conditional format's condition: a formula of the document language,
+// evaluated for the row being formatted.
+class TFormulaCondition final : public TBlankCondition {
+ public:
+  explicit TFormulaCondition(TExprChain chain) : chain_(std::move(chain)) {}
+  bool Holds() override {
+    int err = 0;
+    TCommonVar value;
+    EvalExpr(chain_, err, value);
+    return err == 0 && value.Kind == 'N' && value.Num != 0;
+  }
+
+ private:
+  TExprChain chain_;
+};
+
 
 // The expression compiler's message for the last condition that failed.
 std::string gConditionMessage;
@@ -407,7 +425,7 @@ int32_t TBlankCompiler::Conditions(const TIndexSet& index, const std::string& pa
       return beCondCompile;
     }
     if (NormalizeTypeChar(compiled.ResultType) != 'N') return beBadCondType;
-    TExprChain* condition = b_.AddCode(std::move(chain));
+    TBlankCondition* condition = b_.AddCode(MakeFormulaCondition(std::move(chain)));
 
     if (const int32_t err = ForEachColumn(index, [&](TColDescr& column, int32_t) {
           std::unique_ptr<TVarColFormat>* slot = &column.CondFormats;
@@ -620,6 +638,10 @@ std::string BlankErrorText(int32_t errCode, int32_t errLine) {
   }
   if (errLine < 0) return text;
   return "Ошибка в строке "_w + std::to_string(errLine + 1) + ": " + text;
+}
+
+std::unique_ptr<TBlankCondition> MakeFormulaCondition(TExprChain chain) {
+  return std::make_unique<TFormulaCondition>(std::move(chain));
 }
 
 }  // namespace vm

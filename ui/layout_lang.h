@@ -8,9 +8,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
-#include "foundation/blanks.h"
+#include "config/blanks.h"
+#include "language/expr_types.h"
 
 namespace vm {
 
@@ -52,6 +54,10 @@ enum TBlankError : int32_t {
 // Conditions compile in CurrentExprContext() and point into it, so the
 // blank is cleared before that context goes.
 bool CompileBlank(TCurBlank& blank, int32_t& errCode, int32_t& errLine);
+
+// A conditional format's condition over a compiled formula: it holds when
+// the formula gives a number other than exactly 0 without an error.
+std::unique_ptr<TBlankCondition> MakeFormulaCondition(TExprChain chain);
 
 // The message of an error, headed by its 1-based line when errLine >= 0;
 // empty for a code that is no error of the language.

@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <string>
 
-#include "foundation/datadir.h"
-#include "foundation/encoding.h"
-#include "foundation/random.h"
-#include "foundation/settings.h"
+#include "config/data_dir.h"
+#include "platform/encoding.h"
+#include "platform/random.h"
+#include "config/settings.h"
 #include "support/program_home.h"
 #include "support/temp_dir.h"
 #include "ui/layout_lang.h"

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "foundation/blanks.h"
-#include "foundation/encoding.h"
+#include "config/blanks.h"
+#include "platform/encoding.h"
 #include "language/expr_fakes.h"
 
 using namespace vm;

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "expr_fakes.h"
-#include "foundation/encoding.h"
+#include "platform/encoding.h"
 
 using namespace vm;
 using namespace vm::testing;

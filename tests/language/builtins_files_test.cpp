@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "language/program_rig.h"
-#include "foundation/data_dir.h"
+#include "config/data_dir.h"
 #include "support/program_home.h"
 #include "support/temp_dir.h"
 

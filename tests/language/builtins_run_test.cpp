@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <sys/resource.h>
 
-#include "foundation/encoding.h"
+#include "platform/encoding.h"
 #include "language/check_boxes.h"
 #include "language/program_rig.h"
 

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "expr_fakes.h"
-#include "foundation/encoding.h"
+#include "platform/encoding.h"
 #include "language/bits.h"
 #include "language/function_table.h"
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "expr_fakes.h"
-#include "foundation/encoding.h"
-#include "foundation/sysvars.h"
+#include "platform/encoding.h"
+#include "config/sysvars.h"
 #include "language/operators.h"
 
 using namespace vm;

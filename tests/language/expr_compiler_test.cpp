@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "expr_fakes.h"
-#include "foundation/encoding.h"
+#include "platform/encoding.h"
 
 using namespace vm;
 using namespace vm::testing;

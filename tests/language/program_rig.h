@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/encoding.h"
-#include "foundation/strutils.h"
+#include "platform/encoding.h"
+#include "foundation/text/strutils.h"
 #include "language/description_reader.h"
 #include "language/expr_fakes.h"
 #include "language/interpreter.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/encoding.h"
+#include "platform/encoding.h"
 #include "language/program_rig.h"
 
 namespace vm::test {

@@ -4,7 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "foundation/encoding.h"
+#include "platform/encoding.h"
 #include "support/faulty_files.h"
 #include "support/temp_dir.h"
 

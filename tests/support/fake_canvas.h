@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/canvas.h"
+#include "foundation/draw/canvas.h"
 
 namespace vm::test {
 

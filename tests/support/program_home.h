@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "foundation/datadir.h"
-#include "foundation/errorlog.h"
+#include "config/data_dir.h"
+#include "config/errorlog.h"
 #include "support/temp_dir.h"
 
 namespace vm::test {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/services.h"
+#include "platform/services.h"
 
 namespace vm::test {
 

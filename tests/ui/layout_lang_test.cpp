@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/encoding.h"
+#include "platform/encoding.h"
 #include "language/registry_context.h"
 #include "support/fake_canvas.h"
 

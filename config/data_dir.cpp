@@ -1,0 +1,200 @@
+#include "config/data_dir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "foundation/values/dates.h"
+#include "platform/encoding.h"
+#include "foundation/files/fileutils.h"
+#include "config/settings.h"
+#include "config/settings_syntax.h"
+#include "foundation/text/strutils.h"
+#include "platform/files.h"
+#include "platform/services.h"
+
+namespace vm {
+
+namespace {
+std::string gDataDir;
+}  // namespace
+
+const std::string& DataDir() { return gDataDir; }
+
+void SetDataDir(std::string dir) { gDataDir = std::move(dir); }
+
+namespace {
+
+struct Paths {
+  std::string programDir;
+  std::string basePath;
+  bool localBases = true;
+  std::vector<std::string> params;  // Windows-1251
+  std::unique_ptr<File> lock;
+};
+
+Paths& P() {
+  static Paths p;
+  return p;
+}
+
+// The class library's ini reading: sections and keys in any letter case,
+// values trimmed, one pair of enclosing quotes dropped.
+bool ReadIniValue(const std::string& path, std::string_view section, std::string_view key,
+                  std::string& value) {
+  std::vector<std::string> lines;
+  if (!ReadSettingsLines(path, lines)) return false;
+  const std::string wantSection = UpperStr(std::string(section));
+  const std::string wantKey = UpperStr(std::string(key));
+  bool inSection = false;
+  for (const std::string& raw : lines) {
+    const std::string line = TrimBlanks(raw);
+    if (line.empty() || line[0] == ';') continue;
+    if (line.front() == '[') {
+      const auto close = line.find(']');
+      inSection = close != std::string::npos &&
+                  UpperStr(TrimBlanks(line.substr(1, close - 1))) == wantSection;
+      continue;
+    }
+    if (!inSection) continue;
+    const auto eq = line.find('=');
+    if (eq == std::string::npos || UpperStr(TrimBlanks(line.substr(0, eq))) != wantKey) continue;
+    value = TrimBlanks(line.substr(eq + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+const std::string& ProgramDirectory() {
+  if (P().programDir.empty()) InitProgramDirectory();
+  return P().programDir;
+}
+
+void InitProgramDirectory() {
+  std::string dir;
+  if (const char* home = std::getenv("VELOMAR_HOME"); home && *home) {
+    dir = home;
+  } else {
+    std::error_code ec;
+    dir = std::filesystem::current_path(ec).string();
+  }
+  P().programDir = Utf8ToCp1251(dir);
+  AddBackslash(P().programDir);
+  SetDataDir(P().programDir);
+}
+
+std::string& BasePath() { return P().basePath; }
+bool& LocalBases() { return P().localBases; }
+
+std::string BasePathIniName() { return ProgramDirectory() + "basepath.ini"; }
+std::string ProgramIniName() { return DataDir() + "program.ini"; }
+std::string ManagerIniName() { return DataDir() + "manager.ini"; }
+std::string LocalIniName() { return ProgramDirectory() + "local.ini"; }
+
+void SetCommandLine(int argc, const char* const* argv) {
+  P().params.clear();
+  for (int i = 1; i < argc; ++i) P().params.push_back(Utf8ToCp1251(argv[i]));
+}
+
+int ParamCount() { return static_cast<int>(P().params.size()); }
+
+void ParamStrNoSlash(int i, std::string& s) {
+  s.clear();
+  if (i < 1 || i > ParamCount()) return;
+  s = UpperStr(P().params[static_cast<std::size_t>(i - 1)]);
+  if (!s.empty() && s.front() == '/') s.erase(0, 1);
+}
+
+bool HasSwitch(const std::string& name) {
+  const std::string want = UpperStr(TrimBlanks(name));
+  std::string p;
+  for (int i = 1; i <= ParamCount(); ++i) {
+    ParamStrNoSlash(i, p);
+    if (p == want) return true;
+  }
+  return false;
+}
+
+void ReadBasePathIni() {
+  std::string value;
+  P().basePath = ReadIniValue(BasePathIniName(), "Settings", "BasePath", value) ? value : "";
+  P().localBases = ReadIniValue(BasePathIniName(), "Settings", "LocalBases", value)
+                       ? SettingTextToBool(value)
+                       : true;
+}
+
+void WriteBasePathIni() {
+  TSettingsWriter w;
+  w.Line("[Settings]");
+  w.Line("BasePath=" + P().basePath);
+  w.Line("LocalBases=" + BoolToSettingText(P().localBases));
+  w.Commit(BasePathIniName(), 0);
+}
+
+void ChooseDataDirectory() {
+  ReadBasePathIni();
+  Paths& p = P();
+  if (HasSwitch("L")) p.localBases = true;
+  if (p.localBases || p.basePath.empty()) {
+    p.basePath = ProgramDirectory();
+    p.localBases = true;
+    SetDataDir(p.basePath);
+    return;
+  }
+  p.basePath = NativePath(p.basePath);
+  AddBackslash(p.basePath);
+  p.localBases = UpperStr(p.basePath) == UpperStr(ProgramDirectory());
+  SetDataDir(p.basePath);
+}
+
+bool LockBases() {
+  // A create open is exclusive: no other process, and no second open in this
+  // one, can hold the file at the same time; a process that dies lets go.
+  if (auto f = Files().Open(DataDir() + "lock.lck", FileMode::Create)) {
+    P().lock = std::move(f);
+    return true;
+  }
+  Ui().MsgBox("Базы заблокированы! Повторите попытку позже!"_w, "Не могу открыть базы"_w,
+              kMbWarning);
+  return false;
+}
+
+bool UnlockBases() {
+  P().lock.reset();
+  return true;
+}
+
+bool BasesLocked() { return P().lock != nullptr; }
+
+bool ConfirmWorkingDate(bool systemClock, const TDateRec& lastDate) {
+  if (!systemClock) return true;
+  const TDateRec today = GetTodayRec();
+  if (CompareDateRec(today, lastDate) != 0 && DaysBetweenApprox(today, lastDate) <= 7) return true;
+  const std::string text = "Проверьте правильность сегодняшней даты!"_w + "\r" + "Сегодня "_w +
+                           DateRecToLongStr(today) + " Дата верна?"_w;
+  return Ui().MsgBox(text, "Внимание"_w, kMbYesNoQuestion) == kIdYes;
+}
+
+bool LoadSettingsChecked() {
+  const bool loaded = LoadAllSettings();
+  // The title the configuration gives is applied only after the load.
+  if (!loaded) Ui().MsgBox("Ошибка при чтении файлов настроек"_w, "Веломар"_w, kMbError);
+  const TSettingsModel& m = Settings();
+  if (!ConfirmWorkingDate(m.SystemClock, m.LastDate)) return false;
+  return loaded;
+}
+
+int OpenDataAtStartUp() {
+  ChooseDataDirectory();
+  if (!LockBases()) return 1;
+  if (LoadSettingsChecked()) return 0;
+  UnlockBases();
+  return 1;
+}
+
+}  // namespace vm

@@ -1,0 +1,74 @@
+// Where the data lives and who may work on it: the program directory, the
+// data directory chosen from "basepath.ini" and the switch "L", the database
+// lock "lock.lck" and the checked load of the settings with its date check.
+// Directories end with '/'; like all text in memory they are Windows-1251.
+#pragma once
+
+#include <string>
+
+#include "foundation/values/values.h"
+
+namespace vm {
+
+// The folder of "local.ini", "basepath.ini", "Errors.log" and the work
+// folders: $VELOMAR_HOME when set, else the current directory.
+const std::string& ProgramDirectory();
+// Decides the program directory again (start-up; tests after changing the
+// environment) and makes it the data directory until start-up decides.
+void InitProgramDirectory();
+
+// The data directory: where the databases and the shared settings files
+// lie, with its trailing separator. Start-up decides it.
+const std::string& DataDir();
+void SetDataDir(std::string dir);
+
+// The data directory as "basepath.ini" holds it.
+std::string& BasePath();
+// The databases count as local to this computer.
+bool& LocalBases();
+
+std::string BasePathIniName();
+std::string ProgramIniName();
+std::string ManagerIniName();
+std::string LocalIniName();
+
+// The command line without the program name, as given (UTF-8).
+void SetCommandLine(int argc, const char* const* argv);
+int ParamCount();
+// The i-th parameter (1-based), upper-cased, without one leading "/".
+void ParamStrNoSlash(int i, std::string& s);
+// "L", "l", "/L" and "/l" all give the switch "L".
+bool HasSwitch(const std::string& name);
+
+// Reads BasePath and LocalBases; a missing or unreadable file leaves an
+// empty BasePath with local databases.
+void ReadBasePathIni();
+// Writes them back as three lines (no copies are kept).
+void WriteBasePathIni();
+
+// Reads "basepath.ini", applies the switch and sets the data directory.
+void ChooseDataDirectory();
+
+// Takes the database lock; on failure warns the user and returns false.
+// The lock is not counted: one LockBases, one UnlockBases.
+bool LockBases();
+bool UnlockBases();
+bool BasesLocked();
+
+// When the program follows the system clock, asks the user to confirm
+// today's date if it lies before the last working date or more than a week
+// (as DaysBetweenApprox counts) after it. False when the user refuses.
+bool ConfirmWorkingDate(bool systemClock, const TDateRec& lastDate);
+
+// Loads all settings (an error box when that fails) and, when the program
+// follows the system clock, asks the user to confirm a date that lies
+// before the last working date or more than a week after it. False when the
+// load failed or the date was refused; the start-up then ends with exit
+// code 1.
+bool LoadSettingsChecked();
+
+// The start-up of the data: data directory, lock and checked load. Returns
+// 0, or the exit code 1 when the program must end. The lock stays held.
+int OpenDataAtStartUp();
+
+}  // namespace vm

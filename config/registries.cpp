@@ -1,0 +1,339 @@
+#include "config/registries.h"
+
+#include <cmath>
+
+#include "config/data_dir.h"
+#include "foundation/values/dates.h"
+#include "foundation/text/number_text.h"
+#include "foundation/text/strutils.h"
+
+namespace vm {
+
+namespace {
+
+template <typename T>
+T* ItemAt(const std::vector<std::unique_ptr<T>>& items, int32_t index) {
+  if (index < 0 || index >= static_cast<int32_t>(items.size())) return nullptr;
+  return items[static_cast<size_t>(index)].get();
+}
+
+template <typename T>
+void EraseAt(std::vector<std::unique_ptr<T>>& items, int32_t index) {
+  if (index < 0 || index >= static_cast<int32_t>(items.size())) return;
+  items.erase(items.begin() + index);
+  items.shrink_to_fit();
+}
+
+}  // namespace
+
+// --- Key columns -------------------------------------------------------------
+
+TKeyCol* FindKeyCol(TKeyCol* list, int32_t n) {
+  for (TKeyCol* k = list; k; k = k->Next.get())
+    if (k->Number == n) return k;
+  return nullptr;
+}
+
+TKeyCol* AddKeyCol(std::unique_ptr<TKeyCol>& list, int32_t& count) {
+  if (!list) count = 0;
+  std::unique_ptr<TKeyCol>* slot = &list;
+  while (*slot) slot = &(*slot)->Next;
+  *slot = std::make_unique<TKeyCol>();
+  ++count;
+  return slot->get();
+}
+
+void FreeKeyCols(std::unique_ptr<TKeyCol>& list, int32_t& count) {
+  while (list) list = std::move(list->Next);
+  count = 0;
+}
+
+void CopyKeyCols(const TKeyCol* src, std::unique_ptr<TKeyCol>& dst, int32_t& count) {
+  FreeKeyCols(dst, count);
+  for (const TKeyCol* k = src; k; k = k->Next.get()) {
+    TKeyCol* copy = AddKeyCol(dst, count);
+    copy->Number = k->Number;
+    copy->Kind = k->Kind;
+  }
+}
+
+// --- Databases ---------------------------------------------------------------
+
+void TDbaseStructure::SetFileName(std::string name) {
+  FileName = std::move(name);
+  Table.FileName = DataDir() + FileName;
+}
+
+void TDbaseStructure::Assign(const TDbaseStructure& src) {
+  if (&src == this) return;
+  SetFileName(src.FileName);
+  Alias = src.Alias;
+  Department = src.Department;
+  System = src.System;
+  Fields = src.Fields;
+}
+
+void TDbaseStructure::AddField(const TFieldRecord& field) { Fields.push_back(field); }
+
+void TDbaseStructure::DeleteField(std::string_view name) {
+  const int32_t i = IndexOfField(name);
+  if (i >= 0) Fields.erase(Fields.begin() + i);
+}
+
+int32_t TDbaseStructure::IndexOfField(std::string_view name) const {
+  for (size_t i = 0; i < Fields.size(); ++i)
+    if (Fields[i].Name == name) return static_cast<int32_t>(i);
+  return -1;
+}
+
+bool TDbaseStructure::GetField(int32_t index, TFieldRecord& field) const {
+  if (index < 0 || index >= FieldCount()) return false;
+  field = Fields[static_cast<size_t>(index)];
+  return true;
+}
+
+bool TDbaseStructure::SetField(int32_t index, const TFieldRecord& field) {
+  if (index < 0 || index >= FieldCount()) return false;
+  Fields[static_cast<size_t>(index)] = field;
+  return true;
+}
+
+TDbaseStructure* TUsedBaseList::AddNew() {
+  items_.push_back(std::make_unique<TDbaseStructure>());
+  return items_.back().get();
+}
+
+void TUsedBaseList::Remove(TDbaseStructure* base) {
+  for (auto it = items_.begin(); it != items_.end(); ++it) {
+    if (it->get() == base) {
+      items_.erase(it);
+      return;
+    }
+  }
+}
+
+TDbaseStructure* TUsedBaseList::FindByFileName(std::string_view name) const {
+  for (const auto& b : items_)
+    if (b->FileName == name) return b.get();
+  return nullptr;
+}
+
+TDbaseStructure* TUsedBaseList::FindByAlias(std::string_view alias) const {
+  for (const auto& b : items_)
+    if (b->Alias == alias) return b.get();
+  return nullptr;
+}
+
+TDbaseStructure* TUsedBaseList::GetItem(int32_t index) const { return ItemAt(items_, index); }
+
+void TUsedBaseList::CopyTo(TUsedBaseList& dest) const {
+  if (&dest == this) return;
+  dest.Clear();
+  for (const auto& b : items_)
+    if (!b->System) dest.AddNew()->Assign(*b);
+}
+
+// --- Reference books -----------------------------------------------------------
+
+TSDef* TSpravDef::AddSDef() {
+  std::unique_ptr<TSDef>* slot = &Columns;
+  while (*slot) slot = &(*slot)->Next;
+  *slot = std::make_unique<TSDef>();
+  ++ColumnCount;
+  return slot->get();
+}
+
+void TSpravDef::DeleteSDef(int32_t index) {
+  if (index < 0) return;
+  std::unique_ptr<TSDef>* slot = &Columns;
+  for (int32_t i = 0; *slot && i < index; ++i) slot = &(*slot)->Next;
+  if (!*slot) return;
+  *slot = std::move((*slot)->Next);
+  --ColumnCount;
+}
+
+TSDef* TSpravDef::GetSDef(int32_t index) const {
+  if (index < 0) return nullptr;
+  TSDef* c = Columns.get();
+  for (int32_t i = 0; c && i < index; ++i) c = c->Next.get();
+  return c;
+}
+
+void TSpravDef::SetSDefCount(int32_t n) {
+  // The count is a public field; trusting one that disagrees with the chain
+  // would never finish deleting columns that are not there.
+  ColumnCount = 0;
+  for (const TSDef* c = Columns.get(); c; c = c->Next.get()) ++ColumnCount;
+  while (ColumnCount < n) AddSDef();
+  while (ColumnCount > n && ColumnCount > 0) DeleteSDef(ColumnCount - 1);
+}
+
+TSpravDef* TMyList::AddNew() {
+  items_.push_back(std::make_unique<TSpravDef>());
+  return items_.back().get();
+}
+
+TSpravDef* TMyList::GetItem(int32_t index) const { return ItemAt(items_, index); }
+
+void TMyList::DeleteItem(int32_t index) { EraseAt(items_, index); }
+
+TSpravDef* TMyList::FindByBase(std::string_view alias) const {
+  const std::string upper = UpperStr(alias);
+  for (const auto& d : items_)
+    if (d->BaseAlias == upper) return d.get();
+  return nullptr;
+}
+
+TSpravDef* TMyList::FindByForm(std::string_view blankName) const {
+  return GetItem(IndexOfForm(blankName));
+}
+
+int32_t TMyList::IndexOfForm(std::string_view blankName) const {
+  const std::string upper = UpperStr(blankName);
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (items_[i]->BlankName == upper) return static_cast<int32_t>(i);
+  return -1;
+}
+
+void TMyList::CopyTo(TMyList& dest) const {
+  if (&dest == this) return;
+  dest.Clear();
+  for (const auto& s : items_) {
+    TSpravDef* d = dest.AddNew();
+    d->BaseAlias = s->BaseAlias;
+    d->Title = s->Title;
+    d->Name = s->Name;
+    d->BlankName = s->BlankName;
+    CopyKeyCols(s->SortKeys.get(), d->SortKeys, d->SortKeyCount);
+    for (const TSDef* c = s->Columns.get(); c; c = c->Next.get())
+      d->AddSDef()->FieldName = c->FieldName;
+    d->SortOnStart = s->SortOnStart;
+    d->AutoSort = s->AutoSort;
+    d->CanInsert = s->CanInsert;
+    d->CanEdit = s->CanEdit;
+    d->CanDelete = s->CanDelete;
+    d->EditableColumns = s->EditableColumns;
+    d->Filter = s->Filter;
+  }
+}
+
+// --- Blanks --------------------------------------------------------------------
+
+TCurBlank* TBlanks::Add(std::string name) {
+  items_.push_back(std::make_unique<TCurBlank>());
+  items_.back()->Name = std::move(name);
+  return items_.back().get();
+}
+
+TCurBlank* TBlanks::FindByName(std::string_view name) const {
+  for (const auto& b : items_)
+    if (b->Name == name) return b.get();
+  return nullptr;
+}
+
+void TBlanks::Delete(std::string_view name) {
+  for (auto it = items_.begin(); it != items_.end(); ++it) {
+    if ((*it)->Name == name) {
+      items_.erase(it);
+      return;
+    }
+  }
+}
+
+TCurBlank* TBlanks::GetItem(int32_t index) const { return ItemAt(items_, index); }
+
+void TBlanks::CopyTo(TBlanks& dest) const {
+  if (&dest == this) return;
+  dest.Clear();
+  for (const auto& b : items_) dest.Add(b->Name)->Text = b->Text;
+}
+
+void TBlanks::UnloadAll() {
+  for (const auto& b : items_)
+    if (b->Compiled) b->Clear();
+}
+
+void TBlanks::SortByName() {
+  for (size_t i = 0; i + 1 < items_.size(); ++i)
+    for (size_t j = i + 1; j < items_.size(); ++j)
+      if (items_[i]->Name > items_[j]->Name) std::swap(items_[i], items_[j]);
+}
+
+// --- Auto-parameters -------------------------------------------------------------
+
+void TAPar::GetValue(TCommonVar& value) const {
+  value.Kind = Kind;
+  switch (Kind) {
+    case 'C':
+      value.Str = ValueText;
+      break;
+    case 'D':
+      value.Date = StrToDateRec(ValueText);
+      break;
+    case 'N':
+      if (!TextToExtended(CommaToPoint(ValueText), value.Num)) value.Num = 0;
+      break;
+    default:
+      break;
+  }
+}
+
+void TAPar::SetValue(const TCommonVar& value) {
+  switch (value.Kind) {
+    case 'C':
+      ValueText = value.Str;
+      break;
+    case 'D':
+      ValueText = DateRecToStr(value.Date);
+      break;
+    case 'N': {
+      const bool whole = std::fabs(value.Num - std::nearbyint(value.Num)) < 1e-9L;
+      ValueText = ExtendedToFixed(value.Num, whole ? 0 : 4);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+TAPar* TAutoList::AddNew() {
+  items_.push_back(std::make_unique<TAPar>());
+  return items_.back().get();
+}
+
+TAPar* TAutoList::GetItem(int32_t index) const { return ItemAt(items_, index); }
+
+void TAutoList::DeleteItem(int32_t index) { EraseAt(items_, index); }
+
+int32_t TAutoList::IndexOfName(std::string_view name) const {
+  const std::string upper = UpperStr(name);
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (items_[i]->Name == upper) return static_cast<int32_t>(i);
+  return -1;
+}
+
+std::string TAutoList::GetValueText(std::string_view name) const {
+  const TAPar* p = GetItem(IndexOfName(name));
+  return p ? p->ValueText : std::string();
+}
+
+char TAutoList::GetKind(std::string_view name) const {
+  const TAPar* p = GetItem(IndexOfName(name));
+  return p ? p->Kind : char{0};
+}
+
+void TAutoList::CopyTo(TAutoList& dest) const {
+  if (&dest == this) return;
+  dest.Clear();
+  for (const auto& p : items_) {
+    TAPar* copy = dest.AddNew();
+    copy->Name = p->Name;
+    copy->Kind = p->Kind;
+    TCommonVar value;
+    p->GetValue(value);
+    copy->SetValue(value);
+    copy->Local = p->Local;
+  }
+}
+
+}  // namespace vm

@@ -1,0 +1,89 @@
+// The three settings files of the program: "program.ini" (the configuration)
+// and "manager.ini" (the shared auto-parameters and the operation counter)
+// in the data directory, "local.ini" (this workstation's settings) in the
+// program directory. The writers rewrite a file whole in a fixed order and
+// keep five numbered copies; the loaders read it back forgivingly, line by
+// line, skipping what they do not understand.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "config/archive_config.h"
+#include "config/doctree.h"
+#include "config/registries.h"
+#include "config/scramble.h"
+#include "foundation/values/values.h"
+#include "config/price_tags.h"
+
+namespace vm {
+
+// A window place as the rectangle form of the settings files.
+std::string RectToStr(const TWindowRect& r);
+TWindowRect StrToRect(std::string_view s);
+
+// What the settings files fill: the registries the main window owns and the
+// program-wide values they carry.
+struct TSettingsModel {
+  TSettingsModel();
+  ~TSettingsModel();
+
+  TBlanks Blanks;
+  TUsedBaseList Bases;
+  TMyList Books;
+  TDocTree DocTree;
+  TPanelList Panels;
+  TAutoList AutoParams;
+  TArchiveConfigList ArchiveConfigs;
+  TCenList PriceTags;
+  TDocData StartOfDayDoc;
+  TPasswordRecords Passwords{};
+
+  // ОБЩИЕ of "program.ini".
+  int32_t NextArchiveConfigID = 1;
+  int32_t ArchiveFileNo = 0;
+  bool SystemClock = false;
+  int32_t LowestDocID = 0;
+
+  // "local.ini". The windows store the main window's place into
+  // MainWindowRect before the file is saved.
+  TWindowRect MainWindowRect{};
+  TWindowRect BookWindowRect{};
+  std::string Title;
+  TDateRec LastDate;
+  TTimeRec LastTime;
+  int32_t MouseScale = 480;
+  std::string DefaultFormatName;
+  bool CompressedPrint = false;
+  std::string PrinterName;
+  TSerialRecord SerialRecord{};
+};
+
+// The program's settings.
+TSettingsModel& Settings();
+
+// Readers. Filter 0 reads every section, 1..13 only that one. False when the
+// file cannot be read; what was read before stays.
+bool ReadConfigurationFile(int32_t filter, const std::string& fileName, TSettingsModel& m);
+bool ReadAutoParamsFile(int32_t filter, const std::string& fileName, TSettingsModel& m,
+                        int32_t& operationNumber);
+bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSettingsModel& m);
+bool LoadLocalSettings();
+
+// Every file into Settings(); true only when all three were read.
+bool LoadAllSettings();
+// "manager.ini" again: the shared auto-parameters and NO_OPERAT. When the
+// file cannot be read, both stay as they were and the result is false.
+bool ReloadAutoParams();
+
+// Writers; false when the file could not be written whole (the old file and
+// its copies then stay as they were).
+bool SaveConfigurationTo(const std::string& fileName, TSettingsModel& m);
+bool SaveAutoParamsTo(const std::string& fileName, const TSettingsModel& m);
+bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m);
+bool SaveConfiguration();
+bool SaveAutoParams();
+bool SaveLocalSettings();
+
+}  // namespace vm

@@ -1,0 +1,273 @@
+#include "config/settings_syntax.h"
+
+#include <climits>
+#include <cmath>
+#include <memory>
+
+#include "foundation/files/fileutils.h"
+#include "foundation/text/strutils.h"
+#include "platform/files.h"
+
+namespace vm {
+
+std::string_view SectionName(int32_t index) {
+  if (index < 1 || index > 13) return {};
+  return settings_detail::kSectionNames[static_cast<std::size_t>(index)];
+}
+
+std::string_view KeyName(int32_t index) {
+  if (index < 1 || index > 88) return {};
+  return settings_detail::kKeyNames[static_cast<std::size_t>(index)];
+}
+
+int32_t SectionIndex(std::string_view name) {
+  for (int32_t i = 1; i <= 13; ++i)
+    if (settings_detail::kSectionNames[static_cast<std::size_t>(i)] == name) return i;
+  return 0;
+}
+
+int32_t KeyIndex(std::string_view name) {
+  for (int32_t i = 1; i <= 88; ++i)
+    if (settings_detail::kKeyNames[static_cast<std::size_t>(i)] == name) return i;
+  return 0;
+}
+
+int32_t ClassifySettingsLine(std::string_view line, std::string& name, std::string& value) {
+  const std::string t = TrimBlanks(std::string(line));
+  name.clear();
+  value.clear();
+  if (t.size() >= 2 && t.front() == '[' && t.back() == ']') {
+    name = RemoveBlanks(t.substr(1, t.size() - 2));
+    return 1;
+  }
+  const auto eq = t.find('=');
+  if (eq == std::string::npos) return 0;
+  name = RemoveBlanks(t.substr(0, eq));
+  value = t.substr(eq + 1);
+  return 2;
+}
+
+bool SettingTextToBool(std::string_view s) {
+  return UpperStr(TrimBlanks(std::string(s))) == "ДА"_wv;
+}
+
+std::string BoolToSettingText(bool b) { return b ? "ДА"_w : "НЕТ"_w; }
+
+std::string FieldTypeName(char typeChar) {
+  switch (typeChar) {
+    case 'N': return "Число"_w;
+    case 'D': return "Дата"_w;
+    default: return "Строка"_w;
+  }
+}
+
+char FieldTypeFromName(std::string_view s) {
+  const std::string u = UpperStr(std::string(s));
+  if (u == "ЧИСЛО"_wv) return 'N';
+  if (u == "ДАТА"_wv) return 'D';
+  return 'C';
+}
+
+std::string IntListToStr(const std::array<int32_t, 4>& ints) {
+  std::string s;
+  for (std::size_t i = 0; i < ints.size(); ++i) {
+    if (i) s += ',';
+    s += std::to_string(ints[i]);
+  }
+  return s;
+}
+
+std::array<int32_t, 4> StrToIntList(std::string_view s) {
+  std::array<int32_t, 4> out{};
+  std::string rest(s);
+  for (auto& v : out) {
+    const auto comma = rest.find(',');
+    std::string item = comma == std::string::npos ? rest : rest.substr(0, comma);
+    rest = comma == std::string::npos ? std::string() : rest.substr(comma + 1);
+    bool valid = false;
+    const int32_t n = SettingsNumber(TrimBlanks(item), valid);
+    v = valid ? n : 0;
+  }
+  return out;
+}
+
+std::string FontStyleToStr(uint8_t style) {
+  std::string s;
+  for (int bit = 0; bit < 4; ++bit) {
+    if (!(style & (1u << bit))) continue;
+    if (!s.empty()) s += ',';
+    s += static_cast<char>('0' + bit);
+  }
+  return s;
+}
+
+uint8_t StrToFontStyle(std::string_view s) {
+  uint8_t style = 0;
+  std::string rest(s);
+  for (int i = 0; i < 4 && !rest.empty(); ++i) {
+    const auto comma = rest.find(',');
+    const std::string item = TrimBlanks(comma == std::string::npos ? rest : rest.substr(0, comma));
+    rest = comma == std::string::npos ? std::string() : rest.substr(comma + 1);
+    bool valid = false;
+    const int32_t n = SettingsNumber(item, valid);
+    if (valid && n >= 0 && n <= 3) style |= static_cast<uint8_t>(1u << n);
+  }
+  return style;
+}
+
+std::string NonPrintCharsToStr(std::string_view s) {
+  std::string out;
+  for (char c : s) out += '#' + std::to_string(static_cast<unsigned char>(c));
+  return out;
+}
+
+namespace {
+
+// A stored size far beyond any font would not fit the integer it is read
+// into; it is kept at the nearest one that does.
+int32_t RoundToInt32(long double v) {
+  const long double r = std::nearbyintl(v);
+  if (r >= static_cast<long double>(INT32_MAX)) return INT32_MAX;
+  if (r <= static_cast<long double>(INT32_MIN)) return INT32_MIN;
+  return static_cast<int32_t>(r);
+}
+
+}  // namespace
+
+int32_t ScaleFontSize(int32_t size) { return RoundToInt32(static_cast<long double>(size) * 0.226L); }
+
+int32_t UnscaleFontSize(int32_t stored) {
+  return RoundToInt32(static_cast<long double>(stored) / 0.226L);
+}
+
+int32_t SettingsNumber(std::string_view s, bool& valid) {
+  valid = false;
+  std::size_t i = 0;
+  while (i < s.size() && s[i] == ' ') ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  int base = 10;
+  if (i < s.size() && (s[i] == '$' || s[i] == 'x' || s[i] == 'X')) {
+    base = 16;
+    ++i;
+  } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  }
+  const uint64_t limit = base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+  uint64_t value = 0;
+  bool digits = false;
+  bool bad = false;
+  for (; i < s.size(); ++i) {
+    const char c = s[i];
+    int d = -1;
+    if (c >= '0' && c <= '9') d = c - '0';
+    else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+    if (d < 0 || value * static_cast<uint64_t>(base) + static_cast<uint64_t>(d) > limit) {
+      bad = true;
+      break;
+    }
+    value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
+    digits = true;
+  }
+  valid = digits && !bad;
+  const auto v = static_cast<int64_t>(static_cast<uint32_t>(value));
+  if (base == 16) return static_cast<int32_t>(negative ? -v : v);
+  return static_cast<int32_t>(negative ? -static_cast<int64_t>(value) : static_cast<int64_t>(value));
+}
+
+std::vector<std::string> SplitTextLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') {
+      ++i;
+      continue;
+    }
+    lines.emplace_back(text.substr(start, i - start));
+    i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+    start = i;
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+bool ReadSettingsLines(const std::string& path, std::vector<std::string>& lines) {
+  lines.clear();
+  std::unique_ptr<File> f = Files().Open(path, FileMode::Read);
+  if (!f) return false;
+  const int64_t size = f->Size();
+  if (size < 0) return false;
+  std::string data(static_cast<std::size_t>(size), '\0');
+  if (f->ReadAt(0, data.data(), data.size()) != size) return false;
+  lines = SplitTextLines(data);
+  return true;
+}
+
+namespace {
+
+std::string BackupName(const std::string& fileName, const std::string& ext, int32_t k) {
+  return ChangeFileExtTo(fileName, ext + std::to_string(k));
+}
+
+}  // namespace
+
+void RotateBackups(const std::string& fileName, int32_t n) {
+  if (n > 9) n = 9;
+  std::string ext = GetFileExtPart(fileName);
+  ext = ext.empty() ? "." : "." + ext.substr(0, ext.size() - 1);
+  FileSystem& fs = Files();
+  // Each older copy takes the place of the next; a missing one leaves a gap
+  // rather than an even older file under its number.
+  for (int32_t k = n; k >= 2; --k) {
+    const std::string src = BackupName(fileName, ext, k - 1);
+    const std::string dst = BackupName(fileName, ext, k);
+    if (!fs.Rename(src, dst) && fs.Exists(dst)) fs.Remove(dst);
+  }
+  if (n < 1) return;
+  const std::string first = BackupName(fileName, ext, 1);
+  if (!CopyFileOver(fileName, first) && fs.Exists(first)) fs.Remove(first);
+}
+
+void TSettingsWriter::Section(int32_t index) {
+  Line("");
+  Line("  [" + std::string(SectionName(index)) + "]");
+}
+
+void TSettingsWriter::Key(int32_t indent, int32_t key, std::string_view value) {
+  text_.append(static_cast<std::size_t>(indent), ' ');
+  text_ += KeyName(key);
+  text_ += '=';
+  Line(value);
+}
+
+void TSettingsWriter::Key(int32_t indent, int32_t key, int64_t value) {
+  Key(indent, key, std::to_string(value));
+}
+
+void TSettingsWriter::Line(std::string_view text) {
+  for (char c : text) text_ += (c == '\r' || c == '\n') ? ' ' : c;
+  text_ += "\r\n";
+}
+
+bool TSettingsWriter::Commit(const std::string& path, int32_t backups) const {
+  FileSystem& fs = Files();
+  const std::string real = ResolvePathCase(path);
+  const std::string temp = real + ".new";
+  bool ok = false;
+  {
+    std::unique_ptr<File> f = fs.Open(temp, FileMode::Create);
+    if (!f) return false;
+    ok = f->Truncate(0) && f->WriteAt(0, text_.data(), text_.size()) && f->Sync();
+  }
+  // The copies move only once the new file is whole.
+  if (ok && backups > 0) RotateBackups(real, backups);
+  ok = ok && fs.Rename(temp, real);
+  if (!ok) fs.Remove(temp);
+  return ok;
+}
+
+}  // namespace vm

@@ -1,0 +1,651 @@
+#include "foundation/tables/dbf.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "foundation/values/dates.h"
+#include "platform/encoding.h"
+
+namespace vm {
+
+namespace {
+
+constexpr std::size_t kBlockBytes = 256 * 1024;
+constexpr int kMaxDescriptors = 255;
+
+bool IsCp866Language(uint8_t b) { return b == 0x00 || b == 0x26 || b == 0x65; }
+
+uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t Get32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+void Put16(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+void Put32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// The decimal text of a field as a number: blanks around it, a sign, digits
+// with an optional fraction and exponent. No locale is involved.
+bool ParseDecimal(const uint8_t* p, int len, long double& value) {
+  int i = 0;
+  int end = len;
+  while (i < end && p[i] == ' ') ++i;
+  while (end > i && (p[end - 1] == ' ' || p[end - 1] == 0)) --end;
+  if (i == end) return false;
+  bool negative = false;
+  if (p[i] == '+' || p[i] == '-') {
+    negative = p[i] == '-';
+    ++i;
+  }
+  // Digits gather in an integer while they fit; most fields need no more.
+  uint64_t mantissa = 0;
+  long double v = 0;
+  bool wide = false;
+  int digits = 0;
+  int scale = 0;
+  auto take = [&](int d) {
+    if (!wide && mantissa < 100000000000000000ULL) {
+      mantissa = mantissa * 10 + static_cast<uint64_t>(d);
+    } else {
+      if (!wide) v = static_cast<long double>(mantissa);
+      wide = true;
+      v = v * 10 + d;
+    }
+    ++digits;
+  };
+  while (i < end && p[i] >= '0' && p[i] <= '9') take(p[i++] - '0');
+  if (i < end && p[i] == '.') {
+    ++i;
+    while (i < end && p[i] >= '0' && p[i] <= '9') {
+      take(p[i++] - '0');
+      --scale;
+    }
+  }
+  if (digits == 0) return false;
+  if (i < end && (p[i] == 'e' || p[i] == 'E')) {
+    ++i;
+    bool expNeg = false;
+    if (i < end && (p[i] == '+' || p[i] == '-')) {
+      expNeg = p[i] == '-';
+      ++i;
+    }
+    int e = 0;
+    int expDigits = 0;
+    while (i < end && p[i] >= '0' && p[i] <= '9') {
+      if (e < 10000) e = e * 10 + (p[i] - '0');
+      ++expDigits;
+      ++i;
+    }
+    if (expDigits == 0) return false;
+    scale += expNeg ? -e : e;
+  }
+  if (i != end) return false;
+  if (!wide) v = static_cast<long double>(mantissa);
+  // Dividing by an exact power of ten keeps halves exact for the rounding.
+  if (scale > 0) v *= std::pow(10.0L, static_cast<long double>(scale));
+  if (scale < 0) v /= std::pow(10.0L, static_cast<long double>(-scale));
+  value = negative ? -v : v;
+  return true;
+}
+
+// Decimal digits of v into the end of buf; returns the start.
+char* FormatInt(int32_t v, char* bufEnd) {
+  char* p = bufEnd;
+  int64_t x = v;
+  const bool negative = x < 0;
+  if (negative) x = -x;
+  do {
+    *--p = static_cast<char>('0' + x % 10);
+    x /= 10;
+  } while (x != 0);
+  if (negative) *--p = '-';
+  return p;
+}
+
+}  // namespace
+
+bool IsValidFieldName(std::string_view s) {
+  if (s.empty() || s.size() > 10) return false;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    const bool digit = b >= '0' && b <= '9';
+    const bool ok = digit || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || b == '_' ||
+                    b >= 0xC0;
+    if (!ok || (i == 0 && digit)) return false;
+  }
+  return true;
+}
+
+TDBF::TDBF() { NewHeader(); }
+
+TDBF::~TDBF() { Close(); }
+
+void TDBF::NewHeader() {
+  header_.fill(0);
+  const TDateRec today = GetUtcTodayRec();
+  header_[0] = 0x03;
+  header_[1] = static_cast<uint8_t>(today.Year % 100);
+  header_[2] = static_cast<uint8_t>(today.Month);
+  header_[3] = static_cast<uint8_t>(today.Day);
+  Put16(&header_[8], 33);
+  Put16(&header_[10], 1);
+  header_[29] = 0x65;
+  fieldCount_ = 0;
+}
+
+int TDBF::HeaderSize() const { return Get16(&header_[8]); }
+int TDBF::RecordSize() const { return Get16(&header_[10]); }
+
+int64_t TDBF::RecordPos(int64_t rec) const {
+  return HeaderSize() + rec * static_cast<int64_t>(RecordSize());
+}
+
+void TDBF::SetHeaderCount(int32_t count) { Put32(&header_[4], static_cast<uint32_t>(count)); }
+
+void TDBF::SetReadOnly(bool value) {
+  if (!active_) readOnly_ = value;
+}
+
+void TDBF::AllocateBuffer() { recordBuf_.assign(static_cast<std::size_t>(RecordSize()), ' '); }
+
+void TDBF::DropBlocks() {
+  cacheCount_ = 0;
+  pendCount_ = 0;
+}
+
+bool TDBF::Open() { return readOnly_ ? OpenReadOnly() : OpenExclusive(); }
+
+bool TDBF::OpenReadOnly() {
+  Close();
+  readOnly_ = true;
+  return OpenWith(FileMode::Read);
+}
+
+bool TDBF::OpenExclusive() {
+  Close();
+  readOnly_ = false;
+  return OpenWith(FileMode::ReadWrite);
+}
+
+bool TDBF::OpenWith(FileMode mode) {
+  file_ = Files().Open(FileName, mode, &fileError_);
+  if (!file_) {
+    openResult_ = kDbfUnreadable;
+    return false;
+  }
+  openResult_ = ReadStructure();
+  recNo_ = 0;
+  return openResult_ == kDbfOk || openResult_ == kDbfForeignLanguage;
+}
+
+int TDBF::ReadStructure() {
+  int result = kDbfOk;
+  DropBlocks();
+  cutOnClose_ = false;
+  writeFailed_ = false;
+  const int64_t fileSize = file_ ? file_->Size() : -1;
+  std::array<uint8_t, 32> head{};
+  if (!file_ || fileSize < 0 || file_->ReadAt(0, head.data(), 32) != 32) {
+    result = kDbfUnreadable;
+  } else {
+    header_ = head;
+    if (!IsCp866Language(head[29])) result = kDbfForeignLanguage;
+    if (head[0] != 0x03 && head[0] != 0xF5) result = kDbfUnreadable;
+  }
+  fieldCount_ = 0;
+  if (result == kDbfOk || result == kDbfForeignLanguage) {
+    // Descriptors end with 0x0D where the next one would begin.
+    std::vector<uint8_t> area(1 + 32 * kMaxDescriptors);
+    const int64_t got = file_->ReadAt(32, area.data(), area.size());
+    int count = 0;
+    bool terminated = false;
+    if (got > 0) {
+      for (int64_t pos = 0; pos < got && count <= kMaxDescriptors; pos += 32) {
+        if (area[pos] == 0x0D) {
+          terminated = true;
+          break;
+        }
+        if (pos + 32 > got || count == kMaxDescriptors) break;
+        std::memcpy(fields_[count].data(), &area[pos], 32);
+        ++count;
+      }
+    }
+    int64_t offset = 1;
+    bool fits = terminated;
+    for (int i = 0; i < count && fits; ++i) {
+      if (offset > 0xFFFF) fits = false;
+      Put16(&fields_[i][12], static_cast<uint32_t>(offset));
+      offset += fields_[i][16];
+    }
+    // The descriptors must fit the header, the fields the record, and the
+    // counted records the file.
+    const int64_t headerSize = Get16(&header_[8]);
+    const int64_t recordSize = Get16(&header_[10]);
+    const int64_t recCount = Get32(&header_[4]);
+    if (fits && headerSize < 32 + 32 * static_cast<int64_t>(count) + 1) fits = false;
+    if (fits && (recordSize < 1 || offset > recordSize)) fits = false;
+    if (fits && recCount > std::numeric_limits<int32_t>::max()) fits = false;
+    if (fits && headerSize + recCount * recordSize > fileSize) fits = false;
+    if (!fits) {
+      result = kDbfDamaged;
+    } else {
+      fieldCount_ = count;
+      AllocateBuffer();
+      active_ = true;
+      if (result == kDbfOk)
+        for (int i = 0; i < count; ++i)
+          DosToWinInPlace(reinterpret_cast<char*>(fields_[i].data()), 10);
+    }
+  }
+  oemCoded_ = result == kDbfOk;
+  if (result == kDbfOk || result == kDbfForeignLanguage) {
+    recCount_ = openRecCount_ = static_cast<int32_t>(Get32(&header_[4]));
+    recNo_ = 0;
+    unchanged_ = true;
+  } else {
+    active_ = false;
+    file_.reset();
+    recordBuf_.clear();
+  }
+  return result;
+}
+
+bool TDBF::FlushPending() {
+  if (pendCount_ == 0) return true;
+  const int32_t count = pendCount_;
+  pendCount_ = 0;
+  const std::size_t bytes = static_cast<std::size_t>(count) * RecordSize();
+  if (file_ && file_->WriteAt(RecordPos(pendStart_), pending_.data(), bytes)) return true;
+  // Only what is surely on disk stays counted.
+  writeFailed_ = true;
+  recCount_ = pendStart_;
+  SetHeaderCount(recCount_);
+  if (recNo_ > recCount_) recNo_ = recCount_;
+  if (cacheStart_ + cacheCount_ > recCount_) cacheCount_ = 0;
+  return false;
+}
+
+bool TDBF::Flush() {
+  if (!active_) return true;
+  const bool ok = FlushPending();
+  return ok && !writeFailed_;
+}
+
+bool TDBF::Close() {
+  bool ok = true;
+  if (active_ && file_) {
+    ok = FlushPending() && !writeFailed_;
+    if (!unchanged_ || recCount_ != openRecCount_) {
+      uint8_t eof = 0x1A;
+      ok = file_->WriteAt(0, header_.data(), 32) && ok;
+      ok = file_->WriteAt(DataEnd(), &eof, 1) && ok;
+      if (cutOnClose_) ok = file_->Truncate(DataEnd() + 1) && ok;
+    }
+  }
+  if (rewrite_.Active()) {
+    // A table that did not reach the disk whole leaves the old file as it was.
+    if (ok && file_) {
+      ok = rewrite_.Commit(*file_);
+    } else {
+      rewrite_.Abandon();
+      ok = false;
+    }
+  }
+  file_.reset();
+  recordBuf_.clear();
+  DropBlocks();
+  active_ = false;
+  cutOnClose_ = false;
+  writeFailed_ = false;
+  recNo_ = 0;
+  recCount_ = 0;
+  return ok;
+}
+
+void TDBF::Reset() {
+  Close();
+  NewHeader();
+  oemCoded_ = true;
+  unchanged_ = false;
+  openRecCount_ = 0;
+}
+
+bool TDBF::CreateTable() {
+  Close();
+  NewHeader();
+  recordBuf_.clear();
+  unchanged_ = false;
+  oemCoded_ = true;
+  recNo_ = recCount_ = openRecCount_ = 0;
+  readOnly_ = false;
+  if (!StartNewFile(nullptr)) return false;
+  active_ = true;
+  cutOnClose_ = true;
+  return true;
+}
+
+bool TDBF::StartNewFile(std::unique_ptr<File> held) {
+  FileSystem& fs = Files();
+  if (!held && !fs.Exists(FileName)) {
+    file_ = fs.Open(FileName, FileMode::Create, &fileError_);
+  } else {
+    fileError_ = FileError::None;
+    file_ = rewrite_.Begin(FileName, std::move(held), &fileError_);
+  }
+  return file_ != nullptr;
+}
+
+bool TDBF::AddField(const TFieldRecord& field) {
+  return AddFieldEx(field.Name, field.Length, field.FieldType, field.Decimals);
+}
+
+bool TDBF::AddFieldEx(std::string_view name, int32_t len, char fieldType, int32_t dec) {
+  if (fieldCount_ >= kDbfMaxFields) return false;
+  if (active_ && (unchanged_ || recCount_ > 0)) return false;
+  if (len < 0 || len > 255 || dec < 0 || dec > 255) return false;
+  const int recordSize = RecordSize();
+  if (recordSize + len > 0xFFFF) return false;
+  auto& d = fields_[fieldCount_];
+  d.fill(0);
+  std::memcpy(d.data(), name.data(), std::min<std::size_t>(name.size(), 10));
+  d[11] = static_cast<uint8_t>(fieldType);
+  Put16(&d[12], static_cast<uint32_t>(recordSize));
+  d[16] = static_cast<uint8_t>(len);
+  d[17] = static_cast<uint8_t>(dec);
+  ++fieldCount_;
+  Put16(&header_[10], static_cast<uint32_t>(recordSize + len));
+  Put16(&header_[8], static_cast<uint32_t>(HeaderSize() + 32));
+  AllocateBuffer();
+  return true;
+}
+
+bool TDBF::WriteStructure() {
+  if (!file_) return false;
+  const int total = 32 + 32 * fieldCount_ + 1;
+  std::vector<uint8_t> out(static_cast<std::size_t>(total));
+  std::memcpy(out.data(), header_.data(), 32);
+  const bool oem = IsCp866Language(header_[29]);
+  for (int i = 0; i < fieldCount_; ++i) {
+    uint8_t* d = &out[32 + 32 * i];
+    std::memcpy(d, fields_[i].data(), 32);
+    if (oem) WinToDosInPlace(reinterpret_cast<char*>(d), 10);
+  }
+  out[total - 1] = 0x0D;
+  if (recordBuf_.empty()) AllocateBuffer();
+  openRecCount_ = 0;
+  recNo_ = 0;
+  if (!file_->WriteAt(0, out.data(), out.size())) {
+    writeFailed_ = true;
+    return false;
+  }
+  return true;
+}
+
+bool TDBF::Zap() {
+  DropBlocks();
+  if (!rewrite_.Active()) {
+    std::unique_ptr<File> held = readOnly_ ? nullptr : std::move(file_);
+    file_.reset();
+    if (!StartNewFile(std::move(held))) {
+      active_ = false;
+      recordBuf_.clear();
+      return false;
+    }
+  }
+  readOnly_ = false;
+  recCount_ = 0;
+  SetHeaderCount(0);
+  const bool ok = WriteStructure();
+  active_ = true;
+  unchanged_ = false;
+  // The table keeps its language byte, so its text keeps its code page.
+  oemCoded_ = IsCp866Language(header_[29]);
+  cutOnClose_ = true;
+  recNo_ = 0;
+  if (!recordBuf_.empty()) recordBuf_[0] = ' ';
+  return ok;
+}
+
+void TDBF::Truncate(int32_t count) {
+  if (!active_ || readOnly_ || count < 0 || count >= recCount_) return;
+  FlushPending();
+  if (count >= recCount_) return;
+  recCount_ = count;
+  SetHeaderCount(count);
+  recNo_ = count;
+  if (cacheStart_ + cacheCount_ > count) cacheCount_ = 0;
+}
+
+int64_t TDBF::GetFileSize() {
+  if (!file_) return 0;
+  FlushPending();
+  const int64_t size = file_->Size();
+  return size < 0 ? 0 : size;
+}
+
+int TDBF::FieldIndex(std::string_view name) const {
+  if (name.size() > 10) return -1;
+  for (int i = 0; i < fieldCount_; ++i) {
+    const auto* n = reinterpret_cast<const char*>(fields_[i].data());
+    const std::size_t len = strnlen(n, 10);
+    if (len == name.size() && std::memcmp(n, name.data(), len) == 0) return i;
+  }
+  return -1;
+}
+
+std::string TDBF::GetFieldName(int index) const {
+  if (index < 0 || index >= fieldCount_) return {};
+  const auto* n = reinterpret_cast<const char*>(fields_[index].data());
+  return std::string(n, strnlen(n, 10));
+}
+
+TFieldRecord TDBF::GetFieldDef(int index) const {
+  TFieldRecord r;
+  if (index < 0 || index >= fieldCount_) return r;
+  r.Name = GetFieldName(index);
+  r.FieldType = FieldTypeAt(index);
+  r.Length = fields_[index][16];
+  r.Decimals = fields_[index][17];
+  return r;
+}
+
+bool TDBF::SameStructure(const TDBF& other) const {
+  if (fieldCount_ != other.fieldCount_) return false;
+  for (int i = 0; i < fieldCount_; ++i) {
+    const int j = other.FieldIndex(GetFieldName(i));
+    if (j < 0) return false;
+    if (FieldTypeAt(i) != other.FieldTypeAt(j) || fields_[i][16] != other.fields_[j][16] ||
+        fields_[i][17] != other.fields_[j][17])
+      return false;
+  }
+  return true;
+}
+
+const uint8_t* TDBF::FieldPtr(int index, int& len) const {
+  if (index < 0 || index >= fieldCount_ || recordBuf_.empty()) return nullptr;
+  const int offset = Get16(&fields_[index][12]);
+  len = fields_[index][16];
+  if (offset + len > static_cast<int>(recordBuf_.size())) return nullptr;
+  return recordBuf_.data() + offset;
+}
+
+uint8_t* TDBF::FieldPtr(int index, int& len) {
+  return const_cast<uint8_t*>(static_cast<const TDBF*>(this)->FieldPtr(index, len));
+}
+
+std::string TDBF::GetFieldStr(int index) const {
+  std::string s;
+  GetFieldStr(index, s);
+  return s;
+}
+
+void TDBF::GetFieldStr(int index, std::string& out) const {
+  out.clear();
+  int len = 0;
+  const uint8_t* p = FieldPtr(index, len);
+  if (!p) return;
+  const char type = FieldTypeAt(index);
+  int begin = 0;
+  int end = len;
+  if (type == 'C') {
+    while (end > 0 && p[end - 1] == ' ') --end;
+  } else if (type == 'N') {
+    while (begin < end && p[begin] == ' ') ++begin;
+  }
+  out.assign(reinterpret_cast<const char*>(p) + begin, static_cast<std::size_t>(end - begin));
+  if (type == 'C' && oemCoded_) DosToWinInPlace(out.data(), out.size());
+}
+
+bool TDBF::SetFieldStr(int index, std::string_view s) {
+  int len = 0;
+  uint8_t* p = FieldPtr(index, len);
+  if (!p) return false;
+  const char type = FieldTypeAt(index);
+  if (type == 'N' && static_cast<int>(s.size()) > len) {
+    // Cutting a number would store another number.
+    std::memset(p, '*', static_cast<std::size_t>(len));
+    return false;
+  }
+  std::memset(p, ' ', static_cast<std::size_t>(len));
+  const int n = std::min<int>(len, static_cast<int>(s.size()));
+  uint8_t* dst = type == 'N' ? p + (len - n) : p;
+  std::memcpy(dst, s.data(), static_cast<std::size_t>(n));
+  if (type == 'C' && oemCoded_) WinToDosInPlace(reinterpret_cast<char*>(dst), static_cast<std::size_t>(n));
+  return true;
+}
+
+int32_t TDBF::GetFieldInt(int index, bool& error) const {
+  error = true;
+  int len = 0;
+  const uint8_t* p = FieldPtr(index, len);
+  long double v = 0;
+  if (!p || !ParseDecimal(p, len, v)) return 0;
+  const long double r = std::nearbyint(v);
+  if (!(r >= std::numeric_limits<int32_t>::min() && r <= std::numeric_limits<int32_t>::max()))
+    return 0;
+  error = false;
+  return static_cast<int32_t>(r);
+}
+
+bool TDBF::SetFieldInt(int index, int32_t value) {
+  int len = 0;
+  if (!FieldPtr(index, len)) return false;
+  const int dec = fields_[index][17];
+  char buf[300];
+  char* end = buf + sizeof(buf);
+  char* start;
+  if (dec > 0) {
+    char* q = end - dec;
+    std::memset(q, '0', static_cast<std::size_t>(dec));
+    *--q = '.';
+    start = FormatInt(value, q);
+  } else {
+    start = FormatInt(value, end);
+  }
+  return SetFieldStr(index, std::string_view(start, static_cast<std::size_t>(end - start)));
+}
+
+TDateRec TDBF::GetFieldDate(int index, bool& error) const {
+  const int32_t v = GetFieldInt(index, error);
+  if (error || v < 0 || v > 21991231) {
+    error = true;
+    return {};
+  }
+  TDateRec d;
+  d.Day = v % 100;
+  d.Month = v / 100 % 100;
+  d.Year = v / 10000;
+  return d;
+}
+
+bool TDBF::SetFieldDate(int index, const TDateRec& date) {
+  char buf[40];
+  char* end = buf + sizeof(buf);
+  auto pad = [&](char* p, std::ptrdiff_t width) {
+    while (end - p < width) *--p = '0';
+    return p;
+  };
+  char* p = pad(FormatInt(date.Day, end), 2);
+  p = pad(FormatInt(date.Month, p), 4);
+  p = pad(FormatInt(date.Year, p), 8);
+  return SetFieldStr(index, std::string_view(p, static_cast<std::size_t>(end - p)));
+}
+
+void TDBF::SetDeleted(bool deleted) {
+  if (!recordBuf_.empty()) recordBuf_[0] = deleted ? '*' : ' ';
+}
+
+void TDBF::ClearRecordBuf() { std::fill(recordBuf_.begin(), recordBuf_.end(), ' '); }
+
+void TDBF::GoToRecord(int32_t n) {
+  recNo_ = n - 1;
+  if (!recordBuf_.empty()) recordBuf_[0] = ' ';
+}
+
+int TDBF::ReadRecord() {
+  if (!active_ || !file_ || recordBuf_.empty() || recNo_ < 0 || recNo_ >= recCount_) return -1;
+  const std::size_t size = static_cast<std::size_t>(RecordSize());
+  const int32_t r = recNo_;
+  const uint8_t* src = nullptr;
+  if (pendCount_ > 0 && r >= pendStart_) {
+    src = &pending_[static_cast<std::size_t>(r - pendStart_) * size];
+  } else {
+    if (r < cacheStart_ || r >= cacheStart_ + cacheCount_) {
+      const int32_t diskEnd = pendCount_ > 0 ? pendStart_ : recCount_;
+      const int32_t perBlock = static_cast<int32_t>(std::max<std::size_t>(1, kBlockBytes / size));
+      const int32_t n = std::min(perBlock, diskEnd - r);
+      cache_.resize(static_cast<std::size_t>(perBlock) * size);
+      cacheCount_ = 0;
+      const int64_t want = static_cast<int64_t>(n) * static_cast<int64_t>(size);
+      if (file_->ReadAt(RecordPos(r), cache_.data(), static_cast<std::size_t>(want)) != want) {
+        // Passed over, so that a reader counting with RecNo still gets to the end.
+        ++recNo_;
+        return -1;
+      }
+      cacheStart_ = r;
+      cacheCount_ = n;
+    }
+    src = &cache_[static_cast<std::size_t>(r - cacheStart_) * size];
+  }
+  std::memcpy(recordBuf_.data(), src, size);
+  ++recNo_;
+  return recordBuf_[0] == '*' ? 1 : 0;
+}
+
+bool TDBF::WriteRecord() {
+  if (!active_ || !file_ || readOnly_ || recordBuf_.empty() || recNo_ < 0 || recNo_ > recCount_)
+    return false;
+  const std::size_t size = static_cast<std::size_t>(RecordSize());
+  const int32_t r = recNo_;
+  bool ok = true;
+  if (r == recCount_) {
+    if (recCount_ == std::numeric_limits<int32_t>::max()) return false;
+    const int32_t perBlock = static_cast<int32_t>(std::max<std::size_t>(1, kBlockBytes / size));
+    if (pendCount_ == 0) {
+      pendStart_ = r;
+      pending_.resize(static_cast<std::size_t>(perBlock) * size);
+    }
+    std::memcpy(&pending_[static_cast<std::size_t>(pendCount_) * size], recordBuf_.data(), size);
+    ++pendCount_;
+    ++recCount_;
+    SetHeaderCount(recCount_);
+    if (pendCount_ == perBlock) ok = FlushPending();
+  } else if (pendCount_ > 0 && r >= pendStart_) {
+    std::memcpy(&pending_[static_cast<std::size_t>(r - pendStart_) * size], recordBuf_.data(), size);
+  } else {
+    ok = file_->WriteAt(RecordPos(r), recordBuf_.data(), size);
+    if (!ok) writeFailed_ = true;
+    if (ok && r >= cacheStart_ && r < cacheStart_ + cacheCount_)
+      std::memcpy(&cache_[static_cast<std::size_t>(r - cacheStart_) * size], recordBuf_.data(), size);
+  }
+  if (ok) ++recNo_;
+  recordBuf_[0] = ' ';
+  return ok;
+}
+
+}  // namespace vm

@@ -1,0 +1,187 @@
+// TDBF: one open DBF table, the only way the system reads and writes table
+// files. One record at a time through a single record buffer; no index or
+// memo files. Tables are written with code page 866 text; tables of other
+// programs with version 0x03 or 0xF5 are read.
+//
+// A table made anew (CreateTable over an existing file, Zap) is written
+// beside the old file, which stays whole and held until Close renames the new
+// one over it.
+//
+// Records move through large blocks: sequential reads fill a read-ahead
+// block, and appends collect in a write-behind block that goes to the disk
+// when it is full, when the table is read, cut or closed, and on Flush. A
+// failure to write that block shows in the WriteRecord that flushed it, in
+// Flush and in Close, and the record count then goes back to the records that
+// reached the disk, so the header never counts records that are not there.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "foundation/values/values.h"
+#include "platform/files.h"
+
+namespace vm {
+
+struct TFieldRecord {
+  std::string Name;
+  char FieldType = 'C';
+  int32_t Length = 0;
+  int32_t Decimals = 0;
+};
+
+// Results of TDBF::ReadStructure.
+inline constexpr int kDbfOk = 0;
+inline constexpr int kDbfUnreadable = 1;       // no file, not a table, or a failed read
+inline constexpr int kDbfForeignLanguage = 2;  // open, but its text is not converted
+inline constexpr int kDbfDamaged = 3;          // descriptors that do not fit the file
+
+inline constexpr int kDbfMaxFields = 254;
+
+// 1 to 10 characters: digits, Latin and Russian letters (no Ё/ё) and '_'; the
+// first is not a digit.
+bool IsValidFieldName(std::string_view s);
+
+class TDBF {
+ public:
+  TDBF();
+  ~TDBF();
+  TDBF(const TDBF&) = delete;
+  TDBF& operator=(const TDBF&) = delete;
+
+  std::string FileName;
+
+  bool ReadOnly() const { return readOnly_; }
+  // Ignored while the table is open.
+  void SetReadOnly(bool value);
+
+  // OpenReadOnly or OpenExclusive by ReadOnly.
+  bool Open();
+  // Shares reading, refuses writers.
+  bool OpenReadOnly();
+  // Nobody else may open the file meanwhile.
+  bool OpenExclusive();
+  // What the last open found (kDbfOk...), and why the file could not be
+  // opened at all (FileError::Busy when another open holds it).
+  int OpenResult() const { return openResult_; }
+  FileError LastFileError() const { return fileError_; }
+
+  // Reads header and descriptors of the open file; kDbfOk...
+  int ReadStructure();
+
+  // Finishes the file: header and end mark when records were added, cut or
+  // the table was made anew. False when anything failed to reach the disk.
+  bool Close();
+  // Writes buffered appends; false when they did not reach the disk.
+  bool Flush();
+  // Closes and goes back to an empty structure.
+  void Reset();
+
+  // Creates FileName with no fields yet; then AddField for each field and
+  // WriteStructure. An existing file is replaced at Close.
+  bool CreateTable();
+  // Refused on a table opened from its file or holding records: the records
+  // there have the old layout.
+  bool AddField(const TFieldRecord& field);
+  bool AddFieldEx(std::string_view name, int32_t len, char fieldType, int32_t dec);
+  bool WriteStructure();
+  // Empties the table; it is then refilled with WriteRecord and closed. The
+  // old content stays on disk until Close.
+  bool Zap();
+  // Keeps the first count records (0 <= count < RecCount); ignored on a
+  // read-only open.
+  void Truncate(int32_t count);
+  int64_t GetFileSize();
+
+  bool Active() const { return active_; }
+  bool OemCoded() const { return oemCoded_; }
+  bool Unchanged() const { return unchanged_; }
+  int32_t RecNo() const { return recNo_; }
+  int32_t RecCount() const { return recCount_; }
+  int32_t OpenRecCount() const { return openRecCount_; }
+  int FieldCount() const { return fieldCount_; }
+  int HeaderSize() const;
+  int RecordSize() const;
+  const std::array<uint8_t, 32>& Header() const { return header_; }
+
+  // Case-sensitive; -1 when absent or longer than 10 characters.
+  int FieldIndex(std::string_view name) const;
+  std::string GetFieldName(int index) const;
+  TFieldRecord GetFieldDef(int index) const;
+  // Same fields by name, type, length and decimals, in any order.
+  bool SameStructure(const TDBF& other) const;
+
+  // 'C' without trailing blanks (converted from code page 866 on such
+  // tables), 'N' without leading blanks, others as stored.
+  std::string GetFieldStr(int index) const;
+  // The same into a string whose storage is reused.
+  void GetFieldStr(int index, std::string& out) const;
+  // False when the field does not exist, or when a number is longer than its
+  // field (the field is then filled with '*').
+  bool SetFieldStr(int index, std::string_view s);
+  // Rounded to the nearest integer, halves to even; error on text that is
+  // not a number, a blank field included.
+  int32_t GetFieldInt(int index, bool& error) const;
+  bool SetFieldInt(int index, int32_t value);
+  TDateRec GetFieldDate(int index, bool& error) const;
+  bool SetFieldDate(int index, const TDateRec& date);
+  void SetDeleted(bool deleted);
+  void ClearRecordBuf();
+
+  // Record n (1-based); RecCount + 1 is the end, where appends go.
+  void GoToRecord(int32_t n);
+  // 1 deleted, 0 live, -1 when the record does not exist or cannot be read
+  // (RecNo then moves past a record that exists).
+  int ReadRecord();
+  // Writes the buffer at the position: an append at the end, otherwise an
+  // update in place.
+  bool WriteRecord();
+
+ private:
+  void NewHeader();
+  void AllocateBuffer();
+  bool OpenWith(FileMode mode);
+  bool StartNewFile(std::unique_ptr<File> held);
+  bool FlushPending();
+  void DropBlocks();
+  void SetHeaderCount(int32_t count);
+  int64_t RecordPos(int64_t rec) const;
+  int64_t DataEnd() const { return RecordPos(recCount_); }
+  const uint8_t* FieldPtr(int index, int& len) const;
+  uint8_t* FieldPtr(int index, int& len);
+  char FieldTypeAt(int index) const { return static_cast<char>(fields_[index][11]); }
+
+  bool readOnly_ = false;
+  bool active_ = false;
+  bool oemCoded_ = true;
+  bool unchanged_ = false;
+  bool cutOnClose_ = false;
+  bool writeFailed_ = false;
+  int openResult_ = kDbfOk;
+  FileError fileError_ = FileError::None;
+  int32_t recNo_ = 0;
+  int32_t recCount_ = 0;
+  int32_t openRecCount_ = 0;
+  int fieldCount_ = 0;
+  std::array<uint8_t, 32> header_{};
+  std::array<std::array<uint8_t, 32>, 256> fields_{};
+  std::vector<uint8_t> recordBuf_;
+  std::unique_ptr<File> file_;
+  FileReplacement rewrite_;
+
+  // Read-ahead: records [cacheStart_, cacheStart_ + cacheCount_).
+  std::vector<uint8_t> cache_;
+  int32_t cacheStart_ = 0;
+  int32_t cacheCount_ = 0;
+  // Write-behind appends: records [pendStart_, pendStart_ + pendCount_),
+  // always the last ones of the table.
+  std::vector<uint8_t> pending_;
+  int32_t pendStart_ = 0;
+  int32_t pendCount_ = 0;
+};
+
+}  // namespace vm

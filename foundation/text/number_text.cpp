@@ -1,0 +1,222 @@
+#include "foundation/text/number_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace vm {
+
+namespace {
+
+constexpr int kMaxDecimals = 255;
+constexpr size_t kExponentDigits = 18;
+constexpr size_t kSignificantDigits = 20;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+long double PowerOfTen(int n) {
+  // Up to 10^27 the repeated product is exact in 64 bits of mantissa.
+  if (n > 27) return std::pow(10.0L, static_cast<long double>(n));
+  long double p = 1.0L;
+  for (int i = 0; i < n; ++i) p *= 10.0L;
+  return p;
+}
+
+// Big unsigned integers in little-endian limbs of nine decimal digits.
+using Limbs = std::vector<uint64_t>;
+constexpr uint64_t kLimbBase = 1000000000u;
+
+void MulSmall(Limbs& limbs, uint64_t factor) {  // factor below 2^32
+  uint64_t carry = 0;
+  for (uint64_t& limb : limbs) {
+    const uint64_t x = limb * factor + carry;
+    limb = x % kLimbBase;
+    carry = x / kLimbBase;
+  }
+  while (carry > 0) {
+    limbs.push_back(carry % kLimbBase);
+    carry /= kLimbBase;
+  }
+}
+
+std::string LimbsToString(const Limbs& limbs) {
+  if (limbs.empty()) return "0";
+  std::string s = std::to_string(limbs.back());
+  for (size_t i = limbs.size() - 1; i-- > 0;) {
+    const std::string part = std::to_string(limbs[i]);
+    s += std::string(9 - part.size(), '0') + part;
+  }
+  return s;
+}
+
+// The exact value of a finite, non-negative number: Digits / 10^Frac.
+struct ExactDecimal {
+  std::string Digits;
+  size_t Frac = 0;
+};
+
+ExactDecimal ToExactDecimal(long double a) {
+  if (a == 0) return {"0", 0};
+  int exp = 0;
+  const long double frac = std::frexp(a, &exp);
+  auto mant = static_cast<uint64_t>(std::ldexp(frac, 64));
+  int shift = exp - 64;
+  while (shift < 0 && (mant & 1u) == 0) {
+    mant >>= 1;
+    ++shift;
+  }
+  Limbs limbs;
+  for (uint64_t m = mant; m > 0; m /= kLimbBase) limbs.push_back(m % kLimbBase);
+  ExactDecimal r;
+  if (shift >= 0) {
+    for (int left = shift; left > 0; left -= 31) MulSmall(limbs, uint64_t{1} << (left > 31 ? 31 : left));
+  } else {
+    // m / 2^k = m * 5^k / 10^k
+    r.Frac = static_cast<size_t>(-shift);
+    for (int left = -shift; left > 0; left -= 13) {
+      uint64_t f = 1;
+      for (int i = 0; i < (left > 13 ? 13 : left); ++i) f *= 5;
+      MulSmall(limbs, f);
+    }
+  }
+  r.Digits = LimbsToString(limbs);
+  return r;
+}
+
+// The exact digits of a finite, non-negative, integral value.
+std::string IntegralToDecimal(long double v) {
+  if (v < 18446744073709551616.0L) return std::to_string(static_cast<uint64_t>(v));
+  return ToExactDecimal(v).Digits;
+}
+
+// Rounds a digit string halves to even, dropping its last `drop` digits.
+std::string RoundDigits(std::string d, size_t drop) {
+  if (drop == 0) return d;
+  const std::string rest = d.substr(d.size() - drop);
+  d.resize(d.size() - drop);
+  if (d.empty()) d.push_back('0');
+  bool up = rest[0] > '5';
+  if (rest[0] == '5') {
+    const bool exactHalf = rest.find_first_not_of('0', 1) == std::string::npos;
+    up = !exactHalf || ((d.back() - '0') % 2 == 1);
+  }
+  if (up) {
+    size_t i = d.size();
+    while (i > 0 && d[i - 1] == '9') d[--i] = '0';
+    if (i == 0) {
+      d.insert(d.begin(), '1');
+    } else {
+      ++d[i - 1];
+    }
+  }
+  return d;
+}
+
+// Fixed-point digits (without the point) of a value whose scaled form does
+// not fit 64 bits: its exact binary value, rounded to at most
+// kSignificantDigits significant digits but never inside the integer part,
+// then padded with zeros to `decimals` decimals.
+std::string ExactFixedDigits(long double a, size_t decimals) {
+  ExactDecimal e = ToExactDecimal(a);
+  if (e.Digits.size() <= e.Frac) e.Digits.insert(0, e.Frac + 1 - e.Digits.size(), '0');
+  const size_t intDigits = e.Digits.size() - e.Frac;
+  size_t keep = 0;
+  if (e.Digits.find_first_not_of('0') < intDigits) {
+    const size_t sigInt = intDigits - e.Digits.find_first_not_of('0');
+    keep = sigInt >= kSignificantDigits ? 0 : kSignificantDigits - sigInt;
+  } else {
+    const size_t firstSig = e.Digits.find_first_not_of('0', intDigits);
+    keep = (firstSig == std::string::npos ? 0 : firstSig - intDigits) + kSignificantDigits;
+  }
+  if (keep > decimals) keep = decimals;
+  std::string d = e.Frac > keep ? RoundDigits(e.Digits, e.Frac - keep) : e.Digits;
+  const size_t have = e.Frac > keep ? keep : e.Frac;
+  d.append(decimals - have, '0');
+  return d;
+}
+
+// "d.dddE+nn" with at most kExponentDigits significant digits, rounded
+// halves to even on the exact decimal digits.
+std::string ExponentForm(long double a) {
+  std::string d = IntegralToDecimal(std::floor(a));
+  int exponent = static_cast<int>(d.size()) - 1;
+  if (d.size() > kExponentDigits) {
+    d = RoundDigits(d, d.size() - kExponentDigits);
+    if (d.size() > kExponentDigits) {  // 9.99...9 rounded up to 10.0
+      d.pop_back();
+      ++exponent;
+    }
+  }
+  while (d.size() > 1 && d.back() == '0') d.pop_back();
+  if (d.size() > 1) d.insert(d.begin() + 1, '.');
+  d += "E+";
+  d += std::to_string(exponent);
+  return d;
+}
+
+}  // namespace
+
+bool TextToExtended(std::string_view s, long double& x) {
+  size_t i = 0;
+  const size_t n = s.size();
+  while (i < n && s[i] == ' ') ++i;
+  size_t start = i;
+  if (i < n && s[i] == '+') start = ++i;
+  else if (i < n && s[i] == '-') ++i;
+  size_t digits = 0;
+  while (i < n && IsDigit(s[i])) ++i, ++digits;
+  if (i < n && s[i] == '.') {
+    ++i;
+    while (i < n && IsDigit(s[i])) ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+    size_t expDigits = 0;
+    while (i < n && IsDigit(s[i])) ++i, ++expDigits;
+    if (expDigits == 0) return false;
+  }
+  if (i != n) return false;
+  long double v = 0;
+  const char* first = s.data() + start;
+  const char* last = s.data() + n;
+  const auto r = std::from_chars(first, last, v, std::chars_format::general);
+  if (r.ec != std::errc() || r.ptr != last) return false;
+  x = v;
+  return true;
+}
+
+std::string ExtendedToFixed(long double x, int decimals) {
+  if (!std::isfinite(x)) return "";
+  if (decimals < 0) decimals = 0;
+  if (decimals > kMaxDecimals) decimals = kMaxDecimals;
+  const bool negative = std::signbit(x);
+  const long double a = std::fabs(x);
+  if (a >= 1e36L) {
+    std::string e = ExponentForm(a);
+    if (negative) e.insert(e.begin(), '-');
+    return e;
+  }
+
+  const auto dec = static_cast<size_t>(decimals);
+  std::string d;
+  const long double scaled = a * PowerOfTen(decimals);
+  if (scaled < 18446744073709551616.0L) {
+    // Rounded in the current rounding mode, which is the default one: to
+    // nearest, halves to even.
+    d = std::to_string(static_cast<uint64_t>(std::nearbyint(scaled)));
+  } else {
+    // More digits than the 64 bits of the mantissa hold: the scaled product
+    // would show rounding noise, so the exact value is written instead.
+    d = ExactFixedDigits(a, dec);
+  }
+  if (d.size() <= dec) d.insert(0, dec + 1 - d.size(), '0');
+  const bool allZero = d.find_first_not_of('0') == std::string::npos;
+  if (dec > 0) d.insert(d.end() - static_cast<std::ptrdiff_t>(dec), '.');
+  if (negative && !allZero) d.insert(d.begin(), '-');
+  return d;
+}
+
+}  // namespace vm

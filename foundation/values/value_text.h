@@ -1,0 +1,57 @@
+// Typed values as text, and their comparison. Numbers are read with '.' or
+// the first ',' as the point and always written with '.'; two numbers closer
+// than kNumTolerance are equal, and a number closer to 0 counts as 0.
+// Nothing here raises or reports: unreadable text gives 0 or whatever the
+// date and time parsers give, an unknown kind gives the empty text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "foundation/values/values.h"
+
+namespace vm {
+
+inline constexpr long double kNumTolerance = 1e-9L;
+
+// Whether a number counts as zero (and so as false in a condition).
+inline bool IsNearZero(long double x) { return x < kNumTolerance && x > -kNumTolerance; }
+
+// Sets v.Kind to Kind ('R' is stored as 'N') and reads S into the part of
+// that kind: 'C' trimmed; 'D' a free-form date, valid or not; 'N' a decimal
+// number, 0 when anything is left over; 'T' three groups of digits. Any other
+// kind clears the value and keeps the letter.
+void TextToValue(std::string_view s, char kind, TCommonVar& v);
+
+// 'C' the trimmed text; 'D' "d.mm.yyyy", the long form when Mode > 0; 'N'
+// with 4 decimals when Mode is 0, else with Decimals, halves to even; 'T' by
+// the bits of Mode (bit 0 in words, bit 1 with seconds); otherwise "".
+std::string ValueToText(const TCommonVar& v, int mode, int decimals);
+
+// The form shown in views and reports. Dates and times take |Decimals| as
+// their mode; other values take |Decimals| decimals, except that a negative
+// Decimals shows a number within the tolerance of an integer without any.
+std::string ValueToTextAuto(const TCommonVar& v, int decimals);
+
+// -1, 0 or 1 by the kind of A (B is taken as the same kind): texts by the
+// collation of the program, case ignored unless CaseSensitive; numbers with
+// the tolerance; dates; times and every other kind as times.
+int CompareValues(const TCommonVar& a, const TCommonVar& b, bool caseSensitive);
+// Equal by CompareValues, texts without regard to case.
+bool ValuesEqual(const TCommonVar& a, const TCommonVar& b);
+
+// The display text of a value held as text, by its kind letter. With Mode 0
+// only times and computed columns ('E', whose text is AltText) change;
+// otherwise dates get the long form, numbers ('N', and 'R' without decimals
+// when whole) are rewritten with Decimals decimals. False, with Result left
+// as it was, for an unknown kind.
+bool FormatValueText(std::string_view text, char kind, int mode, int decimals,
+                     std::string_view altText, std::string& result);
+
+// Empties the text and zeroes the number, date and time; the kind stays.
+void ClearValue(TCommonVar& v);
+
+// X rounded to nine decimals, halves to even.
+long double RoundTo9Places(long double x);
+
+}  // namespace vm

@@ -1,0 +1,98 @@
+#include "platform/encoding.h"
+
+namespace vm {
+
+char RusUpCase(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  if ((b >= 'a' && b <= 'z') || b >= 0xE0) return static_cast<char>(b - 32);
+  if (b == 0xB8) return static_cast<char>(0xA8);
+  return c;
+}
+
+std::string Cp1251ToUtf8(std::string_view s) {
+  std::string out;
+  out.reserve(s.size() * 2);
+  for (char ch : s) {
+    const auto b = static_cast<unsigned char>(ch);
+    const char32_t cp = b < 0x80 ? b : enc_detail::kCp1251High[b - 0x80];
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | (cp >> 6));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (cp >> 12));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string Utf8ToCp1251(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const int b = enc_detail::CodePointToCp1251(enc_detail::DecodeUtf8(s, i));
+    out += b < 0 ? '?' : static_cast<char>(b);
+  }
+  return out;
+}
+
+namespace {
+
+struct CodePageTables {
+  unsigned char dosToWin[256];
+  unsigned char winToDos[256];
+  constexpr CodePageTables() : dosToWin(), winToDos() {
+    for (int b = 0; b < 256; ++b) {
+      dosToWin[b] = static_cast<unsigned char>(b);
+      winToDos[b] = static_cast<unsigned char>(b);
+    }
+    for (int b = 0x80; b <= 0xAF; ++b) dosToWin[b] = static_cast<unsigned char>(b + 0x40);
+    for (int b = 0xE0; b <= 0xEF; ++b) dosToWin[b] = static_cast<unsigned char>(b + 0x10);
+    dosToWin[0xF0] = 0xA8;
+    dosToWin[0xF1] = 0xB8;
+    dosToWin[0xFC] = 0xB9;
+    for (int b = 0xC0; b <= 0xEF; ++b) winToDos[b] = static_cast<unsigned char>(b - 0x40);
+    for (int b = 0xF0; b <= 0xFF; ++b) winToDos[b] = static_cast<unsigned char>(b - 0x10);
+    winToDos[0xA8] = 0xF0;
+    winToDos[0xB8] = 0xF1;
+    winToDos[0xB9] = 0xFC;
+  }
+};
+
+constexpr CodePageTables kTables;
+
+}  // namespace
+
+char DosToWinChar(char c) {
+  return static_cast<char>(kTables.dosToWin[static_cast<unsigned char>(c)]);
+}
+
+char WinToDosChar(char c) {
+  return static_cast<char>(kTables.winToDos[static_cast<unsigned char>(c)]);
+}
+
+void DosToWinInPlace(char* p, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) p[i] = DosToWinChar(p[i]);
+}
+
+void WinToDosInPlace(char* p, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) p[i] = WinToDosChar(p[i]);
+}
+
+std::string DosToWinStr(std::string_view s) {
+  std::string out(s);
+  DosToWinInPlace(out.data(), out.size());
+  return out;
+}
+
+std::string WinToDosStr(std::string_view s) {
+  std::string out(s);
+  WinToDosInPlace(out.data(), out.size());
+  return out;
+}
+
+}  // namespace vm

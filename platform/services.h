@@ -1,0 +1,117 @@
+// What the core asks of the windows. The Qt layer installs its
+// implementation at start-up; tests and the headless runner install scripted
+// ones. Without an installed implementation the core runs headless: message
+// boxes answer their default button and dialogs are cancelled.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vm {
+
+// What the open-file dialog is asked to show.
+struct FileDialogRequest {
+  std::string Title;
+  std::string Filter;       // descriptions and their masks, all separated by '|'
+  std::string Dir;          // the initial directory
+  std::string FileName;     // the initial file name
+  int32_t FilterIndex = 0;  // 1-based; 0 leaves the dialog's default
+  bool HideReadOnly = false;
+};
+
+class TRuntimeObject;
+
+// Message box flags in use.
+inline constexpr uint32_t kMbError = 0x2010;
+inline constexpr uint32_t kMbWarning = 0x2030;
+inline constexpr uint32_t kMbInformation = 0x2040;
+inline constexpr uint32_t kMbYesNoQuestion = 0x2124;  // No is the default
+inline constexpr uint32_t kMbYesNoWarning = 0x2134;   // No is the default
+
+// Buttons a message box returns.
+inline constexpr int32_t kIdOk = 1;
+inline constexpr int32_t kIdCancel = 2;
+inline constexpr int32_t kIdYes = 6;
+inline constexpr int32_t kIdNo = 7;
+
+class UiServices {
+ public:
+  virtual ~UiServices() = default;
+
+  // A task-modal message box; returns the button pressed. Texts are
+  // Windows-1251.
+  virtual int32_t MsgBox(const std::string& text, const std::string& caption, uint32_t flags);
+
+  // Lets the windows process the events that wait.
+  virtual void ProcessMessages() {}
+
+  // The busy window.
+  virtual bool BusyRunning() const { return busy_; }
+  virtual void BeginBusy() { busy_ = true; }
+  virtual void EndBusy() { busy_ = false; }
+
+  // The document, information and reference-book windows.
+  virtual bool DocWindowsEnabled() const { return docWindowsEnabled_; }
+  virtual void EnableDocWindows(bool enable) { docWindowsEnabled_ = enable; }
+
+  // The open-file dialog that lets the user pick several existing files: True
+  // with the chosen paths, or False when cancelled.
+  virtual bool ChooseFiles(const FileDialogRequest& request, std::vector<std::string>& paths);
+  // The application's title: the caption of the interpreter's boxes.
+  virtual std::string AppTitle() const;
+
+  // Appends a line to "Errors.log".
+  virtual void LogError(const std::string& msg);
+
+  // The document window: closed after a run that set the terminate value;
+  // the table a program chose gets the focus when the run ends; OK, Print
+  // and the checks of all rows and of the document, as its buttons do them.
+  virtual void CloseDocWindow() {}
+  virtual void FocusTable(TRuntimeObject* /*form*/) {}
+  virtual void DocOkClick(bool /*confirm*/) {}
+  virtual void DocPrintClick() {}
+  virtual bool DocCheckAll() { return true; }
+
+  // The check-box dialog: one box per item laid out in columns, box i
+  // checked when bit i of mask is set. True and the checked boxes as bits in
+  // result when confirmed; False when cancelled.
+  virtual bool CheckBoxes(const std::string& caption, const std::vector<std::string>& items,
+                          uint32_t mask, int columns, uint32_t& result);
+
+  // The names of the installed printers (none when headless).
+  virtual std::vector<std::string> PrinterNames() const { return {}; }
+
+  // Whether the running document was started from the designer for a test:
+  // such a run takes no database lock, leaves the date index alone and logs
+  // no run errors. By default the program-wide flag below.
+  virtual bool DesignerTestRun() const;
+
+ private:
+  bool busy_ = false;
+  bool docWindowsEnabled_ = true;
+};
+
+// The installed implementation (a headless one until something is installed).
+UiServices& Ui();
+// Installs an implementation; nullptr goes back to the headless one. The
+// caller keeps ownership.
+void InstallUiServices(UiServices* services);
+
+// Stops the busy window if it runs and says whether it ran; every dialog
+// calls it before it shows itself and SetBusy with the result afterwards.
+bool SuspendBusy();
+void SetBusy(bool on);
+
+// "Errors.log" is kept by the configuration layer above this one; it hands
+// its writer over here so that the headless services log as the windows do.
+// Without a writer, logged lines are dropped.
+using TLogWriter = void (*)(const std::string& msg);
+void InstallLogWriter(TLogWriter writer);
+
+// Set by the configuration designer while a document runs as its test: the
+// run then locks nothing, commits nothing and logs no run errors. The core
+// asks Ui().DesignerTestRun().
+bool& DesignerTestRun();
+
+}  // namespace vm

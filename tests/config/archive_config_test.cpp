@@ -1,0 +1,82 @@
+#include "config/archive_config.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/encoding.h"
+#include "config/price_tags.h"
+
+namespace vm {
+namespace {
+
+TEST(ArchiveConfigTest, CopiesFindsAndDeletes) {
+  TArchiveConfigList list;
+  TArchiveConfig* c = list.AddConfig();
+  c->ID = 4;
+  c->Name = "Продажи"_w;
+  c->ArchiveNo = 2;
+  c->Extra = "  доп "_w;
+  TBaseArchive* b = c->AddBase();
+  b->Alias = "SALES";
+  b->DateField = "DATE";
+  b->GroupField = "нет"_w;
+  b->KeepLast = true;
+  b->Links.push_back({3, b});
+  c->AddBase()->Alias = "Goods";
+
+  EXPECT_EQ(c->FindBase(" sales "), b);
+  EXPECT_EQ(c->FindBase("Goods"), nullptr);  // stored in mixed case: never found
+  EXPECT_EQ(list.FindByID(4), c);
+  EXPECT_EQ(list.FindByID(5), nullptr);
+
+  TArchiveConfigList copy;
+  copy.AddConfig();
+  list.CopyTo(copy);
+  ASSERT_EQ(copy.Count(), 1);
+  const TArchiveConfig* d = copy.GetConfig(0);
+  EXPECT_EQ(d->Name + "|" + d->Extra, "Продажи|ДОП"_w);
+  ASSERT_EQ(d->Count(), 2);
+  EXPECT_EQ(d->GetBase(0)->Config, d);
+  EXPECT_TRUE(d->GetBase(0)->KeepLast);
+  EXPECT_EQ(d->GetBase(0)->LinkCount(), 0);  // links are parsed, not copied
+
+  std::string keep, group;
+  b->GetColumnText(4, keep);
+  b->GetColumnText(3, group);
+  EXPECT_EQ(keep + "|" + group, "Оставлять|нет"_w);
+  EXPECT_TRUE(b->GetLink(0) && !b->GetLink(1));
+
+  c->DeleteBase(7);
+  c->DeleteBase(0);
+  EXPECT_EQ(c->Count(), 1);
+  list.DeleteConfig(-1);
+  list.DeleteConfig(0);
+  EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(PriceTagModelTest, NewItemsAndPageFormats) {
+  DefaultFontName() = "Arial Cyr";
+  TCenList tags;
+  TCennik* tag = NewCennik(tags);
+  EXPECT_TRUE(tag->Width == 50 && tag->LineWidth == 2);
+  NewCenZone(tag->Zones);
+  TCenZone* z = NewCenZone(tag->Zones);
+  EXPECT_EQ(z->Text, "Зона №2"_w);
+  EXPECT_EQ(z->FontName, "Arial Cyr");
+  EXPECT_EQ(z->FontSize, 18);
+  EXPECT_EQ(z->Rect, (std::array<int32_t, 4>{0, 0, 50, 50}));
+  EXPECT_EQ(NewGraphObject(tag->Graphics)->LineWidth, 2);
+
+  TPageFormatList formats;
+  formats.AddFromText(" Этикетка ,01ab02"_w);
+  formats.AddFromText("no comma");
+  ASSERT_EQ(formats.Count(), 1);
+  EXPECT_EQ(formats.GetItem(0).Name, "Этикетка"_w);
+  std::string s;
+  formats.FormatToText(0, s);
+  EXPECT_EQ(s, "Этикетка,0102"_w);  // lower-case digits are not read
+  EXPECT_NE(formats.FindByName("ЭТИКЕТКА"_w), nullptr);
+  EXPECT_EQ(formats.FindByName("A4"), nullptr);
+}
+
+}  // namespace
+}  // namespace vm

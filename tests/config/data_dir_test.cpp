@@ -1,0 +1,172 @@
+#include "config/data_dir.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/encoding.h"
+#include "platform/clock.h"
+#include "support/scripted_ui.h"
+#include "support/temp_dir.h"
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DataDirTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::temp_directory_path() / ("vm_home_" + std::to_string(::getpid())) / "Прог";
+    fs::remove_all(home_);
+    fs::create_directories(home_);
+    ::setenv("VELOMAR_HOME", home_.c_str(), 1);
+    InitProgramDirectory();
+    SetCommandLine(0, nullptr);
+  }
+  void TearDown() override {
+    UnlockBases();
+    ::unsetenv("VELOMAR_HOME");
+  }
+  void WriteBasePath(const std::string& text) { test::WriteBytes(home_ / "basepath.ini", text); }
+  void Args(std::vector<const char*> args) {
+    args.insert(args.begin(), "velomar");
+    SetCommandLine(static_cast<int>(args.size()), args.data());
+  }
+  std::string Home() const { return Utf8ToCp1251(home_.string()) + "/"; }
+
+  fs::path home_;
+};
+
+TEST_F(DataDirTest, ProgramDirectoryFollowsTheEnvironmentOrTheCurrentDirectory) {
+  EXPECT_EQ(ProgramDirectory(), Home());
+  EXPECT_EQ(DataDir(), Home());
+  ::unsetenv("VELOMAR_HOME");
+  InitProgramDirectory();
+  EXPECT_EQ(ProgramDirectory(), Utf8ToCp1251(fs::current_path().string()) + "/");
+}
+
+TEST_F(DataDirTest, ChoosesTheDataDirectoryForEveryBasePathAndSwitch) {
+  struct Case {
+    std::string ini;
+    std::vector<const char*> args;
+    std::string data;  // "" for the program directory
+    bool local;
+  };
+  const std::string other = "/srv/данные/"_w;
+  const std::string remote = "[Settings]\r\nBasePath=/srv/данные\r\nLocalBases=НЕТ\r\n";
+  const std::vector<Case> cases = {
+      {"", {}, "", true},  // no file at all
+      {"[Settings]\r\nBasePath=/srv/данные/\r\nLocalBases=НЕТ\r\n", {}, other, false},
+      {"[settings]\nbasepath = /srv/данные\nlocalbases=нет\n", {}, other, false},
+      {"[Settings]\r\nBasePath=/srv/данные\r\n", {}, "", true},  // LocalBases defaults to ДА
+      {"[Settings]\r\nBasePath=/srv/данные\r\nLocalBases=ДА\r\n", {}, "", true},
+      {"[Settings]\r\nBasePath=\r\nLocalBases=НЕТ\r\n", {}, "", true},
+      {remote, {"L"}, "", true},
+      {remote, {"x", "/l"}, "", true},
+      {remote, {"-L"}, other, false},
+      {remote, {"//L"}, other, false},
+      {"[Other]\r\nBasePath=/srv/данные\r\nLocalBases=НЕТ\r\n", {}, "", true},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(i);
+    fs::remove(home_ / "basepath.ini");
+    if (!cases[i].ini.empty()) WriteBasePath(Utf8ToCp1251(cases[i].ini));
+    Args(cases[i].args);
+    ChooseDataDirectory();
+    const std::string want = cases[i].data.empty() ? Home() : cases[i].data;
+    EXPECT_EQ(DataDir(), want);
+    EXPECT_EQ(BasePath(), want);
+    EXPECT_EQ(LocalBases(), cases[i].local);
+    EXPECT_EQ(ProgramIniName(), want + "program.ini");
+    EXPECT_EQ(LocalIniName(), Home() + "local.ini");
+  }
+}
+
+TEST_F(DataDirTest, ProgramDirectoryInAnotherCaseCountsAsLocal) {
+  const std::string upper = Utf8ToCp1251(home_.parent_path().string()) + "/" + "ПРОГ"_w;
+  WriteBasePath("[Settings]\r\nBasePath=" + upper + "\r\nLocalBases=НЕТ\r\n"_w);
+  ChooseDataDirectory();
+  EXPECT_TRUE(LocalBases());
+  EXPECT_EQ(DataDir(), upper + "/");
+}
+
+TEST_F(DataDirTest, SwitchLeavesBasePathPointingAtTheProgramDirectory) {
+  WriteBasePath("[Settings]\r\nBasePath=/srv/x\r\nLocalBases=НЕТ\r\n"_w);
+  Args({"/L"});
+  ChooseDataDirectory();
+  WriteBasePathIni();
+  EXPECT_EQ(test::ReadBytes(home_ / "basepath.ini"), "[Settings]\r\nBasePath=" + Home() + "\r\nLocalBases=ДА\r\n"_w);
+  EXPECT_FALSE(fs::exists(home_ / "basepath.in1"));
+
+  // A line break in the path cannot add a line of its own.
+  BasePath() = "/srv/x\r\nLocalBases=ДА"_w;
+  LocalBases() = false;
+  WriteBasePathIni();
+  ReadBasePathIni();
+  EXPECT_FALSE(LocalBases());
+}
+
+TEST_F(DataDirTest, SecondHolderOfTheLockIsWarned) {
+  ChooseDataDirectory();
+  ASSERT_TRUE(LockBases());
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    test::ScriptedUi ui;
+    const bool locked = LockBases();
+    _exit(!locked && ui.Boxes.size() == 1 &&
+          ui.Boxes[0].Text == "Базы заблокированы! Повторите попытку позже!"_w &&
+          ui.Boxes[0].Caption == "Не могу открыть базы"_w && ui.Boxes[0].Flags == kMbWarning);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+
+  // Not counted: taking it again inside the process is refused as well.
+  test::ScriptedUi ui;
+  EXPECT_FALSE(LockBases());
+  EXPECT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_TRUE(BasesLocked());
+  EXPECT_TRUE(UnlockBases());
+  EXPECT_FALSE(BasesLocked());
+  EXPECT_TRUE(LockBases());
+  EXPECT_TRUE(fs::exists(home_ / "lock.lck"));
+}
+
+TEST_F(DataDirTest, DeadHolderLeavesTheLockFree) {
+  ChooseDataDirectory();
+  const pid_t pid = ::fork();
+  if (pid == 0) _exit(LockBases() ? 0 : 1);  // dies holding it
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(fs::exists(home_ / "lock.lck"));
+  EXPECT_TRUE(LockBases());
+}
+
+TEST(WorkingDateTest, AsksOnlyForAnEarlierDateOrMoreThanAWeekLater) {
+  FixedClock clock({2007, 3, 13, 9, 0, 0, 0});
+  ScopedClock scoped(clock);
+  test::ScriptedUi ui;
+  ui.Answers = {kIdNo, kIdNo, kIdYes};
+
+  EXPECT_TRUE(ConfirmWorkingDate(true, {6, 3, 2007}));   // 7 days: no question
+  EXPECT_TRUE(ConfirmWorkingDate(true, {13, 3, 2007}));  // the same day
+  EXPECT_TRUE(ConfirmWorkingDate(false, {1, 1, 2007}));  // own clock: never asked
+  EXPECT_TRUE(ConfirmWorkingDate(false, {14, 3, 2007}));
+  EXPECT_TRUE(ui.Boxes.empty());
+
+  EXPECT_FALSE(ConfirmWorkingDate(true, {5, 3, 2007}));   // 8 days
+  EXPECT_FALSE(ConfirmWorkingDate(true, {14, 3, 2007}));  // one day in the future
+  ASSERT_EQ(ui.Boxes.size(), 2u);
+  EXPECT_EQ(ui.Boxes[0].Text, "Проверьте правильность сегодняшней даты!\rСегодня 13 марта 2007 г. Дата верна?"_w);
+  EXPECT_EQ(ui.Boxes[0].Caption, "Внимание"_w);
+  EXPECT_EQ(ui.Boxes[0].Flags, kMbYesNoQuestion);
+  EXPECT_TRUE(ConfirmWorkingDate(true, {1, 1, 2006}));
+}
+
+}  // namespace
+}  // namespace vm

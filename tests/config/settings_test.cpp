@@ -1,0 +1,411 @@
+#include "config/settings.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <filesystem>
+
+#include "config/data_dir.h"
+#include "platform/encoding.h"
+#include "platform/random.h"
+#include "config/settings_syntax.h"
+#include "config/sysvars.h"
+#include "platform/clock.h"
+#include "support/program_home.h"
+#include "support/scripted_ui.h"
+#include "support/temp_dir.h"
+
+namespace vm {
+namespace {
+
+using test::ReadBytes;
+using test::WriteBytes;
+
+const char* const kFiles[] = {"program.ini", "manager.ini", "local.ini"};
+
+class PrinterUi : public test::ScriptedUi {
+ public:
+  std::vector<std::string> PrinterNames() const override {
+    return {"HP LaserJet", "Лазерный принтер"_w, "Лазерный принтер 2"_w};
+  }
+};
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : kFiles) WriteBytes(home_ / name, Original(name));
+    ChooseDataDirectory();
+  }
+  static std::string Original(const std::string& name) {
+    return ReadBytes(std::string(VELOMAR_TEST_DATA) + "/settings/" + name);
+  }
+  // The stored files were packed from this seed.
+  static void SaveAll() {
+    SetRandSeed(20070305);
+    ASSERT_TRUE(SaveConfiguration());
+    ASSERT_TRUE(SaveAutoParams());
+    ASSERT_TRUE(SaveLocalSettings());
+  }
+  static std::string Password(int32_t number) {
+    std::string password;
+    UnpackPassword(Settings().Passwords[static_cast<size_t>(number - 1)], number, password);
+    return password;
+  }
+
+  test::ProgramHome home_;
+  PrinterUi ui_;
+  FixedClock clock_{{2007, 3, 6, 9, 0, 0, 0}};
+  ScopedClock scopedClock_{clock_};
+};
+
+TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
+  ASSERT_TRUE(LoadAllSettings());
+  const TSettingsModel& m = Settings();
+
+  EXPECT_EQ((std::array{m.NextArchiveConfigID, m.ArchiveFileNo}), (std::array{3, 7}));
+  EXPECT_TRUE(m.SystemClock);
+  EXPECT_EQ(DefaultFontName(), "Arial Cyr");
+
+  ASSERT_EQ(m.Blanks.Count(), 2);
+  EXPECT_EQ(m.Blanks.GetItem(0)->Text, "|Дата|Сумма|\r\n  |D  |N 2  |\r\n"_w);
+  EXPECT_EQ(m.Blanks.GetItem(1)->Text, "");
+
+  ASSERT_EQ(m.Bases.Count(), 2);
+  const TDbaseStructure* sales = m.Bases.GetItem(0);
+  EXPECT_EQ(sales->Table.FileName, home_.Dir() + "sales.dbf");
+  EXPECT_EQ(sales->Department, "Склад № 1"_w);
+  ASSERT_EQ(sales->FieldCount(), 3);
+  EXPECT_TRUE(sales->Fields[1].FieldType == 'N' && sales->Fields[1].Decimals == 2);
+  EXPECT_EQ(sales->Fields[2].Name, "ТОВАР"_w);
+
+  ASSERT_EQ(m.Books.Count(), 2);
+  const TSpravDef* book = m.Books.GetItem(0);
+  EXPECT_EQ(book->Title, " Справочник продаж"_w);
+  EXPECT_EQ(book->GetSDef(1)->FieldName, "SUMMA");
+  ASSERT_EQ(book->SortKeyCount, 2);
+  EXPECT_EQ((std::array{book->ColumnCount, book->SortKeys->Number,
+                        static_cast<int32_t>(book->EditableColumns.count())}),
+            (std::array{2, 1, 2}));
+  EXPECT_TRUE(book->SortOnStart && book->CanInsert && !book->CanDelete);
+
+  const TDocNode* root = m.DocTree.First();
+  ASSERT_TRUE(root && !root->Data);
+  EXPECT_EQ(root->Text, "Документы"_w);
+  ASSERT_EQ(root->ChildCount(), 2);
+  const TDocNode* folder = root->Child(0);
+  ASSERT_EQ(folder->ChildCount(), 2);
+  EXPECT_EQ(folder->Data->PasswordNumber, 255);
+  const TDocData* invoice = m.DocTree.FindID(6);
+  ASSERT_NE(invoice, nullptr);
+  EXPECT_EQ(invoice->Description, "VARS\r\n  A N(10,2)\r\nWORK\r\n  A = 1 + 2\r\n");
+  EXPECT_EQ(invoice->PasswordNumber, 3);
+  EXPECT_EQ(invoice->FormWidth, 600);
+  EXPECT_EQ(invoice->BookWindowRect, (TWindowRect{1, 2, 3, 4}));
+  EXPECT_TRUE(invoice->FixedWidth && !invoice->FixedHeight);
+  EXPECT_EQ(m.DocTree.FindID(7)->PasswordNumber, 0);
+  EXPECT_EQ((std::array{HighestDocID(), m.LowestDocID}), (std::array{9, 5}));
+
+  ASSERT_EQ(m.Panels.Count(), 2);
+  EXPECT_EQ(m.Panels.GetPanel(0)->ToolCount(), 2);
+  EXPECT_EQ(m.Panels.GetPanel(0)->GetTool(1)->Caption, "Отчёт за день"_w);
+  EXPECT_TRUE(m.Panels.GetPanel(0)->Shown && !m.Panels.GetPanel(1)->Shown);
+  EXPECT_EQ(m.StartOfDayDoc.Description, "INIT\r\n  NO_OPERAT = 1\r\n");
+  EXPECT_EQ(Password(1), "111");
+  EXPECT_EQ(Password(16), "пароль16"_w);
+
+  ASSERT_EQ(m.ArchiveConfigs.Count(), 1);
+  const TArchiveConfig* config = m.ArchiveConfigs.GetConfig(0);
+  EXPECT_EQ(config->ArchiveNo, 4);
+  ASSERT_EQ(config->Count(), 2);
+  EXPECT_EQ(config->GetBase(0)->LinkedFields, "GOODS:CODE");
+  EXPECT_TRUE(config->GetBase(1)->KeepLast);
+
+  ASSERT_EQ(m.PriceTags.Count(), 2);
+  const TCennik* tag = m.PriceTags.GetItem(0);
+  ASSERT_EQ(tag->ZoneCount(), 2);
+  EXPECT_EQ(tag->GetZone(0)->FontSize, 18);
+  EXPECT_EQ(tag->GetZone(0)->FontStyle, kFsBold | kFsItalic);
+  EXPECT_EQ(tag->GetZone(0)->NonPrintChars, "\r\n");
+  EXPECT_EQ(tag->GetZone(0)->Text, "NAME + '='");
+  EXPECT_TRUE(tag->GetZone(1)->FontColor == -1 && tag->GetZone(1)->Barcode);
+  EXPECT_EQ(tag->Graphics[0]->Data[15], 16);
+  EXPECT_EQ(m.PriceTags.GetItem(1)->Width, 50);
+
+  EXPECT_EQ(GetSysVarText(kSysVarNoOperat, 0, 0), "15");
+  ASSERT_EQ(m.AutoParams.Count(), 5);
+  EXPECT_EQ(m.AutoParams.GetValueText("фирма"_w), "ООО \"Ромашка\" и 'K'"_w);
+  EXPECT_EQ(m.AutoParams.GetKind("ДАТА_ИНВ"_w), 'D');
+  EXPECT_TRUE(m.AutoParams.GetItem(m.AutoParams.IndexOfName("СКЛАД"_w))->Local);
+
+  EXPECT_EQ(m.Title, "Веломар — склад"_w);
+  EXPECT_EQ(m.MainWindowRect, (TWindowRect{10, 20, 800, 600}));
+  EXPECT_EQ(m.LastDate, (TDateRec{5, 3, 2007}));
+  EXPECT_EQ(m.LastTime, (TTimeRec{14, 5, 9}));
+  EXPECT_EQ(m.MouseScale, 360);
+  EXPECT_TRUE(m.CompressedPrint);
+  EXPECT_TRUE(m.SerialRecord[66] == 66 && m.SerialRecord[67] == 0);
+  EXPECT_EQ(m.PrinterName, "Лазерный принтер"_w);
+  EXPECT_EQ(PageFormats().Count(), 2);
+
+  for (int round = 1; round <= 2; ++round) {
+    SaveAll();
+    for (const char* name : kFiles) EXPECT_EQ(ReadBytes(home_ / name), Original(name)) << name << round;
+    ASSERT_TRUE(LoadAllSettings());
+  }
+  EXPECT_EQ(ReadBytes(home_ / "program.in1"), Original("program.ini"));
+  EXPECT_EQ(ReadBytes(home_ / "local.in2"), Original("local.ini"));
+  EXPECT_FALSE(std::filesystem::exists(home_ / "local.in3"));
+  std::string all;
+  for (const char* name : kFiles) all += ReadBytes(home_ / name);
+  for (int32_t key = 1; key <= 88; ++key)
+    EXPECT_NE(all.find(" " + std::string(KeyName(key)) + "="), std::string::npos) << key;
+}
+
+
+TEST_F(SettingsTest, RefusedAndDamagedLinesAreSkipped) {
+  WriteBytes(home_ / "program.ini",
+             "ФОРМА=ДО_СЕКЦИЙ\r\n"
+             "[ФОРМЫ]\r\n"
+             "ФОР МА = А\r\n"
+             "ОПИСАНИЯ=опечатка\r\n"
+             "ОПИСАНИЕ=  строка\r\n"
+             "[формы]\r\n"
+             "ФОРМА=В_ЧУЖОЙ_СЕКЦИИ\r\n"
+             "[ БАЗЫ ]\r\n"
+             "ИМЯ_БАЗЫ= a.dbf \r\nПСЕВДОНИМ=A\r\n"
+             "ИМЯ_ПОЛЯ=X\r\nТИП_ПОЛЯ=Строка\r\nРАЗМ_ПОЛЯ=1\r\nДЕС_ПОЛЕ=0\r\n"
+             "ИМЯ_ПОЛЯ=Y\r\nТИП_ПОЛЯ=\r\nРАЗМ_ПОЛЯ=5\r\nДЕС_ПОЛЕ=0\r\n"
+             "ИМЯ_ПОЛЯ=Z Z\r\nТИП_ПОЛЯ=дата\r\nРАЗМ_ПОЛЯ=8\r\nДЕС_ПОЛЕ=x\r\n"
+             "ИМЯ_ПОЛЯ=W\r\nТИП_ПОЛЯ=Число\r\nРАЗМ_ПОЛЯ= 1 0\r\nДЕС_ПОЛЕ=2\r\n"
+             "[СПРАВОЧНИКИ]\r\n"
+             "ПСЕВДОНИМ=НЕТ_ТАКОЙ\r\nИМЯ_СПР=потеряно\r\n"
+             "ПСЕВДОНИМ=A\r\nИМЯ_СПР=Книга\r\nИМЯ_БЛАНК=НЕТ\r\nКОЛОНОК=2\r\n"
+             "ПСЕВДОНИМ=A\r\nИМЯ_БЛАНК=А\r\nКОЛОНОК=99999999\r\nНОМ_КОЛ=1\r\nИМЯ_ПОЛЯ_СПРАВ=W\r\n"
+             "[ДОКУМЕНТЫ]\r\n"
+             "УРОВЕНЬ=1\r\nИМЯ_ДОК=Папка\r\nИД_ФОРМЫ=abc\r\n"
+             "УРОВЕНЬ=5\r\nИМЯ_ДОК=Вложенный\r\n"
+             "УРОВЕНЬ=3\r\nИМЯ_ДОК=Глубже\r\n"
+             "УРОВЕНЬ=1\r\nИМЯ_ДОК=Снова сверху\r\n"
+             "УРОВЕНЬ=-3\r\nИМЯ_ДОК=Отрицательный\r\nИМЯ_ДОК=\r\n"
+             "НОМ_ПАРОЛЬ=0011\r\n"
+             "[ПАРОЛИ]\r\nЧТО_УГОДНО=17,00\r\nКОД_БЕЗОП=без запятой\r\n"
+             "[АРХИВАЦИЯ]\r\n"
+             "КОНФИГУРАЦИЯ=Одна\r\nИД_КОНФИГ=2\r\n"
+             "КОНФИГУРАЦИЯ=Другая\r\nИД_КОНФИГ=2\r\n"
+             "КОНФИГУРАЦИЯ=Третья\r\nИД_КОНФИГ=0\r\nИМЯ_БАЗЫ=A\r\nПОЛЕ_ДАТЫ=date\r\n"
+             "КОНФИГУРАЦИЯ=\r\nИМЯ_БАЗЫ=B\r\n"
+             "[ЦЕННИКИ]\r\n"
+             "НОМ_ЦЕН=0\r\nНОМ_ЗОНЫ=0\r\nСТИЛЬ_ШРИФТА=1\r\nРАЗМ_ШРИФТА=x\r\nРЕГ_ШРИФТА=7\r\n"
+             "НОМ_ЦЕН=3\r\nШИРИНА_ЦЕН=999\r\nНОМ_ЗОНЫ=0\r\nСТИЛЬ_ШРИФТА=3\r\n"
+             "НОМ_ЦЕН=0\r\nШИРИНА_ЦЕН=-5\r\nНОМ_ГРАФ=1\r\nНОМ_ГРАФ=0\r\nТИП_ГРАФ=9\r\n"
+             "ГРАФ_ДАННЫЕ=1,x,3\r\nТОЛЩ_ГРАФ=?\r\n"_w);
+  ASSERT_TRUE(LoadAllSettings());
+  const TSettingsModel& m = Settings();
+
+  ASSERT_EQ(m.Blanks.Count(), 1);
+  EXPECT_EQ(m.Blanks.GetItem(0)->Name, "А"_w);
+  EXPECT_EQ(m.Blanks.GetItem(0)->Text, "  строка\r\n"_w);
+
+  ASSERT_EQ(m.Bases.Count(), 1);
+  const TDbaseStructure* a = m.Bases.GetItem(0);
+  EXPECT_EQ(a->FileName, "a.dbf");
+  ASSERT_EQ(a->FieldCount(), 1);  // only W survives
+  EXPECT_EQ(a->Fields[0].Name, "W");
+  EXPECT_EQ(a->Fields[0].Length, 10);
+
+  ASSERT_EQ(m.Books.Count(), 2);
+  EXPECT_EQ(m.Books.GetItem(0)->Name, "Книга"_w);
+  EXPECT_EQ(m.Books.GetItem(0)->ColumnCount, 0);  // lines after the unknown blank ignored
+  EXPECT_EQ(m.Books.GetItem(1)->ColumnCount, 0);  // an absurd count is refused
+
+  const TDocNode* root = m.DocTree.First();
+  ASSERT_EQ(root->ChildCount(), 3);
+  const TDocNode* folder = root->Child(0);
+  EXPECT_EQ(folder->Data->ID, 0);
+  ASSERT_EQ(folder->ChildCount(), 1);
+  EXPECT_EQ(folder->Child(0)->Text, "Вложенный"_w);  // level 5 became 2
+  EXPECT_EQ(folder->Child(0)->Child(0)->Level(), 3);
+  EXPECT_EQ(root->Child(1)->Text, "Снова сверху"_w);
+  EXPECT_EQ(root->Child(2)->Level(), 1);
+  EXPECT_EQ(root->Child(2)->Data->PasswordNumber, static_cast<int32_t>(kDocAccessRefused));
+  EXPECT_TRUE(HighestDocID() == 0 && m.LowestDocID == 0);
+
+  std::string password = Password(1);
+  EXPECT_EQ(password.size(), 10u);  // never set: closed, a new guess each time
+  EXPECT_NE(password, Password(1));
+
+  ASSERT_EQ(m.ArchiveConfigs.Count(), 3);
+  for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(m.ArchiveConfigs.GetConfig(i)->ID, (i + 1) % 3 + 1) << i;
+  EXPECT_EQ(m.ArchiveConfigs.GetConfig(2)->GetBase(0)->DateField, "DATE");
+  EXPECT_EQ(m.ArchiveConfigs.GetConfig(2)->Count(), 1);
+  EXPECT_EQ(m.NextArchiveConfigID, 4);
+
+  ASSERT_EQ(m.PriceTags.Count(), 1);
+  const TCennik* tag = m.PriceTags.GetItem(0);
+  EXPECT_EQ(tag->Width, 50);
+  ASSERT_EQ(tag->ZoneCount(), 1);
+  EXPECT_EQ(tag->GetZone(0)->FontStyle, kFsItalic);
+  EXPECT_EQ(tag->GetZone(0)->FontSize, UnscaleFontSize(30));
+  EXPECT_EQ(tag->GetZone(0)->LetterCase, 0);
+  ASSERT_EQ(tag->Graphics.size(), 1u);  // number 1 was refused, 0 appended
+  const auto& graph = *tag->Graphics[0];
+  EXPECT_TRUE(graph.Kind == 0 && graph.LineWidth == 1);
+  EXPECT_EQ((std::array{graph.Data[0], graph.Data[1], graph.Data[2]}), (std::array{1, 0, 3}));
+
+  // A password that was never set leaves a save as a valid record of ten
+  // random characters, which nobody knows either.
+  ASSERT_TRUE(SaveConfiguration());
+  ASSERT_TRUE(LoadAllSettings());
+  password = Password(1);
+  EXPECT_EQ(password, Password(1));
+  ASSERT_EQ(password.size(), 10u);
+  for (char c : password) EXPECT_GE(static_cast<unsigned char>(c), 48);
+}
+
+TEST_F(SettingsTest, OversizedValuesAndListsStayWithinBounds) {
+  std::string text =
+      "[ОБЩИЕ]\r\nНОМ_КОНФИГ=2147483647\r\n"
+      "[ФОРМЫ]\r\nФОРМА=А\r\n"
+      "[БАЗЫ]\r\nИМЯ_БАЗЫ=a.dbf\r\nПСЕВДОНИМ=A\r\n"
+      "[АРХИВАЦИЯ]\r\n"
+      "КОНФИГУРАЦИЯ=Край\r\nИД_КОНФИГ=2147483647\r\n"
+      "КОНФИГУРАЦИЯ=За краем\r\nИД_КОНФИГ=2147483647\r\n"
+      "КОНФИГУРАЦИЯ=Отрицательная\r\nИД_КОНФИГ=-2147483648\r\n"
+      "[ЦЕННИКИ]\r\nНОМ_ЦЕН=0\r\nНОМ_ЗОНЫ=0\r\nРАЗМ_ШРИФТА=2000000000\r\n"
+      "[СПРАВОЧНИКИ]\r\nПСЕВДОНИМ=A\r\nИМЯ_БЛАНК=А\r\nКОЛОНОК=3\r\nСОРТИРОВКА=2,x,2,"_w;
+  for (int i = 0; i < 1000000; ++i) text += "7,";
+  text += "0\r\nРЕД_КОЛ=1,,1,2\r\n[ДОКУМЕНТЫ]\r\n"_w;
+  for (int i = 1; i <= 100000; ++i) text += "УРОВЕНЬ="_w + std::to_string(i) + "\r\nИМЯ_ДОК=Д\r\n"_w;
+  WriteBytes(home_ / "program.ini", text);
+  ASSERT_TRUE(LoadAllSettings());
+  const TSettingsModel& m = Settings();
+
+  ASSERT_EQ(m.ArchiveConfigs.Count(), 3);
+  for (int32_t i = 0; i < 3; ++i)
+    EXPECT_EQ(m.ArchiveConfigs.GetConfig(i)->ID, i == 0 ? INT32_MAX : i) << i;
+  EXPECT_EQ(m.NextArchiveConfigID, 3);
+
+  EXPECT_EQ(m.PriceTags.GetItem(0)->GetZone(0)->FontSize, INT32_MAX);
+
+  ASSERT_EQ(m.Books.Count(), 1);
+  const TSpravDef* book = m.Books.GetItem(0);
+  ASSERT_EQ(book->SortKeyCount, 2);
+  EXPECT_EQ(book->SortKeys->Number, 2);
+  EXPECT_EQ(book->SortKeys->Next->Number, 0);
+  EXPECT_EQ(book->EditableColumns.to_ulong(), 6u);
+
+  // Menus do not nest deeper than a hundred levels.
+  int32_t deepest = 0;
+  for (const TDocNode* n : m.DocTree.Nodes()) deepest = std::max(deepest, n->Level());
+  EXPECT_EQ(m.DocTree.Nodes().size(), 100001u);
+  EXPECT_EQ(deepest, 100);
+  ASSERT_TRUE(SaveConfiguration());
+}
+
+TEST_F(SettingsTest, MissingFilesFailTheLoadButKeepWhatWasRead) {
+  std::filesystem::remove(home_ / "local.ini");
+  EXPECT_FALSE(LoadAllSettings());
+  EXPECT_EQ(Settings().Bases.Count(), 2);
+  EXPECT_EQ(GetSysVarText(kSysVarNoOperat, 0, 0), "15");
+  EXPECT_EQ(Settings().MouseScale, 480);
+  EXPECT_EQ(Settings().LastDate, (TDateRec{6, 3, 2007}));
+  WriteBytes(home_ / "local.ini", Original("local.ini"));
+  std::filesystem::remove(home_ / "manager.ini");
+  EXPECT_FALSE(LoadAllSettings());
+  EXPECT_EQ(GetSysVarText(kSysVarNoOperat, 0, 0), "1");
+}
+
+TEST_F(SettingsTest, ReloadKeepsLocalParametersLocal) {
+  ASSERT_TRUE(LoadAllSettings());
+  WriteBytes(home_ / "manager.ini",
+             "[АВТОПАРАМЕТРЫ]\r\nНОМЕР_ОПЕРАЦИИ=16\r\n"
+             "ИМЯ_ПАРАМ=склад\r\nТИП_ПАРАМ=Строка\r\nЗНАЧЕН_ПАРАМ='чужой'\r\n"
+             "ИМЯ_ПАРАМ=НОВЫЙ\r\nТИП_ПАРАМ=Число\r\nЗНАЧЕН_ПАРАМ=кривое'значение\r\n"_w);
+  ASSERT_TRUE(ReloadAutoParams());
+  const TAutoList& params = Settings().AutoParams;
+  ASSERT_EQ(params.Count(), 2);
+  const TAPar* store = params.GetItem(params.IndexOfName("СКЛАД"_w));
+  EXPECT_TRUE(store->Local);
+  EXPECT_EQ(store->ValueText, "2");
+  EXPECT_EQ(store->Kind, 'N');
+  EXPECT_EQ(params.GetValueText("НОВЫЙ"_w), "кривое'значение"_w);
+  EXPECT_EQ(GetSysVarText(kSysVarNoOperat, 0, 0), "16");
+
+  // Each parameter goes to exactly one file.
+  ASSERT_TRUE(SaveAutoParams());
+  ASSERT_TRUE(SaveLocalSettings());
+  const std::string manager = ReadBytes(home_ / "manager.ini");
+  const std::string local = ReadBytes(home_ / "local.ini");
+  EXPECT_EQ(manager.find("СКЛАД"_w), std::string::npos);
+  EXPECT_NE(local.find("ИМЯ_ПАРАМ=СКЛАД"_w), std::string::npos);
+  EXPECT_NE(manager.find("НОВЫЙ"_w), std::string::npos);
+  EXPECT_EQ(local.find("НОВЫЙ"_w), std::string::npos);
+
+  // A "manager.ini" that cannot be read keeps the parameters and the
+  // counter as they were.
+  std::filesystem::remove(home_ / "manager.ini");
+  EXPECT_FALSE(ReloadAutoParams());
+  EXPECT_EQ(params.Count(), 2);
+  EXPECT_EQ(params.GetValueText("НОВЫЙ"_w), "кривое'значение"_w);
+  EXPECT_EQ(GetSysVarText(kSysVarNoOperat, 0, 0), "16");
+}
+
+TEST_F(SettingsTest, AccessLevelsSurviveASaveOrTheSaveIsRefused) {
+  ASSERT_TRUE(LoadAllSettings());
+  // As an editor may leave it: blanks at line ends, bare line feeds, no
+  // break after the last line. The level is bound to the text read back.
+  Settings().DocTree.FindID(6)->Description = "VARS  \n  A N(10,2)\t\r\nWORK\n  A = 1 + 2";
+  ASSERT_TRUE(SaveConfiguration());
+  ASSERT_TRUE(LoadAllSettings());
+  const TDocData* invoice = Settings().DocTree.FindID(6);
+  EXPECT_EQ(invoice->Description, "VARS\r\n  A N(10,2)\r\nWORK\r\n  A = 1 + 2\r\n");
+  EXPECT_EQ(invoice->PasswordNumber, 3);
+
+  WriteBytes(home_ / "program.ini", Original("program.ini"));
+  std::filesystem::remove(home_ / "program.in1");
+  ASSERT_TRUE(LoadAllSettings());
+  Settings().DocTree.FindID(7)->Description.assign(70000, 'x');
+  EXPECT_FALSE(SaveConfiguration());
+  EXPECT_EQ(ReadBytes(home_ / "program.ini"), Original("program.ini"));
+  EXPECT_FALSE(std::filesystem::exists(home_ / "program.in1"));
+  EXPECT_NE(ReadBytes(home_ / "Errors.log").find("Счёт"_w), std::string::npos);
+}
+
+TEST_F(SettingsTest, StartUpRefusesASecondProcessAndAFailedLoad) {
+  ASSERT_EQ(OpenDataAtStartUp(), 0);
+  EXPECT_TRUE(BasesLocked());
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    test::ScriptedUi ui;
+    const int code = OpenDataAtStartUp();
+    _exit(code == 1 && ui.Boxes.size() == 1 &&
+          ui.Boxes[0].Text == "Базы заблокированы! Повторите попытку позже!"_w);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  UnlockBases();
+
+  std::filesystem::remove(home_ / "program.ini");
+  EXPECT_EQ(OpenDataAtStartUp(), 1);
+  EXPECT_FALSE(BasesLocked());
+  ASSERT_FALSE(ui_.Boxes.empty());
+  EXPECT_EQ(ui_.Boxes[0].Text, "Ошибка при чтении файлов настроек"_w);
+
+  // The date is questioned even after a failed load; refusing it ends the
+  // start as well.
+  WriteBytes(home_ / "program.ini", Original("program.ini"));
+  clock_.SetLocal({2007, 3, 4, 9, 0, 0, 0});
+  ui_.Boxes.clear();
+  ui_.Answers = {kIdNo};
+  EXPECT_EQ(OpenDataAtStartUp(), 1);
+  ASSERT_EQ(ui_.Boxes.size(), 1u);
+  EXPECT_EQ(ui_.Boxes[0].Caption, "Внимание"_w);
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,90 @@
+#include "config/sysvars.h"
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "platform/encoding.h"
+
+using namespace vm;
+
+namespace {
+
+std::string Format(std::string_view text, char kind, int mode, int decimals,
+                   std::string_view alt = "") {
+  std::string r = "untouched";
+  FormatValueText(text, kind, mode, decimals, alt, r);
+  return r;
+}
+
+class SysVars : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetSysVars(); }
+  void TearDown() override { ResetSysVars(); }
+};
+
+}  // namespace
+
+TEST_F(SysVars, LookUpByUpperCasedName) {
+  for (auto [name, index] : {std::pair{"curdate", 1}, {"No_Operat", 2}, {"CURTIME", 3}, {"CURDATE ", -1},
+                             {"NO_OPER", -1}})
+    EXPECT_EQ(FindSysVar(name), index) << name;
+  EXPECT_EQ(IndexOfReservedField("no__"), 1);
+  EXPECT_EQ(IndexOfReservedField("NO_"), -1);
+  ASSERT_EQ(ReservedFields().size(), 1u);
+  EXPECT_EQ(std::pair(ReservedFields()[0].FieldType, ReservedFields()[0].Length), std::pair('N', 10));
+}
+
+TEST_F(SysVars, ValuesAndTexts) {
+  EXPECT_EQ(GetSysVarText(2, 1, 0), "1");
+  EXPECT_EQ(GetSysVarText(1, 1, 0), "");
+  EXPECT_EQ(GetSysVarText(3, 0, 0), "0:00");
+
+  SetSysVarText(kSysVarCurDate, "6.12.2026");
+  SetSysVarText(kSysVarCurTime, "9:05.07");
+  SetSysVarText(kSysVarNoOperat, "41");
+  EXPECT_EQ(GetSysVarText(1, 0, 0), "6.12.2026");
+  EXPECT_EQ(GetSysVarText(1, 1, 0), "6 декабря 2026г."_w);
+  EXPECT_EQ(GetSysVarText(3, 3, 0), "9ч. 05мин. 07с."_w);
+  EXPECT_EQ(GetSysVarText(2, 1, 2), "41.00");
+  EXPECT_EQ(GetSysVarValue(1).Date, (TDateRec{6, 12, 2026}));
+  EXPECT_EQ(std::pair(GetSysVarValue(2).Kind, GetSysVarValue(2).Num), std::pair('N', 41.0L));
+  EXPECT_EQ(GetSysVarValue(3).Time, (TTimeRec{9, 5, 7}));
+
+  // A wrong index is refused instead of reaching outside the table.
+  SetSysVarText(4, "x");
+  EXPECT_EQ(GetSysVarText(0, 1, 0), "");
+  EXPECT_EQ(GetSysVarValue(-1).Kind, '-');
+}
+
+TEST(ValueDisplay, FormatByKindLetter) {
+  struct Case {
+    const char* text;
+    char kind;
+    int mode, decimals;
+    std::string shown;
+  };
+  for (const Case& c : {Case{"12,5", 'N', 1, 2, "12.50"}, {"12,5", 'N', 0, 2, "12,5"},
+                        {"abc", 'N', 1, 0, "0"}, {"-0,125", 'N', 1, 2, "-0.12"}, {"7", 'R', 1, 2, "7"},
+                        {"7,25", 'R', 1, 2, "7.25"}, {"7,0000000001", 'R', 1, 2, "7.00"},
+                        {"", 'D', 1, 0, ""}, {"5.03.2007", 'D', 0, 0, "5.03.2007"},
+                        {"5.03.2007", 'D', 1, 0, "5 марта 2007г."_w}, {"9:5:7", 'T', 0, 0, "9:05"},
+                        {"9:5:7", 'T', 2, 0, "9:05.07"}, {" as is ", 'C', 1, 0, " as is "},
+                        {"x", 'Q', 1, 0, "untouched"}, {"x", 'Q', 0, 0, "x"}})
+    EXPECT_EQ(Format(c.text, c.kind, c.mode, c.decimals), c.shown) << c.text << " " << c.kind << c.mode;
+  EXPECT_EQ(Format("text", 'E', 0, 0, "computed"), "computed");
+}
+
+TEST(ValueDisplay, ClearAndRound) {
+  TCommonVar v{'N', "s", 3.5L, {1, 2, 3}, {4, 5, 6}};
+  ClearValue(v);
+  EXPECT_TRUE(v.Kind == 'N' && v.Num == 0 && v.Str.empty() && v.Date == TDateRec{} && v.Time == TTimeRec{});
+
+  EXPECT_NEAR(static_cast<double>(RoundTo9Places(0.1234567894L) - 0.123456789L), 0, 1e-18);
+  EXPECT_NEAR(static_cast<double>(RoundTo9Places(0.1234567896L) - 0.12345679L), 0, 1e-18);
+  EXPECT_EQ(RoundTo9Places(2.5e-9L), 2e-9L);  // the half goes to even
+  EXPECT_EQ(RoundTo9Places(3.5e-9L), 4e-9L);
+  EXPECT_FALSE(std::signbit(RoundTo9Places(-1e-10L)));
+  EXPECT_EQ(RoundTo9Places(1e15L), 1e15L);
+  EXPECT_EQ(RoundTo9Places(-1e300L), -1e300L);
+}

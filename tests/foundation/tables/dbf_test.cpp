@@ -1,0 +1,489 @@
+#include "foundation/tables/dbf.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <random>
+
+#include "platform/encoding.h"
+#include "platform/clock.h"
+#include "support/faulty_files.h"
+#include "support/temp_dir.h"
+
+namespace vm {
+namespace {
+
+using namespace std::string_literals;
+
+std::string Zeros(std::size_t n) { return std::string(n, '\0'); }
+
+// A field descriptor as the file holds it, without decimals.
+std::string Descriptor(std::string name, char type, int offset, int length) {
+  name.resize(11, '\0');
+  return name + type + static_cast<char>(offset) + Zeros(3) + static_cast<char>(length) + Zeros(15);
+}
+
+// Appends a record to a table of NO__ N(10,0), NAME C(20).
+bool Append(TDBF& t, int32_t no, std::string_view name = "") {
+  t.GoToRecord(t.RecCount() + 1);
+  t.ClearRecordBuf();
+  t.SetFieldInt(0, no);
+  t.SetFieldStr(1, name);
+  return t.WriteRecord();
+}
+
+// Reads record n and writes it back in place after `change`.
+template <class F>
+bool Rewrite(TDBF& t, int32_t n, F change) {
+  t.GoToRecord(n);
+  if (t.ReadRecord() < 0) return false;
+  t.GoToRecord(n);
+  change();
+  return t.WriteRecord();
+}
+
+// Reads the next record: its mark, number and both fields.
+std::string Next(TDBF& t) {
+  const int r = t.ReadRecord();
+  return std::to_string(r) + " " + std::to_string(t.RecNo()) +
+         (r < 0 ? "" : " " + t.GetFieldStr(0) + "|" + t.GetFieldStr(1));
+}
+
+// The raw bytes of the field the buffer holds.
+std::string Raw(TDBF& t, int index) {
+  const TFieldRecord def = t.GetFieldDef(index);
+  std::string s = t.GetFieldStr(index);
+  if (def.FieldType == 'N') s.insert(0, def.Length - s.size(), ' ');
+  return s;
+}
+
+// Opens the table in a child process; the child's exit code is the result.
+bool OpensInOtherProcess(const std::string& path, bool readOnly) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    TDBF t;
+    t.FileName = path;
+    t.SetReadOnly(readOnly);
+    _exit(t.Open() ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+class Dbf : public ::testing::Test {
+ protected:
+  void SetUp() override { t.FileName = path; }
+
+  // A new NO__ N(10,0), NAME C(20) table with the given names, left open.
+  void Create(TDBF& table, const std::vector<std::string>& names = {}) {
+    ASSERT_TRUE(table.CreateTable());
+    ASSERT_TRUE(table.AddFieldEx("NO__", 10, 'N', 0));
+    ASSERT_TRUE(table.AddFieldEx("NAME", 20, 'C', 0));
+    ASSERT_TRUE(table.WriteStructure());
+    for (std::size_t i = 0; i < names.size(); ++i)
+      ASSERT_TRUE(Append(table, static_cast<int32_t>(i + 1), names[i]));
+  }
+
+  void MakeTable(const std::vector<std::string>& names) {
+    TDBF table;
+    table.FileName = path;
+    Create(table, names);
+    ASSERT_TRUE(table.Close());
+  }
+
+  // Opens the table, empties it and writes one record named `name`.
+  void ZapToOneRecord(const std::string& name) {
+    ASSERT_TRUE(t.Open());
+    ASSERT_TRUE(t.Zap());
+    ASSERT_TRUE(Append(t, 1, name));
+  }
+
+  test::TempDir tmp;
+  const std::string path = tmp / "t.dbf";
+  TDBF t;
+};
+
+TEST_F(Dbf, CreatesTablesByteExactly) {
+  {
+    // The header takes the date in UTC, which here is still the day before.
+    const FixedClock clock({2007, 3, 6, 1, 0, 0, 0}, {2007, 3, 5, 22, 0, 0, 0});
+    const ScopedClock fixed(clock);
+    MakeTable({"Молоко"_w, "Kefir"});
+  }
+  EXPECT_EQ(test::ReadBytes(path),
+            "\x03\x07\x03\x05\x02"s + Zeros(3) + "\x61" + Zeros(1) + "\x1F" + Zeros(18) + "\x65" +
+                Zeros(2) + Descriptor("NO__", 'N', 1, 10) + Descriptor("NAME", 'C', 11, 20) + "\x0D" +
+                "          1" + WinToDosStr("Молоко"_w) + std::string(14, ' ') +
+                "          2Kefir               \x1A");
+
+  // Read back, text converted, and nothing past the last record.
+  t.SetReadOnly(true);
+  ASSERT_TRUE(t.Open());
+  EXPECT_TRUE(t.OemCoded());
+  EXPECT_EQ(t.RecCount(), 2);
+  EXPECT_EQ(Next(t), "0 1 1|" + "Молоко"_w);
+  EXPECT_EQ(Next(t), "0 2 2|Kefir");
+  EXPECT_EQ(Next(t), "-1 2");
+  t.GoToRecord(0);
+  EXPECT_EQ(t.ReadRecord(), -1);
+}
+
+TEST_F(Dbf, ReadsVersionsAndLanguagesOfOtherPrograms) {
+  MakeTable({"Хлеб"_w});
+  const std::string base = test::ReadBytes(path);
+  auto variant = [&](uint8_t version, uint8_t language) {
+    std::string f = base;
+    f[0] = static_cast<char>(version);
+    f[29] = static_cast<char>(language);
+    test::WriteBytes(path, f);
+    TDBF r;
+    r.FileName = path;
+    const bool ok = r.OpenReadOnly();
+    std::string name;
+    if (ok && r.ReadRecord() == 0) name = r.GetFieldStr(1);
+    return std::make_tuple(ok, r.OpenResult(), r.OemCoded(), name);
+  };
+  for (uint8_t lang : {0x00, 0x26, 0x65})
+    for (uint8_t version : {0x03, 0xF5})
+      EXPECT_EQ(variant(version, lang), std::make_tuple(true, kDbfOk, true, "Хлеб"_w));
+  for (uint8_t lang : {0x65, 0xC9}) {
+    EXPECT_FALSE(std::get<0>(variant(0x04, lang)));
+    EXPECT_EQ(std::get<1>(variant(0x04, lang)), kDbfUnreadable);
+  }
+  // An unknown language byte opens, without conversion; emptied and refilled,
+  // such a table keeps its text as it was written.
+  EXPECT_EQ(variant(0x03, 0xC9), std::make_tuple(true, kDbfForeignLanguage, false, WinToDosStr("Хлеб"_w)));
+  ZapToOneRecord("Сыр"_w);
+  ASSERT_TRUE(t.Close());
+  ASSERT_TRUE(t.OpenReadOnly());
+  EXPECT_EQ(Next(t), "0 1 1|" + "Сыр"_w);
+}
+
+TEST_F(Dbf, RefusesDamagedFiles) {
+  MakeTable({"a", "b", "c"});
+  const std::string good = test::ReadBytes(path);
+  auto patched = [&](std::size_t at, int byte) {
+    std::string f = good;
+    f[at] = static_cast<char>(byte);
+    return f;
+  };
+  std::string endless = good.substr(0, 32);  // 256 descriptors without the terminator
+  for (int i = 0; i < 256; ++i) endless += good.substr(64, 32);
+  for (const auto& [bytes, result, why] : std::vector<std::tuple<std::string, int, const char*>>{
+           {good, kDbfOk, "good"},
+           {patched(80, 60), kDbfDamaged, "NAME longer than the record"},
+           {patched(8, 65), kDbfDamaged, "room for one descriptor only"},
+           {patched(4, 4), kDbfDamaged, "four records counted, three there"},
+           {good.substr(0, 96), kDbfDamaged, "descriptors never terminated"},
+           {endless, kDbfDamaged, "endless descriptors"},
+           {good.substr(0, 20), kDbfUnreadable, "short header"}}) {
+    test::WriteBytes(path, bytes);
+    TDBF r;
+    r.FileName = path;
+    EXPECT_EQ(r.OpenReadOnly(), result == kDbfOk) << why;
+    EXPECT_EQ(r.OpenResult(), result) << why;
+    EXPECT_EQ(r.ReadRecord() == -1, result != kDbfOk) << why;
+  }
+  t.FileName = tmp / "none.dbf";
+  EXPECT_FALSE(t.Open());
+  EXPECT_EQ(t.LastFileError(), FileError::NotFound);
+}
+
+// Random damage to the header and descriptors: every open either fails or
+// gives a table whose records and fields read and write inside the file.
+TEST_F(Dbf, RandomlyDamagedHeadersStayInBounds) {
+  MakeTable({"a", "b", "c"});
+  const std::string good = test::ReadBytes(path);
+  std::mt19937 rng(20070305);
+  int opened = 0;
+  for (int round = 0; round < 800; ++round) {
+    std::string f = good;
+    const int changes = 1 + static_cast<int>(rng() % 4);
+    for (int k = 0; k < changes; ++k) {
+      // Mostly the counts and sizes of the header and the descriptor lengths.
+      static const int hot[] = {4, 5, 8, 9, 10, 11, 43, 48, 49, 64, 75, 80, 81, 96, 97};
+      const std::size_t at = rng() % 2 ? hot[rng() % std::size(hot)] : rng() % f.size();
+      f[at] = static_cast<char>(rng() % 3 == 0 ? 0xFF : rng());
+    }
+    if (rng() % 4 == 0) f.resize(rng() % f.size());
+    test::WriteBytes(path, f);
+    TDBF r;
+    r.FileName = path;
+    if (!r.Open()) continue;
+    ++opened;
+    std::string text;
+    bool error = false;
+    for (int n = 0; n <= r.RecCount() && n < 10; ++n) {
+      r.ReadRecord();
+      for (int i = 0; i < r.FieldCount(); ++i) {
+        r.GetFieldStr(i, text);
+        r.GetFieldInt(i, error);
+        r.GetFieldDate(i, error);
+        r.SetFieldStr(i, "12");
+      }
+    }
+    r.GoToRecord(r.RecCount() + 1);
+    r.WriteRecord();
+    r.Close();
+    ASSERT_TRUE(r.OpenReadOnly()) << "a table that opened once opens again, round " << round;
+  }
+  EXPECT_GT(opened, 50);
+}
+
+TEST_F(Dbf, FieldValuesFollowTheirTypes) {
+  ASSERT_TRUE(t.CreateTable());
+  t.AddFieldEx("P", 6, 'N', 2);
+  t.AddFieldEx("Q", 3, 'N', 0);
+  t.AddFieldEx("N5", 5, 'N', 0);
+  t.AddFieldEx("C5", 5, 'C', 0);
+  t.AddFieldEx("D", 8, 'D', 0);
+  ASSERT_TRUE(t.WriteStructure());
+  t.ClearRecordBuf();
+
+  // A number that does not fit is never stored as another number.
+  struct Case { int field; int32_t value; bool stored; const char* raw; };
+  for (const Case& c : {Case{0, 5, true, "  5.00"}, {1, -12, true, "-12"}, {1, 12345, false, "***"},
+                        {0, 1000, false, "******"}}) {
+    EXPECT_EQ(t.SetFieldInt(c.field, c.value), c.stored) << c.value;
+    EXPECT_EQ(Raw(t, c.field), c.raw) << c.value;
+  }
+  bool error = false;
+  t.GetFieldInt(1, error);
+  EXPECT_TRUE(error);
+  for (const auto& [field, text, stored, raw] : std::vector<std::tuple<int, const char*, bool, const char*>>{
+           {2, "123456", false, "*****"}, {2, "abc", true, "  abc"}, {3, "abcdefg", true, "abcde"},
+           {3, "abc", true, "abc"}}) {
+    EXPECT_EQ(t.SetFieldStr(field, text), stored) << text;
+    EXPECT_EQ(Raw(t, field), raw) << text;
+  }
+
+  for (auto [text, value] : {std::pair{"2.5", "2"}, {"3.5", "4"}, {"-2.5", "-2"}, {" 17", "17"},
+                             {"1e3", "1000"}, {"0.49", "0"}, {"", "bad"}, {"abc", "bad"}, {"1.2.3", "bad"},
+                             {"-", "bad"}, {"99999e9", "bad"}}) {
+    t.SetFieldStr(2, text);
+    const int32_t got = t.GetFieldInt(2, error);
+    EXPECT_EQ(error ? "bad" : std::to_string(got), value) << text;
+  }
+
+  EXPECT_EQ(t.GetFieldDate(4, error), TDateRec{});
+  EXPECT_TRUE(error);
+  t.SetFieldStr(4, "21991231");
+  EXPECT_EQ(t.GetFieldDate(4, error), (TDateRec{31, 12, 2199}));
+  EXPECT_FALSE(error);
+  t.SetFieldStr(4, "22000101");
+  t.GetFieldDate(4, error);
+  EXPECT_TRUE(error);
+  EXPECT_TRUE(t.SetFieldDate(4, {5, 3, 2007}));
+  EXPECT_EQ(t.GetFieldStr(4), "20070305");
+
+  EXPECT_FALSE(t.SetFieldStr(9, "x"));
+  EXPECT_EQ(t.GetFieldStr(9), "");
+}
+
+TEST_F(Dbf, StructureNamesAndLimits) {
+  EXPECT_TRUE(t.AddFieldEx("ABCDEFGHIJKL", 5, 'C', 0));
+  EXPECT_EQ(t.GetFieldName(0), "ABCDEFGHIJ");
+  EXPECT_TRUE(t.AddFieldEx("NAME", 5, 'C', 0));
+  EXPECT_EQ(t.FieldIndex("NAME"), 1);
+  EXPECT_EQ(t.FieldIndex("name"), -1);
+  EXPECT_EQ(t.FieldIndex("ABCDEFGHIJKL"), -1);
+  EXPECT_FALSE(t.AddFieldEx("BIG", 256, 'C', 0));
+  for (int i = 2; i < kDbfMaxFields; ++i) ASSERT_TRUE(t.AddFieldEx("F" + std::to_string(i), 1, 'C', 0));
+  EXPECT_FALSE(t.AddFieldEx("LAST", 1, 'C', 0));
+  EXPECT_EQ(t.FieldCount(), kDbfMaxFields);
+  EXPECT_EQ(t.GetFieldName(kDbfMaxFields), "");
+
+  TDBF a, b, c;
+  a.AddFieldEx("X", 5, 'C', 0);
+  a.AddFieldEx("Y", 6, 'N', 2);
+  b.AddFieldEx("Y", 6, 'N', 2);
+  b.AddFieldEx("X", 5, 'C', 0);
+  c.AddFieldEx("Y", 6, 'N', 1);
+  c.AddFieldEx("X", 5, 'C', 0);
+  EXPECT_TRUE(a.SameStructure(b));
+  EXPECT_FALSE(a.SameStructure(c));
+
+  EXPECT_TRUE(IsValidFieldName("Цена_1"_w));
+  for (const std::string& bad : {"1A"s, "ЁЛКА"_w, "ABCDEFGHIJK"s, "A-B"s, ""s})
+    EXPECT_FALSE(IsValidFieldName(bad)) << bad;
+}
+
+TEST_F(Dbf, AppendsUpdatesDeletesAndCuts) {
+  // Enough records to cross the read-ahead and write-behind blocks.
+  const int n = 20000;
+  bool error = false;
+  Create(t);
+  for (int i = 1; i <= n; ++i) ASSERT_TRUE(Append(t, i));
+  // Records still in the write-behind block read and update like others.
+  ASSERT_TRUE(Rewrite(t, n, [&] { t.SetFieldStr(1, "last" + t.GetFieldStr(0)); }));
+  ASSERT_TRUE(t.Close());
+
+  ASSERT_TRUE(t.Open());
+  ASSERT_EQ(t.RecCount(), n);
+  for (int i = 1; i <= n; ++i) {
+    ASSERT_EQ(t.ReadRecord(), 0);
+    ASSERT_EQ(t.GetFieldInt(0, error), i);
+  }
+  EXPECT_EQ(t.GetFieldStr(1), "last" + std::to_string(n));
+
+  // Update record 3 in place, delete record 4, then append one.
+  ASSERT_TRUE(Rewrite(t, 3, [&] { t.SetFieldStr(1, "Обновлено"_w); }));
+  ASSERT_TRUE(Rewrite(t, 4, [&] { t.SetDeleted(true); }));
+  EXPECT_EQ(t.RecCount(), n);
+  t.GoToRecord(3);
+  EXPECT_EQ(Next(t), "0 3 3|" + "Обновлено"_w);
+  EXPECT_EQ(Next(t), "1 4 4|");
+  t.GoToRecord(n + 1);
+  ASSERT_TRUE(t.WriteRecord());
+  EXPECT_EQ(t.RecCount(), n + 1);
+  t.GoToRecord(n + 5);
+  EXPECT_FALSE(t.WriteRecord()) << "a write past the end would leave a hole";
+  ASSERT_TRUE(t.Close());
+
+  const std::size_t sizeBefore = test::ReadBytes(path).size();
+  ASSERT_TRUE(t.Open());
+  EXPECT_EQ(t.RecCount(), n + 1);
+  t.Truncate(0);
+  ASSERT_TRUE(t.Close());
+  const std::string f = test::ReadBytes(path);
+  EXPECT_EQ(f.substr(4, 4), Zeros(4));
+  EXPECT_EQ(f[97], '\x1A');
+  EXPECT_EQ(f.size(), sizeBefore);
+}
+
+TEST_F(Dbf, UntouchedTableIsNotWritten) {
+  MakeTable({"a", "b"});
+  std::string noMark = test::ReadBytes(path);
+  noMark.pop_back();
+  test::WriteBytes(path, noMark);
+  ASSERT_TRUE(t.Open());
+  while (t.ReadRecord() >= 0) {
+  }
+  ASSERT_TRUE(Rewrite(t, 1, [] {})) << "an update in place keeps the header as it is";
+  ASSERT_TRUE(t.Close());
+  EXPECT_EQ(test::ReadBytes(path), noMark);
+}
+
+TEST_F(Dbf, ZapEmptiesAndCreatingAgainCutsTheFile) {
+  MakeTable({"a", "b", "c"});
+  const std::string old = test::ReadBytes(path);
+  ZapToOneRecord("z");
+  // Until Close the old table stands whole, and nobody else opens it.
+  EXPECT_EQ(test::ReadBytes(path), old);
+  EXPECT_FALSE(OpensInOtherProcess(path, true));
+  ASSERT_TRUE(t.Close());
+  EXPECT_EQ(test::ReadBytes(path).size(), 97u + 31 + 1);
+  ASSERT_TRUE(t.Open());
+  EXPECT_EQ(t.RecCount(), 1);
+  EXPECT_EQ(Next(t), "0 1 1|z");
+  t.Close();
+
+  MakeTable({});
+  EXPECT_EQ(test::ReadBytes(path).size(), 98u);
+
+  // A table made anew that does not reach the disk leaves the old one.
+  MakeTable({"a", "b", "c"});
+  {
+    test::FaultyFileSystem fs;
+    fs.WriteBudget = 200;
+    ASSERT_TRUE(t.Open());
+    ASSERT_TRUE(t.Zap());
+    for (int i = 1; i <= 20; ++i) Append(t, i);
+    EXPECT_FALSE(t.Close());
+    fs.WriteBudget = -1;
+    fs.FailRename = true;
+    ASSERT_TRUE(t.CreateTable());
+    ASSERT_TRUE(t.AddFieldEx("X", 3, 'C', 0));
+    ASSERT_TRUE(t.WriteStructure());
+    EXPECT_FALSE(t.Close());
+  }
+  EXPECT_EQ(test::ReadBytes(path), old);
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(Files().ListDirectory(tmp.Dir(), entries));
+  EXPECT_EQ(entries.size(), 1u) << "nothing is left beside the table";
+}
+
+TEST_F(Dbf, OpenModesKeepWritersOut) {
+  MakeTable({"a"});
+  TDBF r1;
+  r1.FileName = path;
+  ASSERT_TRUE(r1.OpenReadOnly());
+  EXPECT_TRUE(OpensInOtherProcess(path, true));
+  EXPECT_FALSE(OpensInOtherProcess(path, false));
+  EXPECT_FALSE(t.OpenExclusive());
+  EXPECT_EQ(t.LastFileError(), FileError::Busy);
+  EXPECT_FALSE(t.CreateTable());
+  r1.GoToRecord(1);
+  EXPECT_FALSE(r1.WriteRecord());
+  r1.Close();
+  ASSERT_TRUE(t.OpenExclusive());
+  EXPECT_FALSE(r1.OpenReadOnly());
+  EXPECT_FALSE(OpensInOtherProcess(path, true));
+  // Fields cannot be added under records laid out without them.
+  EXPECT_FALSE(t.AddFieldEx("MORE", 10, 'C', 0));
+  ASSERT_TRUE(t.CreateTable());
+  ASSERT_TRUE(t.AddFieldEx("A", 1, 'C', 0));
+  ASSERT_TRUE(t.WriteStructure());
+  t.GoToRecord(1);
+  ASSERT_TRUE(t.WriteRecord());
+  EXPECT_FALSE(t.AddFieldEx("B", 255, 'C', 0));
+  EXPECT_EQ(t.RecordSize(), 2);
+}
+
+TEST_F(Dbf, FailedWritesAreReportedAndNeverCounted) {
+  MakeTable({"a", "b"});
+  bool error = false;
+  {
+    // A full disk part way through a long append.
+    test::FaultyFileSystem fs;
+    ASSERT_TRUE(t.Open());
+    fs.WriteBudget = 31 * 10000 + 15;
+    bool failed = false;
+    for (int i = 3; i < 20003 && !failed; ++i) failed = !Append(t, i);
+    fs.WriteBudget = -1;
+    EXPECT_FALSE(t.Close() && !failed);
+  }
+  ASSERT_TRUE(t.Open()) << "the table stays readable";
+  const int32_t count = t.RecCount();
+  EXPECT_GE(count, 2);
+  EXPECT_LE(count, 2 + 10000);
+  for (int i = 1; i <= count; ++i) {
+    ASSERT_EQ(t.ReadRecord(), 0);
+    ASSERT_EQ(t.GetFieldInt(0, error), i);
+  }
+  t.Close();
+  {
+    // An update that cannot be written says so.
+    test::FaultyFileSystem fs;
+    ASSERT_TRUE(t.Open());
+    fs.WriteBudget = 3;
+    t.GoToRecord(1);
+    EXPECT_FALSE(t.WriteRecord());
+    t.GoToRecord(t.RecCount() + 1);
+    EXPECT_FALSE(t.WriteRecord() && t.Flush());
+    EXPECT_FALSE(t.Close());
+    // A record that cannot be read says so and is passed over.
+    ASSERT_TRUE(t.OpenReadOnly());
+    fs.FailReads = true;
+    EXPECT_EQ(Next(t), "-1 1");
+    fs.FailReads = false;
+    EXPECT_EQ(Next(t), "0 2 2|b");
+    t.Close();
+  }
+  // A read-only file opens for reading only.
+  test::FaultyFileSystem fs;
+  fs.ReadOnlyFiles = true;
+  EXPECT_FALSE(t.OpenExclusive());
+  EXPECT_EQ(t.LastFileError(), FileError::Denied);
+  EXPECT_FALSE(t.CreateTable());
+  EXPECT_FALSE(t.Zap());
+  ASSERT_TRUE(t.OpenReadOnly());
+  t.GoToRecord(1);
+  EXPECT_FALSE(t.WriteRecord());
+  t.Close();
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,47 @@
+#include "foundation/text/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace vm;
+
+TEST(NumberText, ReadsDecimalTextOnly) {
+  for (auto [text, expected] : {std::pair{"1.5", 1.5L}, {"  12", 12}, {"-3.25e2", -325}, {"5.", 5},
+                                {".5", 0.5L}, {"0.1", 0.1L}}) {  // 0.1: the extended value
+    long double x = -12345;
+    EXPECT_TRUE(TextToExtended(text, x)) << text;
+    EXPECT_EQ(x, expected) << text;
+  }
+  for (const char* bad : {"", "12 ", "\t12", ".", "+-5", "1e", "1.5,3", "inf", "0x10", "1e5000"}) {
+    long double x = -12345;
+    EXPECT_FALSE(TextToExtended(bad, x)) << bad;
+    EXPECT_EQ(x, -12345) << "left alone on " << bad;
+  }
+}
+
+TEST(NumberText, FixedDecimalsRoundHalvesToEven) {
+  struct Case {
+    long double x;
+    int decimals;
+    const char* text;
+  };
+  // A long double that lies just above a half is not a half.
+  for (const Case& c : {Case{0.125L, 2, "0.12"}, {0.375L, 2, "0.38"}, {2.5L, 0, "2"}, {3.5L, 0, "4"},
+                        {-2.5L, 0, "-2"}, {std::nextafter(2.5L, 3.0L), 0, "3"}, {12.5L, 4, "12.5000"},
+                        {-0.001L, 2, "0.00"}, {-1234567.891L, 2, "-1234567.89"},
+                        {0.1L, 18, "0.100000000000000000"}, {9.9999L, 2, "10.00"},
+                        // Wide and huge numbers.
+                        {std::ldexp(1.0L, 100), 1, "1267650600228229401496703205376.0"},
+                        {1e20L, 20, "100000000000000000000.00000000000000000000"},
+                        {0.1L, 25, "0.1000000000000000000000000"},
+                        {1e10L + 0.1L, 15, "10000000000.100000000000000"},
+                        {1e-30L, 32, "0.00000000000000000000000000000100"}, {1e36L, 2, "1E+36"},
+                        {-1.5e40L, 0, "-1.5E+40"},
+                        {123456789012345678901234567890123456789.0L, 2, "1.23456789012345679E+38"},
+                        {9.99999999999999999999e36L, 0, "1E+37"},
+                        {std::numeric_limits<long double>::infinity(), 2, ""}})
+    EXPECT_EQ(ExtendedToFixed(c.x, c.decimals), c.text) << c.text;
+  EXPECT_EQ(ExtendedToFixed(std::numeric_limits<long double>::max(), 2).substr(0, 6), "1.1897");
+}

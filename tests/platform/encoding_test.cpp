@@ -1,0 +1,46 @@
+#include "platform/encoding.h"
+
+#include <gtest/gtest.h>
+
+using namespace vm;
+
+TEST(Encoding, LiteralsBecomeWindows1251AtCompileTime) {
+  constexpr std::string_view yo = "Ёё№"_wv;
+  static_assert(yo.size() == 3);
+  EXPECT_EQ(yo, "\xA8\xB8\xB9");
+  EXPECT_EQ("Аа Яя"_w, "\xC0\xE0 \xDF\xFF");
+  EXPECT_EQ("plain"_w, "plain");
+  EXPECT_EQ(""_w, "");
+}
+
+TEST(Encoding, Utf8RoundTripKeepsEveryByte) {
+  std::string all;
+  for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+  const std::string utf8 = Cp1251ToUtf8(all);
+  EXPECT_EQ(Utf8ToCp1251(utf8), all);
+  EXPECT_EQ(Cp1251ToUtf8("Привет"_w), "Привет");
+  EXPECT_EQ(Cp1251ToUtf8("\xB9"), "№");
+}
+
+TEST(Encoding, Utf8WithoutWindows1251CharacterBecomesQuestionMark) {
+  EXPECT_EQ(Utf8ToCp1251("a\xE4\xB8\xAD" "b"), "a?b");  // a CJK character
+  EXPECT_EQ(Utf8ToCp1251("\xFF" "x"), "?x");              // malformed byte
+  EXPECT_EQ(Utf8ToCp1251("\xD0"), "?");                   // cut sequence
+}
+
+TEST(Encoding, Dos866ConvertsRussianLettersOnly) {
+  // А, п, р, я, Ё, ё, № in code page 866.
+  const std::string dos = "\x80\xAF\xE0\xEF\xF0\xF1\xFC";
+  EXPECT_EQ(DosToWinStr(dos), "АпряЁё№"_w);
+  EXPECT_EQ(WinToDosStr("АпряЁё№"_w), dos);
+  // Pseudo-graphics of 866 and other 1251 punctuation pass unchanged.
+  EXPECT_EQ(DosToWinStr("\xB0\xC4\xDF"), "\xB0\xC4\xDF");
+  EXPECT_EQ(WinToDosStr("\x85\xAB\xBB"), "\x85\xAB\xBB");
+  for (int b = 0; b < 256; ++b) {
+    const char c = static_cast<char>(b);
+    const bool letter = (b >= 0x80 && b <= 0xAF) || (b >= 0xE0 && b <= 0xF1) || b == 0xFC;
+    if (b < 0x80 || letter) {
+      EXPECT_EQ(WinToDosChar(DosToWinChar(c)), c) << b;
+    }
+  }
+}
