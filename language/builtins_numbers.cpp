@@ -134,7 +134,7 @@ void FnAtgh(TBuiltinCall& c) {
   c.SetNum(std::atanh(x));
 }
 
-void FnRound(TBuiltinCall& c) { c.SetNum(std::nearbyint(c.Num(1))); }
+void FnRound(TBuiltinCall& c) { c.SetNum(std::rint(c.Num(1))); }
 
 void FnInt(TBuiltinCall& c) { c.SetNum(std::trunc(c.Num(1))); }
 
@@ -164,7 +164,7 @@ namespace {
 // A bit mask argument: its rounded value, read as 32 bits whether it was
 // written signed or unsigned.
 bool MaskArg(TBuiltinCall& c, int i, uint32_t& mask) {
-  const long double r = std::nearbyint(c.Num(i));
+  const long double r = std::rint(c.Num(i));
   if (!(r >= -2147483648.0L && r <= 4294967295.0L)) {
     c.FailWith(" Целое число вне допустимого диапазона "_w);
     return false;
@@ -200,14 +200,14 @@ void FnRounddig(TBuiltinCall& c) {
   // Rounding goes through a 64-bit integer.
   if (!(std::fabs(scaled) < 9223372036854775807.0L))
     return c.FailWith(" Целое число вне допустимого диапазона "_w);
-  c.SetNum(std::nearbyint(scaled) / p);
+  c.SetNum(std::rint(scaled) / p);
 }
 
 void FnExpandnum(TBuiltinCall& c) {
   int32_t width = 0;
   if (!c.WidthArg(2, width)) return;
   // Adding zero turns a rounded -0 into 0.
-  const long double v = std::nearbyint(c.Num(1)) + 0.0L;
+  const long double v = std::rint(c.Num(1)) + 0.0L;
   std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, "%.0Lf", v)) + 1, '\0');
   text.resize(static_cast<std::size_t>(std::snprintf(text.data(), text.size(), "%.0Lf", v)));
   c.SetStr(PadStr(text, width < 0 ? 0 : width, true, '0'));

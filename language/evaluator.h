@@ -10,7 +10,10 @@
 
 namespace vm {
 
-// errCode 0 on success; after an error value is whatever was reached.
+// errCode 0 on success; after an error value is whatever was reached. A
+// numeric result writes only the kind and the number, and a text result
+// reuses value's string buffer. Values are read where they live, so value
+// must not be a variable the chain reads.
 void EvalExpr(TExprChain& expr, int& errCode, TCommonVar& value);
 
 void EvalOperand(TOperand& node, int& errCode, TCommonVar& value);

@@ -244,6 +244,23 @@ TInstruction* TInterpreter::Execute(TInstruction& in) {
   }
 }
 
+namespace {
+
+// Only the part of the kind is written: a number store touches no string,
+// and a text store reuses the variable's buffer.
+void StoreInPlace(TCommonVar& to, const TCommonVar& from) {
+  to.Kind = from.Kind;
+  switch (NormalizeTypeChar(from.Kind)) {
+    case 'N': to.Num = from.Num; return;
+    case 'C': to.Str = from.Str; return;
+    case 'D': to.Date = from.Date; return;
+    case 'T': to.Time = from.Time; return;
+    default: to = from; return;
+  }
+}
+
+}  // namespace
+
 void TInterpreter::Store(TInstruction& in) {
   const char kind = NormalizeTypeChar(value_.Kind);
   switch (in.Opcode) {
@@ -253,7 +270,7 @@ void TInterpreter::Store(TInstruction& in) {
         errorCode_ = kRunErrType;
         return;
       }
-      in.Var->Value = value_;
+      StoreInPlace(in.Var->Value, value_);
       return;
     case kOpSetField:
       if (NormalizeTypeChar(in.Field->FieldType) != kind) {

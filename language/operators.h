@@ -29,6 +29,11 @@ int FindOperator(char c);
 
 inline bool IsOperatorChar(char c) { return FindOperator(c) != 0; }
 
+// Applies one operator to two numbers in place of the left one; 0 or the
+// error code, with the left number 0 after an error. Two values of kind 'N'
+// give exactly what ApplyOperator gives them.
+int ApplyNumberOperator(int opIndex, long double& left, long double right);
+
 // Applies one operator to two values; errCode 0 on success.
 void ApplyOperator(int opIndex, const TCommonVar& left, const TCommonVar& right, TCommonVar& result,
                    int& errCode);

@@ -61,7 +61,7 @@ std::string ValueToTextAuto(const TCommonVar& v, int decimals) {
   const int magnitude = Magnitude(decimals);
   if (v.Kind == 'D' || v.Kind == 'T') return ValueToText(v, magnitude, 0);
   if (v.Kind == 'N' && decimals < 0 && std::isfinite(v.Num) &&
-      IsNearZero(v.Num - std::nearbyint(v.Num))) {
+      IsNearZero(v.Num - std::rint(v.Num))) {
     return ValueToText(v, 255, 0);
   }
   return ValueToText(v, 255, magnitude);
@@ -113,7 +113,7 @@ bool FormatValueText(std::string_view text, char kind, int mode, int decimals,
       return true;
     case 'R': {
       const long double x = ReadNumber(text);
-      result = ExtendedToFixed(x, x == std::nearbyint(x) ? 0 : decimals);
+      result = ExtendedToFixed(x, x == std::rint(x) ? 0 : decimals);
       return true;
     }
     case 'T':
