@@ -1,10 +1,14 @@
 #include "language/evaluator.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "platform/encoding.h"
 #include "config/sysvars.h"
 #include "language/builtins.h"
+#include "language/function_table.h"
+#include "language/number_functions.h"
 #include "language/operators.h"
 
 namespace vm {
@@ -13,7 +17,6 @@ namespace {
 
 enum {
   kErrBadRow = 21,
-  kErrOverflow = 254,
   kErrNoValue = 255,
 };
 
@@ -83,42 +86,100 @@ void FoldValues(TOperand* node, TOperand* end, int opErr, int& errCode, TCommonV
   errCode = opErr;
 }
 
+void BuildSteps(TExprChain& expr) {
+  std::vector<TChainStep> steps(expr.size());
+  for (std::size_t i = 0; i < expr.size(); ++i) {
+    const TOperand& node = expr[i];
+    TChainStep& step = steps[i];
+    step.Op = i == 0 ? 0 : expr[i - 1].OpIndex;
+    step.Node = static_cast<uint32_t>(i);
+    if (node.Kind == kOpdNumber) {
+      step.Source = kStepConstant;
+      step.Constant = node.Constant;
+    } else if ((node.Kind == kOpdVariable || node.Kind == kOpdVarRef) && node.Var != nullptr) {
+      step.Source = kStepInPlace;
+      step.InPlace = &node.Var->Value;
+    } else if (node.IsGroup()) {
+      step.Source = kStepGroup;
+    } else if (node.Kind == kOpdCall && node.Context != nullptr) {
+      step.Function = NumberFunction(node.FuncNo);
+      if (step.Function != nullptr) step.Source = kStepNumberCall;
+    }
+  }
+  steps.front().Pure = std::all_of(steps.begin(), steps.end(),
+                                   [](const TChainStep& s) { return s.Source != kStepNode; });
+  expr.front().Steps = std::move(steps);
+}
+
+inline const TCommonVar& StepValue(const TChainStep& step, TExprChain& expr, int& errCode) {
+  return step.Source == kStepInPlace ? *step.InPlace : NodeValue(expr[step.Node], errCode);
+}
+
 }  // namespace
 
-void EvalExpr(TExprChain& expr, int& errCode, TCommonVar& value) {
-  errCode = 0;
+bool CallNumberFunction(const TOperand& call, long double (*function)(const long double*), long double& out) {
+  std::array<long double, kMaxCallArgs> args;
+  const std::size_t count = call.Child.size();
+  if (count > args.size()) return false;
+  for (std::size_t i = 0; i < count; ++i)
+    if (!EvalPureNumber(call.Child[i].Child, args[i])) return false;
+  const long double v = function(args.data());
+  if (!std::isfinite(v)) return false;
+  out = v;
+  return true;
+}
+
+bool EvalPureGroup(const TOperand& group, long double& out) { return EvalPureNumber(group.Child, out); }
+
+void EvalChain(TExprChain& expr, int& errCode, TCommonVar& value) {
   if (expr.empty()) {
     // A formula that did not compile has no chain.
     errCode = kErrNoValue;
     return;
   }
-  TOperand* node = expr.data();
-  TOperand* const end = node + expr.size();
-  const TCommonVar& first = NodeValue(*node, errCode);
-  if (errCode != 0 || first.Kind != 'N') {
-    if (&first != &value) value = first;
-    if (errCode == 0) FoldValues(node + 1, end, 0, errCode, value);
-    return;
+  std::vector<TChainStep>& steps = expr.front().Steps;
+  if (steps.empty()) BuildSteps(expr);
+  const TChainStep* step = steps.data();
+  const TChainStep* const end = step + steps.size();
+  int err = 0;
+  long double acc = 0;
+  if (step->Source == kStepConstant) {
+    acc = step->Constant;
+  } else {
+    const TCommonVar& first = StepValue(*step, expr, err);
+    if (err != 0 || first.Kind != 'N') {
+      if (&first != &value) value = first;
+      if (err == 0) FoldValues(expr.data() + 1, expr.data() + expr.size(), 0, err, value);
+      errCode = err;
+      return;
+    }
+    acc = first.Num;
   }
-  // Numbers fold in a register; the chain leaves this path only when a
-  // node turns out to hold something else.
-  long double acc = first.Num;
+  // Numbers fold in a register; the chain leaves this path only when an
+  // operand turns out to hold something else.
   int opErr = 0;
-  for (++node; node != end; ++node) {
-    const TCommonVar& v = NodeValue(*node, errCode);
-    if (errCode != 0) {
-      value = v;
-      return;
+  for (++step; step != end; ++step) {
+    long double right = step->Constant;
+    if (step->Source != kStepConstant) {
+      const TCommonVar& v = StepValue(*step, expr, err);
+      if (err != 0) {
+        value = v;
+        errCode = err;
+        return;
+      }
+      if (opErr != 0) continue;
+      if (v.Kind != 'N') {
+        value.Kind = 'N';
+        value.Num = acc;
+        ApplyOperator(step->Op, value, v, value, opErr);
+        TOperand* const node = expr.data() + (step - steps.data());
+        FoldValues(node + 1, expr.data() + expr.size(), opErr, err, value);
+        errCode = err;
+        return;
+      }
+      right = v.Num;
     }
-    if (opErr != 0) continue;
-    if (v.Kind != 'N') {
-      value.Kind = 'N';
-      value.Num = acc;
-      ApplyOperator(node[-1].OpIndex, value, v, value, opErr);
-      FoldValues(node + 1, end, opErr, errCode, value);
-      return;
-    }
-    opErr = ApplyNumberOperator(node[-1].OpIndex, acc, v.Num);
+    if (opErr == 0) opErr = ApplyNumberOperator(step->Op, acc, right);
   }
   value.Kind = 'N';
   value.Num = acc;

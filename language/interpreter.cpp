@@ -46,6 +46,15 @@ int32_t AskUser(const std::string& text, uint32_t flags) {
   return answer;
 }
 
+// The common case, a number into a numeric variable, stored at once; false
+// for any other.
+bool StoreNumber(TInstruction& in, const TCommonVar& value) {
+  if (in.Opcode != kOpAssign || in.Var == nullptr || value.Kind != 'N' || in.Var->Value.Kind != 'N')
+    return false;
+  in.Var->Value.Num = value.Num;
+  return true;
+}
+
 }  // namespace
 
 TInstructionPool& Instructions() {
@@ -191,7 +200,7 @@ TInstruction* TInterpreter::Execute(TInstruction& in) {
       EvalExpr(in.Expr, err, value_);
       if (err != 0) {
         SetEvalError(err, in, false);
-      } else if (errorCode_ == 0) {
+      } else if (errorCode_ == 0 && !StoreNumber(in, value_)) {
         Store(in);
       }
       return in.Next;

@@ -12,13 +12,11 @@ namespace {
 
 // Run-time errors of the operators.
 enum {
-  kErrDivByZero = 1,
   kErrZeroNegativePower = 2,
   kErrNegativeFractionalPower = 3,
   kErrTypesDiffer = 13,
   kErrBadOperation = 14,
   kErrBadOperand = 22,
-  kErrOverflow = 254,
 };
 
 void SetNumber(TCommonVar& result, long double v) {
@@ -75,24 +73,6 @@ constexpr std::array<TOperatorRow, kOperatorCount> kOperators = {{
 
 bool IsComparison(int op) { return op >= kOpLess && op <= kOpEq; }
 
-// Not e^(ln b * x): that misses exact powers by an ulp, and INT(10^3)
-// would give 999.
-int Power(long double& acc, long double r) {
-  if (std::fabs(acc) < kNumTolerance && r < 0) return kErrZeroNegativePower;
-  if (acc < 0 && r != std::rint(r)) return kErrNegativeFractionalPower;
-  const long double base = std::fabs(acc);
-  long double v = base >= kNumTolerance ? std::pow(base, r) : 0.0L;
-  if (acc < 0 && std::fmod(std::rint(r), 2.0L) != 0) v = -v;
-  acc = v;
-  return 0;
-}
-
-// The order of two numbers as CompareValues gives it.
-int CompareNumbers(long double l, long double r) {
-  if (IsNearZero(l - r)) return 0;
-  return l > r ? 1 : -1;
-}
-
 // The checks made before a routine runs; 0 when it may run.
 int Precheck(int op, const TCommonVar& l, const TCommonVar& r) {
   if (l.Kind != r.Kind) return kErrTypesDiffer;
@@ -113,31 +93,16 @@ int FindOperator(char c) {
   return 0;
 }
 
-int ApplyNumberOperator(int opIndex, long double& acc, long double right) {
-  int err = 0;
-  switch (opIndex) {
-    case kOpMul: acc *= right; break;
-    case kOpDiv:
-      if (std::fabs(right) < kNumTolerance) {
-        err = kErrDivByZero;
-      } else {
-        acc /= right;
-      }
-      break;
-    case kOpAdd: acc += right; break;
-    case kOpSub: acc -= right; break;
-    case kOpPow: err = Power(acc, right); break;
-    case kOpLess: acc = CompareNumbers(acc, right) < 0; break;
-    case kOpGreater: acc = CompareNumbers(acc, right) > 0; break;
-    case kOpLessEq: acc = CompareNumbers(acc, right) <= 0; break;
-    case kOpGreaterEq: acc = CompareNumbers(acc, right) >= 0; break;
-    case kOpNotEq: acc = CompareNumbers(acc, right) != 0; break;
-    default: acc = CompareNumbers(acc, right) == 0; break;
-  }
-  // The floating-point unit would trap an overflow; no infinity is ever kept.
-  if (err == 0 && !std::isfinite(acc)) err = kErrOverflow;
-  if (err != 0) acc = 0;
-  return err;
+// Not e^(ln b * x): that misses exact powers by an ulp, and INT(10^3)
+// would give 999.
+int PowerOfNumbers(long double& acc, long double right) {
+  if (std::fabs(acc) < kNumTolerance && right < 0) return kErrZeroNegativePower;
+  if (acc < 0 && right != std::rint(right)) return kErrNegativeFractionalPower;
+  const long double base = std::fabs(acc);
+  long double v = base >= kNumTolerance ? std::pow(base, right) : 0.0L;
+  if (acc < 0 && std::fmod(std::rint(right), 2.0L) != 0) v = -v;
+  acc = v;
+  return 0;
 }
 
 void ApplyOperator(int opIndex, const TCommonVar& left, const TCommonVar& right,

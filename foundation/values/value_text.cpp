@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "foundation/values/dates.h"
+#include "foundation/values/rounding.h"
 #include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
 
@@ -136,9 +137,9 @@ long double RoundTo9Places(long double x) {
   // Beyond the 64-bit integer range (and for NaN) a number has no ninth
   // decimal to round; it comes back as it was instead of as garbage.
   if (!(std::fabs(scaled) < 9223372036854775808.0L)) return x;
-  // Through a 64-bit integer, so that a small negative number comes back as
-  // a plain 0, not as a negative zero.
-  return static_cast<long double>(std::llrint(scaled)) * 1e-9L;
+  // Adding 0 makes a small negative number come back as a plain 0, not as a
+  // negative zero, as a trip through a 64-bit integer would.
+  return (RoundHalfEven(scaled) + 0.0L) * 1e-9L;
 }
 
 }  // namespace vm
