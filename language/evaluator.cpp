@@ -1,14 +1,10 @@
 #include "language/evaluator.h"
 
-#include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "platform/encoding.h"
 #include "config/sysvars.h"
 #include "language/builtins.h"
-#include "language/function_table.h"
-#include "language/number_functions.h"
 #include "language/operators.h"
 
 namespace vm {
@@ -99,16 +95,10 @@ void BuildSteps(TExprChain& expr) {
     } else if ((node.Kind == kOpdVariable || node.Kind == kOpdVarRef) && node.Var != nullptr) {
       step.Source = kStepInPlace;
       step.InPlace = &node.Var->Value;
-    } else if (node.IsGroup()) {
-      step.Source = kStepGroup;
-    } else if (node.Kind == kOpdCall && node.Context != nullptr) {
-      step.Function = NumberFunction(node.FuncNo);
-      if (step.Function != nullptr) step.Source = kStepNumberCall;
     }
   }
-  steps.front().Pure = std::all_of(steps.begin(), steps.end(),
-                                   [](const TChainStep& s) { return s.Source != kStepNode; });
   expr.front().Steps = std::move(steps);
+  expr.front().NumberCode = CompileNumberCode(expr);
 }
 
 inline const TCommonVar& StepValue(const TChainStep& step, TExprChain& expr, int& errCode) {
@@ -116,20 +106,6 @@ inline const TCommonVar& StepValue(const TChainStep& step, TExprChain& expr, int
 }
 
 }  // namespace
-
-bool CallNumberFunction(const TOperand& call, long double (*function)(const long double*), long double& out) {
-  std::array<long double, kMaxCallArgs> args;
-  const std::size_t count = call.Child.size();
-  if (count > args.size()) return false;
-  for (std::size_t i = 0; i < count; ++i)
-    if (!EvalPureNumber(call.Child[i].Child, args[i])) return false;
-  const long double v = function(args.data());
-  if (!std::isfinite(v)) return false;
-  out = v;
-  return true;
-}
-
-bool EvalPureGroup(const TOperand& group, long double& out) { return EvalPureNumber(group.Child, out); }
 
 void EvalChain(TExprChain& expr, int& errCode, TCommonVar& value) {
   if (expr.empty()) {

@@ -7,54 +7,9 @@
 
 #include "language/expr_context.h"
 #include "language/expr_types.h"
-#include "language/operators.h"
+#include "language/number_code.h"
 
 namespace vm {
-
-// A built-in over numbers called with its arguments as numbers; false when
-// an argument is not a plain number or the result is not finite.
-bool CallNumberFunction(const TOperand& call, long double (*function)(const long double*), long double& out);
-// A parenthesised chain as a number; false as for EvalPureNumber.
-bool EvalPureGroup(const TOperand& group, long double& out);
-
-inline bool PureOperand(const TChainStep& step, const TExprChain& expr, long double& out) {
-  switch (step.Source) {
-    case kStepConstant:
-      out = step.Constant;
-      return true;
-    case kStepInPlace:
-      if (step.InPlace->Kind != 'N') return false;
-      out = step.InPlace->Num;
-      return true;
-    case kStepNumberCall:
-      return CallNumberFunction(expr[step.Node], step.Function, out);
-    case kStepGroup:
-      return EvalPureGroup(expr[step.Node], out);
-    default:
-      return false;
-  }
-}
-
-// The number a chain of number constants, numeric variables and built-ins
-// over numbers gives, without a node touched: false, with nothing changed,
-// for any other chain, one not evaluated before, or anything that fails;
-// EvalChain then gives the value or the error.
-inline bool EvalPureNumber(const TExprChain& expr, long double& out) {
-  if (expr.empty()) return false;
-  const std::vector<TChainStep>& steps = expr.front().Steps;
-  if (steps.empty() || !steps.front().Pure) return false;
-  const TChainStep* step = steps.data();
-  const TChainStep* const end = step + steps.size();
-  long double acc = 0;
-  if (!PureOperand(*step, expr, acc)) return false;
-  for (++step; step != end; ++step) {
-    long double right = 0;
-    if (!PureOperand(*step, expr, right)) return false;
-    if (ApplyNumberOperator(step->Op, acc, right) != 0) return false;
-  }
-  out = acc;
-  return true;
-}
 
 // errCode 0 on success; after an error value is whatever was reached. A
 // numeric result writes only the kind and the number, and a text result
@@ -64,7 +19,7 @@ void EvalChain(TExprChain& expr, int& errCode, TCommonVar& value);
 
 inline void EvalExpr(TExprChain& expr, int& errCode, TCommonVar& value) {
   long double number;
-  if (EvalPureNumber(expr, number)) {
+  if (!expr.empty() && !expr.front().NumberCode.empty() && RunNumberCode(expr.front().NumberCode, number)) {
     value.Kind = 'N';
     value.Num = number;
     errCode = 0;

@@ -25,8 +25,6 @@ enum : uint8_t {
   kStepConstant = 0,  // a number constant, kept in the step
   kStepInPlace = 1,   // a variable, read where it lives
   kStepNode = 2,      // anything else, computed into its node
-  kStepNumberCall = 3,  // a built-in over numbers, called straight when it can be
-  kStepGroup = 4,       // a parenthesised chain
 };
 
 // A chain as the evaluator walks it: one small step per operand, so that a
@@ -35,17 +33,21 @@ enum : uint8_t {
 struct TChainStep {
   long double Constant = 0;
   const TCommonVar* InPlace = nullptr;
-  long double (*Function)(const long double* args) = nullptr;
   uint32_t Node = 0;
   // The operator that joins the operand to what goes before; 0 for the first.
   uint8_t Op = 0;
   uint8_t Source = kStepNode;
-  // On the first step: every operand is a constant, a variable, a group or
-  // a built-in over numbers, none of which changes anything (a group or a
-  // call whose own operands would is found out when it is tried), so the
-  // chain can be tried as numbers and, when that fails, evaluated again in
-  // full.
-  bool Pure = false;
+};
+
+// One step of a chain over numbers compiled for an accumulator (see
+// number_code.h).
+struct TNumberOp {
+  long double Constant = 0;
+  const TCommonVar* Var = nullptr;
+  long double (*Function)(const long double* args) = nullptr;
+  uint8_t Code = 0;
+  // The operator to apply, or the number of arguments of a call.
+  uint8_t Arg = 0;
 };
 
 // Operand kinds.
@@ -96,9 +98,10 @@ struct TOperand {
   TExprChain Child;
   TCommonVar Value;
   long double Constant = 0;
-  // On the first node of a chain: the chain's steps, once it has been
-  // evaluated.
+  // On the first node of a chain, once it has been evaluated: the chain's
+  // steps, and its number code when it is a chain over numbers only.
   std::vector<TChainStep> Steps;
+  std::vector<TNumberOp> NumberCode;
 
   bool IsGroup() const { return Kind != kOpdCall && !Child.empty(); }
 };

@@ -1,0 +1,151 @@
+#include "language/number_code.h"
+
+#include <cmath>
+
+#include "language/expr_context.h"
+#include "language/number_functions.h"
+#include "language/operators.h"
+
+namespace vm {
+
+namespace {
+
+class TNumberCompiler {
+ public:
+  explicit TNumberCompiler(std::vector<TNumberOp>& code) : code_(code) {}
+
+  // The chain's value into the accumulator.
+  bool Chain(const TExprChain& expr) {
+    if (expr.empty() || !Operand(expr.front())) return false;
+    for (std::size_t i = 1; i < expr.size(); ++i) {
+      const uint8_t op = expr[i - 1].OpIndex;
+      const TOperand& node = expr[i];
+      if (node.Kind == kOpdNumber) {
+        Emit(kNumApplyConst, op).Constant = node.Constant;
+      } else if (IsVariable(node)) {
+        Emit(kNumApplyVar, op).Var = &node.Var->Value;
+      } else {
+        if (!Push() || !Operand(node)) return false;
+        Emit(kNumApplyPop, op);
+        --depth_;
+      }
+    }
+    return true;
+  }
+
+ private:
+  static bool IsVariable(const TOperand& node) {
+    return (node.Kind == kOpdVariable || node.Kind == kOpdVarRef) && node.Var != nullptr;
+  }
+
+  bool Operand(const TOperand& node) {
+    if (node.Kind == kOpdNumber) {
+      Emit(kNumLoadConst).Constant = node.Constant;
+      return true;
+    }
+    if (IsVariable(node)) {
+      Emit(kNumLoadVar).Var = &node.Var->Value;
+      return true;
+    }
+    if (node.IsGroup()) return Chain(node.Child);
+    if (node.Kind != kOpdCall || node.Context == nullptr) return false;
+    const TNumberFunction function = NumberFunction(node.FuncNo);
+    if (function == nullptr) return false;
+    for (const TOperand& arg : node.Child)
+      if (!Argument(arg.Child)) return false;
+    Emit(kNumCall, static_cast<uint8_t>(node.Child.size())).Function = function;
+    depth_ -= node.Child.size();
+    return true;
+  }
+
+  // An argument onto the stack; a lone constant or variable goes there at
+  // once.
+  bool Argument(const TExprChain& arg) {
+    if (arg.size() == 1 && (arg.front().Kind == kOpdNumber || IsVariable(arg.front()))) {
+      if (depth_ == kNumberStackSize) return false;
+      ++depth_;
+      if (arg.front().Kind == kOpdNumber) {
+        Emit(kNumPushConst).Constant = arg.front().Constant;
+      } else {
+        Emit(kNumPushVar).Var = &arg.front().Var->Value;
+      }
+      return true;
+    }
+    return Chain(arg) && Push();
+  }
+
+  bool Push() {
+    if (depth_ == kNumberStackSize) return false;
+    ++depth_;
+    Emit(kNumPush);
+    return true;
+  }
+
+  TNumberOp& Emit(uint8_t code, uint8_t arg = 0) {
+    TNumberOp& op = code_.emplace_back();
+    op.Code = code;
+    op.Arg = arg;
+    return op;
+  }
+
+  std::vector<TNumberOp>& code_;
+  std::size_t depth_ = 0;
+};
+
+}  // namespace
+
+std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr) {
+  std::vector<TNumberOp> code;
+  TNumberCompiler compiler(code);
+  if (!compiler.Chain(expr)) code.clear();
+  code.shrink_to_fit();
+  return code;
+}
+
+bool RunNumberCode(const std::vector<TNumberOp>& code, long double& out) {
+  long double stack[kNumberStackSize];
+  std::size_t top = 0;
+  long double acc = 0;
+  for (const TNumberOp& op : code) {
+    switch (op.Code) {
+      case kNumLoadConst:
+        acc = op.Constant;
+        break;
+      case kNumLoadVar:
+        if (op.Var->Kind != 'N') return false;
+        acc = op.Var->Num;
+        break;
+      case kNumApplyConst:
+        if (ApplyNumberOperator(op.Arg, acc, op.Constant) != 0) return false;
+        break;
+      case kNumApplyVar:
+        if (op.Var->Kind != 'N' || ApplyNumberOperator(op.Arg, acc, op.Var->Num) != 0) return false;
+        break;
+      case kNumPush:
+        stack[top++] = acc;
+        break;
+      case kNumPushConst:
+        stack[top++] = op.Constant;
+        break;
+      case kNumPushVar:
+        if (op.Var->Kind != 'N') return false;
+        stack[top++] = op.Var->Num;
+        break;
+      case kNumApplyPop: {
+        long double left = stack[--top];
+        if (ApplyNumberOperator(op.Arg, left, acc) != 0) return false;
+        acc = left;
+        break;
+      }
+      default:
+        top -= op.Arg;
+        acc = op.Function(stack + top);
+        if (!std::isfinite(acc)) return false;
+        break;
+    }
+  }
+  out = acc;
+  return true;
+}
+
+}  // namespace vm
