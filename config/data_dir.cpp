@@ -7,6 +7,7 @@
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
 #include "foundation/files/fileutils.h"
+#include "config/errorlog.h"
 #include "config/settings.h"
 #include "config/settings_syntax.h"
 #include "foundation/text/strutils.h"
@@ -189,9 +190,19 @@ bool LoadSettingsChecked() {
   return loaded;
 }
 
+void RemoveLeftoverFiles() {
+  std::vector<std::string> dirs = {ProgramDirectory()};
+  if (!SameFileName(DataDir(), ProgramDirectory())) dirs.push_back(DataDir());
+  for (const std::string& dir : dirs)
+    for (const std::string& name : RemoveLeftoverTemporaries(dir))
+      LogError("Удалён временный файл прерванной записи "_w + dir + name);
+}
+
 int OpenDataAtStartUp() {
   ChooseDataDirectory();
   if (!LockBases()) return 1;
+  // The lock proves that no other process is writing the data.
+  RemoveLeftoverFiles();
   if (LoadSettingsChecked()) return 0;
   UnlockBases();
   return 1;

@@ -67,8 +67,14 @@ bool ConfirmWorkingDate(bool systemClock, const TDateRec& lastDate);
 // code 1.
 bool LoadSettingsChecked();
 
-// The start-up of the data: data directory, lock and checked load. Returns
-// 0, or the exit code 1 when the program must end. The lock stays held.
+// Removes what writers killed in earlier runs left beside their files in
+// the program and data directories, each named in "Errors.log". Only while
+// the database lock is held.
+void RemoveLeftoverFiles();
+
+// The start-up of the data: data directory, lock, leftovers of earlier runs
+// and checked load. Returns 0, or the exit code 1 when the program must end.
+// The lock stays held.
 int OpenDataAtStartUp();
 
 }  // namespace vm

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "config/errorlog.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/text/strutils.h"
 #include "platform/files.h"
@@ -215,21 +216,35 @@ std::string BackupName(const std::string& fileName, const std::string& ext, int3
 
 }  // namespace
 
-void RotateBackups(const std::string& fileName, int32_t n) {
+bool RotateBackups(const std::string& fileName, int32_t n) {
   if (n > 9) n = 9;
   std::string ext = GetFileExtPart(fileName);
   ext = ext.empty() ? "." : "." + ext.substr(0, ext.size() - 1);
   FileSystem& fs = Files();
+  bool ok = true;
+  auto notMade = [&ok](const std::string& copy) {
+    LogError("Не удалось сделать копию файла настроек "_w + copy);
+    ok = false;
+  };
   // Each older copy takes the place of the next; a missing one leaves a gap
   // rather than an even older file under its number.
   for (int32_t k = n; k >= 2; --k) {
     const std::string src = BackupName(fileName, ext, k - 1);
     const std::string dst = BackupName(fileName, ext, k);
-    if (!fs.Rename(src, dst) && fs.Exists(dst)) fs.Remove(dst);
+    if (fs.Rename(src, dst)) continue;
+    if (fs.Exists(src) || fs.IsSymlink(src)) {
+      notMade(dst);
+    } else if (fs.Exists(dst) || fs.IsSymlink(dst)) {
+      fs.Remove(dst);
+    }
   }
-  if (n < 1) return;
+  if (n < 1 || !fs.Exists(fileName)) return ok;
   const std::string first = BackupName(fileName, ext, 1);
-  if (!CopyFileOver(fileName, first) && fs.Exists(first)) fs.Remove(first);
+  if (!CopyFileOver(fileName, first)) {
+    notMade(first);
+    if (fs.Exists(first)) fs.Remove(first);
+  }
+  return ok;
 }
 
 void TSettingsWriter::Section(int32_t index) {
@@ -254,20 +269,12 @@ void TSettingsWriter::Line(std::string_view text) {
 }
 
 bool TSettingsWriter::Commit(const std::string& path, int32_t backups) const {
-  FileSystem& fs = Files();
-  const std::string real = ResolvePathCase(path);
-  const std::string temp = real + ".new";
-  bool ok = false;
-  {
-    std::unique_ptr<File> f = fs.Open(temp, FileMode::Create);
-    if (!f) return false;
-    ok = f->Truncate(0) && f->WriteAt(0, text_.data(), text_.size()) && f->Sync();
-  }
+  FileReplacement replacement;
+  std::unique_ptr<File> f = replacement.Begin(path);
+  if (!f || !f->WriteAt(0, text_.data(), text_.size()) || !f->Sync()) return false;
   // The copies move only once the new file is whole.
-  if (ok && backups > 0) RotateBackups(real, backups);
-  ok = ok && fs.Rename(temp, real);
-  if (!ok) fs.Remove(temp);
-  return ok;
+  const bool copied = backups <= 0 || RotateBackups(replacement.Target(), backups);
+  return replacement.Commit(*f) && copied;
 }
 
 }  // namespace vm

@@ -287,13 +287,15 @@ bool ReadSettingsLines(const std::string& path, std::vector<std::string>& lines)
 
 // Keeps n numbered copies of a file, the newest with the extension ending in
 // 1 (program.in1 .. program.in5; name.1 .. name.5 for a short extension).
-// Missing copies are skipped; it never fails.
-void RotateBackups(const std::string& fileName, int32_t n);
+// Missing copies are skipped. A copy that cannot be made is named in
+// "Errors.log" and makes the result false.
+bool RotateBackups(const std::string& fileName, int32_t n);
 
 // Builds a settings file in memory and puts it in place whole: written
 // beside the target, the numbered copies rotated, then renamed over it, so
 // that a failed or interrupted save leaves the old file and its copies as
-// they were.
+// they were, and two processes saving at once each put a whole file in
+// place, one after the other.
 class TSettingsWriter {
  public:
   TSettingsWriter() = default;
@@ -310,7 +312,8 @@ class TSettingsWriter {
 
   // Writes the text to path; with backups > 0 the numbered copies of the
   // previous file are kept first. False when the file could not be written
-  // (the old file then stays as it was).
+  // (the old file then stays as it was), and false too when a copy could not
+  // be made, although the new file was put in place.
   bool Commit(const std::string& path, int32_t backups) const;
 
  private:

@@ -32,6 +32,9 @@ FileError ErrorOf(int err) {
       return FileError::Denied;
     case EAGAIN:
       return FileError::Busy;
+    case EEXIST:
+    case ELOOP:
+      return FileError::Exists;
     default:
       return FileError::Other;
   }
@@ -143,13 +146,28 @@ std::string ResolvePathCase(const std::string& path) {
   return resolved;
 }
 
+namespace {
+
+// A new name is taken as written; only the folder that gets it may be
+// spelt otherwise on disk.
+std::string ResolveFolderCase(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos || slash == 0) return path;
+  return ResolvePathCase(path.substr(0, slash)) + path.substr(slash);
+}
+
+}  // namespace
+
 std::unique_ptr<File> FileSystem::Open(const std::string& path, FileMode mode,
                                        FileError* error) {
   FileError dummy;
   FileError& err = error ? *error : dummy;
   err = FileError::None;
-  const std::string sys = SysName(ResolvePathCase(path));
-  int flags = O_CLOEXEC;
+  const std::string sys =
+      SysName(mode == FileMode::CreateNew ? ResolveFolderCase(path) : ResolvePathCase(path));
+  // Never waits on a pipe or a device put where a file should be; they are
+  // refused below.
+  int flags = O_CLOEXEC | O_NONBLOCK;
   switch (mode) {
     case FileMode::Read:
       flags |= O_RDONLY;
@@ -159,6 +177,9 @@ std::unique_ptr<File> FileSystem::Open(const std::string& path, FileMode mode,
       break;
     case FileMode::Create:
       flags |= O_RDWR | O_CREAT;
+      break;
+    case FileMode::CreateNew:
+      flags |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW;
       break;
   }
   const int fd = ::open(sys.c_str(), flags, 0666);
@@ -173,7 +194,7 @@ std::unique_ptr<File> FileSystem::Open(const std::string& path, FileMode mode,
     return nullptr;
   }
   struct flock fl = {};
-  fl.l_type = mode == FileMode::Read ? F_RDLCK : F_WRLCK;
+  fl.l_type = mode == FileMode::Read || mode == FileMode::CreateNew ? F_RDLCK : F_WRLCK;
   fl.l_whence = SEEK_SET;
   fl.l_start = 0;
   fl.l_len = 0;
@@ -251,7 +272,17 @@ bool FileSystem::GetMode(const std::string& path, uint32_t& mode) {
 }
 
 bool FileSystem::SetMode(const std::string& path, uint32_t mode) {
-  return ::chmod(SysName(ResolvePathCase(path)).c_str(), static_cast<mode_t>(mode)) == 0;
+  return ::fchmodat(AT_FDCWD, SysName(ResolvePathCase(path)).c_str(), static_cast<mode_t>(mode),
+                    AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool FileSystem::SyncDirectory(const std::string& dir) {
+  const std::string sys = SysName(ResolvePathCase(dir.empty() ? std::string(".") : dir));
+  const int fd = ::open(sys.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
+  ::close(fd);
+  return ok;
 }
 
 bool FileSystem::MakeWritable(const std::string& path) {
@@ -263,73 +294,6 @@ bool FileSystem::MakeWritable(const std::string& path) {
 FileSystem& Files() { return gInstalled ? *gInstalled : gReal; }
 
 void InstallFileSystem(FileSystem* fs) { gInstalled = fs; }
-
-FileReplacement::~FileReplacement() { Abandon(); }
-
-std::unique_ptr<File> FileReplacement::Begin(const std::string& target,
-                                             std::unique_ptr<File> held, FileError* error) {
-  Abandon();
-  FileSystem& fs = Files();
-  const std::string real = ResolvePathCase(target);
-  if (!held && fs.Exists(real)) {
-    held = fs.Open(real, FileMode::ReadWrite, error);
-    if (!held) return nullptr;
-  }
-  const std::string temp = real + "." + std::to_string(::getpid()) + ".new";
-  if (fs.Exists(temp)) fs.Remove(temp);
-  std::unique_ptr<File> f = fs.Open(temp, FileMode::Create, error);
-  if (!f) return nullptr;
-  if (!f->Truncate(0)) {
-    f.reset();
-    fs.Remove(temp);
-    if (error) *error = FileError::Other;
-    return nullptr;
-  }
-  held_ = std::move(held);
-  target_ = real;
-  temp_ = temp;
-  return f;
-}
-
-bool FileReplacement::Commit(File& written) {
-  if (!Active()) return false;
-  FileSystem& fs = Files();
-  bool ok = written.Sync();
-  uint32_t mode = 0;
-  // Whoever shared the old file shares the new one; it was replaced for
-  // writing, so its owner may write it.
-  if (ok && held_ && fs.GetMode(target_, mode)) fs.SetMode(temp_, mode | S_IWUSR);
-  ok = ok && fs.Rename(temp_, target_);
-  if (!ok) fs.Remove(temp_);
-  held_.reset();
-  temp_.clear();
-  target_.clear();
-  return ok;
-}
-
-void FileReplacement::Abandon() {
-  if (Active()) Files().Remove(temp_);
-  held_.reset();
-  temp_.clear();
-  target_.clear();
-}
-
-bool ReplaceFile(const std::string& target, const std::function<bool(File&)>& fill) {
-  FileSystem& fs = Files();
-  const std::string real = ResolvePathCase(target);
-  // A read-only target is replaced too, as deleting it would be allowed.
-  std::unique_ptr<File> held;
-  if (fs.Exists(real)) {
-    FileError err = FileError::None;
-    held = fs.Open(real, FileMode::ReadWrite, &err);
-    if (!held && err == FileError::Denied) held = fs.Open(real, FileMode::Read, &err);
-    if (!held) return false;
-  }
-  FileReplacement replacement;
-  std::unique_ptr<File> f = replacement.Begin(real, std::move(held));
-  if (!f || !fill(*f)) return false;
-  return replacement.Commit(*f);
-}
 
 std::string ProgramPath() {
   char buf[4096];

@@ -8,9 +8,10 @@
 // component, so a data directory copied from a Windows workstation works.
 //
 // Open modes between processes (and between opens within one process): a
-// Read open shares reading and refuses writers; ReadWrite and Create opens are
-// exclusive. They are open-file-description locks, so closing another
-// descriptor of the same file never drops them.
+// Read open shares reading and refuses writers; ReadWrite and Create opens
+// are exclusive; a CreateNew open refuses writers only, so that a whole new
+// file renamed into place can be read at once. They are open-file-description
+// locks, so closing another descriptor of the same file never drops them.
 //
 // Tests replace the file system with InstallFileSystem to inject failures.
 #pragma once
@@ -29,9 +30,14 @@ enum class FileMode {
   Read,       // an existing file, read only; others may read, not write
   ReadWrite,  // an existing file, read and write; nobody else
   Create,     // created when missing, else opened without shortening; nobody else
+  // Made here and now: refused when anything, a link included, has the name,
+  // so nothing is ever written through a link planted there; read and
+  // write, no other writer. The name is taken exactly as written; only its
+  // folder is looked up without regard to case.
+  CreateNew,
 };
 
-enum class FileError { None, NotFound, Busy, Denied, Other };
+enum class FileError { None, NotFound, Busy, Denied, Exists, Other };
 
 // An open file. Positions are absolute; there is no file pointer.
 class File {
@@ -73,9 +79,13 @@ class FileSystem {
   virtual bool RemoveDirectory(const std::string& path);
   // Names without "." and "..", in the order the system gives them.
   virtual bool ListDirectory(const std::string& dir, std::vector<DirEntry>& entries);
-  // Permission bits; SetMode restores what GetMode returned.
+  // Permission bits; SetMode restores what GetMode returned. SetMode never
+  // follows a link: it changes only a file that stands at the path itself.
   virtual bool GetMode(const std::string& path, uint32_t& mode);
   virtual bool SetMode(const std::string& path, uint32_t mode);
+  // Makes the names in a folder durable (after a rename); true where the
+  // file system has nothing to sync.
+  virtual bool SyncDirectory(const std::string& dir);
   // Makes a file writable by its owner (the read-only attribute cleared).
   bool MakeWritable(const std::string& path);
 };
@@ -97,10 +107,23 @@ std::string ResolvePathCase(const std::string& path);
 // File names compared without regard to letter case (Windows-1251).
 bool SameFileName(std::string_view a, std::string_view b);
 
+// Every file the program writes whole goes beside its target first, under a
+// temporary name made fresh for it in the target's folder:
+// "<target name>.~<16 hexadecimal digits>~". The digits come from the
+// system's random source, so nobody can plant anything at the name in
+// advance; should something stand there all the same, another name is drawn.
+// Nothing else is named so.
+bool IsTemporaryFileName(std::string_view name);
+
+// Removes the temporary files that dead writers left in dir (not below it)
+// and returns their names. A file a live writer still holds stays; a link
+// at such a name goes by itself, whatever it points at.
+std::vector<std::string> RemoveLeftoverTemporaries(const std::string& dir);
+
 // A whole file written beside its target and renamed over it by Commit, so
-// that a failure or a crash on the way leaves the old file whole. An existing
-// target is held open meanwhile, so nobody starts using it; the new file
-// takes its permissions.
+// that a failure or a crash on the way leaves the old file whole. The new
+// file takes the old one's permissions. It stays open and held from Begin
+// until after the rename, so no other writer can touch it on the way.
 class FileReplacement {
  public:
   FileReplacement() = default;
@@ -109,19 +132,29 @@ class FileReplacement {
   // Abandons a file that was not committed.
   ~FileReplacement();
 
-  // The new, empty file; nullptr when the target is busy or the file cannot
-  // be made. `held` is an open of the target the caller already holds;
-  // without it an existing target is opened for reading and writing here.
-  std::unique_ptr<File> Begin(const std::string& target, std::unique_ptr<File> held = nullptr,
-                              FileError* error = nullptr);
+  // The new, empty file; nullptr when it cannot be made. The old target is
+  // left alone: readers keep it until the rename.
+  std::unique_ptr<File> Begin(const std::string& target, FileError* error = nullptr);
+  // The same, with an existing target held meanwhile so that nobody starts
+  // using it: `held` is an open of the target the caller already holds;
+  // without it the target is opened for reading and writing here (nullptr
+  // when it is busy).
+  std::unique_ptr<File> BeginHeld(const std::string& target, std::unique_ptr<File> held,
+                                  FileError* error = nullptr);
   bool Active() const { return !temp_.empty(); }
-  // Makes `written` (what Begin gave) durable and renames it over the
-  // target. False on any failure; the target is then untouched and the new
-  // file removed.
+  // The target as it is spelt on disk.
+  const std::string& Target() const { return target_; }
+  // Makes `written` (what Begin gave) durable, renames it over the target
+  // and syncs the folder. False on any failure; unless only the folder
+  // failed to sync, the target is then untouched and the new file removed.
+  // The caller closes `written` afterwards.
   bool Commit(File& written);
   void Abandon();
 
  private:
+  std::unique_ptr<File> Start(const std::string& target, FileError* error);
+  void Clear();
+
   std::unique_ptr<File> held_;
   std::string target_;
   std::string temp_;

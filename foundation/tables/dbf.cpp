@@ -1,5 +1,6 @@
 #include "foundation/tables/dbf.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -173,6 +174,7 @@ bool TDBF::OpenExclusive() {
 }
 
 bool TDBF::OpenWith(FileMode mode) {
+  lostRecords_ = 0;
   file_ = Files().Open(FileName, mode, &fileError_);
   if (!file_) {
     openResult_ = kDbfUnreadable;
@@ -263,6 +265,8 @@ bool TDBF::FlushPending() {
   if (file_ && file_->WriteAt(RecordPos(pendStart_), pending_.data(), bytes)) return true;
   // Only what is surely on disk stays counted.
   writeFailed_ = true;
+  lostRecords_ += count;
+  appended_ -= count;
   recCount_ = pendStart_;
   SetHeaderCount(recCount_);
   if (recNo_ > recCount_) recNo_ = recCount_;
@@ -282,20 +286,27 @@ bool TDBF::Close() {
     ok = FlushPending() && !writeFailed_;
     if (!unchanged_ || recCount_ != openRecCount_) {
       uint8_t eof = 0x1A;
-      ok = file_->WriteAt(0, header_.data(), 32) && ok;
+      // Records the header does not count are as good as lost.
+      if (!file_->WriteAt(0, header_.data(), 32)) {
+        ok = false;
+        LoseAppended();
+      }
       ok = file_->WriteAt(DataEnd(), &eof, 1) && ok;
       if (cutOnClose_) ok = file_->Truncate(DataEnd() + 1) && ok;
     }
   }
   if (rewrite_.Active()) {
-    // A table that did not reach the disk whole leaves the old file as it was.
+    // A table that did not reach the disk whole leaves the old file as it
+    // was, and everything written into the new one is lost.
     if (ok && file_) {
       ok = rewrite_.Commit(*file_);
     } else {
       rewrite_.Abandon();
       ok = false;
     }
+    if (!ok) LoseAppended();
   }
+  appended_ = 0;
   file_.reset();
   recordBuf_.clear();
   DropBlocks();
@@ -305,6 +316,11 @@ bool TDBF::Close() {
   recNo_ = 0;
   recCount_ = 0;
   return ok;
+}
+
+void TDBF::LoseAppended() {
+  lostRecords_ += appended_;
+  appended_ = 0;
 }
 
 void TDBF::Reset() {
@@ -322,6 +338,7 @@ bool TDBF::CreateTable() {
   unchanged_ = false;
   oemCoded_ = true;
   recNo_ = recCount_ = openRecCount_ = 0;
+  lostRecords_ = 0;
   readOnly_ = false;
   if (!StartNewFile(nullptr)) return false;
   active_ = true;
@@ -330,13 +347,8 @@ bool TDBF::CreateTable() {
 }
 
 bool TDBF::StartNewFile(std::unique_ptr<File> held) {
-  FileSystem& fs = Files();
-  if (!held && !fs.Exists(FileName)) {
-    file_ = fs.Open(FileName, FileMode::Create, &fileError_);
-  } else {
-    fileError_ = FileError::None;
-    file_ = rewrite_.Begin(FileName, std::move(held), &fileError_);
-  }
+  // Even a table that did not exist goes in whole or not at all.
+  file_ = rewrite_.BeginHeld(FileName, std::move(held), &fileError_);
   return file_ != nullptr;
 }
 
@@ -399,6 +411,8 @@ bool TDBF::Zap() {
   }
   readOnly_ = false;
   recCount_ = 0;
+  appended_ = 0;
+  lostRecords_ = 0;
   SetHeaderCount(0);
   const bool ok = WriteStructure();
   active_ = true;
@@ -415,6 +429,7 @@ void TDBF::Truncate(int32_t count) {
   if (!active_ || readOnly_ || count < 0 || count >= recCount_) return;
   FlushPending();
   if (count >= recCount_) return;
+  appended_ = std::max(0, appended_ - (recCount_ - count));
   recCount_ = count;
   SetHeaderCount(count);
   recNo_ = count;
@@ -633,6 +648,7 @@ bool TDBF::WriteRecord() {
     std::memcpy(&pending_[static_cast<std::size_t>(pendCount_) * size], recordBuf_.data(), size);
     ++pendCount_;
     ++recCount_;
+    ++appended_;
     SetHeaderCount(recCount_);
     if (pendCount_ == perBlock) ok = FlushPending();
   } else if (pendCount_ > 0 && r >= pendStart_) {

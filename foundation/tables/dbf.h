@@ -3,16 +3,17 @@
 // memo files. Tables are written with code page 866 text; tables of other
 // programs with version 0x03 or 0xF5 are read.
 //
-// A table made anew (CreateTable over an existing file, Zap) is written
-// beside the old file, which stays whole and held until Close renames the new
-// one over it.
+// A table made anew (CreateTable, Zap) is written beside its file, which
+// stays whole (and held, when it exists) until Close renames the new one
+// over it; a crash on the way leaves the old file as it was.
 //
 // Records move through large blocks: sequential reads fill a read-ahead
 // block, and appends collect in a write-behind block that goes to the disk
 // when it is full, when the table is read, cut or closed, and on Flush. A
 // failure to write that block shows in the WriteRecord that flushed it, in
 // Flush and in Close, and the record count then goes back to the records that
-// reached the disk, so the header never counts records that are not there.
+// reached the disk, so the header never counts records that are not there;
+// LostRecords then says how many appends did not make it.
 #pragma once
 
 #include <array>
@@ -78,6 +79,11 @@ class TDBF {
   bool Close();
   // Writes buffered appends; false when they did not reach the disk.
   bool Flush();
+  // Records appended since the table was opened, made or emptied that a
+  // failed write, Flush or Close left out of the file (all of a table made
+  // anew that could not be put in place): what must not be reported as
+  // saved. Kept after Close until the next open.
+  int32_t LostRecords() const { return lostRecords_; }
   // Closes and goes back to an empty structure.
   void Reset();
 
@@ -147,6 +153,7 @@ class TDBF {
   bool OpenWith(FileMode mode);
   bool StartNewFile(std::unique_ptr<File> held);
   bool FlushPending();
+  void LoseAppended();
   void DropBlocks();
   void SetHeaderCount(int32_t count);
   int64_t RecordPos(int64_t rec) const;
@@ -166,6 +173,9 @@ class TDBF {
   int32_t recNo_ = 0;
   int32_t recCount_ = 0;
   int32_t openRecCount_ = 0;
+  // Appended records still counted, and those that were lost.
+  int32_t appended_ = 0;
+  int32_t lostRecords_ = 0;
   int fieldCount_ = 0;
   std::array<uint8_t, 32> header_{};
   std::array<std::array<uint8_t, 32>, 256> fields_{};

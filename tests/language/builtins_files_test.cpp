@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "language/program_rig.h"
 #include "config/data_dir.h"
+#include "support/faulty_files.h"
 #include "support/program_home.h"
 #include "support/temp_dir.h"
 
@@ -45,6 +47,30 @@ TEST(FileBuiltins, CopyReplacesWholeAndNeverCopiesOntoItself) {
   EXPECT_TRUE(std::filesystem::is_symlink(tmp / "alias.txt"));
   ASSERT_TRUE(rig.Run("ERASEFILE(DIR + 'dst.txt')\nERASEFILE(DIR + 'never.txt')\nENDSECTION"));
   EXPECT_FALSE(std::filesystem::exists(tmp / "dst.txt"));
+}
+
+TEST(FileBuiltins, CopyNeverWritesThroughALinkBesideItsTarget) {
+  ProgramRig rig;
+  TempDir tmp;
+  TempDir outside;
+  WriteBytes(tmp / "src.txt", "new contents");
+  WriteBytes(outside / "victim", "secret");
+  rig.Var("DIR", Str(tmp.Dir()));
+  // The name earlier versions copied through, planted in advance.
+  std::filesystem::create_symlink(outside / "escaped",
+                                  tmp / ("dst.txt." + std::to_string(::getpid()) + ".new"));
+  {
+    FaultyFileSystem rival;
+    rival.LinkTarget = outside / "victim";
+    rival.PlantLinkEvery = 2;
+    ASSERT_TRUE(rig.Run("COPYFILE(DIR + 'src.txt', DIR + 'dst.txt')\n"
+                        "COPYFILE(DIR + 'src.txt', DIR + 'other.txt')\nENDSECTION"));
+    EXPECT_EQ(rival.NewNames.size(), 4u);
+  }
+  EXPECT_EQ(ReadBytes(tmp / "dst.txt"), "new contents");
+  EXPECT_EQ(ReadBytes(tmp / "other.txt"), "new contents");
+  EXPECT_EQ(ReadBytes(outside / "victim"), "secret");
+  EXPECT_FALSE(std::filesystem::exists(outside / "escaped"));
 }
 
 TEST(FileBuiltins, PathsOfTheProgramAndTheData) {

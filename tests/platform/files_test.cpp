@@ -1,8 +1,13 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
 
 #include "platform/encoding.h"
 #include "support/faulty_files.h"
@@ -108,6 +113,88 @@ TEST(Files, ReplaceFileLeavesTheOldFileWholeOnFailure) {
   EXPECT_EQ(mode, 0664u);
   EXPECT_TRUE(ReplaceFile(tmp / "fresh.dat", fillNew));
   EXPECT_EQ(test::ReadBytes(tmp / "fresh.dat"), "new content!");
+}
+
+TEST(Files, TemporaryNamesAreFreshAndLinksAtThemAreNeverFollowed) {
+  test::TempDir tmp;
+  test::TempDir outside;
+  const std::string path = tmp / "a.dat";
+  const std::string victim = outside / "victim";
+  const std::string nowhere = outside / "nowhere";
+  test::WriteBytes(path, "old");
+  test::WriteBytes(victim, "secret");
+  auto fill = [](File& f) { return f.WriteAt(0, "new", 3); };
+
+  // The names earlier versions used, planted in advance.
+  std::filesystem::create_symlink(victim, path + ".new");
+  std::filesystem::create_symlink(nowhere, path + "." + std::to_string(::getpid()) + ".new");
+  {
+    // A rival who guesses every other name just before it is made.
+    test::FaultyFileSystem fs;
+    fs.LinkTarget = victim;
+    fs.PlantLinkEvery = 2;
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(ReplaceFile(path, fill));
+    ASSERT_EQ(fs.NewNames.size(), 6u);
+    EXPECT_EQ(std::set<std::string>(fs.NewNames.begin(), fs.NewNames.end()).size(), 6u);
+    for (const std::string& name : fs.NewNames) {
+      EXPECT_TRUE(IsTemporaryFileName(name.substr(name.rfind('/') + 1))) << name;
+      EXPECT_EQ(name.rfind(path + ".~", 0), 0u) << name;
+    }
+    // One who guesses them all stops the write, not the old file.
+    fs.PlantLinkEvery = 1;
+    EXPECT_FALSE(ReplaceFile(path, [](File& f) { return f.WriteAt(0, "lost", 4); }));
+  }
+  EXPECT_EQ(test::ReadBytes(victim), "secret");
+  EXPECT_FALSE(std::filesystem::exists(nowhere));
+  EXPECT_FALSE(Files().IsSymlink(path));
+  EXPECT_EQ(test::ReadBytes(path), "new");
+
+  EXPECT_TRUE(IsTemporaryFileName("program.ini.~0123456789abcdef~"));
+  EXPECT_TRUE(IsTemporaryFileName("x.~FEDCBA9876543210~"));
+  EXPECT_FALSE(IsTemporaryFileName(".~0123456789abcdef~"));
+  EXPECT_FALSE(IsTemporaryFileName("x.~0123456789abcdeg~"));
+  EXPECT_FALSE(IsTemporaryFileName("x.~0123456789abcde~"));
+  EXPECT_FALSE(IsTemporaryFileName("program.ini.new"));
+  EXPECT_FALSE(IsTemporaryFileName("backup~"));
+}
+
+TEST(Files, LeftoversOfDeadWritersGoThoseOfLiveOnesStay) {
+  test::TempDir tmp;
+  test::TempDir outside;
+  const std::string target = tmp / "t.dbf";
+  test::WriteBytes(target, "old");
+  test::WriteBytes(outside / "victim", "secret");
+  test::WriteBytes(tmp / "notes.txt.~", "mine");
+  std::filesystem::create_symlink(outside / "victim", tmp / "x.~00000000000000aa~");
+  std::filesystem::create_directory(tmp / "d.~00000000000000bb~");
+
+  // A writer killed in the middle leaves its whole temporary file.
+  const pid_t pid = fork();
+  if (pid == 0) {
+    FileReplacement dying;
+    auto f = dying.BeginHeld(target, nullptr);
+    if (f) f->WriteAt(0, std::string(100000, 'x').data(), 100000);
+    ::kill(::getpid(), SIGKILL);
+    _exit(1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  ASSERT_EQ(test::DirNames(tmp.Dir()).size(), 5u);
+
+  FileReplacement live;
+  auto f = live.Begin(target);
+  ASSERT_TRUE(f && f->WriteAt(0, "new", 3));
+  const std::vector<std::string> removed = RemoveLeftoverTemporaries(tmp.Dir());
+  EXPECT_EQ(removed.size(), 2u);
+  for (const std::string& name : removed) EXPECT_TRUE(IsTemporaryFileName(name)) << name;
+  EXPECT_EQ(test::ReadBytes(outside / "victim"), "secret");
+  EXPECT_EQ(test::DirNames(tmp.Dir()).size(), 4u) << "the live writer's file, the folder and the others stay";
+  ASSERT_TRUE(live.Commit(*f));
+  f.reset();
+  EXPECT_EQ(test::ReadBytes(target), "new");
+  EXPECT_EQ(test::DirNames(tmp.Dir()),
+            (std::vector<std::string>{"d.~00000000000000bb~", "notes.txt.~", "t.dbf"}));
 }
 
 }  // namespace

@@ -3,10 +3,22 @@
 // fails, as on a full disk. With ReadOnlyFiles every file refuses to be
 // opened for writing, as a read-only file does. With FailReads every read
 // fails, as on a bad sector.
+//
+// It can also play a rival in a shared folder: with PlantLinkEvery n it
+// plants a link to LinkTarget at the name of the first and then every n-th
+// file made with CreateNew, just before it is made (someone who guessed the
+// name). NewNames lists every name a new file was asked for, and
+// BeforeRename runs before each rename (a crash at the worst moment).
 #pragma once
 
-#include <memory>
+#include <unistd.h>
 
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/encoding.h"
 #include "platform/files.h"
 
 namespace vm::test {
@@ -17,6 +29,10 @@ class FaultyFileSystem : public FileSystem {
   bool FailRename = false;
   bool ReadOnlyFiles = false;
   bool FailReads = false;
+  int PlantLinkEvery = 0;
+  std::string LinkTarget;
+  std::vector<std::string> NewNames;
+  std::function<void()> BeforeRename;
 
   FaultyFileSystem() { InstallFileSystem(this); }
   ~FaultyFileSystem() override { InstallFileSystem(nullptr); }
@@ -26,16 +42,24 @@ class FaultyFileSystem : public FileSystem {
       if (error) *error = FileError::Denied;
       return nullptr;
     }
+    if (mode == FileMode::CreateNew) {
+      if (PlantLinkEvery > 0 && NewNames.size() % static_cast<std::size_t>(PlantLinkEvery) == 0)
+        planted_ += ::symlink(Cp1251ToUtf8(LinkTarget).c_str(), Cp1251ToUtf8(path).c_str()) == 0;
+      NewNames.push_back(path);
+    }
     std::unique_ptr<File> real = FileSystem::Open(path, mode, error);
     if (!real) return real;
     return std::make_unique<Faulty>(std::move(real), *this);
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
+    if (BeforeRename) BeforeRename();
     return !FailRename && FileSystem::Rename(from, to);
   }
 
  private:
+  int planted_ = 0;
+
   class Faulty : public File {
    public:
     Faulty(std::unique_ptr<File> real, FaultyFileSystem& fs) : real_(std::move(real)), fs_(fs) {}

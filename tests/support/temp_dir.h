@@ -1,12 +1,16 @@
 // A fresh directory under /tmp, removed with everything in it at the end,
-// and whole files read and written as bytes.
+// whole files read and written as bytes, and the names in a directory.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include "platform/encoding.h"
 
 namespace vm::test {
 
@@ -43,6 +47,17 @@ inline std::string ReadBytes(const std::string& path) {
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// The names in a directory, sorted; both Windows-1251 like all text in
+// memory.
+inline std::vector<std::string> DirNames(const std::string& dir) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(Cp1251ToUtf8(dir), ec))
+    names.push_back(Utf8ToCp1251(e.path().filename().string()));
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace vm::test

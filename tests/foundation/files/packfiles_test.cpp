@@ -1,6 +1,7 @@
 #include "foundation/files/packfiles.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <random>
@@ -21,15 +22,6 @@ int32_t Le32(const std::string& s, std::size_t i) {
 
 void Put32(std::string& s, std::size_t i, int32_t v) {
   for (int k = 0; k < 4; ++k) s[i + k] = static_cast<char>(static_cast<uint32_t>(v) >> (8 * k));
-}
-
-std::vector<std::string> Names(const std::string& dir) {
-  std::vector<DirEntry> entries;
-  Files().ListDirectory(dir, entries);
-  std::vector<std::string> names;
-  for (const DirEntry& e : entries) names.push_back(e.Name);
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 class Packs : public ::testing::Test {
@@ -83,7 +75,7 @@ TEST_F(Packs, PacksAndUnpacksWithTheirLayout) {
   ASSERT_TRUE(UnpackFiles(pack, out, nullptr, [&](int32_t d) { last = d; }, &names));
   EXPECT_EQ(last, 150);
   EXPECT_EQ(names, (std::vector<std::string>{"one.dbf", cut}));
-  EXPECT_EQ(Names(out), (std::vector<std::string>{"ONE.DBF", cut}));
+  EXPECT_EQ(test::DirNames(out), (std::vector<std::string>{"ONE.DBF", cut}));
   EXPECT_EQ(test::ReadBytes(out + "/ONE.DBF"), std::string(100, '1'));
   EXPECT_EQ(test::ReadBytes(out + "/" + cut), std::string(50, '2'));
 }
@@ -95,7 +87,7 @@ TEST_F(Packs, EmptyAndFailedPacks) {
   EXPECT_EQ(Le32(p, 4), 0);
   EXPECT_EQ(Le32(p, 32), 0);
   EXPECT_FALSE(Unpack(p));
-  EXPECT_TRUE(Names(out).empty());
+  EXPECT_TRUE(test::DirNames(out).empty());
 
   EXPECT_FALSE(PackFiles({tmp / "missing"}, pack, nullptr, nullptr, 1));
   EXPECT_EQ(test::ReadBytes(pack), p) << "a failed pack leaves the old file";
@@ -106,6 +98,30 @@ TEST_F(Packs, EmptyAndFailedPacks) {
     EXPECT_FALSE(PackFiles({tmp / "big"}, pack, nullptr, nullptr, 1));
   }
   EXPECT_EQ(test::ReadBytes(pack), p);
+}
+
+TEST_F(Packs, PackingAndUnpackingNeverWriteThroughLinks) {
+  test::TempDir outside;
+  const std::string victim = outside / "victim";
+  test::WriteBytes(victim, "secret");
+  test::WriteBytes(tmp / "a.dbf", std::string(100, 'a'));
+  test::WriteBytes(tmp / "b.dbf", std::string(50, 'b'));
+  // The names earlier versions wrote through, planted in advance.
+  const std::string pid = std::to_string(::getpid());
+  ASSERT_EQ(symlink((outside / "escaped").c_str(), (pack + "." + pid + ".new").c_str()), 0);
+  ASSERT_EQ(symlink((outside / "escaped").c_str(), (out + "/a.dbf." + pid + ".new").c_str()), 0);
+  {
+    test::FaultyFileSystem rival;
+    rival.LinkTarget = victim;
+    rival.PlantLinkEvery = 2;
+    ASSERT_TRUE(PackFiles({tmp / "a.dbf", tmp / "b.dbf"}, pack, nullptr, nullptr, 7));
+    ASSERT_TRUE(UnpackFiles(pack, out, nullptr, nullptr, nullptr));
+    EXPECT_EQ(rival.NewNames.size(), 6u);
+  }
+  EXPECT_EQ(test::ReadBytes(out + "/a.dbf"), std::string(100, 'a'));
+  EXPECT_EQ(test::ReadBytes(out + "/b.dbf"), std::string(50, 'b'));
+  EXPECT_EQ(test::ReadBytes(victim), "secret");
+  EXPECT_FALSE(Files().Exists(outside / "escaped"));
 }
 
 TEST_F(Packs, RefusesBadPacksBeforeWritingAnything) {
@@ -131,7 +147,7 @@ TEST_F(Packs, RefusesBadPacksBeforeWritingAnything) {
   EXPECT_FALSE(Unpack(with(68 + 28, Le32(good, 68 + 28) + 1))) << "an entry past the data";
   EXPECT_FALSE(Unpack(good.substr(0, good.size() - 1))) << "data cut short";
   EXPECT_FALSE(Unpack(with(4, 1000000))) << "more entries than the file holds";
-  EXPECT_TRUE(Names(out).empty());
+  EXPECT_TRUE(test::DirNames(out).empty());
 
   EXPECT_TRUE(Unpack(good));
   EXPECT_EQ(test::ReadBytes(out + "/b.dbf"), "BBBBBB");
@@ -156,11 +172,11 @@ TEST_F(Packs, RandomlyDamagedPacksStayInTheirDirectory) {
     if (rng() % 5 == 0) p.resize(rng() % p.size());
     std::vector<std::string> names;
     const bool ok = Unpack(p, &names);
-    for (const std::string& name : Names(out)) {
+    for (const std::string& name : test::DirNames(out)) {
       EXPECT_TRUE(!ok || std::find(names.begin(), names.end(), name) != names.end()) << name;
       Files().Remove(out + "/" + name);
     }
-    ASSERT_EQ(Names(tmp.Dir()).size(), 5u) << "round " << round;
+    ASSERT_EQ(test::DirNames(tmp.Dir()).size(), 5u) << "round " << round;
   }
 }
 

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <random>
 
 #include "platform/encoding.h"
@@ -436,19 +437,25 @@ TEST_F(Dbf, OpenModesKeepWritersOut) {
 TEST_F(Dbf, FailedWritesAreReportedAndNeverCounted) {
   MakeTable({"a", "b"});
   bool error = false;
+  int lost = 0;
+  int kept = 0;
   {
     // A full disk part way through a long append.
     test::FaultyFileSystem fs;
     ASSERT_TRUE(t.Open());
     fs.WriteBudget = 31 * 10000 + 15;
     bool failed = false;
-    for (int i = 3; i < 20003 && !failed; ++i) failed = !Append(t, i);
+    int tried = 0;
+    for (int i = 3; i < 20003 && !failed; ++i, ++tried) failed = !Append(t, i);
     fs.WriteBudget = -1;
     EXPECT_FALSE(t.Close() && !failed);
+    lost = t.LostRecords();
+    EXPECT_GT(lost, 0);
+    kept = tried - lost;
   }
   ASSERT_TRUE(t.Open()) << "the table stays readable";
   const int32_t count = t.RecCount();
-  EXPECT_GE(count, 2);
+  EXPECT_EQ(count, 2 + kept) << "every append is either in the file or counted lost";
   EXPECT_LE(count, 2 + 10000);
   for (int i = 1; i <= count; ++i) {
     ASSERT_EQ(t.ReadRecord(), 0);
@@ -484,6 +491,72 @@ TEST_F(Dbf, FailedWritesAreReportedAndNeverCounted) {
   t.GoToRecord(1);
   EXPECT_FALSE(t.WriteRecord());
   t.Close();
+}
+
+TEST_F(Dbf, FlushAndCloseSayHowManyAppendsWereLost) {
+  MakeTable({"a", "b"});
+  {
+    test::FaultyFileSystem fs;
+    ASSERT_TRUE(t.Open());
+    for (int i = 3; i <= 12; ++i) ASSERT_TRUE(Append(t, i));
+    fs.WriteBudget = 31 * 4;
+    EXPECT_FALSE(t.Flush());
+    EXPECT_EQ(t.LostRecords(), 10);
+    fs.WriteBudget = -1;
+    ASSERT_TRUE(Append(t, 3));
+    EXPECT_FALSE(t.Close()) << "a lost append spoils the whole session";
+    EXPECT_EQ(t.LostRecords(), 10);
+    ASSERT_TRUE(t.Open());
+    EXPECT_EQ(t.RecCount(), 3);
+    EXPECT_EQ(t.LostRecords(), 0);
+
+    // A table made anew that cannot be put in place loses every record.
+    ASSERT_TRUE(t.Zap());
+    for (int i = 1; i <= 20; ++i) ASSERT_TRUE(Append(t, i));
+    ASSERT_TRUE(t.Flush());
+    fs.FailRename = true;
+    EXPECT_FALSE(t.Close());
+    EXPECT_EQ(t.LostRecords(), 20);
+  }
+  ASSERT_TRUE(t.Open());
+  EXPECT_EQ(t.RecCount(), 3);
+  ASSERT_TRUE(Append(t, 4));
+  EXPECT_TRUE(t.Close());
+  EXPECT_EQ(t.LostRecords(), 0);
+}
+
+TEST_F(Dbf, RewritesAndNewTablesNeverFollowLinks) {
+  test::TempDir outside;
+  const std::string victim = outside / "victim";
+  test::WriteBytes(victim, "secret");
+  MakeTable({"a", "b"});
+  // The name earlier versions used for a rewrite, planted in advance.
+  std::filesystem::create_symlink(outside / "nowhere",
+                                  path + "." + std::to_string(::getpid()) + ".new");
+  // A dangling link where a new table is to be made.
+  const std::string fresh = tmp / "fresh.dbf";
+  std::filesystem::create_symlink(outside / "elsewhere", fresh);
+  {
+    test::FaultyFileSystem fs;
+    fs.LinkTarget = victim;
+    fs.PlantLinkEvery = 2;
+    ZapToOneRecord("z");
+    ASSERT_TRUE(t.Close());
+    t.FileName = fresh;
+    Create(t, {"n"});
+    ASSERT_TRUE(t.Close());
+    EXPECT_EQ(fs.NewNames.size(), 4u);
+  }
+  EXPECT_EQ(test::ReadBytes(victim), "secret");
+  EXPECT_FALSE(std::filesystem::exists(outside / "nowhere"));
+  EXPECT_FALSE(std::filesystem::exists(outside / "elsewhere"));
+  for (const std::string& table : {path, fresh}) {
+    EXPECT_FALSE(Files().IsSymlink(table));
+    t.FileName = table;
+    ASSERT_TRUE(t.Open());
+    EXPECT_EQ(t.RecCount(), 1);
+    t.Close();
+  }
 }
 
 }  // namespace

@@ -1,0 +1,81 @@
+// The Fused (LZH) coder: LZ77 over a 16 KB window with lazy matching, the
+// codes sent in blocks with static Huffman tables.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "archive/components/codec_host.h"
+#include "archive/components/fused_format.h"
+
+namespace vm {
+
+class TFusedCoder {
+ public:
+  // crcKind is the running CRC kept over the source bytes; with `encrypt`
+  // the packed bytes are encrypted as they are written.
+  explicit TFusedCoder(TFusedParams params = kFusedCoderParams, int crcKind = kCrc32, bool encrypt = false);
+
+  // Encodes the rest of source into dest through the host; packedSize gets
+  // the bytes written.
+  TFusedResult Encode(TCodecHost& host, TStream32& source, TStream32& dest, int64_t& packedSize);
+
+ private:
+  // Input and match finding.
+  bool FillInput();
+  void Slide();
+  void Insert(int pos);
+  int LongestMatch(int pos, int prevLength, int& offset);
+  bool Emit(int code, int distance);
+
+  // Blocks.
+  bool SendBlock();
+  void WritePtLengths(const uint8_t* lengths, int n, int nbit, int special);
+  void WriteCLengths();
+  void CountTFreq();
+  bool PutBits(int n, uint32_t value);
+  bool FlushOutput();
+
+  TFusedParams params_;
+  int crcKind_;
+  bool encrypt_;
+  int window_;
+
+  TCodecHost* host_ = nullptr;
+  TStream32* source_ = nullptr;
+  TStream32* dest_ = nullptr;
+  TFusedResult failure_ = TFusedResult::Ok;
+
+  std::vector<uint8_t> data_;
+  int end_ = 0;
+  int pos_ = 0;
+  bool eof_ = false;
+  std::vector<int32_t> head_;
+  std::vector<int32_t> prev_;
+
+  std::vector<uint16_t> codes_;
+  std::vector<uint16_t> distances_;
+  std::array<uint32_t, kFusedNC> cFreq_{};
+  std::array<uint32_t, kFusedMaxPt> pFreq_{};
+  std::array<uint32_t, kFusedNT> tFreq_{};
+  std::array<uint8_t, kFusedNC> cLen_{};
+  std::array<uint16_t, kFusedNC> cCode_{};
+  std::array<uint8_t, kFusedMaxPt> pLen_{};
+  std::array<uint16_t, kFusedMaxPt> pCode_{};
+  std::array<uint8_t, kFusedNT> tLen_{};
+  std::array<uint16_t, kFusedNT> tCode_{};
+
+  std::vector<uint8_t> out_;
+  uint64_t bitAcc_ = 0;
+  int bitCount_ = 0;
+  int64_t packed_ = 0;
+};
+
+// Huffman code lengths of at most 16 bits for the frequencies; returns the
+// count of symbols in use. With fewer than two, `only` is the one (or 0).
+int MakeCodeLengths(const uint32_t* freq, int n, uint8_t* lengths, int& only);
+// Canonical codes for the lengths, shorter codes first, symbols in order.
+void MakeCodes(const uint8_t* lengths, int n, uint16_t* codes);
+
+}  // namespace vm

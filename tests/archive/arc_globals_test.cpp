@@ -1,0 +1,110 @@
+#include "archive/components/arc_globals.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "platform/encoding.h"
+#include "support/temp_dir.h"
+
+namespace vm {
+namespace {
+
+using test::TempDir;
+
+TEST(ArcGlobals, PathAndNameForms) {
+  EXPECT_EQ(AppendPath("", "a.txt"), "");
+  EXPECT_EQ(AppendPath("C:\\w", "a.txt"), "C:\\w\\a.txt");
+  EXPECT_EQ(AppendPath("C:\\w\\", "a.txt"), "C:\\w\\a.txt");
+  EXPECT_EQ(IncludeTrailingSlash(""), "");
+  EXPECT_EQ(ExcludeTrailingSlash("WORK\\"), "WORK");
+  EXPECT_EQ(ChangeExtAtFirstDot("base.tar.gz", ".BH"), "base.BH");
+  EXPECT_EQ(ChangeExtAtFirstDot("noext", ".BH"), "noext.BH");
+  EXPECT_EQ(ChangeExtAtFirstDot(std::string(300, 'a') + ".x.y", ".z"), std::string(300, 'a') + ".z");
+  EXPECT_TRUE(IsUncPath("\\\\srv"));
+  EXPECT_FALSE(IsUncPath("\\\\"));
+  std::string s = "one;two;three";
+  EXPECT_EQ(SplitToken(s, ";"), "one");
+  EXPECT_EQ(s, "two;three");
+  std::string last = "tail";
+  EXPECT_EQ(SplitToken(last, ";"), "tail");
+  EXPECT_EQ(last, "");
+  // Stored names are OEM text with "/"; local ones Windows-1251 with "\".
+  const std::string local = "ПАПКА\\Файл.dbf"_w;
+  const std::string stored = ToArchiveName(local, true);
+  EXPECT_EQ(stored, WinToDosStr("ПАПКА/Файл.dbf"_w));
+  EXPECT_EQ(ToLocalName(stored, true), local);
+  EXPECT_EQ(ToLocalName("a/b", false), "a\\b");
+  EXPECT_EQ(ToOemName(local, false), local);
+}
+
+TEST(ArcGlobals, PercentRatioAndBytes) {
+  EXPECT_EQ(Percent(0, 5), 0);
+  EXPECT_EQ(Percent(200, 200), 100);
+  EXPECT_EQ(Percent(3, 1), 33);
+  EXPECT_EQ(Percent(8, 1), 12);   // 12.5 goes to the even neighbour
+  EXPECT_EQ(Percent(8, 3), 38);   // 37.5 too
+  EXPECT_EQ(Percent(10, 50), 100);
+  EXPECT_EQ(Percent(10, -5), 0);
+  EXPECT_EQ(Percent(INT64_MAX, INT64_MAX / 2), 50);
+  EXPECT_EQ(Ratio(100, 100), 0);
+  EXPECT_EQ(Ratio(100, 25), 75);
+  EXPECT_EQ(Ratio(0, 0), 0);
+  EXPECT_EQ(Ratio(100, 150), 0);
+
+  uint8_t buf[] = {7, 1, 2, 3, 4, 9};
+  ByteCopy(buf, buf + 1, 4);
+  EXPECT_TRUE(SameBytes(buf, "\x07\x07\x07\x07\x07\x09", 6));
+  EXPECT_FALSE(SameBytes(buf, "\x07\x08", 2));
+}
+
+TEST(ArcGlobals, Attributes) {
+  EXPECT_EQ(AttrsToFileAttributes(1u << 0), 0u);
+  EXPECT_EQ(AttrsToFileAttributes((1u << 1) | (1u << 6) | (1u << 8)), 0x01u | 0x20 | 0x4000);
+  EXPECT_EQ(AttrsToFileAttributes(1u << 7), 0x800u);
+  EXPECT_EQ(KnownAttributes(0xFFFFFFFFu), 0x40BFu);
+}
+
+TEST(ArcGlobals, FileAndFolderTests) {
+  TempDir dir;
+  const std::string d = dir.Dir();
+  EXPECT_TRUE(FolderHasNoFiles(d + "missing"));
+  EXPECT_TRUE(ForceFolders(d + "a\\b\\c"));
+  EXPECT_TRUE(DirExists(d + "a/b/c"));
+  EXPECT_TRUE(FolderHasNoFiles(d + "a"));
+  test::WriteBytes(d + "a/.hidden", "x");
+  EXPECT_TRUE(FolderHasNoFiles(d + "a"));
+  test::WriteBytes(d + "a/Data.DBF", "x");
+  EXPECT_FALSE(FolderHasNoFiles(d + "a"));
+  EXPECT_TRUE(FileExistsAny(d + "a\\*.dbf"));
+  EXPECT_TRUE(FileExistsAny(d + "a\\b"));
+  EXPECT_FALSE(FileExistsAny(d + "a\\*.ntx"));
+  EXPECT_TRUE(IsPlainFile(d + "a\\Data.DBF"));
+  EXPECT_FALSE(IsPlainFile(d + "a\\.hidden"));
+  EXPECT_FALSE(IsPlainFile(d + "a\\b"));
+  EXPECT_FALSE(IsPlainFile(d + "a\\none"));
+  ::chmod((d + "a/Data.DBF").c_str(), 0444);
+  EXPECT_FALSE(IsPlainFile(d + "a\\Data.DBF"));
+}
+
+TEST(ArcGlobals, DeleteOrRecycle) {
+  TempDir dir;
+  ::setenv("XDG_DATA_HOME", (dir / "share").c_str(), 1);
+  test::WriteBytes(dir / "gone.txt", "1");
+  test::WriteBytes(dir / "kept.txt", "2");
+  EXPECT_TRUE(DeleteOrRecycle(dir / "gone.txt", doFinal));
+  EXPECT_FALSE(DeleteOrRecycle(dir / "gone.txt", doFinal));
+  EXPECT_FALSE(DeleteOrRecycle(dir / "gone.txt", doAllowUndo));
+  EXPECT_TRUE(DeleteOrRecycle(dir / "kept.txt", doAllowUndo));
+  test::WriteBytes(dir / "kept.txt", "3");
+  EXPECT_TRUE(DeleteOrRecycle(dir / "kept.txt", doAllowUndo));  // a second one of that name
+  EXPECT_EQ(test::ReadBytes(dir / "share/Trash/files/kept.txt"), "2");
+  EXPECT_EQ(test::ReadBytes(dir / "share/Trash/files/kept.txt.2"), "3");
+  EXPECT_NE(test::ReadBytes(dir / "share/Trash/info/kept.txt.trashinfo").find("Path=" + dir.Dir() + "kept.txt"),
+            std::string::npos);
+  ::unsetenv("XDG_DATA_HOME");
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,228 @@
+// Settings files and tables in a folder shared with others: planted links,
+// two writers at once, a writer killed half-way and a full disk.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "config/data_dir.h"
+#include "config/errorlog.h"
+#include "config/settings_syntax.h"
+#include "foundation/tables/dbf.h"
+#include "platform/clock.h"
+#include "platform/encoding.h"
+#include "support/faulty_files.h"
+#include "support/program_home.h"
+#include "support/scripted_ui.h"
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+using test::WriteBytes;
+
+// A settings file of 50 parameters that all carry `mark`.
+TSettingsWriter Writer(char mark) {
+  TSettingsWriter w;
+  w.Section(kSecAutoParams);
+  for (int i = 0; i < 50; ++i) {
+    w.Key(4, kKeyParamName, "P" + std::to_string(i));
+    w.Key(4, kKeyParamValue, std::string(20, mark));
+  }
+  return w;
+}
+
+std::string SettingsText(char mark) { return Writer(mark).Text(); }
+
+bool SaveSettings(const std::string& path, char mark) { return Writer(mark).Commit(path, 5); }
+
+std::string ErrorLog() {
+  CloseErrorLog();
+  return ReadBytes(ProgramDirectory() + "Errors.log");
+}
+
+long TemporaryFilesIn(const std::string& dir) {
+  const std::vector<std::string> names = test::DirNames(dir);
+  return std::count_if(names.begin(), names.end(),
+                       [](const std::string& name) { return IsTemporaryFileName(name); });
+}
+
+TEST(FileSafety, SettingsSavesNeverFollowLinks) {
+  test::ProgramHome home;
+  test::TempDir outside;
+  const std::string path = home / "manager.ini";
+  const std::string victim = outside / "victim";
+  WriteBytes(victim, "secret");
+  WriteBytes(path, "old");
+  // The name earlier versions wrote through, planted in advance.
+  fs::create_symlink(victim, path + ".new");
+  {
+    // A rival who guesses every other name, the copies' included.
+    test::FaultyFileSystem rival;
+    rival.LinkTarget = victim;
+    rival.PlantLinkEvery = 2;
+    for (char mark : {'a', 'b', 'c'}) EXPECT_TRUE(SaveSettings(path, mark));
+    EXPECT_GE(rival.NewNames.size(), 10u);
+  }
+  EXPECT_EQ(ReadBytes(victim), "secret");
+  EXPECT_FALSE(Files().IsSymlink(path));
+  EXPECT_EQ(ReadBytes(path), SettingsText('c'));
+  EXPECT_EQ(ReadBytes(home / "manager.in1"), SettingsText('b'));
+  EXPECT_EQ(ReadBytes(home / "manager.in2"), SettingsText('a'));
+  EXPECT_EQ(ReadBytes(home / "manager.in3"), "old");
+}
+
+TEST(FileSafety, ACopyThatCannotBeMadeFailsTheSaveAndIsNamed) {
+  test::ProgramHome home;
+  const std::string path = home / "manager.ini";
+  for (char mark : {'a', 'b', 'c'}) ASSERT_TRUE(SaveSettings(path, mark));
+  // Folders that will not make way stand at the older copies' names.
+  fs::remove(Cp1251ToUtf8(home / "manager.in2"));
+  for (const char* copy : {"manager.in2/x", "manager.in3/x", "manager.in4/x", "manager.in5/x"})
+    fs::create_directories(Cp1251ToUtf8(home / copy));
+  EXPECT_FALSE(SaveSettings(path, 'd'));
+  EXPECT_EQ(ReadBytes(path), SettingsText('d')) << "the new file still goes in whole";
+  EXPECT_EQ(ReadBytes(home / "manager.in1"), SettingsText('c'));
+  EXPECT_NE(ErrorLog().find("Не удалось сделать копию файла настроек "_w + home / "manager.in2"),
+            std::string::npos);
+  for (const char* copy : {"manager.in2", "manager.in3", "manager.in4", "manager.in5"})
+    fs::remove_all(Cp1251ToUtf8(home / copy));
+
+  // Room for the new file but not for the copy of the old one; the log,
+  // opened before, lies on a disk with room.
+  LogError("");
+  {
+    test::FaultyFileSystem full;
+    full.WriteBudget = static_cast<int64_t>(SettingsText('e').size()) + 10;
+    EXPECT_FALSE(SaveSettings(path, 'e'));
+  }
+  EXPECT_EQ(ReadBytes(path), SettingsText('e'));
+  EXPECT_FALSE(fs::exists(Cp1251ToUtf8(home / "manager.in1")));
+  EXPECT_EQ(ReadBytes(home / "manager.in2"), SettingsText('c'));
+  EXPECT_NE(ErrorLog().find("Не удалось сделать копию файла настроек "_w + home / "manager.in1"),
+            std::string::npos);
+  EXPECT_EQ(TemporaryFilesIn(home.Dir()), 0);
+
+  // No room for the new file either: nothing changes but the copies.
+  {
+    test::FaultyFileSystem full;
+    full.WriteBudget = 100;
+    EXPECT_FALSE(SaveSettings(path, 'f'));
+  }
+  EXPECT_EQ(ReadBytes(path), SettingsText('e'));
+  EXPECT_EQ(TemporaryFilesIn(home.Dir()), 0);
+}
+
+TEST(FileSafety, TwoSaversAndALoaderNeverMeetABrokenOrMixedFile) {
+  test::ProgramHome home;
+  const std::string path = home / "manager.ini";
+  const std::string a = SettingsText('a');
+  const std::string b = SettingsText('b');
+  ASSERT_TRUE(SaveSettings(path, 'a'));
+  auto saver = [&](char mark) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      for (int i = 0; i < 1000; ++i) SaveSettings(path, mark);
+      _exit(0);
+    }
+    return pid;
+  };
+  const pid_t savers[] = {saver('a'), saver('b')};
+  int loads = 0;
+  int failed = 0;
+  int mixed = 0;
+  for (int running = 2; running > 0;) {
+    std::vector<std::string> lines;
+    if (!ReadSettingsLines(path, lines)) {
+      ++failed;
+    } else {
+      std::string text;
+      for (const std::string& line : lines) text += line + "\r\n";
+      mixed += text != a && text != b;
+    }
+    ++loads;
+    running = 0;
+    for (pid_t pid : savers) running += waitpid(pid, nullptr, WNOHANG) == 0;
+  }
+  EXPECT_GT(loads, 10);
+  EXPECT_EQ(failed, 0);
+  EXPECT_EQ(mixed, 0);
+  // Racing rotations may leave gaps among the copies, never a broken one.
+  for (const char* name : {"manager.ini", "manager.in1", "manager.in2", "manager.in3",
+                           "manager.in4", "manager.in5"}) {
+    if (!fs::exists(home / name)) continue;
+    const std::string text = ReadBytes(home / name);
+    EXPECT_TRUE(text == a || text == b) << name;
+  }
+  EXPECT_TRUE(fs::exists(home / "manager.ini"));
+  EXPECT_EQ(TemporaryFilesIn(home.Dir()), 0);
+}
+
+// Runs `write` in a child that is killed just before its file would be
+// renamed into place.
+void KilledBeforeRename(const std::function<void()>& write) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    test::FaultyFileSystem dying;
+    dying.BeforeRename = [] { ::kill(::getpid(), SIGKILL); };
+    write();
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+}
+
+TEST(FileSafety, StartUpRemovesWhatKilledWritersLeft) {
+  test::ProgramHome home;
+  test::ScriptedUi ui;
+  const std::string settings = std::string(VELOMAR_TEST_DATA) + "/settings/";
+  const std::string data = home / "data/";
+  fs::create_directory(data);
+  WriteBytes(home / "basepath.ini",
+             "[Settings]\r\nBasePath=" + data + "\r\nLocalBases=" + "НЕТ"_w + "\r\n");
+  WriteBytes(home / "local.ini", ReadBytes(settings + "local.ini"));
+  for (const char* name : {"program.ini", "manager.ini"})
+    WriteBytes(data + name, ReadBytes(settings + name));
+  TDBF table;
+  table.FileName = data + "t.dbf";
+  ASSERT_TRUE(table.CreateTable() && table.AddFieldEx("N", 5, 'N', 0) && table.WriteStructure());
+  ASSERT_TRUE(table.Close());
+  const std::string tableBytes = ReadBytes(table.FileName);
+
+  KilledBeforeRename([&] { SaveSettings(data + "manager.ini", 'x'); });
+  KilledBeforeRename([&] { SaveSettings(home / "local.ini", 'y'); });
+  KilledBeforeRename([&] {
+    TDBF t;
+    t.FileName = data + "t.dbf";
+    if (!t.Open() || !t.Zap()) return;
+    for (int i = 0; i < 1000; ++i) {
+      t.GoToRecord(i + 1);
+      t.WriteRecord();
+    }
+    t.Close();
+  });
+  ASSERT_EQ(TemporaryFilesIn(data), 2);
+  ASSERT_EQ(TemporaryFilesIn(home.Dir()), 1);
+
+  FixedClock clock{{2007, 3, 6, 9, 0, 0, 0}};
+  ScopedClock scoped{clock};
+  ASSERT_EQ(OpenDataAtStartUp(), 0) << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes[0].Text));
+  EXPECT_EQ(TemporaryFilesIn(data), 0);
+  EXPECT_EQ(TemporaryFilesIn(home.Dir()), 0);
+  EXPECT_EQ(ReadBytes(data + "manager.ini"), ReadBytes(settings + "manager.ini"));
+  EXPECT_EQ(ReadBytes(data + "t.dbf"), tableBytes);
+  const std::string log = ErrorLog();
+  const std::string said = "Удалён временный файл прерванной записи "_w;
+  EXPECT_NE(log.find(said + data + "t.dbf.~"), std::string::npos) << log;
+  EXPECT_NE(log.find(said + data + "manager.ini.~"), std::string::npos) << log;
+  EXPECT_NE(log.find(said + home.Dir() + "local.ini.~"), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace vm
