@@ -12,11 +12,9 @@
 #include <string>
 
 #include "alloc_counter.h"
-#include "language/description_reader.h"
 #include "language/evaluator.h"
 #include "language/expr_compiler.h"
-#include "language/interpreter.h"
-#include "language/stmt_compiler.h"
+#include "language_rig.h"
 
 namespace vm::bench {
 namespace {
@@ -38,21 +36,17 @@ void Report(benchmark::State& state, double seconds, long long perRun, uint64_t 
 void BM_DocumentLoop(benchmark::State& state) {
   ResetStatements();
   TProgramContext context;
-  TCommonVar zero;
-  zero.Kind = 'N';
-  context.Symbols().AddVariable("I", zero);
-  TVariable* sum = context.Symbols().AddVariable("S", zero);
-  TDescriptionReader reader(
-      "WHILE I, 1, I+1, I<=10000000\n"
-      "  IF MOD(I, 3) = 0\n"
-      "  THEN\n"
-      "    S := S + I\n"
-      "  ENDIF\n"
-      "ENDWHILE\n"
-      "ENDSECTION");
-  TStmtCompiler compiler(reader, context);
-  TInstruction* program = nullptr;
-  if (compiler.CompileProgram(program, "ENDSECTION", kOpEnd) != 0) {
+  NumberVariable(context, "I");
+  TVariable* sum = NumberVariable(context, "S");
+  TInstruction* program = CompileMain(context,
+                                      "WHILE I, 1, I+1, I<=10000000\n"
+                                      "  IF MOD(I, 3) = 0\n"
+                                      "  THEN\n"
+                                      "    S := S + I\n"
+                                      "  ENDIF\n"
+                                      "ENDWHILE\n"
+                                      "ENDSECTION");
+  if (program == nullptr) {
     state.SkipWithError("the loop does not compile");
     return;
   }
@@ -76,10 +70,7 @@ BENCHMARK(BM_DocumentLoop)->Unit(benchmark::kMillisecond);
 
 void BM_DocumentFormula(benchmark::State& state) {
   TExprContext context;
-  TCommonVar x;
-  x.Kind = 'N';
-  x.Num = 3.25L;
-  context.Symbols().AddVariable("X", x);
+  NumberVariable(context, "X", 3.25L);
   TExprChain expr;
   if (CompileExpr(kFormula, context, expr).ErrCode != 0) {
     state.SkipWithError("the formula does not compile");

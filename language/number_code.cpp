@@ -18,15 +18,16 @@ class TNumberCompiler {
   bool Chain(const TExprChain& expr) {
     if (expr.empty() || !Operand(expr.front())) return false;
     for (std::size_t i = 1; i < expr.size(); ++i) {
-      const uint8_t op = expr[i - 1].OpIndex;
+      const int op = expr[i - 1].OpIndex;
+      if (op < 1 || op > kOperatorCount) return false;
       const TOperand& node = expr[i];
       if (node.Kind == kOpdNumber) {
-        Emit(kNumApplyConst, op).Constant = node.Constant;
+        Emit(kNumApplyConst + op).Constant = node.Constant;
       } else if (IsVariable(node)) {
-        Emit(kNumApplyVar, op).Var = &node.Var->Value;
+        Emit(kNumApplyVar + op).Var = &node.Var->Value;
       } else {
         if (!Push() || !Operand(node)) return false;
-        Emit(kNumApplyPop, op);
+        Emit(kNumApplyPop + op);
         --depth_;
       }
     }
@@ -81,9 +82,9 @@ class TNumberCompiler {
     return true;
   }
 
-  TNumberOp& Emit(uint8_t code, uint8_t arg = 0) {
+  TNumberOp& Emit(int code, uint8_t arg = 0) {
     TNumberOp& op = code_.emplace_back();
-    op.Code = code;
+    op.Code = static_cast<uint8_t>(code);
     op.Arg = arg;
     return op;
   }
@@ -102,6 +103,22 @@ std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr) {
   return code;
 }
 
+// One case per form and operator: the operator is a constant in each, so
+// ApplyNumberOperator folds to the one operation.
+#define VM_APPLY_CASES(OP)                                                             \
+  case kNumApplyConst + (OP):                                                          \
+    if (ApplyNumberOperator((OP), acc, op.Constant) != 0) return false;                \
+    break;                                                                             \
+  case kNumApplyVar + (OP):                                                            \
+    if (op.Var->Kind != 'N' || ApplyNumberOperator((OP), acc, op.Var->Num) != 0) return false; \
+    break;                                                                             \
+  case kNumApplyPop + (OP): {                                                          \
+    long double left = stack[--top];                                                   \
+    if (ApplyNumberOperator((OP), left, acc) != 0) return false;                       \
+    acc = left;                                                                        \
+    break;                                                                             \
+  }
+
 bool RunNumberCode(const std::vector<TNumberOp>& code, long double& out) {
   long double stack[kNumberStackSize];
   std::size_t top = 0;
@@ -115,12 +132,6 @@ bool RunNumberCode(const std::vector<TNumberOp>& code, long double& out) {
         if (op.Var->Kind != 'N') return false;
         acc = op.Var->Num;
         break;
-      case kNumApplyConst:
-        if (ApplyNumberOperator(op.Arg, acc, op.Constant) != 0) return false;
-        break;
-      case kNumApplyVar:
-        if (op.Var->Kind != 'N' || ApplyNumberOperator(op.Arg, acc, op.Var->Num) != 0) return false;
-        break;
       case kNumPush:
         stack[top++] = acc;
         break;
@@ -131,21 +142,30 @@ bool RunNumberCode(const std::vector<TNumberOp>& code, long double& out) {
         if (op.Var->Kind != 'N') return false;
         stack[top++] = op.Var->Num;
         break;
-      case kNumApplyPop: {
-        long double left = stack[--top];
-        if (ApplyNumberOperator(op.Arg, left, acc) != 0) return false;
-        acc = left;
-        break;
-      }
-      default:
+      case kNumCall:
         top -= op.Arg;
         acc = op.Function(stack + top);
         if (!std::isfinite(acc)) return false;
         break;
+      VM_APPLY_CASES(kOpMul)
+      VM_APPLY_CASES(kOpDiv)
+      VM_APPLY_CASES(kOpAdd)
+      VM_APPLY_CASES(kOpSub)
+      VM_APPLY_CASES(kOpPow)
+      VM_APPLY_CASES(kOpLess)
+      VM_APPLY_CASES(kOpGreater)
+      VM_APPLY_CASES(kOpLessEq)
+      VM_APPLY_CASES(kOpGreaterEq)
+      VM_APPLY_CASES(kOpNotEq)
+      VM_APPLY_CASES(kOpEq)
+      default:
+        return false;
     }
   }
   out = acc;
   return true;
 }
+
+#undef VM_APPLY_CASES
 
 }  // namespace vm

@@ -14,15 +14,17 @@
 namespace vm {
 
 enum : uint8_t {
-  kNumLoadConst,   // accumulator := Constant
-  kNumLoadVar,     // accumulator := the variable
-  kNumApplyConst,  // accumulator := accumulator op Constant
-  kNumApplyVar,    // accumulator := accumulator op the variable
-  kNumPush,        // the accumulator onto the stack
-  kNumPushConst,   // Constant onto the stack
-  kNumPushVar,     // the variable onto the stack
-  kNumApplyPop,    // accumulator := popped op accumulator
-  kNumCall,        // accumulator := Function of the Arg numbers popped
+  kNumLoadConst,  // accumulator := Constant
+  kNumLoadVar,    // accumulator := the variable
+  kNumPush,       // the accumulator onto the stack
+  kNumPushConst,  // Constant onto the stack
+  kNumPushVar,    // the variable onto the stack
+  kNumCall,       // accumulator := Function of the Arg numbers popped
+  // Plus the operator's index, so that one dispatch picks the form and the
+  // operator together.
+  kNumApplyConst = 16,  // accumulator := accumulator op Constant
+  kNumApplyVar = 32,    // accumulator := accumulator op the variable
+  kNumApplyPop = 48,    // accumulator := popped op accumulator
 };
 
 // The numbers a chain's code may keep at once.

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "foundation/values/dates.h"
-#include "foundation/values/rounding.h"
 #include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
 
@@ -130,16 +129,6 @@ void ClearValue(TCommonVar& v) {
   v.Num = 0;
   v.Date = TDateRec{};
   v.Time = TTimeRec{};
-}
-
-long double RoundTo9Places(long double x) {
-  const long double scaled = x * 1e9f;
-  // Beyond the 64-bit integer range (and for NaN) a number has no ninth
-  // decimal to round; it comes back as it was instead of as garbage.
-  if (!(std::fabs(scaled) < 9223372036854775808.0L)) return x;
-  // Adding 0 makes a small negative number come back as a plain 0, not as a
-  // negative zero, as a trip through a 64-bit integer would.
-  return (RoundHalfEven(scaled) + 0.0L) * 1e-9L;
 }
 
 }  // namespace vm
