@@ -34,10 +34,6 @@ int RowNumber(long double v) {
   return r >= 1 && r <= 2147483647.0L ? static_cast<int>(r) : 0;
 }
 
-}  // namespace
-
-namespace {
-
 // Where a node's value lies once it is computed: a variable is read where it
 // lives, a constant from the node, anything else is computed into the node.
 const TCommonVar& NodeValue(TOperand& node, int& errCode) {

@@ -11,12 +11,15 @@
 
 namespace vm {
 
+// The full evaluation of a chain, which also prepares, on its first run,
+// what the chain keeps for the runs after it (its steps and number code).
+void EvalChain(TExprChain& expr, int& errCode, TCommonVar& value);
+
 // errCode 0 on success; after an error value is whatever was reached. A
 // numeric result writes only the kind and the number, and a text result
 // reuses value's string buffer. Values are read where they live, so value
-// must not be a variable the chain reads.
-void EvalChain(TExprChain& expr, int& errCode, TCommonVar& value);
-
+// must not be a variable the chain reads. A chain over numbers runs its
+// number code, and the full evaluation only when that cannot finish.
 inline void EvalExpr(TExprChain& expr, int& errCode, TCommonVar& value) {
   long double number;
   if (!expr.empty() && !expr.front().NumberCode.empty() && RunNumberCode(expr.front().NumberCode, number)) {
