@@ -15,6 +15,12 @@ namespace vm {
 // what the chain keeps for the runs after it (its steps and number code).
 void EvalChain(TExprChain& expr, int& errCode, TCommonVar& value);
 
+// The number a chain over numbers gives through its number code; false,
+// with nothing evaluated, when the chain has none or it cannot finish.
+inline bool EvalNumber(const TExprChain& expr, long double& number) {
+  return !expr.empty() && !expr.front().NumberCode.empty() && RunNumberCode(expr.front().NumberCode, number);
+}
+
 // errCode 0 on success; after an error value is whatever was reached. A
 // numeric result writes only the kind and the number, and a text result
 // reuses value's string buffer. Values are read where they live, so value
@@ -22,7 +28,7 @@ void EvalChain(TExprChain& expr, int& errCode, TCommonVar& value);
 // number code, and the full evaluation only when that cannot finish.
 inline void EvalExpr(TExprChain& expr, int& errCode, TCommonVar& value) {
   long double number;
-  if (!expr.empty() && !expr.front().NumberCode.empty() && RunNumberCode(expr.front().NumberCode, number)) {
+  if (EvalNumber(expr, number)) {
     value.Kind = 'N';
     value.Num = number;
     errCode = 0;

@@ -196,6 +196,12 @@ TInstruction* TInterpreter::Execute(TInstruction& in) {
     case kOpAssign:
     case kOpSetField:
     case kOpSetAutoParam: {
+      // A number into a numeric variable goes straight from the number code.
+      long double number;
+      if (in.Opcode == kOpAssign && in.Var != nullptr && in.Var->Value.Kind == 'N' && EvalNumber(in.Expr, number)) {
+        in.Var->Value.Num = number;
+        return in.Next;
+      }
       int err = 0;
       EvalExpr(in.Expr, err, value_);
       if (err != 0) {
@@ -207,6 +213,7 @@ TInstruction* TInterpreter::Execute(TInstruction& in) {
     }
     case kOpIf:
     case kOpWhileTest: {
+      if (long double number; EvalNumber(in.Expr, number)) return IsTrue(number) ? in.Next : in.Jump;
       int err = 0;
       EvalExpr(in.Expr, err, value_);
       if (err != 0) {
