@@ -18,7 +18,10 @@ void EvalChain(TExprChain& expr, int& errCode, TCommonVar& value);
 // The number a chain over numbers gives through its number code; false,
 // with nothing evaluated, when the chain has none or it cannot finish.
 inline bool EvalNumber(const TExprChain& expr, long double& number) {
-  return !expr.empty() && !expr.front().NumberCode.empty() && RunNumberCode(expr.front().NumberCode, number);
+  if (expr.empty() || expr.front().NumberCode.empty()) return false;
+  bool ok = false;
+  number = RunNumberCode(expr.front().NumberCode, ok);
+  return ok;
 }
 
 // errCode 0 on success; after an error value is whatever was reached. A

@@ -107,19 +107,46 @@ std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr) {
 // ApplyNumberOperator folds to the one operation.
 #define VM_APPLY_CASES(OP)                                                             \
   case kNumApplyConst + (OP):                                                          \
-    if (ApplyNumberOperator((OP), acc, op.Constant) != 0) return false;                \
+    if (ApplyNumberOperator((OP), acc, op.Constant) != 0) return 0;                    \
     break;                                                                             \
   case kNumApplyVar + (OP):                                                            \
-    if (op.Var->Kind != 'N' || ApplyNumberOperator((OP), acc, op.Var->Num) != 0) return false; \
+    if (op.Var->Kind != 'N' || ApplyNumberOperator((OP), acc, op.Var->Num) != 0) return 0; \
     break;                                                                             \
   case kNumApplyPop + (OP): {                                                          \
     long double left = stack[--top];                                                   \
-    if (ApplyNumberOperator((OP), left, acc) != 0) return false;                       \
+    if (ApplyNumberOperator((OP), left, acc) != 0) return 0;                           \
     acc = left;                                                                        \
     break;                                                                             \
   }
 
-bool RunNumberCode(const std::vector<TNumberOp>& code, long double& out) {
+namespace {
+
+// A number loaded or applied: the first step of most codes.
+bool LoadNumber(const TNumberOp& op, long double& acc) {
+  if (op.Code == kNumLoadConst) {
+    acc = op.Constant;
+    return true;
+  }
+  if (op.Code != kNumLoadVar || op.Var->Kind != 'N') return false;
+  acc = op.Var->Num;
+  return true;
+}
+
+// The second step of a two-step code, an operator with a constant or a
+// variable; false for any other step.
+bool ApplyNumber(const TNumberOp& op, long double& acc, int& err) {
+  if (op.Code >= kNumApplyConst && op.Code < kNumApplyVar) {
+    err = ApplyNumberOperator(op.Code - kNumApplyConst, acc, op.Constant);
+    return true;
+  }
+  if (op.Code >= kNumApplyVar && op.Code < kNumApplyPop && op.Var->Kind == 'N') {
+    err = ApplyNumberOperator(op.Code - kNumApplyVar, acc, op.Var->Num);
+    return true;
+  }
+  return false;
+}
+
+long double RunSteps(const std::vector<TNumberOp>& code, bool& ok) {
   long double stack[kNumberStackSize];
   std::size_t top = 0;
   long double acc = 0;
@@ -129,7 +156,7 @@ bool RunNumberCode(const std::vector<TNumberOp>& code, long double& out) {
         acc = op.Constant;
         break;
       case kNumLoadVar:
-        if (op.Var->Kind != 'N') return false;
+        if (op.Var->Kind != 'N') return 0;
         acc = op.Var->Num;
         break;
       case kNumPush:
@@ -139,13 +166,13 @@ bool RunNumberCode(const std::vector<TNumberOp>& code, long double& out) {
         stack[top++] = op.Constant;
         break;
       case kNumPushVar:
-        if (op.Var->Kind != 'N') return false;
+        if (op.Var->Kind != 'N') return 0;
         stack[top++] = op.Var->Num;
         break;
       case kNumCall:
         top -= op.Arg;
         acc = op.Function(stack + top);
-        if (!std::isfinite(acc)) return false;
+        if (!std::isfinite(acc)) return 0;
         break;
       VM_APPLY_CASES(kOpMul)
       VM_APPLY_CASES(kOpDiv)
@@ -159,11 +186,28 @@ bool RunNumberCode(const std::vector<TNumberOp>& code, long double& out) {
       VM_APPLY_CASES(kOpNotEq)
       VM_APPLY_CASES(kOpEq)
       default:
-        return false;
+        return 0;
     }
   }
-  out = acc;
-  return true;
+  ok = true;
+  return acc;
+}
+
+}  // namespace
+
+long double RunNumberCode(const std::vector<TNumberOp>& code, bool& ok) {
+  ok = false;
+  // Most codes load a number and apply one operator (I+1, I<=N, S+I): done
+  // in straight lines, so that the number stays in a register.
+  if (code.size() == 2) {
+    long double acc = 0;
+    int err = 0;
+    if (LoadNumber(code[0], acc) && ApplyNumber(code[1], acc, err)) {
+      ok = err == 0;
+      return acc;
+    }
+  }
+  return RunSteps(code, ok);
 }
 
 #undef VM_APPLY_CASES

@@ -33,8 +33,10 @@ inline constexpr std::size_t kNumberStackSize = 64;
 // Empty when an operand is of another sort or the stack would not do.
 std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr);
 
-// False, with nothing changed, when a variable holds another kind, an
-// operator fails or a built-in gives no finite number.
-bool RunNumberCode(const std::vector<TNumberOp>& code, long double& out);
+// The number the code gives, with ok false (and nothing changed) when a
+// variable holds another kind, an operator fails or a built-in gives no
+// finite number. The number is returned rather than stored: a long double
+// written to memory costs several cycles of its own.
+long double RunNumberCode(const std::vector<TNumberOp>& code, bool& ok);
 
 }  // namespace vm
