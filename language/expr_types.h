@@ -44,8 +44,9 @@ struct TChainStep {
 struct TNumberOp {
   long double Constant = 0;
   const TCommonVar* Var = nullptr;
-  long double (*Function)(const long double* args) = nullptr;
   uint8_t Code = 0;
+  // The built-in of a call (number_functions.h).
+  uint8_t Function = 0;
   // The operator to apply, or the number of arguments of a call.
   uint8_t Arg = 0;
 };

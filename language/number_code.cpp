@@ -50,8 +50,8 @@ class TNumberCompiler {
     }
     if (node.IsGroup()) return Chain(node.Child);
     if (node.Kind != kOpdCall || node.Context == nullptr) return false;
-    const TNumberFunction function = NumberFunction(node.FuncNo);
-    if (function == nullptr) return false;
+    const uint8_t function = NumberFunctionOf(node.FuncNo);
+    if (function == kNoNumberFunction) return false;
     for (const TOperand& arg : node.Child)
       if (!Argument(arg.Child)) return false;
     Emit(kNumCall, static_cast<uint8_t>(node.Child.size())).Function = function;
@@ -171,7 +171,7 @@ long double RunSteps(const std::vector<TNumberOp>& code, bool& ok) {
         break;
       case kNumCall:
         top -= op.Arg;
-        acc = op.Function(stack + top);
+        acc = ApplyNumberFunction(op.Function, stack + top);
         if (!std::isfinite(acc)) return 0;
         break;
       VM_APPLY_CASES(kOpMul)
