@@ -11,6 +11,7 @@
 #include "platform/encoding.h"
 #include "config/settings.h"
 #include "language/registry_context.h"
+#include "language/zone_compiler.h"
 #include "ui/layout_lang.h"
 
 using namespace vm;
@@ -46,9 +47,12 @@ int main(int argc, char** argv) {
   InitProgramDirectory();
   SetCommandLine(argc, argv);
 
+  // Price-tag zones compile as the settings load.
+  TZoneCompiler zoneCompiler;
+  TSettingsModel& m = Settings();
+  m.ZoneCompiler = &zoneCompiler;
   if (OpenDataAtStartUp() != 0) return 1;
 
-  TSettingsModel& m = Settings();
   // Blank conditions may name the auto-parameters.
   GlobalExprContext().AutoParams().Assign(m.AutoParams);
   CompileAllBlanks(m.Blanks);

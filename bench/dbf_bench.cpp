@@ -3,51 +3,17 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
 
+#include "bench/bench_tables.h"
 #include "foundation/tables/dbf.h"
-#include "platform/encoding.h"
 
 namespace vm {
 namespace {
 
-constexpr int kRecords = 1000000;
-
-std::string TablePath() { return "/tmp/velomar_bench_" + std::to_string(getpid()) + ".dbf"; }
-
-const std::array<std::string, 8>& Names() {
-  static const std::array<std::string, 8> names = {
-      "Молоко пастеризованное 3,2%"_w, "Хлеб бородинский"_w,       "Сыр \"Российский\""_w,
-      "Масло сливочное 82,5%"_w,       "Ёлочная игрушка №5"_w,     "Кефир обезжиренный"_w,
-      "Сахар-песок, 1 кг"_w,           "Чай чёрный байховый"_w};
-  return names;
-}
-
-void FillTable(const std::string& path) {
-  TDBF t;
-  t.FileName = path;
-  t.CreateTable();
-  t.AddFieldEx("NO__", 10, 'N', 0);
-  t.AddFieldEx("NAME", 30, 'C', 0);
-  t.AddFieldEx("PRICE", 12, 'N', 2);
-  t.AddFieldEx("DAT", 8, 'D', 0);
-  t.WriteStructure();
-  const auto& names = Names();
-  char price[32];
-  for (int i = 1; i <= kRecords; ++i) {
-    t.GoToRecord(t.RecCount() + 1);
-    t.ClearRecordBuf();
-    t.SetFieldInt(0, i);
-    t.SetFieldStr(1, names[static_cast<std::size_t>(i) % names.size()]);
-    const int n = std::snprintf(price, sizeof(price), "%d.%02d", i / 100, i % 100);
-    t.SetFieldStr(2, std::string_view(price, static_cast<std::size_t>(n)));
-    t.SetFieldDate(3, TDateRec{1 + i % 28, 1 + i % 12, 2000 + i % 20});
-    if (!t.WriteRecord()) std::abort();
-  }
-  if (!t.Close()) std::abort();
-}
+using bench::FillTable;
+using bench::kRecords;
+using bench::TablePath;
 
 void BM_DbfAppend(benchmark::State& state) {
   const std::string path = TablePath();

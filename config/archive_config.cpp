@@ -17,6 +17,19 @@ void TBaseArchive::GetColumnText(int32_t col, std::string& s) const {
   }
 }
 
+void TBaseArchive::Release() {
+  Binding.reset();
+  Dbf = nullptr;
+  Links.clear();
+  IsLinkTarget = false;
+}
+
+void TBaseArchive::AllocFieldMap() {
+  FieldMap.clear();
+  if (ArchiveTable && ArchiveTable->FieldCount() > 1)
+    FieldMap.assign(static_cast<std::size_t>(ArchiveTable->FieldCount() - 1), 0);
+}
+
 const TBaseArchive::TLink* TBaseArchive::GetLink(int32_t index) const {
   if (index < 0 || index >= LinkCount()) return nullptr;
   return &Links[static_cast<std::size_t>(index)];
@@ -59,6 +72,51 @@ void CopyConfig(const TArchiveConfig& src, TArchiveConfig& dest) {
     d->LinkedFields = s->LinkedFields;
     d->KeepLast = s->KeepLast;
   }
+}
+
+bool ParseArchiveConfig(TBaseArchive& entry, const std::string& text, std::string& msg) {
+  entry.Links.clear();
+  if (text.empty()) return true;
+  const std::string noSeparator = "Отсутствует разделитель ':'"_w;
+  const auto expected = static_cast<std::size_t>(CharCount(':', text));
+  std::string rest = UpperStr(TrimBlanks(text));
+  if (expected == 0) {
+    msg = noSeparator;
+    return false;
+  }
+  while (!rest.empty()) {
+    if (entry.Links.size() == expected) {
+      msg = noSeparator;
+      return false;
+    }
+    bool last = false;
+    std::string item = CutTopLevelItem(rest, ',', last);
+    if (last) rest.clear();
+    const std::size_t colon = item.find(':');
+    if (colon == std::string::npos) {
+      msg = noSeparator;
+      return false;
+    }
+    const std::string alias = TrimBlanks(std::string_view(item).substr(0, colon));
+    const std::string field = TrimBlanks(std::string_view(item).substr(colon + 1));
+    const int index = entry.Dbf ? entry.Dbf->FieldIndex(field) : -1;
+    if (index < 0) {
+      msg = "Неверное имя поля '"_w + field + "'";
+      return false;
+    }
+    TBaseArchive* target = entry.Config ? entry.Config->FindBase(alias) : nullptr;
+    if (!target) {
+      msg = "База '"_w + alias + "' отсутствует в текущей конфигурации"_w;
+      return false;
+    }
+    entry.Links.push_back({index, target});
+    target->IsLinkTarget = true;
+  }
+  if (entry.Links.size() != expected) {
+    msg = "Неверное определение связанных полей"_w;
+    return false;
+  }
+  return true;
 }
 
 TArchiveConfig* TArchiveConfigList::AddConfig() {

@@ -1,7 +1,8 @@
 // Archive configurations: the databases archived together for a period and,
 // for each, how its records are chosen and what is kept. The check against
-// the databases, the preparation for an archive command and the menu items
-// come with the document language and the windows.
+// the databases and the preparation for an archive command compile the
+// exclusion condition, so they live with the document language; the menu
+// items come with the windows.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "foundation/tables/dbf.h"
+
 namespace vm {
+
+// What a checked or prepared entry holds of the document language: its
+// database bound under its alias and the compiled condition.
+class IArchiveBinding {
+ public:
+  virtual ~IArchiveBinding() = default;
+};
+
 
 class TArchiveConfig;
 
@@ -36,6 +47,12 @@ class TBaseArchive {
   std::string PackName;
   int32_t DateIndex = 0;
   int32_t GroupIndex = -1;
+  // While checked or prepared: the database's table and its binding.
+  TDBF* Dbf = nullptr;
+  std::unique_ptr<IArchiveBinding> Binding;
+
+  // Drops the binding, the compiled condition and the links.
+  void Release();
 
   int32_t LinkCount() const { return static_cast<int32_t>(Links.size()); }
   int32_t MapCount() const { return static_cast<int32_t>(FieldMap.size()); }
@@ -45,7 +62,11 @@ class TBaseArchive {
   void GetColumnText(int32_t col, std::string& s) const;
   const TLink* GetLink(int32_t index) const;
   const int32_t* GetFieldMapEntry(int32_t index) const;
+  // One entry per field of ArchiveTable but one; none without the table.
+  void AllocFieldMap();
   void FreeFieldMap() { FieldMap.clear(); }
+  // The archive table of the archive commands; owned.
+  std::unique_ptr<TDBF> ArchiveTable;
 };
 
 class TArchiveConfig {
@@ -68,6 +89,12 @@ class TArchiveConfig {
 };
 
 void CopyConfig(const TArchiveConfig& src, TArchiveConfig& dest);
+
+// The linked-fields text "base: field, base: field" of an entry whose table
+// is bound (Dbf): each field of this entry's table refers to another entry
+// of the same configuration. False with the message on a bad text; an empty
+// text links nothing.
+bool ParseArchiveConfig(TBaseArchive& entry, const std::string& text, std::string& msg);
 
 class TArchiveConfigList {
  public:

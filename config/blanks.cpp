@@ -73,6 +73,15 @@ TBlankCondition* TCurBlank::AddCode(std::unique_ptr<TBlankCondition> code) {
   return Codes.back().get();
 }
 
+void TCurBlank::GetColumnCaption(int32_t col, const TAutoList* params, std::string& s) const {
+  s.clear();
+  for (const TBlankHeader* c = HeaderCells.get(); c; c = c->Next.get()) {
+    if (c->Text.empty() || col < c->FirstCol || col > c->LastCol) continue;
+    if (!s.empty()) s += ' ';
+    s += gExpander(c->Text, params);
+  }
+}
+
 TBlankHeader* TCurBlank::AddHeaderCell() {
   std::unique_ptr<TBlankHeader>* slot = &HeaderCells;
   while (*slot) slot = &(*slot)->Next;

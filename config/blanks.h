@@ -129,6 +129,10 @@ class TCurBlank {
   // exactly 0, the last one taken untested.
   TColFormat* GetCellFormat(TColDescr* column, int32_t row);
 
+  // The texts of the header cells over column Col (1-based), parameters
+  // expanded, in header order, joined by one blank; empty texts left out.
+  void GetColumnCaption(int32_t col, const TAutoList* params, std::string& s) const;
+
   // Lays the header out for canvas at scale: row heights and tops, header
   // height, and each cell's frame and text size.
   void CalcLayout(TCanvas& canvas, const TAutoList* params, long double scale);

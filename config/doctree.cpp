@@ -5,6 +5,8 @@
 #include <set>
 #include <utility>
 
+#include "foundation/text/strutils.h"
+
 namespace vm {
 
 int32_t& HighestDocID() {
@@ -169,6 +171,24 @@ TWindowRect ClampWindowRect(TWindowRect r, int32_t screenWidth, int32_t screenHe
   else if (height < 20)
     height = 20;
   return r;
+}
+
+void TDocTree::ClearFoundMarks() {
+  for (TDocNode* node : Nodes())
+    if (node->Data) node->Data->Found = false;
+}
+
+TDocNode* FindDocNodeByText(std::string_view text, const TDocTree& tree, const TDocNode* startNode) {
+  const std::string wanted = UpperStr(text);
+  const std::vector<TDocNode*> nodes = tree.Nodes();
+  auto it = nodes.begin();
+  if (startNode) it = std::find(nodes.begin(), nodes.end(), startNode);
+  for (; it != nodes.end(); ++it) {
+    const TDocNode* node = *it;
+    if (node->Data && !node->HasChildren() && UpperStr(node->Data->Description).find(wanted) != std::string::npos)
+      return *it;
+  }
+  return nullptr;
 }
 
 }  // namespace vm

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/registries.h"
@@ -62,6 +63,9 @@ class TDocTree {
   // top-level node and its subtree; menu data is not copied.
   void CopyTo(TDocTree& dest) const;
 
+  // Clears the search mark of every node.
+  void ClearFoundMarks();
+
   // Prepares every node for its menu item, from the last node back to the
   // first: data for nodes without it, the caption, the document flag, and
   // an ID from HighestDocID for nodes that have none. The windows then make
@@ -71,6 +75,11 @@ class TDocTree {
  private:
   std::vector<std::unique_ptr<TDocNode>> top_;
 };
+
+// From StartNode (the first node when nullptr) on in tree order, the first
+// document (a node with data and no children) whose description contains
+// Text, both upper-cased; nullptr if none.
+TDocNode* FindDocNodeByText(std::string_view text, const TDocTree& tree, const TDocNode* startNode);
 
 // One button of a user panel.
 struct TDocTools {

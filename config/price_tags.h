@@ -15,8 +15,18 @@ namespace vm {
 using TFontStyles = uint8_t;
 inline constexpr TFontStyles kFsBold = 1, kFsItalic = 2, kFsUnderline = 4, kFsStrikeOut = 8;
 
+// A zone's expression as the document language compiled it.
+class ICompiledZone {
+ public:
+  virtual ~ICompiledZone() = default;
+};
+
 struct TCenZone {
   std::string Text;                    // expression text
+  // The compiled text; nullptr when it did not compile, ErrorText then says
+  // why.
+  std::unique_ptr<ICompiledZone> Compiled;
+  std::string ErrorText;
   std::array<int32_t, 4> Rect{0, 0, 50, 50};  // 0.1 mm
   int32_t Alignment = 0;
   int32_t LetterCase = 0;              // 0..2
@@ -70,6 +80,17 @@ TCennik* NewCennik(TCenList& list);
 // A zone numbered after the existing ones, in the default font.
 TCenZone* NewCenZone(TCenZones& zones);
 TGraphObject* NewGraphObject(TGOList& list);
+
+// Compiles zone expressions: the document language provides it, and the
+// settings loader hands it every zone text it reads.
+class IZoneCompiler {
+ public:
+  virtual ~IZoneCompiler() = default;
+  // Stores Text as the zone's expression text and compiles it. Never fails:
+  // a text that does not compile, or gives no printable value, leaves the
+  // zone without a compiled expression and with its error text.
+  virtual void CompileCenZone(TCenZone& zone, const std::string& text) = 0;
+};
 
 // A named page format with the printer's device-mode bytes.
 struct TPageFormat {

@@ -1,5 +1,6 @@
 #include "config/registries.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "config/data_dir.h"
@@ -25,37 +26,6 @@ void EraseAt(std::vector<std::unique_ptr<T>>& items, int32_t index) {
 }
 
 }  // namespace
-
-// --- Key columns -------------------------------------------------------------
-
-TKeyCol* FindKeyCol(TKeyCol* list, int32_t n) {
-  for (TKeyCol* k = list; k; k = k->Next.get())
-    if (k->Number == n) return k;
-  return nullptr;
-}
-
-TKeyCol* AddKeyCol(std::unique_ptr<TKeyCol>& list, int32_t& count) {
-  if (!list) count = 0;
-  std::unique_ptr<TKeyCol>* slot = &list;
-  while (*slot) slot = &(*slot)->Next;
-  *slot = std::make_unique<TKeyCol>();
-  ++count;
-  return slot->get();
-}
-
-void FreeKeyCols(std::unique_ptr<TKeyCol>& list, int32_t& count) {
-  while (list) list = std::move(list->Next);
-  count = 0;
-}
-
-void CopyKeyCols(const TKeyCol* src, std::unique_ptr<TKeyCol>& dst, int32_t& count) {
-  FreeKeyCols(dst, count);
-  for (const TKeyCol* k = src; k; k = k->Next.get()) {
-    TKeyCol* copy = AddKeyCol(dst, count);
-    copy->Number = k->Number;
-    copy->Kind = k->Kind;
-  }
-}
 
 // --- Databases ---------------------------------------------------------------
 
@@ -125,6 +95,14 @@ TDbaseStructure* TUsedBaseList::FindByAlias(std::string_view alias) const {
 }
 
 TDbaseStructure* TUsedBaseList::GetItem(int32_t index) const { return ItemAt(items_, index); }
+
+void TUsedBaseList::RemoveSystemBases() {
+  std::erase_if(items_, [](const auto& b) { return b->System; });
+}
+
+int32_t TUsedBaseList::CountActive() const {
+  return static_cast<int32_t>(std::count_if(items_.begin(), items_.end(), [](const auto& b) { return !b->System; }));
+}
 
 void TUsedBaseList::CopyTo(TUsedBaseList& dest) const {
   if (&dest == this) return;
@@ -320,6 +298,10 @@ std::string TAutoList::GetValueText(std::string_view name) const {
 char TAutoList::GetKind(std::string_view name) const {
   const TAPar* p = GetItem(IndexOfName(name));
   return p ? p->Kind : char{0};
+}
+
+void TAutoList::RemoveWhere(bool local) {
+  std::erase_if(items_, [local](const auto& p) { return p->Local == local; });
 }
 
 void TAutoList::CopyTo(TAutoList& dest) const {

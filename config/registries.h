@@ -18,28 +18,10 @@
 
 #include "config/blanks.h"
 #include "foundation/tables/dbf.h"
+#include "foundation/tables/key_cols.h"
 #include "foundation/values/values.h"
 
 namespace vm {
-
-// --- Key columns -------------------------------------------------------------
-
-struct TKeyCol {
-  int32_t Number = -1;     // column or field number
-  int32_t ViewColumn = 0;  // the view column that receives the value
-  char Kind = 0;           // type letter, where the list's user keeps one
-  std::unique_ptr<TKeyCol> Next;
-  TCommonVar Value;  // the key value of a search
-};
-
-// The first record numbered n; nullptr if none.
-TKeyCol* FindKeyCol(TKeyCol* list, int32_t n);
-// Appends a new record (Number -1) and counts it; an empty chain restarts
-// the count.
-TKeyCol* AddKeyCol(std::unique_ptr<TKeyCol>& list, int32_t& count);
-void FreeKeyCols(std::unique_ptr<TKeyCol>& list, int32_t& count);
-// Dst becomes a copy of Src's numbers and kinds.
-void CopyKeyCols(const TKeyCol* src, std::unique_ptr<TKeyCol>& dst, int32_t& count);
 
 // --- Databases ---------------------------------------------------------------
 
@@ -83,6 +65,10 @@ class TUsedBaseList {
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   // Dest becomes a copy of every database but the system ones.
   void CopyTo(TUsedBaseList& dest) const;
+  // Removes the system databases (the date index adds its own again).
+  void RemoveSystemBases();
+  // The databases that are not system ones.
+  int32_t CountActive() const;
 
  private:
   std::vector<std::unique_ptr<TDbaseStructure>> items_;
@@ -187,8 +173,16 @@ class TAutoList {
   void Clear() { items_.clear(); }
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   void CopyTo(TAutoList& dest) const;
+  // Upper-cased look-up; nullptr if none.
+  TAPar* FindByName(std::string_view name) const { return GetItem(IndexOfName(name)); }
+  // Before "local.ini" is read again: the local parameters go.
+  void RemoveLocal() { RemoveWhere(true); }
+  // Before "manager.ini" is read again: the shared parameters go.
+  void RemoveShared() { RemoveWhere(false); }
 
  private:
+  void RemoveWhere(bool local);
+
   std::vector<std::unique_ptr<TAPar>> items_;
 };
 
@@ -215,6 +209,7 @@ struct TDocData {
   TMyMenuItem* MenuItem = nullptr;
   bool IsDocument = false;
   std::string Description;       // ОПИСАНИЕ
+  bool Found = false;            // the designer's search mark; not saved
   int32_t FormWidth = 0;         // РАЗМЕР_ФОРМЫ_X
   int32_t FormHeight = 0;        // РАЗМЕР_ФОРМЫ_Y
   bool FixedWidth = false;       // ЗАПРЕТ_X

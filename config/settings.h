@@ -39,6 +39,9 @@ struct TSettingsModel {
   TCenList PriceTags;
   TDocData StartOfDayDoc;
   TPasswordRecords Passwords{};
+  // Compiles the zone texts of the price tags as they load; without it the
+  // texts are only kept.
+  IZoneCompiler* ZoneCompiler = nullptr;
 
   // ОБЩИЕ of "program.ini".
   int32_t NextArchiveConfigID = 1;

@@ -510,8 +510,12 @@ class ConfigReader {
     int32_t n = 0;
     switch (key) {
       case kKeyZoneRect: z.Rect = StrToIntList(value); break;
-      // Compiled with the document language when the layouts are used.
-      case kKeyZoneText: z.Text = value; break;
+      case kKeyZoneText:
+        if (m_.ZoneCompiler)
+          m_.ZoneCompiler->CompileCenZone(z, value);
+        else
+          z.Text = value;
+        break;
       case kKeyFontName: z.FontName = value; break;
       case kKeyFontStyle: z.FontStyle = StrToFontStyle(value); break;
       case kKeyFontSize: z.FontSize = UnscaleFontSize(Number(value, 30)); break;
@@ -614,9 +618,7 @@ bool ReadAutoParamsFile(int32_t filter, const std::string& fileName, TSettingsMo
   // write them away.
   std::vector<std::string> lines;
   if (!ReadSettingsLines(fileName, lines)) return false;
-  if (Selects(filter, kSecAutoParams))
-    for (int32_t i = m.AutoParams.Count() - 1; i >= 0; --i)
-      if (!m.AutoParams.GetItem(i)->Local) m.AutoParams.DeleteItem(i);
+  if (Selects(filter, kSecAutoParams)) m.AutoParams.RemoveShared();
   AutoParamState params;
   LayoutState layout;
   HandleSettingsLines(lines, filter, [&](int32_t s, int32_t k, const std::string& v) {
@@ -640,9 +642,7 @@ bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSetting
   m.MouseScale = 480;
   GetNowRec(m.LastDate, m.LastTime);
   m.SerialRecord.fill(0);
-  if (Selects(filter, kSecAutoParams))
-    for (int32_t i = m.AutoParams.Count() - 1; i >= 0; --i)
-      if (m.AutoParams.GetItem(i)->Local) m.AutoParams.DeleteItem(i);
+  if (Selects(filter, kSecAutoParams)) m.AutoParams.RemoveLocal();
   if (Selects(filter, kSecFormats)) PageFormats().Clear();
   AutoParamState params;
   LayoutState layout;

@@ -16,6 +16,7 @@ inline constexpr uint8_t kFontItalic = 0x02;
 inline constexpr uint8_t kFontUnderline = 0x04;
 inline constexpr uint8_t kFontStrikeOut = 0x08;
 
+// Colours are 0x00BBGGRR, the values the settings files store.
 class TCanvas {
  public:
   virtual ~TCanvas() = default;
@@ -27,6 +28,9 @@ class TCanvas {
   // cell height, as the windowing library takes them.
   virtual void SetFont(int32_t height, uint8_t style) = 0;
   virtual void SetFontColor(uint32_t rgb) = 0;
+  // The family as a blank or the settings name it; a canvas that only
+  // measures may ignore it.
+  virtual void SetFontName(std::string_view /*family*/) {}
   virtual int32_t TextWidth(std::string_view text) = 0;
   virtual int32_t TextHeight(std::string_view text) = 0;
   // Draws text (Windows-1251) with its top-left corner at (x, y).
@@ -38,6 +42,9 @@ class TCanvas {
   // A line from the pen position to (x, y), which becomes the pen position.
   virtual void LineTo(int32_t x, int32_t y) = 0;
   virtual void Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) = 0;
+  // Fills the pixels from (left, top) up to, not including, (right, bottom).
+  virtual void FillRect(int32_t /*left*/, int32_t /*top*/, int32_t /*right*/, int32_t /*bottom*/,
+                        uint32_t /*rgb*/) {}
 };
 
 // Rounds to the nearest integer, halves to the even neighbour, as every

@@ -597,6 +597,35 @@ void TDBF::SetDeleted(bool deleted) {
 
 void TDBF::ClearRecordBuf() { std::fill(recordBuf_.begin(), recordBuf_.end(), ' '); }
 
+int TDBF::FieldOffset(int index) const {
+  if (index < 0 || index >= fieldCount_) return 0;
+  return Get16(&fields_[index][12]);
+}
+
+void TDBF::GetRecordText(char* out) const {
+  if (recordBuf_.empty()) return;
+  std::memcpy(out, recordBuf_.data(), recordBuf_.size());
+  if (!oemCoded_) return;
+  for (int i = 0; i < fieldCount_; ++i) {
+    if (FieldTypeAt(i) != 'C') continue;
+    int len = 0;
+    const uint8_t* p = FieldPtr(i, len);
+    if (p) DosToWinInPlace(out + (p - recordBuf_.data()), static_cast<std::size_t>(len));
+  }
+}
+
+void TDBF::SetRecordText(const char* in) {
+  if (recordBuf_.empty()) return;
+  std::memcpy(recordBuf_.data(), in, recordBuf_.size());
+  if (!oemCoded_) return;
+  for (int i = 0; i < fieldCount_; ++i) {
+    if (FieldTypeAt(i) != 'C') continue;
+    int len = 0;
+    uint8_t* p = FieldPtr(i, len);
+    if (p) WinToDosInPlace(reinterpret_cast<char*>(p), static_cast<std::size_t>(len));
+  }
+}
+
 void TDBF::GoToRecord(int32_t n) {
   recNo_ = n - 1;
   if (!recordBuf_.empty()) recordBuf_[0] = ' ';

@@ -84,6 +84,9 @@ class TDBF {
   // anew that could not be put in place): what must not be reported as
   // saved. Kept after Close until the next open.
   int32_t LostRecords() const { return lostRecords_; }
+  // Makes the next Close drop a table being made anew, leaving the old file
+  // as it was.
+  void AbandonRewrite() { writeFailed_ = true; }
   // Closes and goes back to an empty structure.
   void Reset();
 
@@ -137,6 +140,17 @@ class TDBF {
   bool SetFieldDate(int index, const TDateRec& date);
   void SetDeleted(bool deleted);
   void ClearRecordBuf();
+  // Where a field lies in the record (after the deletion mark at 0).
+  int FieldOffset(int index) const;
+  // The whole record as Windows-1251 text: the deletion mark and every field
+  // as stored, text fields converted from code page 866 on such tables.
+  // Out holds RecordSize() bytes.
+  void GetRecordText(char* out) const;
+  // The opposite; a number field keeps whatever text it is given.
+  void SetRecordText(const char* in);
+  // The record buffer as stored in the file (RecordSize() bytes; empty on a
+  // closed table).
+  uint8_t* RecordBytes() { return recordBuf_.data(); }
 
   // Record n (1-based); RecCount + 1 is the end, where appends go.
   void GoToRecord(int32_t n);

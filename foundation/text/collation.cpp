@@ -60,6 +60,13 @@ struct Tables {
 
 constexpr Tables kTables;
 
+constexpr bool WeightsFitBytes() {
+  for (auto w : kTables.primary)
+    if (w == 0 || w > 255) return false;
+  return true;
+}
+static_assert(WeightsFitBytes(), "collation keys keep one byte per character");
+
 inline unsigned char U8(char c) { return static_cast<unsigned char>(c); }
 
 }  // namespace
@@ -92,6 +99,15 @@ int CollateCompare(std::string_view a, std::string_view b, bool caseSensitive) {
   }
   if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
   return caseSensitive ? caseOrder : 0;
+}
+
+void AppendCollationKey(std::string_view s, bool caseSensitive, std::string& out) {
+  for (char c : s) out.push_back(static_cast<char>(kTables.primary[U8(c)]));
+  if (!caseSensitive) return;
+  // Below every weight, so that a text that is the start of another still
+  // sorts first; then, position by position, upper case after lower case.
+  out.push_back('\0');
+  for (char c : s) out.push_back(kTables.upper[U8(c)] == U8(c) && kTables.lower[U8(c)] != U8(c) ? 2 : 1);
 }
 
 }  // namespace vm

@@ -28,4 +28,9 @@ std::string UpperText1251(std::string_view s);
 // Without CaseSensitive, 0 means the texts are equal after upper-casing.
 int CollateCompare(std::string_view a, std::string_view b, bool caseSensitive);
 
+// A key whose byte order (shorter first when one is the start of the other)
+// is the order CollateCompare gives, appended to Out: for sorting many texts
+// without collating them again at every comparison.
+void AppendCollationKey(std::string_view s, bool caseSensitive, std::string& out);
+
 }  // namespace vm

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "language/expr_compiler.h"
+#include "platform/encoding.h"
 #include "language/registry_context.h"
 #include "ui/layout_lang.h"
 #include "support/fake_canvas.h"
@@ -160,4 +161,20 @@ TEST(BlankCells, ClearKeepsTheDescription) {
   EXPECT_EQ(blank.Columns, nullptr);
   EXPECT_EQ(blank.HeaderCells, nullptr);
   EXPECT_EQ(blank.ColCount + blank.ShownColCount + blank.LevelCount + blank.HeaderCellCount, 0);
+}
+
+TEST(BlankCaptions, HeaderTextsOverAColumn) {
+  TCurBlank blank;
+  Cell(blank, 1, 1, "Товар"_w)->LastCol = 2;
+  Cell(blank, 2, 2, "");
+  Cell(blank, 2, 2, "Код"_w);
+  TBlankHeader* second = Cell(blank, 2, 2, "Цена"_w);
+  second->FirstCol = second->LastCol = 2;
+  std::string s;
+  blank.GetColumnCaption(1, nullptr, s);
+  EXPECT_EQ(s, "Товар Код"_w);
+  blank.GetColumnCaption(2, nullptr, s);
+  EXPECT_EQ(s, "Товар Цена"_w);
+  blank.GetColumnCaption(3, nullptr, s);
+  EXPECT_EQ(s, "");
 }

@@ -5,6 +5,8 @@
 #include <array>
 #include <climits>
 
+#include "platform/encoding.h"
+
 namespace vm {
 namespace {
 
@@ -88,6 +90,32 @@ TEST(DocTreeTest, PanelsAndWindowPlaces) {
             (TWindowRect{0, 718, 20, 600}));
   EXPECT_EQ(ClampWindowRect({974, 5, 900, 100}, 1024, 768, 800, 600),
             (TWindowRect{974, 5, 800, 100}));
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+TEST(DocTreeSearch, DocumentsWhoseDescriptionHoldsTheText) {
+  TDocTree tree;
+  TDocNode* root = tree.AddTop("Документы");
+  TDocNode* folder = root->AddChild("F");
+  folder->Data = std::make_unique<TDocData>();
+  folder->Data->Description = "приход";
+  TDocNode* a = folder->AddChild("A");
+  TDocNode* b = root->AddChild("B");
+  TDocNode* c = root->AddChild("C");
+  for (TDocNode* n : {a, b, c}) n->Data = std::make_unique<TDocData>();
+  a->Data->Description = "ПРИХОД товара"_w;
+  c->Data->Description = "расход, приход"_w;
+  EXPECT_EQ(FindDocNodeByText("Приход"_w, tree, nullptr), a);  // the folder is passed over
+  EXPECT_EQ(FindDocNodeByText("приход"_w, tree, b), c);
+  EXPECT_EQ(FindDocNodeByText("нет"_w, tree, nullptr), nullptr);
+  a->Data->Found = c->Data->Found = true;
+  tree.ClearFoundMarks();
+  EXPECT_FALSE(a->Data->Found || c->Data->Found);
 }
 
 }  // namespace

@@ -271,3 +271,28 @@ TEST(Registries, NewDocumentDataIsClosedAndUnnumbered) {
   const TDocData d;
   EXPECT_TRUE(d.PasswordNumber == 255 && d.ID == 0);
 }
+
+TEST(RegistryRemovals, SystemBasesAndParametersByPlace) {
+  TUsedBaseList bases;
+  bases.AddNew()->Alias = "A";
+  bases.AddNew()->System = true;
+  bases.AddNew()->Alias = "C";
+  EXPECT_EQ(bases.CountActive(), 2);
+  bases.RemoveSystemBases();
+  ASSERT_EQ(bases.Count(), 2);
+  EXPECT_EQ(bases.GetItem(1)->Alias, "C");
+
+  TAutoList params;
+  AddParam(params, "SHARED", 'C', "1");
+  AddParam(params, "LOCAL", 'C', "2")->Local = true;
+  EXPECT_EQ(params.FindByName("local")->ValueText, "2");
+  EXPECT_EQ(params.FindByName("none"), nullptr);
+  TAutoList copy;
+  params.CopyTo(copy);
+  params.RemoveLocal();
+  ASSERT_EQ(params.Count(), 1);
+  EXPECT_EQ(params.GetItem(0)->Name, "SHARED");
+  copy.RemoveShared();
+  ASSERT_EQ(copy.Count(), 1);
+  EXPECT_EQ(copy.GetItem(0)->Name, "LOCAL");
+}

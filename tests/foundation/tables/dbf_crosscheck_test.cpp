@@ -5,7 +5,9 @@
 #include <cstdio>
 
 #include "foundation/tables/dbf.h"
+#include "foundation/tables/table_files.h"
 #include "platform/encoding.h"
+#include "support/goods_table.h"
 #include "support/temp_dir.h"
 
 namespace vm {
@@ -90,6 +92,26 @@ TEST(DbfCrossCheck, TablesWrittenElsewhereReadHere) {
             "0|2|Ёжик №5 ёлка|-0.75|19991231\n"
             "1|3|удалённая|1.00|20000101\n"
             "0|4|Latin only|1234567.89|-\n");
+}
+
+// An in-memory table copied into a file of its own, as BASETOFILE does.
+TEST(DbfCrossCheck, TableFilesReadElsewhere) {
+  test::TempDir tmp;
+  ASSERT_TRUE(test::WriteGoods(tmp / "goods.dbf", {{"A1", "Сыр №1"_w, "12.50"}, {"Б2"_w, "", "-0.75"}}));
+  TDBF dbf;
+  dbf.FileName = tmp / "goods.dbf";
+  TStringBase table(&dbf);
+  ASSERT_TRUE(table.LoadAll());
+  table.MemTableGoto(1);
+  table.SetDeleted(true);
+  table.Append();
+  table.SetFieldText(test::kGoodsCode, "NEW");
+  ASSERT_EQ(WriteBaseToFile(table, tmp / "copy.dbf"), TSaveResult::Saved);
+  EXPECT_EQ(RunScript("read", tmp / "copy.dbf"),
+            "fields\tNO__:N:10:0\tCODE:C:10:0\tNAME:C:20:0\tPRICE:N:8:2\tDAT:D:8:0\n"
+            "1\tA1\tСыр №1\t12.50\t2020-01-01\n"
+            "None\tNEW\t\tNone\tNone\n"
+            "deleted\t1\n");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <vector>
 
 #include "platform/encoding.h"
@@ -61,3 +62,32 @@ TEST(Collation, CaseDecidesOnlyWhenTextsAreOtherwiseEqual) {
             [](const std::string& x, const std::string& y) { return CollateCompare(x, y, true) < 0; });
   EXPECT_EQ(words, (std::vector<std::string>{"a", "Ab", "bb", "bB", "Bb", "BB"}));
 }
+
+// Keys order random texts of letters in both cases, digits and signs
+// exactly as the comparison does.
+TEST(Collation, KeysOrderAsTheComparison) {
+  const std::string alphabet = "aAbB09 ,-ЁёЕеЖжЯяzZ"_w;
+  std::mt19937 random(7);
+  auto text = [&] {
+    std::string s(random() % 6, ' ');
+    for (char& c : s) c = alphabet[random() % alphabet.size()];
+    return s;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const std::string a = text(), b = text();
+    for (bool cs : {false, true}) {
+      std::string ka, kb;
+      AppendCollationKey(a, cs, ka);
+      AppendCollationKey(b, cs, kb);
+      const int byKeys = ka == kb ? 0 : (std::lexicographical_compare(ka.begin(), ka.end(), kb.begin(), kb.end(),
+                                                                       [](char x, char y) {
+                                                                         return static_cast<unsigned char>(x) <
+                                                                                static_cast<unsigned char>(y);
+                                                                       })
+                                              ? -1
+                                              : 1);
+      ASSERT_EQ(byKeys, CollateCompare(a, b, cs)) << a << " / " << b << " " << cs;
+    }
+  }
+}
+

@@ -1,0 +1,110 @@
+// The controls that the run-time objects of a document own: a sorted list
+// of texts (the drop-down of a select, the list box of a list select) and a
+// push button. The windows implement them; the headless ones here keep the
+// same state without a screen, for documents run without windows and for
+// tests, which act as the user through Choose and Press.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vm {
+
+// Adds s after the items that sort before it or equal it, letters without
+// case, as the sorted lists of the windows add; returns its index.
+int AddSorted(std::vector<std::string>& items, const std::string& s);
+
+class IListControl {
+ public:
+  virtual ~IListControl() = default;
+  virtual int Count() const = 0;
+  virtual std::string Item(int index) const = 0;
+  // Adds at the place the sorting gives; returns that index.
+  virtual int Add(const std::string& s) = 0;
+  // Puts s at index, whatever the sorting says.
+  virtual void Insert(int index, const std::string& s) = 0;
+  // No items, no text, nothing chosen.
+  virtual void Clear() = 0;
+  // -1 when nothing is chosen.
+  virtual int ItemIndex() const = 0;
+  // An index outside the items chooses nothing.
+  virtual void SetItemIndex(int index) = 0;
+  // What the edit field of a drop-down shows.
+  virtual std::string Text() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual bool Visible() const = 0;
+
+  // Called when the user changes the choice.
+  std::function<void()> OnChange;
+};
+
+class IButtonControl {
+ public:
+  virtual ~IButtonControl() = default;
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual std::string Caption() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual bool Visible() const = 0;
+
+  std::function<void()> OnClick;
+};
+
+// Where the controls of a document are created: on the document window's
+// panel, or nowhere.
+class IControlFactory {
+ public:
+  virtual ~IControlFactory() = default;
+  virtual std::unique_ptr<IListControl> CreateDropDown() = 0;
+  virtual std::unique_ptr<IListControl> CreateListBox() = 0;
+  virtual std::unique_ptr<IButtonControl> CreateButton() = 0;
+};
+
+class THeadlessList : public IListControl {
+ public:
+  int Count() const override { return static_cast<int>(items_.size()); }
+  std::string Item(int index) const override;
+  int Add(const std::string& s) override;
+  void Insert(int index, const std::string& s) override;
+  void Clear() override;
+  int ItemIndex() const override { return index_; }
+  void SetItemIndex(int index) override;
+  std::string Text() const override { return text_; }
+  void SetVisible(bool visible) override { visible_ = visible; }
+  bool Visible() const override { return visible_; }
+
+  // The user types into the edit field of a drop-down.
+  void SetText(std::string text) { text_ = std::move(text); }
+  // The user chooses item index.
+  void Choose(int index);
+
+ private:
+  std::vector<std::string> items_;
+  int index_ = -1;
+  std::string text_;
+  bool visible_ = true;
+};
+
+class THeadlessButton : public IButtonControl {
+ public:
+  void SetCaption(const std::string& caption) override { caption_ = caption; }
+  std::string Caption() const override { return caption_; }
+  void SetVisible(bool visible) override { visible_ = visible; }
+  bool Visible() const override { return visible_; }
+  // The user presses the button.
+  void Press();
+
+ private:
+  std::string caption_;
+  bool visible_ = true;
+};
+
+class THeadlessControls : public IControlFactory {
+ public:
+  std::unique_ptr<IListControl> CreateDropDown() override { return std::make_unique<THeadlessList>(); }
+  std::unique_ptr<IListControl> CreateListBox() override { return std::make_unique<THeadlessList>(); }
+  std::unique_ptr<IButtonControl> CreateButton() override { return std::make_unique<THeadlessButton>(); }
+};
+
+}  // namespace vm

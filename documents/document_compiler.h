@@ -1,0 +1,43 @@
+// The document compiler: a document description becomes a TCompiledDocument,
+// or a numbered compile error shown as "Ошибка в строке N: " + text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "config/price_tags.h"
+#include "config/registries.h"
+#include "documents/compiled_document.h"
+#include "documents/controls.h"
+
+namespace vm {
+
+// What descriptions compile against: the configuration's registries (or
+// the designer's working copies of them) and where controls are made.
+struct TCompileContext {
+  TUsedBaseList* Bases = nullptr;
+  TBlanks* Blanks = nullptr;
+  const TAutoList* AutoParams = nullptr;
+  const TPageFormatList* PageFormats = nullptr;
+  // The standard page format chosen in the settings.
+  std::string StandardPaper;
+  // Headless controls when none is given.
+  IControlFactory* Controls = nullptr;
+};
+
+struct TDocumentSource {
+  std::string Name;
+  std::string_view Description;
+  // The document run once at the start of each day: a narrower language,
+  // and no form width needed.
+  bool StartOfDay = false;
+};
+
+// Compiles source into doc (cleared first). Returns 0, or the error code
+// after the message has been shown under " Ошибка компиляции документа"
+// and the document cleared; errorLine is the error's line, -1 for errors
+// found after the last line.
+int CompileDocument(TCompiledDocument& doc, const TDocumentSource& source,
+                    const TCompileContext& context, int& errorLine);
+
+}  // namespace vm

@@ -1,0 +1,111 @@
+// The tables of a document: each a blank shown in a blank view, with the
+// settings the FORMS section gives it, its links and its event programs.
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/blanks.h"
+#include "config/registries.h"
+#include "ui/data_view.h"
+#include "ui/help_pages.h"
+#include "documents/runtime_objects.h"
+#include "language/expr_context.h"
+#include "language/instructions.h"
+
+namespace vm {
+
+using TColumnSet = std::bitset<256>;
+
+// One hint line of a table's look-up: its title and the look-up columns
+// it shows.
+struct THintLine {
+  std::string Title;
+  std::unique_ptr<TKeyCol> Keys;
+  int32_t KeyCount = 0;
+};
+
+class TFormPar : public IExprForm {
+ public:
+  // The view shows its own compiled copy of blank; View().HasBlank() says
+  // whether it compiled.
+  TFormPar(std::string name, const TCurBlank& blank);
+  ~TFormPar() override;
+
+  int ColumnCount() const override;
+  char ColumnType(int column) const override;
+  char FirstRowFormat(int column) const override;
+  int RowCount() const override;
+  TCommonVar CellValue(int column, int row) const override;
+
+  // Columns of the blank: shown, and shown with hidden.
+  int32_t ShownColumns() const { return view_->ShownColCount(); }
+  int32_t AllColumns() const { return view_->ColCount(); }
+  TDataView& View() { return *view_; }
+  // The format letter of a 0-based column in the first data row, 'R' read
+  // as 'N'; 0 without such a column.
+  char FirstRowKind(int32_t column) const;
+
+  const std::string Name;
+  TLinkList Links;
+
+  int32_t Left = 0, Top = 0, Bottom = 0;
+  std::unique_ptr<TKeyCol> Keys;
+  int32_t KeyCount = 0;
+  bool Editable = false;
+  bool AutoAdd = false;
+  int32_t AutoAddCount = 0;
+  bool MergeMark = true;
+  TColumnSet MergeSet;
+  TColumnSet EditableCols;
+  TColumnSet NoEditCols;
+  TColumnSet EditCols;
+  TColumnSet AutoSelCols;
+  THelpItem* Help = nullptr;  // the look-up page that fills the table
+  bool AddRows = false;
+  bool DelRows = false;
+  bool AutoEdit = false;
+  bool FastDel = false;
+  bool MultSel = false;
+  std::vector<THintLine> Hints;
+  bool Search = false;
+  bool Sort = false;
+  int32_t SortType = 0;
+  bool HelpFocus = false;
+  // Per column (0-based), the field list it offers; nullptr for none.
+  std::vector<TFldList*> ColumnLists;
+
+  // The row variables NAMEPRINTSTARTROW ... NAMECURRENTROW; the view
+  // numbers rows in CURRENTROW while it copies or lists them.
+  void SetRowVariables(TVariable* printStart, TVariable* printEnd, TVariable* selStart,
+                       TVariable* selEnd, TVariable* currentRow);
+  TVariable* PrintStartRow = nullptr;
+  TVariable* PrintEndRow = nullptr;
+  TVariable* SelStart = nullptr;
+  TVariable* SelEnd = nullptr;
+  TVariable* CurrentRow = nullptr;
+
+  TInstruction* FormChange = nullptr;
+  TInstruction* LastTableProg = nullptr;
+  TInstruction* AddFromHelp = nullptr;
+  TInstruction* PreLastProg = nullptr;
+  TInstruction* OnDeleteRow = nullptr;
+  TInstruction* OnAddRow = nullptr;
+
+ private:
+  std::unique_ptr<TDataView> view_;
+  TViewForm viewForm_;
+};
+
+class TFormList : public TOwningList<TFormPar> {
+ public:
+  TFormPar& AddFormPar(const TCurBlank& blank, std::string name);
+  // Trimmed and upper-cased, exact.
+  TFormPar* FindFormPar(std::string_view name) const;
+};
+
+}  // namespace vm

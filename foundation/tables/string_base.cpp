@@ -1,0 +1,760 @@
+#include "foundation/tables/string_base.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "foundation/tables/table_rewrite.h"
+#include "foundation/text/collation.h"
+#include "foundation/text/number_text.h"
+#include "foundation/text/strutils.h"
+#include "foundation/values/dates.h"
+#include "foundation/values/value_text.h"
+
+namespace vm {
+
+namespace {
+
+// Loads and filters read numbers of every record: no text is copied unless
+// it has a comma.
+long double ReadNumberField(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  long double x = 0;
+  if (text.find(',') != std::string_view::npos) return TextToExtended(CommaToPoint(text), x) ? x : 0.0L;
+  return TextToExtended(text, x) ? x : 0.0L;
+}
+
+// 'yyyymmdd' as one integer; blank or unreadable text is the zero date.
+TDateRec ReadDateField(std::string_view text) {
+  const long double n = ReadNumberField(text);
+  if (!(n >= 0 && n < 1e9L)) return {};
+  const auto ymd = static_cast<int32_t>(n);
+  return {ymd % 100, ymd / 100 % 100, ymd / 10000};
+}
+
+std::string PadLeft(std::string s, std::size_t width, char pad) {
+  if (s.size() < width) s.insert(0, width - s.size(), pad);
+  return s;
+}
+
+}  // namespace
+
+void TStringBase::RowDeleter::operator()(TRow* row) const {
+  row->~TRow();
+  ::operator delete(row);
+}
+
+TStringBase::RowPtr TStringBase::NewRow() const {
+  void* block = ::operator new(sizeof(TRow) + static_cast<std::size_t>(recordSize_));
+  RowPtr row(new (block) TRow);
+  std::memset(row->Buffer(), ' ', static_cast<std::size_t>(recordSize_));
+  return row;
+}
+
+TStringBase::TStringBase(TDBF* dbf) { SetDbf(dbf); }
+
+TStringBase::~TStringBase() {
+  MemTableClear();
+  if (dbf_ && !ownDbf_) dbf_->Close();
+}
+
+void TStringBase::TakeLayout() {
+  fields_.clear();
+  recordSize_ = 0;
+  if (!dbf_) return;
+  for (int i = 0; i < dbf_->FieldCount(); ++i) {
+    const TFieldRecord def = dbf_->GetFieldDef(i);
+    fields_.push_back({dbf_->FieldOffset(i), def.Length, def.Decimals, def.FieldType});
+  }
+  recordSize_ = dbf_->FieldCount() > 0 ? dbf_->RecordSize() : 0;
+}
+
+void TStringBase::SetDbf(TDBF* dbf) {
+  MemTableClear();
+  if (filter_) filter_->SetText("");
+  if (dbf && dbf != ownDbf_.get()) ownDbf_.reset();
+  if (dbf && !ownDbf_ && !dbf->Active()) dbf->Open();
+  dbf_ = dbf;
+  TakeLayout();
+}
+
+void TStringBase::MakeTemporary(const std::vector<TFieldRecord>& fields) {
+  MemTableClear();
+  auto own = std::make_unique<TDBF>();
+  for (const TFieldRecord& f : fields) own->AddField(f);
+  ownDbf_ = std::move(own);
+  dbf_ = ownDbf_.get();
+  TakeLayout();
+}
+
+char TStringBase::FieldType(int32_t field) const {
+  return field >= 0 && field < FieldCount() ? fields_[static_cast<std::size_t>(field)].Type : 0;
+}
+
+// --- Rows and cursor -----------------------------------------------------------
+
+TRow* TStringBase::MemTableLocate(int32_t n) const {
+  return n >= 0 && n < Count() ? rows_[static_cast<std::size_t>(n)].get() : nullptr;
+}
+
+void TStringBase::SetCurrent(int32_t index) {
+  TRow* row = MemTableLocate(index);
+  currentIndex_ = row ? index : -1;
+  buffer_ = row ? row->Buffer() : nullptr;
+}
+
+void TStringBase::MemTableGoto(int32_t n) { SetCurrent(n); }
+
+void TStringBase::MemTableClear() {
+  rows_.clear();
+  currentIndex_ = -1;
+  buffer_ = nullptr;
+}
+
+void TStringBase::Renumber(int32_t from) {
+  for (int32_t i = std::max(from, 0); i < Count(); ++i) rows_[static_cast<std::size_t>(i)]->Index = i;
+}
+
+TRow* TStringBase::Append() { return Insert(Count()); }
+
+TRow* TStringBase::Insert(int32_t n) {
+  n = std::clamp(n, 0, Count());
+  RowPtr row = NewRow();
+  row->New = true;
+  TRow* added = row.get();
+  rows_.insert(rows_.begin() + n, std::move(row));
+  Renumber(n);
+  SetCurrent(n);
+  if (OnNewRow) OnNewRow();
+  Modified = true;
+  return added;
+}
+
+void TStringBase::DeleteNode(TRow* row) {
+  if (row) Delete(row->Index);
+}
+
+void TStringBase::Delete(int32_t n) {
+  if (n < 0 || n > LastIndex()) return;
+  rows_.erase(rows_.begin() + n);
+  Renumber(n);
+  if (currentIndex_ > n) {
+    SetCurrent(currentIndex_ - 1);
+  } else if (currentIndex_ == n) {
+    // The next row takes the deleted one's place, else the one before it.
+    SetCurrent(n < Count() ? n : n - 1);
+  }
+}
+
+void TStringBase::SetDeleted(bool value) {
+  if (TRow* row = Current()) {
+    row->Deleted = value;
+    Modified = true;
+  }
+}
+
+void TStringBase::CopyRecord(int32_t from, int32_t to) {
+  const TRow* src = MemTableLocate(from);
+  TRow* dst = MemTableLocate(to);
+  if (src && dst && src != dst) std::memcpy(dst->Buffer(), src->Buffer(), static_cast<std::size_t>(recordSize_));
+}
+
+// --- Field access --------------------------------------------------------------
+
+std::string_view TStringBase::BufferTextView(int32_t field, const char* buf) const {
+  if (!buf || field < 0 || field >= FieldCount()) return {};
+  const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
+  const char* p = buf + f.Offset;
+  int32_t begin = 0, end = f.Length;
+  if (f.Type == 'C') {
+    while (end > 0 && p[end - 1] == ' ') --end;
+  } else if (f.Type == 'N') {
+    while (begin < end && p[begin] == ' ') ++begin;
+  }
+  return {p + begin, static_cast<std::size_t>(end - begin)};
+}
+
+void TStringBase::GetBufferText(int32_t field, const char* buf, std::string& s) const {
+  s.assign(BufferTextView(field, buf));
+}
+
+void TStringBase::SetBufferText(int32_t field, std::string_view s, char* buf) const {
+  if (!buf || field < 0 || field >= FieldCount()) return;
+  const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
+  char* p = buf + f.Offset;
+  std::memset(p, ' ', static_cast<std::size_t>(f.Length));
+  const auto n = static_cast<int32_t>(std::min<std::size_t>(s.size(), static_cast<std::size_t>(f.Length)));
+  std::memcpy(f.Type == 'N' ? p + (f.Length - n) : p, s.data(), static_cast<std::size_t>(n));
+}
+
+void TStringBase::GetBufferValue(int32_t field, const char* buf, TCommonVar& v) const {
+  ClearValue(v);
+  v.Kind = 0;
+  if (!buf || field < 0 || field >= FieldCount()) return;
+  const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
+  v.Kind = f.Type;
+  const std::string_view text(buf + f.Offset, static_cast<std::size_t>(f.Length));
+  switch (f.Type) {
+    case 'C':
+      GetBufferText(field, buf, v.Str);
+      break;
+    case 'D':
+      v.Date = ReadDateField(text);
+      break;
+    case 'N':
+      v.Num = ReadNumberField(text);
+      break;
+    default:
+      break;
+  }
+}
+
+bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) const {
+  if (!buf || field < 0 || field >= FieldCount()) return true;
+  const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
+  switch (v.Kind) {
+    case 'C':
+      SetBufferText(field, v.Str, buf);
+      return true;
+    case 'D': {
+      std::string s = PadLeft(std::to_string(v.Date.Day), 2, '0');
+      s = PadLeft(std::to_string(v.Date.Month) + s, 4, '0');
+      s = PadLeft(std::to_string(v.Date.Year) + s, 8, '0');
+      SetBufferText(field, s, buf);
+      return true;
+    }
+    case 'N': {
+      const std::string s = ExtendedToFixed(v.Num, f.Decimals);
+      char* p = buf + f.Offset;
+      const auto len = static_cast<std::size_t>(f.Length);
+      if (s.empty() || s.size() > len) {
+        // Cutting a number would store another number.
+        std::memset(p, '*', len);
+        return false;
+      }
+      std::memset(p, ' ', len - s.size());
+      std::memcpy(p + (len - s.size()), s.data(), s.size());
+      return true;
+    }
+    default:
+      return true;
+  }
+}
+
+bool TStringBase::SetValue(int32_t field, const TCommonVar& v) {
+  const bool fits = SetBufferValue(field, v, buffer_);
+  if (TRow* row = Current()) row->Changed = true;
+  Modified = true;
+  return fits;
+}
+
+void TStringBase::ReadDbfRecord() {
+  if (buffer_ && dbf_ && dbf_->RecordSize() == recordSize_) dbf_->GetRecordText(buffer_);
+}
+
+void TStringBase::WriteDbfRecord() {
+  if (buffer_ && dbf_ && dbf_->RecordSize() == recordSize_) dbf_->SetRecordText(buffer_);
+}
+
+// --- Loading -------------------------------------------------------------------
+
+int32_t TStringBase::NoField() const { return dbf_ ? dbf_->FieldIndex("NO__") : -1; }
+
+int32_t TStringBase::ReadNoField(int32_t field, bool& error) const {
+  // Plain digits, as the saves write them, are read here; anything else the
+  // way the table engine reads an integer.
+  std::string_view text = BufferTextView(field, scratch_.data());
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  if (!text.empty() && text.size() <= 9 &&
+      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    int32_t n = 0;
+    for (char c : text) n = n * 10 + (c - '0');
+    error = false;
+    return n;
+  }
+  return dbf_->GetFieldInt(field, error);
+}
+
+bool TStringBase::FilterUsable() const { return !filter_ || filter_->ErrorCode() == 0; }
+
+bool TStringBase::LoadRecords(int32_t from, int32_t to, const std::function<bool()>* more, bool oneRow,
+                              bool backwards, int32_t* found) {
+  MemTableClear();
+  if (!FilterUsable() || !dbf_ || !dbf_->Active()) return false;
+  const int32_t noField = NoField();
+  scratch_.assign(static_cast<std::size_t>(recordSize_), ' ');
+  buffer_ = scratch_.data();
+  LastNo = dbf_->RecCount();
+  bool ok = true;
+  const int32_t step = backwards ? -1 : 1;
+  if (!backwards) dbf_->GoToRecord(from);
+  for (int32_t rec = from; backwards ? rec >= to : rec <= to; rec += step) {
+    if (backwards) dbf_->GoToRecord(rec);
+    const int state = dbf_->ReadRecord();
+    if (state < 0) {
+      ok = false;
+      break;
+    }
+    if (state == 1) continue;
+    dbf_->GetRecordText(scratch_.data());
+    bool error = false;
+    const int32_t no = noField >= 0 ? ReadNoField(noField, error) : 0;
+    if (!error && no > LastNo) LastNo = no;
+    if (more && !(*more)()) break;
+    const int32_t decision = FilterRecord();
+    if (decision == -1) continue;
+    TRow* row;
+    if (decision == -2) {
+      RowPtr added = NewRow();
+      added->Index = Count();
+      row = added.get();
+      rows_.push_back(std::move(added));
+    } else {
+      row = rows_[static_cast<std::size_t>(decision)].get();
+    }
+    std::memcpy(row->Buffer(), scratch_.data(), static_cast<std::size_t>(recordSize_));
+    row->No = error ? 0 : no;
+    row->RecNo = rec;
+    if (oneRow) {
+      *found = rec;
+      break;
+    }
+  }
+  buffer_ = nullptr;
+  SetCurrent(0);
+  if (!ok) MemTableClear();
+  return ok;
+}
+
+bool TStringBase::LoadAll() { return LoadRange(1, 0); }
+
+bool TStringBase::LoadRange(int32_t from, int32_t to) {
+  if (ownDbf_) return true;
+  if (from < 0) return true;
+  const int32_t count = dbf_ && dbf_->Active() ? dbf_->RecCount() : 0;
+  if (to == 0 || to > count) to = count;
+  const bool ok = LoadRecords(std::max(from, 1), to, nullptr, false, false, nullptr);
+  if (ok) Modified = false;
+  return ok;
+}
+
+bool TStringBase::LoadWhile(int32_t from, const std::function<bool()>& more) {
+  if (ownDbf_) return true;
+  const int32_t count = dbf_ && dbf_->Active() ? dbf_->RecCount() : 0;
+  const bool ok = LoadRecords(std::max(from, 1), count, &more, false, false, nullptr);
+  if (ok) Modified = false;
+  return ok;
+}
+
+int32_t TStringBase::LoadNextRecord(int32_t from) {
+  if (ownDbf_) return -1;
+  const int32_t count = dbf_ && dbf_->Active() ? dbf_->RecCount() : 0;
+  int32_t found = -1;
+  if (!LoadRecords(std::max(from, 1), count, nullptr, true, false, &found)) return -1;
+  return found;
+}
+
+int32_t TStringBase::LoadLastRecord() {
+  if (ownDbf_) return -1;
+  const int32_t count = dbf_ && dbf_->Active() ? dbf_->RecCount() : 0;
+  int32_t found = -1;
+  if (!LoadRecords(count, 1, nullptr, true, true, &found)) return -1;
+  return found;
+}
+
+// --- Writing back --------------------------------------------------------------
+
+bool TStringBase::HasTooWideNumber(const char* buf) const {
+  for (const FieldInfo& f : fields_) {
+    if (f.Type != 'N' || f.Length == 0) continue;
+    const char* p = buf + f.Offset;
+    if (std::all_of(p, p + f.Length, [](char c) { return c == '*'; })) return true;
+  }
+  return false;
+}
+
+TSaveResult TStringBase::SaveChanges() {
+  if (ownDbf_) return TSaveResult::Saved;
+  if (!dbf_ || !dbf_->Active() || dbf_->ReadOnly()) return TSaveResult::Failed;
+  const auto size = static_cast<std::size_t>(dbf_->RecordSize());
+  const int32_t noField = NoField();
+
+  // The whole table as it will stand, records in file order.
+  std::vector<uint8_t> records;
+  if (!ReadAllRecords(*dbf_, records)) return TSaveResult::Failed;
+  int32_t next = dbf_->RecCount() + 1;
+  struct Update {
+    TRow* Row;
+    int32_t RecNo;
+  };
+  std::vector<Update> updates;
+  bool tooWide = false;
+  for (const RowPtr& row : rows_) {
+    const bool inFile = row->RecNo >= 1 && row->RecNo <= dbf_->RecCount();
+    if (!row->New && !row->Changed && !(row->Deleted && inFile)) continue;
+    if (row->New && row->Deleted) continue;
+    tooWide = tooWide || HasTooWideNumber(row->Buffer());
+    int32_t recNo = row->RecNo;
+    int32_t no = row->No;
+    if (row->New || !inFile) {
+      recNo = no = next++;
+      records.resize(records.size() + size);
+    }
+    dbf_->SetRecordText(row->Buffer());
+    if (noField >= 0) dbf_->SetFieldInt(noField, no);
+    dbf_->SetDeleted(row->Deleted);
+    std::memcpy(&records[static_cast<std::size_t>(recNo - 1) * size], dbf_->RecordBytes(), size);
+    updates.push_back({row.get(), recNo});
+  }
+  if (updates.empty()) {
+    SetCurrent(0);
+    return TSaveResult::Saved;
+  }
+  if (!RewriteTable(*dbf_, records)) {
+    SetCurrent(0);
+    return TSaveResult::Failed;
+  }
+  for (const Update& u : updates) {
+    if (u.Row->New || u.Row->RecNo != u.RecNo) {
+      u.Row->No = u.Row->RecNo = u.RecNo;
+      LastNo = u.RecNo;
+    }
+    u.Row->Changed = u.Row->New = false;
+  }
+  SetCurrent(0);
+  return tooWide ? TSaveResult::SavedTooWide : TSaveResult::Saved;
+}
+
+TSaveResult TStringBase::Rewrite() {
+  if (ownDbf_) return TSaveResult::Saved;
+  if (!dbf_ || !dbf_->Active() || dbf_->ReadOnly()) return TSaveResult::Failed;
+  const auto size = static_cast<std::size_t>(dbf_->RecordSize());
+  const int32_t noField = NoField();
+  std::vector<uint8_t> records;
+  records.reserve(rows_.size() * size);
+  bool tooWide = false;
+  for (const RowPtr& row : rows_) {
+    if (row->Deleted) continue;
+    tooWide = tooWide || HasTooWideNumber(row->Buffer());
+    dbf_->SetRecordText(row->Buffer());
+    if (noField >= 0) dbf_->SetFieldInt(noField, row->Index + 1);
+    dbf_->SetDeleted(false);
+    records.insert(records.end(), dbf_->RecordBytes(), dbf_->RecordBytes() + size);
+  }
+  if (!RewriteTable(*dbf_, records)) return TSaveResult::Failed;
+  return tooWide ? TSaveResult::SavedTooWide : TSaveResult::Saved;
+}
+
+// --- Filters -------------------------------------------------------------------
+
+void TStringBase::SetFilter(std::string_view text) {
+  if (filter_) filter_->SetText(text);
+}
+
+int32_t TStringBase::GetFilterError() const { return filter_ ? filter_->ErrorCode() : 0; }
+
+std::string TStringBase::GetFilterMessage() const { return filter_ ? filter_->Message() : std::string(); }
+
+int32_t TStringBase::FilterRecord() {
+  if (!filter_ || filter_->NoFilter()) return -2;
+  if (!filter_->ConditionsHold()) return -1;
+  const auto& mins = filter_->MinCols();
+  const auto& maxs = filter_->MaxCols();
+  if ((mins.empty() && maxs.empty()) || !Keys) return -2;
+  const TRow* kept = FindByKeys(buffer_, Keys.get());
+  if (!kept) return -2;
+  TCommonVar fresh, old;
+  for (const int32_t field : mins) {
+    GetBufferValue(field, buffer_, fresh);
+    GetBufferValue(field, kept->Buffer(), old);
+    if (CompareValues(fresh, old, false) != -1) return -1;
+  }
+  for (const int32_t field : maxs) {
+    GetBufferValue(field, buffer_, fresh);
+    GetBufferValue(field, kept->Buffer(), old);
+    if (CompareValues(fresh, old, false) != 1) return -1;
+  }
+  return kept->Index;
+}
+
+bool TStringBase::MatchesFilter() const {
+  return !ViewFilter || ViewFilter->NoFilter() || ViewFilter->ConditionsHold();
+}
+
+// --- Comparing, sorting, searching ----------------------------------------------
+
+int TStringBase::CompareRows(const TRow& a, const TRow& b, bool caseSensitive, const TKeyCol* keys) const {
+  TCommonVar va, vb;
+  for (const TKeyCol* k = keys; k; k = k->Next.get()) {
+    GetBufferValue(k->Number, a.Buffer(), va);
+    GetBufferValue(k->Number, b.Buffer(), vb);
+    const int c = CompareValues(va, vb, caseSensitive);
+    if (c != 0) return c;
+  }
+  return 0;
+}
+
+namespace {
+
+// The key values of every row, read once, so that a sort of many rows
+// compares them without reading field text again. The order they give is
+// that of CompareValues over the field values.
+class SortKeys {
+ public:
+  SortKeys(const TStringBase& table, const std::vector<const TRow*>& rows, const TKeyCol* keys,
+           bool caseSensitive) {
+    TCommonVar v;
+    for (const TKeyCol* k = keys; k; k = k->Next.get()) {
+      Column col;
+      col.Type = table.FieldType(k->Number);
+      if (col.Type == 'C') col.Texts.reserve(rows.size() * 24);
+      for (const TRow* row : rows) {
+        switch (col.Type) {
+          case 'C':
+            col.TextStart.push_back(col.Texts.size());
+            AppendCollationKey(table.BufferTextView(k->Number, row->Buffer()), caseSensitive, col.Texts);
+            break;
+          case 'N':
+            table.GetBufferValue(k->Number, row->Buffer(), v);
+            col.Numbers.push_back(v.Num);
+            break;
+          case 'D':
+            table.GetBufferValue(k->Number, row->Buffer(), v);
+            col.Dates.push_back(v.Date);
+            break;
+          default:
+            break;
+        }
+      }
+      col.TextStart.push_back(col.Texts.size());
+      columns_.push_back(std::move(col));
+    }
+  }
+
+  const std::vector<long double>* SingleNumberKey() const {
+    return columns_.size() == 1 && columns_[0].Type == 'N' ? &columns_[0].Numbers : nullptr;
+  }
+
+  int Compare(int32_t a, int32_t b) const {
+    const auto ia = static_cast<std::size_t>(a), ib = static_cast<std::size_t>(b);
+    for (const Column& col : columns_) {
+      int c = 0;
+      switch (col.Type) {
+        case 'C':
+          c = CompareKeys(col, ia, ib);
+          break;
+        case 'N':
+          c = IsNearZero(col.Numbers[ia] - col.Numbers[ib]) ? 0 : (col.Numbers[ia] > col.Numbers[ib] ? 1 : -1);
+          break;
+        case 'D':
+          c = CompareDateRec(col.Dates[ia], col.Dates[ib]) - 1;
+          break;
+        default:
+          break;
+      }
+      if (c != 0) return c;
+    }
+    return 0;
+  }
+
+ private:
+  struct Column {
+    char Type = 0;
+    // The collation keys of all rows, one after another.
+    std::string Texts;
+    std::vector<std::size_t> TextStart;
+    std::vector<long double> Numbers;
+    std::vector<TDateRec> Dates;
+  };
+  static int CompareKeys(const Column& col, std::size_t a, std::size_t b) {
+    const std::size_t la = col.TextStart[a + 1] - col.TextStart[a];
+    const std::size_t lb = col.TextStart[b + 1] - col.TextStart[b];
+    const int c = std::memcmp(col.Texts.data() + col.TextStart[a], col.Texts.data() + col.TextStart[b],
+                              std::min(la, lb));
+    if (c != 0) return c < 0 ? -1 : 1;
+    return la == lb ? 0 : (la < lb ? -1 : 1);
+  }
+
+  std::vector<Column> columns_;
+};
+
+// Quicksort with the middle row as pivot, exchanging only rows that differ
+// in place; counts the exchanges.
+template <class Compare>
+void QuickSort(std::vector<int32_t>& order, int32_t lo, int32_t hi, const Compare& compare, int64_t& exchanges) {
+  while (lo < hi) {
+    const int32_t pivot = order[static_cast<std::size_t>((lo + hi) / 2)];
+    int32_t i = lo, j = hi;
+    do {
+      while (compare(order[static_cast<std::size_t>(i)], pivot) < 0) ++i;
+      while (compare(order[static_cast<std::size_t>(j)], pivot) > 0) --j;
+      if (i <= j) {
+        if (i != j) {
+          std::swap(order[static_cast<std::size_t>(i)], order[static_cast<std::size_t>(j)]);
+          ++exchanges;
+        }
+        ++i;
+        --j;
+      }
+    } while (i <= j);
+    // The smaller side recursively, the larger one in the loop: the depth
+    // stays logarithmic whatever the data.
+    if (j - lo < hi - i) {
+      if (j > lo) QuickSort(order, lo, j, compare, exchanges);
+      lo = i;
+    } else {
+      if (i < hi) QuickSort(order, i, hi, compare, exchanges);
+      hi = j;
+    }
+  }
+}
+
+}  // namespace
+
+bool TStringBase::Sort(const TKeyCol* keys, bool caseSensitive) {
+  if (Count() < 2) return false;
+  std::vector<const TRow*> rows;
+  rows.reserve(rows_.size());
+  for (const RowPtr& r : rows_) rows.push_back(r.get());
+  const TRow* current = Current();
+  int64_t exchanges = 0;
+  {
+    const SortKeys sortKeys(*this, rows, keys, caseSensitive);
+    std::vector<int32_t> order(rows_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
+    // One number key, the common case, compares without the walk over key
+    // columns.
+    if (const std::vector<long double>* numbers = sortKeys.SingleNumberKey()) {
+      const long double* n = numbers->data();
+      QuickSort(order, 0, LastIndex(), [n](int32_t a, int32_t b) {
+        const long double x = n[a], y = n[b];
+        return IsNearZero(x - y) ? 0 : (x > y ? 1 : -1);
+      }, exchanges);
+    } else {
+      QuickSort(order, 0, LastIndex(), [&sortKeys](int32_t a, int32_t b) { return sortKeys.Compare(a, b); },
+                exchanges);
+    }
+    std::vector<RowPtr> sorted;
+    sorted.reserve(rows_.size());
+    for (const int32_t from : order) sorted.push_back(std::move(rows_[static_cast<std::size_t>(from)]));
+    rows_ = std::move(sorted);
+  }
+  Renumber(0);
+  SetCurrent(current ? current->Index : 0);
+  return exchanges > 0;
+}
+
+bool TStringBase::SortByField(int32_t field, bool caseSensitive) {
+  TKeyCol key;
+  key.Number = field;
+  return Sort(&key, caseSensitive);
+}
+
+TRow* TStringBase::BinarySearch(int32_t& pos, const TKeyCol* keys, bool caseSensitive, int32_t hi,
+                                int32_t lo) const {
+  pos = -1;
+  TCommonVar v;
+  while (true) {
+    const int32_t mid = (hi + lo) / 2;
+    TRow* row = MemTableLocate(mid);
+    if (!row) return nullptr;
+    int c = 0;
+    for (const TKeyCol* k = keys; k; k = k->Next.get()) {
+      GetBufferValue(k->Number, row->Buffer(), v);
+      c = CompareValues(k->Value, v, caseSensitive);
+      if (c != 0) break;
+    }
+    if (c == 0) {
+      pos = mid;
+      return row;
+    }
+    if (c < 0) {
+      if (mid <= lo) {
+        pos = mid;
+        return nullptr;
+      }
+      hi = mid - 1;
+    } else {
+      if (mid >= hi) {
+        pos = mid + 1;
+        return nullptr;
+      }
+      lo = mid + 1;
+    }
+  }
+}
+
+TRow* TStringBase::LocateOrInsert(const TKeyCol* keys, bool& inserted, bool caseSensitive) {
+  int32_t pos = -1;
+  inserted = false;
+  if (TRow* found = BinarySearch(pos, keys, caseSensitive, LastIndex(), 0)) return found;
+  if (pos < 0) pos = 0;  // an empty table
+  TRow* row = Insert(pos);
+  for (const TKeyCol* k = keys; k; k = k->Next.get()) SetBufferValue(k->Number, k->Value, row->Buffer());
+  inserted = true;
+  return row;
+}
+
+TRow* TStringBase::FindByKeys(const char* buf, const TKeyCol* keys) const {
+  TCommonVar a, b;
+  for (const RowPtr& row : rows_) {
+    bool equal = true;
+    for (const TKeyCol* k = keys; k && equal; k = k->Next.get()) {
+      GetBufferValue(k->Number, buf, a);
+      GetBufferValue(k->Number, row->Buffer(), b);
+      equal = ValuesEqual(a, b);
+    }
+    if (equal) return row.get();
+  }
+  return nullptr;
+}
+
+void TStringBase::RemoveDuplicatesKeepFirst() {
+  if (Count() < 2 || !Keys) return;
+  for (int32_t i = 0; i < Count(); ++i) {
+    const TRow* kept = rows_[static_cast<std::size_t>(i)].get();
+    for (int32_t j = i + 1; j < Count();) {
+      if (CompareRowsEqual(*kept, *rows_[static_cast<std::size_t>(j)]))
+        Delete(j);
+      else
+        ++j;
+    }
+  }
+}
+
+void TStringBase::RemoveDuplicatesKeepLast() {
+  if (Count() < 2 || !Keys) return;
+  for (int32_t i = LastIndex(); i > 0; --i) {
+    if (i > LastIndex()) continue;
+    for (int32_t j = i - 1; j >= 0; --j) {
+      if (CompareRowsEqual(*rows_[static_cast<std::size_t>(i)], *rows_[static_cast<std::size_t>(j)])) {
+        Delete(j);
+        --i;  // the kept row moved down by one
+      }
+    }
+  }
+}
+
+void TStringBase::RemoveAdjacentDuplicates(bool caseSensitive) {
+  if (Count() < 2 || !Keys) return;
+  for (int32_t i = 1; i < Count();) {
+    if (CompareRows(*rows_[static_cast<std::size_t>(i - 1)], *rows_[static_cast<std::size_t>(i)], caseSensitive,
+                    Keys.get()) == 0)
+      Delete(i);
+    else
+      ++i;
+  }
+}
+
+bool TStringBase::CompareRowsEqual(const TRow& a, const TRow& b) const {
+  TCommonVar va, vb;
+  for (const TKeyCol* k = Keys.get(); k; k = k->Next.get()) {
+    GetBufferValue(k->Number, a.Buffer(), va);
+    GetBufferValue(k->Number, b.Buffer(), vb);
+    if (!ValuesEqual(va, vb)) return false;
+  }
+  return true;
+}
+
+}  // namespace vm

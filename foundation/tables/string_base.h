@@ -1,0 +1,228 @@
+// TStringBase: the rows of one DBF table held in memory, as the document
+// language reads, changes, sorts and searches them, and writes them back.
+//
+// Every row keeps a record buffer laid out like a DBF record (the deletion
+// mark, then every field as Windows-1251 text, blank-padded), its "NO__"
+// value and the record number it came from. Rows live in one array of
+// pointers, so any row is reached at once and a row keeps its address while
+// others come and go.
+//
+// What decides which records load (the filter) and what runs after a row is
+// added belong to the document language; the table reaches them through
+// ITableFilter and the new-row hook.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "foundation/tables/dbf.h"
+#include "foundation/tables/key_cols.h"
+#include "foundation/values/values.h"
+
+namespace vm {
+
+// The load filter of a table: conditions over the record in the table's
+// Buffer, and the columns whose smallest or largest value a key group keeps.
+class ITableFilter {
+ public:
+  virtual ~ITableFilter() = default;
+  // Parses a new text; the result is in ErrorCode and Message.
+  virtual void SetText(std::string_view text) = 0;
+  virtual const std::string& Text() const = 0;
+  // 0 for a usable filter.
+  virtual int32_t ErrorCode() const = 0;
+  virtual const std::string& Message() const = 0;
+  // Every record passes.
+  virtual bool NoFilter() const = 0;
+  // Every condition gives, without error, a number other than exactly 0.
+  virtual bool ConditionsHold() = 0;
+  // 0-based field numbers of the MINVAL and MAXVAL columns, in text order.
+  virtual const std::vector<int32_t>& MinCols() const = 0;
+  virtual const std::vector<int32_t>& MaxCols() const = 0;
+};
+
+struct TRow {
+  int32_t No = -1;     // "NO__"; -1 until saved
+  int32_t RecNo = -1;  // record number in the file; -1 for none
+  int32_t Index = 0;   // position in the table
+  bool Changed = false;
+  bool New = false;
+  bool Deleted = false;
+  // RecordSize bytes, allocated with the row.
+  char* Buffer() { return reinterpret_cast<char*>(this + 1); }
+  const char* Buffer() const { return reinterpret_cast<const char*>(this + 1); }
+};
+
+// What a save did.
+enum class TSaveResult {
+  Saved,
+  // Saved, but a number did not fit its field and was written as '*'.
+  SavedTooWide,
+  // Nothing changed in the file.
+  Failed,
+};
+
+class TStringBase {
+ public:
+  explicit TStringBase(TDBF* dbf = nullptr);
+  ~TStringBase();
+  TStringBase(const TStringBase&) = delete;
+  TStringBase& operator=(const TStringBase&) = delete;
+
+  // --- Structure and cursor ---------------------------------------------------
+  // Frees the rows and clears the filter; opens Dbf (unless the table owns
+  // it or it is open already). Dbf may be nullptr.
+  void SetDbf(TDBF* dbf);
+  // Gives the table an empty table of its own that no file stands behind:
+  // loads and saves do nothing.
+  void MakeTemporary(const std::vector<TFieldRecord>& fields);
+  TDBF* Dbf() const { return dbf_; }
+  bool OwnsDbf() const { return ownDbf_ != nullptr; }
+  int32_t FieldCount() const { return static_cast<int32_t>(fields_.size()); }
+  int32_t RecordSize() const { return recordSize_; }
+  char FieldType(int32_t field) const;
+  int32_t FieldIndex(std::string_view name) const { return dbf_ ? dbf_->FieldIndex(name) : -1; }
+
+  int32_t Count() const { return static_cast<int32_t>(rows_.size()); }
+  int32_t LastIndex() const { return Count() - 1; }
+  // nullptr outside 0..LastIndex().
+  TRow* MemTableLocate(int32_t n) const;
+  void MemTableGoto(int32_t n);
+  void MemTableClear();
+  TRow* Current() const { return currentIndex_ >= 0 ? rows_[static_cast<std::size_t>(currentIndex_)].get() : nullptr; }
+  int32_t CurrentIndex() const { return currentIndex_; }
+  // The record that field access works on: the current row's, or the
+  // scratch record while a load decides; nullptr when none.
+  char* Buffer() const { return buffer_; }
+
+  TRow* Append();
+  TRow* Insert(int32_t n);
+  void Delete(int32_t n);
+  void DeleteNode(TRow* row);
+  void SetDeleted(bool value);
+  void CopyRecord(int32_t from, int32_t to);
+
+  // --- Field access -----------------------------------------------------------
+  // Field is 0-based; outside the fields nothing is read or written. A null
+  // buffer means Buffer().
+  void GetBufferText(int32_t field, const char* buf, std::string& s) const;
+  // The same text where it stands in the buffer.
+  std::string_view BufferTextView(int32_t field, const char* buf) const;
+  void GetFieldText(int32_t field, std::string& s) const { GetBufferText(field, buffer_, s); }
+  void SetBufferText(int32_t field, std::string_view s, char* buf) const;
+  void SetFieldText(int32_t field, std::string_view s) { SetBufferText(field, s, buffer_); }
+  void GetBufferValue(int32_t field, const char* buf, TCommonVar& v) const;
+  void GetValue(int32_t field, TCommonVar& v) const { GetBufferValue(field, buffer_, v); }
+  // By the kind of the value. False when a number did not fit and the field
+  // was filled with '*'.
+  bool SetBufferValue(int32_t field, const TCommonVar& v, char* buf) const;
+  bool SetValue(int32_t field, const TCommonVar& v);
+  // The DBF's record buffer (text converted from code page 866 on such
+  // tables) into Buffer(), and back.
+  void ReadDbfRecord();
+  void WriteDbfRecord();
+  // A number field of the record filled with '*': a value that did not fit.
+  bool HasTooWideNumber(const char* buf) const;
+
+  // --- Loading ----------------------------------------------------------------
+  // Each load first clears the rows. A filter that did not parse loads
+  // nothing: the result is false (and so when the table cannot be read).
+  bool LoadAll();
+  bool LoadRange(int32_t from, int32_t to);
+  // Loads from record From while More() holds for the record in Buffer().
+  bool LoadWhile(int32_t from, const std::function<bool()>& more);
+  // One row: the first record from From on (or the last one) that the
+  // filter appends; its record number, or -1.
+  int32_t LoadNextRecord(int32_t from);
+  int32_t LoadLastRecord();
+
+  // --- Writing back -----------------------------------------------------------
+  // New rows are appended with "NO__" equal to their record number, changed
+  // rows written in place, deleted rows marked. The file is written beside
+  // and renamed over, so a failure leaves it as it was, and the rows with it.
+  TSaveResult SaveChanges();
+  // The table made anew from the rows that are not deleted, "NO__" counting
+  // rows from 1 (deleted rows count too). A failure leaves the old file.
+  TSaveResult Rewrite();
+
+  // --- Filters, sorting and searching -----------------------------------------
+  // The table owns its filter; until one is installed every record passes
+  // and any filter text is refused.
+  void InstallFilter(std::unique_ptr<ITableFilter> filter) { filter_ = std::move(filter); }
+  ITableFilter* Filter() const { return filter_.get(); }
+  void SetFilter(std::string_view text);
+  int32_t GetFilterError() const;
+  std::string GetFilterMessage() const;
+  // -1 reject, -2 append, r >= 0 replace row r.
+  int32_t FilterRecord();
+  // Whether the current Buffer() row goes into views.
+  bool MatchesFilter() const;
+  ITableFilter* ViewFilter = nullptr;
+
+  int CompareRows(const TRow& a, const TRow& b, bool caseSensitive, const TKeyCol* keys) const;
+  // True when any rows were exchanged.
+  bool Sort(const TKeyCol* keys, bool caseSensitive);
+  bool SortByField(int32_t field, bool caseSensitive);
+  // Over rows Lo..Hi sorted by the keys, each key carrying its Value: the
+  // row found, or nullptr with Pos the index where it belongs.
+  TRow* BinarySearch(int32_t& pos, const TKeyCol* keys, bool caseSensitive, int32_t hi, int32_t lo) const;
+  TRow* LocateOrInsert(const TKeyCol* keys, bool& inserted, bool caseSensitive);
+  TRow* FindByKeys(const char* buf, const TKeyCol* keys) const;
+  void RemoveDuplicatesKeepFirst();
+  void RemoveDuplicatesKeepLast();
+  void RemoveAdjacentDuplicates(bool caseSensitive);
+
+  // --- Fields set by the table's users ----------------------------------------
+  std::unique_ptr<TKeyCol> Keys;
+  int32_t KeyCount = 0;
+  int32_t Number = 0;
+  bool Modified = false;
+  // Largest "NO__" met by the last load, then the record number of the last
+  // row a save appended.
+  int32_t LastNo = -1;
+  // Runs after every Append and Insert (the binding's new-row program).
+  std::function<void()> OnNewRow;
+
+ private:
+  struct FieldInfo {
+    int32_t Offset = 0;
+    int32_t Length = 0;
+    int32_t Decimals = 0;
+    char Type = 'C';
+  };
+  struct RowDeleter {
+    void operator()(TRow* row) const;
+  };
+  using RowPtr = std::unique_ptr<TRow, RowDeleter>;
+
+  RowPtr NewRow() const;
+  void TakeLayout();
+  void Renumber(int32_t from);
+  void SetCurrent(int32_t index);
+  // Shared walk of every load: records From..To (To >= From) in the given
+  // direction; Stop says when to stop after a record was taken.
+  bool LoadRecords(int32_t from, int32_t to, const std::function<bool()>* more, bool oneRow, bool backwards,
+                   int32_t* found);
+  int32_t NoField() const;
+  // "NO__" of the record being loaded.
+  int32_t ReadNoField(int32_t field, bool& error) const;
+  // Equal on every column of Keys, texts without regard to case.
+  bool CompareRowsEqual(const TRow& a, const TRow& b) const;
+  bool FilterUsable() const;
+
+  TDBF* dbf_ = nullptr;
+  std::unique_ptr<TDBF> ownDbf_;
+  std::unique_ptr<ITableFilter> filter_;
+  std::vector<FieldInfo> fields_;
+  int32_t recordSize_ = 0;
+  std::vector<RowPtr> rows_;
+  int32_t currentIndex_ = -1;
+  char* buffer_ = nullptr;
+  std::vector<char> scratch_;
+};
+
+}  // namespace vm

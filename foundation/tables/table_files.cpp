@@ -1,0 +1,73 @@
+#include "foundation/tables/table_files.h"
+
+#include <vector>
+
+#include "foundation/tables/table_rewrite.h"
+#include "platform/files.h"
+
+namespace vm {
+
+TSaveResult WriteBaseToFile(const TStringBase& table, const std::string& fileName) {
+  const TDBF* source = table.Dbf();
+  if (!source) return TSaveResult::Failed;
+  // A new file that did not come out whole goes again; an old one is only
+  // ever replaced whole.
+  const bool existed = Files().Exists(fileName);
+  auto fail = [&] {
+    if (!existed) Files().Remove(fileName);
+    return TSaveResult::Failed;
+  };
+  TDBF out;
+  out.FileName = fileName;
+  if (!out.CreateTable()) return fail();
+  bool ok = true;
+  for (int i = 0; i < source->FieldCount() && ok; ++i) ok = out.AddField(source->GetFieldDef(i));
+  ok = ok && out.WriteStructure();
+  const auto size = static_cast<std::size_t>(out.RecordSize());
+  std::vector<uint8_t> records;
+  bool tooWide = false;
+  for (int32_t i = 0; ok && i < table.Count(); ++i) {
+    const TRow* row = table.MemTableLocate(i);
+    tooWide = tooWide || table.HasTooWideNumber(row->Buffer());
+    out.SetRecordText(row->Buffer());
+    out.SetDeleted(row->Deleted);
+    records.insert(records.end(), out.RecordBytes(), out.RecordBytes() + size);
+  }
+  if (!ok) out.AbandonRewrite();
+  if (!WriteRecordsAndClose(out, records) || !ok) return fail();
+  return tooWide ? TSaveResult::SavedTooWide : TSaveResult::Saved;
+}
+
+bool ReadBaseFromFile(TStringBase& table, const std::string& fileName) {
+  TDBF in;
+  in.FileName = fileName;
+  in.SetReadOnly(true);
+  if (!in.Open()) return false;
+  std::vector<int32_t> target(static_cast<std::size_t>(in.FieldCount()));
+  for (int i = 0; i < in.FieldCount(); ++i) target[static_cast<std::size_t>(i)] = table.FieldIndex(in.GetFieldName(i));
+  const int32_t before = table.Count();
+  const int32_t current = table.CurrentIndex();
+  std::string text;
+  in.GoToRecord(1);
+  for (int32_t rec = 1; rec <= in.RecCount(); ++rec) {
+    const int state = in.ReadRecord();
+    if (state < 0) {
+      // A file that cannot be read whole adds nothing.
+      while (table.Count() > before) table.Delete(table.LastIndex());
+      table.MemTableGoto(current);
+      return false;
+    }
+    if (state == 1) continue;
+    TRow* row = table.Append();
+    for (int i = 0; i < in.FieldCount(); ++i) {
+      const int32_t field = target[static_cast<std::size_t>(i)];
+      if (field < 0) continue;
+      in.GetFieldStr(i, text);
+      table.SetBufferText(field, text, row->Buffer());
+    }
+  }
+  table.Modified = true;
+  return true;
+}
+
+}  // namespace vm

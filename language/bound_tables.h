@@ -1,0 +1,87 @@
+// The databases a running document works on: each in-memory table bound to
+// the alias under which the document names it. Formulas reach a bound table
+// as a database (ALIAS.FIELD reads and writes the table's current record).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/registries.h"
+#include "foundation/tables/string_base.h"
+#include "language/instructions.h"
+#include "language/program_context.h"
+#include "language/table_filter.h"
+
+namespace vm {
+
+class TBaseList;
+
+class TUBL : public IProgramBase {
+ public:
+  explicit TUBL(TBaseList* list = nullptr);
+  ~TUBL() override;
+  TUBL(const TUBL&) = delete;
+  TUBL& operator=(const TUBL&) = delete;
+
+  // While set, every row added to the table runs NewRowProgram.
+  bool Bound = false;
+  TInstruction* NewRowProgram = nullptr;
+  std::string Alias;
+  TStringBase Table;
+  // The configured database; nullptr for a temporary table.
+  TDbaseStructure* Base = nullptr;
+  TBaseList* List;
+
+  // The table's own filter.
+  TFilter& Filter() { return *filter_; }
+
+  // The fields of the table's current record.
+  int FieldIndex(std::string_view name) const override { return Table.FieldIndex(name); }
+  char FieldType(int index) const override { return Table.FieldType(index); }
+  TCommonVar FieldValue(int index) const override;
+  void SetFieldValue(int index, const TCommonVar& value) override { Table.SetValue(index, value); }
+
+ private:
+  TFilter* filter_;
+};
+
+class TBaseList {
+ public:
+  // Where the filters of the bound tables compile: the running document's
+  // context; nullptr for one that knows only these bindings.
+  TExprContext* Context = nullptr;
+
+  int32_t Count() const { return static_cast<int32_t>(items_.size()); }
+  TUBL* GetItem(int32_t index) const;
+  // Alias upper-cased, then compared exactly.
+  TUBL* FindByAlias(std::string_view alias) const;
+  TUBL* FindByNumber(int32_t n) const;
+  // A binding with an empty free table.
+  TUBL* AddNew();
+  // A binding whose table has an empty table of its own, never read from or
+  // written to a file.
+  TUBL* AddTemp(const std::vector<TFieldRecord>& fields);
+  // Binds the configured database under Alias and opens its table;
+  // OpenFailed is 1 when it is still not open.
+  TUBL* AddBase(std::string_view alias, TDbaseStructure& base, int32_t& openFailed);
+  void Clear() { items_.clear(); }
+
+ private:
+  std::vector<std::unique_ptr<TUBL>> items_;
+};
+
+// A context that knows the bases of a list and nothing else.
+class TBaseListContext : public TProgramContext {
+ public:
+  explicit TBaseListContext(const TBaseList* list, TUBL* single = nullptr) : list_(list), single_(single) {}
+  IProgramBase* FindBase(std::string_view alias) override;
+
+ private:
+  const TBaseList* list_;
+  TUBL* single_;
+};
+
+}  // namespace vm

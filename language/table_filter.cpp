@@ -1,0 +1,140 @@
+#include "language/table_filter.h"
+
+#include "foundation/text/strutils.h"
+#include "language/bound_tables.h"
+#include "language/evaluator.h"
+#include "language/expr_compiler.h"
+
+namespace vm {
+
+std::string FilterMessage(int32_t code) {
+  switch (code) {
+    case kFilterBadFormat:
+      return " Неправильный формат фильтра "_w;
+    case kFilterNoField:
+      return " Отсутствует название поля базы "_w;
+    case kFilterEmptyPart:
+      return " Отсутствует выражение определения фильтра "_w;
+    case kFilterNotNumber:
+      return " Тип значения выражения фильтра должен быть числовым "_w;
+    case kFilterNoBrackets:
+      return " Имя поля должно быть заключено в скобки "_w;
+    case kFilterBadBase:
+      return " Неправильное имя базы "_w;
+    case kFilterBadField:
+      return " Неправильное имя поля базы "_w;
+    case kFilterForbidden:
+      return " Запрещенные функции для фильтра справочника "_w;
+    default:
+      return {};
+  }
+}
+
+TFilter::~TFilter() { Clear(); }
+
+void TFilter::Clear() {
+  text_.clear();
+  valid_ = false;
+  errorCode_ = 0;
+  message_.clear();
+  minCols_.clear();
+  maxCols_.clear();
+  for (TExprChain& c : conditions_) FreeExpr(c);
+  conditions_.clear();
+  ownContext_.reset();
+}
+
+void TFilter::SetText(std::string_view text) {
+  Clear();
+  text_ = UpperOutsideQuotesStr(TrimBlanks(text));
+  Parse();
+}
+
+void TFilter::Parse() {
+  if (text_.empty()) {
+    errorCode_ = kFilterOk;
+    noFilter_ = EmptyIsNoFilter();
+  } else {
+    errorCode_ = ParseFilter();
+  }
+  if (errorCode_ == kFilterOk) errorCode_ = Refusal();
+  valid_ = errorCode_ == kFilterOk;
+  // The compiler's own message stays for -1.
+  if (errorCode_ != kFilterCompileError) message_ = FilterMessage(errorCode_);
+}
+
+int32_t THelpFilter::Refusal() const {
+  return MinCols().empty() && MaxCols().empty() ? kFilterOk : kFilterForbidden;
+}
+
+int32_t TFilter::ParseFilter() {
+  noFilter_ = false;
+  if (text_.size() <= 2 || text_.front() != '[' || text_.back() != ']') return kFilterBadFormat;
+  const std::string inner = TrimBlanks(std::string_view(text_).substr(1, text_.size() - 2));
+  if (inner == "NOFILTER") {
+    noFilter_ = true;
+    return kFilterOk;
+  }
+  for (const std::string& raw : SplitParamList(inner)) {
+    const std::string part = TrimBlanks(raw);
+    int32_t code;
+    if (part.empty()) {
+      code = kFilterEmptyPart;
+    } else if (part.starts_with("MINVAL")) {
+      code = ParseColumn(std::string_view(part).substr(6), minCols_);
+    } else if (part.starts_with("MAXVAL")) {
+      code = ParseColumn(std::string_view(part).substr(6), maxCols_);
+    } else {
+      code = ParseCondition(part);
+    }
+    if (code != kFilterOk) return code;
+  }
+  return kFilterOk;
+}
+
+int32_t TFilter::ParseColumn(std::string_view rest, std::vector<int32_t>& cols) {
+  if (rest.empty()) return kFilterNoField;
+  if (rest.front() != '(' || rest.back() != ')' || rest.size() < 2) return kFilterNoBrackets;
+  const std::string inside = TrimBlanks(rest.substr(1, rest.size() - 2));
+  std::string base, field = inside;
+  if (const auto dot = inside.find('.'); dot != std::string::npos) {
+    base = TrimBlanks(std::string_view(inside).substr(0, dot));
+    field = TrimBlanks(std::string_view(inside).substr(dot + 1));
+  }
+  // A filter of no table has no names to check MINVAL and MAXVAL against.
+  if (!Owner) return kFilterBadBase;
+  if (!base.empty() && base != Owner->Alias) return kFilterBadBase;
+  const int32_t index = Owner->Table.FieldIndex(field);
+  if (index < 0) return kFilterBadField;
+  cols.push_back(index);
+  return kFilterOk;
+}
+
+int32_t TFilter::ParseCondition(const std::string& part) {
+  TExprContext* context = Context;
+  if (!context && Owner && Owner->List) context = Owner->List->Context;
+  if (!context) {
+    if (!ownContext_) ownContext_ = std::make_unique<TBaseListContext>(Owner ? Owner->List : nullptr, Owner);
+    context = ownContext_.get();
+  }
+  TExprChain& chain = conditions_.emplace_back();
+  const TCompileResult result = CompileExpr(part, *context, chain);
+  if (result.ErrCode != 0) {
+    message_ = result.Msg;
+    return kFilterCompileError;
+  }
+  if (result.ResultType != 'N') return kFilterNotNumber;
+  return kFilterOk;
+}
+
+bool TFilter::ConditionsHold() {
+  TCommonVar value;
+  for (TExprChain& c : conditions_) {
+    int err = 0;
+    EvalExpr(c, err, value);
+    if (err != 0 || value.Kind != 'N' || value.Num == 0) return false;
+  }
+  return true;
+}
+
+}  // namespace vm

@@ -1,0 +1,104 @@
+// Filters of in-memory tables: a short text such as
+// "[QTY>0, MINVAL(PRICE)]" that decides which records of a table load and,
+// for tables grouped by key columns, which record of each group stays.
+// Conditions are formulas of the document language over the fields of the
+// table's record (ALIAS.FIELD); MINVAL and MAXVAL name the columns whose
+// smallest or largest value a group keeps.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "foundation/tables/string_base.h"
+#include "language/expr_context.h"
+#include "language/expr_types.h"
+
+namespace vm {
+
+class TUBL;
+
+// Error codes of a filter text; their messages come from FilterMessage.
+enum : int32_t {
+  kFilterCompileError = -1,  // the message is the expression compiler's
+  kFilterOk = 0,
+  kFilterBadFormat = 1,
+  kFilterNoField = 2,
+  kFilterEmptyPart = 3,
+  kFilterNotNumber = 4,
+  kFilterNoBrackets = 5,
+  kFilterBadBase = 6,
+  kFilterBadField = 7,
+  kFilterForbidden = 100,  // MINVAL and MAXVAL on a look-up page
+};
+
+// The message of a code other than -1 ("" for 0 and unknown codes).
+std::string FilterMessage(int32_t code);
+
+class TFilter : public ITableFilter {
+ public:
+  // The owner's alias is the only base name MINVAL and MAXVAL accept, and
+  // its table gives the field names. Without an owner those parts are
+  // refused.
+  explicit TFilter(TUBL* owner = nullptr) : Owner(owner) {}
+  ~TFilter() override;
+  TFilter(const TFilter&) = delete;
+  TFilter& operator=(const TFilter&) = delete;
+
+  TUBL* Owner;
+  // Where conditions compile: the running document's context. Without one,
+  // a context that knows the bases of the owner's list.
+  TExprContext* Context = nullptr;
+
+  void Clear();
+  // Trimmed, upper-cased outside single quotes, then parsed.
+  void SetText(std::string_view text) override;
+  const std::string& Text() const override { return text_; }
+  int32_t ErrorCode() const override { return errorCode_; }
+  const std::string& Message() const override { return message_; }
+  bool NoFilter() const override { return noFilter_; }
+  bool Valid() const { return valid_; }
+  bool ConditionsHold() override;
+  const std::vector<int32_t>& MinCols() const override { return minCols_; }
+  const std::vector<int32_t>& MaxCols() const override { return maxCols_; }
+  std::size_t ConditionCount() const { return conditions_.size(); }
+
+ protected:
+  void Parse();
+  int32_t ParseFilter();
+  // Whether an empty text lets every record pass as NOFILTER does.
+  virtual bool EmptyIsNoFilter() const { return true; }
+  // A code that refuses a text that parsed; 0 to take it.
+  virtual int32_t Refusal() const { return kFilterOk; }
+
+  std::string text_;
+  bool valid_ = false;
+  int32_t errorCode_ = 0;
+  bool noFilter_ = false;
+  std::string message_;
+
+ private:
+  int32_t ParseColumn(std::string_view part, std::vector<int32_t>& cols);
+  int32_t ParseCondition(const std::string& part);
+
+  std::vector<int32_t> minCols_;
+  std::vector<int32_t> maxCols_;
+  std::vector<TExprChain> conditions_;
+  // Conditions compiled without a document point into it.
+  std::unique_ptr<TExprContext> ownContext_;
+};
+
+// The filter of a look-up page: no MINVAL or MAXVAL, and an empty text is
+// not NOFILTER (it has no condition, so every record passes all the same).
+class THelpFilter : public TFilter {
+ public:
+  using TFilter::TFilter;
+
+ protected:
+  bool EmptyIsNoFilter() const override { return false; }
+  int32_t Refusal() const override;
+};
+
+}  // namespace vm

@@ -1,0 +1,132 @@
+#include "language/table_views.h"
+
+#include "foundation/values/value_text.h"
+#include "language/evaluator.h"
+
+namespace vm {
+
+namespace {
+
+// The table's current row is moved over the rows the view filter and the
+// expressions read; this puts the one it had back.
+class KeepCurrentRow {
+ public:
+  explicit KeepCurrentRow(TStringBase& table) : table_(table), saved_(table.CurrentIndex()) {}
+  ~KeepCurrentRow() { table_.MemTableGoto(saved_); }
+  KeepCurrentRow(const KeepCurrentRow&) = delete;
+  KeepCurrentRow& operator=(const KeepCurrentRow&) = delete;
+
+ private:
+  TStringBase& table_;
+  int32_t saved_;
+};
+
+void SelectFirst(IDataView& view) {
+  if (view.RowCount() > 0) {
+    view.SetRow(0);
+    view.SetCol(0);
+  }
+}
+
+void FillFromExpressions(IDataView& view, int32_t row, int32_t& err, const TKeyCol* columns) {
+  const TKeyCol* k = columns;
+  while (k && k->Number < 0) k = k->Next.get();
+  TCommonVar value;
+  for (; k; k = k->Next.get()) {
+    TExprChain* expr = view.ColumnExpr(k->ViewColumn);
+    if (!expr) continue;
+    int evalErr = 0;
+    EvalExpr(*expr, evalErr, value);
+    if (evalErr != 0) {
+      if (err == 0) err = evalErr;
+      continue;
+    }
+    const char kind = view.CellKind(k->ViewColumn, row);
+    if (kind == 'E') {
+      view.SetCellText(k->ViewColumn, row, ValueToTextAuto(value, -9));
+    } else if (TypesCompatible(kind, value.Kind)) {
+      view.SetCellValue(k->ViewColumn, row, value);
+    } else if (err == 0) {
+      err = 22;
+    }
+  }
+}
+
+void RowsToView(TStringBase& table, IDataView& view, int32_t& err, bool move, const TKeyCol* columns,
+                bool append) {
+  err = 0;
+  const bool updating = view.Updating();
+  view.SetUpdating(true);
+  if (!append) view.ClearRows();
+  {
+    KeepCurrentRow keep(table);
+    for (int32_t i = 0; i < table.Count();) {
+      table.MemTableGoto(i);
+      if (!table.MatchesFilter()) {
+        ++i;
+        continue;
+      }
+      const int32_t row = view.AppendRow();
+      FillFromExpressions(view, row, err, columns);
+      if (move) {
+        table.Delete(i);
+      } else {
+        view.SetTableRow(row, i);
+        ++i;
+      }
+    }
+  }
+  view.SetUpdating(updating);
+  SelectFirst(view);
+}
+
+}  // namespace
+
+void ShowInView(TStringBase& table, IDataView& view, bool byExpressions) {
+  const bool updating = view.Updating();
+  view.SetUpdating(true);
+  view.ClearRows();
+  {
+    KeepCurrentRow keep(table);
+    TCommonVar value;
+    for (int32_t i = 0; i < table.Count(); ++i) {
+      table.MemTableGoto(i);
+      if (!table.MatchesFilter()) continue;
+      const int32_t row = view.AppendRow();
+      view.SetTableRow(row, i);
+      for (int32_t col = 0; col < view.ColCount(); ++col) {
+        if (!byExpressions) {
+          const int32_t field = view.ColumnField(col);
+          if (field < 0) continue;
+          table.GetValue(field, value);
+          view.SetCellValue(col, row, value);
+        } else if (TExprChain* expr = view.ColumnExpr(col)) {
+          int err = 0;
+          EvalExpr(*expr, err, value);
+          if (err == 0 && view.CellKind(col, view.CurrentRow()) == value.Kind) view.SetCellValue(col, row, value);
+        }
+      }
+    }
+  }
+  view.SetUpdating(updating);
+  SelectFirst(view);
+}
+
+void MoveToView(TStringBase& table, IDataView& view, int32_t& err, bool move, const TKeyCol* columns, bool append) {
+  RowsToView(table, view, err, move, columns, append);
+}
+
+void CopyToView(TStringBase& table, IDataView& view, int32_t& err, const TKeyCol* columns, bool append) {
+  RowsToView(table, view, err, false, columns, append);
+}
+
+bool LoadWhile(TStringBase& table, int32_t from, TExprChain& condition) {
+  TCommonVar value;
+  return table.LoadWhile(from, [&] {
+    int err = 0;
+    EvalExpr(condition, err, value);
+    return err == 0 && value.Kind == 'N' && !IsNearZero(value.Num);
+  });
+}
+
+}  // namespace vm

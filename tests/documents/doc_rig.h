@@ -1,0 +1,72 @@
+// Compiles whole descriptions against a small configuration: a page format
+// "A4", an open database GOODS (NAME C10, QTY N5, SOLD D8), the
+// blanks GOODSB (shown C, N.2, D and a hidden N) and BADB (which does not
+// compile), and the auto-parameters a test sets; the compile error box goes to
+// a scripted host.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "config/price_tags.h"
+#include "config/registries.h"
+#include "documents/document_compiler.h"
+#include "platform/encoding.h"
+#include "support/scripted_ui.h"
+#include "support/temp_dir.h"
+
+namespace vm::test {
+
+class DocRig {
+ public:
+  DocRig() {
+    Formats.Add({"A4", ""});
+    Formats.Add({"A5", ""});
+    Context.Bases = &Bases;
+    Context.Blanks = &Blanks;
+    Context.AutoParams = &Params;
+    Context.PageFormats = &Formats;
+    Context.StandardPaper = "A4";
+    Blanks.Add("GOODSB")->SetText(
+        "COLCOUNT=3,1\nLEVELCOUNT=1\nFORMAT[1]=C,0,0\nFORMAT[2]=N,0,2\nFORMAT[3]=D,0,0\n"
+        "FORMAT[4]=N,0,0\nCOLWIDTH[1..3]=100\n");
+    Blanks.Add("BADB")->SetText("COLCOUNT=x");
+    TDbaseStructure& goods = *Bases.AddNew();
+    goods.Alias = "GOODS";
+    goods.FileName = "goods.dbf";
+    TDBF& t = goods.Table;
+    t.FileName = Tmp / "goods.dbf";
+    Opened = t.CreateTable() && t.AddFieldEx("NAME", 10, 'C', 0) && t.AddFieldEx("QTY", 5, 'N', 0) &&
+             t.AddFieldEx("SOLD", 8, 'D', 0) && t.WriteStructure();
+  }
+
+  // 0 or the error code; the shown message, as UTF-8, in Message.
+  int Compile(std::string_view utf8, bool startOfDay = false) {
+    text_ = Utf8ToCp1251(utf8);
+    Code = CompileDocument(Doc, {"TEST", text_, startOfDay}, Context, Line);
+    Message = Cp1251ToUtf8(Doc.ErrorMessage);
+    return Code;
+  }
+  // A description that needs no width error: WIDTH given first.
+  int CompileForm(std::string_view utf8) {
+    return Compile("BLANK\nWIDTH = 500\nENDSECTION\n" + std::string(utf8));
+  }
+
+  TempDir Tmp;
+  TUsedBaseList Bases;
+  TBlanks Blanks;
+  TAutoList Params;
+  TPageFormatList Formats;
+  TCompileContext Context;
+  ScriptedUi Ui;
+  TCompiledDocument Doc;
+  bool Opened = false;
+  int Code = 0;
+  int Line = 0;
+  std::string Message;
+
+ private:
+  std::string text_;
+};
+
+}  // namespace vm::test

@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include "documents/doc_rig.h"
+#include "language/evaluator.h"
+#include "language/expr_compiler.h"
+#include "language/interpreter.h"
+
+namespace vm::test {
+namespace {
+
+struct ErrorCase {
+  std::string Line;
+  int Code;
+};
+
+const std::string kTable = "T1 = FORM:GOODSB, X1:10, Y1:20, Y2:300, KEYCOL:[1, 3]";
+const std::string kHead =
+    "BLANK\nWIDTH = 500\nENDSECTION\nUSEDBASES\nG = NAME:GOODS, KEY:[NAME]\nENDSECTION\nFORMS\n";
+
+// Each FORMS line must fail with its code at its own line (8).
+void ExpectFormErrors(std::initializer_list<ErrorCase> cases) {
+  for (const ErrorCase& c : cases) {
+    DocRig rig;
+    EXPECT_EQ(rig.Compile(kHead + "T0 = FORM:GOODSB, X1:0, Y1:0, Y2:0, KEYCOL:[1]\n" + c.Line), c.Code)
+        << c.Line << "\n" << rig.Message;
+    EXPECT_EQ(rig.Line, 9) << c.Line;
+  }
+}
+
+std::vector<int> Bits(const TColumnSet& set) {
+  std::vector<int> out;
+  for (std::size_t i = 0; i < set.size(); ++i)
+    if (set.test(i)) out.push_back(static_cast<int>(i));
+  return out;
+}
+
+TEST(FormsSection, TableWithItsSettings) {
+  DocRig rig;
+  ASSERT_EQ(rig.Compile(kHead + kTable +
+                        ", EDITABLE:-1, AUTOADD:2, MERGE:[2, 4], NOEDIT:[2], AUTOSEL:[1], EDIT:[1, 2],"
+                        " SEARCH:1, SORT:1, SORTTYPE:2, DELABLE:1, MULTSEL:1, HELPFOCUS:1\n"
+                        "T2 = FORM:goodsb, X1:0, Y1:0, Y2:0, KEYCOL:[2], MERGE:[0], ADDABLE:0, AUTOADD:1\n"
+                        "ENDSECTION\nFORMCHANGE = t1\nT1CURRENTROW := 4\nENDFORMCHANGE\n"
+                        "ONADDROW = T2\nENDADDROW"),
+            0)
+      << rig.Message;
+  ASSERT_EQ(rig.Doc.Forms.Count(), 2);
+  TFormPar& t1 = *rig.Doc.Forms.FindFormPar(" t1 ");
+  EXPECT_EQ(t1.ShownColumns(), 3);
+  EXPECT_EQ(t1.AllColumns(), 4);
+  EXPECT_EQ(t1.Left, 10);
+  EXPECT_EQ(t1.Top, 20);
+  EXPECT_EQ(t1.Bottom, 300);
+  ASSERT_EQ(t1.KeyCount, 2);
+  EXPECT_EQ(t1.Keys->Number, 0);
+  EXPECT_EQ(t1.Keys->Kind, 'C');
+  EXPECT_EQ(t1.Keys->Next->Number, 2);
+  EXPECT_EQ(t1.Keys->Next->Kind, 'D');
+  EXPECT_TRUE(t1.Editable);
+  EXPECT_TRUE(t1.AutoAdd);
+  EXPECT_EQ(t1.AutoAddCount, 2);
+  EXPECT_TRUE(t1.AddRows);
+  EXPECT_TRUE(t1.MergeMark);
+  EXPECT_EQ(Bits(t1.MergeSet), (std::vector<int>{1, 3}));
+  EXPECT_EQ(Bits(t1.NoEditCols), (std::vector<int>{1}));
+  EXPECT_EQ(Bits(t1.EditableCols), (std::vector<int>{}));  // keys 1 and 3, 2 not edited
+  EXPECT_EQ(Bits(t1.EditCols), (std::vector<int>{1}));
+  EXPECT_TRUE(t1.View().GetColLayout(0)->SelectOnEdit);
+  EXPECT_TRUE(t1.Search && t1.Sort && t1.DelRows && t1.MultSel && t1.View().MultiSelect);
+  EXPECT_EQ(t1.SortType, 2);
+  EXPECT_FALSE(t1.HelpFocus);  // no look-up page
+  ASSERT_NE(t1.FormChange, nullptr);
+
+  TFormPar& t2 = *rig.Doc.Forms.FindFormPar("T2");
+  EXPECT_FALSE(t2.MergeMark);
+  EXPECT_EQ(Bits(t2.MergeSet), (std::vector<int>{255}));
+  EXPECT_FALSE(t2.AddRows);  // ADDABLE overrides AUTOADD
+  EXPECT_EQ(Bits(t2.EditableCols), (std::vector<int>{0, 2}));
+  EXPECT_NE(t2.OnAddRow, nullptr);
+
+  // The row variables exist, and formulas see the table's columns.
+  Interp().ExecProgram(t1.FormChange);
+  EXPECT_EQ(t1.CurrentRow->Value.Num, 4);
+  EXPECT_EQ(t1.CurrentRow->Name, "T1CURRENTROW");
+  for (const char* v : {"T2PRINTSTARTROW", "T2PRINTENDROW", "T2SELSTART", "T2SELEND"})
+    EXPECT_NE(rig.Doc.Context.Symbols().FindVariable(v), nullptr) << v;
+  t1.View().AppendRow();
+  t1.View().SetCellValue(1, 0, {'N', "", 2.5L, {}, {}});
+  TExprChain chain;
+  ASSERT_EQ(CompileExpr("T1[2, 1] * 2", rig.Doc.Context, chain).ErrCode, 0);
+  int err = 0;
+  TCommonVar v;
+  EvalExpr(chain, err, v);
+  EXPECT_EQ(err, 0);
+  EXPECT_EQ(v.Num, 5);
+
+  EXPECT_EQ(rig.Compile(kHead + kTable + "\nENDSECTION\nONADDROW = T1\nENDADDROW\nONADDROW = T1\nENDADDROW"), 88);
+  EXPECT_EQ(rig.Line, 12);
+}
+
+TEST(FormsSection, TableErrors) {
+  ExpectFormErrors({
+      {"1T = FORM:GOODSB", 19},
+      {"T0 = FORM:GOODSB", 5},
+      {"G = FORM:GOODSB", 5},
+      {"WHILE = FORM:GOODSB", 52},
+      {"T1 = X1:1", 17},
+      {"T1 = FORM:NOPE", 18},
+      {"T1 = FORM:BADB", 21},
+      {"T1 = FORM:GOODSB, TITLE:X", 257},
+      {"T1 = FORM:GOODSB, X1:1, Y1:1", 7},
+      {"T1 = FORM:GOODSB, X1:a, Y1:1, Y2:1", 8},
+      {"T1 = FORM:GOODSB, X1:1, Y1:1, Y2:1", 23},
+      {"T1 = FORM:GOODSB, X1:1, Y1:1, Y2:1, KEYCOL:[0]", 24},
+      {"T1 = FORM:GOODSB, X1:1, Y1:1, Y2:1, KEYCOL:[4]", 24},
+      {"T1 = FORM:GOODSB, X1:1, Y1:1, Y2:1, KEYCOL:[x]", 8},
+      {"T1 = FORM:GOODSB, X1:1, Y1:1, Y2:1, KEYCOL:[1, 1]", 76},
+      {"T1 = FORM:GOODSB, X1:1, Y1:1, Y2:1, KEYCOL:1", 20},
+      {"T1 = FORM:GOODSB, X1:1, Y1:1, Y2:1, KEYCOL:[]", 20},
+      {kTable + ", EDITABLE:yes", 8},
+      {kTable + ", AUTOADD:-1", 8},
+      {kTable + ", MERGE:[1]", 64},
+      {kTable + ", MERGE:[5]", 63},
+      {kTable + ", MERGE:[a]", 63},
+      {kTable + ", NOEDIT:[4]", 63},
+      {kTable + ", AUTOSEL:[0]", 63},
+      {kTable + ", EDIT:[9]", 63},
+      {kTable + ", DELABLE:-1", 8},
+      {kTable + ", SEARCH:x", 8},
+      {kTable + ", SORTTYPE:-2", 8},
+      {kTable + ", HELP:H1", 56},
+      {kTable + ", HELP:[1:NAME]", 57},
+      {kTable + ", HELP:[NAME:H1, TITLE:X]", 257},
+      {kTable + ", HELP:[NAME:H1]", 46},
+      {kTable + ", LISTS:L1", 131},
+      {kTable + ", LISTS:[1:L1]", 132},
+      {kTable + ", LISTS:[NAME:L1]", 257},
+  });
+}
+
+TEST(FormsSection, LinksToDatabases) {
+  DocRig rig;
+  ASSERT_EQ(rig.Compile(kHead + kTable +
+                        ", LINK:[[BASE:G, SEARCH:[G.QTY + 1], CELLSELECT:1, BASEADD:2, BASEEDIT:3,"
+                        " SUBST:[1:G.NAME + 'x', 2:G.QTY * 2]], [BASE:g, SEARCH:[1], SUBST:[4:1]]]"),
+            0)
+      << rig.Message;
+  const TFormPar& t1 = *rig.Doc.Forms.FindFormPar("T1");
+  ASSERT_EQ(t1.Links.Count(), 2);
+  const TLinkItem& first = *t1.Links.GetItem(0);
+  EXPECT_EQ(first.Base, rig.Doc.Bases.FindByAlias("G"));
+  EXPECT_FALSE(first.Expr.empty());
+  EXPECT_EQ(first.CellSelect, 1);
+  EXPECT_EQ(first.BaseAdd, 2);
+  EXPECT_EQ(first.BaseEdit, 3);
+  ASSERT_EQ(first.Substs.size(), 2u);
+  EXPECT_EQ(first.Substs[1]->Column, 1);
+  EXPECT_EQ(t1.Links.GetItem(1)->Substs[0]->Column, 3);
+
+  const std::string link = kTable + ", LINK:";
+  ExpectFormErrors({
+      {link + "X", 123},
+      {link + "[X]", 123},
+      {link + "[[SEARCH:[1], SUBST:[1:'a']]]", 25},
+      {link + "[[BASE:NOPE, SEARCH:[1], SUBST:[1:'a']]]", 26},
+      {link + "[[BASE:G, SUBST:[1:'a']]]", 119},
+      {link + "[[BASE:G, SEARCH:1, SUBST:[1:'a']]]", 121},
+      {link + "[[BASE:G, SEARCH:['a'], SUBST:[1:'a']]]", 120},
+      {link + "[[BASE:G, SEARCH:[NOPE + 1], SUBST:[1:'a']]]", -1},
+      {link + "[[BASE:G, SEARCH:[1]]]", 122},
+      {link + "[[BASE:G, SEARCH:[1], SUBST:1:'a']]", 123},
+      {link + "[[BASE:G, SEARCH:[1], SUBST:[5:'a']]]", 63},
+      {link + "[[BASE:G, SEARCH:[1], SUBST:['a']]]", 63},
+      {link + "[[BASE:G, SEARCH:[1], SUBST:[1:1]]]", 124},
+      {link + "[[BASE:G, SEARCH:[1], SUBST:[1:(]]]", -1},
+      {link + "[[BASE:G, SEARCH:[1], CELLSELECT:-1, SUBST:[1:'a']]]", 8},
+      {link + "[[BASE:G, SEARCH:[1], QUEST:Q, SUBST:[1:'a']]]", 257},
+  });
+}
+
+// The look-up pages share the document's name space, and a table filled
+// from a page binds its columns and checks its keys against the page.
+TEST(FormsSection, NamesIncludeLookupPages) {
+  DocRig rig;
+  ASSERT_EQ(rig.Compile(kHead + kTable), 0) << rig.Message;
+  EXPECT_FALSE(rig.Doc.IsNameInUse("H1"));
+  AddHelpItem(rig.Doc.HelpPages, "h1", rig.Blanks.FindByName("GOODSB"));
+  EXPECT_TRUE(rig.Doc.IsNameInUse(" h1 "));
+  EXPECT_TRUE(rig.Doc.IsNameInUse("t1"));
+  EXPECT_TRUE(rig.Doc.IsNameInUse("T1SELEND"));
+  EXPECT_TRUE(rig.Doc.IsNameInUse("G"));
+  EXPECT_FALSE(rig.Doc.IsNameInUse("GOODS"));
+  rig.Doc.Clear();
+  EXPECT_FALSE(rig.Doc.IsNameInUse("H1"));
+  EXPECT_FALSE(rig.Doc.IsNameInUse("T1"));
+  EXPECT_EQ(rig.Doc.Forms.Count(), 0);
+  EXPECT_EQ(rig.Doc.Bases.Count(), 0);
+  // What belongs to the configuration stays (the binding closes the file
+  // it opened).
+  ASSERT_NE(rig.Bases.FindByAlias("GOODS"), nullptr);
+  EXPECT_TRUE(rig.Bases.FindByAlias("GOODS")->Table.Open());
+  EXPECT_TRUE(rig.Blanks.FindByName("GOODSB")->Compiled);
+  EXPECT_EQ(rig.Blanks.Count(), 2);
+}
+
+}  // namespace
+}  // namespace vm::test

@@ -1,0 +1,151 @@
+#include "documents/runtime_objects.h"
+
+#include <gtest/gtest.h>
+
+#include "language/expr_compiler.h"
+#include "language/program_rig.h"
+
+namespace vm::test {
+namespace {
+
+// A program that counts its runs in HITS and tells the user.
+struct EventRig {
+  ProgramRig Rig;
+  TDocumentEvents Events;
+  int Recalcs = 0;
+  EventRig() {
+    Rig.Zeros({"HITS", "V"});
+    Events.Recalc = [this] { ++Recalcs; };
+    EXPECT_EQ(Rig.Compile("HITS := HITS + 1\nMESSAGE(0, 'event', 'T')\nENDSECTION"), 0) << Rig.Message;
+  }
+  long double Hits() { return Rig.Num("HITS"); }
+  void Formula(TExprChain& chain, std::string_view text) {
+    ASSERT_EQ(CompileExpr(text, Rig.Target, chain).ErrCode, 0) << text;
+  }
+  THeadlessList& ListOf(IListControl& c) { return static_cast<THeadlessList&>(c); }
+};
+
+TEST(RuntimeObjects, SelectRunsItsProgramThroughTheHost) {
+  EventRig e;
+  TSelect s(e.Events, std::make_unique<THeadlessList>());
+  s.InsertAt("X", 0);
+  EXPECT_EQ(s.Combo().Count(), 0);
+  s.InsertAt("X", 1);
+  s.InsertAt("x", 1);
+  s.AddUnique("");
+  s.AddUnique("b");
+  s.AddUnique("B");
+  s.InsertAt("a", 9);
+  ASSERT_EQ(s.Combo().Count(), 3);
+  EXPECT_EQ(s.Combo().Item(0), "a");  // sorted on adding
+  EXPECT_EQ(s.Combo().Item(2), "X");
+  s.InsertAt("Z", 1);  // put where asked, sorted or not
+  EXPECT_EQ(s.Combo().Item(0), "Z");
+  EXPECT_EQ(s.IndexOf("x"), 3);
+  EXPECT_EQ(s.IndexOf("q"), -1);
+
+  // Without a program nothing runs.
+  EXPECT_EQ(s.SelectText("B"), 2);
+  EXPECT_EQ(e.Recalcs, 0);
+  s.ChangeProgram = e.Rig.Main;
+  EXPECT_EQ(s.SelectText("none"), -1);
+  EXPECT_EQ(e.Hits(), 0);
+  EXPECT_EQ(s.SelectText("x"), 3);
+  EXPECT_EQ(s.GetText(), "X");
+  EXPECT_EQ(s.GetItemIndex(), 3);
+  EXPECT_EQ(e.Hits(), 1);
+  EXPECT_EQ(e.Recalcs, 1);
+  ASSERT_EQ(e.Rig.Ui.Boxes.size(), 1u);
+  EXPECT_EQ(e.Rig.Ui.Boxes[0].Text, "event");
+  e.ListOf(s.Combo()).Choose(0);  // the user's own choice
+  EXPECT_EQ(e.Hits(), 2);
+  EXPECT_EQ(s.GetText(), "Z");
+  s.SetItemIndex(-1);
+  EXPECT_EQ(e.Hits(), 3);
+  e.ListOf(s.Combo()).SetText("typed");
+  EXPECT_EQ(s.GetText(), "typed");
+  s.Clear();
+  EXPECT_EQ(s.GetItemIndex(), -1);
+  EXPECT_EQ(s.GetText(), "");
+}
+
+TEST(RuntimeObjects, ListSelectsAndButtonsRunTheirPrograms) {
+  EventRig e;
+  TListSelect l(e.Events, std::make_unique<THeadlessList>());
+  l.AddUnique("one");
+  l.AddUnique("ONE");
+  EXPECT_EQ(l.GetText(), "");
+  l.ClickProgram = e.Rig.Main;
+  e.ListOf(l.List()).Choose(0);
+  EXPECT_EQ(l.GetText(), "one");
+  EXPECT_EQ(e.Hits(), 1);
+
+  TVisButt b(e.Events, std::make_unique<THeadlessButton>());
+  b.Name = "OK1";
+  b.ClickProgram = e.Rig.Main;
+  static_cast<THeadlessButton&>(b.Button()).Press();
+  EXPECT_EQ(e.Hits(), 2);
+  EXPECT_EQ(e.Recalcs, 2);
+  EXPECT_EQ(e.Rig.Ui.Boxes.size(), 2u);
+}
+
+TEST(RuntimeObjects, VisibilityAndCaptionsFollowTheirFormulas) {
+  EventRig e;
+  TSelectList selects;
+  TSelect& plain = selects.Append(std::make_unique<TSelect>(e.Events, std::make_unique<THeadlessList>()));
+  TSelect& tiny = selects.Append(std::make_unique<TSelect>(e.Events, std::make_unique<THeadlessList>()));
+  TSelect& text = selects.Append(std::make_unique<TSelect>(e.Events, std::make_unique<THeadlessList>()));
+  TSelect& failing = selects.Append(std::make_unique<TSelect>(e.Events, std::make_unique<THeadlessList>()));
+  TSelect& shown = selects.Append(std::make_unique<TSelect>(e.Events, std::make_unique<THeadlessList>()));
+  e.Formula(tiny.VisibleExpr, "0.0000000005");
+  e.Formula(text.VisibleExpr, "'1'");
+  e.Formula(failing.VisibleExpr, "1 / V");
+  e.Formula(shown.VisibleExpr, "-V - 1");
+  selects.UpdateVisibility();
+  EXPECT_TRUE(plain.Combo().Visible());
+  EXPECT_FALSE(tiny.Combo().Visible());
+  EXPECT_FALSE(text.Combo().Visible());
+  EXPECT_FALSE(failing.Combo().Visible());
+  EXPECT_TRUE(shown.Combo().Visible());
+
+  TButList buttons;
+  TVisButt& b = buttons.Append(std::make_unique<TVisButt>(e.Events, std::make_unique<THeadlessButton>()));
+  b.Name = "B1";
+  e.Formula(b.CaptionExpr, "V + 1");
+  e.Formula(b.VisibleExpr, "V");
+  buttons.UpdateButtons();
+  EXPECT_EQ(b.Button().Caption(), "B1");
+  EXPECT_FALSE(b.Button().Visible());
+  b.CaptionExpr.clear();
+  e.Formula(b.CaptionExpr, "'Печать'"_w);
+  buttons.UpdateButtons();
+  EXPECT_EQ(b.Button().Caption(), "Печать"_w);
+  EXPECT_EQ(buttons.FindByName(" b1 "), &b);
+  EXPECT_EQ(buttons.FindByName("B2"), nullptr);
+}
+
+TEST(RuntimeObjects, FieldListsAndReports) {
+  TFldListList lists;
+  TFldList& f = lists.Append(std::make_unique<TFldList>());
+  f.Name = "Units";
+  EXPECT_EQ(lists.FindByName("UNITS"), &f);
+  EXPECT_EQ(lists.FindByName(" UNITS"), nullptr);  // field lists are not trimmed
+  f.AddUnique("кг"_w);
+  f.AddUnique("КГ"_w);
+  EXPECT_EQ(f.Add("шт"_w), 1);
+  EXPECT_EQ(f.Add("г"_w), 0);
+  EXPECT_EQ(f.IndexOf("Шт"_w), 2);
+  f.Clear();
+  EXPECT_EQ(f.IndexOf("шт"_w), -1);
+
+  TOleList reports;
+  EXPECT_EQ(reports.AddNew().Id, 1);
+  EXPECT_EQ(reports.AddNew().Id, 2);
+  EXPECT_EQ(reports.FindById(2), reports.GetItem(1));
+  EXPECT_EQ(reports.FindById(3), nullptr);
+  reports.Clear();
+  EXPECT_EQ(reports.AddNew().Id, 1);
+}
+
+}  // namespace
+}  // namespace vm::test

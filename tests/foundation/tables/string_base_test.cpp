@@ -1,0 +1,346 @@
+#include "foundation/tables/string_base.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/encoding.h"
+#include "support/faulty_files.h"
+#include "support/goods_table.h"
+#include "support/temp_dir.h"
+
+namespace vm {
+namespace {
+
+using test::GoodsRecord;
+using test::kGoodsCode;
+using test::kGoodsDate;
+using test::kGoodsName;
+using test::kGoodsNo;
+using test::kGoodsPrice;
+
+class StringBaseTest : public ::testing::Test {
+ protected:
+  void Open(const std::vector<GoodsRecord>& records) {
+    path_ = tmp_ / "goods.dbf";
+    ASSERT_TRUE(test::WriteGoods(path_, records));
+    dbf_.FileName = path_;
+    table_.SetDbf(&dbf_);
+    ASSERT_TRUE(dbf_.Active());
+  }
+
+  // CODE of every row, "-" marking rows set deleted.
+  std::string Codes() const {
+    std::string out, s;
+    for (int32_t i = 0; i < table_.Count(); ++i) {
+      table_.GetBufferText(kGoodsCode, table_.MemTableLocate(i)->Buffer(), s);
+      if (!out.empty()) out += ",";
+      out += (table_.MemTableLocate(i)->Deleted ? "-" : "") + s;
+    }
+    return out;
+  }
+
+  // The file as another program reads it meanwhile.
+  std::string FileRecords() {
+    dbf_.Close();
+    std::string out = test::ReadGoods(path_);
+    dbf_.Open();
+    return out;
+  }
+
+  std::string Field(int32_t field) const {
+    std::string s;
+    table_.GetFieldText(field, s);
+    return s;
+  }
+
+  static TCommonVar Num(long double x) {
+    TCommonVar v;
+    v.Kind = 'N';
+    v.Num = x;
+    return v;
+  }
+  static TCommonVar Text(std::string s) {
+    TCommonVar v;
+    v.Kind = 'C';
+    v.Str = std::move(s);
+    return v;
+  }
+
+  test::TempDir tmp_;
+  std::string path_;
+  TDBF dbf_;
+  TStringBase table_;
+};
+
+TEST_F(StringBaseTest, LoadsLiveRecordsWithTheirNumbers) {
+  Open({{"A", "Молоко"_w, "10.50"}, {"B", "", "1", true}, {"C", "", "2", false, {}, 40}, {"D", "", "x"}});
+  ASSERT_TRUE(table_.LoadAll());
+  EXPECT_EQ(Codes(), "A,C,D");
+  EXPECT_EQ(table_.LastNo, 40);  // the largest NO__, above the record count
+  EXPECT_EQ(table_.CurrentIndex(), 0);
+  EXPECT_FALSE(table_.Modified);
+  EXPECT_EQ(Field(kGoodsName), "Молоко"_w);  // converted from code page 866
+  const TRow* c = table_.MemTableLocate(1);
+  EXPECT_EQ(c->No, 40);
+  EXPECT_EQ(c->RecNo, 3);
+  EXPECT_FALSE(c->New);
+
+  TCommonVar v;
+  table_.GetValue(kGoodsPrice, v);
+  EXPECT_EQ(v.Kind, 'N');
+  EXPECT_DOUBLE_EQ(static_cast<double>(v.Num), 10.5);
+  table_.MemTableGoto(2);
+  table_.GetValue(kGoodsPrice, v);  // unreadable text is 0
+  EXPECT_EQ(v.Num, 0);
+  table_.GetValue(kGoodsDate, v);
+  EXPECT_EQ(v.Date, (TDateRec{1, 1, 2020}));
+  table_.MemTableGoto(7);
+  table_.GetValue(kGoodsPrice, v);
+  EXPECT_EQ(v.Kind, 0);
+
+  table_.MemTableGoto(0);
+  dbf_.GoToRecord(4);
+  ASSERT_EQ(dbf_.ReadRecord(), 0);
+  table_.ReadDbfRecord();
+  EXPECT_EQ(Field(kGoodsCode), "D");
+  table_.SetFieldText(kGoodsName, "Ёж"_w);
+  table_.WriteDbfRecord();
+  EXPECT_EQ(dbf_.GetFieldStr(kGoodsName), "Ёж"_w);
+
+  ASSERT_TRUE(table_.LoadRange(2, 3));
+  EXPECT_EQ(Codes(), "C");
+  ASSERT_TRUE(table_.LoadRange(0, 99));
+  EXPECT_EQ(Codes(), "A,C,D");
+
+  EXPECT_EQ(table_.LoadNextRecord(2), 3);
+  EXPECT_EQ(Codes(), "C");
+  EXPECT_EQ(table_.LoadLastRecord(), 4);
+  EXPECT_EQ(Codes(), "D");
+  EXPECT_EQ(table_.LoadNextRecord(5), -1);
+  EXPECT_EQ(table_.Count(), 0);
+
+  int seen = 0;
+  ASSERT_TRUE(table_.LoadWhile(1, [&] { return ++seen < 3; }));  // A, C, then stops at D
+  EXPECT_EQ(Codes(), "A,C");
+}
+
+TEST_F(StringBaseTest, InsertAndDeleteKeepTheCurrentRowInside) {
+  Open({});
+  int added = 0;
+  table_.OnNewRow = [&] { ++added; };
+  for (const char* code : {"A", "B", "C"}) {
+    table_.Append();
+    table_.SetFieldText(kGoodsCode, code);
+  }
+  table_.Insert(-5);
+  table_.SetFieldText(kGoodsCode, "F");
+  table_.Insert(2);
+  table_.SetFieldText(kGoodsCode, "M");
+  table_.Insert(99);
+  table_.SetFieldText(kGoodsCode, "Z");
+  EXPECT_EQ(added, 6);
+  EXPECT_EQ(Codes(), "F,A,M,B,C,Z");
+  for (int32_t i = 0; i < table_.Count(); ++i) EXPECT_EQ(table_.MemTableLocate(i)->Index, i);
+  EXPECT_TRUE(table_.MemTableLocate(2)->New);
+
+  table_.MemTableGoto(3);
+  table_.Delete(1);  // before the current row: it keeps its row
+  EXPECT_EQ(table_.CurrentIndex(), 2);
+  EXPECT_EQ(Field(kGoodsCode), "B");
+  table_.Delete(2);  // the current row: the next one takes its place
+  EXPECT_EQ(Field(kGoodsCode), "C");
+  table_.MemTableGoto(3);
+  table_.Delete(3);  // the last one: the one before
+  EXPECT_EQ(Field(kGoodsCode), "C");
+  table_.Delete(7);
+  EXPECT_EQ(Codes(), "F,M,C");
+  while (table_.Count() > 0) table_.Delete(0);
+  EXPECT_EQ(table_.Current(), nullptr);
+  EXPECT_EQ(table_.Buffer(), nullptr);
+}
+
+TEST_F(StringBaseTest, ValuesAreWrittenByTheirKind) {
+  Open({});
+  table_.Append();
+  EXPECT_FALSE(table_.SetValue(kGoodsNo, Num(12345678901)));
+  EXPECT_EQ(Field(kGoodsNo), "**********");
+  EXPECT_TRUE(table_.SetValue(kGoodsPrice, Num(12.5)));
+  EXPECT_EQ(Field(kGoodsPrice), "12.50");
+  EXPECT_FALSE(table_.SetValue(kGoodsPrice, Num(123456.5)));  // 9 characters in 8
+  EXPECT_EQ(Field(kGoodsPrice), "********");
+  EXPECT_TRUE(table_.SetValue(kGoodsPrice, Num(-0.125)));
+  EXPECT_EQ(Field(kGoodsPrice), "-0.12");
+  TCommonVar date;
+  date.Kind = 'D';
+  date.Date = {5, 3, 2007};
+  table_.SetValue(kGoodsDate, date);
+  EXPECT_EQ(Field(kGoodsDate), "20070305");
+  date.Date = {};
+  table_.SetValue(kGoodsDate, date);
+  EXPECT_EQ(Field(kGoodsDate), "00000000");
+  table_.SetValue(kGoodsCode, Text("ОЧЕНЬ ДЛИННЫЙ КОД"_w));
+  EXPECT_EQ(Field(kGoodsCode), "ОЧЕНЬ ДЛИН"_w);
+  table_.SetFieldText(kGoodsNo, " 12");
+  EXPECT_EQ(std::string(table_.Buffer() + 1, 10), "        12");
+  EXPECT_TRUE(table_.Current()->Changed);
+}
+
+TEST_F(StringBaseTest, SaveAppendsNewRowsAndMarksDeletedOnes) {
+  Open({{"A", "", "1"}, {"B", "", "2", false, {}, 7}, {"C", "", "3"}});
+  ASSERT_TRUE(table_.LoadAll());
+  table_.MemTableGoto(0);
+  table_.SetDeleted(true);
+  table_.MemTableGoto(1);
+  table_.SetValue(kGoodsPrice, Num(9));
+  table_.Append();
+  table_.SetFieldText(kGoodsCode, "N1");
+  table_.Append();
+  table_.SetFieldText(kGoodsCode, "N2");
+  table_.SetDeleted(true);  // new and deleted: never written
+  ASSERT_EQ(table_.SaveChanges(), TSaveResult::Saved);
+  EXPECT_EQ(FileRecords(), "*1|A; 7|B; 3|C; 4|N1");
+  const TRow* n1 = table_.MemTableLocate(3);
+  EXPECT_EQ(n1->No, 4);
+  EXPECT_EQ(n1->RecNo, 4);
+  EXPECT_FALSE(n1->New);
+  EXPECT_EQ(table_.LastNo, 4);
+  EXPECT_EQ(table_.MemTableLocate(1)->No, 7);  // existing rows keep their NO__
+  EXPECT_FALSE(table_.MemTableLocate(1)->Changed);
+  EXPECT_EQ(table_.CurrentIndex(), 0);
+
+  table_.MemTableGoto(2);
+  table_.SetValue(kGoodsNo, Num(1e12));
+  EXPECT_EQ(table_.SaveChanges(), TSaveResult::SavedTooWide);
+}
+
+TEST_F(StringBaseTest, RewriteNumbersRowsByPosition) {
+  Open({{"A", "", "1", false, {}, 10}, {"B", "", "2", false, {}, 20}, {"C", "", "3", false, {}, 30}});
+  ASSERT_TRUE(table_.LoadAll());
+  table_.MemTableGoto(1);
+  table_.SetDeleted(true);
+  ASSERT_EQ(table_.Rewrite(), TSaveResult::Saved);
+  EXPECT_EQ(FileRecords(), " 1|A; 3|C");
+  EXPECT_EQ(table_.MemTableLocate(2)->No, 30);  // rows in memory keep theirs
+  ASSERT_TRUE(table_.LoadAll());
+  EXPECT_EQ(Codes(), "A,C");
+}
+
+TEST_F(StringBaseTest, SavesThatFailHalfWayLeaveTheFileAsItWas) {
+  std::vector<GoodsRecord> records;
+  for (int i = 0; i < 3000; ++i) records.push_back({"K" + std::to_string(i), "Товар"_w, "1.00"});
+  Open(records);
+  ASSERT_TRUE(table_.LoadAll());
+  const std::string before = test::ReadBytes(path_);
+  table_.MemTableGoto(5);
+  table_.SetFieldText(kGoodsCode, "CHANGED");
+  table_.SetValue(kGoodsPrice, Num(2));
+  for (int i = 0; i < 10; ++i) table_.Append();
+  {
+    test::FaultyFileSystem fs;
+    fs.WriteBudget = 100000;  // about half of the table
+    EXPECT_EQ(table_.SaveChanges(), TSaveResult::Failed);
+    EXPECT_EQ(table_.Rewrite(), TSaveResult::Failed);
+    fs.WriteBudget = -1;
+    fs.FailRename = true;
+    EXPECT_EQ(table_.SaveChanges(), TSaveResult::Failed);
+    EXPECT_TRUE(dbf_.Active());
+    dbf_.Close();  // its file goes with the faulty file system
+  }
+  EXPECT_EQ(test::ReadBytes(path_), before);
+  ASSERT_TRUE(dbf_.Open());
+  // The rows still wait to be saved, and the table still works.
+  EXPECT_TRUE(table_.MemTableLocate(5)->Changed);
+  EXPECT_TRUE(table_.MemTableLocate(3001)->New);
+  ASSERT_EQ(table_.SaveChanges(), TSaveResult::Saved);
+  EXPECT_EQ(dbf_.RecCount(), 3010);
+  ASSERT_TRUE(table_.LoadRange(6, 6));
+  EXPECT_EQ(Field(kGoodsCode), "CHANGED");
+}
+
+TEST_F(StringBaseTest, SortsLikeTheQuicksortAndKeepsTheCurrentRecord) {
+  Open({{"B", "", "3"}, {"a", "", "10"}, {"A", "", "2"}, {"C", "", "10.00"}, {"б"_w, "", "1"}});
+  ASSERT_TRUE(table_.LoadAll());
+  table_.MemTableGoto(3);  // C
+  EXPECT_TRUE(table_.SortByField(kGoodsPrice, false));
+  // Equal keys keep no particular order.
+  EXPECT_THAT(Codes(), ::testing::AnyOf("б,A,B,a,C"_w, "б,A,B,C,a"_w));
+  EXPECT_EQ(Field(kGoodsCode), "C");
+  EXPECT_EQ(table_.CurrentIndex(), Codes().back() == 'C' ? 4 : 3);
+
+  EXPECT_TRUE(table_.SortByField(kGoodsCode, true));
+  EXPECT_EQ(Codes(), "a,A,B,C,б"_w);
+  EXPECT_FALSE(table_.SortByField(kGoodsCode, true));
+  table_.MemTableClear();
+  EXPECT_FALSE(table_.SortByField(kGoodsCode, true));
+}
+
+TEST_F(StringBaseTest, BinarySearchGivesTheRowOrWhereItBelongs) {
+  Open({{"10", "", "1"}, {"20", "", "2"}, {"20", "", "3"}, {"40", "", "4"}});
+  ASSERT_TRUE(table_.LoadAll());
+  TKeyCol key;
+  key.Number = kGoodsCode;
+  TKeyCol price;
+  price.Number = kGoodsPrice;
+  key.Next = std::make_unique<TKeyCol>();
+  key.Next->Number = kGoodsPrice;
+  int32_t pos = 0;
+  key.Value = Text("20");
+  key.Next->Value = Num(3);
+  EXPECT_EQ(table_.BinarySearch(pos, &key, false, 3, 0), table_.MemTableLocate(2));
+  EXPECT_EQ(pos, 2);
+  key.Value = Text("30");
+  EXPECT_EQ(table_.BinarySearch(pos, &key, false, 3, 0), nullptr);
+  EXPECT_EQ(pos, 3);
+  key.Value = Text("50");
+  table_.BinarySearch(pos, &key, false, 3, 0);
+  EXPECT_EQ(pos, 4);
+  key.Value = Text("05");
+  table_.BinarySearch(pos, &key, false, 3, 0);
+  EXPECT_EQ(pos, 0);
+
+  bool inserted = false;
+  key.Value = Text("30");
+  key.Next->Value = Num(7);
+  TRow* row = table_.LocateOrInsert(&key, inserted, false);
+  EXPECT_TRUE(inserted);
+  EXPECT_EQ(row->Index, 3);
+  EXPECT_EQ(Codes(), "10,20,20,30,40");
+  EXPECT_EQ(Field(kGoodsPrice), "7.00");
+  EXPECT_EQ(table_.LocateOrInsert(&key, inserted, false), row);
+  EXPECT_FALSE(inserted);
+
+  table_.MemTableClear();
+  EXPECT_NE(table_.LocateOrInsert(&key, inserted, false), nullptr);
+  EXPECT_TRUE(inserted);
+  EXPECT_EQ(table_.Count(), 1);
+}
+
+TEST_F(StringBaseTest, DuplicatesGoByTheKeyColumns) {
+  Open({{"a", "1", "1"}, {"B", "2", "2"}, {"A", "3", "3"}, {"b", "4", "4"}, {"C", "5", "5"}});
+  auto names = [&] {
+    std::string out, s;
+    for (int32_t i = 0; i < table_.Count(); ++i) {
+      table_.GetBufferText(kGoodsName, table_.MemTableLocate(i)->Buffer(), s);
+      out += s;
+    }
+    return out;
+  };
+  table_.RemoveDuplicatesKeepFirst();  // no keys: nothing
+  ASSERT_TRUE(table_.LoadAll());
+  AddKeyCol(table_.Keys, table_.KeyCount)->Number = kGoodsCode;
+  table_.RemoveDuplicatesKeepFirst();
+  EXPECT_EQ(names(), "125");
+  ASSERT_TRUE(table_.LoadAll());
+  table_.RemoveDuplicatesKeepLast();
+  EXPECT_EQ(names(), "345");
+  ASSERT_TRUE(table_.LoadAll());
+  table_.SortByField(kGoodsName, false);
+  table_.RemoveAdjacentDuplicates(true);  // a and A differ in case
+  EXPECT_EQ(names(), "12345");
+  table_.SortByField(kGoodsCode, false);
+  table_.RemoveAdjacentDuplicates(false);
+  EXPECT_EQ(table_.Count(), 3);
+}
+
+}  // namespace
+}  // namespace vm

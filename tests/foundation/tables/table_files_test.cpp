@@ -1,0 +1,145 @@
+#include "foundation/tables/table_files.h"
+
+#include <gtest/gtest.h>
+
+#include "foundation/tables/grid_sort.h"
+#include "foundation/tables/var_array.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "support/faulty_files.h"
+#include "support/goods_table.h"
+#include "support/temp_dir.h"
+
+namespace vm {
+namespace {
+
+using test::kGoodsCode;
+using test::kGoodsName;
+
+TEST(TableFiles, WrittenAndReadBack) {
+  test::TempDir tmp;
+  ASSERT_TRUE(test::WriteGoods(tmp / "goods.dbf", {{"A", "Ёлка"_w, "1.50"}, {"B", "", "2"}, {"C", "", "3"}}));
+  TDBF dbf;
+  dbf.FileName = tmp / "goods.dbf";
+  TStringBase table(&dbf);
+  ASSERT_TRUE(table.LoadAll());
+  table.MemTableGoto(1);
+  table.SetDeleted(true);
+  ASSERT_EQ(WriteBaseToFile(table, tmp / "copy.dbf"), TSaveResult::Saved);
+  EXPECT_EQ(test::ReadGoods(tmp / "copy.dbf"), " 1|A;*2|B; 3|C");  // the deleted row as a deleted record
+
+  // Only the fields of the same name are filled; deleted records are not read.
+  TStringBase other;
+  other.MakeTemporary({{"NAME", 'C', 5, 0}, {"EXTRA", 'C', 3, 0}, {"CODE", 'C', 4, 0}});
+  other.Append();
+  ASSERT_TRUE(ReadBaseFromFile(other, tmp / "copy.dbf"));
+  ASSERT_EQ(other.Count(), 3);
+  std::string s;
+  other.MemTableGoto(1);
+  other.GetFieldText(0, s);
+  EXPECT_EQ(s, "Ёлка"_w);
+  other.GetFieldText(2, s);
+  EXPECT_EQ(s, "A");
+  other.GetFieldText(1, s);
+  EXPECT_EQ(s, "");
+  other.MemTableGoto(2);
+  other.GetFieldText(2, s);
+  EXPECT_EQ(s, "C");
+  EXPECT_TRUE(other.Modified);
+  EXPECT_FALSE(ReadBaseFromFile(other, tmp / "none.dbf"));
+  EXPECT_EQ(other.Count(), 3);
+
+  // No rows: the header, the descriptors and the end mark.
+  table.MemTableClear();
+  ASSERT_EQ(WriteBaseToFile(table, tmp / "empty.dbf"), TSaveResult::Saved);
+  const std::string bytes = test::ReadBytes(tmp / "empty.dbf");
+  ASSERT_EQ(bytes.size(), 32u + 5 * 32 + 1 + 1);
+  EXPECT_EQ(bytes[0], 3);
+  EXPECT_EQ(bytes[32 + 5 * 32], 0x0D);
+  EXPECT_EQ(bytes.back(), 0x1A);
+}
+
+TEST(TableFiles, AFailedWriteLeavesTheOldFile) {
+  test::TempDir tmp;
+  std::vector<test::GoodsRecord> records(2000, {"K", "Товар"_w, "1"});
+  ASSERT_TRUE(test::WriteGoods(tmp / "goods.dbf", records));
+  ASSERT_TRUE(test::WriteGoods(tmp / "copy.dbf", {{"OLD", "", "1"}}));
+  const std::string before = test::ReadBytes(tmp / "copy.dbf");
+  TDBF dbf;
+  dbf.FileName = tmp / "goods.dbf";
+  TStringBase table(&dbf);
+  ASSERT_TRUE(table.LoadAll());
+  {
+    test::FaultyFileSystem fs;
+    fs.WriteBudget = 50000;
+    EXPECT_EQ(WriteBaseToFile(table, tmp / "copy.dbf"), TSaveResult::Failed);
+    EXPECT_EQ(WriteBaseToFile(table, tmp / "new.dbf"), TSaveResult::Failed);
+  }
+  EXPECT_FALSE(Files().Exists(tmp / "new.dbf"));  // no half of a new file either
+  EXPECT_EQ(test::ReadBytes(tmp / "copy.dbf"), before);
+
+  TCommonVar big;
+  big.Kind = 'N';
+  big.Num = 1e9;
+  table.MemTableGoto(0);
+  table.SetValue(test::kGoodsPrice, big);
+  EXPECT_EQ(WriteBaseToFile(table, tmp / "copy.dbf"), TSaveResult::SavedTooWide);
+}
+
+class Grid : public IStringGrid {
+ public:
+  std::vector<std::vector<std::string>> Rows;
+  int32_t RowCount() const override { return static_cast<int32_t>(Rows.size()); }
+  std::string Cell(int32_t col, int32_t row) const override {
+    return Rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+  }
+  void ExchangeRows(int32_t a, int32_t b) override {
+    std::swap(Rows[static_cast<std::size_t>(a)], Rows[static_cast<std::size_t>(b)]);
+  }
+  std::string Column(std::size_t col) const {
+    std::string out;
+    for (const auto& r : Rows) out += r[col] + ",";
+    return out;
+  }
+};
+
+TEST(GridSort, NumbersAsNumbersOtherwiseTextByCode) {
+  Grid grid;
+  grid.Rows = {{"title", "x"}, {"10", "1"}, {"A", "2"}, {"9", "3"}, {"abc", "4"}, {"ABC", "5"}, {"b", "0"}};
+  SortGridByKeys(grid, nullptr);
+  EXPECT_EQ(grid.Column(1), "x,1,2,3,4,5,0,");
+  TKeyCol key;
+  key.Number = 0;
+  key.Next = std::make_unique<TKeyCol>();
+  key.Next->Number = 1;
+  SortGridByKeys(grid, &key);
+  EXPECT_EQ(grid.Column(0), "title,9,10,A,abc,ABC,b,");  // 10 before A: texts by code
+  EXPECT_EQ(grid.Column(1), "x,3,1,2,4,5,0,");
+
+  Grid one;
+  one.Rows = {{"t"}, {"z"}};
+  SortGridByKeys(one, &key);
+  EXPECT_EQ(one.Column(0), "t,z,");
+}
+
+TEST(VarArray, PagesOf32K) {
+  bool ok = false;
+  TVarArray a(4, ok, 8193);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(a.TotalSize(), 32772);
+  EXPECT_EQ(a.PageCount(), 2);
+  EXPECT_EQ(a.LastPageSize(), 4);
+  EXPECT_EQ(a.GetItem(8192), a.GetPage(1));
+  EXPECT_EQ(a.GetItem(8193), nullptr);
+  EXPECT_EQ(a.GetItem(1), a.GetPage(0) + 4);
+  TVarArray whole(4, ok, 8192);
+  EXPECT_EQ(whole.LastPageSize(), 32768);
+  TVarArray none(4, ok, 0);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(none.GetPage(0), nullptr);
+  TVarArray bad(3, ok, 10);
+  EXPECT_FALSE(ok);
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,231 @@
+#include "language/table_filter.h"
+
+#include <gtest/gtest.h>
+
+#include "language/bound_tables.h"
+#include "language/check_list.h"
+#include "language/expr_compiler.h"
+#include "language/program_rig.h"
+#include "language/table_views.h"
+#include "platform/encoding.h"
+#include "support/fake_data_view.h"
+#include "support/goods_table.h"
+#include "support/temp_dir.h"
+
+namespace vm {
+namespace {
+
+using test::GoodsRecord;
+using test::kGoodsCode;
+using test::kGoodsName;
+using test::kGoodsPrice;
+
+class BoundTableTest : public ::testing::Test {
+ protected:
+  void Bind(const std::vector<GoodsRecord>& records) {
+    ASSERT_TRUE(test::WriteGoods(tmp_ / "goods.dbf", records));
+    dbf_.FileName = tmp_ / "goods.dbf";
+    goods_ = bases_.AddNew();
+    goods_->Alias = "GOODS";
+    goods_->Table.SetDbf(&dbf_);
+    ASSERT_TRUE(dbf_.Active());
+  }
+
+  TStringBase& Table() { return goods_->Table; }
+
+  // Field of every row, joined by ",".
+  std::string Column(int32_t field) {
+    std::string out, s;
+    for (int32_t i = 0; i < Table().Count(); ++i) {
+      Table().GetBufferText(field, Table().MemTableLocate(i)->Buffer(), s);
+      out += (i ? "," : "") + s;
+    }
+    return out;
+  }
+
+  // Code and message of a filter text on the goods table.
+  std::pair<int32_t, std::string> Parse(std::string_view text) {
+    Table().SetFilter(text);
+    return {Table().GetFilterError(), Table().GetFilterMessage()};
+  }
+
+  test::TempDir tmp_;
+  TDBF dbf_;
+  TBaseList bases_;
+  TUBL* goods_ = nullptr;
+};
+
+TEST_F(BoundTableTest, FilterTextsAndTheirErrors) {
+  Bind({});
+  using P = std::pair<int32_t, std::string>;
+  EXPECT_EQ(Parse(""), P(0, ""));
+  EXPECT_TRUE(goods_->Filter().NoFilter());
+  EXPECT_EQ(Parse("[]"), P(1, " Неправильный формат фильтра "_w));
+  EXPECT_EQ(Parse("GOODS.PRICE>0"), P(1, " Неправильный формат фильтра "_w));
+  EXPECT_EQ(Parse("[ ]"), P(3, " Отсутствует выражение определения фильтра "_w));
+  EXPECT_EQ(Parse("[GOODS.PRICE>0,]"), P(3, " Отсутствует выражение определения фильтра "_w));
+  EXPECT_EQ(Parse("  [nofilter] "), P(0, ""));
+  EXPECT_TRUE(goods_->Filter().NoFilter());
+  EXPECT_EQ(Parse("[MINVAL]"), P(2, " Отсутствует название поля базы "_w));
+  EXPECT_EQ(Parse("[MINVAL PRICE]"), P(5, " Имя поля должно быть заключено в скобки "_w));
+  EXPECT_EQ(Parse("[MINVAL (PRICE)]"), P(5, " Имя поля должно быть заключено в скобки "_w));
+  EXPECT_EQ(Parse("[MINVAL(OTHER.PRICE)]"), P(6, " Неправильное имя базы "_w));
+  EXPECT_EQ(Parse("[MINVAL(NOSUCH)]"), P(7, " Неправильное имя поля базы "_w));
+  EXPECT_EQ(Parse("[goods.name]"), P(4, " Тип значения выражения фильтра должен быть числовым "_w));
+  EXPECT_EQ(Parse("['A,B'=GOODS.NAME]").first, 0);  // the comma in quotes does not split
+  EXPECT_EQ(goods_->Filter().ConditionCount(), 1u);
+  EXPECT_EQ(Parse("[maxval( goods . price ), GOODS.PRICE>0]").first, 0);
+  EXPECT_EQ(goods_->Filter().MaxCols(), std::vector<int32_t>{kGoodsPrice});
+
+  const auto [code, message] = Parse("[NOFILTER, GOODS.PRICE>1]");
+  EXPECT_EQ(code, -1);  // the keyword is not alone: a formula naming nothing known
+  EXPECT_FALSE(message.empty());
+  EXPECT_FALSE(goods_->Filter().NoFilter());
+  EXPECT_EQ(Parse("[GOODS.NOSUCH>1]").first, -1);
+
+  TFilter unowned;
+  unowned.SetText("[MINVAL(PRICE)]");
+  EXPECT_EQ(unowned.ErrorCode(), 6);
+
+  THelpFilter help(goods_);
+  help.SetText("[MAXVAL(PRICE)]");
+  EXPECT_EQ(help.ErrorCode(), 100);
+  EXPECT_EQ(help.Message(), " Запрещенные функции для фильтра справочника "_w);
+  EXPECT_FALSE(help.Valid());
+  help.SetText("");
+  EXPECT_EQ(help.ErrorCode(), 0);
+  EXPECT_FALSE(help.NoFilter());
+  EXPECT_TRUE(help.ConditionsHold());
+}
+
+TEST_F(BoundTableTest, FilteredLoadsAndRefusedFilters) {
+  Bind({{"A", "", "1"}, {"B", "", "5"}, {"C", "", "0.00"}, {"D", "", "7"}});
+  Table().SetFilter("[GOODS.PRICE>2, GOODS.CODE#'D']");
+  ASSERT_TRUE(Table().LoadAll()) << Table().GetFilterError() << Table().GetFilterMessage();
+  EXPECT_EQ(Column(kGoodsCode), "B");
+  Table().SetFilter("[GOODS.PRICE]");  // a number is a condition: not exactly 0
+  ASSERT_TRUE(Table().LoadAll());
+  EXPECT_EQ(Column(kGoodsCode), "A,B,D");
+
+  // A filter that did not compile loads nothing rather than everything.
+  Table().SetFilter("[GOODS.NOSUCH>1]");
+  EXPECT_FALSE(Table().LoadAll());
+  EXPECT_EQ(Table().Count(), 0);
+  EXPECT_EQ(Table().LoadNextRecord(1), -1);
+
+  Table().SetFilter("");
+  TBaseListContext context(&bases_);
+  TExprChain cond;
+  ASSERT_EQ(CompileExpr("GOODS.PRICE-0.9999999999", context, cond).ErrCode, 0);
+  // 1 - 0.9999999999 is 1e-10: the load stops there, before the first record.
+  ASSERT_TRUE(LoadWhile(Table(), 1, cond));
+  EXPECT_EQ(Table().Count(), 0);
+  ASSERT_TRUE(LoadWhile(Table(), 2, cond));
+  EXPECT_EQ(Column(kGoodsCode), "B,C,D");  // below 0 is not 0
+}
+
+TEST_F(BoundTableTest, GroupedLoadsKeepTheStrictlySmallestOrLargest) {
+  Bind({{"A", "1", "5"}, {"B", "2", "3"}, {"A", "3", "2"}, {"A", "4", "2"}, {"B", "5", "9"}, {"C", "6", "1"}});
+  AddKeyCol(Table().Keys, Table().KeyCount)->Number = kGoodsCode;
+  Table().SetFilter("[MINVAL(PRICE)]");
+  ASSERT_TRUE(Table().LoadAll()) << Table().GetFilterError() << Table().GetFilterMessage();
+  EXPECT_EQ(Column(kGoodsCode), "A,B,C");
+  EXPECT_EQ(Column(kGoodsName), "3,2,6");  // of the equal prices of A the one read first
+  EXPECT_EQ(Table().MemTableLocate(0)->RecNo, 3);
+
+  Table().SetFilter("[MAXVAL(GOODS.PRICE), GOODS.NAME#'5']");
+  ASSERT_TRUE(Table().LoadAll());
+  EXPECT_EQ(Column(kGoodsName), "1,2,6");
+
+  FreeKeyCols(Table().Keys, Table().KeyCount);  // without keys no grouping
+  ASSERT_TRUE(Table().LoadAll());
+  EXPECT_EQ(Table().Count(), 5);
+}
+
+TEST_F(BoundTableTest, RowsGoIntoViews) {
+  Bind({{"A", "Сыр"_w, "1.5"}, {"B", "", "5"}, {"C", "", "7"}});
+  ASSERT_TRUE(Table().LoadAll());
+  test::FakeDataView view;
+  view.Columns = {{kGoodsCode, 'C', {}}, {kGoodsPrice, 'N', {}}, {-1, 'C', {}}};
+  THelpFilter pageFilter(goods_);
+  pageFilter.SetText("[GOODS.PRICE<6]");
+  Table().ViewFilter = &pageFilter;
+  Table().MemTableGoto(2);
+  ShowInView(Table(), view, false);
+  EXPECT_EQ(view.Text(), "A|1.50|;B|5|");
+  EXPECT_EQ(view.TableRow(1), 1);
+  EXPECT_EQ(view.Current, 0);
+  EXPECT_FALSE(view.UpdatingOn);
+  EXPECT_EQ(Table().CurrentIndex(), 2);
+
+  TBaseListContext context(&bases_);
+  ASSERT_EQ(CompileExpr("GOODS.PRICE*2", context, view.Columns[1].Expr).ErrCode, 0);
+  ASSERT_EQ(CompileExpr("GOODS.NAME", context, view.Columns[2].Expr).ErrCode, 0);
+  view.Columns[2].Kind = 'N';  // a text does not go into a number cell
+  TKeyCol skipped;
+  skipped.Number = -1;
+  skipped.Next = std::make_unique<TKeyCol>();
+  skipped.Next->Number = 0;
+  skipped.Next->ViewColumn = 1;
+  skipped.Next->Next = std::make_unique<TKeyCol>();
+  skipped.Next->Next->Number = 0;
+  skipped.Next->Next->ViewColumn = 2;
+  int32_t err = -5;
+  CopyToView(Table(), view, err, &skipped, false);
+  EXPECT_EQ(err, 22);
+  EXPECT_EQ(view.Text(), "|3|;|10|");
+  view.Columns[2].Kind = 'E';
+  MoveToView(Table(), view, err, true, &skipped, true);
+  EXPECT_EQ(err, 0);
+  EXPECT_EQ(view.Text(), "|3|;|10|;|3|Сыр;|10|"_w);
+  EXPECT_EQ(view.TableRow(2), -1);
+  EXPECT_EQ(Column(kGoodsCode), "C");  // moved rows left the table
+
+  Table().ViewFilter = nullptr;
+  ShowInView(Table(), view, true);
+  EXPECT_EQ(view.Text(), "|14|");  // the text is not of the cell's kind
+}
+
+TEST_F(BoundTableTest, BindingsAndCheckLists) {
+  Bind({});
+  goods_->Table.Number = 7;
+  TUBL* temp = bases_.AddTemp({{"QTY", 'N', 5, 0}});
+  temp->Alias = "TMP";
+  EXPECT_EQ(bases_.FindByAlias("goods"), goods_);
+  EXPECT_EQ(bases_.FindByNumber(7), goods_);
+  EXPECT_EQ(bases_.FindByAlias("NONE"), nullptr);
+  EXPECT_TRUE(temp->Table.OwnsDbf());
+  EXPECT_TRUE(temp->Bound);
+  EXPECT_TRUE(temp->Table.LoadAll());  // no file behind it: nothing to do
+  temp->Table.Append();
+  temp->Table.SetFieldText(0, "12");
+  EXPECT_EQ(temp->FieldValue(0).Num, 12);
+  EXPECT_EQ(temp->Table.SaveChanges(), TSaveResult::Saved);
+  EXPECT_EQ(bases_.GetItem(1), temp);
+  EXPECT_EQ(bases_.GetItem(2), nullptr);
+
+  // Every row added runs the binding's new-row program while it is bound.
+  TBaseListContext programs(&bases_);
+  test::ProgramRig rig(programs);
+  ASSERT_EQ(rig.Compile("TMP.QTY := TMP.QTY + 5\nENDSECTION"), 0) << rig.Message;
+  temp->NewRowProgram = rig.Main;
+  temp->Table.Insert(0);
+  EXPECT_EQ(temp->FieldValue(0).Num, 5);
+  temp->Bound = false;
+  temp->Table.Append();
+  EXPECT_EQ(temp->FieldValue(0).Num, 0);
+  temp->NewRowProgram = nullptr;
+
+  TCheckList checks;
+  TBaseListContext context(&bases_);
+  TCheckRecord* r = checks.AddNew();
+  ASSERT_EQ(CompileExpr("TMP.QTY>0", context, r->Condition).ErrCode, 0);
+  r->Columns.set(3);
+  EXPECT_EQ(checks.GetItem(0), r);
+  EXPECT_EQ(checks.GetItem(1), nullptr);
+  checks.Clear();
+  EXPECT_EQ(checks.Count(), 0);
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,76 @@
+// A blank view of plain cells for the tests of what fills views: every cell
+// keeps the text of the value written into it.
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "foundation/values/value_text.h"
+#include "language/data_view.h"
+
+namespace vm::test {
+
+class FakeDataView : public IDataView {
+ public:
+  struct Column {
+    int32_t Field = -1;
+    char Kind = 'C';
+    TExprChain Expr;
+  };
+  std::vector<Column> Columns;
+  struct Row {
+    std::vector<std::string> Cells;
+    int32_t TableRow = -1;
+  };
+  std::vector<Row> Rows;
+  int32_t Current = -1;
+  int32_t CurrentCol = -1;
+  bool UpdatingOn = false;
+  int UpdatingCalls = 0;
+
+  int32_t RowCount() const override { return static_cast<int32_t>(Rows.size()); }
+  void ClearRows() override { Rows.clear(); Current = -1; }
+  int32_t AppendRow() override {
+    Rows.push_back({std::vector<std::string>(Columns.size()), -1});
+    Current = RowCount() - 1;
+    return Current;
+  }
+  void SetTableRow(int32_t row, int32_t tableRow) override { Rows.at(static_cast<std::size_t>(row)).TableRow = tableRow; }
+  int32_t TableRow(int32_t row) const override { return Rows.at(static_cast<std::size_t>(row)).TableRow; }
+  void SetRow(int32_t row) override { Current = RowCount() == 0 ? -1 : std::clamp(row, 0, RowCount() - 1); }
+  void SetCol(int32_t col) override {
+    if (col >= 0 && col < ColCount()) CurrentCol = col;
+  }
+  int32_t CurrentRow() const override { return Current; }
+  bool Updating() const override { return UpdatingOn; }
+  void SetUpdating(bool on) override {
+    UpdatingOn = on;
+    ++UpdatingCalls;
+  }
+  int32_t ColCount() const override { return static_cast<int32_t>(Columns.size()); }
+  int32_t ColumnField(int32_t col) const override { return Columns.at(static_cast<std::size_t>(col)).Field; }
+  TExprChain* ColumnExpr(int32_t col) override {
+    auto& c = Columns.at(static_cast<std::size_t>(col));
+    return c.Expr.empty() ? nullptr : &c.Expr;
+  }
+  char CellKind(int32_t col, int32_t /*row*/) const override { return Columns.at(static_cast<std::size_t>(col)).Kind; }
+  void SetCellValue(int32_t col, int32_t row, const TCommonVar& value) override {
+    SetCellText(col, row, ValueToTextAuto(value, -2));
+  }
+  void SetCellText(int32_t col, int32_t row, const std::string& text) override {
+    Rows.at(static_cast<std::size_t>(row)).Cells.at(static_cast<std::size_t>(col)) = text;
+  }
+
+  // Cells joined by "|", rows by ";".
+  std::string Text() const {
+    std::string out;
+    for (const Row& r : Rows) {
+      if (!out.empty()) out += ";";
+      for (std::size_t c = 0; c < r.Cells.size(); ++c) out += (c ? "|" : "") + r.Cells[c];
+    }
+    return out;
+  }
+};
+
+}  // namespace vm::test

@@ -1,0 +1,42 @@
+// Answers the next modal window once it shows, as a user would.
+#pragma once
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+namespace vm::test {
+
+inline void WhenModal(std::function<void(QWidget*)> action) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, action] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    action(modal);
+  });
+  timer->start();
+}
+
+// Types text as key presses; unlike QTest::keyClicks it takes any letter.
+inline void TypeText(QWidget* widget, const QString& text) {
+  for (QChar ch : text) {
+    QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+  }
+}
+
+// Presses a key in the next modal window: in its focused control when it
+// has one, else in the window itself.
+inline void PressInModal(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  WhenModal([key, modifiers](QWidget* modal) {
+    QWidget* target = modal->focusWidget() ? modal->focusWidget() : modal;
+    QTest::keyClick(target, key, modifiers);
+  });
+}
+
+}  // namespace vm::test

@@ -1,0 +1,319 @@
+// Each small window opened, answered by a key as a user would, and what it
+// returns.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include "modal.h"
+#include "platform/encoding.h"
+#include "support/temp_dir.h"
+#include "ui/qt/about_box.h"
+#include "ui/qt/base_question_dialog.h"
+#include "ui/qt/busy_window.h"
+#include "ui/qt/gauge.h"
+#include "ui/qt/info_window.h"
+#include "ui/qt/input_dialog.h"
+#include "ui/qt/list_dialog.h"
+#include "ui/qt/progress_window.h"
+#include "ui/qt/qt_services.h"
+#include "ui/qt/qt_text.h"
+#include "ui/qt/question_dialog.h"
+
+using namespace vm;
+using test::PressInModal;
+using test::WhenModal;
+
+namespace {
+
+// Types text into the next modal window's focused line edit, then presses key.
+void TypeInModal(const QString& text, Qt::Key key, bool* okEnabled = nullptr) {
+  WhenModal([text, key, okEnabled](QWidget* modal) {
+    auto* dialog = qobject_cast<TInputDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->Edit()->selectAll();
+    test::TypeText(dialog->Edit(), text);
+    if (okEnabled) *okEnabled = dialog->OkButton()->isEnabled();
+    QTest::keyClick(dialog->Edit(), key);
+    // A refused Enter leaves the box open; Esc then closes it.
+    if (dialog->isVisible()) QTest::keyClick(dialog->Edit(), Qt::Key_Escape);
+  });
+}
+
+TEST(InputDialog, ReturnsTheTypedTextAndTheCheckBox) {
+  TInputRequest request;
+  request.Caption = "Новая форма"_w;
+  request.Text = "старое"_w;
+  request.CheckCaption = "Локальный"_w;
+  request.Ticked = true;
+  request.Prompt = "Имя:"_w;
+  request.AllowEmpty = false;
+  TypeInModal(QString::fromUtf8("Накладная"), Qt::Key_Return);
+  EXPECT_TRUE(ShowInputDialog(request));
+  EXPECT_EQ(request.Text, "Накладная"_w);
+  EXPECT_TRUE(request.Ticked);
+
+  TypeInModal("x", Qt::Key_Escape);
+  EXPECT_FALSE(ShowInputDialog(request));
+  EXPECT_EQ(request.Text, "Накладная"_w);
+}
+
+TEST(InputDialog, OkStaysOffUntilTheTextIsValid) {
+  struct Case {
+    char kind;
+    const char* text;
+    bool valid;
+  };
+  const Case cases[] = {{'N', "12,5", false},   {'N', "-12.5", true},  {'D', "31.02.2005", false},
+                        {'D', "1.1.1899", false}, {'D', "5.3.2007", true}, {'C', "   ", false},
+                        {'C', "товары", false},   {'C', "Цены", true}};
+  for (const Case& c : cases) {
+    TInputRequest request;
+    request.Kind = c.kind;
+    request.AllowEmpty = false;
+    request.Names = {"ТОВАРЫ"_w, "цены"_w};
+    request.ExceptIndex = 1;
+    bool okEnabled = !c.valid;
+    TypeInModal(QString::fromUtf8(c.text), Qt::Key_Return, &okEnabled);
+    EXPECT_EQ(ShowInputDialog(request), c.valid) << c.text;
+    EXPECT_EQ(okEnabled, c.valid) << c.text;
+  }
+}
+
+TEST(InputDialog, HidesAPassword) {
+  TInputRequest request;
+  request.PasswordChar = '*';
+  TInputDialog dialog(request);
+  EXPECT_EQ(dialog.Edit()->echoMode(), QLineEdit::Password);
+}
+
+TEST(BusyWindow, ShowsAfterTwentyTicksAndItsButtonAsksToStop) {
+  TQtUiServices ui;
+  int breaks = 0;
+  ui.SetBreakHandler([&breaks] { ++breaks; });
+  EXPECT_FALSE(ui.BusyRunning());
+  ui.EndBusy();  // nothing to end
+  ui.BeginBusy();
+  ui.BeginBusy();
+  ASSERT_TRUE(ui.BusyRunning());
+  TBusyWindow* window = ui.BusyWindow();
+  EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Идет обработка"));
+  for (int i = 0; i < TBusyWindow::kTicksBeforeShown - 1; ++i) window->Tick();
+  EXPECT_FALSE(window->isVisible());
+  window->Tick();
+  EXPECT_TRUE(window->isVisible());
+  for (int i = 0; i < TBusyWindow::kGaugeMax; ++i) window->Tick();
+  // A full gauge starts again in the next colour.
+  EXPECT_EQ(window->Gauge()->Position(), 0);
+  EXPECT_EQ(window->Gauge()->BackColor(), QColor(255, 0, 0));
+  EXPECT_EQ(window->Gauge()->ForeColor(), QColor(0, 255, 0));
+  QTest::mouseClick(window->findChild<QPushButton*>("cancel"), Qt::LeftButton);
+  EXPECT_EQ(breaks, 1);
+  QTest::keyClick(window, Qt::Key_Escape);
+  EXPECT_TRUE(window->isVisible());
+  ui.EndBusy();  // one end after two begins ends it
+  EXPECT_FALSE(ui.BusyRunning());
+  EXPECT_EQ(ui.BusyWindow(), nullptr);
+}
+
+TEST(ProgressWindow, SizesItselfToTheMessage) {
+  TQtUiServices ui;
+  ui.SetAppTitle("Склад"_w);
+  ui.ShowProgressMessage("Архивирование..."_w, 40);
+  TProgressWindow& window = ui.Progress();
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(window.windowTitle(), QString::fromUtf8("Склад"));
+  EXPECT_EQ(window.Gauge()->Maximum(), 40);
+  EXPECT_EQ(window.width(), window.Message()->x() + window.Message()->width() + 40);
+  EXPECT_EQ(window.Gauge()->width(), window.width() - 26);
+  ui.HideProgressMessage();
+  EXPECT_FALSE(window.isVisible());
+}
+
+TEST(CheckBoxDialog, ReturnsTheCheckedBoxesAsBits) {
+  TQtUiServices ui;
+  WhenModal([](QWidget* modal) {
+    const auto boxes = modal->findChildren<QCheckBox*>();
+    ASSERT_EQ(boxes.size(), 3);
+    EXPECT_TRUE(boxes[0]->isChecked());
+    EXPECT_FALSE(boxes[1]->isChecked());
+    EXPECT_TRUE(boxes[2]->isChecked());
+    // A and B in the first column, C at the top of the second.
+    EXPECT_EQ(boxes[0]->x(), boxes[1]->x());
+    EXPECT_EQ(boxes[2]->y(), boxes[0]->y());
+    QTest::keyClick(boxes[1], Qt::Key_Space);
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
+  uint32_t result = 0;
+  EXPECT_TRUE(ui.CheckBoxes("Отчёт"_w, {"A", "B", "C"}, 5, 2, result));
+  EXPECT_EQ(result, 7u);
+
+  PressInModal(Qt::Key_Escape);
+  result = 99;
+  EXPECT_FALSE(ui.CheckBoxes("Отчёт"_w, {"A", "B", "C"}, 5, 2, result));
+  EXPECT_EQ(result, 0u);
+}
+
+TEST(FileChooser, ReturnsEveryChosenFile) {
+  test::TempDir dir;
+  test::WriteBytes(dir / "a.txt", "1");
+  test::WriteBytes(dir / "b.txt", "2");
+  TQtUiServices ui;
+  WhenModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("Загрузка"));
+    EXPECT_EQ(dialog->nameFilters().front(), QString::fromUtf8("Тексты (*.txt *.csv)"));
+    dialog->selectFile("\"a.txt\" \"b.txt\"");
+    QTest::keyClick(dialog->focusWidget() ? dialog->focusWidget() : dialog, Qt::Key_Return);
+  });
+  FileDialogRequest request;
+  request.Title = "Загрузка"_w;
+  request.Filter = "Тексты|*.txt;*.csv|Все|*.*"_w;
+  request.Dir = dir.Dir();
+  std::vector<std::string> paths;
+  ASSERT_TRUE(ui.ChooseFiles(request, paths));
+  ASSERT_EQ(paths.size(), 2u);
+  EXPECT_EQ(paths[0], dir / "a.txt");
+  EXPECT_EQ(paths[1], dir / "b.txt");
+
+  PressInModal(Qt::Key_Escape);
+  EXPECT_FALSE(ui.ChooseFiles(request, paths));
+}
+
+TEST(QuestionDialog, ClosesOnlyThroughItsButtons) {
+  TQuestionDialog dialog;
+  auto* edit = new QLineEdit(dialog.Client());
+  dialog.SetValidator([edit] { return !edit->text().isEmpty(); });
+  QObject::connect(edit, &QLineEdit::textChanged, &dialog, &TQuestionDialog::UpdateOk);
+  WhenModal([&dialog, edit](QWidget*) {
+    EXPECT_EQ(dialog.focusWidget(), edit);  // the first of the question's controls (window activation varies under load)
+    EXPECT_FALSE(dialog.OkButton()->isEnabled());
+    dialog.close();  // the close box alone does not close it
+    EXPECT_TRUE(dialog.isVisible());
+    test::TypeText(edit, "5");
+    QTest::keyClick(edit, Qt::Key_Return);
+  });
+  EXPECT_EQ(dialog.ShowModal(), 1);
+
+  PressInModal(Qt::Key_Escape);
+  EXPECT_EQ(dialog.ShowModal(), 2);
+
+  // Without "Отмена" OK stands in the middle and Esc does nothing.
+  dialog.SetCancelVisible(false);
+  WhenModal([&dialog](QWidget* modal) {
+    QTest::keyClick(modal, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
+    const QWidget* panel = dialog.OkButton()->parentWidget();
+    EXPECT_NEAR(dialog.OkButton()->x() * 2 + dialog.OkButton()->width(), panel->width(), 1);
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
+  EXPECT_EQ(dialog.ShowModal(), 1);
+}
+
+TEST(BaseQuestionDialog, ChoosesADataRowOrMakesANewRecord) {
+  TBaseQuestionDialog dialog;
+  EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("Выбор из списка"));
+  dialog.SetGrid(2, 4);
+  dialog.SetCell(0, 0, "Код"_w);
+  dialog.SetCell(1, 0, "Название"_w);
+  dialog.SetCell(0, 1, "1");
+  dialog.SetCell(1, 1, "Шлем"_w);
+  dialog.SetCell(1, 2, "не выбрать"_w);
+  dialog.SetCell(0, 3, "3");
+  dialog.SetCell(1, 3, "Насос"_w);
+
+  WhenModal([&dialog](QWidget* modal) {
+    dialog.SetCurrentRow(2);  // empty first cell
+    EXPECT_FALSE(dialog.OkButton()->isEnabled());
+    QTest::keyClick(dialog.Grid(), Qt::Key_Down);
+    EXPECT_EQ(dialog.CurrentRow(), 3);
+    EXPECT_TRUE(dialog.OkButton()->isEnabled());
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
+  EXPECT_EQ(dialog.ShowModal(), 1);
+  EXPECT_EQ(dialog.CurrentRow(), 3);
+
+  // Esc is the key of "Новая запись": a refused new record shows the grid
+  // again, unchanged; a made one ends the question.
+  int asked = 0;
+  dialog.SetNewRecordHandler([&asked] { return ++asked == 1 ? 2 : 1; });
+  WhenModal([](QWidget* modal) {
+    QTest::keyClick(modal, Qt::Key_Escape);
+    WhenModal([](QWidget* again) { QTest::keyClick(again, Qt::Key_Escape); });
+  });
+  EXPECT_EQ(dialog.ShowModal(), TBaseQuestionDialog::kNewRecord);
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(dialog.RowCount(), 4);
+}
+
+TEST(ListDialog, ReturnsTheChosenItem) {
+  TListPick pick;
+  pick.Width = 800;
+  pick.Height = 600;
+  pick.Caption = "Цвет"_w;
+  pick.Items = {"красный"_w, " синий "_w, "зелёный"_w};
+  std::string text = "синий"_w;
+  WhenModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<TListDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("Цвет"));
+    EXPECT_EQ(dialog->width(), 302);  // 800 x 96 / 254
+    EXPECT_FALSE(dialog->OkButton()->isEnabled());  // " синий " is not "синий"
+    QTest::keyClick(dialog->List(), Qt::Key_Home);
+    QTest::keyClick(dialog->List(), Qt::Key_Down);
+    QTest::keyClick(dialog->List(), Qt::Key_Return);
+  });
+  EXPECT_TRUE(ShowListPick(pick, text));
+  EXPECT_EQ(text, "синий"_w);
+
+  pick.Caption.reset();
+  WhenModal([](QWidget* modal) {
+    EXPECT_EQ(modal->windowTitle(), QString::fromUtf8("Ошибка при вычислении!"));
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+  EXPECT_FALSE(ShowListPick(pick, text));
+}
+
+TEST(InfoWindow, StaysOpenAndKeepsItsProportions) {
+  TInfoWindow window;
+  int documentShown = 0, lookups = 0;
+  window.OnShowDocument = [&documentShown] { ++documentShown; };
+  window.OnShowLookup = [&lookups] { ++lookups; };
+  window.SetDesignSize(400, 200);
+  window.show();
+  EXPECT_EQ(window.windowTitle(), QString::fromUtf8(" Информация"));
+  window.resize(600, 100);
+  EXPECT_EQ(window.height(), 300);
+  window.close();
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(documentShown, 1);
+  QTest::keyClick(&window, Qt::Key_F12);
+  QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
+  QTest::keyClick(&window, Qt::Key_H, Qt::ControlModifier);
+  EXPECT_EQ(documentShown, 3);
+  EXPECT_EQ(lookups, 1);
+}
+
+TEST(AboutBox, ShowsTheConfigurationNameAndOpensTheLinks) {
+  TAboutBox blank("   ");
+  EXPECT_EQ(blank.Title()->text(), QString::fromUtf8("Ортевал"));
+  TAboutBox box("Магазин"_w);
+  EXPECT_EQ(box.Title()->text(), QString::fromUtf8("Магазин"));
+  QList<QUrl> opened;
+  box.OpenLink = [&opened](const QUrl& url) { opened << url; };
+  for (QPushButton* b : box.findChildren<QPushButton*>())
+    if (b->text() != "OK") QTest::mouseClick(b, Qt::LeftButton);
+  ASSERT_EQ(opened.size(), 2);
+  EXPECT_EQ(opened[0].scheme(), "mailto");
+  EXPECT_EQ(opened[1], TAboutBox::WebLink());
+  PressInModal(Qt::Key_Return);
+  ShowAboutBox("");
+}
+
+}  // namespace

@@ -1,0 +1,48 @@
+#include "ui/qt/button_closed_dialog.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+#include "platform/services.h"
+
+namespace vm {
+
+TButtonClosedDialog::TButtonClosedDialog(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {}
+
+void TButtonClosedDialog::Finish(int result) {
+  mayClose_ = true;
+  done(result);
+}
+
+void TButtonClosedDialog::showEvent(QShowEvent* event) {
+  busyWasRunning_ = SuspendBusy();
+  mayClose_ = false;
+  QDialog::showEvent(event);
+  LayOutButtons();
+}
+
+void TButtonClosedDialog::hideEvent(QHideEvent* event) {
+  QDialog::hideEvent(event);
+  SetBusy(busyWasRunning_);
+}
+
+void TButtonClosedDialog::closeEvent(QCloseEvent* event) {
+  if (!mayClose_) event->ignore();
+}
+
+void TButtonClosedDialog::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  LayOutButtons();
+}
+
+void TButtonClosedDialog::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    EscapePressed();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace vm

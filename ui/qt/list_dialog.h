@@ -1,0 +1,52 @@
+// Picks one text from the value list of a cell.
+#pragma once
+
+#include <QDialog>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QListWidget;
+class QPushButton;
+
+namespace vm {
+
+struct TListPick {
+  int32_t Width = 0;   // 0.1 mm
+  int32_t Height = 0;  // 0.1 mm
+  // The value of the caption expression; none when it did not give a text.
+  std::optional<std::string> Caption;
+  std::vector<std::string> Items;
+};
+
+class TListDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  TListDialog(const TListPick& pick, const std::string& preselect, QWidget* parent = nullptr);
+
+  // The selected item trimmed, or empty.
+  std::string Chosen() const;
+  QListWidget* List() const { return list_; }
+  QPushButton* OkButton() const { return ok_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void UpdateOk();
+  void LayOutButtons();
+
+  QListWidget* list_;
+  QWidget* panel_;
+  QPushButton* ok_;
+  QPushButton* cancel_;
+  std::string preselect_;
+  bool selected_ = false;
+};
+
+// True when closed with OK; text is then the chosen item, or empty.
+bool ShowListPick(const TListPick& pick, std::string& text, QWidget* parent = nullptr);
+
+}  // namespace vm

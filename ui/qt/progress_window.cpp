@@ -1,0 +1,56 @@
+#include "ui/qt/progress_window.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QStyle>
+
+#include "ui/qt/gauge.h"
+#include "ui/qt/qt_text.h"
+
+namespace vm {
+
+namespace {
+constexpr int kLabelLeft = 48;
+constexpr int kHeight = 60;
+}  // namespace
+
+TProgressWindow::TProgressWindow(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      label_(new QLabel(this)),
+      image_(new QLabel(this)),
+      gauge_(new TGauge(this)) {
+  setModal(false);
+  image_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+  image_->setGeometry(8, 8, 32, 32);
+  label_->move(kLabelLeft, 16);
+  gauge_->setGeometry(8, 48, 329, 4);
+  gauge_->SetForeColor(Qt::red);
+  gauge_->SetBackColor(palette().color(QPalette::Window));
+  setFixedSize(355, kHeight);
+}
+
+void TProgressWindow::SetMessageText(const std::string& text) {
+  label_->setText(ToQt(text));
+  label_->adjustSize();
+  const int width = label_->x() + label_->width() + 40;
+  setFixedSize(width, kHeight);
+  if (const QScreen* screen = QApplication::primaryScreen()) {
+    const QRect area = screen->geometry();
+    move((area.width() - width) / 2, (area.height() - kHeight) / 2);
+  }
+  gauge_->setFixedWidth(width - 26);
+}
+
+void TProgressWindow::ShowMessage(const std::string& text, int max, const std::string& appTitle) {
+  gauge_->SetMaximum(max);
+  gauge_->SetPosition(0);
+  SetMessageText(text);
+  setWindowTitle(ToQt(appTitle));
+  show();
+  QApplication::processEvents();
+}
+
+void TProgressWindow::HideMessage() { hide(); }
+
+}  // namespace vm

@@ -1,0 +1,107 @@
+#include "ui/qt/qt_canvas.h"
+
+#include <cmath>
+
+#include "ui/qt/font_families.h"
+#include "ui/qt/qt_text.h"
+
+namespace vm {
+
+QColor ColorFromBgr(uint32_t bgr) {
+  return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+TQtCanvas::TQtCanvas(QPainter& painter, int32_t pixelsPerInch)
+    : painter_(painter),
+      ppi_(pixelsPerInch > 0 ? pixelsPerInch
+                             : (painter.device() ? painter.device()->logicalDpiY() : 96)) {
+  pen_.setColor(Qt::black);
+  pen_.setWidth(1);
+  pen_.setCapStyle(Qt::SquareCap);
+  pen_.setJoinStyle(Qt::MiterJoin);
+  painter_.setPen(pen_);
+  painter_.setBrush(Qt::NoBrush);
+  painter_.setRenderHint(QPainter::Antialiasing, false);
+  ApplyFont();
+}
+
+void TQtCanvas::ApplyFont() {
+  const int32_t pixels = height_ < 0 ? -height_ : height_;
+  font_ = FontForFamily(family_, pixels, style_ & kFontBold);
+  font_.setItalic(style_ & kFontItalic);
+  font_.setUnderline(style_ & kFontUnderline);
+  font_.setStrikeOut(style_ & kFontStrikeOut);
+  if (height_ > 0) {
+    // A positive height is the whole cell, internal leading included.
+    const int cell = QFontMetrics(font_, painter_.device()).height();
+    if (cell > 0 && cell != height_)
+      font_.setPixelSize(std::max(1, static_cast<int>(std::lround(double(height_) * height_ / cell))));
+  }
+  metrics_.reset();
+}
+
+const QFontMetrics& TQtCanvas::Metrics() {
+  if (!metrics_) metrics_.emplace(font_, painter_.device());
+  return *metrics_;
+}
+
+void TQtCanvas::SetFont(int32_t height, uint8_t style) {
+  if (height == height_ && style == style_) return;
+  height_ = height == 0 ? -13 : height;
+  style_ = style;
+  ApplyFont();
+}
+
+void TQtCanvas::SetFontColor(uint32_t rgb) { fontColor_ = ColorFromBgr(rgb); }
+
+void TQtCanvas::SetFontName(std::string_view family) {
+  if (family.empty() || family == family_) return;
+  family_ = std::string(family);
+  ApplyFont();
+}
+
+int32_t TQtCanvas::TextWidth(std::string_view text) {
+  return Metrics().horizontalAdvance(ToQt(text));
+}
+
+int32_t TQtCanvas::TextHeight(std::string_view) { return Metrics().height(); }
+
+void TQtCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
+  painter_.save();
+  painter_.setFont(font_);
+  painter_.setPen(fontColor_);
+  painter_.drawText(x, y + Metrics().ascent(), ToQt(text));
+  painter_.restore();
+}
+
+void TQtCanvas::SetPenWidth(int32_t width) {
+  pen_.setWidth(width < 1 ? 1 : width);
+  painter_.setPen(pen_);
+}
+
+void TQtCanvas::SetPenColor(uint32_t rgb) {
+  pen_.setColor(ColorFromBgr(rgb));
+  painter_.setPen(pen_);
+}
+
+void TQtCanvas::MoveTo(int32_t x, int32_t y) { at_ = QPoint(x, y); }
+
+void TQtCanvas::LineTo(int32_t x, int32_t y) {
+  painter_.setPen(pen_);
+  painter_.drawLine(at_, QPoint(x, y));
+  at_ = QPoint(x, y);
+}
+
+void TQtCanvas::Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  painter_.setPen(pen_);
+  painter_.setBrush(Qt::NoBrush);
+  painter_.drawRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+}
+
+void TQtCanvas::FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t rgb) {
+  if (right <= left || bottom <= top) return;
+  painter_.fillRect(QRect(left, top, right - left, bottom - top), ColorFromBgr(rgb));
+}
+
+}  // namespace vm

@@ -1,0 +1,54 @@
+// The drawing canvas on a QPainter: the same class draws on a widget, an
+// image and the printer, at the painter device's resolution.
+#pragma once
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <optional>
+#include <string>
+
+#include "foundation/draw/canvas.h"
+
+namespace vm {
+
+QColor ColorFromBgr(uint32_t bgr);
+
+class TQtCanvas : public TCanvas {
+ public:
+  // The painter stays the caller's; pixelsPerInch 0 takes the device's.
+  explicit TQtCanvas(QPainter& painter, int32_t pixelsPerInch = 0);
+
+  int32_t PixelsPerInch() const override { return ppi_; }
+  void SetFont(int32_t height, uint8_t style) override;
+  void SetFontColor(uint32_t rgb) override;
+  void SetFontName(std::string_view family) override;
+  int32_t TextWidth(std::string_view text) override;
+  int32_t TextHeight(std::string_view text) override;
+  void TextOut(int32_t x, int32_t y, std::string_view text) override;
+  void SetPenWidth(int32_t width) override;
+  void SetPenColor(uint32_t rgb) override;
+  void MoveTo(int32_t x, int32_t y) override;
+  void LineTo(int32_t x, int32_t y) override;
+  void Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
+  void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t rgb) override;
+
+  const QFont& Font() const { return font_; }
+
+ private:
+  void ApplyFont();
+  const QFontMetrics& Metrics();
+
+  QPainter& painter_;
+  int32_t ppi_;
+  std::string family_ = "Times New Roman";
+  int32_t height_ = -13;
+  uint8_t style_ = 0;
+  QFont font_;
+  std::optional<QFontMetrics> metrics_;
+  QColor fontColor_ = Qt::black;
+  QPen pen_;
+  QPoint at_;
+};
+
+}  // namespace vm

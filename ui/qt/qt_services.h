@@ -1,0 +1,84 @@
+// The windows' side of what the core asks: message boxes, the busy and
+// progress windows, the file and check-box dialogs, the printers, and the
+// enabling of the document windows. Installed at start-up with
+// InstallUiServices.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/services.h"
+
+namespace vm {
+
+class TBusyWindow;
+class TProgressWindow;
+
+class TQtUiServices : public UiServices {
+ public:
+  TQtUiServices();
+  ~TQtUiServices() override;
+
+  int32_t MsgBox(const std::string& text, const std::string& caption, uint32_t flags) override;
+  void ProcessMessages() override;
+  bool BusyRunning() const override;
+  void BeginBusy() override;
+  void EndBusy() override;
+  bool DocWindowsEnabled() const override { return docWindowsEnabled_; }
+  void EnableDocWindows(bool enable) override;
+  bool ChooseFiles(const FileDialogRequest& request, std::vector<std::string>& paths) override;
+  std::string AppTitle() const override;
+  bool CheckBoxes(const std::string& caption, const std::vector<std::string>& items, uint32_t mask,
+                  int columns, uint32_t& result) override;
+  std::vector<std::string> PrinterNames() const override;
+  void CloseDocWindow() override;
+  void FocusTable(TRuntimeObject* form) override;
+  void DocOkClick(bool confirm) override;
+  void DocPrintClick() override;
+  bool DocCheckAll() override;
+
+  // What the document window does for the core; it sets these while it
+  // exists. Unset, the headless answers hold.
+  struct TDocWindowHooks {
+    std::function<void()> Close;
+    std::function<void(TRuntimeObject*)> FocusTable;
+    std::function<void(bool confirm)> OkClick;
+    std::function<void()> PrintClick;
+    std::function<bool()> CheckAll;
+  };
+  TDocWindowHooks DocWindow;
+
+  // The owner of the boxes (the main window); none leaves them unowned.
+  void SetMainWindow(QWidget* window) { mainWindow_ = window; }
+  // The configured title; empty keeps the program's name.
+  void SetAppTitle(const std::string& title) { title_ = title; }
+  // What the busy window's cancel button does (it sets the break flag).
+  void SetBreakHandler(std::function<void()> handler) { onBreak_ = std::move(handler); }
+  // The document, information and reference-book windows, enabled and
+  // disabled together.
+  void AddDocWindow(QWidget* window);
+  TBusyWindow* BusyWindow() const { return busy_.get(); }
+  // The one progress window, made on first use.
+  TProgressWindow& Progress();
+  void ShowProgressMessage(const std::string& text, int max);
+  void HideProgressMessage();
+
+ private:
+  QPointer<QWidget> mainWindow_;
+  std::string title_;
+  std::function<void()> onBreak_;
+  std::unique_ptr<TBusyWindow> busy_;
+  std::unique_ptr<TProgressWindow> progress_;
+  std::vector<QPointer<QWidget>> docWindows_;
+  QPointer<QWidget> focusBeforeDisable_;
+  bool docWindowsEnabled_ = true;
+};
+
+// "desc|*.a;*.b|desc2|*.c" as Qt name filters: "desc (*.a *.b)", "desc2 (*.c)".
+QStringList FileDialogFilters(const std::string& filter);
+
+}  // namespace vm
