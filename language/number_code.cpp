@@ -1,5 +1,6 @@
 #include "language/number_code.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "language/expr_context.h"
@@ -51,18 +52,29 @@ class TNumberCompiler {
     if (node.IsGroup()) return Chain(node.Child);
     if (node.Kind != kOpdCall || node.Context == nullptr) return false;
     const uint8_t function = NumberFunctionOf(node.FuncNo);
-    if (function == kNoNumberFunction) return false;
+    if (function == kNoNumberFunction || node.Child.empty() || node.Child.size() > 2) return false;
+    const auto count = static_cast<uint8_t>(node.Child.size());
+    if (std::all_of(node.Child.begin(), node.Child.end(), [](const TOperand& arg) { return IsLeaf(arg.Child); })) {
+      // Constants and variables are read straight into the function.
+      Emit(kNumCallLeaves, count).Function = function;
+      for (const TOperand& arg : node.Child) Operand(arg.Child.front());
+      return true;
+    }
     for (const TOperand& arg : node.Child)
       if (!Argument(arg.Child)) return false;
-    Emit(kNumCall, static_cast<uint8_t>(node.Child.size())).Function = function;
-    depth_ -= node.Child.size();
+    Emit(kNumCall, count).Function = function;
+    depth_ -= count;
     return true;
+  }
+
+  static bool IsLeaf(const TExprChain& chain) {
+    return chain.size() == 1 && (chain.front().Kind == kOpdNumber || IsVariable(chain.front()));
   }
 
   // An argument onto the stack; a lone constant or variable goes there at
   // once.
   bool Argument(const TExprChain& arg) {
-    if (arg.size() == 1 && (arg.front().Kind == kOpdNumber || IsVariable(arg.front()))) {
+    if (IsLeaf(arg)) {
       if (depth_ == kNumberStackSize) return false;
       ++depth_;
       if (arg.front().Kind == kOpdNumber) {
@@ -146,11 +158,23 @@ bool ApplyNumber(const TNumberOp& op, long double& acc, int& err) {
   return false;
 }
 
+// The operand a code starts with: a load, or a call of loads; the number
+// of steps it took, 0 when it is another step or cannot be read.
+std::size_t LeadingOperand(const TNumberOp* op, long double& acc) {
+  if (op->Code != kNumCallLeaves) return LoadNumber(*op, acc) ? 1 : 0;
+  long double x = 0, y = 0;
+  if (!LoadNumber(op[1], x) || (op->Arg == 2 && !LoadNumber(op[2], y))) return 0;
+  acc = ApplyNumberFunction(op->Function, x, y);
+  return std::isfinite(acc) ? 1 + op->Arg : 0;
+}
+
 long double RunSteps(const std::vector<TNumberOp>& code, bool& ok) {
   long double stack[kNumberStackSize];
   std::size_t top = 0;
   long double acc = 0;
-  for (const TNumberOp& op : code) {
+  const TNumberOp* const end = code.data() + code.size();
+  for (const TNumberOp* p = code.data(); p != end; ++p) {
+    const TNumberOp& op = *p;
     switch (op.Code) {
       case kNumLoadConst:
         acc = op.Constant;
@@ -171,9 +195,15 @@ long double RunSteps(const std::vector<TNumberOp>& code, bool& ok) {
         break;
       case kNumCall:
         top -= op.Arg;
-        acc = ApplyNumberFunction(op.Function, stack + top);
+        acc = ApplyNumberFunction(op.Function, stack[top], op.Arg > 1 ? stack[top + 1] : 0);
         if (!std::isfinite(acc)) return 0;
         break;
+      case kNumCallLeaves: {
+        const std::size_t steps = LeadingOperand(p, acc);
+        if (steps == 0) return 0;
+        p += steps - 1;
+        break;
+      }
       VM_APPLY_CASES(kOpMul)
       VM_APPLY_CASES(kOpDiv)
       VM_APPLY_CASES(kOpAdd)
@@ -197,15 +227,15 @@ long double RunSteps(const std::vector<TNumberOp>& code, bool& ok) {
 
 long double RunNumberCode(const std::vector<TNumberOp>& code, bool& ok) {
   ok = false;
-  // Most codes load a number and apply one operator (I+1, I<=N, S+I): done
-  // in straight lines, so that the number stays in a register.
-  if (code.size() == 2) {
-    long double acc = 0;
-    int err = 0;
-    if (LoadNumber(code[0], acc) && ApplyNumber(code[1], acc, err)) {
-      ok = err == 0;
-      return acc;
-    }
+  // Most codes load a number or call a built-in on loads and apply one
+  // operator (I+1, I<=N, MOD(I,3)=0): done in straight lines, so that the
+  // number stays in a register.
+  long double acc = 0;
+  const std::size_t first = LeadingOperand(code.data(), acc);
+  int err = 0;
+  if (first != 0 && first + 1 == code.size() && ApplyNumber(code[first], acc, err)) {
+    ok = err == 0;
+    return acc;
   }
   return RunSteps(code, ok);
 }

@@ -20,6 +20,7 @@ enum : uint8_t {
   kNumPushConst,  // Constant onto the stack
   kNumPushVar,    // the variable onto the stack
   kNumCall,       // accumulator := Function of the Arg numbers popped
+  kNumCallLeaves,  // accumulator := Function of the Arg loads that follow
   // Plus the operator's index, so that one dispatch picks the form and the
   // operator together.
   kNumApplyConst = 16,  // accumulator := accumulator op Constant

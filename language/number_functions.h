@@ -57,18 +57,19 @@ inline long double ModOf(long double a, long double b) {
   return RoundTo9Places(a - TruncateToWhole(RoundTo9Places(a / b)) * b);
 }
 
-inline long double ApplyNumberFunction(uint8_t function, const long double* a) {
+// A function of one argument ignores y.
+inline long double ApplyNumberFunction(uint8_t function, long double x, long double y) {
   switch (function) {
-    case kNumFnExp: return ExpOf(a[0]);
-    case kNumFnSqrt: return SqrtOf(a[0]);
-    case kNumFnMax: return MaxOf(a[0], a[1]);
-    case kNumFnMin: return MinOf(a[0], a[1]);
-    case kNumFnSign: return SignOf(a[0]);
-    case kNumFnRound: return RoundOf(a[0]);
-    case kNumFnInt: return IntOf(a[0]);
-    case kNumFnAbs: return AbsOf(a[0]);
-    case kNumFnDiv: return DivOf(a[0], a[1]);
-    case kNumFnMod: return ModOf(a[0], a[1]);
+    case kNumFnExp: return ExpOf(x);
+    case kNumFnSqrt: return SqrtOf(x);
+    case kNumFnMax: return MaxOf(x, y);
+    case kNumFnMin: return MinOf(x, y);
+    case kNumFnSign: return SignOf(x);
+    case kNumFnRound: return RoundOf(x);
+    case kNumFnInt: return IntOf(x);
+    case kNumFnAbs: return AbsOf(x);
+    case kNumFnDiv: return DivOf(x, y);
+    case kNumFnMod: return ModOf(x, y);
     default: return NAN;
   }
 }
