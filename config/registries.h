@@ -106,6 +106,12 @@ class TSpravDef {
   bool CanInsert = false;            // ВСТАВКА
   bool CanEdit = false;              // РЕДАКТИР
   bool CanDelete = false;            // УДАЛЕНИЕ
+  // Set by the check of the descriptions, never saved nor copied: Valid when
+  // every shown column has a usable field; Hidden when its database or its
+  // form is unusable. A hidden book stays in the configuration, so that a
+  // later save keeps it, but is offered to nobody.
+  bool Valid = false;
+  bool Hidden = false;
 };
 
 class TMyList {

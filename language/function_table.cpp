@@ -3,6 +3,7 @@
 #include <array>
 
 #include "language/builtins.h"
+#include "language/builtins_devices.h"
 #include "language/builtins_run.h"
 
 namespace vm {
@@ -130,21 +131,21 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"CATEGORYCOUNT", 1, "3", 'N', nullptr},  // 117
     {"CATEGORYITEM", 2, "3N", 'C', nullptr},  // 118
     {"REBUILDCATEG", 1, "3", '-', nullptr},  // 119
-    {"ADDEXCELREPORT", 2, "CC", 'N', nullptr},  // 120
-    {"SAVEREPORT", 1, "N", '-', nullptr},  // 121
-    {"CLOSEREPORT", 2, "NN", '-', nullptr},  // 122
-    {"CLOSEALLREPORTS", 1, "N", '-', nullptr},  // 123
-    {"FINDEXCELCELL", 5, "NNCnn", 'N', nullptr},  // 124
-    {"COPYEXCELROW", 5, "NNNNN", '-', nullptr},  // 125
+    {"ADDEXCELREPORT", 2, "CC", 'N', FnAddexcelreport},  // 120
+    {"SAVEREPORT", 1, "N", '-', FnSavereport},  // 121
+    {"CLOSEREPORT", 2, "NN", '-', FnClosereport},  // 122
+    {"CLOSEALLREPORTS", 1, "N", '-', FnCloseallreports},  // 123
+    {"FINDEXCELCELL", 5, "NNCnn", 'N', FnFindexcelcell},  // 124
+    {"COPYEXCELROW", 5, "NNNNN", '-', FnCopyexcelrow},  // 125
     {"GETPATH", 1, "N", 'C', FnGetpath},  // 126
-    {"GETEXCELCELL", 4, "NN**", 'C', nullptr},  // 127
-    {"SETEXCELCELL", 5, "NN**C", '-', nullptr},  // 128
+    {"GETEXCELCELL", 4, "NN**", 'C', FnGetexcelcell},  // 127
+    {"SETEXCELCELL", 5, "NN**C", '-', FnSetexcelcell},  // 128
     {"SETSELECTSORT", 2, "4N", '-', nullptr},  // 129
     {"INSUNIQITEM", 3, "4CN", '-', nullptr},  // 130
-    {"PRINTERNAME", 1, "N", 'C', nullptr},  // 131
-    {"PRINTDOC", 4, "NNCN", '-', nullptr},  // 132
+    {"PRINTERNAME", 1, "N", 'C', FnPrintername},  // 131
+    {"PRINTDOC", 4, "NNCN", '-', FnPrintdoc},  // 132
     {"SELECTITEMS", 2, "4C", '-', nullptr},  // 133
-    {"REPLACEWORDS", 5, "NNCCN", '-', nullptr},  // 134
+    {"REPLACEWORDS", 5, "NNCCN", '-', FnReplacewords},  // 134
     {"SUMPROP", 1, "N", 'C', FnSumprop},  // 135
     {"GETBIT", 2, "NN", 'N', FnGetbit},  // 136
     {"SETBIT", 3, "NNN", 'N', FnSetbit},  // 137
@@ -163,14 +164,14 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"STRINGCELL", 3, "1NN", 'C', nullptr},  // 150
     {"SETSTRINGCELL", 3, "1NC", '-', nullptr},  // 151
     {"STRHELPCELL", 2, "3N", 'C', nullptr},  // 152
-    {"EXCELCOPYSHEET", 3, "NNN", '-', nullptr},  // 153
-    {"COPYEXCELCELL", 6, "NNNNNN", '-', nullptr},  // 154
+    {"EXCELCOPYSHEET", 3, "NNN", '-', FnExcelcopysheet},  // 153
+    {"COPYEXCELCELL", 6, "NNNNNN", '-', FnCopyexcelcell},  // 154
     {"FINDROWSEL", 2, "1X", 'N', nullptr},  // 155
     {"SELITEMSCOUNT", 1, "4", 'N', nullptr},  // 156
     {"UPDATESEL", 1, "4", '-', nullptr},  // 157
-    {"COPYEXCELROWS", 6, "NNNNNN", '-', nullptr},  // 158
+    {"COPYEXCELROWS", 6, "NNNNNN", '-', FnCopyexcelrows},  // 158
     {"CURRECORD", 1, "2", 'N', nullptr},  // 159
-    {"SETEXCELCELLN", 5, "NN**N", '-', nullptr},  // 160
+    {"SETEXCELCELLN", 5, "NN**N", '-', FnSetexcelcelln},  // 160
     {"CHECKDIR", 2, "CN", 'N', FnCheckdir},  // 161
     {"DATEDIR", 2, "DN", 'C', FnDatedir},  // 162
     {"EXPANDNUM", 2, "NN", 'C', FnExpandnum},  // 163
@@ -195,23 +196,23 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"FILEDIR", 1, "C", 'C', FnFiledir},  // 182
     {"FILEEXT", 1, "C", 'C', FnFileext},  // 183
     {"HIGHPRIOR", 1, "N", '-', FnHighprior},  // 184
-    {"EXCELVIS", 1, "N", '-', nullptr},  // 185
+    {"EXCELVIS", 1, "N", '-', FnExcelvis},  // 185
     {"CONFIRM", 3, "CCN", 'N', FnConfirm},  // 186
     {"OKCLICK", 2, "NN", '-', FnOkclick},  // 187
     {"PRINTCLICK", 1, "N", '-', FnPrintclick},  // 188
     {"CHECKFILENAME", 1, "C", 'C', FnCheckfilename},  // 189
-    {"CHECKSUMSTRING", 1, "C", 'C', nullptr},  // 190
-    {"CHECKBARSTRING", 1, "C", 'C', nullptr},  // 191
-    {"INTERLEAVED25", 1, "C", 'C', nullptr},  // 192
+    {"CHECKSUMSTRING", 1, "C", 'C', FnChecksumstring},  // 190
+    {"CHECKBARSTRING", 1, "C", 'C', FnCheckbarstring},  // 191
+    {"INTERLEAVED25", 1, "C", 'C', FnInterleaved25},  // 192
     {"CURHELPCATEGIND", 1, "3", 'N', nullptr},  // 193
     {"SELECTTABLE", 1, "1", '-', FnSelecttable},  // 194
     {"HELPCOUNT", 1, "3", 'N', nullptr},  // 195
     {"GETHELPCELL", 3, "3NN", '*', nullptr},  // 196
-    {"OPENBARSCANER", 1, "N", '-', nullptr},  // 197
+    {"OPENBARSCANER", 1, "N", '-', FnOpenbarscaner},  // 197
     {"COPYSTR", 3, "CNN", 'C', FnCopystr},  // 198
     {"INTTOSTR", 3, "NNN", 'C', FnInttostr},  // 199
     {"STRTOINT", 2, "CN", 'N', FnStrtoint},  // 200
-    {"CODE39", 1, "C", 'C', nullptr},  // 201
+    {"CODE39", 1, "C", 'C', FnCode39},  // 201
     {"BASETOFILE", 2, "2C", 'N', nullptr},  // 202
     {"BASEFROMFILE", 2, "2C", 'N', nullptr},  // 203
     {"TIMETOSECONDS", 1, "T", 'N', FnTimetoseconds},  // 204
@@ -225,7 +226,7 @@ constexpr std::array<TFunctionRec, kFunctionCount> kFunctions = {{
     {"GETARRAYDATA", -1, "", '*', FnGetarraydata},  // 212
     {"SETARRAYDATA", -1, "", '-', FnSetarraydata},  // 213
     {"CHECKALL", 1, "N", 'N', FnCheckall},  // 214
-    {"OPENEXCELREPORT", 1, "C", 'N', nullptr},  // 215
+    {"OPENEXCELREPORT", 1, "C", 'N', FnOpenexcelreport},  // 215
     {"COPYFILE", 2, "CC", '-', FnCopyfile},  // 216
     {"SUMPROPEX", 5, "NCCNN", 'C', FnSumpropex},  // 217
     {"FINDWORD", 3, "CCC", 'N', FnFindword},  // 218

@@ -24,7 +24,7 @@ void UiServices::LogError(const std::string& msg) {
   if (gLogWriter) gLogWriter(msg);
 }
 
-std::string UiServices::AppTitle() const { return "Веломар"_w; }
+std::string UiServices::AppTitle() const { return title_.empty() ? "Веломар"_w : title_; }
 
 bool UiServices::CheckBoxes(const std::string&, const std::vector<std::string>&, uint32_t,
                             int, uint32_t& result) {

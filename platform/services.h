@@ -51,6 +51,12 @@ class UiServices {
   virtual void BeginBusy() { busy_ = true; }
   virtual void EndBusy() { busy_ = false; }
 
+  // The progress window: a message over a gauge that runs from 0 to max.
+  virtual void ShowProgressMessage(const std::string& /*text*/, int32_t /*max*/) {}
+  virtual void SetProgressText(const std::string& /*text*/) {}
+  virtual void SetProgressPosition(int32_t /*position*/) {}
+  virtual void HideProgressMessage() {}
+
   // The document, information and reference-book windows.
   virtual bool DocWindowsEnabled() const { return docWindowsEnabled_; }
   virtual void EnableDocWindows(bool enable) { docWindowsEnabled_ = enable; }
@@ -59,7 +65,9 @@ class UiServices {
   // with the chosen paths, or False when cancelled.
   virtual bool ChooseFiles(const FileDialogRequest& request, std::vector<std::string>& paths);
   // The application's title: the caption of the interpreter's boxes.
+  // "Веломар" until the start-up applies the configured one.
   virtual std::string AppTitle() const;
+  virtual void SetAppTitle(const std::string& title) { title_ = title; }
 
   // Appends a line to "Errors.log".
   virtual void LogError(const std::string& msg);
@@ -88,6 +96,7 @@ class UiServices {
   virtual bool DesignerTestRun() const;
 
  private:
+  std::string title_;
   bool busy_ = false;
   bool docWindowsEnabled_ = true;
 };

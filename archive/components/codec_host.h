@@ -7,18 +7,12 @@
 #include <cstdint>
 #include <string>
 
+#include "archive/components/arc_messages.h"
 #include "archive/components/arc_streams.h"
 #include "archive/components/crc.h"
 #include "archive/components/zip_cipher.h"
 
 namespace vm {
-
-// Library messages the components of this folder report.
-inline constexpr int32_t kErrWriteFile = 25136;     // "Error writing to file"
-inline constexpr int32_t kErrCrcFails = 25151;      // "File fails CRC check"
-inline constexpr int32_t kErrNotAccessible = 25170; // "is not accessible"
-inline constexpr int32_t kErrWriteProtected = 25171;  // "disk is write protected"
-inline constexpr int32_t kErrUserCanceled = 25443;  // "User canceled"
 
 class TCodecHost {
  public:

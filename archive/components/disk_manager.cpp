@@ -15,7 +15,7 @@
 #include <ctime>
 
 #include "archive/components/arc_globals.h"
-#include "archive/components/codec_host.h"
+#include "archive/components/arc_messages.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/services.h"
@@ -209,7 +209,7 @@ bool TDiskManager::CheckDisk(const std::string& drive, const TDiskCallbacks& cal
       bool cancel = true;
       ask(*this, cancel);
       if (cancel) {
-        Report(callbacks, kErrUserCanceled);
+        Report(callbacks, kErrCanceled);
         return false;
       }
     }

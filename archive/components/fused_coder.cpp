@@ -252,7 +252,7 @@ bool TFusedCoder::FlushOutput() {
   if (out_.empty()) return true;
   const auto n = static_cast<int32_t>(out_.size());
   if (host_->WriteBlock(*dest_, out_.data(), n, kCrcNone, encrypt_) != n) {
-    host_->ReportError(kErrWriteFile);
+    host_->ReportError(kErrWriting);
     failure_ = TFusedResult::WriteFailed;
     return false;
   }

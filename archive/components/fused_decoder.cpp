@@ -231,7 +231,7 @@ bool TFusedDecoder::Flush() {
   if (r_ == 0) return true;
   const int32_t written = host_->WriteBlock(*out_, window_.data(), r_, crcKind_, false);
   if (written != r_) {
-    host_->ReportError(kErrWriteFile);
+    host_->ReportError(kErrWriting);
     failure_ = TFusedResult::WriteFailed;
     return false;
   }

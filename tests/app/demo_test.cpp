@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +12,7 @@
 
 #include "config/data_dir.h"
 #include "platform/encoding.h"
+#include "platform/files.h"
 #include "platform/random.h"
 #include "config/settings.h"
 #include "support/program_home.h"
@@ -143,21 +145,30 @@ std::string ShellQuoted(const std::string& s) {
   return out + "'";
 }
 
+struct ProgramRun {
+  int Status = -1;
+  std::string Output;
+};
+
+ProgramRun RunProgram(const std::string& dir) {
+  const std::string command = "cd " + ShellQuoted(dir) + " && VELOMAR_HOME=" + ShellQuoted(dir) +
+                              " " + ShellQuoted(VELOMAR_EXE) + " </dev/null 2>&1";
+  ProgramRun run;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) run.Output.append(buffer, n);
+  const int status = ::pclose(pipe);
+  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
 TEST(DemoData, ProgramStartsOnACopyAndReportsTheConfiguration) {
   test::TempDir dir;
   CopyDemoTo(dir.Dir());
-  const std::string command = "cd " + ShellQuoted(dir.Dir()) + " && VELOMAR_HOME=" +
-                              ShellQuoted(dir.Dir()) + " " + ShellQuoted(VELOMAR_EXE) +
-                              " </dev/null 2>&1";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string output;
-  char buffer[4096];
-  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-  const int status = ::pclose(pipe);
-
-  ASSERT_TRUE(WIFEXITED(status)) << output;
-  EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+  const ProgramRun run = RunProgram(dir.Dir());
+  const std::string& output = run.Output;
+  EXPECT_EQ(run.Status, 0) << output;
   EXPECT_NE(output.find("Баз данных: 4, бланков: 6, справочников: 2, документов: 4, "
                         "автопараметров: 6"),
             std::string::npos)
@@ -165,13 +176,50 @@ TEST(DemoData, ProgramStartsOnACopyAndReportsTheConfiguration) {
   EXPECT_NE(output.find("(локальные базы)"), std::string::npos) << output;
   EXPECT_EQ(output.find("Ошибка"), std::string::npos) << output;
   EXPECT_EQ(output.find("Бланк "), std::string::npos) << output;
+  EXPECT_EQ(output.find("Внимание"), std::string::npos) << output;
 
   // At exit the program writes this workstation's settings back unchanged
   // and notes where its data lies; the shared files stay as they were.
   for (const char* name : kSettingsFiles)
     EXPECT_EQ(ReadBytes(dir / name), ReadBytes(DemoDir() + name)) << name;
   EXPECT_NE(ReadBytes(dir / "basepath.ini").find("BasePath=" + dir.Dir()), std::string::npos);
-  EXPECT_FALSE(fs::exists(dir / "Errors.log"));
+
+  // The first start makes the date index, and notes only that; the tables
+  // of the shop are left as they are.
+  const std::string log = Cp1251ToUtf8(ReadBytes(dir / "Errors.log"));
+  EXPECT_NE(log.find("!BINDEX.DBF не существует, создается"), std::string::npos) << log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3) << log;
+  for (const char* table : {"goods.dbf", "suppl.dbf", "income.dbf", "sales.dbf"})
+    EXPECT_EQ(ReadBytes(dir / table), ReadBytes(DemoDir() + table)) << table;
+  const ProgramRun again = RunProgram(dir.Dir());
+  EXPECT_EQ(again.Status, 0) << again.Output;
+  EXPECT_EQ(Cp1251ToUtf8(ReadBytes(dir / "Errors.log")), log);
+}
+
+TEST(DemoData, ProgramEndsWithExitCodeOneOnABusyDatabaseOrAHeldLock) {
+  test::TempDir dir;
+  CopyDemoTo(dir.Dir());
+  const std::string sales = ReadBytes(dir / "sales.dbf");
+  {
+    // Another process works on a table: the start-up stops at the checks.
+    auto holder = Files().Open(dir / "goods.dbf", FileMode::ReadWrite);
+    ASSERT_NE(holder, nullptr);
+    const ProgramRun run = RunProgram(dir.Dir());
+    EXPECT_EQ(run.Status, 1) << run.Output;
+    EXPECT_NE(run.Output.find("[Веломар — магазин «Колосок»] База goods.dbf занята или испорчена"),
+              std::string::npos)
+        << run.Output;
+  }
+  EXPECT_EQ(ReadBytes(dir / "sales.dbf"), sales);
+  EXPECT_FALSE(fs::exists(dir / "basepath.ini"));
+  {
+    auto lock = Files().Open(dir / "lock.lck", FileMode::Create);
+    ASSERT_NE(lock, nullptr);
+    const ProgramRun run = RunProgram(dir.Dir());
+    EXPECT_EQ(run.Status, 1) << run.Output;
+    EXPECT_NE(run.Output.find("Базы заблокированы!"), std::string::npos) << run.Output;
+  }
+  EXPECT_EQ(RunProgram(dir.Dir()).Status, 0);
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST(DiskManager, RefusalsAreReportedOnceAndCallbacksMayRetry) {
   cb.OnWriteProtected = [&](TDiskManager&, bool& cancel) { ++asked, cancel = asked >= 3; };
   EXPECT_FALSE(later.CheckDisk(dir.Dir(), cb));  // the write-protect question is cancelled
   EXPECT_EQ(asked, 3);
-  EXPECT_EQ(r.Codes, std::vector<int32_t>{kErrUserCanceled});
+  EXPECT_EQ(r.Codes, std::vector<int32_t>{kErrCanceled});
 }
 
 TEST(DiskManager, SpannedLabelsAndDosStamps) {

@@ -165,7 +165,7 @@ TEST(FusedDecoder, ZeroSizeWritesNothing_AndAFailedWriteIsReported) {
   EXPECT_EQ(host.writes, 0);
   src.Seek(0, soBeginning);
   EXPECT_EQ(decoder.Decode(host, src, dst, static_cast<int64_t>(packed.size()), 100000), TFusedResult::WriteFailed);
-  EXPECT_EQ(host.LastError, kErrWriteFile);
+  EXPECT_EQ(host.LastError, kErrWriting);
 }
 
 TEST(FusedDecoder, TruncatedOrDistanceBeforeTheStartIsDamage) {

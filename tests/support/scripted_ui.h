@@ -3,6 +3,7 @@
 // core lets the windows process their events.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -71,6 +72,21 @@ class ScriptedUi : public UiServices {
     ++Pumps;
     if (OnPump) OnPump(Pumps);
   }
+  // The progress window: every message shown, the gauge's maximum and its
+  // highest position.
+  std::vector<std::string> ProgressTexts;
+  int32_t ProgressMax = 0;
+  int32_t ProgressTop = 0;
+  bool ProgressShown = false;
+  void ShowProgressMessage(const std::string& text, int32_t max) override {
+    ProgressTexts.push_back(text);
+    ProgressMax = max;
+    ProgressTop = 0;
+    ProgressShown = true;
+  }
+  void SetProgressText(const std::string& text) override { ProgressTexts.push_back(text); }
+  void SetProgressPosition(int32_t position) override { ProgressTop = std::max(ProgressTop, position); }
+  void HideProgressMessage() override { ProgressShown = false; }
   std::string AppTitle() const override { return "Title"; }
   void LogError(const std::string& msg) override {
     Log.push_back(msg);

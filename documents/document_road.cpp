@@ -1,0 +1,128 @@
+#include "documents/document_road.h"
+
+#include <string>
+#include <vector>
+
+#include "config/data_dir.h"
+#include "config/date_index.h"
+#include "config/errorlog.h"
+#include "config/settings.h"
+#include "config/sysvars.h"
+#include "foundation/tables/commit_journal.h"
+#include "foundation/values/dates.h"
+#include "platform/services.h"
+#include "ui/main_state.h"
+
+namespace vm {
+
+namespace {
+
+bool IsStartOfDay(const TDocData& doc) { return &doc == &Settings().StartOfDayDoc; }
+
+// The working date and time of this run; false when the user cancelled.
+bool WorkingDateTime(const TDocData& doc, TDocumentSteps& steps, TDateRec& date, TTimeRec& time) {
+  const TMainState& s = MainState();
+  if (Settings().SystemClock) {
+    GetNowRec(date, time);
+    return true;
+  }
+  if (IsStartOfDay(doc)) {
+    date = s.Clock.BaseDate();
+    time = s.Clock.BaseTime();
+    return true;
+  }
+  ProgramNow(date, time);
+  return steps.ConfirmDateTime(date, time);
+}
+
+// A new working day: the date index closed up to yesterday and the
+// start-of-day document run first. A committed start of day is never set
+// back, so the clock kept for setting back moves up to now.
+void StartNewDay(const TDateRec& date, TDocumentSteps& steps, TClockMark& kept, bool& failed,
+                 int32_t& errorLine, int32_t& errorCode) {
+  TMainState& s = MainState();
+  if (DesignerTestRun()) return;
+  if (CompareDateRec(s.WorkingDay, date) != 0 && s.DayStarted) return;
+  s.WorkingDay = date;
+  UpdateDateIndex(Settings().Bases, date);
+  s.DayStarted = true;
+  const bool committed = RunDocumentChecked(Settings().StartOfDayDoc, steps, errorLine, errorCode);
+  failed = errorCode != 0;
+  if (committed) kept = s.Clock.Keep();
+}
+
+// Under the lock a commit journal can only be one that a dead process left,
+// maybe another workstation's: its tables are put right before this run
+// reads them.
+void RecoverCommitLeftBehind() {
+  std::vector<std::string> messages;
+  RecoverInterruptedCommit(DataDir(), messages);
+  for (const std::string& m : messages) LogError(m);
+}
+
+}  // namespace
+
+bool RunDocumentChecked(TDocData& doc, TDocumentSteps& steps, int32_t& errorLine,
+                        int32_t& errorCode) {
+  errorLine = 0;
+  errorCode = 0;
+  if (doc.PasswordNumber < 0 || doc.PasswordNumber > 10) return false;
+  if (doc.PasswordNumber > 0 && !steps.AskPassword(doc.PasswordNumber)) return false;
+  return RunDocument(doc, steps, errorLine, errorCode);
+}
+
+bool RunDocument(TDocData& doc, TDocumentSteps& steps, int32_t& errorLine, int32_t& errorCode) {
+  errorLine = 0;
+  errorCode = 0;
+  steps.CloseWorkbooks(false);
+  const bool mainEnabled = steps.DisableMainWindow();
+  TMainState& s = MainState();
+  TClockMark kept = s.Clock.Keep();
+  Settings().Blanks.UnloadAll();
+
+  TDateRec date;
+  TTimeRec time;
+  if (!WorkingDateTime(doc, steps, date, time)) {
+    steps.RestoreMainWindow(mainEnabled);
+    return false;
+  }
+  s.Clock.Fix(date, time);
+  bool startOfDayFailed = false;
+  StartNewDay(date, steps, kept, startOfDayFailed, errorLine, errorCode);
+  SetSysVarText(kSysVarCurDate, DateRecToStr(date));
+  SetSysVarText(kSysVarCurTime, TimeRecToStr(time, false, true));
+
+  const bool locking = !DesignerTestRun();
+  bool result = false;
+  // Without the lock nothing ran: the clock goes back and the run is
+  // cleaned up like any other, so the saved time never moves on for it.
+  if (locking && !LockBases()) {
+    s.Clock.SetBack(kept);
+  } else {
+    if (locking) RecoverCommitLeftBehind();
+    ReloadAutoParams();
+    const bool compiled = steps.Compile(doc, errorLine, errorCode);
+    if (startOfDayFailed || !compiled || errorCode != 0) {
+      s.Clock.SetBack(kept);
+    } else {
+      const TPassesResult passes = steps.RunPasses(doc);
+      result = passes.Result;
+      if (!passes.CommittedAny) s.Clock.SetBack(kept);
+    }
+    if (locking) UnlockBases();
+  }
+  steps.ClearRun();
+  Settings().LastDate = s.Clock.BaseDate();
+  Settings().LastTime = s.Clock.BaseTime();
+  steps.CloseWorkbooks(true);
+  steps.RestoreMainWindow(mainEnabled);
+  return result;
+}
+
+void TStartOfDayOnRoad::RunStartOfDay(TDocData& doc) {
+  int32_t errorLine = 0;
+  int32_t errorCode = 0;
+  RunDocumentChecked(doc, steps_, errorLine, errorCode);
+}
+
+}  // namespace vm

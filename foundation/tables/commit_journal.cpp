@@ -1,0 +1,331 @@
+#include "foundation/tables/commit_journal.h"
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include "foundation/files/fileutils.h"
+#include "foundation/text/hex_text.h"
+#include "foundation/text/strutils.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+
+namespace vm {
+
+namespace {
+
+constexpr const char* kMagic = "VELOMAR COMMIT 1";
+// A table's tail beyond its records is normally its one end mark; more than
+// this is not a table the commit should touch.
+constexpr int64_t kMaxTail = 4096;
+
+std::string BackupName(const std::string& name) { return name + ".$BK"; }
+std::string NewName(const std::string& name) { return name + ".$NW"; }
+
+uint32_t Checksum(std::string_view text) {
+  uint32_t h = 2166136261u;
+  for (const char c : text) {
+    h ^= static_cast<uint8_t>(c);
+    h *= 16777619u;
+  }
+  return h;
+}
+
+std::string HexOf(const std::string& bytes) { return BytesToHexStr(bytes.data(), bytes.size()); }
+
+bool BytesOfHex(const std::string& hex, std::string& bytes) {
+  if (hex.size() % 2 != 0) return false;
+  bytes.assign(hex.size() / 2, '\0');
+  return HexStrToBytes(hex, bytes.data(), bytes.size()) == bytes.size();
+}
+
+bool ParseInt64(const std::string& s, int64_t& v) {
+  if (s.empty() || s.size() > 18) return false;
+  v = 0;
+  for (const char c : s) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+  }
+  return true;
+}
+
+std::string Serialize(const std::vector<TCommitJournal::Entry>& entries, bool done) {
+  std::string text = std::string(kMagic) + "\n" + (done ? "DONE" : "OPEN") + "\n";
+  for (const auto& e : entries) {
+    if (e.Append) {
+      text += "A\t" + e.Name + "\t" + std::to_string(e.OldSize) + "\t" + HexOf(e.OldHeader) + "\t" +
+              std::to_string(e.TailPos) + "\t" + HexOf(e.OldTail) + "\n";
+    } else {
+      text += "R\t" + e.Name + "\t" + (e.OldSize >= 0 ? "1" : "0") + "\n";
+    }
+  }
+  return text + "SUM\t" + std::to_string(Checksum(text)) + "\n";
+}
+
+bool ParseEntry(const StringList& f, TCommitJournal::Entry& e) {
+  if (f.size() == 3 && f[0] == "R") {
+    e.Name = f[1];
+    e.OldSize = f[2] == "1" ? 0 : -1;
+    return f[2] == "0" || f[2] == "1";
+  }
+  if (f.size() != 6 || f[0] != "A") return false;
+  e.Append = true;
+  e.Name = f[1];
+  return ParseInt64(f[2], e.OldSize) && BytesOfHex(f[3], e.OldHeader) && e.OldHeader.size() == 32 &&
+         ParseInt64(f[4], e.TailPos) && BytesOfHex(f[5], e.OldTail);
+}
+
+bool Parse(const std::string& text, std::vector<TCommitJournal::Entry>& entries, bool& done) {
+  const auto sumAt = text.rfind("SUM\t");
+  if (sumAt == std::string::npos || text.back() != '\n') return false;
+  int64_t sum = 0;
+  if (!ParseInt64(text.substr(sumAt + 4, text.size() - sumAt - 5), sum) ||
+      static_cast<uint32_t>(sum) != Checksum(std::string_view(text).substr(0, sumAt)))
+    return false;
+  const StringList lines = SplitByStr(text.substr(0, sumAt), "\n");
+  if (lines.size() < 2 || lines[0] != kMagic || (lines[1] != "OPEN" && lines[1] != "DONE"))
+    return false;
+  done = lines[1] == "DONE";
+  for (std::size_t i = 2; i < lines.size(); ++i) {
+    if (lines[i].empty()) continue;
+    TCommitJournal::Entry e;
+    if (!ParseEntry(SplitByStr(lines[i], "\t"), e)) return false;
+    entries.push_back(std::move(e));
+  }
+  return true;
+}
+
+bool ReadWhole(const std::string& path, std::string& text) {
+  auto f = Files().Open(path, FileMode::Read);
+  if (!f) return false;
+  const int64_t size = f->Size();
+  if (size < 0 || size > (int64_t{1} << 24)) return false;
+  text.assign(static_cast<std::size_t>(size), '\0');
+  return f->ReadAt(0, text.data(), text.size()) == size;
+}
+
+// Removes a file when it is there; false only when one stays.
+bool RemoveIfThere(const std::string& path) {
+  return !Files().Exists(path) || Files().Remove(path);
+}
+
+// One table back to what it was before the commit, whatever step the commit
+// reached. Each step can be repeated, so a recovery that dies itself is
+// simply run again.
+bool RestoreEntry(const std::string& dir, const TCommitJournal::Entry& e) {
+  const std::string target = dir + e.Name;
+  if (e.Append) {
+    auto f = Files().Open(target, FileMode::ReadWrite);
+    if (!f) return false;
+    bool ok = f->Truncate(e.OldSize) && f->WriteAt(0, e.OldHeader.data(), e.OldHeader.size());
+    if (ok && !e.OldTail.empty()) ok = f->WriteAt(e.TailPos, e.OldTail.data(), e.OldTail.size());
+    return ok && f->Sync();
+  }
+  const std::string backup = dir + BackupName(e.Name);
+  bool ok = true;
+  if (e.OldSize >= 0) {
+    if (Files().Exists(backup)) ok = Files().Rename(backup, target);
+  } else if (!Files().Exists(dir + NewName(e.Name))) {
+    // A table that is new to the folder: it was renamed in.
+    ok = RemoveIfThere(target);
+  }
+  return RemoveIfThere(dir + NewName(e.Name)) && ok;
+}
+
+// After the mark: only the backups are left to go.
+bool CompleteEntry(const std::string& dir, const TCommitJournal::Entry& e) {
+  if (e.Append) return true;
+  return RemoveIfThere(dir + BackupName(e.Name)) && RemoveIfThere(dir + NewName(e.Name));
+}
+
+// New tables written before their journal was: a commit that died before it
+// began, nothing to recover.
+void SweepNewFiles(const std::string& dir) {
+  std::vector<DirEntry> entries;
+  if (!Files().ListDirectory(dir, entries)) return;
+  for (const DirEntry& e : entries)
+    if (!e.IsDir && e.Name.ends_with(".$NW")) Files().Remove(dir + e.Name);
+}
+
+std::string NameList(const std::vector<TCommitJournal::Entry>& entries) {
+  std::string names;
+  for (const auto& e : entries) names += (names.empty() ? "" : ", ") + e.Name;
+  return names;
+}
+
+}  // namespace
+
+TCommitJournal::TCommitJournal(std::string dir) : dir_(std::move(dir)) { AddBackslash(dir_); }
+
+TCommitJournal::~TCommitJournal() {
+  if (begun_) RollBack();
+}
+
+std::string TCommitJournal::NewFileFor(const std::string& target) {
+  if (begun_ || !SameFileName(GetFileDirPart(target), dir_)) return "";
+  Entry e;
+  e.Name = GetFileNamePart(target);
+  for (const Entry& other : entries_)
+    if (SameFileName(other.Name, e.Name)) return "";
+  e.OldSize = Files().Exists(target) ? 0 : -1;
+  entries_.push_back(e);
+  return dir_ + NewName(e.Name);
+}
+
+bool TCommitJournal::PlanAppend(const std::string& target) {
+  if (begun_ || !SameFileName(GetFileDirPart(target), dir_)) return false;
+  Entry e;
+  e.Append = true;
+  e.Name = GetFileNamePart(target);
+  for (const Entry& other : entries_)
+    if (SameFileName(other.Name, e.Name)) return false;
+  auto f = Files().Open(target, FileMode::Read);
+  if (!f) return Fail("Не открывается база "_w + e.Name);
+  e.OldSize = f->Size();
+  std::array<uint8_t, 32> h{};
+  if (e.OldSize < 32 || f->ReadAt(0, h.data(), h.size()) != 32)
+    return Fail("Испорчена база "_w + e.Name);
+  e.OldHeader.assign(reinterpret_cast<const char*>(h.data()), h.size());
+  const int64_t count = h[4] | (h[5] << 8) | (h[6] << 16) | (int64_t{h[7]} << 24);
+  const int64_t dataEnd = (h[8] | (h[9] << 8)) + count * (h[10] | (h[11] << 8));
+  e.TailPos = dataEnd < e.OldSize ? dataEnd : e.OldSize;
+  if (e.OldSize - e.TailPos > kMaxTail) return Fail("Испорчена база "_w + e.Name);
+  e.OldTail.assign(static_cast<std::size_t>(e.OldSize - e.TailPos), '\0');
+  if (!e.OldTail.empty() && f->ReadAt(e.TailPos, e.OldTail.data(), e.OldTail.size()) !=
+                                static_cast<int64_t>(e.OldTail.size()))
+    return Fail("Испорчена база "_w + e.Name);
+  entries_.push_back(std::move(e));
+  return true;
+}
+
+bool TCommitJournal::Fail(std::string what) {
+  failure_ = std::move(what);
+  return false;
+}
+
+bool TCommitJournal::WriteJournal(bool done) {
+  const std::string text = Serialize(entries_, done);
+  // Whole or absent, and its name durable, before anything relies on it.
+  return ReplaceFile(dir_ + kCommitJournalName,
+                     [&](File& f) { return f.WriteAt(0, text.data(), text.size()); });
+}
+
+bool TCommitJournal::Begin() {
+  if (begun_) return false;
+  // An interrupted commit not yet recovered owns the backups and the tables.
+  if (Files().Exists(dir_ + kCommitJournalName))
+    return Fail("Не завершена прежняя запись: "_w + dir_ + kCommitJournalName);
+  for (const Entry& e : entries_) {
+    if (e.Append) continue;
+    if (!RemoveIfThere(dir_ + BackupName(e.Name)))
+      return Fail("Не удаляется "_w + BackupName(e.Name));
+    auto f = Files().Open(dir_ + NewName(e.Name), FileMode::Read);
+    if (!f || !f->Sync()) return Fail("Не записана база "_w + e.Name);
+  }
+  if (!Files().SyncDirectory(dir_) || !WriteJournal(false)) {
+    Files().Remove(dir_ + kCommitJournalName);
+    return Fail("Не записывается журнал записи "_w + dir_ + kCommitJournalName);
+  }
+  begun_ = true;
+  return true;
+}
+
+bool TCommitJournal::Replace() {
+  if (!begun_ || replaced_) return false;
+  for (const Entry& e : entries_) {
+    if (e.Append) continue;
+    const std::string target = dir_ + e.Name;
+    const bool ok = (e.OldSize < 0 || Files().Rename(target, dir_ + BackupName(e.Name))) &&
+                    Files().Rename(dir_ + NewName(e.Name), target);
+    if (!ok) {
+      const std::string what = "Не удалось заменить базу "_w + e.Name;
+      RollBack();
+      return Fail(what);
+    }
+  }
+  replaced_ = true;
+  return true;
+}
+
+bool TCommitJournal::Finish() {
+  if (!begun_) return false;
+  for (const Entry& e : entries_) {
+    auto f = e.Append ? Files().Open(dir_ + e.Name, FileMode::ReadWrite) : nullptr;
+    if (e.Append && (!f || !f->Sync())) {
+      RollBack();
+      return Fail("Не записана база "_w + e.Name);
+    }
+  }
+  if (!Files().SyncDirectory(dir_) || !WriteJournal(true)) {
+    RollBack();
+    return Fail("Не записывается журнал записи "_w + dir_ + kCommitJournalName);
+  }
+  // The commit stands from here on; what is left only tidies up. A backup
+  // that will not go keeps the journal, and the next recovery removes both.
+  begun_ = false;
+  bool tidy = true;
+  for (const Entry& e : entries_) tidy = CompleteEntry(dir_, e) && tidy;
+  if (tidy) Files().Remove(dir_ + kCommitJournalName);
+  Files().SyncDirectory(dir_);
+  entries_.clear();
+  replaced_ = false;
+  return true;
+}
+
+bool TCommitJournal::RollBack() {
+  bool ok = true;
+  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
+    // Before Begin no table has changed; a backup found then is not ours.
+    if (begun_) {
+      ok = RestoreEntry(dir_, *it) && ok;
+    } else if (!it->Append) {
+      ok = RemoveIfThere(dir_ + NewName(it->Name)) && ok;
+    }
+  }
+  if (begun_ && ok) ok = Files().Remove(dir_ + kCommitJournalName);
+  Files().SyncDirectory(dir_);
+  if (!ok) failure_ = "Не удалось вернуть базы к состоянию до записи: "_w + NameList(entries_);
+  begun_ = false;
+  replaced_ = false;
+  entries_.clear();
+  return ok;
+}
+
+TRecoveryResult RecoverInterruptedCommit(const std::string& folder,
+                                         std::vector<std::string>& messages) {
+  std::string dir = folder;
+  AddBackslash(dir);
+  const std::string journal = dir + kCommitJournalName;
+  if (!Files().Exists(journal)) {
+    SweepNewFiles(dir);
+    return TRecoveryResult::None;
+  }
+
+  std::string text;
+  std::vector<TCommitJournal::Entry> entries;
+  bool done = false;
+  if (!ReadWhole(journal, text) || !Parse(text, entries, done)) {
+    messages.push_back("Журнал прерванной записи "_w + journal +
+                       " не читается; базы не восстановлены"_w);
+    return TRecoveryResult::Failed;
+  }
+  bool ok = true;
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+    ok = (done ? CompleteEntry(dir, *it) : RestoreEntry(dir, *it)) && ok;
+  if (ok) ok = Files().Remove(journal);
+  Files().SyncDirectory(dir);
+  const std::string names = NameList(entries);
+  if (!ok) {
+    messages.push_back("Прерванная запись не восстановлена, базы: "_w + names);
+    return TRecoveryResult::Failed;
+  }
+  if (done) {
+    messages.push_back("Прерванная запись завершена, базы в состоянии после записи: "_w + names);
+    return TRecoveryResult::Completed;
+  }
+  messages.push_back("Прерванная запись отменена, базы в состоянии до записи: "_w + names);
+  return TRecoveryResult::RolledBack;
+}
+
+}  // namespace vm

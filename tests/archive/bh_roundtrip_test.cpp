@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <filesystem>
+
+#include "archive/components/arc_messages.h"
+#include "archive/components/bh_compressor.h"
+#include "archive/components/bh_extractor.h"
+#include "bh_test_support.h"
+
+namespace vm {
+namespace {
+
+using test::GetFile;
+using test::Le16;
+using test::Le32;
+
+struct Reports {
+  std::vector<int> codes;
+  void Attach(TZipCommon& c) {
+    c.OnError = [this](const std::string&, const std::string&, const std::string&, int code) {
+      codes.push_back(code);
+    };
+  }
+};
+
+class BhRoundTrip : public ::testing::TestWithParam<int> {
+ protected:
+  void SetUp() override {
+    files_ = test::SampleFiles();
+    test::MakeFolder(tmp_.Dir() + "src/", files_);
+  }
+  int32_t Pack(TCompressMethod method, TDeflateType deflate = dtDeflateN) {
+    TBhCompressor comp;
+    compReports_.Attach(comp);
+    comp.SetCompressMethod(method);
+    comp.DeflateType = deflate;
+    comp.RecurseDirs = false;
+    comp.SetArchiveFile(archive_);
+    comp.FileSpec = {tmp_.Dir() + "src/*.*"};
+    return comp.Compress();
+  }
+  int32_t Unpack() { return test::ExtractInto(archive_, tmp_.Dir() + "out", &extReports_.codes, false); }
+  void ExpectFilesBack() {
+    for (const auto& [name, bytes] : files_) {
+      ASSERT_TRUE(test::FileThere(tmp_.Dir() + "out/" + name)) << name;
+      EXPECT_TRUE(GetFile(tmp_.Dir() + "out/" + name) == bytes) << name;
+    }
+  }
+  // Walks the members by the format's own table, without the component's
+  // reader, and checks every field it can know.
+  // Returns how many members are packed.
+  int ExpectHeaders(const std::vector<uint8_t>& allowedMethods) {
+    int packedMembers = 0;
+    const std::string a = GetFile(archive_);
+    std::size_t at = 0;
+    std::size_t members = 0;
+    while (at < a.size()) {
+      if (a.size() - at < 37u) {
+        ADD_FAILURE() << "cut header";
+        return packedMembers;
+      }
+      EXPECT_EQ(a.substr(at, 4), std::string("BH\x05\x07", 4));
+      const uint16_t nameLen = Le16(a, at + 33), extraLen = Le16(a, at + 35);
+      EXPECT_EQ(static_cast<uint8_t>(a[at + 6]), 37);
+      EXPECT_EQ(Le16(a, at + 4), 37 + nameLen + extraLen);
+      EXPECT_EQ(static_cast<uint8_t>(a[at + 7]), 6);
+      EXPECT_EQ(static_cast<uint8_t>(a[at + 8]), 3);
+      EXPECT_EQ(static_cast<uint8_t>(a[at + 9]) & 1, 0);
+      const uint8_t method = static_cast<uint8_t>(a[at + 10]);
+      const uint32_t packed = Le32(a, at + 15), unpacked = Le32(a, at + 19), crc = Le32(a, at + 23);
+      EXPECT_EQ(Le32(a, at + 29), 0u);
+      EXPECT_EQ(extraLen, 0);
+      const std::string name = DosToWinStr(a.substr(at + 37, nameLen));
+      if (!files_.count(name)) {
+        ADD_FAILURE() << name;
+        return packedMembers;
+      }
+      const std::string& data = files_[name];
+      EXPECT_EQ(unpacked, data.size()) << name;
+      const uint32_t expectCrc =
+          data.empty() ? 0 : static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+      EXPECT_EQ(crc, expectCrc) << name;
+      EXPECT_EQ(Le16(a, at + 27), 0x20) << name;
+      if (data.empty() || method == 0) {
+        EXPECT_EQ(method, 0) << name;
+        EXPECT_EQ(packed, data.size()) << name;
+      } else {
+        ++packedMembers;
+        EXPECT_NE(std::find(allowedMethods.begin(), allowedMethods.end(), method), allowedMethods.end()) << name;
+        // Deflate may grow random data; Fused output is kept only when smaller.
+        if (method == 3) {
+          EXPECT_LT(packed, data.size()) << name;
+        }
+      }
+      at += 37 + nameLen + extraLen + packed;
+      ++members;
+    }
+    EXPECT_EQ(at, a.size());
+    EXPECT_EQ(members, files_.size());
+    return packedMembers;
+  }
+
+  test::TempDir tmp_;
+  std::map<std::string, std::string> files_;
+  std::string archive_ = tmp_.Dir() + "arc.BH";
+  Reports compReports_, extReports_;
+};
+
+TEST_F(BhRoundTrip, DeflateRoundTrip) {
+  EXPECT_EQ(Pack(cmDeflate), static_cast<int32_t>(files_.size()));
+  EXPECT_TRUE(compReports_.codes.empty());
+  EXPECT_GE(ExpectHeaders({8}), 4);
+  EXPECT_EQ(Unpack(), static_cast<int32_t>(files_.size()));
+  EXPECT_TRUE(extReports_.codes.empty());
+  ExpectFilesBack();
+}
+
+TEST_F(BhRoundTrip, StoredRoundTripIsLabelledMethodZero) {
+  EXPECT_EQ(Pack(cmDeflate, dtDeflateS), static_cast<int32_t>(files_.size()));
+  const std::string a = GetFile(archive_);
+  for (std::size_t at = 0; at < a.size(); at += 37 + Le16(a, at + 33) + Le32(a, at + 15)) {
+    EXPECT_EQ(a[at + 10], 0);
+    EXPECT_EQ(Le32(a, at + 15), Le32(a, at + 19));
+  }
+  EXPECT_EQ(Unpack(), static_cast<int32_t>(files_.size()));
+  ExpectFilesBack();
+}
+
+TEST_F(BhRoundTrip, FusedRoundTrip) {
+  EXPECT_EQ(Pack(cmFuse), static_cast<int32_t>(files_.size()));
+  EXPECT_TRUE(compReports_.codes.empty());
+  // The text files shrink; the random one and the tiny ones are stored.
+  EXPECT_EQ(ExpectHeaders({3}), 3);
+  EXPECT_EQ(Unpack(), static_cast<int32_t>(files_.size()));
+  EXPECT_TRUE(extReports_.codes.empty());
+  ExpectFilesBack();
+}
+
+TEST_F(BhRoundTrip, NothingToDoCreatesNoArchive) {
+  TBhCompressor comp;
+  compReports_.Attach(comp);
+  comp.SetArchiveFile(archive_);
+  comp.FileSpec = {tmp_.Dir() + "src/*.none"};
+  EXPECT_EQ(comp.Compress(), 0);
+  EXPECT_EQ(compReports_.codes, std::vector<int>{kErrNothingToDo});
+  EXPECT_FALSE(test::FileThere(archive_));
+}
+
+TEST_F(BhRoundTrip, MissingArchiveFolderIsInvalidDirectory) {
+  TBhCompressor comp;
+  compReports_.Attach(comp);
+  comp.SetArchiveFile(tmp_.Dir() + "nowhere/arc.BH");
+  comp.FileSpec = {tmp_.Dir() + "src/*.*"};
+  EXPECT_EQ(comp.Compress(), 0);
+  EXPECT_EQ(compReports_.codes, std::vector<int>{kErrInvalidDir});
+}
+
+TEST_F(BhRoundTrip, DefaultExtensionIsAppended) {
+  TBhCompressor comp;
+  comp.SetDefaultExt("BH");
+  EXPECT_EQ(comp.DefaultExt(), ".bh");
+  comp.SetArchiveFile(tmp_.Dir() + "plain");
+  EXPECT_EQ(comp.GetArchiveFile(), tmp_.Dir() + "plain.bh");
+}
+
+TEST_F(BhRoundTrip, MissingArchiveIsFileNotFound) {
+  TUnBh ext;
+  extReports_.Attach(ext);
+  ext.SetArchiveFile(tmp_.Dir() + "none.BH");
+  EXPECT_EQ(ext.Extract(), 0);
+  EXPECT_EQ(extReports_.codes, std::vector<int>{kErrFileNotFound});
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(BhFolders, TreeWithStoredFoldersAndAnEmptyOne) {
+  test::TempDir tmp;
+  test::MakeFolder(tmp.Dir() + "src/", {{"top.txt", "top"}});
+  test::MakeFolder(tmp.Dir() + "src/Подпапка/"_w, {{"inner.dbf", test::RussianText(9000)}});
+  test::MakeFolder(tmp.Dir() + "src/a/b/", {{"deep.txt", "deep"}});
+  fs::create_directories(tmp / "src/empty");
+  TBhCompressor comp;
+  comp.SetCompressMethod(cmFuse);
+  comp.RecurseDirs = true;
+  comp.StoreEmptySubDirs = true;
+  comp.SetArchiveFile(tmp.Dir() + "tree.BH");
+  comp.FileSpec = {tmp.Dir() + "src/*.*"};
+  EXPECT_EQ(comp.Compress(), 4);
+
+  TUnBh ext;
+  ext.CreateStoredDirs = true;
+  ext.SetArchiveFile(tmp.Dir() + "tree.BH");
+  ext.SetExtractDir(tmp.Dir() + "out");
+  ext.FileSpec = {"*.*"};
+  EXPECT_EQ(ext.Extract(), 3);
+  EXPECT_EQ(test::GetFile(tmp.Dir() + "out/top.txt"), "top");
+  EXPECT_TRUE(test::GetFile(tmp.Dir() + "out/Подпапка/inner.dbf"_w) == test::RussianText(9000));
+  EXPECT_EQ(test::GetFile(tmp.Dir() + "out/a/b/deep.txt"), "deep");
+  EXPECT_TRUE(fs::is_directory(tmp / "out/empty"));
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,170 @@
+// The compressor on an archive that exists: members kept, replaced,
+// renamed, deleted and read; a cancelled run; encrypted members.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "archive/components/arc_messages.h"
+#include "archive/components/bh_compressor.h"
+#include "archive/components/bh_extractor.h"
+#include "bh_test_support.h"
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+
+class BhUpdate : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::MakeFolder(tmp_.Dir() + "src/", {{"a.txt", test::RussianText(4000)}, {"b.txt", "bbbb"}});
+    comp_.RecurseDirs = false;
+    comp_.SetCompressMethod(cmFuse);
+    comp_.SetArchiveFile(archive_);
+    comp_.OnError = [this](const std::string&, const std::string& ext, const std::string&, int code) {
+      codes_.push_back(code);
+      extended_.push_back(ext);
+    };
+    comp_.FileSpec = {tmp_.Dir() + "src/*.*"};
+    ASSERT_EQ(comp_.Compress(), 2);
+  }
+  std::map<std::string, std::string> ExtractAll() {
+    fs::remove_all(tmp_ / "out");
+    TUnBh ext;
+    ext.SetArchiveFile(archive_);
+    ext.SetExtractDir(tmp_.Dir() + "out");
+    ext.FileSpec = {"*.*"};
+    ext.Passwords = passwords_;
+    ext.Extract();
+    std::map<std::string, std::string> got;
+    if (fs::exists(tmp_ / "out"))
+      for (const auto& e : fs::directory_iterator(tmp_ / "out")) got[e.path().filename().string()] = test::GetFile(e.path().string());
+    return got;
+  }
+
+  test::TempDir tmp_;
+  std::string archive_ = tmp_.Dir() + "arc.BH";
+  TBhCompressor comp_;
+  std::vector<int> codes_;
+  std::vector<std::string> extended_;
+  std::vector<std::string> passwords_;
+};
+
+TEST_F(BhUpdate, NewFilesJoinTheKeptMembers) {
+  fs::create_directories(tmp_ / "more");
+  test::PutFile(tmp_.Dir() + "more/c.txt", "cccc");
+  comp_.FileSpec = {tmp_.Dir() + "more/*.*"};
+  EXPECT_EQ(comp_.Compress(), 1);
+  const auto got = ExtractAll();
+  EXPECT_EQ(got.size(), 3u);
+  EXPECT_EQ(got.at("c.txt"), "cccc");
+  EXPECT_EQ(got.at("b.txt"), "bbbb");
+}
+
+TEST_F(BhUpdate, ChangedFileWithoutReplaceEventIsReported) {
+  test::PutFile(tmp_.Dir() + "src/b.txt", "changed");
+  comp_.FileSpec = {tmp_.Dir() + "src/b.txt"};
+  EXPECT_EQ(comp_.Compress(), 0);
+  ASSERT_FALSE(codes_.empty());
+  EXPECT_EQ(codes_.front(), kErrNoEvent);
+  EXPECT_EQ(extended_.front(), "OnReplaceFile");
+  EXPECT_EQ(ExtractAll().at("b.txt"), "bbbb");
+}
+
+TEST_F(BhUpdate, ReplaceEventReplacesTheMember) {
+  test::PutFile(tmp_.Dir() + "src/b.txt", "changed");
+  comp_.FileSpec = {tmp_.Dir() + "src/b.txt"};
+  comp_.OnReplaceFile = [](const std::string&, const std::string&, double, double, int64_t, int64_t, int32_t,
+                           int32_t, bool& replace) { replace = true; };
+  EXPECT_EQ(comp_.Compress(), 1);
+  const auto got = ExtractAll();
+  EXPECT_EQ(got.size(), 2u);
+  EXPECT_EQ(got.at("b.txt"), "changed");
+}
+
+TEST_F(BhUpdate, DeleteDropsTheMatchingMembers) {
+  comp_.Switch = swDelete;
+  comp_.FileSpec = {"a.txt"};
+  EXPECT_EQ(comp_.Compress(), 1);
+  const auto got = ExtractAll();
+  EXPECT_EQ(got.size(), 1u);
+  EXPECT_TRUE(got.count("b.txt"));
+}
+
+TEST_F(BhUpdate, ReadingPassWalksEveryMember) {
+  comp_.Switch = swRead;
+  std::vector<int32_t> seen;
+  comp_.OnRead = [&](int32_t offset, int32_t number) { seen.push_back(number * 1000000 + offset); };
+  comp_.Compress();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0], 1000000);
+}
+
+TEST_F(BhUpdate, CancelledRunLeavesTheOldArchiveWhole) {
+  const std::string before = test::GetFile(archive_);
+  test::MakeFolder(tmp_.Dir() + "big/", {{"x.bin", test::RandomBytes(500000, 1)}, {"y.bin", test::RandomBytes(500000, 2)}});
+  comp_.FileSpec = {tmp_.Dir() + "big/*.*"};
+  comp_.OnProgress = [this](uint8_t, uint8_t) { comp_.SetCancel(true); };
+  EXPECT_EQ(comp_.Compress(), 0);
+  EXPECT_NE(std::find(codes_.begin(), codes_.end(), kErrCanceled), codes_.end());
+  EXPECT_TRUE(test::GetFile(archive_) == before);
+  for (const auto& e : fs::directory_iterator(tmp_.Dir())) EXPECT_NE(e.path().extension(), ".tmp") << e.path();
+}
+
+TEST_F(BhUpdate, EncryptedMembersNeedTheirPassword) {
+  fs::remove(archive_);
+  comp_.Password = "секрет"_w;
+  for (const TCompressMethod method : {cmFuse, cmDeflate}) {
+    fs::remove(archive_);
+    comp_.SetCompressMethod(method);
+    ASSERT_EQ(comp_.Compress(), 2);
+    EXPECT_EQ(test::GetFile(archive_)[9] & 1, 1);
+    EXPECT_TRUE(ExtractAll().empty());  // no password, nothing written
+    passwords_ = {"wrong", "секрет"_w};
+    const auto got = ExtractAll();
+    EXPECT_EQ(got.size(), 2u);
+    EXPECT_EQ(got.at("b.txt"), "bbbb");
+    EXPECT_TRUE(got.at("a.txt") == test::RussianText(4000));
+    passwords_.clear();
+  }
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+TEST(BhSelection, ExcludedSkippedAndMovedFiles) {
+  test::TempDir tmp;
+  test::MakeFolder(tmp.Dir() + "src/", {{"a.dbf", "aaaa"}, {"b.bin", "bbbb"}, {"c.log", "cccc"}, {"d.dbf", "dddd"}});
+  TBhCompressor comp;
+  comp.RecurseDirs = false;
+  comp.SetArchiveFile(tmp.Dir() + "sel.BH");
+  comp.FileSpec = {tmp.Dir() + "src/*.*"};
+  comp.ExcludeSpec = {"*.bin"};
+  comp.SkipExtensions = {".log"};
+  comp.Switch = swMove;
+  comp.DeleteOptions = doFinal;
+  std::vector<std::string> deleted;
+  comp.OnDeleteFile = [&](const std::string& name, int32_t, int32_t) { deleted.push_back(name); };
+  EXPECT_EQ(comp.Compress(), 2);
+  EXPECT_EQ(deleted.size(), 2u);
+  EXPECT_FALSE(test::FileThere(tmp.Dir() + "src/a.dbf"));
+  EXPECT_TRUE(test::FileThere(tmp.Dir() + "src/b.bin"));
+  EXPECT_TRUE(test::FileThere(tmp.Dir() + "src/c.log"));
+
+  std::vector<std::pair<std::string, bool>> ends;
+  TUnBh ext;
+  ext.OnEnd = [&](const std::string& name, bool pass) { ends.emplace_back(name, pass); };
+  ext.SetArchiveFile(tmp.Dir() + "sel.BH");
+  ext.SetExtractDir(tmp.Dir() + "out");
+  ext.FileSpec = {"d.*"};
+  EXPECT_EQ(ext.Extract(), 1);
+  ASSERT_EQ(ends.size(), 1u);
+  EXPECT_EQ(ends[0].first, tmp.Dir() + "out/d.dbf");
+  EXPECT_TRUE(ends[0].second);
+}
+
+}  // namespace
+}  // namespace vm

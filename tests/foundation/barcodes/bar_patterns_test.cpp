@@ -1,0 +1,131 @@
+#include "foundation/barcodes/bar_patterns.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace vm::test {
+namespace {
+
+TEST(BarPatterns, Interleaved25PairsDigitsBetweenStartAndStop) {
+  EXPECT_EQ(Interleaved25("5"), "111113113331113111");
+  EXPECT_EQ(Interleaved25("a0-5b"), Interleaved25("5"));
+  EXPECT_EQ(Interleaved25("no digits"), "11113111");
+  EXPECT_EQ(Interleaved25("12"), "1111" "3113111133" "3111");
+}
+
+TEST(BarPatterns, Code39FramesTheUpperCasedTextByStars) {
+  EXPECT_EQ(Code39Pattern('0'), "1113313111");
+  EXPECT_EQ(Code39Pattern('A'), "3111131131");
+  EXPECT_EQ(Code39Pattern('*'), "1311313111");
+  EXPECT_EQ(Code39Pattern('a'), "");
+  EXPECT_EQ(Code39Pattern('#'), "");
+  EXPECT_EQ(Code39("a*b"), Code39("AB"));
+  EXPECT_EQ(Code39("A#"), Code39("A"));
+  EXPECT_EQ(Code39(""), std::string(Code39Pattern('*')) + std::string(Code39Pattern('*')));
+  // Every character of the set: ten elements, three of the nine wide.
+  const std::string set = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. *$/+%";
+  for (char c : set) {
+    const std::string_view p = Code39Pattern(c);
+    ASSERT_EQ(p.size(), 10u) << c;
+    EXPECT_EQ(std::count(p.begin(), p.end(), '3'), 3) << c;
+    EXPECT_EQ(p.back(), '1') << c;
+  }
+}
+
+TEST(BarPatterns, CheckPairAndItsVerification) {
+  const uint8_t values[] = {0, 1, 2, 3};
+  const TDigitCheckSums sums = DigitCheckSums(values, 4);
+  EXPECT_EQ(sums.Sum1, 6);
+  EXPECT_EQ(sums.Sum2, 96);
+  EXPECT_EQ(DigitCheckSums(values, 0).Sum2, 0);
+  const uint8_t wide[] = {255, 255, 255, 255, 255, 255, 255, 255, 255};
+  EXPECT_EQ(DigitCheckSums(wide, 9).Sum1, (9 * 255) % 256);
+  EXPECT_EQ(DigitCheckSums(wide, 9).Sum2, (9 * 255) % 256);
+
+  EXPECT_EQ(DigitCheckPair("123"), "012366");
+  EXPECT_EQ(DigitCheckPair("x"), "00");
+  EXPECT_EQ(VerifyDigitCheckPair("012366"), "0123");
+  EXPECT_EQ(VerifyDigitCheckPair("0123-66"), "0123");
+  EXPECT_EQ(VerifyDigitCheckPair("012367"), "");
+  EXPECT_EQ(VerifyDigitCheckPair("12"), "");
+  // Three digits are padded to four: the body is "0" plus the first digit.
+  EXPECT_EQ(VerifyDigitCheckPair(DigitCheckPair("7").substr(1)), "07");
+  for (const char* text : {"4607001234567", "99", "0000000", "31415926535"}) {
+    const std::string pair = DigitCheckPair(text);
+    EXPECT_EQ(pair.size() % 2, 0u);
+    EXPECT_EQ(VerifyDigitCheckPair(pair), pair.substr(0, pair.size() - 2)) << text;
+  }
+}
+
+TEST(BarPatterns, WidthCountsOnlyTheDigitsOneToNine) {
+  EXPECT_EQ(BarPatternWidth("1111", 2), 8);
+  EXPECT_EQ(BarPatternWidth("10x3", 1), 4);
+  EXPECT_EQ(BarPatternWidth("", 5), 0);
+}
+
+// Draws a pattern as a one-pixel-per-module-column image with a quiet zone
+// of ten modules on each side, scaled by Module, as a PGM file.
+void WritePattern(const std::string& path, std::string_view pattern, int module) {
+  const int quiet = 10 * module;
+  const int width = static_cast<int>(BarPatternWidth(pattern, module)) + 2 * quiet;
+  const int height = 60;
+  std::string row(static_cast<std::size_t>(width), '\xFF');
+  int x = quiet;
+  bool bar = true;
+  for (char c : pattern) {
+    if (c < '1' || c > '9') continue;
+    const int w = (c - '0') * module;
+    if (bar) std::fill_n(row.begin() + x, w, '\0');
+    bar = !bar;
+    x += w;
+  }
+  std::ofstream out(path, std::ios::binary);
+  out << "P5\n" << width << ' ' << height << "\n255\n";
+  for (int y = 0; y < height; ++y) out << row;
+}
+
+// What zbarimg reads from the image, kind and text, one symbol per line.
+std::string Decode(const std::string& path) {
+  const std::string command = "zbarimg --quiet -Si25.min-length=2 -Scode39.min-length=0 " + path + " 2>/dev/null";
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    std::array<char, 256> buf{};
+    while (std::fgets(buf.data(), buf.size(), pipe)) out += buf.data();
+    pclose(pipe);
+  }
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+TEST(BarPatterns, AnIndependentReaderDecodesTheDrawnPatterns) {
+  TempDir dir;
+  struct Case {
+    std::string Pattern;
+    std::string Want;
+  };
+  const Case cases[] = {
+      {Interleaved25("12345678"), "I2/5:12345678"},
+      {Interleaved25("46070012345"), "I2/5:046070012345"},
+      {Interleaved25(DigitCheckPair("2026120")), "I2/5:" + DigitCheckPair("2026120")},
+      {Code39("velomar-2026"), "CODE-39:VELOMAR-2026"},
+      {Code39("0123456789"), "CODE-39:0123456789"},
+      {Code39("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), "CODE-39:ABCDEFGHIJKLMNOPQRSTUVWXYZ"},
+      {Code39("A-. $/+%Z"), "CODE-39:A-. $/+%Z"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string path = dir / ("code" + std::to_string(n++) + ".pgm");
+    WritePattern(path, c.Pattern, 3);
+    EXPECT_EQ(Decode(path), c.Want) << c.Pattern;
+  }
+}
+
+}  // namespace
+}  // namespace vm::test

@@ -1,0 +1,422 @@
+#include "foundation/tables/commit_journal.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "foundation/tables/dbf.h"
+#include "platform/files.h"
+#include "support/faulty_files.h"
+#include "support/temp_dir.h"
+
+using namespace vm;
+using vm::test::ReadBytes;
+using vm::test::TempDir;
+
+namespace {
+
+// Two tables that grow in place (A, B), one written anew (C) and one new to
+// the folder (D): every kind of change a commit makes.
+constexpr int kBefore = 3;
+
+void AppendRows(TDBF& t, const std::string& tag, int from, int count) {
+  for (int i = 0; i < count; ++i) {
+    t.GoToRecord(t.RecCount() + 1);
+    t.ClearRecordBuf();
+    t.SetFieldInt(0, from + i);
+    t.SetFieldStr(1, tag + std::to_string(from + i));
+    ASSERT_TRUE(t.WriteRecord());
+  }
+}
+
+void MakeTable(const std::string& path, const std::string& tag, int count) {
+  TDBF t;
+  t.FileName = path;
+  ASSERT_TRUE(t.CreateTable());
+  ASSERT_TRUE(t.AddFieldEx("NO__", 10, 'N', 0));
+  ASSERT_TRUE(t.AddFieldEx("NAME", 20, 'C', 0));
+  ASSERT_TRUE(t.WriteStructure());
+  AppendRows(t, tag, 1, count);
+  ASSERT_TRUE(t.Close());
+}
+
+void MakeBefore(const std::string& dir) {
+  MakeTable(dir + "A.DBF", "a", kBefore);
+  MakeTable(dir + "B.DBF", "b", kBefore);
+  MakeTable(dir + "C.DBF", "old", kBefore);
+}
+
+bool AppendTo(const std::string& path, const std::string& tag, int count) {
+  TDBF t;
+  t.FileName = path;
+  if (!t.Open()) return false;
+  AppendRows(t, tag, t.RecCount() + 1, count);
+  return t.Close();
+}
+
+// The whole commit as the document run makes it; false at the first step
+// that fails (the journal then rolls back).
+bool Commit(const std::string& dir, int rows) {
+  TCommitJournal j(dir);
+  const std::string newC = j.NewFileFor(dir + "C.DBF");
+  const std::string newD = j.NewFileFor(dir + "D.DBF");
+  if (newC.empty() || newD.empty() || !j.PlanAppend(dir + "A.DBF") || !j.PlanAppend(dir + "B.DBF"))
+    return false;
+  MakeTable(newC, "new", rows);
+  MakeTable(newD, "d", rows);
+  return j.Begin() && AppendTo(dir + "A.DBF", "a", rows) && AppendTo(dir + "B.DBF", "b", rows) &&
+         j.Replace() && j.Finish();
+}
+
+// The names in a table, or {"damaged"} when it does not read whole.
+std::vector<std::string> Rows(const std::string& path) {
+  if (!std::filesystem::exists(path)) return {"missing"};
+  TDBF t;
+  t.FileName = path;
+  if (!t.OpenReadOnly()) return {"damaged"};
+  std::vector<std::string> names;
+  for (int32_t i = 1; i <= t.RecCount(); ++i) {
+    t.GoToRecord(i);
+    if (t.ReadRecord() != 0) return {"damaged"};
+    names.push_back(t.GetFieldStr(1));
+  }
+  const int64_t size = t.GetFileSize();
+  const int64_t expected = t.HeaderSize() + int64_t{t.RecCount()} * t.RecordSize() + 1;
+  t.Close();
+  if (size != expected) return {"damaged"};
+  return names;
+}
+
+std::vector<std::string> Expected(const std::string& tag, int from, int count) {
+  std::vector<std::string> v;
+  for (int i = 0; i < count; ++i) v.push_back(tag + std::to_string(from + i));
+  return v;
+}
+
+enum class State { Before, After, Mixed };
+
+State StateOf(const std::string& dir, int rows) {
+  const auto a = Rows(dir + "A.DBF"), b = Rows(dir + "B.DBF"), c = Rows(dir + "C.DBF");
+  const auto d = Rows(dir + "D.DBF");
+  if (a == Expected("a", 1, kBefore) && b == Expected("b", 1, kBefore) &&
+      c == Expected("old", 1, kBefore) && d == std::vector<std::string>{"missing"})
+    return State::Before;
+  if (a == Expected("a", 1, kBefore + rows) && b == Expected("b", 1, kBefore + rows) &&
+      c == Expected("new", 1, rows) && d == Expected("d", 1, rows))
+    return State::After;
+  return State::Mixed;
+}
+
+// Nothing of the commit's own files may stay behind.
+std::vector<std::string> Leftovers(const std::string& dir) {
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    const std::string name = e.path().filename().string();
+    // The table writer's own temporaries are cleared at start-up by the file layer.
+    if (name.ends_with(".new") || name.ends_with("~")) continue;
+    if (name != "A.DBF" && name != "B.DBF" && name != "C.DBF" && name != "D.DBF")
+      left.push_back(name);
+  }
+  return left;
+}
+
+class CommitJournalTest : public ::testing::Test {
+ protected:
+  void SetUp() override { MakeBefore(dir.Dir()); }
+  std::string Snapshot(const std::string& name) { return ReadBytes(dir / name); }
+
+  TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(CommitJournalTest, FinishedCommitLeavesEveryTableAfterAndNoTrace) {
+  ASSERT_TRUE(Commit(dir.Dir(), 5));
+  EXPECT_EQ(StateOf(dir.Dir(), 5), State::After);
+  EXPECT_TRUE(Leftovers(dir.Dir()).empty());
+  std::vector<std::string> messages;
+  EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::None);
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(CommitJournalTest, RollBackAfterEveryChangeRestoresTheTablesByteForByte) {
+  const std::string a = Snapshot("A.DBF"), c = Snapshot("C.DBF");
+  {
+    TCommitJournal j(dir.Dir());
+    const std::string newC = j.NewFileFor(dir / "C.DBF");
+    const std::string newD = j.NewFileFor(dir / "D.DBF");
+    ASSERT_TRUE(j.PlanAppend(dir / "A.DBF"));
+    // Planned twice, or outside the folder: refused.
+    EXPECT_FALSE(j.PlanAppend(dir / "A.DBF"));
+    EXPECT_EQ(j.NewFileFor(dir / "C.DBF"), "");
+    EXPECT_EQ(j.NewFileFor("/elsewhere/E.DBF"), "");
+    MakeTable(newC, "new", 4);
+    MakeTable(newD, "d", 4);
+    ASSERT_TRUE(j.Begin());
+    EXPECT_TRUE(std::filesystem::exists(dir / kCommitJournalName));
+    ASSERT_TRUE(AppendTo(dir / "A.DBF", "a", 4));
+    ASSERT_TRUE(j.Replace());
+    EXPECT_TRUE(j.RollBack());
+  }
+  EXPECT_EQ(Snapshot("A.DBF"), a);
+  EXPECT_EQ(Snapshot("C.DBF"), c);
+  EXPECT_FALSE(std::filesystem::exists(dir / "D.DBF"));
+  EXPECT_TRUE(Leftovers(dir.Dir()).empty());
+}
+
+TEST_F(CommitJournalTest, AFailedRenameRollsTheWholeCommitBack) {
+  const std::string a = Snapshot("A.DBF"), b = Snapshot("B.DBF"), c = Snapshot("C.DBF");
+  vm::test::FaultyFileSystem fs;
+  TCommitJournal j(dir.Dir());
+  const std::string newC = j.NewFileFor(dir / "C.DBF");
+  ASSERT_TRUE(j.PlanAppend(dir / "A.DBF"));
+  ASSERT_TRUE(j.PlanAppend(dir / "B.DBF"));
+  MakeTable(newC, "new", 4);
+  ASSERT_TRUE(j.Begin());
+  ASSERT_TRUE(AppendTo(dir / "A.DBF", "a", 4));
+  ASSERT_TRUE(AppendTo(dir / "B.DBF", "b", 4));
+  fs.FailRename = true;
+  EXPECT_FALSE(j.Replace());
+  EXPECT_FALSE(j.Failure().empty());
+  fs.FailRename = false;
+  EXPECT_EQ(Snapshot("A.DBF"), a);
+  EXPECT_EQ(Snapshot("B.DBF"), b);
+  EXPECT_EQ(Snapshot("C.DBF"), c);
+  EXPECT_TRUE(Leftovers(dir.Dir()).empty());
+}
+
+// Dies, as a killed process does, when the commit removes its first backup:
+// the journal has just been marked done.
+class DieOnBackupRemoval : public FileSystem {
+ public:
+  bool Remove(const std::string& path) override {
+    if (path.ends_with(".$BK")) _exit(0);
+    return FileSystem::Remove(path);
+  }
+};
+
+// Runs fn in a child process that ends without any clean-up of its own.
+void InChild(const std::function<void()>& fn) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    fn();
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST_F(CommitJournalTest, ACommitThatDiedIsRolledBackOrCompletedAtTheNextStart) {
+  const std::string a = Snapshot("A.DBF"), b = Snapshot("B.DBF"), c = Snapshot("C.DBF");
+  // Dead after its renames and appends, before the mark.
+  InChild([&] {
+    auto* j = new TCommitJournal(dir.Dir());
+    MakeTable(j->NewFileFor(dir / "C.DBF"), "new", 2);
+    MakeTable(j->NewFileFor(dir / "D.DBF"), "d", 2);
+    if (!j->PlanAppend(dir / "A.DBF") || !j->PlanAppend(dir / "B.DBF") || !j->Begin()) _exit(1);
+    if (!AppendTo(dir / "A.DBF", "a", 2) || !j->Replace()) _exit(1);
+    _exit(0);
+  });
+  std::vector<std::string> messages;
+  EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::RolledBack);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("D.DBF"), std::string::npos);
+  EXPECT_EQ(Snapshot("A.DBF"), a);
+  EXPECT_EQ(Snapshot("B.DBF"), b);
+  EXPECT_EQ(Snapshot("C.DBF"), c);
+  EXPECT_TRUE(Leftovers(dir.Dir()).empty());
+
+  // Dead right after the mark: the commit stands and is completed.
+  InChild([&] {
+    DieOnBackupRemoval dying;
+    InstallFileSystem(&dying);
+    Commit(dir.Dir(), 2);
+    _exit(1);
+  });
+  messages.clear();
+  EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::Completed);
+  EXPECT_EQ(messages.size(), 1u);
+  EXPECT_EQ(StateOf(dir.Dir(), 2), State::After);
+  EXPECT_TRUE(Leftovers(dir.Dir()).empty());
+  // Recovered once: the next start finds nothing.
+  messages.clear();
+  EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::None);
+}
+
+TEST_F(CommitJournalTest, ANewTableWrittenBeforeTheJournalIsSweptAway) {
+  InChild([&] {
+    TCommitJournal j(dir.Dir());
+    MakeTable(j.NewFileFor(dir / "C.DBF"), "new", 2);
+    _exit(0);
+  });
+  EXPECT_FALSE(Leftovers(dir.Dir()).empty());
+  std::vector<std::string> messages;
+  EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::None);
+  EXPECT_TRUE(Leftovers(dir.Dir()).empty());
+  EXPECT_EQ(StateOf(dir.Dir(), 0), State::Before);
+}
+
+TEST_F(CommitJournalTest, DamagedJournalIsReportedAndKept) {
+  { std::ofstream(dir / kCommitJournalName) << "VELOMAR COMMIT 1\nOPEN\nR\tC.DBF\t1\nSUM\t1\n"; }
+  std::vector<std::string> messages;
+  EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::Failed);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(std::filesystem::exists(dir / kCommitJournalName));
+  // The tables are not touched meanwhile, and no new commit starts over it.
+  EXPECT_EQ(StateOf(dir.Dir(), 0), State::Before);
+  TCommitJournal j(dir.Dir());
+  ASSERT_TRUE(j.PlanAppend(dir / "A.DBF"));
+  EXPECT_FALSE(j.Begin());
+}
+
+// A child process commits and is killed at a random moment; afterwards the
+// recovery must leave every table whole and all before or all after.
+TEST(CommitJournalCrash, KilledAtRandomMomentsEveryTableIsAllBeforeOrAllAfter) {
+  constexpr int kRows = 400;
+  constexpr int kRuns = 120;
+  TempDir pristine;
+  MakeBefore(pristine.Dir());
+
+  auto runChild = [](const std::string& dir) {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(Commit(dir, kRows) ? 0 : 3);
+    return pid;
+  };
+  auto fresh = [&](const TempDir& work) {
+    for (const auto& e : std::filesystem::directory_iterator(work.Dir()))
+      std::filesystem::remove(e.path());
+    for (const char* name : {"A.DBF", "B.DBF", "C.DBF"})
+      std::filesystem::copy_file(pristine / name, work / name);
+  };
+
+  // How long a whole commit takes here, so that the kills spread over it.
+  TempDir work;
+  fresh(work);
+  const auto t0 = std::chrono::steady_clock::now();
+  const pid_t timed = runChild(work.Dir());
+  int status = 0;
+  ASSERT_EQ(waitpid(timed, &status, 0), timed);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const auto span =
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0)
+          .count();
+  ASSERT_EQ(StateOf(work.Dir(), kRows), State::After);
+
+  // The window of the kills follows the commit's own pace on this machine:
+  // it widens while the kills land inside the commit and narrows while they
+  // come after its end, so they spread over every step of it under any load.
+  std::mt19937 rng(20261206);
+  double window = static_cast<double>(span);
+  int before = 0, after = 0, recovered = 0;
+  for (int run = 0; run < kRuns; ++run) {
+    fresh(work);
+    const pid_t pid = runChild(work.Dir());
+    std::uniform_int_distribution<long> delay(0, static_cast<long>(window));
+    std::this_thread::sleep_for(std::chrono::microseconds(delay(rng)));
+    kill(pid, SIGKILL);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    window *= WIFSIGNALED(status) ? 1.1 : 0.9;
+
+    std::vector<std::string> messages;
+    const TRecoveryResult r = RecoverInterruptedCommit(work.Dir(), messages);
+    ASSERT_NE(r, TRecoveryResult::Failed) << "run " << run;
+    if (r != TRecoveryResult::None) ++recovered;
+    const State s = StateOf(work.Dir(), kRows);
+    ASSERT_NE(s, State::Mixed) << "run " << run;
+    (s == State::Before ? before : after)++;
+    EXPECT_TRUE(Leftovers(work.Dir()).empty()) << "run " << run;
+  }
+  RecordProperty("before", before);
+  RecordProperty("after", after);
+  RecordProperty("recovered", recovered);
+  EXPECT_GT(before, 0);
+  EXPECT_GT(after, 0);
+}
+
+// Dies after a given number of changes to the disk, so that a commit can be
+// cut at each of its steps in turn.
+class DieAfterChanges : public FileSystem {
+ public:
+  explicit DieAfterChanges(int budget) : budget_(budget) {}
+  std::unique_ptr<File> Open(const std::string& path, FileMode mode, FileError* error) override {
+    auto real = FileSystem::Open(path, mode, error);
+    if (!real || mode == FileMode::Read) return real;
+    return std::make_unique<Counted>(std::move(real), *this);
+  }
+  bool Rename(const std::string& from, const std::string& to) override {
+    Spend();
+    return FileSystem::Rename(from, to);
+  }
+  bool Remove(const std::string& path) override {
+    Spend();
+    return FileSystem::Remove(path);
+  }
+  void Spend() {
+    if (budget_-- == 0) _exit(9);
+  }
+
+ private:
+  class Counted : public File {
+   public:
+    Counted(std::unique_ptr<File> real, DieAfterChanges& fs) : real_(std::move(real)), fs_(fs) {}
+    int64_t ReadAt(int64_t pos, void* buf, std::size_t n) override {
+      return real_->ReadAt(pos, buf, n);
+    }
+    bool WriteAt(int64_t pos, const void* buf, std::size_t n) override {
+      fs_.Spend();
+      return real_->WriteAt(pos, buf, n);
+    }
+    int64_t Size() override { return real_->Size(); }
+    bool Truncate(int64_t size) override {
+      fs_.Spend();
+      return real_->Truncate(size);
+    }
+    bool Sync() override { return real_->Sync(); }
+
+   private:
+    std::unique_ptr<File> real_;
+    DieAfterChanges& fs_;
+  };
+  int budget_;
+};
+
+TEST(CommitJournalCrash, CutAfterEveryChangeToTheDiskEveryTableIsAllBeforeOrAllAfter) {
+  constexpr int kRows = 3;
+  TempDir work;
+  int before = 0, after = 0;
+  for (int budget = 0;; ++budget) {
+    for (const auto& e : std::filesystem::directory_iterator(work.Dir()))
+      std::filesystem::remove(e.path());
+    MakeBefore(work.Dir());
+    const pid_t pid = fork();
+    if (pid == 0) {
+      DieAfterChanges dying(budget);
+      InstallFileSystem(&dying);
+      _exit(Commit(work.Dir(), kRows) ? 0 : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    std::vector<std::string> messages;
+    ASSERT_NE(RecoverInterruptedCommit(work.Dir(), messages), TRecoveryResult::Failed) << budget;
+    const State s = StateOf(work.Dir(), kRows);
+    ASSERT_NE(s, State::Mixed) << "cut after " << budget << " changes";
+    EXPECT_TRUE(Leftovers(work.Dir()).empty()) << budget;
+    (s == State::Before ? before : after)++;
+    if (WEXITSTATUS(status) == 0) break;  // the commit ran to its end
+    ASSERT_EQ(WEXITSTATUS(status), 9);
+  }
+  EXPECT_GT(before, 10);
+  EXPECT_GT(after, 1);
+}

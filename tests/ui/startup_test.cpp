@@ -1,0 +1,195 @@
+#include "ui/startup.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "config/data_dir.h"
+#include "config/date_index.h"
+#include "config/errorlog.h"
+#include "foundation/tables/commit_journal.h"
+#include "foundation/values/dates.h"
+#include "platform/clock.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "support/program_home.h"
+#include "support/scripted_ui.h"
+#include "ui/main_state.h"
+
+using namespace vm;
+using vm::test::ReadBytes;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Records each start of the day and whether the lock was free then.
+class DayStarter : public TStartOfDayRunner {
+ public:
+  void RunStartOfDay(TDocData& doc) override {
+    ++Runs;
+    Doc = &doc;
+    LockedMeanwhile = BasesLocked();
+  }
+  int Runs = 0;
+  TDocData* Doc = nullptr;
+  bool LockedMeanwhile = false;
+};
+
+int32_t IndexRecords(const std::string& dir) {
+  TDBF t;
+  t.FileName = dir + "!BINDEX.DBF";
+  if (!t.OpenReadOnly()) return -1;
+  const int32_t n = t.RecCount();
+  t.Close();
+  return n;
+}
+
+class StartUpTest : public ::testing::Test {
+ protected:
+  StartUpTest() {
+    for (const auto& e : fs::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
+      fs::copy_file(e.path(), fs::path(home.Dir()) / e.path().filename());
+    options.StartOfDay = &starter;
+    options.FreeBytes = [this](const std::string&) { return freeBytes; };
+  }
+  ~StartUpTest() override {
+    UnlockBases();
+    ResetErrorLogRun();
+  }
+
+  // The configuration of the demo, following the system clock, which reads
+  // 7 December 2026 (two days after the demo's last working day).
+  void FollowSystemClock() {
+    ChooseDataDirectory();
+    ASSERT_TRUE(LoadAllSettings());
+    Settings().SystemClock = true;
+    ASSERT_TRUE(SaveConfiguration());
+    ResetErrorLogRun();
+    clock.SetLocal({2026, 12, 7, 9, 30, 0, 0});
+  }
+
+  vm::test::ProgramHome home;
+  vm::test::ScriptedUi ui;
+  FixedClock clock{{2026, 12, 7, 9, 30, 0, 0}};
+  ScopedClock clockGuard{clock};
+  DayStarter starter;
+  TStartUpOptions options;
+  int64_t freeBytes = int64_t{1} << 40;
+};
+
+}  // namespace
+
+TEST_F(StartUpTest, WithItsOwnClockTheProgramStartsAtTheSavedTimeAndLeavesTheDayToTheFirstRun) {
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_FALSE(BasesLocked());
+  EXPECT_EQ(starter.Runs, 0);
+  EXPECT_FALSE(MainState().DayStarted);
+  EXPECT_EQ(IndexRecords(home.Dir()), 0);
+  clock.AdvanceTicks(61'000);
+  TDateRec d;
+  TTimeRec t;
+  ProgramNow(d, t);
+  EXPECT_EQ(d, (TDateRec{5, 12, 2026}));
+  EXPECT_EQ(t, (TTimeRec{20, 16, 1}));
+  EXPECT_TRUE(Settings().Blanks.GetItem(0)->Compiled);
+  EXPECT_TRUE(Settings().Books.GetItem(0)->Valid);
+  EXPECT_TRUE(ui.Boxes.empty());
+}
+
+TEST_F(StartUpTest, WithTheSystemClockTheDayStartsWithTheIndexUpToYesterdayAndItsDocument) {
+  FollowSystemClock();
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_EQ(starter.Runs, 1);
+  EXPECT_EQ(starter.Doc, &Settings().StartOfDayDoc);
+  EXPECT_FALSE(starter.LockedMeanwhile);
+  EXPECT_TRUE(MainState().DayStarted);
+  EXPECT_EQ(MainState().WorkingDay, (TDateRec{7, 12, 2026}));
+  ASSERT_EQ(IndexRecords(home.Dir()), 1);
+  TDBF index;
+  index.FileName = home / "!BINDEX.DBF";
+  ASSERT_TRUE(index.OpenReadOnly());
+  index.GoToRecord(1);
+  ASSERT_EQ(index.ReadRecord(), 0);
+  bool error = false;
+  EXPECT_EQ(index.GetFieldDate(index.FieldIndex("_DATE2"), error), (TDateRec{6, 12, 2026}));
+  index.Close();
+}
+
+TEST_F(StartUpTest, GivenDateAndTimeSetTheProgramClock) {
+  options.ClockDate = TDateRec{1, 2, 2027};
+  options.ClockTime = TTimeRec{8, 0, 0};
+  ASSERT_EQ(StartUp(options), 0);
+  TDateRec d;
+  TTimeRec t;
+  ProgramNow(d, t);
+  EXPECT_EQ(d, (TDateRec{1, 2, 2027}));
+  EXPECT_EQ(t, (TTimeRec{8, 0, 0}));
+}
+
+TEST_F(StartUpTest, TooLittleRoomForTwiceTheDatabasesEndsTheStartUp) {
+  ASSERT_EQ(StartUp(options), 0);
+  const int64_t total = MainState().TotalBaseSize;
+  ASSERT_GT(total, 0);
+  freeBytes = 2 * total;  // exactly enough
+  ASSERT_EQ(StartUp(options), 0);
+  freeBytes = 2 * total - 1;
+  EXPECT_EQ(StartUp(options), kStartUpFailed);
+  EXPECT_FALSE(BasesLocked());
+  ASSERT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_EQ(ui.Boxes[0].Text,
+            "Недостаточно места на диске "_w + home.Dir().substr(0, home.Dir().size() - 1) + ": !");
+  EXPECT_EQ(ui.Boxes[0].Caption, " Ошибка "_w);
+}
+
+TEST_F(StartUpTest, ABusyDatabaseEndsTheStartUpBeforeTheDayStarts) {
+  FollowSystemClock();
+  const std::string goods = ReadBytes(home / "goods.dbf");
+  auto holder = Files().Open(home / "sales.dbf", FileMode::ReadWrite);
+  ASSERT_NE(holder, nullptr);
+  EXPECT_EQ(StartUp(options), kStartUpFailed);
+  EXPECT_EQ(starter.Runs, 0);
+  EXPECT_FALSE(BasesLocked());
+  EXPECT_LE(IndexRecords(home.Dir()), 0);
+  ASSERT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_NE(ui.Boxes[0].Text.find("sales.dbf занята или испорчена"_w), std::string::npos);
+  EXPECT_EQ(ReadBytes(home / "goods.dbf"), goods);
+}
+
+TEST_F(StartUpTest, ACommitADeadProcessLeftIsRolledBackAndLogged) {
+  const std::string sales = ReadBytes(home / "sales.dbf");
+  const pid_t pid = fork();
+  if (pid == 0) {
+    auto* journal = new TCommitJournal(home.Dir());
+    if (!journal->PlanAppend(home / "sales.dbf") || !journal->Begin()) _exit(1);
+    TDBF t;
+    t.FileName = home / "sales.dbf";
+    if (!t.Open()) _exit(1);
+    t.GoToRecord(t.RecCount() + 1);
+    t.ClearRecordBuf();
+    t.WriteRecord();
+    t.Close();
+    _exit(0);  // dies before the commit finished
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  ASSERT_NE(ReadBytes(home / "sales.dbf"), sales);
+
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_EQ(ReadBytes(home / "sales.dbf"), sales);
+  CloseErrorLog();
+  EXPECT_NE(ReadBytes(home / "Errors.log").find("Прерванная запись отменена"_w), std::string::npos);
+  EXPECT_FALSE(fs::exists(home / kCommitJournalName));
+}
+
+TEST_F(StartUpTest, ShutDownWritesTheLocalSettingsAndTheBasePath) {
+  ASSERT_EQ(StartUp(options), 0);
+  fs::remove(home / "basepath.ini");
+  ShutDown();
+  EXPECT_NE(ReadBytes(home / "basepath.ini").find("BasePath=" + home.Dir()), std::string::npos);
+  EXPECT_TRUE(fs::exists(home / "local.ini"));
+}

@@ -1,0 +1,120 @@
+#include "ui/startup.h"
+
+#include <vector>
+
+#include "config/base_checks.h"
+#include "config/data_dir.h"
+#include "config/date_index.h"
+#include "config/errorlog.h"
+#include "foundation/tables/commit_journal.h"
+#include "foundation/values/dates.h"
+#include "language/registry_context.h"
+#include "language/zone_compiler.h"
+#include "platform/disk_space.h"
+#include "platform/encoding.h"
+#include "platform/services.h"
+#include "ui/description_checks.h"
+#include "ui/main_state.h"
+
+namespace vm {
+
+TMainState& MainState() {
+  static TMainState state;
+  return state;
+}
+
+void ProgramNow(TDateRec& date, TTimeRec& time) { MainState().Clock.Now(date, time); }
+
+namespace {
+
+// A commit that a dead process left half done is brought all back or all
+// forward before anything reads the tables.
+bool RecoverCommit() {
+  std::vector<std::string> messages;
+  const TRecoveryResult r = RecoverInterruptedCommit(DataDir(), messages);
+  for (const std::string& m : messages) LogError(m);
+  if (r != TRecoveryResult::Failed) return true;
+  Ui().MsgBox(messages.empty() ? std::string()
+                               : messages.front() + ". Исправте ошибку и перезапустите программу"_w,
+              Ui().AppTitle(), kMbError);
+  return false;
+}
+
+bool CheckDatabases(TSettingsModel& m) {
+  CreateDateIndex(m.Bases);
+  return CheckBases(m.Bases, LocalBases(), MainState().TotalBaseSize);
+}
+
+// Twice the databases must fit on the data disk: a rebuild or an archive
+// copies them. Equal counts as enough; unknown room is not tested.
+bool CheckDiskRoom(const TStartUpOptions& options) {
+  if (!LocalBases()) return true;
+  const int64_t free = options.FreeBytes ? options.FreeBytes(DataDir()) : FreeBytesAt(DataDir());
+  if (free < 0 || 2 * MainState().TotalBaseSize <= free) return true;
+  std::string disk = DataDir();
+  if (disk.size() > 1 && disk.back() == '/') disk.pop_back();
+  Ui().MsgBox("Недостаточно места на диске "_w + disk + ": !", " Ошибка "_w, kMbError);
+  return false;
+}
+
+void CheckDescriptions(TSettingsModel& m) {
+  // Blank conditions may name the auto-parameters.
+  GlobalExprContext().AutoParams().Assign(m.AutoParams);
+  CheckFormDescriptions(m.Blanks);
+  CheckSpravDescriptions(m.Bases, m.Books, m.Blanks);
+}
+
+void StartClock(const TSettingsModel& m, const TStartUpOptions& options) {
+  TDateRec date = m.LastDate;
+  TTimeRec time = m.LastTime;
+  if (m.SystemClock) GetNowRec(date, time);
+  if (options.ClockDate) date = *options.ClockDate;
+  if (options.ClockTime) time = *options.ClockTime;
+  TMainState& s = MainState();
+  s.Clock.Fix(date, time);
+  s.WorkingDay = date;
+  s.DayStarted = false;
+}
+
+// With the system clock the day starts now: the date index brought up to
+// yesterday, then the start-of-day document. With the program's own clock
+// the first document run starts the day.
+void StartDay(TSettingsModel& m, const TStartUpOptions& options) {
+  if (!m.SystemClock) return;
+  TMainState& s = MainState();
+  UpdateDateIndex(m.Bases, s.WorkingDay);
+  s.DayStarted = true;
+  if (options.StartOfDay) options.StartOfDay->RunStartOfDay(m.StartOfDayDoc);
+}
+
+int EndStartUp() {
+  UnlockBases();
+  CloseErrorLog();
+  return kStartUpFailed;
+}
+
+}  // namespace
+
+int StartUp(const TStartUpOptions& options) {
+  DesignerTestRun() = false;
+  // Price-tag zones compile as the settings load.
+  static TZoneCompiler zoneCompiler;
+  TSettingsModel& m = Settings();
+  m.ZoneCompiler = &zoneCompiler;
+  if (OpenDataAtStartUp() != 0) return EndStartUp();
+  if (!m.Title.empty()) Ui().SetAppTitle(m.Title);
+  if (!RecoverCommit() || !CheckDatabases(m) || !CheckDiskRoom(options)) return EndStartUp();
+  CheckDescriptions(m);
+  StartClock(m, options);
+  UnlockBases();
+  StartDay(m, options);
+  return 0;
+}
+
+void ShutDown() {
+  SaveLocalSettings();
+  CloseErrorLog();
+  WriteBasePathIni();
+}
+
+}  // namespace vm

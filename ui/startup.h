@@ -1,0 +1,50 @@
+// The start-up of the program up to its windows, shared by the program and
+// the headless document runner: the data directory, the database lock, the
+// settings with the date check, an interrupted commit recovered, the date
+// index and the database checks, the room on the disk, the blanks and
+// reference books checked, the program clock started and the start of the
+// working day; and the clean-up at the end.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "config/settings.h"
+#include "foundation/values/values.h"
+
+namespace vm {
+
+// Runs the start-of-day document. The document run implements it; without
+// one the day starts with the date index alone.
+class TStartOfDayRunner {
+ public:
+  virtual ~TStartOfDayRunner() = default;
+  virtual void RunStartOfDay(TDocData& doc) = 0;
+};
+
+struct TStartUpOptions {
+  TStartOfDayRunner* StartOfDay = nullptr;
+  // Where the program clock starts instead of the system clock or the saved
+  // date and time (the headless runner's --date and --time).
+  std::optional<TDateRec> ClockDate;
+  std::optional<TTimeRec> ClockTime;
+  // Room left on the data disk; tests replace it.
+  std::function<int64_t(const std::string& dir)> FreeBytes;
+};
+
+// The exit code of a start-up that must end the program.
+inline constexpr int kStartUpFailed = 1;
+
+// Runs the start-up steps that need no window, in their order. 0 when the
+// program may work; kStartUpFailed when it must end (the user has been told;
+// the lock is released and nothing is saved). The caller has set the
+// command line and the program directory.
+int StartUp(const TStartUpOptions& options = {});
+
+// The clean-up at the end of a program that started: "local.ini" saved,
+// the error log closed, "basepath.ini" written.
+void ShutDown();
+
+}  // namespace vm
