@@ -4,6 +4,7 @@
 
 #include "language/evaluator.h"
 #include "language/expr_compiler.h"
+#include "language_rig.h"
 
 namespace {
 
@@ -11,10 +12,7 @@ using namespace vm;
 
 void RunCompiled(benchmark::State& state, std::string_view text) {
   TExprContext ctx;
-  TCommonVar x;
-  x.Kind = 'N';
-  x.Num = 3.25L;
-  ctx.Symbols().AddVariable("X", x);
+  vm::bench::NumberVariable(ctx, "X", 3.25L);
   TCommonVar name;
   name.Kind = 'C';
   name.Str = "  Widget 250g ";

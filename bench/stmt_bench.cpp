@@ -3,11 +3,9 @@
 // second (each iteration runs the test, the body and the step).
 #include <benchmark/benchmark.h>
 
-#include "language/description_reader.h"
-#include "language/interpreter.h"
-#include "language/stmt_compiler.h"
+#include "language_rig.h"
 
-namespace vm {
+namespace vm::bench {
 namespace {
 
 constexpr int kIterations = 1000000;
@@ -15,18 +13,14 @@ constexpr int kIterations = 1000000;
 void BM_WhileLoop(benchmark::State& state) {
   ResetStatements();
   TProgramContext context;
-  TCommonVar zero;
-  zero.Kind = 'N';
-  context.Symbols().AddVariable("I", zero);
-  TVariable* sum = context.Symbols().AddVariable("S", zero);
-  TDescriptionReader reader(
-      "WHILE I, 1, I+1, I<=1000000\n"
-      "  S := S + I\n"
-      "ENDWHILE\n"
-      "ENDSECTION");
-  TStmtCompiler compiler(reader, context);
-  TInstruction* program = nullptr;
-  if (compiler.CompileProgram(program, "ENDSECTION", kOpEnd) != 0) {
+  NumberVariable(context, "I");
+  TVariable* sum = NumberVariable(context, "S");
+  TInstruction* program = CompileMain(context,
+                                      "WHILE I, 1, I+1, I<=1000000\n"
+                                      "  S := S + I\n"
+                                      "ENDWHILE\n"
+                                      "ENDSECTION");
+  if (program == nullptr) {
     state.SkipWithError("the loop does not compile");
     return;
   }
@@ -46,4 +40,4 @@ void BM_WhileLoop(benchmark::State& state) {
 BENCHMARK(BM_WhileLoop)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-}  // namespace vm
+}  // namespace vm::bench

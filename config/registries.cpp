@@ -265,7 +265,7 @@ void TAPar::SetValue(const TCommonVar& value) {
       ValueText = DateRecToStr(value.Date);
       break;
     case 'N': {
-      const bool whole = std::fabs(value.Num - std::nearbyint(value.Num)) < 1e-9L;
+      const bool whole = std::fabs(value.Num - std::rint(value.Num)) < 1e-9L;
       ValueText = ExtendedToFixed(value.Num, whole ? 0 : 4);
       break;
     }

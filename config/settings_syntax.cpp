@@ -127,7 +127,7 @@ namespace {
 // A stored size far beyond any font would not fit the integer it is read
 // into; it is kept at the nearest one that does.
 int32_t RoundToInt32(long double v) {
-  const long double r = std::nearbyintl(v);
+  const long double r = std::rint(v);
   if (r >= static_cast<long double>(INT32_MAX)) return INT32_MAX;
   if (r <= static_cast<long double>(INT32_MIN)) return INT32_MIN;
   return static_cast<int32_t>(r);

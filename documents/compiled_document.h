@@ -12,12 +12,14 @@
 #include <vector>
 
 #include "language/bound_tables.h"
+#include "language/builtin_objects.h"
 #include "ui/help_pages.h"
 #include "documents/form_list.h"
 #include "documents/loadings.h"
 #include "documents/questions.h"
 #include "documents/view_cells.h"
 #include "language/check_list.h"
+#include "documents/price_binding.h"
 #include "documents/runtime_objects.h"
 #include "language/instructions.h"
 #include "language/registry_context.h"
@@ -26,8 +28,9 @@ namespace vm {
 
 class TCompiledDocument;
 
-struct TSubdef : public TRuntimeObject {
+struct TSubdef : public ISubroutine {
   TInstruction* Entry = nullptr;
+  TInstruction* StartInstruction() const override { return Entry; }
   std::string Name;  // upper case
   int32_t Line = 0;
 };
@@ -43,6 +46,7 @@ class TDocumentContext : public TProgramContext {
   TRuntimeObject* FindSelect(std::string_view name) override;
   TRuntimeObject* FindListSelect(std::string_view name) override;
   TRuntimeObject* FindSubroutine(std::string_view name) override;
+  TRuntimeObject* FindHelp(std::string_view name) override;
   IProgramAutoParam* FindAutoParam(std::string_view name) override;
   IProgramQuestion* FindQuestion(std::string_view name) override;
   IProgramQuestion* FindBaseQuestion(std::string_view name) override;
@@ -137,6 +141,7 @@ class TCompiledDocument {
   TStatusLine StatusLine;
   // The document-wide checks; a table keeps its own.
   TCheckList Checks;
+  TPriceBinding Price;
   TFormOptions Options;
   // The document's own copy of the auto-parameters.
   TDocAutoParams AutoParams;

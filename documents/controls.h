@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "config/price_tags.h"
+
 namespace vm {
 
 // Adds s after the items that sort before it or equal it, letters without
@@ -22,8 +24,11 @@ class IListControl {
   virtual ~IListControl() = default;
   virtual int Count() const = 0;
   virtual std::string Item(int index) const = 0;
-  // Adds at the place the sorting gives; returns that index.
+  // Adds at the place the sorting gives (the end when unsorted); returns
+  // that index.
   virtual int Add(const std::string& s) = 0;
+  // Lists start sorted; turning the sorting on sorts the items there are.
+  virtual void SetSorted(bool on) = 0;
   // Puts s at index, whatever the sorting says.
   virtual void Insert(int index, const std::string& s) = 0;
   // No items, no text, nothing chosen.
@@ -36,6 +41,8 @@ class IListControl {
   virtual std::string Text() const = 0;
   virtual void SetVisible(bool visible) = 0;
   virtual bool Visible() const = 0;
+  virtual void SetFontStyle(TFontStyles style) = 0;
+  virtual TFontStyles FontStyle() const = 0;
 
   // Called when the user changes the choice.
   std::function<void()> OnChange;
@@ -48,6 +55,8 @@ class IButtonControl {
   virtual std::string Caption() const = 0;
   virtual void SetVisible(bool visible) = 0;
   virtual bool Visible() const = 0;
+  virtual void SetFontStyle(TFontStyles style) = 0;
+  virtual TFontStyles FontStyle() const = 0;
 
   std::function<void()> OnClick;
 };
@@ -112,6 +121,7 @@ class THeadlessList : public IListControl {
   int Count() const override { return static_cast<int>(items_.size()); }
   std::string Item(int index) const override;
   int Add(const std::string& s) override;
+  void SetSorted(bool on) override;
   void Insert(int index, const std::string& s) override;
   void Clear() override;
   int ItemIndex() const override { return index_; }
@@ -119,6 +129,8 @@ class THeadlessList : public IListControl {
   std::string Text() const override { return text_; }
   void SetVisible(bool visible) override { visible_ = visible; }
   bool Visible() const override { return visible_; }
+  void SetFontStyle(TFontStyles style) override { style_ = style; }
+  TFontStyles FontStyle() const override { return style_; }
 
   // The user types into the edit field of a drop-down.
   void SetText(std::string text) { text_ = std::move(text); }
@@ -127,9 +139,11 @@ class THeadlessList : public IListControl {
 
  private:
   std::vector<std::string> items_;
+  bool sorted_ = true;
   int index_ = -1;
   std::string text_;
   bool visible_ = true;
+  TFontStyles style_ = 0;
 };
 
 class THeadlessButton : public IButtonControl {
@@ -138,12 +152,15 @@ class THeadlessButton : public IButtonControl {
   std::string Caption() const override { return caption_; }
   void SetVisible(bool visible) override { visible_ = visible; }
   bool Visible() const override { return visible_; }
+  void SetFontStyle(TFontStyles style) override { style_ = style; }
+  TFontStyles FontStyle() const override { return style_; }
   // The user presses the button.
   void Press();
 
  private:
   std::string caption_;
   bool visible_ = true;
+  TFontStyles style_ = 0;
 };
 
 class THeadlessControls : public IControlFactory {

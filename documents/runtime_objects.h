@@ -14,6 +14,7 @@
 #include "documents/controls.h"
 #include "foundation/text/strutils.h"
 #include "language/expr_context.h"
+#include "language/form_objects.h"
 #include "language/instructions.h"
 
 namespace vm {
@@ -28,12 +29,14 @@ class TDocumentEvents {
   void Run(TInstruction* program);
 };
 
-// Where a control stands on the document form, as the document gives it.
+// Where a control stands on the document form, as the document gives it
+// and the form layout scales it: its edges (the bottom 0 for a select,
+// whose height its font gives).
 struct TControlPlace {
   int32_t Left = 0;
+  int32_t Right = 0;
   int32_t Top = 0;
-  int32_t Width = 0;
-  int32_t Height = 0;
+  int32_t Bottom = 0;
 };
 
 // Shown without a formula; with one, only for a number above 1e-9 reached
@@ -46,9 +49,15 @@ class TListObject : public TRuntimeObject {
  public:
   TControlPlace Place;
   int32_t FontHeight = 50;
+  TFontStyles FontStyle = 0;
   std::string Name;
   TExprChain VisibleExpr;
 
+  // Kept here and applied to the control's font at once.
+  void SetFontStyle(TFontStyles style) {
+    FontStyle = style;
+    control_->SetFontStyle(style);
+  }
   // Nothing for an empty text or one the list holds already.
   void AddUnique(const std::string& s);
   // Ignoring case; -1 when absent.
@@ -63,36 +72,36 @@ class TListObject : public TRuntimeObject {
   std::unique_ptr<IListControl> control_;
 };
 
-class TSelect : public TListObject {
+class TSelect : public TListObject, public IFormSelect {
  public:
   TSelect(TDocumentEvents& events, std::unique_ptr<IListControl> combo);
 
   TInstruction* ChangeProgram = nullptr;
 
   IListControl& Combo() { return *control_; }
-  int Add(const std::string& s) { return control_->Add(s); }
-  // Before position pos (1-based), appended past the end; nothing below 1
-  // or when present.
-  void InsertAt(const std::string& s, int pos);
-  void Clear() { control_->Clear(); }
-  int GetItemIndex() const { return control_->ItemIndex(); }
-  // The chosen item, or the edit text when nothing is chosen.
-  std::string GetText() const;
-  // Chooses the item equal to s and runs the change; -1 and nothing when absent.
-  int SelectText(std::string_view s);
-  void SetItemIndex(int index);
+  int Add(const std::string& s) override { return control_->Add(s); }
+  void AddUnique(const std::string& s) override { TListObject::AddUnique(s); }
+  void InsertAt(const std::string& s, int pos) override;
+  void Clear() override { control_->Clear(); }
+  int Count() const override { return control_->Count(); }
+  int GetItemIndex() const override { return control_->ItemIndex(); }
+  std::string GetText() const override;
+  void ChooseItem(int index) override;
+  int SelectText(std::string_view s) override;
+  void SetItemIndex(int index) override;
+  void SetSorted(bool on) override { control_->SetSorted(on); }
   void DoChange();
 };
 
-class TListSelect : public TListObject {
+class TListSelect : public TListObject, public IFormListSelect {
  public:
   TListSelect(TDocumentEvents& events, std::unique_ptr<IListControl> list);
 
   TInstruction* ClickProgram = nullptr;
 
   IListControl& List() { return *control_; }
-  // Empty when nothing is chosen.
-  std::string GetText() const;
+  void AddUnique(const std::string& s) override { TListObject::AddUnique(s); }
+  std::string GetText() const override;
   void DoClick();
 };
 
@@ -102,12 +111,18 @@ class TVisButt : public TRuntimeObject {
 
   TControlPlace Place;
   int32_t FontHeight = 50;
+  TFontStyles FontStyle = 0;
   std::string Name;
   TInstruction* ClickProgram = nullptr;
   TExprChain CaptionExpr;
   TExprChain VisibleExpr;
 
   IButtonControl& Button() { return *button_; }
+  // Kept here and applied to the button's font at once.
+  void SetFontStyle(TFontStyles style) {
+    FontStyle = style;
+    button_->SetFontStyle(style);
+  }
   void ButtonClick();
   // Visibility, and the caption: the formula's text, else the name.
   void Update();
@@ -118,15 +133,19 @@ class TVisButt : public TRuntimeObject {
 };
 
 // A sorted list of texts a table column offers.
-class TFldList : public TRuntimeObject {
+class TFldList : public TRuntimeObject, public IFormFieldList {
  public:
   StringList Strings;
   std::string Name;
+  // The title of the list as it drops down.
   TExprChain Expr;
+  // The size of the list as it drops down, in layout units.
+  int32_t Width = 0;
+  int32_t Height = 0;
 
-  int Add(const std::string& s);
-  void AddUnique(const std::string& s);
-  void Clear() { Strings.clear(); }
+  int Add(const std::string& s) override;
+  void AddUnique(const std::string& s) override;
+  void Clear() override { Strings.clear(); }
   // Ignoring case; -1 when absent.
   int IndexOf(std::string_view s) const;
 };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -34,6 +35,10 @@ class TUBL : public IProgramBase {
   // The configured database; nullptr for a temporary table.
   TDbaseStructure* Base = nullptr;
   TBaseList* List;
+  // RESETRECORDS: the commit empties the file before it writes the rows.
+  bool Truncate = false;
+  // The commit rewrites the whole file rather than updating it in place.
+  bool RewriteAll = false;
 
   // The table's own filter.
   TFilter& Filter() { return *filter_; }
@@ -53,6 +58,19 @@ class TBaseList {
   // Where the filters of the bound tables compile: the running document's
   // context; nullptr for one that knows only these bindings.
   TExprContext* Context = nullptr;
+  // SAVEBASE calls of the current document run; each base's Table.Number
+  // is its place in the commit order.
+  int32_t SaveCount = 0;
+  // Writes an edited reference book bound to the base back into its table;
+  // true when it did. Set by the document that owns the books.
+  std::function<bool(TUBL&)> WriteBackBook;
+
+  // A new document run: no base has a place in the commit order yet.
+  void BeginRun();
+  // The commit of the bases: those SAVEBASE named, each once, in the order
+  // of their last SAVEBASE. False when any write failed (the others are
+  // still written).
+  bool WriteSavedBases();
 
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   TUBL* GetItem(int32_t index) const;

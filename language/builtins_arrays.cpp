@@ -24,7 +24,7 @@ constexpr __int128 kIndexSaturation = static_cast<__int128>(1) << 90;
 
 // -1 for a number that names no array.
 int64_t ArrayId(long double x) {
-  const long double r = std::nearbyint(x);
+  const long double r = std::rint(x);
   return r >= 1 && r <= 2147483647.0L ? static_cast<int64_t>(r) : -1;
 }
 

@@ -26,7 +26,7 @@ bool IsCalendarDate(const TDateRec& d) {
 TDateRec ShiftDate(const TDateRec& date, long double days) {
   if (!IsCalendarDate(date) || !(std::fabs(days) < 1e7L)) return {};
   const TDateRec shifted =
-      DayNumToDateRec(DateRecToDayNum(date) + static_cast<int32_t>(std::nearbyint(days)));
+      DayNumToDateRec(DateRecToDayNum(date) + static_cast<int32_t>(std::rint(days)));
   return IsCalendarDate(shifted) ? shifted : TDateRec{};
 }
 
@@ -69,7 +69,7 @@ void FnSumdateday(TBuiltinCall& c) { c.SetDate(ShiftDate(c.Date(1), c.Num(2))); 
 
 void FnSumdate(TBuiltinCall& c) {
   const TDateRec& period = c.Date(2);
-  const long double days = std::nearbyint(period.Month * 30.4375L + period.Year * 365.0L + period.Day);
+  const long double days = std::rint(period.Month * 30.4375L + period.Year * 365.0L + period.Day);
   c.SetDate(ShiftDate(c.Date(1), c.Num(3) < 0 ? -days : days));
 }
 

@@ -53,7 +53,7 @@ void FnQuestion(TBuiltinCall& c) {
 }
 
 void FnCheckboxes(TBuiltinCall& c) {
-  const long double mask = std::nearbyint(std::fabs(c.Num(3)));
+  const long double mask = std::rint(std::fabs(c.Num(3)));
   int32_t columns = 0;
   if (!c.IntArg(4, columns)) return;
   if (!(mask <= 4294967295.0L)) {

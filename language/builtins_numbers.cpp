@@ -9,6 +9,7 @@
 #include "config/sysvars.h"
 #include "foundation/values/value_text.h"
 #include "foundation/text/number_text.h"
+#include "language/number_functions.h"
 
 namespace vm {
 
@@ -36,7 +37,7 @@ long double UnitCos(long double x) { return std::fabs(x) < kTrigLimit ? std::cos
 
 }  // namespace
 
-void FnExp(TBuiltinCall& c) { c.SetNum(std::exp(c.Num(1))); }
+void FnExp(TBuiltinCall& c) { c.SetNum(ExpOf(c.Num(1))); }
 
 void FnLn(TBuiltinCall& c) {
   if (c.Num(1) <= 0) return c.Fail(kErrLogOfNonPositive);
@@ -58,12 +59,12 @@ void FnLog(TBuiltinCall& c) {
 
 void FnSqrt(TBuiltinCall& c) {
   if (c.Num(1) < 0) return c.Fail(kErrSqrtOfNegative);
-  c.SetNum(std::sqrt(c.Num(1)));
+  c.SetNum(SqrtOf(c.Num(1)));
 }
 
-void FnMax(TBuiltinCall& c) { c.SetNum(c.Num(2) >= c.Num(1) ? c.Num(2) : c.Num(1)); }
+void FnMax(TBuiltinCall& c) { c.SetNum(MaxOf(c.Num(1), c.Num(2))); }
 
-void FnMin(TBuiltinCall& c) { c.SetNum(c.Num(2) <= c.Num(1) ? c.Num(2) : c.Num(1)); }
+void FnMin(TBuiltinCall& c) { c.SetNum(MinOf(c.Num(1), c.Num(2))); }
 
 void FnSin(TBuiltinCall& c) { c.SetNum(UnitSin(c.Num(1))); }
 
@@ -83,10 +84,7 @@ void FnCtg(TBuiltinCall& c) {
   c.SetNum(UnitCos(x) / sine);
 }
 
-void FnSign(TBuiltinCall& c) {
-  const long double x = c.Num(1);
-  c.SetNum(x > 0 ? 1 : std::fabs(x) < kNumTolerance ? 0 : -1);
-}
+void FnSign(TBuiltinCall& c) { c.SetNum(SignOf(c.Num(1))); }
 
 void FnAtg(TBuiltinCall& c) { c.SetNum(std::atan(c.Num(1))); }
 
@@ -134,23 +132,15 @@ void FnAtgh(TBuiltinCall& c) {
   c.SetNum(std::atanh(x));
 }
 
-void FnRound(TBuiltinCall& c) { c.SetNum(std::nearbyint(c.Num(1))); }
+void FnRound(TBuiltinCall& c) { c.SetNum(RoundOf(c.Num(1))); }
 
-void FnInt(TBuiltinCall& c) { c.SetNum(std::trunc(c.Num(1))); }
+void FnInt(TBuiltinCall& c) { c.SetNum(IntOf(c.Num(1))); }
 
-void FnAbs(TBuiltinCall& c) { c.SetNum(std::fabs(c.Num(1))); }
+void FnAbs(TBuiltinCall& c) { c.SetNum(AbsOf(c.Num(1))); }
 
-void FnDiv(TBuiltinCall& c) {
-  const long double a = c.Num(1), b = c.Num(2);
-  // Rounding to 9 places first keeps 0.3 / 0.1 at 3 rather than 2.
-  c.SetNum(std::fabs(b) < kNumTolerance ? 0 : std::trunc(RoundTo9Places(a / b)));
-}
+void FnDiv(TBuiltinCall& c) { c.SetNum(DivOf(c.Num(1), c.Num(2))); }
 
-void FnMod(TBuiltinCall& c) {
-  const long double a = c.Num(1), b = c.Num(2);
-  if (std::fabs(b) < kNumTolerance) return c.SetNum(a);
-  c.SetNum(RoundTo9Places(a - std::trunc(RoundTo9Places(a / b)) * b));
-}
+void FnMod(TBuiltinCall& c) { c.SetNum(ModOf(c.Num(1), c.Num(2))); }
 
 void FnTonum(TBuiltinCall& c) {
   std::string_view s = c.Str(1);
@@ -164,7 +154,7 @@ namespace {
 // A bit mask argument: its rounded value, read as 32 bits whether it was
 // written signed or unsigned.
 bool MaskArg(TBuiltinCall& c, int i, uint32_t& mask) {
-  const long double r = std::nearbyint(c.Num(i));
+  const long double r = std::rint(c.Num(i));
   if (!(r >= -2147483648.0L && r <= 4294967295.0L)) {
     c.FailWith(" Целое число вне допустимого диапазона "_w);
     return false;
@@ -200,14 +190,14 @@ void FnRounddig(TBuiltinCall& c) {
   // Rounding goes through a 64-bit integer.
   if (!(std::fabs(scaled) < 9223372036854775807.0L))
     return c.FailWith(" Целое число вне допустимого диапазона "_w);
-  c.SetNum(std::nearbyint(scaled) / p);
+  c.SetNum(std::rint(scaled) / p);
 }
 
 void FnExpandnum(TBuiltinCall& c) {
   int32_t width = 0;
   if (!c.WidthArg(2, width)) return;
   // Adding zero turns a rounded -0 into 0.
-  const long double v = std::nearbyint(c.Num(1)) + 0.0L;
+  const long double v = std::rint(c.Num(1)) + 0.0L;
   std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, "%.0Lf", v)) + 1, '\0');
   text.resize(static_cast<std::size_t>(std::snprintf(text.data(), text.size(), "%.0Lf", v)));
   c.SetStr(PadStr(text, width < 0 ? 0 : width, true, '0'));

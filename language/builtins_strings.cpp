@@ -24,7 +24,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A sum in whole hundredths, through a 64-bit integer as the rounding does.
 bool Hundredths(TBuiltinCall& c, long double sum, long long& k) {
-  const long double r = std::nearbyint(sum * 100);
+  const long double r = std::rint(sum * 100);
   if (!(std::fabs(r) < 9223372036854775807.0L)) {
     c.FailWith(" Целое число вне допустимого диапазона "_w);
     return false;

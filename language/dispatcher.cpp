@@ -40,7 +40,7 @@ int EvaluateArguments(TOperand& call, const TFunctionRec& rec, TCommonVar* args,
     int err = 0;
     EvalExpr(arg.Child, err, args[i]);
     if (err != 0) return err;
-    if (letter == 0 || TypesCompatible(letter, args[i].Kind)) continue;
+    if (letter == 0 || letter == args[i].Kind || TypesCompatible(letter, args[i].Kind)) continue;
     if (IsByReference(letter) && letter - 'a' + 'A' == args[i].Kind && IsVariableRef(arg)) continue;
     return kErrArgType;
   }
@@ -57,9 +57,14 @@ class TArgumentFrames {
       if (frames_.depth_ == frames_.frames_.size())
         frames_.frames_.push_back(std::make_unique<std::array<TCommonVar, kMaxCallArgs>>());
       args_ = frames_.frames_[frames_.depth_++]->data();
+      // Cleared in place: a string keeps its buffer for the next call.
       for (int i = 0; i < count; ++i) {
-        args_[i].Kind = 0;
-        ClearValue(args_[i]);
+        TCommonVar& a = args_[i];
+        a.Kind = 0;
+        a.Str.clear();
+        a.Num = 0;
+        a.Date = {};
+        a.Time = {};
       }
     }
     ~TFrame() { --frames_.depth_; }
@@ -101,7 +106,7 @@ void RunRoutine(TBuiltinCall& c, const TFunctionRec& rec) {
 }  // namespace
 
 bool TBuiltinCall::RoundToInt32(long double x, int32_t& value) {
-  const long double r = std::nearbyint(x);
+  const long double r = std::rint(x);
   if (!(r >= -2147483648.0L && r <= 2147483647.0L)) {
     FailWith(" Целое число вне допустимого диапазона "_w);
     return false;

@@ -13,7 +13,6 @@ namespace {
 
 enum {
   kErrBadRow = 21,
-  kErrOverflow = 254,
   kErrNoValue = 255,
 };
 
@@ -31,32 +30,132 @@ char ObjectLetter(uint8_t kind) {
 
 // The row a row expression names; 0 (no row) when it lies outside 32 bits.
 int RowNumber(long double v) {
-  const long double r = std::nearbyint(v);
+  const long double r = std::rint(v);
   return r >= 1 && r <= 2147483647.0L ? static_cast<int>(r) : 0;
+}
+
+// Where a node's value lies once it is computed: a variable is read where it
+// lives, a constant from the node, anything else is computed into the node.
+const TCommonVar& NodeValue(TOperand& node, int& errCode) {
+  switch (node.Kind) {
+    case kOpdVariable:
+    case kOpdVarRef:
+      return node.Var->Value;
+    case kOpdNumber:
+      node.Value.Kind = 'N';
+      node.Value.Num = node.Constant;
+      return node.Value;
+    case kOpdString:
+      // The text never changes once compiled, so it is copied only once.
+      if (node.Value.Kind != 'C') {
+        node.Value.Kind = 'C';
+        node.Value.Str = node.Text;
+      }
+      return node.Value;
+    default:
+      if (node.IsGroup())
+        EvalExpr(node.Child, errCode, node.Value);
+      else
+        EvalOperand(node, errCode, node.Value);
+      return node.Value;
+  }
+}
+
+// The rest of a chain from node on, applying each operator as soon as its
+// right operand is known: a value read in place is used before a later node
+// (a built-in writing a variable) can change it, exactly as if it had been
+// copied. An operator error waits until every node has been evaluated, since
+// an evaluation error of a later node takes precedence over it.
+void FoldValues(TOperand* node, TOperand* end, int opErr, int& errCode, TCommonVar& value) {
+  for (; node != end; ++node) {
+    const TCommonVar& v = NodeValue(*node, errCode);
+    if (errCode != 0) {
+      value = v;
+      return;
+    }
+    if (opErr == 0) ApplyOperator(node[-1].OpIndex, value, v, value, opErr);
+  }
+  errCode = opErr;
+}
+
+void BuildSteps(TExprChain& expr) {
+  std::vector<TChainStep> steps(expr.size());
+  for (std::size_t i = 0; i < expr.size(); ++i) {
+    const TOperand& node = expr[i];
+    TChainStep& step = steps[i];
+    step.Op = i == 0 ? 0 : expr[i - 1].OpIndex;
+    step.Node = static_cast<uint32_t>(i);
+    if (node.Kind == kOpdNumber) {
+      step.Source = kStepConstant;
+      step.Constant = node.Constant;
+    } else if ((node.Kind == kOpdVariable || node.Kind == kOpdVarRef) && node.Var != nullptr) {
+      step.Source = kStepInPlace;
+      step.InPlace = &node.Var->Value;
+    }
+  }
+  expr.front().Steps = std::move(steps);
+  expr.front().NumberCode = CompileNumberCode(expr);
+}
+
+inline const TCommonVar& StepValue(const TChainStep& step, TExprChain& expr, int& errCode) {
+  return step.Source == kStepInPlace ? *step.InPlace : NodeValue(expr[step.Node], errCode);
 }
 
 }  // namespace
 
-void EvalExpr(TExprChain& expr, int& errCode, TCommonVar& value) {
-  errCode = 0;
+void EvalChain(TExprChain& expr, int& errCode, TCommonVar& value) {
   if (expr.empty()) {
     // A formula that did not compile has no chain.
     errCode = kErrNoValue;
     return;
   }
-  for (TOperand& node : expr) {
-    if (node.IsGroup())
-      EvalExpr(node.Child, errCode, node.Value);
-    else
-      EvalOperand(node, errCode, node.Value);
-    if (errCode != 0) {
-      value = node.Value;
+  std::vector<TChainStep>& steps = expr.front().Steps;
+  if (steps.empty()) BuildSteps(expr);
+  const TChainStep* step = steps.data();
+  const TChainStep* const end = step + steps.size();
+  int err = 0;
+  long double acc = 0;
+  if (step->Source == kStepConstant) {
+    acc = step->Constant;
+  } else {
+    const TCommonVar& first = StepValue(*step, expr, err);
+    if (err != 0 || first.Kind != 'N') {
+      if (&first != &value) value = first;
+      if (err == 0) FoldValues(expr.data() + 1, expr.data() + expr.size(), 0, err, value);
+      errCode = err;
       return;
     }
+    acc = first.Num;
   }
-  value = expr.front().Value;
-  for (std::size_t i = 1; i < expr.size() && errCode == 0; ++i)
-    ApplyOperator(expr[i - 1].OpIndex, value, expr[i].Value, value, errCode);
+  // Numbers fold in a register; the chain leaves this path only when an
+  // operand turns out to hold something else.
+  int opErr = 0;
+  for (++step; step != end; ++step) {
+    long double right = step->Constant;
+    if (step->Source != kStepConstant) {
+      const TCommonVar& v = StepValue(*step, expr, err);
+      if (err != 0) {
+        value = v;
+        errCode = err;
+        return;
+      }
+      if (opErr != 0) continue;
+      if (v.Kind != 'N') {
+        value.Kind = 'N';
+        value.Num = acc;
+        ApplyOperator(step->Op, value, v, value, opErr);
+        TOperand* const node = expr.data() + (step - steps.data());
+        FoldValues(node + 1, expr.data() + expr.size(), opErr, err, value);
+        errCode = err;
+        return;
+      }
+      right = v.Num;
+    }
+    if (opErr == 0) opErr = ApplyNumberOperator(step->Op, acc, right);
+  }
+  value.Kind = 'N';
+  value.Num = acc;
+  errCode = opErr;
 }
 
 void EvalOperand(TOperand& node, int& errCode, TCommonVar& value) {
@@ -66,15 +165,16 @@ void EvalOperand(TOperand& node, int& errCode, TCommonVar& value) {
       value = node.Var->Value;
       return;
     case kOpdField:
-      value = node.FieldVar->Table->FieldValue(node.FieldVar->FieldIndex);
+      node.FieldVar->Table->ReadField(node.FieldVar->FieldIndex, value);
       return;
     case kOpdColumn: {
       int row = -1;
       if (!node.RowExpr.empty()) {
-        TCommonVar r;
-        EvalExpr(node.RowExpr, errCode, r);
+        // The node's own value holds the row for a moment, so that no
+        // temporary is built.
+        EvalExpr(node.RowExpr, errCode, value);
         if (errCode != 0) return;
-        row = RowNumber(r.Num);
+        row = RowNumber(value.Num);
       }
       ColumnRefValue(*node.FormVar, row, errCode, value);
       return;
@@ -83,7 +183,7 @@ void EvalOperand(TOperand& node, int& errCode, TCommonVar& value) {
       CallBuiltinFunction(node, errCode, value);
       return;
     case kOpdAutoParam:
-      value = node.AutoParam->GetValue();
+      node.AutoParam->ReadValue(value);
       return;
     case kOpdSysVar:
       value = node.Context->SysVarValue(node.SysVar);
@@ -123,13 +223,15 @@ void ColumnRefValue(const TFormVar& formVar, int row, int& errCode, TCommonVar& 
       errCode = kErrBadRow;
       return;
     }
-    value = form.CellValue(formVar.Column, row);
+    form.ReadCell(formVar.Column, row, value);
     value.Kind = NormalizeTypeChar(value.Kind);
     return;
   }
   long double sum = 0;
+  // One value serves every row, so a text cell's buffer is reused.
+  TCommonVar cell;
   for (int r = 1; r <= rows; ++r) {
-    const TCommonVar cell = form.CellValue(formVar.Column, r);
+    form.ReadCell(formVar.Column, r, cell);
     if (NormalizeTypeChar(cell.Kind) == 'N') sum += cell.Num;
   }
   ClearValue(value);

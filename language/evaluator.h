@@ -7,11 +7,38 @@
 
 #include "language/expr_context.h"
 #include "language/expr_types.h"
+#include "language/number_code.h"
 
 namespace vm {
 
-// errCode 0 on success; after an error value is whatever was reached.
-void EvalExpr(TExprChain& expr, int& errCode, TCommonVar& value);
+// The full evaluation of a chain, which also prepares, on its first run,
+// what the chain keeps for the runs after it (its steps and number code).
+void EvalChain(TExprChain& expr, int& errCode, TCommonVar& value);
+
+// The number a chain over numbers gives through its number code; false,
+// with nothing evaluated, when the chain has none or it cannot finish.
+inline bool EvalNumber(const TExprChain& expr, long double& number) {
+  if (expr.empty() || expr.front().NumberCode.empty()) return false;
+  bool ok = false;
+  number = RunNumberCode(expr.front().NumberCode, ok);
+  return ok;
+}
+
+// errCode 0 on success; after an error value is whatever was reached. A
+// numeric result writes only the kind and the number, and a text result
+// reuses value's string buffer. Values are read where they live, so value
+// must not be a variable the chain reads. A chain over numbers runs its
+// number code, and the full evaluation only when that cannot finish.
+inline void EvalExpr(TExprChain& expr, int& errCode, TCommonVar& value) {
+  long double number;
+  if (EvalNumber(expr, number)) {
+    value.Kind = 'N';
+    value.Num = number;
+    errCode = 0;
+    return;
+  }
+  EvalChain(expr, errCode, value);
+}
 
 void EvalOperand(TOperand& node, int& errCode, TCommonVar& value);
 

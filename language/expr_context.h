@@ -31,6 +31,9 @@ class IExprForm : public TRuntimeObject {
   virtual char FirstRowFormat(int column) const = 0;
   virtual int RowCount() const = 0;
   virtual TCommonVar CellValue(int column, int row) const = 0;
+  // The same into a value the caller keeps, whose string buffer a form
+  // that holds its cells as values can reuse.
+  virtual void ReadCell(int column, int row, TCommonVar& into) const { into = CellValue(column, row); }
 };
 
 // A database bound by the document, with its current record.
@@ -40,12 +43,16 @@ class IExprBase : public TRuntimeObject {
   virtual int FieldIndex(std::string_view name) const = 0;
   virtual char FieldType(int index) const = 0;
   virtual TCommonVar FieldValue(int index) const = 0;
+  // The same into a value the caller keeps (see ReadCell).
+  virtual void ReadField(int index, TCommonVar& into) const { into = FieldValue(index); }
 };
 
 class IExprAutoParam {
  public:
   virtual ~IExprAutoParam() = default;
   virtual TCommonVar GetValue() const = 0;
+  // The same into a value the caller keeps (see ReadCell).
+  virtual void ReadValue(TCommonVar& into) const { into = GetValue(); }
 };
 
 struct TVariable {

@@ -20,6 +20,37 @@ struct TOperand;
 
 using TExprChain = std::vector<TOperand>;
 
+// Where the evaluator finds an operand of a chain.
+enum : uint8_t {
+  kStepConstant = 0,  // a number constant, kept in the step
+  kStepInPlace = 1,   // a variable, read where it lives
+  kStepNode = 2,      // anything else, computed into its node
+};
+
+// A chain as the evaluator walks it: one small step per operand, so that a
+// walk over numbers never touches the much larger nodes. Derived from the
+// chain on its first evaluation.
+struct TChainStep {
+  long double Constant = 0;
+  const TCommonVar* InPlace = nullptr;
+  uint32_t Node = 0;
+  // The operator that joins the operand to what goes before; 0 for the first.
+  uint8_t Op = 0;
+  uint8_t Source = kStepNode;
+};
+
+// One step of a chain over numbers compiled for an accumulator (see
+// number_code.h).
+struct TNumberOp {
+  long double Constant = 0;
+  const TCommonVar* Var = nullptr;
+  uint8_t Code = 0;
+  // The built-in of a call (number_functions.h).
+  uint8_t Function = 0;
+  // The operator to apply, or the number of arguments of a call.
+  uint8_t Arg = 0;
+};
+
 // Operand kinds.
 enum : uint8_t {
   kOpdUnbound = 0,
@@ -68,6 +99,10 @@ struct TOperand {
   TExprChain Child;
   TCommonVar Value;
   long double Constant = 0;
+  // On the first node of a chain, once it has been evaluated: the chain's
+  // steps, and its number code when it is a chain over numbers only.
+  std::vector<TChainStep> Steps;
+  std::vector<TNumberOp> NumberCode;
 
   bool IsGroup() const { return Kind != kOpdCall && !Child.empty(); }
 };

@@ -46,6 +46,15 @@ int32_t AskUser(const std::string& text, uint32_t flags) {
   return answer;
 }
 
+// The common case, a number into a numeric variable, stored at once; false
+// for any other.
+bool StoreNumber(TInstruction& in, const TCommonVar& value) {
+  if (in.Opcode != kOpAssign || in.Var == nullptr || value.Kind != 'N' || in.Var->Value.Kind != 'N')
+    return false;
+  in.Var->Value.Num = value.Num;
+  return true;
+}
+
 }  // namespace
 
 TInstructionPool& Instructions() {
@@ -187,17 +196,24 @@ TInstruction* TInterpreter::Execute(TInstruction& in) {
     case kOpAssign:
     case kOpSetField:
     case kOpSetAutoParam: {
+      // A number into a numeric variable goes straight from the number code.
+      long double number;
+      if (in.Opcode == kOpAssign && in.Var != nullptr && in.Var->Value.Kind == 'N' && EvalNumber(in.Expr, number)) {
+        in.Var->Value.Num = number;
+        return in.Next;
+      }
       int err = 0;
       EvalExpr(in.Expr, err, value_);
       if (err != 0) {
         SetEvalError(err, in, false);
-      } else if (errorCode_ == 0) {
+      } else if (errorCode_ == 0 && !StoreNumber(in, value_)) {
         Store(in);
       }
       return in.Next;
     }
     case kOpIf:
     case kOpWhileTest: {
+      if (long double number; EvalNumber(in.Expr, number)) return IsTrue(number) ? in.Next : in.Jump;
       int err = 0;
       EvalExpr(in.Expr, err, value_);
       if (err != 0) {
@@ -246,6 +262,23 @@ TInstruction* TInterpreter::Execute(TInstruction& in) {
   }
 }
 
+namespace {
+
+// Only the part of the kind is written: a number store touches no string,
+// and a text store reuses the variable's buffer.
+void StoreInPlace(TCommonVar& to, const TCommonVar& from) {
+  to.Kind = from.Kind;
+  switch (NormalizeTypeChar(from.Kind)) {
+    case 'N': to.Num = from.Num; return;
+    case 'C': to.Str = from.Str; return;
+    case 'D': to.Date = from.Date; return;
+    case 'T': to.Time = from.Time; return;
+    default: to = from; return;
+  }
+}
+
+}  // namespace
+
 void TInterpreter::Store(TInstruction& in) {
   const char kind = NormalizeTypeChar(value_.Kind);
   switch (in.Opcode) {
@@ -255,7 +288,7 @@ void TInterpreter::Store(TInstruction& in) {
         errorCode_ = kRunErrType;
         return;
       }
-      in.Var->Value = value_;
+      StoreInPlace(in.Var->Value, value_);
       return;
     case kOpSetField:
       if (NormalizeTypeChar(in.Field->FieldType) != kind) {

@@ -12,13 +12,11 @@ namespace {
 
 // Run-time errors of the operators.
 enum {
-  kErrDivByZero = 1,
   kErrZeroNegativePower = 2,
   kErrNegativeFractionalPower = 3,
   kErrTypesDiffer = 13,
   kErrBadOperation = 14,
   kErrBadOperand = 22,
-  kErrOverflow = 254,
 };
 
 void SetNumber(TCommonVar& result, long double v) {
@@ -26,54 +24,19 @@ void SetNumber(TCommonVar& result, long double v) {
   result.Num = v;
 }
 
-void Multiply(const TCommonVar& l, const TCommonVar& r, int& err, TCommonVar& result) {
-  if (l.Kind != 'N') {
-    err = kErrBadOperand;
-    return;
-  }
-  SetNumber(result, l.Num * r.Num);
-}
-
-void Divide(const TCommonVar& l, const TCommonVar& r, int& err, TCommonVar& result) {
-  if (l.Kind != 'N') {
-    err = kErrBadOperand;
-    return;
-  }
-  SetNumber(result, l.Num / r.Num);
-}
+// Two numbers never reach the routines (they take ApplyNumberOperator), so
+// these see only the kinds an operator refuses or, for '+', texts.
+void NumbersOnly(const TCommonVar&, const TCommonVar&, int& err, TCommonVar&) { err = kErrBadOperand; }
 
 void Add(const TCommonVar& l, const TCommonVar& r, int& err, TCommonVar& result) {
-  if (l.Kind == 'N') {
-    SetNumber(result, l.Num + r.Num);
-  } else if (l.Kind == 'C') {
-    result.Kind = 'C';
-    // The evaluator folds into its left operand; then only the tail is new.
-    if (&result != &l) result.Str = l.Str;
-    result.Str += r.Str;
-  } else {
-    err = kErrBadOperand;
-  }
-}
-
-void Subtract(const TCommonVar& l, const TCommonVar& r, int& err, TCommonVar& result) {
-  if (l.Kind != 'N') {
+  if (l.Kind != 'C') {
     err = kErrBadOperand;
     return;
   }
-  SetNumber(result, l.Num - r.Num);
-}
-
-void Power(const TCommonVar& l, const TCommonVar& r, int& err, TCommonVar& result) {
-  if (l.Kind != 'N') {
-    err = kErrBadOperand;
-    return;
-  }
-  const long double base = std::fabs(l.Num);
-  // Not e^(ln b * x): that misses exact powers by an ulp, and INT(10^3)
-  // would give 999.
-  long double v = base >= kNumTolerance ? std::pow(base, r.Num) : 0.0L;
-  if (l.Num < 0 && std::fmod(std::nearbyint(r.Num), 2.0L) != 0) v = -v;
-  SetNumber(result, v);
+  result.Kind = 'C';
+  // The evaluator folds into its left operand; then only the tail is new.
+  if (&result != &l) result.Str = l.Str;
+  result.Str += r.Str;
 }
 
 template <bool (*Holds)(int)>
@@ -94,11 +57,11 @@ constexpr bool Eq(int c) { return c == 0; }
 
 // clang-format off
 constexpr std::array<TOperatorRow, kOperatorCount> kOperators = {{
-    {'*', 100, 'N', Multiply},          // 1
-    {'/', 100, 'N', Divide},            // 2
+    {'*', 100, 'N', NumbersOnly},       // 1
+    {'/', 100, 'N', NumbersOnly},       // 2
     {'+', 90, 'I', Add},                // 3
-    {'-', 90, 'N', Subtract},           // 4
-    {'^', 110, 'N', Power},             // 5
+    {'-', 90, 'N', NumbersOnly},        // 4
+    {'^', 110, 'N', NumbersOnly},       // 5
     {'<', 80, 'N', Compare<Less>},      // 6
     {'>', 80, 'N', Compare<Greater>},   // 7
     {'$', 80, 'N', Compare<LessEq>},    // 8: written "<="
@@ -115,12 +78,6 @@ int Precheck(int op, const TCommonVar& l, const TCommonVar& r) {
   if (l.Kind != r.Kind) return kErrTypesDiffer;
   if (l.Kind == 'C' && op != kOpAdd && !IsComparison(op)) return kErrBadOperation;
   if (l.Kind == 'D' && !IsComparison(op)) return kErrBadOperation;
-  if (l.Kind != 'N') return 0;
-  if (op == kOpDiv && std::fabs(r.Num) < kNumTolerance) return kErrDivByZero;
-  if (op == kOpPow) {
-    if (std::fabs(l.Num) < kNumTolerance && r.Num < 0) return kErrZeroNegativePower;
-    if (l.Num < 0 && r.Num != std::nearbyint(r.Num)) return kErrNegativeFractionalPower;
-  }
   return 0;
 }
 
@@ -136,12 +93,28 @@ int FindOperator(char c) {
   return 0;
 }
 
+// Not e^(ln b * x): that misses exact powers by an ulp, and INT(10^3)
+// would give 999.
+int PowerOfNumbers(long double& acc, long double right) {
+  if (std::fabs(acc) < kNumTolerance && right < 0) return kErrZeroNegativePower;
+  if (acc < 0 && right != std::rint(right)) return kErrNegativeFractionalPower;
+  const long double base = std::fabs(acc);
+  long double v = base >= kNumTolerance ? std::pow(base, right) : 0.0L;
+  if (acc < 0 && std::fmod(std::rint(right), 2.0L) != 0) v = -v;
+  acc = v;
+  return 0;
+}
+
 void ApplyOperator(int opIndex, const TCommonVar& left, const TCommonVar& right,
                    TCommonVar& result, int& errCode) {
+  if (left.Kind == 'N' && right.Kind == 'N') {
+    long double acc = left.Num;
+    errCode = ApplyNumberOperator(opIndex, acc, right.Num);
+    SetNumber(result, acc);
+    return;
+  }
   errCode = Precheck(opIndex, left, right);
   if (errCode == 0) OperatorRow(opIndex).Routine(left, right, errCode, result);
-  // The floating-point unit would trap an overflow; no infinity is ever kept.
-  if (errCode == 0 && result.Kind == 'N' && !std::isfinite(result.Num)) errCode = kErrOverflow;
   if (errCode != 0) SetNumber(result, 0);
 }
 

@@ -2,6 +2,9 @@
 // priorities, result letters and routines.
 #pragma once
 
+#include <cmath>
+
+#include "foundation/values/value_text.h"
 #include "foundation/values/values.h"
 
 namespace vm {
@@ -28,6 +31,50 @@ const TOperatorRow& OperatorRow(int index);
 int FindOperator(char c);
 
 inline bool IsOperatorChar(char c) { return FindOperator(c) != 0; }
+
+inline constexpr int kErrDivByZero = 1;
+inline constexpr int kErrOverflow = 254;
+
+// '^' over two numbers: 0 or its error code.
+int PowerOfNumbers(long double& acc, long double right);
+
+// The order of two numbers as CompareValues gives it.
+inline int CompareNumbers(long double left, long double right) {
+  if (IsNearZero(left - right)) return 0;
+  return left > right ? 1 : -1;
+}
+
+// Applies one operator to two numbers in place of the left one; 0 or the
+// error code, with the left number 0 after an error. Two values of kind 'N'
+// give exactly what ApplyOperator gives them. Inline, so that the evaluator
+// keeps its numbers in registers: a long double passed to a function goes
+// through memory.
+inline int ApplyNumberOperator(int opIndex, long double& acc, long double right) {
+  int err = 0;
+  switch (opIndex) {
+    case kOpMul: acc *= right; break;
+    case kOpDiv:
+      if (std::fabs(right) < kNumTolerance) {
+        err = kErrDivByZero;
+      } else {
+        acc /= right;
+      }
+      break;
+    case kOpAdd: acc += right; break;
+    case kOpSub: acc -= right; break;
+    case kOpPow: err = PowerOfNumbers(acc, right); break;
+    case kOpLess: acc = CompareNumbers(acc, right) < 0; break;
+    case kOpGreater: acc = CompareNumbers(acc, right) > 0; break;
+    case kOpLessEq: acc = CompareNumbers(acc, right) <= 0; break;
+    case kOpGreaterEq: acc = CompareNumbers(acc, right) >= 0; break;
+    case kOpNotEq: acc = CompareNumbers(acc, right) != 0; break;
+    default: acc = CompareNumbers(acc, right) == 0; break;
+  }
+  // The floating-point unit would trap an overflow; no infinity is ever kept.
+  if (err == 0 && !std::isfinite(acc)) err = kErrOverflow;
+  if (err != 0) acc = 0;
+  return err;
+}
 
 // Applies one operator to two values; errCode 0 on success.
 void ApplyOperator(int opIndex, const TCommonVar& left, const TCommonVar& right, TCommonVar& result,

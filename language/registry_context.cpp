@@ -17,13 +17,18 @@ TAPar* TAutoParamRef::Find() const {
 
 TCommonVar TAutoParamRef::GetValue() const {
   TCommonVar value;
-  if (const TAPar* p = Find()) {
-    p->GetValue(value);
-  } else {
-    ClearValue(value);
-    value.Kind = kind_;
-  }
+  ReadValue(value);
   return value;
+}
+
+void TAutoParamRef::ReadValue(TCommonVar& into) const {
+  // The parameter writes only the part of its kind.
+  ClearValue(into);
+  if (const TAPar* p = Find()) {
+    p->GetValue(into);
+  } else {
+    into.Kind = kind_;
+  }
 }
 
 char TAutoParamRef::TypeLetter() const {
@@ -55,9 +60,15 @@ char TRegistryBase::FieldType(int index) const { return base_.Table.GetFieldDef(
 // with either point, unreadable text as 0.
 TCommonVar TRegistryBase::FieldValue(int index) const {
   TCommonVar value;
+  ReadField(index, value);
+  return value;
+}
+
+void TRegistryBase::ReadField(int index, TCommonVar& value) const {
+  value.Kind = 0;
   ClearValue(value);
   const TDBF& table = base_.Table;
-  if (!table.Active() || index < 0 || index >= table.FieldCount()) return value;
+  if (!table.Active() || index < 0 || index >= table.FieldCount()) return;
   value.Kind = table.GetFieldDef(index).FieldType;
   const std::string text = table.GetFieldStr(index);
   switch (value.Kind) {
@@ -77,7 +88,6 @@ TCommonVar TRegistryBase::FieldValue(int index) const {
     default:
       break;
   }
-  return value;
 }
 
 void TRegistryBase::SetFieldValue(int index, const TCommonVar& value) {

@@ -27,6 +27,7 @@ class TAutoParamRef : public IProgramAutoParam {
   // A parameter gone from the list reads as an empty value of the kind it
   // had when last seen.
   TCommonVar GetValue() const override;
+  void ReadValue(TCommonVar& into) const override;
   char TypeLetter() const override;
   // Writes the text of the value into the list the reference was made on;
   // nothing when the parameter is gone.
@@ -65,6 +66,7 @@ class TRegistryBase : public IProgramBase {
   int FieldIndex(std::string_view name) const override;
   char FieldType(int index) const override;
   TCommonVar FieldValue(int index) const override;
+  void ReadField(int index, TCommonVar& into) const override;
   // Written by the value's kind: text left-aligned, a date as yyyymmdd, a
   // number with the field's decimals right-aligned. A number too wide for
   // its field fills it with '*' rather than lose its leading digits. Nothing

@@ -14,7 +14,7 @@ int32_t RoundEven(long double x) {
   if (x >= kMax) return std::numeric_limits<int32_t>::max();
   if (x <= kMin) return std::numeric_limits<int32_t>::min();
   // The default floating-point environment rounds halves to even.
-  return static_cast<int32_t>(std::nearbyint(x));
+  return static_cast<int32_t>(std::rint(x));
 }
 
 namespace {

@@ -540,7 +540,7 @@ int32_t TDBF::GetFieldInt(int index, bool& error) const {
   const uint8_t* p = FieldPtr(index, len);
   long double v = 0;
   if (!p || !ParseDecimal(p, len, v)) return 0;
-  const long double r = std::nearbyint(v);
+  const long double r = std::rint(v);
   if (!(r >= std::numeric_limits<int32_t>::min() && r <= std::numeric_limits<int32_t>::max()))
     return 0;
   error = false;

@@ -54,7 +54,7 @@ std::string WholeToWords(int64_t n, bool masculine) {
 std::string SumText(double value, const std::string* currency, bool currencyMasculine,
                     const std::string* fraction, bool fractionMasculine, bool capitalize) {
   // The kopecks are rounded on the extended product, halves to even.
-  const long double scaled = std::nearbyint(static_cast<long double>(value) * 100.0L);
+  const long double scaled = std::rint(static_cast<long double>(value) * 100.0L);
   if (!std::isfinite(scaled) || std::fabs(scaled) >= 9.2e18L) return "";
   int64_t x = static_cast<int64_t>(scaled);
   const bool negative = x < 0;

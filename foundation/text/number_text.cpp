@@ -206,7 +206,7 @@ std::string ExtendedToFixed(long double x, int decimals) {
   if (scaled < 18446744073709551616.0L) {
     // Rounded in the current rounding mode, which is the default one: to
     // nearest, halves to even.
-    d = std::to_string(static_cast<uint64_t>(std::nearbyint(scaled)));
+    d = std::to_string(static_cast<uint64_t>(std::rint(scaled)));
   } else {
     // More digits than the 64 bits of the mantissa hold: the scaled product
     // would show rounding noise, so the exact value is written instead.

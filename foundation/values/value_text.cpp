@@ -61,7 +61,7 @@ std::string ValueToTextAuto(const TCommonVar& v, int decimals) {
   const int magnitude = Magnitude(decimals);
   if (v.Kind == 'D' || v.Kind == 'T') return ValueToText(v, magnitude, 0);
   if (v.Kind == 'N' && decimals < 0 && std::isfinite(v.Num) &&
-      IsNearZero(v.Num - std::nearbyint(v.Num))) {
+      IsNearZero(v.Num - std::rint(v.Num))) {
     return ValueToText(v, 255, 0);
   }
   return ValueToText(v, 255, magnitude);
@@ -113,7 +113,7 @@ bool FormatValueText(std::string_view text, char kind, int mode, int decimals,
       return true;
     case 'R': {
       const long double x = ReadNumber(text);
-      result = ExtendedToFixed(x, x == std::nearbyint(x) ? 0 : decimals);
+      result = ExtendedToFixed(x, x == std::rint(x) ? 0 : decimals);
       return true;
     }
     case 'T':
@@ -129,16 +129,6 @@ void ClearValue(TCommonVar& v) {
   v.Num = 0;
   v.Date = TDateRec{};
   v.Time = TTimeRec{};
-}
-
-long double RoundTo9Places(long double x) {
-  const long double scaled = x * 1e9f;
-  // Beyond the 64-bit integer range (and for NaN) a number has no ninth
-  // decimal to round; it comes back as it was instead of as garbage.
-  if (!(std::fabs(scaled) < 9223372036854775808.0L)) return x;
-  // Through a 64-bit integer, so that a small negative number comes back as
-  // a plain 0, not as a negative zero.
-  return static_cast<long double>(std::llrint(scaled)) * 1e-9L;
 }
 
 }  // namespace vm

@@ -5,9 +5,11 @@
 // date and time parsers give, an unknown kind gives the empty text.
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <string_view>
 
+#include "foundation/values/rounding.h"
 #include "foundation/values/values.h"
 
 namespace vm {
@@ -51,7 +53,16 @@ bool FormatValueText(std::string_view text, char kind, int mode, int decimals,
 // Empties the text and zeroes the number, date and time; the kind stays.
 void ClearValue(TCommonVar& v);
 
-// X rounded to nine decimals, halves to even.
-long double RoundTo9Places(long double x);
+// X rounded to nine decimals, halves to even. Inline: MOD and DIV round
+// twice each, and a long double passed to a function goes through memory.
+inline long double RoundTo9Places(long double x) {
+  const long double scaled = x * 1e9f;
+  // Beyond the 64-bit integer range (and for NaN) a number has no ninth
+  // decimal to round; it comes back as it was instead of as garbage.
+  if (!(std::fabs(scaled) < 9223372036854775808.0L)) return x;
+  // Adding 0 makes a small negative number come back as a plain 0, not as a
+  // negative zero, as a trip through a 64-bit integer would.
+  return (RoundHalfEven(scaled) + 0.0L) * 1e-9L;
+}
 
 }  // namespace vm

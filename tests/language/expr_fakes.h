@@ -23,6 +23,20 @@ inline TCommonVar Str(std::string s) { TCommonVar x; x.Kind = 'C'; x.Str = std::
 inline TCommonVar Date(int d, int m, int y) { TCommonVar x; x.Kind = 'D'; x.Date = {d, m, y}; return x; }
 inline TCommonVar Time(int h, int m, int s) { TCommonVar x; x.Kind = 'T'; x.Time = {h, m, s}; return x; }
 
+// The functions over plain values: the others open dialogs, touch files or
+// reach document objects that the fakes do not stand for.
+inline const char* const kValueFunctions[] = {
+    "EXP", "LN", "LG", "LOG", "SQRT", "MAX", "MIN", "SIN", "COS", "TG", "CTG", "SIGN", "ATG", "ASIN",
+    "ACOS", "SINH", "COSH", "TGH", "ASNH", "ACSH", "ATGH", "ROUND", "INT", "DIV", "MOD", "ABS",
+    "TONUM", "GETBIT", "SETBIT", "ROUNDDIG", "EXPANDNUM", "TRYINT", "QUESTS", "INTTOSTR", "STRTOINT",
+    "TOSTR", "CHR", "ORD", "CHARATPOS", "PRODNAME", "PRODWEIGHT", "PRICESTRING", "GETPARAMVAL",
+    "SUMPROP", "RUBWORD", "RUBKOP", "EXPANDSTRING", "MONTHSTRING", "LEN", "VALIDHTML", "RUSTOENG",
+    "SHORTNAME", "NOSPACE", "CHECKFILENAME", "COPYSTR", "SUMPROPEX", "FINDWORD", "DATE", "YEAR",
+    "DAY", "MONTH", "TIME", "TIMETOSTR", "STRTOTIME", "NEXTDATE", "PREVDATE", "DATEDIR", "SUMDATE",
+    "SUMDATEDAY", "KVARTAL", "BEGKVART", "TIMETOSECONDS", "SECONDSTOTIME", "TIMETOMINUTES",
+    "MINUTESTOTIME",
+};
+
 template <typename T>
 T* Find(const std::map<std::string, T*>& m, std::string_view n) {
   const auto it = m.find(std::string(n));

@@ -15,20 +15,6 @@ using namespace vm::testing;
 
 namespace {
 
-// The functions over plain values: the others open dialogs, touch files or
-// reach document objects that the fakes do not stand for.
-const char* const kValueFunctions[] = {
-    "EXP", "LN", "LG", "LOG", "SQRT", "MAX", "MIN", "SIN", "COS", "TG", "CTG", "SIGN", "ATG", "ASIN",
-    "ACOS", "SINH", "COSH", "TGH", "ASNH", "ACSH", "ATGH", "ROUND", "INT", "DIV", "MOD", "ABS",
-    "TONUM", "GETBIT", "SETBIT", "ROUNDDIG", "EXPANDNUM", "TRYINT", "QUESTS", "INTTOSTR", "STRTOINT",
-    "TOSTR", "CHR", "ORD", "CHARATPOS", "PRODNAME", "PRODWEIGHT", "PRICESTRING", "GETPARAMVAL",
-    "SUMPROP", "RUBWORD", "RUBKOP", "EXPANDSTRING", "MONTHSTRING", "LEN", "VALIDHTML", "RUSTOENG",
-    "SHORTNAME", "NOSPACE", "CHECKFILENAME", "COPYSTR", "SUMPROPEX", "FINDWORD", "DATE", "YEAR",
-    "DAY", "MONTH", "TIME", "TIMETOSTR", "STRTOTIME", "NEXTDATE", "PREVDATE", "DATEDIR", "SUMDATE",
-    "SUMDATEDAY", "KVARTAL", "BEGKVART", "TIMETOSECONDS", "SECONDSTOTIME", "TIMETOMINUTES",
-    "MINUTESTOTIME",
-};
-
 class ExprFuzz : public FormulaTest {
  protected:
   FakeForm table{"NCN*"};

@@ -24,6 +24,18 @@ TEST(Programs, LoopsSumAndNest) {
   EXPECT_EQ(rig.Num("I"), 4);
 }
 
+TEST(Programs, AssignmentsStoreInPlace) {
+  ProgramRig rig;
+  rig.Zeros({"I"});
+  TVariable* text = rig.Var("T", Str(std::string(40, 'x')));
+  const char* buffer = text->Value.Str.data();
+  // A text shorter than the buffer lands in it; the variable's own value
+  // may be read on the right.
+  ASSERT_TRUE(rig.Run("WHILE I, 1, I+1, I<=3\nT := COPYSTR(T, 1, 5) + 'ab'\nENDWHILE\nENDSECTION"));
+  EXPECT_EQ(rig.Value("T").Str, "xxxxxab");
+  EXPECT_EQ(text->Value.Str.data(), buffer);
+}
+
 TEST(Programs, WhileItemsSplitOnlyAtTopLevelCommas) {
   ProgramRig rig;
   rig.Zeros({"I", "S"});

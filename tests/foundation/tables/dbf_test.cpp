@@ -260,7 +260,8 @@ TEST_F(Dbf, FieldValuesFollowTheirTypes) {
     EXPECT_EQ(Raw(t, field), raw) << text;
   }
 
-  for (auto [text, value] : {std::pair{"2.5", "2"}, {"3.5", "4"}, {"-2.5", "-2"}, {" 17", "17"},
+  for (auto [text, value] : {std::pair{"2.5", "2"}, {"3.5", "4"}, {"-2.5", "-2"}, {"-3.5", "-4"},
+                             {"0.5", "0"}, {"-0.5", "0"}, {" 17", "17"},
                              {"1e3", "1000"}, {"0.49", "0"}, {"", "bad"}, {"abc", "bad"}, {"1.2.3", "bad"},
                              {"-", "bad"}, {"99999e9", "bad"}}) {
     t.SetFieldStr(2, text);

@@ -29,7 +29,8 @@ TEST(NumberText, FixedDecimalsRoundHalvesToEven) {
   };
   // A long double that lies just above a half is not a half.
   for (const Case& c : {Case{0.125L, 2, "0.12"}, {0.375L, 2, "0.38"}, {2.5L, 0, "2"}, {3.5L, 0, "4"},
-                        {-2.5L, 0, "-2"}, {std::nextafter(2.5L, 3.0L), 0, "3"}, {12.5L, 4, "12.5000"},
+                        {-2.5L, 0, "-2"}, {-3.5L, 0, "-4"}, {-0.375L, 2, "-0.38"},
+                        {std::nextafter(2.5L, 3.0L), 0, "3"}, {12.5L, 4, "12.5000"},
                         {-0.001L, 2, "0.00"}, {-1234567.891L, 2, "-1234567.89"},
                         {0.1L, 18, "0.100000000000000000"}, {9.9999L, 2, "10.00"},
                         // Wide and huge numbers.

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+
 #include "platform/encoding.h"
 #include "config/sysvars.h"
 
@@ -58,6 +61,37 @@ TEST(ValueText, NumbersPrintWithHalvesToEven) {
                         {-1.005L, 2, 1, "-1.0"}, {0.0000000009L, 0, 0, "0.0000"},
                         {-0.0000000009L, 255, 2, "0.00"}, {1e-9L, 255, 12, "0.000000001000"}})
     EXPECT_EQ(ValueToText(Num(c.x), c.mode, c.decimals), c.text) << c.mode << "," << c.decimals;
+}
+
+TEST(ValueText, HalvesAndNegativeHalvesPrintToEven) {
+  struct Case {
+    long double x;
+    int decimals;
+    const char* text;
+  };
+  for (const Case& c : {Case{0.5L, 0, "0"}, {1.5L, 0, "2"}, {-0.5L, 0, "0"}, {-1.5L, 0, "-2"}, {-2.5L, 0, "-2"},
+                        {-3.5L, 0, "-4"}, {0.125L, 2, "0.12"}, {-0.125L, 2, "-0.12"}, {-0.375L, 2, "-0.38"}})
+    EXPECT_EQ(ValueToText(Num(c.x), 255, c.decimals), c.text) << static_cast<double>(c.x);
+}
+
+// Rounding to nine places went through a 64-bit integer; now it stays in
+// floating point and must give the very same bits, a plain 0 for a small
+// negative number included.
+TEST(ValueText, RoundingToNinePlacesMatchesTheIntegerRoute) {
+  std::mt19937_64 rng(99);
+  std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+  std::uniform_int_distribution<int> exponent(-14, 9);
+  for (int i = 0; i < 200000; ++i) {
+    const long double x = static_cast<long double>(mantissa(rng)) * std::pow(10.0L, exponent(rng));
+    const long double scaled = x * 1e9f;
+    const long double old = std::fabs(scaled) < 9223372036854775808.0L
+                                ? static_cast<long double>(std::llrint(scaled)) * 1e-9L
+                                : x;
+    const long double now = RoundTo9Places(x);
+    ASSERT_TRUE(old == now && std::signbit(old) == std::signbit(now)) << static_cast<double>(x);
+  }
+  EXPECT_FALSE(std::signbit(RoundTo9Places(-1e-12L)));
+  EXPECT_EQ(RoundTo9Places(0.1L + 0.2L), RoundTo9Places(0.3L));
 }
 
 TEST(ValueText, OtherKindsPrint) {

@@ -1,0 +1,43 @@
+// A chain over numbers only (number constants, numeric variables, groups of
+// such and the built-ins over numbers) compiled into a flat list of steps
+// for an accumulator, which runs without recursion, without a node touched
+// and without a value of the general kind built. Nothing in such a chain
+// changes anything, so when the code cannot finish, the full evaluation
+// simply runs instead and names the error.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "language/expr_types.h"
+
+namespace vm {
+
+enum : uint8_t {
+  kNumLoadConst,  // accumulator := Constant
+  kNumLoadVar,    // accumulator := the variable
+  kNumPush,       // the accumulator onto the stack
+  kNumPushConst,  // Constant onto the stack
+  kNumPushVar,    // the variable onto the stack
+  kNumCall,       // accumulator := Function of the Arg numbers popped
+  kNumCallLeaves,  // accumulator := Function of the Arg loads that follow
+  // Plus the operator's index, so that one dispatch picks the form and the
+  // operator together.
+  kNumApplyConst = 16,  // accumulator := accumulator op Constant
+  kNumApplyVar = 32,    // accumulator := accumulator op the variable
+  kNumApplyPop = 48,    // accumulator := popped op accumulator
+};
+
+// The numbers a chain's code may keep at once.
+inline constexpr std::size_t kNumberStackSize = 64;
+
+// Empty when an operand is of another sort or the stack would not do.
+std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr);
+
+// The number the code gives, with ok false (and nothing changed) when a
+// variable holds another kind, an operator fails or a built-in gives no
+// finite number. The number is returned rather than stored: a long double
+// written to memory costs several cycles of its own.
+long double RunNumberCode(const std::vector<TNumberOp>& code, bool& ok);
+
+}  // namespace vm
