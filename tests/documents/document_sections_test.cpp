@@ -194,6 +194,24 @@ TEST(DocumentSections, WholeDescriptionCompilesEverySection) {
   EXPECT_FALSE(doc.StatusLine.Defined);
 }
 
+TEST(DocumentSections, LookUpPagesAndTemporaryDatabasesServeChecksAndLoadings) {
+  DocRig rig;
+  ASSERT_TRUE(rig.Opened);
+  ASSERT_EQ(rig.Compile(Doc("SOFTBASES\nSB = STRUCTURE:[[CODE, N, 10, 0], [NAME, C, 30, 0]], KEY:[CODE]\nENDSECTION\n"
+                            "USEDBASES\nH = NAME:GOODS, KEY:[SOLD]\nENDSECTION\n"
+                            "HELPS\nH1 = FORM:GOODSB, BASE:H, KEYCOL:[3], FIELDS:[NAME, , SOLD], TITLE:'t'\nENDSECTION\n"
+                            "FORMS\nT2 = FORM:GOODSB, X1:0, Y1:0, Y2:0, KEYCOL:[3], HELP:[NAME:H1, 1:NAME], HINT:['h']\n"
+                            "ENDSECTION\n"
+                            "CHECK\nT2 = COND:[A > 0], EDIT:[2], MESSAGE:['m']\nENDSECTION\n"
+                            "LOADINGS\nL = FORM:T1, BASE:SB, VALUES:[1:SB.NAME, 2:SB.CODE]\nENDSECTION\n")),
+            0)
+      << rig.Message;
+  TFormPar& t2 = *rig.Doc.Forms.FindFormPar("T2");
+  ASSERT_NE(t2.Checks, nullptr);
+  EXPECT_EQ(t2.Checks->GetItem(0)->OnBase, nullptr);
+  EXPECT_EQ(rig.Doc.Loadings.FindByName("L")->Source, rig.Doc.Bases.FindByAlias("SB"));
+}
+
 TEST(DocumentSections, LoadingErrors) {
   ExpectErrors({
       {"LOADINGS\n1L = FORM:T1, BASE:G, VALUES:[1:G.NAME]", 90, 17},
