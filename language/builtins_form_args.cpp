@@ -22,7 +22,7 @@ TRuntimeObject* ArgObject(const TBuiltinCall& call, int i) {
 }
 
 bool IndexIn(long double number, int32_t count, int32_t& index) {
-  const long double r = std::nearbyint(number);
+  const long double r = std::rint(number);
   if (!(r >= 1 && r <= count)) return false;
   index = static_cast<int32_t>(r) - 1;
   return true;
@@ -42,7 +42,7 @@ bool RowIn(TBuiltinCall& call, long double number, const IDataView& view, int32_
 
 long double CurrentRowNumber(IFormTable& table) {
   const TVariable* v = table.CurrentRowVar();
-  return v != nullptr ? std::nearbyint(v->Value.Num) : 0;
+  return v != nullptr ? std::rint(v->Value.Num) : 0;
 }
 
 void SetCurrentRow(IFormTable& table, long double row) {

@@ -30,7 +30,7 @@ bool StartSpreadsheet(TBuiltinCall& c) {
 // the error set otherwise.
 IWorkbook* ReportArg(TBuiltinCall& c, int i, int32_t& number) {
   if (!StartSpreadsheet(c)) return nullptr;
-  const long double r = std::nearbyint(c.Num(i));
+  const long double r = std::rint(c.Num(i));
   IWorkbook* book = nullptr;
   if (r >= -2147483648.0L && r <= 2147483647.0L) {
     number = static_cast<int32_t>(r);

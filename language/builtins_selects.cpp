@@ -20,7 +20,7 @@ void FnInsuniqitem(TBuiltinCall& c) {
   IFormSelect* s = ObjectArg<IFormSelect>(c, 1);
   if (s == nullptr) return;
   // Every position past the items appends; only the side matters beyond them.
-  const long double pos = std::nearbyint(c.Num(3));
+  const long double pos = std::rint(c.Num(3));
   s->InsertAt(c.Str(2), pos < 1 ? 0 : static_cast<int>(std::min<long double>(pos, s->Count() + 1)));
 }
 

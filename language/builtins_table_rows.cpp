@@ -18,7 +18,7 @@ namespace {
 int32_t ClampedInt(long double x) {
   constexpr long double lo = std::numeric_limits<int32_t>::min();
   constexpr long double hi = std::numeric_limits<int32_t>::max();
-  return static_cast<int32_t>(std::clamp(std::nearbyint(x), lo, hi));
+  return static_cast<int32_t>(std::clamp(std::rint(x), lo, hi));
 }
 
 }  // namespace
@@ -72,8 +72,8 @@ void FnSumtable(TBuiltinCall& c) {
   if (rows == 0) return;
   int32_t col = 0;
   if (!ColumnArg(c, 2, view, col)) return;
-  const long double from = std::nearbyint(c.Num(3));
-  const long double to = std::nearbyint(c.Num(4));
+  const long double from = std::rint(c.Num(3));
+  const long double to = std::rint(c.Num(4));
   int32_t fromRow = -1;
   IndexIn(from, rows, fromRow);
   if (NormalizeTypeChar(view.CellKind(col, fromRow)) != 'N') {
