@@ -83,6 +83,7 @@ TEST(ValueText, RoundingToNinePlacesMatchesTheIntegerRoute) {
   }
   EXPECT_FALSE(std::signbit(RoundTo9Places(-1e-12L)));
   EXPECT_EQ(RoundTo9Places(0.1L + 0.2L), RoundTo9Places(0.3L));
+  EXPECT_EQ(std::pair(RoundTo9Places(2.5e-9L), RoundTo9Places(3.5e-9L)), std::pair(2e-9L, 4e-9L));
 }
 
 TEST(ValueText, OtherKindsPrint) {
