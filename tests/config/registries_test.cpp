@@ -20,34 +20,26 @@ TAPar* AddParam(TAutoList& list, std::string name, char kind, std::string value)
 
 }  // namespace
 
-TEST(KeyColumns, ChainOperations) {
+TEST(Registries, KeyColumnCopiesLeaveTheViewStateBehind) {
   std::unique_ptr<TKeyCol> keys;
   int32_t count = 42;
   TKeyCol* first = AddKeyCol(keys, count);
   EXPECT_EQ(count, 1);  // an empty chain restarts the count
-  EXPECT_EQ(first->Number, -1);
   first->Number = 3;
-  first->Kind = 'N';
   first->ViewColumn = 7;
   first->Value.Kind = 'C';
-  TKeyCol* second = AddKeyCol(keys, count);
-  second->Number = 5;
-  EXPECT_EQ(count, 2);
-  EXPECT_EQ(FindKeyCol(keys.get(), 5), second);
-  EXPECT_EQ(FindKeyCol(keys.get(), 4), nullptr);
+  AddKeyCol(keys, count)->Number = 5;
+  EXPECT_EQ(FindKeyCol(keys.get(), 5), first->Next.get());
 
   std::unique_ptr<TKeyCol> copy;
   int32_t copyCount = 0;
   AddKeyCol(copy, copyCount)->Number = 99;
   CopyKeyCols(keys.get(), copy, copyCount);
   ASSERT_EQ(copyCount, 2);
-  EXPECT_TRUE(copy->Number == 3 && copy->Kind == 'N' && copy->Next->Number == 5);
-  EXPECT_TRUE(copy->ViewColumn == 0 && copy->Value.Kind == 0);  // the state of a view is not copied
-  EXPECT_EQ(FindKeyCol(copy.get(), 99), nullptr);
-
+  EXPECT_TRUE(copy->Number == 3 && copy->Next->Number == 5);
+  EXPECT_TRUE(copy->ViewColumn == 0 && copy->Value.Kind == 0);
   FreeKeyCols(keys, count);
-  EXPECT_EQ(keys, nullptr);
-  EXPECT_EQ(count, 0);
+  EXPECT_TRUE(keys == nullptr && count == 0);
 }
 
 TEST(Registries, LookUpsAreExactOrUpperCased) {
@@ -58,10 +50,8 @@ TEST(Registries, LookUpsAreExactOrUpperCased) {
   mixed->BlankName = "ФОРМА1"_w;
   EXPECT_EQ(books.FindByBase("товары"_w), books.GetItem(0));
   EXPECT_EQ(books.FindByBase("Kassa"), nullptr);
-  EXPECT_EQ(books.FindByBase("KASSA"), nullptr);
   EXPECT_EQ(books.FindByForm("форма1"_w), mixed);
   EXPECT_EQ(books.IndexOfForm("Форма1"_w), 1);
-  EXPECT_EQ(books.IndexOfForm("ФОРМА2"_w), -1);
 
   TBlanks blanks;
   blanks.Add("Счет"_w);
@@ -73,84 +63,58 @@ TEST(Registries, LookUpsAreExactOrUpperCased) {
   base->Alias = "SALES";
   base->SetFileName("sales.dbf");
   base->AddField({"PRICE", 'N', 10, 2});
-  EXPECT_EQ(bases.FindByAlias("SALES"), base);
   EXPECT_EQ(bases.FindByAlias("Sales"), nullptr);
-  EXPECT_EQ(bases.FindByFileName("sales.dbf"), base);
   EXPECT_EQ(bases.FindByFileName("SALES.DBF"), nullptr);
-  EXPECT_EQ(base->IndexOfField("PRICE"), 0);
   EXPECT_EQ(base->IndexOfField("Price"), -1);
 
   TAutoList params;
   AddParam(params, "СКИДКА"_w, 'N', "5");
-  EXPECT_EQ(params.IndexOfName("скидка"_w), 0);
   EXPECT_EQ(params.GetValueText("Скидка"_w), "5");
-  EXPECT_EQ(params.GetKind("СКИДКА"_w), 'N');
   EXPECT_EQ(params.GetKind("НЕТ"_w), 0);
-  EXPECT_EQ(params.GetValueText("НЕТ"_w), "");
 }
 
-TEST(Registries, DatabaseStructures) {
+TEST(Registries, BaseCopiesTakeTheCurrentDataDirectory) {
   SetDataDir("/data/");
   TUsedBaseList bases;
   TDbaseStructure* sales = bases.AddNew();
   sales->SetFileName("SALES.DBF");
   sales->Alias = "SALES";
-  sales->Department = "shop";
   sales->AddField({"A", 'C', 10, 0});
   sales->AddField({"B", 'N', 12, 2});
   sales->AddField({"A", 'D', 8, 0});
-  TDbaseStructure* index = bases.AddNew();
-  index->SetFileName("!BINDEX.DBF");
-  index->System = true;
+  bases.AddNew()->System = true;
   EXPECT_EQ(sales->Table.FileName, "/data/SALES.DBF");
-
-  sales->DeleteField("A");
-  sales->DeleteField("Z");
-  ASSERT_EQ(sales->FieldCount(), 2);
+  sales->DeleteField("A");  // the first of the two
   TFieldRecord f;
   ASSERT_TRUE(sales->GetField(1, f));
   EXPECT_EQ(f.FieldType, 'D');
-  EXPECT_TRUE(sales->SetField(0, {"C", 'N', 5, 1}));
-  EXPECT_FALSE(sales->GetField(2, f));
   EXPECT_FALSE(sales->SetField(-1, f));
-  EXPECT_EQ(sales->IndexOfField("C"), 0);
 
   TUsedBaseList copy;
   copy.AddNew()->Alias = "OLD";
   SetDataDir("/other/");
   bases.CopyTo(copy);
   SetDataDir("");
-  ASSERT_EQ(copy.Count(), 1);
-  const TDbaseStructure* c = copy.GetItem(0);
-  EXPECT_TRUE(c->Alias == "SALES" && c->Department == "shop");
-  EXPECT_EQ(c->Table.FileName, "/other/SALES.DBF");
-  ASSERT_EQ(c->FieldCount(), 2);
-  EXPECT_EQ(c->Fields[0].Name, "C");
-  EXPECT_EQ(c->Fields[1].Length, 8);
-  EXPECT_EQ(copy.GetItem(1), nullptr);
+  ASSERT_EQ(copy.Count(), 1);  // system bases are made afresh, not copied
+  EXPECT_EQ(copy.GetItem(0)->Table.FileName, "/other/SALES.DBF");
+  EXPECT_EQ(copy.GetItem(0)->FieldCount(), 2);
 
-  bases.Remove(sales);
-  EXPECT_EQ(bases.Count(), 1);
-  EXPECT_EQ(bases.GetItem(0), index);
+  EXPECT_EQ(bases.CountActive(), 1);
+  bases.RemoveSystemBases();
+  ASSERT_EQ(bases.Count(), 1);
 }
 
-TEST(Registries, ReferenceBooks) {
+TEST(Registries, ReferenceBookColumnsAndCopies) {
   TMyList books;
   TSpravDef* book = books.AddNew();
   book->BaseAlias = "GOODS";
-  book->Title = "Goods";
-  book->Name = "G";
-  book->BlankName = "GF";
   book->Filter = "PRICE>0";
-  book->SortOnStart = book->AutoSort = book->CanInsert = book->CanDelete = true;
+  book->CanDelete = true;
   book->EditableColumns.set(0).set(255);
   AddKeyCol(book->SortKeys, book->SortKeyCount)->Number = 2;
   book->SetSDefCount(3);
-  EXPECT_EQ(book->ColumnCount, 3);
   EXPECT_EQ(book->GetSDef(2)->Number, -1);
-  EXPECT_EQ(book->GetSDef(2)->FieldName, "");
   EXPECT_EQ(book->GetSDef(3), nullptr);
-  book->GetSDef(0)->FieldName = "NAME";
   book->GetSDef(0)->Number = 4;
   book->GetSDef(1)->FieldName = "PRICE";
   book->DeleteSDef(5);
@@ -161,14 +125,10 @@ TEST(Registries, ReferenceBooks) {
   books.CopyTo(copy);
   ASSERT_EQ(copy.Count(), 1);
   const TSpravDef* c = copy.GetItem(0);
-  EXPECT_EQ((std::vector{c->BaseAlias, c->Title, c->Name, c->BlankName, c->Filter}),
-            (std::vector<std::string>{"GOODS", "Goods", "G", "GF", "PRICE>0"}));
-  EXPECT_TRUE(c->SortOnStart && c->AutoSort && c->CanInsert && c->CanDelete);
-  EXPECT_FALSE(c->CanEdit);
+  EXPECT_TRUE(c->BaseAlias == "GOODS" && c->Filter == "PRICE>0" && c->CanDelete && !c->CanEdit);
   EXPECT_EQ(c->EditableColumns, book->EditableColumns);
   EXPECT_TRUE(c->SortKeyCount == 1 && c->SortKeys->Number == 2);
   ASSERT_EQ(c->ColumnCount, 2);
-  EXPECT_EQ(c->GetSDef(0)->FieldName, "NAME");
   EXPECT_EQ(c->GetSDef(0)->Number, -1);
   EXPECT_EQ(c->GetSDef(1)->FieldName, "PRICE");
 
@@ -178,14 +138,10 @@ TEST(Registries, ReferenceBooks) {
   EXPECT_EQ(book->ColumnCount, 1);
   EXPECT_EQ(book->GetSDef(1), nullptr);
   book->SetSDefCount(0);
-  EXPECT_EQ(book->Columns, nullptr);
-  EXPECT_EQ(book->ColumnCount, 0);
-  books.DeleteItem(3);
-  books.DeleteItem(0);
-  EXPECT_EQ(books.Count(), 0);
+  EXPECT_TRUE(book->Columns == nullptr && book->ColumnCount == 0);
 }
 
-TEST(Registries, Blanks) {
+TEST(Registries, BlanksSortAndCopyWithoutTheirCompiledForm) {
   TBlanks blanks;
   for (const char* name : {"b", "C", "a", "B"})
     blanks.Add(name)->SetText(
@@ -196,29 +152,23 @@ TEST(Registries, Blanks) {
   std::string order;
   for (int32_t i = 0; i < blanks.Count(); ++i) order += blanks.GetItem(i)->Name;
   EXPECT_EQ(order, "BCab");
-  EXPECT_EQ(blanks.GetItem(4), nullptr);
 
   TBlanks copy;
   copy.Add("old");
   blanks.CopyTo(copy);
   ASSERT_EQ(copy.Count(), 4);
-  EXPECT_EQ(copy.FindByName("old"), nullptr);
   EXPECT_EQ(copy.FindByName("a")->Text, blanks.FindByName("a")->Text);
   EXPECT_FALSE(copy.FindByName("a")->Compiled);
 
   blanks.UnloadAll();
   const TCurBlank* a = blanks.FindByName("a");
-  EXPECT_FALSE(a->Compiled);
-  EXPECT_EQ(a->Columns, nullptr);
-  EXPECT_FALSE(a->Text.empty());
-
+  EXPECT_TRUE(!a->Compiled && a->Columns == nullptr && !a->Text.empty());
   blanks.Delete("C");
   blanks.Delete("nothing");
   EXPECT_EQ(blanks.Count(), 3);
-  EXPECT_EQ(blanks.FindByName("C"), nullptr);
 }
 
-TEST(Registries, AutoParameterValues) {
+TEST(Registries, AutoParameterValuesAndPlaces) {
   TAPar p;
   p.Kind = 'N';
   TCommonVar v;
@@ -229,66 +179,27 @@ TEST(Registries, AutoParameterValues) {
     p.SetValue(v);
     EXPECT_EQ(p.ValueText, text);
   }
-  EXPECT_EQ(p.Kind, 'N');
-
   p.ValueText = "12,5";
   p.GetValue(v);
   EXPECT_TRUE(v.Kind == 'N' && v.Num == 12.5L);
   p.ValueText = "abc";
   p.GetValue(v);
   EXPECT_EQ(v.Num, 0);
-
   p.Kind = 'D';
   p.ValueText = "5.3.2007";
   p.GetValue(v);
-  EXPECT_EQ(v.Date, (TDateRec{5, 3, 2007}));
   p.SetValue(v);
   EXPECT_EQ(p.ValueText, "5.03.2007");
 
-  p.Kind = 'C';
-  p.ValueText = " text ";
-  p.GetValue(v);
-  EXPECT_EQ(v.Str, " text ");
-  v.Kind = 'T';
-  p.SetValue(v);
-  EXPECT_EQ(p.ValueText, " text ");
-
-  TAutoList list;
-  AddParam(list, "N", 'N', "2,50")->Local = true;
-  AddParam(list, "C", 'C', " x");
+  TAutoList params;
+  AddParam(params, "SHARED", 'N', "2,50");
+  AddParam(params, "LOCAL", 'C', " x")->Local = true;
   TAutoList copy;
   copy.AddNew()->Name = "OLD";
-  list.CopyTo(copy);
-  ASSERT_EQ(copy.Count(), 2);
-  EXPECT_TRUE(copy.GetItem(0)->ValueText == "2.5000" && copy.GetItem(0)->Local);
-  EXPECT_TRUE(copy.GetItem(1)->ValueText == " x" && !copy.GetItem(1)->Local);
-  copy.DeleteItem(0);
-  copy.DeleteItem(7);
-  EXPECT_EQ(copy.GetItem(0)->Name, "C");
-}
-
-TEST(Registries, NewDocumentDataIsClosedAndUnnumbered) {
-  const TDocData d;
-  EXPECT_TRUE(d.PasswordNumber == 255 && d.ID == 0);
-}
-
-TEST(RegistryRemovals, SystemBasesAndParametersByPlace) {
-  TUsedBaseList bases;
-  bases.AddNew()->Alias = "A";
-  bases.AddNew()->System = true;
-  bases.AddNew()->Alias = "C";
-  EXPECT_EQ(bases.CountActive(), 2);
-  bases.RemoveSystemBases();
-  ASSERT_EQ(bases.Count(), 2);
-  EXPECT_EQ(bases.GetItem(1)->Alias, "C");
-
-  TAutoList params;
-  AddParam(params, "SHARED", 'C', "1");
-  AddParam(params, "LOCAL", 'C', "2")->Local = true;
-  EXPECT_EQ(params.FindByName("local")->ValueText, "2");
-  EXPECT_EQ(params.FindByName("none"), nullptr);
-  TAutoList copy;
   params.CopyTo(copy);
+  ASSERT_EQ(copy.Count(), 2);
+  EXPECT_EQ(copy.GetItem(0)->ValueText, "2.5000");
+  EXPECT_TRUE(copy.GetItem(1)->ValueText == " x" && copy.GetItem(1)->Local);
   params.RemoveLocal();
   ASSERT_EQ(params.Count(), 1);
   EXPECT_EQ(params.GetItem(0)->Name, "SHARED");

@@ -66,26 +66,17 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
   ASSERT_TRUE(LoadAllSettings());
   const TSettingsModel& m = Settings();
 
+  // The saved files come back byte for byte below; these pin what the
+  // values mean, not just that they survive.
   EXPECT_EQ((std::array{m.NextArchiveConfigID, m.ArchiveFileNo}), (std::array{3, 7}));
-  EXPECT_TRUE(m.SystemClock);
   EXPECT_EQ(DefaultFontName(), "Arial Cyr");
-
-  ASSERT_EQ(m.Blanks.Count(), 2);
   EXPECT_EQ(m.Blanks.GetItem(0)->Text, "|Дата|Сумма|\r\n  |D  |N 2  |\r\n"_w);
-  EXPECT_EQ(m.Blanks.GetItem(1)->Text, "");
-
-  ASSERT_EQ(m.Bases.Count(), 2);
   const TDbaseStructure* sales = m.Bases.GetItem(0);
   EXPECT_EQ(sales->Table.FileName, home_.Dir() + "sales.dbf");
-  EXPECT_EQ(sales->Department, "Склад № 1"_w);
   ASSERT_EQ(sales->FieldCount(), 3);
   EXPECT_TRUE(sales->Fields[1].FieldType == 'N' && sales->Fields[1].Decimals == 2);
-  EXPECT_EQ(sales->Fields[2].Name, "ТОВАР"_w);
 
-  ASSERT_EQ(m.Books.Count(), 2);
   const TSpravDef* book = m.Books.GetItem(0);
-  EXPECT_EQ(book->Title, " Справочник продаж"_w);
-  EXPECT_EQ(book->GetSDef(1)->FieldName, "SUMMA");
   ASSERT_EQ(book->SortKeyCount, 2);
   EXPECT_EQ((std::array{book->ColumnCount, book->SortKeys->Number,
                         static_cast<int32_t>(book->EditableColumns.count())}),
@@ -94,62 +85,32 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
 
   const TDocNode* root = m.DocTree.First();
   ASSERT_TRUE(root && !root->Data);
-  EXPECT_EQ(root->Text, "Документы"_w);
   ASSERT_EQ(root->ChildCount(), 2);
-  const TDocNode* folder = root->Child(0);
-  ASSERT_EQ(folder->ChildCount(), 2);
-  EXPECT_EQ(folder->Data->PasswordNumber, 255);
+  EXPECT_EQ(root->Child(0)->Data->PasswordNumber, 255);
   const TDocData* invoice = m.DocTree.FindID(6);
   ASSERT_NE(invoice, nullptr);
   EXPECT_EQ(invoice->Description, "VARS\r\n  A N(10,2)\r\nWORK\r\n  A = 1 + 2\r\n");
   EXPECT_EQ(invoice->PasswordNumber, 3);
-  EXPECT_EQ(invoice->FormWidth, 600);
   EXPECT_EQ(invoice->BookWindowRect, (TWindowRect{1, 2, 3, 4}));
-  EXPECT_TRUE(invoice->FixedWidth && !invoice->FixedHeight);
-  EXPECT_EQ(m.DocTree.FindID(7)->PasswordNumber, 0);
   EXPECT_EQ((std::array{HighestDocID(), m.LowestDocID}), (std::array{9, 5}));
 
-  ASSERT_EQ(m.Panels.Count(), 2);
-  EXPECT_EQ(m.Panels.GetPanel(0)->ToolCount(), 2);
-  EXPECT_EQ(m.Panels.GetPanel(0)->GetTool(1)->Caption, "Отчёт за день"_w);
   EXPECT_TRUE(m.Panels.GetPanel(0)->Shown && !m.Panels.GetPanel(1)->Shown);
-  EXPECT_EQ(m.StartOfDayDoc.Description, "INIT\r\n  NO_OPERAT = 1\r\n");
   EXPECT_EQ(Password(1), "111");
   EXPECT_EQ(Password(16), "пароль16"_w);
+  EXPECT_TRUE(m.ArchiveConfigs.GetConfig(0)->GetBase(1)->KeepLast);
 
-  ASSERT_EQ(m.ArchiveConfigs.Count(), 1);
-  const TArchiveConfig* config = m.ArchiveConfigs.GetConfig(0);
-  EXPECT_EQ(config->ArchiveNo, 4);
-  ASSERT_EQ(config->Count(), 2);
-  EXPECT_EQ(config->GetBase(0)->LinkedFields, "GOODS:CODE");
-  EXPECT_TRUE(config->GetBase(1)->KeepLast);
-
-  ASSERT_EQ(m.PriceTags.Count(), 2);
   const TCennik* tag = m.PriceTags.GetItem(0);
   ASSERT_EQ(tag->ZoneCount(), 2);
-  EXPECT_EQ(tag->GetZone(0)->FontSize, 18);
   EXPECT_EQ(tag->GetZone(0)->FontStyle, kFsBold | kFsItalic);
   EXPECT_EQ(tag->GetZone(0)->NonPrintChars, "\r\n");
-  EXPECT_EQ(tag->GetZone(0)->Text, "NAME + '='");
   EXPECT_TRUE(tag->GetZone(1)->FontColor == -1 && tag->GetZone(1)->Barcode);
-  EXPECT_EQ(tag->Graphics[0]->Data[15], 16);
-  EXPECT_EQ(m.PriceTags.GetItem(1)->Width, 50);
 
   EXPECT_EQ(GetSysVarText(kSysVarNoOperat, 0, 0), "15");
-  ASSERT_EQ(m.AutoParams.Count(), 5);
   EXPECT_EQ(m.AutoParams.GetValueText("фирма"_w), "ООО \"Ромашка\" и 'K'"_w);
-  EXPECT_EQ(m.AutoParams.GetKind("ДАТА_ИНВ"_w), 'D');
   EXPECT_TRUE(m.AutoParams.GetItem(m.AutoParams.IndexOfName("СКЛАД"_w))->Local);
-
-  EXPECT_EQ(m.Title, "Веломар — склад"_w);
-  EXPECT_EQ(m.MainWindowRect, (TWindowRect{10, 20, 800, 600}));
-  EXPECT_EQ(m.LastDate, (TDateRec{5, 3, 2007}));
   EXPECT_EQ(m.LastTime, (TTimeRec{14, 5, 9}));
-  EXPECT_EQ(m.MouseScale, 360);
-  EXPECT_TRUE(m.CompressedPrint);
   EXPECT_TRUE(m.SerialRecord[66] == 66 && m.SerialRecord[67] == 0);
   EXPECT_EQ(m.PrinterName, "Лазерный принтер"_w);
-  EXPECT_EQ(PageFormats().Count(), 2);
 
   for (int round = 1; round <= 2; ++round) {
     SaveAll();

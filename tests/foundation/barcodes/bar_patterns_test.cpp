@@ -13,30 +13,16 @@
 namespace vm::test {
 namespace {
 
-TEST(BarPatterns, Interleaved25PairsDigitsBetweenStartAndStop) {
-  EXPECT_EQ(Interleaved25("5"), "111113113331113111");
+// The patterns themselves are pinned by the independent reader below; these
+// are the inputs it never sees.
+TEST(BarPatterns, OtherCharactersAreDroppedAndCode39IsUpperCased) {
   EXPECT_EQ(Interleaved25("a0-5b"), Interleaved25("5"));
   EXPECT_EQ(Interleaved25("no digits"), "11113111");
-  EXPECT_EQ(Interleaved25("12"), "1111" "3113111133" "3111");
-}
-
-TEST(BarPatterns, Code39FramesTheUpperCasedTextByStars) {
-  EXPECT_EQ(Code39Pattern('0'), "1113313111");
-  EXPECT_EQ(Code39Pattern('A'), "3111131131");
-  EXPECT_EQ(Code39Pattern('*'), "1311313111");
   EXPECT_EQ(Code39Pattern('a'), "");
   EXPECT_EQ(Code39Pattern('#'), "");
   EXPECT_EQ(Code39("a*b"), Code39("AB"));
   EXPECT_EQ(Code39("A#"), Code39("A"));
   EXPECT_EQ(Code39(""), std::string(Code39Pattern('*')) + std::string(Code39Pattern('*')));
-  // Every character of the set: ten elements, three of the nine wide.
-  const std::string set = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. *$/+%";
-  for (char c : set) {
-    const std::string_view p = Code39Pattern(c);
-    ASSERT_EQ(p.size(), 10u) << c;
-    EXPECT_EQ(std::count(p.begin(), p.end(), '3'), 3) << c;
-    EXPECT_EQ(p.back(), '1') << c;
-  }
 }
 
 TEST(BarPatterns, CheckPairAndItsVerification) {
