@@ -177,6 +177,13 @@ void TDocumentCompiler::ElementLine(const TElementLine& line) {
     case kSkUsedBases: UsedBasesLine(line); break;
     case kSkForms: FormsLine(line); break;
     case kSkBlank: BlankLine(line); break;
+    case kSkLoadings: LoadingsLine(line); break;
+    case kSkViews: ViewsLine(line); break;
+    case kSkInfoDesk: InfoDeskLine(line); break;
+    case kSkInformString: InformStringLine(line); break;
+    case kSkCheck: CheckLine(line); break;
+    case kSkQuestions: QuestionsLine(line); break;
+    case kSkBaseQuestions: BaseQuestionsLine(line); break;
     // The element lines of the other sections are not compiled yet.
     default: break;
   }

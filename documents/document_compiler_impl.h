@@ -52,6 +52,13 @@ class TDocumentCompiler {
   // The name of the page format a BLANK line names, directly or through
   // an auto-parameter between two %.
   std::string PaperFormat(std::string_view value);
+  void LoadingsLine(const TElementLine& line);
+  void ViewsLine(const TElementLine& line);
+  void InfoDeskLine(const TElementLine& line);
+  void InformStringLine(const TElementLine& line);
+  void CheckLine(const TElementLine& line);
+  void QuestionsLine(const TElementLine& line);
+  void BaseQuestionsLine(const TElementLine& line);
 
   TCompiledDocument& doc_;
   const TDocumentSource& source_;

@@ -52,6 +52,17 @@ class DocRig {
     return Compile("BLANK\nWIDTH = 500\nENDSECTION\n" + std::string(utf8));
   }
 
+  // Fifteen lines before the given ones: a form width, the variables A, R,
+  // N (N), S (C), D (D) and TM (T), the database G (GOODS by NAME) and the
+  // table T1 (GOODSB keyed on its first column, without a look-up page).
+  static std::string WithTable(std::string_view lines) {
+    return "BLANK\nWIDTH = 500\nENDSECTION\n"
+           "VARS\nA, R, N = N\nS = C\nD = D\nTM = T\nENDSECTION\n"
+           "USEDBASES\nG = NAME:GOODS, KEY:[NAME]\nENDSECTION\n"
+           "FORMS\nT1 = FORM:GOODSB, X1:0, Y1:0, Y2:100, KEYCOL:[1]\nENDSECTION\n" +
+           std::string(lines);
+  }
+
   TempDir Tmp;
   TUsedBaseList Bases;
   TBlanks Blanks;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 #include "documents/compile_errors.h"
@@ -32,7 +33,17 @@ const std::vector<std::vector<const char*>> kBlocks = {
     {"OKPRESS", "CANCLOSE := 1", "ENDSECTION"},
     {"FINAL", "ENDSECTION"},
     {"SCANER", "S := SCANSTRING", "ENDSECTION"},
-    {"LOADINGS", "L1 = BASE:G", "ENDSECTION"},
+    {"LOADINGS", "L1 = FORM:T1, BASE:G, VALUES:[3:G.SOLD, 1:G.NAME], FILTER:[G.QTY > 1], SORT:0, DELETE:1, CLEAR:0",
+     "L2 = FORM:T1, BASE:H, VALUES:[2:G.QTY]", "ENDSECTION"},
+    {"VIEWS", "[A]:10:2 = X:1, Y:2, E:1, V:[A], B:1, F:40, AUTOPAGE:1, C:T1", "['s' + S] = X:3, Y:4", "ENDSECTION"},
+    {"INFODESK", "SIZE = X:300, Y:200", "[D] = X:1, Y:1, E:1", "[(T)]:5 = X:2, Y:2", "ENDSECTION"},
+    {"INFORMSTRING", "[S + 'a']", "ENDSECTION"},
+    {"CHECK", "COMMONCHECK = COND:[A > 0], MESSAGE:['m']",
+     "T1 = COND:[A], EDIT:[0, 2], MESSAGE:['x'], ONBASE:G, DELETE:1, NOFIND:[A, 'n']", "ENDSECTION"},
+    {"QUESTIONS", "Q1 = TITLE:'t', INPUT:[['a', A, 10, 2], ['b'#66, S, 0, 0]], CANCEL:1", "ENDSECTION"},
+    {"BASEQUESTIONS", "BQ = TITLE:'t', BASE:G, FIELDS:[['n', G.NAME]], VAR:A, FILTER:[G.QTY > 0], NEW:[['n', NAME]], SORT:[1]",
+     "ENDSECTION"},
+    {"WORK", "EXECLOAD L1", "EXECQUESTION Q1", "EXECQUESTION BQ", "ENDSECTION"},
     {"ENDSUB"},
     {"; a comment only", ""},
 };
@@ -66,6 +77,30 @@ std::string RandomDescription(std::mt19937& rng) {
   return text;
 }
 
+// A description that compiles, every section of it in use; the deep fuzz
+// mutates a few of its lines so that the mutations reach the sections
+// behind the ones they need.
+const std::vector<const char*> kWhole = {
+    "BLANK", "WIDTH = 500", "ENDSECTION",
+    "VARS", "A, R = N", "S = C", "D = D", "T = T", "ENDSECTION",
+    "USEDBASES", "G = NAME:GOODS, KEY:[NAME]", "H = NAME:GOODS, KEY:[SOLD], FILTER:[H.QTY > 1]", "ENDSECTION",
+    "FORMS", "T1 = FORM:GOODSB, X1:0, Y1:0, Y2:100, KEYCOL:[1], SORT:1", "ENDSECTION",
+    "FORMCHANGE = T1", "A := A + T1CURRENTROW", "ENDFORMCHANGE",
+    "LOADINGS", "L1 = FORM:T1, BASE:G, VALUES:[3:G.SOLD, 1:G.NAME], FILTER:[G.QTY > 1], SORT:0, DELETE:1, CLEAR:0",
+    "L2 = FORM:T1, BASE:H, VALUES:[2:H.QTY]", "ENDSECTION",
+    "VIEWS", "[A]:10:2 = X:1, Y:2, E:1, V:[A], B:1, F:40, AUTOPAGE:1, C:T1", "['s' + S] = X:3, Y:4", "ENDSECTION",
+    "INFODESK", "SIZE = X:300, Y:200", "[D] = X:1, Y:1, E:1", "[(T)]:5 = X:2, Y:2", "ENDSECTION",
+    "INFORMSTRING", "[S + 'a']", "ENDSECTION",
+    "CHECK", "COMMONCHECK = COND:[A > 0], MESSAGE:['m']",
+    "T1 = COND:[A], EDIT:[0, 2], MESSAGE:['x'], ONBASE:G, DELETE:1, NOFIND:[A, 'n']", "ENDSECTION",
+    "QUESTIONS", "Q1 = TITLE:'t', INPUT:[['a', A, 10, 2], ['b'#66, S, 0, 0]], CANCEL:1", "ENDSECTION",
+    "BASEQUESTIONS",
+    "BQ = TITLE:'t', BASE:G, FIELDS:[['n', G.NAME], ['q', TOSTR(G.QTY, 0)]], VAR:R, FILTER:[G.QTY > 0],"
+    " NEW:[['n', NAME], ['q', QTY]], SORT:[2, 1]",
+    "ENDSECTION",
+    "WORK", "EXECLOAD L1", "EXECQUESTION Q1", "EXECQUESTION BQ", "ENDSECTION",
+};
+
 bool IsNumberedError(int code) {
   return (code >= 1 && code <= 137) || code == kCeMessage || code == kCeProgramMessage ||
          code == kCeUnknownParam || code == kCeParamNotAllowed;
@@ -82,6 +117,7 @@ TEST(DocumentFuzz, MutatedDescriptionsFailOnlyWithNumberedErrors) {
       const int code = CompileDocument(rig.Doc, {"FUZZ", text, rng() % 8 == 0}, rig.Context, rig.Line);
       if (code == 0) {
         ++compiled;
+
         EXPECT_TRUE(rig.Doc.Compiled);
         EXPECT_TRUE(rig.Ui.Boxes.empty());
         continue;
@@ -93,6 +129,40 @@ TEST(DocumentFuzz, MutatedDescriptionsFailOnlyWithNumberedErrors) {
       EXPECT_GE(rig.Line, -1);
     }
     // The mutations must leave enough whole descriptions to reach the end.
+    EXPECT_GT(compiled, 0) << seed;
+  }
+
+}
+
+TEST(DocumentFuzz, MutatedLinesOfAWholeDescription) {
+  DocRig rig;
+  std::string whole;
+  for (const char* line : kWhole) whole += std::string(line) + "\n";
+  ASSERT_EQ(CompileDocument(rig.Doc, {"WHOLE", whole, false}, rig.Context, rig.Line), 0) << rig.Doc.ErrorMessage;
+  for (unsigned seed : {3u, 11u, 2027u}) {
+    std::mt19937 rng(seed);
+    int compiled = 0;
+    for (int i = 0; i < 1500; ++i) {
+      std::vector<std::string> lines(kWhole.begin(), kWhole.end());
+      const int mutations = 1 + static_cast<int>(rng() % 3);
+      for (int m = 0; m < mutations; ++m) {
+        std::string& line = lines[rng() % lines.size()];
+        line = Mutate(std::move(line), rng);
+      }
+      std::string text;
+      for (const std::string& line : lines) text += line + "\n";
+      rig.Ui.Boxes.clear();
+      const int code = CompileDocument(rig.Doc, {"FUZZ", text, false}, rig.Context, rig.Line);
+      if (code == 0) {
+        ++compiled;
+        continue;
+      }
+      EXPECT_TRUE(IsNumberedError(code)) << code << "\n" << text;
+      EXPECT_FALSE(rig.Doc.Compiled);
+      ASSERT_EQ(rig.Ui.Boxes.size(), 1u) << text;
+      EXPECT_GE(rig.Line, -1);
+      EXPECT_LE(rig.Line, static_cast<int>(lines.size()));
+    }
     EXPECT_GT(compiled, 0) << seed;
   }
 }
