@@ -53,6 +53,7 @@ void TCompiledDocument::Clear() {
   BaseQuestions.Clear();
   Questions.Clear();
   Loadings.Clear();
+  Price = {};
   Reports.Clear();
   Buttons.Clear();
   ListSelects.Clear();

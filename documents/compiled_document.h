@@ -18,6 +18,7 @@
 #include "documents/questions.h"
 #include "documents/view_cells.h"
 #include "language/check_list.h"
+#include "documents/price_binding.h"
 #include "documents/runtime_objects.h"
 #include "language/instructions.h"
 #include "language/registry_context.h"
@@ -137,6 +138,7 @@ class TCompiledDocument {
   TStatusLine StatusLine;
   // The document-wide checks; a table keeps its own.
   TCheckList Checks;
+  TPriceBinding Price;
   TFormOptions Options;
   // The document's own copy of the auto-parameters.
   TDocAutoParams AutoParams;

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "config/price_tags.h"
+
 namespace vm {
 
 // Adds s after the items that sort before it or equal it, letters without
@@ -36,6 +38,8 @@ class IListControl {
   virtual std::string Text() const = 0;
   virtual void SetVisible(bool visible) = 0;
   virtual bool Visible() const = 0;
+  virtual void SetFontStyle(TFontStyles style) = 0;
+  virtual TFontStyles FontStyle() const = 0;
 
   // Called when the user changes the choice.
   std::function<void()> OnChange;
@@ -48,6 +52,8 @@ class IButtonControl {
   virtual std::string Caption() const = 0;
   virtual void SetVisible(bool visible) = 0;
   virtual bool Visible() const = 0;
+  virtual void SetFontStyle(TFontStyles style) = 0;
+  virtual TFontStyles FontStyle() const = 0;
 
   std::function<void()> OnClick;
 };
@@ -119,6 +125,8 @@ class THeadlessList : public IListControl {
   std::string Text() const override { return text_; }
   void SetVisible(bool visible) override { visible_ = visible; }
   bool Visible() const override { return visible_; }
+  void SetFontStyle(TFontStyles style) override { style_ = style; }
+  TFontStyles FontStyle() const override { return style_; }
 
   // The user types into the edit field of a drop-down.
   void SetText(std::string text) { text_ = std::move(text); }
@@ -130,6 +138,7 @@ class THeadlessList : public IListControl {
   int index_ = -1;
   std::string text_;
   bool visible_ = true;
+  TFontStyles style_ = 0;
 };
 
 class THeadlessButton : public IButtonControl {
@@ -138,12 +147,15 @@ class THeadlessButton : public IButtonControl {
   std::string Caption() const override { return caption_; }
   void SetVisible(bool visible) override { visible_ = visible; }
   bool Visible() const override { return visible_; }
+  void SetFontStyle(TFontStyles style) override { style_ = style; }
+  TFontStyles FontStyle() const override { return style_; }
   // The user presses the button.
   void Press();
 
  private:
   std::string caption_;
   bool visible_ = true;
+  TFontStyles style_ = 0;
 };
 
 class THeadlessControls : public IControlFactory {

@@ -150,6 +150,7 @@ void TDocumentCompiler::ElementSectionKeyword(int keyword, const TElementLine& l
   }
   if (section_ != 0) RaiseCompileError(1);
   section_ = keyword;
+  if (keyword == kSkPrice) doc_.Price.Declared = true;
 }
 
 void TDocumentCompiler::ProgramSection(int keyword, const TElementLine& line) {
@@ -184,6 +185,11 @@ void TDocumentCompiler::ElementLine(const TElementLine& line) {
     case kSkCheck: CheckLine(line); break;
     case kSkQuestions: QuestionsLine(line); break;
     case kSkBaseQuestions: BaseQuestionsLine(line); break;
+    case kSkHelps: HelpsLine(line); break;
+    case kSkSoftBases: SoftBasesLine(line); break;
+    case kSkSelects: case kSkButtons: case kSkSelList: ControlLine(section_, line); break;
+    case kSkLists: ListsLine(line); break;
+    case kSkPrice: PriceLine(line); break;
     // The element lines of the other sections are not compiled yet.
     default: break;
   }
@@ -199,6 +205,7 @@ void TDocumentCompiler::CheckAfterLastLine() {
   errorLine_ = -1;
   if (doc_.Options.Width == 0 && !source_.StartOfDay) RaiseCompileError(13);
   ResolveCalls();
+  CheckPriceAfterLastLine();
 }
 
 void TDocumentCompiler::ResolveCalls() {

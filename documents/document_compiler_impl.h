@@ -60,6 +60,16 @@ class TDocumentCompiler {
   void QuestionsLine(const TElementLine& line);
   void BaseQuestionsLine(const TElementLine& line);
 
+  // Look-up pages, temporary databases, controls, field lists and the
+  // price-tag layout, each in a file of its own.
+  void HelpsLine(const TElementLine& line);
+  void SoftBasesLine(const TElementLine& line);
+  // SELECTS, BUTTONS and SELLIST: one family of controls.
+  void ControlLine(int section, const TElementLine& line);
+  void ListsLine(const TElementLine& line);
+  void PriceLine(const TElementLine& line);
+  void CheckPriceAfterLastLine();
+
   TCompiledDocument& doc_;
   const TDocumentSource& source_;
   const TCompileContext& context_;

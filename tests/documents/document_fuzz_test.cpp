@@ -13,22 +13,39 @@
 namespace vm::test {
 namespace {
 
-// Whole sections and blocks; a description is a random run of them.
+// Whole sections and blocks, in an order in which each names only what
+// comes before it; the first kDefinitions blocks declare what the others
+// name. A description is a random run of them.
 const std::vector<std::vector<const char*>> kBlocks = {
     {"BLANK", "WIDTH = 500", "PRINTCOPIES = 3", "PAPER = A5", "AUTOPRINT = E:1, U:1, Q:0",
      "EXITCONFIRM = 'x', 1", "ENTERCONFIRM = 'y'#65", "SCROLL = 1", "ENDSECTION"},
-    {"VARS", "A, B = N", "S = C", "D = D", "T = T", "X = N, _", "  C", "ENDSECTION"},
+    {"VARS", "A, B = N", "S = C", "D = D", "T = T", "X, _", "  Y = N", "ENDSECTION"},
     {"USEDBASES", "G = NAME:GOODS, KEY:[NAME, QTY], FILTER:[G.QTY > 1]", "H = NAME:GOODS, KEY:[SOLD]", "ENDSECTION"},
+    {"SOFTBASES", "SB = STRUCTURE:[[CODE, N, 10, 0], [NAME, C, 30, 0], [DAY, D, 8, 0]], KEY:[CODE]", "ENDSECTION"},
+    {"HELPS",
+     "H1 = FORM:GOODSB, BASE:H, KEYCOL:[3], FIELDS:[NAME, , SOLD], TITLE:'t', SORT:0, SORTHELPONLY:0,"
+     " CATEGORY:[1, H.NAME, 'A'], OPT:[['a', 1], ['b', H.QTY > 1]]",
+     "H2 = FORM:GOODSB, BASE:SB, KEYCOL:[2], EXPR:[SB.NAME, SB.CODE, SB.DAY, 1], TITLE:'e'#33,"
+     " FILTER:[SB.CODE > 0]",
+     "ENDSECTION"},
+    {"LISTS", "F1 = TITLE:'l', W:10, H:20", "ENDSECTION"},
+    {"SELECTS", "S1 = X1:0, X2:100, Y1:0, F:40, B:1, V:1 > 0", "ENDSECTION"},
+    {"SELLIST", "SL = X1:0, X2:9, Y1:0, Y2:9", "ENDSECTION"},
+    {"BUTTONS", "B1 = X1:0, X2:9, Y1:0, Y2:9, TITLE:'b' + 'c'", "ENDSECTION"},
+    {"FORMS", "T1 = FORM:GOODSB, X1:0, Y1:0, Y2:100, KEYCOL:[1, 3], MERGE:[2, 0], NOEDIT:[2], AUTOSEL:[1],"
+     " LINK:[[BASE:G, SEARCH:[G.QTY], SUBST:[2:G.QTY, 1:G.NAME]]], SORT:1", "ENDSECTION"},
+    {"SUBROUTINE = SUB1", "B := B * 2", "CALL SUB1", "ENDSUB"},
+    {"FORMS", "T2 = FORM:GOODSB, X1:0, Y1:0, Y2:0, KEYCOL:[3], HELP:[NAME:H1, 1:NAME], HINT:['h'], LISTS:[1:F1]",
+     "ENDSECTION"},
+    {"PRICE", "PRICEKIND = NUMBER:1, COUNT:2, ZONES:[1:'a', 2:T1[1, 1]], EDITABLE:0", "ENDSECTION"},
     {"INIT", "A := 1", "CALL SUB1", "REENTRY", "IF A > 1", "THEN", "S := 'a;b' ; note", "ENDIF", "ENDSECTION"},
     {"WORK", "WHILE A, 1, A+1, A<3", "B := B + A", "ENDWHILE", "ENDSECTION"},
-    {"SUBROUTINE = SUB1", "B := B * 2", "CALL SUB1", "ENDSUB"},
     {"ADDBASE = G", "A := G.QTY", "G.QTY := A", "ENDADDBASE"},
-    {"FORMS", "T1 = FORM:GOODSB, X1:0, Y1:0, Y2:100, KEYCOL:[1, 3], MERGE:[2, 0], NOEDIT:[2], AUTOSEL:[1],"
-     " LINK:[[BASE:G, SEARCH:[G.QTY], SUBST:[2:G.QTY, 1:G.NAME]]], SORT:1",
-     "T2 = FORM:GOODSB, X1:0, Y1:0, Y2:0, KEYCOL:[2], HELP:[NAME:H1, 1:NAME], LISTS:[1:L1]", "ENDSECTION"},
     {"ONADDROW = T1", "T1CURRENTROW := T1[2, 1]", "ENDADDROW"},
     {"FORMCHANGE = T1", "ENDFORMCHANGE"},
+    {"ADDTOHELP = H1", "A := 1", "ENDTOHELP"},
     {"SELCHANGE = S1", "ENDSELCHANGE"},
+    {"SELLISTCHANGE = SL", "ENDSELCHANGE"},
     {"BUTTONCLICK = B1", "ENDBUTCLICK"},
     {"OKPRESS", "CANCLOSE := 1", "ENDSECTION"},
     {"FINAL", "ENDSECTION"},
@@ -48,6 +65,10 @@ const std::vector<std::vector<const char*>> kBlocks = {
     {"; a comment only", ""},
 };
 
+constexpr std::size_t kDefinitions = 11;
+// The last blocks are noise that fails whatever surrounds it.
+constexpr std::size_t kNoise = 2;
+
 std::string Mutate(std::string line, std::mt19937& rng) {
   if (line.empty()) return line;
   const std::size_t at = rng() % line.size();
@@ -64,13 +85,25 @@ std::string Mutate(std::string line, std::mt19937& rng) {
 
 std::string RandomDescription(std::mt19937& rng) {
   std::vector<std::string> lines;
-  const int blocks = static_cast<int>(rng() % 8);
-  for (int b = 0; b < blocks; ++b)
-    for (const char* line : kBlocks[rng() % kBlocks.size()])
-      if (rng() % 16 != 0) lines.emplace_back(line);
+  // Half the runs keep the blocks' order, with every declaration and few
+  // faults, so that whole descriptions with many sections compile often
+  // enough to reach the checks after the last line.
+  const bool ordered = rng() % 2 == 0;
+  const unsigned faultRate = ordered ? 96 : 12;
+  auto add = [&](const std::vector<const char*>& block) {
+    for (const char* line : block)
+      if (rng() % (faultRate + 4) != 0) lines.emplace_back(line);
+  };
+  if (ordered) {
+    for (std::size_t b = 0; b + kNoise < kBlocks.size(); ++b)
+      if (b < kDefinitions || rng() % 2 == 0) add(kBlocks[b]);
+  } else {
+    const int blocks = static_cast<int>(rng() % 8);
+    for (int b = 0; b < blocks; ++b) add(kBlocks[rng() % kBlocks.size()]);
+  }
   for (std::string& line : lines)
-    if (rng() % 12 == 0) line = Mutate(std::move(line), rng);
-  if (!lines.empty() && rng() % 6 == 0) lines.resize(rng() % lines.size());
+    if (rng() % faultRate == 0) line = Mutate(std::move(line), rng);
+  if (!lines.empty() && rng() % (faultRate / 2) == 0) lines.resize(rng() % lines.size());
   std::string text;
   for (const std::string& line : lines) text += line + (rng() % 10 == 0 ? "\r\n" : "\n");
   if (rng() % 3 == 0 && !text.empty()) text.pop_back();
@@ -111,7 +144,8 @@ TEST(DocumentFuzz, MutatedDescriptionsFailOnlyWithNumberedErrors) {
   for (unsigned seed : {1u, 7u, 42u, 2026u}) {
     std::mt19937 rng(seed);
     int compiled = 0;
-    for (int i = 0; i < 1500; ++i) {
+    int withPages = 0, withControls = 0, withPrice = 0;
+    for (int i = 0; i < 2000; ++i) {
       const std::string text = RandomDescription(rng);
       rig.Ui.Boxes.clear();
       const int code = CompileDocument(rig.Doc, {"FUZZ", text, rng() % 8 == 0}, rig.Context, rig.Line);
@@ -120,6 +154,16 @@ TEST(DocumentFuzz, MutatedDescriptionsFailOnlyWithNumberedErrors) {
 
         EXPECT_TRUE(rig.Doc.Compiled);
         EXPECT_TRUE(rig.Ui.Boxes.empty());
+        // What was compiled also runs.
+        for (int32_t p = 0; p < rig.Doc.HelpPages.Count(); ++p) {
+          rig.Doc.HelpPages.Items(p)->LoadRows();
+          rig.Doc.HelpPages.Items(p)->FillComboBox();
+        }
+        rig.Doc.Selects.UpdateVisibility();
+        rig.Doc.Buttons.UpdateButtons();
+        withPages += rig.Doc.HelpPages.Count() > 0;
+        withControls += rig.Doc.Selects.Count() + rig.Doc.Buttons.Count() + rig.Doc.ListSelects.Count() > 0;
+        withPrice += rig.Doc.Price.Layout != nullptr;
         continue;
       }
       EXPECT_TRUE(IsNumberedError(code)) << code << "\n" << text;
@@ -130,6 +174,10 @@ TEST(DocumentFuzz, MutatedDescriptionsFailOnlyWithNumberedErrors) {
     }
     // The mutations must leave enough whole descriptions to reach the end.
     EXPECT_GT(compiled, 0) << seed;
+    // And whole descriptions with pages, controls and price tags.
+    EXPECT_GT(withPages, 0) << seed;
+    EXPECT_GT(withControls, 0) << seed;
+    EXPECT_GT(withPrice, 0) << seed;
   }
 
 }
