@@ -15,12 +15,12 @@ constexpr TParamSet kCheckParams{kPkCond, kPkEdit, kPkNoFind, kPkMessage, kPkOnB
 void ReadCondition(TCompiledDocument& doc, TCheckRecord& check, const TElementLine& line) {
   const std::string inside = InsideBracketsOf(line.Find(kPkCond, 65)->Value, 2, 6);
   if (inside.empty()) RaiseCompileError(65);
-  if (!TypesCompatible(CompileFormula(doc, inside, check.Condition), 'N')) RaiseCompileError(85);
+  if (!TypesCompatible(Formula(doc, inside, check.Condition), 'N')) RaiseCompileError(85);
 }
 
 void ReadMessage(TCompiledDocument& doc, TCheckRecord& check, const TElementLine& line) {
   const std::string inside = InsideBracketsOf(line.Find(kPkMessage, 74)->Value, 3, 6);
-  if (!TypesCompatible(CompileFormula(doc, inside, check.Message), '*')) RaiseCompileError(72);
+  if (!TypesCompatible(Formula(doc, inside, check.Message), '*')) RaiseCompileError(72);
 }
 
 void ReadColumns(TFormPar& form, TCheckRecord& check, const TElementLine& line) {
@@ -48,8 +48,8 @@ void MatchKeys(const TFormPar& form, const TUBL& base) {
 void ReadNoFind(TCompiledDocument& doc, TCheckRecord& check, const TElementParam& noFind) {
   const StringList parts = SplitParamList(InsideBracketsOf(noFind.Value, 3, 28));
   if (parts.size() != 2) RaiseCompileError(38);
-  if (!TypesCompatible(CompileFormula(doc, parts[0], check.NoFindCondition), 'N')) RaiseCompileError(85);
-  if (!TypesCompatible(CompileFormula(doc, parts[1], check.NoFindMessage), '*')) RaiseCompileError(72);
+  if (!TypesCompatible(Formula(doc, parts[0], check.NoFindCondition), 'N')) RaiseCompileError(85);
+  if (!TypesCompatible(Formula(doc, parts[1], check.NoFindMessage), '*')) RaiseCompileError(72);
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ void ReadValues(TCompiledDocument& doc, TLoad& load, std::string_view text) {
       if (values[place].Column != column) continue;
       TLoad::TValueEntry& entry = load.Values[static_cast<std::size_t>(column - 1)];
       auto expr = std::make_shared<TExprChain>();
-      if (!TypesCompatible(CompileFormula(doc, values[place].Text, *expr), entry.Kind)) RaiseCompileError(59);
+      if (!TypesCompatible(Formula(doc, values[place].Text, *expr), entry.Kind)) RaiseCompileError(59);
       entry.Expr = std::move(expr);
       load.OrderEntry(column - 1)->Number = static_cast<int32_t>(place);
       break;

@@ -16,7 +16,7 @@ constexpr TParamSet kQuestionsParams{kPkTitle, kPkInput, kPkCancel};
 constexpr TParamSet kBaseQuestionsParams{kPkBase, kPkFields, kPkFilter, kPkNew, kPkTitle, kPkVar, kPkSort, kPkCancel};
 
 void ReadTitle(TCompiledDocument& doc, TExprChain& title, const TElementLine& line) {
-  if (!TypesCompatible(CompileFormula(doc, line.Find(kPkTitle, 35)->Value, title), 'C')) RaiseCompileError(93);
+  if (!TypesCompatible(Formula(doc, line.Find(kPkTitle, 35)->Value, title), 'C')) RaiseCompileError(93);
 }
 
 bool ReadCancel(const TElementLine& line) {
@@ -45,7 +45,7 @@ void ReadFields(TCompiledDocument& doc, TBaseQuestion& question, const TElementP
   for (const StringList& parts : BracketedItems(fields.Value, 2, 43, 38)) {
     TFldDef& field = question.Fields.emplace_back();
     field.Title = StringConstant(parts[0]);
-    if (CompileFormula(doc, parts[1], field.Expr) != 'C') RaiseCompileError(93);
+    if (Formula(doc, parts[1], field.Expr) != 'C') RaiseCompileError(93);
   }
 }
 

@@ -5,12 +5,6 @@
 
 namespace vm {
 
-char CompileFormula(TCompiledDocument& doc, std::string_view text, TExprChain& chain) {
-  const TCompileResult r = CompileExpr(text, doc.Context, chain);
-  if (r.ErrCode != 0) RaiseCompileError(kCeMessage, r.Msg);
-  return r.ResultType;
-}
-
 TUBL& DocumentBase(TCompiledDocument& doc, std::string_view alias) {
   TUBL* base = doc.Bases.FindByAlias(TrimBlanks(alias));
   if (base == nullptr) RaiseCompileError(26);
@@ -21,13 +15,6 @@ TFormPar& DocumentTable(TCompiledDocument& doc, std::string_view name) {
   TFormPar* form = doc.Forms.FindFormPar(name);
   if (form == nullptr) RaiseCompileError(62);
   return *form;
-}
-
-std::string StringConstant(std::string_view text) {
-  bool error = false;
-  std::string s = ParseStrLiteral(TrimBlanks(text), error);
-  if (error) RaiseCompileError(33);
-  return s;
 }
 
 std::string InsideBracketsOf(std::string_view value, std::size_t minLength, int errCode) {

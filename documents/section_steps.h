@@ -1,24 +1,20 @@
-// Steps that several element sections take: a formula compiled into the
-// document, a database or a table of the document found by name, a string
-// constant, a bracketed list. Each raises its compile error.
+// Steps that several element sections take (with those of section_values.h):
+// a database or a table of the document found by name, a bracketed list. Each raises its compile error.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "documents/compiled_document.h"
+#include "documents/section_values.h"
 #include "foundation/text/strutils.h"
 
 namespace vm {
 
-// The formula's type letter; error -1 with the compiler's message.
-char CompileFormula(TCompiledDocument& doc, std::string_view text, TExprChain& chain);
 // Bound by USEDBASES or made by SOFTBASES; error 26 otherwise.
 TUBL& DocumentBase(TCompiledDocument& doc, std::string_view alias);
 // A table of FORMS; error 62 otherwise.
 TFormPar& DocumentTable(TCompiledDocument& doc, std::string_view name);
-// Quoted parts and #nnn codes; error 33 when malformed.
-std::string StringConstant(std::string_view text);
 // The inside of "[...]" of at least minLength characters, trimmed, case
 // kept; errCode otherwise.
 std::string InsideBracketsOf(std::string_view value, std::size_t minLength, int errCode);

@@ -80,11 +80,11 @@ void ReadCell(TCompiledDocument& doc, TViews& list, const TElementLine& line, bo
   TViewCell& cell = list.Add();
   cell.Format.Width = head.Width;
   cell.Format.Decimals = head.Decimals;
-  cell.Format.Kind = CompileFormula(doc, head.Text, cell.Expr);
+  cell.Format.Kind = Formula(doc, head.Text, cell.Expr);
   if (!IsViewType(cell.Format.Kind)) RaiseCompileError(47);
   if (views) cell.AutoPage = OptionalInt(line, kPkAutoPage, 0) > 0;
   if (const TElementParam* v = line.Find(kPkV)) {
-    if (CompileFormula(doc, InsideBracketsOf(v->Value, 3, 6), cell.VisibleExpr) != 'N') RaiseCompileError(48);
+    if (Formula(doc, InsideBracketsOf(v->Value, 3, 6), cell.VisibleExpr) != 'N') RaiseCompileError(48);
   }
   cell.X = IntValue(line.Find(kPkX, 7)->Value);
   cell.Y = IntValue(line.Find(kPkY, 7)->Value);
@@ -126,7 +126,7 @@ void TDocumentCompiler::InformStringLine(const TElementLine& line) {
   status.Defined = true;
   status.Width = head.Width;
   status.Decimals = head.Decimals;
-  const char type = CompileFormula(doc_, head.Text, status.Expr);
+  const char type = Formula(doc_, head.Text, status.Expr);
   if (type != '*' && !IsViewType(type)) RaiseCompileError(47);
 }
 
