@@ -48,6 +48,7 @@ bool THeadlessSteps::Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCo
   context.AutoParams = &m.AutoParams;
   context.PageFormats = &PageFormats();
   context.PriceTags = &m.PriceTags;
+  context.StandardPaper = m.DefaultFormatName;
   TDocumentSource source;
   source.Name = doc.MenuCaption;
   source.Description = doc.Description;
@@ -79,19 +80,22 @@ bool THeadlessSteps::RunPass(TDocData& data, bool firstShowing) {
 
 TPassesResult THeadlessSteps::RunPasses(TDocData& data) {
   TPassesResult result;
-  bool commit = false;
+  bool committed = false;
   const bool reentry = doc_.Forms.Count() > 0 && doc_.Programs.Reentry != nullptr;
   for (int pass = 0; pass < kMaxHeadlessPasses; ++pass) {
-    commit = RunPass(data, pass == 0);
+    committed = false;
+    const bool commit = RunPass(data, pass == 0);
     if (commit && Interp().TerminateValue() == 0) {
-      commit = CommitDocument(doc_);
-      result.CommittedAny = result.CommittedAny || commit;
+      committed = CommitDocument(doc_);
+      result.CommittedAny = result.CommittedAny || committed;
     } else if (!Ui().DesignerTestRun() && Interp().TerminateValue() == 0 && Interp().Aborted()) {
       ReportResultsNotSaved(0x30);
     }
     if (!reentry || Interp().TerminateValue() != 0) break;
   }
-  result.Result = reentry ? true : commit;
+  // A run that ended by TERMINATE before its commit committed nothing, and
+  // does not say it did.
+  result.Result = reentry ? true : committed;
   return result;
 }
 
