@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "documents/document_commit.h"
+#include "language/bound_tables.h"
 #include "foundation/tables/dbf.h"
 
 namespace vm {
@@ -79,7 +79,7 @@ void BM_CommitSaleIntoTwoTables(benchmark::State& state) {
     bases.SaveCount = 2;
     state.ResumeTiming();
     std::string failure;
-    if (!CommitBases(bases, failure)) std::abort();
+    if (!bases.WriteSavedBases(failure)) std::abort();
   }
   state.SetItemsProcessed(state.iterations() * kSaleRows);
   std::filesystem::remove_all(dir);

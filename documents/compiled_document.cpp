@@ -26,6 +26,8 @@ TRuntimeObject* TDocumentContext::FindSubroutine(std::string_view name) {
   return doc_.FindSubroutine(name);
 }
 
+TRuntimeObject* TDocumentContext::FindHelp(std::string_view name) { return doc_.HelpPages.FindByName(name); }
+
 IProgramAutoParam* TDocumentContext::FindAutoParam(std::string_view name) {
   return doc_.AutoParams.Find(name);
 }
@@ -40,7 +42,13 @@ IProgramQuestion* TDocumentContext::FindBaseQuestion(std::string_view name) {
 
 IProgramLoading* TDocumentContext::FindLoading(std::string_view name) { return doc_.Loadings.FindByName(name); }
 
-TCompiledDocument::TCompiledDocument() { Bases.Context = &Context; }
+TCompiledDocument::TCompiledDocument() {
+  Bases.Context = &Context;
+  Bases.WriteBackBook = [this](TUBL& base) {
+    THelpItem* page = HelpPages.FindByAlias(base.Alias);
+    return page != nullptr && page->WriteBack();
+  };
+}
 
 TCompiledDocument::~TCompiledDocument() { Clear(); }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "language/bound_tables.h"
+#include "language/builtin_objects.h"
 #include "ui/help_pages.h"
 #include "documents/form_list.h"
 #include "documents/loadings.h"
@@ -27,8 +28,9 @@ namespace vm {
 
 class TCompiledDocument;
 
-struct TSubdef : public TRuntimeObject {
+struct TSubdef : public ISubroutine {
   TInstruction* Entry = nullptr;
+  TInstruction* StartInstruction() const override { return Entry; }
   std::string Name;  // upper case
   int32_t Line = 0;
 };
@@ -44,6 +46,7 @@ class TDocumentContext : public TProgramContext {
   TRuntimeObject* FindSelect(std::string_view name) override;
   TRuntimeObject* FindListSelect(std::string_view name) override;
   TRuntimeObject* FindSubroutine(std::string_view name) override;
+  TRuntimeObject* FindHelp(std::string_view name) override;
   IProgramAutoParam* FindAutoParam(std::string_view name) override;
   IProgramQuestion* FindQuestion(std::string_view name) override;
   IProgramQuestion* FindBaseQuestion(std::string_view name) override;

@@ -11,18 +11,38 @@ std::string THeadlessList::Item(int index) const {
   return items_[static_cast<std::size_t>(index)];
 }
 
+namespace {
+
+bool SortsBefore(const std::string& a, const std::string& b) { return CompareStrLocale(a, b, false) < 0; }
+
+}  // namespace
+
 int AddSorted(std::vector<std::string>& items, const std::string& s) {
-  const auto at = std::upper_bound(items.begin(), items.end(), s,
-      [](const std::string& a, const std::string& b) { return CompareStrLocale(a, b, false) < 0; });
+  const auto at = std::upper_bound(items.begin(), items.end(), s, SortsBefore);
   const int index = static_cast<int>(at - items.begin());
   items.insert(at, s);
   return index;
 }
 
 int THeadlessList::Add(const std::string& s) {
-  const int index = AddSorted(items_, s);
+  int index = Count();
+  if (sorted_) {
+    index = AddSorted(items_, s);
+  } else {
+    items_.push_back(s);
+  }
   if (index_ >= index) ++index_;
   return index;
+}
+
+void THeadlessList::SetSorted(bool on) {
+  if (on && !sorted_) {
+    const std::string chosen = Item(index_);
+    std::stable_sort(items_.begin(), items_.end(), SortsBefore);
+    // The chosen text stays chosen (equal texts are interchangeable).
+    if (index_ >= 0) index_ = static_cast<int>(std::find(items_.begin(), items_.end(), chosen) - items_.begin());
+  }
+  sorted_ = on;
 }
 
 void THeadlessList::Insert(int index, const std::string& s) {

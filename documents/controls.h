@@ -24,8 +24,11 @@ class IListControl {
   virtual ~IListControl() = default;
   virtual int Count() const = 0;
   virtual std::string Item(int index) const = 0;
-  // Adds at the place the sorting gives; returns that index.
+  // Adds at the place the sorting gives (the end when unsorted); returns
+  // that index.
   virtual int Add(const std::string& s) = 0;
+  // Lists start sorted; turning the sorting on sorts the items there are.
+  virtual void SetSorted(bool on) = 0;
   // Puts s at index, whatever the sorting says.
   virtual void Insert(int index, const std::string& s) = 0;
   // No items, no text, nothing chosen.
@@ -118,6 +121,7 @@ class THeadlessList : public IListControl {
   int Count() const override { return static_cast<int>(items_.size()); }
   std::string Item(int index) const override;
   int Add(const std::string& s) override;
+  void SetSorted(bool on) override;
   void Insert(int index, const std::string& s) override;
   void Clear() override;
   int ItemIndex() const override { return index_; }
@@ -135,6 +139,7 @@ class THeadlessList : public IListControl {
 
  private:
   std::vector<std::string> items_;
+  bool sorted_ = true;
   int index_ = -1;
   std::string text_;
   bool visible_ = true;

@@ -1,8 +1,6 @@
-// The commit of a document run: the results written into the databases,
-// all of them or none. The tables the run ordered for saving are worked out
-// in memory, written whole beside their files and renamed in together under
-// the commit journal, so a failure or a crash on the way leaves every table
-// as it was before the commit (or, once all are in, as it is after it).
+// The commit of a document run: the auto-parameters, the databases (all of
+// them or none, TBaseList::WriteSavedBases), the operation number and the
+// settings files.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +9,6 @@
 #include "documents/compiled_document.h"
 
 namespace vm {
-
-// The bases SAVEBASE named, each once, in the order of its last SAVEBASE,
-// as one change. False, with what went wrong, when any could not be
-// written; every table is then as it was.
-bool CommitBases(TBaseList& bases, std::string& failure);
 
 // "При выполнении операции были ошибки! Результаты не будут сохранены!"
 // under "Внимание!" with the given flags.

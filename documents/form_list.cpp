@@ -43,6 +43,20 @@ int TFormPar::RowCount() const { return view_->RowCount(); }
 
 TCommonVar TFormPar::CellValue(int column, int row) const { return view_->GetCellValue(column - 1, row - 1); }
 
+std::string TFormPar::ColumnCaption(int32_t col) const {
+  std::string caption;
+  view_->Blank().GetColumnCaption(col, Params, caption);
+  return caption;
+}
+
+bool TFormPar::SetHeaderText(int32_t col, int32_t level, const std::string& text) {
+  TBlankHeader* cell = FindHeaderCell(view_->Blank().HeaderCells.get(), level, col);
+  if (cell == nullptr) return false;
+  cell->Text = text;
+  view_->RedrawHeader();
+  return true;
+}
+
 TFormPar& TFormList::AddFormPar(const TCurBlank& blank, std::string name) {
   return Append(std::make_unique<TFormPar>(std::move(name), blank));
 }

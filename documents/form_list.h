@@ -16,6 +16,7 @@
 #include "documents/runtime_objects.h"
 #include "language/check_list.h"
 #include "language/expr_context.h"
+#include "language/form_objects.h"
 #include "language/instructions.h"
 
 namespace vm {
@@ -30,7 +31,7 @@ struct THintLine {
   int32_t KeyCount = 0;
 };
 
-class TFormPar : public IExprForm {
+class TFormPar : public IFormTable {
  public:
   // The view shows its own compiled copy of blank; View().HasBlank() says
   // whether it compiled.
@@ -43,6 +44,14 @@ class TFormPar : public IExprForm {
   int RowCount() const override;
   TCommonVar CellValue(int column, int row) const override;
 
+  IDataView& Rows() override { return *view_; }
+  TVariable* CurrentRowVar() override { return CurrentRow; }
+  TKeyCol* KeyColumns() override { return Keys.get(); }
+  int32_t KeyColumnCount() const override { return KeyCount; }
+  TInstruction* RowProgram() override { return FormChange; }
+  std::string ColumnCaption(int32_t col) const override;
+  bool SetHeaderText(int32_t col, int32_t level, const std::string& text) override;
+
   // Columns of the blank: shown, and shown with hidden.
   int32_t ShownColumns() const { return view_->ShownColCount(); }
   int32_t AllColumns() const { return view_->ColCount(); }
@@ -53,6 +62,8 @@ class TFormPar : public IExprForm {
 
   const std::string Name;
   TLinkList Links;
+  // The document's parameters that header texts name; none when nullptr.
+  const TAutoList* Params = nullptr;
 
   int32_t Left = 0, Top = 0, Bottom = 0;
   std::unique_ptr<TKeyCol> Keys;

@@ -106,6 +106,7 @@ void TDocumentCompiler::FormsLine(const TElementLine& line) {
   TFormPar& form = doc_.Forms.AddFormPar(blank, line.Name);
   if (!form.View().HasBlank()) RaiseCompileError(21);
   form.ColumnLists.assign(static_cast<std::size_t>(form.AllColumns()), nullptr);
+  form.Params = &doc_.AutoParams.List();
   DeclareRowVariables(doc_.Context.Symbols(), form);
   ReadPlace(form, line);
   ReadKeyColumns(form, line);

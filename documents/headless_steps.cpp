@@ -41,7 +41,6 @@ bool THeadlessSteps::ConfirmDateTime(TDateRec& /*date*/, TTimeRec& /*time*/) { r
 bool THeadlessSteps::Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCode) {
   TSettingsModel& m = Settings();
   Interp().BeginDocumentRun();
-  doc_.Bases.SaveCount = 0;
   TCompileContext context;
   context.Bases = &m.Bases;
   context.Blanks = &m.Blanks;
@@ -56,7 +55,7 @@ bool THeadlessSteps::Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCo
   int line = 0;
   errorCode = CompileDocument(doc_, source, context, line);
   errorLine = line;
-  doc_.Bases.SaveCount = 0;
+  doc_.Bases.BeginRun();
   return errorCode == 0;
 }
 

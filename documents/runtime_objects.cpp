@@ -55,6 +55,10 @@ int TSelect::SelectText(std::string_view s) {
   return index;
 }
 
+void TSelect::ChooseItem(int index) {
+  if (index >= 0 && index < control_->Count()) control_->SetItemIndex(index);
+}
+
 void TSelect::SetItemIndex(int index) {
   control_->SetItemIndex(index);
   DoChange();

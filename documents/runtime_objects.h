@@ -14,6 +14,7 @@
 #include "documents/controls.h"
 #include "foundation/text/strutils.h"
 #include "language/expr_context.h"
+#include "language/form_objects.h"
 #include "language/instructions.h"
 
 namespace vm {
@@ -71,36 +72,36 @@ class TListObject : public TRuntimeObject {
   std::unique_ptr<IListControl> control_;
 };
 
-class TSelect : public TListObject {
+class TSelect : public TListObject, public IFormSelect {
  public:
   TSelect(TDocumentEvents& events, std::unique_ptr<IListControl> combo);
 
   TInstruction* ChangeProgram = nullptr;
 
   IListControl& Combo() { return *control_; }
-  int Add(const std::string& s) { return control_->Add(s); }
-  // Before position pos (1-based), appended past the end; nothing below 1
-  // or when present.
-  void InsertAt(const std::string& s, int pos);
-  void Clear() { control_->Clear(); }
-  int GetItemIndex() const { return control_->ItemIndex(); }
-  // The chosen item, or the edit text when nothing is chosen.
-  std::string GetText() const;
-  // Chooses the item equal to s and runs the change; -1 and nothing when absent.
-  int SelectText(std::string_view s);
-  void SetItemIndex(int index);
+  int Add(const std::string& s) override { return control_->Add(s); }
+  void AddUnique(const std::string& s) override { TListObject::AddUnique(s); }
+  void InsertAt(const std::string& s, int pos) override;
+  void Clear() override { control_->Clear(); }
+  int Count() const override { return control_->Count(); }
+  int GetItemIndex() const override { return control_->ItemIndex(); }
+  std::string GetText() const override;
+  void ChooseItem(int index) override;
+  int SelectText(std::string_view s) override;
+  void SetItemIndex(int index) override;
+  void SetSorted(bool on) override { control_->SetSorted(on); }
   void DoChange();
 };
 
-class TListSelect : public TListObject {
+class TListSelect : public TListObject, public IFormListSelect {
  public:
   TListSelect(TDocumentEvents& events, std::unique_ptr<IListControl> list);
 
   TInstruction* ClickProgram = nullptr;
 
   IListControl& List() { return *control_; }
-  // Empty when nothing is chosen.
-  std::string GetText() const;
+  void AddUnique(const std::string& s) override { TListObject::AddUnique(s); }
+  std::string GetText() const override;
   void DoClick();
 };
 
@@ -132,7 +133,7 @@ class TVisButt : public TRuntimeObject {
 };
 
 // A sorted list of texts a table column offers.
-class TFldList : public TRuntimeObject {
+class TFldList : public TRuntimeObject, public IFormFieldList {
  public:
   StringList Strings;
   std::string Name;
@@ -142,9 +143,9 @@ class TFldList : public TRuntimeObject {
   int32_t Width = 0;
   int32_t Height = 0;
 
-  int Add(const std::string& s);
-  void AddUnique(const std::string& s);
-  void Clear() { Strings.clear(); }
+  int Add(const std::string& s) override;
+  void AddUnique(const std::string& s) override;
+  void Clear() override { Strings.clear(); }
   // Ignoring case; -1 when absent.
   int IndexOf(std::string_view s) const;
 };

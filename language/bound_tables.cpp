@@ -60,6 +60,15 @@ TUBL* TBaseList::AddBase(std::string_view alias, TDbaseStructure& base, int32_t&
   return b;
 }
 
+void TBaseList::BeginRun() {
+  SaveCount = 0;
+  for (const auto& b : items_) {
+    b->Table.Number = 0;
+    b->Truncate = false;
+    b->RewriteAll = false;
+  }
+}
+
 IProgramBase* TBaseListContext::FindBase(std::string_view alias) {
   if (list_)
     if (TUBL* b = list_->FindByAlias(alias)) return b;

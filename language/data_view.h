@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "foundation/tables/key_cols.h"
 #include "foundation/values/values.h"
 #include "language/expr_types.h"
 
@@ -26,6 +27,10 @@ class IDataView {
   // Appends an empty row, makes it current and returns its index. The row
   // is linked to no table row (-1) until SetTableRow.
   virtual int32_t AppendRow() = 0;
+  // AppendRow, then the view's add-row event, as when the user adds one.
+  virtual int32_t AddRow() = 0;
+  // Nothing outside the rows.
+  virtual void DeleteRow(int32_t row) = 0;
   // Links a view row to a row of the in-memory table it shows (-1 unlinks).
   virtual void SetTableRow(int32_t row, int32_t tableRow) = 0;
   virtual int32_t TableRow(int32_t row) const = 0;
@@ -42,6 +47,7 @@ class IDataView {
 
   // --- Columns --------------------------------------------------------------
   virtual int32_t ColCount() const = 0;
+  virtual int32_t ShownColCount() const = 0;
   // The bound table field of a column; -1 for none.
   virtual int32_t ColumnField(int32_t col) const = 0;
   // The compiled expression of a column filled from expressions; nullptr
@@ -56,6 +62,21 @@ class IDataView {
   // repainting.
   virtual void SetCellValue(int32_t col, int32_t row, const TCommonVar& value) = 0;
   virtual void SetCellText(int32_t col, int32_t row, const std::string& text) = 0;
+  // Empty for a cell the view does not have.
+  virtual const std::string& GetCellText(int32_t col, int32_t row) const = 0;
+  // The text read by the kind of the cell's format; an empty value of the
+  // column's kind for a row the view does not have.
+  virtual TCommonVar GetCellValue(int32_t col, int32_t row) = 0;
+
+  // --- Sorting and searching ---------------------------------------------------
+  // By the key columns (Number = column), ascending unless descending; equal
+  // rows keep their order. True when any row moved.
+  virtual bool SortRows(const TKeyCol* keys, bool descending) = 0;
+  virtual bool SortByColumn(int32_t col, bool descending) = 0;
+  // Over rows sorted by the key columns: the index of the row whose key
+  // cells equal the keys' Values, else of a new row inserted at its sorted
+  // place with the key cells filled (Inserted set).
+  virtual int32_t FindOrInsertRow(const TKeyCol* keys, bool& inserted, bool ignoreCase) = 0;
 };
 
 }  // namespace vm

@@ -146,7 +146,7 @@ class TDataView : public TBlankView, public IDataView {
   TCurBlank& Blank() { return *blank_; }
   const TCurBlank& Blank() const { return *blank_; }
   bool HasBlank() const { return blank_->Compiled; }
-  int32_t ShownColCount() const;
+  int32_t ShownColCount() const override;
   // All columns, the hidden ones included.
   int32_t ColCount() const override;
   // nullptr outside 0..ColCount()-1.
@@ -165,11 +165,11 @@ class TDataView : public TBlankView, public IDataView {
   const TStringTable& Table() const { return table_; }
   TViewRow* GetRow(int32_t row) { return table_.GetRow(row); }
 
-  const std::string& GetCellText(int32_t col, int32_t row) const;
+  const std::string& GetCellText(int32_t col, int32_t row) const override;
   void SetCellText(int32_t col, int32_t row, const std::string& s) override;
   // The text read by the kind of the format that applies to the cell; an
   // empty value of the column's kind for a row that does not exist.
-  TCommonVar GetCellValue(int32_t col, int32_t row);
+  TCommonVar GetCellValue(int32_t col, int32_t row) override;
   TCommonVar GetRowCellValue(const TViewRow& row, int32_t col);
   // The value written with the format's Mode and Decimals; dates always in
   // the short form.
@@ -184,13 +184,13 @@ class TDataView : public TBlankView, public IDataView {
   // A new empty last row, made current (column 0 selected first); its
   // index. AddRow then fires OnAddRow; AppendRow fires nothing of its own.
   int32_t AppendRow() override;
-  int32_t AddRow();
+  int32_t AddRow() override;
   // A new empty row before Pos (clamped to the rows), made current; its
   // index.
   int32_t InsertRow(int32_t pos);
   // Nothing outside the rows; a current row past the new end moves to the
   // last row. Fires OnSelect.
-  void DeleteRow(int32_t row);
+  void DeleteRow(int32_t row) override;
   void ClearRows() override;
   // The record of the in-memory table a row shows (the row's SourceRecord).
   void SetTableRow(int32_t row, int32_t tableRow) override;
@@ -291,12 +291,12 @@ class TDataView : public TBlankView, public IDataView {
   // Sorts by the key columns (Number = column) on typed values; equal rows
   // keep their order and the current row stays on its record. True when
   // any row moved.
-  bool SortRows(const TKeyCol* keys, bool descending);
-  bool SortByColumn(int32_t col, bool descending);
-  // Over rows sorted by the key columns: the row whose key cells equal the
-  // keys' Values, else a new row at its sorted place with the key cells
-  // filled.
-  TViewRow* FindOrInsertRow(const TKeyCol* keys, bool& inserted, bool ignoreCase);
+  bool SortRows(const TKeyCol* keys, bool descending) override;
+  bool SortByColumn(int32_t col, bool descending) override;
+  // Over rows sorted by the key columns: the index of the row whose key
+  // cells equal the keys' Values, else of a new row at its sorted place with
+  // the key cells filled.
+  int32_t FindOrInsertRow(const TKeyCol* keys, bool& inserted, bool ignoreCase) override;
   // The row with the longest common prefix in Col; -1 if none.
   int32_t FindPrefix(std::string_view prefix, int32_t col) const;
   // The first row whose OwnKeys cells equal the SrcKeys cells of SrcRow of

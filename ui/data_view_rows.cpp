@@ -58,7 +58,7 @@ bool TDataView::SortByColumn(int32_t col, bool descending) {
   return SortRows(&key, descending);
 }
 
-TViewRow* TDataView::FindOrInsertRow(const TKeyCol* keys, bool& inserted, bool ignoreCase) {
+int32_t TDataView::FindOrInsertRow(const TKeyCol* keys, bool& inserted, bool ignoreCase) {
   int32_t lo = 0;
   int32_t hi = RowCount() - 1;
   int32_t pos = 0;
@@ -69,7 +69,7 @@ TViewRow* TDataView::FindOrInsertRow(const TKeyCol* keys, bool& inserted, bool i
       c = CompareValues(k->Value, GetCellValue(k->Number, mid), !ignoreCase);
     if (c == 0) {
       inserted = false;
-      return table_.GetRow(mid);
+      return mid;
     }
     if (c < 0) {
       pos = mid;
@@ -86,7 +86,7 @@ TViewRow* TDataView::FindOrInsertRow(const TKeyCol* keys, bool& inserted, bool i
     SetCellText(k->Number, row->Index, ValueToText(k->Value, f ? f->Mode : 0, f ? f->Decimals : 0));
   }
   inserted = true;
-  return row;
+  return row->Index;
 }
 
 int32_t TDataView::FindPrefix(std::string_view prefix, int32_t col) const {

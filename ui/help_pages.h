@@ -17,6 +17,7 @@
 
 #include "config/blanks.h"
 #include "foundation/tables/key_cols.h"
+#include "language/builtin_objects.h"
 #include "language/expr_context.h"
 #include "language/expr_types.h"
 #include "language/instructions.h"
@@ -63,12 +64,12 @@ struct TOptArrangement {
 };
 TOptArrangement ArrangeOptions(const std::vector<int32_t>& heights);
 
-class THelpItem {
+class THelpItem : public IHelpBook {
  public:
   // Both views get a compiled copy of Blank and know the page; the hidden
   // one never resumes updates.
   THelpItem(std::string_view name, const TCurBlank* blank);
-  ~THelpItem();
+  ~THelpItem() override;
   THelpItem(const THelpItem&) = delete;
   THelpItem& operator=(const THelpItem&) = delete;
 
@@ -138,6 +139,28 @@ class THelpItem {
   // The hidden view refilled with the rows of the bound table that pass
   // the page's filter.
   void LoadRows();
+
+  // What the document language's built-ins see of the page (help_book.cpp).
+  IDataView* BookView(THelpView which) override;
+  TCommonVar BookCellValue(THelpView which, int32_t col, int32_t row) override;
+  std::string BookCellText(THelpView which, int32_t col, int32_t row) override;
+  TCommonVar CheckCellValue(int32_t col) override;
+  int32_t CurrentRowNumber(THelpView which) const override;
+  void SetHiddenRowNumber(int32_t row) override { HiddenRowNo = row; }
+  void MarkModified() override { Modified = true; }
+  const TKeyCol* KeyColumns() const override { return Keys.get(); }
+  int32_t KeyColumnCount() const override { return KeyCount; }
+  const std::vector<std::string>& CategoryItems() const override { return Categories; }
+  bool FirstCategoryMeansAll() const override { return FirstCategoryAll; }
+  int32_t ChosenCategory() const override { return CategoryIndex; }
+  void RebuildCategories() override { FillComboBox(); }
+  void ApplyCategory() override;
+  // SAVEBASE: an edited page writes its hidden rows back into its table;
+  // true when it did.
+  bool WriteBack();
+
+ private:
+  TDataView* ViewOf(THelpView which);
 };
 
 class THelpList {

@@ -374,7 +374,7 @@ bool TStringBase::HasTooWideNumber(const char* buf) const {
   return false;
 }
 
-bool TStringBase::PlanSave(bool rewrite, bool fromEmpty, TPendingSave& plan) {
+bool TStringBase::PlanSave(bool rewrite, TPendingSave& plan) {
   plan = {};
   plan.Rewrite = rewrite;
   if (!dbf_ || !dbf_->Active()) return false;
@@ -393,13 +393,13 @@ bool TStringBase::PlanSave(bool rewrite, bool fromEmpty, TPendingSave& plan) {
     return true;
   }
   // The whole table as it will stand, records in file order.
-  if (!fromEmpty && !ReadAllRecords(*dbf_, plan.Records)) return false;
-  const int32_t inFileCount = fromEmpty ? 0 : dbf_->RecCount();
+  if (!ReadAllRecords(*dbf_, plan.Records)) return false;
+  const int32_t inFileCount = dbf_->RecCount();
   int32_t next = inFileCount + 1;
   for (const RowPtr& row : rows_) {
     const bool inFile = row->RecNo >= 1 && row->RecNo <= inFileCount;
     if (!row->New && !row->Changed && !(row->Deleted && inFile)) continue;
-    if (row->Deleted && (row->New || fromEmpty)) continue;
+    if (row->New && row->Deleted) continue;
     plan.TooWide = plan.TooWide || HasTooWideNumber(row->Buffer());
     int32_t recNo = row->RecNo;
     int32_t no = row->No;
@@ -413,7 +413,7 @@ bool TStringBase::PlanSave(bool rewrite, bool fromEmpty, TPendingSave& plan) {
     std::memcpy(&plan.Records[static_cast<std::size_t>(recNo - 1) * size], dbf_->RecordBytes(), size);
     plan.Updates.push_back({row.get(), recNo});
   }
-  plan.Nothing = plan.Updates.empty() && !fromEmpty;
+  plan.Nothing = plan.Updates.empty();
   return true;
 }
 
@@ -432,7 +432,7 @@ TSaveResult TStringBase::Save(bool rewrite) {
   if (ownDbf_) return TSaveResult::Saved;
   if (!dbf_ || !dbf_->Active() || dbf_->ReadOnly()) return TSaveResult::Failed;
   TPendingSave plan;
-  if (!PlanSave(rewrite, false, plan)) {
+  if (!PlanSave(rewrite, plan)) {
     SetCurrent(0);
     return TSaveResult::Failed;
   }

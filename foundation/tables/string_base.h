@@ -164,10 +164,9 @@ class TStringBase {
   // rows from 1 (deleted rows count too). A failure leaves the old file.
   TSaveResult Rewrite() { return Save(true); }
   // What SaveChanges (or, with rewrite, Rewrite) would write, worked out
-  // without writing; with fromEmpty as if the file held no records. A
-  // commit of several tables writes the records itself and then calls
-  // SaveDone. False when the table cannot be read.
-  bool PlanSave(bool rewrite, bool fromEmpty, TPendingSave& plan);
+  // without writing. A commit of several tables writes the records itself
+  // and then calls SaveDone. False when the table cannot be read.
+  bool PlanSave(bool rewrite, TPendingSave& plan);
   // The rows take the record numbers the written plan gave them.
   void SaveDone(const TPendingSave& plan);
 

@@ -123,13 +123,10 @@ TEST(ControlSections, EachEventBlockOnce) {
 TEST(ControlSections, ControlErrorsByLine) {
   ExpectSectionErrors("SELECTS", {
       {"1S = X1:0, X2:1, Y1:0", 127},
-      {"ABCDEFGHIJK = X1:0, X2:1, Y1:0", 127},
       {"CANCLOSE = X1:0, X2:1, Y1:0", 5},
       {"GOTO = X1:0, X2:1, Y1:0", 52},
       {"S = X2:1, Y1:0", 7},
-      {"S = X1:0, Y1:0", 7},
       {"S = X1:0, X2:1", 7},
-      {"S = X1:x, X2:1, Y1:0", 8},
       {"S = X1:0, X2:1, Y1:1.5", 8},
       {"S = X1:0, X2:1, Y1:0, Y2:5", 257},
       {"S = X1:0, X2:1, Y1:0, TITLE:'a'", 257},

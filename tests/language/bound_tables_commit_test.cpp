@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "documents/document_commit.h"
+#include "language/bound_tables.h"
 #include "foundation/tables/dbf.h"
 #include "platform/encoding.h"
 #include "support/faulty_files.h"
@@ -102,7 +102,7 @@ class CommitTest : public ::testing::Test {
 TEST_F(CommitTest, UpdatesInPlaceRewritesAndSkipsBasesNeverSaved) {
   ChangeBoth();
   std::string failure;
-  ASSERT_TRUE(CommitBases(Bases, failure)) << failure;
+  ASSERT_TRUE(Bases.WriteSavedBases(failure)) << failure;
   EXPECT_EQ(Contents(Tmp / "A.DBF"), "*a1:1 a2x:2 a3:3 a4:4");
   EXPECT_EQ(Contents(Tmp / "B.DBF"), "b2:1");
   // The tables stay open on what now stands, the rows saved.
@@ -115,7 +115,7 @@ TEST_F(CommitTest, UpdatesInPlaceRewritesAndSkipsBasesNeverSaved) {
   TUBL* c = Bind(DbfC, Tmp / "C.DBF");
   c->Table.Append();
   SetName(c->Table, "c2");
-  ASSERT_TRUE(CommitBases(Bases, failure));
+  ASSERT_TRUE(Bases.WriteSavedBases(failure));
   EXPECT_EQ(Contents(Tmp / "C.DBF"), "c1:1");
   EXPECT_EQ(DirNames(Tmp.Dir()), (std::vector<std::string>{"A.DBF", "B.DBF", "C.DBF"}));
 }
@@ -128,7 +128,7 @@ TEST_F(CommitTest, TruncatedBaseHoldsOnlyWhatTheTableHolds) {
   A->Table.Number = 1;
   Bases.SaveCount = 1;
   std::string failure;
-  ASSERT_TRUE(CommitBases(Bases, failure)) << failure;
+  ASSERT_TRUE(Bases.WriteSavedBases(failure)) << failure;
   EXPECT_EQ(Contents(Tmp / "A.DBF"), "new:1");
 }
 
@@ -141,7 +141,7 @@ TEST_F(CommitTest, AFailureOnAnyTableLeavesEveryTableAsItWas) {
     int renames = 0;
     fs.BeforeRename = [&] { fs.FailRename = renames++ == failAt; };
     std::string failure;
-    EXPECT_FALSE(CommitBases(Bases, failure)) << failAt;
+    EXPECT_FALSE(Bases.WriteSavedBases(failure)) << failAt;
     EXPECT_FALSE(failure.empty());
     EXPECT_EQ(ReadBytes(Tmp / "A.DBF"), oldA) << failAt;
     EXPECT_EQ(ReadBytes(Tmp / "B.DBF"), oldB) << failAt;
@@ -152,7 +152,7 @@ TEST_F(CommitTest, AFailureOnAnyTableLeavesEveryTableAsItWas) {
   fs.BeforeRename = nullptr;
   fs.FailRename = false;
   std::string failure;
-  ASSERT_TRUE(CommitBases(Bases, failure)) << failure;
+  ASSERT_TRUE(Bases.WriteSavedBases(failure)) << failure;
   EXPECT_EQ(Contents(Tmp / "B.DBF"), "b2:1");
   // The tables let go of the files of the faulty file system before it goes.
   DbfA.Close();
@@ -166,7 +166,7 @@ TEST_F(CommitTest, AFullDiskLeavesEveryTableAsItWas) {
   FaultyFileSystem fs;
   fs.WriteBudget = 200;
   std::string failure;
-  EXPECT_FALSE(CommitBases(Bases, failure));
+  EXPECT_FALSE(Bases.WriteSavedBases(failure));
   EXPECT_EQ(ReadBytes(Tmp / "A.DBF"), oldA);
   EXPECT_EQ(ReadBytes(Tmp / "B.DBF"), oldB);
   DbfA.Close();

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "documents/document_commit.h"
+#include "language/bound_tables.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/tables/dbf.h"
 #include "support/temp_dir.h"
@@ -68,7 +68,7 @@ bool Commit(const std::string& dir) {
   sales->Table.Number = 2;
   bases.SaveCount = 2;
   std::string failure;
-  return CommitBases(bases, failure);
+  return bases.WriteSavedBases(failure);
 }
 
 std::string Tables(const std::string& dir) {

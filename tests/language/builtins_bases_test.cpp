@@ -1,0 +1,326 @@
+#include "language/builtins_bases.h"
+
+#include <gtest/gtest.h>
+
+#include "language/bases_rig.h"
+#include "platform/services.h"
+
+namespace vm::test {
+namespace {
+
+const std::vector<GoodsRecord> kThree = {{"A", "one", "1.00"}, {"B", "two", "2.00"}, {"C", "three", "3.00"}};
+
+TEST(BaseRecords, RecordNumbersFollowTheCurrentRow) {
+  BasesRig r;
+  ASSERT_TRUE(r.Goods("GOODS", kThree));
+  r.Vars({"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L"});
+  ASSERT_EQ(r.Run("A := RECNO(GOODS)\nB := CURRECORD(GOODS)\nLOADBASE(GOODS)\nC := RECCOUNT(GOODS)\n"
+                  "D := RECNO(GOODS)\nSETRECORDNUM(GOODS, 3)\nE := CURRECORD(GOODS)\nF := ABSNO(GOODS)\n"
+                  "SETRECORDNUM(GOODS, 0)\nG := RECNO(GOODS) * 10 + RECCOUNT(GOODS)\nH := ABSNO(GOODS)\n"
+                  "I := ABSRECCOUNT(GOODS)\nCLEARBASE(GOODS)\nJ := RECNO(GOODS)\nK := CURRECORD(GOODS)\n"
+                  "L := ABSNO(GOODS)\nENDSECTION"),
+            "");
+  EXPECT_EQ(r.Num("A"), 0);
+  EXPECT_EQ(r.Num("B"), -1);
+  EXPECT_EQ(r.Num("C"), 3);
+  EXPECT_EQ(r.Num("D"), 1);
+  EXPECT_EQ(r.Num("E"), 3);
+  EXPECT_EQ(r.Num("F"), 3);
+  EXPECT_EQ(r.Num("G"), 44);  // appended and current
+  EXPECT_EQ(r.Num("H"), -1);  // a new row has no record in the file
+  EXPECT_EQ(r.Num("I"), 3);
+  EXPECT_EQ(r.Num("J"), 0);
+  EXPECT_EQ(r.Num("K"), -1);
+  EXPECT_EQ(r.Num("L"), -1);
+}
+
+TEST(BaseRecords, RowNumbersOutsideTheRowsAreRefused) {
+  BasesRig r;
+  TUBL* goods = r.Goods("GOODS", kThree);
+  r.Vars({"A"});
+  EXPECT_EQ(r.Run("LOADBASE(GOODS)\nSETRECORDNUM(GOODS, RECCOUNT(GOODS) + 1)\nENDSECTION"), ErrorText(25));
+  EXPECT_EQ(r.Run("COPYREC(GOODS, 0, 1)\nENDSECTION"), ErrorText(25));
+  EXPECT_EQ(r.Run("COPYREC(GOODS, 1, 4)\nENDSECTION"), ErrorText(25));
+  ASSERT_EQ(r.Run("COPYREC(GOODS, 3, 1)\nSETRECORDNUM(GOODS, 2)\nMARKRECORD(GOODS, 1)\n"
+                  "A := FIELDINDEX(GOODS, 'price') * 10 + FIELDINDEX(GOODS, 'NOSUCH')\nENDSECTION"),
+            "");
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "C,B,C");
+  EXPECT_TRUE(goods->Table.MemTableLocate(1)->Deleted);
+  EXPECT_TRUE(goods->Table.Modified);
+  EXPECT_EQ(r.Num("A"), 29);
+}
+
+TEST(BaseLoading, EachLoadTakesItsRecordsAndKeepsNoNewRowProgram) {
+  BasesRig r;
+  TUBL* goods = r.Goods("GOODS", {{"A", "", "1"}, {"B", "", "2", true}, {"C", "", "3"}, {"D", "", "4"}});
+  r.Vars({"A", "B", "C"});
+  ASSERT_EQ(r.Run("LOADBASE(GOODS)\nENDSECTION"), "");
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "A,C,D");
+  EXPECT_TRUE(goods->Bound);
+  ASSERT_EQ(r.Run("A := LOADLAST(GOODS)\nENDSECTION"), "");
+  EXPECT_EQ(r.Num("A"), 4);
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "D");
+  ASSERT_EQ(r.Run("B := LOADFIRSTFROM(GOODS, 2)\nENDSECTION"), "");
+  EXPECT_EQ(r.Num("B"), 3);
+  ASSERT_EQ(r.Run("LOADRANGE(GOODS, 2, 0)\nENDSECTION"), "");
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "C,D");
+  ASSERT_EQ(r.Run("LOADRANGE(GOODS, 1, 3)\nENDSECTION"), "");
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "A,C");
+  ASSERT_EQ(r.Run("LOADWHILE(GOODS, 1, GOODS.PRICE < 3.5)\nENDSECTION"), "");
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "A,C");
+  EXPECT_EQ(r.RunWithTextFlag("LOADWHILE(GOODS, 1, %FLAG%)\nENDSECTION"), ErrorText(24));
+
+  BasesRig empty;
+  empty.Goods("GOODS", {});
+  empty.Vars({"A"});
+  ASSERT_EQ(empty.Run("A := LOADLAST(GOODS) * 10 + LOADFIRSTFROM(GOODS, 1)\nENDSECTION"), "");
+  EXPECT_EQ(empty.Num("A"), -11);
+}
+
+TEST(BaseSearch, ConditionsWalkTheRowsInTheirDirection) {
+  BasesRig r;
+  TUBL* goods = r.Goods("GOODS", {{"A", "", "1"}, {"B", "", "2"}, {"C", "", "3"}, {"D", "", "1"}});
+  r.Vars({"A", "B", "C", "D", "E", "F", "G", "S"});
+  ASSERT_EQ(r.Run("LOADBASE(GOODS)\nA := FINDINBASE(GOODS, GOODS.PRICE > 1.5) * 10 + RECNO(GOODS)\n"
+                  "B := FINDINBASEEND(GOODS, GOODS.PRICE > 1.5)\nC := FINDINBASENEXT(GOODS, 2, GOODS.PRICE > 1.5)\n"
+                  "D := FINDINBASENEXT(GOODS, 4, 1)\nE := FINDINBASENEXT(GOODS, -3, GOODS.PRICE > 1.5)\n"
+                  "F := FINDINBASE(GOODS, GOODS.PRICE > 5) * 10 + RECNO(GOODS)\nS := SUMBASE(GOODS, GOODS.PRICE)\n"
+                  "ENDSECTION"),
+            "");
+  EXPECT_EQ(r.Num("A"), 22);
+  EXPECT_EQ(r.Num("B"), 3);
+  EXPECT_EQ(r.Num("C"), 3);
+  EXPECT_EQ(r.Num("D"), -1);
+  EXPECT_EQ(r.Num("E"), 2);
+  EXPECT_EQ(r.Num("F"), -6);  // -1 * 10 + the last row examined
+  EXPECT_EQ(r.Num("S"), 7);
+  EXPECT_EQ(r.RunWithTextFlag("A := FINDINBASE(GOODS, %FLAG%)\nENDSECTION"), ErrorText(24));
+  EXPECT_EQ(r.RunWithTextFlag("A := SUMBASE(GOODS, %FLAG%)\nENDSECTION"), ErrorText(22));
+  EXPECT_EQ(r.Run("A := FINDINBASE(GOODS, 1 / 0)\nENDSECTION"), ErrorText(1));
+  // Matches next to each other all go: the walk stays where a row went.
+  ASSERT_EQ(r.Run("CLEARBASECOND(GOODS, GOODS.PRICE > 1.5)\nENDSECTION"), "");
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "A,D");
+
+  // An empty base evaluates nothing: the division by zero never runs.
+  ASSERT_EQ(r.Run("CLEARBASE(GOODS)\nA := FINDINBASE(GOODS, 1 / 0)\nB := FINDINBASEEND(GOODS, 1 / 0)\n"
+                  "C := SUMBASE(GOODS, 1 / 0)\nCLEARBASECOND(GOODS, 1 / 0)\nENDSECTION"),
+            "");
+  EXPECT_EQ(r.Num("A"), -1);
+  EXPECT_EQ(r.Num("B"), -1);
+  EXPECT_EQ(r.Num("C"), 0);
+}
+
+TEST(BaseKeys, KeySearchesAndTheirChecks) {
+  BasesRig r;
+  TUBL* goods = r.Goods("GOODS", {{"C", "", "3"}, {"A", "", "1"}, {"b", "", "2"}, {"A", "", "9"}});
+  TUBL* other = r.Goods("OTHER", {{"A", "", "5"}});
+  BasesRig::Key(goods, kGoodsCode);
+  r.Vars({"A", "B", "C", "D", "E", "F"});
+  EXPECT_EQ(r.Run("A := FINDRECBYKEY(GOODS, OTHER)\nENDSECTION"), ErrorText(35));
+  BasesRig::Key(other, kGoodsCode);
+  ASSERT_EQ(r.Run("LOADBASE(GOODS)\nLOADBASE(OTHER)\nA := FINDRECBYKEY(GOODS, OTHER) * 10 + RECNO(GOODS)\n"
+                  "SORTBASE(GOODS, 2, 0)\nENDSECTION"),
+            "");
+  EXPECT_EQ(r.Num("A"), 22);
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "A,A,b,C");  // case sensitive order puts b after A
+  ASSERT_EQ(r.Run("SORTBASE(GOODS, 2, 1)\nB := FINDRECSORT(GOODS, 1, 'B')\nC := FINDRECSORT(GOODS, 0, 'B')\n"
+                  "D := CHECKADDRECSORT(GOODS, 1, 'BB')\nE := RECNO(GOODS)\nF := CHECKADDRECSORT(GOODS, 1, 'c')\n"
+                  "ENDSECTION"),
+            "");
+  EXPECT_EQ(r.Num("B"), 3);
+  EXPECT_EQ(r.Num("C"), -1);
+  EXPECT_EQ(r.Num("D"), -1);  // inserted
+  EXPECT_EQ(r.Num("E"), 4);
+  EXPECT_EQ(r.Num("F"), 5);
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "A,A,b,BB,C");
+
+  EXPECT_EQ(r.Run("A := FINDRECSORT(GOODS, 1)\nENDSECTION"), ErrorText(40));
+  EXPECT_EQ(r.Run("A := FINDRECSORT(GOODS, 1, 'A', 'B')\nENDSECTION"), ErrorText(40));
+  EXPECT_EQ(r.Run("A := FINDRECSORT(1, 1, 'A')\nENDSECTION"), ErrorText(16));
+  EXPECT_EQ(r.Run("A := CHECKADDRECSORT(GOODS, 'x', 'A')\nENDSECTION"), ErrorText(16));
+  EXPECT_EQ(r.Run("A := FINDRECSORT(GOODS, 1, 5)\nENDSECTION"), ErrorText(26));
+}
+
+TEST(BaseKeys, EmptyBasesFindNothingAndTakeTheFirstRow) {
+  BasesRig r;
+  TUBL* goods = r.Goods("GOODS", {});
+  BasesRig::Key(goods, kGoodsCode);
+  r.Vars({"A", "B", "C"});
+  ASSERT_EQ(r.Run("A := FINDRECSORT(GOODS, 0, 'X')\nB := CHECKADDRECSORT(GOODS, 0, 'X')\n"
+                  "C := RECCOUNT(GOODS) * 10 + RECNO(GOODS)\nCLEARDUP(GOODS)\nCLEARDUPSORT(GOODS, 0)\nENDSECTION"),
+            "");
+  EXPECT_EQ(r.Num("A"), -1);
+  EXPECT_EQ(r.Num("B"), -1);
+  EXPECT_EQ(r.Num("C"), 11);
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "X");
+}
+
+TEST(BaseKeys, DuplicatesGoByTheKeyFields) {
+  BasesRig r;
+  const std::vector<GoodsRecord> rows = {{"A", "1", "1"}, {"a", "2", "1"}, {"B", "3", "1"}, {"A", "4", "1"}};
+  TUBL* goods = r.Goods("GOODS", rows);
+  BasesRig::Key(goods, kGoodsCode);
+  ASSERT_EQ(r.Run("LOADBASE(GOODS)\nCLEARDUP(GOODS)\nENDSECTION"), "");
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsName), "1,3");
+  ASSERT_EQ(r.Run("LOADBASE(GOODS)\nCLEARDUPEND(GOODS)\nENDSECTION"), "");
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsName), "3,4");
+  ASSERT_EQ(r.Run("LOADBASE(GOODS)\nSORTBASEBYKEY(GOODS, 0)\nCLEARDUPSORT(GOODS, 0)\nENDSECTION"), "");
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "a,A,B");  // small letters sort first
+  ASSERT_EQ(r.Run("LOADBASE(GOODS)\nSORTBASEBYKEY(GOODS, 1)\nCLEARDUPSORT(GOODS, 0.5)\nENDSECTION"), "");
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "A,B");
+}
+
+TEST(BaseMerge, AddBaseChecksItsMapBeforeCopyingAnyRow) {
+  BasesRig r;
+  r.Goods("GOODS", kThree);
+  TUBL* dest = r.Temp("DEST", {{"CODE", 'C', 10, 0}, {"SHORT", 'C', 2, 0}, {"PRICE", 'N', 10, 2}, {"DAT", 'D', 8, 0}});
+  const auto run = [&](const std::string& map) {
+    return r.Run("LOADBASE(GOODS)\nADDBASE(DEST, GOODS, '" + map + "', GOODS.PRICE > 1.5)\nENDSECTION");
+  };
+  EXPECT_EQ(run("CODE CODE"), ErrorText(27));
+  EXPECT_EQ(run(""), ErrorText(27));
+  EXPECT_EQ(run("CODE=CODE, PRICE"), ErrorText(27));
+  EXPECT_EQ(run("CODE=NOSUCH"), ErrorText(28));
+  EXPECT_EQ(run("NOSUCH=CODE"), ErrorText(28));
+  EXPECT_EQ(run("CODE=PRICE"), ErrorText(26));
+  EXPECT_EQ(run("SHORT=NAME"), ErrorText(29));
+  std::string many = "CODE=CODE";
+  for (int i = 0; i < kMaxMapPairs; ++i) many += ",CODE=CODE";
+  EXPECT_EQ(run(many), ErrorText(27));
+  EXPECT_EQ(dest->Table.Count(), 0);
+  EXPECT_EQ(r.RunWithTextFlag("ADDBASE(DEST, GOODS, 'CODE=CODE', %FLAG%)\nENDSECTION"), ErrorText(24));
+
+  ASSERT_EQ(run(" code = Code , PRICE=PRICE,DAT=DAT"), "");
+  EXPECT_EQ(BasesRig::Column(dest, 0), "B,C");
+  EXPECT_EQ(BasesRig::Column(dest, 2), "2.00,3.00");
+}
+
+// A destination keyed by CODE, a source with a new key, an existing one
+// and the existing one in other letters; the subroutine counts its runs.
+class AddByKeys : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    src = r.Goods("SRC", {{"A", "", "1"}, {"N", "", "2"}, {"a", "", "3"}});
+    dest = r.Goods("DEST", {{"A", "", "0"}});
+    BasesRig::Key(src, kGoodsCode);
+    BasesRig::Key(dest, kGoodsCode);
+    r.Sub("COPY");
+    r.Vars({"RUNS", "NEWS"});
+    r.Rig.Var("ISNEWROW", Num(7));
+  }
+  std::string Run(const std::string& call) {
+    return r.Run("RUNS := 0\nNEWS := 0\nLOADBASE(SRC)\nLOADBASE(DEST)\n" + call +
+                 "\nENDSECTION\nSUBROUTINE = COPY\nRUNS := RUNS + 1\nNEWS := NEWS * 10 + ISNEWROW\n"
+                 "DEST.PRICE := DEST.PRICE + SRC.PRICE\nENDSUB\n");
+  }
+  BasesRig r;
+  TUBL* src = nullptr;
+  TUBL* dest = nullptr;
+};
+
+TEST_F(AddByKeys, ModeBitsChooseCaseAndExistingRows) {
+  ASSERT_EQ(Run("ADDBASEKEY(DEST, SRC, 0, COPY)"), "");
+  EXPECT_EQ(r.Num("RUNS"), 2);  // N and a are new, A exists
+  EXPECT_EQ(r.Num("NEWS"), 11);
+  EXPECT_EQ(BasesRig::Column(dest, kGoodsCode), "a,A,N");  // each at its sorted place
+  EXPECT_EQ(BasesRig::Column(dest, kGoodsPrice), "3.00,0,2.00");
+
+  ASSERT_EQ(Run("ADDBASEKEY(DEST, SRC, 2, COPY)"), "");
+  EXPECT_EQ(r.Num("RUNS"), 3);
+  EXPECT_EQ(r.Num("NEWS"), 11);  // 0, 1, 1
+  EXPECT_EQ(BasesRig::Column(dest, kGoodsPrice), "3.00,1.00,2.00");
+
+  ASSERT_EQ(Run("ADDBASEKEY(DEST, SRC, 1, COPY)"), "");
+  EXPECT_EQ(r.Num("RUNS"), 1);  // only N: a is A without regard to case
+  EXPECT_EQ(BasesRig::Column(dest, kGoodsCode), "A,N");
+
+  ASSERT_EQ(Run("ADDBASEKEY(DEST, SRC, 3, COPY)"), "");
+  EXPECT_EQ(r.Num("RUNS"), 3);
+  EXPECT_EQ(r.Num("NEWS"), 10);  // 0, 1, 0
+  EXPECT_EQ(BasesRig::Column(dest, kGoodsPrice), "4.00,2.00");
+}
+
+TEST_F(AddByKeys, TheConditionFiltersAndIsNewRowIsLeftAlone) {
+  ASSERT_EQ(Run("ADDBASEKEYCOND(DEST, SRC, 2, COPY, SRC.PRICE > 1.5)"), "");
+  EXPECT_EQ(r.Num("RUNS"), 2);
+  EXPECT_EQ(r.Num("NEWS"), 77);
+  EXPECT_EQ(BasesRig::Column(dest, kGoodsCode), "a,A,N");
+  EXPECT_EQ(r.RunWithTextFlag("ADDBASEKEYCOND(DEST, SRC, 0, COPY, %FLAG%)\nENDSECTION\nSUBROUTINE = COPY\nENDSUB\n"),
+            ErrorText(24));
+}
+
+TEST_F(AddByKeys, KeyFieldsMustAgreeInCountAndType) {
+  BasesRig::Key(dest, kGoodsName);
+  EXPECT_EQ(Run("ADDBASEKEY(DEST, SRC, 0, COPY)"), ErrorText(35));
+  BasesRig::Key(src, kGoodsPrice);
+  EXPECT_EQ(Run("ADDBASEKEY(DEST, SRC, 0, COPY)"), ErrorText(41));
+  EXPECT_EQ(r.Num("RUNS"), 0);
+}
+
+TEST(BaseSaving, SaveBaseOrdersTheCommitByTheLastCall) {
+  BasesRig r;
+  TUBL* a = r.Goods("A", kThree);
+  TUBL* b = r.Goods("B", kThree);
+  TUBL* c = r.Goods("C", kThree);
+  ASSERT_EQ(r.Run("SAVEBASE(A)\nSAVEBASE(B)\nSAVEBASE(A)\nENDSECTION"), "");
+  EXPECT_EQ(a->Table.Number, 3);
+  EXPECT_EQ(b->Table.Number, 2);
+  EXPECT_EQ(c->Table.Number, 0);
+  EXPECT_EQ(r.Context.List.SaveCount, 3);
+  ASSERT_EQ(r.Run("LOADBASE(A)\nLOADBASE(C)\nADDRECORD(A)\nA.CODE := 'D'\nADDRECORD(C)\nENDSECTION"), "");
+  EXPECT_TRUE(r.Context.List.WriteSavedBases());
+  r.CloseFiles();
+  EXPECT_EQ(ReadGoods(r.Tmp / "A.dbf"), " 1|A; 2|B; 3|C; 4|D");
+  EXPECT_EQ(ReadGoods(r.Tmp / "C.dbf"), " 1|A; 2|B; 3|C");  // never saved
+
+  r.Context.List.BeginRun();
+  EXPECT_EQ(r.Context.List.SaveCount, 0);
+  EXPECT_EQ(a->Table.Number, 0);
+}
+
+// Emptied, loaded again from the file (which the commit has not emptied
+// yet) and saved: every row loaded back is written, not an empty file.
+TEST(BaseSaving, ResetRecordsThenLoadWritesEveryLiveRow) {
+  BasesRig r;
+  TUBL* goods = r.Goods("GOODS", {{"A", "", "1"}, {"B", "", "2", true}, {"C", "", "3"}});
+  ASSERT_EQ(r.Run("RESETRECORDS(GOODS)\nLOADBASE(GOODS)\nSAVEBASE(GOODS)\nENDSECTION"), "");
+  EXPECT_TRUE(goods->Truncate);
+  EXPECT_TRUE(r.Context.List.WriteSavedBases());
+  r.CloseFiles();
+  EXPECT_EQ(ReadGoods(r.Tmp / "GOODS.dbf"), " 1|A; 2|C");
+}
+
+TEST(BaseSaving, SaveBaseWritesAnEditedBookBackAndRewrites) {
+  BasesRig r;
+  TUBL* goods = r.Goods("GOODS", kThree);
+  int asked = 0;
+  r.Context.List.WriteBackBook = [&](TUBL& b) { return ++asked, &b == goods; };
+  ASSERT_EQ(r.Run("SAVEBASE(GOODS)\nENDSECTION"), "");
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(goods->RewriteAll);
+  EXPECT_TRUE(goods->Table.Modified);
+}
+
+TEST(BaseFiles, CopiesOfABaseGoToFilesAndBack) {
+  BasesRig r;
+  r.Goods("GOODS", kThree);
+  r.Goods("OTHER", {});
+  r.Vars({"A", "B", "C", "D"});
+  const std::string copy = r.Tmp / "copy.dbf";
+  ASSERT_EQ(r.Run("LOADBASE(GOODS)\nA := BASETOFILE(GOODS, '" + copy + "')\nB := BASEFROMFILE(OTHER, '" + copy +
+                  "')\nC := RECCOUNT(OTHER)\nD := BASEFROMFILE(OTHER, '" + r.Tmp / "none.dbf" + "')\nENDSECTION"),
+            "");
+  EXPECT_EQ(r.Num("A"), 1);
+  EXPECT_EQ(r.Num("B"), 1);
+  EXPECT_EQ(r.Num("C"), 3);
+  EXPECT_EQ(r.Num("D"), 0);
+
+  DesignerTestRun() = true;
+  ASSERT_EQ(r.Run("A := BASETOFILE(GOODS, '" + r.Tmp / "designer.dbf" + "')\nENDSECTION"), "");
+  DesignerTestRun() = false;
+  EXPECT_EQ(r.Num("A"), 0);
+  EXPECT_FALSE(Files().Exists(r.Tmp / "designer.dbf"));
+}
+
+}  // namespace
+}  // namespace vm::test
