@@ -73,8 +73,10 @@ bool TBaseList::WriteSavedBases(std::string& failure) {
     // empty file and lose every row loaded back unchanged.
     if (!base->Truncate && !base->Table.Modified) continue;
     TDBF* dbf = base->Table.Dbf();
-    if (dbf == nullptr || !dbf->Active() || dbf->ReadOnly())
-      return Fail(failure, "База данных "_w + base->Alias + " открыта только для чтения"_w);
+    // A table opened only for reading is written all the same: the new
+    // file goes beside it and is renamed in, under the database lock.
+    if (dbf == nullptr || !dbf->Active())
+      return Fail(failure, "База данных "_w + base->Alias + " не открыта"_w);
     TPlannedTable t;
     t.Base = base;
     if (!base->Table.PlanSave(base->RewriteAll || base->Truncate, t.Plan))

@@ -10,6 +10,7 @@
 #include "app/run_services.h"
 #include "config/data_dir.h"
 #include "config/settings.h"
+#include "foundation/tables/dbf.h"
 #include "demo_rig.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
@@ -66,6 +67,19 @@ class RunRig {
   ProgramHome home_;
 };
 
+// The fields of record n of a table, "NAME=value" joined by blanks, as UTF-8.
+std::string Record(const std::string& path, int32_t n, const std::vector<std::string>& fields) {
+  TDBF t;
+  t.FileName = path;
+  if (!t.OpenReadOnly()) return "unreadable";
+  if (n < 0) n += t.RecCount() + 1;
+  t.GoToRecord(n);
+  if (t.ReadRecord() != 0) return "no record";
+  std::string out = "#" + std::to_string(t.RecCount()) + ":";
+  for (const std::string& f : fields) out += " " + f + "=" + Cp1251ToUtf8(t.GetFieldStr(t.FieldIndex(f)));
+  return out;
+}
+
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST(VelomarRun, QuestionsDocumentCommitsItsParameterAfterTheStartOfDay) {
@@ -99,6 +113,44 @@ TEST(VelomarRun, CancelledQuestionCommitsNothingButTheStartOfDay) {
   const ProgramRun again = r.Run("'Ставка НДС'");
   EXPECT_EQ(again.Status, 0);
   EXPECT_EQ(again.Output, "[Ставка НДС] Установить ставку 20%?\n[Ставка НДС] Новая ставка НДС: 20%\n");
+}
+
+TEST(VelomarRun, ReceiptSaleAndReportOfTheDemo) {
+  RunRig r;
+  const std::string suppliers = ReadBytes(r.Dir() + "suppl.dbf");
+  const std::string sales = ReadBytes(r.Dir() + "sales.dbf");
+
+  // A receipt with a form: the invoice line goes in, the goods come into stock.
+  ProgramRun run = r.Run("'Приход по накладной'", "Н-77\n3\n10\n150\n");
+  EXPECT_EQ(run.Status, 0) << run.Output;
+  EXPECT_EQ(run.Output, "");
+  EXPECT_EQ(Record(r.Dir() + "income.dbf", -1, {"NO__", "DOC_DATE", "DOC_NO", "CODE", "QTY", "PRICE", "SUMMA"}),
+            "#9: NO__=9 DOC_DATE=20261206 DOC_NO=Н-77 CODE=3 QTY=10.000 PRICE=150.00 SUMMA=1500.00");
+  EXPECT_EQ(Record(r.Dir() + "goods.dbf", 3, {"CODE", "QTY", "PRICE_IN"}), "#8: CODE=3 QTY=29.000 PRICE_IN=150.00");
+  EXPECT_EQ(ReadBytes(r.Dir() + "sales.dbf"), sales);
+
+  // A sale: checked against the stock, then subtracted from it.
+  run = r.Run("'Продажа товара'", "3\n2\n");
+  EXPECT_EQ(run.Status, 0) << run.Output;
+  EXPECT_EQ(run.Output, "[Продажа] Чек 5 на сумму 418.00 руб.\n");
+  EXPECT_EQ(Record(r.Dir() + "sales.dbf", -1, {"NO__", "CHECK_NO", "CODE", "QTY", "SUMMA"}),
+            "#11: NO__=11 CHECK_NO=5 CODE=3 QTY=2.000 SUMMA=418.00");
+  EXPECT_EQ(Record(r.Dir() + "goods.dbf", 3, {"CODE", "QTY"}), "#8: CODE=3 QTY=27.000");
+  EXPECT_TRUE(Has(r.Manager(), "ЗНАЧЕН_ПАРАМ='5'")) << r.Manager();  // the check number
+
+  // More than the stock: the check refuses OK and nothing is written.
+  const std::string tables = r.TableBytes();
+  run = r.Run("'Продажа товара'", "3\n500\n");
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Output, "[Ошибка проверки] Недостаточно товара: остаток 27.000\n");
+  EXPECT_EQ(r.TableBytes(), tables);
+
+  // A report without a form over a period.
+  run = r.Run("'Выручка за период'", "4.12.2026\n5.12.2026\n");
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Output, "[Выручка] Выручка с 4.12.2026 по 5.12.2026: 1616.15 руб.\n");
+  EXPECT_EQ(r.TableBytes(), tables);
+  EXPECT_EQ(ReadBytes(r.Dir() + "suppl.dbf"), suppliers);
 }
 
 TEST(VelomarRun, RunErrorCompileErrorAndRefusedCheckCommitNothing) {
