@@ -39,10 +39,14 @@ int32_t ButtonOf(const std::string& answer) {
 
 bool AnswerFits(int32_t button, uint32_t flags) {
   switch (flags & 0x0F) {
-    case 1: return button == kIdOk || button == kIdCancel;
-    case 3: return button == kIdYes || button == kIdNo || button == kIdCancel;
-    case 4: return button == kIdYes || button == kIdNo;
-    default: return false;
+    case 1:
+      return button == kIdOk || button == kIdCancel;
+    case 3:
+      return button == kIdYes || button == kIdNo || button == kIdCancel;
+    case 4:
+      return button == kIdYes || button == kIdNo;
+    default:
+      return false;
   }
 }
 

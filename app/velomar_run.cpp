@@ -16,10 +16,10 @@
 #include "config/doctree.h"
 #include "config/settings.h"
 #include "documents/document_road.h"
+#include "documents/headless_steps.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
-#include "documents/headless_steps.h"
 #include "ui/startup.h"
 
 using namespace vm;
@@ -39,15 +39,18 @@ struct TRunOptions {
 
 int Usage(const char* why) {
   std::fprintf(stderr, "velomar-run: %s\n", why);
-  std::fprintf(stderr, "usage: velomar-run [--answers FILE] [--date D.MM.YYYY] [--time H:MM:SS] DOCUMENT\n");
+  std::fprintf(stderr,
+               "usage: velomar-run [--answers FILE] [--date D.MM.YYYY] "
+               "[--time H:MM:SS] DOCUMENT\n");
   return kFailedStart;
 }
 
 bool ParseOptions(int argc, char** argv, TRunOptions& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    std::string* value = arg == "--answers" ? &o.Answers : arg == "--date" ? &o.Date
-                       : arg == "--time"    ? &o.Time
+    std::string* value = arg == "--answers" ? &o.Answers
+                         : arg == "--date"  ? &o.Date
+                         : arg == "--time"  ? &o.Time
                                             : nullptr;
     if (value != nullptr) {
       if (++i >= argc) return false;
@@ -115,7 +118,8 @@ int main(int argc, char** argv) {
     startUp.ClockTime = time;
   }
   std::vector<std::string> answers;
-  if (!o.Answers.empty() && !ReadAnswers(o.Answers, answers)) return Usage("the answers file cannot be read");
+  if (!o.Answers.empty() && !ReadAnswers(o.Answers, answers))
+    return Usage("the answers file cannot be read");
 
   TRunServices services(std::move(answers));
   InstallUiServices(&services);
@@ -133,7 +137,8 @@ int main(int argc, char** argv) {
   int status = kNotCommitted;
   if (found.size() != 1) {
     std::fprintf(stderr, "velomar-run: %s: %s\n", o.Document.c_str(),
-                 found.empty() ? "no such document" : "more than one document has this name; give its folders");
+                 found.empty() ? "no such document"
+                               : "more than one document has this name; give its folders");
   } else {
     int32_t errorLine = 0;
     int32_t errorCode = 0;

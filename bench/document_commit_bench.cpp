@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <string>
 
-#include "language/bound_tables.h"
 #include "foundation/tables/dbf.h"
+#include "language/bound_tables.h"
 
 namespace vm {
 namespace {

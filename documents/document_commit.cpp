@@ -28,7 +28,8 @@ void NextOperationNumber() {
 }  // namespace
 
 void ReportResultsNotSaved(uint32_t flags) {
-  Ui().MsgBox("При выполнении операции были ошибки! Результаты не будут сохранены!"_w, "Внимание!"_w, flags);
+  Ui().MsgBox("При выполнении операции были ошибки! Результаты не будут сохранены!"_w,
+              "Внимание!"_w, flags);
 }
 
 bool CommitDocument(TCompiledDocument& doc) {

@@ -29,7 +29,8 @@ TCondition EvalCondition(TCompiledDocument& doc, TExprChain& condition, bool rep
     return TCondition::Error;
   }
   if (v.Kind != 'N') {
-    if (report) Ui().MsgBox("Неверный тип условия проверки "_w, "Ошибка проверки"_w, kCheckBoxFlags);
+    if (report)
+      Ui().MsgBox("Неверный тип условия проверки "_w, "Ошибка проверки"_w, kCheckBoxFlags);
     return TCondition::Error;
   }
   return IsNearZero(v.Num) ? TCondition::Failed : TCondition::Passed;
@@ -100,8 +101,8 @@ void TDocumentWindowLogic::OkButClick(bool fromButton) {
   if (doc_.Programs.OkPress != nullptr) Interp().ExecProgram(doc_.Programs.OkPress);
   const TVariable* canClose = doc_.Predefined.CanClose;
   mayClose_ = canClose == nullptr ||
-              (canClose->Value.Kind == 'N' && (canClose->Value.Num > kNumTolerance ||
-                                               canClose->Value.Num < -kNumTolerance));
+              (canClose->Value.Kind == 'N' &&
+               (canClose->Value.Num > kNumTolerance || canClose->Value.Num < -kNumTolerance));
   if (!mayClose_) return;
   mayClose_ = CheckAll();
   confirmed_ = mayClose_;
@@ -141,7 +142,8 @@ void TDocumentWindowLogic::Close() {
         Ui().ProcessMessages();
       }
     }
-    if (!Interp().Aborted() && doc_.Programs.Final != nullptr) Interp().ExecProgram(doc_.Programs.Final);
+    if (!Interp().Aborted() && doc_.Programs.Final != nullptr)
+      Interp().ExecProgram(doc_.Programs.Final);
     commit_ = !Ui().DesignerTestRun() && !Interp().Aborted();
     if (reentry)
       for (const auto& form : doc_.Forms) form->View().ClearRows();

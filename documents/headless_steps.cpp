@@ -8,10 +8,10 @@
 #include "config/settings.h"
 #include "documents/document_commit.h"
 #include "documents/document_compiler.h"
+#include "documents/document_window.h"
 #include "language/interpreter.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
-#include "documents/document_window.h"
 
 namespace vm {
 

@@ -1,11 +1,10 @@
-#include "language/bound_tables.h"
-
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "foundation/tables/commit_journal.h"
 #include "foundation/tables/dbf.h"
+#include "language/bound_tables.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 
@@ -103,7 +102,8 @@ bool TBaseList::WriteSavedBases(std::string& failure) {
   bool ok = journal.Begin() && journal.Replace() && journal.Finish();
   if (!ok) {
     journal.RollBack();
-    Fail(failure, journal.Failure().empty() ? "Не удалось записать базы данных"_w : journal.Failure());
+    Fail(failure,
+         journal.Failure().empty() ? "Не удалось записать базы данных"_w : journal.Failure());
   }
   for (TPlannedTable& t : tables) {
     TDBF& dbf = *t.Base->Table.Dbf();

@@ -32,13 +32,14 @@ struct ProgramRun {
 // what the command writes on the descriptors named in redirect.
 inline ProgramRun RunIn(const std::string& dir, const std::string& commandLine,
                         const std::string& redirect = " </dev/null 2>&1") {
-  const std::string command =
-      "cd " + ShellQuoted(dir) + " && VELOMAR_HOME=" + ShellQuoted(dir) + " " + commandLine + redirect;
+  const std::string command = "cd " + ShellQuoted(dir) + " && VELOMAR_HOME=" + ShellQuoted(dir) +
+                              " " + commandLine + redirect;
   ProgramRun run;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return run;
   char buffer[4096];
-  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) run.Output.append(buffer, n);
+  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+    run.Output.append(buffer, n);
   const int status = ::pclose(pipe);
   run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;

@@ -10,8 +10,8 @@
 #include "app/run_services.h"
 #include "config/data_dir.h"
 #include "config/settings.h"
-#include "foundation/tables/dbf.h"
 #include "demo_rig.h"
+#include "foundation/tables/dbf.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "support/temp_dir.h"
@@ -76,11 +76,14 @@ std::string Record(const std::string& path, int32_t n, const std::vector<std::st
   t.GoToRecord(n);
   if (t.ReadRecord() != 0) return "no record";
   std::string out = "#" + std::to_string(t.RecCount()) + ":";
-  for (const std::string& f : fields) out += " " + f + "=" + Cp1251ToUtf8(t.GetFieldStr(t.FieldIndex(f)));
+  for (const std::string& f : fields)
+    out += " " + f + "=" + Cp1251ToUtf8(t.GetFieldStr(t.FieldIndex(f)));
   return out;
 }
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 TEST(VelomarRun, QuestionsDocumentCommitsItsParameterAfterTheStartOfDay) {
   RunRig r;
@@ -112,7 +115,9 @@ TEST(VelomarRun, CancelledQuestionCommitsNothingButTheStartOfDay) {
   // default button (Yes here).
   const ProgramRun again = r.Run("'Ставка НДС'");
   EXPECT_EQ(again.Status, 0);
-  EXPECT_EQ(again.Output, "[Ставка НДС] Установить ставку 20%?\n[Ставка НДС] Новая ставка НДС: 20%\n");
+  EXPECT_EQ(again.Output,
+            "[Ставка НДС] Установить ставку 20%?\n[Ставка НДС] "
+            "Новая ставка НДС: 20%\n");
 }
 
 TEST(VelomarRun, ReceiptSaleAndReportOfTheDemo) {
@@ -124,9 +129,12 @@ TEST(VelomarRun, ReceiptSaleAndReportOfTheDemo) {
   ProgramRun run = r.Run("'Приход по накладной'", "Н-77\n3\n10\n150\n");
   EXPECT_EQ(run.Status, 0) << run.Output;
   EXPECT_EQ(run.Output, "");
-  EXPECT_EQ(Record(r.Dir() + "income.dbf", -1, {"NO__", "DOC_DATE", "DOC_NO", "CODE", "QTY", "PRICE", "SUMMA"}),
-            "#9: NO__=9 DOC_DATE=20261206 DOC_NO=Н-77 CODE=3 QTY=10.000 PRICE=150.00 SUMMA=1500.00");
-  EXPECT_EQ(Record(r.Dir() + "goods.dbf", 3, {"CODE", "QTY", "PRICE_IN"}), "#8: CODE=3 QTY=29.000 PRICE_IN=150.00");
+  EXPECT_EQ(Record(r.Dir() + "income.dbf", -1,
+                   {"NO__", "DOC_DATE", "DOC_NO", "CODE", "QTY", "PRICE", "SUMMA"}),
+            "#9: NO__=9 DOC_DATE=20261206 DOC_NO=Н-77 CODE=3 QTY=10.000 PRICE=150.00 "
+            "SUMMA=1500.00");
+  EXPECT_EQ(Record(r.Dir() + "goods.dbf", 3, {"CODE", "QTY", "PRICE_IN"}),
+            "#8: CODE=3 QTY=29.000 PRICE_IN=150.00");
   EXPECT_EQ(ReadBytes(r.Dir() + "sales.dbf"), sales);
 
   // A sale: checked against the stock, then subtracted from it.
@@ -156,12 +164,15 @@ TEST(VelomarRun, ReceiptSaleAndReportOfTheDemo) {
 TEST(VelomarRun, RunErrorCompileErrorAndRefusedCheckCommitNothing) {
   RunRig r;
   r.AddDocuments({
-      {"Ошибка счёта", "VARS\n  A = N\nENDSECTION\nBLANK\n  WIDTH = 800\nENDSECTION\n"
-                       "INIT\n  %НДС% := 5\n  A := 1 / 0\nENDSECTION\n"},
+      {"Ошибка счёта",
+       "VARS\n  A = N\nENDSECTION\nBLANK\n  WIDTH = 800\nENDSECTION\n"
+       "INIT\n  %НДС% := 5\n  A := 1 / 0\nENDSECTION\n"},
       {"Ошибка текста", "BLANK\n  WIDTH = 800\nENDSECTION\nINIT\n  A := \nENDSECTION\n"},
-      {"Проверка", "FORMS\n  Т = FORM:ОТЧЕТ, X1:0, Y1:0, Y2:100, KEYCOL:[2]\nENDSECTION\n"
-                   "CHECK\n  COMMONCHECK = COND:[0], MESSAGE:['Нельзя: ' + %МАГАЗИН%]\nENDSECTION\n"
-                   "BLANK\n  WIDTH = 1600\nENDSECTION\nINIT\n  %НДС% := 5\nENDSECTION\n"},
+      {"Проверка",
+       "FORMS\n  Т = FORM:ОТЧЕТ, X1:0, Y1:0, Y2:100, KEYCOL:[2]\nENDSECTION\n"
+       "CHECK\n  COMMONCHECK = COND:[0], MESSAGE:['Нельзя: ' + "
+       "%МАГАЗИН%]\nENDSECTION\n"
+       "BLANK\n  WIDTH = 1600\nENDSECTION\nINIT\n  %НДС% := 5\nENDSECTION\n"},
   });
   // The start of the day commits first, on its own.
   ASSERT_EQ(r.Run("'Ставка НДС'", "20\nДа\n").Status, 0);
@@ -169,14 +180,20 @@ TEST(VelomarRun, RunErrorCompileErrorAndRefusedCheckCommitNothing) {
 
   const ProgramRun runError = r.Run("'Ошибка счёта'");
   EXPECT_EQ(runError.Status, 1);
-  EXPECT_TRUE(Has(runError.Output, "[Веломар — магазин «Колосок»]  Ошибка во время выполнения программы в строке 9:\\r Деление на 0 \n")) << runError.Output;
   EXPECT_TRUE(Has(runError.Output,
-                  "[Внимание!] При выполнении операции были ошибки! Результаты не будут сохранены!\n"))
+                  "[Веломар — магазин «Колосок»]  Ошибка во время выполнения "
+                  "программы в строке 9:\\r Деление на 0 \n"))
+      << runError.Output;
+  EXPECT_TRUE(Has(runError.Output,
+                  "[Внимание!] При выполнении операции были "
+                  "ошибки! Результаты не будут сохранены!\n"))
       << runError.Output;
 
   const ProgramRun compileError = r.Run("'Ошибка текста'");
   EXPECT_EQ(compileError.Status, 1);
-  EXPECT_EQ(compileError.Output, "[ Ошибка компиляции документа] Ошибка в строке 5.  Неизвестное имя переменной A\n");
+  EXPECT_EQ(compileError.Output,
+            "[ Ошибка компиляции документа] Ошибка в "
+            "строке 5.  Неизвестное имя переменной A\n");
 
   const ProgramRun refused = r.Run("'Проверка'");
   EXPECT_EQ(refused.Status, 1);
@@ -201,7 +218,9 @@ TEST(VelomarRun, ArgumentsAndDocumentNames) {
 
   // A busy program directory: the start-up fails.
   TempDir empty;
-  EXPECT_EQ(RunIn(empty.Dir(), ShellQuoted(VELOMAR_RUN_EXE) + " 'Ставка НДС'", " </dev/null >/dev/null 2>&1").Status,
+  EXPECT_EQ(RunIn(empty.Dir(), ShellQuoted(VELOMAR_RUN_EXE) + " 'Ставка НДС'",
+                  " </dev/null >/dev/null 2>&1")
+                .Status,
             2);
 }
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "language/bound_tables.h"
 #include "foundation/tables/dbf.h"
+#include "language/bound_tables.h"
 #include "platform/encoding.h"
 #include "support/faulty_files.h"
 #include "support/scripted_ui.h"
@@ -18,8 +18,9 @@ namespace {
 void MakeTable(const std::string& path, const std::vector<std::string>& names) {
   TDBF t;
   t.FileName = path;
-  ASSERT_TRUE(t.CreateTable() && t.AddFieldEx("NO__", 10, 'N', 0) && t.AddFieldEx("NAME", 10, 'C', 0) &&
-              t.AddFieldEx("QTY", 5, 'N', 0) && t.WriteStructure());
+  ASSERT_TRUE(t.CreateTable() && t.AddFieldEx("NO__", 10, 'N', 0) &&
+              t.AddFieldEx("NAME", 10, 'C', 0) && t.AddFieldEx("QTY", 5, 'N', 0) &&
+              t.WriteStructure());
   int n = 0;
   for (const std::string& name : names) {
     t.GoToRecord(t.RecCount() + 1);

@@ -2,20 +2,15 @@
 // random moments; after the recovery every table opens whole and all of
 // them hold the state before the commit or all the state after it.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "language/bound_tables.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/tables/dbf.h"
+#include "language/bound_tables.h"
+#include "support/random_kills.h"
 #include "support/temp_dir.h"
 
 namespace vm::test {
@@ -85,50 +80,34 @@ TEST(CommitCrash, KilledAtRandomMomentsEveryTableIsAllBeforeOrAllAfter) {
   TempDir pristine;
   MakeTable(pristine / "STOCK.DBF", kRows);
   MakeTable(pristine / "SALES.DBF", kRows / 2);
-  auto fresh = [&](const TempDir& work) {
-    for (const auto& e : std::filesystem::directory_iterator(work.Dir())) std::filesystem::remove(e.path());
+  TempDir work;
+  auto fresh = [&] {
+    for (const auto& e : std::filesystem::directory_iterator(work.Dir()))
+      std::filesystem::remove(e.path());
     for (const char* name : {"STOCK.DBF", "SALES.DBF"})
       std::filesystem::copy_file(pristine / name, work / name);
   };
-  auto runChild = [](const std::string& dir) {
-    const pid_t pid = fork();
-    if (pid == 0) _exit(Commit(dir) ? 0 : 3);
-    return pid;
-  };
-
-  TempDir work;
-  fresh(work);
+  fresh();
   const std::string before = Tables(work.Dir());
-  const auto t0 = std::chrono::steady_clock::now();
-  const pid_t timed = runChild(work.Dir());
-  int status = 0;
-  ASSERT_EQ(waitpid(timed, &status, 0), timed);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  const auto span =
-      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0).count();
-  const std::string after = Tables(work.Dir());
-  ASSERT_NE(before, after);
-
-  // The kills follow the commit's pace, so they spread over all of it.
-  std::mt19937 rng(20261206);
-  double window = static_cast<double>(span);
+  std::string after;
   int sawBefore = 0, sawAfter = 0;
-  for (int run = 0; run < kRuns; ++run) {
-    fresh(work);
-    const pid_t pid = runChild(work.Dir());
-    std::uniform_int_distribution<long> delay(0, static_cast<long>(window));
-    std::this_thread::sleep_for(std::chrono::microseconds(delay(rng)));
-    kill(pid, SIGKILL);
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    window *= WIFSIGNALED(status) ? 1.1 : 0.9;
-
-    std::vector<std::string> messages;
-    ASSERT_NE(RecoverInterruptedCommit(work.Dir(), messages), TRecoveryResult::Failed) << "run " << run;
-    ASSERT_TRUE(OpensWhole(work / "STOCK.DBF") && OpensWhole(work / "SALES.DBF")) << "run " << run;
-    const std::string now = Tables(work.Dir());
-    ASSERT_TRUE(now == before || now == after) << "run " << run;
-    (now == before ? sawBefore : sawAfter)++;
-  }
+  KillAtRandomMoments(
+      kRuns, 20261206, fresh, [&] { return Commit(work.Dir()); },
+      [&](int run) {
+        if (run < 0) {
+          after = Tables(work.Dir());
+          ASSERT_NE(before, after);
+          return;
+        }
+        std::vector<std::string> messages;
+        ASSERT_NE(RecoverInterruptedCommit(work.Dir(), messages), TRecoveryResult::Failed)
+            << "run " << run;
+        ASSERT_TRUE(OpensWhole(work / "STOCK.DBF") && OpensWhole(work / "SALES.DBF"))
+            << "run " << run;
+        const std::string now = Tables(work.Dir());
+        ASSERT_TRUE(now == before || now == after) << "run " << run;
+        (now == before ? sawBefore : sawAfter)++;
+      });
   RecordProperty("before", sawBefore);
   RecordProperty("after", sawAfter);
   EXPECT_GT(sawBefore, 0);
