@@ -2,7 +2,10 @@
 // boxes, the exit status, and what the run left in the settings files and
 // the tables.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,9 +14,11 @@
 #include "config/data_dir.h"
 #include "config/settings.h"
 #include "demo_rig.h"
+#include "foundation/tables/commit_journal.h"
 #include "foundation/tables/dbf.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
+#include "support/random_kills.h"
 #include "support/temp_dir.h"
 
 namespace vm::test {
@@ -222,6 +227,54 @@ TEST(VelomarRun, ArgumentsAndDocumentNames) {
                   " </dev/null >/dev/null 2>&1")
                 .Status,
             2);
+}
+
+// The receipt killed at random moments: after the recovery the next start
+// runs, the receipt's two tables hold both the state before it or both the
+// state after it.
+TEST(VelomarRunCrash, KilledReceiptLeavesBothTablesBeforeOrAfter) {
+  TempDir pristine;
+  CopyDemoTo(pristine.Dir());
+  WriteBytes(pristine / "answers.txt", "Н-77\n3\n10\n150\n");
+  TempDir work;
+  auto fresh = [&] {
+    std::filesystem::remove_all(work.Dir());
+    std::filesystem::create_directories(work.Dir());
+    for (const auto& e : std::filesystem::directory_iterator(pristine.Dir()))
+      std::filesystem::copy_file(e.path(), work / e.path().filename().string());
+  };
+  auto job = [&] {
+    if (::chdir(work.Dir().c_str()) != 0) return false;
+    ::setenv("VELOMAR_HOME", work.Dir().c_str(), 1);
+    if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "w", stderr))
+      return false;
+    ::execl(VELOMAR_RUN_EXE, VELOMAR_RUN_EXE, "--answers", "answers.txt", "--date", "6.12.2026",
+            "--time", "9:00:00", "Приход по накладной", nullptr);
+    return false;
+  };
+  auto tables = [&] {
+    return ReadBytes(work / "income.dbf") + "|" + ReadBytes(work / "goods.dbf");
+  };
+  fresh();
+  const std::string before = tables();
+  std::string after;
+  int sawBefore = 0, sawAfter = 0;
+  KillAtRandomMoments(100, 20261206, fresh, job, [&](int run) {
+    if (run < 0) {
+      after = tables();
+      ASSERT_NE(after, before);
+      return;
+    }
+    std::vector<std::string> messages;
+    ASSERT_NE(RecoverInterruptedCommit(work.Dir(), messages), TRecoveryResult::Failed) << run;
+    const std::string now = tables();
+    ASSERT_TRUE(now == before || now == after) << "run " << run;
+    (now == before ? sawBefore : sawAfter)++;
+  });
+  RecordProperty("before", sawBefore);
+  RecordProperty("after", sawAfter);
+  EXPECT_GT(sawBefore, 0);
+  EXPECT_GT(sawAfter, 0);
 }
 
 TEST(VelomarRun, MessageLinesEscapeLineBreaksAndBackslashes) {
