@@ -92,6 +92,29 @@ bool TRunServices::AskQuestion(const QuestionRequest& request, std::vector<std::
   return !request.Accept || request.Accept(texts);
 }
 
+BaseQuestionEnd TRunServices::AskBaseQuestion(const BaseQuestionRequest& request, int32_t& row) {
+  row = -1;
+  const auto count = static_cast<int32_t>(request.Rows.size());
+  std::string answer;
+  if (!NextAnswer(answer)) {
+    row = count > 0 ? 0 : -1;
+    return count > 0 ? BaseQuestionEnd::Chosen : BaseQuestionEnd::Cancelled;
+  }
+  if (ButtonOf(answer) == kIdCancel) return BaseQuestionEnd::Cancelled;
+  int32_t n = 0;
+  if (TryStrToInt(answer, n) && n >= 1 && n <= count) {
+    row = n - 1;
+    return BaseQuestionEnd::Chosen;
+  }
+  for (int32_t i = 0; i < count; ++i)
+    for (const std::string& cell : request.Rows[static_cast<std::size_t>(i)])
+      if (TrimBlanks(cell) == TrimBlanks(answer)) {
+        row = i;
+        return BaseQuestionEnd::Chosen;
+      }
+  return BaseQuestionEnd::Cancelled;
+}
+
 bool ReadAnswers(const std::string& path, std::vector<std::string>& answers) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;

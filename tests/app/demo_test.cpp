@@ -111,7 +111,7 @@ TEST(DemoData, LoadsConsistentlyAndSavesByteForByte) {
       EXPECT_FALSE(node->Data->Description.empty());
     }
   }
-  EXPECT_EQ(documents, 8);
+  EXPECT_EQ(documents, 9);
   for (int32_t p = 0; p < m.Panels.Count(); ++p)
     for (int32_t t = 0; t < m.Panels.GetPanel(p)->ToolCount(); ++t)
       EXPECT_NE(m.DocTree.FindID(m.Panels.GetPanel(p)->GetTool(t)->DocID), nullptr);
@@ -145,7 +145,7 @@ TEST(DemoData, ProgramStartsOnACopyAndReportsTheConfiguration) {
   const ProgramRun run = RunProgram(dir.Dir());
   const std::string& output = run.Output;
   EXPECT_EQ(run.Status, 0) << output;
-  EXPECT_NE(output.find("Баз данных: 4, бланков: 6, справочников: 2, документов: 8, "
+  EXPECT_NE(output.find("Баз данных: 4, бланков: 6, справочников: 2, документов: 9, "
                         "автопараметров: 6"),
             std::string::npos)
       << output;

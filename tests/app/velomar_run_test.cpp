@@ -24,7 +24,7 @@
 namespace vm::test {
 namespace {
 
-const char* const kTables[] = {"goods.dbf", "suppl.dbf", "income.dbf", "sales.dbf"};
+const char* const kTables[] = {"goods.dbf", "income.dbf", "sales.dbf", "suppl.dbf"};
 
 // A copy of the sample data, with more documents when a test adds them.
 class RunRig {
@@ -62,9 +62,11 @@ class RunRig {
 
   std::string Manager() const { return Cp1251ToUtf8(ReadBytes(home_ / "manager.ini")); }
   std::string Dir() const { return home_.Dir(); }
-  std::string TableBytes() const {
+  // Every table of the shop; the suppliers too unless told.
+  std::string TableBytes(bool suppliers = true) const {
     std::string all;
-    for (const char* t : kTables) all += ReadBytes(home_ / t);
+    for (const char* t : kTables)
+      if (suppliers || std::string(t) != "suppl.dbf") all += ReadBytes(home_ / t);
     return all;
   }
 
@@ -164,6 +166,18 @@ TEST(VelomarRun, ReceiptSaleAndReportOfTheDemo) {
   EXPECT_EQ(run.Output, "[Выручка] Выручка с 4.12.2026 по 5.12.2026: 1616.15 руб.\n");
   EXPECT_EQ(r.TableBytes(), tables);
   EXPECT_EQ(ReadBytes(r.Dir() + "suppl.dbf"), suppliers);
+
+  // A reference book: the supplier is chosen from the book's base by a cell
+  // of its row, then its phone changes.
+  const std::string shop = r.TableBytes(false);
+  run = r.Run("'Телефон поставщика'", "ИП Соколов Андрей Викторович\n+7 910 000-00-00\n");
+  EXPECT_EQ(run.Status, 0) << run.Output;
+  EXPECT_EQ(run.Output, "[Телефон поставщика] ИП Соколов Андрей Викторович: +7 910 000-00-00\n");
+  EXPECT_EQ(Record(r.Dir() + "suppl.dbf", 2, {"NO__", "CODE", "PHONE"}),
+            "#3: NO__=2 CODE=2 PHONE=+7 910 000-00-00");
+  EXPECT_EQ(Record(r.Dir() + "suppl.dbf", 1, {"PHONE"}), "#3: PHONE=+7 4822 55-12-34");
+  EXPECT_EQ(r.TableBytes(false), shop);
+  EXPECT_EQ(r.Run("'Телефон поставщика'", "Отмена\n").Status, 1);
 }
 
 TEST(VelomarRun, RunErrorCompileErrorAndRefusedCheckCommitNothing) {
