@@ -60,20 +60,6 @@ TUBL* TBaseList::AddBase(std::string_view alias, TDbaseStructure& base, int32_t&
   return b;
 }
 
-namespace {
-
-// A base emptied by RESETRECORDS is written whole from the rows it holds:
-// updating in place would write only the changed rows into the empty file
-// and lose every row loaded back unchanged.
-bool WriteBase(TUBL& b) {
-  TStringBase& t = b.Table;
-  if (b.Truncate) return t.Rewrite() != TSaveResult::Failed;
-  if (!t.Modified) return true;
-  return (b.RewriteAll ? t.Rewrite() : t.SaveChanges()) != TSaveResult::Failed;
-}
-
-}  // namespace
-
 void TBaseList::BeginRun() {
   SaveCount = 0;
   for (const auto& b : items_) {
@@ -81,18 +67,6 @@ void TBaseList::BeginRun() {
     b->Truncate = false;
     b->RewriteAll = false;
   }
-}
-
-bool TBaseList::WriteSavedBases() {
-  bool ok = true;
-  for (int32_t n = 1; n <= SaveCount; ++n) {
-    TUBL* b = FindByNumber(n);
-    if (b == nullptr) continue;
-    if (!WriteBase(*b)) ok = false;
-    b->Truncate = false;
-    b->RewriteAll = false;
-  }
-  return ok;
 }
 
 IProgramBase* TBaseListContext::FindBase(std::string_view alias) {

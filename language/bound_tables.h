@@ -68,9 +68,16 @@ class TBaseList {
   // A new document run: no base has a place in the commit order yet.
   void BeginRun();
   // The commit of the bases: those SAVEBASE named, each once, in the order
-  // of their last SAVEBASE. False when any write failed (the others are
-  // still written).
-  bool WriteSavedBases();
+  // of their last SAVEBASE, as one change. Each is worked out in memory,
+  // written whole beside its file, and all are renamed in together under
+  // the commit journal, so a failure or a crash on the way leaves every
+  // table as it was before (or, once all are in, as after). False, with
+  // what went wrong, when any could not be written.
+  bool WriteSavedBases(std::string& failure);
+  bool WriteSavedBases() {
+    std::string failure;
+    return WriteSavedBases(failure);
+  }
 
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   TUBL* GetItem(int32_t index) const;

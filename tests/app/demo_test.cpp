@@ -15,6 +15,7 @@
 #include "platform/files.h"
 #include "platform/random.h"
 #include "config/settings.h"
+#include "demo_rig.h"
 #include "support/program_home.h"
 #include "support/temp_dir.h"
 #include "ui/layout_lang.h"
@@ -23,19 +24,16 @@ namespace vm {
 namespace {
 
 namespace fs = std::filesystem;
+using test::CopyDemoTo;
+using test::DemoDir;
+using test::ProgramRun;
 using test::ReadBytes;
+using test::ShellQuoted;
 
 // scripts/make-demo packs the password and access records from this seed.
 constexpr uint32_t kDemoSeed = 20261205;
 
 const char* const kSettingsFiles[] = {"program.ini", "manager.ini", "local.ini"};
-
-std::string DemoDir() { return std::string(VELOMAR_SOURCE_DIR) + "/demo/"; }
-
-void CopyDemoTo(const std::string& dir) {
-  for (const auto& entry : fs::directory_iterator(DemoDir()))
-    fs::copy_file(entry.path(), fs::path(dir) / entry.path().filename());
-}
 
 char KindOf(const TColFormat& f) { return f.Kind == 'R' ? 'N' : f.Kind; }
 
@@ -113,7 +111,7 @@ TEST(DemoData, LoadsConsistentlyAndSavesByteForByte) {
       EXPECT_FALSE(node->Data->Description.empty());
     }
   }
-  EXPECT_EQ(documents, 4);
+  EXPECT_EQ(documents, 9);
   for (int32_t p = 0; p < m.Panels.Count(); ++p)
     for (int32_t t = 0; t < m.Panels.GetPanel(p)->ToolCount(); ++t)
       EXPECT_NE(m.DocTree.FindID(m.Panels.GetPanel(p)->GetTool(t)->DocID), nullptr);
@@ -139,29 +137,7 @@ TEST(DemoData, LoadsConsistentlyAndSavesByteForByte) {
   }
 }
 
-std::string ShellQuoted(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-struct ProgramRun {
-  int Status = -1;
-  std::string Output;
-};
-
-ProgramRun RunProgram(const std::string& dir) {
-  const std::string command = "cd " + ShellQuoted(dir) + " && VELOMAR_HOME=" + ShellQuoted(dir) +
-                              " " + ShellQuoted(VELOMAR_EXE) + " </dev/null 2>&1";
-  ProgramRun run;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) run.Output.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
+ProgramRun RunProgram(const std::string& dir) { return test::RunIn(dir, ShellQuoted(VELOMAR_EXE)); }
 
 TEST(DemoData, ProgramStartsOnACopyAndReportsTheConfiguration) {
   test::TempDir dir;
@@ -169,7 +145,7 @@ TEST(DemoData, ProgramStartsOnACopyAndReportsTheConfiguration) {
   const ProgramRun run = RunProgram(dir.Dir());
   const std::string& output = run.Output;
   EXPECT_EQ(run.Status, 0) << output;
-  EXPECT_NE(output.find("Баз данных: 4, бланков: 6, справочников: 2, документов: 4, "
+  EXPECT_NE(output.find("Баз данных: 4, бланков: 6, справочников: 2, документов: 9, "
                         "автопараметров: 6"),
             std::string::npos)
       << output;

@@ -17,6 +17,7 @@
 #include "foundation/tables/dbf.h"
 #include "platform/files.h"
 #include "support/faulty_files.h"
+#include "support/random_kills.h"
 #include "support/temp_dir.h"
 
 using namespace vm;
@@ -287,56 +288,30 @@ TEST(CommitJournalCrash, KilledAtRandomMomentsEveryTableIsAllBeforeOrAllAfter) {
   constexpr int kRuns = 120;
   TempDir pristine;
   MakeBefore(pristine.Dir());
-
-  auto runChild = [](const std::string& dir) {
-    const pid_t pid = fork();
-    if (pid == 0) _exit(Commit(dir, kRows) ? 0 : 3);
-    return pid;
-  };
-  auto fresh = [&](const TempDir& work) {
+  TempDir work;
+  auto fresh = [&] {
     for (const auto& e : std::filesystem::directory_iterator(work.Dir()))
       std::filesystem::remove(e.path());
     for (const char* name : {"A.DBF", "B.DBF", "C.DBF"})
       std::filesystem::copy_file(pristine / name, work / name);
   };
-
-  // How long a whole commit takes here, so that the kills spread over it.
-  TempDir work;
-  fresh(work);
-  const auto t0 = std::chrono::steady_clock::now();
-  const pid_t timed = runChild(work.Dir());
-  int status = 0;
-  ASSERT_EQ(waitpid(timed, &status, 0), timed);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  const auto span =
-      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0)
-          .count();
-  ASSERT_EQ(StateOf(work.Dir(), kRows), State::After);
-
-  // The window of the kills follows the commit's own pace on this machine:
-  // it widens while the kills land inside the commit and narrows while they
-  // come after its end, so they spread over every step of it under any load.
-  std::mt19937 rng(20261206);
-  double window = static_cast<double>(span);
   int before = 0, after = 0, recovered = 0;
-  for (int run = 0; run < kRuns; ++run) {
-    fresh(work);
-    const pid_t pid = runChild(work.Dir());
-    std::uniform_int_distribution<long> delay(0, static_cast<long>(window));
-    std::this_thread::sleep_for(std::chrono::microseconds(delay(rng)));
-    kill(pid, SIGKILL);
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    window *= WIFSIGNALED(status) ? 1.1 : 0.9;
-
-    std::vector<std::string> messages;
-    const TRecoveryResult r = RecoverInterruptedCommit(work.Dir(), messages);
-    ASSERT_NE(r, TRecoveryResult::Failed) << "run " << run;
-    if (r != TRecoveryResult::None) ++recovered;
-    const State s = StateOf(work.Dir(), kRows);
-    ASSERT_NE(s, State::Mixed) << "run " << run;
-    (s == State::Before ? before : after)++;
-    EXPECT_TRUE(Leftovers(work.Dir()).empty()) << "run " << run;
-  }
+  test::KillAtRandomMoments(
+      kRuns, 20261206, fresh, [&] { return Commit(work.Dir(), kRows); },
+      [&](int run) {
+        if (run < 0) {
+          ASSERT_EQ(StateOf(work.Dir(), kRows), State::After);
+          return;
+        }
+        std::vector<std::string> messages;
+        const TRecoveryResult r = RecoverInterruptedCommit(work.Dir(), messages);
+        ASSERT_NE(r, TRecoveryResult::Failed) << "run " << run;
+        if (r != TRecoveryResult::None) ++recovered;
+        const State s = StateOf(work.Dir(), kRows);
+        ASSERT_NE(s, State::Mixed) << "run " << run;
+        (s == State::Before ? before : after)++;
+        EXPECT_TRUE(Leftovers(work.Dir()).empty()) << "run " << run;
+      });
   RecordProperty("before", before);
   RecordProperty("after", after);
   RecordProperty("recovered", recovered);

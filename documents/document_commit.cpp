@@ -1,0 +1,63 @@
+#include "documents/document_commit.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "config/settings.h"
+#include "config/sysvars.h"
+#include "foundation/text/strutils.h"
+#include "language/interpreter.h"
+#include "platform/encoding.h"
+#include "platform/services.h"
+
+namespace vm {
+
+namespace {
+
+// NO_OPERAT moves on by one; a value that is no number starts again at 0.
+void NextOperationNumber() {
+  const std::string text = TrimBlanks(GetSysVarText(kSysVarNoOperat, 0, 0));
+  char* end = nullptr;
+  const long double v = text.empty() ? 0 : std::strtold(text.c_str(), &end);
+  std::string next = "0";
+  if (!text.empty() && end != nullptr && *end == 0 && std::isfinite(v) && std::fabs(v) < 1e15L)
+    next = std::to_string(std::llround(v) + 1);
+  SetSysVarText(kSysVarNoOperat, next);
+}
+
+}  // namespace
+
+void ReportResultsNotSaved(uint32_t flags) {
+  Ui().MsgBox("При выполнении операции были ошибки! Результаты не будут сохранены!"_w,
+              "Внимание!"_w, flags);
+}
+
+bool CommitDocument(TCompiledDocument& doc) {
+  if (Ui().DesignerTestRun()) return false;
+  if (Interp().Aborted()) {
+    ReportResultsNotSaved(kMbInformation);
+    return false;
+  }
+  TSettingsModel& m = Settings();
+  // The parameters go back only once the bases are in: a commit that failed
+  // leaves nothing of the run behind, in memory or on disk.
+  std::string failure;
+  if (!doc.Bases.WriteSavedBases(failure)) {
+    Ui().LogError(failure);
+    Ui().MsgBox(failure + "\r"_w + "Результаты не сохранены."_w, "Ошибка"_w, kMbError);
+    return false;
+  }
+  doc.AutoParams.List().CopyTo(m.AutoParams);
+  NextOperationNumber();
+  bool saved = SaveAutoParams();
+  saved = SaveLocalSettings() && saved;
+  if (!saved) {
+    const std::string text = "Не удалось сохранить параметры программы"_w;
+    Ui().LogError(text);
+    Ui().MsgBox(text, "Ошибка"_w, kMbError);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vm

@@ -1,0 +1,299 @@
+// velomar-run on a fresh copy of the sample data: the lines of the message
+// boxes, the exit status, and what the run left in the settings files and
+// the tables.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/run_services.h"
+#include "config/data_dir.h"
+#include "config/settings.h"
+#include "demo_rig.h"
+#include "foundation/tables/commit_journal.h"
+#include "foundation/tables/dbf.h"
+#include "platform/encoding.h"
+#include "support/program_home.h"
+#include "support/random_kills.h"
+#include "support/temp_dir.h"
+
+namespace vm::test {
+namespace {
+
+const char* const kTables[] = {"goods.dbf", "income.dbf", "sales.dbf", "suppl.dbf"};
+
+// A copy of the sample data, with more documents when a test adds them.
+class RunRig {
+ public:
+  RunRig() { CopyDemoTo(home_.Dir()); }
+
+  // Documents at the top of the tree: name and description (UTF-8 lines).
+  void AddDocuments(const std::vector<std::pair<std::string, std::string>>& docs) {
+    ChooseDataDirectory();
+    ASSERT_TRUE(LoadAllSettings());
+    TSettingsModel& m = Settings();
+    int32_t id = 100;
+    for (const auto& [name, description] : docs) {
+      TDocNode* node = m.DocTree.First()->AddChild(Utf8ToCp1251(name));
+      node->Data = std::make_unique<TDocData>();
+      node->Data->ID = ++id;
+      node->Data->PasswordNumber = 0;
+      std::string text = Utf8ToCp1251(description);
+      std::string crlf;
+      for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+      node->Data->Description = crlf;
+    }
+    ASSERT_TRUE(SaveConfiguration());
+  }
+
+  // Stdout of the run; stderr is dropped.
+  ProgramRun Run(const std::string& args, const std::string& answers = "") {
+    std::string line = ShellQuoted(VELOMAR_RUN_EXE) + " --date 6.12.2026 --time 9:00:00 ";
+    if (!answers.empty()) {
+      WriteBytes(home_ / "answers.txt", answers);
+      line += "--answers answers.txt ";
+    }
+    return RunIn(home_.Dir(), line + args, " </dev/null 2>/dev/null");
+  }
+
+  std::string Manager() const { return Cp1251ToUtf8(ReadBytes(home_ / "manager.ini")); }
+  std::string Dir() const { return home_.Dir(); }
+  // Every table of the shop; the suppliers too unless told.
+  std::string TableBytes(bool suppliers = true) const {
+    std::string all;
+    for (const char* t : kTables)
+      if (suppliers || std::string(t) != "suppl.dbf") all += ReadBytes(home_ / t);
+    return all;
+  }
+
+ private:
+  ProgramHome home_;
+};
+
+// The fields of record n of a table, "NAME=value" joined by blanks, as UTF-8.
+std::string Record(const std::string& path, int32_t n, const std::vector<std::string>& fields) {
+  TDBF t;
+  t.FileName = path;
+  if (!t.OpenReadOnly()) return "unreadable";
+  if (n < 0) n += t.RecCount() + 1;
+  t.GoToRecord(n);
+  if (t.ReadRecord() != 0) return "no record";
+  std::string out = "#" + std::to_string(t.RecCount()) + ":";
+  for (const std::string& f : fields)
+    out += " " + f + "=" + Cp1251ToUtf8(t.GetFieldStr(t.FieldIndex(f)));
+  return out;
+}
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(VelomarRun, QuestionsDocumentCommitsItsParameterAfterTheStartOfDay) {
+  RunRig r;
+  const std::string tables = r.TableBytes();
+  const ProgramRun run = r.Run("'Ставка НДС'", "18\nДа\n");
+  EXPECT_EQ(run.Status, 0) << run.Output;
+  EXPECT_EQ(run.Output,
+            "[Ставка НДС] Установить ставку 18%?\n"
+            "[Ставка НДС] Новая ставка НДС: 18%\n");
+  const std::string manager = r.Manager();
+  // The first document of the day ran the start of the day first; both
+  // committed.
+  EXPECT_TRUE(Has(manager, "НОМЕР_ОПЕРАЦИИ=14")) << manager;
+  EXPECT_TRUE(Has(manager, "ЗНАЧЕН_ПАРАМ='18'")) << manager;
+  EXPECT_TRUE(Has(manager, "ЗНАЧЕН_ПАРАМ='6.12.2026'")) << manager;
+  EXPECT_EQ(r.TableBytes(), tables);
+}
+
+TEST(VelomarRun, CancelledQuestionCommitsNothingButTheStartOfDay) {
+  RunRig r;
+  const ProgramRun run = r.Run("'Ставка НДС'", "Отмена\n");
+  EXPECT_EQ(run.Status, 1) << run.Output;
+  EXPECT_EQ(run.Output, "");
+  const std::string manager = r.Manager();
+  EXPECT_TRUE(Has(manager, "НОМЕР_ОПЕРАЦИИ=13")) << manager;
+  EXPECT_TRUE(Has(manager, "ЗНАЧЕН_ПАРАМ='20'")) << manager;
+
+  // Without answers the dialog keeps what it shows and the box takes its
+  // default button (Yes here).
+  const ProgramRun again = r.Run("'Ставка НДС'");
+  EXPECT_EQ(again.Status, 0);
+  EXPECT_EQ(again.Output,
+            "[Ставка НДС] Установить ставку 20%?\n[Ставка НДС] "
+            "Новая ставка НДС: 20%\n");
+}
+
+TEST(VelomarRun, ReceiptSaleAndReportOfTheDemo) {
+  RunRig r;
+  const std::string suppliers = ReadBytes(r.Dir() + "suppl.dbf");
+  const std::string sales = ReadBytes(r.Dir() + "sales.dbf");
+
+  // A receipt with a form: the invoice line goes in, the goods come into stock.
+  ProgramRun run = r.Run("'Приход по накладной'", "Н-77\n3\n10\n150\n");
+  EXPECT_EQ(run.Status, 0) << run.Output;
+  EXPECT_EQ(run.Output, "");
+  EXPECT_EQ(Record(r.Dir() + "income.dbf", -1,
+                   {"NO__", "DOC_DATE", "DOC_NO", "CODE", "QTY", "PRICE", "SUMMA"}),
+            "#9: NO__=9 DOC_DATE=20261206 DOC_NO=Н-77 CODE=3 QTY=10.000 PRICE=150.00 "
+            "SUMMA=1500.00");
+  EXPECT_EQ(Record(r.Dir() + "goods.dbf", 3, {"CODE", "QTY", "PRICE_IN"}),
+            "#8: CODE=3 QTY=29.000 PRICE_IN=150.00");
+  EXPECT_EQ(ReadBytes(r.Dir() + "sales.dbf"), sales);
+
+  // A sale: checked against the stock, then subtracted from it.
+  run = r.Run("'Продажа товара'", "3\n2\n");
+  EXPECT_EQ(run.Status, 0) << run.Output;
+  EXPECT_EQ(run.Output, "[Продажа] Чек 5 на сумму 418.00 руб.\n");
+  EXPECT_EQ(Record(r.Dir() + "sales.dbf", -1, {"NO__", "CHECK_NO", "CODE", "QTY", "SUMMA"}),
+            "#11: NO__=11 CHECK_NO=5 CODE=3 QTY=2.000 SUMMA=418.00");
+  EXPECT_EQ(Record(r.Dir() + "goods.dbf", 3, {"CODE", "QTY"}), "#8: CODE=3 QTY=27.000");
+  EXPECT_TRUE(Has(r.Manager(), "ЗНАЧЕН_ПАРАМ='5'")) << r.Manager();  // the check number
+
+  // More than the stock: the check refuses OK and nothing is written.
+  const std::string tables = r.TableBytes();
+  run = r.Run("'Продажа товара'", "3\n500\n");
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Output, "[Ошибка проверки] Недостаточно товара: остаток 27.000\n");
+  EXPECT_EQ(r.TableBytes(), tables);
+
+  // A report without a form over a period.
+  run = r.Run("'Выручка за период'", "4.12.2026\n5.12.2026\n");
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Output, "[Выручка] Выручка с 4.12.2026 по 5.12.2026: 1616.15 руб.\n");
+  EXPECT_EQ(r.TableBytes(), tables);
+  EXPECT_EQ(ReadBytes(r.Dir() + "suppl.dbf"), suppliers);
+
+  // A reference book: the supplier is chosen from the book's base by a cell
+  // of its row, then its phone changes.
+  const std::string shop = r.TableBytes(false);
+  run = r.Run("'Телефон поставщика'", "ИП Соколов Андрей Викторович\n+7 910 000-00-00\n");
+  EXPECT_EQ(run.Status, 0) << run.Output;
+  EXPECT_EQ(run.Output, "[Телефон поставщика] ИП Соколов Андрей Викторович: +7 910 000-00-00\n");
+  EXPECT_EQ(Record(r.Dir() + "suppl.dbf", 2, {"NO__", "CODE", "PHONE"}),
+            "#3: NO__=2 CODE=2 PHONE=+7 910 000-00-00");
+  EXPECT_EQ(Record(r.Dir() + "suppl.dbf", 1, {"PHONE"}), "#3: PHONE=+7 4822 55-12-34");
+  EXPECT_EQ(r.TableBytes(false), shop);
+  EXPECT_EQ(r.Run("'Телефон поставщика'", "Отмена\n").Status, 1);
+}
+
+TEST(VelomarRun, RunErrorCompileErrorAndRefusedCheckCommitNothing) {
+  RunRig r;
+  r.AddDocuments({
+      {"Ошибка счёта",
+       "VARS\n  A = N\nENDSECTION\nBLANK\n  WIDTH = 800\nENDSECTION\n"
+       "INIT\n  %НДС% := 5\n  A := 1 / 0\nENDSECTION\n"},
+      {"Ошибка текста", "BLANK\n  WIDTH = 800\nENDSECTION\nINIT\n  A := \nENDSECTION\n"},
+      {"Проверка",
+       "FORMS\n  Т = FORM:ОТЧЕТ, X1:0, Y1:0, Y2:100, KEYCOL:[2]\nENDSECTION\n"
+       "CHECK\n  COMMONCHECK = COND:[0], MESSAGE:['Нельзя: ' + "
+       "%МАГАЗИН%]\nENDSECTION\n"
+       "BLANK\n  WIDTH = 1600\nENDSECTION\nINIT\n  %НДС% := 5\nENDSECTION\n"},
+  });
+  // The start of the day commits first, on its own.
+  ASSERT_EQ(r.Run("'Ставка НДС'", "20\nДа\n").Status, 0);
+  const std::string tables = r.TableBytes();
+
+  const ProgramRun runError = r.Run("'Ошибка счёта'");
+  EXPECT_EQ(runError.Status, 1);
+  EXPECT_TRUE(Has(runError.Output,
+                  "[Веломар — магазин «Колосок»]  Ошибка во время выполнения "
+                  "программы в строке 9:\\r Деление на 0 \n"))
+      << runError.Output;
+  EXPECT_TRUE(Has(runError.Output,
+                  "[Внимание!] При выполнении операции были "
+                  "ошибки! Результаты не будут сохранены!\n"))
+      << runError.Output;
+
+  const ProgramRun compileError = r.Run("'Ошибка текста'");
+  EXPECT_EQ(compileError.Status, 1);
+  EXPECT_EQ(compileError.Output,
+            "[ Ошибка компиляции документа] Ошибка в "
+            "строке 5.  Неизвестное имя переменной A\n");
+
+  const ProgramRun refused = r.Run("'Проверка'");
+  EXPECT_EQ(refused.Status, 1);
+  EXPECT_EQ(refused.Output, "[Ошибка проверки] Нельзя: Магазин «Колосок»\n");
+
+  EXPECT_EQ(r.TableBytes(), tables);
+  // Each run started its own day, which committed; what the failed
+  // documents set did not get in.
+  const std::string manager = r.Manager();
+  EXPECT_TRUE(Has(manager, "НОМЕР_ОПЕРАЦИИ=17")) << manager;
+  EXPECT_FALSE(Has(manager, "ЗНАЧЕН_ПАРАМ='5'")) << manager;
+}
+
+TEST(VelomarRun, ArgumentsAndDocumentNames) {
+  RunRig r;
+  EXPECT_EQ(r.Run("--date 31.02.2026 'Ставка НДС'").Status, 2);
+  EXPECT_EQ(r.Run("").Status, 2);
+  EXPECT_EQ(r.Run("'Нет такого'").Status, 1);
+  // A path of folders finds the document as well.
+  EXPECT_EQ(r.Run("'Документы/Ставка НДС'", "Отмена\n").Status, 1);
+  EXPECT_EQ(r.Run("'Склад/Ставка НДС'").Status, 1);
+
+  // A busy program directory: the start-up fails.
+  TempDir empty;
+  EXPECT_EQ(RunIn(empty.Dir(), ShellQuoted(VELOMAR_RUN_EXE) + " 'Ставка НДС'",
+                  " </dev/null >/dev/null 2>&1")
+                .Status,
+            2);
+}
+
+// The receipt killed at random moments: after the recovery the next start
+// runs, the receipt's two tables hold both the state before it or both the
+// state after it.
+TEST(VelomarRunCrash, KilledReceiptLeavesBothTablesBeforeOrAfter) {
+  TempDir pristine;
+  CopyDemoTo(pristine.Dir());
+  WriteBytes(pristine / "answers.txt", "Н-77\n3\n10\n150\n");
+  TempDir work;
+  auto fresh = [&] {
+    std::filesystem::remove_all(work.Dir());
+    std::filesystem::create_directories(work.Dir());
+    for (const auto& e : std::filesystem::directory_iterator(pristine.Dir()))
+      std::filesystem::copy_file(e.path(), work / e.path().filename().string());
+  };
+  auto job = [&] {
+    if (::chdir(work.Dir().c_str()) != 0) return false;
+    ::setenv("VELOMAR_HOME", work.Dir().c_str(), 1);
+    if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "w", stderr))
+      return false;
+    ::execl(VELOMAR_RUN_EXE, VELOMAR_RUN_EXE, "--answers", "answers.txt", "--date", "6.12.2026",
+            "--time", "9:00:00", "Приход по накладной", nullptr);
+    return false;
+  };
+  auto tables = [&] {
+    return ReadBytes(work / "income.dbf") + "|" + ReadBytes(work / "goods.dbf");
+  };
+  fresh();
+  const std::string before = tables();
+  std::string after;
+  int sawBefore = 0, sawAfter = 0;
+  KillAtRandomMoments(100, 20261206, fresh, job, [&](int run) {
+    if (run < 0) {
+      after = tables();
+      ASSERT_NE(after, before);
+      return;
+    }
+    std::vector<std::string> messages;
+    ASSERT_NE(RecoverInterruptedCommit(work.Dir(), messages), TRecoveryResult::Failed) << run;
+    const std::string now = tables();
+    ASSERT_TRUE(now == before || now == after) << "run " << run;
+    (now == before ? sawBefore : sawAfter)++;
+  });
+  RecordProperty("before", sawBefore);
+  RecordProperty("after", sawAfter);
+  EXPECT_GT(sawBefore, 0);
+  EXPECT_GT(sawAfter, 0);
+}
+
+TEST(VelomarRun, MessageLinesEscapeLineBreaksAndBackslashes) {
+  EXPECT_EQ(MessageLine("Внимание"_w, "a\rb\nc\\d"), "[Внимание] a\\rb\\nc\\\\d");
+}
+
+}  // namespace
+}  // namespace vm::test
