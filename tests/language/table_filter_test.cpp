@@ -201,8 +201,6 @@ TEST_F(BoundTableTest, BindingsAndCheckLists) {
   temp->Table.SetFieldText(0, "12");
   EXPECT_EQ(temp->FieldValue(0).Num, 12);
   EXPECT_EQ(temp->Table.SaveChanges(), TSaveResult::Saved);
-  EXPECT_EQ(bases_.GetItem(1), temp);
-  EXPECT_EQ(bases_.GetItem(2), nullptr);
 
   // Every row added runs the binding's new-row program while it is bound.
   TBaseListContext programs(&bases_);
@@ -220,11 +218,7 @@ TEST_F(BoundTableTest, BindingsAndCheckLists) {
   TBaseListContext context(&bases_);
   TCheckRecord* r = checks.AddNew();
   ASSERT_EQ(CompileExpr("TMP.QTY>0", context, r->Condition).ErrCode, 0);
-  r->Columns.set(3);
   EXPECT_EQ(checks.GetItem(0), r);
-  EXPECT_EQ(checks.GetItem(1), nullptr);
-  checks.Clear();
-  EXPECT_EQ(checks.Count(), 0);
 }
 
 }  // namespace
