@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/encoding.h"
 #include "support/goods_table.h"
 #include "support/temp_dir.h"
@@ -45,43 +47,35 @@ class ArchiveCheckTest : public ::testing::Test {
 
 TEST_F(ArchiveCheckTest, EveryMessageOfTheCheck) {
   EXPECT_EQ(Check(), "");
-  goods_->Condition = "GOODS.PRICE>10";
-  EXPECT_EQ(Check(), "");
-  goods_->Condition = "GOODS.CODE";
-  EXPECT_EQ(Check(), "Неверный тип условия"_w);
   goods_->Condition = "GOODS.NOSUCH>1";
   EXPECT_NE(Check(), "");  // the compiler's own message
   goods_->Condition = "";
-  goods_->DateField = "WHEN";
-  EXPECT_EQ(Check(), "Несуществующее поле 'WHEN'"_w);
-  goods_->DateField = "PRICE";
-  EXPECT_EQ(Check(), "Неверный тип поля PRICE"_w);
-  goods_->DateField = "DAT";
-  goods_->GroupField = "НЕТ"_w;  // only the exact word means none
-  EXPECT_EQ(Check(), "Несуществующее поле 'НЕТ'"_w);
-  goods_->GroupField = "CODE";
-  EXPECT_EQ(Check(), "Неверный тип поля CODE"_w);
-  goods_->GroupField = "нет"_w;
-
-  goods_->LinkedFields = "sales: code";
-  EXPECT_EQ(Check(), "");
-  for (const auto& [text, msg] : std::vector<std::pair<std::string, std::string>>{
-           {"SALES CODE", "Отсутствует разделитель ':'"_w},
-           {"   ", "Отсутствует разделитель ':'"_w},
-           {"SALES:CODE, GOODS", "Отсутствует разделитель ':'"_w},
-           {"SALES:CODE:NAME", "Неверное имя поля 'CODE:NAME'"_w},
-           {"SALES:NOSUCH", "Неверное имя поля 'NOSUCH'"_w},
-           {"OTHER:CODE", "База 'OTHER' отсутствует в текущей конфигурации"_w},
-           {"SALES:CODE, GOODS:NAME:", "Неверное имя поля 'NAME:'"_w},
-       }) {
-    goods_->LinkedFields = text;
+  // Each entry changed alone, then put back.
+  using Field = std::string TBaseArchive::*;
+  const Field cond = &TBaseArchive::Condition, date = &TBaseArchive::DateField, group = &TBaseArchive::GroupField,
+              links = &TBaseArchive::LinkedFields;
+  for (const auto& [field, text, msg] : std::vector<std::tuple<Field, std::string, std::string>>{
+           {cond, "GOODS.PRICE>10", ""},
+           {cond, "GOODS.CODE", "Неверный тип условия"_w},
+           {date, "WHEN", "Несуществующее поле 'WHEN'"_w},
+           {date, "PRICE", "Неверный тип поля PRICE"_w},
+           {group, "НЕТ"_w, "Несуществующее поле 'НЕТ'"_w},  // only the exact word means none
+           {group, "CODE", "Неверный тип поля CODE"_w},
+           {links, "sales: code", ""},
+           {links, "SALES CODE", "Отсутствует разделитель ':'"_w},
+           {links, "   ", "Отсутствует разделитель ':'"_w},
+           {links, "SALES:CODE, GOODS", "Отсутствует разделитель ':'"_w},
+           {links, "SALES:CODE:NAME", "Неверное имя поля 'CODE:NAME'"_w},
+           {links, "SALES:NOSUCH", "Неверное имя поля 'NOSUCH'"_w},
+           {links, "OTHER:CODE", "База 'OTHER' отсутствует в текущей конфигурации"_w},
+           {links, "SALES:CODE, GOODS:NAME:", "Неверное имя поля 'NAME:'"_w},
+           {&TBaseArchive::Alias, "NONE", "Неизвестный псевдоним базы: NONE !"_w}}) {
+    const std::string kept = goods_->*field;
+    goods_->*field = text;
     EXPECT_EQ(Check(), msg) << text;
+    goods_->*field = kept;
   }
-  goods_->LinkedFields = "";
 
-  goods_->Alias = "NONE";
-  EXPECT_EQ(Check(), "Неизвестный псевдоним базы: NONE !"_w);
-  goods_->Alias = "GOODS";
   TDBF holder;  // another open holds the table
   holder.FileName = tmp_ / "GOODS.DBF";
   ASSERT_TRUE(holder.OpenExclusive());

@@ -156,6 +156,7 @@ class BasesRig {
     return code == 0 ? std::string() : Interp().ErrorText();
   }
   long double Num(std::string_view name) { return Rig.Num(name); }
+  std::vector<long double> Nums(std::string_view letters) { return Rig.Nums(letters); }
 
   // Column Field of every row, joined by ",".
   static std::string Column(TUBL* b, int32_t field) {

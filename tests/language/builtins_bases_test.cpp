@@ -20,18 +20,8 @@ TEST(BaseRecords, RecordNumbersFollowTheCurrentRow) {
                   "I := ABSRECCOUNT(GOODS)\nCLEARBASE(GOODS)\nJ := RECNO(GOODS)\nK := CURRECORD(GOODS)\n"
                   "L := ABSNO(GOODS)\nENDSECTION"),
             "");
-  EXPECT_EQ(r.Num("A"), 0);
-  EXPECT_EQ(r.Num("B"), -1);
-  EXPECT_EQ(r.Num("C"), 3);
-  EXPECT_EQ(r.Num("D"), 1);
-  EXPECT_EQ(r.Num("E"), 3);
-  EXPECT_EQ(r.Num("F"), 3);
-  EXPECT_EQ(r.Num("G"), 44);  // appended and current
-  EXPECT_EQ(r.Num("H"), -1);  // a new row has no record in the file
-  EXPECT_EQ(r.Num("I"), 3);
-  EXPECT_EQ(r.Num("J"), 0);
-  EXPECT_EQ(r.Num("K"), -1);
-  EXPECT_EQ(r.Num("L"), -1);
+  // G: row 4 appended and current; H: a new row has no record in the file.
+  EXPECT_EQ(r.Nums("ABCDEFGHIJKL"), (std::vector<long double>{0, -1, 3, 1, 3, 3, 44, -1, 3, 0, -1, -1}));
 }
 
 TEST(BaseRecords, RowNumbersOutsideTheRowsAreRefused) {
@@ -87,13 +77,8 @@ TEST(BaseSearch, ConditionsWalkTheRowsInTheirDirection) {
                   "F := FINDINBASE(GOODS, GOODS.PRICE > 5) * 10 + RECNO(GOODS)\nS := SUMBASE(GOODS, GOODS.PRICE)\n"
                   "ENDSECTION"),
             "");
-  EXPECT_EQ(r.Num("A"), 22);
-  EXPECT_EQ(r.Num("B"), 3);
-  EXPECT_EQ(r.Num("C"), 3);
-  EXPECT_EQ(r.Num("D"), -1);
-  EXPECT_EQ(r.Num("E"), 2);
-  EXPECT_EQ(r.Num("F"), -6);  // -1 * 10 + the last row examined
-  EXPECT_EQ(r.Num("S"), 7);
+  // F: -1 * 10 + the last row examined.
+  EXPECT_EQ(r.Nums("ABCDEFS"), (std::vector<long double>{22, 3, 3, -1, 2, -6, 7}));
   EXPECT_EQ(r.RunWithTextFlag("A := FINDINBASE(GOODS, %FLAG%)\nENDSECTION"), ErrorText(24));
   EXPECT_EQ(r.RunWithTextFlag("A := SUMBASE(GOODS, %FLAG%)\nENDSECTION"), ErrorText(22));
   EXPECT_EQ(r.Run("A := FINDINBASE(GOODS, 1 / 0)\nENDSECTION"), ErrorText(1));
@@ -105,9 +90,7 @@ TEST(BaseSearch, ConditionsWalkTheRowsInTheirDirection) {
   ASSERT_EQ(r.Run("CLEARBASE(GOODS)\nA := FINDINBASE(GOODS, 1 / 0)\nB := FINDINBASEEND(GOODS, 1 / 0)\n"
                   "C := SUMBASE(GOODS, 1 / 0)\nCLEARBASECOND(GOODS, 1 / 0)\nENDSECTION"),
             "");
-  EXPECT_EQ(r.Num("A"), -1);
-  EXPECT_EQ(r.Num("B"), -1);
-  EXPECT_EQ(r.Num("C"), 0);
+  EXPECT_EQ(r.Nums("ABC"), (std::vector<long double>{-1, -1, 0}));
 }
 
 TEST(BaseKeys, KeySearchesAndTheirChecks) {
@@ -127,18 +110,13 @@ TEST(BaseKeys, KeySearchesAndTheirChecks) {
                   "D := CHECKADDRECSORT(GOODS, 1, 'BB')\nE := RECNO(GOODS)\nF := CHECKADDRECSORT(GOODS, 1, 'c')\n"
                   "ENDSECTION"),
             "");
-  EXPECT_EQ(r.Num("B"), 3);
-  EXPECT_EQ(r.Num("C"), -1);
-  EXPECT_EQ(r.Num("D"), -1);  // inserted
-  EXPECT_EQ(r.Num("E"), 4);
-  EXPECT_EQ(r.Num("F"), 5);
+  EXPECT_EQ(r.Nums("BCDEF"), (std::vector<long double>{3, -1, -1, 4, 5}));  // BB inserted at row 4
   EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "A,A,b,BB,C");
 
-  EXPECT_EQ(r.Run("A := FINDRECSORT(GOODS, 1)\nENDSECTION"), ErrorText(40));
-  EXPECT_EQ(r.Run("A := FINDRECSORT(GOODS, 1, 'A', 'B')\nENDSECTION"), ErrorText(40));
-  EXPECT_EQ(r.Run("A := FINDRECSORT(1, 1, 'A')\nENDSECTION"), ErrorText(16));
-  EXPECT_EQ(r.Run("A := CHECKADDRECSORT(GOODS, 'x', 'A')\nENDSECTION"), ErrorText(16));
-  EXPECT_EQ(r.Run("A := FINDRECSORT(GOODS, 1, 5)\nENDSECTION"), ErrorText(26));
+  for (const auto& [call, code] : {std::pair{"FINDRECSORT(GOODS, 1)", 40}, {"FINDRECSORT(GOODS, 1, 'A', 'B')", 40},
+                                   {"FINDRECSORT(1, 1, 'A')", 16}, {"CHECKADDRECSORT(GOODS, 'x', 'A')", 16},
+                                   {"FINDRECSORT(GOODS, 1, 5)", 26}})
+    EXPECT_EQ(r.Run(std::string("A := ") + call + "\nENDSECTION"), ErrorText(code)) << call;
 }
 
 TEST(BaseKeys, EmptyBasesFindNothingAndTakeTheFirstRow) {
@@ -149,9 +127,7 @@ TEST(BaseKeys, EmptyBasesFindNothingAndTakeTheFirstRow) {
   ASSERT_EQ(r.Run("A := FINDRECSORT(GOODS, 0, 'X')\nB := CHECKADDRECSORT(GOODS, 0, 'X')\n"
                   "C := RECCOUNT(GOODS) * 10 + RECNO(GOODS)\nCLEARDUP(GOODS)\nCLEARDUPSORT(GOODS, 0)\nENDSECTION"),
             "");
-  EXPECT_EQ(r.Num("A"), -1);
-  EXPECT_EQ(r.Num("B"), -1);
-  EXPECT_EQ(r.Num("C"), 11);
+  EXPECT_EQ(r.Nums("ABC"), (std::vector<long double>{-1, -1, 11}));
   EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "X");
 }
 
@@ -177,16 +153,12 @@ TEST(BaseMerge, AddBaseChecksItsMapBeforeCopyingAnyRow) {
   const auto run = [&](const std::string& map) {
     return r.Run("LOADBASE(GOODS)\nADDBASE(DEST, GOODS, '" + map + "', GOODS.PRICE > 1.5)\nENDSECTION");
   };
-  EXPECT_EQ(run("CODE CODE"), ErrorText(27));
-  EXPECT_EQ(run(""), ErrorText(27));
-  EXPECT_EQ(run("CODE=CODE, PRICE"), ErrorText(27));
-  EXPECT_EQ(run("CODE=NOSUCH"), ErrorText(28));
-  EXPECT_EQ(run("NOSUCH=CODE"), ErrorText(28));
-  EXPECT_EQ(run("CODE=PRICE"), ErrorText(26));
-  EXPECT_EQ(run("SHORT=NAME"), ErrorText(29));
   std::string many = "CODE=CODE";
   for (int i = 0; i < kMaxMapPairs; ++i) many += ",CODE=CODE";
-  EXPECT_EQ(run(many), ErrorText(27));
+  for (const auto& [map, code] : std::vector<std::pair<std::string, int>>{
+           {"CODE CODE", 27}, {"", 27}, {"CODE=CODE, PRICE", 27}, {many, 27}, {"CODE=NOSUCH", 28},
+           {"NOSUCH=CODE", 28}, {"CODE=PRICE", 26}, {"SHORT=NAME", 29}})
+    EXPECT_EQ(run(map), ErrorText(code)) << map;
   EXPECT_EQ(dest->Table.Count(), 0);
   EXPECT_EQ(r.RunWithTextFlag("ADDBASE(DEST, GOODS, 'CODE=CODE', %FLAG%)\nENDSECTION"), ErrorText(24));
 
@@ -310,10 +282,7 @@ TEST(BaseFiles, CopiesOfABaseGoToFilesAndBack) {
   ASSERT_EQ(r.Run("LOADBASE(GOODS)\nA := BASETOFILE(GOODS, '" + copy + "')\nB := BASEFROMFILE(OTHER, '" + copy +
                   "')\nC := RECCOUNT(OTHER)\nD := BASEFROMFILE(OTHER, '" + r.Tmp / "none.dbf" + "')\nENDSECTION"),
             "");
-  EXPECT_EQ(r.Num("A"), 1);
-  EXPECT_EQ(r.Num("B"), 1);
-  EXPECT_EQ(r.Num("C"), 3);
-  EXPECT_EQ(r.Num("D"), 0);
+  EXPECT_EQ(r.Nums("ABCD"), (std::vector<long double>{1, 1, 3, 0}));
 
   DesignerTestRun() = true;
   ASSERT_EQ(r.Run("A := BASETOFILE(GOODS, '" + r.Tmp / "designer.dbf" + "')\nENDSECTION"), "");

@@ -104,11 +104,9 @@ TEST_F(ReportFunctions, FindWritesTheCoordinatesOrZeros) {
   app.Books[0]->FoundRow = 12;
   app.Books[0]->FoundColumn = 3;
   EXPECT_EQ(Value("FINDEXCELCELL(1, 2, 'Итого', R, C)"), 1);
-  EXPECT_EQ(row->Value.Num, 12);
-  EXPECT_EQ(col->Value.Num, 3);
+  EXPECT_EQ(std::pair(row->Value.Num, col->Value.Num), std::pair(12.0L, 3.0L));
   EXPECT_EQ(Value("FINDEXCELCELL(2, 1, 'none', R, C)"), 0);
-  EXPECT_EQ(row->Value.Num, 0);
-  EXPECT_EQ(col->Value.Num, 0);
+  EXPECT_EQ(std::pair(row->Value.Num, col->Value.Num), std::pair(0.0L, 0.0L));
   EXPECT_EQ(Run("FINDEXCELCELL(3, 1, 'x', R, C)", 44), CallLog{"Start"});
 }
 
@@ -132,12 +130,9 @@ TEST_F(ReportFunctions, CopiesReplacementsAndPrintingPassTheirNumbersInOrder) {
 }
 
 TEST(CellNumberText, OnlyWholeDecimalNumbersGetTheComma) {
-  EXPECT_EQ(CellNumberText("12.50"), "12,50");
-  EXPECT_EQ(CellNumberText("-0.5"), "-0,5");
-  EXPECT_EQ(CellNumberText("1.2.3"), "1.2.3");
-  EXPECT_EQ(CellNumberText("12"), "12");
-  EXPECT_EQ(CellNumberText("1.1234567890123456"), "1.1234567890123456");
-  EXPECT_EQ(CellNumberText("x.5"), "x.5");
+  for (const auto& [text, cell] : {std::pair{"12.50", "12,50"}, {"-0.5", "-0,5"}, {"1.2.3", "1.2.3"}, {"12", "12"},
+                                   {"1.1234567890123456", "1.1234567890123456"}, {"x.5", "x.5"}})
+    EXPECT_EQ(CellNumberText(text), cell) << text;
 }
 
 using Devices = vm::testing::FormulaTest;

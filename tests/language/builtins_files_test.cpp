@@ -10,23 +10,17 @@
 namespace vm::test {
 namespace {
 
-TEST(FileBuiltins, PathPartsAndDirectories) {
+using FilePaths = vm::testing::FormulaTest;
+
+TEST_F(FilePaths, PartsAndDirectories) {
   TempDir tmp;
-  vm::testing::FakeContext ctx;
   ctx.Symbols().AddVariable("ROOT", Str(tmp.Dir()));
-  auto eval = [&ctx](const char* formula) {
-    const vm::testing::Outcome o = vm::testing::RunFormula(ctx, formula);
-    EXPECT_EQ(o.Err, 0) << formula;
-    return o.Value;
-  };
-  EXPECT_EQ(eval(R"(FILEDIR('C:\DATA\IN\FILE.TXT'))").Str, "C:\\DATA\\IN\\");
-  EXPECT_EQ(eval(R"(FILEEXT('C:\DATA\IN\FILE.TXT'))").Str, "TXT");
-  const TCommonVar none = eval(R"(FILEEXT('C:\DA.TA\FILE'))");
-  EXPECT_EQ(none.Kind, 'C');
-  EXPECT_EQ(none.Str, "");
-  EXPECT_EQ(eval(R"(CHECKDIR(ROOT + 'a\b\c', 0))").Num, 0);
-  EXPECT_EQ(eval(R"(CHECKDIR(ROOT + 'a\b\c', 1))").Num, 1);
-  EXPECT_EQ(eval(R"(CHECKDIR(ROOT + 'a\b\c', 0))").Num, 1);
+  ExpectTexts({{R"(FILEDIR('C:\DATA\IN\FILE.TXT'))", "C:\\DATA\\IN\\"},
+               {R"(FILEEXT('C:\DATA\IN\FILE.TXT'))", "TXT"},
+               {R"(FILEEXT('C:\DA.TA\FILE'))", ""}});
+  // Asked first, the directory is missing; asked to make it, it is there.
+  ExpectNums({{R"(CHECKDIR(ROOT + 'a\b\c', 0))", 0}, {R"(CHECKDIR(ROOT + 'a\b\c', 1))", 1},
+              {R"(CHECKDIR(ROOT + 'a\b\c', 0))", 1}});
 }
 
 TEST(FileBuiltins, CopyReplacesWholeAndNeverCopiesOntoItself) {

@@ -31,32 +31,26 @@ TEST_F(HelpBuiltins, CellsReadTheirViewAndRow) {
                   "D := GETHELPCELL(BOOK, 2, 1)\nE := HELPHIDELEM(BOOK, 2, 2) + HELPHIDELEM(BOOK, 2, 9)\n"
                   "F := HELPCOUNT(BOOK) * 10 + HIDHELPCOUNT(BOOK)\nS := STRHELPCELL(BOOK, 1)\nENDSECTION"),
             "");
-  EXPECT_EQ(r.Num("A"), 2);
-  EXPECT_EQ(r.Num("B"), 10);
-  EXPECT_EQ(r.Num("C"), 3);
-  EXPECT_EQ(r.Num("D"), 1);
-  EXPECT_EQ(r.Num("E"), 20);  // a missing hidden row reads as empty
-  EXPECT_EQ(r.Num("F"), 32);
+  // E: a missing hidden row reads as empty.
+  EXPECT_EQ(r.Nums("ABCDEF"), (std::vector<long double>{2, 10, 3, 1, 20, 32}));
   EXPECT_EQ(r.Rig.Value("S").Str, "y");
 
   EXPECT_EQ(r.Run("A := HELPACTIVECELL(BOOK, 2)\nENDSECTION"), ErrorText(42));
-  book.Active = &book.Hidden;
-  ASSERT_EQ(r.Run("A := HELPACTIVECELL(BOOK, 2)\nENDSECTION"), "");
-  EXPECT_EQ(r.Num("A"), 10);
-  book.Active = &book.Shown;
-  ASSERT_EQ(r.Run("A := HELPACTIVECELL(BOOK, 2)\nENDSECTION"), "");
-  EXPECT_EQ(r.Num("A"), 2);
+  for (auto [view, value] : {std::pair{&book.Hidden, 10}, {&book.Shown, 2}}) {
+    book.Active = view;
+    ASSERT_EQ(r.Run("A := HELPACTIVECELL(BOOK, 2)\nENDSECTION"), "");
+    EXPECT_EQ(r.Num("A"), value);
+  }
 }
 
 TEST_F(HelpBuiltins, ArgumentChecksComeInTheirOrder) {
-  EXPECT_EQ(r.Run("A := HELPCURCELL(BOOK, 3)\nENDSECTION"), ErrorText(23));
-  EXPECT_EQ(r.Run("A := HELPHIDELEM(BOOK, 0, 1)\nENDSECTION"), ErrorText(23));
   // GETHELPCELL checks the row before the column.
-  EXPECT_EQ(r.Run("A := GETHELPCELL(BOOK, 9, 4)\nENDSECTION"), ErrorText(21));
-  EXPECT_EQ(r.Run("A := GETHELPCELL(BOOK, 9, 3)\nENDSECTION"), ErrorText(23));
-  EXPECT_EQ(r.Run("SETHELPHIDELEM(BOOK, 9, 3, 1)\nENDSECTION"), ErrorText(21));
-  EXPECT_EQ(r.Run("SETHELPHIDELEM(BOOK, 9, 2, 1)\nENDSECTION"), ErrorText(23));
-  EXPECT_EQ(r.Run("SETHELPCURCELL(BOOK, 2, 'text')\nENDSECTION"), ErrorText(22));
+  for (const auto& [line, code] :
+       {std::pair{"A := HELPCURCELL(BOOK, 3)", 23}, {"A := HELPHIDELEM(BOOK, 0, 1)", 23},
+        {"A := GETHELPCELL(BOOK, 9, 4)", 21}, {"A := GETHELPCELL(BOOK, 9, 3)", 23},
+        {"SETHELPHIDELEM(BOOK, 9, 3, 1)", 21}, {"SETHELPHIDELEM(BOOK, 9, 2, 1)", 23},
+        {"SETHELPCURCELL(BOOK, 2, 'text')", 22}})
+    EXPECT_EQ(r.Run(std::string(line) + "\nENDSECTION"), ErrorText(code)) << line;
   EXPECT_FALSE(book.Modified);
 
   // An empty view: values of the column's kind, nothing stored, but an
@@ -126,10 +120,8 @@ TEST_F(HelpBuiltins, FillHelpFromBaseWritesMatchingRows) {
   const auto fill = [&](const std::string& map) {
     return r.Run("LOADBASE(GOODS)\nFILLHELPFROMBASE(BOOK, GOODS, '" + map + "')\nENDSECTION");
   };
-  EXPECT_EQ(fill("2 PRICE"), ErrorText(27));
-  EXPECT_EQ(fill(""), ErrorText(27));
-  EXPECT_EQ(fill("2=NOSUCH"), ErrorText(28));
-  EXPECT_EQ(fill("2=DAT"), ErrorText(26));
+  for (const auto& [map, code] : {std::pair{"2 PRICE", 27}, {"", 27}, {"2=NOSUCH", 28}, {"2=DAT", 26}})
+    EXPECT_EQ(fill(map), ErrorText(code)) << map;
   EXPECT_EQ(fill("9=PRICE, 1"), "");  // a column outside the view ends it quietly
   EXPECT_EQ(book.Shown.Text(), "x|1;y|2;z|3");
   ASSERT_EQ(fill("2 = price, 1=NAME"), "");

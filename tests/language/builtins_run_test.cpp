@@ -18,31 +18,20 @@ class FormContext : public RigContext {
   IExprForm* FindForm(std::string_view name) override { return name == "T1" ? &Form : nullptr; }
 };
 
-TEST(Dialogs, MessageFlagsFollowTheKind) {
+TEST(Dialogs, BoxFlagsFollowTheKindAndYesAnswersOne) {
   ProgramRig rig;
-  ASSERT_TRUE(rig.Run("MESSAGE(0,'a','b')\nMESSAGE(1,'a','b')\nMESSAGE(2,'a','b')\n"
-                      "MESSAGE(3,'a','b')\nMESSAGE(4,'a','b')\nMESSAGE(7,'text','cap')\nENDSECTION"));
-  ASSERT_EQ(rig.Ui.Boxes.size(), 6u);
-  const uint32_t flags[] = {0x2000, 0x2010, 0x2030, 0x2020, 0x2010, 0x2040};
-  for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(rig.Ui.Boxes[i].Flags, flags[i]) << i;
-  EXPECT_EQ(rig.Ui.Boxes[5].Text, "text");
-  EXPECT_EQ(rig.Ui.Boxes[5].Caption, "cap");
-}
-
-TEST(Dialogs, ConfirmAndQuestionAnswerOneForYes) {
-  ProgramRig rig;
-  rig.Var("A", Num(-1));
-  rig.Var("B", Num(-1));
-  rig.Var("C", Num(-1));
+  for (const char* v : {"A", "B", "C"}) rig.Var(v, Num(-1));
   rig.Ui.Answers = {kIdYes, kIdNo, kIdYes};
   ASSERT_TRUE(rig.Run("A := CONFIRM('sure?', 'cap', 1)\nB := CONFIRM('sure?', 'cap', 0)\n"
-                      "C := QUESTION('caption', 'text')\nENDSECTION"));
-  EXPECT_EQ(rig.Num("A"), 1);
-  EXPECT_EQ(rig.Num("B"), 0);
-  EXPECT_EQ(rig.Num("C"), 1);
-  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(rig.Ui.Boxes[i].Flags, i == 1 ? 0x2124u : 0x2024u) << i;
-  EXPECT_EQ(rig.Ui.Boxes[2].Text, "text");
+                      "C := QUESTION('caption', 'text')\nMESSAGE(0,'a','b')\nMESSAGE(1,'a','b')\n"
+                      "MESSAGE(2,'a','b')\nMESSAGE(3,'a','b')\nMESSAGE(4,'a','b')\nMESSAGE(7,'text','cap')\nENDSECTION"));
+  EXPECT_EQ(rig.Nums("ABC"), (std::vector<long double>{1, 0, 1}));
+  ASSERT_EQ(rig.Ui.Boxes.size(), 9u);
+  const uint32_t flags[] = {0x2024, 0x2124, 0x2024, 0x2000, 0x2010, 0x2030, 0x2020, 0x2010, 0x2040};
+  for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(rig.Ui.Boxes[i].Flags, flags[i]) << i;
+  for (std::size_t i : {2u, 8u}) EXPECT_EQ(rig.Ui.Boxes[i].Text, "text") << i;
   EXPECT_EQ(rig.Ui.Boxes[2].Caption, "caption");
+  EXPECT_EQ(rig.Ui.Boxes[8].Caption, "cap");
   EXPECT_FALSE(rig.Ui.BusyDuringBox);
 }
 
@@ -107,8 +96,7 @@ TEST(Dialogs, OpenFileWritesTheChosenNameIntoItsVariable) {
 TEST(RunControls, ReachTheDocumentWindow) {
   FormContext context;
   ProgramRig rig(context);
-  rig.Var("A", Num(-1));
-  rig.Var("B", Num(-1));
+  for (const char* v : {"A", "B"}) rig.Var(v, Num(-1));
   ASSERT_EQ(rig.Compile("OKCLICK(0, 1)\nOKCLICK(1, 0)\nPRINTCLICK(0)\nPRINTCLICK(1)\nA := CHECKALL(1)\n"
                         "B := CHECKALL(0)\nSELECTTABLE(T1)\nHIGHPRIOR(1)\nHIGHPRIOR(0)\nENDSECTION"),
             0)
@@ -119,8 +107,7 @@ TEST(RunControls, ReachTheDocumentWindow) {
   EXPECT_EQ(rig.Ui.OkClicks, 1);
   EXPECT_FALSE(rig.Ui.LastOkConfirm);
   EXPECT_EQ(rig.Ui.PrintClicks, 1);
-  EXPECT_EQ(rig.Num("A"), 0);
-  EXPECT_EQ(rig.Num("B"), 1);
+  EXPECT_EQ(rig.Nums("AB"), (std::vector<long double>{0, 1}));
   EXPECT_EQ(rig.Ui.Focused, &context.Form);
   // Raising the priority may be refused; either way the run goes on and
   // normal priority is back at the end (unless it was lower to begin with).

@@ -136,6 +136,12 @@ class ProgramRig {
     return Target.Symbols().FindVariable(name)->Value;
   }
   long double Num(std::string_view name) { return Value(name).Num; }
+  // The numbers in variables named by one letter each: Nums("ABC").
+  std::vector<long double> Nums(std::string_view letters) {
+    std::vector<long double> out;
+    for (char c : letters) out.push_back(Num(std::string_view(&c, 1)));
+    return out;
+  }
   // Numeric variables that start at 0.
   void Zeros(std::initializer_list<std::string_view> names) {
     for (std::string_view n : names) Var(n, vm::testing::Num(0));

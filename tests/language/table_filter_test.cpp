@@ -162,20 +162,19 @@ TEST_F(BoundTableTest, RowsGoIntoViews) {
   ASSERT_EQ(CompileExpr("GOODS.PRICE*2", context, view.Columns[1].Expr).ErrCode, 0);
   ASSERT_EQ(CompileExpr("GOODS.NAME", context, view.Columns[2].Expr).ErrCode, 0);
   view.Columns[2].Kind = 'N';  // a text does not go into a number cell
-  TKeyCol skipped;
-  skipped.Number = -1;
-  skipped.Next = std::make_unique<TKeyCol>();
-  skipped.Next->Number = 0;
-  skipped.Next->ViewColumn = 1;
-  skipped.Next->Next = std::make_unique<TKeyCol>();
-  skipped.Next->Next->Number = 0;
-  skipped.Next->Next->ViewColumn = 2;
+  std::unique_ptr<TKeyCol> skipped;
+  int32_t keyCount = 0;
+  for (auto [number, column] : {std::pair{-1, 0}, {0, 1}, {0, 2}}) {
+    TKeyCol* k = AddKeyCol(skipped, keyCount);
+    k->Number = number;
+    k->ViewColumn = column;
+  }
   int32_t err = -5;
-  CopyToView(Table(), view, err, &skipped, false);
+  CopyToView(Table(), view, err, skipped.get(), false);
   EXPECT_EQ(err, 22);
   EXPECT_EQ(view.Text(), "|3|;|10|");
   view.Columns[2].Kind = 'E';
-  MoveToView(Table(), view, err, true, &skipped, true);
+  MoveToView(Table(), view, err, true, skipped.get(), true);
   EXPECT_EQ(err, 0);
   EXPECT_EQ(view.Text(), "|3|;|10|;|3|Сыр;|10|"_w);
   EXPECT_EQ(view.TableRow(2), -1);
@@ -201,8 +200,6 @@ TEST_F(BoundTableTest, BindingsAndCheckLists) {
   temp->Table.SetFieldText(0, "12");
   EXPECT_EQ(temp->FieldValue(0).Num, 12);
   EXPECT_EQ(temp->Table.SaveChanges(), TSaveResult::Saved);
-  EXPECT_EQ(bases_.GetItem(1), temp);
-  EXPECT_EQ(bases_.GetItem(2), nullptr);
 
   // Every row added runs the binding's new-row program while it is bound.
   TBaseListContext programs(&bases_);
@@ -220,11 +217,7 @@ TEST_F(BoundTableTest, BindingsAndCheckLists) {
   TBaseListContext context(&bases_);
   TCheckRecord* r = checks.AddNew();
   ASSERT_EQ(CompileExpr("TMP.QTY>0", context, r->Condition).ErrCode, 0);
-  r->Columns.set(3);
   EXPECT_EQ(checks.GetItem(0), r);
-  EXPECT_EQ(checks.GetItem(1), nullptr);
-  checks.Clear();
-  EXPECT_EQ(checks.Count(), 0);
 }
 
 }  // namespace
