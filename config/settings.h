@@ -37,7 +37,12 @@ struct TSettingsModel {
   TAutoList AutoParams;
   TArchiveConfigList ArchiveConfigs;
   TCenList PriceTags;
-  TDocData StartOfDayDoc;
+  // Access level 0: the day starts whoever starts it.
+  TDocData StartOfDayDoc = [] {
+    TDocData d;
+    d.PasswordNumber = 0;
+    return d;
+  }();
   TPasswordRecords Passwords{};
   // Compiles the zone texts of the price tags as they load; without it the
   // texts are only kept.

@@ -1,6 +1,7 @@
 // BLANK: options of the document form and of printing, "OPTION = value".
 #include "documents/compile_errors.h"
 #include "documents/document_compiler_impl.h"
+#include "documents/section_values.h"
 #include "platform/encoding.h"
 
 namespace vm {
@@ -23,13 +24,6 @@ int32_t IntIn(std::string_view text, int32_t low, int32_t high, int errCode) {
 
 // 0 or 1, as E:, U: and Q: give them.
 bool Flag(const TElementParam* p) { return IntIn(p->Value, 0, 1, 8) == 1; }
-
-std::string StringConstant(std::string_view text) {
-  bool error = false;
-  std::string s = ParseStrLiteral(text, error);
-  if (error) RaiseCompileError(33);
-  return s;
-}
 
 }  // namespace
 

@@ -30,12 +30,30 @@ IProgramAutoParam* TDocumentContext::FindAutoParam(std::string_view name) {
   return doc_.AutoParams.Find(name);
 }
 
+IProgramQuestion* TDocumentContext::FindQuestion(std::string_view name) {
+  return doc_.Questions.FindByName(name);
+}
+
+IProgramQuestion* TDocumentContext::FindBaseQuestion(std::string_view name) {
+  return doc_.BaseQuestions.FindByName(name);
+}
+
+IProgramLoading* TDocumentContext::FindLoading(std::string_view name) { return doc_.Loadings.FindByName(name); }
+
 TCompiledDocument::TCompiledDocument() { Bases.Context = &Context; }
 
 TCompiledDocument::~TCompiledDocument() { Clear(); }
 
 void TCompiledDocument::Clear() {
   // The objects first: their formulas point at variables and bases.
+  Checks.Clear();
+  StatusLine.Clear();
+  InfViews.Clear();
+  Views.Clear();
+  BaseQuestions.Clear();
+  Questions.Clear();
+  Loadings.Clear();
+  Price = {};
   Reports.Clear();
   Buttons.Clear();
   ListSelects.Clear();

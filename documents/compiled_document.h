@@ -14,6 +14,11 @@
 #include "language/bound_tables.h"
 #include "ui/help_pages.h"
 #include "documents/form_list.h"
+#include "documents/loadings.h"
+#include "documents/questions.h"
+#include "documents/view_cells.h"
+#include "language/check_list.h"
+#include "documents/price_binding.h"
 #include "documents/runtime_objects.h"
 #include "language/instructions.h"
 #include "language/registry_context.h"
@@ -40,6 +45,9 @@ class TDocumentContext : public TProgramContext {
   TRuntimeObject* FindListSelect(std::string_view name) override;
   TRuntimeObject* FindSubroutine(std::string_view name) override;
   IProgramAutoParam* FindAutoParam(std::string_view name) override;
+  IProgramQuestion* FindQuestion(std::string_view name) override;
+  IProgramQuestion* FindBaseQuestion(std::string_view name) override;
+  IProgramLoading* FindLoading(std::string_view name) override;
 
  private:
   TCompiledDocument& doc_;
@@ -122,6 +130,15 @@ class TCompiledDocument {
   TButList Buttons;
   TFldListList FieldLists;
   TOleList Reports;
+  TLoadList Loadings;
+  TQuestList Questions;
+  TBaseQuestList BaseQuestions;
+  TViews Views;
+  TInfViews InfViews;
+  TStatusLine StatusLine;
+  // The document-wide checks; a table keeps its own.
+  TCheckList Checks;
+  TPriceBinding Price;
   TFormOptions Options;
   // The document's own copy of the auto-parameters.
   TDocAutoParams AutoParams;

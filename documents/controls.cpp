@@ -51,4 +51,14 @@ void THeadlessButton::Press() {
   if (OnClick) OnClick();
 }
 
+void THeadlessCell::Type(const std::string& text) {
+  text_ = maxLength_ > 0 && static_cast<int32_t>(text.size()) > maxLength_
+              ? text.substr(0, static_cast<std::size_t>(maxLength_))
+              : text;
+}
+
+void THeadlessCell::Leave() {
+  if (input_ && OnExit) OnExit();
+}
+
 }  // namespace vm

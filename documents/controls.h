@@ -5,10 +5,13 @@
 // tests, which act as the user through Choose and Press.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "config/price_tags.h"
 
 namespace vm {
 
@@ -35,6 +38,8 @@ class IListControl {
   virtual std::string Text() const = 0;
   virtual void SetVisible(bool visible) = 0;
   virtual bool Visible() const = 0;
+  virtual void SetFontStyle(TFontStyles style) = 0;
+  virtual TFontStyles FontStyle() const = 0;
 
   // Called when the user changes the choice.
   std::function<void()> OnChange;
@@ -47,8 +52,53 @@ class IButtonControl {
   virtual std::string Caption() const = 0;
   virtual void SetVisible(bool visible) = 0;
   virtual bool Visible() const = 0;
+  virtual void SetFontStyle(TFontStyles style) = 0;
+  virtual TFontStyles FontStyle() const = 0;
 
   std::function<void()> OnClick;
+};
+
+// The control of a view cell: a label, or an edit that takes a typed value.
+class ICellControl {
+ public:
+  virtual ~ICellControl() = default;
+  // The label's caption or the edit's text.
+  virtual void SetText(const std::string& text) = 0;
+  virtual std::string Text() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual bool Visible() const = 0;
+  virtual void SetBold(bool bold) = 0;
+  // Edits only: the most characters the user may type; 0 for no limit.
+  virtual void SetMaxLength(int32_t length) = 0;
+  virtual int32_t MaxLength() const = 0;
+
+  // Called when the focus leaves an edit.
+  std::function<void()> OnExit;
+};
+
+class THeadlessCell : public ICellControl {
+ public:
+  explicit THeadlessCell(bool input) : input_(input) {}
+  void SetText(const std::string& text) override { text_ = text; }
+  std::string Text() const override { return text_; }
+  void SetVisible(bool visible) override { visible_ = visible; }
+  bool Visible() const override { return visible_; }
+  void SetBold(bool bold) override { bold_ = bold; }
+  bool Bold() const { return bold_; }
+  void SetMaxLength(int32_t length) override { maxLength_ = length; }
+  int32_t MaxLength() const override { return maxLength_; }
+  bool Input() const { return input_; }
+
+  // The user types text into an edit (cut at the length limit) and leaves it.
+  void Type(const std::string& text);
+  void Leave();
+
+ private:
+  bool input_;
+  std::string text_;
+  bool visible_ = true;
+  bool bold_ = false;
+  int32_t maxLength_ = 0;
 };
 
 // Where the controls of a document are created: on the document window's
@@ -59,6 +109,8 @@ class IControlFactory {
   virtual std::unique_ptr<IListControl> CreateDropDown() = 0;
   virtual std::unique_ptr<IListControl> CreateListBox() = 0;
   virtual std::unique_ptr<IButtonControl> CreateButton() = 0;
+  // A view cell: an edit when input, else a label.
+  virtual std::unique_ptr<ICellControl> CreateCell(bool input) { return std::make_unique<THeadlessCell>(input); }
 };
 
 class THeadlessList : public IListControl {
@@ -73,6 +125,8 @@ class THeadlessList : public IListControl {
   std::string Text() const override { return text_; }
   void SetVisible(bool visible) override { visible_ = visible; }
   bool Visible() const override { return visible_; }
+  void SetFontStyle(TFontStyles style) override { style_ = style; }
+  TFontStyles FontStyle() const override { return style_; }
 
   // The user types into the edit field of a drop-down.
   void SetText(std::string text) { text_ = std::move(text); }
@@ -84,6 +138,7 @@ class THeadlessList : public IListControl {
   int index_ = -1;
   std::string text_;
   bool visible_ = true;
+  TFontStyles style_ = 0;
 };
 
 class THeadlessButton : public IButtonControl {
@@ -92,12 +147,15 @@ class THeadlessButton : public IButtonControl {
   std::string Caption() const override { return caption_; }
   void SetVisible(bool visible) override { visible_ = visible; }
   bool Visible() const override { return visible_; }
+  void SetFontStyle(TFontStyles style) override { style_ = style; }
+  TFontStyles FontStyle() const override { return style_; }
   // The user presses the button.
   void Press();
 
  private:
   std::string caption_;
   bool visible_ = true;
+  TFontStyles style_ = 0;
 };
 
 class THeadlessControls : public IControlFactory {

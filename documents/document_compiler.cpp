@@ -150,6 +150,7 @@ void TDocumentCompiler::ElementSectionKeyword(int keyword, const TElementLine& l
   }
   if (section_ != 0) RaiseCompileError(1);
   section_ = keyword;
+  if (keyword == kSkPrice) doc_.Price.Declared = true;
 }
 
 void TDocumentCompiler::ProgramSection(int keyword, const TElementLine& line) {
@@ -177,6 +178,18 @@ void TDocumentCompiler::ElementLine(const TElementLine& line) {
     case kSkUsedBases: UsedBasesLine(line); break;
     case kSkForms: FormsLine(line); break;
     case kSkBlank: BlankLine(line); break;
+    case kSkLoadings: LoadingsLine(line); break;
+    case kSkViews: ViewsLine(line); break;
+    case kSkInfoDesk: InfoDeskLine(line); break;
+    case kSkInformString: InformStringLine(line); break;
+    case kSkCheck: CheckLine(line); break;
+    case kSkQuestions: QuestionsLine(line); break;
+    case kSkBaseQuestions: BaseQuestionsLine(line); break;
+    case kSkHelps: HelpsLine(line); break;
+    case kSkSoftBases: SoftBasesLine(line); break;
+    case kSkSelects: case kSkButtons: case kSkSelList: ControlLine(section_, line); break;
+    case kSkLists: ListsLine(line); break;
+    case kSkPrice: PriceLine(line); break;
     // The element lines of the other sections are not compiled yet.
     default: break;
   }
@@ -192,6 +205,7 @@ void TDocumentCompiler::CheckAfterLastLine() {
   errorLine_ = -1;
   if (doc_.Options.Width == 0 && !source_.StartOfDay) RaiseCompileError(13);
   ResolveCalls();
+  CheckPriceAfterLastLine();
 }
 
 void TDocumentCompiler::ResolveCalls() {

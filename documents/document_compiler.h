@@ -19,6 +19,8 @@ struct TCompileContext {
   TBlanks* Blanks = nullptr;
   const TAutoList* AutoParams = nullptr;
   const TPageFormatList* PageFormats = nullptr;
+  // The price-tag layouts PRICE numbers from 1.
+  const TCenList* PriceTags = nullptr;
   // The standard page format chosen in the settings.
   std::string StandardPaper;
   // Headless controls when none is given.

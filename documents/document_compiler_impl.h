@@ -52,6 +52,23 @@ class TDocumentCompiler {
   // The name of the page format a BLANK line names, directly or through
   // an auto-parameter between two %.
   std::string PaperFormat(std::string_view value);
+  void LoadingsLine(const TElementLine& line);
+  void ViewsLine(const TElementLine& line);
+  void InfoDeskLine(const TElementLine& line);
+  void InformStringLine(const TElementLine& line);
+  void CheckLine(const TElementLine& line);
+  void QuestionsLine(const TElementLine& line);
+  void BaseQuestionsLine(const TElementLine& line);
+
+  // Look-up pages, temporary databases, controls, field lists and the
+  // price-tag layout, each in a file of its own.
+  void HelpsLine(const TElementLine& line);
+  void SoftBasesLine(const TElementLine& line);
+  // SELECTS, BUTTONS and SELLIST: one family of controls.
+  void ControlLine(int section, const TElementLine& line);
+  void ListsLine(const TElementLine& line);
+  void PriceLine(const TElementLine& line);
+  void CheckPriceAfterLastLine();
 
   TCompiledDocument& doc_;
   const TDocumentSource& source_;

@@ -2,6 +2,7 @@
 // lists its columns offer (LISTS).
 #include "documents/compile_errors.h"
 #include "documents/form_bindings.h"
+#include "documents/section_values.h"
 #include "foundation/text/strutils.h"
 #include "language/expr_compiler.h"
 
@@ -11,13 +12,6 @@ namespace {
 
 constexpr TParamSet kLinkParams{kPkBase, kPkSearch, kPkCellSelect, kPkBaseAdd, kPkBaseEdit, kPkSubst};
 constexpr TParamSet kNumberedOnly{kPkNumbered};
-
-// A formula of the document; a failure is error -1 with the compiler's words.
-char Formula(TCompiledDocument& doc, std::string_view text, TExprChain& chain) {
-  const TCompileResult r = CompileExpr(text, doc.Context, chain);
-  if (r.ErrCode != 0) RaiseCompileError(kCeMessage, r.Msg);
-  return r.ResultType;
-}
 
 void ReadSubsts(TCompiledDocument& doc, TFormPar& form, TLinkItem& link, const TElementParam& subst) {
   for (const std::string& item : SplitParamList(InsideBrackets(subst.Value, 123))) {

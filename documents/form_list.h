@@ -14,6 +14,7 @@
 #include "ui/data_view.h"
 #include "ui/help_pages.h"
 #include "documents/runtime_objects.h"
+#include "language/check_list.h"
 #include "language/expr_context.h"
 #include "language/instructions.h"
 
@@ -76,6 +77,8 @@ class TFormPar : public IExprForm {
   bool Sort = false;
   int32_t SortType = 0;
   bool HelpFocus = false;
+  // The row checks (CHECK); nullptr until the first.
+  std::unique_ptr<TCheckList> Checks;
   // Per column (0-based), the field list it offers; nullptr for none.
   std::vector<TFldList*> ColumnLists;
 

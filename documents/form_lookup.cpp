@@ -2,6 +2,7 @@
 // HINTHELP).
 #include "documents/compile_errors.h"
 #include "documents/form_bindings.h"
+#include "documents/section_values.h"
 #include "foundation/text/strutils.h"
 #include "language/expr_types.h"
 #include "language/table_filter.h"
@@ -23,9 +24,8 @@ void BindToField(TFormPar& form, const THelpItem& page, int32_t column, const st
   if (field < 0) RaiseCompileError(15);
   TColLayout* layout = form.View().GetColLayout(column);
   if (layout != nullptr) layout->BoundField = field;
-  const TColDescr* descr = BlankColumn(form.View().Blank(), column + 1);
-  if (descr != nullptr && descr->CondFormats == nullptr &&
-      NormalizeTypeChar(descr->Format.Kind) != NormalizeTypeChar(page.Link->Table.FieldType(field)))
+  const TColFormat* format = FixedFormat(form.View().Blank(), column);
+  if (format != nullptr && NormalizeTypeChar(format->Kind) != NormalizeTypeChar(page.Link->Table.FieldType(field)))
     RaiseCompileError(59);
 }
 
@@ -37,13 +37,6 @@ void BindToPageColumn(TFormPar& form, const THelpItem& page, int32_t column, con
   if (!TypesCompatible(PageColumnKind(page, n - 1), form.FirstRowKind(column))) RaiseCompileError(80);
 }
 
-std::string Title(std::string_view text) {
-  bool error = false;
-  std::string title = ParseStrLiteral(TrimBlanks(text), error);
-  if (error) RaiseCompileError(33);
-  return title;
-}
-
 void ReadHint(TFormPar& form, const THelpItem& page, const TElementParam& hint) {
   const StringList titles = SplitParamList(InsideBrackets(hint.Value, 83));
   if (static_cast<int32_t>(titles.size()) != form.KeyCount) RaiseCompileError(84);
@@ -51,7 +44,7 @@ void ReadHint(TFormPar& form, const THelpItem& page, const TElementParam& hint) 
   const TKeyCol* pageKey = page.Keys.get();
   for (const std::string& text : titles) {
     THintLine& line = form.Hints.emplace_back();
-    line.Title = Title(text);
+    line.Title = StringConstant(text);
     TKeyCol* key = AddKeyCol(line.Keys, line.KeyCount);
     key->Number = pageKey != nullptr ? pageKey->Number : -1;
     key->Kind = formKey->Kind;
@@ -67,7 +60,7 @@ void ReadHintHelp(TFormPar& form, const THelpItem& page, const TElementParam& hi
     const StringList parts = SplitParamList(InsideBrackets(item.Value, 83));
     if (parts.size() != 2) RaiseCompileError(103);
     THintLine& line = form.Hints.emplace_back();
-    line.Title = Title(parts[0]);
+    line.Title = StringConstant(parts[0]);
     int32_t column = 0;
     if (!TryStrToInt(parts[1], column)) RaiseCompileError(8);
     if (column < 1 || column > PageColumns(page)) RaiseCompileError(69);

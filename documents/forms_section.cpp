@@ -3,8 +3,8 @@
 #include "documents/compile_errors.h"
 #include "documents/document_compiler_impl.h"
 #include "documents/form_bindings.h"
+#include "documents/section_values.h"
 #include "foundation/values/value_text.h"
-#include "ui/layout_lang.h"
 
 namespace vm {
 
@@ -15,36 +15,10 @@ constexpr TParamSet kFormsParams{
     kPkNoEdit, kPkSearch, kPkX1, kPkY1, kPkY2, kPkHintHelp, kPkSort, kPkHelpFocus, kPkLink, kPkLists,
     kPkDelable, kPkAutoSel, kPkAutoEdit, kPkFastDel, kPkMultSel, kPkSortType};
 
-// A column list "[c, ...]": its items, each an integer from low to high
-// (1-based, or 0 where allowed); badNumber for an item that is not.
-std::vector<int32_t> ColumnList(std::string_view value, int32_t low, int32_t high, int notInteger,
-                                int outOfRange) {
-  std::vector<int32_t> columns;
-  for (const std::string& item : SplitParamList(BracketedInside(value, 20))) {
-    int32_t c = 0;
-    if (!TryStrToInt(item, c)) RaiseCompileError(notInteger);
-    if (c < low || c > high) RaiseCompileError(outOfRange);
-    columns.push_back(c);
-  }
-  return columns;
-}
-
 // An optional integer of at least min (error 8); fallback when absent.
 int32_t OptionalInt(const TElementLine& line, int keyword, int32_t min, int32_t fallback) {
   const TElementParam* p = line.Find(keyword);
   return p != nullptr ? IntParam(*p, min, 8) : fallback;
-}
-
-TCurBlank& FormBlank(const TCompileContext& context, const TElementLine& line) {
-  const TElementParam* form = line.Find(kPkForm, 17);
-  TCurBlank* blank = context.Blanks != nullptr ? context.Blanks->FindByName(UpperStr(TrimBlanks(form->Value)))
-                                               : nullptr;
-  if (blank == nullptr) RaiseCompileError(18);
-  if (!blank->Compiled) {
-    int32_t code = 0, line0 = 0;
-    if (!CompileBlank(*blank, code, line0)) RaiseCompileError(21);
-  }
-  return *blank;
 }
 
 void DeclareRowVariables(TExprSymbols& symbols, TFormPar& form) {
@@ -69,13 +43,8 @@ void ReadPlace(TFormPar& form, const TElementLine& line) {
 }
 
 void ReadKeyColumns(TFormPar& form, const TElementLine& line) {
-  const TElementParam* keycol = line.Find(kPkKeyCol, 23);
-  for (const int32_t c : ColumnList(keycol->Value, 1, form.ShownColumns(), 8, 24)) {
-    if (FindKeyCol(form.Keys.get(), c - 1) != nullptr) RaiseCompileError(76);
-    TKeyCol* key = AddKeyCol(form.Keys, form.KeyCount);
-    key->Number = c - 1;
-    key->Kind = form.FirstRowKind(c - 1);
-  }
+  ReadKeyColumnList(*line.Find(kPkKeyCol, 23), form.ShownColumns(),
+                    [&](int32_t c) { return form.FirstRowKind(c); }, form.Keys, form.KeyCount);
 }
 
 void ReadMerge(TFormPar& form, const TElementParam& merge) {

@@ -28,12 +28,14 @@ class TDocumentEvents {
   void Run(TInstruction* program);
 };
 
-// Where a control stands on the document form, as the document gives it.
+// Where a control stands on the document form, as the document gives it
+// and the form layout scales it: its edges (the bottom 0 for a select,
+// whose height its font gives).
 struct TControlPlace {
   int32_t Left = 0;
+  int32_t Right = 0;
   int32_t Top = 0;
-  int32_t Width = 0;
-  int32_t Height = 0;
+  int32_t Bottom = 0;
 };
 
 // Shown without a formula; with one, only for a number above 1e-9 reached
@@ -46,9 +48,15 @@ class TListObject : public TRuntimeObject {
  public:
   TControlPlace Place;
   int32_t FontHeight = 50;
+  TFontStyles FontStyle = 0;
   std::string Name;
   TExprChain VisibleExpr;
 
+  // Kept here and applied to the control's font at once.
+  void SetFontStyle(TFontStyles style) {
+    FontStyle = style;
+    control_->SetFontStyle(style);
+  }
   // Nothing for an empty text or one the list holds already.
   void AddUnique(const std::string& s);
   // Ignoring case; -1 when absent.
@@ -102,12 +110,18 @@ class TVisButt : public TRuntimeObject {
 
   TControlPlace Place;
   int32_t FontHeight = 50;
+  TFontStyles FontStyle = 0;
   std::string Name;
   TInstruction* ClickProgram = nullptr;
   TExprChain CaptionExpr;
   TExprChain VisibleExpr;
 
   IButtonControl& Button() { return *button_; }
+  // Kept here and applied to the button's font at once.
+  void SetFontStyle(TFontStyles style) {
+    FontStyle = style;
+    button_->SetFontStyle(style);
+  }
   void ButtonClick();
   // Visibility, and the caption: the formula's text, else the name.
   void Update();
@@ -122,7 +136,11 @@ class TFldList : public TRuntimeObject {
  public:
   StringList Strings;
   std::string Name;
+  // The title of the list as it drops down.
   TExprChain Expr;
+  // The size of the list as it drops down, in layout units.
+  int32_t Width = 0;
+  int32_t Height = 0;
 
   int Add(const std::string& s);
   void AddUnique(const std::string& s);

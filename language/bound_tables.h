@@ -34,6 +34,10 @@ class TUBL : public IProgramBase {
   // The configured database; nullptr for a temporary table.
   TDbaseStructure* Base = nullptr;
   TBaseList* List;
+  // RESETRECORDS: the commit empties the file before it writes the rows.
+  bool Truncate = false;
+  // The commit rewrites the whole file rather than updating it in place.
+  bool RewriteAll = false;
 
   // The table's own filter.
   TFilter& Filter() { return *filter_; }
@@ -53,6 +57,9 @@ class TBaseList {
   // Where the filters of the bound tables compile: the running document's
   // context; nullptr for one that knows only these bindings.
   TExprContext* Context = nullptr;
+  // SAVEBASE calls of the current document run; each base's Table.Number
+  // is its place in the commit order.
+  int32_t SaveCount = 0;
 
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   TUBL* GetItem(int32_t index) const;

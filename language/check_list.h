@@ -12,13 +12,13 @@
 
 namespace vm {
 
-class TRuntimeObject;
+class TUBL;
 
 struct TCheckRecord {
   TExprChain Condition;
   TExprChain Message;
   // The database searched (ONBASE); nullptr for none.
-  TRuntimeObject* OnBase = nullptr;
+  TUBL* OnBase = nullptr;
   bool DeleteRow = false;
   // The checked columns, 0-based.
   std::bitset<256> Columns;

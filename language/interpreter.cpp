@@ -220,6 +220,8 @@ TInstruction* TInterpreter::Execute(TInstruction& in) {
       if (errorCode_ != 0) return in.Next;
       if (outcome.EvalError != 0) {
         SetEvalError(outcome.EvalError, in, false);
+      } else if (!outcome.Message.empty()) {
+        SetErrorText(outcome.Message);
       } else {
         errorCode_ = outcome.Code;
       }

@@ -31,11 +31,13 @@ class IProgramQuestion {
   virtual void Run() = 0;
 };
 
-// What a loading reports: an evaluation error inside it (EvalError), or its
-// own code (22 when a loaded value does not fit a cell of the table).
+// What a loading reports: an evaluation error inside it (EvalError), its
+// own code (22 when a loaded value does not fit a cell of the table), or
+// the text of why it could not start (Message).
 struct TLoadOutcome {
   int Code = 0;
   int EvalError = 0;
+  std::string Message;
 };
 
 class IProgramLoading {

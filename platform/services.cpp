@@ -32,6 +32,16 @@ bool UiServices::CheckBoxes(const std::string&, const std::vector<std::string>&,
   return false;
 }
 
+bool UiServices::AskQuestion(const QuestionRequest&, std::vector<std::string>& texts) {
+  texts.clear();
+  return false;
+}
+
+BaseQuestionEnd UiServices::AskBaseQuestion(const BaseQuestionRequest&, int32_t& row) {
+  row = -1;
+  return BaseQuestionEnd::Cancelled;
+}
+
 bool UiServices::DesignerTestRun() const { return vm::DesignerTestRun(); }
 
 bool& DesignerTestRun() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,42 @@ struct FileDialogRequest {
 };
 
 class TRuntimeObject;
+
+// One labelled edit of the question dialog.
+struct QuestionInput {
+  std::string Label;
+  char Kind = 'C';
+  int32_t Width = 0;
+  int32_t Decimals = 0;
+  std::string Text;  // what the edit shows first
+};
+
+// The question dialog: one edit per input, OK and (when allowed) Cancel.
+// OK is taken only when Accept holds for the texts typed.
+struct QuestionRequest {
+  std::string Caption;
+  bool CancelVisible = false;
+  std::vector<QuestionInput> Inputs;
+  std::function<bool(const std::vector<std::string>&)> Accept;
+};
+
+// How the base-question dialog ended.
+enum class BaseQuestionEnd { Chosen, Cancelled, NewRecord };
+
+// The base-question dialog: a grid of texts to choose a row from, OK,
+// "Новая запись" and Cancel. AddNew runs the new-record dialog and says
+// whether a record was added, which ends this dialog.
+struct BaseQuestionRequest {
+  std::string Caption;
+  std::vector<std::string> Titles;
+  std::vector<int32_t> ColumnWidths;  // pixels
+  std::vector<std::vector<std::string>> Rows;
+  int32_t GridWidth = 0;
+  int32_t VisibleRows = 2;
+  bool NewVisible = false;
+  bool CancelVisible = false;
+  std::function<bool()> AddNew;
+};
 
 // Message box flags in use.
 inline constexpr uint32_t kMbError = 0x2010;
@@ -86,6 +123,17 @@ class UiServices {
   // result when confirmed; False when cancelled.
   virtual bool CheckBoxes(const std::string& caption, const std::vector<std::string>& items,
                           uint32_t mask, int columns, uint32_t& result);
+
+  // The question dialog: True with one typed text per input after OK;
+  // False when cancelled (headless: cancelled).
+  virtual bool AskQuestion(const QuestionRequest& request, std::vector<std::string>& texts);
+  // The base-question dialog; Row is the chosen grid row (0-based) after
+  // Chosen (headless: cancelled).
+  virtual BaseQuestionEnd AskBaseQuestion(const BaseQuestionRequest& request, int32_t& row);
+
+  // The screen's width and a text's width in the dialogs' font, in pixels.
+  virtual int32_t ScreenWidth() const { return 1024; }
+  virtual int32_t TextWidth(const std::string& text) const { return 7 * static_cast<int32_t>(text.size()); }
 
   // The names of the installed printers (none when headless).
   virtual std::vector<std::string> PrinterNames() const { return {}; }

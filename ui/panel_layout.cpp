@@ -16,35 +16,28 @@ int32_t GridWidth(int32_t cols) {
   return cols * kToolButtonSize + 2 * kToolBarIndent + 2 * kOuterBevelWidth + 2;
 }
 
-} // namespace
+}  // namespace
 
-TToolBarLayout LayOutToolBar(int32_t buttonCount, int32_t wantedRows,
-                             int32_t captionWidth) {
+TToolBarLayout LayOutToolBar(int32_t buttonCount, int32_t wantedRows, int32_t captionWidth) {
   TToolBarLayout l;
-  l.Cols = wantedRows <= 0 ? buttonCount
-                           : (buttonCount + wantedRows - 1) / wantedRows;
+  l.Cols = wantedRows <= 0 ? buttonCount : (buttonCount + wantedRows - 1) / wantedRows;
   const int32_t minWidth = captionWidth + 2 * kCaptionBevelWidth + 10;
-  while (GridWidth(l.Cols) < minWidth)
-    ++l.Cols;
+  while (GridWidth(l.Cols) < minWidth) ++l.Cols;
   l.Cols = std::max(l.Cols, 1);
   l.Rows = (buttonCount + l.Cols - 1) / l.Cols;
   l.Width = GridWidth(l.Cols);
-  l.Height =
-      l.Rows * kToolButtonSize + kPanelCaptionHeight + 6 + kOuterBevelWidth;
+  l.Height = l.Rows * kToolButtonSize + kPanelCaptionHeight + 6 + kOuterBevelWidth;
   return l;
 }
 
-TPanelArrangement
-ArrangePanels(TPanelList &list, int32_t menuWidth,
-              const std::function<int32_t(const TMyPanel &)> &captionWidth) {
+TPanelArrangement ArrangePanels(TPanelList &list, int32_t menuWidth,
+                                const std::function<int32_t(const TMyPanel &)> &captionWidth) {
   TPanelArrangement a;
   int32_t w = menuWidth;
   for (int32_t i = 0; i < list.Count(); ++i) {
     TMyPanel *p = list.GetPanel(i);
-    if (!p->Shown)
-      continue;
-    const TToolBarLayout column =
-        LayOutToolBar(p->ToolCount(), p->ToolCount(), captionWidth(*p));
+    if (!p->Shown) continue;
+    const TToolBarLayout column = LayOutToolBar(p->ToolCount(), p->ToolCount(), captionWidth(*p));
     w = std::max(w, column.Width + 20);
     p->Placed = false;
   }
@@ -52,8 +45,7 @@ ArrangePanels(TPanelList &list, int32_t menuWidth,
   bool newLine = true;
   for (int32_t i = 0; i < list.Count(); ++i) {
     TMyPanel *p = list.GetPanel(i);
-    if (!p->Shown)
-      continue;
+    if (!p->Shown) continue;
     const int32_t caption = captionWidth(*p);
     int32_t rows = 1;
     while (true) {
@@ -93,8 +85,7 @@ ArrangePanels(TPanelList &list, int32_t menuWidth,
   return a;
 }
 
-TMyPanel *FindPanelAt(const TPanelArrangement &arrangement, int32_t x,
-                      int32_t y) {
+TMyPanel *FindPanelAt(const TPanelArrangement &arrangement, int32_t x, int32_t y) {
   for (const TPanelPlace &p : arrangement.Places) {
     if (x >= p.Left && x <= p.Left + p.Layout.Width - 1 && y >= p.Top &&
         y <= p.Top + p.Layout.Height - 1)
@@ -103,4 +94,4 @@ TMyPanel *FindPanelAt(const TPanelArrangement &arrangement, int32_t x,
   return nullptr;
 }
 
-} // namespace vm
+}  // namespace vm

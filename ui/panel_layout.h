@@ -22,8 +22,7 @@ struct TToolBarLayout {
 
 // The grid of ButtonCount buttons in WantedRows rows (0: one row), widened
 // until the caption of CaptionWidth pixels fits.
-TToolBarLayout LayOutToolBar(int32_t buttonCount, int32_t wantedRows,
-                             int32_t captionWidth);
+TToolBarLayout LayOutToolBar(int32_t buttonCount, int32_t wantedRows, int32_t captionWidth);
 
 struct TPanelPlace {
   TMyPanel *Panel = nullptr;
@@ -32,21 +31,19 @@ struct TPanelPlace {
 };
 
 struct TPanelArrangement {
-  std::vector<TPanelPlace> Places; // the shown panels, in list order
-  int32_t ClientWidth = 0;         // the room the panels take across
-  int32_t PanelsHeight = 0;        // the height they take under the menu
+  std::vector<TPanelPlace> Places;  // the shown panels, in list order
+  int32_t ClientWidth = 0;          // the room the panels take across
+  int32_t PanelsHeight = 0;         // the height they take under the menu
 };
 
 // Arranges the shown panels of List; CaptionWidth measures a panel's title
 // in the caption font. Each panel's Width, Height, Rows, Cols and Placed
 // are set as it is placed.
-TPanelArrangement
-ArrangePanels(TPanelList &list, int32_t menuWidth,
-              const std::function<int32_t(const TMyPanel &)> &captionWidth);
+TPanelArrangement ArrangePanels(TPanelList &list, int32_t menuWidth,
+                                const std::function<int32_t(const TMyPanel &)> &captionWidth);
 
 // The first placed panel whose rectangle holds the point (client
 // coordinates); nullptr if none.
-TMyPanel *FindPanelAt(const TPanelArrangement &arrangement, int32_t x,
-                      int32_t y);
+TMyPanel *FindPanelAt(const TPanelArrangement &arrangement, int32_t x, int32_t y);
 
-} // namespace vm
+}  // namespace vm

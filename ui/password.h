@@ -18,10 +18,10 @@ using TPasswordPrompt = std::function<std::optional<std::string>()>;
 // True when level (1..16) has no password or the right one was entered:
 // the configured one in any letter case, or builtIn exactly when given.
 // A wrong entry is told and asked again.
-bool AskPassword(int32_t level, const TPasswordRecords &records,
-                 std::string_view builtIn, const TPasswordPrompt &prompt);
+bool AskPassword(int32_t level, const TPasswordRecords &records, std::string_view builtIn,
+                 const TPasswordPrompt &prompt);
 
 // The program's own start-up password, accepted beside the configured one.
 std::string StartUpBuiltInPassword();
 
-} // namespace vm
+}  // namespace vm

@@ -374,48 +374,51 @@ bool TStringBase::HasTooWideNumber(const char* buf) const {
   return false;
 }
 
-TSaveResult TStringBase::SaveChanges() {
-  if (ownDbf_) return TSaveResult::Saved;
-  if (!dbf_ || !dbf_->Active() || dbf_->ReadOnly()) return TSaveResult::Failed;
+bool TStringBase::PlanSave(bool rewrite, bool fromEmpty, TPendingSave& plan) {
+  plan = {};
+  plan.Rewrite = rewrite;
+  if (!dbf_ || !dbf_->Active()) return false;
   const auto size = static_cast<std::size_t>(dbf_->RecordSize());
   const int32_t noField = NoField();
-
+  if (rewrite) {
+    plan.Records.reserve(rows_.size() * size);
+    for (const RowPtr& row : rows_) {
+      if (row->Deleted) continue;
+      plan.TooWide = plan.TooWide || HasTooWideNumber(row->Buffer());
+      dbf_->SetRecordText(row->Buffer());
+      if (noField >= 0) dbf_->SetFieldInt(noField, row->Index + 1);
+      dbf_->SetDeleted(false);
+      plan.Records.insert(plan.Records.end(), dbf_->RecordBytes(), dbf_->RecordBytes() + size);
+    }
+    return true;
+  }
   // The whole table as it will stand, records in file order.
-  std::vector<uint8_t> records;
-  if (!ReadAllRecords(*dbf_, records)) return TSaveResult::Failed;
-  int32_t next = dbf_->RecCount() + 1;
-  struct Update {
-    TRow* Row;
-    int32_t RecNo;
-  };
-  std::vector<Update> updates;
-  bool tooWide = false;
+  if (!fromEmpty && !ReadAllRecords(*dbf_, plan.Records)) return false;
+  const int32_t inFileCount = fromEmpty ? 0 : dbf_->RecCount();
+  int32_t next = inFileCount + 1;
   for (const RowPtr& row : rows_) {
-    const bool inFile = row->RecNo >= 1 && row->RecNo <= dbf_->RecCount();
+    const bool inFile = row->RecNo >= 1 && row->RecNo <= inFileCount;
     if (!row->New && !row->Changed && !(row->Deleted && inFile)) continue;
-    if (row->New && row->Deleted) continue;
-    tooWide = tooWide || HasTooWideNumber(row->Buffer());
+    if (row->Deleted && (row->New || fromEmpty)) continue;
+    plan.TooWide = plan.TooWide || HasTooWideNumber(row->Buffer());
     int32_t recNo = row->RecNo;
     int32_t no = row->No;
     if (row->New || !inFile) {
       recNo = no = next++;
-      records.resize(records.size() + size);
+      plan.Records.resize(plan.Records.size() + size);
     }
     dbf_->SetRecordText(row->Buffer());
     if (noField >= 0) dbf_->SetFieldInt(noField, no);
     dbf_->SetDeleted(row->Deleted);
-    std::memcpy(&records[static_cast<std::size_t>(recNo - 1) * size], dbf_->RecordBytes(), size);
-    updates.push_back({row.get(), recNo});
+    std::memcpy(&plan.Records[static_cast<std::size_t>(recNo - 1) * size], dbf_->RecordBytes(), size);
+    plan.Updates.push_back({row.get(), recNo});
   }
-  if (updates.empty()) {
-    SetCurrent(0);
-    return TSaveResult::Saved;
-  }
-  if (!RewriteTable(*dbf_, records)) {
-    SetCurrent(0);
-    return TSaveResult::Failed;
-  }
-  for (const Update& u : updates) {
+  plan.Nothing = plan.Updates.empty() && !fromEmpty;
+  return true;
+}
+
+void TStringBase::SaveDone(const TPendingSave& plan) {
+  for (const TPendingSave::Update& u : plan.Updates) {
     if (u.Row->New || u.Row->RecNo != u.RecNo) {
       u.Row->No = u.Row->RecNo = u.RecNo;
       LastNo = u.RecNo;
@@ -423,27 +426,23 @@ TSaveResult TStringBase::SaveChanges() {
     u.Row->Changed = u.Row->New = false;
   }
   SetCurrent(0);
-  return tooWide ? TSaveResult::SavedTooWide : TSaveResult::Saved;
 }
 
-TSaveResult TStringBase::Rewrite() {
+TSaveResult TStringBase::Save(bool rewrite) {
   if (ownDbf_) return TSaveResult::Saved;
   if (!dbf_ || !dbf_->Active() || dbf_->ReadOnly()) return TSaveResult::Failed;
-  const auto size = static_cast<std::size_t>(dbf_->RecordSize());
-  const int32_t noField = NoField();
-  std::vector<uint8_t> records;
-  records.reserve(rows_.size() * size);
-  bool tooWide = false;
-  for (const RowPtr& row : rows_) {
-    if (row->Deleted) continue;
-    tooWide = tooWide || HasTooWideNumber(row->Buffer());
-    dbf_->SetRecordText(row->Buffer());
-    if (noField >= 0) dbf_->SetFieldInt(noField, row->Index + 1);
-    dbf_->SetDeleted(false);
-    records.insert(records.end(), dbf_->RecordBytes(), dbf_->RecordBytes() + size);
+  TPendingSave plan;
+  if (!PlanSave(rewrite, false, plan)) {
+    SetCurrent(0);
+    return TSaveResult::Failed;
   }
-  if (!RewriteTable(*dbf_, records)) return TSaveResult::Failed;
-  return tooWide ? TSaveResult::SavedTooWide : TSaveResult::Saved;
+  if (!plan.Nothing && !RewriteTable(*dbf_, plan.Records)) {
+    SetCurrent(0);
+    return TSaveResult::Failed;
+  }
+  if (rewrite) return plan.TooWide ? TSaveResult::SavedTooWide : TSaveResult::Saved;
+  SaveDone(plan);
+  return plan.TooWide ? TSaveResult::SavedTooWide : TSaveResult::Saved;
 }
 
 // --- Filters -------------------------------------------------------------------

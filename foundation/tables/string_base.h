@@ -66,6 +66,21 @@ enum class TSaveResult {
   Failed,
 };
 
+// A save worked out and not yet written: the records the file is to hold
+// (as stored) and the rows that take record numbers once it is.
+struct TPendingSave {
+  struct Update {
+    TRow* Row;
+    int32_t RecNo;
+  };
+  std::vector<uint8_t> Records;
+  std::vector<Update> Updates;
+  bool Rewrite = false;
+  bool TooWide = false;
+  // Nothing to write: no row changed.
+  bool Nothing = false;
+};
+
 class TStringBase {
  public:
   explicit TStringBase(TDBF* dbf = nullptr);
@@ -144,10 +159,17 @@ class TStringBase {
   // New rows are appended with "NO__" equal to their record number, changed
   // rows written in place, deleted rows marked. The file is written beside
   // and renamed over, so a failure leaves it as it was, and the rows with it.
-  TSaveResult SaveChanges();
+  TSaveResult SaveChanges() { return Save(false); }
   // The table made anew from the rows that are not deleted, "NO__" counting
   // rows from 1 (deleted rows count too). A failure leaves the old file.
-  TSaveResult Rewrite();
+  TSaveResult Rewrite() { return Save(true); }
+  // What SaveChanges (or, with rewrite, Rewrite) would write, worked out
+  // without writing; with fromEmpty as if the file held no records. A
+  // commit of several tables writes the records itself and then calls
+  // SaveDone. False when the table cannot be read.
+  bool PlanSave(bool rewrite, bool fromEmpty, TPendingSave& plan);
+  // The rows take the record numbers the written plan gave them.
+  void SaveDone(const TPendingSave& plan);
 
   // --- Filters, sorting and searching -----------------------------------------
   // The table owns its filter; until one is installed every record passes
@@ -199,6 +221,7 @@ class TStringBase {
   };
   using RowPtr = std::unique_ptr<TRow, RowDeleter>;
 
+  TSaveResult Save(bool rewrite);
   RowPtr NewRow() const;
   void TakeLayout();
   void Renumber(int32_t from);

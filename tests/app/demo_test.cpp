@@ -1,6 +1,6 @@
 // The bundled sample data: it loads whole, agrees with itself and with its
-// tables, comes back byte for byte from the program's own writers; and the
-// program, given no display, refuses to start on it.
+// tables, comes back byte for byte from the program's own writers, and the
+// programs start on a copy of it.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -11,10 +11,11 @@
 #include <string>
 
 #include "config/data_dir.h"
-#include "config/settings.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/random.h"
+#include "config/settings.h"
+#include "demo_rig.h"
 #include "support/program_home.h"
 #include "support/temp_dir.h"
 #include "ui/layout_lang.h"
@@ -23,35 +24,29 @@ namespace vm {
 namespace {
 
 namespace fs = std::filesystem;
+using test::CopyDemoTo;
+using test::DemoDir;
+using test::ProgramRun;
 using test::ReadBytes;
+using test::ShellQuoted;
 
 // scripts/make-demo packs the password and access records from this seed.
 constexpr uint32_t kDemoSeed = 20261205;
 
-const char *const kSettingsFiles[] = {"program.ini", "manager.ini",
-                                      "local.ini"};
+const char* const kSettingsFiles[] = {"program.ini", "manager.ini", "local.ini"};
 
-std::string DemoDir() { return std::string(VELOMAR_SOURCE_DIR) + "/demo/"; }
+char KindOf(const TColFormat& f) { return f.Kind == 'R' ? 'N' : f.Kind; }
 
-void CopyDemoTo(const std::string &dir) {
-  for (const auto &entry : fs::directory_iterator(DemoDir()))
-    fs::copy_file(entry.path(), fs::path(dir) / entry.path().filename());
-}
-
-char KindOf(const TColFormat &f) { return f.Kind == 'R' ? 'N' : f.Kind; }
-
-void ExpectTableMatchesDescription(TDbaseStructure &base) {
+void ExpectTableMatchesDescription(TDbaseStructure& base) {
   SCOPED_TRACE(base.FileName);
   TDBF reference;
   reference.AddField({"NO__", 'N', 10, 0});
-  for (const TFieldRecord &f : base.Fields)
-    reference.AddField(f);
-  TDBF &table = base.Table;
+  for (const TFieldRecord& f : base.Fields) reference.AddField(f);
+  TDBF& table = base.Table;
   ASSERT_TRUE(table.OpenReadOnly());
   EXPECT_EQ(table.OpenResult(), kDbfOk);
   EXPECT_TRUE(table.SameStructure(reference));
-  EXPECT_EQ(table.FieldIndex("NO__"),
-            0); // the structure compare ignores the order
+  EXPECT_EQ(table.FieldIndex("NO__"), 0);  // the structure compare ignores the order
   EXPECT_GT(table.RecCount(), 0);
   for (int32_t n = 1; n <= table.RecCount(); ++n) {
     table.GoToRecord(n);
@@ -68,12 +63,11 @@ TEST(DemoData, LoadsConsistentlyAndSavesByteForByte) {
   CopyDemoTo(home.Dir());
   ChooseDataDirectory();
   ASSERT_TRUE(LoadAllSettings());
-  TSettingsModel &m = Settings();
+  TSettingsModel& m = Settings();
 
-  EXPECT_FALSE(m.SystemClock); // no date question at start
-  EXPECT_EQ((std::array{m.Bases.Count(), m.Blanks.Count(), m.Books.Count(),
-                        m.AutoParams.Count(), m.ArchiveConfigs.Count(),
-                        m.PriceTags.Count()}),
+  EXPECT_FALSE(m.SystemClock);  // no date question at start
+  EXPECT_EQ((std::array{m.Bases.Count(), m.Blanks.Count(), m.Books.Count(), m.AutoParams.Count(),
+                        m.ArchiveConfigs.Count(), m.PriceTags.Count()}),
             (std::array{4, 6, 2, 6, 1, 1}));
   EXPECT_FALSE(m.StartOfDayDoc.Description.empty());
   EXPECT_EQ(m.Title, "Веломар — магазин «Колосок»"_w);
@@ -82,38 +76,33 @@ TEST(DemoData, LoadsConsistentlyAndSavesByteForByte) {
 
   int32_t conditional = 0;
   for (int32_t i = 0; i < m.Blanks.Count(); ++i) {
-    TCurBlank *blank = m.Blanks.GetItem(i);
+    TCurBlank* blank = m.Blanks.GetItem(i);
     int32_t code = -1, line = -1;
     EXPECT_TRUE(CompileBlank(*blank, code, line))
-        << Cp1251ToUtf8(blank->Name)
-        << Cp1251ToUtf8(BlankErrorText(code, line));
-    for (int32_t c = 1; c <= blank->ColCount; ++c)
-      conditional += BlankColumn(*blank, c)->Conditional;
+        << Cp1251ToUtf8(blank->Name) << Cp1251ToUtf8(BlankErrorText(code, line));
+    for (int32_t c = 1; c <= blank->ColCount; ++c) conditional += BlankColumn(*blank, c)->Conditional;
   }
   EXPECT_EQ(conditional, 1);
 
   // What the start-up checks of a reference book ask: a compiled blank with
   // as many columns, each over a field of the same kind.
   for (int32_t i = 0; i < m.Books.Count(); ++i) {
-    const TSpravDef *book = m.Books.GetItem(i);
+    const TSpravDef* book = m.Books.GetItem(i);
     SCOPED_TRACE(Cp1251ToUtf8(book->Name));
-    const TDbaseStructure *base = m.Bases.FindByAlias(book->BaseAlias);
-    const TCurBlank *blank = m.Blanks.FindByName(book->BlankName);
+    const TDbaseStructure* base = m.Bases.FindByAlias(book->BaseAlias);
+    const TCurBlank* blank = m.Blanks.FindByName(book->BlankName);
     ASSERT_TRUE(base && blank && blank->Compiled);
     ASSERT_EQ(blank->ColCount, book->ColumnCount);
     for (int32_t c = 0; c < book->ColumnCount; ++c) {
       const int32_t f = base->IndexOfField(book->GetSDef(c)->FieldName);
       ASSERT_GE(f, 0) << c;
-      EXPECT_EQ(KindOf(BlankColumn(*blank, c + 1)->Format),
-                base->Fields[f].FieldType)
-          << c;
+      EXPECT_EQ(KindOf(BlankColumn(*blank, c + 1)->Format), base->Fields[f].FieldType) << c;
     }
   }
 
   int32_t documents = 0;
-  for (const TDocNode *node : m.DocTree.Nodes()) {
-    if (!node->Data)
-      continue;
+  for (const TDocNode* node : m.DocTree.Nodes()) {
+    if (!node->Data) continue;
     if (node->HasChildren()) {
       EXPECT_EQ(node->Data->PasswordNumber, 255);
     } else {
@@ -122,19 +111,17 @@ TEST(DemoData, LoadsConsistentlyAndSavesByteForByte) {
       EXPECT_FALSE(node->Data->Description.empty());
     }
   }
-  EXPECT_EQ(documents, 4);
+  EXPECT_EQ(documents, 5);
   for (int32_t p = 0; p < m.Panels.Count(); ++p)
     for (int32_t t = 0; t < m.Panels.GetPanel(p)->ToolCount(); ++t)
-      EXPECT_NE(m.DocTree.FindID(m.Panels.GetPanel(p)->GetTool(t)->DocID),
-                nullptr);
+      EXPECT_NE(m.DocTree.FindID(m.Panels.GetPanel(p)->GetTool(t)->DocID), nullptr);
   for (int32_t i = 1; i <= 16; ++i) {
     std::string password = "?";
     UnpackPassword(m.Passwords[static_cast<std::size_t>(i - 1)], i, password);
     EXPECT_EQ(password, "") << i;
   }
 
-  for (int32_t i = 0; i < m.Bases.Count(); ++i)
-    ExpectTableMatchesDescription(*m.Bases.GetItem(i));
+  for (int32_t i = 0; i < m.Bases.Count(); ++i) ExpectTableMatchesDescription(*m.Bases.GetItem(i));
 
   // The files are written as the program writes them: saving the loaded
   // configuration gives them back unchanged, and so does a second round.
@@ -144,39 +131,16 @@ TEST(DemoData, LoadsConsistentlyAndSavesByteForByte) {
     ASSERT_TRUE(SaveConfiguration());
     ASSERT_TRUE(SaveAutoParams());
     ASSERT_TRUE(SaveLocalSettings());
-    for (const char *name : kSettingsFiles)
+    for (const char* name : kSettingsFiles)
       EXPECT_EQ(ReadBytes(home / name), ReadBytes(DemoDir() + name)) << name;
     ASSERT_TRUE(LoadAllSettings());
   }
 }
 
-std::string ShellQuoted(const std::string &s) {
-  std::string out = "'";
-  for (char c : s)
-    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-struct ProgramRun {
-  int Status = -1;
-  std::string Output;
-};
-
-ProgramRun RunProgram(const std::string &dir) {
-  const std::string command =
-      "cd " + ShellQuoted(dir) + " && VELOMAR_HOME=" + ShellQuoted(dir) +
-      " env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-      ShellQuoted(VELOMAR_EXE) + " </dev/null 2>&1";
-  ProgramRun run;
-  FILE *pipe = ::popen(command.c_str(), "r");
-  if (!pipe)
-    return run;
-  char buffer[4096];
-  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-    run.Output.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+// The window program where no display is to be had.
+ProgramRun RunProgram(const std::string& dir) {
+  return test::RunIn(dir, "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                              ShellQuoted(VELOMAR_EXE));
 }
 
 TEST(DemoData, WithoutADisplayTheProgramSaysSoInOneLineAndEndsWithTwo) {
@@ -184,15 +148,42 @@ TEST(DemoData, WithoutADisplayTheProgramSaysSoInOneLineAndEndsWithTwo) {
   CopyDemoTo(dir.Dir());
   const ProgramRun run = RunProgram(dir.Dir());
   EXPECT_EQ(run.Status, 2) << run.Output;
-  EXPECT_EQ(std::count(run.Output.begin(), run.Output.end(), '\n'), 1)
-      << run.Output;
+  EXPECT_EQ(std::count(run.Output.begin(), run.Output.end(), '\n'), 1) << run.Output;
   EXPECT_NE(run.Output.find("нет дисплея"), std::string::npos) << run.Output;
   // Nothing was opened, so nothing was written.
   EXPECT_FALSE(fs::exists(dir / "basepath.ini"));
   EXPECT_FALSE(fs::exists(dir / "Errors.log"));
-  for (const char *name : kSettingsFiles)
+  for (const char* name : kSettingsFiles)
     EXPECT_EQ(ReadBytes(dir / name), ReadBytes(DemoDir() + name)) << name;
 }
 
-} // namespace
-} // namespace vm
+// The start-up both programs share stops before any document runs.
+TEST(DemoData, TheStartUpStopsOnABusyDatabaseOrAHeldLock) {
+  test::TempDir dir;
+  CopyDemoTo(dir.Dir());
+  const std::string sales = ReadBytes(dir / "sales.dbf");
+  const auto runDocument = [&dir] {
+    return test::RunIn(dir.Dir(), ShellQuoted(VELOMAR_RUN_EXE) + " 'Ставка НДС'");
+  };
+  {
+    // Another process works on a table: the start-up stops at the checks.
+    auto holder = Files().Open(dir / "goods.dbf", FileMode::ReadWrite);
+    ASSERT_NE(holder, nullptr);
+    const ProgramRun run = runDocument();
+    EXPECT_EQ(run.Status, 2) << run.Output;
+    EXPECT_NE(run.Output.find("База goods.dbf занята или испорчена"), std::string::npos)
+        << run.Output;
+  }
+  EXPECT_EQ(ReadBytes(dir / "sales.dbf"), sales);
+  EXPECT_FALSE(fs::exists(dir / "basepath.ini"));
+  {
+    auto lock = Files().Open(dir / "lock.lck", FileMode::Create);
+    ASSERT_NE(lock, nullptr);
+    const ProgramRun run = runDocument();
+    EXPECT_EQ(run.Status, 2) << run.Output;
+    EXPECT_NE(run.Output.find("Базы заблокированы!"), std::string::npos) << run.Output;
+  }
+}
+
+}  // namespace
+}  // namespace vm

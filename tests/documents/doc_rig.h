@@ -1,8 +1,8 @@
 // Compiles whole descriptions against a small configuration: a page format
 // "A4", an open database GOODS (NAME C10, QTY N5, SOLD D8), the
 // blanks GOODSB (shown C, N.2, D and a hidden N) and BADB (which does not
-// compile), and the auto-parameters a test sets; the compile error box goes to
-// a scripted host.
+// compile), two price-tag layouts (of two zones and of one), and the
+// auto-parameters a test sets; the compile error box goes to a scripted host.
 #pragma once
 
 #include <string>
@@ -27,6 +27,11 @@ class DocRig {
     Context.AutoParams = &Params;
     Context.PageFormats = &Formats;
     Context.StandardPaper = "A4";
+    Context.PriceTags = &PriceTags;
+    for (int zones : {2, 1}) {
+      TCennik* tag = NewCennik(PriceTags);
+      for (int z = 0; z < zones; ++z) NewCenZone(tag->Zones)->Text = "ZONE" + std::to_string(z + 1);
+    }
     Blanks.Add("GOODSB")->SetText(
         "COLCOUNT=3,1\nLEVELCOUNT=1\nFORMAT[1]=C,0,0\nFORMAT[2]=N,0,2\nFORMAT[3]=D,0,0\n"
         "FORMAT[4]=N,0,0\nCOLWIDTH[1..3]=100\n");
@@ -52,11 +57,23 @@ class DocRig {
     return Compile("BLANK\nWIDTH = 500\nENDSECTION\n" + std::string(utf8));
   }
 
+  // Fifteen lines before the given ones: a form width, the variables A, R,
+  // N (N), S (C), D (D) and TM (T), the database G (GOODS by NAME) and the
+  // table T1 (GOODSB keyed on its first column, without a look-up page).
+  static std::string WithTable(std::string_view lines) {
+    return "BLANK\nWIDTH = 500\nENDSECTION\n"
+           "VARS\nA, R, N = N\nS = C\nD = D\nTM = T\nENDSECTION\n"
+           "USEDBASES\nG = NAME:GOODS, KEY:[NAME]\nENDSECTION\n"
+           "FORMS\nT1 = FORM:GOODSB, X1:0, Y1:0, Y2:100, KEYCOL:[1]\nENDSECTION\n" +
+           std::string(lines);
+  }
+
   TempDir Tmp;
   TUsedBaseList Bases;
   TBlanks Blanks;
   TAutoList Params;
   TPageFormatList Formats;
+  TCenList PriceTags;
   TCompileContext Context;
   ScriptedUi Ui;
   TCompiledDocument Doc;

@@ -1,5 +1,7 @@
-// A table filled from a look-up page. The HELPS section that makes pages
-// is compiled elsewhere, so the page is put beside a compiled table here.
+// A table filled from a look-up page, bound directly: the page is put
+// beside a compiled table, so that each check can be reached alone. Whole
+// descriptions with their HELPS sections are compiled in
+// reference_sections_test.
 #include <gtest/gtest.h>
 
 #include "documents/compile_errors.h"

@@ -27,6 +27,19 @@ struct CheckBoxesShown {
   int Columns = 0;
 };
 
+// What the user does in a question dialog: OK with these texts, or Cancel.
+struct QuestionAnswer {
+  bool Ok = false;
+  std::vector<std::string> Texts;
+};
+
+// What the user does in a base-question dialog; NewRecord presses
+// "Новая запись", which answers the next question.
+struct BaseQuestionAnswer {
+  BaseQuestionEnd End = BaseQuestionEnd::Cancelled;
+  int32_t Row = -1;
+};
+
 class ScriptedUi : public UiServices {
  public:
   ScriptedUi() { InstallUiServices(this); }
@@ -59,6 +72,13 @@ class ScriptedUi : public UiServices {
   bool BusyDuringBox = false;
   // The designer started the run as a test.
   bool DesignerTest = false;
+  // Question dialogs shown and the answers given in turn; without an answer
+  // the dialog is cancelled. An OK the dialog refuses takes the next answer.
+  std::vector<QuestionRequest> Questions;
+  std::deque<QuestionAnswer> QuestionAnswers;
+  int RefusedAnswers = 0;
+  std::vector<BaseQuestionRequest> BaseQuestions;
+  std::deque<BaseQuestionAnswer> BaseAnswers;
 
   int32_t MsgBox(const std::string& text, const std::string& caption, uint32_t flags) override {
     Boxes.push_back({text, caption, flags});
@@ -106,6 +126,37 @@ class ScriptedUi : public UiServices {
     CheckBoxDialogs.push_back({caption, items, mask, columns});
     result = CheckBoxesConfirmed ? CheckBoxesResult : 0;
     return CheckBoxesConfirmed;
+  }
+  bool AskQuestion(const QuestionRequest& request, std::vector<std::string>& texts) override {
+    Questions.push_back(request);
+    while (!QuestionAnswers.empty()) {
+      QuestionAnswer answer = QuestionAnswers.front();
+      QuestionAnswers.pop_front();
+      if (!answer.Ok) break;
+      if (request.Accept && !request.Accept(answer.Texts)) {
+        ++RefusedAnswers;
+        continue;
+      }
+      texts = answer.Texts;
+      return true;
+    }
+    texts.clear();
+    return false;
+  }
+  BaseQuestionEnd AskBaseQuestion(const BaseQuestionRequest& request, int32_t& row) override {
+    BaseQuestions.push_back(request);
+    row = -1;
+    while (!BaseAnswers.empty()) {
+      const BaseQuestionAnswer answer = BaseAnswers.front();
+      BaseAnswers.pop_front();
+      if (answer.End == BaseQuestionEnd::NewRecord) {
+        if (request.AddNew && request.AddNew()) return BaseQuestionEnd::NewRecord;
+        continue;
+      }
+      row = answer.Row;
+      return answer.End;
+    }
+    return BaseQuestionEnd::Cancelled;
   }
   bool ChooseFiles(const FileDialogRequest& request, std::vector<std::string>& paths) override {
     FileDialogs.push_back(request);

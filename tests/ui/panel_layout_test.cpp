@@ -10,8 +10,7 @@ constexpr int32_t GridWidth(int32_t c) { return c * 23 + 8; }
 
 TMyPanel *AddPanel(TPanelList &list, int32_t buttons, bool shown = true) {
   TMyPanel *p = list.AddPanel();
-  for (int32_t i = 0; i < buttons; ++i)
-    p->AddTool(i + 1);
+  for (int32_t i = 0; i < buttons; ++i) p->AddTool(i + 1);
   p->Shown = shown;
   return p;
 }
@@ -30,8 +29,8 @@ TEST(PanelLayout, TheGridWidensForItsCaptionAndGrowsRowsToFitTheRoom) {
   // Room for only three columns at the start of a line: three rows of three.
   TPanelList list;
   TMyPanel *p = AddPanel(list, 7);
-  const TPanelArrangement a = ArrangePanels(
-      list, GridWidth(3) + 4, [](const TMyPanel &) { return 10; });
+  const TPanelArrangement a =
+      ArrangePanels(list, GridWidth(3) + 4, [](const TMyPanel &) { return 10; });
   ASSERT_EQ(a.Places.size(), 1u);
   EXPECT_EQ(p->Cols, 3);
   EXPECT_EQ(p->Rows, 3);
@@ -40,16 +39,14 @@ TEST(PanelLayout, TheGridWidensForItsCaptionAndGrowsRowsToFitTheRoom) {
   EXPECT_EQ(a.PanelsHeight, 2 + p->Height + 5);
 }
 
-TEST(PanelLayout,
-     APanelThatDoesNotFitBesideOthersStartsTheNextLineBelowTheTallest) {
+TEST(PanelLayout, APanelThatDoesNotFitBesideOthersStartsTheNextLineBelowTheTallest) {
   TPanelList list;
   TMyPanel *tall = AddPanel(list, 2);
-  AddPanel(list, 4, false); // hidden panels take no room
+  AddPanel(list, 4, false);  // hidden panels take no room
   TMyPanel *wide = AddPanel(list, 6);
   const auto caption = [](const TMyPanel &) { return 10; };
   // Room for the two-button panel and a gap, not for six more buttons.
-  const TPanelArrangement a =
-      ArrangePanels(list, GridWidth(6) + 4 + 5, caption);
+  const TPanelArrangement a = ArrangePanels(list, GridWidth(6) + 4 + 5, caption);
   ASSERT_EQ(a.Places.size(), 2u);
   EXPECT_EQ(a.Places[1].Panel, wide);
   EXPECT_EQ(a.Places[1].Left, 2);
@@ -66,13 +63,10 @@ TEST(PanelLayout,
 TEST(PanelLayout, TheWindowIsAtLeastAsWideAsTheWidestOneColumnPanel) {
   TPanelList list;
   AddPanel(list, 3);
-  const TPanelArrangement a =
-      ArrangePanels(list, 10, [](const TMyPanel &) { return 200; });
+  const TPanelArrangement a = ArrangePanels(list, 10, [](const TMyPanel &) { return 200; });
   EXPECT_GE(a.ClientWidth, 200 + 18 + 20);
-  EXPECT_EQ(
-      ArrangePanels(list, 500, [](const TMyPanel &) { return 0; }).ClientWidth,
-      500);
+  EXPECT_EQ(ArrangePanels(list, 500, [](const TMyPanel &) { return 0; }).ClientWidth, 500);
 }
 
-} // namespace
-} // namespace vm
+}  // namespace
+}  // namespace vm

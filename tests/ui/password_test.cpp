@@ -23,8 +23,7 @@ struct Prompter {
 TEST(Password, AnEmptyLevelIsNotAskedAndAWrongEntryIsToldAndAskedAgain) {
   test::ScriptedUi ui;
   TPasswordRecords records{};
-  for (int32_t i = 1; i <= 16; ++i)
-    PackPassword("", records[static_cast<std::size_t>(i - 1)], i);
+  for (int32_t i = 1; i <= 16; ++i) PackPassword("", records[static_cast<std::size_t>(i - 1)], i);
   PackPassword("КЛЮЧ"_w, records[10], 11);
 
   Prompter none;
@@ -42,10 +41,9 @@ TEST(Password, AnEmptyLevelIsNotAskedAndAWrongEntryIsToldAndAskedAgain) {
 
   // The built-in password is taken only exactly as it is.
   Prompter builtIn{{"Velomar20", StartUpBuiltInPassword()}};
-  EXPECT_TRUE(
-      AskPassword(11, records, StartUpBuiltInPassword(), builtIn.Prompt()));
+  EXPECT_TRUE(AskPassword(11, records, StartUpBuiltInPassword(), builtIn.Prompt()));
   EXPECT_EQ(builtIn.asked, 2);
 }
 
-} // namespace
-} // namespace vm
+}  // namespace
+}  // namespace vm

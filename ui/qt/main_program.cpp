@@ -23,11 +23,10 @@ bool EnvSet(const char *name) {
   return value && *value;
 }
 
-} // namespace
+}  // namespace
 
 bool DisplayAvailable() {
-  return EnvSet("QT_QPA_PLATFORM") || EnvSet("DISPLAY") ||
-         EnvSet("WAYLAND_DISPLAY");
+  return EnvSet("QT_QPA_PLATFORM") || EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY");
 }
 
 std::string NoDisplayLine() {
@@ -36,8 +35,7 @@ std::string NoDisplayLine() {
          "velomar-run"_w;
 }
 
-bool AskPasswordInDialog(int32_t level, const std::string &builtIn,
-                         QWidget *parent) {
+bool AskPasswordInDialog(int32_t level, const std::string &builtIn, QWidget *parent) {
   return AskPassword(level, Settings().Passwords, builtIn,
                      [parent]() -> std::optional<std::string> {
                        TInputRequest request;
@@ -45,8 +43,7 @@ bool AskPasswordInDialog(int32_t level, const std::string &builtIn,
                        request.Prompt = "Пароль:"_w;
                        request.PasswordChar = '*';
                        request.AllowEmpty = false;
-                       if (!ShowInputDialog(request, parent))
-                         return std::nullopt;
+                       if (!ShowInputDialog(request, parent)) return std::nullopt;
                        return request.Text;
                      });
 }
@@ -67,8 +64,7 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   {
     // A refused start-up password still builds the window; the loop then
     // ends at once, as the program ends.
-    const bool allowed =
-        AskPasswordInDialog(11, StartUpBuiltInPassword(), nullptr);
+    const bool allowed = AskPasswordInDialog(11, StartUpBuiltInPassword(), nullptr);
     TMainWindowOptions options;
     options.LocalBases = LocalBases();
     options.RunDocument = hooks.RunDocument;
@@ -77,8 +73,7 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
     window.RestorePlace();
     if (allowed) {
       window.show();
-      if (hooks.Shown)
-        QTimer::singleShot(0, &window, [&] { hooks.Shown(window); });
+      if (hooks.Shown) QTimer::singleShot(0, &window, [&] { hooks.Shown(window); });
       code = QApplication::exec();
     }
     window.StorePlace();
@@ -88,4 +83,4 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   return code;
 }
 
-} // namespace vm
+}  // namespace vm

@@ -24,8 +24,7 @@ std::string NoDisplayLine();
 
 // The password of level (1..16) asked in the input dialog under the
 // configured title; builtIn, when not empty, is accepted beside it.
-bool AskPasswordInDialog(int32_t level, const std::string &builtIn,
-                         QWidget *parent);
+bool AskPasswordInDialog(int32_t level, const std::string &builtIn, QWidget *parent);
 
 struct TMainProgramHooks {
   // Runs a document chosen in the main window.
@@ -37,4 +36,4 @@ struct TMainProgramHooks {
 // The whole program after the application object exists: the exit code.
 int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks = {});
 
-} // namespace vm
+}  // namespace vm

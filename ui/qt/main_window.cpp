@@ -22,8 +22,7 @@ namespace vm {
 TMyMenuItem::TMyMenuItem(TDocData *doc, QObject *parent)
     : QAction(ToQt(doc->MenuCaption), parent), doc_(doc) {}
 
-TMyToolBar::TMyToolBar(TMyPanel &panel, QWidget *parent)
-    : QFrame(parent), panel_(panel) {
+TMyToolBar::TMyToolBar(TMyPanel &panel, QWidget *parent) : QFrame(parent), panel_(panel) {
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
   setLineWidth(1);
   caption_ = new QLabel(ToQt(panel.Name), this);
@@ -44,8 +43,7 @@ TMyToolBar::TMyToolBar(TMyPanel &panel, QWidget *parent)
     // the picture until the configuration brings images.
     button->setText(QString::number(tool->IconIndex + 1));
     connect(button, &QToolButton::clicked, this, [this, i] {
-      if (TDocTools *t = panel_.GetTool(i); t && t->Doc)
-        emit DocumentClicked(t->Doc);
+      if (TDocTools *t = panel_.GetTool(i); t && t->Doc) emit DocumentClicked(t->Doc);
     });
     buttons_.push_back(button);
   }
@@ -61,12 +59,10 @@ void TMyToolBar::Place(const TPanelPlace &place) {
   const int32_t cols = std::max(place.Layout.Cols, 1);
   for (int32_t i = 0; i < ButtonCount(); ++i)
     buttons_[static_cast<std::size_t>(i)]->move(
-        3 + (i % cols) * kToolButtonSize,
-        kPanelCaptionHeight + 4 + (i / cols) * kToolButtonSize);
+        3 + (i % cols) * kToolButtonSize, kPanelCaptionHeight + 4 + (i / cols) * kToolButtonSize);
 }
 
-TMainWindow::TMainWindow(TSettingsModel &model, TMainWindowOptions options,
-                         QWidget *parent)
+TMainWindow::TMainWindow(TSettingsModel &model, TMainWindowOptions options, QWidget *parent)
     : QMainWindow(parent), model_(model), options_(std::move(options)) {
   // A single border with a minimise box: the window's size follows its
   // menu and panels, never the user.
@@ -83,8 +79,7 @@ TMainWindow::TMainWindow(TSettingsModel &model, TMainWindowOptions options,
 
 TMainWindow::~TMainWindow() {
   for (TDocNode *node : model_.DocTree.Nodes())
-    if (node->Data)
-      node->Data->MenuItem = nullptr;
+    if (node->Data) node->Data->MenuItem = nullptr;
 }
 
 void TMainWindow::BuildFixedMenus() {
@@ -95,26 +90,20 @@ void TMainWindow::BuildFixedMenus() {
   control_->addAction(ToQt("Справочники"_w))->setEnabled(false);
   control_->addAction(ToQt("Служебные настройки"_w))->setEnabled(false);
   connect(control_->addAction(ToQt("О программе"_w)), &QAction::triggered, this,
-          [this] {
-            ShowAboutBox(model_.AutoParams.GetValueText("CONFIGNAME"), this);
-          });
+          [this] { ShowAboutBox(model_.AutoParams.GetValueText("CONFIGNAME"), this); });
   control_->addSeparator();
   exit_ = control_->addAction(ToQt("Выход"_w));
   connect(exit_, &QAction::triggered, this, &QWidget::close);
 
   service_ = bar->addMenu(ToQt("Сервис"_w));
-  for (const char *caption :
-       {"Архивация баз данных", "Восстановление из архива"})
+  for (const char *caption : {"Архивация баз данных", "Восстановление из архива"})
     service_->addMenu(ToQt(Utf8ToCp1251(caption)))->setEnabled(false);
   service_->addSeparator();
-  for (const char *caption :
-       {"Удаление периода из архива", "Восстановление удаленного периода"})
+  for (const char *caption : {"Удаление периода из архива", "Восстановление удаленного периода"})
     service_->addMenu(ToQt(Utf8ToCp1251(caption)))->setEnabled(false);
   service_->addSeparator();
-  service_->addAction(ToQt("Создание резервной копии данных"_w))
-      ->setEnabled(false);
-  service_->addAction(ToQt("Восстановление данных из резервной копии"_w))
-      ->setEnabled(false);
+  service_->addAction(ToQt("Создание резервной копии данных"_w))->setEnabled(false);
+  service_->addAction(ToQt("Восстановление данных из резервной копии"_w))->setEnabled(false);
   service_->menuAction()->setVisible(options_.LocalBases);
   service_->menuAction()->setEnabled(options_.LocalBases);
 
@@ -125,12 +114,10 @@ void TMainWindow::BuildFixedMenus() {
 
 void TMainWindow::AddDocNode(TDocNode &node, QMenu *menu) {
   TDocData *data = node.Data.get();
-  if (!data)
-    return;
+  if (!data) return;
   if (node.HasChildren()) {
     QMenu *sub = menu->addMenu(ToQt(data->MenuCaption));
-    for (int32_t i = 0; i < node.ChildCount(); ++i)
-      AddDocNode(*node.Child(i), sub);
+    for (int32_t i = 0; i < node.ChildCount(); ++i) AddDocNode(*node.Child(i), sub);
     return;
   }
   auto *item = new TMyMenuItem(data, menu);
@@ -150,13 +137,11 @@ void TMainWindow::BuildDocMenus() {
   for (int32_t t = 0; t < model_.DocTree.TopCount(); ++t) {
     TDocNode &top = *model_.DocTree.Top(t);
     auto *menu = new QMenu(ToQt(top.Text), this);
-    for (int32_t i = 0; i < top.ChildCount(); ++i)
-      AddDocNode(*top.Child(i), menu);
+    for (int32_t i = 0; i < top.ChildCount(); ++i) AddDocNode(*top.Child(i), menu);
     if (!top.HasChildren()) {
       auto *item = new TMyMenuItem(top.Data.get(), menu);
       top.Data->MenuItem = item;
-      connect(item, &QAction::triggered, this,
-              [this, d = top.Data.get()] { Run(d); });
+      connect(item, &QAction::triggered, this, [this, d = top.Data.get()] { Run(d); });
       menu->addAction(item);
     }
     menuBar()->insertMenu(before, menu);
@@ -165,8 +150,7 @@ void TMainWindow::BuildDocMenus() {
 }
 
 void TMainWindow::Run(TDocData *doc) {
-  if (doc && doc->IsDocument && options_.RunDocument)
-    options_.RunDocument(*doc);
+  if (doc && doc->IsDocument && options_.RunDocument) options_.RunDocument(*doc);
 }
 
 void TMainWindow::BuildPanels() {
@@ -194,46 +178,37 @@ void TMainWindow::BuildPanels() {
 }
 
 QSize TMainWindow::ScreenSize() const {
-  if (options_.ScreenSize)
-    return options_.ScreenSize();
+  if (options_.ScreenSize) return options_.ScreenSize();
   const QScreen *screen = QGuiApplication::primaryScreen();
   return screen ? screen->size() : QSize(1024, 768);
 }
 
 void TMainWindow::ArrangePanels() {
-  for (TMyToolBar *bar : toolBars_)
-    delete bar;
+  for (TMyToolBar *bar : toolBars_) delete bar;
   toolBars_.clear();
   for (int32_t i = 0; i < model_.Panels.Count(); ++i) {
     TMyPanel *panel = model_.Panels.GetPanel(i);
-    if (!panel->Shown)
-      continue;
+    if (!panel->Shown) continue;
     auto *bar = new TMyToolBar(*panel, panelArea_);
-    connect(bar, &TMyToolBar::DocumentClicked, this,
-            [this](TDocData *doc) { Run(doc); });
+    connect(bar, &TMyToolBar::DocumentClicked, this, [this](TDocData *doc) { Run(doc); });
     toolBars_.push_back(bar);
   }
   const QSize screen = ScreenSize();
-  const int32_t menuWidth =
-      std::min(menuBar()->sizeHint().width(), screen.width());
-  arrangement_ =
-      vm::ArrangePanels(model_.Panels, menuWidth, [this](const TMyPanel &p) {
-        for (TMyToolBar *bar : toolBars_)
-          if (&bar->Panel() == &p)
-            return bar->CaptionWidth();
-        return 0;
-      });
+  const int32_t menuWidth = std::min(menuBar()->sizeHint().width(), screen.width());
+  arrangement_ = vm::ArrangePanels(model_.Panels, menuWidth, [this](const TMyPanel &p) {
+    for (TMyToolBar *bar : toolBars_)
+      if (&bar->Panel() == &p) return bar->CaptionWidth();
+    return 0;
+  });
   for (std::size_t i = 0; i < toolBars_.size(); ++i) {
     toolBars_[i]->Place(arrangement_.Places[i]);
     toolBars_[i]->show();
   }
   panelArea_->setFixedSize(arrangement_.ClientWidth, arrangement_.PanelsHeight);
   setFixedSize(arrangement_.ClientWidth,
-               arrangement_.PanelsHeight +
-                   menuBar()->heightForWidth(arrangement_.ClientWidth));
+               arrangement_.PanelsHeight + menuBar()->heightForWidth(arrangement_.ClientWidth));
   // The window grew to the right: it steps back onto the screen.
-  if (screen.width() < x() + width() - 1)
-    move(screen.width() - arrangement_.ClientWidth + 1, y());
+  if (screen.width() < x() + width() - 1) move(screen.width() - arrangement_.ClientWidth + 1, y());
 }
 
 TMyPanel *TMainWindow::FindPanelAt(const QPoint &clientPoint) const {
@@ -246,18 +221,15 @@ void TMainWindow::RestorePlace() {
   TWindowRect r = model_.MainWindowRect;
   r.Width = width();
   r.Height = height();
-  r = ClampWindowRect(r, screen.width(), screen.height(), screen.width(),
-                      screen.height());
+  r = ClampWindowRect(r, screen.width(), screen.height(), screen.width(), screen.height());
   move(r.Left, r.Top);
 }
 
-void TMainWindow::StorePlace() {
-  model_.MainWindowRect = {x(), y(), width(), height()};
-}
+void TMainWindow::StorePlace() { model_.MainWindowRect = {x(), y(), width(), height()}; }
 
 void TMainWindow::closeEvent(QCloseEvent *event) {
-  if (Ui().MsgBox("Вы действительно хотите выйти из программы?"_w,
-                  Ui().AppTitle(), kMbYesNoQuestion) != kIdYes) {
+  if (Ui().MsgBox("Вы действительно хотите выйти из программы?"_w, Ui().AppTitle(),
+                  kMbYesNoQuestion) != kIdYes) {
     event->ignore();
     return;
   }
@@ -279,4 +251,4 @@ void TMainWindow::contextMenuEvent(QContextMenuEvent *event) {
   popupPanel_ = nullptr;
 }
 
-} // namespace vm
+}  // namespace vm

@@ -24,11 +24,11 @@ namespace vm {
 class TMyMenuItem : public QAction {
   Q_OBJECT
 
-public:
+ public:
   TMyMenuItem(TDocData *doc, QObject *parent);
   TDocData *Doc() const { return doc_; }
 
-private:
+ private:
   TDocData *doc_;
 };
 
@@ -36,21 +36,19 @@ private:
 class TMyToolBar : public QFrame {
   Q_OBJECT
 
-public:
+ public:
   TMyToolBar(TMyPanel &panel, QWidget *parent);
   TMyPanel &Panel() const { return panel_; }
   // The caption's width in its font, which the layout widens the grid for.
   int32_t CaptionWidth() const;
   void Place(const TPanelPlace &place);
-  QToolButton *Button(int32_t index) const {
-    return buttons_[static_cast<std::size_t>(index)];
-  }
+  QToolButton *Button(int32_t index) const { return buttons_[static_cast<std::size_t>(index)]; }
   int32_t ButtonCount() const { return static_cast<int32_t>(buttons_.size()); }
 
-signals:
+ signals:
   void DocumentClicked(TDocData *doc);
 
-private:
+ private:
   TMyPanel &panel_;
   QLabel *caption_;
   std::vector<QToolButton *> buttons_;
@@ -67,9 +65,8 @@ struct TMainWindowOptions {
 class TMainWindow : public QMainWindow {
   Q_OBJECT
 
-public:
-  TMainWindow(TSettingsModel &model, TMainWindowOptions options,
-              QWidget *parent = nullptr);
+ public:
+  TMainWindow(TSettingsModel &model, TMainWindowOptions options, QWidget *parent = nullptr);
   ~TMainWindow() override;
 
   // The document menus from the document tree, one top-level menu per
@@ -93,11 +90,11 @@ public:
   QAction *ExitAction() const { return exit_; }
   QSize ScreenSize() const;
 
-protected:
+ protected:
   void closeEvent(QCloseEvent *event) override;
   void contextMenuEvent(QContextMenuEvent *event) override;
 
-private:
+ private:
   void BuildFixedMenus();
   void AddDocNode(TDocNode &node, QMenu *menu);
   void Run(TDocData *doc);
@@ -117,4 +114,4 @@ private:
   TMyPanel *popupPanel_ = nullptr;
 };
 
-} // namespace vm
+}  // namespace vm

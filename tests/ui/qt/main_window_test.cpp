@@ -24,10 +24,9 @@ namespace {
 namespace fs = std::filesystem;
 
 class MainWindowTest : public ::testing::Test {
-protected:
+ protected:
   MainWindowTest() {
-    for (const auto &e :
-         fs::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
+    for (const auto &e : fs::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
       fs::copy_file(e.path(), fs::path(home.Dir()) / e.path().filename());
   }
 
@@ -43,8 +42,7 @@ protected:
 QStringList Titles(const QList<QAction *> &actions) {
   QStringList titles;
   for (QAction *a : actions)
-    if (a->isVisible() && !a->isSeparator())
-      titles << a->text();
+    if (a->isVisible() && !a->isSeparator()) titles << a->text();
   return titles;
 }
 
@@ -53,16 +51,13 @@ void AnswerBox(const char *caption, QString *text = nullptr) {
   test::WhenModal([caption, text](QWidget *modal) {
     auto *box = qobject_cast<QMessageBox *>(modal);
     ASSERT_NE(box, nullptr);
-    if (text)
-      *text = box->text();
+    if (text) *text = box->text();
     for (QAbstractButton *b : box->buttons())
-      if (b->text() == QString::fromUtf8(caption))
-        b->click();
+      if (b->text() == QString::fromUtf8(caption)) b->click();
   });
 }
 
-TEST_F(MainWindowTest,
-       OpensWithTheDocumentMenusAndPanelsAndLeavesOnlyWhenConfirmed) {
+TEST_F(MainWindowTest, OpensWithTheDocumentMenusAndPanelsAndLeavesOnlyWhenConfirmed) {
   TMainProgramHooks hooks;
   std::vector<std::string> ran;
   hooks.RunDocument = [&ran](TDocData &doc) { ran.push_back(doc.MenuCaption); };
@@ -72,22 +67,18 @@ TEST_F(MainWindowTest,
   int buttons = 0;
   hooks.Shown = [&](TMainWindow &w) {
     bar = Titles(w.menuBar()->actions());
-    EXPECT_EQ(w.windowTitle(),
-              QString::fromUtf8("Веломар — магазин «Колосок»"));
+    EXPECT_EQ(w.windowTitle(), QString::fromUtf8("Веломар — магазин «Колосок»"));
     EXPECT_EQ(Titles(w.ControlMenu()->actions()),
-              (QStringList{"Справочники", "Служебные настройки", "О программе",
-                           "Выход"}));
+              (QStringList{"Справочники", "Служебные настройки", "О программе", "Выход"}));
     // A document from its menu, then from a panel button.
     ASSERT_FALSE(w.DocMenus().empty());
     QMenu *menu = w.DocMenus().front();
     QAction *first = nullptr;
     for (QAction *a : menu->actions())
-      if (auto *item = qobject_cast<TMyMenuItem *>(a); item && !first)
-        first = item;
+      if (auto *item = qobject_cast<TMyMenuItem *>(a); item && !first) first = item;
     ASSERT_NE(first, nullptr);
     first->trigger();
-    for (TMyToolBar *t : w.ToolBars())
-      buttons += t->ButtonCount();
+    for (TMyToolBar *t : w.ToolBars()) buttons += t->ButtonCount();
     if (!w.ToolBars().empty() && w.ToolBars().front()->ButtonCount() > 0) {
       QTest::mouseClick(w.ToolBars().front()->Button(0), Qt::LeftButton);
     }
@@ -99,8 +90,7 @@ TEST_F(MainWindowTest,
   };
   EXPECT_EQ(Run(hooks), 0);
   EXPECT_TRUE(stayedAfterNo);
-  EXPECT_EQ(question,
-            QString::fromUtf8("Вы действительно хотите выйти из программы?"));
+  EXPECT_EQ(question, QString::fromUtf8("Вы действительно хотите выйти из программы?"));
   ASSERT_GE(bar.size(), 4);
   EXPECT_EQ(bar.front(), QString::fromUtf8("Управление"));
   // The sample data lie in the program directory: "Сервис" is there.
@@ -145,17 +135,14 @@ TEST_F(MainWindowTest, APanelHiddenFromItsMenuItemLeavesTheOthersInPlace) {
   ASSERT_TRUE(LoadAllSettings());
   TSettingsModel &m = Settings();
   ASSERT_GT(m.Panels.Count(), 0);
-  for (int32_t i = 0; i < m.Panels.Count(); ++i)
-    m.Panels.GetPanel(i)->Shown = true;
+  for (int32_t i = 0; i < m.Panels.Count(); ++i) m.Panels.GetPanel(i)->Shown = true;
   TMainWindow w(m, {});
   EXPECT_EQ(static_cast<int32_t>(w.ToolBars().size()), m.Panels.Count());
   const QRect first = w.ToolBars().front()->geometry();
-  EXPECT_EQ(w.FindPanelAt(w.centralWidget()->mapTo(&w, first.topLeft())),
-            m.Panels.GetPanel(0));
+  EXPECT_EQ(w.FindPanelAt(w.centralWidget()->mapTo(&w, first.topLeft())), m.Panels.GetPanel(0));
   QList<QAction *> items;
   for (QAction *a : w.PanelsMenu()->actions())
-    if (a->isCheckable())
-      items << a;
+    if (a->isCheckable()) items << a;
   ASSERT_EQ(items.size(), m.Panels.Count());
   items.front()->trigger();
   EXPECT_FALSE(m.Panels.GetPanel(0)->Shown);
@@ -163,5 +150,5 @@ TEST_F(MainWindowTest, APanelHiddenFromItsMenuItemLeavesTheOthersInPlace) {
   EXPECT_EQ(static_cast<int32_t>(w.ToolBars().size()), m.Panels.Count() - 1);
 }
 
-} // namespace
-} // namespace vm
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,102 @@
+#include "app/run_services.h"
+
+#include <fstream>
+
+#include "foundation/text/strutils.h"
+#include "platform/encoding.h"
+
+namespace vm {
+
+namespace {
+
+std::string Escaped(const std::string& s) {
+  std::string out;
+  out.reserve(s.size());
+  for (const char c : s) {
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\\') {
+      out += "\\\\";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// What a written answer means for a box's buttons; 0 when it fits none.
+int32_t ButtonOf(const std::string& answer) {
+  std::string a = answer;
+  MakeUpperCase(a);
+  if (a == "ДА"_w) return kIdYes;
+  if (a == "НЕТ"_w) return kIdNo;
+  if (a == "OK" || a == "ОК"_w) return kIdOk;
+  if (a == "ОТМЕНА"_w) return kIdCancel;
+  return 0;
+}
+
+bool AnswerFits(int32_t button, uint32_t flags) {
+  switch (flags & 0x0F) {
+    case 1: return button == kIdOk || button == kIdCancel;
+    case 3: return button == kIdYes || button == kIdNo || button == kIdCancel;
+    case 4: return button == kIdYes || button == kIdNo;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+std::string MessageLine(const std::string& caption, const std::string& text) {
+  return "[" + Escaped(Cp1251ToUtf8(caption)) + "] " + Escaped(Cp1251ToUtf8(text));
+}
+
+TRunServices::TRunServices(std::vector<std::string> answers, std::FILE* out)
+    : answers_(answers.begin(), answers.end()), out_(out) {}
+
+bool TRunServices::NextAnswer(std::string& answer) {
+  if (answers_.empty()) return false;
+  answer = answers_.front();
+  answers_.pop_front();
+  return true;
+}
+
+int32_t TRunServices::MsgBox(const std::string& text, const std::string& caption, uint32_t flags) {
+  std::fprintf(out_, "%s\n", MessageLine(caption, text).c_str());
+  std::fflush(out_);
+  const uint32_t buttons = flags & 0x0F;
+  std::string answer;
+  if (buttons != 0 && NextAnswer(answer)) {
+    const int32_t button = ButtonOf(answer);
+    if (AnswerFits(button, flags)) return button;
+  }
+  return UiServices::MsgBox(text, caption, flags);
+}
+
+bool TRunServices::AskQuestion(const QuestionRequest& request, std::vector<std::string>& texts) {
+  texts.clear();
+  for (const QuestionInput& input : request.Inputs) {
+    std::string answer;
+    if (!NextAnswer(answer)) answer = input.Text;
+    if (request.CancelVisible && ButtonOf(answer) == kIdCancel) {
+      texts.clear();
+      return false;
+    }
+    texts.push_back(answer);
+  }
+  return !request.Accept || request.Accept(texts);
+}
+
+bool ReadAnswers(const std::string& path, std::vector<std::string>& answers) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    answers.push_back(Utf8ToCp1251(line));
+  }
+  return true;
+}
+
+}  // namespace vm

@@ -1,0 +1,39 @@
+// Message boxes and dialogs of the headless document runner: every message
+// box is one line "[caption] text" on standard output in UTF-8 (CR written
+// \r, LF \n, a backslash \\), and questions take their answers, one a line,
+// from a list, then their default answers when it runs out.
+#pragma once
+
+#include <cstdio>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/services.h"
+
+namespace vm {
+
+// The text of one message box line, in UTF-8.
+std::string MessageLine(const std::string& caption, const std::string& text);
+
+class TRunServices : public UiServices {
+ public:
+  // Answers are Windows-1251; out is where the lines go.
+  explicit TRunServices(std::vector<std::string> answers, std::FILE* out = stdout);
+
+  int32_t MsgBox(const std::string& text, const std::string& caption, uint32_t flags) override;
+  bool AskQuestion(const QuestionRequest& request, std::vector<std::string>& texts) override;
+
+ private:
+  // False when the answers have run out.
+  bool NextAnswer(std::string& answer);
+
+  std::deque<std::string> answers_;
+  std::FILE* out_;
+};
+
+// The lines of an answers file (UTF-8, CR LF or LF) in Windows-1251; false
+// when it cannot be read.
+bool ReadAnswers(const std::string& path, std::vector<std::string>& answers);
+
+}  // namespace vm

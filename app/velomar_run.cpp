@@ -1,0 +1,144 @@
+// velomar-run: one document run without windows, as from its menu item.
+//
+//   velomar-run [--answers FILE] [--date D.MM.YYYY] [--time H:MM:SS] DOCUMENT
+//
+// Runs in the program directory ($VELOMAR_HOME or the current directory)
+// the start-up that needs no window, then DOCUMENT, found by its name in
+// the document tree ("folder/.../name" when a name repeats). Exit status: 0
+// committed, 1 nothing committed, 2 the start-up failed.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/run_services.h"
+#include "config/data_dir.h"
+#include "config/doctree.h"
+#include "config/settings.h"
+#include "documents/document_road.h"
+#include "foundation/text/strutils.h"
+#include "foundation/values/dates.h"
+#include "platform/encoding.h"
+#include "documents/headless_steps.h"
+#include "ui/startup.h"
+
+using namespace vm;
+
+namespace {
+
+constexpr int kCommitted = 0;
+constexpr int kNotCommitted = 1;
+constexpr int kFailedStart = 2;
+
+struct TRunOptions {
+  std::string Answers;
+  std::string Date;
+  std::string Time;
+  std::string Document;
+};
+
+int Usage(const char* why) {
+  std::fprintf(stderr, "velomar-run: %s\n", why);
+  std::fprintf(stderr, "usage: velomar-run [--answers FILE] [--date D.MM.YYYY] [--time H:MM:SS] DOCUMENT\n");
+  return kFailedStart;
+}
+
+bool ParseOptions(int argc, char** argv, TRunOptions& o) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    std::string* value = arg == "--answers" ? &o.Answers : arg == "--date" ? &o.Date
+                       : arg == "--time"    ? &o.Time
+                                            : nullptr;
+    if (value != nullptr) {
+      if (++i >= argc) return false;
+      *value = argv[i];
+    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+      return false;
+    } else if (o.Document.empty()) {
+      o.Document = arg;
+    } else {
+      return false;
+    }
+  }
+  return !o.Document.empty();
+}
+
+std::vector<std::string> SplitPath(const std::string& path) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t slash = path.find('/', start);
+    parts.push_back(TrimBlanks(path.substr(start, slash - start)));
+    if (slash == std::string::npos) break;
+    start = slash + 1;
+  }
+  return parts;
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+  return CompareStrLocale(TrimBlanks(a), b, false) == 0;
+}
+
+// The documents whose name and the names of the folders above it end with
+// the path.
+std::vector<TDocNode*> FindDocuments(const TDocTree& tree, const std::vector<std::string>& path) {
+  std::vector<TDocNode*> found;
+  for (TDocNode* node : tree.Nodes()) {
+    if (node->HasChildren() || node->Parent() == nullptr) continue;
+    const TDocNode* n = node;
+    bool match = true;
+    for (auto part = path.rbegin(); part != path.rend(); ++part) {
+      if (n == nullptr || !SameName(n->Text, *part)) {
+        match = false;
+        break;
+      }
+      n = n->Parent();
+    }
+    if (match) found.push_back(node);
+  }
+  return found;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TRunOptions o;
+  if (!ParseOptions(argc, argv, o)) return Usage("wrong arguments");
+  TStartUpOptions startUp;
+  if (!o.Date.empty()) {
+    if (!IsValidDateStr(o.Date)) return Usage("--date wants D.MM.YYYY");
+    startUp.ClockDate = StrToDateRec(o.Date);
+  }
+  if (!o.Time.empty()) {
+    const TTimeRec time = StrToTimeRec(o.Time);
+    if (!IsValidTimeRec(time)) return Usage("--time wants H:MM:SS");
+    startUp.ClockTime = time;
+  }
+  std::vector<std::string> answers;
+  if (!o.Answers.empty() && !ReadAnswers(o.Answers, answers)) return Usage("the answers file cannot be read");
+
+  TRunServices services(std::move(answers));
+  InstallUiServices(&services);
+  InitProgramDirectory();
+  SetCommandLine(argc, argv);
+
+  THeadlessSteps steps;
+  TStartOfDayOnRoad startOfDay(steps);
+  startUp.StartOfDay = &startOfDay;
+  if (StartUp(startUp) != 0) return kFailedStart;
+
+  TDocTree& tree = Settings().DocTree;
+  tree.CreateAllMenus();
+  const std::vector<TDocNode*> found = FindDocuments(tree, SplitPath(Utf8ToCp1251(o.Document)));
+  int status = kNotCommitted;
+  if (found.size() != 1) {
+    std::fprintf(stderr, "velomar-run: %s: %s\n", o.Document.c_str(),
+                 found.empty() ? "no such document" : "more than one document has this name; give its folders");
+  } else {
+    int32_t errorLine = 0;
+    int32_t errorCode = 0;
+    if (RunDocumentChecked(*found.front()->Data, steps, errorLine, errorCode)) status = kCommitted;
+  }
+  ShutDown();
+  return status;
+}

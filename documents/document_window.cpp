@@ -1,0 +1,154 @@
+#include "documents/document_window.h"
+
+#include "documents/document_recalc.h"
+#include "foundation/values/value_text.h"
+#include "language/evaluator.h"
+#include "language/interpreter.h"
+#include "platform/encoding.h"
+#include "platform/services.h"
+
+namespace vm {
+
+namespace {
+
+constexpr uint32_t kCheckBoxFlags = 0x2040;
+constexpr uint32_t kExitQuestionFlags = 0x2024;
+
+enum class TCondition { Passed, Failed, Error };
+
+// A condition that cannot be evaluated or is no number is reported (for
+// rows) and lets the check pass.
+TCondition EvalCondition(TCompiledDocument& doc, TExprChain& condition, bool report) {
+  int err = 0;
+  TCommonVar v;
+  EvalExpr(condition, err, v);
+  if (err != 0) {
+    if (report)
+      Ui().MsgBox("Ошибка при вычислении условия проверки "_w + EvalErrorText(err, &doc.Context),
+                  "Ошибка проверки"_w, kCheckBoxFlags);
+    return TCondition::Error;
+  }
+  if (v.Kind != 'N') {
+    if (report) Ui().MsgBox("Неверный тип условия проверки "_w, "Ошибка проверки"_w, kCheckBoxFlags);
+    return TCondition::Error;
+  }
+  return IsNearZero(v.Num) ? TCondition::Failed : TCondition::Passed;
+}
+
+}  // namespace
+
+TDocumentWindowLogic::TDocumentWindowLogic(TCompiledDocument& doc, std::string caption)
+    : doc_(doc), caption_(std::move(caption)) {}
+
+void TDocumentWindowLogic::Show(bool firstShowing) {
+  mayClose_ = confirmed_ = commit_ = false;
+  TInstruction* start = firstShowing ? doc_.Programs.Init : doc_.Programs.Reentry;
+  if (start != nullptr) Interp().ExecProgram(start);
+  RecalcDocument(doc_);
+}
+
+bool TDocumentWindowLogic::ReportFailed(TCheckRecord& check) {
+  int err = 0;
+  TCommonVar message;
+  EvalExpr(check.Message, err, message);
+  if (err != 0) return true;
+  const std::string text = ValueToText(message, 0, 0);
+  if (check.Warn) return Ui().MsgBox(text, "Внимание !"_w, kMbYesNoWarning) == kIdYes;
+  Ui().MsgBox(text, "Ошибка проверки"_w, kCheckBoxFlags);
+  return false;
+}
+
+bool TDocumentWindowLogic::CheckRows(TFormPar& form) {
+  if (form.Checks == nullptr || form.Checks->Count() == 0) return true;
+  TDataView& view = form.View();
+  const int32_t oldRow = view.CurRow();
+  for (int32_t row = 0; row < view.RowCount(); ++row) {
+    view.SetRow(row);
+    for (int32_t i = 0; i < form.Checks->Count(); ++i) {
+      TCheckRecord& check = *form.Checks->GetItem(i);
+      if (EvalCondition(doc_, check.Condition, true) != TCondition::Failed) continue;
+      if (ReportFailed(check)) continue;
+      if (check.DeleteRow) view.DeleteRow(row);
+      return false;
+    }
+  }
+  view.SetRow(oldRow);
+  return true;
+}
+
+bool TDocumentWindowLogic::CheckDocument() {
+  for (int32_t i = 0; i < doc_.Checks.Count(); ++i) {
+    TCheckRecord& check = *doc_.Checks.GetItem(i);
+    if (EvalCondition(doc_, check.Condition, false) != TCondition::Failed) continue;
+    if (!ReportFailed(check)) return false;
+  }
+  return true;
+}
+
+bool TDocumentWindowLogic::CheckAll() {
+  for (const auto& form : doc_.Forms)
+    if (!CheckRows(*form)) return false;
+  return CheckDocument();
+}
+
+void TDocumentWindowLogic::OkButClick(bool fromButton) {
+  if (TVariable* canClose = doc_.Predefined.CanClose) {
+    canClose->Value = TCommonVar{};
+    canClose->Value.Kind = 'N';
+    canClose->Value.Num = 1;
+  }
+  if (doc_.Programs.OkPress != nullptr) Interp().ExecProgram(doc_.Programs.OkPress);
+  const TVariable* canClose = doc_.Predefined.CanClose;
+  mayClose_ = canClose == nullptr ||
+              (canClose->Value.Kind == 'N' && (canClose->Value.Num > kNumTolerance ||
+                                               canClose->Value.Num < -kNumTolerance));
+  if (!mayClose_) return;
+  mayClose_ = CheckAll();
+  confirmed_ = mayClose_;
+  if (mayClose_ && fromButton && !doc_.Options.ExitConfirm.empty()) {
+    mayClose_ = Ui().MsgBox(doc_.Options.ExitConfirm, caption_,
+                            kExitQuestionFlags | doc_.Options.ExitDefaultButton) == kIdYes;
+    confirmed_ = mayClose_;
+  }
+}
+
+void TDocumentWindowLogic::CanButClick(bool ask) {
+  commit_ = false;
+  if (ask && !Ui().DesignerTestRun() && Interp().TerminateValue() == 0) {
+    if (Ui().MsgBox("Все изменения в документе будут игнорированы. Продолжить?"_w, Ui().AppTitle(),
+                    kMbYesNoWarning) == kIdYes)
+      mayClose_ = true;
+  } else {
+    mayClose_ = true;
+  }
+  confirmed_ = false;
+}
+
+void TDocumentWindowLogic::Close() {
+  const bool reentry = doc_.Programs.Reentry != nullptr;
+  if (confirmed_) {
+    for (const auto& form : doc_.Forms)
+      if (form->PreLastProg != nullptr) Interp().ExecProgram(form->PreLastProg);
+    for (const auto& form : doc_.Forms) {
+      if (form->LastTableProg == nullptr) continue;
+      for (int32_t row = 0; row < form->View().RowCount() && !Interp().Aborted(); ++row) {
+        if (form->CurrentRow != nullptr) {
+          form->CurrentRow->Value = TCommonVar{};
+          form->CurrentRow->Value.Kind = 'N';
+          form->CurrentRow->Value.Num = row + 1;
+        }
+        Interp().ExecNestedProgram(form->LastTableProg);
+        Ui().ProcessMessages();
+      }
+    }
+    if (!Interp().Aborted() && doc_.Programs.Final != nullptr) Interp().ExecProgram(doc_.Programs.Final);
+    commit_ = !Ui().DesignerTestRun() && !Interp().Aborted();
+    if (reentry)
+      for (const auto& form : doc_.Forms) form->View().ClearRows();
+  } else if (reentry) {
+    for (const auto& form : doc_.Forms) form->View().ClearRows();
+    if (doc_.Programs.Final != nullptr) Interp().ExecProgram(doc_.Programs.Final);
+  }
+}
+
+}  // namespace vm

@@ -1,0 +1,102 @@
+#include "documents/headless_steps.h"
+
+#include <string>
+#include <vector>
+
+#include "config/price_tags.h"
+#include "config/scramble.h"
+#include "config/settings.h"
+#include "documents/document_commit.h"
+#include "documents/document_compiler.h"
+#include "language/interpreter.h"
+#include "platform/encoding.h"
+#include "platform/services.h"
+#include "documents/document_window.h"
+
+namespace vm {
+
+namespace {
+
+// A re-entry document without a window could go round for ever when its
+// programs never set TERMINATE.
+constexpr int kMaxHeadlessPasses = 1000;
+
+}  // namespace
+
+bool THeadlessSteps::AskPassword(int32_t level) {
+  if (level < 1 || level > 16) return false;
+  std::string password;
+  UnpackPassword(Settings().Passwords[static_cast<std::size_t>(level - 1)], level, password);
+  QuestionRequest request;
+  request.Caption = "Пароль"_w;
+  request.CancelVisible = true;
+  request.Inputs.push_back(QuestionInput{"Введите пароль"_w, 'C', 10, 0, ""});
+  std::vector<std::string> texts;
+  if (!Ui().AskQuestion(request, texts)) return false;
+  return !texts.empty() && texts.front() == password;
+}
+
+bool THeadlessSteps::ConfirmDateTime(TDateRec& /*date*/, TTimeRec& /*time*/) { return true; }
+
+bool THeadlessSteps::Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCode) {
+  TSettingsModel& m = Settings();
+  Interp().BeginDocumentRun();
+  doc_.Bases.SaveCount = 0;
+  TCompileContext context;
+  context.Bases = &m.Bases;
+  context.Blanks = &m.Blanks;
+  context.AutoParams = &m.AutoParams;
+  context.PageFormats = &PageFormats();
+  context.PriceTags = &m.PriceTags;
+  context.StandardPaper = m.DefaultFormatName;
+  TDocumentSource source;
+  source.Name = doc.MenuCaption;
+  source.Description = doc.Description;
+  source.StartOfDay = &doc == &m.StartOfDayDoc;
+  int line = 0;
+  errorCode = CompileDocument(doc_, source, context, line);
+  errorLine = line;
+  doc_.Bases.SaveCount = 0;
+  return errorCode == 0;
+}
+
+bool THeadlessSteps::RunPass(TDocData& data, bool firstShowing) {
+  if (doc_.Forms.Count() == 0) {
+    if (doc_.Programs.Init == nullptr) return false;
+    Interp().ExecProgram(doc_.Programs.Init);
+    return !Ui().DesignerTestRun() && !Interp().Aborted();
+  }
+  if (!doc_.Options.EnterConfirm.empty() &&
+      Ui().MsgBox(doc_.Options.EnterConfirm, data.MenuCaption, kMbYesNoQuestion) != kIdYes)
+    return false;
+  TDocumentWindowLogic window(doc_, data.MenuCaption);
+  window.Show(firstShowing);
+  if (Interp().TerminateValue() == 0 && !Interp().Aborted()) window.OkButClick(true);
+  // Nobody can mend what a check refused: the window is abandoned.
+  if (!window.MayClose()) window.CanButClick(false);
+  window.Close();
+  return window.CommitFlag();
+}
+
+TPassesResult THeadlessSteps::RunPasses(TDocData& data) {
+  TPassesResult result;
+  bool committed = false;
+  const bool reentry = doc_.Forms.Count() > 0 && doc_.Programs.Reentry != nullptr;
+  for (int pass = 0; pass < kMaxHeadlessPasses; ++pass) {
+    committed = false;
+    const bool commit = RunPass(data, pass == 0);
+    if (commit && Interp().TerminateValue() == 0) {
+      committed = CommitDocument(doc_);
+      result.CommittedAny = result.CommittedAny || committed;
+    } else if (!Ui().DesignerTestRun() && Interp().TerminateValue() == 0 && Interp().Aborted()) {
+      ReportResultsNotSaved(0x30);
+    }
+    if (!reentry || Interp().TerminateValue() != 0) break;
+  }
+  // A run that ended by TERMINATE before its commit committed nothing, and
+  // does not say it did.
+  result.Result = reentry ? true : committed;
+  return result;
+}
+
+}  // namespace vm

@@ -1,0 +1,31 @@
+// The road of a document without windows: the password and the questions
+// go to the message services, the document window is the window logic
+// alone, which runs INIT and the recalculation and then presses OK.
+#pragma once
+
+#include <cstdint>
+
+#include "documents/compiled_document.h"
+#include "documents/document_road.h"
+
+namespace vm {
+
+class THeadlessSteps : public TDocumentSteps {
+ public:
+  bool AskPassword(int32_t level) override;
+  // The program clock as set is taken as confirmed.
+  bool ConfirmDateTime(TDateRec& date, TTimeRec& time) override;
+  bool Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCode) override;
+  TPassesResult RunPasses(TDocData& doc) override;
+  void ClearRun() override { doc_.Clear(); }
+
+  TCompiledDocument& Document() { return doc_; }
+
+ private:
+  // One pass: the window or the program; true when it is to be committed.
+  bool RunPass(TDocData& data, bool firstShowing);
+
+  TCompiledDocument doc_;
+};
+
+}  // namespace vm

@@ -1,0 +1,29 @@
+// The rules of the single-line edit of one typed value, as the view cells
+// and the question dialogs use them: what it shows for a value, what it
+// reads back, which texts it accepts and how long a text may grow.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "foundation/values/values.h"
+
+namespace vm {
+
+struct TValueEdit {
+  char Kind = 'C';
+  int32_t Width = 0;
+  int32_t Decimals = 0;
+
+  std::string Show(const TCommonVar& value) const;
+  TCommonVar Read(std::string_view text) const;
+  // A text that is not blank; a number that fits Width and Decimals; a
+  // real time; for every other kind a real date.
+  bool IsValid(std::string_view text) const;
+  // Of a view cell's edit: dates 10, or 20 with a width; others the width,
+  // or 15 without one.
+  int32_t MaxLength() const;
+};
+
+}  // namespace vm

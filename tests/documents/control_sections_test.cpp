@@ -1,0 +1,263 @@
+// Selects, buttons, list selects, field lists and the price-tag binding
+// compiled from whole descriptions; the controls run their programs as the
+// user works them.
+#include <gtest/gtest.h>
+
+#include "documents/doc_rig.h"
+#include "documents/line_errors.h"
+#include "language/evaluator.h"
+#include "language/interpreter.h"
+#include "language/zone_compiler.h"
+
+namespace vm::test {
+namespace {
+
+// The width first: the line under test is line 5, after its section keyword.
+void ExpectSectionErrors(const std::string& section, std::initializer_list<LineErrorCase> cases) {
+  ExpectLineErrors("BLANK\nWIDTH = 500\nENDSECTION\n" + section + "\n", 5, cases);
+}
+
+// Counts the controls it makes.
+class CountingControls : public THeadlessControls {
+ public:
+  std::unique_ptr<IListControl> CreateDropDown() override {
+    ++DropDowns;
+    return THeadlessControls::CreateDropDown();
+  }
+  int DropDowns = 0;
+};
+
+const std::string kControls =
+    "VARS\nHITS = N\nENDSECTION\n"
+    "SELECTS\ns1 = X1:10, X2:200, Y1:5, F:40, B:1, V:HITS > 0\nENDSECTION\n"
+    "SELLIST\nL1 = X1:1, X2:2, Y1:3, Y2:4, B:0\nENDSECTION\n"
+    "BUTTONS\nB1 = X2:20, X1:-10, Y2:40, Y1:30, TITLE:'Нажми ' + 'здесь'\nB2 = X1:1, X2:2, Y1:3, Y2:4\nENDSECTION\n"
+    "LISTS\nF1 = TITLE:'Список', W:100, H:200\nENDSECTION\n"
+    "FORMS\nT1 = FORM:GOODSB, X1:0, Y1:0, Y2:0, KEYCOL:[1], LISTS:[2:F1]\nENDSECTION\n"
+    "SELCHANGE = S1\nHITS := HITS + 1\nMESSAGE(0, 'sel', 'T')\nENDSELCHANGE\n"
+    "SELLISTCHANGE = l1\nHITS := HITS + 10\nENDSELCHANGE\n"
+    "BUTTONCLICK = B1\nHITS := HITS + 100\nMESSAGE(0, 'click', 'T')\nENDBUTCLICK\n";
+
+TEST(ControlSections, ControlsTakeTheirPlaceAndRunTheirPrograms) {
+  DocRig rig;
+  CountingControls controls;
+  rig.Context.Controls = &controls;
+  ASSERT_EQ(rig.CompileForm(kControls), 0) << rig.Message;
+  EXPECT_EQ(controls.DropDowns, 1);
+  TCompiledDocument& doc = rig.Doc;
+  int recalcs = 0;
+  doc.Events.Recalc = [&] { ++recalcs; };
+
+  TSelect& s1 = *doc.Selects.FindByName("S1");
+  EXPECT_EQ(s1.Name, "S1");
+  EXPECT_EQ(s1.Place.Left, 10);
+  EXPECT_EQ(s1.Place.Right, 200);
+  EXPECT_EQ(s1.Place.Top, 5);
+  EXPECT_EQ(s1.Place.Bottom, 0);
+  EXPECT_EQ(s1.FontHeight, 40);
+  EXPECT_EQ(s1.FontStyle, kFsBold);
+  EXPECT_EQ(s1.Combo().FontStyle(), kFsBold);
+  TListSelect& l1 = *doc.ListSelects.FindByName("L1");
+  EXPECT_EQ(l1.FontHeight, 50);
+  EXPECT_EQ(l1.FontStyle, 0);
+  EXPECT_EQ(l1.Place.Bottom, 4);
+  TVisButt& b1 = *doc.Buttons.FindByName("B1");
+  EXPECT_EQ(b1.Place.Left, -10);
+  EXPECT_EQ(b1.Place.Right, 20);
+  EXPECT_EQ(b1.Place.Top, 30);
+  EXPECT_EQ(b1.Place.Bottom, 40);
+  TFldList& f1 = *doc.FieldLists.FindByName("F1");
+  EXPECT_EQ(f1.Width, 100);
+  EXPECT_EQ(f1.Height, 200);
+  int err = 0;
+  TCommonVar title;
+  EvalExpr(f1.Expr, err, title);
+  EXPECT_EQ(title.Str, "Список"_w);
+  EXPECT_EQ(doc.Forms.FindFormPar("T1")->ColumnLists[1], &f1);
+
+  // Visibility and captions follow the formulas.
+  doc.Selects.UpdateVisibility();
+  doc.Buttons.UpdateButtons();
+  EXPECT_FALSE(s1.Combo().Visible());
+  EXPECT_EQ(b1.Button().Caption(), "Нажми здесь"_w);
+  EXPECT_EQ(doc.Buttons.FindByName("B2")->Button().Caption(), "B2");
+
+  // The user works the controls.
+  Interp().BeginDocumentRun();
+  TVariable& hits = *doc.Context.Symbols().FindVariable("HITS");
+  s1.Add("one");
+  static_cast<THeadlessList&>(s1.Combo()).Choose(0);
+  EXPECT_EQ(hits.Value.Num, 1);
+  static_cast<THeadlessButton&>(b1.Button()).Press();
+  EXPECT_EQ(hits.Value.Num, 101);
+  l1.AddUnique("x");
+  static_cast<THeadlessList&>(l1.List()).Choose(0);
+  EXPECT_EQ(hits.Value.Num, 111);
+  EXPECT_EQ(recalcs, 3);
+  ASSERT_EQ(rig.Ui.Boxes.size(), 2u);
+  EXPECT_EQ(rig.Ui.Boxes[0].Text, "sel");
+  EXPECT_EQ(rig.Ui.Boxes[1].Text, "click");
+  doc.Selects.UpdateVisibility();
+  EXPECT_TRUE(s1.Combo().Visible());
+  // A button without a program does nothing.
+  static_cast<THeadlessButton&>(doc.Buttons.FindByName("B2")->Button()).Press();
+  EXPECT_EQ(recalcs, 3);
+}
+
+TEST(ControlSections, EachEventBlockOnce) {
+  DocRig rig;
+  EXPECT_EQ(rig.CompileForm(kControls + "SELCHANGE = s1\nENDSELCHANGE"), 51);
+  EXPECT_EQ(rig.Line, 34);
+  EXPECT_EQ(rig.CompileForm(kControls + "SELLISTCHANGE = L1\nENDSELCHANGE"), 51);
+  EXPECT_EQ(rig.Line, 34);
+  EXPECT_EQ(rig.CompileForm(kControls + "BUTTONCLICK = B1\nENDBUTCLICK"), 51);
+  EXPECT_EQ(rig.Line, 34);
+  EXPECT_EQ(rig.CompileForm(kControls + "BUTTONCLICK = S1\nENDBUTCLICK"), 134);
+  EXPECT_EQ(rig.CompileForm(kControls + "SELLISTCHANGE = S1\nENDSELCHANGE"), 126);
+  // Field lists come before the tables that offer them.
+  EXPECT_EQ(rig.CompileForm("FORMS\nT1 = FORM:GOODSB, X1:0, Y1:0, Y2:0, KEYCOL:[1], LISTS:[2:F1]\nENDSECTION\n"
+                            "LISTS\nF1 = TITLE:'a', W:1, H:1"),
+            132);
+}
+
+TEST(ControlSections, ControlErrorsByLine) {
+  ExpectSectionErrors("SELECTS", {
+      {"1S = X1:0, X2:1, Y1:0", 127},
+      {"ABCDEFGHIJK = X1:0, X2:1, Y1:0", 127},
+      {"CANCLOSE = X1:0, X2:1, Y1:0", 5},
+      {"GOTO = X1:0, X2:1, Y1:0", 52},
+      {"S = X2:1, Y1:0", 7},
+      {"S = X1:0, Y1:0", 7},
+      {"S = X1:0, X2:1", 7},
+      {"S = X1:x, X2:1, Y1:0", 8},
+      {"S = X1:0, X2:1, Y1:1.5", 8},
+      {"S = X1:0, X2:1, Y1:0, Y2:5", 257},
+      {"S = X1:0, X2:1, Y1:0, TITLE:'a'", 257},
+      {"S = X1:0, X2:1, Y1:0, F:0", 8},
+      {"S = X1:0, X2:1, Y1:0, B:x", 8},
+      {"S = X1:0, X2:1, Y1:0, V:'a'", 48},
+      {"S = X1:0, X2:1, Y1:0, V:NOPE", -1},
+  });
+  ExpectSectionErrors("BUTTONS", {
+      {"B = X1:0, X2:1, Y1:0", 7},
+      {"B = X1:0, X2:1, Y1:0, Y2:x", 8},
+      {"B = X1:0, X2:1, Y1:0, Y2:1, TITLE:1", 133},
+      {"B = X1:0, X2:1, Y1:0, Y2:1, TITLE:NOPE", -1},
+      {"B = X1:0, X2:1, Y1:0, Y2:1, W:1", 257},
+  });
+  ExpectSectionErrors("SELLIST", {
+      {"L = X1:0, X2:1, Y1:0", 7},
+      {"L = X1:0, X2:1, Y1:0, Y2:1, TITLE:'a'", 257},
+      {"L = X1:0, X2:1, Y1:0, Y2:1, V:1 + 'a'", -1},
+  });
+  ExpectSectionErrors("LISTS", {
+      {"1L = TITLE:'a', W:1, H:1", 127},
+      {"L = W:1, H:1", 128},
+      {"L = TITLE:1, W:1, H:1", 133},
+      {"L = TITLE:'a', H:1", 129},
+      {"L = TITLE:'a', W:0, H:1", 8},
+      {"L = TITLE:'a', W:1", 130},
+      {"L = TITLE:'a', W:1, H:x", 8},
+      {"L = TITLE:'a', W:1, H:1, X1:1", 257},
+  });
+  // One name space for every kind of control.
+  DocRig rig;
+  EXPECT_EQ(rig.CompileForm("SELECTS\nS1 = X1:0, X2:1, Y1:0\nENDSECTION\nLISTS\ns1 = TITLE:'a', W:1, H:1"), 5);
+  EXPECT_EQ(rig.Line, 8);
+}
+
+// A table whose fourth (hidden) column counts the tags; the PRICE line is 8.
+const std::string kPriceHead =
+    "FORMS\nT1 = FORM:GOODSB, X1:0, Y1:0, Y2:0, KEYCOL:[1]\nENDSECTION\nPRICE\n";
+
+TEST(PriceSection, DocumentKeepsItsOwnZoneExpressions) {
+  DocRig rig;
+  TCenZone& layoutZone = *rig.PriceTags.GetItem(0)->GetZone(0);
+  TZoneCompiler zones;
+  zones.CompileCenZone(layoutZone, "2 + 2");
+  const TCompiledZone* layoutExpr = CompiledZone(layoutZone);
+  ASSERT_NE(layoutExpr, nullptr);
+
+  ASSERT_EQ(rig.CompileForm(kPriceHead + "PRICEKIND = NUMBER:1, COUNT:4, ZONES:[2:t1[1, 1], 1:'Цена' + 'x']"), 0)
+      << rig.Message;
+  const TPriceBinding& price = rig.Doc.Price;
+  EXPECT_TRUE(price.Declared);
+  EXPECT_EQ(price.Layout, rig.PriceTags.GetItem(0));
+  EXPECT_EQ(price.CountColumn, 3);
+  EXPECT_TRUE(price.Editable);
+  ASSERT_NE(price.ZoneExpr(0), nullptr);
+  ASSERT_NE(price.ZoneExpr(1), nullptr);
+  EXPECT_EQ(price.ZoneExpr(2), nullptr);
+  int err = 0;
+  TCommonVar v;
+  EvalExpr(*const_cast<TExprChain*>(price.ZoneExpr(0)), err, v);
+  EXPECT_EQ(v.Str, "Ценаx"_w);
+  // The layout's own expression stays, and so after the document is cleared.
+  EXPECT_EQ(CompiledZone(layoutZone), layoutExpr);
+  EXPECT_EQ(layoutZone.Text, "2 + 2");
+  // Editable price tags open every column of the table, keys too.
+  const TFormPar& form = *rig.Doc.Forms.FindFormPar("T1");
+  EXPECT_TRUE(form.EditableCols.test(0));
+  EXPECT_TRUE(form.EditableCols.test(3));
+  rig.Doc.Clear();
+  EXPECT_EQ(rig.Doc.Price.Layout, nullptr);
+  EXPECT_FALSE(rig.Doc.Price.Declared);
+  EXPECT_EQ(CompiledZone(layoutZone), layoutExpr);
+
+  ASSERT_EQ(rig.CompileForm(kPriceHead + "PRICEKIND = NUMBER:2, COUNT:0, ZONES:[1:1], EDITABLE:0"), 0) << rig.Message;
+  EXPECT_EQ(rig.Doc.Price.Layout, rig.PriceTags.GetItem(1));
+  EXPECT_EQ(rig.Doc.Price.CountColumn, -1);
+  EXPECT_FALSE(rig.Doc.Price.Editable);
+  EXPECT_FALSE(rig.Doc.Forms.FindFormPar("T1")->EditableCols.test(0));
+}
+
+TEST(PriceSection, PriceErrors) {
+  const std::string kind = "PRICEKIND = NUMBER:1, COUNT:0, ";
+  struct Case {
+    std::string Text;
+    int Code;
+    int Line;
+  };
+  const Case cases[] = {
+      {"PRICE\n" + kind + "ZONES:[1:1]", 111, 5},
+      {"FORMS\nT1 = FORM:GOODSB, X1:0, Y1:0, Y2:0, KEYCOL:[1]\nT2 = FORM:GOODSB, X1:0, Y1:0, Y2:0, KEYCOL:[1]\n"
+       "ENDSECTION\nPRICE\n" + kind + "ZONES:[1:1]", 111, 9},
+      {kPriceHead + kind + "ZONES:[1:1]\n" + kind + "ZONES:[1:1]", 104, 9},
+      {kPriceHead + "PRICEKIND = NUMBER:1, COUNT:0, ZONES:[1:1], X1:0", 257, 8},
+      {kPriceHead + "KIND = NUMBER:1, COUNT:0, ZONES:[1:1]", 11, 8},
+      {kPriceHead + "PRICEKIND = COUNT:0, ZONES:[1:1]", 105, 8},
+      {kPriceHead + "PRICEKIND = NUMBER:0, COUNT:0, ZONES:[1:1]", 107, 8},
+      {kPriceHead + "PRICEKIND = NUMBER:3, COUNT:0, ZONES:[1:1]", 107, 8},
+      {kPriceHead + "PRICEKIND = NUMBER:x, COUNT:0, ZONES:[1:1]", 107, 8},
+      {kPriceHead + "PRICEKIND = NUMBER:1, ZONES:[1:1]", 112, 8},
+      {kPriceHead + "PRICEKIND = NUMBER:1, COUNT:5, ZONES:[1:1]", 63, 8},
+      {kPriceHead + "PRICEKIND = NUMBER:1, COUNT:-1, ZONES:[1:1]", 63, 8},
+      {kPriceHead + "PRICEKIND = NUMBER:1, COUNT:1, ZONES:[1:1]", 113, 8},
+      {kPriceHead + "PRICEKIND = NUMBER:1, COUNT:3, ZONES:[1:1]", 113, 8},
+      {kPriceHead + kind.substr(0, kind.size() - 2), 106, 8},
+      {kPriceHead + kind + "ZONES:1:1", 43, 8},
+      {kPriceHead + kind + "ZONES:[]", 43, 8},
+      {kPriceHead + kind + "ZONES:[3:1]", 108, 8},
+      {kPriceHead + kind + "ZONES:[1:1, 1:2]", 109, 8},
+      {kPriceHead + kind + "ZONES:[Z:1]", 256, 8},
+      {kPriceHead + kind + "ZONES:[FORM:1]", 257, 8},
+      {kPriceHead + kind + "ZONES:[1:NOPE]", -1, 8},
+      {kPriceHead + kind + "ZONES:[1:T1]", 110, 8},
+      {kPriceHead + kind + "ZONES:[1:1], EDITABLE:x", 8, 8},
+      // Checked again after the last line: a table added after PRICE, or
+      // a PRICE section without its line.
+      {kPriceHead + kind + "ZONES:[1:1]\nENDSECTION\nFORMS\nT2 = FORM:GOODSB, X1:0, Y1:0, Y2:0, KEYCOL:[1]", 111, -1},
+      {"PRICE\nENDSECTION", 111, -1},
+  };
+  for (const Case& c : cases) {
+    DocRig rig;
+    EXPECT_EQ(rig.CompileForm(c.Text), c.Code) << c.Text << "\n" << rig.Message;
+    EXPECT_EQ(rig.Line, c.Line) << c.Text;
+  }
+  DocRig rig;
+  EXPECT_EQ(rig.CompileForm("PRICE\nENDSECTION"), 111);
+  EXPECT_EQ(rig.Message, " Документ для ярлыков должен иметь одну форму ");
+}
+
+}  // namespace
+}  // namespace vm::test

@@ -1,0 +1,177 @@
+// The commit of a document's bases: every base SAVEBASE named, in its
+// order, all of them or none.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "documents/document_commit.h"
+#include "foundation/tables/dbf.h"
+#include "platform/encoding.h"
+#include "support/faulty_files.h"
+#include "support/scripted_ui.h"
+#include "support/temp_dir.h"
+
+namespace vm::test {
+namespace {
+
+void MakeTable(const std::string& path, const std::vector<std::string>& names) {
+  TDBF t;
+  t.FileName = path;
+  ASSERT_TRUE(t.CreateTable() && t.AddFieldEx("NO__", 10, 'N', 0) && t.AddFieldEx("NAME", 10, 'C', 0) &&
+              t.AddFieldEx("QTY", 5, 'N', 0) && t.WriteStructure());
+  int n = 0;
+  for (const std::string& name : names) {
+    t.GoToRecord(t.RecCount() + 1);
+    t.ClearRecordBuf();
+    t.SetFieldInt(0, ++n);
+    t.SetFieldStr(1, name);
+    t.SetFieldInt(2, n * 10);
+    ASSERT_TRUE(t.WriteRecord());
+  }
+  ASSERT_TRUE(t.Close());
+}
+
+// "name:no" for each record, '*' before a deleted one; read from a copy,
+// as the bound tables hold their files.
+std::string Contents(const std::string& path) {
+  TempDir copy;
+  WriteBytes(copy / "T.DBF", ReadBytes(path));
+  TDBF t;
+  t.FileName = copy / "T.DBF";
+  if (!t.OpenReadOnly()) return "unreadable";
+  std::string out;
+  t.GoToRecord(1);
+  for (int32_t i = 0; i < t.RecCount(); ++i) {
+    const int deleted = t.ReadRecord();
+    if (!out.empty()) out += ' ';
+    out += (deleted == 1 ? "*" : "") + t.GetFieldStr(1) + ":" + t.GetFieldStr(0);
+  }
+  return out;
+}
+
+void SetName(TStringBase& t, const char* name) {
+  TCommonVar v;
+  v.Kind = 'C';
+  v.Str = name;
+  t.SetValue(1, v);
+}
+
+class CommitTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeTable(Tmp / "A.DBF", {"a1", "a2", "a3"});
+    MakeTable(Tmp / "B.DBF", {"b1", "b2"});
+    A = Bind(DbfA, Tmp / "A.DBF");
+    B = Bind(DbfB, Tmp / "B.DBF");
+  }
+
+  TUBL* Bind(TDBF& dbf, const std::string& path) {
+    dbf.FileName = path;
+    TUBL* base = Bases.AddNew();
+    base->Table.SetDbf(&dbf);
+    base->Table.LoadAll();
+    return base;
+  }
+
+  // The changes every test makes: A gets a row, its second row renamed and
+  // its first deleted; B is rewritten without its first row.
+  void ChangeBoth() {
+    A->Table.MemTableGoto(1);
+    SetName(A->Table, "a2x");
+    A->Table.MemTableGoto(0);
+    A->Table.SetDeleted(true);
+    A->Table.Append();
+    SetName(A->Table, "a4");
+    B->Table.Delete(0);
+    B->RewriteAll = true;
+    B->Table.Modified = true;
+    Bases.SaveCount = 2;
+    A->Table.Number = 2;
+    B->Table.Number = 1;
+  }
+
+  TempDir Tmp;
+  ScriptedUi Ui;
+  TDBF DbfA, DbfB, DbfC;
+  TBaseList Bases;
+  TUBL* A = nullptr;
+  TUBL* B = nullptr;
+};
+
+TEST_F(CommitTest, UpdatesInPlaceRewritesAndSkipsBasesNeverSaved) {
+  ChangeBoth();
+  std::string failure;
+  ASSERT_TRUE(CommitBases(Bases, failure)) << failure;
+  EXPECT_EQ(Contents(Tmp / "A.DBF"), "*a1:1 a2x:2 a3:3 a4:4");
+  EXPECT_EQ(Contents(Tmp / "B.DBF"), "b2:1");
+  // The tables stay open on what now stands, the rows saved.
+  EXPECT_TRUE(DbfA.Active());
+  EXPECT_EQ(A->Table.MemTableLocate(3)->RecNo, 4);
+  EXPECT_FALSE(A->Table.Modified);
+
+  // A base without a save number is not written.
+  MakeTable(Tmp / "C.DBF", {"c1"});
+  TUBL* c = Bind(DbfC, Tmp / "C.DBF");
+  c->Table.Append();
+  SetName(c->Table, "c2");
+  ASSERT_TRUE(CommitBases(Bases, failure));
+  EXPECT_EQ(Contents(Tmp / "C.DBF"), "c1:1");
+  EXPECT_EQ(DirNames(Tmp.Dir()), (std::vector<std::string>{"A.DBF", "B.DBF", "C.DBF"}));
+}
+
+TEST_F(CommitTest, TruncatedBaseHoldsOnlyWhatTheTableHolds) {
+  A->Table.MemTableClear();
+  A->Table.Append();
+  SetName(A->Table, "new");
+  A->Truncate = true;
+  A->Table.Number = 1;
+  Bases.SaveCount = 1;
+  std::string failure;
+  ASSERT_TRUE(CommitBases(Bases, failure)) << failure;
+  EXPECT_EQ(Contents(Tmp / "A.DBF"), "new:1");
+}
+
+TEST_F(CommitTest, AFailureOnAnyTableLeavesEveryTableAsItWas) {
+  const std::string oldA = ReadBytes(Tmp / "A.DBF");
+  const std::string oldB = ReadBytes(Tmp / "B.DBF");
+  ChangeBoth();
+  FaultyFileSystem fs;
+  for (int failAt = 0; failAt < 4; ++failAt) {
+    int renames = 0;
+    fs.BeforeRename = [&] { fs.FailRename = renames++ == failAt; };
+    std::string failure;
+    EXPECT_FALSE(CommitBases(Bases, failure)) << failAt;
+    EXPECT_FALSE(failure.empty());
+    EXPECT_EQ(ReadBytes(Tmp / "A.DBF"), oldA) << failAt;
+    EXPECT_EQ(ReadBytes(Tmp / "B.DBF"), oldB) << failAt;
+    EXPECT_TRUE(DbfA.Active() && DbfB.Active());
+  }
+  // Nothing of the failed tries is left, and the same changes then land.
+  EXPECT_EQ(DirNames(Tmp.Dir()), (std::vector<std::string>{"A.DBF", "B.DBF"}));
+  fs.BeforeRename = nullptr;
+  fs.FailRename = false;
+  std::string failure;
+  ASSERT_TRUE(CommitBases(Bases, failure)) << failure;
+  EXPECT_EQ(Contents(Tmp / "B.DBF"), "b2:1");
+  // The tables let go of the files of the faulty file system before it goes.
+  DbfA.Close();
+  DbfB.Close();
+}
+
+TEST_F(CommitTest, AFullDiskLeavesEveryTableAsItWas) {
+  const std::string oldA = ReadBytes(Tmp / "A.DBF");
+  const std::string oldB = ReadBytes(Tmp / "B.DBF");
+  ChangeBoth();
+  FaultyFileSystem fs;
+  fs.WriteBudget = 200;
+  std::string failure;
+  EXPECT_FALSE(CommitBases(Bases, failure));
+  EXPECT_EQ(ReadBytes(Tmp / "A.DBF"), oldA);
+  EXPECT_EQ(ReadBytes(Tmp / "B.DBF"), oldB);
+  DbfA.Close();
+  DbfB.Close();
+}
+
+}  // namespace
+}  // namespace vm::test

@@ -1,0 +1,356 @@
+// Loadings, view cells, the status line, checks, questions and base
+// questions as the document compiler reads them.
+#include <gtest/gtest.h>
+
+#include "documents/compile_errors.h"
+#include "documents/doc_rig.h"
+#include "language/instructions.h"
+
+namespace vm::test {
+namespace {
+
+// The lines under test follow the rig's fifteen; the first element line
+// is line 17.
+std::string Doc(std::string_view lines) { return DocRig::WithTable(lines); }
+
+struct ErrorCase {
+  std::string Lines;  // after the fourteen
+  int Code;
+  int Line;
+};
+
+// The auto-parameter P (N, 3).
+void AddParam(DocRig& rig) {
+  TAPar* p = rig.Params.AddNew();
+  p->Name = "P";
+  p->Kind = 'N';
+  p->ValueText = "3";
+}
+
+void ExpectErrors(std::initializer_list<ErrorCase> cases) {
+  for (const ErrorCase& c : cases) {
+    DocRig rig;
+    ASSERT_TRUE(rig.Opened);
+    AddParam(rig);
+    EXPECT_EQ(rig.Compile(Doc(c.Lines)), c.Code) << c.Lines << "\n" << rig.Message;
+    EXPECT_EQ(rig.Line, c.Line) << c.Lines;
+  }
+}
+
+const char* const kWhole =
+    "LOADINGS\n"
+    "L1 = FORM:T1, BASE:G, VALUES:[3:G.SOLD, 1:g.name, 2:G.QTY], FILTER:[G.QTY > 1], SORT:0, DELETE:1, CLEAR:0\n"
+    "L2 = FORM:t1, BASE:g, VALUES:[2:G.QTY, 9:G.NAME]\n"
+    "ENDSECTION\n"
+    "VIEWS\n"
+    "[A]:10:2 = X:10, Y:20, F:60, B:1, E:1, V:[A], AUTOPAGE:1, C:T1\n"
+    "['x' + S] = X:1, Y:2\n"
+    "ENDSECTION\n"
+    "INFODESK\n"
+    "SIZE = X:300, Y:200\n"
+    "[ %P% ] = X:5, Y:6, E:1\n"
+    "[D]:1 = X:7, Y:8, B:0\n"
+    "ENDSECTION\n"
+    "INFORMSTRING\n"
+    "[S + 'a']\n"
+    "ENDSECTION\n"
+    "CHECK\n"
+    "COMMONCHECK = COND:[A > 0], MESSAGE:['bad'], EDIT:[1]\n"
+    "T1 = COND:[A > 1], EDIT:[0, 2], MESSAGE:[A], ONBASE:G, DELETE:1, WARN:0, NOFIND:[A > 2, 'none']\n"
+    "ENDSECTION\n"
+    "QUESTIONS\n"
+    "Q1 = TITLE:'Ask', INPUT:[['Sum', A, 10, 2], ['Name'#65, s, 0, 0]], CANCEL:1\n"
+    "Q2 = TITLE:S, INPUT:[['d', D, 0, 0]]\n"
+    "ENDSECTION\n"
+    "BASEQUESTIONS\n"
+    "BQ = TITLE:'Pick', BASE:G, FIELDS:[['Name', G.NAME], ['Qty', TOSTR(G.QTY, 0)]], VAR:R,"
+    " FILTER:[G.QTY > 0], NEW:[['Name', NAME], ['Qty', qty]], SORT:[2, 1], CANCEL:1\n"
+    "BQ2 = TITLE:'x', BASE:G, FIELDS:[['N', G.NAME]], VAR:A\n"
+    "ENDSECTION\n"
+    "INIT\nEXECLOAD L1\nEXECQUESTION Q1\nEXECQUESTION BQ\nENDSECTION\n";
+
+TEST(DocumentSections, WholeDescriptionCompilesEverySection) {
+  DocRig rig;
+  ASSERT_TRUE(rig.Opened);
+  AddParam(rig);
+  ASSERT_EQ(rig.Compile(Doc(kWhole)), 0) << rig.Message;
+  TCompiledDocument& doc = rig.Doc;
+  TFormPar& t1 = *doc.Forms.FindFormPar("T1");
+  TUBL& g = *doc.Bases.FindByAlias("G");
+
+  ASSERT_EQ(doc.Loadings.Count(), 2);
+  TLoad& l1 = *doc.Loadings.FindByName("l1");
+  EXPECT_EQ(l1.Form, &t1);
+  EXPECT_EQ(l1.Source, &g);
+  EXPECT_TRUE(l1.KeepOrder);
+  EXPECT_TRUE(l1.Move);
+  EXPECT_TRUE(l1.Append);
+  ASSERT_NE(l1.Filter, nullptr);
+  EXPECT_EQ(l1.Filter->Text(), "[G.QTY > 1]");
+  ASSERT_EQ(l1.Values.size(), 4u);  // hidden column too
+  EXPECT_EQ(l1.Values[1].Kind, 'N');
+  EXPECT_EQ(l1.Values[3].Expr, nullptr);
+  // Assigned in the order VALUES names them: 3, 1, 2; the unnamed column
+  // leads with -1 and is skipped.
+  std::vector<std::pair<int32_t, int32_t>> order;
+  for (const TKeyCol* k = l1.Order.get(); k; k = k->Next.get()) order.emplace_back(k->Number, k->ViewColumn);
+  EXPECT_EQ(order, (std::vector<std::pair<int32_t, int32_t>>{{-1, 3}, {0, 2}, {1, 0}, {2, 1}}));
+  TLoad& l2 = *doc.Loadings.FindByName("L2");
+  EXPECT_FALSE(l2.KeepOrder || l2.Move || l2.Append);
+  EXPECT_EQ(l2.Filter, nullptr);
+  EXPECT_EQ(l2.Values[0].Expr, nullptr);  // column 9 is no column
+  ASSERT_NE(l2.Values[1].Expr, nullptr);
+
+  ASSERT_EQ(doc.Views.Count(), 2);
+  const TViewCell& a = *doc.Views.GetItem(0);
+  EXPECT_EQ(a.Format.Kind, 'N');
+  EXPECT_EQ(a.Format.Width, 10);
+  EXPECT_EQ(a.Format.Decimals, 2);
+  EXPECT_EQ(a.X, 10);
+  EXPECT_EQ(a.Y, 20);
+  EXPECT_EQ(a.FontSize, 60);
+  EXPECT_TRUE(a.Bold && a.AutoPage && a.Input);
+  EXPECT_EQ(a.Target, doc.Context.Symbols().FindVariable("A"));
+  EXPECT_FALSE(a.VisibleExpr.empty());
+  EXPECT_EQ(a.Form, &t1);
+  const TViewCell& x = *doc.Views.GetItem(1);
+  EXPECT_EQ(x.Format.Kind, 'C');
+  EXPECT_EQ(x.FontSize, 50);
+  EXPECT_FALSE(x.Bold || x.Input || x.AutoPage);
+  EXPECT_TRUE(x.VisibleExpr.empty());
+
+  EXPECT_EQ(doc.InfViews.DesignWidth, 300);
+  EXPECT_EQ(doc.InfViews.DesignHeight, 200);
+  ASSERT_EQ(doc.InfViews.Count(), 2);
+  EXPECT_NE(doc.InfViews.GetItem(0)->TargetParam, nullptr);
+  EXPECT_EQ(doc.InfViews.GetItem(1)->Format.Width, 1);
+  EXPECT_EQ(doc.InfViews.GetItem(1)->Format.Kind, 'D');
+  EXPECT_TRUE(doc.StatusLine.Defined);
+  doc.Context.Symbols().FindVariable("S")->Value.Str = "b";
+  EXPECT_EQ(doc.StatusLine.Text(), "ba");
+
+  ASSERT_EQ(doc.Checks.Count(), 1);
+  EXPECT_TRUE(doc.Checks.GetItem(0)->Columns.none());  // EDIT ignored
+  ASSERT_NE(t1.Checks, nullptr);
+  ASSERT_EQ(t1.Checks->Count(), 1);
+  const TCheckRecord& c = *t1.Checks->GetItem(0);
+  EXPECT_EQ(c.OnBase, &g);
+  EXPECT_TRUE(c.DeleteRow);
+  EXPECT_FALSE(c.Warn);
+  EXPECT_EQ(c.Columns.count(), 1u);
+  EXPECT_TRUE(c.Columns.test(1));
+  EXPECT_TRUE(t1.View().GetColLayout(1)->Checked);
+  EXPECT_FALSE(c.NoFindCondition.empty());
+  EXPECT_FALSE(c.NoFindMessage.empty());
+
+  ASSERT_EQ(doc.Questions.Count(), 2);
+  const TQuestion& q1 = *doc.Questions.FindByName("Q1");
+  EXPECT_TRUE(q1.CancelAllowed);
+  EXPECT_EQ(q1.ErrorCode, doc.Predefined.ErrorCode);
+  ASSERT_EQ(q1.Inputs.size(), 2u);
+  EXPECT_EQ(q1.Inputs[0].Label, "Sum");
+  EXPECT_EQ(q1.Inputs[0].Format.Width, 10);
+  EXPECT_EQ(q1.Inputs[0].Format.Decimals, 2);
+  EXPECT_EQ(q1.Inputs[0].Format.Kind, 'N');
+  EXPECT_EQ(q1.Inputs[1].Label, "NameA");
+  EXPECT_EQ(q1.Inputs[1].Target, doc.Context.Symbols().FindVariable("S"));
+  EXPECT_EQ(q1.Inputs[1].Format.Kind, 'C');
+  EXPECT_FALSE(doc.Questions.FindByName("Q2")->CancelAllowed);
+
+  const TBaseQuestion& bq = *doc.BaseQuestions.FindByName("BQ");
+  EXPECT_EQ(bq.Base, &g);
+  EXPECT_EQ(bq.Result, doc.Context.Symbols().FindVariable("R"));
+  ASSERT_EQ(bq.Fields.size(), 2u);
+  EXPECT_EQ(bq.Fields[1].Title, "Qty");
+  EXPECT_TRUE(bq.NewAllowed && bq.CancelAllowed);
+  ASSERT_EQ(bq.NewInputs.size(), 2u);
+  EXPECT_EQ(bq.NewInputs[1].Field, g.FieldIndex("QTY"));
+  EXPECT_EQ(bq.NewInputs[1].Format.Kind, 'N');
+  EXPECT_EQ(bq.NewInputs[1].Format.Width, 5);
+  ASSERT_EQ(bq.SortCount, 2);
+  EXPECT_EQ(bq.Sort->Number, 1);
+  EXPECT_EQ(bq.Sort->Next->Number, 0);
+  EXPECT_EQ(bq.Filter.Text(), "[G.QTY > 0]");
+  const TBaseQuestion& bq2 = *doc.BaseQuestions.FindByName("BQ2");
+  EXPECT_FALSE(bq2.NewAllowed || bq2.CancelAllowed);
+  EXPECT_TRUE(bq2.Filter.NoFilter());
+
+  // The program reaches them by name, and they share the name space.
+  TInstruction* in = doc.Programs.Init;
+  ASSERT_NE(in, nullptr);
+  EXPECT_EQ(in->Opcode, kOpLoad);
+  EXPECT_EQ(in->Loading, &l1);
+  EXPECT_EQ(in->Next->Opcode, kOpQuestion);
+  EXPECT_EQ(in->Next->Next->Opcode, kOpBaseQuestion);
+  EXPECT_TRUE(doc.IsNameInUse("bq2"));
+  EXPECT_TRUE(doc.IsNameInUse("L2"));
+
+  // Clearing frees all of it.
+  doc.Clear();
+  EXPECT_EQ(doc.Loadings.Count() + doc.Views.Count() + doc.InfViews.Count() + doc.Checks.Count() +
+                doc.Questions.Count() + doc.BaseQuestions.Count(),
+            0);
+  EXPECT_EQ(doc.InfViews.DesignWidth, -1);
+  EXPECT_FALSE(doc.StatusLine.Defined);
+}
+
+TEST(DocumentSections, LoadingErrors) {
+  ExpectErrors({
+      {"LOADINGS\n1L = FORM:T1, BASE:G, VALUES:[1:G.NAME]", 90, 17},
+      {"LOADINGS\nA = FORM:T1, BASE:G, VALUES:[1:G.NAME]", 5, 17},
+      {"LOADINGS\nEXECLOAD = FORM:T1, BASE:G, VALUES:[1:G.NAME]", 52, 17},
+      {"LOADINGS\nL = BASE:NOPE, VALUES:[1:G.NAME]", 17, 17},
+      {"LOADINGS\nL = FORM:T9, BASE:G, VALUES:[1:G.NAME]", 62, 17},
+      {"LOADINGS\nL = FORM:T1, VALUES:[1:G.NAME]", 91, 17},
+      {"LOADINGS\nL = FORM:T1, BASE:H, VALUES:[1:G.NAME]", 26, 17},
+      {"LOADINGS\nL = FORM:T1, BASE:G", 60, 17},
+      {"LOADINGS\nL = FORM:T1, BASE:G, VALUES:[]", 43, 17},
+      {"LOADINGS\nL = FORM:T1, BASE:G, VALUES:1:G.NAME", 43, 17},
+      {"LOADINGS\nL = FORM:T1, BASE:G, VALUES:[Z:G.NAME]", 256, 17},
+      {"LOADINGS\nL = FORM:T1, BASE:G, VALUES:[FORM:G.NAME]", 257, 17},
+      {"LOADINGS\nL = FORM:T1, BASE:G, VALUES:[G.NAME]", 257, 17},
+      {"LOADINGS\nL = FORM:T1, BASE:G, VALUES:[1:G.QTY]", 59, 17},
+      {"LOADINGS\nL = FORM:T1, BASE:G, VALUES:[1:G.NOPE]", -1, 17},
+      {"LOADINGS\nL = FORM:T1, BASE:G, VALUES:[1:G.NAME], FILTER:QTY", -1, 17},
+      {"LOADINGS\nL = FORM:T1, BASE:G, VALUES:[1:G.NAME], FILTER:[MINVAL(G.QTY)]", -1, 17},
+      {"LOADINGS\nL = FORM:T1, BASE:G, VALUES:[1:G.NAME], SORT:x", 8, 17},
+      {"LOADINGS\nL = FORM:T1, BASE:G, VALUES:[1:G.NAME], CLEAR:", 8, 17},
+      {"LOADINGS\nL = FORM:T1, BASE:G, VALUES:[1:G.NAME], KEY:[1]", 257, 17},
+      // Tables and databases must be declared before.
+      {"LOADINGS\nL = FORM:T1, BASE:G, VALUES:[1:G.NAME]\nENDSECTION\nFORMS\nL = FORM:GOODSB, X1:0, Y1:0, Y2:0, KEYCOL:[1]",
+       5, 20},
+  });
+}
+
+TEST(DocumentSections, ViewAndStatusLineErrors) {
+  ExpectErrors({
+      {"VIEWS\nA = X:1, Y:1", 6, 17},
+      {"VIEWS\n[A = X:1, Y:1", 257, 17},  // no name: a positional item
+      {"VIEWS\n[(A]) = X:1, Y:1", 6, 17},
+      {"VIEWS\n[ ] = X:1, Y:1", 9, 17},
+      {"VIEWS\n[NOPE1] = X:1, Y:1", -1, 17},
+      {"VIEWS\n[T1] = X:1, Y:1", 47, 17},
+      {"VIEWS\n[A] = X:1, Y:1, AUTOPAGE:x", 8, 17},
+      {"VIEWS\n[A] = X:1, Y:1, V:A", 6, 17},
+      {"VIEWS\n[A] = X:1, Y:1, V:[S]", 48, 17},
+      {"VIEWS\n[A] = X:1", 7, 17},
+      {"VIEWS\n[A] = Y:1", 7, 17},
+      {"VIEWS\n[A] = X:1.5, Y:1", 8, 17},
+      {"VIEWS\n[A] = X:1, Y:1, F:big", 8, 17},
+      {"VIEWS\n[A] = X:1, Y:1, B:-", 8, 17},
+      {"VIEWS\n[A] = X:1, Y:1, E:y", 8, 17},
+      {"VIEWS\n[A+1] = X:1, Y:1, E:1", 10, 17},
+      {"VIEWS\n[%NOPE%] = X:1, Y:1, E:1", -1, 17},
+      {"VIEWS\n[%P% + 1] = X:1, Y:1, E:1", 10, 17},
+      {"VIEWS\n[A] = X:1, Y:1, C:T9", 62, 17},
+      {"VIEWS\n[A] = X:1, Y:1, H:1", 257, 17},
+      {"INFODESK\n[A] = X:1, Y:1", 50, 17},
+      {"INFODESK\nSIZE = X:10\n[A] = X:1, Y:1", 50, 17},
+      {"INFODESK\nSIZE = X:10, Y:0\n[A] = X:1, Y:1", 50, 18},
+      {"INFODESK\nSIZE = X:10, Y:a", 8, 17},
+      {"INFODESK\nSIZE = X:10, Y:10, F:1", 257, 17},
+      {"INFODESK\nSIZE = X:10, Y:10\n[A] = X:1, Y:1, C:T1", 257, 18},
+      {"INFODESK\nSIZE = X:10, Y:10\n[A] = X:1, Y:1, AUTOPAGE:1", 257, 18},
+      {"INFORMSTRING\nA", 58, 17},
+      {"INFORMSTRING\n[A], [S]", 58, 17},
+      {"INFORMSTRING\nX:[A]", 58, 17},
+      {"INFORMSTRING\n[A]:10:2", 256, 17},
+      {"INFORMSTRING\n(A)", 6, 17},
+      {"INFORMSTRING\n[ ]", 9, 17},
+      {"INFORMSTRING\n[A]\n[S]", 49, 18},
+      {"INFORMSTRING\n[A]\nENDSECTION\nINFORMSTRING\n[S]", 49, 20},
+      {"INFORMSTRING\n[NOPE1]", -1, 17},
+  });
+}
+
+TEST(DocumentSections, CheckErrors) {
+  ExpectErrors({
+      {"CHECK\nCOMMONCHECK = COND:[A > 0]", 74, 17},
+      {"CHECK\nCOMMONCHECK = MESSAGE:['m']", 65, 17},
+      {"CHECK\nCOMMONCHECK = COND:A, MESSAGE:['m']", 6, 17},
+      {"CHECK\nCOMMONCHECK = COND:[ ], MESSAGE:['m']", 65, 17},
+      {"CHECK\nCOMMONCHECK = COND:[S], MESSAGE:['m']", 85, 17},
+      {"CHECK\nCOMMONCHECK = COND:[A], MESSAGE:[]", 6, 17},
+      {"CHECK\nCOMMONCHECK = COND:[A], MESSAGE:[NOPE1]", -1, 17},
+      {"CHECK\nCOMMONCHECK = COND:[A], MESSAGE:['m'], HELP:1", 257, 17},
+      {"CHECK\nT9 = COND:[A], EDIT:[1], MESSAGE:['m']", 62, 17},
+      // T1 has no look-up page.
+      {"CHECK\nT1 = COND:[A], EDIT:[2], MESSAGE:['m']", 67, 17},
+      {"CHECK\nT1 = COND:[A], EDIT:[2], MESSAGE:['m'], ONBASE:H", 26, 17},
+      {"CHECK\nT1 = EDIT:[2], MESSAGE:['m'], ONBASE:G", 65, 17},
+      {"CHECK\nT1 = COND:[A], MESSAGE:['m'], ONBASE:G", 86, 17},
+      {"CHECK\nT1 = COND:[A], EDIT:2, MESSAGE:['m'], ONBASE:G", 20, 17},
+      {"CHECK\nT1 = COND:[A], EDIT:[4], MESSAGE:['m'], ONBASE:G", 22, 17},
+      {"CHECK\nT1 = COND:[A], EDIT:[-1], MESSAGE:['m'], ONBASE:G", 22, 17},
+      {"CHECK\nT1 = COND:[A], EDIT:[1], MESSAGE:['m'], ONBASE:G", 87, 17},
+      {"CHECK\nT1 = COND:[A], EDIT:[0], ONBASE:G", 74, 17},
+      {"CHECK\nT1 = COND:[A], EDIT:[0], MESSAGE:['m'], ONBASE:G, DELETE:x", 8, 17},
+      {"CHECK\nT1 = COND:[A], EDIT:[0], MESSAGE:['m'], ONBASE:G, WARN:x", 8, 17},
+      {"CHECK\nT1 = COND:[A], EDIT:[0], MESSAGE:['m'], ONBASE:G, NOFIND:A", 28, 17},
+      {"CHECK\nT1 = COND:[A], EDIT:[0], MESSAGE:['m'], ONBASE:G, NOFIND:[A]", 38, 17},
+      {"CHECK\nT1 = COND:[A], EDIT:[0], MESSAGE:['m'], ONBASE:G, NOFIND:[A, B, C]", 38, 17},
+      {"CHECK\nT1 = COND:[A], EDIT:[0], MESSAGE:['m'], ONBASE:G, NOFIND:[S, 'm']", 85, 17},
+      // The keys of the table (C) and of the database (D) differ.
+      {"USEDBASES\nK = NAME:GOODS, KEY:[SOLD]\nENDSECTION\nCHECK\n"
+       "T1 = COND:[A], EDIT:[0], MESSAGE:['m'], ONBASE:K",
+       59, 20},
+      {"USEDBASES\nK = NAME:GOODS, KEY:[NAME, QTY]\nENDSECTION\nCHECK\n"
+       "T1 = COND:[A], EDIT:[0], MESSAGE:['m'], ONBASE:K",
+       40, 20},
+  });
+}
+
+TEST(DocumentSections, QuestionErrors) {
+  ExpectErrors({
+      {"QUESTIONS\nLONGERTHAN10 = TITLE:'t', INPUT:[['a', A, 1, 0]]", 34, 17},
+      {"QUESTIONS\nS = TITLE:'t', INPUT:[['a', A, 1, 0]]", 5, 17},
+      {"QUESTIONS\nWHILE = TITLE:'t', INPUT:[['a', A, 1, 0]]", 52, 17},
+      {"QUESTIONS\nQ = INPUT:[['a', A, 1, 0]]", 35, 17},
+      {"QUESTIONS\nQ = TITLE:1, INPUT:[['a', A, 1, 0]]", 93, 17},
+      {"QUESTIONS\nQ = TITLE:'t'+, INPUT:[['a', A, 1, 0]]", -1, 17},
+      {"QUESTIONS\nQ = TITLE:'t'", 36, 17},
+      {"QUESTIONS\nQ = TITLE:'t', INPUT:[]", 37, 17},
+      {"QUESTIONS\nQ = TITLE:'t', INPUT:['a', A, 1, 0]", 37, 17},
+      {"QUESTIONS\nQ = TITLE:'t', INPUT:[['a', A, 1]]", 38, 17},
+      {"QUESTIONS\nQ = TITLE:'t', INPUT:[['a', A, 1, 0, 0]]", 38, 17},
+      {"QUESTIONS\nQ = TITLE:'t', INPUT:[[a, A, 1, 0]]", 33, 17},
+      {"QUESTIONS\nQ = TITLE:'t', INPUT:[['a', NOPE, 1, 0]]", 39, 17},
+      {"QUESTIONS\nQ = TITLE:'t', INPUT:[['a', A, x, 0]]", 8, 17},
+      {"QUESTIONS\nQ = TITLE:'t', INPUT:[['a', A, 1, y]]", 8, 17},
+      {"QUESTIONS\nQ = TITLE:'t', INPUT:[['a', A, 1, 0]], CANCEL:z", 8, 17},
+      {"QUESTIONS\nQ = TITLE:'t', INPUT:[['a', A, 1, 0]], BASE:G", 257, 17},
+  });
+}
+
+TEST(DocumentSections, BaseQuestionErrors) {
+  const std::string ok = "TITLE:'t', BASE:G, FIELDS:[['n', G.NAME]], VAR:R";
+  ExpectErrors({
+      {"BASEQUESTIONS\n1Q = " + ok, 34, 17},
+      {"BASEQUESTIONS\nQ = BASE:G, FIELDS:[['n', G.NAME]], VAR:R", 35, 17},
+      {"BASEQUESTIONS\nQ = TITLE:'t', FIELDS:[['n', G.NAME]], VAR:R", 91, 17},
+      {"BASEQUESTIONS\nQ = TITLE:'t', BASE:H, FIELDS:[['n', G.NAME]], VAR:R", 26, 17},
+      {"BASEQUESTIONS\nQ = TITLE:'t', BASE:G, VAR:R", 41, 17},
+      {"BASEQUESTIONS\nQ = TITLE:'t', BASE:G, FIELDS:[[]], VAR:R", 43, 17},
+      {"BASEQUESTIONS\nQ = TITLE:'t', BASE:G, FIELDS:['n', G.NAME], VAR:R", 43, 17},
+      {"BASEQUESTIONS\nQ = TITLE:'t', BASE:G, FIELDS:[['n']], VAR:R", 38, 17},
+      {"BASEQUESTIONS\nQ = TITLE:'t', BASE:G, FIELDS:[[n, G.NAME]], VAR:R", 33, 17},
+      {"BASEQUESTIONS\nQ = TITLE:'t', BASE:G, FIELDS:[['n', G.QTY]], VAR:R", 93, 17},
+      {"BASEQUESTIONS\nQ = TITLE:'t', BASE:G, FIELDS:[['n', G.NOPE]], VAR:R", -1, 17},
+      {"BASEQUESTIONS\nQ = " + ok + ", FILTER:QTY", -1, 17},
+      {"BASEQUESTIONS\nQ = TITLE:'t', BASE:G, FIELDS:[['n', G.NAME]]", 42, 17},
+      {"BASEQUESTIONS\nQ = TITLE:'t', BASE:G, FIELDS:[['n', G.NAME]], VAR:NOPE", 39, 17},
+      {"BASEQUESTIONS\nQ = TITLE:'t', BASE:G, FIELDS:[['n', G.NAME]], VAR:S", 44, 17},
+      {"BASEQUESTIONS\nQ = " + ok + ", NEW:[['n']]", 38, 17},
+      {"BASEQUESTIONS\nQ = " + ok + ", NEW:[['n', PRICE]]", 15, 17},
+      {"BASEQUESTIONS\nQ = " + ok + ", NEW:['n', NAME]", 43, 17},
+      {"BASEQUESTIONS\nQ = " + ok + ", SORT:[3]", 63, 17},
+      {"BASEQUESTIONS\nQ = " + ok + ", SORT:[0]", 63, 17},
+      {"BASEQUESTIONS\nQ = " + ok + ", SORT:[a]", 8, 17},
+      {"BASEQUESTIONS\nQ = " + ok + ", SORT:1", 20, 17},
+      {"BASEQUESTIONS\nQ = " + ok + ", CANCEL:?", 8, 17},
+      {"BASEQUESTIONS\nQ = " + ok + ", INPUT:[]", 257, 17},
+  });
+}
+
+}  // namespace
+}  // namespace vm::test
