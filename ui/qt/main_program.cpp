@@ -6,12 +6,14 @@
 
 #include "config/data_dir.h"
 #include "config/settings.h"
+#include "documents/document_road.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "ui/password.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_services.h"
+#include "ui/qt/window_steps.h"
 #include "ui/startup.h"
 
 namespace vm {
@@ -67,8 +69,15 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
     const bool allowed = AskPasswordInDialog(11, StartUpBuiltInPassword(), nullptr);
     TMainWindowOptions options;
     options.LocalBases = LocalBases();
-    options.RunDocument = hooks.RunDocument;
+    TWindowSteps *stepsOf = nullptr;
+    options.RunDocument = hooks.RunDocument ? hooks.RunDocument : [&stepsOf](TDocData &doc) {
+      int32_t line = 0, code = 0;
+      if (stepsOf) RunDocumentChecked(doc, *stepsOf, line, code);
+    };
     TMainWindow window(Settings(), std::move(options));
+    TWindowSteps steps(&window);
+    steps.Shown = hooks.DocumentShown;
+    stepsOf = &steps;
     ui.SetMainWindow(&window);
     window.RestorePlace();
     if (allowed) {

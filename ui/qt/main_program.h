@@ -12,6 +12,7 @@
 namespace vm {
 
 class TMainWindow;
+class TDocumentWindow;
 
 // The exit code of a program started where no window can be shown.
 inline constexpr int kNoDisplay = 2;
@@ -27,8 +28,11 @@ std::string NoDisplayLine();
 bool AskPasswordInDialog(int32_t level, const std::string &builtIn, QWidget *parent);
 
 struct TMainProgramHooks {
-  // Runs a document chosen in the main window.
+  // Runs a document chosen in the main window; unset, the document runs
+  // on its road in its document window.
   std::function<void(TDocData &)> RunDocument;
+  // Called with each document window once it shows.
+  std::function<void(TDocumentWindow &)> DocumentShown;
   // Called once the main window is shown (tests answer and close it).
   std::function<void(TMainWindow &)> Shown;
 };
