@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 
 #include "config/data_dir.h"
@@ -77,7 +78,8 @@ class DocumentWindowTest : public ::testing::Test {
                  std::function<void(std::string&)> edit = nullptr) {
     TMainProgramHooks hooks;
     hooks.DocumentShown = std::move(inWindow);
-    hooks.Shown = [edit](TMainWindow& w) {
+    hooks.Shown = [edit, this](TMainWindow& w) {
+      if (OnMainWindow) OnMainWindow(w);
       TMyMenuItem* item = nullptr;
       for (QMenu* menu : w.DocMenus())
         if (!item) item = FindItem(menu, QString::fromUtf8("Приход товара"));
@@ -119,6 +121,7 @@ class DocumentWindowTest : public ::testing::Test {
   }
 
   test::ProgramHome home;
+  std::function<void(TMainWindow&)> OnMainWindow;
 };
 
 TEST_F(DocumentWindowTest, TwoRowsEnteredWithTheKeysAndOkCommitTheDocument) {
@@ -194,6 +197,30 @@ TEST_F(DocumentWindowTest, NoToTheEntryQuestionEndsARunThatWouldComeBack) {
       });
   EXPECT_EQ(asked, 1);
   EXPECT_FALSE(shown);
+}
+
+// Pictures for people to look at, taken when VELOMAR_SCREENSHOTS names a
+// folder (scripts/screenshots runs them under Xvfb).
+class ScreenshotOfProgram : public DocumentWindowTest {};
+
+TEST_F(ScreenshotOfProgram, MainWindowAndDocumentWindow) {
+  const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
+  if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
+  const QString out = QString::fromLocal8Bit(folder);
+  OnMainWindow = [out](TMainWindow& w) {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    EXPECT_TRUE(w.grab().save(out + "/main_window.png"));
+  };
+  RunIncome([out](TDocumentWindow& window) {
+    TDataViewWidget& table = *window.Table(0);
+    table.setFocus();
+    EnterRow(table, "5");
+    EnterRow(table, "3");
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    EXPECT_TRUE(window.grab().save(out + "/document_window.png"));
+    ClickInBox("Да");
+    window.reject();
+  });
 }
 
 }  // namespace
