@@ -45,15 +45,6 @@ TMyMenuItem* FindItem(QMenu* menu, const QString& caption) {
   return nullptr;
 }
 
-void ClickInBox(const char* caption, QString* text = nullptr) {
-  test::WhenModal([caption, text](QWidget* modal) {
-    auto* box = qobject_cast<QMessageBox*>(modal);
-    ASSERT_NE(box, nullptr);
-    if (text) *text = box->text();
-    for (QAbstractButton* b : box->buttons())
-      if (b->text() == QString::fromUtf8(caption)) b->click();
-  });
-}
 
 // Gives the section of a description a new body.
 void ReplaceSection(std::string& text, const std::string& name, const std::string& body) {
@@ -94,7 +85,7 @@ class DocumentWindowTest : public ::testing::Test {
                      Utf8ToCp1251("  %НДС% := НАКЛАДНАЯ[4, 1] * 100 + НАКЛАДНАЯ[4, 2]"));
       if (edit) edit(text);
       item->trigger();
-      ClickInBox("Да");
+      test::ClickInMessageBox("Да");
       w.close();
     };
     char name[] = "velomar";
@@ -159,10 +150,10 @@ TEST_F(DocumentWindowTest, ClosingWithUnsavedRowsAsksAndNoKeepsTheWindowYesLeave
     TDataViewWidget& table = *window.Table(0);
     table.setFocus();
     EnterRow(table, "2");
-    ClickInBox("Нет", &question);
+    test::ClickInMessageBox("Нет", &question);
     window.reject();
     stayed = window.isVisible();
-    ClickInBox("Да");
+    test::ClickInMessageBox("Да");
     window.reject();
   });
   EXPECT_TRUE(stayed);
@@ -218,7 +209,7 @@ TEST_F(ScreenshotOfProgram, MainWindowAndDocumentWindow) {
     EnterRow(table, "3");
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
     EXPECT_TRUE(window.grab().save(out + "/document_window.png"));
-    ClickInBox("Да");
+    test::ClickInMessageBox("Да");
     window.reject();
   });
 }

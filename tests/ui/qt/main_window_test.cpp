@@ -46,16 +46,6 @@ QStringList Titles(const QList<QAction *> &actions) {
   return titles;
 }
 
-// Clicks the button of that caption in the next message box.
-void AnswerBox(const char *caption, QString *text = nullptr) {
-  test::WhenModal([caption, text](QWidget *modal) {
-    auto *box = qobject_cast<QMessageBox *>(modal);
-    ASSERT_NE(box, nullptr);
-    if (text) *text = box->text();
-    for (QAbstractButton *b : box->buttons())
-      if (b->text() == QString::fromUtf8(caption)) b->click();
-  });
-}
 
 TEST_F(MainWindowTest, OpensWithTheDocumentMenusAndPanelsAndLeavesOnlyWhenConfirmed) {
   TMainProgramHooks hooks;
@@ -82,10 +72,10 @@ TEST_F(MainWindowTest, OpensWithTheDocumentMenusAndPanelsAndLeavesOnlyWhenConfir
     if (!w.ToolBars().empty() && w.ToolBars().front()->ButtonCount() > 0) {
       QTest::mouseClick(w.ToolBars().front()->Button(0), Qt::LeftButton);
     }
-    AnswerBox("Нет", &question);
+    test::ClickInMessageBox("Нет", &question);
     w.ExitAction()->trigger();
     stayedAfterNo = w.isVisible();
-    AnswerBox("Да");
+    test::ClickInMessageBox("Да");
     w.ExitAction()->trigger();
   };
   EXPECT_EQ(Run(hooks), 0);
