@@ -59,15 +59,21 @@ bool THeadlessSteps::Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCo
   return errorCode == 0;
 }
 
+bool THeadlessSteps::ConfirmEntry(const TDocData& data) {
+  if (doc_.Options.EnterConfirm.empty() ||
+      Ui().MsgBox(doc_.Options.EnterConfirm, data.MenuCaption, kMbYesNoQuestion) == kIdYes)
+    return true;
+  entryDeclined_ = true;
+  return false;
+}
+
 bool THeadlessSteps::RunPass(TDocData& data, bool firstShowing) {
   if (doc_.Forms.Count() == 0) {
     if (doc_.Programs.Init == nullptr) return false;
     Interp().ExecProgram(doc_.Programs.Init);
     return !Ui().DesignerTestRun() && !Interp().Aborted();
   }
-  if (!doc_.Options.EnterConfirm.empty() &&
-      Ui().MsgBox(doc_.Options.EnterConfirm, data.MenuCaption, kMbYesNoQuestion) != kIdYes)
-    return false;
+  if (!ConfirmEntry(data)) return false;
   TDocumentWindowLogic window(doc_, data.MenuCaption);
   window.Show(firstShowing);
   if (Interp().TerminateValue() == 0 && !Interp().Aborted()) window.OkButClick(true);
@@ -80,6 +86,7 @@ bool THeadlessSteps::RunPass(TDocData& data, bool firstShowing) {
 TPassesResult THeadlessSteps::RunPasses(TDocData& data) {
   TPassesResult result;
   bool committed = false;
+  entryDeclined_ = false;
   const bool reentry = doc_.Forms.Count() > 0 && doc_.Programs.Reentry != nullptr;
   for (int pass = 0; pass < kMaxHeadlessPasses; ++pass) {
     committed = false;
@@ -90,7 +97,9 @@ TPassesResult THeadlessSteps::RunPasses(TDocData& data) {
     } else if (!Ui().DesignerTestRun() && Interp().TerminateValue() == 0 && Interp().Aborted()) {
       ReportResultsNotSaved(0x30);
     }
-    if (!reentry || Interp().TerminateValue() != 0) break;
+    // A No to the entry question ends a re-entry document too, which
+    // otherwise would ask again for ever.
+    if (!reentry || entryDeclined_ || Interp().TerminateValue() != 0) break;
   }
   // A run that ended by TERMINATE before its commit committed nothing, and
   // does not say it did.

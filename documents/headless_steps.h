@@ -21,11 +21,18 @@ class THeadlessSteps : public TDocumentSteps {
 
   TCompiledDocument& Document() { return doc_; }
 
- private:
+ protected:
   // One pass: the window or the program; true when it is to be committed.
-  bool RunPass(TDocData& data, bool firstShowing);
+  // The window program shows its document window here.
+  virtual bool RunPass(TDocData& data, bool firstShowing);
+  // The entry question of the document, asked before each pass; false
+  // when the user said No, which also ends a re-entry document.
+  bool ConfirmEntry(const TDocData& data);
 
   TCompiledDocument doc_;
+
+ private:
+  bool entryDeclined_ = false;
 };
 
 }  // namespace vm

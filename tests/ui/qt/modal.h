@@ -1,7 +1,9 @@
 // Answers the next modal window once it shows, as a user would.
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -36,6 +38,18 @@ inline void PressInModal(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoMo
   WhenModal([key, modifiers](QWidget* modal) {
     QWidget* target = modal->focusWidget() ? modal->focusWidget() : modal;
     QTest::keyClick(target, key, modifiers);
+  });
+}
+
+// Clicks the button of that caption in the next message box, noting its
+// text first when asked.
+inline void ClickInMessageBox(const char* caption, QString* text = nullptr) {
+  WhenModal([caption, text](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    if (!box) return;
+    if (text) *text = box->text();
+    for (QAbstractButton* b : box->buttons())
+      if (b->text() == QString::fromUtf8(caption)) b->click();
   });
 }
 

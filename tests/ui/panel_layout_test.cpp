@@ -1,0 +1,72 @@
+#include "ui/panel_layout.h"
+
+#include <gtest/gtest.h>
+
+namespace vm {
+namespace {
+
+// Button grid width of c columns: 23 each, indent and bevels 8.
+constexpr int32_t GridWidth(int32_t c) { return c * 23 + 8; }
+
+TMyPanel *AddPanel(TPanelList &list, int32_t buttons, bool shown = true) {
+  TMyPanel *p = list.AddPanel();
+  for (int32_t i = 0; i < buttons; ++i) p->AddTool(i + 1);
+  p->Shown = shown;
+  return p;
+}
+
+TEST(PanelLayout, TheGridWidensForItsCaptionAndGrowsRowsToFitTheRoom) {
+  const TToolBarLayout row = LayOutToolBar(7, 1, 10);
+  EXPECT_EQ(row.Cols, 7);
+  EXPECT_EQ(row.Rows, 1);
+  EXPECT_EQ(row.Width, GridWidth(7));
+  EXPECT_EQ(row.Height, 23 + 24 + 6 + 1);
+  // A wide caption asks for more columns than one row of buttons needs.
+  const TToolBarLayout wide = LayOutToolBar(2, 2, 100);
+  EXPECT_GE(wide.Width, 100 + 18);
+  EXPECT_EQ(wide.Rows, 1);
+
+  // Room for only three columns at the start of a line: three rows of three.
+  TPanelList list;
+  TMyPanel *p = AddPanel(list, 7);
+  const TPanelArrangement a =
+      ArrangePanels(list, GridWidth(3) + 4, [](const TMyPanel &) { return 10; });
+  ASSERT_EQ(a.Places.size(), 1u);
+  EXPECT_EQ(p->Cols, 3);
+  EXPECT_EQ(p->Rows, 3);
+  EXPECT_EQ(a.Places[0].Left, 2);
+  EXPECT_EQ(a.Places[0].Top, 2);
+  EXPECT_EQ(a.PanelsHeight, 2 + p->Height + 5);
+}
+
+TEST(PanelLayout, APanelThatDoesNotFitBesideOthersStartsTheNextLineBelowTheTallest) {
+  TPanelList list;
+  TMyPanel *tall = AddPanel(list, 2);
+  AddPanel(list, 4, false);  // hidden panels take no room
+  TMyPanel *wide = AddPanel(list, 6);
+  const auto caption = [](const TMyPanel &) { return 10; };
+  // Room for the two-button panel and a gap, not for six more buttons.
+  const TPanelArrangement a = ArrangePanels(list, GridWidth(6) + 4 + 5, caption);
+  ASSERT_EQ(a.Places.size(), 2u);
+  EXPECT_EQ(a.Places[1].Panel, wide);
+  EXPECT_EQ(a.Places[1].Left, 2);
+  EXPECT_EQ(a.Places[1].Top, 2 + tall->Height + 5);
+  EXPECT_EQ(wide->Rows, 1);
+
+  EXPECT_EQ(FindPanelAt(a, 2, 2), tall);
+  EXPECT_EQ(FindPanelAt(a, 2 + tall->Width - 1, 2 + tall->Height - 1), tall);
+  EXPECT_EQ(FindPanelAt(a, 2 + tall->Width, 2), nullptr);
+  EXPECT_EQ(FindPanelAt(a, 3, a.Places[1].Top + 1), wide);
+  EXPECT_EQ(FindPanelAt(a, 0, 0), nullptr);
+}
+
+TEST(PanelLayout, TheWindowIsAtLeastAsWideAsTheWidestOneColumnPanel) {
+  TPanelList list;
+  AddPanel(list, 3);
+  const TPanelArrangement a = ArrangePanels(list, 10, [](const TMyPanel &) { return 200; });
+  EXPECT_GE(a.ClientWidth, 200 + 18 + 20);
+  EXPECT_EQ(ArrangePanels(list, 500, [](const TMyPanel &) { return 0; }).ClientWidth, 500);
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,144 @@
+// The main window on a copy of the sample data, through the program's own
+// main block: menus from the document tree, panels, the exit question, and
+// the window's place kept on the screen and saved in "local.ini".
+#include "ui/qt/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTest>
+#include <QToolButton>
+#include <filesystem>
+
+#include "config/data_dir.h"
+#include "platform/encoding.h"
+#include "support/program_home.h"
+#include "tests/ui/qt/modal.h"
+#include "ui/qt/main_program.h"
+#include "ui/qt/qt_text.h"
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() {
+    for (const auto &e : fs::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
+      fs::copy_file(e.path(), fs::path(home.Dir()) / e.path().filename());
+  }
+
+  int Run(const TMainProgramHooks &hooks) {
+    char name[] = "velomar";
+    char *argv[] = {name, nullptr};
+    return RunMainProgram(1, argv, hooks);
+  }
+
+  test::ProgramHome home;
+};
+
+QStringList Titles(const QList<QAction *> &actions) {
+  QStringList titles;
+  for (QAction *a : actions)
+    if (a->isVisible() && !a->isSeparator()) titles << a->text();
+  return titles;
+}
+
+
+TEST_F(MainWindowTest, OpensWithTheDocumentMenusAndPanelsAndLeavesOnlyWhenConfirmed) {
+  TMainProgramHooks hooks;
+  std::vector<std::string> ran;
+  hooks.RunDocument = [&ran](TDocData &doc) { ran.push_back(doc.MenuCaption); };
+  QStringList bar;
+  QString question;
+  bool stayedAfterNo = false;
+  int buttons = 0;
+  hooks.Shown = [&](TMainWindow &w) {
+    bar = Titles(w.menuBar()->actions());
+    EXPECT_EQ(w.windowTitle(), QString::fromUtf8("Веломар — магазин «Колосок»"));
+    EXPECT_EQ(Titles(w.ControlMenu()->actions()),
+              (QStringList{"Справочники", "Служебные настройки", "О программе", "Выход"}));
+    // A document from its menu, then from a panel button.
+    ASSERT_FALSE(w.DocMenus().empty());
+    QMenu *menu = w.DocMenus().front();
+    QAction *first = nullptr;
+    for (QAction *a : menu->actions())
+      if (auto *item = qobject_cast<TMyMenuItem *>(a); item && !first) first = item;
+    ASSERT_NE(first, nullptr);
+    first->trigger();
+    for (TMyToolBar *t : w.ToolBars()) buttons += t->ButtonCount();
+    if (!w.ToolBars().empty() && w.ToolBars().front()->ButtonCount() > 0) {
+      QTest::mouseClick(w.ToolBars().front()->Button(0), Qt::LeftButton);
+    }
+    test::ClickInMessageBox("Нет", &question);
+    w.ExitAction()->trigger();
+    stayedAfterNo = w.isVisible();
+    test::ClickInMessageBox("Да");
+    w.ExitAction()->trigger();
+  };
+  EXPECT_EQ(Run(hooks), 0);
+  EXPECT_TRUE(stayedAfterNo);
+  EXPECT_EQ(question, QString::fromUtf8("Вы действительно хотите выйти из программы?"));
+  ASSERT_GE(bar.size(), 4);
+  EXPECT_EQ(bar.front(), QString::fromUtf8("Управление"));
+  // The sample data lie in the program directory: "Сервис" is there.
+  EXPECT_EQ(bar.mid(bar.size() - 2), (QStringList{"Сервис", "Панели"}));
+  ASSERT_GE(ran.size(), 1u);
+  EXPECT_EQ(ran.size(), buttons > 0 ? 2u : 1u);
+  // The end of the run wrote the window's place.
+  EXPECT_TRUE(fs::exists(home / "basepath.ini"));
+}
+
+TEST_F(MainWindowTest, ThePlaceIsKeptOnTheScreenAndSavedForTheNextStart) {
+  ChooseDataDirectory();
+  ASSERT_TRUE(LoadAllSettings());
+  TSettingsModel &m = Settings();
+  TMainWindowOptions options;
+  options.LocalBases = false;
+  options.ScreenSize = [] { return QSize(1024, 768); };
+  {
+    m.MainWindowRect = {5000, -10, 0, 0};
+    TMainWindow w(m, options);
+    EXPECT_FALSE(w.ServiceMenu()->menuAction()->isVisible());
+    w.RestorePlace();
+    EXPECT_EQ(w.pos(), QPoint(1024 - 50, 0));
+    w.move(300, 200);
+    w.StorePlace();
+  }
+  ASSERT_TRUE(SaveLocalSettings());
+  m.MainWindowRect = {};
+  ASSERT_TRUE(LoadLocalSettings());
+  EXPECT_EQ(m.MainWindowRect.Left, 300);
+  EXPECT_EQ(m.MainWindowRect.Top, 200);
+  TMainWindow again(m, options);
+  again.RestorePlace();
+  EXPECT_EQ(again.pos(), QPoint(300, 200));
+  m.MainWindowRect = {700, 5000, 0, 0};
+  again.RestorePlace();
+  EXPECT_EQ(again.pos(), QPoint(700, 768 - 50));
+}
+
+TEST_F(MainWindowTest, APanelHiddenFromItsMenuItemLeavesTheOthersInPlace) {
+  ChooseDataDirectory();
+  ASSERT_TRUE(LoadAllSettings());
+  TSettingsModel &m = Settings();
+  ASSERT_GT(m.Panels.Count(), 0);
+  for (int32_t i = 0; i < m.Panels.Count(); ++i) m.Panels.GetPanel(i)->Shown = true;
+  TMainWindow w(m, {});
+  EXPECT_EQ(static_cast<int32_t>(w.ToolBars().size()), m.Panels.Count());
+  const QRect first = w.ToolBars().front()->geometry();
+  EXPECT_EQ(w.FindPanelAt(w.centralWidget()->mapTo(&w, first.topLeft())), m.Panels.GetPanel(0));
+  QList<QAction *> items;
+  for (QAction *a : w.PanelsMenu()->actions())
+    if (a->isCheckable()) items << a;
+  ASSERT_EQ(items.size(), m.Panels.Count());
+  items.front()->trigger();
+  EXPECT_FALSE(m.Panels.GetPanel(0)->Shown);
+  EXPECT_FALSE(items.front()->isChecked());
+  EXPECT_EQ(static_cast<int32_t>(w.ToolBars().size()), m.Panels.Count() - 1);
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,66 @@
+// The document window: the tables of a running document, one under the
+// other, with OK and Cancel. What the buttons and the closing do belongs
+// to the document window logic; this window only shows the tables and
+// passes the user's presses on.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "documents/compiled_document.h"
+#include "documents/controls.h"
+#include "documents/document_window.h"
+
+class QPushButton;
+
+namespace vm {
+
+class TDataViewWidget;
+
+class TDocumentWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& logic, const std::string& caption,
+                  QWidget* parent = nullptr);
+  ~TDocumentWindow() override;
+
+  QPushButton* OkButton() const { return ok_; }
+  QPushButton* CancelButton() const { return cancel_; }
+  TDataViewWidget* Table(int32_t index) const { return tables_[static_cast<std::size_t>(index)]; }
+  int32_t TableCount() const { return static_cast<int32_t>(tables_.size()); }
+
+ public:
+  // The view cells' widgets show what their controls hold now.
+  void RefreshViews();
+  QWidget* ViewWidget(int32_t index) const {
+    return views_[static_cast<std::size_t>(index)].Widget;
+  }
+
+ public slots:
+  // Esc and the window's close box: Cancel with its question.
+  void reject() override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void Ok();
+
+  TCompiledDocument& doc_;
+  TDocumentWindowLogic& logic_;
+  std::vector<TDataViewWidget*> tables_;
+  struct TShownCell {
+    ICellControl* Control;
+    QWidget* Widget;
+  };
+  std::vector<TShownCell> views_;
+  THeadlessControls cellControls_;
+  std::vector<std::function<void(TDataView&)>> accepted_;
+  QPushButton* ok_;
+  QPushButton* cancel_;
+};
+
+}  // namespace vm

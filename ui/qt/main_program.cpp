@@ -1,0 +1,95 @@
+#include "ui/qt/main_program.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdlib>
+
+#include "config/data_dir.h"
+#include "config/settings.h"
+#include "documents/document_road.h"
+#include "platform/encoding.h"
+#include "platform/services.h"
+#include "ui/password.h"
+#include "ui/qt/input_dialog.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/qt_services.h"
+#include "ui/qt/window_steps.h"
+#include "ui/startup.h"
+
+namespace vm {
+
+namespace {
+
+bool EnvSet(const char *name) {
+  const char *value = std::getenv(name);
+  return value && *value;
+}
+
+}  // namespace
+
+bool DisplayAvailable() {
+  return EnvSet("QT_QPA_PLATFORM") || EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY");
+}
+
+std::string NoDisplayLine() {
+  return "velomar: нет дисплея для окон (не задан DISPLAY); документы без окон "
+         "выполняет "
+         "velomar-run"_w;
+}
+
+bool AskPasswordInDialog(int32_t level, const std::string &builtIn, QWidget *parent) {
+  return AskPassword(level, Settings().Passwords, builtIn,
+                     [parent]() -> std::optional<std::string> {
+                       TInputRequest request;
+                       request.Caption = Ui().AppTitle();
+                       request.Prompt = "Пароль:"_w;
+                       request.PasswordChar = '*';
+                       request.AllowEmpty = false;
+                       if (!ShowInputDialog(request, parent)) return std::nullopt;
+                       return request.Text;
+                     });
+}
+
+int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
+  TQtUiServices ui;
+  UiServices *before = &Ui();
+  InstallUiServices(&ui);
+  InitProgramDirectory();
+  SetCommandLine(argc, argv);
+  if (StartUp() != 0) {
+    InstallUiServices(before);
+    return kStartUpFailed;
+  }
+  ui.SetAppTitle(Ui().AppTitle());
+  QApplication::setApplicationDisplayName(QString());
+  int code = 0;
+  {
+    // A refused start-up password still builds the window; the loop then
+    // ends at once, as the program ends.
+    const bool allowed = AskPasswordInDialog(11, StartUpBuiltInPassword(), nullptr);
+    TMainWindowOptions options;
+    options.LocalBases = LocalBases();
+    TWindowSteps *stepsOf = nullptr;
+    options.RunDocument = hooks.RunDocument ? hooks.RunDocument : [&stepsOf](TDocData &doc) {
+      int32_t line = 0, code = 0;
+      if (stepsOf) RunDocumentChecked(doc, *stepsOf, line, code);
+    };
+    TMainWindow window(Settings(), std::move(options));
+    TWindowSteps steps(&window);
+    steps.Shown = hooks.DocumentShown;
+    stepsOf = &steps;
+    ui.SetMainWindow(&window);
+    window.RestorePlace();
+    if (allowed) {
+      window.show();
+      if (hooks.Shown) QTimer::singleShot(0, &window, [&] { hooks.Shown(window); });
+      code = QApplication::exec();
+    }
+    window.StorePlace();
+  }
+  ShutDown();
+  InstallUiServices(before);
+  return code;
+}
+
+}  // namespace vm

@@ -1,0 +1,117 @@
+// The main window: the menu bar with the document menus built from the
+// document tree, and the user panels of document buttons under it. Every
+// command starts here; the window only asks its owner to run a document.
+#pragma once
+
+#include <QAction>
+#include <QFrame>
+#include <QMainWindow>
+#include <QSize>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "ui/panel_layout.h"
+
+class QLabel;
+class QMenu;
+class QToolButton;
+
+namespace vm {
+
+// A document's menu item: it starts the document it carries (not owned).
+class TMyMenuItem : public QAction {
+  Q_OBJECT
+
+ public:
+  TMyMenuItem(TDocData *doc, QObject *parent);
+  TDocData *Doc() const { return doc_; }
+
+ private:
+  TDocData *doc_;
+};
+
+// One shown user panel: its caption over its grid of document buttons.
+class TMyToolBar : public QFrame {
+  Q_OBJECT
+
+ public:
+  TMyToolBar(TMyPanel &panel, QWidget *parent);
+  TMyPanel &Panel() const { return panel_; }
+  // The caption's width in its font, which the layout widens the grid for.
+  int32_t CaptionWidth() const;
+  void Place(const TPanelPlace &place);
+  QToolButton *Button(int32_t index) const { return buttons_[static_cast<std::size_t>(index)]; }
+  int32_t ButtonCount() const { return static_cast<int32_t>(buttons_.size()); }
+
+ signals:
+  void DocumentClicked(TDocData *doc);
+
+ private:
+  TMyPanel &panel_;
+  QLabel *caption_;
+  std::vector<QToolButton *> buttons_;
+};
+
+struct TMainWindowOptions {
+  bool LocalBases = true;
+  // Runs a document chosen from a menu or a panel.
+  std::function<void(TDocData &)> RunDocument;
+  // The primary screen's size; tests give their own.
+  std::function<QSize()> ScreenSize;
+};
+
+class TMainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  TMainWindow(TSettingsModel &model, TMainWindowOptions options, QWidget *parent = nullptr);
+  ~TMainWindow() override;
+
+  // The document menus from the document tree, one top-level menu per
+  // top-level node after "Управление"; folders become submenus.
+  void BuildDocMenus();
+  // The panel items of "Панели" and the shown panels under the menu; the
+  // window takes the size they need.
+  void BuildPanels();
+  void ArrangePanels();
+  TMyPanel *FindPanelAt(const QPoint &clientPoint) const;
+
+  // The saved place, kept on the screen; and back into the settings.
+  void RestorePlace();
+  void StorePlace();
+
+  QMenu *ControlMenu() const { return control_; }
+  QMenu *ServiceMenu() const { return service_; }
+  QMenu *PanelsMenu() const { return panels_; }
+  const std::vector<QMenu *> &DocMenus() const { return docMenus_; }
+  const std::vector<TMyToolBar *> &ToolBars() const { return toolBars_; }
+  QAction *ExitAction() const { return exit_; }
+  QSize ScreenSize() const;
+
+ protected:
+  void closeEvent(QCloseEvent *event) override;
+  void contextMenuEvent(QContextMenuEvent *event) override;
+
+ private:
+  void BuildFixedMenus();
+  void AddDocNode(TDocNode &node, QMenu *menu);
+  void Run(TDocData *doc);
+
+  TSettingsModel &model_;
+  TMainWindowOptions options_;
+  QWidget *panelArea_;
+  QMenu *control_ = nullptr;
+  QMenu *service_ = nullptr;
+  QMenu *panels_ = nullptr;
+  QAction *panelsSeparator_ = nullptr;
+  QAction *exit_ = nullptr;
+  std::vector<QMenu *> docMenus_;
+  std::vector<QAction *> panelItems_;
+  std::vector<TMyToolBar *> toolBars_;
+  TPanelArrangement arrangement_;
+  TMyPanel *popupPanel_ = nullptr;
+};
+
+}  // namespace vm

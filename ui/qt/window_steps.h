@@ -1,0 +1,34 @@
+// The road of a document in the window program: the password in the input
+// dialog and each pass of a document with tables in its document window.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+#include "documents/headless_steps.h"
+
+namespace vm {
+
+class TDocumentWindow;
+
+class TWindowSteps : public THeadlessSteps {
+ public:
+  explicit TWindowSteps(QWidget* mainWindow) : mainWindow_(mainWindow) {}
+
+  bool AskPassword(int32_t level) override;
+  bool DisableMainWindow() override;
+  void RestoreMainWindow(bool enabled) override;
+
+  // Called with each document window once it shows (tests enter rows and
+  // press its buttons there).
+  std::function<void(TDocumentWindow&)> Shown;
+
+ protected:
+  bool RunPass(TDocData& data, bool firstShowing) override;
+
+ private:
+  QPointer<QWidget> mainWindow_;
+};
+
+}  // namespace vm
