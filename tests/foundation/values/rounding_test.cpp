@@ -55,3 +55,18 @@ TEST(Rounding, RandomNumbersOfEveryScale) {
     ASSERT_TRUE(SameBits(RoundHalfEven(half), std::rint(half))) << static_cast<double>(half);
   }
 }
+
+TEST(Rounding, ReadsWholeNumbersUnderTheLimitOnly) {
+  int64_t n = 99;
+  for (const long double x : {0.0L, -0.0L, 1.0L, -1.0L, 2147483647.0L, -2147483647.0L, 4611686018427387903.0L,
+                              -4611686018427387903.0L}) {
+    ASSERT_TRUE(ReadWhole(x, 4611686018427387904.0L, n)) << static_cast<double>(x);
+    EXPECT_EQ(static_cast<long double>(n), x);
+  }
+  for (const long double x : {0.5L, -0.5L, 1e-20L, 2147483647.5L, -3.0000000001L,
+                              std::numeric_limits<long double>::quiet_NaN(),
+                              std::numeric_limits<long double>::infinity()})
+    EXPECT_FALSE(ReadWhole(x, 4611686018427387904.0L, n)) << static_cast<double>(x);
+  EXPECT_FALSE(ReadWhole(2147483648.0L, 2147483648.0L, n));
+  EXPECT_FALSE(ReadWhole(-2147483648.0L, 2147483648.0L, n));
+}
