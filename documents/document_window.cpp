@@ -125,6 +125,53 @@ void TDocumentWindowLogic::CanButClick(bool ask) {
   confirmed_ = false;
 }
 
+void TDocumentWindowLogic::PushScanLine(std::string line) {
+  // The wake runs under the lock so that a window going away cannot be
+  // woken halfway through.
+  const std::lock_guard<std::mutex> lock(scanMutex_);
+  scanLines_.push_back(std::move(line));
+  if (scanWake_) scanWake_();
+}
+
+void TDocumentWindowLogic::SetScanWake(std::function<void()> wake) {
+  const std::lock_guard<std::mutex> lock(scanMutex_);
+  scanWake_ = std::move(wake);
+}
+
+bool TDocumentWindowLogic::ScanLinesWaiting() const {
+  const std::lock_guard<std::mutex> lock(scanMutex_);
+  return !scanLines_.empty();
+}
+
+int32_t TDocumentWindowLogic::DrainScanLines() {
+  // A box shown by SCANER or by the run under way pumps the window's
+  // events; the lines then wait for the run to end.
+  if (draining_ || Interp().Running()) return 0;
+  draining_ = true;
+  int32_t handled = 0;
+  for (;;) {
+    std::string line;
+    {
+      const std::lock_guard<std::mutex> lock(scanMutex_);
+      // Without a SCANER program the lines mean nothing to the document.
+      if (doc_.Programs.Scaner == nullptr) scanLines_.clear();
+      if (scanLines_.empty()) break;
+      line = std::move(scanLines_.front());
+      scanLines_.pop_front();
+    }
+    if (TVariable* scan = doc_.Predefined.ScanString) {
+      scan->Value = TCommonVar{};
+      scan->Value.Kind = 'C';
+      scan->Value.Str = std::move(line);
+    }
+    Interp().ExecProgram(doc_.Programs.Scaner);
+    RecalcDocument(doc_);
+    ++handled;
+  }
+  draining_ = false;
+  return handled;
+}
+
 void TDocumentWindowLogic::Close() {
   const bool reentry = doc_.Programs.Reentry != nullptr;
   if (confirmed_) {

@@ -4,6 +4,9 @@
 // windowed document window and the headless runner share it.
 #pragma once
 
+#include <deque>
+#include <functional>
+#include <mutex>
 #include <string>
 
 #include "documents/compiled_document.h"
@@ -31,6 +34,18 @@ class TDocumentWindowLogic {
   // The results are to be written.
   bool CommitFlag() const { return commit_; }
 
+  // Any thread: the scanner's line waits its turn. A line that arrives
+  // while a program runs is not lost, and none is handled twice.
+  void PushScanLine(std::string line);
+  // wake is called on the pushing thread after a line is queued, so that
+  // the window's thread may come to drain it; nullptr when the window goes.
+  void SetScanWake(std::function<void()> wake);
+  // The window's thread, when no program runs: every queued line in turn
+  // goes into SCANSTRING, the SCANER program runs and the document is
+  // recalculated. Returns how many were handled.
+  int32_t DrainScanLines();
+  bool ScanLinesWaiting() const;
+
  private:
   bool CheckRows(TFormPar& form);
   bool CheckDocument();
@@ -42,6 +57,10 @@ class TDocumentWindowLogic {
   bool mayClose_ = false;
   bool confirmed_ = false;
   bool commit_ = false;
+  mutable std::mutex scanMutex_;
+  std::deque<std::string> scanLines_;
+  std::function<void()> scanWake_;
+  bool draining_ = false;
 };
 
 }  // namespace vm

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "documents/doc_rig.h"
 #include "documents/document_recalc.h"
 #include "language/interpreter.h"
@@ -118,6 +121,53 @@ TEST(DocumentRecalc, PrintRangesFollowTheRowsAndWorkRunsEachTime) {
   r.Doc.Forms.GetItem(0)->PrintEndRow->Value.Num = 3;
   RecalcDocument(r.Doc, true);
   EXPECT_EQ(var("TPRINTENDROW"), 3);
+}
+
+// Scanner lines come on the port's thread. Those that arrive during a run
+// wait for it to end; then each goes through SCANER once, in order, and the
+// document is recalculated after every one.
+TEST(DocumentWindow, ScannerLinesArrivingDuringARunAreHandledOnceInOrder) {
+  DocRig r;
+  ASSERT_EQ(r.CompileForm("VARS\nS = C\nN, R, I = N\nENDSECTION\n"
+                          "SCANER\nS := S + SCANSTRING + ';'\nN := N + 1\nENDSECTION\n"
+                          "WORK\nR := N\nENDSECTION\n"
+                          "INIT\nWHILE I, 0, I + 1, I < 300\nENDWHILE\nENDSECTION\n"),
+            0)
+      << r.Message;
+  Interp().BeginDocumentRun();
+  Interp().ResetErrors();
+  TDocumentWindowLogic w(r.Doc, "Документ"_w);
+  std::atomic<int> wakes = 0;
+  w.SetScanWake([&wakes] { ++wakes; });
+  auto push = [&w](int from, int to) {
+    for (int i = from; i <= to; ++i) w.PushScanLine(std::to_string(i));
+  };
+  std::string expected;
+  for (int i = 1; i <= 500; ++i) expected += std::to_string(i) + ";";
+  int32_t duringRun = -1;
+  r.Ui.OnPump = [&](int pump) {
+    if (pump != 1) return;
+    std::thread port(push, 1, 20);
+    port.join();
+    duringRun = w.DrainScanLines();
+  };
+  w.Show(true);
+  EXPECT_EQ(duringRun, 0);
+  EXPECT_TRUE(w.ScanLinesWaiting());
+  auto& symbols = r.Doc.Context.Symbols();
+  EXPECT_EQ(symbols.FindVariable("N")->Value.Num, 0);
+  EXPECT_EQ(w.DrainScanLines(), 20);
+  EXPECT_EQ(symbols.FindVariable("R")->Value.Num, 20);
+  // The port keeps sending while the window's thread drains.
+  std::thread port(push, 21, 500);
+  int32_t handled = 20;
+  while (handled < 500) handled += w.DrainScanLines();
+  port.join();
+  EXPECT_EQ(handled, 500);
+  EXPECT_EQ(w.DrainScanLines(), 0);
+  EXPECT_EQ(symbols.FindVariable("S")->Value.Str, expected);
+  EXPECT_EQ(symbols.FindVariable("R")->Value.Num, 500);
+  EXPECT_EQ(wakes.load(), 500);
 }
 
 }  // namespace

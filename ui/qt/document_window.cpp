@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -90,6 +91,20 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
   connect(cancel_, &QPushButton::clicked, this, &TDocumentWindow::reject);
   RefreshViews();
   if (!tables_.empty()) tables_.front()->setFocus();
+  // Scanner lines come on the port's thread; they are handled here.
+  logic_.SetScanWake([this] {
+    QMetaObject::invokeMethod(this, &TDocumentWindow::DrainScanLines, Qt::QueuedConnection);
+  });
+}
+
+void TDocumentWindow::DrainScanLines() {
+  if (logic_.DrainScanLines() > 0) {
+    RefreshViews();
+    for (TDataViewWidget* table : tables_) table->update();
+  }
+  // A run under way keeps the lines waiting; come back when it may be over.
+  if (logic_.ScanLinesWaiting())
+    QTimer::singleShot(50, this, &TDocumentWindow::DrainScanLines);
 }
 
 void TDocumentWindow::RefreshViews() {
@@ -105,6 +120,7 @@ void TDocumentWindow::RefreshViews() {
 }
 
 TDocumentWindow::~TDocumentWindow() {
+  logic_.SetScanWake(nullptr);
   doc_.Events.Recalc = nullptr;
   std::size_t i = 0;
   for (const auto& form : doc_.Forms)

@@ -48,6 +48,7 @@ class TDocumentWindow : public QDialog {
 
  private:
   void Ok();
+  void DrainScanLines();
 
   TCompiledDocument& doc_;
   TDocumentWindowLogic& logic_;
