@@ -13,6 +13,7 @@
 #include "documents/view_cells.h"
 #include "platform/encoding.h"
 #include "ui/qt/data_view_widget.h"
+#include "ui/qt/help_list_box.h"
 #include "ui/qt/qt_text.h"
 
 namespace vm {
@@ -77,6 +78,7 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
                        std::max(form->Bottom - form->Top, 60));
     table->installEventFilter(this);
     tables_.push_back(table);
+    if (form->Help != nullptr) new THelpListBox(*form, *table, canvas);
   }
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -121,6 +123,9 @@ void TDocumentWindow::RefreshViews() {
 
 TDocumentWindow::~TDocumentWindow() {
   logic_.SetScanWake(nullptr);
+  // The look-up lists hand the views' handlers back before the window's own
+  // are restored.
+  qDeleteAll(findChildren<THelpListBox*>());
   doc_.Events.Recalc = nullptr;
   std::size_t i = 0;
   for (const auto& form : doc_.Forms)
