@@ -96,8 +96,8 @@ bool TCompBase::Prepare() {
     DefaultDir.clear();
   } else if (StoredDirNames == sdExplorer_Auto) {
     std::string common = FolderOf(ToSlashes(FileSpec.front()));
-    for (const std::string& spec : FileSpec) {
-      const std::string dir = FolderOf(ToSlashes(spec));
+    for (const std::string& mask : FileSpec) {
+      const std::string dir = FolderOf(ToSlashes(mask));
       std::size_t n = 0;
       while (n < common.size() && n < dir.size() && LowerChar1251(common[n]) == LowerChar1251(dir[n])) ++n;
       common = FolderOf(common.substr(0, n));
@@ -237,9 +237,9 @@ void TCompBase::BuildArchive() {
 bool TCompBase::CompressFiles(std::vector<TCompMember>& members, TStream32* old, TStream32& archive) {
   if (Switch != swDelete) {
     TArcFileScan scan;
-    std::vector<std::string> spec;
-    for (const std::string& s : FileSpec) spec.push_back(ToSlashes(s));
-    scan.SetFileSpec(spec);
+    std::vector<std::string> masks;
+    for (const std::string& s : FileSpec) masks.push_back(ToSlashes(s));
+    scan.SetFileSpec(masks);
     scan.Attributes = Attributes;
     scan.AttributesEx = AttributesEx;
     // Folders are listed only to be stored empty.

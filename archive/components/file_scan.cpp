@@ -68,8 +68,8 @@ void TFilesList::Delete(int index) {
 
 TArcFileScan::TArcFileScan() = default;
 
-void TArcFileScan::SetFileSpec(const std::vector<std::string>& spec) {
-  FileSpec = spec;
+void TArcFileScan::SetFileSpec(const std::vector<std::string>& masks) {
+  FileSpec = masks;
   FileMask.clear();
 }
 

@@ -67,7 +67,7 @@ class TArcFileScan {
   // Set from outside (or by CancelScan) to stop at the next test.
   bool* CancelFlag = &ownCancel_;
 
-  void SetFileSpec(const std::vector<std::string>& spec);
+  void SetFileSpec(const std::vector<std::string>& masks);
   void SetRootDir(const std::string& dir);
   const std::string& RootDir() const { return rootDir_; }
   void SetSorted(TArcSortOptions mode);

@@ -93,13 +93,13 @@ TEST(ExtractorSelection, MasksWithAndWithoutFolders) {
   EXPECT_FALSE(TUnBase::MatchesFileSpec("BASE.DBF", {"*.*"}, {"base.*"}));
   EXPECT_FALSE(TUnBase::MatchesFileSpec("", {"*"}, {}));
 
-  std::vector<std::string> spec = {"*.*"};
-  EXPECT_TRUE(TUnBase::MatchesFileSpecDirs("sub/README", spec, {}, true));
-  spec = {"sub/*.dbf"};
-  EXPECT_TRUE(TUnBase::MatchesFileSpecDirs("sub/a.dbf", spec, {}, false));
-  EXPECT_FALSE(TUnBase::MatchesFileSpecDirs("other/a.dbf", spec, {}, false));
-  spec = {"*"};
-  EXPECT_FALSE(TUnBase::MatchesFileSpecDirs("a.dbf", spec, {"*.dbf"}, true));
+  std::vector<std::string> masks = {"*.*"};
+  EXPECT_TRUE(TUnBase::MatchesFileSpecDirs("sub/README", masks, {}, true));
+  masks = {"sub/*.dbf"};
+  EXPECT_TRUE(TUnBase::MatchesFileSpecDirs("sub/a.dbf", masks, {}, false));
+  EXPECT_FALSE(TUnBase::MatchesFileSpecDirs("other/a.dbf", masks, {}, false));
+  masks = {"*"};
+  EXPECT_FALSE(TUnBase::MatchesFileSpecDirs("a.dbf", masks, {"*.dbf"}, true));
 
   EXPECT_EQ(TUnBase::ExtractDirPart("C:\\"), "C:\\");
   EXPECT_EQ(TUnBase::ExtractDirPart("dir\\file.txt"), "dir");

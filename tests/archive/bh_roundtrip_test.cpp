@@ -137,14 +137,14 @@ TEST_F(BhRoundTrip, StoredRoundTripIsLabelledMethodZero) {
 }
 
 TEST_F(BhRoundTrip, NothingToPackOrNowhereToPutItOrNothingToReadIsReported) {
-  for (const auto& [archive, spec, code] :
+  for (const auto& [archive, mask, code] :
        {std::tuple{archive_, std::string("src/*.none"), kErrNothingToDo},
         {tmp_.Dir() + "nowhere/arc.BH", std::string("src/*.*"), kErrInvalidDir}}) {
     TBhCompressor comp;
     Reports reports;
     reports.Attach(comp);
     comp.SetArchiveFile(archive);
-    comp.FileSpec = {tmp_.Dir() + spec};
+    comp.FileSpec = {tmp_.Dir() + mask};
     EXPECT_EQ(comp.Compress(), 0);
     EXPECT_EQ(reports.codes, std::vector<int>{code});
     EXPECT_FALSE(test::FileThere(archive));
