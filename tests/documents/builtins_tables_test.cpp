@@ -6,6 +6,7 @@
 #include <array>
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "documents/doc_rig.h"
 #include "language/evaluator.h"
@@ -67,6 +68,9 @@ class TableBuiltins : public ::testing::Test {
     return o;
   }
   int Err(std::string_view utf8) { return Eval(utf8).Err; }
+  void ExpectErrs(std::initializer_list<std::pair<const char*, int>> cases) {
+    for (const auto& [formula, code] : cases) EXPECT_EQ(Err(formula), code) << formula;
+  }
   long double Num(std::string_view utf8) {
     const Outcome o = Eval(utf8);
     EXPECT_EQ(o.Err, 0) << utf8;
@@ -115,10 +119,7 @@ TEST_F(TableBuiltins, ATableWithoutRowsReadsEmptyValuesAndIgnoresWrites) {
     EXPECT_EQ(o.Value.Date, TDateRec{}) << e.Formula;
   }
   // The column is checked even without rows; the row is not.
-  EXPECT_EQ(Err("CELL(T1, 0, 1)"), 23);
-  EXPECT_EQ(Err("CELL(T1, 5, 1)"), 23);
-  EXPECT_EQ(Err("STRINGCELL(T1, 0, 1)"), 23);
-  EXPECT_EQ(Err("CURCELL(T1, 5)"), 23);
+  ExpectErrs({{"CELL(T1, 0, 1)", 23}, {"CELL(T1, 5, 1)", 23}, {"STRINGCELL(T1, 0, 1)", 23}, {"CURCELL(T1, 5)", 23}});
   EXPECT_EQ(Str("STRINGCELL(T1, 1, 7)"), "");
   EXPECT_EQ(Num("NUMCELL(T1, 2)"), 0);
   EXPECT_EQ(Num("ROWCOUNT(T1)"), 0);
@@ -145,11 +146,8 @@ TEST_F(TableBuiltins, CellsAreReadByTheKindOfTheirFormat) {
   EXPECT_EQ(Str("STRINGCELL(T1, 2, 1)"), "2.5");
   EXPECT_EQ(Num("CELL(T1, 2, 1.4) * 2"), 5) << "rows are rounded";
   // Columns are checked before rows.
-  EXPECT_EQ(Err("CELL(T1, 1, 3)"), 21);
-  EXPECT_EQ(Err("CELL(T1, 1, 0)"), 21);
-  EXPECT_EQ(Err("CELL(T1, 0, 3)"), 23);
-  EXPECT_EQ(Err("STRINGCELL(T1, 1, 3)"), 21);
-  EXPECT_EQ(Err("CELL(T1, 1, 99999999999)"), 21);
+  ExpectErrs({{"CELL(T1, 1, 3)", 21}, {"CELL(T1, 1, 0)", 21}, {"CELL(T1, 0, 3)", 23}, {"STRINGCELL(T1, 1, 3)", 21},
+      {"CELL(T1, 1, 99999999999)", 21}});
 
   // The current row: not checked, a row that is not there is empty.
   SetCurrentRow(2);
@@ -172,11 +170,8 @@ TEST_F(TableBuiltins, CellsAreWrittenTypedOrAsText) {
   ASSERT_EQ(Err("SETCELL(T1, 3, 2, DATE(5, 6, 2007))"), 0);
   EXPECT_EQ(Str("STRINGCELL(T1, 3, 2)"), "5.06.2007") << "dates always in the short form";
   // Row, then column, then the type.
-  EXPECT_EQ(Err("SETCELL(T1, 2, 1, 'x')"), 22);
-  EXPECT_EQ(Err("SETCELL(T1, 1, 1, 5)"), 22);
-  EXPECT_EQ(Err("SETCELL(T1, 9, 3, 'x')"), 21);
-  EXPECT_EQ(Err("SETCELL(T1, 9, 1, 'x')"), 23);
-  EXPECT_EQ(Err("SETCELL(T1, 2, 0, 1)"), 21);
+  ExpectErrs({{"SETCELL(T1, 2, 1, 'x')", 22}, {"SETCELL(T1, 1, 1, 5)", 22}, {"SETCELL(T1, 9, 3, 'x')", 21},
+      {"SETCELL(T1, 9, 1, 'x')", 23}, {"SETCELL(T1, 2, 0, 1)", 21}});
 
   // Text goes in as it is, unchecked.
   ASSERT_EQ(Err("SETSTRCELL(T1, 2, 2, ' abc ')"), 0);
@@ -193,8 +188,7 @@ TEST_F(TableBuiltins, CellsAreWrittenTypedOrAsText) {
   EXPECT_EQ(Column(1), "3.2500,7");
   EXPECT_EQ(Err("SETCURCELL(T1, 2, 'x')"), 22);
   SetCurrentRow(3);
-  EXPECT_EQ(Err("SETCURCELL(T1, 1, 'x')"), 21);
-  EXPECT_EQ(Err("SETSTRINGCELL(T1, 1, 'x')"), 21);
+  ExpectErrs({{"SETCURCELL(T1, 1, 'x')", 21}, {"SETSTRINGCELL(T1, 1, 'x')", 21}});
 }
 
 TEST_F(TableBuiltins, RowsAreCountedAddedDeletedAndVisited) {
@@ -214,28 +208,23 @@ TEST_F(TableBuiltins, RowsAreCountedAddedDeletedAndVisited) {
   ASSERT_EQ(Err("TABLEPOS(T1, 3, 2)"), 0);
   EXPECT_EQ(t1->View().CurrentRow(), 1);
   EXPECT_EQ(t1->View().CurCol(), 2);
-  EXPECT_EQ(Err("TABLEPOS(T1, 9, 3)"), 21) << "the row first";
-  EXPECT_EQ(Err("TABLEPOS(T1, 9, 1)"), 23);
+  ExpectErrs({{"TABLEPOS(T1, 9, 3)", 21}, {"TABLEPOS(T1, 9, 1)", 23}});  // the row first
 
   Fill({{"Третий", "", ""}});
-  EXPECT_EQ(Err("DELETEROW(T1, 0)"), 21);
-  EXPECT_EQ(Err("DELETEROW(T1, 4)"), 21);
+  ExpectErrs({{"DELETEROW(T1, 0)", 21}, {"DELETEROW(T1, 4)", 21}});
   ASSERT_EQ(Err("DELETEROW(T1, 1)"), 0);
   EXPECT_EQ(Column(0), ",Третий");
 }
 
 TEST_F(TableBuiltins, SumsOfANumberColumn) {
   Fill({{"a", "1.5", ""}, {"b", "x", ""}, {"c", "2", ""}, {"d", "4", ""}});
-  EXPECT_EQ(Num("SUMTABLE(T1, 2, 1, 4)"), 7.5);
-  EXPECT_EQ(Num("SUMTABLE(T1, 2, 2, 3)"), 2);
-  EXPECT_EQ(Num("SUMTABLE(T1, 2, 3, 99)"), 6);
-  EXPECT_EQ(Num("SUMTABLE(T1, 2, 3, 1)"), 0);
-  for (const char* none : {"SUMTABLE(T1, 2, 0, 4)", "SUMTABLE(T1, 2, 1, 0)", "SUMTABLE(T1, 2, 5, 9)"})
-    EXPECT_EQ(Num(none), 0) << none;
-  EXPECT_EQ(Num("SUMTABLE(T1, 4, 1, 4)"), 0) << "the hidden column is a number column";
-  EXPECT_EQ(Err("SUMTABLE(T1, 1, 1, 4)"), 22);
-  EXPECT_EQ(Err("SUMTABLE(T1, 3, 9, 9)"), 22) << "the kind is checked before the range";
-  EXPECT_EQ(Err("SUMTABLE(T1, 5, 1, 4)"), 23);
+  // The hidden column 4 is a number column too.
+  const std::pair<const char*, long double> sums[] = {
+      {"2, 1, 4", 7.5}, {"2, 2, 3", 2}, {"2, 3, 99", 6}, {"2, 3, 1", 0}, {"2, 0, 4", 0},
+      {"2, 1, 0", 0},   {"2, 5, 9", 0}, {"4, 1, 4", 0}};
+  for (const auto& [args, sum] : sums) EXPECT_EQ(Num("SUMTABLE(T1, " + std::string(args) + ")"), sum) << args;
+  // The kind is checked before the range.
+  ExpectErrs({{"SUMTABLE(T1, 1, 1, 4)", 22}, {"SUMTABLE(T1, 3, 9, 9)", 22}, {"SUMTABLE(T1, 5, 1, 4)", 23}});
 }
 
 TEST_F(TableBuiltins, SearchesByConditionLeaveCurrentRowOnTheRowExaminedLast) {
@@ -302,17 +291,14 @@ TEST_F(TableBuiltins, SearchesByColumnValues) {
   EXPECT_EQ(Err("FINDFASTROW(T1, 2, '=', '2')"), 26);
 
   // The calls that are wrong, in the order they are checked.
-  EXPECT_EQ(Err("FINDFASTROW(T1, 1, '=')"), 30);
-  EXPECT_EQ(Err("FINDFASTROW(N1, 1, '=', 'a')"), 22);
-  EXPECT_EQ(Err("FINDFASTROW(T1, '=', 'a', 'b')"), 31) << "no columns";
-  EXPECT_EQ(Err("FINDFASTROW(T1, 1, 2, '=', 'A')"), 31) << "two columns, one value";
-  EXPECT_EQ(Err("FINDFASTROW(T1, 1, '==', 'A')"), 31);
-  EXPECT_EQ(Err("FINDFASTROW(T1, 1, '=', 'A', 'B')"), 31);
-  // More columns than a search takes is a wrong call, not an overflow.
-  EXPECT_EQ(Err("FINDFASTROW(T1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, '=', "
-                "'a', 'a', 'a', 'a', 'a', 'a', 'a', 'a', 'a', 'a', 'a', 'a', 'a')"),
-            31);
-  EXPECT_EQ(Err("FINDFASTROW(T1, 5, '=', 'a')"), 23);
+  // No columns, two columns for one value, and more columns than a search
+  // takes (a wrong call, not an overflow) are all wrong calls.
+  ExpectErrs({{"FINDFASTROW(T1, 1, '=')", 30}, {"FINDFASTROW(N1, 1, '=', 'a')", 22},
+      {"FINDFASTROW(T1, '=', 'a', 'b')", 31}, {"FINDFASTROW(T1, 1, 2, '=', 'A')", 31},
+      {"FINDFASTROW(T1, 1, '==', 'A')", 31}, {"FINDFASTROW(T1, 1, '=', 'A', 'B')", 31},
+      {"FINDFASTROW(T1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, '=', "
+       "'a', 'a', 'a', 'a', 'a', 'a', 'a', 'a', 'a', 'a', 'a', 'a', 'a')", 31},
+      {"FINDFASTROW(T1, 5, '=', 'a')", 23}});
 }
 
 TEST_F(TableBuiltins, SearchByTheKeyOfABaseRecord) {
@@ -331,11 +317,9 @@ TEST_F(TableBuiltins, SearchByTheKeyOfABaseRecord) {
 }
 
 TEST_F(TableBuiltins, SortedFindOrInsertByTheKeyColumns) {
-  EXPECT_EQ(Err("CHECKADDROWSORT(T1, 1)"), 39);
-  EXPECT_EQ(Err("CHECKADDROWSORT(N1, 1, 'a')"), 16);
-  EXPECT_EQ(Err("CHECKADDROWSORT(T1, 'x', 'a')"), 16);
-  EXPECT_EQ(Err("CHECKADDROWSORT(T1, 0, 'a', 'b')"), 39);
-  EXPECT_EQ(Err("CHECKADDROWSORT(T2, 0, 'a')"), 39);
+  ExpectErrs({{"CHECKADDROWSORT(T1, 1)", 39}, {"CHECKADDROWSORT(N1, 1, 'a')", 16},
+      {"CHECKADDROWSORT(T1, 'x', 'a')", 16}, {"CHECKADDROWSORT(T1, 0, 'a', 'b')", 39},
+      {"CHECKADDROWSORT(T2, 0, 'a')", 39}});
 
   for (const char* name : {"Шуруп", "Болт", "Гвоздь"}) {
     EXPECT_EQ(Num("CHECKADDROWSORT(T1, 0, '" + std::string(name) + "')"), -1) << name;
@@ -382,9 +366,8 @@ TEST_F(TableBuiltins, HeaderCaptionsAreReadAndChanged) {
   EXPECT_EQ(Str("HEADNAME(T3, 2)"), "Товар Артикул");
   ASSERT_EQ(Err("SETFORMHEADER(T3, 2, 1, 'Изделие')"), 0) << "a cell over two columns";
   EXPECT_EQ(Str("HEADNAME(T3, 1)"), "Изделие Имя");
-  EXPECT_EQ(Err("SETFORMHEADER(T3, 2, 3, 'x')"), 36);
-  EXPECT_EQ(Err("SETFORMHEADER(T3, 4, 1, 'x')"), 36);
-  EXPECT_EQ(Err("SETFORMHEADER(T3, 0, 1, 'x')"), 36);
+  ExpectErrs({{"SETFORMHEADER(T3, 2, 3, 'x')", 36}, {"SETFORMHEADER(T3, 4, 1, 'x')", 36},
+      {"SETFORMHEADER(T3, 0, 1, 'x')", 36}});
   EXPECT_EQ(events.Changes, 2);
   t3.View().SetObserver(nullptr);
 }

@@ -2,6 +2,9 @@
 // questions as the document compiler reads them.
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "documents/compile_errors.h"
 #include "documents/doc_rig.h"
 #include "language/instructions.h"
@@ -82,9 +85,7 @@ TEST(DocumentSections, WholeDescriptionCompilesEverySection) {
   TLoad& l1 = *doc.Loadings.FindByName("l1");
   EXPECT_EQ(l1.Form, &t1);
   EXPECT_EQ(l1.Source, &g);
-  EXPECT_TRUE(l1.KeepOrder);
-  EXPECT_TRUE(l1.Move);
-  EXPECT_TRUE(l1.Append);
+  EXPECT_TRUE(l1.KeepOrder && l1.Move && l1.Append);
   ASSERT_NE(l1.Filter, nullptr);
   EXPECT_EQ(l1.Filter->Text(), "[G.QTY > 1]");
   ASSERT_EQ(l1.Values.size(), 4u);  // hidden column too
@@ -103,12 +104,8 @@ TEST(DocumentSections, WholeDescriptionCompilesEverySection) {
 
   ASSERT_EQ(doc.Views.Count(), 2);
   const TViewCell& a = *doc.Views.GetItem(0);
-  EXPECT_EQ(a.Format.Kind, 'N');
-  EXPECT_EQ(a.Format.Width, 10);
-  EXPECT_EQ(a.Format.Decimals, 2);
-  EXPECT_EQ(a.X, 10);
-  EXPECT_EQ(a.Y, 20);
-  EXPECT_EQ(a.FontSize, 60);
+  EXPECT_EQ(std::tuple(a.Format.Kind, a.Format.Width, a.Format.Decimals, a.X, a.Y, a.FontSize),
+            std::tuple('N', 10, 2, 10, 20, 60));
   EXPECT_TRUE(a.Bold && a.AutoPage && a.Input);
   EXPECT_EQ(a.Target, doc.Context.Symbols().FindVariable("A"));
   EXPECT_FALSE(a.VisibleExpr.empty());
@@ -119,12 +116,10 @@ TEST(DocumentSections, WholeDescriptionCompilesEverySection) {
   EXPECT_FALSE(x.Bold || x.Input || x.AutoPage);
   EXPECT_TRUE(x.VisibleExpr.empty());
 
-  EXPECT_EQ(doc.InfViews.DesignWidth, 300);
-  EXPECT_EQ(doc.InfViews.DesignHeight, 200);
+  EXPECT_EQ(std::pair(doc.InfViews.DesignWidth, doc.InfViews.DesignHeight), std::pair(300, 200));
   ASSERT_EQ(doc.InfViews.Count(), 2);
   EXPECT_NE(doc.InfViews.GetItem(0)->TargetParam, nullptr);
-  EXPECT_EQ(doc.InfViews.GetItem(1)->Format.Width, 1);
-  EXPECT_EQ(doc.InfViews.GetItem(1)->Format.Kind, 'D');
+  EXPECT_EQ(std::pair(doc.InfViews.GetItem(1)->Format.Width, doc.InfViews.GetItem(1)->Format.Kind), std::pair(1, 'D'));
   EXPECT_TRUE(doc.StatusLine.Defined);
   doc.Context.Symbols().FindVariable("S")->Value.Str = "b";
   EXPECT_EQ(doc.StatusLine.Text(), "ba");
@@ -135,23 +130,20 @@ TEST(DocumentSections, WholeDescriptionCompilesEverySection) {
   ASSERT_EQ(t1.Checks->Count(), 1);
   const TCheckRecord& c = *t1.Checks->GetItem(0);
   EXPECT_EQ(c.OnBase, &g);
-  EXPECT_TRUE(c.DeleteRow);
-  EXPECT_FALSE(c.Warn);
+  EXPECT_TRUE(c.DeleteRow && !c.Warn);
   EXPECT_EQ(c.Columns.count(), 1u);
   EXPECT_TRUE(c.Columns.test(1));
   EXPECT_TRUE(t1.View().GetColLayout(1)->Checked);
-  EXPECT_FALSE(c.NoFindCondition.empty());
-  EXPECT_FALSE(c.NoFindMessage.empty());
+  EXPECT_FALSE(c.NoFindCondition.empty() || c.NoFindMessage.empty());
 
   ASSERT_EQ(doc.Questions.Count(), 2);
   const TQuestion& q1 = *doc.Questions.FindByName("Q1");
   EXPECT_TRUE(q1.CancelAllowed);
   EXPECT_EQ(q1.ErrorCode, doc.Predefined.ErrorCode);
   ASSERT_EQ(q1.Inputs.size(), 2u);
-  EXPECT_EQ(q1.Inputs[0].Label, "Sum");
-  EXPECT_EQ(q1.Inputs[0].Format.Width, 10);
-  EXPECT_EQ(q1.Inputs[0].Format.Decimals, 2);
-  EXPECT_EQ(q1.Inputs[0].Format.Kind, 'N');
+  EXPECT_EQ(std::tuple(q1.Inputs[0].Label, q1.Inputs[0].Format.Width, q1.Inputs[0].Format.Decimals,
+                       q1.Inputs[0].Format.Kind),
+            std::tuple("Sum", 10, 2, 'N'));
   EXPECT_EQ(q1.Inputs[1].Label, "NameA");
   EXPECT_EQ(q1.Inputs[1].Target, doc.Context.Symbols().FindVariable("S"));
   EXPECT_EQ(q1.Inputs[1].Format.Kind, 'C');
@@ -164,9 +156,8 @@ TEST(DocumentSections, WholeDescriptionCompilesEverySection) {
   EXPECT_EQ(bq.Fields[1].Title, "Qty");
   EXPECT_TRUE(bq.NewAllowed && bq.CancelAllowed);
   ASSERT_EQ(bq.NewInputs.size(), 2u);
-  EXPECT_EQ(bq.NewInputs[1].Field, g.FieldIndex("QTY"));
-  EXPECT_EQ(bq.NewInputs[1].Format.Kind, 'N');
-  EXPECT_EQ(bq.NewInputs[1].Format.Width, 5);
+  EXPECT_EQ(std::tuple(bq.NewInputs[1].Field, bq.NewInputs[1].Format.Kind, bq.NewInputs[1].Format.Width),
+            std::tuple(g.FieldIndex("QTY"), 'N', 5));
   ASSERT_EQ(bq.SortCount, 2);
   EXPECT_EQ(bq.Sort->Number, 1);
   EXPECT_EQ(bq.Sort->Next->Number, 0);
