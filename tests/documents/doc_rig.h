@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "config/price_tags.h"
 #include "config/registries.h"
@@ -43,6 +44,13 @@ class DocRig {
     t.FileName = Tmp / "goods.dbf";
     Opened = t.CreateTable() && t.AddFieldEx("NAME", 10, 'C', 0) && t.AddFieldEx("QTY", 5, 'N', 0) &&
              t.AddFieldEx("SOLD", 8, 'D', 0) && t.WriteStructure();
+  }
+
+  void AddParam(std::string name, char kind, std::string value) {
+    TAPar* p = Params.AddNew();
+    p->Name = std::move(name);
+    p->Kind = kind;
+    p->ValueText = std::move(value);
   }
 
   // 0 or the error code; the shown message, as UTF-8, in Message.

@@ -258,10 +258,7 @@ TEST(DocumentCompiler, UsedBasesBindConfiguredDatabases) {
 
 TEST(DocumentCompiler, BlankOptions) {
   DocRig rig;
-  TAPar* fmt = rig.Params.AddNew();
-  fmt->Name = "FMT";
-  fmt->Kind = 'C';
-  fmt->ValueText = " a5 ";
+  rig.AddParam("FMT", 'C', " a5 ");
   ASSERT_EQ(rig.Compile("BLANK\nWIDTH = 100\nPRINTCOPIES = 0\nPAPER = %FMT%\n"
                         "EXITCONFIRM = 'Выйти?'\nENTERCONFIRM = 'a'#66\nAUTOPRINT = E:1\nSCROLL = 1"),
             0)

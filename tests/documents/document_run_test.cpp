@@ -11,12 +11,7 @@ namespace vm::test {
 namespace {
 
 struct RunRig : DocRig {
-  RunRig() {
-    TAPar* p = Params.AddNew();
-    p->Name = "P";
-    p->Kind = 'N';
-    p->ValueText = "3";
-  }
+  RunRig() { AddParam("P", 'N', "3"); }
   bool Build(std::string_view lines) {
     EXPECT_TRUE(Opened);
     const int code = Compile(WithTable(lines));

@@ -22,19 +22,11 @@ struct ErrorCase {
   int Line;
 };
 
-// The auto-parameter P (N, 3).
-void AddParam(DocRig& rig) {
-  TAPar* p = rig.Params.AddNew();
-  p->Name = "P";
-  p->Kind = 'N';
-  p->ValueText = "3";
-}
-
 void ExpectErrors(std::initializer_list<ErrorCase> cases) {
   for (const ErrorCase& c : cases) {
     DocRig rig;
     ASSERT_TRUE(rig.Opened);
-    AddParam(rig);
+    rig.AddParam("P", 'N', "3");
     EXPECT_EQ(rig.Compile(Doc(c.Lines)), c.Code) << c.Lines << "\n" << rig.Message;
     EXPECT_EQ(rig.Line, c.Line) << c.Lines;
   }
@@ -75,7 +67,7 @@ const char* const kWhole =
 TEST(DocumentSections, WholeDescriptionCompilesEverySection) {
   DocRig rig;
   ASSERT_TRUE(rig.Opened);
-  AddParam(rig);
+  rig.AddParam("P", 'N', "3");
   ASSERT_EQ(rig.Compile(Doc(kWhole)), 0) << rig.Message;
   TCompiledDocument& doc = rig.Doc;
   TFormPar& t1 = *doc.Forms.FindFormPar("T1");
