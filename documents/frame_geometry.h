@@ -50,14 +50,8 @@ struct TFrameSize {
 };
 
 // The document surface: its place under the visible area (Left and Top
-// are 0 or negative while it scrolls) and its size.
-struct TSurface {
-  int32_t Left = 0;
-  int32_t Top = 0;
-  int32_t Width = 0;
-  int32_t Height = 0;
-  friend bool operator==(const TSurface&, const TSurface&) = default;
-};
+// are 0 or negative while it scrolls) and its size, as a window's place.
+using TSurface = TWindowRect;
 
 // The window's size kept within its least size.
 TFrameSize AtLeastFrameSize(TFrameSize size);

@@ -56,7 +56,7 @@ int32_t VirtualKey(const QKeyEvent& e) {
 TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& logic, TDocData& data,
                                  QWidget* parent)
     : QDialog(parent), doc_(doc), logic_(logic), data_(data), frame_(doc, logic, data.MenuCaption) {
-  setWindowTitle(ToQt("Просмотр документа"_w));
+  setWindowTitle(ToQt(data.MenuCaption));
   setSizeGripEnabled(true);
   setMinimumSize(kMinFrameWidth, kMinFrameHeight);
   BuildFrame();
