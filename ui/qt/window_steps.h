@@ -15,6 +15,8 @@ class TDocumentWindow;
 class TWindowSteps : public THeadlessSteps {
  public:
   explicit TWindowSteps(QWidget* mainWindow) : mainWindow_(mainWindow) {}
+  // The start of the day runs before the main window exists.
+  void SetMainWindow(QWidget* mainWindow) { mainWindow_ = mainWindow; }
 
   bool AskPassword(int32_t level) override;
   bool DisableMainWindow() override;
