@@ -5,6 +5,7 @@
 #include <deque>
 #include <vector>
 
+#include "documents/headless_steps.h"
 #include "platform/encoding.h"
 #include "support/scripted_ui.h"
 
@@ -107,6 +108,22 @@ TEST(ConfirmDateTime, CancelLeavesTheDateAndTimeAsTheyWere) {
   EXPECT_EQ(ui.Boxes.size(), 1u);
   EXPECT_EQ(dialog.ShownWith.size(), 2u);
   EXPECT_EQ(dialog.ShownWith[0].Time, "20:30");
+}
+
+// The road reaches the date dialog through the installed windows; without
+// any, nothing can confirm the clock and the run is cancelled.
+TEST(ConfirmDateTime, TheRoadAsksTheInstalledWindowsAndHeadlessIsCancel) {
+  THeadlessSteps steps;
+  TDateRec date = kBaseDate;
+  TTimeRec time = kBaseTime;
+  EXPECT_FALSE(steps.ConfirmDateTime(date, time));
+  test::ScriptedUi ui;
+  EXPECT_TRUE(steps.ConfirmDateTime(date, time));
+  ui.DateTimeConfirmed = false;
+  EXPECT_FALSE(steps.ConfirmDateTime(date, time));
+  EXPECT_EQ(ui.DateTimeAsked, 2);
+  EXPECT_EQ(date, kBaseDate);
+  EXPECT_EQ(time, kBaseTime);
 }
 
 }  // namespace
