@@ -5,16 +5,20 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTest>
 #include <QToolButton>
+#include <cstdlib>
 #include <filesystem>
 
 #include "config/data_dir.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "tests/ui/qt/modal.h"
+#include "ui/instance_mark.h"
+#include "ui/qt/input_dialog.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/qt_text.h"
 
@@ -246,6 +250,59 @@ TEST_F(MainWindowMenusTest, PanelsHaveTheirOwnPopupAndTheWindowItsOwnElsewhere) 
   w.HidePanelAction()->trigger();
   EXPECT_FALSE(m.Panels.GetPanel(0)->Shown);
   EXPECT_EQ(w.ToolBars().size(), shown - 1);
+}
+
+// The program itself, started a second time or refused its password.
+TEST_F(MainWindowTest, ASecondStartIsToldAndEndsWithOneARefusedPasswordEndsAtOnce) {
+  ChooseDataDirectory();
+  ASSERT_TRUE(LoadAllSettings());
+  TInstanceMark first;
+  ASSERT_TRUE(first.Take(Settings().Title));
+  TMainProgramHooks hooks;
+  bool shown = false;
+  hooks.Shown = [&shown](TMainWindow &w) {
+    shown = true;
+    w.close();
+  };
+  QString told;
+  test::ClickInMessageBox("OK", &told);
+  EXPECT_EQ(Run(hooks), 1);
+  EXPECT_EQ(told, QString::fromUtf8("Программа уже загружена !"));
+  EXPECT_FALSE(shown);
+  first.Release();
+
+  // Level 11 gets a password; Cancel at its prompt ends the program once
+  // the start-up is done, without the main window.
+  ASSERT_TRUE(LoadAllSettings());
+  PackPassword("ВХОД"_w, Settings().Passwords[10], 11);
+  ASSERT_TRUE(SaveConfiguration());
+  UnlockBases();
+  bool prompted = false;
+  test::WhenModal([&prompted](QWidget *modal) {
+    auto *dialog = qobject_cast<TInputDialog *>(modal);
+    if (!dialog) return;
+    prompted = true;
+    dialog->reject();
+  });
+  EXPECT_EQ(Run(hooks), 0);
+  EXPECT_TRUE(prompted);
+  EXPECT_FALSE(shown);
+}
+
+// A picture of the menu bar wrapped on a narrow screen, for people to look
+// at when VELOMAR_SCREENSHOTS names a folder.
+class ScreenshotOfMainWindow : public MainWindowMenusTest {};
+
+TEST_F(ScreenshotOfMainWindow, WithItsMenuWrappedOnANarrowScreen) {
+  const char *folder = std::getenv("VELOMAR_SCREENSHOTS");
+  if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
+  for (int32_t i = 0; i < m.Panels.Count(); ++i) m.Panels.GetPanel(i)->SetChecked(true);
+  TMainWindowOptions options;
+  options.ScreenSize = [] { return QSize(140, 600); };
+  TMainWindow w(m, options);
+  w.show();
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(folder) + "/main_window_narrow.png"));
 }
 
 }  // namespace
