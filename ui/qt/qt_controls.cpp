@@ -55,9 +55,41 @@ void TQtControl::ApplyFont(int32_t height, TFontStyles style) {
   widget_->setFont(font);
 }
 
+template <class Headless>
+void TQtShown<Headless>::SetVisible(bool visible) {
+  Headless::SetVisible(visible);
+  Show(visible);
+}
+
+template <class Headless>
+void TQtShown<Headless>::SetFontStyle(TFontStyles style) {
+  Headless::SetFontStyle(style);
+  ApplyFont(this->FontHeight(), style);
+}
+
+template <class Headless>
+void TQtShown<Headless>::SetBounds(const TRect32& box) {
+  Headless::SetBounds(box);
+  Place(box);
+}
+
+template <class Headless>
+void TQtShown<Headless>::SetFontHeight(int32_t height) {
+  Headless::SetFontHeight(height);
+  ApplyFont(height, this->FontStyle());
+}
+
+template class TQtShown<THeadlessList>;
+template class TQtShown<THeadlessButton>;
+
 int TQtListControl::Add(const std::string& s) {
   const int index = THeadlessList::Add(s);
-  ShowInserted(index, s);
+  if (widget_) {
+    const QSignalBlocker quiet(widget_);
+    InsertIntoWidget(index, ToQt(s));
+    // A drop-down would choose the first item added on its own.
+    ShowChoice();
+  }
   return index;
 }
 
@@ -78,27 +110,17 @@ void TQtListControl::Clear() {
 
 void TQtListControl::SetItemIndex(int index) {
   THeadlessList::SetItemIndex(index);
+  if (!widget_) return;
+  const QSignalBlocker quiet(widget_);
   ShowChoice();
 }
 
-void TQtListControl::SetVisible(bool visible) {
-  THeadlessList::SetVisible(visible);
-  Show(visible);
-}
-
-void TQtListControl::SetFontStyle(TFontStyles style) {
-  THeadlessList::SetFontStyle(style);
-  ApplyFont(FontHeight(), style);
-}
-
-void TQtListControl::SetBounds(const TRect32& box) {
-  THeadlessList::SetBounds(box);
-  Place(box);
-}
-
-void TQtListControl::SetFontHeight(int32_t height) {
-  THeadlessList::SetFontHeight(height);
-  ApplyFont(height, FontStyle());
+void TQtListControl::ShowItems() {
+  if (!widget_) return;
+  const QSignalBlocker quiet(widget_);
+  ClearWidget();
+  for (int i = 0; i < Count(); ++i) InsertIntoWidget(i, ToQt(Item(i)));
+  ShowChoice();
 }
 
 void TQtListControl::UserChose(int index) {
@@ -124,25 +146,11 @@ void TQtDropDown::SetFontHeight(int32_t height) {
   if (widget_) widget_->resize(widget_->width(), widget_->sizeHint().height());
 }
 
-void TQtDropDown::ShowInserted(int index, const std::string& s) {
-  if (!widget_) return;
-  const QSignalBlocker quiet(widget_);
-  Combo()->insertItem(index, ToQt(s));
-  // The first item added would be chosen by the widget on its own.
-  ShowChoice();
-}
+void TQtDropDown::ClearWidget() { Combo()->clear(); }
 
-void TQtDropDown::ShowItems() {
-  if (!widget_) return;
-  const QSignalBlocker quiet(widget_);
-  Combo()->clear();
-  for (int i = 0; i < Count(); ++i) Combo()->addItem(ToQt(Item(i)));
-  ShowChoice();
-}
+void TQtDropDown::InsertIntoWidget(int index, const QString& s) { Combo()->insertItem(index, s); }
 
 void TQtDropDown::ShowChoice() {
-  if (!widget_) return;
-  const QSignalBlocker quiet(widget_);
   Combo()->setCurrentIndex(ItemIndex());
   Combo()->setEditText(ToQt(Text()));
 }
@@ -155,28 +163,13 @@ TQtListBox::TQtListBox() : TQtListControl(new QListWidget) {
 
 QListWidget* TQtListBox::List() const { return static_cast<QListWidget*>(widget_.data()); }
 
-void TQtListBox::ShowInserted(int index, const std::string& s) {
-  if (!widget_) return;
-  const QSignalBlocker quiet(widget_);
-  List()->insertItem(index, ToQt(s));
-  ShowChoice();
-}
+void TQtListBox::ClearWidget() { List()->clear(); }
 
-void TQtListBox::ShowItems() {
-  if (!widget_) return;
-  const QSignalBlocker quiet(widget_);
-  List()->clear();
-  for (int i = 0; i < Count(); ++i) List()->addItem(ToQt(Item(i)));
-  ShowChoice();
-}
+void TQtListBox::InsertIntoWidget(int index, const QString& s) { List()->insertItem(index, s); }
 
-void TQtListBox::ShowChoice() {
-  if (!widget_) return;
-  const QSignalBlocker quiet(widget_);
-  List()->setCurrentRow(ItemIndex());
-}
+void TQtListBox::ShowChoice() { List()->setCurrentRow(ItemIndex()); }
 
-TQtButton::TQtButton() : TQtControl(new QPushButton) {
+TQtButton::TQtButton() : TQtShown(new QPushButton) {
   Button()->setAutoDefault(false);
   QObject::connect(Button(), &QPushButton::clicked, Button(), [this] { Press(); });
 }
@@ -186,26 +179,6 @@ QPushButton* TQtButton::Button() const { return static_cast<QPushButton*>(widget
 void TQtButton::SetCaption(const std::string& caption) {
   THeadlessButton::SetCaption(caption);
   if (widget_) Button()->setText(ToQt(caption));
-}
-
-void TQtButton::SetVisible(bool visible) {
-  THeadlessButton::SetVisible(visible);
-  Show(visible);
-}
-
-void TQtButton::SetFontStyle(TFontStyles style) {
-  THeadlessButton::SetFontStyle(style);
-  ApplyFont(FontHeight(), style);
-}
-
-void TQtButton::SetBounds(const TRect32& box) {
-  THeadlessButton::SetBounds(box);
-  Place(box);
-}
-
-void TQtButton::SetFontHeight(int32_t height) {
-  THeadlessButton::SetFontHeight(height);
-  ApplyFont(height, FontStyle());
 }
 
 TQtCell::TQtCell(bool input)

@@ -50,29 +50,42 @@ class TQtControl {
   QPointer<QWidget> widget_;
 };
 
+// A control of the core with its visibility, font style and place shown on
+// a widget.
+template <class Headless>
+class TQtShown : public Headless, public TQtControl {
+ public:
+  void SetVisible(bool visible) override;
+  void SetFontStyle(TFontStyles style) override;
+  void SetBounds(const TRect32& box) override;
+  TRect32 Bounds() const override { return Box(Headless::Bounds()); }
+  void SetFontHeight(int32_t height) override;
+
+ protected:
+  explicit TQtShown(QWidget* widget) : TQtControl(widget) {}
+  bool Shown() const override { return this->Visible(); }
+};
+
 // A select or a list select: the items, the choice and the sorting are the
 // core list's; the widget shows them.
-class TQtListControl : public THeadlessList, public TQtControl {
+class TQtListControl : public TQtShown<THeadlessList> {
  public:
   int Add(const std::string& s) override;
   void SetSorted(bool on) override;
   void Insert(int index, const std::string& s) override;
   void Clear() override;
   void SetItemIndex(int index) override;
-  void SetVisible(bool visible) override;
-  void SetFontStyle(TFontStyles style) override;
-  void SetBounds(const TRect32& box) override;
-  TRect32 Bounds() const override { return Box(THeadlessList::Bounds()); }
-  void SetFontHeight(int32_t height) override;
 
  protected:
-  explicit TQtListControl(QWidget* widget) : TQtControl(widget) {}
-  bool Shown() const override { return Visible(); }
+  explicit TQtListControl(QWidget* widget) : TQtShown(widget) {}
   // The user chose an item: the program of the control runs.
   void UserChose(int index);
-  virtual void ShowInserted(int index, const std::string& s) = 0;
-  virtual void ShowItems() = 0;
+  virtual void ClearWidget() = 0;
+  virtual void InsertIntoWidget(int index, const QString& s) = 0;
   virtual void ShowChoice() = 0;
+
+ private:
+  void ShowItems();
 };
 
 // Typing into its edit field changes its text; only choosing an item runs
@@ -84,8 +97,8 @@ class TQtDropDown : public TQtListControl {
   void SetFontHeight(int32_t height) override;
 
  protected:
-  void ShowInserted(int index, const std::string& s) override;
-  void ShowItems() override;
+  void ClearWidget() override;
+  void InsertIntoWidget(int index, const QString& s) override;
   void ShowChoice() override;
 };
 
@@ -95,24 +108,16 @@ class TQtListBox : public TQtListControl {
   QListWidget* List() const;
 
  protected:
-  void ShowInserted(int index, const std::string& s) override;
-  void ShowItems() override;
+  void ClearWidget() override;
+  void InsertIntoWidget(int index, const QString& s) override;
   void ShowChoice() override;
 };
 
-class TQtButton : public THeadlessButton, public TQtControl {
+class TQtButton : public TQtShown<THeadlessButton> {
  public:
   TQtButton();
   QPushButton* Button() const;
   void SetCaption(const std::string& caption) override;
-  void SetVisible(bool visible) override;
-  void SetFontStyle(TFontStyles style) override;
-  void SetBounds(const TRect32& box) override;
-  TRect32 Bounds() const override { return Box(THeadlessButton::Bounds()); }
-  void SetFontHeight(int32_t height) override;
-
- protected:
-  bool Shown() const override { return Visible(); }
 };
 
 // A label takes the size of its text; an input field is fitted to its text

@@ -136,10 +136,14 @@ TEST_F(FormSurfaceTest, ControlsStandInsideTheSurfaceAndRunTheirPrograms) {
 TEST_F(FormSurfaceTest, TheFormScalesWithTheWindow) {
   TDocumentWindowLogic logic(rig.Doc, "T");
   TDocumentWindow window(rig.Doc, logic, "T");
+  QWidget* surface = window.Table(0)->parentWidget();
+  // Built before the window shows, at the size it first has, so that the
+  // focus order sees the places counted from the bottom where they stand.
+  ASSERT_GT(surface->width(), 500);
+  EXPECT_EQ(Button()->y(), RoundEven(-40 * (surface->width() / 500.0L)) + surface->height() - 1 - 3);
   window.resize(560, 400);
   window.show();
   QApplication::processEvents();
-  QWidget* surface = window.Table(0)->parentWidget();
   const int32_t total = rig.Doc.Forms.GetItem(0)->View().Blank().TotalWidth;
   struct Case {
     int width;
