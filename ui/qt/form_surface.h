@@ -32,6 +32,8 @@ class TFormSurface : public QObject {
   // The first control made that is shown and takes the focus: the focus
   // goes there when the window shows.
   QWidget* FirstControl() const;
+  // Its tab order, and the control the focus moves on from.
+  TDocumentForm& Form() { return form_; }
   const TDocumentForm& Form() const { return form_; }
   // The widget of a control of the tab order; nullptr for the information
   // window's, which keep their own order.
