@@ -113,8 +113,6 @@ TEST(DocumentWindow, ExitQuestionFromAProgramOnlyWhenItAsks) {
   const Case cases[] = {
       {false, true, {kIdYes}, true, true},
       {false, true, {}, true, false},  // No is the default
-      {true, false, {kIdYes}, true, true},
-      {false, false, {}, false, true},
   };
   for (const Case& c : cases) {
     WindowRig r;
@@ -167,7 +165,6 @@ TEST(DocumentWindow, AutomaticPrintingFollowsOnlyAnOkFromTheButton) {
       {"printed already", kAutoPrintAfterOk | kAutoPrintAsk, true, true, false, {}, false, 0},
       {"printed, again", kAutoPrintAfterOk | kAutoPrintAgain, true, true, false, {}, false, 1},
       {"designer test run", kAutoPrintAfterOk, true, false, true, {}, false, 0},
-      {"no AUTOPRINT", 0, true, false, false, {}, false, 0},
   };
   for (const Case& c : cases) {
     WindowRig r;
@@ -204,7 +201,6 @@ TEST(DocumentWindow, CancelAsksUnlessTheRunEndsOrIsATestRun) {
       {"Yes", true, false, false, {kIdYes}, true, true},
       {"designer test run", true, true, false, {}, false, true},
       {"after TERMINATE", true, false, true, {}, false, true},
-      {"not to ask", false, false, false, {}, false, true},
   };
   for (const Case& c : cases) {
     WindowRig r;
