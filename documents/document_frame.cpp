@@ -51,7 +51,7 @@ void TDocumentFrame::Changed() {
 
 bool TDocumentFrame::Open(bool firstShowing) {
   current_ = statusView_ = nullptr;
-  statusEnabled_ = printed_ = delConsumed_ = false;
+  statusEnabled_ = delConsumed_ = false;
   buttons_ = {};
   SetVar(doc_.Predefined.IsFirstPage, 1);
   SetVar(doc_.Predefined.IsLastPage, 1);

@@ -92,8 +92,6 @@ class TDocumentFrame {
   TDataView* CurrentView() const { return current_; }
   TFormPar* CurrentForm() const;
   TDataView* StatusView() const { return statusView_; }
-  bool Printed() const { return printed_; }
-  void SetPrinted(bool on) { printed_ = on; }
   bool Scroll() const { return doc_.Options.Scroll; }
 
   // --- Events of the tables (hooked by Open, also for the window) ---------
@@ -132,7 +130,6 @@ class TDocumentFrame {
   TDataView* current_ = nullptr;
   TDataView* statusView_ = nullptr;
   bool statusEnabled_ = false;
-  bool printed_ = false;
   bool delConsumed_ = false;
   bool showingSearchText_ = false;
   TFrameButtons buttons_;

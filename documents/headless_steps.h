@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "documents/compiled_document.h"
+#include "documents/controls.h"
 #include "documents/document_road.h"
 
 namespace vm {
@@ -13,7 +14,7 @@ namespace vm {
 class THeadlessSteps : public TDocumentSteps {
  public:
   bool AskPassword(int32_t level) override;
-  // The program clock as set is taken as confirmed.
+  // The date dialog of the installed windows.
   bool ConfirmDateTime(TDateRec& date, TTimeRec& time) override;
   bool Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCode) override;
   TPassesResult RunPasses(TDocData& doc) override;
@@ -30,6 +31,8 @@ class THeadlessSteps : public TDocumentSteps {
   bool ConfirmEntry(const TDocData& data);
 
   TCompiledDocument doc_;
+  // Where the document's controls are made; headless ones when nullptr.
+  IControlFactory* controls_ = nullptr;
 
  private:
   bool entryDeclined_ = false;

@@ -19,6 +19,7 @@
 #include "language/interpreter.h"
 #include "platform/encoding.h"
 #include "ui/qt/data_view_widget.h"
+#include "ui/qt/form_surface.h"
 #include "ui/qt/help_list_box.h"
 #include "ui/qt/info_window.h"
 #include "ui/qt/qt_services.h"
@@ -60,26 +61,10 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
   setSizeGripEnabled(true);
   setMinimumSize(kMinFrameWidth, kMinFrameHeight);
   BuildFrame();
-  // The cells keep their values in controls of their own, which the
-  // widgets below show and feed.
   doc_.Events.Recalc = [this] {
     RecalcDocument(doc_);
-    RefreshViews();
+    frame_.UpdateStatusBar();
   };
-  doc_.Views.CreateControls(cellControls_, doc_.Events);
-  AddCellWidgets(doc_.Views, panel1_);
-  if (doc_.InfViews.Count() > 0) {
-    info_ = new TInfoWindow(this);
-    info_->SetDesignSize(doc_.InfViews.DesignWidth, doc_.InfViews.DesignHeight);
-    doc_.InfViews.CreateControls(cellControls_, doc_.Events);
-    AddCellWidgets(doc_.InfViews, info_->Panel());
-    info_->OnShowDocument = [this] {
-      activateWindow();
-      raise();
-    };
-    info_->OnShowLookup = [this] { frame_.KeyDown(kFrameKeyF12, false, false, false); };
-    if (auto* qt = dynamic_cast<TQtUiServices*>(&Ui())) qt->AddDocWindow(info_);
-  }
   for (const auto& form : doc_.Forms) {
     TDataView& view = form->View();
     searchLine_ = searchLine_ || form->Search;
@@ -90,7 +75,6 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
     view.OnCellAccepted = [this, accepted](TDataView& v) {
       if (accepted) accepted(v);
       RecalcDocument(doc_);
-      RefreshViews();
       frame_.UpdateStatusBar();
     };
     // The tables filled while hidden; shown, they draw and edit.
@@ -101,16 +85,32 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
   }
   panel4_->setVisible(searchLine_);
   HookFrame();
-  // The window opens large enough for what the description places.
-  int contentHeight = 0;
-  for (const auto& form : doc_.Forms) contentHeight = std::max(contentHeight, form->Bottom);
-  for (int32_t i = 0; i < doc_.Views.Count(); ++i)
-    contentHeight = std::max(contentHeight, doc_.Views.GetItem(i)->Y + 24);
-  const TButtonBarLayout bar = LayoutButtonBar(kDesignWidth, searchLine_);
+  // The window opens at its design size; the form is built at the surface's
+  // size then and follows it from there.
   const TFrameSize largest = LargestSize();
-  resize(kDesignWidth,
-         std::min(std::max(kDesignHeight, contentHeight + 8 + bar.Height), largest.Height));
-  RefreshViews();
+  resize(std::min(kDesignWidth, largest.Width), std::min(kDesignHeight, largest.Height));
+  LayOut();
+  surface_ = std::make_unique<TFormSurface>(doc_, *panel1_);
+  if (doc_.InfViews.Count() > 0) {
+    info_ = new TInfoWindow(this);
+    surface_->PlaceInfoCells(*info_);
+    info_->OnShowDocument = [this] {
+      activateWindow();
+      raise();
+    };
+    info_->OnShowLookup = [this] { frame_.KeyDown(kFrameKeyF12, false, false, false); };
+    if (auto* qt = dynamic_cast<TQtUiServices*>(&Ui())) qt->AddDocWindow(info_);
+  }
+  // The places are kept whenever the window may close.
+  logic_.SaveLayout = [this] { SaveDocLayout(); };
+  // A program's OKCLICK and CHECKALL act on this window.
+  if (auto* qt = dynamic_cast<TQtUiServices*>(&Ui())) {
+    qt->DocWindow.OkClick = [this](bool confirm) {
+      logic_.OkButClick(false, confirm);
+      if (logic_.MayClose()) QDialog::accept();
+    };
+    qt->DocWindow.CheckAll = [this] { return logic_.CheckAll(); };
+  }
   // Scanner lines come on the port's thread; they are handled here.
   logic_.SetScanWake([this] {
     QMetaObject::invokeMethod(this, &TDocumentWindow::DrainScanLines, Qt::QueuedConnection);
@@ -123,6 +123,12 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
 TDocumentWindow::~TDocumentWindow() {
   qApp->removeEventFilter(this);
   logic_.SetScanWake(nullptr);
+  logic_.SaveLayout = nullptr;
+  if (auto* qt = dynamic_cast<TQtUiServices*>(&Ui())) {
+    qt->DocWindow.OkClick = nullptr;
+    qt->DocWindow.CheckAll = nullptr;
+  }
+  surface_.reset();
   // The look-up lists hand the views' handlers back before the window's own
   // are restored.
   qDeleteAll(findChildren<THelpListBox*>());
@@ -176,14 +182,8 @@ void TDocumentWindow::BuildFrame() {
     if (TDataView* view = frame_.CurrentView())
       if (TDataViewWidget* table = TableOf(*view)) AddRow(*table);
   });
-  connect(Button(kDelBut), &QPushButton::clicked, this, [this] {
-    frame_.DelButClick();
-    RefreshViews();
-  });
-  connect(Button(kSortBut), &QPushButton::clicked, this, [this] {
-    frame_.SortButClick();
-    RefreshViews();
-  });
+  connect(Button(kDelBut), &QPushButton::clicked, this, [this] { frame_.DelButClick(); });
+  connect(Button(kSortBut), &QPushButton::clicked, this, [this] { frame_.SortButClick(); });
   panel5_ = new QWidget(panel2_);
   BuildZoomTools();
   statusRows_ = new QLabel(panel5_);
@@ -222,32 +222,6 @@ void TDocumentWindow::BuildZoomTools() {
   });
   connect(zoom_[2], &QToolButton::clicked, this,
           [this, zoomed] { zoomed(ZoomOut({panel1_->width(), panel1_->height()}, VisibleSize())); });
-}
-
-void TDocumentWindow::AddCellWidgets(TViews& cells, QWidget* parent) {
-  for (int32_t i = 0; i < cells.Count(); ++i) {
-    TViewCell* cell = cells.GetItem(i);
-    ICellControl* control = cell->Control();
-    if (!control) continue;
-    QWidget* shown;
-    if (cell->Input) {
-      auto* edit = new QLineEdit(parent);
-      if (control->MaxLength() > 0) edit->setMaxLength(control->MaxLength());
-      connect(edit, &QLineEdit::editingFinished, this, [this, edit, control] {
-        control->SetText(FromQt(edit->text()));
-        if (control->OnExit) control->OnExit();
-        frame_.UpdateStatusBar();
-      });
-      shown = edit;
-    } else {
-      shown = new QLabel(parent);
-    }
-    QFont font = shown->font();
-    font.setBold(cell->Bold);
-    shown->setFont(font);
-    shown->move(cell->X, cell->Y);
-    views_.push_back({control, shown});
-  }
 }
 
 void TDocumentWindow::HookFrame() {
@@ -331,7 +305,6 @@ int TDocumentWindow::ShowModal(bool firstShowing) {
   resizedOnce_ = false;
   LayOut();
   if (!frame_.Open(firstShowing)) return kNotShown;
-  RefreshViews();
   if (info_) {
     // Beside the document window unless the document keeps its place;
     // shown first, so that the document window, shown after it, has the
@@ -341,7 +314,6 @@ int TDocumentWindow::ShowModal(bool firstShowing) {
     info_->show();
   }
   const int result = exec();
-  SaveDocLayout();
   if (info_) info_->hide();
   return result;
 }
@@ -350,14 +322,8 @@ void TDocumentWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   Ui().EnableDocWindows(true);
   RecalcDocument(doc_);
-  RefreshViews();
   OkButton()->setFocus();
-  for (QWidget* w : panel1_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    if (w->isVisible() && w->isEnabled() && w->focusPolicy() != Qt::NoFocus) {
-      w->setFocus();
-      break;
-    }
-  }
+  if (QWidget* first = surface_->FirstControl()) first->setFocus();
   TFormPar* lookupFirst = frame_.Shown();
   for (const auto& form : doc_.Forms)
     if (form->View().Updating()) form->View().SetUpdating(false);
@@ -424,19 +390,6 @@ void TDocumentWindow::LayOut() {
   layingOut_ = false;
 }
 
-void TDocumentWindow::LayOutTables() {
-  if (OnPanel1Resize) {
-    OnPanel1Resize();
-    return;
-  }
-  std::size_t i = 0;
-  for (const auto& form : doc_.Forms) {
-    TDataViewWidget* table = tables_[i++];
-    table->setGeometry(form->Left + 4, form->Top, std::max(60, panel1_->width() - form->Left - 8),
-                       std::max(form->Bottom - form->Top, 60));
-  }
-}
-
 void TDocumentWindow::Panel3Resize() {
   const TSurface s = CoverVisible({panel1_->x(), panel1_->y(), panel1_->width(), panel1_->height()}, VisibleSize());
   panel1_->setGeometry(s.Left, s.Top, s.Width, s.Height);
@@ -487,26 +440,11 @@ void TDocumentWindow::ShowFrameState() {
 }
 
 void TDocumentWindow::DrainScanLines() {
-  if (logic_.DrainScanLines() > 0) {
-    RefreshViews();
+  if (logic_.DrainScanLines() > 0)
     for (TDataViewWidget* table : tables_) table->update();
-  }
   // A run under way keeps the lines waiting; come back when it may be over.
   if (logic_.ScanLinesWaiting())
     QTimer::singleShot(50, this, &TDocumentWindow::DrainScanLines);
-}
-
-void TDocumentWindow::RefreshViews() {
-  for (const TShownCell& v : views_) {
-    v.Widget->setVisible(v.Control->Visible());
-    if (auto* edit = qobject_cast<QLineEdit*>(v.Widget)) {
-      if (!edit->hasFocus()) edit->setText(ToQt(v.Control->Text()));
-    } else if (auto* label = qobject_cast<QLabel*>(v.Widget)) {
-      label->setText(ToQt(v.Control->Text()));
-      label->adjustSize();
-    }
-  }
-  frame_.UpdateStatusBar();
 }
 
 void TDocumentWindow::AddRow(TDataViewWidget& table) {
@@ -548,8 +486,6 @@ bool TDocumentWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
       }
     }
-  } else if (watched == panel1_ && type == QEvent::Resize) {
-    LayOutTables();
   } else if (watched == edit1_ && type == QEvent::FocusIn) {
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::OtherFocusReason) QTimer::singleShot(0, edit1_, &QLineEdit::selectAll);
@@ -558,7 +494,6 @@ bool TDocumentWindow::eventFilter(QObject* watched, QEvent* event) {
   } else if (watched == Button(kDelBut) && type == QEvent::MouseButtonPress &&
              static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     frame_.DelButMouseDown();
-    RefreshViews();
   }
   return QDialog::eventFilter(watched, event);
 }

@@ -1,5 +1,6 @@
 // The document window: the document's surface (Panel1) under its visible
-// area, scrolled and zoomed when the document asks for it, the button bar
+// area, its controls laid out at the surface's scale, scrolled and zoomed
+// when the document asks for it, the button bar
 // with the search line and the status bar, and the information window
 // beside it. What the buttons, the keys, the selection and the status bar
 // do belongs to the document frame and the window logic; this window only
@@ -10,6 +11,7 @@
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,7 @@ class QToolButton;
 namespace vm {
 
 class TDataViewWidget;
+class TFormSurface;
 class TInfoWindow;
 
 class TDocumentWindow : public QDialog {
@@ -74,16 +77,10 @@ class TDocumentWindow : public QDialog {
   QLabel* StatusText() const { return statusText_; }
   TInfoWindow* InfoWindow() const { return info_; }
 
-  // The view cells' widgets show what their controls hold now.
-  void RefreshViews();
-  QWidget* ViewWidget(int32_t index) const {
-    return views_[static_cast<std::size_t>(index)].Widget;
-  }
+  // The document's controls on the surface, at its scale.
+  TFormSurface& Surface() const { return *surface_; }
 
   // --- Seams for what others build on the window ---------------------------------
-  // Lays the document's controls out on Panel1 at each of its resizes; the
-  // tables are stretched across it when unset.
-  std::function<void()> OnPanel1Resize;
   // A key went down in a table before the table sees it; true when used.
   std::function<bool(TDataViewWidget&, QKeyEvent*)> OnTableKey;
   // "Добавить" and Insert in a table; a new row is added when unset.
@@ -105,10 +102,8 @@ class TDocumentWindow : public QDialog {
  private:
   void BuildFrame();
   void BuildZoomTools();
-  void AddCellWidgets(TViews& cells, QWidget* parent);
   void HookFrame();
   void LayOut();
-  void LayOutTables();
   void Panel3Resize();
   void SyncScrollBars();
   void ScrollChanged();
@@ -127,12 +122,7 @@ class TDocumentWindow : public QDialog {
   TDocData& data_;
   TDocumentFrame frame_;
   std::vector<TDataViewWidget*> tables_;
-  struct TShownCell {
-    ICellControl* Control;
-    QWidget* Widget;
-  };
-  std::vector<TShownCell> views_;
-  THeadlessControls cellControls_;
+  std::unique_ptr<TFormSurface> surface_;
   std::vector<std::function<void(TDataView&)>> accepted_;
 
   QFrame* panel3_ = nullptr;

@@ -154,6 +154,9 @@ TEST(DocumentFrameWindow, AScrollingDocumentHasScrollBarsAndZoomTools) {
       QTest::mouseClick(w.ZoomButton(1), Qt::LeftButton);
       QTest::mouseClick(w.ZoomButton(0), Qt::LeftButton);
       EXPECT_EQ(w.Panel1()->size(), visible);
+      // Cancel, answered Yes, keeps the places with the document.
+      r.Ui.Answers.push_back(kIdYes);
+      w.reject();
     });
     EXPECT_TRUE(ran);
     // The surface's size and the boxes are kept with the document.
