@@ -118,6 +118,33 @@ TEST(DocumentFrameWindow, SortAndDeleteByClicks) {
   EXPECT_TRUE(ran);
 }
 
+TEST(DocumentFrameWindow, TheWindowSeesItsKeysBeforeItsControls) {
+  WindowRig r;
+  bool ran = false;
+  r.Run("", "", [&](TDocumentWindow& w) {
+    ran = true;
+    TDataViewWidget& table = *w.Table(0);
+    w.activateWindow();
+    table.setFocus();
+    Settle();
+    QTest::keyClick(&table, Qt::Key_F5);
+    EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
+    QTest::keyClick(&table, Qt::Key_F5);
+    EXPECT_FALSE(w.windowState() & Qt::WindowMaximized);
+    // Ctrl+Break asks a running program to stop; the key goes on.
+    QTest::keyClick(&table, Qt::Key_Pause, Qt::ControlModifier);
+    EXPECT_TRUE(Interp().BreakRequested());
+    // Ctrl+Alt+Shift+C breaks the document off without a question.
+    QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.result(), QDialog::Rejected);
+    EXPECT_NE(Interp().TerminateValue(), 0);
+    EXPECT_TRUE(r.Ui.Boxes.empty());
+  });
+  EXPECT_TRUE(ran);
+  Interp().BeginDocumentRun();
+}
+
 TEST(DocumentFrameWindow, AScrollingDocumentHasScrollBarsAndZoomTools) {
   for (bool scroll : {true, false}) {
     WindowRig r;
