@@ -36,6 +36,23 @@ TCondition EvalCondition(TCompiledDocument& doc, TExprChain& condition, bool rep
   return IsNearZero(v.Num) ? TCondition::Failed : TCondition::Passed;
 }
 
+// The user is put into the first checked cell after the current one
+// (round to it) that is shown and not fixed text.
+void EditCheckedCell(TDataView& view, const TCheckRecord& check, int32_t row) {
+  const int32_t shown = view.ShownColCount();
+  int32_t col = view.CurCol();
+  for (int32_t step = 1; step <= shown; ++step) {
+    const int32_t c = (view.CurCol() + step) % shown;
+    if (c >= 0 && check.Columns.test(static_cast<std::size_t>(c)) && view.BlankFieldKind(c, row) != 'E') {
+      col = c;
+      break;
+    }
+  }
+  if (view.Updating()) view.SetUpdating(false);
+  view.SetCol(col);
+  view.BeginEdit();
+}
+
 }  // namespace
 
 TDocumentWindowLogic::TDocumentWindowLogic(TCompiledDocument& doc, std::string caption)
@@ -59,20 +76,30 @@ bool TDocumentWindowLogic::ReportFailed(TCheckRecord& check) {
   return false;
 }
 
+bool TDocumentWindowLogic::CheckRow(TFormPar& form, int32_t row) {
+  if (form.Checks == nullptr) return true;
+  TDataView& view = form.View();
+  view.SetRow(row);
+  for (int32_t i = 0; i < form.Checks->Count(); ++i) {
+    TCheckRecord& check = *form.Checks->GetItem(i);
+    if (EvalCondition(doc_, check.Condition, true) != TCondition::Failed) continue;
+    if (ReportFailed(check)) continue;
+    if (check.DeleteRow) {
+      view.DeleteRow(row);
+    } else {
+      EditCheckedCell(view, check, row);
+    }
+    return false;
+  }
+  return true;
+}
+
 bool TDocumentWindowLogic::CheckRows(TFormPar& form) {
   if (form.Checks == nullptr || form.Checks->Count() == 0) return true;
   TDataView& view = form.View();
   const int32_t oldRow = view.CurRow();
-  for (int32_t row = 0; row < view.RowCount(); ++row) {
-    view.SetRow(row);
-    for (int32_t i = 0; i < form.Checks->Count(); ++i) {
-      TCheckRecord& check = *form.Checks->GetItem(i);
-      if (EvalCondition(doc_, check.Condition, true) != TCondition::Failed) continue;
-      if (ReportFailed(check)) continue;
-      if (check.DeleteRow) view.DeleteRow(row);
-      return false;
-    }
-  }
+  for (int32_t row = 0; row < view.RowCount(); ++row)
+    if (!CheckRow(form, row)) return false;
   view.SetRow(oldRow);
   return true;
 }

@@ -26,6 +26,9 @@ class TDocumentWindowLogic {
   void CanButClick(bool ask);
   // The row checks of every table and, when they pass, the document checks.
   bool CheckAll();
+  // The row checks of one row of a table; a failing one is reported, and
+  // the row deleted or the user put into the checked cell.
+  bool CheckRow(TFormPar& form, int32_t row);
   // The closing programs (after OK) or, in REENTRY mode, the emptying.
   void Close();
 

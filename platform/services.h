@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,15 @@ struct BaseQuestionRequest {
   bool NewVisible = false;
   bool CancelVisible = false;
   std::function<bool()> AddNew;
+};
+
+// The value list of a cell to pick one text from: its size in 0.1 mm, its
+// caption when it has one, and its items.
+struct ListPickRequest {
+  int32_t Width = 0;
+  int32_t Height = 0;
+  std::optional<std::string> Caption;
+  std::vector<std::string> Items;
 };
 
 // Message box flags in use.
@@ -132,6 +142,10 @@ class UiServices {
   // The base-question dialog; Row is the chosen grid row (0-based) after
   // Chosen (headless: cancelled).
   virtual BaseQuestionEnd AskBaseQuestion(const BaseQuestionRequest& request, int32_t& row);
+  // The list pick: text comes in as the item to preselect and goes out as
+  // the chosen item (trimmed; empty when none was selected) after OK; False
+  // when cancelled (headless: cancelled).
+  virtual bool PickFromList(const ListPickRequest& request, std::string& text);
 
   // The screen's width and a text's width in the dialogs' font, in pixels.
   virtual int32_t ScreenWidth() const { return 1024; }

@@ -42,6 +42,7 @@ class TQtUiServices : public UiServices {
   bool DocCheckAll() override;
   bool AskQuestion(const QuestionRequest& request, std::vector<std::string>& texts) override;
   BaseQuestionEnd AskBaseQuestion(const BaseQuestionRequest& request, int32_t& row) override;
+  bool PickFromList(const ListPickRequest& request, std::string& text) override;
   int32_t ScreenWidth() const override;
   int32_t TextWidth(const std::string& text) const override;
 
