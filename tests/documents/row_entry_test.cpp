@@ -29,15 +29,7 @@ struct EntryRig : DocRig {
     EXPECT_EQ(code, 0) << Message;
     Interp().BeginDocumentRun();
     Interp().ResetErrors();
-    TStringBase& t = Doc.Bases.FindByAlias("G")->Table;
-    for (const auto& [name, qty] : {std::pair{"BA", 4}, std::pair{"BB", 7}, std::pair{"CA", 1}}) {
-      t.Append();
-      TCommonVar v;
-      TextToValue(name, 'C', v);
-      t.SetValue(t.FieldIndex("NAME"), v);
-      TextToValue(std::to_string(qty), 'N', v);
-      t.SetValue(t.FieldIndex("QTY"), v);
-    }
+    AddGoods({{"BA", 4}, {"BB", 7}, {"CA", 1}});
     form = Doc.Forms.FindFormPar("T1");
     page = Doc.HelpPages.FindByName("H");
     entry = std::make_unique<TRowEntry>(Doc, *form);
