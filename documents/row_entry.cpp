@@ -1,6 +1,7 @@
 #include "documents/row_entry.h"
 
 #include "documents/document_recalc.h"
+#include "documents/document_window.h"
 #include "foundation/values/value_text.h"
 #include "language/bound_tables.h"
 #include "language/evaluator.h"
@@ -298,7 +299,8 @@ void TRowEntry::Accept() {
     }
     return;
   }
-  if (CheckRow && view.CurRow() >= 0 && !CheckRow(form_, view.CurRow())) return;
+  // A failing check has put the user back into the checked cell.
+  if (view.CurRow() >= 0 && !CheckTableRows(doc_, form_, view.CurRow())) return;
   if (form_.Sort && form_.Keys != nullptr) view.SortRows(form_.Keys.get(), false);
   if (form_.AutoEdit) {
     StepOn();

@@ -27,9 +27,6 @@ class TRowEntry {
 
   // The list was filled, hidden or its selection moved.
   std::function<void()> ListChanged;
-  // The row checks of the form for one row; true when they pass. A failing
-  // check has put the user back into the checked cell.
-  std::function<bool(TFormPar& form, int32_t row)> CheckRow;
   // Delete outside editing.
   std::function<void()> DeleteRow;
   // A table that starts in its look-up page shows that page again after a

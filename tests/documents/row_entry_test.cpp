@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "documents/doc_rig.h"
-#include "documents/document_window.h"
 #include "foundation/values/value_text.h"
 #include "language/interpreter.h"
 
@@ -33,7 +32,6 @@ struct EntryRig : DocRig {
     form = Doc.Forms.FindFormPar("T1");
     page = Doc.HelpPages.FindByName("H");
     entry = std::make_unique<TRowEntry>(Doc, *form);
-    entry->CheckRow = [this](TFormPar& f, int32_t row) { return window.CheckRow(f, row); };
     View().SetUpdating(false);
     View().FocusEnter();
   }
@@ -65,7 +63,6 @@ struct EntryRig : DocRig {
 
   TFormPar* form = nullptr;
   THelpItem* page = nullptr;
-  TDocumentWindowLogic window{Doc, "Документ"};
   std::unique_ptr<TRowEntry> entry;
 };
 

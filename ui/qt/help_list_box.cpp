@@ -19,8 +19,7 @@ TRect32 RectIn(QWidget* w, QWidget* panel, QRect r) {
 
 }  // namespace
 
-THelpListBox::THelpListBox(TCompiledDocument& doc, TDocumentWindowLogic& logic, TFormPar& form,
-                           TDataViewWidget& table, QWidget* panel)
+THelpListBox::THelpListBox(TCompiledDocument& doc, TFormPar& form, TDataViewWidget& table, QWidget* panel)
     : QTableWidget(panel), entry_(std::make_unique<TRowEntry>(doc, form)), form_(form), table_(table), panel_(panel) {
   setFocusPolicy(Qt::NoFocus);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -35,7 +34,6 @@ THelpListBox::THelpListBox(TCompiledDocument& doc, TDocumentWindowLogic& logic, 
                                "selection-color:black;} QHeaderView::section{background:#2FCF8F;}"));
   hide();
   entry_->ListChanged = [this] { Refresh(); };
-  entry_->CheckRow = [&logic](TFormPar& f, int32_t row) { return logic.CheckRow(f, row); };
 }
 
 THelpListBox::~THelpListBox() = default;

@@ -8,7 +8,6 @@
 #include <QTableWidget>
 #include <memory>
 
-#include "documents/document_window.h"
 #include "documents/row_entry.h"
 
 namespace vm {
@@ -19,8 +18,7 @@ class THelpListBox : public QTableWidget {
   Q_OBJECT
 
  public:
-  THelpListBox(TCompiledDocument& doc, TDocumentWindowLogic& logic, TFormPar& form, TDataViewWidget& table,
-               QWidget* panel);
+  THelpListBox(TCompiledDocument& doc, TFormPar& form, TDataViewWidget& table, QWidget* panel);
   // The entry gives the view's handlers back.
   ~THelpListBox() override;
 

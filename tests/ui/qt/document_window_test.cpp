@@ -20,6 +20,7 @@
 #include "foundation/tables/dbf.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
+#include "tests/ui/qt/date_answer.h"
 #include "tests/ui/qt/modal.h"
 #include "ui/data_view.h"
 #include "ui/qt/data_view_widget.h"
@@ -99,6 +100,7 @@ class DocumentWindowTest : public ::testing::Test {
         if (!item) item = FindItem(menu, QString::fromUtf8("Приход товара"));
       ASSERT_NE(item, nullptr);
       if (edit) edit(item->Doc()->Description);
+      test::ConfirmNextDateDialog();
       item->trigger();
       test::ClickInMessageBox("Да");
       w.close();
