@@ -39,9 +39,9 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
     // The tables filled while hidden; shown, they draw and edit.
     if (view.Updating()) view.SetUpdating(false);
     auto* table = new TDataViewWidget(view, canvas);
-    table->installEventFilter(this);
     tables_.push_back(table);
-    if (form->Help != nullptr) new THelpListBox(*form, *table, canvas);
+    // Insert, the key and its look-up list belong to the table's row entry.
+    new THelpListBox(doc_, *form, *table, canvas);
   }
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -93,24 +93,6 @@ TDocumentWindow::~TDocumentWindow() {
   std::size_t i = 0;
   for (const auto& form : doc_.Forms)
     if (i < accepted_.size()) form->View().OnCellAccepted = accepted_[i++];
-}
-
-// Insert outside editing adds a row to the table and puts the user in its
-// first cell, the key.
-bool TDocumentWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    for (TDataViewWidget* table : tables_) {
-      if (table != watched || key->key() != Qt::Key_Insert) continue;
-      TDataView& view = table->View();
-      if (view.Editing()) return false;
-      const int32_t row = view.AddRow();
-      view.SetRow(row);
-      view.SetCol(0);
-      return true;
-    }
-  }
-  return QDialog::eventFilter(watched, event);
 }
 
 void TDocumentWindow::Ok() {

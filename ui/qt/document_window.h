@@ -41,9 +41,6 @@ class TDocumentWindow : public QDialog {
   // Esc and the window's close box: Cancel with its question.
   void reject() override;
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   void Ok();
   void DrainScanLines();
