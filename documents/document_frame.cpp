@@ -21,13 +21,16 @@ bool IsKeyColumn(TFormPar& form, int32_t col) { return FindKeyCol(form.Keys.get(
 TDocumentFrame::TDocumentFrame(TCompiledDocument& doc, TDocumentWindowLogic& logic, std::string caption)
     : doc_(doc), logic_(logic), caption_(std::move(caption)) {}
 
-TDocumentFrame::~TDocumentFrame() {
+TDocumentFrame::~TDocumentFrame() { Unhook(); }
+
+void TDocumentFrame::Unhook() {
   for (TSavedEvents& s : saved_) {
     s.View->OnAddRow = std::move(s.AddRow);
     s.View->OnSelect = std::move(s.Select);
     s.View->OnExit = std::move(s.Exit);
     s.View->OnKeyPress = std::move(s.KeyPress);
   }
+  saved_.clear();
 }
 
 void TDocumentFrame::SetVar(TVariable* var, long double value) {

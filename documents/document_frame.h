@@ -80,6 +80,9 @@ class TDocumentFrame {
   // and runs INIT (or the re-entry part) and the recalculation. False when
   // the document terminated at its start: the window is not shown.
   bool Open(bool firstShowing);
+  // The tables' handlers as they were before Open; also when the frame
+  // goes. Whoever hooked the tables before the frame unhooks after it.
+  void Unhook();
   // The window shows: the status bar works from now on. The form to start
   // in its look-up page (the last that asks), or nullptr.
   TFormPar* Shown();

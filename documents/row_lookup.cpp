@@ -2,10 +2,7 @@
 
 #include <algorithm>
 
-#include "foundation/text/collation.h"
 #include "language/bound_tables.h"
-#include "platform/encoding.h"
-#include "platform/services.h"
 
 namespace vm {
 
@@ -13,13 +10,6 @@ namespace {
 
 constexpr int32_t kMaxShownRows = 10;
 constexpr int32_t kScrollBarWidth = 15;
-
-std::string Trimmed(std::string s) {
-  while (!s.empty() && s.back() == ' ') s.pop_back();
-  std::size_t start = 0;
-  while (start < s.size() && s[start] == ' ') ++start;
-  return s.substr(start);
-}
 
 }  // namespace
 
@@ -61,37 +51,6 @@ TRowLookup::TRowLookup(TFormPar& form) : form_(form), page_(form.Help) {
   }
 }
 
-void TRowLookup::StartEntry() {
-  TDataView& view = form_.View();
-  TColumnSet entered = form_.EditCols;
-  for (const TKeyCol* k = form_.Keys.get(); k != nullptr; k = k->Next.get())
-    if (k->Number >= 0 && k->Number < static_cast<int32_t>(entered.size())) entered.set(static_cast<std::size_t>(k->Number));
-  adding_ = true;
-  view.SetEditableColumns(entered);
-  const int32_t row = view.AddRow();
-  view.SetRow(row);
-  if (form_.Keys != nullptr) view.SetCol(form_.Keys->Number);
-  view.BeginEdit();
-}
-
-void TRowLookup::FinishEntry() {
-  TDataView& view = form_.View();
-  adding_ = false;
-  view.SetEditableColumns(form_.EditableCols);
-  for (int32_t c = 0; c < view.ColCount() && c < static_cast<int32_t>(form_.EditableCols.size()); ++c)
-    if (form_.EditableCols.test(static_cast<std::size_t>(c))) {
-      view.SetCol(c);
-      break;
-    }
-}
-
-void TRowLookup::AbandonEntry() {
-  TDataView& view = form_.View();
-  if (adding_ && view.CurRow() >= 0) view.DeleteRow(view.CurRow());
-  adding_ = false;
-  view.SetEditableColumns(form_.EditableCols);
-}
-
 bool TRowLookup::Applies() const {
   return page_ != nullptr && listCols_ != nullptr && form_.Keys != nullptr &&
          form_.View().CurCol() == form_.Keys->Number;
@@ -103,11 +62,7 @@ void TRowLookup::TextChanged(std::string_view text) {
   selected_ = 0;
   visible_ = false;
   if (!Applies() || text.empty()) return;
-  // A page the user never opened has not read its table yet.
-  if (page_->Shown.RowCount() == 0 && page_->Link != nullptr) {
-    if (page_->Hidden.RowCount() == 0) page_->LoadRows();
-    CopyFilteredRows(page_->Hidden, page_->Shown, true, nullptr, nullptr);
-  }
+  EnsurePageRows();
   TLookupMatches m = page_->Shown.FillLookupGrid(text, listCols_.get());
   for (std::size_t i = 0; i < m.Rows.size(); ++i) {
     pageRows_.push_back(m.Rows[i]);
@@ -134,56 +89,10 @@ std::string TRowLookup::ChosenKeyText() const {
   return row < 0 ? std::string() : page_->Shown.GetCellText(page_->Keys->Number, row);
 }
 
-void TRowLookup::FillRow(int32_t pageRow) {
-  TDataView& view = form_.View();
-  TDataView& shown = page_->Shown;
-  const int32_t row = view.CurRow();
-  if (row < 0 || pageRow < 0 || pageRow >= shown.RowCount()) return;
-  const int32_t record = shown.TableRow(pageRow);
-  if (page_->Link != nullptr && record >= 0) page_->Link->Table.MemTableGoto(record);
-  for (int32_t col = 0; col < view.ColCount(); ++col) {
-    const int32_t bound = view.ColumnField(col);
-    if (bound < 0) continue;
-    // A page of its own columns is bound by column; a base-backed one by
-    // field, read from the page where it shows the field, else from the
-    // record.
-    int32_t pageCol = page_->SortHelpOnly ? bound : -1;
-    for (int32_t c = 0; pageCol < 0 && c < shown.ColCount(); ++c)
-      if (shown.ColumnField(c) == bound) pageCol = c;
-    if (pageCol >= 0 && pageCol < shown.ColCount()) {
-      view.SetCellValue(col, row, shown.GetCellValue(pageCol, pageRow));
-    } else if (page_->Link != nullptr && record >= 0) {
-      TCommonVar v;
-      page_->Link->Table.GetValue(bound, v);
-      view.SetCellValue(col, row, v);
-    }
-  }
-  if (form_.CurrentRow != nullptr) {
-    form_.CurrentRow->Value = TCommonVar{};
-    form_.CurrentRow->Value.Kind = 'N';
-    form_.CurrentRow->Value.Num = row + 1;
-  }
-  page_->ShownRowNo = pageRow + 1;
-  visible_ = false;
-  if (adding_) FinishEntry();
-}
-
-bool TRowLookup::AcceptTypedKey() {
-  TDataView& view = form_.View();
-  TDataView& shown = page_->Shown;
-  const int32_t row = view.CurRow();
-  for (int32_t r = 0; r < shown.RowCount(); ++r) {
-    bool same = true;
-    const TKeyCol* pk = page_->Keys.get();
-    for (const TKeyCol* fk = form_.Keys.get(); same && fk && pk; fk = fk->Next.get(), pk = pk->Next.get())
-      same = UpperText1251(Trimmed(view.GetCellText(fk->Number, row))) ==
-             UpperText1251(Trimmed(shown.GetCellText(pk->Number, r)));
-    if (!same) continue;
-    FillRow(r);
-    return true;
-  }
-  Ui().MsgBox("Указанный объект отсутствует в справочнике !"_w, "Ошибка ввода"_w, kMbError);
-  return false;
+void TRowLookup::EnsurePageRows() {
+  if (page_ == nullptr || page_->Shown.RowCount() != 0 || page_->Link == nullptr) return;
+  if (page_->Hidden.RowCount() == 0) page_->LoadRows();
+  CopyFilteredRows(page_->Hidden, page_->Shown, true, nullptr, nullptr);
 }
 
 }  // namespace vm

@@ -1,7 +1,6 @@
-// Row entry through a table's look-up page: the list of the page's records
-// whose key starts with what is typed in the first key column, the row
-// filled from the chosen record, and a typed key looked up when accepted.
-// The window only shows the list and passes the keys on.
+// The look-up list of a table's key: the page's records whose key starts
+// with what is typed in the first key column, one of them chosen. The row
+// entry (row_entry.h) drives it; the window only shows it.
 #pragma once
 
 #include <string>
@@ -28,16 +27,6 @@ class TRowLookup {
  public:
   explicit TRowLookup(TFormPar& form);
 
-  // Insert: a new row whose key columns, and the columns entered with a new
-  // row, are open for the entry; editing starts in the first key column.
-  void StartEntry();
-  bool Adding() const { return adding_; }
-  // The row is whole: the normal columns are editable again and the first
-  // of them is current.
-  void FinishEntry();
-  // The entry was left in a key column: the unfinished row goes.
-  void AbandonEntry();
-
   // The table has a page and its current column is the first key column.
   bool Applies() const;
   // The editor's text changed: the matching records, the first selected.
@@ -56,11 +45,9 @@ class TRowLookup {
   // The text of the chosen record's first key column.
   std::string ChosenKeyText() const;
 
-  // The table's current row filled from a row of the page's shown view.
-  void FillRow(int32_t pageRow);
-  // The key typed in the current row was accepted: true when the page has
-  // it (the row is then filled from it); false after the refusal message.
-  bool AcceptTypedKey();
+  // A page the user never opened has not read its table yet: its views
+  // are filled now.
+  void EnsurePageRows();
 
  private:
   TFormPar& form_;
@@ -72,7 +59,6 @@ class TRowLookup {
   std::vector<int32_t> pageRows_;
   int32_t selected_ = 0;
   bool visible_ = false;
-  bool adding_ = false;
 };
 
 }  // namespace vm

@@ -42,6 +42,8 @@ BaseQuestionEnd UiServices::AskBaseQuestion(const BaseQuestionRequest&, int32_t&
   return BaseQuestionEnd::Cancelled;
 }
 
+bool UiServices::PickFromList(const ListPickRequest&, std::string&) { return false; }
+
 bool UiServices::DesignerTestRun() const { return vm::DesignerTestRun(); }
 
 bool& DesignerTestRun() {

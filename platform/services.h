@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,15 @@ struct BaseQuestionRequest {
   bool NewVisible = false;
   bool CancelVisible = false;
   std::function<bool()> AddNew;
+};
+
+// The value list of a cell to pick one text from: its size in 0.1 mm, its
+// caption when it has one, and its items.
+struct ListPickRequest {
+  int32_t Width = 0;
+  int32_t Height = 0;
+  std::optional<std::string> Caption;
+  std::vector<std::string> Items;
 };
 
 // A date and time as the date dialog shows and returns them.
@@ -138,6 +148,10 @@ class UiServices {
   // The base-question dialog; Row is the chosen grid row (0-based) after
   // Chosen (headless: cancelled).
   virtual BaseQuestionEnd AskBaseQuestion(const BaseQuestionRequest& request, int32_t& row);
+  // The list pick: text comes in as the item to preselect and goes out as
+  // the chosen item (trimmed; empty when none was selected) after OK; False
+  // when cancelled (headless: cancelled).
+  virtual bool PickFromList(const ListPickRequest& request, std::string& text);
 
   // The confirmation of the working date and time while the program keeps
   // its own clock: True with the confirmed values; False when cancelled

@@ -49,6 +49,8 @@ enum TViewKey : int32_t {
   kKeyUp = 38,
   kKeyRight = 39,
   kKeyDown = 40,
+  kKeyInsert = 45,
+  kKeyDelete = 46,
   kKeyF2 = 113,
 };
 
@@ -271,6 +273,9 @@ class TDataView : public TBlankView, public IDataView {
   const std::string& EditorText() const { return editorText_; }
   // The editor's text changed: OnCellChange while editing.
   void SetEditorText(std::string text);
+  // The editor's text replaced from outside: the editor shows it, and
+  // OnCellChange fires as for typing.
+  void ShowEditorText(std::string text);
   // The editor's limit of characters: the format's Mode (0 = none).
   int32_t EditorMaxLength() const { return editorMaxLength_; }
   // The format the editor takes its font from.

@@ -55,6 +55,13 @@ void TDataView::SetEditorText(std::string text) {
   if (editing_ && OnCellChange) OnCellChange(*this);
 }
 
+void TDataView::ShowEditorText(std::string text) {
+  if (!editing_) return;
+  editorText_ = std::move(text);
+  Notify([](TDataViewObserver& o) { o.EditingChanged(); });
+  if (OnCellChange) OnCellChange(*this);
+}
+
 void TDataView::EditorKeyDown(int32_t& key, TShiftState shift) {
   if (!editing_) return;
   if (OnKeyDown) OnKeyDown(*this, key, shift);

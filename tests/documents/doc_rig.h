@@ -7,11 +7,14 @@
 
 #include <string>
 #include <string_view>
+#include <initializer_list>
 #include <utility>
 
 #include "config/price_tags.h"
 #include "config/registries.h"
 #include "documents/document_compiler.h"
+#include "foundation/values/value_text.h"
+#include "language/bound_tables.h"
 #include "platform/encoding.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
@@ -51,6 +54,23 @@ class DocRig {
     p->Name = std::move(name);
     p->Kind = kind;
     p->ValueText = std::move(value);
+  }
+
+  // Records of GOODS, bound as G: name and quantity, sold on 1.02.2026.
+  void AddGoods(std::initializer_list<std::pair<const char*, int>> rows) {
+    TUBL* g = Doc.Bases.FindByAlias("G");
+    if (g == nullptr) return;
+    TStringBase& t = g->Table;
+    for (const auto& [name, qty] : rows) {
+      t.Append();
+      TCommonVar v;
+      TextToValue(name, 'C', v);
+      t.SetValue(t.FieldIndex("NAME"), v);
+      TextToValue(std::to_string(qty), 'N', v);
+      t.SetValue(t.FieldIndex("QTY"), v);
+      TextToValue("1.02.2026", 'D', v);
+      t.SetValue(t.FieldIndex("SOLD"), v);
+    }
   }
 
   // 0 or the error code; the shown message, as UTF-8, in Message.

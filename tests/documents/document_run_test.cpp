@@ -21,20 +21,6 @@ struct RunRig : DocRig {
   TUBL& G() { return *Doc.Bases.FindByAlias("G"); }
   TFormPar& T1() { return *Doc.Forms.FindFormPar("T1"); }
   TVariable& Var(std::string_view name) { return *Doc.Context.Symbols().FindVariable(name); }
-  // Rows of G: name, quantity.
-  void AddGoods(std::initializer_list<std::pair<const char*, int>> rows) {
-    TStringBase& t = G().Table;
-    for (const auto& [name, qty] : rows) {
-      t.Append();
-      TCommonVar v;
-      TextToValue(name, 'C', v);
-      t.SetValue(t.FieldIndex("NAME"), v);
-      TextToValue(std::to_string(qty), 'N', v);
-      t.SetValue(t.FieldIndex("QTY"), v);
-      TextToValue("1.02.2026", 'D', v);
-      t.SetValue(t.FieldIndex("SOLD"), v);
-    }
-  }
   std::vector<std::string> Names() {
     std::vector<std::string> names;
     for (int row = 1; row <= T1().RowCount(); ++row) names.push_back(T1().CellValue(1, row).Str);

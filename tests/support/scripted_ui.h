@@ -166,6 +166,17 @@ class ScriptedUi : public UiServices {
     }
     return BaseQuestionEnd::Cancelled;
   }
+  // List picks shown and the items chosen in turn; without one the pick is
+  // cancelled.
+  std::vector<ListPickRequest> ListPicks;
+  std::deque<std::string> ListChoices;
+  bool PickFromList(const ListPickRequest& request, std::string& text) override {
+    ListPicks.push_back(request);
+    if (ListChoices.empty()) return false;
+    text = ListChoices.front();
+    ListChoices.pop_front();
+    return true;
+  }
   bool ChooseFiles(const FileDialogRequest& request, std::vector<std::string>& paths) override {
     FileDialogs.push_back(request);
     paths = ChosenFiles;

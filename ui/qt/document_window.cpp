@@ -81,7 +81,9 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
     if (view.Updating()) view.SetUpdating(false);
     auto* table = new TDataViewWidget(view, panel1_);
     tables_.push_back(table);
-    if (form->Help != nullptr) new THelpListBox(*form, *table, panel1_);
+    // Insert, the key and its look-up list belong to the table's row entry.
+    lists_.push_back(new THelpListBox(doc_, *form, *table, panel1_));
+    lists_.back()->Entry().DeleteRow = [this] { frame_.DelButClick(); };
   }
   panel4_->setVisible(searchLine_);
   HookFrame();
@@ -128,6 +130,7 @@ TDocumentWindow::~TDocumentWindow() {
     qt->DocWindow.OkClick = nullptr;
     qt->DocWindow.CheckAll = nullptr;
   }
+  frame_.Unhook();
   surface_.reset();
   // The look-up lists hand the views' handlers back before the window's own
   // are restored.
@@ -179,8 +182,12 @@ void TDocumentWindow::BuildFrame() {
   connect(OkButton(), &QPushButton::clicked, this, &TDocumentWindow::Ok);
   connect(CancelButton(), &QPushButton::clicked, this, &TDocumentWindow::reject);
   connect(Button(kAddBut), &QPushButton::clicked, this, [this] {
-    if (TDataView* view = frame_.CurrentView())
-      if (TDataViewWidget* table = TableOf(*view)) AddRow(*table);
+    TDataView* view = frame_.CurrentView();
+    for (std::size_t i = 0; view && i < tables_.size(); ++i) {
+      if (&tables_[i]->View() != view || view->Editing()) continue;
+      tables_[i]->setFocus();
+      lists_[i]->Entry().StartEntry();
+    }
   });
   connect(Button(kDelBut), &QPushButton::clicked, this, [this] { frame_.DelButClick(); });
   connect(Button(kSortBut), &QPushButton::clicked, this, [this] { frame_.SortButClick(); });
@@ -261,6 +268,11 @@ void TDocumentWindow::HookFrame() {
     lookup_->activateWindow();
   };
   h.CloseCancelled = [this] { QDialog::reject(); };
+  h.Entering = [this](TDataView& view) {
+    for (std::size_t i = 0; i < tables_.size(); ++i)
+      if (&tables_[i]->View() == &view) return lists_[i]->Entry().Adding();
+    return false;
+  };
 }
 
 TDataViewWidget* TDocumentWindow::TableOf(const TDataView& view) const {
@@ -447,19 +459,6 @@ void TDocumentWindow::DrainScanLines() {
     QTimer::singleShot(50, this, &TDocumentWindow::DrainScanLines);
 }
 
-void TDocumentWindow::AddRow(TDataViewWidget& table) {
-  if (OnAddRow) {
-    OnAddRow(table);
-    return;
-  }
-  TDataView& view = table.View();
-  if (view.Editing()) return;
-  table.setFocus();
-  const int32_t row = view.AddRow();
-  view.SetRow(row);
-  view.SetCol(0);
-}
-
 bool TDocumentWindow::PreviewKey(QKeyEvent* key) {
   const int32_t vk = VirtualKey(*key);
   if (vk == 0) return false;
@@ -478,14 +477,6 @@ bool TDocumentWindow::eventFilter(QObject* watched, QEvent* event) {
     if (widget && widget->window() == this && widget == QApplication::focusWidget() && isVisible() &&
         VirtualKey(*key) != kFrameKeyBreak && PreviewKey(key))
       return true;
-    for (TDataViewWidget* table : tables_) {
-      if (table != watched) continue;
-      if (OnTableKey && OnTableKey(*table, key)) return true;
-      if (key->key() == Qt::Key_Insert && !table->View().Editing()) {
-        AddRow(*table);
-        return true;
-      }
-    }
   } else if (watched == edit1_ && type == QEvent::FocusIn) {
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::OtherFocusReason) QTimer::singleShot(0, edit1_, &QLineEdit::selectAll);

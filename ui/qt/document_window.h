@@ -35,6 +35,7 @@ namespace vm {
 
 class TDataViewWidget;
 class TFormSurface;
+class THelpListBox;
 class TInfoWindow;
 
 class TDocumentWindow : public QDialog {
@@ -81,10 +82,6 @@ class TDocumentWindow : public QDialog {
   TFormSurface& Surface() const { return *surface_; }
 
   // --- Seams for what others build on the window ---------------------------------
-  // A key went down in a table before the table sees it; true when used.
-  std::function<bool(TDataViewWidget&, QKeyEvent*)> OnTableKey;
-  // "Добавить" and Insert in a table; a new row is added when unset.
-  std::function<void(TDataViewWidget&)> OnAddRow;
   // Called once the window shows (tests work in the window there).
   std::function<void(TDocumentWindow&)> OnShown;
   // The look-up window of the document's pages, when there is one.
@@ -110,7 +107,6 @@ class TDocumentWindow : public QDialog {
   void ShowFrameState();
   void KeepInSight(TDataView& view, int32_t col, int32_t row);
   bool PreviewKey(QKeyEvent* key);
-  void AddRow(TDataViewWidget& table);
   void SaveDocLayout();
   TFrameSize VisibleSize() const;
   TFrameSize LargestSize() const;
@@ -122,6 +118,8 @@ class TDocumentWindow : public QDialog {
   TDocData& data_;
   TDocumentFrame frame_;
   std::vector<TDataViewWidget*> tables_;
+  // Each table's row entry with its look-up list, in the tables' order.
+  std::vector<THelpListBox*> lists_;
   std::unique_ptr<TFormSurface> surface_;
   std::vector<std::function<void(TDataView&)>> accepted_;
 

@@ -1,9 +1,7 @@
 #include "ui/qt/help_list_box.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QMouseEvent>
-#include <QTimer>
 
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/qt_text.h"
@@ -21,8 +19,8 @@ TRect32 RectIn(QWidget* w, QWidget* panel, QRect r) {
 
 }  // namespace
 
-THelpListBox::THelpListBox(TFormPar& form, TDataViewWidget& table, QWidget* panel)
-    : QTableWidget(panel), lookup_(form), form_(form), table_(table), panel_(panel) {
+THelpListBox::THelpListBox(TCompiledDocument& doc, TFormPar& form, TDataViewWidget& table, QWidget* panel)
+    : QTableWidget(panel), entry_(std::make_unique<TRowEntry>(doc, form)), form_(form), table_(table), panel_(panel) {
   setFocusPolicy(Qt::NoFocus);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -35,63 +33,18 @@ THelpListBox::THelpListBox(TFormPar& form, TDataViewWidget& table, QWidget* pane
   setStyleSheet(QStringLiteral("QTableWidget{background:#FFFFB0;selection-background-color:#00DFFF;"
                                "selection-color:black;} QHeaderView::section{background:#2FCF8F;}"));
   hide();
-  TDataView& view = form.View();
-  auto change = change_ = view.OnCellChange;
-  view.OnCellChange = [this, change](TDataView& v) {
-    if (change) change(v);
-    lookup_.TextChanged(v.EditorText());
-    Refresh();
-  };
-  auto keyDown = keyDown_ = view.OnKeyDown;
-  view.OnKeyDown = [this, keyDown](TDataView& v, int32_t& key, TShiftState shift) {
-    KeyDown(v, key, shift);
-    if (key != kKeyNone && keyDown) keyDown(v, key, shift);
-  };
-  auto editEnd = editEnd_ = view.OnEditEnd;
-  view.OnEditEnd = [this, editEnd](TDataView& v) {
-    lookup_.Hide();
-    Refresh();
-    if (!filling_ && lookup_.Adding() && FindKeyCol(form_.Keys.get(), v.CurCol()) != nullptr)
-      lookup_.AbandonEntry();
-    if (editEnd) editEnd(v);
-  };
-  // A key typed whole and accepted fills the row from the page, or is
-  // refused; the document's own handler follows either way.
-  auto accepted = accepted_ = view.OnCellAccepted;
-  view.OnCellAccepted = [this, accepted](TDataView& v) {
-    const TKeyCol* last = form_.Keys.get();
-    while (last != nullptr && last->Next) last = last->Next.get();
-    if (!filling_ && form_.Help != nullptr && last != nullptr && v.CurCol() == last->Number &&
-        !lookup_.AcceptTypedKey() && lookup_.Adding()) {
-      // A refused key is typed again.
-      const int32_t first = form_.Keys->Number;
-      QTimer::singleShot(0, this, [this, first] {
-        TDataView& view = form_.View();
-        view.SetCol(first);
-        view.BeginEdit();
-      });
-    }
-    lookup_.Hide();
-    Refresh();
-    if (accepted) accepted(v);
-  };
+  entry_->ListChanged = [this] { Refresh(); };
 }
 
-THelpListBox::~THelpListBox() {
-  TDataView& view = form_.View();
-  view.OnCellChange = change_;
-  view.OnKeyDown = keyDown_;
-  view.OnEditEnd = editEnd_;
-  view.OnCellAccepted = accepted_;
-}
+THelpListBox::~THelpListBox() = default;
 
 void THelpListBox::Refresh() {
-  if (!lookup_.ListVisible()) {
+  if (!Lookup().ListVisible()) {
     hide();
     return;
   }
-  const auto& titles = lookup_.Titles();
-  const auto& lines = lookup_.Lines();
+  const auto& titles = Lookup().Titles();
+  const auto& lines = Lookup().Lines();
   setColumnCount(static_cast<int>(titles.size()));
   setRowCount(static_cast<int>(lines.size()));
   std::vector<int32_t> nominal;
@@ -114,73 +67,22 @@ void THelpListBox::Refresh() {
   for (std::size_t c = 0; c < p.ColumnWidths.size(); ++c)
     setColumnWidth(static_cast<int>(c), p.ColumnWidths[c]);
   setGeometry(p.Box.Left, p.Box.Top, p.Box.Width, p.Box.Height);
-  selectRow(lookup_.Selected() - 1);
+  selectRow(Lookup().Selected() - 1);
   show();
   raise();
-}
-
-void THelpListBox::KeyDown(TDataView&, int32_t& key, TShiftState shift) {
-  if (!lookup_.ListVisible()) return;
-  if (key == kKeyEnter) {
-    if (shift & kCtrlKey) {
-      if (!(shift & kShiftKey)) key = kKeyNone;
-      return;
-    }
-    if (shift & kShiftKey) {
-      // Shift+Enter only takes the record's key into the editor.
-      key = kKeyNone;
-      const QString text = ToQt(lookup_.ChosenKeyText());
-      table_.Editor()->setPlainText(text);
-      return;
-    }
-    if (lookup_.ChosenPageRow() < 0) return;
-    key = kKeyNone;
-    Choose();
-  } else if (key == kKeyUp || key == kKeyDown) {
-    lookup_.MoveSelection(key == kKeyUp ? -1 : 1);
-    key = kKeyNone;
-    selectRow(lookup_.Selected() - 1);
-  }
-}
-
-// The chosen record fills the row; the edit ends without storing the
-// typed prefix.
-void THelpListBox::Choose() {
-  TDataView& view = form_.View();
-  const int32_t pageRow = lookup_.ChosenPageRow();
-  if (pageRow < 0) return;
-  filling_ = true;
-  view.SetEditing(false);
-  lookup_.FillRow(pageRow);
-  form_.Help->Shown.SetRow(pageRow);
-  Refresh();
-  // The row is whole now: what follows an accepted cell follows, but not
-  // the look-up of a key already found.
-  if (view.OnCellAccepted) view.OnCellAccepted(view);
-  filling_ = false;
-}
-
-// Insert outside editing starts a row at its key.
-bool THelpListBox::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == &table_ && event->type() == QEvent::KeyPress &&
-      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Insert && !form_.View().Editing()) {
-    lookup_.StartEntry();
-    return true;
-  }
-  return QTableWidget::eventFilter(watched, event);
 }
 
 void THelpListBox::mousePressEvent(QMouseEvent* event) {
   const int row = rowAt(event->position().toPoint().y());
   if (row >= 0) {
-    lookup_.Select(row + 1);
+    Lookup().Select(row + 1);
     selectRow(row);
   }
 }
 
 void THelpListBox::mouseDoubleClickEvent(QMouseEvent* event) {
   mousePressEvent(event);
-  Choose();
+  entry_->ChooseFromList();
 }
 
 }  // namespace vm

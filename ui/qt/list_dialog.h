@@ -6,18 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/services.h"
+
 class QListWidget;
 class QPushButton;
 
 namespace vm {
 
-struct TListPick {
-  int32_t Width = 0;   // 0.1 mm
-  int32_t Height = 0;  // 0.1 mm
-  // The value of the caption expression; none when it did not give a text.
-  std::optional<std::string> Caption;
-  std::vector<std::string> Items;
-};
+using TListPick = ListPickRequest;
 
 class TListDialog : public QDialog {
   Q_OBJECT

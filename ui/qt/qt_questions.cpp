@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "ui/qt/base_question_dialog.h"
+#include "ui/qt/list_dialog.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/question_dialog.h"
@@ -99,6 +100,10 @@ int32_t TQtUiServices::ScreenWidth() const {
 
 int32_t TQtUiServices::TextWidth(const std::string& text) const {
   return QFontMetrics(QApplication::font()).horizontalAdvance(ToQt(text));
+}
+
+bool TQtUiServices::PickFromList(const ListPickRequest& request, std::string& text) {
+  return ShowListPick(request, text, QApplication::activeWindow());
 }
 
 }  // namespace vm

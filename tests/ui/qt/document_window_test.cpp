@@ -1,6 +1,7 @@
 // A document run in its window from the main window's menu, as a user runs
-// it: two rows entered with the keys, OK, and the results committed; and
-// the window closed with rows not saved, answered both ways.
+// it: a receipt of two rows entered through the look-up list, OK, and the
+// goods and the income tables changed; and the window closed with rows not
+// saved, answered both ways.
 #include "ui/qt/document_window.h"
 
 #include <gtest/gtest.h>
@@ -14,15 +15,16 @@
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 
-#include "config/data_dir.h"
-#include "config/settings.h"
+#include "foundation/tables/dbf.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "tests/ui/qt/date_answer.h"
 #include "tests/ui/qt/modal.h"
 #include "ui/data_view.h"
 #include "ui/qt/data_view_widget.h"
+#include "ui/qt/help_list_box.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
 
@@ -57,6 +59,27 @@ void ReplaceSection(std::string& text, const std::string& name, const std::strin
   text.replace(at, stop - at, body + "\n");
 }
 
+int32_t RecordCount(const std::string& path) {
+  TDBF t;
+  t.FileName = path;
+  return t.OpenReadOnly() ? t.RecCount() : -1;
+}
+
+// Per record, a numeric key field and the text of another field; a later
+// record of the same key wins.
+std::map<int, std::string> Column(const std::string& path, const char* key, const char* field) {
+  std::map<int, std::string> out;
+  TDBF t;
+  t.FileName = path;
+  if (!t.OpenReadOnly()) return out;
+  for (int32_t n = 1; n <= t.RecCount(); ++n) {
+    t.GoToRecord(n);
+    if (t.ReadRecord() != 0) continue;
+    out[std::stoi(t.GetFieldStr(t.FieldIndex(key)))] = t.GetFieldStr(t.FieldIndex(field));
+  }
+  return out;
+}
+
 class DocumentWindowTest : public ::testing::Test {
  protected:
   DocumentWindowTest() {
@@ -76,15 +99,7 @@ class DocumentWindowTest : public ::testing::Test {
       for (QMenu* menu : w.DocMenus())
         if (!item) item = FindItem(menu, QString::fromUtf8("Приход товара"));
       ASSERT_NE(item, nullptr);
-      // The language has no base and table built-ins yet: the income
-      // document keeps its form, views and checks, and its OK hands the
-      // two quantities to an auto-parameter, which commits as tables do.
-      std::string& text = item->Doc()->Description;
-      ReplaceSection(text, "INIT", Utf8ToCp1251("  ПОСТ := 1"));
-      ReplaceSection(text, "WORK", "  I := 0");
-      ReplaceSection(text, "OKPRESS",
-                     Utf8ToCp1251("  %НДС% := НАКЛАДНАЯ[4, 1] * 100 + НАКЛАДНАЯ[4, 2]"));
-      if (edit) edit(text);
+      if (edit) edit(item->Doc()->Description);
       test::ConfirmNextDateDialog();
       item->trigger();
       test::ClickInMessageBox("Да");
@@ -95,66 +110,83 @@ class DocumentWindowTest : public ::testing::Test {
     EXPECT_EQ(RunMainProgram(1, argv, hooks), 0);
   }
 
-  // One row: Insert, then the quantity typed into its cell (the key goes
-  // in through the look-up list, which is not built yet).
-  static void EnterRow(TDataViewWidget& table, const char* qty) {
+  // Insert, the code typed and taken from the look-up list with Enter, then
+  // the quantity, the column the entry goes on to.
+  static void EnterByCode(TDocumentWindow& window, TDataViewWidget& table, const char* code,
+                          const char* qty, bool finish = true) {
     TDataView& view = table.View();
-    auto key = [&](Qt::Key k) {
-      QTest::keyClick(view.Editing() ? static_cast<QWidget*>(table.Editor()) : &table, k);
-    };
-    auto type = [&](int32_t col, const QString& text) {
-      view.SetCol(col);
-      key(Qt::Key_F2);
-      table.Editor()->selectAll();
-      test::TypeText(table.Editor(), text);
-      key(Qt::Key_Return);
-    };
-    key(Qt::Key_Insert);
-    type(3, QString::fromUtf8(qty));
+    auto* list = window.findChild<THelpListBox*>();
+    ASSERT_NE(list, nullptr);
+    QTest::keyClick(&table, Qt::Key_Insert);
+    ASSERT_TRUE(view.Editing());
+    ASSERT_EQ(view.CurCol(), 0);
+    test::TypeText(table.Editor(), QString::fromUtf8(code));
+    ASSERT_TRUE(list->isVisible());
+    if (!finish) return;
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    EXPECT_FALSE(list->isVisible());
+    ASSERT_TRUE(view.Editing());
+    ASSERT_EQ(view.CurCol(), 3);
+    test::TypeText(table.Editor(), QString::fromUtf8(qty));
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    EXPECT_FALSE(view.Editing());
   }
 
   test::ProgramHome home;
   std::function<void(TMainWindow&)> OnMainWindow;
 };
 
-TEST_F(DocumentWindowTest, TwoRowsEnteredWithTheKeysAndOkCommitTheDocument) {
+TEST_F(DocumentWindowTest, AReceiptEnteredThroughTheLookUpListReachesTheGoodsAndTheIncome) {
+  const std::string goods = home.Dir() + "/goods.dbf";
+  const std::string income = home.Dir() + "/income.dbf";
+  const std::map<int, std::string> stockBefore = Column(goods, "CODE", "QTY");
+  const int32_t incomeBefore = RecordCount(income);
   bool shown = false;
-  RunIncome([&](TDocumentWindow& window) {
-    shown = true;
-    // The view cell's field, not the search line.
-    QLineEdit* number = nullptr;
-    for (QLineEdit* e : window.Panel1()->findChildren<QLineEdit*>())
-      if (!number) number = e;
-    ASSERT_NE(number, nullptr);
-    number->setFocus();
-    number->setText("777");
-    QTest::keyClick(number, Qt::Key_Return);
-    ASSERT_GE(window.TableCount(), 1);
-    TDataViewWidget& table = *window.Table(0);
-    table.setFocus();
-    EnterRow(table, "5");
-    EnterRow(table, "3");
-    EXPECT_EQ(table.View().RowCount(), 2);
-    EXPECT_EQ(table.View().GetCellText(3, 0), "5");
-    EXPECT_EQ(table.View().GetCellText(3, 1), "3");
-    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
-  });
+  RunIncome(
+      [&](TDocumentWindow& window) {
+        shown = true;
+        // The view cell's field, not the search line.
+        QLineEdit* number = nullptr;
+        for (QLineEdit* e : window.Panel1()->findChildren<QLineEdit*>())
+          if (!number) number = e;
+        ASSERT_NE(number, nullptr);
+        number->setFocus();
+        number->setText("777");
+        QTest::keyClick(number, Qt::Key_Return);
+        TDataViewWidget& table = *window.Table(0);
+        TDataView& view = table.View();
+        table.setFocus();
+        EnterByCode(window, table, "3", "5");
+        EnterByCode(window, table, "1", "2");
+        ASSERT_EQ(view.RowCount(), 2);
+        EXPECT_EQ(Trim(view.GetCellText(0, 0)), "3");
+        EXPECT_EQ(Trim(view.GetCellText(4, 0)), "145.00");
+        EXPECT_EQ(Trim(view.GetCellText(0, 1)), "1");
+        EXPECT_EQ(Trim(view.GetCellText(4, 1)), "62.40");
+        QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+        EXPECT_FALSE(window.isVisible());
+      });
   EXPECT_TRUE(shown);
-  // The quantities of both rows reached the shared file.
-  ASSERT_TRUE(ReloadAutoParams());
-  EXPECT_EQ(Trim(Settings().AutoParams.GetValueText("НДС"_w)), "503");
+  const std::map<int, std::string> stock = Column(goods, "CODE", "QTY");
+  EXPECT_EQ(std::stod(stock.at(3)), std::stod(stockBefore.at(3)) + 5);
+  EXPECT_EQ(std::stod(stock.at(1)), std::stod(stockBefore.at(1)) + 2);
+  ASSERT_EQ(RecordCount(income), incomeBefore + 2);
+  const std::map<int, std::string> prices = Column(income, "CODE", "PRICE");
+  EXPECT_EQ(std::stod(prices.at(3)), 145.0);
+  EXPECT_EQ(std::stod(prices.at(1)), 62.4);
 }
 
 TEST_F(DocumentWindowTest, ClosingWithUnsavedRowsAsksAndNoKeepsTheWindowYesLeavesNothingSaved) {
-  ChooseDataDirectory();
-  ASSERT_TRUE(LoadAllSettings());
-  const std::string vatBefore = Settings().AutoParams.GetValueText("НДС"_w);
+  const std::string income = home.Dir() + "/income.dbf";
+  const std::string goods = home.Dir() + "/goods.dbf";
+  const std::map<int, std::string> stockBefore = Column(goods, "CODE", "QTY");
+  const int32_t incomeBefore = RecordCount(income);
   bool stayed = false;
   QString question;
   RunIncome([&](TDocumentWindow& window) {
     TDataViewWidget& table = *window.Table(0);
     table.setFocus();
-    EnterRow(table, "2");
+    EnterByCode(window, table, "3", "2");
     test::ClickInMessageBox("Нет", &question);
     window.reject();
     stayed = window.isVisible();
@@ -164,8 +196,8 @@ TEST_F(DocumentWindowTest, ClosingWithUnsavedRowsAsksAndNoKeepsTheWindowYesLeave
   EXPECT_TRUE(stayed);
   EXPECT_EQ(question,
             QString::fromUtf8("Все изменения в документе будут игнорированы. Продолжить?"));
-  ASSERT_TRUE(ReloadAutoParams());
-  EXPECT_EQ(Settings().AutoParams.GetValueText("НДС"_w), vatBefore);
+  EXPECT_EQ(RecordCount(income), incomeBefore);
+  EXPECT_EQ(Column(goods, "CODE", "QTY"), stockBefore);
 }
 
 TEST_F(DocumentWindowTest, NoToTheEntryQuestionEndsARunThatWouldComeBack) {
@@ -210,10 +242,14 @@ TEST_F(ScreenshotOfProgram, MainWindowAndDocumentWindow) {
   RunIncome([out](TDocumentWindow& window) {
     TDataViewWidget& table = *window.Table(0);
     table.setFocus();
-    EnterRow(table, "5");
-    EnterRow(table, "3");
+    EnterByCode(window, table, "3", "5");
+    EnterByCode(window, table, "1", "2");
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
     EXPECT_TRUE(window.grab().save(out + "/document_window.png"));
+    // A third row with its code being typed: the look-up list under it.
+    EnterByCode(window, table, "5", "", false);
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    EXPECT_TRUE(window.grab().save(out + "/document_window_lookup.png"));
     test::ClickInMessageBox("Да");
     window.reject();
   });

@@ -50,6 +50,8 @@ class HelpListBoxTest : public ::testing::Test {
       ASSERT_NE(item, nullptr);
       test::ConfirmNextDateDialog();
       item->trigger();
+      // Leaving the program asks first.
+      test::ClickInMessageBox("Да");
       w.close();
     };
     char name[] = "velomar";
@@ -67,7 +69,7 @@ class HelpListBoxTest : public ::testing::Test {
   test::ProgramHome home;
 };
 
-TEST_F(HelpListBoxTest, DISABLED_TheTypedCodeOffersTheRecordAndEnterFillsTheRowUnknownCodesAreRefused) {
+TEST_F(HelpListBoxTest, TheTypedCodeOffersTheRecordAndEnterFillsTheRowUnknownCodesAreRefused) {
   bool shown = false;
   RunIncome([&](TDocumentWindow& window) {
     shown = true;
@@ -94,10 +96,29 @@ TEST_F(HelpListBoxTest, DISABLED_TheTypedCodeOffersTheRecordAndEnterFillsTheRowU
     ASSERT_TRUE(list->isVisible());
     QTest::keyClick(table.Editor(), Qt::Key_Return);
     EXPECT_FALSE(list->isVisible());
-    EXPECT_FALSE(view.Editing());
     ASSERT_EQ(view.RowCount(), 1);
     EXPECT_EQ(view.GetCellText(1, 0).substr(0, 13), "Масло сливочн"_w);
     EXPECT_EQ(std::stod(view.GetCellText(4, 0)), 145.0);
+    // The entry goes on in the quantity; Esc there keeps the row.
+    EXPECT_TRUE(view.Editing());
+    EXPECT_EQ(view.CurCol(), 3);
+    QTest::keyClick(table.Editor(), Qt::Key_Escape);
+    EXPECT_EQ(view.RowCount(), 1);
+
+    // A code the book lacks: refused, and typed again in the key.
+    TypeKey(table, "99");
+    EXPECT_FALSE(list->isVisible());
+    QString refusal;
+    test::ClickInMessageBox("OK", &refusal);
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    EXPECT_EQ(refusal, QString::fromUtf8("Указанный объект отсутствует в справочнике !"));
+    EXPECT_TRUE(view.Editing());
+    EXPECT_EQ(view.CurCol(), 0);
+    EXPECT_EQ(view.RowCount(), 2);
+    // Esc in the key drops the unfinished row.
+    QTest::keyClick(table.Editor(), Qt::Key_Escape);
+    EXPECT_EQ(view.RowCount(), 1);
+    EXPECT_FALSE(view.Editing());
 
     test::ClickInMessageBox("Да");
     window.reject();

@@ -1,0 +1,271 @@
+// A new row entered from its key, without a window: the look-up list while
+// the key is typed, the list's keys, the row filled from the reference
+// book, missing keys refused or added, the row dropped by Esc, a repeated
+// key summed and a finished row that fails its check.
+#include "documents/row_entry.h"
+
+#include <gtest/gtest.h>
+
+#include "documents/doc_rig.h"
+#include "foundation/values/value_text.h"
+#include "language/interpreter.h"
+
+namespace vm::test {
+namespace {
+
+// GOODS rows: name and quantity. The table T1 is keyed on its first column,
+// taken from the book's NAME; its second column (N.2) is typed; its date
+// column is never edited.
+struct EntryRig : DocRig {
+  explicit EntryRig(const std::string& formExtra = "", const std::string& more = "") {
+    const int code = Compile(
+        "BLANK\nWIDTH = 500\nENDSECTION\n"
+        "USEDBASES\nG = NAME:GOODS, KEY:[NAME]\nENDSECTION\n"
+        "HELPS\nH = FORM:GOODSB, BASE:G, KEYCOL:[1], FIELDS:[NAME, QTY, SOLD], TITLE:'t'\nENDSECTION\n"
+        "FORMS\nT1 = FORM:GOODSB, X1:0, Y1:0, Y2:100, KEYCOL:[1], HELP:[NAME:H, 1:NAME], "
+        "HINT:['Имя'], NOEDIT:[3]" +
+        formExtra + "\nENDSECTION\n" + more);
+    EXPECT_EQ(code, 0) << Message;
+    Interp().BeginDocumentRun();
+    Interp().ResetErrors();
+    AddGoods({{"BA", 4}, {"BB", 7}, {"CA", 1}});
+    form = Doc.Forms.FindFormPar("T1");
+    page = Doc.HelpPages.FindByName("H");
+    entry = std::make_unique<TRowEntry>(Doc, *form);
+    View().SetUpdating(false);
+    View().FocusEnter();
+  }
+
+  TDataView& View() { return form->View(); }
+  void Key(int32_t key, TShiftState shift = 0) {
+    if (View().Editing()) {
+      View().EditorKeyDown(key, shift);
+    } else {
+      View().KeyDown(key, shift);
+    }
+  }
+  void Type(const char* utf8) { View().SetEditorText(Utf8ToCp1251(utf8)); }
+  // Insert, the key typed, and Enter (which takes the first match).
+  void Pick(const char* key) {
+    Key(kKeyInsert);
+    Type(key);
+    Key(kKeyEnter);
+  }
+  void Enter(const char* text) {
+    Type(text);
+    Key(kKeyEnter);
+  }
+  std::string Cell(int32_t col, int32_t row) { return Cp1251ToUtf8(TrimBlanks(View().GetCellText(col, row))); }
+  long double Num(int32_t col, int32_t row) { return View().GetCellValue(col, row).Num; }
+  std::string LastBox() {
+    return Ui.Boxes.empty() ? "" : Cp1251ToUtf8(Ui.Boxes.back().Caption + "|" + Ui.Boxes.back().Text);
+  }
+
+  TFormPar* form = nullptr;
+  THelpItem* page = nullptr;
+  std::unique_ptr<TRowEntry> entry;
+};
+
+TEST(RowEntry, InsertOpensTheKeyAndTheListFollowsWhatIsTypedThere) {
+  EntryRig r;
+  r.Key(kKeyInsert);
+  ASSERT_TRUE(r.View().Editing());
+  EXPECT_TRUE(r.entry->Adding());
+  EXPECT_EQ(r.View().RowCount(), 1);
+  EXPECT_EQ(r.View().CurCol(), 0);
+  const struct {
+    const char* text;
+    std::vector<std::string> lines;
+  } cases[] = {{"b", {"BA", "BB"}}, {"BB", {"BB"}}, {"", {}}, {"Z", {}}, {"c", {"CA"}}};
+  for (const auto& c : cases) {
+    r.Type(c.text);
+    EXPECT_EQ(r.entry->Lookup().ListVisible(), !c.lines.empty()) << c.text;
+    std::vector<std::string> lines;
+    for (const auto& line : r.entry->Lookup().Lines()) lines.push_back(TrimBlanks(line.at(0)));
+    EXPECT_EQ(lines, c.lines) << c.text;
+    if (!c.lines.empty()) {
+      EXPECT_EQ(r.entry->Lookup().Selected(), 1) << c.text;
+    }
+  }
+  EXPECT_EQ(r.entry->Lookup().Titles(), std::vector<std::string>{"Имя"_w});
+}
+
+TEST(RowEntry, ListKeysMoveTakeOrFillAndNeverReachTheTitleRow) {
+  EntryRig r;
+  r.Key(kKeyInsert);
+  r.Type("B");
+  TRowLookup& list = r.entry->Lookup();
+  const struct {
+    int32_t key;
+    TShiftState shift;
+    int32_t selected;
+  } moves[] = {{kKeyDown, 0, 2}, {kKeyDown, 0, 2}, {kKeyUp, 0, 1}, {kKeyUp, 0, 1}, {kKeyDown, 0, 2}};
+  for (const auto& m : moves) {
+    int32_t key = m.key;
+    r.View().EditorKeyDown(key, m.shift);
+    EXPECT_EQ(key, kKeyNone);
+    EXPECT_EQ(list.Selected(), m.selected);
+  }
+  list.Select(0);
+  EXPECT_EQ(list.Selected(), 1);
+  list.Select(2);
+  // Ctrl+Enter does nothing; Shift+Enter only takes the chosen key.
+  r.Key(kKeyEnter, kCtrlKey);
+  EXPECT_TRUE(r.View().Editing());
+  EXPECT_EQ(r.View().GetCellText(0, 0), "");
+  r.Key(kKeyEnter, kShiftKey);
+  EXPECT_EQ(TrimBlanks(r.View().EditorText()), "BB");
+  EXPECT_EQ(r.View().RowCount(), 1);
+  // Enter fills the row from the record and goes on in the typed column.
+  r.Key(kKeyEnter);
+  ASSERT_EQ(r.View().RowCount(), 1);
+  EXPECT_EQ(r.Cell(0, 0), "BB");
+  EXPECT_FALSE(list.ListVisible());
+  EXPECT_TRUE(r.View().Editing());
+  EXPECT_EQ(r.View().CurCol(), 1);
+  EXPECT_TRUE(r.entry->Adding());
+  // A key column other than the first, or any other column, opens no list.
+  r.Type("B");
+  EXPECT_FALSE(list.ListVisible());
+  r.Enter("3");
+  EXPECT_FALSE(r.View().Editing());
+  EXPECT_FALSE(r.entry->Adding());
+  EXPECT_EQ(r.Num(1, 0), 3);
+  EXPECT_TRUE(r.Ui.Boxes.empty());
+}
+
+TEST(RowEntry, AWholeKeyTypedIsFoundInTheBookAndFillsTheRow) {
+  EntryRig r;
+  r.Key(kKeyInsert);
+  r.Type("ca");
+  r.Key(kKeyF2);  // stores the typed key past the list
+  ASSERT_EQ(r.View().RowCount(), 1);
+  EXPECT_EQ(r.Cell(0, 0), "CA");
+  EXPECT_EQ(r.View().CurCol(), 1);
+  EXPECT_TRUE(r.View().Editing());
+  EXPECT_TRUE(r.Ui.Boxes.empty());
+}
+
+TEST(RowEntry, AMissingKeyIsRefusedOrAddedToTheBook) {
+  const struct {
+    const char* extra;
+    std::deque<int32_t> answers;
+    const char* box;
+    bool added;
+  } cases[] = {
+      {"", {}, "Ошибка ввода|Указанный объект отсутствует в справочнике !", false},
+      {", AUTOADD:1", {kIdNo}, "Неизвестный объект|Указанный объект отсутствует в справочнике! Добавить?", false},
+      {", AUTOADD:1, EDIT:[2]", {kIdYes}, "Неизвестный объект|Указанный объект отсутствует в справочнике! Добавить?",
+       true},
+      {", AUTOADD:2, EDIT:[2]", {}, "", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.extra + std::to_string(c.answers.size()));
+    EntryRig r(c.extra);
+    r.Ui.Answers = c.answers;
+    r.Key(kKeyInsert);
+    r.Enter("ZZ");
+    EXPECT_EQ(r.LastBox(), c.box);
+    if (!r.Ui.Boxes.empty()) {
+      EXPECT_EQ(r.Ui.Boxes.back().Flags, c.added || !c.answers.empty() ? kMbYesNoQuestion : kMbError);
+    }
+    ASSERT_EQ(r.View().RowCount(), 1);
+    EXPECT_TRUE(r.View().Editing());
+    EXPECT_TRUE(r.entry->Adding());
+    if (!c.added) {
+      // Back in the key for another try.
+      EXPECT_EQ(r.View().CurCol(), 0);
+      continue;
+    }
+    EXPECT_EQ(r.View().CurCol(), 1);
+    r.Enter("2");
+    EXPECT_FALSE(r.entry->Adding());
+    TStringBase& base = r.page->Link->Table;
+    ASSERT_EQ(base.Count(), 4);
+    EXPECT_EQ(r.page->Hidden.RowCount(), 4);
+    EXPECT_EQ(r.page->Shown.RowCount(), 4);
+    // Kept in key order, linked to the new record.
+    EXPECT_EQ(TrimBlanks(r.page->Hidden.GetCellText(0, 3)), "ZZ");
+    EXPECT_EQ(r.page->Hidden.TableRow(3), 3);
+    base.MemTableGoto(3);
+    std::string name;
+    base.GetFieldText(base.FieldIndex("NAME"), name);
+    EXPECT_EQ(TrimBlanks(name), "ZZ");
+  }
+}
+
+TEST(RowEntry, EscInTheKeyDropsTheNewRowElsewhereKeepsIt) {
+  // Columns that spare the row keep it even in the key.
+  for (const auto& [spare, rows] : {std::pair{false, 0}, std::pair{true, 1}}) {
+    EntryRig r;
+    r.form->NoEditCols.set(0, spare);
+    r.Key(kKeyInsert);
+    r.Type("B");
+    r.Key(kKeyEscape);
+    EXPECT_EQ(r.View().RowCount(), rows) << spare;
+    EXPECT_FALSE(r.entry->Adding());
+    EXPECT_FALSE(r.entry->Lookup().ListVisible());
+  }
+  EntryRig r;
+  r.Pick("B");
+  ASSERT_EQ(r.View().CurCol(), 1);
+  r.Key(kKeyEscape);
+  EXPECT_EQ(r.View().RowCount(), 1);
+  EXPECT_FALSE(r.entry->Adding());
+}
+
+TEST(RowEntry, ARepeatedKeyAddsItsSummedColumnsToTheEarlierRow) {
+  EntryRig r(", MERGE:[2]", "ONADDROW = T1\nSETCELL(T1, 2, T1CURRENTROW, 1)\nENDADDROW\n");
+  r.Pick("BA");
+  r.Enter("5");
+  r.Pick("BB");
+  r.Enter("2");
+  r.Pick("BA");
+  ASSERT_EQ(r.View().RowCount(), 2);
+  EXPECT_EQ(r.Num(1, 0), 6);
+  EXPECT_EQ(r.Num(1, 1), 2);
+  EXPECT_EQ(r.View().CurRow(), 0);
+  EXPECT_FALSE(r.View().Editing());
+  EXPECT_FALSE(r.entry->Adding());
+}
+
+TEST(RowEntry, AFinishedRowFailingItsCheckPutsTheUserBackIntoTheCell) {
+  EntryRig r("", "CHECK\nT1 = COND:[T1[2] > 0], EDIT:[2], MESSAGE:['Мало']\nENDSECTION\n");
+  r.Pick("BA");
+  r.Enter("0");
+  EXPECT_EQ(r.LastBox(), "Ошибка проверки|Мало");
+  EXPECT_TRUE(r.View().Editing());
+  EXPECT_EQ(r.View().CurCol(), 1);
+  EXPECT_EQ(r.View().CurRow(), 0);
+  r.Enter("3");
+  EXPECT_EQ(r.Ui.Boxes.size(), 1u);
+  EXPECT_FALSE(r.View().Editing());
+  EXPECT_EQ(r.Num(1, 0), 3);
+}
+
+TEST(RowEntry, UpOrDownOnACellWithAValueListPicksFromIt) {
+  EntryRig r;
+  TFldList list;
+  list.Strings = {"Один"_w, "Два"_w};
+  list.Width = 300;
+  r.form->ColumnLists.at(1) = &list;
+  r.Pick("BA");
+  ASSERT_EQ(r.View().CurCol(), 1);
+  r.Type("1");
+  r.Ui.ListChoices.push_back("2");
+  int32_t key = kKeyDown;
+  r.View().EditorKeyDown(key, 0);
+  EXPECT_EQ(key, kKeyNone);
+  ASSERT_EQ(r.Ui.ListPicks.size(), 1u);
+  EXPECT_EQ(r.Ui.ListPicks[0].Items, list.Strings);
+  EXPECT_EQ(r.Ui.ListPicks[0].Width, 300);
+  EXPECT_EQ(r.View().EditorText(), "2");
+  // Cancelled, the text stays; a double click in the editor asks as well.
+  r.View().EditorDoubleClick();
+  EXPECT_EQ(r.Ui.ListPicks.size(), 2u);
+  EXPECT_EQ(r.View().EditorText(), "2");
+  r.form->ColumnLists.at(1) = nullptr;
+}
+
+}  // namespace
+}  // namespace vm::test
