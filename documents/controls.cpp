@@ -77,6 +77,11 @@ void THeadlessCell::Type(const std::string& text) {
               : text;
 }
 
+TTextSize THeadlessCell::TextExtent() const {
+  const int32_t height = FontHeight() < 0 ? -FontHeight() : FontHeight();
+  return {static_cast<int32_t>(text_.size()) * std::max(1, height / 2), height};
+}
+
 void THeadlessCell::Leave() {
   if (input_ && OnExit) OnExit();
 }

@@ -12,16 +12,50 @@
 #include <vector>
 
 #include "config/price_tags.h"
+#include "foundation/draw/canvas.h"
 
 namespace vm {
+
+// A rectangle in pixels.
+struct TRect32 {
+  int32_t Left = 0, Top = 0, Width = 0, Height = 0;
+  int32_t Right() const { return Left + Width; }
+  int32_t Bottom() const { return Top + Height; }
+  friend bool operator==(const TRect32&, const TRect32&) = default;
+};
+
+// What every control on a form has: its box on the panel, in pixels, and
+// the height of its font (negative: the character height, as the form
+// layout scales it; 0 until the layout sets it).
+class IPlacedControl {
+ public:
+  virtual ~IPlacedControl() = default;
+  virtual void SetBounds(const TRect32& box) = 0;
+  virtual TRect32 Bounds() const = 0;
+  virtual void SetFontHeight(int32_t height) = 0;
+  virtual int32_t FontHeight() const = 0;
+};
+
+// The placement of a control without a screen: kept as given.
+template <class Base>
+class THeadlessPlaced : public Base {
+ public:
+  void SetBounds(const TRect32& box) override { box_ = box; }
+  TRect32 Bounds() const override { return box_; }
+  void SetFontHeight(int32_t height) override { fontHeight_ = height; }
+  int32_t FontHeight() const override { return fontHeight_; }
+
+ private:
+  TRect32 box_;
+  int32_t fontHeight_ = 0;
+};
 
 // Adds s after the items that sort before it or equal it, letters without
 // case, as the sorted lists of the windows add; returns its index.
 int AddSorted(std::vector<std::string>& items, const std::string& s);
 
-class IListControl {
+class IListControl : public IPlacedControl {
  public:
-  virtual ~IListControl() = default;
   virtual int Count() const = 0;
   virtual std::string Item(int index) const = 0;
   // Adds at the place the sorting gives (the end when unsorted); returns
@@ -48,9 +82,8 @@ class IListControl {
   std::function<void()> OnChange;
 };
 
-class IButtonControl {
+class IButtonControl : public IPlacedControl {
  public:
-  virtual ~IButtonControl() = default;
   virtual void SetCaption(const std::string& caption) = 0;
   virtual std::string Caption() const = 0;
   virtual void SetVisible(bool visible) = 0;
@@ -62,9 +95,8 @@ class IButtonControl {
 };
 
 // The control of a view cell: a label, or an edit that takes a typed value.
-class ICellControl {
+class ICellControl : public IPlacedControl {
  public:
-  virtual ~ICellControl() = default;
   // The label's caption or the edit's text.
   virtual void SetText(const std::string& text) = 0;
   virtual std::string Text() const = 0;
@@ -74,12 +106,15 @@ class ICellControl {
   // Edits only: the most characters the user may type; 0 for no limit.
   virtual void SetMaxLength(int32_t length) = 0;
   virtual int32_t MaxLength() const = 0;
+  // The size the text needs in the control's font.
+  virtual TTextSize TextExtent() const = 0;
 
   // Called when the focus leaves an edit.
   std::function<void()> OnExit;
 };
 
-class THeadlessCell : public ICellControl {
+// Without a screen every character is half the font's height wide.
+class THeadlessCell : public THeadlessPlaced<ICellControl> {
  public:
   explicit THeadlessCell(bool input) : input_(input) {}
   void SetText(const std::string& text) override { text_ = text; }
@@ -90,6 +125,7 @@ class THeadlessCell : public ICellControl {
   bool Bold() const { return bold_; }
   void SetMaxLength(int32_t length) override { maxLength_ = length; }
   int32_t MaxLength() const override { return maxLength_; }
+  TTextSize TextExtent() const override;
   bool Input() const { return input_; }
 
   // The user types text into an edit (cut at the length limit) and leaves it.
@@ -114,9 +150,12 @@ class IControlFactory {
   virtual std::unique_ptr<IButtonControl> CreateButton() = 0;
   // A view cell: an edit when input, else a label.
   virtual std::unique_ptr<ICellControl> CreateCell(bool input) { return std::make_unique<THeadlessCell>(input); }
+  // Puts a control made elsewhere on the surface this factory makes its
+  // controls on.
+  virtual void Adopt(IPlacedControl& /*control*/) {}
 };
 
-class THeadlessList : public IListControl {
+class THeadlessList : public THeadlessPlaced<IListControl> {
  public:
   int Count() const override { return static_cast<int>(items_.size()); }
   std::string Item(int index) const override;
@@ -146,7 +185,7 @@ class THeadlessList : public IListControl {
   TFontStyles style_ = 0;
 };
 
-class THeadlessButton : public IButtonControl {
+class THeadlessButton : public THeadlessPlaced<IButtonControl> {
  public:
   void SetCaption(const std::string& caption) override { caption_ = caption; }
   std::string Caption() const override { return caption_; }

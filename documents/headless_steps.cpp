@@ -48,6 +48,7 @@ bool THeadlessSteps::Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCo
   context.PageFormats = &PageFormats();
   context.PriceTags = &m.PriceTags;
   context.StandardPaper = m.DefaultFormatName;
+  context.Controls = controls_;
   TDocumentSource source;
   source.Name = doc.MenuCaption;
   source.Description = doc.Description;

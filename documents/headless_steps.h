@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "documents/compiled_document.h"
+#include "documents/controls.h"
 #include "documents/document_road.h"
 
 namespace vm {
@@ -30,6 +31,8 @@ class THeadlessSteps : public TDocumentSteps {
   bool ConfirmEntry(const TDocData& data);
 
   TCompiledDocument doc_;
+  // Where the document's controls are made; headless ones when nullptr.
+  IControlFactory* controls_ = nullptr;
 
  private:
   bool entryDeclined_ = false;

@@ -14,11 +14,6 @@
 namespace vm {
 
 // Where the list stands and how wide its columns are, in pixels.
-struct TRect32 {
-  int32_t Left = 0, Top = 0, Width = 0, Height = 0;
-  int32_t Right() const { return Left + Width; }
-  int32_t Bottom() const { return Top + Height; }
-};
 struct TListPlacement {
   TRect32 Box;
   bool ScrollBar = false;

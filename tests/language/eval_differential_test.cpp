@@ -38,7 +38,10 @@ std::string Canonical(const TCommonVar& v) {
   switch (v.Kind) {
     case 'N':
     case 'R':
-      std::snprintf(buf, sizeof buf, "%La", v.Num);
+      // Rounded to double: the C library's transcendental functions may move
+      // in their last long-double bits from one release to the next, which
+      // says nothing of the evaluator.
+      std::snprintf(buf, sizeof buf, "%a", static_cast<double>(v.Num));
       return s + buf;
     case 'C': return s + "'" + v.Str + "'";
     case 'D':

@@ -2,17 +2,14 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "documents/document_recalc.h"
-#include "documents/view_cells.h"
 #include "platform/encoding.h"
 #include "ui/qt/data_view_widget.h"
+#include "ui/qt/form_surface.h"
 #include "ui/qt/help_list_box.h"
 #include "ui/qt/qt_text.h"
 
@@ -23,43 +20,11 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
     : QDialog(parent), doc_(doc), logic_(logic) {
   setWindowTitle(ToQt(caption));
   auto* layout = new QVBoxLayout(this);
-  // The tables and the view cells stand where the description puts them.
+  // The surface of the document: its controls stand where the description
+  // puts them, at the scale of the surface's width.
   auto* canvas = new QWidget(this);
   layout->addWidget(canvas, 1);
-  int32_t width = 640, height = 0;
-  for (const auto& form : doc_.Forms) height = std::max(height, form->Bottom);
-  for (int32_t i = 0; i < doc_.Views.Count(); ++i)
-    height = std::max(height, doc_.Views.GetItem(i)->Y + 24);
-  canvas->setMinimumSize(width, height + 4);
-  // The cells keep their values in controls of their own, which the
-  // widgets below show and feed.
-  doc_.Events.Recalc = [this] {
-    RecalcDocument(doc_);
-    RefreshViews();
-  };
-  doc_.Views.CreateControls(cellControls_, doc_.Events);
-  for (int32_t i = 0; i < doc_.Views.Count(); ++i) {
-    TViewCell* cell = doc_.Views.GetItem(i);
-    ICellControl* control = cell->Control();
-    if (!control) continue;
-    QWidget* shown;
-    if (cell->Input) {
-      auto* edit = new QLineEdit(canvas);
-      if (control->MaxLength() > 0) edit->setMaxLength(control->MaxLength());
-      connect(edit, &QLineEdit::editingFinished, this, [this, edit, control] {
-        control->SetText(FromQt(edit->text()));
-        if (control->OnExit) control->OnExit();
-      });
-      shown = edit;
-    } else {
-      shown = new QLabel(canvas);
-    }
-    QFont font = shown->font();
-    font.setBold(cell->Bold);
-    shown->setFont(font);
-    shown->move(cell->X, cell->Y);
-    views_.push_back({control, shown});
-  }
+  doc_.Events.Recalc = [this] { RecalcDocument(doc_); };
   for (const auto& form : doc_.Forms) {
     TDataView& view = form->View();
     // Every accepted cell recalculates the document, after what the
@@ -69,13 +34,10 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
     view.OnCellAccepted = [this, accepted](TDataView& v) {
       if (accepted) accepted(v);
       RecalcDocument(doc_);
-      RefreshViews();
     };
     // The tables filled while hidden; shown, they draw and edit.
     if (view.Updating()) view.SetUpdating(false);
     auto* table = new TDataViewWidget(view, canvas);
-    table->setGeometry(form->Left + 4, form->Top, width - form->Left - 8,
-                       std::max(form->Bottom - form->Top, 60));
     table->installEventFilter(this);
     tables_.push_back(table);
     if (form->Help != nullptr) new THelpListBox(*form, *table, canvas);
@@ -91,8 +53,10 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
   layout->addLayout(buttons);
   connect(ok_, &QPushButton::clicked, this, &TDocumentWindow::Ok);
   connect(cancel_, &QPushButton::clicked, this, &TDocumentWindow::reject);
-  RefreshViews();
-  if (!tables_.empty()) tables_.front()->setFocus();
+  resize(584, 448);
+  layout->activate();
+  surface_ = std::make_unique<TFormSurface>(doc_, *canvas);
+  if (QWidget* first = surface_->FirstControl()) first->setFocus();
   // Scanner lines come on the port's thread; they are handled here.
   logic_.SetScanWake([this] {
     QMetaObject::invokeMethod(this, &TDocumentWindow::DrainScanLines, Qt::QueuedConnection);
@@ -100,25 +64,11 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
 }
 
 void TDocumentWindow::DrainScanLines() {
-  if (logic_.DrainScanLines() > 0) {
-    RefreshViews();
+  if (logic_.DrainScanLines() > 0)
     for (TDataViewWidget* table : tables_) table->update();
-  }
   // A run under way keeps the lines waiting; come back when it may be over.
   if (logic_.ScanLinesWaiting())
     QTimer::singleShot(50, this, &TDocumentWindow::DrainScanLines);
-}
-
-void TDocumentWindow::RefreshViews() {
-  for (const TShownCell& v : views_) {
-    v.Widget->setVisible(v.Control->Visible());
-    if (auto* edit = qobject_cast<QLineEdit*>(v.Widget)) {
-      if (!edit->hasFocus()) edit->setText(ToQt(v.Control->Text()));
-    } else if (auto* label = qobject_cast<QLabel*>(v.Widget)) {
-      label->setText(ToQt(v.Control->Text()));
-      label->adjustSize();
-    }
-  }
 }
 
 TDocumentWindow::~TDocumentWindow() {

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ class QPushButton;
 namespace vm {
 
 class TDataViewWidget;
+class TFormSurface;
 
 class TDocumentWindow : public QDialog {
   Q_OBJECT
@@ -32,12 +34,8 @@ class TDocumentWindow : public QDialog {
   TDataViewWidget* Table(int32_t index) const { return tables_[static_cast<std::size_t>(index)]; }
   int32_t TableCount() const { return static_cast<int32_t>(tables_.size()); }
 
- public:
-  // The view cells' widgets show what their controls hold now.
-  void RefreshViews();
-  QWidget* ViewWidget(int32_t index) const {
-    return views_[static_cast<std::size_t>(index)].Widget;
-  }
+  // The document's controls on the surface, at its scale.
+  TFormSurface& Surface() const { return *surface_; }
 
  public slots:
   // Esc and the window's close box: Cancel with its question.
@@ -53,12 +51,7 @@ class TDocumentWindow : public QDialog {
   TCompiledDocument& doc_;
   TDocumentWindowLogic& logic_;
   std::vector<TDataViewWidget*> tables_;
-  struct TShownCell {
-    ICellControl* Control;
-    QWidget* Widget;
-  };
-  std::vector<TShownCell> views_;
-  THeadlessControls cellControls_;
+  std::unique_ptr<TFormSurface> surface_;
   std::vector<std::function<void(TDataView&)>> accepted_;
   QPushButton* ok_;
   QPushButton* cancel_;

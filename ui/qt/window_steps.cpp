@@ -31,7 +31,6 @@ bool TWindowSteps::RunPass(TDocData& data, bool firstShowing) {
   TDocumentWindow window(doc_, logic, data.MenuCaption, mainWindow_);
   if (data.FormWidth > 0 && data.FormHeight > 0) window.resize(data.FormWidth, data.FormHeight);
   logic.Show(firstShowing);
-  window.RefreshViews();
   // A program that ended the document at its start leaves nothing to enter.
   if (Interp().TerminateValue() == 0 && !Interp().Aborted()) {
     if (Shown) QTimer::singleShot(0, &window, [this, &window] { Shown(window); });

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "documents/headless_steps.h"
+#include "ui/qt/qt_controls.h"
 
 namespace vm {
 
@@ -14,7 +15,7 @@ class TDocumentWindow;
 
 class TWindowSteps : public THeadlessSteps {
  public:
-  explicit TWindowSteps(QWidget* mainWindow) : mainWindow_(mainWindow) {}
+  explicit TWindowSteps(QWidget* mainWindow) : mainWindow_(mainWindow) { controls_ = &windowControls_; }
 
   bool AskPassword(int32_t level) override;
   bool DisableMainWindow() override;
@@ -29,6 +30,9 @@ class TWindowSteps : public THeadlessSteps {
 
  private:
   QPointer<QWidget> mainWindow_;
+  // The document's selects, list selects and buttons wait here, off every
+  // window, until its window takes them.
+  TQtControls windowControls_;
 };
 
 }  // namespace vm
