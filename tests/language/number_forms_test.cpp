@@ -40,7 +40,7 @@ TEST_F(NumberForms, GiveTheFullEvaluationsBitsAndStepAsideOnEveryError) {
       {"A", true},          {"2.5", true},         {"A+1", true},          {"A-B", true},
       {"A*B", true},        {"A/B", true},         {"A/0", true},          {"A^2", true},
       {"A^B", true},        {"A^0.5", true},       {"A<B", true},          {"A>0.5", true},
-      {"A<=10000000", true}, {"A>=B", true},       {"A#B", true},          {"A=B", true},
+      {"A<=10000000", true}, {"A<=B", true},       {"A>=B", true},       {"A#B", true},          {"A=B", true},
       {"3-A", true},        {"1/A", true},         {"2^A", true},          {"0<A", true},
       {"MOD(A, 3)", true},  {"DIV(A, 3)", true},   {"MOD(A, -7)", false},  {"DIV(A, -7)", false},
       {"DIV(A, 1000000000)", true},                {"MOD(A, 3) = 0", true}, {"DIV(A, 7) <= 2", true},
@@ -72,6 +72,7 @@ TEST_F(NumberForms, GiveTheFullEvaluationsBitsAndStepAsideOnEveryError) {
         EvalChain(expr, fullErr, full);
         const long double fixed = head.NumberRoutine(head.NumberCode);
         const long double general = RunNumberCode(head.NumberCode);
+        const int truth = head.NumberTest(head.NumberCode);
         int err = 0;
         TCommonVar value;
         EvalExpr(expr, err, value);
@@ -79,8 +80,10 @@ TEST_F(NumberForms, GiveTheFullEvaluationsBitsAndStepAsideOnEveryError) {
         if (fullErr != 0) {
           EXPECT_TRUE(std::isnan(fixed));
           EXPECT_TRUE(std::isnan(general));
+          EXPECT_EQ(truth, -1);
           continue;
         }
+        EXPECT_EQ(truth, IsTrueNumber(full.Num) ? 1 : 0);
         EXPECT_TRUE(SameNumber(fixed, full.Num)) << static_cast<double>(fixed) << " " << static_cast<double>(full.Num);
         EXPECT_TRUE(SameNumber(general, full.Num));
         EXPECT_TRUE(SameNumber(value.Num, full.Num));
@@ -239,6 +242,10 @@ TEST(Batches, StopBeforeAStopInstructionOfAQuickKind) {
     ProgramRig rig;
     rig.Zeros({"I", "A"});
     ASSERT_EQ(rig.Compile(c.Program), 0) << rig.Message;
+    // A first whole run makes the number code, without which no step is
+    // quick.
+    Interp().ExecProgram(rig.Main);
+    rig.Zeros({"I", "A"});
     Interp().ExecProgram(rig.Main, c.Stop);
     EXPECT_EQ(Interp().ErrorCode(), 0);
     EXPECT_EQ(rig.Num("A"), c.A);
