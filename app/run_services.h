@@ -26,6 +26,8 @@ class TRunServices : public UiServices {
   // The answer is a row's number (from 1) or a text one of its cells holds;
   // without answers the first row is chosen.
   BaseQuestionEnd AskBaseQuestion(const BaseQuestionRequest& request, int32_t& row) override;
+  // The program clock as --date and --time set it is taken as confirmed.
+  bool AskDateTime(DateTimeFields& /*value*/) override { return true; }
 
  private:
   // False when the answers have run out.

@@ -12,6 +12,7 @@
 #include "config/errorlog.h"
 #include "config/settings.h"
 #include "platform/encoding.h"
+#include "ui/main_state.h"
 #include "ui/startup.h"
 
 #if __has_include(<QApplication>)
@@ -106,7 +107,10 @@ void BM_StartUpToShownMainWindow(benchmark::State& state) {
   for (auto _ : state) {
     StartOnce();
     {
-      TMainWindow window(Settings(), {});
+      TMainWindowOptions options;
+      options.LocalBases = LocalBases();
+      options.ValidArchives = MainState().ValidArchives;
+      TMainWindow window(Settings(), std::move(options));
       window.RestorePlace();
       window.show();
       while (!window.windowHandle() || !window.windowHandle()->isExposed())

@@ -4,22 +4,18 @@
 
 namespace vm {
 
-namespace {
-
-void SetNumber(TVariable* variable, long double value) {
+void SetNumberVariable(TVariable* variable, long double value) {
   if (variable == nullptr) return;
   variable->Value = TCommonVar{};
   variable->Value.Kind = 'N';
   variable->Value.Num = value;
 }
 
-}  // namespace
-
 void ResetPrintRanges(TCompiledDocument& doc) {
   for (const auto& form : doc.Forms) {
     const int32_t rows = form->View().RowCount();
-    SetNumber(form->PrintStartRow, rows == 0 ? -1 : 1);
-    SetNumber(form->PrintEndRow, rows == 0 ? -1 : rows);
+    SetNumberVariable(form->PrintStartRow, rows == 0 ? -1 : 1);
+    SetNumberVariable(form->PrintEndRow, rows == 0 ? -1 : rows);
   }
 }
 

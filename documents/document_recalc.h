@@ -6,6 +6,9 @@
 
 namespace vm {
 
+// The variable (none: nothing) holds the number.
+void SetNumberVariable(TVariable* variable, long double value);
+
 // Every table's PRINTSTARTROW and PRINTENDROW: 1 and its row count, or -1
 // and -1 for a table without rows.
 void ResetPrintRanges(TCompiledDocument& doc);

@@ -1,7 +1,11 @@
 #include "documents/document_window.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "documents/document_recalc.h"
 #include "foundation/values/value_text.h"
+#include "language/bound_tables.h"
 #include "language/evaluator.h"
 #include "language/interpreter.h"
 #include "platform/encoding.h"
@@ -36,68 +40,163 @@ TCondition EvalCondition(TCompiledDocument& doc, TExprChain& condition, bool rep
   return IsNearZero(v.Num) ? TCondition::Failed : TCondition::Passed;
 }
 
+// The failed check's message; false when it cannot be evaluated, which
+// lets the check pass unseen.
+bool MessageText(TExprChain& message, std::string& text) {
+  int err = 0;
+  TCommonVar v;
+  EvalExpr(message, err, v);
+  if (err != 0) return false;
+  text = ValueToText(v, 0, 0);
+  return true;
+}
+
+// True when the user lets a failed question check pass.
+bool ShowFailed(const std::string& text, bool question) {
+  if (question) return Ui().MsgBox(text, "Внимание !"_w, kMbYesNoWarning) == kIdYes;
+  Ui().MsgBox(text, "Ошибка проверки"_w, kCheckBoxFlags);
+  return false;
+}
+
+// The record of the check's own base with the row's keys becomes the
+// base's current one.
+bool FindBaseRecord(TFormPar& form, TUBL& base, int32_t row) {
+  TStringBase& table = base.Table;
+  std::vector<char> record(static_cast<std::size_t>(table.RecordSize()), ' ');
+  const TKeyCol* baseKey = table.Keys.get();
+  for (const TKeyCol* key = form.Keys.get(); key != nullptr && baseKey != nullptr;
+       key = key->Next.get(), baseKey = baseKey->Next.get())
+    table.SetBufferValue(baseKey->Number, form.View().GetCellValue(key->Number, row), record.data());
+  const TRow* found = table.FindByKeys(record.data(), table.Keys.get());
+  if (found == nullptr) return false;
+  table.MemTableGoto(found->Index);
+  return true;
+}
+
+// The row of the look-up page's full view with the row's keys becomes the
+// page's current row, and its record the current one of the page's base;
+// -1 when there is none.
+int32_t FindPageRow(TFormPar& form, THelpItem& page, int32_t row) {
+  // A page nobody opened yet has not read its base.
+  if (page.Hidden.RowCount() == 0 && page.Link != nullptr) page.LoadRows();
+  const TViewRow* rowCells = form.View().GetRow(row);
+  if (rowCells == nullptr) return -1;
+  int32_t insertPos = 0;
+  const int32_t found =
+      page.Hidden.FindRowByKeys(form.View(), *rowCells, form.Keys.get(), false, insertPos, page.Keys.get());
+  if (found < 0) return -1;
+  page.SetHiddenRowNumber(found + 1);
+  const int32_t record = page.Hidden.TableRow(found);
+  if (page.Link != nullptr && record >= 0) page.Link->Table.MemTableGoto(record);
+  return found;
+}
+
+// The check of one row; true when it passes (a question the user let go
+// counts as passed).
+bool RowPasses(TCompiledDocument& doc, TFormPar& form, TCheckRecord& check, int32_t row) {
+  int32_t pageRow = -1;
+  bool found = false;
+  if (check.OnBase != nullptr) {
+    found = FindBaseRecord(form, *check.OnBase, row);
+  } else if (form.Help != nullptr) {
+    pageRow = FindPageRow(form, *form.Help, row);
+    found = pageRow >= 0;
+  }
+  if (!found && check.NoFindCondition.empty()) return true;
+  TExprChain& condition = found ? check.Condition : check.NoFindCondition;
+  TExprChain& message = found ? check.Message : check.NoFindMessage;
+  if (EvalCondition(doc, condition, true) != TCondition::Failed) return true;
+  std::string text;
+  if (!MessageText(message, text)) return true;
+  // The look-up shows the partner beside the message.
+  if (pageRow >= 0) form.Help->Hidden.SetRow(pageRow);
+  return ShowFailed(text, check.Warn);
+}
+
+// The first column after the current one, round to it, that is shown,
+// checked and not of kind 'E' in the row; the current one when none is.
+int32_t FirstCheckedColumn(const TDataView& view, const TCheckRecord& check, int32_t row) {
+  const int32_t shown = std::min<int32_t>(view.ShownColCount(), static_cast<int32_t>(check.Columns.size()));
+  const int32_t current = view.CurCol();
+  for (int32_t step = 1; step <= shown; ++step) {
+    const int32_t col = (current + step) % shown;
+    if (col >= 0 && check.Columns.test(static_cast<std::size_t>(col)) && view.BlankFieldKind(col, row) != 'E')
+      return col;
+  }
+  return current;
+}
+
+// The user goes back to the failing row to mend it.
+void EditFailedCell(TDataView& view, const TCheckRecord& check, int32_t row) {
+  const int32_t col = FirstCheckedColumn(view, check, row);
+  if (col >= 0) view.SetCol(col);
+  view.SetUpdating(false);
+  view.RequestFocus();
+  view.BeginEdit();
+}
+
 }  // namespace
+
+bool CheckTableRows(TCompiledDocument& doc, TFormPar& form, int32_t onlyRow) {
+  if (form.Checks == nullptr || form.Checks->Count() == 0) return true;
+  TDataView& view = form.View();
+  const bool wasLoading = view.Updating();
+  const int32_t oldRow = view.CurRow();
+  const TCommonVar oldRowNumber = form.CurrentRow != nullptr ? form.CurrentRow->Value : TCommonVar{};
+  view.SetUpdating(true);
+  const int32_t first = onlyRow >= 0 ? onlyRow : 0;
+  const int32_t last = onlyRow >= 0 ? std::min(onlyRow, view.RowCount() - 1) : view.RowCount() - 1;
+  for (int32_t row = first; row <= last; ++row) {
+    view.SetRow(row);
+    // The checks read the row's cells through CURRENTROW.
+    SetNumberVariable(form.CurrentRow, row + 1);
+    for (int32_t i = 0; i < form.Checks->Count(); ++i) {
+      TCheckRecord& check = *form.Checks->GetItem(i);
+      if (RowPasses(doc, form, check, row)) continue;
+      if (check.DeleteRow) {
+        view.DeleteRow(row);
+        if (!wasLoading) view.SetUpdating(false);
+      } else {
+        EditFailedCell(view, check, row);
+      }
+      return false;
+    }
+  }
+  view.SetRow(oldRow);
+  if (form.CurrentRow != nullptr) form.CurrentRow->Value = oldRowNumber;
+  if (!wasLoading) view.SetUpdating(false);
+  return true;
+}
 
 TDocumentWindowLogic::TDocumentWindowLogic(TCompiledDocument& doc, std::string caption)
     : doc_(doc), caption_(std::move(caption)) {}
 
 void TDocumentWindowLogic::Show(bool firstShowing) {
-  mayClose_ = confirmed_ = commit_ = false;
+  mayClose_ = confirmed_ = commit_ = printed_ = closePending_ = false;
   TInstruction* start = firstShowing ? doc_.Programs.Init : doc_.Programs.Reentry;
   if (start != nullptr) Interp().ExecProgram(start);
   RecalcDocument(doc_);
-}
-
-bool TDocumentWindowLogic::ReportFailed(TCheckRecord& check) {
-  int err = 0;
-  TCommonVar message;
-  EvalExpr(check.Message, err, message);
-  if (err != 0) return true;
-  const std::string text = ValueToText(message, 0, 0);
-  if (check.Warn) return Ui().MsgBox(text, "Внимание !"_w, kMbYesNoWarning) == kIdYes;
-  Ui().MsgBox(text, "Ошибка проверки"_w, kCheckBoxFlags);
-  return false;
-}
-
-bool TDocumentWindowLogic::CheckRows(TFormPar& form) {
-  if (form.Checks == nullptr || form.Checks->Count() == 0) return true;
-  TDataView& view = form.View();
-  const int32_t oldRow = view.CurRow();
-  for (int32_t row = 0; row < view.RowCount(); ++row) {
-    view.SetRow(row);
-    for (int32_t i = 0; i < form.Checks->Count(); ++i) {
-      TCheckRecord& check = *form.Checks->GetItem(i);
-      if (EvalCondition(doc_, check.Condition, true) != TCondition::Failed) continue;
-      if (ReportFailed(check)) continue;
-      if (check.DeleteRow) view.DeleteRow(row);
-      return false;
-    }
-  }
-  view.SetRow(oldRow);
-  return true;
 }
 
 bool TDocumentWindowLogic::CheckDocument() {
   for (int32_t i = 0; i < doc_.Checks.Count(); ++i) {
     TCheckRecord& check = *doc_.Checks.GetItem(i);
     if (EvalCondition(doc_, check.Condition, false) != TCondition::Failed) continue;
-    if (!ReportFailed(check)) return false;
+    std::string text;
+    if (MessageText(check.Message, text) && !ShowFailed(text, check.Warn)) return false;
   }
   return true;
 }
 
 bool TDocumentWindowLogic::CheckAll() {
   for (const auto& form : doc_.Forms)
-    if (!CheckRows(*form)) return false;
+    if (!CheckTableRows(doc_, *form)) return false;
   return CheckDocument();
 }
 
-void TDocumentWindowLogic::OkButClick(bool fromButton) {
-  if (TVariable* canClose = doc_.Predefined.CanClose) {
-    canClose->Value = TCommonVar{};
-    canClose->Value.Kind = 'N';
-    canClose->Value.Num = 1;
-  }
+void TDocumentWindowLogic::OkButClick(bool fromButton, bool askExit) {
+  if (mayClose_ && closePending_) return;
+  SetNumberVariable(doc_.Predefined.CanClose, 1);
   if (doc_.Programs.OkPress != nullptr) Interp().ExecProgram(doc_.Programs.OkPress);
   const TVariable* canClose = doc_.Predefined.CanClose;
   mayClose_ = canClose == nullptr ||
@@ -106,23 +205,40 @@ void TDocumentWindowLogic::OkButClick(bool fromButton) {
   if (!mayClose_) return;
   mayClose_ = CheckAll();
   confirmed_ = mayClose_;
-  if (mayClose_ && fromButton && !doc_.Options.ExitConfirm.empty()) {
+  if (mayClose_ && (fromButton || askExit) && !doc_.Options.ExitConfirm.empty()) {
     mayClose_ = Ui().MsgBox(doc_.Options.ExitConfirm, caption_,
                             kExitQuestionFlags | doc_.Options.ExitDefaultButton) == kIdYes;
     confirmed_ = mayClose_;
   }
+  if (mayClose_) {
+    if (SaveLayout) SaveLayout();
+    if (fromButton) PrintAfterOk();
+  }
+  closePending_ = mayClose_;
+}
+
+void TDocumentWindowLogic::PrintAfterOk() {
+  const uint32_t flags = doc_.Options.AutoPrint;
+  if (!Print || Ui().DesignerTestRun() || (flags & kAutoPrintAfterOk) == 0) return;
+  if (printed_ && (flags & kAutoPrintAgain) == 0) return;
+  if ((flags & kAutoPrintAsk) != 0 &&
+      Ui().MsgBox("Распечатать документ '"_w + caption_ + "'?", Ui().AppTitle(), kExitQuestionFlags) != kIdYes)
+    return;
+  Print();
 }
 
 void TDocumentWindowLogic::CanButClick(bool ask) {
   commit_ = false;
-  if (ask && !Ui().DesignerTestRun() && Interp().TerminateValue() == 0) {
-    if (Ui().MsgBox("Все изменения в документе будут игнорированы. Продолжить?"_w, Ui().AppTitle(),
-                    kMbYesNoWarning) == kIdYes)
-      mayClose_ = true;
-  } else {
+  // A No keeps everything as it was, an accepted close pending included.
+  if (!ask || Ui().DesignerTestRun() || Interp().TerminateValue() != 0 ||
+      Ui().MsgBox("Все изменения в документе будут игнорированы. Продолжить?"_w, Ui().AppTitle(),
+                  kMbYesNoWarning) == kIdYes) {
     mayClose_ = true;
+    confirmed_ = false;
   }
-  confirmed_ = false;
+  if (!mayClose_) return;
+  closePending_ = true;
+  if (SaveLayout) SaveLayout();
 }
 
 void TDocumentWindowLogic::PushScanLine(std::string line) {
@@ -172,32 +288,57 @@ int32_t TDocumentWindowLogic::DrainScanLines() {
   return handled;
 }
 
-void TDocumentWindowLogic::Close() {
-  const bool reentry = doc_.Programs.Reentry != nullptr;
-  if (confirmed_) {
-    for (const auto& form : doc_.Forms)
-      if (form->PreLastProg != nullptr) Interp().ExecProgram(form->PreLastProg);
-    for (const auto& form : doc_.Forms) {
-      if (form->LastTableProg == nullptr) continue;
-      for (int32_t row = 0; row < form->View().RowCount() && !Interp().Aborted(); ++row) {
-        if (form->CurrentRow != nullptr) {
-          form->CurrentRow->Value = TCommonVar{};
-          form->CurrentRow->Value.Kind = 'N';
-          form->CurrentRow->Value.Num = row + 1;
-        }
-        Interp().ExecNestedProgram(form->LastTableProg);
-        Ui().ProcessMessages();
-      }
+void TDocumentWindowLogic::EmptyViews() {
+  for (const auto& form : doc_.Forms) {
+    form->View().SetUpdating(true);
+    form->View().ClearRows();
+  }
+}
+
+bool TDocumentWindowLogic::RunLastTablePrograms() {
+  for (const auto& form : doc_.Forms) {
+    if (form->LastTableProg == nullptr) continue;
+    TDataView& view = form->View();
+    const bool wasLoading = view.Updating();
+    view.SetUpdating(true);
+    for (int32_t row = 0; row < view.RowCount() && !Interp().Aborted(); ++row) {
+      SetNumberVariable(form->CurrentRow, row + 1);
+      Interp().ExecNestedProgram(form->LastTableProg);
+      Ui().EnableDocWindows(false);
+      Ui().ProcessMessages();
     }
-    if (!Interp().Aborted() && doc_.Programs.Final != nullptr)
-      Interp().ExecProgram(doc_.Programs.Final);
-    commit_ = !Ui().DesignerTestRun() && !Interp().Aborted();
-    if (reentry)
-      for (const auto& form : doc_.Forms) form->View().ClearRows();
-  } else if (reentry) {
-    for (const auto& form : doc_.Forms) form->View().ClearRows();
+    if (!wasLoading) view.SetUpdating(false);
+    if (Interp().Aborted()) return false;
+  }
+  return true;
+}
+
+void TDocumentWindowLogic::RunClosingPrograms() {
+  const bool wasBusy = Ui().BusyRunning();
+  for (const auto& form : doc_.Forms) {
+    if (Interp().Aborted()) return;
+    if (form->PreLastProg != nullptr) Interp().ExecProgram(form->PreLastProg);
+  }
+  Ui().BeginBusy();
+  const bool walked = RunLastTablePrograms();
+  if (!wasBusy) Ui().EndBusy();
+  Ui().EnableDocWindows(true);
+  // An aborted run stops the closing programs, FINAL included; nothing is
+  // committed and a re-entered window keeps what was entered.
+  if (!walked || Interp().Aborted()) return;
+  if (doc_.Programs.Final != nullptr) Interp().ExecProgram(doc_.Programs.Final);
+  commit_ = !Ui().DesignerTestRun() && !Interp().Aborted();
+  if (doc_.Programs.Reentry != nullptr) EmptyViews();
+}
+
+void TDocumentWindowLogic::Close() {
+  if (confirmed_) {
+    RunClosingPrograms();
+  } else if (doc_.Programs.Reentry != nullptr) {
+    EmptyViews();
     if (doc_.Programs.Final != nullptr) Interp().ExecProgram(doc_.Programs.Final);
   }
+  Ui().EndBusy();
 }
 
 }  // namespace vm

@@ -13,6 +13,15 @@
 
 namespace vm {
 
+// The row checks of one table (the document's tables, printing and row
+// entry run them): every row, or only the given one. Each row is made
+// current, with CURRENTROW naming it, and each check finds its partner
+// record first. A failed check is shown (a question answered Yes lets the
+// row go on); the failing row is then deleted when its check says so, else
+// the user is put into its first checked cell and editing starts there.
+// True when every row passed; then the old current row is current again.
+bool CheckTableRows(TCompiledDocument& doc, TFormPar& form, int32_t onlyRow = -1);
+
 class TDocumentWindowLogic {
  public:
   TDocumentWindowLogic(TCompiledDocument& doc, std::string caption);
@@ -20,8 +29,11 @@ class TDocumentWindowLogic {
   // The first showing runs INIT, a later one the REENTRY part; then the
   // document is recalculated.
   void Show(bool firstShowing);
-  // OK; fromButton says whether the exit question may be asked.
-  void OkButClick(bool fromButton);
+  // OK. fromButton: the OK button (or a runner that presses it), which asks
+  // the exit question and prints automatically; a program's OK asks the
+  // question only with askExit and never prints. Nothing happens while an
+  // accepted close is pending.
+  void OkButClick(bool fromButton, bool askExit = false);
   // Cancel; ask is false when the question is not to be asked.
   void CanButClick(bool ask);
   // The row checks of every table and, when they pass, the document checks.
@@ -33,6 +45,16 @@ class TDocumentWindowLogic {
   bool Confirmed() const { return confirmed_; }
   // The results are to be written.
   bool CommitFlag() const { return commit_; }
+  // The document was printed in this showing; automatic printing after OK
+  // prints it again only when the document asks for that.
+  bool Printed() const { return printed_; }
+  void MarkPrinted() { printed_ = true; }
+
+  // Set by the window. SaveLayout keeps the windows' places in the running
+  // document's data whenever the window may close. Print prints the
+  // document (and marks it printed); unset, OK neither asks nor prints.
+  std::function<void()> SaveLayout;
+  std::function<void()> Print;
 
   // Any thread: the scanner's line waits its turn. A line that arrives
   // while a program runs is not lost, and none is handled twice.
@@ -47,16 +69,21 @@ class TDocumentWindowLogic {
   bool ScanLinesWaiting() const;
 
  private:
-  bool CheckRows(TFormPar& form);
   bool CheckDocument();
-  // Shows the failing check's message; true when the user lets it pass.
-  bool ReportFailed(TCheckRecord& check);
+  void PrintAfterOk();
+  void RunClosingPrograms();
+  // False when the run was aborted on the way.
+  bool RunLastTablePrograms();
+  void EmptyViews();
 
   TCompiledDocument& doc_;
   std::string caption_;
   bool mayClose_ = false;
   bool confirmed_ = false;
   bool commit_ = false;
+  bool printed_ = false;
+  // OK or Cancel let the window close; it closes once the press is over.
+  bool closePending_ = false;
   mutable std::mutex scanMutex_;
   std::deque<std::string> scanLines_;
   std::function<void()> scanWake_;

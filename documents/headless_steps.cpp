@@ -36,7 +36,13 @@ bool THeadlessSteps::AskPassword(int32_t level) {
   return !texts.empty() && texts.front() == password;
 }
 
-bool THeadlessSteps::ConfirmDateTime(TDateRec& /*date*/, TTimeRec& /*time*/) { return true; }
+bool THeadlessSteps::ConfirmDateTime(TDateRec& date, TTimeRec& time) {
+  DateTimeFields v{date.Day, date.Month, date.Year, time.Hour, time.Minute, time.Second};
+  if (!Ui().AskDateTime(v)) return false;
+  date = TDateRec{v.Day, v.Month, v.Year};
+  time = TTimeRec{v.Hour, v.Minute, v.Second};
+  return true;
+}
 
 bool THeadlessSteps::Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCode) {
   TSettingsModel& m = Settings();

@@ -14,7 +14,7 @@ namespace vm {
 class THeadlessSteps : public TDocumentSteps {
  public:
   bool AskPassword(int32_t level) override;
-  // The program clock as set is taken as confirmed.
+  // The date dialog of the installed windows.
   bool ConfirmDateTime(TDateRec& date, TTimeRec& time) override;
   bool Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCode) override;
   TPassesResult RunPasses(TDocData& doc) override;

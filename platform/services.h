@@ -61,6 +61,12 @@ struct BaseQuestionRequest {
   std::function<bool()> AddNew;
 };
 
+// A date and time as the date dialog shows and returns them.
+struct DateTimeFields {
+  int32_t Day = 0, Month = 0, Year = 0;
+  int32_t Hour = 0, Minute = 0, Second = 0;
+};
+
 // Message box flags in use.
 inline constexpr uint32_t kMbError = 0x2010;
 inline constexpr uint32_t kMbWarning = 0x2030;
@@ -132,6 +138,11 @@ class UiServices {
   // The base-question dialog; Row is the chosen grid row (0-based) after
   // Chosen (headless: cancelled).
   virtual BaseQuestionEnd AskBaseQuestion(const BaseQuestionRequest& request, int32_t& row);
+
+  // The confirmation of the working date and time while the program keeps
+  // its own clock: True with the confirmed values; False when cancelled
+  // (headless: cancelled).
+  virtual bool AskDateTime(DateTimeFields& /*value*/) { return false; }
 
   // The screen's width and a text's width in the dialogs' font, in pixels.
   virtual int32_t ScreenWidth() const { return 1024; }

@@ -241,6 +241,10 @@ class TDataView : public TBlankView, public IDataView {
   void FocusEnter();
   void FocusLeave();
   bool Focused() const { return focused_; }
+  // Asks the widget for the keyboard focus.
+  void RequestFocus() {
+    Notify([](TDataViewObserver& o) { o.FocusRequested(); });
+  }
   // A key went down while the view (not its editor) has the focus. Key may
   // come back cleared (kKeyNone) when the view used it up.
   void KeyDown(int32_t& key, TShiftState shift);

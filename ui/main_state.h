@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "foundation/values/program_clock.h"
 #include "foundation/values/values.h"
@@ -18,6 +19,11 @@ struct TMainState {
   bool DayStarted = false;
   // The sum of the database sizes the checks found (local databases only).
   int64_t TotalBaseSize = 0;
+  // The IDs of the archive configurations that passed their check; only
+  // they get archive menu items.
+  std::vector<int32_t> ValidArchives;
+  // The start-up password was refused: the program ends once started.
+  bool StartUpRefused = false;
 };
 
 // The one main state of the process.

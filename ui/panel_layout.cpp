@@ -18,6 +18,21 @@ int32_t GridWidth(int32_t cols) {
 
 }  // namespace
 
+void BindPanelTools(TPanelList &list, const TDocTree &tree, int32_t imageCount) {
+  for (int32_t i = 0; i < list.Count(); ++i) {
+    TMyPanel &panel = *list.GetPanel(i);
+    for (int32_t t = panel.ToolCount() - 1; t >= 0; --t) {
+      TDocTools &tool = *panel.GetTool(t);
+      tool.Doc = tool.DocID != 0 ? tree.FindID(tool.DocID) : nullptr;
+      if (tool.Doc == nullptr) {
+        panel.DeleteTool(t);
+        continue;
+      }
+      if (tool.IconIndex < 0 || tool.IconIndex >= imageCount) tool.IconIndex = 0;
+    }
+  }
+}
+
 TToolBarLayout LayOutToolBar(int32_t buttonCount, int32_t wantedRows, int32_t captionWidth) {
   TToolBarLayout l;
   l.Cols = wantedRows <= 0 ? buttonCount : (buttonCount + wantedRows - 1) / wantedRows;

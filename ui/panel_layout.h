@@ -36,6 +36,11 @@ struct TPanelArrangement {
   int32_t PanelsHeight = 0;         // the height they take under the menu
 };
 
+// Binds every panel button to its document: a button without a document ID
+// or whose document the tree no longer holds is dropped, and a picture
+// number outside 0..imageCount-1 becomes 0.
+void BindPanelTools(TPanelList &list, const TDocTree &tree, int32_t imageCount);
+
 // Arranges the shown panels of List; CaptionWidth measures a panel's title
 // in the caption font. Each panel's Width, Height, Rows, Cols and Placed
 // are set as it is placed.

@@ -8,12 +8,15 @@
 #include "config/errorlog.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/values/dates.h"
+#include "language/archive_check.h"
 #include "language/registry_context.h"
 #include "language/zone_compiler.h"
 #include "platform/disk_space.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "ui/description_checks.h"
+#include "ui/expand_params.h"
+#include "ui/instance_mark.h"
 #include "ui/main_state.h"
 
 namespace vm {
@@ -87,10 +90,46 @@ void StartDay(TSettingsModel& m, const TStartUpOptions& options) {
   if (options.StartOfDay) options.StartOfDay->RunStartOfDay(m.StartOfDayDoc);
 }
 
+// A second window program on the same configuration is turned away
+// before it touches anything; the first keeps its mark until it ends.
+bool FirstInstance(const TStartUpOptions& options, const TSettingsModel& m) {
+  if (options.Instance == nullptr) return true;
+  if (options.Instance->Take(m.Title.empty() ? Ui().AppTitle() : m.Title)) return true;
+  UnlockBases();
+  Ui().MsgBox("Программа уже загружена !"_w, " Повторный запуск программы "_w, kMbInformation);
+  return false;
+}
+
 int EndStartUp() {
   UnlockBases();
   CloseErrorLog();
   return kStartUpFailed;
+}
+
+}  // namespace
+
+std::vector<int32_t> CheckArchiveConfigs(TSettingsModel& m) {
+  std::vector<int32_t> valid;
+  bool bad = false;
+  for (int32_t i = 0; i < m.ArchiveConfigs.Count(); ++i) {
+    TArchiveConfig& config = *m.ArchiveConfigs.GetConfig(i);
+    int32_t badIndex = -1;
+    std::string msg;
+    if (CheckConfig(config, m.Bases, badIndex, msg))
+      valid.push_back(config.ID);
+    else
+      bad = true;
+  }
+  if (bad)
+    Ui().MsgBox("Внимание! В описании конфигураций архивов имеются ошибки!"_w, Ui().AppTitle(),
+                kMbInformation);
+  return valid;
+}
+
+namespace {
+
+bool StartUpPassword(const TStartUpOptions& options) {
+  return !options.AskStartUpPassword || options.AskStartUpPassword();
 }
 
 }  // namespace
@@ -101,10 +140,20 @@ int StartUp(const TStartUpOptions& options) {
   static TZoneCompiler zoneCompiler;
   TSettingsModel& m = Settings();
   m.ZoneCompiler = &zoneCompiler;
+  // Header texts of blanks carry the run's date, time and parameters.
+  InstallExpandParams();
+  TMainState& s = MainState();
+  s.StartUpRefused = false;
   if (OpenDataAtStartUp() != 0) return EndStartUp();
   if (!m.Title.empty()) Ui().SetAppTitle(m.Title);
+  if (!FirstInstance(options, m)) {
+    CloseErrorLog();
+    return kStartUpFailed;
+  }
   if (!RecoverCommit() || !CheckDatabases(m) || !CheckDiskRoom(options)) return EndStartUp();
   CheckDescriptions(m);
+  s.ValidArchives = CheckArchiveConfigs(m);
+  s.StartUpRefused = !StartUpPassword(options);
   StartClock(m, options);
   UnlockBases();
   StartDay(m, options);

@@ -10,11 +10,14 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "config/settings.h"
 #include "foundation/values/values.h"
 
 namespace vm {
+
+class TInstanceMark;
 
 // Runs the start-of-day document. The document run implements it; without
 // one the day starts with the date index alone.
@@ -32,7 +35,19 @@ struct TStartUpOptions {
   std::optional<TTimeRec> ClockTime;
   // Room left on the data disk; tests replace it.
   std::function<int64_t(const std::string& dir)> FreeBytes;
+  // The mark that keeps a second window program off the configuration of
+  // the same title; the headless runner takes none.
+  TInstanceMark* Instance = nullptr;
+  // The start-up password, asked before the clock starts. Refused, the
+  // start-up still runs to its end (the start of the day included) and
+  // MainState().StartUpRefused tells the program to end.
+  std::function<bool()> AskStartUpPassword;
 };
+
+// Checks every archive configuration against the databases (under the
+// lock): the IDs of those that passed, in list order; one notice when any
+// failed.
+std::vector<int32_t> CheckArchiveConfigs(TSettingsModel& m);
 
 // The exit code of a start-up that must end the program.
 inline constexpr int kStartUpFailed = 1;

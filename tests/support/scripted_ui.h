@@ -113,6 +113,14 @@ class ScriptedUi : public UiServices {
     if (LogToFile) UiServices::LogError(msg);
   }
   bool DesignerTestRun() const override { return DesignerTest || UiServices::DesignerTestRun(); }
+  // The date dialog: the clock's date and time confirmed as shown unless a
+  // test cancels it.
+  bool DateTimeConfirmed = true;
+  int DateTimeAsked = 0;
+  bool AskDateTime(DateTimeFields& /*value*/) override {
+    ++DateTimeAsked;
+    return DateTimeConfirmed;
+  }
   void CloseDocWindow() override { ++Closes; }
   void FocusTable(TRuntimeObject* form) override { Focused = form; }
   void DocOkClick(bool confirm) override {

@@ -70,3 +70,44 @@ TEST(PanelLayout, TheWindowIsAtLeastAsWideAsTheWidestOneColumnPanel) {
 
 }  // namespace
 }  // namespace vm
+
+namespace vm {
+namespace {
+
+TEST(PanelLayout, ButtonsOfGoneDocumentsAreDroppedAndUnknownPicturesBecomeTheFirst) {
+  TDocTree tree;
+  TDocNode *folder = tree.AddTop("Склад");
+  for (int32_t id : {5, 6}) {
+    TDocNode *doc = folder->AddChild("Документ " + std::to_string(id));
+    doc->Data = std::make_unique<TDocData>();
+    doc->Data->ID = id;
+  }
+  folder->Data = std::make_unique<TDocData>();
+  folder->Data->ID = 7;
+  const struct {
+    int32_t docId, icon;
+    bool kept;
+    int32_t iconAfter;
+  } rows[] = {
+      {5, 3, true, 3},   {9, 1, false, 0},   // no such document
+      {0, 1, false, 0},  {7, 2, false, 0},   // no ID; a folder
+      {6, 10, true, 0},  {6, -1, true, 0},   // pictures outside the list
+      {5, 9, true, 9},
+  };
+  TPanelList list;
+  TMyPanel *panel = list.AddPanel();
+  for (const auto &r : rows) panel->AddTool(r.docId)->IconIndex = r.icon;
+  BindPanelTools(list, tree, 10);
+  std::vector<int32_t> kept;
+  for (const auto &r : rows)
+    if (r.kept) kept.push_back(r.iconAfter);
+  ASSERT_EQ(panel->ToolCount(), static_cast<int32_t>(kept.size()));
+  for (int32_t i = 0; i < panel->ToolCount(); ++i) {
+    EXPECT_EQ(panel->GetTool(i)->IconIndex, kept[static_cast<std::size_t>(i)]) << i;
+    ASSERT_NE(panel->GetTool(i)->Doc, nullptr);
+    EXPECT_EQ(panel->GetTool(i)->Doc->ID, panel->GetTool(i)->DocID);
+  }
+}
+
+}  // namespace
+}  // namespace vm

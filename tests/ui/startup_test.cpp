@@ -17,6 +17,7 @@
 #include "platform/files.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
+#include "ui/instance_mark.h"
 #include "ui/main_state.h"
 
 using namespace vm;
@@ -192,4 +193,75 @@ TEST_F(StartUpTest, ShutDownWritesTheLocalSettingsAndTheBasePath) {
   ShutDown();
   EXPECT_NE(ReadBytes(home / "basepath.ini").find("BasePath=" + home.Dir()), std::string::npos);
   EXPECT_TRUE(fs::exists(home / "local.ini"));
+}
+
+TEST_F(StartUpTest, ASecondStartOnTheSameTitleIsToldAndLetsTheLockGo) {
+  ChooseDataDirectory();
+  ASSERT_TRUE(LoadAllSettings());
+  const std::string title = Settings().Title;
+  ASSERT_FALSE(title.empty());
+  TInstanceMark first(home.Dir());
+  ASSERT_TRUE(first.Take(title));
+  TInstanceMark second(home.Dir());
+  options.Instance = &second;
+  EXPECT_EQ(StartUp(options), kStartUpFailed);
+  ASSERT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_EQ(ui.Boxes[0].Text, "Программа уже загружена !"_w);
+  EXPECT_EQ(ui.Boxes[0].Caption, " Повторный запуск программы "_w);
+  EXPECT_EQ(ui.Boxes[0].Flags, kMbInformation);
+  EXPECT_FALSE(BasesLocked());
+  EXPECT_EQ(starter.Runs, 0);
+  // Another title is another program; and once the first ends, the mark
+  // is free.
+  TInstanceMark other(home.Dir());
+  EXPECT_TRUE(other.Take(title + "2"));
+  first.Release();
+  ResetErrorLogRun();
+  EXPECT_EQ(StartUp(options), 0);
+  EXPECT_EQ(ui.Boxes.size(), 1u);
+}
+
+TEST_F(StartUpTest, TheStartUpPasswordIsAskedUnderTheLockAndARefusalStillStartsTheDay) {
+  FollowSystemClock();
+  bool lockedWhenAsked = false;
+  int asked = 0;
+  options.AskStartUpPassword = [&] {
+    ++asked;
+    lockedWhenAsked = BasesLocked();
+    EXPECT_EQ(starter.Runs, 0);
+    return false;
+  };
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(lockedWhenAsked);
+  EXPECT_TRUE(MainState().StartUpRefused);
+  EXPECT_EQ(starter.Runs, 1);
+  options.AskStartUpPassword = [] { return true; };
+  ResetErrorLogRun();
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_FALSE(MainState().StartUpRefused);
+}
+
+TEST_F(StartUpTest, ArchiveConfigurationsThatFailTheirCheckAreToldOnceAndGetNoItems) {
+  ChooseDataDirectory();
+  ASSERT_TRUE(LoadAllSettings());
+  TArchiveConfigList& configs = Settings().ArchiveConfigs;
+  configs.Clear();
+  const struct {
+    int32_t id;
+    const char* alias;  // empty: a configuration without databases
+  } rows[] = {{1, ""}, {2, "НЕТ_ТАКОЙ"}, {3, "ЕЩЁ_НЕТ"}, {4, ""}};
+  for (const auto& r : rows) {
+    TArchiveConfig* c = configs.AddConfig();
+    c->ID = r.id;
+    c->Name = "Архив "_w + std::to_string(r.id);
+    if (*r.alias) c->AddBase()->Alias = Utf8ToCp1251(r.alias);
+  }
+  ASSERT_TRUE(SaveConfiguration());
+  ResetErrorLogRun();
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_EQ(MainState().ValidArchives, (std::vector<int32_t>{1, 4}));
+  ASSERT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_EQ(ui.Boxes[0].Text, "Внимание! В описании конфигураций архивов имеются ошибки!"_w);
+  EXPECT_EQ(ui.Boxes[0].Flags, kMbInformation);
 }

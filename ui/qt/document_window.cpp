@@ -11,6 +11,7 @@
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/form_surface.h"
 #include "ui/qt/help_list_box.h"
+#include "ui/qt/qt_services.h"
 #include "ui/qt/qt_text.h"
 
 namespace vm {
@@ -61,6 +62,14 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
   logic_.SetScanWake([this] {
     QMetaObject::invokeMethod(this, &TDocumentWindow::DrainScanLines, Qt::QueuedConnection);
   });
+  // A program's OKCLICK and CHECKALL act on this window.
+  if (auto* qt = dynamic_cast<TQtUiServices*>(&Ui())) {
+    qt->DocWindow.OkClick = [this](bool confirm) {
+      logic_.OkButClick(false, confirm);
+      if (logic_.MayClose()) QDialog::accept();
+    };
+    qt->DocWindow.CheckAll = [this] { return logic_.CheckAll(); };
+  }
 }
 
 void TDocumentWindow::DrainScanLines() {
@@ -73,6 +82,10 @@ void TDocumentWindow::DrainScanLines() {
 
 TDocumentWindow::~TDocumentWindow() {
   logic_.SetScanWake(nullptr);
+  if (auto* qt = dynamic_cast<TQtUiServices*>(&Ui())) {
+    qt->DocWindow.OkClick = nullptr;
+    qt->DocWindow.CheckAll = nullptr;
+  }
   // The look-up lists hand the views' handlers back before the window's own
   // are restored.
   qDeleteAll(findChildren<THelpListBox*>());

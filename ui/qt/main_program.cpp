@@ -9,6 +9,8 @@
 #include "documents/document_road.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
+#include "ui/instance_mark.h"
+#include "ui/main_state.h"
 #include "ui/password.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_window.h"
@@ -56,7 +58,19 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   InstallUiServices(&ui);
   InitProgramDirectory();
   SetCommandLine(argc, argv);
-  if (StartUp() != 0) {
+  // The start-of-day document runs on the document road before the main
+  // window exists, in its document window when it has tables.
+  TWindowSteps steps(nullptr);
+  steps.Shown = hooks.DocumentShown;
+  TStartOfDayOnRoad startOfDay(steps);
+  TInstanceMark instance;
+  TStartUpOptions startUp;
+  startUp.StartOfDay = &startOfDay;
+  startUp.Instance = &instance;
+  startUp.AskStartUpPassword = [] {
+    return AskPasswordInDialog(11, StartUpBuiltInPassword(), nullptr);
+  };
+  if (StartUp(startUp) != 0) {
     InstallUiServices(before);
     return kStartUpFailed;
   }
@@ -66,18 +80,16 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   {
     // A refused start-up password still builds the window; the loop then
     // ends at once, as the program ends.
-    const bool allowed = AskPasswordInDialog(11, StartUpBuiltInPassword(), nullptr);
+    const bool allowed = !MainState().StartUpRefused;
     TMainWindowOptions options;
     options.LocalBases = LocalBases();
-    TWindowSteps *stepsOf = nullptr;
-    options.RunDocument = hooks.RunDocument ? hooks.RunDocument : [&stepsOf](TDocData &doc) {
+    options.ValidArchives = MainState().ValidArchives;
+    options.RunDocument = hooks.RunDocument ? hooks.RunDocument : [&steps](TDocData &doc) {
       int32_t line = 0, code = 0;
-      if (stepsOf) RunDocumentChecked(doc, *stepsOf, line, code);
+      RunDocumentChecked(doc, steps, line, code);
     };
     TMainWindow window(Settings(), std::move(options));
-    TWindowSteps steps(&window);
-    steps.Shown = hooks.DocumentShown;
-    stepsOf = &steps;
+    steps.SetMainWindow(&window);
     ui.SetMainWindow(&window);
     window.RestorePlace();
     if (allowed) {
@@ -86,6 +98,8 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
       code = QApplication::exec();
     }
     window.StorePlace();
+    steps.SetMainWindow(nullptr);
+    ui.SetMainWindow(nullptr);
   }
   ShutDown();
   InstallUiServices(before);

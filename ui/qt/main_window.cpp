@@ -8,13 +8,16 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionMenuItem>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "platform/encoding.h"
 #include "platform/services.h"
+#include "ui/main_state.h"
 #include "ui/qt/about_box.h"
+#include "ui/qt/panel_images.h"
 #include "ui/qt/qt_text.h"
 
 namespace vm {
@@ -39,9 +42,8 @@ TMyToolBar::TMyToolBar(TMyPanel &panel, QWidget *parent) : QFrame(parent), panel
     button->setFixedSize(kToolButtonSize, kToolButtonSize);
     button->setToolTip(ToQt(tool->Caption));
     button->setAutoRaise(true);
-    // The picture number chooses the button's face; a number stands in for
-    // the picture until the configuration brings images.
-    button->setText(QString::number(tool->IconIndex + 1));
+    button->setIcon(PanelImage(tool->IconIndex));
+    button->setIconSize(QSize(16, 16));
     connect(button, &QToolButton::clicked, this, [this, i] {
       if (TDocTools *t = panel_.GetTool(i); t && t->Doc) emit DocumentClicked(t->Doc);
     });
@@ -70,10 +72,13 @@ TMainWindow::TMainWindow(TSettingsModel &model, TMainWindowOptions options, QWid
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
   setWindowTitle(ToQt(Ui().AppTitle()));
-  panelArea_ = new QWidget(this);
-  setCentralWidget(panelArea_);
+  // Further lines of the menu bar go above the panels.
+  client_ = new QWidget(this);
+  panelArea_ = new QWidget(client_);
+  setCentralWidget(client_);
   BuildFixedMenus();
   BuildDocMenus();
+  BuildArchiveMenus();
   BuildPanels();
 }
 
@@ -83,10 +88,9 @@ TMainWindow::~TMainWindow() {
 }
 
 void TMainWindow::BuildFixedMenus() {
-  QMenuBar *bar = menuBar();
-  control_ = bar->addMenu(ToQt("Управление"_w));
-  // The reference books, the designer's settings and the panel set-up are
-  // commands of windows of their own, not built here.
+  control_ = new QMenu(ToQt("Управление"_w), this);
+  // The reference books and the designer's settings are commands of
+  // windows of their own, not built here.
   control_->addAction(ToQt("Справочники"_w))->setEnabled(false);
   control_->addAction(ToQt("Служебные настройки"_w))->setEnabled(false);
   connect(control_->addAction(ToQt("О программе"_w)), &QAction::triggered, this,
@@ -95,21 +99,42 @@ void TMainWindow::BuildFixedMenus() {
   exit_ = control_->addAction(ToQt("Выход"_w));
   connect(exit_, &QAction::triggered, this, &QWidget::close);
 
-  service_ = bar->addMenu(ToQt("Сервис"_w));
-  for (const char *caption : {"Архивация баз данных", "Восстановление из архива"})
-    service_->addMenu(ToQt(Utf8ToCp1251(caption)))->setEnabled(false);
-  service_->addSeparator();
-  for (const char *caption : {"Удаление периода из архива", "Восстановление удаленного периода"})
-    service_->addMenu(ToQt(Utf8ToCp1251(caption)))->setEnabled(false);
-  service_->addSeparator();
+  service_ = new QMenu(ToQt("Сервис"_w), this);
+  const char *archiveCaptions[] = {"Архивация баз данных", "Восстановление из архива",
+                                   "Удаление периода из архива",
+                                   "Восстановление удаленного периода"};
+  for (int i = 0; i < 4; ++i) {
+    archiveMenus_.push_back(service_->addMenu(ToQt(Utf8ToCp1251(archiveCaptions[i]))));
+    if (i == 1 || i == 3) archiveSeparators_.push_back(service_->addSeparator());
+  }
   service_->addAction(ToQt("Создание резервной копии данных"_w))->setEnabled(false);
   service_->addAction(ToQt("Восстановление данных из резервной копии"_w))->setEnabled(false);
   service_->menuAction()->setVisible(options_.LocalBases);
   service_->menuAction()->setEnabled(options_.LocalBases);
 
-  panels_ = bar->addMenu(ToQt("Панели"_w));
+  panels_ = new QMenu(ToQt("Панели"_w), this);
   panels_->addAction(ToQt("Настройка"_w))->setEnabled(false);
   panelsSeparator_ = panels_->addSeparator();
+
+  panelPopup_ = new QMenu(this);
+  panelPopup_->addAction(ToQt("Настройка"_w))->setEnabled(false);
+  panelPopup_->addSeparator();
+  hidePanel_ = panelPopup_->addAction(ToQt("Скрыть"_w));
+  connect(hidePanel_, &QAction::triggered, this, [this] {
+    if (!popupPanel_) return;
+    popupPanel_->SetChecked(false);
+    BuildPanels();
+  });
+  windowPopup_ = new QMenu(this);
+  windowPopup_->addAction(ToQt("Служебные настройки"_w))->setEnabled(false);
+}
+
+std::vector<QMenu *> TMainWindow::TopMenus() const {
+  std::vector<QMenu *> menus{control_};
+  menus.insert(menus.end(), docMenus_.begin(), docMenus_.end());
+  menus.push_back(service_);
+  menus.push_back(panels_);
+  return menus;
 }
 
 void TMainWindow::AddDocNode(TDocNode &node, QMenu *menu) {
@@ -127,13 +152,9 @@ void TMainWindow::AddDocNode(TDocNode &node, QMenu *menu) {
 }
 
 void TMainWindow::BuildDocMenus() {
-  for (QMenu *menu : docMenus_) {
-    menuBar()->removeAction(menu->menuAction());
-    delete menu;
-  }
+  for (QMenu *menu : docMenus_) delete menu;
   docMenus_.clear();
   model_.DocTree.CreateAllMenus();
-  QAction *before = service_->menuAction();
   for (int32_t t = 0; t < model_.DocTree.TopCount(); ++t) {
     TDocNode &top = *model_.DocTree.Top(t);
     auto *menu = new QMenu(ToQt(top.Text), this);
@@ -144,9 +165,23 @@ void TMainWindow::BuildDocMenus() {
       connect(item, &QAction::triggered, this, [this, d = top.Data.get()] { Run(d); });
       menu->addAction(item);
     }
-    menuBar()->insertMenu(before, menu);
     docMenus_.push_back(menu);
   }
+  WrapMenu();
+}
+
+void TMainWindow::BuildArchiveMenus() {
+  for (QMenu *sub : archiveMenus_) sub->clear();
+  bool any = false;
+  for (int32_t id : options_.ValidArchives) {
+    const TArchiveConfig *config = model_.ArchiveConfigs.FindByID(id);
+    if (!config) continue;
+    any = true;
+    // The archive commands are windows of their own, not built here.
+    for (QMenu *sub : archiveMenus_) sub->addAction(ToQt(config->Name))->setEnabled(false);
+  }
+  for (QMenu *sub : archiveMenus_) sub->menuAction()->setVisible(any);
+  for (QAction *separator : archiveSeparators_) separator->setVisible(any);
 }
 
 void TMainWindow::Run(TDocData *doc) {
@@ -159,11 +194,9 @@ void TMainWindow::BuildPanels() {
     delete item;
   }
   panelItems_.clear();
+  BindPanelTools(model_.Panels, model_.DocTree, PanelImageCount());
   for (int32_t i = 0; i < model_.Panels.Count(); ++i) {
     TMyPanel *panel = model_.Panels.GetPanel(i);
-    // The buttons find their documents by ID, whatever the tree became.
-    for (int32_t t = 0; t < panel->ToolCount(); ++t)
-      panel->GetTool(t)->Doc = model_.DocTree.FindID(panel->GetTool(t)->DocID);
     QAction *item = panels_->addAction(ToQt(panel->Name));
     item->setCheckable(true);
     item->setChecked(panel->Shown);
@@ -183,7 +216,59 @@ QSize TMainWindow::ScreenSize() const {
   return screen ? screen->size() : QSize(1024, 768);
 }
 
+TMenuLines TMainWindow::MenuWidth() const {
+  const QMenuBar *bar = menuBar();
+  const QStyle *style = bar->style();
+  // As the menu bar itself measures its items.
+  const int32_t offset = style->pixelMetric(QStyle::PM_MenuBarHMargin, nullptr, bar) +
+                         style->pixelMetric(QStyle::PM_MenuBarPanelWidth, nullptr, bar);
+  const int32_t spacing = style->pixelMetric(QStyle::PM_MenuBarItemSpacing, nullptr, bar);
+  std::vector<int32_t> widths;
+  int32_t itemHeight = bar->fontMetrics().height();
+  for (const QMenu *menu : TopMenus()) {
+    if (!menu->menuAction()->isVisible()) {
+      widths.push_back(0);
+      continue;
+    }
+    QStyleOptionMenuItem option;
+    option.initFrom(bar);
+    option.menuItemType = QStyleOptionMenuItem::Normal;
+    option.text = menu->title();
+    const QSize text = bar->fontMetrics().size(Qt::TextShowMnemonic, menu->title());
+    const QSize item = style->sizeFromContents(QStyle::CT_MenuBarItem, &option, text, bar);
+    widths.push_back(item.width() + spacing);
+    itemHeight = std::max(itemHeight, item.height());
+  }
+  const int32_t vmargin = style->pixelMetric(QStyle::PM_MenuBarVMargin, nullptr, bar) +
+                          style->pixelMetric(QStyle::PM_MenuBarPanelWidth, nullptr, bar);
+  const int32_t frame = std::max(frameGeometry().width() - width(), 0);
+  const int32_t margin = 2 * offset;
+  return WrapMenuItems(widths, ScreenSize().width() - frame - margin, margin,
+                       itemHeight + 2 * vmargin);
+}
+
+void TMainWindow::WrapMenu() {
+  QMenuBar *first = menuBar();
+  for (QAction *a : first->actions()) first->removeAction(a);
+  for (QMenuBar *line : menuLines_) delete line;
+  menuLines_.clear();
+  const TMenuLines lines = MenuWidth();
+  const std::vector<QMenu *> menus = TopMenus();
+  std::size_t line = 0;
+  QMenuBar *bar = first;
+  for (std::size_t i = 0; i < menus.size(); ++i) {
+    if (line + 1 < lines.Starts.size() &&
+        static_cast<int32_t>(i) >= lines.Starts[line + 1]) {
+      ++line;
+      bar = new QMenuBar(client_);
+      menuLines_.push_back(bar);
+    }
+    bar->addAction(menus[i]->menuAction());
+  }
+}
+
 void TMainWindow::ArrangePanels() {
+  WrapMenu();
   for (TMyToolBar *bar : toolBars_) delete bar;
   toolBars_.clear();
   for (int32_t i = 0; i < model_.Panels.Count(); ++i) {
@@ -194,8 +279,7 @@ void TMainWindow::ArrangePanels() {
     toolBars_.push_back(bar);
   }
   const QSize screen = ScreenSize();
-  const int32_t menuWidth = std::min(menuBar()->sizeHint().width(), screen.width());
-  arrangement_ = vm::ArrangePanels(model_.Panels, menuWidth, [this](const TMyPanel &p) {
+  arrangement_ = vm::ArrangePanels(model_.Panels, MenuWidth().Width, [this](const TMyPanel &p) {
     for (TMyToolBar *bar : toolBars_)
       if (&bar->Panel() == &p) return bar->CaptionWidth();
     return 0;
@@ -204,11 +288,21 @@ void TMainWindow::ArrangePanels() {
     toolBars_[i]->Place(arrangement_.Places[i]);
     toolBars_[i]->show();
   }
-  panelArea_->setFixedSize(arrangement_.ClientWidth, arrangement_.PanelsHeight);
-  setFixedSize(arrangement_.ClientWidth,
-               arrangement_.PanelsHeight + menuBar()->heightForWidth(arrangement_.ClientWidth));
+  const int32_t clientWidth = arrangement_.ClientWidth;
+  int32_t linesHeight = 0;
+  for (QMenuBar *line : menuLines_) {
+    const int32_t h = line->heightForWidth(clientWidth) > 0 ? line->heightForWidth(clientWidth)
+                                                             : line->sizeHint().height();
+    line->setGeometry(0, linesHeight, clientWidth, h);
+    line->show();
+    linesHeight += h;
+  }
+  panelArea_->setGeometry(0, linesHeight, clientWidth, arrangement_.PanelsHeight);
+  client_->setFixedSize(clientWidth, linesHeight + arrangement_.PanelsHeight);
+  setFixedSize(clientWidth, linesHeight + arrangement_.PanelsHeight +
+                                menuBar()->heightForWidth(clientWidth));
   // The window grew to the right: it steps back onto the screen.
-  if (screen.width() < x() + width() - 1) move(screen.width() - arrangement_.ClientWidth + 1, y());
+  if (screen.width() < x() + width() - 1) move(screen.width() - clientWidth + 1, y());
 }
 
 TMyPanel *TMainWindow::FindPanelAt(const QPoint &clientPoint) const {
@@ -218,14 +312,18 @@ TMyPanel *TMainWindow::FindPanelAt(const QPoint &clientPoint) const {
 
 void TMainWindow::RestorePlace() {
   const QSize screen = ScreenSize();
-  TWindowRect r = model_.MainWindowRect;
-  r.Width = width();
-  r.Height = height();
-  r = ClampWindowRect(r, screen.width(), screen.height(), screen.width(), screen.height());
+  const TWindowRect r = PlaceMainWindow(model_.MainWindowRect, width(), height(), screen.width(),
+                                        screen.height());
   move(r.Left, r.Top);
 }
 
 void TMainWindow::StorePlace() { model_.MainWindowRect = {x(), y(), width(), height()}; }
+
+QMenu *TMainWindow::PopupFor(const QPoint &clientPoint) {
+  popupPanel_ = FindPanelAt(clientPoint);
+  hidePanel_->setEnabled(popupPanel_ != nullptr);
+  return popupPanel_ ? panelPopup_ : windowPopup_;
+}
 
 void TMainWindow::closeEvent(QCloseEvent *event) {
   if (Ui().MsgBox("Вы действительно хотите выйти из программы?"_w, Ui().AppTitle(),
@@ -238,16 +336,7 @@ void TMainWindow::closeEvent(QCloseEvent *event) {
 }
 
 void TMainWindow::contextMenuEvent(QContextMenuEvent *event) {
-  popupPanel_ = FindPanelAt(mapFromGlobal(event->globalPos()));
-  QMenu popup(this);
-  popup.addAction(ToQt("Настройка"_w))->setEnabled(false);
-  popup.addSeparator();
-  QAction *hide = popup.addAction(ToQt("Скрыть"_w));
-  hide->setEnabled(popupPanel_ != nullptr);
-  if (popup.exec(event->globalPos()) == hide && popupPanel_) {
-    popupPanel_->SetChecked(false);
-    BuildPanels();
-  }
+  PopupFor(mapFromGlobal(event->globalPos()))->exec(event->globalPos());
   popupPanel_ = nullptr;
 }
 

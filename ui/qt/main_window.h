@@ -1,6 +1,7 @@
 // The main window: the menu bar with the document menus built from the
-// document tree, and the user panels of document buttons under it. Every
-// command starts here; the window only asks its owner to run a document.
+// document tree, wrapped into lines that fit the screen, and the user
+// panels of document buttons under it. Every command starts here; the
+// window only asks its owner to run a document.
 #pragma once
 
 #include <QAction>
@@ -12,10 +13,12 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "ui/main_layout.h"
 #include "ui/panel_layout.h"
 
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QToolButton;
 
 namespace vm {
@@ -56,6 +59,9 @@ class TMyToolBar : public QFrame {
 
 struct TMainWindowOptions {
   bool LocalBases = true;
+  // The archive configurations that passed their check (their IDs): each
+  // gets an item in the four archive submenus of "Сервис".
+  std::vector<int32_t> ValidArchives;
   // Runs a document chosen from a menu or a panel.
   std::function<void(TDocData &)> RunDocument;
   // The primary screen's size; tests give their own.
@@ -72,21 +78,39 @@ class TMainWindow : public QMainWindow {
   // The document menus from the document tree, one top-level menu per
   // top-level node after "Управление"; folders become submenus.
   void BuildDocMenus();
+  // One item per checked archive configuration in each archive submenu;
+  // with none, the submenus and their separators are hidden.
+  void BuildArchiveMenus();
   // The panel items of "Панели" and the shown panels under the menu; the
   // window takes the size they need.
   void BuildPanels();
   void ArrangePanels();
   TMyPanel *FindPanelAt(const QPoint &clientPoint) const;
 
+  // The room the menu bar takes wrapped into lines on the screen, and its
+  // top-level items put into those lines.
+  TMenuLines MenuWidth() const;
+  void WrapMenu();
+
   // The saved place, kept on the screen; and back into the settings.
   void RestorePlace();
   void StorePlace();
 
+  // The pop-up for a point of the client area: the panels' own over a
+  // panel (remembering it for "Скрыть"), the window's elsewhere.
+  QMenu *PopupFor(const QPoint &clientPoint);
+  QAction *HidePanelAction() const { return hidePanel_; }
+
   QMenu *ControlMenu() const { return control_; }
   QMenu *ServiceMenu() const { return service_; }
   QMenu *PanelsMenu() const { return panels_; }
+  QMenu *PanelPopup() const { return panelPopup_; }
+  QMenu *WindowPopup() const { return windowPopup_; }
+  const std::vector<QMenu *> &ArchiveMenus() const { return archiveMenus_; }
   const std::vector<QMenu *> &DocMenus() const { return docMenus_; }
   const std::vector<TMyToolBar *> &ToolBars() const { return toolBars_; }
+  // The menu bars of the lines after the first.
+  const std::vector<QMenuBar *> &MenuLines() const { return menuLines_; }
   QAction *ExitAction() const { return exit_; }
   QSize ScreenSize() const;
 
@@ -98,16 +122,26 @@ class TMainWindow : public QMainWindow {
   void BuildFixedMenus();
   void AddDocNode(TDocNode &node, QMenu *menu);
   void Run(TDocData *doc);
+  // The top-level menus in their order: "Управление", the documents,
+  // "Сервис", "Панели".
+  std::vector<QMenu *> TopMenus() const;
 
   TSettingsModel &model_;
   TMainWindowOptions options_;
+  QWidget *client_;
   QWidget *panelArea_;
   QMenu *control_ = nullptr;
   QMenu *service_ = nullptr;
   QMenu *panels_ = nullptr;
+  QMenu *panelPopup_ = nullptr;
+  QMenu *windowPopup_ = nullptr;
+  QAction *hidePanel_ = nullptr;
   QAction *panelsSeparator_ = nullptr;
   QAction *exit_ = nullptr;
+  std::vector<QMenu *> archiveMenus_;
+  std::vector<QAction *> archiveSeparators_;
   std::vector<QMenu *> docMenus_;
+  std::vector<QMenuBar *> menuLines_;
   std::vector<QAction *> panelItems_;
   std::vector<TMyToolBar *> toolBars_;
   TPanelArrangement arrangement_;

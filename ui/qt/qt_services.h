@@ -42,6 +42,8 @@ class TQtUiServices : public UiServices {
   bool DocCheckAll() override;
   bool AskQuestion(const QuestionRequest& request, std::vector<std::string>& texts) override;
   BaseQuestionEnd AskBaseQuestion(const BaseQuestionRequest& request, int32_t& row) override;
+  // The date dialog over the program clock (qt_date_time.cpp).
+  bool AskDateTime(DateTimeFields& value) override;
   int32_t ScreenWidth() const override;
   int32_t TextWidth(const std::string& text) const override;
 

@@ -16,6 +16,8 @@ class TDocumentWindow;
 class TWindowSteps : public THeadlessSteps {
  public:
   explicit TWindowSteps(QWidget* mainWindow) : mainWindow_(mainWindow) { controls_ = &windowControls_; }
+  // The start of the day runs before the main window exists.
+  void SetMainWindow(QWidget* mainWindow) { mainWindow_ = mainWindow; }
 
   bool AskPassword(int32_t level) override;
   bool DisableMainWindow() override;

@@ -19,6 +19,7 @@
 #include "config/settings.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
+#include "tests/ui/qt/date_answer.h"
 #include "tests/ui/qt/modal.h"
 #include "ui/data_view.h"
 #include "ui/qt/data_view_widget.h"
@@ -84,6 +85,7 @@ class DocumentWindowTest : public ::testing::Test {
       ReplaceSection(text, "OKPRESS",
                      Utf8ToCp1251("  %НДС% := НАКЛАДНАЯ[4, 1] * 100 + НАКЛАДНАЯ[4, 2]"));
       if (edit) edit(text);
+      test::ConfirmNextDateDialog();
       item->trigger();
       test::ClickInMessageBox("Да");
       w.close();

@@ -12,6 +12,7 @@
 
 #include "platform/encoding.h"
 #include "support/program_home.h"
+#include "tests/ui/qt/date_answer.h"
 #include "tests/ui/qt/modal.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/document_window.h"
@@ -47,6 +48,7 @@ class HelpListBoxTest : public ::testing::Test {
       for (QMenu* menu : w.DocMenus())
         if (!item) item = FindItem(menu, QString::fromUtf8("Приход товара"));
       ASSERT_NE(item, nullptr);
+      test::ConfirmNextDateDialog();
       item->trigger();
       w.close();
     };

@@ -5,16 +5,20 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTest>
 #include <QToolButton>
+#include <cstdlib>
 #include <filesystem>
 
 #include "config/data_dir.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "tests/ui/qt/modal.h"
+#include "ui/instance_mark.h"
+#include "ui/qt/input_dialog.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/qt_text.h"
 
@@ -138,6 +142,167 @@ TEST_F(MainWindowTest, APanelHiddenFromItsMenuItemLeavesTheOthersInPlace) {
   EXPECT_FALSE(m.Panels.GetPanel(0)->Shown);
   EXPECT_FALSE(items.front()->isChecked());
   EXPECT_EQ(static_cast<int32_t>(w.ToolBars().size()), m.Panels.Count() - 1);
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+class MainWindowMenusTest : public MainWindowTest {
+ protected:
+  MainWindowMenusTest() {
+    ChooseDataDirectory();
+    EXPECT_TRUE(LoadAllSettings());
+  }
+  TSettingsModel &m = Settings();
+};
+
+TEST_F(MainWindowMenusTest, ArchiveItemsComeOnlyForCheckedConfigurationsAndStayDisabled) {
+  m.ArchiveConfigs.Clear();
+  for (int32_t id : {3, 4}) {
+    TArchiveConfig *c = m.ArchiveConfigs.AddConfig();
+    c->ID = id;
+    c->Name = "Архив "_w + std::to_string(id);
+  }
+  const auto shown = [](const QMenu *service) {
+    QStringList titles;
+    for (QAction *a : service->actions())
+      if (a->isVisible()) titles << (a->isSeparator() ? QString("-") : a->text());
+    return titles;
+  };
+  TMainWindowOptions none;
+  TMainWindow bare(m, none);
+  EXPECT_EQ(shown(bare.ServiceMenu()),
+            (QStringList{"Создание резервной копии данных",
+                         "Восстановление данных из резервной копии"}));
+  TMainWindowOptions one;
+  one.ValidArchives = {4};
+  TMainWindow w(m, one);
+  EXPECT_EQ(shown(w.ServiceMenu()).count("-"), 2);
+  ASSERT_EQ(w.ArchiveMenus().size(), 4u);
+  for (QMenu *sub : w.ArchiveMenus()) {
+    ASSERT_EQ(sub->actions().size(), 1);
+    EXPECT_EQ(sub->actions().front()->text(), QString::fromUtf8("Архив 4"));
+    EXPECT_FALSE(sub->actions().front()->isEnabled());
+  }
+}
+
+TEST_F(MainWindowMenusTest, OnANarrowScreenTheMenuBarWrapsIntoLinesInItsOrder) {
+  TMainWindowOptions options;
+  options.ScreenSize = [] { return QSize(140, 600); };
+  TMainWindow narrow(m, options);
+  ASSERT_FALSE(narrow.MenuLines().empty());
+  QStringList all = Titles(narrow.menuBar()->actions());
+  for (QMenuBar *line : narrow.MenuLines()) {
+    EXPECT_FALSE(line->actions().isEmpty());
+    all << Titles(line->actions());
+  }
+  TMainWindow wide(m, {});
+  EXPECT_TRUE(wide.MenuLines().empty());
+  EXPECT_EQ(all, Titles(wide.menuBar()->actions()));
+  EXPECT_EQ(narrow.MenuWidth().Starts.size(), narrow.MenuLines().size() + 1);
+  // The lines stand above the panels, which move down by their height.
+  if (!narrow.ToolBars().empty()) {
+    EXPECT_GE(narrow.ToolBars().front()->mapTo(&narrow, QPoint()).y(),
+              narrow.MenuLines().back()->mapTo(&narrow, QPoint()).y() +
+                  narrow.MenuLines().back()->height());
+  }
+}
+
+TEST_F(MainWindowMenusTest, ButtonsShowPicturesAndThoseOfMissingDocumentsAreDropped) {
+  ASSERT_GT(m.Panels.Count(), 0);
+  TMyPanel *panel = m.Panels.GetPanel(0);
+  panel->SetChecked(true);
+  const int32_t before = panel->ToolCount();
+  ASSERT_GT(before, 0);
+  panel->AddTool(987654)->IconIndex = 2;
+  panel->GetTool(0)->IconIndex = 5000;
+  TMainWindow w(m, {});
+  EXPECT_EQ(panel->ToolCount(), before);
+  EXPECT_EQ(panel->GetTool(0)->IconIndex, 0);
+  ASSERT_FALSE(w.ToolBars().empty());
+  TMyToolBar *bar = w.ToolBars().front();
+  EXPECT_EQ(bar->ButtonCount(), before);
+  for (int32_t i = 0; i < bar->ButtonCount(); ++i) {
+    EXPECT_FALSE(bar->Button(i)->icon().isNull()) << i;
+    EXPECT_TRUE(bar->Button(i)->text().isEmpty()) << i;
+  }
+}
+
+TEST_F(MainWindowMenusTest, PanelsHaveTheirOwnPopupAndTheWindowItsOwnElsewhere) {
+  for (int32_t i = 0; i < m.Panels.Count(); ++i) m.Panels.GetPanel(i)->SetChecked(true);
+  TMainWindow w(m, {});
+  ASSERT_FALSE(w.ToolBars().empty());
+  const QPoint onPanel = w.ToolBars().front()->mapTo(&w, QPoint(3, 3));
+  QMenu *panelPopup = w.PopupFor(onPanel);
+  ASSERT_EQ(panelPopup, w.PanelPopup());
+  EXPECT_EQ(Titles(panelPopup->actions()), (QStringList{"Настройка", "Скрыть"}));
+  EXPECT_FALSE(panelPopup->actions().front()->isEnabled());
+  EXPECT_TRUE(w.HidePanelAction()->isEnabled());
+  QMenu *own = w.PopupFor(QPoint(w.width() - 1, w.height() - 1));
+  EXPECT_EQ(own, w.WindowPopup());
+  EXPECT_EQ(Titles(own->actions()), (QStringList{"Служебные настройки"}));
+  // "Скрыть" hides the panel under the pop-up point.
+  const std::size_t shown = w.ToolBars().size();
+  w.PopupFor(onPanel);
+  w.HidePanelAction()->trigger();
+  EXPECT_FALSE(m.Panels.GetPanel(0)->Shown);
+  EXPECT_EQ(w.ToolBars().size(), shown - 1);
+}
+
+// The program itself, started a second time or refused its password.
+TEST_F(MainWindowTest, ASecondStartIsToldAndEndsWithOneARefusedPasswordEndsAtOnce) {
+  ChooseDataDirectory();
+  ASSERT_TRUE(LoadAllSettings());
+  TInstanceMark first;
+  ASSERT_TRUE(first.Take(Settings().Title));
+  TMainProgramHooks hooks;
+  bool shown = false;
+  hooks.Shown = [&shown](TMainWindow &w) {
+    shown = true;
+    w.close();
+  };
+  QString told;
+  test::ClickInMessageBox("OK", &told);
+  EXPECT_EQ(Run(hooks), 1);
+  EXPECT_EQ(told, QString::fromUtf8("Программа уже загружена !"));
+  EXPECT_FALSE(shown);
+  first.Release();
+
+  // Level 11 gets a password; Cancel at its prompt ends the program once
+  // the start-up is done, without the main window.
+  ASSERT_TRUE(LoadAllSettings());
+  PackPassword("ВХОД"_w, Settings().Passwords[10], 11);
+  ASSERT_TRUE(SaveConfiguration());
+  UnlockBases();
+  bool prompted = false;
+  test::WhenModal([&prompted](QWidget *modal) {
+    auto *dialog = qobject_cast<TInputDialog *>(modal);
+    if (!dialog) return;
+    prompted = true;
+    dialog->reject();
+  });
+  EXPECT_EQ(Run(hooks), 0);
+  EXPECT_TRUE(prompted);
+  EXPECT_FALSE(shown);
+}
+
+// A picture of the menu bar wrapped on a narrow screen, for people to look
+// at when VELOMAR_SCREENSHOTS names a folder.
+class ScreenshotOfMainWindow : public MainWindowMenusTest {};
+
+TEST_F(ScreenshotOfMainWindow, WithItsMenuWrappedOnANarrowScreen) {
+  const char *folder = std::getenv("VELOMAR_SCREENSHOTS");
+  if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
+  for (int32_t i = 0; i < m.Panels.Count(); ++i) m.Panels.GetPanel(i)->SetChecked(true);
+  TMainWindowOptions options;
+  options.ScreenSize = [] { return QSize(140, 600); };
+  TMainWindow w(m, options);
+  w.show();
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(folder) + "/main_window_narrow.png"));
 }
 
 }  // namespace

@@ -1,0 +1,128 @@
+// The date dialog as the program clock's confirmation shows it: OK only for
+// a moment later than the clock, no way out but its two buttons, and the
+// computer's date and time at a click.
+#include "ui/qt/date_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "modal.h"
+#include "platform/clock.h"
+#include "platform/encoding.h"
+#include "support/scripted_ui.h"
+#include "ui/main_state.h"
+#include "ui/qt/qt_services.h"
+#include "ui/qt/qt_text.h"
+
+using namespace vm;
+using test::WhenModal;
+
+namespace {
+
+class DateDialogTest : public ::testing::Test {
+ protected:
+  DateDialogTest() {
+    InstallUiServices(&ui);
+    MainState().Clock.Fix(TDateRec{5, 12, 2026}, TTimeRec{20, 15, 0});
+  }
+  ~DateDialogTest() override { InstallUiServices(nullptr); }
+
+  static QList<QLineEdit *> Edits(QWidget *modal) { return modal->findChildren<QLineEdit *>(); }
+
+  FixedClock clock{{2026, 12, 7, 9, 30, 0, 0}};
+  ScopedClock clockGuard{clock};
+  TQtUiServices ui;
+};
+
+TEST_F(DateDialogTest, OkWaitsForALaterMomentAndOnlyTheButtonsCloseTheDialog) {
+  bool okAtFirst = true, okLater = false, visibleAfterEsc = false, visibleAfterClose = false;
+  QString caption;
+  QStringList labels;
+  WhenModal([&](QWidget *modal) {
+    auto *form = qobject_cast<TDtQForm *>(modal);
+    ASSERT_NE(form, nullptr);
+    caption = form->windowTitle();
+    for (QLabel *l : form->findChildren<QLabel *>())
+      if (l->font().bold()) labels << l->text();
+    okAtFirst = form->OkButton()->isEnabled();
+    QTest::keyClick(form, Qt::Key_Escape);
+    visibleAfterEsc = form->isVisible();
+    form->close();
+    visibleAfterClose = form->isVisible();
+    Edits(form)[1]->setText("20:16:00");
+    okLater = form->OkButton()->isEnabled();
+    form->OkButton()->click();
+  });
+  DateTimeFields value{5, 12, 2026, 20, 15, 0};
+  ASSERT_TRUE(ui.AskDateTime(value));
+  EXPECT_EQ(caption, QString::fromUtf8("Текущие дата и время"));
+  EXPECT_EQ(labels, (QStringList{"Дата:", "Время:"}));
+  EXPECT_FALSE(okAtFirst);
+  EXPECT_TRUE(visibleAfterEsc);
+  EXPECT_TRUE(visibleAfterClose);
+  EXPECT_TRUE(okLater);
+  EXPECT_EQ(value.Day, 5);
+  EXPECT_EQ(value.Hour, 20);
+  EXPECT_EQ(value.Minute, 16);
+}
+
+TEST_F(DateDialogTest, SystemDateFillsTheFieldsAndANewDateIsAskedOnce) {
+  QString date, time;
+  WhenModal([&](QWidget *modal) {
+    auto *form = qobject_cast<TDtQForm *>(modal);
+    ASSERT_NE(form, nullptr);
+    form->SystemDateButton()->click();
+    date = Edits(form)[0]->text();
+    time = Edits(form)[1]->text();
+    EXPECT_TRUE(form->OkButton()->isEnabled());
+    test::ClickInMessageBox("Да");
+    form->OkButton()->click();
+  });
+  DateTimeFields value{5, 12, 2026, 20, 15, 0};
+  ASSERT_TRUE(ui.AskDateTime(value));
+  EXPECT_EQ(date, QString("7.12.2026"));
+  EXPECT_TRUE(time.startsWith("9:30")) << time.toStdString();
+  EXPECT_EQ(value.Day, 7);
+  EXPECT_EQ(value.Hour, 9);
+  EXPECT_EQ(value.Minute, 30);
+}
+
+TEST_F(DateDialogTest, CancelLeavesTheClockAsItWas) {
+  WhenModal([](QWidget *modal) {
+    auto *form = qobject_cast<TDtQForm *>(modal);
+    ASSERT_NE(form, nullptr);
+    Edits(form)[0]->setText("9.12.2026");
+    form->CancelButton()->click();
+  });
+  DateTimeFields value{5, 12, 2026, 20, 15, 0};
+  EXPECT_FALSE(ui.AskDateTime(value));
+  EXPECT_EQ(value.Day, 5);
+}
+
+}  // namespace
+
+namespace {
+
+// A picture for people to look at, taken when VELOMAR_SCREENSHOTS names a
+// folder (scripts/screenshots runs it under Xvfb).
+class ScreenshotOfDateDialog : public DateDialogTest {};
+
+TEST_F(ScreenshotOfDateDialog, AsTheClockConfirmationShowsIt) {
+  const char *folder = std::getenv("VELOMAR_SCREENSHOTS");
+  if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
+  bool saved = false;
+  WhenModal([&](QWidget *modal) {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    saved = modal->grab().save(QString::fromLocal8Bit(folder) + "/date_dialog.png");
+    qobject_cast<TDtQForm *>(modal)->CancelButton()->click();
+  });
+  DateTimeFields value{5, 12, 2026, 20, 15, 0};
+  EXPECT_FALSE(ui.AskDateTime(value));
+  EXPECT_TRUE(saved);
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+#include "ui/qt/date_dialog.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/encoding.h"
+#include "ui/qt/qt_text.h"
+
+namespace vm {
+
+TDtQForm::TDtQForm(QWidget *parent) : QDialog(parent) {
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  setWindowTitle(QStringLiteral("DtQForm"));
+  setModal(true);
+  auto *layout = new QVBoxLayout(this);
+  fields_ = new QWidget(this);
+  layout->addWidget(fields_);
+  auto *panel = new QWidget(this);
+  auto *buttons = new QHBoxLayout(panel);
+  buttons->setContentsMargins(0, 0, 0, 0);
+  ok_ = new QPushButton(QStringLiteral("OK"), panel);
+  cancel_ = new QPushButton(ToQt("Отмена"_w), panel);
+  systemDate_ = new QPushButton(ToQt("Системная дата"_w), panel);
+  ok_->setDefault(true);
+  buttons->addWidget(ok_);
+  buttons->addWidget(cancel_);
+  buttons->addWidget(systemDate_);
+  layout->addWidget(panel);
+  connect(ok_, &QPushButton::clicked, this, [this] {
+    closeAllowed_ = true;
+    done(1);
+  });
+  connect(cancel_, &QPushButton::clicked, this, [this] {
+    closeAllowed_ = true;
+    done(2);
+  });
+  connect(systemDate_, &QPushButton::clicked, this, [this] {
+    if (SystemDate) SystemDate();
+    CheckStates();
+  });
+}
+
+void TDtQForm::CheckStates() {
+  if (Valid) ok_->setEnabled(Valid());
+}
+
+void TDtQForm::reject() {
+  if (closeAllowed_) QDialog::reject();
+}
+
+void TDtQForm::showEvent(QShowEvent *event) {
+  closeAllowed_ = false;
+  QDialog::showEvent(event);
+  // The first field the caller placed takes the focus.
+  if (QWidget *first = fields_->nextInFocusChain(); first && fields_->isAncestorOf(first))
+    first->setFocus();
+  CheckStates();
+}
+
+void TDtQForm::closeEvent(QCloseEvent *event) {
+  if (closeAllowed_)
+    QDialog::closeEvent(event);
+  else
+    event->ignore();
+}
+
+}  // namespace vm
