@@ -94,7 +94,11 @@ void BuildSteps(TExprChain& expr) {
     }
   }
   expr.front().Steps = std::move(steps);
-  expr.front().NumberCode = CompileNumberCode(expr);
+  TOperand& head = expr.front();
+  head.NumberCode = CompileNumberCode(expr);
+  const TNumberRoutines routines = PrepareNumberRoutines(head.NumberCode);
+  head.NumberRoutine = routines.Run;
+  head.NumberTest = routines.Test;
 }
 
 inline const TCommonVar& StepValue(const TChainStep& step, TExprChain& expr, int& errCode) {

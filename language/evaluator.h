@@ -3,6 +3,7 @@
 // into groups), and names every run-time error.
 #pragma once
 
+#include <cmath>
 #include <string>
 
 #include "language/expr_context.h"
@@ -18,10 +19,20 @@ void EvalChain(TExprChain& expr, int& errCode, TCommonVar& value);
 // The number a chain over numbers gives through its number code; false,
 // with nothing evaluated, when the chain has none or it cannot finish.
 inline bool EvalNumber(const TExprChain& expr, long double& number) {
-  if (expr.empty() || expr.front().NumberCode.empty()) return false;
-  bool ok = false;
-  number = RunNumberCode(expr.front().NumberCode, ok);
-  return ok;
+  if (expr.empty()) return false;
+  const TOperand& head = expr.front();
+  if (head.NumberRoutine == nullptr) return false;
+  number = head.NumberRoutine(head.NumberCode);
+  return !std::isnan(number);
+}
+
+// A chain over numbers as a condition through its number code: 1 true, 0
+// false, -1, with nothing evaluated, when the chain has none or it cannot
+// finish.
+inline int TestNumber(const TExprChain& expr) {
+  if (expr.empty()) return -1;
+  const TOperand& head = expr.front();
+  return head.NumberTest == nullptr ? -1 : head.NumberTest(head.NumberCode);
 }
 
 // errCode 0 on success; after an error value is whatever was reached. A

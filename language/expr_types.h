@@ -49,7 +49,17 @@ struct TNumberOp {
   uint8_t Function = 0;
   // The operator to apply, or the number of arguments of a call.
   uint8_t Arg = 0;
+  // A whole divisor of DIV or MOD as an integer, for the routines that
+  // divide by it.
+  int32_t Whole = 0;
 };
+
+// What runs a number code: the number it gives, NaN when it cannot finish
+// (no number it finishes with is ever NaN).
+using TNumberRoutine = long double (*)(const std::vector<TNumberOp>& code);
+// What tests a number code as a condition: 1 true, 0 false, -1 when it
+// cannot finish.
+using TNumberTest = int (*)(const std::vector<TNumberOp>& code);
 
 // Operand kinds.
 enum : uint8_t {
@@ -103,6 +113,9 @@ struct TOperand {
   // steps, and its number code when it is a chain over numbers only.
   std::vector<TChainStep> Steps;
   std::vector<TNumberOp> NumberCode;
+  // Set exactly when there is number code.
+  TNumberRoutine NumberRoutine = nullptr;
+  TNumberTest NumberTest = nullptr;
 
   bool IsGroup() const { return Kind != kOpdCall && !Child.empty(); }
 };

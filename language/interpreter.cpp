@@ -1,7 +1,5 @@
 #include "language/interpreter.h"
 
-#include <cmath>
-
 #include "platform/encoding.h"
 #include "language/description_reader.h"
 #include "language/evaluator.h"
@@ -11,10 +9,6 @@
 namespace vm {
 
 namespace {
-
-constexpr long double kTrueTolerance = 1e-9L;
-
-bool IsTrue(long double x) { return std::fabs(x) >= kTrueTolerance; }
 
 // Windows the run disables and the busy window it shows, both put back when
 // the run ends.
@@ -169,18 +163,64 @@ void TInterpreter::RunLoop(TInstruction* current, int32_t stopOpcode) {
   // A subroutine run up to its return must not stop at the return of a
   // subroutine it calls itself.
   const std::size_t baseDepth = returnStack_.size();
+  // The steps that cannot stop the run go in batches up to the next pump,
+  // unless one of them could be where the run has to stop.
+  const bool batches = stopOpcode != kOpAssign && stopOpcode != kOpIf && stopOpcode != kOpWhileTest;
   int counter = 0;
   while (running_ && current != nullptr && current->Opcode != kOpEnd && errorCode_ == 0) {
     if (stopOpcode != 0 && current->Opcode == stopOpcode &&
         (stopOpcode != kOpReturn || returnStack_.size() <= baseDepth))
       break;
-    current = Execute(*current);
-    if (++counter == kMessagesEvery) {
+    current = Steps(current, batches ? kMessagesEvery - counter : 1, counter);
+    if (counter == kMessagesEvery) {
       counter = 0;
       Ui().ProcessMessages();
     }
     if (breakRequest_.load(std::memory_order_relaxed) && errorCode_ == 0) AskBreak();
     if (terminate_ != 0) break;
+  }
+}
+
+TInstruction* TInterpreter::Steps(TInstruction* current, int most, int& counter) {
+  const TInstruction* last = nullptr;
+  int taken = 0;
+  while (taken < most && current != nullptr) {
+    const TInstruction* from = current;
+    if (!QuickStep(current)) break;
+    last = from;
+    ++taken;
+  }
+  if (taken == 0) {
+    ++counter;
+    return Execute(*current);
+  }
+  counter += taken;
+  currentLine_ = last->Line;
+  return current;
+}
+
+bool TInterpreter::QuickStep(TInstruction*& current) {
+  TInstruction& in = *current;
+  long double number;
+  switch (in.Opcode) {
+    case kOpGoto:
+      current = in.Next;
+      return true;
+    case kOpAssign:
+      // A number into a numeric variable goes straight from the number code.
+      if (in.Var == nullptr || in.Var->Value.Kind != 'N' || !EvalNumber(in.Expr, number)) return false;
+      in.Var->Value.Num = number;
+      current = in.Next;
+      return true;
+    case kOpIf:
+    case kOpWhileTest: {
+      const int truth = TestNumber(in.Expr);
+      if (truth < 0) return false;
+      current = truth != 0 ? in.Next : in.Jump;
+      return true;
+    }
+    default:
+      return false;
   }
 }
 
@@ -199,12 +239,6 @@ TInstruction* TInterpreter::Execute(TInstruction& in) {
     case kOpAssign:
     case kOpSetField:
     case kOpSetAutoParam: {
-      // A number into a numeric variable goes straight from the number code.
-      long double number;
-      if (in.Opcode == kOpAssign && in.Var != nullptr && in.Var->Value.Kind == 'N' && EvalNumber(in.Expr, number)) {
-        in.Var->Value.Num = number;
-        return in.Next;
-      }
       int err = 0;
       EvalExpr(in.Expr, err, value_);
       if (err != 0) {
@@ -216,7 +250,6 @@ TInstruction* TInterpreter::Execute(TInstruction& in) {
     }
     case kOpIf:
     case kOpWhileTest: {
-      if (long double number; EvalNumber(in.Expr, number)) return IsTrue(number) ? in.Next : in.Jump;
       int err = 0;
       EvalExpr(in.Expr, err, value_);
       if (err != 0) {
@@ -227,7 +260,7 @@ TInstruction* TInterpreter::Execute(TInstruction& in) {
         errorCode_ = kRunErrNotNumber;
         return in.Jump;
       }
-      return IsTrue(value_.Num) ? in.Next : in.Jump;
+      return IsTrueNumber(value_.Num) ? in.Next : in.Jump;
     }
     case kOpQuestion:
     case kOpBaseQuestion:

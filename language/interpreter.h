@@ -87,6 +87,15 @@ class TInterpreter {
  private:
   bool RunProgram(TInstruction* program, int32_t stopOpcode, bool nested);
   void RunLoop(TInstruction* current, int32_t stopOpcode);
+  // The instructions from current on, up to most of them, as long as they
+  // cannot stop the run, or else the one at current; their number added to
+  // counter. The instruction to go on with.
+  TInstruction* Steps(TInstruction* current, int most, int& counter);
+  // One instruction that cannot set an error, a break or the terminate
+  // value: a jump, or a store or test of numbers whose number code
+  // finishes. Current moves on; false, with nothing done, for any other.
+  static bool QuickStep(TInstruction*& current);
+  // One instruction of any kind after QuickStep refused it.
   TInstruction* Execute(TInstruction& in);
   void Store(TInstruction& in);
   void SetEvalError(int evalCode, const TInstruction& in, bool keepText);

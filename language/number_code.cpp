@@ -1,7 +1,10 @@
 #include "language/number_code.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
+#include <utility>
 
 #include "language/expr_context.h"
 #include "language/number_functions.h"
@@ -119,19 +122,21 @@ std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr) {
 // ApplyNumberOperator folds to the one operation.
 #define VM_APPLY_CASES(OP)                                                             \
   case kNumApplyConst + (OP):                                                          \
-    if (ApplyNumberOperator((OP), acc, op.Constant) != 0) return 0;                    \
+    if (ApplyNumberOperator((OP), acc, op.Constant) != 0) return kNoNumber;            \
     break;                                                                             \
   case kNumApplyVar + (OP):                                                            \
-    if (op.Var->Kind != 'N' || ApplyNumberOperator((OP), acc, op.Var->Num) != 0) return 0; \
+    if (op.Var->Kind != 'N' || ApplyNumberOperator((OP), acc, op.Var->Num) != 0) return kNoNumber; \
     break;                                                                             \
   case kNumApplyPop + (OP): {                                                          \
     long double left = stack[--top];                                                   \
-    if (ApplyNumberOperator((OP), left, acc) != 0) return 0;                           \
+    if (ApplyNumberOperator((OP), left, acc) != 0) return kNoNumber;                   \
     acc = left;                                                                        \
     break;                                                                             \
   }
 
 namespace {
+
+constexpr long double kNoNumber = std::numeric_limits<long double>::quiet_NaN();
 
 // A number loaded or applied: the first step of most codes.
 bool LoadNumber(const TNumberOp& op, long double& acc) {
@@ -168,7 +173,7 @@ std::size_t LeadingOperand(const TNumberOp* op, long double& acc) {
   return std::isfinite(acc) ? 1 + op->Arg : 0;
 }
 
-long double RunSteps(const std::vector<TNumberOp>& code, bool& ok) {
+long double RunSteps(const std::vector<TNumberOp>& code) {
   long double stack[kNumberStackSize];
   std::size_t top = 0;
   long double acc = 0;
@@ -180,7 +185,7 @@ long double RunSteps(const std::vector<TNumberOp>& code, bool& ok) {
         acc = op.Constant;
         break;
       case kNumLoadVar:
-        if (op.Var->Kind != 'N') return 0;
+        if (op.Var->Kind != 'N') return kNoNumber;
         acc = op.Var->Num;
         break;
       case kNumPush:
@@ -190,17 +195,17 @@ long double RunSteps(const std::vector<TNumberOp>& code, bool& ok) {
         stack[top++] = op.Constant;
         break;
       case kNumPushVar:
-        if (op.Var->Kind != 'N') return 0;
+        if (op.Var->Kind != 'N') return kNoNumber;
         stack[top++] = op.Var->Num;
         break;
       case kNumCall:
         top -= op.Arg;
         acc = ApplyNumberFunction(op.Function, stack[top], op.Arg > 1 ? stack[top + 1] : 0);
-        if (!std::isfinite(acc)) return 0;
+        if (!std::isfinite(acc)) return kNoNumber;
         break;
       case kNumCallLeaves: {
         const std::size_t steps = LeadingOperand(p, acc);
-        if (steps == 0) return 0;
+        if (steps == 0) return kNoNumber;
         p += steps - 1;
         break;
       }
@@ -216,30 +221,199 @@ long double RunSteps(const std::vector<TNumberOp>& code, bool& ok) {
       VM_APPLY_CASES(kOpNotEq)
       VM_APPLY_CASES(kOpEq)
       default:
-        return 0;
+        return kNoNumber;
     }
   }
-  ok = true;
   return acc;
+}
+
+#undef VM_APPLY_CASES
+
+// The fixed routines. Each form reads its two operands where the code keeps
+// them (false when one cannot be read) and applies an operator whose index
+// is a constant, so that ApplyNumberOperator folds to the one operation; a
+// comparison gives 0 or 1, which never overflows, and skips that check. A
+// test of a comparison gives its truth without a number in between.
+template <int Op>
+long double Apply(long double left, long double right) {
+  if constexpr (Op >= kOpLess) {
+    return NumbersCompare(Op, left, right) ? 1 : 0;
+  } else {
+    return ApplyNumberOperator(Op, left, right) == 0 ? left : kNoNumber;
+  }
+}
+
+int TruthOf(long double number) { return std::isnan(number) ? -1 : IsTrueNumber(number) ? 1 : 0; }
+
+template <class Form>
+struct TFormRoutines {
+  template <int Op>
+  static long double Run(const std::vector<TNumberOp>& code) {
+    long double left, right;
+    if (!Form::Read(code.data(), left, right)) return kNoNumber;
+    return Apply<Op>(left, right);
+  }
+  template <int Op>
+  static int Test(const std::vector<TNumberOp>& code) {
+    long double left, right;
+    if (!Form::Read(code.data(), left, right)) return -1;
+    if constexpr (Op >= kOpLess) {
+      return NumbersCompare(Op, left, right) ? 1 : 0;
+    } else {
+      return TruthOf(Apply<Op>(left, right));
+    }
+  }
+};
+
+bool ReadNumber(const TCommonVar* var, long double& x) {
+  if (var->Kind != 'N') return false;
+  x = var->Num;
+  return true;
+}
+
+struct TVarOpConst {
+  static bool Read(const TNumberOp* code, long double& left, long double& right) {
+    right = code[1].Constant;
+    return ReadNumber(code[0].Var, left);
+  }
+};
+
+struct TVarOpVar {
+  static bool Read(const TNumberOp* code, long double& left, long double& right) {
+    return ReadNumber(code[0].Var, left) && ReadNumber(code[1].Var, right);
+  }
+};
+
+struct TConstOpVar {
+  static bool Read(const TNumberOp* code, long double& left, long double& right) {
+    left = code[0].Constant;
+    return ReadNumber(code[1].Var, right);
+  }
+};
+
+// DIV or MOD of a variable by a whole constant (code[2].Whole): as
+// integers when the variable is a small whole number (see SmallWholes),
+// else through the built-in's own arithmetic.
+template <uint8_t Function>
+bool DivideByWhole(const TNumberOp* code, long double& result) {
+  const TCommonVar& var = *code[1].Var;
+  if (var.Kind != 'N') return false;
+  if (int32_t x; WholeDividend(var.Num, x)) {
+    result = Function == kNumFnMod ? WholeMod(x, code[2].Whole) : WholeDiv(x, code[2].Whole);
+    return true;
+  }
+  result = ApplyNumberFunction(Function, var.Num, code[2].Constant);
+  return std::isfinite(result);
+}
+
+template <uint8_t Function>
+struct TDivisionOpConst {
+  static bool Read(const TNumberOp* code, long double& left, long double& right) {
+    right = code[3].Constant;
+    return DivideByWhole<Function>(code, left);
+  }
+};
+
+// The forms without an operator.
+long double ConstantAlone(const std::vector<TNumberOp>& code) { return code[0].Constant; }
+
+long double VariableAlone(const std::vector<TNumberOp>& code) {
+  long double x;
+  return ReadNumber(code[0].Var, x) ? x : kNoNumber;
+}
+
+template <uint8_t Function>
+long double DivisionAlone(const std::vector<TNumberOp>& code) {
+  long double x;
+  return DivideByWhole<Function>(code.data(), x) ? x : kNoNumber;
+}
+
+template <TNumberRoutine Routine>
+int TestOfRoutine(const std::vector<TNumberOp>& code) {
+  return TruthOf(Routine(code));
+}
+
+// A routine and its test for each operator, by the operator's index.
+struct TByOperator {
+  std::array<TNumberRoutine, kOperatorCount + 1> Run;
+  std::array<TNumberTest, kOperatorCount + 1> Test;
+};
+
+template <class Form, std::size_t... I>
+constexpr TByOperator ByOperator(std::index_sequence<I...>) {
+  using R = TFormRoutines<Form>;
+  return {{nullptr, &R::template Run<static_cast<int>(I) + 1>...}, {nullptr, &R::template Test<static_cast<int>(I) + 1>...}};
+}
+
+template <class Form>
+constexpr TByOperator kByOperator = ByOperator<Form>(std::make_index_sequence<kOperatorCount>());
+
+// The operator a step applies with the given form (kNumApplyConst,
+// kNumApplyVar), 0 when it is another step.
+int AppliedOperator(const TNumberOp& op, int form) {
+  const int index = op.Code - form;
+  return index >= 1 && index <= kOperatorCount ? index : 0;
+}
+
+// DIV or MOD of a variable by a whole constant: the built-in, 0 for any
+// other start.
+uint8_t WholeDivisionOf(std::vector<TNumberOp>& code) {
+  if (code.size() < 3 || code[0].Code != kNumCallLeaves || code[0].Arg != 2) return 0;
+  const uint8_t function = code[0].Function;
+  if (function != kNumFnDiv && function != kNumFnMod) return 0;
+  if (code[1].Code != kNumLoadVar || code[2].Code != kNumLoadConst) return 0;
+  return WholeDivisor(code[2].Constant, code[2].Whole) ? function : 0;
+}
+
+TNumberRoutines Pick(const TByOperator& table, int op) { return {table.Run[op], table.Test[op]}; }
+
+template <TNumberRoutine Routine>
+TNumberRoutines Alone() {
+  return {Routine, &TestOfRoutine<Routine>};
+}
+
+TNumberRoutines ShortFormRoutines(std::vector<TNumberOp>& code) {
+  const uint8_t first = code[0].Code;
+  if (code.size() == 1) {
+    if (first == kNumLoadConst) return Alone<&ConstantAlone>();
+    if (first == kNumLoadVar) return Alone<&VariableAlone>();
+    return {};
+  }
+  if (code.size() == 2) {
+    if (first == kNumLoadVar) {
+      if (const int op = AppliedOperator(code[1], kNumApplyConst)) return Pick(kByOperator<TVarOpConst>, op);
+      if (const int op = AppliedOperator(code[1], kNumApplyVar)) return Pick(kByOperator<TVarOpVar>, op);
+    } else if (first == kNumLoadConst) {
+      if (const int op = AppliedOperator(code[1], kNumApplyVar)) return Pick(kByOperator<TConstOpVar>, op);
+    }
+    return {};
+  }
+  const uint8_t function = WholeDivisionOf(code);
+  if (function == 0 || code.size() > 4) return {};
+  const bool mod = function == kNumFnMod;
+  if (code.size() == 3) return mod ? Alone<&DivisionAlone<kNumFnMod>>() : Alone<&DivisionAlone<kNumFnDiv>>();
+  const int op = AppliedOperator(code[3], kNumApplyConst);
+  if (op == 0) return {};
+  return mod ? Pick(kByOperator<TDivisionOpConst<kNumFnMod>>, op) : Pick(kByOperator<TDivisionOpConst<kNumFnDiv>>, op);
 }
 
 }  // namespace
 
-long double RunNumberCode(const std::vector<TNumberOp>& code, bool& ok) {
-  ok = false;
-  // Most codes load a number or call a built-in on loads and apply one
-  // operator (I+1, I<=N, MOD(I,3)=0): done in straight lines, so that the
-  // number stays in a register.
+TNumberRoutines PrepareNumberRoutines(std::vector<TNumberOp>& code) {
+  if (code.empty()) return {};
+  const TNumberRoutines routines = ShortFormRoutines(code);
+  return routines.Run != nullptr ? routines : TNumberRoutines{&RunNumberCode, &TestOfRoutine<&RunNumberCode>};
+}
+
+long double RunNumberCode(const std::vector<TNumberOp>& code) {
+  // Most other codes load a number or call a built-in on loads and apply
+  // one operator (ROUND(X)+1): done in straight lines, so that the number
+  // stays in a register.
   long double acc = 0;
   const std::size_t first = LeadingOperand(code.data(), acc);
   int err = 0;
-  if (first != 0 && first + 1 == code.size() && ApplyNumber(code[first], acc, err)) {
-    ok = err == 0;
-    return acc;
-  }
-  return RunSteps(code, ok);
+  if (first != 0 && first + 1 == code.size() && ApplyNumber(code[first], acc, err)) return err == 0 ? acc : kNoNumber;
+  return RunSteps(code);
 }
-
-#undef VM_APPLY_CASES
 
 }  // namespace vm

@@ -6,8 +6,11 @@
 // simply runs instead and names the error.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
+
+#include "foundation/values/value_text.h"
 
 #include "language/expr_types.h"
 
@@ -34,10 +37,25 @@ inline constexpr std::size_t kNumberStackSize = 64;
 // Empty when an operand is of another sort or the stack would not do.
 std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr);
 
-// The number the code gives, with ok false (and nothing changed) when a
-// variable holds another kind, an operator fails or a built-in gives no
-// finite number. The number is returned rather than stored: a long double
-// written to memory costs several cycles of its own.
-long double RunNumberCode(const std::vector<TNumberOp>& code, bool& ok);
+// What runs a code, picked once when the code is made: fixed routines for
+// the short forms most statements are made of (a variable or a constant
+// alone, variable or constant op variable, variable op constant, DIV or MOD
+// of a variable by a whole constant, alone or op constant), RunNumberCode
+// for the rest; both null for an empty code. It notes in the code what its
+// routines need.
+struct TNumberRoutines {
+  TNumberRoutine Run = nullptr;
+  TNumberTest Test = nullptr;
+};
+TNumberRoutines PrepareNumberRoutines(std::vector<TNumberOp>& code);
+
+// Whether a number counts as true in a condition.
+inline bool IsTrueNumber(long double x) { return std::fabs(x) >= kNumTolerance; }
+
+// The number the code gives, NaN (with nothing changed) when a variable
+// holds another kind, an operator fails or a built-in gives no finite
+// number. The number is returned rather than stored: a long double written
+// to memory costs several cycles of its own.
+long double RunNumberCode(const std::vector<TNumberOp>& code);
 
 }  // namespace vm

@@ -47,6 +47,22 @@ inline long double IntOf(long double x) { return TruncateToWhole(x); }
 
 inline long double AbsOf(long double x) { return std::fabs(x); }
 
+// The two halves of SmallWholes below: A whole with |A| < 2^31, B whole
+// with 1 <= |B| <= 10^9.
+inline bool WholeDividend(long double a, int32_t& x) {
+  int64_t w;
+  if (!ReadWhole(a, 2147483648.0L, w)) return false;
+  x = static_cast<int32_t>(w);
+  return true;
+}
+
+inline bool WholeDivisor(long double b, int32_t& y) {
+  int64_t w;
+  if (!ReadWhole(b, 1000000001.0L, w) || w == 0) return false;
+  y = static_cast<int32_t>(w);
+  return true;
+}
+
 // Whole A and B with |A| < 2^31 and 1 <= |B| <= 10^9, the usual operands
 // of DIV and MOD, for which the integer quotient and remainder are bit for
 // bit what the rounded division below gives. A fraction of A / B is then at
@@ -57,28 +73,29 @@ inline long double AbsOf(long double x) { return std::fabs(x); }
 // from that rounding unchanged (checked for every one of them). Beyond 10^9
 // it does not hold: DIV(2147483646, 2147483647) rounds up to 1.
 inline bool SmallWholes(long double a, long double b, int32_t& x, int32_t& y) {
-  int64_t wa, wb;
-  if (!ReadWhole(a, 2147483648.0L, wa) || !ReadWhole(b, 1000000001.0L, wb) || wb == 0) return false;
-  x = static_cast<int32_t>(wa);
-  y = static_cast<int32_t>(wb);
-  return true;
+  return WholeDividend(a, x) && WholeDivisor(b, y);
 }
+
+// DIV and MOD of small wholes (see SmallWholes) as integers.
+inline long double WholeDiv(int32_t x, int32_t y) {
+  const int32_t q = x / y;
+  // The truncation keeps the sign of a negative quotient under 1.
+  if (q == 0 && x != 0 && (x < 0) != (y < 0)) return -0.0L;
+  return q;
+}
+
+inline long double WholeMod(int32_t x, int32_t y) { return x % y; }
 
 // Rounding to 9 places first keeps 0.3 / 0.1 at 3 rather than 2.
 inline long double DivOf(long double a, long double b) {
   int32_t x, y;
-  if (SmallWholes(a, b, x, y)) {
-    const int32_t q = x / y;
-    // The truncation keeps the sign of a negative quotient under 1.
-    if (q == 0 && x != 0 && (x < 0) != (y < 0)) return -0.0L;
-    return q;
-  }
+  if (SmallWholes(a, b, x, y)) return WholeDiv(x, y);
   return std::fabs(b) < kNumTolerance ? 0 : TruncateToWhole(RoundTo9Places(a / b));
 }
 
 inline long double ModOf(long double a, long double b) {
   int32_t x, y;
-  if (SmallWholes(a, b, x, y)) return x % y;
+  if (SmallWholes(a, b, x, y)) return WholeMod(x, y);
   if (std::fabs(b) < kNumTolerance) return a;
   return RoundTo9Places(a - TruncateToWhole(RoundTo9Places(a / b)) * b);
 }

@@ -44,6 +44,19 @@ inline int CompareNumbers(long double left, long double right) {
   return left > right ? 1 : -1;
 }
 
+// Whether the comparison operator opIndex holds between two numbers.
+inline bool NumbersCompare(int opIndex, long double left, long double right) {
+  const int order = CompareNumbers(left, right);
+  switch (opIndex) {
+    case kOpLess: return order < 0;
+    case kOpGreater: return order > 0;
+    case kOpLessEq: return order <= 0;
+    case kOpGreaterEq: return order >= 0;
+    case kOpNotEq: return order != 0;
+    default: return order == 0;
+  }
+}
+
 // Applies one operator to two numbers in place of the left one; 0 or the
 // error code, with the left number 0 after an error. Two values of kind 'N'
 // give exactly what ApplyOperator gives them. Inline, so that the evaluator
@@ -62,13 +75,16 @@ inline int ApplyNumberOperator(int opIndex, long double& acc, long double right)
       break;
     case kOpAdd: acc += right; break;
     case kOpSub: acc -= right; break;
-    case kOpPow: err = PowerOfNumbers(acc, right); break;
-    case kOpLess: acc = CompareNumbers(acc, right) < 0; break;
-    case kOpGreater: acc = CompareNumbers(acc, right) > 0; break;
-    case kOpLessEq: acc = CompareNumbers(acc, right) <= 0; break;
-    case kOpGreaterEq: acc = CompareNumbers(acc, right) >= 0; break;
-    case kOpNotEq: acc = CompareNumbers(acc, right) != 0; break;
-    default: acc = CompareNumbers(acc, right) == 0; break;
+    case kOpPow:
+      // The square by one multiplication: the library's power gives the
+      // same bits for it, and costs as much as the rest of a formula.
+      if (right == 2 && std::fabs(acc) >= kNumTolerance) {
+        acc *= acc;
+      } else {
+        err = PowerOfNumbers(acc, right);
+      }
+      break;
+    default: acc = NumbersCompare(opIndex, acc, right); break;
   }
   // The floating-point unit would trap an overflow; no infinity is ever kept.
   if (err == 0 && !std::isfinite(acc)) err = kErrOverflow;

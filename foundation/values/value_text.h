@@ -17,7 +17,7 @@ namespace vm {
 inline constexpr long double kNumTolerance = 1e-9L;
 
 // Whether a number counts as zero (and so as false in a condition).
-inline bool IsNearZero(long double x) { return x < kNumTolerance && x > -kNumTolerance; }
+inline bool IsNearZero(long double x) { return std::fabs(x) < kNumTolerance; }
 
 // Sets v.Kind to Kind ('R' is stored as 'N') and reads S into the part of
 // that kind: 'C' trimmed; 'D' a free-form date, valid or not; 'N' a decimal
