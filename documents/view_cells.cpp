@@ -65,11 +65,17 @@ void TViews::Refresh() {
 }
 
 std::string TStatusLine::Text() {
-  if (!Defined) return {};
+  std::string text;
+  return Defined && Evaluate(text) ? text : std::string();
+}
+
+bool TStatusLine::Evaluate(std::string& shown) {
   TCommonVar value;
   int err = 0;
   EvalExpr(Expr, err, value);
-  return err == 0 ? ValueToText(value, Width, Decimals) : std::string();
+  if (err != 0) return false;
+  shown = LastText = ValueToText(value, Width, Decimals);
+  return true;
 }
 
 }  // namespace vm

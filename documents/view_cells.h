@@ -85,6 +85,10 @@ struct TStatusLine {
   int32_t Decimals = 0;
   // The value as text; empty without a line or when it fails.
   std::string Text();
+  // The value as text into Shown (kept in LastText too); false when the
+  // expression fails.
+  bool Evaluate(std::string& shown);
+  std::string LastText;
   void Clear() { *this = {}; }
 };
 

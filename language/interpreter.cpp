@@ -82,6 +82,9 @@ void TInterpreter::BeginDocumentRun() {
   aborted_ = false;
   errorLine_ = -1;
   terminate_ = 0;
+  // A break asked for in the last document (or while nothing ran) is no
+  // question to this one.
+  breakRequest_.store(false, std::memory_order_relaxed);
   focusTable_ = nullptr;
   returnStack_.clear();
 }

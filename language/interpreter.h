@@ -53,13 +53,14 @@ class TInterpreter {
   // the error log.
   void SetDocument(std::string name, std::string_view description);
   // A new document run: no error line, not aborted, no terminate value,
-  // empty return stack.
+  // no break request, empty return stack.
   void BeginDocumentRun();
   // Error code, position and text cleared, current line 0.
   void ResetErrors();
 
   // Set by the document window when the user asks to break the run.
   void RequestBreak() { breakRequest_.store(true, std::memory_order_relaxed); }
+  bool BreakRequested() const { return breakRequest_.load(std::memory_order_relaxed); }
 
   int32_t ErrorCode() const { return errorCode_; }
   const std::string& ErrorText() const { return errorText_; }

@@ -51,7 +51,9 @@ void TQtUiServices::EnableDocWindows(bool enable) {
   for (const QPointer<QWidget>& w : docWindows_)
     if (w) w->setEnabled(enable);
   if (enable && focusBeforeDisable_) {
-    focusBeforeDisable_->setFocus();
+    // A control hidden or disabled meanwhile cannot take the focus back.
+    QWidget* w = focusBeforeDisable_;
+    if (w->isVisible() && w->isEnabled() && w->window()->isEnabled()) w->setFocus();
     focusBeforeDisable_.clear();
   }
 }

@@ -1,9 +1,6 @@
 #include "ui/qt/window_steps.h"
 
-#include <QTimer>
-
 #include "documents/document_window.h"
-#include "language/interpreter.h"
 #include "ui/qt/document_window.h"
 #include "ui/qt/main_program.h"
 
@@ -28,16 +25,11 @@ bool TWindowSteps::RunPass(TDocData& data, bool firstShowing) {
   if (doc_.Forms.Count() == 0) return THeadlessSteps::RunPass(data, firstShowing);
   if (!ConfirmEntry(data)) return false;
   TDocumentWindowLogic logic(doc_, data.MenuCaption);
-  TDocumentWindow window(doc_, logic, data.MenuCaption, mainWindow_);
-  if (data.FormWidth > 0 && data.FormHeight > 0) window.resize(data.FormWidth, data.FormHeight);
-  logic.Show(firstShowing);
+  TDocumentWindow window(doc_, logic, data, mainWindow_);
+  window.ApplyDocLayout();
+  window.OnShown = Shown;
   // A program that ended the document at its start leaves nothing to enter.
-  if (Interp().TerminateValue() == 0 && !Interp().Aborted()) {
-    if (Shown) QTimer::singleShot(0, &window, [this, &window] { Shown(window); });
-    window.exec();
-  } else {
-    logic.CanButClick(false);
-  }
+  if (window.ShowModal(firstShowing) == TDocumentWindow::kNotShown) logic.CanButClick(false);
   logic.Close();
   return logic.CommitFlag();
 }

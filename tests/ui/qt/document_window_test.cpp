@@ -145,7 +145,10 @@ TEST_F(DocumentWindowTest, AReceiptEnteredThroughTheLookUpListReachesTheGoodsAnd
   RunIncome(
       [&](TDocumentWindow& window) {
         shown = true;
-        auto* number = window.findChild<QLineEdit*>();
+        // The view cell's field, not the search line.
+        QLineEdit* number = nullptr;
+        for (QLineEdit* e : window.Panel1()->findChildren<QLineEdit*>())
+          if (!number) number = e;
         ASSERT_NE(number, nullptr);
         number->setFocus();
         number->setText("777");

@@ -135,7 +135,9 @@ TEST_F(FormSurfaceTest, ControlsStandInsideTheSurfaceAndRunTheirPrograms) {
 
 TEST_F(FormSurfaceTest, TheFormScalesWithTheWindow) {
   TDocumentWindowLogic logic(rig.Doc, "T");
-  TDocumentWindow window(rig.Doc, logic, "T");
+  TDocData data;
+  data.MenuCaption = "T";
+  TDocumentWindow window(rig.Doc, logic, data);
   QWidget* surface = window.Table(0)->parentWidget();
   // Built before the window shows, at the size it first has, so that the
   // focus order sees the places counted from the bottom where they stand.
