@@ -161,13 +161,6 @@ TEST(DocumentRun, ViewCellsShowAndTakeValuesOfEveryKind) {
   EXPECT_EQ(std::pair(rig.Doc.AutoParams.Find("P")->GetValue().Num, recalcs), std::pair(7.0L, 6));
 }
 
-TEST(DocumentRun, StatusLineShowsItsValue) {
-  RunRig rig;
-  ASSERT_TRUE(rig.Build("INFORMSTRING\n[A * 2]\nENDSECTION\n"));
-  rig.Var("A").Value.Num = 2.5;
-  EXPECT_EQ(rig.Doc.StatusLine.Text(), "5.0000");
-}
-
 const char* const kQuestions =
     "QUESTIONS\nQ1 = TITLE:'Ask ' + S, INPUT:[['Sum', A, 10, 2], ['Name', S, 0, 0]], CANCEL:1\nENDSECTION\n"
     "INIT\nEXECQUESTION Q1\nENDSECTION\n";
