@@ -2,11 +2,10 @@
 // run against the run-time objects with headless controls.
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "documents/runtime_objects.h"
 #include "language/expr_fakes.h"

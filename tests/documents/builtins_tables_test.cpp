@@ -3,11 +3,10 @@
 // without rows, CURRENTROW after searches, and whole programs.
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include <array>
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "documents/doc_rig.h"

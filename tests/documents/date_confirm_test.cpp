@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include <deque>
+#include <tuple>
 #include <vector>
 
 #include "documents/headless_steps.h"

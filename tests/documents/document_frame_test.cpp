@@ -5,9 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include <memory>
+#include <tuple>
 
 #include "documents/doc_rig.h"
 #include "foundation/values/dates.h"

@@ -2,10 +2,9 @@
 // whole descriptions, and the tables that look-up pages fill.
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "documents/doc_rig.h"
 #include "documents/line_errors.h"
