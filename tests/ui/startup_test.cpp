@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "config/data_dir.h"
 #include "config/date_index.h"
@@ -39,6 +41,12 @@ class DayStarter : public TStartOfDayRunner {
   TDocData* Doc = nullptr;
   bool LockedMeanwhile = false;
 };
+
+std::pair<TDateRec, TTimeRec> ProgramNowPair() {
+  std::pair<TDateRec, TTimeRec> now;
+  ProgramNow(now.first, now.second);
+  return now;
+}
 
 int32_t IndexRecords(const std::string& dir) {
   TDBF t;
@@ -86,28 +94,19 @@ class StartUpTest : public ::testing::Test {
 
 TEST_F(StartUpTest, WithItsOwnClockTheProgramStartsAtTheSavedTimeAndLeavesTheDayToTheFirstRun) {
   ASSERT_EQ(StartUp(options), 0);
-  EXPECT_FALSE(BasesLocked());
-  EXPECT_EQ(starter.Runs, 0);
-  EXPECT_FALSE(MainState().DayStarted);
-  EXPECT_EQ(IndexRecords(home.Dir()), 0);
+  EXPECT_EQ(std::tuple(BasesLocked(), starter.Runs, MainState().DayStarted, IndexRecords(home.Dir())),
+            std::tuple(false, 0, false, 0));
   clock.AdvanceTicks(61'000);
-  TDateRec d;
-  TTimeRec t;
-  ProgramNow(d, t);
-  EXPECT_EQ(d, (TDateRec{5, 12, 2026}));
-  EXPECT_EQ(t, (TTimeRec{20, 16, 1}));
-  EXPECT_TRUE(Settings().Blanks.GetItem(0)->Compiled);
-  EXPECT_TRUE(Settings().Books.GetItem(0)->Valid);
+  EXPECT_EQ(ProgramNowPair(), std::pair(TDateRec{5, 12, 2026}, TTimeRec{20, 16, 1}));
+  EXPECT_TRUE(Settings().Blanks.GetItem(0)->Compiled && Settings().Books.GetItem(0)->Valid);
   EXPECT_TRUE(ui.Boxes.empty());
 }
 
 TEST_F(StartUpTest, WithTheSystemClockTheDayStartsWithTheIndexUpToYesterdayAndItsDocument) {
   FollowSystemClock();
   ASSERT_EQ(StartUp(options), 0);
-  EXPECT_EQ(starter.Runs, 1);
-  EXPECT_EQ(starter.Doc, &Settings().StartOfDayDoc);
-  EXPECT_FALSE(starter.LockedMeanwhile);
-  EXPECT_TRUE(MainState().DayStarted);
+  EXPECT_EQ(std::tuple(starter.Runs, starter.Doc, starter.LockedMeanwhile, MainState().DayStarted),
+            std::tuple(1, &Settings().StartOfDayDoc, false, true));
   EXPECT_EQ(MainState().WorkingDay, (TDateRec{7, 12, 2026}));
   ASSERT_EQ(IndexRecords(home.Dir()), 1);
   TDBF index;
@@ -124,11 +123,7 @@ TEST_F(StartUpTest, GivenDateAndTimeSetTheProgramClock) {
   options.ClockDate = TDateRec{1, 2, 2027};
   options.ClockTime = TTimeRec{8, 0, 0};
   ASSERT_EQ(StartUp(options), 0);
-  TDateRec d;
-  TTimeRec t;
-  ProgramNow(d, t);
-  EXPECT_EQ(d, (TDateRec{1, 2, 2027}));
-  EXPECT_EQ(t, (TTimeRec{8, 0, 0}));
+  EXPECT_EQ(ProgramNowPair(), std::pair(TDateRec{1, 2, 2027}, TTimeRec{8, 0, 0}));
 }
 
 TEST_F(StartUpTest, TooLittleRoomForTwiceTheDatabasesEndsTheStartUp) {
@@ -152,8 +147,7 @@ TEST_F(StartUpTest, ABusyDatabaseEndsTheStartUpBeforeTheDayStarts) {
   auto holder = Files().Open(home / "sales.dbf", FileMode::ReadWrite);
   ASSERT_NE(holder, nullptr);
   EXPECT_EQ(StartUp(options), kStartUpFailed);
-  EXPECT_EQ(starter.Runs, 0);
-  EXPECT_FALSE(BasesLocked());
+  EXPECT_EQ(std::pair(starter.Runs, BasesLocked()), std::pair(0, false));
   EXPECT_LE(IndexRecords(home.Dir()), 0);
   ASSERT_EQ(ui.Boxes.size(), 1u);
   EXPECT_NE(ui.Boxes[0].Text.find("sales.dbf занята или испорчена"_w), std::string::npos);
@@ -209,8 +203,7 @@ TEST_F(StartUpTest, ASecondStartOnTheSameTitleIsToldAndLetsTheLockGo) {
   EXPECT_EQ(ui.Boxes[0].Text, "Программа уже загружена !"_w);
   EXPECT_EQ(ui.Boxes[0].Caption, " Повторный запуск программы "_w);
   EXPECT_EQ(ui.Boxes[0].Flags, kMbInformation);
-  EXPECT_FALSE(BasesLocked());
-  EXPECT_EQ(starter.Runs, 0);
+  EXPECT_EQ(std::pair(starter.Runs, BasesLocked()), std::pair(0, false));
   // Another title is another program; and once the first ends, the mark
   // is free.
   TInstanceMark other(home.Dir());
@@ -232,10 +225,7 @@ TEST_F(StartUpTest, TheStartUpPasswordIsAskedUnderTheLockAndARefusalStillStartsT
     return false;
   };
   ASSERT_EQ(StartUp(options), 0);
-  EXPECT_EQ(asked, 1);
-  EXPECT_TRUE(lockedWhenAsked);
-  EXPECT_TRUE(MainState().StartUpRefused);
-  EXPECT_EQ(starter.Runs, 1);
+  EXPECT_EQ(std::tuple(asked, lockedWhenAsked, MainState().StartUpRefused, starter.Runs), std::tuple(1, true, true, 1));
   options.AskStartUpPassword = [] { return true; };
   ResetErrorLogRun();
   ASSERT_EQ(StartUp(options), 0);
