@@ -58,18 +58,14 @@ TEST_F(DataViewTest, AnEmptyViewHasNoCurrentCellAndIgnoresMoves) {
 TEST_F(DataViewTest, RowAndColumnAreClampedOrIgnored) {
   FiveRows();
   view.SetRow(-5);
-  EXPECT_EQ(view.CurRow(), 0);
-  EXPECT_TRUE(selects.empty()) << "row 0 was already current";
+  EXPECT_EQ(std::pair(view.CurRow(), selects.size()), std::pair(0, size_t{0})) << "row 0 was already current";
   view.SetRow(8);
-  EXPECT_EQ(view.CurRow(), 4);
-  EXPECT_EQ(selects.size(), 1u);
+  EXPECT_EQ(std::pair(view.CurRow(), selects.size()), std::pair(4, size_t{1}));
 
   view.SetCol(2);
-  EXPECT_EQ(view.CurCol(), 2);
   view.SetCol(3);  // the hidden column can never be current
   view.SetCol(-1);
-  EXPECT_EQ(view.CurCol(), 2);
-  EXPECT_EQ(view.PrevCol(), 0);
+  EXPECT_EQ(std::pair(view.CurCol(), view.PrevCol()), std::pair(2, 0));
 
   // While suspended a column still reports; a row does not, and stays
   // inside the rows all the same.
@@ -80,8 +76,7 @@ TEST_F(DataViewTest, RowAndColumnAreClampedOrIgnored) {
   view.SetRow(1);
   view.SetCol(1);
   EXPECT_EQ(view.CurRow(), 1);
-  ASSERT_EQ(selects.size(), 1u);
-  EXPECT_EQ(selects[0], std::make_pair(1, 1));
+  EXPECT_EQ(selects, (std::vector<std::pair<int32_t, int32_t>>{{1, 1}}));
 }
 
 TEST_F(DataViewTest, RowsAreNumberedAfterInsertAndDelete) {
@@ -92,7 +87,6 @@ TEST_F(DataViewTest, RowsAreNumberedAfterInsertAndDelete) {
   for (int32_t r = 0; r < view.RowCount(); ++r) EXPECT_EQ(view.GetRow(r)->Index, r);
   EXPECT_EQ(view.InsertRow(-4), 0);
   EXPECT_EQ(view.InsertRow(99), 7);
-  EXPECT_EQ(view.RowCount(), 8);
 
   TViewRow* c = view.GetRow(4);
   view.DeleteRow(1);
@@ -102,8 +96,7 @@ TEST_F(DataViewTest, RowsAreNumberedAfterInsertAndDelete) {
   view.SetRow(view.RowCount() - 1);
   selects.clear();
   view.DeleteRow(view.RowCount() - 1);
-  EXPECT_EQ(view.CurRow(), view.RowCount() - 1);
-  EXPECT_EQ(selects.size(), 1u);
+  EXPECT_EQ(std::pair(view.CurRow(), selects.size()), std::pair(view.RowCount() - 1, size_t{1}));
   view.DeleteRow(-1);
   view.DeleteRow(view.RowCount());
   EXPECT_EQ(std::pair(view.RowCount(), selects.size()), std::pair(6, size_t{1}));
@@ -111,10 +104,8 @@ TEST_F(DataViewTest, RowsAreNumberedAfterInsertAndDelete) {
   int added = 0;
   view.OnAddRow = [&](TDataView&) { ++added; };
   view.AppendRow();
-  EXPECT_EQ(added, 0);
   view.AddRow();
-  EXPECT_EQ(added, 1);
-  EXPECT_EQ(view.CurRow(), 7);
+  EXPECT_EQ(std::pair(added, view.CurRow()), std::pair(1, 7)) << "only AddRow tells the document";
 }
 
 TEST_F(DataViewTest, CellValuesFollowTheFormatOfTheirColumn) {
@@ -126,8 +117,7 @@ TEST_F(DataViewTest, CellValuesFollowTheFormatOfTheirColumn) {
 
   view.SetCellValue(kDate, 1, {'D', "", 0, {5, 3, 2007}, {}});
   EXPECT_EQ(view.GetCellText(kDate, 1), "5.03.2007");
-  EXPECT_EQ(view.BlankFieldKind(kDate, 1), 'D');
-  EXPECT_EQ(view.BlankFieldKind(7, 1), 0);
+  EXPECT_EQ(std::pair(view.BlankFieldKind(kDate, 1), view.BlankFieldKind(7, 1)), std::pair('D', '\0'));
   EXPECT_EQ(view.GetCellValue(kName, 99).Kind, 'C');
 }
 
@@ -136,8 +126,7 @@ TEST_F(DataViewTest, KeysMoveTheCurrentCellAndReportEveryPress) {
   view.SetUpdating(false);
   view.SetRow(0);
   Key(kKeyDown);
-  EXPECT_EQ(view.CurRow(), 0) << "keys wait for the focus";
-  EXPECT_EQ(clickKeys, 0);
+  EXPECT_EQ(std::pair(view.CurRow(), clickKeys), std::pair(0, 0)) << "keys wait for the focus";
   view.FocusEnter();
 
   const struct {
@@ -181,19 +170,19 @@ TEST_F(DataViewTest, ShiftSelectsARangeOnlyInAMultiSelectView) {
   EXPECT_EQ(std::tuple(view.AnchorRow(), view.SelFirst(), view.SelLast(), view.SelCount()), std::tuple(2, 2, 4, 2));
   EXPECT_EQ(std::tuple(view.InSelection(1), view.InSelection(2), view.InSelection(4)), std::tuple(false, true, true));
   Key(kKeyUp);
-  EXPECT_FALSE(view.InSelection(3));
-  EXPECT_EQ(view.SelLast(), 4);
+  EXPECT_EQ(std::pair(view.InSelection(3), view.SelLast()), std::pair(false, 4));
 }
 
 TEST_F(DataViewTest, TheWheelMovesOneRowPerConfiguredStep) {
   FiveRows();
   view.SetRow(4);
-  for (int notch = 1; notch <= 3; ++notch) view.Wheel(120, 480);
-  EXPECT_EQ(view.CurRow(), 4);
-  view.Wheel(120, 480);
-  EXPECT_EQ(view.CurRow(), 3);
-  view.Wheel(-480, 0);
-  EXPECT_EQ(view.CurRow(), 4);
+  // Four notches of 120 make one step of 480; no step given takes the default.
+  std::vector<int32_t> rows;
+  for (auto [delta, step] : {std::pair{120, 480}, {120, 480}, {120, 480}, {120, 480}, {-480, 0}}) {
+    view.Wheel(delta, step);
+    rows.push_back(view.CurRow());
+  }
+  EXPECT_EQ(rows, (std::vector<int32_t>{4, 4, 4, 3, 4}));
 }
 
 TEST_F(DataViewTest, ClicksSelectTheCellHitAndFocusTheView) {
@@ -206,8 +195,7 @@ TEST_F(DataViewTest, ClicksSelectTheCellHitAndFocusTheView) {
   EXPECT_TRUE(view.Focused());
   EXPECT_EQ(std::pair(view.CurRow(), view.CurCol()), std::pair(3, 2));
   view.LeftClick(-1, -1, 0);
-  EXPECT_EQ(view.CurRow(), 3);
-  EXPECT_EQ(clickKeys, 2);
+  EXPECT_EQ(std::pair(view.CurRow(), clickKeys), std::pair(3, 2));
 }
 
 // What a widget hears, as one letter per call.
