@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/encoding.h"
 #include "language/program_rig.h"
 #include "support/temp_dir.h"
@@ -42,6 +44,14 @@ bool MakeGoods(TDbaseStructure& goods, const test::TempDir& tmp) {
          t.SetFieldStr(3, "7") && t.WriteRecord();
 }
 
+// Every parameter of a list as "NAME=text", in UTF-8, joined by blanks.
+std::string Values(const TAutoList& list) {
+  std::string out;
+  for (int32_t i = 0; i < list.Count(); ++i)
+    out += (i ? " " : "") + list.GetItem(i)->Name + "=" + Cp1251ToUtf8(list.GetItem(i)->ValueText);
+  return out;
+}
+
 long double Number(TExprContext& ctx, std::string_view text) {
   const Outcome o = RunFormula(ctx, text);
   EXPECT_EQ(o.Err, 0) << text;
@@ -62,14 +72,12 @@ TEST(RegistryContext, AutoParametersOfTheRegistry) {
   EXPECT_EQ(Number(ctx, "%LIMIT% * 2"), 25);
   EXPECT_EQ(Number(ctx, "%city% = 'Тула'"_w), 1);
   const Outcome start = RunFormula(ctx, "%START%");
-  EXPECT_EQ(start.Value.Kind, 'D');
-  EXPECT_EQ(start.Value.Date, (TDateRec{5, 3, 2007}));
+  EXPECT_EQ(std::tuple(start.Value.Kind, start.Value.Date), std::tuple('D', TDateRec{5, 3, 2007}));
   EXPECT_EQ(RunFormula(ctx, "%CURDATE%").Value.Kind, 'D');
 
   TExprChain missing;
   const TCompileResult r = CompileExpr("%NOSUCH%", ctx, missing);
-  EXPECT_EQ(r.ErrCode, 152);
-  EXPECT_EQ(r.Msg, " Несуществующий автопараметр NOSUCH"_w);
+  EXPECT_EQ(std::tuple(r.ErrCode, r.Msg), std::tuple(152, " Несуществующий автопараметр NOSUCH"_w));
   EXPECT_EQ(CompileExpr("%LIMIT% + 'x'", ctx, missing).ErrCode, 141);
 
   AddParam(global, "CURDATE", 'N', "7");
@@ -130,8 +138,7 @@ TEST(RegistryContext, FieldsOfABoundDatabase) {
   EXPECT_EQ(RunFormula(ctx, "GOODS.NAME").Value.Str, "Болт"_w);
   EXPECT_EQ(RunFormula(ctx, "GOODS.BOUGHT").Value.Date, (TDateRec{5, 3, 2007}));
   const TCompileResult r = CompileExpr("GOODS.WEIGHT", ctx, expr);
-  EXPECT_EQ(r.ErrCode, 146);
-  EXPECT_EQ(r.Msg, " Неверное имя поля WEIGHT"_w);
+  EXPECT_EQ(std::tuple(r.ErrCode, r.Msg), std::tuple(146, " Неверное имя поля WEIGHT"_w));
   EXPECT_EQ(CompileExpr("GOODS.NAME * 'a'", ctx, expr).ErrCode, 142);
 
   ASSERT_EQ(CompileExpr("GOODS.PRICE", ctx, expr).ErrCode, 0);
@@ -153,26 +160,19 @@ TEST(RegistryContext, ProgramsAssignTheDocumentsAutoParameters) {
             0)
       << Cp1251ToUtf8(program.Message);
   ASSERT_EQ(program.Exec(), 0);
-  const TAutoList& own = ctx.AutoParams().List();
-  EXPECT_EQ(own.GetValueText("LIMIT"), "26");
-  EXPECT_EQ(own.GetValueText("CITY"), "Тула-2"_w);
-  EXPECT_EQ(own.GetValueText("START"), "6.03.2007");
+  EXPECT_EQ(Values(ctx.AutoParams().List()), "LIMIT=26 CITY=Тула-2 START=6.03.2007");
   EXPECT_EQ(program.Num("N"), 26);
-  EXPECT_EQ(global.GetValueText("LIMIT"), "12,5");
-  EXPECT_EQ(global.GetValueText("CITY"), "Тула"_w);
-  EXPECT_EQ(global.GetValueText("START"), "05.03.2007");
+  EXPECT_EQ(Values(global), "LIMIT=12,5 CITY=Тула START=05.03.2007");
 
   ctx.AutoParams().List().CopyTo(global);
-  EXPECT_EQ(global.GetValueText("LIMIT"), "26");
-  EXPECT_EQ(global.GetValueText("START"), "6.03.2007");
+  EXPECT_EQ(Values(global), "LIMIT=26 CITY=Тула-2 START=6.03.2007");
   EXPECT_TRUE(global.GetItem(global.IndexOfName("CITY"))->Local);
 
   // The next run starts from a fresh copy; the compiled program follows it.
   global.GetItem(0)->ValueText = "0.25";
   ctx.AutoParams().Assign(global);
   ASSERT_EQ(program.Exec(), 0);
-  EXPECT_EQ(ctx.AutoParams().List().GetValueText("LIMIT"), "1.5000");
-  EXPECT_EQ(ctx.AutoParams().List().GetValueText("CITY"), "Тула-2-2"_w);
+  EXPECT_EQ(Values(ctx.AutoParams().List()), "LIMIT=1.5000 CITY=Тула-2-2 START=7.03.2007");
 }
 
 TEST(RegistryContext, AssignmentsOfTheWrongTypeAreRefused) {
@@ -230,9 +230,8 @@ TEST(RegistryContext, ProgramsAssignFieldsOfTheCurrentRecord) {
             0)
       << Cp1251ToUtf8(program.Message);
   ASSERT_EQ(program.Exec(), 0);
-  EXPECT_EQ(t.GetFieldStr(0), "25.00");
-  EXPECT_EQ(t.GetFieldStr(1), "Гайка длин"_w);
-  EXPECT_EQ(t.GetFieldStr(2), "20070306");
+  EXPECT_EQ(std::tuple(t.GetFieldStr(0), t.GetFieldStr(1), t.GetFieldStr(2)),
+            std::tuple("25.00", "Гайка длин"_w, "20070306"));
   EXPECT_EQ(RunFormula(ctx, "GOODS.BOUGHT").Value.Date, (TDateRec{6, 3, 2007}));
 
   // Too wide for its field, a number leaves no digits that would read as
@@ -246,8 +245,7 @@ TEST(RegistryContext, ProgramsAssignFieldsOfTheCurrentRecord) {
   t.GoToRecord(1);
   t.ClearRecordBuf();
   ASSERT_EQ(t.ReadRecord(), 0);
-  EXPECT_EQ(t.GetFieldStr(0), "25.00");
-  EXPECT_EQ(t.GetFieldStr(1), "Гайка длин"_w);
+  EXPECT_EQ(std::tuple(t.GetFieldStr(0), t.GetFieldStr(1)), std::tuple("25.00", "Гайка длин"_w));
 
   for (const auto& [text, code] : {std::pair{"GOODS.NAME := 5", 131}, {"GOODS.BOUGHT := 'x'", 131},
                                    {"GOODS.WEIGHT := 1", 129}})
