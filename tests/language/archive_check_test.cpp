@@ -84,9 +84,9 @@ TEST_F(ArchiveCheckTest, EveryMessageOfTheCheck) {
 
   int32_t bad = 0;
   std::string msg;
-  EXPECT_EQ(std::tuple(CheckConfig(config_, bases_, bad, msg), bad), std::tuple(false, 0));
+  EXPECT_EQ((std::tuple{CheckConfig(config_, bases_, bad, msg), bad}), std::tuple(false, 0));
   holder.Close();
-  EXPECT_EQ(std::tuple(CheckConfig(config_, bases_, bad, msg), bad), std::tuple(true, -1));
+  EXPECT_EQ((std::tuple{CheckConfig(config_, bases_, bad, msg), bad}), std::tuple(true, -1));
 }
 
 TEST_F(ArchiveCheckTest, PreparedEntriesStayBound) {
