@@ -149,10 +149,8 @@ TEST_F(ExprCompiler, TypesCompatibleAndOperatorResults) {
                         {3, 'T', 'T', 0, 0}};
   for (const OpCase& c : ops) {
     char r = 0;
-    EXPECT_EQ(OperatorResultType(c.Op, c.Left, c.Right, r), c.Err) << c.Op << c.Left << c.Right;
-    if (c.Result != 0) {
-      EXPECT_EQ(r, c.Result) << c.Op << c.Left << c.Right;
-    }
+    const int err = OperatorResultType(c.Op, c.Left, c.Right, r);
+    EXPECT_EQ(std::tuple(err, c.Result != 0 ? r : '\0'), std::tuple(c.Err, c.Result)) << c.Op << c.Left << c.Right;
   }
 }
 
