@@ -407,6 +407,21 @@ void TRowEntry::StepOn() {
       }
 }
 
+void TRowEntry::DropRow() {
+  TDataView& view = form_.View();
+  filling_ = true;
+  if (view.Editing()) view.SetEditing(false);
+  filling_ = false;
+  HideList();
+  if (view.CurRow() >= 0) view.DeleteRow(view.CurRow());
+  view.SetEditableColumns(form_.EditableCols);
+  adding_ = false;
+  addObject_ = false;
+  toEnter_.reset();
+  saved_.reset();
+  keyStep_ = nullptr;
+}
+
 void TRowEntry::EditEnd() {
   HideList();
   if (filling_) return;

@@ -36,6 +36,10 @@ class TRowEntry {
   // Insert or the add button: a new row, editing in its first key column.
   void StartEntry();
   bool Adding() const { return adding_; }
+  // The delete button pressed during the entry: the row being entered goes
+  // at once and the entry ends, with no second row lost to the end of its
+  // edit.
+  void DropRow();
   // The record chosen in the list (Enter, a double click) fills the row.
   void ChooseFromList();
   // Up or Down on a cell whose column offers a value list: the list pick

@@ -196,6 +196,28 @@ TEST(RowEntry, EscInTheKeyDropsTheNewRowElsewhereKeepsIt) {
   EXPECT_EQ(std::pair(r.View().RowCount(), r.entry->Adding()), std::pair(1, false));
 }
 
+TEST(RowEntry, TheFastDeleteDropsOnlyTheRowBeingEntered) {
+  // In the key (whose abandoned edit would drop the row itself) and after it.
+  for (const bool inKey : {true, false}) {
+    EntryRig r;
+    r.Pick("B");
+    r.Enter("3");
+    r.Key(kKeyInsert);
+    if (inKey) {
+      r.Type("C");
+    } else {
+      r.Pick("C");
+    }
+    ASSERT_TRUE(r.entry->Adding()) << inKey;
+    r.entry->DropRow();
+    EXPECT_EQ(r.View().RowCount(), 1) << inKey;
+    EXPECT_EQ(r.Cell(0, 0), "BA") << inKey;
+    EXPECT_FALSE(r.entry->Adding());
+    EXPECT_FALSE(r.View().Editing());
+    EXPECT_FALSE(r.entry->Lookup().ListVisible());
+  }
+}
+
 TEST(RowEntry, ARepeatedKeyAddsItsSummedColumnsToTheEarlierRow) {
   EntryRig r(", MERGE:[2]", "ONADDROW = T1\nSETCELL(T1, 2, T1CURRENTROW, 1)\nENDADDROW\n");
   r.Pick("BA");

@@ -84,11 +84,9 @@ TEST_F(ArchiveCheckTest, EveryMessageOfTheCheck) {
 
   int32_t bad = 0;
   std::string msg;
-  EXPECT_FALSE(CheckConfig(config_, bases_, bad, msg));
-  EXPECT_EQ(bad, 0);
+  EXPECT_EQ((std::tuple{CheckConfig(config_, bases_, bad, msg), bad}), std::tuple(false, 0));
   holder.Close();
-  EXPECT_TRUE(CheckConfig(config_, bases_, bad, msg));
-  EXPECT_EQ(bad, -1);
+  EXPECT_EQ((std::tuple{CheckConfig(config_, bases_, bad, msg), bad}), std::tuple(true, -1));
 }
 
 TEST_F(ArchiveCheckTest, PreparedEntriesStayBound) {
@@ -97,16 +95,12 @@ TEST_F(ArchiveCheckTest, PreparedEntriesStayBound) {
   ASSERT_TRUE(PrepareAll(config_, bases_));
   EXPECT_NE(goods_->Binding, nullptr);
   EXPECT_EQ(goods_->Dbf, &bases_.FindByAlias("GOODS")->Table);
-  EXPECT_EQ(goods_->DateIndex, test::kGoodsDate);
-  EXPECT_EQ(goods_->GroupIndex, -1);
-  EXPECT_EQ(sales_->GroupIndex, test::kGoodsPrice);
-  EXPECT_EQ(goods_->PackName, "GOODS.DPK");
+  EXPECT_EQ(std::tuple(goods_->DateIndex, goods_->GroupIndex, sales_->GroupIndex, goods_->PackName),
+            std::tuple(test::kGoodsDate, -1, test::kGoodsPrice, "GOODS.DPK"));
   ASSERT_EQ(goods_->LinkCount(), 1);
-  EXPECT_EQ(goods_->GetLink(0)->Target, sales_);
-  EXPECT_TRUE(sales_->IsLinkTarget);
+  EXPECT_TRUE(goods_->GetLink(0)->Target == sales_ && sales_->IsLinkTarget);
   ReleaseAll(config_);
-  EXPECT_EQ(goods_->LinkCount(), 0);
-  EXPECT_EQ(goods_->Dbf, nullptr);
+  EXPECT_TRUE(goods_->LinkCount() == 0 && goods_->Dbf == nullptr);
 
   sales_->DateField = "NAME";
   EXPECT_FALSE(PrepareAll(config_, bases_));
@@ -116,8 +110,7 @@ TEST_F(ArchiveCheckTest, PreparedEntriesStayBound) {
   goods_->ArchiveTable = std::make_unique<TDBF>();
   for (const char* name : {"A", "B", "C"}) goods_->ArchiveTable->AddFieldEx(name, 4, 'N', 0);
   goods_->AllocFieldMap();
-  EXPECT_EQ(goods_->MapCount(), 2);
-  EXPECT_EQ(goods_->GetFieldMapEntry(2), nullptr);
+  EXPECT_TRUE(goods_->MapCount() == 2 && goods_->GetFieldMapEntry(2) == nullptr);
 
   TArchiveConfig empty;
   EXPECT_FALSE(PrepareAll(empty, bases_));

@@ -142,19 +142,15 @@ class BasesRig {
   void Vars(std::initializer_list<std::string_view> names) { Rig.Zeros(names); }
 
   // Runs a program; "" when it went through, else the run error's text.
-  std::string Run(const std::string& text) {
-    if (Rig.Compile(text) != 0) return "compile: " + Rig.Message;
-    if (Rig.Exec() == 0) return {};
-    return Interp().ErrorText();
-  }
-  std::string RunWithTextFlag(const std::string& text) {
+  std::string Run(const std::string& text, bool textFlag = false) {
     Flag.Value = vm::testing::Num(1);
     if (Rig.Compile(text) != 0) return "compile: " + Rig.Message;
-    Flag.Value = vm::testing::Str("x");
+    if (textFlag) Flag.Value = vm::testing::Str("x");
     const int code = Rig.Exec();
     Flag.Value = vm::testing::Num(1);
     return code == 0 ? std::string() : Interp().ErrorText();
   }
+  std::string RunWithTextFlag(const std::string& text) { return Run(text, true); }
   long double Num(std::string_view name) { return Rig.Num(name); }
   std::vector<long double> Nums(std::string_view letters) { return Rig.Nums(letters); }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "language/bases_rig.h"
 #include "platform/services.h"
 
@@ -34,30 +36,24 @@ TEST(BaseRecords, RowNumbersOutsideTheRowsAreRefused) {
   ASSERT_EQ(r.Run("COPYREC(GOODS, 3, 1)\nSETRECORDNUM(GOODS, 2)\nMARKRECORD(GOODS, 1)\n"
                   "A := FIELDINDEX(GOODS, 'price') * 10 + FIELDINDEX(GOODS, 'NOSUCH')\nENDSECTION"),
             "");
-  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "C,B,C");
-  EXPECT_TRUE(goods->Table.MemTableLocate(1)->Deleted);
-  EXPECT_TRUE(goods->Table.Modified);
-  EXPECT_EQ(r.Num("A"), 29);
+  EXPECT_EQ(std::tuple(BasesRig::Column(goods, kGoodsCode), goods->Table.MemTableLocate(1)->Deleted,
+                       goods->Table.Modified, r.Num("A")),
+            std::tuple("C,B,C", true, true, 29.0L));
 }
 
 TEST(BaseLoading, EachLoadTakesItsRecordsAndKeepsNoNewRowProgram) {
   BasesRig r;
   TUBL* goods = r.Goods("GOODS", {{"A", "", "1"}, {"B", "", "2", true}, {"C", "", "3"}, {"D", "", "4"}});
-  r.Vars({"A", "B", "C"});
-  ASSERT_EQ(r.Run("LOADBASE(GOODS)\nENDSECTION"), "");
-  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "A,C,D");
+  r.Vars({"A"});
+  // Each load with the number it gave and the rows it left.
+  for (const auto& [load, number, rows] :
+       {std::tuple("LOADBASE(GOODS)", 0, "A,C,D"), {"A := LOADLAST(GOODS)", 4, "D"},
+        {"A := LOADFIRSTFROM(GOODS, 2)", 3, "C"}, {"LOADRANGE(GOODS, 2, 0)", 3, "C,D"},
+        {"LOADRANGE(GOODS, 1, 3)", 3, "A,C"}, {"LOADWHILE(GOODS, 1, GOODS.PRICE < 3.5)", 3, "A,C"}}) {
+    ASSERT_EQ(r.Run(std::string(load) + "\nENDSECTION"), "") << load;
+    EXPECT_EQ(std::tuple(r.Num("A"), BasesRig::Column(goods, kGoodsCode)), std::tuple(number, rows)) << load;
+  }
   EXPECT_TRUE(goods->Bound);
-  ASSERT_EQ(r.Run("A := LOADLAST(GOODS)\nENDSECTION"), "");
-  EXPECT_EQ(r.Num("A"), 4);
-  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "D");
-  ASSERT_EQ(r.Run("B := LOADFIRSTFROM(GOODS, 2)\nENDSECTION"), "");
-  EXPECT_EQ(r.Num("B"), 3);
-  ASSERT_EQ(r.Run("LOADRANGE(GOODS, 2, 0)\nENDSECTION"), "");
-  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "C,D");
-  ASSERT_EQ(r.Run("LOADRANGE(GOODS, 1, 3)\nENDSECTION"), "");
-  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "A,C");
-  ASSERT_EQ(r.Run("LOADWHILE(GOODS, 1, GOODS.PRICE < 3.5)\nENDSECTION"), "");
-  EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "A,C");
   EXPECT_EQ(r.RunWithTextFlag("LOADWHILE(GOODS, 1, %FLAG%)\nENDSECTION"), ErrorText(24));
 
   BasesRig empty;
@@ -191,32 +187,23 @@ class AddByKeys : public ::testing::Test {
 };
 
 TEST_F(AddByKeys, ModeBitsChooseCaseAndExistingRows) {
-  ASSERT_EQ(Run("ADDBASEKEY(DEST, SRC, 0, COPY)"), "");
-  EXPECT_EQ(r.Num("RUNS"), 2);  // N and a are new, A exists
-  EXPECT_EQ(r.Num("NEWS"), 11);
-  EXPECT_EQ(BasesRig::Column(dest, kGoodsCode), "a,A,N");  // each at its sorted place
-  EXPECT_EQ(BasesRig::Column(dest, kGoodsPrice), "3.00,0,2.00");
-
-  ASSERT_EQ(Run("ADDBASEKEY(DEST, SRC, 2, COPY)"), "");
-  EXPECT_EQ(r.Num("RUNS"), 3);
-  EXPECT_EQ(r.Num("NEWS"), 11);  // 0, 1, 1
-  EXPECT_EQ(BasesRig::Column(dest, kGoodsPrice), "3.00,1.00,2.00");
-
-  ASSERT_EQ(Run("ADDBASEKEY(DEST, SRC, 1, COPY)"), "");
-  EXPECT_EQ(r.Num("RUNS"), 1);  // only N: a is A without regard to case
-  EXPECT_EQ(BasesRig::Column(dest, kGoodsCode), "A,N");
-
-  ASSERT_EQ(Run("ADDBASEKEY(DEST, SRC, 3, COPY)"), "");
-  EXPECT_EQ(r.Num("RUNS"), 3);
-  EXPECT_EQ(r.Num("NEWS"), 10);  // 0, 1, 0
-  EXPECT_EQ(BasesRig::Column(dest, kGoodsPrice), "4.00,2.00");
+  // Per mode: the subroutine's runs, their ISNEWROW digits, the codes and
+  // prices of the destination. Mode 0: N and a are new, A exists, each at
+  // its sorted place; mode 1: only N, a is A without regard to case.
+  for (const auto& [mode, runs, news, codes, prices] :
+       {std::tuple("0", 2, 11, "a,A,N", "3.00,0,2.00"), {"2", 3, 11, "a,A,N", "3.00,1.00,2.00"},
+        {"1", 1, 1, "A,N", "0,2.00"}, {"3", 3, 10, "A,N", "4.00,2.00"}}) {
+    ASSERT_EQ(Run(std::string("ADDBASEKEY(DEST, SRC, ") + mode + ", COPY)"), "") << mode;
+    EXPECT_EQ(std::tuple(r.Num("RUNS"), r.Num("NEWS"), BasesRig::Column(dest, kGoodsCode),
+                         BasesRig::Column(dest, kGoodsPrice)),
+              std::tuple(runs, news, codes, prices))
+        << mode;
+  }
 }
 
 TEST_F(AddByKeys, TheConditionFiltersAndIsNewRowIsLeftAlone) {
   ASSERT_EQ(Run("ADDBASEKEYCOND(DEST, SRC, 2, COPY, SRC.PRICE > 1.5)"), "");
-  EXPECT_EQ(r.Num("RUNS"), 2);
-  EXPECT_EQ(r.Num("NEWS"), 77);
-  EXPECT_EQ(BasesRig::Column(dest, kGoodsCode), "a,A,N");
+  EXPECT_EQ(std::tuple(r.Num("RUNS"), r.Num("NEWS"), BasesRig::Column(dest, kGoodsCode)), std::tuple(2, 77, "a,A,N"));
   EXPECT_EQ(r.RunWithTextFlag("ADDBASEKEYCOND(DEST, SRC, 0, COPY, %FLAG%)\nENDSECTION\nSUBROUTINE = COPY\nENDSUB\n"),
             ErrorText(24));
 }
@@ -235,10 +222,8 @@ TEST(BaseSaving, SaveBaseOrdersTheCommitByTheLastCall) {
   TUBL* b = r.Goods("B", kThree);
   TUBL* c = r.Goods("C", kThree);
   ASSERT_EQ(r.Run("SAVEBASE(A)\nSAVEBASE(B)\nSAVEBASE(A)\nENDSECTION"), "");
-  EXPECT_EQ(a->Table.Number, 3);
-  EXPECT_EQ(b->Table.Number, 2);
-  EXPECT_EQ(c->Table.Number, 0);
-  EXPECT_EQ(r.Context.List.SaveCount, 3);
+  EXPECT_EQ(std::tuple(a->Table.Number, b->Table.Number, c->Table.Number, r.Context.List.SaveCount),
+            std::tuple(3, 2, 0, 3));
   ASSERT_EQ(r.Run("LOADBASE(A)\nLOADBASE(C)\nADDRECORD(A)\nA.CODE := 'D'\nADDRECORD(C)\nENDSECTION"), "");
   EXPECT_TRUE(r.Context.List.WriteSavedBases());
   r.CloseFiles();
@@ -246,8 +231,7 @@ TEST(BaseSaving, SaveBaseOrdersTheCommitByTheLastCall) {
   EXPECT_EQ(ReadGoods(r.Tmp / "C.dbf"), " 1|A; 2|B; 3|C");  // never saved
 
   r.Context.List.BeginRun();
-  EXPECT_EQ(r.Context.List.SaveCount, 0);
-  EXPECT_EQ(a->Table.Number, 0);
+  EXPECT_EQ(std::tuple(r.Context.List.SaveCount, a->Table.Number), std::tuple(0, 0));
 }
 
 // Emptied, loaded again from the file (which the commit has not emptied
@@ -268,9 +252,7 @@ TEST(BaseSaving, SaveBaseWritesAnEditedBookBackAndRewrites) {
   int asked = 0;
   r.Context.List.WriteBackBook = [&](TUBL& b) { return ++asked, &b == goods; };
   ASSERT_EQ(r.Run("SAVEBASE(GOODS)\nENDSECTION"), "");
-  EXPECT_EQ(asked, 1);
-  EXPECT_TRUE(goods->RewriteAll);
-  EXPECT_TRUE(goods->Table.Modified);
+  EXPECT_EQ(std::tuple(asked, goods->RewriteAll, goods->Table.Modified), std::tuple(1, true, true));
 }
 
 TEST(BaseFiles, CopiesOfABaseGoToFilesAndBack) {
@@ -287,8 +269,7 @@ TEST(BaseFiles, CopiesOfABaseGoToFilesAndBack) {
   DesignerTestRun() = true;
   ASSERT_EQ(r.Run("A := BASETOFILE(GOODS, '" + r.Tmp / "designer.dbf" + "')\nENDSECTION"), "");
   DesignerTestRun() = false;
-  EXPECT_EQ(r.Num("A"), 0);
-  EXPECT_FALSE(Files().Exists(r.Tmp / "designer.dbf"));
+  EXPECT_EQ(std::tuple(r.Num("A"), Files().Exists(r.Tmp / "designer.dbf")), std::tuple(0, false));
 }
 
 }  // namespace

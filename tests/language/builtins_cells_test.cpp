@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <memory>
 
 #include "config/blanks.h"
@@ -44,13 +46,11 @@ TEST(RowCells, ReadTheRowBeingFormatted) {
   };
   auto view = std::make_unique<TwoColumns>(3);
   Formatting(view.get(), 1);
-  EXPECT_EQ(text("CURCOL(1)"), "Гвоздь"_w);
-  EXPECT_EQ(text("FIRSTCHAR(1)"), "Г"_w);
-  EXPECT_EQ(text("FIRSTCHAR(2)"), " ");
-  EXPECT_EQ(RunFormula(ctx, "NUMCOL(2) * 2").Value.Num, 5);
-  EXPECT_EQ(RunFormula(ctx, "NUMCOL(1)").Value.Num, 0);
-  EXPECT_EQ(RunFormula(ctx, "CURCOL(3)").Err, 23);
-  EXPECT_EQ(RunFormula(ctx, "NUMCOL(0)").Err, 23);
+  EXPECT_EQ(std::tuple(text("CURCOL(1)"), text("FIRSTCHAR(1)"), text("FIRSTCHAR(2)")),
+            std::tuple("Гвоздь"_w, "Г"_w, " "));
+  EXPECT_EQ(std::tuple(RunFormula(ctx, "NUMCOL(2) * 2").Value.Num, RunFormula(ctx, "NUMCOL(1)").Value.Num,
+                       RunFormula(ctx, "CURCOL(3)").Err, RunFormula(ctx, "NUMCOL(0)").Err),
+            std::tuple(5.0L, 0.0L, 23, 23));
   // A row the view lacks reads as empty cells.
   Formatting(view.get(), 7);
   EXPECT_EQ(text("FIRSTCHAR(1)"), "");
@@ -58,10 +58,8 @@ TEST(RowCells, ReadTheRowBeingFormatted) {
   // With no row being formatted, or once the view is gone, cells are empty.
   view.reset();
   EXPECT_EQ(CurrentRowContext().View, nullptr);
-  EXPECT_EQ(text("CURCOL(5)"), "");
-  EXPECT_EQ(RunFormula(ctx, "NUMCOL(1)").Value.Num, 0);
+  EXPECT_EQ(std::tuple(text("CURCOL(5)"), RunFormula(ctx, "NUMCOL(1)").Value.Num), std::tuple("", 0.0L));
   TwoColumns empty(0);
   Formatting(&empty, 0);
-  EXPECT_EQ(text("CURCOL(1)"), "");
-  EXPECT_EQ(RunFormula(ctx, "CURCOL(3)").Err, 23);
+  EXPECT_EQ(std::tuple(text("CURCOL(1)"), RunFormula(ctx, "CURCOL(3)").Err), std::tuple("", 23));
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cstdint>
 
 #include "expr_fakes.h"
@@ -15,9 +17,7 @@ class DateBuiltins : public FormulaTest {
   void ExpectDates(std::initializer_list<std::pair<const char*, TDateRec>> cases) {
     for (const auto& [text, date] : cases) {
       const Outcome o = Eval(text);
-      EXPECT_EQ(o.Err, 0) << text;
-      EXPECT_EQ(o.Value.Kind, 'D') << text;
-      EXPECT_EQ(o.Value.Date, date) << text;
+      EXPECT_EQ(std::tuple(o.Err, o.Value.Kind, o.Value.Date), std::tuple(0, 'D', date)) << text;
     }
   }
 };
@@ -61,9 +61,7 @@ TEST_F(DateBuiltins, Times) {
                                    {"SECONDSTOTIME(90061)", {25, 1, 1}},
                                    {"MINUTESTOTIME(125)", {2, 5, 0}}}) {
     const Outcome o = Eval(text);
-    EXPECT_EQ(o.Err, 0) << text;
-    EXPECT_EQ(o.Value.Kind, 'T') << text;
-    EXPECT_EQ(o.Value.Time, time) << text;
+    EXPECT_EQ(std::tuple(o.Err, o.Value.Kind, o.Value.Time), std::tuple(0, 'T', time)) << text;
   }
   EXPECT_EQ(Text("TIMETOSTR(TIME(1, 5, 7))"), "1:05.07");
   ExpectNums({{"TIMETOSECONDS(TIME(1, 1, 1))", 3661}, {"TIMETOMINUTES(TIME(1, 10, 30))", 71},

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <tuple>
 #include <unistd.h>
 
 #include "language/program_rig.h"
@@ -36,8 +38,7 @@ TEST(FileBuiltins, CopyReplacesWholeAndNeverCopiesOntoItself) {
                       "COPYFILE(DIR + 'src.txt', DIR + 'same\\src.txt')\n"
                       "COPYFILE(DIR + 'alias.txt', DIR + 'src.txt')\n"
                       "COPYFILE(DIR + 'missing.txt', DIR + 'src.txt')\nENDSECTION"));
-  EXPECT_EQ(ReadBytes(tmp / "dst.txt"), "new contents");
-  EXPECT_EQ(ReadBytes(tmp / "src.txt"), "new contents");
+  EXPECT_EQ(std::tuple(ReadBytes(tmp / "dst.txt"), ReadBytes(tmp / "src.txt")), std::tuple("new contents", "new contents"));
   EXPECT_TRUE(std::filesystem::is_symlink(tmp / "alias.txt"));
   ASSERT_TRUE(rig.Run("ERASEFILE(DIR + 'dst.txt')\nERASEFILE(DIR + 'never.txt')\nENDSECTION"));
   EXPECT_FALSE(std::filesystem::exists(tmp / "dst.txt"));
@@ -61,9 +62,8 @@ TEST(FileBuiltins, CopyNeverWritesThroughALinkBesideItsTarget) {
                         "COPYFILE(DIR + 'src.txt', DIR + 'other.txt')\nENDSECTION"));
     EXPECT_EQ(rival.NewNames.size(), 4u);
   }
-  EXPECT_EQ(ReadBytes(tmp / "dst.txt"), "new contents");
-  EXPECT_EQ(ReadBytes(tmp / "other.txt"), "new contents");
-  EXPECT_EQ(ReadBytes(outside / "victim"), "secret");
+  EXPECT_EQ(std::tuple(ReadBytes(tmp / "dst.txt"), ReadBytes(tmp / "other.txt"), ReadBytes(outside / "victim")),
+            std::tuple("new contents", "new contents", "secret"));
   EXPECT_FALSE(std::filesystem::exists(outside / "escaped"));
 }
 
@@ -75,8 +75,7 @@ TEST(FileBuiltins, PathsOfTheProgramAndTheData) {
   rig.Var("P", Str(""));
   rig.Var("D", Str(""));
   ASSERT_TRUE(rig.Run("P := LOCALPATH(0)\nD := GETPATH(0)\nENDSECTION"));
-  EXPECT_EQ(rig.Value("P").Str, home.Dir());
-  EXPECT_EQ(rig.Value("D").Str, home.Dir() + "data/");
+  EXPECT_EQ(std::tuple(rig.Value("P").Str, rig.Value("D").Str), std::tuple(home.Dir(), home.Dir() + "data/"));
   SetDataDir(oldData);
 }
 
@@ -101,11 +100,10 @@ TEST(FileBuiltins, EraseDirKeepsRootsAndTheProgramAndDataDirectories) {
                       "ERASEDIR(PARENT)\nERASEDIR(HOME + 'DATA')\nERASEDIR(HOME + 'data/../data/')\n"
                       "ERASEDIR(HOME + 'work\\tmp')\nERASEDIR(HOME + 'work/to-data/')\n"
                       "ERASEDIR(HOME + 'work/to-other')\nENDSECTION"));
-  EXPECT_TRUE(std::filesystem::exists(home / "data/base.dbf"));
-  EXPECT_TRUE(std::filesystem::exists(home / "other/keep.txt"));
-  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(home / "work/to-other")));
-  EXPECT_TRUE(std::filesystem::exists(home / "work"));
-  EXPECT_FALSE(std::filesystem::exists(home / "work/tmp"));
+  namespace fs = std::filesystem;
+  EXPECT_EQ(std::tuple(fs::exists(home / "data/base.dbf"), fs::exists(home / "other/keep.txt"), fs::exists(home / "work"),
+                       fs::exists(fs::symlink_status(home / "work/to-other")), fs::exists(home / "work/tmp")),
+            std::tuple(true, true, true, false, false));
   SetDataDir(oldData);
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "language/bases_rig.h"
 #include "language/builtins_bases.h"
 #include "platform/files.h"
@@ -32,8 +34,8 @@ TEST_F(HelpBuiltins, CellsReadTheirViewAndRow) {
                   "F := HELPCOUNT(BOOK) * 10 + HIDHELPCOUNT(BOOK)\nS := STRHELPCELL(BOOK, 1)\nENDSECTION"),
             "");
   // E: a missing hidden row reads as empty.
-  EXPECT_EQ(r.Nums("ABCDEF"), (std::vector<long double>{2, 10, 3, 1, 20, 32}));
-  EXPECT_EQ(r.Rig.Value("S").Str, "y");
+  EXPECT_EQ(std::tuple(r.Nums("ABCDEF"), r.Rig.Value("S").Str),
+            std::tuple(std::vector<long double>{2, 10, 3, 1, 20, 32}, "y"));
 
   EXPECT_EQ(r.Run("A := HELPACTIVECELL(BOOK, 2)\nENDSECTION"), ErrorText(42));
   for (auto [view, value] : {std::pair{&book.Hidden, 10}, {&book.Shown, 2}}) {
@@ -59,8 +61,7 @@ TEST_F(HelpBuiltins, ArgumentChecksComeInTheirOrder) {
   ASSERT_EQ(r.Run("A := HELPCURCELL(BOOK, 2)\nS := STRHELPCELL(BOOK, 1)\nSETHELPCURCELL(BOOK, 9, 'text')\n"
                   "B := HELPCOUNT(BOOK)\nENDSECTION"),
             "");
-  EXPECT_EQ(r.Num("A"), 0);
-  EXPECT_EQ(r.Rig.Value("S").Str, "");
+  EXPECT_EQ(std::tuple(r.Num("A"), r.Rig.Value("S").Str), std::tuple(0, ""));
   EXPECT_EQ(r.Run("A := GETHELPCELL(BOOK, 1, 1)\nENDSECTION"), ErrorText(21));
   EXPECT_EQ(r.Run("A := HELPCURCELL(BOOK, 3)\nENDSECTION"), ErrorText(23));
 }
@@ -69,15 +70,12 @@ TEST_F(HelpBuiltins, StoresMarkTheBookModified) {
   ASSERT_EQ(r.Run("SETHELPCURCELL(BOOK, 1, 'Y')\nSETHELPHIDCELL(BOOK, 2, 11)\nSETHELPHIDELEM(BOOK, 1, 2, 'Q')\n"
                   "ENDSECTION"),
             "");
-  EXPECT_EQ(book.Shown.Text(), "x|1;Y|2;z|3");
-  EXPECT_EQ(book.Hidden.Text(), "p|11;Q|20");
-  EXPECT_TRUE(book.Modified);
+  EXPECT_EQ(std::tuple(book.Shown.Text(), book.Hidden.Text(), book.Modified), std::tuple("x|1;Y|2;z|3", "p|11;Q|20", true));
 }
 
 TEST_F(HelpBuiltins, FindInHelpWalksTheHiddenRows) {
   ASSERT_EQ(r.Run("A := FINDINHELP(BOOK, HELPHIDCURCELL(BOOK, 2) > 15)\nB := FINDINHELP(BOOK, 0)\nENDSECTION"), "");
-  EXPECT_EQ(r.Num("A"), 2);
-  EXPECT_EQ(r.Num("B"), -1);
+  EXPECT_EQ(r.Nums("AB"), (std::vector<long double>{2, -1}));
   EXPECT_EQ(r.RunWithTextFlag("A := FINDINHELP(BOOK, %FLAG%)\nENDSECTION"), ErrorText(24));
 }
 
@@ -88,10 +86,9 @@ TEST_F(HelpBuiltins, CategoriesCountFromTheFirstRealOne) {
   ASSERT_EQ(r.Run("A := CATEGORYCOUNT(BOOK)\nS := CATEGORYITEM(BOOK, 1) + '/' + CATEGORYITEM(BOOK, 3)\n"
                   "T := '<' + CURHELPCATEG(BOOK) + '>'\nB := CURHELPCATEGIND(BOOK)\nENDSECTION"),
             "");
-  EXPECT_EQ(r.Num("A"), 2);
-  EXPECT_EQ(r.Rig.Value("S").Str, "first/");
-  EXPECT_EQ(r.Rig.Value("T").Str, "<>");  // the all-categories item
-  EXPECT_EQ(r.Num("B"), 1);
+  // T: the all-categories item.
+  EXPECT_EQ(std::tuple(r.Nums("AB"), r.Rig.Value("S").Str, r.Rig.Value("T").Str),
+            std::tuple(std::vector<long double>{2, 1}, "first/", "<>"));
 
   book.AllFirst = false;
   book.Chosen = 2;
@@ -99,17 +96,12 @@ TEST_F(HelpBuiltins, CategoriesCountFromTheFirstRealOne) {
                   "T := CURHELPCATEG(BOOK)\nB := CURHELPCATEGIND(BOOK)\nREBUILDCATEG(BOOK)\nREFRESHCATEGS(BOOK)\n"
                   "ENDSECTION"),
             "");
-  EXPECT_EQ(r.Num("A"), 3);
-  EXPECT_EQ(r.Rig.Value("S").Str, "all/");
-  EXPECT_EQ(r.Rig.Value("T").Str, "second");
-  EXPECT_EQ(r.Num("B"), 3);
-  EXPECT_EQ(book.Rebuilds, 1);
-  EXPECT_EQ(book.Applies, 2);
+  EXPECT_EQ(std::tuple(r.Nums("AB"), r.Rig.Value("S").Str, r.Rig.Value("T").Str, book.Rebuilds, book.Applies),
+            std::tuple(std::vector<long double>{3, 3}, "all/", "second", 1, 2));
 
   book.Chosen = -1;
   ASSERT_EQ(r.Run("B := CURHELPCATEGIND(BOOK)\nT := CURHELPCATEG(BOOK)\nENDSECTION"), "");
-  EXPECT_EQ(r.Num("B"), 0);
-  EXPECT_EQ(r.Rig.Value("T").Str, "");
+  EXPECT_EQ(std::tuple(r.Num("B"), r.Rig.Value("T").Str), std::tuple(0, ""));
 }
 
 TEST_F(HelpBuiltins, FillHelpFromBaseWritesMatchingRows) {
@@ -164,14 +156,12 @@ class ProcessHtml : public ::testing::Test {
 TEST_F(ProcessHtml, TagsAreReplacedByTheSubroutinesResult) {
   Write("t.html", "<p><#NAME> and <#price fmt=2>, <b>bold</b> <#x");
   ASSERT_EQ(Run("t.html", "out.html"), "");
-  EXPECT_EQ(r.Num("A"), 1);
-  EXPECT_EQ(r.Num("RUNS"), 2);
-  EXPECT_EQ(Read("out.html"), "<p>[NAME] and [price], <b>bold</b> <#x");
+  EXPECT_EQ(std::tuple(r.Num("A"), r.Num("RUNS"), Read("out.html")),
+            std::tuple(1, 2, "<p>[NAME] and [price], <b>bold</b> <#x"));
 
   Write("plain.html", "<html>no tags</html>");
   ASSERT_EQ(Run("plain.html", "out.html"), "");
-  EXPECT_EQ(r.Num("RUNS"), 0);
-  EXPECT_EQ(Read("out.html"), "<html>no tags</html>");
+  EXPECT_EQ(std::tuple(r.Num("RUNS"), Read("out.html")), std::tuple(0, "<html>no tags</html>"));
 }
 
 // A result that names its own template replaces it with the filled text;
@@ -179,19 +169,15 @@ TEST_F(ProcessHtml, TagsAreReplacedByTheSubroutinesResult) {
 TEST_F(ProcessHtml, NoFailureDestroysAFile) {
   Write("self.html", "a<#T>b");
   ASSERT_EQ(Run("self.html", "self.html"), "");
-  EXPECT_EQ(r.Num("A"), 1);
-  EXPECT_EQ(Read("self.html"), "a[T]b");
+  EXPECT_EQ(std::tuple(r.Num("A"), Read("self.html")), std::tuple(1, "a[T]b"));
 
   Write("out.html", "old");
   ASSERT_EQ(Run("missing.html", "out.html"), "");
-  EXPECT_EQ(r.Num("A"), 0);
-  EXPECT_EQ(Read("out.html"), "old");
+  EXPECT_EQ(std::tuple(r.Num("A"), Read("out.html")), std::tuple(0, "old"));
 
   Write("t.html", "<#T>");
   EXPECT_EQ(Run("t.html", "out.html", "RUNS := 1 / 0\n"), ErrorText(1));
-  EXPECT_EQ(r.Num("A"), 0);
-  EXPECT_EQ(Read("out.html"), "old");
-  EXPECT_EQ(Read("t.html"), "<#T>");
+  EXPECT_EQ(std::tuple(r.Num("A"), Read("out.html"), Read("t.html")), std::tuple(0, "old", "<#T>"));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <algorithm>
 #include <sys/resource.h>
 
@@ -29,9 +31,8 @@ TEST(Dialogs, BoxFlagsFollowTheKindAndYesAnswersOne) {
   ASSERT_EQ(rig.Ui.Boxes.size(), 9u);
   const uint32_t flags[] = {0x2024, 0x2124, 0x2024, 0x2000, 0x2010, 0x2030, 0x2020, 0x2010, 0x2040};
   for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(rig.Ui.Boxes[i].Flags, flags[i]) << i;
-  for (std::size_t i : {2u, 8u}) EXPECT_EQ(rig.Ui.Boxes[i].Text, "text") << i;
-  EXPECT_EQ(rig.Ui.Boxes[2].Caption, "caption");
-  EXPECT_EQ(rig.Ui.Boxes[8].Caption, "cap");
+  EXPECT_EQ(std::tuple(rig.Ui.Boxes[2].Text, rig.Ui.Boxes[2].Caption, rig.Ui.Boxes[8].Text, rig.Ui.Boxes[8].Caption),
+            std::tuple("text", "caption", "text", "cap"));
   EXPECT_FALSE(rig.Ui.BusyDuringBox);
 }
 
@@ -44,34 +45,27 @@ TEST(Dialogs, CheckBoxesKeepToOneColumnAndThirtyTwoBoxes) {
   ASSERT_TRUE(rig.Run("A := CHECKBOXES('Pick', ' A | B |C', -5, 0)\nENDSECTION"));
   EXPECT_EQ(rig.Num("A"), -1);
   ASSERT_EQ(rig.Ui.CheckBoxDialogs.size(), 1u);
-  EXPECT_EQ(rig.Ui.CheckBoxDialogs[0].Items, (std::vector<std::string>{"A", "B", "C"}));
-  EXPECT_EQ(rig.Ui.CheckBoxDialogs[0].Mask, 5u);
-  EXPECT_EQ(rig.Ui.CheckBoxDialogs[0].Columns, 1);
+  const auto& first = rig.Ui.CheckBoxDialogs[0];
+  EXPECT_EQ(std::tuple(first.Items, first.Mask, first.Columns),
+            std::tuple(std::vector<std::string>{"A", "B", "C"}, 5u, 1));
 
   rig.Ui.CheckBoxesConfirmed = true;
   rig.Ui.CheckBoxesResult = 6;
   ASSERT_TRUE(rig.Run("B := CHECKBOXES('Pick', '" + many + "', 0, 3)\nENDSECTION"));
-  EXPECT_EQ(rig.Num("B"), 6);
-  EXPECT_EQ(rig.Ui.CheckBoxDialogs[1].Items.size(), 32u);
-  EXPECT_EQ(rig.Ui.CheckBoxDialogs[1].Columns, 3);
+  EXPECT_EQ(std::tuple(rig.Num("B"), rig.Ui.CheckBoxDialogs[1].Items.size(), rig.Ui.CheckBoxDialogs[1].Columns),
+            std::tuple(6, 32u, 3));
 
   uint32_t result = 9;
   EXPECT_FALSE(ShowCheckBoxes("Pick", "  ", 0, 1, result));
-  EXPECT_EQ(result, 0u);
-  EXPECT_EQ(rig.Ui.CheckBoxDialogs.size(), 2u);
+  EXPECT_EQ(std::tuple(result, rig.Ui.CheckBoxDialogs.size()), std::tuple(0u, 2u));
 }
 
 TEST(Dialogs, CheckBoxesFillColumnByColumn) {
   const TCheckBoxLayout layout = LayOutCheckBoxes(3, 2, 50, 20, 75, 25);
-  EXPECT_EQ(layout.RowsPerColumn, 2);
-  ASSERT_EQ(layout.Boxes.size(), 3u);
-  const std::pair<int, int> corners[] = {{10, 4}, {10, 24}, {70, 4}};
-  for (std::size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(layout.Boxes[i].Left, corners[i].first) << i;
-    EXPECT_EQ(layout.Boxes[i].Top, corners[i].second) << i;
-  }
-  EXPECT_EQ(layout.ClientWidth, 180);
-  EXPECT_EQ(layout.ClientHeight, 20 * 2 + 12 + 25);
+  std::string corners;
+  for (const auto& box : layout.Boxes) corners += std::to_string(box.Left) + "," + std::to_string(box.Top) + " ";
+  EXPECT_EQ(std::tuple(layout.RowsPerColumn, corners, layout.ClientWidth, layout.ClientHeight),
+            std::tuple(2, "10,4 10,24 70,4 ", 180, 20 * 2 + 12 + 25));
   EXPECT_EQ(LayOutCheckBoxes(1, 0, 20, 0, 75, 25).ClientWidth, 180);
 }
 
@@ -81,16 +75,13 @@ TEST(Dialogs, OpenFileWritesTheChosenNameIntoItsVariable) {
   rig.Var("A", Num(-1));
   rig.Ui.ChosenFiles = {"/data/new.csv"};
   ASSERT_TRUE(rig.Run("A := GETOPENFILENAME('Open', 'All|*.*', F)\nENDSECTION")) << Cp1251ToUtf8(rig.Message);
-  EXPECT_EQ(rig.Num("A"), 1);
-  EXPECT_EQ(rig.Value("F").Str, "/data/new.csv");
+  EXPECT_EQ(std::tuple(rig.Num("A"), rig.Value("F").Str), std::tuple(1, "/data/new.csv"));
   ASSERT_EQ(rig.Ui.FileDialogs.size(), 1u);
-  EXPECT_EQ(rig.Ui.FileDialogs[0].Dir, "/data/in/");
-  EXPECT_EQ(rig.Ui.FileDialogs[0].Title, "Open");
+  EXPECT_EQ(std::tuple(rig.Ui.FileDialogs[0].Dir, rig.Ui.FileDialogs[0].Title), std::tuple("/data/in/", "Open"));
 
   rig.Ui.ChosenFiles.clear();
   ASSERT_TRUE(rig.Run("A := GETOPENFILENAME('Open', 'All|*.*', F)\nENDSECTION"));
-  EXPECT_EQ(rig.Num("A"), 0);
-  EXPECT_EQ(rig.Value("F").Str, "/data/new.csv");
+  EXPECT_EQ(std::tuple(rig.Num("A"), rig.Value("F").Str), std::tuple(0, "/data/new.csv"));
 }
 
 TEST(RunControls, ReachTheDocumentWindow) {
@@ -104,10 +95,8 @@ TEST(RunControls, ReachTheDocumentWindow) {
   rig.Ui.ChecksPass = false;
   const int niceBefore = getpriority(PRIO_PROCESS, 0);
   EXPECT_EQ(rig.Exec(), 0);
-  EXPECT_EQ(rig.Ui.OkClicks, 1);
-  EXPECT_FALSE(rig.Ui.LastOkConfirm);
-  EXPECT_EQ(rig.Ui.PrintClicks, 1);
-  EXPECT_EQ(rig.Nums("AB"), (std::vector<long double>{0, 1}));
+  EXPECT_EQ(std::tuple(rig.Ui.OkClicks, rig.Ui.LastOkConfirm, rig.Ui.PrintClicks, rig.Nums("AB")),
+            std::tuple(1, false, 1, std::vector<long double>{0, 1}));
   EXPECT_EQ(rig.Ui.Focused, &context.Form);
   // Raising the priority may be refused; either way the run goes on and
   // normal priority is back at the end (unless it was lower to begin with).

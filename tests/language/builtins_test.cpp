@@ -106,6 +106,10 @@ TEST_F(Builtins, NumbersFromAndToText) {
                {"EXPANDNUM(42, 5)", "00042"}, {"EXPANDNUM(41.5, 3)", "042"}, {"EXPANDNUM(123456, 3)", "123"},
                {"EXPANDNUM(-0.2, 2)", "00"}, {"EXPANDNUM(5, 0)", ""},
                {"QUESTS(1E-9, 'a', 'b') + QUESTS(1E-10, 'a', 'b')", "ab"}});
+  // The numbers in a text of parameters.
+  ExpectNums({{"GETPARAMVAL('12x30x2.5', 3)", 2.5}, {"GETPARAMVAL('12x30x2.5', 1)", 12},
+              {"GETPARAMVAL('12x30', 3)", 0}, {"GETPARAMVAL('12', 0)", 0}, {"GETPARAMVAL('12', 2000000000)", 0}});
+  EXPECT_EQ(Error("GETPARAMVAL('v1.2.3', 1)"), 37);
 }
 
 TEST_F(Builtins, Bits) {
@@ -143,12 +147,6 @@ TEST_F(Builtins, GoodsNamesPricesAndNames) {
                {"SHORTNAME(' Иванов ', 'петр', 'ильич')"_wv, "Иванов П. И."_w},
                {"SHORTNAME('Иванов', '', 'ильич')"_wv, "Иванов И."_w},
                {"SHORTNAME('', 'петр', 'ильич')"_wv, ""}});
-}
-
-TEST_F(Builtins, ParameterNumbersInText) {
-  ExpectNums({{"GETPARAMVAL('12x30x2.5', 3)", 2.5}, {"GETPARAMVAL('12x30x2.5', 1)", 12},
-              {"GETPARAMVAL('12x30', 3)", 0}, {"GETPARAMVAL('12', 0)", 0}, {"GETPARAMVAL('12', 2000000000)", 0}});
-  EXPECT_EQ(Error("GETPARAMVAL('v1.2.3', 1)"), 37);
 }
 
 TEST_F(Builtins, RubKopWritesIntoTheVariables) {

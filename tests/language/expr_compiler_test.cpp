@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <functional>
 
 #include "expr_fakes.h"
@@ -65,9 +67,7 @@ std::string Times(const std::string& s, int n) {
 TEST_F(ExprCompiler, NestingIsBoundedWhileLongChainsStayFlat) {
   EXPECT_NEAR(Value("1" + Times("+2*1", 1000)), 2001, 1e-9);
   const TCompileResult r = Compile(Times("(", 300) + "1" + Times(")", 300));
-  EXPECT_EQ(r.ErrCode, 12);
-  EXPECT_EQ(r.ErrPos, 200);
-  EXPECT_EQ(r.Msg, "Слишком глубокая вложенность выражения"_w);
+  EXPECT_EQ(std::tuple(r.ErrCode, r.ErrPos, r.Msg), std::tuple(12, 200, "Слишком глубокая вложенность выражения"_w));
   EXPECT_EQ(Compile(Times("ABS(", 300) + "1" + Times(")", 300)).ErrCode, 12);
   EXPECT_EQ(Compile(Times("T[1,", 300) + "1" + Times("]", 300)).ErrCode, 12);
   // Nesting that fits as written but not with the groups of priority added.
@@ -103,7 +103,7 @@ TEST_F(ExprCompiler, NamesBindInTheirOrder) {
   ctx.Forms["X"] = &f;
   ctx.Symbols().AddVariable("X", Str("v"));
   // Each binding in turn, then the name is taken from where it bound.
-  const std::pair<uint8_t, char> order[] = {{kOpdVariable, 'C'}, {kOpdForm, '1'},       {kOpdBase, '2'},
+  const std::tuple<uint8_t, char> order[] = {{kOpdVariable, 'C'}, {kOpdForm, '1'},       {kOpdBase, '2'},
                                             {kOpdFieldList, '5'}, {kOpdSelect, '4'},    {kOpdListSelect, '6'},
                                             {kOpdHelp, '3'},      {kOpdSubroutine, 'S'}};
   const std::function<void()> unbind[] = {
@@ -114,8 +114,7 @@ TEST_F(ExprCompiler, NamesBindInTheirOrder) {
     TExprChain expr;
     const TCompileResult r = CompileExpr("X", ctx, expr);
     ASSERT_EQ(r.ErrCode, 0) << i;
-    EXPECT_EQ(expr[0].Kind, order[i].first) << i;
-    EXPECT_EQ(r.ResultType, order[i].second) << i;
+    EXPECT_EQ(std::tuple(expr[0].Kind, r.ResultType), order[i]) << i;
     unbind[i]();
   }
   EXPECT_EQ(Compile("X").ErrCode, 135);
@@ -150,10 +149,8 @@ TEST_F(ExprCompiler, TypesCompatibleAndOperatorResults) {
                         {3, 'T', 'T', 0, 0}};
   for (const OpCase& c : ops) {
     char r = 0;
-    EXPECT_EQ(OperatorResultType(c.Op, c.Left, c.Right, r), c.Err) << c.Op << c.Left << c.Right;
-    if (c.Result != 0) {
-      EXPECT_EQ(r, c.Result) << c.Op << c.Left << c.Right;
-    }
+    const int err = OperatorResultType(c.Op, c.Left, c.Right, r);
+    EXPECT_EQ(std::tuple(err, c.Result != 0 ? r : '\0'), std::tuple(c.Err, c.Result)) << c.Op << c.Left << c.Right;
   }
 }
 
@@ -184,14 +181,11 @@ TEST_F(ExprCompiler, ParseErrorsCarryTheirTextAndPositionInTheWrittenText) {
                                "Неверный числовой индекс столбца"_w,
                                "Запрещенный символ в имени переменной"_w};
   const TCompileResult nul = Compile(std::string("1 +\0" "2", 5));
-  EXPECT_EQ(nul.ErrCode, 3);
-  EXPECT_EQ(nul.ErrPos, 4);
+  EXPECT_EQ(std::tuple(nul.ErrCode, nul.ErrPos), std::tuple(3, 4));
   for (const ErrorCase& c : cases) {
     const TCompileResult r = Compile(c.Text);
-    EXPECT_EQ(r.ErrCode, c.Code) << c.Text;
-    EXPECT_EQ(r.ErrPos, c.Pos) << c.Text;
-    EXPECT_EQ(r.Msg, texts[c.Code]) << c.Text;
-    EXPECT_EQ(r.ResultType, '!') << c.Text;
+    EXPECT_EQ(std::tuple(r.ErrCode, r.ErrPos, r.Msg, r.ResultType), std::tuple(c.Code, c.Pos, texts[c.Code], '!'))
+        << c.Text;
   }
 }
 
@@ -225,10 +219,7 @@ TEST_F(ExprCompiler, TypeErrorsAreCodePlus128WithTheirNames) {
   };
   for (const TypeCase& c : cases) {
     const TCompileResult r = Compile(c.Text);
-    EXPECT_EQ(r.ErrCode, c.Code) << c.Text;
-    EXPECT_EQ(r.ErrPos, 0) << c.Text;
-    EXPECT_EQ(r.Msg, c.Msg) << c.Text;
-    EXPECT_EQ(r.ResultType, '!') << c.Text;
+    EXPECT_EQ(std::tuple(r.ErrCode, r.ErrPos, r.Msg, r.ResultType), std::tuple(c.Code, 0, c.Msg, '!')) << c.Text;
   }
 }
 
@@ -259,16 +250,14 @@ TEST_F(ExprCompiler, VariablesAreReusedByName) {
   ASSERT_NE(a, nullptr);
   const int32_t id = a->Id;
   EXPECT_EQ(s.AddVariable("A", Str("new")), a);
-  EXPECT_GT(a->Id, id);
-  EXPECT_EQ(a->Value.Str, "new");
+  EXPECT_TRUE(a->Id > id && a->Value.Str == "new");
   s.Reset();
   EXPECT_EQ(s.FindVariable("A"), nullptr);
   EXPECT_EQ(s.AddVariable("Z", Num(0))->Id, 0);
 
   std::string before, after;
   SplitAtDot("BASE.FIELD.X", before, after);
-  EXPECT_EQ(before, "BASE");
-  EXPECT_EQ(after, "FIELD.X");
+  EXPECT_EQ(std::tuple(before, after), std::tuple("BASE", "FIELD.X"));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/encoding.h"
 #include "language/program_rig.h"
 
@@ -12,6 +14,19 @@ std::string Utf8(const std::string& s) { return Cp1251ToUtf8(s); }
 
 std::string RunErrorBox(int line, const std::string& text) {
   return " Ошибка во время выполнения программы в строке " + std::to_string(line) + ":\r" + text;
+}
+
+// The error log's lines as UTF-8, one per line.
+std::string LogText(const ProgramRig& rig) {
+  std::string out;
+  for (const std::string& line : rig.Ui.Log) out += (out.empty() ? "" : "\n") + Utf8(line);
+  return out;
+}
+
+// The one message box shown: its text (UTF-8), caption and flags.
+std::tuple<std::size_t, std::string, std::string, uint32_t> OnlyBox(const ProgramRig& rig) {
+  if (rig.Ui.Boxes.size() != 1) return {rig.Ui.Boxes.size(), "", "", 0};
+  return {1, rig.Box(0), rig.Ui.Boxes[0].Caption, rig.Ui.Boxes[0].Flags};
 }
 
 TEST(Programs, LoopsNestAndSplitTheirItemsOnlyAtTopLevelCommas) {
@@ -35,8 +50,7 @@ TEST(Programs, AssignmentsStoreInPlace) {
   // A text shorter than the buffer lands in it; the variable's own value
   // may be read on the right.
   ASSERT_TRUE(rig.Run("WHILE I, 1, I+1, I<=3\nT := COPYSTR(T, 1, 5) + 'ab'\nENDWHILE\nENDSECTION"));
-  EXPECT_EQ(rig.Value("T").Str, "xxxxxab");
-  EXPECT_EQ(text->Value.Str.data(), buffer);
+  EXPECT_EQ(std::tuple(rig.Value("T").Str, text->Value.Str.data()), std::tuple("xxxxxab", buffer));
 }
 
 TEST(Programs, GotoJumpsBothWaysAcrossBranches) {
@@ -44,8 +58,7 @@ TEST(Programs, GotoJumpsBothWaysAcrossBranches) {
   rig.Zeros({"I", "SKIPPED"});
   ASSERT_TRUE(rig.Run("LABEL TOP\nI := I + 1\nIF I < 5\nTHEN\nGOTO TOP\nENDIF\n"
                       "GOTO DONE\nSKIPPED := 1\nLABEL DONE\nENDSECTION"));
-  EXPECT_EQ(rig.Num("I"), 5);
-  EXPECT_EQ(rig.Num("SKIPPED"), 0);
+  EXPECT_EQ(std::tuple(rig.Num("I"), rig.Num("SKIPPED")), std::tuple(5.0L, 0.0L));
 }
 
 TEST(Programs, NestedIfsTakeTheirBranches) {
@@ -72,14 +85,11 @@ TEST(Programs, SubroutinesCallEachOtherAndReturn) {
                       "SUBROUTINE = OUTER\nTRACE := TRACE + 'o'\nCALL INNER\nTRACE := TRACE + 'O'\nENDSUB\n"
                       "SUBROUTINE = INNER\nA := A + 1\nTRACE := TRACE + 'i'\nENDSUB"))
       << Utf8(rig.Message);
-  EXPECT_EQ(rig.Value("TRACE").Str, "moiOMi");
-  EXPECT_EQ(rig.Num("A"), 2);
-  EXPECT_EQ(Interp().CallDepth(), 0u);
+  EXPECT_EQ(std::tuple(rig.Value("TRACE").Str, rig.Num("A"), Interp().CallDepth()), std::tuple("moiOMi", 2.0L, 0u));
   // A subroutine run on its own up to its return survives its own calls.
   EXPECT_TRUE(Interp().ExecNestedProgram(rig.Subroutines["OUTER"], kOpReturn));
-  EXPECT_EQ(rig.Value("TRACE").Str, "moiOMioiO");
-  EXPECT_EQ(Interp().CallDepth(), 0u);
-  EXPECT_TRUE(rig.Ui.Boxes.empty());
+  EXPECT_EQ(std::tuple(rig.Value("TRACE").Str, Interp().CallDepth(), rig.Ui.Boxes.size()),
+            std::tuple("moiOMioiO", 0u, 0u));
 }
 
 TEST(Programs, AssignmentsReachFieldsAutoParametersQuestionsAndLoadings) {
@@ -88,11 +98,9 @@ TEST(Programs, AssignmentsReachFieldsAutoParametersQuestionsAndLoadings) {
   ASSERT_TRUE(rig.Run("GOODS.QTY := GOODS.QTY + 4\nGOODS.NAME := 'b'\n%NOTE% := %NOTE% + '!'\n"
                       "EXECQUESTION Q1\nEXECQUESTION BQ\nEXECLOAD L1\nENDSECTION"))
       << Utf8(rig.Message);
-  EXPECT_EQ(doc.Goods.Fields[0].second.Num, 5);
-  EXPECT_EQ(doc.Goods.Fields[1].second.Str, "b");
-  EXPECT_EQ(doc.Note.Value.Str, "old!");
-  EXPECT_EQ(doc.Question.Runs, 1);
-  EXPECT_EQ(doc.BaseQuestion.Runs, 1);
+  EXPECT_EQ(std::tuple(doc.Goods.Fields[0].second.Num, doc.Goods.Fields[1].second.Str, doc.Note.Value.Str,
+                       doc.Question.Runs, doc.BaseQuestion.Runs),
+            std::tuple(5.0L, "b", "old!", 1, 1));
 }
 
 TEST(Programs, ReentryRunsTheRestOfInit) {
@@ -115,8 +123,7 @@ TEST(Programs, WindowsBreatheEveryHundredInstructionsAndAreRestored) {
   ASSERT_TRUE(rig.Run(program + "ENDSECTION"));
   EXPECT_EQ(rig.Num("A"), 250);
   EXPECT_EQ(rig.Ui.Pumps, 2);
-  EXPECT_TRUE(rig.Ui.DocWindowsEnabled());
-  EXPECT_FALSE(rig.Ui.BusyRunning());
+  EXPECT_TRUE(rig.Ui.DocWindowsEnabled() && !rig.Ui.BusyRunning());
 }
 
 TEST(Programs, BreakRequestAsksAndNoContinuesYesStopsWithoutAnErrorBox) {
@@ -128,10 +135,7 @@ TEST(Programs, BreakRequestAsksAndNoContinuesYesStopsWithoutAnErrorBox) {
   rig.Ui.Answers = {kIdNo};
   ASSERT_TRUE(rig.Run("WHILE I, 1, I+1, I<=100\nENDWHILE\nENDSECTION"));
   EXPECT_EQ(rig.Num("I"), 101);
-  ASSERT_EQ(rig.Ui.Boxes.size(), 1u);
-  EXPECT_EQ(rig.Box(0), " Прервать расчет ?");
-  EXPECT_EQ(rig.Ui.Boxes[0].Caption, "Title");
-  EXPECT_EQ(rig.Ui.Boxes[0].Flags, kMbYesNoQuestion);
+  EXPECT_EQ(OnlyBox(rig), std::tuple(1u, " Прервать расчет ?", "Title", kMbYesNoQuestion));
   EXPECT_FALSE(Interp().Aborted());
 
   ProgramRig yes;
@@ -140,22 +144,17 @@ TEST(Programs, BreakRequestAsksAndNoContinuesYesStopsWithoutAnErrorBox) {
   yes.Ui.Answers = {kIdYes};
   yes.Run("WHILE I, 1, I+1, I<=1000\nENDWHILE\nENDSECTION");
   EXPECT_LT(yes.Num("I"), 100);
-  EXPECT_EQ(yes.Ui.Boxes.size(), 1u);
-  EXPECT_TRUE(yes.Ui.Log.empty());
-  EXPECT_TRUE(Interp().Aborted());
-  EXPECT_EQ(Interp().ErrorCode(), 0);
+  EXPECT_EQ(std::tuple(yes.Ui.Boxes.size(), yes.Ui.Log.size(), Interp().Aborted(), Interp().ErrorCode()),
+            std::tuple(1u, 0u, true, 0));
 }
 
 TEST(Programs, TerminateStopsTheRunAndClosesTheWindow) {
   ProgramRig rig;
   rig.Zeros({"A"});
   rig.Run("TERMINATE(3)\nA := 1\nENDSECTION");
-  EXPECT_EQ(rig.Num("A"), 0);
-  EXPECT_EQ(Interp().TerminateValue(), 3);
-  EXPECT_EQ(rig.Ui.Closes, 1);
+  EXPECT_EQ(std::tuple(rig.Num("A"), Interp().TerminateValue(), rig.Ui.Closes), std::tuple(0.0L, 3, 1));
   Interp().ExecProgram(rig.Main);
-  EXPECT_EQ(rig.Num("A"), 0);
-  EXPECT_EQ(rig.Ui.Closes, 2);
+  EXPECT_EQ(std::tuple(rig.Num("A"), rig.Ui.Closes), std::tuple(0.0L, 2));
 }
 
 TEST(Programs, RunErrorsAreShownAndLoggedInFourLines) {
@@ -177,9 +176,7 @@ TEST(Programs, RunErrorsAreShownAndLoggedInFourLines) {
        5, 3, " Незнакомая ошибка ", "WHILE I, 1, I+1, GETARRAYDATA(ID, 1)"},
       {"A := 1\n EXECLOAD FAILING\nENDSECTION", -1, 2, "words", " EXECLOAD FAILING"},
       {"A := 1\nEXECLOAD BADCELL\nENDSECTION", 22, 2,
-       " Несоответствие типов операнда и ячейки таблицы при заполнении таблицы", "EXECLOAD BADCELL"},
-      {"CALL DEEP\nENDSECTION\nSUBROUTINE = DEEP\n A := A + 1\n CALL DEEP\nENDSUB", 3, 5,
-       " Стек переполнен при вызове подпрограммы ", " CALL DEEP"}};
+       " Несоответствие типов операнда и ячейки таблицы при заполнении таблицы", "EXECLOAD BADCELL"}};
   for (const RunCase& c : cases) {
     SCOPED_TRACE(c.Program);
     ProgramRig rig;
@@ -192,31 +189,25 @@ TEST(Programs, RunErrorsAreShownAndLoggedInFourLines) {
     failing.Words = "words";
     rig.Context.Loadings["FAILING"] = &failing;
     EXPECT_FALSE(rig.Run(c.Program)) << Utf8(rig.Message);
-    EXPECT_EQ(Interp().ErrorCode(), c.Code);
+    EXPECT_EQ(std::tuple(Interp().ErrorCode(), Interp().ErrorLine(), Interp().Aborted()),
+              std::tuple(c.Code, c.Line, true));
     const std::string message = RunErrorBox(c.Line, c.Text);
-    ASSERT_EQ(rig.Ui.Boxes.size(), 1u);
-    EXPECT_EQ(rig.Box(0), message);
-    EXPECT_EQ(rig.Ui.Boxes[0].Caption, "Title");
-    EXPECT_EQ(rig.Ui.Boxes[0].Flags, kMbError);
+    EXPECT_EQ(OnlyBox(rig), std::tuple(1u, message, "Title", kMbError));
     EXPECT_FALSE(rig.Ui.BusyDuringBox);
     std::string logged = message;
     logged[logged.find('\r')] = ' ';
-    ASSERT_EQ(rig.Ui.Log.size(), 4u);
-    EXPECT_EQ(rig.Ui.Log[0], "= = = = = = = = = = = = = = = = = = = = = = = = = = = ");
-    EXPECT_EQ(Utf8(rig.Ui.Log[1]), "Ошибка при выполнении документа 'TEST'");
-    EXPECT_EQ(Utf8(rig.Ui.Log[2]), logged);
-    EXPECT_EQ(rig.Ui.Log[3], c.SourceLine);
-    EXPECT_TRUE(Interp().Aborted());
-    EXPECT_EQ(Interp().ErrorLine(), c.Line);
+    EXPECT_EQ(LogText(rig), "= = = = = = = = = = = = = = = = = = = = = = = = = = = \nОшибка при выполнении документа 'TEST'\n" +
+                                logged + "\n" + c.SourceLine);
   }
 }
 
 TEST(Programs, StackLimitIsReachedAtItsDepth) {
   ProgramRig rig;
   rig.Zeros({"A"});
-  rig.Run("CALL DEEP\nENDSECTION\nSUBROUTINE = DEEP\nA := A + 1\nCALL DEEP\nENDSUB");
-  EXPECT_EQ(Interp().ErrorCode(), kRunErrStackFull);
-  EXPECT_EQ(rig.Num("A"), static_cast<long double>(kMaxCallDepth));
+  rig.Run("CALL DEEP\nENDSECTION\nSUBROUTINE = DEEP\nA := A + 1\n CALL DEEP\nENDSUB");
+  EXPECT_EQ(std::tuple(Interp().ErrorCode(), Interp().ErrorLine(), rig.Num("A"), rig.Ui.Log.back()),
+            std::tuple(kRunErrStackFull, 5, static_cast<long double>(kMaxCallDepth), " CALL DEEP"));
+  EXPECT_EQ(rig.Box(0), RunErrorBox(5, " Стек переполнен при вызове подпрограммы "));
   // The returns the failed run left behind do not use up the next run's stack.
   rig.Zeros({"A"});
   EXPECT_TRUE(rig.Run("CALL ONCE\nENDSECTION\nSUBROUTINE = ONCE\nA := 1\nENDSUB"));
@@ -263,10 +254,8 @@ TEST(Programs, ANestedRunThatStopsStopsTheEnclosingOne) {
       continue;
     }
     // The error is shown and logged once, with the line where it happened.
-    EXPECT_EQ(rig.Ui.Boxes.size(), 1u);
-    EXPECT_EQ(rig.Ui.Log.size(), 4u);
-    EXPECT_EQ(rig.Ui.Log[3], "A := 1/0");
-    EXPECT_EQ(Interp().ErrorLine(), 6);
+    EXPECT_EQ(std::tuple(rig.Ui.Boxes.size(), rig.Ui.Log.size(), rig.Ui.Log.back(), Interp().ErrorLine()),
+              std::tuple(1u, 4u, "A := 1/0", 6));
   }
 }
 
@@ -287,8 +276,7 @@ TEST(Programs, ProgramsStartedWhileARunStopsDoNotRestartIt) {
   Interp().ExecProgram(rig.Main);
   EXPECT_EQ(Interp().ErrorCode(), kRunErrText);
   EXPECT_EQ(rig.Nums("AB"), (std::vector<long double>{0, 0}));
-  EXPECT_EQ(rig.Ui.Boxes.size(), 1u);
-  EXPECT_EQ(rig.Ui.Log.size(), 4u);
+  EXPECT_EQ(std::tuple(rig.Ui.Boxes.size(), rig.Ui.Log.size()), std::tuple(1u, 4u));
 
   // A break granted inside the dialog stops the program as well.
   Interp().BeginDocumentRun();
@@ -313,12 +301,9 @@ TEST(Programs, RunsThatStartEachOtherWithoutEndStopAtTheirLimit) {
   // The dialog's change event runs the same program again.
   question.OnRun = [&] { Interp().ExecProgram(rig.Main); };
   Interp().ExecProgram(rig.Main);
-  EXPECT_EQ(rig.Num("A"), kMaxRunNesting);
-  EXPECT_EQ(Interp().ErrorCode(), kRunErrStackFull);
-  ASSERT_EQ(rig.Ui.Boxes.size(), 1u);
-  EXPECT_EQ(rig.Box(0), RunErrorBox(2, " Стек переполнен при вызове подпрограммы "));
-  EXPECT_TRUE(rig.Ui.DocWindowsEnabled());
-  EXPECT_FALSE(rig.Ui.BusyRunning());
+  EXPECT_EQ(std::tuple(rig.Num("A"), Interp().ErrorCode()), std::tuple(static_cast<long double>(kMaxRunNesting), kRunErrStackFull));
+  EXPECT_EQ(OnlyBox(rig), std::tuple(1u, RunErrorBox(2, " Стек переполнен при вызове подпрограммы "), "Title", kMbError));
+  EXPECT_TRUE(rig.Ui.DocWindowsEnabled() && !rig.Ui.BusyRunning());
 }
 
 TEST(Programs, AFailingLoopTestShowsItsOwnErrorNotAnEarlierOne) {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/encoding.h"
 #include "language/program_rig.h"
+#include "support/goods_table.h"
 #include "support/temp_dir.h"
 
 using namespace vm;
@@ -28,18 +31,22 @@ void AddOneOfEachKind(TAutoList& list) {
   AddParam(list, "START", 'D', "05.03.2007");
 }
 
-// GOODS with one record: PRICE 12.50, NAME Болт, BOUGHT 5.03.2007, QTY 7.
+// GOODS with one record (CODE Болт, PRICE 12.50, DAT 5.03.2007), open on it.
 bool MakeGoods(TDbaseStructure& goods, const test::TempDir& tmp) {
   goods.Alias = "GOODS";
   TDBF& t = goods.Table;
   t.FileName = tmp / "goods.dbf";
-  if (!t.CreateTable() || !t.AddFieldEx("PRICE", 8, 'N', 2) || !t.AddFieldEx("NAME", 10, 'C', 0) ||
-      !t.AddFieldEx("BOUGHT", 8, 'D', 0) || !t.AddFieldEx("QTY", 3, 'N', 0) || !t.WriteStructure())
-    return false;
+  if (!test::WriteGoods(t.FileName, {{"Болт"_w, "", "12.50", false, {5, 3, 2007}}}) || !t.Open()) return false;
   t.GoToRecord(1);
-  t.ClearRecordBuf();
-  return t.SetFieldStr(0, "12.50") && t.SetFieldStr(1, "Болт"_w) && t.SetFieldDate(2, {5, 3, 2007}) &&
-         t.SetFieldStr(3, "7") && t.WriteRecord();
+  return t.ReadRecord() == 0;
+}
+
+// Every parameter of a list as "NAME=text", in UTF-8, joined by blanks.
+std::string Values(const TAutoList& list) {
+  std::string out;
+  for (int32_t i = 0; i < list.Count(); ++i)
+    out += (i ? " " : "") + list.GetItem(i)->Name + "=" + Cp1251ToUtf8(list.GetItem(i)->ValueText);
+  return out;
 }
 
 long double Number(TExprContext& ctx, std::string_view text) {
@@ -62,14 +69,12 @@ TEST(RegistryContext, AutoParametersOfTheRegistry) {
   EXPECT_EQ(Number(ctx, "%LIMIT% * 2"), 25);
   EXPECT_EQ(Number(ctx, "%city% = 'Тула'"_w), 1);
   const Outcome start = RunFormula(ctx, "%START%");
-  EXPECT_EQ(start.Value.Kind, 'D');
-  EXPECT_EQ(start.Value.Date, (TDateRec{5, 3, 2007}));
+  EXPECT_EQ(std::tuple(start.Value.Kind, start.Value.Date), std::tuple('D', TDateRec{5, 3, 2007}));
   EXPECT_EQ(RunFormula(ctx, "%CURDATE%").Value.Kind, 'D');
 
   TExprChain missing;
   const TCompileResult r = CompileExpr("%NOSUCH%", ctx, missing);
-  EXPECT_EQ(r.ErrCode, 152);
-  EXPECT_EQ(r.Msg, " Несуществующий автопараметр NOSUCH"_w);
+  EXPECT_EQ(std::tuple(r.ErrCode, r.Msg), std::tuple(152, " Несуществующий автопараметр NOSUCH"_w));
   EXPECT_EQ(CompileExpr("%LIMIT% + 'x'", ctx, missing).ErrCode, 141);
 
   AddParam(global, "CURDATE", 'N', "7");
@@ -127,12 +132,11 @@ TEST(RegistryContext, FieldsOfABoundDatabase) {
   EXPECT_EQ(CompileExpr("GOODS.PRICE", ctx, expr).ErrCode, 145);
   ctx.BindBase("goods", goods);
   EXPECT_EQ(Number(ctx, "GOODS.PRICE * 2"), 25);
-  EXPECT_EQ(RunFormula(ctx, "GOODS.NAME").Value.Str, "Болт"_w);
-  EXPECT_EQ(RunFormula(ctx, "GOODS.BOUGHT").Value.Date, (TDateRec{5, 3, 2007}));
+  EXPECT_EQ(RunFormula(ctx, "GOODS.CODE").Value.Str, "Болт"_w);
+  EXPECT_EQ(RunFormula(ctx, "GOODS.DAT").Value.Date, (TDateRec{5, 3, 2007}));
   const TCompileResult r = CompileExpr("GOODS.WEIGHT", ctx, expr);
-  EXPECT_EQ(r.ErrCode, 146);
-  EXPECT_EQ(r.Msg, " Неверное имя поля WEIGHT"_w);
-  EXPECT_EQ(CompileExpr("GOODS.NAME * 'a'", ctx, expr).ErrCode, 142);
+  EXPECT_EQ(std::tuple(r.ErrCode, r.Msg), std::tuple(146, " Неверное имя поля WEIGHT"_w));
+  EXPECT_EQ(CompileExpr("GOODS.CODE * 'a'", ctx, expr).ErrCode, 142);
 
   ASSERT_EQ(CompileExpr("GOODS.PRICE", ctx, expr).ErrCode, 0);
   ASSERT_TRUE(t.Close());
@@ -153,26 +157,19 @@ TEST(RegistryContext, ProgramsAssignTheDocumentsAutoParameters) {
             0)
       << Cp1251ToUtf8(program.Message);
   ASSERT_EQ(program.Exec(), 0);
-  const TAutoList& own = ctx.AutoParams().List();
-  EXPECT_EQ(own.GetValueText("LIMIT"), "26");
-  EXPECT_EQ(own.GetValueText("CITY"), "Тула-2"_w);
-  EXPECT_EQ(own.GetValueText("START"), "6.03.2007");
+  EXPECT_EQ(Values(ctx.AutoParams().List()), "LIMIT=26 CITY=Тула-2 START=6.03.2007");
   EXPECT_EQ(program.Num("N"), 26);
-  EXPECT_EQ(global.GetValueText("LIMIT"), "12,5");
-  EXPECT_EQ(global.GetValueText("CITY"), "Тула"_w);
-  EXPECT_EQ(global.GetValueText("START"), "05.03.2007");
+  EXPECT_EQ(Values(global), "LIMIT=12,5 CITY=Тула START=05.03.2007");
 
   ctx.AutoParams().List().CopyTo(global);
-  EXPECT_EQ(global.GetValueText("LIMIT"), "26");
-  EXPECT_EQ(global.GetValueText("START"), "6.03.2007");
+  EXPECT_EQ(Values(global), "LIMIT=26 CITY=Тула-2 START=6.03.2007");
   EXPECT_TRUE(global.GetItem(global.IndexOfName("CITY"))->Local);
 
   // The next run starts from a fresh copy; the compiled program follows it.
   global.GetItem(0)->ValueText = "0.25";
   ctx.AutoParams().Assign(global);
   ASSERT_EQ(program.Exec(), 0);
-  EXPECT_EQ(ctx.AutoParams().List().GetValueText("LIMIT"), "1.5000");
-  EXPECT_EQ(ctx.AutoParams().List().GetValueText("CITY"), "Тула-2-2"_w);
+  EXPECT_EQ(Values(ctx.AutoParams().List()), "LIMIT=1.5000 CITY=Тула-2-2 START=7.03.2007");
 }
 
 TEST(RegistryContext, AssignmentsOfTheWrongTypeAreRefused) {
@@ -225,31 +222,29 @@ TEST(RegistryContext, ProgramsAssignFieldsOfTheCurrentRecord) {
   TRegistryContext ctx;
   ctx.BindBase("goods", *bases.FindByAlias("GOODS"));
   ProgramRig program(ctx);
-  ASSERT_EQ(program.Compile("GOODS.PRICE := GOODS.PRICE * 2 + 0.004\nGOODS.NAME := 'Гайка длинная'\n"
-                            "GOODS.BOUGHT := NEXTDATE(GOODS.BOUGHT)\nENDSECTION"_w),
+  ASSERT_EQ(program.Compile("GOODS.PRICE := GOODS.PRICE * 2 + 0.004\nGOODS.CODE := 'Гайка длинная'\n"
+                            "GOODS.DAT := NEXTDATE(GOODS.DAT)\nENDSECTION"_w),
             0)
       << Cp1251ToUtf8(program.Message);
   ASSERT_EQ(program.Exec(), 0);
-  EXPECT_EQ(t.GetFieldStr(0), "25.00");
-  EXPECT_EQ(t.GetFieldStr(1), "Гайка длин"_w);
-  EXPECT_EQ(t.GetFieldStr(2), "20070306");
-  EXPECT_EQ(RunFormula(ctx, "GOODS.BOUGHT").Value.Date, (TDateRec{6, 3, 2007}));
+  EXPECT_EQ(std::tuple(t.GetFieldStr(test::kGoodsPrice), t.GetFieldStr(test::kGoodsCode), t.GetFieldStr(test::kGoodsDate)),
+            std::tuple("25.00", "Гайка длин"_w, "20070306"));
+  EXPECT_EQ(RunFormula(ctx, "GOODS.DAT").Value.Date, (TDateRec{6, 3, 2007}));
 
   // Too wide for its field, a number leaves no digits that would read as
   // another number.
-  ASSERT_EQ(program.Compile("GOODS.QTY := 1234\nENDSECTION"), 0) << Cp1251ToUtf8(program.Message);
+  ASSERT_EQ(program.Compile("GOODS.NO__ := 12345678901\nENDSECTION"), 0) << Cp1251ToUtf8(program.Message);
   ASSERT_EQ(program.Exec(), 0);
-  EXPECT_EQ(t.GetFieldStr(3), "***");
+  EXPECT_EQ(t.GetFieldStr(test::kGoodsNo), "**********");
 
   t.GoToRecord(1);
   ASSERT_TRUE(t.WriteRecord());
   t.GoToRecord(1);
   t.ClearRecordBuf();
   ASSERT_EQ(t.ReadRecord(), 0);
-  EXPECT_EQ(t.GetFieldStr(0), "25.00");
-  EXPECT_EQ(t.GetFieldStr(1), "Гайка длин"_w);
+  EXPECT_EQ(std::tuple(t.GetFieldStr(test::kGoodsPrice), t.GetFieldStr(test::kGoodsCode)), std::tuple("25.00", "Гайка длин"_w));
 
-  for (const auto& [text, code] : {std::pair{"GOODS.NAME := 5", 131}, {"GOODS.BOUGHT := 'x'", 131},
+  for (const auto& [text, code] : {std::pair{"GOODS.CODE := 5", 131}, {"GOODS.DAT := 'x'", 131},
                                    {"GOODS.WEIGHT := 1", 129}})
     EXPECT_EQ(program.Compile(std::string(text) + "\nENDSECTION"), code) << text;
   EXPECT_EQ(Cp1251ToUtf8(program.Message), "Ошибка в строке 1.  Неизвестное имя переменной GOODS.WEIGHT");

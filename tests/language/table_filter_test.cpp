@@ -2,15 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "language/bound_tables.h"
-#include "language/check_list.h"
+#include <tuple>
+
+#include "language/bases_rig.h"
 #include "language/expr_compiler.h"
-#include "language/program_rig.h"
 #include "language/table_views.h"
 #include "platform/encoding.h"
-#include "support/fake_data_view.h"
-#include "support/goods_table.h"
-#include "support/temp_dir.h"
 
 namespace vm {
 namespace {
@@ -22,26 +19,9 @@ using test::kGoodsPrice;
 
 class BoundTableTest : public ::testing::Test {
  protected:
-  void Bind(const std::vector<GoodsRecord>& records) {
-    ASSERT_TRUE(test::WriteGoods(tmp_ / "goods.dbf", records));
-    dbf_.FileName = tmp_ / "goods.dbf";
-    goods_ = bases_.AddNew();
-    goods_->Alias = "GOODS";
-    goods_->Table.SetDbf(&dbf_);
-    ASSERT_TRUE(dbf_.Active());
-  }
-
+  void Bind(const std::vector<GoodsRecord>& records) { ASSERT_NE(goods_ = r_.Goods("GOODS", records), nullptr); }
   TStringBase& Table() { return goods_->Table; }
-
-  // Field of every row, joined by ",".
-  std::string Column(int32_t field) {
-    std::string out, s;
-    for (int32_t i = 0; i < Table().Count(); ++i) {
-      Table().GetBufferText(field, Table().MemTableLocate(i)->Buffer(), s);
-      out += (i ? "," : "") + s;
-    }
-    return out;
-  }
+  std::string Column(int32_t field) { return test::BasesRig::Column(goods_, field); }
 
   // Code and message of a filter text on the goods table.
   std::pair<int32_t, std::string> Parse(std::string_view text) {
@@ -49,9 +29,8 @@ class BoundTableTest : public ::testing::Test {
     return {Table().GetFilterError(), Table().GetFilterMessage()};
   }
 
-  test::TempDir tmp_;
-  TDBF dbf_;
-  TBaseList bases_;
+  test::BasesRig r_;
+  TBaseList& bases_ = r_.Context.List;
   TUBL* goods_ = nullptr;
 };
 
@@ -89,13 +68,10 @@ TEST_F(BoundTableTest, FilterTextsAndTheirErrors) {
 
   THelpFilter help(goods_);
   help.SetText("[MAXVAL(PRICE)]");
-  EXPECT_EQ(help.ErrorCode(), 100);
-  EXPECT_EQ(help.Message(), " Запрещенные функции для фильтра справочника "_w);
-  EXPECT_FALSE(help.Valid());
+  EXPECT_EQ(std::tuple(help.ErrorCode(), help.Message(), help.Valid()),
+            std::tuple(100, " Запрещенные функции для фильтра справочника "_w, false));
   help.SetText("");
-  EXPECT_EQ(help.ErrorCode(), 0);
-  EXPECT_FALSE(help.NoFilter());
-  EXPECT_TRUE(help.ConditionsHold());
+  EXPECT_EQ(std::tuple(help.ErrorCode(), help.NoFilter(), help.ConditionsHold()), std::tuple(0, false, true));
 }
 
 TEST_F(BoundTableTest, FilteredLoadsAndRefusedFilters) {
@@ -152,11 +128,8 @@ TEST_F(BoundTableTest, RowsGoIntoViews) {
   Table().ViewFilter = &pageFilter;
   Table().MemTableGoto(2);
   ShowInView(Table(), view, false);
-  EXPECT_EQ(view.Text(), "A|1.50|;B|5|");
-  EXPECT_EQ(view.TableRow(1), 1);
-  EXPECT_EQ(view.Current, 0);
-  EXPECT_FALSE(view.UpdatingOn);
-  EXPECT_EQ(Table().CurrentIndex(), 2);
+  EXPECT_EQ(std::tuple(view.Text(), view.TableRow(1), view.Current, view.UpdatingOn, Table().CurrentIndex()),
+            std::tuple("A|1.50|;B|5|", 1, 0, false, 2));
 
   TBaseListContext context(&bases_);
   ASSERT_EQ(CompileExpr("GOODS.PRICE*2", context, view.Columns[1].Expr).ErrCode, 0);
@@ -175,9 +148,7 @@ TEST_F(BoundTableTest, RowsGoIntoViews) {
   EXPECT_EQ(view.Text(), "|3|;|10|");
   view.Columns[2].Kind = 'E';
   MoveToView(Table(), view, err, true, skipped.get(), true);
-  EXPECT_EQ(err, 0);
-  EXPECT_EQ(view.Text(), "|3|;|10|;|3|Сыр;|10|"_w);
-  EXPECT_EQ(view.TableRow(2), -1);
+  EXPECT_EQ(std::tuple(err, view.Text(), view.TableRow(2)), std::tuple(0, "|3|;|10|;|3|Сыр;|10|"_w, -1));
   EXPECT_EQ(Column(kGoodsCode), "C");  // moved rows left the table
 
   Table().ViewFilter = nullptr;
@@ -185,16 +156,13 @@ TEST_F(BoundTableTest, RowsGoIntoViews) {
   EXPECT_EQ(view.Text(), "|14|");  // the text is not of the cell's kind
 }
 
-TEST_F(BoundTableTest, BindingsAndCheckLists) {
+TEST_F(BoundTableTest, BindingsAndNewRowPrograms) {
   Bind({});
   goods_->Table.Number = 7;
-  TUBL* temp = bases_.AddTemp({{"QTY", 'N', 5, 0}});
-  temp->Alias = "TMP";
-  EXPECT_EQ(bases_.FindByAlias("goods"), goods_);
-  EXPECT_EQ(bases_.FindByNumber(7), goods_);
-  EXPECT_EQ(bases_.FindByAlias("NONE"), nullptr);
-  EXPECT_TRUE(temp->Table.OwnsDbf());
-  EXPECT_TRUE(temp->Bound);
+  TUBL* temp = r_.Temp("TMP", {{"QTY", 'N', 5, 0}});
+  EXPECT_EQ(std::tuple(bases_.FindByAlias("goods"), bases_.FindByNumber(7), bases_.FindByAlias("NONE")),
+            std::tuple(goods_, goods_, static_cast<TUBL*>(nullptr)));
+  EXPECT_TRUE(temp->Table.OwnsDbf() && temp->Bound);
   EXPECT_TRUE(temp->Table.LoadAll());  // no file behind it: nothing to do
   temp->Table.Append();
   temp->Table.SetFieldText(0, "12");
@@ -202,22 +170,14 @@ TEST_F(BoundTableTest, BindingsAndCheckLists) {
   EXPECT_EQ(temp->Table.SaveChanges(), TSaveResult::Saved);
 
   // Every row added runs the binding's new-row program while it is bound.
-  TBaseListContext programs(&bases_);
-  test::ProgramRig rig(programs);
-  ASSERT_EQ(rig.Compile("TMP.QTY := TMP.QTY + 5\nENDSECTION"), 0) << rig.Message;
-  temp->NewRowProgram = rig.Main;
+  ASSERT_EQ(r_.Rig.Compile("TMP.QTY := TMP.QTY + 5\nENDSECTION"), 0) << r_.Rig.Message;
+  temp->NewRowProgram = r_.Rig.Main;
   temp->Table.Insert(0);
   EXPECT_EQ(temp->FieldValue(0).Num, 5);
   temp->Bound = false;
   temp->Table.Append();
   EXPECT_EQ(temp->FieldValue(0).Num, 0);
   temp->NewRowProgram = nullptr;
-
-  TCheckList checks;
-  TBaseListContext context(&bases_);
-  TCheckRecord* r = checks.AddNew();
-  ASSERT_EQ(CompileExpr("TMP.QTY>0", context, r->Condition).ErrCode, 0);
-  EXPECT_EQ(checks.GetItem(0), r);
 }
 
 }  // namespace

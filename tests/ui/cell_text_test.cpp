@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 using namespace vm;
 
 namespace {
@@ -31,33 +34,29 @@ TEST(CellText, CleaningTurnsBreaksIntoBlanksAndCommasIntoPointsOnlyForNumbers) {
 }
 
 TEST(CellText, NumbersAreTestedByWidthDecimalsAndSignRule) {
-  EXPECT_TRUE(Typed(Format('N', 6, 2), "123.45").Valid);
-  EXPECT_FALSE(Typed(Format('N', 6, 2), "1234.5").Valid);
-  EXPECT_FALSE(Typed(Format('N', 6, 2), "1.234").Valid);
-  EXPECT_FALSE(Typed(Format('N', 6, 2), "abc").Valid);
-  EXPECT_FALSE(Typed(Format('N', 6, 2), "").Valid);
-  // Mode 0: sixteen characters with four decimals.
-  EXPECT_TRUE(Typed(Format('N', 0, 0), "12345678901.1234").Valid);
-  EXPECT_FALSE(Typed(Format('N', 0, 0), "1.12345").Valid);
-  EXPECT_FALSE(Typed(Format('N', 0, 0), "123456789012.123").Valid);
+  // Mode 0 allows sixteen characters with four decimals.
+  const struct {
+    int32_t mode, decimals, sign;
+    const char* text;
+    bool valid;
+  } rows[] = {
+      {6, 2, 1, "123.45", true},  {6, 2, 1, "1234.5", false}, {6, 2, 1, "1.234", false},
+      {6, 2, 1, "abc", false},    {6, 2, 1, "", false},       {0, 0, 1, "12345678901.1234", true},
+      {0, 0, 1, "1.12345", false}, {0, 0, 1, "123456789012.123", false},
+      {10, 0, 1, "-3", false},    {10, 0, 1, "0", true},      {10, 0, 2, "0", false},
+      {10, 0, 2, "1", true},      {10, 0, -1, "0", true},     {10, 0, -1, "1", false},
+      {10, 0, -2, "0", false},    {10, 0, -2, "-1", true},    {10, 0, 0, "-7", true},
+  };
+  for (const auto& r : rows)
+    EXPECT_EQ(Typed(Format('N', r.mode, r.decimals, r.sign), r.text).Valid, r.valid)
+        << r.mode << "," << r.decimals << " sign " << r.sign << ": " << r.text;
   // 'R' is a number too.
   EXPECT_EQ(Typed(Format('R', 10, 2), "3,5").Text, "3.5");
-
-  EXPECT_FALSE(Typed(Format('N', 10, 0, 1), "-3").Valid);
-  EXPECT_TRUE(Typed(Format('N', 10, 0, 1), "0").Valid);
-  EXPECT_FALSE(Typed(Format('N', 10, 0, 2), "0").Valid);
-  EXPECT_TRUE(Typed(Format('N', 10, 0, 2), "1").Valid);
-  EXPECT_TRUE(Typed(Format('N', 10, 0, -1), "0").Valid);
-  EXPECT_FALSE(Typed(Format('N', 10, 0, -1), "1").Valid);
-  EXPECT_FALSE(Typed(Format('N', 10, 0, -2), "0").Valid);
-  EXPECT_TRUE(Typed(Format('N', 10, 0, -2), "-1").Valid);
-  EXPECT_TRUE(Typed(Format('N', 10, 0, 0), "-7").Valid);
 }
 
 TEST(CellText, DatesAreNormalisedBeforeTheTest) {
   const TCellInput feb = Typed(Format('D'), "31.02.2005");
-  EXPECT_TRUE(feb.Valid);
-  EXPECT_EQ(feb.Text, "28.02.2005");
+  EXPECT_EQ(std::pair(feb.Valid, feb.Text), std::pair(true, std::string("28.02.2005")));
   EXPECT_EQ(Typed(Format('D'), " 5. 3.2007").Text, "5.03.2007");
   EXPECT_FALSE(Typed(Format('D'), "").Valid);
   EXPECT_FALSE(Typed(Format('D'), "5.03.1850").Valid);
@@ -65,8 +64,7 @@ TEST(CellText, DatesAreNormalisedBeforeTheTest) {
 
 TEST(CellText, ComputedColumnsKeepTheirTextAndOtherKindsTakeAnything) {
   const TCellInput e = Typed(Format('E'), "  x,y\t ");
-  EXPECT_TRUE(e.Valid);
-  EXPECT_EQ(e.Text, "x,y");
+  EXPECT_EQ(std::pair(e.Valid, e.Text), std::pair(true, std::string("x,y")));
   EXPECT_TRUE(Typed(Format('T'), "whatever").Valid);
   EXPECT_TRUE(CheckCellText(nullptr, "", 'E'));
   EXPECT_FALSE(CheckCellText(nullptr, "x", 'E'));

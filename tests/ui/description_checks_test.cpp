@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "config/settings.h"
 #include "platform/encoding.h"
@@ -56,7 +58,7 @@ TEST_F(DescriptionChecks, BlanksCompileOnceAndOneWarningCoversEveryFailure) {
   blanks.Add("BAD2")->SetText("nonsense");
   EXPECT_FALSE(CheckFormDescriptions(blanks));
   EXPECT_TRUE(blanks.FindByName("LIST")->Compiled);
-  EXPECT_FALSE(blanks.FindByName("BAD1")->Compiled);
+  EXPECT_FALSE(blanks.FindByName("BAD1")->Compiled || blanks.FindByName("BAD2")->Compiled);
   ASSERT_EQ(ui.Boxes.size(), 1u);
   EXPECT_EQ(ui.Boxes[0].Text, "Внимание! В описаниях форм имеются ошибки!"_w);
   EXPECT_EQ(ui.Boxes[0].Flags, kMbInformation);
@@ -76,21 +78,13 @@ TEST_F(DescriptionChecks, BooksAreBoundHiddenOrMarkedButNeverDropped) {
 
   EXPECT_FALSE(CheckSpravDescriptions(bases, books, blanks));
   ASSERT_EQ(books.Count(), 7);
-  EXPECT_TRUE(good->Valid);
-  EXPECT_FALSE(good->Hidden);
-  EXPECT_EQ(good->GetSDef(0)->Number, 1);
-  EXPECT_EQ(good->GetSDef(1)->Number, 2);
-  for (TSpravDef* hidden : {noBase, noForm, narrow}) {
-    EXPECT_TRUE(hidden->Hidden) << hidden->Title;
-    EXPECT_FALSE(hidden->Valid) << hidden->Title;
-  }
-  for (TSpravDef* bad : {badType, twice, badKey}) {
-    EXPECT_FALSE(bad->Hidden) << bad->Title;
-    EXPECT_FALSE(bad->Valid) << bad->Title;
-  }
+  EXPECT_EQ(std::tuple(good->Valid, good->Hidden, good->GetSDef(0)->Number, good->GetSDef(1)->Number),
+            std::tuple(true, false, 1, 2));
+  for (const auto& [book, hidden] : {std::pair{noBase, true}, {noForm, true}, {narrow, true},
+                                     {badType, false}, {twice, false}, {badKey, false}})
+    EXPECT_EQ(std::pair(book->Valid, book->Hidden), std::pair(false, hidden)) << book->Title;
   // An unusable column keeps the field the user named.
-  EXPECT_EQ(badType->GetSDef(0)->FieldName, "PRICE");
-  EXPECT_EQ(badType->GetSDef(0)->Number, -1);
+  EXPECT_EQ(std::pair(badType->GetSDef(0)->FieldName, badType->GetSDef(0)->Number), std::pair(std::string("PRICE"), -1));
   ASSERT_EQ(ui.Boxes.size(), 1u);
   EXPECT_EQ(ui.Boxes[0].Text, "Внимание! В описаниях справочников имеются ошибки!"_w);
 }

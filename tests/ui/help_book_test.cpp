@@ -28,8 +28,7 @@ TEST(HelpBook, ViewsRowsAndCellsAsTheBuiltinsSeeThem) {
 
   // A row outside the view reads as an empty value of the column's kind.
   const TCommonVar missing = book.BookCellValue(THelpView::Shown, kPrice, 7);
-  EXPECT_EQ(missing.Kind, 'N');
-  EXPECT_EQ(missing.Num, 0);
+  EXPECT_EQ(std::pair(missing.Kind, missing.Num), std::pair('N', 0.0L));
   EXPECT_EQ(book.BookCellText(THelpView::Shown, kName, 7), "");
   EXPECT_EQ(book.CheckCellValue(kName).Kind, 'C');
   page.CheckRow = page.Shown.GetRow(1);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/encoding.h"
@@ -184,9 +185,7 @@ TEST(LayoutLanguage, FailureLeavesNothingCompiled) {
 
   const std::string bad = kHead + "LINEWIDTH=9\nHEADER[1]='a'\nFORMAT[1]=Q,0,0";
   EXPECT_EQ(Compile(blank, bad).code, 139);
-  EXPECT_FALSE(blank.Compiled);
-  EXPECT_EQ(blank.Columns, nullptr);
-  EXPECT_EQ(blank.HeaderCells, nullptr);
+  EXPECT_FALSE(blank.Compiled || blank.Columns || blank.HeaderCells);
   EXPECT_EQ(blank.ColCount + blank.ShownColCount + blank.LevelCount + blank.HeaderCellCount, 0);
   EXPECT_EQ(blank.Text, bad);
 
@@ -200,16 +199,13 @@ TEST(LayoutLanguage, ColumnGeometry) {
   TCurBlank blank;
   ASSERT_TRUE(Compiles(blank, "COLCOUNT=3,2\nLEVELCOUNT=1\nFORMAT[1..5]=C,0,0\n"
                               "COLWIDTH[1]=100\nCOLWIDTH[2]=250\nCOLWIDTH[3]=5"));
-  EXPECT_EQ(blank.ShownColCount, 3);
-  EXPECT_EQ(blank.ColCount, 5);
+  EXPECT_EQ(std::pair(blank.ShownColCount, blank.ColCount), std::pair(3, 5));
   const int32_t lefts[] = {0, 100, 350};
   const int32_t widths[] = {100, 250, 5};
   for (int32_t i = 0; i < 3; ++i) {
     const TColDescr* c = BlankColumn(blank, i + 1);
-    EXPECT_EQ(c->Left, lefts[i]);
     // 1.5 x 5 + 1 = 8.5 goes to the even 8.
-    EXPECT_EQ(c->TextLeft, lefts[i] + 13);
-    EXPECT_EQ(c->RightLimit, lefts[i] + widths[i] + 3);
+    EXPECT_EQ(std::tuple(c->Left, c->TextLeft, c->RightLimit), std::tuple(lefts[i], lefts[i] + 13, lefts[i] + widths[i] + 3));
   }
   EXPECT_EQ(BlankColumn(blank, 4)->Left, 0);
   EXPECT_EQ(blank.TotalWidth, 10 + 355);
@@ -220,9 +216,8 @@ TEST(LayoutLanguage, ColumnGeometry) {
   for (auto [width, textLeft, rightLimit] : {std::tuple{1, 7, 101}, {3, 11, 102}, {50, 81, 125}}) {
     ASSERT_TRUE(Compiles(blank, "COLCOUNT=1\nLEVELCOUNT=1\nLINEWIDTH=" + std::to_string(width) +
                                     "\nFORMAT[1]=C,0,0\nCOLWIDTH[1]=100"));
-    EXPECT_EQ(BlankColumn(blank, 1)->TextLeft, textLeft) << width;
-    EXPECT_EQ(BlankColumn(blank, 1)->RightLimit, rightLimit) << width;
-    EXPECT_EQ(blank.TotalWidth, 2 * width + 100);
+    const TColDescr* c = BlankColumn(blank, 1);
+    EXPECT_EQ(std::tuple(c->TextLeft, c->RightLimit, blank.TotalWidth), std::tuple(textLeft, rightLimit, 2 * width + 100)) << width;
   }
   // Hidden columns take formats but no header or width.
   EXPECT_EQ(Compile("COLCOUNT=1,1\nLEVELCOUNT=1\nFORMAT[1..2]=C,0,0\nCOLWIDTH[2]=100").code, 140);
@@ -271,7 +266,6 @@ TEST(LayoutLanguage, HeaderCells) {
   EXPECT_EQ(HeaderCells(blank),
             (std::vector<std::string>{"1-1 1-3 10 a b", "1-3 4-4 400 d", "2-2 1-3 40 bold x",
                                       "3-3 1-1 35 %N%", "3-3 3-3 35 %N%", "3-3 2-2 35 "}));
-  EXPECT_EQ(blank.GetHeaderCell(0), nullptr);
   EXPECT_EQ(blank.GetHeaderCell(7), nullptr);
 
   // Uncovered stretches are filled down to the next covered level.
@@ -295,19 +289,16 @@ TEST(LayoutLanguage, ConditionalFormatsAreChosenByRow) {
   EXPECT_TRUE(col->Conditional);
   EXPECT_EQ(blank.Codes.size(), 4u);
   // The last one written is the fallback, its mode raised like the others.
-  EXPECT_EQ(col->Format.Mode, 7);
-  EXPECT_EQ(col->Format.FontHeight, 50);
-  EXPECT_EQ(col->CondFormats->Format.Mode, 4);
+  EXPECT_EQ(std::tuple(col->Format.Mode, col->Format.FontHeight, col->CondFormats->Format.Mode), std::tuple(7, 50, 4));
 
   // In the second row 1/0 fails, so that condition does not hold.
   Rows rows({{"a", "12"}, {"b", "abc"}, {"c", "5"}, {"d", "0"}});
   blank.View = &rows;
-  EXPECT_EQ(BlankField(blank, 1, 0)->Kind, 'N');
-  EXPECT_EQ(BlankField(blank, 1, 1)->Kind, 'D');
-  EXPECT_EQ(BlankField(blank, 1, 2)->Kind, 'C');
+  std::string kinds;
+  for (int32_t row = 0; row < 3; ++row) kinds += BlankField(blank, 1, row)->Kind;
+  EXPECT_EQ(kinds, "NDC");
   EXPECT_EQ(BlankField(blank, 1, 3)->Mode, 7);
-  EXPECT_EQ(CurrentRowContext().Row, 3);
-  EXPECT_EQ(CurrentRowContext().View, &rows);
+  EXPECT_EQ(std::pair(CurrentRowContext().Row, CurrentRowContext().View), std::pair(3, static_cast<TBlankView*>(&rows)));
 
   // Outside the rows, and for plain columns, the condition is not asked.
   EXPECT_EQ(BlankField(blank, 1, 4), &col->Format);
@@ -333,21 +324,16 @@ TEST(LayoutLanguage, ConditionsThatDoNotCompile) {
   EXPECT_EQ(BlankErrorText(148, 2), "Ошибка в строке 3: Запрещенный символ"_w);
   EXPECT_EQ(Compile(blank, head + "FORMAT[1]=V[[NOSUCH>1,C,0,0]]").code, 148);
   EXPECT_EQ(BlankErrorText(148, -1), "Несуществующая переменная NOSUCH"_w);
-  EXPECT_EQ(Compile(blank, head + "FORMAT[1]=V[['s',C,0,0]]").code, 149);
   EXPECT_EQ(Compile(blank, head + "FORMAT[1]=V[[CURCOL(1),C,0,0]]").code, 149);
   EXPECT_EQ(blank.Codes.size(), 0u);
   EXPECT_FALSE(blank.Compiled);
 
-  EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,C,0,0]],x").code, 138);
-  EXPECT_EQ(Compile(head + "FORMAT[1]=V[1,C,0,0]").code, 146);
-  EXPECT_EQ(Compile(head + "FORMAT[1]=V [[1,C,0,0],1]").code, 146);
-  EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1 C 0 0 ]]").code, 147);
-  EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,V,0,0 ]]").code, 139);
   // The format of an item is read before its condition is compiled.
-  EXPECT_EQ(Compile(head + "FORMAT[1]=V[[BAD,X,0,0]]").code, 139);
-  EXPECT_EQ(Compile(head + "FORMAT[1]=C,0,0\nFORMAT[1]=V[[1,C,0,0]]").code, 151);
-  EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,C,0,0]]\nFORMAT[1]=C,0,0").code, 151);
-  EXPECT_EQ(Compile(head + "FORMAT[1]=V[[1,C,0,0]]\nFORMAT[1]=V[[1,C,0,0]]").code, 151);
+  for (const auto& [format, code] : std::initializer_list<std::pair<const char*, int32_t>>{
+           {"V[['s',C,0,0]]", 149}, {"V[[1,C,0,0]],x", 138}, {"V[1,C,0,0]", 146}, {"V [[1,C,0,0],1]", 146},
+           {"V[[1 C 0 0 ]]", 147}, {"V[[1,V,0,0 ]]", 139}, {"V[[BAD,X,0,0]]", 139}, {"C,0,0\nFORMAT[1]=V[[1,C,0,0]]", 151},
+           {"V[[1,C,0,0]]\nFORMAT[1]=C,0,0", 151}, {"V[[1,C,0,0]]\nFORMAT[1]=V[[1,C,0,0]]", 151}})
+    EXPECT_EQ(Compile(head + "FORMAT[1]=" + format).code, code) << format;
 }
 
 // Conditions compile in the context in place: a running document's
@@ -389,11 +375,8 @@ TEST(LayoutLanguage, HeaderDrawnAtSeveralScales) {
 
   test::FakeCanvas screen(96);
   blank.DrawHeader(screen, 100, 50, 1000, 1, nullptr);
-  EXPECT_EQ(blank.HeaderHeight, 122);
-  EXPECT_EQ(blank.RowHeight[1], 61);
-  EXPECT_EQ(blank.RowTop[2], 61);
-  EXPECT_EQ(screen.penColor, 0u);
-  EXPECT_EQ(screen.fontColor, 0u);
+  EXPECT_EQ(std::tuple(blank.HeaderHeight, blank.RowHeight[1], blank.RowTop[2]), std::tuple(122, 61, 61));
+  EXPECT_EQ(std::pair(screen.penColor, screen.fontColor), std::pair(0u, 0u));
   const std::vector<std::string> at96 = {
       "Pen 2",
       "Font -13", "Text 113,23 Goods",

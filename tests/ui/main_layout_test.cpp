@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 namespace vm {
 namespace {
 
@@ -16,17 +19,15 @@ TEST(PlaceMainWindow, TheSavedPlaceComesBackOntoAScreenOf1024By768) {
       {{974, 718, 0, 0}, 974, 718},  // at the edge it stays
       {{300, 200, 9, 9}, 300, 200},
   };
+  // The size is the window's own, not the saved one.
   for (const auto &r : rows) {
     const TWindowRect placed = PlaceMainWindow(r.saved, 400, 90, 1024, 768);
-    EXPECT_EQ(placed.Left, r.left) << r.saved.Left << "," << r.saved.Top;
-    EXPECT_EQ(placed.Top, r.top) << r.saved.Left << "," << r.saved.Top;
-    // The size is the window's own, not the saved one.
-    EXPECT_EQ(placed.Width, 400);
-    EXPECT_EQ(placed.Height, 90);
+    EXPECT_EQ(std::tuple(placed.Left, placed.Top, placed.Width, placed.Height), std::tuple(r.left, r.top, 400, 90))
+        << r.saved.Left << "," << r.saved.Top;
   }
   // A window wider than the screen is kept to it.
-  EXPECT_EQ(PlaceMainWindow({0, 0, 0, 0}, 2000, 10, 1024, 768).Width, 1024);
-  EXPECT_EQ(PlaceMainWindow({0, 0, 0, 0}, 2000, 10, 1024, 768).Height, 20);
+  const TWindowRect wide = PlaceMainWindow({0, 0, 0, 0}, 2000, 10, 1024, 768);
+  EXPECT_EQ(std::pair(wide.Width, wide.Height), std::pair(1024, 20));
 }
 
 TEST(WrapMenuItems, ItemsGoOnANewLineWhenTheLineWouldGrowPastTheRoom) {
@@ -52,9 +53,7 @@ TEST(WrapMenuItems, ItemsGoOnANewLineWhenTheLineWouldGrowPastTheRoom) {
   };
   for (const auto &r : rows) {
     const TMenuLines lines = WrapMenuItems(r.widths, r.available, 10, 20);
-    EXPECT_EQ(lines.Starts, r.starts) << r.available;
-    EXPECT_EQ(lines.Width, r.width) << r.available;
-    EXPECT_EQ(lines.Height, r.height) << r.available;
+    EXPECT_EQ(std::tuple(lines.Starts, lines.Width, lines.Height), std::tuple(r.starts, r.width, r.height)) << r.available;
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace vm {
 namespace {
 
@@ -17,10 +19,7 @@ TMyPanel *AddPanel(TPanelList &list, int32_t buttons, bool shown = true) {
 
 TEST(PanelLayout, TheGridWidensForItsCaptionAndGrowsRowsToFitTheRoom) {
   const TToolBarLayout row = LayOutToolBar(7, 1, 10);
-  EXPECT_EQ(row.Cols, 7);
-  EXPECT_EQ(row.Rows, 1);
-  EXPECT_EQ(row.Width, GridWidth(7));
-  EXPECT_EQ(row.Height, 23 + 24 + 6 + 1);
+  EXPECT_EQ(std::tuple(row.Cols, row.Rows, row.Width, row.Height), std::tuple(7, 1, GridWidth(7), 23 + 24 + 6 + 1));
   // A wide caption asks for more columns than one row of buttons needs.
   const TToolBarLayout wide = LayOutToolBar(2, 2, 100);
   EXPECT_GE(wide.Width, 100 + 18);
@@ -32,10 +31,7 @@ TEST(PanelLayout, TheGridWidensForItsCaptionAndGrowsRowsToFitTheRoom) {
   const TPanelArrangement a =
       ArrangePanels(list, GridWidth(3) + 4, [](const TMyPanel &) { return 10; });
   ASSERT_EQ(a.Places.size(), 1u);
-  EXPECT_EQ(p->Cols, 3);
-  EXPECT_EQ(p->Rows, 3);
-  EXPECT_EQ(a.Places[0].Left, 2);
-  EXPECT_EQ(a.Places[0].Top, 2);
+  EXPECT_EQ(std::tuple(p->Cols, p->Rows, a.Places[0].Left, a.Places[0].Top), std::tuple(3, 3, 2, 2));
   EXPECT_EQ(a.PanelsHeight, 2 + p->Height + 5);
 }
 
@@ -48,10 +44,8 @@ TEST(PanelLayout, APanelThatDoesNotFitBesideOthersStartsTheNextLineBelowTheTalle
   // Room for the two-button panel and a gap, not for six more buttons.
   const TPanelArrangement a = ArrangePanels(list, GridWidth(6) + 4 + 5, caption);
   ASSERT_EQ(a.Places.size(), 2u);
-  EXPECT_EQ(a.Places[1].Panel, wide);
-  EXPECT_EQ(a.Places[1].Left, 2);
-  EXPECT_EQ(a.Places[1].Top, 2 + tall->Height + 5);
-  EXPECT_EQ(wide->Rows, 1);
+  EXPECT_EQ(std::tuple(a.Places[1].Panel, a.Places[1].Left, a.Places[1].Top, wide->Rows),
+            std::tuple(wide, 2, 2 + tall->Height + 5, 1));
 
   EXPECT_EQ(FindPanelAt(a, 2, 2), tall);
   EXPECT_EQ(FindPanelAt(a, 2 + tall->Width - 1, 2 + tall->Height - 1), tall);
@@ -67,12 +61,6 @@ TEST(PanelLayout, TheWindowIsAtLeastAsWideAsTheWidestOneColumnPanel) {
   EXPECT_GE(a.ClientWidth, 200 + 18 + 20);
   EXPECT_EQ(ArrangePanels(list, 500, [](const TMyPanel &) { return 0; }).ClientWidth, 500);
 }
-
-}  // namespace
-}  // namespace vm
-
-namespace vm {
-namespace {
 
 TEST(PanelLayout, ButtonsOfGoneDocumentsAreDroppedAndUnknownPicturesBecomeTheFirst) {
   TDocTree tree;

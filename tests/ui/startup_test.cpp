@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "config/data_dir.h"
 #include "config/date_index.h"
@@ -40,13 +42,25 @@ class DayStarter : public TStartOfDayRunner {
   bool LockedMeanwhile = false;
 };
 
-int32_t IndexRecords(const std::string& dir) {
+std::pair<TDateRec, TTimeRec> ProgramNowPair() {
+  std::pair<TDateRec, TTimeRec> now;
+  ProgramNow(now.first, now.second);
+  return now;
+}
+
+// The last date of every record of the date index, or "missing".
+std::string IndexDates(const std::string& dir) {
   TDBF t;
   t.FileName = dir + "!BINDEX.DBF";
-  if (!t.OpenReadOnly()) return -1;
-  const int32_t n = t.RecCount();
-  t.Close();
-  return n;
+  if (!t.OpenReadOnly()) return "missing";
+  std::string dates;
+  bool error = false;
+  for (int32_t n = 1; n <= t.RecCount(); ++n) {
+    t.GoToRecord(n);
+    if (t.ReadRecord() != 0) return "damaged";
+    dates += DateRecToStr(t.GetFieldDate(t.FieldIndex("_DATE2"), error)) + ";";
+  }
+  return dates;
 }
 
 class StartUpTest : public ::testing::Test {
@@ -86,49 +100,28 @@ class StartUpTest : public ::testing::Test {
 
 TEST_F(StartUpTest, WithItsOwnClockTheProgramStartsAtTheSavedTimeAndLeavesTheDayToTheFirstRun) {
   ASSERT_EQ(StartUp(options), 0);
-  EXPECT_FALSE(BasesLocked());
-  EXPECT_EQ(starter.Runs, 0);
-  EXPECT_FALSE(MainState().DayStarted);
-  EXPECT_EQ(IndexRecords(home.Dir()), 0);
+  EXPECT_EQ(std::tuple(BasesLocked(), starter.Runs, MainState().DayStarted, IndexDates(home.Dir())),
+            std::tuple(false, 0, false, ""));
   clock.AdvanceTicks(61'000);
-  TDateRec d;
-  TTimeRec t;
-  ProgramNow(d, t);
-  EXPECT_EQ(d, (TDateRec{5, 12, 2026}));
-  EXPECT_EQ(t, (TTimeRec{20, 16, 1}));
-  EXPECT_TRUE(Settings().Blanks.GetItem(0)->Compiled);
-  EXPECT_TRUE(Settings().Books.GetItem(0)->Valid);
+  EXPECT_EQ(ProgramNowPair(), std::pair(TDateRec{5, 12, 2026}, TTimeRec{20, 16, 1}));
+  EXPECT_TRUE(Settings().Blanks.GetItem(0)->Compiled && Settings().Books.GetItem(0)->Valid);
   EXPECT_TRUE(ui.Boxes.empty());
 }
 
 TEST_F(StartUpTest, WithTheSystemClockTheDayStartsWithTheIndexUpToYesterdayAndItsDocument) {
   FollowSystemClock();
   ASSERT_EQ(StartUp(options), 0);
-  EXPECT_EQ(starter.Runs, 1);
-  EXPECT_EQ(starter.Doc, &Settings().StartOfDayDoc);
-  EXPECT_FALSE(starter.LockedMeanwhile);
-  EXPECT_TRUE(MainState().DayStarted);
+  EXPECT_EQ(std::tuple(starter.Runs, starter.Doc, starter.LockedMeanwhile, MainState().DayStarted),
+            std::tuple(1, &Settings().StartOfDayDoc, false, true));
   EXPECT_EQ(MainState().WorkingDay, (TDateRec{7, 12, 2026}));
-  ASSERT_EQ(IndexRecords(home.Dir()), 1);
-  TDBF index;
-  index.FileName = home / "!BINDEX.DBF";
-  ASSERT_TRUE(index.OpenReadOnly());
-  index.GoToRecord(1);
-  ASSERT_EQ(index.ReadRecord(), 0);
-  bool error = false;
-  EXPECT_EQ(index.GetFieldDate(index.FieldIndex("_DATE2"), error), (TDateRec{6, 12, 2026}));
-  index.Close();
+  EXPECT_EQ(IndexDates(home.Dir()), "6.12.2026;");
 }
 
 TEST_F(StartUpTest, GivenDateAndTimeSetTheProgramClock) {
   options.ClockDate = TDateRec{1, 2, 2027};
   options.ClockTime = TTimeRec{8, 0, 0};
   ASSERT_EQ(StartUp(options), 0);
-  TDateRec d;
-  TTimeRec t;
-  ProgramNow(d, t);
-  EXPECT_EQ(d, (TDateRec{1, 2, 2027}));
-  EXPECT_EQ(t, (TTimeRec{8, 0, 0}));
+  EXPECT_EQ(ProgramNowPair(), std::pair(TDateRec{1, 2, 2027}, TTimeRec{8, 0, 0}));
 }
 
 TEST_F(StartUpTest, TooLittleRoomForTwiceTheDatabasesEndsTheStartUp) {
@@ -152,9 +145,8 @@ TEST_F(StartUpTest, ABusyDatabaseEndsTheStartUpBeforeTheDayStarts) {
   auto holder = Files().Open(home / "sales.dbf", FileMode::ReadWrite);
   ASSERT_NE(holder, nullptr);
   EXPECT_EQ(StartUp(options), kStartUpFailed);
-  EXPECT_EQ(starter.Runs, 0);
-  EXPECT_FALSE(BasesLocked());
-  EXPECT_LE(IndexRecords(home.Dir()), 0);
+  EXPECT_EQ(std::pair(starter.Runs, BasesLocked()), std::pair(0, false));
+  EXPECT_TRUE(IndexDates(home.Dir()) == "" || IndexDates(home.Dir()) == "missing");
   ASSERT_EQ(ui.Boxes.size(), 1u);
   EXPECT_NE(ui.Boxes[0].Text.find("sales.dbf занята или испорчена"_w), std::string::npos);
   EXPECT_EQ(ReadBytes(home / "goods.dbf"), goods);
@@ -209,8 +201,7 @@ TEST_F(StartUpTest, ASecondStartOnTheSameTitleIsToldAndLetsTheLockGo) {
   EXPECT_EQ(ui.Boxes[0].Text, "Программа уже загружена !"_w);
   EXPECT_EQ(ui.Boxes[0].Caption, " Повторный запуск программы "_w);
   EXPECT_EQ(ui.Boxes[0].Flags, kMbInformation);
-  EXPECT_FALSE(BasesLocked());
-  EXPECT_EQ(starter.Runs, 0);
+  EXPECT_EQ(std::pair(starter.Runs, BasesLocked()), std::pair(0, false));
   // Another title is another program; and once the first ends, the mark
   // is free.
   TInstanceMark other(home.Dir());
@@ -232,10 +223,7 @@ TEST_F(StartUpTest, TheStartUpPasswordIsAskedUnderTheLockAndARefusalStillStartsT
     return false;
   };
   ASSERT_EQ(StartUp(options), 0);
-  EXPECT_EQ(asked, 1);
-  EXPECT_TRUE(lockedWhenAsked);
-  EXPECT_TRUE(MainState().StartUpRefused);
-  EXPECT_EQ(starter.Runs, 1);
+  EXPECT_EQ(std::tuple(asked, lockedWhenAsked, MainState().StartUpRefused, starter.Runs), std::tuple(1, true, true, 1));
   options.AskStartUpPassword = [] { return true; };
   ResetErrorLogRun();
   ASSERT_EQ(StartUp(options), 0);

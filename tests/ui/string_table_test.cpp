@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "platform/encoding.h"
 
 using namespace vm;
@@ -19,20 +22,16 @@ TStringTable Names(std::initializer_list<const char*> names) {
 
 TEST(StringTable, RowsAndCellsOutsideTheTableAreQuietlyAbsent) {
   TStringTable t;
-  EXPECT_EQ(t.LastIndex(), -1);
-  EXPECT_EQ(t.GetRow(0), nullptr);
-  EXPECT_EQ(t.GetCellText(0, 0), "");
+  EXPECT_EQ(std::tuple(t.LastIndex(), t.GetRow(0), t.GetCellText(0, 0)), std::tuple(-1, nullptr, ""));
   t.SetColCount(2);
   TViewRow* row = t.AppendRow();
-  EXPECT_EQ(row->SourceRecord, -1);
-  EXPECT_EQ(row->Cells.size(), 2u);
+  EXPECT_EQ(std::pair(row->SourceRecord, row->Cells.size()), std::pair(-1, size_t{2}));
   row->Measured = true;
   t.SetCellText(1, 0, "x");
   EXPECT_FALSE(row->Measured);
   t.SetCellText(2, 0, "beyond the columns");
   t.SetCellText(0, 5, "beyond the rows");
-  EXPECT_EQ(t.GetCellText(2, 0), "");
-  EXPECT_EQ(t.GetCell(-1, 0), nullptr);
+  EXPECT_EQ(std::tuple(t.GetCellText(2, 0), t.GetCell(-1, 0)), std::tuple("", nullptr));
   EXPECT_EQ(t.InsertRow(9)->Index, 1) << "beyond the last row appends";
   t.DeleteRow(7);
   EXPECT_EQ(t.Count(), 2);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "support/fake_canvas.h"
 #include "support/sample_blank.h"
 
@@ -37,8 +40,7 @@ struct Drawing {
 TEST(TableRender, RowsFollowTheHeaderWithALineUnderEach) {
   Drawing d;
   const TTableDrawn drawn = d.Draw();
-  EXPECT_TRUE(drawn.Drawn);
-  EXPECT_EQ(drawn.NextRow, 3);
+  EXPECT_EQ(std::pair(drawn.Drawn, drawn.NextRow), std::pair(true, 3));
   // The long name wraps to three lines: 3 x 17 + 1.
   EXPECT_EQ(d.RowLines(), (std::vector<std::string>{"3,68", "3,87", "3,140"}));
   EXPECT_EQ(drawn.NextY, 140);
@@ -60,8 +62,7 @@ TEST(TableRender, PagesContinueFromTheRowWhereTheLastCallStopped) {
   Drawing d;
   d.request.MaxRows = 1;
   TTableDrawn drawn = d.Draw();
-  EXPECT_TRUE(drawn.Drawn);
-  EXPECT_EQ(drawn.NextRow, 1);
+  EXPECT_EQ(std::pair(drawn.Drawn, drawn.NextRow), std::pair(true, 1));
   EXPECT_EQ(d.RowLines(), std::vector<std::string>{"3,68"});
 
   d.request.FirstRow = drawn.NextRow;
@@ -75,8 +76,7 @@ TEST(TableRender, PagesContinueFromTheRowWhereTheLastCallStopped) {
   d.request.FirstRow = 3;
   d.canvas.ops.clear();
   drawn = d.Draw();
-  EXPECT_FALSE(drawn.Drawn);
-  EXPECT_EQ(drawn.NextRow, 3);
+  EXPECT_EQ(std::pair(drawn.Drawn, drawn.NextRow), std::pair(false, 3));
   EXPECT_TRUE(d.RowLines().empty());
   EXPECT_FALSE(d.canvas.Only("Text ").empty());
 }
@@ -86,8 +86,7 @@ TEST(TableRender, ARowTallerThanThePageNeverFits) {
   d.request.FirstRow = 2;
   d.request.AvailHeight = 100;  // 48 pixels for rows; the row needs 52
   const TTableDrawn drawn = d.Draw();
-  EXPECT_FALSE(drawn.Drawn);
-  EXPECT_EQ(drawn.NextRow, 2);
+  EXPECT_EQ(std::pair(drawn.Drawn, drawn.NextRow), std::pair(false, 2));
   EXPECT_TRUE(d.RowLines().empty());
 
   // Nothing at all without room for rows, a negative first row or a
@@ -98,9 +97,7 @@ TEST(TableRender, ARowTallerThanThePageNeverFits) {
     if (variant == 1) e.request.FirstRow = -1;
     if (variant == 2) e.blank.SetText("COLCOUNT=1\n");
     const TTableDrawn none = e.Draw();
-    EXPECT_FALSE(none.Drawn);
-    EXPECT_EQ(none.NextY, 0);
-    EXPECT_TRUE(e.canvas.Only("Text ").empty()) << variant;
+    EXPECT_EQ(std::tuple(none.Drawn, none.NextY, e.canvas.Only("Text ").size()), std::tuple(false, 0, 0u)) << variant;
   }
 }
 
@@ -134,12 +131,11 @@ TEST(TableRender, EmptyRowsFillThePage) {
   d.request.FillEmpty = true;
   d.request.AvailHeight = 300;
   const TTableDrawn drawn = d.Draw();
-  EXPECT_TRUE(drawn.Drawn);
+  EXPECT_EQ(std::pair(drawn.Drawn, drawn.NextRow), std::pair(true, 11));
   // Avail is 248 pixels: 91 for the data rows, then empty rows of 18 + 1.
   const auto lines = d.RowLines();
   ASSERT_EQ(lines.size(), 3u + 8u);
   EXPECT_EQ(lines.back(), "3,292");
-  EXPECT_EQ(drawn.NextRow, 11);
 }
 
 }  // namespace

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "config/blanks.h"
+#include "foundation/tables/key_cols.h"
 #include "ui/data_view.h"
 
 namespace vm::test {
@@ -42,6 +44,21 @@ inline std::vector<std::string> Column(const TDataView& view, int32_t col) {
   std::vector<std::string> texts;
   for (int32_t r = 0; r < view.RowCount(); ++r) texts.push_back(view.GetCellText(col, r));
   return texts;
+}
+
+inline TCommonVar Num(long double x) { return {'N', "", x, {}, {}}; }
+inline TCommonVar Text(std::string s) { return {'C', std::move(s), 0, {}, {}}; }
+
+// A chain of key columns, the first one sorting first.
+inline std::unique_ptr<TKeyCol> Keys(std::initializer_list<int32_t> cols) {
+  std::unique_ptr<TKeyCol> first;
+  std::unique_ptr<TKeyCol>* next = &first;
+  for (const int32_t col : cols) {
+    *next = std::make_unique<TKeyCol>();
+    (*next)->Number = col;
+    next = &(*next)->Next;
+  }
+  return first;
 }
 
 }  // namespace vm::test

@@ -273,6 +273,10 @@ void TDocumentWindow::HookFrame() {
       if (&tables_[i]->View() == &view) return lists_[i]->Entry().Adding();
     return false;
   };
+  h.DropEnteredRow = [this](TDataView& view) {
+    for (std::size_t i = 0; i < tables_.size(); ++i)
+      if (&tables_[i]->View() == &view) lists_[i]->Entry().DropRow();
+  };
 }
 
 TDataViewWidget* TDocumentWindow::TableOf(const TDataView& view) const {

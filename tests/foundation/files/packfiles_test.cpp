@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -49,8 +50,7 @@ TEST_F(Packs, PacksAndUnpacksWithTheirLayout) {
     ASSERT_TRUE(PackFiles({tmp / "one.dbf", tmp / longName}, pack, [&](int32_t t) { total = t; },
                               [&](int32_t d) { last = d; }, 77));
   }
-  EXPECT_EQ(total, 150);
-  EXPECT_EQ(last, 150);
+  EXPECT_EQ(std::pair(total, last), std::pair(150, 150));
   const std::string p = test::ReadBytes(pack);
   ASSERT_EQ(p.size(), 250u);
   // Tag, count, data size; then per entry the name and the first and last byte.
@@ -64,9 +64,7 @@ TEST_F(Packs, PacksAndUnpacksWithTheirLayout) {
   TDateRec date;
   TTimeRec time;
   ASSERT_TRUE(ReadPackHeader(pack, count, date, time, dataSize, tag));
-  EXPECT_EQ(date, (TDateRec{5, 3, 2007}));
-  EXPECT_EQ(time, (TTimeRec{14, 30, 15}));
-  EXPECT_EQ(std::tuple(count, dataSize, tag), std::tuple(2, 150, 77));
+  EXPECT_EQ(std::tuple(date, time, count, dataSize, tag), std::tuple(TDateRec{5, 3, 2007}, TTimeRec{14, 30, 15}, 2, 150, 77));
 
   // Targets are created; an existing one under another case is replaced.
   test::WriteBytes(out + "/ONE.DBF", "stale");
@@ -84,8 +82,7 @@ TEST_F(Packs, EmptyAndFailedPacks) {
   ASSERT_TRUE(PackFiles({}, pack, nullptr, nullptr, 1));
   const std::string p = test::ReadBytes(pack);
   ASSERT_EQ(p.size(), 36u);
-  EXPECT_EQ(Le32(p, 4), 0);
-  EXPECT_EQ(Le32(p, 32), 0);
+  EXPECT_EQ(std::pair(Le32(p, 4), Le32(p, 32)), std::pair(0, 0));
   EXPECT_FALSE(Unpack(p));
   EXPECT_TRUE(test::DirNames(out).empty());
 

@@ -134,7 +134,10 @@ std::vector<std::string> Leftovers(const std::string& dir) {
 class CommitJournalTest : public ::testing::Test {
  protected:
   void SetUp() override { MakeBefore(dir.Dir()); }
-  std::string Snapshot(const std::string& name) { return ReadBytes(dir / name); }
+  // The bytes of A, B and C.
+  std::vector<std::string> Snapshot() {
+    return {ReadBytes(dir / "A.DBF"), ReadBytes(dir / "B.DBF"), ReadBytes(dir / "C.DBF")};
+  }
 
   TempDir dir;
 };
@@ -151,7 +154,7 @@ TEST_F(CommitJournalTest, FinishedCommitLeavesEveryTableAfterAndNoTrace) {
 }
 
 TEST_F(CommitJournalTest, RollBackAfterEveryChangeRestoresTheTablesByteForByte) {
-  const std::string a = Snapshot("A.DBF"), c = Snapshot("C.DBF");
+  const std::vector<std::string> before = Snapshot();
   {
     TCommitJournal j(dir.Dir());
     const std::string newC = j.NewFileFor(dir / "C.DBF");
@@ -169,14 +172,13 @@ TEST_F(CommitJournalTest, RollBackAfterEveryChangeRestoresTheTablesByteForByte) 
     ASSERT_TRUE(j.Replace());
     EXPECT_TRUE(j.RollBack());
   }
-  EXPECT_EQ(Snapshot("A.DBF"), a);
-  EXPECT_EQ(Snapshot("C.DBF"), c);
+  EXPECT_EQ(Snapshot(), before);
   EXPECT_FALSE(std::filesystem::exists(dir / "D.DBF"));
   EXPECT_TRUE(Leftovers(dir.Dir()).empty());
 }
 
 TEST_F(CommitJournalTest, AFailedRenameRollsTheWholeCommitBack) {
-  const std::string a = Snapshot("A.DBF"), b = Snapshot("B.DBF"), c = Snapshot("C.DBF");
+  const std::vector<std::string> before = Snapshot();
   vm::test::FaultyFileSystem fs;
   TCommitJournal j(dir.Dir());
   const std::string newC = j.NewFileFor(dir / "C.DBF");
@@ -190,9 +192,7 @@ TEST_F(CommitJournalTest, AFailedRenameRollsTheWholeCommitBack) {
   EXPECT_FALSE(j.Replace());
   EXPECT_FALSE(j.Failure().empty());
   fs.FailRename = false;
-  EXPECT_EQ(Snapshot("A.DBF"), a);
-  EXPECT_EQ(Snapshot("B.DBF"), b);
-  EXPECT_EQ(Snapshot("C.DBF"), c);
+  EXPECT_EQ(Snapshot(), before);
   EXPECT_TRUE(Leftovers(dir.Dir()).empty());
 }
 
@@ -219,7 +219,7 @@ void InChild(const std::function<void()>& fn) {
 }
 
 TEST_F(CommitJournalTest, ACommitThatDiedIsRolledBackOrCompletedAtTheNextStart) {
-  const std::string a = Snapshot("A.DBF"), b = Snapshot("B.DBF"), c = Snapshot("C.DBF");
+  const std::vector<std::string> before = Snapshot();
   // Dead after its renames and appends, before the mark.
   InChild([&] {
     auto* j = new TCommitJournal(dir.Dir());
@@ -233,9 +233,7 @@ TEST_F(CommitJournalTest, ACommitThatDiedIsRolledBackOrCompletedAtTheNextStart) 
   EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::RolledBack);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_NE(messages[0].find("D.DBF"), std::string::npos);
-  EXPECT_EQ(Snapshot("A.DBF"), a);
-  EXPECT_EQ(Snapshot("B.DBF"), b);
-  EXPECT_EQ(Snapshot("C.DBF"), c);
+  EXPECT_EQ(Snapshot(), before);
   EXPECT_TRUE(Leftovers(dir.Dir()).empty());
 
   // Dead right after the mark: the commit stands and is completed.

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <random>
+#include <tuple>
+#include <utility>
 
 #include "platform/encoding.h"
 #include "platform/clock.h"
@@ -122,8 +124,7 @@ TEST_F(Dbf, CreatesTablesByteExactly) {
   // Read back, text converted, and nothing past the last record.
   t.SetReadOnly(true);
   ASSERT_TRUE(t.Open());
-  EXPECT_TRUE(t.OemCoded());
-  EXPECT_EQ(t.RecCount(), 2);
+  EXPECT_EQ(std::pair(t.OemCoded(), t.RecCount()), std::pair(true, 2));
   EXPECT_EQ(Next(t), "0 1 1|" + "Молоко"_w);
   EXPECT_EQ(Next(t), "0 2 2|Kefir");
   EXPECT_EQ(Next(t), "-1 2");
@@ -269,14 +270,12 @@ TEST_F(Dbf, FieldValuesFollowTheirTypes) {
     EXPECT_EQ(error ? "bad" : std::to_string(got), value) << text;
   }
 
-  EXPECT_EQ(t.GetFieldDate(4, error), TDateRec{});
-  EXPECT_TRUE(error);
-  t.SetFieldStr(4, "21991231");
-  EXPECT_EQ(t.GetFieldDate(4, error), (TDateRec{31, 12, 2199}));
-  EXPECT_FALSE(error);
-  t.SetFieldStr(4, "22000101");
-  t.GetFieldDate(4, error);
-  EXPECT_TRUE(error);
+  for (const auto& [text, date, bad] : std::vector<std::tuple<const char*, TDateRec, bool>>{
+           {"", {}, true}, {"21991231", {31, 12, 2199}, false}, {"22000101", {}, true}}) {
+    t.SetFieldStr(4, text);
+    const TDateRec got = t.GetFieldDate(4, error);
+    EXPECT_EQ(std::pair(bad ? TDateRec{} : got, error), std::pair(date, bad)) << text;
+  }
   EXPECT_TRUE(t.SetFieldDate(4, {5, 3, 2007}));
   EXPECT_EQ(t.GetFieldStr(4), "20070305");
 
@@ -304,8 +303,7 @@ TEST_F(Dbf, StructureNamesAndLimits) {
   b.AddFieldEx("X", 5, 'C', 0);
   c.AddFieldEx("Y", 6, 'N', 1);
   c.AddFieldEx("X", 5, 'C', 0);
-  EXPECT_TRUE(a.SameStructure(b));
-  EXPECT_FALSE(a.SameStructure(c));
+  EXPECT_TRUE(a.SameStructure(b) && !a.SameStructure(c));
 
   EXPECT_TRUE(IsValidFieldName("Цена_1"_w));
   for (const std::string& bad : {"1A"s, "ЁЛКА"_w, "ABCDEFGHIJK"s, "A-B"s, ""s})
@@ -378,8 +376,7 @@ TEST_F(Dbf, ZapEmptiesAndCreatingAgainCutsTheFile) {
   ASSERT_TRUE(t.Close());
   EXPECT_EQ(test::ReadBytes(path).size(), 97u + 31 + 1);
   ASSERT_TRUE(t.Open());
-  EXPECT_EQ(t.RecCount(), 1);
-  EXPECT_EQ(Next(t), "0 1 1|z");
+  EXPECT_EQ(std::pair(t.RecCount(), Next(t)), std::pair(1, "0 1 1|z"s));
   t.Close();
 
   MakeTable({});

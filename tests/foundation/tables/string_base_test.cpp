@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/encoding.h"
 #include "support/faulty_files.h"
 #include "support/goods_table.h"
@@ -53,18 +55,8 @@ class StringBaseTest : public ::testing::Test {
     return s;
   }
 
-  static TCommonVar Num(long double x) {
-    TCommonVar v;
-    v.Kind = 'N';
-    v.Num = x;
-    return v;
-  }
-  static TCommonVar Text(std::string s) {
-    TCommonVar v;
-    v.Kind = 'C';
-    v.Str = std::move(s);
-    return v;
-  }
+  static TCommonVar Num(long double x) { return {'N', "", x, {}, {}}; }
+  static TCommonVar Text(std::string s) { return {'C', std::move(s), 0, {}, {}}; }
 
   test::TempDir tmp_;
   std::string path_;
@@ -76,19 +68,15 @@ TEST_F(StringBaseTest, LoadsLiveRecordsWithTheirNumbers) {
   Open({{"A", "Молоко"_w, "10.50"}, {"B", "", "1", true}, {"C", "", "2", false, {}, 40}, {"D", "", "x"}});
   ASSERT_TRUE(table_.LoadAll());
   EXPECT_EQ(Codes(), "A,C,D");
-  EXPECT_EQ(table_.LastNo, 40);  // the largest NO__, above the record count
-  EXPECT_EQ(table_.CurrentIndex(), 0);
-  EXPECT_FALSE(table_.Modified);
+  // LastNo is the largest NO__, above the record count.
+  EXPECT_EQ(std::tuple(table_.LastNo, table_.CurrentIndex(), table_.Modified), std::tuple(40, 0, false));
   EXPECT_EQ(Field(kGoodsName), "Молоко"_w);  // converted from code page 866
   const TRow* c = table_.MemTableLocate(1);
-  EXPECT_EQ(c->No, 40);
-  EXPECT_EQ(c->RecNo, 3);
-  EXPECT_FALSE(c->New);
+  EXPECT_EQ(std::tuple(c->No, c->RecNo, c->New), std::tuple(40, 3, false));
 
   TCommonVar v;
   table_.GetValue(kGoodsPrice, v);
-  EXPECT_EQ(v.Kind, 'N');
-  EXPECT_DOUBLE_EQ(static_cast<double>(v.Num), 10.5);
+  EXPECT_EQ(std::pair(v.Kind, v.Num), std::pair('N', 10.5L));
   table_.MemTableGoto(2);
   table_.GetValue(kGoodsPrice, v);  // unreadable text is 0
   EXPECT_EQ(v.Num, 0);
@@ -162,24 +150,15 @@ TEST_F(StringBaseTest, InsertAndDeleteKeepTheCurrentRowInside) {
 TEST_F(StringBaseTest, ValuesAreWrittenByTheirKind) {
   Open({});
   table_.Append();
-  EXPECT_FALSE(table_.SetValue(kGoodsNo, Num(12345678901)));
-  EXPECT_EQ(Field(kGoodsNo), "**********");
-  EXPECT_TRUE(table_.SetValue(kGoodsPrice, Num(12.5)));
-  EXPECT_EQ(Field(kGoodsPrice), "12.50");
-  EXPECT_FALSE(table_.SetValue(kGoodsPrice, Num(123456.5)));  // 9 characters in 8
-  EXPECT_EQ(Field(kGoodsPrice), "********");
-  EXPECT_TRUE(table_.SetValue(kGoodsPrice, Num(-0.125)));
-  EXPECT_EQ(Field(kGoodsPrice), "-0.12");
-  TCommonVar date;
-  date.Kind = 'D';
-  date.Date = {5, 3, 2007};
-  table_.SetValue(kGoodsDate, date);
-  EXPECT_EQ(Field(kGoodsDate), "20070305");
-  date.Date = {};
-  table_.SetValue(kGoodsDate, date);
-  EXPECT_EQ(Field(kGoodsDate), "00000000");
-  table_.SetValue(kGoodsCode, Text("ОЧЕНЬ ДЛИННЫЙ КОД"_w));
-  EXPECT_EQ(Field(kGoodsCode), "ОЧЕНЬ ДЛИН"_w);
+  // 123456.5 takes 9 characters where the price has 8.
+  for (const auto& [field, value, stored, text] : std::vector<std::tuple<int32_t, TCommonVar, bool, std::string>>{
+           {kGoodsNo, Num(12345678901), false, "**********"}, {kGoodsPrice, Num(12.5), true, "12.50"},
+           {kGoodsPrice, Num(123456.5), false, "********"}, {kGoodsPrice, Num(-0.125), true, "-0.12"},
+           {kGoodsDate, {'D', "", 0, {5, 3, 2007}, {}}, true, "20070305"}, {kGoodsDate, {'D', "", 0, {}, {}}, true, "00000000"},
+           {kGoodsCode, Text("ОЧЕНЬ ДЛИННЫЙ КОД"_w), true, "ОЧЕНЬ ДЛИН"_w}}) {
+    EXPECT_EQ(table_.SetValue(field, value), stored) << text;
+    EXPECT_EQ(Field(field), text);
+  }
   table_.SetFieldText(kGoodsNo, " 12");
   EXPECT_EQ(std::string(table_.Buffer() + 1, 10), "        12");
   EXPECT_TRUE(table_.Current()->Changed);
@@ -200,13 +179,10 @@ TEST_F(StringBaseTest, SaveAppendsNewRowsAndMarksDeletedOnes) {
   ASSERT_EQ(table_.SaveChanges(), TSaveResult::Saved);
   EXPECT_EQ(FileRecords(), "*1|A; 7|B; 3|C; 4|N1");
   const TRow* n1 = table_.MemTableLocate(3);
-  EXPECT_EQ(n1->No, 4);
-  EXPECT_EQ(n1->RecNo, 4);
-  EXPECT_FALSE(n1->New);
-  EXPECT_EQ(table_.LastNo, 4);
-  EXPECT_EQ(table_.MemTableLocate(1)->No, 7);  // existing rows keep their NO__
-  EXPECT_FALSE(table_.MemTableLocate(1)->Changed);
-  EXPECT_EQ(table_.CurrentIndex(), 0);
+  EXPECT_EQ(std::tuple(n1->No, n1->RecNo, n1->New, table_.LastNo), std::tuple(4, 4, false, 4));
+  // Existing rows keep their NO__.
+  const TRow* b = table_.MemTableLocate(1);
+  EXPECT_EQ(std::tuple(b->No, b->Changed, table_.CurrentIndex()), std::tuple(7, false, 0));
 
   table_.MemTableGoto(2);
   table_.SetValue(kGoodsNo, Num(1e12));
@@ -279,31 +255,21 @@ TEST_F(StringBaseTest, BinarySearchGivesTheRowOrWhereItBelongs) {
   ASSERT_TRUE(table_.LoadAll());
   TKeyCol key;
   key.Number = kGoodsCode;
-  TKeyCol price;
-  price.Number = kGoodsPrice;
   key.Next = std::make_unique<TKeyCol>();
   key.Next->Number = kGoodsPrice;
-  int32_t pos = 0;
-  key.Value = Text("20");
   key.Next->Value = Num(3);
-  EXPECT_EQ(table_.BinarySearch(pos, &key, false, 3, 0), table_.MemTableLocate(2));
-  EXPECT_EQ(pos, 2);
-  key.Value = Text("30");
-  EXPECT_EQ(table_.BinarySearch(pos, &key, false, 3, 0), nullptr);
-  EXPECT_EQ(pos, 3);
-  key.Value = Text("50");
-  table_.BinarySearch(pos, &key, false, 3, 0);
-  EXPECT_EQ(pos, 4);
-  key.Value = Text("05");
-  table_.BinarySearch(pos, &key, false, 3, 0);
-  EXPECT_EQ(pos, 0);
+  for (auto [code, found, place] : {std::tuple{"20", 2, 2}, {"30", -1, 3}, {"50", -1, 4}, {"05", -1, 0}}) {
+    key.Value = Text(code);
+    int32_t pos = -9;
+    TRow* row = table_.BinarySearch(pos, &key, false, 3, 0);
+    EXPECT_EQ(std::pair(row, pos), std::pair(found < 0 ? nullptr : table_.MemTableLocate(found), place)) << code;
+  }
 
   bool inserted = false;
   key.Value = Text("30");
   key.Next->Value = Num(7);
   TRow* row = table_.LocateOrInsert(&key, inserted, false);
-  EXPECT_TRUE(inserted);
-  EXPECT_EQ(row->Index, 3);
+  EXPECT_EQ(std::pair(inserted, row->Index), std::pair(true, 3));
   EXPECT_EQ(Codes(), "10,20,20,30,40");
   EXPECT_EQ(Field(kGoodsPrice), "7.00");
   EXPECT_EQ(table_.LocateOrInsert(&key, inserted, false), row);

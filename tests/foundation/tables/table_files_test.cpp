@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "foundation/tables/grid_sort.h"
 #include "foundation/tables/var_array.h"
 #include "platform/encoding.h"
@@ -53,9 +55,7 @@ TEST(TableFiles, WrittenAndReadBack) {
   ASSERT_EQ(WriteBaseToFile(table, tmp / "empty.dbf"), TSaveResult::Saved);
   const std::string bytes = test::ReadBytes(tmp / "empty.dbf");
   ASSERT_EQ(bytes.size(), 32u + 5 * 32 + 1 + 1);
-  EXPECT_EQ(bytes[0], 3);
-  EXPECT_EQ(bytes[32 + 5 * 32], 0x0D);
-  EXPECT_EQ(bytes.back(), 0x1A);
+  EXPECT_EQ(std::tuple(bytes[0], bytes[32 + 5 * 32], bytes.back()), std::tuple(3, 0x0D, 0x1A));
 }
 
 TEST(TableFiles, AFailedWriteLeavesTheOldFile) {
@@ -77,11 +77,8 @@ TEST(TableFiles, AFailedWriteLeavesTheOldFile) {
   EXPECT_FALSE(Files().Exists(tmp / "new.dbf"));  // no half of a new file either
   EXPECT_EQ(test::ReadBytes(tmp / "copy.dbf"), before);
 
-  TCommonVar big;
-  big.Kind = 'N';
-  big.Num = 1e9;
   table.MemTableGoto(0);
-  table.SetValue(test::kGoodsPrice, big);
+  table.SetValue(test::kGoodsPrice, {'N', "", 1e9, {}, {}});
   EXPECT_EQ(WriteBaseToFile(table, tmp / "copy.dbf"), TSaveResult::SavedTooWide);
 }
 
@@ -125,17 +122,14 @@ TEST(VarArray, PagesOf32K) {
   bool ok = false;
   TVarArray a(4, ok, 8193);
   ASSERT_TRUE(ok);
-  EXPECT_EQ(a.TotalSize(), 32772);
-  EXPECT_EQ(a.PageCount(), 2);
-  EXPECT_EQ(a.LastPageSize(), 4);
+  EXPECT_EQ(std::tuple(a.TotalSize(), a.PageCount(), a.LastPageSize()), std::tuple(32772, 2, 4));
   EXPECT_EQ(a.GetItem(8192), a.GetPage(1));
   EXPECT_EQ(a.GetItem(8193), nullptr);
   EXPECT_EQ(a.GetItem(1), a.GetPage(0) + 4);
   TVarArray whole(4, ok, 8192);
   EXPECT_EQ(whole.LastPageSize(), 32768);
   TVarArray none(4, ok, 0);
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(none.GetPage(0), nullptr);
+  EXPECT_TRUE(ok && none.GetPage(0) == nullptr);
   TVarArray bad(3, ok, 10);
   EXPECT_FALSE(ok);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "platform/clock.h"
 
 using namespace vm;
@@ -13,25 +15,26 @@ struct ProgramClockTest : ::testing::Test {
   FixedClock ticks;
   ScopedClock guard{ticks};
   TProgramClock clock;
-  TDateRec date;
-  TTimeRec time;
+
+  std::pair<TDateRec, TTimeRec> Now() {
+    std::pair<TDateRec, TTimeRec> now;
+    clock.Now(now.first, now.second);
+    return now;
+  }
 };
+
+using Moment = std::pair<TDateRec, TTimeRec>;
 
 }  // namespace
 
 TEST_F(ProgramClockTest, CountsRoundedSecondsAcrossMidnightAndMonthEnds) {
   clock.Fix({31, 12, 2026}, {23, 59, 58});
   ticks.AdvanceTicks(1499);
-  clock.Now(date, time);
-  EXPECT_EQ(time, (TTimeRec{23, 59, 59}));
-  EXPECT_EQ(date, (TDateRec{31, 12, 2026}));
+  EXPECT_EQ(Now(), Moment({31, 12, 2026}, {23, 59, 59}));
   ticks.AdvanceTicks(1);  // 1.5 s rounds up
-  clock.Now(date, time);
-  EXPECT_EQ(time, (TTimeRec{0, 0, 0}));
-  EXPECT_EQ(date, (TDateRec{1, 1, 2027}));
+  EXPECT_EQ(Now(), Moment({1, 1, 2027}, {0, 0, 0}));
   ticks.AdvanceTicks(2ull * 86400 * 1000);
-  clock.Now(date, time);
-  EXPECT_EQ(date, (TDateRec{3, 1, 2027}));
+  EXPECT_EQ(Now(), Moment({3, 1, 2027}, {0, 0, 0}));
 }
 
 TEST_F(ProgramClockTest, SettingBackRestoresTheTickSoNoTimeIsLostOrGained) {
@@ -41,15 +44,12 @@ TEST_F(ProgramClockTest, SettingBackRestoresTheTickSoNoTimeIsLostOrGained) {
   clock.Fix({6, 3, 2027}, {9, 0, 0});  // a run confirmed the next morning
   ticks.AdvanceTicks(30'000);
   clock.SetBack(kept);  // and was cancelled
-  clock.Now(date, time);
   // 90 seconds since the kept base was fixed, not 30.
-  EXPECT_EQ(date, (TDateRec{5, 3, 2027}));
-  EXPECT_EQ(time, (TTimeRec{10, 1, 30}));
+  EXPECT_EQ(Now(), Moment({5, 3, 2027}, {10, 1, 30}));
 }
 
 TEST_F(ProgramClockTest, ATickCountThatWentBackCountsAsNoTime) {
   clock.Fix({5, 3, 2027}, {10, 0, 0});
   ticks.SetTicks(1000);
-  clock.Now(date, time);
-  EXPECT_EQ(time, (TTimeRec{10, 0, 0}));
+  EXPECT_EQ(Now(), Moment({5, 3, 2027}, {10, 0, 0}));
 }

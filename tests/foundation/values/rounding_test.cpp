@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <utility>
 
 using namespace vm;
 
@@ -25,10 +26,8 @@ TEST(Rounding, HalvesGoToEvenAndZerosKeepTheirSign) {
   for (const long double x : {0.5L, 1.5L, 2.5L, 3.5L, -0.5L, -1.5L, -2.5L, -3.5L, 0.0L, -0.0L, 0.49L, -0.49L,
                               1e-30L, -1e-30L, 4503599627370495.5L, -4503599627370496.5L})
     ExpectAsLibrary(x);
-  EXPECT_EQ(RoundHalfEven(2.5L), 2);
-  EXPECT_EQ(RoundHalfEven(-3.5L), -4);
-  EXPECT_TRUE(std::signbit(RoundHalfEven(-0.5L)));
-  EXPECT_TRUE(std::signbit(TruncateToWhole(-0.9L)));
+  EXPECT_EQ(std::pair(RoundHalfEven(2.5L), RoundHalfEven(-3.5L)), std::pair(2.0L, -4.0L));
+  EXPECT_TRUE(std::signbit(RoundHalfEven(-0.5L)) && std::signbit(TruncateToWhole(-0.9L)));
 }
 
 TEST(Rounding, NumbersAtTheEdgeOfTheMantissa) {
@@ -67,6 +66,5 @@ TEST(Rounding, ReadsWholeNumbersUnderTheLimitOnly) {
                               std::numeric_limits<long double>::quiet_NaN(),
                               std::numeric_limits<long double>::infinity()})
     EXPECT_FALSE(ReadWhole(x, 4611686018427387904.0L, n)) << static_cast<double>(x);
-  EXPECT_FALSE(ReadWhole(2147483648.0L, 2147483648.0L, n));
-  EXPECT_FALSE(ReadWhole(-2147483648.0L, 2147483648.0L, n));
+  EXPECT_FALSE(ReadWhole(2147483648.0L, 2147483648.0L, n) || ReadWhole(-2147483648.0L, 2147483648.0L, n));
 }
