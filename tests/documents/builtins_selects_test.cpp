@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "documents/runtime_objects.h"
 #include "language/expr_fakes.h"
@@ -81,33 +82,26 @@ TEST_F(SelectBuiltins, ItemsAreAddedSortedOrWhereAsked) {
 
 TEST_F(SelectBuiltins, ChoosingRunsTheChangeProgramOnlyWhenItShould) {
   for (const char* f : {"ADDITEM(S, 'one')", "ADDITEM(S, 'two')"}) Run(f);
-  EXPECT_EQ(Run("SELECTIND(S)").Num, -1);
-  EXPECT_EQ(Run("SELECTVAL(S)").Str, "");
+  // The chosen index and value, and the runs of the change program.
+  auto state = [&] { return std::tuple(Run("SELECTIND(S)").Num, Run("SELECTVAL(S)").Str, Hits()); };
   Run("UPDATESEL(S)");
-  EXPECT_EQ(Hits(), 0) << "nothing chosen, nothing to update";
-
+  EXPECT_EQ(state(), std::tuple(-1.0L, "", 0.0L)) << "nothing chosen, nothing to update";
   Run("SELECTITEM(S, 1)");
-  EXPECT_EQ(Hits(), 0);
-  EXPECT_EQ(Run("SELECTIND(S)").Num, 0);
-  EXPECT_EQ(Run("SELECTVAL(S)").Str, "one");
+  EXPECT_EQ(state(), std::tuple(0.0L, "one", 0.0L));
   Run("SELECTITEM(S, 3)");
   Run("SELECTITEM(S, 0)");
-  EXPECT_EQ(Run("SELECTIND(S)").Num, 0) << "outside the items nothing changes";
-
+  EXPECT_EQ(state(), std::tuple(0.0L, "one", 0.0L)) << "outside the items nothing changes";
   Run("SELECTITEMS(S, 'TWO')");
-  EXPECT_EQ(Hits(), 1);
-  EXPECT_EQ(Run("SELECTIND(S)").Num, 1);
+  EXPECT_EQ(state(), std::tuple(1.0L, "two", 1.0L));
   Run("SELECTITEMS(S, 'three')");
   EXPECT_EQ(Hits(), 1);
   Run("UPDATESEL(S)");
-  EXPECT_EQ(Hits(), 2);
-  EXPECT_EQ(Run("SELECTIND(S)").Num, 1);
+  EXPECT_EQ(state(), std::tuple(1.0L, "two", 2.0L));
 
   // Without a chosen item the value is what the edit field holds.
   Run("CLEARSELECT(S)");
   static_cast<THeadlessList&>(select.Combo()).SetText("typed");
-  EXPECT_EQ(Run("SELECTVAL(S)").Str, "typed");
-  EXPECT_EQ(Run("SELITEMSCOUNT(S)").Num, 0);
+  EXPECT_EQ(std::pair(Run("SELECTVAL(S)").Str, Run("SELITEMSCOUNT(S)").Num), std::pair(std::string("typed"), 0.0L));
 }
 
 TEST_F(SelectBuiltins, FieldListsAndListSelects) {
@@ -126,9 +120,8 @@ TEST_F(SelectBuiltins, FieldListsAndListSelects) {
   EXPECT_EQ(Run("LSELECTVAL(L)").Str, "x");
 
   // An object of another kind does not compile.
-  EXPECT_EQ(RunFormula(ctx, "ADDITEM(F, 'x')").Err, 1144);
-  EXPECT_EQ(RunFormula(ctx, "ADDLISTITEM(L, 'x')").Err, 1144);
-  EXPECT_EQ(RunFormula(ctx, "LSELECTVAL(S)").Err, 1144);
+  for (const char* f : {"ADDITEM(F, 'x')", "ADDLISTITEM(L, 'x')", "LSELECTVAL(S)"})
+    EXPECT_EQ(RunFormula(ctx, f).Err, 1144) << f;
 }
 
 }  // namespace

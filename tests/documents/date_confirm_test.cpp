@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <tuple>
 #include <vector>
 
 #include "documents/headless_steps.h"
@@ -63,13 +64,10 @@ TEST(ConfirmDateTime, ALaterTimeOnTheSameDateIsTakenWithoutAQuestion) {
   TDateRec date = kBaseDate;
   TTimeRec time = kBaseTime;
   ASSERT_TRUE(ConfirmDateTime(date, time, kBaseDate, kBaseTime, dialog));
-  EXPECT_EQ(date, kBaseDate);
-  EXPECT_EQ(time, (TTimeRec{21, 0, 0}));
-  EXPECT_TRUE(ui.Boxes.empty());
   // The clock's own moment is no later than its base: OK starts disabled.
   ASSERT_EQ(dialog.ShownWith.size(), 1u);
-  EXPECT_EQ(dialog.ShownWith[0].Date, "5.12.2026");
-  EXPECT_FALSE(dialog.OkEnabledAtFirst[0]);
+  EXPECT_EQ(std::tuple(date, time, ui.Boxes.size(), dialog.ShownWith[0].Date, dialog.OkEnabledAtFirst[0]),
+            std::tuple(kBaseDate, TTimeRec{21, 0, 0}, 0u, "5.12.2026", false));
 }
 
 TEST(ConfirmDateTime, ANewDateIsAskedAndNoShowsTheDialogAgainWithWhatWasTyped) {
@@ -81,16 +79,14 @@ TEST(ConfirmDateTime, ANewDateIsAskedAndNoShowsTheDialogAgainWithWhatWasTyped) {
   TDateRec date = kBaseDate;
   TTimeRec time = kBaseTime;
   ASSERT_TRUE(ConfirmDateTime(date, time, kBaseDate, kBaseTime, dialog));
-  EXPECT_EQ(date, (TDateRec{8, 12, 2026}));
-  EXPECT_EQ(time, (TTimeRec{9, 30, 0}));
   ASSERT_EQ(dialog.ShownWith.size(), 2u);
-  EXPECT_EQ(dialog.ShownWith[1].Date, "7.12.2026");
-  EXPECT_EQ(dialog.ShownWith[1].Time, "9:00:00");
   ASSERT_EQ(ui.Boxes.size(), 2u);
-  EXPECT_EQ(ui.Boxes[0].Text, "Правильно ли введены дата и время: 7.12.2026  9:00:00"_w + "\r" +
-                                  "Возврат к предыдущей дате будет невозможен!"_w);
-  EXPECT_EQ(ui.Boxes[0].Caption, "Внимание"_w);
-  EXPECT_EQ(ui.Boxes[0].Flags, kMbYesNoWarning);
+  EXPECT_EQ(std::tuple(date, time, dialog.ShownWith[1].Date, dialog.ShownWith[1].Time),
+            std::tuple(TDateRec{8, 12, 2026}, TTimeRec{9, 30, 0}, "7.12.2026", "9:00:00"));
+  EXPECT_EQ(std::tuple(ui.Boxes[0].Text, ui.Boxes[0].Caption, ui.Boxes[0].Flags),
+            std::tuple("Правильно ли введены дата и время: 7.12.2026  9:00:00"_w + "\r" +
+                           "Возврат к предыдущей дате будет невозможен!"_w,
+                       "Внимание"_w, kMbYesNoWarning));
 }
 
 TEST(ConfirmDateTime, CancelLeavesTheDateAndTimeAsTheyWere) {
@@ -103,11 +99,9 @@ TEST(ConfirmDateTime, CancelLeavesTheDateAndTimeAsTheyWere) {
   TDateRec date = kBaseDate;
   TTimeRec time{20, 30, 0};
   EXPECT_FALSE(ConfirmDateTime(date, time, kBaseDate, kBaseTime, dialog));
-  EXPECT_EQ(date, kBaseDate);
-  EXPECT_EQ(time, (TTimeRec{20, 30, 0}));
-  EXPECT_EQ(ui.Boxes.size(), 1u);
-  EXPECT_EQ(dialog.ShownWith.size(), 2u);
-  EXPECT_EQ(dialog.ShownWith[0].Time, "20:30");
+  ASSERT_EQ(dialog.ShownWith.size(), 2u);
+  EXPECT_EQ(std::tuple(date, time, ui.Boxes.size(), dialog.ShownWith[0].Time),
+            std::tuple(kBaseDate, TTimeRec{20, 30, 0}, 1u, "20:30"));
 }
 
 // The road reaches the date dialog through the installed windows; without
@@ -121,9 +115,7 @@ TEST(ConfirmDateTime, TheRoadAsksTheInstalledWindowsAndHeadlessIsCancel) {
   EXPECT_TRUE(steps.ConfirmDateTime(date, time));
   ui.DateTimeConfirmed = false;
   EXPECT_FALSE(steps.ConfirmDateTime(date, time));
-  EXPECT_EQ(ui.DateTimeAsked, 2);
-  EXPECT_EQ(date, kBaseDate);
-  EXPECT_EQ(time, kBaseTime);
+  EXPECT_EQ(std::tuple(ui.DateTimeAsked, date, time), std::tuple(2, kBaseDate, kBaseTime));
 }
 
 }  // namespace

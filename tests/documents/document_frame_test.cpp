@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 #include "documents/doc_rig.h"
 #include "foundation/values/dates.h"
@@ -61,9 +62,8 @@ struct FrameRig : DocRig {
 TEST(DocumentFrame, OpeningSetsThePageVariablesAndTerminateKeepsTheWindowShut) {
   FrameRig r;
   ASSERT_TRUE(r.Open("", "INIT\nA := ISFIRSTPAGE + ISLASTPAGE + PAGENUMBER\nMULTIPAGE := 5\nENDSECTION\n"));
-  EXPECT_EQ(r.Var("A"), 3);
-  EXPECT_EQ(r.Var("MULTIPAGE"), 5);  // INIT runs after the variables are set
-  EXPECT_EQ(r.Var("ISFIRSTPAGE"), 1);
+  // INIT runs after the variables are set.
+  EXPECT_EQ(std::tuple(r.Var("A"), r.Var("MULTIPAGE"), r.Var("ISFIRSTPAGE")), std::tuple(3.0L, 5.0L, 1.0L));
 
   FrameRig t;
   EXPECT_FALSE(t.Open("", "INIT\nTERMINATE(1)\nENDSECTION\n"));
@@ -93,9 +93,7 @@ TEST(DocumentFrame, ButtonsFollowTheFormFlagsAndTheRows) {
       r.View().SetCol(0);
     }
     const TFrameButtons& b = r.Frame->Buttons();
-    EXPECT_EQ(b.Add, c.Add) << c.Flags << c.WithRows;
-    EXPECT_EQ(b.Del, c.Del) << c.Flags << c.WithRows;
-    EXPECT_EQ(b.Search, c.Search) << c.Flags << c.WithRows;
+    EXPECT_EQ(std::tuple(b.Add, b.Del, b.Search), std::tuple(c.Add, c.Del, c.Search)) << c.Flags << c.WithRows;
   }
 }
 
@@ -106,20 +104,16 @@ TEST(DocumentFrame, SelectingACellSetsTheRowVariablesAndTheStatusBar) {
   EXPECT_EQ(r.Frame->StatusRows(), "");
   r.Rows({"a", "b", "c"});
   r.View().SetRow(1);
-  EXPECT_EQ(r.Var("T1CURRENTROW"), 2);
-  EXPECT_EQ(r.Var("T1SELSTART"), 1);  // one row selected: the range is all rows
-  EXPECT_EQ(r.Var("T1SELEND"), 3);
-  EXPECT_EQ(r.Frame->StatusRows(), "2/3");
-  EXPECT_EQ(r.Frame->StatusText(), "Документ"_w);  // no status line: the caption
-  EXPECT_EQ(r.SearchShown, "b");
-  EXPECT_EQ(r.Frame->CurrentView(), &r.View());
+  // One row selected: the range is all rows. No status line: the caption.
+  EXPECT_EQ(std::tuple(r.Var("T1CURRENTROW"), r.Var("T1SELSTART"), r.Var("T1SELEND"), r.Frame->StatusRows(),
+                       r.Frame->StatusText(), r.SearchShown, r.Frame->CurrentView()),
+            std::tuple(2.0L, 1.0L, 3.0L, "2/3", "Документ"_w, "b", &r.View()));
   // A view that is not the active control neither becomes the status view
   // nor shows its text in the search line.
   r.Frame->Leave(r.View());
   r.Frame->Hooks.IsActive = [](TDataView&) { return false; };
   r.View().SetRow(2);
-  EXPECT_EQ(r.Var("T1CURRENTROW"), 3);
-  EXPECT_EQ(r.SearchShown, "b");
+  EXPECT_EQ(std::pair(r.Var("T1CURRENTROW"), r.SearchShown), std::pair(3.0L, std::string("b")));
   TDateRec today;
   TTimeRec now;
   ProgramNow(today, now);
@@ -156,8 +150,7 @@ TEST(DocumentFrame, SearchFindsTheRowAndTypingInATableGoesToTheSearchLine) {
   off.Rows({"apple", "banana"});
   off.View().KeyPress('x');
   off.Frame->SearchChanged("ba");
-  EXPECT_EQ(off.Typed, "");
-  EXPECT_EQ(off.View().CurRow(), 0);
+  EXPECT_EQ(std::pair(off.Typed, off.View().CurRow()), std::pair(std::string(), 0));
 }
 
 TEST(DocumentFrame, DeleteAsksUnlessOnDeleteRowRefusesAndRunsFormChange) {
@@ -201,17 +194,15 @@ TEST(DocumentFrame, FastDeleteDuringEntryDropsTheRowAndSwallowsTheClick) {
     r.Frame->Hooks.Entering = [](TDataView&) { return true; };
     r.Rows({"a", "b", "c"});
     r.View().SetRow(2);
+    const std::string left = fastDel ? "ab" : "abc";
     r.Frame->DelButMouseDown();
-    EXPECT_EQ(r.Keys(), fastDel ? "ab" : "abc");
-    EXPECT_TRUE(r.Ui.Boxes.empty());
-    EXPECT_EQ(r.Frame->DeleteClickConsumed(), fastDel);
+    EXPECT_EQ(std::tuple(r.Keys(), r.Ui.Boxes.size(), r.Frame->DeleteClickConsumed()), std::tuple(left, 0u, fastDel));
     // The click that follows the press deletes nothing more (without the
-    // fast delete it asks as always; the default answer is No).
+    // fast delete it asks as always; the default answer is No); the
+    // swallowed click gives the table the focus.
     r.Frame->DelButClick();
-    EXPECT_EQ(r.Keys(), fastDel ? "ab" : "abc");
-    EXPECT_EQ(r.Ui.Boxes.empty(), fastDel);
-    EXPECT_FALSE(r.Frame->DeleteClickConsumed());
-    EXPECT_EQ(r.Focused, fastDel ? 1 : 0);  // the swallowed click gives the table the focus
+    EXPECT_EQ(std::tuple(r.Keys(), r.Ui.Boxes.empty(), r.Frame->DeleteClickConsumed(), r.Focused),
+              std::tuple(left, fastDel, false, fastDel ? 1 : 0));
   }
 }
 
@@ -234,10 +225,10 @@ TEST(DocumentFrame, SortByKeysByTheCurrentColumnOrNotAtAll) {
     r.View().SetCol(1);
     r.View().SetRow(2);
     r.Frame->SortButClick();
-    EXPECT_EQ(r.Keys(), c.Keys) << c.Flags;
-    EXPECT_EQ(r.Var("N"), 6) << c.Flags;  // FORMCHANGE for rows 1, 2 and 3
-    EXPECT_EQ(r.Var("T1CURRENTROW"), r.View().CurRow() + 1) << c.Flags;
-    EXPECT_EQ(r.Focused, 1) << c.Flags;
+    // FORMCHANGE for rows 1, 2 and 3.
+    EXPECT_EQ(std::tuple(r.Keys(), r.Var("N"), r.Var("T1CURRENTROW"), r.Focused),
+              std::tuple(c.Keys, 6.0L, r.View().CurRow() + 1.0L, 1))
+        << c.Flags;
   }
 }
 
@@ -254,22 +245,19 @@ TEST(DocumentFrame, KeysOfTheFrame) {
   EXPECT_TRUE(r.Frame->KeyDown(kFrameKeyF11, false, false, false));
   EXPECT_TRUE(r.Frame->KeyDown(kFrameKeyI, false, true, false));
   EXPECT_FALSE(r.Frame->KeyDown(kFrameKeyI, false, false, false));
-  EXPECT_EQ(maximized, 1);
-  EXPECT_EQ(info, 2);
+  EXPECT_EQ(std::pair(maximized, info), std::pair(1, 2));
   // Ctrl+Break asks the running program to stop and is not used up.
   EXPECT_FALSE(r.Frame->KeyDown(kFrameKeyBreak, false, true, false));
   EXPECT_TRUE(Interp().BreakRequested());
   EXPECT_EQ(closed, 0);
   EXPECT_TRUE(r.Frame->KeyDown(kFrameKeyC, true, true, true));
-  EXPECT_EQ(closed, 1);
-  EXPECT_NE(Interp().TerminateValue(), 0);
-  EXPECT_TRUE(r.Logic->MayClose());
-  EXPECT_FALSE(r.Logic->Confirmed());
-  EXPECT_TRUE(r.Ui.Boxes.empty());  // Cancel without its question
+  // Cancel without its question.
+  EXPECT_EQ(std::tuple(closed, Interp().TerminateValue() != 0, r.Logic->MayClose(), r.Logic->Confirmed(),
+                       r.Ui.Boxes.size()),
+            std::tuple(1, true, true, false, 0u));
   // The break asked for does not reach the next document.
   Interp().BeginDocumentRun();
-  EXPECT_FALSE(Interp().BreakRequested());
-  EXPECT_EQ(Interp().TerminateValue(), 0);
+  EXPECT_EQ(std::pair(Interp().BreakRequested(), Interp().TerminateValue()), std::pair(false, 0));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "config/data_dir.h"
@@ -103,8 +104,7 @@ TEST_F(DocumentRoad, ACommittedRunKeepsItsConfirmedTimeAndSavesIt) {
   EXPECT_EQ(steps.Trace,
             (std::vector<std::string>{"workbooks", "confirm", "compile sale locked",
                                       "run sale 5.12.2026", "clear", "quit", "enabled"}));
-  EXPECT_FALSE(BasesLocked());
-  EXPECT_EQ(Settings().LastTime, (TTimeRec{21, 0, 0}));
+  EXPECT_EQ(std::pair(BasesLocked(), Settings().LastTime), std::pair(false, TTimeRec{21, 0, 0}));
 }
 
 TEST_F(DocumentRoad, ANewDateStartsTheDayFirstAndOnlyOnce) {
@@ -134,17 +134,15 @@ TEST_F(DocumentRoad, WhatCommitsNothingSetsTheClockBackWithItsTick) {
   steps.Commits = true;
   steps.CompileFails = true;
   EXPECT_FALSE(RunDocument(doc, steps, line, code));
-  EXPECT_EQ(code, 7);
-  EXPECT_EQ(line, 3);
+  EXPECT_EQ(std::pair(code, line), std::pair(7, 3));
 
   // Neither run moved the clock: it reads the old base plus the time gone.
   clock.AdvanceTicks(5'000);
   TDateRec d;
   TTimeRec t;
   Now(d, t);
-  EXPECT_EQ(t, (TTimeRec{20, 0, 15}));
-  EXPECT_EQ(Settings().LastTime, (TTimeRec{20, 0, 0}));
-  EXPECT_FALSE(BasesLocked());
+  EXPECT_EQ(std::tuple(t, Settings().LastTime, BasesLocked()),
+            std::tuple(TTimeRec{20, 0, 15}, TTimeRec{20, 0, 0}, false));
 }
 
 TEST_F(DocumentRoad, ALockHeldElsewhereSetsTheClockBackAndCleansUp) {
@@ -162,8 +160,7 @@ TEST_F(DocumentRoad, ALockHeldElsewhereSetsTheClockBackAndCleansUp) {
   TDateRec d;
   TTimeRec t;
   Now(d, t);
-  EXPECT_EQ(t, (TTimeRec{20, 0, 2}));
-  EXPECT_EQ(Settings().LastTime, (TTimeRec{20, 0, 0}));
+  EXPECT_EQ(std::pair(t, Settings().LastTime), std::pair(TTimeRec{20, 0, 2}, TTimeRec{20, 0, 0}));
 }
 
 TEST_F(DocumentRoad, RefusedLevelsPasswordsAndConfirmationsRunNothing) {

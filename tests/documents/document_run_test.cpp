@@ -2,6 +2,9 @@
 // with the user played by the scripted host.
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 #include "documents/doc_rig.h"
 #include "foundation/values/value_text.h"
 #include "language/expr_compiler.h"
@@ -51,15 +54,13 @@ TEST(DocumentRun, LoadingsFillTablesInOrderWithTheirFilters) {
   TLoad& l1 = *rig.Doc.Loadings.FindByName("L1");
   TLoadOutcome out = l1.Run();
   EXPECT_EQ(out.Code + out.EvalError, 0);
-  // Filtered, then sorted by the key column.
+  // Filtered, then sorted by the key column; FORMCHANGE ran once per row,
+  // numbered from 1.
   EXPECT_EQ(rig.Names(), (std::vector<std::string>{"b", "c"}));
-  EXPECT_EQ(t1.CellValue(2, 1).Num, 3);
-  EXPECT_EQ(t1.CellValue(3, 2).Date.Month, 2);
-  // FORMCHANGE ran once per row, numbered from 1.
-  EXPECT_EQ(rig.Var("N").Value.Num, 3);
-  EXPECT_EQ(t1.View().GetColLayout(3)->BoundField, 2);
-  EXPECT_EQ(t1.View().GetColLayout(0)->Expr, nullptr);
-  EXPECT_EQ(rig.G().Table.ViewFilter, nullptr);
+  EXPECT_EQ(std::tuple(t1.CellValue(2, 1).Num, t1.CellValue(3, 2).Date.Month, rig.Var("N").Value.Num,
+                       t1.View().GetColLayout(3)->BoundField, t1.View().GetColLayout(0)->Expr == nullptr,
+                       rig.G().Table.ViewFilter == nullptr),
+            std::tuple(3.0L, 2, 3.0L, 2, true, true));
 
   // Again: replaced, not doubled.
   l1.Run();
@@ -71,8 +72,7 @@ TEST(DocumentRun, LoadingsFillTablesInOrderWithTheirFilters) {
 
   // Moved rows leave the database.
   rig.Doc.Loadings.FindByName("L3")->Run();
-  EXPECT_EQ(rig.Names(), (std::vector<std::string>{"b"}));
-  EXPECT_EQ(rig.G().Table.Count(), 2);
+  EXPECT_EQ(std::pair(rig.Names(), rig.G().Table.Count()), std::pair(std::vector<std::string>{"b"}, 2));
 }
 
 TEST(DocumentRun, LoadingFromAMissingDatabaseStopsWithItsMessage) {
@@ -101,10 +101,9 @@ TEST(DocumentRun, LoadingThatFailsToEvaluateStopsTheRun) {
   rig.RunInit();
   ASSERT_EQ(rig.Ui.Boxes.size(), 1u);
   EXPECT_NE(Cp1251ToUtf8(rig.Ui.Boxes[0].Text).find("Деление на 0"), std::string::npos);
-  EXPECT_EQ(rig.Var("N").Value.Num, 0);
   // The rows that evaluated are in the table all the same.
-  EXPECT_EQ(rig.Names(), (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(rig.T1().CellValue(2, 2).Num, 2);
+  EXPECT_EQ(std::tuple(rig.Var("N").Value.Num, rig.Names(), rig.T1().CellValue(2, 2).Num),
+            std::tuple(0.0L, std::vector<std::string>{"a", "b"}, 2.0L));
 }
 
 TEST(DocumentRun, ViewCellsShowAndTakeValuesOfEveryKind) {
@@ -125,20 +124,16 @@ TEST(DocumentRun, ViewCellsShowAndTakeValuesOfEveryKind) {
   TViews& views = rig.Doc.Views;
   views.CreateControls(controls, rig.Doc.Events);
   auto cell = [&](int i) { return static_cast<THeadlessCell*>(views.GetItem(i)->Control()); };
-  EXPECT_TRUE(cell(0)->Input() && cell(0)->Bold());
-  EXPECT_FALSE(cell(6)->Input());
-  EXPECT_EQ(cell(1)->MaxLength(), 15);
-  EXPECT_EQ(cell(2)->MaxLength(), 10);
-  EXPECT_EQ(cell(0)->MaxLength(), 10);
+  EXPECT_TRUE(cell(0)->Input() && cell(0)->Bold() && !cell(6)->Input());
+  EXPECT_EQ(std::tuple(cell(0)->MaxLength(), cell(1)->MaxLength(), cell(2)->MaxLength()), std::tuple(10, 15, 10));
 
   rig.Var("A").Value.Num = 1;
   rig.Var("S").Value.Str = "hi";
   views.Refresh();
-  EXPECT_EQ(cell(0)->Text(), "1.00");
-  EXPECT_EQ(cell(1)->Text(), "hi");
-  EXPECT_EQ(cell(4)->Text(), "3.0000");  // no width: four decimals
-  EXPECT_EQ(cell(6)->Text(), "hi!");
-  EXPECT_FALSE(cell(5)->Visible());  // exactly 0
+  // A parameter without width shows four decimals; 10 / A is hidden at
+  // A - 1 exactly 0.
+  EXPECT_EQ(std::tuple(cell(0)->Text(), cell(1)->Text(), cell(4)->Text(), cell(6)->Text(), cell(5)->Visible()),
+            std::tuple("1.00", "hi", "3.0000", "hi!", false));
   rig.Var("A").Value.Num = 1.0000000001L;
   views.Refresh();
   EXPECT_TRUE(cell(5)->Visible());  // not 0, though within the tolerance
@@ -149,39 +144,21 @@ TEST(DocumentRun, ViewCellsShowAndTakeValuesOfEveryKind) {
   ClearValue(empty);
   EXPECT_EQ(cell(5)->Text(), ValueToText(empty, 0, 0));  // division by 0: the empty number
 
-  // The user types and leaves each edit.
-  cell(0)->Type("5");
-  cell(0)->Leave();
-  EXPECT_EQ(rig.Var("A").Value.Num, 5);
-  EXPECT_EQ(cell(0)->Text(), "5.00");
-  cell(1)->Type("a long text that does not fit");
-  cell(1)->Leave();
-  EXPECT_EQ(rig.Var("S").Value.Str, "a long text tha");  // 15 characters
-  cell(2)->Type("1/2/03");
-  cell(2)->Leave();
-  EXPECT_EQ(rig.Var("D").Value.Kind, 'D');
-  EXPECT_EQ(rig.Var("D").Value.Date.Year, 2003);
-  EXPECT_EQ(cell(2)->Text(), "1.02.2003");
-  cell(3)->Type("10:20:30");
-  cell(3)->Leave();
-  EXPECT_EQ(rig.Var("TM").Value.Time.Minute, 20);
-  cell(4)->Type("7");
-  cell(4)->Leave();
-  EXPECT_EQ(rig.Doc.AutoParams.Find("P")->GetValue().Num, 7);
-  EXPECT_EQ(recalcs, 5);
+  // The user types and leaves each edit; the text keeps 15 characters.
+  const char* typed[] = {"5", "a long text that does not fit", "1/2/03", "10:20:30", "7"};
+  for (int i = 0; i < 5; ++i) {
+    cell(i)->Type(typed[i]);
+    cell(i)->Leave();
+  }
+  EXPECT_EQ(std::tuple(rig.Var("A").Value.Num, cell(0)->Text(), rig.Var("S").Value.Str, rig.Var("D").Value.Kind,
+                       rig.Var("D").Value.Date.Year, cell(2)->Text(), rig.Var("TM").Value.Time.Minute,
+                       rig.Doc.AutoParams.Find("P")->GetValue().Num, recalcs),
+            std::tuple(5.0L, "5.00", "a long text tha", 'D', 2003, "1.02.2003", 20, 7.0L, 5));
   // A designer's test run stores nothing but still recalculates.
   rig.Ui.DesignerTest = true;
   cell(4)->Type("9");
   cell(4)->Leave();
-  EXPECT_EQ(rig.Doc.AutoParams.Find("P")->GetValue().Num, 7);
-  EXPECT_EQ(recalcs, 6);
-}
-
-TEST(DocumentRun, StatusLineShowsItsValue) {
-  RunRig rig;
-  ASSERT_TRUE(rig.Build("INFORMSTRING\n[A * 2]\nENDSECTION\n"));
-  rig.Var("A").Value.Num = 2.5;
-  EXPECT_EQ(rig.Doc.StatusLine.Text(), "5.0000");
+  EXPECT_EQ(std::pair(rig.Doc.AutoParams.Find("P")->GetValue().Num, recalcs), std::pair(7.0L, 6));
 }
 
 const char* const kQuestions =
@@ -209,31 +186,21 @@ TEST(DocumentRun, QuestionsPutAnswersIntoVariables) {
   rig.RunInit();
   ASSERT_EQ(rig.Ui.Questions.size(), 1u);
   const QuestionRequest& asked = rig.Ui.Questions[0];
-  EXPECT_EQ(asked.Caption, "Ask x");
-  EXPECT_TRUE(asked.CancelVisible);
   ASSERT_EQ(asked.Inputs.size(), 2u);
-  EXPECT_EQ(asked.Inputs[0].Label, "Sum");
-  EXPECT_EQ(asked.Inputs[0].Kind, 'N');
-  EXPECT_EQ(asked.Inputs[0].Text, "1.00");
-  EXPECT_EQ(asked.Inputs[0].Length, 10);
-  EXPECT_EQ(asked.Inputs[1].Length, 15);
-  EXPECT_EQ(asked.Inputs[1].Text, "x");
+  EXPECT_EQ(std::tuple(asked.Caption, asked.CancelVisible, asked.Inputs[0].Label, asked.Inputs[0].Kind,
+                       asked.Inputs[0].Text, asked.Inputs[0].Length, asked.Inputs[1].Length, asked.Inputs[1].Text),
+            std::tuple("Ask x", true, "Sum", 'N', "1.00", 10, 15, "x"));
+  auto state = [&] { return std::tuple(rig.Var("A").Value.Num, rig.Var("S").Value.Str, errorCode.Value.Num); };
   EXPECT_EQ(rig.Ui.RefusedAnswers, 1);
-  EXPECT_EQ(rig.Var("A").Value.Num, 12.5);
-  EXPECT_EQ(rig.Var("S").Value.Str, "abc");
-  EXPECT_EQ(errorCode.Value.Num, 0);
+  EXPECT_EQ(state(), std::tuple(12.5L, "abc", 0.0L));
 
-  // Cancelled: ERRORCODE 1 and nothing changes.
-  rig.Ui.QuestionAnswers = {{false, {}}};
-  rig.RunInit();
-  EXPECT_EQ(rig.Var("A").Value.Num, 12.5);
-  EXPECT_EQ(rig.Var("S").Value.Str, "abc");
-  EXPECT_EQ(errorCode.Value.Num, 1);
-  // An empty text is no answer either.
-  rig.Ui.QuestionAnswers = {{true, {"1", " "}}};
-  rig.RunInit();
-  EXPECT_EQ(errorCode.Value.Num, 1);
-  EXPECT_EQ(rig.Var("A").Value.Num, 12.5);
+  // Cancelled, or an empty text, which is no answer either: ERRORCODE 1
+  // and nothing changes.
+  for (const std::vector<std::string>& texts : {std::vector<std::string>{}, std::vector<std::string>{"1", " "}}) {
+    rig.Ui.QuestionAnswers = {{!texts.empty(), texts}};
+    rig.RunInit();
+    EXPECT_EQ(state(), std::tuple(12.5L, "abc", 1.0L)) << texts.size();
+  }
 }
 
 const char* const kBaseQuestions =
@@ -254,15 +221,12 @@ TEST(DocumentRun, BaseQuestionsChooseOrAddRecords) {
   bq.Run();
   ASSERT_EQ(rig.Ui.BaseQuestions.size(), 1u);
   const BaseQuestionRequest& shown = rig.Ui.BaseQuestions[0];
-  EXPECT_EQ(shown.Caption, "Pick");
-  EXPECT_EQ(shown.Titles, (std::vector<std::string>{"Name", "Qty"}));
-  // Filtered and sorted by quantity as numbers.
-  EXPECT_EQ(shown.Rows, (std::vector<std::vector<std::string>>{{"b", "3"}, {"c", "12"}}));
-  EXPECT_TRUE(shown.NewVisible && shown.CancelVisible);
+  // Filtered and sorted by quantity as numbers; "c" is the first row of G.
+  EXPECT_EQ(std::tuple(shown.Caption, shown.Titles, shown.Rows, shown.NewVisible && shown.CancelVisible,
+                       shown.VisibleRows, r.Value.Num, rig.G().Table.CurrentIndex()),
+            std::tuple("Pick", std::vector<std::string>{"Name", "Qty"},
+                       std::vector<std::vector<std::string>>{{"b", "3"}, {"c", "12"}}, true, 2, 1.0L, 0));
   EXPECT_GE(shown.GridWidth, 250);
-  EXPECT_EQ(shown.VisibleRows, 2);
-  EXPECT_EQ(r.Value.Num, 1);  // "c" is the first row of G
-  EXPECT_EQ(rig.G().Table.CurrentIndex(), 0);
 
   rig.Ui.BaseAnswers = {{BaseQuestionEnd::Cancelled, -1}};
   bq.Run();
@@ -272,21 +236,17 @@ TEST(DocumentRun, BaseQuestionsChooseOrAddRecords) {
   rig.Ui.BaseAnswers = {{BaseQuestionEnd::NewRecord, -1}, {BaseQuestionEnd::NewRecord, -1}};
   rig.Ui.QuestionAnswers = {{false, {}}, {true, {"zz", "4"}}};
   bq.Run();
-  EXPECT_EQ(rig.G().Table.Count(), 4);
-  EXPECT_EQ(r.Value.Num, 4);
-  TCommonVar v;
-  rig.G().Table.GetValue(rig.G().FieldIndex("NAME"), v);
-  EXPECT_EQ(v.Str, "zz");
-  rig.G().Table.GetValue(rig.G().FieldIndex("QTY"), v);
-  EXPECT_EQ(v.Num, 4);
-  EXPECT_EQ(rig.Ui.Questions.back().Caption, "Pick");
-  EXPECT_TRUE(rig.Ui.Questions.back().CancelVisible);
+  TCommonVar name, qty;
+  rig.G().Table.GetValue(rig.G().FieldIndex("NAME"), name);
+  rig.G().Table.GetValue(rig.G().FieldIndex("QTY"), qty);
+  EXPECT_EQ(std::tuple(rig.G().Table.Count(), r.Value.Num, name.Str, qty.Num, rig.Ui.Questions.back().Caption,
+                       rig.Ui.Questions.back().CancelVisible),
+            std::tuple(4, 4.0L, "zz", 4.0L, "Pick", true));
 
   // Nothing to choose and no new records: -1 without a dialog.
   const std::size_t dialogs = rig.Ui.BaseQuestions.size();
   rig.Doc.BaseQuestions.FindByName("BQ2")->Run();
-  EXPECT_EQ(r.Value.Num, -1);
-  EXPECT_EQ(rig.Ui.BaseQuestions.size(), dialogs);
+  EXPECT_EQ(std::pair(r.Value.Num, rig.Ui.BaseQuestions.size()), std::pair(-1.0L, dialogs));
 }
 
 TEST(DocumentRun, FailingListedFormulaEmptiesItsCellAndReportsOnce) {
@@ -300,8 +260,7 @@ TEST(DocumentRun, FailingListedFormulaEmptiesItsCellAndReportsOnce) {
   ASSERT_EQ(rig.Ui.BaseQuestions.size(), 1u);
   EXPECT_EQ(rig.Ui.BaseQuestions[0].Rows, (std::vector<std::vector<std::string>>{{""}, {""}, {"2"}}));
   // The dialog was shown all the same, then the run stopped with one error.
-  EXPECT_EQ(rig.Var("R").Value.Num, 1);
-  EXPECT_EQ(rig.Var("N").Value.Num, 0);
+  EXPECT_EQ(std::pair(rig.Var("R").Value.Num, rig.Var("N").Value.Num), std::pair(1.0L, 0.0L));
   ASSERT_EQ(rig.Ui.Boxes.size(), 1u);
   EXPECT_NE(Cp1251ToUtf8(rig.Ui.Boxes[0].Text).find("Деление на 0"), std::string::npos);
 }

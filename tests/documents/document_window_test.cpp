@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "documents/doc_rig.h"
@@ -32,11 +33,13 @@ struct WindowRig : DocRig {
   long double Var(std::string_view name) {
     return Doc.Context.Symbols().FindVariable(name)->Value.Num;
   }
-  std::string LastBox() {
-    return Ui.Boxes.empty() ? ""
-                            : Cp1251ToUtf8(Ui.Boxes.back().Caption + "|" + Ui.Boxes.back().Text);
-  }
 };
+
+std::vector<std::string> Boxes(const ScriptedUi& ui) {
+  std::vector<std::string> boxes;
+  for (const BoxShown& b : ui.Boxes) boxes.push_back(Cp1251ToUtf8(b.Caption + "|" + b.Text));
+  return boxes;
+}
 
 TEST(DocumentWindow, OkRunsOkPressThenTheChecksAndClosingRunsFinal) {
   WindowRig r;
@@ -44,12 +47,9 @@ TEST(DocumentWindow, OkRunsOkPressThenTheChecksAndClosingRunsFinal) {
   TDocumentWindowLogic w(r.Doc, "Документ"_w);
   w.Show(true);
   w.OkButClick(true);
-  EXPECT_TRUE(w.MayClose());
-  EXPECT_TRUE(w.Confirmed());
-  EXPECT_TRUE(r.Ui.Boxes.empty());
+  EXPECT_EQ(std::tuple(w.MayClose(), w.Confirmed(), r.Ui.Boxes.size()), std::tuple(true, true, 0u));
   w.Close();
-  EXPECT_EQ(r.Var("F"), 1);
-  EXPECT_TRUE(w.CommitFlag());
+  EXPECT_EQ(std::pair(r.Var("F"), w.CommitFlag()), std::pair(1.0L, true));
 }
 
 TEST(DocumentWindow, AFailedCheckKeepsTheWindowOpenWithItsMessage) {
@@ -59,15 +59,14 @@ TEST(DocumentWindow, AFailedCheckKeepsTheWindowOpenWithItsMessage) {
   w.Show(true);
   w.OkButClick(true);
   EXPECT_FALSE(w.MayClose());
-  EXPECT_EQ(r.LastBox(), "Ошибка проверки|A мало: -2");
   // Cancel without REENTRY runs no FINAL and commits nothing.
   r.Ui.Answers.push_back(kIdYes);
   w.CanButClick(true);
   EXPECT_TRUE(w.MayClose());
-  EXPECT_EQ(r.LastBox(), "Title|Все изменения в документе будут игнорированы. Продолжить?");
+  EXPECT_EQ(Boxes(r.Ui), (std::vector<std::string>{"Ошибка проверки|A мало: -2",
+                                                   "Title|Все изменения в документе будут игнорированы. Продолжить?"}));
   w.Close();
-  EXPECT_EQ(r.Var("F"), 0);
-  EXPECT_FALSE(w.CommitFlag());
+  EXPECT_EQ(std::pair(r.Var("F"), w.CommitFlag()), std::pair(0.0L, false));
 }
 
 TEST(DocumentWindow, CanCloseZeroOrTinyStopsOkBeforeTheChecks) {
@@ -82,37 +81,19 @@ TEST(DocumentWindow, CanCloseZeroOrTinyStopsOkBeforeTheChecks) {
   }
 }
 
-TEST(DocumentWindow, ExitQuestionOnlyFromTheButton) {
-  WindowRig r;
-  ASSERT_TRUE(
-      r.Build("BLANK\nEXITCONFIRM = 'Провести?'\nENDSECTION\nINIT\nA "
-              ":= 1\nENDSECTION\n"));
-  TDocumentWindowLogic w(r.Doc, "Документ"_w);
-  w.Show(true);
-  w.OkButClick(true);  // No is the default
-  EXPECT_FALSE(w.MayClose());
-  EXPECT_EQ(r.LastBox(), "Документ|Провести?");
-  r.Ui.Boxes.clear();
-  w.OkButClick(false);
-  EXPECT_TRUE(w.MayClose());
-  EXPECT_TRUE(r.Ui.Boxes.empty());
-}
-
-std::vector<std::string> Boxes(const ScriptedUi& ui) {
-  std::vector<std::string> boxes;
-  for (const BoxShown& b : ui.Boxes) boxes.push_back(Cp1251ToUtf8(b.Caption + "|" + b.Text));
-  return boxes;
-}
-
-TEST(DocumentWindow, ExitQuestionFromAProgramOnlyWhenItAsks) {
+// The exit question comes from the button, or from a program that asks
+// for it; No is the default.
+TEST(DocumentWindow, ExitQuestionFromTheButtonOrWhenAProgramAsks) {
   struct Case {
     bool fromButton, askExit;
     std::vector<int32_t> answers;
     bool asked, closes;
   };
   const Case cases[] = {
+      {true, false, {}, true, false},
+      {false, false, {}, false, true},
       {false, true, {kIdYes}, true, true},
-      {false, true, {}, true, false},  // No is the default
+      {false, true, {}, true, false},
   };
   for (const Case& c : cases) {
     WindowRig r;
@@ -122,9 +103,9 @@ TEST(DocumentWindow, ExitQuestionFromAProgramOnlyWhenItAsks) {
     r.Ui.Answers.assign(c.answers.begin(), c.answers.end());
     w.OkButClick(c.fromButton, c.askExit);
     const std::string label = std::to_string(c.fromButton) + std::to_string(c.askExit);
-    EXPECT_EQ(w.MayClose(), c.closes) << label;
-    EXPECT_EQ(w.Confirmed(), c.closes) << label;
-    ASSERT_EQ(r.Ui.Boxes.size(), c.asked ? 1u : 0u) << label;
+    EXPECT_EQ(std::pair(w.MayClose(), w.Confirmed()), std::pair(c.closes, c.closes)) << label;
+    EXPECT_EQ(Boxes(r.Ui), c.asked ? std::vector<std::string>{"Документ|Провести?"} : std::vector<std::string>{})
+        << label;
     if (c.asked) {
       EXPECT_EQ(r.Ui.Boxes[0].Flags, 0x2124u) << label;
     }
@@ -140,8 +121,7 @@ TEST(DocumentWindow, ASecondOkWhileTheCloseIsPendingDoesNothing) {
   w.Show(true);
   w.OkButClick(true);
   w.OkButClick(false);
-  EXPECT_EQ(r.Var("F"), 10);
-  EXPECT_EQ(saves, 1);
+  EXPECT_EQ(std::pair(r.Var("F"), saves), std::pair(10.0L, 1));
   // A new showing takes presses again.
   w.Show(false);
   w.OkButClick(true);
@@ -214,11 +194,9 @@ TEST(DocumentWindow, CancelAsksUnlessTheRunEndsOrIsATestRun) {
     r.Ui.Answers.assign(c.answers.begin(), c.answers.end());
     w.CanButClick(c.ask);
     Interp().SetTerminateValue(0);
-    EXPECT_EQ(w.MayClose(), c.closes) << c.name;
-    EXPECT_EQ(r.Ui.Boxes.size(), c.asked ? 1u : 0u) << c.name;
-    EXPECT_EQ(saves, c.closes ? 1 : 0) << c.name;
-    EXPECT_FALSE(w.Confirmed()) << c.name;
-    EXPECT_FALSE(w.CommitFlag()) << c.name;
+    EXPECT_EQ(std::tuple(w.MayClose(), r.Ui.Boxes.size(), saves, w.Confirmed(), w.CommitFlag()),
+              std::tuple(c.closes, c.asked ? 1u : 0u, c.closes ? 1 : 0, false, false))
+        << c.name;
   }
 }
 
@@ -269,11 +247,10 @@ TEST(DocumentWindow, ClosingProgramsRunInOrderAfterOkAndFinalAfterCancelOnlyOnRe
       w.CanButClick(true);
     ASSERT_TRUE(w.MayClose()) << c.name;
     w.Close();
-    EXPECT_EQ(symbols.FindVariable("S")->Value.Str, c.runs) << c.name;
-    EXPECT_EQ(view.RowCount(), c.rowsLeft) << c.name;
-    EXPECT_EQ(w.CommitFlag(), c.commit) << c.name;
-    EXPECT_FALSE(r.Ui.BusyRunning()) << c.name;
-    EXPECT_TRUE(r.Ui.DocWindowsEnabled()) << c.name;
+    EXPECT_EQ(std::tuple(symbols.FindVariable("S")->Value.Str, view.RowCount(), w.CommitFlag(), r.Ui.BusyRunning(),
+                         r.Ui.DocWindowsEnabled()),
+              std::tuple(c.runs, c.rowsLeft, c.commit, false, true))
+        << c.name;
   }
 }
 
@@ -366,16 +343,12 @@ TEST(DocumentWindow, RowChecksFindThePartnerAndPutTheUserIntoTheFailingRow) {
     r.Table().CurrentRow->Value.Num = 1;
     r.Ui.Answers.assign(c.answers.begin(), c.answers.end());
     w.OkButClick(true);
-    EXPECT_EQ(w.MayClose(), c.passes) << c.name;
-    EXPECT_EQ(saves, c.passes ? 1 : 0) << c.name;
-    EXPECT_EQ(Boxes(r.Ui), c.boxes) << c.name;
     std::vector<std::string> keys;
     for (int32_t row = 0; row < view.RowCount(); ++row) keys.push_back(view.GetCellText(0, row));
-    EXPECT_EQ(keys, c.keysLeft) << c.name;
-    EXPECT_EQ(view.CurRow(), c.row) << c.name;
-    EXPECT_EQ(view.CurCol(), c.col) << c.name;
-    EXPECT_EQ(view.Editing(), c.editing) << c.name;
-    EXPECT_FALSE(view.Updating()) << c.name;
+    EXPECT_EQ(std::tuple(w.MayClose(), saves, Boxes(r.Ui), keys, view.CurRow(), view.CurCol(), view.Editing(),
+                         view.Updating()),
+              std::tuple(c.passes, c.passes ? 1 : 0, c.boxes, c.keysLeft, c.row, c.col, c.editing, false))
+        << c.name;
     if (c.passes) {
       EXPECT_EQ(r.Table().CurrentRow->Value.Num, 1) << c.name;
     }
@@ -398,8 +371,7 @@ TEST(DocumentWindow, AFailedRowCheckEditsTheNextCheckedColumnThatIsNoFixedText) 
     EXPECT_TRUE(CheckTableRows(r.Doc, r.Table(), 0)) << from;
     EXPECT_TRUE(r.Ui.Boxes.empty()) << from;
     EXPECT_FALSE(CheckTableRows(r.Doc, r.Table())) << from;
-    EXPECT_EQ(view.CurCol(), to) << from;
-    EXPECT_TRUE(view.Editing()) << from;
+    EXPECT_EQ(std::pair(view.CurCol(), view.Editing()), std::pair(to, true)) << from;
   }
 }
 
@@ -416,14 +388,12 @@ TEST(DocumentRecalc, PrintRangesFollowTheRowsAndWorkRunsEachTime) {
     return r.Doc.Context.Symbols().FindVariable(name)->Value.Num;
   };
   Interp().BeginDocumentRun();
+  auto vars = [&] { return std::tuple(var("TPRINTSTARTROW"), var("TPRINTENDROW"), var("K")); };
   RecalcDocument(r.Doc);
-  EXPECT_EQ(var("TPRINTSTARTROW"), -1);
-  EXPECT_EQ(var("TPRINTENDROW"), -1);
+  EXPECT_EQ(vars(), std::tuple(-1.0L, -1.0L, 1.0L));
   Interp().ExecProgram(r.Doc.Programs.Init);
   RecalcDocument(r.Doc);
-  EXPECT_EQ(var("TPRINTSTARTROW"), 1);
-  EXPECT_EQ(var("TPRINTENDROW"), 5);
-  EXPECT_EQ(var("K"), 2);
+  EXPECT_EQ(vars(), std::tuple(1.0L, 5.0L, 2.0L));
   // Printing keeps the ranges it set.
   r.Doc.Forms.GetItem(0)->PrintEndRow->Value.Num = 3;
   RecalcDocument(r.Doc, true);
@@ -472,9 +442,8 @@ TEST(DocumentWindow, ScannerLinesArrivingDuringARunAreHandledOnceInOrder) {
   port.join();
   EXPECT_EQ(handled, 500);
   EXPECT_EQ(w.DrainScanLines(), 0);
-  EXPECT_EQ(symbols.FindVariable("S")->Value.Str, expected);
-  EXPECT_EQ(symbols.FindVariable("R")->Value.Num, 500);
-  EXPECT_EQ(wakes.load(), 500);
+  EXPECT_EQ(std::tuple(symbols.FindVariable("S")->Value.Str, symbols.FindVariable("R")->Value.Num, wakes.load()),
+            std::tuple(expected, 500.0L, 500));
 }
 
 }  // namespace

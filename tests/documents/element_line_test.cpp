@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 #include "documents/compile_errors.h"
 #include "documents/keyword_tables.h"
 #include "platform/encoding.h"
@@ -20,30 +23,20 @@ int RaisedCode(std::string_view line, std::string* message = nullptr) {
 }
 
 TEST(KeywordTables, EntriesKeepTheirStoredIndexes) {
-  EXPECT_EQ(FindSectionKeyword("ENDSECTION"), 1);
-  EXPECT_EQ(FindSectionKeyword("BLANK"), kSkBlank);
-  EXPECT_EQ(kSkBlank, 11);
-  EXPECT_EQ(FindSectionKeyword("SUBROUTINE"), 17);
-  EXPECT_EQ(FindSectionKeyword("ENDSELCHANGE"), 37);
-  EXPECT_EQ(FindSectionKeyword("SCANER"), 53);
+  EXPECT_EQ(std::tuple(FindSectionKeyword("ENDSECTION"), FindSectionKeyword("BLANK"), FindSectionKeyword("SCANER")),
+            std::tuple(1, 11, 53));
   EXPECT_EQ(FindSectionKeyword("vars"), -1);  // the caller upper-cases
   EXPECT_EQ(FindSectionKeyword(""), -1);
   for (int k = 1; k <= kSectionKeywordCount; ++k)
     EXPECT_EQ(FindSectionKeyword(SectionKeywordName(k)), k);
 
-  EXPECT_EQ(FindParamKeyword(""), kPkPositional);
-  EXPECT_EQ(FindParamKeyword("addable"), 2);
-  EXPECT_EQ(FindParamKeyword(" KeyCol "), 19);
-  EXPECT_EQ(FindParamKeyword("NAME"), 22);
-  EXPECT_EQ(FindParamKeyword("LINK"), 53);
-  EXPECT_EQ(FindParamKeyword("SORTTYPE"), 70);
-  EXPECT_EQ(kPkSortType, 70);
+  EXPECT_EQ(std::tuple(FindParamKeyword(""), FindParamKeyword("addable"), FindParamKeyword(" KeyCol "),
+                       FindParamKeyword("SORTTYPE")),
+            std::tuple(kPkPositional, 2, 19, 70));
   for (int k = 1; k <= kParamKeywordCount; ++k)
     EXPECT_EQ(FindParamKeyword(ParamKeywordName(k)), k);
   // Numbered parameters, and what only looks like one.
-  EXPECT_EQ(FindParamKeyword("1"), kPkNumbered);
-  EXPECT_EQ(FindParamKeyword("12"), kPkNumbered);
-  EXPECT_EQ(FindParamKeyword("65536"), kPkNumbered);
+  for (const char* good : {"1", "65536"}) EXPECT_EQ(FindParamKeyword(good), kPkNumbered) << good;
   for (const char* bad : {"0", "-1", "1A", "65537", "+1", "NOPE"}) EXPECT_EQ(FindParamKeyword(bad), -1) << bad;
 }
 
@@ -51,45 +44,31 @@ TEST(KeywordTables, ReservedWordsAndIdentifiers) {
   for (const char* word : {"minval", "MAXVAL", "vars", "ENDSUB", "while", "CALL", "ENDSECTION"})
     EXPECT_TRUE(IsReservedWord(word)) << word;
   for (const char* word : {"TOTAL", "MINVALUE", ""}) EXPECT_FALSE(IsReservedWord(word)) << word;
-  EXPECT_FALSE(IsIdentifier(""));
-  EXPECT_TRUE(IsIdentifier("a.b_1"));
-  EXPECT_TRUE(IsIdentifier("Сумма"_w));
-  EXPECT_FALSE(IsIdentifier("A B"));
-  EXPECT_FALSE(IsIdentifier("A:1"));
+  for (const std::string& word : {std::string("a.b_1"), "Сумма"_w}) EXPECT_TRUE(IsIdentifier(word)) << word;
+  for (const char* word : {"", "A B", "A:1"}) EXPECT_FALSE(IsIdentifier(word)) << word;
 }
 
 TEST(ElementLine, NameAndParametersInLineOrder) {
   const TElementLine a = ParseElementLine(" a = 1, B:2 ");
-  EXPECT_EQ(a.Name, "A");
   ASSERT_EQ(a.Count(), 2);
-  EXPECT_EQ(a.At(0)->Keyword, "");
-  EXPECT_EQ(a.At(0)->Value, "1");
-  EXPECT_EQ(a.At(1)->Keyword, "B");
-  EXPECT_EQ(a.At(1)->Value, "2");
-  EXPECT_EQ(a.At(2), nullptr);
+  EXPECT_EQ(std::tuple(a.Name, a.At(0)->Keyword, a.At(0)->Value, a.At(1)->Keyword, a.At(1)->Value, a.At(2) == nullptr),
+            std::tuple("A", "", "1", "B", "2", true));
 
   // Separators inside quotes and brackets separate nothing; values keep case.
   const TElementLine q = ParseElementLine("T = FILTER:'a,b:c=d', KEY:[x, y], H:(1,2:3), name:'Ab'");
   ASSERT_EQ(q.Count(), 4);
-  EXPECT_EQ(q.At(0)->Value, "'a,b:c=d'");
-  EXPECT_EQ(q.At(1)->Value, "[x, y]");
-  EXPECT_EQ(q.At(2)->Value, "(1,2:3)");
-  EXPECT_EQ(q.At(3)->Keyword, "NAME");
-  EXPECT_EQ(q.At(3)->Value, "'Ab'");
-  EXPECT_EQ(q.Find(kPkKey)->Value, "[x, y]");
-  EXPECT_EQ(q.Find(kPkForm), nullptr);
+  EXPECT_EQ(std::tuple(q.At(0)->Value, q.At(1)->Value, q.At(2)->Value, q.At(3)->Keyword, q.At(3)->Value,
+                       q.Find(kPkKey)->Value, q.Find(kPkForm) == nullptr),
+            std::tuple("'a,b:c=d'", "[x, y]", "(1,2:3)", "NAME", "'Ab'", "[x, y]", true));
 
   const TElementLine word = ParseElementLine("vars");
-  EXPECT_EQ(word.Name, "VARS");
-  EXPECT_EQ(word.Count(), 0);
+  EXPECT_EQ(std::pair(word.Name, word.Count()), std::pair(std::string("VARS"), 0));
   const TElementLine two = ParseElementLine("VARS X");
-  EXPECT_EQ(two.Name, "");
   ASSERT_EQ(two.Count(), 1);
-  EXPECT_EQ(two.At(0)->Value, "VARS X");
+  EXPECT_EQ(std::pair(two.Name, two.At(0)->Value), std::pair(std::string(), std::string("VARS X")));
 
   const TElementLine numbered = ParseElementLine("HELP = 1:NAME, 12:QTY");
-  EXPECT_EQ(numbered.Find(-12)->Value, "QTY");
-  EXPECT_EQ(numbered.Find(-2), nullptr);
+  EXPECT_EQ(std::pair(numbered.Find(-12)->Value, numbered.Find(-2) == nullptr), std::pair(std::string("QTY"), true));
   EXPECT_EQ(ParseElementLine("A =").Count(), 0);
   EXPECT_EQ(ParseElementLine("A = 1,,2").Count(), 3);
 }

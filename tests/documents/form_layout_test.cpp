@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "documents/doc_rig.h"
 
 namespace vm::test {
@@ -109,14 +111,11 @@ TEST_F(FormLayoutTest, ControlsAtScaleOneAndTwo) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.width);
     form.Layout(c.width, c.height);
-    EXPECT_EQ(Doc().Selects.GetItem(0)->Combo().Bounds(), c.select);
-    EXPECT_EQ(Doc().Selects.GetItem(0)->Combo().FontHeight(), c.selectFont);
-    EXPECT_EQ(Doc().ListSelects.GetItem(0)->List().Bounds(), c.list);
-    EXPECT_EQ(Doc().Buttons.GetItem(0)->Button().Bounds(), c.button);
-    EXPECT_EQ(form.TableBox(0), c.table);
-    EXPECT_EQ(Cell(0).Bounds(), c.label);
-    EXPECT_EQ(Cell(1).Bounds(), c.field);
-    EXPECT_EQ(Cell(1).FontHeight(), c.cellFont);
+    const IListControl& combo = Doc().Selects.GetItem(0)->Combo();
+    EXPECT_EQ(std::tuple(combo.Bounds(), Doc().ListSelects.GetItem(0)->List().Bounds(),
+                         Doc().Buttons.GetItem(0)->Button().Bounds(), form.TableBox(0), Cell(0).Bounds(),
+                         Cell(1).Bounds(), combo.FontHeight(), Cell(1).FontHeight()),
+              std::tuple(c.select, c.list, c.button, c.table, c.label, c.field, c.selectFont, c.cellFont));
   }
 }
 
@@ -135,10 +134,10 @@ TEST_F(FormLayoutTest, ACellOverATableLeavesRoomForItsScrollBar) {
     ScrollBar bar(c.scrollBar);
     Table().View().SetObserver(&bar);
     form.Layout(500, 400);
-    EXPECT_EQ(Cell(2).Bounds().Left, c.overLeft) << c.scrollBar;
     // At the table's left edge, and beside it, nothing moves.
-    EXPECT_EQ(Cell(3).Bounds().Left, 20);
-    EXPECT_EQ(Cell(1).Bounds().Left, 248);
+    EXPECT_EQ(std::tuple(Cell(2).Bounds().Left, Cell(3).Bounds().Left, Cell(1).Bounds().Left),
+              std::tuple(c.overLeft, 20, 248))
+        << c.scrollBar;
     Table().View().SetObserver(nullptr);
   }
 }
@@ -162,8 +161,7 @@ TEST_F(FormLayoutTest, AnInputFieldStopsOnePixelShortOfThePanelEdge) {
     field.SetText(c.text);
     field.SetBounds({c.left, 0, 0, 0});
     FitEditToText(field, 500);
-    EXPECT_EQ(field.Bounds().Width, c.width) << c.left << " " << c.text;
-    EXPECT_EQ(field.Bounds().Height, 58);
+    EXPECT_EQ(std::pair(field.Bounds().Width, field.Bounds().Height), std::pair(c.width, 58)) << c.left << c.text;
   }
 }
 
@@ -203,16 +201,14 @@ TEST(FormLayout, InformationCellsScaleToTheClientAndJoinTheTabOrder) {
   form.BuildInfo(info, 400, 300);
   auto* label = rig.Doc.InfViews.GetItem(0)->Control();
   auto* field = rig.Doc.InfViews.GetItem(1)->Control();
-  EXPECT_EQ(label->Bounds(), (TRect32{20, 260, 0, 0}));
-  EXPECT_EQ(label->FontHeight(), -100);
-  EXPECT_EQ(field->Bounds(), (TRect32{298, 7, 14, 48}));
+  EXPECT_EQ(std::tuple(label->Bounds(), label->FontHeight(), field->Bounds()),
+            std::tuple(TRect32{20, 260, 0, 0}, -100, TRect32{298, 7, 14, 48}));
   // The field's place in the information window comes before the table's.
   EXPECT_EQ(form.TabOrder(), (std::vector<TFormControl>{{TFormControlKind::InfoCell, 1},
                                                         {TFormControlKind::Table, 0}}));
   // Half as wide: everything at half the place.
   form.LayoutInfo(200, 150);
-  EXPECT_EQ(label->Bounds(), (TRect32{10, 130, 0, 0}));
-  EXPECT_EQ(field->Bounds().Left, 148);
+  EXPECT_EQ(std::pair(label->Bounds(), field->Bounds().Left), std::pair(TRect32{10, 130, 0, 0}, 148));
 }
 
 }  // namespace

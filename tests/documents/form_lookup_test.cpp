@@ -4,6 +4,9 @@
 // reference_sections_test.
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 #include "documents/compile_errors.h"
 #include "documents/doc_rig.h"
 #include "documents/form_bindings.h"
@@ -55,20 +58,18 @@ class FormLookup : public ::testing::Test {
 TEST_F(FormLookup, ColumnsBindToFieldsOfThePageDatabase) {
   const TUBL& g = *page->Link;
   ASSERT_EQ(Bind("[NAME:h1, 1:name, 3:SOLD]"), 0);
-  EXPECT_EQ(form->View().GetColLayout(0)->BoundField, g.Table.FieldIndex("NAME"));
-  EXPECT_EQ(form->View().GetColLayout(2)->BoundField, g.Table.FieldIndex("SOLD"));
-  EXPECT_EQ(form->View().GetColLayout(1)->BoundField, -1);
-  EXPECT_FALSE(form->EditableCols.test(0));
-  EXPECT_TRUE(form->EditableCols.test(1));
-  ASSERT_EQ(page->FilledTables.size(), 1u);
-  EXPECT_EQ(page->FilledTables[0], form);
+  auto field = [&](int32_t col) { return form->View().GetColLayout(col)->BoundField; };
+  EXPECT_EQ(std::tuple(field(0), field(2), field(1), form->EditableCols.test(0), form->EditableCols.test(1),
+                       page->FilledTables),
+            std::tuple(g.Table.FieldIndex("NAME"), g.Table.FieldIndex("SOLD"), -1, false, true,
+                       std::vector<TRuntimeObject*>{form}));
   EXPECT_EQ(Bind("[NAME:H1, 1:NOPE]"), 15);
   EXPECT_EQ(Bind("[NAME:H1, 2:NAME]"), 59);
   EXPECT_EQ(Bind("[NAME:H1, 5:NAME]"), 0);  // past the columns: not read
 
   page->SortHelpOnly = true;
   EXPECT_EQ(Bind("[NAME:H1, 2:2]"), 0);
-  EXPECT_EQ(form->View().GetColLayout(1)->BoundField, 1);
+  EXPECT_EQ(field(1), 1);
   EXPECT_EQ(Bind("[NAME:H1, 1:5]"), 69);
   EXPECT_EQ(Bind("[NAME:H1, 1:x]"), 69);
   EXPECT_EQ(Bind("[NAME:H1, 1:2]"), 80);
@@ -108,18 +109,17 @@ TEST_F(FormLookup, PageMustFitTheTable) {
 TEST_F(FormLookup, HintLines) {
   ASSERT_EQ(Hints("HINT:['Код', 'Дата'#33]"), 0);
   ASSERT_EQ(form->Hints.size(), 2u);
-  EXPECT_EQ(form->Hints[0].Title, "Код"_w);
-  EXPECT_EQ(form->Hints[1].Title, "Дата!"_w);
-  EXPECT_EQ(form->Hints[1].Keys->Number, 2);  // the page's key column
-  EXPECT_EQ(form->Hints[1].Keys->Kind, 'D');
+  // The second takes the page's second key column.
+  EXPECT_EQ(std::tuple(form->Hints[0].Title, form->Hints[1].Title, form->Hints[1].Keys->Number,
+                       form->Hints[1].Keys->Kind),
+            std::tuple("Код"_w, "Дата!"_w, 2, 'D'));
   form->Hints.clear();
   // HINTHELP wins over HINT.
   ASSERT_EQ(Hints("HINT:x, HINTHELP:[['a', 2], ['b', 3], ['c', 1]]"), 0);
   ASSERT_EQ(form->Hints.size(), 3u);
-  EXPECT_EQ(form->Hints[0].Title, "a");
-  EXPECT_EQ(form->Hints[0].Keys->Number, 1);
-  EXPECT_EQ(form->Hints[0].Keys->Kind, 'N');
-  EXPECT_EQ(form->Hints[1].Keys->Kind, 'D');
+  EXPECT_EQ(std::tuple(form->Hints[0].Title, form->Hints[0].Keys->Number, form->Hints[0].Keys->Kind,
+                       form->Hints[1].Keys->Kind),
+            std::tuple("a", 1, 'N', 'D'));
 
   const std::pair<const char*, int> errors[] = {
       {"KEYCOL:[1]", 82}, {"HINT:'a'", 83}, {"HINT:['a']", 84}, {"HINT:['a', b]", 33},

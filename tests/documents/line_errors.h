@@ -1,4 +1,4 @@
-// Lines that must each fail with their code at one line of a description.
+// Descriptions that must each fail with their code at their line.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,7 +15,25 @@ struct LineErrorCase {
   int Code;
 };
 
-// Each case is head followed by the case's line, compiled alone.
+struct ErrorCase {
+  std::string Text;
+  int Code;
+  int Line;
+};
+
+// Each case is head followed by its text, compiled alone with the
+// parameter P (N, 3) declared.
+inline void ExpectErrors(std::initializer_list<ErrorCase> cases, const std::string& head = "",
+                         bool startOfDay = false) {
+  for (const ErrorCase& c : cases) {
+    DocRig rig;
+    rig.AddParam("P", 'N', "3");
+    EXPECT_EQ(rig.Compile(head + c.Text, startOfDay), c.Code) << c.Text << "\n" << rig.Message;
+    EXPECT_EQ(rig.Line, c.Line) << c.Text;
+  }
+}
+
+// All cases fail at the same line.
 inline void ExpectLineErrors(const std::string& head, int line, std::initializer_list<LineErrorCase> cases) {
   for (const LineErrorCase& c : cases) {
     DocRig rig;

@@ -4,6 +4,7 @@
 
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "documents/doc_rig.h"
 #include "documents/line_errors.h"
@@ -37,29 +38,22 @@ TEST(HelpsSection, PageOfFieldsWithItsOptions) {
       << rig.Message;
   ASSERT_EQ(rig.Doc.HelpPages.Count(), 1);
   THelpItem& page = *rig.Doc.HelpPages.FindByName(" h1 ");
-  EXPECT_EQ(page.Name, "H1");
-  EXPECT_EQ(page.Title, "Товары!"_w);
-  EXPECT_EQ(page.Link, rig.Doc.Bases.FindByAlias("G"));
-  EXPECT_EQ(page.Filter->Text(), "[NOFILTER]");
-  EXPECT_TRUE(page.Filter->NoFilter() && page.NoSort && page.SortHelpOnly);
-  EXPECT_FALSE(page.OwnsColumnExprs);
   ASSERT_EQ(page.KeyCount, 1);
-  EXPECT_EQ(std::pair(page.Keys->Number, page.Keys->Kind), std::pair(0, 'C'));
+  EXPECT_EQ(std::tuple(page.Name, page.Title, page.Link, page.Filter->Text(), page.OwnsColumnExprs, page.Keys->Number,
+                       page.Keys->Kind),
+            std::tuple("H1", "Товары!"_w, rig.Doc.Bases.FindByAlias("G"), "[NOFILTER]", false, 0, 'C'));
+  EXPECT_TRUE(page.Filter->NoFilter() && page.NoSort && page.SortHelpOnly);
   // Column 2 is left unbound; the hidden column takes QTY.
   const TStringBase& g = page.Link->Table;
   const int32_t fields[] = {g.FieldIndex("NAME"), -1, g.FieldIndex("SOLD"), g.FieldIndex("QTY")};
-  for (int32_t c = 0; c < 4; ++c) {
-    EXPECT_EQ(page.Shown.ColumnField(c), fields[c]) << c;
-    EXPECT_EQ(page.Hidden.ColumnField(c), fields[c]) << c;
-  }
-  EXPECT_TRUE(page.HasValueList);
-  EXPECT_EQ(Eval(page.ValueExpr).Str, "ab");  // upper-cased outside quotes only
-  EXPECT_FALSE(page.ListExpr.empty() || page.ThirdExpr.empty());
+  for (int32_t c = 0; c < 4; ++c)
+    EXPECT_EQ(std::pair(page.Shown.ColumnField(c), page.Hidden.ColumnField(c)), std::pair(fields[c], fields[c])) << c;
+  // Upper-cased outside quotes only.
   ASSERT_EQ(page.Options.Count(), 2);
-  EXPECT_TRUE(page.Options.Visible);
-  EXPECT_EQ(page.Options.Items(0)->Caption, "Все"_w);
-  EXPECT_EQ(page.Options.Items(1)->Caption, "Много"_w);
-  EXPECT_EQ(Eval(page.Options.Items(0)->Condition).Num, 1);
+  EXPECT_EQ(std::tuple(page.HasValueList, Eval(page.ValueExpr).Str, page.ListExpr.empty() || page.ThirdExpr.empty(),
+                       page.Options.Visible, page.Options.Items(0)->Caption, page.Options.Items(1)->Caption,
+                       Eval(page.Options.Items(0)->Condition).Num),
+            std::tuple(true, "ab", false, true, "Все"_w, "Много"_w, 1.0L));
 
   // The page's name is taken, and its programs have a place.
   EXPECT_EQ(rig.Compile(kHelpsHead + kPage + "\nh1 = FORM:GOODSB"), 5);
@@ -68,9 +62,7 @@ TEST(HelpsSection, PageOfFieldsWithItsOptions) {
             0)
       << rig.Message;
   const THelpItem& compiled = *rig.Doc.HelpPages.Items(0);
-  EXPECT_NE(compiled.AddToHelp, nullptr);
-  EXPECT_NE(compiled.PreAddToHelp, nullptr);
-  EXPECT_NE(compiled.AfterLoadHelp, nullptr);
+  EXPECT_TRUE(compiled.AddToHelp && compiled.PreAddToHelp && compiled.AfterLoadHelp);
   EXPECT_FALSE(compiled.NoSort || compiled.HasValueList);
   EXPECT_EQ(rig.Compile(kHelpsHead + kPage + "\nENDSECTION\nADDTOHELP = H1\nENDTOHELP\nADDTOHELP = H1\nENDTOHELP"), 88);
   EXPECT_EQ(rig.Line, 12);
@@ -83,13 +75,12 @@ TEST(HelpsSection, PageOfExpressionsSharesThemBetweenItsViews) {
             0)
       << rig.Message;
   THelpItem& page = *rig.Doc.HelpPages.FindByName("H2");
-  EXPECT_TRUE(page.OwnsColumnExprs);
-  EXPECT_EQ(page.Filter->Text(), "[G.QTY > 1]");
-  EXPECT_FALSE(page.Filter->NoFilter());
+  EXPECT_EQ(std::tuple(page.OwnsColumnExprs, page.Filter->Text(), page.Filter->NoFilter()),
+            std::tuple(true, "[G.QTY > 1]", false));
   for (int32_t c = 0; c < 4; ++c) {
     ASSERT_NE(page.Shown.ColumnExpr(c), nullptr) << c;
-    EXPECT_EQ(page.Shown.ColumnExpr(c), page.Hidden.ColumnExpr(c)) << c;
-    EXPECT_EQ(page.Shown.ColumnField(c), -1) << c;
+    EXPECT_EQ(std::pair(page.Shown.ColumnExpr(c), page.Shown.ColumnField(c)), std::pair(page.Hidden.ColumnExpr(c), -1))
+        << c;
   }
   // The whole value is upper-cased, string constants too.
   EXPECT_EQ(Eval(*page.Shown.ColumnExpr(0)).Str, "ABC");
@@ -134,10 +125,8 @@ TEST(HelpsSection, PageErrorsByLine) {
       {page + "FIELDS:[NAME], CATEGORY:[1, 'a']", 117},
       {page + "FIELDS:[NAME], CATEGORY:1", 43},
       {page + "FIELDS:[NAME], CATEGORY:['a', 'b', 'c']", 118},
-      {page + "FIELDS:[NAME], CATEGORY:[1, 2, 'c']", 93},
       {page + "FIELDS:[NAME], CATEGORY:[1, 'b', 3]", 93},
       {page + "FIELDS:[NAME], CATEGORY:[NOPE, 'b', 'c']", -1},
-      {page + "FIELDS:[NAME], OPT:[]", 136},
       {page + "FIELDS:[NAME], OPT:x", 136},
       {page + "FIELDS:[NAME], OPT:[x]", 136},
       {page + "FIELDS:[NAME], OPT:[['a', 1], ['b']]", 38},
@@ -163,14 +152,11 @@ TEST(HelpsSection, TablesFilledFromPages) {
       << rig.Message;
   TFormPar& form = *rig.Doc.Forms.FindFormPar("T1");
   THelpItem& page = *rig.Doc.HelpPages.FindByName("H1");
-  EXPECT_EQ(form.Help, &page);
-  ASSERT_EQ(page.FilledTables.size(), 1u);
-  EXPECT_EQ(page.FilledTables[0], &form);
-  EXPECT_TRUE(form.AddRows && form.HelpFocus);
-  EXPECT_EQ(form.View().ColumnField(2), page.Link->Table.FieldIndex("SOLD"));
   ASSERT_EQ(form.Hints.size(), 1u);
-  EXPECT_EQ(form.Hints[0].Title, "Код"_w);
-  EXPECT_EQ(form.Hints[0].Keys->Number, 0);
+  EXPECT_EQ(std::tuple(form.Help, page.FilledTables, form.AddRows && form.HelpFocus, form.View().ColumnField(2),
+                       form.Hints[0].Title, form.Hints[0].Keys->Number),
+            std::tuple(&page, std::vector<TRuntimeObject*>{&form}, true, page.Link->Table.FieldIndex("SOLD"), "Код"_w,
+                       0));
 
   // A sorting page binds table columns to its own columns.
   ASSERT_EQ(rig.Compile(kHelpsHead + kPage + ", SORTHELPONLY:1\nENDSECTION\nFORMS\n" + kTable +
@@ -215,15 +201,13 @@ TEST(SoftBasesSection, TemporaryTableBehindALookupPage) {
             0)
       << rig.Message;
   TUBL& s = *rig.Doc.Bases.FindByAlias("s");
-  EXPECT_EQ(s.Alias, "S");
-  EXPECT_EQ(s.Base, nullptr);
-  EXPECT_TRUE(s.Table.OwnsDbf() && s.Table.Filter()->NoFilter());
   ASSERT_EQ(s.Table.FieldCount(), 3);
-  const TFieldRecord name = s.Table.Dbf()->GetFieldDef(1);
-  EXPECT_EQ(std::tuple(name.Name, name.FieldType, name.Length), std::tuple("NAME", 'C', 30));
-  EXPECT_EQ(s.Table.Dbf()->GetFieldDef(2).FieldType, 'D');
   ASSERT_EQ(s.Table.KeyCount, 1);
-  EXPECT_EQ(std::pair(s.Table.Keys->Number, s.Table.Keys->Kind), std::pair(0, 'N'));
+  const TFieldRecord name = s.Table.Dbf()->GetFieldDef(1);
+  EXPECT_EQ(std::tuple(s.Alias, s.Base == nullptr, s.Table.OwnsDbf() && s.Table.Filter()->NoFilter(), name.Name,
+                       name.FieldType, name.Length, s.Table.Dbf()->GetFieldDef(2).FieldType, s.Table.Keys->Number,
+                       s.Table.Keys->Kind),
+            std::tuple("S", true, true, "NAME", 'C', 30, 'D', 0, 'N'));
 
   // The page shows the rows of the temporary table.
   for (const auto& [code, text] : {std::pair{5, "пять"}, std::pair{9, "nine"}}) {
@@ -236,9 +220,8 @@ TEST(SoftBasesSection, TemporaryTableBehindALookupPage) {
   }
   THelpItem& page = *rig.Doc.HelpPages.FindByName("H");
   page.LoadRows();
-  ASSERT_EQ(page.Hidden.RowCount(), 2);
-  EXPECT_EQ(page.Hidden.GetCellText(0, 0), "пять"_w);
-  EXPECT_EQ(page.Hidden.GetCellValue(1, 1).Num, 9);
+  EXPECT_EQ(std::tuple(page.Hidden.RowCount(), page.Hidden.GetCellText(0, 0), page.Hidden.GetCellValue(1, 1).Num),
+            std::tuple(2, "пять"_w, 9.0L));
 
   // The start-of-day document may have temporary tables.
   EXPECT_EQ(rig.Compile("SOFTBASES\n" + kSoftBase, true), 0) << rig.Message;
@@ -266,7 +249,6 @@ TEST(SoftBasesSection, StructureErrorsByLine) {
       {base("[A, N, 5, 0], [a, C, 5, 0]"), 95},
       {base("[A, T, 5, 0]"), 97},
       {base("[A, N, 1, 0]"), 8},
-      {base("[A, N, x, 0]"), 8},
       {base("[A, N, 5, 4]"), 8},
       {base("[A, C, 255, 0]"), 8},
       {base("[A, D, 10, 0]"), 8},

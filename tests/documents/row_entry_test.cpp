@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "documents/doc_rig.h"
 #include "foundation/values/value_text.h"
 #include "language/interpreter.h"
@@ -70,9 +72,7 @@ TEST(RowEntry, InsertOpensTheKeyAndTheListFollowsWhatIsTypedThere) {
   EntryRig r;
   r.Key(kKeyInsert);
   ASSERT_TRUE(r.View().Editing());
-  EXPECT_TRUE(r.entry->Adding());
-  EXPECT_EQ(r.View().RowCount(), 1);
-  EXPECT_EQ(r.View().CurCol(), 0);
+  EXPECT_EQ(std::tuple(r.entry->Adding(), r.View().RowCount(), r.View().CurCol()), std::tuple(true, 1, 0));
   const struct {
     const char* text;
     std::vector<std::string> lines;
@@ -103,35 +103,27 @@ TEST(RowEntry, ListKeysMoveTakeOrFillAndNeverReachTheTitleRow) {
   for (const auto& m : moves) {
     int32_t key = m.key;
     r.View().EditorKeyDown(key, m.shift);
-    EXPECT_EQ(key, kKeyNone);
-    EXPECT_EQ(list.Selected(), m.selected);
+    EXPECT_EQ(std::tuple(key, list.Selected()), std::tuple(kKeyNone, m.selected));
   }
   list.Select(0);
   EXPECT_EQ(list.Selected(), 1);
   list.Select(2);
   // Ctrl+Enter does nothing; Shift+Enter only takes the chosen key.
   r.Key(kKeyEnter, kCtrlKey);
-  EXPECT_TRUE(r.View().Editing());
-  EXPECT_EQ(r.View().GetCellText(0, 0), "");
+  EXPECT_EQ(std::pair(r.View().Editing(), r.View().GetCellText(0, 0)), std::pair(true, std::string()));
   r.Key(kKeyEnter, kShiftKey);
-  EXPECT_EQ(TrimBlanks(r.View().EditorText()), "BB");
-  EXPECT_EQ(r.View().RowCount(), 1);
+  EXPECT_EQ(std::pair(TrimBlanks(r.View().EditorText()), r.View().RowCount()), std::pair(std::string("BB"), 1));
   // Enter fills the row from the record and goes on in the typed column.
   r.Key(kKeyEnter);
   ASSERT_EQ(r.View().RowCount(), 1);
-  EXPECT_EQ(r.Cell(0, 0), "BB");
-  EXPECT_FALSE(list.ListVisible());
-  EXPECT_TRUE(r.View().Editing());
-  EXPECT_EQ(r.View().CurCol(), 1);
-  EXPECT_TRUE(r.entry->Adding());
+  EXPECT_EQ(std::tuple(r.Cell(0, 0), list.ListVisible(), r.View().Editing(), r.View().CurCol(), r.entry->Adding()),
+            std::tuple("BB", false, true, 1, true));
   // A key column other than the first, or any other column, opens no list.
   r.Type("B");
   EXPECT_FALSE(list.ListVisible());
   r.Enter("3");
-  EXPECT_FALSE(r.View().Editing());
-  EXPECT_FALSE(r.entry->Adding());
-  EXPECT_EQ(r.Num(1, 0), 3);
-  EXPECT_TRUE(r.Ui.Boxes.empty());
+  EXPECT_EQ(std::tuple(r.View().Editing(), r.entry->Adding(), r.Num(1, 0), r.Ui.Boxes.size()),
+            std::tuple(false, false, 3.0L, 0u));
 }
 
 TEST(RowEntry, AWholeKeyTypedIsFoundInTheBookAndFillsTheRow) {
@@ -140,10 +132,8 @@ TEST(RowEntry, AWholeKeyTypedIsFoundInTheBookAndFillsTheRow) {
   r.Type("ca");
   r.Key(kKeyF2);  // stores the typed key past the list
   ASSERT_EQ(r.View().RowCount(), 1);
-  EXPECT_EQ(r.Cell(0, 0), "CA");
-  EXPECT_EQ(r.View().CurCol(), 1);
-  EXPECT_TRUE(r.View().Editing());
-  EXPECT_TRUE(r.Ui.Boxes.empty());
+  EXPECT_EQ(std::tuple(r.Cell(0, 0), r.View().CurCol(), r.View().Editing(), r.Ui.Boxes.size()),
+            std::tuple("CA", 1, true, 0u));
 }
 
 TEST(RowEntry, AMissingKeyIsRefusedOrAddedToTheBook) {
@@ -169,28 +159,21 @@ TEST(RowEntry, AMissingKeyIsRefusedOrAddedToTheBook) {
     if (!r.Ui.Boxes.empty()) {
       EXPECT_EQ(r.Ui.Boxes.back().Flags, c.added || !c.answers.empty() ? kMbYesNoQuestion : kMbError);
     }
+    // Refused, back in the key for another try.
     ASSERT_EQ(r.View().RowCount(), 1);
-    EXPECT_TRUE(r.View().Editing());
-    EXPECT_TRUE(r.entry->Adding());
-    if (!c.added) {
-      // Back in the key for another try.
-      EXPECT_EQ(r.View().CurCol(), 0);
-      continue;
-    }
-    EXPECT_EQ(r.View().CurCol(), 1);
+    EXPECT_EQ(std::tuple(r.View().Editing(), r.entry->Adding(), r.View().CurCol()), std::tuple(true, true, c.added ? 1 : 0));
+    if (!c.added) continue;
     r.Enter("2");
     EXPECT_FALSE(r.entry->Adding());
     TStringBase& base = r.page->Link->Table;
     ASSERT_EQ(base.Count(), 4);
-    EXPECT_EQ(r.page->Hidden.RowCount(), 4);
-    EXPECT_EQ(r.page->Shown.RowCount(), 4);
     // Kept in key order, linked to the new record.
-    EXPECT_EQ(TrimBlanks(r.page->Hidden.GetCellText(0, 3)), "ZZ");
-    EXPECT_EQ(r.page->Hidden.TableRow(3), 3);
     base.MemTableGoto(3);
     std::string name;
     base.GetFieldText(base.FieldIndex("NAME"), name);
-    EXPECT_EQ(TrimBlanks(name), "ZZ");
+    EXPECT_EQ(std::tuple(r.page->Hidden.RowCount(), r.page->Shown.RowCount(),
+                         TrimBlanks(r.page->Hidden.GetCellText(0, 3)), r.page->Hidden.TableRow(3), TrimBlanks(name)),
+              std::tuple(4, 4, "ZZ", 3, "ZZ"));
   }
 }
 
@@ -202,16 +185,15 @@ TEST(RowEntry, EscInTheKeyDropsTheNewRowElsewhereKeepsIt) {
     r.Key(kKeyInsert);
     r.Type("B");
     r.Key(kKeyEscape);
-    EXPECT_EQ(r.View().RowCount(), rows) << spare;
-    EXPECT_FALSE(r.entry->Adding());
-    EXPECT_FALSE(r.entry->Lookup().ListVisible());
+    EXPECT_EQ(std::tuple(r.View().RowCount(), r.entry->Adding(), r.entry->Lookup().ListVisible()),
+              std::tuple(rows, false, false))
+        << spare;
   }
   EntryRig r;
   r.Pick("B");
   ASSERT_EQ(r.View().CurCol(), 1);
   r.Key(kKeyEscape);
-  EXPECT_EQ(r.View().RowCount(), 1);
-  EXPECT_FALSE(r.entry->Adding());
+  EXPECT_EQ(std::pair(r.View().RowCount(), r.entry->Adding()), std::pair(1, false));
 }
 
 TEST(RowEntry, TheFastDeleteDropsOnlyTheRowBeingEntered) {
@@ -244,11 +226,8 @@ TEST(RowEntry, ARepeatedKeyAddsItsSummedColumnsToTheEarlierRow) {
   r.Enter("2");
   r.Pick("BA");
   ASSERT_EQ(r.View().RowCount(), 2);
-  EXPECT_EQ(r.Num(1, 0), 6);
-  EXPECT_EQ(r.Num(1, 1), 2);
-  EXPECT_EQ(r.View().CurRow(), 0);
-  EXPECT_FALSE(r.View().Editing());
-  EXPECT_FALSE(r.entry->Adding());
+  EXPECT_EQ(std::tuple(r.Num(1, 0), r.Num(1, 1), r.View().CurRow(), r.View().Editing(), r.entry->Adding()),
+            std::tuple(6.0L, 2.0L, 0, false, false));
 }
 
 TEST(RowEntry, AFinishedRowFailingItsCheckPutsTheUserBackIntoTheCell) {
@@ -256,13 +235,9 @@ TEST(RowEntry, AFinishedRowFailingItsCheckPutsTheUserBackIntoTheCell) {
   r.Pick("BA");
   r.Enter("0");
   EXPECT_EQ(r.LastBox(), "Ошибка проверки|Мало");
-  EXPECT_TRUE(r.View().Editing());
-  EXPECT_EQ(r.View().CurCol(), 1);
-  EXPECT_EQ(r.View().CurRow(), 0);
+  EXPECT_EQ(std::tuple(r.View().Editing(), r.View().CurCol(), r.View().CurRow()), std::tuple(true, 1, 0));
   r.Enter("3");
-  EXPECT_EQ(r.Ui.Boxes.size(), 1u);
-  EXPECT_FALSE(r.View().Editing());
-  EXPECT_EQ(r.Num(1, 0), 3);
+  EXPECT_EQ(std::tuple(r.Ui.Boxes.size(), r.View().Editing(), r.Num(1, 0)), std::tuple(1u, false, 3.0L));
 }
 
 TEST(RowEntry, UpOrDownOnACellWithAValueListPicksFromIt) {
@@ -277,15 +252,12 @@ TEST(RowEntry, UpOrDownOnACellWithAValueListPicksFromIt) {
   r.Ui.ListChoices.push_back("2");
   int32_t key = kKeyDown;
   r.View().EditorKeyDown(key, 0);
-  EXPECT_EQ(key, kKeyNone);
   ASSERT_EQ(r.Ui.ListPicks.size(), 1u);
-  EXPECT_EQ(r.Ui.ListPicks[0].Items, list.Strings);
-  EXPECT_EQ(r.Ui.ListPicks[0].Width, 300);
-  EXPECT_EQ(r.View().EditorText(), "2");
+  EXPECT_EQ(std::tuple(key, r.Ui.ListPicks[0].Items, r.Ui.ListPicks[0].Width, r.View().EditorText()),
+            std::tuple(kKeyNone, list.Strings, 300, "2"));
   // Cancelled, the text stays; a double click in the editor asks as well.
   r.View().EditorDoubleClick();
-  EXPECT_EQ(r.Ui.ListPicks.size(), 2u);
-  EXPECT_EQ(r.View().EditorText(), "2");
+  EXPECT_EQ(std::tuple(r.Ui.ListPicks.size(), r.View().EditorText()), std::tuple(2u, "2"));
   r.form->ColumnLists.at(1) = nullptr;
 }
 

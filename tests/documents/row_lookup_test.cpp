@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 namespace vm {
 namespace {
 
@@ -14,14 +17,11 @@ constexpr TRect32 kView{0, 50, 500, 300};
 TEST(LookupListPlacement, BelowOrAboveTheCellAtMostTenRowsWithAScrollBarBeyond) {
   const TRect32 high{20, 60, 80, 16};
   TListPlacement p = PlaceLookupList(4, 14, high, kView, kPanel, {100});
-  EXPECT_EQ(p.Box.Top, high.Bottom());
-  EXPECT_EQ(p.Box.Height, 4 * 15 + 1);
-  EXPECT_FALSE(p.ScrollBar);
-  EXPECT_EQ(p.Box.Left, 20);
+  EXPECT_EQ(std::tuple(p.Box.Top, p.Box.Height, p.ScrollBar, p.Box.Left),
+            std::tuple(high.Bottom(), 4 * 15 + 1, false, 20));
 
   p = PlaceLookupList(30, 14, high, kView, kPanel, {100});
-  EXPECT_EQ(p.Box.Height, 10 * 15 + 1);
-  EXPECT_TRUE(p.ScrollBar);
+  EXPECT_EQ(std::pair(p.Box.Height, p.ScrollBar), std::pair(10 * 15 + 1, true));
 
   // Near the bottom there is more room above: the list goes there.
   const TRect32 low{20, 340, 80, 16};
@@ -34,15 +34,13 @@ TEST(LookupListPlacement, BelowOrAboveTheCellAtMostTenRowsWithAScrollBarBeyond) 
 
   // Little room: the height is cut to it less 10, and the rows scroll.
   p = PlaceLookupList(8, 14, {20, 5, 80, 16}, kView, {0, 0, 600, 80}, {100});
-  EXPECT_EQ(p.Box.Height, 80 - 21 - 10);
-  EXPECT_TRUE(p.ScrollBar);
+  EXPECT_EQ(std::pair(p.Box.Height, p.ScrollBar), std::pair(80 - 21 - 10, true));
 }
 
 TEST(LookupListPlacement, KeptInsideTheViewAndPanelColumnsScaledToTheWidth) {
   TListPlacement p = PlaceLookupList(3, 14, {450, 60, 40, 16}, kView, kPanel, {100, 50});
-  EXPECT_EQ(p.Box.Width, 150 + 9 * 2 + 1);
-  EXPECT_EQ(p.Box.Right(), kView.Right());
-  EXPECT_EQ(p.ColumnWidths, (std::vector<int32_t>{108, 58}));
+  EXPECT_EQ(std::tuple(p.Box.Width, p.Box.Right(), p.ColumnWidths),
+            std::tuple(150 + 9 * 2 + 1, kView.Right(), std::vector<int32_t>{108, 58}));
 
   // Wider than the panel: at most the panel less 10, the columns shrink.
   p = PlaceLookupList(3, 14, {10, 60, 40, 16}, kView, kPanel, {800, 400});

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 #include "language/expr_compiler.h"
 #include "language/program_rig.h"
 
@@ -37,36 +40,27 @@ TEST(RuntimeObjects, SelectRunsItsProgramThroughTheHost) {
   s.AddUnique("B");
   s.InsertAt("a", 9);
   ASSERT_EQ(s.Combo().Count(), 3);
-  EXPECT_EQ(s.Combo().Item(0), "a");  // sorted on adding
-  EXPECT_EQ(s.Combo().Item(2), "X");
+  EXPECT_EQ(s.Combo().Item(0) + s.Combo().Item(2), "aX");  // sorted on adding
   s.InsertAt("Z", 1);  // put where asked, sorted or not
-  EXPECT_EQ(s.Combo().Item(0), "Z");
-  EXPECT_EQ(s.IndexOf("x"), 3);
-  EXPECT_EQ(s.IndexOf("q"), -1);
+  EXPECT_EQ(std::tuple(s.Combo().Item(0), s.IndexOf("x"), s.IndexOf("q")), std::tuple("Z", 3, -1));
 
   // Without a program nothing runs.
   EXPECT_EQ(s.SelectText("B"), 2);
-  EXPECT_EQ(e.Recalcs, 0);
   s.ChangeProgram = e.Rig.Main;
   EXPECT_EQ(s.SelectText("none"), -1);
-  EXPECT_EQ(e.Hits(), 0);
+  EXPECT_EQ(std::pair(e.Hits(), e.Recalcs), std::pair(0.0L, 0));
   EXPECT_EQ(s.SelectText("x"), 3);
-  EXPECT_EQ(s.GetText(), "X");
-  EXPECT_EQ(s.GetItemIndex(), 3);
-  EXPECT_EQ(e.Hits(), 1);
-  EXPECT_EQ(e.Recalcs, 1);
+  EXPECT_EQ(std::tuple(s.GetText(), s.GetItemIndex(), e.Hits(), e.Recalcs), std::tuple("X", 3, 1.0L, 1));
   ASSERT_EQ(e.Rig.Ui.Boxes.size(), 1u);
   EXPECT_EQ(e.Rig.Ui.Boxes[0].Text, "event");
   e.ListOf(s.Combo()).Choose(0);  // the user's own choice
-  EXPECT_EQ(e.Hits(), 2);
-  EXPECT_EQ(s.GetText(), "Z");
+  EXPECT_EQ(std::pair(e.Hits(), s.GetText()), std::pair(2.0L, std::string("Z")));
   s.SetItemIndex(-1);
   EXPECT_EQ(e.Hits(), 3);
   e.ListOf(s.Combo()).SetText("typed");
   EXPECT_EQ(s.GetText(), "typed");
   s.Clear();
-  EXPECT_EQ(s.GetItemIndex(), -1);
-  EXPECT_EQ(s.GetText(), "");
+  EXPECT_EQ(std::pair(s.GetItemIndex(), s.GetText()), std::pair(-1, std::string()));
 }
 
 TEST(RuntimeObjects, ListSelectsAndButtonsRunTheirPrograms) {
@@ -77,36 +71,29 @@ TEST(RuntimeObjects, ListSelectsAndButtonsRunTheirPrograms) {
   EXPECT_EQ(l.GetText(), "");
   l.ClickProgram = e.Rig.Main;
   e.ListOf(l.List()).Choose(0);
-  EXPECT_EQ(l.GetText(), "one");
-  EXPECT_EQ(e.Hits(), 1);
+  EXPECT_EQ(std::pair(l.GetText(), e.Hits()), std::pair(std::string("one"), 1.0L));
 
   TVisButt b(e.Events, std::make_unique<THeadlessButton>());
   b.Name = "OK1";
   b.ClickProgram = e.Rig.Main;
   static_cast<THeadlessButton&>(b.Button()).Press();
-  EXPECT_EQ(e.Hits(), 2);
-  EXPECT_EQ(e.Recalcs, 2);
-  EXPECT_EQ(e.Rig.Ui.Boxes.size(), 2u);
+  EXPECT_EQ(std::tuple(e.Hits(), e.Recalcs, e.Rig.Ui.Boxes.size()), std::tuple(2.0L, 2, 2u));
 }
 
 TEST(RuntimeObjects, VisibilityAndCaptionsFollowTheirFormulas) {
   EventRig e;
   TSelectList selects;
-  TSelect& plain = selects.Append(std::make_unique<TSelect>(e.Events, std::make_unique<THeadlessList>()));
-  TSelect& tiny = selects.Append(std::make_unique<TSelect>(e.Events, std::make_unique<THeadlessList>()));
-  TSelect& text = selects.Append(std::make_unique<TSelect>(e.Events, std::make_unique<THeadlessList>()));
-  TSelect& failing = selects.Append(std::make_unique<TSelect>(e.Events, std::make_unique<THeadlessList>()));
-  TSelect& shown = selects.Append(std::make_unique<TSelect>(e.Events, std::make_unique<THeadlessList>()));
-  e.Formula(tiny.VisibleExpr, "0.0000000005");
-  e.Formula(text.VisibleExpr, "'1'");
-  e.Formula(failing.VisibleExpr, "1 / V");
-  e.Formula(shown.VisibleExpr, "-V - 1");
+  // No formula, a tiny number, a text, a failing and a nonzero formula.
+  const char* formulas[] = {"", "0.0000000005", "'1'", "1 / V", "-V - 1"};
+  std::vector<TSelect*> all;
+  for (const char* f : formulas) {
+    all.push_back(&selects.Append(std::make_unique<TSelect>(e.Events, std::make_unique<THeadlessList>())));
+    if (*f) e.Formula(all.back()->VisibleExpr, f);
+  }
   selects.UpdateVisibility();
-  EXPECT_TRUE(plain.Combo().Visible());
-  EXPECT_FALSE(tiny.Combo().Visible());
-  EXPECT_FALSE(text.Combo().Visible());
-  EXPECT_FALSE(failing.Combo().Visible());
-  EXPECT_TRUE(shown.Combo().Visible());
+  std::vector<bool> visible;
+  for (TSelect* s : all) visible.push_back(s->Combo().Visible());
+  EXPECT_EQ(visible, (std::vector<bool>{true, false, false, false, true}));
 
   TButList buttons;
   TVisButt& b = buttons.Append(std::make_unique<TVisButt>(e.Events, std::make_unique<THeadlessButton>()));
@@ -114,14 +101,12 @@ TEST(RuntimeObjects, VisibilityAndCaptionsFollowTheirFormulas) {
   e.Formula(b.CaptionExpr, "V + 1");
   e.Formula(b.VisibleExpr, "V");
   buttons.UpdateButtons();
-  EXPECT_EQ(b.Button().Caption(), "B1");
-  EXPECT_FALSE(b.Button().Visible());
+  EXPECT_EQ(std::pair(b.Button().Caption(), b.Button().Visible()), std::pair(std::string("B1"), false));
   b.CaptionExpr.clear();
   e.Formula(b.CaptionExpr, "'Печать'"_w);
   buttons.UpdateButtons();
   EXPECT_EQ(b.Button().Caption(), "Печать"_w);
-  EXPECT_EQ(buttons.FindByName(" b1 "), &b);
-  EXPECT_EQ(buttons.FindByName("B2"), nullptr);
+  EXPECT_EQ(std::pair(buttons.FindByName(" b1 "), buttons.FindByName("B2")), std::pair(&b, (TVisButt*)nullptr));
 }
 
 TEST(RuntimeObjects, FieldListsAndReports) {
@@ -141,8 +126,7 @@ TEST(RuntimeObjects, FieldListsAndReports) {
   TOleList reports;
   EXPECT_EQ(reports.AddNew().Id, 1);
   EXPECT_EQ(reports.AddNew().Id, 2);
-  EXPECT_EQ(reports.FindById(2), reports.GetItem(1));
-  EXPECT_EQ(reports.FindById(3), nullptr);
+  EXPECT_EQ(std::pair(reports.FindById(2), reports.FindById(3) == nullptr), std::pair(reports.GetItem(1), true));
   reports.Clear();
   EXPECT_EQ(reports.AddNew().Id, 1);
 }

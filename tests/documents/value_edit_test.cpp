@@ -2,30 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace vm::test {
 namespace {
 
 TEST(ValueEdit, AcceptsOnlyValuesOfItsKind) {
-  TValueEdit text{'C', 0, 0};
-  EXPECT_TRUE(text.IsValid(" a"));
-  EXPECT_FALSE(text.IsValid("  "));
-  TValueEdit number{'N', 5, 2};
-  EXPECT_TRUE(number.IsValid("12.5"));
-  EXPECT_FALSE(number.IsValid("1234.5"));
-  EXPECT_FALSE(number.IsValid("x"));
-  TValueEdit date{'D', 0, 0};
-  EXPECT_TRUE(date.IsValid("1.02.2003"));
-  EXPECT_FALSE(date.IsValid("soon"));
-  EXPECT_FALSE(date.IsValid("1.02.1850"));
-  TValueEdit time{'T', 0, 0};
-  EXPECT_TRUE(time.IsValid("23:59:59"));
+  TValueEdit text{'C', 0, 0}, number{'N', 5, 2}, date{'D', 0, 0}, time{'T', 0, 0};
+  const struct {
+    const TValueEdit& edit;
+    const char* typed;
+    bool valid;
+  } cases[] = {{text, " a", true},          {text, "  ", false},    {number, "12.5", true},
+               {number, "1234.5", false},   {number, "x", false},   {date, "1.02.2003", true},
+               {date, "soon", false},       {date, "1.02.1850", false}, {time, "23:59:59", true}};
+  for (const auto& c : cases) EXPECT_EQ(c.edit.IsValid(c.typed), c.valid) << c.typed;
 
   EXPECT_EQ(number.Show(number.Read("5")), "5.00");
   EXPECT_EQ(date.Show(date.Read("1/2/03")), "1.02.2003");
-  EXPECT_EQ((TValueEdit{'D', 8, 0}.MaxLength()), 20);
-  EXPECT_EQ(time.MaxLength(), 15);
-  EXPECT_EQ(time.DialogLength(), 20);
-  EXPECT_EQ(number.DialogLength(), 5);
+  EXPECT_EQ(std::tuple(TValueEdit{'D', 8, 0}.MaxLength(), time.MaxLength(), time.DialogLength(), number.DialogLength()),
+            std::tuple(20, 15, 20, 5));
 }
 
 }  // namespace
