@@ -36,6 +36,9 @@ class TRowEntry {
   // Insert or the add button: a new row, editing in its first key column.
   void StartEntry();
   bool Adding() const { return adding_; }
+  // A new row filled from a record of the page's shown view (the look-up
+  // window's add), the entry going on in the columns a new row asks for.
+  void AddFromPage(int32_t pageRow);
   // The record chosen in the list (Enter, a double click) fills the row.
   void ChooseFromList();
   // Up or Down on a cell whose column offers a value list: the list pick
@@ -43,6 +46,8 @@ class TRowEntry {
   void PickFromList();
 
  private:
+  // The columns a new row asks for: the key first.
+  void BeginAdding();
   void CellChange();
   void KeyDown(int32_t& key, TShiftState shift);
   void CellAccepted();
