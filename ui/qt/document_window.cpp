@@ -293,8 +293,10 @@ void TDocumentWindow::BuildLookupWindow() {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
     activateWindow();
-    if (TDataView* view = frame_.CurrentView())
-      if (TDataViewWidget* table = TableOf(*view)) table->setFocus();
+    // The cell editor a new row opened keeps the focus it has.
+    TDataViewWidget* table = frame_.CurrentView() ? TableOf(*frame_.CurrentView()) : nullptr;
+    QWidget* focused = focusWidget();
+    if (table && !(focused && (focused == table || table->isAncestorOf(focused)))) table->setFocus();
   };
   h.InfoToFront = [this] { frame_.KeyDown(kFrameKeyF11, false, false, false); };
   // A table that starts in its look-up page goes back there after a row.
