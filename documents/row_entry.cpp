@@ -65,6 +65,23 @@ TRowEntry::~TRowEntry() {
 void TRowEntry::StartEntry() {
   TDataView& view = form_.View();
   if (view.Editing() || form_.Keys == nullptr) return;
+  BeginAdding();
+  view.AddRow();
+  keyStep_ = form_.Keys.get();
+  GoToColumn(keyStep_->Number);
+  if (!view.Editing()) adding_ = false;
+}
+
+void TRowEntry::AddFromPage(int32_t pageRow) {
+  TDataView& view = form_.View();
+  if (view.Editing() || page_ == nullptr || pageRow < 0 || pageRow >= page_->Shown.RowCount()) return;
+  BeginAdding();
+  FillFromRecord(page_->Shown, pageRow);
+  if (!view.Editing()) adding_ = false;
+}
+
+void TRowEntry::BeginAdding() {
+  TDataView& view = form_.View();
   adding_ = true;
   addObject_ = false;
   // The key comes first, then the columns a new row asks for.
@@ -74,10 +91,6 @@ void TRowEntry::StartEntry() {
   for (const TKeyCol* k = form_.Keys.get(); k != nullptr; k = k->Next.get())
     if (IsColumn(k->Number)) saved_.set(static_cast<std::size_t>(k->Number));
   toEnter_ = saved_;
-  view.AddRow();
-  keyStep_ = form_.Keys.get();
-  GoToColumn(keyStep_->Number);
-  if (!view.Editing()) adding_ = false;
 }
 
 void TRowEntry::GoToColumn(int32_t col) {

@@ -40,6 +40,9 @@ class TRowEntry {
   // at once and the entry ends, with no second row lost to the end of its
   // edit.
   void DropRow();
+  // A new row filled from a record of the page's shown view (the look-up
+  // window's add), the entry going on in the columns a new row asks for.
+  void AddFromPage(int32_t pageRow);
   // The record chosen in the list (Enter, a double click) fills the row.
   void ChooseFromList();
   // Up or Down on a cell whose column offers a value list: the list pick
@@ -47,6 +50,8 @@ class TRowEntry {
   void PickFromList();
 
  private:
+  // The columns a new row asks for: the key first.
+  void BeginAdding();
   void CellChange();
   void KeyDown(int32_t& key, TShiftState shift);
   void CellAccepted();

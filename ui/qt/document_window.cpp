@@ -24,6 +24,7 @@
 #include "ui/qt/info_window.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/work_sprav_window.h"
 
 namespace vm {
 
@@ -103,6 +104,7 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
     info_->OnShowLookup = [this] { frame_.KeyDown(kFrameKeyF12, false, false, false); };
     if (auto* qt = dynamic_cast<TQtUiServices*>(&Ui())) qt->AddDocWindow(info_);
   }
+  if (doc_.HelpPages.Count() > 0) BuildLookupWindow();
   // The places are kept whenever the window may close.
   logic_.SaveLayout = [this] { SaveDocLayout(); };
   // A program's OKCLICK and CHECKALL act on this window.
@@ -131,6 +133,8 @@ TDocumentWindow::~TDocumentWindow() {
     qt->DocWindow.CheckAll = nullptr;
   }
   frame_.Unhook();
+  delete sprav_;
+  sprav_ = nullptr;
   surface_.reset();
   // The look-up lists hand the views' handlers back before the window's own
   // are restored.
@@ -263,9 +267,10 @@ void TDocumentWindow::HookFrame() {
   };
   h.LookupUsable = [this] { return lookup_ && lookup_->isVisible() && lookup_->isEnabled(); };
   h.LookupToFront = [this](THelpItem&) {
-    lookup_->setWindowState(lookup_->windowState() & ~Qt::WindowMinimized);
-    lookup_->raise();
-    lookup_->activateWindow();
+    if (sprav_) sprav_->ToFront();
+  };
+  h.LookupPage = [this](THelpItem* page, bool enabled) {
+    if (sprav_) sprav_->Logic().ShowPage(page, enabled);
   };
   h.CloseCancelled = [this] { QDialog::reject(); };
   h.Entering = [this](TDataView& view) {
@@ -277,6 +282,31 @@ void TDocumentWindow::HookFrame() {
     for (std::size_t i = 0; i < tables_.size(); ++i)
       if (&tables_[i]->View() == &view) lists_[i]->Entry().DropRow();
   };
+}
+
+void TDocumentWindow::BuildLookupWindow() {
+  sprav_ = new TWorkSprav(doc_, frame_, this);
+  SetLookupWindow(sprav_);
+  TWorkSpravHooks& h = sprav_->Logic().Hooks;
+  h.EntryOf = [this](TDataView& view) -> TRowEntry* {
+    for (std::size_t i = 0; i < tables_.size(); ++i)
+      if (&tables_[i]->View() == &view) return &lists_[i]->Entry();
+    return nullptr;
+  };
+  h.ToDocument = [this] {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
+    // The cell editor a new row opened keeps the focus it has.
+    TDataViewWidget* table = frame_.CurrentView() ? TableOf(*frame_.CurrentView()) : nullptr;
+    QWidget* focused = focusWidget();
+    if (table && !(focused && (focused == table || table->isAncestorOf(focused)))) table->setFocus();
+  };
+  h.InfoToFront = [this] { frame_.KeyDown(kFrameKeyF11, false, false, false); };
+  // A table that starts in its look-up page goes back there after a row.
+  for (THelpListBox* list : lists_)
+    list->Entry().ShowLookupPage = [this] { frame_.KeyDown(kFrameKeyF12, false, false, false); };
+  if (auto* qt = dynamic_cast<TQtUiServices*>(&Ui())) qt->AddDocWindow(sprav_);
 }
 
 TDataViewWidget* TDocumentWindow::TableOf(const TDataView& view) const {
@@ -329,8 +359,18 @@ int TDocumentWindow::ShowModal(bool firstShowing) {
       info_->move(frameGeometry().right() + 1, y());
     info_->show();
   }
+  if (sprav_) {
+    sprav_->AttachLookupPages();
+    if (data_.BookWindowRect.Width <= 0 || data_.BookWindowRect.Height <= 0)
+      sprav_->move(frameGeometry().right() + 1, info_ ? info_->frameGeometry().bottom() + 1 : y());
+    sprav_->show();
+  }
   const int result = exec();
   if (info_) info_->hide();
+  if (sprav_) {
+    sprav_->hide();
+    sprav_->DetachLookupPages();
+  }
   return result;
 }
 
@@ -453,6 +493,7 @@ void TDocumentWindow::ShowFrameState() {
   hScroll_->setEnabled(panel1_->width() > panel8_->width());
   statusRows_->setText(ToQt(frame_.StatusRows()));
   statusText_->setText(ToQt(frame_.StatusText()));
+  if (sprav_) sprav_->Logic().RefreshButtons();
 }
 
 void TDocumentWindow::DrainScanLines() {

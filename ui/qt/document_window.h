@@ -37,6 +37,7 @@ class TDataViewWidget;
 class TFormSurface;
 class THelpListBox;
 class TInfoWindow;
+class TWorkSprav;
 
 class TDocumentWindow : public QDialog {
   Q_OBJECT
@@ -77,6 +78,8 @@ class TDocumentWindow : public QDialog {
   QLabel* StatusRows() const { return statusRows_; }
   QLabel* StatusText() const { return statusText_; }
   TInfoWindow* InfoWindow() const { return info_; }
+  // "Справочники", when the document has look-up pages.
+  TWorkSprav* LookupWindow() const { return sprav_; }
 
   // The document's controls on the surface, at its scale.
   TFormSurface& Surface() const { return *surface_; }
@@ -112,6 +115,7 @@ class TDocumentWindow : public QDialog {
   TFrameSize LargestSize() const;
   void Ok();
   void DrainScanLines();
+  void BuildLookupWindow();
 
   TCompiledDocument& doc_;
   TDocumentWindowLogic& logic_;
@@ -141,6 +145,7 @@ class TDocumentWindow : public QDialog {
   QLabel* statusText_ = nullptr;
   std::array<QPushButton*, kFrameButtons> buttons_{};
   TInfoWindow* info_ = nullptr;
+  TWorkSprav* sprav_ = nullptr;
   QPointer<QWidget> lookup_;
   bool searchLine_ = false;
   bool layingOut_ = false;

@@ -40,6 +40,7 @@ void TLookupPageWidget::Refresh() {
   for (int32_t i = 0; i < page_.Options.Count(); ++i) {
     auto* button = new QRadioButton(ToQt(page_.Options.Items(i)->Caption), options_);
     button->adjustSize();
+    button->setChecked(page_.Options.Selected == &page_.Options.Items(i)->Condition);
     connect(button, &QRadioButton::clicked, this, [this, i] { page_.Options.Click(i); });
     heights.push_back(button->height());
     buttons_.push_back(button);

@@ -7,10 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
@@ -27,6 +30,7 @@
 #include "ui/qt/help_list_box.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/work_sprav_window.h"
 
 namespace vm {
 namespace {
@@ -227,6 +231,83 @@ TEST_F(DocumentWindowTest, NoToTheEntryQuestionEndsARunThatWouldComeBack) {
   EXPECT_FALSE(shown);
 }
 
+// The row of the goods book with the code; -1 when none.
+int32_t BookRow(TDataView& book, const std::string& code) {
+  for (int32_t r = 0; r < book.RowCount(); ++r)
+    if (Trim(book.GetCellText(0, r)) == code) return r;
+  return -1;
+}
+
+TEST_F(DocumentWindowTest, TheBooksWindowOffersTheGoodsWithTheirStockAndAddsTheChosenOne) {
+  const std::string goods = home.Dir() + "/goods.dbf";
+  const std::map<int, std::string> stockBefore = Column(goods, "CODE", "QTY");
+  RunIncome([&](TDocumentWindow& window) {
+    TWorkSprav* books = window.LookupWindow();
+    ASSERT_NE(books, nullptr);
+    EXPECT_TRUE(books->isVisible());
+    EXPECT_EQ(books->windowTitle(), QString::fromUtf8("Справочники"));
+    ASSERT_EQ(books->Tabs()->count(), 1);
+    EXPECT_EQ(books->Tabs()->tabText(0), QString::fromUtf8("Товары"));
+    TDataView& book = books->PageView(0)->View();
+    bool stockColumn = false;
+    for (const TBlankHeader* h = book.Blank().HeaderCells.get(); h; h = h->Next.get())
+      stockColumn = stockColumn || (h->FirstCol == 6 && Cp1251ToUtf8(h->Text).find("Остаток") != std::string::npos);
+    EXPECT_TRUE(stockColumn);
+    // Every record, in the order of the codes, with its stock.
+    ASSERT_EQ(book.RowCount(), static_cast<int32_t>(stockBefore.size()));
+    int previous = 0;
+    for (int32_t r = 0; r < book.RowCount(); ++r) {
+      const int code = std::stoi(Trim(book.GetCellText(0, r)));
+      EXPECT_GT(code, previous);
+      previous = code;
+      EXPECT_EQ(std::stod(Trim(book.GetCellText(5, r))), std::stod(stockBefore.at(code)));
+    }
+    QLineEdit* number = nullptr;
+    for (QLineEdit* e : window.Panel1()->findChildren<QLineEdit*>())
+      if (!number) number = e;
+    ASSERT_NE(number, nullptr);
+    number->setFocus();
+    number->setText("778");
+    QTest::keyClick(number, Qt::Key_Return);
+    // The page is usable while the table has the focus; a tab click of the
+    // user would not change it.
+    TDataViewWidget& table = *window.Table(0);
+    table.setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(books->Tabs()->isEnabled());
+    EXPECT_TRUE(books->SearchEdit()->isEnabled());
+    const int32_t row = BookRow(book, "3");
+    ASSERT_GE(row, 0);
+    book.SetRow(row);
+    EXPECT_EQ(books->StatusLine()->text(),
+              QString::fromUtf8("Запись %1 из %2").arg(row + 1).arg(book.RowCount()));
+    ASSERT_TRUE(books->AddButton()->isEnabled());
+    books->AddButton()->click();
+    TDataView& view = table.View();
+    ASSERT_EQ(view.RowCount(), 1);
+    EXPECT_EQ(Trim(view.GetCellText(0, 0)), "3");
+    ASSERT_TRUE(view.Editing());
+    EXPECT_EQ(view.CurCol(), 3);
+    test::TypeText(table.Editor(), "5");
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    EXPECT_FALSE(view.Editing());
+    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+  });
+  // Opened again, the book shows the stock the receipt left.
+  double shownStock = -1;
+  RunIncome([&](TDocumentWindow& window) {
+    ASSERT_NE(window.LookupWindow(), nullptr);
+    TDataView& book = window.LookupWindow()->PageView(0)->View();
+    const int32_t row = BookRow(book, "3");
+    ASSERT_GE(row, 0);
+    shownStock = std::stod(Trim(book.GetCellText(5, row)));
+    window.done(QDialog::Rejected);
+  });
+  EXPECT_EQ(shownStock, std::stod(stockBefore.at(3)) + 5);
+  EXPECT_EQ(std::stod(Column(goods, "CODE", "QTY").at(3)), std::stod(stockBefore.at(3)) + 5);
+}
+
 // Pictures for people to look at, taken when VELOMAR_SCREENSHOTS names a
 // folder (scripts/screenshots runs them under Xvfb).
 class ScreenshotOfProgram : public DocumentWindowTest {};
@@ -246,6 +327,10 @@ TEST_F(ScreenshotOfProgram, MainWindowAndDocumentWindow) {
     EnterByCode(window, table, "1", "2");
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
     EXPECT_TRUE(window.grab().save(out + "/document_window.png"));
+    // The reference-book window beside it, as the screen shows both.
+    if (QScreen* screen = window.screen()) {
+      EXPECT_TRUE(screen->grabWindow(0).save(out + "/document_with_books.png"));
+    }
     // A third row with its code being typed: the look-up list under it.
     EnterByCode(window, table, "5", "", false);
     for (int i = 0; i < 5; ++i) QApplication::processEvents();

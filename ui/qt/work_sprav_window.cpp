@@ -1,0 +1,228 @@
+#include "ui/qt/work_sprav_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "platform/encoding.h"
+#include "ui/qt/data_view_widget.h"
+#include "ui/qt/lookup_page_widget.h"
+#include "ui/qt/qt_text.h"
+
+namespace vm {
+
+namespace {
+
+constexpr int kMinSize = 200;
+constexpr int kStatusHeight = 19;
+constexpr int kPanelHeight = 33;
+constexpr int kButtonWidth = 89;
+constexpr int kButtonHeight = 25;
+constexpr int kButtonRightGap = 5;
+constexpr int kEditGap = 14;
+
+// The platform's virtual key code of the keys the window answers; 0 else.
+int32_t WindowKey(const QKeyEvent& e) {
+  const int key = e.key();
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) return kKeyEnter;
+  if (key == Qt::Key_Insert) return kKeyInsert;
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 112 + (key - Qt::Key_F1);
+  if (key >= Qt::Key_A && key <= Qt::Key_Z) return 'A' + (key - Qt::Key_A);
+  return 0;
+}
+
+}  // namespace
+
+TWorkSprav::TWorkSprav(TCompiledDocument& doc, TDocumentFrame& frame, QWidget* parent)
+    : QWidget(parent, Qt::Window), logic_(doc, frame) {
+  setWindowTitle(ToQt("Справочники"_w));
+  setObjectName("WorkSprav");
+  setMinimumSize(kMinSize, kMinSize);
+  // Shown beside the document window, it leaves the keyboard there.
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  resize(520, 360);
+  tabs_ = new QTabWidget(this);
+  tabs_->setUsesScrollButtons(true);
+  panel1_ = new QWidget(this);
+  panel1_->setFixedHeight(kPanelHeight);
+  label1_ = new QLabel(ToQt("Поиск:"_w), panel1_);
+  label1_->adjustSize();
+  edit1_ = new QLineEdit(panel1_);
+  edit1_->setObjectName("Edit1");
+  add_ = new QPushButton(ToQt("Добавить"_w), panel1_);
+  add_->setAutoDefault(false);
+  add_->resize(kButtonWidth, kButtonHeight);
+  statLine_ = new QStatusBar(this);
+  statLine_->setFixedHeight(kStatusHeight);
+  status_ = new QLabel(statLine_);
+  statLine_->addWidget(status_, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(tabs_, 1);
+  layout->addWidget(panel1_);
+  layout->addWidget(statLine_);
+
+  connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+    if (showingTab_ || logic_.TabClicked(index)) return;
+    // The page is the one the document window chose.
+    const QSignalBlocker quiet(tabs_);
+    tabs_->setCurrentIndex(logic_.PageIndex());
+  });
+  connect(edit1_, &QLineEdit::textChanged, this, [this](const QString& text) { logic_.SearchChanged(FromQt(text)); });
+  connect(edit1_, &QLineEdit::returnPressed, this, [this] {
+    if (TDataViewWidget* view = PageView(logic_.PageIndex())) view->setFocus();
+  });
+  connect(add_, &QPushButton::clicked, this, [this] {
+    logic_.AddClick((QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier) != 0);
+  });
+
+  TWorkSpravHooks& h = logic_.Hooks;
+  h.Changed = [this] { ShowState(); };
+  h.FocusPage = [this](THelpItem&) {
+    if (TDataViewWidget* view = PageView(logic_.PageIndex())) view->setFocus();
+  };
+  h.ShowSearchText = [this](const std::string& text) {
+    const QSignalBlocker quiet(edit1_);
+    edit1_->setText(ToQt(text));
+  };
+  h.TypeIntoSearch = [this](const std::string& text) {
+    edit1_->setFocus(Qt::OtherFocusReason);
+    edit1_->setText(ToQt(text));
+    edit1_->setCursorPosition(static_cast<int>(edit1_->text().size()));
+  };
+  h.ToggleMaximized = [this] { setWindowState(windowState() ^ Qt::WindowMaximized); };
+  // The window sees its keys before its controls.
+  qApp->installEventFilter(this);
+}
+
+TWorkSprav::~TWorkSprav() {
+  qApp->removeEventFilter(this);
+  DetachLookupPages();
+}
+
+TLookupPageWidget* TWorkSprav::Sheet(int index) const {
+  return index >= 0 && index < static_cast<int>(sheets_.size()) ? sheets_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+TDataViewWidget* TWorkSprav::PageView(int index) const {
+  TLookupPageWidget* sheet = Sheet(index);
+  return sheet ? sheet->ShownView() : nullptr;
+}
+
+void TWorkSprav::AttachLookupPages() {
+  DetachLookupPages();
+  logic_.AttachLookupPages();
+  showingTab_ = true;
+  for (THelpItem* page : logic_.Pages()) {
+    auto* sheet = new TLookupPageWidget(*page, tabs_);
+    sheets_.push_back(sheet);
+    tabs_->addTab(sheet, ToQt(page->Title));
+    connect(sheet->Categories(), &QComboBox::activated, this, [this] { ShowState(); });
+  }
+  showingTab_ = false;
+  ShowState();
+}
+
+void TWorkSprav::DetachLookupPages() {
+  showingTab_ = true;
+  while (tabs_->count() > 0) tabs_->removeTab(0);
+  showingTab_ = false;
+  // The sheets' views observe the pages' views: they go before the pages.
+  qDeleteAll(sheets_);
+  sheets_.clear();
+  logic_.DetachLookupPages();
+}
+
+void TWorkSprav::ToFront() {
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
+  raise();
+  activateWindow();
+  if (TDataViewWidget* view = PageView(logic_.PageIndex()); view && logic_.Active()) view->setFocus();
+}
+
+void TWorkSprav::ShowState() {
+  const TWorkSpravButtons& b = logic_.Buttons();
+  if (tabs_->currentIndex() != logic_.PageIndex() && logic_.PageIndex() >= 0) {
+    showingTab_ = true;
+    tabs_->setCurrentIndex(logic_.PageIndex());
+    showingTab_ = false;
+  }
+  tabs_->setEnabled(b.Tabs);
+  label1_->setEnabled(b.Search);
+  edit1_->setEnabled(b.Search);
+  if (!b.Search && !edit1_->text().isEmpty()) {
+    const QSignalBlocker quiet(edit1_);
+    edit1_->clear();
+  }
+  add_->setEnabled(b.Add);
+  status_->setText(ToQt(logic_.StatusText()));
+}
+
+void TWorkSprav::LayOutPanel() {
+  const int w = panel1_->width();
+  add_->move(w - kButtonRightGap - add_->width(), (kPanelHeight - add_->height()) / 2);
+  label1_->move(8, (kPanelHeight - label1_->height()) / 2);
+  const int left = label1_->x() + label1_->width() + 6;
+  edit1_->setGeometry(left, (kPanelHeight - kButtonHeight) / 2 + 2, std::max(0, add_->x() - kEditGap - left),
+                      kButtonHeight - 4);
+}
+
+bool TWorkSprav::ViewFocused() const {
+  TDataViewWidget* view = PageView(logic_.PageIndex());
+  QWidget* focused = QApplication::focusWidget();
+  return view && focused && (focused == view || view->isAncestorOf(focused));
+}
+
+void TWorkSprav::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  logic_.Shown();
+  LayOutPanel();
+  // The sheets lay their views out once they are seen.
+  QTimer::singleShot(0, this, [this] {
+    resize(width() + 1, height());
+    resize(width() - 1, height());
+  });
+}
+
+void TWorkSprav::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  LayOutPanel();
+}
+
+void TWorkSprav::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) statLine_->setSizeGripEnabled(!isMaximized());
+}
+
+void TWorkSprav::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  if (logic_.Hooks.ToDocument) logic_.Hooks.ToDocument();
+}
+
+bool TWorkSprav::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this || widget != QApplication::focusWidget() || !isVisible())
+    return QWidget::eventFilter(watched, event);
+  auto* key = static_cast<QKeyEvent*>(event);
+  const int32_t vk = WindowKey(*key);
+  // Enter in the search line belongs to the search line.
+  if (vk == 0 || (vk == kKeyEnter && widget == edit1_)) return QWidget::eventFilter(watched, event);
+  if (logic_.KeyDown(vk, key->modifiers() & Qt::ControlModifier, ViewFocused())) return true;
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace vm
