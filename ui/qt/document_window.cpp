@@ -238,8 +238,10 @@ void TDocumentWindow::BuildZoomTools() {
 void TDocumentWindow::HookFrame() {
   TFrameHooks& h = frame_.Hooks;
   h.IsActive = [this](TDataView& view) {
+    // The window's own focus child, as the window keeps it even before it
+    // is activated and while another window has the keyboard.
     TDataViewWidget* table = TableOf(view);
-    QWidget* focused = QApplication::focusWidget();
+    QWidget* focused = focusWidget();
     return table && focused && (focused == table || table->isAncestorOf(focused));
   };
   h.Focus = [this](TDataView& view) {
@@ -378,9 +380,11 @@ void TDocumentWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   Ui().EnableDocWindows(true);
   RecalcDocument(doc_);
+  // The frame listens before the first control takes the focus: a table
+  // focused at once becomes the current one.
+  TFormPar* lookupFirst = frame_.Shown();
   OkButton()->setFocus();
   if (QWidget* first = surface_->FirstControl()) first->setFocus();
-  TFormPar* lookupFirst = frame_.Shown();
   for (const auto& form : doc_.Forms)
     if (form->View().Updating()) form->View().SetUpdating(false);
   if (lookupFirst != nullptr) {

@@ -248,6 +248,11 @@ TEST_F(DocumentWindowTest, TheBooksWindowOffersTheGoodsWithTheirStockAndAddsTheC
     EXPECT_EQ(books->windowTitle(), QString::fromUtf8("Справочники"));
     ASSERT_EQ(books->Tabs()->count(), 1);
     EXPECT_EQ(books->Tabs()->tabText(0), QString::fromUtf8("Товары"));
+    // The table has the focus from the start, so it is the current table
+    // at once: its book and the add button serve it before any click.
+    QApplication::processEvents();
+    EXPECT_TRUE(books->Tabs()->isEnabled());
+    EXPECT_TRUE(window.Button(kAddBut)->isEnabled());
     TDataView& book = books->PageView(0)->View();
     bool stockColumn = false;
     for (const TBlankHeader* h = book.Blank().HeaderCells.get(); h; h = h->Next.get())
