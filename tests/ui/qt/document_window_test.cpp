@@ -154,9 +154,6 @@ TEST_F(DocumentWindowTest, AReceiptEnteredThroughTheLookUpListReachesTheGoodsAnd
         for (QLineEdit* e : window.Panel1()->findChildren<QLineEdit*>())
           if (!number) number = e;
         ASSERT_NE(number, nullptr);
-        number->setFocus();
-        number->setText("777");
-        QTest::keyClick(number, Qt::Key_Return);
         TDataViewWidget& table = *window.Table(0);
         TDataView& view = table.View();
         table.setFocus();
@@ -167,6 +164,16 @@ TEST_F(DocumentWindowTest, AReceiptEnteredThroughTheLookUpListReachesTheGoodsAnd
         EXPECT_EQ(Trim(view.GetCellText(4, 0)), "145.00");
         EXPECT_EQ(Trim(view.GetCellText(0, 1)), "1");
         EXPECT_EQ(Trim(view.GetCellText(4, 1)), "62.40");
+        // OK without the invoice's number is refused by its check; the
+        // second OK must not write the rows a second time.
+        QString refusal;
+        test::ClickInMessageBox("OK", &refusal);
+        QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(refusal, QString::fromUtf8("Не указан номер накладной"));
+        number->setFocus();
+        number->setText("777");
+        QTest::keyClick(number, Qt::Key_Return);
         QTest::mouseClick(window.OkButton(), Qt::LeftButton);
         EXPECT_FALSE(window.isVisible());
       });
