@@ -427,7 +427,11 @@ void TRowEntry::DropRow() {
   filling_ = false;
   HideList();
   if (view.CurRow() >= 0) view.DeleteRow(view.CurRow());
-  view.SetEditableColumns(form_.EditableCols);
+  EndAdding();
+}
+
+void TRowEntry::EndAdding() {
+  form_.View().SetEditableColumns(form_.EditableCols);
   adding_ = false;
   addObject_ = false;
   toEnter_.reset();
@@ -443,12 +447,7 @@ void TRowEntry::EditEnd() {
   if (adding_ && FindKeyCol(form_.Keys.get(), col) != nullptr && !InSet(form_.NoEditCols, col) &&
       view.CurRow() >= 0)
     view.DeleteRow(view.CurRow());
-  view.SetEditableColumns(form_.EditableCols);
-  adding_ = false;
-  addObject_ = false;
-  toEnter_.reset();
-  saved_.reset();
-  keyStep_ = nullptr;
+  EndAdding();
   SetCurrentRow(view.CurRow());
   Run(form_.FormChange);
   Recalc();

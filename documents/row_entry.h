@@ -56,6 +56,8 @@ class TRowEntry {
   void KeyDown(int32_t& key, TShiftState shift);
   void CellAccepted();
   void EditEnd();
+  // The table's own editable columns back, and no row being entered.
+  void EndAdding();
 
   // The row filled from a record of the page's shown or hidden view, then
   // accepted as a whole.

@@ -24,6 +24,7 @@
 #include "ui/qt/info_window.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/search_line.h"
 #include "ui/qt/work_sprav_window.h"
 
 namespace vm {
@@ -247,17 +248,8 @@ void TDocumentWindow::HookFrame() {
   h.Focus = [this](TDataView& view) {
     if (TDataViewWidget* table = TableOf(view)) table->setFocus();
   };
-  h.ShowSearchText = [this](const std::string& text) {
-    const QSignalBlocker quiet(edit1_);
-    edit1_->setText(ToQt(text));
-  };
-  h.TypeIntoSearch = [this](const std::string& text) {
-    // Taken from the table, the search line keeps what was typed and the
-    // caret after it instead of selecting it.
-    edit1_->setFocus(Qt::OtherFocusReason);
-    edit1_->setText(ToQt(text));
-    edit1_->setCursorPosition(static_cast<int>(edit1_->text().size()));
-  };
+  h.ShowSearchText = [this](const std::string& text) { ShowInSearchLine(edit1_, text); };
+  h.TypeIntoSearch = [this](const std::string& text) { TypeIntoSearchLine(edit1_, text); };
   h.CellSelected = [this](TDataView& view, int32_t col, int32_t row) { KeepInSight(view, col, row); };
   h.Changed = [this] { ShowFrameState(); };
   h.ToggleMaximized = [this] { setWindowState(windowState() ^ Qt::WindowMaximized); };

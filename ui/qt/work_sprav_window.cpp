@@ -19,6 +19,7 @@
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/lookup_page_widget.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/search_line.h"
 
 namespace vm {
 
@@ -93,15 +94,8 @@ TWorkSprav::TWorkSprav(TCompiledDocument& doc, TDocumentFrame& frame, QWidget* p
   h.FocusPage = [this](THelpItem&) {
     if (TDataViewWidget* view = PageView(logic_.PageIndex())) view->setFocus();
   };
-  h.ShowSearchText = [this](const std::string& text) {
-    const QSignalBlocker quiet(edit1_);
-    edit1_->setText(ToQt(text));
-  };
-  h.TypeIntoSearch = [this](const std::string& text) {
-    edit1_->setFocus(Qt::OtherFocusReason);
-    edit1_->setText(ToQt(text));
-    edit1_->setCursorPosition(static_cast<int>(edit1_->text().size()));
-  };
+  h.ShowSearchText = [this](const std::string& text) { ShowInSearchLine(edit1_, text); };
+  h.TypeIntoSearch = [this](const std::string& text) { TypeIntoSearchLine(edit1_, text); };
   h.ToggleMaximized = [this] { setWindowState(windowState() ^ Qt::WindowMaximized); };
   // The window sees its keys before its controls.
   qApp->installEventFilter(this);
