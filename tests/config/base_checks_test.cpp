@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "config/data_dir.h"
@@ -144,9 +145,9 @@ TEST_F(BaseChecks, ABusyOrDamagedBaseEndsTheChecksAtOnce) {
     EXPECT_FALSE(CheckBases(bases, true, total));
   }
   ASSERT_EQ(ui.Boxes.size(), 1u);
-  EXPECT_EQ(ui.Boxes[0].Text,
-            "База GOODS.DBF занята или испорчена. Исправте ошибку и перезапустите программу"_w);
-  EXPECT_EQ(ui.Boxes[0].Caption, "Title");
+  EXPECT_EQ(std::tie(ui.Boxes[0].Text, ui.Boxes[0].Caption),
+            std::tuple("База GOODS.DBF занята или испорчена. Исправте ошибку и перезапустите программу"_w,
+                       std::string("Title")));
   EXPECT_FALSE(std::filesystem::exists(home / "LATER.DBF"));
 
   // Damaged: a header that promises more than the file holds.

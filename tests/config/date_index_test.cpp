@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "config/data_dir.h"
 #include "platform/encoding.h"
@@ -92,9 +93,8 @@ TEST_F(DateIndexTest, DescribesTheIndexAndAppendsPeriodByPeriod) {
   ASSERT_EQ(bases_.Count(), 3);
   EXPECT_EQ(DateIndexPosition(), 2);
   TDbaseStructure& index = Index();
-  EXPECT_EQ(index.Alias, "$BINDEX");
-  EXPECT_TRUE(index.System);
-  EXPECT_EQ(index.Table.FileName, home_.Dir() + "!BINDEX.DBF");
+  EXPECT_EQ(std::tie(index.Alias, index.System, index.Table.FileName),
+            std::tuple(std::string("$BINDEX"), true, home_.Dir() + "!BINDEX.DBF"));
   Strings names;
   for (const TFieldRecord& f : index.Fields) names.push_back(f.Name + f.FieldType + std::to_string(f.Length));
   EXPECT_EQ(names, (Strings{"_DATE1D8", "_DATE2D8", "_SALES1N12", "_SALES2N12", "_WAREHOUS1N12",
