@@ -10,6 +10,7 @@
 
 #include "platform/encoding.h"
 #include "platform/clock.h"
+#include "support/program_home.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
@@ -20,17 +21,13 @@ namespace fs = std::filesystem;
 
 class DataDirTest : public ::testing::Test {
  protected:
+  // The program directory is named in Russian, inside a home that is let go
+  // of, lock and all, at the end.
   void SetUp() override {
-    home_ = fs::temp_directory_path() / ("vm_home_" + std::to_string(::getpid())) / "Прог";
-    fs::remove_all(home_);
+    home_ = fs::path(base_.Dir()) / "Прог";
     fs::create_directories(home_);
     ::setenv("VELOMAR_HOME", home_.c_str(), 1);
     InitProgramDirectory();
-    SetCommandLine(0, nullptr);
-  }
-  void TearDown() override {
-    UnlockBases();
-    ::unsetenv("VELOMAR_HOME");
   }
   void WriteBasePath(const std::string& text) { test::WriteBytes(home_ / "basepath.ini", text); }
   void Args(std::vector<const char*> args) {
@@ -39,6 +36,7 @@ class DataDirTest : public ::testing::Test {
   }
   std::string Home() const { return Utf8ToCp1251(home_.string()) + "/"; }
 
+  test::ProgramHome base_;
   fs::path home_;
 };
 
