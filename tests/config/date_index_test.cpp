@@ -12,26 +12,15 @@
 #include "support/faulty_files.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
+#include "table_rig.h"
 
 namespace vm {
 namespace {
 
 using Strings = std::vector<std::string>;
 
-// Creates a table as the start-up check does: "NO__" first, then the fields.
 void CreateTable(TDbaseStructure& s, int32_t records) {
-  TDBF& t = s.Table;
-  ASSERT_TRUE(t.CreateTable());
-  t.AddField({"NO__", 'N', 10, 0});
-  for (const TFieldRecord& f : s.Fields) t.AddField(f);
-  ASSERT_TRUE(t.WriteStructure());
-  for (int32_t i = 1; i <= records; ++i) {
-    t.ClearRecordBuf();
-    t.SetFieldInt(0, i);
-    t.GoToRecord(t.RecCount() + 1);
-    ASSERT_TRUE(t.WriteRecord());
-  }
-  ASSERT_TRUE(t.Close());
+  test::MakeNumberedTable(s.Table.FileName, s.Fields, test::TableRows(static_cast<std::size_t>(records)));
 }
 
 void Append(TDbaseStructure& s, int32_t records) {
