@@ -90,14 +90,12 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
   EXPECT_EQ(root->Child(0)->Data->PasswordNumber, 255);
   const TDocData* invoice = m.DocTree.FindID(6);
   ASSERT_NE(invoice, nullptr);
-  EXPECT_EQ(invoice->Description, "VARS\r\n  A N(10,2)\r\nWORK\r\n  A = 1 + 2\r\n");
-  EXPECT_EQ(invoice->PasswordNumber, 3);
-  EXPECT_EQ(invoice->BookWindowRect, (TWindowRect{1, 2, 3, 4}));
+  EXPECT_EQ(std::tie(invoice->Description, invoice->PasswordNumber, invoice->BookWindowRect),
+            std::tuple(std::string("VARS\r\n  A N(10,2)\r\nWORK\r\n  A = 1 + 2\r\n"), 3, TWindowRect{1, 2, 3, 4}));
   EXPECT_EQ((std::array{HighestDocID(), m.LowestDocID}), (std::array{9, 5}));
 
   EXPECT_TRUE(m.Panels.GetPanel(0)->Shown && !m.Panels.GetPanel(1)->Shown);
-  EXPECT_EQ(Password(1), "111");
-  EXPECT_EQ(Password(16), "пароль16"_w);
+  EXPECT_EQ(Password(1) + "|" + Password(16), "111|пароль16"_w);
   EXPECT_TRUE(m.ArchiveConfigs.GetConfig(0)->GetBase(1)->KeepLast);
 
   const TCennik* tag = m.PriceTags.GetItem(0);
