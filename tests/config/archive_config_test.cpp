@@ -34,9 +34,8 @@ TEST(ArchiveConfigTest, CopiesAndFinds) {
   const TArchiveConfig* d = copy.GetConfig(0);
   EXPECT_EQ(d->Name + "|" + d->Extra, "Продажи|ДОП"_w);
   ASSERT_EQ(d->Count(), 2);
-  EXPECT_EQ(d->GetBase(0)->Config, d);
-  EXPECT_TRUE(d->GetBase(0)->KeepLast);
-  EXPECT_EQ(d->GetBase(0)->LinkCount(), 0);  // links are parsed, not copied
+  // Links are parsed, not copied.
+  EXPECT_TRUE(d->GetBase(0)->Config == d && d->GetBase(0)->KeepLast && d->GetBase(0)->LinkCount() == 0);
 
   std::string keep, group;
   b->GetColumnText(4, keep);
@@ -52,8 +51,7 @@ TEST(PriceTagModelTest, NewItemsAndPageFormats) {
   EXPECT_TRUE(tag->Width == 50 && tag->LineWidth == 2);
   NewCenZone(tag->Zones);
   TCenZone* z = NewCenZone(tag->Zones);
-  EXPECT_EQ(z->Text, "Зона №2"_w);
-  EXPECT_TRUE(z->FontName == "Arial Cyr" && z->FontSize == 18);
+  EXPECT_EQ(z->Text + "|" + z->FontName + "|" + std::to_string(z->FontSize), "Зона №2|Arial Cyr|18"_w);
   EXPECT_EQ(z->Rect, (std::array<int32_t, 4>{0, 0, 50, 50}));
   EXPECT_EQ(NewGraphObject(tag->Graphics)->LineWidth, 2);
 
@@ -65,8 +63,7 @@ TEST(PriceTagModelTest, NewItemsAndPageFormats) {
   std::string s;
   formats.FormatToText(0, s);
   EXPECT_EQ(s, "Этикетка,0102"_w);  // lower-case digits are not read
-  EXPECT_NE(formats.FindByName("ЭТИКЕТКА"_w), nullptr);
-  EXPECT_EQ(formats.FindByName("A4"), nullptr);
+  EXPECT_TRUE(formats.FindByName("ЭТИКЕТКА"_w) && !formats.FindByName("A4"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "config/data_dir.h"
@@ -13,6 +14,7 @@
 #include "support/faulty_files.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
+#include "table_rig.h"
 
 using namespace vm;
 using vm::test::ReadBytes;
@@ -27,25 +29,9 @@ class BaseChecks : public ::testing::Test {
     for (const auto& f : fields) b->AddField(f);
     return b;
   }
-  // A table on disk with NO__ and these fields, and the given rows of values.
-  void MakeTable(const std::string& file, const std::vector<TFieldRecord>& fields,
-                 const std::vector<std::vector<std::string>>& rows, int deletedRow = -1) {
-    TDBF t;
-    t.FileName = home / file;
-    ASSERT_TRUE(t.CreateTable());
-    ASSERT_TRUE(t.AddFieldEx("NO__", 10, 'N', 0));
-    for (const auto& f : fields) ASSERT_TRUE(t.AddField(f));
-    ASSERT_TRUE(t.WriteStructure());
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-      t.GoToRecord(t.RecCount() + 1);
-      t.ClearRecordBuf();
-      t.SetFieldInt(0, static_cast<int32_t>(r + 7));
-      for (std::size_t i = 0; i < rows[r].size(); ++i)
-        t.SetFieldStr(static_cast<int>(i + 1), rows[r][i]);
-      t.SetDeleted(static_cast<int>(r) == deletedRow);
-      ASSERT_TRUE(t.WriteRecord());
-    }
-    ASSERT_TRUE(t.Close());
+  void MakeTable(const std::string& file, const std::vector<TFieldRecord>& fields, const vm::test::TableRows& rows,
+                 int deletedRow = -1) {
+    vm::test::MakeNumberedTable(home / file, fields, rows, 7, deletedRow);
   }
   std::vector<std::string> Column(const std::string& file, const std::string& field) {
     TDBF t;
@@ -144,9 +130,9 @@ TEST_F(BaseChecks, ABusyOrDamagedBaseEndsTheChecksAtOnce) {
     EXPECT_FALSE(CheckBases(bases, true, total));
   }
   ASSERT_EQ(ui.Boxes.size(), 1u);
-  EXPECT_EQ(ui.Boxes[0].Text,
-            "База GOODS.DBF занята или испорчена. Исправте ошибку и перезапустите программу"_w);
-  EXPECT_EQ(ui.Boxes[0].Caption, "Title");
+  EXPECT_EQ(std::tie(ui.Boxes[0].Text, ui.Boxes[0].Caption),
+            std::tuple("База GOODS.DBF занята или испорчена. Исправте ошибку и перезапустите программу"_w,
+                       std::string("Title")));
   EXPECT_FALSE(std::filesystem::exists(home / "LATER.DBF"));
 
   // Damaged: a header that promises more than the file holds.

@@ -6,9 +6,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 #include "platform/encoding.h"
 #include "platform/clock.h"
+#include "support/program_home.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
@@ -19,17 +21,13 @@ namespace fs = std::filesystem;
 
 class DataDirTest : public ::testing::Test {
  protected:
+  // The program directory is named in Russian, inside a home that is let go
+  // of, lock and all, at the end.
   void SetUp() override {
-    home_ = fs::temp_directory_path() / ("vm_home_" + std::to_string(::getpid())) / "Прог";
-    fs::remove_all(home_);
+    home_ = fs::path(base_.Dir()) / "Прог";
     fs::create_directories(home_);
     ::setenv("VELOMAR_HOME", home_.c_str(), 1);
     InitProgramDirectory();
-    SetCommandLine(0, nullptr);
-  }
-  void TearDown() override {
-    UnlockBases();
-    ::unsetenv("VELOMAR_HOME");
   }
   void WriteBasePath(const std::string& text) { test::WriteBytes(home_ / "basepath.ini", text); }
   void Args(std::vector<const char*> args) {
@@ -38,6 +36,7 @@ class DataDirTest : public ::testing::Test {
   }
   std::string Home() const { return Utf8ToCp1251(home_.string()) + "/"; }
 
+  test::ProgramHome base_;
   fs::path home_;
 };
 
@@ -153,18 +152,17 @@ TEST(WorkingDateTest, AsksOnlyForAnEarlierDateOrMoreThanAWeekLater) {
   test::ScriptedUi ui;
   ui.Answers = {kIdNo, kIdNo, kIdYes};
 
-  EXPECT_TRUE(ConfirmWorkingDate(true, {6, 3, 2007}));   // 7 days: no question
-  EXPECT_TRUE(ConfirmWorkingDate(true, {13, 3, 2007}));  // the same day
-  EXPECT_TRUE(ConfirmWorkingDate(false, {1, 1, 2007}));  // own clock: never asked
-  EXPECT_TRUE(ConfirmWorkingDate(false, {14, 3, 2007}));
-  EXPECT_TRUE(ui.Boxes.empty());
-
-  EXPECT_FALSE(ConfirmWorkingDate(true, {5, 3, 2007}));   // 8 days
-  EXPECT_FALSE(ConfirmWorkingDate(true, {14, 3, 2007}));  // one day in the future
+  // 7 days back, the same day, and any date on the program's own clock pass
+  // unasked; 8 days back or a day ahead are asked (and refused here).
+  const std::tuple<bool, TDateRec, bool> cases[] = {
+      {true, {6, 3, 2007}, true},   {true, {13, 3, 2007}, true},  {false, {1, 1, 2007}, true},
+      {false, {14, 3, 2007}, true}, {true, {5, 3, 2007}, false}, {true, {14, 3, 2007}, false}};
+  for (const auto& [systemClock, date, ok] : cases)
+    EXPECT_EQ(ConfirmWorkingDate(systemClock, date), ok) << date.Day << "." << date.Month << " " << systemClock;
   ASSERT_EQ(ui.Boxes.size(), 2u);
-  EXPECT_EQ(ui.Boxes[0].Text, "Проверьте правильность сегодняшней даты!\rСегодня 13 марта 2007 г. Дата верна?"_w);
-  EXPECT_EQ(ui.Boxes[0].Caption, "Внимание"_w);
-  EXPECT_EQ(ui.Boxes[0].Flags, kMbYesNoQuestion);
+  EXPECT_EQ(std::tie(ui.Boxes[0].Text, ui.Boxes[0].Caption, ui.Boxes[0].Flags),
+            std::tuple("Проверьте правильность сегодняшней даты!\rСегодня 13 марта 2007 г. Дата верна?"_w,
+                       "Внимание"_w, kMbYesNoQuestion));
   EXPECT_TRUE(ConfirmWorkingDate(true, {1, 1, 2006}));
 }
 

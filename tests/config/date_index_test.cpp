@@ -5,32 +5,22 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "config/data_dir.h"
 #include "platform/encoding.h"
 #include "support/faulty_files.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
+#include "table_rig.h"
 
 namespace vm {
 namespace {
 
 using Strings = std::vector<std::string>;
 
-// Creates a table as the start-up check does: "NO__" first, then the fields.
 void CreateTable(TDbaseStructure& s, int32_t records) {
-  TDBF& t = s.Table;
-  ASSERT_TRUE(t.CreateTable());
-  t.AddField({"NO__", 'N', 10, 0});
-  for (const TFieldRecord& f : s.Fields) t.AddField(f);
-  ASSERT_TRUE(t.WriteStructure());
-  for (int32_t i = 1; i <= records; ++i) {
-    t.ClearRecordBuf();
-    t.SetFieldInt(0, i);
-    t.GoToRecord(t.RecCount() + 1);
-    ASSERT_TRUE(t.WriteRecord());
-  }
-  ASSERT_TRUE(t.Close());
+  test::MakeNumberedTable(s.Table.FileName, s.Fields, test::TableRows(static_cast<std::size_t>(records)));
 }
 
 void Append(TDbaseStructure& s, int32_t records) {
@@ -92,9 +82,8 @@ TEST_F(DateIndexTest, DescribesTheIndexAndAppendsPeriodByPeriod) {
   ASSERT_EQ(bases_.Count(), 3);
   EXPECT_EQ(DateIndexPosition(), 2);
   TDbaseStructure& index = Index();
-  EXPECT_EQ(index.Alias, "$BINDEX");
-  EXPECT_TRUE(index.System);
-  EXPECT_EQ(index.Table.FileName, home_.Dir() + "!BINDEX.DBF");
+  EXPECT_EQ(std::tie(index.Alias, index.System, index.Table.FileName),
+            std::tuple(std::string("$BINDEX"), true, home_.Dir() + "!BINDEX.DBF"));
   Strings names;
   for (const TFieldRecord& f : index.Fields) names.push_back(f.Name + f.FieldType + std::to_string(f.Length));
   EXPECT_EQ(names, (Strings{"_DATE1D8", "_DATE2D8", "_SALES1N12", "_SALES2N12", "_WAREHOUS1N12",

@@ -88,12 +88,6 @@ TEST(DocTreeTest, PanelsAndWindowPlaces) {
             (TWindowRect{974, 5, 800, 100}));
 }
 
-}  // namespace
-}  // namespace vm
-
-namespace vm {
-namespace {
-
 TEST(DocTreeSearch, DocumentsWhoseDescriptionHoldsTheText) {
   TDocTree tree;
   TDocNode* root = tree.AddTop("Документы");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "config/data_dir.h"
 #include "platform/encoding.h"
 #include "ui/layout_lang.h"
@@ -48,29 +50,26 @@ TEST(Registries, LookUpsAreExactOrUpperCased) {
   TSpravDef* mixed = books.AddNew();
   mixed->BaseAlias = "Kassa";
   mixed->BlankName = "ФОРМА1"_w;
-  EXPECT_EQ(books.FindByBase("товары"_w), books.GetItem(0));
-  EXPECT_EQ(books.FindByBase("Kassa"), nullptr);
-  EXPECT_EQ(books.FindByForm("форма1"_w), mixed);
+  EXPECT_EQ((std::array<const void*, 3>{books.FindByBase("товары"_w), books.FindByBase("Kassa"),
+                                         books.FindByForm("форма1"_w)}),
+            (std::array<const void*, 3>{books.GetItem(0), nullptr, mixed}));
   EXPECT_EQ(books.IndexOfForm("Форма1"_w), 1);
 
   TBlanks blanks;
   blanks.Add("Счет"_w);
-  EXPECT_NE(blanks.FindByName("Счет"_w), nullptr);
-  EXPECT_EQ(blanks.FindByName("СЧЕТ"_w), nullptr);
+  EXPECT_TRUE(blanks.FindByName("Счет"_w) && !blanks.FindByName("СЧЕТ"_w));
 
   TUsedBaseList bases;
   TDbaseStructure* base = bases.AddNew();
   base->Alias = "SALES";
   base->SetFileName("sales.dbf");
   base->AddField({"PRICE", 'N', 10, 2});
-  EXPECT_EQ(bases.FindByAlias("Sales"), nullptr);
-  EXPECT_EQ(bases.FindByFileName("SALES.DBF"), nullptr);
+  EXPECT_FALSE(bases.FindByAlias("Sales") || bases.FindByFileName("SALES.DBF"));
   EXPECT_EQ(base->IndexOfField("Price"), -1);
 
   TAutoList params;
   AddParam(params, "СКИДКА"_w, 'N', "5");
-  EXPECT_EQ(params.GetValueText("Скидка"_w), "5");
-  EXPECT_EQ(params.GetKind("НЕТ"_w), 0);
+  EXPECT_EQ(params.GetValueText("Скидка"_w) + std::to_string(params.GetKind("НЕТ"_w)), "50");
 }
 
 TEST(Registries, BaseCopiesTakeTheCurrentDataDirectory) {
@@ -96,8 +95,7 @@ TEST(Registries, BaseCopiesTakeTheCurrentDataDirectory) {
   bases.CopyTo(copy);
   SetDataDir("");
   ASSERT_EQ(copy.Count(), 1);  // system bases are made afresh, not copied
-  EXPECT_EQ(copy.GetItem(0)->Table.FileName, "/other/SALES.DBF");
-  EXPECT_EQ(copy.GetItem(0)->FieldCount(), 2);
+  EXPECT_EQ(copy.GetItem(0)->Table.FileName + std::to_string(copy.GetItem(0)->FieldCount()), "/other/SALES.DBF2");
 
   EXPECT_EQ(bases.CountActive(), 1);
   bases.RemoveSystemBases();
@@ -113,8 +111,7 @@ TEST(Registries, ReferenceBookColumnsAndCopies) {
   book->EditableColumns.set(0).set(255);
   AddKeyCol(book->SortKeys, book->SortKeyCount)->Number = 2;
   book->SetSDefCount(3);
-  EXPECT_EQ(book->GetSDef(2)->Number, -1);
-  EXPECT_EQ(book->GetSDef(3), nullptr);
+  EXPECT_TRUE(book->GetSDef(2)->Number == -1 && book->GetSDef(3) == nullptr);
   book->GetSDef(0)->Number = 4;
   book->GetSDef(1)->FieldName = "PRICE";
   book->DeleteSDef(5);
@@ -129,14 +126,12 @@ TEST(Registries, ReferenceBookColumnsAndCopies) {
   EXPECT_EQ(c->EditableColumns, book->EditableColumns);
   EXPECT_TRUE(c->SortKeyCount == 1 && c->SortKeys->Number == 2);
   ASSERT_EQ(c->ColumnCount, 2);
-  EXPECT_EQ(c->GetSDef(0)->Number, -1);
-  EXPECT_EQ(c->GetSDef(1)->FieldName, "PRICE");
+  EXPECT_EQ(std::to_string(c->GetSDef(0)->Number) + c->GetSDef(1)->FieldName, "-1PRICE");
 
   // A count that disagrees with the chain is set right, not trusted.
   book->ColumnCount = 5;
   book->SetSDefCount(1);
-  EXPECT_EQ(book->ColumnCount, 1);
-  EXPECT_EQ(book->GetSDef(1), nullptr);
+  EXPECT_TRUE(book->ColumnCount == 1 && book->GetSDef(1) == nullptr);
   book->SetSDefCount(0);
   EXPECT_TRUE(book->Columns == nullptr && book->ColumnCount == 0);
 }

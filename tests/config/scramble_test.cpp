@@ -55,12 +55,11 @@ TEST(ScrambleTest, PasswordsPackAfreshAndCutToTen) {
   PackPassword("секрет"_w, a, 16);
   PackPassword("секрет"_w, b, 16);
   EXPECT_NE(a, b);
-  EXPECT_EQ(Unpacked(a, 16), "секрет"_w);
-  EXPECT_EQ(Unpacked(b, 16), "секрет"_w);
-  PackPassword("", a, 1);
-  EXPECT_EQ(Unpacked(a, 1), "");
-  PackPassword("0123456789ABC", a, 2);
-  EXPECT_EQ(Unpacked(a, 2), "0123456789");
+  EXPECT_EQ(Unpacked(a, 16) + "|" + Unpacked(b, 16), "секрет|секрет"_w);
+  for (auto [typed, key, kept] : {std::tuple{"", 1, ""}, {"0123456789ABC", 2, "0123456789"}}) {
+    PackPassword(typed, a, key);
+    EXPECT_EQ(Unpacked(a, key), kept) << typed;
+  }
 
   // A short hexadecimal text is completed at random and fails the sum.
   ScrambledHexToRecord("C2DBFC94", a);
@@ -81,14 +80,14 @@ TEST(ScrambleTest, DocumentAccessIsBoundToIdAndDescription) {
   EXPECT_EQ(hex, "4017947C17C212FD34F305ED0FFE0AC9");
   EXPECT_EQ(GetRandSeed(), 0xeb135409u);
 
-  EXPECT_EQ(UnpackDocAccess(r, 42, desc), 7u);
   // A blank turned into a tab keeps the level: blanks do not count, but the
   // length and the positions do, so added blank lines lose it like any other
   // change, and so does another document.
-  EXPECT_EQ(UnpackDocAccess(r, 42, "VARS\r\n\t A=1\r\n"), 7u);
-  EXPECT_EQ(UnpackDocAccess(r, 42, "VARS\r\n\r\n  A=1\r\n"), kDocAccessRefused);
-  EXPECT_EQ(UnpackDocAccess(r, 42, "VARS\r\n  A=2\r\n"), kDocAccessRefused);
-  EXPECT_EQ(UnpackDocAccess(r, 43, desc), kDocAccessRefused);
+  for (auto [id, text, level] : {std::tuple{42, desc, 7u}, {42, std::string("VARS\r\n\t A=1\r\n"), 7u},
+                                 {42, std::string("VARS\r\n\r\n  A=1\r\n"), kDocAccessRefused},
+                                 {42, std::string("VARS\r\n  A=2\r\n"), kDocAccessRefused},
+                                 {43, desc, kDocAccessRefused}})
+    EXPECT_EQ(UnpackDocAccess(r, id, text), level) << id << " " << text;
 }
 
 TEST(ScrambleTest, UnscramblesTheStoredTextForm) {

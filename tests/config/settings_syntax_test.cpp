@@ -5,6 +5,7 @@
 #include <climits>
 #include <filesystem>
 #include <optional>
+#include <tuple>
 
 #include "platform/encoding.h"
 #include "config/price_tags.h"
@@ -18,41 +19,37 @@ using test::ReadBytes;
 using test::WriteBytes;
 
 TEST(SettingsSyntaxTest, ClassifiesLinesAndLooksUpNames) {
-  std::string name, value;
-  EXPECT_EQ(ClassifySettingsLine("  [ ОБ ЩИЕ\t]  "_w, name, value), 1);
-  EXPECT_EQ(name, "ОБЩИЕ"_w);
-  EXPECT_EQ(SectionIndex(name), kSecCommon);
-  EXPECT_EQ(ClassifySettingsLine("\t ИМЯ _ПОЛЯ =  a=b "_w, name, value), 2);
-  EXPECT_EQ(name, "ИМЯ_ПОЛЯ"_w);
-  EXPECT_EQ(value, "  a=b");
-  EXPECT_EQ(KeyIndex(name), kKeyFieldName);
-  EXPECT_EQ(ClassifySettingsLine("   ", name, value), 0);
-  EXPECT_EQ(ClassifySettingsLine("; comment", name, value), 0);
-  EXPECT_EQ(ClassifySettingsLine("[", name, value), 0);
-  EXPECT_EQ(SectionIndex("общие"_w), 0);  // exact compare
+  using Line = std::tuple<int32_t, std::string, std::string>;
+  auto classify = [](std::string_view text) {
+    std::string name, value;
+    const int32_t kind = ClassifySettingsLine(text, name, value);
+    return Line{kind, kind ? name : "", kind == 2 ? value : ""};
+  };
+  EXPECT_EQ(classify("  [ ОБ ЩИЕ\t]  "_w), (Line{1, "ОБЩИЕ"_w, ""}));
+  EXPECT_EQ(classify("\t ИМЯ _ПОЛЯ =  a=b "_w), (Line{2, "ИМЯ_ПОЛЯ"_w, "  a=b"}));
+  for (const char* blank : {"   ", "; comment", "["}) EXPECT_EQ(classify(blank), (Line{0, "", ""})) << blank;
+  EXPECT_EQ((std::array{SectionIndex("ОБЩИЕ"_w), KeyIndex("ИМЯ_ПОЛЯ"_w), SectionIndex("общие"_w)}),
+            (std::array<int32_t, 3>{kSecCommon, kKeyFieldName, 0}));  // exact compare
   for (int32_t i = 1; i <= 88; ++i) EXPECT_EQ(KeyIndex(KeyName(i)), i);
   for (int32_t i = 1; i <= 13; ++i) EXPECT_EQ(SectionIndex(SectionName(i)), i);
 }
 
 TEST(SettingsSyntaxTest, ValueForms) {
-  EXPECT_TRUE(SettingTextToBool(" да\t"_w));
-  EXPECT_FALSE(SettingTextToBool("ДАА"_w));
-  EXPECT_FALSE(SettingTextToBool("YES"));
-
-  EXPECT_EQ(FieldTypeFromName("число"_w), 'N');
-  EXPECT_EQ(FieldTypeFromName("Дата"_w), 'D');
-  EXPECT_EQ(FieldTypeFromName(" Дата"_w), 'C');  // not trimmed
+  EXPECT_EQ((std::array{SettingTextToBool(" да\t"_w), SettingTextToBool("ДАА"_w), SettingTextToBool("YES")}),
+            (std::array{true, false, false}));
+  // A leading blank is not trimmed.
+  EXPECT_EQ((std::string{FieldTypeFromName("число"_w), FieldTypeFromName("Дата"_w),
+                         FieldTypeFromName(" Дата"_w)}),
+            "NDC");
 
   EXPECT_EQ(IntListToStr({-10, 0, 800, 600}), "-10,0,800,600");
   EXPECT_EQ(StrToIntList(" 1, 2 ,x,4"), (std::array<int32_t, 4>{1, 2, 0, 4}));
   EXPECT_EQ(StrToIntList("7"), (std::array<int32_t, 4>{7, 0, 0, 0}));
 
-  EXPECT_EQ(FontStyleToStr(kFsBold | kFsStrikeOut), "0,3");
-  EXPECT_EQ(FontStyleToStr(0), "");
-  EXPECT_EQ(StrToFontStyle("1"), 2);
-  EXPECT_EQ(StrToFontStyle(""), 0);
-  EXPECT_EQ(StrToFontStyle("4,,x,2,0"), 4);  // at most four items
-
+  EXPECT_EQ(FontStyleToStr(kFsBold | kFsStrikeOut) + "|" + FontStyleToStr(0), "0,3|");
+  // At most four items are read.
+  EXPECT_EQ((std::array<int, 3>{StrToFontStyle("1"), StrToFontStyle(""), StrToFontStyle("4,,x,2,0")}),
+            (std::array{2, 0, 4}));
   EXPECT_EQ(NonPrintCharsToStr("\r\nA"), "#13#10#65");
   // The stored size 18 reads as 4 in the settings tests; every size comes back.
   for (int32_t stored = 0; stored < 40; ++stored)

@@ -8,6 +8,7 @@
 #include <array>
 #include <climits>
 #include <filesystem>
+#include <tuple>
 
 #include "config/data_dir.h"
 #include "platform/encoding.h"
@@ -89,14 +90,12 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
   EXPECT_EQ(root->Child(0)->Data->PasswordNumber, 255);
   const TDocData* invoice = m.DocTree.FindID(6);
   ASSERT_NE(invoice, nullptr);
-  EXPECT_EQ(invoice->Description, "VARS\r\n  A N(10,2)\r\nWORK\r\n  A = 1 + 2\r\n");
-  EXPECT_EQ(invoice->PasswordNumber, 3);
-  EXPECT_EQ(invoice->BookWindowRect, (TWindowRect{1, 2, 3, 4}));
+  EXPECT_EQ(std::tie(invoice->Description, invoice->PasswordNumber, invoice->BookWindowRect),
+            std::tuple(std::string("VARS\r\n  A N(10,2)\r\nWORK\r\n  A = 1 + 2\r\n"), 3, TWindowRect{1, 2, 3, 4}));
   EXPECT_EQ((std::array{HighestDocID(), m.LowestDocID}), (std::array{9, 5}));
 
   EXPECT_TRUE(m.Panels.GetPanel(0)->Shown && !m.Panels.GetPanel(1)->Shown);
-  EXPECT_EQ(Password(1), "111");
-  EXPECT_EQ(Password(16), "пароль16"_w);
+  EXPECT_EQ(Password(1) + "|" + Password(16), "111|пароль16"_w);
   EXPECT_TRUE(m.ArchiveConfigs.GetConfig(0)->GetBase(1)->KeepLast);
 
   const TCennik* tag = m.PriceTags.GetItem(0);
@@ -168,20 +167,19 @@ TEST_F(SettingsTest, RefusedAndDamagedLinesAreSkipped) {
   const TSettingsModel& m = Settings();
 
   ASSERT_EQ(m.Blanks.Count(), 1);
-  EXPECT_EQ(m.Blanks.GetItem(0)->Name, "А"_w);
-  EXPECT_EQ(m.Blanks.GetItem(0)->Text, "  строка\r\n"_w);
+  EXPECT_EQ(m.Blanks.GetItem(0)->Name + "|" + m.Blanks.GetItem(0)->Text, "А|  строка\r\n"_w);
 
   ASSERT_EQ(m.Bases.Count(), 1);
   const TDbaseStructure* a = m.Bases.GetItem(0);
   EXPECT_EQ(a->FileName, "a.dbf");
   ASSERT_EQ(a->FieldCount(), 1);  // only W survives
-  EXPECT_EQ(a->Fields[0].Name, "W");
-  EXPECT_EQ(a->Fields[0].Length, 10);
+  EXPECT_EQ(a->Fields[0].Name + std::to_string(a->Fields[0].Length), "W10");
 
   ASSERT_EQ(m.Books.Count(), 2);
   EXPECT_EQ(m.Books.GetItem(0)->Name, "Книга"_w);
-  EXPECT_EQ(m.Books.GetItem(0)->ColumnCount, 0);  // lines after the unknown blank ignored
-  EXPECT_EQ(m.Books.GetItem(1)->ColumnCount, 0);  // an absurd count is refused
+  // Lines after the unknown blank are ignored; an absurd count is refused.
+  EXPECT_EQ((std::array{m.Books.GetItem(0)->ColumnCount, m.Books.GetItem(1)->ColumnCount}),
+            (std::array{0, 0}));
 
   const TDocNode* root = m.DocTree.First();
   ASSERT_EQ(root->ChildCount(), 3);
@@ -201,17 +199,17 @@ TEST_F(SettingsTest, RefusedAndDamagedLinesAreSkipped) {
 
   ASSERT_EQ(m.ArchiveConfigs.Count(), 3);
   for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(m.ArchiveConfigs.GetConfig(i)->ID, (i + 1) % 3 + 1) << i;
+  ASSERT_EQ(m.ArchiveConfigs.GetConfig(2)->Count(), 1);
   EXPECT_EQ(m.ArchiveConfigs.GetConfig(2)->GetBase(0)->DateField, "DATE");
-  EXPECT_EQ(m.ArchiveConfigs.GetConfig(2)->Count(), 1);
   EXPECT_EQ(m.NextArchiveConfigID, 4);
 
   ASSERT_EQ(m.PriceTags.Count(), 1);
   const TCennik* tag = m.PriceTags.GetItem(0);
   EXPECT_EQ(tag->Width, 50);
   ASSERT_EQ(tag->ZoneCount(), 1);
-  EXPECT_EQ(tag->GetZone(0)->FontStyle, kFsItalic);
-  EXPECT_EQ(tag->GetZone(0)->FontSize, UnscaleFontSize(30));
-  EXPECT_EQ(tag->GetZone(0)->LetterCase, 0);
+  const TCenZone& zone = *tag->GetZone(0);
+  EXPECT_EQ((std::array<int32_t, 3>{zone.FontStyle, zone.FontSize, zone.LetterCase}),
+            (std::array<int32_t, 3>{kFsItalic, UnscaleFontSize(30), 0}));
   ASSERT_EQ(tag->Graphics.size(), 1u);  // number 1 was refused, 0 appended
   const auto& graph = *tag->Graphics[0];
   EXPECT_TRUE(graph.Kind == 0 && graph.LineWidth == 1);
@@ -255,9 +253,10 @@ TEST_F(SettingsTest, OversizedValuesAndListsStayWithinBounds) {
   ASSERT_EQ(m.Books.Count(), 1);
   const TSpravDef* book = m.Books.GetItem(0);
   ASSERT_EQ(book->SortKeyCount, 2);
-  EXPECT_EQ(book->SortKeys->Number, 2);
-  EXPECT_EQ(book->SortKeys->Next->Number, 0);
-  EXPECT_EQ(book->EditableColumns.to_ulong(), 6u);
+  EXPECT_EQ((std::array<uint64_t, 3>{static_cast<uint64_t>(book->SortKeys->Number),
+                                     static_cast<uint64_t>(book->SortKeys->Next->Number),
+                                     book->EditableColumns.to_ulong()}),
+            (std::array<uint64_t, 3>{2, 0, 6}));
 
   // Menus do not nest deeper than a hundred levels.
   int32_t deepest = 0;
@@ -270,10 +269,9 @@ TEST_F(SettingsTest, OversizedValuesAndListsStayWithinBounds) {
 TEST_F(SettingsTest, MissingFilesFailTheLoadButKeepWhatWasRead) {
   std::filesystem::remove(home_ / "local.ini");
   EXPECT_FALSE(LoadAllSettings());
-  EXPECT_EQ(Settings().Bases.Count(), 2);
-  EXPECT_EQ(GetSysVarText(kSysVarNoOperat, 0, 0), "15");
-  EXPECT_EQ(Settings().MouseScale, 480);
-  EXPECT_EQ(Settings().LastDate, (TDateRec{6, 3, 2007}));
+  EXPECT_EQ(std::tuple(Settings().Bases.Count(), GetSysVarText(kSysVarNoOperat, 0, 0),
+                       Settings().MouseScale, Settings().LastDate),
+            std::tuple(2, std::string("15"), 480, TDateRec{6, 3, 2007}));
   WriteBytes(home_ / "local.ini", Original("local.ini"));
   std::filesystem::remove(home_ / "manager.ini");
   EXPECT_FALSE(LoadAllSettings());
@@ -290,9 +288,7 @@ TEST_F(SettingsTest, ReloadKeepsLocalParametersLocal) {
   const TAutoList& params = Settings().AutoParams;
   ASSERT_EQ(params.Count(), 2);
   const TAPar* store = params.GetItem(params.IndexOfName("СКЛАД"_w));
-  EXPECT_TRUE(store->Local);
-  EXPECT_EQ(store->ValueText, "2");
-  EXPECT_EQ(store->Kind, 'N');
+  EXPECT_EQ(std::tie(store->Local, store->ValueText, store->Kind), std::tuple(true, std::string("2"), 'N'));
   EXPECT_EQ(params.GetValueText("НОВЫЙ"_w), "кривое'значение"_w);
   EXPECT_EQ(GetSysVarText(kSysVarNoOperat, 0, 0), "16");
 
@@ -301,18 +297,17 @@ TEST_F(SettingsTest, ReloadKeepsLocalParametersLocal) {
   ASSERT_TRUE(SaveLocalSettings());
   const std::string manager = ReadBytes(home_ / "manager.ini");
   const std::string local = ReadBytes(home_ / "local.ini");
-  EXPECT_EQ(manager.find("СКЛАД"_w), std::string::npos);
-  EXPECT_NE(local.find("ИМЯ_ПАРАМ=СКЛАД"_w), std::string::npos);
-  EXPECT_NE(manager.find("НОВЫЙ"_w), std::string::npos);
-  EXPECT_EQ(local.find("НОВЫЙ"_w), std::string::npos);
+  auto holds = [](const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; };
+  EXPECT_EQ((std::array{holds(manager, "СКЛАД"_w), holds(local, "ИМЯ_ПАРАМ=СКЛАД"_w), holds(manager, "НОВЫЙ"_w),
+                        holds(local, "НОВЫЙ"_w)}),
+            (std::array{false, true, true, false}));
 
   // A "manager.ini" that cannot be read keeps the parameters and the
   // counter as they were.
   std::filesystem::remove(home_ / "manager.ini");
   EXPECT_FALSE(ReloadAutoParams());
-  EXPECT_EQ(params.Count(), 2);
-  EXPECT_EQ(params.GetValueText("НОВЫЙ"_w), "кривое'значение"_w);
-  EXPECT_EQ(GetSysVarText(kSysVarNoOperat, 0, 0), "16");
+  EXPECT_EQ(std::tuple(params.Count(), params.GetValueText("НОВЫЙ"_w), GetSysVarText(kSysVarNoOperat, 0, 0)),
+            std::tuple(2, "кривое'значение"_w, std::string("16")));
 }
 
 TEST_F(SettingsTest, AccessLevelsSurviveASaveOrTheSaveIsRefused) {
@@ -323,8 +318,8 @@ TEST_F(SettingsTest, AccessLevelsSurviveASaveOrTheSaveIsRefused) {
   ASSERT_TRUE(SaveConfiguration());
   ASSERT_TRUE(LoadAllSettings());
   const TDocData* invoice = Settings().DocTree.FindID(6);
-  EXPECT_EQ(invoice->Description, "VARS\r\n  A N(10,2)\r\nWORK\r\n  A = 1 + 2\r\n");
-  EXPECT_EQ(invoice->PasswordNumber, 3);
+  EXPECT_EQ(std::tie(invoice->Description, invoice->PasswordNumber),
+            std::tuple(std::string("VARS\r\n  A N(10,2)\r\nWORK\r\n  A = 1 + 2\r\n"), 3));
 
   WriteBytes(home_ / "program.ini", Original("program.ini"));
   std::filesystem::remove(home_ / "program.in1");

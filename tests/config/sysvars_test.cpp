@@ -32,17 +32,18 @@ TEST_F(SysVars, LookUpByUpperCasedName) {
 }
 
 TEST_F(SysVars, ValuesAndTexts) {
-  EXPECT_EQ(GetSysVarText(2, 1, 0), "1");
-  EXPECT_EQ(GetSysVarText(1, 1, 0), "");
-  EXPECT_EQ(GetSysVarText(3, 0, 0), "0:00");
+  auto texts = [](std::initializer_list<std::array<int, 3>> asks) {
+    std::string all;
+    for (const auto& [index, mode, decimals] : asks) all += GetSysVarText(index, mode, decimals) + "|";
+    return all;
+  };
+  EXPECT_EQ(texts({{2, 1, 0}, {1, 1, 0}, {3, 0, 0}}), "1||0:00|");
 
   SetSysVarText(kSysVarCurDate, "6.12.2026");
   SetSysVarText(kSysVarCurTime, "9:05.07");
   SetSysVarText(kSysVarNoOperat, "41");
-  EXPECT_EQ(GetSysVarText(1, 0, 0), "6.12.2026");
-  EXPECT_EQ(GetSysVarText(1, 1, 0), "6 декабря 2026г."_w);
-  EXPECT_EQ(GetSysVarText(3, 3, 0), "9ч. 05мин. 07с."_w);
-  EXPECT_EQ(GetSysVarText(2, 1, 2), "41.00");
+  EXPECT_EQ(texts({{1, 0, 0}, {1, 1, 0}, {3, 3, 0}, {2, 1, 2}}),
+            "6.12.2026|6 декабря 2026г.|9ч. 05мин. 07с.|41.00|"_w);
   EXPECT_EQ(GetSysVarValue(1).Date, (TDateRec{6, 12, 2026}));
   EXPECT_EQ(std::pair(GetSysVarValue(2).Kind, GetSysVarValue(2).Num), std::pair('N', 41.0L));
   EXPECT_EQ(GetSysVarValue(3).Time, (TTimeRec{9, 5, 7}));
