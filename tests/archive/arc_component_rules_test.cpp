@@ -90,19 +90,13 @@ TEST(StoredNames, EveryRule) {
 TEST(ExtractorSelection, MasksWithAndWithoutFolders) {
   using Masks = std::vector<std::string>;
   const std::tuple<std::string, Masks, Masks, bool> flat[] = {
-      {"README", {"*.*"}, {}, true},
-      {"BASE.DBF", {"*.txt", "*.dbf"}, {}, true},
-      {"BASE.DBF", {"*.*"}, {"base.*"}, false},
-      {"", {"*"}, {}, false},
-  };
+      {"README", {"*.*"}, {}, true}, {"BASE.DBF", {"*.txt", "*.dbf"}, {}, true},
+      {"BASE.DBF", {"*.*"}, {"base.*"}, false}, {"", {"*"}, {}, false}};
   for (const auto& [name, masks, excluded, match] : flat)
     EXPECT_EQ(TUnBase::MatchesFileSpec(name, masks, excluded), match) << name;
   const std::tuple<std::string, Masks, Masks, bool, bool> dirs[] = {
-      {"sub/README", {"*.*"}, {}, true, true},
-      {"sub/a.dbf", {"sub/*.dbf"}, {}, false, true},
-      {"other/a.dbf", {"sub/*.dbf"}, {}, false, false},
-      {"a.dbf", {"*"}, {"*.dbf"}, true, false},
-  };
+      {"sub/README", {"*.*"}, {}, true, true}, {"sub/a.dbf", {"sub/*.dbf"}, {}, false, true},
+      {"other/a.dbf", {"sub/*.dbf"}, {}, false, false}, {"a.dbf", {"*"}, {"*.dbf"}, true, false}};
   for (auto [name, masks, excluded, recurse, match] : dirs)
     EXPECT_EQ(TUnBase::MatchesFileSpecDirs(name, masks, excluded, recurse), match) << name;
 
