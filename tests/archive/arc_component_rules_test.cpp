@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
+#include <vector>
 
 #include "archive/components/archive_root.h"
 #include "archive/components/bh_compressor.h"
@@ -30,11 +32,9 @@ TEST(ArcTypeDetection, BhPlainAndAfterAProgram) {
   test::PutFile(tmp / "short.BH", member.substr(0, 19));
   test::PutFile(tmp / "lib.jar", std::string("PK\x03\x04", 4) + std::string(40, 'x'));
   test::PutFile(tmp / "other", std::string(40, 'x'));
-  EXPECT_EQ(TypeOf(tmp / "a.BH"), atBh);
-  EXPECT_EQ(TypeOf(tmp / "sfx.exe"), atBhExe);
-  EXPECT_EQ(TypeOf(tmp / "short.BH"), atNA);
-  EXPECT_EQ(TypeOf(tmp / "lib.jar"), atJar);
-  EXPECT_EQ(TypeOf(tmp / "other"), atNA);
+  EXPECT_EQ(std::vector({TypeOf(tmp / "a.BH"), TypeOf(tmp / "sfx.exe"), TypeOf(tmp / "short.BH"),
+                         TypeOf(tmp / "lib.jar"), TypeOf(tmp / "other")}),
+            std::vector({atBh, atBhExe, atNA, atJar, atNA}));
   TArchiveRoot root;
   root.SetArchiveFile(tmp / "missing.BH");
   EXPECT_EQ(root.GetArchiveFile(), "");
@@ -88,23 +88,21 @@ TEST(StoredNames, EveryRule) {
 }
 
 TEST(ExtractorSelection, MasksWithAndWithoutFolders) {
-  EXPECT_TRUE(TUnBase::MatchesFileSpec("README", {"*.*"}, {}));
-  EXPECT_TRUE(TUnBase::MatchesFileSpec("BASE.DBF", {"*.txt", "*.dbf"}, {}));
-  EXPECT_FALSE(TUnBase::MatchesFileSpec("BASE.DBF", {"*.*"}, {"base.*"}));
-  EXPECT_FALSE(TUnBase::MatchesFileSpec("", {"*"}, {}));
+  using Masks = std::vector<std::string>;
+  const std::tuple<std::string, Masks, Masks, bool> flat[] = {
+      {"README", {"*.*"}, {}, true}, {"BASE.DBF", {"*.txt", "*.dbf"}, {}, true},
+      {"BASE.DBF", {"*.*"}, {"base.*"}, false}, {"", {"*"}, {}, false}};
+  for (const auto& [name, masks, excluded, match] : flat)
+    EXPECT_EQ(TUnBase::MatchesFileSpec(name, masks, excluded), match) << name;
+  const std::tuple<std::string, Masks, Masks, bool, bool> dirs[] = {
+      {"sub/README", {"*.*"}, {}, true, true}, {"sub/a.dbf", {"sub/*.dbf"}, {}, false, true},
+      {"other/a.dbf", {"sub/*.dbf"}, {}, false, false}, {"a.dbf", {"*"}, {"*.dbf"}, true, false}};
+  for (auto [name, masks, excluded, recurse, match] : dirs)
+    EXPECT_EQ(TUnBase::MatchesFileSpecDirs(name, masks, excluded, recurse), match) << name;
 
-  std::vector<std::string> masks = {"*.*"};
-  EXPECT_TRUE(TUnBase::MatchesFileSpecDirs("sub/README", masks, {}, true));
-  masks = {"sub/*.dbf"};
-  EXPECT_TRUE(TUnBase::MatchesFileSpecDirs("sub/a.dbf", masks, {}, false));
-  EXPECT_FALSE(TUnBase::MatchesFileSpecDirs("other/a.dbf", masks, {}, false));
-  masks = {"*"};
-  EXPECT_FALSE(TUnBase::MatchesFileSpecDirs("a.dbf", masks, {"*.dbf"}, true));
-
-  EXPECT_EQ(TUnBase::ExtractDirPart("C:\\"), "C:\\");
-  EXPECT_EQ(TUnBase::ExtractDirPart("dir\\file.txt"), "dir");
-  EXPECT_EQ(TUnBase::ExtractDirPart("a/b/c.txt"), "a/b");
-  EXPECT_EQ(TUnBase::ExtractDirPart("c.txt"), "");
+  const std::pair<std::string, std::string> parts[] = {
+      {"C:\\", "C:\\"}, {"dir\\file.txt", "dir"}, {"a/b/c.txt", "a/b"}, {"c.txt", ""}};
+  for (const auto& [path, dir] : parts) EXPECT_EQ(TUnBase::ExtractDirPart(path), dir) << path;
 }
 
 TEST(FileScan, ListModeMergesMasksOfOneFolder) {

@@ -70,13 +70,12 @@ TEST(ArcGlobals, FileAndFolderTests) {
   EXPECT_TRUE(FolderHasNoFiles(d + "a"));
   test::WriteBytes(d + "a/Data.DBF", "x");
   EXPECT_FALSE(FolderHasNoFiles(d + "a"));
-  EXPECT_TRUE(FileExistsAny(d + "a\\*.dbf"));
-  EXPECT_TRUE(FileExistsAny(d + "a\\b"));
-  EXPECT_FALSE(FileExistsAny(d + "a\\*.ntx"));
-  EXPECT_TRUE(IsPlainFile(d + "a\\Data.DBF"));
-  EXPECT_FALSE(IsPlainFile(d + "a\\.hidden"));
-  EXPECT_FALSE(IsPlainFile(d + "a\\b"));
-  EXPECT_FALSE(IsPlainFile(d + "a\\none"));
+  EXPECT_EQ(std::vector({FileExistsAny(d + "a\\*.dbf"), FileExistsAny(d + "a\\b"), FileExistsAny(d + "a\\*.ntx")}),
+            std::vector({true, true, false}));
+  // Hidden files, folders and missing names are not plain files.
+  EXPECT_EQ(std::vector({IsPlainFile(d + "a\\Data.DBF"), IsPlainFile(d + "a\\.hidden"), IsPlainFile(d + "a\\b"),
+                         IsPlainFile(d + "a\\none")}),
+            std::vector({true, false, false, false}));
   ::chmod((d + "a/Data.DBF").c_str(), 0444);
   EXPECT_FALSE(IsPlainFile(d + "a\\Data.DBF"));
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "archive/components/arc_messages.h"
 #include "archive/components/bh_compressor.h"
@@ -62,29 +62,22 @@ class BhRoundTrip : public ::testing::TestWithParam<int> {
       }
       EXPECT_EQ(a.substr(at, 4), std::string("BH\x05\x07", 4));
       const uint16_t nameLen = Le16(a, at + 33), extraLen = Le16(a, at + 35);
-      EXPECT_EQ(static_cast<uint8_t>(a[at + 6]), 37);
-      EXPECT_EQ(Le16(a, at + 4), 37 + nameLen + extraLen);
-      EXPECT_EQ(static_cast<uint8_t>(a[at + 7]), 6);
-      EXPECT_EQ(static_cast<uint8_t>(a[at + 8]), 3);
-      EXPECT_EQ(static_cast<uint8_t>(a[at + 9]) & 1, 0);
+      const auto byte = [&](std::size_t i) { return static_cast<int>(static_cast<uint8_t>(a[at + i])); };
+      // Header size, versions, no encryption, no comment, no extra field, archive attribute.
+      EXPECT_EQ(std::tuple(byte(6), Le16(a, at + 4), byte(7), byte(8), byte(9) & 1, Le32(a, at + 29), extraLen,
+                           Le16(a, at + 27)),
+                std::tuple(37, 37 + nameLen, 6, 3, 0, 0u, 0, 0x20));
       const uint8_t method = static_cast<uint8_t>(a[at + 10]);
       const uint32_t packed = Le32(a, at + 15), unpacked = Le32(a, at + 19), crc = Le32(a, at + 23);
-      EXPECT_EQ(Le32(a, at + 29), 0u);
-      EXPECT_EQ(extraLen, 0);
       const std::string name = DosToWinStr(a.substr(at + 37, nameLen));
       if (!files_.count(name)) {
         ADD_FAILURE() << name;
         return packedMembers;
       }
       const std::string& data = files_[name];
-      EXPECT_EQ(unpacked, data.size()) << name;
-      const uint32_t expectCrc =
-          data.empty() ? 0 : static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
-      EXPECT_EQ(crc, expectCrc) << name;
-      EXPECT_EQ(Le16(a, at + 27), 0x20) << name;
+      EXPECT_EQ(std::tuple(unpacked, crc), std::tuple(data.size(), test::Crc32Of(data))) << name;
       if (data.empty() || method == 0) {
-        EXPECT_EQ(method, 0) << name;
-        EXPECT_EQ(packed, data.size()) << name;
+        EXPECT_EQ(std::tuple(method, packed), std::tuple(0, data.size())) << name;
       } else {
         ++packedMembers;
         EXPECT_NE(std::find(allowedMethods.begin(), allowedMethods.end(), method), allowedMethods.end()) << name;
@@ -129,8 +122,7 @@ TEST_F(BhRoundTrip, StoredRoundTripIsLabelledMethodZero) {
   EXPECT_EQ(Pack(cmDeflate, dtDeflateS), static_cast<int32_t>(files_.size()));
   const std::string a = GetFile(archive_);
   for (std::size_t at = 0; at < a.size(); at += 37 + Le16(a, at + 33) + Le32(a, at + 15)) {
-    EXPECT_EQ(a[at + 10], 0);
-    EXPECT_EQ(Le32(a, at + 15), Le32(a, at + 19));
+    EXPECT_EQ(std::tuple(a[at + 10], Le32(a, at + 15)), std::tuple(0, Le32(a, at + 19)));
   }
   EXPECT_EQ(Unpack(), static_cast<int32_t>(files_.size()));
   ExpectFilesBack();
@@ -189,9 +181,9 @@ TEST(BhFolders, TreeWithStoredFoldersAndAnEmptyOne) {
   ext.SetExtractDir(tmp.Dir() + "out");
   ext.FileSpec = {"*.*"};
   EXPECT_EQ(ext.Extract(), 3);
-  EXPECT_EQ(test::GetFile(tmp.Dir() + "out/top.txt"), "top");
-  EXPECT_TRUE(test::GetFile(tmp.Dir() + "out/Подпапка/inner.dbf"_w) == test::RussianText(9000));
-  EXPECT_EQ(test::GetFile(tmp.Dir() + "out/a/b/deep.txt"), "deep");
+  EXPECT_TRUE(std::tuple(test::GetFile(tmp.Dir() + "out/top.txt"), test::GetFile(tmp.Dir() + "out/a/b/deep.txt"),
+                         test::GetFile(tmp.Dir() + "out/Подпапка/inner.dbf"_w)) ==
+              std::tuple("top", "deep", test::RussianText(9000)));
   EXPECT_TRUE(fs::is_directory(tmp / "out/empty"));
 }
 

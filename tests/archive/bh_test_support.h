@@ -2,6 +2,8 @@
 // of the ".BH" compressor and extractor.
 #pragma once
 
+#include <zlib.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -50,14 +52,8 @@ inline void MakeFolder(const std::string& dir, const std::map<std::string, std::
   for (const auto& [name, bytes] : files) PutFile(dir + name, bytes);
 }
 
-inline uint32_t Le32(const std::string& b, std::size_t at) {
-  return static_cast<uint32_t>(static_cast<uint8_t>(b[at])) | static_cast<uint32_t>(static_cast<uint8_t>(b[at + 1])) << 8 |
-         static_cast<uint32_t>(static_cast<uint8_t>(b[at + 2])) << 16 |
-         static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
-}
-inline uint16_t Le16(const std::string& b, std::size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
-}
+inline uint32_t Le32(const std::string& b, std::size_t at) { return GetLe(b, at, 4); }
+inline uint16_t Le16(const std::string& b, std::size_t at) { return static_cast<uint16_t>(GetLe(b, at, 2)); }
 
 }  // namespace vm::test
 
@@ -94,13 +90,9 @@ inline std::string RawMemberBytes(const RawMember& m) {
   return h + m.Name + m.Data;
 }
 
+// zlib's CRC, independent of the component's own.
 inline uint32_t Crc32Of(const std::string& s) {
-  uint32_t c = 0xFFFFFFFFu;
-  for (unsigned char b : s) {
-    c ^= b;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-  }
-  return s.empty() ? 0 : ~c;
+  return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(s.data()), static_cast<uInt>(s.size())));
 }
 
 inline RawMember StoredMember(const std::string& name, const std::string& data) {

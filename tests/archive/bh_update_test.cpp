@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <tuple>
 
 #include "archive/components/arc_messages.h"
 #include "archive/components/bh_compressor.h"
@@ -13,6 +15,7 @@ namespace vm {
 namespace {
 
 namespace fs = std::filesystem;
+using Files = std::map<std::string, std::string>;
 
 class BhUpdate : public ::testing::Test {
  protected:
@@ -28,7 +31,7 @@ class BhUpdate : public ::testing::Test {
     comp_.FileSpec = {tmp_.Dir() + "src/*.*"};
     ASSERT_EQ(comp_.Compress(), 2);
   }
-  std::map<std::string, std::string> ExtractAll() {
+  Files ExtractAll() {
     fs::remove_all(tmp_ / "out");
     TUnBh ext;
     ext.SetArchiveFile(archive_);
@@ -36,7 +39,7 @@ class BhUpdate : public ::testing::Test {
     ext.FileSpec = {"*.*"};
     ext.Passwords = passwords_;
     ext.Extract();
-    std::map<std::string, std::string> got;
+    Files got;
     if (fs::exists(tmp_ / "out"))
       for (const auto& e : fs::directory_iterator(tmp_ / "out")) got[e.path().filename().string()] = test::GetFile(e.path().string());
     return got;
@@ -55,10 +58,7 @@ TEST_F(BhUpdate, NewFilesJoinTheKeptMembers) {
   test::PutFile(tmp_.Dir() + "more/c.txt", "cccc");
   comp_.FileSpec = {tmp_.Dir() + "more/*.*"};
   EXPECT_EQ(comp_.Compress(), 1);
-  const auto got = ExtractAll();
-  EXPECT_EQ(got.size(), 3u);
-  EXPECT_EQ(got.at("c.txt"), "cccc");
-  EXPECT_EQ(got.at("b.txt"), "bbbb");
+  EXPECT_EQ(ExtractAll(), Files({{"a.txt", test::RussianText(4000)}, {"b.txt", "bbbb"}, {"c.txt", "cccc"}}));
 }
 
 TEST_F(BhUpdate, AChangedFileReplacesItsMemberOnlyThroughTheReplaceEvent) {
@@ -66,25 +66,20 @@ TEST_F(BhUpdate, AChangedFileReplacesItsMemberOnlyThroughTheReplaceEvent) {
   comp_.FileSpec = {tmp_.Dir() + "src/b.txt"};
   EXPECT_EQ(comp_.Compress(), 0);
   ASSERT_FALSE(codes_.empty());
-  EXPECT_EQ(codes_.front(), kErrNoEvent);
-  EXPECT_EQ(extended_.front(), "OnReplaceFile");
+  EXPECT_EQ(std::tuple(codes_.front(), extended_.front()), std::tuple(kErrNoEvent, std::string("OnReplaceFile")));
   EXPECT_EQ(ExtractAll().at("b.txt"), "bbbb");
 
   comp_.OnReplaceFile = [](const std::string&, const std::string&, double, double, int64_t, int64_t, int32_t,
                            int32_t, bool& replace) { replace = true; };
   EXPECT_EQ(comp_.Compress(), 1);
-  const auto got = ExtractAll();
-  EXPECT_EQ(got.size(), 2u);
-  EXPECT_EQ(got.at("b.txt"), "changed");
+  EXPECT_EQ(ExtractAll(), Files({{"a.txt", test::RussianText(4000)}, {"b.txt", "changed"}}));
 }
 
 TEST_F(BhUpdate, DeleteDropsTheMatchingMembers) {
   comp_.Switch = swDelete;
   comp_.FileSpec = {"a.txt"};
   EXPECT_EQ(comp_.Compress(), 1);
-  const auto got = ExtractAll();
-  EXPECT_EQ(got.size(), 1u);
-  EXPECT_TRUE(got.count("b.txt"));
+  EXPECT_EQ(ExtractAll(), Files({{"b.txt", "bbbb"}}));
 }
 
 TEST_F(BhUpdate, ReadingPassWalksEveryMember) {
@@ -93,7 +88,7 @@ TEST_F(BhUpdate, ReadingPassWalksEveryMember) {
   comp_.OnRead = [&](int32_t offset, int32_t number) { seen.push_back(number * 1000000 + offset); };
   comp_.Compress();
   ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0], 1000000);
+  EXPECT_EQ(seen[0], 1000000);  // member 1 at offset 0
 }
 
 TEST_F(BhUpdate, CancelledRunLeavesTheOldArchiveWhole) {
@@ -116,10 +111,7 @@ TEST_F(BhUpdate, EncryptedMembersNeedTheirPassword) {
     EXPECT_EQ(test::GetFile(archive_)[9] & 1, 1);
     EXPECT_TRUE(ExtractAll().empty());  // no password, nothing written
     passwords_ = {"wrong", "секрет"_w};
-    const auto got = ExtractAll();
-    EXPECT_EQ(got.size(), 2u);
-    EXPECT_EQ(got.at("b.txt"), "bbbb");
-    EXPECT_TRUE(got.at("a.txt") == test::RussianText(4000));
+    EXPECT_TRUE(ExtractAll() == Files({{"a.txt", test::RussianText(4000)}, {"b.txt", "bbbb"}}));
     passwords_.clear();
   }
 }
@@ -145,9 +137,9 @@ TEST(BhSelection, ExcludedSkippedAndMovedFiles) {
   comp.OnDeleteFile = [&](const std::string& name, int32_t, int32_t) { deleted.push_back(name); };
   EXPECT_EQ(comp.Compress(), 2);
   EXPECT_EQ(deleted.size(), 2u);
-  EXPECT_FALSE(test::FileThere(tmp.Dir() + "src/a.dbf"));
-  EXPECT_TRUE(test::FileThere(tmp.Dir() + "src/b.bin"));
-  EXPECT_TRUE(test::FileThere(tmp.Dir() + "src/c.log"));
+  EXPECT_EQ(std::tuple(test::FileThere(tmp.Dir() + "src/a.dbf"), test::FileThere(tmp.Dir() + "src/b.bin"),
+                       test::FileThere(tmp.Dir() + "src/c.log")),
+            std::tuple(false, true, true));
 
   std::vector<std::pair<std::string, bool>> ends;
   TUnBh ext;
@@ -156,9 +148,7 @@ TEST(BhSelection, ExcludedSkippedAndMovedFiles) {
   ext.SetExtractDir(tmp.Dir() + "out");
   ext.FileSpec = {"d.*"};
   EXPECT_EQ(ext.Extract(), 1);
-  ASSERT_EQ(ends.size(), 1u);
-  EXPECT_EQ(ends[0].first, tmp.Dir() + "out/d.dbf");
-  EXPECT_TRUE(ends[0].second);
+  EXPECT_EQ(ends, (std::vector<std::pair<std::string, bool>>{{tmp.Dir() + "out/d.dbf", true}}));
 }
 
 }  // namespace

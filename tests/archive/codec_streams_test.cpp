@@ -24,19 +24,11 @@ std::string Deflate(const std::string& plain, TDeflateType level = dtDeflateN) {
   return test::Bytes(out);
 }
 
-std::string InflateAll(const std::string& packed, std::size_t expected, int32_t piece = 32768) {
+std::string InflateAll(const std::string& packed, std::size_t expected) {
   TMemoryStream32 in;
   test::Load(in, packed);
   TDecompressStream z(in);
-  std::string out;
-  std::string buf(static_cast<std::size_t>(piece), '\0');
-  while (out.size() < expected) {
-    const int32_t want = static_cast<int32_t>(std::min<std::size_t>(piece, expected - out.size()));
-    const int32_t got = z.Read(buf.data(), want);
-    if (got <= 0) break;
-    out.append(buf.data(), static_cast<std::size_t>(got));
-  }
-  return out;
+  return test::ReadUpTo(z, expected);
 }
 
 TEST(CompressStream, RoundTripsLargeDataThroughBothStreamsAndCountsDown) {
@@ -141,13 +133,7 @@ TEST(CodecStreams, EncryptedDeflateInflatesWithTheSameKeys) {
   TDecompressStream z(packed);
   z.Info.Encrypted = true;
   z.Info.Cipher = &in;
-  std::string back(plain.size(), '\0');
-  for (std::size_t at = 0; at < back.size();) {
-    const int32_t got = z.Read(back.data() + at, static_cast<int32_t>(std::min<std::size_t>(32768, back.size() - at)));
-    ASSERT_GT(got, 0);
-    at += static_cast<std::size_t>(got);
-  }
-  EXPECT_TRUE(back == plain);
+  EXPECT_TRUE(test::ReadUpTo(z, plain.size()) == plain);
 }
 
 TEST(StoreStream, EncryptedCopyKeepsThePrecomputedCrcAndDecryptsBack) {
@@ -215,7 +201,7 @@ TEST(CodecStreamsOracle, PythonZlibInflatesOurDeflateAndWeInflateItsDeflate) {
       "python3 -c \"import zlib,sys; c=zlib.compressobj(9, zlib.DEFLATED, -15); d=open(sys.argv[1],'rb').read(); "
       "open(sys.argv[2],'wb').write(c.compress(d)+c.flush())\" " +
       test::Quote(dir / "plain") + " " + test::Quote(dir / "theirs.raw")));
-  EXPECT_EQ(InflateAll(test::ReadBytes(dir / "theirs.raw"), plain.size(), 32768), plain);
+  EXPECT_EQ(InflateAll(test::ReadBytes(dir / "theirs.raw"), plain.size()), plain);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <tuple>
 #include <vector>
 
 #include "archive/components/arc_globals.h"
@@ -53,16 +54,15 @@ class FakeDisk : public TDiskManager {
 TEST(DiskManager, RefusalsAreReportedOnceAndCallbacksMayRetry) {
   TempDir dir;
   Reports r;
-  FakeDisk protectedDisk;
-  protectedDisk.ProtectedFor = 100;
-  EXPECT_FALSE(protectedDisk.CheckDisk(dir.Dir(), r.Callbacks()));
-  EXPECT_EQ(r.Codes, std::vector<int32_t>{kErrWriteProtected});
-
-  r.Codes.clear();
-  FakeDisk empty;
-  empty.NotReadyFor = 100;
-  EXPECT_FALSE(empty.CheckDisk(dir.Dir(), r.Callbacks()));
-  EXPECT_EQ(r.Codes, std::vector<int32_t>{kErrNotAccessible});
+  for (const auto& [notReady, writeProtected, code] :
+       {std::tuple{0, 100, kErrWriteProtected}, std::tuple{100, 0, kErrNotAccessible}}) {
+    FakeDisk disk;
+    disk.NotReadyFor = notReady;
+    disk.ProtectedFor = writeProtected;
+    r.Codes.clear();
+    EXPECT_FALSE(disk.CheckDisk(dir.Dir(), r.Callbacks()));
+    EXPECT_EQ(r.Codes, std::vector<int32_t>{code});
+  }
 
   r.Codes.clear();
   FakeDisk later;

@@ -33,11 +33,15 @@ struct Decoded {
   uint32_t Crc;
 };
 
-Decoded Decode(const std::string& packed, int64_t size, TFusedParams p = kFusedMethod3Params, int mode = 0) {
+// A password makes the data encrypted (mode 1).
+Decoded Decode(const std::string& packed, int64_t size, TFusedParams p = kFusedMethod3Params,
+               const std::string& password = "") {
   TMemoryStream32 src;
   test::Load(src, packed);
   TMemoryStream32 dst;
   TPlainCodecHost host;
+  const int mode = password.empty() ? 0 : 1;
+  if (mode) host.Cipher.InitKeys(password);
   TFusedDecoder decoder;
   decoder.Init(kCrc32, p.DictionaryBits, p.PositionBits, mode);
   const TFusedResult r = decoder.Decode(host, src, dst, static_cast<int64_t>(packed.size()), size);
@@ -118,15 +122,9 @@ TEST(FusedDecoder, EncryptedMemberIsDecryptedAsItIsRead) {
   TZipCipher enc;
   enc.InitKeys("pw");
   enc.EncryptBuffer(reinterpret_cast<uint8_t*>(packed.data()), packed.size());
-  TMemoryStream32 src;
-  test::Load(src, packed);
-  TMemoryStream32 dst;
-  TPlainCodecHost host;
-  host.Cipher.InitKeys("pw");
-  TFusedDecoder decoder;
-  decoder.Init(kCrc32, 15, 5, 1);
-  EXPECT_EQ(decoder.Decode(host, src, dst, static_cast<int64_t>(packed.size()), 50000), TFusedResult::Ok);
-  EXPECT_TRUE(test::Bytes(dst) == plain);
+  const Decoded d = Decode(packed, 50000, kFusedMethod3Params, "pw");
+  EXPECT_EQ(d.Result, TFusedResult::Ok);
+  EXPECT_TRUE(d.Out == plain);
 }
 
 TEST(FusedDecoder, ZeroSizeWritesNothing_AndAFailedWriteIsReported) {

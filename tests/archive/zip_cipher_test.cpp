@@ -7,6 +7,7 @@
 
 #include "archive/components/codec_streams.h"
 #include "lzh_member.h"
+#include "stream_helpers.h"
 #include "support/oracle_tools.h"
 #include "support/temp_dir.h"
 
@@ -101,17 +102,11 @@ TEST(ZipCipherOracle, DecryptsStoredAndDeflatedMembersOfZipP) {
     } else {
       ASSERT_EQ(e.Method, 8);
       TMemoryStream32 src;
-      src.WriteBuffer(e.Data.data() + 12, static_cast<int32_t>(e.Data.size() - 12));
-      src.Seek(0, soBeginning);
+      test::Load(src, e.Data.substr(12));
       TDecompressStream z(src);
       z.Info.Encrypted = true;
       z.Info.Cipher = &cipher;
-      out.resize(plain.size());
-      for (std::size_t at = 0; at < out.size();) {
-        const int32_t got = z.Read(out.data() + at, static_cast<int32_t>(std::min<std::size_t>(32768, out.size() - at)));
-        ASSERT_GT(got, 0);
-        at += static_cast<std::size_t>(got);
-      }
+      out = test::ReadUpTo(z, plain.size());
     }
     EXPECT_TRUE(out == plain);
     EXPECT_EQ(UpdateCrc32(kCrc32Start, out.data(), out.size()) ^ 0xFFFFFFFFu, e.Crc);
