@@ -19,6 +19,7 @@
 #include "documents/headless_steps.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
+#include "output/devices/serial_scanner.h"
 #include "platform/encoding.h"
 #include "ui/startup.h"
 
@@ -123,6 +124,7 @@ int main(int argc, char** argv) {
 
   TRunServices services(std::move(answers));
   InstallUiServices(&services);
+  TScannerInstallation scanner;
   InitProgramDirectory();
   SetCommandLine(argc, argv);
 
