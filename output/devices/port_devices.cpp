@@ -40,7 +40,9 @@ std::map<int, std::string> ReadPortsIni() {
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    const std::string line = TrimBlanks(text.substr(start, end - start));
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    line = TrimBlanks(line);
     const std::size_t eq = line.find('=');
     if (eq != std::string::npos) {
       const int n = ComNumber(TrimBlanks(line.substr(0, eq)));

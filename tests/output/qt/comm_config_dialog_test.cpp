@@ -7,6 +7,9 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <cstdlib>
 
 #include "output/devices/comm_config.h"
 #include "output/devices/port_devices.h"
@@ -65,6 +68,25 @@ TEST(CommConfigDialog, OkWritesTheFieldsAndTheDeviceCancelWritesNothing) {
   ASSERT_TRUE(ShowCommConfigDialog(nullptr, "COM2", config));
   EXPECT_EQ(std::tuple(LineSettingsOf(config).BaudRate, LineSettingsOf(config).StopBits, FlowControlOf(config)),
             std::tuple(19200u, uint8_t{2}, TFlowControl::None));
+}
+
+}  // namespace
+}  // namespace vm
+
+namespace vm {
+namespace {
+
+// A picture of the dialog on the screen, for people to look at; taken only
+// when VELOMAR_SCREENSHOTS names a folder.
+TEST(Screenshot, PortSettingsDialog) {
+  const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
+  if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
+  test::ProgramHome home;
+  TCommConfigDialog dialog("COM1", DefaultPortConfig());
+  dialog.show();
+  QTest::qWait(800);
+  QScreen* screen = QGuiApplication::primaryScreen();
+  ASSERT_TRUE(screen->grabWindow(0).save(QString::fromLocal8Bit(folder) + "/port_settings_dialog.png"));
 }
 
 }  // namespace

@@ -4,7 +4,11 @@
 // away does not upset the program, and the port opens again.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
 #include <QTest>
 #include <filesystem>
 
@@ -62,6 +66,21 @@ std::string Code(const TDataView& view, int32_t row) {
   return s;
 }
 
+// Answers the next message box, whatever modal window is up before it.
+void AnswerNextBox(const char* caption) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, caption] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    for (QAbstractButton* b : box->buttons())
+      if (b->text() == QString::fromUtf8(caption)) b->click();
+  });
+  timer->start();
+}
+
 const TComPort* ScannerPort() {
   auto* scanner = dynamic_cast<TSerialScanner*>(&Scanner());
   return scanner ? scanner->Port() : nullptr;
@@ -105,7 +124,7 @@ TEST(ScannerWindow, CodesFromThePortBecomeRowsOnceInOrderAndAHangUpIsSurvived) {
     ASSERT_TRUE(second.Write(std::string(kBarcodes[4]) + "\r"));
     ASSERT_TRUE(RowsCome(view, kCodes + 1));
     EXPECT_EQ(Code(view, kCodes), "5");
-    test::ClickInMessageBox("Да");
+    AnswerNextBox("Да");
     QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
   };
   hooks.Shown = [&](TMainWindow& w) {
@@ -123,7 +142,9 @@ TEST(ScannerWindow, CodesFromThePortBecomeRowsOnceInOrderAndAHangUpIsSurvived) {
     item->trigger();
     // The run's end only silenced the port: the settings keep it open.
     EXPECT_NE(ScannerPort(), nullptr);
-    if (const TComPort* port = ScannerPort()) EXPECT_FALSE(port->Lines().Enabled());
+    if (const TComPort* port = ScannerPort()) {
+      EXPECT_FALSE(port->Lines().Enabled());
+    }
     test::ClickInMessageBox("Да");
     w.close();
   };
