@@ -11,18 +11,10 @@
 #include "output/devices/comm_config.h"
 #include "output/devices/serial_scanner.h"
 #include "output/pty_rig.h"
+#include "output/scanner_record.h"
 
 namespace vm::test {
 namespace {
-
-TSerialRecord RecordFor(const std::string& device, bool closeAfter) {
-  TSerialRecord record{};
-  const TPortConfig config = DefaultPortConfig();
-  std::copy(config.begin(), config.end(), record.begin());
-  std::copy(device.begin(), device.end(), record.begin() + 52);
-  record[68] = closeAfter ? 1 : 0;
-  return record;
-}
 
 struct ScannerRig {
   ScannerRig() {
@@ -55,7 +47,7 @@ struct ScannerRig {
 
 TEST(SerialScanner, WithoutTheCloseAfterFlagARunsEndOnlySilencesThePort) {
   ScannerRig r;
-  const TSerialRecord record = RecordFor(r.Pty.Path(), false);
+  const TSerialRecord record = ScannerRecord(r.Pty.Path(), false);
   OpenScanner(record);
   ASSERT_TRUE(r.Scanner.PortExists());
   ASSERT_FALSE(r.Scanner.Port()->ErrorFlag()) << r.Scanner.Port()->ErrorText();
@@ -72,7 +64,7 @@ TEST(SerialScanner, WithoutTheCloseAfterFlagARunsEndOnlySilencesThePort) {
 
 TEST(SerialScanner, WithTheCloseAfterFlagARunsEndClosesThePort) {
   ScannerRig r;
-  const TSerialRecord record = RecordFor(r.Pty.Path(), true);
+  const TSerialRecord record = ScannerRecord(r.Pty.Path(), true);
   OpenScanner(record);
   ASSERT_TRUE(r.Scanner.PortExists());
   ReleaseScanner(record);
@@ -87,7 +79,7 @@ TEST(SerialScanner, WithTheCloseAfterFlagARunsEndClosesThePort) {
 
 TEST(SerialScanner, APortThatCannotBeOpenedShowsNothingAndSendsNothing) {
   ScannerRig r;
-  OpenScanner(RecordFor("/dev/ttyNoSuch", false));
+  OpenScanner(ScannerRecord("/dev/ttyNoSuch", false));
   ASSERT_TRUE(r.Scanner.PortExists());
   EXPECT_TRUE(r.Scanner.Port()->ErrorFlag());
   EXPECT_FALSE(r.Scanner.Port()->ErrorText().empty());

@@ -17,10 +17,12 @@
 #include "output/devices/comm_config.h"
 #include "output/devices/serial_scanner.h"
 #include "output/pty_rig.h"
+#include "output/scanner_record.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "tests/ui/qt/date_answer.h"
 #include "tests/ui/qt/modal.h"
+#include "tests/ui/qt/menu_items.h"
 #include "ui/data_view.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/document_window.h"
@@ -37,22 +39,9 @@ const std::array<const char*, 8> kBarcodes = {"4600000000374", "4600000000749", 
                                               "4600000001487", "4600000001852", "4600000002224",
                                               "4600000002590", "4600000002965"};
 
-TMyMenuItem* FindItem(QMenu* menu, const QString& caption) {
-  for (QAction* a : menu->actions()) {
-    if (a->menu())
-      if (TMyMenuItem* found = FindItem(a->menu(), caption)) return found;
-    if (auto* item = qobject_cast<TMyMenuItem*>(a); item && item->text() == caption) return item;
-  }
-  return nullptr;
-}
+using test::FindItem;
 
-void NameThePort(const std::string& device) {
-  TSerialRecord& record = Settings().SerialRecord;
-  record.fill(0);
-  const TPortConfig config = DefaultPortConfig();
-  std::copy(config.begin(), config.end(), record.begin());
-  std::copy(device.begin(), device.end(), record.begin() + 52);
-}
+void NameThePort(const std::string& device) { Settings().SerialRecord = test::ScannerRecord(device); }
 
 bool RowsCome(const TDataView& view, int32_t count) {
   for (int i = 0; i < 12000 && view.RowCount() < count; ++i) QTest::qWait(5);
