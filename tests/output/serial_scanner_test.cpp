@@ -29,15 +29,16 @@ struct ScannerRig {
     Scanner.FreePort();
     InstallScannerServices(nullptr);
   }
-  // The lines the window has handled so far, once the count has come.
+  // What SCANER made of the lines, once the window has handled count of
+  // them in all.
   std::string Handled(int count) {
-    int handled = 0;
     Eventually([&] {
-      handled += Window->DrainScanLines();
-      return handled >= count;
+      handled_ += Window->DrainScanLines();
+      return handled_ >= count;
     });
     return Doc.Doc.Context.Symbols().FindVariable("S")->Value.Str;
   }
+  int handled_ = 0;
 
   PtyPair Pty;
   TSerialScanner Scanner{nullptr};
