@@ -462,7 +462,9 @@ def print_sheet(doc, sheet, printer, copies):
         doc.storeToURL(url(pdf), (prop("FilterName", "calc_pdf_Export"),
                                   prop("FilterData", uno.Any("[]com.sun.star.beans.PropertyValue",
                                                              (prop("Selection", sheet),)))))
-        args = ["lp", "-s", "-n", str(copies)]
+        # The cairo renderer keeps the text of the sheet as text where a
+        # queue turns the job into a file again.
+        args = ["lp", "-s", "-n", str(copies), "-o", "pdftops-renderer=pdftocairo"]
         if printer:
             args += ["-d", printer]
         done = subprocess.run(args + [pdf], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
