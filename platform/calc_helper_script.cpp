@@ -280,9 +280,59 @@ def sheet_of(number, sheet):
     return sheets.getByIndex(sheet - 1)
 
 
-def address_position(sheet, address):
-    a = sheet.getCellRangeByName(address).getRangeAddress()
-    return a
+# A row copy kept back: (book, sheet, first, last, target, count), with the
+# rows written since it was asked for, per sheet. Copies of the same rows
+# one below the other join it, so a report copied row by row is one call.
+pending_copy = None
+written_rows = {}
+
+
+def can_join(number, sheet_no, first, last, target):
+    if pending_copy is None:
+        return False
+    book, sheet, f, l, t, count = pending_copy
+    rows = written_rows.get((number, sheet_no), set())
+    height = l - f + 1
+    end = t + count * height
+    # Its source: the kept copy's own rows, or one of the copies made of
+    # them, which are the same while nothing has been written into them.
+    same_rows = first == f or (t <= first and last < end and (first - t) % height == 0)
+    # It joins when it goes on below the kept one and no write since
+    # touched its source or lies where the rows go in.
+    return ((book, sheet) == (number, sheet_no) and last - first + 1 == height and same_rows
+            and target == end and not any(r >= target or first <= r <= last for r in rows))
+
+
+def queue_copy(number, sheet_no, first, last, target, count):
+    global pending_copy
+    if count <= 0 or last < first:
+        return
+    if can_join(number, sheet_no, first, last, target):
+        b, s_, f, l, t, c = pending_copy
+        pending_copy = (b, s_, f, l, t, c + count)
+        return
+    flush()
+    if 1 <= first and last < target:
+        pending_copy = (number, sheet_no, first, last, target, count)
+        return
+    sheet = sheet_of(number, sheet_no)
+    if sheet is not None:
+        copy_rows(sheet, first, last, target, count)
+
+
+def flush():
+    global pending_copy
+    if pending_copy is not None:
+        number, sheet_no, first, last, target, count = pending_copy
+        pending_copy = None
+        sheet = sheet_of(number, sheet_no)
+        if sheet is not None:
+            try:
+                copy_rows(sheet, first, last, target, count)
+            except Exception:
+                pass
+    written_rows.clear()
+    write_pending()
 
 
 def write_pending():
@@ -476,18 +526,23 @@ def print_sheet(doc, sheet, printer, copies):
 
 # ---- commands
 
-WRITES = {"set", "setn", "setr", "setrn"}
+WRITES = {"set", "setn", "setr", "setrn", "copyrows"}
 
 
 def queue_write(cmd, a):
     number, sheet = int(a[0]), int(a[1])
+    if cmd == "copyrows":
+        queue_copy(number, sheet, *(int(x) for x in a[2:6]))
+        return
     if cmd in ("set", "setn"):
         row, column, text = int(a[2]), int(a[3]), a[4]
         if row < 1 or column < 1:
             return
         pending[(number, sheet, row, column)] = float(text) if cmd == "setn" else cell_value(text)
+        if pending_copy is not None:
+            written_rows.setdefault((number, sheet), set()).add(row)
         return
-    write_pending()
+    flush()
     s = sheet_of(number, sheet)
     if s is None:
         return
@@ -542,9 +597,7 @@ def run(cmd, a):
         return ("ok",) + position if position else ("ok",)
     if sheet is None:
         return ("ok",)
-    if cmd == "copyrows":
-        copy_rows(sheet, int(a[2]), int(a[3]), int(a[4]), int(a[5]))
-    elif cmd == "copycell":
+    if cmd == "copycell":
         sr, sc, tr, tc = (int(x) for x in a[2:6])
         put(sheet.getCellByPosition(tc - 1, tr - 1), cell_value(cell_text(sheet.getCellByPosition(sc - 1, sr - 1))))
         sheet.copyRange(sheet.getCellByPosition(tc - 1, tr - 1).getCellAddress(),
@@ -575,33 +628,38 @@ def main():
     buffer = b""
     try:
         while True:
-            if pending:
+            if pending or pending_copy is not None:
                 # Writes wait for the next call, or until the program pauses.
                 ready, _, _ = select.select([0], [], [], 0.2)
                 if not ready:
-                    write_pending()
+                    try:
+                        flush()
+                    except Exception:
+                        pass
                     continue
             chunk = os.read(0, 1 << 16)
             if not chunk:
                 break
-            buffer += chunk
-            while b"\n" in buffer:
-                line, buffer = buffer.split(b"\n", 1)
+            lines = (buffer + chunk).split(b"\n")
+            buffer = lines.pop()
+            for line in lines:
                 fields = [unescape(f) for f in line.decode("utf-8").split("\t")]
                 cmd, a = fields[0], fields[1:]
                 if cmd == "quit":
                     quit_office()
                     reply("ok")
                     return
-                if cmd in ("set", "setn") or (cmd in WRITES and office is not None):
+                if cmd in WRITES:
+                    # Never answered, whatever becomes of them.
                     try:
-                        queue_write(cmd, a)
+                        if office is not None:
+                            queue_write(cmd, a)
                     except Exception:
                         pass
                     continue
                 try:
                     if cmd != "check" and office is not None:
-                        write_pending()
+                        flush()
                     answer = run(cmd, a)
                     last_contact = time.time()
                 except Exception as e:

@@ -56,7 +56,7 @@ class TCalcWorkbook : public IWorkbook {
     CopyRows(sheet, source, source, target, count);
   }
   void CopyRows(int32_t sheet, int32_t first, int32_t last, int32_t target, int32_t count) override {
-    app_.Call({"copyrows", number_, N(sheet), N(first), N(last), N(target), N(count)});
+    app_.Send({"copyrows", number_, N(sheet), N(first), N(last), N(target), N(count)});
   }
   TSheetStatus CopyCell(int32_t sheet, int32_t sourceRow, int32_t sourceColumn, int32_t targetRow,
                         int32_t targetColumn) override {

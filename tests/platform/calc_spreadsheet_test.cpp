@@ -116,6 +116,25 @@ TEST_F(CalcReports, RowsCellsAndSheetsAreCopied) {
   EXPECT_EQ(Saved("c.xlsx"), "Лист1:\n" + sheet + "Лист1 (2):\n" + sheet + "Лист1 (3):\n" + sheet);
 }
 
+// Copies made row by row are done together; the result must be the one
+// the copies give one at a time.
+TEST_F(CalcReports, RowByRowCopiesComeOutAsOneAtATime) {
+  auto book = Report({"A1=Шапка", "A2=шаблон", "B2=#1", "A3=низ"}, "rows.xlsx");
+  ASSERT_TRUE(book);
+  for (int i = 0; i < 3; ++i) {
+    book->CopyRow(1, 2 + i, 3 + i, 1);
+    book->SetCell(1, 2 + i, 1, "строка "_w + std::to_string(i));
+  }
+  // A write into the source before its copy is copied with it.
+  book->SetCellNum(1, 5, 2, 7);
+  book->CopyRow(1, 5, 6, 1);
+  EXPECT_EQ(book->GetCell(1, 6, 2), "7");
+  book->Close(true);
+  EXPECT_EQ(Saved("rows.xlsx"),
+            "Лист1:\nA1='Шапка'\nA2='строка 0'\nB2=1\nA3='строка 1'\nB3=1\nA4='строка 2'\nB4=1\n"
+            "A5='шаблон'\nB5=7\nA6='шаблон'\nB6=7\nA7='низ'\n");
+}
+
 TEST_F(CalcReports, NewFilesFollowTheirExtensionAndNeverTheTemplate) {
   WriteWorkbook(dir / "t.xlsx", {"A1=шаблон"});
   const std::string templateBytes = ReadBytes(dir / "t.xlsx");
