@@ -8,6 +8,14 @@ namespace vm {
 
 const char* CalcHelperScript() {
   return R"PY(
+# Our helper between the program and LibreOffice Calc. It reads calls from
+# stdin, one a line of tab-separated fields (tab, newline, CR and backslash
+# escaped with a backslash), and answers "ok" or "err" with more fields on
+# stdout for every call except the cell writes, row copies and "visible",
+# which are never answered: the writes wait and go to the office in blocks.
+# Workbooks are named by the program's numbers, sheets, rows and columns
+# count from 1. The office is our child in a process group of its own and
+# goes with us.
 import os, re, select, shutil, signal, subprocess, sys, tempfile, time
 
 OFFICE_PATH = sys.argv[1]
@@ -547,14 +555,11 @@ def queue_write(cmd, a):
     if s is None:
         return
     value = float(a[3]) if cmd == "setrn" else cell_value(a[3])
-    try:
-        target = s.getCellRangeByName(a[2])
-        a_ = target.getRangeAddress()
-        for row in range(a_.StartRow, a_.EndRow + 1):
-            for column in range(a_.StartColumn, a_.EndColumn + 1):
-                put(s.getCellByPosition(column, row), value)
-    except Exception:
-        pass
+    # An address may name a range: every cell of it takes the value.
+    area = s.getCellRangeByName(a[2]).getRangeAddress()
+    for row in range(area.StartRow, area.EndRow + 1):
+        for column in range(area.StartColumn, area.EndColumn + 1):
+            put(s.getCellByPosition(column, row), value)
 
 
 def run(cmd, a):
