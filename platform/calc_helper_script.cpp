@@ -85,10 +85,24 @@ def stop_office():
         office = None
 
 
+# The office works in the Russian locale, as the reports' users do: numbers
+# shown and printed with a decimal comma.
+SETTINGS = """<?xml version="1.0" encoding="UTF-8"?>
+<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema">
+<item oor:path="/org.openoffice.Setup/L10N"><prop oor:name="ooSetupSystemLocale" oor:op="fuse"><value>ru-RU</value></prop></item>
+</oor:items>
+"""
+
+
 def launch():
     binary = office_binary()
     if not os.access(binary, os.X_OK):
         raise RuntimeError("Не найдена программа " + OFFICE_PATH)
+    settings = os.path.join(PROFILE, "user", "registrymodifications.xcu")
+    if not os.path.exists(settings):
+        os.makedirs(os.path.dirname(settings), exist_ok=True)
+        with open(settings, "w", encoding="utf-8") as f:
+            f.write(SETTINGS)
     args = [binary, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
             "--nolockcheck", "-env:UserInstallation=" + uno.systemPathToFileUrl(PROFILE),
             "--accept=pipe,name=%s;urp;" % PIPE]

@@ -220,7 +220,7 @@ TEST_F(CalcReports, APrintedSheetReachesThePrintQueue) {
   const TSheetStatus printed = book->Print(2, "VelomarPDF", 1);
   ASSERT_TRUE(printed.Ok) << Cp1251ToUtf8(printed.Text);
   const std::string text = PrintedWith(folder, since, marker);
-  EXPECT_NE(text.find("12.5"), std::string::npos) << text;
+  EXPECT_NE(text.find("12,5"), std::string::npos) << text;
   EXPECT_EQ(text.find("первый лист"), std::string::npos) << text;
   EXPECT_FALSE(book->Print(1, "НетТакогоПринтера"_w, 1).Ok);
 }
