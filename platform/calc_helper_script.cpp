@@ -16,7 +16,7 @@ const char* CalcHelperScript() {
 # Workbooks are named by the program's numbers, sheets, rows and columns
 # count from 1. The office is our child in a process group of its own and
 # goes with us.
-import os, re, select, shutil, signal, subprocess, sys, tempfile, time
+import datetime, os, re, select, shutil, signal, subprocess, sys, tempfile, time
 
 OFFICE_PATH = sys.argv[1]
 PROFILE = tempfile.mkdtemp(prefix="velomar-calc-")
@@ -417,17 +417,41 @@ def put(cell, value):
         cell.setString(value)
 
 
-def cell_text(cell):
+def value_text(doc, cell):
+    """A number as text; a date or time as the Russian locale writes it
+    (the office keeps them as numbers of days with a date format)."""
+    from com.sun.star.util.NumberFormat import DATE, TIME
+    v = cell.getValue()
+    try:
+        kind = doc.getNumberFormats().getByKey(cell.NumberFormat).Type
+    except Exception:
+        kind = 0
+    if not kind & (DATE | TIME):
+        return number_text(v)
+    days = int(v // 1)
+    seconds = int(round((v - days) * 86400))
+    if seconds >= 86400:
+        days, seconds = days + 1, 0
+    parts = []
+    if kind & DATE:
+        d = datetime.date(1899, 12, 30) + datetime.timedelta(days=days)
+        parts.append("%02d.%02d.%04d" % (d.day, d.month, d.year))
+    if seconds or not kind & DATE:
+        parts.append("%d:%02d:%02d" % (seconds // 3600, seconds // 60 % 60, seconds % 60))
+    return " ".join(parts)
+
+
+def cell_text(doc, cell):
     from com.sun.star.table.CellContentType import EMPTY, VALUE, TEXT
     kind = cell.getType()
     if kind == EMPTY:
         return ""
     if kind == VALUE:
-        return number_text(cell.getValue())
+        return value_text(doc, cell)
     if kind == TEXT:
         return cell.getString()
     # A formula: its result, a number or a text.
-    return number_text(cell.getValue()) if cell.FormulaResultType2 == 1 else cell.getString()
+    return value_text(doc, cell) if cell.FormulaResultType2 == 1 else cell.getString()
 
 
 def range_cell(sheet, address):
@@ -608,9 +632,9 @@ def run(cmd, a):
         return ("ok",)
     sheet = sheet_of(number, int(a[1]))
     if cmd == "get":
-        return ("ok", cell_text(sheet.getCellByPosition(int(a[3]) - 1, int(a[2]) - 1)) if sheet else "")
+        return ("ok", cell_text(doc, sheet.getCellByPosition(int(a[3]) - 1, int(a[2]) - 1)) if sheet else "")
     if cmd == "getr":
-        return ("ok", cell_text(range_cell(sheet, a[2])) if sheet else "")
+        return ("ok", cell_text(doc, range_cell(sheet, a[2])) if sheet else "")
     if cmd == "find":
         position = find(sheet, a[2]) if sheet else None
         return ("ok",) + position if position else ("ok",)
@@ -618,7 +642,7 @@ def run(cmd, a):
         return ("ok",)
     if cmd == "copycell":
         sr, sc, tr, tc = (int(x) for x in a[2:6])
-        put(sheet.getCellByPosition(tc - 1, tr - 1), cell_value(cell_text(sheet.getCellByPosition(sc - 1, sr - 1))))
+        put(sheet.getCellByPosition(tc - 1, tr - 1), cell_value(cell_text(doc, sheet.getCellByPosition(sc - 1, sr - 1))))
         sheet.copyRange(sheet.getCellByPosition(tc - 1, tr - 1).getCellAddress(),
                         sheet.getCellByPosition(sc - 1, sr - 1).getRangeAddress())
     elif cmd == "replace":

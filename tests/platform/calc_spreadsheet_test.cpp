@@ -70,7 +70,9 @@ class CalcReports : public ::testing::Test {
 };
 
 TEST_F(CalcReports, CellsAreReadWrittenFoundAndReplaced) {
-  auto book = Report({"A1=Отчет на ДАТА", "A2=Товар", "B2=Цена", "A3=ИТОГО ДАТА", "B7=#2.25"}, "r.xlsx");
+  auto book = Report({"A1=Отчет на ДАТА", "A2=Товар", "B2=Цена", "A3=ИТОГО ДАТА", "B7=#2.25",
+                      "E1=@2026-12-07", "E2=@2026-12-07T09:30:05"},
+                     "r.xlsx");
   ASSERT_TRUE(book);
   // A number written the Russian way is a number; anything else a text.
   book->SetCell(1, 4, 2, "12,50");
@@ -82,6 +84,8 @@ TEST_F(CalcReports, CellsAreReadWrittenFoundAndReplaced) {
   EXPECT_EQ(book->GetRange(1, "B7"), "2,25");
   EXPECT_EQ(Cp1251ToUtf8(book->GetRange(1, "C4")), "Сахар");
   EXPECT_EQ(book->GetCell(1, 9, 9), "");
+  // Dates read as the Russian locale writes them.
+  EXPECT_EQ(book->GetCell(1, 1, 5) + "|" + book->GetRange(1, "E2"), "07.12.2026|07.12.2026 9:30:05");
   int32_t row = 0, column = 0;
   EXPECT_TRUE(book->FindCell(1, "товар"_w, row, column));
   EXPECT_EQ(std::pair(row, column), std::pair(2, 1));
@@ -95,7 +99,8 @@ TEST_F(CalcReports, CellsAreReadWrittenFoundAndReplaced) {
   EXPECT_EQ(book->GetCell(2, 1, 1), "");
   book->Close(true);
   EXPECT_EQ(Saved("r.xlsx"),
-            "Лист1:\nA1='ДАТА и ДАТА'\nA2='12.5'\nB2='Цена'\nA3='ДАТА и ДАТА'\n"
+            "Лист1:\nA1='ДАТА и ДАТА'\nE1=datetime.datetime(2026, 12, 7, 0, 0)\nA2='12.5'\nB2='Цена'\n"
+            "E2=datetime.datetime(2026, 12, 7, 9, 30, 5)\nA3='ДАТА и ДАТА'\n"
             "A4='1.2.3'\nB4=12.5\nC4='Сахар'\nD4=3\nB5=-0.5\nB7=2.25\n");
 }
 

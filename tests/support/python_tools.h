@@ -27,15 +27,16 @@ inline std::string RunPython(const std::string& script, const std::vector<std::s
   return out;
 }
 
-// An .xlsx of one sheet "Лист1" with the cells given as "A1=text" or
-// "B2=#12.5" (a number); UTF-8.
+// An .xlsx of one sheet "Лист1" with the cells given as "A1=text",
+// "B2=#12.5" (a number) or "C3=@2026-12-07T09:30" (a date); UTF-8.
 inline void WriteWorkbook(const std::string& path, const std::vector<std::string>& cells) {
   std::string script =
-      "import sys, openpyxl\n"
+      "import datetime, sys, openpyxl\n"
       "wb = openpyxl.Workbook(); ws = wb.active; ws.title = 'Лист1'\n"
       "for c in sys.argv[2:]:\n"
       "    k, v = c.split('=', 1)\n"
-      "    ws[k] = float(v[1:]) if v.startswith('#') else v\n"
+      "    ws[k] = float(v[1:]) if v.startswith('#') else "
+      "datetime.datetime.fromisoformat(v[1:]) if v.startswith('@') else v\n"
       "wb.save(sys.argv[1])\n";
   std::vector<std::string> args{path};
   args.insert(args.end(), cells.begin(), cells.end());
