@@ -15,6 +15,7 @@
 #include "ui/password.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_window.h"
+#include "output/qt/qt_print_system.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/window_steps.h"
 #include "ui/startup.h"
@@ -58,6 +59,8 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   UiServices *before = &Ui();
   InstallUiServices(&ui);
   TScannerInstallation scanner;
+  TQtPrintSystem printSystem;
+  InstallPrintSystem(&printSystem);
   InitProgramDirectory();
   SetCommandLine(argc, argv);
   // The start-of-day document runs on the document road before the main
@@ -73,6 +76,7 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
     return AskPasswordInDialog(11, StartUpBuiltInPassword(), nullptr);
   };
   if (StartUp(startUp) != 0) {
+    InstallPrintSystem(nullptr);
     InstallUiServices(before);
     return kStartUpFailed;
   }
@@ -104,6 +108,7 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
     ui.SetMainWindow(nullptr);
   }
   ShutDown();
+  InstallPrintSystem(nullptr);
   InstallUiServices(before);
   return code;
 }
