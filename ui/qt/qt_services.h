@@ -45,6 +45,7 @@ class TQtUiServices : public UiServices {
   bool PickFromList(const ListPickRequest& request, std::string& text) override;
   // The date dialog over the program clock (qt_date_time.cpp).
   bool AskDateTime(DateTimeFields& value) override;
+  bool InputBox(InputBoxRequest& request) override;
   int32_t ScreenWidth() const override;
   int32_t TextWidth(const std::string& text) const override;
 
