@@ -17,6 +17,7 @@
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "support/temp_dir.h"
+#include "tests/ui/qt/modal.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
@@ -43,7 +44,8 @@ class Answerer {
     if (auto* input = qobject_cast<TInputDialog*>(modal)) {
       modal->setProperty("answered", true);
       Seen << "input: " + modal->windowTitle();
-      input->Edit()->setText(next_ < texts_.size() ? texts_[next_++] : QString());
+      input->Edit()->selectAll();
+      test::TypeText(input->Edit(), next_ < texts_.size() ? texts_[next_++] : QString());
       input->OkButton()->click();
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       modal->setProperty("answered", true);
@@ -56,8 +58,14 @@ class Answerer {
   }
   QTimer timer_;
   std::vector<QString> texts_;
-  qsizetype next_ = 0;
+  std::size_t next_ = 0;
 };
+
+// A table's bytes but the date of its last change, which every write stamps.
+std::string Undated(std::string table) {
+  if (table.size() > 4) table.replace(1, 3, 3, '\0');
+  return table;
+}
 
 TEST(ArchiveMenuWindow, ArchivingAndRestoringTheSampleDataFromTheMenu) {
   test::ProgramHome home;
@@ -68,7 +76,8 @@ TEST(ArchiveMenuWindow, ArchivingAndRestoringTheSampleDataFromTheMenu) {
   QStringList seen;
   TMainProgramHooks hooks;
   hooks.Shown = [&](TMainWindow& w) {
-    PackPassword("ключ"_w, Settings().Passwords[13], 14);
+    // The archive items ask the password of level 14, kept upper-cased.
+    PackPassword("КЛЮЧ"_w, Settings().Passwords[13], 14);
     ASSERT_EQ(w.ArchiveMenus().size(), 4u);
     QAction* archive = w.ArchiveMenus()[0]->actions().value(0);
     QAction* restore = w.ArchiveMenus()[1]->actions().value(0);
@@ -87,33 +96,28 @@ TEST(ArchiveMenuWindow, ArchivingAndRestoringTheSampleDataFromTheMenu) {
       seen << answers.Seen;
     }
     EXPECT_TRUE(w.isEnabled());
+    test::ClickInMessageBox("Да");
     w.close();
   };
-  Answerer exit({});
   char name[] = "velomar";
   char* argv[] = {name, nullptr};
   EXPECT_EQ(RunMainProgram(1, argv, hooks), 0);
   EXPECT_TRUE(archived);
   EXPECT_TRUE(gone);
-  EXPECT_TRUE(test::ReadBytes(home / "income.dbf") == income);
-  EXPECT_TRUE(test::ReadBytes(home / "sales.dbf") == sales);
+  EXPECT_TRUE(Undated(test::ReadBytes(home / "income.dbf")) == Undated(income));
+  EXPECT_TRUE(Undated(test::ReadBytes(home / "sales.dbf")) == Undated(sales));
   EXPECT_FALSE(fs::exists(home / "ARCHIVE/00000001.BH"));
-  const QStringList expected = {
-      "input: " + QString::fromUtf8(""),
-      "input: " + QString::fromUtf8("Архивация до даты (включительно)"),
-      QString::fromUtf8("Архивировать базы по конфигурации 'Движение товаров'\r по 4 декабря 2026 г. включительно?"),
-      QString::fromUtf8("Архивация успешно завершена"),
-      "input: " + QString::fromUtf8(""),
-      QString::fromUtf8("Вы действительно желаете восстановить данные по конфигурации 'Движение товаров', удаленные "
-                        "по 4 декабря 2026 г. включительно, заархивированные ") +
-          QString::fromUtf8(""),
-      QString::fromUtf8("Восстановление данных успешно завершено")};
-  ASSERT_EQ(seen.size(), expected.size()) << seen.join(" | ").toStdString();
-  EXPECT_EQ(seen[1], expected[1]);
-  EXPECT_EQ(seen[2], expected[2]);
-  EXPECT_EQ(seen[3], expected[3]);
-  EXPECT_TRUE(seen[5].startsWith(expected[5])) << seen[5].toStdString();
-  EXPECT_EQ(seen[6], expected[6]);
+  // The password, the date, the question and the message of each command.
+  ASSERT_EQ(seen.size(), 7) << seen.join(" | ").toStdString();
+  EXPECT_EQ(seen[1], QString::fromUtf8("input: Архивация до даты (включительно)"));
+  EXPECT_EQ(seen[2],
+            QString::fromUtf8("Архивировать базы по конфигурации 'Движение товаров'\r по 4 декабря 2026 г. включительно?"));
+  EXPECT_EQ(seen[3], QString::fromUtf8("Архивация успешно завершена"));
+  EXPECT_TRUE(seen[4].startsWith("input: "));
+  EXPECT_TRUE(seen[5].startsWith(QString::fromUtf8("Вы действительно желаете восстановить данные по конфигурации "
+                                                   "'Движение товаров', удаленные по 4 декабря 2026 г.")))
+      << seen[5].toStdString();
+  EXPECT_EQ(seen[6], QString::fromUtf8("Восстановление данных успешно завершено"));
 }
 
 }  // namespace
