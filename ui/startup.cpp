@@ -6,6 +6,7 @@
 #include "config/data_dir.h"
 #include "config/date_index.h"
 #include "config/errorlog.h"
+#include "config/settings_syntax.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/values/dates.h"
 #include "language/archive_check.h"
@@ -37,6 +38,10 @@ bool RecoverCommit() {
   std::vector<std::string> messages;
   const TRecoveryResult r = RecoverInterruptedCommit(DataDir(), messages);
   for (const std::string& m : messages) LogError(m);
+  // An archive command commits the archive counters in "program.ini" with
+  // the tables: read before the recovery, they are read again.
+  if (r == TRecoveryResult::RolledBack || r == TRecoveryResult::Completed)
+    ReadConfigurationFile(kSecArchive, ProgramIniName(), Settings());
   if (r != TRecoveryResult::Failed) return true;
   Ui().MsgBox(messages.empty() ? std::string()
                                : messages.front() + ". Исправте ошибку и перезапустите программу"_w,
