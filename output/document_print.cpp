@@ -156,7 +156,7 @@ void TDocumentPrinter::PrintCopy(bool lastCopy) {
   for (const auto& form : doc_.Forms) {
     TDataView& view = form->View();
     TFormCursor c{form.get()};
-    if (view.SelCount() > 1) {
+    if (view.SelCount() > 0) {  // two rows or more
       c.Position = view.SelFirst();
       c.Last = view.SelLast();
     } else {
