@@ -7,6 +7,8 @@
 namespace vm {
 
 bool ApplyPageFormat(TPrinter& printer, const TPageFormat& format) {
+  // A format saved without settings leaves the printer's own.
+  if (format.DeviceMode.empty()) return false;
   std::string why;
   if (!DevModeValid(format.DeviceMode, &why)) {
     Ui().LogError("Формат страницы \""_w + format.Name + "\" не применён: неверные настройки принтера ("_w +

@@ -9,7 +9,8 @@
 
 namespace vm {
 
-// True when the format's device mode is now the printer's.
+// True when the format's device mode is now the printer's; a format
+// without bytes changes nothing and is no error.
 bool ApplyPageFormat(TPrinter& printer, const TPageFormat& format);
 
 }  // namespace vm
