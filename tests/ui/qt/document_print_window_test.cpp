@@ -50,6 +50,14 @@ class DocumentPrintWindowTest : public ::testing::Test {
     number->setText(QString::fromStdString(marker));
     QTest::keyClick(number, Qt::Key_Return);
   }
+  // One row entered by its code and the invoice number typed: a receipt
+  // that passes its checks.
+  void EnterRowAndNumber(TDocumentWindow& window, const char* code, const char* qty) {
+    TDataViewWidget& table = *window.Table(0);
+    table.setFocus();
+    IncomeRun::EnterByCode(window, table, code, qty);
+    TypeNumber(window);
+  }
   // Rows put straight into the table: code, name, unit, quantity, price.
   static void FillRows(TDocumentWindow& window, int rows) {
     TDataView& view = window.Table(0)->View();
@@ -149,10 +157,7 @@ TEST_F(DocumentPrintWindowTest, TwoCopiesShareALandscapeSheetWithADashedCut) {
   };
   run.Run(
       [&](TDocumentWindow& window) {
-        TDataViewWidget& table = *window.Table(0);
-        table.setFocus();
-        IncomeRun::EnterByCode(window, table, "3", "5");
-        TypeNumber(window);
+        EnterRowAndNumber(window, "3", "5");
         QTest::mouseClick(window.Button(kPrintBut), Qt::LeftButton);
         LeaveUnsaved(window);
       },
@@ -183,10 +188,7 @@ TEST_F(DocumentPrintWindowTest, AutomaticPrintingAfterOkPrintsOnceAndNotAgainAft
   int afterOk = -1;
   run.Run(
       [&](TDocumentWindow& window) {
-        TDataViewWidget& table = *window.Table(0);
-        table.setFocus();
-        IncomeRun::EnterByCode(window, table, "3", "1");
-        TypeNumber(window);
+        EnterRowAndNumber(window, "3", "1");
         QTest::mouseClick(window.OkButton(), Qt::LeftButton);
         EXPECT_FALSE(window.isVisible());
         afterOk = JobsSent();
@@ -200,10 +202,7 @@ TEST_F(DocumentPrintWindowTest, AutomaticPrintingAfterOkPrintsOnceAndNotAgainAft
   again.OnMainWindow = run.OnMainWindow;
   again.Run(
       [&](TDocumentWindow& window) {
-        TDataViewWidget& table = *window.Table(0);
-        table.setFocus();
-        IncomeRun::EnterByCode(window, table, "1", "1");
-        TypeNumber(window);
+        EnterRowAndNumber(window, "1", "1");
         QTest::mouseClick(window.Button(kPrintBut), Qt::LeftButton);
         QTest::mouseClick(window.OkButton(), Qt::LeftButton);
         EXPECT_FALSE(window.isVisible());

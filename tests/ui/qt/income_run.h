@@ -73,16 +73,22 @@ class IncomeRun {
   }
 
   // Insert, the code typed and taken from the look-up list with Enter, then
-  // the quantity, the column the entry goes on to.
-  static void EnterByCode(TDocumentWindow& window, TDataViewWidget& table, const char* code, const char* qty) {
+  // the quantity, the column the entry goes on to; without finish, only the
+  // code is typed.
+  static void EnterByCode(TDocumentWindow& window, TDataViewWidget& table, const char* code, const char* qty,
+                          bool finish = true) {
     TDataView& view = table.View();
     auto* list = window.findChild<THelpListBox*>();
     ASSERT_NE(list, nullptr);
     QTest::keyClick(&table, Qt::Key_Insert);
     ASSERT_TRUE(view.Editing());
+    ASSERT_EQ(view.CurCol(), 0);
     TypeText(table.Editor(), QString::fromUtf8(code));
     ASSERT_TRUE(list->isVisible());
+    if (!finish) return;
     QTest::keyClick(table.Editor(), Qt::Key_Return);
+    EXPECT_FALSE(list->isVisible());
+    ASSERT_TRUE(view.Editing());
     ASSERT_EQ(view.CurCol(), 3);
     TypeText(table.Editor(), QString::fromUtf8(qty));
     QTest::keyClick(table.Editor(), Qt::Key_Return);
