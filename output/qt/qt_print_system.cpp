@@ -52,6 +52,7 @@ class TQtPrintJob : public IPrintJob {
   bool Begin() {
     if (!painter_.begin(printer_.get())) return false;
     canvas_.emplace(painter_, printer_->resolution());
+    canvas_->SetExclusive(true);
     return true;
   }
   TCanvas& Canvas() override { return *canvas_; }
@@ -141,12 +142,13 @@ std::string TQtPrintSystem::DefaultPrinterName() {
 }
 
 std::string TQtPrintSystem::DriverDeviceMode(const std::string& name) {
+  if (const auto it = driverModes_.find(name); it != driverModes_.end()) return it->second;
   QPrinter printer(QPrinter::HighResolution);
   if (!Choose(printer, name)) return {};
   const QPrinterInfo info = QPrinterInfo::printerInfo(ToQt(name));
   printer.setPageSize(info.isNull() ? QPageSize(QPageSize::A4) : info.defaultPageSize());
   printer.setPageOrientation(QPageLayout::Portrait);
-  return DevModeFromPrinter(printer, {});
+  return driverModes_[name] = DevModeFromPrinter(printer, {});
 }
 
 bool TQtPrintSystem::DeviceCaps(const std::string& name, const std::string& devMode, TDeviceCaps& caps) {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QPageLayout>
+#include <map>
+#include <string>
 
 #include "output/printer.h"
 
@@ -41,8 +43,12 @@ class TQtPrintSystem : public IPrintSystem {
   // Every job this system has handed to the print system, by title, for
   // callers that wait for their output.
   int32_t JobsSent = 0;
+  // Forgets the drivers' settings asked so far (they are asked once a
+  // printer, as the print system answers slowly).
+  void Forget() { driverModes_.clear(); }
 
  private:
+  std::map<std::string, std::string> driverModes_;
   // Points the printer at the named queue (or the output file); false when
   // there is no such printer.
   bool Choose(QPrinter& printer, const std::string& name) const;
