@@ -201,6 +201,7 @@ TEST(DocumentPrint, FailuresAreToldAfterTheJobAndLeaveTheDocumentAsBetweenJobs) 
   r.Doc.Options.Width = 0;
   r.Print();
   EXPECT_EQ(r.Box(), "Ошибка печати");
+  EXPECT_TRUE(r.system.Jobs.empty());
 }
 
 TEST(DocumentPrint, ProgramsAndChecksMayStopPrintingBeforeAnyJob) {
