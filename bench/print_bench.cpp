@@ -16,11 +16,8 @@
 #include <filesystem>
 #include <string>
 
-#include "config/price_tags.h"
-#include "config/registries.h"
+#include "bench/document_rig.h"
 #include "config/settings.h"
-#include "documents/document_compiler.h"
-#include "language/interpreter.h"
 #include "output/document_print.h"
 #include "output/printer.h"
 #include "output/qt/qt_print_system.h"
@@ -34,11 +31,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-[[noreturn]] void Fail(const std::string& why) {
-  std::fprintf(stderr, "%s\n", Cp1251ToUtf8(why).c_str());
-  std::abort();
-}
-
 void EnsureApplication() {
   static int argc = 1;
   static char name[] = "velomar_bench";
@@ -47,38 +39,18 @@ void EnsureApplication() {
 }
 
 // The document: a goods list of code, name, quantity, price and sum.
-struct PrintRig {
-  PrintRig() {
-    formats.Add({"A4", ""});
-    blanks.Add("B")->SetText(
-        "COLCOUNT=5\nLEVELCOUNT=1\nHEADER[1]='Код'\nHEADER[2]='Наименование'\nHEADER[3]='Кол-во'\n"_w
-        "HEADER[4]='Цена'\nHEADER[5]='Сумма'\nFORMAT[1]=N,6,0\nFORMAT[2]=C,40,0\nFORMAT[3]=N,10,3\n"_w
-        "FORMAT[4..5]=N,12,2\nCOLWIDTH[1]=120\nCOLWIDTH[2]=700\nCOLWIDTH[3..5]=220\n"_w);
-    context.Bases = &bases;
-    context.Blanks = &blanks;
-    context.AutoParams = &params;
-    context.PageFormats = &formats;
-    context.StandardPaper = "A4";
-    context.PriceTags = &tags;
-    text = "BLANK\nWIDTH = 1800\nPRINTCOPIES = 1\nENDSECTION\nVARS\nI, J = N\nENDSECTION\n"
-           "FORMS\nT = FORM:B, X1:0, Y1:100, Y2:-100, KEYCOL:[1]\nENDSECTION\n"
-           "INIT\nWHILE I, 1, I + 1, I <= 2000\nJ := ADDROW(T)\nSETCELL(T, 1, J, I)\n"
-           "SETCELL(T, 2, J, 'Товар номер ' + TOSTR(I, 0))\nSETCELL(T, 3, J, 2)\nSETCELL(T, 4, J, 12.5)\n"
-           "SETCELL(T, 5, J, 25)\nENDWHILE\nENDSECTION\n"_w;
-    int line = 0;
-    if (CompileDocument(doc, {"BENCH", text, false}, context, line) != 0) Fail(doc.ErrorMessage);
-    Interp().BeginDocumentRun();
-    Interp().ExecProgram(doc.Programs.Init);
-    if (doc.Forms.GetItem(0)->RowCount() != 2000) Fail("rows missing");
-  }
-  TUsedBaseList bases;
-  TBlanks blanks;
-  TAutoList params;
-  TPageFormatList formats;
-  TCenList tags;
-  TCompileContext context;
-  TCompiledDocument doc;
-  std::string text;
+struct PrintRig : BenchDocument {
+  PrintRig()
+      : BenchDocument(
+            "COLCOUNT=5\nLEVELCOUNT=1\nHEADER[1]='Код'\nHEADER[2]='Наименование'\nHEADER[3]='Кол-во'\n"_w
+            "HEADER[4]='Цена'\nHEADER[5]='Сумма'\nFORMAT[1]=N,6,0\nFORMAT[2]=C,40,0\nFORMAT[3]=N,10,3\n"_w
+            "FORMAT[4..5]=N,12,2\nCOLWIDTH[1]=120\nCOLWIDTH[2]=700\nCOLWIDTH[3..5]=220\n"_w,
+            "BLANK\nWIDTH = 1800\nPRINTCOPIES = 1\nENDSECTION\nVARS\nI, J = N\nENDSECTION\n"
+            "FORMS\nT = FORM:B, X1:0, Y1:100, Y2:-100, KEYCOL:[1]\nENDSECTION\n"
+            "INIT\nWHILE I, 1, I + 1, I <= 2000\nJ := ADDROW(T)\nSETCELL(T, 1, J, I)\n"
+            "SETCELL(T, 2, J, 'Товар номер ' + TOSTR(I, 0))\nSETCELL(T, 3, J, 2)\nSETCELL(T, 4, J, 12.5)\n"
+            "SETCELL(T, 5, J, 25)\nENDWHILE\nENDSECTION\n"_w,
+            2000) {}
 };
 
 PrintRig& Rig() {
