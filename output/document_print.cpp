@@ -309,6 +309,14 @@ void RestoreAfterPrinting(TCompiledDocument& doc, const TDocumentPrintHooks& hoo
 }  // namespace
 
 void PrintDocument(TCompiledDocument& doc, const std::string& name, const TDocumentPrintHooks& hooks) {
+  // A program that prints (PRINTCLICK) runs again for every printed page;
+  // printing from there would start a job inside the job.
+  static bool printing = false;
+  if (printing) return;
+  printing = true;
+  struct TPrintingMark {
+    ~TPrintingMark() { printing = false; }
+  } mark;
   if (!PrintAllowed(doc, hooks)) return;
   SetNumberVariable(doc.Predefined.PrintProgress, 1);
   TPrinter& printer = Printer();

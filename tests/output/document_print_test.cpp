@@ -230,6 +230,23 @@ TEST(DocumentPrint, ProgramsAndChecksMayStopPrintingBeforeAnyJob) {
   EXPECT_EQ(none.Var("PRINTPROGRESS"), 0.0L);
 }
 
+TEST(DocumentPrint, AProgramThatPrintsWhilePrintingStartsNoSecondJob) {
+  PrintRig r;
+  r.Build("WIDTH = 500\nPRINTCOPIES = 1", "WORK\nPRINTCLICK(1)\nENDSECTION\n", 1);
+  struct PrintingUi : ScriptedUi {
+    std::function<void()> OnPrint;
+    void DocPrintClick() override {
+      ScriptedUi::DocPrintClick();
+      if (OnPrint) OnPrint();
+    }
+  } ui;
+  ui.OnPrint = [&r] { r.Print(); };
+  r.Print();
+  EXPECT_GE(ui.PrintClicks, 2);  // every page's WORK asked
+  EXPECT_EQ(r.system.Jobs.size(), 1u);
+  EXPECT_TRUE(ui.Boxes.empty());
+}
+
 TEST(DocumentPrint, PixelsFollowTheHorizontalResolutionAndTheFontTheLarger) {
   PrintRig r;
   r.Build("WIDTH = 500\nPRINTCOPIES = 1", "VIEWS\n['X'] = X:100, Y:100, F:40\nENDSECTION\n", 1);
