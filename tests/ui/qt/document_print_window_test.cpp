@@ -181,6 +181,23 @@ TEST_F(DocumentPrintWindowTest, TwoCopiesShareALandscapeSheetWithADashedCut) {
   EXPECT_NEAR(cut, image.Width / 2, image.Width / 40);
 }
 
+TEST_F(DocumentPrintWindowTest, AProgramPrintsTheOpenDocumentWithPrintClick) {
+  int sent = -1;
+  run.Run(
+      [&](TDocumentWindow& window) {
+        sent = JobsSent();
+        LeaveUnsaved(window);
+      },
+      [this](std::string& text) {
+        ReplaceDescriptionSection(text, "INIT",
+                                  "  LOADBASE(ТОВ)\n  ПОСТ := 1\n  НАКЛ := '"_w + marker + "'\n  PRINTCLICK(1)");
+      });
+  EXPECT_EQ(sent, 1);
+  const std::string pdf = queue.WaitForPdf(marker);
+  ASSERT_FALSE(pdf.empty()) << "no PDF with " << marker << " in " << queue.Dir;
+  EXPECT_NE(CupsQueue::PdfText(pdf).find("Итого: 0.00 руб."), std::string::npos);
+}
+
 TEST_F(DocumentPrintWindowTest, AutomaticPrintingAfterOkPrintsOnceAndNotAgainAfterTheButton) {
   const auto autoPrint = [](std::string& text) {
     ReplaceDescriptionSection(text, "BLANK", "  WIDTH = 1510\n  PRINTCOPIES = 1\n  AUTOPRINT = E:1, Q:0");
