@@ -1,0 +1,179 @@
+// The tabs of the designer window: each shows the designer's working
+// copies, passes on what the user does, and asks the window to bring the
+// enabling of the controls up to date afterwards.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QWidget>
+#include <functional>
+
+#include "documents/designer/designer.h"
+
+namespace vm {
+
+// What every tab shares: the designer, a fill-in guard and a call back to
+// the window once something changed.
+class TDesignerTabBase : public QWidget {
+ public:
+  TDesignerTabBase(TDesigner& designer, QWidget* parent) : QWidget(parent), d_(designer) {}
+  // Fills the controls from the working copies.
+  virtual void Refresh() = 0;
+  // Enables the controls by the designer's table.
+  virtual void Enable(const TDesignerEnabling& /*e*/) {}
+  std::function<void()> Changed;
+
+ protected:
+  void Notify() {
+    if (Changed) Changed();
+  }
+  // Puts the caret at the end of a memo line (0-based) and focuses it.
+  static void ShowLine(QPlainTextEdit* memo, int32_t line);
+  static QPushButton* AddButton(QLayout* bar, const std::string& caption);
+  // Descriptions keep their lines apart with CR LF, the memo with LF.
+  static QString ToMemo(const std::string& text);
+  static std::string FromMemo(const QPlainTextEdit* memo);
+
+  TDesigner& d_;
+  bool filling_ = false;
+};
+
+// The tree of commands: only the designer's drag rules move a node.
+class TCommandTree : public QTreeWidget {
+  Q_OBJECT
+
+ public:
+  explicit TCommandTree(TDesigner& designer, QWidget* parent);
+  std::function<void()> Moved;
+
+ protected:
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  TDocNode* NodeAt(const QPoint& pos) const;
+  TDesigner& d_;
+};
+
+class TCommandsTab : public TDesignerTabBase {
+  Q_OBJECT
+
+ public:
+  TCommandsTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+  void ShowSelected();
+  void Select(TDocNode* node);
+
+  TCommandTree* Tree;
+  QPlainTextEdit* Memo;
+  QSpinBox* Password;
+  QLabel* PasswordLabel;
+  QPushButton *Add, *Delete, *Preview, *Find, *FindNext, *CheckAll;
+
+ private:
+  void FillItem(QTreeWidgetItem* item, TDocNode* node);
+  bool AskSearchText();
+  void AfterFind();
+};
+
+class TFormsTab : public TDesignerTabBase {
+  Q_OBJECT
+
+ public:
+  TFormsTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+  void ShowSelected();
+
+  QListWidget* List;
+  QLabel* Caption;
+  QPlainTextEdit* Memo;
+  QPushButton *Add, *Delete, *Rename, *Preview;
+};
+
+class TBasesTab : public TDesignerTabBase {
+  Q_OBJECT
+
+ public:
+  TBasesTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+  void FillFields();
+
+  QTableWidget* BasesGrid;
+  QTableWidget* FieldsGrid;
+  QLabel* StructureCaption;
+  QPushButton *Add, *Delete, *Edit;
+
+ private:
+  void AddClicked();
+  void DeleteClicked();
+  void EditClicked();
+};
+
+class TBooksTab : public TDesignerTabBase {
+  Q_OBJECT
+
+ public:
+  TBooksTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+  void ShowSelected();
+  void FillColumns();
+
+  QListWidget* List;
+  QLineEdit *Title, *Sort, *EditColumns, *Filter;
+  QComboBox* Form;
+  QTableWidget* Columns;
+  QComboBox* Field;
+  QCheckBox *Insert, *Remove, *Edit, *AutoSort, *SortOnStart;
+  QPushButton *Add, *Delete;
+};
+
+class TAutoParamsTab : public TDesignerTabBase {
+  Q_OBJECT
+
+ public:
+  TAutoParamsTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+
+  QTableWidget* Grid;
+  QPushButton *Add, *Delete, *Change;
+};
+
+class TStartOfDayTab : public TDesignerTabBase {
+  Q_OBJECT
+
+ public:
+  TStartOfDayTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+
+  QPlainTextEdit* Memo;
+  QPushButton *Check, *Execute;
+};
+
+// "Разное", "Архивация", "Ярлыки" and "Печать": what the configuration
+// holds, shown; their editors come later.
+class TSummaryTab : public TDesignerTabBase {
+  Q_OBJECT
+
+ public:
+  TSummaryTab(TDesigner& designer, TDesignerTab tab, QWidget* parent);
+  void Refresh() override;
+
+ private:
+  TDesignerTab tab_;
+  QLabel* text_;
+};
+
+}  // namespace vm
