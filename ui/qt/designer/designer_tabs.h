@@ -48,8 +48,6 @@ class TDesignerTabBase : public QWidget {
 
 // The tree of commands: only the designer's drag rules move a node.
 class TCommandTree : public QTreeWidget {
-  Q_OBJECT
-
  public:
   explicit TCommandTree(TDesigner& designer, QWidget* parent);
   std::function<void()> Moved;
@@ -64,8 +62,6 @@ class TCommandTree : public QTreeWidget {
 };
 
 class TCommandsTab : public TDesignerTabBase {
-  Q_OBJECT
-
  public:
   TCommandsTab(TDesigner& designer, QWidget* parent);
   void Refresh() override;
@@ -86,8 +82,6 @@ class TCommandsTab : public TDesignerTabBase {
 };
 
 class TFormsTab : public TDesignerTabBase {
-  Q_OBJECT
-
  public:
   TFormsTab(TDesigner& designer, QWidget* parent);
   void Refresh() override;
@@ -101,8 +95,6 @@ class TFormsTab : public TDesignerTabBase {
 };
 
 class TBasesTab : public TDesignerTabBase {
-  Q_OBJECT
-
  public:
   TBasesTab(TDesigner& designer, QWidget* parent);
   void Refresh() override;
@@ -121,8 +113,6 @@ class TBasesTab : public TDesignerTabBase {
 };
 
 class TBooksTab : public TDesignerTabBase {
-  Q_OBJECT
-
  public:
   TBooksTab(TDesigner& designer, QWidget* parent);
   void Refresh() override;
@@ -140,8 +130,6 @@ class TBooksTab : public TDesignerTabBase {
 };
 
 class TAutoParamsTab : public TDesignerTabBase {
-  Q_OBJECT
-
  public:
   TAutoParamsTab(TDesigner& designer, QWidget* parent);
   void Refresh() override;
@@ -152,8 +140,6 @@ class TAutoParamsTab : public TDesignerTabBase {
 };
 
 class TStartOfDayTab : public TDesignerTabBase {
-  Q_OBJECT
-
  public:
   TStartOfDayTab(TDesigner& designer, QWidget* parent);
   void Refresh() override;
@@ -165,8 +151,6 @@ class TStartOfDayTab : public TDesignerTabBase {
 // "Разное", "Архивация", "Ярлыки" and "Печать": what the configuration
 // holds, shown; their editors come later.
 class TSummaryTab : public TDesignerTabBase {
-  Q_OBJECT
-
  public:
   TSummaryTab(TDesigner& designer, TDesignerTab tab, QWidget* parent);
   void Refresh() override;
