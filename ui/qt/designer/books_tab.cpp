@@ -98,7 +98,7 @@ TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
     for (const std::string& f : d_.FieldChoices(row)) Field->addItem(ToQt(f));
     const TSpravDef* book = d_.CurrentBook();
     const TSDef* column = book ? book->GetSDef(row) : nullptr;
-    Field->setCurrentText(column ? ToQt(column->FieldName) : QString());
+    Field->setCurrentIndex(column ? Field->findText(ToQt(column->FieldName)) : -1);
     filling_ = false;
   });
   connect(Field, &QComboBox::currentTextChanged, this, [this](const QString& name) {
@@ -134,8 +134,7 @@ void TBooksTab::Refresh() {
 void TBooksTab::ShowSelected() {
   filling_ = true;
   const TSpravDef* book = d_.CurrentBook();
-  Form->setCurrentText(book ? ToQt(book->BlankName) : QString());
-  if (!book) Form->setCurrentIndex(-1);
+  Form->setCurrentIndex(book ? Form->findText(ToQt(book->BlankName)) : -1);
   Title->setText(book ? ToQt(book->Title) : QString());
   Filter->setText(book ? ToQt(book->Filter) : QString());
   Sort->setText(book ? ToQt(SortKeysText(*book)) : QString());
