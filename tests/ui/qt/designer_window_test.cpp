@@ -186,6 +186,11 @@ void DesignerWindowTest::BuildShop(TDesignerWindow& w) {
     w.Books->Field->setCurrentText(bookFields[r]);
   }
   w.Books->Insert->setChecked(true);
+  w.Books->Edit->setChecked(true);
+  test::TypeText(w.Books->Sort, "1");
+  test::TypeText(w.Books->EditColumns, "3");
+  EXPECT_EQ(SortKeysText(*d.CurrentBook()), "1");
+  EXPECT_EQ(EditColumnsText(*d.CurrentBook()), "3");
   EXPECT_EQ(d.CurrentBook()->GetSDef(2)->FieldName, "QTY");
 
   // An auto-parameter.
@@ -208,7 +213,7 @@ void DesignerWindowTest::BuildShop(TDesignerWindow& w) {
   EXPECT_TRUE(w.Commands->Preview->isEnabled());
 
   if (!Folder().isEmpty()) {
-    w.resize(820, 600);
+    w.resize(980, 620);
     for (int i = 0; i < w.Tabs->count(); ++i) {
       w.Tabs->setCurrentIndex(i);
       QApplication::processEvents();

@@ -19,7 +19,6 @@ TAutoParamsTab::TAutoParamsTab(TDesigner& designer, QWidget* parent)
   Grid->setHorizontalHeaderLabels(
       {ToQt("  Параметр"_w), ToQt(" Тип"_w), ToQt(" Текущее значение"_w), ToQt("Лок."_w)});
   Grid->verticalHeader()->hide();
-  Grid->horizontalHeader()->setStretchLastSection(true);
   Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
   Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   layout->addWidget(Grid, 1);
@@ -73,6 +72,11 @@ void TAutoParamsTab::Refresh() {
   Grid->setCurrentCell(std::max(0, d_.AutoParamRow), 0);
   filling_ = false;
   Notify();
+}
+
+void TAutoParamsTab::resizeEvent(QResizeEvent* event) {
+  TDesignerTabBase::resizeEvent(event);
+  SpreadColumns(Grid, {0.25, 0.2, 0.45});
 }
 
 void TAutoParamsTab::Enable(const TDesignerEnabling& e) {

@@ -23,8 +23,7 @@ QTableWidget* MakeGrid(const std::vector<std::string>& titles, QWidget* parent) 
   grid->setSelectionMode(QAbstractItemView::SingleSelection);
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid->verticalHeader()->hide();
-  grid->horizontalHeader()->setStretchLastSection(true);
-  return grid;
+    return grid;
 }
 
 void SetRow(QTableWidget* grid, int row, const std::vector<std::string>& cells) {
@@ -168,6 +167,12 @@ void TBasesTab::FillFields() {
   FieldsGrid->setCurrentCell(std::max(0, d_.FieldRow), 0);
   filling_ = false;
   Notify();
+}
+
+void TBasesTab::resizeEvent(QResizeEvent* event) {
+  TDesignerTabBase::resizeEvent(event);
+  SpreadColumns(BasesGrid, {0.25, 0.25});
+  SpreadColumns(FieldsGrid, {0.4, 0.3, 0.15});
 }
 
 void TBasesTab::Enable(const TDesignerEnabling& e) {

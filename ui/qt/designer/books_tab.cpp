@@ -1,6 +1,10 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QPainter>
+#include <QPixmap>
+
+#include "foundation/tables/key_cols.h"
 #include <QVBoxLayout>
 
 #include "platform/encoding.h"
@@ -33,7 +37,6 @@ TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
   Columns = new QTableWidget(1, 2, this);
   Columns->setHorizontalHeaderLabels({ToQt("  Колонка"_w), ToQt(" Поле"_w)});
   Columns->verticalHeader()->hide();
-  Columns->horizontalHeader()->setStretchLastSection(true);
   Columns->setEditTriggers(QAbstractItemView::NoEditTriggers);
   right->addWidget(Columns, 1);
   Field = new QComboBox(this);
@@ -68,7 +71,7 @@ TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
   auto edit = [this](QLineEdit* e, auto apply) {
     connect(e, &QLineEdit::textEdited, this, [this, e, apply] {
       if (TSpravDef* book = d_.CurrentBook(); book && !filling_) apply(*book, TextOf(e));
-      Columns->viewport()->update();
+      MarkColumns();
     });
   };
   edit(Title, [](TSpravDef& b, const std::string& t) { b.Title = t; });
@@ -78,6 +81,7 @@ TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
   auto box = [this](QCheckBox* c, bool TSpravDef::*flag) {
     connect(c, &QCheckBox::toggled, this, [this, flag](bool on) {
       if (TSpravDef* book = d_.CurrentBook(); book && !filling_) book->*flag = on;
+      MarkColumns();
       Notify();
     });
   };
@@ -159,9 +163,37 @@ void TBooksTab::FillColumns() {
     Columns->setItem(i, 1, new QTableWidgetItem(ToQt(book->GetSDef(i)->FieldName)));
   }
   filling_ = false;
+  MarkColumns();
   Columns->setCurrentCell(-1, -1);
   Columns->setCurrentCell(0, 1);
   Notify();
+}
+
+void TBooksTab::resizeEvent(QResizeEvent* event) {
+  TDesignerTabBase::resizeEvent(event);
+  SpreadColumns(Columns, {0.25});
+}
+
+void TBooksTab::MarkColumns() {
+  const TSpravDef* book = d_.CurrentBook();
+  for (int row = 0; book && row < book->ColumnCount && row < Columns->rowCount(); ++row) {
+    QTableWidgetItem* item = Columns->item(row, 0);
+    if (!item) continue;
+    QPixmap marks(20, 8);
+    marks.fill(Qt::transparent);
+    QPainter painter(&marks);
+    painter.setPen(Qt::black);
+    if (FindKeyCol(book->SortKeys.get(), row)) {
+      painter.setBrush(Qt::red);
+      painter.drawRect(0, 1, 6, 6);
+    }
+    if (book->CanEdit && book->EditableColumns.test(static_cast<std::size_t>(row))) {
+      painter.setBrush(QColor(Qt::green));
+      painter.drawRect(10, 1, 6, 6);
+    }
+    painter.end();
+    item->setData(Qt::DecorationRole, marks);
+  }
 }
 
 void TBooksTab::Enable(const TDesignerEnabling& e) {

@@ -1,5 +1,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QScrollBar>
+#include <cmath>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QSplitter>
@@ -51,6 +53,18 @@ std::string TDesignerTabBase::FromMemo(const QPlainTextEdit* memo) {
   QString s = memo->toPlainText();
   s.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
   return FromQt(s);
+}
+
+void TDesignerTabBase::SpreadColumns(QTableWidget* grid, std::initializer_list<double> shares) {
+  const int scroll = grid->verticalScrollBar()->isVisible() ? grid->verticalScrollBar()->width() : 0;
+  const int width = grid->width() - 7 - scroll;
+  int used = 0, column = 0;
+  for (double share : shares) {
+    const int w = static_cast<int>(std::lround(width * share));
+    grid->setColumnWidth(column++, w);
+    used += w;
+  }
+  if (column < grid->columnCount()) grid->setColumnWidth(column, std::max(20, width - used));
 }
 
 TCommandTree::TCommandTree(TDesigner& designer, QWidget* parent)

@@ -40,6 +40,9 @@ class TDesignerTabBase : public QWidget {
   static QPushButton* AddButton(QLayout* bar, const std::string& caption);
   // Descriptions keep their lines apart with CR LF, the memo with LF.
   static QString ToMemo(const std::string& text);
+  // Shares of the grid's width for its columns but the last, which takes
+  // the rest (less the scroll bar when the rows do not all fit).
+  static void SpreadColumns(QTableWidget* grid, std::initializer_list<double> shares);
   static std::string FromMemo(const QPlainTextEdit* memo);
 
   TDesigner& d_;
@@ -96,6 +99,7 @@ class TFormsTab : public TDesignerTabBase {
 
 class TBasesTab : public TDesignerTabBase {
  public:
+  void resizeEvent(QResizeEvent* event) override;
   TBasesTab(TDesigner& designer, QWidget* parent);
   void Refresh() override;
   void Enable(const TDesignerEnabling& e) override;
@@ -114,6 +118,9 @@ class TBasesTab : public TDesignerTabBase {
 
 class TBooksTab : public TDesignerTabBase {
  public:
+  void resizeEvent(QResizeEvent* event) override;
+  // The red square of a sort key column, the lime one of an editable one.
+  void MarkColumns();
   TBooksTab(TDesigner& designer, QWidget* parent);
   void Refresh() override;
   void Enable(const TDesignerEnabling& e) override;
@@ -131,6 +138,7 @@ class TBooksTab : public TDesignerTabBase {
 
 class TAutoParamsTab : public TDesignerTabBase {
  public:
+  void resizeEvent(QResizeEvent* event) override;
   TAutoParamsTab(TDesigner& designer, QWidget* parent);
   void Refresh() override;
   void Enable(const TDesignerEnabling& e) override;

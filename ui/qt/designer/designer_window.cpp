@@ -16,7 +16,7 @@ TDesignerWindow::TDesignerWindow(TDesigner& designer, QWidget* parent)
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
   setMinimumSize(430, 435);
-  resize(760, 560);
+  resize(980, 620);
   auto* layout = new QVBoxLayout(this);
   Tabs = new QTabWidget(this);
   layout->addWidget(Tabs, 1);

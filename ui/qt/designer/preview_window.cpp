@@ -53,7 +53,9 @@ void ShowBlankPreview(TCurBlank& blank, const TAutoList& params, QWidget* parent
       PreviewGeometry(screen.width(), screen.height(), dialog.logicalDpiX(), blank.TotalWidth);
   dialog.setWindowTitle(ToQt(g.Caption));
   auto* layout = new QVBoxLayout(&dialog);
+  layout->setContentsMargins(4, 4, 4, 4);
   auto* box = new TMyPaintBox(blank, params, g.Zoom, &dialog);
+  box->setMinimumWidth(g.Width - 8);
   layout->addWidget(box, 1);
   auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
   layout->addWidget(ok, 0, Qt::AlignHCenter);
