@@ -15,17 +15,16 @@ constexpr uint8_t kScrambleKey = 0x5a;
 
 }  // namespace
 
-std::string StartUpBuiltInPassword() {
+template <std::size_t N>
+std::string Unscramble(const uint8_t (&bytes)[N]) {
   std::string s;
-  for (uint8_t b : kStartUpScrambled) s += static_cast<char>(b ^ kScrambleKey);
+  for (uint8_t b : bytes) s += static_cast<char>(b ^ kScrambleKey);
   return s;
 }
 
-std::string DesignerBuiltInPassword() {
-  std::string s;
-  for (uint8_t b : kDesignerScrambled) s += static_cast<char>(b ^ kScrambleKey);
-  return s;
-}
+std::string StartUpBuiltInPassword() { return Unscramble(kStartUpScrambled); }
+
+std::string DesignerBuiltInPassword() { return Unscramble(kDesignerScrambled); }
 
 bool AskPassword(int32_t level, const TPasswordRecords &records, std::string_view builtIn,
                  const TPasswordPrompt &prompt) {

@@ -369,10 +369,7 @@ bool TDesigner::Drop(TDocNode* target) {
   return true;
 }
 
-bool TDesigner::Find(const std::string& text) {
-  SearchText() = text;
-  if (text.empty()) return false;
-  TDocNode* found = FindDocNodeByText(text, Tree, Tree.First());
+bool TDesigner::ShowFound(TDocNode* found, const std::string& text) {
   if (!found) {
     Ui().MsgBox("Ничего не найдено!"_w, "Ошибка"_w, kMbError);
     return false;
@@ -383,18 +380,16 @@ bool TDesigner::Find(const std::string& text) {
   return true;
 }
 
+bool TDesigner::Find(const std::string& text) {
+  SearchText() = text;
+  if (text.empty()) return false;
+  return ShowFound(FindDocNodeByText(text, Tree, Tree.First()), text);
+}
+
 bool TDesigner::FindNext() {
   const std::string& text = SearchText();
   TDocNode* start = selected_ ? NodeAfter(Tree, selected_) : NodeAfter(Tree, Tree.First());
-  TDocNode* found = start && !text.empty() ? FindDocNodeByText(text, Tree, start) : nullptr;
-  if (!found) {
-    Ui().MsgBox("Ничего не найдено!"_w, "Ошибка"_w, kMbError);
-    return false;
-  }
-  SelectNode(found);
-  const std::size_t at = UpperStr(found->Data->Description).find(UpperStr(text));
-  searchCaret_ = at == std::string::npos ? 0 : static_cast<int32_t>(at);
-  return true;
+  return ShowFound(start && !text.empty() ? FindDocNodeByText(text, Tree, start) : nullptr, text);
 }
 
 TDesignerRunEnd TDesigner::RunOnRoad(TDocData& doc, bool test, const std::string& memo) {

@@ -218,6 +218,8 @@ class TDesigner {
   void PointCompileAtWorkingCopies();
   void PointCompileAtLive();
   void CopyWorkingFromLive();
+  // Selects what a search found, or tells that nothing was.
+  bool ShowFound(TDocNode* found, const std::string& text);
   TDesignerRunEnd RunOnRoad(TDocData& doc, bool test, const std::string& memo);
   bool SaveAll();
   void RecheckBooks();

@@ -15,12 +15,7 @@ namespace vm {
 TAutoParamsTab::TAutoParamsTab(TDesigner& designer, QWidget* parent)
     : TDesignerTabBase(designer, parent) {
   auto* layout = new QVBoxLayout(this);
-  Grid = new QTableWidget(1, 4, this);
-  Grid->setHorizontalHeaderLabels(
-      {ToQt("  Параметр"_w), ToQt(" Тип"_w), ToQt(" Текущее значение"_w), ToQt("Лок."_w)});
-  Grid->verticalHeader()->hide();
-  Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  Grid = MakeGrid({"  Параметр"_w, " Тип"_w, " Текущее значение"_w, "Лок."_w}, this);
   layout->addWidget(Grid, 1);
   auto* bar = new QHBoxLayout;
   Add = AddButton(bar, "Добавить"_w);

@@ -14,18 +14,6 @@ namespace vm {
 
 namespace {
 
-QTableWidget* MakeGrid(const std::vector<std::string>& titles, QWidget* parent) {
-  auto* grid = new QTableWidget(1, static_cast<int>(titles.size()), parent);
-  QStringList headers;
-  for (const std::string& t : titles) headers << ToQt(t);
-  grid->setHorizontalHeaderLabels(headers);
-  grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  grid->setSelectionMode(QAbstractItemView::SingleSelection);
-  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  grid->verticalHeader()->hide();
-    return grid;
-}
-
 void SetRow(QTableWidget* grid, int row, const std::vector<std::string>& cells) {
   for (std::size_t c = 0; c < cells.size(); ++c)
     grid->setItem(row, static_cast<int>(c), new QTableWidgetItem(ToQt(cells[c])));

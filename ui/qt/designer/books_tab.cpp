@@ -34,10 +34,8 @@ TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
   Form = new QComboBox(this);
   form->addRow(ToQt(" Форма справочника "_w), Form);
   right->addLayout(form);
-  Columns = new QTableWidget(1, 2, this);
-  Columns->setHorizontalHeaderLabels({ToQt("  Колонка"_w), ToQt(" Поле"_w)});
-  Columns->verticalHeader()->hide();
-  Columns->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  Columns = MakeGrid({"  Колонка"_w, " Поле"_w}, this);
+  Columns->setSelectionBehavior(QAbstractItemView::SelectItems);
   right->addWidget(Columns, 1);
   Field = new QComboBox(this);
   right->addWidget(Field);

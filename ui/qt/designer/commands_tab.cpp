@@ -1,5 +1,6 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QScrollBar>
 #include <cmath>
 #include <QHBoxLayout>
@@ -23,49 +24,6 @@ TDocNode* NodeOf(const QTreeWidgetItem* item) {
 }
 
 }  // namespace
-
-void TDesignerTabBase::ShowLine(QPlainTextEdit* memo, int32_t line) {
-  if (line >= 0) {
-    const QTextBlock block = memo->document()->findBlockByNumber(line);
-    if (block.isValid()) {
-      QTextCursor cursor(block);
-      cursor.movePosition(QTextCursor::EndOfBlock);
-      memo->setTextCursor(cursor);
-      memo->ensureCursorVisible();
-    }
-  }
-  memo->setFocus();
-}
-
-QPushButton* TDesignerTabBase::AddButton(QLayout* bar, const std::string& caption) {
-  auto* button = new QPushButton(ToQt(caption));
-  bar->addWidget(button);
-  return button;
-}
-
-QString TDesignerTabBase::ToMemo(const std::string& text) {
-  QString s = ToQt(text);
-  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return s;
-}
-
-std::string TDesignerTabBase::FromMemo(const QPlainTextEdit* memo) {
-  QString s = memo->toPlainText();
-  s.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-  return FromQt(s);
-}
-
-void TDesignerTabBase::SpreadColumns(QTableWidget* grid, std::initializer_list<double> shares) {
-  const int scroll = grid->verticalScrollBar()->isVisible() ? grid->verticalScrollBar()->width() : 0;
-  const int width = grid->width() - 7 - scroll;
-  int used = 0, column = 0;
-  for (double share : shares) {
-    const int w = static_cast<int>(std::lround(width * share));
-    grid->setColumnWidth(column++, w);
-    used += w;
-  }
-  if (column < grid->columnCount()) grid->setColumnWidth(column, std::max(20, width - used));
-}
 
 TCommandTree::TCommandTree(TDesigner& designer, QWidget* parent)
     : QTreeWidget(parent), d_(designer) {
@@ -108,12 +66,7 @@ TCommandsTab::TCommandsTab(TDesigner& designer, QWidget* parent)
   passwordRow->addWidget(Password);
   passwordRow->addStretch();
   leftLayout->addLayout(passwordRow);
-  auto* right = new QWidget(split);
-  auto* rightLayout = new QVBoxLayout(right);
-  rightLayout->addWidget(new QLabel(ToQt("Описание"_w), right));
-  Memo = new QPlainTextEdit(right);
-  Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-  rightLayout->addWidget(Memo, 1);
+  Memo = AddMemoPanel(split, new QLabel(ToQt("Описание"_w)));
   split->setStretchFactor(1, 2);
   layout->addWidget(split, 1);
   auto* bar = new QHBoxLayout;

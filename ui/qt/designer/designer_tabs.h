@@ -13,8 +13,11 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <QSplitter>
 #include <QWidget>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "documents/designer/designer.h"
 
@@ -38,6 +41,10 @@ class TDesignerTabBase : public QWidget {
   // Puts the caret at the end of a memo line (0-based) and focuses it.
   static void ShowLine(QPlainTextEdit* memo, int32_t line);
   static QPushButton* AddButton(QLayout* bar, const std::string& caption);
+  // The right part of a split: a caption over a description memo.
+  static QPlainTextEdit* AddMemoPanel(QWidget* split, QLabel* caption);
+  // A read-only grid of whole rows under a header of these titles.
+  static QTableWidget* MakeGrid(const std::vector<std::string>& titles, QWidget* parent);
   // Descriptions keep their lines apart with CR LF, the memo with LF.
   static QString ToMemo(const std::string& text);
   // Shares of the grid's width for its columns but the last, which takes

@@ -18,13 +18,8 @@ TFormsTab::TFormsTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
   leftLayout->addWidget(new QLabel(ToQt("Список форм"_w), left));
   List = new QListWidget(left);
   leftLayout->addWidget(List, 1);
-  auto* right = new QWidget(split);
-  auto* rightLayout = new QVBoxLayout(right);
-  Caption = new QLabel(right);
-  rightLayout->addWidget(Caption);
-  Memo = new QPlainTextEdit(right);
-  Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-  rightLayout->addWidget(Memo, 1);
+  Caption = new QLabel;
+  Memo = AddMemoPanel(split, Caption);
   split->setStretchFactor(1, 3);
   layout->addWidget(split, 1);
   auto* bar = new QHBoxLayout;
