@@ -134,6 +134,12 @@ std::string EditColumnsText(const TSpravDef& book) {
   return s;
 }
 
+int32_t FindInMemo(std::string_view text, std::string_view what, int32_t caret) {
+  if (what.empty() || caret < 0 || static_cast<std::size_t>(caret) > text.size()) return -1;
+  const std::size_t at = UpperStr(text).find(UpperStr(what), static_cast<std::size_t>(caret));
+  return at == std::string::npos ? -1 : static_cast<int32_t>(at);
+}
+
 char KindOfTypeName(std::string_view typeName) { return FieldTypeFromName(typeName); }
 
 int32_t RoundHalfEven(double v) { return static_cast<int32_t>(std::nearbyint(v)); }

@@ -78,6 +78,10 @@ int32_t ScrollStoredFromText(std::string_view text);
 int32_t PasswordFromSpinText(std::string_view text);
 int32_t PasswordSpinShown(int32_t stored);
 
+// Ctrl+F in a description: the 0-based start of the first occurrence of
+// what at or after caret, letters in any case; -1 when there is none.
+int32_t FindInMemo(std::string_view text, std::string_view what, int32_t caret);
+
 // 'N' for "Число", 'D' for "Дата", 'C' otherwise.
 char KindOfTypeName(std::string_view typeName);
 

@@ -101,6 +101,14 @@ TEST(DesignerRules, ScrollCoefficientAndPasswordSpin) {
   EXPECT_EQ(PasswordSpinShown(10), 9);
 }
 
+TEST(DesignerRules, MemoSearchStartsAtTheCaretAndFindsAMatchUnderItAgain) {
+  const std::string text = "LOADBASE(T)\nloadbase(u)";
+  EXPECT_EQ(FindInMemo(text, "LoadBase", 0), 0);
+  EXPECT_EQ(FindInMemo(text, "LoadBase", 1), 12);
+  EXPECT_EQ(FindInMemo(text, "LoadBase", 12), 12);
+  EXPECT_EQ(FindInMemo(text, "LoadBase", 13), -1);
+}
+
 TEST(DesignerRules, PreviewOfANarrowBlankIsFullSizeAndANarrowScreenZoomsBelowItsScale) {
   EXPECT_EQ(PreviewGeometry(1024, 768, 96, 1000).Caption,
             "Предварительный просмотр, масштаб 100%"_w);

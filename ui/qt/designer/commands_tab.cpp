@@ -11,6 +11,7 @@
 
 #include "foundation/text/strutils.h"
 #include "platform/encoding.h"
+#include "platform/services.h"
 #include "ui/qt/designer/designer_tabs.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/qt_text.h"
@@ -113,12 +114,31 @@ TCommandsTab::TCommandsTab(TDesigner& designer, QWidget* parent)
     Select(d_.SelectedNode());
     if (end.Error) ShowLine(Memo, end.CaretLine);
   });
+  Memo->installEventFilter(this);
   connect(Find, &QPushButton::clicked, this, [this] {
     if (AskSearchText() && d_.Find(TDesigner::SearchText())) AfterFind();
   });
   connect(FindNext, &QPushButton::clicked, this, [this] {
     if (d_.FindNext()) AfterFind();
   });
+}
+
+bool TCommandsTab::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != Memo || event->type() != QEvent::KeyPress) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (key->key() != Qt::Key_F || key->modifiers() != Qt::ControlModifier) return false;
+  if (AskSearchText()) {
+    QTextCursor cursor = Memo->textCursor();
+    const int32_t at = FindInMemo(FromQt(Memo->toPlainText()), TDesigner::SearchText(),
+                                  cursor.selectionStart());
+    if (at < 0) {
+      Ui().MsgBox("Строка не найдена!"_w, "Ошибка"_w, kMbError);
+    } else {
+      cursor.setPosition(at);
+      Memo->setTextCursor(cursor);
+    }
+  }
+  return true;
 }
 
 bool TCommandsTab::AskSearchText() {

@@ -85,6 +85,10 @@ class TCommandsTab : public TDesignerTabBase {
   QLabel* PasswordLabel;
   QPushButton *Add, *Delete, *Preview, *Find, *FindNext, *CheckAll;
 
+ protected:
+  // Ctrl+F in the description searches it from the caret.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void FillItem(QTreeWidgetItem* item, TDocNode* node);
   bool AskSearchText();
