@@ -25,18 +25,6 @@ namespace vm {
 
 namespace {
 
-int32_t MemoLineCount(std::string_view text) {
-  return 1 + static_cast<int32_t>(std::count(text.begin(), text.end(), '\n'));
-}
-
-// The memo line a 1-based error line puts the caret on, kept within the
-// memo: a line past its end (an error found after the last line) goes to
-// the last one.
-int32_t CaretLineFor(int32_t errorLine, std::string_view memo) {
-  if (errorLine < 1) return -1;
-  return std::min(errorLine - 1, MemoLineCount(memo) - 1);
-}
-
 bool Ask(const std::string& text, const std::string& caption) {
   return Ui().MsgBox(text, caption, kMbYesNoQuestion) == kIdYes;
 }
@@ -404,7 +392,7 @@ TDesignerRunEnd TDesigner::RunOnRoad(TDocData& doc, bool test, const std::string
     line = Interp().ErrorLine();
     end.Error = true;
   }
-  if (end.Error) end.CaretLine = CaretLineFor(line, memo);
+  if (end.Error) end.CaretLine = MemoCaretLine(line, memo);
   DesignerTestRun() = false;
   return end;
 }
@@ -418,6 +406,7 @@ TDesignerRunEnd TDesigner::TestRun() {
 }
 
 TDesignerRunEnd TDesigner::CheckAll() {
+  live_.Blanks.UnloadAll();
   Blanks.UnloadAll();
   TCompileContext context;
   context.Bases = &Bases;
@@ -443,7 +432,7 @@ TDesignerRunEnd TDesigner::CheckAll() {
     if (code != 0) {
       SelectNode(node);
       end.Error = true;
-      end.CaretLine = CaretLineFor(line, node->Data->Description);
+      end.CaretLine = MemoCaretLine(line, node->Data->Description);
       Blanks.UnloadAll();
       return end;
     }
@@ -528,7 +517,7 @@ TDesignerRunEnd TDesigner::CompileBlankForPreview() {
   if (!CompileBlank(*blank, code, line)) {
     Ui().MsgBox(BlankErrorText(code, line), " Ошибка компиляции формы"_w, kMbError);
     end.Error = true;
-    end.CaretLine = line >= 0 ? std::min(line, MemoLineCount(blank->Text) - 1) : -1;
+    end.CaretLine = MemoCaretLine(line + 1, blank->Text);
   }
   return end;
 }

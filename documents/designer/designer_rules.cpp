@@ -134,6 +134,12 @@ std::string EditColumnsText(const TSpravDef& book) {
   return s;
 }
 
+int32_t MemoCaretLine(int32_t errorLine, std::string_view memo) {
+  if (errorLine < 1) return -1;
+  const auto lines = 1 + static_cast<int32_t>(std::count(memo.begin(), memo.end(), '\n'));
+  return std::min(errorLine - 1, lines - 1);
+}
+
 int32_t FindInMemo(std::string_view text, std::string_view what, int32_t caret) {
   if (what.empty() || caret < 0 || static_cast<std::size_t>(caret) > text.size()) return -1;
   const std::size_t at = UpperStr(text).find(UpperStr(what), static_cast<std::size_t>(caret));

@@ -78,6 +78,10 @@ int32_t ScrollStoredFromText(std::string_view text);
 int32_t PasswordFromSpinText(std::string_view text);
 int32_t PasswordSpinShown(int32_t stored);
 
+// The 0-based memo line a 1-based error line puts the caret on, kept
+// within the memo; -1 for no line.
+int32_t MemoCaretLine(int32_t errorLine, std::string_view memo);
+
 // Ctrl+F in a description: the 0-based start of the first occurrence of
 // what at or after caret, letters in any case; -1 when there is none.
 int32_t FindInMemo(std::string_view text, std::string_view what, int32_t caret);

@@ -101,6 +101,13 @@ TEST(DesignerRules, ScrollCoefficientAndPasswordSpin) {
   EXPECT_EQ(PasswordSpinShown(10), 9);
 }
 
+TEST(DesignerRules, TheCaretLineOfAnErrorStaysWithinTheMemo) {
+  EXPECT_EQ(MemoCaretLine(2, "a\r\nb\r\nc"), 1);
+  EXPECT_EQ(MemoCaretLine(40, "a\r\nb"), 1);
+  EXPECT_EQ(MemoCaretLine(0, "a"), -1);
+  EXPECT_EQ(MemoCaretLine(-1, "a"), -1);
+}
+
 TEST(DesignerRules, MemoSearchStartsAtTheCaretAndFindsAMatchUnderItAgain) {
   const std::string text = "LOADBASE(T)\nloadbase(u)";
   EXPECT_EQ(FindInMemo(text, "LoadBase", 0), 0);
@@ -245,6 +252,40 @@ TEST_F(DesignerTest, PasswordsOutOfRangeBecomeMinusOneAndTenShowsNine) {
   EXPECT_EQ(node->Data->PasswordNumber, -1);
   designer.SetPasswordText("abc");
   EXPECT_EQ(node->Data->PasswordNumber, -1);
+}
+
+TEST_F(DesignerTest, EnablingFollowsTheSelection) {
+  TDocNode* root = designer.Tree.First();
+  designer.SelectNode(root);
+  TDesignerEnabling e = designer.Enabling();
+  EXPECT_TRUE(e.DocAdd);
+  EXPECT_FALSE(e.DocDelete);
+  EXPECT_FALSE(e.DocDescription);
+  designer.SelectNode(root->Child(0));  // a folder
+  e = designer.Enabling();
+  EXPECT_TRUE(e.DocDelete);
+  EXPECT_FALSE(e.DocPreview);
+  designer.SelectNode(root->Child(0)->Child(0));
+  e = designer.Enabling();
+  EXPECT_TRUE(e.DocPreview);
+  EXPECT_TRUE(e.DocDescription);
+  designer.SelectNode(nullptr);
+  EXPECT_FALSE(designer.Enabling().DocAdd);
+  // The database buttons act on the grid last entered.
+  EXPECT_FALSE(designer.Enabling().BaseAdd);
+  designer.ActiveGrid = TBaseGrid::Bases;
+  EXPECT_TRUE(designer.Enabling().BaseAdd);
+  designer.SelectBase(-1);
+  EXPECT_FALSE(designer.Enabling().BaseEdit);
+  designer.ActiveGrid = TBaseGrid::Fields;
+  EXPECT_FALSE(designer.Enabling().BaseAdd);
+  // Book edits need a book; the edit columns also "Правка".
+  designer.SelectBook(0);
+  EXPECT_TRUE(designer.Enabling().BookEdits);
+  designer.CurrentBook()->CanEdit = false;
+  EXPECT_FALSE(designer.Enabling().BookEditColumns);
+  designer.SelectBook(-1);
+  EXPECT_FALSE(designer.Enabling().BookEdits);
 }
 
 TEST_F(DesignerTest, DeletingTheRootIsRefusedAndADocumentIsAskedFor) {

@@ -220,6 +220,12 @@ void DesignerWindowTest::BuildShop(TDesignerWindow& w) {
       w.grab().save(Folder() + QString("/designer_tab%1.png").arg(i + 1));
     }
     w.SelectTab(TDesignerTab::Commands);
+    // The whole screen as the window manager shows it, where there is one.
+    if (std::getenv("DISPLAY")) {
+      QApplication::processEvents();
+      const std::string shot = "import -window root '" + Folder().toStdString() + "/designer_screen.png'";
+      if (std::system(shot.c_str()) != 0) ADD_FAILURE() << shot;
+    }
   }
 
   // The test run neither locks again nor commits.
@@ -227,6 +233,10 @@ void DesignerWindowTest::BuildShop(TDesignerWindow& w) {
   recordsAfterTestRun = GoodsRecords();
   test::ClickInMessageBox("OK", &checkText);
   w.Commands->CheckAll->click();
+  // Only OK and a confirmed "Отмена" close the window.
+  w.close();
+  QTest::keyClick(&w, Qt::Key_Escape);
+  EXPECT_TRUE(w.isVisible());
   w.Ok->click();
 }
 
