@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
 
 #include "foundation/tables/key_cols.h"
 #include <QVBoxLayout>
@@ -37,8 +38,9 @@ TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
   Columns = MakeGrid({"  Колонка"_w, " Поле"_w}, this);
   Columns->setSelectionBehavior(QAbstractItemView::SelectItems);
   right->addWidget(Columns, 1);
-  Field = new QComboBox(this);
-  right->addWidget(Field);
+  // The field list floats over the second cell of the current row.
+  Field = new QComboBox(Columns->viewport());
+  Field->hide();
   right->addWidget(new QLabel(
       ToQt("<span style='color:red'>&#9632;</span> - колонки сортировки &nbsp; "
            "<span style='color:lime'>&#9632;</span> - редактируемые колонки"_w),
@@ -102,6 +104,11 @@ TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
     const TSDef* column = book ? book->GetSDef(row) : nullptr;
     Field->setCurrentIndex(column ? Field->findText(ToQt(column->FieldName)) : -1);
     filling_ = false;
+    PlaceFieldList();
+  });
+  connect(Columns->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+    Columns->horizontalScrollBar()->setValue(0);
+    PlaceFieldList();
   });
   connect(Field, &QComboBox::currentTextChanged, this, [this](const QString& name) {
     if (filling_ || !d_.CurrentBook()) return;
@@ -170,6 +177,17 @@ void TBooksTab::FillColumns() {
 void TBooksTab::resizeEvent(QResizeEvent* event) {
   TDesignerTabBase::resizeEvent(event);
   SpreadColumns(Columns, {0.25});
+  PlaceFieldList();
+}
+
+void TBooksTab::PlaceFieldList() {
+  const int row = Columns->currentRow();
+  const QRect cell = Columns->visualRect(Columns->model()->index(std::max(row, 0), 1));
+  const bool shown = d_.Enabling().BookEdits && row >= 0 &&
+                     Columns->viewport()->rect().contains(cell.topLeft());
+  Field->setGeometry(cell);
+  Field->setVisible(shown);
+  if (shown) Field->raise();
 }
 
 void TBooksTab::MarkColumns() {
@@ -200,6 +218,7 @@ void TBooksTab::Enable(const TDesignerEnabling& e) {
                                                     Delete})
     w->setEnabled(e.BookEdits);
   EditColumns->setEnabled(e.BookEditColumns);
+  PlaceFieldList();
 }
 
 }  // namespace vm

@@ -132,6 +132,8 @@ class TBooksTab : public TDesignerTabBase {
   void resizeEvent(QResizeEvent* event) override;
   // The red square of a sort key column, the lime one of an editable one.
   void MarkColumns();
+  // Over the current row's field cell while that row is in view.
+  void PlaceFieldList();
   TBooksTab(TDesigner& designer, QWidget* parent);
   void Refresh() override;
   void Enable(const TDesignerEnabling& e) override;
