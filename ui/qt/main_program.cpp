@@ -7,6 +7,7 @@
 #include "config/data_dir.h"
 #include "config/settings.h"
 #include "documents/document_road.h"
+#include "output/devices/serial_scanner.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "ui/instance_mark.h"
@@ -15,6 +16,7 @@
 #include "ui/qt/designer/designer_host.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_window.h"
+#include "output/qt/qt_print_system.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/window_steps.h"
 #include "ui/startup.h"
@@ -57,6 +59,9 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   TQtUiServices ui;
   UiServices *before = &Ui();
   InstallUiServices(&ui);
+  TScannerInstallation scanner;
+  TQtPrintSystem printSystem;
+  InstallPrintSystem(&printSystem);
   InitProgramDirectory();
   SetCommandLine(argc, argv);
   // The start-of-day document runs on the document road before the main
@@ -72,6 +77,7 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
     return AskPasswordInDialog(11, StartUpBuiltInPassword(), nullptr);
   };
   if (StartUp(startUp) != 0) {
+    InstallPrintSystem(nullptr);
     InstallUiServices(before);
     return kStartUpFailed;
   }
@@ -108,6 +114,7 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
     ui.SetMainWindow(nullptr);
   }
   ShutDown();
+  InstallPrintSystem(nullptr);
   InstallUiServices(before);
   return code;
 }
