@@ -137,6 +137,7 @@ void TDesigner::Show() {
   Misc.PrinterName = live_.PrinterName;
   TabChanged(TDesignerTab::Commands);
   PointCompileAtWorkingCopies();
+  PageFormats().CopyTo(PageFormatList);
   shownFont_ = Misc.FontName;
   Misc.DefaultFormatName = live_.DefaultFormatName;
   Misc.Compressed = live_.CompressedPrint;
@@ -162,6 +163,7 @@ void TDesigner::Apply() {
   live_.DefaultFormatName = Misc.DefaultFormatName;
   live_.CompressedPrint = Misc.Compressed;
   host_.RemoveMenus();
+  PageFormatList.CopyTo(PageFormats());
   ArchiveConfigs.CopyTo(live_.ArchiveConfigs);
   AutoParams.CopyTo(live_.AutoParams);
   Blanks.CopyTo(live_.Blanks);

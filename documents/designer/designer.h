@@ -11,6 +11,7 @@
 
 #include "config/archive_config.h"
 #include "config/doctree.h"
+#include "config/price_tags.h"
 #include "config/registries.h"
 #include "config/settings.h"
 #include "documents/designer/designer_rules.h"
@@ -123,6 +124,7 @@ class TDesigner {
   TMyList Books;
   TAutoList AutoParams;
   TArchiveConfigList ArchiveConfigs;
+  TPageFormatList PageFormatList;
   TDocData StartOfDay;
   TDocTree Tree;
   TPasswordRecords Passwords{};

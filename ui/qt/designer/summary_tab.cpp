@@ -37,7 +37,8 @@ void TSummaryTab::Refresh() {
       break;
     default:
       s = "Форматы страниц:"_w;
-      for (int32_t i = 0; i < PageFormats().Count(); ++i) s += "\n  " + PageFormats().GetItem(i).Name;
+      for (int32_t i = 0; i < d_.PageFormatList.Count(); ++i)
+        s += "\n  " + d_.PageFormatList.GetItem(i).Name;
       s += "\nФормат по умолчанию: "_w + m.DefaultFormatName;
       break;
   }
