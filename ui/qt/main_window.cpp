@@ -94,7 +94,7 @@ void TMainWindow::BuildFixedMenus() {
   // The reference books and the designer's settings are commands of
   // windows of their own, not built here.
   control_->addAction(ToQt("Справочники"_w))->setEnabled(false);
-  control_->addAction(ToQt("Служебные настройки"_w))->setEnabled(false);
+  AddDesignerItem(control_);
   connect(control_->addAction(ToQt("О программе"_w)), &QAction::triggered, this,
           [this] { ShowAboutBox(model_.AutoParams.GetValueText("CONFIGNAME"), this); });
   control_->addSeparator();
@@ -128,7 +128,15 @@ void TMainWindow::BuildFixedMenus() {
     BuildPanels();
   });
   windowPopup_ = new QMenu(this);
-  windowPopup_->addAction(ToQt("Служебные настройки"_w))->setEnabled(false);
+  AddDesignerItem(windowPopup_);
+}
+
+void TMainWindow::AddDesignerItem(QMenu *menu) {
+  QAction *item = menu->addAction(ToQt("Служебные настройки"_w));
+  item->setEnabled(static_cast<bool>(options_.OpenDesigner));
+  connect(item, &QAction::triggered, this, [this] {
+    if (options_.OpenDesigner) options_.OpenDesigner();
+  });
 }
 
 std::vector<QMenu *> TMainWindow::TopMenus() const {
