@@ -32,30 +32,45 @@
 namespace vm {
 namespace {
 
-// The modal windows that show in turn, each answered by the next action.
+// The modal windows that show in turn, each answered by the next step
+// once a window of its kind is the active one.
+struct ModalStep {
+  std::function<bool(QWidget*)> Accepts;
+  std::function<void(QWidget*)> Act;
+};
+
+template <typename Window>
+ModalStep On(std::function<void(Window*)> act) {
+  return {[](QWidget* w) { return qobject_cast<Window*>(w) != nullptr; },
+          [act](QWidget* w) { act(qobject_cast<Window*>(w)); }};
+}
+
 class ModalScript {
  public:
-  explicit ModalScript(std::deque<std::function<void(QWidget*)>> actions) : actions_(std::move(actions)) { Next(); }
+  explicit ModalScript(std::deque<ModalStep> steps) : steps_(std::move(steps)) { Next(); }
+  ~ModalScript() { delete timer_; }
 
  private:
   void Next() {
-    if (actions_.empty()) return;
-    auto action = std::move(actions_.front());
-    actions_.pop_front();
-    QWidget* previous = QApplication::activeModalWidget();
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [this, timer, action, previous] {
+    delete timer_;
+    timer_ = nullptr;
+    if (steps_.empty()) return;
+    timer_ = new QTimer;
+    timer_->setInterval(5);
+    QObject::connect(timer_, &QTimer::timeout, [this] {
       QWidget* modal = QApplication::activeModalWidget();
-      if (!modal || !modal->isVisible() || modal == previous) return;
-      timer->stop();
-      timer->deleteLater();
-      Next();
-      action(modal);
+      if (!modal || !modal->isVisible() || !steps_.front().Accepts(modal)) return;
+      const ModalStep step = std::move(steps_.front());
+      steps_.pop_front();
+      timer_->stop();
+      // The steps after this one may answer windows this one opens.
+      QTimer::singleShot(0, [this] { Next(); });
+      step.Act(modal);
     });
-    timer->start();
+    timer_->start();
   }
-  std::deque<std::function<void(QWidget*)>> actions_;
+  std::deque<ModalStep> steps_;
+  QTimer* timer_ = nullptr;
 };
 
 // The records of a table as "CODE|NAME" lines, through python3-dbfread.
@@ -90,7 +105,11 @@ class SpravWindowTest : public ::testing::Test {
     InstallUiServices(nullptr);
   }
 
-  static TSpravForm* Form(QWidget* modal) { return qobject_cast<TSpravForm*>(modal); }
+  // The window as the user sees it: active, its keys going to its views.
+  static void Activate(TSpravForm* form) {
+    form->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(form));
+  }
   static TDataViewWidget* View(TSpravForm& form) { return form.TabView(form.Tabs()->currentIndex()); }
   static void Type(QWidget* widget, const char* text) { test::TypeText(widget, QString::fromUtf8(text)); }
   // A cell typed into and taken with Enter.
@@ -113,16 +132,13 @@ TEST_F(SpravWindowTest, WorkThroughTheMenuReachesTheTableExactly) {
   bool asked = false, worked = false;
   QString question;
   ModalScript script({
-      [&asked](QWidget* modal) {
-        auto* dialog = qobject_cast<TInputDialog*>(modal);
-        ASSERT_NE(dialog, nullptr);
+      On<TInputDialog>([&asked](TInputDialog* dialog) {
         asked = true;
         dialog->Edit()->setText(QString::fromUtf8("книги"));
         dialog->accept();
-      },
-      [&](QWidget* modal) {
-        TSpravForm* form = Form(modal);
-        ASSERT_NE(form, nullptr);
+      }),
+      On<TSpravForm>([&](TSpravForm* form) {
+        Activate(form);
         ASSERT_EQ(form->Tabs()->count(), 2);
         EXPECT_EQ(form->Tabs()->tabText(1), QString::fromUtf8("Поставщики"));
         // Typing in the name column searches.
@@ -166,7 +182,7 @@ TEST_F(SpravWindowTest, WorkThroughTheMenuReachesTheTableExactly) {
         EXPECT_TRUE(form->isVisible());
         worked = true;
         form->OkButton()->click();
-      },
+      }),
   });
   main.BooksAction()->trigger();
   EXPECT_TRUE(asked);
@@ -183,18 +199,15 @@ TEST_F(SpravWindowTest, CancelAsksPerChangedTabAndEachAnswerDoesWhatItSays) {
   TMainWindow main(Settings(), {});
   std::vector<QString> questions;
   auto answer = [&questions](const char* button) {
-    return [&questions, button](QWidget* modal) {
-      auto* box = qobject_cast<QMessageBox*>(modal);
-      ASSERT_NE(box, nullptr);
+    return On<QMessageBox>([&questions, button](QMessageBox* box) {
       questions.push_back(box->text());
       for (QAbstractButton* b : box->buttons())
         if (b->text() == QString::fromUtf8(button)) b->click();
-    };
+    });
   };
   ModalScript script({
-      [](QWidget* modal) {
-        TSpravForm* form = Form(modal);
-        ASSERT_NE(form, nullptr);
+      On<TSpravForm>([](TSpravForm* form) {
+        Activate(form);
         TDataViewWidget* goods = View(*form);
         goods->setFocus();
         goods->View().SetCol(1);
@@ -209,7 +222,7 @@ TEST_F(SpravWindowTest, CancelAsksPerChangedTabAndEachAnswerDoesWhatItSays) {
         suppliers->Editor()->selectAll();
         EnterCell(*suppliers, "ООО Молоко");
         form->CancelButton()->click();
-      },
+      }),
       answer("Нет"),
       answer("Да"),
   });
