@@ -16,8 +16,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "output/book_print.h"
 #include "platform/encoding.h"
 #include "ui/qt/data_view_widget.h"
+#include "ui/qt/print_range_dialog.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/search_line.h"
 
@@ -90,11 +92,7 @@ TSpravForm::TSpravForm(TSettingsModel& model, QWidget* parent) : QDialog(parent)
     FocusView();
   });
   connect(sort_, &QPushButton::clicked, this, [this] { logic_.SortClick(); });
-  connect(print_, &QPushButton::clicked, this, [this] {
-    setEnabled(false);
-    logic_.PrintClick();
-    setEnabled(true);
-  });
+  connect(print_, &QPushButton::clicked, this, [this] { logic_.PrintClick(); });
   connect(ok_, &QPushButton::clicked, this, [this] {
     if (logic_.OkClick()) done(1);
   });
@@ -108,6 +106,19 @@ TSpravForm::TSpravForm(TSettingsModel& model, QWidget* parent) : QDialog(parent)
   h.Changed = [this] { ShowState(); };
   h.ShowSearchText = [this](const std::string& text) { ShowInSearchLine(edit1_, text); };
   h.TypeIntoSearch = [this](const std::string& text) { TypeIntoSearchLine(edit1_, text); };
+  h.PrinterConfigured = [this] { return !model_.PrinterName.empty(); };
+  h.Print = [this](TSpravTab& tab) {
+    TBookPrintHooks print;
+    print.AskRange = [this](const std::string& caption, const std::string& first, const std::string& second) {
+      return AskPrintRange(caption, first, second, this);
+    };
+    print.StatusText = [this](const std::string& text) {
+      status_->setText(ToQt(text));
+      status_->repaint();
+    };
+    print.EnableWindow = [this](bool on) { setEnabled(on); };
+    PrintReferenceBook(tab, print);
+  };
 }
 
 TSpravForm::~TSpravForm() { RemoveTabs(); }
