@@ -13,6 +13,7 @@
 
 #include "app/demo_rig.h"
 #include "config/data_dir.h"
+#include "platform/encoding.h"
 #include "support/program_home.h"
 #include "ui/qt/panel_config_window.h"
 #include "ui/qt/qt_services.h"
@@ -57,7 +58,7 @@ TEST_F(ScreenshotOfWindows3, TheReferenceBookWindowWhileSearching) {
     f.activateWindow();
     TDataView& view = f.Logic().Current()->View;
     view.SetCol(1);
-    f.Logic().SearchChanged("Са");
+    f.Logic().SearchChanged("Са"_w);
     Picture(&f, "sprav_window");
     f.OkButton()->click();
   };
