@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "config/sysvars.h"
+#include "documents/book_search.h"
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
@@ -199,7 +200,7 @@ void TSpravFormLogic::ShowCurrentCell() {
     return;
   }
   const TDataView& view = tab->View;
-  status_ = "Запись "_w + std::to_string(view.CurRow() + 1) + " из "_w + std::to_string(view.RowCount());
+  status_ = RecordStatusText(view);
   if (searchActive_ && !searching_ && HasCurrentRow(view) && view.CurCol() >= 0 && Hooks.ShowSearchText)
     Hooks.ShowSearchText(view.GetCellText(view.CurCol(), view.CurRow()));
 }
@@ -223,7 +224,7 @@ void TSpravFormLogic::RowEditability(TSpravTab& tab) {
 }
 
 void TSpravFormLogic::Typed(char c) {
-  if (!searchActive_ || c == '\b' || c == '\r' || c == 27) return;
+  if (!searchActive_ || !StartsSearch(c)) return;
   if (Hooks.TypeIntoSearch) Hooks.TypeIntoSearch(std::string(1, c));
 }
 
