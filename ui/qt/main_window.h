@@ -111,6 +111,10 @@ class TMainWindow : public QMainWindow {
   QMenu *PopupFor(const QPoint &clientPoint);
   QAction *HidePanelAction() const { return hidePanel_; }
 
+  TSettingsModel &Model() const { return model_; }
+  QAction *BooksAction() const { return books_; }
+  QAction *PanelSetupAction() const { return panelSetup_; }
+
   QMenu *ControlMenu() const { return control_; }
   QMenu *ServiceMenu() const { return service_; }
   QMenu *PanelsMenu() const { return panels_; }
@@ -151,6 +155,8 @@ class TMainWindow : public QMainWindow {
   QMenu *panelPopup_ = nullptr;
   QMenu *windowPopup_ = nullptr;
   QAction *hidePanel_ = nullptr;
+  QAction *books_ = nullptr;
+  QAction *panelSetup_ = nullptr;
   QAction *panelsSeparator_ = nullptr;
   QAction *exit_ = nullptr;
   std::vector<QMenu *> archiveMenus_;
