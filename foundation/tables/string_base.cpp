@@ -578,12 +578,17 @@ class SortKeys {
   std::vector<Column> columns_;
 };
 
+struct NumberEntry {
+  long double Key;
+  int32_t Row;
+};
+
 // Quicksort with the middle row as pivot, exchanging only rows that differ
 // in place; counts the exchanges.
-template <class Compare>
-void QuickSort(std::vector<int32_t>& order, int32_t lo, int32_t hi, const Compare& compare, int64_t& exchanges) {
+template <class Entry, class Compare>
+void QuickSort(std::vector<Entry>& order, int32_t lo, int32_t hi, const Compare& compare, int64_t& exchanges) {
   while (lo < hi) {
-    const int32_t pivot = order[static_cast<std::size_t>((lo + hi) / 2)];
+    const Entry pivot = order[static_cast<std::size_t>((lo + hi) / 2)];
     int32_t i = lo, j = hi;
     do {
       while (compare(order[static_cast<std::size_t>(i)], pivot) < 0) ++i;
@@ -622,14 +627,16 @@ bool TStringBase::Sort(const TKeyCol* keys, bool caseSensitive) {
     const SortKeys sortKeys(*this, rows, keys, caseSensitive);
     std::vector<int32_t> order(rows_.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
-    // One number key, the common case, compares without the walk over key
-    // columns.
+    // One number key, the common case, sorts the keys together with their
+    // rows, so that a comparison reads no other memory; the same steps give
+    // the same order.
     if (const std::vector<long double>* numbers = sortKeys.SingleNumberKey()) {
-      const long double* n = numbers->data();
-      QuickSort(order, 0, LastIndex(), [n](int32_t a, int32_t b) {
-        const long double x = n[a], y = n[b];
-        return IsNearZero(x - y) ? 0 : (x > y ? 1 : -1);
+      std::vector<NumberEntry> entries(order.size());
+      for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = {(*numbers)[i], static_cast<int32_t>(i)};
+      QuickSort(entries, 0, LastIndex(), [](const NumberEntry& a, const NumberEntry& b) {
+        return IsNearZero(a.Key - b.Key) ? 0 : (a.Key > b.Key ? 1 : -1);
       }, exchanges);
+      for (std::size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].Row;
     } else {
       QuickSort(order, 0, LastIndex(), [&sortKeys](int32_t a, int32_t b) { return sortKeys.Compare(a, b); },
                 exchanges);

@@ -1,8 +1,11 @@
 #include "foundation/text/number_text.h"
 
+#include <array>
+#include <cfenv>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace vm {
@@ -15,13 +18,40 @@ constexpr size_t kSignificantDigits = 20;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-long double PowerOfTen(int n) {
-  // Up to 10^27 the repeated product is exact in 64 bits of mantissa.
-  if (n > 27) return std::pow(10.0L, static_cast<long double>(n));
-  long double p = 1.0L;
-  for (int i = 0; i < n; ++i) p *= 10.0L;
+// Up to 10^27 the repeated product is exact in 64 bits of mantissa
+// (5^27 < 2^64).
+constexpr int kExactPowers = 28;
+constexpr std::array<long double, kExactPowers> kPowersOfTen = [] {
+  std::array<long double, kExactPowers> p{};
+  long double v = 1.0L;
+  for (long double& x : p) {
+    x = v;
+    v *= 10.0L;
+  }
   return p;
+}();
+
+long double PowerOfTen(int n) {
+  if (n >= kExactPowers) return std::pow(10.0L, static_cast<long double>(n));
+  return kPowersOfTen[static_cast<size_t>(n)];
 }
+
+// The quick reading divides in hardware, which rounds as the general reader
+// does only in the default mode: to nearest, on the full mantissa.
+bool DefaultRounding() {
+#if defined(__x86_64__) || defined(__i386__)
+  unsigned short control = 0;
+  __asm__ volatile("fnstcw %0" : "=m"(control));
+  return (control & 0x0F00) == 0x0300;  // rounding to nearest, 64-bit precision
+#else
+  return std::fegetround() == FE_TONEAREST;
+#endif
+}
+
+// At most this many significant digits make an integer that long double
+// holds exactly: 10^19 - 1 < 2^64.
+constexpr size_t kQuickDigits = 19;
+static_assert(std::numeric_limits<long double>::digits >= 64, "the quick reading needs a 64-bit mantissa");
 
 // Big unsigned integers in little-endian limbs of nine decimal digits.
 using Limbs = std::vector<uint64_t>;
@@ -155,6 +185,22 @@ std::string ExponentForm(long double a) {
   return d;
 }
 
+// units / 10^decimals written out, built from the end in one buffer.
+std::string FixedText(uint64_t units, size_t decimals, bool negative) {
+  char buf[kMaxDecimals + 24];
+  char* const end = buf + sizeof(buf);
+  char* p = end;
+  const bool zero = units == 0;
+  for (size_t k = 0; k < decimals; ++k, units /= 10) *--p = static_cast<char>('0' + units % 10);
+  if (decimals > 0) *--p = '.';
+  do {
+    *--p = static_cast<char>('0' + units % 10);
+    units /= 10;
+  } while (units != 0);
+  if (negative && !zero) *--p = '-';
+  return std::string(p, static_cast<size_t>(end - p));
+}
+
 }  // namespace
 
 bool TextToExtended(std::string_view s, long double& x) {
@@ -162,16 +208,32 @@ bool TextToExtended(std::string_view s, long double& x) {
   const size_t n = s.size();
   while (i < n && s[i] == ' ') ++i;
   size_t start = i;
-  if (i < n && s[i] == '+') start = ++i;
-  else if (i < n && s[i] == '-') ++i;
+  bool negative = false;
+  if (i < n && s[i] == '+') {
+    start = ++i;
+  } else if (i < n && s[i] == '-') {
+    negative = true;
+    ++i;
+  }
+  // The digits gather into an integer on the way; leading zeros add none.
   size_t digits = 0;
-  while (i < n && IsDigit(s[i])) ++i, ++digits;
+  uint64_t mantissa = 0;
+  size_t significant = 0;
+  size_t fraction = 0;
+  const auto take = [&](char c) {
+    ++digits;
+    if (significant == 0 && c == '0') return;
+    if (++significant <= kQuickDigits) mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+  };
+  while (i < n && IsDigit(s[i])) take(s[i++]);
   if (i < n && s[i] == '.') {
     ++i;
-    while (i < n && IsDigit(s[i])) ++i, ++digits;
+    for (; i < n && IsDigit(s[i]); ++i, ++fraction) take(s[i]);
   }
   if (digits == 0) return false;
+  bool quick = true;
   if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+    quick = false;
     ++i;
     if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
     size_t expDigits = 0;
@@ -179,6 +241,13 @@ bool TextToExtended(std::string_view s, long double& x) {
     if (expDigits == 0) return false;
   }
   if (i != n) return false;
+  if (quick && significant <= kQuickDigits && fraction < kPowersOfTen.size() && DefaultRounding()) {
+    // Both operands are exact, so the one division rounds the exact decimal
+    // value once, to nearest, as the general reader does.
+    const long double v = static_cast<long double>(mantissa) / kPowersOfTen[fraction];
+    x = negative ? -v : v;
+    return true;
+  }
   long double v = 0;
   const char* first = s.data() + start;
   const char* last = s.data() + n;
@@ -199,19 +268,14 @@ std::string ExtendedToFixed(long double x, int decimals) {
     if (negative) e.insert(e.begin(), '-');
     return e;
   }
-
   const auto dec = static_cast<size_t>(decimals);
-  std::string d;
   const long double scaled = a * PowerOfTen(decimals);
-  if (scaled < 18446744073709551616.0L) {
-    // Rounded in the current rounding mode, which is the default one: to
-    // nearest, halves to even.
-    d = std::to_string(static_cast<uint64_t>(std::rint(scaled)));
-  } else {
-    // More digits than the 64 bits of the mantissa hold: the scaled product
-    // would show rounding noise, so the exact value is written instead.
-    d = ExactFixedDigits(a, dec);
-  }
+  // Rounded in the current rounding mode, which is the default one: to
+  // nearest, halves to even.
+  if (scaled < 18446744073709551616.0L) return FixedText(static_cast<uint64_t>(std::rint(scaled)), dec, negative);
+  // More digits than the 64 bits of the mantissa hold: the scaled product
+  // would show rounding noise, so the exact value is written instead.
+  std::string d = ExactFixedDigits(a, dec);
   if (d.size() <= dec) d.insert(0, dec + 1 - d.size(), '0');
   const bool allZero = d.find_first_not_of('0') == std::string::npos;
   if (dec > 0) d.insert(d.end() - static_cast<std::ptrdiff_t>(dec), '.');
