@@ -16,11 +16,12 @@ namespace vm {
 namespace {
 
 // Loads and filters read numbers of every record: no text is copied unless
-// it has a comma.
+// it has a comma. A right-aligned number, the usual field, reads at once.
 long double ReadNumberField(std::string_view text) {
+  long double x = 0;
+  if (TextToExtended(text, x)) return x;
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  long double x = 0;
   if (text.find(',') != std::string_view::npos) return TextToExtended(CommaToPoint(text), x) ? x : 0.0L;
   return TextToExtended(text, x) ? x : 0.0L;
 }

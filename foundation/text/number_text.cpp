@@ -48,8 +48,8 @@ bool DefaultRounding() {
 #endif
 }
 
-// At most this many significant digits make an integer that long double
-// holds exactly: 10^19 - 1 < 2^64.
+// At most this many digits make an integer that long double holds exactly:
+// 10^19 - 1 < 2^64.
 constexpr size_t kQuickDigits = 19;
 static_assert(std::numeric_limits<long double>::digits >= 64, "the quick reading needs a 64-bit mantissa");
 
@@ -201,39 +201,52 @@ std::string FixedText(uint64_t units, size_t decimals, bool negative) {
   return std::string(p, static_cast<size_t>(end - p));
 }
 
+// The texts number fields hold: blanks, a sign, at most 19 digits with an
+// optional point. Read as an integer divided by an exact power of ten: both
+// operands are exact, so the one division rounds the exact decimal value
+// once, to nearest, as the general reader does. False for anything else.
+bool QuickDecimal(std::string_view s, long double& x) {
+  const char* p = s.data();
+  const char* const end = p + s.size();
+  while (p < end && *p == ' ') ++p;
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  // Past 19 digits the integer wraps, but is then not used.
+  uint64_t mantissa = 0;
+  const char* const digits = p;
+  for (; p < end && IsDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+  size_t count = static_cast<size_t>(p - digits);
+  size_t fraction = 0;
+  if (p < end && *p == '.') {
+    const char* const decimals = ++p;
+    for (; p < end && IsDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+    fraction = static_cast<size_t>(p - decimals);
+    count += fraction;
+  }
+  if (p != end || count == 0 || count > kQuickDigits || !DefaultRounding()) return false;
+  const long double v = static_cast<long double>(mantissa) / kPowersOfTen[fraction];
+  x = negative ? -v : v;
+  return true;
+}
+
 }  // namespace
 
 bool TextToExtended(std::string_view s, long double& x) {
+  if (QuickDecimal(s, x)) return true;
   size_t i = 0;
   const size_t n = s.size();
   while (i < n && s[i] == ' ') ++i;
   size_t start = i;
-  bool negative = false;
-  if (i < n && s[i] == '+') {
-    start = ++i;
-  } else if (i < n && s[i] == '-') {
-    negative = true;
-    ++i;
-  }
-  // The digits gather into an integer on the way; leading zeros add none.
+  if (i < n && s[i] == '+') start = ++i;
+  else if (i < n && s[i] == '-') ++i;
   size_t digits = 0;
-  uint64_t mantissa = 0;
-  size_t significant = 0;
-  size_t fraction = 0;
-  const auto take = [&](char c) {
-    ++digits;
-    if (significant == 0 && c == '0') return;
-    if (++significant <= kQuickDigits) mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
-  };
-  while (i < n && IsDigit(s[i])) take(s[i++]);
+  while (i < n && IsDigit(s[i])) ++i, ++digits;
   if (i < n && s[i] == '.') {
     ++i;
-    for (; i < n && IsDigit(s[i]); ++i, ++fraction) take(s[i]);
+    while (i < n && IsDigit(s[i])) ++i, ++digits;
   }
   if (digits == 0) return false;
-  bool quick = true;
   if (i < n && (s[i] == 'e' || s[i] == 'E')) {
-    quick = false;
     ++i;
     if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
     size_t expDigits = 0;
@@ -241,13 +254,6 @@ bool TextToExtended(std::string_view s, long double& x) {
     if (expDigits == 0) return false;
   }
   if (i != n) return false;
-  if (quick && significant <= kQuickDigits && fraction < kPowersOfTen.size() && DefaultRounding()) {
-    // Both operands are exact, so the one division rounds the exact decimal
-    // value once, to nearest, as the general reader does.
-    const long double v = static_cast<long double>(mantissa) / kPowersOfTen[fraction];
-    x = negative ? -v : v;
-    return true;
-  }
   long double v = 0;
   const char* first = s.data() + start;
   const char* last = s.data() + n;
