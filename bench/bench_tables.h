@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
