@@ -201,11 +201,19 @@ std::string FixedText(uint64_t units, size_t decimals, bool negative) {
   return std::string(p, static_cast<size_t>(end - p));
 }
 
-// The texts number fields hold: blanks, a sign, at most 19 digits with an
-// optional point. Read as an integer divided by an exact power of ten: both
-// operands are exact, so the one division rounds the exact decimal value
-// once, to nearest, as the general reader does. False for anything else.
+// Both operands of the division are exact, so the one division rounds the
+// exact decimal value once, to nearest, as the general reader does.
 bool QuickDecimal(std::string_view s, long double& x) {
+  TDecimalDigits d;
+  if (!ReadDecimalDigits(s, d) || !DefaultRounding()) return false;
+  const long double v = static_cast<long double>(d.Mantissa) / kPowersOfTen[d.Fraction];
+  x = d.Negative ? -v : v;
+  return true;
+}
+
+}  // namespace
+
+bool ReadDecimalDigits(std::string_view s, TDecimalDigits& d) {
   const char* p = s.data();
   const char* const end = p + s.size();
   while (p < end && *p == ' ') ++p;
@@ -223,13 +231,10 @@ bool QuickDecimal(std::string_view s, long double& x) {
     fraction = static_cast<size_t>(p - decimals);
     count += fraction;
   }
-  if (p != end || count == 0 || count > kQuickDigits || !DefaultRounding()) return false;
-  const long double v = static_cast<long double>(mantissa) / kPowersOfTen[fraction];
-  x = negative ? -v : v;
+  if (p != end || count == 0 || count > kQuickDigits) return false;
+  d = {mantissa, static_cast<uint32_t>(fraction), negative};
   return true;
 }
-
-}  // namespace
 
 bool TextToExtended(std::string_view s, long double& x) {
   if (QuickDecimal(s, x)) return true;
