@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "foundation/tables/dbf.h"
+#include "foundation/text/number_text.h"
 #include "platform/encoding.h"
 
 namespace vm::bench {
@@ -25,9 +25,11 @@ inline const std::array<std::string, 8>& Names() {
   return names;
 }
 
-// NO__ N(10,0), NAME C(30), PRICE N(12,2), DAT D.
-inline void FillTable(const std::string& path) {
-  TDBF t;
+// The price of the i-th good, written as a save writes a number.
+inline std::string PriceText(int i) { return ExtendedToFixed(static_cast<long double>(i) / 100, 2); }
+
+// An empty table of NO__ N(10,0), NAME C(30), PRICE N(12,2), DAT D.
+inline void CreateGoods(TDBF& t, const std::string& path) {
   t.FileName = path;
   t.CreateTable();
   t.AddFieldEx("NO__", 10, 'N', 0);
@@ -35,15 +37,18 @@ inline void FillTable(const std::string& path) {
   t.AddFieldEx("PRICE", 12, 'N', 2);
   t.AddFieldEx("DAT", 8, 'D', 0);
   t.WriteStructure();
+}
+
+inline void FillTable(const std::string& path) {
+  TDBF t;
+  CreateGoods(t, path);
   const auto& names = Names();
-  char price[32];
   for (int i = 1; i <= kRecords; ++i) {
     t.GoToRecord(t.RecCount() + 1);
     t.ClearRecordBuf();
     t.SetFieldInt(0, i);
     t.SetFieldStr(1, names[static_cast<std::size_t>(i) % names.size()]);
-    const int n = std::snprintf(price, sizeof(price), "%d.%02d", i / 100, i % 100);
-    t.SetFieldStr(2, std::string_view(price, static_cast<std::size_t>(n)));
+    t.SetFieldStr(2, PriceText(i));
     t.SetFieldDate(3, TDateRec{1 + i % 28, 1 + i % 12, 2000 + i % 20});
     if (!t.WriteRecord()) std::abort();
   }

@@ -1,5 +1,6 @@
 // A table of a million goods: appended, closed, opened again and read
-// field by field.
+// field by field, as text and as typed values. bench/shapelib_anchor_bench.cpp
+// does the same with shapelib.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 
 #include "bench/bench_tables.h"
 #include "foundation/tables/dbf.h"
+#include "foundation/tables/string_base.h"
 
 namespace vm {
 namespace {
@@ -47,6 +49,67 @@ void BM_DbfScan(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kRecords);
 }
 BENCHMARK(BM_DbfScan)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Every field of every record read as the value the documents see: the
+// numbers and dates through their texts.
+void BM_DbfReadValues(benchmark::State& state) {
+  const std::string path = TablePath();
+  FillTable(path);
+  long double sum = 0;
+  for (auto _ : state) {
+    TDBF t;
+    t.FileName = path;
+    t.SetReadOnly(true);
+    const TStringBase layout(&t);
+    if (!t.Active() || t.RecCount() != kRecords) std::abort();
+    std::string record(static_cast<std::size_t>(t.RecordSize()), ' ');
+    TCommonVar v;
+    while (t.ReadRecord() >= 0) {
+      t.GetRecordText(record.data());
+      for (int32_t f = 0; f < layout.FieldCount(); ++f) {
+        layout.GetBufferValue(f, record.data(), v);
+        sum += v.Num + static_cast<long double>(v.Str.size() + static_cast<std::size_t>(v.Date.Day));
+      }
+    }
+  }
+  benchmark::DoNotOptimize(sum);
+  unlink(path.c_str());
+  state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(BM_DbfReadValues)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A million records written from typed values, as a save writes its rows.
+void BM_DbfWriteValues(benchmark::State& state) {
+  const std::string path = TablePath();
+  const auto& names = bench::Names();
+  for (auto _ : state) {
+    TDBF t;
+    bench::CreateGoods(t, path);
+    const TStringBase layout(&t);
+    std::string record(static_cast<std::size_t>(t.RecordSize()), ' ');
+    TCommonVar no, name, price, date;
+    no.Kind = price.Kind = 'N';
+    name.Kind = 'C';
+    date.Kind = 'D';
+    for (int i = 1; i <= kRecords; ++i) {
+      no.Num = i;
+      name.Str = names[static_cast<std::size_t>(i) % names.size()];
+      price.Num = static_cast<long double>(i) / 100;
+      date.Date = TDateRec{1 + i % 28, 1 + i % 12, 2000 + i % 20};
+      layout.SetBufferValue(0, no, record.data());
+      layout.SetBufferValue(1, name, record.data());
+      layout.SetBufferValue(2, price, record.data());
+      layout.SetBufferValue(3, date, record.data());
+      t.GoToRecord(t.RecCount() + 1);
+      t.SetRecordText(record.data());
+      if (!t.WriteRecord()) std::abort();
+    }
+    if (!t.Close()) std::abort();
+  }
+  unlink(path.c_str());
+  state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(BM_DbfWriteValues)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace vm

@@ -47,6 +47,8 @@ class TUBL : public IProgramBase {
   int FieldIndex(std::string_view name) const override { return Table.FieldIndex(name); }
   char FieldType(int index) const override { return Table.FieldType(index); }
   TCommonVar FieldValue(int index) const override;
+  // Filters read fields of every record: straight into the caller's value.
+  void ReadField(int index, TCommonVar& into) const override { Table.GetValue(index, into); }
   void SetFieldValue(int index, const TCommonVar& value) override { Table.SetValue(index, value); }
 
  private:

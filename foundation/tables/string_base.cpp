@@ -1,6 +1,9 @@
 #include "foundation/tables/string_base.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -15,12 +18,18 @@ namespace vm {
 
 namespace {
 
+// Walks over many rows, which after a sort lie in memory in no order, ask
+// for a row this many steps before they reach it, so that the waits for
+// memory overlap.
+constexpr std::size_t kPrefetchAhead = 16;
+
 // Loads and filters read numbers of every record: no text is copied unless
-// it has a comma.
+// it has a comma. A right-aligned number, the usual field, reads at once.
 long double ReadNumberField(std::string_view text) {
+  long double x = 0;
+  if (TextToExtended(text, x)) return x;
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  long double x = 0;
   if (text.find(',') != std::string_view::npos) return TextToExtended(CommaToPoint(text), x) ? x : 0.0L;
   return TextToExtended(text, x) ? x : 0.0L;
 }
@@ -113,7 +122,11 @@ void TStringBase::MemTableClear() {
 }
 
 void TStringBase::Renumber(int32_t from) {
-  for (int32_t i = std::max(from, 0); i < Count(); ++i) rows_[static_cast<std::size_t>(i)]->Index = i;
+  const std::size_t count = rows_.size();
+  for (auto i = static_cast<std::size_t>(std::max(from, 0)); i < count; ++i) {
+    if (i + kPrefetchAhead < count) __builtin_prefetch(rows_[i + kPrefetchAhead].get(), 1);
+    rows_[i]->Index = static_cast<int32_t>(i);
+  }
 }
 
 TRow* TStringBase::Append() { return Insert(Count()); }
@@ -519,7 +532,9 @@ class SortKeys {
       Column col;
       col.Type = table.FieldType(k->Number);
       if (col.Type == 'C') col.Texts.reserve(rows.size() * 24);
-      for (const TRow* row : rows) {
+      for (std::size_t i = 0; i < rows.size(); ++i) {
+        const TRow* row = rows[i];
+        if (i + kPrefetchAhead < rows.size()) __builtin_prefetch(rows[i + kPrefetchAhead]->Buffer());
         switch (col.Type) {
           case 'C':
             col.TextStart.push_back(col.Texts.size());
@@ -589,12 +604,51 @@ class SortKeys {
   std::vector<Column> columns_;
 };
 
+struct NumberEntry {
+  long double Key;
+  int32_t Row;
+};
+
+// A number key as an integer count of the field's last decimal. Every key
+// m / 10^decimals of |m| < 2^53 with at most 8 decimals is read, rounded,
+// within 2^-10 / 10^decimals of its exact value, so keys of different
+// integers differ by more than 0.99 * 10^-8, beyond kNumTolerance, and equal
+// integers give equal keys: comparing the integers decides every comparison
+// as the general path does, ties included.
+constexpr int32_t kMaxIntegerKeyDecimals = 8;
+constexpr int64_t kIntegerKeyLimit = int64_t{1} << 53;
+constexpr std::array<int64_t, kMaxIntegerKeyDecimals + 1> kIntegerKeyScale = {
+    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+// False when the field's number is not such an integer.
+bool IntegerNumberKey(std::string_view text, int32_t decimals, int64_t& key) {
+  TDecimalDigits d;
+  if (ReadDecimalDigits(text, d)) {
+    if (d.Fraction > static_cast<uint32_t>(decimals)) return false;
+    const int64_t factor = kIntegerKeyScale[static_cast<std::size_t>(decimals) - d.Fraction];
+    if (d.Mantissa >= static_cast<uint64_t>(kIntegerKeyLimit / factor)) return false;
+    const int64_t m = static_cast<int64_t>(d.Mantissa) * factor;
+    key = d.Negative ? -m : m;
+    return true;
+  }
+  // Blanks, '*' fill, commas and other texts the general reader takes its
+  // own way: the integer must give back the very key read.
+  const long double x = ReadNumberField(text);
+  const auto scale = static_cast<long double>(kIntegerKeyScale[static_cast<std::size_t>(decimals)]);
+  const long double scaled = std::rint(x * scale);
+  if (!(std::fabs(scaled) < static_cast<long double>(kIntegerKeyLimit))) return false;
+  const auto m = static_cast<int64_t>(scaled);
+  if (static_cast<long double>(m) / scale != x) return false;
+  key = m;
+  return true;
+}
+
 // Quicksort with the middle row as pivot, exchanging only rows that differ
 // in place; counts the exchanges.
-template <class Compare>
-void QuickSort(std::vector<int32_t>& order, int32_t lo, int32_t hi, const Compare& compare, int64_t& exchanges) {
+template <class Entry, class Compare>
+void QuickSort(std::vector<Entry>& order, int32_t lo, int32_t hi, const Compare& compare, int64_t& exchanges) {
   while (lo < hi) {
-    const int32_t pivot = order[static_cast<std::size_t>((lo + hi) / 2)];
+    const Entry pivot = order[static_cast<std::size_t>((lo + hi) / 2)];
     int32_t i = lo, j = hi;
     do {
       while (compare(order[static_cast<std::size_t>(i)], pivot) < 0) ++i;
@@ -622,6 +676,59 @@ void QuickSort(std::vector<int32_t>& order, int32_t lo, int32_t hi, const Compar
 
 }  // namespace
 
+// One number key, the common case, sorts the keys together with their rows,
+// so that a comparison reads no other memory; the same QuickSort steps give
+// the same order and the same exchanges.
+bool TStringBase::SortByIntegerKey(const std::vector<const TRow*>& rows, const TKeyCol* keys,
+                                   std::vector<int32_t>& order, int64_t& exchanges) const {
+  if (!keys || keys->Next || keys->Number < 0 || keys->Number >= FieldCount()) return false;
+  const FieldInfo& f = fields_[static_cast<std::size_t>(keys->Number)];
+  if (f.Type != 'N' || f.Decimals < 0 || f.Decimals > kMaxIntegerKeyDecimals) return false;
+  std::vector<uint64_t> entries(rows.size());
+  int64_t least = 0, most = 0;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (i + kPrefetchAhead < rows.size()) __builtin_prefetch(rows[i + kPrefetchAhead]->Buffer() + f.Offset);
+    const std::string_view text(rows[i]->Buffer() + f.Offset, static_cast<std::size_t>(f.Length));
+    int64_t key = 0;
+    if (!IntegerNumberKey(text, f.Decimals, key)) return false;
+    least = i == 0 ? key : std::min(least, key);
+    most = i == 0 ? key : std::max(most, key);
+    entries[i] = static_cast<uint64_t>(key);
+  }
+  // Each entry, the key above the row number in one word, is half the
+  // memory a separate key and row take.
+  const int rowBits = std::bit_width(rows.size() - 1);
+  if (static_cast<uint64_t>(most - least) >> (63 - rowBits) != 0) return false;
+  for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = (entries[i] - static_cast<uint64_t>(least)) << rowBits | i;
+  QuickSort(entries, 0, LastIndex(), [rowBits](uint64_t a, uint64_t b) {
+    a >>= rowBits;
+    b >>= rowBits;
+    return a < b ? -1 : (a > b ? 1 : 0);
+  }, exchanges);
+  const uint64_t rowMask = (uint64_t{1} << rowBits) - 1;
+  for (std::size_t i = 0; i < entries.size(); ++i) order[i] = static_cast<int32_t>(entries[i] & rowMask);
+  return true;
+}
+
+void TStringBase::SortByKeys(const std::vector<const TRow*>& rows, const TKeyCol* keys, bool caseSensitive,
+                             std::vector<int32_t>& order, int64_t& exchanges) const {
+  const SortKeys sortKeys(*this, rows, keys, caseSensitive);
+  if (const std::vector<long double>* numbers = sortKeys.SingleNumberKey()) {
+    std::vector<NumberEntry> entries(order.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = {(*numbers)[i], static_cast<int32_t>(i)};
+    // The comparison of CompareValues on one difference: keys read from
+    // number texts are finite, so the difference's sign is the order.
+    QuickSort(entries, 0, LastIndex(), [](const NumberEntry& a, const NumberEntry& b) {
+      const long double d = a.Key - b.Key;
+      return d <= -kNumTolerance ? -1 : (d >= kNumTolerance ? 1 : 0);
+    }, exchanges);
+    for (std::size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].Row;
+  } else {
+    QuickSort(order, 0, LastIndex(), [&sortKeys](int32_t a, int32_t b) { return sortKeys.Compare(a, b); },
+              exchanges);
+  }
+}
+
 bool TStringBase::Sort(const TKeyCol* keys, bool caseSensitive) {
   if (Count() < 2) return false;
   std::vector<const TRow*> rows;
@@ -630,24 +737,15 @@ bool TStringBase::Sort(const TKeyCol* keys, bool caseSensitive) {
   const TRow* current = Current();
   int64_t exchanges = 0;
   {
-    const SortKeys sortKeys(*this, rows, keys, caseSensitive);
     std::vector<int32_t> order(rows_.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
-    // One number key, the common case, compares without the walk over key
-    // columns.
-    if (const std::vector<long double>* numbers = sortKeys.SingleNumberKey()) {
-      const long double* n = numbers->data();
-      QuickSort(order, 0, LastIndex(), [n](int32_t a, int32_t b) {
-        const long double x = n[a], y = n[b];
-        return IsNearZero(x - y) ? 0 : (x > y ? 1 : -1);
-      }, exchanges);
-    } else {
-      QuickSort(order, 0, LastIndex(), [&sortKeys](int32_t a, int32_t b) { return sortKeys.Compare(a, b); },
-                exchanges);
-    }
+    if (!SortByIntegerKey(rows, keys, order, exchanges)) SortByKeys(rows, keys, caseSensitive, order, exchanges);
     std::vector<RowPtr> sorted;
     sorted.reserve(rows_.size());
-    for (const int32_t from : order) sorted.push_back(std::move(rows_[static_cast<std::size_t>(from)]));
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      if (i + kPrefetchAhead < order.size()) __builtin_prefetch(&rows_[static_cast<std::size_t>(order[i + kPrefetchAhead])]);
+      sorted.push_back(std::move(rows_[static_cast<std::size_t>(order[i])]));
+    }
     rows_ = std::move(sorted);
   }
   Renumber(0);

@@ -225,6 +225,11 @@ class TStringBase {
 
   TSaveResult Save(bool rewrite);
   RowPtr NewRow() const;
+  // The row order of Sort, and its count of exchanges.
+  bool SortByIntegerKey(const std::vector<const TRow*>& rows, const TKeyCol* keys, std::vector<int32_t>& order,
+                        int64_t& exchanges) const;
+  void SortByKeys(const std::vector<const TRow*>& rows, const TKeyCol* keys, bool caseSensitive,
+                  std::vector<int32_t>& order, int64_t& exchanges) const;
   void TakeLayout();
   void Renumber(int32_t from);
   void SetCurrent(int32_t index);

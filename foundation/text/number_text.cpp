@@ -1,8 +1,11 @@
 #include "foundation/text/number_text.h"
 
+#include <array>
+#include <cfenv>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace vm {
@@ -15,13 +18,40 @@ constexpr size_t kSignificantDigits = 20;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-long double PowerOfTen(int n) {
-  // Up to 10^27 the repeated product is exact in 64 bits of mantissa.
-  if (n > 27) return std::pow(10.0L, static_cast<long double>(n));
-  long double p = 1.0L;
-  for (int i = 0; i < n; ++i) p *= 10.0L;
+// Up to 10^27 the repeated product is exact in 64 bits of mantissa
+// (5^27 < 2^64).
+constexpr int kExactPowers = 28;
+constexpr std::array<long double, kExactPowers> kPowersOfTen = [] {
+  std::array<long double, kExactPowers> p{};
+  long double v = 1.0L;
+  for (long double& x : p) {
+    x = v;
+    v *= 10.0L;
+  }
   return p;
+}();
+
+long double PowerOfTen(int n) {
+  if (n >= kExactPowers) return std::pow(10.0L, static_cast<long double>(n));
+  return kPowersOfTen[static_cast<size_t>(n)];
 }
+
+// The quick reading divides in hardware, which rounds as the general reader
+// does only in the default mode: to nearest, on the full mantissa.
+bool DefaultRounding() {
+#if defined(__x86_64__) || defined(__i386__)
+  unsigned short control = 0;
+  __asm__ volatile("fnstcw %0" : "=m"(control));
+  return (control & 0x0F00) == 0x0300;  // rounding to nearest, 64-bit precision
+#else
+  return std::fegetround() == FE_TONEAREST;
+#endif
+}
+
+// At most this many digits make an integer that long double holds exactly:
+// 10^19 - 1 < 2^64.
+constexpr size_t kQuickDigits = 19;
+static_assert(std::numeric_limits<long double>::digits >= 64, "the quick reading needs a 64-bit mantissa");
 
 // Big unsigned integers in little-endian limbs of nine decimal digits.
 using Limbs = std::vector<uint64_t>;
@@ -155,9 +185,59 @@ std::string ExponentForm(long double a) {
   return d;
 }
 
+// units / 10^decimals written out, built from the end in one buffer.
+std::string FixedText(uint64_t units, size_t decimals, bool negative) {
+  char buf[kMaxDecimals + 24];
+  char* const end = buf + sizeof(buf);
+  char* p = end;
+  const bool zero = units == 0;
+  for (size_t k = 0; k < decimals; ++k, units /= 10) *--p = static_cast<char>('0' + units % 10);
+  if (decimals > 0) *--p = '.';
+  do {
+    *--p = static_cast<char>('0' + units % 10);
+    units /= 10;
+  } while (units != 0);
+  if (negative && !zero) *--p = '-';
+  return std::string(p, static_cast<size_t>(end - p));
+}
+
+// Both operands of the division are exact, so the one division rounds the
+// exact decimal value once, to nearest, as the general reader does.
+bool QuickDecimal(std::string_view s, long double& x) {
+  TDecimalDigits d;
+  if (!ReadDecimalDigits(s, d) || !DefaultRounding()) return false;
+  const long double v = static_cast<long double>(d.Mantissa) / kPowersOfTen[d.Fraction];
+  x = d.Negative ? -v : v;
+  return true;
+}
+
 }  // namespace
 
+bool ReadDecimalDigits(std::string_view s, TDecimalDigits& d) {
+  const char* p = s.data();
+  const char* const end = p + s.size();
+  while (p < end && *p == ' ') ++p;
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  // Past 19 digits the integer wraps, but is then not used.
+  uint64_t mantissa = 0;
+  const char* const digits = p;
+  for (; p < end && IsDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+  size_t count = static_cast<size_t>(p - digits);
+  size_t fraction = 0;
+  if (p < end && *p == '.') {
+    const char* const decimals = ++p;
+    for (; p < end && IsDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+    fraction = static_cast<size_t>(p - decimals);
+    count += fraction;
+  }
+  if (p != end || count == 0 || count > kQuickDigits) return false;
+  d = {mantissa, static_cast<uint32_t>(fraction), negative};
+  return true;
+}
+
 bool TextToExtended(std::string_view s, long double& x) {
+  if (QuickDecimal(s, x)) return true;
   size_t i = 0;
   const size_t n = s.size();
   while (i < n && s[i] == ' ') ++i;
@@ -199,19 +279,14 @@ std::string ExtendedToFixed(long double x, int decimals) {
     if (negative) e.insert(e.begin(), '-');
     return e;
   }
-
   const auto dec = static_cast<size_t>(decimals);
-  std::string d;
   const long double scaled = a * PowerOfTen(decimals);
-  if (scaled < 18446744073709551616.0L) {
-    // Rounded in the current rounding mode, which is the default one: to
-    // nearest, halves to even.
-    d = std::to_string(static_cast<uint64_t>(std::rint(scaled)));
-  } else {
-    // More digits than the 64 bits of the mantissa hold: the scaled product
-    // would show rounding noise, so the exact value is written instead.
-    d = ExactFixedDigits(a, dec);
-  }
+  // Rounded in the current rounding mode, which is the default one: to
+  // nearest, halves to even.
+  if (scaled < 18446744073709551616.0L) return FixedText(static_cast<uint64_t>(std::rint(scaled)), dec, negative);
+  // More digits than the 64 bits of the mantissa hold: the scaled product
+  // would show rounding noise, so the exact value is written instead.
+  std::string d = ExactFixedDigits(a, dec);
   if (d.size() <= dec) d.insert(0, dec + 1 - d.size(), '0');
   const bool allZero = d.find_first_not_of('0') == std::string::npos;
   if (dec > 0) d.insert(d.end() - static_cast<std::ptrdiff_t>(dec), '.');

@@ -3,6 +3,7 @@
 // used: the point is always '.'.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,17 @@ namespace vm {
 // anything else is left over, when there is no digit or when the number is
 // out of range.
 bool TextToExtended(std::string_view s, long double& x);
+
+// The texts number fields hold: optional leading spaces, an optional sign and
+// at most 19 digits with an optional '.', nothing else. Their value is
+// exactly Mantissa / 10^Fraction, negated when Negative; TextToExtended reads
+// every such text, to that value rounded to nearest.
+struct TDecimalDigits {
+  uint64_t Mantissa = 0;
+  uint32_t Fraction = 0;
+  bool Negative = false;
+};
+bool ReadDecimalDigits(std::string_view s, TDecimalDigits& d);
 
 // The number with exactly `decimals` decimals (below 0 counts as 0, above
 // 255 as 255), rounded on the binary value scaled by the power of ten, halves

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cfenv>
+#include <random>
 #include <tuple>
 
 #include "platform/encoding.h"
@@ -306,6 +308,96 @@ TEST_F(StringBaseTest, DuplicatesGoByTheKeyColumns) {
   table_.SortByField(kGoodsCode, false);
   table_.RemoveAdjacentDuplicates(false);
   EXPECT_EQ(table_.Count(), 3);
+}
+
+// One number key sorts by a path of its own; a second, constant key sends
+// the same comparisons through the general one. The rows, numbered in field
+// 0, must come out in the same order from both, with the same "changed"
+// result, which is returned.
+bool ExpectNumberSortAsGeneral(const TFieldRecord& key, const std::vector<std::string>& texts) {
+  const auto fill = [&](TStringBase& t) {
+    t.MakeTemporary({{"ID", 'N', 6, 0}, key, {"SAME", 'C', 1, 0}});
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      t.Append();
+      t.SetFieldText(0, std::to_string(i));
+      t.SetFieldText(1, texts[i]);
+    }
+  };
+  TStringBase one, two;
+  fill(one);
+  fill(two);
+  TKeyCol keys;
+  keys.Number = 1;
+  keys.Next = std::make_unique<TKeyCol>();
+  keys.Next->Number = 2;
+  const bool changed = one.SortByField(1, false);
+  EXPECT_EQ(changed, two.Sort(&keys, false));
+  std::string a, b;
+  for (int32_t i = 0; i < one.Count(); ++i) {
+    one.GetBufferText(0, one.MemTableLocate(i)->Buffer(), a);
+    two.GetBufferText(0, two.MemTableLocate(i)->Buffer(), b);
+    EXPECT_EQ(a, b) << "row " << i;
+    if (a != b) break;
+  }
+  return changed;
+}
+
+// Ties and keys a hundredth apart.
+TEST(StringBaseSort, OneNumberKeyOrdersAsTheGeneralComparison) {
+  std::mt19937 random(5);
+  std::vector<std::string> texts;
+  for (int i = 0; i < 3000; ++i) texts.push_back(std::to_string(random() % 40) + "." + std::to_string(random() % 3));
+  EXPECT_TRUE(ExpectNumberSortAsGeneral({"PRICE", 'N', 12, 2}, texts));
+}
+
+// Texts of one value written many ways, texts read as 0, and keys beyond
+// what an integer key stands for, which must send the whole sort back to
+// the general comparison; in a directed rounding mode too.
+TEST(StringBaseSort, OneNumberKeyOrdersOddTextsAsTheGeneralComparison) {
+  const std::vector<std::string> odd = {
+      "",      "            ", "************", "-0.00",        "0.00", "-0",     "0",          "+0",  ".5",
+      "-.5",   "0.5",          "0.50",         "12.5",         "12.50", "12.5        ", "  12.5  ", "1,25", "+3.10",
+      "3.1",   "-3.1",         "-3.10",        "99999999.99",  "-99999999.99", "1e2", "100", "abc", "-", "1.",
+      "-.01",  "-0.01",        "0.01"};
+  const std::vector<std::string> oddWhole = {"", "     ", "*****", "-0", "0", "+0", "abc", "-", "1,0", "7.", "007"};
+  const auto mix = [&](std::vector<std::string> extra, unsigned seed, bool whole = false) {
+    const std::vector<std::string>& pool = whole ? oddWhole : odd;
+    std::mt19937 random(seed);
+    std::vector<std::string> texts;
+    for (int i = 0; i < 4000; ++i) {
+      const auto n = random();
+      if (n % 3 == 0) texts.push_back(pool[n / 3 % pool.size()]);
+      else if (n % 3 == 1 && !extra.empty()) texts.push_back(extra[n / 3 % extra.size()]);
+      else texts.push_back((n & 1 ? "-" : "") + std::to_string(n / 3 % 50) + (whole ? "" : "." + std::to_string(n / 7 % 100)));
+    }
+    return texts;
+  };
+  const TFieldRecord price{"PRICE", 'N', 12, 2};
+  EXPECT_TRUE(ExpectNumberSortAsGeneral(price, mix({}, 1)));
+  // More decimals than the field has.
+  EXPECT_TRUE(ExpectNumberSortAsGeneral(price, mix({"1.234", "1.23"}, 2)));
+  EXPECT_TRUE(ExpectNumberSortAsGeneral(price, mix({"1,234", "1.23", "1.234e0"}, 9)));
+  // Integers up to the largest an integer key takes, a hundredth apart; then
+  // one past it.
+  std::vector<std::string> big;
+  std::mt19937 random(3);
+  for (int i = 0; i < 3000; ++i)
+    big.push_back(i % 7 == 0 ? "90071992547409.91" : "900719925473" + std::to_string(random() % 90 + 10) + ".91");
+  EXPECT_TRUE(ExpectNumberSortAsGeneral({"BIG", 'N', 20, 2}, big));
+  for (std::string& text : big) text.back() = static_cast<char>('0' + random() % 2);
+  EXPECT_TRUE(ExpectNumberSortAsGeneral({"BIG", 'N', 20, 2}, big));
+  big[1234] = "90071992547409.92";
+  EXPECT_TRUE(ExpectNumberSortAsGeneral({"BIG", 'N', 20, 2}, big));
+  // Keys too far apart to share a word with the row number.
+  EXPECT_TRUE(ExpectNumberSortAsGeneral({"BIG", 'N', 20, 2}, mix({"20000000000000", "-20000000000000"}, 5)));
+  // Decimals finer than the tolerance of comparisons.
+  EXPECT_TRUE(ExpectNumberSortAsGeneral({"FINE", 'N', 20, 10},
+                                        mix({"0.0000000001", "0.0000000002", "0.00000001", "0.00000002"}, 6)));
+  EXPECT_TRUE(ExpectNumberSortAsGeneral({"WHOLE", 'N', 5, 0}, mix({"7", "-7", "07", "7.", "+7"}, 7, true)));
+  const int mode = std::fegetround();
+  std::fesetround(FE_DOWNWARD);
+  EXPECT_TRUE(ExpectNumberSortAsGeneral(price, mix({}, 8)));
+  std::fesetround(mode);
 }
 
 }  // namespace
