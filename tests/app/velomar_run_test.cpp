@@ -231,6 +231,9 @@ TEST(VelomarRun, ArgumentsAndDocumentNames) {
   EXPECT_EQ(r.Run("--date 31.02.2026 'Ставка НДС'").Status, 2);
   EXPECT_EQ(r.Run("").Status, 2);
   EXPECT_EQ(r.Run("'Нет такого'").Status, 1);
+  const ProgramRun help = r.Run("--help");
+  EXPECT_EQ(help.Status, 0);
+  EXPECT_TRUE(Has(help.Output, "usage: velomar-run")) << help.Output;
   // A path of folders finds the document as well.
   EXPECT_EQ(r.Run("'Документы/Ставка НДС'", "Отмена\n").Status, 1);
   EXPECT_EQ(r.Run("'Склад/Ставка НДС'").Status, 1);
