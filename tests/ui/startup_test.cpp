@@ -257,6 +257,22 @@ TEST_F(StartUpTest, ASecondStartOnTheSameTitleIsToldAndLetsTheLockGo) {
   EXPECT_EQ(ui.Boxes.size(), 1u);
 }
 
+TEST_F(StartUpTest, TheMarkIsNeverMadeThroughALinkPlantedAtItsName) {
+  TInstanceMark mark(home.Dir());
+  const std::string path = mark.PathFor("Склад"_w);
+  vm::test::TempDir outside;
+  fs::create_symlink(outside / "victim", path);
+  EXPECT_TRUE(mark.Take("Склад"_w));  // no mark, but the program starts
+  EXPECT_FALSE(fs::exists(outside / "victim"));
+  // A plain mark an ended program left is taken as it stands, and held.
+  mark.Release();
+  fs::remove(path);
+  vm::test::WriteBytes(path, "");
+  EXPECT_TRUE(mark.Take("Склад"_w));
+  TInstanceMark second(home.Dir());
+  EXPECT_FALSE(second.Take("Склад"_w));
+}
+
 TEST_F(StartUpTest, TheStartUpPasswordIsAskedUnderTheLockAndARefusalStillStartsTheDay) {
   FollowSystemClock();
   bool lockedWhenAsked = false;
