@@ -264,12 +264,24 @@ bool SaveConfigurationTo(const std::string& fileName, TSettingsModel& m) {
   return w.Commit(fileName, kBackups);
 }
 
-bool SaveAutoParamsTo(const std::string& fileName, const TSettingsModel& m) {
+namespace {
+
+TSettingsWriter AutoParamsWriter(const TSettingsModel& m) {
   TSettingsWriter w;
   w.Section(kSecAutoParams);
   w.Key(4, kKeyOperationNo, GetSysVarText(kSysVarNoOperat, 0, 0));
   SaveAutoParamList(w, m.AutoParams, false);
-  return w.Commit(fileName, kBackups);
+  return w;
+}
+
+}  // namespace
+
+std::string AutoParamsText(const TSettingsModel& m) { return AutoParamsWriter(m).Text(); }
+
+bool KeepSettingsCopies(const std::string& fileName) { return RotateBackups(fileName, kBackups); }
+
+bool SaveAutoParamsTo(const std::string& fileName, const TSettingsModel& m) {
+  return AutoParamsWriter(m).Commit(fileName, kBackups);
 }
 
 bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m) {

@@ -36,6 +36,8 @@ bool RecoverCommit() {
   std::vector<std::string> messages;
   const TRecoveryResult r = RecoverInterruptedCommit(DataDir(), messages);
   for (const std::string& m : messages) LogError(m);
+  // "manager.ini" was loaded before; the commit may have put it back.
+  if (r == TRecoveryResult::RolledBack || r == TRecoveryResult::Completed) ReloadAutoParams();
   if (r != TRecoveryResult::Failed) return true;
   Ui().MsgBox(messages.empty() ? std::string()
                                : messages.front() + ". Исправте ошибку и перезапустите программу"_w,

@@ -2,15 +2,21 @@
 // velomar-run runs it: each shows what it is there for, in the program and
 // through velomar-run alike, so that a broken sample document cannot land.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "app/run_services.h"
+#include "foundation/tables/commit_journal.h"
+#include "foundation/tables/dbf.h"
+#include "support/faulty_files.h"
 #include "config/doctree.h"
 #include "config/settings.h"
 #include "demo_rig.h"
@@ -122,6 +128,7 @@ class InProcessRun {
     Install("");
     return StartUp(options_) == 0;
   }
+  std::string Dir() const { return home_.Dir(); }
 
   // The lines printed, whether it committed, what the forms showed.
   std::tuple<std::string, bool, std::string> Run(const TDemoRun& run) {
@@ -196,6 +203,66 @@ TEST(DemoDocuments, EveryDocumentRunsAndShowsWhatItIsFor) {
     EXPECT_EQ(result.Output, run.Lines);
     EXPECT_EQ(result.Status, run.Committed ? 0 : 1);
   }
+}
+
+// The number of the last check in the sales table.
+std::string LastCheck(const std::string& dir) {
+  TDBF t;
+  t.FileName = dir + "sales.dbf";
+  if (!t.OpenReadOnly()) return "unreadable";
+  t.GoToRecord(t.RecCount());
+  if (t.ReadRecord() != 0) return "damaged";
+  return TrimBlanks(t.GetFieldStr(t.FieldIndex("CHECK_NO")));
+}
+
+// The value of the check-number parameter in "manager.ini".
+std::string CheckParameter(const std::string& dir) {
+  const std::string text = ReadBytes(dir + "manager.ini");
+  const std::size_t name = text.find("=НОМЕР_ЧЕКА\r\n"_w);
+  const std::string key = "ЗНАЧЕН_ПАРАМ='"_w;
+  const std::size_t value = text.find(key, name);
+  if (name == std::string::npos || value == std::string::npos) return "missing";
+  const std::size_t start = value + key.size();
+  return text.substr(start, text.find('\'', start) - start);
+}
+
+// A sale killed before each rename of its run in turn (the start of the
+// day's and the commit's): once the next start has recovered, the sales
+// table and the check number are both before the sale or both after it.
+TEST(DemoDocuments, ASaleKilledBetweenAnyTwoStepsKeepsItsCheckNumberWithItsRows) {
+  InProcessRun program;
+  ASSERT_TRUE(program.Start());
+  const std::string dir = program.Dir();
+  const TDemoRun sale{"Продажа товара", "3\n2\n", "", true, ""};
+  int killedAt = 0;
+  for (bool finished = false; !finished && killedAt < 100;) {
+    ++killedAt;
+    for (const auto& entry : std::filesystem::directory_iterator(DemoDir()))
+      std::filesystem::copy_file(entry.path(), std::filesystem::path(dir) / entry.path().filename(),
+                                 std::filesystem::copy_options::overwrite_existing);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      FaultyFileSystem dying;
+      int renames = 0;
+      dying.BeforeRename = [&renames, killedAt] {
+        if (++renames == killedAt) ::_exit(9);
+      };
+      program.Run(sale);
+      ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    finished = WEXITSTATUS(status) == 0;
+    std::vector<std::string> messages;
+    ASSERT_NE(RecoverInterruptedCommit(dir, messages), TRecoveryResult::Failed) << killedAt;
+    const std::string check = LastCheck(dir);
+    EXPECT_TRUE(check == "4" || check == "5") << check;
+    EXPECT_EQ(CheckParameter(dir), check) << "killed before rename " << killedAt;
+  }
+  // The day's start and the sale both renamed several files.
+  EXPECT_GT(killedAt, 4);
+  EXPECT_EQ(LastCheck(dir), "5");
 }
 
 }  // namespace
