@@ -94,14 +94,15 @@ class DocumentWindowTest : public ::testing::Test {
   // Runs the program, chooses the income document from its menu, lets
   // inWindow work in the document window, and leaves.
   void RunIncome(std::function<void(TDocumentWindow&)> inWindow,
-                 std::function<void(std::string&)> edit = nullptr) {
+                 std::function<void(std::string&)> edit = nullptr,
+                 const char* document = "Приход товара") {
     TMainProgramHooks hooks;
     hooks.DocumentShown = std::move(inWindow);
-    hooks.Shown = [edit, this](TMainWindow& w) {
+    hooks.Shown = [edit, document, this](TMainWindow& w) {
       if (OnMainWindow) OnMainWindow(w);
       TMyMenuItem* item = nullptr;
       for (QMenu* menu : w.DocMenus())
-        if (!item) item = FindItem(menu, QString::fromUtf8("Приход товара"));
+        if (!item) item = FindItem(menu, QString::fromUtf8(document));
       ASSERT_NE(item, nullptr);
       if (edit) edit(item->Doc()->Description);
       test::ConfirmNextDateDialog();
@@ -236,6 +237,30 @@ TEST_F(DocumentWindowTest, NoToTheEntryQuestionEndsARunThatWouldComeBack) {
       });
   EXPECT_EQ(asked, 1);
   EXPECT_FALSE(shown);
+}
+
+// The header of the sales report names the shop from its auto-parameter;
+// the tables and their editors draw in the configuration's font.
+TEST_F(DocumentWindowTest, HeadersShowTheirParametersAndTablesTheConfiguredFont) {
+  std::string caption;
+  RunIncome(
+      [&](TDocumentWindow& window) {
+        TDataViewWidget& table = *window.Table(0);
+        table.View().Blank().GetColumnCaption(1, table.HeaderParams, caption);
+        window.done(QDialog::Rejected);
+      },
+      nullptr, "Отчёт о продажах");
+  EXPECT_EQ(Cp1251ToUtf8(caption), "Продажи: Магазин «Колосок» Дата");
+  QString family;
+  RunIncome([&](TDocumentWindow& window) {
+    TDataViewWidget& table = *window.Table(0);
+    QTest::keyClick(&table, Qt::Key_Insert);
+    ASSERT_NE(table.Editor(), nullptr);
+    family = table.Editor()->font().family();
+    QTest::keyClick(table.Editor(), Qt::Key_Escape);
+    window.done(QDialog::Rejected);
+  });
+  EXPECT_EQ(family, "DejaVu Sans");
 }
 
 // The row of the goods book with the code; -1 when none.
