@@ -51,7 +51,7 @@ const TDemoRun kRuns[] = {
     {"Касса/Продажа", "", "[Ошибка проверки] В чеке нет ни одного товара\n", false,
      "ЧЕКТАБ: 0 rows"},
     {"Отчёт о продажах", "", "", true,
-     "ОТЧЕТ: 10 rows\n4.12.2026|1|1|2.000|179.80|руб.\n"},
+     "ОТЧЕТ: 10 rows\n4.12.2026|1|1|2.000|179.80|\n"},
     {"Приход по накладной", "Н-77\n3\n10\n150\n", "", true,
      "НАКЛАДНАЯ: 1 rows\n3|Масло сливочное 82,5% 180 г|шт|10.000|150.00|1500.00"},
     {"Продажа товара", "3\n2\n", "[Продажа] Чек 5 на сумму 418.00 руб.\n", true,
@@ -122,6 +122,7 @@ class InProcessRun {
   ~InProcessRun() {
     ShutDown();
     InstallUiServices(previous_);
+    if (lines_) std::fclose(lines_);
   }
 
   bool Start() {
@@ -144,17 +145,19 @@ class InProcessRun {
 
  private:
   void Install(const std::string& answers) {
+    std::FILE* previous = lines_;
     lines_ = std::tmpfile();
     services_ = std::make_unique<TRunServices>(AnswerLines(answers), lines_);
     InstallUiServices(services_.get());
+    if (previous) std::fclose(previous);
   }
 
   std::string Printed() {
     std::string out;
+    std::fflush(lines_);
     std::rewind(lines_);
     char buffer[4096];
     while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, lines_)) out.append(buffer, n);
-    std::fclose(lines_);
     return out;
   }
 

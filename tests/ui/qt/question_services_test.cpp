@@ -119,7 +119,7 @@ TEST(QuestionServices, BaseQuestionShowsItsRowsWholeInTheMiddleOfTheScreen) {
     centred = CentredOnScreen(dialog);
     shownRows = grid->viewport()->height() / grid->rowHeight(1);
     for (int c = 0; c < grid->columnCount(); ++c)
-      spare.push_back(grid->columnWidth(c) - grid->sizeHintForColumn(c));
+      spare.push_back(grid->columnWidth(c) - static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(c));
     dialog->OkButton()->click();
   });
   int32_t row = -1;
