@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 
@@ -43,7 +44,9 @@ QRect ScreenArea(const QWidget& window) {
   return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
-void CentreOnScreen(QWidget& window) {
+namespace {
+
+void PlaceCentred(QWidget& window) {
   const QMargins frame = FrameMargins(window);
   const QRect area = ScreenArea(window);
   QRect client(QPoint(), window.size());
@@ -51,6 +54,17 @@ void CentreOnScreen(QWidget& window) {
   client.moveTopLeft(area.topLeft() + QPoint((area.width() - outer.width()) / 2 + frame.left(),
                                              (area.height() - outer.height()) / 2 + frame.top()));
   window.setGeometry(ClampFrameToScreen(client, frame, area));
+}
+
+}  // namespace
+
+void CentreOnScreen(QWidget& window) {
+  PlaceCentred(window);
+  // A window manager may put a dialog over its parent window as it maps
+  // it, whatever place was asked for; once shown, the place is asked again.
+  QTimer::singleShot(0, &window, [w = &window] {
+    if (w->isVisible()) PlaceCentred(*w);
+  });
 }
 
 }  // namespace vm

@@ -26,10 +26,12 @@
 #include "tests/ui/qt/date_answer.h"
 #include "tests/ui/qt/modal.h"
 #include "ui/data_view.h"
+#include "ui/qt/base_question_dialog.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/help_list_box.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/question_dialog.h"
 #include "ui/qt/work_sprav_window.h"
 
 namespace vm {
@@ -375,6 +377,46 @@ TEST_F(ScreenshotOfProgram, MainWindowAndDocumentWindow) {
     test::ClickInMessageBox("Да");
     window.reject();
   });
+}
+
+// The whole screen once a dialog of type Dialog shows, into name; then
+// its "Отмена".
+template <class Dialog>
+void GrabScreenAtDialog(const QString& name) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, name] {
+    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    QTest::qWait(400);  // the window manager maps and frames it
+    if (QScreen* screen = dialog->screen()) {
+      EXPECT_TRUE(screen->grabWindow(0).save(name));
+    }
+    for (QPushButton* b : dialog->template findChildren<QPushButton*>())
+      if (b->text() == QString::fromUtf8("Отмена")) b->click();
+  });
+  timer->start();
+}
+
+TEST_F(ScreenshotOfProgram, TheSalesReportAndTheQuestionDialogs) {
+  const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
+  if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
+  const QString out = QString::fromLocal8Bit(folder);
+  RunIncome(
+      [out](TDocumentWindow& window) {
+        QTest::qWait(400);  // the window manager maps and frames it
+        if (QScreen* screen = window.screen()) {
+          EXPECT_TRUE(screen->grabWindow(0).save(out + "/sales_report.png"));
+        }
+        window.done(QDialog::Rejected);
+      },
+      nullptr, "Отчёт о продажах");
+  OnMainWindow = [out](TMainWindow&) { GrabScreenAtDialog<TBaseQuestionDialog>(out + "/base_question.png"); };
+  RunIncome([](TDocumentWindow&) {}, nullptr, "Телефон поставщика");
+  OnMainWindow = [out](TMainWindow&) { GrabScreenAtDialog<TQuestionDialog>(out + "/question.png"); };
+  RunIncome([](TDocumentWindow&) {}, nullptr, "Ставка НДС");
 }
 
 }  // namespace
