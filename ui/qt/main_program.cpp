@@ -7,6 +7,7 @@
 #include "config/data_dir.h"
 #include "config/settings.h"
 #include "documents/document_road.h"
+#include "output/devices/serial_scanner.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "ui/instance_mark.h"
@@ -14,6 +15,7 @@
 #include "ui/password.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_window.h"
+#include "output/qt/qt_print_system.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/window_steps.h"
 #include "ui/startup.h"
@@ -56,6 +58,9 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   TQtUiServices ui;
   UiServices *before = &Ui();
   InstallUiServices(&ui);
+  TScannerInstallation scanner;
+  TQtPrintSystem printSystem;
+  InstallPrintSystem(&printSystem);
   InitProgramDirectory();
   SetCommandLine(argc, argv);
   // The start-of-day document runs on the document road before the main
@@ -71,6 +76,7 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
     return AskPasswordInDialog(11, StartUpBuiltInPassword(), nullptr);
   };
   if (StartUp(startUp) != 0) {
+    InstallPrintSystem(nullptr);
     InstallUiServices(before);
     return kStartUpFailed;
   }
@@ -102,6 +108,7 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
     ui.SetMainWindow(nullptr);
   }
   ShutDown();
+  InstallPrintSystem(nullptr);
   InstallUiServices(before);
   return code;
 }

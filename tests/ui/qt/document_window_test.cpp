@@ -25,6 +25,7 @@
 #include "support/program_home.h"
 #include "tests/ui/qt/date_answer.h"
 #include "tests/ui/qt/modal.h"
+#include "tests/ui/qt/menu_items.h"
 #include "ui/data_view.h"
 #include "ui/qt/base_question_dialog.h"
 #include "ui/qt/data_view_widget.h"
@@ -45,14 +46,7 @@ std::string Trim(std::string s) {
   return s;
 }
 
-TMyMenuItem* FindItem(QMenu* menu, const QString& caption) {
-  for (QAction* a : menu->actions()) {
-    if (a->menu())
-      if (TMyMenuItem* found = FindItem(a->menu(), caption)) return found;
-    if (auto* item = qobject_cast<TMyMenuItem*>(a); item && item->text() == caption) return item;
-  }
-  return nullptr;
-}
+using test::FindItem;
 
 
 // Gives the section of a description a new body.
