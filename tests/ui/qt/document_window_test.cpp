@@ -377,13 +377,7 @@ TEST_F(ScreenshotOfProgram, MainWindowAndDocumentWindow) {
 // its "Отмена".
 template <class Dialog>
 void GrabScreenAtDialog(const QString& name) {
-  auto* timer = new QTimer;
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, name] {
-    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-    if (!dialog || !dialog->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
+  test::WhenModalOf<Dialog>([name](Dialog* dialog) {
     QTest::qWait(400);  // the window manager maps and frames it
     if (QScreen* screen = dialog->screen()) {
       EXPECT_TRUE(screen->grabWindow(0).save(name));
@@ -391,7 +385,6 @@ void GrabScreenAtDialog(const QString& name) {
     for (QPushButton* b : dialog->template findChildren<QPushButton*>())
       if (b->text() == QString::fromUtf8("Отмена")) b->click();
   });
-  timer->start();
 }
 
 TEST_F(ScreenshotOfProgram, TheSalesReportAndTheQuestionDialogs) {
