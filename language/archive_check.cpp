@@ -1,7 +1,10 @@
 #include "language/archive_check.h"
 
+#include <cmath>
+
 #include "foundation/text/strutils.h"
 #include "language/bound_tables.h"
+#include "language/evaluator.h"
 #include "language/expr_compiler.h"
 #include "platform/encoding.h"
 
@@ -125,6 +128,21 @@ bool PrepareAll(TArchiveConfig& config, TUsedBaseList& bases) {
   for (int32_t i = 0; i < config.Count(); ++i)
     for (const TBaseArchive::TLink& link : config.GetBase(i)->Links) link.Target->IsLinkTarget = true;
   return true;
+}
+
+TArchiveVerdict EvalArchiveCondition(TBaseArchive& entry) {
+  auto* b = dynamic_cast<TArchiveBinding*>(entry.Binding.get());
+  if (!b || b->CondExpr.empty()) return TArchiveVerdict::NoCondition;
+  TStringBase& table = b->List().GetItem(0)->Table;
+  // One row stands for the record under judgement.
+  if (table.Count() == 0) table.Append();
+  if (table.CurrentIndex() != 0) table.MemTableGoto(0);
+  table.ReadDbfRecord();
+  int err = 0;
+  TCommonVar value;
+  EvalChain(b->CondExpr, err, value);
+  if (err != 0 || value.Kind != 'N') return TArchiveVerdict::NoNumber;
+  return std::fabs(value.Num) > 1e-9L ? TArchiveVerdict::NonZero : TArchiveVerdict::Zero;
 }
 
 void ReleaseAll(TArchiveConfig& config) {

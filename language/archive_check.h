@@ -28,4 +28,14 @@ bool PrepareArchiveEntry(TBaseArchive& entry, TUsedBaseList& bases);
 bool PrepareAll(TArchiveConfig& config, TUsedBaseList& bases);
 void ReleaseAll(TArchiveConfig& config);
 
+// How a prepared entry's exclusion condition judges the record that stands
+// in its table's record buffer.
+enum class TArchiveVerdict {
+  NoCondition,
+  Zero,      // a number of magnitude below 1e-9
+  NonZero,   // a number of magnitude above it
+  NoNumber,  // an error or a result that is not a number
+};
+TArchiveVerdict EvalArchiveCondition(TBaseArchive& entry);
+
 }  // namespace vm

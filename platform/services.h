@@ -77,6 +77,16 @@ struct DateTimeFields {
   int32_t Hour = 0, Minute = 0, Second = 0;
 };
 
+// The one-line input window: a prompt over an edit of the given kind ('C'
+// text, 'N' number, 'D' date).
+struct InputBoxRequest {
+  std::string Caption;
+  std::string Prompt;
+  std::string Text;  // what the edit shows first; the typed text afterwards
+  char Kind = 'C';
+  bool AllowEmpty = true;
+};
+
 // Message box flags in use.
 inline constexpr uint32_t kMbError = 0x2010;
 inline constexpr uint32_t kMbWarning = 0x2030;
@@ -157,6 +167,10 @@ class UiServices {
   // its own clock: True with the confirmed values; False when cancelled
   // (headless: cancelled).
   virtual bool AskDateTime(DateTimeFields& /*value*/) { return false; }
+
+  // The input window: True with request.Text after OK; False when
+  // cancelled (headless: cancelled).
+  virtual bool InputBox(InputBoxRequest& /*request*/) { return false; }
 
   // The screen's width and a text's width in the dialogs' font, in pixels.
   virtual int32_t ScreenWidth() const { return 1024; }

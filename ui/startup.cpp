@@ -6,6 +6,7 @@
 #include "config/data_dir.h"
 #include "config/date_index.h"
 #include "config/errorlog.h"
+#include "config/settings_syntax.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/values/dates.h"
 #include "language/archive_check.h"
@@ -37,8 +38,13 @@ bool RecoverCommit() {
   std::vector<std::string> messages;
   const TRecoveryResult r = RecoverInterruptedCommit(DataDir(), messages);
   for (const std::string& m : messages) LogError(m);
-  // "manager.ini" was loaded before; the commit may have put it back.
-  if (r == TRecoveryResult::RolledBack || r == TRecoveryResult::Completed) ReloadAutoParams();
+  // A document commits "manager.ini", an archive command the archive
+  // counters in "program.ini", with the tables: read before the recovery,
+  // they are read again.
+  if (r == TRecoveryResult::RolledBack || r == TRecoveryResult::Completed) {
+    ReloadAutoParams();
+    ReadConfigurationFile(kSecArchive, ProgramIniName(), Settings());
+  }
   if (r != TRecoveryResult::Failed) return true;
   Ui().MsgBox(messages.empty() ? std::string()
                                : messages.front() + ". Исправте ошибку и перезапустите программу"_w,

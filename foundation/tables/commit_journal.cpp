@@ -53,7 +53,9 @@ bool ParseInt64(const std::string& s, int64_t& v) {
 std::string Serialize(const std::vector<TCommitJournal::Entry>& entries, bool done) {
   std::string text = std::string(kMagic) + "\n" + (done ? "DONE" : "OPEN") + "\n";
   for (const auto& e : entries) {
-    if (e.Append) {
+    if (e.Remove) {
+      text += "D\t" + e.Name + "\n";
+    } else if (e.Append) {
       text += "A\t" + e.Name + "\t" + std::to_string(e.OldSize) + "\t" + HexOf(e.OldHeader) + "\t" +
               std::to_string(e.TailPos) + "\t" + HexOf(e.OldTail) + "\n";
     } else {
@@ -63,7 +65,24 @@ std::string Serialize(const std::vector<TCommitJournal::Entry>& entries, bool do
   return text + "SUM\t" + std::to_string(Checksum(text)) + "\n";
 }
 
+// A name the journal may act on: a file in the folder or in a direct
+// subfolder, never a way out of it.
+bool PlainEntryName(const std::string& name) {
+  const StringList parts = SplitByStr(name, "/");
+  if (parts.empty() || parts.size() > 2) return false;
+  for (const std::string& p : parts)
+    if (p.empty() || p == "." || p == ".." || p.find('\\') != std::string::npos) return false;
+  return true;
+}
+
 bool ParseEntry(const StringList& f, TCommitJournal::Entry& e) {
+  if (f.size() < 2 || !PlainEntryName(f[1])) return false;
+  if (f.size() == 2 && f[0] == "D") {
+    e.Remove = true;
+    e.Name = f[1];
+    e.OldSize = 0;
+    return true;
+  }
   if (f.size() == 3 && f[0] == "R") {
     e.Name = f[1];
     e.OldSize = f[2] == "1" ? 0 : -1;
@@ -115,6 +134,10 @@ bool RemoveIfThere(const std::string& path) {
 // simply run again.
 bool RestoreEntry(const std::string& dir, const TCommitJournal::Entry& e) {
   const std::string target = dir + e.Name;
+  if (e.Remove) {
+    const std::string backup = dir + BackupName(e.Name);
+    return !Files().Exists(backup) || Files().Rename(backup, target);
+  }
   if (e.Append) {
     auto f = Files().Open(target, FileMode::ReadWrite);
     if (!f) return false;
@@ -136,16 +159,29 @@ bool RestoreEntry(const std::string& dir, const TCommitJournal::Entry& e) {
 // After the mark: only the backups are left to go.
 bool CompleteEntry(const std::string& dir, const TCommitJournal::Entry& e) {
   if (e.Append) return true;
+  if (e.Remove) return RemoveIfThere(dir + BackupName(e.Name));
   return RemoveIfThere(dir + BackupName(e.Name)) && RemoveIfThere(dir + NewName(e.Name));
 }
 
 // New tables written before their journal was: a commit that died before it
 // began, nothing to recover.
-void SweepNewFiles(const std::string& dir) {
+void SweepNewFiles(const std::string& dir, bool subfolders = true) {
   std::vector<DirEntry> entries;
   if (!Files().ListDirectory(dir, entries)) return;
-  for (const DirEntry& e : entries)
+  for (const DirEntry& e : entries) {
     if (!e.IsDir && e.Name.ends_with(".$NW")) Files().Remove(dir + e.Name);
+    if (e.IsDir && subfolders && !Files().IsSymlink(dir + e.Name)) SweepNewFiles(dir + e.Name + "/", false);
+  }
+}
+
+// The folder and every subfolder an entry lies in.
+bool SyncFolders(const std::string& dir, const std::vector<TCommitJournal::Entry>& entries) {
+  bool ok = Files().SyncDirectory(dir);
+  for (const auto& e : entries) {
+    const auto slash = e.Name.find('/');
+    if (slash != std::string::npos) ok = Files().SyncDirectory(dir + e.Name.substr(0, slash + 1)) && ok;
+  }
+  return ok;
 }
 
 std::string NameList(const std::vector<TCommitJournal::Entry>& entries) {
@@ -162,24 +198,46 @@ TCommitJournal::~TCommitJournal() {
   if (begun_) RollBack();
 }
 
-std::string TCommitJournal::NewFileFor(const std::string& target) {
-  if (begun_ || !SameFileName(GetFileDirPart(target), dir_)) return "";
-  Entry e;
-  e.Name = GetFileNamePart(target);
+std::string TCommitJournal::PlanName(const std::string& target) const {
+  if (begun_) return "";
+  const std::string folder = GetFileDirPart(target);
+  std::string name = GetFileNamePart(target);
+  if (!SameFileName(folder, dir_)) {
+    // A direct subfolder: the rest of the folder is one plain name.
+    if (folder.size() <= dir_.size() || !SameFileName(folder.substr(0, dir_.size()), dir_)) return "";
+    std::string sub = folder.substr(dir_.size());
+    if (!sub.empty() && sub.back() == '/') sub.pop_back();
+    name = sub + "/" + name;
+  }
+  if (!PlainEntryName(name)) return "";
   for (const Entry& other : entries_)
-    if (SameFileName(other.Name, e.Name)) return "";
+    if (SameFileName(other.Name, name)) return "";
+  return name;
+}
+
+std::string TCommitJournal::NewFileFor(const std::string& target) {
+  Entry e;
+  e.Name = PlanName(target);
+  if (e.Name.empty()) return "";
   e.OldSize = Files().Exists(target) ? 0 : -1;
   entries_.push_back(e);
   return dir_ + NewName(e.Name);
 }
 
+bool TCommitJournal::PlanRemove(const std::string& target) {
+  Entry e;
+  e.Remove = true;
+  e.Name = PlanName(target);
+  if (e.Name.empty() || !Files().Exists(target)) return false;
+  entries_.push_back(std::move(e));
+  return true;
+}
+
 bool TCommitJournal::PlanAppend(const std::string& target) {
-  if (begun_ || !SameFileName(GetFileDirPart(target), dir_)) return false;
   Entry e;
   e.Append = true;
-  e.Name = GetFileNamePart(target);
-  for (const Entry& other : entries_)
-    if (SameFileName(other.Name, e.Name)) return false;
+  e.Name = PlanName(target);
+  if (e.Name.empty()) return false;
   auto f = Files().Open(target, FileMode::Read);
   if (!f) return Fail("Не открывается база "_w + e.Name);
   e.OldSize = f->Size();
@@ -220,10 +278,11 @@ bool TCommitJournal::Begin() {
     if (e.Append) continue;
     if (!RemoveIfThere(dir_ + BackupName(e.Name)))
       return Fail("Не удаляется "_w + BackupName(e.Name));
+    if (e.Remove) continue;
     auto f = Files().Open(dir_ + NewName(e.Name), FileMode::Read);
     if (!f || !f->Sync()) return Fail("Не записана база "_w + e.Name);
   }
-  if (!Files().SyncDirectory(dir_) || !WriteJournal(false)) {
+  if (!SyncFolders(dir_, entries_) || !WriteJournal(false)) {
     Files().Remove(dir_ + kCommitJournalName);
     return Fail("Не записывается журнал записи "_w + dir_ + kCommitJournalName);
   }
@@ -237,7 +296,7 @@ bool TCommitJournal::Replace() {
     if (e.Append) continue;
     const std::string target = dir_ + e.Name;
     const bool ok = (e.OldSize < 0 || Files().Rename(target, dir_ + BackupName(e.Name))) &&
-                    Files().Rename(dir_ + NewName(e.Name), target);
+                    (e.Remove || Files().Rename(dir_ + NewName(e.Name), target));
     if (!ok) {
       const std::string what = "Не удалось заменить базу "_w + e.Name;
       RollBack();
@@ -257,7 +316,7 @@ bool TCommitJournal::Finish() {
       return Fail("Не записана база "_w + e.Name);
     }
   }
-  if (!Files().SyncDirectory(dir_) || !WriteJournal(true)) {
+  if (!SyncFolders(dir_, entries_) || !WriteJournal(true)) {
     RollBack();
     return Fail("Не записывается журнал записи "_w + dir_ + kCommitJournalName);
   }
@@ -267,7 +326,7 @@ bool TCommitJournal::Finish() {
   bool tidy = true;
   for (const Entry& e : entries_) tidy = CompleteEntry(dir_, e) && tidy;
   if (tidy) Files().Remove(dir_ + kCommitJournalName);
-  Files().SyncDirectory(dir_);
+  SyncFolders(dir_, entries_);
   entries_.clear();
   replaced_ = false;
   return true;
@@ -279,12 +338,12 @@ bool TCommitJournal::RollBack() {
     // Before Begin no table has changed; a backup found then is not ours.
     if (begun_) {
       ok = RestoreEntry(dir_, *it) && ok;
-    } else if (!it->Append) {
+    } else if (!it->Append && !it->Remove) {
       ok = RemoveIfThere(dir_ + NewName(it->Name)) && ok;
     }
   }
   if (begun_ && ok) ok = Files().Remove(dir_ + kCommitJournalName);
-  Files().SyncDirectory(dir_);
+  SyncFolders(dir_, entries_);
   if (!ok) failure_ = "Не удалось вернуть базы к состоянию до записи: "_w + NameList(entries_);
   begun_ = false;
   replaced_ = false;
@@ -314,7 +373,7 @@ TRecoveryResult RecoverInterruptedCommit(const std::string& folder,
   for (auto it = entries.rbegin(); it != entries.rend(); ++it)
     ok = (done ? CompleteEntry(dir, *it) : RestoreEntry(dir, *it)) && ok;
   if (ok) ok = Files().Remove(journal);
-  Files().SyncDirectory(dir);
+  SyncFolders(dir, entries);
   const std::string names = NameList(entries);
   if (!ok) {
     messages.push_back("Прерванная запись не восстановлена, базы: "_w + names);

@@ -15,7 +15,8 @@
 // run under the database lock at start-up and before each document run,
 // then brings every table of that commit back to its state before it, or,
 // when the journal was marked done, completes it. All files of one commit
-// lie in one folder.
+// lie in one folder or in its direct subfolders (the archive files beside
+// the tables they were cut from).
 #pragma once
 
 #include <cstdint>
@@ -38,6 +39,9 @@ class TCommitJournal {
   // Plans a table written anew: the path its new content is to be written
   // to; "" when the table lies in another folder or is planned already.
   std::string NewFileFor(const std::string& target);
+  // Plans a file to go: Replace moves it aside, Finish removes it, a roll
+  // back puts it back. False when it is not there or lies elsewhere.
+  bool PlanRemove(const std::string& target);
   // Plans appends to a table in place: its header, size and tail are read
   // now, so the table must not be open for writing yet. False when it
   // cannot be read or is planned already.
@@ -64,7 +68,8 @@ class TCommitJournal {
 
   struct Entry {
     bool Append = false;
-    std::string Name;  // the table's file name in the folder
+    bool Remove = false;
+    std::string Name;  // the table's file name in the folder, or "SUB/NAME"
     // Appends in place: what the table was before them.
     int64_t OldSize = 0;
     std::string OldHeader;  // the first 32 bytes
@@ -75,6 +80,9 @@ class TCommitJournal {
  private:
   bool WriteJournal(bool done);
   bool Fail(std::string what);
+  // The entry's name for a target in the folder or a direct subfolder; ""
+  // elsewhere or when it is planned already.
+  std::string PlanName(const std::string& target) const;
 
   std::string dir_;
   std::vector<Entry> entries_;

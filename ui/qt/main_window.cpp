@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "config/data_dir.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "ui/main_state.h"
@@ -76,6 +77,7 @@ TMainWindow::TMainWindow(TSettingsModel &model, TMainWindowOptions options, QWid
   client_ = new QWidget(this);
   panelArea_ = new QWidget(client_);
   setCentralWidget(client_);
+  packer_ = std::make_unique<TArchivePacker>(ProgramDirectory() + "WORK/");
   BuildFixedMenus();
   BuildDocMenus();
   BuildArchiveMenus();
@@ -177,11 +179,26 @@ void TMainWindow::BuildArchiveMenus() {
     const TArchiveConfig *config = model_.ArchiveConfigs.FindByID(id);
     if (!config) continue;
     any = true;
-    // The archive commands are windows of their own, not built here.
-    for (QMenu *sub : archiveMenus_) sub->addAction(ToQt(config->Name))->setEnabled(false);
+    // The commands on deleted periods are not built yet: their items stay
+    // disabled.
+    for (std::size_t i = 0; i < archiveMenus_.size(); ++i) {
+      QAction *item = archiveMenus_[i]->addAction(ToQt(config->Name));
+      const auto command = static_cast<TArchiveCommand>(i);
+      item->setEnabled(options_.LocalBases && i < 2);
+      connect(item, &QAction::triggered, this, [this, command, id] { RunArchiveItem(command, id); });
+    }
   }
   for (QMenu *sub : archiveMenus_) sub->menuAction()->setVisible(any);
   for (QAction *separator : archiveSeparators_) separator->setVisible(any);
+}
+
+void TMainWindow::RunArchiveItem(TArchiveCommand command, int32_t configId) {
+  TArchiveConfig *config = model_.ArchiveConfigs.FindByID(configId);
+  if (!config || !options_.LocalBases) return;
+  TArchiveMenuHooks hooks;
+  hooks.AskPassword = options_.AskPassword;
+  hooks.EnableMainWindow = [this](bool on) { setEnabled(on); };
+  RunArchiveMenuCommand(command, *config, model_.Bases, ProgramArchiveEnv(model_, packer_.get()), hooks);
 }
 
 void TMainWindow::Run(TDocData *doc) {

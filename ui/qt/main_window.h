@@ -9,9 +9,12 @@
 #include <QMainWindow>
 #include <QSize>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "archive/archive_menu.h"
+#include "archive/bh_packing.h"
 #include "config/settings.h"
 #include "ui/main_layout.h"
 #include "ui/panel_layout.h"
@@ -64,6 +67,9 @@ struct TMainWindowOptions {
   std::vector<int32_t> ValidArchives;
   // Runs a document chosen from a menu or a panel.
   std::function<void(TDocData &)> RunDocument;
+  // The access password of a level (the archive items ask level 14);
+  // unset, none is asked.
+  std::function<bool(int32_t level)> AskPassword;
   // The primary screen's size; tests give their own.
   std::function<QSize()> ScreenSize;
 };
@@ -107,6 +113,10 @@ class TMainWindow : public QMainWindow {
   QMenu *PanelPopup() const { return panelPopup_; }
   QMenu *WindowPopup() const { return windowPopup_; }
   const std::vector<QMenu *> &ArchiveMenus() const { return archiveMenus_; }
+  // The one compressor and extractor of the archive commands.
+  TArchivePacker &Packer() { return *packer_; }
+  // What an archive item runs: the command on the configuration of that ID.
+  void RunArchiveItem(TArchiveCommand command, int32_t configId);
   const std::vector<QMenu *> &DocMenus() const { return docMenus_; }
   const std::vector<TMyToolBar *> &ToolBars() const { return toolBars_; }
   // The menu bars of the lines after the first.
@@ -146,6 +156,7 @@ class TMainWindow : public QMainWindow {
   std::vector<TMyToolBar *> toolBars_;
   TPanelArrangement arrangement_;
   TMyPanel *popupPanel_ = nullptr;
+  std::unique_ptr<TArchivePacker> packer_;
 };
 
 }  // namespace vm

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "ui/qt/base_question_dialog.h"
+#include "ui/qt/input_dialog.h"
 #include "ui/qt/list_dialog.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/qt_text.h"
@@ -104,6 +105,18 @@ int32_t TQtUiServices::TextWidth(const std::string& text) const {
 
 bool TQtUiServices::PickFromList(const ListPickRequest& request, std::string& text) {
   return ShowListPick(request, text, QApplication::activeWindow());
+}
+
+bool TQtUiServices::InputBox(InputBoxRequest& request) {
+  TInputRequest input;
+  input.Caption = request.Caption;
+  input.Prompt = request.Prompt;
+  input.Text = request.Text;
+  input.Kind = request.Kind;
+  input.AllowEmpty = request.AllowEmpty;
+  if (!ShowInputDialog(input, QApplication::activeWindow())) return false;
+  request.Text = input.Text;
+  return true;
 }
 
 }  // namespace vm

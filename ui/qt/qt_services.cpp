@@ -126,6 +126,11 @@ void TQtUiServices::DocPrintClick() {
 
 bool TQtUiServices::DocCheckAll() { return DocWindow.CheckAll ? DocWindow.CheckAll() : UiServices::DocCheckAll(); }
 
+void TQtUiServices::SetMainWindow(QWidget* window) {
+  if (window != mainWindow_) progress_.reset();
+  mainWindow_ = window;
+}
+
 TProgressWindow& TQtUiServices::Progress() {
   if (!progress_) progress_ = std::make_unique<TProgressWindow>(mainWindow_);
   return *progress_;

@@ -45,6 +45,7 @@ class TQtUiServices : public UiServices {
   bool PickFromList(const ListPickRequest& request, std::string& text) override;
   // The date dialog over the program clock (qt_date_time.cpp).
   bool AskDateTime(DateTimeFields& value) override;
+  bool InputBox(InputBoxRequest& request) override;
   int32_t ScreenWidth() const override;
   int32_t TextWidth(const std::string& text) const override;
 
@@ -60,7 +61,9 @@ class TQtUiServices : public UiServices {
   TDocWindowHooks DocWindow;
 
   // The owner of the boxes (the main window); none leaves them unowned.
-  void SetMainWindow(QWidget* window) { mainWindow_ = window; }
+  // The progress window, made over the main window, goes when the main
+  // window is replaced, before Qt would delete it a second time as a child.
+  void SetMainWindow(QWidget* window);
   // The configured title; empty keeps the program's name.
   void SetAppTitle(const std::string& title) { title_ = title; }
   // What the busy window's cancel button does (it sets the break flag).

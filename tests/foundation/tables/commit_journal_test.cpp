@@ -279,6 +279,45 @@ TEST_F(CommitJournalTest, DamagedJournalIsReportedAndKept) {
   EXPECT_FALSE(j.Begin());
 }
 
+TEST_F(CommitJournalTest, FilesOfASubfolderComeAndGoWithTheTables) {
+  std::filesystem::create_directories(dir / "ARCHIVE");
+  test::WriteBytes(dir / "ARCHIVE/OLD.BH", "old archive");
+  const std::vector<std::string> before = Snapshot();
+  // Dead after the renames: the new archive goes, the removed one comes back.
+  auto half = [&](bool finish) {
+    TCommitJournal j(dir.Dir());
+    MakeTable(j.NewFileFor(dir / "C.DBF"), "new", 2);
+    test::WriteBytes(j.NewFileFor(dir / "ARCHIVE/NEW.BH"), "new archive");
+    if (!j.PlanRemove(dir / "ARCHIVE/OLD.BH") || !j.Begin() || !j.Replace()) _exit(1);
+    if (finish && !j.Finish()) _exit(1);
+    _exit(0);
+  };
+  InChild([&] { half(false); });
+  EXPECT_FALSE(std::filesystem::exists(dir / "ARCHIVE/OLD.BH"));
+  std::vector<std::string> messages;
+  EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::RolledBack);
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_EQ(test::DirNames(dir / "ARCHIVE/"), std::vector<std::string>{"OLD.BH"});
+  EXPECT_EQ(ReadBytes(dir / "ARCHIVE/OLD.BH"), "old archive");
+
+  InChild([&] { half(true); });
+  EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::None);
+  EXPECT_EQ(test::DirNames(dir / "ARCHIVE/"), std::vector<std::string>{"NEW.BH"});
+  EXPECT_EQ(Rows(dir / "C.DBF"), Expected("new", 1, 2));
+
+  // Nothing outside the folder and its direct subfolders is planned, and a
+  // journal naming such a file is not acted on.
+  TCommitJournal j(dir.Dir());
+  EXPECT_EQ(j.NewFileFor(dir / "ARCHIVE/X/DEEP.BH"), "");
+  EXPECT_EQ(j.NewFileFor(dir / "../OUT.DBF"), "");
+  EXPECT_FALSE(j.PlanRemove(dir / "ARCHIVE/NONE.BH"));
+  std::string text = "VELOMAR COMMIT 1\nOPEN\nD\t../A.DBF\n";
+  uint32_t h = 2166136261u;
+  for (const char c : text) h = (h ^ static_cast<uint8_t>(c)) * 16777619u;
+  test::WriteBytes(dir / kCommitJournalName, text + "SUM\t" + std::to_string(h) + "\n");
+  EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::Failed);
+}
+
 // A child process commits and is killed at a random moment; afterwards the
 // recovery must leave every table whole and all before or all after.
 TEST(CommitJournalCrash, KilledAtRandomMomentsEveryTableIsAllBeforeOrAllAfter) {

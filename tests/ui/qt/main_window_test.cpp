@@ -159,7 +159,7 @@ class MainWindowMenusTest : public MainWindowTest {
   TSettingsModel &m = Settings();
 };
 
-TEST_F(MainWindowMenusTest, ArchiveItemsComeOnlyForCheckedConfigurationsAndStayDisabled) {
+TEST_F(MainWindowMenusTest, ArchiveItemsComeOnlyForCheckedConfigurationsAndWorkOnLocalBases) {
   m.ArchiveConfigs.Clear();
   for (int32_t id : {3, 4}) {
     TArchiveConfig *c = m.ArchiveConfigs.AddConfig();
@@ -182,11 +182,17 @@ TEST_F(MainWindowMenusTest, ArchiveItemsComeOnlyForCheckedConfigurationsAndStayD
   TMainWindow w(m, one);
   EXPECT_EQ(shown(w.ServiceMenu()).count("-"), 2);
   ASSERT_EQ(w.ArchiveMenus().size(), 4u);
-  for (QMenu *sub : w.ArchiveMenus()) {
+  // Archiving and restoring work; the commands on deleted periods are not
+  // there yet.
+  for (std::size_t i = 0; i < 4; ++i) {
+    QMenu *sub = w.ArchiveMenus()[i];
     ASSERT_EQ(sub->actions().size(), 1);
     EXPECT_EQ(sub->actions().front()->text(), QString::fromUtf8("Архив 4"));
-    EXPECT_FALSE(sub->actions().front()->isEnabled());
+    EXPECT_EQ(sub->actions().front()->isEnabled(), i < 2) << i;
   }
+  one.LocalBases = false;
+  TMainWindow remote(m, one);
+  for (QMenu *sub : remote.ArchiveMenus()) EXPECT_FALSE(sub->actions().front()->isEnabled());
 }
 
 TEST_F(MainWindowMenusTest, OnANarrowScreenTheMenuBarWrapsIntoLinesInItsOrder) {

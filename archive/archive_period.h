@@ -1,0 +1,51 @@
+// Archiving a period: the records dated up to a cut date move out of the
+// working tables of an archive configuration into a numbered archive in
+// "ARCHIVE", the tables are rewritten without them and the record-number
+// links between them renumbered. Restoring puts the configuration's last
+// archive back. Both run over the UI services (date input, questions,
+// progress window, messages), so tests drive them without windows.
+//
+// The working tables, "archive.alf", the archive file in "ARCHIVE" and the
+// configuration's sequence counter in "program.ini" change as one commit
+// under the journal of the data folder: a failure or a crash at any moment
+// leaves all of them as before, or, once the commit is marked done, all as
+// after.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "archive/bh_packing.h"
+#include "config/archive_config.h"
+
+namespace vm {
+
+// Where the commands work and what they reach beyond the configuration.
+struct TArchiveEnv {
+  // The program folder, which the commands work in only while the
+  // databases lie in it: the tables, "archive.alf", "ARCHIVE/", "WORK/".
+  std::string Dir;
+  std::string WorkDir() const { return Dir + "WORK/"; }
+  std::string ArchiveDir() const { return Dir + "ARCHIVE/"; }
+  std::string ListFile() const { return Dir + "archive.alf"; }
+  // "program.ini", which keeps the configurations' sequence counters.
+  std::string ConfigFile;
+  // Writes the configuration, counters as they stand, to the path given.
+  std::function<bool(const std::string& path)> SaveConfig;
+  // The disk the no-space messages name.
+  std::string Disk;
+  // Bytes free where the tables lie; asked each time a command runs.
+  std::function<int64_t(const std::string& dir)> FreeBytes;
+  TArchivePacker* Packer = nullptr;
+};
+
+// The number the next archive of this run is given at least (1 at start).
+int32_t& NextArchiveNumber();
+
+// The configuration is prepared (PrepareAll) and the caller holds the
+// database lock. True on success; the user has been told either way.
+bool ArchivePeriod(TArchiveConfig& config, const TArchiveEnv& env);
+bool RestoreFromArchive(TArchiveConfig& config, const TArchiveEnv& env);
+
+}  // namespace vm

@@ -1,0 +1,227 @@
+// Archiving half of a million records of the sample data's two movement
+// tables (goods received, goods sold, 500,000 records each, the sales
+// grouped by receipt) and restoring them. The anchor, measured in the same
+// run, is the plain work underneath: reading both tables once and writing
+// the kept and the moved records into new tables, then packing the moved
+// ones with the Fused coder.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <tuple>
+
+#include "archive/archive_period.h"
+#include "archive/components/arc_streams.h"
+#include "archive/components/codec_host.h"
+#include "archive/components/fused_coder.h"
+#include "foundation/values/dates.h"
+#include "language/archive_check.h"
+#include "platform/encoding.h"
+#include "platform/services.h"
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kPerTable = 500000;
+const TDateRec kOld{10, 11, 2026}, kNew{10, 12, 2026};
+const char* const kCut = "30.11.2026";
+
+// Answers the date and every question.
+class BenchUi : public UiServices {
+ public:
+  int32_t MsgBox(const std::string&, const std::string&, uint32_t) override { return kIdYes; }
+  bool InputBox(InputBoxRequest& request) override {
+    request.Text = kCut;
+    return true;
+  }
+};
+
+std::string Root() { return "/tmp/velomar_bench_period_" + std::to_string(getpid()) + "/"; }
+
+// The tables are large: they go when the program ends.
+struct RemoveRoot {
+  ~RemoveRoot() {
+    std::error_code ec;
+    fs::remove_all(Root(), ec);
+  }
+} removeRoot;
+
+// A table of the sample data's structure with kPerTable records, the first
+// half before the cut date.
+void FillLike(const std::string& sample, const std::string& path, int dateField, int groupField) {
+  TDBF src;
+  src.FileName = sample;
+  src.SetReadOnly(true);
+  if (!src.Open()) std::abort();
+  TDBF t;
+  t.FileName = path;
+  t.CreateTable();
+  for (int i = 0; i < src.FieldCount(); ++i) t.AddField(src.GetFieldDef(i));
+  t.WriteStructure();
+  src.GoToRecord(1);
+  for (int i = 1; i <= kPerTable; ++i) {
+    if (src.ReadRecord() < 0) {
+      src.GoToRecord(1);
+      src.ReadRecord();
+    }
+    t.GoToRecord(t.RecCount() + 1);
+    std::memcpy(t.RecordBytes(), src.RecordBytes(), static_cast<std::size_t>(t.RecordSize()));
+    t.SetFieldInt(0, i);
+    t.SetFieldDate(dateField, i <= kPerTable / 2 ? kOld : kNew);
+    if (groupField >= 0) t.SetFieldInt(groupField, i / 3);
+    if (!t.WriteRecord()) std::abort();
+  }
+  if (!t.Close()) std::abort();
+}
+
+struct Setup {
+  TUsedBaseList bases;
+  TArchiveConfig config;
+  TArchiveEnv env;
+  std::unique_ptr<TArchivePacker> packer;
+
+  explicit Setup(const std::string& dir) {
+    const std::string demo = std::string(VELOMAR_SOURCE_DIR) + "/demo/";
+    for (const auto& [alias, file, group] : {std::tuple{"ПРИХОД", "income.dbf", "нет"},
+                                              std::tuple{"ПРОДАЖИ", "sales.dbf", "CHECK_NO"}}) {
+      TDbaseStructure* b = bases.AddNew();
+      b->Alias = Utf8ToCp1251(alias);
+      b->FileName = file;
+      b->Table.FileName = dir + file;
+      TBaseArchive* e = config.AddBase();
+      e->Alias = b->Alias;
+      e->DateField = "DOC_DATE";
+      e->GroupField = Utf8ToCp1251(group);
+    }
+    config.ID = 1;
+    config.Name = "Движение товаров"_w;
+    env.Dir = dir;
+    env.ConfigFile = dir + "program.ini";
+    env.Disk = "/";
+    packer = std::make_unique<TArchivePacker>(env.WorkDir());
+    env.Packer = packer.get();
+  }
+  void Prepare() {
+    int32_t bad = -1;
+    std::string msg;
+    if (!CheckConfig(config, bases, bad, msg) || !PrepareAll(config, bases)) std::abort();
+  }
+};
+
+// The tables once, and the state after archiving them.
+const std::string& Template() {
+  static const std::string dir = [] {
+    const std::string before = Root() + "before/", demo = std::string(VELOMAR_SOURCE_DIR) + "/demo/";
+    fs::create_directories(before);
+    FillLike(demo + "income.dbf", before + "income.dbf", 1, -1);
+    FillLike(demo + "sales.dbf", before + "sales.dbf", 1, 2);
+    return before;
+  }();
+  return dir;
+}
+
+void StartFrom(const std::string& from, const std::string& dir) {
+  fs::remove_all(dir);
+  fs::copy(from, dir, fs::copy_options::recursive);
+}
+
+const std::string& Archived() {
+  static const std::string dir = [] {
+    BenchUi ui;
+    InstallUiServices(&ui);
+    const std::string work = Root() + "work/", after = Root() + "after/";
+    StartFrom(Template(), work);
+    Setup s(work);
+    s.Prepare();
+    if (!ArchivePeriod(s.config, s.env)) std::abort();
+    ReleaseAll(s.config);
+    StartFrom(work, after);
+    InstallUiServices(nullptr);
+    return after;
+  }();
+  return dir;
+}
+
+// Each run starts from a copy of the state `from`; only the command is timed.
+void TimeCommand(benchmark::State& state, const std::string& from, int32_t archiveNo,
+                 bool (*command)(TArchiveConfig&, const TArchiveEnv&)) {
+  BenchUi ui;
+  InstallUiServices(&ui);
+  const std::string dir = Root() + "work/";
+  for (auto _ : state) {
+    state.PauseTiming();
+    StartFrom(from, dir);
+    Setup s(dir);
+    s.config.ArchiveNo = archiveNo;
+    s.Prepare();
+    NextArchiveNumber() = 1;
+    state.ResumeTiming();
+    if (!command(s.config, s.env)) state.SkipWithError("the command failed");
+    state.PauseTiming();
+    ReleaseAll(s.config);
+    state.ResumeTiming();
+  }
+  InstallUiServices(nullptr);
+}
+
+void BM_ArchiveHalfOfAMillionRecords(benchmark::State& state) { TimeCommand(state, Template(), 0, ArchivePeriod); }
+BENCHMARK(BM_ArchiveHalfOfAMillionRecords)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_RestoreHalfOfAMillionRecords(benchmark::State& state) { TimeCommand(state, Archived(), 1, RestoreFromArchive); }
+BENCHMARK(BM_RestoreHalfOfAMillionRecords)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The anchor: every record read once and written to the kept or the moved
+// table, then the moved tables packed.
+void BM_AnchorRewriteAndPackTheMovedRecords(benchmark::State& state) {
+  const std::string dir = Root() + "anchor/";
+  for (auto _ : state) {
+    state.PauseTiming();
+    StartFrom(Template(), dir);
+    state.ResumeTiming();
+    std::string moved;
+    for (const char* name : {"income.dbf", "sales.dbf"}) {
+      TDBF in, kept, gone;
+      in.FileName = dir + name;
+      if (!in.OpenExclusive()) std::abort();
+      kept.FileName = dir + "kept_" + name;
+      gone.FileName = dir + "gone_" + name;
+      for (TDBF* t : {&kept, &gone}) {
+        t->CreateTable();
+        for (int i = 0; i < in.FieldCount(); ++i) t->AddField(in.GetFieldDef(i));
+        t->WriteStructure();
+      }
+      const std::size_t size = static_cast<std::size_t>(in.RecordSize());
+      in.GoToRecord(1);
+      for (int32_t r = 1; r <= in.RecCount(); ++r) {
+        if (in.ReadRecord() < 0) std::abort();
+        bool error = false;
+        TDBF& out = CompareDateRec(in.GetFieldDate(1, error), StrToDateRec(kCut)) == 2 ? kept : gone;
+        std::memcpy(out.RecordBytes(), in.RecordBytes(), size);
+        if (!out.WriteRecord()) std::abort();
+      }
+      if (!kept.Close() || !gone.Close()) std::abort();
+      in.Close();
+      std::ifstream f(dir + "gone_" + name, std::ios::binary);
+      std::ostringstream ss;
+      ss << f.rdbuf();
+      moved += ss.str();
+    }
+    TMemoryStream32 src, dst;
+    src.WriteBuffer(moved.data(), static_cast<int32_t>(moved.size()));
+    src.Seek(0, soBeginning);
+    TPlainCodecHost host;
+    int64_t packed = 0;
+    TFusedCoder().Encode(host, src, dst, packed);
+    benchmark::DoNotOptimize(packed);
+  }
+}
+BENCHMARK(BM_AnchorRewriteAndPackTheMovedRecords)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+}  // namespace vm

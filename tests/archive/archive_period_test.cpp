@@ -1,0 +1,203 @@
+// Archiving a period and restoring it: which records go, how the links are
+// renumbered, the list, the counters and the files, and the way back.
+#include "archive/archive_period.h"
+
+#include <gtest/gtest.h>
+
+#include "archive/archive_store.h"
+#include "foundation/tables/commit_journal.h"
+#include "period_rig.h"
+#include "support/oracle_tools.h"
+
+namespace vm {
+namespace {
+
+using test::PeriodRow;
+using Rows = std::vector<std::string>;
+
+constexpr TDateRec kJan1{1, 1, 2026}, kJan5{5, 1, 2026}, kFeb1{1, 2, 2026}, kMar1{1, 3, 2026};
+
+class ArchivePeriodTest : public test::PeriodRig {
+ protected:
+  // Heads 1, 2 and 4 (an empty date) are old; 3 and 5 are new.
+  void Invoices(std::vector<int32_t> refs) {
+    ASSERT_TRUE(test::WritePeriodTable(Head(), {{"h1", kJan1}, {"h2", kJan5}, {"h3", kFeb1}, {"h4", {}}, {"h5", kMar1}}));
+    std::vector<PeriodRow> lines;
+    for (std::size_t i = 0; i < refs.size(); ++i) lines.push_back({"l" + std::to_string(i + 1), kMar1, 0, refs[i]});
+    ASSERT_TRUE(test::WritePeriodTable(Lines(), lines));
+  }
+};
+
+TEST_F(ArchivePeriodTest, ArchiveRenumbersLinksAndRestoreBringsTheTablesBack) {
+  Invoices({3, 5, 3});
+  const std::string head = test::ReadBytes(Head()), lines = test::ReadBytes(Lines());
+  ASSERT_TRUE(Archive("31.01.2026"));
+  EXPECT_EQ(LastBox(), "Архивация успешно завершена"_w);
+  EXPECT_EQ(ui_.InputBoxes.at(0).Caption, "Архивация до даты (включительно)"_w);
+  EXPECT_EQ(ui_.Boxes.at(0).Text, "Архивировать базы по конфигурации 'Накладные'\r по 31 января 2026 г. включительно?"_w);
+  EXPECT_EQ(test::ReadPeriodTable(Head()), (Rows{"h3/0", "h5/0"}));
+  EXPECT_EQ(test::ReadPeriodTable(Lines()), (Rows{"l1/1", "l2/2", "l3/1"}));
+  // The list, the counter and the archive file changed with the tables.
+  const auto list = LoadArchiveList(env_.ListFile());
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].ConfigID, 7);
+  EXPECT_EQ(list[0].Sequence, 0);
+  EXPECT_EQ(list[0].CutDate, (TDateRec{31, 1, 2026}));
+  EXPECT_EQ(list[0].Packed, 1);
+  EXPECT_EQ(config_.ArchiveNo, 1);
+  EXPECT_EQ(test::ReadBytes(env_.ConfigFile), "НОМ_АРХИВА=1"_w);
+  const std::string bh = env_.ArchiveDir() + list[0].BhName;
+  ASSERT_TRUE(std::filesystem::exists(bh));
+  // The independent reader of the format lists the packed combined file.
+  EXPECT_TRUE(test::RunTool("/usr/bin/python3 " + std::string(VELOMAR_SOURCE_DIR) + "/tests/archive/tools/bh_tool.py list " +
+                            test::Quote(bh) + " | grep -q " + list[0].CafName));
+  EXPECT_TRUE(test::DirNames(env_.WorkDir()).empty());
+  EXPECT_FALSE(std::filesystem::exists(Dir() + kCommitJournalName));
+
+  ASSERT_TRUE(Restore());
+  EXPECT_EQ(LastBox(), "Восстановление данных успешно завершено"_w);
+  EXPECT_TRUE(test::ReadBytes(Head()) == head);
+  EXPECT_TRUE(test::ReadBytes(Lines()) == lines);
+  EXPECT_EQ(config_.ArchiveNo, 0);
+  EXPECT_TRUE(LoadArchiveList(env_.ListFile()).empty());
+  EXPECT_TRUE(test::DirNames(env_.ArchiveDir()).empty());
+  EXPECT_TRUE(test::DirNames(env_.WorkDir()).empty());
+}
+
+TEST_F(ArchivePeriodTest, LinksToArchivedRecordsBecomeTheLastKeptBeforeThemOrUnknown) {
+  Invoices({1, 2, 4, 5});
+  ASSERT_TRUE(Archive("31.01.2026"));
+  // 1 and 2 have no kept head before them; 4 follows the kept 3.
+  EXPECT_EQ(test::ReadPeriodTable(Lines()), (Rows{"l1/???", "l2/???", "l3/1", "l4/2"}));
+  ASSERT_TRUE(Restore());
+  // Unknown stays unknown; the others are back at their heads.
+  EXPECT_EQ(test::ReadPeriodTable(Lines()), (Rows{"l1/???", "l2/???", "l3/3", "l4/5"}));
+  EXPECT_EQ(test::ReadPeriodTable(Head()), (Rows{"h1/0", "h2/0", "h3/0", "h4/0", "h5/0"}));
+}
+
+TEST_F(ArchivePeriodTest, GroupsLastRecordsAndConditions) {
+  ASSERT_TRUE(test::WritePeriodTable(Head(), {{"a1", kJan1, 1},
+                                              {"a2", kJan1, 2},
+                                              {"a3", kFeb1, 2},  // later: keeps its group 2
+                                              {"a4", kJan5, 3},
+                                              {"a5", kJan1, 4, 9},  // the condition keeps it and group 4
+                                              {"a6", kJan1, 4},
+                                              {"a7", kJan1, 5, 0, true},  // deleted: stays in place
+                                              {"a8", kJan1, 6}}));        // the last record
+  ASSERT_TRUE(test::WritePeriodTable(Lines(), {{"x1", kJan1, 0, 0}, {"x2", kJan1, 0, 0}}));
+  lines_->LinkedFields.clear();
+  head_->GroupField = "GRP";
+  head_->Condition = "HEAD.REF>5";
+  head_->KeepLast = true;
+  ASSERT_TRUE(Archive("31.01.2026"));
+  EXPECT_EQ(test::ReadPeriodTable(Head()), (Rows{"a2/0", "a3/0", "a5/9", "a6/0", "*a7/0", "a8/0"}));
+  EXPECT_TRUE(test::ReadPeriodTable(Lines()).empty());
+
+  ASSERT_TRUE(Restore());
+  EXPECT_EQ(test::ReadPeriodTable(Head()), (Rows{"a1/0", "a2/0", "a3/0", "a4/0", "a5/9", "a6/0", "*a7/0", "a8/0"}));
+  EXPECT_EQ(test::ReadPeriodTable(Lines()), (Rows{"x1/0", "x2/0"}));
+}
+
+TEST_F(ArchivePeriodTest, AnErrorInTheConditionKeepsTheRecordButNotItsGroup) {
+  // REF 1: 0/0, an error; REF 2: 1, the condition holds; REF 3: 0.
+  ASSERT_TRUE(test::WritePeriodTable(Head(), {{"a", kJan1, 1, 1}, {"b", kJan1, 1, 3}, {"c", kJan1, 2, 2},
+                                              {"d", kJan1, 2, 3}}));
+  ASSERT_TRUE(test::WritePeriodTable(Lines(), {}));
+  lines_->LinkedFields.clear();
+  head_->GroupField = "GRP";
+  head_->Condition = "(HEAD.REF=2)/(HEAD.REF-1)";
+  ASSERT_TRUE(Archive("31.01.2026"));
+  EXPECT_EQ(test::ReadPeriodTable(Head()), (Rows{"a/1", "c/2", "d/3"}));
+}
+
+TEST_F(ArchivePeriodTest, TwoArchivesAndARestoreIntoTablesThatGrew) {
+  Invoices({});
+  ASSERT_TRUE(Archive("01.01.2026"));
+  ASSERT_TRUE(Archive("31.01.2026"));
+  const auto list = LoadArchiveList(env_.ListFile());
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0].CutDate, kJan1);
+  EXPECT_EQ(list[0].Sequence + 1, list[1].Sequence);
+  EXPECT_EQ(list[1].CafName, ArchiveNumberStr(std::stoi(list[0].CafName.substr(0, 8)) + 1) + ".CAF");
+  EXPECT_EQ(config_.ArchiveNo, 2);
+  EXPECT_EQ(test::ReadPeriodTable(Head()), (Rows{"h3/0", "h5/0"}));
+
+  // New records since: the restored ones go to their former places as far
+  // as the merged positions reach them.
+  {
+    TDBF t;
+    t.FileName = Head();
+    ASSERT_TRUE(t.OpenExclusive());
+    t.GoToRecord(t.RecCount() + 1);
+    t.ClearRecordBuf();
+    t.SetFieldInt(test::kNo, 3);
+    t.SetFieldStr(test::kName, "h6");
+    t.SetFieldInt(test::kRef, 0);
+    ASSERT_TRUE(t.WriteRecord());
+    ASSERT_TRUE(t.Close());
+  }
+  ASSERT_TRUE(Restore());  // the last archive: h2
+  EXPECT_EQ(test::ReadPeriodTable(Head()), (Rows{"h2/0", "h3/0", "h5/0", "h6/0"}));
+  EXPECT_EQ(config_.ArchiveNo, 1);
+  ASSERT_TRUE(Restore());
+  EXPECT_EQ(test::ReadPeriodTable(Head()), (Rows{"h1/0", "h2/0", "h3/0", "h4/0", "h5/0", "h6/0"}));
+  ASSERT_FALSE(Restore());
+  EXPECT_EQ(LastBox(), "Архивы по конфигурации 'Накладные' не найдены !"_w);
+}
+
+TEST_F(ArchivePeriodTest, RefusalsLeaveEverythingAsItWas) {
+  Invoices({3});
+  const std::string head = test::ReadBytes(Head());
+  freeBytes_ = 1000;  // less than four times the tables
+  ASSERT_FALSE(Archive("31.01.2026"));
+  EXPECT_EQ(ui_.Boxes.at(1).Text, "Недостаточно места на диске C: !"_w);
+  EXPECT_EQ(LastBox(), "Архивация не была завершена из-за возникших ошибок"_w);
+
+  freeBytes_ = int64_t{1} << 40;
+  failSave_ = true;  // the last step of the commit fails
+  ASSERT_FALSE(Archive("31.01.2026"));
+  EXPECT_EQ(config_.ArchiveNo, 0);
+  EXPECT_TRUE(test::ReadBytes(Head()) == head);
+  EXPECT_FALSE(std::filesystem::exists(env_.ListFile()));
+  EXPECT_TRUE(test::DirNames(env_.ArchiveDir()).empty());
+
+  // Cancelled date or confirmation: nothing, not even a closing message.
+  failSave_ = false;
+  Prepare();
+  const std::size_t boxes = ui_.Boxes.size();
+  EXPECT_FALSE(ArchivePeriod(config_, env_));
+  ui_.InputTexts.push_back("31.01.2026");
+  EXPECT_FALSE(ArchivePeriod(config_, env_));
+  EXPECT_EQ(ui_.Boxes.size(), boxes + 1);
+  ReleaseAll(config_);
+  EXPECT_TRUE(test::ReadBytes(Head()) == head);
+}
+
+TEST_F(ArchivePeriodTest, ARestoreChecksTheListAndTheArchive) {
+  Invoices({});
+  ASSERT_TRUE(Archive("31.01.2026"));
+  const std::string head = test::ReadBytes(Head());
+  auto list = LoadArchiveList(env_.ListFile());
+  const std::string name = list[0].BhName;
+  // A name from the list that is no archive name is never opened.
+  list[0].BhName = "../HEAD.DBF";
+  ASSERT_TRUE(WriteArchiveList(env_.ListFile(), list));
+  EXPECT_FALSE(Restore());
+  EXPECT_EQ(LastBox(), "Восстановление данных не было завершено из-за возникших ошибок"_w);
+  EXPECT_TRUE(test::ReadBytes(Head()) == head);
+
+  // A gap in the sequence asks first; No stops without a closing message.
+  list[0].BhName = name;
+  list[0].Sequence = 5;
+  ASSERT_TRUE(WriteArchiveList(env_.ListFile(), list));
+  Prepare();
+  ui_.Answers = {kIdNo};
+  EXPECT_FALSE(RestoreFromArchive(config_, env_));
+  EXPECT_EQ(LastBox(), "Нарушена непрерывность архивов! Продолжить ?"_w);
+  ReleaseAll(config_);
+  ASSERT_TRUE(Restore());
+  EXPECT_EQ(test::ReadPeriodTable(Head()).size(), 5u);
+}
+
+}  // namespace
+}  // namespace vm
