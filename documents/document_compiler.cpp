@@ -245,4 +245,9 @@ int CompileDocument(TCompiledDocument& doc, const TDocumentSource& source,
   return code;
 }
 
+TCompileRegistries& CompileRegistries() {
+  static TCompileRegistries registries;
+  return registries;
+}
+
 }  // namespace vm

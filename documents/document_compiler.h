@@ -27,6 +27,17 @@ struct TCompileContext {
   IControlFactory* Controls = nullptr;
 };
 
+// What the document road compiles against: the configuration's own
+// registries (members left nullptr) or, while the designer tries what it
+// edits, its working copies and its working start-of-day document.
+struct TCompileRegistries {
+  TUsedBaseList* Bases = nullptr;
+  TBlanks* Blanks = nullptr;
+  const TAutoList* AutoParams = nullptr;
+  const TDocData* StartOfDay = nullptr;
+};
+TCompileRegistries& CompileRegistries();
+
 struct TDocumentSource {
   std::string Name;
   std::string_view Description;

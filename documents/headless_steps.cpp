@@ -54,9 +54,10 @@ bool THeadlessSteps::Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCo
   TSettingsModel& m = Settings();
   Interp().BeginDocumentRun();
   TCompileContext context;
-  context.Bases = &m.Bases;
-  context.Blanks = &m.Blanks;
-  context.AutoParams = &m.AutoParams;
+  const TCompileRegistries& r = CompileRegistries();
+  context.Bases = r.Bases ? r.Bases : &m.Bases;
+  context.Blanks = r.Blanks ? r.Blanks : &m.Blanks;
+  context.AutoParams = r.AutoParams ? r.AutoParams : &m.AutoParams;
   context.PageFormats = &PageFormats();
   context.PriceTags = &m.PriceTags;
   context.StandardPaper = m.DefaultFormatName;
@@ -64,7 +65,7 @@ bool THeadlessSteps::Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCo
   TDocumentSource source;
   source.Name = doc.MenuCaption;
   source.Description = doc.Description;
-  source.StartOfDay = &doc == &m.StartOfDayDoc;
+  source.StartOfDay = &doc == &m.StartOfDayDoc || &doc == r.StartOfDay;
   int line = 0;
   errorCode = CompileDocument(doc_, source, context, line);
   errorLine = line;

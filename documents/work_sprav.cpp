@@ -1,5 +1,6 @@
 #include "documents/work_sprav.h"
 
+#include "documents/book_search.h"
 #include "language/interpreter.h"
 #include "platform/encoding.h"
 
@@ -160,7 +161,7 @@ void TWorkSpravLogic::ShowCurrentCell() {
     return;
   }
   const TDataView& view = page->Shown;
-  status_ = "Запись "_w + std::to_string(view.CurRow() + 1) + " из "_w + std::to_string(view.RowCount());
+  status_ = RecordStatusText(view);
   if (searchActive_ && !searching_ && HasCurrentRow(view) && view.CurCol() >= 0 && Hooks.ShowSearchText)
     Hooks.ShowSearchText(view.GetCellText(view.CurCol(), view.CurRow()));
 }
@@ -172,7 +173,7 @@ void TWorkSpravLogic::Selected(THelpItem& page) {
 }
 
 void TWorkSpravLogic::Typed(char c) {
-  if (!searchActive_ || c == '\b' || c == '\r' || c == 27) return;
+  if (!searchActive_ || !StartsSearch(c)) return;
   if (Hooks.TypeIntoSearch) Hooks.TypeIntoSearch(std::string(1, c));
 }
 

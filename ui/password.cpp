@@ -10,15 +10,21 @@ namespace {
 
 // Kept scrambled so that it cannot be read from the program's bytes.
 constexpr uint8_t kStartUpScrambled[] = {0x2c, 0x3f, 0x36, 0x35, 0x37, 0x3b, 0x28, 0x68, 0x6a};
+constexpr uint8_t kDesignerScrambled[] = {0x3e, 0x3f, 0x29, 0x33, 0x3d, 0x34, 0x3f, 0x28, 0x6b, 0x68};
 constexpr uint8_t kScrambleKey = 0x5a;
 
 }  // namespace
 
-std::string StartUpBuiltInPassword() {
+template <std::size_t N>
+std::string Unscramble(const uint8_t (&bytes)[N]) {
   std::string s;
-  for (uint8_t b : kStartUpScrambled) s += static_cast<char>(b ^ kScrambleKey);
+  for (uint8_t b : bytes) s += static_cast<char>(b ^ kScrambleKey);
   return s;
 }
+
+std::string StartUpBuiltInPassword() { return Unscramble(kStartUpScrambled); }
+
+std::string DesignerBuiltInPassword() { return Unscramble(kDesignerScrambled); }
 
 bool AskPassword(int32_t level, const TPasswordRecords &records, std::string_view builtIn,
                  const TPasswordPrompt &prompt) {

@@ -23,5 +23,7 @@ bool AskPassword(int32_t level, const TPasswordRecords &records, std::string_vie
 
 // The program's own start-up password, accepted beside the configured one.
 std::string StartUpBuiltInPassword();
+// The same for "Служебные настройки" (level 12).
+std::string DesignerBuiltInPassword();
 
 }  // namespace vm

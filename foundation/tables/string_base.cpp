@@ -154,6 +154,17 @@ void TStringBase::SetDeleted(bool value) {
   }
 }
 
+void TStringBase::KeepRows(const std::vector<int32_t>& order) {
+  std::vector<RowPtr> kept;
+  kept.reserve(order.size());
+  for (const int32_t n : order)
+    if (n >= 0 && n < Count() && rows_[static_cast<std::size_t>(n)]) kept.push_back(std::move(rows_[static_cast<std::size_t>(n)]));
+  rows_ = std::move(kept);
+  Renumber(0);
+  SetCurrent(rows_.empty() ? -1 : 0);
+  Modified = true;
+}
+
 void TStringBase::CopyRecord(int32_t from, int32_t to) {
   const TRow* src = MemTableLocate(from);
   TRow* dst = MemTableLocate(to);

@@ -120,6 +120,9 @@ class TStringBase {
   void DeleteNode(TRow* row);
   void SetDeleted(bool value);
   void CopyRecord(int32_t from, int32_t to);
+  // The rows put in the order of Order (their indexes as they stand, each
+  // at most once); rows not named are freed.
+  void KeepRows(const std::vector<int32_t>& order);
 
   // --- Field access -----------------------------------------------------------
   // Field is 0-based; outside the fields nothing is read or written. A null

@@ -13,6 +13,7 @@
 #include "ui/instance_mark.h"
 #include "ui/main_state.h"
 #include "ui/password.h"
+#include "ui/qt/designer/designer_host.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_window.h"
 #include "output/qt/qt_print_system.h"
@@ -95,7 +96,12 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
       int32_t line = 0, code = 0;
       RunDocumentChecked(doc, steps, line, code);
     };
+    TMainWindow *shownWindow = nullptr;
+    options.OpenDesigner = [&] {
+      if (shownWindow) OpenDesigner(*shownWindow, steps, hooks.DesignerShown);
+    };
     TMainWindow window(Settings(), std::move(options));
+    shownWindow = &window;
     steps.SetMainWindow(&window);
     ui.SetMainWindow(&window);
     window.RestorePlace();

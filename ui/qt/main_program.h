@@ -13,6 +13,7 @@ namespace vm {
 
 class TMainWindow;
 class TDocumentWindow;
+class TDesignerWindow;
 
 // The exit code of a program started where no window can be shown.
 inline constexpr int kNoDisplay = 2;
@@ -33,6 +34,8 @@ struct TMainProgramHooks {
   std::function<void(TDocData &)> RunDocument;
   // Called with each document window once it shows.
   std::function<void(TDocumentWindow &)> DocumentShown;
+  // Called with the designer window once it shows.
+  std::function<void(TDesignerWindow &)> DesignerShown;
   // Called once the main window is shown (tests answer and close it).
   std::function<void(TMainWindow &)> Shown;
 };

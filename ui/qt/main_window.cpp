@@ -18,6 +18,7 @@
 #include "platform/services.h"
 #include "ui/main_state.h"
 #include "ui/qt/about_box.h"
+#include "ui/qt/main_commands.h"
 #include "ui/qt/panel_images.h"
 #include "ui/qt/qt_text.h"
 
@@ -91,10 +92,9 @@ TMainWindow::~TMainWindow() {
 
 void TMainWindow::BuildFixedMenus() {
   control_ = new QMenu(ToQt("Управление"_w), this);
-  // The reference books and the designer's settings are commands of
-  // windows of their own, not built here.
-  control_->addAction(ToQt("Справочники"_w))->setEnabled(false);
-  control_->addAction(ToQt("Служебные настройки"_w))->setEnabled(false);
+  books_ = control_->addAction(ToQt("Справочники"_w));
+  connect(books_, &QAction::triggered, this, [this] { OpenReferenceBooks(*this); });
+  AddDesignerItem(control_);
   connect(control_->addAction(ToQt("О программе"_w)), &QAction::triggered, this,
           [this] { ShowAboutBox(model_.AutoParams.GetValueText("CONFIGNAME"), this); });
   control_->addSeparator();
@@ -115,11 +115,12 @@ void TMainWindow::BuildFixedMenus() {
   service_->menuAction()->setEnabled(options_.LocalBases);
 
   panels_ = new QMenu(ToQt("Панели"_w), this);
-  panels_->addAction(ToQt("Настройка"_w))->setEnabled(false);
+  panelSetup_ = panels_->addAction(ToQt("Настройка"_w));
+  connect(panelSetup_, &QAction::triggered, this, [this] { ConfigurePanels(*this); });
   panelsSeparator_ = panels_->addSeparator();
 
   panelPopup_ = new QMenu(this);
-  panelPopup_->addAction(ToQt("Настройка"_w))->setEnabled(false);
+  panelPopup_->addAction(panelSetup_);
   panelPopup_->addSeparator();
   hidePanel_ = panelPopup_->addAction(ToQt("Скрыть"_w));
   connect(hidePanel_, &QAction::triggered, this, [this] {
@@ -128,7 +129,15 @@ void TMainWindow::BuildFixedMenus() {
     BuildPanels();
   });
   windowPopup_ = new QMenu(this);
-  windowPopup_->addAction(ToQt("Служебные настройки"_w))->setEnabled(false);
+  AddDesignerItem(windowPopup_);
+}
+
+void TMainWindow::AddDesignerItem(QMenu *menu) {
+  QAction *item = menu->addAction(ToQt("Служебные настройки"_w));
+  item->setEnabled(static_cast<bool>(options_.OpenDesigner));
+  connect(item, &QAction::triggered, this, [this] {
+    if (options_.OpenDesigner) options_.OpenDesigner();
+  });
 }
 
 std::vector<QMenu *> TMainWindow::TopMenus() const {

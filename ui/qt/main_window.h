@@ -70,6 +70,9 @@ struct TMainWindowOptions {
   // The access password of a level (the archive items ask level 14);
   // unset, none is asked.
   std::function<bool(int32_t level)> AskPassword;
+  // "Служебные настройки" of the menu and of the window's pop-up; without
+  // it both are disabled.
+  std::function<void()> OpenDesigner;
   // The primary screen's size; tests give their own.
   std::function<QSize()> ScreenSize;
 };
@@ -87,6 +90,7 @@ class TMainWindow : public QMainWindow {
   // One item per checked archive configuration in each archive submenu;
   // with none, the submenus and their separators are hidden.
   void BuildArchiveMenus();
+  void SetValidArchives(std::vector<int32_t> ids) { options_.ValidArchives = std::move(ids); }
   // The panel items of "Панели" and the shown panels under the menu; the
   // window takes the size they need.
   void BuildPanels();
@@ -106,6 +110,10 @@ class TMainWindow : public QMainWindow {
   // panel (remembering it for "Скрыть"), the window's elsewhere.
   QMenu *PopupFor(const QPoint &clientPoint);
   QAction *HidePanelAction() const { return hidePanel_; }
+
+  TSettingsModel &Model() const { return model_; }
+  QAction *BooksAction() const { return books_; }
+  QAction *PanelSetupAction() const { return panelSetup_; }
 
   QMenu *ControlMenu() const { return control_; }
   QMenu *ServiceMenu() const { return service_; }
@@ -130,6 +138,7 @@ class TMainWindow : public QMainWindow {
 
  private:
   void BuildFixedMenus();
+  void AddDesignerItem(QMenu *menu);
   void AddDocNode(TDocNode &node, QMenu *menu);
   void Run(TDocData *doc);
   // The top-level menus in their order: "Управление", the documents,
@@ -146,6 +155,8 @@ class TMainWindow : public QMainWindow {
   QMenu *panelPopup_ = nullptr;
   QMenu *windowPopup_ = nullptr;
   QAction *hidePanel_ = nullptr;
+  QAction *books_ = nullptr;
+  QAction *panelSetup_ = nullptr;
   QAction *panelsSeparator_ = nullptr;
   QAction *exit_ = nullptr;
   std::vector<QMenu *> archiveMenus_;

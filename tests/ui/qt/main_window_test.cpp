@@ -245,7 +245,8 @@ TEST_F(MainWindowMenusTest, PanelsHaveTheirOwnPopupAndTheWindowItsOwnElsewhere) 
   QMenu *panelPopup = w.PopupFor(onPanel);
   ASSERT_EQ(panelPopup, w.PanelPopup());
   EXPECT_EQ(Titles(panelPopup->actions()), (QStringList{"Настройка", "Скрыть"}));
-  EXPECT_FALSE(panelPopup->actions().front()->isEnabled());
+  EXPECT_EQ(panelPopup->actions().front(), w.PanelSetupAction());
+  EXPECT_TRUE(panelPopup->actions().front()->isEnabled());
   EXPECT_TRUE(w.HidePanelAction()->isEnabled());
   QMenu *own = w.PopupFor(QPoint(w.width() - 1, w.height() - 1));
   EXPECT_EQ(own, w.WindowPopup());

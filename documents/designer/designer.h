@@ -1,0 +1,242 @@
+// The configuration designer without its window: working copies of the
+// registries the administrator edits, what each command of its tabs does to
+// them, the order in which they become the running configuration, and which
+// controls may be used. The window shows this object and passes on what the
+// user typed; tests drive it directly.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "config/archive_config.h"
+#include "config/doctree.h"
+#include "config/price_tags.h"
+#include "config/registries.h"
+#include "config/settings.h"
+#include "documents/designer/designer_rules.h"
+
+namespace vm {
+
+enum class TDesignerTab {
+  Commands,
+  Forms,
+  Bases,
+  Books,
+  AutoParams,
+  Misc,
+  StartOfDay,
+  Archive,
+  Labels,
+  Printing
+};
+inline constexpr int32_t kDesignerTabCount = 10;
+
+// What the designer needs of the program around it.
+class TDesignerHost {
+ public:
+  virtual ~TDesignerHost() = default;
+  // The main window's document, archive and panel items go before the tree
+  // they point into is replaced, and are built again from the new one.
+  virtual void RemoveMenus() {}
+  virtual void RebuildMenus() {}
+  virtual void ApplyTitle() {}
+  virtual void CompileAllCenZones() {}
+  // The fonts of the screen, offered by the font list.
+  virtual std::vector<std::string> FontNames() const { return {}; }
+  // Runs doc on the document road (the test-run flag is already set or
+  // cleared); true when it ended in an error, with its line (1-based, 0 or
+  // less when unknown). By default without windows.
+  virtual bool RunDocument(TDocData& doc, int32_t& errorLine);
+  // The designer window is disabled while a document runs.
+  virtual void EnableDesigner(bool /*on*/) {}
+};
+
+// The values of the "Разное" tab as its edits show them.
+struct TDesignerMisc {
+  std::string BaseDir;
+  bool Network = false;
+  std::string FontName;
+  std::string PrinterName;
+  bool SystemClock = false;
+  std::string Title;
+  std::string ScrollText;
+  std::string DefaultFormatName;
+  bool Compressed = false;
+};
+
+// Which grid of the databases tab the buttons act on.
+enum class TBaseGrid { None, Bases, Fields };
+
+// The enabling table of the window's controls.
+struct TDesignerEnabling {
+  bool DocAdd = false, DocDelete = false, DocPreview = false, DocDescription = false;
+  bool BlankDelete = false, BlankRename = false, BlankPreview = false;
+  bool BaseAdd = false, BaseDelete = false, BaseEdit = false;
+  bool AutoParamDelete = false, AutoParamChange = false;
+  bool BookEdits = false, BookEditColumns = false;
+};
+
+// Where a run or a check leaves the caret: a 0-based line of the memo, -1
+// for none.
+struct TDesignerRunEnd {
+  bool Error = false;
+  int32_t CaretLine = -1;
+};
+
+// How a blank is previewed on a screen of a given size.
+struct TPreviewGeometry {
+  double Scale = 1.0;
+  double Zoom = 1.0;
+  int32_t Width = 0;
+  int32_t Height = 0;
+  std::string Caption;
+};
+TPreviewGeometry PreviewGeometry(int32_t screenWidth, int32_t screenHeight, double pixelsPerInch,
+                                 int32_t blankWidth);
+
+class TDesigner {
+ public:
+  TDesigner(TSettingsModel& live, TDesignerHost& host);
+  ~TDesigner();
+  TDesigner(const TDesigner&) = delete;
+  TDesigner& operator=(const TDesigner&) = delete;
+
+  // --- The frame ---------------------------------------------------------
+  void Show();
+  void Hide();
+  // OK: applied and saved; false (the window stays) when a file could not
+  // be written.
+  bool Ok();
+  bool Save();
+  // "Отмена": true (close) when the user confirms.
+  bool Cancel();
+  void Apply();
+  void TabChanged(TDesignerTab tab);
+  bool MayClose() const { return mayClose_; }
+  bool RestartNeeded() const { return restartNeeded_; }
+  void SetRestartNeeded() { restartNeeded_ = true; }
+  TDesignerEnabling Enabling() const;
+
+  // The working copies.
+  TBlanks Blanks;
+  TUsedBaseList Bases;
+  TMyList Books;
+  TAutoList AutoParams;
+  TArchiveConfigList ArchiveConfigs;
+  TPageFormatList PageFormatList;
+  TDocData StartOfDay;
+  TDocTree Tree;
+  TPasswordRecords Passwords{};
+  TSerialRecord Serial{};
+  TDesignerMisc Misc;
+  std::vector<std::string> Fonts;
+
+  // --- "Команды" -----------------------------------------------------------
+  TDocNode* SelectedNode() const { return selected_; }
+  // Shows the node: a password outside -1..10 becomes -1.
+  void SelectNode(TDocNode* node);
+  std::string NodeDescription() const;
+  int32_t NodePasswordShown() const;
+  void SetDescription(std::string text);
+  void SetPasswordText(std::string_view text);
+  TDocNode* AddDocument();
+  // Asks first; true when deleted.
+  bool DeleteDocument();
+  bool CanDrag() const;
+  bool CanDrop(const TDocNode* target) const;
+  // Moves the selected node in front of target as its sibling.
+  bool Drop(TDocNode* target);
+  // "Искать" and "Искать далее": the node found is selected; false (after
+  // the message) when none. SearchCaret is the match in its description.
+  bool Find(const std::string& text);
+  bool FindNext();
+  static std::string& SearchText();
+  int32_t SearchCaret() const { return searchCaret_; }
+  TDesignerRunEnd TestRun();
+  TDesignerRunEnd CheckAll();
+
+  // --- "Автозапуск" --------------------------------------------------------
+  void SetStartOfDayText(std::string text) { StartOfDay.Description = std::move(text); }
+  TDesignerRunEnd CheckStartOfDay();
+  // Asks first; Error false and no caret when declined.
+  TDesignerRunEnd ExecuteStartOfDay();
+
+  // --- "Формы" ----------------------------------------------------------------
+  std::vector<std::string> BlankNames() const;
+  int32_t CurrentBlankIndex() const { return currentBlank_; }
+  TCurBlank* CurrentBlank() const { return Blanks.GetItem(currentBlank_); }
+  void SelectBlank(int32_t index);
+  std::string BlankCaption() const;
+  void SetBlankText(std::string text);
+  bool AddBlank(const std::string& name);
+  bool DeleteBlank();
+  bool RenameBlank(const std::string& name);
+  // Compiles the current blank for its preview; on an error the message is
+  // shown and the caret line returned.
+  TDesignerRunEnd CompileBlankForPreview();
+
+  // --- "Зарегистрированные базы" -----------------------------------------
+  std::vector<TDbaseStructure*> ListedBases() const;
+  std::vector<std::string> BaseFileNames() const;
+  std::vector<std::string> BaseAliases() const;
+  std::vector<std::string> FieldNames() const;
+  TDbaseStructure* CurrentBase() const { return currentBase_; }
+  int32_t CurrentBaseRow() const;
+  void SelectBase(int32_t row);
+  TBaseGrid ActiveGrid = TBaseGrid::None;
+  int32_t FieldRow = 0;
+  bool AddBase(const TBaseDialogTexts& t);
+  bool EditBase(const TBaseDialogTexts& t);
+  bool DeleteBase();
+  bool AddField(const TFieldDialogTexts& t);
+  bool EditField(const TFieldDialogTexts& t);
+  bool DeleteField();
+
+  // --- "Справочники" ------------------------------------------------------------
+  std::vector<std::string> BookNames() const;
+  // The forms a book may use: the working blanks that compiled.
+  std::vector<std::string> CompiledBlankNames() const;
+  TSpravDef* CurrentBook() const { return currentBook_; }
+  int32_t CurrentBookIndex() const { return currentBookIndex_; }
+  void SelectBook(int32_t index);
+  bool AddBook(const std::string& alias, const std::string& name);
+  bool DeleteBook();
+  void SetBookForm(const std::string& name);
+  void SetSortText(const std::string& text);
+  void SetEditColumnsText(const std::string& text);
+  void SetColumnField(int32_t row, const std::string& field);
+  // The fields the column of that row (0-based) may show.
+  std::vector<std::string> FieldChoices(int32_t row) const;
+
+  // --- "Автопараметры" --------------------------------------------------------
+  std::vector<std::string> AutoParamNames() const;
+  int32_t AutoParamRow = 0;
+  bool AddAutoParam(const std::string& name, const std::string& value, const std::string& typeName);
+  bool DeleteAutoParam();
+  void ChangeAutoParam(const std::string& value, bool local);
+
+ private:
+  void PointCompileAtWorkingCopies();
+  void PointCompileAtLive();
+  void CopyWorkingFromLive();
+  // Selects what a search found, or tells that nothing was.
+  bool ShowFound(TDocNode* found, const std::string& text);
+  TDesignerRunEnd RunOnRoad(TDocData& doc, bool test, const std::string& memo);
+  bool SaveAll();
+  void RecheckBooks();
+
+  TSettingsModel& live_;
+  TDesignerHost& host_;
+  bool mayClose_ = false;
+  bool restartNeeded_ = false;
+  std::string shownFont_;
+  TDocNode* selected_ = nullptr;
+  int32_t searchCaret_ = 0;
+  int32_t currentBlank_ = -1;
+  TDbaseStructure* currentBase_ = nullptr;
+  TSpravDef* currentBook_ = nullptr;
+  int32_t currentBookIndex_ = -1;
+};
+
+}  // namespace vm

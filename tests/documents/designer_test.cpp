@@ -1,0 +1,403 @@
+#include "documents/designer/designer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "config/data_dir.h"
+#include "config/price_tags.h"
+#include "config/settings.h"
+#include "platform/encoding.h"
+#include "support/faulty_files.h"
+#include "support/program_home.h"
+#include "support/scripted_ui.h"
+
+using namespace vm;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(DesignerRules, FormNamesAreUpperCasedFieldNamesNotTakenAndNoReservedWords) {
+  const std::vector<std::string> existing{"ТОВАРЫ"_w};
+  EXPECT_TRUE(BlankNameAcceptable("чек"_w, existing));
+  EXPECT_FALSE(BlankNameAcceptable("товары"_w, existing));
+  EXPECT_FALSE(BlankNameAcceptable("1ABC", existing));
+  EXPECT_FALSE(BlankNameAcceptable("ABCDEFGHIJK", existing));
+  EXPECT_TRUE(BlankNameAcceptable("ABCDEFGHIJ", existing));
+  EXPECT_FALSE(BlankNameAcceptable("init", existing));
+}
+
+TEST(DesignerRules, ADatabaseNeedsAPlainDbfNameAFreeAliasAndAComment) {
+  const std::vector<std::string> files{"GOODS.DBF"}, aliases{"ТОВАРЫ"_w};
+  EXPECT_TRUE(BaseDialogAcceptable({"x.dbf", "X", "c"}, files, aliases, -1));
+  for (const char* name : {"C:x.dbf", "d\\x.dbf", "d/x.dbf", "x.txt", "x"})
+    EXPECT_FALSE(BaseDialogAcceptable({name, "X", "c"}, files, aliases, -1)) << name;
+  EXPECT_FALSE(BaseDialogAcceptable({"x.dbf", "X", ""}, files, aliases, -1));
+  EXPECT_FALSE(BaseDialogAcceptable({"goods.dbf", "X", "c"}, files, aliases, -1));
+  EXPECT_TRUE(BaseDialogAcceptable({"goods.dbf", "X", "c"}, files, aliases, 0));
+  EXPECT_FALSE(BaseDialogAcceptable({"x.dbf", "товары"_w, "c"}, files, aliases, -1));
+  EXPECT_FALSE(BaseDialogAcceptable({"x.dbf", "FORMS", "c"}, files, aliases, -1));
+}
+
+TEST(DesignerRules, FieldDialog) {
+  const std::vector<std::string> names{"KOD"};
+  TFieldRecord date = FieldFromDialog({"dt", "Дата"_w, "20", "5"});
+  EXPECT_EQ(date.Name, "DT");
+  EXPECT_EQ(date.FieldType, 'D');
+  EXPECT_EQ(date.Length, 8);
+  EXPECT_EQ(date.Decimals, 0);
+  EXPECT_FALSE(FieldDialogAcceptable({"SUM", "Число"_w, "5", "4"}, names, -1));
+  EXPECT_TRUE(FieldDialogAcceptable({"SUM", "Число"_w, "5", "3"}, names, -1));
+  // The decimals of a string are not looked at.
+  EXPECT_TRUE(FieldDialogAcceptable({"NAME", "Строка"_w, "5", "x"}, names, -1));
+  EXPECT_FALSE(FieldDialogAcceptable({"NAME", "Строка"_w, "1", "0"}, names, -1));
+  EXPECT_FALSE(FieldDialogAcceptable({"NAME", "Строка"_w, "256", "0"}, names, -1));
+  EXPECT_FALSE(FieldDialogAcceptable({"NO__", "Число"_w, "10", "0"}, names, -1));
+  EXPECT_FALSE(FieldDialogAcceptable({"kod", "Число"_w, "10", "0"}, names, -1));
+  EXPECT_TRUE(FieldDialogAcceptable({"kod", "Число"_w, "10", "0"}, names, 0));
+  EXPECT_EQ(FieldNameKey('a'), 'A');
+  EXPECT_EQ(FieldNameKey("я"_w[0]), "Я"_w[0]);
+  EXPECT_EQ(FieldNameKey('-'), '\0');
+  EXPECT_EQ(FieldNameKey("ё"_w[0]), '\0');
+}
+
+TEST(DesignerRules, AutoParameterNames) {
+  const std::vector<std::string> names{"НДС"_w};
+  EXPECT_TRUE(AutoParamAcceptable("СКИДКА"_w, "Число"_w, "1.5", names, -1));
+  EXPECT_FALSE(AutoParamAcceptable("СКИДКА"_w, "Число"_w, "1,5", names, -1));
+  EXPECT_TRUE(AutoParamAcceptable("СКИДКА"_w, "Строка"_w, "1,5", names, -1));
+  EXPECT_FALSE(AutoParamAcceptable("CURDATE", "Строка"_w, "", names, -1));
+  EXPECT_FALSE(AutoParamAcceptable("curdate", "Строка"_w, "", names, -1));
+  EXPECT_FALSE(AutoParamAcceptable("INIT", "Строка"_w, "", names, -1));
+  EXPECT_FALSE(AutoParamAcceptable("ндс"_w, "Строка"_w, "", names, -1));
+}
+
+TEST(DesignerRules, SortAndEditColumnTexts) {
+  TSpravDef book;
+  book.ColumnCount = 4;
+  SetSortKeysFromText(book, "3,1,3,x,99");
+  EXPECT_EQ(book.SortKeyCount, 2);
+  EXPECT_EQ(book.SortKeys->Number, 2);
+  EXPECT_EQ(book.SortKeys->Next->Number, 0);
+  EXPECT_EQ(SortKeysText(book), "3,1");
+  SetEditColumnsFromText(book, "0");
+  EXPECT_TRUE(book.EditableColumns.none());
+  SetEditColumnsFromText(book, "1,5,4");
+  EXPECT_EQ(EditColumnsText(book), "1,4");
+}
+
+TEST(DesignerRules, ScrollCoefficientAndPasswordSpin) {
+  for (const char* t : {"0", "-5", "abc"}) EXPECT_EQ(ScrollStoredFromText(t), 5) << t;
+  EXPECT_EQ(ScrollStoredFromText("5000"), 4800);
+  EXPECT_EQ(ScrollStoredFromText(" 100 "), 480);
+  EXPECT_EQ(ScrollPercentShown(480), 100);
+  EXPECT_EQ(ScrollPercentShown(6), 1);  // 1.25 %
+  EXPECT_EQ(PasswordFromSpinText("10"), -1);
+  EXPECT_EQ(PasswordFromSpinText("abc"), -1);
+  EXPECT_EQ(PasswordFromSpinText("-1"), -1);
+  EXPECT_EQ(PasswordFromSpinText("7"), 7);
+  EXPECT_EQ(PasswordSpinShown(10), 9);
+}
+
+TEST(DesignerRules, TheCaretLineOfAnErrorStaysWithinTheMemo) {
+  EXPECT_EQ(MemoCaretLine(2, "a\r\nb\r\nc"), 1);
+  EXPECT_EQ(MemoCaretLine(40, "a\r\nb"), 1);
+  EXPECT_EQ(MemoCaretLine(0, "a"), -1);
+  EXPECT_EQ(MemoCaretLine(-1, "a"), -1);
+}
+
+TEST(DesignerRules, MemoSearchStartsAtTheCaretAndFindsAMatchUnderItAgain) {
+  const std::string text = "LOADBASE(T)\nloadbase(u)";
+  EXPECT_EQ(FindInMemo(text, "LoadBase", 0), 0);
+  EXPECT_EQ(FindInMemo(text, "LoadBase", 1), 12);
+  EXPECT_EQ(FindInMemo(text, "LoadBase", 12), 12);
+  EXPECT_EQ(FindInMemo(text, "LoadBase", 13), -1);
+}
+
+TEST(DesignerRules, PreviewOfANarrowBlankIsFullSizeAndANarrowScreenZoomsBelowItsScale) {
+  EXPECT_EQ(PreviewGeometry(1024, 768, 96, 1000).Caption,
+            "Предварительный просмотр, масштаб 100%"_w);
+  const TPreviewGeometry g = PreviewGeometry(800, 600, 96, 1000);
+  EXPECT_LT(g.Zoom, g.Scale);
+}
+
+// A designer over the demo's configuration in a fresh program directory.
+class DesignerTest : public ::testing::Test {
+ protected:
+  DesignerTest() {
+    for (const auto& e : fs::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
+      fs::copy_file(e.path(), fs::path(home.Dir()) / e.path().filename());
+    ChooseDataDirectory();
+    EXPECT_TRUE(LoadAllSettings());
+    designer.Show();
+  }
+  ~DesignerTest() override { designer.Hide(); }
+
+  static std::string Bytes(const std::string& file) { return vm::test::ReadBytes(file); }
+
+  vm::test::ProgramHome home;
+  vm::test::ScriptedUi ui;
+  TDesignerHost host;
+  TDesigner designer{Settings(), host};
+};
+
+TEST_F(DesignerTest, CancelAnsweredNoKeepsEditsAndYesWritesNothingBackAndUndoesTheFont) {
+  const std::string font = DefaultFontName();
+  designer.Misc.FontName = "Courier";
+  ASSERT_TRUE(designer.AddBlank("НОВАЯ"_w));
+  ui.Answers = {kIdNo};
+  EXPECT_FALSE(designer.Cancel());
+  EXPECT_FALSE(designer.MayClose());
+  EXPECT_NE(designer.Blanks.FindByName("НОВАЯ"_w), nullptr);
+  EXPECT_EQ(ui.Boxes.back().Text, "Все несохраненные изменения в будут игнорированы. Продолжить?"_w);
+  ui.Answers = {kIdYes};
+  EXPECT_TRUE(designer.Cancel());
+  EXPECT_TRUE(designer.MayClose());
+  EXPECT_EQ(Settings().Blanks.FindByName("НОВАЯ"_w), nullptr);
+  EXPECT_EQ(DefaultFontName(), font);
+}
+
+TEST_F(DesignerTest, ApplyTakesTheClosestFontOrTimesNewRomanAndTheScrollCoefficient) {
+  designer.Fonts = {"Arial", "Courier New"};
+  designer.Misc.FontName = "courier new";
+  designer.Misc.ScrollText = "abc";
+  designer.Apply();
+  EXPECT_EQ(DefaultFontName(), "Courier New");
+  EXPECT_EQ(Settings().MouseScale, 5);
+  designer.Misc.FontName = "Wingdings";
+  designer.Fonts.clear();
+  designer.Apply();
+  EXPECT_EQ(DefaultFontName(), "Times New Roman");
+  // No printer is installed here.
+  designer.Misc.PrinterName = "LaserJet";
+  designer.Apply();
+  EXPECT_EQ(Settings().PrinterName, "");
+}
+
+TEST_F(DesignerTest, OkWritesTheThreeFilesAndAFailedSaveIsShownAndKeepsTheWindow) {
+  designer.Misc.Title = "  Новый магазин "_w;
+  EXPECT_TRUE(designer.Save());
+  EXPECT_TRUE(designer.Save());
+  EXPECT_FALSE(designer.MayClose());
+  {
+    vm::test::FaultyFileSystem faulty;
+    faulty.FailRename = true;
+    EXPECT_FALSE(designer.Ok());
+    EXPECT_FALSE(designer.MayClose());
+    EXPECT_EQ(ui.Boxes.back().Text, "Не удалось записать настройки в файл "_w + ProgramIniName());
+    // The checks of apply opened the tables through the failing files.
+    for (int32_t i = 0; i < Settings().Bases.Count(); ++i) Settings().Bases.GetItem(i)->Table.Close();
+  }
+  EXPECT_TRUE(designer.Ok());
+  EXPECT_TRUE(designer.MayClose());
+  TSettingsModel reread;
+  ASSERT_TRUE(ReadLocalSettingsFile(0, LocalIniName(), reread));
+  EXPECT_EQ(reread.Title, "Новый магазин"_w);
+}
+
+TEST_F(DesignerTest, TreeDragRules) {
+  TDocNode* root = designer.Tree.First();
+  ASSERT_GE(root->ChildCount(), 3);
+  TDocNode* folder = root->Child(0);
+  ASSERT_TRUE(folder->HasChildren());
+  const std::string folderText = folder->Text, firstInFolder = folder->Child(0)->Text;
+  const std::string thirdText = root->Child(2)->Text;
+  const int32_t nodes = static_cast<int32_t>(designer.Tree.Nodes().size());
+  designer.SelectNode(root);
+  EXPECT_FALSE(designer.CanDrag());
+  designer.SelectNode(folder);
+  EXPECT_FALSE(designer.CanDrop(folder));
+  EXPECT_FALSE(designer.CanDrop(folder->Child(0)));
+  EXPECT_FALSE(designer.CanDrop(root));
+  EXPECT_FALSE(designer.CanDrop(nullptr));
+  EXPECT_FALSE(designer.Drop(folder->Child(0)));
+  EXPECT_TRUE(designer.Drop(root->Child(2)));
+  EXPECT_EQ(root->Child(1)->Text, folderText);
+  EXPECT_EQ(root->Child(1)->Child(0)->Text, firstInFolder);
+  EXPECT_EQ(root->Child(2)->Text, thirdText);
+  EXPECT_EQ(designer.SelectedNode(), root->Child(1));
+  // Into another folder, in front of one of its documents.
+  designer.SelectNode(root->Child(2));
+  EXPECT_TRUE(designer.Drop(root->Child(1)->Child(0)));
+  EXPECT_EQ(root->Child(1)->Child(0)->Text, thirdText);
+  EXPECT_EQ(root->Child(1)->Child(1)->Text, firstInFolder);
+  EXPECT_EQ(designer.SelectedNode()->Parent(), root->Child(1));
+  EXPECT_EQ(static_cast<int32_t>(designer.Tree.Nodes().size()), nodes);
+}
+
+TEST_F(DesignerTest, SearchFindsDocumentsOnlyAndFindNextDoesNotWrap) {
+  TDocNode* root = designer.Tree.First();
+  TDocNode* folder = root->Child(0);
+  folder->Data->Description = "UNIQUEWORD";
+  designer.SelectNode(folder->Child(0));
+  designer.SetDescription("x\nuniqueword here");
+  EXPECT_TRUE(designer.Find("UniqueWord"));
+  EXPECT_EQ(designer.SelectedNode(), folder->Child(0));
+  EXPECT_EQ(designer.SearchCaret(), 2);
+  EXPECT_FALSE(designer.FindNext());
+  EXPECT_EQ(ui.Boxes.back().Text, "Ничего не найдено!"_w);
+  EXPECT_EQ(designer.SelectedNode(), folder->Child(0));
+}
+
+TEST_F(DesignerTest, PasswordsOutOfRangeBecomeMinusOneAndTenShowsNine) {
+  TDocNode* node = designer.Tree.First()->Child(1);
+  node->Data->PasswordNumber = 10;
+  designer.SelectNode(node);
+  EXPECT_EQ(node->Data->PasswordNumber, 10);
+  EXPECT_EQ(designer.NodePasswordShown(), 9);
+  node->Data->PasswordNumber = 255;
+  designer.SelectNode(node);
+  EXPECT_EQ(node->Data->PasswordNumber, -1);
+  designer.SetPasswordText("abc");
+  EXPECT_EQ(node->Data->PasswordNumber, -1);
+}
+
+TEST_F(DesignerTest, EnablingFollowsTheSelection) {
+  TDocNode* root = designer.Tree.First();
+  designer.SelectNode(root);
+  TDesignerEnabling e = designer.Enabling();
+  EXPECT_TRUE(e.DocAdd);
+  EXPECT_FALSE(e.DocDelete);
+  EXPECT_FALSE(e.DocDescription);
+  designer.SelectNode(root->Child(0));  // a folder
+  e = designer.Enabling();
+  EXPECT_TRUE(e.DocDelete);
+  EXPECT_FALSE(e.DocPreview);
+  designer.SelectNode(root->Child(0)->Child(0));
+  e = designer.Enabling();
+  EXPECT_TRUE(e.DocPreview);
+  EXPECT_TRUE(e.DocDescription);
+  designer.SelectNode(nullptr);
+  EXPECT_FALSE(designer.Enabling().DocAdd);
+  // The database buttons act on the grid last entered.
+  EXPECT_FALSE(designer.Enabling().BaseAdd);
+  designer.ActiveGrid = TBaseGrid::Bases;
+  EXPECT_TRUE(designer.Enabling().BaseAdd);
+  designer.SelectBase(-1);
+  EXPECT_FALSE(designer.Enabling().BaseEdit);
+  designer.ActiveGrid = TBaseGrid::Fields;
+  EXPECT_FALSE(designer.Enabling().BaseAdd);
+  // Book edits need a book; the edit columns also "Правка".
+  designer.SelectBook(0);
+  EXPECT_TRUE(designer.Enabling().BookEdits);
+  designer.CurrentBook()->CanEdit = false;
+  EXPECT_FALSE(designer.Enabling().BookEditColumns);
+  designer.SelectBook(-1);
+  EXPECT_FALSE(designer.Enabling().BookEdits);
+}
+
+TEST_F(DesignerTest, DeletingTheRootIsRefusedAndADocumentIsAskedFor) {
+  designer.SelectNode(designer.Tree.First());
+  EXPECT_FALSE(designer.DeleteDocument());
+  const int32_t children = designer.Tree.First()->ChildCount();
+  designer.AddDocument();
+  ui.Answers = {kIdNo};
+  EXPECT_FALSE(designer.DeleteDocument());
+  ui.Answers = {kIdYes};
+  EXPECT_TRUE(designer.DeleteDocument());
+  EXPECT_EQ(designer.SelectedNode(), designer.Tree.First());
+  EXPECT_EQ(designer.Tree.First()->ChildCount(), children);
+}
+
+TEST_F(DesignerTest, BooksFollowTheirDatabaseAndTheirForm) {
+  designer.TabChanged(TDesignerTab::Books);
+  designer.SelectBase(0);
+  const std::string alias = designer.CurrentBase()->Alias;
+  // A second book on the same database.
+  ASSERT_TRUE(designer.AddBook(alias, "ВТОРОЙ"_w));
+  designer.SetBookForm(designer.Books.GetItem(0)->BlankName);
+  TBaseDialogTexts t{designer.CurrentBase()->FileName, "НОВЫЙ"_w,
+                     designer.CurrentBase()->Department};
+  ASSERT_TRUE(designer.EditBase(t));
+  int32_t following = 0;
+  for (int32_t i = 0; i < designer.Books.Count(); ++i)
+    following += designer.Books.GetItem(i)->BaseAlias == "НОВЫЙ"_w;
+  EXPECT_EQ(following, 2);
+  // Deleting the form takes its books with it, unasked beyond the form.
+  const std::string form = designer.Books.GetItem(0)->BlankName;
+  const auto names = designer.BlankNames();
+  designer.SelectBlank(static_cast<int32_t>(std::find(names.begin(), names.end(), form) - names.begin()));
+  ui.Answers = {kIdYes};
+  const std::size_t boxes = ui.Boxes.size();
+  ASSERT_TRUE(designer.DeleteBlank());
+  EXPECT_EQ(designer.Books.IndexOfForm(form), -1);
+  EXPECT_EQ(ui.Boxes.size(), boxes + 1);
+}
+
+TEST_F(DesignerTest, AFormChangeResetsTheColumnsAndAMissingDatabaseOffersNoFields) {
+  designer.TabChanged(TDesignerTab::Books);
+  designer.SelectBook(0);
+  TSpravDef* book = designer.CurrentBook();
+  ASSERT_NE(book, nullptr);
+  ASSERT_FALSE(designer.FieldChoices(0).empty());
+  designer.SetSortText("1");
+  designer.SetBookForm("ПОСТАВЩИКИ"_w);
+  EXPECT_EQ(book->ColumnCount, 5);
+  EXPECT_EQ(book->GetSDef(0)->FieldName, "");
+  book->BaseAlias = "НЕТ_ТАКОЙ"_w;
+  EXPECT_TRUE(designer.FieldChoices(0).empty());
+}
+
+TEST_F(DesignerTest, DatabasesAreStoredUpperCasedAndDatesAreEightWide) {
+  ASSERT_TRUE(designer.AddBase({"x.dbf", "икс"_w, "Проба"_w}));
+  EXPECT_EQ(designer.CurrentBase()->FileName, "X.DBF");
+  EXPECT_EQ(designer.CurrentBase()->Alias, "ИКС"_w);
+  ASSERT_TRUE(designer.AddField({"dt", "Дата"_w, "30", "4"}));
+  EXPECT_EQ(designer.CurrentBase()->Fields.back().Length, 8);
+  EXPECT_FALSE(designer.AddField({"NO__", "Число"_w, "10", "0"}));
+  designer.ActiveGrid = TBaseGrid::Fields;
+  EXPECT_TRUE(designer.Enabling().BaseDelete);
+  // Nothing reaches the live configuration before apply.
+  EXPECT_EQ(Settings().Bases.FindByFileName("X.DBF"), nullptr);
+}
+
+constexpr const char* kSmallDoc =
+    "VARS\r\n  X = N\r\nENDSECTION\r\nBLANK\r\n  WIDTH = 800\r\nENDSECTION\r\n"
+    "INIT\r\n  X := 1\r\nENDSECTION\r\n";
+
+TEST_F(DesignerTest, CheckAllCountsTheDescribedDocumentsFromTheSelection) {
+  designer.Tree.Clear();
+  TDocNode* root = designer.Tree.AddTop("Документы"_w);
+  TDocNode* folder = root->AddChild("Склад"_w);
+  // A folder's description is never compiled.
+  folder->Data = std::make_unique<TDocData>();
+  folder->Data->Description = "NOSUCHSECTION";
+  for (const char* name : {"A", "B", "C"}) {
+    TDocNode* doc = folder->AddChild(name);
+    doc->Data = std::make_unique<TDocData>();
+    doc->Data->Description = kSmallDoc;
+  }
+  root->AddChild("Пустой"_w)->Data = std::make_unique<TDocData>();
+  designer.SelectNode(folder->Child(1));
+  EXPECT_FALSE(designer.CheckAll().Error);
+  EXPECT_EQ(ui.Boxes.back().Text, "Проверено 2 команд. Ошибки не обнаружены!"_w);
+  EXPECT_EQ(ui.Boxes.back().Caption, "Проверка команд"_w);
+  designer.SelectNode(folder);
+  EXPECT_FALSE(designer.CheckAll().Error);
+  EXPECT_EQ(ui.Boxes.back().Text, "Проверено 3 команд. Ошибки не обнаружены!"_w);
+  folder->Child(2)->Data->Description = std::string(kSmallDoc) + "NOSUCHSECTION";
+  const TDesignerRunEnd end = designer.CheckAll();
+  EXPECT_TRUE(end.Error);
+  EXPECT_EQ(designer.SelectedNode(), folder->Child(2));
+  EXPECT_EQ(end.CaretLine, 9);
+  designer.SelectNode(root->Child(1));
+  EXPECT_FALSE(designer.CheckAll().Error);
+  EXPECT_EQ(ui.Boxes.back().Text, "Проверено 0 команд. Ошибки не обнаружены!"_w);
+}
+
+TEST_F(DesignerTest, AutoParametersAreAddedLocalAndChanged) {
+  ASSERT_TRUE(designer.AddAutoParam("скидка"_w, "2.5", "Число"_w));
+  TAPar* p = designer.AutoParams.GetItem(designer.AutoParamRow);
+  EXPECT_EQ(p->Name, "СКИДКА"_w);
+  EXPECT_EQ(p->Kind, 'N');
+  EXPECT_TRUE(p->Local);
+  designer.ChangeAutoParam("3", false);
+  EXPECT_FALSE(p->Local);
+  ui.Answers = {kIdYes};
+  EXPECT_TRUE(designer.DeleteAutoParam());
+  EXPECT_EQ(designer.AutoParams.IndexOfName("СКИДКА"_w), -1);
+}
+
+}  // namespace

@@ -1,0 +1,259 @@
+// "Справочники" of the main menu without a window, on the sample data: the
+// tabs and their buttons, adding a row column by column, editing, deleting,
+// saving whole or in place, the questions of "Отмена", a save that fails,
+// and a bad form or filter that empties only its own tab.
+#include "documents/sprav_form.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "app/demo_rig.h"
+#include "config/data_dir.h"
+#include "foundation/text/strutils.h"
+#include "platform/encoding.h"
+#include "support/faulty_files.h"
+#include "support/program_home.h"
+#include "support/scripted_ui.h"
+#include "ui/startup.h"
+
+namespace vm::test {
+namespace {
+
+struct SpravFormRig : ::testing::Test {
+  void SetUp() override { Start(); }
+  void TearDown() override { Logic.reset(); ShutDown(); }
+
+  void Start(const std::function<void()>& beforeStart = {}) {
+    CopyDemoTo(Home.Dir());
+    if (beforeStart) beforeStart();
+    ASSERT_EQ(StartUp(), 0);
+    UnlockBases();
+    Logic = std::make_unique<TSpravFormLogic>(Settings());
+    Logic->Show();
+  }
+
+  TSpravTab& Goods() { return *Logic->Tab(0); }
+  TSpravTab& Suppliers() { return *Logic->Tab(1); }
+  static std::string Cell(TSpravTab& tab, int32_t col, int32_t row) {
+    return TrimBlanks(tab.View.GetCellText(col, row));
+  }
+  // Types a value into the current cell and presses Enter.
+  static void Enter(TDataView& view, const std::string& text) {
+    view.SetEditorText(text);
+    int32_t key = kKeyEnter;
+    view.EditorKeyDown(key, 0);
+  }
+  static void Escape(TDataView& view) {
+    int32_t key = kKeyEscape;
+    view.EditorKeyDown(key, 0);
+  }
+  // The table's records as "CODE NAME" lines, read back from the file.
+  static std::vector<std::string> Records(const std::string& file, int32_t nameField = 2) {
+    TDBF dbf;
+    dbf.FileName = file;
+    std::vector<std::string> out;
+    if (!dbf.OpenReadOnly()) return out;
+    for (int32_t r = 1; r <= dbf.RecCount(); ++r) {
+      dbf.GoToRecord(r);
+      if (dbf.ReadRecord() != 0) continue;
+      std::string code, name;
+      dbf.GetFieldStr(1, code);
+      dbf.GetFieldStr(nameField, name);
+      out.push_back(TrimBlanks(code) + " " + TrimBlanks(name));
+    }
+    return out;
+  }
+
+  static std::string FileBytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  ProgramHome Home;
+  ScriptedUi Ui;
+  std::unique_ptr<TSpravFormLogic> Logic;
+};
+
+TEST_F(SpravFormRig, ShowsEveryValidBookWithItsButtonsAndStatus) {
+  ASSERT_EQ(Logic->TabCount(), 2);
+  EXPECT_EQ(Goods().Book.Title, "Товары"_w);
+  EXPECT_EQ(Goods().View.RowCount(), 8);
+  EXPECT_EQ(Suppliers().View.RowCount(), 3);
+  EXPECT_EQ(Logic->StatusText(), "Запись 1 из 8"_w);
+  // The goods book sorts before saving and has no filter: written whole.
+  EXPECT_TRUE(Goods().RewriteWhole);
+  EXPECT_FALSE(Suppliers().RewriteWhole);
+  const TSpravButtons& b = Logic->Buttons();
+  EXPECT_TRUE(b.Add && b.Sort && b.Search);
+  EXPECT_FALSE(b.Delete);  // the goods book forbids deleting
+  EXPECT_FALSE(b.Print);   // no printer configured
+  Logic->TabChanged(1);
+  EXPECT_TRUE(Logic->Buttons().Delete);
+  EXPECT_TRUE(Logic->Buttons().Sort);
+  EXPECT_EQ(Logic->StatusText(), "Запись 1 из 3"_w);
+  EXPECT_FALSE(Logic->CloseQuery());
+}
+
+TEST_F(SpravFormRig, SearchGoesToTheBestPrefixOfTheCurrentColumn) {
+  std::string shown;
+  Logic->Hooks.ShowSearchText = [&](const std::string& s) { shown = s; };
+  TDataView& view = Goods().View;
+  view.SetCol(1);
+  shown.clear();
+  Logic->SearchChanged("са"_w);
+  EXPECT_EQ(Cell(Goods(), 1, view.CurRow()), "Сахар-песок"_w);
+  EXPECT_TRUE(shown.empty());  // the typed text stays
+  view.SetRow(0);
+  EXPECT_EQ(TrimBlanks(shown), Cell(Goods(), 1, 0));
+}
+
+TEST_F(SpravFormRig, AddingWalksEveryColumnOnceAndAnUnacceptedCellDropsTheRow) {
+  Logic->TabChanged(1);
+  TDataView& view = Suppliers().View;
+  Logic->AddClick();
+  ASSERT_TRUE(Logic->AddMode());
+  ASSERT_EQ(view.RowCount(), 4);
+  std::vector<int32_t> walked;
+  for (const char* text : {"9", "ООО Тест", "7700000000", "+7 495 000-00-00", "г. Москва"}) {
+    walked.push_back(view.CurCol());
+    ASSERT_TRUE(view.Editing());
+    Enter(view, Utf8ToCp1251(text));
+  }
+  EXPECT_EQ(walked, (std::vector<int32_t>{0, 1, 2, 3, 4}));
+  EXPECT_FALSE(Logic->AddMode());
+  EXPECT_FALSE(view.Editing());
+  EXPECT_EQ(view.RowCount(), 4);
+  // A new row stays fully editable until saved; a stored one only in the
+  // book's columns (the code is not among them).
+  view.SetCol(0);
+  EXPECT_TRUE(view.BeginEdit());
+  view.SetEditing(false);
+  view.SetRow(0);
+  view.SetCol(0);
+  EXPECT_FALSE(view.BeginEdit());
+
+  Logic->AddClick();
+  Enter(view, "10");
+  Escape(view);
+  EXPECT_FALSE(Logic->AddMode());
+  EXPECT_EQ(view.RowCount(), 4);
+  EXPECT_TRUE(Logic->Modified());
+}
+
+TEST_F(SpravFormRig, OkWritesExactlyTheChangesInPlace) {
+  Logic->TabChanged(1);
+  TDataView& view = Suppliers().View;
+  view.SetRow(1);
+  view.SetCol(1);
+  ASSERT_TRUE(view.BeginEdit());
+  Enter(view, "ИП Соколов А. В."_w);
+  view.SetRow(0);
+  Ui.Answers = {kIdYes};
+  Logic->DeleteClick();
+  EXPECT_EQ(Ui.Boxes.back().Text, "Удалить текущую запись?"_w);
+  EXPECT_EQ(view.RowCount(), 2);
+  Logic->AddClick();
+  for (const char* text : {"4", "ООО Новый", "1", "2", "3"}) Enter(view, Utf8ToCp1251(text));
+  ASSERT_TRUE(Logic->OkClick()) << Cp1251ToUtf8(Ui.Boxes.back().Text);
+  EXPECT_EQ(Logic->CloseResult(), TSpravClose::Ok);
+  Logic->Hide();
+  EXPECT_EQ(Records(Home / "suppl.dbf"),
+            (std::vector<std::string>{"2 ИП Соколов А. В."_w, "3 ООО \"Хлебозавод № 2\""_w, "4 ООО Новый"_w}));
+  // Untouched: the goods.
+  EXPECT_EQ(Records(Home / "goods.dbf").size(), 8u);
+}
+
+TEST_F(SpravFormRig, TheBookThatSortsIsRewrittenWholeInKeyOrder) {
+  TDataView& view = Goods().View;
+  Logic->AddClick();
+  for (const char* text : {"0", "Вода", "шт", "10", "15", "5", "123"}) Enter(view, Utf8ToCp1251(text));
+  ASSERT_TRUE(Logic->OkClick());
+  Logic->Hide();
+  const std::vector<std::string> records = Records(Home / "goods.dbf");
+  ASSERT_EQ(records.size(), 9u);
+  EXPECT_NE(std::find(records.begin(), records.end(), "0 Вода"_w), records.end());
+  for (std::size_t i = 1; i < records.size(); ++i)
+    EXPECT_LT(records[i - 1].substr(records[i - 1].find(' ')), records[i].substr(records[i].find(' ')));
+  TDBF dbf;
+  dbf.FileName = Home / "goods.dbf";
+  ASSERT_TRUE(dbf.OpenReadOnly());
+  for (int32_t r = 1; r <= 9; ++r) {
+    dbf.GoToRecord(r);
+    ASSERT_EQ(dbf.ReadRecord(), 0);
+    bool error = false;
+    EXPECT_EQ(dbf.GetFieldInt(0, error), r);  // NO__ renumbered from 1
+  }
+}
+
+TEST_F(SpravFormRig, CancelAsksPerChangedTabAndDoesWhatTheAnswerSays) {
+  Logic->TabChanged(1);
+  Suppliers().View.SetRow(0);
+  Ui.Answers = {kIdYes};
+  Logic->DeleteClick();
+  Logic->TabChanged(0);
+  Goods().View.SetCol(1);
+  ASSERT_TRUE(Goods().View.BeginEdit());
+  Enter(Goods().View, "Кефир"_w);
+  Ui.Boxes.clear();
+  Ui.Answers = {kIdNo, kIdYes};
+  ASSERT_TRUE(Logic->CancelClick());
+  Logic->Hide();
+  ASSERT_EQ(Ui.Boxes.size(), 2u);
+  EXPECT_EQ(Ui.Boxes[0].Text, "Сохранить изменения в справочнике \"Товары\"?"_w);
+  EXPECT_EQ(Ui.Boxes[1].Text, "Сохранить изменения в справочнике \"Поставщики\"?"_w);
+  EXPECT_EQ(Records(Home / "goods.dbf")[0], "1 Молоко 3,2% 1 л"_w);
+  EXPECT_EQ(Records(Home / "suppl.dbf").size(), 2u);
+}
+
+TEST_F(SpravFormRig, AFailedSaveKeepsTheRowsAndTheWindowAndSaysSo) {
+  const std::string before = FileBytes(Home / "suppl.dbf");
+  Logic->TabChanged(1);
+  Suppliers().View.SetRow(0);
+  Ui.Answers = {kIdYes};
+  Logic->DeleteClick();
+  FaultyFileSystem disk;
+  disk.FailRename = true;
+  EXPECT_FALSE(Logic->OkClick());
+  EXPECT_EQ(Ui.Boxes.back().Flags, kMbError);
+  EXPECT_FALSE(Logic->CloseQuery());
+  EXPECT_EQ(Suppliers().View.RowCount(), 2);
+  EXPECT_TRUE(Suppliers().Modified);
+  EXPECT_EQ(FileBytes(Home / "suppl.dbf"), before);
+  disk.FailRename = false;
+  ASSERT_TRUE(Logic->OkClick());
+  Logic.reset();
+  EXPECT_EQ(Records(Home / "suppl.dbf").size(), 2u);
+}
+
+struct SpravFormBadBooks : SpravFormRig {
+  void SetUp() override {}
+};
+
+TEST_F(SpravFormBadBooks, ABadFilterIsToldAndLeavesOnlyItsTabEmpty) {
+  Start();
+  Settings().Books.GetItem(1)->Filter = "[ПОСТАВЩ.NOSUCH > 1]";
+  Ui.Boxes.clear();
+  Logic->Show();
+  ASSERT_EQ(Ui.Boxes.size(), 1u);
+  EXPECT_EQ(Ui.Boxes[0].Text.rfind("Неверно задан фильтр справочника 'Поставщики'\r"_w, 0), 0u);
+  EXPECT_EQ(Ui.Boxes[0].Caption, "Справочники"_w);
+  EXPECT_EQ(Logic->TabCount(), 2);
+  EXPECT_EQ(Suppliers().View.RowCount(), 0);
+  EXPECT_EQ(Goods().View.RowCount(), 8);
+  Logic->TabChanged(1);
+  EXPECT_FALSE(Logic->Buttons().Add || Logic->Buttons().Search || Logic->Buttons().Delete);
+
+  Settings().Books.GetItem(1)->Filter.clear();
+  Settings().Blanks.FindByName("ПОСТАВЩИКИ"_w)->SetText("COLCOUNT=x");
+  Ui.Boxes.clear();
+  Logic->Show();
+  ASSERT_EQ(Ui.Boxes.size(), 1u);
+  EXPECT_EQ(Ui.Boxes[0].Text, "Ошибка описания бланка 'ПОСТАВЩИКИ'"_w);
+  EXPECT_EQ(Suppliers().View.RowCount(), 0);
+}
+
+}  // namespace
+}  // namespace vm::test

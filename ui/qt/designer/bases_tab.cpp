@@ -1,0 +1,172 @@
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include "config/settings_syntax.h"
+#include "platform/encoding.h"
+#include "ui/qt/designer/designer_dialogs.h"
+#include "ui/qt/designer/designer_tabs.h"
+#include "ui/qt/qt_text.h"
+
+namespace vm {
+
+namespace {
+
+void SetRow(QTableWidget* grid, int row, const std::vector<std::string>& cells) {
+  for (std::size_t c = 0; c < cells.size(); ++c)
+    grid->setItem(row, static_cast<int>(c), new QTableWidgetItem(ToQt(cells[c])));
+}
+
+// Which grid was entered last decides what the buttons act on.
+class TGridFocus : public QObject {
+ public:
+  TGridFocus(QObject* parent, std::function<void()> entered)
+      : QObject(parent), entered_(std::move(entered)) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::FocusIn) entered_();
+    return false;
+  }
+
+ private:
+  std::function<void()> entered_;
+};
+
+}  // namespace
+
+TBasesTab::TBasesTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent) {
+  auto* layout = new QVBoxLayout(this);
+  auto* split = new QSplitter(Qt::Vertical, this);
+  auto* top = new QWidget(split);
+  auto* topLayout = new QVBoxLayout(top);
+  topLayout->addWidget(new QLabel(ToQt(" Базы "_w), top));
+  BasesGrid = MakeGrid({"  Имя файла"_w, " Псевдоним"_w, " Комментарий"_w}, top);
+  topLayout->addWidget(BasesGrid);
+  auto* bottom = new QWidget(split);
+  auto* bottomLayout = new QVBoxLayout(bottom);
+  StructureCaption = new QLabel(ToQt(" Структура базы "_w), bottom);
+  bottomLayout->addWidget(StructureCaption);
+  FieldsGrid = MakeGrid({"  Имя поля"_w, " Тип"_w, " Разм."_w, " Дес."_w}, bottom);
+  bottomLayout->addWidget(FieldsGrid);
+  layout->addWidget(split, 1);
+  auto* bar = new QHBoxLayout;
+  Add = AddButton(bar, "Добавить"_w);
+  Delete = AddButton(bar, "Удалить"_w);
+  Edit = AddButton(bar, "Редактировать"_w);
+  layout->addLayout(bar);
+
+  BasesGrid->installEventFilter(new TGridFocus(this, [this] {
+    d_.ActiveGrid = TBaseGrid::Bases;
+    Notify();
+  }));
+  FieldsGrid->installEventFilter(new TGridFocus(this, [this] {
+    d_.ActiveGrid = TBaseGrid::Fields;
+    Notify();
+  }));
+  connect(BasesGrid, &QTableWidget::currentCellChanged, this, [this](int row) {
+    if (filling_) return;
+    d_.SelectBase(row);
+    FillFields();
+  });
+  connect(FieldsGrid, &QTableWidget::currentCellChanged, this, [this](int row) {
+    if (filling_) return;
+    d_.FieldRow = row;
+    Notify();
+  });
+  connect(Add, &QPushButton::clicked, this, [this] { AddClicked(); });
+  connect(Delete, &QPushButton::clicked, this, [this] { DeleteClicked(); });
+  connect(Edit, &QPushButton::clicked, this, [this] { EditClicked(); });
+}
+
+void TBasesTab::AddClicked() {
+  if (d_.ActiveGrid == TBaseGrid::Bases) {
+    TBaseDialogTexts t;
+    if (ShowBaseDialog("Добавить новую базу"_w, t, d_.BaseFileNames(), d_.BaseAliases(), -1, this))
+      d_.AddBase(t);
+    Refresh();
+    BasesGrid->setFocus();
+  } else if (d_.ActiveGrid == TBaseGrid::Fields) {
+    TFieldDialogTexts t = FieldDialogTexts(TFieldRecord{{}, 'C', 10, 0});
+    if (ShowFieldDialog(t, "Создать новое поле"_w, d_.FieldNames(), -1, this)) d_.AddField(t);
+    FillFields();
+    FieldsGrid->setFocus();
+  }
+}
+
+void TBasesTab::DeleteClicked() {
+  if (d_.ActiveGrid == TBaseGrid::Bases) {
+    d_.DeleteBase();
+    Refresh();
+    BasesGrid->setFocus();
+  } else if (d_.ActiveGrid == TBaseGrid::Fields) {
+    d_.DeleteField();
+    FillFields();
+    FieldsGrid->setFocus();
+  }
+}
+
+void TBasesTab::EditClicked() {
+  TDbaseStructure* base = d_.CurrentBase();
+  if (!base) return;
+  if (d_.ActiveGrid == TBaseGrid::Bases) {
+    TBaseDialogTexts t{base->FileName, base->Alias, base->Department};
+    if (ShowBaseDialog("Редактирование параметров базы"_w, t, d_.BaseFileNames(),
+                       d_.BaseAliases(), d_.CurrentBaseRow(), this))
+      d_.EditBase(t);
+    Refresh();
+    BasesGrid->setFocus();
+  } else if (d_.ActiveGrid == TBaseGrid::Fields) {
+    TFieldRecord f;
+    if (!base->GetField(d_.FieldRow, f)) return;
+    TFieldDialogTexts t = FieldDialogTexts(f);
+    if (ShowFieldDialog(t, "Параметры поля"_w, d_.FieldNames(), d_.FieldRow, this))
+      d_.EditField(t);
+    FillFields();
+    FieldsGrid->setFocus();
+  }
+}
+
+void TBasesTab::Refresh() {
+  filling_ = true;
+  const std::vector<TDbaseStructure*> bases = d_.ListedBases();
+  BasesGrid->clearContents();
+  BasesGrid->setRowCount(std::max<int>(1, static_cast<int>(bases.size())));
+  for (std::size_t i = 0; i < bases.size(); ++i)
+    SetRow(BasesGrid, static_cast<int>(i), {bases[i]->FileName, bases[i]->Alias, bases[i]->Department});
+  BasesGrid->setCurrentCell(std::max(0, d_.CurrentBaseRow()), 0);
+  filling_ = false;
+  FillFields();
+}
+
+void TBasesTab::FillFields() {
+  filling_ = true;
+  const TDbaseStructure* base = d_.CurrentBase();
+  StructureCaption->setText(
+      ToQt("Структура базы "_w + (base ? base->FileName : std::string()) + " "));
+  FieldsGrid->clearContents();
+  const int count = base ? base->FieldCount() : 0;
+  FieldsGrid->setRowCount(std::max(1, count));
+  for (int i = 0; i < count; ++i) {
+    const TFieldRecord& f = base->Fields[static_cast<std::size_t>(i)];
+    SetRow(FieldsGrid, i,
+           {f.Name, FieldTypeName(f.FieldType), std::to_string(f.Length), std::to_string(f.Decimals)});
+  }
+  FieldsGrid->setCurrentCell(std::max(0, d_.FieldRow), 0);
+  filling_ = false;
+  Notify();
+}
+
+void TBasesTab::resizeEvent(QResizeEvent* event) {
+  TDesignerTabBase::resizeEvent(event);
+  SpreadColumns(BasesGrid, {0.25, 0.25});
+  SpreadColumns(FieldsGrid, {0.4, 0.3, 0.15});
+}
+
+void TBasesTab::Enable(const TDesignerEnabling& e) {
+  Add->setEnabled(e.BaseAdd);
+  Delete->setEnabled(e.BaseDelete);
+  Edit->setEnabled(e.BaseEdit);
+}
+
+}  // namespace vm

@@ -1,0 +1,47 @@
+// The designer's small entry dialogs: labelled controls over OK and
+// "Отмена", OK enabled only while the designer's rule accepts what the
+// controls hold. No message is shown for what cannot be confirmed.
+#pragma once
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QFormLayout;
+
+namespace vm {
+
+class TCheckedDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  TCheckedDialog(const std::string& caption, QWidget* parent);
+
+  // An edit whose typed letters are upper-cased (Windows-1251 rule) when
+  // asked, at most maxLength characters (0: no limit).
+  QLineEdit* AddEdit(const std::string& label, const std::string& text, bool upper,
+                     int maxLength = 0);
+  // A list the user only picks from.
+  QComboBox* AddPickList(const std::string& label, const std::vector<std::string>& items);
+  void SetCheck(std::function<bool()> check);
+  // Runs the check: OK follows it.
+  void Check();
+  QPushButton* OkButton() const { return ok_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QFormLayout* form_;
+  QPushButton* ok_;
+  std::function<bool()> check_;
+};
+
+std::string TextOf(const QLineEdit* edit);
+std::string TextOf(const QComboBox* box);
+
+}  // namespace vm

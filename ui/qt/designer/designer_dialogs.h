@@ -1,0 +1,37 @@
+// The designer's entry dialogs; each is true when closed with OK and then
+// writes back what was typed.
+#pragma once
+
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "documents/designer/designer_rules.h"
+
+namespace vm {
+
+class TCurBlank;
+class TAutoList;
+
+// The name of a form; Name comes back upper-cased.
+bool ShowAddBlankDialog(const std::string& caption, std::string& name,
+                        const std::vector<std::string>& existing, QWidget* parent);
+// A database's file name, alias and comment.
+bool ShowBaseDialog(const std::string& caption, TBaseDialogTexts& texts,
+                    const std::vector<std::string>& fileNames,
+                    const std::vector<std::string>& aliases, int32_t exceptRow, QWidget* parent);
+// A field of a database.
+bool ShowFieldDialog(TFieldDialogTexts& field, const std::string& caption,
+                     const std::vector<std::string>& names, int32_t exceptRow, QWidget* parent);
+// A new reference book: a database alias and a name.
+bool ShowAddBookDialog(const std::vector<std::string>& aliases,
+                       const std::vector<std::string>& existing, std::string& alias,
+                       std::string& name, QWidget* parent);
+// A new auto-parameter: its name, value and type name.
+bool ShowAddAutoParamDialog(const std::string& caption, std::string& name, std::string& value,
+                            const std::vector<std::string>& names, std::string& typeName,
+                            QWidget* parent);
+// The preview of a compiled form.
+void ShowBlankPreview(TCurBlank& blank, const TAutoList& params, QWidget* parent);
+
+}  // namespace vm

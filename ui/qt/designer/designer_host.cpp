@@ -1,0 +1,76 @@
+#include "ui/qt/designer/designer_host.h"
+
+#include <QFontDatabase>
+#include <QTimer>
+
+#include "config/data_dir.h"
+#include "config/settings.h"
+#include "documents/document_road.h"
+#include "language/scanner_port.h"
+#include "platform/encoding.h"
+#include "platform/services.h"
+#include "ui/main_state.h"
+#include "ui/password.h"
+#include "ui/qt/designer/designer_window.h"
+#include "ui/qt/main_program.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/qt_text.h"
+#include "ui/qt/window_steps.h"
+#include "ui/startup.h"
+
+namespace vm {
+
+void TQtDesignerHost::RebuildMenus() {
+  MainState().ValidArchives = CheckArchiveConfigs(Settings());
+  if (!mainWindow_) return;
+  mainWindow_->SetValidArchives(MainState().ValidArchives);
+  mainWindow_->BuildDocMenus();
+  mainWindow_->BuildArchiveMenus();
+  mainWindow_->BuildPanels();
+}
+
+void TQtDesignerHost::ApplyTitle() {
+  if (!Settings().Title.empty()) Ui().SetAppTitle(Settings().Title);
+  if (mainWindow_) mainWindow_->setWindowTitle(ToQt(Ui().AppTitle()));
+}
+
+std::vector<std::string> TQtDesignerHost::FontNames() const {
+  std::vector<std::string> names;
+  for (const QString& family : QFontDatabase::families()) names.push_back(FromQt(family));
+  return names;
+}
+
+bool TQtDesignerHost::RunDocument(TDocData& doc, int32_t& errorLine) {
+  int32_t code = 0;
+  errorLine = 0;
+  RunDocumentChecked(doc, steps_, errorLine, code);
+  return code != 0;
+}
+
+void TQtDesignerHost::EnableDesigner(bool on) {
+  if (window_) window_->setEnabled(on);
+}
+
+void OpenDesigner(TMainWindow& mainWindow, TWindowSteps& steps,
+                  const std::function<void(TDesignerWindow&)>& shown) {
+  CloseScanner();
+  mainWindow.setEnabled(false);
+  const bool go =
+      Ui().MsgBox("Некорректное изменение настроек может привести к ошибкам"_w + "\r" +
+                      "в работе программы !  Продолжить?"_w,
+                  "Предупреждение"_w, kMbYesNoWarning) == kIdYes &&
+      AskPasswordInDialog(12, DesignerBuiltInPassword(), &mainWindow) && LockBases();
+  if (go) {
+    ReloadAutoParams();
+    TQtDesignerHost host(&mainWindow, steps);
+    TDesigner designer(Settings(), host);
+    TDesignerWindow window(designer, &mainWindow);
+    host.SetWindow(&window);
+    if (shown) QTimer::singleShot(0, &window, [&] { shown(window); });
+    window.Run();
+    UnlockBases();
+  }
+  mainWindow.setEnabled(true);
+}
+
+}  // namespace vm

@@ -1,0 +1,184 @@
+// The tabs of the designer window: each shows the designer's working
+// copies, passes on what the user does, and asks the window to bring the
+// enabling of the controls up to date afterwards.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QSplitter>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "documents/designer/designer.h"
+
+namespace vm {
+
+// What every tab shares: the designer, a fill-in guard and a call back to
+// the window once something changed.
+class TDesignerTabBase : public QWidget {
+ public:
+  TDesignerTabBase(TDesigner& designer, QWidget* parent) : QWidget(parent), d_(designer) {}
+  // Fills the controls from the working copies.
+  virtual void Refresh() = 0;
+  // Enables the controls by the designer's table.
+  virtual void Enable(const TDesignerEnabling& /*e*/) {}
+  std::function<void()> Changed;
+
+ protected:
+  void Notify() {
+    if (Changed) Changed();
+  }
+  // Puts the caret at the end of a memo line (0-based) and focuses it.
+  static void ShowLine(QPlainTextEdit* memo, int32_t line);
+  static QPushButton* AddButton(QLayout* bar, const std::string& caption);
+  // The right part of a split: a caption over a description memo.
+  static QPlainTextEdit* AddMemoPanel(QWidget* split, QLabel* caption);
+  // A read-only grid of whole rows under a header of these titles.
+  static QTableWidget* MakeGrid(const std::vector<std::string>& titles, QWidget* parent);
+  // Descriptions keep their lines apart with CR LF, the memo with LF.
+  static QString ToMemo(const std::string& text);
+  // Shares of the grid's width for its columns but the last, which takes
+  // the rest (less the scroll bar when the rows do not all fit).
+  static void SpreadColumns(QTableWidget* grid, std::initializer_list<double> shares);
+  static std::string FromMemo(const QPlainTextEdit* memo);
+
+  TDesigner& d_;
+  bool filling_ = false;
+};
+
+// The tree of commands: only the designer's drag rules move a node.
+class TCommandTree : public QTreeWidget {
+ public:
+  explicit TCommandTree(TDesigner& designer, QWidget* parent);
+  std::function<void()> Moved;
+
+ protected:
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  TDocNode* NodeAt(const QPoint& pos) const;
+  TDesigner& d_;
+};
+
+class TCommandsTab : public TDesignerTabBase {
+ public:
+  TCommandsTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+  void ShowSelected();
+  void Select(TDocNode* node);
+
+  TCommandTree* Tree;
+  QPlainTextEdit* Memo;
+  QSpinBox* Password;
+  QLabel* PasswordLabel;
+  QPushButton *Add, *Delete, *Preview, *Find, *FindNext, *CheckAll;
+
+ protected:
+  // Ctrl+F in the description searches it from the caret.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FillItem(QTreeWidgetItem* item, TDocNode* node);
+  bool AskSearchText();
+  void AfterFind();
+};
+
+class TFormsTab : public TDesignerTabBase {
+ public:
+  TFormsTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+  void ShowSelected();
+
+  QListWidget* List;
+  QLabel* Caption;
+  QPlainTextEdit* Memo;
+  QPushButton *Add, *Delete, *Rename, *Preview;
+};
+
+class TBasesTab : public TDesignerTabBase {
+ public:
+  void resizeEvent(QResizeEvent* event) override;
+  TBasesTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+  void FillFields();
+
+  QTableWidget* BasesGrid;
+  QTableWidget* FieldsGrid;
+  QLabel* StructureCaption;
+  QPushButton *Add, *Delete, *Edit;
+
+ private:
+  void AddClicked();
+  void DeleteClicked();
+  void EditClicked();
+};
+
+class TBooksTab : public TDesignerTabBase {
+ public:
+  void resizeEvent(QResizeEvent* event) override;
+  // The red square of a sort key column, the lime one of an editable one.
+  void MarkColumns();
+  // Over the current row's field cell while that row is in view.
+  void PlaceFieldList();
+  TBooksTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+  void ShowSelected();
+  void FillColumns();
+
+  QListWidget* List;
+  QLineEdit *Title, *Sort, *EditColumns, *Filter;
+  QComboBox* Form;
+  QTableWidget* Columns;
+  QComboBox* Field;
+  QCheckBox *Insert, *Remove, *Edit, *AutoSort, *SortOnStart;
+  QPushButton *Add, *Delete;
+};
+
+class TAutoParamsTab : public TDesignerTabBase {
+ public:
+  void resizeEvent(QResizeEvent* event) override;
+  TAutoParamsTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+
+  QTableWidget* Grid;
+  QPushButton *Add, *Delete, *Change;
+};
+
+class TStartOfDayTab : public TDesignerTabBase {
+ public:
+  TStartOfDayTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+
+  QPlainTextEdit* Memo;
+  QPushButton *Check, *Execute;
+};
+
+// "Разное", "Архивация", "Ярлыки" and "Печать": what the configuration
+// holds, shown; their editors come later.
+class TSummaryTab : public TDesignerTabBase {
+ public:
+  TSummaryTab(TDesigner& designer, TDesignerTab tab, QWidget* parent);
+  void Refresh() override;
+
+ private:
+  TDesignerTab tab_;
+  QLabel* text_;
+};
+
+}  // namespace vm

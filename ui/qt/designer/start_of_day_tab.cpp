@@ -1,0 +1,35 @@
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "platform/encoding.h"
+#include "ui/qt/designer/designer_tabs.h"
+#include "ui/qt/qt_text.h"
+
+namespace vm {
+
+TStartOfDayTab::TStartOfDayTab(TDesigner& designer, QWidget* parent)
+    : TDesignerTabBase(designer, parent) {
+  auto* layout = new QVBoxLayout(this);
+  Memo = new QPlainTextEdit(this);
+  Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  layout->addWidget(Memo, 1);
+  auto* bar = new QHBoxLayout;
+  Check = AddButton(bar, "Проверить"_w);
+  Execute = AddButton(bar, "Выполнить"_w);
+  layout->addLayout(bar);
+  connect(Memo, &QPlainTextEdit::textChanged, this, [this] {
+    if (!filling_) d_.SetStartOfDayText(FromMemo(Memo));
+  });
+  connect(Check, &QPushButton::clicked, this,
+          [this] { ShowLine(Memo, d_.CheckStartOfDay().CaretLine); });
+  connect(Execute, &QPushButton::clicked, this,
+          [this] { ShowLine(Memo, d_.ExecuteStartOfDay().CaretLine); });
+}
+
+void TStartOfDayTab::Refresh() {
+  filling_ = true;
+  Memo->setPlainText(ToMemo(d_.StartOfDay.Description));
+  filling_ = false;
+}
+
+}  // namespace vm

@@ -1,0 +1,258 @@
+#include "ui/qt/sprav_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "output/book_print.h"
+#include "platform/encoding.h"
+#include "ui/qt/data_view_widget.h"
+#include "ui/qt/print_range_dialog.h"
+#include "ui/qt/qt_text.h"
+#include "ui/qt/search_line.h"
+
+namespace vm {
+
+namespace {
+
+constexpr int kMinWidth = 300;
+constexpr int kMinHeight = 200;
+constexpr int kStatusHeight = 19;
+constexpr int kPanelHeight = 33;
+constexpr int kButtonWidth = 89;
+constexpr int kButtonHeight = 25;
+constexpr int kButtonGap = 4;
+constexpr int kRightGap = 5;
+constexpr int kEditGap = 14;
+
+QPushButton* MakeButton(const std::string& caption, QWidget* parent) {
+  auto* b = new QPushButton(ToQt(caption), parent);
+  b->setAutoDefault(false);
+  b->resize(kButtonWidth, kButtonHeight);
+  return b;
+}
+
+}  // namespace
+
+TSpravForm::TSpravForm(TSettingsModel& model, QWidget* parent) : QDialog(parent), model_(model), logic_(model) {
+  setWindowTitle(ToQt("Справочники"_w));
+  setObjectName("SpravForm");
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  setMinimumSize(kMinWidth, kMinHeight);
+  resize(760, 480);
+  tabs_ = new QTabWidget(this);
+  tabs_->setUsesScrollButtons(true);
+  panel1_ = new QWidget(this);
+  panel1_->setFixedHeight(kPanelHeight);
+  label1_ = new QLabel(ToQt("Поиск:"_w), panel1_);
+  label1_->adjustSize();
+  edit1_ = new QLineEdit(panel1_);
+  edit1_->setObjectName("Edit1");
+  add_ = MakeButton("Добавить"_w, panel1_);
+  delete_ = MakeButton("Удалить"_w, panel1_);
+  sort_ = MakeButton("Сортировать"_w, panel1_);
+  print_ = MakeButton("Печать"_w, panel1_);
+  ok_ = MakeButton("OK", panel1_);
+  cancel_ = MakeButton("Отмена"_w, panel1_);
+  statLine_ = new QStatusBar(this);
+  statLine_->setFixedHeight(kStatusHeight);
+  status_ = new QLabel(statLine_);
+  statLine_->addWidget(status_, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(tabs_, 1);
+  layout->addWidget(panel1_);
+  layout->addWidget(statLine_);
+
+  connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+    if (building_) return;
+    logic_.TabChanged(index);
+    if (TDataViewWidget* view = TabView(index)) view->ResizeParts();
+    FocusView();
+  });
+  connect(edit1_, &QLineEdit::textChanged, this, [this](const QString& text) { logic_.SearchChanged(FromQt(text)); });
+  connect(edit1_, &QLineEdit::returnPressed, this, [this] { FocusView(); });
+  connect(add_, &QPushButton::clicked, this, [this] { logic_.AddClick(); });
+  connect(delete_, &QPushButton::clicked, this, [this] {
+    logic_.DeleteClick();
+    FocusView();
+  });
+  connect(sort_, &QPushButton::clicked, this, [this] { logic_.SortClick(); });
+  connect(print_, &QPushButton::clicked, this, [this] { logic_.PrintClick(); });
+  connect(ok_, &QPushButton::clicked, this, [this] {
+    if (logic_.OkClick()) done(1);
+  });
+  connect(cancel_, &QPushButton::clicked, this, [this] {
+    if (logic_.CancelClick()) done(2);
+  });
+  // Entering or clicking the search line selects what it holds.
+  edit1_->installEventFilter(this);
+
+  TSpravHooks& h = logic_.Hooks;
+  h.Changed = [this] { ShowState(); };
+  h.ShowSearchText = [this](const std::string& text) { ShowInSearchLine(edit1_, text); };
+  h.TypeIntoSearch = [this](const std::string& text) { TypeIntoSearchLine(edit1_, text); };
+  h.PrinterConfigured = [this] { return !model_.PrinterName.empty(); };
+  h.Print = [this](TSpravTab& tab) {
+    TBookPrintHooks print;
+    print.AskRange = [this](const std::string& caption, const std::string& first, const std::string& second) {
+      return AskPrintRange(caption, first, second, this);
+    };
+    print.StatusText = [this](const std::string& text) {
+      status_->setText(ToQt(text));
+      status_->repaint();
+    };
+    print.EnableWindow = [this](bool on) { setEnabled(on); };
+    PrintReferenceBook(tab, print);
+  };
+}
+
+TSpravForm::~TSpravForm() { RemoveTabs(); }
+
+TDataViewWidget* TSpravForm::TabView(int index) const {
+  return index >= 0 && index < static_cast<int>(views_.size()) ? views_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+int TSpravForm::Execute() {
+  setWindowState(windowState() & ~Qt::WindowMaximized);
+  logic_.Show();
+  BuildTabs();
+  // The saved place, kept on the screen.
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QSize room = screen ? screen->availableSize() : QSize(1024, 768);
+  const TWindowRect& saved = model_.BookWindowRect;
+  if (saved.Width > 0 && saved.Height > 0) {
+    const TWindowRect r = ClampWindowRect(saved, room.width(), room.height(), room.width(), room.height());
+    setGeometry(r.Left, r.Top, std::max(r.Width, kMinWidth), std::max(r.Height, kMinHeight));
+  }
+  ShowState();
+  const int result = exec();
+  const QRect place = geometry();
+  model_.BookWindowRect = {place.x(), place.y(), place.width(), place.height()};
+  RemoveTabs();
+  logic_.Hide();
+  return result;
+}
+
+void TSpravForm::BuildTabs() {
+  RemoveTabs();
+  building_ = true;
+  for (int32_t i = 0; i < logic_.TabCount(); ++i) {
+    TSpravTab& tab = *logic_.Tab(i);
+    TDataViewWidget* view = nullptr;
+    if (tab.View.HasBlank()) {
+      view = new TDataViewWidget(tab.View, tabs_);
+      view->HeaderParams = &model_.AutoParams;
+      view->WheelUnit = model_.MouseScale;
+      // The rows keep the order the book gives them.
+      view->OnHeaderClick = [](int32_t) {};
+      tabs_->addTab(view, ToQt(tab.Book.Title));
+    } else {
+      tabs_->addTab(new QWidget(tabs_), ToQt(tab.Book.Title));
+    }
+    views_.push_back(view);
+  }
+  tabs_->setCurrentIndex(logic_.CurrentIndex());
+  building_ = false;
+}
+
+void TSpravForm::RemoveTabs() {
+  building_ = true;
+  while (tabs_->count() > 0) {
+    QWidget* page = tabs_->widget(0);
+    tabs_->removeTab(0);
+    // The views observe the tabs' views: they go before the tabs.
+    delete page;
+  }
+  views_.clear();
+  building_ = false;
+}
+
+void TSpravForm::FocusView() {
+  if (TDataViewWidget* view = TabView(logic_.CurrentIndex()); view && view->isEnabled()) view->setFocus();
+}
+
+void TSpravForm::ShowState() {
+  const TSpravButtons& b = logic_.Buttons();
+  add_->setEnabled(b.Add);
+  delete_->setEnabled(b.Delete);
+  print_->setEnabled(b.Print);
+  sort_->setEnabled(b.Sort);
+  label1_->setEnabled(b.Search);
+  edit1_->setEnabled(b.Search);
+  if (!b.Search && !edit1_->text().isEmpty()) {
+    const QSignalBlocker quiet(edit1_);
+    edit1_->clear();
+  }
+  status_->setText(ToQt(logic_.StatusText()));
+}
+
+void TSpravForm::LayOutPanel() {
+  const int w = panel1_->width();
+  const int top = (kPanelHeight - kButtonHeight) / 2;
+  int x = w - kRightGap;
+  for (QPushButton* b : {cancel_, ok_, print_, sort_, delete_, add_}) {
+    x -= b->width();
+    b->move(x, top);
+    x -= kButtonGap;
+  }
+  label1_->move(8, (kPanelHeight - label1_->height()) / 2);
+  const int left = label1_->x() + label1_->width() + 6;
+  edit1_->setGeometry(left, top + 2, std::max(0, add_->x() - kEditGap - left), kButtonHeight - 4);
+}
+
+void TSpravForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  LayOutPanel();
+  FocusView();
+  // The views lay themselves out once they are seen.
+  QTimer::singleShot(0, this, [this] {
+    if (TDataViewWidget* view = TabView(logic_.CurrentIndex())) view->ResizeParts();
+    if (OnShown) OnShown(*this);
+  });
+}
+
+void TSpravForm::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  LayOutPanel();
+}
+
+void TSpravForm::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) statLine_->setSizeGripEnabled(!isMaximized());
+}
+
+// Only OK and "Отмена" close the window; the close box and Esc do nothing.
+void TSpravForm::closeEvent(QCloseEvent* event) {
+  if (!logic_.CloseQuery()) event->ignore();
+}
+
+void TSpravForm::reject() {
+  if (logic_.CloseQuery()) QDialog::reject();
+}
+
+bool TSpravForm::eventFilter(QObject* watched, QEvent* event) {
+  // Not when a character typed in a view brought the focus here: the next
+  // one goes after it.
+  const bool entered = event->type() == QEvent::FocusIn &&
+                       static_cast<QFocusEvent*>(event)->reason() != Qt::OtherFocusReason;
+  if (watched == edit1_ && (entered || event->type() == QEvent::MouseButtonRelease))
+    QTimer::singleShot(0, edit1_, [this] { edit1_->selectAll(); });
+  return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace vm
