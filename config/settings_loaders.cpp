@@ -637,6 +637,7 @@ bool ReadAutoParamsFile(int32_t filter, const std::string& fileName, TSettingsMo
 }
 
 bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSettingsModel& m) {
+  m.Title = std::string(kDefaultTitle);
   m.DefaultFormatName.clear();
   m.CompressedPrint = false;
   m.MouseScale = 480;

@@ -38,10 +38,13 @@ bool RecoverCommit() {
   std::vector<std::string> messages;
   const TRecoveryResult r = RecoverInterruptedCommit(DataDir(), messages);
   for (const std::string& m : messages) LogError(m);
-  // An archive command commits the archive counters in "program.ini" with
-  // the tables: read before the recovery, they are read again.
-  if (r == TRecoveryResult::RolledBack || r == TRecoveryResult::Completed)
+  // A document commits "manager.ini", an archive command the archive
+  // counters in "program.ini", with the tables: read before the recovery,
+  // they are read again.
+  if (r == TRecoveryResult::RolledBack || r == TRecoveryResult::Completed) {
+    ReloadAutoParams();
     ReadConfigurationFile(kSecArchive, ProgramIniName(), Settings());
+  }
   if (r != TRecoveryResult::Failed) return true;
   Ui().MsgBox(messages.empty() ? std::string()
                                : messages.front() + ". Исправте ошибку и перезапустите программу"_w,
@@ -73,12 +76,36 @@ void CheckDescriptions(TSettingsModel& m) {
   CheckSpravDescriptions(m.Bases, m.Books, m.Blanks);
 }
 
-void StartClock(const TSettingsModel& m, const TStartUpOptions& options) {
-  TDateRec date = m.LastDate;
-  TTimeRec time = m.LastTime;
-  if (m.SystemClock) GetNowRec(date, time);
+// Where the program clock starts. A given date and time move only the
+// program's own clock: the system clock is the computer's, and moving it
+// would start a working day that is not today.
+void ClockStart(const TSettingsModel& m, const TStartUpOptions& options, TDateRec& date,
+                TTimeRec& time) {
+  date = m.LastDate;
+  time = m.LastTime;
+  if (m.SystemClock) {
+    GetNowRec(date, time);
+    return;
+  }
   if (options.ClockDate) date = *options.ClockDate;
   if (options.ClockTime) time = *options.ClockTime;
+  // Within the last day the clock goes on from the saved moment: runs one
+  // after another at the same given time must not take it back.
+  if (CompareDateRec(date, m.LastDate) == 1 && CompareTimeRec(time, m.LastTime) == 0)
+    time = m.LastTime;
+}
+
+// The program's own clock never goes back to an earlier day, as the date
+// dialog refuses it: the start of that day would run again.
+bool ClockStartAllowed(const TSettingsModel& m, const TDateRec& date) {
+  if (m.SystemClock || CompareDateRec(date, m.LastDate) != 0) return true;
+  Ui().MsgBox("Дата раньше последней подтверждённой: "_w + DateRecToStr(m.LastDate) + "\r" +
+                  "Возврат к предыдущей дате невозможен!"_w,
+              " Ошибка "_w, kMbError);
+  return false;
+}
+
+void StartClock(const TDateRec& date, const TTimeRec& time) {
   TMainState& s = MainState();
   s.Clock.Fix(date, time);
   s.WorkingDay = date;
@@ -160,7 +187,11 @@ int StartUp(const TStartUpOptions& options) {
   CheckDescriptions(m);
   s.ValidArchives = CheckArchiveConfigs(m);
   s.StartUpRefused = !StartUpPassword(options);
-  StartClock(m, options);
+  TDateRec date;
+  TTimeRec time;
+  ClockStart(m, options, date, time);
+  if (!ClockStartAllowed(m, date)) return EndStartUp();
+  StartClock(date, time);
   UnlockBases();
   StartDay(m, options);
   return 0;

@@ -57,17 +57,10 @@ std::string Code(const TDataView& view, int32_t row) {
 
 // Answers the next message box, whatever modal window is up before it.
 void AnswerNextBox(const char* caption) {
-  auto* timer = new QTimer;
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, caption] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
+  test::WhenModalOf<QMessageBox>([caption](QMessageBox* box) {
     for (QAbstractButton* b : box->buttons())
       if (b->text() == QString::fromUtf8(caption)) b->click();
   });
-  timer->start();
 }
 
 const TComPort* ScannerPort() {

@@ -49,17 +49,18 @@ class IncomeRun {
       std::filesystem::copy_file(e.path(), std::filesystem::path(home.Dir()) / e.path().filename());
   }
 
-  // Runs the program, chooses the receipt from its menu (its description
-  // changed by edit first), lets inWindow work in the document window, and
-  // leaves.
-  void Run(std::function<void(TDocumentWindow&)> inWindow, std::function<void(std::string&)> edit = nullptr) {
+  // Runs the program, chooses the receipt (or another document) from its
+  // menu (its description changed by edit first), lets inWindow work in the
+  // document window, and leaves.
+  void Run(std::function<void(TDocumentWindow&)> inWindow, std::function<void(std::string&)> edit = nullptr,
+           const char* document = "Приход товара") {
     TMainProgramHooks hooks;
     hooks.DocumentShown = std::move(inWindow);
-    hooks.Shown = [edit, this](TMainWindow& w) {
+    hooks.Shown = [edit, document, this](TMainWindow& w) {
       if (OnMainWindow) OnMainWindow(w);
       TMyMenuItem* item = nullptr;
       for (QMenu* menu : w.DocMenus())
-        if (!item) item = FindMenuItem(menu, QString::fromUtf8("Приход товара"));
+        if (!item) item = FindMenuItem(menu, QString::fromUtf8(document));
       ASSERT_NE(item, nullptr);
       if (edit) edit(item->Doc()->Description);
       ConfirmNextDateDialog();

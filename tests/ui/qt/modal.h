@@ -11,6 +11,22 @@
 
 namespace vm::test {
 
+// Acts on the next modal window of type W once it shows, letting any other
+// modal window that comes up before it pass.
+template <class W>
+void WhenModalOf(std::function<void(W*)> action) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, action] {
+    auto* modal = qobject_cast<W*>(QApplication::activeModalWidget());
+    if (!modal || !modal->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    action(modal);
+  });
+  timer->start();
+}
+
 inline void WhenModal(std::function<void(QWidget*)> action) {
   auto* timer = new QTimer;
   timer->setInterval(5);

@@ -37,21 +37,6 @@ std::string FileBytes(const std::string& file) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// The next modal window of the kind, once it is the active one.
-template <typename Window>
-void WhenShown(std::function<void(Window*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
-    if (!window || !window->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
-    act(window);
-  });
-  timer->start();
-}
-
 QTreeWidgetItem* FindNode(QTreeWidget* tree, const char* text) {
   const auto found = tree->findItems(QString::fromUtf8(text), Qt::MatchExactly | Qt::MatchRecursive);
   return found.isEmpty() ? nullptr : found.front();
@@ -77,10 +62,10 @@ class PanelConfigWindowTest : public ::testing::Test {
 TEST_F(PanelConfigWindowTest, OkRewritesTheConfigurationAndRebuildsThePanels) {
   TMainWindow main(Settings(), {});
   bool refusedTaken = false, refusedFolder = false, refusedTwice = false, done = false;
-  WhenShown<TConfigForm>([&](TConfigForm* form) {
+  test::WhenModalOf<TConfigForm>([&](TConfigForm* form) {
     EXPECT_EQ(form->windowTitle(), QString::fromUtf8("Настройка панелей"));
     EXPECT_EQ(form->ButtonGroup()->title(), QString::fromUtf8(" Кнопки панели \"Основная\" "));
-    WhenShown<TInputDialog>([&](TInputDialog* input) {
+    test::WhenModalOf<TInputDialog>([&](TInputDialog* input) {
       input->Edit()->setText(QString::fromUtf8("основная"));
       refusedTaken = !input->OkButton()->isEnabled();
       input->Edit()->setText(QString::fromUtf8("Отчёты"));
@@ -89,7 +74,7 @@ TEST_F(PanelConfigWindowTest, OkRewritesTheConfigurationAndRebuildsThePanels) {
     form->AddPanelButton()->click();
     ASSERT_EQ(form->Panels()->count(), 2);
     EXPECT_EQ(form->Panels()->currentRow(), 1);
-    WhenShown<TButConfForm>([&](TButConfForm* dialog) {
+    test::WhenModalOf<TButConfForm>([&](TButConfForm* dialog) {
       EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("Добавление кнопки к панели \"Отчёты\""));
       QTreeWidget* tree = dialog->Tree();
       tree->setCurrentItem(FindNode(tree, "Склад"));
@@ -103,7 +88,7 @@ TEST_F(PanelConfigWindowTest, OkRewritesTheConfigurationAndRebuildsThePanels) {
     form->AddButtonButton()->click();
     ASSERT_EQ(form->ButtonList()->count(), 1);
     // The same document a second time on this panel is refused.
-    WhenShown<TButConfForm>([&](TButConfForm* dialog) {
+    test::WhenModalOf<TButConfForm>([&](TButConfForm* dialog) {
       dialog->Tree()->setCurrentItem(FindNode(dialog->Tree(), "Выручка за период"));
       refusedTwice = !dialog->OkButton()->isEnabled();
       dialog->CancelButton()->click();
@@ -135,7 +120,7 @@ TEST_F(PanelConfigWindowTest, OkRewritesTheConfigurationAndRebuildsThePanels) {
 TEST_F(PanelConfigWindowTest, CancelLeavesTheConfigurationFileByteForByte) {
   const std::string before = FileBytes(DataDir() + "program.ini");
   TMainWindow main(Settings(), {});
-  WhenShown<TConfigForm>([](TConfigForm* form) {
+  test::WhenModalOf<TConfigForm>([](TConfigForm* form) {
     form->ButtonList()->setCurrentRow(0);
     form->DeleteButtonButton()->click();
     form->ButtonDownButton()->click();
