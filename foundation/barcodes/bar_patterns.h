@@ -38,4 +38,10 @@ std::string VerifyDigitCheckPair(std::string_view text);
 // The width in pixels of a pattern drawn with Module pixels per module.
 int64_t BarPatternWidth(std::string_view pattern, int32_t module);
 
+class TCanvas;
+// Fills the bars of a pattern in solid black from x on, height pixels
+// down from top; the canvas's brush is as it was afterwards.
+void DrawBarPattern(TCanvas& canvas, std::string_view pattern, int32_t x, int32_t module, int32_t height,
+                    int32_t top);
+
 }  // namespace vm

@@ -17,6 +17,14 @@ int32_t RoundEven(long double x) {
   return static_cast<int32_t>(std::rint(x));
 }
 
+void SetFontPoints(TCanvas& canvas, int32_t points, uint8_t style) {
+  // The character height, rounded half away from zero as the windowing
+  // library's multiply-divide does.
+  const int64_t scaled = int64_t{points} * canvas.FontPixelsPerInch();
+  const int64_t height = (scaled >= 0 ? scaled + 36 : scaled - 36) / 72;
+  canvas.SetFont(static_cast<int32_t>(-height), style);
+}
+
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }

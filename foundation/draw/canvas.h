@@ -16,6 +16,18 @@ inline constexpr uint8_t kFontItalic = 0x02;
 inline constexpr uint8_t kFontUnderline = 0x04;
 inline constexpr uint8_t kFontStrikeOut = 0x08;
 
+// Pen and brush styles, in the order the settings files number them.
+enum class TPenStyle : uint8_t { Solid, Dash, Dot, DashDot, DashDotDot, Clear };
+enum class TBrushStyle : uint8_t {
+  Solid, Clear, Horizontal, Vertical, FDiagonal, BDiagonal, Cross, DiagCross
+};
+
+struct TBrush {
+  TBrushStyle Style = TBrushStyle::Solid;
+  uint32_t Color = 0xFFFFFF;
+  bool operator==(const TBrush&) const = default;
+};
+
 // Colours are 0x00BBGGRR, the values the settings files store.
 class TCanvas {
  public:
@@ -45,7 +57,29 @@ class TCanvas {
   // Fills the pixels from (left, top) up to, not including, (right, bottom).
   virtual void FillRect(int32_t /*left*/, int32_t /*top*/, int32_t /*right*/, int32_t /*bottom*/,
                         uint32_t /*rgb*/) {}
+
+  virtual void SetPenStyle(TPenStyle /*style*/) {}
+  virtual TPenStyle PenStyle() const { return TPenStyle::Solid; }
+  // The brush that FillBrushRect fills with (solid white at first).
+  virtual TBrush Brush() const { return brush_; }
+  virtual void SetBrush(const TBrush& brush) { brush_ = brush; }
+  // Fills like FillRect, with the brush; a clear brush fills nothing.
+  virtual void FillBrushRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    if (brush_.Style == TBrushStyle::Solid) FillRect(left, top, right, bottom, brush_.Color);
+  }
+  // Whether text is drawn without filling its background first.
+  virtual void SetTextTransparent(bool /*transparent*/) {}
+  // The resolution that font sizes in points are taken at; a printer's
+  // follows the device, which may differ from the canvas's own.
+  virtual int32_t FontPixelsPerInch() const { return PixelsPerInch(); }
+  virtual void SetFontPixelsPerInch(int32_t /*ppi*/) {}
+
+ protected:
+  TBrush brush_;
 };
+
+// Sets the font by its size in points at the canvas's font resolution.
+void SetFontPoints(TCanvas& canvas, int32_t points, uint8_t style);
 
 // Rounds to the nearest integer, halves to the even neighbour, as every
 // length-to-pixel conversion does; out-of-range values saturate.

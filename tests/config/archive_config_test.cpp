@@ -62,8 +62,33 @@ TEST(PriceTagModelTest, NewItemsAndPageFormats) {
   EXPECT_EQ(formats.GetItem(0).Name, "Этикетка"_w);
   std::string s;
   formats.FormatToText(0, s);
-  EXPECT_EQ(s, "Этикетка,0102"_w);  // lower-case digits are not read
+  EXPECT_EQ(s, "Этикетка,01AB02"_w);  // digits of either case
   EXPECT_TRUE(formats.FindByName("ЭТИКЕТКА"_w) && !formats.FindByName("A4"));
+
+  // One byte; an odd last digit dropped; no comma, nothing; a stray
+  // character is a 0 digit.
+  formats.Clear();
+  for (const char* text : {"A4,41", " A4 , 4", "A4", "B5,4g1 "}) formats.AddFromText(text);
+  ASSERT_EQ(formats.Count(), 3);
+  EXPECT_EQ(formats.GetItem(0).DeviceMode, "\x41");
+  EXPECT_EQ(formats.GetItem(1).Name, "A4");
+  EXPECT_EQ(formats.GetItem(1).Size(), 0);
+  EXPECT_EQ(formats.GetItem(2).DeviceMode, "\x40");
+  EXPECT_EQ(formats.FindByName("a4"), &formats.GetItem(0));
+
+  // The designer's copy: separate formats that edit and delete on their own.
+  TPageFormatList copy;
+  copy.AddNew().Name = "stale";
+  formats.CopyTo(copy);
+  ASSERT_EQ(copy.Count(), 3);
+  const TPageFormat* kept = copy.GetFormat(2);
+  copy.GetFormat(0)->SetData("xyz");
+  copy.Delete(1);
+  copy.GetFormat(0)->ClearData();
+  EXPECT_EQ(copy.GetFormat(1), kept);
+  EXPECT_EQ(copy.GetFormat(0)->Size(), 0);
+  EXPECT_EQ(copy.GetFormat(5), nullptr);
+  EXPECT_EQ(formats.GetItem(0).DeviceMode, "\x41");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "output/document_print.h"
 #include "documents/document_recalc.h"
 #include "documents/view_cells.h"
 #include "language/interpreter.h"
@@ -110,13 +111,15 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
   if (doc_.HelpPages.Count() > 0) BuildLookupWindow();
   // The places are kept whenever the window may close.
   logic_.SaveLayout = [this] { SaveDocLayout(); };
-  // A program's OKCLICK and CHECKALL act on this window.
+  logic_.Print = [this] { Print(); };
+  // A program's OKCLICK, PRINTCLICK and CHECKALL act on this window.
   if (auto* qt = dynamic_cast<TQtUiServices*>(&Ui())) {
     qt->DocWindow.OkClick = [this](bool confirm) {
       logic_.OkButClick(false, confirm);
       if (logic_.MayClose()) QDialog::accept();
     };
     qt->DocWindow.CheckAll = [this] { return logic_.CheckAll(); };
+    qt->DocWindow.PrintClick = [this] { Print(); };
   }
   // Scanner lines come on the port's thread; they are handled here.
   logic_.SetScanWake([this] {
@@ -131,9 +134,11 @@ TDocumentWindow::~TDocumentWindow() {
   qApp->removeEventFilter(this);
   logic_.SetScanWake(nullptr);
   logic_.SaveLayout = nullptr;
+  logic_.Print = nullptr;
   if (auto* qt = dynamic_cast<TQtUiServices*>(&Ui())) {
     qt->DocWindow.OkClick = nullptr;
     qt->DocWindow.CheckAll = nullptr;
+    qt->DocWindow.PrintClick = nullptr;
   }
   frame_.Unhook();
   delete sprav_;
@@ -184,8 +189,7 @@ void TDocumentWindow::BuildFrame() {
     b->resize(kButtonWidth, kButtonHeight);
     buttons_[i] = b;
   }
-  // Printing the document comes later; the button stands where it will be.
-  Button(kPrintBut)->setEnabled(false);
+  connect(Button(kPrintBut), &QPushButton::clicked, this, &TDocumentWindow::Print);
   connect(OkButton(), &QPushButton::clicked, this, &TDocumentWindow::Ok);
   connect(CancelButton(), &QPushButton::clicked, this, &TDocumentWindow::reject);
   connect(Button(kAddBut), &QPushButton::clicked, this, [this] {
@@ -508,6 +512,21 @@ void TDocumentWindow::ShowFrameState() {
   statusRows_->setText(ToQt(frame_.StatusRows()));
   statusText_->setText(ToQt(frame_.StatusText()));
   if (sprav_) sprav_->Logic().RefreshButtons();
+}
+
+void TDocumentWindow::Print() {
+  TDocumentPrintHooks hooks;
+  hooks.CheckAll = [this] { return logic_.CheckAll(); };
+  hooks.MarkPrinted = [this] { logic_.MarkPrinted(); };
+  hooks.StatusText = [this](const std::string& text) {
+    statusText_->setText(ToQt(text));
+    statusText_->repaint();
+  };
+  hooks.RefreshButtons = [this] {
+    frame_.RefreshButtons();
+    frame_.UpdateStatusBar();
+  };
+  PrintDocument(doc_, data_.MenuCaption, hooks);
 }
 
 void TDocumentWindow::DrainScanLines() {

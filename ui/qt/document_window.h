@@ -115,6 +115,8 @@ class TDocumentWindow : public QDialog {
   TFrameSize VisibleSize() const;
   TFrameSize LargestSize() const;
   void Ok();
+  // "Печать", automatic printing after OK and a program's PRINTCLICK.
+  void Print();
   void DrainScanLines();
   void BuildLookupWindow();
 

@@ -14,6 +14,7 @@
 #include "ui/password.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_window.h"
+#include "output/qt/qt_print_system.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/window_steps.h"
 #include "ui/startup.h"
@@ -56,6 +57,8 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   TQtUiServices ui;
   UiServices *before = &Ui();
   InstallUiServices(&ui);
+  TQtPrintSystem printSystem;
+  InstallPrintSystem(&printSystem);
   InitProgramDirectory();
   SetCommandLine(argc, argv);
   // The start-of-day document runs on the document road before the main
@@ -71,6 +74,7 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
     return AskPasswordInDialog(11, StartUpBuiltInPassword(), nullptr);
   };
   if (StartUp(startUp) != 0) {
+    InstallPrintSystem(nullptr);
     InstallUiServices(before);
     return kStartUpFailed;
   }
@@ -102,6 +106,7 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
     ui.SetMainWindow(nullptr);
   }
   ShutDown();
+  InstallPrintSystem(nullptr);
   InstallUiServices(before);
   return code;
 }

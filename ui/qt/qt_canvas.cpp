@@ -15,7 +15,8 @@ QColor ColorFromBgr(uint32_t bgr) {
 TQtCanvas::TQtCanvas(QPainter& painter, int32_t pixelsPerInch)
     : painter_(painter),
       ppi_(pixelsPerInch > 0 ? pixelsPerInch
-                             : (painter.device() ? painter.device()->logicalDpiY() : 96)) {
+                             : (painter.device() ? painter.device()->logicalDpiY() : 96)),
+      fontPpi_(ppi_) {
   pen_.setColor(Qt::black);
   pen_.setWidth(1);
   pen_.setCapStyle(Qt::SquareCap);
@@ -68,6 +69,8 @@ int32_t TQtCanvas::TextWidth(std::string_view text) {
 int32_t TQtCanvas::TextHeight(std::string_view) { return Metrics().height(); }
 
 void TQtCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
+  if (!transparent_ && brush_.Style == TBrushStyle::Solid)
+    FillRect(x, y, x + TextWidth(text), y + TextHeight(text), brush_.Color);
   painter_.save();
   painter_.setFont(font_);
   painter_.setPen(fontColor_);
@@ -102,6 +105,28 @@ void TQtCanvas::Rectangle(int32_t left, int32_t top, int32_t right, int32_t bott
 void TQtCanvas::FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t rgb) {
   if (right <= left || bottom <= top) return;
   painter_.fillRect(QRect(left, top, right - left, bottom - top), ColorFromBgr(rgb));
+}
+
+void TQtCanvas::SetPenStyle(TPenStyle style) {
+  static constexpr Qt::PenStyle kStyles[] = {Qt::SolidLine,      Qt::DashLine,       Qt::DotLine,
+                                             Qt::DashDotLine,    Qt::DashDotDotLine, Qt::NoPen};
+  penStyle_ = style;
+  const auto i = static_cast<std::size_t>(style);
+  pen_.setStyle(i < std::size(kStyles) ? kStyles[i] : Qt::SolidLine);
+  // Dashes of a wide pen scale with it; a hairline's are device pixels.
+  pen_.setCapStyle(style == TPenStyle::Solid ? Qt::SquareCap : Qt::FlatCap);
+  painter_.setPen(pen_);
+}
+
+void TQtCanvas::FillBrushRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  static constexpr Qt::BrushStyle kStyles[] = {Qt::SolidPattern,  Qt::NoBrush,       Qt::HorPattern,
+                                               Qt::VerPattern,    Qt::FDiagPattern,  Qt::BDiagPattern,
+                                               Qt::CrossPattern,  Qt::DiagCrossPattern};
+  if (right <= left || bottom <= top) return;
+  const auto i = static_cast<std::size_t>(brush_.Style);
+  const Qt::BrushStyle style = i < std::size(kStyles) ? kStyles[i] : Qt::SolidPattern;
+  if (style == Qt::NoBrush) return;
+  painter_.fillRect(QRect(left, top, right - left, bottom - top), QBrush(ColorFromBgr(brush_.Color), style));
 }
 
 }  // namespace vm

@@ -32,6 +32,12 @@ class TQtCanvas : public TCanvas {
   void LineTo(int32_t x, int32_t y) override;
   void Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
   void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t rgb) override;
+  void SetPenStyle(TPenStyle style) override;
+  TPenStyle PenStyle() const override { return penStyle_; }
+  void FillBrushRect(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
+  void SetTextTransparent(bool transparent) override { transparent_ = transparent; }
+  int32_t FontPixelsPerInch() const override { return fontPpi_; }
+  void SetFontPixelsPerInch(int32_t ppi) override { fontPpi_ = ppi > 0 ? ppi : ppi_; }
 
   const QFont& Font() const { return font_; }
 
@@ -48,6 +54,9 @@ class TQtCanvas : public TCanvas {
   std::optional<QFontMetrics> metrics_;
   QColor fontColor_ = Qt::black;
   QPen pen_;
+  TPenStyle penStyle_ = TPenStyle::Solid;
+  int32_t fontPpi_;
+  bool transparent_ = true;
   QPoint at_;
 };
 

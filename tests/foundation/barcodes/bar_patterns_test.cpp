@@ -9,6 +9,8 @@
 #include <string>
 #include <tuple>
 
+#include "foundation/draw/canvas.h"
+#include "support/fake_canvas.h"
 #include "support/temp_dir.h"
 
 namespace vm::test {
@@ -54,25 +56,40 @@ TEST(BarPatterns, WidthCountsOnlyTheDigitsOneToNine) {
   EXPECT_EQ(BarPatternWidth("", 5), 0);
 }
 
-// Draws a pattern as a one-pixel-per-module-column image with a quiet zone
-// of ten modules on each side, scaled by Module, as a PGM file.
+// One row of grey pixels that only fills: enough to draw bars on.
+class RowCanvas : public FakeCanvas {
+ public:
+  explicit RowCanvas(int width) : row(static_cast<std::size_t>(width), '\xFF') {}
+  void FillRect(int32_t l, int32_t, int32_t r, int32_t, uint32_t rgb) override {
+    fills.push_back({l, r});
+    for (int32_t x = std::max(l, 0); x < r && x < static_cast<int32_t>(row.size()); ++x)
+      row[static_cast<std::size_t>(x)] = rgb == 0 ? '\0' : '\xFF';
+  }
+  std::string row;
+  std::vector<std::pair<int32_t, int32_t>> fills;
+};
+
+// Draws a pattern with a quiet zone of ten modules on each side, scaled by
+// Module, as a PGM file.
 void WritePattern(const std::string& path, std::string_view pattern, int module) {
   const int quiet = 10 * module;
   const int width = static_cast<int>(BarPatternWidth(pattern, module)) + 2 * quiet;
   const int height = 60;
-  std::string row(static_cast<std::size_t>(width), '\xFF');
-  int x = quiet;
-  bool bar = true;
-  for (char c : pattern) {
-    if (c < '1' || c > '9') continue;
-    const int w = (c - '0') * module;
-    if (bar) std::fill_n(row.begin() + x, w, '\0');
-    bar = !bar;
-    x += w;
-  }
+  RowCanvas canvas(width);
+  DrawBarPattern(canvas, pattern, quiet, module, height, 0);
   std::ofstream out(path, std::ios::binary);
   out << "P5\n" << width << ' ' << height << "\n255\n";
-  for (int y = 0; y < height; ++y) out << row;
+  for (int y = 0; y < height; ++y) out << canvas.row;
+}
+
+TEST(BarPatterns, DrawingFillsBarsOnlyAndKeepsTheBrush) {
+  RowCanvas canvas(40);
+  const TBrush hatched{TBrushStyle::Cross, 0x00FF00};
+  canvas.SetBrush(hatched);
+  DrawBarPattern(canvas, "1x03a1", 5, 2, 10, 0);
+  const std::vector<std::pair<int32_t, int32_t>> want{{5, 7}, {13, 15}};
+  EXPECT_EQ(canvas.fills, want);
+  EXPECT_EQ(canvas.Brush(), hatched);
 }
 
 // What zbarimg reads from the image, kind and text, one symbol per line.

@@ -1,0 +1,180 @@
+#include "output/qt/qt_print_system.h"
+
+#include <QCoreApplication>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include "output/device_mode.h"
+#include "ui/qt/qt_canvas.h"
+#include "ui/qt/qt_text.h"
+
+namespace vm {
+
+namespace {
+
+struct TPaperId {
+  int16_t Code;
+  QPageSize::PageSizeId Id;
+};
+constexpr TPaperId kPaperIds[] = {
+    {kPaperLetter, QPageSize::Letter}, {kPaperLegal, QPageSize::Legal}, {kPaperA3, QPageSize::A3},
+    {kPaperA4, QPageSize::A4},         {kPaperA5, QPageSize::A5},       {kPaperB5, QPageSize::B5},
+};
+
+int16_t PaperCodeOf(QPageSize::PageSizeId id) {
+  for (const TPaperId& p : kPaperIds)
+    if (p.Id == id) return p.Code;
+  return 0;
+}
+
+QPageSize PageSizeOf(const TPaperRequest& paper) {
+  for (const TPaperId& p : kPaperIds)
+    if (p.Code == paper.Code) {
+      const QPageSize known(p.Id);
+      const QSizeF mm = known.size(QPageSize::Millimeter);
+      if (std::abs(mm.width() * 10 - paper.Width) < 2 && std::abs(mm.height() * 10 - paper.Height) < 2)
+        return known;
+    }
+  return QPageSize(QSizeF(paper.Width / 10.0, paper.Height / 10.0), QPageSize::Millimeter);
+}
+
+void ChoosePrinter(QPrinter& printer, const std::string& name) {
+  printer.setOutputFormat(QPrinter::NativeFormat);
+  printer.setPrinterName(ToQt(name));
+}
+
+class TQtPrintJob : public IPrintJob {
+ public:
+  TQtPrintJob(std::unique_ptr<QPrinter> printer, int32_t& sent)
+      : printer_(std::move(printer)), sent_(sent) {}
+  ~TQtPrintJob() override {
+    if (painter_.isActive()) printer_->abort();
+  }
+
+  bool Begin() {
+    if (!painter_.begin(printer_.get())) return false;
+    canvas_.emplace(painter_, printer_->resolution());
+    return true;
+  }
+  TCanvas& Canvas() override { return *canvas_; }
+  TDeviceCaps Caps() const override {
+    const QRect page = printer_->pageLayout().paintRectPixels(printer_->resolution());
+    return {page.width(), page.height(), printer_->resolution(), printer_->resolution()};
+  }
+  void NewPage() override { printer_->newPage(); }
+  void End() override {
+    painter_.end();
+    ++sent_;
+  }
+  void Abort() override {
+    printer_->abort();
+    painter_.end();
+  }
+
+ private:
+  std::unique_ptr<QPrinter> printer_;
+  QPainter painter_;
+  std::optional<TQtCanvas> canvas_;
+  int32_t& sent_;
+};
+
+}  // namespace
+
+bool ApplyDevModeToPrinter(const std::string& devMode, QPrinter& printer) {
+  TDevMode mode;
+  if (!ReadDevMode(devMode, mode)) return false;
+  const TPaperRequest paper = PaperOfDevMode(devMode);
+  if (mode.Fields & (kDmPaperSize | kDmPaperLength | kDmPaperWidth)) printer.setPageSize(PageSizeOf(paper));
+  if (mode.Fields & kDmOrientation)
+    printer.setPageOrientation(paper.Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+  if ((mode.Fields & kDmCopies) && mode.Copies > 0) printer.setCopyCount(mode.Copies);
+  if ((mode.Fields & kDmCollate)) printer.setCollateCopies(mode.Collate != 0);
+  if ((mode.Fields & kDmPrintQuality) && mode.PrintQuality > 0) printer.setResolution(mode.PrintQuality);
+  if ((mode.Fields & kDmDuplex) && mode.Duplex > 0)
+    printer.setDuplex(mode.Duplex == 2 ? QPrinter::DuplexLongSide
+                      : mode.Duplex == 3 ? QPrinter::DuplexShortSide : QPrinter::DuplexNone);
+  return true;
+}
+
+std::string DevModeFromPrinter(const QPrinter& printer, const std::string& base) {
+  TDevMode mode;
+  if (!ReadDevMode(base, mode)) mode = TDevMode();
+  mode.DeviceName = FromQt(printer.printerName()).substr(0, 31);
+  const QPageSize size = printer.pageLayout().pageSize();
+  const QSizeF mm = size.size(QPageSize::Millimeter);
+  mode.Fields |= kDmOrientation | kDmPaperSize | kDmCopies | kDmCollate | kDmPrintQuality;
+  mode.Orientation = printer.pageLayout().orientation() == QPageLayout::Landscape ? kDmLandscape : kDmPortrait;
+  mode.PaperSize = PaperCodeOf(size.id());
+  if (mode.PaperSize == 0) {
+    mode.PaperSize = 256;  // a size of the user's own
+    mode.Fields |= kDmPaperLength | kDmPaperWidth;
+    mode.PaperWidth = static_cast<int16_t>(std::lround(mm.width() * 10));
+    mode.PaperLength = static_cast<int16_t>(std::lround(mm.height() * 10));
+  } else {
+    mode.Fields &= ~(kDmPaperLength | kDmPaperWidth);
+  }
+  mode.Copies = static_cast<int16_t>(std::max(1, printer.copyCount()));
+  mode.Collate = printer.collateCopies() ? 1 : 0;
+  mode.PrintQuality = static_cast<int16_t>(printer.resolution());
+  return WriteDevMode(mode);
+}
+
+std::vector<std::string> TQtPrintSystem::PrinterNames() {
+  std::vector<std::string> names;
+  for (const QString& name : QPrinterInfo::availablePrinterNames()) names.push_back(FromQt(name));
+  return names;
+}
+
+std::string TQtPrintSystem::DefaultPrinterName() { return FromQt(QPrinterInfo::defaultPrinterName()); }
+
+std::string TQtPrintSystem::DriverDeviceMode(const std::string& name) {
+  const QPrinterInfo info = QPrinterInfo::printerInfo(ToQt(name));
+  if (info.isNull()) return {};
+  QPrinter printer(QPrinter::HighResolution);
+  ChoosePrinter(printer, name);
+  if (!printer.isValid()) return {};
+  printer.setPageSize(info.defaultPageSize());
+  printer.setPageOrientation(QPageLayout::Portrait);
+  return DevModeFromPrinter(printer, {});
+}
+
+bool TQtPrintSystem::DeviceCaps(const std::string& name, const std::string& devMode, TDeviceCaps& caps) {
+  QPrinter printer(QPrinter::HighResolution);
+  ChoosePrinter(printer, name);
+  if (!printer.isValid() || QPrinterInfo::printerInfo(ToQt(name)).isNull()) return false;
+  ApplyDevModeToPrinter(devMode, printer);
+  const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+  caps = {page.width(), page.height(), printer.resolution(), printer.resolution()};
+  return true;
+}
+
+std::unique_ptr<IPrintJob> TQtPrintSystem::StartDoc(const std::string& name, const std::string& devMode,
+                                                    const std::string& title) {
+  if (QPrinterInfo::printerInfo(ToQt(name)).isNull()) return nullptr;
+  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  ChoosePrinter(*printer, name);
+  if (!printer->isValid()) return nullptr;
+  ApplyDevModeToPrinter(devMode, *printer);
+  printer->setDocName(ToQt(title));
+  printer->setCreator(QStringLiteral("velomar"));
+  auto job = std::make_unique<TQtPrintJob>(std::move(printer), JobsSent);
+  if (!job->Begin()) return nullptr;
+  return job;
+}
+
+bool TQtPrintSystem::EditDeviceMode(const std::string& name, std::string& devMode) {
+  QPrinter printer(QPrinter::HighResolution);
+  ChoosePrinter(printer, name);
+  if (!printer.isValid()) return false;
+  ApplyDevModeToPrinter(devMode, printer);
+  QPageSetupDialog dialog(&printer, DialogOwner);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  devMode = DevModeFromPrinter(printer, devMode);
+  return true;
+}
+
+void TQtPrintSystem::ProcessMessages() { QCoreApplication::processEvents(); }
+
+}  // namespace vm

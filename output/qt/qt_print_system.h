@@ -1,0 +1,41 @@
+// The print system on Qt's printing (CUPS on Linux): the installed printers,
+// their settings as device-mode records, jobs drawn with the canvas on a
+// QPainter, and the page-setup dialog as the driver's settings dialog.
+#pragma once
+
+#include <QPageLayout>
+
+#include "output/printer.h"
+
+class QPrinter;
+class QWidget;
+
+namespace vm {
+
+// Applies a device-mode record to a printer: paper, orientation, copies
+// and, when the record names one, the resolution. Invalid bytes change
+// nothing and give false.
+bool ApplyDevModeToPrinter(const std::string& devMode, QPrinter& printer);
+// The record for a printer's current settings, keeping the public fields
+// and driver part of base where the printer has nothing to say.
+std::string DevModeFromPrinter(const QPrinter& printer, const std::string& base);
+
+class TQtPrintSystem : public IPrintSystem {
+ public:
+  std::vector<std::string> PrinterNames() override;
+  std::string DefaultPrinterName() override;
+  std::string DriverDeviceMode(const std::string& printer) override;
+  bool DeviceCaps(const std::string& printer, const std::string& devMode, TDeviceCaps& caps) override;
+  std::unique_ptr<IPrintJob> StartDoc(const std::string& printer, const std::string& devMode,
+                                      const std::string& title) override;
+  bool EditDeviceMode(const std::string& printer, std::string& devMode) override;
+  void ProcessMessages() override;
+
+  // The dialog's owner; none by default.
+  QWidget* DialogOwner = nullptr;
+  // Every job this system has handed to the print system, by title, for
+  // callers that wait for their output.
+  int32_t JobsSent = 0;
+};
+
+}  // namespace vm

@@ -1,0 +1,89 @@
+// The printer over Qt's printing on the local print system's PDF queue:
+// pages, texts, a dashed line and both barcode kinds come out of a real
+// PDF as drawn.
+#include <gtest/gtest.h>
+
+#include <QPrinterInfo>
+#include <unistd.h>
+
+#include "foundation/barcodes/bar_patterns.h"
+#include "output/printer.h"
+#include "output/qt/qt_print_system.h"
+#include "output/device_mode.h"
+#include "support/cups_queue.h"
+#include "support/temp_dir.h"
+
+namespace vm::test {
+namespace {
+
+TEST(CupsPrint, PagesTextsDashesAndBarcodesReachThePdf) {
+  CupsQueue queue;
+  ASSERT_TRUE(queue.Start()) << "the PDF print queue is needed: " << queue.Why;
+  TQtPrintSystem system;
+  TPrinter printer(system);
+  const auto& names = printer.GetPrinters();
+  const auto it = std::find(names.begin(), names.end(), kTestQueue);
+  ASSERT_NE(it, names.end()) << "Qt does not see the queue " << kTestQueue;
+  printer.SetPrinterIndex(static_cast<int32_t>(it - names.begin()));
+  EXPECT_FALSE(printer.GetLandscape());
+
+  const std::string marker = "VMCUPS" + std::to_string(getpid()) + "X" + std::to_string(time(nullptr));
+  printer.Title = marker + " title cut after thirty-one characters";
+  printer.BeginDoc();
+  int32_t dpi = 0, ydpi = 0;
+  printer.GetResolution(dpi, ydpi);
+  ASSERT_GT(dpi, 0);
+  TCanvas& c = printer.Canvas();
+  SetFontPoints(c, 12, 0);
+  c.TextOut(dpi / 2, dpi / 2, marker);
+  const int32_t module = std::max(1, dpi / 100);
+  DrawBarPattern(c, Code39("VM-39"), dpi / 2, module, dpi / 2, dpi);
+  DrawBarPattern(c, Interleaved25("20261207"), dpi / 2, module, dpi / 2, 2 * dpi);
+  const int32_t dashX = dpi * 6;
+  c.SetPenStyle(TPenStyle::Dash);
+  c.MoveTo(dashX, 0);
+  c.LineTo(dashX, printer.GetPageHeight());
+  printer.NewPage();
+  c.TextOut(dpi / 2, dpi / 2, "Второй лист"_w);
+  printer.EndDoc();
+
+  const std::string pdf = queue.WaitForPdf(marker);
+  ASSERT_FALSE(pdf.empty()) << "no PDF with " << marker << " appeared in " << queue.Dir;
+  EXPECT_EQ(CupsQueue::PageCount(pdf), 2);
+  const std::string text = CupsQueue::PdfText(pdf);
+  EXPECT_LT(text.find(marker), text.find("Второй лист"));
+
+  TempDir dir;
+  const std::string page = dir / "page1.pgm";
+  ASSERT_TRUE(CupsQueue::PageImage(pdf, 1, page));
+  const std::string codes = CupsQueue::Barcodes(page);
+  EXPECT_NE(codes.find("CODE-39:VM-39"), std::string::npos) << codes;
+  EXPECT_NE(codes.find("I2/5:20261207"), std::string::npos) << codes;
+  GreyImage image;
+  ASSERT_TRUE(image.Load(page));
+  // The page's origin is the printable area's; the line lies within a
+  // margin's width of where it was drawn.
+  const int found = DashedColumn(image, 0, image.Width);
+  EXPECT_GE(found, 0);
+  EXPECT_NEAR(found, dashX * 300 / dpi, 300 / 2);
+}
+
+TEST(CupsPrint, DeviceModesCarryPaperAndOrientationOntoTheQueue) {
+  CupsQueue queue;
+  ASSERT_TRUE(queue.Start()) << "the PDF print queue is needed: " << queue.Why;
+  TQtPrintSystem system;
+  TDeviceCaps portrait, landscape;
+  std::string mode = system.DriverDeviceMode(kTestQueue);
+  ASSERT_TRUE(DevModeValid(mode));
+  ASSERT_TRUE(system.DeviceCaps(kTestQueue, mode, portrait));
+  ASSERT_TRUE(SetDevModeOrientation(mode, true));
+  ASSERT_TRUE(system.DeviceCaps(kTestQueue, mode, landscape));
+  EXPECT_LT(portrait.PageWidth, portrait.PageHeight);
+  EXPECT_GT(landscape.PageWidth, landscape.PageHeight);
+  TDevMode fields;
+  ASSERT_TRUE(ReadDevMode(mode, fields));
+  EXPECT_EQ(fields.DeviceName, kTestQueue);
+}
+
+}  // namespace
+}  // namespace vm::test
