@@ -86,6 +86,27 @@ void TRecordingCanvas::FillRect(int32_t left, int32_t top, int32_t right, int32_
   op.Color = rgb;
 }
 
+void TRecordingCanvas::Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  TRecordedOp& op = Add(TRecordedOp::kEllipse);
+  op.X1 = left;
+  op.Y1 = top;
+  op.X2 = right;
+  op.Y2 = bottom;
+  op.Color = penColor_;
+  op.Brush = brush_;
+}
+
+void TRecordingCanvas::StretchPicture(const TPicture& /*picture*/, int32_t left, int32_t top, int32_t right,
+                                      int32_t bottom, TTransparency mode, uint32_t transparentColor) {
+  TRecordedOp& op = Add(TRecordedOp::kPicture);
+  op.X1 = left;
+  op.Y1 = top;
+  op.X2 = right;
+  op.Y2 = bottom;
+  op.Transparency = mode;
+  op.Color = transparentColor;
+}
+
 namespace {
 
 class TRecordingJob : public IPrintJob {

@@ -14,7 +14,10 @@
 #include "ui/password.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_window.h"
+#include "output/qt/label_preview_window.h"
 #include "output/qt/qt_print_system.h"
+#include "output/price_tag_draw.h"
+#include "ui/qt/qt_canvas.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/window_steps.h"
 #include "ui/startup.h"
@@ -59,6 +62,8 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   InstallUiServices(&ui);
   TQtPrintSystem printSystem;
   InstallPrintSystem(&printSystem);
+  InstallPictureReader(ReadQtPicture);
+  InstallLabelPreview(RunLabelPreview);
   InitProgramDirectory();
   SetCommandLine(argc, argv);
   // The start-of-day document runs on the document road before the main
