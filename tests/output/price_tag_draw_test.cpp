@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <tuple>
 
+#include "config/data_dir.h"
 #include "output/price_tag_rig.h"
 #include "platform/encoding.h"
 
@@ -255,6 +257,36 @@ TEST(PriceTagDraw, BarcodeZonesAndFaultyZones) {
   fills = page.Only(TRecordedOp::kFill);
   ASSERT_EQ(fills.size(), 2u);
   EXPECT_EQ(std::tuple(fills[0].X1, fills[0].X2 - fills[0].X1), std::tuple(295 - 18, 5));
+}
+
+TEST(PriceTagModel, PicturesLoadForOneTagAtATime) {
+  struct Fake : TPicture {
+    int32_t Width() const override { return 1; }
+    int32_t Height() const override { return 1; }
+  };
+  std::vector<std::string> asked;
+  InstallPictureReader([&](const std::string& path) -> std::unique_ptr<TPicture> {
+    asked.push_back(path);
+    if (path.ends_with("bad.bmp")) throw std::runtime_error("unreadable");
+    return path.ends_with("sign.bmp") ? std::make_unique<Fake>() : nullptr;
+  });
+  SetDataDir("/data/");
+  TGOList objects;
+  for (const char* name : {"sign.bmp", "bad.bmp", "none.bmp", "/abs/sign.bmp"}) {
+    TGraphObject& g = *NewGraphObject(objects);
+    g.Kind = 6;
+    g.FileName = name;
+  }
+  NewGraphObject(objects)->FileName = "line.bmp";  // not a picture object
+  LoadPictures(objects);
+  EXPECT_EQ(asked, (std::vector<std::string>{"/data/sign.bmp", "/data/bad.bmp", "/data/none.bmp", "/abs/sign.bmp"}));
+  EXPECT_TRUE(objects[0]->Picture != nullptr && objects[1]->Picture == nullptr && objects[2]->Picture == nullptr &&
+              objects[3]->Picture != nullptr);
+  EXPECT_EQ(Pictures().Count(), 2);
+  ReleasePictures(objects);
+  EXPECT_TRUE(objects[0]->Picture == nullptr && Pictures().Count() == 0);
+  InstallPictureReader(nullptr);
+  SetDataDir("");
 }
 
 TEST(PriceTagDraw, SizesAtTheCanvasResolution) {

@@ -5,9 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <cstdlib>
 #include <QPushButton>
 
+#include "config/data_dir.h"
+#include "foundation/barcodes/bar_patterns.h"
 #include "output/document_price_rig.h"
+#include "output/price_tag_draw.h"
+#include "ui/qt/qt_canvas.h"
 #include "ui/qt/modal.h"
 #include "ui/qt/qt_text.h"
 
@@ -74,6 +79,48 @@ TEST(LabelPreviewWindow, ButtonsSpacedEvenlyAndAMinimumSize) {
   EXPECT_EQ(form.NextButton()->x(), 4 * gap + 3 * form.PrintButton()->width());
   EXPECT_EQ(Text(form.PositionPanel()), "1/1");
   EXPECT_FALSE(form.PreviousButton()->isEnabled() || form.NextButton()->isEnabled());
+}
+
+}  // namespace
+}  // namespace vm::test
+
+namespace vm::test {
+namespace {
+
+// A picture for people to look at: the demo's label in the preview, filled
+// as its price-tag document fills it; taken only when VELOMAR_SCREENSHOTS
+// names a folder.
+TEST(Screenshot, LabelPreviewOfTheDemoLabel) {
+  const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
+  if (folder == nullptr) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
+  ZoneCompiling compiling;
+  const std::string demo = std::string(VELOMAR_SOURCE_DIR) + "/demo/";
+  TSettingsModel m;
+  ASSERT_TRUE(ReadConfigurationFile(0, demo + "program.ini", m));
+  ASSERT_GT(m.PriceTags.Count(), 0);
+  const TCennik& layout = *m.PriceTags.GetItem(0);
+  SetDataDir(demo);
+  InstallPictureReader(ReadQtPicture);
+  LoadPictures(layout.Graphics);
+  TPrintCenList queue;
+  const char* goods[][3] = {{"Велосипед горный «Урал»", "18990.00", "460000001221"},
+                            {"Звонок велосипедный", "320.00", "460000000370"}};
+  for (const auto& g : goods) {
+    TCennik& tag = *AddPrintCen(queue, layout, 3).Tag;
+    SetZoneText(*tag.GetZone(0), "Магазин «Колосок»"_w);
+    SetZoneText(*tag.GetZone(1), Utf8ToCp1251(g[0]));
+    SetZoneText(*tag.GetZone(2), g[1]);
+    SetZoneText(*tag.GetZone(3), Interleaved25(g[2]));
+    SetZoneText(*tag.GetZone(4), "7.12.2026");
+  }
+  TPrevCenForm form(queue);
+  form.resize(640, 520);
+  form.show();
+  QTest::qWait(300);
+  form.grab().save(QString::fromLocal8Bit(folder) + "/label_preview.png");
+  form.close();
+  ReleasePictures(layout.Graphics);
+  InstallPictureReader(nullptr);
 }
 
 }  // namespace
