@@ -11,6 +11,7 @@
 #include "config/price_tags.h"
 #include "config/registries.h"
 #include "documents/document_compiler.h"
+#include "bench/document_rig.h"
 #include "documents/document_recalc.h"
 #include "language/interpreter.h"
 #include "platform/encoding.h"
@@ -33,37 +34,8 @@ std::string Description(const std::string& work) {
          work + "ENDSECTION\n";
 }
 
-[[noreturn]] void Fail(const std::string& why) {
-  std::fprintf(stderr, "%s\n", Cp1251ToUtf8(why).c_str());
-  std::abort();
-}
-
-struct RecalcRig {
-  explicit RecalcRig(const std::string& work) {
-    formats.Add({"A4", ""});
-    blanks.Add("B")->SetText(kFormBlank);
-    context.Bases = &bases;
-    context.Blanks = &blanks;
-    context.AutoParams = &params;
-    context.PageFormats = &formats;
-    context.StandardPaper = "A4";
-    context.PriceTags = &tags;
-    text = Description(work);
-    int line = 0;
-    if (CompileDocument(doc, {"BENCH", text, false}, context, line) != 0) Fail(doc.ErrorMessage);
-    Interp().BeginDocumentRun();
-    Interp().ExecProgram(doc.Programs.Init);
-    if (Interp().Aborted()) Fail(Interp().RuntimeErrorText());
-    if (doc.Forms.GetItem(0)->RowCount() != 10000) Fail("rows missing");
-  }
-  TUsedBaseList bases;
-  TBlanks blanks;
-  TAutoList params;
-  TPageFormatList formats;
-  TCenList tags;
-  TCompileContext context;
-  std::string text;
-  TCompiledDocument doc;
+struct RecalcRig : BenchDocument {
+  explicit RecalcRig(const std::string& work) : BenchDocument(kFormBlank, Description(work), 10000) {}
 };
 
 void BM_RecalcTenThousandRows(benchmark::State& state) {

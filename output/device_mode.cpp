@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/encoding.h"
+
 namespace vm {
 
 namespace {
@@ -38,7 +40,7 @@ void PutName(std::string& b, std::size_t at, const std::string& name) {
   std::copy_n(name.begin(), std::min(name.size(), kNameLen - 1), b.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
-bool Refuse(std::string* why, const char* reason) {
+bool Refuse(std::string* why, const std::string& reason) {
   if (why != nullptr) *why = reason;
   return false;
 }
@@ -46,15 +48,15 @@ bool Refuse(std::string* why, const char* reason) {
 }  // namespace
 
 bool DevModeValid(const std::string& bytes, std::string* why) {
-  if (bytes.size() < kMinSize) return Refuse(why, "record too short");
+  if (bytes.size() < kMinSize) return Refuse(why, "запись короче своих полей"_w);
   const std::size_t size = Get16(bytes, kOffSize);
   const std::size_t extra = Get16(bytes, kOffDriverExtra);
-  if (size < kMinSize) return Refuse(why, "record size too small");
-  if (size + extra > bytes.size()) return Refuse(why, "record size beyond the stored bytes");
+  if (size < kMinSize) return Refuse(why, "размер записи меньше её полей"_w);
+  if (size + extra > bytes.size()) return Refuse(why, "запись длиннее сохранённых байтов"_w);
   const int16_t orientation = static_cast<int16_t>(Get16(bytes, kOffOrientation));
   if ((Get32(bytes, kOffFields) & kDmOrientation) != 0 && orientation != kDmPortrait &&
       orientation != kDmLandscape)
-    return Refuse(why, "orientation not 1 or 2");
+    return Refuse(why, "ориентация не 1 и не 2"_w);
   return true;
 }
 

@@ -64,7 +64,7 @@ struct TDevMode {
 
 // Whether stored bytes hold a record that may be applied: the record's own
 // size and its driver part lie within the bytes and its orientation, when
-// set, is 1 or 2. why gets the reason when it does not.
+// set, is 1 or 2. why gets the reason (Windows-1251) when it does not.
 bool DevModeValid(const std::string& bytes, std::string* why = nullptr);
 
 // Reads the public fields of valid bytes; false (and mode untouched) for

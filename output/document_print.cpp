@@ -121,6 +121,8 @@ void TDocumentPrinter::StartJob(const std::string& name) {
 
 void TDocumentPrinter::PrintJob(const std::string& name) {
   TPrinter& printer = Printer();
+  // A document without a width has no copy to place: no sheet is wasted.
+  if (doc_.Options.Width <= 0) throw TPrintError{kFailOther};
   StartJob(name);
   int32_t xDpi = 0, yDpi = 0;
   printer.GetResolution(xDpi, yDpi);
@@ -129,7 +131,6 @@ void TDocumentPrinter::PrintJob(const std::string& name) {
   canvas.SetFontPixelsPerInch(std::max(xDpi, yDpi));
   SetFontPoints(canvas, 8, kFontBold);
   pageHeight_ = printer.GetPageHeight();
-  if (doc_.Options.Width <= 0) throw TPrintError{kFailOther};
   if (!ComputePrintGeometry(printer.GetPageWidth(), pageHeight_, xDpi, printer.GetLandscape(),
                             doc_.Options.Width, Settings().CompressedPrint, g_))
     throw TPrintError{kFailTooWide};
@@ -310,6 +311,14 @@ void RestoreAfterPrinting(TCompiledDocument& doc, const TDocumentPrintHooks& hoo
 }  // namespace
 
 void PrintDocument(TCompiledDocument& doc, const std::string& name, const TDocumentPrintHooks& hooks) {
+  // A program that prints (PRINTCLICK) runs again for every printed page;
+  // printing from there would start a job inside the job.
+  static bool printing = false;
+  if (printing) return;
+  printing = true;
+  struct TPrintingMark {
+    ~TPrintingMark() { printing = false; }
+  } mark;
   if (!PrintAllowed(doc, hooks)) return;
   SetNumberVariable(doc.Predefined.PrintProgress, 1);
   TPrinter& printer = Printer();

@@ -40,10 +40,6 @@ QPageSize PageSizeOf(const TPaperRequest& paper) {
   return QPageSize(QSizeF(paper.Width / 10.0, paper.Height / 10.0), QPageSize::Millimeter);
 }
 
-void ChoosePrinter(QPrinter& printer, const std::string& name) {
-  printer.setOutputFormat(QPrinter::NativeFormat);
-  printer.setPrinterName(ToQt(name));
-}
 
 class TQtPrintJob : public IPrintJob {
  public:
@@ -56,6 +52,7 @@ class TQtPrintJob : public IPrintJob {
   bool Begin() {
     if (!painter_.begin(printer_.get())) return false;
     canvas_.emplace(painter_, printer_->resolution());
+    canvas_->SetExclusive(true);
     return true;
   }
   TCanvas& Canvas() override { return *canvas_; }
@@ -81,6 +78,18 @@ class TQtPrintJob : public IPrintJob {
 };
 
 }  // namespace
+
+bool TQtPrintSystem::Choose(QPrinter& printer, const std::string& name) const {
+  if (!OutputFile.empty()) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(ToQt(OutputFile));
+    return name == kPdfFilePrinter;
+  }
+  if (QPrinterInfo::printerInfo(ToQt(name)).isNull()) return false;
+  printer.setOutputFormat(QPrinter::NativeFormat);
+  printer.setPrinterName(ToQt(name));
+  return printer.isValid();
+}
 
 bool ApplyDevModeToPrinter(const std::string& devMode, QPrinter& printer) {
   TDevMode mode;
@@ -122,28 +131,29 @@ std::string DevModeFromPrinter(const QPrinter& printer, const std::string& base)
 }
 
 std::vector<std::string> TQtPrintSystem::PrinterNames() {
+  if (!OutputFile.empty()) return {kPdfFilePrinter};
   std::vector<std::string> names;
   for (const QString& name : QPrinterInfo::availablePrinterNames()) names.push_back(FromQt(name));
   return names;
 }
 
-std::string TQtPrintSystem::DefaultPrinterName() { return FromQt(QPrinterInfo::defaultPrinterName()); }
+std::string TQtPrintSystem::DefaultPrinterName() {
+  return OutputFile.empty() ? FromQt(QPrinterInfo::defaultPrinterName()) : kPdfFilePrinter;
+}
 
 std::string TQtPrintSystem::DriverDeviceMode(const std::string& name) {
-  const QPrinterInfo info = QPrinterInfo::printerInfo(ToQt(name));
-  if (info.isNull()) return {};
+  if (const auto it = driverModes_.find(name); it != driverModes_.end()) return it->second;
   QPrinter printer(QPrinter::HighResolution);
-  ChoosePrinter(printer, name);
-  if (!printer.isValid()) return {};
-  printer.setPageSize(info.defaultPageSize());
+  if (!Choose(printer, name)) return {};
+  const QPrinterInfo info = QPrinterInfo::printerInfo(ToQt(name));
+  printer.setPageSize(info.isNull() ? QPageSize(QPageSize::A4) : info.defaultPageSize());
   printer.setPageOrientation(QPageLayout::Portrait);
-  return DevModeFromPrinter(printer, {});
+  return driverModes_[name] = DevModeFromPrinter(printer, {});
 }
 
 bool TQtPrintSystem::DeviceCaps(const std::string& name, const std::string& devMode, TDeviceCaps& caps) {
   QPrinter printer(QPrinter::HighResolution);
-  ChoosePrinter(printer, name);
-  if (!printer.isValid() || QPrinterInfo::printerInfo(ToQt(name)).isNull()) return false;
+  if (!Choose(printer, name)) return false;
   ApplyDevModeToPrinter(devMode, printer);
   const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
   caps = {page.width(), page.height(), printer.resolution(), printer.resolution()};
@@ -152,10 +162,8 @@ bool TQtPrintSystem::DeviceCaps(const std::string& name, const std::string& devM
 
 std::unique_ptr<IPrintJob> TQtPrintSystem::StartDoc(const std::string& name, const std::string& devMode,
                                                     const std::string& title) {
-  if (QPrinterInfo::printerInfo(ToQt(name)).isNull()) return nullptr;
   auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  ChoosePrinter(*printer, name);
-  if (!printer->isValid()) return nullptr;
+  if (!Choose(*printer, name)) return nullptr;
   ApplyDevModeToPrinter(devMode, *printer);
   printer->setDocName(ToQt(title));
   printer->setCreator(QStringLiteral("velomar"));
@@ -166,8 +174,7 @@ std::unique_ptr<IPrintJob> TQtPrintSystem::StartDoc(const std::string& name, con
 
 bool TQtPrintSystem::EditDeviceMode(const std::string& name, std::string& devMode) {
   QPrinter printer(QPrinter::HighResolution);
-  ChoosePrinter(printer, name);
-  if (!printer.isValid()) return false;
+  if (!Choose(printer, name)) return false;
   ApplyDevModeToPrinter(devMode, printer);
   QPageSetupDialog dialog(&printer, DialogOwner);
   if (dialog.exec() != QDialog::Accepted) return false;

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QPageLayout>
+#include <map>
+#include <string>
 
 #include "output/printer.h"
 
@@ -31,11 +33,25 @@ class TQtPrintSystem : public IPrintSystem {
   bool EditDeviceMode(const std::string& printer, std::string& devMode) override;
   void ProcessMessages() override;
 
+  // When set, every job is written to this PDF file instead of a queue,
+  // and the one printer listed is kPdfFilePrinter.
+  std::string OutputFile;
+  static constexpr const char* kPdfFilePrinter = "PDF";
+
   // The dialog's owner; none by default.
   QWidget* DialogOwner = nullptr;
   // Every job this system has handed to the print system, by title, for
   // callers that wait for their output.
   int32_t JobsSent = 0;
+  // Forgets the drivers' settings asked so far (they are asked once a
+  // printer, as the print system answers slowly).
+  void Forget() { driverModes_.clear(); }
+
+ private:
+  std::map<std::string, std::string> driverModes_;
+  // Points the printer at the named queue (or the output file); false when
+  // there is no such printer.
+  bool Choose(QPrinter& printer, const std::string& name) const;
 };
 
 }  // namespace vm

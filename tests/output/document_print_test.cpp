@@ -201,6 +201,7 @@ TEST(DocumentPrint, FailuresAreToldAfterTheJobAndLeaveTheDocumentAsBetweenJobs) 
   r.Doc.Options.Width = 0;
   r.Print();
   EXPECT_EQ(r.Box(), "Ошибка печати");
+  EXPECT_TRUE(r.system.Jobs.empty());
 }
 
 TEST(DocumentPrint, ProgramsAndChecksMayStopPrintingBeforeAnyJob) {
@@ -227,6 +228,23 @@ TEST(DocumentPrint, ProgramsAndChecksMayStopPrintingBeforeAnyJob) {
   EXPECT_EQ(none.Box(), "Неверные установки принтера");
   EXPECT_EQ(none.system.Jobs.size(), 0u);
   EXPECT_EQ(none.Var("PRINTPROGRESS"), 0.0L);
+}
+
+TEST(DocumentPrint, AProgramThatPrintsWhilePrintingStartsNoSecondJob) {
+  PrintRig r;
+  r.Build("WIDTH = 500\nPRINTCOPIES = 1", "WORK\nPRINTCLICK(1)\nENDSECTION\n", 1);
+  struct PrintingUi : ScriptedUi {
+    std::function<void()> OnPrint;
+    void DocPrintClick() override {
+      ScriptedUi::DocPrintClick();
+      if (OnPrint) OnPrint();
+    }
+  } ui;
+  ui.OnPrint = [&r] { r.Print(); };
+  r.Print();
+  EXPECT_GE(ui.PrintClicks, 2);  // every page's WORK asked
+  EXPECT_EQ(r.system.Jobs.size(), 1u);
+  EXPECT_TRUE(ui.Boxes.empty());
 }
 
 TEST(DocumentPrint, PixelsFollowTheHorizontalResolutionAndTheFontTheLarger) {

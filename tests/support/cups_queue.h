@@ -106,6 +106,17 @@ struct GreyImage {
   std::vector<unsigned char> Pixels;
   bool Load(const std::string& path);
   unsigned char At(int x, int y) const { return Pixels[static_cast<std::size_t>(y) * Width + x]; }
+  // Turned a quarter: a landscape page the print system lays on portrait
+  // paper, read the way it was drawn.
+  GreyImage Turned() const {
+    GreyImage t;
+    t.Width = Height;
+    t.Height = Width;
+    t.Pixels.resize(Pixels.size());
+    for (int y = 0; y < Height; ++y)
+      for (int x = 0; x < Width; ++x) t.Pixels[static_cast<std::size_t>(x) * t.Width + (Height - 1 - y)] = At(x, y);
+    return t;
+  }
 };
 
 inline bool GreyImage::Load(const std::string& path) {

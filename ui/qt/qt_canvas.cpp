@@ -21,6 +21,7 @@ TQtCanvas::TQtCanvas(QPainter& painter, int32_t pixelsPerInch)
   pen_.setWidth(1);
   pen_.setCapStyle(Qt::SquareCap);
   pen_.setJoinStyle(Qt::MiterJoin);
+  textState_ = false;
   painter_.setPen(pen_);
   painter_.setBrush(Qt::NoBrush);
   painter_.setRenderHint(QPainter::Antialiasing, false);
@@ -40,6 +41,8 @@ void TQtCanvas::ApplyFont() {
       font_.setPixelSize(std::max(1, static_cast<int>(std::lround(double(height_) * height_ / cell))));
   }
   metrics_.reset();
+  fontWidths_ = nullptr;
+  textState_ = false;
 }
 
 const QFontMetrics& TQtCanvas::Metrics() {
@@ -54,7 +57,11 @@ void TQtCanvas::SetFont(int32_t height, uint8_t style) {
   ApplyFont();
 }
 
-void TQtCanvas::SetFontColor(uint32_t rgb) { fontColor_ = ColorFromBgr(rgb); }
+void TQtCanvas::SetFontColor(uint32_t rgb) {
+  const QColor color = ColorFromBgr(rgb);
+  if (color != fontColor_) textState_ = false;
+  fontColor_ = color;
+}
 
 void TQtCanvas::SetFontName(std::string_view family) {
   if (family.empty() || family == family_) return;
@@ -63,7 +70,13 @@ void TQtCanvas::SetFontName(std::string_view family) {
 }
 
 int32_t TQtCanvas::TextWidth(std::string_view text) {
-  return Metrics().horizontalAdvance(ToQt(text));
+  if (!exclusive_) return Metrics().horizontalAdvance(ToQt(text));
+  if (fontWidths_ == nullptr) fontWidths_ = &widths_[{family_, height_, style_}];
+  std::string key(text);
+  if (const auto it = fontWidths_->find(key); it != fontWidths_->end()) return it->second;
+  const int32_t width = Metrics().horizontalAdvance(ToQt(text));
+  fontWidths_->emplace(std::move(key), width);
+  return width;
 }
 
 int32_t TQtCanvas::TextHeight(std::string_view) { return Metrics().height(); }
@@ -71,6 +84,15 @@ int32_t TQtCanvas::TextHeight(std::string_view) { return Metrics().height(); }
 void TQtCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
   if (!transparent_ && brush_.Style == TBrushStyle::Solid)
     FillRect(x, y, x + TextWidth(text), y + TextHeight(text), brush_.Color);
+  if (exclusive_) {
+    if (!textState_) {
+      painter_.setFont(font_);
+      painter_.setPen(fontColor_);
+      textState_ = true;
+    }
+    painter_.drawText(x, y + Metrics().ascent(), ToQt(text));
+    return;
+  }
   painter_.save();
   painter_.setFont(font_);
   painter_.setPen(fontColor_);
@@ -80,23 +102,27 @@ void TQtCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
 
 void TQtCanvas::SetPenWidth(int32_t width) {
   pen_.setWidth(width < 1 ? 1 : width);
+  textState_ = false;
   painter_.setPen(pen_);
 }
 
 void TQtCanvas::SetPenColor(uint32_t rgb) {
   pen_.setColor(ColorFromBgr(rgb));
+  textState_ = false;
   painter_.setPen(pen_);
 }
 
 void TQtCanvas::MoveTo(int32_t x, int32_t y) { at_ = QPoint(x, y); }
 
 void TQtCanvas::LineTo(int32_t x, int32_t y) {
+  textState_ = false;
   painter_.setPen(pen_);
   painter_.drawLine(at_, QPoint(x, y));
   at_ = QPoint(x, y);
 }
 
 void TQtCanvas::Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  textState_ = false;
   painter_.setPen(pen_);
   painter_.setBrush(Qt::NoBrush);
   painter_.drawRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
@@ -115,6 +141,7 @@ void TQtCanvas::SetPenStyle(TPenStyle style) {
   pen_.setStyle(i < std::size(kStyles) ? kStyles[i] : Qt::SolidLine);
   // Dashes of a wide pen scale with it; a hairline's are device pixels.
   pen_.setCapStyle(style == TPenStyle::Solid ? Qt::SquareCap : Qt::FlatCap);
+  textState_ = false;
   painter_.setPen(pen_);
 }
 

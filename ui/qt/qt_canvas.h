@@ -6,9 +6,12 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <unordered_map>
 
 #include "foundation/draw/canvas.h"
 
@@ -61,6 +64,12 @@ class TQtCanvas : public TCanvas {
 
   const QFont& Font() const { return font_; }
 
+  // The painter is this canvas's alone (a print job's): text leaves the
+  // painter's font and pen for the next text instead of restoring them,
+  // and text widths are kept per font, as long pages measure the same
+  // texts again and again.
+  void SetExclusive(bool exclusive) { exclusive_ = exclusive; }
+
  private:
   void ApplyFont();
   const QFontMetrics& Metrics();
@@ -77,6 +86,12 @@ class TQtCanvas : public TCanvas {
   TPenStyle penStyle_ = TPenStyle::Solid;
   int32_t fontPpi_;
   bool transparent_ = true;
+  bool exclusive_ = false;
+  // In exclusive use: whether the painter holds the text's font and pen.
+  bool textState_ = false;
+  using TWidthCache = std::unordered_map<std::string, int32_t>;
+  std::map<std::tuple<std::string, int32_t, uint8_t>, TWidthCache> widths_;
+  TWidthCache* fontWidths_ = nullptr;
   QPoint at_;
 };
 

@@ -3,7 +3,9 @@
 // PDF as drawn.
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QPrinterInfo>
+#include <QRadioButton>
 #include <unistd.h>
 
 #include "foundation/barcodes/bar_patterns.h"
@@ -12,6 +14,7 @@
 #include "output/device_mode.h"
 #include "support/cups_queue.h"
 #include "support/temp_dir.h"
+#include "tests/ui/qt/modal.h"
 
 namespace vm::test {
 namespace {
@@ -83,6 +86,24 @@ TEST(CupsPrint, DeviceModesCarryPaperAndOrientationOntoTheQueue) {
   TDevMode fields;
   ASSERT_TRUE(ReadDevMode(mode, fields));
   EXPECT_EQ(fields.DeviceName, kTestQueue);
+
+  // The settings dialog turns the page back upright; the driver's part of
+  // the record comes back as it went in.
+  fields.DriverData = "kept";
+  std::string edited = WriteDevMode(fields);
+  QString seen;
+  WhenModal([&seen](QWidget* dialog) {
+    seen = dialog->metaObject()->className();
+    for (QRadioButton* b : dialog->findChildren<QRadioButton*>())
+      if (b->objectName() == "portrait") b->click();
+    qobject_cast<QDialog*>(dialog)->accept();
+  });
+  ASSERT_TRUE(system.EditDeviceMode(kTestQueue, edited)) << seen.toStdString();
+  EXPECT_FALSE(PaperOfDevMode(edited).Landscape);
+  ASSERT_TRUE(ReadDevMode(edited, fields));
+  EXPECT_EQ(fields.DriverData, "kept");
+  WhenModal([](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); });
+  EXPECT_FALSE(system.EditDeviceMode(kTestQueue, edited));
 }
 
 }  // namespace

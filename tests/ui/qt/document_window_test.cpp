@@ -23,6 +23,7 @@
 #include "foundation/tables/dbf.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
+#include "tests/ui/qt/income_run.h"
 #include "tests/ui/qt/date_answer.h"
 #include "tests/ui/qt/modal.h"
 #include "ui/data_view.h"
@@ -45,24 +46,10 @@ std::string Trim(std::string s) {
   return s;
 }
 
-TMyMenuItem* FindItem(QMenu* menu, const QString& caption) {
-  for (QAction* a : menu->actions()) {
-    if (a->menu())
-      if (TMyMenuItem* found = FindItem(a->menu(), caption)) return found;
-    if (auto* item = qobject_cast<TMyMenuItem*>(a); item && item->text() == caption) return item;
-  }
-  return nullptr;
-}
+using test::IncomeRun;
 
-
-// Gives the section of a description a new body.
 void ReplaceSection(std::string& text, const std::string& name, const std::string& body) {
-  const std::string end = "ENDSECTION";
-  std::size_t at = text.find("\n" + name);
-  ASSERT_NE(at, std::string::npos) << name;
-  at = text.find('\n', at + 1) + 1;
-  const std::size_t stop = text.find(end, at);
-  text.replace(at, stop - at, body + "\n");
+  test::ReplaceDescriptionSection(text, name, body);
 }
 
 int32_t RecordCount(const std::string& path) {
@@ -88,58 +75,24 @@ std::map<int, std::string> Column(const std::string& path, const char* key, cons
 
 class DocumentWindowTest : public ::testing::Test {
  protected:
-  DocumentWindowTest() {
-    for (const auto& e : fs::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
-      fs::copy_file(e.path(), fs::path(home.Dir()) / e.path().filename());
-  }
+  DocumentWindowTest() : home(run.home) {}
 
   // Runs the program, chooses the income document from its menu, lets
   // inWindow work in the document window, and leaves.
   void RunIncome(std::function<void(TDocumentWindow&)> inWindow,
                  std::function<void(std::string&)> edit = nullptr,
                  const char* document = "Приход товара") {
-    TMainProgramHooks hooks;
-    hooks.DocumentShown = std::move(inWindow);
-    hooks.Shown = [edit, document, this](TMainWindow& w) {
-      if (OnMainWindow) OnMainWindow(w);
-      TMyMenuItem* item = nullptr;
-      for (QMenu* menu : w.DocMenus())
-        if (!item) item = FindItem(menu, QString::fromUtf8(document));
-      ASSERT_NE(item, nullptr);
-      if (edit) edit(item->Doc()->Description);
-      test::ConfirmNextDateDialog();
-      item->trigger();
-      test::ClickInMessageBox("Да");
-      w.close();
-    };
-    char name[] = "velomar";
-    char* argv[] = {name, nullptr};
-    EXPECT_EQ(RunMainProgram(1, argv, hooks), 0);
+    run.OnMainWindow = OnMainWindow;
+    run.Run(std::move(inWindow), std::move(edit), document);
   }
 
-  // Insert, the code typed and taken from the look-up list with Enter, then
-  // the quantity, the column the entry goes on to.
   static void EnterByCode(TDocumentWindow& window, TDataViewWidget& table, const char* code,
                           const char* qty, bool finish = true) {
-    TDataView& view = table.View();
-    auto* list = window.findChild<THelpListBox*>();
-    ASSERT_NE(list, nullptr);
-    QTest::keyClick(&table, Qt::Key_Insert);
-    ASSERT_TRUE(view.Editing());
-    ASSERT_EQ(view.CurCol(), 0);
-    test::TypeText(table.Editor(), QString::fromUtf8(code));
-    ASSERT_TRUE(list->isVisible());
-    if (!finish) return;
-    QTest::keyClick(table.Editor(), Qt::Key_Return);
-    EXPECT_FALSE(list->isVisible());
-    ASSERT_TRUE(view.Editing());
-    ASSERT_EQ(view.CurCol(), 3);
-    test::TypeText(table.Editor(), QString::fromUtf8(qty));
-    QTest::keyClick(table.Editor(), Qt::Key_Return);
-    EXPECT_FALSE(view.Editing());
+    IncomeRun::EnterByCode(window, table, code, qty, finish);
   }
 
-  test::ProgramHome home;
+  IncomeRun run;
+  test::ProgramHome& home;
   std::function<void(TMainWindow&)> OnMainWindow;
 };
 
