@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <cstdio>
 
+#include "platform/calc_spreadsheet.h"
 #include "platform/encoding.h"
 #include "ui/qt/font_families.h"
 #include "ui/qt/main_program.h"
@@ -16,5 +17,10 @@ int main(int argc, char **argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8("Веломар"));
   vm::UseFormFont();
-  return vm::RunMainProgram(argc, argv);
+  // Started by the first report function; quit when the program ends.
+  vm::TCalcSpreadsheet calc;
+  vm::InstallSpreadsheetServices(&calc);
+  const int code = vm::RunMainProgram(argc, argv);
+  vm::InstallSpreadsheetServices(nullptr);
+  return code;
 }

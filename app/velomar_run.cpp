@@ -19,6 +19,8 @@
 #include "documents/headless_steps.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
+#include "output/devices/serial_scanner.h"
+#include "platform/calc_spreadsheet.h"
 #include "platform/encoding.h"
 #include "ui/startup.h"
 
@@ -148,6 +150,10 @@ int main(int argc, char** argv) {
 
   TRunServices services(std::move(answers));
   InstallUiServices(&services);
+  TScannerInstallation scanner;
+  // Started by the first report function; quit when main returns.
+  TCalcSpreadsheet calc;
+  InstallSpreadsheetServices(&calc);
   InitProgramDirectory();
   SetCommandLine(argc, argv);
 

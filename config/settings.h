@@ -96,10 +96,11 @@ bool SaveAutoParamsTo(const std::string& fileName, const TSettingsModel& m);
 bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m);
 bool SaveConfiguration();
 bool SaveAutoParams();
-// What SaveAutoParams writes, for a commit that puts "manager.ini" in place
-// together with the tables; KeepSettingsCopies makes the numbered copies of
-// the file a save keeps before that.
+// What SaveAutoParams and SaveLocalSettings write, for a commit that puts
+// the files in place together with the tables; KeepSettingsCopies makes the
+// numbered copies of a file that a save keeps, before that.
 std::string AutoParamsText(const TSettingsModel& m);
+std::string LocalSettingsText(const TSettingsModel& m);
 bool KeepSettingsCopies(const std::string& fileName);
 bool SaveLocalSettings();
 

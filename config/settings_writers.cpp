@@ -284,7 +284,9 @@ bool SaveAutoParamsTo(const std::string& fileName, const TSettingsModel& m) {
   return AutoParamsWriter(m).Commit(fileName, kBackups);
 }
 
-bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m) {
+namespace {
+
+TSettingsWriter LocalSettingsWriter(const TSettingsModel& m) {
   TSettingsWriter w;
   w.Section(kSecCommon);
   w.Key(4, kKeyMainRect, RectToStr(m.MainWindowRect));
@@ -317,7 +319,15 @@ bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m) {
 
   w.Section(kSecPrinter);
   w.Key(4, kKeyPrinterName, m.PrinterName);
-  return w.Commit(fileName, kBackups);
+  return w;
+}
+
+}  // namespace
+
+std::string LocalSettingsText(const TSettingsModel& m) { return LocalSettingsWriter(m).Text(); }
+
+bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m) {
+  return LocalSettingsWriter(m).Commit(fileName, kBackups);
 }
 
 bool SaveConfiguration() { return SaveConfigurationTo(ProgramIniName(), Settings()); }

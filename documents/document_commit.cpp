@@ -43,7 +43,8 @@ bool CommitDocument(TCompiledDocument& doc) {
   }
   TSettingsModel& m = Settings();
   // The run's parameters and the next operation number go into
-  // "manager.ini" in the same change as the bases, so that a crash leaves
+  // "manager.ini" (this workstation's own parameters into "local.ini") in
+  // the same change as the bases, so that a crash leaves
   // the tables and the numbers they were written under (a check's number)
   // all before or all after. A commit that failed leaves nothing of the
   // run behind, in memory or on disk.
@@ -52,8 +53,10 @@ bool CommitDocument(TCompiledDocument& doc) {
   const std::string operationBefore = GetSysVarText(kSysVarNoOperat, 0, 0);
   doc.AutoParams.List().CopyTo(m.AutoParams);
   NextOperationNumber();
-  const bool copiesKept = KeepSettingsCopies(ManagerIniName());
-  std::vector<TWholeFile> files{{ManagerIniName(), AutoParamsText(m), false}};
+  bool copiesKept = KeepSettingsCopies(ManagerIniName());
+  copiesKept = KeepSettingsCopies(LocalIniName()) && copiesKept;
+  std::vector<TWholeFile> files{{ManagerIniName(), AutoParamsText(m), false},
+                                {LocalIniName(), LocalSettingsText(m), false}};
   std::string failure;
   if (!doc.Bases.WriteSavedBases(failure, files)) {
     paramsBefore.CopyTo(m.AutoParams);
@@ -62,10 +65,11 @@ bool CommitDocument(TCompiledDocument& doc) {
     Ui().MsgBox(failure + "\r"_w + "Результаты не сохранены."_w, "Ошибка"_w, kMbError);
     return false;
   }
-  // A "manager.ini" outside the tables' folder cannot join their change;
-  // it is saved after them.
-  bool saved = copiesKept && (files.front().Written || SaveAutoParams());
-  saved = SaveLocalSettings() && saved;
+  // A settings file outside the tables' folder ("local.ini" beside the
+  // program while the data lie elsewhere) cannot join their change; it is
+  // saved after them.
+  bool saved = copiesKept && (files[0].Written || SaveAutoParams());
+  saved = (files[1].Written || SaveLocalSettings()) && saved;
   if (!saved) {
     const std::string text = "Не удалось сохранить параметры программы"_w;
     Ui().LogError(text);

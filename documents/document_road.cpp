@@ -10,6 +10,7 @@
 #include "config/sysvars.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/values/dates.h"
+#include "language/scanner_port.h"
 #include "platform/services.h"
 #include "ui/main_state.h"
 
@@ -111,6 +112,7 @@ bool RunDocument(TDocData& doc, TDocumentSteps& steps, int32_t& errorLine, int32
     }
     if (locking) UnlockBases();
   }
+  ReleaseScanner(Settings().SerialRecord);
   steps.ClearRun();
   Settings().LastDate = s.Clock.BaseDate();
   Settings().LastTime = s.Clock.BaseTime();

@@ -41,7 +41,8 @@ class TDocumentSteps {
   // off, the compiled document cleared.
   virtual void ClearRun() {}
   // Open workbooks of the spreadsheet application closed unsaved, at the
-  // start of a run and, with quit, the application released at its end.
+  // start of a run and, with quit, at its end, when the application is
+  // also hidden (it stays for the next run).
   virtual void CloseWorkbooks(bool /*quit*/) {}
   // The main window: disabled during the run, its state put back after.
   virtual bool DisableMainWindow() { return true; }

@@ -20,6 +20,11 @@ constexpr uint32_t kExitQuestionFlags = 0x2024;
 
 enum class TCondition { Passed, Failed, Error };
 
+// The windows that take scanner lines, the newest last: a nested document
+// window takes them while it is open.
+std::mutex gScanTargetsMutex;
+std::vector<TDocumentWindowLogic*> gScanTargets;
+
 // A condition that cannot be evaluated or is no number is reported (for
 // rows) and lets the check pass.
 TCondition EvalCondition(TCompiledDocument& doc, TExprChain& condition, bool report) {
@@ -169,7 +174,22 @@ bool CheckTableRows(TCompiledDocument& doc, TFormPar& form, int32_t onlyRow) {
 }
 
 TDocumentWindowLogic::TDocumentWindowLogic(TCompiledDocument& doc, std::string caption)
-    : doc_(doc), caption_(std::move(caption)) {}
+    : doc_(doc), caption_(std::move(caption)) {
+  const std::lock_guard<std::mutex> lock(gScanTargetsMutex);
+  gScanTargets.push_back(this);
+}
+
+TDocumentWindowLogic::~TDocumentWindowLogic() {
+  const std::lock_guard<std::mutex> lock(gScanTargetsMutex);
+  gScanTargets.erase(std::remove(gScanTargets.begin(), gScanTargets.end(), this), gScanTargets.end());
+}
+
+void OnScannerData(const uint8_t* data, std::size_t length) {
+  // Lock order: the receiver's, this one, then the window's own.
+  const std::lock_guard<std::mutex> lock(gScanTargetsMutex);
+  if (!gScanTargets.empty())
+    gScanTargets.back()->PushScanLine(std::string(reinterpret_cast<const char*>(data), length));
+}
 
 void TDocumentWindowLogic::Show(bool firstShowing) {
   mayClose_ = confirmed_ = commit_ = printed_ = closePending_ = false;

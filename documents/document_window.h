@@ -25,6 +25,9 @@ bool CheckTableRows(TCompiledDocument& doc, TFormPar& form, int32_t onlyRow = -1
 class TDocumentWindowLogic {
  public:
   TDocumentWindowLogic(TCompiledDocument& doc, std::string caption);
+  ~TDocumentWindowLogic();
+  TDocumentWindowLogic(const TDocumentWindowLogic&) = delete;
+  TDocumentWindowLogic& operator=(const TDocumentWindowLogic&) = delete;
 
   // The first showing runs INIT, a later one the REENTRY part; then the
   // document is recalculated.
@@ -89,5 +92,10 @@ class TDocumentWindowLogic {
   std::function<void()> scanWake_;
   bool draining_ = false;
 };
+
+// The scanner port's line callback (its receive thread): the line waits in
+// the document window that is open, the newest one when windows nest;
+// without one it is dropped.
+void OnScannerData(const uint8_t* data, std::size_t length);
 
 }  // namespace vm

@@ -10,6 +10,7 @@
 #include "documents/document_compiler.h"
 #include "documents/document_window.h"
 #include "language/interpreter.h"
+#include "language/report_list.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 
@@ -22,6 +23,11 @@ namespace {
 constexpr int kMaxHeadlessPasses = 1000;
 
 }  // namespace
+
+void THeadlessSteps::CloseWorkbooks(bool quit) {
+  CloseAllReports(false);
+  if (quit) Spreadsheet().SetVisible(false);
+}
 
 bool THeadlessSteps::AskPassword(int32_t level) {
   if (level < 1 || level > 16) return false;

@@ -19,6 +19,8 @@ class THeadlessSteps : public TDocumentSteps {
   bool Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCode) override;
   TPassesResult RunPasses(TDocData& doc) override;
   void ClearRun() override { doc_.Clear(); }
+  // Unsaved workbooks closed; after the run the application only hidden.
+  void CloseWorkbooks(bool quit) override;
 
   TCompiledDocument& Document() { return doc_; }
 

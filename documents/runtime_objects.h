@@ -16,6 +16,7 @@
 #include "language/expr_context.h"
 #include "language/form_objects.h"
 #include "language/instructions.h"
+#include "platform/spreadsheet.h"
 
 namespace vm {
 
@@ -167,12 +168,6 @@ struct TLinkItem {
   int32_t CellSelect = 0;
   int32_t BaseAdd = 0;
   int32_t BaseEdit = 0;
-};
-
-// A spreadsheet report a program opened; freeing it closes the report.
-class IWorkbook {
- public:
-  virtual ~IWorkbook() = default;
 };
 
 struct TOleRec {

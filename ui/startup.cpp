@@ -10,6 +10,7 @@
 #include "foundation/values/dates.h"
 #include "language/archive_check.h"
 #include "language/registry_context.h"
+#include "language/scanner_port.h"
 #include "language/zone_compiler.h"
 #include "platform/disk_space.h"
 #include "platform/encoding.h"
@@ -196,6 +197,7 @@ int StartUp(const TStartUpOptions& options) {
 }
 
 void ShutDown() {
+  CloseScanner();
   SaveLocalSettings();
   CloseErrorLog();
   WriteBasePathIni();

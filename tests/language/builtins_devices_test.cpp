@@ -8,6 +8,7 @@
 #include "expr_fakes.h"
 #include "language/evaluator.h"
 #include "language/report_list.h"
+#include "platform/calc_spreadsheet.h"
 #include "platform/encoding.h"
 #include "support/fake_devices.h"
 #include "support/scripted_ui.h"
@@ -52,6 +53,28 @@ TEST_F(ReportFunctions, WithoutTheApplicationEveryReportFunctionRefuses) {
         "COPYEXCELCELL(1, 1, 1, 2, 3, 4)", "EXCELCOPYSHEET(1, 1, 1)", "REPLACEWORDS(1, 1, 'a', 'b', 1)",
         "PRINTDOC(1, 1, 'P', 1)"})
     EXPECT_EQ(Run(text, 43), CallLog{"Start"}) << text;
+}
+
+// The office service itself, where no office can be found: each function
+// tries to start it, says why it cannot and gives error 43.
+class ReportFunctionsWithoutOffice : public vm::testing::FormulaTest {
+ protected:
+  ReportFunctionsWithoutOffice() { InstallSpreadsheetServices(&calc); }
+  ~ReportFunctionsWithoutOffice() override { InstallSpreadsheetServices(nullptr); }
+  ScriptedUi ui;
+  TCalcSpreadsheet calc{"/nonexistent/soffice"};
+};
+
+TEST_F(ReportFunctionsWithoutOffice, EveryFunctionSaysWhyAndGives43) {
+  for (const char* text : {"ADDEXCELREPORT('t', 'r')", "OPENEXCELREPORT('f')", "SAVEREPORT(1)", "CLOSEALLREPORTS(0)",
+                           "EXCELVIS(1)", "GETEXCELCELL(1, 1, 1, 1)", "SETEXCELCELL(1, 1, 1, 1, 'x')",
+                           "COPYEXCELROW(1, 1, 1, 2, 3)", "REPLACEWORDS(1, 1, 'a', 'b', 1)", "PRINTDOC(1, 1, 'P', 1)"}) {
+    ui.Boxes.clear();
+    EXPECT_EQ(Error(text), 43) << text;
+    ASSERT_EQ(ui.Boxes.size(), 1u) << text;
+    EXPECT_EQ(Cp1251ToUtf8(ui.Boxes[0].Caption + "|" + ui.Boxes[0].Text),
+              "Ошибка запуска Excel|Не найдена программа /nonexistent/soffice");
+  }
 }
 
 TEST_F(ReportFunctions, NumbersRunOnAndCloseEmptiesTheList) {

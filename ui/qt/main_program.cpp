@@ -7,6 +7,7 @@
 #include "config/data_dir.h"
 #include "config/settings.h"
 #include "documents/document_road.h"
+#include "output/devices/serial_scanner.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "ui/instance_mark.h"
@@ -60,6 +61,7 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   TQtUiServices ui;
   UiServices *before = &Ui();
   InstallUiServices(&ui);
+  TScannerInstallation scanner;
   TQtPrintSystem printSystem;
   InstallPrintSystem(&printSystem);
   InstallPictureReader(ReadQtPicture);

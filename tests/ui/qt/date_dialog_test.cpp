@@ -52,7 +52,7 @@ TEST_F(DateDialogTest, OkWaitsForALaterMomentAndOnlyTheButtonsCloseTheDialog) {
     okAtFirst = form->OkButton()->isEnabled();
     focusOnDate = form->focusWidget() == Edits(form)[0];
     // Enter while OK waits presses no other button.
-    QTest::keyClick(form->focusWidget(), Qt::Key_Return);
+    QTest::keyClick(form->focusWidget() ? form->focusWidget() : form, Qt::Key_Return);
     visibleAfterEnter = form->isVisible();
     QTest::keyClick(form, Qt::Key_Escape);
     visibleAfterEsc = form->isVisible();

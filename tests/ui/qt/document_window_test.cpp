@@ -26,6 +26,7 @@
 #include "tests/ui/qt/income_run.h"
 #include "tests/ui/qt/date_answer.h"
 #include "tests/ui/qt/modal.h"
+#include "tests/ui/qt/menu_items.h"
 #include "ui/data_view.h"
 #include "ui/qt/base_question_dialog.h"
 #include "ui/qt/data_view_widget.h"
@@ -46,6 +47,7 @@ std::string Trim(std::string s) {
   return s;
 }
 
+using test::FindItem;
 using test::IncomeRun;
 
 void ReplaceSection(std::string& text, const std::string& name, const std::string& body) {

@@ -14,6 +14,7 @@
 #include "support/program_home.h"
 #include "tests/ui/qt/date_answer.h"
 #include "tests/ui/qt/modal.h"
+#include "tests/ui/qt/menu_items.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/document_window.h"
 #include "ui/qt/main_program.h"
@@ -24,14 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TMyMenuItem* FindItem(QMenu* menu, const QString& caption) {
-  for (QAction* a : menu->actions()) {
-    if (a->menu())
-      if (TMyMenuItem* found = FindItem(a->menu(), caption)) return found;
-    if (auto* item = qobject_cast<TMyMenuItem*>(a); item && item->text() == caption) return item;
-  }
-  return nullptr;
-}
+using test::FindItem;
 
 class HelpListBoxTest : public ::testing::Test {
  protected:

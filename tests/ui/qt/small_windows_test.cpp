@@ -65,7 +65,11 @@ TEST(InputDialog, ReturnsTheTypedTextAndTheCheckBox) {
   EXPECT_EQ(request.Text, "Накладная"_w);
 }
 
+// Also when its parent, the main window, stands in a corner.
 TEST(InputDialog, StandsInTheMiddleOfTheScreen) {
+  QWidget mainWindow;
+  mainWindow.setGeometry(0, 0, 250, 100);
+  mainWindow.show();
   TInputRequest request;
   request.Caption = "Пароль"_w;
   QPoint offCentre(-1, -1);
@@ -74,7 +78,7 @@ TEST(InputDialog, StandsInTheMiddleOfTheScreen) {
                 QGuiApplication::primaryScreen()->availableGeometry().center();
     QTest::keyClick(modal, Qt::Key_Escape);
   });
-  EXPECT_FALSE(ShowInputDialog(request));
+  EXPECT_FALSE(ShowInputDialog(request, &mainWindow));
   EXPECT_LE(offCentre.manhattanLength(), 2) << offCentre.x() << "," << offCentre.y();
 }
 

@@ -1,0 +1,243 @@
+// The spreadsheet services on the real LibreOffice Calc: each test starts
+// the office through the service, fills workbooks made by openpyxl and
+// reads what was saved back with openpyxl.
+#include "platform/calc_spreadsheet.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "platform/encoding.h"
+#include "support/python_tools.h"
+#include "support/scripted_ui.h"
+#include "support/temp_dir.h"
+
+namespace vm::test {
+namespace {
+
+TEST(CalcVersionRule, LeadingNumberAgainstTheMinimum) {
+  EXPECT_TRUE(VersionAccepted("11.0", 8.0));
+  EXPECT_FALSE(VersionAccepted("7.0", 8.0));
+  EXPECT_TRUE(VersionAccepted("8.0a", 8.0));
+  EXPECT_TRUE(VersionAccepted("7.99995", 8.0));
+  EXPECT_FALSE(VersionAccepted("7.9998", 8.0));
+  EXPECT_DOUBLE_EQ(LeadingVersionNumber("7.4.7.2"), 7.4);
+  EXPECT_FALSE(VersionAccepted("", 8.0));
+  EXPECT_TRUE(VersionAccepted("7.4.7.2", kCalcMinimumVersion));
+}
+
+TEST(CalcLink, FieldsSurviveTheLine) {
+  const TCalcFields fields{"set", "a\tb", "c\\n", "line\r\nnext", ""};
+  const std::string line = TCalcLink::Encode(fields);
+  EXPECT_EQ(line.find('\n'), line.size() - 1);
+  EXPECT_EQ(TCalcLink::Decode(line.substr(0, line.size() - 1)), fields);
+}
+
+// Gone, or a zombie its parent has not yet reaped.
+bool ProcessGone(int pid) {
+  for (int i = 0; i < 100; ++i) {
+    const std::string stat = ReadBytes("/proc/" + std::to_string(pid) + "/stat");
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string::npos || stat.compare(close, 4, ") Z ") == 0) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return false;
+}
+
+class CalcReports : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(calc.Start()) << "LibreOffice Calc cannot be started: "
+                              << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes.back().Text));
+  }
+  // A report made from a template of the cells given (UTF-8, see WriteWorkbook).
+  std::unique_ptr<IWorkbook> Report(const std::vector<std::string>& cells, const std::string& name) {
+    WriteWorkbook(dir / "template.xlsx", cells);
+    std::string error;
+    auto book = calc.CreateReport(dir / "template.xlsx", dir / name, error);
+    EXPECT_TRUE(book) << Cp1251ToUtf8(error);
+    return book;
+  }
+  std::string Saved(const std::string& name) { return ReadWorkbook(dir / name); }
+
+  ScriptedUi ui;
+  TempDir dir;
+  TCalcSpreadsheet calc;
+};
+
+TEST_F(CalcReports, CellsAreReadWrittenFoundAndReplaced) {
+  auto book = Report({"A1=Отчет на ДАТА", "A2=Товар", "B2=Цена", "A3=ИТОГО ДАТА", "B7=#2.25",
+                      "E1=@2026-12-07", "E2=@2026-12-07T09:30:05"},
+                     "r.xlsx");
+  ASSERT_TRUE(book);
+  // A number written the Russian way is a number; anything else a text.
+  book->SetCell(1, 4, 2, "12,50");
+  book->SetCell(1, 4, 1, "1.2.3");
+  book->SetCellNum(1, 5, 2, -0.5);
+  book->SetRange(1, "C4", "Сахар"_w);
+  book->SetRangeNum(1, "D4", 3);
+  EXPECT_EQ(book->GetCell(1, 4, 2), "12,5");
+  EXPECT_EQ(book->GetRange(1, "B7"), "2,25");
+  EXPECT_EQ(Cp1251ToUtf8(book->GetRange(1, "C4")), "Сахар");
+  EXPECT_EQ(book->GetCell(1, 9, 9), "");
+  // Dates read as the Russian locale writes them.
+  EXPECT_EQ(book->GetCell(1, 1, 5) + "|" + book->GetRange(1, "E2"), "07.12.2026|07.12.2026 9:30:05");
+  int32_t row = 0, column = 0;
+  EXPECT_TRUE(book->FindCell(1, "товар"_w, row, column));
+  EXPECT_EQ(std::pair(row, column), std::pair(2, 1));
+  EXPECT_FALSE(book->FindCell(1, "нет такого"_w, row, column));
+  // The replacement holds the word again: one sweep, and it ends.
+  book->ReplaceWords(1, "дата"_w, "ДАТА и ДАТА"_w, true);
+  book->ReplaceWords(1, "Товар"_w, "12.5", false);
+  book->ReplaceWords(1, "", "пусто"_w, true);
+  // A sheet the workbook lacks reads empty and takes nothing.
+  book->SetCell(2, 1, 1, "x");
+  EXPECT_EQ(book->GetCell(2, 1, 1), "");
+  book->Close(true);
+  EXPECT_EQ(Saved("r.xlsx"),
+            "Лист1:\nA1='ДАТА и ДАТА'\nE1=datetime.datetime(2026, 12, 7, 0, 0)\nA2='12.5'\nB2='Цена'\n"
+            "E2=datetime.datetime(2026, 12, 7, 9, 30, 5)\nA3='ДАТА и ДАТА'\n"
+            "A4='1.2.3'\nB4=12.5\nC4='Сахар'\nD4=3\nB5=-0.5\nB7=2.25\n");
+}
+
+TEST_F(CalcReports, RowsCellsAndSheetsAreCopied) {
+  auto book = Report({"A1=Шапка", "A2=строка", "B2=#1", "A3=блок1", "A4=блок2", "A5=низ", "C1=#7"}, "c.xlsx");
+  ASSERT_TRUE(book);
+  book->CopyRow(1, 2, 3, 2);        // rows 3, 4 copies of row 2; the block moves to 5, 6
+  book->CopyRows(1, 5, 6, 7, 2);    // the block twice more at 7..10; "низ" to 11
+  book->CopyRow(1, 11, 11, 1);      // the inserted row is copied onto itself: stays empty
+  ASSERT_TRUE(book->CopyCell(1, 1, 3, 12, 2).Ok);
+  book->CopySheet(1, 2);
+  book->CopySheet(7, 1);
+  book->Save();
+  book->Close(false);
+  const std::string sheet =
+      "A1='Шапка'\nC1=7\nA2='строка'\nB2=1\nA3='строка'\nB3=1\nA4='строка'\nB4=1\n"
+      "A5='блок1'\nA6='блок2'\nA7='блок1'\nA8='блок2'\nA9='блок1'\nA10='блок2'\nA12='низ'\nB12=7\n";
+  EXPECT_EQ(Saved("c.xlsx"), "Лист1:\n" + sheet + "Лист1 (2):\n" + sheet + "Лист1 (3):\n" + sheet);
+}
+
+// Copies made row by row are done together; the result must be the one
+// the copies give one at a time.
+TEST_F(CalcReports, RowByRowCopiesComeOutAsOneAtATime) {
+  auto book = Report({"A1=Шапка", "A2=шаблон", "B2=#1", "A3=низ"}, "rows.xlsx");
+  ASSERT_TRUE(book);
+  for (int i = 0; i < 3; ++i) {
+    book->CopyRow(1, 2 + i, 3 + i, 1);
+    book->SetCell(1, 2 + i, 1, "строка "_w + std::to_string(i));
+  }
+  // A write into the source before its copy is copied with it.
+  book->SetCellNum(1, 5, 2, 7);
+  book->CopyRow(1, 5, 6, 1);
+  EXPECT_EQ(book->GetCell(1, 6, 2), "7");
+  book->Close(true);
+  EXPECT_EQ(Saved("rows.xlsx"),
+            "Лист1:\nA1='Шапка'\nA2='строка 0'\nB2=1\nA3='строка 1'\nB3=1\nA4='строка 2'\nB4=1\n"
+            "A5='шаблон'\nB5=7\nA6='шаблон'\nB6=7\nA7='низ'\n");
+}
+
+TEST_F(CalcReports, NewFilesFollowTheirExtensionAndNeverTheTemplate) {
+  WriteWorkbook(dir / "t.xlsx", {"A1=шаблон"});
+  const std::string templateBytes = ReadBytes(dir / "t.xlsx");
+  std::string error;
+  EXPECT_FALSE(calc.CreateReport(dir / "t.xlsx", dir / "t.xlsx", error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(ReadBytes(dir / "t.xlsx"), templateBytes);
+
+  WriteBytes(dir / "old.ods", "an older file");
+  for (const char* name : {"old.ods", "n.xls"}) {
+    auto book = calc.CreateReport(dir / "t.xlsx", dir / name, error);
+    ASSERT_TRUE(book) << Cp1251ToUtf8(error);
+    book->SetCellNum(1, 2, 1, 4);
+    book->Close(true);
+    auto again = calc.OpenReport(dir / name, error);
+    ASSERT_TRUE(again) << name;
+    EXPECT_EQ(Cp1251ToUtf8(again->GetCell(1, 1, 1)) + again->GetCell(1, 2, 1), "шаблон4") << name;
+  }
+  EXPECT_EQ(ReadBytes(dir / "old.ods").substr(30, 8), "mimetype");
+  EXPECT_EQ(ReadBytes(dir / "n.xls").substr(0, 4), "\xD0\xCF\x11\xE0");
+  EXPECT_FALSE(calc.OpenReport(dir / "missing.xlsx", error));
+  // The two workbooks still open are closed, unsaved.
+  calc.CloseAll(false);
+  EXPECT_TRUE(std::filesystem::exists(dir / "t.xlsx"));
+}
+
+TEST_F(CalcReports, AnOfficeThatDiedIsSaidAndReplacedAndNoneOutlivesTheService) {
+  const int first = calc.OfficePid();
+  ASSERT_GT(first, 0);
+  kill(first, SIGKILL);
+  ASSERT_TRUE(ProcessGone(first));
+  // A process whose threads are still going down is not yet reaped; the
+  // check asks the office itself after a pause.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  ui.Boxes.clear();
+  ASSERT_TRUE(calc.Start());
+  ASSERT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_EQ(Cp1251ToUtf8(ui.Boxes[0].Caption), "Ошибка запуска Excel");
+  EXPECT_EQ(ui.Boxes[0].Flags, kMbError);
+  const int second = calc.OfficePid();
+  EXPECT_NE(second, first);
+  auto book = Report({"A1=x"}, "after.xlsx");
+  ASSERT_TRUE(book);
+  EXPECT_EQ(book->GetCell(1, 1, 1), "x");
+  calc.Quit();
+  EXPECT_TRUE(ProcessGone(second));
+}
+
+// The text of a PDF the queue wrote into folder after since that holds
+// marker, waited for; empty when none comes.
+std::string PrintedWith(const std::string& folder, std::filesystem::file_time_type since,
+                        const std::string& marker) {
+  for (int i = 0; i < 300; ++i) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+      if (entry.path().extension() != ".pdf" || entry.last_write_time() < since) continue;
+      const std::string text = RunPython(
+          "import subprocess, sys\n"
+          "print(subprocess.run(['pdftotext', sys.argv[1], '-'], capture_output=True, text=True).stdout)",
+          {entry.path().string()});
+      if (text.find(marker) != std::string::npos) return text;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return "";
+}
+
+TEST_F(CalcReports, APrintedSheetReachesThePrintQueue) {
+  std::string folder = RunPython(
+      "import subprocess, sys\n"
+      "r = subprocess.run([sys.argv[1]], capture_output=True, text=True)\n"
+      "print(r.stdout.strip() if r.returncode == 0 else '')",
+      {std::string(VELOMAR_SOURCE_DIR) + "/scripts/start-cups"});
+  while (!folder.empty() && folder.back() == '\n') folder.pop_back();
+  ASSERT_FALSE(folder.empty()) << "the PDF print queue cannot be started (scripts/start-cups)";
+  std::filesystem::create_directories(folder);
+  const std::string marker = "Печать " + std::to_string(getpid());
+  auto book = Report({"A1=первый лист", "B2=#12.5"}, "print.xlsx");
+  ASSERT_TRUE(book);
+  book->CopySheet(1, 1);
+  book->SetCell(2, 1, 1, Utf8ToCp1251(marker));
+  const auto since = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(2);
+  const TSheetStatus printed = book->Print(2, "VelomarPDF", 1);
+  ASSERT_TRUE(printed.Ok) << Cp1251ToUtf8(printed.Text);
+  const std::string text = PrintedWith(folder, since, marker);
+  EXPECT_NE(text.find("12,5"), std::string::npos) << text;
+  EXPECT_EQ(text.find("первый лист"), std::string::npos) << text;
+  EXPECT_FALSE(book->Print(1, "НетТакогоПринтера"_w, 1).Ok);
+}
+
+TEST(CalcWithoutOffice, StartFailsWithTheReason) {
+  ScriptedUi ui;
+  TCalcSpreadsheet calc("/nonexistent/soffice");
+  EXPECT_FALSE(calc.Start());
+  ASSERT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_EQ(Cp1251ToUtf8(ui.Boxes[0].Caption), "Ошибка запуска Excel");
+  EXPECT_EQ(Cp1251ToUtf8(ui.Boxes[0].Text), "Не найдена программа /nonexistent/soffice");
+}
+
+}  // namespace
+}  // namespace vm::test
