@@ -80,6 +80,7 @@ class TRecordingCanvas : public TCanvas {
 
  private:
   TRecordedOp& Add(TRecordedOp::TKind kind);
+  TRecordedOp& AddBox(TRecordedOp::TKind kind, int32_t left, int32_t top, int32_t right, int32_t bottom);
   int32_t CharHeight() const;
 
   TRecordedJob& job_;

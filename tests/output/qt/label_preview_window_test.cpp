@@ -103,7 +103,7 @@ TEST(Screenshot, LabelPreviewOfTheDemoLabel) {
   InstallPictureReader(ReadQtPicture);
   LoadPictures(layout.Graphics);
   TPrintCenList queue;
-  const char* goods[][3] = {{"Велосипед горный «Урал»", "18990.00", "460000001221"},
+  const char* goods[][3] = {{"Велосипед горный «Урал»", "4990.00", "460000001221"},
                             {"Звонок велосипедный", "320.00", "460000000370"}};
   for (const auto& g : goods) {
     TCennik& tag = *AddPrintCen(queue, layout, 3).Tag;
