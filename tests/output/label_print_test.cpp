@@ -9,6 +9,7 @@
 
 #include "config/settings.h"
 #include "output/price_tag_rig.h"
+#include "output/device_mode.h"
 #include "output/printer.h"
 #include "platform/encoding.h"
 #include "support/scripted_ui.h"
@@ -153,6 +154,21 @@ TEST(LabelPrint, OneScaleFromTheFinerResolution) {
     if (op.Kind == TRecordedOp::kLine && op.Pen == TPenStyle::Dash && op.X1 == 0 && op.Y1 > 0) cuts.push_back(op.Y1);
   ASSERT_FALSE(cuts.empty());
   EXPECT_EQ(cuts.front(), 118 + 1 + 6);
+}
+
+TEST(LabelPrint, APageFormatStaysAppliedWhenItsPrinterIsChosenAgain) {
+  LabelRig rig;
+  TPageFormat format{"Ценник"_w, TRecordingPrintSystem::MakeDevMode("Labels", kPaperA4, true)};
+  AddPrintCen(rig.queue, LabelRig::Tag("a"), 1);
+  ASSERT_TRUE(PrintLabels(rig.queue, &format));
+  EXPECT_EQ(rig.system.Jobs.back().DevMode, format.DeviceMode);
+  // Lying A4: 2970 wide.
+  EXPECT_EQ(rig.system.Jobs.back().Caps.PageWidth, 2970);
+  Printer().SetPrinterIndex(0);
+  EXPECT_EQ(Printer().KeptDeviceMode(), format.DeviceMode);
+  // Another printer starts from its driver's settings.
+  Printer().SetPrinterIndex(1);
+  EXPECT_NE(Printer().KeptDeviceMode(), format.DeviceMode);
 }
 
 TEST(LabelPrint, TestPageTakesTheOrientationWithMoreLabels) {
