@@ -514,7 +514,7 @@ class ConfigReader {
         if (m_.ZoneCompiler)
           m_.ZoneCompiler->CompileCenZone(z, value);
         else
-          z.Text = value;
+          CompileCenZone(z, value);
         break;
       case kKeyFontName: z.FontName = value; break;
       case kKeyFontStyle: z.FontStyle = StrToFontStyle(value); break;

@@ -169,10 +169,13 @@ bool StartUpPassword(const TStartUpOptions& options) {
 
 int StartUp(const TStartUpOptions& options) {
   DesignerTestRun() = false;
-  // Price-tag zones compile as the settings load.
+  // Price-tag zones are only read with the settings; they compile once the
+  // password is accepted.
   static TZoneCompiler zoneCompiler;
+  InstallZoneCompiler(&zoneCompiler);
+  CenZoneCompileEnabled() = false;
   TSettingsModel& m = Settings();
-  m.ZoneCompiler = &zoneCompiler;
+  m.ZoneCompiler = nullptr;
   // Header texts of blanks carry the run's date, time and parameters.
   InstallExpandParams();
   TMainState& s = MainState();
@@ -187,12 +190,14 @@ int StartUp(const TStartUpOptions& options) {
   CheckDescriptions(m);
   s.ValidArchives = CheckArchiveConfigs(m);
   s.StartUpRefused = !StartUpPassword(options);
+  CenZoneCompileEnabled() = true;
   TDateRec date;
   TTimeRec time;
   ClockStart(m, options, date, time);
   if (!ClockStartAllowed(m, date)) return EndStartUp();
   StartClock(date, time);
   UnlockBases();
+  CompileAllCenZones(m.PriceTags);
   StartDay(m, options);
   return 0;
 }

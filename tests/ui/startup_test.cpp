@@ -12,6 +12,8 @@
 #include "config/data_dir.h"
 #include "config/date_index.h"
 #include "config/errorlog.h"
+#include "config/price_tags.h"
+#include "config/settings.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/values/dates.h"
 #include "platform/clock.h"
@@ -313,6 +315,23 @@ TEST_F(StartUpTest, TheStartUpPasswordIsAskedUnderTheLockAndARefusalStillStartsT
   ResetErrorLogRun();
   ASSERT_EQ(StartUp(options), 0);
   EXPECT_FALSE(MainState().StartUpRefused);
+}
+
+TEST_F(StartUpTest, PriceTagZonesCompileOnlyOnceThePasswordIsAnswered) {
+  const TCenZone* zone = nullptr;
+  bool compiledWhenAsked = true;
+  options.AskStartUpPassword = [&] {
+    zone = Settings().PriceTags.GetItem(0)->GetZone(0);
+    compiledWhenAsked = zone->Compiled != nullptr || CenZoneCompileEnabled();
+    return true;
+  };
+  ASSERT_EQ(StartUp(options), 0);
+  ASSERT_NE(zone, nullptr);
+  EXPECT_FALSE(compiledWhenAsked);
+  EXPECT_TRUE(CenZoneCompileEnabled());
+  // Every zone of the demo's label compiles.
+  for (const auto& z : Settings().PriceTags.GetItem(0)->Zones) EXPECT_NE(z->Compiled, nullptr) << z->Text;
+  CenZoneCompileEnabled() = false;
 }
 
 TEST_F(StartUpTest, ArchiveConfigurationsThatFailTheirCheckAreToldOnceAndGetNoItems) {

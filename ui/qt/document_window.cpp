@@ -526,6 +526,10 @@ void TDocumentWindow::Print() {
     frame_.RefreshButtons();
     frame_.UpdateStatusBar();
   };
+  hooks.AfterPriceTags = [this] {
+    activateWindow();
+    if (!tables_.empty()) tables_.front()->setFocus();
+  };
   PrintDocument(doc_, data_.MenuCaption, hooks);
 }
 

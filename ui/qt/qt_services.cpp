@@ -14,7 +14,7 @@
 namespace vm {
 
 TQtUiServices::TQtUiServices() = default;
-TQtUiServices::~TQtUiServices() = default;
+TQtUiServices::~TQtUiServices() { delete progress_.data(); }
 
 int32_t TQtUiServices::MsgBox(const std::string& text, const std::string& caption, uint32_t flags) {
   return ShowMessageBox(mainWindow_, text, caption, flags);
@@ -132,7 +132,7 @@ void TQtUiServices::SetMainWindow(QWidget* window) {
 }
 
 TProgressWindow& TQtUiServices::Progress() {
-  if (!progress_) progress_ = std::make_unique<TProgressWindow>(mainWindow_);
+  if (!progress_) progress_ = new TProgressWindow(mainWindow_);
   return *progress_;
 }
 

@@ -17,6 +17,7 @@
 #include "tests/ui/qt/modal.h"
 #include "ui/data_view.h"
 #include "ui/qt/data_view_widget.h"
+#include "tests/ui/qt/menu_items.h"
 #include "ui/qt/document_window.h"
 #include "ui/qt/help_list_box.h"
 #include "ui/qt/main_program.h"
@@ -24,14 +25,6 @@
 
 namespace vm::test {
 
-inline TMyMenuItem* FindMenuItem(QMenu* menu, const QString& caption) {
-  for (QAction* a : menu->actions()) {
-    if (a->menu())
-      if (TMyMenuItem* found = FindMenuItem(a->menu(), caption)) return found;
-    if (auto* item = qobject_cast<TMyMenuItem*>(a); item && item->text() == caption) return item;
-  }
-  return nullptr;
-}
 
 // Gives the section of a description a new body.
 inline void ReplaceDescriptionSection(std::string& text, const std::string& name, const std::string& body) {
