@@ -127,7 +127,10 @@ void TQtUiServices::DocPrintClick() {
 bool TQtUiServices::DocCheckAll() { return DocWindow.CheckAll ? DocWindow.CheckAll() : UiServices::DocCheckAll(); }
 
 void TQtUiServices::SetMainWindow(QWidget* window) {
-  if (window != mainWindow_) progress_.reset();
+  if (window != mainWindow_) {
+    delete progress_.data();
+    progress_ = nullptr;
+  }
   mainWindow_ = window;
 }
 

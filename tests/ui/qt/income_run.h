@@ -53,7 +53,7 @@ class IncomeRun {
       if (OnMainWindow) OnMainWindow(w);
       TMyMenuItem* item = nullptr;
       for (QMenu* menu : w.DocMenus())
-        if (!item) item = FindMenuItem(menu, QString::fromUtf8(document));
+        if (!item) item = FindItem(menu, QString::fromUtf8(document));
       ASSERT_NE(item, nullptr);
       if (edit) edit(item->Doc()->Description);
       ConfirmNextDateDialog();
