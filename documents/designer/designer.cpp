@@ -25,10 +25,6 @@ namespace vm {
 
 namespace {
 
-bool Ask(const std::string& text, const std::string& caption) {
-  return Ui().MsgBox(text, caption, kMbYesNoQuestion) == kIdYes;
-}
-
 // The first node from start on, in display order, without children and
 // with a description that is not blank.
 TDocNode* FindNextDescribedDoc(const TDocTree& tree, const TDocNode* start) {
@@ -138,12 +134,14 @@ void TDesigner::Show() {
   TabChanged(TDesignerTab::Commands);
   PointCompileAtWorkingCopies();
   PageFormats().CopyTo(PageFormatList);
+  FormatIndex = PageFormatList.Count() > 0 ? 0 : -1;
   shownFont_ = Misc.FontName;
   Misc.DefaultFormatName = live_.DefaultFormatName;
   Misc.Compressed = live_.CompressedPrint;
   Misc.SystemClock = live_.SystemClock;
   Misc.Title = live_.Title;
   Misc.ScrollText = std::to_string(ScrollPercentShown(live_.MouseScale));
+  ShowArchiveConfig(0);
   restartNeeded_ = false;
 }
 
@@ -280,6 +278,10 @@ TDesignerEnabling TDesigner::Enabling() const {
   e.AutoParamDelete = e.AutoParamChange = AutoParams.GetItem(AutoParamRow) != nullptr;
   e.BookEdits = currentBook_ != nullptr;
   e.BookEditColumns = e.BookEdits && currentBook_->CanEdit;
+  const TArchiveConfig* archive = CurrentArchive();
+  e.ArchiveConfigCommands = e.ArchiveEntryAdd = archive != nullptr;
+  e.ArchiveEntryChange = archive && ArchiveRow >= 1 && ArchiveRow <= archive->Count();
+  e.FormatCommands = PageFormatList.GetFormat(FormatIndex) != nullptr;
   return e;
 }
 
@@ -322,7 +324,7 @@ TDocNode* TDesigner::AddDocument() {
 
 bool TDesigner::DeleteDocument() {
   if (!Enabling().DocDelete) return false;
-  if (!Ask("Вы действительно хотите удалить "_w + selected_->Text + "?",
+  if (!AskYesNo("Вы действительно хотите удалить "_w + selected_->Text + "?",
            "Удаление документа"_w))
     return false;
   TDocNode* parent = selected_->Parent();
@@ -452,7 +454,7 @@ TDesignerRunEnd TDesigner::CheckStartOfDay() {
 }
 
 TDesignerRunEnd TDesigner::ExecuteStartOfDay() {
-  if (!Ask("Вы действительно хотите выполнить программу автозапуска ?"_w,
+  if (!AskYesNo("Вы действительно хотите выполнить программу автозапуска ?"_w,
            "Выполнение программы"_w))
     return {};
   return RunOnRoad(StartOfDay, false, StartOfDay.Description);
@@ -490,7 +492,7 @@ bool TDesigner::DeleteBlank() {
   TCurBlank* blank = CurrentBlank();
   if (!blank) return false;
   const std::string name = blank->Name;
-  if (!Ask("Вы действительно хотите удалить форму "_w + name + "?", "Удаление формы"_w))
+  if (!AskYesNo("Вы действительно хотите удалить форму "_w + name + "?", "Удаление формы"_w))
     return false;
   const int32_t index = currentBlank_;
   Blanks.Delete(name);
@@ -600,7 +602,7 @@ bool TDesigner::EditBase(const TBaseDialogTexts& t) {
 
 bool TDesigner::DeleteBase() {
   if (!currentBase_) return false;
-  if (!Ask("Вы действительно хотите удалить базу "_w + currentBase_->FileName + "?",
+  if (!AskYesNo("Вы действительно хотите удалить базу "_w + currentBase_->FileName + "?",
            "Удаление базы"_w))
     return false;
   const int32_t row = CurrentBaseRow();
@@ -629,7 +631,7 @@ bool TDesigner::EditField(const TFieldDialogTexts& t) {
 bool TDesigner::DeleteField() {
   TFieldRecord f;
   if (!currentBase_ || !currentBase_->GetField(FieldRow, f)) return false;
-  if (!Ask("Вы действительно хотите удалить поле "_w + f.Name + "?", "Удаление поля"_w))
+  if (!AskYesNo("Вы действительно хотите удалить поле "_w + f.Name + "?", "Удаление поля"_w))
     return false;
   currentBase_->DeleteField(f.Name);
   FieldRow = std::max(0, std::min(FieldRow, currentBase_->FieldCount() - 1));
@@ -668,7 +670,7 @@ bool TDesigner::AddBook(const std::string& alias, const std::string& name) {
 
 bool TDesigner::DeleteBook() {
   if (!currentBook_) return false;
-  if (!Ask("Вы действительно хотите удалить справочник "_w + currentBook_->Name + "?",
+  if (!AskYesNo("Вы действительно хотите удалить справочник "_w + currentBook_->Name + "?",
            "Удаление справочника"_w))
     return false;
   const int32_t index = currentBookIndex_;
@@ -741,7 +743,7 @@ bool TDesigner::AddAutoParam(const std::string& name, const std::string& value,
 bool TDesigner::DeleteAutoParam() {
   TAPar* p = AutoParams.GetItem(AutoParamRow);
   if (!p) return false;
-  if (!Ask("Вы действительно хотите удалить автопараметр "_w + p->Name + "?",
+  if (!AskYesNo("Вы действительно хотите удалить автопараметр "_w + p->Name + "?",
            "Удаление автопараметра"_w))
     return false;
   AutoParams.DeleteItem(AutoParamRow);

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
 #include "config/data_dir.h"
 #include "config/price_tags.h"
+#include "config/scramble.h"
 #include "config/settings.h"
 #include "platform/encoding.h"
 #include "support/faulty_files.h"
@@ -401,3 +403,162 @@ TEST_F(DesignerTest, AutoParametersAreAddedLocalAndChanged) {
 }
 
 }  // namespace
+
+TEST(DesignerRules, PasswordsIgnoreCaseAndSurroundingBlanksAndKeepTenCharacters) {
+  EXPECT_TRUE(PasswordConfirmed("  секрет "_w, "СЕКРЕТ"_w));
+  EXPECT_TRUE(PasswordConfirmed("", "   "));
+  EXPECT_FALSE(PasswordConfirmed("abc", "abd"));
+  EXPECT_EQ(PasswordFromDialog("  abcdefghijkl "), "ABCDEFGHIJ");
+}
+
+TEST_F(DesignerTest, APasswordChangedReachesTheConfigurationOnlyOnApply) {
+  const TPasswordRecords before = Settings().Passwords;
+  designer.SetPassword(11, PasswordFromDialog(" вход "_w));
+  EXPECT_EQ(Settings().Passwords, before);
+  designer.Apply();
+  std::string s;
+  UnpackPassword(Settings().Passwords[10], 11, s);
+  EXPECT_EQ(s, "ВХОД"_w);
+  EXPECT_EQ(TDesigner::PasswordItems().size(), 14u);
+  EXPECT_EQ(TDesigner::PasswordItems()[10], "Пароль на вход в программу"_w);
+}
+
+TEST_F(DesignerTest, ScannerPortIsStoredByNameAndAnUnknownNameIsKept) {
+  designer.StoreScannerPort(7);
+  EXPECT_EQ(designer.ScannerPortName(), "COM8");
+  EXPECT_EQ(designer.ScannerPortIndex(), 7);
+  designer.SetCloseAfterCommand(true);
+  TPortConfig config = designer.ScannerConfigForEdit();
+  config[0] = 0x5A;
+  designer.SetScannerConfig(config);
+  // Neither the port configuration nor the flag may overwrite the name.
+  EXPECT_EQ(designer.ScannerPortName(), "COM8");
+  EXPECT_TRUE(designer.CloseAfterCommand());
+  designer.Apply();
+  EXPECT_EQ(Settings().SerialRecord[0], 0x5A);
+  const std::string odd = "/dev/ttyUSB0";
+  std::copy(odd.begin(), odd.end(), designer.Serial.begin() + sizeof(TPortConfig));
+  EXPECT_EQ(designer.ScannerPortIndex(), -1);
+  EXPECT_EQ(designer.ScannerPortName(), odd);
+}
+
+TEST_F(DesignerTest, TypedFontPrefixIsTakenAtOnceAndCancelUndoesIt) {
+  const std::string font = DefaultFontName();
+  designer.Fonts = {"Arial", "Courier New", "Times New Roman"};
+  EXPECT_EQ(designer.SetFontText("cour"), 1);
+  EXPECT_EQ(DefaultFontName(), "Courier New");
+  ui.Answers = {kIdYes};
+  EXPECT_TRUE(designer.Cancel());
+  EXPECT_EQ(DefaultFontName(), font);
+}
+
+TEST_F(DesignerTest, ANewBaseDirectoryOrNetworkEndsOkWithTheRestartNotice) {
+  designer.ChooseBaseDir(designer.Misc.BaseDir);
+  EXPECT_TRUE(designer.Ok());
+  EXPECT_EQ(ui.Boxes.back().Text, "Необходимо перезапустить программу"_w);
+  designer.Hide();
+  designer.Show();
+  ui.Boxes.clear();
+  EXPECT_TRUE(designer.Ok());
+  EXPECT_TRUE(ui.Boxes.empty());
+  designer.Hide();
+  designer.Show();
+  designer.ClickNetwork(designer.Misc.Network);
+  EXPECT_TRUE(designer.Ok());
+  EXPECT_EQ(ui.Boxes.back().Text, "Необходимо перезапустить программу"_w);
+}
+
+TEST_F(DesignerTest, ArchiveEntryDialogOffersOnlyDatabasesNotYetEntered) {
+  ASSERT_EQ(designer.CurrentArchiveIndex(), 0);
+  TArchiveEntryDialog add = designer.ArchiveEntryDialog(false);
+  EXPECT_EQ(std::count(add.BaseChoices.begin(), add.BaseChoices.end(), "ПРИХОД"_w), 0);
+  EXPECT_EQ(std::count(add.BaseChoices.begin(), add.BaseChoices.end(), "ТОВАРЫ"_w), 1);
+  designer.ArchiveRow = 1;
+  TArchiveEntryDialog edit = designer.ArchiveEntryDialog(true);
+  EXPECT_EQ(std::count(edit.BaseChoices.begin(), edit.BaseChoices.end(), "ПРИХОД"_w), 1);
+  EXPECT_EQ(edit.Values.Base, "ПРИХОД"_w);
+  EXPECT_EQ(edit.Values.GroupField, "нет"_w);
+  EXPECT_TRUE(edit.CanConfirm());
+  // The goods have no date field; a group field "нет" is offered anyway.
+  add.ChooseBase("ТОВАРЫ"_w);
+  EXPECT_TRUE(add.DateFields.empty());
+  EXPECT_EQ(add.GroupFields.back(), "нет"_w);
+  EXPECT_FALSE(add.CanConfirm());
+  add.ChooseBase("ПРИХОД"_w);
+  EXPECT_FALSE(add.CanConfirm()) << "already entered, so not offered";
+  edit.ChooseBase("ПРИХОД"_w);
+  edit.Values.LastRecord = "Оставлять"_w;
+  ASSERT_TRUE(edit.CanConfirm());
+  EXPECT_TRUE(designer.EditArchiveEntry(edit.Values));
+  EXPECT_EQ(designer.ArchiveRows()[0][4], "Оставлять"_w);
+}
+
+TEST_F(DesignerTest, ArchiveConfigurationsAreNamedUniquelyAndDeletingShowsTheNextByIndex) {
+  ASSERT_TRUE(designer.AddArchiveConfig("  Касса "_w));
+  EXPECT_EQ(designer.CurrentArchive()->Name, "Касса"_w);
+  EXPECT_FALSE(designer.AddArchiveConfig("касса"_w));
+  ASSERT_TRUE(designer.AddArchiveConfig("Склад"_w));
+  EXPECT_NE(designer.ArchiveConfigs.GetConfig(1)->ID, designer.ArchiveConfigs.GetConfig(2)->ID);
+  EXPECT_FALSE(designer.RenameArchiveConfig("КАССА"_w));
+  EXPECT_TRUE(designer.RenameArchiveConfig("склад"_w));
+  designer.ShowArchiveConfig(1);
+  ui.Answers = {kIdYes};
+  EXPECT_TRUE(designer.DeleteArchiveConfig());
+  EXPECT_EQ(designer.CurrentArchive()->Name, "склад"_w);
+  ui.Answers = {kIdYes};
+  EXPECT_TRUE(designer.DeleteArchiveConfig());
+  EXPECT_EQ(designer.CurrentArchiveIndex(), 0) << "the last went, so the one before";
+  ui.Answers = {kIdYes};
+  EXPECT_TRUE(designer.DeleteArchiveConfig());
+  EXPECT_EQ(designer.CurrentArchive(), nullptr);
+  EXPECT_TRUE(designer.ArchiveRows().empty());
+  EXPECT_EQ(Settings().ArchiveConfigs.Count(), 1) << "only the working copy changed";
+}
+
+TEST_F(DesignerTest, ArchiveEntriesAreDeletedByRowAndABadOneIsFoundByTheCheck) {
+  EXPECT_TRUE(designer.CheckArchiveConfig());
+  designer.ArchiveRow = 2;
+  ui.Answers = {kIdYes};
+  EXPECT_TRUE(designer.DeleteArchiveEntry());
+  EXPECT_EQ(ui.Boxes.back().Text, "Вы действительно хотите удалить базу ПРОДАЖИ из конфигурации?"_w);
+  EXPECT_EQ(designer.ArchiveRow, 1);
+  ASSERT_TRUE(designer.AddArchiveEntry({"ТОВАРЫ"_w, "NONE", "нет"_w, "Удалять"_w, "", ""}));
+  EXPECT_EQ(designer.ArchiveRow, 2);
+  designer.ArchiveRow = 1;
+  EXPECT_FALSE(designer.CheckArchiveConfig());
+  EXPECT_EQ(designer.ArchiveRow, 2);
+  EXPECT_EQ(ui.Boxes.back().Caption, "Ошибка проверки"_w);
+}
+
+// A printer whose driver hands out a fixed settings block.
+class PrinterHost : public TDesignerHost {
+ public:
+  std::string PrinterSettings(const std::string&) override { return "DEV"; }
+  bool EditPrinterSettings(const std::string&, std::string& data) override {
+    data += "+A4";
+    return true;
+  }
+};
+
+TEST_F(DesignerTest, PageFormatsTakeThePrintersSettingsAndNamesWithoutCommas) {
+  PrinterHost printer;
+  TDesigner d{Settings(), printer};
+  d.Show();
+  const int32_t count = d.PageFormatList.Count();
+  d.AddPageFormat();
+  ASSERT_EQ(d.FormatIndex, count);
+  EXPECT_EQ(d.PageFormatList.GetItem(count).Name, "Новый формат"_w);
+  EXPECT_EQ(d.PageFormatList.GetItem(count).DeviceMode, "DEV");
+  EXPECT_TRUE(d.EditPageFormat());
+  EXPECT_EQ(d.PageFormatList.GetItem(count).DeviceMode, "DEV+A4");
+  d.RenamePageFormat("Ценник 5,8 x 4,0"_w);
+  EXPECT_EQ(d.PageFormatList.GetItem(count).Name, "Ценник 5.8 x 4.0"_w);
+  d.MakeDefaultFormat();
+  d.Apply();
+  EXPECT_EQ(Settings().DefaultFormatName, "Ценник 5.8 x 4.0"_w);
+  ASSERT_NE(PageFormats().FindByName("ценник 5.8 x 4.0"_w), nullptr);
+  d.DeletePageFormat();
+  EXPECT_EQ(d.PageFormatList.Count(), count);
+  EXPECT_EQ(d.FormatIndex, count - 1);
+  d.Hide();
+}

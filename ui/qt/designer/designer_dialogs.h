@@ -31,6 +31,13 @@ bool ShowAddBookDialog(const std::vector<std::string>& aliases,
 bool ShowAddAutoParamDialog(const std::string& caption, std::string& name, std::string& value,
                             const std::vector<std::string>& names, std::string& typeName,
                             QWidget* parent);
+// "Изменение пароля" for the password of that list item: the password
+// typed twice, returned as it is stored (trimmed, upper-cased, at most 10
+// characters).
+bool ShowPasswordDialog(const std::string& caption, std::string& password, QWidget* parent);
+// "Параметры удаления периода базы": one database of an archive
+// configuration; dialog.Values holds what OK confirmed.
+bool ShowArchiveEntryDialog(TArchiveEntryDialog& dialog, QWidget* parent);
 // The preview of a compiled form.
 void ShowBlankPreview(TCurBlank& blank, const TAutoList& params, QWidget* parent);
 

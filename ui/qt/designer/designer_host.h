@@ -22,6 +22,8 @@ class TQtDesignerHost : public TDesignerHost {
   std::vector<std::string> FontNames() const override;
   bool RunDocument(TDocData& doc, int32_t& errorLine) override;
   void EnableDesigner(bool on) override;
+  std::string PrinterSettings(const std::string& printer) override;
+  bool EditPrinterSettings(const std::string& printer, std::string& data) override;
   void SetWindow(TDesignerWindow* window) { window_ = window; }
 
  private:

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -169,8 +170,52 @@ class TStartOfDayTab : public TDesignerTabBase {
   QPushButton *Check, *Execute;
 };
 
-// "Разное", "Архивация", "Ярлыки" and "Печать": what the configuration
-// holds, shown; their editors come later.
+class TMiscTab : public TDesignerTabBase {
+ public:
+  TMiscTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+
+  QLineEdit *Title, *BaseDir, *Scroll;
+  QRadioButton *SystemClock, *ManualClock;
+  QComboBox *Font, *Port;
+  QCheckBox *Network, *ClosePort;
+  QListWidget* Passwords;
+  QPushButton *Browse, *PortSettings, *ChangePassword;
+};
+
+class TArchiveTab : public TDesignerTabBase {
+ public:
+  TArchiveTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+  QComboBox* Configs;
+  QTableWidget* Grid;
+  QPushButton *AddConfig, *DeleteConfig, *RenameConfig, *CheckConfig;
+  QPushButton *AddEntry, *DeleteEntry, *EditEntry;
+
+ private:
+  void FillGrid();
+  void LayOutColumns();
+  void AskName(bool rename);
+  void EditEntryDialog(bool editing);
+};
+
+class TPrintingTab : public TDesignerTabBase {
+ public:
+  TPrintingTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+
+  QListWidget* Formats;
+  QLabel* DefaultFormat;
+  QComboBox* Printer;
+  QCheckBox* Compressed;
+  QPushButton *Add, *Delete, *Format, *Rename, *MakeDefault;
+};
+
+// "Ярлыки": what the configuration holds, shown; its editor comes later.
 class TSummaryTab : public TDesignerTabBase {
  public:
   TSummaryTab(TDesigner& designer, TDesignerTab tab, QWidget* parent);
