@@ -11,6 +11,7 @@
 #include "config/scramble.h"
 #include "config/settings.h"
 #include "platform/encoding.h"
+#include "ui/startup.h"
 #include "support/faulty_files.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
@@ -411,13 +412,16 @@ TEST(DesignerRules, PasswordsIgnoreCaseAndSurroundingBlanksAndKeepTenCharacters)
   EXPECT_EQ(PasswordFromDialog("  abcdefghijkl "), "ABCDEFGHIJ");
 }
 
-TEST_F(DesignerTest, APasswordChangedReachesTheConfigurationOnlyOnApply) {
+TEST_F(DesignerTest, APasswordChangedReachesTheSavedConfigurationOnlyOnOk) {
   const TPasswordRecords before = Settings().Passwords;
   designer.SetPassword(11, PasswordFromDialog(" вход "_w));
   EXPECT_EQ(Settings().Passwords, before);
-  designer.Apply();
+  ASSERT_TRUE(designer.Ok());
+  // The next start reads it from the saved configuration.
+  TSettingsModel reread;
+  ASSERT_TRUE(ReadConfigurationFile(0, ProgramIniName(), reread));
   std::string s;
-  UnpackPassword(Settings().Passwords[10], 11, s);
+  UnpackPassword(reread.Passwords[10], 11, s);
   EXPECT_EQ(s, "ВХОД"_w);
   EXPECT_EQ(TDesigner::PasswordItems().size(), 14u);
   EXPECT_EQ(TDesigner::PasswordItems()[10], "Пароль на вход в программу"_w);
@@ -561,4 +565,22 @@ TEST_F(DesignerTest, PageFormatsTakeThePrintersSettingsAndNamesWithoutCommas) {
   EXPECT_EQ(d.PageFormatList.Count(), count);
   EXPECT_EQ(d.FormatIndex, count - 1);
   d.Hide();
+}
+
+TEST_F(DesignerTest, AnArchiveConfigurationMadeHereIsSavedAndPassesTheStartUpCheck) {
+  ASSERT_TRUE(designer.AddArchiveConfig("Продажи"_w));
+  TArchiveEntryDialog entry = designer.ArchiveEntryDialog(false);
+  entry.ChooseBase("ПРОДАЖИ"_w);
+  ASSERT_TRUE(entry.CanConfirm());
+  ASSERT_TRUE(designer.AddArchiveEntry(entry.Values));
+  const int32_t id = designer.CurrentArchive()->ID;
+  ASSERT_TRUE(designer.Ok());
+  TSettingsModel reread;
+  ASSERT_TRUE(ReadConfigurationFile(0, ProgramIniName(), reread));
+  ASSERT_EQ(reread.ArchiveConfigs.Count(), 2);
+  EXPECT_EQ(reread.ArchiveConfigs.GetConfig(1)->Name, "Продажи"_w);
+  EXPECT_EQ(reread.ArchiveConfigs.GetConfig(1)->ID, id);
+  EXPECT_GT(reread.NextArchiveConfigID, id);
+  const std::vector<int32_t> valid = CheckArchiveConfigs(Settings());
+  EXPECT_NE(std::find(valid.begin(), valid.end(), id), valid.end());
 }
