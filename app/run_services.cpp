@@ -96,7 +96,8 @@ BaseQuestionEnd TRunServices::AskBaseQuestion(const BaseQuestionRequest& request
   row = -1;
   const auto count = static_cast<int32_t>(request.Rows.size());
   std::string answer;
-  if (!NextAnswer(answer)) {
+  // An empty line, like no line, takes the list's default: its first row.
+  if (!NextAnswer(answer) || TrimBlanks(answer).empty()) {
     row = count > 0 ? 0 : -1;
     return count > 0 ? BaseQuestionEnd::Chosen : BaseQuestionEnd::Cancelled;
   }

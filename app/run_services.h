@@ -24,7 +24,7 @@ class TRunServices : public UiServices {
   int32_t MsgBox(const std::string& text, const std::string& caption, uint32_t flags) override;
   bool AskQuestion(const QuestionRequest& request, std::vector<std::string>& texts) override;
   // The answer is a row's number (from 1) or a text one of its cells holds;
-  // without answers the first row is chosen.
+  // an empty answer, or none, chooses the first row.
   BaseQuestionEnd AskBaseQuestion(const BaseQuestionRequest& request, int32_t& row) override;
   // The program clock as --date and --time set it is taken as confirmed.
   bool AskDateTime(DateTimeFields& /*value*/) override { return true; }

@@ -39,12 +39,36 @@ struct TRunOptions {
   std::string Document;
 };
 
+constexpr const char* kUsage =
+    "usage: velomar-run [--answers FILE] [--date D.MM.YYYY] [--time H:MM:SS] DOCUMENT\n";
+
 int Usage(const char* why) {
   std::fprintf(stderr, "velomar-run: %s\n", why);
-  std::fprintf(stderr,
-               "usage: velomar-run [--answers FILE] [--date D.MM.YYYY] "
-               "[--time H:MM:SS] DOCUMENT\n");
+  std::fputs(kUsage, stderr);
   return kFailedStart;
+}
+
+int Help() {
+  std::fputs(kUsage, stdout);
+  std::fputs(
+      "\n"
+      "Runs DOCUMENT (its name in the document tree, 'Folder/Name' when a name\n"
+      "repeats) in the program directory ($VELOMAR_HOME or the current one).\n"
+      "Message boxes are printed one a line. FILE holds the answers, one a line:\n"
+      "Да, Нет, OK or Отмена for a box or a question, the text to type for an\n"
+      "input field, a row number or the first column's text for a list pick.\n"
+      "An empty line types nothing; when the answers run out each question\n"
+      "takes its default. --date and --time set the program's own clock.\n"
+      "Exit status: 0 committed, 1 nothing committed, 2 start-up failed or\n"
+      "wrong arguments.\n",
+      stdout);
+  return kCommitted;
+}
+
+bool WantsHelp(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
+  return false;
 }
 
 bool ParseOptions(int argc, char** argv, TRunOptions& o) {
@@ -107,6 +131,7 @@ std::vector<TDocNode*> FindDocuments(const TDocTree& tree, const std::vector<std
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (WantsHelp(argc, argv)) return Help();
   TRunOptions o;
   if (!ParseOptions(argc, argv, o)) return Usage("wrong arguments");
   TStartUpOptions startUp;

@@ -16,8 +16,12 @@
 #include "config/scramble.h"
 #include "foundation/values/values.h"
 #include "config/price_tags.h"
+#include "platform/encoding.h"
 
 namespace vm {
+
+// The configured title until the settings set their own.
+inline constexpr std::string_view kDefaultTitle = "Тинвера"_wv;
 
 // A window place as the rectangle form of the settings files.
 std::string RectToStr(const TWindowRect& r);
@@ -58,7 +62,7 @@ struct TSettingsModel {
   // MainWindowRect before the file is saved.
   TWindowRect MainWindowRect{};
   TWindowRect BookWindowRect{};
-  std::string Title;
+  std::string Title = std::string(kDefaultTitle);
   TDateRec LastDate;
   TTimeRec LastTime;
   int32_t MouseScale = 480;
@@ -92,6 +96,12 @@ bool SaveAutoParamsTo(const std::string& fileName, const TSettingsModel& m);
 bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m);
 bool SaveConfiguration();
 bool SaveAutoParams();
+// What SaveAutoParams and SaveLocalSettings write, for a commit that puts
+// the files in place together with the tables; KeepSettingsCopies makes the
+// numbered copies of a file that a save keeps, before that.
+std::string AutoParamsText(const TSettingsModel& m);
+std::string LocalSettingsText(const TSettingsModel& m);
+bool KeepSettingsCopies(const std::string& fileName);
 bool SaveLocalSettings();
 
 }  // namespace vm

@@ -514,7 +514,7 @@ class ConfigReader {
         if (m_.ZoneCompiler)
           m_.ZoneCompiler->CompileCenZone(z, value);
         else
-          z.Text = value;
+          CompileCenZone(z, value);
         break;
       case kKeyFontName: z.FontName = value; break;
       case kKeyFontStyle: z.FontStyle = StrToFontStyle(value); break;
@@ -637,6 +637,7 @@ bool ReadAutoParamsFile(int32_t filter, const std::string& fileName, TSettingsMo
 }
 
 bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSettingsModel& m) {
+  m.Title = std::string(kDefaultTitle);
   m.DefaultFormatName.clear();
   m.CompressedPrint = false;
   m.MouseScale = 480;

@@ -264,15 +264,29 @@ bool SaveConfigurationTo(const std::string& fileName, TSettingsModel& m) {
   return w.Commit(fileName, kBackups);
 }
 
-bool SaveAutoParamsTo(const std::string& fileName, const TSettingsModel& m) {
+namespace {
+
+TSettingsWriter AutoParamsWriter(const TSettingsModel& m) {
   TSettingsWriter w;
   w.Section(kSecAutoParams);
   w.Key(4, kKeyOperationNo, GetSysVarText(kSysVarNoOperat, 0, 0));
   SaveAutoParamList(w, m.AutoParams, false);
-  return w.Commit(fileName, kBackups);
+  return w;
 }
 
-bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m) {
+}  // namespace
+
+std::string AutoParamsText(const TSettingsModel& m) { return AutoParamsWriter(m).Text(); }
+
+bool KeepSettingsCopies(const std::string& fileName) { return RotateBackups(fileName, kBackups); }
+
+bool SaveAutoParamsTo(const std::string& fileName, const TSettingsModel& m) {
+  return AutoParamsWriter(m).Commit(fileName, kBackups);
+}
+
+namespace {
+
+TSettingsWriter LocalSettingsWriter(const TSettingsModel& m) {
   TSettingsWriter w;
   w.Section(kSecCommon);
   w.Key(4, kKeyMainRect, RectToStr(m.MainWindowRect));
@@ -305,7 +319,15 @@ bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m) {
 
   w.Section(kSecPrinter);
   w.Key(4, kKeyPrinterName, m.PrinterName);
-  return w.Commit(fileName, kBackups);
+  return w;
+}
+
+}  // namespace
+
+std::string LocalSettingsText(const TSettingsModel& m) { return LocalSettingsWriter(m).Text(); }
+
+bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m) {
+  return LocalSettingsWriter(m).Commit(fileName, kBackups);
 }
 
 bool SaveConfiguration() { return SaveConfigurationTo(ProgramIniName(), Settings()); }

@@ -2,7 +2,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
+#include "config/data_dir.h"
 #include "config/settings.h"
 #include "config/sysvars.h"
 #include "foundation/text/strutils.h"
@@ -39,18 +42,34 @@ bool CommitDocument(TCompiledDocument& doc) {
     return false;
   }
   TSettingsModel& m = Settings();
-  // The parameters go back only once the bases are in: a commit that failed
-  // leaves nothing of the run behind, in memory or on disk.
+  // The run's parameters and the next operation number go into
+  // "manager.ini" (this workstation's own parameters into "local.ini") in
+  // the same change as the bases, so that a crash leaves
+  // the tables and the numbers they were written under (a check's number)
+  // all before or all after. A commit that failed leaves nothing of the
+  // run behind, in memory or on disk.
+  TAutoList paramsBefore;
+  m.AutoParams.CopyTo(paramsBefore);
+  const std::string operationBefore = GetSysVarText(kSysVarNoOperat, 0, 0);
+  doc.AutoParams.List().CopyTo(m.AutoParams);
+  NextOperationNumber();
+  bool copiesKept = KeepSettingsCopies(ManagerIniName());
+  copiesKept = KeepSettingsCopies(LocalIniName()) && copiesKept;
+  std::vector<TWholeFile> files{{ManagerIniName(), AutoParamsText(m), false},
+                                {LocalIniName(), LocalSettingsText(m), false}};
   std::string failure;
-  if (!doc.Bases.WriteSavedBases(failure)) {
+  if (!doc.Bases.WriteSavedBases(failure, files)) {
+    paramsBefore.CopyTo(m.AutoParams);
+    SetSysVarText(kSysVarNoOperat, operationBefore);
     Ui().LogError(failure);
     Ui().MsgBox(failure + "\r"_w + "Результаты не сохранены."_w, "Ошибка"_w, kMbError);
     return false;
   }
-  doc.AutoParams.List().CopyTo(m.AutoParams);
-  NextOperationNumber();
-  bool saved = SaveAutoParams();
-  saved = SaveLocalSettings() && saved;
+  // A settings file outside the tables' folder ("local.ini" beside the
+  // program while the data lie elsewhere) cannot join their change; it is
+  // saved after them.
+  bool saved = copiesKept && (files[0].Written || SaveAutoParams());
+  saved = (files[1].Written || SaveLocalSettings()) && saved;
   if (!saved) {
     const std::string text = "Не удалось сохранить параметры программы"_w;
     Ui().LogError(text);

@@ -18,6 +18,13 @@
 
 namespace vm {
 
+// A file whose new bytes are written whole with a commit of the bases.
+struct TWholeFile {
+  std::string Path;
+  std::string Bytes;
+  bool Written = false;
+};
+
 class TBaseList;
 
 class TUBL : public IProgramBase {
@@ -78,6 +85,11 @@ class TBaseList {
     std::string failure;
     return WriteSavedBases(failure);
   }
+  // The same with whole files that change together with the bases (the
+  // settings files of the commit): each that lies in the bases' folder goes
+  // into the same change and is marked Written; the others are left to the
+  // caller.
+  bool WriteSavedBases(std::string& failure, std::vector<TWholeFile>& files);
 
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   TUBL* GetItem(int32_t index) const;

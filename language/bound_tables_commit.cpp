@@ -1,4 +1,5 @@
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,9 +59,22 @@ bool Fail(std::string& failure, std::string text) {
   return false;
 }
 
+// A whole file's new bytes at path, made afresh: whatever a dead commit
+// left at the name goes first, and nothing is written through a link.
+bool WriteNewFile(const std::string& path, const std::string& bytes) {
+  Files().Remove(path);
+  std::unique_ptr<File> f = Files().Open(path, FileMode::CreateNew);
+  return f && f->WriteAt(0, bytes.data(), bytes.size());
+}
+
 }  // namespace
 
 bool TBaseList::WriteSavedBases(std::string& failure) {
+  std::vector<TWholeFile> none;
+  return WriteSavedBases(failure, none);
+}
+
+bool TBaseList::WriteSavedBases(std::string& failure, std::vector<TWholeFile>& files) {
   failure.clear();
   // Each base once, at its last SAVEBASE.
   std::vector<TPlannedTable> tables;
@@ -83,10 +97,21 @@ bool TBaseList::WriteSavedBases(std::string& failure) {
     if (t.Plan.Nothing) continue;
     tables.push_back(std::move(t));
   }
-  if (tables.empty()) return true;
+  if (tables.empty() && files.empty()) return true;
 
-  const std::string dir = FolderOf(tables.front().Base->Table.Dbf()->FileName);
+  const std::string dir =
+      FolderOf(tables.empty() ? files.front().Path : tables.front().Base->Table.Dbf()->FileName);
   TCommitJournal journal(dir);
+  for (TWholeFile& file : files) {
+    const std::string newFile = journal.NewFileFor(file.Path);
+    if (newFile.empty()) continue;
+    if (!WriteNewFile(newFile, file.Bytes)) {
+      Files().Remove(newFile);
+      journal.RollBack();
+      return Fail(failure, "Не удалось записать файл "_w + file.Path);
+    }
+    file.Written = true;
+  }
   for (TPlannedTable& t : tables) {
     TDBF& dbf = *t.Base->Table.Dbf();
     t.NewFile = journal.NewFileFor(dbf.FileName);
@@ -104,6 +129,7 @@ bool TBaseList::WriteSavedBases(std::string& failure) {
     journal.RollBack();
     Fail(failure,
          journal.Failure().empty() ? "Не удалось записать базы данных"_w : journal.Failure());
+    for (TWholeFile& file : files) file.Written = false;
   }
   for (TPlannedTable& t : tables) {
     TDBF& dbf = *t.Base->Table.Dbf();

@@ -13,6 +13,7 @@
 #include "language/interpreter.h"
 #include "output/device_mode.h"
 #include "output/page_format_apply.h"
+#include "output/price_print.h"
 #include "output/printer.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
@@ -284,7 +285,8 @@ bool PrintAllowed(TCompiledDocument& doc, const TDocumentPrintHooks& hooks) {
     return false;
   }
   if (doc.Price.Layout != nullptr) {
-    if (hooks.PrintPriceTags) hooks.PrintPriceTags();
+    PrintDocumentPriceTags(doc);
+    if (hooks.AfterPriceTags) hooks.AfterPriceTags();
     if (hooks.MarkPrinted) hooks.MarkPrinted();
     return false;
   }

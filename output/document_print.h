@@ -25,8 +25,9 @@ struct TDocumentPrintHooks {
   std::function<void(const std::string&)> StatusText;
   // The window's buttons after printing.
   std::function<void()> RefreshButtons;
-  // A document with a price-tag layout prints its tags instead.
-  std::function<void()> PrintPriceTags;
+  // A document with a price-tag layout prints its tags instead; then its
+  // first table takes the focus.
+  std::function<void()> AfterPriceTags;
 };
 
 // What one print job works with, in printer pixels.

@@ -48,6 +48,11 @@ class TPrinterCanvas : public TCanvas {
     Page().FillBrushRect(l, t, r, b);
   }
   void SetTextTransparent(bool transparent) override { Page().SetTextTransparent(transparent); }
+  void Ellipse(int32_t l, int32_t t, int32_t r, int32_t b) override { Page().Ellipse(l, t, r, b); }
+  void StretchPicture(const TPicture& picture, int32_t l, int32_t t, int32_t r, int32_t b, TTransparency mode,
+                      uint32_t color) override {
+    Page().StretchPicture(picture, l, t, r, b, mode, color);
+  }
 
  private:
   TCanvas& Page() {
@@ -92,6 +97,8 @@ std::string TPrinter::PrinterName() {
 
 void TPrinter::SetPrinterIndex(int32_t index) {
   CheckPrinting(false);
+  // Choosing the printer in use again keeps the page format applied to it.
+  if (index >= 0 && index == index_) return;
   kept_.clear();
   if (index == -1) {
     SelectDefault();

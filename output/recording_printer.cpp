@@ -69,21 +69,33 @@ void TRecordingCanvas::LineTo(int32_t x, int32_t y) {
   op.Y2 = y_ = y;
 }
 
-void TRecordingCanvas::Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-  TRecordedOp& op = Add(TRecordedOp::kRectangle);
+TRecordedOp& TRecordingCanvas::AddBox(TRecordedOp::TKind kind, int32_t left, int32_t top, int32_t right,
+                                      int32_t bottom) {
+  TRecordedOp& op = Add(kind);
   op.X1 = left;
   op.Y1 = top;
   op.X2 = right;
   op.Y2 = bottom;
+  return op;
+}
+
+void TRecordingCanvas::Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  AddBox(TRecordedOp::kRectangle, left, top, right, bottom);
 }
 
 void TRecordingCanvas::FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t rgb) {
-  TRecordedOp& op = Add(TRecordedOp::kFill);
-  op.X1 = left;
-  op.Y1 = top;
-  op.X2 = right;
-  op.Y2 = bottom;
-  op.Color = rgb;
+  AddBox(TRecordedOp::kFill, left, top, right, bottom).Color = rgb;
+}
+
+void TRecordingCanvas::Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  AddBox(TRecordedOp::kEllipse, left, top, right, bottom).Brush = brush_;
+}
+
+void TRecordingCanvas::StretchPicture(const TPicture& /*picture*/, int32_t left, int32_t top, int32_t right,
+                                      int32_t bottom, TTransparency mode, uint32_t transparentColor) {
+  TRecordedOp& op = AddBox(TRecordedOp::kPicture, left, top, right, bottom);
+  op.Transparency = mode;
+  op.Color = transparentColor;
 }
 
 namespace {

@@ -16,7 +16,7 @@
 namespace vm {
 
 struct TRecordedOp {
-  enum TKind { kText, kLine, kRectangle, kFill };
+  enum TKind { kText, kLine, kRectangle, kFill, kEllipse, kPicture };
   TKind Kind = kText;
   int32_t X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
   std::string Text;  // Windows-1251
@@ -27,6 +27,10 @@ struct TRecordedOp {
   int32_t PenWidth = 1;
   TPenStyle Pen = TPenStyle::Solid;
   uint32_t Color = 0;
+  // Ellipses: the brush they are filled with.
+  TBrush Brush;
+  // Pictures: how they are drawn.
+  TTransparency Transparency = TTransparency::None;
 };
 
 struct TRecordedPage {
@@ -68,11 +72,15 @@ class TRecordingCanvas : public TCanvas {
   void LineTo(int32_t x, int32_t y) override;
   void Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
   void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t rgb) override;
+  void Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
+  void StretchPicture(const TPicture& picture, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                      TTransparency mode, uint32_t transparentColor) override;
   void SetPenStyle(TPenStyle style) override { penStyle_ = style; }
   TPenStyle PenStyle() const override { return penStyle_; }
 
  private:
   TRecordedOp& Add(TRecordedOp::TKind kind);
+  TRecordedOp& AddBox(TRecordedOp::TKind kind, int32_t left, int32_t top, int32_t right, int32_t bottom);
   int32_t CharHeight() const;
 
   TRecordedJob& job_;

@@ -142,6 +142,8 @@ class FileReplacement {
   std::unique_ptr<File> BeginHeld(const std::string& target, std::unique_ptr<File> held,
                                   FileError* error = nullptr);
   bool Active() const { return !temp_.empty(); }
+  // The new file's name while it is active.
+  const std::string& TempName() const { return temp_; }
   // The target as it is spelt on disk.
   const std::string& Target() const { return target_; }
   // Makes `written` (what Begin gave) durable, renames it over the target

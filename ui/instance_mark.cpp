@@ -40,8 +40,15 @@ std::string TInstanceMark::PathFor(const std::string &title) const {
 
 bool TInstanceMark::Take(const std::string &title) {
   file_.reset();
+  FileSystem &fs = Files();
+  const std::string path = PathFor(title);
+  // The temporary folder is everybody's: the mark is made exclusively, never
+  // through a link planted at its name, and only a plain file that an ended
+  // program left is taken as it stands.
   FileError error = FileError::None;
-  file_ = Files().Open(PathFor(title), FileMode::Create, &error);
+  file_ = fs.Open(path, FileMode::CreateNew, &error);
+  if (!file_ && error == FileError::Exists && !fs.IsSymlink(path))
+    file_ = fs.Open(path, FileMode::ReadWrite, &error);
   return file_ != nullptr || error != FileError::Busy;
 }
 

@@ -42,6 +42,8 @@ bool RecoverCommit() {
   // the tables: read before the recovery, they are read again.
   if (r == TRecoveryResult::RolledBack || r == TRecoveryResult::Completed)
     ReadConfigurationFile(kSecArchive, ProgramIniName(), Settings());
+  // "manager.ini" was loaded before; the commit may have put it back.
+  if (r == TRecoveryResult::RolledBack || r == TRecoveryResult::Completed) ReloadAutoParams();
   if (r != TRecoveryResult::Failed) return true;
   Ui().MsgBox(messages.empty() ? std::string()
                                : messages.front() + ". Исправте ошибку и перезапустите программу"_w,
@@ -73,12 +75,36 @@ void CheckDescriptions(TSettingsModel& m) {
   CheckSpravDescriptions(m.Bases, m.Books, m.Blanks);
 }
 
-void StartClock(const TSettingsModel& m, const TStartUpOptions& options) {
-  TDateRec date = m.LastDate;
-  TTimeRec time = m.LastTime;
-  if (m.SystemClock) GetNowRec(date, time);
+// Where the program clock starts. A given date and time move only the
+// program's own clock: the system clock is the computer's, and moving it
+// would start a working day that is not today.
+void ClockStart(const TSettingsModel& m, const TStartUpOptions& options, TDateRec& date,
+                TTimeRec& time) {
+  date = m.LastDate;
+  time = m.LastTime;
+  if (m.SystemClock) {
+    GetNowRec(date, time);
+    return;
+  }
   if (options.ClockDate) date = *options.ClockDate;
   if (options.ClockTime) time = *options.ClockTime;
+  // Within the last day the clock goes on from the saved moment: runs one
+  // after another at the same given time must not take it back.
+  if (CompareDateRec(date, m.LastDate) == 1 && CompareTimeRec(time, m.LastTime) == 0)
+    time = m.LastTime;
+}
+
+// The program's own clock never goes back to an earlier day, as the date
+// dialog refuses it: the start of that day would run again.
+bool ClockStartAllowed(const TSettingsModel& m, const TDateRec& date) {
+  if (m.SystemClock || CompareDateRec(date, m.LastDate) != 0) return true;
+  Ui().MsgBox("Дата раньше последней подтверждённой: "_w + DateRecToStr(m.LastDate) + "\r" +
+                  "Возврат к предыдущей дате невозможен!"_w,
+              " Ошибка "_w, kMbError);
+  return false;
+}
+
+void StartClock(const TDateRec& date, const TTimeRec& time) {
   TMainState& s = MainState();
   s.Clock.Fix(date, time);
   s.WorkingDay = date;
@@ -142,10 +168,13 @@ bool StartUpPassword(const TStartUpOptions& options) {
 
 int StartUp(const TStartUpOptions& options) {
   DesignerTestRun() = false;
-  // Price-tag zones compile as the settings load.
+  // Price-tag zones are only read with the settings; they compile once the
+  // password is accepted.
   static TZoneCompiler zoneCompiler;
+  InstallZoneCompiler(&zoneCompiler);
+  CenZoneCompileEnabled() = false;
   TSettingsModel& m = Settings();
-  m.ZoneCompiler = &zoneCompiler;
+  m.ZoneCompiler = nullptr;
   // Header texts of blanks carry the run's date, time and parameters.
   InstallExpandParams();
   TMainState& s = MainState();
@@ -160,8 +189,14 @@ int StartUp(const TStartUpOptions& options) {
   CheckDescriptions(m);
   s.ValidArchives = CheckArchiveConfigs(m);
   s.StartUpRefused = !StartUpPassword(options);
-  StartClock(m, options);
+  CenZoneCompileEnabled() = true;
+  TDateRec date;
+  TTimeRec time;
+  ClockStart(m, options, date, time);
+  if (!ClockStartAllowed(m, date)) return EndStartUp();
+  StartClock(date, time);
   UnlockBases();
+  CompileAllCenZones(m.PriceTags);
   StartDay(m, options);
   return 0;
 }

@@ -29,8 +29,10 @@ class TStartOfDayRunner {
 
 struct TStartUpOptions {
   TStartOfDayRunner* StartOfDay = nullptr;
-  // Where the program clock starts instead of the system clock or the saved
-  // date and time (the headless runner's --date and --time).
+  // Where the program's own clock starts instead of the saved date and time
+  // (the headless runner's --date and --time); a day before the saved one
+  // ends the start-up, a time before the saved one on its day is the saved
+  // one. A configuration on the system clock ignores them.
   std::optional<TDateRec> ClockDate;
   std::optional<TTimeRec> ClockTime;
   // Room left on the data disk; tests replace it.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "config/price_tags.h"
 #include "foundation/values/value_text.h"
 #include "ui/layout_lang.h"
 
@@ -34,8 +35,9 @@ TRowSize MeasureBlankRow(TCanvas& canvas, TCurBlank& blank, const TBlankView& vi
 }
 
 std::string& TableFontName() {
-  static std::string name = "Times New Roman";
-  return name;
+  static std::string substitute = "Times New Roman";
+  std::string& configured = DefaultFontName();
+  return configured.empty() ? substitute : configured;
 }
 
 TLinePen SplitLinePen(int32_t width) {

@@ -17,8 +17,9 @@ namespace vm {
 
 class TAutoList;
 
-// The family the views, their editors and the table printer draw in; the
-// configuration may set another.
+// The family the views, their editors and the table printer draw in: the
+// configuration's default font ("ШРИФТ"), "Times New Roman" until it names
+// one.
 std::string& TableFontName();
 
 // Pixel geometry of one shown column, relative to the table's left edge.

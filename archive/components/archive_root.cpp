@@ -55,7 +55,30 @@ TArcType Classify(const uint8_t* b, bool inProgram) {
   return atNA;
 }
 
+// A tar archive begins with a 512-byte header whose checksum field (eight
+// bytes at 148, octal) is the sum of the header's bytes with that field
+// taken as blanks. An all-zero block is the end of an archive, not one.
+constexpr std::size_t kTarBlock = 512;
+constexpr std::size_t kTarSumAt = 148;
+constexpr std::size_t kTarSumSize = 8;
+
+bool IsTarHeader(const uint8_t* b, int32_t size) {
+  if (size < static_cast<int32_t>(kTarBlock)) return false;
+  int64_t sum = 0;
+  for (std::size_t i = 0; i < kTarBlock; ++i)
+    sum += i >= kTarSumAt && i < kTarSumAt + kTarSumSize ? ' ' : b[i];
+  const std::string_view field(reinterpret_cast<const char*>(b + kTarSumAt), kTarSumSize);
+  return sum > static_cast<int64_t>(kTarSumSize) * ' ' && OctalToInt(field) == sum;
+}
+
 }  // namespace
+
+int64_t OctalToInt(std::string_view text) {
+  int64_t n = 0;
+  for (const char c : text)
+    if (c >= '0' && c <= '7') n = n * 8 + (c - '0');
+  return n;
+}
 
 std::string_view ArcTypeName(TArcType t) {
   return t < std::size(kTypeNames) ? kTypeNames[t] : kTypeNames[atUnknown];
@@ -113,6 +136,7 @@ TArcType TArchiveRoot::GetArcType(TStream32* stream) {
       if (type != atNA) firstHeader_ = zeros;
     }
   }
+  if (type == atNA && IsTarHeader(buf.data(), got)) type = atTar;
   if (type > atUnknown && firstHeader_ < 0) firstHeader_ = 0;
   if (type == atZip && CollateCompare(ExtensionOf(archiveFile_), ".jar", false) == 0) type = atJar;
   stream->Seek(0, soBeginning);

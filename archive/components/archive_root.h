@@ -43,6 +43,10 @@ class TArchiveRoot {
 // The display name of an archive type (fixed width, as in lists).
 std::string_view ArcTypeName(TArcType t);
 
+// The number of a tar header field: the digits 0..7 read in base 8, every
+// other character passed over; 0 for none.
+int64_t OctalToInt(std::string_view text);
+
 // A ".BH" method byte as a name; method 8 carries its deflate level from
 // the option bits of the header flags.
 std::string BhMethodName(uint8_t method, uint8_t flags);

@@ -159,16 +159,22 @@ int32_t TDecompressStream::Read(void* buffer, int32_t count) {
   const auto produced = [&] { return count - static_cast<int32_t>(z_.avail_out); };
   while (z_.avail_out > 0) {
     if (Info.StreamEnd) return produced();
+    bool sourceDry = false;
     if (z_.avail_in == 0) {
       const int32_t want = std::min(count, kCodecBufferSize);
       const int32_t got = std::max(stream_.Read(buffer_.data(), want), 0);
       z_.next_in = buffer_.data();
       z_.avail_in = static_cast<uInt>(got);
       RecordPosition();
-      if (got == 0) return produced();  // the data ran out early
-      Decrypt(buffer_.data(), static_cast<std::size_t>(got));
-      DoProgress(this);
+      sourceDry = got == 0;
+      if (!sourceDry) {
+        Decrypt(buffer_.data(), static_cast<std::size_t>(got));
+        DoProgress(this);
+      }
     }
+    // A dry source does not end the read: zlib may still hold output that
+    // did not fit the caller's buffer last time.
+    const uInt roomBefore = z_.avail_out;
     const int result = inflate(&z_, Z_NO_FLUSH);
     if (result == Z_STREAM_END) {
       Info.StreamEnd = true;
@@ -176,6 +182,7 @@ int32_t TDecompressStream::Read(void* buffer, int32_t count) {
     }
     if (result < 0 && result != Z_BUF_ERROR) return result;
     if (result == Z_NEED_DICT) return Z_DATA_ERROR;
+    if (sourceDry && z_.avail_out == roomBefore) return produced();  // the data ran out early
   }
   return count;
 }

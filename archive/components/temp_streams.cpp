@@ -1,36 +1,25 @@
 #include "archive/components/temp_streams.h"
 
-#include <unistd.h>
-
-#include "archive/components/local_paths.h"
-#include "platform/files.h"
-
 namespace vm {
 
-std::string TTempFileStream::MakeTempName(const std::string& finalName) {
-  static int serial = 0;
-  return FolderOf(finalName) + "arc" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".tmp";
+TTempFileStream::TTempFileStream(const std::string& finalName) : THandleStream32(nullptr) {
+  file_ = replacement_.Begin(NativePath(finalName));
+  handle_ = file_.get();
+  if (file_) tempName_ = replacement_.TempName();
 }
 
-TTempFileStream::TTempFileStream(const std::string& finalName)
-    : TTempFileStream(finalName, MakeTempName(finalName)) {}
-
-TTempFileStream::TTempFileStream(const std::string& finalName, const std::string& tempName)
-    : TFileStream32(tempName, kCreateMode), finalName_(finalName), tempName_(Opened() ? tempName : "") {}
-
 TTempFileStream::~TTempFileStream() {
-  if (!committed_ && !tempName_.empty()) Files().Remove(tempName_);
+  handle_ = nullptr;
+  file_.reset();
+  replacement_.Abandon();
 }
 
 bool TTempFileStream::Commit() {
-  if (!Opened()) return false;
-  if (!Handle()->Sync() || !Files().Rename(tempName_, finalName_)) {
-    Files().Remove(tempName_);
-    tempName_.clear();
-    return false;
-  }
-  committed_ = true;
-  return true;
+  if (!file_) return false;
+  const bool placed = replacement_.Commit(*file_);
+  handle_ = nullptr;
+  file_.reset();
+  return placed;
 }
 
 bool TTempMemStream::Commit() {

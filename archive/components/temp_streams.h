@@ -7,25 +7,29 @@
 #include <string>
 
 #include "archive/components/arc_streams.h"
+#include "platform/files.h"
 
 namespace vm {
 
-// A temporary file beside the final one, renamed over it by Commit.
-class TTempFileStream : public TFileStream32 {
+// A new file beside the final one, renamed over it by Commit. It is made
+// the file layer's one way (a fresh unpredictable name, made exclusively,
+// never through a link, and no link ever renamed into place), so nothing
+// planted beside the target receives a byte.
+class TTempFileStream : public THandleStream32 {
  public:
   explicit TTempFileStream(const std::string& finalName);
   // Removes the temporary file when it was not committed.
   ~TTempFileStream() override;
 
   const std::string& TempName() const { return tempName_; }
-  // False when the rename fails; the temporary file is then removed.
+  // False when the file cannot be made durable or renamed; it is then
+  // removed and the final name untouched.
   bool Commit();
 
  private:
-  TTempFileStream(const std::string& finalName, const std::string& tempName);
-  static std::string MakeTempName(const std::string& finalName);
-  std::string finalName_, tempName_;
-  bool committed_ = false;
+  FileReplacement replacement_;
+  std::unique_ptr<File> file_;
+  std::string tempName_;
 };
 
 // A new archive in memory, written beside its final name and renamed over

@@ -285,7 +285,7 @@ bool TUnBase::FindMemberPassword(TStream32& archive) {
   return ok;
 }
 
-std::unique_ptr<TFileStream32> TUnBase::OpenOutput() {
+std::unique_ptr<TTempFileStream> TUnBase::OpenOutput() {
   if ((memberEncrypted_ && passwordFailed_) || currentFileName_.empty()) return nullptr;
   const std::string folder = FolderOf(currentFileName_);
   if (!folder.empty()) ForceFolders(folder);
@@ -295,9 +295,7 @@ std::unique_ptr<TFileStream32> TUnBase::OpenOutput() {
     DoError(storedName_, "", kErrUnsafePath);
     return nullptr;
   }
-  static int serial = 0;
-  tempName_ = folder + ".~" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".arc";
-  auto out = std::make_unique<TFileStream32>(tempName_, kCreateMode);
+  auto out = std::make_unique<TTempFileStream>(currentFileName_);
   if (!out->Opened()) {
     DoError(currentFileName_, "", kErrOpening);
     return nullptr;
@@ -305,15 +303,10 @@ std::unique_ptr<TFileStream32> TUnBase::OpenOutput() {
   return out;
 }
 
-void TUnBase::CloseOutput(std::unique_ptr<TFileStream32> out, bool keep, uint32_t attributes,
+void TUnBase::CloseOutput(std::unique_ptr<TTempFileStream> out, bool keep, uint32_t attributes,
                           uint32_t dosDate) {
-  out.reset();
-  if (!keep) {
-    Files().Remove(tempName_);
-    return;
-  }
-  if (!Files().Rename(tempName_, currentFileName_)) {
-    Files().Remove(tempName_);
+  if (!keep) return;  // the stream removes its file
+  if (!out->Commit()) {
     DoError(currentFileName_, "", kErrClosing);
     if (filesDone_ > 0) --filesDone_;
     return;

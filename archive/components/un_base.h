@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "archive/components/temp_streams.h"
 #include "archive/components/zip_common.h"
 
 namespace vm {
 
-class TFileStream32;
 
 class TUnBase : public TZipCommon {
  public:
@@ -57,10 +57,10 @@ class TUnBase : public TZipCommon {
   // For an encrypted member: reads its 12-byte header and finds a password.
   bool FindMemberPassword(TStream32& archive);
   // The output: a file beside the target. Null (reported) on failure.
-  std::unique_ptr<TFileStream32> OpenOutput();
+  std::unique_ptr<TTempFileStream> OpenOutput();
   // Closes the output; on a good CRC it replaces the target and gets the
   // member's date and attributes, otherwise it is removed.
-  void CloseOutput(std::unique_ptr<TFileStream32> out, bool keep, uint32_t attributes, uint32_t dosDate);
+  void CloseOutput(std::unique_ptr<TTempFileStream> out, bool keep, uint32_t attributes, uint32_t dosDate);
   // The CRC verdict with OnEnd or the 25151 report.
   bool CheckCrc(uint32_t crc);
   // Progress for a member passed over.
@@ -78,7 +78,6 @@ class TUnBase : public TZipCommon {
   bool TargetInside(const std::string& base, const std::string& folder, const std::string& file) const;
   std::string baseReal_;  // ExtractDir with links resolved
   std::string checkedTarget_;  // the target SetTarget approved
-  std::string tempName_;
 };
 
 }  // namespace vm

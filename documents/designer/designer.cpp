@@ -133,6 +133,7 @@ void TDesigner::Show() {
   Misc.PrinterName = live_.PrinterName;
   TabChanged(TDesignerTab::Commands);
   PointCompileAtWorkingCopies();
+  live_.PriceTags.CopyTo(PriceTags);
   PageFormats().CopyTo(PageFormatList);
   FormatIndex = PageFormatList.Count() > 0 ? 0 : -1;
   shownFont_ = Misc.FontName;
@@ -142,6 +143,8 @@ void TDesigner::Show() {
   Misc.Title = live_.Title;
   Misc.ScrollText = std::to_string(ScrollPercentShown(live_.MouseScale));
   ShowArchiveConfig(0);
+  currentTag_ = -1;
+  ShowCennik(0);
   restartNeeded_ = false;
 }
 
@@ -162,6 +165,7 @@ void TDesigner::Apply() {
   live_.CompressedPrint = Misc.Compressed;
   host_.RemoveMenus();
   PageFormatList.CopyTo(PageFormats());
+  PriceTags.CopyTo(live_.PriceTags);
   ArchiveConfigs.CopyTo(live_.ArchiveConfigs);
   AutoParams.CopyTo(live_.AutoParams);
   Blanks.CopyTo(live_.Blanks);
@@ -233,6 +237,9 @@ bool TDesigner::Cancel() {
 }
 
 void TDesigner::Hide() {
+  host_.ShowTagPictures(nullptr);
+  currentTag_ = currentZone_ = -1;
+  PriceTags.Clear();
   selected_ = nullptr;
   Tree.Clear();
   Blanks.Clear();
@@ -282,6 +289,11 @@ TDesignerEnabling TDesigner::Enabling() const {
   e.ArchiveConfigCommands = e.ArchiveEntryAdd = archive != nullptr;
   e.ArchiveEntryChange = archive && ArchiveRow >= 1 && ArchiveRow <= archive->Count();
   e.FormatCommands = PageFormatList.GetFormat(FormatIndex) != nullptr;
+  const TCennik* tag = CurrentTag();
+  e.TagCommands = tag != nullptr;
+  e.ZoneCommands = CurrentZone() != nullptr;
+  e.TagSpin = PriceTags.Count() > 1;
+  e.ZoneSpin = tag && tag->ZoneCount() > 1;
   return e;
 }
 

@@ -59,7 +59,12 @@ class TDesignerHost {
   virtual bool EditPrinterSettings(const std::string& /*printer*/, std::string& /*data*/) {
     return false;
   }
+  // The pictures loaded are those of tag alone (none for nullptr).
+  virtual void ShowTagPictures(const TCennik* /*tag*/) {}
 };
+
+// The size and position spins of the "Ярлыки" tab.
+enum class TCenSpin { Border, Height, Width, ZoneX, ZoneY, ZoneWidth, ZoneHeight };
 
 // The values of the "Разное" tab as its edits show them.
 struct TDesignerMisc {
@@ -86,6 +91,7 @@ struct TDesignerEnabling {
   bool BookEdits = false, BookEditColumns = false;
   bool ArchiveConfigCommands = false, ArchiveEntryAdd = false, ArchiveEntryChange = false;
   bool FormatCommands = false;
+  bool TagCommands = false, ZoneCommands = false, TagSpin = false, ZoneSpin = false;
 };
 
 // Where a run or a check leaves the caret: a 0-based line of the memo, -1
@@ -290,6 +296,37 @@ class TDesigner {
   void RenamePageFormat(const std::string& text);
   void MakeDefaultFormat();
 
+  // --- "Ярлыки" -----------------------------------------------------------------
+  TCenList PriceTags;
+  int32_t CurrentTagIndex() const { return currentTag_; }
+  TCennik* CurrentTag() const;
+  int32_t CurrentZoneIndex() const { return currentZone_; }
+  TCenZone* CurrentZone() const;
+  // The tag at index (clamped), its first zone current; its pictures are
+  // loaded again even when it was shown already.
+  void ShowCennik(int32_t index);
+  // The current tag, its width and height raised to at least 1 so that it
+  // can be drawn; nullptr without one.
+  TCennik* TagToDraw();
+  // The texts of the number spins: invalid ones are ignored.
+  void SelectTagText(const std::string& text);
+  void SelectZoneText(const std::string& text);
+  void SelectZone(int32_t index);
+  int32_t SpinValue(TCenSpin spin) const;
+  void ApplyCenSpin(TCenSpin spin, const std::string& text);
+  // A click on the preview at (x, y) in 0.1 mm from the tag's corner: the
+  // zone there becomes current; between zones nothing changes.
+  void ClickTag(int32_t x, int32_t y);
+  void AddTag();
+  // Both ask first.
+  bool DeleteTag();
+  void AddZone();
+  bool DeleteZone();
+  // The zone text dialog's values of the current zone, and what its OK
+  // stores (the expression compiled afresh).
+  TZoneDialogValues ZoneDialog() const;
+  void StoreZoneDialog(const TZoneDialogValues& v);
+
  private:
   void PointCompileAtWorkingCopies();
   void PointCompileAtLive();
@@ -312,6 +349,8 @@ class TDesigner {
   TSpravDef* currentBook_ = nullptr;
   int32_t currentBookIndex_ = -1;
   int32_t currentArchive_ = -1;
+  int32_t currentTag_ = -1;
+  int32_t currentZone_ = -1;
 };
 
 }  // namespace vm

@@ -207,4 +207,10 @@ bool TArchiveEntryDialog::CanConfirm() const {
          (Values.LastRecord == "Удалять"_w || Values.LastRecord == "Оставлять"_w);
 }
 
+// Zone sizes are tenths of a millimetre of the character cell; 0.226 is
+// the factor the stored layouts were made with, so it stays.
+int32_t ZoneFontPoints(int32_t size) { return static_cast<int32_t>(std::nearbyint(size * 0.226)); }
+
+int32_t ZoneFontSize(int32_t points) { return static_cast<int32_t>(std::nearbyint(points / 0.226)); }
+
 }  // namespace vm

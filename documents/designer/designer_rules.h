@@ -127,4 +127,23 @@ struct TArchiveEntryDialog {
   bool CanConfirm() const;
 };
 
+// What the zone text dialog edits of a zone. Alignment and letter case come
+// in normalised to the choices it offers; the font size is kept in tenths
+// of a millimetre and shown in points.
+struct TZoneDialogValues {
+  std::string Text;
+  std::string NonPrintChars;
+  bool OnlyFirst = true;
+  bool Barcode = false;
+  std::string BarWidth;
+  int32_t LetterCase = 0;  // 0 upper, 1 lower, 2 as it is
+  int32_t Alignment = 1;   // 0 left, 1 centre, 2 right
+  std::string FontName;
+  uint8_t FontStyle = 0;
+  int32_t FontSize = 18;
+  int32_t FontColor = 0;
+};
+int32_t ZoneFontPoints(int32_t size);
+int32_t ZoneFontSize(int32_t points);
+
 }  // namespace vm

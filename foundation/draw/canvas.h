@@ -28,6 +28,19 @@ struct TBrush {
   bool operator==(const TBrush&) const = default;
 };
 
+// A loaded picture; each kind of canvas draws the pictures of its own
+// reader.
+class TPicture {
+ public:
+  virtual ~TPicture() = default;
+  virtual int32_t Width() const = 0;
+  virtual int32_t Height() const = 0;
+};
+
+// How a stretched picture leaves pixels out: none, those of a given colour,
+// or those of the colour of its bottom-left pixel.
+enum class TTransparency : uint8_t { None, Fixed, Automatic };
+
 // Colours are 0x00BBGGRR, the values the settings files store.
 class TCanvas {
  public:
@@ -67,6 +80,14 @@ class TCanvas {
   virtual void FillBrushRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
     if (brush_.Style == TBrushStyle::Solid) FillRect(left, top, right, bottom, brush_.Color);
   }
+  // An ellipse in the rectangle, outlined with the pen and filled with the
+  // brush (a clear brush leaves it open).
+  virtual void Ellipse(int32_t /*left*/, int32_t /*top*/, int32_t /*right*/, int32_t /*bottom*/) {}
+  // The picture stretched over the rectangle; with a transparency, pixels
+  // of the transparent colour keep what is under them.
+  virtual void StretchPicture(const TPicture& /*picture*/, int32_t /*left*/, int32_t /*top*/,
+                              int32_t /*right*/, int32_t /*bottom*/, TTransparency /*mode*/,
+                              uint32_t /*transparentColor*/) {}
   // Whether text is drawn without filling its background first.
   virtual void SetTextTransparent(bool /*transparent*/) {}
   // The resolution that font sizes in points are taken at; a printer's

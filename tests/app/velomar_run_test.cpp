@@ -182,6 +182,13 @@ TEST(VelomarRun, ArgumentsAndDocumentNames) {
   EXPECT_EQ(r.Run("--date 31.02.2026 'Ставка НДС'").Status, 2);
   EXPECT_EQ(r.Run("").Status, 2);
   EXPECT_EQ(r.Run("'Нет такого'").Status, 1);
+  // The program's own clock never goes back to an earlier day.
+  const ProgramRun earlier = r.Run("--date 4.12.2026 'Ставка НДС'");
+  EXPECT_EQ(earlier.Status, 2);
+  EXPECT_TRUE(Has(earlier.Output, "Дата раньше последней подтверждённой: 5.12.2026")) << earlier.Output;
+  const ProgramRun help = r.Run("--help");
+  EXPECT_EQ(help.Status, 0);
+  EXPECT_TRUE(Has(help.Output, "usage: velomar-run")) << help.Output;
   // A path of folders finds the document as well.
   EXPECT_EQ(r.Run("'Документы/Ставка НДС'", "Отмена\n").Status, 1);
   EXPECT_EQ(r.Run("'Склад/Ставка НДС'").Status, 1);

@@ -40,6 +40,26 @@ TEST(ArcTypeDetection, BhPlainAndAfterAProgram) {
   EXPECT_EQ(root.GetArchiveFile(), "");
 }
 
+TEST(ArcTypeDetection, ATarArchiveIsKnownByItsHeaderChecksum) {
+  EXPECT_EQ(OctalToInt("0755"), 493);
+  EXPECT_EQ(OctalToInt(" 07 55 x9"), 493);
+  EXPECT_EQ(OctalToInt(""), 0);
+  test::TempDir tmp;
+  test::PutFile(tmp / "a.txt", "some data here");
+  // Made by Python's tarfile, as another program would make it.
+  ASSERT_TRUE(test::RunTool("cd " + test::Quote(tmp.Dir()) +
+                            " && python3 -c 'import tarfile; t = tarfile.open(\"a.tar\", \"w\"); "
+                            "t.add(\"a.txt\"); t.close()'"));
+  std::string header = test::GetFile(tmp / "a.tar");
+  ASSERT_GE(header.size(), 512u);
+  // One byte of the header changed: the checksum no longer holds.
+  header[0] ^= 1;
+  test::PutFile(tmp / "damaged.tar", header);
+  test::PutFile(tmp / "zeros.tar", std::string(1024, '\0'));
+  EXPECT_EQ(std::vector({TypeOf(tmp / "a.tar"), TypeOf(tmp / "damaged.tar"), TypeOf(tmp / "zeros.tar")}),
+            std::vector({atTar, atNA, atNA}));
+}
+
 TEST(ArcTypeDetection, SelfExtractingArchiveExtractsFromItsData) {
   test::TempDir tmp;
   test::PutFile(tmp / "sfx.exe", "MZ" + std::string(300, '\x90') +

@@ -1,6 +1,9 @@
-// A full disk and a failed rename, in the compressor and the extractor:
-// reported, and no half-written archive or member where a whole one stood.
+// A full disk, a failed rename and links planted by a rival, in the
+// compressor and the extractor: reported, nothing written through a link,
+// and no half-written archive or member where a whole one stood.
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -32,7 +35,8 @@ class BhDiskFaults : public ::testing::Test {
     std::vector<std::string> found;
     for (const auto& e : fs::directory_iterator(dir)) {
       const std::string name = e.path().filename().string();
-      if (e.path().extension() == ".tmp" || name.rfind(".~", 0) == 0) found.push_back(name);
+      if (e.path().extension() == ".tmp" || name.rfind(".~", 0) == 0 || IsTemporaryFileName(name))
+        found.push_back(name);
     }
     return found;
   }
@@ -93,6 +97,42 @@ TEST_F(BhDiskFaults, FailedRenameIsReportedAndCleanedUp) {
   EXPECT_FALSE(codes.empty());
   EXPECT_TRUE(Leftovers(tmp_.Dir() + "out").empty());
   EXPECT_TRUE(Leftovers(tmp_.Dir()).empty());
+}
+
+// Links to a file outside, planted at the names earlier versions wrote
+// the new archive and each member to before renaming it into place.
+void PlantAtOldTemporaryNames(const std::string& dir, const fs::path& victim) {
+  const std::string pid = std::to_string(::getpid());
+  for (int n = 1; n <= 2000; ++n) {
+    const std::string serial = pid + "-" + std::to_string(n);
+    fs::create_symlink(victim, fs::path(dir) / ("arc" + serial + ".tmp"));
+    fs::create_symlink(victim, fs::path(dir) / (".~" + serial + ".arc"));
+  }
+}
+
+TEST_F(BhDiskFaults, LinksPlantedAtTemporaryNamesReceiveNothing) {
+  const fs::path victim = tmp_ / "victim";
+  test::PutFile(victim.string(), "keep me");
+  fs::create_directories(tmp_ / "out");
+  PlantAtOldTemporaryNames(tmp_.Dir(), victim);
+  PlantAtOldTemporaryNames(tmp_.Dir() + "out", victim);
+  std::vector<int> codes;
+  {
+    // And a rival who guesses every other fresh name drawn.
+    test::FaultyFileSystem rival;
+    rival.LinkTarget = victim.string();
+    rival.PlantLinkEvery = 2;
+    EXPECT_EQ(Pack(codes), 2);
+    EXPECT_EQ(test::ExtractInto(archive_, tmp_.Dir() + "out", &codes), 2);
+    EXPECT_GE(rival.NewNames.size(), 3u);
+  }
+  EXPECT_TRUE(codes.empty());
+  EXPECT_EQ(test::GetFile(victim.string()), "keep me");
+  EXPECT_FALSE(fs::is_symlink(archive_));
+  for (const char* name : {"a.dbf", "b.bin"}) {
+    EXPECT_FALSE(fs::is_symlink(fs::path(tmp_ / "out") / name)) << name;
+    EXPECT_EQ(test::GetFile(tmp_.Dir() + "out/" + name), test::GetFile(tmp_.Dir() + "src/" + name)) << name;
+  }
 }
 
 }  // namespace

@@ -78,6 +78,25 @@ TEST(DecompressStream, ShortCutOrDamagedDataNeverGivesGarbage) {
   EXPECT_LT(damaged.Read(all.data(), 100), 0);
 }
 
+// zlib keeps what did not fit a small buffer; the source running dry must
+// not lose it.
+TEST(DecompressStream, ReadsOfAnySizeGiveTheSameBytes) {
+  // A long match at the end is decoded after the last input byte is in.
+  for (const std::string& plain : {std::string(32, 'x'), test::RandomBytes(32, 5), test::TextBytes(3000, 6)}) {
+    const std::string packed = Deflate(plain);
+    for (const int32_t piece : {1, 7, 32, 4096}) {
+      SCOPED_TRACE(piece);
+      TMemoryStream32 in;
+      test::Load(in, packed);
+      TDecompressStream z(in);
+      std::string got;
+      std::string buf(static_cast<std::size_t>(piece), '\0');
+      for (int32_t n; (n = z.Read(buf.data(), piece)) > 0;) got.append(buf.data(), static_cast<std::size_t>(n));
+      EXPECT_EQ(got, plain);
+    }
+  }
+}
+
 TEST(DecompressStream, SeekRestartsOrSkipsForward_AndTheDestructorGivesBackUnusedInput) {
   const std::string plain = test::TextBytes(50000, 5);
   const std::string packed = Deflate(plain);

@@ -51,7 +51,7 @@ TEST(PriceTagModelTest, NewItemsAndPageFormats) {
   EXPECT_TRUE(tag->Width == 50 && tag->LineWidth == 2);
   NewCenZone(tag->Zones);
   TCenZone* z = NewCenZone(tag->Zones);
-  EXPECT_EQ(z->Text + "|" + z->FontName + "|" + std::to_string(z->FontSize), "Зона №2|Arial Cyr|18"_w);
+  EXPECT_EQ(z->Text + "|" + z->FontName + "|" + std::to_string(z->FontSize), "'Зона №2'|Arial Cyr|18"_w);
   EXPECT_EQ(z->Rect, (std::array<int32_t, 4>{0, 0, 50, 50}));
   EXPECT_EQ(NewGraphObject(tag->Graphics)->LineWidth, 2);
 

@@ -584,3 +584,106 @@ TEST_F(DesignerTest, AnArchiveConfigurationMadeHereIsSavedAndPassesTheStartUpChe
   const std::vector<int32_t> valid = CheckArchiveConfigs(Settings());
   EXPECT_NE(std::find(valid.begin(), valid.end(), id), valid.end());
 }
+
+// Notes which tag has its pictures loaded.
+class PictureHost : public TDesignerHost {
+ public:
+  void ShowTagPictures(const TCennik* tag) override { Shown.push_back(tag); }
+  std::vector<const TCennik*> Shown;
+};
+
+class DesignerLabelsTest : public DesignerTest {
+ protected:
+  DesignerLabelsTest() { d.Show(); }
+  ~DesignerLabelsTest() override { d.Hide(); }
+  PictureHost pictures;
+  TDesigner d{Settings(), pictures};
+};
+
+TEST_F(DesignerLabelsTest, ZonesAreChosenByClickAndNumberAndTheLastOneDeleted) {
+  ASSERT_NE(d.CurrentTag(), nullptr);
+  ASSERT_EQ(d.CurrentZoneIndex(), 0);
+  const int32_t zones = d.CurrentTag()->ZoneCount();
+  ASSERT_GE(zones, 2);
+  const auto& second = d.CurrentTag()->GetZone(1)->Rect;
+  d.ClickTag(second[0] + 1, second[1] + 1);
+  EXPECT_EQ(d.CurrentZoneIndex(), 1);
+  d.ClickTag(d.CurrentTag()->Width + 5, d.CurrentTag()->Height + 5);
+  EXPECT_EQ(d.CurrentZoneIndex(), 1) << "a click outside every zone keeps the current one";
+  d.SelectZoneText("1000");
+  EXPECT_EQ(d.CurrentZoneIndex(), 1);
+  d.SelectZoneText("99");
+  EXPECT_EQ(d.CurrentZoneIndex(), zones - 1);
+  d.ApplyCenSpin(TCenSpin::ZoneX, "x1");
+  d.ApplyCenSpin(TCenSpin::ZoneY, "123");
+  EXPECT_EQ(d.SpinValue(TCenSpin::ZoneY), 123);
+  EXPECT_NE(Settings().PriceTags.GetItem(0)->GetZone(zones - 1)->Rect[1], 123) << "working copy only";
+  for (int32_t i = zones; i > 0; --i) {
+    ui.Answers = {kIdYes};
+    ASSERT_TRUE(d.DeleteZone());
+  }
+  EXPECT_EQ(d.CurrentZone(), nullptr);
+  EXPECT_FALSE(d.Enabling().ZoneCommands);
+  EXPECT_FALSE(d.DeleteZone());
+  d.AddZone();
+  EXPECT_EQ(d.CurrentZoneIndex(), 0);
+}
+
+TEST_F(DesignerLabelsTest, ASizeOfZeroIsRaisedWhenDrawnAndTagsAreAppliedOnlyWithTheRest) {
+  d.ApplyCenSpin(TCenSpin::Width, "0");
+  d.ApplyCenSpin(TCenSpin::Height, "123456");
+  EXPECT_EQ(d.CurrentTag()->Width, 0);
+  EXPECT_NE(d.CurrentTag()->Height, 123456) << "more than five characters";
+  EXPECT_EQ(d.TagToDraw()->Width, 1);
+  d.AddTag();
+  EXPECT_EQ(d.CurrentTagIndex(), 1);
+  EXPECT_TRUE(d.Enabling().TagSpin);
+  EXPECT_EQ(Settings().PriceTags.Count(), 1);
+  d.Apply();
+  ASSERT_EQ(Settings().PriceTags.Count(), 2);
+  EXPECT_EQ(Settings().PriceTags.GetItem(0)->Width, 1);
+}
+
+TEST_F(DesignerLabelsTest, DeletingTheShownTagReleasesItsPicturesFirstAndChoosingItAgainReloads) {
+  d.AddTag();
+  TCennik* shown = d.CurrentTag();
+  pictures.Shown.clear();
+  d.SelectTagText("2");
+  ASSERT_EQ(pictures.Shown.size(), 2u);
+  EXPECT_EQ(pictures.Shown.back(), shown) << "chosen again, its pictures come back";
+  d.SelectTagText("3");
+  d.SelectTagText("x");
+  EXPECT_EQ(d.CurrentTag(), shown);
+  pictures.Shown.clear();
+  ui.Answers = {kIdYes};
+  ASSERT_TRUE(d.DeleteTag());
+  EXPECT_EQ(ui.Boxes.back().Text, "Вы действительно хотите удалить ярлык №2?"_w);
+  ASSERT_FALSE(pictures.Shown.empty());
+  EXPECT_EQ(pictures.Shown.front(), nullptr);
+  EXPECT_EQ(d.CurrentTagIndex(), 0);
+  EXPECT_EQ(pictures.Shown.back(), d.CurrentTag());
+  ui.Answers = {kIdYes};
+  ASSERT_TRUE(d.DeleteTag());
+  EXPECT_EQ(d.CurrentTag(), nullptr);
+  EXPECT_FALSE(d.Enabling().TagCommands);
+}
+
+TEST(DesignerRules, ZoneFontSizesInPoints) {
+  EXPECT_EQ(ZoneFontPoints(18), 4);
+  EXPECT_EQ(ZoneFontSize(12), 53);
+}
+
+TEST_F(DesignerLabelsTest, ZoneDialogOffersOnlyItsChoicesAndStoresTheExpression) {
+  d.CurrentZone()->Alignment = 5;
+  d.CurrentZone()->LetterCase = 7;
+  TZoneDialogValues v = d.ZoneDialog();
+  EXPECT_EQ(v.Alignment, 2);
+  EXPECT_EQ(v.LetterCase, 2);
+  v.Text = "'Хлеб'"_w;
+  v.BarWidth = "x";
+  const int32_t bar = d.CurrentZone()->BarWidth;
+  d.StoreZoneDialog(v);
+  EXPECT_EQ(d.CurrentZone()->Alignment, 2);
+  EXPECT_EQ(d.CurrentZone()->Text, "'Хлеб'"_w);
+  EXPECT_EQ(d.CurrentZone()->BarWidth, bar);
+}

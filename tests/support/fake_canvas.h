@@ -19,6 +19,7 @@ class FakeCanvas : public TCanvas {
   void SetFont(int32_t height, uint8_t style) override {
     Log("Font " + std::to_string(height) + (style & kFontBold ? " bold" : ""));
   }
+  void SetFontName(std::string_view family) override { fontName = family; }
   void SetFontColor(uint32_t rgb) override { fontColor = rgb; }
   int32_t TextWidth(std::string_view text) override {
     return static_cast<int32_t>(text.size()) * charWidth_;
@@ -44,6 +45,7 @@ class FakeCanvas : public TCanvas {
   }
 
   std::vector<std::string> ops;
+  std::string fontName;
   uint32_t fontColor = 0xFFFFFFFF;
   uint32_t penColor = 0xFFFFFFFF;
 

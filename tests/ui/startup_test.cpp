@@ -12,6 +12,8 @@
 #include "config/data_dir.h"
 #include "config/date_index.h"
 #include "config/errorlog.h"
+#include "config/price_tags.h"
+#include "config/settings.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/values/dates.h"
 #include "platform/clock.h"
@@ -122,6 +124,51 @@ TEST_F(StartUpTest, GivenDateAndTimeSetTheProgramClock) {
   options.ClockTime = TTimeRec{8, 0, 0};
   ASSERT_EQ(StartUp(options), 0);
   EXPECT_EQ(ProgramNowPair(), std::pair(TDateRec{1, 2, 2027}, TTimeRec{8, 0, 0}));
+}
+
+// The saved moment is 5.12.2026 20:15:00: the program's own clock goes on
+// from it, never back.
+TEST_F(StartUpTest, TheProgramClockNeverGoesBackPastTheSavedMoment) {
+  options.ClockDate = TDateRec{4, 12, 2026};
+  options.ClockTime = TTimeRec{23, 0, 0};
+  EXPECT_EQ(StartUp(options), kStartUpFailed);
+  ASSERT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_NE(ui.Boxes[0].Text.find("5.12.2026"), std::string::npos)
+      << Cp1251ToUtf8(ui.Boxes[0].Text);
+  EXPECT_EQ(std::pair(BasesLocked(), starter.Runs), std::pair(false, 0));
+  ResetErrorLogRun();
+  ui.Boxes.clear();
+  // On the saved day an earlier time is the saved one.
+  options.ClockDate = TDateRec{5, 12, 2026};
+  options.ClockTime = TTimeRec{9, 0, 0};
+  EXPECT_EQ(StartUp(options), 0);
+  EXPECT_TRUE(ui.Boxes.empty());
+  EXPECT_EQ(ProgramNowPair(), std::pair(TDateRec{5, 12, 2026}, TTimeRec{20, 15, 0}));
+}
+
+// A configuration on the system clock keeps the computer's day whatever
+// is given: the index and the saved date stay at today.
+TEST_F(StartUpTest, WithTheSystemClockAGivenDateAndTimeChangeNothing) {
+  FollowSystemClock();
+  options.ClockDate = TDateRec{1, 1, 2030};
+  options.ClockTime = TTimeRec{8, 0, 0};
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_EQ(MainState().WorkingDay, (TDateRec{7, 12, 2026}));
+  EXPECT_EQ(ProgramNowPair(), std::pair(TDateRec{7, 12, 2026}, TTimeRec{9, 30, 0}));
+  EXPECT_EQ(IndexDates(home.Dir()), "6.12.2026;");
+}
+
+TEST_F(StartUpTest, WithoutATitleInTheSettingsTheProgramHasItsDefaultOne) {
+  ChooseDataDirectory();
+  ASSERT_TRUE(LoadAllSettings());
+  Settings().Title = "Склад"_w;
+  std::string local = ReadBytes(home / "local.ini");
+  const std::size_t title = local.find("ЗАГОЛОВОК="_w);
+  ASSERT_NE(title, std::string::npos);
+  local.erase(title, local.find("\r\n", title) + 2 - title);
+  vm::test::WriteBytes(home / "local.ini", local);
+  ASSERT_TRUE(LoadLocalSettings());
+  EXPECT_EQ(Settings().Title, "Тинвера"_w);
 }
 
 TEST_F(StartUpTest, TooLittleRoomForTwiceTheDatabasesEndsTheStartUp) {
@@ -236,6 +283,22 @@ TEST_F(StartUpTest, ASecondStartOnTheSameTitleIsToldAndLetsTheLockGo) {
   EXPECT_EQ(ui.Boxes.size(), 1u);
 }
 
+TEST_F(StartUpTest, TheMarkIsNeverMadeThroughALinkPlantedAtItsName) {
+  TInstanceMark mark(home.Dir());
+  const std::string path = mark.PathFor("Склад"_w);
+  vm::test::TempDir outside;
+  fs::create_symlink(outside / "victim", path);
+  EXPECT_TRUE(mark.Take("Склад"_w));  // no mark, but the program starts
+  EXPECT_FALSE(fs::exists(outside / "victim"));
+  // A plain mark an ended program left is taken as it stands, and held.
+  mark.Release();
+  fs::remove(path);
+  vm::test::WriteBytes(path, "");
+  EXPECT_TRUE(mark.Take("Склад"_w));
+  TInstanceMark second(home.Dir());
+  EXPECT_FALSE(second.Take("Склад"_w));
+}
+
 TEST_F(StartUpTest, TheStartUpPasswordIsAskedUnderTheLockAndARefusalStillStartsTheDay) {
   FollowSystemClock();
   bool lockedWhenAsked = false;
@@ -252,6 +315,23 @@ TEST_F(StartUpTest, TheStartUpPasswordIsAskedUnderTheLockAndARefusalStillStartsT
   ResetErrorLogRun();
   ASSERT_EQ(StartUp(options), 0);
   EXPECT_FALSE(MainState().StartUpRefused);
+}
+
+TEST_F(StartUpTest, PriceTagZonesCompileOnlyOnceThePasswordIsAnswered) {
+  const TCenZone* zone = nullptr;
+  bool compiledWhenAsked = true;
+  options.AskStartUpPassword = [&] {
+    zone = Settings().PriceTags.GetItem(0)->GetZone(0);
+    compiledWhenAsked = zone->Compiled != nullptr || CenZoneCompileEnabled();
+    return true;
+  };
+  ASSERT_EQ(StartUp(options), 0);
+  ASSERT_NE(zone, nullptr);
+  EXPECT_FALSE(compiledWhenAsked);
+  EXPECT_TRUE(CenZoneCompileEnabled());
+  // Every zone of the demo's label compiles.
+  for (const auto& z : Settings().PriceTags.GetItem(0)->Zones) EXPECT_NE(z->Compiled, nullptr) << z->Text;
+  CenZoneCompileEnabled() = false;
 }
 
 TEST_F(StartUpTest, ArchiveConfigurationsThatFailTheirCheckAreToldOnceAndGetNoItems) {

@@ -5,6 +5,7 @@
 #include <tuple>
 #include <utility>
 
+#include "config/price_tags.h"
 #include "support/fake_canvas.h"
 #include "support/sample_blank.h"
 
@@ -56,6 +57,17 @@ TEST(TableRender, RowsFollowTheHeaderWithALineUnderEach) {
   // The header is drawn last, over the rows, in the header's own fonts.
   EXPECT_TRUE(d.canvas.ops.back().starts_with("LineTo"));
   EXPECT_NE(std::find(texts.begin(), texts.end(), "Text 95,6 " + "Товар"_w), texts.end());
+}
+
+TEST(TableRender, TablesDrawInTheConfiguredFontElseInTimesNewRoman) {
+  DefaultFontName() = "DejaVu Sans";
+  Drawing configured;
+  configured.Draw();
+  DefaultFontName().clear();
+  EXPECT_EQ(configured.canvas.fontName, "DejaVu Sans");
+  Drawing unset;
+  unset.Draw();
+  EXPECT_EQ(unset.canvas.fontName, "Times New Roman");
 }
 
 TEST(TableRender, PagesContinueFromTheRowWhereTheLastCallStopped) {

@@ -4,8 +4,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/encoding.h"
 #include "platform/services.h"
@@ -50,6 +52,27 @@ void TBaseQuestionDialog::SetGrid(int colCount, int rowCount) {
 }
 
 void TBaseQuestionDialog::SetColWidth(int col, int width) { grid_->setColumnWidth(col, width); }
+
+void TBaseQuestionDialog::FitGrid(int visibleRows, int minWidth, int maxWidth) {
+  // Measured in the grid's own fonts and margins (the titles are bold): a
+  // width worked out from the plain font cuts the texts.
+  QHeaderView* rowsHeader = grid_->verticalHeader();
+  const int rowHeight = std::max(rowsHeader->defaultSectionSize(), grid_->fontMetrics().height() + 4);
+  rowsHeader->setDefaultSectionSize(rowHeight);
+  int width = 2 * grid_->frameWidth() + grid_->verticalScrollBar()->sizeHint().width();
+  for (int c = 0; c < grid_->columnCount(); ++c) {
+    const int asked = grid_->columnWidth(c);
+    grid_->resizeColumnToContents(c);
+    grid_->setColumnWidth(c, std::max(asked, grid_->columnWidth(c)));
+    width += grid_->columnWidth(c);
+  }
+  width = std::max(width, minWidth);
+  const bool sideways = width > maxWidth;
+  grid_->setHorizontalScrollBarPolicy(sideways ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+  int height = 2 * grid_->frameWidth() + (visibleRows + 1) * rowHeight;
+  if (sideways) height += grid_->horizontalScrollBar()->sizeHint().height();
+  resize(std::min(width, maxWidth), height + panel_->height());
+}
 
 void TBaseQuestionDialog::SetCell(int col, int row, const std::string& text) {
   auto* item = new QTableWidgetItem(ToQt(text));

@@ -32,6 +32,10 @@ class TBaseQuestionDialog : public TButtonClosedDialog {
   void SetCurrentRow(int row);
   void SetNewRecordVisible(bool visible);
   void SetCancelVisible(bool visible);
+  // Widens the columns to their texts as the grid draws them and sizes the
+  // dialog to show visibleRows data rows under the titles, at least
+  // minWidth and at most maxWidth wide (scrolled sideways beyond).
+  void FitGrid(int visibleRows, int minWidth, int maxWidth);
   // Called by "Новая запись" with the dialog hidden; 1 when a record was made.
   void SetNewRecordHandler(std::function<int()> handler) { newRecord_ = std::move(handler); }
   // 1 a row was chosen, 2 cancelled, kNewRecord a record was made.

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 
 #include "platform/services.h"
+#include "ui/qt/screen_place.h"
 
 namespace vm {
 
@@ -20,6 +21,7 @@ void TButtonClosedDialog::showEvent(QShowEvent* event) {
   busyWasRunning_ = SuspendBusy();
   mayClose_ = false;
   QDialog::showEvent(event);
+  CentreOnScreen(*this);
   LayOutButtons();
 }
 

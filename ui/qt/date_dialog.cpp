@@ -53,9 +53,15 @@ void TDtQForm::reject() {
 void TDtQForm::showEvent(QShowEvent *event) {
   closeAllowed_ = false;
   QDialog::showEvent(event);
-  // The first field the caller placed takes the focus.
-  if (QWidget *first = fields_->nextInFocusChain(); first && fields_->isAncestorOf(first))
-    first->setFocus();
+  // The control after "Системная дата" in tab order takes the focus: the
+  // first field the caller placed, never a button that Enter would press.
+  for (QWidget *w = systemDate_->nextInFocusChain(); w != systemDate_; w = w->nextInFocusChain()) {
+    if (isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(this) &&
+        (w->focusPolicy() & Qt::TabFocus)) {
+      w->setFocus();
+      break;
+    }
+  }
   CheckStates();
 }
 

@@ -20,6 +20,7 @@
 #include "language/interpreter.h"
 #include "platform/encoding.h"
 #include "ui/qt/data_view_widget.h"
+#include "ui/qt/screen_place.h"
 #include "ui/qt/form_surface.h"
 #include "ui/qt/help_list_box.h"
 #include "ui/qt/info_window.h"
@@ -83,6 +84,7 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
     // The tables filled while hidden; shown, they draw and edit.
     if (view.Updating()) view.SetUpdating(false);
     auto* table = new TDataViewWidget(view, panel1_);
+    table->HeaderParams = form->Params;
     tables_.push_back(table);
     // Insert, the key and its look-up list belong to the table's row entry.
     lists_.push_back(new THelpListBox(doc_, *form, *table, panel1_));
@@ -327,9 +329,15 @@ void TDocumentWindow::ApplyDocLayout() {
   const TAppliedLayout applied = vm::ApplyDocLayout(data_, {avail.width(), avail.height()}, LargestSize());
   horz_->setChecked(applied.HorizontalZoom);
   vert_->setChecked(applied.VerticalZoom);
-  if (applied.Lookup && lookup_) lookup_->setGeometry(ToQRect(*applied.Lookup));
-  if (applied.Info && info_) info_->setGeometry(ToQRect(*applied.Info));
-  if (applied.Document) setGeometry(ToQRect(*applied.Document));
+  // The kept places are client areas: each goes where its frame fits.
+  const QMargins frame = FrameMargins(*this);
+  const QRect area = ScreenArea(*this);
+  const auto place = [&](QWidget* w, const std::optional<TWindowRect>& r) {
+    if (w && r) w->setGeometry(ClampFrameToScreen(ToQRect(*r), frame, area));
+  };
+  place(lookup_, applied.Lookup);
+  place(info_, applied.Info);
+  place(this, applied.Document);
 }
 
 void TDocumentWindow::SaveDocLayout() {
@@ -354,13 +362,13 @@ int TDocumentWindow::ShowModal(bool firstShowing) {
     // shown first, so that the document window, shown after it, has the
     // keyboard.
     if (data_.InfoWindowRect.Width <= 0 || data_.InfoWindowRect.Height <= 0)
-      info_->move(frameGeometry().right() + 1, y());
+      PlaceBeside(*info_, OuterRect(*this).top());
     info_->show();
   }
   if (sprav_) {
     sprav_->AttachLookupPages();
     if (data_.BookWindowRect.Width <= 0 || data_.BookWindowRect.Height <= 0)
-      sprav_->move(frameGeometry().right() + 1, info_ ? info_->frameGeometry().bottom() + 1 : y());
+      PlaceBeside(*sprav_, info_ ? OuterRect(*info_).bottom() + 1 : OuterRect(*this).top());
     sprav_->show();
   }
   const int result = exec();
@@ -370,6 +378,16 @@ int TDocumentWindow::ShowModal(bool firstShowing) {
     sprav_->DetachLookupPages();
   }
   return result;
+}
+
+// A window that is not shown yet is placed by its client area: its frame,
+// the same as this window's, goes right of this window's frame with its
+// top at frameTop, kept on the screen.
+void TDocumentWindow::PlaceBeside(QWidget& window, int frameTop) const {
+  const QMargins frame = FrameMargins(*this);
+  const QRect client(OuterRect(*this).right() + 1 + frame.left(), frameTop + frame.top(), window.width(),
+                     window.height());
+  window.setGeometry(ClampFrameToScreen(client, frame, ScreenArea(*this)));
 }
 
 void TDocumentWindow::showEvent(QShowEvent* event) {
@@ -507,6 +525,10 @@ void TDocumentWindow::Print() {
   hooks.RefreshButtons = [this] {
     frame_.RefreshButtons();
     frame_.UpdateStatusBar();
+  };
+  hooks.AfterPriceTags = [this] {
+    activateWindow();
+    if (!tables_.empty()) tables_.front()->setFocus();
   };
   PrintDocument(doc_, data_.MenuCaption, hooks);
 }

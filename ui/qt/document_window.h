@@ -111,6 +111,7 @@ class TDocumentWindow : public QDialog {
   void KeepInSight(TDataView& view, int32_t col, int32_t row);
   bool PreviewKey(QKeyEvent* key);
   void SaveDocLayout();
+  void PlaceBeside(QWidget& window, int frameTop) const;
   TFrameSize VisibleSize() const;
   TFrameSize LargestSize() const;
   void Ok();

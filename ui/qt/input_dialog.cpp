@@ -7,6 +7,7 @@
 
 #include "platform/encoding.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/screen_place.h"
 
 namespace vm {
 
@@ -51,6 +52,7 @@ TInputDialog::TInputDialog(const TInputRequest& request, QWidget* parent)
 
 void TInputDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  CentreOnScreen(*this);
   edit_->setFocus();
   Validate();
 }

@@ -2,13 +2,13 @@
 
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "foundation/draw/canvas.h"
 #include "foundation/text/strutils.h"
 #include "platform/encoding.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/screen_place.h"
 
 namespace vm {
 
@@ -45,7 +45,7 @@ TListDialog::TListDialog(const TListPick& pick, const std::string& preselect, QW
 
 void TListDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (const QScreen* screen = this->screen()) move(screen->geometry().center() - rect().center());
+  CentreOnScreen(*this);
   selected_ = false;
   LayOutButtons();
   if (!preselect_.empty()) {

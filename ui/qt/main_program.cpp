@@ -16,7 +16,10 @@
 #include "ui/qt/designer/designer_host.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_window.h"
+#include "output/qt/label_preview_window.h"
 #include "output/qt/qt_print_system.h"
+#include "output/price_tag_draw.h"
+#include "ui/qt/qt_canvas.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/window_steps.h"
 #include "ui/startup.h"
@@ -62,6 +65,8 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   TScannerInstallation scanner;
   TQtPrintSystem printSystem;
   InstallPrintSystem(&printSystem);
+  InstallPictureReader(ReadQtPicture);
+  InstallLabelPreview(RunLabelPreview);
   InitProgramDirectory();
   SetCommandLine(argc, argv);
   // The start-of-day document runs on the document road before the main

@@ -145,15 +145,56 @@ void TQtCanvas::SetPenStyle(TPenStyle style) {
   painter_.setPen(pen_);
 }
 
-void TQtCanvas::FillBrushRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+namespace {
+
+QBrush QtBrush(const TBrush& brush) {
   static constexpr Qt::BrushStyle kStyles[] = {Qt::SolidPattern,  Qt::NoBrush,       Qt::HorPattern,
                                                Qt::VerPattern,    Qt::FDiagPattern,  Qt::BDiagPattern,
                                                Qt::CrossPattern,  Qt::DiagCrossPattern};
-  if (right <= left || bottom <= top) return;
-  const auto i = static_cast<std::size_t>(brush_.Style);
+  const auto i = static_cast<std::size_t>(brush.Style);
   const Qt::BrushStyle style = i < std::size(kStyles) ? kStyles[i] : Qt::SolidPattern;
-  if (style == Qt::NoBrush) return;
-  painter_.fillRect(QRect(left, top, right - left, bottom - top), QBrush(ColorFromBgr(brush_.Color), style));
+  return style == Qt::NoBrush ? QBrush() : QBrush(ColorFromBgr(brush.Color), style);
+}
+
+}  // namespace
+
+void TQtCanvas::FillBrushRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  if (right <= left || bottom <= top) return;
+  const QBrush brush = QtBrush(brush_);
+  if (brush.style() == Qt::NoBrush) return;
+  painter_.fillRect(QRect(left, top, right - left, bottom - top), brush);
+}
+
+void TQtCanvas::Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  painter_.save();
+  painter_.setRenderHint(QPainter::Antialiasing);
+  painter_.setPen(pen_);
+  painter_.setBrush(QtBrush(brush_));
+  painter_.drawEllipse(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+  painter_.restore();
+}
+
+void TQtCanvas::StretchPicture(const TPicture& picture, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                               TTransparency mode, uint32_t transparentColor) {
+  const auto* qt = dynamic_cast<const TQtPicture*>(&picture);
+  if (qt == nullptr || qt->Image().isNull() || right <= left || bottom <= top) return;
+  QImage image = qt->Image().convertToFormat(QImage::Format_ARGB32);
+  if (mode != TTransparency::None) {
+    const QRgb key = mode == TTransparency::Automatic ? image.pixel(0, image.height() - 1)
+                                                      : ColorFromBgr(transparentColor).rgb();
+    for (int y = 0; y < image.height(); ++y) {
+      auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+      for (int x = 0; x < image.width(); ++x)
+        if ((line[x] & 0xFFFFFF) == (key & 0xFFFFFF)) line[x] = 0;
+    }
+  }
+  painter_.drawImage(QRect(left, top, right - left, bottom - top), image);
+}
+
+std::unique_ptr<TPicture> ReadQtPicture(const std::string& path) {
+  QImage image;
+  if (!image.load(ToQt(path))) return nullptr;
+  return std::make_unique<TQtPicture>(std::move(image));
 }
 
 }  // namespace vm

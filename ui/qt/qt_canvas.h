@@ -4,8 +4,10 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -16,6 +18,21 @@
 namespace vm {
 
 QColor ColorFromBgr(uint32_t bgr);
+
+// A picture as Qt's image reader loads it.
+class TQtPicture : public TPicture {
+ public:
+  explicit TQtPicture(QImage image) : image_(std::move(image)) {}
+  int32_t Width() const override { return image_.width(); }
+  int32_t Height() const override { return image_.height(); }
+  const QImage& Image() const { return image_; }
+
+ private:
+  QImage image_;
+};
+
+// Reads a picture file with Qt's image reader; nullptr when it cannot.
+std::unique_ptr<TPicture> ReadQtPicture(const std::string& path);
 
 class TQtCanvas : public TCanvas {
  public:
@@ -38,6 +55,9 @@ class TQtCanvas : public TCanvas {
   void SetPenStyle(TPenStyle style) override;
   TPenStyle PenStyle() const override { return penStyle_; }
   void FillBrushRect(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
+  void Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
+  void StretchPicture(const TPicture& picture, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                      TTransparency mode, uint32_t transparentColor) override;
   void SetTextTransparent(bool transparent) override { transparent_ = transparent; }
   int32_t FontPixelsPerInch() const override { return fontPpi_; }
   void SetFontPixelsPerInch(int32_t ppi) override { fontPpi_ = ppi > 0 ? ppi : ppi_; }

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <algorithm>
+#include <cmath>
 
 #include "ui/qt/base_question_dialog.h"
 #include "ui/qt/input_dialog.h"
@@ -83,8 +84,7 @@ BaseQuestionEnd TQtUiServices::AskBaseQuestion(const BaseQuestionRequest& reques
   dialog.SetNewRecordVisible(request.NewVisible);
   dialog.SetCancelVisible(request.CancelVisible);
   dialog.SetNewRecordHandler([&request] { return request.AddNew && request.AddNew() ? kIdOk : kIdCancel; });
-  const int rowHeight = 18;
-  dialog.resize(request.GridWidth, (request.VisibleRows + 1) * (rowHeight + 1) + 3 + kButtonPanelHeight);
+  dialog.FitGrid(request.VisibleRows, request.GridWidth, static_cast<int>(std::lround(ScreenWidth() * 0.95)));
   if (!request.Rows.empty()) dialog.SetCurrentRow(1);
   const int result = dialog.ShowModal();
   row = -1;

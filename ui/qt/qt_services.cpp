@@ -14,7 +14,7 @@
 namespace vm {
 
 TQtUiServices::TQtUiServices() = default;
-TQtUiServices::~TQtUiServices() = default;
+TQtUiServices::~TQtUiServices() { delete progress_.data(); }
 
 int32_t TQtUiServices::MsgBox(const std::string& text, const std::string& caption, uint32_t flags) {
   return ShowMessageBox(mainWindow_, text, caption, flags);
@@ -127,12 +127,13 @@ void TQtUiServices::DocPrintClick() {
 bool TQtUiServices::DocCheckAll() { return DocWindow.CheckAll ? DocWindow.CheckAll() : UiServices::DocCheckAll(); }
 
 void TQtUiServices::SetMainWindow(QWidget* window) {
-  if (window != mainWindow_) progress_.reset();
+  // The progress window belongs to the main window it was made for.
+  if (window != mainWindow_) delete progress_.data();
   mainWindow_ = window;
 }
 
 TProgressWindow& TQtUiServices::Progress() {
-  if (!progress_) progress_ = std::make_unique<TProgressWindow>(mainWindow_);
+  if (!progress_) progress_ = new TProgressWindow(mainWindow_);
   return *progress_;
 }
 

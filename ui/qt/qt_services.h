@@ -82,7 +82,8 @@ class TQtUiServices : public UiServices {
   std::string title_;
   std::function<void()> onBreak_;
   std::unique_ptr<TBusyWindow> busy_;
-  std::unique_ptr<TProgressWindow> progress_;
+  // Owned by the main window when there is one, which may go first.
+  QPointer<TProgressWindow> progress_;
   std::vector<QPointer<QWidget>> docWindows_;
   QPointer<QWidget> focusBeforeDisable_;
   bool docWindowsEnabled_ = true;

@@ -40,6 +40,7 @@ class DateDialogTest : public ::testing::Test {
 
 TEST_F(DateDialogTest, OkWaitsForALaterMomentAndOnlyTheButtonsCloseTheDialog) {
   bool okAtFirst = true, okLater = false, visibleAfterEsc = false, visibleAfterClose = false;
+  bool focusOnDate = false, visibleAfterEnter = false;
   QString caption;
   QStringList labels;
   WhenModal([&](QWidget *modal) {
@@ -49,6 +50,10 @@ TEST_F(DateDialogTest, OkWaitsForALaterMomentAndOnlyTheButtonsCloseTheDialog) {
     for (QLabel *l : form->findChildren<QLabel *>())
       if (l->font().bold()) labels << l->text();
     okAtFirst = form->OkButton()->isEnabled();
+    focusOnDate = form->focusWidget() == Edits(form)[0];
+    // Enter while OK waits presses no other button.
+    QTest::keyClick(form->focusWidget() ? form->focusWidget() : form, Qt::Key_Return);
+    visibleAfterEnter = form->isVisible();
     QTest::keyClick(form, Qt::Key_Escape);
     visibleAfterEsc = form->isVisible();
     form->close();
@@ -62,6 +67,8 @@ TEST_F(DateDialogTest, OkWaitsForALaterMomentAndOnlyTheButtonsCloseTheDialog) {
   EXPECT_EQ(caption, QString::fromUtf8("Текущие дата и время"));
   EXPECT_EQ(labels, (QStringList{"Дата:", "Время:"}));
   EXPECT_FALSE(okAtFirst);
+  EXPECT_TRUE(focusOnDate);
+  EXPECT_TRUE(visibleAfterEnter);
   EXPECT_TRUE(visibleAfterEsc);
   EXPECT_TRUE(visibleAfterClose);
   EXPECT_TRUE(okLater);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTest>
 #include <filesystem>
 
@@ -172,6 +173,54 @@ TEST_F(DesignerSettingsWindowTest, PrintingTabRenamesAndChoosesTheDefaultFormat)
   EXPECT_EQ(p.DefaultFormat->text(), U("Этикетка 5.8"));
   p.Delete->click();
   EXPECT_EQ(p.Formats->count(), before);
+}
+
+TEST_F(DesignerSettingsWindowTest, LabelsTabChoosesZonesByClickAndKeepsThemBetweenZones) {
+  w.resize(980, 620);
+  w.SelectTab(TDesignerTab::Labels);
+  QApplication::processEvents();
+  TLabelsTab& l = *w.Labels;
+  ASSERT_TRUE(l.Preview->isVisible());
+  EXPECT_EQ(l.TagWidth->value(), 580);
+  EXPECT_EQ(l.ZoneNumber->value(), 1);
+  // The second zone lies from (20, 70) for 540 x 110 tenths of a millimetre.
+  const double scale = l.Preview->logicalDpiX() / 254.0 * static_cast<double>(l.Preview->Fit.Zoom);
+  const auto at = [&](int x, int y) {
+    return QPoint(l.Preview->Fit.Offset + static_cast<int>(x * scale),
+                  l.Preview->Fit.Offset + static_cast<int>(y * scale));
+  };
+  QTest::mouseClick(l.Preview, Qt::LeftButton, {}, at(100, 120));
+  EXPECT_EQ(l.ZoneNumber->value(), 2);
+  EXPECT_EQ(l.ZoneY->value(), 70);
+  QTest::mouseClick(l.Preview, Qt::LeftButton, {}, at(10, 5));
+  EXPECT_EQ(l.ZoneNumber->value(), 2);
+  l.ZoneY->setValue(75);
+  EXPECT_EQ(d.CurrentZone()->Rect[1], 75);
+  l.AddZone->click();
+  EXPECT_EQ(l.ZoneNumber->value(), d.CurrentTag()->ZoneCount());
+  test::ClickInMessageBox("Да");
+  l.DeleteTag->click();
+  EXPECT_EQ(d.CurrentTag(), nullptr);
+  EXPECT_FALSE(l.Preview->isVisible());
+  EXPECT_FALSE(l.DeleteTag->isEnabled());
+  l.AddTag->click();
+  EXPECT_TRUE(l.Preview->isVisible());
+  EXPECT_EQ(l.TagWidth->value(), 50);
+}
+
+TEST_F(DesignerSettingsWindowTest, ZoneTextDialogOpensAnAlignmentOfFiveAsRightAndStoresTwo) {
+  w.SelectTab(TDesignerTab::Labels);
+  d.CurrentZone()->Alignment = 5;
+  bool right = false;
+  test::WhenModal([&](QWidget* modal) {
+    for (QRadioButton* b : modal->findChildren<QRadioButton*>())
+      if (b->text() == U("По правому краю")) right = b->isChecked();
+    for (QPushButton* b : modal->findChildren<QPushButton*>())
+      if (b->text() == "OK") b->click();
+  });
+  w.Labels->EditText->click();
+  EXPECT_TRUE(right);
+  EXPECT_EQ(d.CurrentZone()->Alignment, 2);
 }
 
 }  // namespace

@@ -28,10 +28,12 @@
 #include "tests/ui/qt/modal.h"
 #include "tests/ui/qt/menu_items.h"
 #include "ui/data_view.h"
+#include "ui/qt/base_question_dialog.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/help_list_box.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/question_dialog.h"
 #include "ui/qt/work_sprav_window.h"
 
 namespace vm {
@@ -80,9 +82,10 @@ class DocumentWindowTest : public ::testing::Test {
   // Runs the program, chooses the income document from its menu, lets
   // inWindow work in the document window, and leaves.
   void RunIncome(std::function<void(TDocumentWindow&)> inWindow,
-                 std::function<void(std::string&)> edit = nullptr) {
+                 std::function<void(std::string&)> edit = nullptr,
+                 const char* document = "Приход товара") {
     run.OnMainWindow = OnMainWindow;
-    run.Run(std::move(inWindow), std::move(edit));
+    run.Run(std::move(inWindow), std::move(edit), document);
   }
 
   static void EnterByCode(TDocumentWindow& window, TDataViewWidget& table, const char* code,
@@ -191,6 +194,30 @@ TEST_F(DocumentWindowTest, NoToTheEntryQuestionEndsARunThatWouldComeBack) {
       });
   EXPECT_EQ(asked, 1);
   EXPECT_FALSE(shown);
+}
+
+// The header of the sales report names the shop from its auto-parameter;
+// the tables and their editors draw in the configuration's font.
+TEST_F(DocumentWindowTest, HeadersShowTheirParametersAndTablesTheConfiguredFont) {
+  std::string caption;
+  RunIncome(
+      [&](TDocumentWindow& window) {
+        TDataViewWidget& table = *window.Table(0);
+        table.View().Blank().GetColumnCaption(1, table.HeaderParams, caption);
+        window.done(QDialog::Rejected);
+      },
+      nullptr, "Отчёт о продажах");
+  EXPECT_EQ(Cp1251ToUtf8(caption), "Продажи: Магазин «Колосок» Дата");
+  QString family;
+  RunIncome([&](TDocumentWindow& window) {
+    TDataViewWidget& table = *window.Table(0);
+    QTest::keyClick(&table, Qt::Key_Insert);
+    ASSERT_NE(table.Editor(), nullptr);
+    family = table.Editor()->font().family();
+    QTest::keyClick(table.Editor(), Qt::Key_Escape);
+    window.done(QDialog::Rejected);
+  });
+  EXPECT_EQ(family, "DejaVu Sans");
 }
 
 // The row of the goods book with the code; -1 when none.
@@ -305,6 +332,46 @@ TEST_F(ScreenshotOfProgram, MainWindowAndDocumentWindow) {
     test::ClickInMessageBox("Да");
     window.reject();
   });
+}
+
+// The whole screen once a dialog of type Dialog shows, into name; then
+// its "Отмена".
+template <class Dialog>
+void GrabScreenAtDialog(const QString& name) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, name] {
+    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    QTest::qWait(400);  // the window manager maps and frames it
+    if (QScreen* screen = dialog->screen()) {
+      EXPECT_TRUE(screen->grabWindow(0).save(name));
+    }
+    for (QPushButton* b : dialog->template findChildren<QPushButton*>())
+      if (b->text() == QString::fromUtf8("Отмена")) b->click();
+  });
+  timer->start();
+}
+
+TEST_F(ScreenshotOfProgram, TheSalesReportAndTheQuestionDialogs) {
+  const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
+  if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
+  const QString out = QString::fromLocal8Bit(folder);
+  RunIncome(
+      [out](TDocumentWindow& window) {
+        QTest::qWait(400);  // the window manager maps and frames it
+        if (QScreen* screen = window.screen()) {
+          EXPECT_TRUE(screen->grabWindow(0).save(out + "/sales_report.png"));
+        }
+        window.done(QDialog::Rejected);
+      },
+      nullptr, "Отчёт о продажах");
+  OnMainWindow = [out](TMainWindow&) { GrabScreenAtDialog<TBaseQuestionDialog>(out + "/base_question.png"); };
+  RunIncome([](TDocumentWindow&) {}, nullptr, "Телефон поставщика");
+  OnMainWindow = [out](TMainWindow&) { GrabScreenAtDialog<TQuestionDialog>(out + "/question.png"); };
+  RunIncome([](TDocumentWindow&) {}, nullptr, "Ставка НДС");
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "tests/ui/qt/modal.h"
 #include "ui/data_view.h"
 #include "ui/qt/data_view_widget.h"
+#include "tests/ui/qt/menu_items.h"
 #include "ui/qt/document_window.h"
 #include "ui/qt/help_list_box.h"
 #include "ui/qt/main_program.h"
@@ -24,14 +25,6 @@
 
 namespace vm::test {
 
-inline TMyMenuItem* FindMenuItem(QMenu* menu, const QString& caption) {
-  for (QAction* a : menu->actions()) {
-    if (a->menu())
-      if (TMyMenuItem* found = FindMenuItem(a->menu(), caption)) return found;
-    if (auto* item = qobject_cast<TMyMenuItem*>(a); item && item->text() == caption) return item;
-  }
-  return nullptr;
-}
 
 // Gives the section of a description a new body.
 inline void ReplaceDescriptionSection(std::string& text, const std::string& name, const std::string& body) {
@@ -52,14 +45,15 @@ class IncomeRun {
   // Runs the program, chooses the receipt from its menu (its description
   // changed by edit first), lets inWindow work in the document window, and
   // leaves.
-  void Run(std::function<void(TDocumentWindow&)> inWindow, std::function<void(std::string&)> edit = nullptr) {
+  void Run(std::function<void(TDocumentWindow&)> inWindow, std::function<void(std::string&)> edit = nullptr,
+           const char* document = "Приход товара") {
     TMainProgramHooks hooks;
     hooks.DocumentShown = std::move(inWindow);
-    hooks.Shown = [edit, this](TMainWindow& w) {
+    hooks.Shown = [edit, document, this](TMainWindow& w) {
       if (OnMainWindow) OnMainWindow(w);
       TMyMenuItem* item = nullptr;
       for (QMenu* menu : w.DocMenus())
-        if (!item) item = FindMenuItem(menu, QString::fromUtf8("Приход товара"));
+        if (!item) item = FindItem(menu, QString::fromUtf8(document));
       ASSERT_NE(item, nullptr);
       if (edit) edit(item->Doc()->Description);
       ConfirmNextDateDialog();

@@ -2,8 +2,11 @@
 // for them through the windows' services, answered as a user would.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 
 #include "modal.h"
@@ -86,6 +89,52 @@ TEST(QuestionServices, BaseQuestionChoosesARowOrAsksForANewRecord) {
   EXPECT_EQ(ui.AskBaseQuestion(request, row), BaseQuestionEnd::NewRecord);
   EXPECT_EQ(asked, 2);
   EXPECT_EQ(row, -1);
+}
+
+// Where the dialogs stand (no window manager here: no frames).
+bool CentredOnScreen(const QWidget* dialog) {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  return (dialog->geometry().center() - screen.center()).manhattanLength() <= 2;
+}
+
+// The grid as the core sized it from the plain font: its texts still show
+// whole, the rows asked for all show, and the dialog stands in the middle.
+TEST(QuestionServices, BaseQuestionShowsItsRowsWholeInTheMiddleOfTheScreen) {
+  TQtUiServices ui;
+  BaseQuestionRequest request;
+  request.Titles = {"Поставщик", "Телефон"};
+  request.ColumnWidths = {60, 40};
+  request.Rows = {{"ИП Соколов Андрей Викторович", "+7 910 555-12-34"},
+                  {"ООО Молочный двор", "+7 4822 55-12-34"},
+                  {"ООО Хлебозавод № 2", "+7 4822 33-45-67"}};
+  request.GridWidth = 250;
+  request.VisibleRows = 3;
+  bool centred = false;
+  int shownRows = 0;
+  std::vector<int> spare;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<TBaseQuestionDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    QTableWidget* grid = dialog->Grid();
+    centred = CentredOnScreen(dialog);
+    shownRows = grid->viewport()->height() / grid->rowHeight(1);
+    for (int c = 0; c < grid->columnCount(); ++c)
+      spare.push_back(grid->columnWidth(c) - static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(c));
+    dialog->OkButton()->click();
+  });
+  int32_t row = -1;
+  EXPECT_EQ(ui.AskBaseQuestion(request, row), BaseQuestionEnd::Chosen);
+  EXPECT_TRUE(centred);
+  EXPECT_GE(shownRows, 4);  // the titles and the three rows
+  for (int s : spare) EXPECT_GE(s, 0);
+
+  WhenModal([&](QWidget* modal) {
+    centred = CentredOnScreen(modal);
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+  std::vector<std::string> texts;
+  ui.AskQuestion(TwoInputs(), texts);
+  EXPECT_TRUE(centred);
 }
 
 }  // namespace

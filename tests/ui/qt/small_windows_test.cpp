@@ -4,10 +4,12 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 
 #include "modal.h"
@@ -61,6 +63,23 @@ TEST(InputDialog, ReturnsTheTypedTextAndTheCheckBox) {
   TypeInModal("x", Qt::Key_Escape);
   EXPECT_FALSE(ShowInputDialog(request));
   EXPECT_EQ(request.Text, "Накладная"_w);
+}
+
+// Also when its parent, the main window, stands in a corner.
+TEST(InputDialog, StandsInTheMiddleOfTheScreen) {
+  QWidget mainWindow;
+  mainWindow.setGeometry(0, 0, 250, 100);
+  mainWindow.show();
+  TInputRequest request;
+  request.Caption = "Пароль"_w;
+  QPoint offCentre(-1, -1);
+  WhenModal([&offCentre](QWidget* modal) {
+    offCentre = modal->geometry().center() -
+                QGuiApplication::primaryScreen()->availableGeometry().center();
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+  EXPECT_FALSE(ShowInputDialog(request, &mainWindow));
+  EXPECT_LE(offCentre.manhattanLength(), 2) << offCentre.x() << "," << offCentre.y();
 }
 
 TEST(InputDialog, OkStaysOffUntilTheTextIsValid) {

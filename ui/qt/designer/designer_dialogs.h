@@ -38,6 +38,8 @@ bool ShowPasswordDialog(const std::string& caption, std::string& password, QWidg
 // "Параметры удаления периода базы": one database of an archive
 // configuration; dialog.Values holds what OK confirmed.
 bool ShowArchiveEntryDialog(TArchiveEntryDialog& dialog, QWidget* parent);
+// The zone text dialog under caption ("Зона №n").
+bool ShowZoneTextDialog(const std::string& caption, TZoneDialogValues& values, QWidget* parent);
 // The preview of a compiled form.
 void ShowBlankPreview(TCurBlank& blank, const TAutoList& params, QWidget* parent);
 

@@ -9,6 +9,7 @@
 #include "config/settings.h"
 #include "documents/document_road.h"
 #include "foundation/text/strutils.h"
+#include "output/price_tag_draw.h"
 #include "output/printer.h"
 #include "language/scanner_port.h"
 #include "platform/encoding.h"
@@ -48,6 +49,15 @@ bool TQtDesignerHost::EditPrinterSettings(const std::string& printer, std::strin
   if (!Printer().EditDeviceMode(data, size, edited)) return false;
   data = edited;
   return true;
+}
+
+void TQtDesignerHost::ShowTagPictures(const TCennik* tag) {
+  if (pictured_)
+    ReleasePictures(pictured_->Graphics);
+  else
+    Pictures().Clear();
+  pictured_ = tag;
+  if (tag) LoadPictures(tag->Graphics);
 }
 
 void TQtDesignerHost::RebuildMenus() {

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "documents/designer/designer.h"
+#include "output/price_tag_draw.h"
 
 namespace vm {
 
@@ -215,7 +217,53 @@ class TPrintingTab : public TDesignerTabBase {
   QPushButton *Add, *Delete, *Format, *Rename, *MakeDefault;
 };
 
-// "Ярлыки": what the configuration holds, shown; its editor comes later.
+class TLabelsTab;
+
+// The current tag fitted into the preview panel; a click chooses the zone
+// under it.
+class TTagPreview : public QWidget {
+ public:
+  TTagPreview(TDesigner& designer, TLabelsTab& tab, QWidget* parent)
+      : QWidget(parent), d_(designer), tab_(tab) {}
+  TFittedTag Fit;
+  bool Borders = true;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  TDesigner& d_;
+  TLabelsTab& tab_;
+};
+
+class TLabelsTab : public TDesignerTabBase {
+ public:
+  TLabelsTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+  // The tag's sizes and its zone shown again, the preview redrawn.
+  void ShowTag();
+  void ShowZone();
+  void Redraw();
+
+  QSpinBox *TagNumber, *TagHeight, *TagWidth, *Border;
+  QSpinBox *ZoneNumber, *ZoneX, *ZoneY, *ZoneWidth, *ZoneHeight;
+  QLabel* Sample;
+  QCheckBox* ShowBorders;
+  QWidget* PreviewPanel;
+  TTagPreview* Preview;
+  QPushButton *AddTag, *DeleteTag, *Print, *AddZone, *DeleteZone, *EditText;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QSpinBox* AddSpin(QGridLayout* grid, int row, int column, const std::string& caption, int low,
+                    int high, TCenSpin spin);
+};
+
+// "Ярлыки" before its editor: how many tags the configuration holds.
 class TSummaryTab : public TDesignerTabBase {
  public:
   TSummaryTab(TDesigner& designer, TDesignerTab tab, QWidget* parent);

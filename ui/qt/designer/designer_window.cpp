@@ -29,6 +29,7 @@ TDesignerWindow::TDesignerWindow(TDesigner& designer, QWidget* parent)
   Misc = new TMiscTab(d_, Tabs);
   Archive = new TArchiveTab(d_, Tabs);
   Printing = new TPrintingTab(d_, Tabs);
+  Labels = new TLabelsTab(d_, Tabs);
   tabs_ = {Commands,
            Forms,
            Bases,
@@ -37,7 +38,7 @@ TDesignerWindow::TDesignerWindow(TDesigner& designer, QWidget* parent)
            Misc,
            StartOfDay,
            Archive,
-           new TSummaryTab(d_, TDesignerTab::Labels, Tabs),
+           Labels,
            Printing};
   const char* captions[] = {"Команды",     "Формы",      "Зарегистрированные базы",
                             "Справочники", "Автопараметры", "Разное",

@@ -40,6 +40,7 @@ class TDesignerWindow : public QDialog {
   TMiscTab* Misc;
   TArchiveTab* Archive;
   TPrintingTab* Printing;
+  TLabelsTab* Labels;
   QPushButton *Ok, *Save, *Cancel;
 
  protected:
