@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <cstdlib>
 #include <filesystem>
 
 #include "config/data_dir.h"
@@ -182,6 +183,16 @@ TEST_F(DesignerSettingsWindowTest, LabelsTabChoosesZonesByClickAndKeepsThemBetwe
   TLabelsTab& l = *w.Labels;
   ASSERT_TRUE(l.Preview->isVisible());
   EXPECT_EQ(l.TagWidth->value(), 580);
+  if (const char* folder = std::getenv("VELOMAR_SCREENSHOTS")) {
+    for (TDesignerTab tab : {TDesignerTab::Misc, TDesignerTab::Archive, TDesignerTab::Labels,
+                             TDesignerTab::Printing}) {
+      w.SelectTab(tab);
+      QApplication::processEvents();
+      w.grab().save(QString::fromLocal8Bit(folder) +
+                    QString("/designer_settings_tab%1.png").arg(static_cast<int>(tab) + 1));
+    }
+    w.SelectTab(TDesignerTab::Labels);
+  }
   EXPECT_EQ(l.ZoneNumber->value(), 1);
   // The second zone lies from (20, 70) for 540 x 110 tenths of a millimetre.
   const double scale = l.Preview->logicalDpiX() / 254.0 * static_cast<double>(l.Preview->Fit.Zoom);

@@ -2,6 +2,7 @@
 // writes back what was typed.
 #pragma once
 
+#include <QFont>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ bool ShowPasswordDialog(const std::string& caption, std::string& password, QWidg
 // "Параметры удаления периода базы": one database of an archive
 // configuration; dialog.Values holds what OK confirmed.
 bool ShowArchiveEntryDialog(TArchiveEntryDialog& dialog, QWidget* parent);
+// A zone's font on the screen: its size in points from tenths of a
+// millimetre.
+QFont ZoneFont(const TZoneDialogValues& v);
 // The zone text dialog under caption ("Зона №n").
 bool ShowZoneTextDialog(const std::string& caption, TZoneDialogValues& values, QWidget* parent);
 // The preview of a compiled form.

@@ -179,12 +179,8 @@ void TLabelsTab::ShowZone() {
   ZoneWidth->setValue(d_.SpinValue(TCenSpin::ZoneWidth));
   ZoneHeight->setValue(d_.SpinValue(TCenSpin::ZoneHeight));
   if (zone) {
-    QFont font(ToQt(zone->FontName));
-    font.setPointSize(std::max(1, static_cast<int>(std::lround(zone->FontSize * 0.226))));
-    font.setBold(zone->FontStyle & kFsBold);
-    font.setItalic(zone->FontStyle & kFsItalic);
-    font.setUnderline(zone->FontStyle & kFsUnderline);
-    font.setStrikeOut(zone->FontStyle & kFsStrikeOut);
+    const TZoneDialogValues values = d_.ZoneDialog();
+    const QFont font = ZoneFont(values);
     Sample->setFont(font);
     QPalette palette = Sample->palette();
     const int c = zone->FontColor;

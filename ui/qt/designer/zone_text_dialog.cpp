@@ -34,16 +34,6 @@ QButtonGroup* AddChoices(QBoxLayout* layout, QWidget* parent, std::initializer_l
   return group;
 }
 
-QFont ZoneFont(const TZoneDialogValues& v) {
-  QFont font(ToQt(v.FontName));
-  font.setPointSize(std::max(1, ZoneFontPoints(v.FontSize)));
-  font.setBold(v.FontStyle & kFsBold);
-  font.setItalic(v.FontStyle & kFsItalic);
-  font.setUnderline(v.FontStyle & kFsUnderline);
-  font.setStrikeOut(v.FontStyle & kFsStrikeOut);
-  return font;
-}
-
 void StoreFont(const QFont& font, TZoneDialogValues& v) {
   v.FontName = FromQt(font.family());
   v.FontSize = ZoneFontSize(font.pointSize());
@@ -53,6 +43,16 @@ void StoreFont(const QFont& font, TZoneDialogValues& v) {
 }
 
 }  // namespace
+
+QFont ZoneFont(const TZoneDialogValues& v) {
+  QFont font(ToQt(v.FontName));
+  font.setPointSize(std::max(1, ZoneFontPoints(v.FontSize)));
+  font.setBold(v.FontStyle & kFsBold);
+  font.setItalic(v.FontStyle & kFsItalic);
+  font.setUnderline(v.FontStyle & kFsUnderline);
+  font.setStrikeOut(v.FontStyle & kFsStrikeOut);
+  return font;
+}
 
 bool ShowZoneTextDialog(const std::string& caption, TZoneDialogValues& v, QWidget* parent) {
   QDialog dialog(parent);
