@@ -15,6 +15,7 @@
 #include "config/registries.h"
 #include "config/settings.h"
 #include "documents/designer/designer_rules.h"
+#include "documents/designer/graphics_editor.h"
 #include "platform/scanner.h"
 
 namespace vm {
@@ -326,6 +327,10 @@ class TDesigner {
   // stores (the expression compiled afresh).
   TZoneDialogValues ZoneDialog() const;
   void StoreZoneDialog(const TZoneDialogValues& v);
+  // "Графика": the editor works on copies of the tag's objects; OK puts
+  // them back and their pictures are loaded again.
+  void StartGraphics(TGraphicsEditor& editor) const;
+  void TakeGraphics(const TGraphicsEditor& editor);
 
  private:
   void PointCompileAtWorkingCopies();

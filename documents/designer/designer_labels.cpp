@@ -180,4 +180,18 @@ void TDesigner::StoreZoneDialog(const TZoneDialogValues& v) {
   zone->FontColor = v.FontColor;
 }
 
+void TDesigner::StartGraphics(TGraphicsEditor& editor) const {
+  editor.List.clear();
+  if (const TCennik* tag = CurrentTag()) CopyGraphics(tag->Graphics, editor.List);
+  editor.Start();
+}
+
+void TDesigner::TakeGraphics(const TGraphicsEditor& editor) {
+  TCennik* tag = CurrentTag();
+  if (!tag) return;
+  host_.ShowTagPictures(nullptr);
+  CopyGraphics(editor.List, tag->Graphics);
+  host_.ShowTagPictures(tag);
+}
+
 }  // namespace vm

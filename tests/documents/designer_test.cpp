@@ -687,3 +687,40 @@ TEST_F(DesignerLabelsTest, ZoneDialogOffersOnlyItsChoicesAndStoresTheExpression)
   EXPECT_EQ(d.CurrentZone()->Text, "'Хлеб'"_w);
   EXPECT_EQ(d.CurrentZone()->BarWidth, bar);
 }
+
+TEST_F(DesignerLabelsTest, GraphicObjectsAreDeletedToTheNextOrPreviousAndACancelledAddLeavesNoTrace) {
+  TGraphicsEditor editor;
+  d.StartGraphics(editor);
+  const std::size_t before = editor.List.size();
+  editor.BeginAdd();
+  editor.EndAdd(false);
+  EXPECT_EQ(editor.List.size(), before);
+  editor.List.clear();
+  editor.Start();
+  EXPECT_EQ(editor.Number(), 0);
+  for (uint8_t kind : {1, 3, 6}) {
+    editor.BeginAdd()->Kind = kind;
+    editor.EndAdd(true);
+  }
+  EXPECT_EQ(editor.Number(), 3);
+  EXPECT_EQ(editor.KindName(), "Рисунок"_w);
+  ui.Answers = {kIdYes};
+  ASSERT_TRUE(editor.Delete());
+  EXPECT_EQ(ui.Boxes.back().Text, "Вы действительно хотите удалить графический объект 'Рисунок'?"_w);
+  EXPECT_EQ(editor.Number(), 2);
+  editor.SelectNumberText("1");
+  ui.Answers = {kIdYes};
+  ASSERT_TRUE(editor.Delete());
+  EXPECT_EQ(editor.Number(), 1);
+  EXPECT_EQ(editor.KindName(), "Эллипс"_w);
+  EXPECT_FALSE(editor.NumberEnabled());
+  ui.Answers = {kIdYes};
+  ASSERT_TRUE(editor.Delete());
+  EXPECT_EQ(editor.Number(), 0);
+  EXPECT_FALSE(editor.CanDelete());
+  editor.BeginAdd()->Kind = 2;
+  editor.EndAdd(true);
+  d.TakeGraphics(editor);
+  ASSERT_EQ(d.CurrentTag()->Graphics.size(), 1u);
+  EXPECT_EQ(d.CurrentTag()->Graphics[0]->Kind, 2);
+}

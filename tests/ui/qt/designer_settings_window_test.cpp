@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
@@ -232,6 +234,37 @@ TEST_F(DesignerSettingsWindowTest, ZoneTextDialogOpensAnAlignmentOfFiveAsRightAn
   w.Labels->EditText->click();
   EXPECT_TRUE(right);
   EXPECT_EQ(d.CurrentZone()->Alignment, 2);
+}
+
+TEST_F(DesignerSettingsWindowTest, GraphicsDialogAddsARectangleAndACancelledAddLeavesNone) {
+  w.SelectTab(TDesignerTab::Labels);
+  const std::size_t before = d.CurrentTag()->Graphics.size();
+  int added = -1;
+  test::WhenModal([&](QWidget* list) {
+    QPushButton *add = nullptr, *ok = nullptr;
+    for (QPushButton* b : list->findChildren<QPushButton*>()) {
+      if (b->text() == U("Добавить")) add = b;
+      if (b->text() == "OK") ok = b;
+    }
+    // The object dialog: a rectangle, then a second one cancelled.
+    test::WhenModal([&, add, ok, list](QWidget* object) {
+      object->findChild<QComboBox*>()->setCurrentIndex(1);
+      static_cast<QDialog*>(object)->accept();
+      test::WhenModal([&, ok, list](QWidget* second) {
+        static_cast<QDialog*>(second)->reject();
+        QTimer::singleShot(0, list, [&, ok, list] {
+          added = list->findChild<QSpinBox*>()->value();
+          ok->click();
+        });
+      });
+      QTimer::singleShot(0, add, [add] { add->click(); });
+    });
+    add->click();
+  });
+  w.Labels->Graphics->click();
+  EXPECT_EQ(added, static_cast<int>(before) + 1);
+  ASSERT_EQ(d.CurrentTag()->Graphics.size(), before + 1);
+  EXPECT_EQ(d.CurrentTag()->Graphics.back()->Kind, 1);
 }
 
 }  // namespace

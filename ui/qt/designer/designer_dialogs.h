@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "documents/designer/designer_rules.h"
+#include "documents/designer/graphics_editor.h"
 
 namespace vm {
 
@@ -44,6 +45,11 @@ bool ShowArchiveEntryDialog(TArchiveEntryDialog& dialog, QWidget* parent);
 QFont ZoneFont(const TZoneDialogValues& v);
 // The zone text dialog under caption ("Зона №n").
 bool ShowZoneTextDialog(const std::string& caption, TZoneDialogValues& values, QWidget* parent);
+// "Графические объекты": browses, adds, deletes and changes the objects
+// of the editor's list.
+bool ShowGraphObjects(TGraphicsEditor& editor, QWidget* parent);
+// "Графический объект": one object.
+bool ShowGraphObjectDialog(TGraphObject& object, QWidget* parent);
 // The preview of a compiled form.
 void ShowBlankPreview(TCurBlank& blank, const TAutoList& params, QWidget* parent);
 

@@ -253,7 +253,7 @@ class TLabelsTab : public TDesignerTabBase {
   QCheckBox* ShowBorders;
   QWidget* PreviewPanel;
   TTagPreview* Preview;
-  QPushButton *AddTag, *DeleteTag, *Print, *AddZone, *DeleteZone, *EditText;
+  QPushButton *AddTag, *DeleteTag, *Print, *Graphics, *AddZone, *DeleteZone, *EditText;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -64,10 +64,8 @@ TLabelsTab::TLabelsTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(
   Border = AddSpin(tagGrid, 3, 0, "Толщ. рамки(мм/10):"_w, 0, 99, TCenSpin::Border);
   Print = new QPushButton(ToQt("Печать"_w), this);
   tagGrid->addWidget(Print, 1, 2, 1, 2);
-  // The graphic-objects dialogs are not built yet.
-  auto* graphics = new QPushButton(ToQt("Графика"_w), this);
-  graphics->setEnabled(false);
-  tagGrid->addWidget(graphics, 2, 2, 1, 2);
+  Graphics = new QPushButton(ToQt("Графика"_w), this);
+  tagGrid->addWidget(Graphics, 2, 2, 1, 2);
   left->addLayout(tagGrid);
 
   auto* zones = new QGroupBox(ToQt(" Параметры зон "_w), this);
@@ -135,6 +133,12 @@ TLabelsTab::TLabelsTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(
     if (ShowZoneTextDialog("Зона №"_w + std::to_string(d_.CurrentZoneIndex() + 1), values, this))
       d_.StoreZoneDialog(values);
     ShowZone();
+  });
+  connect(Graphics, &QPushButton::clicked, this, [this] {
+    TGraphicsEditor editor;
+    d_.StartGraphics(editor);
+    if (ShowGraphObjects(editor, this)) d_.TakeGraphics(editor);
+    Redraw();
   });
   connect(ShowBorders, &QCheckBox::toggled, this, [this](bool on) {
     Preview->Borders = on;
@@ -210,7 +214,7 @@ bool TLabelsTab::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TLabelsTab::Enable(const TDesignerEnabling& e) {
-  for (QWidget* w : std::initializer_list<QWidget*>{DeleteTag, TagHeight, TagWidth, Border, Print, AddZone})
+  for (QWidget* w : std::initializer_list<QWidget*>{DeleteTag, TagHeight, TagWidth, Border, Print, Graphics, AddZone})
     w->setEnabled(e.TagCommands);
   for (QWidget* w : std::initializer_list<QWidget*>{DeleteZone, EditText, ZoneX, ZoneY, ZoneWidth, ZoneHeight})
     w->setEnabled(e.ZoneCommands);
