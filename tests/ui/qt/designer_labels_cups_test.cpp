@@ -89,7 +89,7 @@ void DesignAndPrint(std::string& text, std::string& codes) {
   const std::string marker = "VMD" + std::to_string(getpid() % 10000) + "T" + std::to_string(time(nullptr) % 10000);
   DesignZone(l, {20, 10, 660, 60}, "'" + marker + "'", false);
   DesignZone(l, {20, 80, 660, 60}, "'Батон нарезной'"_w, false);
-  DesignZone(l, {20, 160, 660, 120}, "'*VM42*'", true);
+  DesignZone(l, {20, 160, 660, 120}, "CODE39('VM42')", true);
   TGraphicsEditor editor;
   d.StartGraphics(editor);
   TGraphObject& frame = *editor.BeginAdd();
@@ -129,14 +129,6 @@ TEST(DesignerLabelsCups, ATagDesignedFromNothingPrintsItsTestPage) {
   DesignAndPrint(text, codes);
   // The zones print upper-cased, the dialog's default.
   EXPECT_NE(text.find("БАТОН НАРЕЗНОЙ"), std::string::npos) << text;
-}
-
-// The Code 39 zone of the test page prints its bars on top of each other
-// (a single stroke), so the decoder finds nothing; kept until the label
-// drawing sizes the bars on this sheet.
-TEST(DesignerLabelsCups, DISABLED_TheTestPagesBarcodeReadsBack) {
-  std::string text, codes;
-  DesignAndPrint(text, codes);
   EXPECT_NE(codes.find("CODE-39:VM42"), std::string::npos) << codes;
 }
 
