@@ -25,10 +25,6 @@ namespace vm {
 
 namespace {
 
-bool Ask(const std::string& text, const std::string& caption) {
-  return Ui().MsgBox(text, caption, kMbYesNoQuestion) == kIdYes;
-}
-
 // The first node from start on, in display order, without children and
 // with a description that is not blank.
 TDocNode* FindNextDescribedDoc(const TDocTree& tree, const TDocNode* start) {
@@ -137,13 +133,18 @@ void TDesigner::Show() {
   Misc.PrinterName = live_.PrinterName;
   TabChanged(TDesignerTab::Commands);
   PointCompileAtWorkingCopies();
+  live_.PriceTags.CopyTo(PriceTags);
   PageFormats().CopyTo(PageFormatList);
+  FormatIndex = PageFormatList.Count() > 0 ? 0 : -1;
   shownFont_ = Misc.FontName;
   Misc.DefaultFormatName = live_.DefaultFormatName;
   Misc.Compressed = live_.CompressedPrint;
   Misc.SystemClock = live_.SystemClock;
   Misc.Title = live_.Title;
   Misc.ScrollText = std::to_string(ScrollPercentShown(live_.MouseScale));
+  ShowArchiveConfig(0);
+  currentTag_ = -1;
+  ShowCennik(0);
   restartNeeded_ = false;
 }
 
@@ -164,6 +165,7 @@ void TDesigner::Apply() {
   live_.CompressedPrint = Misc.Compressed;
   host_.RemoveMenus();
   PageFormatList.CopyTo(PageFormats());
+  PriceTags.CopyTo(live_.PriceTags);
   ArchiveConfigs.CopyTo(live_.ArchiveConfigs);
   AutoParams.CopyTo(live_.AutoParams);
   Blanks.CopyTo(live_.Blanks);
@@ -235,6 +237,9 @@ bool TDesigner::Cancel() {
 }
 
 void TDesigner::Hide() {
+  host_.ShowTagPictures(nullptr);
+  currentTag_ = currentZone_ = -1;
+  PriceTags.Clear();
   selected_ = nullptr;
   Tree.Clear();
   Blanks.Clear();
@@ -280,6 +285,15 @@ TDesignerEnabling TDesigner::Enabling() const {
   e.AutoParamDelete = e.AutoParamChange = AutoParams.GetItem(AutoParamRow) != nullptr;
   e.BookEdits = currentBook_ != nullptr;
   e.BookEditColumns = e.BookEdits && currentBook_->CanEdit;
+  const TArchiveConfig* archive = CurrentArchive();
+  e.ArchiveConfigCommands = e.ArchiveEntryAdd = archive != nullptr;
+  e.ArchiveEntryChange = archive && ArchiveRow >= 1 && ArchiveRow <= archive->Count();
+  e.FormatCommands = PageFormatList.GetFormat(FormatIndex) != nullptr;
+  const TCennik* tag = CurrentTag();
+  e.TagCommands = tag != nullptr;
+  e.ZoneCommands = CurrentZone() != nullptr;
+  e.TagSpin = PriceTags.Count() > 1;
+  e.ZoneSpin = tag && tag->ZoneCount() > 1;
   return e;
 }
 
@@ -322,7 +336,7 @@ TDocNode* TDesigner::AddDocument() {
 
 bool TDesigner::DeleteDocument() {
   if (!Enabling().DocDelete) return false;
-  if (!Ask("Вы действительно хотите удалить "_w + selected_->Text + "?",
+  if (!AskYesNo("Вы действительно хотите удалить "_w + selected_->Text + "?",
            "Удаление документа"_w))
     return false;
   TDocNode* parent = selected_->Parent();
@@ -452,7 +466,7 @@ TDesignerRunEnd TDesigner::CheckStartOfDay() {
 }
 
 TDesignerRunEnd TDesigner::ExecuteStartOfDay() {
-  if (!Ask("Вы действительно хотите выполнить программу автозапуска ?"_w,
+  if (!AskYesNo("Вы действительно хотите выполнить программу автозапуска ?"_w,
            "Выполнение программы"_w))
     return {};
   return RunOnRoad(StartOfDay, false, StartOfDay.Description);
@@ -490,7 +504,7 @@ bool TDesigner::DeleteBlank() {
   TCurBlank* blank = CurrentBlank();
   if (!blank) return false;
   const std::string name = blank->Name;
-  if (!Ask("Вы действительно хотите удалить форму "_w + name + "?", "Удаление формы"_w))
+  if (!AskYesNo("Вы действительно хотите удалить форму "_w + name + "?", "Удаление формы"_w))
     return false;
   const int32_t index = currentBlank_;
   Blanks.Delete(name);
@@ -600,7 +614,7 @@ bool TDesigner::EditBase(const TBaseDialogTexts& t) {
 
 bool TDesigner::DeleteBase() {
   if (!currentBase_) return false;
-  if (!Ask("Вы действительно хотите удалить базу "_w + currentBase_->FileName + "?",
+  if (!AskYesNo("Вы действительно хотите удалить базу "_w + currentBase_->FileName + "?",
            "Удаление базы"_w))
     return false;
   const int32_t row = CurrentBaseRow();
@@ -629,7 +643,7 @@ bool TDesigner::EditField(const TFieldDialogTexts& t) {
 bool TDesigner::DeleteField() {
   TFieldRecord f;
   if (!currentBase_ || !currentBase_->GetField(FieldRow, f)) return false;
-  if (!Ask("Вы действительно хотите удалить поле "_w + f.Name + "?", "Удаление поля"_w))
+  if (!AskYesNo("Вы действительно хотите удалить поле "_w + f.Name + "?", "Удаление поля"_w))
     return false;
   currentBase_->DeleteField(f.Name);
   FieldRow = std::max(0, std::min(FieldRow, currentBase_->FieldCount() - 1));
@@ -668,7 +682,7 @@ bool TDesigner::AddBook(const std::string& alias, const std::string& name) {
 
 bool TDesigner::DeleteBook() {
   if (!currentBook_) return false;
-  if (!Ask("Вы действительно хотите удалить справочник "_w + currentBook_->Name + "?",
+  if (!AskYesNo("Вы действительно хотите удалить справочник "_w + currentBook_->Name + "?",
            "Удаление справочника"_w))
     return false;
   const int32_t index = currentBookIndex_;
@@ -741,7 +755,7 @@ bool TDesigner::AddAutoParam(const std::string& name, const std::string& value,
 bool TDesigner::DeleteAutoParam() {
   TAPar* p = AutoParams.GetItem(AutoParamRow);
   if (!p) return false;
-  if (!Ask("Вы действительно хотите удалить автопараметр "_w + p->Name + "?",
+  if (!AskYesNo("Вы действительно хотите удалить автопараметр "_w + p->Name + "?",
            "Удаление автопараметра"_w))
     return false;
   AutoParams.DeleteItem(AutoParamRow);

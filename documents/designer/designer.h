@@ -15,6 +15,8 @@
 #include "config/registries.h"
 #include "config/settings.h"
 #include "documents/designer/designer_rules.h"
+#include "documents/designer/graphics_editor.h"
+#include "platform/scanner.h"
 
 namespace vm {
 
@@ -50,7 +52,20 @@ class TDesignerHost {
   virtual bool RunDocument(TDocData& doc, int32_t& errorLine);
   // The designer window is disabled while a document runs.
   virtual void EnableDesigner(bool /*on*/) {}
+  // The settings block of the installed printer closest to printer; empty
+  // when there is none or the driver keeps none.
+  virtual std::string PrinterSettings(const std::string& /*printer*/) { return {}; }
+  // The driver's page settings of that printer started from data; true
+  // with the edited block in data, false when cancelled or impossible.
+  virtual bool EditPrinterSettings(const std::string& /*printer*/, std::string& /*data*/) {
+    return false;
+  }
+  // The pictures loaded are those of tag alone (none for nullptr).
+  virtual void ShowTagPictures(const TCennik* /*tag*/) {}
 };
+
+// The size and position spins of the "Ярлыки" tab.
+enum class TCenSpin { Border, Height, Width, ZoneX, ZoneY, ZoneWidth, ZoneHeight };
 
 // The values of the "Разное" tab as its edits show them.
 struct TDesignerMisc {
@@ -75,6 +90,9 @@ struct TDesignerEnabling {
   bool BaseAdd = false, BaseDelete = false, BaseEdit = false;
   bool AutoParamDelete = false, AutoParamChange = false;
   bool BookEdits = false, BookEditColumns = false;
+  bool ArchiveConfigCommands = false, ArchiveEntryAdd = false, ArchiveEntryChange = false;
+  bool FormatCommands = false;
+  bool TagCommands = false, ZoneCommands = false, TagSpin = false, ZoneSpin = false;
 };
 
 // Where a run or a check leaves the caret: a 0-based line of the memo, -1
@@ -216,6 +234,104 @@ class TDesigner {
   bool DeleteAutoParam();
   void ChangeAutoParam(const std::string& value, bool local);
 
+  // --- "Разное" -----------------------------------------------------------------
+  // The font list's text as typed: the closest font becomes the program's
+  // font at once; its index, or -1 (then "Times New Roman").
+  int32_t SetFontText(const std::string& text);
+  // "Обзор" chose a directory, or "Сеть" was clicked: both take effect only
+  // after a restart.
+  void ChooseBaseDir(const std::string& dir);
+  void ClickNetwork(bool on);
+  static const std::vector<std::string>& PasswordItems();
+  // Record k (1..16) of the working block takes the password the dialog
+  // returned.
+  void SetPassword(int32_t k, const std::string& text);
+  static std::vector<std::string> ScannerPorts();
+  std::string ScannerPortName() const;
+  // The item of the port list the record names; -1 when none.
+  int32_t ScannerPortIndex() const;
+  void StoreScannerPort(int32_t index);
+  // The port is closed before its settings are shown for editing.
+  TPortConfig ScannerConfigForEdit();
+  void SetScannerConfig(const TPortConfig& config);
+  bool CloseAfterCommand() const;
+  void SetCloseAfterCommand(bool on);
+
+  // --- "Архивация" --------------------------------------------------------------
+  std::vector<std::string> ArchiveConfigNames() const;
+  TArchiveConfig* CurrentArchive() const;
+  int32_t CurrentArchiveIndex() const { return currentArchive_; }
+  // An index outside the list shows none.
+  void ShowArchiveConfig(int32_t index);
+  // The grid's rows of the current configuration (six cells each).
+  std::vector<std::vector<std::string>> ArchiveRows() const;
+  // The grid's current row, 1-based (0: the header, nothing chosen).
+  int32_t ArchiveRow = 0;
+  bool AddArchiveConfig(const std::string& name);
+  // Asks first; shows the one now at the deleted index (or the one before
+  // when the last went).
+  bool DeleteArchiveConfig();
+  // Refused when another configuration has that name.
+  bool RenameArchiveConfig(const std::string& name);
+  // "Проверить": false with the failing row chosen and the message shown.
+  bool CheckArchiveConfig();
+  // What the entry dialog offers: for a new entry (editing false) or the
+  // entry of the current row.
+  TArchiveEntryDialog ArchiveEntryDialog(bool editing) const;
+  bool AddArchiveEntry(const TArchiveEntryTexts& t);
+  bool EditArchiveEntry(const TArchiveEntryTexts& t);
+  // Asks first.
+  bool DeleteArchiveEntry();
+
+  // --- "Печать" -----------------------------------------------------------------
+  std::vector<std::string> PageFormatNames() const;
+  int32_t FormatIndex = -1;
+  // A "Новый формат" with the settings of the chosen printer; it becomes
+  // the selected one.
+  void AddPageFormat();
+  void DeletePageFormat();
+  // The driver's page settings of the chosen printer for the selected
+  // format; true when they were taken.
+  bool EditPageFormat();
+  // A comma would split the stored "name,data" form, so it becomes a point.
+  void RenamePageFormat(const std::string& text);
+  void MakeDefaultFormat();
+
+  // --- "Ярлыки" -----------------------------------------------------------------
+  TCenList PriceTags;
+  int32_t CurrentTagIndex() const { return currentTag_; }
+  TCennik* CurrentTag() const;
+  int32_t CurrentZoneIndex() const { return currentZone_; }
+  TCenZone* CurrentZone() const;
+  // The tag at index (clamped), its first zone current; its pictures are
+  // loaded again even when it was shown already.
+  void ShowCennik(int32_t index);
+  // The current tag, its width and height raised to at least 1 so that it
+  // can be drawn; nullptr without one.
+  TCennik* TagToDraw();
+  // The texts of the number spins: invalid ones are ignored.
+  void SelectTagText(const std::string& text);
+  void SelectZoneText(const std::string& text);
+  void SelectZone(int32_t index);
+  int32_t SpinValue(TCenSpin spin) const;
+  void ApplyCenSpin(TCenSpin spin, const std::string& text);
+  // A click on the preview at (x, y) in 0.1 mm from the tag's corner: the
+  // zone there becomes current; between zones nothing changes.
+  void ClickTag(int32_t x, int32_t y);
+  void AddTag();
+  // Both ask first.
+  bool DeleteTag();
+  void AddZone();
+  bool DeleteZone();
+  // The zone text dialog's values of the current zone, and what its OK
+  // stores (the expression compiled afresh).
+  TZoneDialogValues ZoneDialog() const;
+  void StoreZoneDialog(const TZoneDialogValues& v);
+  // "Графика": the editor works on copies of the tag's objects; OK puts
+  // them back and their pictures are loaded again.
+  void StartGraphics(TGraphicsEditor& editor) const;
+  void TakeGraphics(const TGraphicsEditor& editor);
+
  private:
   void PointCompileAtWorkingCopies();
   void PointCompileAtLive();
@@ -237,6 +353,9 @@ class TDesigner {
   TDbaseStructure* currentBase_ = nullptr;
   TSpravDef* currentBook_ = nullptr;
   int32_t currentBookIndex_ = -1;
+  int32_t currentArchive_ = -1;
+  int32_t currentTag_ = -1;
+  int32_t currentZone_ = -1;
 };
 
 }  // namespace vm

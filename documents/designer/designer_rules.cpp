@@ -10,6 +10,7 @@
 #include "foundation/tables/key_cols.h"
 #include "foundation/text/strutils.h"
 #include "platform/encoding.h"
+#include "platform/services.h"
 
 namespace vm {
 
@@ -167,5 +168,49 @@ int32_t PasswordFromSpinText(std::string_view text) {
 }
 
 int32_t PasswordSpinShown(int32_t stored) { return std::clamp(stored, -1, 9); }
+
+bool AskYesNo(const std::string& text, const std::string& caption) {
+  return Ui().MsgBox(text, caption, kMbYesNoQuestion) == kIdYes;
+}
+
+bool PasswordConfirmed(std::string_view first, std::string_view second) {
+  return UpperStr(TrimBlanks(first)) == UpperStr(TrimBlanks(second));
+}
+
+std::string PasswordFromDialog(std::string_view first) {
+  return UpperStr(TrimBlanks(first).substr(0, 10));
+}
+
+void TArchiveEntryDialog::ChooseBase(const std::string& alias, bool keepValues) {
+  Values.Base = alias;
+  DateFields.clear();
+  GroupFields.clear();
+  const TDbaseStructure* base = Bases ? Bases->FindByAlias(alias) : nullptr;
+  for (int32_t i = 0; base && i < base->FieldCount(); ++i) {
+    const TFieldRecord& f = base->Fields[static_cast<std::size_t>(i)];
+    if (f.FieldType == 'D') DateFields.push_back(f.Name);
+    if (f.FieldType == 'N') GroupFields.push_back(f.Name);
+  }
+  std::sort(GroupFields.begin(), GroupFields.end());
+  GroupFields.push_back("нет"_w);
+  if (keepValues) return;
+  Values.DateField = DateFields.empty() ? std::string() : DateFields.front();
+  Values.GroupField = GroupFields.back();
+}
+
+bool TArchiveEntryDialog::CanConfirm() const {
+  auto shown = [](const std::string& text, const std::vector<std::string>& items) {
+    return !text.empty() && std::find(items.begin(), items.end(), text) != items.end();
+  };
+  return shown(Values.Base, BaseChoices) && shown(Values.DateField, DateFields) &&
+         shown(Values.GroupField, GroupFields) &&
+         (Values.LastRecord == "Удалять"_w || Values.LastRecord == "Оставлять"_w);
+}
+
+// Zone sizes are tenths of a millimetre of the character cell; 0.226 is
+// the factor the stored layouts were made with, so it stays.
+int32_t ZoneFontPoints(int32_t size) { return static_cast<int32_t>(std::nearbyint(size * 0.226)); }
+
+int32_t ZoneFontSize(int32_t points) { return static_cast<int32_t>(std::nearbyint(points / 0.226)); }
 
 }  // namespace vm

@@ -92,4 +92,58 @@ char KindOfTypeName(std::string_view typeName);
 // Round half to even, as the stored coefficients are computed.
 int32_t RoundHalfEven(double v);
 
+// A question with Yes and No, No the default; true on Yes.
+bool AskYesNo(const std::string& text, const std::string& caption);
+
+// The password dialog: both texts compared without regard to case and
+// surrounding blanks; what is stored is the first, trimmed, cut to 10
+// characters and upper-cased.
+bool PasswordConfirmed(std::string_view first, std::string_view second);
+std::string PasswordFromDialog(std::string_view first);
+
+// The entry dialog of an archive configuration as its controls stand.
+struct TArchiveEntryTexts {
+  std::string Base;
+  std::string DateField;
+  std::string GroupField;
+  std::string LastRecord;  // "Удалять" or "Оставлять"
+  std::string Exclusion;
+  std::string Links;
+};
+
+// The choices of the entry dialog: the databases not yet in the
+// configuration (the edited entry's own one stays), and for the chosen
+// database its date fields and its number fields with "нет".
+struct TArchiveEntryDialog {
+  const TUsedBaseList* Bases = nullptr;
+  std::vector<std::string> BaseChoices;
+  std::vector<std::string> DateFields;
+  std::vector<std::string> GroupFields;
+  TArchiveEntryTexts Values;
+  // Refills the field lists for alias; a new entry takes the first date
+  // field and "нет".
+  void ChooseBase(const std::string& alias, bool keepValues = false);
+  // The four lists must show something; exclusion and links may be empty.
+  bool CanConfirm() const;
+};
+
+// What the zone text dialog edits of a zone. Alignment and letter case come
+// in normalised to the choices it offers; the font size is kept in tenths
+// of a millimetre and shown in points.
+struct TZoneDialogValues {
+  std::string Text;
+  std::string NonPrintChars;
+  bool OnlyFirst = true;
+  bool Barcode = false;
+  std::string BarWidth;
+  int32_t LetterCase = 0;  // 0 upper, 1 lower, 2 as it is
+  int32_t Alignment = 1;   // 0 left, 1 centre, 2 right
+  std::string FontName;
+  uint8_t FontStyle = 0;
+  int32_t FontSize = 18;
+  int32_t FontColor = 0;
+};
+int32_t ZoneFontPoints(int32_t size);
+int32_t ZoneFontSize(int32_t points);
+
 }  // namespace vm

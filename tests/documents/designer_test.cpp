@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
 #include "config/data_dir.h"
 #include "config/price_tags.h"
+#include "config/scramble.h"
 #include "config/settings.h"
 #include "platform/encoding.h"
+#include "ui/startup.h"
 #include "support/faulty_files.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
@@ -401,3 +404,323 @@ TEST_F(DesignerTest, AutoParametersAreAddedLocalAndChanged) {
 }
 
 }  // namespace
+
+TEST(DesignerRules, PasswordsIgnoreCaseAndSurroundingBlanksAndKeepTenCharacters) {
+  EXPECT_TRUE(PasswordConfirmed("  секрет "_w, "СЕКРЕТ"_w));
+  EXPECT_TRUE(PasswordConfirmed("", "   "));
+  EXPECT_FALSE(PasswordConfirmed("abc", "abd"));
+  EXPECT_EQ(PasswordFromDialog("  abcdefghijkl "), "ABCDEFGHIJ");
+}
+
+TEST_F(DesignerTest, APasswordChangedReachesTheSavedConfigurationOnlyOnOk) {
+  const TPasswordRecords before = Settings().Passwords;
+  designer.SetPassword(11, PasswordFromDialog(" вход "_w));
+  EXPECT_EQ(Settings().Passwords, before);
+  ASSERT_TRUE(designer.Ok());
+  // The next start reads it from the saved configuration.
+  TSettingsModel reread;
+  ASSERT_TRUE(ReadConfigurationFile(0, ProgramIniName(), reread));
+  std::string s;
+  UnpackPassword(reread.Passwords[10], 11, s);
+  EXPECT_EQ(s, "ВХОД"_w);
+  EXPECT_EQ(TDesigner::PasswordItems().size(), 14u);
+  EXPECT_EQ(TDesigner::PasswordItems()[10], "Пароль на вход в программу"_w);
+}
+
+TEST_F(DesignerTest, ScannerPortIsStoredByNameAndAnUnknownNameIsKept) {
+  designer.StoreScannerPort(7);
+  EXPECT_EQ(designer.ScannerPortName(), "COM8");
+  EXPECT_EQ(designer.ScannerPortIndex(), 7);
+  designer.SetCloseAfterCommand(true);
+  TPortConfig config = designer.ScannerConfigForEdit();
+  config[0] = 0x5A;
+  designer.SetScannerConfig(config);
+  // Neither the port configuration nor the flag may overwrite the name.
+  EXPECT_EQ(designer.ScannerPortName(), "COM8");
+  EXPECT_TRUE(designer.CloseAfterCommand());
+  designer.Apply();
+  EXPECT_EQ(Settings().SerialRecord[0], 0x5A);
+  const std::string odd = "/dev/ttyUSB0";
+  std::copy(odd.begin(), odd.end(), designer.Serial.begin() + sizeof(TPortConfig));
+  EXPECT_EQ(designer.ScannerPortIndex(), -1);
+  EXPECT_EQ(designer.ScannerPortName(), odd);
+}
+
+TEST_F(DesignerTest, TypedFontPrefixIsTakenAtOnceAndCancelUndoesIt) {
+  const std::string font = DefaultFontName();
+  designer.Fonts = {"Arial", "Courier New", "Times New Roman"};
+  EXPECT_EQ(designer.SetFontText("cour"), 1);
+  EXPECT_EQ(DefaultFontName(), "Courier New");
+  ui.Answers = {kIdYes};
+  EXPECT_TRUE(designer.Cancel());
+  EXPECT_EQ(DefaultFontName(), font);
+}
+
+TEST_F(DesignerTest, ANewBaseDirectoryOrNetworkEndsOkWithTheRestartNotice) {
+  designer.ChooseBaseDir(designer.Misc.BaseDir);
+  EXPECT_TRUE(designer.Ok());
+  EXPECT_EQ(ui.Boxes.back().Text, "Необходимо перезапустить программу"_w);
+  designer.Hide();
+  designer.Show();
+  ui.Boxes.clear();
+  EXPECT_TRUE(designer.Ok());
+  EXPECT_TRUE(ui.Boxes.empty());
+  designer.Hide();
+  designer.Show();
+  designer.ClickNetwork(designer.Misc.Network);
+  EXPECT_TRUE(designer.Ok());
+  EXPECT_EQ(ui.Boxes.back().Text, "Необходимо перезапустить программу"_w);
+}
+
+TEST_F(DesignerTest, ArchiveEntryDialogOffersOnlyDatabasesNotYetEntered) {
+  ASSERT_EQ(designer.CurrentArchiveIndex(), 0);
+  TArchiveEntryDialog add = designer.ArchiveEntryDialog(false);
+  EXPECT_EQ(std::count(add.BaseChoices.begin(), add.BaseChoices.end(), "ПРИХОД"_w), 0);
+  EXPECT_EQ(std::count(add.BaseChoices.begin(), add.BaseChoices.end(), "ТОВАРЫ"_w), 1);
+  designer.ArchiveRow = 1;
+  TArchiveEntryDialog edit = designer.ArchiveEntryDialog(true);
+  EXPECT_EQ(std::count(edit.BaseChoices.begin(), edit.BaseChoices.end(), "ПРИХОД"_w), 1);
+  EXPECT_EQ(edit.Values.Base, "ПРИХОД"_w);
+  EXPECT_EQ(edit.Values.GroupField, "нет"_w);
+  EXPECT_TRUE(edit.CanConfirm());
+  // The goods have no date field; a group field "нет" is offered anyway.
+  add.ChooseBase("ТОВАРЫ"_w);
+  EXPECT_TRUE(add.DateFields.empty());
+  EXPECT_EQ(add.GroupFields.back(), "нет"_w);
+  EXPECT_FALSE(add.CanConfirm());
+  add.ChooseBase("ПРИХОД"_w);
+  EXPECT_FALSE(add.CanConfirm()) << "already entered, so not offered";
+  edit.ChooseBase("ПРИХОД"_w);
+  edit.Values.LastRecord = "Оставлять"_w;
+  ASSERT_TRUE(edit.CanConfirm());
+  EXPECT_TRUE(designer.EditArchiveEntry(edit.Values));
+  EXPECT_EQ(designer.ArchiveRows()[0][4], "Оставлять"_w);
+}
+
+TEST_F(DesignerTest, ArchiveConfigurationsAreNamedUniquelyAndDeletingShowsTheNextByIndex) {
+  ASSERT_TRUE(designer.AddArchiveConfig("  Касса "_w));
+  EXPECT_EQ(designer.CurrentArchive()->Name, "Касса"_w);
+  EXPECT_FALSE(designer.AddArchiveConfig("касса"_w));
+  ASSERT_TRUE(designer.AddArchiveConfig("Склад"_w));
+  EXPECT_NE(designer.ArchiveConfigs.GetConfig(1)->ID, designer.ArchiveConfigs.GetConfig(2)->ID);
+  EXPECT_FALSE(designer.RenameArchiveConfig("КАССА"_w));
+  EXPECT_TRUE(designer.RenameArchiveConfig("склад"_w));
+  designer.ShowArchiveConfig(1);
+  ui.Answers = {kIdYes};
+  EXPECT_TRUE(designer.DeleteArchiveConfig());
+  EXPECT_EQ(designer.CurrentArchive()->Name, "склад"_w);
+  ui.Answers = {kIdYes};
+  EXPECT_TRUE(designer.DeleteArchiveConfig());
+  EXPECT_EQ(designer.CurrentArchiveIndex(), 0) << "the last went, so the one before";
+  ui.Answers = {kIdYes};
+  EXPECT_TRUE(designer.DeleteArchiveConfig());
+  EXPECT_EQ(designer.CurrentArchive(), nullptr);
+  EXPECT_TRUE(designer.ArchiveRows().empty());
+  EXPECT_EQ(Settings().ArchiveConfigs.Count(), 1) << "only the working copy changed";
+}
+
+TEST_F(DesignerTest, ArchiveEntriesAreDeletedByRowAndABadOneIsFoundByTheCheck) {
+  EXPECT_TRUE(designer.CheckArchiveConfig());
+  designer.ArchiveRow = 2;
+  ui.Answers = {kIdYes};
+  EXPECT_TRUE(designer.DeleteArchiveEntry());
+  EXPECT_EQ(ui.Boxes.back().Text, "Вы действительно хотите удалить базу ПРОДАЖИ из конфигурации?"_w);
+  EXPECT_EQ(designer.ArchiveRow, 1);
+  ASSERT_TRUE(designer.AddArchiveEntry({"ТОВАРЫ"_w, "NONE", "нет"_w, "Удалять"_w, "", ""}));
+  EXPECT_EQ(designer.ArchiveRow, 2);
+  designer.ArchiveRow = 1;
+  EXPECT_FALSE(designer.CheckArchiveConfig());
+  EXPECT_EQ(designer.ArchiveRow, 2);
+  EXPECT_EQ(ui.Boxes.back().Caption, "Ошибка проверки"_w);
+}
+
+// A printer whose driver hands out a fixed settings block.
+class PrinterHost : public TDesignerHost {
+ public:
+  std::string PrinterSettings(const std::string&) override { return "DEV"; }
+  bool EditPrinterSettings(const std::string&, std::string& data) override {
+    data += "+A4";
+    return true;
+  }
+};
+
+TEST_F(DesignerTest, PageFormatsTakeThePrintersSettingsAndNamesWithoutCommas) {
+  PrinterHost printer;
+  TDesigner d{Settings(), printer};
+  d.Show();
+  const int32_t count = d.PageFormatList.Count();
+  d.AddPageFormat();
+  ASSERT_EQ(d.FormatIndex, count);
+  EXPECT_EQ(d.PageFormatList.GetItem(count).Name, "Новый формат"_w);
+  EXPECT_EQ(d.PageFormatList.GetItem(count).DeviceMode, "DEV");
+  EXPECT_TRUE(d.EditPageFormat());
+  EXPECT_EQ(d.PageFormatList.GetItem(count).DeviceMode, "DEV+A4");
+  d.RenamePageFormat("Ценник 5,8 x 4,0"_w);
+  EXPECT_EQ(d.PageFormatList.GetItem(count).Name, "Ценник 5.8 x 4.0"_w);
+  d.MakeDefaultFormat();
+  d.Apply();
+  EXPECT_EQ(Settings().DefaultFormatName, "Ценник 5.8 x 4.0"_w);
+  ASSERT_NE(PageFormats().FindByName("ценник 5.8 x 4.0"_w), nullptr);
+  d.DeletePageFormat();
+  EXPECT_EQ(d.PageFormatList.Count(), count);
+  EXPECT_EQ(d.FormatIndex, count - 1);
+  d.Hide();
+}
+
+TEST_F(DesignerTest, AnArchiveConfigurationMadeHereIsSavedAndPassesTheStartUpCheck) {
+  ASSERT_TRUE(designer.AddArchiveConfig("Продажи"_w));
+  TArchiveEntryDialog entry = designer.ArchiveEntryDialog(false);
+  entry.ChooseBase("ПРОДАЖИ"_w);
+  ASSERT_TRUE(entry.CanConfirm());
+  ASSERT_TRUE(designer.AddArchiveEntry(entry.Values));
+  const int32_t id = designer.CurrentArchive()->ID;
+  ASSERT_TRUE(designer.Ok());
+  TSettingsModel reread;
+  ASSERT_TRUE(ReadConfigurationFile(0, ProgramIniName(), reread));
+  ASSERT_EQ(reread.ArchiveConfigs.Count(), 2);
+  EXPECT_EQ(reread.ArchiveConfigs.GetConfig(1)->Name, "Продажи"_w);
+  EXPECT_EQ(reread.ArchiveConfigs.GetConfig(1)->ID, id);
+  EXPECT_GT(reread.NextArchiveConfigID, id);
+  const std::vector<int32_t> valid = CheckArchiveConfigs(Settings());
+  EXPECT_NE(std::find(valid.begin(), valid.end(), id), valid.end());
+}
+
+// Notes which tag has its pictures loaded.
+class PictureHost : public TDesignerHost {
+ public:
+  void ShowTagPictures(const TCennik* tag) override { Shown.push_back(tag); }
+  std::vector<const TCennik*> Shown;
+};
+
+class DesignerLabelsTest : public DesignerTest {
+ protected:
+  DesignerLabelsTest() { d.Show(); }
+  ~DesignerLabelsTest() override { d.Hide(); }
+  PictureHost pictures;
+  TDesigner d{Settings(), pictures};
+};
+
+TEST_F(DesignerLabelsTest, ZonesAreChosenByClickAndNumberAndTheLastOneDeleted) {
+  ASSERT_NE(d.CurrentTag(), nullptr);
+  ASSERT_EQ(d.CurrentZoneIndex(), 0);
+  const int32_t zones = d.CurrentTag()->ZoneCount();
+  ASSERT_GE(zones, 2);
+  const auto& second = d.CurrentTag()->GetZone(1)->Rect;
+  d.ClickTag(second[0] + 1, second[1] + 1);
+  EXPECT_EQ(d.CurrentZoneIndex(), 1);
+  d.ClickTag(d.CurrentTag()->Width + 5, d.CurrentTag()->Height + 5);
+  EXPECT_EQ(d.CurrentZoneIndex(), 1) << "a click outside every zone keeps the current one";
+  d.SelectZoneText("1000");
+  EXPECT_EQ(d.CurrentZoneIndex(), 1);
+  d.SelectZoneText("99");
+  EXPECT_EQ(d.CurrentZoneIndex(), zones - 1);
+  d.ApplyCenSpin(TCenSpin::ZoneX, "x1");
+  d.ApplyCenSpin(TCenSpin::ZoneY, "123");
+  EXPECT_EQ(d.SpinValue(TCenSpin::ZoneY), 123);
+  EXPECT_NE(Settings().PriceTags.GetItem(0)->GetZone(zones - 1)->Rect[1], 123) << "working copy only";
+  for (int32_t i = zones; i > 0; --i) {
+    ui.Answers = {kIdYes};
+    ASSERT_TRUE(d.DeleteZone());
+  }
+  EXPECT_EQ(d.CurrentZone(), nullptr);
+  EXPECT_FALSE(d.Enabling().ZoneCommands);
+  EXPECT_FALSE(d.DeleteZone());
+  d.AddZone();
+  EXPECT_EQ(d.CurrentZoneIndex(), 0);
+}
+
+TEST_F(DesignerLabelsTest, ASizeOfZeroIsRaisedWhenDrawnAndTagsAreAppliedOnlyWithTheRest) {
+  d.ApplyCenSpin(TCenSpin::Width, "0");
+  d.ApplyCenSpin(TCenSpin::Height, "123456");
+  EXPECT_EQ(d.CurrentTag()->Width, 0);
+  EXPECT_NE(d.CurrentTag()->Height, 123456) << "more than five characters";
+  EXPECT_EQ(d.TagToDraw()->Width, 1);
+  d.AddTag();
+  EXPECT_EQ(d.CurrentTagIndex(), 1);
+  EXPECT_TRUE(d.Enabling().TagSpin);
+  EXPECT_EQ(Settings().PriceTags.Count(), 1);
+  d.Apply();
+  ASSERT_EQ(Settings().PriceTags.Count(), 2);
+  EXPECT_EQ(Settings().PriceTags.GetItem(0)->Width, 1);
+}
+
+TEST_F(DesignerLabelsTest, DeletingTheShownTagReleasesItsPicturesFirstAndChoosingItAgainReloads) {
+  d.AddTag();
+  TCennik* shown = d.CurrentTag();
+  pictures.Shown.clear();
+  d.SelectTagText("2");
+  ASSERT_EQ(pictures.Shown.size(), 2u);
+  EXPECT_EQ(pictures.Shown.back(), shown) << "chosen again, its pictures come back";
+  d.SelectTagText("3");
+  d.SelectTagText("x");
+  EXPECT_EQ(d.CurrentTag(), shown);
+  pictures.Shown.clear();
+  ui.Answers = {kIdYes};
+  ASSERT_TRUE(d.DeleteTag());
+  EXPECT_EQ(ui.Boxes.back().Text, "Вы действительно хотите удалить ярлык №2?"_w);
+  ASSERT_FALSE(pictures.Shown.empty());
+  EXPECT_EQ(pictures.Shown.front(), nullptr);
+  EXPECT_EQ(d.CurrentTagIndex(), 0);
+  EXPECT_EQ(pictures.Shown.back(), d.CurrentTag());
+  ui.Answers = {kIdYes};
+  ASSERT_TRUE(d.DeleteTag());
+  EXPECT_EQ(d.CurrentTag(), nullptr);
+  EXPECT_FALSE(d.Enabling().TagCommands);
+}
+
+TEST(DesignerRules, ZoneFontSizesInPoints) {
+  EXPECT_EQ(ZoneFontPoints(18), 4);
+  EXPECT_EQ(ZoneFontSize(12), 53);
+}
+
+TEST_F(DesignerLabelsTest, ZoneDialogOffersOnlyItsChoicesAndStoresTheExpression) {
+  d.CurrentZone()->Alignment = 5;
+  d.CurrentZone()->LetterCase = 7;
+  TZoneDialogValues v = d.ZoneDialog();
+  EXPECT_EQ(v.Alignment, 2);
+  EXPECT_EQ(v.LetterCase, 2);
+  v.Text = "'Хлеб'"_w;
+  v.BarWidth = "x";
+  const int32_t bar = d.CurrentZone()->BarWidth;
+  d.StoreZoneDialog(v);
+  EXPECT_EQ(d.CurrentZone()->Alignment, 2);
+  EXPECT_EQ(d.CurrentZone()->Text, "'Хлеб'"_w);
+  EXPECT_EQ(d.CurrentZone()->BarWidth, bar);
+}
+
+TEST_F(DesignerLabelsTest, GraphicObjectsAreDeletedToTheNextOrPreviousAndACancelledAddLeavesNoTrace) {
+  TGraphicsEditor editor;
+  d.StartGraphics(editor);
+  const std::size_t before = editor.List.size();
+  editor.BeginAdd();
+  editor.EndAdd(false);
+  EXPECT_EQ(editor.List.size(), before);
+  editor.List.clear();
+  editor.Start();
+  EXPECT_EQ(editor.Number(), 0);
+  for (uint8_t kind : {1, 3, 6}) {
+    editor.BeginAdd()->Kind = kind;
+    editor.EndAdd(true);
+  }
+  EXPECT_EQ(editor.Number(), 3);
+  EXPECT_EQ(editor.KindName(), "Рисунок"_w);
+  ui.Answers = {kIdYes};
+  ASSERT_TRUE(editor.Delete());
+  EXPECT_EQ(ui.Boxes.back().Text, "Вы действительно хотите удалить графический объект 'Рисунок'?"_w);
+  EXPECT_EQ(editor.Number(), 2);
+  editor.SelectNumberText("1");
+  ui.Answers = {kIdYes};
+  ASSERT_TRUE(editor.Delete());
+  EXPECT_EQ(editor.Number(), 1);
+  EXPECT_EQ(editor.KindName(), "Эллипс"_w);
+  EXPECT_FALSE(editor.NumberEnabled());
+  ui.Answers = {kIdYes};
+  ASSERT_TRUE(editor.Delete());
+  EXPECT_EQ(editor.Number(), 0);
+  EXPECT_FALSE(editor.CanDelete());
+  editor.BeginAdd()->Kind = 2;
+  editor.EndAdd(true);
+  d.TakeGraphics(editor);
+  ASSERT_EQ(d.CurrentTag()->Graphics.size(), 1u);
+  EXPECT_EQ(d.CurrentTag()->Graphics[0]->Kind, 2);
+}

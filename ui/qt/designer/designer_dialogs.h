@@ -2,11 +2,13 @@
 // writes back what was typed.
 #pragma once
 
+#include <QFont>
 #include <QWidget>
 #include <string>
 #include <vector>
 
 #include "documents/designer/designer_rules.h"
+#include "documents/designer/graphics_editor.h"
 
 namespace vm {
 
@@ -31,6 +33,23 @@ bool ShowAddBookDialog(const std::vector<std::string>& aliases,
 bool ShowAddAutoParamDialog(const std::string& caption, std::string& name, std::string& value,
                             const std::vector<std::string>& names, std::string& typeName,
                             QWidget* parent);
+// "Изменение пароля" for the password of that list item: the password
+// typed twice, returned as it is stored (trimmed, upper-cased, at most 10
+// characters).
+bool ShowPasswordDialog(const std::string& caption, std::string& password, QWidget* parent);
+// "Параметры удаления периода базы": one database of an archive
+// configuration; dialog.Values holds what OK confirmed.
+bool ShowArchiveEntryDialog(TArchiveEntryDialog& dialog, QWidget* parent);
+// A zone's font on the screen: its size in points from tenths of a
+// millimetre.
+QFont ZoneFont(const TZoneDialogValues& v);
+// The zone text dialog under caption ("Зона №n").
+bool ShowZoneTextDialog(const std::string& caption, TZoneDialogValues& values, QWidget* parent);
+// "Графические объекты": browses, adds, deletes and changes the objects
+// of the editor's list.
+bool ShowGraphObjects(TGraphicsEditor& editor, QWidget* parent);
+// "Графический объект": one object.
+bool ShowGraphObjectDialog(TGraphObject& object, QWidget* parent);
 // The preview of a compiled form.
 void ShowBlankPreview(TCurBlank& blank, const TAutoList& params, QWidget* parent);
 

@@ -1,11 +1,16 @@
 #include "ui/qt/designer/designer_host.h"
 
+#include <algorithm>
+
 #include <QFontDatabase>
 #include <QTimer>
 
 #include "config/data_dir.h"
 #include "config/settings.h"
 #include "documents/document_road.h"
+#include "foundation/text/strutils.h"
+#include "output/price_tag_draw.h"
+#include "output/printer.h"
 #include "language/scanner_port.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
@@ -19,6 +24,41 @@
 #include "ui/startup.h"
 
 namespace vm {
+
+namespace {
+
+// Selects the installed printer closest to name; false when none is.
+bool SelectClosestPrinter(const std::string& name) {
+  const int found = FindClosestString(name, Printer().GetPrinters());
+  if (found < 0) return false;
+  Printer().SetPrinterIndex(found);
+  Printer().EnsureDeviceMode();
+  return !Printer().DeviceMode().empty();
+}
+
+}  // namespace
+
+std::string TQtDesignerHost::PrinterSettings(const std::string& printer) {
+  return SelectClosestPrinter(printer) ? Printer().DeviceMode() : std::string();
+}
+
+bool TQtDesignerHost::EditPrinterSettings(const std::string& printer, std::string& data) {
+  if (!SelectClosestPrinter(printer)) return false;
+  const int32_t size = static_cast<int32_t>(std::max(data.size(), Printer().DeviceMode().size()));
+  std::string edited;
+  if (!Printer().EditDeviceMode(data, size, edited)) return false;
+  data = edited;
+  return true;
+}
+
+void TQtDesignerHost::ShowTagPictures(const TCennik* tag) {
+  if (pictured_)
+    ReleasePictures(pictured_->Graphics);
+  else
+    Pictures().Clear();
+  pictured_ = tag;
+  if (tag) LoadPictures(tag->Graphics);
+}
 
 void TQtDesignerHost::RebuildMenus() {
   MainState().ValidArchives = CheckArchiveConfigs(Settings());

@@ -22,12 +22,16 @@ class TQtDesignerHost : public TDesignerHost {
   std::vector<std::string> FontNames() const override;
   bool RunDocument(TDocData& doc, int32_t& errorLine) override;
   void EnableDesigner(bool on) override;
+  std::string PrinterSettings(const std::string& printer) override;
+  bool EditPrinterSettings(const std::string& printer, std::string& data) override;
+  void ShowTagPictures(const TCennik* tag) override;
   void SetWindow(TDesignerWindow* window) { window_ = window; }
 
  private:
   TMainWindow* mainWindow_;
   TWindowSteps& steps_;
   TDesignerWindow* window_ = nullptr;
+  const TCennik* pictured_ = nullptr;
 };
 
 // "Служебные настройки": the scanner closed, the warning, the password of

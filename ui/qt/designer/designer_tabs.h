@@ -5,11 +5,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -20,6 +22,7 @@
 #include <vector>
 
 #include "documents/designer/designer.h"
+#include "output/price_tag_draw.h"
 
 namespace vm {
 
@@ -169,8 +172,98 @@ class TStartOfDayTab : public TDesignerTabBase {
   QPushButton *Check, *Execute;
 };
 
-// "Разное", "Архивация", "Ярлыки" and "Печать": what the configuration
-// holds, shown; their editors come later.
+class TMiscTab : public TDesignerTabBase {
+ public:
+  TMiscTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+
+  QLineEdit *Title, *BaseDir, *Scroll;
+  QRadioButton *SystemClock, *ManualClock;
+  QComboBox *Font, *Port;
+  QCheckBox *Network, *ClosePort;
+  QListWidget* Passwords;
+  QPushButton *Browse, *PortSettings, *ChangePassword;
+};
+
+class TArchiveTab : public TDesignerTabBase {
+ public:
+  TArchiveTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+  QComboBox* Configs;
+  QTableWidget* Grid;
+  QPushButton *AddConfig, *DeleteConfig, *RenameConfig, *CheckConfig;
+  QPushButton *AddEntry, *DeleteEntry, *EditEntry;
+
+ private:
+  void FillGrid();
+  void LayOutColumns();
+  void AskName(bool rename);
+  void EditEntryDialog(bool editing);
+};
+
+class TPrintingTab : public TDesignerTabBase {
+ public:
+  TPrintingTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+
+  QListWidget* Formats;
+  QLabel* DefaultFormat;
+  QComboBox* Printer;
+  QCheckBox* Compressed;
+  QPushButton *Add, *Delete, *Format, *Rename, *MakeDefault;
+};
+
+class TLabelsTab;
+
+// The current tag fitted into the preview panel; a click chooses the zone
+// under it.
+class TTagPreview : public QWidget {
+ public:
+  TTagPreview(TDesigner& designer, TLabelsTab& tab, QWidget* parent)
+      : QWidget(parent), d_(designer), tab_(tab) {}
+  TFittedTag Fit;
+  bool Borders = true;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  TDesigner& d_;
+  TLabelsTab& tab_;
+};
+
+class TLabelsTab : public TDesignerTabBase {
+ public:
+  TLabelsTab(TDesigner& designer, QWidget* parent);
+  void Refresh() override;
+  void Enable(const TDesignerEnabling& e) override;
+  // The tag's sizes and its zone shown again, the preview redrawn.
+  void ShowTag();
+  void ShowZone();
+  void Redraw();
+
+  QSpinBox *TagNumber, *TagHeight, *TagWidth, *Border;
+  QSpinBox *ZoneNumber, *ZoneX, *ZoneY, *ZoneWidth, *ZoneHeight;
+  QLabel* Sample;
+  QCheckBox* ShowBorders;
+  QWidget* PreviewPanel;
+  TTagPreview* Preview;
+  QPushButton *AddTag, *DeleteTag, *Print, *Graphics, *AddZone, *DeleteZone, *EditText;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QSpinBox* AddSpin(QGridLayout* grid, int row, int column, const std::string& caption, int low,
+                    int high, TCenSpin spin);
+};
+
+// "Ярлыки" before its editor: how many tags the configuration holds.
 class TSummaryTab : public TDesignerTabBase {
  public:
   TSummaryTab(TDesigner& designer, TDesignerTab tab, QWidget* parent);

@@ -26,16 +26,20 @@ TDesignerWindow::TDesignerWindow(TDesigner& designer, QWidget* parent)
   Books = new TBooksTab(d_, Tabs);
   AutoParams = new TAutoParamsTab(d_, Tabs);
   StartOfDay = new TStartOfDayTab(d_, Tabs);
+  Misc = new TMiscTab(d_, Tabs);
+  Archive = new TArchiveTab(d_, Tabs);
+  Printing = new TPrintingTab(d_, Tabs);
+  Labels = new TLabelsTab(d_, Tabs);
   tabs_ = {Commands,
            Forms,
            Bases,
            Books,
            AutoParams,
-           new TSummaryTab(d_, TDesignerTab::Misc, Tabs),
+           Misc,
            StartOfDay,
-           new TSummaryTab(d_, TDesignerTab::Archive, Tabs),
-           new TSummaryTab(d_, TDesignerTab::Labels, Tabs),
-           new TSummaryTab(d_, TDesignerTab::Printing, Tabs)};
+           Archive,
+           Labels,
+           Printing};
   const char* captions[] = {"Команды",     "Формы",      "Зарегистрированные базы",
                             "Справочники", "Автопараметры", "Разное",
                             "Автозапуск",  "Архивация",  "Ярлыки",
@@ -78,13 +82,17 @@ void TDesignerWindow::RefreshAll() {
   UpdateControls();
 }
 
-void TDesignerWindow::Run() {
+void TDesignerWindow::ShowDesigner() {
   d_.Show();
   {
     const QSignalBlocker block(Tabs);
     Tabs->setCurrentIndex(0);
   }
   RefreshAll();
+}
+
+void TDesignerWindow::Run() {
+  ShowDesigner();
   exec();
   d_.Hide();
 }

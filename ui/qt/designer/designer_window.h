@@ -22,6 +22,8 @@ class TDesignerWindow : public QDialog {
   // Shows the configuration, runs the window modally and empties the
   // working copies when it closes.
   void Run();
+  // The working copies made and shown on the first tab.
+  void ShowDesigner();
   // The controls brought up to date with the designer's enabling table.
   void UpdateControls();
   TDesignerTab CurrentTab() const { return static_cast<TDesignerTab>(Tabs->currentIndex()); }
@@ -35,6 +37,10 @@ class TDesignerWindow : public QDialog {
   TBooksTab* Books;
   TAutoParamsTab* AutoParams;
   TStartOfDayTab* StartOfDay;
+  TMiscTab* Misc;
+  TArchiveTab* Archive;
+  TPrintingTab* Printing;
+  TLabelsTab* Labels;
   QPushButton *Ok, *Save, *Cancel;
 
  protected:

@@ -17,31 +17,7 @@ TSummaryTab::TSummaryTab(TDesigner& designer, TDesignerTab tab, QWidget* parent)
 }
 
 void TSummaryTab::Refresh() {
-  std::string s;
-  const TDesignerMisc& m = d_.Misc;
-  switch (tab_) {
-    case TDesignerTab::Misc:
-      s = "Заголовок: "_w + m.Title + "\nКаталог баз: "_w + m.BaseDir +
-          (m.Network ? "  (сеть)"_w : std::string()) + "\nШрифт: "_w + m.FontName +
-          "\nПринтер: "_w + m.PrinterName + "\nКоэффициент прокрутки, %: "_w + m.ScrollText +
-          "\n"_w + (m.SystemClock ? "Использовать системные часы"_w
-                                  : "Устанавливать значение даты вручную"_w);
-      break;
-    case TDesignerTab::Archive:
-      s = "Конфигурации архивов:"_w;
-      for (int32_t i = 0; i < d_.ArchiveConfigs.Count(); ++i)
-        s += "\n  " + d_.ArchiveConfigs.GetConfig(i)->Name;
-      break;
-    case TDesignerTab::Labels:
-      s = "Ценников: "_w + std::to_string(Settings().PriceTags.Count());
-      break;
-    default:
-      s = "Форматы страниц:"_w;
-      for (int32_t i = 0; i < d_.PageFormatList.Count(); ++i)
-        s += "\n  " + d_.PageFormatList.GetItem(i).Name;
-      s += "\nФормат по умолчанию: "_w + m.DefaultFormatName;
-      break;
-  }
+  const std::string s = "Ценников: "_w + std::to_string(Settings().PriceTags.Count());
   text_->setText(ToQt(s));
 }
 

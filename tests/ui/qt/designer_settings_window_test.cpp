@@ -1,0 +1,271 @@
+// The designer's tabs of single settings, archive configurations and page
+// formats, used as an administrator would, on a copy of the demo.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+
+#include "config/data_dir.h"
+#include "config/price_tags.h"
+#include "config/scramble.h"
+#include "config/settings.h"
+#include "platform/encoding.h"
+#include "support/program_home.h"
+#include "tests/ui/qt/modal.h"
+#include "ui/qt/designer/designer_window.h"
+#include "ui/qt/qt_services.h"
+#include "ui/qt/qt_text.h"
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+class DesignerSettingsWindowTest : public ::testing::Test {
+ protected:
+  DesignerSettingsWindowTest() {
+    for (const auto& e : fs::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
+      fs::copy_file(e.path(), fs::path(home.Dir()) / e.path().filename());
+    InstallUiServices(&ui);
+    ChooseDataDirectory();
+    EXPECT_TRUE(LoadAllSettings());
+    w.ShowDesigner();
+    w.show();
+  }
+  ~DesignerSettingsWindowTest() override {
+    d.Hide();
+    InstallUiServices(nullptr);
+  }
+
+  // Types the two texts into the password dialog and presses OK; a
+  // mismatch answered, the dialog is left with "Отмена".
+  static void EnterPasswords(const QString& first, const QString& second, QString* error) {
+    test::WhenModal([=](QWidget* modal) {
+      const QList<QLineEdit*> edits = modal->findChildren<QLineEdit*>();
+      ASSERT_EQ(edits.size(), 2);
+      test::TypeText(edits[0], first);
+      QTest::keyClick(edits[0], Qt::Key_Return);
+      EXPECT_EQ(modal->focusWidget(), edits[1]);
+      test::TypeText(edits[1], second);
+      if (error) {
+        test::WhenModal([=](QWidget* box) {
+          *error = static_cast<QMessageBox*>(box)->text();
+          static_cast<QMessageBox*>(box)->accept();
+          QTimer::singleShot(0, modal, [modal] { static_cast<QDialog*>(modal)->reject(); });
+        });
+      }
+      for (QPushButton* b : modal->findChildren<QPushButton*>())
+        if (b->text() == "OK") b->click();
+    });
+  }
+
+  test::ProgramHome home;
+  TQtUiServices ui;
+  TDesignerHost host;
+  TDesigner d{Settings(), host};
+  TDesignerWindow w{d};
+};
+
+TEST_F(DesignerSettingsWindowTest, MiscTabTakesPasswordsPortAndRestartNotice) {
+  w.SelectTab(TDesignerTab::Misc);
+  TMiscTab& m = *w.Misc;
+  ASSERT_EQ(m.Passwords->count(), 14);
+  EXPECT_FALSE(m.ChangePassword->isEnabled());
+  m.Passwords->setCurrentRow(10);
+  ASSERT_TRUE(m.ChangePassword->isEnabled());
+  QString error;
+  EnterPasswords("abc", "abd", &error);
+  m.ChangePassword->click();
+  EXPECT_EQ(error, U("Неверное подтверждение пароля !"));
+  EnterPasswords(U(" Вход"), U("вход "), nullptr);
+  m.ChangePassword->click();
+  std::string stored;
+  UnpackPassword(d.Passwords[10], 11, stored);
+  EXPECT_EQ(stored, "ВХОД"_w);
+
+  m.Port->setCurrentIndex(7);
+  emit m.Port->activated(7);
+  EXPECT_EQ(d.ScannerPortName(), "COM8");
+  m.ClosePort->click();
+  EXPECT_EQ(d.CloseAfterCommand(), m.ClosePort->isChecked());
+  m.Title->clear();
+  test::TypeText(m.Title, U("Лавка"));
+  m.Network->click();
+  QString notice;
+  test::ClickInMessageBox("OK", &notice);
+  w.Ok->click();
+  EXPECT_EQ(notice, U("Необходимо перезапустить программу"));
+  EXPECT_EQ(Settings().Title, "Лавка"_w);
+  std::string live;
+  UnpackPassword(Settings().Passwords[10], 11, live);
+  EXPECT_EQ(live, "ВХОД"_w);
+}
+
+TEST_F(DesignerSettingsWindowTest, TypedFontPrefixShowsTheClosestFont) {
+  d.Fonts = {"Arial", "Courier New", "DejaVu Sans"};
+  w.Misc->Refresh();
+  w.Misc->Font->setEditText("");
+  test::TypeText(w.Misc->Font->lineEdit(), "dej");
+  EXPECT_EQ(w.Misc->Font->currentText(), "DejaVu Sans");
+  EXPECT_EQ(DefaultFontName(), "DejaVu Sans");
+}
+
+TEST_F(DesignerSettingsWindowTest, ArchiveTabAddsAConfigurationAndAnEntry) {
+  w.SelectTab(TDesignerTab::Archive);
+  TArchiveTab& a = *w.Archive;
+  ASSERT_EQ(a.Configs->count(), 1);
+  EXPECT_EQ(a.Grid->rowCount(), 2);
+  EXPECT_EQ(a.Grid->item(1, 3)->text(), "CHECK_NO");
+  test::WhenModal([](QWidget* modal) {
+    auto* edit = modal->findChild<QLineEdit*>();
+    test::TypeText(edit, U("Поставки"));
+    QTest::keyClick(edit, Qt::Key_Return);
+  });
+  a.AddConfig->click();
+  ASSERT_EQ(a.Configs->count(), 2);
+  EXPECT_EQ(a.Configs->currentText(), U("Поставки"));
+  EXPECT_FALSE(a.EditEntry->isEnabled());
+  // The goods have no date field: OK stays disabled until the income is chosen.
+  bool okWithGoods = true;
+  test::WhenModal([&](QWidget* modal) {
+    QList<QComboBox*> boxes = modal->findChildren<QComboBox*>();
+    boxes[0]->setCurrentText(U("ТОВАРЫ"));
+    QPushButton* ok = nullptr;
+    for (QPushButton* b : modal->findChildren<QPushButton*>())
+      if (b->text() == "OK") ok = b;
+    okWithGoods = ok->isEnabled();
+    boxes[0]->setCurrentText(U("ПРИХОД"));
+    boxes[3]->setCurrentText(U("Оставлять"));
+    ok->click();
+  });
+  a.AddEntry->click();
+  EXPECT_FALSE(okWithGoods);
+  ASSERT_EQ(d.CurrentArchive()->Count(), 1);
+  EXPECT_EQ(a.Grid->item(0, 0)->text(), U("ПРИХОД"));
+  EXPECT_EQ(a.Grid->item(0, 1)->text(), "DOC_DATE");
+  EXPECT_EQ(a.Grid->item(0, 4)->text(), U("Оставлять"));
+  EXPECT_TRUE(a.EditEntry->isEnabled());
+  w.Save->click();
+  EXPECT_EQ(Settings().ArchiveConfigs.Count(), 2);
+}
+
+TEST_F(DesignerSettingsWindowTest, PrintingTabRenamesAndChoosesTheDefaultFormat) {
+  w.SelectTab(TDesignerTab::Printing);
+  TPrintingTab& p = *w.Printing;
+  const int before = p.Formats->count();
+  p.Add->click();
+  ASSERT_EQ(p.Formats->count(), before + 1);
+  EXPECT_EQ(p.Formats->currentItem()->text(), U("Новый формат"));
+  test::WhenModal([](QWidget* modal) {
+    auto* edit = modal->findChild<QLineEdit*>();
+    edit->clear();
+    test::TypeText(edit, U("Этикетка 5,8"));
+    QTest::keyClick(edit, Qt::Key_Return);
+  });
+  p.Rename->click();
+  EXPECT_EQ(p.Formats->currentItem()->text(), U("Этикетка 5.8"));
+  p.MakeDefault->click();
+  EXPECT_EQ(p.DefaultFormat->text(), U("Этикетка 5.8"));
+  p.Delete->click();
+  EXPECT_EQ(p.Formats->count(), before);
+}
+
+TEST_F(DesignerSettingsWindowTest, LabelsTabChoosesZonesByClickAndKeepsThemBetweenZones) {
+  w.resize(980, 620);
+  w.SelectTab(TDesignerTab::Labels);
+  QApplication::processEvents();
+  TLabelsTab& l = *w.Labels;
+  ASSERT_TRUE(l.Preview->isVisible());
+  EXPECT_EQ(l.TagWidth->value(), 580);
+  if (const char* folder = std::getenv("VELOMAR_SCREENSHOTS")) {
+    for (TDesignerTab tab : {TDesignerTab::Misc, TDesignerTab::Archive, TDesignerTab::Labels,
+                             TDesignerTab::Printing}) {
+      w.SelectTab(tab);
+      QApplication::processEvents();
+      w.grab().save(QString::fromLocal8Bit(folder) +
+                    QString("/designer_settings_tab%1.png").arg(static_cast<int>(tab) + 1));
+    }
+    w.SelectTab(TDesignerTab::Labels);
+  }
+  EXPECT_EQ(l.ZoneNumber->value(), 1);
+  // The second zone lies from (20, 70) for 540 x 110 tenths of a millimetre.
+  const double scale = l.Preview->logicalDpiX() / 254.0 * static_cast<double>(l.Preview->Fit.Zoom);
+  const auto at = [&](int x, int y) {
+    return QPoint(l.Preview->Fit.Offset + static_cast<int>(x * scale),
+                  l.Preview->Fit.Offset + static_cast<int>(y * scale));
+  };
+  QTest::mouseClick(l.Preview, Qt::LeftButton, {}, at(100, 120));
+  EXPECT_EQ(l.ZoneNumber->value(), 2);
+  EXPECT_EQ(l.ZoneY->value(), 70);
+  QTest::mouseClick(l.Preview, Qt::LeftButton, {}, at(10, 5));
+  EXPECT_EQ(l.ZoneNumber->value(), 2);
+  l.ZoneY->setValue(75);
+  EXPECT_EQ(d.CurrentZone()->Rect[1], 75);
+  l.AddZone->click();
+  EXPECT_EQ(l.ZoneNumber->value(), d.CurrentTag()->ZoneCount());
+  test::ClickInMessageBox("Да");
+  l.DeleteTag->click();
+  EXPECT_EQ(d.CurrentTag(), nullptr);
+  EXPECT_FALSE(l.Preview->isVisible());
+  EXPECT_FALSE(l.DeleteTag->isEnabled());
+  l.AddTag->click();
+  EXPECT_TRUE(l.Preview->isVisible());
+  EXPECT_EQ(l.TagWidth->value(), 50);
+}
+
+TEST_F(DesignerSettingsWindowTest, ZoneTextDialogOpensAnAlignmentOfFiveAsRightAndStoresTwo) {
+  w.SelectTab(TDesignerTab::Labels);
+  d.CurrentZone()->Alignment = 5;
+  bool right = false;
+  test::WhenModal([&](QWidget* modal) {
+    for (QRadioButton* b : modal->findChildren<QRadioButton*>())
+      if (b->text() == U("По правому краю")) right = b->isChecked();
+    for (QPushButton* b : modal->findChildren<QPushButton*>())
+      if (b->text() == "OK") b->click();
+  });
+  w.Labels->EditText->click();
+  EXPECT_TRUE(right);
+  EXPECT_EQ(d.CurrentZone()->Alignment, 2);
+}
+
+TEST_F(DesignerSettingsWindowTest, GraphicsDialogAddsARectangleAndACancelledAddLeavesNone) {
+  w.SelectTab(TDesignerTab::Labels);
+  const std::size_t before = d.CurrentTag()->Graphics.size();
+  int added = -1;
+  test::WhenModal([&](QWidget* list) {
+    QPushButton *add = nullptr, *ok = nullptr;
+    for (QPushButton* b : list->findChildren<QPushButton*>()) {
+      if (b->text() == U("Добавить")) add = b;
+      if (b->text() == "OK") ok = b;
+    }
+    // The object dialog: a rectangle, then a second one cancelled.
+    test::WhenModal([&, add, ok, list](QWidget* object) {
+      object->findChild<QComboBox*>()->setCurrentIndex(1);
+      static_cast<QDialog*>(object)->accept();
+      test::WhenModal([&, ok, list](QWidget* second) {
+        static_cast<QDialog*>(second)->reject();
+        QTimer::singleShot(0, list, [&, ok, list] {
+          added = list->findChild<QSpinBox*>()->value();
+          ok->click();
+        });
+      });
+      QTimer::singleShot(0, add, [add] { add->click(); });
+    });
+    add->click();
+  });
+  w.Labels->Graphics->click();
+  EXPECT_EQ(added, static_cast<int>(before) + 1);
+  ASSERT_EQ(d.CurrentTag()->Graphics.size(), before + 1);
+  EXPECT_EQ(d.CurrentTag()->Graphics.back()->Kind, 1);
+}
+
+}  // namespace
+}  // namespace vm
