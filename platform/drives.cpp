@@ -69,11 +69,36 @@ std::vector<TDrive> DrivesOfMountTable(std::string_view mounts) {
   return drives;
 }
 
-std::vector<TDrive> SystemDrives() {
+namespace {
+
+std::string MountTable() {
   std::ifstream in("/proc/self/mounts");
   std::ostringstream text;
   text << in.rdbuf();
-  return DrivesOfMountTable(text.str());
+  return text.str();
 }
+
+}  // namespace
+
+std::vector<TDrive> SystemDrives() { return DrivesOfMountTable(MountTable()); }
+
+std::vector<std::string> RemovableMountsOfTable(std::string_view mounts) {
+  std::vector<std::string> points;
+  std::istringstream in{std::string(mounts)};
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string device, point;
+    if (!(fields >> device >> point)) continue;
+    point = Unescape(point);
+    const std::string root = Utf8ToCp1251(point);
+    if ((Removable(point) || point.rfind("/mnt/", 0) == 0) &&
+        std::find(points.begin(), points.end(), root) == points.end())
+      points.push_back(root);
+  }
+  return points;
+}
+
+std::vector<std::string> RemovableMounts() { return RemovableMountsOfTable(MountTable()); }
 
 }  // namespace vm
