@@ -257,10 +257,10 @@ bool RestorableName(const std::string& folder, const std::string& name) {
 
 bool MakeBackup(const TBackupEnv& env) {
   if (env.Packer) env.Packer->ProgressCounter = 0;
+  SettleReservSwap(env);
   if (!CheckDirExists(env.WorkDir(), true) || !CheckDirExists(env.ArchiveDir(), true) ||
       !CheckDirExists(env.ReservDir(), true))
     return false;
-  SettleReservSwap(env);
   ClearWork(env);
   if (Ui().MsgBox("Создать резервную копию данных с удалением предыдущей копии ?"_w, "Подтвердите копирование"_w,
                   kMbYesNoQuestion) != kIdYes)
@@ -276,8 +276,8 @@ bool MakeBackup(const TBackupEnv& env) {
 }
 
 bool RestoreBackup(const TBackupEnv& env) {
-  if (!CheckDirExists(env.ReservDir(), true) || !CheckDirExists(env.WorkDir(), true)) return false;
   SettleReservSwap(env);
+  if (!CheckDirExists(env.ReservDir(), true) || !CheckDirExists(env.WorkDir(), true)) return false;
   if (env.CloseTables) env.CloseTables();
   ClearWork(env);
   std::string folder;
