@@ -48,3 +48,12 @@ std::string DeletePeriodQuestion(const std::string& configName, const TArchiveLi
 }
 
 }  // namespace vm
+
+namespace vm {
+
+TPeriodColumns PeriodColumnWidths(int32_t gridWidth, bool allRowsFit) {
+  const int32_t usable = gridWidth - 6 - (allRowsFit ? 0 : 15);
+  return {usable / 2, usable - usable / 2};
+}
+
+}  // namespace vm

@@ -43,3 +43,14 @@ bool AskVolumeFolder(std::string& folder, const std::string& filter, const std::
 std::string DeletePeriodQuestion(const std::string& configName, const TArchiveListRecord& record);
 
 }  // namespace vm
+
+namespace vm {
+
+// The two columns of the archive-list dialog share the grid's width less
+// its frame, and 15 pixels less again when a scroll bar shows.
+struct TPeriodColumns {
+  int32_t First = 0, Second = 0;
+};
+TPeriodColumns PeriodColumnWidths(int32_t gridWidth, bool allRowsFit);
+
+}  // namespace vm
