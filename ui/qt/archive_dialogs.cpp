@@ -173,6 +173,7 @@ TQtArchiveDialogs::TQtArchiveDialogs(QWidget* parent) : parent_(parent) {
     QFileDialog dialog(parent_, QString(), ToQt(NativePath(initialDir)));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setNameFilters(FileDialogFilters(filter));
     dialog.selectFile(ToQt(fileName));
     const bool busy = SuspendBusy();
