@@ -44,6 +44,14 @@ class BenchUi : public UiServices {
 
 std::string Root() { return "/tmp/velomar_bench_period_" + std::to_string(getpid()) + "/"; }
 
+// The tables are large: they go when the program ends.
+struct RemoveRoot {
+  ~RemoveRoot() {
+    std::error_code ec;
+    fs::remove_all(Root(), ec);
+  }
+} removeRoot;
+
 // A table of the sample data's structure with kPerTable records, the first
 // half before the cut date.
 void FillLike(const std::string& sample, const std::string& path, int dateField, int groupField) {

@@ -98,11 +98,16 @@ TEST_F(ArchivePeriodTest, GroupsLastRecordsAndConditions) {
   EXPECT_EQ(test::ReadPeriodTable(Lines()), (Rows{"x1/0", "x2/0"}));
 }
 
-TEST_F(ArchivePeriodTest, AnErrorInTheConditionKeepsTheRecord) {
-  Invoices({});
-  head_->Condition = "1/(HEAD.GRP)";  // division by zero on every record
+TEST_F(ArchivePeriodTest, AnErrorInTheConditionKeepsTheRecordButNotItsGroup) {
+  // REF 1: 0/0, an error; REF 2: 1, the condition holds; REF 3: 0.
+  ASSERT_TRUE(test::WritePeriodTable(Head(), {{"a", kJan1, 1, 1}, {"b", kJan1, 1, 3}, {"c", kJan1, 2, 2},
+                                              {"d", kJan1, 2, 3}}));
+  ASSERT_TRUE(test::WritePeriodTable(Lines(), {}));
+  lines_->LinkedFields.clear();
+  head_->GroupField = "GRP";
+  head_->Condition = "(HEAD.REF=2)/(HEAD.REF-1)";
   ASSERT_TRUE(Archive("31.01.2026"));
-  EXPECT_EQ(test::ReadPeriodTable(Head()).size(), 5u);
+  EXPECT_EQ(test::ReadPeriodTable(Head()), (Rows{"a/1", "c/2", "d/3"}));
 }
 
 TEST_F(ArchivePeriodTest, TwoArchivesAndARestoreIntoTablesThatGrew) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -75,6 +76,22 @@ inline std::vector<std::string> ReadPeriodTable(const std::string& path) {
   return rows;
 }
 
+// The scripted windows, with the input window typed into from a list.
+class PeriodUi : public ScriptedUi {
+ public:
+  // Input windows shown and the texts typed in turn; without one the
+  // window is cancelled.
+  std::vector<InputBoxRequest> InputBoxes;
+  std::deque<std::string> InputTexts;
+  bool InputBox(InputBoxRequest& request) override {
+    InputBoxes.push_back(request);
+    if (InputTexts.empty()) return false;
+    request.Text = InputTexts.front();
+    InputTexts.pop_front();
+    return true;
+  }
+};
+
 class PeriodRig : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -139,7 +156,7 @@ class PeriodRig : public ::testing::Test {
   std::string LastBox() const { return ui_.Boxes.empty() ? "" : ui_.Boxes.back().Text; }
 
   TempDir tmp_;
-  ScriptedUi ui_;
+  PeriodUi ui_;
   TUsedBaseList bases_;
   TArchiveConfig config_;
   TBaseArchive* head_ = nullptr;

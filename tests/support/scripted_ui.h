@@ -121,17 +121,6 @@ class ScriptedUi : public UiServices {
     ++DateTimeAsked;
     return DateTimeConfirmed;
   }
-  // Input windows shown and the texts typed in turn; without one the
-  // window is cancelled.
-  std::vector<InputBoxRequest> InputBoxes;
-  std::deque<std::string> InputTexts;
-  bool InputBox(InputBoxRequest& request) override {
-    InputBoxes.push_back(request);
-    if (InputTexts.empty()) return false;
-    request.Text = InputTexts.front();
-    InputTexts.pop_front();
-    return true;
-  }
   void CloseDocWindow() override { ++Closes; }
   void FocusTable(TRuntimeObject* form) override { Focused = form; }
   void DocOkClick(bool confirm) override {

@@ -179,6 +179,30 @@ TEST_F(StartUpTest, ACommitADeadProcessLeftIsRolledBackAndLogged) {
   EXPECT_FALSE(fs::exists(home / kCommitJournalName));
 }
 
+TEST_F(StartUpTest, AnArchiveCounterOfACommitRolledBackIsReadAgain) {
+  // An archive command died after renaming its "program.ini" in, before the
+  // commit was done: the settings load the new counter, the recovery puts
+  // the old file back.
+  const pid_t pid = fork();
+  if (pid == 0) {
+    ChooseDataDirectory();
+    if (!LoadAllSettings()) _exit(1);
+    Settings().ArchiveConfigs.FindByID(1)->ArchiveNo = 5;
+    auto* journal = new TCommitJournal(home.Dir());
+    if (!SaveConfigurationTo(journal->NewFileFor(ProgramIniName()), Settings()) || !journal->Begin() ||
+        !journal->Replace())
+      _exit(1);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  ASSERT_EQ(StartUp(options), 0);
+  ASSERT_NE(Settings().ArchiveConfigs.FindByID(1), nullptr);
+  EXPECT_EQ(Settings().ArchiveConfigs.FindByID(1)->ArchiveNo, 0);
+  EXPECT_EQ(MainState().ValidArchives, std::vector<int32_t>{1});
+}
+
 TEST_F(StartUpTest, ShutDownWritesTheLocalSettingsAndTheBasePath) {
   ASSERT_EQ(StartUp(options), 0);
   fs::remove(home / "basepath.ini");

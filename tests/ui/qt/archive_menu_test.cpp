@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -41,6 +42,9 @@ class Answerer {
   void Tick() {
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible() || modal->property("answered").toBool()) return;
+    // Pictures for people to look at, when VELOMAR_SCREENSHOTS names a folder.
+    if (const char* folder = std::getenv("VELOMAR_SCREENSHOTS"))
+      modal->grab().save(QString::fromLocal8Bit(folder) + QString("/archive_menu_%1.png").arg(++shots_));
     if (auto* input = qobject_cast<TInputDialog*>(modal)) {
       modal->setProperty("answered", true);
       Seen << "input: " + modal->windowTitle();
@@ -59,6 +63,7 @@ class Answerer {
   QTimer timer_;
   std::vector<QString> texts_;
   std::size_t next_ = 0;
+  static inline int shots_ = 0;
 };
 
 // A table's bytes but the date of its last change, which every write stamps.
