@@ -130,6 +130,8 @@ bool PackBackup(const TBackupEnv& env, TBackupSet& set) {
 }
 
 bool MakeBackupSteps(const TBackupEnv& env) {
+  // The tables are read whole, as they lie on disk.
+  if (env.CloseTables) env.CloseTables();
   TBackupSet set;
   if (!CollectBackupSet(env, set)) return false;
   const int64_t free = env.FreeBytes ? env.FreeBytes(env.Dir) : -1;

@@ -25,7 +25,8 @@ struct TBackupEnv {
   // "program.ini", "local.ini", "basepath.ini"), full names.
   std::vector<std::string> BaseFiles;
   std::vector<std::string> SettingsFiles;
-  // Closes every open table before a restore replaces them.
+  // Closes every open table before a backup reads them or a restore
+  // replaces them.
   std::function<void()> CloseTables;
   // The volume description: the application's title.
   std::string Title;
