@@ -18,6 +18,9 @@ constexpr std::array<std::string_view, 10> kNetworkTypes = {
 constexpr std::array<std::string_view, 4> kRemovablePlaces = {"/media/", "/run/media/", "/mnt/cdrom",
                                                                "/mnt/floppy"};
 
+constexpr std::array<std::string_view, 7> kMediaTypes = {"vfat", "exfat", "ntfs", "ntfs3", "fuseblk", "iso9660",
+                                                         "udf"};
+
 template <std::size_t N>
 bool OneOf(const std::array<std::string_view, N>& list, std::string_view s) {
   return std::find(list.begin(), list.end(), s) != list.end();
@@ -88,11 +91,13 @@ std::vector<std::string> RemovableMountsOfTable(std::string_view mounts) {
   std::string line;
   while (std::getline(in, line)) {
     std::istringstream fields(line);
-    std::string device, point;
-    if (!(fields >> device >> point)) continue;
+    std::string device, point, type;
+    if (!(fields >> device >> point >> type)) continue;
     point = Unescape(point);
     const std::string root = Utf8ToCp1251(point);
-    if ((Removable(point) || point.rfind("/mnt/", 0) == 0) &&
+    // Under /mnt only the file systems sticks and cards come with.
+    const bool stickType = OneOf(kMediaTypes, type);
+    if ((Removable(point) || (point.rfind("/mnt/", 0) == 0 && stickType)) &&
         std::find(points.begin(), points.end(), root) == points.end())
       points.push_back(root);
   }

@@ -232,7 +232,7 @@ TEST_F(DeletedPeriod, HostilePacksWriteNothingOutsideAndReplaceNothing) {
 TEST(RemovableMedia, MountPointsOfSticksAndCardsInTableOrder) {
   const std::string table =
       "/dev/sda1 / ext4 rw 0 0\n/dev/sdb1 /media/user/STICK vfat rw 0 0\n"
-      "/dev/sdc1 /run/media/user/CARD\\040ONE exfat rw 0 0\n/dev/sdd1 /mnt/usb vfat rw 0 0\n"
+      "/dev/sdc1 /run/media/user/CARD\\040ONE exfat rw 0 0\n/dev/sdd1 /mnt/usb vfat rw 0 0\n/dev/sde1 /mnt/disk ext4 rw 0 0\n"
       "tmpfs /tmp tmpfs rw 0 0\n/dev/sdb1 /media/user/STICK vfat rw 0 0\n";
   EXPECT_EQ(RemovableMountsOfTable(table),
             (std::vector<std::string>{"/media/user/STICK", "/run/media/user/CARD ONE", "/mnt/usb"}));

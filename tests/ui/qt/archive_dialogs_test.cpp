@@ -16,6 +16,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -225,6 +226,21 @@ TEST(ArchiveDialogs, BackupAndRestoreFromTheMenuOnTheSampleData) {
   EXPECT_TRUE(seen[5].startsWith(U("После восстановления все изменения в данных"))) << seen[5].toStdString();
   EXPECT_EQ(seen[6], U("Восстановление данных успешно завершено"));
   EXPECT_EQ(seen[7], U("Перезапустите программу"));
+}
+
+// Pictures of the drive and archive-list dialogs, for people to look at
+// when VELOMAR_SCREENSHOTS names a folder.
+TEST(ScreenshotOfArchiveDialogs, DriveAndArchiveList) {
+  const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
+  if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
+  TSelDrvForm drive("Копировать данные на дискету?"_w);
+  drive.show();
+  const TArcIDList list = Archives(12);
+  TDAForm archives(list, "Движение товаров"_w);
+  archives.show();
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  EXPECT_TRUE(drive.grab().save(QString::fromLocal8Bit(folder) + "/select_drive.png"));
+  EXPECT_TRUE(archives.grab().save(QString::fromLocal8Bit(folder) + "/archive_list.png"));
 }
 
 }  // namespace
