@@ -107,8 +107,11 @@ bool CollectBackupSet(const TBackupEnv& env, TBackupSet& set) {
   if (!Add(set, env.ListFile(), "", true)) return false;
   std::vector<std::string> names;
   ListFilesToStrings(env.ArchiveDir(), "*.*", names, true, false);
+  // Only the archives themselves: a restore takes nothing else from there.
   for (const std::string& n : names)
-    if (!Add(set, env.ArchiveDir() + n, kArchiveFolder, true)) return false;
+    if ((IsArchiveFileName(n, ".CAF") || IsArchiveFileName(n, ".BH")) &&
+        !Add(set, env.ArchiveDir() + n, kArchiveFolder, true))
+      return false;
   return true;
 }
 

@@ -49,7 +49,10 @@ class BackupCopy : public test::BackupRig {
 TEST_F(BackupCopy, RestoresEveryFileByteForByteThroughVolumesAndEndsTheProcess) {
   AddArchives(3);
   const auto before = test::Snapshot(dir_);
+  // A stray file in "ARCHIVE" is no archive: the copy leaves it out.
+  WriteBytes(dir_ + "ARCHIVE/notes.txt", "not an archive");
   ASSERT_TRUE(Backup());
+  fs::remove(dir_ + "ARCHIVE/notes.txt");
   EXPECT_EQ(prompts_, std::vector<std::string>{"Копировать данные на дискету?"_w});
   const std::vector<std::string> volumes = test::DirNames(Reserv());
   ASSERT_GE(volumes.size(), 2u);
@@ -67,6 +70,8 @@ TEST_F(BackupCopy, RestoresEveryFileByteForByteThroughVolumesAndEndsTheProcess) 
   WriteBytes(dir_ + "program.ini", "changed");
   fs::remove(dir_ + "ARCHIVE/00000001.BH");
   WriteBytes(dir_ + "ARCHIVE/00000009.CAF", "later archive");
+  // "ARCHIVE" comes back as it was: what the copy lacks goes.
+  WriteBytes(dir_ + "ARCHIVE/notes.txt", "not an archive");
   volumeFolder_ = Reserv();
   EXPECT_TRUE(Restore());
   EXPECT_EQ(exitCode_, 1);
