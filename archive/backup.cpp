@@ -5,6 +5,7 @@
 
 #include "archive/archive_dialogs.h"
 #include "archive/archive_store.h"
+#include "archive/command_frame.h"
 #include "archive/data_commit.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
@@ -231,19 +232,7 @@ bool RestoreSteps(const TBackupEnv& env) {
   return ReplaceData(env, from, records);
 }
 
-void ClearWork(const TBackupEnv& env) {
-  DeleteDirTree(env.WorkDir() + "FILES/");
-  ClearDirFiles(env.WorkDir());
-}
-
-template <typename Body>
-bool Guarded(Body body) {
-  try {
-    return body();
-  } catch (const std::exception&) {
-    return false;
-  }
-}
+void ClearWork(const TBackupEnv& env) { ClearWorkFolder(env.WorkDir()); }
 
 }  // namespace
 
@@ -285,29 +274,21 @@ bool RestoreBackup(const TBackupEnv& env) {
   if (!CheckDirExists(env.ReservDir(), true) || !CheckDirExists(env.WorkDir(), true)) return false;
   if (env.CloseTables) env.CloseTables();
   ClearWork(env);
-  std::string folder;
-  if (!AskVolumeFolder(folder, "Файлы резервных копий (Reserv.000)|Reserv.000"_w, env.ReservDir(), "Reserv.000"))
+  TVolumeSet set;
+  if (!AskVolumeSet("Файлы резервных копий (Reserv.000)|Reserv.000"_w, env.ReservDir(), "Reserv.000",
+                    "Резевная копия данных не найдена"_w, set))
     return false;
-  TDateRec date{};
-  TTimeRec time{};
-  std::string description;
-  int32_t last = -1;
-  ReadVolumeHeader(folder + "Reserv.000", date, time, description, last);
-  if (date.Year == -1) {
-    Ui().MsgBox("Резевная копия данных не найдена"_w, RestoreCaption(), kMbInformation);
-    return false;
-  }
   if (env.Packer) env.Packer->ProgressCounter = 0;
-  const std::string when = DateRecToLongStr(date);
-  const std::string at = TimeRecToStr(time, true, false);
-  if (Ui().MsgBox("Восстановить данные с резервной копии,\rпо программе '"_w + description + "'\rсозданной "_w +
+  const std::string when = DateRecToLongStr(set.Date);
+  const std::string at = TimeRecToStr(set.Time, true, false);
+  if (Ui().MsgBox("Восстановить данные с резервной копии,\rпо программе '"_w + set.Description + "'\rсозданной "_w +
                       when + " в "_w + at + " ?",
                   "Подтвердите восстановление"_w, kMbYesNoQuestion) != kIdYes ||
       Ui().MsgBox("После восстановления все изменения в данных, сделанные после "_w + when + " " + at +
                       " будут утеряны ! Вы желаете начать восстановление ?"_w,
                   "Внимание"_w, kMbYesNoWarning) != kIdYes)
     return false;
-  if (!CopyFromDiskettes(folder, kBackupName, last, env.WorkDir())) {
+  if (!CopyFromDiskettes(set.Folder, kBackupName, set.LastVolume, env.WorkDir())) {
     Ui().HideProgressMessage();
     Ui().MsgBox("Восстановление данных отменено пользователем"_w, RestoreCaption(), kMbInformation);
     return false;

@@ -6,6 +6,7 @@
 
 #include "archive/archive_dialogs.h"
 #include "archive/archive_store.h"
+#include "archive/command_frame.h"
 #include "archive/data_commit.h"
 #include "archive/diskettes.h"
 #include "foundation/files/fileutils.h"
@@ -121,15 +122,6 @@ bool DeleteSteps(TArchiveConfig& config, const TArchiveEnv& env, const TArcIDIte
   return CommitDataFiles(env.Dir, plan);
 }
 
-template <typename Body>
-bool Guarded(Body body) {
-  try {
-    return body();
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
 // How the restore ended: stopped before anything began (no closing
 // message), done, or failed.
 enum class TEnd { Stopped, Done, Failed };
@@ -208,10 +200,7 @@ TEnd RestoreDeletedSteps(TArchiveConfig& config, const TArchiveEnv& env, const s
   return TEnd::Done;
 }
 
-void ClearWork(const TArchiveEnv& env) {
-  DeleteDirTree(env.WorkDir() + "FILES/");
-  ClearDirFiles(env.WorkDir());
-}
+void ClearWork(const TArchiveEnv& env) { ClearWorkFolder(env.WorkDir()); }
 
 bool PrepareFolders(const TArchiveEnv& env) {
   if (!CheckDirExists(env.WorkDir(), true) || !CheckDirExists(env.ArchiveDir(), true)) return false;
@@ -255,21 +244,12 @@ bool DeleteArchivePeriod(TArchiveConfig& config, const TArchiveEnv& env) {
 
 bool RestoreDeletedPeriod(TArchiveConfig& config, const TArchiveEnv& env) {
   if (!PrepareFolders(env)) return false;
-  std::string folder;
-  if (!AskVolumeFolder(folder, "Файлы удаленных периодов (Delarch.000)|Delarch.000"_w, FirstMediaFolder(),
-                       "Delarch.000"))
+  TVolumeSet set;
+  if (!AskVolumeSet("Файлы удаленных периодов (Delarch.000)|Delarch.000"_w, FirstMediaFolder(), "Delarch.000",
+                    "Файлы удаленных периодов не найдены"_w, set))
     return false;
-  TDateRec date{};
-  TTimeRec time{};
-  std::string description;
-  int32_t last = -1;
-  ReadVolumeHeader(folder + "Delarch.000", date, time, description, last);
-  if (date.Year == -1) {
-    Ui().MsgBox("Файлы удаленных периодов не найдены"_w, RestoreCaption(), kMbInformation);
-    return false;
-  }
   if (env.Packer) env.Packer->ProgressCounter = 0;
-  if (!CopyFromDiskettes(folder, kPackName, last, env.WorkDir())) {
+  if (!CopyFromDiskettes(set.Folder, kPackName, set.LastVolume, env.WorkDir())) {
     Ui().HideProgressMessage();
     Ui().MsgBox("Восстановление данных отменено пользователем"_w, RestoreCaption(), kMbInformation);
     ClearWork(env);
@@ -277,7 +257,7 @@ bool RestoreDeletedPeriod(TArchiveConfig& config, const TArchiveEnv& env) {
   }
   TEnd end = TEnd::Failed;
   Guarded([&] {
-    end = RestoreDeletedSteps(config, env, description);
+    end = RestoreDeletedSteps(config, env, set.Description);
     return true;
   });
   ClearWork(env);

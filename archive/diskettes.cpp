@@ -1,6 +1,8 @@
 #include "archive/diskettes.h"
 
+#include "archive/archive_dialogs.h"
 #include "archive/archive_store.h"
+#include "archive/command_frame.h"
 #include "foundation/files/fileutils.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -13,6 +15,20 @@ namespace {
 constexpr uint32_t kMbOkCancelInformation = 0x2041;
 
 }  // namespace
+
+void ClearWorkFolder(const std::string& workDir) {
+  DeleteDirTree(workDir + "FILES/");
+  ClearDirFiles(workDir);
+}
+
+bool AskVolumeSet(const std::string& filter, const std::string& initialDir, const std::string& firstVolume,
+                  const std::string& notFound, TVolumeSet& set) {
+  if (!AskVolumeFolder(set.Folder, filter, initialDir, firstVolume)) return false;
+  ReadVolumeHeader(set.Folder + firstVolume, set.Date, set.Time, set.Description, set.LastVolume);
+  if (set.Date.Year != -1) return true;
+  Ui().MsgBox(notFound, "Восстановление данных"_w, kMbInformation);
+  return false;
+}
 
 std::string DriveName(const std::string& drive) {
   std::string name = drive;

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "foundation/values/values.h"
+
 namespace vm {
 
 using TFreeBytesProc = std::function<int64_t(const std::string& dir)>;
@@ -22,6 +24,21 @@ bool CopyToDiskettes(const std::string& fileName, const std::string& drive, int3
 // missing. False when the user cancelled.
 bool CopyFromDiskettes(const std::string& folder, const std::string& fileName, int32_t lastVolume,
                        const std::string& workDir);
+
+// A volume set chosen by the user: the folder of its volume .000 and what
+// that volume's header says.
+struct TVolumeSet {
+  std::string Folder;
+  TDateRec Date{};
+  TTimeRec Time{};
+  std::string Description;
+  int32_t LastVolume = -1;
+};
+// Asks for the folder of firstVolume ("Reserv.000", "Delarch.000") and
+// reads its header; a cancel ends with false, a folder without the volume
+// shows notFound (caption "Восстановление данных") and ends with false.
+bool AskVolumeSet(const std::string& filter, const std::string& initialDir, const std::string& firstVolume,
+                  const std::string& notFound, TVolumeSet& set);
 
 // The mount point as the no-space and write-error messages name it.
 std::string DriveName(const std::string& drive);

@@ -49,24 +49,29 @@ bool Removable(const std::string& mountPoint) {
   return false;
 }
 
-}  // namespace
-
-std::vector<TDrive> DrivesOfMountTable(std::string_view mounts) {
-  std::vector<TDrive> drives;
+// Calls each(mount point, file system type) for every line of the table.
+template <typename Each>
+void ForEachMount(std::string_view mounts, Each each) {
   std::istringstream in{std::string(mounts)};
   std::string line;
   while (std::getline(in, line)) {
     std::istringstream fields(line);
     std::string device, point, type;
-    if (!(fields >> device >> point >> type)) continue;
-    point = Unescape(point);
-    const bool network = OneOf(kNetworkTypes, type);
-    if (!network && !OneOf(kLocalTypes, type)) continue;
-    if (!network && Removable(point)) continue;
-    const std::string root = Utf8ToCp1251(point);
-    if (std::any_of(drives.begin(), drives.end(), [&](const TDrive& d) { return d.Root == root; })) continue;
-    drives.push_back({root, network});
+    if (fields >> device >> point >> type) each(Unescape(point), type);
   }
+}
+
+}  // namespace
+
+std::vector<TDrive> DrivesOfMountTable(std::string_view mounts) {
+  std::vector<TDrive> drives;
+  ForEachMount(mounts, [&](const std::string& point, const std::string& type) {
+    const bool network = OneOf(kNetworkTypes, type);
+    if (!network && (!OneOf(kLocalTypes, type) || Removable(point))) return;
+    const std::string root = Utf8ToCp1251(point);
+    if (std::none_of(drives.begin(), drives.end(), [&](const TDrive& d) { return d.Root == root; }))
+      drives.push_back({root, network});
+  });
   std::stable_partition(drives.begin(), drives.end(), [](const TDrive& d) { return d.Root == "/"; });
   if (drives.empty() || drives.front().Root != "/") drives.insert(drives.begin(), {"/", false});
   return drives;
@@ -87,20 +92,14 @@ std::vector<TDrive> SystemDrives() { return DrivesOfMountTable(MountTable()); }
 
 std::vector<std::string> RemovableMountsOfTable(std::string_view mounts) {
   std::vector<std::string> points;
-  std::istringstream in{std::string(mounts)};
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    std::string device, point, type;
-    if (!(fields >> device >> point >> type)) continue;
-    point = Unescape(point);
+  ForEachMount(mounts, [&](const std::string& point, const std::string& type) {
     const std::string root = Utf8ToCp1251(point);
     // Under /mnt only the file systems sticks and cards come with.
     const bool stickType = OneOf(kMediaTypes, type);
     if ((Removable(point) || (point.rfind("/mnt/", 0) == 0 && stickType)) &&
         std::find(points.begin(), points.end(), root) == points.end())
       points.push_back(root);
-  }
+  });
   return points;
 }
 
