@@ -213,8 +213,8 @@ bool ExtractBackup(const TBackupEnv& env, const std::string& into) {
   return packer.ErrorCode == 0;
 }
 
-bool RestoreSteps(const TBackupEnv& env) {
-  if (!JoinVolumes(env.WorkDir(), "Reserv.000", env.WorkDir(), kBackupName)) return false;
+bool RestoreSteps(const TBackupEnv& env, const std::string& volumes) {
+  if (!JoinVolumes(volumes, "Reserv.000", env.WorkDir(), kBackupName)) return false;
   // Apart from the volumes and the joined archive, which no member may
   // overwrite.
   const std::string from = env.WorkDir() + "FILES/";
@@ -288,12 +288,13 @@ bool RestoreBackup(const TBackupEnv& env) {
                       " будут утеряны ! Вы желаете начать восстановление ?"_w,
                   "Внимание"_w, kMbYesNoWarning) != kIdYes)
     return false;
-  if (!CopyFromDiskettes(set.Folder, kBackupName, set.LastVolume, env.WorkDir())) {
+  std::string source;
+  if (!CopyFromDiskettes(set.Folder, kBackupName, set.LastVolume, env.WorkDir(), source)) {
     Ui().HideProgressMessage();
     Ui().MsgBox("Восстановление данных отменено пользователем"_w, RestoreCaption(), kMbInformation);
     return false;
   }
-  const bool ok = env.Packer && Guarded([&] { return RestoreSteps(env); });
+  const bool ok = env.Packer && Guarded([&] { return RestoreSteps(env, source); });
   ClearWork(env);
   Ui().HideProgressMessage();
   Ui().MsgBox(ok ? "Восстановление данных успешно завершено"_w

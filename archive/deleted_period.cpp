@@ -158,8 +158,9 @@ bool SequenceFits(TArchiveConfig& config, const TArchiveEnv& env, const std::vec
   return Ui().MsgBox(text, "Внимание"_w, kMbYesNoExclamation) == kIdYes;
 }
 
-TEnd RestoreDeletedSteps(TArchiveConfig& config, const TArchiveEnv& env, const std::string& description) {
-  if (!JoinVolumes(env.WorkDir(), "Delarch.000", env.WorkDir(), kPackName)) return TEnd::Failed;
+TEnd RestoreDeletedSteps(TArchiveConfig& config, const TArchiveEnv& env, const std::string& description,
+                         const std::string& volumes) {
+  if (!JoinVolumes(volumes, "Delarch.000", env.WorkDir(), kPackName)) return TEnd::Failed;
   Ui().HideProgressMessage();
   const std::string pack = env.WorkDir() + kPackName;
   int32_t count = 0, dataSize = 0, tag = 0;
@@ -249,7 +250,8 @@ bool RestoreDeletedPeriod(TArchiveConfig& config, const TArchiveEnv& env) {
                     "Файлы удаленных периодов не найдены"_w, set))
     return false;
   if (env.Packer) env.Packer->ProgressCounter = 0;
-  if (!CopyFromDiskettes(set.Folder, kPackName, set.LastVolume, env.WorkDir())) {
+  std::string source;
+  if (!CopyFromDiskettes(set.Folder, kPackName, set.LastVolume, env.WorkDir(), source)) {
     Ui().HideProgressMessage();
     Ui().MsgBox("Восстановление данных отменено пользователем"_w, RestoreCaption(), kMbInformation);
     ClearWork(env);
@@ -257,7 +259,7 @@ bool RestoreDeletedPeriod(TArchiveConfig& config, const TArchiveEnv& env) {
   }
   TEnd end = TEnd::Failed;
   Guarded([&] {
-    end = RestoreDeletedSteps(config, env, set.Description);
+    end = RestoreDeletedSteps(config, env, set.Description, source);
     return true;
   });
   ClearWork(env);

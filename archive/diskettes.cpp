@@ -68,7 +68,12 @@ bool CopyToDiskettes(const std::string& fileName, const std::string& drive, int3
 }
 
 bool CopyFromDiskettes(const std::string& folder, const std::string& fileName, int32_t lastVolume,
-                       const std::string& workDir) {
+                       const std::string& workDir, std::string& source) {
+  source = folder;
+  bool all = true;
+  for (int32_t i = 0; i <= lastVolume && all; ++i) all = Files().Exists(folder + VolumeFileName(fileName, i));
+  if (all) return true;
+  source = workDir;
   TArchiveGauge gauge("Идет копирование файлов..."_w, int64_t{lastVolume} + 1);
   for (int32_t i = 0; i <= lastVolume;) {
     const std::string name = VolumeFileName(fileName, i);

@@ -19,11 +19,13 @@ using TFreeBytesProc = std::function<int64_t(const std::string& dir)>;
 // True when every volume went; false when the user cancelled.
 bool CopyToDiskettes(const std::string& fileName, const std::string& drive, int32_t lastVolume,
                      const TFreeBytesProc& freeBytes);
-// Copies the volumes .000 to .lastVolume of fileName (a name without
-// folder) from folder into workDir, asking for the disk that holds each one
-// missing. False when the user cancelled.
+// Gathers the volumes .000 to .lastVolume of fileName (a name without
+// folder): when folder holds them all they are read where they are (source
+// := folder); otherwise each is copied from folder into workDir (source :=
+// workDir), the disk that holds each one missing asked for. False when the
+// user cancelled.
 bool CopyFromDiskettes(const std::string& folder, const std::string& fileName, int32_t lastVolume,
-                       const std::string& workDir);
+                       const std::string& workDir, std::string& source);
 
 // A volume set chosen by the user: the folder of its volume .000 and what
 // that volume's header says.
