@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/deleted_period.h"
 #include "config/data_dir.h"
 #include "foundation/tables/commit_journal.h"
 #include "language/archive_check.h"
@@ -21,6 +22,10 @@ bool RunPrepared(TArchiveCommand command, TArchiveConfig& config, const TArchive
       return ArchivePeriod(config, env);
     case TArchiveCommand::Restore:
       return RestoreFromArchive(config, env);
+    case TArchiveCommand::DeletePeriod:
+      return DeleteArchivePeriod(config, env);
+    case TArchiveCommand::RestoreDeleted:
+      return RestoreDeletedPeriod(config, env);
     default:
       return hooks.Other && hooks.Other(command, config, env);
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "archive/archive_store.h"
+#include "archive/command_frame.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/text/strutils.h"
@@ -531,16 +532,6 @@ void TPeriodCommand::CleanUp() {
   runs_.clear();
   keptGroups_.clear();
   ClearDirFiles(env_.WorkDir());
-}
-
-// The exception frame of a command: anything raised is a failure.
-template <typename Body>
-bool Guarded(Body body) {
-  try {
-    return body();
-  } catch (const std::exception&) {
-    return false;
-  }
 }
 
 }  // namespace

@@ -18,6 +18,9 @@ constexpr std::array<std::string_view, 10> kNetworkTypes = {
 constexpr std::array<std::string_view, 4> kRemovablePlaces = {"/media/", "/run/media/", "/mnt/cdrom",
                                                                "/mnt/floppy"};
 
+constexpr std::array<std::string_view, 7> kMediaTypes = {"vfat", "exfat", "ntfs", "ntfs3", "fuseblk", "iso9660",
+                                                         "udf"};
+
 template <std::size_t N>
 bool OneOf(const std::array<std::string_view, N>& list, std::string_view s) {
   return std::find(list.begin(), list.end(), s) != list.end();
@@ -46,34 +49,60 @@ bool Removable(const std::string& mountPoint) {
   return false;
 }
 
-}  // namespace
-
-std::vector<TDrive> DrivesOfMountTable(std::string_view mounts) {
-  std::vector<TDrive> drives;
+// Calls each(mount point, file system type) for every line of the table.
+template <typename Each>
+void ForEachMount(std::string_view mounts, Each each) {
   std::istringstream in{std::string(mounts)};
   std::string line;
   while (std::getline(in, line)) {
     std::istringstream fields(line);
     std::string device, point, type;
-    if (!(fields >> device >> point >> type)) continue;
-    point = Unescape(point);
-    const bool network = OneOf(kNetworkTypes, type);
-    if (!network && !OneOf(kLocalTypes, type)) continue;
-    if (!network && Removable(point)) continue;
-    const std::string root = Utf8ToCp1251(point);
-    if (std::any_of(drives.begin(), drives.end(), [&](const TDrive& d) { return d.Root == root; })) continue;
-    drives.push_back({root, network});
+    if (fields >> device >> point >> type) each(Unescape(point), type);
   }
+}
+
+}  // namespace
+
+std::vector<TDrive> DrivesOfMountTable(std::string_view mounts) {
+  std::vector<TDrive> drives;
+  ForEachMount(mounts, [&](const std::string& point, const std::string& type) {
+    const bool network = OneOf(kNetworkTypes, type);
+    if (!network && (!OneOf(kLocalTypes, type) || Removable(point))) return;
+    const std::string root = Utf8ToCp1251(point);
+    if (std::none_of(drives.begin(), drives.end(), [&](const TDrive& d) { return d.Root == root; }))
+      drives.push_back({root, network});
+  });
   std::stable_partition(drives.begin(), drives.end(), [](const TDrive& d) { return d.Root == "/"; });
   if (drives.empty() || drives.front().Root != "/") drives.insert(drives.begin(), {"/", false});
   return drives;
 }
 
-std::vector<TDrive> SystemDrives() {
+namespace {
+
+std::string MountTable() {
   std::ifstream in("/proc/self/mounts");
   std::ostringstream text;
   text << in.rdbuf();
-  return DrivesOfMountTable(text.str());
+  return text.str();
 }
+
+}  // namespace
+
+std::vector<TDrive> SystemDrives() { return DrivesOfMountTable(MountTable()); }
+
+std::vector<std::string> RemovableMountsOfTable(std::string_view mounts) {
+  std::vector<std::string> points;
+  ForEachMount(mounts, [&](const std::string& point, const std::string& type) {
+    const std::string root = Utf8ToCp1251(point);
+    // Under /mnt only the file systems sticks and cards come with.
+    const bool stickType = OneOf(kMediaTypes, type);
+    if ((Removable(point) || (point.rfind("/mnt/", 0) == 0 && stickType)) &&
+        std::find(points.begin(), points.end(), root) == points.end())
+      points.push_back(root);
+  });
+  return points;
+}
+
+std::vector<std::string> RemovableMounts() { return RemovableMountsOfTable(MountTable()); }
 
 }  // namespace vm

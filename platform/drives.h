@@ -23,4 +23,9 @@ std::vector<TDrive> DrivesOfMountTable(std::string_view mounts);
 // The drives of this machine now.
 std::vector<TDrive> SystemDrives();
 
+// The mount points of removable media in a mount table (USB sticks, cards,
+// floppies under /media, /run/media or /mnt), in its order.
+std::vector<std::string> RemovableMountsOfTable(std::string_view mounts);
+std::vector<std::string> RemovableMounts();
+
 }  // namespace vm

@@ -96,6 +96,7 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
     TMainWindowOptions options;
     options.LocalBases = LocalBases();
     options.ValidArchives = MainState().ValidArchives;
+    options.ExitAfterRestore = hooks.ExitAfterRestore;
     options.AskPassword = [](int32_t level) { return AskPasswordInDialog(level, "", QApplication::activeWindow()); };
     options.RunDocument = hooks.RunDocument ? hooks.RunDocument : [&steps](TDocData &doc) {
       int32_t line = 0, code = 0;

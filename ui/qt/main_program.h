@@ -38,6 +38,8 @@ struct TMainProgramHooks {
   std::function<void(TDesignerWindow &)> DesignerShown;
   // Called once the main window is shown (tests answer and close it).
   std::function<void(TMainWindow &)> Shown;
+  // Ends the process after a restore of the backup copy (unset: at once).
+  std::function<void(int code)> ExitAfterRestore;
 };
 
 // The whole program after the application object exists: the exit code.

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "archive/backup_menu.h"
 #include "config/data_dir.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
@@ -79,6 +80,7 @@ TMainWindow::TMainWindow(TSettingsModel &model, TMainWindowOptions options, QWid
   panelArea_ = new QWidget(client_);
   setCentralWidget(client_);
   packer_ = std::make_unique<TArchivePacker>(ProgramDirectory() + "WORK/");
+  archiveDialogs_ = std::make_unique<TQtArchiveDialogs>(this);
   BuildFixedMenus();
   BuildDocMenus();
   BuildArchiveMenus();
@@ -109,8 +111,10 @@ void TMainWindow::BuildFixedMenus() {
     archiveMenus_.push_back(service_->addMenu(ToQt(Utf8ToCp1251(archiveCaptions[i]))));
     if (i == 1 || i == 3) archiveSeparators_.push_back(service_->addSeparator());
   }
-  service_->addAction(ToQt("Создание резервной копии данных"_w))->setEnabled(false);
-  service_->addAction(ToQt("Восстановление данных из резервной копии"_w))->setEnabled(false);
+  backup_ = service_->addAction(ToQt("Создание резервной копии данных"_w));
+  restoreBackup_ = service_->addAction(ToQt("Восстановление данных из резервной копии"_w));
+  connect(backup_, &QAction::triggered, this, [this] { RunBackupItem(false); });
+  connect(restoreBackup_, &QAction::triggered, this, [this] { RunBackupItem(true); });
   service_->menuAction()->setVisible(options_.LocalBases);
   service_->menuAction()->setEnabled(options_.LocalBases);
 
@@ -188,12 +192,10 @@ void TMainWindow::BuildArchiveMenus() {
     const TArchiveConfig *config = model_.ArchiveConfigs.FindByID(id);
     if (!config) continue;
     any = true;
-    // The commands on deleted periods are not built yet: their items stay
-    // disabled.
     for (std::size_t i = 0; i < archiveMenus_.size(); ++i) {
       QAction *item = archiveMenus_[i]->addAction(ToQt(config->Name));
       const auto command = static_cast<TArchiveCommand>(i);
-      item->setEnabled(options_.LocalBases && i < 2);
+      item->setEnabled(options_.LocalBases);
       connect(item, &QAction::triggered, this, [this, command, id] { RunArchiveItem(command, id); });
     }
   }
@@ -208,6 +210,16 @@ void TMainWindow::RunArchiveItem(TArchiveCommand command, int32_t configId) {
   hooks.AskPassword = options_.AskPassword;
   hooks.EnableMainWindow = [this](bool on) { setEnabled(on); };
   RunArchiveMenuCommand(command, *config, model_.Bases, ProgramArchiveEnv(model_, packer_.get()), hooks);
+}
+
+void TMainWindow::RunBackupItem(bool restore) {
+  if (!options_.LocalBases) return;
+  TArchiveMenuHooks hooks;
+  hooks.AskPassword = options_.AskPassword;
+  hooks.EnableMainWindow = [this](bool on) { setEnabled(on); };
+  TBackupEnv env = ProgramBackupEnv(model_.Bases, packer_.get());
+  if (options_.ExitAfterRestore) env.Exit = options_.ExitAfterRestore;
+  RunBackupMenuCommand(restore, env, hooks);
 }
 
 void TMainWindow::Run(TDocData *doc) {

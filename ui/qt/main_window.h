@@ -15,6 +15,7 @@
 
 #include "archive/archive_menu.h"
 #include "archive/bh_packing.h"
+#include "ui/qt/archive_dialogs.h"
 #include "config/settings.h"
 #include "ui/main_layout.h"
 #include "ui/panel_layout.h"
@@ -75,6 +76,9 @@ struct TMainWindowOptions {
   std::function<void()> OpenDesigner;
   // The primary screen's size; tests give their own.
   std::function<QSize()> ScreenSize;
+  // Ends the process after a restore of the backup copy; unset, at once
+  // with the code given, without the normal shut-down.
+  std::function<void(int code)> ExitAfterRestore;
 };
 
 class TMainWindow : public QMainWindow {
@@ -125,6 +129,11 @@ class TMainWindow : public QMainWindow {
   TArchivePacker &Packer() { return *packer_; }
   // What an archive item runs: the command on the configuration of that ID.
   void RunArchiveItem(TArchiveCommand command, int32_t configId);
+  // "Создание резервной копии данных" and, with restore, "Восстановление
+  // данных из резервной копии".
+  void RunBackupItem(bool restore);
+  QAction *BackupAction() const { return backup_; }
+  QAction *RestoreBackupAction() const { return restoreBackup_; }
   const std::vector<QMenu *> &DocMenus() const { return docMenus_; }
   const std::vector<TMyToolBar *> &ToolBars() const { return toolBars_; }
   // The menu bars of the lines after the first.
@@ -168,6 +177,9 @@ class TMainWindow : public QMainWindow {
   TPanelArrangement arrangement_;
   TMyPanel *popupPanel_ = nullptr;
   std::unique_ptr<TArchivePacker> packer_;
+  std::unique_ptr<TQtArchiveDialogs> archiveDialogs_;
+  QAction *backup_ = nullptr;
+  QAction *restoreBackup_ = nullptr;
 };
 
 }  // namespace vm

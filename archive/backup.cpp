@@ -1,0 +1,308 @@
+#include "archive/backup.h"
+
+#include <exception>
+#include <set>
+
+#include "archive/archive_dialogs.h"
+#include "archive/archive_store.h"
+#include "archive/command_frame.h"
+#include "archive/data_commit.h"
+#include "foundation/files/fileutils.h"
+#include "foundation/tables/commit_journal.h"
+#include "foundation/text/strutils.h"
+#include "foundation/values/dates.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "platform/services.h"
+
+namespace vm {
+
+namespace {
+
+constexpr const char* kBackupName = "Reserv.BH";
+constexpr const char* kFileList = "files.res";
+constexpr const char* kArchiveFolder = "ARCHIVE\\";
+constexpr std::size_t kShortName = 15;
+// Windows file attributes as "files.res" keeps them.
+constexpr int32_t kAttrReadOnly = 1, kAttrHidden = 2, kAttrArchive = 32;
+
+std::string BackupCaption() { return "Резервное копирование"_w; }
+std::string RestoreCaption() { return "Восстановление данных"_w; }
+
+// The new volumes are made apart and swapped in whole, so a backup that
+// fails or dies on the way leaves the previous one as it was.
+std::string NewReserv(const TBackupEnv& env) { return env.Dir + "RESERV.NEW/"; }
+std::string OldReserv(const TBackupEnv& env) { return env.Dir + "RESERV.OLD/"; }
+
+std::string NoSlash(std::string dir) {
+  if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  return dir;
+}
+
+// Brings back the previous volumes when a swap died half-way.
+void SettleReservSwap(const TBackupEnv& env) {
+  if (Files().IsDirectory(OldReserv(env))) {
+    if (Files().IsDirectory(env.ReservDir()))
+      DeleteDirTree(OldReserv(env));
+    else
+      Files().Rename(NoSlash(OldReserv(env)), NoSlash(env.ReservDir()));
+  }
+  if (Files().IsDirectory(NewReserv(env))) DeleteDirTree(NewReserv(env));
+}
+
+bool SwapInNewReserv(const TBackupEnv& env) {
+  const std::string reserv = NoSlash(env.ReservDir()), old = NoSlash(OldReserv(env));
+  if (Files().IsDirectory(reserv) && !Files().Rename(reserv, old)) return false;
+  if (!Files().Rename(NoSlash(NewReserv(env)), reserv)) {
+    Files().Rename(old, reserv);
+    return false;
+  }
+  Files().SyncDirectory(env.Dir);
+  DeleteDirTree(OldReserv(env));
+  return true;
+}
+
+int32_t AttributesOf(const std::string& path, bool owned) {
+  uint32_t mode = 0;
+  const bool readOnly = Files().GetMode(path, mode) && (mode & 0200u) == 0;
+  return readOnly ? kAttrReadOnly | (owned ? kAttrHidden : 0) : kAttrArchive;
+}
+
+void ApplyAttributes(const std::string& path, int32_t attributes) {
+  uint32_t mode = 0;
+  if (!Files().GetMode(path, mode)) return;
+  Files().SetMode(path, (attributes & kAttrReadOnly) ? mode & ~0222u : mode | 0200u);
+}
+
+// The bases' and settings' files, then the archive list and the archive
+// files when there is a list; each with its "files.res" record.
+struct TBackupSet {
+  std::vector<std::string> Files;
+  std::vector<TBackupFileRecord> Records;
+  int64_t Size = 0;
+};
+
+bool Add(TBackupSet& set, const std::string& path, const std::string& folder, bool owned) {
+  const std::string name = GetFileNamePart(path);
+  if (name.size() > kShortName) {
+    Ui().MsgBox("Имя файла "_w + name + " длиннее 15 символов: резервная копия невозможна"_w, BackupCaption(),
+                kMbError);
+    return false;
+  }
+  const int64_t size = Files().FileSize(path);
+  if (size < 0) return false;
+  set.Size += size;
+  set.Files.push_back(path);
+  set.Records.push_back({folder, name, AttributesOf(path, owned)});
+  return true;
+}
+
+bool CollectBackupSet(const TBackupEnv& env, TBackupSet& set) {
+  for (const std::string& f : env.BaseFiles)
+    if (!Add(set, f, "", false)) return false;
+  for (const std::string& f : env.SettingsFiles)
+    if (Files().Exists(f) && !Add(set, f, "", false)) return false;
+  // Without a list no archive file goes: a restore of the copy then
+  // empties "ARCHIVE".
+  if (!Files().Exists(env.ListFile())) return true;
+  if (!Add(set, env.ListFile(), "", true)) return false;
+  std::vector<std::string> names;
+  ListFilesToStrings(env.ArchiveDir(), "*.*", names, true, false);
+  // Only the archives themselves: a restore takes nothing else from there.
+  for (const std::string& n : names)
+    if ((IsArchiveFileName(n, ".CAF") || IsArchiveFileName(n, ".BH")) &&
+        !Add(set, env.ArchiveDir() + n, kArchiveFolder, true))
+      return false;
+  return true;
+}
+
+bool PackBackup(const TBackupEnv& env, TBackupSet& set) {
+  const std::string list = env.WorkDir() + kFileList;
+  const std::string bytes = EncodeBackupFileList(set.Records);
+  if (!ReplaceFile(list, [&](File& f) { return bytes.empty() || f.WriteAt(0, bytes.data(), bytes.size()); }))
+    return false;
+  set.Files.push_back(list);
+  TArchivePacker& packer = *env.Packer;
+  packer.ErrorCode = 0;
+  packer.ProgressCounter = 0;
+  Ui().ShowProgressMessage("Идет упаковка данных ..."_w, 21 * static_cast<int32_t>(set.Files.size()) - 1);
+  packer.Compressor.DefaultDir = env.Dir;
+  packer.Compressor.SetArchiveFile(env.WorkDir() + kBackupName);
+  packer.Compressor.FileSpec = set.Files;
+  const int32_t packed = packer.Compressor.Compress();
+  return packed == static_cast<int32_t>(set.Files.size()) && packer.ErrorCode == 0;
+}
+
+bool MakeBackupSteps(const TBackupEnv& env) {
+  // The tables are read whole, as they lie on disk.
+  if (env.CloseTables) env.CloseTables();
+  TBackupSet set;
+  if (!CollectBackupSet(env, set)) return false;
+  const int64_t free = env.FreeBytes ? env.FreeBytes(env.Dir) : -1;
+  if (free >= 0 && 4 * set.Size > free) {
+    ReportNoDiskSpace(env.Disk);
+    return false;
+  }
+  if (!PackBackup(env, set)) return false;
+  int32_t last = -1;
+  if (!CheckDirExists(NewReserv(env), true) ||
+      !SplitIntoVolumes(NewReserv(env), env.WorkDir() + kBackupName, kVolumeSize, env.Title, last) ||
+      !SwapInNewReserv(env))
+    return false;
+  Ui().HideProgressMessage();
+  std::string drive;
+  if (SelectDrive("Копировать данные на дискету?"_w, drive))
+    return CopyToDiskettes(env.ReservDir() + kBackupName, drive, last, env.FreeBytes);
+  return true;
+}
+
+// Every record names a file of its pattern, once, and the file is there:
+// checked whole before anything is replaced.
+bool CheckRestoreSet(const std::string& from, const std::vector<TBackupFileRecord>& records) {
+  std::set<std::string> seen;
+  for (const TBackupFileRecord& r : records) {
+    if (!RestorableName(r.Folder, r.Name)) return false;
+    if (!seen.insert(UpperStr(r.Folder + r.Name)).second) return false;
+    if (!Files().Exists(from + r.Name) || Files().IsDirectory(from + r.Name) || Files().IsSymlink(from + r.Name))
+      return false;
+  }
+  return true;
+}
+
+std::string TargetOf(const TBackupEnv& env, const TBackupFileRecord& r) {
+  return env.DataDir + (r.Folder.empty() ? "" : "ARCHIVE/") + r.Name;
+}
+
+// The restored files replace the data folder's as one commit; archive
+// files and a list that the copy does not hold go with it.
+bool ReplaceData(const TBackupEnv& env, const std::string& from, const std::vector<TBackupFileRecord>& records) {
+  TDataCommit plan;
+  std::set<std::string> restored;
+  for (const TBackupFileRecord& r : records) {
+    plan.Moves.emplace_back(from + r.Name, TargetOf(env, r));
+    restored.insert(UpperStr(r.Folder + r.Name));
+  }
+  const std::string archiveDir = env.DataDir + "ARCHIVE/";
+  if (!CheckDirExists(archiveDir, true)) return false;
+  std::vector<std::string> present;
+  ListFilesToStrings(archiveDir, "*.*", present, true, false);
+  for (const std::string& n : present)
+    if (!restored.contains(UpperStr(kArchiveFolder + n))) plan.Removes.push_back(archiveDir + n);
+  if (!restored.contains("ARCHIVE.ALF") && Files().Exists(env.DataDir + "archive.alf"))
+    plan.Removes.push_back(env.DataDir + "archive.alf");
+  if (!CommitDataFiles(env.DataDir, plan)) return false;
+  for (const TBackupFileRecord& r : records) ApplyAttributes(TargetOf(env, r), r.Attributes);
+  return true;
+}
+
+bool ExtractBackup(const TBackupEnv& env, const std::string& into) {
+  TArchivePacker& packer = *env.Packer;
+  packer.ErrorCode = 0;
+  Ui().ShowProgressMessage("Идет восстановление данных ..."_w, 100);
+  if (!CheckDirExists(into, true)) return false;
+  TUnBh& x = packer.Extractor;
+  x.SetExtractDir(into);
+  x.SetArchiveFile(env.WorkDir() + kBackupName);
+  x.FileSpec = {"*.*"};
+  x.OnProgress = [](uint8_t byFile, uint8_t) {
+    Ui().SetProgressText("Восстанавливаются файлы..."_w);
+    Ui().SetProgressPosition(byFile);
+    Ui().ProcessMessages();
+  };
+  x.Extract();
+  return packer.ErrorCode == 0;
+}
+
+bool RestoreSteps(const TBackupEnv& env, const std::string& volumes) {
+  if (!JoinVolumes(volumes, "Reserv.000", env.WorkDir(), kBackupName)) return false;
+  // Apart from the volumes and the joined archive, which no member may
+  // overwrite.
+  const std::string from = env.WorkDir() + "FILES/";
+  if (!ExtractBackup(env, from)) return false;
+  std::string bytes;
+  auto f = Files().Open(from + kFileList, FileMode::Read);
+  if (!f) return false;
+  const int64_t size = f->Size();
+  if (size < 0 || size > (int64_t{1} << 20)) return false;
+  bytes.assign(static_cast<std::size_t>(size), '\0');
+  if (f->ReadAt(0, bytes.data(), bytes.size()) != size) return false;
+  f.reset();
+  std::vector<TBackupFileRecord> records;
+  if (!DecodeBackupFileList(bytes, records) || !CheckRestoreSet(from, records)) return false;
+  return ReplaceData(env, from, records);
+}
+
+void ClearWork(const TBackupEnv& env) { ClearWorkFolder(env.WorkDir()); }
+
+}  // namespace
+
+bool RestorableName(const std::string& folder, const std::string& name) {
+  if (name.empty() || name.size() > kShortName || name == "." || name == ".." ||
+      name.find_first_of("/\\:") != std::string::npos || IsTemporaryFileName(name))
+    return false;
+  for (const char c : name)
+    if (static_cast<uint8_t>(c) < 32) return false;
+  if (UpperStr(folder) == kArchiveFolder) return IsArchiveFileName(name, ".CAF") || IsArchiveFileName(name, ".BH");
+  if (!folder.empty()) return false;
+  const std::string upper = UpperStr(name);
+  return upper != UpperStr(kCommitJournalName) && upper != "LOCK.LCK" && upper.find(".$BK") == std::string::npos &&
+         upper.find(".$NW") == std::string::npos;
+}
+
+bool MakeBackup(const TBackupEnv& env) {
+  if (env.Packer) env.Packer->ProgressCounter = 0;
+  SettleReservSwap(env);
+  if (!CheckDirExists(env.WorkDir(), true) || !CheckDirExists(env.ArchiveDir(), true) ||
+      !CheckDirExists(env.ReservDir(), true))
+    return false;
+  ClearWork(env);
+  if (Ui().MsgBox("Создать резервную копию данных с удалением предыдущей копии ?"_w, "Подтвердите копирование"_w,
+                  kMbYesNoQuestion) != kIdYes)
+    return false;
+  const bool ok = env.Packer && Guarded([&] { return MakeBackupSteps(env); });
+  Ui().HideProgressMessage();
+  if (!ok) DeleteDirTree(NewReserv(env));
+  Ui().MsgBox(ok ? "Создание резервной копии данных успешно завершено"_w
+                 : "Создание резервной копии данных не было завершено из-за возникших ошибок"_w,
+              BackupCaption(), kMbInformation);
+  ClearWork(env);
+  return ok;
+}
+
+bool RestoreBackup(const TBackupEnv& env) {
+  SettleReservSwap(env);
+  if (!CheckDirExists(env.ReservDir(), true) || !CheckDirExists(env.WorkDir(), true)) return false;
+  if (env.CloseTables) env.CloseTables();
+  ClearWork(env);
+  TVolumeSet set;
+  if (!AskVolumeSet("Файлы резервных копий (Reserv.000)|Reserv.000"_w, env.ReservDir(), "Reserv.000",
+                    "Резевная копия данных не найдена"_w, set))
+    return false;
+  if (env.Packer) env.Packer->ProgressCounter = 0;
+  const std::string when = DateRecToLongStr(set.Date);
+  const std::string at = TimeRecToStr(set.Time, true, false);
+  if (Ui().MsgBox("Восстановить данные с резервной копии,\rпо программе '"_w + set.Description + "'\rсозданной "_w +
+                      when + " в "_w + at + " ?",
+                  "Подтвердите восстановление"_w, kMbYesNoQuestion) != kIdYes ||
+      Ui().MsgBox("После восстановления все изменения в данных, сделанные после "_w + when + " " + at +
+                      " будут утеряны ! Вы желаете начать восстановление ?"_w,
+                  "Внимание"_w, kMbYesNoWarning) != kIdYes)
+    return false;
+  std::string source;
+  if (!CopyFromDiskettes(set.Folder, kBackupName, set.LastVolume, env.WorkDir(), source)) {
+    Ui().HideProgressMessage();
+    Ui().MsgBox("Восстановление данных отменено пользователем"_w, RestoreCaption(), kMbInformation);
+    return false;
+  }
+  const bool ok = env.Packer && Guarded([&] { return RestoreSteps(env, source); });
+  ClearWork(env);
+  Ui().HideProgressMessage();
+  Ui().MsgBox(ok ? "Восстановление данных успешно завершено"_w
+                 : "Восстановление данных не было завершено из-за возникших ошибок"_w,
+              RestoreCaption(), kMbInformation);
+  Ui().MsgBox("Перезапустите программу"_w, RestoreCaption(), kMbInformation);
+  if (env.Exit) env.Exit(1);
+  return ok;
+}
+
+}  // namespace vm

@@ -1,0 +1,48 @@
+#include "archive/backup_menu.h"
+
+#include <cstdlib>
+#include <exception>
+
+#include "config/data_dir.h"
+#include "platform/disk_space.h"
+#include "platform/services.h"
+
+namespace vm {
+
+TBackupEnv ProgramBackupEnv(TUsedBaseList& bases, TArchivePacker* packer) {
+  TBackupEnv env;
+  env.Dir = ProgramDirectory();
+  env.DataDir = DataDir();
+  for (int32_t i = 0; i < bases.Count(); ++i) env.BaseFiles.push_back(DataDir() + bases.GetItem(i)->FileName);
+  env.SettingsFiles = {ManagerIniName(), ProgramIniName(), LocalIniName(), BasePathIniName()};
+  env.CloseTables = [&bases] {
+    for (int32_t i = 0; i < bases.Count(); ++i)
+      if (bases.GetItem(i)->Table.Active()) bases.GetItem(i)->Table.Close();
+  };
+  env.Title = Ui().AppTitle();
+  env.Disk = DataDir();
+  if (env.Disk.size() > 1 && env.Disk.back() == '/') env.Disk.pop_back();
+  env.FreeBytes = [](const std::string& dir) { return FreeBytesAt(dir); };
+  env.Packer = packer;
+  // No shut-down: "local.ini" and "basepath.ini" of this run must not be
+  // saved over the restored ones.
+  env.Exit = [](int code) { std::_Exit(code); };
+  return env;
+}
+
+bool RunBackupMenuCommand(bool restore, const TBackupEnv& env, const TArchiveMenuHooks& hooks) {
+  if (hooks.AskPassword && !hooks.AskPassword(kArchivePasswordLevel)) return false;
+  if (!LockBases()) return false;
+  if (hooks.EnableMainWindow) hooks.EnableMainWindow(false);
+  bool ok = false;
+  try {
+    ok = restore ? RestoreBackup(env) : MakeBackup(env);
+  } catch (const std::exception&) {
+    ok = false;
+  }
+  if (hooks.EnableMainWindow) hooks.EnableMainWindow(true);
+  UnlockBases();
+  return ok;
+}
+
+}  // namespace vm

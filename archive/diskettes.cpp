@@ -1,0 +1,91 @@
+#include "archive/diskettes.h"
+
+#include "archive/archive_dialogs.h"
+#include "archive/archive_store.h"
+#include "archive/command_frame.h"
+#include "foundation/files/fileutils.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "platform/services.h"
+
+namespace vm {
+
+namespace {
+
+constexpr uint32_t kMbOkCancelInformation = 0x2041;
+
+}  // namespace
+
+void ClearWorkFolder(const std::string& workDir) {
+  DeleteDirTree(workDir + "FILES/");
+  ClearDirFiles(workDir);
+}
+
+bool AskVolumeSet(const std::string& filter, const std::string& initialDir, const std::string& firstVolume,
+                  const std::string& notFound, TVolumeSet& set) {
+  if (!AskVolumeFolder(set.Folder, filter, initialDir, firstVolume)) return false;
+  ReadVolumeHeader(set.Folder + firstVolume, set.Date, set.Time, set.Description, set.LastVolume);
+  if (set.Date.Year != -1) return true;
+  Ui().MsgBox(notFound, "Восстановление данных"_w, kMbInformation);
+  return false;
+}
+
+std::string DriveName(const std::string& drive) {
+  std::string name = drive;
+  while (name.size() > 1 && name.back() == '/') name.pop_back();
+  return name;
+}
+
+bool CopyToDiskettes(const std::string& fileName, const std::string& drive, int32_t lastVolume,
+                     const TFreeBytesProc& freeBytes) {
+  std::string folder = drive;
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  TArchiveGauge gauge("Идет копирование файлов..."_w, int64_t{lastVolume} + 1);
+  bool ok = true;
+  for (int32_t i = 0; i <= lastVolume;) {
+    const std::string source = VolumeFileName(fileName, i);
+    const std::string name = GetFileNamePart(source);
+    const int64_t free = freeBytes ? freeBytes(folder) : -1;
+    bool copied = false;
+    if (free < 0 || free >= Files().FileSize(source)) {
+      copied = CopyFileOver(source, folder + name);
+      if (!copied)
+        Ui().MsgBox("Ошибка копирования файла "_w + name, "Ошибка записи на диск "_w + DriveName(drive) + ":",
+                    kMbError);
+    }
+    if (copied) {
+      ++i;
+      gauge.Advance();
+      continue;
+    }
+    if (Ui().MsgBox("Вставте следующий диск"_w, "Недостаточно места на диске"_w, kMbOkCancelInformation) != kIdOk) {
+      ok = false;
+      break;
+    }
+  }
+  Ui().HideProgressMessage();
+  return ok;
+}
+
+bool CopyFromDiskettes(const std::string& folder, const std::string& fileName, int32_t lastVolume,
+                       const std::string& workDir, std::string& source) {
+  source = folder;
+  bool all = true;
+  for (int32_t i = 0; i <= lastVolume && all; ++i) all = Files().Exists(folder + VolumeFileName(fileName, i));
+  if (all) return true;
+  source = workDir;
+  TArchiveGauge gauge("Идет копирование файлов..."_w, int64_t{lastVolume} + 1);
+  for (int32_t i = 0; i <= lastVolume;) {
+    const std::string name = VolumeFileName(fileName, i);
+    if (Files().Exists(folder + name) && CopyFileOver(folder + name, workDir + name)) {
+      ++i;
+      gauge.Advance();
+      continue;
+    }
+    if (Ui().MsgBox("Вставте диск с файлом "_w + name, "Файл не найден"_w, kMbOkCancelInformation) != kIdOk)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace vm

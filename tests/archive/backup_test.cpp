@@ -1,0 +1,259 @@
+// The backup copy of all data and its restore: byte for byte through
+// 131,072-byte volumes that the Python reader joins, the previous copy kept
+// when a new one is refused, media too small for a volume, damaged or
+// incomplete volume sets, and hostile file lists and volume headers that
+// must write nothing outside the data folder and replace nothing.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "backup_rig.h"
+#include "foundation/files/fileutils.h"
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+using test::WriteBytes;
+
+const std::string kTool = std::string(VELOMAR_SOURCE_DIR) + "/tests/archive/tools/arc_store_tool.py";
+
+class BackupCopy : public test::BackupRig {
+ protected:
+  std::string Reserv() const { return dir_ + "RESERV/"; }
+  // A backup set made by hand: the files and "files.res" packed by our
+  // compressor, cut into volumes by the Python writer.
+  std::string HandMadeSet(const std::vector<std::pair<std::string, std::string>>& files,
+                          const std::vector<TBackupFileRecord>& records) {
+    const std::string stage = tmp_.Dir() + "stage" + std::to_string(++sets_) + "/";
+    fs::create_directories(stage + "vol");
+    std::vector<std::string> spec;
+    for (const auto& [name, bytes] : files) {
+      WriteBytes(stage + name, bytes);
+      spec.push_back(stage + name);
+    }
+    WriteBytes(stage + "files.res", EncodeBackupFileList(records));
+    spec.push_back(stage + "files.res");
+    packer_.Compressor.DefaultDir = stage;
+    packer_.Compressor.SetArchiveFile(stage + "Reserv.BH");
+    packer_.Compressor.FileSpec = spec;
+    EXPECT_EQ(packer_.Compressor.Compress(), static_cast<int32_t>(spec.size()));
+    EXPECT_TRUE(test::RunTool("python3 " + kTool + " vol-split " + test::Quote(stage + "Reserv.BH") + " " +
+                              test::Quote(stage + "vol") + " 131072 " + test::Quote("hand")));
+    return stage + "vol/";
+  }
+  int sets_ = 0;
+};
+
+TEST_F(BackupCopy, RestoresEveryFileByteForByteThroughVolumesAndEndsTheProcess) {
+  AddArchives(3);
+  const auto before = test::Snapshot(dir_);
+  // A stray file in "ARCHIVE" is no archive: the copy leaves it out.
+  WriteBytes(dir_ + "ARCHIVE/notes.txt", "not an archive");
+  ASSERT_TRUE(Backup());
+  fs::remove(dir_ + "ARCHIVE/notes.txt");
+  EXPECT_EQ(prompts_, std::vector<std::string>{"Копировать данные на дискету?"_w});
+  const std::vector<std::string> volumes = test::DirNames(Reserv());
+  ASSERT_GE(volumes.size(), 2u);
+  for (std::size_t i = 0; i < volumes.size(); ++i) {
+    EXPECT_EQ(volumes[i], VolumeFileName("Reserv.BH", static_cast<int32_t>(i)));
+    EXPECT_LE(fs::file_size(Reserv() + volumes[i]), 131072u);
+  }
+  // The Python reader joins our volumes, and lhasa lists the archive.
+  ASSERT_TRUE(test::RunTool("python3 " + kTool + " vol-join " + test::Quote(Reserv() + "Reserv.000") + " " +
+                            test::Quote(tmp_.Dir() + "joined.BH")));
+  EXPECT_TRUE(test::RunTool("lha -l " + test::Quote(tmp_.Dir() + "joined.BH")));
+  EXPECT_EQ(test::DirNames(dir_ + "WORK"), std::vector<std::string>{});
+
+  WriteBytes(dir_ + "GOODS.DBF", "changed");
+  WriteBytes(dir_ + "program.ini", "changed");
+  fs::remove(dir_ + "ARCHIVE/00000001.BH");
+  WriteBytes(dir_ + "ARCHIVE/00000009.CAF", "later archive");
+  // "ARCHIVE" comes back as it was: what the copy lacks goes.
+  WriteBytes(dir_ + "ARCHIVE/notes.txt", "not an archive");
+  volumeFolder_ = Reserv();
+  EXPECT_TRUE(Restore());
+  EXPECT_EQ(exitCode_, 1);
+  EXPECT_EQ(test::Snapshot(dir_), before);
+  const auto boxes = Captions();
+  ASSERT_GE(boxes.size(), 2u);
+  EXPECT_EQ(boxes[boxes.size() - 2], "Восстановление данных успешно завершено"_w);
+  EXPECT_EQ(boxes.back(), "Перезапустите программу"_w);
+  EXPECT_EQ(asked_.back().Name, "Reserv.000");
+}
+
+TEST_F(BackupCopy, WithoutTheListNoArchiveFileGoesAndTheRestoreEmptiesArchive) {
+  WriteBytes(dir_ + "ARCHIVE/00000004.BH", "unlisted");
+  ASSERT_TRUE(Backup());
+  WriteBytes(dir_ + "ARCHIVE/00000005.BH", "later");
+  ASSERT_TRUE(WriteArchiveList(dir_ + "archive.alf", {test::ListRecord(5, 0, 5, true)}));
+  volumeFolder_ = Reserv();
+  EXPECT_TRUE(Restore());
+  EXPECT_EQ(test::DirNames(dir_ + "ARCHIVE"), std::vector<std::string>{});
+  EXPECT_FALSE(fs::exists(dir_ + "archive.alf"));
+}
+
+TEST_F(BackupCopy, ARefusedBackupLeavesThePreviousOneWhole) {
+  ASSERT_TRUE(Backup());
+  const auto previous = test::Snapshot(tmp_.Dir() + "prog/RESERV");
+  // A name "files.res" cannot hold, and a disk without room, are refused
+  // before anything is packed.
+  WriteBytes(dir_ + "ОЧЕНЬДЛИННОЕИМЯ.DBF"_w, "x");
+  env_.BaseFiles.push_back(dir_ + "ОЧЕНЬДЛИННОЕИМЯ.DBF"_w);
+  EXPECT_FALSE(Backup());
+  EXPECT_NE(Captions().end()[-2].find("ОЧЕНЬДЛИННОЕИМЯ.DBF"_w), std::string::npos);
+  env_.BaseFiles.pop_back();
+  dataFree_ = 1000;
+  EXPECT_FALSE(Backup());
+  EXPECT_EQ(Captions().end()[-2], "Недостаточно места на диске C: !"_w);
+  EXPECT_EQ(Captions().back(), "Создание резервной копии данных не было завершено из-за возникших ошибок"_w);
+  EXPECT_EQ(test::Snapshot(tmp_.Dir() + "prog/RESERV"), previous);
+  // A swap that died between its renames is settled back to the old copy.
+  fs::rename(Reserv(), dir_ + "RESERV.OLD");
+  fs::create_directories(dir_ + "RESERV.NEW");
+  ui_.Answers = {kIdNo};
+  EXPECT_FALSE(MakeBackup(env_));
+  EXPECT_EQ(test::Snapshot(tmp_.Dir() + "prog/RESERV"), previous);
+  EXPECT_FALSE(fs::exists(dir_ + "RESERV.OLD"));
+}
+
+TEST_F(BackupCopy, AMediumTooSmallForAVolumeAsksForTheNextAndCopiesThatVolumeAgain) {
+  WriteBytes(dir_ + "GOODS.DBF", test::RandomBytes(300000, 3));
+  toMedia_ = true;
+  int asks = 0;
+  env_.FreeBytes = [&](const std::string& dir) -> int64_t {
+    if (dir != media_) return int64_t{1} << 40;
+    return ++asks == 2 ? 1000 : int64_t{1} << 30;
+  };
+  ui_.Answers = {kIdYes, kIdOk};
+  ASSERT_TRUE(MakeBackup(env_));
+  EXPECT_EQ(std::count_if(ui_.Boxes.begin(), ui_.Boxes.end(),
+                          [](const test::BoxShown& b) { return b.Text == "Вставте следующий диск"_w; }),
+            1);
+  const auto onMedia = test::DirNames(media_);
+  EXPECT_EQ(onMedia, test::DirNames(Reserv()));
+  for (const std::string& v : onMedia) EXPECT_EQ(ReadBytes(media_ + v), ReadBytes(Reserv() + v)) << v;
+  EXPECT_GT(asks, static_cast<int>(onMedia.size()));
+
+  // Cancelled at the next disk: the backup reports its failure.
+  asks = 0;
+  ui_.Answers = {kIdYes, kIdCancel};
+  EXPECT_FALSE(MakeBackup(env_));
+}
+
+TEST_F(BackupCopy, IncompleteVolumesOrAWrongSumAreNotExtracted) {
+  WriteBytes(dir_ + "GOODS.DBF", test::RandomBytes(300000, 4));
+  ASSERT_TRUE(Backup());
+  const auto before = test::Snapshot(dir_);
+  const std::string set = tmp_.Dir() + "set/";
+  fs::copy(Reserv(), set);
+  WriteBytes(dir_ + "GOODS.DBF", "after the backup");
+  const auto after = test::Snapshot(dir_);
+  volumeFolder_ = set;
+
+  // A missing volume is asked for; Cancel stops before the process must end.
+  fs::remove(set + "Reserv.001");
+  ui_.Answers = {kIdYes, kIdYes, kIdCancel};
+  exitCode_ = -1;
+  EXPECT_FALSE(RestoreBackup(env_));
+  EXPECT_EQ(Captions().back(), "Восстановление данных отменено пользователем"_w);
+  EXPECT_EQ(exitCode_, -1);
+  EXPECT_EQ(test::Snapshot(dir_), after);
+
+  // A byte changed: the sum differs, nothing is replaced, the process ends.
+  fs::copy_file(Reserv() + "Reserv.001", set + "Reserv.001");
+  fs::permissions(set + "Reserv.001", fs::perms::owner_write, fs::perm_options::add);
+  std::string bytes = ReadBytes(set + "Reserv.001");
+  bytes[100] = static_cast<char>(bytes[100] ^ 1);
+  WriteBytes(set + "Reserv.001", bytes);
+  EXPECT_FALSE(Restore());
+  EXPECT_EQ(exitCode_, 1);
+  EXPECT_EQ(Captions().end()[-2], "Восстановление данных не было завершено из-за возникших ошибок"_w);
+  EXPECT_EQ(test::Snapshot(dir_), after);
+  EXPECT_NE(after, before);
+}
+
+TEST_F(BackupCopy, ADataFolderApartFromTheProgramFolderTakesEveryRestoredFile) {
+  AddArchives(2);
+  ASSERT_TRUE(Backup());
+  const std::string data = tmp_.Dir() + "data/";
+  fs::create_directories(data);
+  env_.DataDir = data;
+  volumeFolder_ = Reserv();
+  EXPECT_TRUE(Restore());
+  const auto restored = test::Snapshot(data);
+  std::vector<std::string> names;
+  for (const auto& [name, bytes] : restored) names.push_back(name);
+  EXPECT_EQ(names, (std::vector<std::string>{"ARCHIVE/00000001.BH", "ARCHIVE/00000002.CAF", "GOODS.DBF", "SALES.DBF",
+                                             "archive.alf", "basepath.ini", "local.ini", "manager.ini", "program.ini"}));
+  EXPECT_EQ(restored.at("GOODS.DBF"), ReadBytes(dir_ + "GOODS.DBF"));
+}
+
+// Hostile lists and headers: each restore must fail with nothing written
+// outside the data folder and nothing in it replaced.
+TEST_F(BackupCopy, HostileNamesWriteNothingOutsideAndReplaceNothing) {
+  AddArchives(1);
+  const std::string goods = ReadBytes(dir_ + "GOODS.DBF");
+  struct Case {
+    std::string Folder, Name;
+  };
+  const std::vector<Case> cases = {
+      {"", "../evil.txt"},       {"", "..\\evil.txt"},        {"", "/tmp/evil"},       {"", ".."},
+      {"", "."},                 {"", ""},                     {"..\\", "evil.txt"},     {"ARCHIVE\\..\\", "evil.txt"},
+      {"C:\\", "evil.txt"},      {"ARCHIVE\\", "evil.txt"},    {"ARCHIVE\\", "../1.BH"}, {"", "lock.lck"},
+      {"", "$COMMIT$.JNL"},      {"", "a:b"},                  {"ARCHIVE\\S\\", "00000001.BH"},
+      {"", "x\nname"},           {"", "MISSING.DBF"},          {"", "GOODS.DBF"},
+  };
+  const auto before = test::Snapshot(tmp_.Dir());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Folder + "|" + c.Name);
+    std::vector<TBackupFileRecord> records = {{"", "GOODS.DBF", 32}, {c.Folder, c.Name, 32}};
+    volumeFolder_ = HandMadeSet({{"GOODS.DBF", "replaced"}, {"evil.txt", "evil"}}, records);
+    EXPECT_FALSE(Restore());
+    EXPECT_EQ(exitCode_, 1);
+    EXPECT_EQ(ReadBytes(dir_ + "GOODS.DBF"), goods);
+    EXPECT_FALSE(fs::exists(tmp_.Dir() + "evil.txt"));
+    EXPECT_FALSE(fs::exists(dir_ + "evil.txt"));
+  }
+  // Volume headers that name another file than the backup's.
+  const std::string good = HandMadeSet({{"GOODS.DBF", "replaced"}}, {{"", "GOODS.DBF", 32}});
+  for (const std::string name : {"../Reserv.BH", "/tmp/Reserv.BH", "evil.txt", "..\\Reserv.BH"}) {
+    SCOPED_TRACE(name);
+    std::string head = ReadBytes(good + "Reserv.000");
+    const std::string patched = head.substr(0, 12) + static_cast<char>(name.size()) + name +
+                                std::string(15 - name.size(), '\0') + head.substr(28);
+    fs::create_directories(tmp_.Dir() + "patched");
+    WriteBytes(tmp_.Dir() + "patched/Reserv.000", patched);
+    volumeFolder_ = tmp_.Dir() + "patched/";
+    EXPECT_FALSE(Restore());
+    EXPECT_EQ(ReadBytes(dir_ + "GOODS.DBF"), goods);
+  }
+  fs::remove_all(tmp_.Dir() + "patched");
+  auto after = test::Snapshot(tmp_.Dir());
+  std::erase_if(after, [](const auto& e) { return e.first.rfind("stage", 0) == 0; });
+  EXPECT_EQ(after, before);
+  // The sound set restores.
+  volumeFolder_ = good;
+  EXPECT_TRUE(Restore());
+  EXPECT_EQ(ReadBytes(dir_ + "GOODS.DBF"), "replaced");
+}
+
+// A data folder of about 50 MB (VELOMAR_BACKUP_MB sets it) through
+// 131,072-byte volumes and back, byte for byte.
+TEST_F(BackupCopy, ALargeDataFolderComesBackByteForByte) {
+  const char* mb = std::getenv("VELOMAR_BACKUP_MB");
+  const std::size_t size = (mb && *mb ? std::atoi(mb) : 50) * std::size_t{1} << 20;
+  WriteBytes(dir_ + "SALES.DBF", test::TextBytes(size * 4 / 5, 7));
+  WriteBytes(dir_ + "GOODS.DBF", test::RandomBytes(size / 5, 8));
+  const auto before = test::Snapshot(dir_);
+  ASSERT_TRUE(Backup());
+  EXPECT_GT(test::DirNames(Reserv()).size(), size / (8 * 131072));
+  WriteBytes(dir_ + "SALES.DBF", "lost");
+  volumeFolder_ = Reserv();
+  EXPECT_TRUE(Restore());
+  EXPECT_TRUE(test::Snapshot(dir_) == before);
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,242 @@
+// Deleting a configuration's old archives outright or moving them to media
+// as "Delarch" volumes, and bringing such a set back: the rows of the list,
+// other configurations' records, the pack that the Python reader opens
+// and writes, the tag and sequence checks, a refused copy, and hostile pack
+// contents that must write nothing outside and replace nothing.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "archive/deleted_period.h"
+#include "backup_rig.h"
+#include "foundation/files/packfiles.h"
+#include "platform/drives.h"
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+using test::WriteBytes;
+
+const std::string kStoreTool = std::string(VELOMAR_SOURCE_DIR) + "/tests/archive/tools/arc_store_tool.py";
+const std::string kPackTool = std::string(VELOMAR_SOURCE_DIR) + "/tests/archive/tools/pack_tool.py";
+
+class DeletedPeriod : public test::BackupRig {
+ protected:
+  void SetUp() override {
+    BackupRig::SetUp();
+    // Configuration 5 has four archives (sequence 0..3), 6 has two, mixed.
+    const int ids[] = {5, 6, 5, 5, 6, 5};
+    int seq[7] = {};
+    for (int n = 1; n <= 6; ++n) {
+      const int id = ids[n - 1];
+      list_.push_back(test::ListRecord(id, seq[id]++, n, n % 2 == 0));
+      WriteBytes(dir_ + "ARCHIVE/" + list_.back().KeptFile(), test::RandomBytes(900 + 50 * n, 20 + n));
+    }
+    ASSERT_TRUE(WriteArchiveList(dir_ + "archive.alf", list_));
+    config_.ID = 5;
+    config_.Name = "Накладные"_w;
+    config_.ArchiveNo = 4;
+    env_.Dir = dir_;
+    env_.Disk = "C";
+    env_.FreeBytes = [this](const std::string& dir) { return dir == media_ ? mediaFree_ : dataFree_; };
+    env_.Packer = &packer_;
+    dialogs_.ChoosePeriod = [this](const TArcIDList& list, const std::string& name, int32_t& index, bool& move) {
+      shownList_ = list;
+      shownName_ = name;
+      index = row_;
+      move = move_;
+      return row_ >= 0;
+    };
+  }
+  std::vector<int32_t> ListedNumbers() {
+    std::vector<int32_t> numbers;
+    for (const TArchiveListRecord& r : LoadArchiveList(dir_ + "archive.alf"))
+      numbers.push_back(std::stoi(r.CafName.substr(0, 8)));
+    return numbers;
+  }
+  bool Delete(int32_t row, bool move, std::deque<int32_t> answers = {}) {
+    row_ = row;
+    move_ = move;
+    ui_.Answers = std::move(answers);
+    return DeleteArchivePeriod(config_, env_);
+  }
+  bool RestoreDeleted(std::deque<int32_t> answers = {kIdYes}) {
+    ui_.Answers = std::move(answers);
+    return RestoreDeletedPeriod(config_, env_);
+  }
+  // A set written by the Python tools: our archive files and a list, packed
+  // and cut into volumes in a folder of its own.
+  std::string PythonSet(int32_t tag, const std::vector<std::pair<std::string, std::string>>& entries) {
+    const std::string stage = tmp_.Dir() + "py" + std::to_string(++sets_) + "/";
+    fs::create_directories(stage + "vol");
+    std::string args;
+    for (const auto& [name, path] : entries) args += " " + test::Quote(name + "=" + path);
+    EXPECT_TRUE(test::RunTool("python3 " + kPackTool + " pack-make " + test::Quote(stage + "Delarch.DAF") + " " +
+                              std::to_string(tag) + args));
+    EXPECT_TRUE(test::RunTool("python3 " + kStoreTool + " vol-split " + test::Quote(stage + "Delarch.DAF") + " " +
+                              test::Quote(stage + "vol") + " 131072 " + test::Quote("py")));
+    return stage + "vol/";
+  }
+
+  TArchiveConfig config_;
+  TArchiveEnv env_;
+  std::vector<TArchiveListRecord> list_;
+  TArcIDList shownList_;
+  std::string shownName_;
+  int32_t row_ = -1;
+  bool move_ = false;
+  int sets_ = 0;
+};
+
+TEST_F(DeletedPeriod, TheFirstRowDeletesTheOldestAndTheLastAllKeepingOtherConfigurations) {
+  const std::string other = ReadBytes(dir_ + "ARCHIVE/" + list_[1].KeptFile());
+  EXPECT_TRUE(Delete(0, false));
+  EXPECT_EQ(shownName_, "Накладные"_w);
+  ASSERT_EQ(shownList_.size(), 4u);
+  EXPECT_EQ(shownList_[3].Position, 6);
+  EXPECT_EQ(ListedNumbers(), (std::vector<int32_t>{2, 3, 4, 5, 6}));
+  EXPECT_FALSE(fs::exists(dir_ + "ARCHIVE/" + list_[0].KeptFile()));
+  EXPECT_EQ(ui_.Boxes.back().Text, "Удаление периода из архива по конфигурации 'Накладные'\r успешно завершено!"_w);
+
+  EXPECT_TRUE(Delete(2, false));
+  EXPECT_EQ(ListedNumbers(), (std::vector<int32_t>{2, 5}));
+  EXPECT_EQ(test::DirNames(dir_ + "ARCHIVE"), (std::vector<std::string>{list_[1].KeptFile(), list_[4].KeptFile()}));
+  EXPECT_EQ(ReadBytes(dir_ + "ARCHIVE/" + list_[1].KeptFile()), other);
+
+  // Nothing left of the configuration: said so, nothing asked.
+  shownList_.clear();
+  EXPECT_FALSE(Delete(0, false));
+  EXPECT_TRUE(shownList_.empty());
+  EXPECT_EQ(ui_.Boxes.back().Text, "Архивы по конфигурации 'Накладные' не найдены !"_w);
+}
+
+TEST_F(DeletedPeriod, MovedToMediaAndBackWithTheSequenceChecked) {
+  const auto before = test::Snapshot(dir_);
+  toMedia_ = true;
+  EXPECT_TRUE(Delete(1, true));
+  EXPECT_EQ(ListedNumbers(), (std::vector<int32_t>{2, 4, 5, 6}));
+  EXPECT_EQ(test::DirNames(media_), std::vector<std::string>{"Delarch.000"});
+  // The Python reader joins the volume and opens the pack.
+  fs::create_directories(tmp_.Dir() + "dump");
+  ASSERT_TRUE(test::RunTool("python3 " + kStoreTool + " vol-join " + test::Quote(media_ + "Delarch.000") + " " +
+                            test::Quote(tmp_.Dir() + "Delarch.DAF")));
+  const std::string dump = tmp_.Dir() + "dump.json";
+  ASSERT_EQ(std::system(("python3 " + kPackTool + " pack-dump " + test::Quote(tmp_.Dir() + "Delarch.DAF") + " " +
+                         test::Quote(tmp_.Dir() + "dump") + " > " + dump)
+                            .c_str()),
+            0);
+  EXPECT_NE(ReadBytes(dump).find("\"tag\": 5, \"count\": 3"), std::string::npos) << ReadBytes(dump);
+  EXPECT_EQ(ReadBytes(tmp_.Dir() + "dump/0"), before.at("ARCHIVE/" + list_[0].KeptFile()));
+
+  volumeFolder_ = media_;
+  EXPECT_TRUE(RestoreDeleted());
+  EXPECT_EQ(asked_.back().Name, "Delarch.000");
+  EXPECT_EQ(ui_.Boxes.back().Text, "Восстановление периода в архиве по конфигурации 'Накладные'\r успешно завершено!"_w);
+  EXPECT_EQ(ListedNumbers(), (std::vector<int32_t>{1, 3, 2, 4, 5, 6}));
+  auto now = test::Snapshot(dir_);
+  now.erase("archive.alf");
+  auto was = before;
+  was.erase("archive.alf");
+  EXPECT_EQ(now, was);
+
+  // The same set again: it was restored already; No keeps everything.
+  const auto restored = test::Snapshot(dir_);
+  EXPECT_FALSE(RestoreDeleted({kIdYes, kIdNo}));
+  EXPECT_NE(ui_.Boxes.end()[-2].Text.find("уже был восстановлен"_w), std::string::npos);
+  EXPECT_EQ(test::Snapshot(dir_), restored);
+}
+
+TEST_F(DeletedPeriod, ARefusedCopyKeepsTheArchives) {
+  const auto before = test::Snapshot(dir_);
+  toMedia_ = false;
+  EXPECT_FALSE(Delete(3, true, {kIdNo, kIdYes}));
+  EXPECT_EQ(prompts_.size(), 2u);
+  EXPECT_EQ(ui_.Boxes.end()[-2].Text, "Вы действительно отказываетесь копировать данные на дискеты?"_w);
+  EXPECT_EQ(test::Snapshot(dir_), before);
+  EXPECT_EQ(test::DirNames(dir_ + "WORK"), std::vector<std::string>{});
+}
+
+TEST_F(DeletedPeriod, ASetOfAnotherConfigurationIsRefusedByItsTagBeforeUnpacking) {
+  toMedia_ = true;
+  ASSERT_TRUE(Delete(0, true));
+  const auto before = test::Snapshot(dir_);
+  config_.ID = 6;
+  config_.Name = "Другая"_w;
+  volumeFolder_ = media_;
+  EXPECT_FALSE(RestoreDeleted());
+  EXPECT_EQ(ui_.Boxes.end()[-2].Text, "Данные по конфигурации 'Другая' не найдены !"_w);
+  EXPECT_EQ(std::count(ui_.ProgressTexts.begin(), ui_.ProgressTexts.end(), "Идет разделение файлов..."_w), 0);
+  EXPECT_EQ(test::Snapshot(dir_), before);
+}
+
+TEST_F(DeletedPeriod, APythonWrittenSetIsRestored) {
+  ASSERT_TRUE(Delete(1, false));
+  const std::string stage = tmp_.Dir() + "files/";
+  fs::create_directories(stage);
+  ASSERT_TRUE(WriteArchiveList(stage + "archive.alf", {list_[0], list_[2]}));
+  WriteBytes(stage + "a", "first");
+  WriteBytes(stage + "b", "third");
+  volumeFolder_ = PythonSet(5, {{list_[0].KeptFile(), stage + "a"}, {list_[2].KeptFile(), stage + "b"},
+                                {"archive.alf", stage + "archive.alf"}});
+  EXPECT_TRUE(RestoreDeleted());
+  EXPECT_EQ(ListedNumbers(), (std::vector<int32_t>{1, 3, 2, 4, 5, 6}));
+  EXPECT_EQ(ReadBytes(dir_ + "ARCHIVE/" + list_[2].KeptFile()), "third");
+}
+
+TEST_F(DeletedPeriod, HostilePacksWriteNothingOutsideAndReplaceNothing) {
+  ASSERT_TRUE(Delete(1, false));
+  const std::string stage = tmp_.Dir() + "files/";
+  fs::create_directories(stage);
+  WriteBytes(stage + "x", "evil");
+  auto listWith = [&](const std::string& file, std::vector<TArchiveListRecord> records) {
+    EXPECT_TRUE(WriteArchiveList(stage + file, records));
+    return stage + file;
+  };
+  TArchiveListRecord escape = list_[0];
+  escape.BhName = "../../evil.BH";
+  escape.Packed = 1;
+  TArchiveListRecord absolute = list_[2];
+  absolute.CafName = "/tmp/evil.CAF";
+  absolute.Packed = 0;
+  TArchiveListRecord foreign = list_[0];
+  foreign.ConfigID = 6;
+  const std::string good = listWith("good.alf", {list_[0]});
+  const std::string k0 = list_[0].KeptFile();
+  const std::vector<std::vector<std::pair<std::string, std::string>>> packs = {
+      {{"../" + k0, stage + "x"}, {"archive.alf", good}},
+      {{"evil.txt", stage + "x"}, {"archive.alf", good}},
+      {{"sub/" + k0, stage + "x"}, {"archive.alf", good}},
+      {{"..", stage + "x"}, {"archive.alf", good}},
+      {{k0, stage + "x"}},
+      {{k0, stage + "x"}, {"archive.alf", listWith("e.alf", {escape})}},
+      {{k0, stage + "x"}, {"archive.alf", listWith("a.alf", {absolute})}},
+      {{k0, stage + "x"}, {"archive.alf", listWith("f.alf", {foreign})}},
+      {{"archive.alf", good}},
+      {{k0, stage + "x"}, {k0, stage + "x"}, {"archive.alf", good}},
+  };
+  const auto before = test::Snapshot(tmp_.Dir());
+  for (std::size_t i = 0; i < packs.size(); ++i) {
+    SCOPED_TRACE(i);
+    volumeFolder_ = PythonSet(5, packs[i]);
+    EXPECT_FALSE(RestoreDeleted());
+    EXPECT_FALSE(fs::exists(tmp_.Dir() + "evil.BH"));
+    EXPECT_FALSE(fs::exists(dir_ + "evil.txt"));
+  }
+  auto after = test::Snapshot(tmp_.Dir());
+  std::erase_if(after, [](const auto& e) { return e.first.rfind("py", 0) == 0; });
+  EXPECT_EQ(after, before);
+}
+
+TEST(RemovableMedia, MountPointsOfSticksAndCardsInTableOrder) {
+  const std::string table =
+      "/dev/sda1 / ext4 rw 0 0\n/dev/sdb1 /media/user/STICK vfat rw 0 0\n"
+      "/dev/sdc1 /run/media/user/CARD\\040ONE exfat rw 0 0\n/dev/sdd1 /mnt/usb vfat rw 0 0\n/dev/sde1 /mnt/disk ext4 rw 0 0\n"
+      "tmpfs /tmp tmpfs rw 0 0\n/dev/sdb1 /media/user/STICK vfat rw 0 0\n";
+  EXPECT_EQ(RemovableMountsOfTable(table),
+            (std::vector<std::string>{"/media/user/STICK", "/run/media/user/CARD ONE", "/mnt/usb"}));
+}
+
+}  // namespace
+}  // namespace vm

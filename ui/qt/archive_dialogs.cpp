@@ -1,0 +1,190 @@
+#include "ui/qt/archive_dialogs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "foundation/values/dates.h"
+#include "platform/drives.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "platform/services.h"
+#include "ui/qt/font_families.h"
+#include "ui/qt/qt_services.h"
+#include "ui/qt/qt_text.h"
+
+namespace vm {
+
+namespace {
+
+constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+
+}  // namespace
+
+TSelDrvForm::TSelDrvForm(const std::string& prompt, QWidget* parent) : QDialog(parent, kDialogFlags) {
+  setWindowTitle(ToQt("Выберите диск"_wv));
+  setFont(FontForFamily("MS Sans Serif", 11));
+  auto* label1 = new QLabel(ToQt(prompt), this);
+  label1->setAlignment(Qt::AlignCenter);
+  auto* label2 = new QLabel(ToQt("Диск:"_wv), this);
+  drives_ = new QComboBox(this);
+  drives_->setEditable(true);
+  drives_->setMinimumWidth(260);
+  for (const std::string& point : RemovableMounts()) drives_->addItem(ToQt(point));
+  if (drives_->count() == 0) drives_->addItem(QDir::homePath());
+  auto* browse = new QPushButton(ToQt("Обзор..."_wv), this);
+  connect(browse, &QPushButton::clicked, this, [this] {
+    const QString dir = QFileDialog::getExistingDirectory(this, ToQt("Выберите диск"_wv), drives_->currentText());
+    if (dir.isEmpty()) return;
+    drives_->insertItem(0, dir);
+    drives_->setCurrentIndex(0);
+  });
+  yes_ = new QPushButton(ToQt("Да"_wv), this);
+  no_ = new QPushButton(ToQt("Нет"_wv), this);
+  connect(yes_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(no_, &QPushButton::clicked, this, &QDialog::reject);
+  auto* drive = new QHBoxLayout;
+  drive->addWidget(label2);
+  drive->addWidget(drives_, 1);
+  drive->addWidget(browse);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(yes_);
+  buttons->addWidget(no_);
+  buttons->addStretch();
+  auto* all = new QVBoxLayout(this);
+  all->addWidget(label1);
+  all->addLayout(drive);
+  all->addLayout(buttons);
+}
+
+std::string TSelDrvForm::Drive() const { return FromQt(drives_->currentText()); }
+
+void TSelDrvForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (drives_->count() > 0) drives_->setCurrentIndex(0);
+  yes_->setFocus();
+  if (const QScreen* screen = this->screen())
+    move(screen->geometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+TDAForm::TDAForm(const TArcIDList& list, const std::string& configName, QWidget* parent)
+    : QDialog(parent, kDialogFlags), list_(list), configName_(configName) {
+  setWindowTitle(ToQt("Удаление периода из архива"_wv));
+  setFont(FontForFamily("MS Sans Serif", 11));
+  auto* label1 = new QLabel(ToQt(configName), this);
+  QFont bold = label1->font();
+  bold.setBold(true);
+  label1->setFont(bold);
+  label1->setAlignment(Qt::AlignCenter);
+  grid_ = new QTableWidget(static_cast<int>(list.size()), 2, this);
+  grid_->setHorizontalHeaderLabels({ToQt("Дата создания архива"_wv), ToQt("Архивировано до"_wv)});
+  grid_->verticalHeader()->hide();
+  grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  for (int i = 0; i < grid_->rowCount(); ++i) {
+    const TArchiveListRecord& r = list[static_cast<std::size_t>(i)].Record;
+    grid_->setItem(i, 0, new QTableWidgetItem(ToQt(DateRecToLongStr(r.Made))));
+    grid_->setItem(i, 1, new QTableWidgetItem(ToQt(DateRecToLongStr(r.CutDate))));
+  }
+  grid_->setFixedSize(330, 160);
+  delete_ = new QPushButton(ToQt("Удалить"_wv), this);
+  delete_->setDefault(true);
+  auto* cancel = new QPushButton(ToQt("Отмена"_wv), this);
+  move_ = new QCheckBox(ToQt("Переместить на дискеты"_wv), this);
+  connect(delete_, &QPushButton::clicked, this, &TDAForm::DeleteClicked);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(move_);
+  buttons->addStretch();
+  buttons->addWidget(delete_);
+  buttons->addWidget(cancel);
+  auto* all = new QVBoxLayout(this);
+  all->addWidget(label1);
+  all->addWidget(grid_, 0, Qt::AlignHCenter);
+  all->addLayout(buttons);
+}
+
+bool TDAForm::MoveToMedia() const { return move_->isChecked(); }
+
+void TDAForm::FitColumns() {
+  const int rowsHeight = grid_->rowCount() * grid_->verticalHeader()->defaultSectionSize();
+  const bool fit = rowsHeight <= grid_->height() - grid_->horizontalHeader()->height() - 4;
+  const TPeriodColumns widths = PeriodColumnWidths(grid_->width(), fit);
+  grid_->setColumnWidth(0, widths.First);
+  grid_->setColumnWidth(1, widths.Second);
+}
+
+void TDAForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  FitColumns();
+  if (grid_->rowCount() > 0) grid_->selectRow(0);
+  move_->setChecked(true);
+}
+
+void TDAForm::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  FitColumns();
+}
+
+void TDAForm::DeleteClicked() {
+  const int row = grid_->currentRow();
+  if (row < 0 || row >= static_cast<int>(list_.size())) return;
+  const TArchiveListRecord& r = list_[static_cast<std::size_t>(row)].Record;
+  if (Ui().MsgBox(DeletePeriodQuestion(configName_, r), "Удаление периода из архива"_w, kMbYesNoQuestion) != kIdYes)
+    return;
+  chosen_ = row;
+  done(1);
+}
+
+TQtArchiveDialogs::TQtArchiveDialogs(QWidget* parent) : parent_(parent) {
+  dialogs_.SelectDrive = [this](const std::string& prompt, std::string& drive) {
+    TSelDrvForm form(prompt, parent_);
+    const bool busy = SuspendBusy();
+    const bool yes = form.exec() == QDialog::Accepted;
+    SetBusy(busy);
+    drive = NativePath(form.Drive());
+    return yes;
+  };
+  dialogs_.ChoosePeriod = [this](const TArcIDList& list, const std::string& name, int32_t& index, bool& move) {
+    TDAForm form(list, name, parent_);
+    const bool busy = SuspendBusy();
+    const bool chosen = form.exec() == 1;
+    SetBusy(busy);
+    index = form.ChosenIndex();
+    move = form.MoveToMedia();
+    return chosen;
+  };
+  dialogs_.AskVolumeFolder = [this](const std::string& filter, const std::string& initialDir,
+                                    const std::string& fileName, std::string& folder) {
+    QFileDialog dialog(parent_, QString(), ToQt(NativePath(initialDir)));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setNameFilters(FileDialogFilters(filter));
+    dialog.selectFile(ToQt(fileName));
+    const bool busy = SuspendBusy();
+    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    SetBusy(busy);
+    if (chosen) folder = FromQt(QFileInfo(dialog.selectedFiles().front()).absolutePath()) + "/";
+    return chosen;
+  };
+  InstallArchiveDialogs(&dialogs_);
+}
+
+TQtArchiveDialogs::~TQtArchiveDialogs() { InstallArchiveDialogs(nullptr); }
+
+}  // namespace vm

@@ -1,0 +1,80 @@
+// The archive commands' dialogs: the drive dialog, the archive-list dialog
+// of a period deletion and the volume-file question.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+#include "archive/archive_dialogs.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace vm {
+
+// "Выберите диск": the prompt, the media list (removable media's mount
+// points; "Обзор..." adds any folder) and "Да" / "Нет".
+class TSelDrvForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  TSelDrvForm(const std::string& prompt, QWidget* parent = nullptr);
+  // The folder the list shows (Windows-1251).
+  std::string Drive() const;
+  QComboBox* DriveList() const { return drives_; }
+  QPushButton* YesButton() const { return yes_; }
+  QPushButton* NoButton() const { return no_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QComboBox* drives_;
+  QPushButton* yes_;
+  QPushButton* no_;
+};
+
+// "Удаление периода из архива": the configuration's archives by their
+// dates; "Удалить" asks before it closes.
+class TDAForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  TDAForm(const TArcIDList& list, const std::string& configName, QWidget* parent = nullptr);
+  int32_t ChosenIndex() const { return chosen_; }
+  bool MoveToMedia() const;
+  QTableWidget* Grid() const { return grid_; }
+  QPushButton* DeleteButton() const { return delete_; }
+  QCheckBox* MoveBox() const { return move_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void FitColumns();
+  void DeleteClicked();
+
+  const TArcIDList& list_;
+  std::string configName_;
+  int32_t chosen_ = -1;
+  QTableWidget* grid_;
+  QPushButton* delete_;
+  QCheckBox* move_;
+};
+
+// The windows' side of the archive dialogs, installed while it lives.
+class TQtArchiveDialogs {
+ public:
+  explicit TQtArchiveDialogs(QWidget* parent);
+  ~TQtArchiveDialogs();
+
+ private:
+  QWidget* parent_;
+  TArchiveDialogs dialogs_;
+};
+
+}  // namespace vm
