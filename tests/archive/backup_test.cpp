@@ -28,17 +28,17 @@ class BackupCopy : public test::BackupRig {
                           const std::vector<TBackupFileRecord>& records) {
     const std::string stage = tmp_.Dir() + "stage" + std::to_string(++sets_) + "/";
     fs::create_directories(stage + "vol");
-    std::vector<std::string> spec;
+    std::vector<std::string> members;
     for (const auto& [name, bytes] : files) {
       WriteBytes(stage + name, bytes);
-      spec.push_back(stage + name);
+      members.push_back(stage + name);
     }
     WriteBytes(stage + "files.res", EncodeBackupFileList(records));
-    spec.push_back(stage + "files.res");
+    members.push_back(stage + "files.res");
     packer_.Compressor.DefaultDir = stage;
     packer_.Compressor.SetArchiveFile(stage + "Reserv.BH");
-    packer_.Compressor.FileSpec = spec;
-    EXPECT_EQ(packer_.Compressor.Compress(), static_cast<int32_t>(spec.size()));
+    packer_.Compressor.FileSpec = members;
+    EXPECT_EQ(packer_.Compressor.Compress(), static_cast<int32_t>(members.size()));
     EXPECT_TRUE(test::RunTool("python3 " + kTool + " vol-split " + test::Quote(stage + "Reserv.BH") + " " +
                               test::Quote(stage + "vol") + " 131072 " + test::Quote("hand")));
     return stage + "vol/";
