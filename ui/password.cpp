@@ -36,7 +36,9 @@ bool AskPassword(int32_t level, const TPasswordRecords &records, std::string_vie
     const std::optional<std::string> entry = prompt();
     if (!entry) return false;
     if (!builtIn.empty() && *entry == builtIn) return true;
-    std::string upper = *entry;
+    // Stored passwords are kept trimmed, so blanks typed around one must
+    // not refuse it.
+    std::string upper = TrimBlanks(*entry);
     MakeUpperCase(upper);
     if (upper == stored) return true;
     Ui().MsgBox("Неверный пароль !"_w, "Ошибка ввода пароля"_w, kMbError);

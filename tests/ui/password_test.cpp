@@ -36,6 +36,11 @@ TEST(Password, AnEmptyLevelIsNotAskedAndAWrongEntryIsToldAndAskedAgain) {
   ASSERT_EQ(ui.Boxes.size(), 1u);
   EXPECT_EQ(ui.Boxes[0].Text, "Неверный пароль !"_w);
 
+  // Blanks typed around it do not refuse the right password.
+  Prompter padded{{" ключ  "_w}};
+  EXPECT_TRUE(AskPassword(11, records, "", padded.Prompt()));
+  EXPECT_EQ(padded.asked, 1);
+
   Prompter cancelled{{"нет"_w, std::nullopt}};
   EXPECT_FALSE(AskPassword(11, records, "", cancelled.Prompt()));
 

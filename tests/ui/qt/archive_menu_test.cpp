@@ -3,6 +3,7 @@
 // questions and the closing messages.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "config/settings.h"
+#include "foundation/tables/dbf.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "support/temp_dir.h"
@@ -22,6 +24,7 @@
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/designer/designer_window.h"
 
 namespace vm {
 namespace {
@@ -123,6 +126,77 @@ TEST(ArchiveMenuWindow, ArchivingAndRestoringTheSampleDataFromTheMenu) {
                                                    "'Движение товаров', удаленные по 4 декабря 2026 г.")))
       << seen[5].toStdString();
   EXPECT_EQ(seen[6], QString::fromUtf8("Восстановление данных успешно завершено"));
+}
+
+// A configuration made in the designer's "Архивация" tab is at once an item
+// of "Сервис → Архивация баз данных", and running it moves the income records
+// into ARCHIVE while the sales, not in it, stay as they were.
+int32_t Records(const fs::path& file) {
+  TDBF t;
+  t.FileName = file;
+  if (!t.OpenReadOnly()) return -1;
+  return t.RecCount();
+}
+
+TEST(ArchiveMenuWindow, AConfigurationMadeInTheDesignerArchivesFromTheMenu) {
+  test::ProgramHome home;
+  for (const auto& e : fs::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
+    fs::copy_file(e.path(), fs::path(home.Dir()) / e.path().filename());
+  const std::string income = test::ReadBytes(home / "income.dbf"), sales = test::ReadBytes(home / "sales.dbf");
+  const int32_t incomeRecords = Records(home / "income.dbf");
+  ASSERT_GT(incomeRecords, 0);
+  TMainProgramHooks hooks;
+  hooks.DesignerShown = [&](TDesignerWindow& w) {
+    w.SelectTab(TDesignerTab::Archive);
+    test::WhenModal([](QWidget* modal) {
+      auto* edit = modal->findChild<QLineEdit*>();
+      test::TypeText(edit, QString::fromUtf8("Поставки"));
+      QTest::keyClick(edit, Qt::Key_Return);
+    });
+    w.Archive->AddConfig->click();
+    test::WhenModal([&](QWidget* modal) {
+      modal->findChildren<QComboBox*>()[0]->setCurrentText(QString::fromUtf8("ПРИХОД"));
+      for (QPushButton* b : modal->findChildren<QPushButton*>())
+        if (b->text() == "OK") b->click();
+    });
+    w.Archive->AddEntry->click();
+    w.Ok->click();
+  };
+  QStringList seen, items;
+  hooks.Shown = [&](TMainWindow& w) {
+    {
+      Answerer answers({});
+      for (QAction* a : w.ControlMenu()->actions())
+        if (a->text() == QString::fromUtf8("Служебные настройки")) a->trigger();
+    }
+    PackPassword("КЛЮЧ"_w, Settings().Passwords[13], 14);
+    ASSERT_FALSE(w.ArchiveMenus().empty());
+    QAction* archive = nullptr;
+    for (QAction* a : w.ArchiveMenus()[0]->actions()) {
+      items << a->text();
+      if (a->text() == QString::fromUtf8("Поставки")) archive = a;
+    }
+    ASSERT_NE(archive, nullptr) << items.join(",").toStdString();
+    {
+      Answerer answers({QString::fromUtf8("КЛЮЧ"), "04.12.2026"});
+      archive->trigger();
+      seen << answers.Seen;
+    }
+    test::ClickInMessageBox("Да");
+    w.close();
+  };
+  char name[] = "velomar";
+  char* argv[] = {name, nullptr};
+  EXPECT_EQ(RunMainProgram(1, argv, hooks), 0);
+  ASSERT_EQ(seen.size(), 4) << seen.join(" | ").toStdString();
+  EXPECT_EQ(seen[2], QString::fromUtf8("Архивировать базы по конфигурации 'Поставки'\r по 4 декабря 2026 г. включительно?"));
+  EXPECT_EQ(seen[3], QString::fromUtf8("Архивация успешно завершена"));
+  EXPECT_FALSE(Undated(test::ReadBytes(home / "income.dbf")) == Undated(income));
+  EXPECT_TRUE(Undated(test::ReadBytes(home / "sales.dbf")) == Undated(sales));
+  EXPECT_LT(Records(home / "income.dbf"), incomeRecords);
+  std::uintmax_t kept = 0;
+  for (const auto& e : fs::directory_iterator(home / "ARCHIVE")) kept += e.file_size();
+  EXPECT_GT(kept, 0u);
 }
 
 }  // namespace

@@ -267,5 +267,42 @@ TEST_F(DesignerSettingsWindowTest, GraphicsDialogAddsARectangleAndACancelledAddL
   EXPECT_EQ(d.CurrentTag()->Graphics.back()->Kind, 1);
 }
 
+// Pictures of the four tabs and of the dialogs behind them, for people to
+// look at when VELOMAR_SCREENSHOTS names a folder.
+class ScreenshotOfDesignerSettings : public DesignerSettingsWindowTest {
+ protected:
+  // Grabs the dialog the button opens, then closes it with "Отмена".
+  static void GrabDialog(QAbstractButton* button, const QString& file) {
+    test::WhenModal([file](QWidget* modal) {
+      for (int i = 0; i < 5; ++i) QApplication::processEvents();
+      EXPECT_TRUE(modal->grab().save(file));
+      static_cast<QDialog*>(modal)->reject();
+    });
+    button->click();
+  }
+};
+
+TEST_F(ScreenshotOfDesignerSettings, TabsAndTheirDialogs) {
+  const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
+  if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
+  const QString dir = QString::fromLocal8Bit(folder);
+  w.resize(980, 620);
+  for (TDesignerTab tab : {TDesignerTab::Misc, TDesignerTab::Archive, TDesignerTab::Labels,
+                           TDesignerTab::Printing}) {
+    w.SelectTab(tab);
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    EXPECT_TRUE(w.grab().save(dir + QString("/designer_settings_tab%1.png").arg(static_cast<int>(tab) + 1)));
+  }
+  w.SelectTab(TDesignerTab::Misc);
+  w.Misc->Passwords->setCurrentRow(10);
+  GrabDialog(w.Misc->ChangePassword, dir + "/designer_password_dialog.png");
+  w.SelectTab(TDesignerTab::Archive);
+  w.Archive->Grid->setCurrentCell(0, 0);
+  GrabDialog(w.Archive->EditEntry->isEnabled() ? w.Archive->EditEntry : w.Archive->AddEntry,
+             dir + "/designer_archive_entry_dialog.png");
+  w.SelectTab(TDesignerTab::Labels);
+  GrabDialog(w.Labels->EditText, dir + "/designer_zone_text_dialog.png");
+}
+
 }  // namespace
 }  // namespace vm

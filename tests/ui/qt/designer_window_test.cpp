@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QListWidget>
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -22,6 +24,7 @@
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "tests/ui/qt/modal.h"
+#include "ui/qt/input_dialog.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_text.h"
@@ -289,6 +292,64 @@ TEST_F(DesignerWindowTest, BuildsASmallShopThatTheRunnerThenUses) {
   };
   EXPECT_EQ(Run(hooks), 0);
   EXPECT_TRUE(after == before);
+}
+
+// The start-up password set in "Разное" guards the next start of the
+// program on the same folder: a wrong entry is refused and asked again, the
+// right one typed in small letters between blanks lets the program open.
+TEST_F(DesignerWindowTest, AStartUpPasswordChangedInTheDesignerIsAskedByTheNextStart) {
+  TMainProgramHooks hooks;
+  hooks.DesignerShown = [](TDesignerWindow& w) {
+    w.SelectTab(TDesignerTab::Misc);
+    w.Misc->Passwords->setCurrentRow(10);
+    test::WhenModal([](QWidget* modal) {
+      const QList<QLineEdit*> edits = modal->findChildren<QLineEdit*>();
+      ASSERT_EQ(edits.size(), 2);
+      test::TypeText(edits[0], U("Сезам"));
+      test::TypeText(edits[1], U("сезам"));
+      for (QPushButton* b : modal->findChildren<QPushButton*>())
+        if (b->text() == "OK") b->click();
+    });
+    w.Misc->ChangePassword->click();
+    w.Ok->click();
+  };
+  hooks.Shown = [](TMainWindow& w) {
+    OpenDesignerFrom(w);
+    test::ClickInMessageBox("Да");
+    w.ExitAction()->trigger();
+  };
+  ASSERT_EQ(Run(hooks), 0);
+
+  QStringList answers{U("Сезан"), U("  сезам ")};
+  QStringList prompts;
+  QString refusal;
+  std::function<void()> answerNext = [&] {
+    test::WhenModalOf<TInputDialog>([&](TInputDialog* dialog) {
+      prompts << dialog->windowTitle();
+      if (answers.isEmpty()) {
+        dialog->reject();
+        return;
+      }
+      test::TypeText(dialog->Edit(), answers.takeFirst());
+      if (prompts.size() == 1) {
+        test::ClickInMessageBox("OK", &refusal);
+        answerNext();
+      }
+      dialog->OkButton()->click();
+    });
+  };
+  answerNext();
+  bool shown = false;
+  hooks.DesignerShown = nullptr;
+  hooks.Shown = [&shown](TMainWindow& w) {
+    shown = true;
+    test::ClickInMessageBox("Да");
+    w.ExitAction()->trigger();
+  };
+  EXPECT_EQ(Run(hooks), 0);
+  EXPECT_EQ(prompts.size(), 2);
+  EXPECT_EQ(refusal, U("Неверный пароль !"));
+  EXPECT_TRUE(shown);
 }
 
 }  // namespace
