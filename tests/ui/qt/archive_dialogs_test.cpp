@@ -162,14 +162,12 @@ class MenuAnswerer {
 
  private:
   void Tick() {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible() || modal->property("answered").toBool()) return;
+    QWidget* modal = test::UnansweredModal();
+    if (!modal) return;
     modal->setProperty("answered", true);
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       Seen << box->text();
-      for (QAbstractButton* b : box->buttons())
-        if (b->text() == U("Да")) return b->click();
-      return box->defaultButton() ? box->defaultButton()->click() : box->buttons().front()->click();
+      return test::AgreeTo(box);
     }
     if (auto* drive = qobject_cast<TSelDrvForm*>(modal)) {
       Seen << "drive";

@@ -43,8 +43,8 @@ class Answerer {
 
  private:
   void Tick() {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible() || modal->property("answered").toBool()) return;
+    QWidget* modal = test::UnansweredModal();
+    if (!modal) return;
     // Pictures for people to look at, when VELOMAR_SCREENSHOTS names a folder.
     if (const char* folder = std::getenv("VELOMAR_SCREENSHOTS"))
       modal->grab().save(QString::fromLocal8Bit(folder) + QString("/archive_menu_%1.png").arg(++shots_));
@@ -55,12 +55,8 @@ class Answerer {
       test::TypeText(input->Edit(), next_ < texts_.size() ? texts_[next_++] : QString());
       input->OkButton()->click();
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-      modal->setProperty("answered", true);
       Seen << box->text();
-      for (QAbstractButton* b : box->buttons())
-        if (b->text() == QString::fromUtf8("Да")) return b->click();
-      if (box->defaultButton()) return box->defaultButton()->click();
-      box->buttons().front()->click();
+      test::AgreeTo(box);
     }
   }
   QTimer timer_;

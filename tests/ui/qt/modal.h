@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -67,6 +68,23 @@ inline void ClickInMessageBox(const char* caption, QString* text = nullptr) {
     for (QAbstractButton* b : box->buttons())
       if (b->text() == QString::fromUtf8(caption)) b->click();
   });
+}
+
+// The modal window now showing that no answerer has answered yet, or null.
+inline QWidget* UnansweredModal() {
+  QWidget* modal = QApplication::activeModalWidget();
+  if (!modal || !modal->isVisible() || modal->property("answered").toBool()) return nullptr;
+  return modal;
+}
+
+// Answers a message box as a user who agrees: "Да", else its default
+// button, else its first.
+inline void AgreeTo(QMessageBox* box) {
+  box->setProperty("answered", true);
+  for (QAbstractButton* b : box->buttons())
+    if (b->text() == QString::fromUtf8("Да")) return b->click();
+  if (box->defaultButton()) return box->defaultButton()->click();
+  box->buttons().front()->click();
 }
 
 }  // namespace vm::test
