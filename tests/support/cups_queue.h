@@ -71,6 +71,14 @@ class CupsQueue {
   static std::string PdfText(const std::string& pdf) {
     return CommandOutput("pdftotext -layout '" + pdf + "' - 2>/dev/null");
   }
+  // The document title of the PDF's information, as pdfinfo reads it.
+  static std::string PdfTitle(const std::string& pdf) {
+    const std::string info = CommandOutput("pdfinfo '" + pdf + "' 2>/dev/null");
+    const auto at = info.find("Title:");
+    if (at == std::string::npos) return {};
+    const auto from = info.find_first_not_of(' ', at + 6);
+    return info.substr(from, info.find('\n', from) - from);
+  }
   static int PageCount(const std::string& pdf) {
     const std::string info = CommandOutput("pdfinfo '" + pdf + "' 2>/dev/null");
     const auto at = info.find("Pages:");
