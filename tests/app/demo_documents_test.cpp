@@ -23,8 +23,10 @@
 #include "documents/document_road.h"
 #include "documents/headless_steps.h"
 #include "foundation/text/strutils.h"
+#include "platform/calc_spreadsheet.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
+#include "support/python_tools.h"
 #include "support/temp_dir.h"
 #include "ui/startup.h"
 
@@ -59,6 +61,9 @@ const TDemoRun kRuns[] = {
     {"Отчёт о продажах", "", "", true, "ОТЧЕТ: 11 rows"},
     {"Выручка за период", "4.12.2026\n6.12.2026\n",
      "[Выручка] Выручка с 4.12.2026 по 6.12.2026: 2034.15 руб.\n", true, ""},
+    // The spreadsheet report of the same period, made by LibreOffice Calc.
+    {"Продажи за период", "4.12.2026\n6.12.2026\n",
+     "[Продажи за период] Продаж: 11 на 2034.15 руб., книга Продажи.xlsx в папке баз\n", true, ""},
     {"Ставка НДС", "18\nДа\n", "[Ставка НДС] Установить ставку 18%?\n[Ставка НДС] Новая ставка НДС: 18%\n",
      true, ""},
     // An empty answer takes the list's first row.
@@ -114,6 +119,7 @@ TDocData* FindDocument(const std::string& path) {
 class InProcessRun {
  public:
   InProcessRun() : previous_(&Ui()) {
+    InstallSpreadsheetServices(&calc_);
     CopyDemoTo(home_.Dir());
     options_.ClockDate = TDateRec{6, 12, 2026};
     options_.ClockTime = TTimeRec{9, 0, 0};
@@ -121,6 +127,8 @@ class InProcessRun {
   }
   ~InProcessRun() {
     ShutDown();
+    calc_.Quit();
+    InstallSpreadsheetServices(nullptr);
     InstallUiServices(previous_);
     if (lines_) std::fclose(lines_);
   }
@@ -162,6 +170,7 @@ class InProcessRun {
   }
 
   UiServices* previous_;
+  TCalcSpreadsheet calc_;
   ProgramHome home_;
   std::FILE* lines_ = nullptr;
   std::unique_ptr<TRunServices> services_;
@@ -184,6 +193,16 @@ TEST(DemoDocuments, EveryDocumentRunsAndShowsWhatItIsFor) {
       EXPECT_EQ(committed, run.Committed);
       EXPECT_NE(shown.find(run.Shown), std::string::npos) << shown;
     }
+    // The report's book: the template's title and period filled in, a row
+    // per sale of the period, the total under them.
+    const std::string book = ReadWorkbook(program.Dir() + "/Продажи.xlsx");
+    EXPECT_NE(book.find("A1='Продажи: Магазин «Колосок»'\nA2='с 4.12.2026 по 6.12.2026'\n"), std::string::npos)
+        << book;
+    EXPECT_NE(book.find("A5='4.12.2026'\nB5=1\nC5=1\nD5='Молоко 3,2% 1 л'\nE5=2\nF5=89.9\nG5=179.8\n"),
+              std::string::npos)
+        << book;
+    EXPECT_NE(book.find("A15='6.12.2026'\nB15=5\nC15=3\n"), std::string::npos) << book;
+    EXPECT_NE(book.find("F16='Итого'\nG16=2034.15\n"), std::string::npos) << book;
   }
   // Every document of the menu is among the runs.
   std::vector<std::string> names;

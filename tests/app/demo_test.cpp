@@ -111,7 +111,7 @@ TEST(DemoData, LoadsConsistentlyAndSavesByteForByte) {
       EXPECT_FALSE(node->Data->Description.empty());
     }
   }
-  EXPECT_EQ(documents, 9);
+  EXPECT_EQ(documents, 10);
   for (int32_t p = 0; p < m.Panels.Count(); ++p)
     for (int32_t t = 0; t < m.Panels.GetPanel(p)->ToolCount(); ++t)
       EXPECT_NE(m.DocTree.FindID(m.Panels.GetPanel(p)->GetTool(t)->DocID), nullptr);

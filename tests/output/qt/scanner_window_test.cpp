@@ -20,6 +20,7 @@
 #include "output/scanner_record.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
+#include "support/temp_dir.h"
 #include "tests/ui/qt/date_answer.h"
 #include "tests/ui/qt/modal.h"
 #include "tests/ui/qt/menu_items.h"
@@ -136,6 +137,44 @@ TEST(ScannerWindow, CodesFromThePortBecomeRowsOnceInOrderAndAHangUpIsSurvived) {
   EXPECT_TRUE(shown);
   // A fault is retried five times a second, not in a loop.
   EXPECT_LE(wakesWhileHungUp, 10u);
+}
+
+// The sale as the demo ships it, on a workstation whose "ports.ini" names
+// the scanner's device for the settings' COM1, as the README tells: a code
+// scanned becomes a row of the check.
+TEST(ScannerWindow, TheDemoSaleReadsTheScannerNamedInPortsIni) {
+  test::ProgramHome home;
+  for (const auto& e : fs::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
+    fs::copy_file(e.path(), fs::path(home.Dir()) / e.path().filename());
+  test::PtyPair scanner;
+  ASSERT_FALSE(scanner.Path().empty());
+  test::WriteBytes(home.Dir() + "/ports.ini", "COM1=" + scanner.Path() + "\r\n");
+  std::string code;
+  TMainProgramHooks hooks;
+  hooks.DocumentShown = [&](TDocumentWindow& window) {
+    const TDataView& view = window.Table(0)->View();
+    ASSERT_TRUE(scanner.Write(std::string(kBarcodes[2]) + "\r"));
+    ASSERT_TRUE(RowsCome(view, 1));
+    code = Code(view, 0);
+    AnswerNextBox("Да");
+    QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
+  };
+  hooks.Shown = [&](TMainWindow& w) {
+    TMyMenuItem* item = nullptr;
+    for (QMenu* menu : w.DocMenus())
+      if (!item) item = FindItem(menu, QString::fromUtf8("Продажа"));
+    ASSERT_NE(item, nullptr);
+    test::ConfirmNextDateDialog();
+    item->trigger();
+    // The demo's settings close the port after every command.
+    EXPECT_EQ(ScannerPort(), nullptr);
+    test::ClickInMessageBox("Да");
+    w.close();
+  };
+  char name[] = "velomar";
+  char* argv[] = {name, nullptr};
+  EXPECT_EQ(RunMainProgram(1, argv, hooks), 0);
+  EXPECT_EQ(code, "3");
 }
 
 }  // namespace
