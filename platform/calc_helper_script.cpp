@@ -16,7 +16,7 @@ const char* CalcHelperScript() {
 # Workbooks are named by the program's numbers, sheets, rows and columns
 # count from 1. The office is our child in a process group of its own and
 # goes with us.
-import datetime, os, re, select, shutil, signal, subprocess, sys, tempfile, time
+import datetime, os, re, select, shutil, signal, stat, subprocess, sys, tempfile, time
 
 OFFICE_PATH = sys.argv[1]
 PROFILE = tempfile.mkdtemp(prefix="velomar-calc-")
@@ -195,12 +195,25 @@ def store_beside(doc, path):
     fd, temp = tempfile.mkstemp(prefix=".velomar-", suffix=ext, dir=folder)
     os.close(fd)
     try:
+        # The temporary file is made for this user alone; the report is
+        # shared as every file the program writes: as the file it replaces
+        # was, else as the umask allows.
+        os.chmod(temp, shared_mode(path))
         doc.storeToURL(url(temp), (prop("FilterName", FILTERS.get(ext, FILTERS[".xls"])), prop("Overwrite", True)))
         os.replace(temp, path)
     finally:
         if os.path.exists(temp):
             os.unlink(temp)
     doc.setModified(False)
+
+
+def shared_mode(path):
+    try:
+        return stat.S_IMODE(os.stat(path).st_mode) | stat.S_IWUSR
+    except OSError:
+        mask = os.umask(0)
+        os.umask(mask)
+        return 0o666 & ~mask
 
 
 def same_file(a, b):
@@ -560,7 +573,10 @@ def print_sheet(doc, sheet, printer, copies):
                                                              (prop("Selection", sheet),)))))
         # The cairo renderer keeps the text of the sheet as text where a
         # queue turns the job into a file again.
-        args = ["lp", "-s", "-n", str(copies), "-o", "pdftops-renderer=pdftocairo"]
+        # The job is named after the workbook, not the temporary file.
+        location = doc.getLocation()
+        title = os.path.basename(uno.fileUrlToSystemPath(location)) if location else doc.getTitle()
+        args = ["lp", "-s", "-n", str(copies), "-t", title, "-o", "pdftops-renderer=pdftocairo"]
         if printer:
             args += ["-d", printer]
         done = subprocess.run(args + [pdf], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)

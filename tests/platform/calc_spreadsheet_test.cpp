@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -189,9 +190,9 @@ TEST_F(CalcReports, AnOfficeThatDiedIsSaidAndReplacedAndNoneOutlivesTheService) 
 }
 
 // The text of a PDF the queue wrote into folder after since that holds
-// marker, waited for; empty when none comes.
+// marker, waited for; empty when none comes. pdf gets the file's path.
 std::string PrintedWith(const std::string& folder, std::filesystem::file_time_type since,
-                        const std::string& marker) {
+                        const std::string& marker, std::string* pdf = nullptr) {
   for (int i = 0; i < 300; ++i) {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
@@ -200,7 +201,9 @@ std::string PrintedWith(const std::string& folder, std::filesystem::file_time_ty
           "import subprocess, sys\n"
           "print(subprocess.run(['pdftotext', sys.argv[1], '-'], capture_output=True, text=True).stdout)",
           {entry.path().string()});
-      if (text.find(marker) != std::string::npos) return text;
+      if (text.find(marker) == std::string::npos) continue;
+      if (pdf) *pdf = entry.path().string();
+      return text;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
@@ -224,10 +227,44 @@ TEST_F(CalcReports, APrintedSheetReachesThePrintQueue) {
   const auto since = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(2);
   const TSheetStatus printed = book->Print(2, "VelomarPDF", 1);
   ASSERT_TRUE(printed.Ok) << Cp1251ToUtf8(printed.Text);
-  const std::string text = PrintedWith(folder, since, marker);
+  std::string pdf;
+  const std::string text = PrintedWith(folder, since, marker, &pdf);
   EXPECT_NE(text.find("12,5"), std::string::npos) << text;
   EXPECT_EQ(text.find("первый лист"), std::string::npos) << text;
+  // The job is named after the workbook, not after the file it was
+  // exported to.
+  const std::string info = RunPython(
+      "import subprocess, sys\n"
+      "print(subprocess.run(['pdfinfo', sys.argv[1]], capture_output=True, text=True).stdout)",
+      {pdf});
+  EXPECT_NE(info.find("Title:           print.xlsx\n"), std::string::npos) << info;
   EXPECT_FALSE(book->Print(1, "НетТакогоПринтера"_w, 1).Ok);
+}
+
+// A report is shared as every file the program writes: a new one as the
+// umask allows, one written over keeps the mode it had.
+TEST(CalcReportFiles, FollowTheUmaskAndKeepTheModeOfTheFileReplaced) {
+  const mode_t before = ::umask(022);
+  ScriptedUi ui;
+  TempDir dir;
+  TCalcSpreadsheet calc;
+  const bool started = calc.Start();
+  ::umask(before);
+  ASSERT_TRUE(started);
+  WriteWorkbook(dir / "template.xlsx", {"A1=шаблон"});
+  const auto mode = [&](const std::string& name) {
+    return std::filesystem::status(dir / name).permissions() & std::filesystem::perms::all;
+  };
+  using std::filesystem::perms;
+  std::string error;
+  auto book = calc.CreateReport(dir / "template.xlsx", dir / "r.xlsx", error);
+  ASSERT_TRUE(book) << Cp1251ToUtf8(error);
+  EXPECT_EQ(mode("r.xlsx"), perms::owner_read | perms::owner_write | perms::group_read | perms::others_read);
+  std::filesystem::permissions(dir / "r.xlsx", perms::owner_read | perms::group_read);
+  book->SetCell(1, 2, 1, "новое");
+  book->Save();
+  EXPECT_EQ(mode("r.xlsx"), perms::owner_read | perms::owner_write | perms::group_read);
+  book->Close(false);
 }
 
 TEST(CalcWithoutOffice, StartFailsWithTheReason) {
