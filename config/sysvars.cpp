@@ -57,6 +57,11 @@ void SetSysVarText(int index, std::string_view text) {
   if (ValidIndex(index)) Entry(index).ValueText = std::string(text);
 }
 
+void SetSysVarMoment(const TDateRec& date, const TTimeRec& time) {
+  SetSysVarText(kSysVarCurDate, DateRecToStr(date));
+  SetSysVarText(kSysVarCurTime, TimeRecToStr(time, false, true));
+}
+
 void ResetSysVars() {
   Entry(kSysVarCurDate).ValueText.clear();
   Entry(kSysVarNoOperat).ValueText.assign(1, '1');

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "foundation/tables/dbf.h"
+#include "foundation/values/dates.h"
 #include "foundation/values/value_text.h"
 #include "foundation/values/values.h"
 
@@ -30,6 +31,8 @@ TCommonVar GetSysVarValue(int index);
 void SetSysVarText(int index, std::string_view text);
 // Back to the values at start: CURDATE empty, NO_OPERAT "1", CURTIME "0".
 void ResetSysVars();
+// CURDATE and CURTIME (with seconds) of a moment.
+void SetSysVarMoment(const TDateRec& date, const TTimeRec& time);
 
 // The fields every database of the configuration carries first: the record
 // number "NO__" N(10,0).

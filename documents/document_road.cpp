@@ -90,8 +90,7 @@ bool RunDocument(TDocData& doc, TDocumentSteps& steps, int32_t& errorLine, int32
   s.Clock.Fix(date, time);
   bool startOfDayFailed = false;
   StartNewDay(date, steps, kept, startOfDayFailed, errorLine, errorCode);
-  SetSysVarText(kSysVarCurDate, DateRecToStr(date));
-  SetSysVarText(kSysVarCurTime, TimeRecToStr(time, false, true));
+  SetSysVarMoment(date, time);
 
   const bool locking = !DesignerTestRun();
   bool result = false;

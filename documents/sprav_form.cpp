@@ -50,8 +50,7 @@ void TSpravFormLogic::Show() {
   TDateRec date;
   TTimeRec time;
   GetNowRec(date, time);
-  SetSysVarText(kSysVarCurDate, DateRecToStr(date));
-  SetSysVarText(kSysVarCurTime, TimeRecToStr(time, false, true));
+  SetSysVarMoment(date, time);
   addMode_ = false;
   toFill_.reset();
   BuildTabs();

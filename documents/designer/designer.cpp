@@ -6,6 +6,7 @@
 #include "config/base_checks.h"
 #include "config/data_dir.h"
 #include "config/date_index.h"
+#include "config/sysvars.h"
 #include "documents/compiled_document.h"
 #include "documents/document_compiler.h"
 #include "documents/document_road.h"
@@ -115,6 +116,11 @@ void TDesigner::CopyWorkingFromLive() {
 }
 
 void TDesigner::Show() {
+  // The tags' preview shows %CURDATE% before any document has set it.
+  TDateRec date;
+  TTimeRec time;
+  ProgramNow(date, time);
+  SetSysVarMoment(date, time);
   Misc.BaseDir = BasePath();
   Misc.Network = !LocalBases();
   Fonts = host_.FontNames();

@@ -10,7 +10,9 @@
 #include "config/price_tags.h"
 #include "config/scramble.h"
 #include "config/settings.h"
+#include "config/sysvars.h"
 #include "platform/encoding.h"
+#include "ui/main_state.h"
 #include "ui/startup.h"
 #include "support/faulty_files.h"
 #include "support/program_home.h"
@@ -723,4 +725,20 @@ TEST_F(DesignerLabelsTest, GraphicObjectsAreDeletedToTheNextOrPreviousAndACancel
   d.TakeGraphics(editor);
   ASSERT_EQ(d.CurrentTag()->Graphics.size(), 1u);
   EXPECT_EQ(d.CurrentTag()->Graphics[0]->Kind, 2);
+}
+
+// The tags' preview evaluates %CURDATE% and %CURTIME% before any document
+// has run: opening the designer takes them from the program clock.
+TEST_F(DesignerTest, OpeningSetsTheDateAndTimeOfTheTagPreviewFromTheProgramClock) {
+  designer.Hide();
+  ResetSysVars();
+  TMainState& state = MainState();
+  const TClockMark kept = state.Clock.Keep();
+  state.Clock.Fix({7, 12, 2026}, {9, 30, 0});
+  designer.Show();
+  const TCommonVar date = GetSysVarValue(kSysVarCurDate);
+  const std::string time = GetSysVarText(kSysVarCurTime, 0, 0);
+  state.Clock.SetBack(kept);
+  EXPECT_EQ(DateRecToStr(date.Date), "7.12.2026");
+  EXPECT_EQ(time.substr(0, 4), "9:30") << time;
 }
