@@ -64,6 +64,18 @@ void AnswerNextBox(const char* caption) {
   });
 }
 
+// The sale's item of the main window's menus.
+TMyMenuItem* SaleItem(TMainWindow& w) {
+  for (QMenu* menu : w.DocMenus())
+    if (TMyMenuItem* item = FindItem(menu, QString::fromUtf8("Продажа"))) return item;
+  return nullptr;
+}
+
+void CopyDemoTo(const test::ProgramHome& home) {
+  for (const auto& e : fs::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
+    fs::copy_file(e.path(), fs::path(home.Dir()) / e.path().filename());
+}
+
 const TComPort* ScannerPort() {
   auto* scanner = dynamic_cast<TSerialScanner*>(&Scanner());
   return scanner ? scanner->Port() : nullptr;
@@ -71,8 +83,7 @@ const TComPort* ScannerPort() {
 
 TEST(ScannerWindow, CodesFromThePortBecomeRowsOnceInOrderAndAHangUpIsSurvived) {
   test::ProgramHome home;
-  for (const auto& e : fs::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
-    fs::copy_file(e.path(), fs::path(home.Dir()) / e.path().filename());
+  CopyDemoTo(home);
   test::PtyPair scanner;
   test::PtyPair second;
   ASSERT_FALSE(scanner.Path().empty());
@@ -111,9 +122,7 @@ TEST(ScannerWindow, CodesFromThePortBecomeRowsOnceInOrderAndAHangUpIsSurvived) {
     QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
   };
   hooks.Shown = [&](TMainWindow& w) {
-    TMyMenuItem* item = nullptr;
-    for (QMenu* menu : w.DocMenus())
-      if (!item) item = FindItem(menu, QString::fromUtf8("Продажа"));
+    TMyMenuItem* item = SaleItem(w);
     ASSERT_NE(item, nullptr);
     std::string& text = item->Doc()->Description;
     const std::string init = "LOADBASE(ТОВ)"_w;
@@ -144,8 +153,7 @@ TEST(ScannerWindow, CodesFromThePortBecomeRowsOnceInOrderAndAHangUpIsSurvived) {
 // scanned becomes a row of the check.
 TEST(ScannerWindow, TheDemoSaleReadsTheScannerNamedInPortsIni) {
   test::ProgramHome home;
-  for (const auto& e : fs::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
-    fs::copy_file(e.path(), fs::path(home.Dir()) / e.path().filename());
+  CopyDemoTo(home);
   test::PtyPair scanner;
   ASSERT_FALSE(scanner.Path().empty());
   test::WriteBytes(home.Dir() + "/ports.ini", "COM1=" + scanner.Path() + "\r\n");
@@ -160,9 +168,7 @@ TEST(ScannerWindow, TheDemoSaleReadsTheScannerNamedInPortsIni) {
     QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
   };
   hooks.Shown = [&](TMainWindow& w) {
-    TMyMenuItem* item = nullptr;
-    for (QMenu* menu : w.DocMenus())
-      if (!item) item = FindItem(menu, QString::fromUtf8("Продажа"));
+    TMyMenuItem* item = SaleItem(w);
     ASSERT_NE(item, nullptr);
     test::ConfirmNextDateDialog();
     item->trigger();
