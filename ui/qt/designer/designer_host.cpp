@@ -29,7 +29,7 @@ namespace {
 
 // Selects the installed printer closest to name; false when none is.
 bool SelectClosestPrinter(const std::string& name) {
-  const int found = FindClosestString(name, Printer().GetPrinters());
+  const int found = Printer().ClosestPrinter(name);
   if (found < 0) return false;
   Printer().SetPrinterIndex(found);
   Printer().EnsureDeviceMode();
