@@ -68,15 +68,14 @@ void RecoverCommitLeftBehind() {
 // until the designer gives it one, and a description changed by hand no
 // longer matches the access record the designer packed over it.
 void SayRefused(const TDocData& doc) {
-  const std::string head = "Документ \""_w + doc.MenuCaption + "\" не "_w;
   const std::string why = static_cast<uint32_t>(doc.PasswordNumber) == kDocAccessRefused
                               ? "его описание изменено не в служебных настройках"_w
                               : "ему не задан номер пароля"_w;
-  Ui().LogError(head + "запущен: "_w + why);
-  Ui().MsgBox(head + "запускается: "_w + why + ".\r" +
+  Ui().LogError(doc.MenuCaption + ": документ не запущен, "_w + why);
+  Ui().MsgBox("Документ не запускается: "_w + why + ".\r" +
                   "Задайте \"№ пароля\" документа в служебных настройках (вкладка \"Команды\")"_w +
                   " и сохраните их."_w,
-              "Документ не запущен"_w, kMbWarning);
+              doc.MenuCaption.empty() ? "Документ не запущен"_w : doc.MenuCaption, kMbWarning);
 }
 
 }  // namespace

@@ -196,16 +196,14 @@ TEST(VelomarRun, ADocumentWithoutARunnableLevelSaysWhy) {
 
   const ProgramRun fresh = r.Run("'Новый'");
   EXPECT_EQ(fresh.Status, 1);
-  EXPECT_EQ(fresh.Output, "[Документ не запущен] Документ \"Новый\" не запускается: ему не задан номер пароля" + remedy);
+  EXPECT_EQ(fresh.Output, "[Новый] Документ не запускается: ему не задан номер пароля" + remedy);
   const ProgramRun edited = r.Run("'Правленый'");
   EXPECT_EQ(edited.Status, 1);
   EXPECT_EQ(edited.Output,
-            "[Документ не запущен] Документ \"Правленый\" не запускается: его описание изменено не в "
-            "служебных настройках" + remedy);
+            "[Правленый] Документ не запускается: его описание изменено не в служебных настройках" + remedy);
   const std::string log = Cp1251ToUtf8(ReadBytes(r.Dir() + "/Errors.log"));
-  EXPECT_TRUE(Has(log, "  Документ \"Новый\" не запущен: ему не задан номер пароля\r\n")) << log;
-  EXPECT_TRUE(Has(log, "  Документ \"Правленый\" не запущен: его описание изменено не в служебных настройках"))
-      << log;
+  EXPECT_TRUE(Has(log, "  Новый: документ не запущен, ему не задан номер пароля\r\n")) << log;
+  EXPECT_TRUE(Has(log, "  Правленый: документ не запущен, его описание изменено не в служебных настройках")) << log;
 }
 
 TEST(VelomarRun, ArgumentsAndDocumentNames) {

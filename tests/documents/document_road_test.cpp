@@ -198,17 +198,18 @@ TEST_F(DocumentRoad, ARefusedLevelSaysWhyAndWhatMendsIt) {
     doc.PasswordNumber = level;
     EXPECT_FALSE(RunDocumentChecked(doc, steps, line, code));
     ASSERT_FALSE(ui.Boxes.empty());
-    EXPECT_EQ(ui.Boxes.back().Caption, "Документ не запущен"_w);
-    EXPECT_EQ(ui.Boxes.back().Text, "Документ \"sale\" не запускается: "_w + why +
+    EXPECT_EQ(ui.Boxes.back().Caption, "sale");
+    EXPECT_EQ(ui.Boxes.back().Text, "Документ не запускается: "_w + why +
                                         ".\rЗадайте \"№ пароля\" документа в служебных "_w +
                                         "настройках (вкладка \"Команды\") и сохраните их."_w);
     ASSERT_FALSE(ui.Log.empty());
-    EXPECT_EQ(ui.Log.back(), "Документ \"sale\" не запущен: "_w + why);
+    EXPECT_EQ(ui.Log.back(), "sale: документ не запущен, "_w + why);
   }
   EXPECT_EQ(ui.Boxes.size(), 3u);
   EXPECT_TRUE(steps.Trace.empty());
   CloseErrorLog();
-  EXPECT_NE(vm::test::ReadBytes(home / "Errors.log").find("  Документ \"sale\" не запущен: ему не задан номер пароля"_w), std::string::npos);
+  EXPECT_NE(vm::test::ReadBytes(home / "Errors.log").find("  sale: документ не запущен, ему не задан номер пароля"_w),
+            std::string::npos);
 }
 
 TEST_F(DocumentRoad, TheStartUpStartsTheDayOnTheSameRoadWithTheSystemClock) {
