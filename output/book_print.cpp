@@ -5,7 +5,6 @@
 
 #include "config/price_tags.h"
 #include "config/settings.h"
-#include "foundation/text/strutils.h"
 #include "output/printer.h"
 #include "platform/encoding.h"
 #include "platform/services.h"

@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "config/settings.h"
-#include "foundation/text/strutils.h"
 #include "output/page_format_apply.h"
 #include "output/price_tag_draw.h"
 #include "output/printer.h"

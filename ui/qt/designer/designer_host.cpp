@@ -8,7 +8,6 @@
 #include "config/data_dir.h"
 #include "config/settings.h"
 #include "documents/document_road.h"
-#include "foundation/text/strutils.h"
 #include "output/price_tag_draw.h"
 #include "output/printer.h"
 #include "language/scanner_port.h"
