@@ -4,11 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "archive/command_frame.h"
 #include "archive/deleted_period.h"
 #include "config/data_dir.h"
 #include "foundation/tables/commit_journal.h"
 #include "language/archive_check.h"
 #include "platform/disk_space.h"
+#include "platform/encoding.h"
 #include "platform/services.h"
 
 namespace vm {
@@ -28,6 +30,15 @@ bool RunPrepared(TArchiveCommand command, TArchiveConfig& config, const TArchive
       return RestoreDeletedPeriod(config, env);
     default:
       return hooks.Other && hooks.Other(command, config, env);
+  }
+}
+
+std::string CommandCaption(TArchiveCommand command) {
+  switch (command) {
+    case TArchiveCommand::Archive: return "Архивация баз данных"_w;
+    case TArchiveCommand::Restore: return "Восстановление из архива"_w;
+    case TArchiveCommand::DeletePeriod: return "Удаление периода из архива"_w;
+    default: return "Восстановление удаленного периода"_w;
   }
 }
 
@@ -66,8 +77,9 @@ bool RunArchiveMenuCommand(TArchiveCommand command, TArchiveConfig& config, TUse
       ReleaseAll(config);
       Ui().MsgBox(msg.empty() ? ArchiveCheckFailedText() : msg, ArchiveCheckFailedText(), kMbError);
     }
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     ReleaseAll(config);
+    SayFault(CommandCaption(command), e);
     ok = false;
   }
   if (hooks.EnableMainWindow) hooks.EnableMainWindow(true);

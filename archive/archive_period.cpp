@@ -548,21 +548,24 @@ bool ArchivePeriod(TArchiveConfig& config, const TArchiveEnv& env) {
                   "Подтвердите архивацию"_w, kMbYesNoQuestion) != kIdYes)
     return false;
   bool ok = false;
+  std::string fault;
   {
     TPeriodCommand command(config, env);
-    ok = Guarded([&] { return command.Archive(cut); });
+    ok = Guarded("Архивация"_w, fault, [&] { return command.Archive(cut); });
     Ui().HideProgressMessage();
   }
-  Ui().MsgBox(ok ? "Архивация успешно завершена"_w : "Архивация не была завершена из-за возникших ошибок"_w,
+  Ui().MsgBox(ok ? "Архивация успешно завершена"_w
+                 : WithFault("Архивация не была завершена из-за возникших ошибок"_w, fault),
               "Архивация"_w, kMbInformation);
   return ok;
 }
 
 bool RestoreFromArchive(TArchiveConfig& config, const TArchiveEnv& env) {
   TRestoreEnd end = TRestoreEnd::Failed;
+  std::string fault;
   {
     TPeriodCommand command(config, env);
-    Guarded([&] {
+    Guarded("Восстановление данных"_w, fault, [&] {
       end = command.Restore();
       return true;
     });
@@ -571,7 +574,7 @@ bool RestoreFromArchive(TArchiveConfig& config, const TArchiveEnv& env) {
   const bool ok = end == TRestoreEnd::Done;
   if (end != TRestoreEnd::Stopped)
     Ui().MsgBox(ok ? "Восстановление данных успешно завершено"_w
-                   : "Восстановление данных не было завершено из-за возникших ошибок"_w,
+                   : WithFault("Восстановление данных не было завершено из-за возникших ошибок"_w, fault),
                 "Восстановление данных"_w, kMbInformation);
   return ok;
 }

@@ -259,11 +259,12 @@ bool MakeBackup(const TBackupEnv& env) {
   if (Ui().MsgBox("Создать резервную копию данных с удалением предыдущей копии ?"_w, "Подтвердите копирование"_w,
                   kMbYesNoQuestion) != kIdYes)
     return false;
-  const bool ok = env.Packer && Guarded([&] { return MakeBackupSteps(env); });
+  std::string fault;
+  const bool ok = env.Packer && Guarded(BackupCaption(), fault, [&] { return MakeBackupSteps(env); });
   Ui().HideProgressMessage();
   if (!ok) DeleteDirTree(NewReserv(env));
   Ui().MsgBox(ok ? "Создание резервной копии данных успешно завершено"_w
-                 : "Создание резервной копии данных не было завершено из-за возникших ошибок"_w,
+                 : WithFault("Создание резервной копии данных не было завершено из-за возникших ошибок"_w, fault),
               BackupCaption(), kMbInformation);
   ClearWork(env);
   return ok;
@@ -294,11 +295,12 @@ bool RestoreBackup(const TBackupEnv& env) {
     Ui().MsgBox("Восстановление данных отменено пользователем"_w, RestoreCaption(), kMbInformation);
     return false;
   }
-  const bool ok = env.Packer && Guarded([&] { return RestoreSteps(env, source); });
+  std::string fault;
+  const bool ok = env.Packer && Guarded(RestoreCaption(), fault, [&] { return RestoreSteps(env, source); });
   ClearWork(env);
   Ui().HideProgressMessage();
   Ui().MsgBox(ok ? "Восстановление данных успешно завершено"_w
-                 : "Восстановление данных не было завершено из-за возникших ошибок"_w,
+                 : WithFault("Восстановление данных не было завершено из-за возникших ошибок"_w, fault),
               RestoreCaption(), kMbInformation);
   Ui().MsgBox("Перезапустите программу"_w, RestoreCaption(), kMbInformation);
   if (env.Exit) env.Exit(1);

@@ -3,8 +3,10 @@
 #include <cstdlib>
 #include <exception>
 
+#include "archive/command_frame.h"
 #include "config/data_dir.h"
 #include "platform/disk_space.h"
+#include "platform/encoding.h"
 #include "platform/services.h"
 
 namespace vm {
@@ -37,7 +39,8 @@ bool RunBackupMenuCommand(bool restore, const TBackupEnv& env, const TArchiveMen
   bool ok = false;
   try {
     ok = restore ? RestoreBackup(env) : MakeBackup(env);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    SayFault(restore ? "Восстановление данных из резервной копии"_w : "Создание резервной копии данных"_w, e);
     ok = false;
   }
   if (hooks.EnableMainWindow) hooks.EnableMainWindow(true);

@@ -234,10 +234,12 @@ bool DeleteArchivePeriod(TArchiveConfig& config, const TArchiveEnv& env) {
   bool move = false;
   if (!ChooseArchivePeriod(list, config.Name, index, move)) return false;
   const TArcIDItem chosen = list[static_cast<std::size_t>(index)];
-  const bool ok = Guarded([&] { return DeleteSteps(config, env, chosen, move); });
+  std::string fault;
+  const bool ok = Guarded(DeleteCaption(), fault, [&] { return DeleteSteps(config, env, chosen, move); });
   Ui().HideProgressMessage();
-  Ui().MsgBox("Удаление периода из архива по конфигурации '"_w + config.Name + "'\r" +
-                  (ok ? " успешно завершено!"_w : " не было завершено из-за возникших ошибок!"_w),
+  Ui().MsgBox(WithFault("Удаление периода из архива по конфигурации '"_w + config.Name + "'\r" +
+                            (ok ? " успешно завершено!"_w : " не было завершено из-за возникших ошибок!"_w),
+                        fault),
               DeleteCaption(), kMbInformation);
   ClearWork(env);
   return ok;
@@ -258,15 +260,18 @@ bool RestoreDeletedPeriod(TArchiveConfig& config, const TArchiveEnv& env) {
     return false;
   }
   TEnd end = TEnd::Failed;
-  Guarded([&] {
+  std::string fault;
+  Guarded("Восстановление периода в архиве"_w, fault, [&] {
     end = RestoreDeletedSteps(config, env, set.Description, source);
     return true;
   });
   ClearWork(env);
   Ui().HideProgressMessage();
   if (end != TEnd::Stopped)
-    Ui().MsgBox("Восстановление периода в архиве по конфигурации '"_w + config.Name + "'\r" +
-                    (end == TEnd::Done ? " успешно завершено!"_w : " не было завершено из-за возникших ошибок!"_w),
+    Ui().MsgBox(WithFault("Восстановление периода в архиве по конфигурации '"_w + config.Name + "'\r" +
+                              (end == TEnd::Done ? " успешно завершено!"_w
+                                                 : " не было завершено из-за возникших ошибок!"_w),
+                          fault),
                 "Восстановление периода в архиве"_w, kMbInformation);
   return end == TEnd::Done;
 }

@@ -6,11 +6,13 @@
 #include "config/data_dir.h"
 #include "config/date_index.h"
 #include "config/errorlog.h"
+#include "config/scramble.h"
 #include "config/settings.h"
 #include "config/sysvars.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/values/dates.h"
 #include "language/scanner_port.h"
+#include "platform/encoding.h"
 #include "platform/services.h"
 #include "ui/main_state.h"
 
@@ -61,13 +63,31 @@ void RecoverCommitLeftBehind() {
   for (const std::string& m : messages) LogError(m);
 }
 
+// A document without a runnable access level never runs, but the user
+// is told why and what mends it: a new document keeps its level unset
+// until the designer gives it one, and a description changed by hand no
+// longer matches the access record the designer packed over it.
+void SayRefused(const TDocData& doc) {
+  const std::string why = static_cast<uint32_t>(doc.PasswordNumber) == kDocAccessRefused
+                              ? "его описание изменено не в служебных настройках"_w
+                              : "ему не задан номер пароля"_w;
+  Ui().LogError(doc.MenuCaption + ": документ не запущен, "_w + why);
+  Ui().MsgBox("Документ не запускается: "_w + why + ".\r" +
+                  "Задайте \"№ пароля\" документа в служебных настройках (вкладка \"Команды\")"_w +
+                  " и сохраните их."_w,
+              doc.MenuCaption.empty() ? "Документ не запущен"_w : doc.MenuCaption, kMbWarning);
+}
+
 }  // namespace
 
 bool RunDocumentChecked(TDocData& doc, TDocumentSteps& steps, int32_t& errorLine,
                         int32_t& errorCode) {
   errorLine = 0;
   errorCode = 0;
-  if (doc.PasswordNumber < 0 || doc.PasswordNumber > 10) return false;
+  if (doc.PasswordNumber < 0 || doc.PasswordNumber > 10) {
+    SayRefused(doc);
+    return false;
+  }
   if (doc.PasswordNumber > 0 && !steps.AskPassword(doc.PasswordNumber)) return false;
   return RunDocument(doc, steps, errorLine, errorCode);
 }

@@ -5,7 +5,6 @@
 
 #include "config/price_tags.h"
 #include "config/settings.h"
-#include "foundation/text/strutils.h"
 #include "output/printer.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
@@ -141,7 +140,7 @@ void PrintReferenceBook(TSpravTab& tab, const TBookPrintHooks& hooks) {
   TPrinter& printer = Printer();
   bool failed = false;
   try {
-    const int32_t index = FindClosestString(Settings().PrinterName, printer.GetPrinters());
+    const int32_t index = printer.ClosestPrinter(Settings().PrinterName);
     if (index < 0 || !tab.View.HasBlank()) throw TBookPrintFailure{};
     printer.SetPrinterIndex(index);
     TBookPrinter(tab, hooks).Run();

@@ -322,9 +322,9 @@ void PrintDocument(TCompiledDocument& doc, const std::string& name, const TDocum
   if (!PrintAllowed(doc, hooks)) return;
   SetNumberVariable(doc.Predefined.PrintProgress, 1);
   TPrinter& printer = Printer();
-  const int32_t index = FindClosestString(Settings().PrinterName, printer.GetPrinters());
+  const int32_t index = printer.ClosestPrinter(Settings().PrinterName);
   if (index < 0) {
-    Ui().MsgBox("Неверные установки принтера"_w, Ui().AppTitle(), kMbError);
+    SayPrinterSettingsWrong();
     RestoreAfterPrinting(doc, hooks);
     return;
   }

@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "config/settings.h"
-#include "foundation/text/strutils.h"
 #include "output/page_format_apply.h"
 #include "output/price_tag_draw.h"
 #include "output/printer.h"
@@ -26,12 +25,12 @@ TLabelPreview& Preview() {
   return preview;
 }
 
-// The configured printer chosen; false when there is none.
-bool SelectLabelPrinter(TPrinter& printer) {
-  const int32_t index = FindClosestString(Settings().PrinterName, printer.GetPrinters());
-  if (index < 0) return false;
+// The configured printer chosen; raises kPrinterNotValid when there is
+// none.
+void SelectLabelPrinter(TPrinter& printer) {
+  const int32_t index = printer.ClosestPrinter(Settings().PrinterName);
+  if (index < 0) throw EPrinter(kPrinterNotValid);
   printer.SetPrinterIndex(index);
-  return true;
 }
 
 // One scale for both directions, so labels keep their shape on a device
@@ -74,11 +73,12 @@ void DrawCutLines(TCanvas& canvas, int32_t cols, int32_t rows, int32_t pitchX, i
   }
 }
 
-// The job itself; raises what the printer raises.
-bool RunLabelJob(TPrintCenList& queue, const TPageFormat* format) {
+// The job itself; raises what the printer raises, started telling whether
+// the job had begun.
+bool RunLabelJob(TPrintCenList& queue, const TPageFormat* format, bool& started) {
   if (queue.Count() == 0) return false;
   TPrinter& printer = Printer();
-  if (!SelectLabelPrinter(printer)) return false;
+  SelectLabelPrinter(printer);
   printer.Title = "Печать ярлыков"_w;
   if (format != nullptr) ApplyPageFormat(printer, *format);
   const int32_t dpi = LabelDpi(printer);
@@ -91,6 +91,7 @@ bool RunLabelJob(TPrintCenList& queue, const TPageFormat* format) {
     return false;
   }
   printer.BeginDoc();
+  started = true;
   TCanvas& canvas = printer.Canvas();
   canvas.SetFontPixelsPerInch(dpi);
   int32_t entry = 0, copy = 0;
@@ -136,8 +137,14 @@ void CountLabelCells(const TCennik& tag, int32_t dpi, int32_t pageWidth, int32_t
 bool PrintLabels(TPrintCenList& queue, const TPageFormat* format) {
   Ui().ShowProgressMessage("Идет печать ярлыков..."_w, ProgressValue(TotalPrintCount(queue)));
   bool ok = false;
+  bool started = false;
+  bool cannotStart = false;
   try {
-    ok = RunLabelJob(queue, format);
+    ok = RunLabelJob(queue, format, started);
+  } catch (const EPrinter&) {
+    // No printer, or one that cannot be opened, fails before the job.
+    cannotStart = !started;
+    ok = false;
   } catch (const std::exception&) {
     ok = false;
   }
@@ -149,6 +156,7 @@ bool PrintLabels(TPrintCenList& queue, const TPageFormat* format) {
     }
   }
   Ui().HideProgressMessage();
+  if (cannotStart) SayPrinterSettingsWrong();
   return ok;
 }
 
@@ -190,7 +198,7 @@ bool SetupLabelPage(const TCennik& tag, int32_t& cols, int32_t& rows) {
   cols = rows = 0;
   try {
     TPrinter& printer = Printer();
-    if (!SelectLabelPrinter(printer)) return false;
+    SelectLabelPrinter(printer);
     const int32_t dpi = LabelDpi(printer);
     int32_t landCols = 0, landRows = 0;
     printer.SetLandscape(true);
@@ -202,6 +210,9 @@ bool SetupLabelPage(const TCennik& tag, int32_t& cols, int32_t& rows) {
       cols = landCols;
       rows = landRows;
     }
+  } catch (const EPrinter&) {
+    SayPrinterSettingsWrong();
+    return false;
   } catch (const std::exception&) {
     return false;
   }

@@ -41,7 +41,8 @@ int64_t TotalPrintCount(const TPrintCenList& queue);
 // Prints the queue on the configured printer, with the page format (if
 // any) applied; true when every label was placed. No
 // printer, a label larger than the page and failures answer false, the
-// first two before anything is printed.
+// first two before anything is printed and told to the user (a printer
+// that cannot be opened as wrong printer settings).
 bool PrintLabels(TPrintCenList& queue, const TPageFormat* format = nullptr);
 
 // Draws one page of labels from queue position (entry, copy) on and moves
@@ -55,8 +56,8 @@ void CountLabelCells(const TCennik& tag, int32_t dpi, int32_t pageWidth, int32_t
                      int32_t& rows);
 
 // Chooses the printer and the orientation that holds more labels of tag
-// (portrait on a tie) for a full test page; false when none fits or no
-// printer is there.
+// (portrait on a tie) for a full test page; false, and the user told,
+// when none fits or no printer is there.
 bool SetupLabelPage(const TCennik& tag, int32_t& cols, int32_t& rows);
 
 void ShowLabelTooBig();

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include "foundation/text/strutils.h"
 #include "output/device_mode.h"
+#include "platform/encoding.h"
+#include "platform/services.h"
 
 namespace vm {
 
@@ -83,6 +86,31 @@ const std::vector<std::string>& TPrinter::GetPrinters() {
     listed_ = true;
   }
   return printers_;
+}
+
+int32_t TPrinter::ClosestPrinter(const std::string& name) {
+  const std::string key = UpperStr(TrimBlanks(name));
+  const auto& list = GetPrinters();
+  const bool listed =
+      std::any_of(list.begin(), list.end(), [&](const std::string& p) { return UpperStr(TrimBlanks(p)) == key; });
+  if (!listed && !key.empty() && !Printing()) Relist();
+  return FindClosestString(name, GetPrinters());
+}
+
+// The selected printer stays selected where the new list puts it; one
+// that has gone is selected no more.
+void TPrinter::Relist() {
+  const std::string selected = index_ >= 0 ? printers_[static_cast<std::size_t>(index_)] : std::string();
+  printers_ = system_.PrinterNames();
+  listed_ = true;
+  if (index_ < 0) return;
+  const auto it = std::find(printers_.begin(), printers_.end(), selected);
+  if (it != printers_.end()) {
+    index_ = static_cast<int32_t>(it - printers_.begin());
+    return;
+  }
+  SetState(TDcState::None);
+  index_ = -1;
 }
 
 int32_t TPrinter::PrinterIndex() {
@@ -308,5 +336,7 @@ TPrinter& Printer() {
   if (printer == nullptr) printer = std::make_unique<TPrinter>(PrintSystem());
   return *printer;
 }
+
+void SayPrinterSettingsWrong() { Ui().MsgBox("Неверные установки принтера"_w, Ui().AppTitle(), kMbError); }
 
 }  // namespace vm

@@ -102,6 +102,10 @@ class TPrinter {
 
   // The installed printers, listed on first use.
   const std::vector<std::string>& GetPrinters();
+  // The installed printer closest to name; -1 when there is none. A name
+  // the list lacks asks the print system afresh first: a printer installed
+  // while the program runs is chosen, not a neighbour of its name.
+  int32_t ClosestPrinter(const std::string& name);
   // -1 until a printer is selected; reading it selects the default first.
   int32_t PrinterIndex();
   // -1 selects the default printer. Forgets the kept device mode and
@@ -152,6 +156,7 @@ class TPrinter {
  private:
   enum class TDcState { None, Info, Device };
   void SelectPrinter(int32_t index);
+  void Relist();
   void SelectDefault();
   void CheckPrinting(bool printing) const;
   const TDeviceCaps& Caps();
@@ -172,6 +177,10 @@ class TPrinter {
   int32_t pageNumber_ = 0;
   std::unique_ptr<TPrinterCanvas> canvas_;
 };
+
+// The word for printing that cannot start: no printer, or one that cannot
+// be opened. A job silently lost would look printed.
+void SayPrinterSettingsWrong();
 
 // The installed print system (none installed: a system without printers).
 IPrintSystem& PrintSystem();

@@ -17,6 +17,7 @@
 #include "language/interpreter.h"
 #include "language/scanner_port.h"
 #include "platform/encoding.h"
+#include "platform/files.h"
 #include "platform/services.h"
 #include "ui/description_checks.h"
 #include "ui/layout_lang.h"
@@ -25,6 +26,37 @@
 namespace vm {
 
 namespace {
+
+// A database registered since the last "Сохранить" has no file yet, as
+// "Сохранить" creates it. For a check or a test run on the working copies
+// it is bound as an empty table of its described structure, made beside
+// its file and dropped when it closes, never put in place.
+class TUnsavedTables {
+ public:
+  explicit TUnsavedTables(TUsedBaseList& bases) {
+    for (int32_t i = 0; i < bases.Count(); ++i) {
+      TDbaseStructure& base = *bases.GetItem(i);
+      TDBF& table = base.Table;
+      if (base.System || table.Active() || Files().Exists(table.FileName)) continue;
+      TDBF templ;
+      MakeTemplate(base, templ);
+      bool ok = table.CreateTable();
+      for (int f = 0; ok && f < templ.FieldCount(); ++f) ok = table.AddField(templ.GetFieldDef(f));
+      ok = ok && table.WriteStructure();
+      table.AbandonRewrite();
+      if (!ok) table.Close();
+      made_.push_back(&table);
+    }
+  }
+  ~TUnsavedTables() {
+    for (TDBF* table : made_) table->Close();
+  }
+  TUnsavedTables(const TUnsavedTables&) = delete;
+  TUnsavedTables& operator=(const TUnsavedTables&) = delete;
+
+ private:
+  std::vector<TDBF*> made_;
+};
 
 // The first node from start on, in display order, without children and
 // with a description that is not blank.
@@ -408,7 +440,10 @@ TDesignerRunEnd TDesigner::RunOnRoad(TDocData& doc, bool test, const std::string
   host_.EnableDesigner(false);
   int32_t line = 0;
   TDesignerRunEnd end;
-  end.Error = host_.RunDocument(doc, line);
+  {
+    TUnsavedTables unsaved(Bases);
+    end.Error = host_.RunDocument(doc, line);
+  }
   host_.EnableDesigner(true);
   if (!end.Error && Interp().ErrorLine() >= 0) {
     line = Interp().ErrorLine();
@@ -447,6 +482,8 @@ TDesignerRunEnd TDesigner::CheckAll() {
     source.Description = node->Data->Description;
     int line = 0;
     Interp().BeginDocumentRun();
+    // Each compile closes the tables it bound when it is cleared.
+    TUnsavedTables unsaved(Bases);
     const int code = CompileDocument(compiled, source, context, line);
     ++count;
     compiled.Clear();

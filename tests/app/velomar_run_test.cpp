@@ -177,6 +177,35 @@ TEST(VelomarRun, RunErrorCompileErrorAndRefusedCheckCommitNothing) {
   EXPECT_FALSE(Has(manager, "ЗНАЧЕН_ПАРАМ='5'")) << manager;
 }
 
+// A document whose "№ пароля" was never set, and one whose description was
+// edited by hand, do not run: the reason is printed and logged, and the
+// status is 1.
+TEST(VelomarRun, ADocumentWithoutARunnableLevelSaysWhy) {
+  RunRig r;
+  const std::string body = "VARS\n  A = N\nENDSECTION\nBLANK\n  WIDTH = 800\nENDSECTION\nINIT\n  A := 7\nENDSECTION\n";
+  r.AddDocuments({{"Новый", body}, {"Правленый", body}});
+  TDocNode* top = Settings().DocTree.First();
+  top->Child(top->ChildCount() - 2)->Data->PasswordNumber = -1;
+  ASSERT_TRUE(SaveConfiguration());
+  std::string ini = ReadBytes(r.Dir() + "/program.ini");
+  const std::string line = Utf8ToCp1251("A := 7");
+  ASSERT_NE(ini.rfind(line), std::string::npos);
+  ini.replace(ini.rfind(line), line.size(), Utf8ToCp1251("A := 8"));
+  WriteBytes(r.Dir() + "/program.ini", ini);
+  const std::string remedy = ".\\rЗадайте \"№ пароля\" документа в служебных настройках (вкладка \"Команды\") и сохраните их.\n";
+
+  const ProgramRun fresh = r.Run("'Новый'");
+  EXPECT_EQ(fresh.Status, 1);
+  EXPECT_EQ(fresh.Output, "[Новый] Документ не запускается: ему не задан номер пароля" + remedy);
+  const ProgramRun edited = r.Run("'Правленый'");
+  EXPECT_EQ(edited.Status, 1);
+  EXPECT_EQ(edited.Output,
+            "[Правленый] Документ не запускается: его описание изменено не в служебных настройках" + remedy);
+  const std::string log = Cp1251ToUtf8(ReadBytes(r.Dir() + "/Errors.log"));
+  EXPECT_TRUE(Has(log, "  Новый: документ не запущен, ему не задан номер пароля\r\n")) << log;
+  EXPECT_TRUE(Has(log, "  Правленый: документ не запущен, его описание изменено не в служебных настройках")) << log;
+}
+
 TEST(VelomarRun, ArgumentsAndDocumentNames) {
   RunRig r;
   EXPECT_EQ(r.Run("--date 31.02.2026 'Ставка НДС'").Status, 2);

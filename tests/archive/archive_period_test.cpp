@@ -180,10 +180,14 @@ TEST_F(ArchivePeriodTest, ARestoreChecksTheListAndTheArchive) {
   auto list = LoadArchiveList(env_.ListFile());
   const std::string name = list[0].BhName;
   // A name from the list that is no archive name is never opened.
+  // The fault is shown under the closing message and logged.
   list[0].BhName = "../HEAD.DBF";
   ASSERT_TRUE(WriteArchiveList(env_.ListFile(), list));
   EXPECT_FALSE(Restore());
-  EXPECT_EQ(LastBox(), "Восстановление данных не было завершено из-за возникших ошибок"_w);
+  EXPECT_EQ(LastBox(), "Восстановление данных не было завершено из-за возникших ошибок\r"_w +
+                           "Испорчена запись списка архивов"_w);
+  ASSERT_FALSE(ui_.Log.empty());
+  EXPECT_EQ(ui_.Log.back(), "Восстановление данных: Испорчена запись списка архивов"_w);
   EXPECT_TRUE(test::ReadBytes(Head()) == head);
 
   // A gap in the sequence asks first; No stops without a closing message.

@@ -7,8 +7,11 @@
 
 #include <cstdlib>
 
+#include "archive/backup_menu.h"
 #include "backup_rig.h"
+#include "config/data_dir.h"
 #include "foundation/files/fileutils.h"
+#include "support/program_home.h"
 
 namespace vm {
 namespace {
@@ -116,6 +119,20 @@ TEST_F(BackupCopy, ARefusedBackupLeavesThePreviousOneWhole) {
   EXPECT_FALSE(MakeBackup(env_));
   EXPECT_EQ(test::Snapshot(tmp_.Dir() + "prog/RESERV"), previous);
   EXPECT_FALSE(fs::exists(dir_ + "RESERV.OLD"));
+}
+
+// A fault raised outside a command's own frame ends the command all the
+// same, but its text is shown and logged, and the lock is given back.
+TEST_F(BackupCopy, AFaultOutsideTheCommandsFrameIsShownAndLogged) {
+  test::ProgramHome home;
+  env_.CloseTables = [] { throw std::runtime_error("Таблица занята"_w); };
+  EXPECT_FALSE(RunBackupMenuCommand(true, env_, {}));
+  EXPECT_FALSE(BasesLocked());
+  ASSERT_EQ(ui_.Boxes.size(), 1u);
+  EXPECT_EQ(ui_.Boxes[0].Caption, "Восстановление данных из резервной копии"_w);
+  EXPECT_EQ(ui_.Boxes[0].Text, "Команда не была выполнена из-за возникшей ошибки\rТаблица занята"_w);
+  EXPECT_EQ(ui_.Log, std::vector<std::string>{"Восстановление данных из резервной копии: Таблица занята"_w});
+  EXPECT_EQ(exitCode_, -1);
 }
 
 TEST_F(BackupCopy, AMediumTooSmallForAVolumeAsksForTheNextAndCopiesThatVolumeAgain) {

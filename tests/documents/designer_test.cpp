@@ -392,6 +392,37 @@ TEST_F(DesignerTest, CheckAllCountsTheDescribedDocumentsFromTheSelection) {
   EXPECT_EQ(ui.Boxes.back().Text, "Проверено 0 команд. Ошибки не обнаружены!"_w);
 }
 
+// A database registered since the designer opened has no file until
+// "Сохранить" creates it: "Проверить все" and "Просмотр" bind it as an
+// empty table of its description all the same, and write nothing.
+TEST_F(DesignerTest, CheckAndTestRunAcceptADatabaseRegisteredSinceTheDesignerOpened) {
+  ASSERT_TRUE(designer.AddBase({"clients.dbf", "клиенты"_w, "Клиенты"_w}));
+  ASSERT_TRUE(designer.AddField({"name", "Строка"_w, "20", "0"}));
+  designer.Tree.Clear();
+  TDocNode* root = designer.Tree.AddTop("Документы"_w);
+  TDocNode* doc = root->AddChild("Клиенты"_w);
+  doc->Data = std::make_unique<TDocData>();
+  doc->Data->Description = "USEDBASES\r\n  К = NAME:КЛИЕНТЫ, KEY:[NAME]\r\n"_w +
+                           "  Т = NAME:ТОВАРЫ, KEY:[CODE]\r\nENDSECTION\r\n"_w + kSmallDoc;
+  designer.SelectNode(root);
+  const std::string goods = Bytes(home / "goods.dbf");
+  const auto files = std::distance(fs::directory_iterator(home.Dir()), fs::directory_iterator());
+  const TDesignerRunEnd end = designer.CheckAll();
+  EXPECT_FALSE(end.Error) << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes.back().Text));
+  EXPECT_EQ(ui.Boxes.back().Text, "Проверено 1 команд. Ошибки не обнаружены!"_w);
+  EXPECT_TRUE(Bytes(home / "goods.dbf") == goods);
+  EXPECT_FALSE(fs::exists(home / "CLIENTS.DBF") || fs::exists(home / "clients.dbf"));
+  doc->Data->PasswordNumber = 0;
+  designer.SelectNode(doc);
+  ui.Boxes.clear();
+  EXPECT_FALSE(designer.TestRun().Error) << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes.back().Text));
+  EXPECT_TRUE(ui.Boxes.empty());
+  EXPECT_EQ(std::distance(fs::directory_iterator(home.Dir()), fs::directory_iterator()), files);
+  // A database nobody described is still refused.
+  doc->Data->Description = "USEDBASES\r\n  К = NAME:НЕТ, KEY:[NAME]\r\nENDSECTION\r\n"_w + kSmallDoc;
+  EXPECT_TRUE(designer.CheckAll().Error);
+}
+
 TEST_F(DesignerTest, AutoParametersAreAddedLocalAndChanged) {
   ASSERT_TRUE(designer.AddAutoParam("скидка"_w, "2.5", "Число"_w));
   TAPar* p = designer.AutoParams.GetItem(designer.AutoParamRow);

@@ -7,9 +7,12 @@
 #include <filesystem>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "config/data_dir.h"
+#include "config/errorlog.h"
+#include "config/scramble.h"
 #include "config/settings.h"
 #include "config/sysvars.h"
 #include "foundation/tables/commit_journal.h"
@@ -180,6 +183,33 @@ TEST_F(DocumentRoad, RefusedLevelsPasswordsAndConfirmationsRunNothing) {
   EXPECT_EQ(steps.Trace,
             (std::vector<std::string>{"password 4", "workbooks", "confirm", "enabled"}));
   EXPECT_FALSE(BasesLocked());
+}
+
+// A level that is not set (a new document's) and an access record that no
+// longer matches its description both refuse the run, each with its reason
+// in a box and in "Errors.log", naming the document and its remedy.
+TEST_F(DocumentRoad, ARefusedLevelSaysWhyAndWhatMendsIt) {
+  ui.LogToFile = true;
+  const std::vector<std::pair<int32_t, std::string>> cases = {
+      {-1, "ему не задан номер пароля"_w},
+      {255, "ему не задан номер пароля"_w},
+      {static_cast<int32_t>(kDocAccessRefused), "его описание изменено не в служебных настройках"_w}};
+  for (const auto& [level, why] : cases) {
+    doc.PasswordNumber = level;
+    EXPECT_FALSE(RunDocumentChecked(doc, steps, line, code));
+    ASSERT_FALSE(ui.Boxes.empty());
+    EXPECT_EQ(ui.Boxes.back().Caption, "sale");
+    EXPECT_EQ(ui.Boxes.back().Text, "Документ не запускается: "_w + why +
+                                        ".\rЗадайте \"№ пароля\" документа в служебных "_w +
+                                        "настройках (вкладка \"Команды\") и сохраните их."_w);
+    ASSERT_FALSE(ui.Log.empty());
+    EXPECT_EQ(ui.Log.back(), "sale: документ не запущен, "_w + why);
+  }
+  EXPECT_EQ(ui.Boxes.size(), 3u);
+  EXPECT_TRUE(steps.Trace.empty());
+  CloseErrorLog();
+  EXPECT_NE(vm::test::ReadBytes(home / "Errors.log").find("  sale: документ не запущен, ему не задан номер пароля"_w),
+            std::string::npos);
 }
 
 TEST_F(DocumentRoad, TheStartUpStartsTheDayOnTheSameRoadWithTheSystemClock) {

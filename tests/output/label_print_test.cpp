@@ -112,14 +112,25 @@ class FailingCanvas : public TRecordingCanvas {
 
 TEST(LabelPrint, FailuresEndTheJobAndAnswerFalse) {
   LabelRig rig;
-  // An empty queue and a missing printer: nothing, silently.
+  // An empty queue: nothing, silently. A missing printer is told once the
+  // progress window has gone, and no job starts.
   EXPECT_FALSE(PrintLabels(rig.queue));
+  EXPECT_TRUE(rig.ui.Boxes.empty());
   AddPrintCen(rig.queue, LabelRig::Tag("a"), 3);
   Settings().PrinterName = "Labels";
   rig.system.Printers.clear();
   InstallPrintSystem(&rig.system);
   EXPECT_FALSE(PrintLabels(rig.queue));
-  EXPECT_TRUE(rig.ui.Boxes.empty() && rig.system.Jobs.empty() && !rig.ui.ProgressShown);
+  EXPECT_EQ(rig.Box(), "Неверные установки принтера");
+  EXPECT_EQ(rig.ui.Boxes.size(), 1u);
+  EXPECT_TRUE(rig.system.Jobs.empty() && !rig.ui.ProgressShown);
+  // So is a printer that cannot be opened.
+  rig.system.AddPrinter("Labels", 254, 254).Printers.back().Openable = false;
+  EXPECT_FALSE(PrintLabels(rig.queue));
+  EXPECT_EQ(rig.ui.Boxes.size(), 2u);
+  EXPECT_EQ(rig.Box(), "Неверные установки принтера");
+  rig.ui.Boxes.clear();
+  rig.system.Printers.clear();
 
   // A label 10 mm wider than the page is told before any job starts.
   rig.system.AddPrinter("Labels", 254, 254);
@@ -184,6 +195,23 @@ TEST(LabelPrint, TestPageTakesTheOrientationWithMoreLabels) {
   EXPECT_EQ(std::tuple(cols, rows, Printer().GetLandscape()), std::tuple(2, 3, false));
   EXPECT_FALSE(SetupLabelPage(LabelRig::Tag("a", 3000, 48), cols, rows));
   EXPECT_EQ(rig.Box(), "Ярлык не размещается на странице!");
+  // No printer: the test page says so instead of nothing.
+  Settings().PrinterName.clear();
+  EXPECT_FALSE(SetupLabelPage(LabelRig::Tag("a"), cols, rows));
+  EXPECT_EQ(rig.Box(), "Неверные установки принтера");
+}
+
+// A printer installed while the program runs prints the labels meant for
+// it, not its neighbour in the list the program read first.
+TEST(LabelPrint, APrinterInstalledSinceTheFirstJobTakesItsJobs) {
+  LabelRig rig;
+  AddPrintCen(rig.queue, LabelRig::Tag("a"), 1);
+  ASSERT_TRUE(PrintLabels(rig.queue));
+  rig.system.AddPrinter("Labels2", 254, 254);
+  Settings().PrinterName = "Labels2";
+  ASSERT_TRUE(PrintLabels(rig.queue));
+  EXPECT_EQ(rig.system.Jobs.back().Printer, "Labels2");
+  EXPECT_TRUE(rig.ui.Boxes.empty());
 }
 
 }  // namespace

@@ -168,6 +168,31 @@ TEST_F(PrinterTest, UnopenablePrinterIsNotValid) {
   EXPECT_FALSE(printer.Printing());
 }
 
+// The list is kept from its first use, but a name it lacks asks the print
+// system again: a printer installed while the program runs is found, the
+// selected one stays selected wherever the new list puts it, and one that
+// has gone is selected no more.
+TEST_F(PrinterTest, ANameTheListLacksAsksThePrintSystemAfresh) {
+  printer.SetPrinterIndex(1);
+  EXPECT_EQ(printer.ClosestPrinter("office"), 0);
+  system.Printers.insert(system.Printers.begin(), {"Kitchen", system.Printers[0].DevMode, 300, 300, true});
+  EXPECT_EQ(printer.GetPrinters().size(), 2u);
+  EXPECT_EQ(printer.ClosestPrinter(" kitchen "), 0);
+  EXPECT_EQ(printer.GetPrinters().size(), 3u);
+  EXPECT_EQ(printer.PrinterName(), "Wide");
+  EXPECT_EQ(printer.PrinterIndex(), 2);
+  EXPECT_EQ(printer.ClosestPrinter(""), -1);
+
+  system.Printers.pop_back();
+  EXPECT_EQ(printer.ClosestPrinter("Wide"), 2);  // still listed, so not asked
+  EXPECT_GE(printer.ClosestPrinter("Garden"), 0);
+  EXPECT_EQ(printer.GetPrinters().size(), 2u);
+  EXPECT_EQ(printer.PrinterName(), "Office");  // the default again
+  system.Printers.clear();
+  EXPECT_EQ(printer.ClosestPrinter("Wide"), -1);
+  EXPECT_TRUE(printer.GetPrinters().empty());
+}
+
 TEST(DeviceMode, RecordsAreCheckedBeforeTheyAreRead) {
   TDevMode mode;
   mode.DeviceName = "Office";

@@ -8,7 +8,6 @@
 #include "config/data_dir.h"
 #include "config/settings.h"
 #include "documents/document_road.h"
-#include "foundation/text/strutils.h"
 #include "output/price_tag_draw.h"
 #include "output/printer.h"
 #include "language/scanner_port.h"
@@ -29,7 +28,7 @@ namespace {
 
 // Selects the installed printer closest to name; false when none is.
 bool SelectClosestPrinter(const std::string& name) {
-  const int found = FindClosestString(name, Printer().GetPrinters());
+  const int found = Printer().ClosestPrinter(name);
   if (found < 0) return false;
   Printer().SetPrinterIndex(found);
   Printer().EnsureDeviceMode();

@@ -1,0 +1,107 @@
+// What the designer says where it used to say nothing: "Просмотр" of a new
+// document whose "№ пароля" was never set, and "Печать" of the "Ярлыки" tab
+// without a printer. Each answer is a message box a user can read; with
+// VELOMAR_SCREENSHOTS set its picture is kept.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <filesystem>
+
+#include "config/data_dir.h"
+#include "config/settings.h"
+#include "output/price_tag_rig.h"
+#include "output/printer.h"
+#include "output/recording_printer.h"
+#include "platform/encoding.h"
+#include "support/program_home.h"
+#include "tests/ui/qt/modal.h"
+#include "ui/qt/designer/designer_window.h"
+#include "ui/qt/qt_services.h"
+#include "ui/qt/qt_text.h"
+
+namespace vm {
+namespace {
+
+namespace fs = std::filesystem;
+
+QString Folder() {
+  const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
+  return folder ? QString::fromLocal8Bit(folder) : QString();
+}
+
+class DesignerRefusals : public ::testing::Test {
+ protected:
+  DesignerRefusals() {
+    for (const auto& e : fs::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
+      fs::copy_file(e.path(), fs::path(home.Dir()) / e.path().filename());
+    InstallUiServices(&ui);
+    InstallPrintSystem(&printers);
+    ChooseDataDirectory();
+    EXPECT_TRUE(LoadAllSettings());
+    w.ShowDesigner();
+    w.show();
+  }
+  ~DesignerRefusals() override {
+    d.Hide();
+    InstallPrintSystem(nullptr);
+    InstallUiServices(nullptr);
+  }
+
+  // The next message box: its caption and text, its picture kept as name,
+  // then closed with Enter.
+  void ReadNextBox(const QString& name) {
+    test::WhenModal([this, name](QWidget* modal) {
+      for (int i = 0; i < 5; ++i) QApplication::processEvents();
+      if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        caption = box->windowTitle();
+        text = box->text();
+      }
+      if (!Folder().isEmpty()) {
+        modal->grab().save(Folder() + "/" + name + ".png");
+        // The whole screen as the window manager shows it, where there is one.
+        const std::string shot = "import -window root '" + (Folder() + "/" + name + "_screen.png").toStdString() + "'";
+        if (std::getenv("DISPLAY") && std::system(shot.c_str()) != 0) ADD_FAILURE() << shot;
+      }
+      QTest::keyClick(modal, Qt::Key_Return);
+    });
+  }
+
+  test::ProgramHome home;
+  TQtUiServices ui;
+  TRecordingPrintSystem printers;
+  test::ZoneCompiling compiling;
+  TDesignerHost host;
+  TDesigner d{Settings(), host};
+  TDesignerWindow w{d};
+  QString caption, text;
+};
+
+TEST_F(DesignerRefusals, PreviewOfANewDocumentSaysWhyItDoesNotRun) {
+  w.SelectTab(TDesignerTab::Commands);
+  w.Commands->Select(d.Tree.First());
+  w.Commands->Add->click();
+  w.Commands->Memo->setPlainText("BLANK\n  WIDTH = 800\nENDSECTION\n");
+  ASSERT_EQ(d.SelectedNode()->Data->PasswordNumber, -1);
+  ASSERT_TRUE(w.Commands->Preview->isEnabled());
+  ReadNextBox("designer_refused_document");
+  w.Commands->Preview->click();
+  EXPECT_EQ(caption, ToQt("Просмотр документа '"_w + d.SelectedNode()->Text + "'"));
+  EXPECT_EQ(text, ToQt("Документ не запускается: ему не задан номер пароля.\rЗадайте \"№ пароля\" документа в "_w +
+                       "служебных настройках (вкладка \"Команды\") и сохраните их."_w));
+}
+
+TEST_F(DesignerRefusals, PrintOfTheLabelsTabWithoutAPrinterSaysSo) {
+  w.SelectTab(TDesignerTab::Labels);
+  ASSERT_NE(d.CurrentTag(), nullptr);
+  ReadNextBox("designer_labels_no_printer");
+  w.Labels->Print->click();
+  EXPECT_EQ(text, ToQt("Неверные установки принтера"_w));
+  EXPECT_TRUE(printers.Jobs.empty());
+}
+
+}  // namespace
+}  // namespace vm
