@@ -11,7 +11,11 @@
 namespace vm {
 
 TDtQForm::TDtQForm(QWidget *parent) : QDialog(parent) {
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  // Without any button hint the window manager is told that every
+  // function is allowed and draws minimise, maximise and close boxes.
+  // Naming the close box alone takes the other two away; a window manager
+  // that keeps a close box anyway gets its request refused (closeEvent).
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setWindowTitle(QStringLiteral("DtQForm"));
   setModal(true);
   auto *layout = new QVBoxLayout(this);
