@@ -10,7 +10,6 @@
 #include "foundation/text/strutils.h"
 #include "platform/encoding.h"
 #include "ui/qt/qt_text.h"
-#include "ui/qt/screen_place.h"
 
 namespace vm {
 
@@ -41,7 +40,6 @@ TAboutBox::TAboutBox(const std::string& configName, QWidget* parent)
       OpenLink([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
   setWindowTitle(ToQt("О программе..."_wv));
   setFixedSize(399, 149);
-  CentreWhenShown(*this);
   const std::string name = TrimBlanks(configName);
   title_ = MakeLabel(this, name.empty() ? ToQt("Ортевал"_wv) : ToQt(name), 16, 16);
   QFont bold = title_->font();

@@ -7,6 +7,7 @@
 
 #include "platform/encoding.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/window_rules.h"
 
 namespace vm {
 
@@ -18,7 +19,11 @@ TDtQForm::TDtQForm(QWidget *parent) : QDialog(parent) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setWindowTitle(QStringLiteral("DtQForm"));
   setModal(true);
+  // Its caller places it.
+  KeepOwnPlace(*this);
   auto *layout = new QVBoxLayout(this);
+  // Of a fixed size, so that a window manager offers no maximise box.
+  layout->setSizeConstraint(QLayout::SetFixedSize);
   fields_ = new QWidget(this);
   layout->addWidget(fields_);
   auto *panel = new QWidget(this);

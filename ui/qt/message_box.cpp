@@ -8,7 +8,6 @@
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "ui/qt/qt_text.h"
-#include "ui/qt/screen_place.h"
 
 namespace vm {
 
@@ -50,7 +49,6 @@ int32_t ShowMessageBox(QWidget* parent, const std::string& text, const std::stri
   QMessageBox box(IconOf(flags), ToQt(caption), ToQt(text), QMessageBox::NoButton, parent);
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
-  CentreWhenShown(box);
   const std::vector<TButton> buttons = ButtonsOf(flags);
   std::vector<std::pair<QAbstractButton*, int32_t>> ids;
   for (const TButton& b : buttons) {

@@ -1,6 +1,5 @@
 #include "ui/qt/screen_place.h"
 
-#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -67,20 +66,5 @@ void CentreOnScreen(QWidget& window) {
     if (w->isVisible()) PlaceCentred(*w);
   });
 }
-
-namespace {
-
-class TCentreOnShow : public QObject {
- public:
-  explicit TCentreOnShow(QWidget& window) : QObject(&window) { window.installEventFilter(this); }
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Show) CentreOnScreen(*static_cast<QWidget*>(watched));
-    return false;
-  }
-};
-
-}  // namespace
-
-void CentreWhenShown(QWidget& window) { new TCentreOnShow(window); }
 
 }  // namespace vm

@@ -28,8 +28,4 @@ QRect ScreenArea(const QWidget& window);
 // Centres window, frame included, on its screen.
 void CentreOnScreen(QWidget& window);
 
-// Centres window on its screen each time it shows, for dialogs that Qt
-// would put over their parent.
-void CentreWhenShown(QWidget& window);
-
 }  // namespace vm

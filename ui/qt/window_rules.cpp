@@ -8,8 +8,10 @@
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpacerItem>
+#include <QTimer>
 #include <QTranslator>
 #include <algorithm>
 
@@ -20,8 +22,13 @@ namespace vm {
 namespace {
 
 // Beside the title the window manager draws the window's icon and up to
-// three buttons, each with its padding.
+// three buttons, each with its padding; the title itself is bold, often
+// larger than the program's own font and spaced out (openbox's titles run
+// about 1.4 times the width of the program's bold font).
 constexpr int kTitleBarRoom = 110;
+constexpr double kTitlePointSize = 10;
+constexpr double kTitleSpread = 1.4;
+constexpr const char* kOwnPlace = "velomarOwnPlace";
 
 class TWindowRules : public QObject {
  public:
@@ -50,8 +57,18 @@ class TWindowRules : public QObject {
   static void Placing(QWidget& window) {
     const Qt::WindowType type = window.windowType();
     if (type != Qt::Window && type != Qt::Dialog) return;
-    if (qobject_cast<QDialog*>(&window)) WidenToTitle(window);
+    const bool dialog = qobject_cast<QDialog*>(&window) != nullptr;
+    if (dialog) WidenToTitle(window);
     FitOnScreen(window);
+    // A window without a parent learns the size of its frame only once
+    // the window manager has framed it.
+    for (int ms : {0, 150})
+      QTimer::singleShot(ms, &window, [w = QPointer<QWidget>(&window)] {
+        if (w && w->isVisible()) FitOnScreen(*w);
+      });
+    // Qt puts a dialog over its parent, which may be a small main window
+    // in a corner; dialogs stand in the middle of the screen instead.
+    if (dialog && !window.property(kOwnPlace).toBool()) CentreOnScreen(window);
   }
 };
 
@@ -60,7 +77,9 @@ class TWindowRules : public QObject {
 int TitleWidth(const QWidget& window) {
   QFont font = QApplication::font();
   font.setBold(true);
-  return QFontMetrics(font).horizontalAdvance(window.windowTitle()) + kTitleBarRoom;
+  if (font.pointSizeF() < kTitlePointSize) font.setPointSizeF(kTitlePointSize);
+  return static_cast<int>(QFontMetrics(font).horizontalAdvance(window.windowTitle()) * kTitleSpread) +
+         kTitleBarRoom;
 }
 
 void WidenToTitle(QWidget& window) {
@@ -98,6 +117,8 @@ void FitOnScreen(QWidget& window) {
   client.setSize(QSize(std::max(width, window.minimumWidth()), std::max(height, window.minimumHeight())));
   window.setGeometry(ClampFrameToScreen(client, frame, area));
 }
+
+void KeepOwnPlace(QWidget& window) { window.setProperty(kOwnPlace, true); }
 
 void PrepareApplication(QApplication& app) {
   // "qt_ru" gathers the catalogues of every Qt module; the program's own

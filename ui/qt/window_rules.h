@@ -2,14 +2,19 @@
 // before the first window: Qt's own dialogs (fonts, colours, page setup,
 // files and folders) speak Russian; Enter on a focused button presses it,
 // whatever dialog it stands in; a dialog is at least as wide as its title,
-// so the window manager need not cut the title; and no window opens
-// larger than the screen's available area, frame included.
+// so the window manager need not cut the title, and stands in the middle
+// of the screen unless it places itself; and no window opens larger
+// than the screen's available area, frame included.
 #pragma once
 
 class QApplication;
 class QWidget;
 
 namespace vm {
+
+// Marks a dialog that places itself (a kept or a computed place): the
+// rules leave its place alone, only keeping it on the screen.
+void KeepOwnPlace(QWidget& window);
 
 // Loads Qt's Russian translation and installs the rules; once per
 // application.

@@ -44,11 +44,13 @@ TEST_F(DateDialogTest, OkWaitsForALaterMomentAndOnlyTheButtonsCloseTheDialog) {
   QString caption, offered, hint;
   QStringList labels;
   Qt::WindowFlags flags;
+  bool fixedSize = false;
   WhenModal([&](QWidget *modal) {
     auto *form = qobject_cast<TDtQForm *>(modal);
     ASSERT_NE(form, nullptr);
     caption = form->windowTitle();
     flags = form->windowFlags();
+    fixedSize = form->minimumSize() == form->maximumSize();
     for (QLabel *l : form->findChildren<QLabel *>())
       if (l->font().bold()) labels << l->text();
     if (auto *why = form->findChild<QLabel *>("hint")) hint = why->isVisible() ? why->text() : QString();
@@ -82,6 +84,8 @@ TEST_F(DateDialogTest, OkWaitsForALaterMomentAndOnlyTheButtonsCloseTheDialog) {
   EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
   EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
   EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+  // A window of a fixed size is offered no maximise box by any.
+  EXPECT_TRUE(fixedSize);
   EXPECT_FALSE(okAtFirst);
   EXPECT_TRUE(focusOnDate);
   EXPECT_TRUE(visibleAfterEnter);

@@ -130,6 +130,16 @@ TEST(WindowRules, MessageBoxesStandInTheMiddleOverTheWindowThatAsked) {
   });
   ShowAboutBox("", &mainWindow);
   EXPECT_LE(offCentre.manhattanLength(), 2) << offCentre.x() << "," << offCentre.y();
+
+  // Any dialog given no place of its own.
+  offCentre = QPoint(-100, -100);
+  WhenModal([&](QWidget* modal) {
+    QApplication::processEvents();
+    offCentre = modal->frameGeometry().center() - ScreenArea(*modal).center();
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+  AskPrintRange("Печать справочника"_w, "Текущая запись"_w, "Весь справочник"_w, &mainWindow);
+  EXPECT_LE(offCentre.manhattanLength(), 2) << offCentre.x() << "," << offCentre.y();
 }
 
 TEST(WindowRules, QtsOwnDialogsSpeakRussian) {
