@@ -95,6 +95,18 @@ TEST(WindowRules, NoWindowOpensLargerThanTheScreen) {
       << dialog.x() << "," << dialog.y() << " " << dialog.width() << "x" << dialog.height();
 }
 
+// Notes where the next modal window stands off the middle of the screen
+// and over which window, then closes it.
+void NoteNextModal(QPoint& offCentre, QWidget** parent = nullptr) {
+  offCentre = QPoint(-100, -100);
+  WhenModal([&offCentre, parent](QWidget* modal) {
+    if (parent) *parent = modal->parentWidget();
+    QApplication::processEvents();
+    offCentre = modal->frameGeometry().center() - ScreenArea(*modal).center();
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+}
+
 // A question asked from the book window stands over it, not over the main
 // window (which a window manager would raise with its dialog), and in the
 // middle of the screen whatever corner the asking window sits in.
@@ -110,34 +122,19 @@ TEST(WindowRules, MessageBoxesStandInTheMiddleOverTheWindowThatAsked) {
   book.show();
   QApplication::setActiveWindow(&book);
   QWidget* parent = nullptr;
-  QPoint offCentre(-100, -100);
-  WhenModal([&](QWidget* modal) {
-    parent = modal->parentWidget();
-    QApplication::processEvents();
-    offCentre = modal->frameGeometry().center() - ScreenArea(*modal).center();
-    QTest::keyClick(modal, Qt::Key_Escape);
-  });
+  QPoint offCentre;
+  NoteNextModal(offCentre, &parent);
   Ui().MsgBox("Вы действительно хотите удалить запись?"_w, "Удаление"_w, kMbYesNoQuestion);
   InstallUiServices(nullptr);
   EXPECT_EQ(parent, &book);
   EXPECT_LE(offCentre.manhattanLength(), 2) << offCentre.x() << "," << offCentre.y();
 
-  offCentre = QPoint(-100, -100);
-  WhenModal([&](QWidget* modal) {
-    QApplication::processEvents();
-    offCentre = modal->frameGeometry().center() - ScreenArea(*modal).center();
-    QTest::keyClick(modal, Qt::Key_Escape);
-  });
+  NoteNextModal(offCentre);
   ShowAboutBox("", &mainWindow);
   EXPECT_LE(offCentre.manhattanLength(), 2) << offCentre.x() << "," << offCentre.y();
 
-  // Any dialog given no place of its own.
-  offCentre = QPoint(-100, -100);
-  WhenModal([&](QWidget* modal) {
-    QApplication::processEvents();
-    offCentre = modal->frameGeometry().center() - ScreenArea(*modal).center();
-    QTest::keyClick(modal, Qt::Key_Escape);
-  });
+  // Any dialog that does not place itself.
+  NoteNextModal(offCentre);
   AskPrintRange("Печать справочника"_w, "Текущая запись"_w, "Весь справочник"_w, &mainWindow);
   EXPECT_LE(offCentre.manhattanLength(), 2) << offCentre.x() << "," << offCentre.y();
 }
