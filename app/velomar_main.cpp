@@ -8,6 +8,7 @@
 #include "platform/encoding.h"
 #include "ui/qt/font_families.h"
 #include "ui/qt/main_program.h"
+#include "ui/qt/window_rules.h"
 
 int main(int argc, char **argv) {
   if (!vm::DisplayAvailable()) {
@@ -17,6 +18,7 @@ int main(int argc, char **argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8("Веломар"));
   vm::UseFormFont();
+  vm::PrepareApplication(app);
   // Started by the first report function; quit when the program ends.
   vm::TCalcSpreadsheet calc;
   vm::InstallSpreadsheetServices(&calc);

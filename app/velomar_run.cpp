@@ -39,29 +39,34 @@ struct TRunOptions {
   std::string Document;
 };
 
-constexpr const char* kUsage =
-    "usage: velomar-run [--answers FILE] [--date D.MM.YYYY] [--time H:MM:SS] DOCUMENT\n";
+// A Russian program speaks Russian on the terminal too; the texts are
+// kept as the program keeps every text and turned to UTF-8 as printed.
+std::string UsageLine() {
+  return "Вызов: velomar-run [--answers ФАЙЛ] [--date Д.ММ.ГГГГ] [--time Ч:ММ:СС] ДОКУМЕНТ\n"_w;
+}
 
-int Usage(const char* why) {
-  std::fprintf(stderr, "velomar-run: %s\n", why);
-  std::fputs(kUsage, stderr);
+void Print(std::FILE* to, const std::string& text) { std::fputs(Cp1251ToUtf8(text).c_str(), to); }
+
+int Usage(const std::string& why) {
+  Print(stderr, "velomar-run: " + why + "\n");
+  Print(stderr, UsageLine());
   return kFailedStart;
 }
 
 int Help() {
-  std::fputs(kUsage, stdout);
-  std::fputs(
-      "\n"
-      "Runs DOCUMENT (its name in the document tree, 'Folder/Name' when a name\n"
-      "repeats) in the program directory ($VELOMAR_HOME or the current one).\n"
-      "Message boxes are printed one a line. FILE holds the answers, one a line:\n"
-      "Да, Нет, OK or Отмена for a box or a question, the text to type for an\n"
-      "input field, a row number or the first column's text for a list pick.\n"
-      "An empty line types nothing; when the answers run out each question\n"
-      "takes its default. --date and --time set the program's own clock.\n"
-      "Exit status: 0 committed, 1 nothing committed, 2 start-up failed or\n"
-      "wrong arguments.\n",
-      stdout);
+  Print(stdout, UsageLine());
+  Print(stdout,
+        "\n"
+        "Выполняет ДОКУМЕНТ (его имя в дереве документов; когда имя повторяется -\n"
+        "с папками над ним: 'Папка/Имя') в каталоге программы ($VELOMAR_HOME или\n"
+        "текущем). Каждое сообщение печатается одной строкой. В ФАЙЛЕ ответы, по\n"
+        "одному в строке: Да, Нет, OK или Отмена для сообщения или вопроса, текст\n"
+        "для поля ввода, номер строки или текст ее первой колонки для выбора из\n"
+        "списка. Пустая строка ничего не вводит; когда ответы кончились, каждый\n"
+        "вопрос берет свой ответ по умолчанию. --date и --time задают собственные\n"
+        "часы программы.\n"
+        "Код завершения: 0 - результаты записаны, 1 - ничего не записано, 2 - не\n"
+        "удался запуск или неверные аргументы.\n"_w);
   return kCommitted;
 }
 
@@ -133,20 +138,20 @@ std::vector<TDocNode*> FindDocuments(const TDocTree& tree, const std::vector<std
 int main(int argc, char** argv) {
   if (WantsHelp(argc, argv)) return Help();
   TRunOptions o;
-  if (!ParseOptions(argc, argv, o)) return Usage("wrong arguments");
+  if (!ParseOptions(argc, argv, o)) return Usage("неверные аргументы"_w);
   TStartUpOptions startUp;
   if (!o.Date.empty()) {
-    if (!IsValidDateStr(o.Date)) return Usage("--date wants D.MM.YYYY");
+    if (!IsValidDateStr(o.Date)) return Usage("после --date нужна дата вида Д.ММ.ГГГГ"_w);
     startUp.ClockDate = StrToDateRec(o.Date);
   }
   if (!o.Time.empty()) {
     const TTimeRec time = StrToTimeRec(o.Time);
-    if (!IsValidTimeRec(time)) return Usage("--time wants H:MM:SS");
+    if (!IsValidTimeRec(time)) return Usage("после --time нужно время вида Ч:ММ:СС"_w);
     startUp.ClockTime = time;
   }
   std::vector<std::string> answers;
   if (!o.Answers.empty() && !ReadAnswers(o.Answers, answers))
-    return Usage("the answers file cannot be read");
+    return Usage("не удается прочитать файл ответов "_w + Utf8ToCp1251(o.Answers));
 
   TRunServices services(std::move(answers));
   InstallUiServices(&services);
@@ -167,9 +172,11 @@ int main(int argc, char** argv) {
   const std::vector<TDocNode*> found = FindDocuments(tree, SplitPath(Utf8ToCp1251(o.Document)));
   int status = kNotCommitted;
   if (found.size() != 1) {
-    std::fprintf(stderr, "velomar-run: %s: %s\n", o.Document.c_str(),
-                 found.empty() ? "no such document"
-                               : "more than one document has this name; give its folders");
+    Print(stderr, "velomar-run: "_w + Utf8ToCp1251(o.Document) + ": " +
+                      (found.empty() ? "нет такого документа"_w
+                                     : "документов с таким именем несколько; укажите папки над ним: "
+                                       "'Папка/Имя'"_w) +
+                      "\n");
   } else {
     int32_t errorLine = 0;
     int32_t errorCode = 0;

@@ -21,7 +21,36 @@ bool NewDateConfirmed(const TDateTimeEntry &entry) {
   return Ui().MsgBox(text, "Внимание"_w, kMbYesNoWarning) == kIdYes;
 }
 
+TDateTimeEntry EntryOf(const TDateRec &date, const TTimeRec &time) {
+  TCommonVar shown;
+  shown.Kind = 'D';
+  shown.Date = date;
+  TDateTimeEntry entry{kDateEdit.Show(shown), {}};
+  shown.Kind = 'T';
+  shown.Time = time;
+  entry.Time = kTimeEdit.Show(shown);
+  return entry;
+}
+
+// The whole minute after the base (the field shows no seconds), the next
+// day past midnight.
+TDateTimeEntry FirstAcceptedEntry(const TDateRec &baseDate, const TTimeRec &baseTime) {
+  constexpr int32_t kDay = 24 * 60 * 60;
+  int32_t seconds = baseTime.Hour * 3600 + baseTime.Minute * 60 + 60;
+  TDateRec date = baseDate;
+  if (seconds >= kDay) {
+    seconds -= kDay;
+    date = IncDateRec(date);
+  }
+  return EntryOf(date, TTimeRec{seconds / 3600, seconds / 60 % 60, seconds % 60});
+}
+
 }  // namespace
+
+std::string DateTimeHint(const TDateRec &baseDate, const TTimeRec &baseTime) {
+  const TDateTimeEntry base = EntryOf(baseDate, baseTime);
+  return "Дата и время должны быть позже последних подтвержденных: "_w + base.Date + " " + base.Time;
+}
 
 bool DateTimeAcceptable(const TDateTimeEntry &entry, const TDateRec &baseDate,
                         const TTimeRec &baseTime) {
@@ -34,18 +63,16 @@ bool DateTimeAcceptable(const TDateTimeEntry &entry, const TDateRec &baseDate,
 
 bool ConfirmDateTime(TDateRec &date, TTimeRec &time, const TDateRec &baseDate,
                      const TTimeRec &baseTime, TDateTimeDialog &dialog) {
-  TCommonVar shown;
-  shown.Kind = 'D';
-  shown.Date = date;
-  TDateTimeEntry entry{kDateEdit.Show(shown), {}};
-  shown.Kind = 'T';
-  shown.Time = time;
-  entry.Time = kTimeEdit.Show(shown);
   const auto accept = [&](const TDateTimeEntry &e) {
     return DateTimeAcceptable(e, baseDate, baseTime);
   };
+  TDateTimeEntry entry = EntryOf(date, time);
+  // Right after a start the clock stands at its base, which is refused:
+  // the dialog offers what it takes instead of a greyed OK.
+  if (!accept(entry)) entry = FirstAcceptedEntry(baseDate, baseTime);
+  const std::string hint = DateTimeHint(baseDate, baseTime);
   for (;;) {
-    if (!dialog.Show(entry, accept)) return false;
+    if (!dialog.Show(entry, accept, hint)) return false;
     // The dialog's OK is enabled only for an acceptable entry; one that is
     // not is refused here all the same.
     if (!accept(entry)) continue;

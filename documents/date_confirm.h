@@ -1,7 +1,9 @@
 // The confirmation of the working date and time while the program keeps
-// its own clock: the date dialog shows the clock's date and time, takes
-// only a moment later than the clock base, and a move to another date is
-// asked once more, since the clock never goes back past it.
+// its own clock: the date dialog shows the clock's date and time (or, when
+// these are no later than the clock base, as after a start, the first
+// moment it takes: a minute after the base), says why no earlier moment is
+// taken, takes only a moment later than the clock base, and a move to
+// another date is asked once more, since the clock never goes back past it.
 #pragma once
 
 #include <functional>
@@ -21,17 +23,20 @@ struct TDateTimeEntry {
 class TDateTimeDialog {
  public:
   virtual ~TDateTimeDialog() = default;
-  // Shows the fields filled from Entry, OK enabled only while Accept holds
-  // for what they show; true on OK with what was typed in Entry, false on
-  // Cancel.
-  virtual bool Show(TDateTimeEntry &entry,
-                    const std::function<bool(const TDateTimeEntry &)> &accept) = 0;
+  // Shows the fields filled from Entry and the Hint under them, OK enabled
+  // only while Accept holds for what they show; true on OK with what was
+  // typed in Entry, false on Cancel.
+  virtual bool Show(TDateTimeEntry &entry, const std::function<bool(const TDateTimeEntry &)> &accept,
+                    const std::string &hint) = 0;
 };
 
 // Both fields hold a real date and time and the moment is later than the
 // base.
 bool DateTimeAcceptable(const TDateTimeEntry &entry, const TDateRec &baseDate,
                         const TTimeRec &baseTime);
+
+// Why a moment up to the base is refused, naming the base.
+std::string DateTimeHint(const TDateRec &baseDate, const TTimeRec &baseTime);
 
 // True with the confirmed Date and Time; false when cancelled, Date and
 // Time left as they were.

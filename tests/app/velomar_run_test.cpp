@@ -217,7 +217,20 @@ TEST(VelomarRun, ArgumentsAndDocumentNames) {
   EXPECT_TRUE(Has(earlier.Output, "Дата раньше последней подтверждённой: 5.12.2026")) << earlier.Output;
   const ProgramRun help = r.Run("--help");
   EXPECT_EQ(help.Status, 0);
-  EXPECT_TRUE(Has(help.Output, "usage: velomar-run")) << help.Output;
+  EXPECT_TRUE(Has(help.Output, "Вызов: velomar-run [--answers ФАЙЛ]")) << help.Output;
+  EXPECT_TRUE(Has(help.Output, "Код завершения: 0")) << help.Output;
+  // What went wrong is said in Russian, with the usage under it.
+  const auto said = [&r](const std::string& args) {
+    return RunIn(r.Dir(), ShellQuoted(VELOMAR_RUN_EXE) + " --date 6.12.2026 " + args, " </dev/null 2>&1")
+        .Output;
+  };
+  EXPECT_TRUE(Has(said("'Нет такого'"), "velomar-run: Нет такого: нет такого документа\n"));
+  EXPECT_EQ(said("--speed 3 'Ставка НДС'"),
+            "velomar-run: неверные аргументы\n"
+            "Вызов: velomar-run [--answers ФАЙЛ] [--date Д.ММ.ГГГГ] [--time Ч:ММ:СС] ДОКУМЕНТ\n");
+  EXPECT_TRUE(Has(said("--date 31.02.2026 'Ставка НДС'"), "после --date нужна дата вида Д.ММ.ГГГГ"));
+  EXPECT_TRUE(Has(said("--answers nowhere.txt 'Ставка НДС'"),
+                  "не удается прочитать файл ответов nowhere.txt"));
   // A path of folders finds the document as well.
   EXPECT_EQ(r.Run("'Документы/Ставка НДС'", "Отмена\n").Status, 1);
   EXPECT_EQ(r.Run("'Склад/Ставка НДС'").Status, 1);

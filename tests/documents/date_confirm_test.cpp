@@ -25,9 +25,11 @@ class ScriptedDialog : public TDateTimeDialog {
   std::deque<Step> Steps;
   std::vector<TDateTimeEntry> ShownWith;
   std::vector<bool> OkEnabledAtFirst;
+  std::string Hint;
 
-  bool Show(TDateTimeEntry &entry,
-            const std::function<bool(const TDateTimeEntry &)> &accept) override {
+  bool Show(TDateTimeEntry &entry, const std::function<bool(const TDateTimeEntry &)> &accept,
+            const std::string &hint) override {
+    Hint = hint;
     ShownWith.push_back(entry);
     OkEnabledAtFirst.push_back(accept(entry));
     if (Steps.empty()) return false;
@@ -64,10 +66,43 @@ TEST(ConfirmDateTime, ALaterTimeOnTheSameDateIsTakenWithoutAQuestion) {
   TDateRec date = kBaseDate;
   TTimeRec time = kBaseTime;
   ASSERT_TRUE(ConfirmDateTime(date, time, kBaseDate, kBaseTime, dialog));
-  // The clock's own moment is no later than its base: OK starts disabled.
   ASSERT_EQ(dialog.ShownWith.size(), 1u);
-  EXPECT_EQ(std::tuple(date, time, ui.Boxes.size(), dialog.ShownWith[0].Date, dialog.OkEnabledAtFirst[0]),
-            std::tuple(kBaseDate, TTimeRec{21, 0, 0}, 0u, "5.12.2026", false));
+  EXPECT_EQ(std::tuple(date, time, ui.Boxes.size(), dialog.ShownWith[0].Date),
+            std::tuple(kBaseDate, TTimeRec{21, 0, 0}, 0u, "5.12.2026"));
+}
+
+// The clock's own moment after a start is its base, which the dialog would
+// refuse: it offers a minute later instead, OK enabled, and says why no
+// earlier moment is taken.
+TEST(ConfirmDateTime, TheClockBaseIsOfferedAMinuteLaterWithTheReason) {
+  const struct {
+    TDateRec base;
+    TTimeRec baseTime;
+    const char *date, *time;
+  } rows[] = {
+      {kBaseDate, kBaseTime, "5.12.2026", "20:16"},
+      {kBaseDate, {23, 59, 30}, "6.12.2026", "0:00"},
+      {kBaseDate, {20, 15, 59}, "5.12.2026", "20:16"},
+      {{31, 12, 2026}, {23, 59, 0}, "1.01.2027", "0:00"},
+  };
+  for (const auto &r : rows) {
+    test::ScriptedUi ui;
+    ScriptedDialog dialog;
+    TDateRec date = r.base;
+    TTimeRec time = r.baseTime;
+    EXPECT_FALSE(ConfirmDateTime(date, time, r.base, r.baseTime, dialog));
+    ASSERT_EQ(dialog.ShownWith.size(), 1u);
+    EXPECT_EQ(std::tuple(dialog.ShownWith[0].Date, dialog.ShownWith[0].Time, dialog.OkEnabledAtFirst[0]),
+              std::tuple(r.date, r.time, true));
+  }
+  // A later moment of the clock is shown as it stands.
+  test::ScriptedUi ui;
+  ScriptedDialog dialog;
+  TDateRec date = kBaseDate;
+  TTimeRec time{21, 5, 0};
+  EXPECT_FALSE(ConfirmDateTime(date, time, kBaseDate, kBaseTime, dialog));
+  EXPECT_EQ(dialog.ShownWith[0].Time, "21:05");
+  EXPECT_EQ(dialog.Hint, "Дата и время должны быть позже последних подтвержденных: 5.12.2026 20:15"_w);
 }
 
 TEST(ConfirmDateTime, ANewDateIsAskedAndNoShowsTheDialogAgainWithWhatWasTyped) {

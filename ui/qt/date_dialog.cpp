@@ -7,14 +7,23 @@
 
 #include "platform/encoding.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/window_rules.h"
 
 namespace vm {
 
 TDtQForm::TDtQForm(QWidget *parent) : QDialog(parent) {
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  // Without any button hint the window manager is told that every
+  // function is allowed and draws minimise, maximise and close boxes.
+  // Naming the close box alone takes the other two away; a window manager
+  // that keeps a close box anyway gets its request refused (closeEvent).
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setWindowTitle(QStringLiteral("DtQForm"));
   setModal(true);
+  // Its caller places it.
+  KeepOwnPlace(*this);
   auto *layout = new QVBoxLayout(this);
+  // Of a fixed size, so that a window manager offers no maximise box.
+  layout->setSizeConstraint(QLayout::SetFixedSize);
   fields_ = new QWidget(this);
   layout->addWidget(fields_);
   auto *panel = new QWidget(this);

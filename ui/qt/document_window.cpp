@@ -28,6 +28,7 @@
 #include "ui/qt/qt_text.h"
 #include "ui/qt/search_line.h"
 #include "ui/qt/work_sprav_window.h"
+#include "ui/qt/window_rules.h"
 
 namespace vm {
 
@@ -62,6 +63,7 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
                                  QWidget* parent)
     : QDialog(parent), doc_(doc), logic_(logic), data_(data), frame_(doc, logic, data.MenuCaption) {
   setWindowTitle(ToQt(data.MenuCaption));
+  KeepOwnPlace(*this);
   setSizeGripEnabled(true);
   setMinimumSize(kMinFrameWidth, kMinFrameHeight);
   BuildFrame();

@@ -24,8 +24,8 @@ class TQtDateTimeDialog : public TDateTimeDialog {
  public:
   explicit TQtDateTimeDialog(QWidget *parent) : parent_(parent) {}
 
-  bool Show(TDateTimeEntry &entry,
-            const std::function<bool(const TDateTimeEntry &)> &accept) override {
+  bool Show(TDateTimeEntry &entry, const std::function<bool(const TDateTimeEntry &)> &accept,
+            const std::string &hint) override {
     TDtQForm form(parent_);
     auto *grid = new QGridLayout(form.Fields());
     QLineEdit *edits[2];
@@ -42,6 +42,10 @@ class TQtDateTimeDialog : public TDateTimeDialog {
       grid->addWidget(edits[i], i, 1);
       QObject::connect(edits[i], &QLineEdit::textChanged, &form, [&form] { form.CheckStates(); });
     }
+    auto *why = new QLabel(ToQt(hint), form.Fields());
+    why->setObjectName(QStringLiteral("hint"));
+    why->setWordWrap(true);
+    grid->addWidget(why, 2, 0, 1, 2);
     const auto typed = [&edits] {
       return TDateTimeEntry{FromQt(edits[0]->text()), FromQt(edits[1]->text())};
     };

@@ -35,7 +35,7 @@ int EditWidth(const QFontMetrics& metrics, int chars) {
 }  // namespace
 
 bool TQtUiServices::AskQuestion(const QuestionRequest& request, std::vector<std::string>& texts) {
-  TQuestionDialog dialog(mainWindow_);
+  TQuestionDialog dialog(AskingWindow());
   dialog.setWindowTitle(ToQt(request.Caption));
   dialog.SetCancelVisible(request.CancelVisible);
   std::vector<QLineEdit*> edits;
@@ -69,7 +69,7 @@ bool TQtUiServices::AskQuestion(const QuestionRequest& request, std::vector<std:
 }
 
 BaseQuestionEnd TQtUiServices::AskBaseQuestion(const BaseQuestionRequest& request, int32_t& row) {
-  TBaseQuestionDialog dialog(mainWindow_);
+  TBaseQuestionDialog dialog(AskingWindow());
   dialog.setWindowTitle(ToQt(request.Caption));
   const int cols = static_cast<int>(request.Titles.size());
   dialog.SetGrid(cols, static_cast<int>(request.Rows.size()) + 1);

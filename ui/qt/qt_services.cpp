@@ -16,8 +16,16 @@ namespace vm {
 TQtUiServices::TQtUiServices() = default;
 TQtUiServices::~TQtUiServices() { delete progress_.data(); }
 
+QWidget* TQtUiServices::AskingWindow() const {
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal && modal->isVisible()) return modal;
+  QWidget* active = QApplication::activeWindow();
+  const bool ours = active == busy_.get() || active == progress_.data();
+  return active && !ours && active->isVisible() ? active : mainWindow_.data();
+}
+
 int32_t TQtUiServices::MsgBox(const std::string& text, const std::string& caption, uint32_t flags) {
-  return ShowMessageBox(mainWindow_, text, caption, flags);
+  return ShowMessageBox(AskingWindow(), text, caption, flags);
 }
 
 void TQtUiServices::ProcessMessages() { QApplication::processEvents(); }
@@ -70,7 +78,7 @@ QStringList FileDialogFilters(const std::string& filter) {
 }
 
 bool TQtUiServices::ChooseFiles(const FileDialogRequest& request, std::vector<std::string>& paths) {
-  QFileDialog dialog(mainWindow_, ToQt(request.Title), ToQt(NativePath(request.Dir)));
+  QFileDialog dialog(AskingWindow(), ToQt(request.Title), ToQt(NativePath(request.Dir)));
   dialog.setFileMode(QFileDialog::ExistingFiles);
   dialog.setOption(QFileDialog::ReadOnly, request.HideReadOnly);
   const QStringList filters = FileDialogFilters(request.Filter);
@@ -95,7 +103,7 @@ std::string TQtUiServices::AppTitle() const {
 
 bool TQtUiServices::CheckBoxes(const std::string& caption, const std::vector<std::string>& items,
                                uint32_t mask, int columns, uint32_t& result) {
-  TCheckBoxDialog dialog(caption, items, mask, columns, mainWindow_);
+  TCheckBoxDialog dialog(caption, items, mask, columns, AskingWindow());
   result = 0;
   if (dialog.exec() != QDialog::Accepted) return false;
   result = dialog.Checked();

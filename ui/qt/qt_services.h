@@ -78,6 +78,10 @@ class TQtUiServices : public UiServices {
   void HideProgressMessage();
 
  private:
+  // The window a dialog stands over: the one that asked (the modal window
+  // showing, else the active one), so that the window manager raises no
+  // other window with it; the main window when none is known.
+  QWidget* AskingWindow() const;
   QPointer<QWidget> mainWindow_;
   std::string title_;
   std::function<void()> onBreak_;

@@ -22,6 +22,7 @@
 #include "ui/qt/print_range_dialog.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/search_line.h"
+#include "ui/qt/window_rules.h"
 
 namespace vm {
 
@@ -49,6 +50,7 @@ QPushButton* MakeButton(const std::string& caption, QWidget* parent) {
 TSpravForm::TSpravForm(TSettingsModel& model, QWidget* parent) : QDialog(parent), model_(model), logic_(model) {
   setWindowTitle(ToQt("Справочники"_w));
   setObjectName("SpravForm");
+  KeepOwnPlace(*this);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                  Qt::WindowCloseButtonHint);
   setMinimumSize(kMinWidth, kMinHeight);

@@ -40,15 +40,24 @@ class DateDialogTest : public ::testing::Test {
 
 TEST_F(DateDialogTest, OkWaitsForALaterMomentAndOnlyTheButtonsCloseTheDialog) {
   bool okAtFirst = true, okLater = false, visibleAfterEsc = false, visibleAfterClose = false;
-  bool focusOnDate = false, visibleAfterEnter = false;
-  QString caption;
+  bool focusOnDate = false, visibleAfterEnter = false, okOffered = false;
+  QString caption, offered, hint;
   QStringList labels;
+  Qt::WindowFlags flags;
+  bool fixedSize = false;
   WhenModal([&](QWidget *modal) {
     auto *form = qobject_cast<TDtQForm *>(modal);
     ASSERT_NE(form, nullptr);
     caption = form->windowTitle();
+    flags = form->windowFlags();
+    fixedSize = form->minimumSize() == form->maximumSize();
     for (QLabel *l : form->findChildren<QLabel *>())
       if (l->font().bold()) labels << l->text();
+    if (auto *why = form->findChild<QLabel *>("hint")) hint = why->isVisible() ? why->text() : QString();
+    // Right after a start: the first moment taken, a minute after the clock.
+    offered = Edits(form)[0]->text() + " " + Edits(form)[1]->text();
+    okOffered = form->OkButton()->isEnabled();
+    Edits(form)[1]->setText("20:15:00");
     okAtFirst = form->OkButton()->isEnabled();
     focusOnDate = form->focusWidget() == Edits(form)[0];
     // Enter while OK waits presses no other button.
@@ -66,6 +75,17 @@ TEST_F(DateDialogTest, OkWaitsForALaterMomentAndOnlyTheButtonsCloseTheDialog) {
   ASSERT_TRUE(ui.AskDateTime(value));
   EXPECT_EQ(caption, QString::fromUtf8("Текущие дата и время"));
   EXPECT_EQ(labels, (QStringList{"Дата:", "Время:"}));
+  EXPECT_EQ(offered, QString("5.12.2026 20:16"));
+  EXPECT_TRUE(okOffered);
+  EXPECT_EQ(hint, QString::fromUtf8("Дата и время должны быть позже последних подтвержденных: 5.12.2026 20:15"));
+  // No minimise or maximise box: a window given no button hint at all is
+  // offered every box by the window manager, so the close box is named
+  // (and refused below).
+  EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+  EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
+  EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+  // A window of a fixed size is offered no maximise box by any.
+  EXPECT_TRUE(fixedSize);
   EXPECT_FALSE(okAtFirst);
   EXPECT_TRUE(focusOnDate);
   EXPECT_TRUE(visibleAfterEnter);

@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTimer>
 #include <QTest>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
@@ -21,6 +23,7 @@
 #include "ui/qt/designer/designer_window.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/screen_place.h"
 
 namespace vm {
 namespace {
@@ -107,6 +110,72 @@ TEST_F(DesignerSettingsWindowTest, MiscTabTakesPasswordsPortAndRestartNotice) {
   std::string live;
   UnpackPassword(Settings().Passwords[10], 11, live);
   EXPECT_EQ(live, "ВХОД"_w);
+}
+
+// Enter walks from "Пароль" to "Повтор" to OK, and on the focused OK it
+// confirms the dialog.
+TEST_F(DesignerSettingsWindowTest, PasswordDialogIsConfirmedWithEnter) {
+  w.SelectTab(TDesignerTab::Misc);
+  w.Misc->Passwords->setCurrentRow(0);
+  bool okFocused = false, stayedOpen = false;
+  test::WhenModal([&](QWidget* modal) {
+    const QList<QLineEdit*> edits = modal->findChildren<QLineEdit*>();
+    ASSERT_EQ(edits.size(), 2);
+    test::TypeText(edits[0], "kassa");
+    QTest::keyClick(edits[0], Qt::Key_Return);
+    test::TypeText(edits[1], "KASSA");
+    QTest::keyClick(edits[1], Qt::Key_Return);
+    auto* ok = qobject_cast<QPushButton*>(modal->focusWidget());
+    okFocused = ok && ok->text() == "OK";
+    if (ok) QTest::keyClick(ok, Qt::Key_Return);
+    stayedOpen = modal->isVisible();
+    if (stayedOpen) static_cast<QDialog*>(modal)->reject();
+  });
+  w.Misc->ChangePassword->click();
+  EXPECT_TRUE(okFocused);
+  EXPECT_FALSE(stayedOpen);
+  std::string stored;
+  UnpackPassword(d.Passwords[0], 1, stored);
+  EXPECT_EQ(stored, "KASSA");
+}
+
+// Every grid of the designer is laid out by its shares once its tab shows,
+// not left with the columns it had while the tab was hidden; the window
+// itself fits the screen.
+TEST_F(DesignerSettingsWindowTest, GridsTakeTheirSharesWhenTheirTabFirstShows) {
+  const QRect area = ScreenArea(w);
+  EXPECT_TRUE(area.contains(w.frameGeometry())) << w.width() << "x" << w.height();
+  w.resize(w.width() - 40, w.height() - 30);
+  QApplication::processEvents();
+  const auto columnsFill = [](QTableWidget* grid, std::vector<double> shares, int margin) {
+    QApplication::processEvents();
+    const int scroll = grid->verticalScrollBar()->isVisible() ? grid->verticalScrollBar()->width() : 0;
+    const int width = grid->width() - margin - scroll;
+    int used = 0;
+    for (int c = 0; c < grid->columnCount(); ++c) {
+      const int expected = c < static_cast<int>(shares.size())
+                               ? static_cast<int>(std::lround(width * shares[static_cast<std::size_t>(c)]))
+                               : width - used;
+      EXPECT_NEAR(grid->columnWidth(c), expected, 1) << "column " << c;
+      used += grid->columnWidth(c);
+    }
+    EXPECT_GT(grid->columnWidth(0), 60);
+  };
+  w.SelectTab(TDesignerTab::Bases);
+  columnsFill(w.Bases->BasesGrid, {0.25, 0.25}, 7);
+  columnsFill(w.Bases->FieldsGrid, {0.4, 0.3, 0.15}, 7);
+  w.SelectTab(TDesignerTab::Books);
+  columnsFill(w.Books->Columns, {0.25}, 7);
+  w.SelectTab(TDesignerTab::AutoParams);
+  columnsFill(w.AutoParams->Grid, {0.25, 0.2, 0.45}, 6);
+  // Resized while shown, the grid follows.
+  w.resize(w.width() + 120, w.height());
+  columnsFill(w.AutoParams->Grid, {0.25, 0.2, 0.45}, 6);
+  w.SelectTab(TDesignerTab::Archive);
+  QApplication::processEvents();
+  int sum = 0;
+  for (int c = 0; c < w.Archive->Grid->columnCount(); ++c) sum += w.Archive->Grid->columnWidth(c);
+  EXPECT_GT(sum, w.Archive->Grid->viewport()->width() - 40);
 }
 
 TEST_F(DesignerSettingsWindowTest, TypedFontPrefixShowsTheClosestFont) {

@@ -216,7 +216,7 @@ void DesignerWindowTest::BuildShop(TDesignerWindow& w) {
   EXPECT_TRUE(w.Commands->Preview->isEnabled());
 
   if (!Folder().isEmpty()) {
-    w.resize(980, 620);
+    // As large as it opens, which the screen may make smaller.
     for (int i = 0; i < w.Tabs->count(); ++i) {
       w.Tabs->setCurrentIndex(i);
       QApplication::processEvents();

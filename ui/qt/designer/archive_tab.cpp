@@ -32,6 +32,7 @@ TArchiveTab::TArchiveTab(TDesigner& designer, QWidget* parent) : TDesignerTabBas
                    "Посл. запись"_w, "Связ. поля"_w},
                   this);
   layout->addWidget(Grid, 1);
+  KeepLaidOut(Grid, [this] { LayOutColumns(); });
   auto* bar = new QHBoxLayout;
   AddEntry = AddButton(bar, "Добавить"_w);
   DeleteEntry = AddButton(bar, "Удалить"_w);
@@ -115,11 +116,6 @@ void TArchiveTab::LayOutColumns() {
   for (int c = 0; c < Grid->columnCount(); ++c)
     if (c != kConditionColumn) Grid->setColumnWidth(c, narrow);
   Grid->setColumnWidth(kConditionColumn, std::max(20, width - narrow * (Grid->columnCount() - 1)));
-}
-
-void TArchiveTab::resizeEvent(QResizeEvent* event) {
-  TDesignerTabBase::resizeEvent(event);
-  LayOutColumns();
 }
 
 void TArchiveTab::Enable(const TDesignerEnabling& e) {

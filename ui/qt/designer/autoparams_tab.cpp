@@ -17,6 +17,7 @@ TAutoParamsTab::TAutoParamsTab(TDesigner& designer, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   Grid = MakeGrid({"  Параметр"_w, " Тип"_w, " Текущее значение"_w, "Лок."_w}, this);
   layout->addWidget(Grid, 1);
+  KeepColumnShares(Grid, {0.25, 0.2, 0.45}, 6);
   auto* bar = new QHBoxLayout;
   Add = AddButton(bar, "Добавить"_w);
   Delete = AddButton(bar, "Удалить"_w);
@@ -67,11 +68,6 @@ void TAutoParamsTab::Refresh() {
   Grid->setCurrentCell(std::max(0, d_.AutoParamRow), 0);
   filling_ = false;
   Notify();
-}
-
-void TAutoParamsTab::resizeEvent(QResizeEvent* event) {
-  TDesignerTabBase::resizeEvent(event);
-  SpreadColumns(Grid, {0.25, 0.2, 0.45});
 }
 
 void TAutoParamsTab::Enable(const TDesignerEnabling& e) {

@@ -55,6 +55,8 @@ TBasesTab::TBasesTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
   Delete = AddButton(bar, "Удалить"_w);
   Edit = AddButton(bar, "Редактировать"_w);
   layout->addLayout(bar);
+  KeepColumnShares(BasesGrid, {0.25, 0.25});
+  KeepColumnShares(FieldsGrid, {0.4, 0.3, 0.15});
 
   BasesGrid->installEventFilter(new TGridFocus(this, [this] {
     d_.ActiveGrid = TBaseGrid::Bases;
@@ -155,12 +157,6 @@ void TBasesTab::FillFields() {
   FieldsGrid->setCurrentCell(std::max(0, d_.FieldRow), 0);
   filling_ = false;
   Notify();
-}
-
-void TBasesTab::resizeEvent(QResizeEvent* event) {
-  TDesignerTabBase::resizeEvent(event);
-  SpreadColumns(BasesGrid, {0.25, 0.25});
-  SpreadColumns(FieldsGrid, {0.4, 0.3, 0.15});
 }
 
 void TBasesTab::Enable(const TDesignerEnabling& e) {

@@ -38,9 +38,12 @@ TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
   Columns = MakeGrid({"  Колонка"_w, " Поле"_w}, this);
   Columns->setSelectionBehavior(QAbstractItemView::SelectItems);
   right->addWidget(Columns, 1);
-  // The field list floats over the second cell of the current row.
+  // The field list floats over the second cell of the current row and
+  // follows it wherever the columns go (the last watcher runs first).
   Field = new QComboBox(Columns->viewport());
   Field->hide();
+  KeepLaidOut(Columns, [this] { PlaceFieldList(); });
+  KeepColumnShares(Columns, {0.25});
   right->addWidget(new QLabel(
       ToQt("<span style='color:red'>&#9632;</span> - колонки сортировки &nbsp; "
            "<span style='color:lime'>&#9632;</span> - редактируемые колонки"_w),
@@ -172,12 +175,6 @@ void TBooksTab::FillColumns() {
   Columns->setCurrentCell(-1, -1);
   Columns->setCurrentCell(0, 1);
   Notify();
-}
-
-void TBooksTab::resizeEvent(QResizeEvent* event) {
-  TDesignerTabBase::resizeEvent(event);
-  SpreadColumns(Columns, {0.25});
-  PlaceFieldList();
 }
 
 void TBooksTab::PlaceFieldList() {

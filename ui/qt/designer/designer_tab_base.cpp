@@ -1,3 +1,4 @@
+#include <QEvent>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -63,16 +64,49 @@ std::string TDesignerTabBase::FromMemo(const QPlainTextEdit* memo) {
   return FromQt(s);
 }
 
-void TDesignerTabBase::SpreadColumns(QTableWidget* grid, std::initializer_list<double> shares) {
-  const int scroll = grid->verticalScrollBar()->isVisible() ? grid->verticalScrollBar()->width() : 0;
-  const int width = grid->width() - 7 - scroll;
-  int used = 0, column = 0;
-  for (double share : shares) {
-    const int w = static_cast<int>(std::lround(width * share));
-    grid->setColumnWidth(column++, w);
-    used += w;
+namespace {
+
+// A grid's own size is known only once it is shown and laid out by its
+// panel: a hidden tab's grids still have their first size when the tab
+// hears of a resize. So the grid itself is watched.
+class TGridLayOut : public QObject {
+ public:
+  TGridLayOut(QTableWidget* grid, std::function<void()> layOut)
+      : QObject(grid), grid_(grid), layOut_(std::move(layOut)) {
+    grid->installEventFilter(this);
+    grid->verticalScrollBar()->installEventFilter(this);
   }
-  if (column < grid->columnCount()) grid->setColumnWidth(column, std::max(20, width - used));
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type t = event->type();
+    const bool gridSized = watched == grid_ && (t == QEvent::Resize || t == QEvent::Show);
+    const bool barToggled = watched != grid_ && (t == QEvent::Show || t == QEvent::Hide);
+    if ((gridSized || barToggled) && grid_->isVisible()) layOut_();
+    return false;
+  }
+
+ private:
+  QTableWidget* grid_;
+  std::function<void()> layOut_;
+};
+
+}  // namespace
+
+void TDesignerTabBase::KeepLaidOut(QTableWidget* grid, std::function<void()> layOut) {
+  new TGridLayOut(grid, std::move(layOut));
+}
+
+void TDesignerTabBase::KeepColumnShares(QTableWidget* grid, std::vector<double> shares, int margin) {
+  KeepLaidOut(grid, [grid, shares, margin] {
+    const int scroll = grid->verticalScrollBar()->isVisible() ? grid->verticalScrollBar()->width() : 0;
+    const int width = grid->width() - margin - scroll;
+    int used = 0, column = 0;
+    for (double share : shares) {
+      const int w = static_cast<int>(std::lround(width * share));
+      grid->setColumnWidth(column++, w);
+      used += w;
+    }
+    if (column < grid->columnCount()) grid->setColumnWidth(column, std::max(20, width - used));
+  });
 }
 
 }  // namespace vm

@@ -50,9 +50,13 @@ class TDesignerTabBase : public QWidget {
   static QTableWidget* MakeGrid(const std::vector<std::string>& titles, QWidget* parent);
   // Descriptions keep their lines apart with CR LF, the memo with LF.
   static QString ToMemo(const std::string& text);
-  // Shares of the grid's width for its columns but the last, which takes
-  // the rest (less the scroll bar when the rows do not all fit).
-  static void SpreadColumns(QTableWidget* grid, std::initializer_list<double> shares);
+  // Shares of the grid's width less margin for its columns but the last,
+  // which takes the rest (less the scroll bar when the rows do not all fit), kept so
+  // whenever the grid is shown, resized or its scroll bar comes or goes.
+  static void KeepColumnShares(QTableWidget* grid, std::vector<double> shares, int margin = 7);
+  // Runs layOut whenever the grid is shown or resized or its scroll bar
+  // comes or goes: only then does the grid know its own width.
+  static void KeepLaidOut(QTableWidget* grid, std::function<void()> layOut);
   static std::string FromMemo(const QPlainTextEdit* memo);
 
   TDesigner& d_;
@@ -113,7 +117,6 @@ class TFormsTab : public TDesignerTabBase {
 
 class TBasesTab : public TDesignerTabBase {
  public:
-  void resizeEvent(QResizeEvent* event) override;
   TBasesTab(TDesigner& designer, QWidget* parent);
   void Refresh() override;
   void Enable(const TDesignerEnabling& e) override;
@@ -132,7 +135,6 @@ class TBasesTab : public TDesignerTabBase {
 
 class TBooksTab : public TDesignerTabBase {
  public:
-  void resizeEvent(QResizeEvent* event) override;
   // The red square of a sort key column, the lime one of an editable one.
   void MarkColumns();
   // Over the current row's field cell while that row is in view.
@@ -154,7 +156,6 @@ class TBooksTab : public TDesignerTabBase {
 
 class TAutoParamsTab : public TDesignerTabBase {
  public:
-  void resizeEvent(QResizeEvent* event) override;
   TAutoParamsTab(TDesigner& designer, QWidget* parent);
   void Refresh() override;
   void Enable(const TDesignerEnabling& e) override;
@@ -190,7 +191,6 @@ class TArchiveTab : public TDesignerTabBase {
   TArchiveTab(TDesigner& designer, QWidget* parent);
   void Refresh() override;
   void Enable(const TDesignerEnabling& e) override;
-  void resizeEvent(QResizeEvent* event) override;
 
   QComboBox* Configs;
   QTableWidget* Grid;

@@ -12,6 +12,7 @@
 #include "ui/qt/designer/designer_dialogs.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/window_rules.h"
 
 namespace vm {
 
@@ -62,6 +63,7 @@ void ShowBlankPreview(TCurBlank& blank, const TAutoList& params, QWidget* parent
   QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
   dialog.resize(g.Width, g.Height);
   dialog.move(screen.left() + (screen.width() - g.Width) / 2, screen.top() + 10);
+  KeepOwnPlace(dialog);
   dialog.exec();
 }
 

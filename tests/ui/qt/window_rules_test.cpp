@@ -1,0 +1,222 @@
+// What every window keeps to, whoever made it: Enter on a focused button
+// presses it, a dialog is as wide as its title, nothing is larger than the
+// screen, message boxes stand in the middle of the screen over the window
+// that asked, and Qt's own dialogs speak Russian.
+#include "ui/qt/window_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <QColorDialog>
+#include <QGuiApplication>
+#include <cstdlib>
+#include <string>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "modal.h"
+#include "platform/encoding.h"
+#include "platform/services.h"
+#include "ui/main_state.h"
+#include "ui/qt/about_box.h"
+#include "ui/qt/designer/designer_dialogs.h"
+#include "ui/qt/print_range_dialog.h"
+#include "ui/qt/input_dialog.h"
+#include "ui/qt/message_box.h"
+#include "ui/qt/qt_services.h"
+#include "ui/qt/screen_place.h"
+
+using namespace vm;
+using test::WhenModal;
+
+namespace {
+
+TEST(WindowRules, EnterOnAFocusedButtonPressesItAndInAnEditKeepsItsMeaning) {
+  QDialog dialog;
+  auto* edit = new QLineEdit(&dialog);
+  auto* first = new QPushButton("1", &dialog);
+  auto* second = new QPushButton("2", &dialog);
+  first->move(0, 30);
+  second->move(0, 60);
+  for (QPushButton* b : {first, second}) b->setAutoDefault(false);
+  QStringList pressed;
+  for (QPushButton* b : {first, second})
+    QObject::connect(b, &QPushButton::clicked, [&pressed, b] { pressed << b->text(); });
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  // In an edit, Enter presses nothing of a dialog without a default button.
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_Return);
+  second->setFocus();
+  QTest::keyClick(second, Qt::Key_Return);
+  QTest::keyClick(second, Qt::Key_Enter, Qt::KeypadModifier);
+  first->setEnabled(false);
+  QTest::keyClick(first, Qt::Key_Return);
+  EXPECT_EQ(pressed, (QStringList{"2", "2"}));
+}
+
+// The input box of a fixed 219 pixels would cut this title in the middle;
+// it grows to the title and keeps its controls centred.
+TEST(WindowRules, SmallDialogsAreWidenedToTheirTitles) {
+  TInputRequest request;
+  request.Caption = "Архивация до даты (включительно)"_w;
+  request.Text = "5.12.2026";
+  int width = 0, need = 0, leftGap = -1, rightGap = -2;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = static_cast<TInputDialog*>(modal);
+    width = dialog->width();
+    need = TitleWidth(*dialog);
+    leftGap = dialog->OkButton()->geometry().left();
+    rightGap = width - 1 - dialog->findChildren<QPushButton*>().last()->geometry().right();
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+  EXPECT_FALSE(ShowInputDialog(request));
+  EXPECT_GT(need, 219);
+  EXPECT_GE(width, need);
+  EXPECT_NEAR(leftGap, rightGap, 2);
+
+  int boxWidth = 0, boxNeed = 0;
+  WhenModal([&](QWidget* modal) {
+    boxWidth = modal->width();
+    boxNeed = TitleWidth(*modal);
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
+  ShowMessageBox(nullptr, "5"_w, "Ставка НДС по товарам этой накладной"_w, kMbInformation);
+  EXPECT_GE(boxWidth, boxNeed);
+}
+
+TEST(WindowRules, NoWindowOpensLargerThanTheScreen) {
+  QDialog dialog;
+  const QRect area = ScreenArea(dialog);
+  dialog.resize(area.width() + 300, area.height() + 200);
+  dialog.show();
+  EXPECT_TRUE(area.contains(dialog.frameGeometry()))
+      << dialog.x() << "," << dialog.y() << " " << dialog.width() << "x" << dialog.height();
+}
+
+// Notes where the next modal window stands off the middle of the screen
+// and over which window, then closes it.
+void NoteNextModal(QPoint& offCentre, QWidget** parent = nullptr) {
+  offCentre = QPoint(-100, -100);
+  WhenModal([&offCentre, parent](QWidget* modal) {
+    if (parent) *parent = modal->parentWidget();
+    QApplication::processEvents();
+    offCentre = modal->frameGeometry().center() - ScreenArea(*modal).center();
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+}
+
+// A question asked from the book window stands over it, not over the main
+// window (which a window manager would raise with its dialog), and in the
+// middle of the screen whatever corner the asking window sits in.
+TEST(WindowRules, MessageBoxesStandInTheMiddleOverTheWindowThatAsked) {
+  TQtUiServices ui;
+  InstallUiServices(&ui);
+  QWidget mainWindow;
+  mainWindow.setGeometry(0, 0, 250, 100);
+  mainWindow.show();
+  ui.SetMainWindow(&mainWindow);
+  QDialog book(&mainWindow);
+  book.setGeometry(0, 0, 300, 200);
+  book.show();
+  QApplication::setActiveWindow(&book);
+  QWidget* parent = nullptr;
+  QPoint offCentre;
+  NoteNextModal(offCentre, &parent);
+  Ui().MsgBox("Вы действительно хотите удалить запись?"_w, "Удаление"_w, kMbYesNoQuestion);
+  InstallUiServices(nullptr);
+  EXPECT_EQ(parent, &book);
+  EXPECT_LE(offCentre.manhattanLength(), 2) << offCentre.x() << "," << offCentre.y();
+
+  NoteNextModal(offCentre);
+  ShowAboutBox("", &mainWindow);
+  EXPECT_LE(offCentre.manhattanLength(), 2) << offCentre.x() << "," << offCentre.y();
+
+  // Any dialog that does not place itself.
+  NoteNextModal(offCentre);
+  AskPrintRange("Печать справочника"_w, "Текущая запись"_w, "Весь справочник"_w, &mainWindow);
+  EXPECT_LE(offCentre.manhattanLength(), 2) << offCentre.x() << "," << offCentre.y();
+}
+
+TEST(WindowRules, QtsOwnDialogsSpeakRussian) {
+  QColorDialog dialog;
+  dialog.setOption(QColorDialog::DontUseNativeDialog);
+  dialog.show();
+  QStringList texts;
+  for (QPushButton* b : dialog.findChildren<QPushButton*>()) texts << b->text().remove('&');
+  EXPECT_TRUE(texts.contains(QString::fromUtf8("Отмена"))) << texts.join('|').toStdString();
+  EXPECT_FALSE(texts.contains("Cancel"));
+}
+
+}  // namespace
+
+namespace {
+
+// The small dialogs whose titles a window manager used to cut, the message
+// boxes, "О программе..." and the date dialog, each as the whole screen
+// shows it (frames and titles included), for people to look at when
+// VELOMAR_SCREENSHOTS names a folder and a real display runs.
+class ScreenshotOfWindowRules : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
+    if (!folder || QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "no screen to take";
+    folder_ = folder;
+    InstallUiServices(&ui);
+    MainState().Clock.Fix(TDateRec{5, 12, 2026}, TTimeRec{20, 15, 0});
+    mainWindow.setWindowTitle(QString::fromUtf8("Веломар"));
+    mainWindow.setGeometry(0, 0, 250, 100);
+    mainWindow.show();
+    ui.SetMainWindow(&mainWindow);
+  }
+  void TearDown() override { InstallUiServices(nullptr); }
+
+  // Takes the screen once the next modal window has settled, then closes
+  // that window.
+  void TakeNext(const std::string& name) {
+    WhenModal([this, name](QWidget* modal) {
+      for (int i = 0; i < 10; ++i) {
+        QApplication::processEvents();
+        QTest::qWait(30);
+      }
+      const std::string shot = "import -window root '" + folder_ + "/" + name + "_screen.png' 2>/dev/null";
+      if (std::system(shot.c_str()) != 0) ADD_FAILURE() << shot;
+      for (const char* caption : {"Отмена", "OK"})
+        for (QPushButton* b : modal->findChildren<QPushButton*>())
+          if (b->text() == QString::fromUtf8(caption) && b->isEnabled()) return b->click();
+      static_cast<QDialog*>(modal)->done(0);
+    });
+  }
+
+  std::string folder_;
+  TQtUiServices ui;
+  QWidget mainWindow;
+};
+
+TEST_F(ScreenshotOfWindowRules, SmallDialogsMessageBoxesAboutAndDate) {
+  TInputRequest input;
+  input.Caption = "Архивация до даты (включительно)"_w;
+  input.Text = "5.12.2026";
+  TakeNext("input_archive_date");
+  ShowInputDialog(input, &mainWindow);
+  TakeNext("message_vat");
+  Ui().MsgBox("Ставка НДС изменена"_w, "Ставка НДС"_w, kMbInformation);
+  TakeNext("message_restore");
+  Ui().MsgBox("Восстановление данных успешно завершено"_w, "Восстановление данных"_w, kMbInformation);
+  TakeNext("about");
+  ShowAboutBox("Магазин «Колосок»"_w, &mainWindow);
+  TakeNext("password_dialog");
+  std::string password;
+  ShowPasswordDialog("Пароль на вход в программу"_w, password, &mainWindow);
+  TakeNext("base_dialog");
+  TBaseDialogTexts texts;
+  ShowBaseDialog("Добавить новую базу"_w, texts, {}, {}, -1, &mainWindow);
+  TakeNext("print_range");
+  AskPrintRange("Печать справочника"_w, "Текущая запись"_w, "Весь справочник"_w, &mainWindow);
+  TakeNext("date_dialog");
+  DateTimeFields value{5, 12, 2026, 20, 15, 0};
+  ui.AskDateTime(value);
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+#include "ui/qt/window_rules.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QSpacerItem>
+#include <QTimer>
+#include <QTranslator>
+#include <algorithm>
+
+#include "ui/qt/screen_place.h"
+
+namespace vm {
+
+namespace {
+
+// Beside the title the window manager draws the window's icon and up to
+// three buttons, each with its padding; the title itself is bold, often
+// larger than the program's own font and spaced out (openbox's titles run
+// about 1.4 times the width of the program's bold font).
+constexpr int kTitleBarRoom = 110;
+constexpr double kTitlePointSize = 10;
+constexpr double kTitleSpread = 1.4;
+constexpr const char* kOwnPlace = "velomarOwnPlace";
+
+class TWindowRules : public QObject {
+ public:
+  using QObject::QObject;
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (!watched->isWidgetType()) return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (event->type() == QEvent::KeyPress) return PressFocusedButton(widget, *static_cast<QKeyEvent*>(event));
+    if (event->type() == QEvent::Show && widget->isWindow()) Placing(*widget);
+    return false;
+  }
+
+ private:
+  // A button without the default role would let Enter fall through to its
+  // dialog, which presses nothing or another button.
+  static bool PressFocusedButton(QWidget* widget, const QKeyEvent& key) {
+    if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) return false;
+    if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier || key.isAutoRepeat()) return false;
+    auto* button = qobject_cast<QPushButton*>(widget);
+    if (!button || !button->isEnabled() || !button->isVisible() || button->menu()) return false;
+    button->click();
+    return true;
+  }
+
+  static void Placing(QWidget& window) {
+    const Qt::WindowType type = window.windowType();
+    if (type != Qt::Window && type != Qt::Dialog) return;
+    const bool dialog = qobject_cast<QDialog*>(&window) != nullptr;
+    if (dialog) WidenToTitle(window);
+    FitOnScreen(window);
+    // A window without a parent learns the size of its frame only once
+    // the window manager has framed it.
+    for (int ms : {0, 150})
+      QTimer::singleShot(ms, &window, [w = QPointer<QWidget>(&window)] {
+        if (w && w->isVisible()) FitOnScreen(*w);
+      });
+    // Qt puts a dialog over its parent, which may be a small main window
+    // in a corner; dialogs stand in the middle of the screen instead.
+    if (dialog && !window.property(kOwnPlace).toBool()) CentreOnScreen(window);
+  }
+};
+
+}  // namespace
+
+int TitleWidth(const QWidget& window) {
+  QFont font = QApplication::font();
+  font.setBold(true);
+  if (font.pointSizeF() < kTitlePointSize) font.setPointSizeF(kTitlePointSize);
+  return static_cast<int>(QFontMetrics(font).horizontalAdvance(window.windowTitle()) * kTitleSpread) +
+         kTitleBarRoom;
+}
+
+void WidenToTitle(QWidget& window) {
+  const int need = TitleWidth(window);
+  if (window.width() >= need) return;
+  if (auto* box = qobject_cast<QMessageBox*>(&window)) {
+    // A message box sizes itself from its layout as it shows.
+    auto* grid = qobject_cast<QGridLayout*>(box->layout());
+    if (grid && !box->property("widenedToTitle").toBool()) {
+      box->setProperty("widenedToTitle", true);
+      const QMargins m = grid->contentsMargins();
+      grid->addItem(new QSpacerItem(need - m.left() - m.right(), 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                    grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    return;
+  }
+  const int gain = need - window.width();
+  if (!window.layout()) {
+    for (QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      if (!child->isWindow()) child->move(child->x() + gain / 2, child->y());
+  }
+  window.setMaximumWidth(std::max(window.maximumWidth(), need));
+  window.setMinimumWidth(std::max(window.minimumWidth(), need));
+  window.setGeometry(window.x() - gain / 2, window.y(), need, window.height());
+}
+
+void FitOnScreen(QWidget& window) {
+  const QMargins frame = FrameMargins(window);
+  const QRect area = ScreenArea(window);
+  QRect client = window.geometry();
+  const int width = std::min(client.width(), area.width() - frame.left() - frame.right());
+  const int height = std::min(client.height(), area.height() - frame.top() - frame.bottom());
+  if (width == client.width() && height == client.height() && area.contains(client.marginsAdded(frame)))
+    return;
+  client.setSize(QSize(std::max(width, window.minimumWidth()), std::max(height, window.minimumHeight())));
+  window.setGeometry(ClampFrameToScreen(client, frame, area));
+}
+
+void KeepOwnPlace(QWidget& window) { window.setProperty(kOwnPlace, true); }
+
+void PrepareApplication(QApplication& app) {
+  // "qt_ru" gathers the catalogues of every Qt module; the program's own
+  // texts are Russian already and need none.
+  auto* translator = new QTranslator(&app);
+  if (translator->load(QStringLiteral("qt_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(translator);
+  else
+    delete translator;
+  app.installEventFilter(new TWindowRules(&app));
+}
+
+}  // namespace vm

@@ -1,0 +1,35 @@
+// What every window of the program keeps to, set once on the application
+// before the first window: Qt's own dialogs (fonts, colours, page setup,
+// files and folders) speak Russian; Enter on a focused button presses it,
+// whatever dialog it stands in; a dialog is at least as wide as its title,
+// so the window manager need not cut the title, and stands in the middle
+// of the screen unless it places itself; and no window opens larger
+// than the screen's available area, frame included.
+#pragma once
+
+class QApplication;
+class QWidget;
+
+namespace vm {
+
+// Marks a dialog that places itself (a kept or a computed place): the
+// rules leave its place alone, only keeping it on the screen.
+void KeepOwnPlace(QWidget& window);
+
+// Loads Qt's Russian translation and installs the rules; once per
+// application.
+void PrepareApplication(QApplication& app);
+
+// The width a window needs so that the window manager shows its whole
+// title beside the title bar's buttons.
+int TitleWidth(const QWidget& window);
+
+// Widens a window about to be shown to its title, keeping its centre:
+// controls placed by hand move over by half the gain.
+void WidenToTitle(QWidget& window);
+
+// Shrinks a window about to be shown so that it and its frame fit the
+// available area of its screen, and moves it onto that area.
+void FitOnScreen(QWidget& window);
+
+}  // namespace vm
