@@ -9,6 +9,7 @@
 
 #include "backup_rig.h"
 #include "foundation/files/fileutils.h"
+#include "foundation/tables/commit_journal.h"
 
 namespace vm {
 namespace {
@@ -237,6 +238,59 @@ TEST_F(BackupCopy, HostileNamesWriteNothingOutsideAndReplaceNothing) {
   volumeFolder_ = good;
   EXPECT_TRUE(Restore());
   EXPECT_EQ(ReadBytes(dir_ + "GOODS.DBF"), "replaced");
+}
+
+// "files.res" naming one of the program's own folders (any case), or any
+// other folder of the data folder: refused before anything is replaced,
+// with no journal left to fail every later start.
+TEST_F(BackupCopy, AFileNamedLikeAFolderIsRefusedBeforeAnythingIsReplaced) {
+  AddArchives(2);
+  fs::create_directories(dir_ + "Extra");
+  WriteBytes(dir_ + "Extra/f", "kept");
+  ASSERT_TRUE(Backup());
+  const auto before = test::Snapshot(dir_);
+  for (const char* name : {"ARCHIVE", "archive", "Work", "RESERV", "reserv.new", "Extra"}) {
+    SCOPED_TRACE(name);
+    volumeFolder_ = HandMadeSet({{"GOODS.DBF", "replaced"}, {name, "a file"}},
+                                {{"", "GOODS.DBF", 32}, {"", name, 32}});
+    EXPECT_FALSE(Restore());
+    EXPECT_EQ(test::Snapshot(dir_), before);
+    for (const char* folder : {"ARCHIVE", "WORK", "RESERV", "Extra"})
+      EXPECT_TRUE(fs::is_directory(dir_ + folder)) << folder;
+    EXPECT_FALSE(fs::exists(dir_ + kCommitJournalName));
+    EXPECT_FALSE(fs::exists(dir_ + "ARCHIVE.$BK"));
+  }
+  volumeFolder_ = HandMadeSet({{"GOODS.DBF", "replaced"}}, {{"", "GOODS.DBF", 32}});
+  EXPECT_TRUE(Restore());
+}
+
+// Links planted at the program's own folders: each command refuses, says
+// so, and the folder a link points at keeps every file.
+TEST_F(BackupCopy, LinksAtTheProgramsFoldersAreRefusedAndWhatTheyPointAtIsKept) {
+  AddArchives(2);
+  ASSERT_TRUE(Backup());
+  const std::string volumes = tmp_.Dir() + "volumes/";
+  fs::copy(Reserv(), volumes);
+  const std::string outside = tmp_.Dir() + "outside/";
+  fs::create_directories(outside);
+  WriteBytes(outside + "victim", "keep me");
+  WriteBytes(outside + "00000001.BH", "keep me too");
+  const auto kept = test::Snapshot(outside);
+  const auto data = test::Snapshot(dir_);
+  for (const char* name : {"WORK", "ARCHIVE", "RESERV"}) {
+    SCOPED_TRACE(name);
+    {
+      test::PlantedLink link(dir_, name, outside);
+      ui_.Boxes.clear();
+      EXPECT_FALSE(Backup());
+      volumeFolder_ = volumes;
+      EXPECT_FALSE(Restore());
+      EXPECT_EQ(test::Snapshot(outside), kept);
+      ASSERT_EQ(ui_.Boxes.size(), 2u);
+      EXPECT_EQ(ui_.Boxes[0].Text, "Папка "_w + dir_ + name + " должна быть обычной папкой, а не ссылкой или файлом!"_w);
+    }
+    EXPECT_EQ(test::Snapshot(dir_), data);
+  }
 }
 
 // A data folder of about 50 MB (VELOMAR_BACKUP_MB sets it) through
