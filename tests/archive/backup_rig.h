@@ -16,6 +16,7 @@
 #include "archive/archive_dialogs.h"
 #include "archive/archive_store.h"
 #include "archive/backup.h"
+#include "foundation/tables/commit_journal.h"
 #include "support/oracle_tools.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"

@@ -9,7 +9,6 @@
 
 #include "backup_rig.h"
 #include "foundation/files/fileutils.h"
-#include "foundation/tables/commit_journal.h"
 
 namespace vm {
 namespace {
