@@ -8,6 +8,7 @@
 
 #include "archive/archive_store.h"
 #include "archive/command_frame.h"
+#include "archive/own_folders.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/text/strutils.h"
@@ -138,8 +139,8 @@ class TPeriodCommand {
 };
 
 bool TPeriodCommand::PrepareFolders() {
-  return CheckDirExists(env_.WorkDir(), true) && CheckDirExists(env_.ArchiveDir(), true) &&
-         ClearDirFiles(env_.WorkDir());
+  return OwnFoldersSound(env_.Dir, {"WORK", "ARCHIVE"}) && CheckDirExists(env_.WorkDir(), true) &&
+         CheckDirExists(env_.ArchiveDir(), true) && ClearDirFiles(env_.WorkDir());
 }
 
 std::vector<int32_t>* TPeriodCommand::RenumberOf(const TBaseArchive* target) {

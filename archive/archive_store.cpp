@@ -322,7 +322,8 @@ bool SplitCafToBases(TArchiveConfig& config, const std::string& workDir, const s
   }
   TArchiveGauge gauge("Идет разделение баз данных ..."_w, size - dirEnd);
   for (int32_t i = 0; i < n; ++i) {
-    const auto [start, end] = ranges[static_cast<std::size_t>(i)];
+    // Plain names: clang 14 cannot capture structured bindings.
+    const auto start = ranges[static_cast<std::size_t>(i)].first, end = ranges[static_cast<std::size_t>(i)].second;
     const std::string target = workDir + config.GetBase(i)->PackName;
     const bool ok = ReplaceFile(target, [&](File& out) { return CopyRange(*in, start, out, 0, end - start + 1, gauge); });
     if (!ok) return false;

@@ -7,6 +7,8 @@
 #include "archive/archive_store.h"
 #include "archive/command_frame.h"
 #include "archive/data_commit.h"
+#include "archive/own_folders.h"
+#include "config/data_dir.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/text/strutils.h"
@@ -25,13 +27,14 @@ constexpr const char* kArchiveFolder = "ARCHIVE\\";
 constexpr std::size_t kShortName = 15;
 // Windows file attributes as "files.res" keeps them.
 constexpr int32_t kAttrReadOnly = 1, kAttrHidden = 2, kAttrArchive = 32;
+constexpr std::initializer_list<const char*> kOwnFolders = {"WORK", "ARCHIVE", "RESERV"};
 
 std::string BackupCaption() { return "Резервное копирование"_w; }
 std::string RestoreCaption() { return "Восстановление данных"_w; }
 
 // The new volumes are made apart and swapped in whole, so a backup that
 // fails or dies on the way leaves the previous one as it was.
-std::string NewReserv(const TBackupEnv& env) { return env.Dir + "RESERV.NEW/"; }
+std::string NewReserv(const TBackupEnv& env) { return env.Dir + kNewReservFolder + "/"; }
 std::string OldReserv(const TBackupEnv& env) { return env.Dir + "RESERV.OLD/"; }
 
 std::string NoSlash(std::string dir) {
@@ -179,6 +182,8 @@ bool ReplaceData(const TBackupEnv& env, const std::string& from, const std::vect
   TDataCommit plan;
   std::set<std::string> restored;
   for (const TBackupFileRecord& r : records) {
+    // Only files are replaced: a folder taken aside could not be dropped.
+    if (Files().IsDirectory(TargetOf(env, r))) return false;
     plan.Moves.emplace_back(from + r.Name, TargetOf(env, r));
     restored.insert(UpperStr(r.Folder + r.Name));
   }
@@ -245,12 +250,17 @@ bool RestorableName(const std::string& folder, const std::string& name) {
   if (UpperStr(folder) == kArchiveFolder) return IsArchiveFileName(name, ".CAF") || IsArchiveFileName(name, ".BH");
   if (!folder.empty()) return false;
   const std::string upper = UpperStr(name);
+  // A file put in place of one of the program's own folders would swap the
+  // folder away, and its backup could never be removed.
+  for (const char* own : {"ARCHIVE", "WORK", "RESERV", "RESERV.NEW", "RESERV.OLD"})
+    if (upper == own) return false;
   return upper != UpperStr(kCommitJournalName) && upper != "LOCK.LCK" && upper.find(".$BK") == std::string::npos &&
          upper.find(".$NW") == std::string::npos;
 }
 
 bool MakeBackup(const TBackupEnv& env) {
   if (env.Packer) env.Packer->ProgressCounter = 0;
+  if (!OwnFoldersSound(env.Dir, kOwnFolders)) return false;
   SettleReservSwap(env);
   if (!CheckDirExists(env.WorkDir(), true) || !CheckDirExists(env.ArchiveDir(), true) ||
       !CheckDirExists(env.ReservDir(), true))
@@ -271,6 +281,7 @@ bool MakeBackup(const TBackupEnv& env) {
 }
 
 bool RestoreBackup(const TBackupEnv& env) {
+  if (!OwnFoldersSound(env.Dir, kOwnFolders) || !OwnFoldersSound(env.DataDir, {"ARCHIVE"})) return false;
   SettleReservSwap(env);
   if (!CheckDirExists(env.ReservDir(), true) || !CheckDirExists(env.WorkDir(), true)) return false;
   if (env.CloseTables) env.CloseTables();

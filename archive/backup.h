@@ -53,7 +53,7 @@ bool RestoreBackup(const TBackupEnv& env);
 // Whether a "files.res" record names a file a restore may write: a plain
 // name of at most 15 characters in the data folder, or an archive file
 // "NNNNNNNN.CAF"/"NNNNNNNN.BH" in its "ARCHIVE\", never the journal, the
-// lock or a temporary file.
+// lock, a temporary file or one of the program's own folders (any case).
 bool RestorableName(const std::string& folder, const std::string& name);
 
 }  // namespace vm

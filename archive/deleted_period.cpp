@@ -9,6 +9,7 @@
 #include "archive/command_frame.h"
 #include "archive/data_commit.h"
 #include "archive/diskettes.h"
+#include "archive/own_folders.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/files/packfiles.h"
 #include "foundation/text/strutils.h"
@@ -141,6 +142,64 @@ bool PlainPackNames(std::vector<std::string>& names) {
   return list;
 }
 
+// The number of an archive file's name "NNNNNNNN.ext" (or "NNNNNNNN");
+// -1 for any other name.
+int32_t ArchiveNumberOf(const std::string& name) {
+  if (name.size() < 8 || (name.size() > 8 && name[8] != '.')) return -1;
+  int32_t n = 0;
+  for (std::size_t i = 0; i < 8; ++i) {
+    if (name[i] < '0' || name[i] > '9') return -1;
+    n = n * 10 + (name[i] - '0');
+  }
+  return n;
+}
+
+// The numbers live archives hold: whatever stands in "ARCHIVE" under such a
+// name, and every name the remaining list records give.
+std::set<int32_t> LiveArchiveNumbers(const TArchiveEnv& env, const std::vector<TArchiveListRecord>& remaining) {
+  std::set<int32_t> used;
+  std::vector<DirEntry> entries;
+  if (!Files().ListDirectory(env.ArchiveDir(), entries)) throw TArchiveFault("Не читается папка "_w + env.ArchiveDir());
+  for (const DirEntry& e : entries) used.insert(ArchiveNumberOf(e.Name));
+  for (const TArchiveListRecord& r : remaining) {
+    used.insert(ArchiveNumberOf(r.CafName));
+    used.insert(ArchiveNumberOf(r.BhName));
+  }
+  used.erase(-1);
+  return used;
+}
+
+// The moves of the restored archives into "ARCHIVE". The next archive
+// number is not kept anywhere, so a period archived after the deletion may
+// have taken a restored archive's number: such an archive gets the next
+// free number instead, and its list record names it, so that no restore
+// ever replaces a live archive. False, before anything moves, for a list
+// that does not fit the pack or when no number is left.
+bool PlanRestoredArchives(const TArchiveConfig& config, const TArchiveEnv& env, const std::string& from,
+                          const std::set<std::string>& files, const std::vector<TArchiveListRecord>& remaining,
+                          std::vector<TArchiveListRecord>& list, TDataCommit& plan) {
+  std::set<int32_t> used = LiveArchiveNumbers(env, remaining);
+  int32_t highest = used.empty() ? 0 : *used.rbegin();
+  for (const TArchiveListRecord& r : list) highest = std::max(highest, ArchiveNumberOf(CheckedKeptFile(r)));
+  std::set<std::string> taken;
+  for (TArchiveListRecord& r : list) {
+    const std::string name = CheckedKeptFile(r);
+    if (r.ConfigID != config.ID || !files.contains(UpperStr(name)) || !taken.insert(UpperStr(name)).second)
+      return false;
+    int32_t number = ArchiveNumberOf(name);
+    if (used.contains(number)) {
+      if (highest >= 99999999) return false;
+      number = ++highest;
+      // A packed archive keeps the name of the combined file inside it.
+      r.BhName = ArchiveNumberStr(number) + ".BH";
+      if (!r.Packed) r.CafName = ArchiveNumberStr(number) + ".CAF";
+    }
+    used.insert(number);
+    plan.Moves.emplace_back(from + name, env.ArchiveDir() + r.KeptFile());
+  }
+  return true;
+}
+
 bool SequenceFits(TArchiveConfig& config, const TArchiveEnv& env, const std::vector<TArchiveListRecord>& restored) {
   const auto last = std::find_if(restored.rbegin(), restored.rend(),
                                  [&](const TArchiveListRecord& r) { return r.ConfigID == config.ID; });
@@ -184,15 +243,11 @@ TEnd RestoreDeletedSteps(TArchiveConfig& config, const TArchiveEnv& env, const s
   Ui().HideProgressMessage();
   if (!unpacked || !PlainPackNames(names)) return TEnd::Failed;
   std::vector<TArchiveListRecord> list = LoadArchiveList(from + kListName);
-  std::set<std::string> files(names.begin(), names.end());
-  TDataCommit plan;
-  for (const TArchiveListRecord& r : list) {
-    const std::string name = CheckedKeptFile(r);
-    if (r.ConfigID != config.ID || !files.contains(UpperStr(name))) return TEnd::Failed;
-    plan.Moves.emplace_back(from + name, env.ArchiveDir() + name);
-  }
-  if (!SequenceFits(config, env, list)) return TEnd::Failed;
+  const std::set<std::string> files(names.begin(), names.end());
   const std::vector<TArchiveListRecord> remaining = LoadArchiveList(env.ListFile());
+  TDataCommit plan;
+  if (!PlanRestoredArchives(config, env, from, files, remaining, list, plan)) return TEnd::Failed;
+  if (!SequenceFits(config, env, list)) return TEnd::Failed;
   list.insert(list.end(), remaining.begin(), remaining.end());
   if (!WriteWorkList(env, kListName, list)) return TEnd::Failed;
   plan.Moves.emplace_back(env.WorkDir() + kListName, env.ListFile());
@@ -204,7 +259,9 @@ TEnd RestoreDeletedSteps(TArchiveConfig& config, const TArchiveEnv& env, const s
 void ClearWork(const TArchiveEnv& env) { ClearWorkFolder(env.WorkDir()); }
 
 bool PrepareFolders(const TArchiveEnv& env) {
-  if (!CheckDirExists(env.WorkDir(), true) || !CheckDirExists(env.ArchiveDir(), true)) return false;
+  if (!OwnFoldersSound(env.Dir, {"WORK", "ARCHIVE"}) || !CheckDirExists(env.WorkDir(), true) ||
+      !CheckDirExists(env.ArchiveDir(), true))
+    return false;
   ClearWork(env);
   return true;
 }

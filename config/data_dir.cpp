@@ -10,6 +10,7 @@
 #include "config/errorlog.h"
 #include "config/settings.h"
 #include "config/settings_syntax.h"
+#include "foundation/tables/commit_journal.h"
 #include "foundation/text/strutils.h"
 #include "platform/files.h"
 #include "platform/services.h"
@@ -190,20 +191,44 @@ bool LoadSettingsChecked() {
   return loaded;
 }
 
+bool RecoverCommitAtStartUp() {
+  std::vector<std::string> messages;
+  const TRecoveryResult r = RecoverInterruptedCommit(DataDir(), messages);
+  for (const std::string& m : messages) LogError(m);
+  if (r != TRecoveryResult::Failed) return true;
+  Ui().MsgBox(messages.empty() ? std::string()
+                               : messages.front() + ". Исправте ошибку и перезапустите программу"_w,
+              Ui().AppTitle(), kMbError);
+  return false;
+}
+
 void RemoveLeftoverFiles() {
   std::vector<std::string> dirs = {ProgramDirectory()};
   if (!SameFileName(DataDir(), ProgramDirectory())) dirs.push_back(DataDir());
+  // A link planted at the work folder's name is no folder of ours.
+  const std::string work = ProgramDirectory() + "WORK";
+  if (!Files().IsSymlink(work)) dirs.push_back(work + "/");
   for (const std::string& dir : dirs)
     for (const std::string& name : RemoveLeftoverTemporaries(dir))
       LogError("Удалён временный файл прерванной записи "_w + dir + name);
+  // A backup swaps its new volumes in whole; until then they are nothing.
+  // A link there goes alone.
+  const std::string newReserv = ProgramDirectory() + kNewReservFolder;
+  if ((Files().IsSymlink(newReserv) || Files().IsDirectory(newReserv)) && DeleteDirTree(newReserv))
+    LogError("Удалены тома прерванного резервного копирования "_w + newReserv);
 }
 
 int OpenDataAtStartUp() {
   ChooseDataDirectory();
   if (!LockBases()) return 1;
-  // The lock proves that no other process is writing the data.
-  RemoveLeftoverFiles();
-  if (LoadSettingsChecked()) return 0;
+  // The lock proves that no other process is writing the data. A commit
+  // that died half-way may have moved "program.ini" or "manager.ini" aside:
+  // it is settled before anything reads them, or no start would ever get
+  // past the settings again.
+  if (RecoverCommitAtStartUp()) {
+    RemoveLeftoverFiles();
+    if (LoadSettingsChecked()) return 0;
+  }
   UnlockBases();
   return 1;
 }

@@ -67,13 +67,24 @@ bool ConfirmWorkingDate(bool systemClock, const TDateRec& lastDate);
 // code 1.
 bool LoadSettingsChecked();
 
+// Brings the commit a dead process left in the data directory all back or
+// all forward (noted in "Errors.log"); false, after telling the user, when
+// it cannot. Only while the database lock is held.
+bool RecoverCommitAtStartUp();
+
+// Where in the program directory a backup makes its new volumes before it
+// swaps them in for "RESERV".
+inline constexpr const char* kNewReservFolder = "RESERV.NEW";
+
 // Removes what writers killed in earlier runs left beside their files in
-// the program and data directories, each named in "Errors.log". Only while
-// the database lock is held.
+// the program and data directories and in the work folder, and the new
+// volumes of a backup that never swapped them in, each named in
+// "Errors.log". Only while the database lock is held and once the
+// interrupted commit is settled.
 void RemoveLeftoverFiles();
 
-// The start-up of the data: data directory, lock, leftovers of earlier runs
-// and checked load. Returns 0, or the exit code 1 when the program must end.
+// The start-up of the data: data directory, lock, the interrupted commit
+// recovered, leftovers of earlier runs and checked load. Returns 0, or the exit code 1 when the program must end.
 // The lock stays held.
 int OpenDataAtStartUp();
 

@@ -6,8 +6,6 @@
 #include "config/data_dir.h"
 #include "config/date_index.h"
 #include "config/errorlog.h"
-#include "config/settings_syntax.h"
-#include "foundation/tables/commit_journal.h"
 #include "foundation/values/dates.h"
 #include "language/archive_check.h"
 #include "language/registry_context.h"
@@ -31,26 +29,6 @@ TMainState& MainState() {
 void ProgramNow(TDateRec& date, TTimeRec& time) { MainState().Clock.Now(date, time); }
 
 namespace {
-
-// A commit that a dead process left half done is brought all back or all
-// forward before anything reads the tables.
-bool RecoverCommit() {
-  std::vector<std::string> messages;
-  const TRecoveryResult r = RecoverInterruptedCommit(DataDir(), messages);
-  for (const std::string& m : messages) LogError(m);
-  // A document commits "manager.ini", an archive command the archive
-  // counters in "program.ini", with the tables: read before the recovery,
-  // they are read again.
-  if (r == TRecoveryResult::RolledBack || r == TRecoveryResult::Completed) {
-    ReloadAutoParams();
-    ReadConfigurationFile(kSecArchive, ProgramIniName(), Settings());
-  }
-  if (r != TRecoveryResult::Failed) return true;
-  Ui().MsgBox(messages.empty() ? std::string()
-                               : messages.front() + ". Исправте ошибку и перезапустите программу"_w,
-              Ui().AppTitle(), kMbError);
-  return false;
-}
 
 bool CheckDatabases(TSettingsModel& m) {
   CreateDateIndex(m.Bases);
@@ -186,7 +164,7 @@ int StartUp(const TStartUpOptions& options) {
     CloseErrorLog();
     return kStartUpFailed;
   }
-  if (!RecoverCommit() || !CheckDatabases(m) || !CheckDiskRoom(options)) return EndStartUp();
+  if (!CheckDatabases(m) || !CheckDiskRoom(options)) return EndStartUp();
   CheckDescriptions(m);
   s.ValidArchives = CheckArchiveConfigs(m);
   s.StartUpRefused = !StartUpPassword(options);

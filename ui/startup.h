@@ -1,6 +1,6 @@
 // The start-up of the program up to its windows, shared by the program and
-// the headless document runner: the data directory, the database lock, the
-// settings with the date check, an interrupted commit recovered, the date
+// the headless document runner: the data directory, the database lock, an
+// interrupted commit recovered, the settings with the date check, the date
 // index and the database checks, the room on the disk, the blanks and
 // reference books checked, the program clock started and the start of the
 // working day; and the clean-up at the end.

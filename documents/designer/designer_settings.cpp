@@ -44,16 +44,23 @@ void TDesigner::ClickNetwork(bool on) {
   restartNeeded_ = true;
 }
 
+namespace {
+
+// A function of its own, not a lambda: clang 14 crashes when it tries the
+// lambda as a constant initializer.
+std::vector<std::string> MakePasswordItems() {
+  std::vector<std::string> v;
+  for (int i = 1; i <= 9; ++i) v.push_back("Пароль №"_w + std::to_string(i));
+  for (const char* s : {"Пароль на справочники", "Пароль на вход в программу", "Пароль на служебные настройки",
+                        "Пароль на настройки панелей", "Пароль на сервисные функции"})
+    v.push_back(Utf8ToCp1251(s));
+  return v;
+}
+
+}  // namespace
+
 const std::vector<std::string>& TDesigner::PasswordItems() {
-  static const std::vector<std::string> items = [] {
-    std::vector<std::string> v;
-    for (int i = 1; i <= 9; ++i) v.push_back("Пароль №"_w + std::to_string(i));
-    for (const char* s : {"Пароль на справочники", "Пароль на вход в программу",
-                          "Пароль на служебные настройки", "Пароль на настройки панелей",
-                          "Пароль на сервисные функции"})
-      v.push_back(Utf8ToCp1251(s));
-    return v;
-  }();
+  static const std::vector<std::string> items = MakePasswordItems();
   return items;
 }
 

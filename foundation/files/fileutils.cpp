@@ -204,9 +204,12 @@ bool CheckDirExists(const std::string& path, bool create) {
 
 bool ClearDirFiles(const std::string& dir) {
   FileSystem& fs = Files();
-  std::vector<DirEntry> entries;
-  if (!fs.ListDirectory(dir, entries)) return false;
   std::string base = dir;
+  while (base.size() > 1 && IsSep(base.back())) base.pop_back();
+  // What a link points at belongs elsewhere: it is never emptied through it.
+  if (fs.IsSymlink(base)) return false;
+  std::vector<DirEntry> entries;
+  if (!fs.ListDirectory(base, entries)) return false;
   AddBackslash(base);
   bool ok = true;
   for (const DirEntry& e : entries) {

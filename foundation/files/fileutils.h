@@ -54,6 +54,7 @@ bool DirOrDriveExists(const std::string& path);
 // With create, makes every missing directory of the path.
 bool CheckDirExists(const std::string& path, bool create);
 // Deletes every file directly in dir; true when every deletion succeeded.
+// A link at dir is refused (false), whatever it points at.
 bool ClearDirFiles(const std::string& dir);
 // Deletes dir with everything under it; true when dir itself was removed.
 bool DeleteDirTree(const std::string& dir);

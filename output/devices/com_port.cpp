@@ -17,6 +17,9 @@ TComPort::~TComPort() {
 void TComPort::Open(const std::string& portName) {
   StopThread();
   device_.Close();
+  // Half a line of the old connection must not become the head of the
+  // first line of the new one.
+  lines_.Reset();
   portName_ = portName;
   const std::string path = resolve_ ? resolve_(portName) : portName;
   std::string error = "No such serial port";

@@ -27,6 +27,11 @@ void TLineAssembler::SetCallback(TLineCallback callback) {
   callback_ = std::move(callback);
 }
 
+void TLineAssembler::Reset() {
+  length_.store(0, std::memory_order_relaxed);
+  idle_.Start(kIdleMs);
+}
+
 void TLineAssembler::Feed(const uint8_t* bytes, std::size_t count) {
   std::size_t length = length_.load(std::memory_order_relaxed);
   for (std::size_t i = 0; i < count; ++i) {

@@ -52,6 +52,8 @@ class TLineAssembler {
   // its carriage return comes.
   void SetEnabled(bool on) { enabled_.store(on, std::memory_order_relaxed); }
   bool Enabled() const { return enabled_.load(std::memory_order_relaxed); }
+  // Drops the line under way. Only while no thread feeds it.
+  void Reset();
   // The receive thread (or a test in its place).
   void Feed(const uint8_t* bytes, std::size_t count);
   // Bytes of the line under way; the receive thread's view.

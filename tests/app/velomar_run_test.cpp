@@ -291,6 +291,29 @@ TEST(VelomarRunCrash, KilledReceiptLeavesBothTablesBeforeOrAfter) {
   EXPECT_GT(sawAfter, 0);
 }
 
+// Killed (through a preloaded rename) just after its commit moved
+// "manager.ini" aside: the next run recovers the commit before it reads
+// the settings, instead of failing on them at every start.
+TEST(VelomarRunCrash, AKillWithManagerIniAsideIsRecoveredByTheNextRun) {
+  RunRig r;
+  const std::string manager = ReadBytes(r.Dir() + "manager.ini");
+  WriteBytes(r.Dir() + "answers.txt", "18\nДа\n");
+  const std::string args = " --date 6.12.2026 --time 9:00:00 --answers answers.txt 'Ставка НДС'";
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  const ProgramRun killed =
+      RunIn(r.Dir(),
+            "env LD_PRELOAD=" + ShellQuoted(VELOMAR_KILL_SHIM) + " VELOMAR_KILL_BEFORE_RENAME_ONTO=/manager.ini " +
+                ShellQuoted("ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":verify_asan_link_order=0") + " " +
+                ShellQuoted(VELOMAR_RUN_EXE) + args,
+            " </dev/null >/dev/null 2>&1");
+  EXPECT_NE(killed.Status, 0);
+  ASSERT_FALSE(std::filesystem::exists(r.Dir() + "manager.ini"));
+  const ProgramRun again = r.Run("'Ставка НДС'", "18\nДа\n");
+  EXPECT_EQ(again.Status, 0) << again.Output;
+  EXPECT_FALSE(std::filesystem::exists(r.Dir() + kCommitJournalName));
+  EXPECT_TRUE(Has(r.Manager(), "ЗНАЧЕН_ПАРАМ='18'")) << r.Manager();
+}
+
 TEST(VelomarRun, MessageLinesEscapeLineBreaksAndBackslashes) {
   EXPECT_EQ(MessageLine("Внимание"_w, "a\rb\nc\\d"), "[Внимание] a\\rb\\nc\\\\d");
 }

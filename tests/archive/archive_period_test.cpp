@@ -173,6 +173,30 @@ TEST_F(ArchivePeriodTest, RefusalsLeaveEverythingAsItWas) {
   EXPECT_TRUE(test::ReadBytes(Head()) == head);
 }
 
+// Links planted at "WORK" or "ARCHIVE": archiving and restoring refuse,
+// and the folder a link points at keeps every file.
+TEST_F(ArchivePeriodTest, LinksAtTheWorkOrArchiveFolderAreRefusedAndWhatTheyPointAtIsKept) {
+  Invoices({3});
+  ASSERT_TRUE(Archive("31.01.2026"));
+  const std::string head = test::ReadBytes(Head());
+  test::TempDir outside;
+  test::WriteBytes(outside / "victim", "keep me");
+  const std::string refused =
+      "Папка "_w + Dir() + "%s должна быть обычной папкой, а не ссылкой или файлом!"_w;
+  for (const std::string name : {"WORK", "ARCHIVE"}) {
+    SCOPED_TRACE(name);
+    test::PlantedLink link(Dir(), name, outside.Dir());
+    ui_.Boxes.clear();
+    EXPECT_FALSE(Archive("31.01.2026"));
+    EXPECT_FALSE(Restore());
+    EXPECT_EQ(test::DirNames(outside.Dir()), std::vector<std::string>{"victim"});
+    std::string text = refused;
+    text.replace(text.find("%s"), 2, name);
+    EXPECT_EQ(std::count_if(ui_.Boxes.begin(), ui_.Boxes.end(), [&](const auto& b) { return b.Text == text; }), 2);
+    EXPECT_TRUE(test::ReadBytes(Head()) == head);
+  }
+}
+
 TEST_F(ArchivePeriodTest, ARestoreChecksTheListAndTheArchive) {
   Invoices({});
   ASSERT_TRUE(Archive("31.01.2026"));

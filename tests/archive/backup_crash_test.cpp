@@ -144,6 +144,19 @@ TEST_F(BackupCrash, KilledDeletionsAndRestoresOfAPeriodLeaveAllBeforeOrAllAfter)
     ui_.Answers = {kIdYes};
     return RestoreDeletedPeriod(config_, arcEnv_);
   });
+  // A newer period took the number of a moved one: the restore renumbers
+  // the moved archive, and no kill leaves the newer one replaced.
+  StartFrom("moved");
+  std::vector<TArchiveListRecord> list = LoadArchiveList(dir_ + "archive.alf");
+  list.push_back(test::ListRecord(5, 6, 1, true));
+  ASSERT_TRUE(WriteArchiveList(dir_ + "archive.alf", list));
+  WriteBytes(dir_ + "ARCHIVE/00000001.BH", "newer");
+  Keep("newer");
+  KillAndCompare(46, "newer", [&] {
+    ui_.Answers = {kIdYes};
+    return RestoreDeletedPeriod(config_, arcEnv_) && test::ReadBytes(dir_ + "ARCHIVE/00000001.BH") == "newer" &&
+           fs::exists(dir_ + "ARCHIVE/00000007.BH");
+  });
 }
 
 }  // namespace

@@ -6,13 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 
 #include "archive/archive_dialogs.h"
 #include "archive/archive_store.h"
 #include "archive/backup.h"
+#include "foundation/tables/commit_journal.h"
 #include "support/oracle_tools.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
@@ -102,6 +106,32 @@ class BackupRig : public ::testing::Test {
     ui_.Answers = {kIdYes, kIdYes};
     exitCode_ = -1;
     return RestoreBackup(env_);
+  }
+  // Each named folder in turn replaced by a link to a folder outside that
+  // holds a victim and `planted`: both commands refuse, each says why, the
+  // folder outside keeps every file, and the program folder is unchanged.
+  void ExpectLinksRefused(std::initializer_list<const char*> names, const std::string& planted,
+                          const std::function<bool()>& first, const std::function<bool()>& second) {
+    const std::string outside = tmp_.Dir() + "outside/";
+    fs::create_directories(outside);
+    WriteBytes(outside + "victim", "keep me");
+    WriteBytes(outside + planted, "keep me too");
+    const auto kept = Snapshot(outside);
+    const auto data = Snapshot(dir_);
+    for (const char* name : names) {
+      SCOPED_TRACE(name);
+      {
+        PlantedLink link(dir_, name, outside);
+        ui_.Boxes.clear();
+        EXPECT_FALSE(first());
+        EXPECT_FALSE(second());
+        EXPECT_EQ(Snapshot(outside), kept);
+        const std::string refused = "Папка "_w + dir_ + name + " должна быть обычной папкой, а не ссылкой или файлом!"_w;
+        EXPECT_EQ(std::count_if(ui_.Boxes.begin(), ui_.Boxes.end(), [&](const BoxShown& b) { return b.Text == refused; }),
+                  2);
+      }
+      EXPECT_EQ(Snapshot(dir_), data);
+    }
   }
   std::vector<std::string> Captions() const {
     std::vector<std::string> texts;

@@ -256,6 +256,44 @@ TEST_F(BackupCopy, HostileNamesWriteNothingOutsideAndReplaceNothing) {
   EXPECT_EQ(ReadBytes(dir_ + "GOODS.DBF"), "replaced");
 }
 
+// "files.res" naming one of the program's own folders (any case), or any
+// other folder of the data folder: refused before anything is replaced,
+// with no journal left to fail every later start.
+TEST_F(BackupCopy, AFileNamedLikeAFolderIsRefusedBeforeAnythingIsReplaced) {
+  AddArchives(2);
+  fs::create_directories(dir_ + "Extra");
+  WriteBytes(dir_ + "Extra/f", "kept");
+  ASSERT_TRUE(Backup());
+  const auto before = test::Snapshot(dir_);
+  for (const char* name : {"ARCHIVE", "archive", "Work", "RESERV", "reserv.new", "Extra"}) {
+    SCOPED_TRACE(name);
+    volumeFolder_ = HandMadeSet({{"GOODS.DBF", "replaced"}, {name, "a file"}},
+                                {{"", "GOODS.DBF", 32}, {"", name, 32}});
+    EXPECT_FALSE(Restore());
+    EXPECT_EQ(test::Snapshot(dir_), before);
+    for (const char* folder : {"ARCHIVE", "WORK", "RESERV", "Extra"})
+      EXPECT_TRUE(fs::is_directory(dir_ + folder)) << folder;
+    EXPECT_FALSE(fs::exists(dir_ + kCommitJournalName));
+    EXPECT_FALSE(fs::exists(dir_ + "ARCHIVE.$BK"));
+  }
+  volumeFolder_ = HandMadeSet({{"GOODS.DBF", "replaced"}}, {{"", "GOODS.DBF", 32}});
+  EXPECT_TRUE(Restore());
+}
+
+// Links planted at the program's own folders: each command refuses, says
+// so, and the folder a link points at keeps every file.
+TEST_F(BackupCopy, LinksAtTheProgramsFoldersAreRefusedAndWhatTheyPointAtIsKept) {
+  AddArchives(2);
+  ASSERT_TRUE(Backup());
+  const std::string volumes = tmp_.Dir() + "volumes/";
+  fs::copy(Reserv(), volumes);
+  ExpectLinksRefused({"WORK", "ARCHIVE", "RESERV"}, "00000001.BH", [&] { return Backup(); },
+                     [&] {
+                       volumeFolder_ = volumes;
+                       return Restore();
+                     });
+}
+
 // A data folder of about 50 MB (VELOMAR_BACKUP_MB sets it) through
 // 131,072-byte volumes and back, byte for byte.
 TEST_F(BackupCopy, ALargeDataFolderComesBackByteForByte) {

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
+#include <tuple>
 
 #include "archive/deleted_period.h"
 #include "backup_rig.h"
@@ -227,6 +229,88 @@ TEST_F(DeletedPeriod, HostilePacksWriteNothingOutsideAndReplaceNothing) {
   auto after = test::Snapshot(tmp_.Dir());
   std::erase_if(after, [](const auto& e) { return e.first.rfind("py", 0) == 0; });
   EXPECT_EQ(after, before);
+}
+
+// The next archive number is not kept: after a deletion to media a new
+// period takes a moved archive's number again. Restoring the moved period
+// then gives the clashing archive the next free number and its record the
+// new name; the newer archive stays as it was.
+TEST_F(DeletedPeriod, ARestoredArchiveThatClashesWithALiveOneTakesTheNextFreeNumber) {
+  toMedia_ = true;
+  ASSERT_TRUE(Delete(2, true));  // 00000001.CAF, 00000003.CAF, 00000004.BH
+  // Two newer periods, numbered as a fresh start numbers them.
+  std::vector<TArchiveListRecord> list = LoadArchiveList(dir_ + "archive.alf");
+  list.push_back(test::ListRecord(5, 4, 1, true));
+  list.push_back(test::ListRecord(5, 5, 4, false));
+  ASSERT_TRUE(WriteArchiveList(dir_ + "archive.alf", list));
+  WriteBytes(dir_ + "ARCHIVE/00000001.BH", "newer one");
+  WriteBytes(dir_ + "ARCHIVE/00000004.CAF", "newer four");
+  const auto moved = test::Snapshot(media_);
+
+  volumeFolder_ = media_;
+  EXPECT_TRUE(RestoreDeleted());
+  EXPECT_EQ(ReadBytes(dir_ + "ARCHIVE/00000001.BH"), "newer one");
+  EXPECT_EQ(ReadBytes(dir_ + "ARCHIVE/00000004.CAF"), "newer four");
+  const std::vector<TArchiveListRecord> now = LoadArchiveList(dir_ + "archive.alf");
+  ASSERT_EQ(now.size(), 8u);
+  // 00000001.CAF became 00000007.CAF; the packed 00000004.BH became
+  // 00000008.BH and still names the combined file packed inside it.
+  EXPECT_EQ(std::tuple(now[0].CafName, now[0].BhName, now[0].Sequence),
+            std::tuple(std::string("00000007.CAF"), std::string("00000007.BH"), 0));
+  EXPECT_EQ(now[1].KeptFile(), list_[2].KeptFile());
+  EXPECT_EQ(std::tuple(now[2].CafName, now[2].BhName, now[2].Sequence),
+            std::tuple(std::string("00000004.CAF"), std::string("00000008.BH"), 2));
+  std::set<std::string> kept;
+  for (const TArchiveListRecord& r : now) {
+    EXPECT_TRUE(fs::exists(dir_ + "ARCHIVE/" + r.KeptFile())) << r.KeptFile();
+    EXPECT_TRUE(kept.insert(r.KeptFile()).second) << r.KeptFile();
+  }
+  EXPECT_EQ(test::DirNames(dir_ + "ARCHIVE").size(), 8u);
+  EXPECT_EQ(ReadBytes(dir_ + "ARCHIVE/00000007.CAF").size(), 950u);
+}
+
+// A hostile pack that names live archives takes nothing from them; where
+// no number is left, nothing moves at all.
+TEST_F(DeletedPeriod, APackNamingLiveArchivesReplacesNoneAndNoFreeNumberRefusesBeforeAnythingMoves) {
+  ASSERT_TRUE(Delete(1, false));
+  const std::string stage = tmp_.Dir() + "files/";
+  fs::create_directories(stage);
+  TArchiveListRecord first = test::ListRecord(5, 0, 2, true), second = test::ListRecord(5, 1, 5, false);
+  ASSERT_TRUE(WriteArchiveList(stage + "archive.alf", {first, second}));
+  WriteBytes(stage + "a", "planted two");
+  WriteBytes(stage + "b", "planted five");
+  const auto live = test::Snapshot(dir_ + "ARCHIVE");
+  const std::string set = PythonSet(5, {{first.KeptFile(), stage + "a"}, {second.KeptFile(), stage + "b"},
+                                        {"archive.alf", stage + "archive.alf"}});
+  // With the highest number taken there is none to give.
+  WriteBytes(dir_ + "ARCHIVE/99999999.CAF", "last");
+  const auto before = test::Snapshot(tmp_.Dir());
+  volumeFolder_ = set;
+  EXPECT_FALSE(RestoreDeleted());
+  auto after = test::Snapshot(tmp_.Dir());
+  EXPECT_EQ(after, before);
+
+  fs::remove(dir_ + "ARCHIVE/99999999.CAF");
+  EXPECT_TRUE(RestoreDeleted());
+  for (const auto& [name, bytes] : live) EXPECT_EQ(ReadBytes(dir_ + "ARCHIVE/" + name), bytes) << name;
+  std::vector<std::string> kept;
+  for (const TArchiveListRecord& r : LoadArchiveList(dir_ + "archive.alf")) kept.push_back(r.KeptFile());
+  EXPECT_EQ(kept, (std::vector<std::string>{"00000007.BH", "00000008.CAF", "00000002.BH", "00000004.BH",
+                                            "00000005.CAF", "00000006.BH"}));
+  EXPECT_EQ(ReadBytes(dir_ + "ARCHIVE/00000007.BH"), "planted two");
+  EXPECT_EQ(ReadBytes(dir_ + "ARCHIVE/00000008.CAF"), "planted five");
+}
+
+// Links planted at "WORK" or "ARCHIVE": deleting and restoring a period
+// refuse, and the folder a link points at keeps every file.
+TEST_F(DeletedPeriod, LinksAtTheWorkOrArchiveFolderAreRefusedAndWhatTheyPointAtIsKept) {
+  toMedia_ = true;
+  ASSERT_TRUE(Delete(0, true));
+  ExpectLinksRefused({"WORK", "ARCHIVE"}, list_[2].KeptFile(), [&] { return Delete(0, false); },
+                     [&] {
+                       volumeFolder_ = media_;
+                       return RestoreDeleted();
+                     });
 }
 
 TEST(RemovableMedia, MountPointsOfSticksAndCardsInTableOrder) {

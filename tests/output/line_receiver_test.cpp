@@ -138,6 +138,20 @@ TEST(LineReceiver, StoppingAWaitingThreadIsPromptAndHoldsNoLock) {
   EXPECT_LT(best, 100ms);
 }
 
+TEST(LineReceiver, AReopenedPortStartsWithoutTheHalfLineOfTheOldOne) {
+  PortRig r;
+  ASSERT_TRUE(r.Pty.Write("12345"));
+  ASSERT_TRUE(r.Pending(5));
+  // The scanner hangs up and the port opens again, on a new line.
+  r.Pty.CloseScannerSide();
+  PtyPair second;
+  r.Port.Open(second.Path());
+  r.Port.SetReceiveEnabled(true);
+  EXPECT_EQ(r.Port.Lines().PendingLength(), 0u);
+  ASSERT_TRUE(second.Write("678\r"));
+  EXPECT_EQ(r.Log.WaitFor(1), Lines{"678"});
+}
+
 TEST(LineReceiver, AHungUpLineNeitherSpinsNorStopsThePort) {
   PortRig r;
   ASSERT_TRUE(r.Pty.Write("A\r"));

@@ -11,6 +11,7 @@
 // BeforeRename runs before each rename (a crash at the worst moment).
 #pragma once
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
@@ -82,5 +83,35 @@ class FaultyFileSystem : public FileSystem {
     FaultyFileSystem& fs_;
   };
 };
+
+// Ends the process, as a kill would, just before anything is renamed onto
+// a path that ends with TargetEnd: a crash at the exact moment a test wants.
+class KillBeforeRename : public FileSystem {
+ public:
+  static constexpr int kKilled = 86;
+  explicit KillBeforeRename(std::string targetEnd) : end_(std::move(targetEnd)) { InstallFileSystem(this); }
+  ~KillBeforeRename() override { InstallFileSystem(nullptr); }
+  bool Rename(const std::string& from, const std::string& to) override {
+    if (to.ends_with(end_)) ::_exit(kKilled);
+    return FileSystem::Rename(from, to);
+  }
+
+ private:
+  std::string end_;
+};
+
+// Runs job in a child process killed just before its rename onto a path
+// ending with targetEnd; true when the kill came there.
+inline bool KilledBeforeRenameOnto(const std::string& targetEnd, const std::function<void()>& job) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    KillBeforeRename kill(targetEnd);
+    job();
+    ::_exit(0);
+  }
+  int status = 0;
+  return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+         WEXITSTATUS(status) == KillBeforeRename::kKilled;
+}
 
 }  // namespace vm::test

@@ -60,4 +60,26 @@ inline std::vector<std::string> DirNames(const std::string& dir) {
   return names;
 }
 
+// A link to target planted in place of the folder dir + name, which is kept
+// aside meanwhile; destroyed, the folder is put back.
+class PlantedLink {
+ public:
+  PlantedLink(const std::string& dir, const std::string& name, const std::string& target)
+      : path_(dir + name), aside_(dir + name + ".kept") {
+    std::error_code ec;
+    std::filesystem::rename(path_, aside_, ec);
+    std::filesystem::create_directory_symlink(target, path_);
+  }
+  ~PlantedLink() {
+    std::error_code ec;
+    std::filesystem::remove(path_, ec);
+    std::filesystem::rename(aside_, path_, ec);
+  }
+  PlantedLink(const PlantedLink&) = delete;
+  PlantedLink& operator=(const PlantedLink&) = delete;
+
+ private:
+  std::string path_, aside_;
+};
+
 }  // namespace vm::test

@@ -4,11 +4,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <tuple>
 #include <utility>
 
+#include "archive/backup_menu.h"
 #include "config/data_dir.h"
 #include "config/date_index.h"
 #include "config/errorlog.h"
@@ -19,6 +21,7 @@
 #include "platform/clock.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
+#include "support/faulty_files.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
 #include "ui/instance_mark.h"
@@ -248,6 +251,62 @@ TEST_F(StartUpTest, AnArchiveCounterOfACommitRolledBackIsReadAgain) {
   ASSERT_NE(Settings().ArchiveConfigs.FindByID(1), nullptr);
   EXPECT_EQ(Settings().ArchiveConfigs.FindByID(1)->ArchiveNo, 0);
   EXPECT_EQ(MainState().ValidArchives, std::vector<int32_t>{1});
+}
+
+TEST_F(StartUpTest, ACommitKilledWithTheSettingsAsideIsRecoveredBeforeTheyAreRead) {
+  // Killed after "program.ini" went aside, before its new one came in: no
+  // "program.ini" at all until the recovery puts it back.
+  const std::string program = ReadBytes(home / "program.ini"), manager = ReadBytes(home / "manager.ini");
+  ASSERT_TRUE(vm::test::KilledBeforeRenameOnto("/program.ini", [&] {
+    TCommitJournal journal(home.Dir());
+    for (const char* ini : {"manager.ini", "program.ini"})
+      vm::test::WriteBytes(journal.NewFileFor(home / ini), "[changed]\r\n");
+    if (journal.Begin()) journal.Replace();
+  }));
+  ASSERT_FALSE(fs::exists(home / "program.ini"));
+  ASSERT_EQ(StartUp(options), 0) << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes[0].Text));
+  EXPECT_EQ(ReadBytes(home / "program.ini"), program);
+  EXPECT_EQ(ReadBytes(home / "manager.ini"), manager);
+  EXPECT_FALSE(fs::exists(home / kCommitJournalName));
+  CloseErrorLog();
+  EXPECT_NE(ReadBytes(home / "Errors.log").find("Прерванная запись отменена"_w), std::string::npos);
+}
+
+TEST_F(StartUpTest, WhatAKilledBackupLeftInTheWorkFoldersGoesAtTheNextStart) {
+  // Killed as the file list lands in "WORK" (its temporary is there), and
+  // as the new volumes are swapped in ("RESERV.NEW" is there).
+  for (const std::string moment : {"WORK/files.res", "/RESERV"}) {
+    SCOPED_TRACE(moment);
+    ASSERT_TRUE(vm::test::KilledBeforeRenameOnto(moment, [&] {
+      ChooseDataDirectory();
+      if (!LoadAllSettings()) return;
+      TArchivePacker packer(home / "WORK/");
+      const TBackupEnv env = ProgramBackupEnv(Settings().Bases, &packer);
+      ui.Answers = {kIdYes};
+      MakeBackup(env);
+    }));
+    std::vector<std::string> work = vm::test::DirNames(home / "WORK");
+    ASSERT_TRUE(std::ranges::any_of(work, IsTemporaryFileName) || fs::is_directory(home / "RESERV.NEW"));
+    ASSERT_EQ(StartUp(options), 0);
+    work = vm::test::DirNames(home / "WORK");
+    EXPECT_FALSE(std::ranges::any_of(work, IsTemporaryFileName));
+    EXPECT_FALSE(fs::exists(home / "RESERV.NEW"));
+  }
+  CloseErrorLog();
+  const std::string log = ReadBytes(home / "Errors.log");
+  EXPECT_NE(log.find("Удалён временный файл прерванной записи "_w + home.Dir() + "WORK/files.res.~"), std::string::npos);
+  EXPECT_NE(log.find("Удалены тома прерванного резервного копирования "_w), std::string::npos);
+}
+
+// A link planted at "WORK" is no folder of the program: the start-up takes
+// nothing from where it points.
+TEST_F(StartUpTest, TheStartUpClearsNothingThroughALinkAtTheWorkFolder) {
+  vm::test::TempDir outside;
+  const std::string stray = outside / "files.res.~0123456789abcdef~";
+  vm::test::WriteBytes(stray, "not ours");
+  fs::create_directory_symlink(outside.Dir(), home / "WORK");
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_TRUE(fs::exists(stray));
 }
 
 TEST_F(StartUpTest, ShutDownWritesTheLocalSettingsAndTheBasePath) {

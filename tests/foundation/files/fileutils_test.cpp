@@ -86,6 +86,12 @@ TEST(FileUtils, DirectoriesAndListings) {
   EXPECT_TRUE(DeleteDirTree(tmp / "link/"));
   EXPECT_FALSE(Files().IsSymlink(tmp / "link"));
   EXPECT_TRUE(Files().Exists(tmp / "kept/f"));
+  // Nor is a folder emptied through a link, named with or without its
+  // separator.
+  ASSERT_EQ(symlink((tmp / "kept").c_str(), (tmp / "link").c_str()), 0);
+  EXPECT_FALSE(ClearDirFiles(tmp / "link/"));
+  EXPECT_FALSE(ClearDirFiles(tmp / "link"));
+  EXPECT_TRUE(Files().Exists(tmp / "kept/f"));
 }
 
 TEST(FileUtils, CopyEraseAndAppend) {
