@@ -7,6 +7,7 @@
 #include "config/date_index.h"
 #include "config/errorlog.h"
 #include "config/settings_syntax.h"
+#include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/values/dates.h"
 #include "language/archive_check.h"
@@ -63,8 +64,7 @@ bool CheckDiskRoom(const TStartUpOptions& options) {
   if (!LocalBases()) return true;
   const int64_t free = options.FreeBytes ? options.FreeBytes(DataDir()) : FreeBytesAt(DataDir());
   if (free < 0 || 2 * MainState().TotalBaseSize <= free) return true;
-  std::string disk = DataDir();
-  if (disk.size() > 1 && disk.back() == '/') disk.pop_back();
+  const std::string disk = ExcludeTrailingSlash(DataDir());
   Ui().MsgBox("Недостаточно места на диске "_w + disk + ": !", " Ошибка "_w, kMbError);
   return false;
 }
