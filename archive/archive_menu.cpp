@@ -7,6 +7,7 @@
 #include "archive/command_frame.h"
 #include "archive/deleted_period.h"
 #include "config/data_dir.h"
+#include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
 #include "language/archive_check.h"
 #include "platform/disk_space.h"
@@ -49,8 +50,7 @@ TArchiveEnv ProgramArchiveEnv(TSettingsModel& model, TArchivePacker* packer) {
   env.Dir = ProgramDirectory();
   env.ConfigFile = ProgramIniName();
   env.SaveConfig = [&model](const std::string& path) { return SaveConfigurationTo(path, model); };
-  env.Disk = DataDir();
-  if (env.Disk.size() > 1 && env.Disk.back() == '/') env.Disk.pop_back();
+  env.Disk = ExcludeTrailingSlash(DataDir());
   env.FreeBytes = [](const std::string& dir) { return FreeBytesAt(dir); };
   env.Packer = packer;
   return env;

@@ -37,26 +37,21 @@ std::string RestoreCaption() { return "Восстановление данных
 std::string NewReserv(const TBackupEnv& env) { return env.Dir + kNewReservFolder + "/"; }
 std::string OldReserv(const TBackupEnv& env) { return env.Dir + "RESERV.OLD/"; }
 
-std::string NoSlash(std::string dir) {
-  if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  return dir;
-}
-
 // Brings back the previous volumes when a swap died half-way.
 void SettleReservSwap(const TBackupEnv& env) {
   if (Files().IsDirectory(OldReserv(env))) {
     if (Files().IsDirectory(env.ReservDir()))
       DeleteDirTree(OldReserv(env));
     else
-      Files().Rename(NoSlash(OldReserv(env)), NoSlash(env.ReservDir()));
+      Files().Rename(ExcludeTrailingSlash(OldReserv(env)), ExcludeTrailingSlash(env.ReservDir()));
   }
   if (Files().IsDirectory(NewReserv(env))) DeleteDirTree(NewReserv(env));
 }
 
 bool SwapInNewReserv(const TBackupEnv& env) {
-  const std::string reserv = NoSlash(env.ReservDir()), old = NoSlash(OldReserv(env));
+  const std::string reserv = ExcludeTrailingSlash(env.ReservDir()), old = ExcludeTrailingSlash(OldReserv(env));
   if (Files().IsDirectory(reserv) && !Files().Rename(reserv, old)) return false;
-  if (!Files().Rename(NoSlash(NewReserv(env)), reserv)) {
+  if (!Files().Rename(ExcludeTrailingSlash(NewReserv(env)), reserv)) {
     Files().Rename(old, reserv);
     return false;
   }

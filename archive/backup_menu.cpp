@@ -5,6 +5,7 @@
 
 #include "archive/command_frame.h"
 #include "config/data_dir.h"
+#include "foundation/files/fileutils.h"
 #include "platform/disk_space.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
@@ -22,8 +23,7 @@ TBackupEnv ProgramBackupEnv(TUsedBaseList& bases, TArchivePacker* packer) {
       if (bases.GetItem(i)->Table.Active()) bases.GetItem(i)->Table.Close();
   };
   env.Title = Ui().AppTitle();
-  env.Disk = DataDir();
-  if (env.Disk.size() > 1 && env.Disk.back() == '/') env.Disk.pop_back();
+  env.Disk = ExcludeTrailingSlash(DataDir());
   env.FreeBytes = [](const std::string& dir) { return FreeBytesAt(dir); };
   env.Packer = packer;
   // No shut-down: "local.ini" and "basepath.ini" of this run must not be

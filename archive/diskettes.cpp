@@ -31,9 +31,7 @@ bool AskVolumeSet(const std::string& filter, const std::string& initialDir, cons
 }
 
 std::string DriveName(const std::string& drive) {
-  std::string name = drive;
-  while (name.size() > 1 && name.back() == '/') name.pop_back();
-  return name;
+  return ExcludeTrailingSlash(drive);
 }
 
 bool CopyToDiskettes(const std::string& fileName, const std::string& drive, int32_t lastVolume,

@@ -15,8 +15,7 @@ namespace {
 // The path as the disk knows it: without a trailing separator, in the
 // system's encoding.
 std::filesystem::path DiskPath(const std::string& path) {
-  std::string native = ResolvePathCase(NativePath(path));
-  while (native.size() > 1 && native.back() == '/') native.pop_back();
+  const std::string native = ExcludeTrailingSlash(ResolvePathCase(NativePath(path)));
   return std::filesystem::path(Cp1251ToUtf8(native));
 }
 
@@ -28,9 +27,7 @@ std::string ComparablePath(const std::string& path) {
   const fs::path absolute = fs::absolute(DiskPath(path), ec);
   fs::path resolved = fs::weakly_canonical(absolute, ec);
   if (ec) resolved = absolute.lexically_normal();
-  std::string s = Utf8ToCp1251(resolved.string());
-  while (s.size() > 1 && s.back() == '/') s.pop_back();
-  return UpperStr(s);
+  return UpperStr(ExcludeTrailingSlash(Utf8ToCp1251(resolved.string())));
 }
 
 // Whether deleting dir would take the root, the program's own files or the

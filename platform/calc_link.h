@@ -48,7 +48,8 @@ class TCalcLink {
   std::string input_;
 };
 
-// The text of the helper program.
+// The text of the helper program, platform/calc_helper.py, which the build
+// embeds; it is run as `python3 -I -c TEXT OFFICE`.
 const char* CalcHelperScript();
 
 }  // namespace vm

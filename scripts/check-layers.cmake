@@ -1,7 +1,8 @@
 # The layers of the program, bottom up, and the check every build runs:
 # a source may include only headers of its own layer and of the layers
 # below it, and no source outside a qt/ folder may include a Qt header.
-# Folders on one line are one layer and may include each other.
+# Folders on one line are one layer: one may include the other, though not
+# both ways round (the cycles below).
 # New code goes into the lowest layer whose headers it needs; where a lower
 # layer needs a higher one, it declares an interface the higher one
 # implements.
@@ -17,10 +18,22 @@ set(VELOMAR_LAYERS
   "ui/qt output/qt"
   "app")
 
+# No two folders may include each other, directly or round a longer way: a
+# cycle makes two folders one in all but name. Includes between a folder and
+# a folder inside it do not count. The pairs below, each as "a b", may still
+# include each other (with everything inside them); the list is to shrink,
+# never to grow.
+set(VELOMAR_ALLOWED_CYCLES
+  # The main window wires the print system and the port dialog, and the
+  # print and label windows draw with the windows' canvas and text helpers:
+  # gone once those helpers have a Qt folder below both.
+  "ui/qt output/qt")
+
 # Only run as a script: -DROOT=<source dir> -P check-layers.cmake
 if(NOT CMAKE_SCRIPT_MODE_FILE)
   return()
 endif()
+cmake_policy(VERSION 3.25)
 
 # Folder -> rank; the longest matching folder decides a path's layer.
 set(folders "")
@@ -49,8 +62,45 @@ function(layer_of path out)
   set(${out} "${best}" PARENT_SCOPE)
 endfunction()
 
+# Whether path is folder or lies inside it.
+function(inside path folder out)
+  string(FIND "${path}/" "${folder}/" at)
+  if(at EQUAL 0)
+    set(${out} TRUE PARENT_SCOPE)
+  else()
+    set(${out} FALSE PARENT_SCOPE)
+  endif()
+endfunction()
+
+# Records that folder from includes a header of folder to, with the first
+# include that shows it; a folder's own subfolders and the allowed pairs
+# make no edge.
+macro(folder_edge from to where)
+  inside("${from}" "${to}" down)
+  inside("${to}" "${from}" up)
+  set(allowed FALSE)
+  foreach(pair IN LISTS VELOMAR_ALLOWED_CYCLES)
+    string(REPLACE " " ";" pair "${pair}")
+    list(GET pair 0 a)
+    list(GET pair 1 b)
+    inside("${from}" "${a}" from_a)
+    inside("${from}" "${b}" from_b)
+    inside("${to}" "${a}" to_a)
+    inside("${to}" "${b}" to_b)
+    if((from_a AND to_b) OR (from_b AND to_a))
+      set(allowed TRUE)
+    endif()
+  endforeach()
+  if(NOT down AND NOT up AND NOT allowed AND NOT "${to}" IN_LIST edges_${from})
+    list(APPEND dirs "${from}" "${to}")
+    list(APPEND edges_${from} "${to}")
+    set(shown_${from}_${to} "${where}")
+  endif()
+endmacro()
+
 set(upward "")
 set(qt_in_core "")
+set(dirs "")
 foreach(folder IN LISTS folders)
   file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.cpp)
   foreach(f IN LISTS files)
@@ -68,13 +118,48 @@ foreach(folder IN LISTS folders)
         if(theirs AND rank_of_${theirs} GREATER rank_of_${own})
           list(APPEND upward "${f}: ${target} (${own} may not include ${theirs})")
         endif()
+        if(theirs)
+          get_filename_component(from "${f}" DIRECTORY)
+          get_filename_component(to "${target}" DIRECTORY)
+          folder_edge("${from}" "${to}" "${f}: ${target}")
+        endif()
       endif()
     endforeach()
   endforeach()
 endforeach()
 
-if(upward OR qt_in_core)
+# Every folder's reach, grown until nothing is added; an edge whose target
+# reaches back closes a cycle.
+list(REMOVE_DUPLICATES dirs)
+foreach(d IN LISTS dirs)
+  set(reach_${d} ${edges_${d}})
+endforeach()
+set(grown TRUE)
+while(grown)
+  set(grown FALSE)
+  foreach(d IN LISTS dirs)
+    foreach(next IN LISTS reach_${d})
+      foreach(far IN LISTS edges_${next})
+        if(NOT far IN_LIST reach_${d})
+          list(APPEND reach_${d} "${far}")
+          set(grown TRUE)
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+endwhile()
+set(cycles "")
+foreach(d IN LISTS dirs)
+  foreach(next IN LISTS edges_${d})
+    if(d IN_LIST reach_${next})
+      list(APPEND cycles "${shown_${d}_${next}} (${next} leads back to ${d})")
+    endif()
+  endforeach()
+endforeach()
+
+if(upward OR qt_in_core OR cycles)
   string(REPLACE ";" "\n" upward "${upward}")
   string(REPLACE ";" "\n" qt_in_core "${qt_in_core}")
-  message(FATAL_ERROR "Includes that break the layers:\n${upward}\n${qt_in_core}")
+  string(REPLACE ";" "\n" cycles "${cycles}")
+  message(FATAL_ERROR "Includes that break the layers:\n${upward}\n${qt_in_core}\n${cycles}")
 endif()

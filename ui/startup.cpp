@@ -6,6 +6,7 @@
 #include "config/data_dir.h"
 #include "config/date_index.h"
 #include "config/errorlog.h"
+#include "foundation/files/fileutils.h"
 #include "foundation/values/dates.h"
 #include "language/archive_check.h"
 #include "language/registry_context.h"
@@ -41,8 +42,7 @@ bool CheckDiskRoom(const TStartUpOptions& options) {
   if (!LocalBases()) return true;
   const int64_t free = options.FreeBytes ? options.FreeBytes(DataDir()) : FreeBytesAt(DataDir());
   if (free < 0 || 2 * MainState().TotalBaseSize <= free) return true;
-  std::string disk = DataDir();
-  if (disk.size() > 1 && disk.back() == '/') disk.pop_back();
+  const std::string disk = ExcludeTrailingSlash(DataDir());
   Ui().MsgBox("Недостаточно места на диске "_w + disk + ": !", " Ошибка "_w, kMbError);
   return false;
 }

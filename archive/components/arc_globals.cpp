@@ -104,12 +104,6 @@ std::string IncludeTrailingSlash(std::string_view path) {
   return out;
 }
 
-std::string ExcludeTrailingSlash(std::string_view path) {
-  std::string out(path);
-  if (!out.empty() && out.back() == '\\') out.pop_back();
-  return out;
-}
-
 std::string SlashToBackslash(std::string_view name) {
   std::string out(name);
   for (char& c : out)

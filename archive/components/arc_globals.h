@@ -18,7 +18,6 @@ enum TDeleteOptions : uint8_t { doFinal, doAllowUndo };
 // Paths and names.
 std::string AppendPath(std::string_view dir, std::string_view name);
 std::string IncludeTrailingSlash(std::string_view path);
-std::string ExcludeTrailingSlash(std::string_view path);
 std::string SlashToBackslash(std::string_view name);
 std::string BackslashToSlash(std::string_view name);
 // With oem, the name is turned between code page 866 and Windows-1251.

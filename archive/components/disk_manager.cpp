@@ -16,6 +16,7 @@
 
 #include "archive/components/arc_globals.h"
 #include "archive/components/arc_messages.h"
+#include "foundation/files/fileutils.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/services.h"
@@ -30,9 +31,7 @@ constexpr int32_t kIdRetry = 4;
 // The system name of the nearest folder that exists on the way up from the
 // drive folder: a folder still to be made lies on the same file system.
 std::string ExistingSysFolder(const std::string& drive) {
-  std::string path = ResolvePathCase(NativePath(drive.empty() ? "." : drive));
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  std::string sys = Cp1251ToUtf8(path);
+  std::string sys = Cp1251ToUtf8(ExcludeTrailingSlash(ResolvePathCase(NativePath(drive.empty() ? "." : drive))));
   struct stat st {};
   while (::stat(sys.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     const std::size_t slash = sys.find_last_of('/');

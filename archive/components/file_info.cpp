@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "archive/components/dos_time.h"
+#include "foundation/files/fileutils.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 
@@ -30,8 +31,7 @@ bool ReadFileInfo(const std::string& path, LocalFileInfo& info) {
   info.Size = info.IsDir ? 0 : static_cast<int64_t>(st.st_size);
   info.Attr = info.IsDir ? kAttrDirectory : kAttrArchive;
   if (!info.IsDir && (st.st_mode & S_IWUSR) == 0) info.Attr |= kAttrReadOnly;
-  std::string trimmed = path;
-  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  const std::string trimmed = ExcludeTrailingSlash(path);
   const std::size_t slash = trimmed.rfind('/');
   const std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
   if (name.size() > 1 && name[0] == '.' && name != "..") info.Attr |= kAttrHidden;

@@ -89,6 +89,12 @@ void AddBackslash(std::string& path) {
   if (!path.empty() && !IsSep(path.back())) path += '/';
 }
 
+std::string ExcludeTrailingSlash(std::string_view path) {
+  std::size_t size = path.size();
+  while (size > 1 && IsSep(path[size - 1])) --size;
+  return std::string(path.substr(0, size));
+}
+
 void MakeValidFileName(std::string& s) {
   for (std::size_t i = 0; i < s.size(); ++i) {
     const auto b = static_cast<unsigned char>(s[i]);

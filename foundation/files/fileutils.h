@@ -30,6 +30,9 @@ std::string ChangeFileExtTo(std::string_view path, std::string_view ext);
 std::string GetFileBaseName(std::string_view path);
 // Appends '/' unless path is empty or already ends with a separator.
 void AddBackslash(std::string& path);
+// The path without its trailing separators, a lone root separator kept: the
+// folder as the disk and the messages name it.
+std::string ExcludeTrailingSlash(std::string_view path);
 
 // Replaces every character that may not stand in a file name by '_' and cuts
 // the name to 254 characters.

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "foundation/files/fileutils.h"
 #include "platform/encoding.h"
 #include "support/temp_dir.h"
 

@@ -26,6 +26,12 @@ TEST(FileUtils, PathPartsAndNames) {
   AddBackslash(dir);
   AddBackslash(dir);
   EXPECT_EQ(dir, "/work/");
+  // Every trailing separator goes, of either spelling, but the root stays.
+  EXPECT_EQ(ExcludeTrailingSlash(dir), "/work");
+  EXPECT_EQ(ExcludeTrailingSlash("/data//"), "/data");
+  EXPECT_EQ(ExcludeTrailingSlash("WORK\\"), "WORK");
+  EXPECT_EQ(ExcludeTrailingSlash("/"), "/");
+  EXPECT_EQ(ExcludeTrailingSlash(""), "");
   EXPECT_EQ(ExeDir() + ExeName(), ProgramPath());
 
   const auto valid = [](std::string s) {

@@ -1,13 +1,3 @@
-// The helper program that drives LibreOffice Calc through python3-uno (see
-// platform/calc_link.h). It is our own, run with Debian's python3 as
-// `python3 -I -c SCRIPT OFFICE`, and answers one line for every call that
-// asks something; cell writes are kept back and written in blocks.
-#include "platform/calc_link.h"
-
-namespace vm {
-
-const char* CalcHelperScript() {
-  return R"PY(
 # Our helper between the program and LibreOffice Calc. It reads calls from
 # stdin, one a line of tab-separated fields (tab, newline, CR and backslash
 # escaped with a backslash), and answers "ok" or "err" with more fields on
@@ -730,7 +720,3 @@ def main():
 
 
 main()
-)PY";
-}
-
-}  // namespace vm

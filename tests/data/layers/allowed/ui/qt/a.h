@@ -1,0 +1,4 @@
+#pragma once
+#include "output/qt/b.h"
+#include "ui/qt/designer/c.h"
+#include "platform/d.h"

@@ -1,0 +1,3 @@
+#pragma once
+#include "ui/qt/a.h"
+#include "output/qt/b.h"

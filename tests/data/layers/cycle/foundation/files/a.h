@@ -1,0 +1,2 @@
+#pragma once
+#include "foundation/text/b.h"

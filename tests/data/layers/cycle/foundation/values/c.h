@@ -1,0 +1,2 @@
+#pragma once
+#include "foundation/files/a.h"
