@@ -81,6 +81,8 @@ void BM_LabelsToPdf(benchmark::State& state) {
     pdf.setResolution(kDpi);
     QPainter painter(&pdf);
     TQtCanvas canvas(painter, kDpi);
+    // As a print job's canvas is: the painter is its own.
+    canvas.SetExclusive(true);
     const int32_t w = pdf.width(), h = pdf.height();
     int32_t cols = 0, rows = 0, entry = 0, copy = 0;
     CountLabelCells(*queue.GetItem(0).Tag, kDpi, w, h, cols, rows);

@@ -8,15 +8,20 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "config/data_dir.h"
 #include "config/settings.h"
 #include "documents/sprav_form.h"
 #include "foundation/tables/string_base.h"
+#include "foundation/text/collation.h"
 #include "platform/encoding.h"
 #include "ui/startup.h"
+#include "ui/string_table.h"
 
 namespace vm {
 namespace {
@@ -128,6 +133,65 @@ void BM_SpravSaveWhole(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SpravSaveWhole)->Unit(benchmark::kMillisecond);
+
+// A typed search character in a column of 10k, 100k and 1M goods names
+// sorted as the tab shows them, against the anchor: a walk over every key
+// of the column comparing it with the typed text.
+const std::vector<std::string>& SortedNames(int32_t rows) {
+  static std::map<int32_t, std::vector<std::string>> made;
+  std::vector<std::string>& names = made[rows];
+  if (names.empty()) {
+    const std::string kinds[] = {"Молоко"_w, "Хлеб"_w, "Сахар"_w, "Сыр"_w, "Чай"_w, "Крупа"_w, "Масло"_w};
+    for (int32_t i = 1; i <= rows; ++i)
+      names.push_back(kinds[i % 7] + " " + std::to_string((int64_t{i} * 7919) % rows));
+    std::stable_sort(names.begin(), names.end(),
+                     [](const std::string& a, const std::string& b) { return CollateCompare(a, b, false) < 0; });
+  }
+  return names;
+}
+
+const TStringTable& NameColumn(int32_t rows) {
+  static std::map<int32_t, TStringTable> tables;
+  TStringTable& t = tables[rows];
+  if (t.Count() == 0) {
+    t.SetColCount(2);
+    for (const std::string& name : SortedNames(rows)) t.SetCellText(1, t.AppendRow()->Index, name);
+  }
+  return t;
+}
+
+const std::string kTyped[] = {"С"_w, "Са"_w, "Сах"_w, "Саха"_w, "Сахар 9"_w, "М"_w, "Мо"_w, "Чай 1"_w};
+
+void BM_TypedSearchCharacter(benchmark::State& state) {
+  const TStringTable& t = NameColumn(static_cast<int32_t>(state.range(0)));
+  std::size_t i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(t.FindBestPrefix(kTyped[i++ % 8], 1));
+}
+BENCHMARK(BM_TypedSearchCharacter)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
+// The first character after the column changed: the search makes its index.
+void BM_TypedSearchFirstCharacter(benchmark::State& state) {
+  TStringTable& t = const_cast<TStringTable&>(NameColumn(static_cast<int32_t>(state.range(0))));
+  const std::string first = t.GetCellText(1, 0);
+  for (auto _ : state) {
+    t.SetCellText(1, 0, first);
+    benchmark::DoNotOptimize(t.FindBestPrefix(kTyped[0], 1));
+  }
+}
+BENCHMARK(BM_TypedSearchFirstCharacter)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_TypedSearchAnchorWalkKeys(benchmark::State& state) {
+  const TStringTable& t = NameColumn(static_cast<int32_t>(state.range(0)));
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::string& typed = kTyped[i++ % 8];
+    int32_t found = -1;
+    for (int32_t r = 0; r < t.Count(); ++r)
+      if (t.GetCellText(1, r).starts_with(typed)) found = r;
+    benchmark::DoNotOptimize(found);
+  }
+}
+BENCHMARK(BM_TypedSearchAnchorWalkKeys)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace vm

@@ -674,7 +674,10 @@ bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSetting
         break;
       case kSecPrinter:
         if (k == kKeyPrinterName) {
-          const std::vector<std::string> printers = Ui().PrinterNames();
+          // No name matches no printer: the print system, slow to ask at
+          // start-up, is only asked for a name to match.
+          const std::vector<std::string> printers =
+              TrimBlanks(v).empty() ? std::vector<std::string>() : Ui().PrinterNames();
           const int index = FindClosestString(TrimBlanks(v), printers);
           m.PrinterName = index >= 0 ? printers[static_cast<std::size_t>(index)] : std::string();
         }

@@ -59,6 +59,7 @@ void TStringTable::SetCellText(int32_t col, int32_t row, std::string s) {
   if (!cell) return;
   cell->Text = std::move(s);
   GetRow(row)->Measured = false;
+  if (prefixIndex_ && prefixIndex_->Col() == col) DropPrefixIndex();
 }
 
 TViewRow* TStringTable::AppendRow() { return InsertRow(Count()); }
@@ -70,6 +71,7 @@ TViewRow* TStringTable::InsertRow(int32_t pos) {
   TViewRow* made = row.get();
   rows_.insert(rows_.begin() + pos, std::move(row));
   Renumber(pos);
+  DropPrefixIndex();
   return made;
 }
 
@@ -77,9 +79,13 @@ void TStringTable::DeleteRow(int32_t index) {
   if (index < 0 || index >= Count()) return;
   rows_.erase(rows_.begin() + index);
   Renumber(index);
+  DropPrefixIndex();
 }
 
-void TStringTable::Clear() { rows_.clear(); }
+void TStringTable::Clear() {
+  rows_.clear();
+  DropPrefixIndex();
+}
 
 void TStringTable::ResetMeasured() {
   for (auto& r : rows_) r->Measured = false;
@@ -91,20 +97,18 @@ void TStringTable::Reorder(const std::vector<int32_t>& order) {
   for (const int32_t from : order) moved.push_back(std::move(rows_[static_cast<size_t>(from)]));
   rows_ = std::move(moved);
   Renumber(0);
+  DropPrefixIndex();
 }
 
 int32_t TStringTable::FindBestPrefix(std::string_view prefix, int32_t col) const {
-  int32_t best = -1;
-  size_t bestLength = 0;
-  for (int32_t i = 0; i < Count(); ++i) {
-    const size_t shared = SharedPrefix(prefix, GetCellText(col, i));
-    if (shared > bestLength) {
-      best = i;
-      bestLength = shared;
-      if (bestLength == prefix.size()) break;  // no later row can share more
-    }
-  }
-  return best;
+  if (prefix.empty() || col < 0 || col >= colCount_) return -1;
+  // Every typed character searches again: the sorted column answers each
+  // in a bisection, where a walk would touch every row.
+  if (!prefixIndex_ || prefixIndex_->Col() != col)
+    prefixIndex_ = std::make_unique<TPrefixIndex>(col, Count(), [this, col](int32_t row) -> std::string_view {
+      return rows_[static_cast<size_t>(row)]->Cells[static_cast<size_t>(col)].Text;
+    });
+  return prefixIndex_->FindBestPrefix(prefix);
 }
 
 int32_t TStringTable::FindPrefixSorted(std::string_view prefix, int32_t col) const {

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/prefix_index.h"
+
 namespace vm {
 
 struct TCell {
@@ -44,6 +46,8 @@ class TStringTable {
   void SetColCount(int32_t n);
 
   // nullptr outside 0..LastIndex (and for a column outside 0..ColCount-1).
+  // Texts change only through SetCellText: the prefix search keeps an index
+  // of a column that every change there drops.
   TViewRow* GetRow(int32_t index);
   const TViewRow* GetRow(int32_t index) const;
   TCell* GetCell(int32_t col, int32_t row);
@@ -75,8 +79,12 @@ class TStringTable {
 
  private:
   void Renumber(int32_t from);
+  void DropPrefixIndex() { prefixIndex_.reset(); }
 
   std::vector<std::unique_ptr<TViewRow>> rows_;
+  // Made by the first prefix search in a column, kept while the rows and
+  // that column's texts stay as they are.
+  mutable std::unique_ptr<TPrefixIndex> prefixIndex_;
   int32_t colCount_ = 0;
 };
 

@@ -31,8 +31,10 @@ const char* const kFiles[] = {"program.ini", "manager.ini", "local.ini"};
 class PrinterUi : public test::ScriptedUi {
  public:
   std::vector<std::string> PrinterNames() const override {
+    ++Asked;
     return {"HP LaserJet", "Лазерный принтер"_w, "Лазерный принтер 2"_w};
   }
+  mutable int Asked = 0;
 };
 
 class SettingsTest : public ::testing::Test {
@@ -276,6 +278,20 @@ TEST_F(SettingsTest, MissingFilesFailTheLoadButKeepWhatWasRead) {
   std::filesystem::remove(home_ / "manager.ini");
   EXPECT_FALSE(LoadAllSettings());
   EXPECT_EQ(GetSysVarText(kSysVarNoOperat, 0, 0), "1");
+}
+
+TEST_F(SettingsTest, AnEmptyPrinterNameDoesNotAskThePrintSystem) {
+  ui_.Asked = 0;
+  ASSERT_TRUE(LoadLocalSettings());
+  EXPECT_EQ(std::pair(Settings().PrinterName, ui_.Asked), std::pair("Лазерный принтер"_w, 1));
+  std::string local = Original("local.ini");
+  const std::string key = "ИМЯ_ПРИНТ="_w;
+  const std::size_t at = local.find(key) + key.size();
+  local.replace(at, local.find('\r', at) - at, "  ");
+  WriteBytes(home_ / "local.ini", local);
+  ui_.Asked = 0;
+  ASSERT_TRUE(LoadLocalSettings());
+  EXPECT_EQ(std::pair(Settings().PrinterName, ui_.Asked), std::pair(std::string(), 0));
 }
 
 TEST_F(SettingsTest, ReloadKeepsLocalParametersLocal) {

@@ -29,25 +29,24 @@ TQtCanvas::TQtCanvas(QPainter& painter, int32_t pixelsPerInch)
 }
 
 void TQtCanvas::ApplyFont() {
-  const int32_t pixels = height_ < 0 ? -height_ : height_;
-  font_ = FontForFamily(family_, pixels, style_ & kFontBold);
-  font_.setItalic(style_ & kFontItalic);
-  font_.setUnderline(style_ & kFontUnderline);
-  font_.setStrikeOut(style_ & kFontStrikeOut);
-  if (height_ > 0) {
-    // A positive height is the whole cell, internal leading included.
-    const int cell = QFontMetrics(font_, painter_.device()).height();
-    if (cell > 0 && cell != height_)
-      font_.setPixelSize(std::max(1, static_cast<int>(std::lround(double(height_) * height_ / cell))));
+  auto it = fonts_.find(std::tie(family_, height_, style_));
+  if (it == fonts_.end()) {
+    const int32_t pixels = height_ < 0 ? -height_ : height_;
+    QFont font = FontForFamily(family_, pixels, style_ & kFontBold);
+    font.setItalic(style_ & kFontItalic);
+    font.setUnderline(style_ & kFontUnderline);
+    font.setStrikeOut(style_ & kFontStrikeOut);
+    if (height_ > 0) {
+      // A positive height is the whole cell, internal leading included.
+      const int cell = QFontMetrics(font, painter_.device()).height();
+      if (cell > 0 && cell != height_)
+        font.setPixelSize(std::max(1, static_cast<int>(std::lround(double(height_) * height_ / cell))));
+    }
+    const QFontMetrics metrics(font, painter_.device());
+    it = fonts_.emplace(std::tuple(family_, height_, style_), TFontState{font, metrics, metrics.height(), {}}).first;
   }
-  metrics_.reset();
-  fontWidths_ = nullptr;
+  font_ = &it->second;
   textState_ = false;
-}
-
-const QFontMetrics& TQtCanvas::Metrics() {
-  if (!metrics_) metrics_.emplace(font_, painter_.device());
-  return *metrics_;
 }
 
 void TQtCanvas::SetFont(int32_t height, uint8_t style) {
@@ -71,22 +70,21 @@ void TQtCanvas::SetFontName(std::string_view family) {
 
 int32_t TQtCanvas::TextWidth(std::string_view text) {
   if (!exclusive_) return Metrics().horizontalAdvance(ToQt(text));
-  if (fontWidths_ == nullptr) fontWidths_ = &widths_[{family_, height_, style_}];
-  std::string key(text);
-  if (const auto it = fontWidths_->find(key); it != fontWidths_->end()) return it->second;
+  TWidthCache& widths = font_->Widths;
+  if (const auto it = widths.find(text); it != widths.end()) return it->second;
   const int32_t width = Metrics().horizontalAdvance(ToQt(text));
-  fontWidths_->emplace(std::move(key), width);
+  widths.emplace(std::string(text), width);
   return width;
 }
 
-int32_t TQtCanvas::TextHeight(std::string_view) { return Metrics().height(); }
+int32_t TQtCanvas::TextHeight(std::string_view) { return font_->Height; }
 
 void TQtCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
   if (!transparent_ && brush_.Style == TBrushStyle::Solid)
     FillRect(x, y, x + TextWidth(text), y + TextHeight(text), brush_.Color);
   if (exclusive_) {
     if (!textState_) {
-      painter_.setFont(font_);
+      painter_.setFont(font_->Font);
       painter_.setPen(fontColor_);
       textState_ = true;
     }
@@ -94,7 +92,7 @@ void TQtCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
     return;
   }
   painter_.save();
-  painter_.setFont(font_);
+  painter_.setFont(font_->Font);
   painter_.setPen(fontColor_);
   painter_.drawText(x, y + Metrics().ascent(), ToQt(text));
   painter_.restore();

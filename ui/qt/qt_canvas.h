@@ -38,6 +38,8 @@ class TQtCanvas : public TCanvas {
  public:
   // The painter stays the caller's; pixelsPerInch 0 takes the device's.
   explicit TQtCanvas(QPainter& painter, int32_t pixelsPerInch = 0);
+  TQtCanvas(const TQtCanvas&) = delete;
+  TQtCanvas& operator=(const TQtCanvas&) = delete;
 
   int32_t PixelsPerInch() const override { return ppi_; }
   void SetFont(int32_t height, uint8_t style) override;
@@ -62,7 +64,7 @@ class TQtCanvas : public TCanvas {
   int32_t FontPixelsPerInch() const override { return fontPpi_; }
   void SetFontPixelsPerInch(int32_t ppi) override { fontPpi_ = ppi > 0 ? ppi : ppi_; }
 
-  const QFont& Font() const { return font_; }
+  const QFont& Font() const { return font_->Font; }
 
   // The painter is this canvas's alone (a print job's): text leaves the
   // painter's font and pen for the next text instead of restoring them,
@@ -72,15 +74,31 @@ class TQtCanvas : public TCanvas {
 
  private:
   void ApplyFont();
-  const QFontMetrics& Metrics();
+  const QFontMetrics& Metrics() const { return font_->Metrics; }
 
   QPainter& painter_;
   int32_t ppi_;
   std::string family_ = "Times New Roman";
   int32_t height_ = -13;
   uint8_t style_ = 0;
-  QFont font_;
-  std::optional<QFontMetrics> metrics_;
+  struct TTextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  using TWidthCache = std::unordered_map<std::string, int32_t, TTextHash, std::equal_to<>>;
+  // A font as the canvas makes it, with its metrics on the device and, in
+  // exclusive use, the widths of the texts measured in it.
+  struct TFontState {
+    QFont Font;
+    QFontMetrics Metrics;
+    int32_t Height = 0;
+    TWidthCache Widths;
+  };
+  // Every font made, by family, height and style: texts switch fonts often
+  // (a label's zones, a table's title and rows), and a font resolved for
+  // the device is dear to make again.
+  std::map<std::tuple<std::string, int32_t, uint8_t>, TFontState, std::less<>> fonts_;
+  TFontState* font_ = nullptr;
   QColor fontColor_ = Qt::black;
   QPen pen_;
   TPenStyle penStyle_ = TPenStyle::Solid;
@@ -89,9 +107,6 @@ class TQtCanvas : public TCanvas {
   bool exclusive_ = false;
   // In exclusive use: whether the painter holds the text's font and pen.
   bool textState_ = false;
-  using TWidthCache = std::unordered_map<std::string, int32_t>;
-  std::map<std::tuple<std::string, int32_t, uint8_t>, TWidthCache> widths_;
-  TWidthCache* fontWidths_ = nullptr;
   QPoint at_;
 };
 
