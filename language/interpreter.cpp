@@ -4,6 +4,7 @@
 #include "language/description_reader.h"
 #include "language/evaluator.h"
 #include "language/program_context.h"
+#include "language/whole_loop.h"
 #include "platform/services.h"
 
 namespace vm {
@@ -47,6 +48,19 @@ bool StoreNumber(TInstruction& in, const TCommonVar& value) {
     return false;
   in.Var->Value.Num = value.Num;
   return true;
+}
+
+// Statements of the loop a WHILE test heads run on integers, up to Most of
+// them; how many ran.
+int RunWholeLoop(TInstruction*& current, int most, const TInstruction*& last) {
+  TInstruction& test = *current;
+  if (!test.WholeLoopTried) {
+    test.WholeLoopTried = true;
+    test.WholeLoop = TWholeLoop::Build(test);
+  }
+  TWholeLoop* loop = test.WholeLoop.get();
+  if (loop == nullptr || loop->GivenUp() || !WholeLoopsOn()) return 0;
+  return loop->Run(current, most, last);
 }
 
 }  // namespace
@@ -185,6 +199,12 @@ TInstruction* TInterpreter::Steps(TInstruction* current, int most, int& counter)
   const TInstruction* last = nullptr;
   int taken = 0;
   while (taken < most && current != nullptr) {
+    if (current->Opcode == kOpWhileTest) {
+      if (const int run = RunWholeLoop(current, most - taken, last); run > 0) {
+        taken += run;
+        continue;
+      }
+    }
     const TInstruction* from = current;
     if (!QuickStep(current)) break;
     last = from;
