@@ -134,6 +134,18 @@ std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr) {
     break;                                                                             \
   }
 
+// A built-in on the accumulator: its number a constant in each case, so
+// that ApplyNumberFunction folds to the one function.
+#define VM_FUNCTION_CASES(F)                                                           \
+  case kNumFnAcc + static_cast<int>(F):                                                              \
+    acc = ApplyNumberFunction((F), acc, 0);                                            \
+    if (!std::isfinite(acc)) return kNoNumber;                                         \
+    break;                                                                             \
+  case kNumFnAccConst + static_cast<int>(F):                                                         \
+    acc = ApplyNumberFunction((F), acc, op.Constant);                                  \
+    if (!std::isfinite(acc)) return kNoNumber;                                         \
+    break;
+
 namespace {
 
 constexpr long double kNoNumber = std::numeric_limits<long double>::quiet_NaN();
@@ -220,6 +232,16 @@ long double RunSteps(const std::vector<TNumberOp>& code) {
       VM_APPLY_CASES(kOpGreaterEq)
       VM_APPLY_CASES(kOpNotEq)
       VM_APPLY_CASES(kOpEq)
+      VM_FUNCTION_CASES(kNumFnExp)
+      VM_FUNCTION_CASES(kNumFnSqrt)
+      VM_FUNCTION_CASES(kNumFnMax)
+      VM_FUNCTION_CASES(kNumFnMin)
+      VM_FUNCTION_CASES(kNumFnSign)
+      VM_FUNCTION_CASES(kNumFnRound)
+      VM_FUNCTION_CASES(kNumFnInt)
+      VM_FUNCTION_CASES(kNumFnAbs)
+      VM_FUNCTION_CASES(kNumFnDiv)
+      VM_FUNCTION_CASES(kNumFnMod)
       default:
         return kNoNumber;
     }
@@ -228,6 +250,7 @@ long double RunSteps(const std::vector<TNumberOp>& code) {
 }
 
 #undef VM_APPLY_CASES
+#undef VM_FUNCTION_CASES
 
 // The fixed routines. Each form reads its two operands where the code keeps
 // them (false when one cannot be read) and applies an operator whose index
@@ -399,10 +422,99 @@ TNumberRoutines ShortFormRoutines(std::vector<TNumberOp>& code) {
 
 }  // namespace
 
+namespace {
+
+bool IsLoad(const TNumberOp& op) { return op.Code == kNumLoadConst || op.Code == kNumLoadVar; }
+
+// Folds the end of Out after a step was added to it, as often as it can.
+void FoldTail(std::vector<TNumberOp>& out) {
+  for (;;) {
+    const std::size_t n = out.size();
+    if (n < 2) return;
+    const TNumberOp& last = out[n - 1];
+    if (out[n - 2].Code == kNumPush && last.Code == kNumCall && last.Arg == 1) {
+      // The accumulator pushed to be the one argument.
+      TNumberOp call = last;
+      call.Code = static_cast<uint8_t>(kNumFnAcc + call.Function);
+      call.Arg = 0;
+      out.resize(n - 2);
+      out.push_back(call);
+      continue;
+    }
+    if (n < 3 || out[n - 3].Code != kNumPush) return;
+    const TNumberOp& middle = out[n - 2];
+    if (last.Code >= kNumApplyPop && last.Code < kNumApplyPop + 16 && IsLoad(middle)) {
+      // Popped op loaded is the accumulator op the operand.
+      TNumberOp apply = middle;
+      apply.Code = static_cast<uint8_t>((middle.Code == kNumLoadConst ? kNumApplyConst : kNumApplyVar) +
+                                        (last.Code - kNumApplyPop));
+      out.resize(n - 3);
+      out.push_back(apply);
+      continue;
+    }
+    if (middle.Code == kNumPushConst && last.Code == kNumCall && last.Arg == 2) {
+      TNumberOp call = last;
+      call.Code = static_cast<uint8_t>(kNumFnAccConst + call.Function);
+      call.Arg = 0;
+      call.Constant = middle.Constant;
+      out.resize(n - 3);
+      out.push_back(call);
+      continue;
+    }
+    return;
+  }
+}
+
+}  // namespace
+
+std::vector<TNumberOp> TightenNumberCode(const std::vector<TNumberOp>& code) {
+  std::vector<TNumberOp> out;
+  out.reserve(code.size());
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    const TNumberOp& op = code[i];
+    if (op.Code == kNumCallLeaves) {
+      const TNumberOp* args = &code[i + 1];
+      const std::size_t count = op.Arg;
+      i += count;
+      if (args[0].Code == kNumLoadConst && (count == 1 || args[1].Code == kNumLoadConst)) {
+        // Nothing in it changes from one run to the next.
+        const long double v =
+            ApplyNumberFunction(op.Function, args[0].Constant, count == 2 ? args[1].Constant : 0);
+        if (std::isfinite(v)) {
+          TNumberOp& constant = out.emplace_back();
+          constant.Code = kNumLoadConst;
+          constant.Constant = v;
+          FoldTail(out);
+          continue;
+        }
+      }
+      // A call that starts the code stays one step, which RunNumberCode
+      // runs without its loop.
+      if (!out.empty() && (count == 1 || args[1].Code == kNumLoadConst)) {
+        out.push_back(args[0]);
+        TNumberOp& call = out.emplace_back();
+        call.Code = static_cast<uint8_t>((count == 1 ? kNumFnAcc : kNumFnAccConst) + op.Function);
+        if (count == 2) call.Constant = args[1].Constant;
+        FoldTail(out);
+        continue;
+      }
+      out.push_back(op);
+      out.insert(out.end(), args, args + count);
+      continue;
+    }
+    out.push_back(op);
+    FoldTail(out);
+  }
+  out.shrink_to_fit();
+  return out;
+}
+
 TNumberRoutines PrepareNumberRoutines(std::vector<TNumberOp>& code) {
   if (code.empty()) return {};
   const TNumberRoutines routines = ShortFormRoutines(code);
-  return routines.Run != nullptr ? routines : TNumberRoutines{&RunNumberCode, &TestOfRoutine<&RunNumberCode>};
+  if (routines.Run != nullptr) return routines;
+  code = TightenNumberCode(code);
+  return {&RunNumberCode, &TestOfRoutine<&RunNumberCode>};
 }
 
 long double RunNumberCode(const std::vector<TNumberOp>& code) {
