@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <string_view>
+#include <utility>
 
 #include "foundation/tables/table_rewrite.h"
 #include "foundation/text/collation.h"
@@ -710,6 +712,82 @@ bool TStringBase::SortByIntegerKey(const std::vector<const TRow*>& rows, const T
   return true;
 }
 
+namespace {
+
+// A row's collation key held in the sorted entry itself, in words compared
+// as numbers: a comparison reads no other memory. The key is padded with
+// zero bytes, which sort below every byte a key has but its one separator
+// of case-sensitive keys; so the words compare as the keys' bytes do, the
+// shorter key of two that agree first, exactly as CompareKeys.
+template <std::size_t Words>
+struct TTextEntry {
+  std::array<uint64_t, Words> Key;
+  int32_t Row;
+};
+
+// The longest key held so: 64 bytes.
+constexpr std::size_t kMostTextWords = 8;
+
+template <std::size_t Words>
+int CompareTextEntries(const TTextEntry<Words>& a, const TTextEntry<Words>& b) {
+  for (std::size_t w = 0; w < Words; ++w)
+    if (a.Key[w] != b.Key[w]) return a.Key[w] < b.Key[w] ? -1 : 1;
+  return 0;
+}
+
+template <std::size_t Words>
+void SortTextEntries(const std::vector<std::string_view>& texts, bool caseSensitive, int32_t last,
+                     std::vector<int32_t>& order, int64_t& exchanges) {
+  std::vector<TTextEntry<Words>> entries(texts.size());
+  std::string key;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (i + kPrefetchAhead < texts.size()) __builtin_prefetch(texts[i + kPrefetchAhead].data());
+    key.clear();
+    AppendCollationKey(texts[i], caseSensitive, key);
+    key.resize(Words * 8, '\0');
+    TTextEntry<Words>& e = entries[i];
+    for (std::size_t w = 0; w < Words; ++w) {
+      uint64_t word = 0;
+      for (std::size_t b = 0; b < 8; ++b) word = word << 8 | static_cast<unsigned char>(key[w * 8 + b]);
+      e.Key[w] = word;
+    }
+    e.Row = static_cast<int32_t>(i);
+  }
+  QuickSort(entries, 0, last, [](const TTextEntry<Words>& a, const TTextEntry<Words>& b) { return CompareTextEntries(a, b); },
+            exchanges);
+  for (std::size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].Row;
+}
+
+template <std::size_t... W>
+void SortTextEntriesOf(std::size_t words, const std::vector<std::string_view>& texts, bool caseSensitive,
+                       int32_t last, std::vector<int32_t>& order, int64_t& exchanges, std::index_sequence<W...>) {
+  ((words == W + 1 ? SortTextEntries<W + 1>(texts, caseSensitive, last, order, exchanges) : void()), ...);
+}
+
+}  // namespace
+
+// One text key of a field short enough for its key to be held in the
+// entries; the same QuickSort steps as SortByKeys give the same order and
+// the same exchanges.
+bool TStringBase::SortByTextKey(const std::vector<const TRow*>& rows, const TKeyCol* keys, bool caseSensitive,
+                                std::vector<int32_t>& order, int64_t& exchanges) const {
+  if (!keys || keys->Next || keys->Number < 0 || keys->Number >= FieldCount()) return false;
+  const FieldInfo& f = fields_[static_cast<std::size_t>(keys->Number)];
+  if (f.Type != 'C') return false;
+  // A case-sensitive key has a separator and a case byte per character.
+  const std::size_t longest = static_cast<std::size_t>(f.Length) * (caseSensitive ? 2 : 1) + (caseSensitive ? 1 : 0);
+  const std::size_t words = (longest + 7) / 8;
+  if (words == 0 || words > kMostTextWords) return false;
+  std::vector<std::string_view> texts(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (i + kPrefetchAhead < rows.size()) __builtin_prefetch(rows[i + kPrefetchAhead]->Buffer() + f.Offset);
+    texts[i] = BufferTextView(keys->Number, rows[i]->Buffer());
+  }
+  SortTextEntriesOf(words, texts, caseSensitive, LastIndex(), order, exchanges,
+                    std::make_index_sequence<kMostTextWords>());
+  return true;
+}
+
 void TStringBase::SortByKeys(const std::vector<const TRow*>& rows, const TKeyCol* keys, bool caseSensitive,
                              std::vector<int32_t>& order, int64_t& exchanges) const {
   const SortKeys sortKeys(*this, rows, keys, caseSensitive);
@@ -739,7 +817,9 @@ bool TStringBase::Sort(const TKeyCol* keys, bool caseSensitive) {
   {
     std::vector<int32_t> order(rows_.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
-    if (!SortByIntegerKey(rows, keys, order, exchanges)) SortByKeys(rows, keys, caseSensitive, order, exchanges);
+    if (!SortByIntegerKey(rows, keys, order, exchanges) &&
+        !SortByTextKey(rows, keys, caseSensitive, order, exchanges))
+      SortByKeys(rows, keys, caseSensitive, order, exchanges);
     std::vector<RowPtr> sorted;
     sorted.reserve(rows_.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
