@@ -127,6 +127,14 @@ std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr) {
   case kNumApplyVar + (OP):                                                            \
     if (op.Var->Kind != 'N' || ApplyNumberOperator((OP), acc, op.Var->Num) != 0) return kNoNumber; \
     break;                                                                             \
+  case kNumPushVarOpConst + (OP):                                                      \
+    stack[top++] = acc;                                                                \
+    [[fallthrough]];                                                                   \
+  case kNumVarOpConst + (OP):                                                          \
+    if (op.Var->Kind != 'N') return kNoNumber;                                         \
+    acc = op.Var->Num;                                                                 \
+    if (ApplyNumberOperator((OP), acc, op.Constant) != 0) return kNoNumber;            \
+    break;                                                                             \
   case kNumApplyPop + (OP): {                                                          \
     long double left = stack[--top];                                                   \
     if (ApplyNumberOperator((OP), left, acc) != 0) return kNoNumber;                   \
@@ -138,11 +146,11 @@ std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr) {
 // that ApplyNumberFunction folds to the one function.
 #define VM_FUNCTION_CASES(F)                                                           \
   case kNumFnAcc + static_cast<int>(F):                                                              \
-    acc = ApplyNumberFunction((F), acc, 0);                                            \
+    acc = NumberFunction<(F)>(acc, 0);                                                 \
     if (!std::isfinite(acc)) return kNoNumber;                                         \
     break;                                                                             \
   case kNumFnAccConst + static_cast<int>(F):                                                         \
-    acc = ApplyNumberFunction((F), acc, op.Constant);                                  \
+    acc = NumberFunction<(F)>(acc, op.Constant);                                       \
     if (!std::isfinite(acc)) return kNoNumber;                                         \
     break;
 
@@ -205,6 +213,11 @@ long double RunSteps(const std::vector<TNumberOp>& code) {
         break;
       case kNumPushConst:
         stack[top++] = op.Constant;
+        break;
+      case kNumPushLoadVar:
+        if (op.Var->Kind != 'N') return kNoNumber;
+        stack[top++] = acc;
+        acc = op.Var->Num;
         break;
       case kNumPushVar:
         if (op.Var->Kind != 'N') return kNoNumber;
@@ -465,6 +478,36 @@ void FoldTail(std::vector<TNumberOp>& out) {
   }
 }
 
+// A variable loaded, after a push or not, and applied to a constant at
+// once, in one step.
+std::vector<TNumberOp> FuseLoads(const std::vector<TNumberOp>& code) {
+  std::vector<TNumberOp> out;
+  out.reserve(code.size());
+  const auto appliedConst = [&](std::size_t i) {
+    return i < code.size() && code[i].Code > kNumApplyConst && code[i].Code <= kNumApplyConst + kOperatorCount;
+  };
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    const bool pushed = code[i].Code == kNumPush && i + 1 < code.size() && code[i + 1].Code == kNumLoadVar;
+    const std::size_t load = pushed ? i + 1 : i;
+    if (code[load].Code == kNumLoadVar && appliedConst(load + 1)) {
+      TNumberOp fused = code[load + 1];
+      fused.Code = static_cast<uint8_t>((pushed ? kNumPushVarOpConst : kNumVarOpConst) + (fused.Code - kNumApplyConst));
+      fused.Var = code[load].Var;
+      out.push_back(fused);
+      i = load + 1;
+    } else if (pushed) {
+      TNumberOp fused = code[load];
+      fused.Code = kNumPushLoadVar;
+      out.push_back(fused);
+      i = load;
+    } else {
+      out.push_back(code[i]);
+    }
+  }
+  out.shrink_to_fit();
+  return out;
+}
+
 }  // namespace
 
 std::vector<TNumberOp> TightenNumberCode(const std::vector<TNumberOp>& code) {
@@ -505,8 +548,7 @@ std::vector<TNumberOp> TightenNumberCode(const std::vector<TNumberOp>& code) {
     out.push_back(op);
     FoldTail(out);
   }
-  out.shrink_to_fit();
-  return out;
+  return FuseLoads(out);
 }
 
 TNumberRoutines PrepareNumberRoutines(std::vector<TNumberOp>& code) {

@@ -24,6 +24,7 @@ enum : uint8_t {
   kNumPushVar,    // the variable onto the stack
   kNumCall,       // accumulator := Function of the Arg numbers popped
   kNumCallLeaves,  // accumulator := Function of the Arg loads that follow
+  kNumPushLoadVar,  // the accumulator onto the stack, then the variable loaded
   // Plus the operator's index, so that one dispatch picks the form and the
   // operator together.
   kNumApplyConst = 16,  // accumulator := accumulator op Constant
@@ -32,6 +33,9 @@ enum : uint8_t {
   // Plus the built-in's number, made only by TightenNumberCode.
   kNumFnAcc = 64,       // accumulator := Function(accumulator)
   kNumFnAccConst = 80,  // accumulator := Function(accumulator, Constant)
+  // Plus the operator's index, made only by TightenNumberCode.
+  kNumVarOpConst = 96,      // accumulator := the variable op Constant
+  kNumPushVarOpConst = 112,  // the same, the accumulator pushed first
 };
 
 // The numbers a chain's code may keep at once.
@@ -42,8 +46,9 @@ std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr);
 
 // The same code with fewer steps, each giving the bits the steps it stands
 // for give: calls of constants computed once, a one-argument call or a
-// second argument that is a constant applied to the accumulator, and an
-// operand pushed only to be applied at once applied straight.
+// second argument that is a constant applied to the accumulator, an
+// operand pushed only to be applied at once applied straight, and a
+// variable loaded (after a push) and applied to a constant in one step.
 std::vector<TNumberOp> TightenNumberCode(const std::vector<TNumberOp>& code);
 
 // What runs a code, picked once when the code is made: fixed routines for

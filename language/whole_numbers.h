@@ -106,14 +106,15 @@ inline bool SmallWholeOperands(int64_t x, int64_t y) {
 // DIV and MOD as DivOf and ModOf give them.
 inline bool WholeDivOf(int64_t x, int64_t y, int64_t& r) {
   if (!SmallWholeOperands(x, y)) return WholeFunctionByLongDouble(kNumFnDiv, x, y, r);
-  r = x / y;
+  // Both fit 32 bits, whose division is the quicker.
+  r = static_cast<int32_t>(x) / static_cast<int32_t>(y);
   // A quotient truncated to zero from below is a negative zero.
   return r != 0 || x == 0 || (x < 0) == (y < 0);
 }
 
 inline bool WholeModOf(int64_t x, int64_t y, int64_t& r) {
   if (!SmallWholeOperands(x, y)) return WholeFunctionByLongDouble(kNumFnMod, x, y, r);
-  r = x % y;
+  r = static_cast<int32_t>(x) % static_cast<int32_t>(y);
   return true;
 }
 

@@ -109,8 +109,8 @@ TEST_F(NumberCode, TightenedCodeGivesTheBitsOfTheCodeItCameFrom) {
     std::size_t Steps;  // of the tightened code
   };
   const TightCase cases[] = {
-      {"(A*2+1.5)/3 - A^2 + ROUND(A*100)/100 + MAX(A, 1) * SQRT(16)", 19},
-      {"SQRT(A) + ROUND(A*3) - MIN(A*2, 7) + MOD(A+1, 3)", 17},
+      {"(A*2+1.5)/3 - A^2 + ROUND(A*100)/100 + MAX(A, 1) * SQRT(16)", 13},
+      {"SQRT(A) + ROUND(A*3) - MIN(A*2, 7) + MOD(A+1, 3)", 11},
       {"1 + EXP(A) * SQRT(0-1) + A", 0},
       {"2 - DIV(A*5, 0-2) / INT(A/3) + ABS(A-9) * SIGN(A)", 0},
       {"A / (SQRT(A) - 2) + (A - 1) ^ 0.5", 0},
