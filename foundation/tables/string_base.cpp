@@ -646,15 +646,16 @@ bool IntegerNumberKey(std::string_view text, int32_t decimals, int64_t& key) {
 }
 
 // Quicksort with the middle row as pivot, exchanging only rows that differ
-// in place; counts the exchanges.
-template <class Entry, class Compare>
-void QuickSort(std::vector<Entry>& order, int32_t lo, int32_t hi, const Compare& compare, int64_t& exchanges) {
+// in place; counts the exchanges. PivotOf makes of the pivot entry what
+// tells the entries below it (Below) and above it (Above).
+template <class Entry, class PivotOf>
+void QuickSortBy(std::vector<Entry>& order, int32_t lo, int32_t hi, const PivotOf& pivotOf, int64_t& exchanges) {
   while (lo < hi) {
-    const Entry pivot = order[static_cast<std::size_t>((lo + hi) / 2)];
+    const auto pivot = pivotOf(order[static_cast<std::size_t>((lo + hi) / 2)]);
     int32_t i = lo, j = hi;
     do {
-      while (compare(order[static_cast<std::size_t>(i)], pivot) < 0) ++i;
-      while (compare(order[static_cast<std::size_t>(j)], pivot) > 0) --j;
+      while (pivot.Below(order[static_cast<std::size_t>(i)])) ++i;
+      while (pivot.Above(order[static_cast<std::size_t>(j)])) --j;
       if (i <= j) {
         if (i != j) {
           std::swap(order[static_cast<std::size_t>(i)], order[static_cast<std::size_t>(j)]);
@@ -667,14 +668,40 @@ void QuickSort(std::vector<Entry>& order, int32_t lo, int32_t hi, const Compare&
     // The smaller side recursively, the larger one in the loop: the depth
     // stays logarithmic whatever the data.
     if (j - lo < hi - i) {
-      if (j > lo) QuickSort(order, lo, j, compare, exchanges);
+      if (j > lo) QuickSortBy(order, lo, j, pivotOf, exchanges);
       lo = i;
     } else {
-      if (i < hi) QuickSort(order, i, hi, compare, exchanges);
+      if (i < hi) QuickSortBy(order, i, hi, pivotOf, exchanges);
       hi = j;
     }
   }
 }
+
+// The pivot of a three-way comparison.
+template <class Entry, class Compare>
+struct TComparedPivot {
+  Entry Pivot;
+  const Compare& Comparison;
+  bool Below(const Entry& e) const { return Comparison(e, Pivot) < 0; }
+  bool Above(const Entry& e) const { return Comparison(e, Pivot) > 0; }
+};
+
+template <class Entry, class Compare>
+void QuickSort(std::vector<Entry>& order, int32_t lo, int32_t hi, const Compare& compare, int64_t& exchanges) {
+  QuickSortBy(
+      order, lo, hi, [&compare](const Entry& pivot) { return TComparedPivot<Entry, Compare>{pivot, compare}; },
+      exchanges);
+}
+
+// The pivot of entries whose key lies above the row number in one word:
+// an entry's key is below the pivot's exactly when the whole entry is below
+// the pivot's key with no row, and above it when above that key with every
+// row.
+struct TWordPivot {
+  uint64_t Low, High;
+  bool Below(uint64_t e) const { return e < Low; }
+  bool Above(uint64_t e) const { return e > High; }
+};
 
 }  // namespace
 
@@ -702,12 +729,10 @@ bool TStringBase::SortByIntegerKey(const std::vector<const TRow*>& rows, const T
   const int rowBits = std::bit_width(rows.size() - 1);
   if (static_cast<uint64_t>(most - least) >> (63 - rowBits) != 0) return false;
   for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = (entries[i] - static_cast<uint64_t>(least)) << rowBits | i;
-  QuickSort(entries, 0, LastIndex(), [rowBits](uint64_t a, uint64_t b) {
-    a >>= rowBits;
-    b >>= rowBits;
-    return a < b ? -1 : (a > b ? 1 : 0);
-  }, exchanges);
   const uint64_t rowMask = (uint64_t{1} << rowBits) - 1;
+  QuickSortBy(
+      entries, 0, LastIndex(), [rowMask](uint64_t pivot) { return TWordPivot{pivot & ~rowMask, pivot | rowMask}; },
+      exchanges);
   for (std::size_t i = 0; i < entries.size(); ++i) order[i] = static_cast<int32_t>(entries[i] & rowMask);
   return true;
 }
@@ -820,15 +845,18 @@ bool TStringBase::Sort(const TKeyCol* keys, bool caseSensitive) {
     if (!SortByIntegerKey(rows, keys, order, exchanges) &&
         !SortByTextKey(rows, keys, caseSensitive, order, exchanges))
       SortByKeys(rows, keys, caseSensitive, order, exchanges);
-    std::vector<RowPtr> sorted;
-    sorted.reserve(rows_.size());
+    // Rows still holds every row, so rows_ takes them in their new order in
+    // place, each numbered as it is placed.
+    const auto at = [&](std::size_t i) { return static_cast<std::size_t>(order[i]); };
     for (std::size_t i = 0; i < order.size(); ++i) {
-      if (i + kPrefetchAhead < order.size()) __builtin_prefetch(&rows_[static_cast<std::size_t>(order[i + kPrefetchAhead])]);
-      sorted.push_back(std::move(rows_[static_cast<std::size_t>(order[i])]));
+      if (i + 2 * kPrefetchAhead < order.size()) __builtin_prefetch(&rows[at(i + 2 * kPrefetchAhead)]);
+      if (i + kPrefetchAhead < order.size()) __builtin_prefetch(rows[at(i + kPrefetchAhead)], 1);
+      TRow* row = const_cast<TRow*>(rows[at(i)]);
+      row->Index = static_cast<int32_t>(i);
+      (void)rows_[i].release();
+      rows_[i].reset(row);
     }
-    rows_ = std::move(sorted);
   }
-  Renumber(0);
   SetCurrent(current ? current->Index : 0);
   return exchanges > 0;
 }
