@@ -54,6 +54,10 @@ struct TInstruction {
   // of the test; none when the loop cannot run so.
   std::shared_ptr<TWholeLoop> WholeLoop;
   bool WholeLoopTried = false;
+  // The loop on integers this statement is a step of, and which step, so
+  // that a run can go on from it; owned by the loop's test.
+  TWholeLoop* InWholeLoop = nullptr;
+  int32_t WholeLoopStep = 0;
 };
 
 // Owns every instruction of a document; addresses stay put.

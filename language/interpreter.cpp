@@ -50,17 +50,26 @@ bool StoreNumber(TInstruction& in, const TCommonVar& value) {
   return true;
 }
 
-// Statements of the loop a WHILE test heads run on integers, up to Most of
-// them; how many ran.
+// Statements of a loop on integers from current on, up to Most of them:
+// the loop a WHILE test heads, made on its first run, or the one current is
+// a step of; how many ran.
 int RunWholeLoop(TInstruction*& current, int most, const TInstruction*& last) {
-  TInstruction& test = *current;
-  if (!test.WholeLoopTried) {
-    test.WholeLoopTried = true;
-    test.WholeLoop = TWholeLoop::Build(test);
+  TInstruction& in = *current;
+  TWholeLoop* loop = in.InWholeLoop;
+  int32_t from = in.WholeLoopStep;
+  if (in.Opcode == kOpWhileTest) {
+    if (!in.WholeLoopTried) {
+      in.WholeLoopTried = true;
+      in.WholeLoop = TWholeLoop::Build(in);
+      if (in.WholeLoop != nullptr) in.WholeLoop->MarkSteps();
+    }
+    if (in.WholeLoop != nullptr) {
+      loop = in.WholeLoop.get();
+      from = 0;
+    }
   }
-  TWholeLoop* loop = test.WholeLoop.get();
   if (loop == nullptr || loop->GivenUp() || !WholeLoopsOn()) return 0;
-  return loop->Run(current, most, last);
+  return loop->Run(from, current, most, last);
 }
 
 }  // namespace
@@ -199,7 +208,7 @@ TInstruction* TInterpreter::Steps(TInstruction* current, int most, int& counter)
   const TInstruction* last = nullptr;
   int taken = 0;
   while (taken < most && current != nullptr) {
-    if (current->Opcode == kOpWhileTest) {
+    if (current->Opcode == kOpWhileTest || current->InWholeLoop != nullptr) {
       if (const int run = RunWholeLoop(current, most - taken, last); run > 0) {
         taken += run;
         continue;

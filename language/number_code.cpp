@@ -147,11 +147,11 @@ std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr) {
 #define VM_FUNCTION_CASES(F)                                                           \
   case kNumFnAcc + static_cast<int>(F):                                                              \
     acc = NumberFunction<(F)>(acc, 0);                                                 \
-    if (!std::isfinite(acc)) return kNoNumber;                                         \
+    if (!IsFiniteNumber(acc)) return kNoNumber;                                        \
     break;                                                                             \
   case kNumFnAccConst + static_cast<int>(F):                                                         \
     acc = NumberFunction<(F)>(acc, op.Constant);                                       \
-    if (!std::isfinite(acc)) return kNoNumber;                                         \
+    if (!IsFiniteNumber(acc)) return kNoNumber;                                        \
     break;
 
 namespace {
@@ -190,7 +190,7 @@ std::size_t LeadingOperand(const TNumberOp* op, long double& acc) {
   long double x = 0, y = 0;
   if (!LoadNumber(op[1], x) || (op->Arg == 2 && !LoadNumber(op[2], y))) return 0;
   acc = ApplyNumberFunction(op->Function, x, y);
-  return std::isfinite(acc) ? 1 + op->Arg : 0;
+  return IsFiniteNumber(acc) ? 1 + op->Arg : 0;
 }
 
 long double RunSteps(const std::vector<TNumberOp>& code) {
@@ -226,7 +226,7 @@ long double RunSteps(const std::vector<TNumberOp>& code) {
       case kNumCall:
         top -= op.Arg;
         acc = ApplyNumberFunction(op.Function, stack[top], op.Arg > 1 ? stack[top + 1] : 0);
-        if (!std::isfinite(acc)) return kNoNumber;
+        if (!IsFiniteNumber(acc)) return kNoNumber;
         break;
       case kNumCallLeaves: {
         const std::size_t steps = LeadingOperand(p, acc);

@@ -226,17 +226,8 @@ class TWholeLoopBuilder {
       return kFAssignK;
     }
     if (const TOp* c = Ops(step, 2)) {
-      if (c[0].Code == kWLoadS) {
-        step.A = c[0].Slot;
-        if (const int op = Applied(c[1], kWApplyK)) {
-          step.K = c[1].K;
-          return static_cast<uint8_t>(kFAssignSK + op);
-        }
-        if (const int op = Applied(c[1], kWApplyS)) {
-          step.B = c[1].Slot;
-          return static_cast<uint8_t>(kFAssignSS + op);
-        }
-      } else if (const int op = Applied(c[1], kWApplyS)) {
+      if (const uint8_t form = SlotOpForm(step, c, kFAssignSK, kFAssignSS)) return form;
+      if (const int op = Applied(c[1], kWApplyS); op != 0 && c[0].Code == kWLoadK) {
         step.K = c[0].K;
         step.B = c[1].Slot;
         return static_cast<uint8_t>(kFAssignKS + op);
@@ -245,19 +236,27 @@ class TWholeLoopBuilder {
     return kFAssign;
   }
 
+  // A slot op a constant (ConstForm) or op a slot (SlotForm); 0 for any
+  // other two steps.
+  static uint8_t SlotOpForm(TStep& step, const TOp* c, uint8_t constForm, uint8_t slotForm) {
+    if (c[0].Code != kWLoadS) return 0;
+    step.A = c[0].Slot;
+    if (const int op = Applied(c[1], kWApplyK)) {
+      step.K = c[1].K;
+      return static_cast<uint8_t>(constForm + op);
+    }
+    if (const int op = Applied(c[1], kWApplyS)) {
+      step.B = c[1].Slot;
+      return static_cast<uint8_t>(slotForm + op);
+    }
+    return 0;
+  }
+
   // The short forms of conditions: a comparison of a variable, or of DIV or
   // MOD of a variable by a constant, with a constant or a variable.
   uint8_t TestForm(TStep& step) const {
-    if (const TOp* c = Ops(step, 2); c != nullptr && c[0].Code == kWLoadS) {
-      step.A = c[0].Slot;
-      if (const int op = Applied(c[1], kWApplyK)) {
-        step.K = c[1].K;
-        return static_cast<uint8_t>(kFTestSK + op);
-      }
-      if (const int op = Applied(c[1], kWApplyS)) {
-        step.B = c[1].Slot;
-        return static_cast<uint8_t>(kFTestSS + op);
-      }
+    if (const TOp* c = Ops(step, 2)) {
+      if (const uint8_t form = SlotOpForm(step, c, kFTestSK, kFTestSS)) return form;
     }
     if (const TOp* c = Ops(step, 4); c != nullptr && c[0].Code == kWPushS && c[1].Code == kWPushK &&
                                      c[2].Code == kWCall && c[2].Count == 2 &&
@@ -418,7 +417,16 @@ inline bool RunStep(const TStep& s, const TOp* code, int64_t* slots, int32_t& to
 
 }  // namespace
 
-int TWholeLoop::Run(TInstruction*& current, int most, const TInstruction*& last) {
+void TWholeLoop::MarkSteps() {
+  for (std::size_t i = 1; i < steps_.size(); ++i) {
+    TInstruction& in = *steps_[i].Source;
+    if (in.InWholeLoop != nullptr) continue;
+    in.InWholeLoop = this;
+    in.WholeLoopStep = static_cast<int32_t>(i);
+  }
+}
+
+int TWholeLoop::Run(int32_t from, TInstruction*& current, int most, const TInstruction*& last) {
   int64_t* const slots = slots_.data();
   for (std::size_t i = 0; i < vars_.size(); ++i) {
     if (vars_[i]->Kind != 'N' || !ToWhole(vars_[i]->Num, slots[i])) {
@@ -428,7 +436,7 @@ int TWholeLoop::Run(TInstruction*& current, int most, const TInstruction*& last)
   }
   const TStep* const steps = steps_.data();
   const TOp* const code = code_.data();
-  int32_t at = 0;
+  int32_t at = from;
   int32_t lastAt = kExit;
   int taken = 0;
   while (taken < most) {

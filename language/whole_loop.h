@@ -23,11 +23,15 @@ class TWholeLoop {
   // not a store or test of numbers, or reads a constant that is not whole.
   static std::shared_ptr<TWholeLoop> Build(const TInstruction& test);
 
-  // Up to Most statements from the loop's test on; the number run, 0 when
-  // the variables do not all hold whole numbers or the test itself cannot
-  // run so. Current moves to the instruction to go on with, Last to the
-  // last one run.
-  int Run(TInstruction*& current, int most, const TInstruction*& last);
+  // Notes in each statement of the loop but its test that it is a step of
+  // this loop, unless it is one of another already.
+  void MarkSteps();
+
+  // Up to Most statements from step From on (0 is the test); the number
+  // run, 0 when the variables do not all hold whole numbers or the first
+  // statement cannot run so. Current moves to the instruction to go on
+  // with, Last to the last one run.
+  int Run(int32_t from, TInstruction*& current, int most, const TInstruction*& last);
 
   // Whether runs keep coming back without a statement run, so that trying
   // again only costs.

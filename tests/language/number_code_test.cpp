@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "expr_fakes.h"
 #include "language/number_code.h"
+#include "language/operators.h"
 
 using namespace vm;
 using namespace vm::testing;
@@ -98,6 +100,14 @@ TEST_F(NumberCode, NestingDeeperThanItsStackIsLeftToTheFullEvaluation) {
   EXPECT_TRUE(r.Expr.front().NumberCode.empty());
   EXPECT_EQ(r.Second.Err, 0);
   EXPECT_EQ(r.Second.Value.Num, 81);
+}
+
+TEST(NumberFinite, TellsWhatTheLibraryTells) {
+  const long double max = std::numeric_limits<long double>::max();
+  const long double tiny = std::numeric_limits<long double>::denorm_min();
+  for (const long double x : {0.0L, -0.0L, 1.0L, -2.5L, max, -max, tiny, -tiny, 1e-4940L, max * 2, -max * 2,
+                              std::numeric_limits<long double>::quiet_NaN(), -std::numeric_limits<long double>::infinity()})
+    EXPECT_EQ(IsFiniteNumber(x), std::isfinite(x)) << static_cast<double>(x);
 }
 
 // The tightened code stands for the code it was made from step for step:
