@@ -27,8 +27,8 @@ enum : uint8_t {
   kFAssignKS = 48,  // D := K op B
   kFTestSK = 64,    // A op K
   kFTestSS = 80,    // A op B
-  kFTestModK = 96,  // MOD(A, K) op K2
-  kFTestDivK = 112, // DIV(A, K) op K2
+  kFTestModK = 96,  // MOD(A, K) op K2, K a small divisor
+  kFTestDivK = 112, // DIV(A, K) op K2, K a small divisor
 };
 
 // The code of a number chain on slots, as number_code.h has it on
@@ -260,7 +260,8 @@ class TWholeLoopBuilder {
     }
     if (const TOp* c = Ops(step, 4); c != nullptr && c[0].Code == kWPushS && c[1].Code == kWPushK &&
                                      c[2].Code == kWCall && c[2].Count == 2 &&
-                                     (c[2].Function == kNumFnMod || c[2].Function == kNumFnDiv)) {
+                                     (c[2].Function == kNumFnMod || c[2].Function == kNumFnDiv) &&
+                                     SmallWholeDivisor(c[1].K)) {
       if (const int op = Applied(c[3], kWApplyK)) {
         step.A = c[0].Slot;
         step.K = c[1].K;
@@ -337,84 +338,6 @@ bool RunCode(const TOp* p, const TOp* end, const int64_t* slots, int64_t& result
 
 #undef VM_WHOLE_APPLY_CASES
 
-// The truth of a condition's value.
-inline int32_t Branch(const TStep& s, int64_t v) { return v != 0 ? s.Next : s.Jump; }
-
-#define VM_WHOLE_STEP_CASES(OP)                                                              \
-  case kFAssignSK + (OP):                                                                    \
-    if (!WholeOperator<(OP)>(slots[s.A], s.K, v)) return false;                              \
-    slots[s.D] = v;                                                                          \
-    to = s.Next;                                                                             \
-    return true;                                                                             \
-  case kFAssignSS + (OP):                                                                    \
-    if (!WholeOperator<(OP)>(slots[s.A], slots[s.B], v)) return false;                       \
-    slots[s.D] = v;                                                                          \
-    to = s.Next;                                                                             \
-    return true;                                                                             \
-  case kFAssignKS + (OP):                                                                    \
-    if (!WholeOperator<(OP)>(s.K, slots[s.B], v)) return false;                              \
-    slots[s.D] = v;                                                                          \
-    to = s.Next;                                                                             \
-    return true;                                                                             \
-  case kFTestSK + (OP):                                                                      \
-    if (!WholeOperator<(OP)>(slots[s.A], s.K, v)) return false;                              \
-    to = Branch(s, v);                                                                       \
-    return true;                                                                             \
-  case kFTestSS + (OP):                                                                      \
-    if (!WholeOperator<(OP)>(slots[s.A], slots[s.B], v)) return false;                       \
-    to = Branch(s, v);                                                                       \
-    return true;                                                                             \
-  case kFTestModK + (OP):                                                                    \
-    if (!WholeModOf(slots[s.A], s.K, v) || !WholeOperator<(OP)>(v, s.K2, v)) return false;   \
-    to = Branch(s, v);                                                                       \
-    return true;                                                                             \
-  case kFTestDivK + (OP):                                                                    \
-    if (!WholeDivOf(slots[s.A], s.K, v) || !WholeOperator<(OP)>(v, s.K2, v)) return false;   \
-    to = Branch(s, v);                                                                       \
-    return true;
-
-// One step; false, with nothing changed, when its result would not be whole.
-inline bool RunStep(const TStep& s, const TOp* code, int64_t* slots, int32_t& to) {
-  int64_t v = 0;
-  switch (s.Form) {
-    case kFGoto:
-      to = s.Next;
-      return true;
-    case kFAssign:
-      if (!RunCode(code + s.Begin, code + s.End, slots, v)) return false;
-      slots[s.D] = v;
-      to = s.Next;
-      return true;
-    case kFTest:
-      if (!RunCode(code + s.Begin, code + s.End, slots, v)) return false;
-      to = Branch(s, v);
-      return true;
-    case kFAssignS:
-      slots[s.D] = slots[s.A];
-      to = s.Next;
-      return true;
-    case kFAssignK:
-      slots[s.D] = s.K;
-      to = s.Next;
-      return true;
-    VM_WHOLE_STEP_CASES(kOpMul)
-    VM_WHOLE_STEP_CASES(kOpDiv)
-    VM_WHOLE_STEP_CASES(kOpAdd)
-    VM_WHOLE_STEP_CASES(kOpSub)
-    VM_WHOLE_STEP_CASES(kOpPow)
-    VM_WHOLE_STEP_CASES(kOpLess)
-    VM_WHOLE_STEP_CASES(kOpGreater)
-    VM_WHOLE_STEP_CASES(kOpLessEq)
-    VM_WHOLE_STEP_CASES(kOpGreaterEq)
-    VM_WHOLE_STEP_CASES(kOpNotEq)
-    VM_WHOLE_STEP_CASES(kOpEq)
-    default:
-      return false;
-  }
-}
-
-#undef VM_WHOLE_STEP_CASES
-
 }  // namespace
 
 void TWholeLoop::MarkSteps() {
@@ -426,7 +349,85 @@ void TWholeLoop::MarkSteps() {
   }
 }
 
+// The steps of each form and operator, one handler each; every handler
+// ends in a jump of its own to the next step's handler, which the processor
+// predicts far better than one shared dispatch.
+#define VM_WHOLE_FORMS(OP, X)   \
+  X(AssignSK, kFAssignSK, OP)   \
+  X(AssignSS, kFAssignSS, OP)   \
+  X(AssignKS, kFAssignKS, OP)   \
+  X(TestSK, kFTestSK, OP)       \
+  X(TestSS, kFTestSS, OP)       \
+  X(TestModK, kFTestModK, OP)   \
+  X(TestDivK, kFTestDivK, OP)
+
+#define VM_WHOLE_EVERY_OPERATOR(X)   \
+  VM_WHOLE_FORMS(kOpMul, X)          \
+  VM_WHOLE_FORMS(kOpDiv, X)          \
+  VM_WHOLE_FORMS(kOpAdd, X)          \
+  VM_WHOLE_FORMS(kOpSub, X)          \
+  VM_WHOLE_FORMS(kOpPow, X)          \
+  VM_WHOLE_FORMS(kOpLess, X)         \
+  VM_WHOLE_FORMS(kOpGreater, X)      \
+  VM_WHOLE_FORMS(kOpLessEq, X)       \
+  VM_WHOLE_FORMS(kOpGreaterEq, X)    \
+  VM_WHOLE_FORMS(kOpNotEq, X)        \
+  VM_WHOLE_FORMS(kOpEq, X)
+
+#define VM_WHOLE_LABEL(NAME, FORM, OP) handlers[(FORM) + (OP)] = &&NAME##_##OP;
+
+// On to step TO, unless the run has taken its last step or left the loop.
+#define VM_WHOLE_GO(TO)                          \
+  do {                                           \
+    lastAt = at;                                 \
+    at = (TO);                                   \
+    if (++taken == most || at == kExit) goto done; \
+    s = steps + at;                              \
+    goto* handlers[s->Form];                     \
+  } while (0)
+
+#define VM_WHOLE_BRANCH(V) VM_WHOLE_GO((V) != 0 ? s->Next : s->Jump)
+
+#define VM_WHOLE_HANDLER(NAME, FORM, OP) VM_WHOLE_HANDLER_##NAME(OP)
+#define VM_WHOLE_HANDLER_AssignSK(OP)                                            \
+  AssignSK_##OP : if (!WholeOperator<(OP)>(slots[s->A], s->K, v)) goto done;     \
+  slots[s->D] = v;                                                               \
+  VM_WHOLE_GO(s->Next);
+#define VM_WHOLE_HANDLER_AssignSS(OP)                                            \
+  AssignSS_##OP : if (!WholeOperator<(OP)>(slots[s->A], slots[s->B], v)) goto done; \
+  slots[s->D] = v;                                                               \
+  VM_WHOLE_GO(s->Next);
+#define VM_WHOLE_HANDLER_AssignKS(OP)                                            \
+  AssignKS_##OP : if (!WholeOperator<(OP)>(s->K, slots[s->B], v)) goto done;     \
+  slots[s->D] = v;                                                               \
+  VM_WHOLE_GO(s->Next);
+#define VM_WHOLE_HANDLER_TestSK(OP)                                              \
+  TestSK_##OP : if (!WholeOperator<(OP)>(slots[s->A], s->K, v)) goto done;       \
+  VM_WHOLE_BRANCH(v);
+#define VM_WHOLE_HANDLER_TestSS(OP)                                              \
+  TestSS_##OP : if (!WholeOperator<(OP)>(slots[s->A], slots[s->B], v)) goto done; \
+  VM_WHOLE_BRANCH(v);
+#define VM_WHOLE_HANDLER_TestModK(OP)                                            \
+  TestModK_##OP : if (!WholeModBySmall(slots[s->A], s->K, v) || !WholeOperator<(OP)>(v, s->K2, v)) goto done; \
+  VM_WHOLE_BRANCH(v);
+#define VM_WHOLE_HANDLER_TestDivK(OP)                                            \
+  TestDivK_##OP : if (!WholeDivBySmall(slots[s->A], s->K, v) || !WholeOperator<(OP)>(v, s->K2, v)) goto done; \
+  VM_WHOLE_BRANCH(v);
+
 int TWholeLoop::Run(int32_t from, TInstruction*& current, int most, const TInstruction*& last) {
+  // Every form the builder makes has its handler; the others stop.
+  static void* handlers[256];
+  static bool labelled = false;
+  if (!labelled) {
+    for (void*& h : handlers) h = &&done;
+    handlers[kFGoto] = &&Goto;
+    handlers[kFAssign] = &&Assign;
+    handlers[kFTest] = &&Test;
+    handlers[kFAssignS] = &&AssignS;
+    handlers[kFAssignK] = &&AssignK;
+    VM_WHOLE_EVERY_OPERATOR(VM_WHOLE_LABEL)
+    labelled = true;
+  }
   int64_t* const slots = slots_.data();
   for (std::size_t i = 0; i < vars_.size(); ++i) {
     if (vars_[i]->Kind != 'N' || !ToWhole(vars_[i]->Num, slots[i])) {
@@ -439,15 +440,30 @@ int TWholeLoop::Run(int32_t from, TInstruction*& current, int most, const TInstr
   int32_t at = from;
   int32_t lastAt = kExit;
   int taken = 0;
-  while (taken < most) {
-    int32_t to = kExit;
-    if (!RunStep(steps[at], code, slots, to)) break;
-    lastAt = at;
-    ++taken;
-    at = to;
-    if (at == kExit) break;
-  }
-  for (const uint32_t s : stored_) vars_[s]->Num = static_cast<long double>(slots[s]);
+  int64_t v = 0;
+  const TStep* s = steps + at;
+  if (most <= 0) goto done;
+  goto* handlers[s->Form];
+
+Goto:
+  VM_WHOLE_GO(s->Next);
+Assign:
+  if (!RunCode(code + s->Begin, code + s->End, slots, v)) goto done;
+  slots[s->D] = v;
+  VM_WHOLE_GO(s->Next);
+Test:
+  if (!RunCode(code + s->Begin, code + s->End, slots, v)) goto done;
+  VM_WHOLE_BRANCH(v);
+AssignS:
+  slots[s->D] = slots[s->A];
+  VM_WHOLE_GO(s->Next);
+AssignK:
+  slots[s->D] = s->K;
+  VM_WHOLE_GO(s->Next);
+  VM_WHOLE_EVERY_OPERATOR(VM_WHOLE_HANDLER)
+
+done:
+  for (const uint32_t w : stored_) vars_[w]->Num = static_cast<long double>(slots[w]);
   // The test's Jump is the loop's only way out.
   current = at == kExit ? steps[0].Source->Jump : steps[at].Source;
   if (lastAt != kExit) last = steps[lastAt].Source;
@@ -456,6 +472,20 @@ int TWholeLoop::Run(int32_t from, TInstruction*& current, int most, const TInstr
   misses_ = taken < most && at != kExit && taken < kMostMisses ? misses_ + 1 : 0;
   return taken;
 }
+
+#undef VM_WHOLE_FORMS
+#undef VM_WHOLE_EVERY_OPERATOR
+#undef VM_WHOLE_LABEL
+#undef VM_WHOLE_GO
+#undef VM_WHOLE_BRANCH
+#undef VM_WHOLE_HANDLER
+#undef VM_WHOLE_HANDLER_AssignSK
+#undef VM_WHOLE_HANDLER_AssignSS
+#undef VM_WHOLE_HANDLER_AssignKS
+#undef VM_WHOLE_HANDLER_TestSK
+#undef VM_WHOLE_HANDLER_TestSS
+#undef VM_WHOLE_HANDLER_TestModK
+#undef VM_WHOLE_HANDLER_TestDivK
 
 void SetWholeLoops(bool on) { gWholeLoops.store(on, std::memory_order_relaxed); }
 

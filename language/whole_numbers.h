@@ -94,28 +94,36 @@ inline bool WholeOperatorOf(int op, int64_t x, int64_t y, int64_t& r) {
 
 // The operands of DIV and MOD for which the integer quotient and remainder
 // are what the rounded division gives (see SmallWholes).
-inline bool SmallWholeOperands(int64_t x, int64_t y) {
-  return x > -2147483648LL && x < 2147483648LL && y != 0 && y >= -1000000000LL && y <= 1000000000LL;
-}
+inline bool SmallWholeDividend(int64_t x) { return x > -2147483648LL && x < 2147483648LL; }
+inline bool SmallWholeDivisor(int64_t y) { return y != 0 && y >= -1000000000LL && y <= 1000000000LL; }
 
 [[gnu::noinline]] inline bool WholeFunctionByLongDouble(uint8_t function, int64_t x, int64_t y, int64_t& r) {
   const long double v = ApplyNumberFunction(function, static_cast<long double>(x), static_cast<long double>(y));
   return std::isfinite(v) && ToWhole(v, r);
 }
 
-// DIV and MOD as DivOf and ModOf give them.
-inline bool WholeDivOf(int64_t x, int64_t y, int64_t& r) {
-  if (!SmallWholeOperands(x, y)) return WholeFunctionByLongDouble(kNumFnDiv, x, y, r);
+// DIV and MOD as DivOf and ModOf give them, by a divisor known to be small.
+inline bool WholeDivBySmall(int64_t x, int64_t y, int64_t& r) {
+  if (!SmallWholeDividend(x)) return WholeFunctionByLongDouble(kNumFnDiv, x, y, r);
   // Both fit 32 bits, whose division is the quicker.
   r = static_cast<int32_t>(x) / static_cast<int32_t>(y);
   // A quotient truncated to zero from below is a negative zero.
   return r != 0 || x == 0 || (x < 0) == (y < 0);
 }
 
-inline bool WholeModOf(int64_t x, int64_t y, int64_t& r) {
-  if (!SmallWholeOperands(x, y)) return WholeFunctionByLongDouble(kNumFnMod, x, y, r);
+inline bool WholeModBySmall(int64_t x, int64_t y, int64_t& r) {
+  if (!SmallWholeDividend(x)) return WholeFunctionByLongDouble(kNumFnMod, x, y, r);
   r = static_cast<int32_t>(x) % static_cast<int32_t>(y);
   return true;
+}
+
+// DIV and MOD by any divisor.
+inline bool WholeDivOf(int64_t x, int64_t y, int64_t& r) {
+  return SmallWholeDivisor(y) ? WholeDivBySmall(x, y, r) : WholeFunctionByLongDouble(kNumFnDiv, x, y, r);
+}
+
+inline bool WholeModOf(int64_t x, int64_t y, int64_t& r) {
+  return SmallWholeDivisor(y) ? WholeModBySmall(x, y, r) : WholeFunctionByLongDouble(kNumFnMod, x, y, r);
 }
 
 // A built-in of number_functions.h on whole numbers as ApplyNumberFunction
