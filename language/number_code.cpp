@@ -193,7 +193,9 @@ std::size_t LeadingOperand(const TNumberOp* op, long double& acc) {
   return IsFiniteNumber(acc) ? 1 + op->Arg : 0;
 }
 
-long double RunSteps(const std::vector<TNumberOp>& code) {
+// Inline in RunNumberCode, its one caller, which every general code runs
+// through.
+[[gnu::always_inline]] inline long double RunSteps(const std::vector<TNumberOp>& code) {
   long double stack[kNumberStackSize];
   std::size_t top = 0;
   long double acc = 0;
