@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -116,7 +117,8 @@ TEST(WholeNumbers, OnlyWholeNumbersUnder2To63AndNoNegativeZeroAreHeld) {
 
 // What a run left: every variable to the bit, the pumps with the variables
 // at each, the error and its line and what the user was shown.
-std::string Outcome(ProgramRig& rig, const std::vector<std::string>& names) {
+std::string Outcome(ProgramRig& rig, const std::vector<std::string>& names,
+                    const std::function<void(ProgramRig&, int)>& onPump = {}) {
   const auto values = [&] {
     std::string s;
     for (const std::string& n : names) {
@@ -133,21 +135,26 @@ std::string Outcome(ProgramRig& rig, const std::vector<std::string>& names) {
     return s;
   };
   std::string pumps;
-  rig.Ui.OnPump = [&](int) { pumps += "\n pump" + values(); };
+  int pump = 0;
+  rig.Ui.OnPump = [&](int) {
+    pumps += "\n pump" + values();
+    if (onPump) onPump(rig, ++pump);
+  };
   const int code = rig.Exec();
   std::string s = "run " + std::to_string(code) + " line " + std::to_string(Interp().ErrorLine());
   for (std::size_t i = 0; i < rig.Ui.Boxes.size(); ++i) s += " box " + rig.Box(i);
   return s + values() + pumps;
 }
 
-std::string RunWith(bool wholeLoops, const std::string& program, const std::vector<std::string>& names) {
+std::string RunWith(bool wholeLoops, const std::string& program, const std::vector<std::string>& names,
+                    const std::function<void(ProgramRig&, int)>& onPump = {}) {
   SetWholeLoops(wholeLoops);
   ProgramRig rig;
   for (const std::string& n : names) rig.Var(n, Num(n == "N" ? 1 : 0));
   rig.Var("X", Num(0.5L));
   rig.Var("T", Str(""));
   EXPECT_EQ(rig.Compile(program), 0) << program << rig.Message;
-  const std::string outcome = Outcome(rig, names);
+  const std::string outcome = Outcome(rig, names, onPump);
   SetWholeLoops(true);
   return outcome;
 }
@@ -198,6 +205,26 @@ TEST(WholeLoops, LeaveWhatTheInterpretersStepsLeave) {
     SCOPED_TRACE(program);
     EXPECT_EQ(RunWith(true, program, names), RunWith(false, program, names));
   }
+}
+
+// What the windows do while the loop lets them breathe: a variable the
+// loop reads or stores changed, made a fraction and whole again, the loop
+// variable among them.
+TEST(WholeLoops, ReadAgainWhatChangedWhileTheWindowsBreathed) {
+  const std::vector<std::string> names = {"I", "A", "S", "N"};
+  const std::string program = "WHILE I, 1, I+1, I<=2000\n A := A + 1\n S := S + A * N\nENDWHILE\nENDSECTION";
+  const auto change = [](ProgramRig& rig, int pump) {
+    TVariable* a = rig.Target.Symbols().FindVariable("A");
+    TVariable* n = rig.Target.Symbols().FindVariable("N");
+    TVariable* i = rig.Target.Symbols().FindVariable("I");
+    switch (pump % 5) {
+      case 1:
+      case 2: a->Value.Num += 0.5L; break;
+      case 3: n->Value.Num = -n->Value.Num; break;
+      default: i->Value.Num += 0.5L; break;
+    }
+  };
+  EXPECT_EQ(RunWith(true, program, names, change), RunWith(false, program, names, change));
 }
 
 TEST(WholeLoops, AreMadeForLoopsOfNumbersOnly) {
