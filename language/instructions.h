@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 
 #include "language/expr_types.h"
 
@@ -14,6 +15,7 @@ class IProgramBase;
 class IProgramAutoParam;
 class IProgramQuestion;
 class IProgramLoading;
+class TWholeLoop;
 
 enum : int32_t {
   kOpGoto = 0,           // also the empty placeholder that ends a branch
@@ -47,6 +49,15 @@ struct TInstruction {
   IProgramAutoParam* AutoParam = nullptr;
   IProgramQuestion* Question = nullptr;
   IProgramLoading* Loading = nullptr;
+
+  // A WHILE test's loop on integers (whole_loop.h), made on the first run
+  // of the test; none when the loop cannot run so.
+  std::shared_ptr<TWholeLoop> WholeLoop;
+  bool WholeLoopTried = false;
+  // The loop on integers this statement is a step of, and which step, so
+  // that a run can go on from it; owned by the loop's test.
+  TWholeLoop* InWholeLoop = nullptr;
+  int32_t WholeLoopStep = 0;
 };
 
 // Owns every instruction of a document; addresses stay put.

@@ -4,6 +4,7 @@
 #include "language/description_reader.h"
 #include "language/evaluator.h"
 #include "language/program_context.h"
+#include "language/whole_loop.h"
 #include "platform/services.h"
 
 namespace vm {
@@ -47,6 +48,28 @@ bool StoreNumber(TInstruction& in, const TCommonVar& value) {
     return false;
   in.Var->Value.Num = value.Num;
   return true;
+}
+
+// Statements of a loop on integers from current on, up to Most of them:
+// the loop a WHILE test heads, made on its first run, or the one current is
+// a step of; how many ran.
+int RunWholeLoop(TInstruction*& current, int most, const TInstruction*& last) {
+  TInstruction& in = *current;
+  TWholeLoop* loop = in.InWholeLoop;
+  int32_t from = in.WholeLoopStep;
+  if (in.Opcode == kOpWhileTest) {
+    if (!in.WholeLoopTried) {
+      in.WholeLoopTried = true;
+      in.WholeLoop = TWholeLoop::Build(in);
+      if (in.WholeLoop != nullptr) in.WholeLoop->MarkSteps();
+    }
+    if (in.WholeLoop != nullptr) {
+      loop = in.WholeLoop.get();
+      from = 0;
+    }
+  }
+  if (loop == nullptr || loop->GivenUp() || !WholeLoopsOn()) return 0;
+  return loop->Run(from, current, most, last);
 }
 
 }  // namespace
@@ -185,6 +208,12 @@ TInstruction* TInterpreter::Steps(TInstruction* current, int most, int& counter)
   const TInstruction* last = nullptr;
   int taken = 0;
   while (taken < most && current != nullptr) {
+    if (current->Opcode == kOpWhileTest || current->InWholeLoop != nullptr) {
+      if (const int run = RunWholeLoop(current, most - taken, last); run > 0) {
+        taken += run;
+        continue;
+      }
+    }
     const TInstruction* from = current;
     if (!QuickStep(current)) break;
     last = from;

@@ -127,12 +127,32 @@ std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr) {
   case kNumApplyVar + (OP):                                                            \
     if (op.Var->Kind != 'N' || ApplyNumberOperator((OP), acc, op.Var->Num) != 0) return kNoNumber; \
     break;                                                                             \
+  case kNumPushVarOpConst + (OP):                                                      \
+    stack[top++] = acc;                                                                \
+    [[fallthrough]];                                                                   \
+  case kNumVarOpConst + (OP):                                                          \
+    if (op.Var->Kind != 'N') return kNoNumber;                                         \
+    acc = op.Var->Num;                                                                 \
+    if (ApplyNumberOperator((OP), acc, op.Constant) != 0) return kNoNumber;            \
+    break;                                                                             \
   case kNumApplyPop + (OP): {                                                          \
     long double left = stack[--top];                                                   \
     if (ApplyNumberOperator((OP), left, acc) != 0) return kNoNumber;                   \
     acc = left;                                                                        \
     break;                                                                             \
   }
+
+// A built-in on the accumulator: its number a constant in each case, so
+// that ApplyNumberFunction folds to the one function.
+#define VM_FUNCTION_CASES(F)                                                           \
+  case kNumFnAcc + static_cast<int>(F):                                                              \
+    acc = NumberFunction<(F)>(acc, 0);                                                 \
+    if (!IsFiniteNumber(acc)) return kNoNumber;                                        \
+    break;                                                                             \
+  case kNumFnAccConst + static_cast<int>(F):                                                         \
+    acc = NumberFunction<(F)>(acc, op.Constant);                                       \
+    if (!IsFiniteNumber(acc)) return kNoNumber;                                        \
+    break;
 
 namespace {
 
@@ -170,10 +190,12 @@ std::size_t LeadingOperand(const TNumberOp* op, long double& acc) {
   long double x = 0, y = 0;
   if (!LoadNumber(op[1], x) || (op->Arg == 2 && !LoadNumber(op[2], y))) return 0;
   acc = ApplyNumberFunction(op->Function, x, y);
-  return std::isfinite(acc) ? 1 + op->Arg : 0;
+  return IsFiniteNumber(acc) ? 1 + op->Arg : 0;
 }
 
-long double RunSteps(const std::vector<TNumberOp>& code) {
+// Inline in RunNumberCode, its one caller, which every general code runs
+// through.
+[[gnu::always_inline]] inline long double RunSteps(const std::vector<TNumberOp>& code) {
   long double stack[kNumberStackSize];
   std::size_t top = 0;
   long double acc = 0;
@@ -194,6 +216,11 @@ long double RunSteps(const std::vector<TNumberOp>& code) {
       case kNumPushConst:
         stack[top++] = op.Constant;
         break;
+      case kNumPushLoadVar:
+        if (op.Var->Kind != 'N') return kNoNumber;
+        stack[top++] = acc;
+        acc = op.Var->Num;
+        break;
       case kNumPushVar:
         if (op.Var->Kind != 'N') return kNoNumber;
         stack[top++] = op.Var->Num;
@@ -201,7 +228,7 @@ long double RunSteps(const std::vector<TNumberOp>& code) {
       case kNumCall:
         top -= op.Arg;
         acc = ApplyNumberFunction(op.Function, stack[top], op.Arg > 1 ? stack[top + 1] : 0);
-        if (!std::isfinite(acc)) return kNoNumber;
+        if (!IsFiniteNumber(acc)) return kNoNumber;
         break;
       case kNumCallLeaves: {
         const std::size_t steps = LeadingOperand(p, acc);
@@ -220,6 +247,16 @@ long double RunSteps(const std::vector<TNumberOp>& code) {
       VM_APPLY_CASES(kOpGreaterEq)
       VM_APPLY_CASES(kOpNotEq)
       VM_APPLY_CASES(kOpEq)
+      VM_FUNCTION_CASES(kNumFnExp)
+      VM_FUNCTION_CASES(kNumFnSqrt)
+      VM_FUNCTION_CASES(kNumFnMax)
+      VM_FUNCTION_CASES(kNumFnMin)
+      VM_FUNCTION_CASES(kNumFnSign)
+      VM_FUNCTION_CASES(kNumFnRound)
+      VM_FUNCTION_CASES(kNumFnInt)
+      VM_FUNCTION_CASES(kNumFnAbs)
+      VM_FUNCTION_CASES(kNumFnDiv)
+      VM_FUNCTION_CASES(kNumFnMod)
       default:
         return kNoNumber;
     }
@@ -228,6 +265,7 @@ long double RunSteps(const std::vector<TNumberOp>& code) {
 }
 
 #undef VM_APPLY_CASES
+#undef VM_FUNCTION_CASES
 
 // The fixed routines. Each form reads its two operands where the code keeps
 // them (false when one cannot be read) and applies an operator whose index
@@ -399,10 +437,128 @@ TNumberRoutines ShortFormRoutines(std::vector<TNumberOp>& code) {
 
 }  // namespace
 
+namespace {
+
+bool IsLoad(const TNumberOp& op) { return op.Code == kNumLoadConst || op.Code == kNumLoadVar; }
+
+// Folds the end of Out after a step was added to it, as often as it can.
+void FoldTail(std::vector<TNumberOp>& out) {
+  for (;;) {
+    const std::size_t n = out.size();
+    if (n < 2) return;
+    const TNumberOp& last = out[n - 1];
+    if (out[n - 2].Code == kNumPush && last.Code == kNumCall && last.Arg == 1) {
+      // The accumulator pushed to be the one argument.
+      TNumberOp call = last;
+      call.Code = static_cast<uint8_t>(kNumFnAcc + call.Function);
+      call.Arg = 0;
+      out.resize(n - 2);
+      out.push_back(call);
+      continue;
+    }
+    if (n < 3 || out[n - 3].Code != kNumPush) return;
+    const TNumberOp& middle = out[n - 2];
+    if (last.Code >= kNumApplyPop && last.Code < kNumApplyPop + 16 && IsLoad(middle)) {
+      // Popped op loaded is the accumulator op the operand.
+      TNumberOp apply = middle;
+      apply.Code = static_cast<uint8_t>((middle.Code == kNumLoadConst ? kNumApplyConst : kNumApplyVar) +
+                                        (last.Code - kNumApplyPop));
+      out.resize(n - 3);
+      out.push_back(apply);
+      continue;
+    }
+    if (middle.Code == kNumPushConst && last.Code == kNumCall && last.Arg == 2) {
+      TNumberOp call = last;
+      call.Code = static_cast<uint8_t>(kNumFnAccConst + call.Function);
+      call.Arg = 0;
+      call.Constant = middle.Constant;
+      out.resize(n - 3);
+      out.push_back(call);
+      continue;
+    }
+    return;
+  }
+}
+
+// A variable loaded, after a push or not, and applied to a constant at
+// once, in one step.
+std::vector<TNumberOp> FuseLoads(const std::vector<TNumberOp>& code) {
+  std::vector<TNumberOp> out;
+  out.reserve(code.size());
+  const auto appliedConst = [&](std::size_t i) {
+    return i < code.size() && code[i].Code > kNumApplyConst && code[i].Code <= kNumApplyConst + kOperatorCount;
+  };
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    const bool pushed = code[i].Code == kNumPush && i + 1 < code.size() && code[i + 1].Code == kNumLoadVar;
+    const std::size_t load = pushed ? i + 1 : i;
+    if (code[load].Code == kNumLoadVar && appliedConst(load + 1)) {
+      TNumberOp fused = code[load + 1];
+      fused.Code = static_cast<uint8_t>((pushed ? kNumPushVarOpConst : kNumVarOpConst) + (fused.Code - kNumApplyConst));
+      fused.Var = code[load].Var;
+      out.push_back(fused);
+      i = load + 1;
+    } else if (pushed) {
+      TNumberOp fused = code[load];
+      fused.Code = kNumPushLoadVar;
+      out.push_back(fused);
+      i = load;
+    } else {
+      out.push_back(code[i]);
+    }
+  }
+  out.shrink_to_fit();
+  return out;
+}
+
+}  // namespace
+
+std::vector<TNumberOp> TightenNumberCode(const std::vector<TNumberOp>& code) {
+  std::vector<TNumberOp> out;
+  out.reserve(code.size());
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    const TNumberOp& op = code[i];
+    if (op.Code == kNumCallLeaves) {
+      const TNumberOp* args = &code[i + 1];
+      const std::size_t count = op.Arg;
+      i += count;
+      if (args[0].Code == kNumLoadConst && (count == 1 || args[1].Code == kNumLoadConst)) {
+        // Nothing in it changes from one run to the next.
+        const long double v =
+            ApplyNumberFunction(op.Function, args[0].Constant, count == 2 ? args[1].Constant : 0);
+        if (std::isfinite(v)) {
+          TNumberOp& constant = out.emplace_back();
+          constant.Code = kNumLoadConst;
+          constant.Constant = v;
+          FoldTail(out);
+          continue;
+        }
+      }
+      // A call that starts the code stays one step, which RunNumberCode
+      // runs without its loop.
+      if (!out.empty() && (count == 1 || args[1].Code == kNumLoadConst)) {
+        out.push_back(args[0]);
+        TNumberOp& call = out.emplace_back();
+        call.Code = static_cast<uint8_t>((count == 1 ? kNumFnAcc : kNumFnAccConst) + op.Function);
+        if (count == 2) call.Constant = args[1].Constant;
+        FoldTail(out);
+        continue;
+      }
+      out.push_back(op);
+      out.insert(out.end(), args, args + count);
+      continue;
+    }
+    out.push_back(op);
+    FoldTail(out);
+  }
+  return FuseLoads(out);
+}
+
 TNumberRoutines PrepareNumberRoutines(std::vector<TNumberOp>& code) {
   if (code.empty()) return {};
   const TNumberRoutines routines = ShortFormRoutines(code);
-  return routines.Run != nullptr ? routines : TNumberRoutines{&RunNumberCode, &TestOfRoutine<&RunNumberCode>};
+  if (routines.Run != nullptr) return routines;
+  code = TightenNumberCode(code);
+  return {&RunNumberCode, &TestOfRoutine<&RunNumberCode>};
 }
 
 long double RunNumberCode(const std::vector<TNumberOp>& code) {

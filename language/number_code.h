@@ -24,11 +24,18 @@ enum : uint8_t {
   kNumPushVar,    // the variable onto the stack
   kNumCall,       // accumulator := Function of the Arg numbers popped
   kNumCallLeaves,  // accumulator := Function of the Arg loads that follow
+  kNumPushLoadVar,  // the accumulator onto the stack, then the variable loaded
   // Plus the operator's index, so that one dispatch picks the form and the
   // operator together.
   kNumApplyConst = 16,  // accumulator := accumulator op Constant
   kNumApplyVar = 32,    // accumulator := accumulator op the variable
   kNumApplyPop = 48,    // accumulator := popped op accumulator
+  // Plus the built-in's number, made only by TightenNumberCode.
+  kNumFnAcc = 64,       // accumulator := Function(accumulator)
+  kNumFnAccConst = 80,  // accumulator := Function(accumulator, Constant)
+  // Plus the operator's index, made only by TightenNumberCode.
+  kNumVarOpConst = 96,      // accumulator := the variable op Constant
+  kNumPushVarOpConst = 112,  // the same, the accumulator pushed first
 };
 
 // The numbers a chain's code may keep at once.
@@ -37,12 +44,19 @@ inline constexpr std::size_t kNumberStackSize = 64;
 // Empty when an operand is of another sort or the stack would not do.
 std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr);
 
+// The same code with fewer steps, each giving the bits the steps it stands
+// for give: calls of constants computed once, a one-argument call or a
+// second argument that is a constant applied to the accumulator, an
+// operand pushed only to be applied at once applied straight, and a
+// variable loaded (after a push) and applied to a constant in one step.
+std::vector<TNumberOp> TightenNumberCode(const std::vector<TNumberOp>& code);
+
 // What runs a code, picked once when the code is made: fixed routines for
 // the short forms most statements are made of (a variable or a constant
 // alone, variable or constant op variable, variable op constant, DIV or MOD
 // of a variable by a whole constant, alone or op constant), RunNumberCode
-// for the rest; both null for an empty code. It notes in the code what its
-// routines need.
+// for the rest, on the code tightened; both null for an empty code. It
+// notes in the code what its routines need.
 struct TNumberRoutines {
   TNumberRoutine Run = nullptr;
   TNumberTest Test = nullptr;

@@ -100,6 +100,22 @@ inline long double ModOf(long double a, long double b) {
   return RoundTo9Places(a - TruncateToWhole(RoundTo9Places(a / b)) * b);
 }
 
+// The built-in F, known where it is called, inline there: a call would
+// pass the numbers through memory.
+template <uint8_t F>
+[[gnu::always_inline]] inline long double NumberFunction(long double x, long double y) {
+  if constexpr (F == kNumFnExp) return ExpOf(x);
+  else if constexpr (F == kNumFnSqrt) return SqrtOf(x);
+  else if constexpr (F == kNumFnMax) return MaxOf(x, y);
+  else if constexpr (F == kNumFnMin) return MinOf(x, y);
+  else if constexpr (F == kNumFnSign) return SignOf(x);
+  else if constexpr (F == kNumFnRound) return RoundOf(x);
+  else if constexpr (F == kNumFnInt) return IntOf(x);
+  else if constexpr (F == kNumFnAbs) return AbsOf(x);
+  else if constexpr (F == kNumFnDiv) return DivOf(x, y);
+  else return ModOf(x, y);
+}
+
 // A function of one argument ignores y.
 inline long double ApplyNumberFunction(uint8_t function, long double x, long double y) {
   switch (function) {

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <string_view>
+#include <utility>
 
 #include "foundation/tables/table_rewrite.h"
 #include "foundation/text/collation.h"
@@ -644,15 +646,16 @@ bool IntegerNumberKey(std::string_view text, int32_t decimals, int64_t& key) {
 }
 
 // Quicksort with the middle row as pivot, exchanging only rows that differ
-// in place; counts the exchanges.
-template <class Entry, class Compare>
-void QuickSort(std::vector<Entry>& order, int32_t lo, int32_t hi, const Compare& compare, int64_t& exchanges) {
+// in place; counts the exchanges. PivotOf makes of the pivot entry what
+// tells the entries below it (Below) and above it (Above).
+template <class Entry, class PivotOf>
+void QuickSortBy(std::vector<Entry>& order, int32_t lo, int32_t hi, const PivotOf& pivotOf, int64_t& exchanges) {
   while (lo < hi) {
-    const Entry pivot = order[static_cast<std::size_t>((lo + hi) / 2)];
+    const auto pivot = pivotOf(order[static_cast<std::size_t>((lo + hi) / 2)]);
     int32_t i = lo, j = hi;
     do {
-      while (compare(order[static_cast<std::size_t>(i)], pivot) < 0) ++i;
-      while (compare(order[static_cast<std::size_t>(j)], pivot) > 0) --j;
+      while (pivot.Below(order[static_cast<std::size_t>(i)])) ++i;
+      while (pivot.Above(order[static_cast<std::size_t>(j)])) --j;
       if (i <= j) {
         if (i != j) {
           std::swap(order[static_cast<std::size_t>(i)], order[static_cast<std::size_t>(j)]);
@@ -665,14 +668,40 @@ void QuickSort(std::vector<Entry>& order, int32_t lo, int32_t hi, const Compare&
     // The smaller side recursively, the larger one in the loop: the depth
     // stays logarithmic whatever the data.
     if (j - lo < hi - i) {
-      if (j > lo) QuickSort(order, lo, j, compare, exchanges);
+      if (j > lo) QuickSortBy(order, lo, j, pivotOf, exchanges);
       lo = i;
     } else {
-      if (i < hi) QuickSort(order, i, hi, compare, exchanges);
+      if (i < hi) QuickSortBy(order, i, hi, pivotOf, exchanges);
       hi = j;
     }
   }
 }
+
+// The pivot of a three-way comparison.
+template <class Entry, class Compare>
+struct TComparedPivot {
+  Entry Pivot;
+  const Compare& Comparison;
+  bool Below(const Entry& e) const { return Comparison(e, Pivot) < 0; }
+  bool Above(const Entry& e) const { return Comparison(e, Pivot) > 0; }
+};
+
+template <class Entry, class Compare>
+void QuickSort(std::vector<Entry>& order, int32_t lo, int32_t hi, const Compare& compare, int64_t& exchanges) {
+  QuickSortBy(
+      order, lo, hi, [&compare](const Entry& pivot) { return TComparedPivot<Entry, Compare>{pivot, compare}; },
+      exchanges);
+}
+
+// The pivot of entries whose key lies above the row number in one word:
+// an entry's key is below the pivot's exactly when the whole entry is below
+// the pivot's key with no row, and above it when above that key with every
+// row.
+struct TWordPivot {
+  uint64_t Low, High;
+  bool Below(uint64_t e) const { return e < Low; }
+  bool Above(uint64_t e) const { return e > High; }
+};
 
 }  // namespace
 
@@ -700,13 +729,87 @@ bool TStringBase::SortByIntegerKey(const std::vector<const TRow*>& rows, const T
   const int rowBits = std::bit_width(rows.size() - 1);
   if (static_cast<uint64_t>(most - least) >> (63 - rowBits) != 0) return false;
   for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = (entries[i] - static_cast<uint64_t>(least)) << rowBits | i;
-  QuickSort(entries, 0, LastIndex(), [rowBits](uint64_t a, uint64_t b) {
-    a >>= rowBits;
-    b >>= rowBits;
-    return a < b ? -1 : (a > b ? 1 : 0);
-  }, exchanges);
   const uint64_t rowMask = (uint64_t{1} << rowBits) - 1;
+  QuickSortBy(
+      entries, 0, LastIndex(), [rowMask](uint64_t pivot) { return TWordPivot{pivot & ~rowMask, pivot | rowMask}; },
+      exchanges);
   for (std::size_t i = 0; i < entries.size(); ++i) order[i] = static_cast<int32_t>(entries[i] & rowMask);
+  return true;
+}
+
+namespace {
+
+// A row's collation key held in the sorted entry itself, in words compared
+// as numbers: a comparison reads no other memory. The key is padded with
+// zero bytes, which sort below every byte a key has but its one separator
+// of case-sensitive keys; so the words compare as the keys' bytes do, the
+// shorter key of two that agree first, exactly as CompareKeys.
+template <std::size_t Words>
+struct TTextEntry {
+  std::array<uint64_t, Words> Key;
+  int32_t Row;
+};
+
+// The longest key held so: 64 bytes.
+constexpr std::size_t kMostTextWords = 8;
+
+template <std::size_t Words>
+int CompareTextEntries(const TTextEntry<Words>& a, const TTextEntry<Words>& b) {
+  for (std::size_t w = 0; w < Words; ++w)
+    if (a.Key[w] != b.Key[w]) return a.Key[w] < b.Key[w] ? -1 : 1;
+  return 0;
+}
+
+template <std::size_t Words>
+void SortTextEntries(const std::vector<std::string_view>& texts, bool caseSensitive, int32_t last,
+                     std::vector<int32_t>& order, int64_t& exchanges) {
+  std::vector<TTextEntry<Words>> entries(texts.size());
+  std::string key;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (i + kPrefetchAhead < texts.size()) __builtin_prefetch(texts[i + kPrefetchAhead].data());
+    key.clear();
+    AppendCollationKey(texts[i], caseSensitive, key);
+    key.resize(Words * 8, '\0');
+    TTextEntry<Words>& e = entries[i];
+    for (std::size_t w = 0; w < Words; ++w) {
+      uint64_t word = 0;
+      for (std::size_t b = 0; b < 8; ++b) word = word << 8 | static_cast<unsigned char>(key[w * 8 + b]);
+      e.Key[w] = word;
+    }
+    e.Row = static_cast<int32_t>(i);
+  }
+  QuickSort(entries, 0, last, [](const TTextEntry<Words>& a, const TTextEntry<Words>& b) { return CompareTextEntries(a, b); },
+            exchanges);
+  for (std::size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].Row;
+}
+
+template <std::size_t... W>
+void SortTextEntriesOf(std::size_t words, const std::vector<std::string_view>& texts, bool caseSensitive,
+                       int32_t last, std::vector<int32_t>& order, int64_t& exchanges, std::index_sequence<W...>) {
+  ((words == W + 1 ? SortTextEntries<W + 1>(texts, caseSensitive, last, order, exchanges) : void()), ...);
+}
+
+}  // namespace
+
+// One text key of a field short enough for its key to be held in the
+// entries; the same QuickSort steps as SortByKeys give the same order and
+// the same exchanges.
+bool TStringBase::SortByTextKey(const std::vector<const TRow*>& rows, const TKeyCol* keys, bool caseSensitive,
+                                std::vector<int32_t>& order, int64_t& exchanges) const {
+  if (!keys || keys->Next || keys->Number < 0 || keys->Number >= FieldCount()) return false;
+  const FieldInfo& f = fields_[static_cast<std::size_t>(keys->Number)];
+  if (f.Type != 'C') return false;
+  // A case-sensitive key has a separator and a case byte per character.
+  const std::size_t longest = static_cast<std::size_t>(f.Length) * (caseSensitive ? 2 : 1) + (caseSensitive ? 1 : 0);
+  const std::size_t words = (longest + 7) / 8;
+  if (words == 0 || words > kMostTextWords) return false;
+  std::vector<std::string_view> texts(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (i + kPrefetchAhead < rows.size()) __builtin_prefetch(rows[i + kPrefetchAhead]->Buffer() + f.Offset);
+    texts[i] = BufferTextView(keys->Number, rows[i]->Buffer());
+  }
+  SortTextEntriesOf(words, texts, caseSensitive, LastIndex(), order, exchanges,
+                    std::make_index_sequence<kMostTextWords>());
   return true;
 }
 
@@ -739,16 +842,21 @@ bool TStringBase::Sort(const TKeyCol* keys, bool caseSensitive) {
   {
     std::vector<int32_t> order(rows_.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
-    if (!SortByIntegerKey(rows, keys, order, exchanges)) SortByKeys(rows, keys, caseSensitive, order, exchanges);
-    std::vector<RowPtr> sorted;
-    sorted.reserve(rows_.size());
+    if (!SortByIntegerKey(rows, keys, order, exchanges) &&
+        !SortByTextKey(rows, keys, caseSensitive, order, exchanges))
+      SortByKeys(rows, keys, caseSensitive, order, exchanges);
+    // Rows still holds every row, so rows_ takes them in their new order in
+    // place, each numbered as it is placed.
+    const auto at = [&](std::size_t i) { return static_cast<std::size_t>(order[i]); };
     for (std::size_t i = 0; i < order.size(); ++i) {
-      if (i + kPrefetchAhead < order.size()) __builtin_prefetch(&rows_[static_cast<std::size_t>(order[i + kPrefetchAhead])]);
-      sorted.push_back(std::move(rows_[static_cast<std::size_t>(order[i])]));
+      if (i + 2 * kPrefetchAhead < order.size()) __builtin_prefetch(&rows[at(i + 2 * kPrefetchAhead)]);
+      if (i + kPrefetchAhead < order.size()) __builtin_prefetch(rows[at(i + kPrefetchAhead)], 1);
+      TRow* row = const_cast<TRow*>(rows[at(i)]);
+      row->Index = static_cast<int32_t>(i);
+      (void)rows_[i].release();
+      rows_[i].reset(row);
     }
-    rows_ = std::move(sorted);
   }
-  Renumber(0);
   SetCurrent(current ? current->Index : 0);
   return exchanges > 0;
 }

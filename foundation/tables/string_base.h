@@ -228,6 +228,8 @@ class TStringBase {
   // The row order of Sort, and its count of exchanges.
   bool SortByIntegerKey(const std::vector<const TRow*>& rows, const TKeyCol* keys, std::vector<int32_t>& order,
                         int64_t& exchanges) const;
+  bool SortByTextKey(const std::vector<const TRow*>& rows, const TKeyCol* keys, bool caseSensitive,
+                     std::vector<int32_t>& order, int64_t& exchanges) const;
   void SortByKeys(const std::vector<const TRow*>& rows, const TKeyCol* keys, bool caseSensitive,
                   std::vector<int32_t>& order, int64_t& exchanges) const;
   void TakeLayout();

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "expr_fakes.h"
 #include "language/number_code.h"
+#include "language/operators.h"
 
 using namespace vm;
 using namespace vm::testing;
@@ -97,6 +100,57 @@ TEST_F(NumberCode, NestingDeeperThanItsStackIsLeftToTheFullEvaluation) {
   EXPECT_TRUE(r.Expr.front().NumberCode.empty());
   EXPECT_EQ(r.Second.Err, 0);
   EXPECT_EQ(r.Second.Value.Num, 81);
+}
+
+TEST(NumberFinite, TellsWhatTheLibraryTells) {
+  const long double max = std::numeric_limits<long double>::max();
+  const long double tiny = std::numeric_limits<long double>::denorm_min();
+  for (const long double x : {0.0L, -0.0L, 1.0L, -2.5L, max, -max, tiny, -tiny, 1e-4940L, max * 2, -max * 2,
+                              std::numeric_limits<long double>::quiet_NaN(), -std::numeric_limits<long double>::infinity()})
+    EXPECT_EQ(IsFiniteNumber(x), std::isfinite(x)) << static_cast<double>(x);
+}
+
+// The tightened code stands for the code it was made from step for step:
+// the same bits, the same refusals, over values that overflow, divide by
+// zero, leave a root's domain and hold another kind.
+TEST_F(NumberCode, TightenedCodeGivesTheBitsOfTheCodeItCameFrom) {
+  struct TightCase {
+    const char* Text;
+    std::size_t Steps;  // of the tightened code
+  };
+  const TightCase cases[] = {
+      {"(A*2+1.5)/3 - A^2 + ROUND(A*100)/100 + MAX(A, 1) * SQRT(16)", 13},
+      {"SQRT(A) + ROUND(A*3) - MIN(A*2, 7) + MOD(A+1, 3)", 11},
+      {"1 + EXP(A) * SQRT(0-1) + A", 0},
+      {"2 - DIV(A*5, 0-2) / INT(A/3) + ABS(A-9) * SIGN(A)", 0},
+      {"A / (SQRT(A) - 2) + (A - 1) ^ 0.5", 0},
+      {"MAX(A, 2) + MIN(3, A) - MAX(A*2, A)", 0},
+  };
+  const long double values[] = {0, -0.0L, 1, -1, 3.25L, 4, -7.5L, 1e-10L, 1e3000L, -1e3000L, 100000, 2147483647};
+  for (const TightCase& c : cases) {
+    SCOPED_TRACE(c.Text);
+    TExprChain expr;
+    ASSERT_EQ(CompileExpr(c.Text, ctx, expr).ErrCode, 0);
+    const std::vector<TNumberOp> code = CompileNumberCode(expr);
+    ASSERT_FALSE(code.empty());
+    const std::vector<TNumberOp> tight = TightenNumberCode(code);
+    if (c.Steps != 0) {
+      EXPECT_EQ(tight.size(), c.Steps);
+    }
+    EXPECT_LE(tight.size(), code.size());
+    for (const long double a : values) {
+      for (const char kind : {'N', 'R'}) {
+        Var("A").Value.Kind = kind;
+        Var("A").Value.Num = a;
+        const long double want = RunNumberCode(code);
+        const long double got = RunNumberCode(tight);
+        EXPECT_TRUE((std::isnan(want) && std::isnan(got)) || (want == got && std::signbit(want) == std::signbit(got)))
+            << static_cast<double>(a) << " " << kind << ": " << static_cast<double>(want) << " "
+            << static_cast<double>(got);
+      }
+    }
+  }
+  Var("A").Value.Kind = 'N';
 }
 
 }  // namespace

@@ -310,11 +310,12 @@ TEST_F(StringBaseTest, DuplicatesGoByTheKeyColumns) {
   EXPECT_EQ(table_.Count(), 3);
 }
 
-// One number key sorts by a path of its own; a second, constant key sends
+// One key sorts by a path of its own; a second, constant key sends
 // the same comparisons through the general one. The rows, numbered in field
 // 0, must come out in the same order from both, with the same "changed"
 // result, which is returned.
-bool ExpectNumberSortAsGeneral(const TFieldRecord& key, const std::vector<std::string>& texts) {
+bool ExpectOneKeySortAsGeneral(const TFieldRecord& key, const std::vector<std::string>& texts,
+                               bool caseSensitive = false) {
   const auto fill = [&](TStringBase& t) {
     t.MakeTemporary({{"ID", 'N', 6, 0}, key, {"SAME", 'C', 1, 0}});
     for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -330,8 +331,8 @@ bool ExpectNumberSortAsGeneral(const TFieldRecord& key, const std::vector<std::s
   keys.Number = 1;
   keys.Next = std::make_unique<TKeyCol>();
   keys.Next->Number = 2;
-  const bool changed = one.SortByField(1, false);
-  EXPECT_EQ(changed, two.Sort(&keys, false));
+  const bool changed = one.SortByField(1, caseSensitive);
+  EXPECT_EQ(changed, two.Sort(&keys, caseSensitive));
   std::string a, b;
   for (int32_t i = 0; i < one.Count(); ++i) {
     one.GetBufferText(0, one.MemTableLocate(i)->Buffer(), a);
@@ -347,7 +348,7 @@ TEST(StringBaseSort, OneNumberKeyOrdersAsTheGeneralComparison) {
   std::mt19937 random(5);
   std::vector<std::string> texts;
   for (int i = 0; i < 3000; ++i) texts.push_back(std::to_string(random() % 40) + "." + std::to_string(random() % 3));
-  EXPECT_TRUE(ExpectNumberSortAsGeneral({"PRICE", 'N', 12, 2}, texts));
+  EXPECT_TRUE(ExpectOneKeySortAsGeneral({"PRICE", 'N', 12, 2}, texts));
 }
 
 // Texts of one value written many ways, texts read as 0, and keys beyond
@@ -373,31 +374,55 @@ TEST(StringBaseSort, OneNumberKeyOrdersOddTextsAsTheGeneralComparison) {
     return texts;
   };
   const TFieldRecord price{"PRICE", 'N', 12, 2};
-  EXPECT_TRUE(ExpectNumberSortAsGeneral(price, mix({}, 1)));
+  EXPECT_TRUE(ExpectOneKeySortAsGeneral(price, mix({}, 1)));
   // More decimals than the field has.
-  EXPECT_TRUE(ExpectNumberSortAsGeneral(price, mix({"1.234", "1.23"}, 2)));
-  EXPECT_TRUE(ExpectNumberSortAsGeneral(price, mix({"1,234", "1.23", "1.234e0"}, 9)));
+  EXPECT_TRUE(ExpectOneKeySortAsGeneral(price, mix({"1.234", "1.23"}, 2)));
+  EXPECT_TRUE(ExpectOneKeySortAsGeneral(price, mix({"1,234", "1.23", "1.234e0"}, 9)));
   // Integers up to the largest an integer key takes, a hundredth apart; then
   // one past it.
   std::vector<std::string> big;
   std::mt19937 random(3);
   for (int i = 0; i < 3000; ++i)
     big.push_back(i % 7 == 0 ? "90071992547409.91" : "900719925473" + std::to_string(random() % 90 + 10) + ".91");
-  EXPECT_TRUE(ExpectNumberSortAsGeneral({"BIG", 'N', 20, 2}, big));
+  EXPECT_TRUE(ExpectOneKeySortAsGeneral({"BIG", 'N', 20, 2}, big));
   for (std::string& text : big) text.back() = static_cast<char>('0' + random() % 2);
-  EXPECT_TRUE(ExpectNumberSortAsGeneral({"BIG", 'N', 20, 2}, big));
+  EXPECT_TRUE(ExpectOneKeySortAsGeneral({"BIG", 'N', 20, 2}, big));
   big[1234] = "90071992547409.92";
-  EXPECT_TRUE(ExpectNumberSortAsGeneral({"BIG", 'N', 20, 2}, big));
+  EXPECT_TRUE(ExpectOneKeySortAsGeneral({"BIG", 'N', 20, 2}, big));
   // Keys too far apart to share a word with the row number.
-  EXPECT_TRUE(ExpectNumberSortAsGeneral({"BIG", 'N', 20, 2}, mix({"20000000000000", "-20000000000000"}, 5)));
+  EXPECT_TRUE(ExpectOneKeySortAsGeneral({"BIG", 'N', 20, 2}, mix({"20000000000000", "-20000000000000"}, 5)));
   // Decimals finer than the tolerance of comparisons.
-  EXPECT_TRUE(ExpectNumberSortAsGeneral({"FINE", 'N', 20, 10},
+  EXPECT_TRUE(ExpectOneKeySortAsGeneral({"FINE", 'N', 20, 10},
                                         mix({"0.0000000001", "0.0000000002", "0.00000001", "0.00000002"}, 6)));
-  EXPECT_TRUE(ExpectNumberSortAsGeneral({"WHOLE", 'N', 5, 0}, mix({"7", "-7", "07", "7.", "+7"}, 7, true)));
+  EXPECT_TRUE(ExpectOneKeySortAsGeneral({"WHOLE", 'N', 5, 0}, mix({"7", "-7", "07", "7.", "+7"}, 7, true)));
   const int mode = std::fegetround();
   std::fesetround(FE_DOWNWARD);
-  EXPECT_TRUE(ExpectNumberSortAsGeneral(price, mix({}, 8)));
+  EXPECT_TRUE(ExpectOneKeySortAsGeneral(price, mix({}, 8)));
   std::fesetround(mode);
+}
+
+// One text key sorts on keys held in the sorted entries; ties, texts that
+// start others, case, Ё, blanks and empty texts must come out as the general
+// comparison orders them, for every length of key the entries hold and past
+// it.
+TEST(StringBaseSort, OneTextKeyOrdersAsTheGeneralComparison) {
+  const std::vector<std::string> pool = {
+      "", " ", "a", "A", "b", "ab", "Ab", "aB", "abc", "abc ", "ABC", "abd", "Молоко"_w, "молоко"_w, "Молоко 3,2%"_w,
+      "Ёлка"_w, "Елка"_w, "ёлка"_w, "Жук"_w, "Яблоко"_w, "z", "Z", "0", "10", "9", "#", "-", "Молоко пастеризованное 3,2% 12"_w,
+      "Молоко пастеризованное 3,2% 1"_w, "Молоко пастеризованное 3,2% 12345678901234567890123"_w};
+  for (const auto& [length, caseSensitive] : {std::pair{30, false}, {30, true}, {1, false}, {8, false}, {9, true},
+                                              {64, false}, {31, true}, {32, true}, {65, false}}) {
+    SCOPED_TRACE(::testing::Message() << length << (caseSensitive ? " case-sensitive" : ""));
+    std::mt19937 random(static_cast<unsigned>(length));
+    std::vector<std::string> texts;
+    for (int i = 0; i < 3000; ++i) {
+      const auto n = random();
+      std::string text = pool[n % pool.size()];
+      if (n / 64 % 3 == 0) text += " " + std::to_string(n / 256 % 100);
+      texts.push_back(text);
+    }
+    ExpectOneKeySortAsGeneral({"NAME", 'C', length, 0}, texts, caseSensitive);
+  }
 }
 
 }  // namespace
