@@ -143,7 +143,7 @@ void PrintReferenceBook(TSpravTab& tab, const TBookPrintHooks& hooks) {
   try {
     const int32_t index = FindClosestString(Settings().PrinterName, printer.GetPrinters());
     if (index < 0 || !tab.View.HasBlank()) throw TBookPrintFailure{};
-    printer.SetPrinterIndex(index);
+    printer.SelectForJob(index);
     TBookPrinter(tab, hooks).Run();
   } catch (const TBookPrintFailure&) {
     failed = true;

@@ -30,7 +30,7 @@ TLabelPreview& Preview() {
 bool SelectLabelPrinter(TPrinter& printer) {
   const int32_t index = FindClosestString(Settings().PrinterName, printer.GetPrinters());
   if (index < 0) return false;
-  printer.SetPrinterIndex(index);
+  printer.SelectForJob(index);
   return true;
 }
 
@@ -186,7 +186,7 @@ bool LayoutLabelPage(TPrintCenList& queue, TCanvas& canvas, int32_t cols, int32_
   return ok;
 }
 
-bool SetupLabelPage(const TCennik& tag, int32_t& cols, int32_t& rows) {
+bool SetupLabelPage(const TCennik& tag, int32_t& cols, int32_t& rows, TPageFormat* page) {
   cols = rows = 0;
   try {
     TPrinter& printer = Printer();
@@ -202,6 +202,7 @@ bool SetupLabelPage(const TCennik& tag, int32_t& cols, int32_t& rows) {
       cols = landCols;
       rows = landRows;
     }
+    if (page != nullptr) *page = TPageFormat{"Печать ярлыков"_w, printer.DeviceMode()};
   } catch (const std::exception&) {
     return false;
   }
