@@ -182,9 +182,15 @@ bool TPeriodCommand::Analyse(const TDateRec& cut, TArchiveGauge& gauge) {
       gauge.Advance();
       if (state < 0) return false;
       if (state == 1) continue;
-      const bool later = CompareDateRec(RecordDate(run), cut) == kLater;
-      if (later || EvalArchiveCondition(*run.Entry) == TArchiveVerdict::NonZero ||
-          (run.Entry->KeepLast && r == run.Count))
+      if (CompareDateRec(RecordDate(run), cut) == kLater) {
+        keptGroups_.insert(GroupValue(run));
+        continue;
+      }
+      // The kept last record holds its group back only beside a condition;
+      // without one it stays alone and its group's older records still go.
+      const TArchiveVerdict verdict = EvalArchiveCondition(*run.Entry);
+      if (verdict != TArchiveVerdict::NoCondition &&
+          (verdict == TArchiveVerdict::NonZero || (run.Entry->KeepLast && r == run.Count)))
         keptGroups_.insert(GroupValue(run));
     }
   }

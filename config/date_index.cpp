@@ -105,16 +105,21 @@ void UpdateDateIndex(TUsedBaseList& bases, const TDateRec& date) {
   // of the configuration at the remembered place; that one is not written.
   TDbaseStructure* self = bases.GetItem(g_position);
   if (!self || !self->System) return;
-  if (!LockBases()) return;
+  // A run that already holds the lock updates the index under it.
+  const bool ownLock = !BasesLocked();
+  if (ownLock && !LockBases()) return;
+  auto unlock = [&] {
+    if (ownLock) UnlockBases();
+  };
 
   TDBF& table = self->Table;
   auto abandon = [&] {
     table.Close();
-    UnlockBases();
+    unlock();
   };
   if (!table.Open()) {
     LogUnopened(GetFileNamePart(table.FileName));
-    UnlockBases();
+    unlock();
     return;
   }
   const int32_t n = table.RecCount();
@@ -178,7 +183,7 @@ void UpdateDateIndex(TUsedBaseList& bases, const TDateRec& date) {
   // An append may reach the disk only when the table is closed.
   const bool written = table.WriteRecord();
   if (!table.Close() || !written) LogError("Индекс дат не дополнен: ошибка записи"_w);
-  UnlockBases();
+  unlock();
 }
 
 }  // namespace vm

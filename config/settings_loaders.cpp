@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/data_dir.h"
+#include "config/errorlog.h"
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
 #include "foundation/text/hex_text.h"
@@ -473,10 +474,12 @@ class ConfigReader {
         graph_ = nullptr;
         tag_ = nullptr;
         if (!ValidNumber(value, n) || n < 0 || n > m_.PriceTags.Count()) return;
+        tagNo_ = n;
         tag_ = n < m_.PriceTags.Count() ? m_.PriceTags.GetItem(n) : NewCennik(m_.PriceTags);
         return;
       }
       case kKeyZoneNo:
+        zoneNo_ = ValidNumber(value, n) ? n : 0;
         zone_ = tag_ ? OpenNumbered(tag_->Zones, value, [&] { return NewCenZone(tag_->Zones); })
                      : nullptr;
         return;
@@ -490,13 +493,13 @@ class ConfigReader {
     if (tag_) {
       switch (key) {
         case kKeyTagLineWidth:
-          if (ValidNumber(value, n) && n >= 0) tag_->LineWidth = n;
+          if (ValidNumber(value, n) && n >= 0) tag_->LineWidth = TagSize(key, value, n, 0, kMaxTagBorder);
           return;
         case kKeyTagWidth:
-          if (ValidNumber(value, n) && n >= 0) tag_->Width = n;
+          if (ValidNumber(value, n) && n >= 0) tag_->Width = TagSize(key, value, n, 1, kMaxTagSize);
           return;
         case kKeyTagHeight:
-          if (ValidNumber(value, n) && n >= 0) tag_->Height = n;
+          if (ValidNumber(value, n) && n >= 0) tag_->Height = TagSize(key, value, n, 1, kMaxTagSize);
           return;
         default: break;
       }
@@ -505,11 +508,40 @@ class ConfigReader {
     if (graph_) Graph(key, value);
   }
 
+  // The designer's own ranges, in tenths of a millimetre. Larger sizes from
+  // an edited file would overflow the arithmetic of drawing and placing
+  // labels; they are brought into range and named in "Errors.log".
+  static constexpr int32_t kMaxTagSize = 10000;
+  static constexpr int32_t kMaxTagBorder = 99;
+
+  int32_t TagSize(int32_t key, const std::string& value, int32_t n, int32_t low, int32_t high) {
+    if (n >= low && n <= high) return n;
+    LogTagBound(key, value, std::to_string(low) + ".." + std::to_string(high));
+    return std::clamp(n, low, high);
+  }
+
+  void LogTagBound(int32_t key, const std::string& value, const std::string& range) {
+    std::string where = "Ценник "_w + std::to_string(tagNo_);
+    if (key == kKeyZoneRect) where += ", зона "_w + std::to_string(zoneNo_);
+    LogError(where + ": " + std::string(KeyName(key)) + "=" + TrimBlanks(value) + " вне пределов "_w + range +
+             ", значение ограничено"_w);
+  }
+
   void Zone(int32_t key, const std::string& value) {
     TCenZone& z = *zone_;
     int32_t n = 0;
     switch (key) {
-      case kKeyZoneRect: z.Rect = StrToIntList(value); break;
+      case kKeyZoneRect: {
+        z.Rect = StrToIntList(value);
+        bool bounded = false;
+        for (int32_t& v : z.Rect) {
+          const int32_t in = std::clamp(v, 0, kMaxTagSize);
+          bounded |= in != v;
+          v = in;
+        }
+        if (bounded) LogTagBound(key, value, "0.."_w + std::to_string(kMaxTagSize));
+        break;
+      }
       case kKeyZoneText:
         if (m_.ZoneCompiler)
           m_.ZoneCompiler->CompileCenZone(z, value);
@@ -566,7 +598,9 @@ class ConfigReader {
   TArchiveConfig* config_ = nullptr;
   TBaseArchive* entry_ = nullptr;
   TCennik* tag_ = nullptr;
+  int32_t tagNo_ = 0;
   TCenZone* zone_ = nullptr;
+  int32_t zoneNo_ = 0;
   TGraphObject* graph_ = nullptr;
 };
 

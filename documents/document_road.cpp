@@ -108,18 +108,22 @@ bool RunDocument(TDocData& doc, TDocumentSteps& steps, int32_t& errorLine, int32
     return false;
   }
   s.Clock.Fix(date, time);
-  bool startOfDayFailed = false;
-  StartNewDay(date, steps, kept, startOfDayFailed, errorLine, errorCode);
-  SetSysVarMoment(date, time);
 
-  const bool locking = !DesignerTestRun();
+  // The lock is taken before the day changes, so that a run refused it
+  // records no new day; the start-of-day run and the date index work under
+  // it. A lock this process already holds (the designer runs the start-of-day
+  // program while it holds one) is used as it is and left held.
+  const bool takeLock = !DesignerTestRun() && !BasesLocked();
   bool result = false;
   // Without the lock nothing ran: the clock goes back and the run is
   // cleaned up like any other, so the saved time never moves on for it.
-  if (locking && !LockBases()) {
+  if (takeLock && !LockBases()) {
     s.Clock.SetBack(kept);
   } else {
-    if (locking) RecoverCommitLeftBehind();
+    if (takeLock) RecoverCommitLeftBehind();
+    bool startOfDayFailed = false;
+    StartNewDay(date, steps, kept, startOfDayFailed, errorLine, errorCode);
+    SetSysVarMoment(date, time);
     ReloadAutoParams();
     const bool compiled = steps.Compile(doc, errorLine, errorCode);
     if (startOfDayFailed || !compiled || errorCode != 0) {
@@ -129,7 +133,7 @@ bool RunDocument(TDocData& doc, TDocumentSteps& steps, int32_t& errorLine, int32
       result = passes.Result;
       if (!passes.CommittedAny) s.Clock.SetBack(kept);
     }
-    if (locking) UnlockBases();
+    if (takeLock) UnlockBases();
   }
   ReleaseScanner(Settings().SerialRecord);
   steps.ClearRun();

@@ -90,8 +90,8 @@ void TSpravFormLogic::BuildTabs() {
   }
 }
 
-// A bad form or filter is told and leaves the tab empty; the other tabs
-// stay usable.
+// A bad form or filter, or a table that cannot be opened for this window
+// alone, is told and leaves the tab empty; the other tabs stay usable.
 void TSpravFormLogic::BuildTab(TSpravTab& tab) {
   TSpravDef& book = tab.Book;
   TDataView& view = tab.View;
@@ -106,7 +106,11 @@ void TSpravFormLogic::BuildTab(TSpravTab& tab) {
   tab.table_ = &dbf;
   tab.wasOpen_ = dbf.Active();
   tab.wasReadOnly_ = dbf.ReadOnly();
-  if (!dbf.Active() || dbf.ReadOnly()) dbf.OpenExclusive();
+  if ((!dbf.Active() || dbf.ReadOnly()) && !dbf.OpenExclusive()) {
+    Ui().MsgBox("Не могу открыть базу справочника '"_w + book.Title + "'\r" + dbf.FileName, std::string(kCaption),
+                kMbError);
+    return;
+  }
   int32_t openFailed = 0;
   tab.Link = tab.bases_.AddBase(book.BaseAlias, *base, openFailed);
   TStringBase& table = tab.Link->Table;

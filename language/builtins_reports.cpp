@@ -8,6 +8,8 @@
 #include "language/builtins_run.h"
 #include "language/expr_context.h"
 #include "language/report_list.h"
+#include "platform/encoding.h"
+#include "platform/services.h"
 #include "platform/spreadsheet.h"
 
 namespace vm {
@@ -112,7 +114,7 @@ void FnAddexcelreport(TBuiltinCall& c) {
   std::string error;
   std::unique_ptr<IWorkbook> book = Spreadsheet().CreateReport(c.Str(1), c.Str(2), error);
   if (!book) return c.FailWith(error);
-  c.SetNum(Reports().AddNew(std::move(book)));
+  c.SetNum(Reports().AddNew(std::move(book), c.Str(2)));
 }
 
 void FnOpenexcelreport(TBuiltinCall& c) {
@@ -120,18 +122,28 @@ void FnOpenexcelreport(TBuiltinCall& c) {
   std::string error;
   std::unique_ptr<IWorkbook> book = Spreadsheet().OpenReport(c.Str(1), error);
   if (!book) return c.FailWith(error);
-  c.SetNum(Reports().AddNew(std::move(book)));
+  c.SetNum(Reports().AddNew(std::move(book), c.Str(1)));
+}
+
+// A report that could not be saved is a run error with the application's
+// words, and its file is named in "Errors.log": the document would
+// otherwise go on as if the report were written.
+static void FailOnSave(TBuiltinCall& c, int32_t number, const TSheetStatus& status) {
+  if (status.Ok) return;
+  Ui().LogError("Отчет не сохранен в файл "_w + Reports().FileOf(number) + ": " + status.Text);
+  c.FailWith(status.Text);
 }
 
 void FnSavereport(TBuiltinCall& c) {
-  if (IWorkbook* book = ReportArg(c, 1)) book->Save();
+  int32_t number = 0;
+  if (IWorkbook* book = ReportArg(c, 1, number)) FailOnSave(c, number, book->Save());
 }
 
 void FnClosereport(TBuiltinCall& c) {
   int32_t number = 0;
   IWorkbook* book = ReportArg(c, 1, number);
   if (book == nullptr) return;
-  book->Close(ArgIsTrue(c, 2));
+  FailOnSave(c, number, book->Close(ArgIsTrue(c, 2)));
   Reports().Remove(number);
 }
 

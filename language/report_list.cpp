@@ -4,8 +4,8 @@
 
 namespace vm {
 
-int32_t TReportList::AddNew(std::unique_ptr<IWorkbook> workbook) {
-  items_.push_back({++lastNumber_, std::move(workbook)});
+int32_t TReportList::AddNew(std::unique_ptr<IWorkbook> workbook, std::string file) {
+  items_.push_back({++lastNumber_, std::move(workbook), std::move(file)});
   return lastNumber_;
 }
 
@@ -13,6 +13,12 @@ IWorkbook* TReportList::Find(int32_t number) const {
   for (const TReport& r : items_)
     if (r.Number == number) return r.Workbook.get();
   return nullptr;
+}
+
+std::string TReportList::FileOf(int32_t number) const {
+  for (const TReport& r : items_)
+    if (r.Number == number) return r.File;
+  return {};
 }
 
 void TReportList::Remove(int32_t number) {

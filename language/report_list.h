@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/spreadsheet.h"
@@ -13,10 +14,13 @@ namespace vm {
 
 class TReportList {
  public:
-  // The new report's number: the last number plus 1.
-  int32_t AddNew(std::unique_ptr<IWorkbook> workbook);
+  // The new report's number: the last number plus 1. file is the
+  // workbook's file as the document named it.
+  int32_t AddNew(std::unique_ptr<IWorkbook> workbook, std::string file = {});
   // nullptr for a number no open report has.
   IWorkbook* Find(int32_t number) const;
+  // The file of an open report; empty for a number no open report has.
+  std::string FileOf(int32_t number) const;
   // Takes the report out of the list; the workbook is released with it.
   void Remove(int32_t number);
   void Clear();
@@ -26,6 +30,7 @@ class TReportList {
   struct TReport {
     int32_t Number;
     std::unique_ptr<IWorkbook> Workbook;
+    std::string File;
   };
   std::vector<TReport> items_;
   int32_t lastNumber_ = 0;

@@ -142,7 +142,7 @@ void PrintReferenceBook(TSpravTab& tab, const TBookPrintHooks& hooks) {
   try {
     const int32_t index = printer.ClosestPrinter(Settings().PrinterName);
     if (index < 0 || !tab.View.HasBlank()) throw TBookPrintFailure{};
-    printer.SetPrinterIndex(index);
+    printer.SelectForJob(index);
     TBookPrinter(tab, hooks).Run();
   } catch (const TBookPrintFailure&) {
     failed = true;

@@ -330,7 +330,7 @@ void PrintDocument(TCompiledDocument& doc, const std::string& name, const TDocum
   }
   std::optional<TPrintFailure> failure;
   try {
-    printer.SetPrinterIndex(index);
+    printer.SelectForJob(index);
     TDocumentPrinter(doc, hooks).PrintJob(name);
   } catch (const TPrintError& e) {
     failure = e.Code;

@@ -25,12 +25,12 @@ TLabelPreview& Preview() {
   return preview;
 }
 
-// The configured printer chosen; raises kPrinterNotValid when there is
-// none.
+// The configured printer chosen afresh for the job; raises
+// kPrinterNotValid when there is none.
 void SelectLabelPrinter(TPrinter& printer) {
   const int32_t index = printer.ClosestPrinter(Settings().PrinterName);
   if (index < 0) throw EPrinter(kPrinterNotValid);
-  printer.SetPrinterIndex(index);
+  printer.SelectForJob(index);
 }
 
 // One scale for both directions, so labels keep their shape on a device
@@ -194,7 +194,7 @@ bool LayoutLabelPage(TPrintCenList& queue, TCanvas& canvas, int32_t cols, int32_
   return ok;
 }
 
-bool SetupLabelPage(const TCennik& tag, int32_t& cols, int32_t& rows) {
+bool SetupLabelPage(const TCennik& tag, int32_t& cols, int32_t& rows, TPageFormat* page) {
   cols = rows = 0;
   try {
     TPrinter& printer = Printer();
@@ -210,6 +210,7 @@ bool SetupLabelPage(const TCennik& tag, int32_t& cols, int32_t& rows) {
       cols = landCols;
       rows = landRows;
     }
+    if (page != nullptr) *page = TPageFormat{"Печать ярлыков"_w, printer.DeviceMode()};
   } catch (const EPrinter&) {
     SayPrinterSettingsWrong();
     return false;

@@ -57,8 +57,10 @@ void CountLabelCells(const TCennik& tag, int32_t dpi, int32_t pageWidth, int32_t
 
 // Chooses the printer and the orientation that holds more labels of tag
 // (portrait on a tie) for a full test page; false, and the user told,
-// when none fits or no printer is there.
-bool SetupLabelPage(const TCennik& tag, int32_t& cols, int32_t& rows);
+// when none fits or no printer is there. page, when given, receives the
+// chosen settings as the format to hand to PrintLabels: a job starts from
+// the printer's own settings otherwise.
+bool SetupLabelPage(const TCennik& tag, int32_t& cols, int32_t& rows, TPageFormat* page = nullptr);
 
 void ShowLabelTooBig();
 

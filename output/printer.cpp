@@ -136,6 +136,17 @@ void TPrinter::SetPrinterIndex(int32_t index) {
   SelectPrinter(index);
 }
 
+void TPrinter::SelectForJob(int32_t index) {
+  CheckPrinting(false);
+  if (index < 0 || index != index_) {
+    SetPrinterIndex(index);
+    return;
+  }
+  if (index >= static_cast<int32_t>(GetPrinters().size())) throw EPrinter(kPrinterIndexRange);
+  kept_.clear();
+  SelectPrinter(index);
+}
+
 void TPrinter::SelectDefault() {
   const std::string name = system_.DefaultPrinterName();
   const auto& list = GetPrinters();

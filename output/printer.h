@@ -111,6 +111,11 @@ class TPrinter {
   // -1 selects the default printer. Forgets the kept device mode and
   // keeps the driver's current one instead.
   void SetPrinterIndex(int32_t index);
+  // Selects the printer for a new job, which starts from the driver's
+  // settings even when that printer is already selected: a format kept
+  // from an earlier job does not carry over. The job's own format is
+  // applied after this.
+  void SelectForJob(int32_t index);
   // The selected printer's name (the default selected first).
   std::string PrinterName();
 

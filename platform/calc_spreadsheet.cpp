@@ -24,8 +24,8 @@ class TCalcWorkbook : public IWorkbook {
  public:
   TCalcWorkbook(TCalcSpreadsheet& app, int32_t number) : app_(app), number_(std::to_string(number)) {}
 
-  void Save() override { app_.Call({"save", number_}); }
-  void Close(bool save) override { app_.Call({"close", number_, Flag(save)}); }
+  TSheetStatus Save() override { return Status(app_.Call({"save", number_})); }
+  TSheetStatus Close(bool save) override { return Status(app_.Call({"close", number_, Flag(save)})); }
 
   std::string GetCell(int32_t sheet, int32_t row, int32_t column) override {
     return Text(app_.Call({"get", number_, N(sheet), N(row), N(column)}));

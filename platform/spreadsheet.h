@@ -24,8 +24,10 @@ class IWorkbook {
  public:
   virtual ~IWorkbook() = default;
 
-  virtual void Save() = 0;
-  virtual void Close(bool save) = 0;
+  // A failed save loses the report, so it is not absorbed. Close drops the
+  // workbook whatever its save answers.
+  virtual TSheetStatus Save() = 0;
+  virtual TSheetStatus Close(bool save) = 0;
 
   // A cell by row and column, or by an address text such as "B7".
   virtual std::string GetCell(int32_t sheet, int32_t row, int32_t column) = 0;

@@ -417,8 +417,18 @@ bool TDesigner::ShowFound(TDocNode* found, const std::string& text) {
     return false;
   }
   SelectNode(found);
-  const std::size_t at = UpperStr(found->Data->Description).find(UpperStr(text));
-  searchCaret_ = at == std::string::npos ? 0 : static_cast<int32_t>(at);
+  const std::string& description = found->Data->Description;
+  const std::size_t at = UpperStr(description).find(UpperStr(text));
+  if (at == std::string::npos) {
+    searchCaret_ = 0;
+    return true;
+  }
+  // The memo shows each CR LF of the description as one line break.
+  int32_t breaks = 0;
+  for (std::size_t i = description.find("\r\n"); i != std::string::npos && i + 1 < at;
+       i = description.find("\r\n", i + 2))
+    ++breaks;
+  searchCaret_ = static_cast<int32_t>(at) - breaks;
   return true;
 }
 

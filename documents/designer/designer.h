@@ -166,7 +166,8 @@ class TDesigner {
   // Moves the selected node in front of target as its sibling.
   bool Drop(TDocNode* target);
   // "Искать" and "Искать далее": the node found is selected; false (after
-  // the message) when none. SearchCaret is the match in its description.
+  // the message) when none. SearchCaret is the match in its description as
+  // the memo shows it, each CR LF one line break.
   bool Find(const std::string& text);
   bool FindNext();
   static std::string& SearchText();

@@ -34,6 +34,11 @@ struct TBaseDialogTexts {
 bool BaseDialogAcceptable(const TBaseDialogTexts& t, const std::vector<std::string>& fileNames,
                           const std::vector<std::string>& aliases, int32_t exceptRow);
 
+// The field dialog's spins: "Размер:" and "Дес. знаков:".
+inline constexpr int kMinFieldLength = 2;
+inline constexpr int kMaxFieldLength = 255;
+inline constexpr int kMaxFieldDecimals = 15;
+
 // The field dialog as its controls stand.
 struct TFieldDialogTexts {
   std::string Name;

@@ -27,6 +27,9 @@ constexpr int32_t kScannerPortCount = 8;
 int32_t TDesigner::SetFontText(const std::string& text) {
   const int32_t found = FindClosestString(text, Fonts);
   if (found < 0) {
+    // The field keeps its text, so that applying matches it as shown and
+    // does not bring back the font matched before.
+    Misc.FontName = text;
     DefaultFontName() = "Times New Roman";
     return -1;
   }

@@ -98,6 +98,19 @@ TEST_F(ArchivePeriodTest, GroupsLastRecordsAndConditions) {
   EXPECT_EQ(test::ReadPeriodTable(Lines()), (Rows{"x1/0", "x2/0"}));
 }
 
+// Without an exclusion condition the kept last record stays alone: the older
+// records of its group still go.
+TEST_F(ArchivePeriodTest, WithoutAConditionTheKeptLastRecordKeepsOnlyItself) {
+  ASSERT_TRUE(test::WritePeriodTable(Head(), {{"a1", kJan1, 1}, {"a2", kJan1, 2}, {"a3", kJan5, 1}, {"a4", kJan5, 1}}));
+  ASSERT_TRUE(test::WritePeriodTable(Lines(), {}));
+  lines_->LinkedFields.clear();
+  head_->GroupField = "GRP";
+  head_->Condition.clear();
+  head_->KeepLast = true;
+  ASSERT_TRUE(Archive("31.01.2026"));
+  EXPECT_EQ(test::ReadPeriodTable(Head()), (Rows{"a4/0"}));
+}
+
 TEST_F(ArchivePeriodTest, AnErrorInTheConditionKeepsTheRecordButNotItsGroup) {
   // REF 1: 0/0, an error; REF 2: 1, the condition holds; REF 3: 0.
   ASSERT_TRUE(test::WritePeriodTable(Head(), {{"a", kJan1, 1, 1}, {"b", kJan1, 1, 3}, {"c", kJan1, 2, 2},

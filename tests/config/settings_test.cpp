@@ -347,6 +347,34 @@ TEST_F(SettingsTest, AccessLevelsSurviveASaveOrTheSaveIsRefused) {
   EXPECT_NE(ReadBytes(home_ / "Errors.log").find("Счёт"_w), std::string::npos);
 }
 
+// Sizes beyond the designer's ranges (1..10000, frame 0..99, zones
+// 0..10000) are bounded and named in "Errors.log"; sizes within them are
+// taken as they stand.
+TEST_F(SettingsTest, PriceTagSizesAreBoundedByTheDesignersRanges) {
+  WriteBytes(home_ / "program.ini",
+             "[ЦЕННИКИ]\r\n"
+             "НОМ_ЦЕН=0\r\nТОЛЩ_ЛИН=2147483647\r\nШИРИНА_ЦЕН=2147483647\r\nВЫСОТА_ЦЕН=0\r\n"
+             "НОМ_ЗОНЫ=0\r\nКООРДИНАТЫ=-5,2147483647,10000,40\r\n"
+             "НОМ_ЦЕН=1\r\nТОЛЩ_ЛИН=99\r\nШИРИНА_ЦЕН=10000\r\nВЫСОТА_ЦЕН=1\r\n"
+             "НОМ_ЗОНЫ=0\r\nКООРДИНАТЫ=0,10,10000,10000\r\n"_w);
+  ASSERT_TRUE(LoadAllSettings());
+  ASSERT_EQ(Settings().PriceTags.Count(), 2);
+  const TCennik& wild = *Settings().PriceTags.GetItem(0);
+  EXPECT_EQ(std::tuple(wild.LineWidth, wild.Width, wild.Height), std::tuple(99, 10000, 1));
+  EXPECT_EQ(wild.GetZone(0)->Rect, (std::array<int32_t, 4>{0, 10000, 10000, 40}));
+  const TCennik& edge = *Settings().PriceTags.GetItem(1);
+  EXPECT_EQ(std::tuple(edge.LineWidth, edge.Width, edge.Height), std::tuple(99, 10000, 1));
+  EXPECT_EQ(edge.GetZone(0)->Rect, (std::array<int32_t, 4>{0, 10, 10000, 10000}));
+  const std::string log = ReadBytes(home_ / "Errors.log");
+  for (const char* key : {"ТОЛЩ_ЛИН=2147483647", "ШИРИНА_ЦЕН=2147483647", "ВЫСОТА_ЦЕН=0", "КООРДИНАТЫ=-5"})
+    EXPECT_NE(log.find(Utf8ToCp1251(key)), std::string::npos) << key;
+  // Four lines of the first tag, none of the second.
+  int lines = 0;
+  for (auto at = log.find("Ценник 0"_w); at != std::string::npos; at = log.find("Ценник 0"_w, at + 1)) ++lines;
+  EXPECT_EQ(lines, 4);
+  EXPECT_EQ(log.find("Ценник 1"_w), std::string::npos);
+}
+
 TEST_F(SettingsTest, StartUpRefusesASecondProcessAndAFailedLoad) {
   ASSERT_EQ(OpenDataAtStartUp(), 0);
   EXPECT_TRUE(BasesLocked());

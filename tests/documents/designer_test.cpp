@@ -246,6 +246,28 @@ TEST_F(DesignerTest, SearchFindsDocumentsOnlyAndFindNextDoesNotWrap) {
   EXPECT_EQ(designer.SelectedNode(), folder->Child(0));
 }
 
+// The memo shows a stored CR LF as one line break: the caret counts one
+// character for each line above the match.
+TEST_F(DesignerTest, TheSearchCaretCountsALineBreakOnce) {
+  TDocNode* root = designer.Tree.First();
+  designer.SelectNode(root->Child(0)->Child(0));
+  designer.SetDescription("INIT\r\n  A := 1\r\n  Б := 'Искомое'\r\nENDSECTION\r\n"_w);
+  ASSERT_TRUE(designer.Find("искомое"_w));
+  EXPECT_EQ(designer.SearchCaret(), 5 + 9 + 8);
+}
+
+// A font field cleared shows Times New Roman at once, and OK applies it,
+// not the font the field matched before.
+TEST_F(DesignerTest, AClearedFontFieldAppliesTimesNewRoman) {
+  designer.Fonts = {"Arial", "Courier New"};
+  EXPECT_EQ(designer.SetFontText("cour"), 1);
+  EXPECT_EQ(DefaultFontName(), "Courier New");
+  EXPECT_EQ(designer.SetFontText(""), -1);
+  EXPECT_EQ(DefaultFontName(), "Times New Roman");
+  designer.Apply();
+  EXPECT_EQ(DefaultFontName(), "Times New Roman");
+}
+
 TEST_F(DesignerTest, PasswordsOutOfRangeBecomeMinusOneAndTenShowsNine) {
   TDocNode* node = designer.Tree.First()->Child(1);
   node->Data->PasswordNumber = 10;

@@ -99,6 +99,12 @@ class DocumentRoad : public ::testing::Test {
   int32_t line = 0, code = 0;
 };
 
+// A sale on 7.12.2026 that starts the day first.
+std::vector<std::string> NewDayTrace() {
+  return {"workbooks", "confirm", "workbooks", "compile start-of-day locked", "run start-of-day 7.12.2026",
+          "clear", "quit", "enabled", "compile sale locked", "run sale 7.12.2026", "clear", "quit", "enabled"};
+}
+
 }  // namespace
 
 TEST_F(DocumentRoad, ACommittedRunKeepsItsConfirmedTimeAndSavesIt) {
@@ -114,11 +120,7 @@ TEST_F(DocumentRoad, ANewDateStartsTheDayFirstAndOnlyOnce) {
   steps.Confirmed = TDateRec{7, 12, 2026};
   steps.StartOfDayCommits = true;
   EXPECT_TRUE(RunDocument(doc, steps, line, code));
-  EXPECT_EQ(steps.Trace,
-            (std::vector<std::string>{"workbooks", "confirm", "workbooks",
-                                      "compile start-of-day locked", "run start-of-day 7.12.2026",
-                                      "clear", "quit", "enabled", "compile sale locked",
-                                      "run sale 7.12.2026", "clear", "quit", "enabled"}));
+  EXPECT_EQ(steps.Trace, NewDayTrace());
   EXPECT_EQ(MainState().WorkingDay, (TDateRec{7, 12, 2026}));
   steps.Trace.clear();
   EXPECT_TRUE(RunDocument(doc, steps, line, code));
@@ -164,6 +166,37 @@ TEST_F(DocumentRoad, ALockHeldElsewhereSetsTheClockBackAndCleansUp) {
   TTimeRec t;
   Now(d, t);
   EXPECT_EQ(std::pair(t, Settings().LastTime), std::pair(TTimeRec{20, 0, 2}, TTimeRec{20, 0, 0}));
+}
+
+// A run refused the lock records nothing: the new day is neither started
+// nor remembered, so the next run that gets the lock starts it.
+TEST_F(DocumentRoad, ARunRefusedTheLockRecordsNoNewDay) {
+  steps.Confirmed = TDateRec{7, 12, 2026};
+  {
+    auto other = Files().Open(DataDir() + "lock.lck", FileMode::Create);
+    ASSERT_NE(other, nullptr);
+    EXPECT_FALSE(RunDocument(doc, steps, line, code));
+  }
+  EXPECT_EQ(steps.Trace, (std::vector<std::string>{"workbooks", "confirm", "clear", "quit", "enabled"}));
+  EXPECT_EQ(MainState().WorkingDay, (TDateRec{5, 12, 2026}));
+  steps.Trace.clear();
+  steps.StartOfDayCommits = true;
+  EXPECT_TRUE(RunDocument(doc, steps, line, code));
+  EXPECT_EQ(steps.Trace.at(3), "compile start-of-day locked");
+  EXPECT_EQ(MainState().WorkingDay, (TDateRec{7, 12, 2026}));
+}
+
+// The designer holds the lock while it runs the start-of-day program: the
+// run works under that lock, day change included, and leaves it held.
+TEST_F(DocumentRoad, ALockThisProcessHoldsIsUsedAndLeftHeld) {
+  ASSERT_TRUE(LockBases());
+  steps.Confirmed = TDateRec{7, 12, 2026};
+  steps.StartOfDayCommits = true;
+  EXPECT_TRUE(RunDocument(doc, steps, line, code));
+  EXPECT_TRUE(ui.Boxes.empty());
+  EXPECT_EQ(steps.Trace, NewDayTrace());
+  EXPECT_EQ(MainState().WorkingDay, (TDateRec{7, 12, 2026}));
+  EXPECT_TRUE(BasesLocked());
 }
 
 TEST_F(DocumentRoad, RefusedLevelsPasswordsAndConfirmationsRunNothing) {

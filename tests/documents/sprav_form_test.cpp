@@ -255,5 +255,25 @@ TEST_F(SpravFormBadBooks, ABadFilterIsToldAndLeavesOnlyItsTabEmpty) {
   EXPECT_EQ(Suppliers().View.RowCount(), 0);
 }
 
+// A table another program holds cannot be opened for the window alone: the
+// tab says so and stays empty, the others work.
+TEST_F(SpravFormBadBooks, ATableHeldElsewhereIsToldAndLeavesOnlyItsTabEmpty) {
+  Start();
+  Logic->Hide();
+  Settings().Bases.FindByAlias(Settings().Books.GetItem(1)->BaseAlias)->Table.Close();
+  auto holder = Files().Open(Home / "suppl.dbf", FileMode::ReadWrite);
+  ASSERT_NE(holder, nullptr);
+  Ui.Boxes.clear();
+  Logic->Show();
+  ASSERT_EQ(Ui.Boxes.size(), 1u);
+  EXPECT_EQ(Ui.Boxes[0].Text.rfind("Не могу открыть базу справочника 'Поставщики'\r"_w, 0), 0u);
+  EXPECT_NE(UpperStr(Ui.Boxes[0].Text).find("SUPPL.DBF"), std::string::npos);
+  EXPECT_EQ(Ui.Boxes[0].Caption, "Справочники"_w);
+  EXPECT_EQ(Suppliers().View.RowCount(), 0);
+  EXPECT_EQ(Goods().View.RowCount(), 8);
+  Logic->TabChanged(1);
+  EXPECT_FALSE(Logic->Buttons().Add || Logic->Buttons().Search || Logic->Buttons().Delete);
+}
+
 }  // namespace
 }  // namespace vm::test

@@ -151,6 +151,26 @@ TEST_F(ReportFunctions, CopiesReplacementsAndPrintingPassTheirNumbersInOrder) {
   EXPECT_EQ(Run("COPYEXCELROW(2, 1, 2, 3, 4)").back(), "Book2.CopyRow(1,2,3,4)");
 }
 
+// A save that fails is error -1 in the application's words, with the
+// report's file named in the error log; closing forgets the report anyway.
+TEST_F(ReportFunctions, AFailedSaveIsARunErrorAndNamesTheFileInTheLog) {
+  ScriptedUi ui;
+  OpenTwo();
+  app.Books[0]->SaveStatus = {false, "disk full"};
+  Run("SAVEREPORT(1)", -1);
+  EXPECT_EQ(ctx.RunErrorText, "disk full");
+  ASSERT_EQ(ui.Log.size(), 1u);
+  EXPECT_NE(ui.Log[0].find("r.xls: disk full"), std::string::npos);
+  EXPECT_EQ(Run("CLOSEREPORT(1, 0)"), (CallLog{"Start", "Book1.Close(0)"}));
+  EXPECT_EQ(vm::Reports().Count(), 1);
+  app.Books[1]->SaveStatus = {false, "permission denied"};
+  EXPECT_EQ(Run("CLOSEREPORT(2, 1)", -1), (CallLog{"Start", "Book2.Close(1)"}));
+  EXPECT_EQ(ctx.RunErrorText, "permission denied");
+  ASSERT_EQ(ui.Log.size(), 2u);
+  EXPECT_NE(ui.Log[1].find("old.xls: permission denied"), std::string::npos);
+  EXPECT_EQ(vm::Reports().Count(), 0);
+}
+
 TEST(CellNumberText, OnlyWholeDecimalNumbersGetTheComma) {
   for (const auto& [text, cell] : {std::pair{"12.50", "12,50"}, {"-0.5", "-0,5"}, {"1.2.3", "1.2.3"}, {"12", "12"},
                                    {"1.1234567890123456", "1.1234567890123456"}, {"x.5", "x.5"}})

@@ -290,5 +290,35 @@ TEST(DocumentPrint, ThePageFormatIsAppliedOnlyWhenItsRecordHoldsTogether) {
   PageFormats().Clear();
 }
 
+// A job that names no format, or one that cannot be applied, prints in the
+// printer's own settings, not in the format the previous job left kept.
+TEST(DocumentPrint, AJobWithoutAFormatStartsFromThePrintersOwnSettings) {
+  PrintRig r;
+  PageFormats().Clear();
+  std::string hex;
+  for (char c : TRecordingPrintSystem::MakeDevMode("Office", kPaperA4, true)) {
+    static const char* d = "0123456789ABCDEF";
+    hex += d[static_cast<uint8_t>(c) >> 4];
+    hex += d[static_cast<uint8_t>(c) & 15];
+  }
+  PageFormats().AddFromText("Альбом,"_w + hex);
+  PageFormats().AddFromText("Битый,4100"_w);
+  r.Build("WIDTH = 500\nPRINTCOPIES = 1", "", 1);
+  r.Doc.Options.PaperName = "Альбом"_w;
+  r.Print();
+  ASSERT_TRUE(PaperOfDevMode(r.Job().DevMode).Landscape);
+  r.Doc.Options.PaperName.clear();
+  r.Print();
+  EXPECT_FALSE(PaperOfDevMode(r.Job().DevMode).Landscape);
+  EXPECT_LT(r.Job().Caps.PageWidth, r.Job().Caps.PageHeight);
+  r.Doc.Options.PaperName = "Альбом"_w;
+  r.Print();
+  r.Doc.Options.PaperName = "Битый"_w;
+  r.Print();
+  EXPECT_FALSE(PaperOfDevMode(r.Job().DevMode).Landscape);
+  EXPECT_EQ(r.system.Jobs.size(), 4u);
+  PageFormats().Clear();
+}
+
 }  // namespace
 }  // namespace vm::test

@@ -182,6 +182,26 @@ TEST(LabelPrint, APageFormatStaysAppliedWhenItsPrinterIsChosenAgain) {
   EXPECT_NE(Printer().KeptDeviceMode(), format.DeviceMode);
 }
 
+// The test page prints lying as chosen; the next job without a format
+// prints in the printer's own settings again.
+TEST(LabelPrint, TheTestPageKeepsItsOrientationAndTheNextJobStartsAfresh) {
+  LabelRig rig;
+  int32_t cols = 0, rows = 0;
+  TPageFormat page;
+  const TCennik tag = LabelRig::Tag("a", 1393, 993);
+  ASSERT_TRUE(SetupLabelPage(tag, cols, rows, &page));
+  ASSERT_TRUE(Printer().GetLandscape());
+  AddPrintCen(rig.queue, tag, cols * rows);
+  ASSERT_TRUE(PrintLabels(rig.queue, &page));
+  EXPECT_TRUE(PaperOfDevMode(rig.system.Jobs.back().DevMode).Landscape);
+  EXPECT_EQ(static_cast<int32_t>(rig.system.Jobs.back().Pages.at(0).Texts().size()), cols * rows);
+  rig.queue.Clear();
+  AddPrintCen(rig.queue, LabelRig::Tag("b"), 1);
+  ASSERT_TRUE(PrintLabels(rig.queue));
+  EXPECT_FALSE(PaperOfDevMode(rig.system.Jobs.back().DevMode).Landscape);
+  EXPECT_EQ(rig.system.Jobs.back().Caps.PageWidth, 2100);
+}
+
 TEST(LabelPrint, TestPageTakesTheOrientationWithMoreLabels) {
   LabelRig rig;
   int32_t cols = 0, rows = 0;

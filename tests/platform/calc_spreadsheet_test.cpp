@@ -141,6 +141,26 @@ TEST_F(CalcReports, RowByRowCopiesComeOutAsOneAtATime) {
             "A5='шаблон'\nB5=7\nA6='шаблон'\nB6=7\nA7='низ'\n");
 }
 
+// A report whose folder went away cannot be saved: saving and closing with
+// saving say so in the office's words; closing without saving does not.
+TEST_F(CalcReports, ASaveThatFailsAnswersWithTheOfficesWords) {
+  std::filesystem::create_directory(dir / "gone");
+  auto book = Report({"A1=x"}, "gone/r.xlsx");
+  ASSERT_TRUE(book);
+  std::filesystem::remove_all(dir / "gone");
+  book->SetCell(1, 2, 1, "y");
+  const TSheetStatus saved = book->Save();
+  EXPECT_FALSE(saved.Ok);
+  EXPECT_FALSE(saved.Text.empty());
+  const TSheetStatus closed = book->Close(true);
+  EXPECT_FALSE(closed.Ok);
+  EXPECT_FALSE(closed.Text.empty());
+  auto other = Report({"A1=x"}, "kept.xlsx");
+  ASSERT_TRUE(other);
+  EXPECT_TRUE(other->Save().Ok);
+  EXPECT_TRUE(other->Close(false).Ok);
+}
+
 TEST_F(CalcReports, NewFilesFollowTheirExtensionAndNeverTheTemplate) {
   WriteWorkbook(dir / "t.xlsx", {"A1=шаблон"});
   const std::string templateBytes = ReadBytes(dir / "t.xlsx");

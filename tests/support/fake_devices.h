@@ -40,9 +40,17 @@ class FakeWorkbook : public IWorkbook {
   bool Found = false;
   int32_t FoundRow = 0, FoundColumn = 0;
   TSheetStatus Status;
+  // What saving answers, alone and on closing.
+  TSheetStatus SaveStatus;
 
-  void Save() override { Log("Save"); }
-  void Close(bool save) override { Log("Close", save ? 1 : 0); }
+  TSheetStatus Save() override {
+    Log("Save");
+    return SaveStatus;
+  }
+  TSheetStatus Close(bool save) override {
+    Log("Close", save ? 1 : 0);
+    return save ? SaveStatus : TSheetStatus{};
+  }
   std::string GetCell(int32_t s, int32_t r, int32_t c) override { return Log("GetCell", s, r, c); }
   std::string GetRange(int32_t s, const std::string& a) override { return Log("GetRange", s, a); }
   void SetCell(int32_t s, int32_t r, int32_t c, const std::string& t) override { Log("SetCell", s, r, c, t); }

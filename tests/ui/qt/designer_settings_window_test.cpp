@@ -20,6 +20,8 @@
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "tests/ui/qt/modal.h"
+#include "ui/qt/designer/designer_dialogs.h"
+#include "ui/qt/input_dialog.h"
 #include "ui/qt/designer/designer_window.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/qt_text.h"
@@ -185,6 +187,84 @@ TEST_F(DesignerSettingsWindowTest, TypedFontPrefixShowsTheClosestFont) {
   test::TypeText(w.Misc->Font->lineEdit(), "dej");
   EXPECT_EQ(w.Misc->Font->currentText(), "DejaVu Sans");
   EXPECT_EQ(DefaultFontName(), "DejaVu Sans");
+}
+
+// A cleared font field shows Times New Roman, and OK applies what it shows.
+TEST_F(DesignerSettingsWindowTest, AClearedFontFieldKeepsTimesNewRomanOnOk) {
+  d.Fonts = {"Arial", "Courier New", "DejaVu Sans"};
+  w.Misc->Refresh();
+  w.Misc->Font->setEditText("");
+  test::TypeText(w.Misc->Font->lineEdit(), "cour");
+  ASSERT_EQ(DefaultFontName(), "Courier New");
+  w.Misc->Font->lineEdit()->selectAll();
+  QTest::keyClick(w.Misc->Font->lineEdit(), Qt::Key_Delete);
+  EXPECT_EQ(DefaultFontName(), "Times New Roman");
+  w.Ok->click();
+  EXPECT_EQ(DefaultFontName(), "Times New Roman");
+}
+
+// "Размер:" and "Дес. знаков:" are spins of 2..255 and 0..15: nothing
+// beyond them can be typed, and OK stores what they show.
+TEST_F(DesignerSettingsWindowTest, TheFieldDialogSpinsKeepTheirRanges) {
+  TFieldDialogTexts field{"QTY", "Число"_w, "10", "2"};
+  std::vector<std::pair<int, int>> ranges;
+  test::WhenModal([&](QWidget* modal) {
+    const QList<QSpinBox*> spins = modal->findChildren<QSpinBox*>();
+    for (QSpinBox* spin : spins) ranges.emplace_back(spin->minimum(), spin->maximum());
+    if (spins.size() == 2) {
+      for (int i = 0; i < 2; ++i) {
+        spins[i]->selectAll();
+        test::TypeText(spins[i], i == 0 ? "999" : "99");
+      }
+    }
+    for (QPushButton* b : modal->findChildren<QPushButton*>())
+      if (b->text() == "OK" && b->isEnabled()) return b->click();
+    ADD_FAILURE() << "OK stayed disabled";
+    static_cast<QDialog*>(modal)->reject();
+  });
+  ASSERT_TRUE(ShowFieldDialog(field, "Параметры поля"_w, {}, -1, &w));
+  EXPECT_EQ(ranges, (std::vector<std::pair<int, int>>{{2, 255}, {0, 15}}));
+  EXPECT_EQ(field.Length, "99");
+  EXPECT_EQ(field.Decimals, "9");
+}
+
+// Ctrl+F in the description finds from the caret on, the caret at the
+// match's start; "Искать" puts the caret at the first match of the
+// description it selects, lines above it counted as the memo shows them.
+TEST_F(DesignerSettingsWindowTest, SearchesPutTheCaretAtTheMatch) {
+  w.SelectTab(TDesignerTab::Commands);
+  TCommandsTab& c = *w.Commands;
+  TDocNode* doc = d.Tree.First()->Child(0)->Child(0);
+  c.Select(doc);
+  c.Memo->setPlainText(U("INIT\n  A := 'образец'\n  B := 'Образец'\nENDSECTION\n"));
+  auto answer = [](const QString& text) {
+    test::WhenModalOf<TInputDialog>([text](TInputDialog* dialog) {
+      dialog->Edit()->selectAll();
+      test::TypeText(dialog->Edit(), text);
+      dialog->OkButton()->click();
+    });
+  };
+  const QString memo = c.Memo->toPlainText();
+  answer(U("ОБРАЗЕЦ"));
+  QTest::keyClick(c.Memo, Qt::Key_F, Qt::ControlModifier);
+  EXPECT_EQ(c.Memo->textCursor().position(), memo.indexOf(U("образец")));
+  QTextCursor after = c.Memo->textCursor();
+  after.setPosition(after.position() + 1);
+  c.Memo->setTextCursor(after);
+  answer(U("образец"));
+  QTest::keyClick(c.Memo, Qt::Key_F, Qt::ControlModifier);
+  EXPECT_EQ(c.Memo->textCursor().position(), memo.indexOf(U("Образец")));
+  QString notFound;
+  answer(U("нет такого"));
+  test::ClickInMessageBox("OK", &notFound);
+  QTest::keyClick(c.Memo, Qt::Key_F, Qt::ControlModifier);
+  EXPECT_EQ(notFound, U("Строка не найдена!"));
+
+  answer(U("образец"));
+  c.Find->click();
+  ASSERT_EQ(d.SelectedNode(), doc);
+  const QTextCursor caret = c.Memo->textCursor();
+  EXPECT_EQ(c.Memo->toPlainText().mid(caret.position(), 7), U("образец"));
 }
 
 TEST_F(DesignerSettingsWindowTest, ArchiveTabAddsAConfigurationAndAnEntry) {
@@ -371,6 +451,13 @@ TEST_F(ScreenshotOfDesignerSettings, TabsAndTheirDialogs) {
              dir + "/designer_archive_entry_dialog.png");
   w.SelectTab(TDesignerTab::Labels);
   GrabDialog(w.Labels->EditText, dir + "/designer_zone_text_dialog.png");
+  test::WhenModal([dir](QWidget* modal) {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    EXPECT_TRUE(modal->grab().save(dir + "/designer_field_dialog.png"));
+    static_cast<QDialog*>(modal)->reject();
+  });
+  TFieldDialogTexts field{"QTY", "Число"_w, "10", "2"};
+  ShowFieldDialog(field, "Параметры поля"_w, {}, -1, &w);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 
@@ -292,6 +293,67 @@ TEST_F(DesignerWindowTest, BuildsASmallShopThatTheRunnerThenUses) {
   };
   EXPECT_EQ(Run(hooks), 0);
   EXPECT_TRUE(after == before);
+}
+
+// Agrees to every message box while it lives, noting each text.
+class BoxAnswerer {
+ public:
+  BoxAnswerer() {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(test::UnansweredModal());
+      if (!box) return;
+      Texts << box->text();
+      test::AgreeTo(box);
+    });
+    timer_.start();
+  }
+  QStringList Texts;
+
+ private:
+  QTimer timer_;
+};
+
+// "Проверить" of "Автозапуск" runs the program as a test and puts the caret
+// on the line of its error; "Выполнить", asked first, runs it on the full
+// road under the lock the designer holds, which stays held for it.
+TEST_F(DesignerWindowTest, StartOfDayIsCheckedAndExecutedUnderTheDesignersLock) {
+  TMainProgramHooks hooks;
+  QStringList checked, executed;
+  int errorBlock = -1;
+  bool lockedAfter = false;
+  hooks.DesignerShown = [&](TDesignerWindow& w) {
+    w.SelectTab(TDesignerTab::StartOfDay);
+    TStartOfDayTab& s = *w.StartOfDay;
+    {
+      BoxAnswerer answerer;
+      s.Memo->setPlainText(U("INIT\n  MESSAGE(0, 'проверка', 'Проба')\n  NOSUCHFUNC(1)\nENDSECTION\n"));
+      s.Check->click();
+      errorBlock = s.Memo->textCursor().blockNumber();
+      checked = answerer.Texts;
+    }
+    {
+      BoxAnswerer answerer;
+      s.Memo->setPlainText(U("INIT\n  MESSAGE(0, 'выполнено', 'Проба')\nENDSECTION\n"));
+      s.Execute->click();
+      executed = answerer.Texts;
+    }
+    lockedAfter = BasesLocked();
+    test::ClickInMessageBox("Да");
+    w.Cancel->click();
+  };
+  hooks.Shown = [&](TMainWindow& w) {
+    OpenDesignerFrom(w);
+    test::ClickInMessageBox("Да");
+    w.ExitAction()->trigger();
+  };
+  EXPECT_EQ(Run(hooks), 0);
+  EXPECT_EQ(errorBlock, 2) << checked.join("|").toStdString();
+  EXPECT_FALSE(checked.contains(U("проверка")));
+  ASSERT_EQ(executed.size(), 2) << executed.join("|").toStdString();
+  EXPECT_EQ(executed[0], U("Вы действительно хотите выполнить программу автозапуска ?"));
+  EXPECT_EQ(executed[1], U("выполнено"));
+  EXPECT_TRUE(lockedAfter);
 }
 
 // The start-up password set in "Разное" guards the next start of the

@@ -3,6 +3,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "foundation/text/strutils.h"
 #include "platform/encoding.h"
@@ -12,6 +13,7 @@ namespace vm {
 
 std::string TextOf(const QLineEdit* edit) { return FromQt(edit->text()); }
 std::string TextOf(const QComboBox* box) { return FromQt(box->currentText()); }
+std::string TextOf(const QSpinBox* spin) { return FromQt(spin->cleanText()); }
 
 TCheckedDialog::TCheckedDialog(const std::string& caption, QWidget* parent) : QDialog(parent) {
   setWindowTitle(ToQt(caption));
@@ -57,6 +59,15 @@ QComboBox* TCheckedDialog::AddPickList(const std::string& label,
   form_->addRow(ToQt(label), box);
   connect(box, &QComboBox::currentTextChanged, this, [this] { Check(); });
   return box;
+}
+
+QSpinBox* TCheckedDialog::AddSpin(const std::string& label, const std::string& text, int low, int high) {
+  auto* spin = new QSpinBox(this);
+  spin->setRange(low, high);
+  spin->setValue(std::clamp(TrimStrToInt(text), low, high));
+  form_->addRow(ToQt(label), spin);
+  connect(spin, &QSpinBox::textChanged, this, [this] { Check(); });
+  return spin;
 }
 
 void TCheckedDialog::SetCheck(std::function<bool()> check) {

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ class TCheckedDialog : public QDialog {
                      int maxLength = 0);
   // A list the user only picks from.
   QComboBox* AddPickList(const std::string& label, const std::vector<std::string>& items);
+  // A spin of low..high showing text; a text that is no number in range
+  // shows the nearest bound.
+  QSpinBox* AddSpin(const std::string& label, const std::string& text, int low, int high);
   void SetCheck(std::function<bool()> check);
   // Runs the check: OK follows it.
   void Check();
@@ -43,5 +47,7 @@ class TCheckedDialog : public QDialog {
 
 std::string TextOf(const QLineEdit* edit);
 std::string TextOf(const QComboBox* box);
+// What the spin's field holds as typed, which may still be out of range.
+std::string TextOf(const QSpinBox* spin);
 
 }  // namespace vm

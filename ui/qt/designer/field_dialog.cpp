@@ -22,8 +22,8 @@ bool ShowFieldDialog(TFieldDialogTexts& field, const std::string& caption,
   });
   QComboBox* type = dialog.AddPickList("Тип:"_w, {"Строка"_w, "Число"_w, "Дата"_w});
   type->setCurrentText(ToQt(field.TypeName));
-  QLineEdit* length = dialog.AddEdit("Размер:"_w, field.Length, false, 3);
-  QLineEdit* decimals = dialog.AddEdit("Дес. знаков:"_w, field.Decimals, false, 2);
+  QSpinBox* length = dialog.AddSpin("Размер:"_w, field.Length, kMinFieldLength, kMaxFieldLength);
+  QSpinBox* decimals = dialog.AddSpin("Дес. знаков:"_w, field.Decimals, 0, kMaxFieldDecimals);
   auto read = [&] {
     return TFieldDialogTexts{TextOf(name), TextOf(type), TextOf(length), TextOf(decimals)};
   };

@@ -149,10 +149,11 @@ TLabelsTab::TLabelsTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(
     int32_t cols = 0, rows = 0;
     TPrintCenList& queue = PrintCenList();
     queue.Clear();
-    if (!tag || !SetupLabelPage(*tag, cols, rows)) return;
+    TPageFormat page;
+    if (!tag || !SetupLabelPage(*tag, cols, rows, &page)) return;
     AddPrintCen(queue, *tag, cols * rows);
     window()->setEnabled(false);
-    PrintLabels(queue);
+    PrintLabels(queue, &page);
     window()->setEnabled(true);
     queue.Clear();
   });
