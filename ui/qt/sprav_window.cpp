@@ -20,7 +20,7 @@
 #include "platform/encoding.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/print_range_dialog.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 #include "ui/qt/search_line.h"
 #include "ui/qt/window_rules.h"
 

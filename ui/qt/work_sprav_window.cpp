@@ -18,7 +18,7 @@
 #include "platform/encoding.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/lookup_page_widget.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 #include "ui/qt/search_line.h"
 
 namespace vm {
