@@ -6,7 +6,7 @@
 
 #include "platform/calc_spreadsheet.h"
 #include "platform/encoding.h"
-#include "ui/qt/font_families.h"
+#include "foundation/qt/font_families.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/window_rules.h"
 

@@ -15,8 +15,8 @@
 #include "output/label_print.h"
 #include "output/price_tag_draw.h"
 #include "platform/encoding.h"
-#include "ui/qt/qt_canvas.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_canvas.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 namespace {

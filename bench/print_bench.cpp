@@ -26,8 +26,8 @@
 #include "output/qt/qt_print_system.h"
 #include "output/recording_printer.h"
 #include "platform/encoding.h"
-#include "ui/qt/font_families.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/font_families.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 namespace {

@@ -19,7 +19,7 @@
 #include <QApplication>
 #include <QWindow>
 
-#include "ui/qt/font_families.h"
+#include "foundation/qt/font_families.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_services.h"
 #define VELOMAR_BENCH_WINDOWS 1

@@ -12,7 +12,7 @@
 #include "output/devices/comm_config.h"
 #include "output/devices/port_devices.h"
 #include "platform/encoding.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

@@ -10,8 +10,8 @@
 
 #include "output/price_tag_draw.h"
 #include "platform/encoding.h"
-#include "ui/qt/qt_canvas.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_canvas.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

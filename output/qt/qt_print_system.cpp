@@ -7,8 +7,8 @@
 #include <QPrinterInfo>
 
 #include "output/device_mode.h"
-#include "ui/qt/qt_canvas.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_canvas.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

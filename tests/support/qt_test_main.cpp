@@ -5,7 +5,7 @@
 
 #include <QApplication>
 
-#include "ui/qt/font_families.h"
+#include "foundation/qt/font_families.h"
 #include "ui/qt/window_rules.h"
 
 int main(int argc, char** argv) {

@@ -18,9 +18,9 @@
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/services.h"
-#include "ui/qt/font_families.h"
+#include "foundation/qt/font_families.h"
 #include "ui/qt/qt_services.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

@@ -10,9 +10,9 @@
 #include <array>
 
 #include "platform/encoding.h"
-#include "ui/qt/font_families.h"
+#include "foundation/qt/font_families.h"
 #include "ui/qt/gauge.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

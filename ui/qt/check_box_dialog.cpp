@@ -7,8 +7,8 @@
 
 #include "language/check_boxes.h"
 #include "platform/encoding.h"
-#include "ui/qt/font_families.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/font_families.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

@@ -13,9 +13,9 @@
 #include <cmath>
 
 #include "platform/encoding.h"
-#include "ui/qt/font_families.h"
-#include "ui/qt/qt_canvas.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/font_families.h"
+#include "foundation/qt/qt_canvas.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

@@ -15,7 +15,7 @@
 #include "platform/drives.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

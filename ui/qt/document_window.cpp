@@ -25,7 +25,7 @@
 #include "ui/qt/help_list_box.h"
 #include "ui/qt/info_window.h"
 #include "ui/qt/qt_services.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 #include "ui/qt/search_line.h"
 #include "ui/qt/work_sprav_window.h"
 #include "ui/qt/window_rules.h"

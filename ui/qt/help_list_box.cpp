@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 
 #include "ui/qt/data_view_widget.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

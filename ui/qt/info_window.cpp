@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "platform/encoding.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

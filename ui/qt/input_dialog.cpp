@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "platform/encoding.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 #include "ui/qt/screen_place.h"
 
 namespace vm {

@@ -4,7 +4,7 @@
 #include <QHeaderView>
 #include <algorithm>
 
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

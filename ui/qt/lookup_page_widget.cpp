@@ -3,7 +3,7 @@
 #include <QVBoxLayout>
 
 #include "ui/qt/data_view_widget.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

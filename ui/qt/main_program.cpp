@@ -19,7 +19,7 @@
 #include "output/qt/label_preview_window.h"
 #include "output/qt/qt_print_system.h"
 #include "output/price_tag_draw.h"
-#include "ui/qt/qt_canvas.h"
+#include "foundation/qt/qt_canvas.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/window_steps.h"
 #include "ui/startup.h"

@@ -21,7 +21,7 @@
 #include "ui/qt/about_box.h"
 #include "ui/qt/main_commands.h"
 #include "ui/qt/panel_images.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

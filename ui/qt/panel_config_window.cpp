@@ -17,7 +17,7 @@
 #include "platform/encoding.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/panel_images.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

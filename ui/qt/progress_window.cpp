@@ -6,7 +6,7 @@
 #include <QStyle>
 
 #include "ui/qt/gauge.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

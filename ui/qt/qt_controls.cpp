@@ -10,8 +10,8 @@
 #include <cstdlib>
 
 #include "documents/form_layout.h"
-#include "ui/qt/font_families.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/font_families.h"
+#include "foundation/qt/qt_text.h"
 #include "ui/table_render.h"
 
 namespace vm {

@@ -14,7 +14,7 @@
 #include "ui/main_state.h"
 #include "ui/qt/date_dialog.h"
 #include "ui/qt/qt_services.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

@@ -14,7 +14,7 @@
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/list_dialog.h"
 #include "ui/qt/qt_services.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 #include "ui/qt/question_dialog.h"
 
 namespace vm {

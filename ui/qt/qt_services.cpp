@@ -9,7 +9,7 @@
 #include "ui/qt/check_box_dialog.h"
 #include "ui/qt/message_box.h"
 #include "ui/qt/progress_window.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

@@ -7,7 +7,7 @@
 
 #include "platform/encoding.h"
 #include "platform/services.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

@@ -6,7 +6,7 @@
 #include <QSignalBlocker>
 #include <string>
 
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

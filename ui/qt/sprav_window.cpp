@@ -9,19 +9,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QSignalBlocker>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "output/book_print.h"
 #include "platform/encoding.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/print_range_dialog.h"
-#include "ui/qt/qt_text.h"
-#include "ui/qt/search_line.h"
+#include "foundation/qt/qt_text.h"
 #include "ui/qt/window_rules.h"
 
 namespace vm {
@@ -30,24 +26,14 @@ namespace {
 
 constexpr int kMinWidth = 300;
 constexpr int kMinHeight = 200;
-constexpr int kStatusHeight = 19;
-constexpr int kPanelHeight = 33;
-constexpr int kButtonWidth = 89;
-constexpr int kButtonHeight = 25;
-constexpr int kButtonGap = 4;
-constexpr int kRightGap = 5;
-constexpr int kEditGap = 14;
-
-QPushButton* MakeButton(const std::string& caption, QWidget* parent) {
-  auto* b = new QPushButton(ToQt(caption), parent);
-  b->setAutoDefault(false);
-  b->resize(kButtonWidth, kButtonHeight);
-  return b;
-}
 
 }  // namespace
 
-TSpravForm::TSpravForm(TSettingsModel& model, QWidget* parent) : QDialog(parent), model_(model), logic_(model) {
+TSpravForm::TSpravForm(TSettingsModel& model, QWidget* parent)
+    : QDialog(parent),
+      model_(model),
+      logic_(model),
+      scaffold_(*this, {"Добавить"_w, "Удалить"_w, "Сортировать"_w, "Печать"_w, "OK", "Отмена"_w}) {
   setWindowTitle(ToQt("Справочники"_w));
   setObjectName("SpravForm");
   KeepOwnPlace(*this);
@@ -55,30 +41,14 @@ TSpravForm::TSpravForm(TSettingsModel& model, QWidget* parent) : QDialog(parent)
                  Qt::WindowCloseButtonHint);
   setMinimumSize(kMinWidth, kMinHeight);
   resize(760, 480);
-  tabs_ = new QTabWidget(this);
-  tabs_->setUsesScrollButtons(true);
-  panel1_ = new QWidget(this);
-  panel1_->setFixedHeight(kPanelHeight);
-  label1_ = new QLabel(ToQt("Поиск:"_w), panel1_);
-  label1_->adjustSize();
-  edit1_ = new QLineEdit(panel1_);
-  edit1_->setObjectName("Edit1");
-  add_ = MakeButton("Добавить"_w, panel1_);
-  delete_ = MakeButton("Удалить"_w, panel1_);
-  sort_ = MakeButton("Сортировать"_w, panel1_);
-  print_ = MakeButton("Печать"_w, panel1_);
-  ok_ = MakeButton("OK", panel1_);
-  cancel_ = MakeButton("Отмена"_w, panel1_);
-  statLine_ = new QStatusBar(this);
-  statLine_->setFixedHeight(kStatusHeight);
-  status_ = new QLabel(statLine_);
-  statLine_->addWidget(status_, 1);
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->addWidget(tabs_, 1);
-  layout->addWidget(panel1_);
-  layout->addWidget(statLine_);
+  tabs_ = scaffold_.Tabs();
+  edit1_ = scaffold_.SearchEdit();
+  add_ = scaffold_.Panel()->Button(0);
+  delete_ = scaffold_.Panel()->Button(1);
+  sort_ = scaffold_.Panel()->Button(2);
+  print_ = scaffold_.Panel()->Button(3);
+  ok_ = scaffold_.Panel()->Button(4);
+  cancel_ = scaffold_.Panel()->Button(5);
 
   connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
     if (building_) return;
@@ -86,7 +56,7 @@ TSpravForm::TSpravForm(TSettingsModel& model, QWidget* parent) : QDialog(parent)
     if (TDataViewWidget* view = TabView(index)) view->ResizeParts();
     FocusView();
   });
-  connect(edit1_, &QLineEdit::textChanged, this, [this](const QString& text) { logic_.SearchChanged(FromQt(text)); });
+  scaffold_.WireSearch(logic_);
   connect(edit1_, &QLineEdit::returnPressed, this, [this] { FocusView(); });
   connect(add_, &QPushButton::clicked, this, [this] { logic_.AddClick(); });
   connect(delete_, &QPushButton::clicked, this, [this] {
@@ -106,8 +76,6 @@ TSpravForm::TSpravForm(TSettingsModel& model, QWidget* parent) : QDialog(parent)
 
   TSpravHooks& h = logic_.Hooks;
   h.Changed = [this] { ShowState(); };
-  h.ShowSearchText = [this](const std::string& text) { ShowInSearchLine(edit1_, text); };
-  h.TypeIntoSearch = [this](const std::string& text) { TypeIntoSearchLine(edit1_, text); };
   h.PrinterConfigured = [this] { return !model_.PrinterName.empty(); };
   h.Print = [this](TSpravTab& tab) {
     TBookPrintHooks print;
@@ -115,8 +83,8 @@ TSpravForm::TSpravForm(TSettingsModel& model, QWidget* parent) : QDialog(parent)
       return AskPrintRange(caption, first, second, this);
     };
     print.StatusText = [this](const std::string& text) {
-      status_->setText(ToQt(text));
-      status_->repaint();
+      scaffold_.ShowStatus(text);
+      scaffold_.Status()->repaint();
     };
     print.EnableWindow = [this](bool on) { setEnabled(on); };
     PrintReferenceBook(tab, print);
@@ -194,32 +162,12 @@ void TSpravForm::ShowState() {
   delete_->setEnabled(b.Delete);
   print_->setEnabled(b.Print);
   sort_->setEnabled(b.Sort);
-  label1_->setEnabled(b.Search);
-  edit1_->setEnabled(b.Search);
-  if (!b.Search && !edit1_->text().isEmpty()) {
-    const QSignalBlocker quiet(edit1_);
-    edit1_->clear();
-  }
-  status_->setText(ToQt(logic_.StatusText()));
-}
-
-void TSpravForm::LayOutPanel() {
-  const int w = panel1_->width();
-  const int top = (kPanelHeight - kButtonHeight) / 2;
-  int x = w - kRightGap;
-  for (QPushButton* b : {cancel_, ok_, print_, sort_, delete_, add_}) {
-    x -= b->width();
-    b->move(x, top);
-    x -= kButtonGap;
-  }
-  label1_->move(8, (kPanelHeight - label1_->height()) / 2);
-  const int left = label1_->x() + label1_->width() + 6;
-  edit1_->setGeometry(left, top + 2, std::max(0, add_->x() - kEditGap - left), kButtonHeight - 4);
+  scaffold_.EnableSearch(b.Search);
+  scaffold_.ShowStatus(logic_.StatusText());
 }
 
 void TSpravForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  LayOutPanel();
   FocusView();
   // The views lay themselves out once they are seen.
   QTimer::singleShot(0, this, [this] {
@@ -228,14 +176,9 @@ void TSpravForm::showEvent(QShowEvent* event) {
   });
 }
 
-void TSpravForm::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
-  LayOutPanel();
-}
-
 void TSpravForm::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange) statLine_->setSizeGripEnabled(!isMaximized());
+  if (event->type() == QEvent::WindowStateChange) scaffold_.WindowStateChanged();
 }
 
 // Only OK and "Отмена" close the window; the close box and Esc do nothing.

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "documents/sprav_form.h"
+#include "ui/qt/book_scaffold.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QStatusBar;
 class QTabWidget;
 
 namespace vm {
@@ -35,16 +35,16 @@ class TSpravForm : public QDialog {
   // Called once the window shows (tests act then).
   std::function<void(TSpravForm&)> OnShown;
 
-  QTabWidget* Tabs() const { return tabs_; }
-  QLineEdit* SearchEdit() const { return edit1_; }
-  QLabel* SearchLabel() const { return label1_; }
+  QTabWidget* Tabs() const { return scaffold_.Tabs(); }
+  QLineEdit* SearchEdit() const { return scaffold_.SearchEdit(); }
+  QLabel* SearchLabel() const { return scaffold_.Panel()->Label(); }
   QPushButton* OkButton() const { return ok_; }
   QPushButton* AddButton() const { return add_; }
   QPushButton* DeleteButton() const { return delete_; }
   QPushButton* PrintButton() const { return print_; }
   QPushButton* SortButton() const { return sort_; }
   QPushButton* CancelButton() const { return cancel_; }
-  QLabel* StatusLine() const { return status_; }
+  QLabel* StatusLine() const { return scaffold_.Status(); }
   // nullptr for a tab whose form did not compile.
   TDataViewWidget* TabView(int index) const;
 
@@ -54,7 +54,6 @@ class TSpravForm : public QDialog {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -62,14 +61,12 @@ class TSpravForm : public QDialog {
   void BuildTabs();
   void RemoveTabs();
   void ShowState();
-  void LayOutPanel();
   void FocusView();
 
   TSettingsModel& model_;
   TSpravFormLogic logic_;
+  TBookScaffold scaffold_;
   QTabWidget* tabs_;
-  QWidget* panel1_;
-  QLabel* label1_;
   QLineEdit* edit1_;
   QPushButton* ok_;
   QPushButton* add_;
@@ -77,8 +74,6 @@ class TSpravForm : public QDialog {
   QPushButton* print_;
   QPushButton* sort_;
   QPushButton* cancel_;
-  QStatusBar* statLine_;
-  QLabel* status_;
   std::vector<TDataViewWidget*> views_;
   bool building_ = false;
 };

@@ -4,34 +4,23 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
-#include <QVBoxLayout>
-#include <algorithm>
 
 #include "platform/encoding.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/lookup_page_widget.h"
-#include "ui/qt/qt_text.h"
-#include "ui/qt/search_line.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 
 namespace {
 
 constexpr int kMinSize = 200;
-constexpr int kStatusHeight = 19;
-constexpr int kPanelHeight = 33;
-constexpr int kButtonWidth = 89;
-constexpr int kButtonHeight = 25;
-constexpr int kButtonRightGap = 5;
-constexpr int kEditGap = 14;
 
 // The platform's virtual key code of the keys the window answers; 0 else.
 int32_t WindowKey(const QKeyEvent& e) {
@@ -46,34 +35,16 @@ int32_t WindowKey(const QKeyEvent& e) {
 }  // namespace
 
 TWorkSprav::TWorkSprav(TCompiledDocument& doc, TDocumentFrame& frame, QWidget* parent)
-    : QWidget(parent, Qt::Window), logic_(doc, frame) {
+    : QWidget(parent, Qt::Window), logic_(doc, frame), scaffold_(*this, {"Добавить"_w}) {
   setWindowTitle(ToQt("Справочники"_w));
   setObjectName("WorkSprav");
   setMinimumSize(kMinSize, kMinSize);
   // Shown beside the document window, it leaves the keyboard there.
   setAttribute(Qt::WA_ShowWithoutActivating);
   resize(520, 360);
-  tabs_ = new QTabWidget(this);
-  tabs_->setUsesScrollButtons(true);
-  panel1_ = new QWidget(this);
-  panel1_->setFixedHeight(kPanelHeight);
-  label1_ = new QLabel(ToQt("Поиск:"_w), panel1_);
-  label1_->adjustSize();
-  edit1_ = new QLineEdit(panel1_);
-  edit1_->setObjectName("Edit1");
-  add_ = new QPushButton(ToQt("Добавить"_w), panel1_);
-  add_->setAutoDefault(false);
-  add_->resize(kButtonWidth, kButtonHeight);
-  statLine_ = new QStatusBar(this);
-  statLine_->setFixedHeight(kStatusHeight);
-  status_ = new QLabel(statLine_);
-  statLine_->addWidget(status_, 1);
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->addWidget(tabs_, 1);
-  layout->addWidget(panel1_);
-  layout->addWidget(statLine_);
+  tabs_ = scaffold_.Tabs();
+  edit1_ = scaffold_.SearchEdit();
+  add_ = scaffold_.Panel()->Button(0);
 
   connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
     if (showingTab_ || logic_.TabClicked(index)) return;
@@ -81,7 +52,7 @@ TWorkSprav::TWorkSprav(TCompiledDocument& doc, TDocumentFrame& frame, QWidget* p
     const QSignalBlocker quiet(tabs_);
     tabs_->setCurrentIndex(logic_.PageIndex());
   });
-  connect(edit1_, &QLineEdit::textChanged, this, [this](const QString& text) { logic_.SearchChanged(FromQt(text)); });
+  scaffold_.WireSearch(logic_);
   connect(edit1_, &QLineEdit::returnPressed, this, [this] {
     if (TDataViewWidget* view = PageView(logic_.PageIndex())) view->setFocus();
   });
@@ -94,8 +65,6 @@ TWorkSprav::TWorkSprav(TCompiledDocument& doc, TDocumentFrame& frame, QWidget* p
   h.FocusPage = [this](THelpItem&) {
     if (TDataViewWidget* view = PageView(logic_.PageIndex())) view->setFocus();
   };
-  h.ShowSearchText = [this](const std::string& text) { ShowInSearchLine(edit1_, text); };
-  h.TypeIntoSearch = [this](const std::string& text) { TypeIntoSearchLine(edit1_, text); };
   h.ToggleMaximized = [this] { setWindowState(windowState() ^ Qt::WindowMaximized); };
   // The window sees its keys before its controls.
   qApp->installEventFilter(this);
@@ -155,23 +124,9 @@ void TWorkSprav::ShowState() {
     showingTab_ = false;
   }
   tabs_->setEnabled(b.Tabs);
-  label1_->setEnabled(b.Search);
-  edit1_->setEnabled(b.Search);
-  if (!b.Search && !edit1_->text().isEmpty()) {
-    const QSignalBlocker quiet(edit1_);
-    edit1_->clear();
-  }
+  scaffold_.EnableSearch(b.Search);
   add_->setEnabled(b.Add);
-  status_->setText(ToQt(logic_.StatusText()));
-}
-
-void TWorkSprav::LayOutPanel() {
-  const int w = panel1_->width();
-  add_->move(w - kButtonRightGap - add_->width(), (kPanelHeight - add_->height()) / 2);
-  label1_->move(8, (kPanelHeight - label1_->height()) / 2);
-  const int left = label1_->x() + label1_->width() + 6;
-  edit1_->setGeometry(left, (kPanelHeight - kButtonHeight) / 2 + 2, std::max(0, add_->x() - kEditGap - left),
-                      kButtonHeight - 4);
+  scaffold_.ShowStatus(logic_.StatusText());
 }
 
 bool TWorkSprav::ViewFocused() const {
@@ -183,7 +138,6 @@ bool TWorkSprav::ViewFocused() const {
 void TWorkSprav::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   logic_.Shown();
-  LayOutPanel();
   // The sheets lay their views out once they are seen.
   QTimer::singleShot(0, this, [this] {
     resize(width() + 1, height());
@@ -191,14 +145,9 @@ void TWorkSprav::showEvent(QShowEvent* event) {
   });
 }
 
-void TWorkSprav::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  LayOutPanel();
-}
-
 void TWorkSprav::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange) statLine_->setSizeGripEnabled(!isMaximized());
+  if (event->type() == QEvent::WindowStateChange) scaffold_.WindowStateChanged();
 }
 
 void TWorkSprav::closeEvent(QCloseEvent* event) {

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "documents/work_sprav.h"
+#include "ui/qt/book_scaffold.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QStatusBar;
 class QTabWidget;
 
 namespace vm {
@@ -35,34 +35,29 @@ class TWorkSprav : public QWidget {
   // To the front with the page's view focused.
   void ToFront();
 
-  QTabWidget* Tabs() const { return tabs_; }
-  QLineEdit* SearchEdit() const { return edit1_; }
-  QLabel* SearchLabel() const { return label1_; }
+  QTabWidget* Tabs() const { return scaffold_.Tabs(); }
+  QLineEdit* SearchEdit() const { return scaffold_.SearchEdit(); }
+  QLabel* SearchLabel() const { return scaffold_.Panel()->Label(); }
   QPushButton* AddButton() const { return add_; }
-  QLabel* StatusLine() const { return status_; }
+  QLabel* StatusLine() const { return scaffold_.Status(); }
   TLookupPageWidget* Sheet(int index) const;
   TDataViewWidget* PageView(int index) const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void ShowState();
-  void LayOutPanel();
   bool ViewFocused() const;
 
   TWorkSpravLogic logic_;
+  TBookScaffold scaffold_;
   QTabWidget* tabs_;
-  QWidget* panel1_;
-  QLabel* label1_;
   QLineEdit* edit1_;
   QPushButton* add_;
-  QStatusBar* statLine_;
-  QLabel* status_;
   std::vector<TLookupPageWidget*> sheets_;
   bool showingTab_ = false;
 };

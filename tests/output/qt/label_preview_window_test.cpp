@@ -12,9 +12,9 @@
 #include "foundation/barcodes/bar_patterns.h"
 #include "output/document_price_rig.h"
 #include "output/price_tag_draw.h"
-#include "ui/qt/qt_canvas.h"
+#include "foundation/qt/qt_canvas.h"
 #include "ui/qt/modal.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm::test {
 namespace {

@@ -10,7 +10,7 @@
 #include "platform/encoding.h"
 #include "ui/qt/lookup_grid.h"
 #include "ui/qt/qt_services.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 using namespace vm;
 using namespace vm::test;

@@ -16,7 +16,7 @@
 #include "support/scripted_ui.h"
 #include "ui/main_state.h"
 #include "ui/qt/qt_services.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 using namespace vm;
 using test::WhenModal;

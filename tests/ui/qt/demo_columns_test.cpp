@@ -16,7 +16,7 @@
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "support/text_rows.h"
-#include "ui/qt/qt_canvas.h"
+#include "foundation/qt/qt_canvas.h"
 #include "ui/table_render.h"
 
 namespace vm::test {

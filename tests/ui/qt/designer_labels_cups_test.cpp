@@ -26,9 +26,9 @@
 #include "support/temp_dir.h"
 #include "tests/ui/qt/modal.h"
 #include "ui/qt/designer/designer_window.h"
-#include "ui/qt/qt_canvas.h"
+#include "foundation/qt/qt_canvas.h"
 #include "ui/qt/qt_services.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 namespace {

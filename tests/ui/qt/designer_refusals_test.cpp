@@ -21,7 +21,7 @@
 #include "tests/ui/qt/modal.h"
 #include "ui/qt/designer/designer_window.h"
 #include "ui/qt/qt_services.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 namespace {

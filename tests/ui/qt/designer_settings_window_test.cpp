@@ -24,7 +24,7 @@
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/designer/designer_window.h"
 #include "ui/qt/qt_services.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 #include "ui/qt/screen_place.h"
 
 namespace vm {

@@ -28,7 +28,7 @@
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 namespace {

@@ -14,7 +14,7 @@
 
 #include "platform/encoding.h"
 #include "tests/ui/qt/modal.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 namespace {

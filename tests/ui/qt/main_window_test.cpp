@@ -20,7 +20,7 @@
 #include "ui/instance_mark.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_program.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 namespace {

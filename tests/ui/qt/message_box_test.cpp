@@ -8,7 +8,7 @@
 #include "modal.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 using namespace vm;
 

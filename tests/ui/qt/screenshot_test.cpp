@@ -12,7 +12,7 @@
 #include "platform/services.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/message_box.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 using namespace vm;
 

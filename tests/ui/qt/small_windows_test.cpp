@@ -24,7 +24,7 @@
 #include "ui/qt/list_dialog.h"
 #include "ui/qt/progress_window.h"
 #include "ui/qt/qt_services.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 #include "ui/qt/question_dialog.h"
 
 using namespace vm;

@@ -18,8 +18,8 @@
 #include "config/price_tags.h"
 #include "support/sample_blank.h"
 #include "support/temp_dir.h"
-#include "ui/qt/font_families.h"
-#include "ui/qt/qt_canvas.h"
+#include "foundation/qt/font_families.h"
+#include "foundation/qt/qt_canvas.h"
 #include "ui/table_render.h"
 
 using namespace vm;

@@ -8,7 +8,7 @@
 #include "ui/qt/designer/designer_dialogs.h"
 #include "ui/qt/designer/designer_tabs.h"
 #include "ui/qt/input_dialog.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

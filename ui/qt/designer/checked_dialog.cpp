@@ -7,7 +7,7 @@
 
 #include "foundation/text/strutils.h"
 #include "platform/encoding.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

@@ -14,7 +14,7 @@
 #include "platform/services.h"
 #include "ui/qt/designer/designer_tabs.h"
 #include "ui/qt/input_dialog.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

@@ -18,7 +18,7 @@
 #include "ui/qt/designer/designer_window.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 #include "ui/qt/window_steps.h"
 #include "ui/startup.h"
 

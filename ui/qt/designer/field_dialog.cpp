@@ -4,7 +4,7 @@
 #include "platform/encoding.h"
 #include "ui/qt/designer/checked_dialog.h"
 #include "ui/qt/designer/designer_dialogs.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

@@ -11,8 +11,8 @@
 #include "platform/encoding.h"
 #include "ui/qt/designer/designer_dialogs.h"
 #include "ui/qt/designer/designer_tabs.h"
-#include "ui/qt/qt_canvas.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_canvas.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

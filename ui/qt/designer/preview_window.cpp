@@ -10,8 +10,8 @@
 #include "documents/designer/designer.h"
 #include "platform/encoding.h"
 #include "ui/qt/designer/designer_dialogs.h"
-#include "ui/qt/qt_canvas.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_canvas.h"
+#include "foundation/qt/qt_text.h"
 #include "ui/qt/window_rules.h"
 
 namespace vm {

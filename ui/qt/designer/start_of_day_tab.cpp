@@ -3,7 +3,7 @@
 
 #include "platform/encoding.h"
 #include "ui/qt/designer/designer_tabs.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

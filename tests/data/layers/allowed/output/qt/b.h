@@ -1,2 +1,1 @@
 #pragma once
-#include "ui/qt/a.h"

@@ -1,10 +1,10 @@
-#include "ui/qt/font_families.h"
+#include "foundation/qt/font_families.h"
 
 #include <QApplication>
 #include <array>
 #include <utility>
 
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

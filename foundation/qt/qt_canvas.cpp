@@ -1,9 +1,9 @@
-#include "ui/qt/qt_canvas.h"
+#include "foundation/qt/qt_canvas.h"
 
 #include <cmath>
 
-#include "ui/qt/font_families.h"
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/font_families.h"
+#include "foundation/qt/qt_text.h"
 
 namespace vm {
 

@@ -1,4 +1,4 @@
-#include "ui/qt/qt_text.h"
+#include "foundation/qt/qt_text.h"
 
 #include "platform/encoding.h"
 
