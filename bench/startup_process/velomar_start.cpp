@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "platform/calc_spreadsheet.h"
-#include "ui/qt/font_families.h"
+#include "foundation/qt/font_families.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
 

@@ -10,7 +10,7 @@
 
 #include "foundation/draw/canvas.h"
 #include "platform/encoding.h"
-#include "ui/qt/qt_canvas.h"
+#include "foundation/qt/qt_canvas.h"
 
 using namespace vm;
 
