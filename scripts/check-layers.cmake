@@ -10,6 +10,7 @@ set(VELOMAR_LAYERS
   "platform"
   "foundation"
   "config"
+  "devices"
   "language"
   "ui"
   "documents"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "config/price_tags.h"
-#include "output/devices/comm_config.h"
+#include "devices/comm_config.h"
 
 namespace vm::test {
 
