@@ -15,11 +15,12 @@
 #include "config/data_dir.h"
 #include "config/doctree.h"
 #include "config/settings.h"
+#include "devices/serial_scanner.h"
 #include "documents/document_road.h"
+#include "documents/document_window.h"
 #include "documents/headless_steps.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
-#include "output/devices/serial_scanner.h"
 #include "platform/calc_spreadsheet.h"
 #include "platform/encoding.h"
 #include "ui/startup.h"
@@ -155,7 +156,7 @@ int main(int argc, char** argv) {
 
   TRunServices services(std::move(answers));
   InstallUiServices(&services);
-  TScannerInstallation scanner;
+  TScannerInstallation scanner(OnScannerData);
   // Started by the first report function; quit when main returns.
   TCalcSpreadsheet calc;
   InstallSpreadsheetServices(&calc);

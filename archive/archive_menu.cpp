@@ -45,14 +45,20 @@ std::string CommandCaption(TArchiveCommand command) {
 
 }  // namespace
 
-TArchiveEnv ProgramArchiveEnv(TSettingsModel& model, TArchivePacker* packer) {
-  TArchiveEnv env;
+TServiceEnv ProgramServiceEnv(TArchivePacker* packer) {
+  TServiceEnv env;
   env.Dir = ProgramDirectory();
-  env.ConfigFile = ProgramIniName();
-  env.SaveConfig = [&model](const std::string& path) { return SaveConfigurationTo(path, model); };
   env.Disk = ExcludeTrailingSlash(DataDir());
   env.FreeBytes = [](const std::string& dir) { return FreeBytesAt(dir); };
   env.Packer = packer;
+  return env;
+}
+
+TArchiveEnv ProgramArchiveEnv(TSettingsModel& model, TArchivePacker* packer) {
+  TArchiveEnv env;
+  static_cast<TServiceEnv&>(env) = ProgramServiceEnv(packer);
+  env.ConfigFile = ProgramIniName();
+  env.SaveConfig = [&model](const std::string& path) { return SaveConfigurationTo(path, model); };
   return env;
 }
 

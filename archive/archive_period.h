@@ -16,28 +16,18 @@
 #include <functional>
 #include <string>
 
-#include "archive/bh_packing.h"
+#include "archive/service_env.h"
 #include "config/archive_config.h"
 
 namespace vm {
 
-// Where the commands work and what they reach beyond the configuration.
-struct TArchiveEnv {
-  // The program folder, which the commands work in only while the
-  // databases lie in it: the tables, "archive.alf", "ARCHIVE/", "WORK/".
-  std::string Dir;
-  std::string WorkDir() const { return Dir + "WORK/"; }
-  std::string ArchiveDir() const { return Dir + "ARCHIVE/"; }
-  std::string ListFile() const { return Dir + "archive.alf"; }
+// Where the commands work and what they reach beyond the configuration;
+// the tables lie in the program folder.
+struct TArchiveEnv : TServiceEnv {
   // "program.ini", which keeps the configurations' sequence counters.
   std::string ConfigFile;
   // Writes the configuration, counters as they stand, to the path given.
   std::function<bool(const std::string& path)> SaveConfig;
-  // The disk the no-space messages name.
-  std::string Disk;
-  // Bytes free where the tables lie; asked each time a command runs.
-  std::function<int64_t(const std::string& dir)> FreeBytes;
-  TArchivePacker* Packer = nullptr;
 };
 
 // The number the next archive of this run is given at least (1 at start).

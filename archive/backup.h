@@ -10,14 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "archive/bh_packing.h"
-#include "archive/diskettes.h"
+#include "archive/service_env.h"
 
 namespace vm {
 
-struct TBackupEnv {
-  // The program folder: "WORK/", "RESERV/", "ARCHIVE/" and "archive.alf".
-  std::string Dir;
+// The program folder's "RESERV/" keeps the volumes.
+struct TBackupEnv : TServiceEnv {
   // Where a restore puts every file (the program folder when the databases
   // are local).
   std::string DataDir;
@@ -30,17 +28,11 @@ struct TBackupEnv {
   std::function<void()> CloseTables;
   // The volume description: the application's title.
   std::string Title;
-  std::string Disk;
-  TFreeBytesProc FreeBytes;
-  TArchivePacker* Packer = nullptr;
   // Ends the process at once, without the normal shut-down, so nothing of
   // the old run is saved over the restored files.
   std::function<void(int code)> Exit;
 
-  std::string WorkDir() const { return Dir + "WORK/"; }
   std::string ReservDir() const { return Dir + "RESERV/"; }
-  std::string ArchiveDir() const { return Dir + "ARCHIVE/"; }
-  std::string ListFile() const { return Dir + "archive.alf"; }
 };
 
 // The caller holds the database lock. True when the copy was made.

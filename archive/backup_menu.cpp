@@ -5,8 +5,6 @@
 
 #include "archive/command_frame.h"
 #include "config/data_dir.h"
-#include "foundation/files/fileutils.h"
-#include "platform/disk_space.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 
@@ -14,7 +12,7 @@ namespace vm {
 
 TBackupEnv ProgramBackupEnv(TUsedBaseList& bases, TArchivePacker* packer) {
   TBackupEnv env;
-  env.Dir = ProgramDirectory();
+  static_cast<TServiceEnv&>(env) = ProgramServiceEnv(packer);
   env.DataDir = DataDir();
   for (int32_t i = 0; i < bases.Count(); ++i) env.BaseFiles.push_back(DataDir() + bases.GetItem(i)->FileName);
   env.SettingsFiles = {ManagerIniName(), ProgramIniName(), LocalIniName(), BasePathIniName()};
@@ -23,9 +21,6 @@ TBackupEnv ProgramBackupEnv(TUsedBaseList& bases, TArchivePacker* packer) {
       if (bases.GetItem(i)->Table.Active()) bases.GetItem(i)->Table.Close();
   };
   env.Title = Ui().AppTitle();
-  env.Disk = ExcludeTrailingSlash(DataDir());
-  env.FreeBytes = [](const std::string& dir) { return FreeBytesAt(dir); };
-  env.Packer = packer;
   // No shut-down: "local.ini" and "basepath.ini" of this run must not be
   // saved over the restored ones.
   env.Exit = [](int code) { std::_Exit(code); };

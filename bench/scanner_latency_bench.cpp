@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "output/devices/com_port.h"
-#include "output/devices/comm_config.h"
+#include "devices/com_port.h"
+#include "devices/comm_config.h"
 
 namespace vm {
 namespace {

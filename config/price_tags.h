@@ -1,6 +1,6 @@
-// The price-tag layouts, page formats and scanner-port record as the
-// settings files carry them. Drawing, printing and the port itself live with
-// the windows; here they are plain data so that the files round-trip whole.
+// The price-tag layouts and page formats as the settings files carry them.
+// Drawing and printing live with the windows; here they are plain data so
+// that the files round-trip whole.
 #pragma once
 
 #include <array>
@@ -185,9 +185,5 @@ class TPageFormatList {
 
 // The page formats of this workstation.
 TPageFormatList& PageFormats();
-
-// The scanner-port settings: the port configuration block (52 bytes), the
-// port name (16 characters) and a flag (4 bytes).
-using TSerialRecord = std::array<uint8_t, 72>;
 
 }  // namespace vm

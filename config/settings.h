@@ -14,6 +14,7 @@
 #include "config/doctree.h"
 #include "config/registries.h"
 #include "config/scramble.h"
+#include "config/serial_record.h"
 #include "foundation/values/values.h"
 #include "config/price_tags.h"
 #include "platform/encoding.h"

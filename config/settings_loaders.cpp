@@ -9,7 +9,6 @@
 #include "config/errorlog.h"
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
-#include "foundation/text/hex_text.h"
 #include "platform/random.h"
 #include "config/settings.h"
 #include "config/settings_syntax.h"
@@ -676,7 +675,7 @@ bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSetting
   m.CompressedPrint = false;
   m.MouseScale = 480;
   GetNowRec(m.LastDate, m.LastTime);
-  m.SerialRecord.fill(0);
+  m.SerialRecord = {};
   if (Selects(filter, kSecAutoParams)) m.AutoParams.RemoveLocal();
   if (Selects(filter, kSecFormats)) PageFormats().Clear();
   AutoParamState params;
@@ -692,11 +691,7 @@ bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSetting
           case kKeyMouseScale: m.MouseScale = ValidNumber(v, n) && n > 0 ? n : 480; break;
           case kKeyDefaultFormat: m.DefaultFormatName = v; break;
           case kKeyCompressed: m.CompressedPrint = SettingTextToBool(v); break;
-          case kKeySerialPort:
-            HexStrToBytes(TrimBlanks(v), m.SerialRecord.data(), m.SerialRecord.size());
-            // The last character of the port name is always its end.
-            m.SerialRecord[67] = 0;
-            break;
+          case kKeySerialPort: m.SerialRecord.ReadHex(TrimBlanks(v)); break;
           default: HandleWindowPlaces(m, k, v); break;
         }
         break;

@@ -4,7 +4,6 @@
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
 #include "config/errorlog.h"
-#include "foundation/text/hex_text.h"
 #include "config/settings.h"
 #include "config/settings_syntax.h"
 #include "foundation/text/strutils.h"
@@ -297,7 +296,7 @@ TSettingsWriter LocalSettingsWriter(const TSettingsModel& m) {
   w.Key(4, kKeyMouseScale, m.MouseScale);
   w.Key(4, kKeyDefaultFormat, m.DefaultFormatName);
   w.Key(4, kKeyCompressed, BoolToSettingText(m.CompressedPrint));
-  w.Key(4, kKeySerialPort, BytesToHexStr(m.SerialRecord.data(), m.SerialRecord.size()));
+  w.Key(4, kKeySerialPort, m.SerialRecord.Hex());
 
   w.Section(kSecAutoParams);
   SaveAutoParamList(w, m.AutoParams, true);

@@ -2,7 +2,7 @@
 // with the port settings of this workstation.
 #pragma once
 
-#include "config/price_tags.h"
+#include "config/serial_record.h"
 
 namespace vm {
 

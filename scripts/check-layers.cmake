@@ -16,6 +16,7 @@ set(VELOMAR_LAYERS
   "foundation"
   "foundation/qt"
   "config"
+  "devices"
   "language"
   "ui"
   "documents"

@@ -1,7 +1,6 @@
 // The "Разное" and "Печать" tabs of the designer: single settings, the
 // access passwords, the scanner port and the page formats.
 #include <algorithm>
-#include <cstring>
 
 #include "config/scramble.h"
 #include "documents/designer/designer.h"
@@ -12,13 +11,6 @@
 namespace vm {
 
 namespace {
-
-// The serial-settings record: the port configuration, the port name and
-// the close-after-command flag.
-constexpr std::size_t kPortNameAt = sizeof(TPortConfig);
-constexpr std::size_t kPortNameSize = 16;
-constexpr std::size_t kCloseAfterAt = kPortNameAt + kPortNameSize;
-static_assert(kCloseAfterAt < sizeof(TSerialRecord));
 
 constexpr int32_t kScannerPortCount = 8;
 
@@ -78,10 +70,7 @@ std::vector<std::string> TDesigner::ScannerPorts() {
   return ports;
 }
 
-std::string TDesigner::ScannerPortName() const {
-  const char* name = reinterpret_cast<const char*>(Serial.data() + kPortNameAt);
-  return std::string(name, strnlen(name, kPortNameSize));
-}
+std::string TDesigner::ScannerPortName() const { return Serial.PortName(); }
 
 int32_t TDesigner::ScannerPortIndex() const {
   const std::vector<std::string> ports = ScannerPorts();
@@ -93,27 +82,23 @@ int32_t TDesigner::ScannerPortIndex() const {
 void TDesigner::StoreScannerPort(int32_t index) {
   CloseScanner();
   if (index < 0 || index >= kScannerPortCount) return;
-  const std::string name = ("COM" + std::to_string(index + 1)).substr(0, kPortNameSize - 1);
-  std::fill_n(Serial.begin() + kPortNameAt, kPortNameSize, uint8_t{0});
-  std::copy(name.begin(), name.end(), Serial.begin() + kPortNameAt);
+  Serial.SetPortName("COM" + std::to_string(index + 1));
 }
 
 TPortConfig TDesigner::ScannerConfigForEdit() {
   CloseScanner();
-  TPortConfig config{};
-  std::copy_n(Serial.begin(), config.size(), config.begin());
-  return config;
+  return Serial.PortConfig();
 }
 
 void TDesigner::SetScannerConfig(const TPortConfig& config) {
-  std::copy(config.begin(), config.end(), Serial.begin());
+  Serial.SetPortConfig(config);
 }
 
-bool TDesigner::CloseAfterCommand() const { return Serial[kCloseAfterAt] != 0; }
+bool TDesigner::CloseAfterCommand() const { return Serial.CloseAfter(); }
 
 void TDesigner::SetCloseAfterCommand(bool on) {
   CloseScanner();
-  Serial[kCloseAfterAt] = on ? 1 : 0;
+  Serial.SetCloseAfter(on);
 }
 
 // --- "Печать" ------------------------------------------------------------------------

@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 #include <array>
 
-#include "output/devices/comm_config.h"
-#include "output/devices/port_devices.h"
+#include "devices/comm_config.h"
+#include "devices/port_devices.h"
 #include "platform/encoding.h"
 #include "foundation/qt/qt_text.h"
 

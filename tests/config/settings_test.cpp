@@ -110,7 +110,7 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
   EXPECT_EQ(m.AutoParams.GetValueText("фирма"_w), "ООО \"Ромашка\" и 'K'"_w);
   EXPECT_TRUE(m.AutoParams.GetItem(m.AutoParams.IndexOfName("СКЛАД"_w))->Local);
   EXPECT_EQ(m.LastTime, (TTimeRec{14, 5, 9}));
-  EXPECT_TRUE(m.SerialRecord[66] == 66 && m.SerialRecord[67] == 0);
+  EXPECT_TRUE(m.SerialRecord.Bytes()[66] == 66 && m.SerialRecord.Bytes()[67] == 0);
   EXPECT_EQ(m.PrinterName, "Лазерный принтер"_w);
 
   for (int round = 1; round <= 2; ++round) {

@@ -494,9 +494,9 @@ TEST_F(DesignerTest, ScannerPortIsStoredByNameAndAnUnknownNameIsKept) {
   EXPECT_EQ(designer.ScannerPortName(), "COM8");
   EXPECT_TRUE(designer.CloseAfterCommand());
   designer.Apply();
-  EXPECT_EQ(Settings().SerialRecord[0], 0x5A);
+  EXPECT_EQ(Settings().SerialRecord.PortConfig()[0], 0x5A);
   const std::string odd = "/dev/ttyUSB0";
-  std::copy(odd.begin(), odd.end(), designer.Serial.begin() + sizeof(TPortConfig));
+  designer.Serial.SetPortName(odd);
   EXPECT_EQ(designer.ScannerPortIndex(), -1);
   EXPECT_EQ(designer.ScannerPortName(), odd);
 }

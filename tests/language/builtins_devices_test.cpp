@@ -210,10 +210,11 @@ TEST_F(Devices, ScannerOpensOnceAndClosesAsTheSettingsSay) {
   FakeScanner scanner;
   const TSerialRecord saved = Settings().SerialRecord;
   TSerialRecord& record = Settings().SerialRecord;
-  record.fill(0);
-  record[0] = 52;
-  const std::string name = "COM2";
-  std::copy(name.begin(), name.end(), record.begin() + 52);
+  record = {};
+  TPortConfig config{};
+  config[0] = 52;
+  record.SetPortConfig(config);
+  record.SetPortName("COM2");
 
   EXPECT_EQ(Error("OPENBARSCANER(0)"), 0);
   EXPECT_TRUE(scanner.Calls.empty());
@@ -224,7 +225,7 @@ TEST_F(Devices, ScannerOpensOnceAndClosesAsTheSettingsSay) {
                                     "SetReceiveEnabled(0)"}));
   EXPECT_EQ(scanner.Config[0], 52);
 
-  record[68] = 1;
+  record.SetCloseAfter(true);
   scanner.Calls.clear();
   EXPECT_EQ(Error("OPENBARSCANER(1E-12)"), 0);
   EXPECT_EQ(Error("OPENBARSCANER(0)"), 0);

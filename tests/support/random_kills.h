@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <random>
+#include <string>
 #include <thread>
 
 namespace vm::test {
@@ -50,6 +51,36 @@ inline void KillAtRandomMoments(int runs, uint32_t seed, const std::function<voi
     window *= WIFSIGNALED(status) ? 1.1 : 0.9;
     after(run);
   }
+}
+
+// The kills above on a job that must change the data all or nothing: after
+// each kill recover(run) does what the next start does (with its own
+// checks), and the data, as state() reads them, must then be as before the
+// job or as after it. Both must be seen over the runs; the test records how
+// often each was.
+inline void ExpectAllOrNothing(int runs, uint32_t seed, const std::function<void()>& fresh,
+                               const std::function<bool()>& job, const std::function<std::string()>& state,
+                               const std::function<void(int)>& recover) {
+  fresh();
+  const std::string before = state();
+  std::string after;
+  int sawBefore = 0, sawAfter = 0;
+  KillAtRandomMoments(runs, seed, fresh, job, [&](int run) {
+    if (run < 0) {
+      after = state();
+      ASSERT_NE(after, before);
+      return;
+    }
+    recover(run);
+    if (::testing::Test::HasFatalFailure()) return;
+    const std::string now = state();
+    ASSERT_TRUE(now == before || now == after) << "run " << run;
+    (now == before ? sawBefore : sawAfter)++;
+  });
+  ::testing::Test::RecordProperty("before", sawBefore);
+  ::testing::Test::RecordProperty("after", sawAfter);
+  EXPECT_GT(sawBefore, 0);
+  EXPECT_GT(sawAfter, 0);
 }
 
 }  // namespace vm::test

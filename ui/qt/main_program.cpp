@@ -6,8 +6,9 @@
 
 #include "config/data_dir.h"
 #include "config/settings.h"
+#include "devices/serial_scanner.h"
 #include "documents/document_road.h"
-#include "output/devices/serial_scanner.h"
+#include "documents/document_window.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "ui/instance_mark.h"
@@ -62,7 +63,7 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   TQtUiServices ui;
   UiServices *before = &Ui();
   InstallUiServices(&ui);
-  TScannerInstallation scanner;
+  TScannerInstallation scanner(OnScannerData);
   TQtPrintSystem printSystem;
   InstallPrintSystem(&printSystem);
   InstallPictureReader(ReadQtPicture);

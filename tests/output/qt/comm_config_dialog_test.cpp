@@ -11,8 +11,8 @@
 #include <QTest>
 #include <cstdlib>
 
-#include "output/devices/comm_config.h"
-#include "output/devices/port_devices.h"
+#include "devices/comm_config.h"
+#include "devices/port_devices.h"
 #include "support/program_home.h"
 #include "tests/ui/qt/modal.h"
 

@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 
@@ -154,16 +153,11 @@ TEST(ArchiveDialogs, TheVolumeQuestionGivesTheFolderOfTheChosenFile) {
 // boxes, "Нет" in the drive dialog, the volume file in the file dialog.
 class MenuAnswerer {
  public:
-  explicit MenuAnswerer(std::string volume) : volume_(std::move(volume)) {
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
-    timer_.start(10);
-  }
+  explicit MenuAnswerer(std::string volume) : volume_(std::move(volume)) {}
   QStringList Seen;
 
  private:
-  void Tick() {
-    QWidget* modal = test::UnansweredModal();
-    if (!modal) return;
+  void Answer(QWidget* modal) {
     modal->setProperty("answered", true);
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       Seen << box->text();
@@ -179,8 +173,8 @@ class MenuAnswerer {
       return static_cast<QDialog*>(files)->accept();
     }
   }
-  QTimer timer_;
   std::string volume_;
+  test::ModalAnswerer answerer_{[this](QWidget* modal) { Answer(modal); }};
 };
 
 TEST(ArchiveDialogs, BackupAndRestoreFromTheMenuOnTheSampleData) {

@@ -9,7 +9,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 
@@ -35,16 +34,11 @@ namespace fs = std::filesystem;
 // text for an input window, "Да" or else the default button for a box.
 class Answerer {
  public:
-  explicit Answerer(std::vector<QString> texts) : texts_(std::move(texts)) {
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
-    timer_.start(10);
-  }
+  explicit Answerer(std::vector<QString> texts) : texts_(std::move(texts)) {}
   QStringList Seen;
 
  private:
-  void Tick() {
-    QWidget* modal = test::UnansweredModal();
-    if (!modal) return;
+  void Answer(QWidget* modal) {
     // Pictures for people to look at, when VELOMAR_SCREENSHOTS names a folder.
     if (const char* folder = std::getenv("VELOMAR_SCREENSHOTS"))
       modal->grab().save(QString::fromLocal8Bit(folder) + QString("/archive_menu_%1.png").arg(++shots_));
@@ -59,10 +53,10 @@ class Answerer {
       test::AgreeTo(box);
     }
   }
-  QTimer timer_;
   std::vector<QString> texts_;
   std::size_t next_ = 0;
   static inline int shots_ = 0;
+  test::ModalAnswerer answerer_{[this](QWidget* modal) { Answer(modal); }};
 };
 
 // A table's bytes but the date of its last change, which every write stamps.

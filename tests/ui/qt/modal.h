@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <utility>
 
 namespace vm::test {
 
@@ -28,18 +29,7 @@ void WhenModalOf(std::function<void(W*)> action) {
   timer->start();
 }
 
-inline void WhenModal(std::function<void(QWidget*)> action) {
-  auto* timer = new QTimer;
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, action] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
-    action(modal);
-  });
-  timer->start();
-}
+inline void WhenModal(std::function<void(QWidget*)> action) { WhenModalOf<QWidget>(std::move(action)); }
 
 // Types text as key presses; unlike QTest::keyClicks it takes any letter.
 inline void TypeText(QWidget* widget, const QString& text) {
@@ -76,6 +66,22 @@ inline QWidget* UnansweredModal() {
   if (!modal || !modal->isVisible() || modal->property("answered").toBool()) return nullptr;
   return modal;
 }
+
+// Hands every modal window that shows while it lives, and that no answerer
+// has answered yet, to answer; answer marks what it answers (AgreeTo does).
+class ModalAnswerer {
+ public:
+  explicit ModalAnswerer(std::function<void(QWidget*)> answer) : answer_(std::move(answer)) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (QWidget* modal = UnansweredModal()) answer_(modal);
+    });
+    timer_.start(10);
+  }
+
+ private:
+  std::function<void(QWidget*)> answer_;
+  QTimer timer_;
+};
 
 // Answers a message box as a user who agrees: "Да", else its default
 // button, else its first.

@@ -1,4 +1,4 @@
-#include "output/devices/comm_config.h"
+#include "devices/comm_config.h"
 
 namespace vm {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "output/devices/com_port.h"
-#include "output/devices/comm_config.h"
-#include "output/pty_rig.h"
+#include "devices/com_port.h"
+#include "devices/comm_config.h"
+#include "devices/pty_rig.h"
 
 namespace vm::test {
 namespace {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "output/devices/line_receiver.h"
+#include "devices/line_receiver.h"
 #include "platform/scanner.h"
 #include "platform/serial_device.h"
 

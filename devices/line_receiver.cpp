@@ -1,4 +1,4 @@
-#include "output/devices/line_receiver.h"
+#include "devices/line_receiver.h"
 
 #include <chrono>
 #include <memory>

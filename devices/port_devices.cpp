@@ -1,4 +1,4 @@
-#include "output/devices/port_devices.h"
+#include "devices/port_devices.h"
 
 #include <algorithm>
 #include <map>

@@ -4,14 +4,14 @@
 // port and only silencing it.
 #include <gtest/gtest.h>
 
+#include "devices/comm_config.h"
+#include "devices/pty_rig.h"
+#include "devices/scanner_record.h"
+#include "devices/serial_scanner.h"
 #include "documents/doc_rig.h"
 #include "documents/document_window.h"
 #include "language/interpreter.h"
 #include "language/scanner_port.h"
-#include "output/devices/comm_config.h"
-#include "output/devices/serial_scanner.h"
-#include "output/pty_rig.h"
-#include "output/scanner_record.h"
 
 namespace vm::test {
 namespace {
@@ -41,7 +41,7 @@ struct ScannerRig {
   int handled_ = 0;
 
   PtyPair Pty;
-  TSerialScanner Scanner{nullptr};
+  TSerialScanner Scanner{OnScannerData, nullptr};
   DocRig Doc;
   std::unique_ptr<TDocumentWindowLogic> Window;
 };

@@ -2,8 +2,8 @@
 // configured port names stand for.
 #include <gtest/gtest.h>
 
-#include "output/devices/comm_config.h"
-#include "output/devices/port_devices.h"
+#include "devices/comm_config.h"
+#include "devices/port_devices.h"
 #include "support/program_home.h"
 
 namespace vm::test {

@@ -1,8 +1,8 @@
-#include "output/devices/com_port.h"
+#include "devices/com_port.h"
 
 #include <utility>
 
-#include "output/devices/comm_config.h"
+#include "devices/comm_config.h"
 
 namespace vm {
 
