@@ -36,6 +36,12 @@ long double ReadNumberField(std::string_view text) {
 
 // 'yyyymmdd' as one integer; blank or unreadable text is the zero date.
 TDateRec ReadDateField(std::string_view text) {
+  // Eight digits, as the tables store every date, need no number reading.
+  if (text.size() == 8 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    int32_t ymd = 0;
+    for (const char c : text) ymd = ymd * 10 + (c - '0');
+    return {ymd % 100, ymd / 100 % 100, ymd / 10000};
+  }
   const long double n = ReadNumberField(text);
   if (!(n >= 0 && n < 1e9L)) return {};
   const auto ymd = static_cast<int32_t>(n);
@@ -192,7 +198,7 @@ std::string_view TStringBase::BufferTextView(int32_t field, const char* buf) con
   const char* p = buf + f.Offset;
   int32_t begin = 0, end = f.Length;
   if (f.Type == 'C') {
-    while (end > 0 && p[end - 1] == ' ') --end;
+    end = static_cast<int32_t>(TrimmedFieldLength(p, static_cast<std::size_t>(end)));
   } else if (f.Type == 'N') {
     while (begin < end && p[begin] == ' ') ++begin;
   }

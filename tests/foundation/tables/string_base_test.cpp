@@ -166,6 +166,22 @@ TEST_F(StringBaseTest, ValuesAreWrittenByTheirKind) {
   EXPECT_TRUE(table_.Current()->Changed);
 }
 
+// Eight digits are read straight; any other text of a date field goes the
+// way of a number, as before.
+TEST_F(StringBaseTest, DatesAreReadFromTheirText) {
+  Open({});
+  table_.Append();
+  for (const auto& [text, date] : std::vector<std::pair<std::string, TDateRec>>{
+           {"20070305", {5, 3, 2007}}, {"00000000", {}}, {"99991299", {99, 12, 9999}},
+           {"        ", {}}, {" 2007030", {30, 70, 200}}, {"2007030 ", {30, 70, 200}}, {"2007.3e1", {73, 0, 2}},
+           {"-2007030", {}}, {"1e7     ", {0, 0, 1000}}, {"2007O305", {}}}) {
+    table_.SetFieldText(kGoodsDate, text);
+    TCommonVar v;
+    table_.GetValue(kGoodsDate, v);
+    EXPECT_EQ(v.Date, date) << text;
+  }
+}
+
 TEST_F(StringBaseTest, SaveAppendsNewRowsAndMarksDeletedOnes) {
   Open({{"A", "", "1"}, {"B", "", "2", false, {}, 7}, {"C", "", "3"}});
   ASSERT_TRUE(table_.LoadAll());
