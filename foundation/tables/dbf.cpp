@@ -97,14 +97,8 @@ bool ParseDecimal(const uint8_t* p, int len, long double& value) {
 // A whole number as the tables store it (blanks, a sign, at most 18 digits)
 // needs no floating point: the same value ParseDecimal gives, exactly.
 bool ParseWhole(const uint8_t* p, int len, int64_t& value) {
-  int i = 0;
+  int i = static_cast<int>(LeadingFieldBlanks(reinterpret_cast<const char*>(p), static_cast<std::size_t>(len)));
   int end = len;
-  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
-  for (uint64_t word; end - i >= 8; i += 8) {
-    std::memcpy(&word, p + i, 8);
-    if (word != kBlanks) break;
-  }
-  while (i < end && p[i] == ' ') ++i;
   while (end > i && (p[end - 1] == ' ' || p[end - 1] == 0)) --end;
   bool negative = false;
   if (i < end && (p[i] == '+' || p[i] == '-')) {
@@ -542,7 +536,7 @@ void TDBF::GetFieldStr(int index, std::string& out) const {
   if (type == 'C') {
     end = static_cast<int>(TrimmedFieldLength(reinterpret_cast<const char*>(p), static_cast<std::size_t>(len)));
   } else if (type == 'N') {
-    while (begin < end && p[begin] == ' ') ++begin;
+    begin = static_cast<int>(LeadingFieldBlanks(reinterpret_cast<const char*>(p), static_cast<std::size_t>(len)));
   }
   out.assign(reinterpret_cast<const char*>(p) + begin, static_cast<std::size_t>(end - begin));
   if (type == 'C' && oemCoded_) DosToWinInPlace(out.data(), out.size());

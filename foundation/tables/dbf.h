@@ -62,6 +62,18 @@ inline std::size_t TrimmedFieldLength(const char* p, std::size_t n) {
   return n;
 }
 
+// How many blanks a field's text begins with (a number's padding).
+inline std::size_t LeadingFieldBlanks(const char* p, std::size_t n) {
+  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
+  std::size_t i = 0;
+  for (uint64_t word; n - i >= 8; i += 8) {
+    std::memcpy(&word, p + i, 8);
+    if (word != kBlanks) break;
+  }
+  while (i < n && p[i] == ' ') ++i;
+  return i;
+}
+
 class TDBF {
  public:
   TDBF();

@@ -26,6 +26,9 @@ constexpr std::size_t kPrefetchAhead = 16;
 // Loads and filters read numbers of every record: no text is copied unless
 // it has a comma. A right-aligned number, the usual field, reads at once.
 long double ReadNumberField(std::string_view text) {
+  // The padding is passed over here a word at a time; the readers below
+  // would skip it too.
+  text.remove_prefix(LeadingFieldBlanks(text.data(), text.size()));
   long double x = 0;
   if (TextToExtended(text, x)) return x;
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -200,7 +203,7 @@ std::string_view TStringBase::BufferTextView(int32_t field, const char* buf) con
   if (f.Type == 'C') {
     end = static_cast<int32_t>(TrimmedFieldLength(p, static_cast<std::size_t>(end)));
   } else if (f.Type == 'N') {
-    while (begin < end && p[begin] == ' ') ++begin;
+    begin = static_cast<int32_t>(LeadingFieldBlanks(p, static_cast<std::size_t>(end)));
   }
   return {p + begin, static_cast<std::size_t>(end - begin)};
 }
