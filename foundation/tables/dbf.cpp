@@ -637,16 +637,15 @@ TDateRec TDBF::GetFieldDate(int index, bool& error) const {
   return d;
 }
 
-bool TDBF::SetFieldDate(int index, const TDateRec& date) {
-  char buf[40];
-  char* end = buf + sizeof(buf);
+std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf) {
+  char* end = buf.data() + buf.size();
   if (date.Day >= 0 && date.Day <= 99 && date.Month >= 0 && date.Month <= 99 && date.Year >= 0 &&
       date.Year <= 9999) {
     // Every ordinary date: yyyymmdd straight, as the general way below writes it.
     char* p = end - 8;
     int ymd = date.Year * 10000 + date.Month * 100 + date.Day;
     for (int k = 7; k >= 0; --k, ymd /= 10) p[k] = static_cast<char>('0' + ymd % 10);
-    return SetFieldStr(index, std::string_view(p, 8));
+    return std::string_view(p, 8);
   }
   auto pad = [&](char* p, std::ptrdiff_t width) {
     while (end - p < width) *--p = '0';
@@ -655,7 +654,12 @@ bool TDBF::SetFieldDate(int index, const TDateRec& date) {
   char* p = pad(FormatInt(date.Day, end), 2);
   p = pad(FormatInt(date.Month, p), 4);
   p = pad(FormatInt(date.Year, p), 8);
-  return SetFieldStr(index, std::string_view(p, static_cast<std::size_t>(end - p)));
+  return std::string_view(p, static_cast<std::size_t>(end - p));
+}
+
+bool TDBF::SetFieldDate(int index, const TDateRec& date) {
+  TDateFieldBuffer buf;
+  return SetFieldStr(index, DateFieldText(date, buf));
 }
 
 void TDBF::SetDeleted(bool deleted) {

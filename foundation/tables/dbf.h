@@ -62,6 +62,11 @@ inline std::size_t TrimmedFieldLength(const char* p, std::size_t n) {
   return n;
 }
 
+// A date as a date field holds it: yyyymmdd, each part padded with zeros to
+// its width (the text of odd parts may be longer), in `buf`.
+using TDateFieldBuffer = std::array<char, 40>;
+std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf);
+
 // How many blanks a field's text begins with (a number's padding).
 inline std::size_t LeadingFieldBlanks(const char* p, std::size_t n) {
   constexpr uint64_t kBlanks = 0x2020202020202020ULL;

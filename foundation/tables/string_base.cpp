@@ -51,11 +51,6 @@ TDateRec ReadDateField(std::string_view text) {
   return {ymd % 100, ymd / 100 % 100, ymd / 10000};
 }
 
-std::string PadLeft(std::string s, std::size_t width, char pad) {
-  if (s.size() < width) s.insert(0, width - s.size(), pad);
-  return s;
-}
-
 }  // namespace
 
 void TStringBase::RowDeleter::operator()(TRow* row) const {
@@ -251,10 +246,8 @@ bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) 
       SetBufferText(field, v.Str, buf);
       return true;
     case 'D': {
-      std::string s = PadLeft(std::to_string(v.Date.Day), 2, '0');
-      s = PadLeft(std::to_string(v.Date.Month) + s, 4, '0');
-      s = PadLeft(std::to_string(v.Date.Year) + s, 8, '0');
-      SetBufferText(field, s, buf);
+      TDateFieldBuffer text;
+      SetBufferText(field, DateFieldText(v.Date, text), buf);
       return true;
     }
     case 'N': {

@@ -157,6 +157,8 @@ TEST_F(StringBaseTest, ValuesAreWrittenByTheirKind) {
            {kGoodsNo, Num(12345678901), false, "**********"}, {kGoodsPrice, Num(12.5), true, "12.50"},
            {kGoodsPrice, Num(123456.5), false, "********"}, {kGoodsPrice, Num(-0.125), true, "-0.12"},
            {kGoodsDate, {'D', "", 0, {5, 3, 2007}, {}}, true, "20070305"}, {kGoodsDate, {'D', "", 0, {}, {}}, true, "00000000"},
+           {kGoodsDate, {'D', "", 0, {100, 1, 2000}, {}}, true, "20001100"},
+           {kGoodsDate, {'D', "", 0, {-1, 1, 2000}, {}}, true, "200001-1"},
            {kGoodsCode, Text("ОЧЕНЬ ДЛИННЫЙ КОД"_w), true, "ОЧЕНЬ ДЛИН"_w}}) {
     EXPECT_EQ(table_.SetValue(field, value), stored) << text;
     EXPECT_EQ(Field(field), text);
