@@ -231,13 +231,7 @@ void BM_DbfWriteLikePlain(benchmark::State& state) {
   std::memcpy(name, goods.data(), goods.size());
   for (auto _ : state) {
     TDBF t;
-    t.FileName = path;
-    t.CreateTable();
-    t.AddFieldEx("NO__", 10, 'N', 0);
-    t.AddFieldEx("NAME", 30, 'C', 0);
-    t.AddFieldEx("PRICE", 12, 'N', 2);
-    t.AddFieldEx("DATE", 8, 'D', 0);
-    t.WriteStructure();
+    bench::CreateGoods(t, path, "DATE");
     for (int i = 0; i < bench::kRecords; ++i) {
       t.GoToRecord(t.RecCount() + 1);
       t.SetFieldInt(0, i + 1);
@@ -265,22 +259,7 @@ void BM_DbfReadLikePlain(benchmark::State& state) {
   const std::string path = bench::TablePath();
   if (plain::Write(bench::kRecords, path.c_str()) != 0) std::abort();
   long double sum = 0;
-  for (auto _ : state) {
-    TDBF t;
-    t.FileName = path;
-    t.SetReadOnly(true);
-    const TStringBase layout(&t);
-    if (!t.Active() || t.RecCount() != bench::kRecords) std::abort();
-    std::string record(static_cast<std::size_t>(t.RecordSize()), ' ');
-    TCommonVar v;
-    while (t.ReadRecord() >= 0) {
-      t.GetRecordText(record.data());
-      for (int32_t f = 0; f < layout.FieldCount(); ++f) {
-        layout.GetBufferValue(f, record.data(), v);
-        sum += v.Num + static_cast<long double>(v.Str.size() + static_cast<std::size_t>(v.Date.Day));
-      }
-    }
-  }
+  for (auto _ : state) sum += bench::SumOfValues(path);
   benchmark::DoNotOptimize(sum);
   unlink(path.c_str());
   state.SetItemsProcessed(state.iterations() * bench::kRecords);
