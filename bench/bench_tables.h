@@ -6,8 +6,10 @@
 #include <array>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "foundation/tables/dbf.h"
+#include "foundation/tables/string_base.h"
 #include "foundation/text/number_text.h"
 #include "platform/encoding.h"
 
@@ -28,15 +30,37 @@ inline const std::array<std::string, 8>& Names() {
 // The price of the i-th good, written as a save writes a number.
 inline std::string PriceText(int i) { return ExtendedToFixed(static_cast<long double>(i) / 100, 2); }
 
-// An empty table of NO__ N(10,0), NAME C(30), PRICE N(12,2), DAT D.
-inline void CreateGoods(TDBF& t, const std::string& path) {
+// An empty table of NO__ N(10,0), NAME C(30), PRICE N(12,2), DAT D (the
+// date field may be named otherwise).
+inline void CreateGoods(TDBF& t, const std::string& path, std::string_view date = "DAT") {
   t.FileName = path;
   t.CreateTable();
   t.AddFieldEx("NO__", 10, 'N', 0);
   t.AddFieldEx("NAME", 30, 'C', 0);
   t.AddFieldEx("PRICE", 12, 'N', 2);
-  t.AddFieldEx("DAT", 8, 'D', 0);
+  t.AddFieldEx(date, 8, 'D', 0);
   t.WriteStructure();
+}
+
+// Every field of every record of the table read as the value the documents
+// see: the numbers and dates through their texts.
+inline long double SumOfValues(const std::string& path) {
+  long double sum = 0;
+  TDBF t;
+  t.FileName = path;
+  t.SetReadOnly(true);
+  const TStringBase layout(&t);
+  if (!t.Active() || t.RecCount() != kRecords) std::abort();
+  std::string record(static_cast<std::size_t>(t.RecordSize()), ' ');
+  TCommonVar v;
+  while (t.ReadRecord() >= 0) {
+    t.GetRecordText(record.data());
+    for (int32_t f = 0; f < layout.FieldCount(); ++f) {
+      layout.GetBufferValue(f, record.data(), v);
+      sum += v.Num + static_cast<long double>(v.Str.size() + static_cast<std::size_t>(v.Date.Day));
+    }
+  }
+  return sum;
 }
 
 inline void FillTable(const std::string& path) {

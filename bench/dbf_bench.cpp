@@ -56,22 +56,7 @@ void BM_DbfReadValues(benchmark::State& state) {
   const std::string path = TablePath();
   FillTable(path);
   long double sum = 0;
-  for (auto _ : state) {
-    TDBF t;
-    t.FileName = path;
-    t.SetReadOnly(true);
-    const TStringBase layout(&t);
-    if (!t.Active() || t.RecCount() != kRecords) std::abort();
-    std::string record(static_cast<std::size_t>(t.RecordSize()), ' ');
-    TCommonVar v;
-    while (t.ReadRecord() >= 0) {
-      t.GetRecordText(record.data());
-      for (int32_t f = 0; f < layout.FieldCount(); ++f) {
-        layout.GetBufferValue(f, record.data(), v);
-        sum += v.Num + static_cast<long double>(v.Str.size() + static_cast<std::size_t>(v.Date.Day));
-      }
-    }
-  }
+  for (auto _ : state) sum += bench::SumOfValues(path);
   benchmark::DoNotOptimize(sum);
   unlink(path.c_str());
   state.SetItemsProcessed(state.iterations() * kRecords);

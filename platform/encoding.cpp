@@ -1,5 +1,8 @@
 #include "platform/encoding.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace vm {
 
 char RusUpCase(char c) {
@@ -75,13 +78,32 @@ char WinToDosChar(char c) {
   return static_cast<char>(kTables.winToDos[static_cast<unsigned char>(c)]);
 }
 
-void DosToWinInPlace(char* p, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) p[i] = DosToWinChar(p[i]);
+namespace {
+
+// Both code pages keep the bytes below 0x80, so whole words of Latin letters,
+// digits and blanks (the padding of every text field) are passed over.
+void ConvertInPlace(char* p, std::size_t n, const unsigned char (&table)[256]) {
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, p + i, 8);
+    if ((word & 0x8080808080808080ULL) == 0) continue;
+    for (std::size_t k = i; k < i + 8; ++k) p[k] = static_cast<char>(table[static_cast<unsigned char>(p[k])]);
+  }
+  if (i < n && n >= 8) {
+    // The rest lies in the last eight bytes, often blanks only.
+    uint64_t word;
+    std::memcpy(&word, p + n - 8, 8);
+    if ((word & 0x8080808080808080ULL) == 0) return;
+  }
+  for (; i < n; ++i) p[i] = static_cast<char>(table[static_cast<unsigned char>(p[i])]);
 }
 
-void WinToDosInPlace(char* p, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) p[i] = WinToDosChar(p[i]);
-}
+}  // namespace
+
+void DosToWinInPlace(char* p, std::size_t n) { ConvertInPlace(p, n, kTables.dosToWin); }
+
+void WinToDosInPlace(char* p, std::size_t n) { ConvertInPlace(p, n, kTables.winToDos); }
 
 std::string DosToWinStr(std::string_view s) {
   std::string out(s);

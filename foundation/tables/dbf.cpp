@@ -94,6 +94,32 @@ bool ParseDecimal(const uint8_t* p, int len, long double& value) {
   return true;
 }
 
+// A whole number as the tables store it (blanks, a sign, at most 18 digits)
+// needs no floating point: the same value ParseDecimal gives, exactly.
+bool ParseWhole(const uint8_t* p, int len, int64_t& value) {
+  int i = static_cast<int>(LeadingFieldBlanks(reinterpret_cast<const char*>(p), static_cast<std::size_t>(len)));
+  int end = len;
+  while (end > i && (p[end - 1] == ' ' || p[end - 1] == 0)) --end;
+  bool negative = false;
+  if (i < end && (p[i] == '+' || p[i] == '-')) {
+    negative = p[i] == '-';
+    ++i;
+  }
+  if (i == end || end - i > 18) return false;
+  uint64_t v = 0;
+  for (; i < end; ++i) {
+    const unsigned d = static_cast<unsigned>(p[i]) - '0';
+    if (d > 9) return false;
+    v = v * 10 + d;
+  }
+  value = negative ? -static_cast<int64_t>(v) : static_cast<int64_t>(v);
+  return true;
+}
+
+// Field padding goes through the library's memset: for these short fills of
+// bounded length the compiler would inline `rep stos`, which starts slowly.
+[[gnu::noinline]] void FillBytes(uint8_t* p, char c, std::size_t n) { std::memset(p, c, n); }
+
 // Decimal digits of v into the end of buf; returns the start.
 char* FormatInt(int32_t v, char* bufEnd) {
   char* p = bufEnd;
@@ -508,9 +534,9 @@ void TDBF::GetFieldStr(int index, std::string& out) const {
   int begin = 0;
   int end = len;
   if (type == 'C') {
-    while (end > 0 && p[end - 1] == ' ') --end;
+    end = static_cast<int>(TrimmedFieldLength(reinterpret_cast<const char*>(p), static_cast<std::size_t>(len)));
   } else if (type == 'N') {
-    while (begin < end && p[begin] == ' ') ++begin;
+    begin = static_cast<int>(LeadingFieldBlanks(reinterpret_cast<const char*>(p), static_cast<std::size_t>(len)));
   }
   out.assign(reinterpret_cast<const char*>(p) + begin, static_cast<std::size_t>(end - begin));
   if (type == 'C' && oemCoded_) DosToWinInPlace(out.data(), out.size());
@@ -520,17 +546,22 @@ bool TDBF::SetFieldStr(int index, std::string_view s) {
   int len = 0;
   uint8_t* p = FieldPtr(index, len);
   if (!p) return false;
+  const auto width = static_cast<std::size_t>(len);
   const char type = FieldTypeAt(index);
-  if (type == 'N' && static_cast<int>(s.size()) > len) {
-    // Cutting a number would store another number.
-    std::memset(p, '*', static_cast<std::size_t>(len));
-    return false;
+  if (type == 'N') {
+    if (s.size() > width) {
+      // Cutting a number would store another number.
+      FillBytes(p, '*', width);
+      return false;
+    }
+    std::memmove(p + (width - s.size()), s.data(), s.size());
+    FillBytes(p, ' ', width - s.size());
+    return true;
   }
-  std::memset(p, ' ', static_cast<std::size_t>(len));
-  const int n = std::min<int>(len, static_cast<int>(s.size()));
-  uint8_t* dst = type == 'N' ? p + (len - n) : p;
-  std::memcpy(dst, s.data(), static_cast<std::size_t>(n));
-  if (type == 'C' && oemCoded_) WinToDosInPlace(reinterpret_cast<char*>(dst), static_cast<std::size_t>(n));
+  const std::size_t n = std::min(width, s.size());
+  std::memmove(p, s.data(), n);
+  FillBytes(p + n, ' ', width - n);
+  if (type == 'C' && oemCoded_) WinToDosInPlace(reinterpret_cast<char*>(p), n);
   return true;
 }
 
@@ -538,8 +569,15 @@ int32_t TDBF::GetFieldInt(int index, bool& error) const {
   error = true;
   int len = 0;
   const uint8_t* p = FieldPtr(index, len);
+  if (!p) return 0;
+  int64_t whole = 0;
+  if (ParseWhole(p, len, whole)) {
+    if (whole < std::numeric_limits<int32_t>::min() || whole > std::numeric_limits<int32_t>::max()) return 0;
+    error = false;
+    return static_cast<int32_t>(whole);
+  }
   long double v = 0;
-  if (!p || !ParseDecimal(p, len, v)) return 0;
+  if (!ParseDecimal(p, len, v)) return 0;
   const long double r = std::rint(v);
   if (!(r >= std::numeric_limits<int32_t>::min() && r <= std::numeric_limits<int32_t>::max()))
     return 0;
@@ -549,10 +587,31 @@ int32_t TDBF::GetFieldInt(int index, bool& error) const {
 
 bool TDBF::SetFieldInt(int index, int32_t value) {
   int len = 0;
-  if (!FieldPtr(index, len)) return false;
+  uint8_t* p = FieldPtr(index, len);
+  if (!p) return false;
   const int dec = fields_[index][17];
   char buf[300];
   char* end = buf + sizeof(buf);
+  if (FieldTypeAt(index) == 'N') {
+    // Straight into the field: the digits, then '.' and the zero decimals,
+    // right-aligned as SetFieldStr puts a number.
+    char* start = FormatInt(value, end);
+    const auto digits = static_cast<std::size_t>(end - start);
+    const std::size_t text = digits + (dec > 0 ? static_cast<std::size_t>(dec) + 1 : 0);
+    const auto width = static_cast<std::size_t>(len);
+    if (text > width) {
+      FillBytes(p, '*', width);
+      return false;
+    }
+    uint8_t* q = p + (width - text);
+    FillBytes(p, ' ', width - text);
+    std::memcpy(q, start, digits);
+    if (dec > 0) {
+      q[digits] = '.';
+      FillBytes(q + digits + 1, '0', static_cast<std::size_t>(dec));
+    }
+    return true;
+  }
   char* start;
   if (dec > 0) {
     char* q = end - dec;
@@ -578,9 +637,16 @@ TDateRec TDBF::GetFieldDate(int index, bool& error) const {
   return d;
 }
 
-bool TDBF::SetFieldDate(int index, const TDateRec& date) {
-  char buf[40];
-  char* end = buf + sizeof(buf);
+std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf) {
+  char* end = buf.data() + buf.size();
+  if (date.Day >= 0 && date.Day <= 99 && date.Month >= 0 && date.Month <= 99 && date.Year >= 0 &&
+      date.Year <= 9999) {
+    // Every ordinary date: yyyymmdd straight, as the general way below writes it.
+    char* p = end - 8;
+    int ymd = date.Year * 10000 + date.Month * 100 + date.Day;
+    for (int k = 7; k >= 0; --k, ymd /= 10) p[k] = static_cast<char>('0' + ymd % 10);
+    return std::string_view(p, 8);
+  }
   auto pad = [&](char* p, std::ptrdiff_t width) {
     while (end - p < width) *--p = '0';
     return p;
@@ -588,7 +654,12 @@ bool TDBF::SetFieldDate(int index, const TDateRec& date) {
   char* p = pad(FormatInt(date.Day, end), 2);
   p = pad(FormatInt(date.Month, p), 4);
   p = pad(FormatInt(date.Year, p), 8);
-  return SetFieldStr(index, std::string_view(p, static_cast<std::size_t>(end - p)));
+  return std::string_view(p, static_cast<std::size_t>(end - p));
+}
+
+bool TDBF::SetFieldDate(int index, const TDateRec& date) {
+  TDateFieldBuffer buf;
+  return SetFieldStr(index, DateFieldText(date, buf));
 }
 
 void TDBF::SetDeleted(bool deleted) {
@@ -669,17 +740,17 @@ bool TDBF::WriteRecord() {
   bool ok = true;
   if (r == recCount_) {
     if (recCount_ == std::numeric_limits<int32_t>::max()) return false;
-    const int32_t perBlock = static_cast<int32_t>(std::max<std::size_t>(1, kBlockBytes / size));
     if (pendCount_ == 0) {
       pendStart_ = r;
-      pending_.resize(static_cast<std::size_t>(perBlock) * size);
+      pending_.resize(std::max<std::size_t>(1, kBlockBytes / size) * size);
     }
-    std::memcpy(&pending_[static_cast<std::size_t>(pendCount_) * size], recordBuf_.data(), size);
+    const std::size_t at = static_cast<std::size_t>(pendCount_) * size;
+    std::memcpy(&pending_[at], recordBuf_.data(), size);
     ++pendCount_;
     ++recCount_;
     ++appended_;
     SetHeaderCount(recCount_);
-    if (pendCount_ == perBlock) ok = FlushPending();
+    if (at + size == pending_.size()) ok = FlushPending();
   } else if (pendCount_ > 0 && r >= pendStart_) {
     std::memcpy(&pending_[static_cast<std::size_t>(r - pendStart_) * size], recordBuf_.data(), size);
   } else {

@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +47,37 @@ inline constexpr int kDbfMaxFields = 254;
 // 1 to 10 characters: digits, Latin and Russian letters (no Ё/ё) and '_'; the
 // first is not a digit.
 bool IsValidFieldName(std::string_view s);
+
+// The length of a field's text without its trailing blanks; the padding is
+// passed over eight bytes a step.
+inline std::size_t TrimmedFieldLength(const char* p, std::size_t n) {
+  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
+  while (n >= 8) {
+    uint64_t word;
+    std::memcpy(&word, p + n - 8, 8);
+    if (word != kBlanks) break;
+    n -= 8;
+  }
+  while (n > 0 && p[n - 1] == ' ') --n;
+  return n;
+}
+
+// A date as a date field holds it: yyyymmdd, each part padded with zeros to
+// its width (the text of odd parts may be longer), in `buf`.
+using TDateFieldBuffer = std::array<char, 40>;
+std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf);
+
+// How many blanks a field's text begins with (a number's padding).
+inline std::size_t LeadingFieldBlanks(const char* p, std::size_t n) {
+  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
+  std::size_t i = 0;
+  for (uint64_t word; n - i >= 8; i += 8) {
+    std::memcpy(&word, p + i, 8);
+    if (word != kBlanks) break;
+  }
+  while (i < n && p[i] == ' ') ++i;
+  return i;
+}
 
 class TDBF {
  public:

@@ -28,6 +28,9 @@ constexpr std::size_t kPrefetchAhead = 16;
 // Loads and filters read numbers of every record: no text is copied unless
 // it has a comma. A right-aligned number, the usual field, reads at once.
 long double ReadNumberField(std::string_view text) {
+  // The padding is passed over here a word at a time; the readers below
+  // would skip it too.
+  text.remove_prefix(LeadingFieldBlanks(text.data(), text.size()));
   long double x = 0;
   if (TextToExtended(text, x)) return x;
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -38,15 +41,16 @@ long double ReadNumberField(std::string_view text) {
 
 // 'yyyymmdd' as one integer; blank or unreadable text is the zero date.
 TDateRec ReadDateField(std::string_view text) {
+  // Eight digits, as the tables store every date, need no number reading.
+  if (text.size() == 8 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    int32_t ymd = 0;
+    for (const char c : text) ymd = ymd * 10 + (c - '0');
+    return {ymd % 100, ymd / 100 % 100, ymd / 10000};
+  }
   const long double n = ReadNumberField(text);
   if (!(n >= 0 && n < 1e9L)) return {};
   const auto ymd = static_cast<int32_t>(n);
   return {ymd % 100, ymd / 100 % 100, ymd / 10000};
-}
-
-std::string PadLeft(std::string s, std::size_t width, char pad) {
-  if (s.size() < width) s.insert(0, width - s.size(), pad);
-  return s;
 }
 
 }  // namespace
@@ -194,9 +198,9 @@ std::string_view TStringBase::BufferTextView(int32_t field, const char* buf) con
   const char* p = buf + f.Offset;
   int32_t begin = 0, end = f.Length;
   if (f.Type == 'C') {
-    while (end > 0 && p[end - 1] == ' ') --end;
+    end = static_cast<int32_t>(TrimmedFieldLength(p, static_cast<std::size_t>(end)));
   } else if (f.Type == 'N') {
-    while (begin < end && p[begin] == ' ') ++begin;
+    begin = static_cast<int32_t>(LeadingFieldBlanks(p, static_cast<std::size_t>(end)));
   }
   return {p + begin, static_cast<std::size_t>(end - begin)};
 }
@@ -244,10 +248,8 @@ bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) 
       SetBufferText(field, v.Str, buf);
       return true;
     case 'D': {
-      std::string s = PadLeft(std::to_string(v.Date.Day), 2, '0');
-      s = PadLeft(std::to_string(v.Date.Month) + s, 4, '0');
-      s = PadLeft(std::to_string(v.Date.Year) + s, 8, '0');
-      SetBufferText(field, s, buf);
+      TDateFieldBuffer text;
+      SetBufferText(field, DateFieldText(v.Date, text), buf);
       return true;
     }
     case 'N': {

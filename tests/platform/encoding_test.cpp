@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace vm;
 
 TEST(Encoding, LiteralsBecomeWindows1251AtCompileTime) {
@@ -42,5 +44,25 @@ TEST(Encoding, Dos866ConvertsRussianLettersOnly) {
     if (b < 0x80 || letter) {
       EXPECT_EQ(WinToDosChar(DosToWinChar(c)), c) << b;
     }
+  }
+}
+
+// Texts are converted a word at a time where they hold no Russian letters:
+// every length and mix gives what the byte-by-byte conversion gives.
+TEST(Encoding, Dos866TextsConvertAsTheirBytes) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 4000; ++round) {
+    std::string text(static_cast<std::size_t>(round % 41), ' ');
+    const int mix = round % 4;  // blanks only, Latin, Russian, anything
+    for (char& c : text)
+      if (mix > 0 && random() % 3 != 0)
+        c = static_cast<char>(mix == 1 ? 'a' + random() % 26 : mix == 2 ? 0x80 + random() % 0x80 : random() % 256);
+    std::string dos = text, win = text, dosWanted = text, winWanted = text;
+    DosToWinInPlace(win.data(), win.size());
+    WinToDosInPlace(dos.data(), dos.size());
+    for (char& c : winWanted) c = DosToWinChar(c);
+    for (char& c : dosWanted) c = WinToDosChar(c);
+    ASSERT_EQ(win, winWanted) << round;
+    ASSERT_EQ(dos, dosWanted) << round;
   }
 }

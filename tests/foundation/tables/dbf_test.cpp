@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <random>
+#include <cstring>
 #include <tuple>
 #include <utility>
 
@@ -281,6 +282,89 @@ TEST_F(Dbf, FieldValuesFollowTheirTypes) {
 
   EXPECT_FALSE(t.SetFieldStr(9, "x"));
   EXPECT_EQ(t.GetFieldStr(9), "");
+}
+
+// Whole numbers are read without floating point; every text reads as the
+// general reader reads it, bounds of the 32-bit range included.
+TEST_F(Dbf, WholeNumbersReadAsTheGeneralReaderReadsThem) {
+  ASSERT_TRUE(t.CreateTable());
+  t.AddFieldEx("N", 22, 'N', 0);
+  ASSERT_TRUE(t.WriteStructure());
+  bool error = false;
+  auto read = [&](std::string_view text) {
+    t.SetFieldStr(0, text);
+    const int32_t got = t.GetFieldInt(0, error);
+    return error ? "bad" : std::to_string(got);
+  };
+  for (auto [text, value] : {std::pair{"2147483647", "2147483647"}, {"2147483648", "bad"},
+                             {"-2147483648", "-2147483648"}, {"-2147483649", "bad"}, {"+12", "12"},
+                             {"-0", "0"}, {"0000000000000000042", "42"}, {"999999999999999999", "bad"},
+                             {"12345678901234567890", "bad"}, {"+", "bad"}, {"-", "bad"}, {"- 1", "bad"},
+                             {"1 2", "bad"}, {"12-", "bad"}, {"1.", "1"}, {"2.50", "2"}, {"7e1", "70"}}) {
+    EXPECT_EQ(read(text), value) << text;
+  }
+  // Blanks and zero bytes after the digits, as other programs leave them.
+  std::memcpy(t.RecordBytes() + 1, "    \0\0\0\0\0\0\0\0\0\0 -17\0 \0\0\0", 22);
+  EXPECT_EQ(t.GetFieldInt(0, error), 0);
+  EXPECT_TRUE(error);
+  std::memcpy(t.RecordBytes() + 1, "               -17\0 \0 ", 22);
+  EXPECT_EQ(t.GetFieldInt(0, error), -17);
+  EXPECT_FALSE(error);
+  // Every width of padding, against the same number with a fraction, which
+  // takes the general way.
+  std::mt19937 random(3);
+  for (int round = 0; round < 3000; ++round) {
+    const int digits = 1 + round % 12;
+    int64_t v = 0;
+    for (int d = 0; d < digits; ++d) v = v * 10 + static_cast<int64_t>(random() % 10);
+    const std::string whole = (random() % 2 ? "-" : "") + std::to_string(v);
+    const std::string whole_read = read(whole);
+    ASSERT_EQ(whole_read, read(whole + ".0")) << whole;
+    ASSERT_EQ(whole_read, read(std::string(random() % 8, ' ') + whole + std::string(random() % 3, ' '))) << whole;
+  }
+}
+
+// Numbers and dates are written straight into their fields, byte for byte
+// what the text would have stored.
+TEST_F(Dbf, NumbersAndDatesStoreTheirUsualText) {
+  ASSERT_TRUE(t.CreateTable());
+  t.AddFieldEx("N", 11, 'N', 0);
+  t.AddFieldEx("P", 10, 'N', 3);
+  t.AddFieldEx("C", 6, 'C', 0);
+  t.AddFieldEx("D", 8, 'D', 0);
+  t.AddFieldEx("W", 10, 'D', 0);
+  ASSERT_TRUE(t.WriteStructure());
+  t.ClearRecordBuf();
+  struct IntCase { int field; int32_t value; bool stored; const char* raw; };
+  for (const IntCase& c : {IntCase{0, -2147483647 - 1, true, "-2147483648"}, {0, 0, true, "          0"},
+                           {1, -7, true, "    -7.000"}, {1, 123456, true, "123456.000"},
+                           {1, 1234567, false, "**********"}, {2, -42, true, "-42"}, {2, 1234567, true, "123456"}}) {
+    EXPECT_EQ(t.SetFieldInt(c.field, c.value), c.stored) << c.value;
+    EXPECT_EQ(Raw(t, c.field), c.raw) << c.value;
+  }
+  struct DateCase { TDateRec date; const char* raw; };
+  for (const DateCase& c : {DateCase{{5, 3, 2007}, "20070305"}, {{0, 0, 0}, "00000000"},
+                            {{31, 12, 9999}, "99991231"}, {{1, 1, 10000}, "10000010"},
+                            {{-1, 1, 2000}, "200001-1"}, {{100, 1, 2000}, "20001100"}, {{9, 9, 99}, "00990909"}}) {
+    EXPECT_TRUE(t.SetFieldDate(3, c.date));
+    EXPECT_EQ(t.GetFieldStr(3), c.raw) << c.raw;
+  }
+  EXPECT_TRUE(t.SetFieldDate(4, {5, 3, 2007}));
+  EXPECT_EQ(t.GetFieldStr(4), "20070305  ");
+}
+
+// Text fields lose only their trailing blanks, however long the padding.
+TEST_F(Dbf, TextFieldsLoseOnlyTrailingBlanks) {
+  ASSERT_TRUE(t.CreateTable());
+  t.AddFieldEx("C", 30, 'C', 0);
+  ASSERT_TRUE(t.WriteStructure());
+  for (const std::string& text : std::vector<std::string>{"", " ", "a", "abcdefgh", "a        b", "        x", "Молоко пастеризованное"_w,
+                                 std::string(30, 'z'), " 1234567 "}) {
+    t.SetFieldStr(0, text);
+    std::string want = text;
+    while (!want.empty() && want.back() == ' ') want.pop_back();
+    EXPECT_EQ(t.GetFieldStr(0), want) << text;
+  }
 }
 
 TEST_F(Dbf, StructureNamesAndLimits) {

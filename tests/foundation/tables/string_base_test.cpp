@@ -157,6 +157,8 @@ TEST_F(StringBaseTest, ValuesAreWrittenByTheirKind) {
            {kGoodsNo, Num(12345678901), false, "**********"}, {kGoodsPrice, Num(12.5), true, "12.50"},
            {kGoodsPrice, Num(123456.5), false, "********"}, {kGoodsPrice, Num(-0.125), true, "-0.12"},
            {kGoodsDate, {'D', "", 0, {5, 3, 2007}, {}}, true, "20070305"}, {kGoodsDate, {'D', "", 0, {}, {}}, true, "00000000"},
+           {kGoodsDate, {'D', "", 0, {100, 1, 2000}, {}}, true, "20001100"},
+           {kGoodsDate, {'D', "", 0, {-1, 1, 2000}, {}}, true, "200001-1"},
            {kGoodsCode, Text("ОЧЕНЬ ДЛИННЫЙ КОД"_w), true, "ОЧЕНЬ ДЛИН"_w}}) {
     EXPECT_EQ(table_.SetValue(field, value), stored) << text;
     EXPECT_EQ(Field(field), text);
@@ -164,6 +166,22 @@ TEST_F(StringBaseTest, ValuesAreWrittenByTheirKind) {
   table_.SetFieldText(kGoodsNo, " 12");
   EXPECT_EQ(std::string(table_.Buffer() + 1, 10), "        12");
   EXPECT_TRUE(table_.Current()->Changed);
+}
+
+// Eight digits are read straight; any other text of a date field goes the
+// way of a number, as before.
+TEST_F(StringBaseTest, DatesAreReadFromTheirText) {
+  Open({});
+  table_.Append();
+  for (const auto& [text, date] : std::vector<std::pair<std::string, TDateRec>>{
+           {"20070305", {5, 3, 2007}}, {"00000000", {}}, {"99991299", {99, 12, 9999}},
+           {"        ", {}}, {" 2007030", {30, 70, 200}}, {"2007030 ", {30, 70, 200}}, {"2007.3e1", {73, 0, 2}},
+           {"-2007030", {}}, {"1e7     ", {0, 0, 1000}}, {"2007O305", {}}}) {
+    table_.SetFieldText(kGoodsDate, text);
+    TCommonVar v;
+    table_.GetValue(kGoodsDate, v);
+    EXPECT_EQ(v.Date, date) << text;
+  }
 }
 
 TEST_F(StringBaseTest, SaveAppendsNewRowsAndMarksDeletedOnes) {
