@@ -22,7 +22,7 @@
 #include "output/devices/serial_scanner.h"
 #include "platform/calc_spreadsheet.h"
 #include "platform/encoding.h"
-#include "ui/startup.h"
+#include "models/startup.h"
 
 using namespace vm;
 

@@ -11,7 +11,7 @@ set(VELOMAR_LAYERS
   "foundation"
   "config"
   "language"
-  "ui"
+  "models"
   "documents"
   "output"
   "archive"

@@ -10,9 +10,9 @@
 #include "output/devices/serial_scanner.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
-#include "ui/instance_mark.h"
-#include "ui/main_state.h"
-#include "ui/password.h"
+#include "models/instance_mark.h"
+#include "models/main_state.h"
+#include "models/password.h"
 #include "ui/qt/designer/designer_host.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_window.h"
@@ -22,7 +22,7 @@
 #include "ui/qt/qt_canvas.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/window_steps.h"
-#include "ui/startup.h"
+#include "models/startup.h"
 
 namespace vm {
 
