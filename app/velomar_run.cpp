@@ -23,7 +23,7 @@
 #include "foundation/values/dates.h"
 #include "platform/calc_spreadsheet.h"
 #include "platform/encoding.h"
-#include "ui/startup.h"
+#include "models/startup.h"
 
 using namespace vm;
 

@@ -13,7 +13,7 @@
 
 #include "config/blanks.h"
 #include "platform/encoding.h"
-#include "ui/data_view.h"
+#include "models/data_view.h"
 
 namespace vm {
 namespace {

@@ -20,8 +20,8 @@
 #include "foundation/tables/string_base.h"
 #include "foundation/text/collation.h"
 #include "platform/encoding.h"
-#include "ui/startup.h"
-#include "ui/string_table.h"
+#include "models/startup.h"
+#include "models/string_table.h"
 
 namespace vm {
 namespace {

@@ -12,8 +12,8 @@
 #include "config/errorlog.h"
 #include "config/settings.h"
 #include "platform/encoding.h"
-#include "ui/main_state.h"
-#include "ui/startup.h"
+#include "models/main_state.h"
+#include "models/startup.h"
 
 #if __has_include(<QApplication>)
 #include <QApplication>

@@ -1,5 +1,5 @@
 // Blanks: table layouts of columns with cell formats under a header of up to
-// ten levels. The table-layout compiler (ui/layout_lang.h) fills a TCurBlank
+// ten levels. The table-layout compiler (models/layout_lang.h) fills a TCurBlank
 // from its description text; this header gives the records, the choice of a
 // cell's format for a data row, and the layout and drawing of the header.
 // Lengths are tenths of a millimetre unless pixels are named.

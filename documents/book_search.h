@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/encoding.h"
-#include "ui/data_view.h"
+#include "models/data_view.h"
 
 namespace vm {
 

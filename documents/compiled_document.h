@@ -13,7 +13,7 @@
 
 #include "language/bound_tables.h"
 #include "language/builtin_objects.h"
-#include "ui/help_pages.h"
+#include "models/help_pages.h"
 #include "documents/form_list.h"
 #include "documents/loadings.h"
 #include "documents/questions.h"

@@ -6,7 +6,7 @@
 #include "language/interpreter.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
-#include "ui/main_state.h"
+#include "models/main_state.h"
 
 namespace vm {
 

@@ -14,7 +14,7 @@
 #include "language/scanner_port.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
-#include "ui/main_state.h"
+#include "models/main_state.h"
 
 namespace vm {
 

@@ -13,7 +13,7 @@
 
 #include "config/registries.h"
 #include "foundation/values/values.h"
-#include "ui/startup.h"
+#include "models/startup.h"
 
 namespace vm {
 

@@ -11,8 +11,8 @@
 
 #include "config/blanks.h"
 #include "config/registries.h"
-#include "ui/data_view.h"
-#include "ui/help_pages.h"
+#include "models/data_view.h"
+#include "models/help_pages.h"
 #include "documents/runtime_objects.h"
 #include "language/check_list.h"
 #include "language/expr_context.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "documents/form_list.h"
-#include "ui/help_pages.h"
+#include "models/help_pages.h"
 
 namespace vm {
 

@@ -4,7 +4,7 @@
 #include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"
 #include "language/expr_compiler.h"
-#include "ui/layout_lang.h"
+#include "models/layout_lang.h"
 
 namespace vm {
 

@@ -20,7 +20,7 @@
 
 #include "config/settings.h"
 #include "language/bound_tables.h"
-#include "ui/data_view.h"
+#include "models/data_view.h"
 
 namespace vm {
 

@@ -10,7 +10,7 @@
 
 #include "foundation/tables/key_cols.h"
 #include "foundation/values/values.h"
-#include "language/data_view.h"
+#include "language/data_view_interface.h"
 #include "language/expr_context.h"
 #include "language/instructions.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "foundation/tables/key_cols.h"
-#include "language/data_view.h"
+#include "language/data_view_interface.h"
 #include "language/expr_context.h"
 #include "language/instructions.h"
 

@@ -6,7 +6,7 @@
 
 #include "foundation/tables/key_cols.h"
 #include "foundation/tables/string_base.h"
-#include "language/data_view.h"
+#include "language/data_view_interface.h"
 #include "language/expr_types.h"
 
 namespace vm {

@@ -17,7 +17,7 @@
 #include "output/printer.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
-#include "ui/table_render.h"
+#include "models/table_render.h"
 
 namespace vm {
 

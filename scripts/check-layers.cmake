@@ -18,7 +18,7 @@ set(VELOMAR_LAYERS
   "config"
   "devices"
   "language"
-  "ui"
+  "models"
   "documents"
   "output"
   "archive"

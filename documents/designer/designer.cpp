@@ -19,9 +19,9 @@
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/services.h"
-#include "ui/description_checks.h"
-#include "ui/layout_lang.h"
-#include "ui/main_state.h"
+#include "models/description_checks.h"
+#include "models/layout_lang.h"
+#include "models/main_state.h"
 
 namespace vm {
 

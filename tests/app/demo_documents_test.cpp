@@ -28,7 +28,7 @@
 #include "support/program_home.h"
 #include "support/python_tools.h"
 #include "support/temp_dir.h"
-#include "ui/startup.h"
+#include "models/startup.h"
 
 namespace vm::test {
 namespace {

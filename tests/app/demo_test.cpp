@@ -18,7 +18,7 @@
 #include "demo_rig.h"
 #include "support/program_home.h"
 #include "support/temp_dir.h"
-#include "ui/layout_lang.h"
+#include "models/layout_lang.h"
 
 namespace vm {
 namespace {

@@ -5,7 +5,7 @@
 #include "language/expr_compiler.h"
 #include "platform/encoding.h"
 #include "language/registry_context.h"
-#include "ui/layout_lang.h"
+#include "models/layout_lang.h"
 #include "support/fake_canvas.h"
 
 using namespace vm;

@@ -6,7 +6,7 @@
 
 #include "config/data_dir.h"
 #include "platform/encoding.h"
-#include "ui/layout_lang.h"
+#include "models/layout_lang.h"
 
 using namespace vm;
 

@@ -11,7 +11,7 @@
 #include "documents/doc_rig.h"
 #include "foundation/values/dates.h"
 #include "language/interpreter.h"
-#include "ui/main_state.h"
+#include "models/main_state.h"
 
 namespace vm::test {
 namespace {

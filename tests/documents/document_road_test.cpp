@@ -21,7 +21,7 @@
 #include "platform/files.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
-#include "ui/main_state.h"
+#include "models/main_state.h"
 
 using namespace vm;
 

@@ -17,7 +17,7 @@
 #include "support/faulty_files.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
-#include "ui/startup.h"
+#include "models/startup.h"
 
 namespace vm::test {
 namespace {

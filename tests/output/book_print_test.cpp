@@ -15,7 +15,7 @@
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
-#include "ui/startup.h"
+#include "models/startup.h"
 
 namespace vm::test {
 namespace {

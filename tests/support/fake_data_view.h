@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "foundation/values/value_text.h"
-#include "language/data_view.h"
+#include "language/data_view_interface.h"
 
 namespace vm::test {
 

@@ -1,5 +1,5 @@
 // The blank view on the screen: a thin window over the blank view model
-// (ui/data_view.h). The widget keeps only pixel geometry (zoom, header
+// (models/data_view.h). The widget keeps only pixel geometry (zoom, header
 // bottom, row heights, the first row shown); every key, click, wheel turn,
 // focus change and edit goes to the model, which decides what it does.
 #pragma once
@@ -10,8 +10,8 @@
 #include <functional>
 #include <vector>
 
-#include "ui/data_view.h"
-#include "ui/table_render.h"
+#include "models/data_view.h"
+#include "models/table_render.h"
 
 class QPainter;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/input_rules.h"
+#include "models/input_rules.h"
 
 class QCheckBox;
 class QLabel;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/data_view.h"
+#include "models/data_view.h"
 
 namespace vm {
 

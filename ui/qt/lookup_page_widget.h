@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "ui/help_pages.h"
+#include "models/help_pages.h"
 
 namespace vm {
 

@@ -11,9 +11,9 @@
 #include "documents/document_window.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
-#include "ui/instance_mark.h"
-#include "ui/main_state.h"
-#include "ui/password.h"
+#include "models/instance_mark.h"
+#include "models/main_state.h"
+#include "models/password.h"
 #include "ui/qt/designer/designer_host.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_window.h"
@@ -23,7 +23,7 @@
 #include "foundation/qt/qt_canvas.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/window_steps.h"
-#include "ui/startup.h"
+#include "models/startup.h"
 
 namespace vm {
 

@@ -17,7 +17,7 @@
 #include "config/data_dir.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
-#include "ui/main_state.h"
+#include "models/main_state.h"
 #include "ui/qt/about_box.h"
 #include "ui/qt/main_commands.h"
 #include "ui/qt/panel_images.h"

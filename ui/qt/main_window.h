@@ -17,8 +17,8 @@
 #include "archive/bh_packing.h"
 #include "ui/qt/archive_dialogs.h"
 #include "config/settings.h"
-#include "ui/main_layout.h"
-#include "ui/panel_layout.h"
+#include "models/main_layout.h"
+#include "models/panel_layout.h"
 
 class QLabel;
 class QMenu;

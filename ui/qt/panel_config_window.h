@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "ui/panel_editor.h"
+#include "models/panel_editor.h"
 
 class QGroupBox;
 class QLineEdit;

@@ -12,7 +12,7 @@
 #include "documents/form_layout.h"
 #include "foundation/qt/font_families.h"
 #include "foundation/qt/qt_text.h"
-#include "ui/table_render.h"
+#include "models/table_render.h"
 
 namespace vm {
 

@@ -11,7 +11,7 @@
 #include "documents/value_edit.h"
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
-#include "ui/main_state.h"
+#include "models/main_state.h"
 #include "ui/qt/date_dialog.h"
 #include "ui/qt/qt_services.h"
 #include "foundation/qt/qt_text.h"

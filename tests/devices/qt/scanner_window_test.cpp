@@ -24,7 +24,7 @@
 #include "tests/ui/qt/date_answer.h"
 #include "tests/ui/qt/menu_items.h"
 #include "tests/ui/qt/modal.h"
-#include "ui/data_view.h"
+#include "models/data_view.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/document_window.h"
 #include "ui/qt/main_program.h"

@@ -14,7 +14,7 @@
 #include "support/cups_queue.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
-#include "ui/startup.h"
+#include "models/startup.h"
 
 namespace vm::test {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <QMessageBox>
 
-#include "ui/view_rig.h"
+#include "models/view_rig.h"
 #include "modal.h"
 #include "platform/encoding.h"
 #include "ui/qt/lookup_grid.h"

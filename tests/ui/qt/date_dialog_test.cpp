@@ -14,7 +14,7 @@
 #include "platform/clock.h"
 #include "platform/encoding.h"
 #include "support/scripted_ui.h"
-#include "ui/main_state.h"
+#include "models/main_state.h"
 #include "ui/qt/qt_services.h"
 #include "foundation/qt/qt_text.h"
 

@@ -17,7 +17,7 @@
 #include "support/program_home.h"
 #include "support/text_rows.h"
 #include "foundation/qt/qt_canvas.h"
-#include "ui/table_render.h"
+#include "models/table_render.h"
 
 namespace vm::test {
 namespace {

@@ -27,7 +27,7 @@
 #include "tests/ui/qt/date_answer.h"
 #include "tests/ui/qt/modal.h"
 #include "tests/ui/qt/menu_items.h"
-#include "ui/data_view.h"
+#include "models/data_view.h"
 #include "ui/qt/base_question_dialog.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/help_list_box.h"

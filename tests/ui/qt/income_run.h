@@ -15,7 +15,7 @@
 #include "support/program_home.h"
 #include "tests/ui/qt/date_answer.h"
 #include "tests/ui/qt/modal.h"
-#include "ui/data_view.h"
+#include "models/data_view.h"
 #include "ui/qt/data_view_widget.h"
 #include "tests/ui/qt/menu_items.h"
 #include "ui/qt/document_window.h"

@@ -4,7 +4,7 @@
 
 #include <QLineEdit>
 
-#include "ui/view_rig.h"
+#include "models/view_rig.h"
 #include "modal.h"
 #include "platform/encoding.h"
 #include "ui/qt/data_view_widget.h"

@@ -17,7 +17,7 @@
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "tests/ui/qt/modal.h"
-#include "ui/instance_mark.h"
+#include "models/instance_mark.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_program.h"
 #include "foundation/qt/qt_text.h"

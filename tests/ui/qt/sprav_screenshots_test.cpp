@@ -18,7 +18,7 @@
 #include "ui/qt/panel_config_window.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/sprav_window.h"
-#include "ui/startup.h"
+#include "models/startup.h"
 
 namespace vm {
 namespace {

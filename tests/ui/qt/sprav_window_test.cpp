@@ -27,7 +27,7 @@
 #include "ui/qt/main_window.h"
 #include "ui/qt/modal.h"
 #include "ui/qt/qt_services.h"
-#include "ui/startup.h"
+#include "models/startup.h"
 
 namespace vm {
 namespace {

@@ -20,7 +20,7 @@
 #include "support/temp_dir.h"
 #include "foundation/qt/font_families.h"
 #include "foundation/qt/qt_canvas.h"
-#include "ui/table_render.h"
+#include "models/table_render.h"
 
 using namespace vm;
 

@@ -18,7 +18,7 @@
 #include "modal.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
-#include "ui/main_state.h"
+#include "models/main_state.h"
 #include "ui/qt/about_box.h"
 #include "ui/qt/designer/designer_dialogs.h"
 #include "ui/qt/print_range_dialog.h"

@@ -13,14 +13,14 @@
 #include "language/scanner_port.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
-#include "ui/main_state.h"
-#include "ui/password.h"
+#include "models/main_state.h"
+#include "models/password.h"
 #include "ui/qt/designer/designer_window.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
 #include "foundation/qt/qt_text.h"
 #include "ui/qt/window_steps.h"
-#include "ui/startup.h"
+#include "models/startup.h"
 
 namespace vm {
 

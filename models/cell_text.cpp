@@ -1,0 +1,93 @@
+#include "models/cell_text.h"
+
+#include "foundation/text/strutils.h"
+#include "foundation/values/dates.h"
+#include "foundation/values/value_text.h"
+#include "language/expr_types.h"
+
+namespace vm {
+
+namespace {
+
+constexpr int kDefaultNumWidth = 16;
+constexpr int kDefaultNumDecimals = 4;
+
+// The sign rules of the layout language: -2 < 0, -1 <= 0, 1 >= 0, 2 > 0;
+// any other rule takes every number. A number within the tolerance counts
+// as 0, as it does everywhere else.
+bool KeepsSignRule(int32_t rule, std::string_view text) {
+  TCommonVar v;
+  TextToValue(text, 'N', v);
+  const long double x = IsNearZero(v.Num) ? 0.0L : v.Num;
+  switch (rule) {
+    case -2: return x < 0;
+    case -1: return x <= 0;
+    case 1: return x >= 0;
+    case 2: return x > 0;
+    default: return true;
+  }
+}
+
+// What the editor holds may start or end with line breaks as well as
+// blanks; all of them go.
+std::string TrimTyped(std::string_view s) {
+  std::size_t b = 0;
+  std::size_t e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return std::string(s.substr(b, e - b));
+}
+
+}  // namespace
+
+std::string CleanCellText(std::string_view s, bool pointDecimal) {
+  std::string r;
+  r.reserve(s.size());
+  for (const char c : s) {
+    if (c == '\t' || c == '\r') {
+      r += ' ';
+    } else if (c == '\n') {
+      continue;
+    } else if (c == ',' && pointDecimal) {
+      r += '.';
+    } else {
+      r += c;
+    }
+  }
+  return r;
+}
+
+bool CheckCellText(const TColFormat* format, std::string_view s, char kind) {
+  switch (kind) {
+    case 'D': return IsValidDateStr(s);
+    case 'N':
+    case 'R': {
+      if (!format || format->Mode < 1) return IsValidNumStr(s, kDefaultNumWidth, kDefaultNumDecimals);
+      return IsValidNumStr(s, format->Mode, format->Decimals);
+    }
+    case 'E': return s.empty();
+    default: return true;
+  }
+}
+
+TCellInput NormalizeCellInput(const TColFormat* format, std::string_view typed) {
+  const char kind = format ? NormalizeTypeChar(format->Kind) : 'C';
+  const std::string trimmed = TrimTyped(typed);
+  const std::string cleaned = CleanCellText(trimmed, kind == 'N');
+  TCellInput in;
+  switch (kind) {
+    case 'D': in.Text = NormalizeDateStr(RemoveBlanks(cleaned)); break;
+    case 'E': in.Text = trimmed; break;
+    case 'N': in.Text = CommaToPoint(RemoveBlanks(cleaned)); break;
+    default: in.Text = cleaned; break;
+  }
+  if (kind == 'E') {
+    in.Valid = true;
+  } else {
+    in.Valid = CheckCellText(format, in.Text, kind);
+    if (in.Valid && kind == 'N' && format) in.Valid = KeepsSignRule(format->Sign, in.Text);
+  }
+  return in;
+}
+
+}  // namespace vm

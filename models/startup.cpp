@@ -1,0 +1,190 @@
+#include "models/startup.h"
+
+#include <vector>
+
+#include "config/base_checks.h"
+#include "config/data_dir.h"
+#include "config/date_index.h"
+#include "config/errorlog.h"
+#include "foundation/files/fileutils.h"
+#include "foundation/values/dates.h"
+#include "language/archive_check.h"
+#include "language/registry_context.h"
+#include "language/scanner_port.h"
+#include "language/zone_compiler.h"
+#include "platform/disk_space.h"
+#include "platform/encoding.h"
+#include "platform/services.h"
+#include "models/description_checks.h"
+#include "models/expand_params.h"
+#include "models/instance_mark.h"
+#include "models/main_state.h"
+
+namespace vm {
+
+TMainState& MainState() {
+  static TMainState state;
+  return state;
+}
+
+void ProgramNow(TDateRec& date, TTimeRec& time) { MainState().Clock.Now(date, time); }
+
+namespace {
+
+bool CheckDatabases(TSettingsModel& m) {
+  CreateDateIndex(m.Bases);
+  return CheckBases(m.Bases, LocalBases(), MainState().TotalBaseSize);
+}
+
+// Twice the databases must fit on the data disk: a rebuild or an archive
+// copies them. Equal counts as enough; unknown room is not tested.
+bool CheckDiskRoom(const TStartUpOptions& options) {
+  if (!LocalBases()) return true;
+  const int64_t free = options.FreeBytes ? options.FreeBytes(DataDir()) : FreeBytesAt(DataDir());
+  if (free < 0 || 2 * MainState().TotalBaseSize <= free) return true;
+  const std::string disk = ExcludeTrailingSlash(DataDir());
+  Ui().MsgBox("Недостаточно места на диске "_w + disk + ": !", " Ошибка "_w, kMbError);
+  return false;
+}
+
+void CheckDescriptions(TSettingsModel& m) {
+  // Blank conditions may name the auto-parameters.
+  GlobalExprContext().AutoParams().Assign(m.AutoParams);
+  CheckFormDescriptions(m.Blanks);
+  CheckSpravDescriptions(m.Bases, m.Books, m.Blanks);
+}
+
+// Where the program clock starts. A given date and time move only the
+// program's own clock: the system clock is the computer's, and moving it
+// would start a working day that is not today.
+void ClockStart(const TSettingsModel& m, const TStartUpOptions& options, TDateRec& date,
+                TTimeRec& time) {
+  date = m.LastDate;
+  time = m.LastTime;
+  if (m.SystemClock) {
+    GetNowRec(date, time);
+    return;
+  }
+  if (options.ClockDate) date = *options.ClockDate;
+  if (options.ClockTime) time = *options.ClockTime;
+  // Within the last day the clock goes on from the saved moment: runs one
+  // after another at the same given time must not take it back.
+  if (CompareDateRec(date, m.LastDate) == 1 && CompareTimeRec(time, m.LastTime) == 0)
+    time = m.LastTime;
+}
+
+// The program's own clock never goes back to an earlier day, as the date
+// dialog refuses it: the start of that day would run again.
+bool ClockStartAllowed(const TSettingsModel& m, const TDateRec& date) {
+  if (m.SystemClock || CompareDateRec(date, m.LastDate) != 0) return true;
+  Ui().MsgBox("Дата раньше последней подтверждённой: "_w + DateRecToStr(m.LastDate) + "\r" +
+                  "Возврат к предыдущей дате невозможен!"_w,
+              " Ошибка "_w, kMbError);
+  return false;
+}
+
+void StartClock(const TDateRec& date, const TTimeRec& time) {
+  TMainState& s = MainState();
+  s.Clock.Fix(date, time);
+  s.WorkingDay = date;
+  s.DayStarted = false;
+}
+
+// With the system clock the day starts now: the date index brought up to
+// yesterday, then the start-of-day document. With the program's own clock
+// the first document run starts the day.
+void StartDay(TSettingsModel& m, const TStartUpOptions& options) {
+  if (!m.SystemClock) return;
+  TMainState& s = MainState();
+  UpdateDateIndex(m.Bases, s.WorkingDay);
+  s.DayStarted = true;
+  if (options.StartOfDay) options.StartOfDay->RunStartOfDay(m.StartOfDayDoc);
+}
+
+// A second window program on the same configuration is turned away
+// before it touches anything; the first keeps its mark until it ends.
+bool FirstInstance(const TStartUpOptions& options, const TSettingsModel& m) {
+  if (options.Instance == nullptr) return true;
+  if (options.Instance->Take(m.Title.empty() ? Ui().AppTitle() : m.Title)) return true;
+  UnlockBases();
+  Ui().MsgBox("Программа уже загружена !"_w, " Повторный запуск программы "_w, kMbInformation);
+  return false;
+}
+
+int EndStartUp() {
+  UnlockBases();
+  CloseErrorLog();
+  return kStartUpFailed;
+}
+
+}  // namespace
+
+std::vector<int32_t> CheckArchiveConfigs(TSettingsModel& m) {
+  std::vector<int32_t> valid;
+  bool bad = false;
+  for (int32_t i = 0; i < m.ArchiveConfigs.Count(); ++i) {
+    TArchiveConfig& config = *m.ArchiveConfigs.GetConfig(i);
+    int32_t badIndex = -1;
+    std::string msg;
+    if (CheckConfig(config, m.Bases, badIndex, msg))
+      valid.push_back(config.ID);
+    else
+      bad = true;
+  }
+  if (bad)
+    Ui().MsgBox("Внимание! В описании конфигураций архивов имеются ошибки!"_w, Ui().AppTitle(),
+                kMbInformation);
+  return valid;
+}
+
+namespace {
+
+bool StartUpPassword(const TStartUpOptions& options) {
+  return !options.AskStartUpPassword || options.AskStartUpPassword();
+}
+
+}  // namespace
+
+int StartUp(const TStartUpOptions& options) {
+  DesignerTestRun() = false;
+  // Price-tag zones are only read with the settings; they compile once the
+  // password is accepted.
+  static TZoneCompiler zoneCompiler;
+  InstallZoneCompiler(&zoneCompiler);
+  CenZoneCompileEnabled() = false;
+  TSettingsModel& m = Settings();
+  m.ZoneCompiler = nullptr;
+  // Header texts of blanks carry the run's date, time and parameters.
+  InstallExpandParams();
+  TMainState& s = MainState();
+  s.StartUpRefused = false;
+  if (OpenDataAtStartUp() != 0) return EndStartUp();
+  if (!m.Title.empty()) Ui().SetAppTitle(m.Title);
+  if (!FirstInstance(options, m)) {
+    CloseErrorLog();
+    return kStartUpFailed;
+  }
+  if (!CheckDatabases(m) || !CheckDiskRoom(options)) return EndStartUp();
+  CheckDescriptions(m);
+  s.ValidArchives = CheckArchiveConfigs(m);
+  s.StartUpRefused = !StartUpPassword(options);
+  CenZoneCompileEnabled() = true;
+  TDateRec date;
+  TTimeRec time;
+  ClockStart(m, options, date, time);
+  if (!ClockStartAllowed(m, date)) return EndStartUp();
+  StartClock(date, time);
+  UnlockBases();
+  CompileAllCenZones(m.PriceTags);
+  StartDay(m, options);
+  return 0;
+}
+
+void ShutDown() {
+  CloseScanner();
+  SaveLocalSettings();
+  CloseErrorLog();
+  WriteBasePathIni();
+}
+
+}  // namespace vm

@@ -1,0 +1,91 @@
+// The cell texts of one blank view: rows of cells, one cell per column of
+// the view's blank. Everything typed into a table lives here as text; typed
+// values are made from the texts on demand with the cell's format.
+//
+// Rows are owned records held in order, so a row is reached by its index
+// directly and inserting or deleting one row moves only the row pointers
+// after it. A row record keeps its address while it lives; its Index is its
+// position and follows every insert, delete and sort.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "models/prefix_index.h"
+
+namespace vm {
+
+struct TCell {
+  // Measured size in pixels, kept by whoever measures rows for painting.
+  int32_t Width = 0;
+  int32_t Height = 0;
+  std::string Text;  // empty = no value
+};
+
+struct TViewRow {
+  int32_t Index = 0;  // position in the table, 0-based
+  // Height in pixels as last measured; valid while Measured, which every
+  // write into one of the row's cells clears.
+  int32_t Height = 0;
+  bool Measured = false;
+  // The record of the in-memory table the row was loaded from; -1 for a
+  // row the user made.
+  int32_t SourceRecord = -1;
+  std::vector<TCell> Cells;
+};
+
+class TStringTable {
+ public:
+  int32_t Count() const { return static_cast<int32_t>(rows_.size()); }
+  int32_t LastIndex() const { return Count() - 1; }
+  int32_t ColCount() const { return colCount_; }
+  // Drops every row, then every new row has N cells.
+  void SetColCount(int32_t n);
+
+  // nullptr outside 0..LastIndex (and for a column outside 0..ColCount-1).
+  // Texts change only through SetCellText: the prefix search keeps an index
+  // of a column that every change there drops.
+  TViewRow* GetRow(int32_t index);
+  const TViewRow* GetRow(int32_t index) const;
+  TCell* GetCell(int32_t col, int32_t row);
+  // Empty for a cell that does not exist.
+  const std::string& GetCellText(int32_t col, int32_t row) const;
+  // Nothing for a cell that does not exist.
+  void SetCellText(int32_t col, int32_t row, std::string s);
+
+  // A new last row of empty cells.
+  TViewRow* AppendRow();
+  // A new row before row Pos (below 0 counts as 0, beyond the last appends).
+  TViewRow* InsertRow(int32_t pos);
+  // Nothing outside 0..LastIndex.
+  void DeleteRow(int32_t index);
+  void Clear();
+  // Every row is measured again at the next paint.
+  void ResetMeasured();
+  // Puts the rows in a new order: the row now at order[k] goes to k.
+  // Order must be a permutation of 0..LastIndex.
+  void Reorder(const std::vector<int32_t>& order);
+
+  // The row whose text in Col shares the longest prefix with Prefix, letters
+  // compared without case; the first such row wins ties; -1 when no row
+  // shares even one character (always for an empty Prefix).
+  int32_t FindBestPrefix(std::string_view prefix, int32_t col) const;
+  // The same over rows sorted by Col: the walk stops where no later row can
+  // share more.
+  int32_t FindPrefixSorted(std::string_view prefix, int32_t col) const;
+
+ private:
+  void Renumber(int32_t from);
+  void DropPrefixIndex() { prefixIndex_.reset(); }
+
+  std::vector<std::unique_ptr<TViewRow>> rows_;
+  // Made by the first prefix search in a column, kept while the rows and
+  // that column's texts stay as they are.
+  mutable std::unique_ptr<TPrefixIndex> prefixIndex_;
+  int32_t colCount_ = 0;
+};
+
+}  // namespace vm

@@ -1,0 +1,72 @@
+#include "models/cell_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+using namespace vm;
+
+namespace {
+
+TColFormat Format(char kind, int32_t mode = 0, int32_t decimals = 0, int32_t sign = 1) {
+  TColFormat f;
+  f.Kind = kind;
+  f.Mode = mode;
+  f.Decimals = decimals;
+  f.Sign = sign;
+  return f;
+}
+
+TCellInput Typed(const TColFormat& f, std::string_view text) { return NormalizeCellInput(&f, text); }
+
+}  // namespace
+
+TEST(CellText, CleaningTurnsBreaksIntoBlanksAndCommasIntoPointsOnlyForNumbers) {
+  EXPECT_EQ(CleanCellText("a\tb\r\nc", false), "a b c");
+  EXPECT_EQ(CleanCellText("12,5", true), "12.5");
+  EXPECT_EQ(CleanCellText("12,5", false), "12,5");
+
+  EXPECT_EQ(Typed(Format('N', 10, 2), "12,5").Text, "12.5");
+  EXPECT_EQ(Typed(Format('C', 20), "12,5").Text, "12,5");
+  EXPECT_EQ(Typed(Format('C', 20), "  two\r\nlines\n").Text, "two lines");
+  EXPECT_EQ(Typed(Format('N', 10, 2), " 1 234 ").Text, "1234");
+}
+
+TEST(CellText, NumbersAreTestedByWidthDecimalsAndSignRule) {
+  // Mode 0 allows sixteen characters with four decimals.
+  const struct {
+    int32_t mode, decimals, sign;
+    const char* text;
+    bool valid;
+  } rows[] = {
+      {6, 2, 1, "123.45", true},  {6, 2, 1, "1234.5", false}, {6, 2, 1, "1.234", false},
+      {6, 2, 1, "abc", false},    {6, 2, 1, "", false},       {0, 0, 1, "12345678901.1234", true},
+      {0, 0, 1, "1.12345", false}, {0, 0, 1, "123456789012.123", false},
+      {10, 0, 1, "-3", false},    {10, 0, 1, "0", true},      {10, 0, 2, "0", false},
+      {10, 0, 2, "1", true},      {10, 0, -1, "0", true},     {10, 0, -1, "1", false},
+      {10, 0, -2, "0", false},    {10, 0, -2, "-1", true},    {10, 0, 0, "-7", true},
+  };
+  for (const auto& r : rows)
+    EXPECT_EQ(Typed(Format('N', r.mode, r.decimals, r.sign), r.text).Valid, r.valid)
+        << r.mode << "," << r.decimals << " sign " << r.sign << ": " << r.text;
+  // 'R' is a number too.
+  EXPECT_EQ(Typed(Format('R', 10, 2), "3,5").Text, "3.5");
+}
+
+TEST(CellText, DatesAreNormalisedBeforeTheTest) {
+  const TCellInput feb = Typed(Format('D'), "31.02.2005");
+  EXPECT_EQ(std::pair(feb.Valid, feb.Text), std::pair(true, std::string("28.02.2005")));
+  EXPECT_EQ(Typed(Format('D'), " 5. 3.2007").Text, "5.03.2007");
+  EXPECT_FALSE(Typed(Format('D'), "").Valid);
+  EXPECT_FALSE(Typed(Format('D'), "5.03.1850").Valid);
+}
+
+TEST(CellText, ComputedColumnsKeepTheirTextAndOtherKindsTakeAnything) {
+  const TCellInput e = Typed(Format('E'), "  x,y\t ");
+  EXPECT_EQ(std::pair(e.Valid, e.Text), std::pair(true, std::string("x,y")));
+  EXPECT_TRUE(Typed(Format('T'), "whatever").Valid);
+  EXPECT_TRUE(CheckCellText(nullptr, "", 'E'));
+  EXPECT_FALSE(CheckCellText(nullptr, "x", 'E'));
+  EXPECT_TRUE(NormalizeCellInput(nullptr, "a,b").Valid);
+}

@@ -1,0 +1,418 @@
+#include "models/startup.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <tuple>
+#include <utility>
+
+#include "archive/backup_menu.h"
+#include "config/data_dir.h"
+#include "config/date_index.h"
+#include "config/errorlog.h"
+#include "config/price_tags.h"
+#include "config/settings.h"
+#include "foundation/tables/commit_journal.h"
+#include "foundation/values/dates.h"
+#include "platform/clock.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "support/faulty_files.h"
+#include "support/program_home.h"
+#include "support/scripted_ui.h"
+#include "models/instance_mark.h"
+#include "models/main_state.h"
+
+using namespace vm;
+using vm::test::ReadBytes;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Records each start of the day and whether the lock was free then.
+class DayStarter : public TStartOfDayRunner {
+ public:
+  void RunStartOfDay(TDocData& doc) override {
+    ++Runs;
+    Doc = &doc;
+    LockedMeanwhile = BasesLocked();
+  }
+  int Runs = 0;
+  TDocData* Doc = nullptr;
+  bool LockedMeanwhile = false;
+};
+
+std::pair<TDateRec, TTimeRec> ProgramNowPair() {
+  std::pair<TDateRec, TTimeRec> now;
+  ProgramNow(now.first, now.second);
+  return now;
+}
+
+// The last date of every record of the date index, or "missing".
+std::string IndexDates(const std::string& dir) {
+  TDBF t;
+  t.FileName = dir + "!BINDEX.DBF";
+  if (!t.OpenReadOnly()) return "missing";
+  std::string dates;
+  bool error = false;
+  for (int32_t n = 1; n <= t.RecCount(); ++n) {
+    t.GoToRecord(n);
+    if (t.ReadRecord() != 0) return "damaged";
+    dates += DateRecToStr(t.GetFieldDate(t.FieldIndex("_DATE2"), error)) + ";";
+  }
+  return dates;
+}
+
+class StartUpTest : public ::testing::Test {
+ protected:
+  StartUpTest() {
+    for (const auto& e : fs::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
+      fs::copy_file(e.path(), fs::path(home.Dir()) / e.path().filename());
+    options.StartOfDay = &starter;
+    options.FreeBytes = [this](const std::string&) { return freeBytes; };
+  }
+  ~StartUpTest() override {
+    UnlockBases();
+    ResetErrorLogRun();
+  }
+
+  // The configuration of the demo, following the system clock, which reads
+  // 7 December 2026 (two days after the demo's last working day).
+  void FollowSystemClock() {
+    ChooseDataDirectory();
+    ASSERT_TRUE(LoadAllSettings());
+    Settings().SystemClock = true;
+    ASSERT_TRUE(SaveConfiguration());
+    ResetErrorLogRun();
+    clock.SetLocal({2026, 12, 7, 9, 30, 0, 0});
+  }
+
+  vm::test::ProgramHome home;
+  vm::test::ScriptedUi ui;
+  FixedClock clock{{2026, 12, 7, 9, 30, 0, 0}};
+  ScopedClock clockGuard{clock};
+  DayStarter starter;
+  TStartUpOptions options;
+  int64_t freeBytes = int64_t{1} << 40;
+};
+
+}  // namespace
+
+TEST_F(StartUpTest, WithItsOwnClockTheProgramStartsAtTheSavedTimeAndLeavesTheDayToTheFirstRun) {
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_EQ(std::tuple(BasesLocked(), starter.Runs, MainState().DayStarted, IndexDates(home.Dir())),
+            std::tuple(false, 0, false, ""));
+  clock.AdvanceTicks(61'000);
+  EXPECT_EQ(ProgramNowPair(), std::pair(TDateRec{5, 12, 2026}, TTimeRec{20, 16, 1}));
+  EXPECT_TRUE(Settings().Blanks.GetItem(0)->Compiled && Settings().Books.GetItem(0)->Valid);
+  EXPECT_TRUE(ui.Boxes.empty());
+}
+
+TEST_F(StartUpTest, WithTheSystemClockTheDayStartsWithTheIndexUpToYesterdayAndItsDocument) {
+  FollowSystemClock();
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_EQ(std::tuple(starter.Runs, starter.Doc, starter.LockedMeanwhile, MainState().DayStarted),
+            std::tuple(1, &Settings().StartOfDayDoc, false, true));
+  EXPECT_EQ(MainState().WorkingDay, (TDateRec{7, 12, 2026}));
+  EXPECT_EQ(IndexDates(home.Dir()), "6.12.2026;");
+}
+
+TEST_F(StartUpTest, GivenDateAndTimeSetTheProgramClock) {
+  options.ClockDate = TDateRec{1, 2, 2027};
+  options.ClockTime = TTimeRec{8, 0, 0};
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_EQ(ProgramNowPair(), std::pair(TDateRec{1, 2, 2027}, TTimeRec{8, 0, 0}));
+}
+
+// The saved moment is 5.12.2026 20:15:00: the program's own clock goes on
+// from it, never back.
+TEST_F(StartUpTest, TheProgramClockNeverGoesBackPastTheSavedMoment) {
+  options.ClockDate = TDateRec{4, 12, 2026};
+  options.ClockTime = TTimeRec{23, 0, 0};
+  EXPECT_EQ(StartUp(options), kStartUpFailed);
+  ASSERT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_NE(ui.Boxes[0].Text.find("5.12.2026"), std::string::npos)
+      << Cp1251ToUtf8(ui.Boxes[0].Text);
+  EXPECT_EQ(std::pair(BasesLocked(), starter.Runs), std::pair(false, 0));
+  ResetErrorLogRun();
+  ui.Boxes.clear();
+  // On the saved day an earlier time is the saved one.
+  options.ClockDate = TDateRec{5, 12, 2026};
+  options.ClockTime = TTimeRec{9, 0, 0};
+  EXPECT_EQ(StartUp(options), 0);
+  EXPECT_TRUE(ui.Boxes.empty());
+  EXPECT_EQ(ProgramNowPair(), std::pair(TDateRec{5, 12, 2026}, TTimeRec{20, 15, 0}));
+}
+
+// A configuration on the system clock keeps the computer's day whatever
+// is given: the index and the saved date stay at today.
+TEST_F(StartUpTest, WithTheSystemClockAGivenDateAndTimeChangeNothing) {
+  FollowSystemClock();
+  options.ClockDate = TDateRec{1, 1, 2030};
+  options.ClockTime = TTimeRec{8, 0, 0};
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_EQ(MainState().WorkingDay, (TDateRec{7, 12, 2026}));
+  EXPECT_EQ(ProgramNowPair(), std::pair(TDateRec{7, 12, 2026}, TTimeRec{9, 30, 0}));
+  EXPECT_EQ(IndexDates(home.Dir()), "6.12.2026;");
+}
+
+TEST_F(StartUpTest, WithoutATitleInTheSettingsTheProgramHasItsDefaultOne) {
+  ChooseDataDirectory();
+  ASSERT_TRUE(LoadAllSettings());
+  Settings().Title = "Склад"_w;
+  std::string local = ReadBytes(home / "local.ini");
+  const std::size_t title = local.find("ЗАГОЛОВОК="_w);
+  ASSERT_NE(title, std::string::npos);
+  local.erase(title, local.find("\r\n", title) + 2 - title);
+  vm::test::WriteBytes(home / "local.ini", local);
+  ASSERT_TRUE(LoadLocalSettings());
+  EXPECT_EQ(Settings().Title, "Тинвера"_w);
+}
+
+TEST_F(StartUpTest, TooLittleRoomForTwiceTheDatabasesEndsTheStartUp) {
+  ASSERT_EQ(StartUp(options), 0);
+  const int64_t total = MainState().TotalBaseSize;
+  ASSERT_GT(total, 0);
+  freeBytes = 2 * total;  // exactly enough
+  ASSERT_EQ(StartUp(options), 0);
+  freeBytes = 2 * total - 1;
+  EXPECT_EQ(StartUp(options), kStartUpFailed);
+  EXPECT_FALSE(BasesLocked());
+  ASSERT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_EQ(ui.Boxes[0].Text,
+            "Недостаточно места на диске "_w + home.Dir().substr(0, home.Dir().size() - 1) + ": !");
+  EXPECT_EQ(ui.Boxes[0].Caption, " Ошибка "_w);
+}
+
+TEST_F(StartUpTest, ABusyDatabaseEndsTheStartUpBeforeTheDayStarts) {
+  FollowSystemClock();
+  const std::string goods = ReadBytes(home / "goods.dbf");
+  auto holder = Files().Open(home / "sales.dbf", FileMode::ReadWrite);
+  ASSERT_NE(holder, nullptr);
+  EXPECT_EQ(StartUp(options), kStartUpFailed);
+  EXPECT_EQ(std::pair(starter.Runs, BasesLocked()), std::pair(0, false));
+  EXPECT_TRUE(IndexDates(home.Dir()) == "" || IndexDates(home.Dir()) == "missing");
+  ASSERT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_NE(ui.Boxes[0].Text.find("sales.dbf занята или испорчена"_w), std::string::npos);
+  EXPECT_EQ(ReadBytes(home / "goods.dbf"), goods);
+}
+
+TEST_F(StartUpTest, ACommitADeadProcessLeftIsRolledBackAndLogged) {
+  const std::string sales = ReadBytes(home / "sales.dbf");
+  const pid_t pid = fork();
+  if (pid == 0) {
+    auto* journal = new TCommitJournal(home.Dir());
+    if (!journal->PlanAppend(home / "sales.dbf") || !journal->Begin()) _exit(1);
+    TDBF t;
+    t.FileName = home / "sales.dbf";
+    if (!t.Open()) _exit(1);
+    t.GoToRecord(t.RecCount() + 1);
+    t.ClearRecordBuf();
+    t.WriteRecord();
+    t.Close();
+    _exit(0);  // dies before the commit finished
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  ASSERT_NE(ReadBytes(home / "sales.dbf"), sales);
+
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_EQ(ReadBytes(home / "sales.dbf"), sales);
+  CloseErrorLog();
+  EXPECT_NE(ReadBytes(home / "Errors.log").find("Прерванная запись отменена"_w), std::string::npos);
+  EXPECT_FALSE(fs::exists(home / kCommitJournalName));
+}
+
+TEST_F(StartUpTest, AnArchiveCounterOfACommitRolledBackIsReadAgain) {
+  // An archive command died after renaming its "program.ini" in, before the
+  // commit was done: the settings load the new counter, the recovery puts
+  // the old file back.
+  const pid_t pid = fork();
+  if (pid == 0) {
+    ChooseDataDirectory();
+    if (!LoadAllSettings()) _exit(1);
+    Settings().ArchiveConfigs.FindByID(1)->ArchiveNo = 5;
+    auto* journal = new TCommitJournal(home.Dir());
+    if (!SaveConfigurationTo(journal->NewFileFor(ProgramIniName()), Settings()) || !journal->Begin() ||
+        !journal->Replace())
+      _exit(1);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  ASSERT_EQ(StartUp(options), 0);
+  ASSERT_NE(Settings().ArchiveConfigs.FindByID(1), nullptr);
+  EXPECT_EQ(Settings().ArchiveConfigs.FindByID(1)->ArchiveNo, 0);
+  EXPECT_EQ(MainState().ValidArchives, std::vector<int32_t>{1});
+}
+
+TEST_F(StartUpTest, ACommitKilledWithTheSettingsAsideIsRecoveredBeforeTheyAreRead) {
+  // Killed after "program.ini" went aside, before its new one came in: no
+  // "program.ini" at all until the recovery puts it back.
+  const std::string program = ReadBytes(home / "program.ini"), manager = ReadBytes(home / "manager.ini");
+  ASSERT_TRUE(vm::test::KilledBeforeRenameOnto("/program.ini", [&] {
+    TCommitJournal journal(home.Dir());
+    for (const char* ini : {"manager.ini", "program.ini"})
+      vm::test::WriteBytes(journal.NewFileFor(home / ini), "[changed]\r\n");
+    if (journal.Begin()) journal.Replace();
+  }));
+  ASSERT_FALSE(fs::exists(home / "program.ini"));
+  ASSERT_EQ(StartUp(options), 0) << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes[0].Text));
+  EXPECT_EQ(ReadBytes(home / "program.ini"), program);
+  EXPECT_EQ(ReadBytes(home / "manager.ini"), manager);
+  EXPECT_FALSE(fs::exists(home / kCommitJournalName));
+  CloseErrorLog();
+  EXPECT_NE(ReadBytes(home / "Errors.log").find("Прерванная запись отменена"_w), std::string::npos);
+}
+
+TEST_F(StartUpTest, WhatAKilledBackupLeftInTheWorkFoldersGoesAtTheNextStart) {
+  // Killed as the file list lands in "WORK" (its temporary is there), and
+  // as the new volumes are swapped in ("RESERV.NEW" is there).
+  for (const std::string moment : {"WORK/files.res", "/RESERV"}) {
+    SCOPED_TRACE(moment);
+    ASSERT_TRUE(vm::test::KilledBeforeRenameOnto(moment, [&] {
+      ChooseDataDirectory();
+      if (!LoadAllSettings()) return;
+      TArchivePacker packer(home / "WORK/");
+      const TBackupEnv env = ProgramBackupEnv(Settings().Bases, &packer);
+      ui.Answers = {kIdYes};
+      MakeBackup(env);
+    }));
+    std::vector<std::string> work = vm::test::DirNames(home / "WORK");
+    ASSERT_TRUE(std::ranges::any_of(work, IsTemporaryFileName) || fs::is_directory(home / "RESERV.NEW"));
+    ASSERT_EQ(StartUp(options), 0);
+    work = vm::test::DirNames(home / "WORK");
+    EXPECT_FALSE(std::ranges::any_of(work, IsTemporaryFileName));
+    EXPECT_FALSE(fs::exists(home / "RESERV.NEW"));
+  }
+  CloseErrorLog();
+  const std::string log = ReadBytes(home / "Errors.log");
+  EXPECT_NE(log.find("Удалён временный файл прерванной записи "_w + home.Dir() + "WORK/files.res.~"), std::string::npos);
+  EXPECT_NE(log.find("Удалены тома прерванного резервного копирования "_w), std::string::npos);
+}
+
+// A link planted at "WORK" is no folder of the program: the start-up takes
+// nothing from where it points.
+TEST_F(StartUpTest, TheStartUpClearsNothingThroughALinkAtTheWorkFolder) {
+  vm::test::TempDir outside;
+  const std::string stray = outside / "files.res.~0123456789abcdef~";
+  vm::test::WriteBytes(stray, "not ours");
+  fs::create_directory_symlink(outside.Dir(), home / "WORK");
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_TRUE(fs::exists(stray));
+}
+
+TEST_F(StartUpTest, ShutDownWritesTheLocalSettingsAndTheBasePath) {
+  ASSERT_EQ(StartUp(options), 0);
+  fs::remove(home / "basepath.ini");
+  ShutDown();
+  EXPECT_NE(ReadBytes(home / "basepath.ini").find("BasePath=" + home.Dir()), std::string::npos);
+  EXPECT_TRUE(fs::exists(home / "local.ini"));
+}
+
+TEST_F(StartUpTest, ASecondStartOnTheSameTitleIsToldAndLetsTheLockGo) {
+  ChooseDataDirectory();
+  ASSERT_TRUE(LoadAllSettings());
+  const std::string title = Settings().Title;
+  ASSERT_FALSE(title.empty());
+  TInstanceMark first(home.Dir());
+  ASSERT_TRUE(first.Take(title));
+  TInstanceMark second(home.Dir());
+  options.Instance = &second;
+  EXPECT_EQ(StartUp(options), kStartUpFailed);
+  ASSERT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_EQ(ui.Boxes[0].Text, "Программа уже загружена !"_w);
+  EXPECT_EQ(ui.Boxes[0].Caption, " Повторный запуск программы "_w);
+  EXPECT_EQ(ui.Boxes[0].Flags, kMbInformation);
+  EXPECT_EQ(std::pair(starter.Runs, BasesLocked()), std::pair(0, false));
+  // Another title is another program; and once the first ends, the mark
+  // is free.
+  TInstanceMark other(home.Dir());
+  EXPECT_TRUE(other.Take(title + "2"));
+  first.Release();
+  ResetErrorLogRun();
+  EXPECT_EQ(StartUp(options), 0);
+  EXPECT_EQ(ui.Boxes.size(), 1u);
+}
+
+TEST_F(StartUpTest, TheMarkIsNeverMadeThroughALinkPlantedAtItsName) {
+  TInstanceMark mark(home.Dir());
+  const std::string path = mark.PathFor("Склад"_w);
+  vm::test::TempDir outside;
+  fs::create_symlink(outside / "victim", path);
+  EXPECT_TRUE(mark.Take("Склад"_w));  // no mark, but the program starts
+  EXPECT_FALSE(fs::exists(outside / "victim"));
+  // A plain mark an ended program left is taken as it stands, and held.
+  mark.Release();
+  fs::remove(path);
+  vm::test::WriteBytes(path, "");
+  EXPECT_TRUE(mark.Take("Склад"_w));
+  TInstanceMark second(home.Dir());
+  EXPECT_FALSE(second.Take("Склад"_w));
+}
+
+TEST_F(StartUpTest, TheStartUpPasswordIsAskedUnderTheLockAndARefusalStillStartsTheDay) {
+  FollowSystemClock();
+  bool lockedWhenAsked = false;
+  int asked = 0;
+  options.AskStartUpPassword = [&] {
+    ++asked;
+    lockedWhenAsked = BasesLocked();
+    EXPECT_EQ(starter.Runs, 0);
+    return false;
+  };
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_EQ(std::tuple(asked, lockedWhenAsked, MainState().StartUpRefused, starter.Runs), std::tuple(1, true, true, 1));
+  options.AskStartUpPassword = [] { return true; };
+  ResetErrorLogRun();
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_FALSE(MainState().StartUpRefused);
+}
+
+TEST_F(StartUpTest, PriceTagZonesCompileOnlyOnceThePasswordIsAnswered) {
+  const TCenZone* zone = nullptr;
+  bool compiledWhenAsked = true;
+  options.AskStartUpPassword = [&] {
+    zone = Settings().PriceTags.GetItem(0)->GetZone(0);
+    compiledWhenAsked = zone->Compiled != nullptr || CenZoneCompileEnabled();
+    return true;
+  };
+  ASSERT_EQ(StartUp(options), 0);
+  ASSERT_NE(zone, nullptr);
+  EXPECT_FALSE(compiledWhenAsked);
+  EXPECT_TRUE(CenZoneCompileEnabled());
+  // Every zone of the demo's label compiles.
+  for (const auto& z : Settings().PriceTags.GetItem(0)->Zones) EXPECT_NE(z->Compiled, nullptr) << z->Text;
+  CenZoneCompileEnabled() = false;
+}
+
+TEST_F(StartUpTest, ArchiveConfigurationsThatFailTheirCheckAreToldOnceAndGetNoItems) {
+  ChooseDataDirectory();
+  ASSERT_TRUE(LoadAllSettings());
+  TArchiveConfigList& configs = Settings().ArchiveConfigs;
+  configs.Clear();
+  const struct {
+    int32_t id;
+    const char* alias;  // empty: a configuration without databases
+  } rows[] = {{1, ""}, {2, "НЕТ_ТАКОЙ"}, {3, "ЕЩЁ_НЕТ"}, {4, ""}};
+  for (const auto& r : rows) {
+    TArchiveConfig* c = configs.AddConfig();
+    c->ID = r.id;
+    c->Name = "Архив "_w + std::to_string(r.id);
+    if (*r.alias) c->AddBase()->Alias = Utf8ToCp1251(r.alias);
+  }
+  ASSERT_TRUE(SaveConfiguration());
+  ResetErrorLogRun();
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_EQ(MainState().ValidArchives, (std::vector<int32_t>{1, 4}));
+  ASSERT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_EQ(ui.Boxes[0].Text, "Внимание! В описании конфигураций архивов имеются ошибки!"_w);
+  EXPECT_EQ(ui.Boxes[0].Flags, kMbInformation);
+}

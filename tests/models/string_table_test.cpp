@@ -1,0 +1,120 @@
+#include "models/string_table.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <tuple>
+#include <utility>
+
+#include "foundation/text/collation.h"
+#include "platform/encoding.h"
+
+using namespace vm;
+
+namespace {
+
+TStringTable Names(std::initializer_list<const char*> names) {
+  TStringTable t;
+  t.SetColCount(2);
+  for (const char* n : names) t.SetCellText(0, t.AppendRow()->Index, n);
+  return t;
+}
+
+// The search as a walk over every row: the first row sharing the most.
+int32_t WalkBestPrefix(const TStringTable& t, std::string_view prefix, int32_t col) {
+  int32_t best = -1;
+  size_t bestLength = 0;
+  for (int32_t i = 0; i < t.Count(); ++i) {
+    const std::string& text = t.GetCellText(col, i);
+    size_t shared = 0;
+    while (shared < prefix.size() && shared < text.size() &&
+           UpperChar1251(text[shared]) == UpperChar1251(prefix[shared]))
+      ++shared;
+    if (shared > bestLength) {
+      best = i;
+      bestLength = shared;
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+TEST(StringTable, RowsAndCellsOutsideTheTableAreQuietlyAbsent) {
+  TStringTable t;
+  EXPECT_EQ(std::tuple(t.LastIndex(), t.GetRow(0), t.GetCellText(0, 0)), std::tuple(-1, nullptr, ""));
+  t.SetColCount(2);
+  TViewRow* row = t.AppendRow();
+  EXPECT_EQ(std::pair(row->SourceRecord, row->Cells.size()), std::pair(-1, size_t{2}));
+  row->Measured = true;
+  t.SetCellText(1, 0, "x");
+  EXPECT_FALSE(row->Measured);
+  t.SetCellText(2, 0, "beyond the columns");
+  t.SetCellText(0, 5, "beyond the rows");
+  EXPECT_EQ(std::tuple(t.GetCellText(2, 0), t.GetCell(-1, 0)), std::tuple("", nullptr));
+  EXPECT_EQ(t.InsertRow(9)->Index, 1) << "beyond the last row appends";
+  t.DeleteRow(7);
+  EXPECT_EQ(t.Count(), 2);
+  t.SetColCount(3);
+  EXPECT_EQ(t.Count(), 0) << "new columns start a new table";
+}
+
+TEST(StringTable, PrefixSearchesShareLettersWithoutCase) {
+  const TStringTable t = Names({"Молоко"_w.c_str(), "мука"_w.c_str(), "МОЛОТ"_w.c_str(), "сыр"_w.c_str()});
+  EXPECT_EQ(t.FindBestPrefix("мол"_w, 0), 0);
+  EXPECT_EQ(t.FindBestPrefix("молот"_w, 0), 2);
+  EXPECT_EQ(t.FindBestPrefix("мх"_w, 0), 0) << "one shared letter, the first row wins";
+  EXPECT_EQ(t.FindBestPrefix("хлеб"_w, 0), -1);
+
+  // Sorted: the walk ends where the prefix sorts before the row.
+  const TStringTable sorted = Names({"abc", "abd", "b", "bz", "abx"});
+  EXPECT_EQ(sorted.FindPrefixSorted("ABD", 0), 1);
+  EXPECT_EQ(sorted.FindPrefixSorted("abx", 0), 0) << "the rows after b are never reached";
+  EXPECT_EQ(sorted.FindPrefixSorted("bz", 0), 3);
+}
+
+TEST(StringTable, PrefixSearchFindsWhatAWalkOverEveryRowFinds) {
+  // Few letters in both cases, so that many rows share long prefixes and
+  // ties between rows are common.
+  const std::string letters = "aAbB"_w + "мМоО"_w + " 1";
+  std::mt19937 random(42);
+  const auto text = [&](size_t most) {
+    std::string s(random() % (most + 1), ' ');
+    for (char& c : s) c = letters[random() % letters.size()];
+    return s;
+  };
+  TStringTable t;
+  t.SetColCount(2);
+  for (int i = 0; i < 3000; ++i) {
+    const int32_t row = t.AppendRow()->Index;
+    t.SetCellText(0, row, text(6));
+    t.SetCellText(1, row, text(3));
+  }
+  for (int i = 0; i < 400; ++i) {
+    const std::string prefix = text(8);
+    const int32_t col = static_cast<int32_t>(random() % 2);
+    ASSERT_EQ(t.FindBestPrefix(prefix, col), WalkBestPrefix(t, prefix, col)) << prefix << " in " << col;
+  }
+  EXPECT_EQ(t.FindBestPrefix("x", 0), -1);
+  EXPECT_EQ(t.FindBestPrefix("", 0), -1);
+  EXPECT_EQ(t.FindBestPrefix("a", 5), -1);
+}
+
+TEST(StringTable, PrefixSearchSeesEveryChangeOfTheRows) {
+  TStringTable t = Names({"b", "ab", "c"});
+  EXPECT_EQ(t.FindBestPrefix("a", 0), 1);
+  t.SetCellText(0, 0, "abc");
+  EXPECT_EQ(t.FindBestPrefix("a", 0), 0) << "a changed text";
+  t.SetCellText(1, 2, "x");
+  EXPECT_EQ(t.FindBestPrefix("x", 1), 2) << "another column";
+  EXPECT_EQ(t.FindBestPrefix("c", 0), 2);
+  t.SetCellText(0, t.InsertRow(0)->Index, "c");
+  EXPECT_EQ(t.FindBestPrefix("c", 0), 0) << "an inserted row";
+  t.DeleteRow(0);
+  EXPECT_EQ(t.FindBestPrefix("c", 0), 2) << "a deleted row";
+  t.Reorder({2, 1, 0});
+  EXPECT_EQ(t.FindBestPrefix("c", 0), 0) << "rows in a new order";
+  t.Clear();
+  EXPECT_EQ(t.FindBestPrefix("c", 0), -1) << "no rows left";
+}
