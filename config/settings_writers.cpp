@@ -134,8 +134,7 @@ void SavePriceTags(TSettingsWriter& w, const TCenList& list) {
       w.Key(1, kKeyGraphKind, GraphKindNumber(obj.Kind));
       w.Key(1, kKeyGraphLineWidth, obj.LineWidth);
       w.Key(1, kKeyGraphFile, obj.FileName);
-      const TGraphWords words = obj.Words();
-      w.Key(1, kKeyGraphData, IntArrayToStr(words));
+      w.Key(1, kKeyGraphData, IntArrayToStr(obj.Words()));
     }
   }
 }
