@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "config/page_format.h"
 #include "config/price_tags.h"
 #include "config/registries.h"
 #include "documents/document_compiler.h"

@@ -56,9 +56,9 @@ void FillQueue(TPrintCenList& queue) {
   AddZone(layout, {20, 290, 320, 100}, 27, true);
   TGraphObject& rule = *NewGraphObject(layout.Graphics);
   rule.LineWidth = 3;
-  rule.Data[1] = 20;
-  rule.Data[2] = 65;
-  rule.Data[3] = 540;
+  rule.X = 20;
+  rule.Y = 65;
+  rule.Width = 540;
   for (int i = 0; i < kLabels; ++i) {
     TCennik& tag = *AddPrintCen(queue, layout, 1).Tag;
     SetZoneText(*tag.GetZone(0), "Магазин «Колосок»"_w);

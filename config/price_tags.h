@@ -1,6 +1,6 @@
-// The price-tag layouts and page formats as the settings files carry them.
-// Drawing and printing live with the windows; here they are plain data so
-// that the files round-trip whole.
+// The price-tag layouts as the settings files carry them. Drawing and
+// printing live with the windows; here they are plain data so that the
+// files round-trip whole.
 #pragma once
 
 #include <array>
@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "config/graph_object.h"
 
 namespace vm {
 
@@ -43,22 +45,6 @@ struct TCenZone {
   // Whether (x, y), in 0.1 mm from the tag's corner, lies inside the zone,
   // edges included.
   bool Contains(int32_t x, int32_t y) const;
-};
-
-// A loaded picture; the picture list owns it, never the object.
-class TPicture;
-
-struct TGraphObject {
-  int32_t Color = 0;
-  uint8_t Kind = 0;  // 0..6
-  int32_t LineWidth = 2;
-  // [0] fill colour, [1] X, [2] Y, [3] width, [4] height, [5] transparent,
-  // [6] transparent colour, [7] low byte: colour taken from the picture;
-  // the rest is kept and copied.
-  std::array<int32_t, 16> Data{};
-  std::string FileName;
-  // Loaded for drawing only; not part of the layout.
-  mutable TPicture* Picture = nullptr;
 };
 
 using TCenZones = std::vector<std::unique_ptr<TCenZone>>;
@@ -142,48 +128,5 @@ void CompileCenZone(TCenZone& zone, const std::string& text);
 void SetZoneText(TCenZone& zone, const std::string& text);
 // Every zone of every tag compiled from its own text.
 void CompileAllCenZones(const TCenList& list);
-
-// A named page format with the printer's device-mode bytes.
-struct TPageFormat {
-  std::string Name;
-  std::string DeviceMode;  // raw bytes
-
-  int32_t Size() const { return static_cast<int32_t>(DeviceMode.size()); }
-  void SetData(const std::string& bytes) { DeviceMode = bytes; }
-  void ClearData() { DeviceMode.clear(); }
-};
-
-// The formats live apart, so a format stays where it is while others are
-// added or deleted.
-class TPageFormatList {
- public:
-  int32_t Count() const { return static_cast<int32_t>(items_.size()); }
-  const TPageFormat& GetItem(int32_t index) const { return *items_[static_cast<std::size_t>(index)]; }
-  TPageFormat* GetFormat(int32_t index) const {
-    return index >= 0 && index < Count() ? items_[static_cast<std::size_t>(index)].get() : nullptr;
-  }
-  void Clear() { items_.clear(); }
-  void Add(TPageFormat f) { items_.push_back(std::make_unique<TPageFormat>(std::move(f))); }
-  // An empty format at the end.
-  TPageFormat& AddNew();
-  void Delete(int32_t index);
-  // Empties dest and gives it copies of every format.
-  void CopyTo(TPageFormatList& dest) const;
-
-  // Name, "," and the bytes as two upper-case hexadecimal digits each.
-  void FormatToText(int32_t index, std::string& s) const;
-  // Parses that form (name and digits trimmed; either case; any other
-  // character counts as a 0 digit; an odd last digit is ignored) into a new
-  // format; a text without "," adds nothing and gives nullptr.
-  TPageFormat* AddFromText(const std::string& s);
-  // Ignores case; nullptr when absent.
-  const TPageFormat* FindByName(const std::string& name) const;
-
- private:
-  std::vector<std::unique_ptr<TPageFormat>> items_;
-};
-
-// The page formats of this workstation.
-TPageFormatList& PageFormats();
 
 }  // namespace vm

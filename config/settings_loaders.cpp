@@ -7,6 +7,7 @@
 
 #include "config/data_dir.h"
 #include "config/errorlog.h"
+#include "config/page_format.h"
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
 #include "platform/random.h"
@@ -571,16 +572,18 @@ class ConfigReader {
 
   void Graph(int32_t key, const std::string& value) {
     TGraphObject& g = *graph_;
-    int32_t n = 0;
     switch (key) {
       case kKeyGraphColor: g.Color = Number(value, 0); break;
-      case kKeyGraphKind:
-        n = Number(value, 0);
-        g.Kind = static_cast<uint8_t>(n < 0 || n > 6 ? 0 : n);
-        break;
+      case kKeyGraphKind: g.Kind = GraphKindFromNumber(Number(value, 0)); break;
       case kKeyGraphLineWidth: g.LineWidth = Number(value, 1); break;
       case kKeyGraphFile: g.FileName = value; break;
-      case kKeyGraphData: StrToIntArray(TrimBlanks(value), std::span<int>(g.Data)); break;
+      case kKeyGraphData: {
+        // Words the value leaves out keep what they held.
+        TGraphWords words = g.Words();
+        StrToIntArray(TrimBlanks(value), std::span<int>(words));
+        g.SetWords(words);
+        break;
+      }
       default: break;
     }
   }

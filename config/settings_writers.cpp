@@ -1,6 +1,7 @@
 #include <string>
 
 #include "config/data_dir.h"
+#include "config/page_format.h"
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
 #include "config/errorlog.h"
@@ -129,15 +130,10 @@ void SavePriceTags(TSettingsWriter& w, const TCenList& list) {
       const TGraphObject& obj = *tag->Graphics[g];
       w.Key(1, kKeyGraphNo, static_cast<int64_t>(g));
       w.Key(1, kKeyGraphColor, obj.Color);
-      w.Key(1, kKeyGraphKind, obj.Kind);
+      w.Key(1, kKeyGraphKind, GraphKindNumber(obj.Kind));
       w.Key(1, kKeyGraphLineWidth, obj.LineWidth);
       w.Key(1, kKeyGraphFile, obj.FileName);
-      std::string data;
-      for (std::size_t k = 0; k < obj.Data.size(); ++k) {
-        if (k) data += ',';
-        data += std::to_string(obj.Data[k]);
-      }
-      w.Key(1, kKeyGraphData, data);
+      w.Key(1, kKeyGraphData, IntArrayToStr(obj.Words()));
     }
   }
 }

@@ -1,4 +1,5 @@
 // BLANK: options of the document form and of printing, "OPTION = value".
+#include "config/page_format.h"
 #include "documents/compile_errors.h"
 #include "documents/document_compiler_impl.h"
 #include "documents/section_values.h"

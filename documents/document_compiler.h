@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "config/page_format.h"
 #include "config/price_tags.h"
 #include "config/registries.h"
 #include "documents/compiled_document.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "config/price_tags.h"
+#include "config/page_format.h"
 #include "config/scramble.h"
 #include "config/settings.h"
 #include "documents/document_commit.h"

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "config/page_format.h"
 #include "config/price_tags.h"
 #include "config/settings.h"
 #include "documents/document_recalc.h"

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "config/page_format.h"
 #include "config/price_tags.h"
 #include "foundation/draw/canvas.h"
 

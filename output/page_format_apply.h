@@ -4,7 +4,7 @@
 // the printer keeps the settings it had.
 #pragma once
 
-#include "config/price_tags.h"
+#include "config/page_format.h"
 #include "output/printer.h"
 
 namespace vm {

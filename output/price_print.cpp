@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "config/page_format.h"
 #include "documents/document_recalc.h"
 #include "foundation/values/value_text.h"
 #include "language/evaluator.h"

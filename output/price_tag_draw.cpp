@@ -169,10 +169,10 @@ void DrawGraphObject(const TGOList& objects, int32_t index, TCanvas& canvas, int
   if (index < 0 || index >= static_cast<int32_t>(objects.size())) return;
   const TGraphObject& g = *objects[static_cast<std::size_t>(index)];
   const TScale px = ScaleOf(canvas, zoom);
-  const int32_t x1 = x + px(g.Data[1]), y1 = y + px(g.Data[2]);
-  const int32_t x2 = x1 + px(g.Data[3]), y2 = y1 + px(g.Data[4]);
+  const int32_t x1 = x + px(g.X), y1 = y + px(g.Y);
+  const int32_t x2 = x1 + px(g.Width), y2 = y1 + px(g.Height);
   const int32_t mx = static_cast<int32_t>((int64_t{x1} + x2) / 2), my = static_cast<int32_t>((int64_t{y1} + y2) / 2);
-  const uint32_t fill = static_cast<uint32_t>(g.Data[0]);
+  const uint32_t fill = static_cast<uint32_t>(g.FillColor);
   canvas.SetPenWidth(px(g.LineWidth));
   canvas.SetPenStyle(TPenStyle::Solid);
   canvas.SetPenColor(static_cast<uint32_t>(g.Color));
@@ -181,36 +181,37 @@ void DrawGraphObject(const TGOList& objects, int32_t index, TCanvas& canvas, int
     canvas.MoveTo(points.begin()->first, points.begin()->second);
     for (auto p = points.begin() + 1; p != points.end(); ++p) canvas.LineTo(p->first, p->second);
   };
+  using enum TGraphKind;
   switch (g.Kind) {
-    case 0:
+    case Line:
       if (g.LineWidth > 0) polyline({{x1, y1}, {x2, y2}});
       break;
-    case 1:
+    case Rectangle:
       if (g.LineWidth > 0) polyline({{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}, {x1, y1}});
       break;
-    case 2:
+    case FilledRectangle:
       canvas.FillBrushRect(x1, y1, x2, y2);
       if (g.LineWidth >= 1) canvas.Rectangle(x1, y1, x2, y2);
       break;
-    case 3:
+    case Ellipse:
       if (g.LineWidth > 0) {
         canvas.SetBrush({TBrushStyle::Clear, fill});
         canvas.Ellipse(x1, y1, x2, y2);
       }
       break;
-    case 4:
+    case FilledEllipse:
       // Without a line the ellipse is outlined in its own fill.
       if (g.LineWidth == 0) canvas.SetPenColor(fill);
       canvas.Ellipse(x1, y1, x2, y2);
       break;
-    case 5:
+    case Rhombus:
       if (g.LineWidth > 0) polyline({{x1, my}, {mx, y1}, {x2, my}, {mx, y2}, {x1, my}});
       break;
-    case 6:
+    case Picture:
       if (g.Picture != nullptr) {
         TTransparency mode = TTransparency::None;
-        if (g.Data[5] != 0) mode = (g.Data[7] & 0xFF) != 0 ? TTransparency::Automatic : TTransparency::Fixed;
-        canvas.StretchPicture(*g.Picture, x1, y1, x2, y2, mode, static_cast<uint32_t>(g.Data[6]));
+        if (g.IsTransparent()) mode = g.TakesTransparentColor() ? TTransparency::Automatic : TTransparency::Fixed;
+        canvas.StretchPicture(*g.Picture, x1, y1, x2, y2, mode, static_cast<uint32_t>(g.TransparentColor));
       }
       break;
     default: break;
@@ -256,7 +257,7 @@ TPictList& Pictures() {
 void LoadPictures(const TGOList& list) {
   Pictures().Clear();
   for (const auto& g : list)
-    if (g->Kind == 6) g->Picture = Pictures().LoadPicture(g->FileName);
+    if (g->Kind == TGraphKind::Picture) g->Picture = Pictures().LoadPicture(g->FileName);
 }
 
 void ReleasePictures(const TGOList& list) {

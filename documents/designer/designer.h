@@ -11,6 +11,7 @@
 
 #include "config/archive_config.h"
 #include "config/doctree.h"
+#include "config/page_format.h"
 #include "config/price_tags.h"
 #include "config/registries.h"
 #include "config/settings.h"

@@ -29,7 +29,9 @@ TGraphObject* TGraphicsEditor::Current() const {
 
 std::string TGraphicsEditor::KindName() const {
   const TGraphObject* object = Current();
-  return object && object->Kind < GraphKindNames().size() ? GraphKindNames()[object->Kind] : std::string();
+  if (object == nullptr) return {};
+  const auto number = static_cast<std::size_t>(GraphKindNumber(object->Kind));
+  return number < GraphKindNames().size() ? GraphKindNames()[number] : std::string();
 }
 
 void TGraphicsEditor::SelectNumberText(const std::string& text) {

@@ -10,9 +10,8 @@
 
 namespace vm {
 
-// "Линия" to "Рисунок", by kind.
+// "Линия" to "Рисунок", by kind number.
 const std::vector<std::string>& GraphKindNames();
-inline constexpr uint8_t kGraphPicture = 6;
 
 class TGraphicsEditor {
  public:

@@ -1,5 +1,7 @@
 #include "foundation/text/hex_text.h"
 
+#include <algorithm>
+
 namespace vm {
 
 namespace {
@@ -26,21 +28,33 @@ std::string BytesToHexStr(const void* buf, size_t size) {
   return s;
 }
 
-size_t HexStrToBytes(std::string_view s, void* buf, size_t size) {
+// The one decoder: the characters Keep admits, two to a byte; whatever it
+// admits that is no digit counts as 0.
+template <class Keep>
+size_t DecodeHexPairs(std::string_view s, void* buf, size_t size, Keep keep) {
   auto* p = static_cast<uint8_t*>(buf);
   size_t written = 0;
   int high = -1;
   for (char c : s) {
     if (written >= size) break;
-    if (!IsUpperHexDigit(c)) continue;
+    if (!keep(c)) continue;
+    const int nibble = std::max(0, AnyCaseNibble(c));
     if (high < 0) {
-      high = HexCharToNibble(c);
+      high = nibble;
     } else {
-      p[written++] = static_cast<uint8_t>((high << 4) | HexCharToNibble(c));
+      p[written++] = static_cast<uint8_t>((high << 4) | nibble);
       high = -1;
     }
   }
   return written;
+}
+
+size_t HexStrToBytes(std::string_view s, void* buf, size_t size) {
+  return DecodeHexPairs(s, buf, size, IsUpperHexDigit);
+}
+
+size_t HexPairsToBytes(std::string_view s, void* buf, size_t size) {
+  return DecodeHexPairs(s, buf, size, [](char) { return true; });
 }
 
 char NibbleToHexChar(int nibble) { return "0123456789ABCDEF"[nibble & 0x0F]; }

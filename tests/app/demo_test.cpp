@@ -11,6 +11,7 @@
 #include <string>
 
 #include "config/data_dir.h"
+#include "config/page_format.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/random.h"

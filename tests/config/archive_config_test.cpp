@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "config/page_format.h"
 #include "platform/encoding.h"
 #include "config/price_tags.h"
 

@@ -214,8 +214,8 @@ TEST_F(SettingsTest, RefusedAndDamagedLinesAreSkipped) {
             (std::array<int32_t, 3>{kFsItalic, UnscaleFontSize(30), 0}));
   ASSERT_EQ(tag->Graphics.size(), 1u);  // number 1 was refused, 0 appended
   const auto& graph = *tag->Graphics[0];
-  EXPECT_TRUE(graph.Kind == 0 && graph.LineWidth == 1);
-  EXPECT_EQ((std::array{graph.Data[0], graph.Data[1], graph.Data[2]}), (std::array{1, 0, 3}));
+  EXPECT_TRUE(graph.Kind == TGraphKind::Line && graph.LineWidth == 1);
+  EXPECT_EQ((std::array{graph.FillColor, graph.X, graph.Y}), (std::array{1, 0, 3}));
 
   // A password that was never set leaves a save as a valid record of ten
   // random characters, which nobody knows either.

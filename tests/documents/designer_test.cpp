@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config/data_dir.h"
+#include "config/page_format.h"
 #include "config/price_tags.h"
 #include "config/scramble.h"
 #include "config/settings.h"
@@ -753,7 +754,7 @@ TEST_F(DesignerLabelsTest, GraphicObjectsAreDeletedToTheNextOrPreviousAndACancel
   editor.List.clear();
   editor.Start();
   EXPECT_EQ(editor.Number(), 0);
-  for (uint8_t kind : {1, 3, 6}) {
+  for (TGraphKind kind : {TGraphKind::Rectangle, TGraphKind::Ellipse, TGraphKind::Picture}) {
     editor.BeginAdd()->Kind = kind;
     editor.EndAdd(true);
   }
@@ -773,11 +774,11 @@ TEST_F(DesignerLabelsTest, GraphicObjectsAreDeletedToTheNextOrPreviousAndACancel
   ASSERT_TRUE(editor.Delete());
   EXPECT_EQ(editor.Number(), 0);
   EXPECT_FALSE(editor.CanDelete());
-  editor.BeginAdd()->Kind = 2;
+  editor.BeginAdd()->Kind = TGraphKind::FilledRectangle;
   editor.EndAdd(true);
   d.TakeGraphics(editor);
   ASSERT_EQ(d.CurrentTag()->Graphics.size(), 1u);
-  EXPECT_EQ(d.CurrentTag()->Graphics[0]->Kind, 2);
+  EXPECT_EQ(d.CurrentTag()->Graphics[0]->Kind, TGraphKind::FilledRectangle);
 }
 
 // The tags' preview evaluates %CURDATE% and %CURTIME% before any document

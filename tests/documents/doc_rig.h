@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "config/page_format.h"
 #include "config/price_tags.h"
 #include "config/registries.h"
 #include "documents/document_compiler.h"

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "config/page_format.h"
 #include "config/settings.h"
 #include "documents/doc_rig.h"
 #include "documents/document_recalc.h"

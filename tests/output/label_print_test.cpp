@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <tuple>
 
+#include "config/page_format.h"
 #include "config/settings.h"
 #include "output/price_tag_rig.h"
 #include "output/device_mode.h"

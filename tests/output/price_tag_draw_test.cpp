@@ -70,9 +70,9 @@ TEST(PriceTagModel, DeleteCopyAndFindZones) {
   LiteralZone(tag, "A").Rect = {10, 10, 20, 20};
   LiteralZone(tag, "B").Rect = {25, 25, 20, 20};
   TGraphObject& pic = *NewGraphObject(tag.Graphics);
-  pic.Kind = 6;
+  pic.Kind = TGraphKind::Picture;
   pic.FileName = "logo.bmp";
-  pic.Data[15] = 7;
+  pic.Reserved[7] = 7;
   struct : TPicture {
     int32_t Width() const override { return 1; }
     int32_t Height() const override { return 1; }
@@ -92,7 +92,7 @@ TEST(PriceTagModel, DeleteCopyAndFindZones) {
   EXPECT_EQ(std::tuple(c.Width, c.ZoneCount(), c.GetZone(1)->Rect[0], EvalCenZone(*c.GetZone(1))), std::tuple(80, 2, 25, "B"));
   // The copy owns its own expression and shares no picture.
   EXPECT_NE(c.GetZone(0)->Compiled.get(), tag.GetZone(0)->Compiled.get());
-  EXPECT_EQ(std::tuple(c.Graphics[0]->FileName, c.Graphics[0]->Data[15], c.Graphics[0]->Picture),
+  EXPECT_EQ(std::tuple(c.Graphics[0]->FileName, c.Graphics[0]->Reserved[7], c.Graphics[0]->Picture),
             std::tuple("logo.bmp", 7, nullptr));
 
   DeleteItem(tag.Zones, -1);
@@ -174,11 +174,12 @@ TEST(PriceTagDraw, FramesOfTheTagAndItsZones) {
 TEST(PriceTagDraw, SevenObjectKindsWithAndWithoutALine) {
   PageRig page;
   TGOList objects;
+  // Seven kinds and one beyond them.
   for (uint8_t kind = 0; kind <= 7; ++kind) {
     TGraphObject& g = *NewGraphObject(objects);
-    g.Kind = kind;
+    g.Kind = static_cast<TGraphKind>(kind);
     g.Color = 0x112233;
-    g.Data = {0x00AA00, 10, 20, 30, 40};
+    g.SetWords({0x00AA00, 10, 20, 30, 40});
   }
   auto draw = [&](int32_t lineWidth) {
     page.Clear();
@@ -216,8 +217,8 @@ TEST(PriceTagDraw, SevenObjectKindsWithAndWithoutALine) {
     int32_t Height() const override { return 2; }
   } picture;
   objects[6]->Picture = &picture;
-  objects[6]->Data[5] = 1;
-  objects[6]->Data[7] = 0x100;  // only the low byte counts
+  objects[6]->Transparent = 1;
+  objects[6]->AutoTransparent = 0x100;  // only the low byte counts
   draw(0);
   auto pictures = page.Only(TRecordedOp::kPicture);
   ASSERT_EQ(pictures.size(), 1u);
@@ -274,7 +275,7 @@ TEST(PriceTagModel, PicturesLoadForOneTagAtATime) {
   TGOList objects;
   for (const char* name : {"sign.bmp", "bad.bmp", "none.bmp", "/abs/sign.bmp"}) {
     TGraphObject& g = *NewGraphObject(objects);
-    g.Kind = 6;
+    g.Kind = TGraphKind::Picture;
     g.FileName = name;
   }
   NewGraphObject(objects)->FileName = "line.bmp";  // not a picture object

@@ -68,6 +68,10 @@ TEST(HexText, BytesAndDigits) {
   EXPECT_EQ(HexStrToBytes("123", out, 4), 1u);
   EXPECT_EQ(HexStrToBytes("0102030405", out, 4), 4u);
   EXPECT_EQ(out[3], 4);
+  // Pairs kept in place: either case, a stray character a 0 digit.
+  EXPECT_EQ(HexPairsToBytes("ab4g1", out, 4), 2u);
+  EXPECT_EQ(std::tuple(out[0], out[1]), std::tuple(0xAB, 0x40));
+  EXPECT_EQ(HexPairsToBytes("0102030405", out, 2), 2u);
 
   EXPECT_EQ(std::tuple(NibbleToHexChar(0x1F), ByteToHexStr(0x0C), HexCharToNibble('F')), std::tuple('F', "0C", 15));
   for (auto [text, value] : {std::pair{"F", 15}, {"ff", 255}, {"G1", 0}, {"100", 0}})

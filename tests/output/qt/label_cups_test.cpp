@@ -8,6 +8,7 @@
 #include <set>
 
 #include "config/data_dir.h"
+#include "config/page_format.h"
 #include "config/settings.h"
 #include "foundation/barcodes/bar_patterns.h"
 #include "foundation/draw/canvas.h"

@@ -93,13 +93,13 @@ void DesignAndPrint(std::string& text, std::string& codes) {
   TGraphicsEditor editor;
   d.StartGraphics(editor);
   TGraphObject& frame = *editor.BeginAdd();
-  frame.Kind = 1;
-  frame.Data = {0, 10, 300, 400, 100};
+  frame.Kind = TGraphKind::Rectangle;
+  frame.SetWords({0, 10, 300, 400, 100});
   editor.EndAdd(true);
   TGraphObject& picture = *editor.BeginAdd();
-  picture.Kind = kGraphPicture;
+  picture.Kind = TGraphKind::Picture;
   picture.FileName = "logo.bmp";
-  picture.Data = {0, 500, 300, 100, 100};
+  picture.SetWords({0, 500, 300, 100, 100});
   editor.EndAdd(true);
   d.TakeGraphics(editor);
   d.Misc.PrinterName = test::kTestQueue;

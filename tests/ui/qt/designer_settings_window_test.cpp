@@ -413,7 +413,7 @@ TEST_F(DesignerSettingsWindowTest, GraphicsDialogAddsARectangleAndACancelledAddL
   w.Labels->Graphics->click();
   EXPECT_EQ(added, static_cast<int>(before) + 1);
   ASSERT_EQ(d.CurrentTag()->Graphics.size(), before + 1);
-  EXPECT_EQ(d.CurrentTag()->Graphics.back()->Kind, 1);
+  EXPECT_EQ(d.CurrentTag()->Graphics.back()->Kind, TGraphKind::Rectangle);
 }
 
 // Pictures of the four tabs and of the dialogs behind them, for people to

@@ -17,7 +17,7 @@
 #include <filesystem>
 
 #include "config/data_dir.h"
-#include "config/price_tags.h"
+#include "config/page_format.h"
 #include "config/scramble.h"
 #include "config/settings.h"
 #include "foundation/tables/dbf.h"

@@ -10,7 +10,7 @@
 #include <QTest>
 #include <unistd.h>
 
-#include "config/price_tags.h"
+#include "config/page_format.h"
 #include "config/settings.h"
 #include "foundation/text/hex_text.h"
 #include "output/device_mode.h"

@@ -94,12 +94,12 @@ bool ShowGraphObjectDialog(TGraphObject& object, QWidget* parent) {
   grid->addWidget(new QLabel(ToQt("Вид объекта:"_w), &dialog), 0, 0);
   auto* kind = new QComboBox(&dialog);
   for (const std::string& name : GraphKindNames()) kind->addItem(ToQt(name));
-  kind->setCurrentIndex(std::min<int>(object.Kind, kGraphPicture));
+  kind->setCurrentIndex(GraphKindNumber(object.Kind));
   grid->addWidget(kind, 0, 1, 1, 2);
-  QSpinBox* x = AddSpin(grid, 1, "X (мм/10):"_w, 0, 100000, object.Data[1], &dialog);
-  QSpinBox* y = AddSpin(grid, 2, "Y (мм/10):"_w, 0, 100000, object.Data[2], &dialog);
-  QSpinBox* w = AddSpin(grid, 3, "Шир.(мм/10):"_w, 1, 10000, object.Data[3], &dialog);
-  QSpinBox* h = AddSpin(grid, 4, "Выс.(мм/10):"_w, 1, 10000, object.Data[4], &dialog);
+  QSpinBox* x = AddSpin(grid, 1, "X (мм/10):"_w, 0, 100000, object.X, &dialog);
+  QSpinBox* y = AddSpin(grid, 2, "Y (мм/10):"_w, 0, 100000, object.Y, &dialog);
+  QSpinBox* w = AddSpin(grid, 3, "Шир.(мм/10):"_w, 1, 10000, object.Width, &dialog);
+  QSpinBox* h = AddSpin(grid, 4, "Выс.(мм/10):"_w, 1, 10000, object.Height, &dialog);
   auto* lineLabel = new QLabel(ToQt("Толщина линии (мм/10):"_w), &dialog);
   auto* line = new QSpinBox(&dialog);
   line->setRange(0, 99);
@@ -107,7 +107,7 @@ bool ShowGraphObjectDialog(TGraphObject& object, QWidget* parent) {
   grid->addWidget(lineLabel, 5, 0);
   grid->addWidget(line, 5, 1);
   TColorSample lineColor(grid, 6, "Цвет линии:"_w, "Выбрать"_w, object.Color, &dialog);
-  TColorSample fillColor(grid, 7, "Цвет фигуры:"_w, "Выбрать"_w, object.Data[0], &dialog);
+  TColorSample fillColor(grid, 7, "Цвет фигуры:"_w, "Выбрать"_w, object.FillColor, &dialog);
   auto* fileLabel = new QLabel(ToQt("Файл:"_w), &dialog);
   auto* file = new QLineEdit(ToQt(object.FileName), &dialog);
   auto* browse = new QPushButton(ToQt("Обзор"_w), &dialog);
@@ -115,16 +115,16 @@ bool ShowGraphObjectDialog(TGraphObject& object, QWidget* parent) {
   grid->addWidget(file, 8, 1);
   grid->addWidget(browse, 8, 2);
   auto* replace = new QCheckBox(ToQt("Подменить фон"_w), &dialog);
-  replace->setChecked(object.Data[5] != 0);
+  replace->setChecked(object.IsTransparent());
   auto* automatic = new QCheckBox(ToQt("Автоматически"_w), &dialog);
-  automatic->setChecked((object.Data[7] & 0xFF) != 0);
+  automatic->setChecked(object.TakesTransparentColor());
   grid->addWidget(replace, 9, 0);
   grid->addWidget(automatic, 9, 1);
-  TColorSample background(grid, 10, "Фон:"_w, "Цвет фона"_w, object.Data[6], &dialog);
+  TColorSample background(grid, 10, "Фон:"_w, "Цвет фона"_w, object.TransparentColor, &dialog);
   AddOkCancel(layout, &dialog);
 
   const auto arrange = [&] {
-    const bool picture = kind->currentIndex() == kGraphPicture;
+    const bool picture = GraphKindFromNumber(kind->currentIndex()) == TGraphKind::Picture;
     for (QWidget* c : std::initializer_list<QWidget*>{fileLabel, file, browse, replace, automatic})
       c->setVisible(picture);
     lineLabel->setVisible(!picture);
@@ -144,17 +144,17 @@ bool ShowGraphObjectDialog(TGraphObject& object, QWidget* parent) {
     if (!chosen.isEmpty()) file->setText(chosen);
   });
   if (dialog.exec() != QDialog::Accepted) return false;
-  object.Kind = static_cast<uint8_t>(std::max(0, kind->currentIndex()));
+  object.Kind = GraphKindFromNumber(kind->currentIndex());
   object.LineWidth = line->value();
   object.Color = lineColor.Color();
-  object.Data[0] = fillColor.Color();
-  object.Data[1] = x->value();
-  object.Data[2] = y->value();
-  object.Data[3] = w->value();
-  object.Data[4] = h->value();
-  object.Data[5] = replace->isChecked() ? 1 : 0;
-  object.Data[6] = background.Color();
-  object.Data[7] = (object.Data[7] & ~0xFF) | (automatic->isChecked() ? 1 : 0);
+  object.FillColor = fillColor.Color();
+  object.X = x->value();
+  object.Y = y->value();
+  object.Width = w->value();
+  object.Height = h->value();
+  object.Transparent = replace->isChecked() ? 1 : 0;
+  object.TransparentColor = background.Color();
+  object.SetTakesTransparentColor(automatic->isChecked());
   object.FileName = FromQt(file->text());
   return true;
 }

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "config/page_format.h"
 #include "output/label_print.h"
 #include "output/price_tag_draw.h"
 #include "platform/encoding.h"

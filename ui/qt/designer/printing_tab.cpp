@@ -2,6 +2,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "config/page_format.h"
 #include "foundation/text/strutils.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
