@@ -41,67 +41,67 @@ TArchiveTab::TArchiveTab(TDesigner& designer, QWidget* parent) : TDesignerTabBas
 
   connect(Configs, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (filling_) return;
-    d_.ShowArchiveConfig(index);
+    d_.ArchivePage.ShowArchiveConfig(index);
     FillGrid();
   });
   connect(Grid, &QTableWidget::currentCellChanged, this, [this](int row) {
     if (filling_) return;
-    d_.ArchiveRow = row + 1;
+    d_.ArchivePage.ArchiveRow = row + 1;
     Notify();
   });
   connect(AddConfig, &QPushButton::clicked, this, [this] { AskName(false); });
   connect(RenameConfig, &QPushButton::clicked, this, [this] { AskName(true); });
   connect(DeleteConfig, &QPushButton::clicked, this, [this] {
-    if (d_.DeleteArchiveConfig()) Refresh();
+    if (d_.ArchivePage.DeleteArchiveConfig()) Refresh();
   });
   connect(CheckConfig, &QPushButton::clicked, this, [this] {
-    if (!d_.CheckArchiveConfig()) FillGrid();
+    if (!d_.ArchivePage.CheckArchiveConfig()) FillGrid();
   });
   connect(AddEntry, &QPushButton::clicked, this, [this] { EditEntryDialog(false); });
   connect(EditEntry, &QPushButton::clicked, this, [this] { EditEntryDialog(true); });
   connect(DeleteEntry, &QPushButton::clicked, this, [this] {
-    if (d_.DeleteArchiveEntry()) FillGrid();
+    if (d_.ArchivePage.DeleteArchiveEntry()) FillGrid();
   });
 }
 
 void TArchiveTab::AskName(bool rename) {
   TInputRequest request;
   request.Caption = rename ? "Имя конфигурации"_w : "Добавить конфигурацию"_w;
-  request.Names = d_.ArchiveConfigNames();
+  request.Names = d_.ArchivePage.ArchiveConfigNames();
   request.AllowEmpty = false;
   if (rename) {
-    if (!d_.CurrentArchive()) return;
-    request.Text = d_.CurrentArchive()->Name;
-    request.ExceptIndex = d_.CurrentArchiveIndex();
+    if (!d_.ArchivePage.CurrentArchive()) return;
+    request.Text = d_.ArchivePage.CurrentArchive()->Name;
+    request.ExceptIndex = d_.ArchivePage.CurrentArchiveIndex();
   }
   if (!ShowInputDialog(request, this)) return;
-  if (rename ? d_.RenameArchiveConfig(request.Text) : d_.AddArchiveConfig(request.Text)) Refresh();
+  if (rename ? d_.ArchivePage.RenameArchiveConfig(request.Text) : d_.ArchivePage.AddArchiveConfig(request.Text)) Refresh();
 }
 
 void TArchiveTab::EditEntryDialog(bool editing) {
-  TArchiveEntryDialog dialog = d_.ArchiveEntryDialog(editing);
+  TArchiveEntryDialog dialog = d_.ArchivePage.ArchiveEntryDialog(editing);
   if (!ShowArchiveEntryDialog(dialog, this)) return;
-  if (editing ? d_.EditArchiveEntry(dialog.Values) : d_.AddArchiveEntry(dialog.Values)) FillGrid();
+  if (editing ? d_.ArchivePage.EditArchiveEntry(dialog.Values) : d_.ArchivePage.AddArchiveEntry(dialog.Values)) FillGrid();
 }
 
 void TArchiveTab::Refresh() {
   filling_ = true;
   Configs->clear();
-  for (const std::string& name : d_.ArchiveConfigNames()) Configs->addItem(ToQt(name));
-  Configs->setCurrentIndex(d_.CurrentArchiveIndex());
+  for (const std::string& name : d_.ArchivePage.ArchiveConfigNames()) Configs->addItem(ToQt(name));
+  Configs->setCurrentIndex(d_.ArchivePage.CurrentArchiveIndex());
   filling_ = false;
   FillGrid();
 }
 
 void TArchiveTab::FillGrid() {
   filling_ = true;
-  const std::vector<std::vector<std::string>> rows = d_.ArchiveRows();
+  const std::vector<std::vector<std::string>> rows = d_.ArchivePage.ArchiveRows();
   Grid->clearContents();
   Grid->setRowCount(std::max<int>(1, static_cast<int>(rows.size())));
   for (std::size_t r = 0; r < rows.size(); ++r)
     for (std::size_t c = 0; c < rows[r].size(); ++c)
       Grid->setItem(static_cast<int>(r), static_cast<int>(c), new QTableWidgetItem(ToQt(rows[r][c])));
-  if (d_.ArchiveRow >= 1) Grid->selectRow(d_.ArchiveRow - 1);
+  if (d_.ArchivePage.ArchiveRow >= 1) Grid->selectRow(d_.ArchivePage.ArchiveRow - 1);
   filling_ = false;
   LayOutColumns();
   Notify();

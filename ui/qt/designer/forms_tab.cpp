@@ -31,36 +31,36 @@ TFormsTab::TFormsTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
 
   connect(List, &QListWidget::currentRowChanged, this, [this](int row) {
     if (filling_) return;
-    d_.SelectBlank(row);
+    d_.FormsPage.SelectBlank(row);
     ShowSelected();
   });
   connect(Memo, &QPlainTextEdit::textChanged, this, [this] {
-    if (!filling_) d_.SetBlankText(FromMemo(Memo));
+    if (!filling_) d_.FormsPage.SetBlankText(FromMemo(Memo));
   });
   connect(Add, &QPushButton::clicked, this, [this] {
     std::string name;
-    if (ShowAddBlankDialog("Новая форма"_w, name, d_.BlankNames(), this)) d_.AddBlank(name);
+    if (ShowAddBlankDialog("Новая форма"_w, name, d_.FormsPage.BlankNames(), this)) d_.FormsPage.AddBlank(name);
     Refresh();
   });
   connect(Delete, &QPushButton::clicked, this, [this] {
-    d_.DeleteBlank();
+    d_.FormsPage.DeleteBlank();
     Refresh();
   });
   connect(Rename, &QPushButton::clicked, this, [this] {
-    TCurBlank* blank = d_.CurrentBlank();
+    TCurBlank* blank = d_.FormsPage.CurrentBlank();
     if (!blank) return;
     std::string name = blank->Name;
-    if (ShowAddBlankDialog("Редактирование имени формы"_w, name, d_.BlankNames(), this))
-      d_.RenameBlank(name);
+    if (ShowAddBlankDialog("Редактирование имени формы"_w, name, d_.FormsPage.BlankNames(), this))
+      d_.FormsPage.RenameBlank(name);
     Refresh();
   });
   connect(Preview, &QPushButton::clicked, this, [this] {
-    const TDesignerRunEnd end = d_.CompileBlankForPreview();
+    const TDesignerRunEnd end = d_.FormsPage.CompileBlankForPreview();
     if (end.Error)
       ShowLine(Memo, end.CaretLine);
-    else if (TCurBlank* blank = d_.CurrentBlank())
+    else if (TCurBlank* blank = d_.FormsPage.CurrentBlank())
       ShowBlankPreview(*blank, d_.AutoParams, this);
-    if (TCurBlank* blank = d_.CurrentBlank()) blank->Clear();
+    if (TCurBlank* blank = d_.FormsPage.CurrentBlank()) blank->Clear();
     Notify();
   });
 }
@@ -68,18 +68,18 @@ TFormsTab::TFormsTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
 void TFormsTab::Refresh() {
   filling_ = true;
   List->clear();
-  for (const std::string& name : d_.BlankNames()) List->addItem(ToQt(name));
-  List->setCurrentRow(d_.CurrentBlankIndex());
+  for (const std::string& name : d_.FormsPage.BlankNames()) List->addItem(ToQt(name));
+  List->setCurrentRow(d_.FormsPage.CurrentBlankIndex());
   filling_ = false;
   ShowSelected();
 }
 
 void TFormsTab::ShowSelected() {
   filling_ = true;
-  const TCurBlank* blank = d_.CurrentBlank();
+  const TCurBlank* blank = d_.FormsPage.CurrentBlank();
   Memo->setPlainText(blank ? ToMemo(blank->Text) : QString());
   Memo->setEnabled(blank != nullptr);
-  Caption->setText(ToQt(d_.BlankCaption()));
+  Caption->setText(ToQt(d_.FormsPage.BlankCaption()));
   filling_ = false;
   Notify();
 }

@@ -46,30 +46,30 @@ TPrintingTab::TPrintingTab(TDesigner& designer, QWidget* parent) : TDesignerTabB
   });
   connect(Formats, &QListWidget::currentRowChanged, this, [this](int row) {
     if (filling_) return;
-    d_.FormatIndex = row;
+    d_.PrintingPage.FormatIndex = row;
     Notify();
   });
   connect(Add, &QPushButton::clicked, this, [this] {
-    d_.AddPageFormat();
+    d_.PrintingPage.AddPageFormat();
     Refresh();
   });
   connect(Delete, &QPushButton::clicked, this, [this] {
-    d_.DeletePageFormat();
+    d_.PrintingPage.DeletePageFormat();
     Refresh();
   });
-  connect(Format, &QPushButton::clicked, this, [this] { d_.EditPageFormat(); });
+  connect(Format, &QPushButton::clicked, this, [this] { d_.PrintingPage.EditPageFormat(); });
   connect(Rename, &QPushButton::clicked, this, [this] {
-    const TPageFormat* format = d_.PageFormatList.GetFormat(d_.FormatIndex);
+    const TPageFormat* format = d_.PageFormatList.GetFormat(d_.PrintingPage.FormatIndex);
     if (!format) return;
     TInputRequest request;
     request.Caption = "Название формата"_w;
     request.Text = format->Name;
     if (!ShowInputDialog(request, this)) return;
-    d_.RenamePageFormat(request.Text);
+    d_.PrintingPage.RenamePageFormat(request.Text);
     Refresh();
   });
   connect(MakeDefault, &QPushButton::clicked, this, [this] {
-    d_.MakeDefaultFormat();
+    d_.PrintingPage.MakeDefaultFormat();
     DefaultFormat->setText(ToQt(d_.Misc.DefaultFormatName));
   });
 }
@@ -80,8 +80,8 @@ void TPrintingTab::Refresh() {
   for (const std::string& name : Ui().PrinterNames()) Printer->addItem(ToQt(name));
   Printer->setCurrentIndex(FindClosestString(d_.Misc.PrinterName, Ui().PrinterNames()));
   Formats->clear();
-  for (const std::string& name : d_.PageFormatNames()) Formats->addItem(ToQt(name));
-  Formats->setCurrentRow(d_.FormatIndex);
+  for (const std::string& name : d_.PrintingPage.PageFormatNames()) Formats->addItem(ToQt(name));
+  Formats->setCurrentRow(d_.PrintingPage.FormatIndex);
   DefaultFormat->setText(ToQt(d_.Misc.DefaultFormatName));
   Compressed->setChecked(d_.Misc.Compressed);
   filling_ = false;

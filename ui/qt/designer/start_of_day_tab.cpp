@@ -18,12 +18,12 @@ TStartOfDayTab::TStartOfDayTab(TDesigner& designer, QWidget* parent)
   Execute = AddButton(bar, "Выполнить"_w);
   layout->addLayout(bar);
   connect(Memo, &QPlainTextEdit::textChanged, this, [this] {
-    if (!filling_) d_.SetStartOfDayText(FromMemo(Memo));
+    if (!filling_) d_.StartOfDayPage.SetStartOfDayText(FromMemo(Memo));
   });
   connect(Check, &QPushButton::clicked, this,
-          [this] { ShowLine(Memo, d_.CheckStartOfDay().CaretLine); });
+          [this] { ShowLine(Memo, d_.StartOfDayPage.CheckStartOfDay().CaretLine); });
   connect(Execute, &QPushButton::clicked, this,
-          [this] { ShowLine(Memo, d_.ExecuteStartOfDay().CaretLine); });
+          [this] { ShowLine(Memo, d_.StartOfDayPage.ExecuteStartOfDay().CaretLine); });
 }
 
 void TStartOfDayTab::Refresh() {
