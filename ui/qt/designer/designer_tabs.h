@@ -113,6 +113,9 @@ class TFormsTab : public TDesignerTabBase {
   QLabel* Caption;
   QPlainTextEdit* Memo;
   QPushButton *Add, *Delete, *Rename, *Preview;
+
+ private:
+  TFormsPage& page_;
 };
 
 class TBasesTab : public TDesignerTabBase {
