@@ -131,6 +131,7 @@ class TBasesTab : public TDesignerTabBase {
   QPushButton *Add, *Delete, *Edit;
 
  private:
+  TBasesPage& page_;
   void AddClicked();
   void DeleteClicked();
   void EditClicked();
