@@ -156,6 +156,9 @@ class TBooksTab : public TDesignerTabBase {
   QComboBox* Field;
   QCheckBox *Insert, *Remove, *Edit, *AutoSort, *SortOnStart;
   QPushButton *Add, *Delete;
+
+ private:
+  TBooksPage& page_;
 };
 
 class TAutoParamsTab : public TDesignerTabBase {
