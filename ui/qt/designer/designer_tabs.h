@@ -169,6 +169,9 @@ class TAutoParamsTab : public TDesignerTabBase {
 
   QTableWidget* Grid;
   QPushButton *Add, *Delete, *Change;
+
+ private:
+  TAutoParamsPage& page_;
 };
 
 class TStartOfDayTab : public TDesignerTabBase {
