@@ -181,6 +181,9 @@ class TStartOfDayTab : public TDesignerTabBase {
 
   QPlainTextEdit* Memo;
   QPushButton *Check, *Execute;
+
+ private:
+  TStartOfDayPage& page_;
 };
 
 class TMiscTab : public TDesignerTabBase {
