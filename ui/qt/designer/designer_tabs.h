@@ -197,6 +197,9 @@ class TMiscTab : public TDesignerTabBase {
   QCheckBox *Network, *ClosePort;
   QListWidget* Passwords;
   QPushButton *Browse, *PortSettings, *ChangePassword;
+
+ private:
+  TMiscPage& page_;
 };
 
 class TArchiveTab : public TDesignerTabBase {

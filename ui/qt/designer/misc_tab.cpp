@@ -13,7 +13,7 @@
 
 namespace vm {
 
-TMiscTab::TMiscTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent) {
+TMiscTab::TMiscTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent), page_(designer.MiscPage) {
   auto* layout = new QHBoxLayout(this);
   auto* left = new QGridLayout;
   int row = 0;
@@ -70,7 +70,7 @@ TMiscTab::TMiscTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(desi
   });
   connect(Font, &QComboBox::editTextChanged, this, [this](const QString& text) {
     if (filling_) return;
-    const int32_t found = d_.MiscPage.SetFontText(FromQt(text));
+    const int32_t found = page_.SetFontText(FromQt(text));
     if (found < 0) return;
     filling_ = true;
     Font->setCurrentIndex(found);
@@ -80,23 +80,23 @@ TMiscTab::TMiscTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(desi
   connect(Browse, &QPushButton::clicked, this, [this] {
     std::string dir = TrimBlanks(FromQt(BaseDir->text()));
     if (!ShowDirSelect(dir, "Каталог баз"_w, this)) return;
-    d_.MiscPage.ChooseBaseDir(dir);
+    page_.ChooseBaseDir(dir);
     BaseDir->setText(ToQt(dir));
   });
-  connect(Network, &QCheckBox::clicked, this, [this](bool on) { d_.MiscPage.ClickNetwork(on); });
-  connect(Port, &QComboBox::activated, this, [this](int index) { d_.MiscPage.StoreScannerPort(index); });
+  connect(Network, &QCheckBox::clicked, this, [this](bool on) { page_.ClickNetwork(on); });
+  connect(Port, &QComboBox::activated, this, [this](int index) { page_.StoreScannerPort(index); });
   connect(PortSettings, &QPushButton::clicked, this, [this] {
-    TPortConfig config = d_.MiscPage.ScannerConfigForEdit();
-    if (ShowCommConfigDialog(this, d_.MiscPage.ScannerPortName(), config)) d_.MiscPage.SetScannerConfig(config);
+    TPortConfig config = page_.ScannerConfigForEdit();
+    if (ShowCommConfigDialog(this, page_.ScannerPortName(), config)) page_.SetScannerConfig(config);
   });
-  connect(ClosePort, &QCheckBox::clicked, this, [this](bool on) { d_.MiscPage.SetCloseAfterCommand(on); });
+  connect(ClosePort, &QCheckBox::clicked, this, [this](bool on) { page_.SetCloseAfterCommand(on); });
   connect(Passwords, &QListWidget::currentRowChanged, this,
           [this](int row) { ChangePassword->setEnabled(row >= 0); });
   connect(ChangePassword, &QPushButton::clicked, this, [this] {
     const int row = Passwords->currentRow();
     std::string password;
     if (row >= 0 && ShowPasswordDialog(FromQt(Passwords->item(row)->text()), password, this))
-      d_.MiscPage.SetPassword(row + 1, password);
+      page_.SetPassword(row + 1, password);
   });
 }
 
@@ -110,8 +110,8 @@ void TMiscTab::Refresh() {
   Font->setEditText(ToQt(m.FontName));
   BaseDir->setText(ToQt(m.BaseDir));
   Network->setChecked(m.Network);
-  Port->setCurrentIndex(d_.MiscPage.ScannerPortIndex());
-  ClosePort->setChecked(d_.MiscPage.CloseAfterCommand());
+  Port->setCurrentIndex(page_.ScannerPortIndex());
+  ClosePort->setChecked(page_.CloseAfterCommand());
   Scroll->setText(ToQt(m.ScrollText));
   ChangePassword->setEnabled(Passwords->currentRow() >= 0);
   filling_ = false;
