@@ -214,6 +214,7 @@ class TArchiveTab : public TDesignerTabBase {
   QPushButton *AddEntry, *DeleteEntry, *EditEntry;
 
  private:
+  TArchivePage& page_;
   void FillGrid();
   void LayOutColumns();
   void AskName(bool rename);
