@@ -232,6 +232,9 @@ class TPrintingTab : public TDesignerTabBase {
   QComboBox* Printer;
   QCheckBox* Compressed;
   QPushButton *Add, *Delete, *Format, *Rename, *MakeDefault;
+
+ private:
+  TPrintingPage& page_;
 };
 
 class TLabelsTab;

@@ -11,7 +11,7 @@
 
 namespace vm {
 
-TPrintingTab::TPrintingTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent) {
+TPrintingTab::TPrintingTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent), page_(designer.PrintingPage) {
   auto* layout = new QVBoxLayout(this);
   auto* printerRow = new QHBoxLayout;
   printerRow->addWidget(new QLabel(ToQt("Текущий принтер:"_w), this));
@@ -46,30 +46,30 @@ TPrintingTab::TPrintingTab(TDesigner& designer, QWidget* parent) : TDesignerTabB
   });
   connect(Formats, &QListWidget::currentRowChanged, this, [this](int row) {
     if (filling_) return;
-    d_.PrintingPage.FormatIndex = row;
+    page_.FormatIndex = row;
     Notify();
   });
   connect(Add, &QPushButton::clicked, this, [this] {
-    d_.PrintingPage.AddPageFormat();
+    page_.AddPageFormat();
     Refresh();
   });
   connect(Delete, &QPushButton::clicked, this, [this] {
-    d_.PrintingPage.DeletePageFormat();
+    page_.DeletePageFormat();
     Refresh();
   });
-  connect(Format, &QPushButton::clicked, this, [this] { d_.PrintingPage.EditPageFormat(); });
+  connect(Format, &QPushButton::clicked, this, [this] { page_.EditPageFormat(); });
   connect(Rename, &QPushButton::clicked, this, [this] {
-    const TPageFormat* format = d_.PageFormatList.GetFormat(d_.PrintingPage.FormatIndex);
+    const TPageFormat* format = d_.PageFormatList.GetFormat(page_.FormatIndex);
     if (!format) return;
     TInputRequest request;
     request.Caption = "Название формата"_w;
     request.Text = format->Name;
     if (!ShowInputDialog(request, this)) return;
-    d_.PrintingPage.RenamePageFormat(request.Text);
+    page_.RenamePageFormat(request.Text);
     Refresh();
   });
   connect(MakeDefault, &QPushButton::clicked, this, [this] {
-    d_.PrintingPage.MakeDefaultFormat();
+    page_.MakeDefaultFormat();
     DefaultFormat->setText(ToQt(d_.Misc.DefaultFormatName));
   });
 }
@@ -80,8 +80,8 @@ void TPrintingTab::Refresh() {
   for (const std::string& name : Ui().PrinterNames()) Printer->addItem(ToQt(name));
   Printer->setCurrentIndex(FindClosestString(d_.Misc.PrinterName, Ui().PrinterNames()));
   Formats->clear();
-  for (const std::string& name : d_.PrintingPage.PageFormatNames()) Formats->addItem(ToQt(name));
-  Formats->setCurrentRow(d_.PrintingPage.FormatIndex);
+  for (const std::string& name : page_.PageFormatNames()) Formats->addItem(ToQt(name));
+  Formats->setCurrentRow(page_.FormatIndex);
   DefaultFormat->setText(ToQt(d_.Misc.DefaultFormatName));
   Compressed->setChecked(d_.Misc.Compressed);
   filling_ = false;
