@@ -243,8 +243,8 @@ class TLabelsTab;
 // under it.
 class TTagPreview : public QWidget {
  public:
-  TTagPreview(TDesigner& designer, TLabelsTab& tab, QWidget* parent)
-      : QWidget(parent), d_(designer), tab_(tab) {}
+  TTagPreview(TLabelsPage& page, TLabelsTab& tab, QWidget* parent)
+      : QWidget(parent), page_(page), tab_(tab) {}
   TFittedTag Fit;
   bool Borders = true;
 
@@ -253,7 +253,7 @@ class TTagPreview : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
-  TDesigner& d_;
+  TLabelsPage& page_;
   TLabelsTab& tab_;
 };
 
@@ -279,6 +279,7 @@ class TLabelsTab : public TDesignerTabBase {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  TLabelsPage& page_;
   QSpinBox* AddSpin(QGridLayout* grid, int row, int column, const std::string& caption, int low,
                     int high, TCenSpin spin);
 };
