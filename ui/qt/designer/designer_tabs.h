@@ -66,7 +66,7 @@ class TDesignerTabBase : public QWidget {
 // The tree of commands: only the designer's drag rules move a node.
 class TCommandTree : public QTreeWidget {
  public:
-  explicit TCommandTree(TDesigner& designer, QWidget* parent);
+  explicit TCommandTree(TCommandsPage& page, QWidget* parent);
   std::function<void()> Moved;
 
  protected:
@@ -75,7 +75,7 @@ class TCommandTree : public QTreeWidget {
 
  private:
   TDocNode* NodeAt(const QPoint& pos) const;
-  TDesigner& d_;
+  TCommandsPage& page_;
 };
 
 class TCommandsTab : public TDesignerTabBase {
@@ -97,6 +97,7 @@ class TCommandsTab : public TDesignerTabBase {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  TCommandsPage& page_;
   void FillItem(QTreeWidgetItem* item, TDocNode* node);
   bool AskSearchText();
   void AfterFind();
