@@ -41,7 +41,8 @@ TArchiveConfig* TArchivePage::CurrentArchive() const {
 
 std::vector<std::string> TArchivePage::ArchiveConfigNames() const {
   std::vector<std::string> names;
-  for (int32_t i = 0; i < d_.ArchiveConfigs.Count(); ++i) names.push_back(d_.ArchiveConfigs.GetConfig(i)->Name);
+  for (int32_t i = 0; i < d_.ArchiveConfigs.Count(); ++i)
+    names.push_back(d_.ArchiveConfigs.GetConfig(i)->Name);
   return names;
 }
 
@@ -108,10 +109,9 @@ TArchiveEntryDialog TArchivePage::ArchiveEntryDialog(bool editing) const {
   TArchiveEntryDialog dialog;
   dialog.Bases = &d_.Bases;
   const TArchiveConfig* config = CurrentArchive();
-  const TBaseArchive* edited =
-      editing && config && ArchiveRow >= 1 && ArchiveRow <= config->Count()
-          ? config->GetBase(ArchiveRow - 1)
-          : nullptr;
+  const TBaseArchive* edited = editing && config && ArchiveRow >= 1 && ArchiveRow <= config->Count()
+                                   ? config->GetBase(ArchiveRow - 1)
+                                   : nullptr;
   for (int32_t i = 0; i < d_.Bases.Count(); ++i) {
     const TDbaseStructure* base = d_.Bases.GetItem(i);
     if (base->System) continue;

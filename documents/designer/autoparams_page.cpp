@@ -16,7 +16,7 @@ std::vector<std::string> TAutoParamsPage::AutoParamNames() const {
 }
 
 bool TAutoParamsPage::AddAutoParam(const std::string& name, const std::string& value,
-                             const std::string& typeName) {
+                                   const std::string& typeName) {
   if (!AutoParamAcceptable(name, typeName, value, AutoParamNames(), -1)) return false;
   TAPar* p = d_.AutoParams.AddNew();
   p->Name = UpperStr(name);
@@ -31,7 +31,7 @@ bool TAutoParamsPage::DeleteAutoParam() {
   TAPar* p = d_.AutoParams.GetItem(AutoParamRow);
   if (!p) return false;
   if (!AskYesNo("Вы действительно хотите удалить автопараметр "_w + p->Name + "?",
-           "Удаление автопараметра"_w))
+                "Удаление автопараметра"_w))
     return false;
   d_.AutoParams.DeleteItem(AutoParamRow);
   AutoParamRow = std::max(0, std::min(AutoParamRow, d_.AutoParams.Count() - 1));

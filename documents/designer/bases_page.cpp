@@ -86,7 +86,7 @@ bool TBasesPage::EditBase(const TBaseDialogTexts& t) {
 bool TBasesPage::DeleteBase() {
   if (!currentBase_) return false;
   if (!AskYesNo("Вы действительно хотите удалить базу "_w + currentBase_->FileName + "?",
-           "Удаление базы"_w))
+                "Удаление базы"_w))
     return false;
   const int32_t row = CurrentBaseRow();
   d_.Bases.Remove(currentBase_);

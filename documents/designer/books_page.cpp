@@ -41,7 +41,7 @@ bool TBooksPage::AddBook(const std::string& alias, const std::string& name) {
 bool TBooksPage::DeleteBook() {
   if (!currentBook_) return false;
   if (!AskYesNo("Вы действительно хотите удалить справочник "_w + currentBook_->Name + "?",
-           "Удаление справочника"_w))
+                "Удаление справочника"_w))
     return false;
   const int32_t index = currentBookIndex_;
   d_.Books.DeleteItem(index);

@@ -63,8 +63,7 @@ std::string& TCommandsPage::SearchText() {
 
 void TCommandsPage::SelectNode(TDocNode* node) {
   selected_ = node;
-  if (node && node->Data &&
-      (node->Data->PasswordNumber < -1 || node->Data->PasswordNumber > 10))
+  if (node && node->Data && (node->Data->PasswordNumber < -1 || node->Data->PasswordNumber > 10))
     node->Data->PasswordNumber = -1;
 }
 
@@ -99,7 +98,7 @@ TDocNode* TCommandsPage::AddDocument() {
 bool TCommandsPage::DeleteDocument() {
   if (!d_.Enabling().DocDelete) return false;
   if (!AskYesNo("Вы действительно хотите удалить "_w + selected_->Text + "?",
-           "Удаление документа"_w))
+                "Удаление документа"_w))
     return false;
   TDocNode* parent = selected_->Parent();
   parent->DeleteChild(IndexInParent(selected_));
@@ -165,7 +164,8 @@ bool TCommandsPage::Find(const std::string& text) {
 bool TCommandsPage::FindNext() {
   const std::string& text = SearchText();
   TDocNode* start = selected_ ? NodeAfter(d_.Tree, selected_) : NodeAfter(d_.Tree, d_.Tree.First());
-  return ShowFound(start && !text.empty() ? FindDocNodeByText(text, d_.Tree, start) : nullptr, text);
+  return ShowFound(start && !text.empty() ? FindDocNodeByText(text, d_.Tree, start) : nullptr,
+                   text);
 }
 TDesignerRunEnd TCommandsPage::TestRun() {
   if (!d_.Enabling().DocPreview || !selected_->Data) return {};
@@ -188,8 +188,8 @@ TDesignerRunEnd TCommandsPage::CheckAll() {
   TDesignerRunEnd end;
   int32_t count = 0;
   TCompiledDocument compiled;
-  for (TDocNode* node = FindNextDescribedDoc(d_.Tree, selected_ ? selected_ : d_.Tree.First()); node;
-       node = FindNextDescribedDoc(d_.Tree, NodeAfter(d_.Tree, node))) {
+  for (TDocNode* node = FindNextDescribedDoc(d_.Tree, selected_ ? selected_ : d_.Tree.First());
+       node; node = FindNextDescribedDoc(d_.Tree, NodeAfter(d_.Tree, node))) {
     TDocumentSource source;
     source.Name = node->Text;
     source.Description = node->Data->Description;

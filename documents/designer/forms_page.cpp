@@ -49,7 +49,8 @@ bool TFormsPage::DeleteBlank() {
   d_.Blanks.Delete(name);
   SelectBlank(std::min(index, d_.Blanks.Count() - 1));
   for (int32_t i; (i = d_.Books.IndexOfForm(name)) >= 0;) d_.Books.DeleteItem(i);
-  if (d_.BooksPage.CurrentBook() && d_.BooksPage.CurrentBookIndex() >= d_.Books.Count()) d_.BooksPage.SelectBook(-1);
+  if (d_.BooksPage.CurrentBook() && d_.BooksPage.CurrentBookIndex() >= d_.Books.Count())
+    d_.BooksPage.SelectBook(-1);
   return true;
 }
 

@@ -14,18 +14,21 @@ namespace {
 constexpr int kSizeWidth = 5;
 constexpr int kZoneNumberWidth = 3;
 
-int32_t Clamp(int32_t value, int32_t low, int32_t high) { return std::max(low, std::min(value, high)); }
+int32_t Clamp(int32_t value, int32_t low, int32_t high) {
+  return std::max(low, std::min(value, high));
+}
 
 }  // namespace
 
 TCennik* TLabelsPage::CurrentTag() const {
-  return currentTag_ >= 0 && currentTag_ < d_.PriceTags.Count() ? d_.PriceTags.GetItem(currentTag_) : nullptr;
+  return currentTag_ >= 0 && currentTag_ < d_.PriceTags.Count() ? d_.PriceTags.GetItem(currentTag_)
+                                                                : nullptr;
 }
 
 TCenZone* TLabelsPage::CurrentZone() const {
   const TCennik* tag = CurrentTag();
   return tag && currentZone_ >= 0 && currentZone_ < tag->ZoneCount() ? tag->GetZone(currentZone_)
-                                                                      : nullptr;
+                                                                     : nullptr;
 }
 
 void TLabelsPage::ShowCennik(int32_t index) {
@@ -77,13 +80,18 @@ int32_t TLabelsPage::SpinValue(TCenSpin spin) const {
   const TCennik* tag = CurrentTag();
   const TCenZone* zone = CurrentZone();
   switch (spin) {
-    case TCenSpin::Border: return tag ? tag->LineWidth : 0;
-    case TCenSpin::Height: return tag ? tag->Height : 0;
-    case TCenSpin::Width: return tag ? tag->Width : 0;
-    default: break;
+    case TCenSpin::Border:
+      return tag ? tag->LineWidth : 0;
+    case TCenSpin::Height:
+      return tag ? tag->Height : 0;
+    case TCenSpin::Width:
+      return tag ? tag->Width : 0;
+    default:
+      break;
   }
   if (!zone) return 0;
-  return zone->Rect[static_cast<std::size_t>(static_cast<int>(spin) - static_cast<int>(TCenSpin::ZoneX))];
+  return zone
+      ->Rect[static_cast<std::size_t>(static_cast<int>(spin) - static_cast<int>(TCenSpin::ZoneX))];
 }
 
 void TLabelsPage::ApplyCenSpin(TCenSpin spin, const std::string& text) {
@@ -92,13 +100,21 @@ void TLabelsPage::ApplyCenSpin(TCenSpin spin, const std::string& text) {
   if (!tag || !IsValidNumStr(t, kSizeWidth, 0)) return;
   const int32_t value = std::stoi(t);
   switch (spin) {
-    case TCenSpin::Border: tag->LineWidth = value; return;
-    case TCenSpin::Height: tag->Height = value; return;
-    case TCenSpin::Width: tag->Width = value; return;
-    default: break;
+    case TCenSpin::Border:
+      tag->LineWidth = value;
+      return;
+    case TCenSpin::Height:
+      tag->Height = value;
+      return;
+    case TCenSpin::Width:
+      tag->Width = value;
+      return;
+    default:
+      break;
   }
   if (TCenZone* zone = CurrentZone())
-    zone->Rect[static_cast<std::size_t>(static_cast<int>(spin) - static_cast<int>(TCenSpin::ZoneX))] = value;
+    zone->Rect[static_cast<std::size_t>(static_cast<int>(spin) -
+                                        static_cast<int>(TCenSpin::ZoneX))] = value;
 }
 
 void TLabelsPage::ClickTag(int32_t x, int32_t y) {

@@ -10,7 +10,8 @@ namespace vm {
 
 std::vector<std::string> TPrintingPage::PageFormatNames() const {
   std::vector<std::string> names;
-  for (int32_t i = 0; i < d_.PageFormatList.Count(); ++i) names.push_back(d_.PageFormatList.GetItem(i).Name);
+  for (int32_t i = 0; i < d_.PageFormatList.Count(); ++i)
+    names.push_back(d_.PageFormatList.GetItem(i).Name);
   return names;
 }
 

@@ -6,7 +6,9 @@
 
 namespace vm {
 
-void TStartOfDayPage::SetStartOfDayText(std::string text) { d_.StartOfDay.Description = std::move(text); }
+void TStartOfDayPage::SetStartOfDayText(std::string text) {
+  d_.StartOfDay.Description = std::move(text);
+}
 
 TDesignerRunEnd TStartOfDayPage::CheckStartOfDay() {
   return d_.RunOnRoad(d_.StartOfDay, true, d_.StartOfDay.Description);
@@ -14,7 +16,7 @@ TDesignerRunEnd TStartOfDayPage::CheckStartOfDay() {
 
 TDesignerRunEnd TStartOfDayPage::ExecuteStartOfDay() {
   if (!AskYesNo("Вы действительно хотите выполнить программу автозапуска ?"_w,
-           "Выполнение программы"_w))
+                "Выполнение программы"_w))
     return {};
   return d_.RunOnRoad(d_.StartOfDay, false, d_.StartOfDay.Description);
 }

@@ -345,7 +345,8 @@ TEST_F(DesignerTest, BooksFollowTheirDatabaseAndTheirForm) {
   // Deleting the form takes its books with it, unasked beyond the form.
   const std::string form = designer.Books.GetItem(0)->BlankName;
   const auto names = designer.FormsPage.BlankNames();
-  designer.FormsPage.SelectBlank(static_cast<int32_t>(std::find(names.begin(), names.end(), form) - names.begin()));
+  designer.FormsPage.SelectBlank(
+      static_cast<int32_t>(std::find(names.begin(), names.end(), form) - names.begin()));
   ui.Answers = {kIdYes};
   const std::size_t boxes = ui.Boxes.size();
   ASSERT_TRUE(designer.FormsPage.DeleteBlank());
@@ -437,7 +438,8 @@ TEST_F(DesignerTest, CheckAndTestRunAcceptADatabaseRegisteredSinceTheDesignerOpe
   doc->Data->PasswordNumber = 0;
   designer.CommandsPage.SelectNode(doc);
   ui.Boxes.clear();
-  EXPECT_FALSE(designer.CommandsPage.TestRun().Error) << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes.back().Text));
+  EXPECT_FALSE(designer.CommandsPage.TestRun().Error)
+      << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes.back().Text));
   EXPECT_TRUE(ui.Boxes.empty());
   EXPECT_EQ(std::distance(fs::directory_iterator(home.Dir()), fs::directory_iterator()), files);
   // A database nobody described is still refused.
@@ -581,7 +583,8 @@ TEST_F(DesignerTest, ArchiveEntriesAreDeletedByRowAndABadOneIsFoundByTheCheck) {
   EXPECT_TRUE(designer.ArchivePage.DeleteArchiveEntry());
   EXPECT_EQ(ui.Boxes.back().Text, "Вы действительно хотите удалить базу ПРОДАЖИ из конфигурации?"_w);
   EXPECT_EQ(designer.ArchivePage.ArchiveRow, 1);
-  ASSERT_TRUE(designer.ArchivePage.AddArchiveEntry({"ТОВАРЫ"_w, "NONE", "нет"_w, "Удалять"_w, "", ""}));
+  ASSERT_TRUE(
+      designer.ArchivePage.AddArchiveEntry({"ТОВАРЫ"_w, "NONE", "нет"_w, "Удалять"_w, "", ""}));
   EXPECT_EQ(designer.ArchivePage.ArchiveRow, 2);
   designer.ArchivePage.ArchiveRow = 1;
   EXPECT_FALSE(designer.ArchivePage.CheckArchiveConfig());
@@ -663,8 +666,10 @@ TEST_F(DesignerLabelsTest, ZonesAreChosenByClickAndNumberAndTheLastOneDeleted) {
   const auto& second = d.LabelsPage.CurrentTag()->GetZone(1)->Rect;
   d.LabelsPage.ClickTag(second[0] + 1, second[1] + 1);
   EXPECT_EQ(d.LabelsPage.CurrentZoneIndex(), 1);
-  d.LabelsPage.ClickTag(d.LabelsPage.CurrentTag()->Width + 5, d.LabelsPage.CurrentTag()->Height + 5);
-  EXPECT_EQ(d.LabelsPage.CurrentZoneIndex(), 1) << "a click outside every zone keeps the current one";
+  d.LabelsPage.ClickTag(d.LabelsPage.CurrentTag()->Width + 5,
+                        d.LabelsPage.CurrentTag()->Height + 5);
+  EXPECT_EQ(d.LabelsPage.CurrentZoneIndex(), 1)
+      << "a click outside every zone keeps the current one";
   d.LabelsPage.SelectZoneText("1000");
   EXPECT_EQ(d.LabelsPage.CurrentZoneIndex(), 1);
   d.LabelsPage.SelectZoneText("99");

@@ -16,7 +16,8 @@ namespace {
 constexpr int kConditionColumn = 2;
 }
 
-TArchiveTab::TArchiveTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent), page_(designer.ArchivePage) {
+TArchiveTab::TArchiveTab(TDesigner& designer, QWidget* parent)
+    : TDesignerTabBase(designer, parent), page_(designer.ArchivePage) {
   auto* layout = new QVBoxLayout(this);
   auto* group = new QGroupBox(ToQt(" Конфигурации "_w), this);
   auto* groupLayout = new QHBoxLayout(group);
@@ -75,13 +76,15 @@ void TArchiveTab::AskName(bool rename) {
     request.ExceptIndex = page_.CurrentArchiveIndex();
   }
   if (!ShowInputDialog(request, this)) return;
-  if (rename ? page_.RenameArchiveConfig(request.Text) : page_.AddArchiveConfig(request.Text)) Refresh();
+  if (rename ? page_.RenameArchiveConfig(request.Text) : page_.AddArchiveConfig(request.Text))
+    Refresh();
 }
 
 void TArchiveTab::EditEntryDialog(bool editing) {
   TArchiveEntryDialog dialog = page_.ArchiveEntryDialog(editing);
   if (!ShowArchiveEntryDialog(dialog, this)) return;
-  if (editing ? page_.EditArchiveEntry(dialog.Values) : page_.AddArchiveEntry(dialog.Values)) FillGrid();
+  if (editing ? page_.EditArchiveEntry(dialog.Values) : page_.AddArchiveEntry(dialog.Values))
+    FillGrid();
 }
 
 void TArchiveTab::Refresh() {

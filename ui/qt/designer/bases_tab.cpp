@@ -35,7 +35,8 @@ class TGridFocus : public QObject {
 
 }  // namespace
 
-TBasesTab::TBasesTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent), page_(designer.BasesPage) {
+TBasesTab::TBasesTab(TDesigner& designer, QWidget* parent)
+    : TDesignerTabBase(designer, parent), page_(designer.BasesPage) {
   auto* layout = new QVBoxLayout(this);
   auto* split = new QSplitter(Qt::Vertical, this);
   auto* top = new QWidget(split);
@@ -84,7 +85,8 @@ TBasesTab::TBasesTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
 void TBasesTab::AddClicked() {
   if (page_.ActiveGrid == TBaseGrid::Bases) {
     TBaseDialogTexts t;
-    if (ShowBaseDialog("Добавить новую базу"_w, t, page_.BaseFileNames(), page_.BaseAliases(), -1, this))
+    if (ShowBaseDialog("Добавить новую базу"_w, t, page_.BaseFileNames(), page_.BaseAliases(), -1,
+                       this))
       page_.AddBase(t);
     Refresh();
     BasesGrid->setFocus();

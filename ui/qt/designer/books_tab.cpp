@@ -16,7 +16,8 @@
 
 namespace vm {
 
-TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent), page_(designer.BooksPage) {
+TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent)
+    : TDesignerTabBase(designer, parent), page_(designer.BooksPage) {
   auto* layout = new QHBoxLayout(this);
   auto* left = new QVBoxLayout;
   left->addWidget(new QLabel(ToQt("Список"_w), this));

@@ -10,7 +10,8 @@
 
 namespace vm {
 
-TFormsTab::TFormsTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent), page_(designer.FormsPage) {
+TFormsTab::TFormsTab(TDesigner& designer, QWidget* parent)
+    : TDesignerTabBase(designer, parent), page_(designer.FormsPage) {
   auto* layout = new QVBoxLayout(this);
   auto* split = new QSplitter(this);
   auto* left = new QWidget(split);

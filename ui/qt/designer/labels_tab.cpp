@@ -30,7 +30,7 @@ void TTagPreview::mousePressEvent(QMouseEvent* event) {
   const long double scale = logicalDpiX() / 254.0L * Fit.Zoom;
   const QPoint at = event->position().toPoint();
   page_.ClickTag(static_cast<int32_t>(std::lround((at.x() - Fit.Offset) / scale)),
-              static_cast<int32_t>(std::lround((at.y() - Fit.Offset) / scale)));
+                 static_cast<int32_t>(std::lround((at.y() - Fit.Offset) / scale)));
   tab_.ShowZone();
 }
 
@@ -48,7 +48,8 @@ QSpinBox* TLabelsTab::AddSpin(QGridLayout* grid, int row, int column, const std:
   return box;
 }
 
-TLabelsTab::TLabelsTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent), page_(designer.LabelsPage) {
+TLabelsTab::TLabelsTab(TDesigner& designer, QWidget* parent)
+    : TDesignerTabBase(designer, parent), page_(designer.LabelsPage) {
   auto* layout = new QHBoxLayout(this);
   auto* left = new QVBoxLayout;
   auto* tagGrid = new QGridLayout;

@@ -13,7 +13,8 @@
 
 namespace vm {
 
-TMiscTab::TMiscTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent), page_(designer.MiscPage) {
+TMiscTab::TMiscTab(TDesigner& designer, QWidget* parent)
+    : TDesignerTabBase(designer, parent), page_(designer.MiscPage) {
   auto* layout = new QHBoxLayout(this);
   auto* left = new QGridLayout;
   int row = 0;
@@ -89,7 +90,8 @@ TMiscTab::TMiscTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(desi
     TPortConfig config = page_.ScannerConfigForEdit();
     if (ShowCommConfigDialog(this, page_.ScannerPortName(), config)) page_.SetScannerConfig(config);
   });
-  connect(ClosePort, &QCheckBox::clicked, this, [this](bool on) { page_.SetCloseAfterCommand(on); });
+  connect(ClosePort, &QCheckBox::clicked, this,
+          [this](bool on) { page_.SetCloseAfterCommand(on); });
   connect(Passwords, &QListWidget::currentRowChanged, this,
           [this](int row) { ChangePassword->setEnabled(row >= 0); });
   connect(ChangePassword, &QPushButton::clicked, this, [this] {

@@ -11,7 +11,8 @@
 
 namespace vm {
 
-TPrintingTab::TPrintingTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent), page_(designer.PrintingPage) {
+TPrintingTab::TPrintingTab(TDesigner& designer, QWidget* parent)
+    : TDesignerTabBase(designer, parent), page_(designer.PrintingPage) {
   auto* layout = new QVBoxLayout(this);
   auto* printerRow = new QHBoxLayout;
   printerRow->addWidget(new QLabel(ToQt("Текущий принтер:"_w), this));
