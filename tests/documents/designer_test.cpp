@@ -152,7 +152,7 @@ class DesignerTest : public ::testing::Test {
 TEST_F(DesignerTest, CancelAnsweredNoKeepsEditsAndYesWritesNothingBackAndUndoesTheFont) {
   const std::string font = DefaultFontName();
   designer.Misc.FontName = "Courier";
-  ASSERT_TRUE(designer.AddBlank("НОВАЯ"_w));
+  ASSERT_TRUE(designer.FormsPage.AddBlank("НОВАЯ"_w));
   ui.Answers = {kIdNo};
   EXPECT_FALSE(designer.Cancel());
   EXPECT_FALSE(designer.MayClose());
@@ -211,25 +211,25 @@ TEST_F(DesignerTest, TreeDragRules) {
   const std::string folderText = folder->Text, firstInFolder = folder->Child(0)->Text;
   const std::string thirdText = root->Child(2)->Text;
   const int32_t nodes = static_cast<int32_t>(designer.Tree.Nodes().size());
-  designer.SelectNode(root);
-  EXPECT_FALSE(designer.CanDrag());
-  designer.SelectNode(folder);
-  EXPECT_FALSE(designer.CanDrop(folder));
-  EXPECT_FALSE(designer.CanDrop(folder->Child(0)));
-  EXPECT_FALSE(designer.CanDrop(root));
-  EXPECT_FALSE(designer.CanDrop(nullptr));
-  EXPECT_FALSE(designer.Drop(folder->Child(0)));
-  EXPECT_TRUE(designer.Drop(root->Child(2)));
+  designer.CommandsPage.SelectNode(root);
+  EXPECT_FALSE(designer.CommandsPage.CanDrag());
+  designer.CommandsPage.SelectNode(folder);
+  EXPECT_FALSE(designer.CommandsPage.CanDrop(folder));
+  EXPECT_FALSE(designer.CommandsPage.CanDrop(folder->Child(0)));
+  EXPECT_FALSE(designer.CommandsPage.CanDrop(root));
+  EXPECT_FALSE(designer.CommandsPage.CanDrop(nullptr));
+  EXPECT_FALSE(designer.CommandsPage.Drop(folder->Child(0)));
+  EXPECT_TRUE(designer.CommandsPage.Drop(root->Child(2)));
   EXPECT_EQ(root->Child(1)->Text, folderText);
   EXPECT_EQ(root->Child(1)->Child(0)->Text, firstInFolder);
   EXPECT_EQ(root->Child(2)->Text, thirdText);
-  EXPECT_EQ(designer.SelectedNode(), root->Child(1));
+  EXPECT_EQ(designer.CommandsPage.SelectedNode(), root->Child(1));
   // Into another folder, in front of one of its documents.
-  designer.SelectNode(root->Child(2));
-  EXPECT_TRUE(designer.Drop(root->Child(1)->Child(0)));
+  designer.CommandsPage.SelectNode(root->Child(2));
+  EXPECT_TRUE(designer.CommandsPage.Drop(root->Child(1)->Child(0)));
   EXPECT_EQ(root->Child(1)->Child(0)->Text, thirdText);
   EXPECT_EQ(root->Child(1)->Child(1)->Text, firstInFolder);
-  EXPECT_EQ(designer.SelectedNode()->Parent(), root->Child(1));
+  EXPECT_EQ(designer.CommandsPage.SelectedNode()->Parent(), root->Child(1));
   EXPECT_EQ(static_cast<int32_t>(designer.Tree.Nodes().size()), nodes);
 }
 
@@ -237,33 +237,33 @@ TEST_F(DesignerTest, SearchFindsDocumentsOnlyAndFindNextDoesNotWrap) {
   TDocNode* root = designer.Tree.First();
   TDocNode* folder = root->Child(0);
   folder->Data->Description = "UNIQUEWORD";
-  designer.SelectNode(folder->Child(0));
-  designer.SetDescription("x\nuniqueword here");
-  EXPECT_TRUE(designer.Find("UniqueWord"));
-  EXPECT_EQ(designer.SelectedNode(), folder->Child(0));
-  EXPECT_EQ(designer.SearchCaret(), 2);
-  EXPECT_FALSE(designer.FindNext());
+  designer.CommandsPage.SelectNode(folder->Child(0));
+  designer.CommandsPage.SetDescription("x\nuniqueword here");
+  EXPECT_TRUE(designer.CommandsPage.Find("UniqueWord"));
+  EXPECT_EQ(designer.CommandsPage.SelectedNode(), folder->Child(0));
+  EXPECT_EQ(designer.CommandsPage.SearchCaret(), 2);
+  EXPECT_FALSE(designer.CommandsPage.FindNext());
   EXPECT_EQ(ui.Boxes.back().Text, "Ничего не найдено!"_w);
-  EXPECT_EQ(designer.SelectedNode(), folder->Child(0));
+  EXPECT_EQ(designer.CommandsPage.SelectedNode(), folder->Child(0));
 }
 
 // The memo shows a stored CR LF as one line break: the caret counts one
 // character for each line above the match.
 TEST_F(DesignerTest, TheSearchCaretCountsALineBreakOnce) {
   TDocNode* root = designer.Tree.First();
-  designer.SelectNode(root->Child(0)->Child(0));
-  designer.SetDescription("INIT\r\n  A := 1\r\n  Б := 'Искомое'\r\nENDSECTION\r\n"_w);
-  ASSERT_TRUE(designer.Find("искомое"_w));
-  EXPECT_EQ(designer.SearchCaret(), 5 + 9 + 8);
+  designer.CommandsPage.SelectNode(root->Child(0)->Child(0));
+  designer.CommandsPage.SetDescription("INIT\r\n  A := 1\r\n  Б := 'Искомое'\r\nENDSECTION\r\n"_w);
+  ASSERT_TRUE(designer.CommandsPage.Find("искомое"_w));
+  EXPECT_EQ(designer.CommandsPage.SearchCaret(), 5 + 9 + 8);
 }
 
 // A font field cleared shows Times New Roman at once, and OK applies it,
 // not the font the field matched before.
 TEST_F(DesignerTest, AClearedFontFieldAppliesTimesNewRoman) {
   designer.Fonts = {"Arial", "Courier New"};
-  EXPECT_EQ(designer.SetFontText("cour"), 1);
+  EXPECT_EQ(designer.MiscPage.SetFontText("cour"), 1);
   EXPECT_EQ(DefaultFontName(), "Courier New");
-  EXPECT_EQ(designer.SetFontText(""), -1);
+  EXPECT_EQ(designer.MiscPage.SetFontText(""), -1);
   EXPECT_EQ(DefaultFontName(), "Times New Roman");
   designer.Apply();
   EXPECT_EQ(DefaultFontName(), "Times New Roman");
@@ -272,110 +272,111 @@ TEST_F(DesignerTest, AClearedFontFieldAppliesTimesNewRoman) {
 TEST_F(DesignerTest, PasswordsOutOfRangeBecomeMinusOneAndTenShowsNine) {
   TDocNode* node = designer.Tree.First()->Child(1);
   node->Data->PasswordNumber = 10;
-  designer.SelectNode(node);
+  designer.CommandsPage.SelectNode(node);
   EXPECT_EQ(node->Data->PasswordNumber, 10);
-  EXPECT_EQ(designer.NodePasswordShown(), 9);
+  EXPECT_EQ(designer.CommandsPage.NodePasswordShown(), 9);
   node->Data->PasswordNumber = 255;
-  designer.SelectNode(node);
+  designer.CommandsPage.SelectNode(node);
   EXPECT_EQ(node->Data->PasswordNumber, -1);
-  designer.SetPasswordText("abc");
+  designer.CommandsPage.SetPasswordText("abc");
   EXPECT_EQ(node->Data->PasswordNumber, -1);
 }
 
 TEST_F(DesignerTest, EnablingFollowsTheSelection) {
   TDocNode* root = designer.Tree.First();
-  designer.SelectNode(root);
+  designer.CommandsPage.SelectNode(root);
   TDesignerEnabling e = designer.Enabling();
   EXPECT_TRUE(e.DocAdd);
   EXPECT_FALSE(e.DocDelete);
   EXPECT_FALSE(e.DocDescription);
-  designer.SelectNode(root->Child(0));  // a folder
+  designer.CommandsPage.SelectNode(root->Child(0));  // a folder
   e = designer.Enabling();
   EXPECT_TRUE(e.DocDelete);
   EXPECT_FALSE(e.DocPreview);
-  designer.SelectNode(root->Child(0)->Child(0));
+  designer.CommandsPage.SelectNode(root->Child(0)->Child(0));
   e = designer.Enabling();
   EXPECT_TRUE(e.DocPreview);
   EXPECT_TRUE(e.DocDescription);
-  designer.SelectNode(nullptr);
+  designer.CommandsPage.SelectNode(nullptr);
   EXPECT_FALSE(designer.Enabling().DocAdd);
   // The database buttons act on the grid last entered.
   EXPECT_FALSE(designer.Enabling().BaseAdd);
-  designer.ActiveGrid = TBaseGrid::Bases;
+  designer.BasesPage.ActiveGrid = TBaseGrid::Bases;
   EXPECT_TRUE(designer.Enabling().BaseAdd);
-  designer.SelectBase(-1);
+  designer.BasesPage.SelectBase(-1);
   EXPECT_FALSE(designer.Enabling().BaseEdit);
-  designer.ActiveGrid = TBaseGrid::Fields;
+  designer.BasesPage.ActiveGrid = TBaseGrid::Fields;
   EXPECT_FALSE(designer.Enabling().BaseAdd);
   // Book edits need a book; the edit columns also "Правка".
-  designer.SelectBook(0);
+  designer.BooksPage.SelectBook(0);
   EXPECT_TRUE(designer.Enabling().BookEdits);
-  designer.CurrentBook()->CanEdit = false;
+  designer.BooksPage.CurrentBook()->CanEdit = false;
   EXPECT_FALSE(designer.Enabling().BookEditColumns);
-  designer.SelectBook(-1);
+  designer.BooksPage.SelectBook(-1);
   EXPECT_FALSE(designer.Enabling().BookEdits);
 }
 
 TEST_F(DesignerTest, DeletingTheRootIsRefusedAndADocumentIsAskedFor) {
-  designer.SelectNode(designer.Tree.First());
-  EXPECT_FALSE(designer.DeleteDocument());
+  designer.CommandsPage.SelectNode(designer.Tree.First());
+  EXPECT_FALSE(designer.CommandsPage.DeleteDocument());
   const int32_t children = designer.Tree.First()->ChildCount();
-  designer.AddDocument();
+  designer.CommandsPage.AddDocument();
   ui.Answers = {kIdNo};
-  EXPECT_FALSE(designer.DeleteDocument());
+  EXPECT_FALSE(designer.CommandsPage.DeleteDocument());
   ui.Answers = {kIdYes};
-  EXPECT_TRUE(designer.DeleteDocument());
-  EXPECT_EQ(designer.SelectedNode(), designer.Tree.First());
+  EXPECT_TRUE(designer.CommandsPage.DeleteDocument());
+  EXPECT_EQ(designer.CommandsPage.SelectedNode(), designer.Tree.First());
   EXPECT_EQ(designer.Tree.First()->ChildCount(), children);
 }
 
 TEST_F(DesignerTest, BooksFollowTheirDatabaseAndTheirForm) {
   designer.TabChanged(TDesignerTab::Books);
-  designer.SelectBase(0);
-  const std::string alias = designer.CurrentBase()->Alias;
+  designer.BasesPage.SelectBase(0);
+  const std::string alias = designer.BasesPage.CurrentBase()->Alias;
   // A second book on the same database.
-  ASSERT_TRUE(designer.AddBook(alias, "ВТОРОЙ"_w));
-  designer.SetBookForm(designer.Books.GetItem(0)->BlankName);
-  TBaseDialogTexts t{designer.CurrentBase()->FileName, "НОВЫЙ"_w,
-                     designer.CurrentBase()->Department};
-  ASSERT_TRUE(designer.EditBase(t));
+  ASSERT_TRUE(designer.BooksPage.AddBook(alias, "ВТОРОЙ"_w));
+  designer.BooksPage.SetBookForm(designer.Books.GetItem(0)->BlankName);
+  TBaseDialogTexts t{designer.BasesPage.CurrentBase()->FileName, "НОВЫЙ"_w,
+                     designer.BasesPage.CurrentBase()->Department};
+  ASSERT_TRUE(designer.BasesPage.EditBase(t));
   int32_t following = 0;
   for (int32_t i = 0; i < designer.Books.Count(); ++i)
     following += designer.Books.GetItem(i)->BaseAlias == "НОВЫЙ"_w;
   EXPECT_EQ(following, 2);
   // Deleting the form takes its books with it, unasked beyond the form.
   const std::string form = designer.Books.GetItem(0)->BlankName;
-  const auto names = designer.BlankNames();
-  designer.SelectBlank(static_cast<int32_t>(std::find(names.begin(), names.end(), form) - names.begin()));
+  const auto names = designer.FormsPage.BlankNames();
+  designer.FormsPage.SelectBlank(
+      static_cast<int32_t>(std::find(names.begin(), names.end(), form) - names.begin()));
   ui.Answers = {kIdYes};
   const std::size_t boxes = ui.Boxes.size();
-  ASSERT_TRUE(designer.DeleteBlank());
+  ASSERT_TRUE(designer.FormsPage.DeleteBlank());
   EXPECT_EQ(designer.Books.IndexOfForm(form), -1);
   EXPECT_EQ(ui.Boxes.size(), boxes + 1);
 }
 
 TEST_F(DesignerTest, AFormChangeResetsTheColumnsAndAMissingDatabaseOffersNoFields) {
   designer.TabChanged(TDesignerTab::Books);
-  designer.SelectBook(0);
-  TSpravDef* book = designer.CurrentBook();
+  designer.BooksPage.SelectBook(0);
+  TSpravDef* book = designer.BooksPage.CurrentBook();
   ASSERT_NE(book, nullptr);
-  ASSERT_FALSE(designer.FieldChoices(0).empty());
-  designer.SetSortText("1");
-  designer.SetBookForm("ПОСТАВЩИКИ"_w);
+  ASSERT_FALSE(designer.BooksPage.FieldChoices(0).empty());
+  designer.BooksPage.SetSortText("1");
+  designer.BooksPage.SetBookForm("ПОСТАВЩИКИ"_w);
   EXPECT_EQ(book->ColumnCount, 5);
   EXPECT_EQ(book->GetSDef(0)->FieldName, "");
   book->BaseAlias = "НЕТ_ТАКОЙ"_w;
-  EXPECT_TRUE(designer.FieldChoices(0).empty());
+  EXPECT_TRUE(designer.BooksPage.FieldChoices(0).empty());
 }
 
 TEST_F(DesignerTest, DatabasesAreStoredUpperCasedAndDatesAreEightWide) {
-  ASSERT_TRUE(designer.AddBase({"x.dbf", "икс"_w, "Проба"_w}));
-  EXPECT_EQ(designer.CurrentBase()->FileName, "X.DBF");
-  EXPECT_EQ(designer.CurrentBase()->Alias, "ИКС"_w);
-  ASSERT_TRUE(designer.AddField({"dt", "Дата"_w, "30", "4"}));
-  EXPECT_EQ(designer.CurrentBase()->Fields.back().Length, 8);
-  EXPECT_FALSE(designer.AddField({"NO__", "Число"_w, "10", "0"}));
-  designer.ActiveGrid = TBaseGrid::Fields;
+  ASSERT_TRUE(designer.BasesPage.AddBase({"x.dbf", "икс"_w, "Проба"_w}));
+  EXPECT_EQ(designer.BasesPage.CurrentBase()->FileName, "X.DBF");
+  EXPECT_EQ(designer.BasesPage.CurrentBase()->Alias, "ИКС"_w);
+  ASSERT_TRUE(designer.BasesPage.AddField({"dt", "Дата"_w, "30", "4"}));
+  EXPECT_EQ(designer.BasesPage.CurrentBase()->Fields.back().Length, 8);
+  EXPECT_FALSE(designer.BasesPage.AddField({"NO__", "Число"_w, "10", "0"}));
+  designer.BasesPage.ActiveGrid = TBaseGrid::Fields;
   EXPECT_TRUE(designer.Enabling().BaseDelete);
   // Nothing reaches the live configuration before apply.
   EXPECT_EQ(Settings().Bases.FindByFileName("X.DBF"), nullptr);
@@ -398,20 +399,20 @@ TEST_F(DesignerTest, CheckAllCountsTheDescribedDocumentsFromTheSelection) {
     doc->Data->Description = kSmallDoc;
   }
   root->AddChild("Пустой"_w)->Data = std::make_unique<TDocData>();
-  designer.SelectNode(folder->Child(1));
-  EXPECT_FALSE(designer.CheckAll().Error);
+  designer.CommandsPage.SelectNode(folder->Child(1));
+  EXPECT_FALSE(designer.CommandsPage.CheckAll().Error);
   EXPECT_EQ(ui.Boxes.back().Text, "Проверено 2 команд. Ошибки не обнаружены!"_w);
   EXPECT_EQ(ui.Boxes.back().Caption, "Проверка команд"_w);
-  designer.SelectNode(folder);
-  EXPECT_FALSE(designer.CheckAll().Error);
+  designer.CommandsPage.SelectNode(folder);
+  EXPECT_FALSE(designer.CommandsPage.CheckAll().Error);
   EXPECT_EQ(ui.Boxes.back().Text, "Проверено 3 команд. Ошибки не обнаружены!"_w);
   folder->Child(2)->Data->Description = std::string(kSmallDoc) + "NOSUCHSECTION";
-  const TDesignerRunEnd end = designer.CheckAll();
+  const TDesignerRunEnd end = designer.CommandsPage.CheckAll();
   EXPECT_TRUE(end.Error);
-  EXPECT_EQ(designer.SelectedNode(), folder->Child(2));
+  EXPECT_EQ(designer.CommandsPage.SelectedNode(), folder->Child(2));
   EXPECT_EQ(end.CaretLine, 9);
-  designer.SelectNode(root->Child(1));
-  EXPECT_FALSE(designer.CheckAll().Error);
+  designer.CommandsPage.SelectNode(root->Child(1));
+  EXPECT_FALSE(designer.CommandsPage.CheckAll().Error);
   EXPECT_EQ(ui.Boxes.back().Text, "Проверено 0 команд. Ошибки не обнаружены!"_w);
 }
 
@@ -419,43 +420,44 @@ TEST_F(DesignerTest, CheckAllCountsTheDescribedDocumentsFromTheSelection) {
 // "Сохранить" creates it: "Проверить все" and "Просмотр" bind it as an
 // empty table of its description all the same, and write nothing.
 TEST_F(DesignerTest, CheckAndTestRunAcceptADatabaseRegisteredSinceTheDesignerOpened) {
-  ASSERT_TRUE(designer.AddBase({"clients.dbf", "клиенты"_w, "Клиенты"_w}));
-  ASSERT_TRUE(designer.AddField({"name", "Строка"_w, "20", "0"}));
+  ASSERT_TRUE(designer.BasesPage.AddBase({"clients.dbf", "клиенты"_w, "Клиенты"_w}));
+  ASSERT_TRUE(designer.BasesPage.AddField({"name", "Строка"_w, "20", "0"}));
   designer.Tree.Clear();
   TDocNode* root = designer.Tree.AddTop("Документы"_w);
   TDocNode* doc = root->AddChild("Клиенты"_w);
   doc->Data = std::make_unique<TDocData>();
   doc->Data->Description = "USEDBASES\r\n  К = NAME:КЛИЕНТЫ, KEY:[NAME]\r\n"_w +
                            "  Т = NAME:ТОВАРЫ, KEY:[CODE]\r\nENDSECTION\r\n"_w + kSmallDoc;
-  designer.SelectNode(root);
+  designer.CommandsPage.SelectNode(root);
   const std::string goods = Bytes(home / "goods.dbf");
   const auto files = std::distance(fs::directory_iterator(home.Dir()), fs::directory_iterator());
-  const TDesignerRunEnd end = designer.CheckAll();
+  const TDesignerRunEnd end = designer.CommandsPage.CheckAll();
   EXPECT_FALSE(end.Error) << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes.back().Text));
   EXPECT_EQ(ui.Boxes.back().Text, "Проверено 1 команд. Ошибки не обнаружены!"_w);
   EXPECT_TRUE(Bytes(home / "goods.dbf") == goods);
   EXPECT_FALSE(fs::exists(home / "CLIENTS.DBF") || fs::exists(home / "clients.dbf"));
   doc->Data->PasswordNumber = 0;
-  designer.SelectNode(doc);
+  designer.CommandsPage.SelectNode(doc);
   ui.Boxes.clear();
-  EXPECT_FALSE(designer.TestRun().Error) << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes.back().Text));
+  EXPECT_FALSE(designer.CommandsPage.TestRun().Error)
+      << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes.back().Text));
   EXPECT_TRUE(ui.Boxes.empty());
   EXPECT_EQ(std::distance(fs::directory_iterator(home.Dir()), fs::directory_iterator()), files);
   // A database nobody described is still refused.
   doc->Data->Description = "USEDBASES\r\n  К = NAME:НЕТ, KEY:[NAME]\r\nENDSECTION\r\n"_w + kSmallDoc;
-  EXPECT_TRUE(designer.CheckAll().Error);
+  EXPECT_TRUE(designer.CommandsPage.CheckAll().Error);
 }
 
 TEST_F(DesignerTest, AutoParametersAreAddedLocalAndChanged) {
-  ASSERT_TRUE(designer.AddAutoParam("скидка"_w, "2.5", "Число"_w));
-  TAPar* p = designer.AutoParams.GetItem(designer.AutoParamRow);
+  ASSERT_TRUE(designer.AutoParamsPage.AddAutoParam("скидка"_w, "2.5", "Число"_w));
+  TAPar* p = designer.AutoParams.GetItem(designer.AutoParamsPage.AutoParamRow);
   EXPECT_EQ(p->Name, "СКИДКА"_w);
   EXPECT_EQ(p->Kind, 'N');
   EXPECT_TRUE(p->Local);
-  designer.ChangeAutoParam("3", false);
+  designer.AutoParamsPage.ChangeAutoParam("3", false);
   EXPECT_FALSE(p->Local);
   ui.Answers = {kIdYes};
-  EXPECT_TRUE(designer.DeleteAutoParam());
+  EXPECT_TRUE(designer.AutoParamsPage.DeleteAutoParam());
   EXPECT_EQ(designer.AutoParams.IndexOfName("СКИДКА"_w), -1);
 }
 
@@ -470,7 +472,7 @@ TEST(DesignerRules, PasswordsIgnoreCaseAndSurroundingBlanksAndKeepTenCharacters)
 
 TEST_F(DesignerTest, APasswordChangedReachesTheSavedConfigurationOnlyOnOk) {
   const TPasswordRecords before = Settings().Passwords;
-  designer.SetPassword(11, PasswordFromDialog(" вход "_w));
+  designer.MiscPage.SetPassword(11, PasswordFromDialog(" вход "_w));
   EXPECT_EQ(Settings().Passwords, before);
   ASSERT_TRUE(designer.Ok());
   // The next start reads it from the saved configuration.
@@ -479,33 +481,33 @@ TEST_F(DesignerTest, APasswordChangedReachesTheSavedConfigurationOnlyOnOk) {
   std::string s;
   UnpackPassword(reread.Passwords[10], 11, s);
   EXPECT_EQ(s, "ВХОД"_w);
-  EXPECT_EQ(TDesigner::PasswordItems().size(), 14u);
-  EXPECT_EQ(TDesigner::PasswordItems()[10], "Пароль на вход в программу"_w);
+  EXPECT_EQ(TMiscPage::PasswordItems().size(), 14u);
+  EXPECT_EQ(TMiscPage::PasswordItems()[10], "Пароль на вход в программу"_w);
 }
 
 TEST_F(DesignerTest, ScannerPortIsStoredByNameAndAnUnknownNameIsKept) {
-  designer.StoreScannerPort(7);
-  EXPECT_EQ(designer.ScannerPortName(), "COM8");
-  EXPECT_EQ(designer.ScannerPortIndex(), 7);
-  designer.SetCloseAfterCommand(true);
-  TPortConfig config = designer.ScannerConfigForEdit();
+  designer.MiscPage.StoreScannerPort(7);
+  EXPECT_EQ(designer.MiscPage.ScannerPortName(), "COM8");
+  EXPECT_EQ(designer.MiscPage.ScannerPortIndex(), 7);
+  designer.MiscPage.SetCloseAfterCommand(true);
+  TPortConfig config = designer.MiscPage.ScannerConfigForEdit();
   config[0] = 0x5A;
-  designer.SetScannerConfig(config);
+  designer.MiscPage.SetScannerConfig(config);
   // Neither the port configuration nor the flag may overwrite the name.
-  EXPECT_EQ(designer.ScannerPortName(), "COM8");
-  EXPECT_TRUE(designer.CloseAfterCommand());
+  EXPECT_EQ(designer.MiscPage.ScannerPortName(), "COM8");
+  EXPECT_TRUE(designer.MiscPage.CloseAfterCommand());
   designer.Apply();
   EXPECT_EQ(Settings().SerialRecord.PortConfig()[0], 0x5A);
   const std::string odd = "/dev/ttyUSB0";
   designer.Serial.SetPortName(odd);
-  EXPECT_EQ(designer.ScannerPortIndex(), -1);
-  EXPECT_EQ(designer.ScannerPortName(), odd);
+  EXPECT_EQ(designer.MiscPage.ScannerPortIndex(), -1);
+  EXPECT_EQ(designer.MiscPage.ScannerPortName(), odd);
 }
 
 TEST_F(DesignerTest, TypedFontPrefixIsTakenAtOnceAndCancelUndoesIt) {
   const std::string font = DefaultFontName();
   designer.Fonts = {"Arial", "Courier New", "Times New Roman"};
-  EXPECT_EQ(designer.SetFontText("cour"), 1);
+  EXPECT_EQ(designer.MiscPage.SetFontText("cour"), 1);
   EXPECT_EQ(DefaultFontName(), "Courier New");
   ui.Answers = {kIdYes};
   EXPECT_TRUE(designer.Cancel());
@@ -513,7 +515,7 @@ TEST_F(DesignerTest, TypedFontPrefixIsTakenAtOnceAndCancelUndoesIt) {
 }
 
 TEST_F(DesignerTest, ANewBaseDirectoryOrNetworkEndsOkWithTheRestartNotice) {
-  designer.ChooseBaseDir(designer.Misc.BaseDir);
+  designer.MiscPage.ChooseBaseDir(designer.Misc.BaseDir);
   EXPECT_TRUE(designer.Ok());
   EXPECT_EQ(ui.Boxes.back().Text, "Необходимо перезапустить программу"_w);
   designer.Hide();
@@ -523,18 +525,18 @@ TEST_F(DesignerTest, ANewBaseDirectoryOrNetworkEndsOkWithTheRestartNotice) {
   EXPECT_TRUE(ui.Boxes.empty());
   designer.Hide();
   designer.Show();
-  designer.ClickNetwork(designer.Misc.Network);
+  designer.MiscPage.ClickNetwork(designer.Misc.Network);
   EXPECT_TRUE(designer.Ok());
   EXPECT_EQ(ui.Boxes.back().Text, "Необходимо перезапустить программу"_w);
 }
 
 TEST_F(DesignerTest, ArchiveEntryDialogOffersOnlyDatabasesNotYetEntered) {
-  ASSERT_EQ(designer.CurrentArchiveIndex(), 0);
-  TArchiveEntryDialog add = designer.ArchiveEntryDialog(false);
+  ASSERT_EQ(designer.ArchivePage.CurrentArchiveIndex(), 0);
+  TArchiveEntryDialog add = designer.ArchivePage.ArchiveEntryDialog(false);
   EXPECT_EQ(std::count(add.BaseChoices.begin(), add.BaseChoices.end(), "ПРИХОД"_w), 0);
   EXPECT_EQ(std::count(add.BaseChoices.begin(), add.BaseChoices.end(), "ТОВАРЫ"_w), 1);
-  designer.ArchiveRow = 1;
-  TArchiveEntryDialog edit = designer.ArchiveEntryDialog(true);
+  designer.ArchivePage.ArchiveRow = 1;
+  TArchiveEntryDialog edit = designer.ArchivePage.ArchiveEntryDialog(true);
   EXPECT_EQ(std::count(edit.BaseChoices.begin(), edit.BaseChoices.end(), "ПРИХОД"_w), 1);
   EXPECT_EQ(edit.Values.Base, "ПРИХОД"_w);
   EXPECT_EQ(edit.Values.GroupField, "нет"_w);
@@ -549,44 +551,45 @@ TEST_F(DesignerTest, ArchiveEntryDialogOffersOnlyDatabasesNotYetEntered) {
   edit.ChooseBase("ПРИХОД"_w);
   edit.Values.LastRecord = "Оставлять"_w;
   ASSERT_TRUE(edit.CanConfirm());
-  EXPECT_TRUE(designer.EditArchiveEntry(edit.Values));
-  EXPECT_EQ(designer.ArchiveRows()[0][4], "Оставлять"_w);
+  EXPECT_TRUE(designer.ArchivePage.EditArchiveEntry(edit.Values));
+  EXPECT_EQ(designer.ArchivePage.ArchiveRows()[0][4], "Оставлять"_w);
 }
 
 TEST_F(DesignerTest, ArchiveConfigurationsAreNamedUniquelyAndDeletingShowsTheNextByIndex) {
-  ASSERT_TRUE(designer.AddArchiveConfig("  Касса "_w));
-  EXPECT_EQ(designer.CurrentArchive()->Name, "Касса"_w);
-  EXPECT_FALSE(designer.AddArchiveConfig("касса"_w));
-  ASSERT_TRUE(designer.AddArchiveConfig("Склад"_w));
+  ASSERT_TRUE(designer.ArchivePage.AddArchiveConfig("  Касса "_w));
+  EXPECT_EQ(designer.ArchivePage.CurrentArchive()->Name, "Касса"_w);
+  EXPECT_FALSE(designer.ArchivePage.AddArchiveConfig("касса"_w));
+  ASSERT_TRUE(designer.ArchivePage.AddArchiveConfig("Склад"_w));
   EXPECT_NE(designer.ArchiveConfigs.GetConfig(1)->ID, designer.ArchiveConfigs.GetConfig(2)->ID);
-  EXPECT_FALSE(designer.RenameArchiveConfig("КАССА"_w));
-  EXPECT_TRUE(designer.RenameArchiveConfig("склад"_w));
-  designer.ShowArchiveConfig(1);
+  EXPECT_FALSE(designer.ArchivePage.RenameArchiveConfig("КАССА"_w));
+  EXPECT_TRUE(designer.ArchivePage.RenameArchiveConfig("склад"_w));
+  designer.ArchivePage.ShowArchiveConfig(1);
   ui.Answers = {kIdYes};
-  EXPECT_TRUE(designer.DeleteArchiveConfig());
-  EXPECT_EQ(designer.CurrentArchive()->Name, "склад"_w);
+  EXPECT_TRUE(designer.ArchivePage.DeleteArchiveConfig());
+  EXPECT_EQ(designer.ArchivePage.CurrentArchive()->Name, "склад"_w);
   ui.Answers = {kIdYes};
-  EXPECT_TRUE(designer.DeleteArchiveConfig());
-  EXPECT_EQ(designer.CurrentArchiveIndex(), 0) << "the last went, so the one before";
+  EXPECT_TRUE(designer.ArchivePage.DeleteArchiveConfig());
+  EXPECT_EQ(designer.ArchivePage.CurrentArchiveIndex(), 0) << "the last went, so the one before";
   ui.Answers = {kIdYes};
-  EXPECT_TRUE(designer.DeleteArchiveConfig());
-  EXPECT_EQ(designer.CurrentArchive(), nullptr);
-  EXPECT_TRUE(designer.ArchiveRows().empty());
+  EXPECT_TRUE(designer.ArchivePage.DeleteArchiveConfig());
+  EXPECT_EQ(designer.ArchivePage.CurrentArchive(), nullptr);
+  EXPECT_TRUE(designer.ArchivePage.ArchiveRows().empty());
   EXPECT_EQ(Settings().ArchiveConfigs.Count(), 1) << "only the working copy changed";
 }
 
 TEST_F(DesignerTest, ArchiveEntriesAreDeletedByRowAndABadOneIsFoundByTheCheck) {
-  EXPECT_TRUE(designer.CheckArchiveConfig());
-  designer.ArchiveRow = 2;
+  EXPECT_TRUE(designer.ArchivePage.CheckArchiveConfig());
+  designer.ArchivePage.ArchiveRow = 2;
   ui.Answers = {kIdYes};
-  EXPECT_TRUE(designer.DeleteArchiveEntry());
+  EXPECT_TRUE(designer.ArchivePage.DeleteArchiveEntry());
   EXPECT_EQ(ui.Boxes.back().Text, "Вы действительно хотите удалить базу ПРОДАЖИ из конфигурации?"_w);
-  EXPECT_EQ(designer.ArchiveRow, 1);
-  ASSERT_TRUE(designer.AddArchiveEntry({"ТОВАРЫ"_w, "NONE", "нет"_w, "Удалять"_w, "", ""}));
-  EXPECT_EQ(designer.ArchiveRow, 2);
-  designer.ArchiveRow = 1;
-  EXPECT_FALSE(designer.CheckArchiveConfig());
-  EXPECT_EQ(designer.ArchiveRow, 2);
+  EXPECT_EQ(designer.ArchivePage.ArchiveRow, 1);
+  ASSERT_TRUE(
+      designer.ArchivePage.AddArchiveEntry({"ТОВАРЫ"_w, "NONE", "нет"_w, "Удалять"_w, "", ""}));
+  EXPECT_EQ(designer.ArchivePage.ArchiveRow, 2);
+  designer.ArchivePage.ArchiveRow = 1;
+  EXPECT_FALSE(designer.ArchivePage.CheckArchiveConfig());
+  EXPECT_EQ(designer.ArchivePage.ArchiveRow, 2);
   EXPECT_EQ(ui.Boxes.back().Caption, "Ошибка проверки"_w);
 }
 
@@ -605,31 +608,31 @@ TEST_F(DesignerTest, PageFormatsTakeThePrintersSettingsAndNamesWithoutCommas) {
   TDesigner d{Settings(), printer};
   d.Show();
   const int32_t count = d.PageFormatList.Count();
-  d.AddPageFormat();
-  ASSERT_EQ(d.FormatIndex, count);
+  d.PrintingPage.AddPageFormat();
+  ASSERT_EQ(d.PrintingPage.FormatIndex, count);
   EXPECT_EQ(d.PageFormatList.GetItem(count).Name, "Новый формат"_w);
   EXPECT_EQ(d.PageFormatList.GetItem(count).DeviceMode, "DEV");
-  EXPECT_TRUE(d.EditPageFormat());
+  EXPECT_TRUE(d.PrintingPage.EditPageFormat());
   EXPECT_EQ(d.PageFormatList.GetItem(count).DeviceMode, "DEV+A4");
-  d.RenamePageFormat("Ценник 5,8 x 4,0"_w);
+  d.PrintingPage.RenamePageFormat("Ценник 5,8 x 4,0"_w);
   EXPECT_EQ(d.PageFormatList.GetItem(count).Name, "Ценник 5.8 x 4.0"_w);
-  d.MakeDefaultFormat();
+  d.PrintingPage.MakeDefaultFormat();
   d.Apply();
   EXPECT_EQ(Settings().DefaultFormatName, "Ценник 5.8 x 4.0"_w);
   ASSERT_NE(PageFormats().FindByName("ценник 5.8 x 4.0"_w), nullptr);
-  d.DeletePageFormat();
+  d.PrintingPage.DeletePageFormat();
   EXPECT_EQ(d.PageFormatList.Count(), count);
-  EXPECT_EQ(d.FormatIndex, count - 1);
+  EXPECT_EQ(d.PrintingPage.FormatIndex, count - 1);
   d.Hide();
 }
 
 TEST_F(DesignerTest, AnArchiveConfigurationMadeHereIsSavedAndPassesTheStartUpCheck) {
-  ASSERT_TRUE(designer.AddArchiveConfig("Продажи"_w));
-  TArchiveEntryDialog entry = designer.ArchiveEntryDialog(false);
+  ASSERT_TRUE(designer.ArchivePage.AddArchiveConfig("Продажи"_w));
+  TArchiveEntryDialog entry = designer.ArchivePage.ArchiveEntryDialog(false);
   entry.ChooseBase("ПРОДАЖИ"_w);
   ASSERT_TRUE(entry.CanConfirm());
-  ASSERT_TRUE(designer.AddArchiveEntry(entry.Values));
-  const int32_t id = designer.CurrentArchive()->ID;
+  ASSERT_TRUE(designer.ArchivePage.AddArchiveEntry(entry.Values));
+  const int32_t id = designer.ArchivePage.CurrentArchive()->ID;
   ASSERT_TRUE(designer.Ok());
   TSettingsModel reread;
   ASSERT_TRUE(ReadConfigurationFile(0, ProgramIniName(), reread));
@@ -657,42 +660,44 @@ class DesignerLabelsTest : public DesignerTest {
 };
 
 TEST_F(DesignerLabelsTest, ZonesAreChosenByClickAndNumberAndTheLastOneDeleted) {
-  ASSERT_NE(d.CurrentTag(), nullptr);
-  ASSERT_EQ(d.CurrentZoneIndex(), 0);
-  const int32_t zones = d.CurrentTag()->ZoneCount();
+  ASSERT_NE(d.LabelsPage.CurrentTag(), nullptr);
+  ASSERT_EQ(d.LabelsPage.CurrentZoneIndex(), 0);
+  const int32_t zones = d.LabelsPage.CurrentTag()->ZoneCount();
   ASSERT_GE(zones, 2);
-  const auto& second = d.CurrentTag()->GetZone(1)->Rect;
-  d.ClickTag(second[0] + 1, second[1] + 1);
-  EXPECT_EQ(d.CurrentZoneIndex(), 1);
-  d.ClickTag(d.CurrentTag()->Width + 5, d.CurrentTag()->Height + 5);
-  EXPECT_EQ(d.CurrentZoneIndex(), 1) << "a click outside every zone keeps the current one";
-  d.SelectZoneText("1000");
-  EXPECT_EQ(d.CurrentZoneIndex(), 1);
-  d.SelectZoneText("99");
-  EXPECT_EQ(d.CurrentZoneIndex(), zones - 1);
-  d.ApplyCenSpin(TCenSpin::ZoneX, "x1");
-  d.ApplyCenSpin(TCenSpin::ZoneY, "123");
-  EXPECT_EQ(d.SpinValue(TCenSpin::ZoneY), 123);
+  const auto& second = d.LabelsPage.CurrentTag()->GetZone(1)->Rect;
+  d.LabelsPage.ClickTag(second[0] + 1, second[1] + 1);
+  EXPECT_EQ(d.LabelsPage.CurrentZoneIndex(), 1);
+  d.LabelsPage.ClickTag(d.LabelsPage.CurrentTag()->Width + 5,
+                        d.LabelsPage.CurrentTag()->Height + 5);
+  EXPECT_EQ(d.LabelsPage.CurrentZoneIndex(), 1)
+      << "a click outside every zone keeps the current one";
+  d.LabelsPage.SelectZoneText("1000");
+  EXPECT_EQ(d.LabelsPage.CurrentZoneIndex(), 1);
+  d.LabelsPage.SelectZoneText("99");
+  EXPECT_EQ(d.LabelsPage.CurrentZoneIndex(), zones - 1);
+  d.LabelsPage.ApplyCenSpin(TCenSpin::ZoneX, "x1");
+  d.LabelsPage.ApplyCenSpin(TCenSpin::ZoneY, "123");
+  EXPECT_EQ(d.LabelsPage.SpinValue(TCenSpin::ZoneY), 123);
   EXPECT_NE(Settings().PriceTags.GetItem(0)->GetZone(zones - 1)->Rect[1], 123) << "working copy only";
   for (int32_t i = zones; i > 0; --i) {
     ui.Answers = {kIdYes};
-    ASSERT_TRUE(d.DeleteZone());
+    ASSERT_TRUE(d.LabelsPage.DeleteZone());
   }
-  EXPECT_EQ(d.CurrentZone(), nullptr);
+  EXPECT_EQ(d.LabelsPage.CurrentZone(), nullptr);
   EXPECT_FALSE(d.Enabling().ZoneCommands);
-  EXPECT_FALSE(d.DeleteZone());
-  d.AddZone();
-  EXPECT_EQ(d.CurrentZoneIndex(), 0);
+  EXPECT_FALSE(d.LabelsPage.DeleteZone());
+  d.LabelsPage.AddZone();
+  EXPECT_EQ(d.LabelsPage.CurrentZoneIndex(), 0);
 }
 
 TEST_F(DesignerLabelsTest, ASizeOfZeroIsRaisedWhenDrawnAndTagsAreAppliedOnlyWithTheRest) {
-  d.ApplyCenSpin(TCenSpin::Width, "0");
-  d.ApplyCenSpin(TCenSpin::Height, "123456");
-  EXPECT_EQ(d.CurrentTag()->Width, 0);
-  EXPECT_NE(d.CurrentTag()->Height, 123456) << "more than five characters";
-  EXPECT_EQ(d.TagToDraw()->Width, 1);
-  d.AddTag();
-  EXPECT_EQ(d.CurrentTagIndex(), 1);
+  d.LabelsPage.ApplyCenSpin(TCenSpin::Width, "0");
+  d.LabelsPage.ApplyCenSpin(TCenSpin::Height, "123456");
+  EXPECT_EQ(d.LabelsPage.CurrentTag()->Width, 0);
+  EXPECT_NE(d.LabelsPage.CurrentTag()->Height, 123456) << "more than five characters";
+  EXPECT_EQ(d.LabelsPage.TagToDraw()->Width, 1);
+  d.LabelsPage.AddTag();
+  EXPECT_EQ(d.LabelsPage.CurrentTagIndex(), 1);
   EXPECT_TRUE(d.Enabling().TagSpin);
   EXPECT_EQ(Settings().PriceTags.Count(), 1);
   d.Apply();
@@ -701,26 +706,26 @@ TEST_F(DesignerLabelsTest, ASizeOfZeroIsRaisedWhenDrawnAndTagsAreAppliedOnlyWith
 }
 
 TEST_F(DesignerLabelsTest, DeletingTheShownTagReleasesItsPicturesFirstAndChoosingItAgainReloads) {
-  d.AddTag();
-  TCennik* shown = d.CurrentTag();
+  d.LabelsPage.AddTag();
+  TCennik* shown = d.LabelsPage.CurrentTag();
   pictures.Shown.clear();
-  d.SelectTagText("2");
+  d.LabelsPage.SelectTagText("2");
   ASSERT_EQ(pictures.Shown.size(), 2u);
   EXPECT_EQ(pictures.Shown.back(), shown) << "chosen again, its pictures come back";
-  d.SelectTagText("3");
-  d.SelectTagText("x");
-  EXPECT_EQ(d.CurrentTag(), shown);
+  d.LabelsPage.SelectTagText("3");
+  d.LabelsPage.SelectTagText("x");
+  EXPECT_EQ(d.LabelsPage.CurrentTag(), shown);
   pictures.Shown.clear();
   ui.Answers = {kIdYes};
-  ASSERT_TRUE(d.DeleteTag());
+  ASSERT_TRUE(d.LabelsPage.DeleteTag());
   EXPECT_EQ(ui.Boxes.back().Text, "Вы действительно хотите удалить ярлык №2?"_w);
   ASSERT_FALSE(pictures.Shown.empty());
   EXPECT_EQ(pictures.Shown.front(), nullptr);
-  EXPECT_EQ(d.CurrentTagIndex(), 0);
-  EXPECT_EQ(pictures.Shown.back(), d.CurrentTag());
+  EXPECT_EQ(d.LabelsPage.CurrentTagIndex(), 0);
+  EXPECT_EQ(pictures.Shown.back(), d.LabelsPage.CurrentTag());
   ui.Answers = {kIdYes};
-  ASSERT_TRUE(d.DeleteTag());
-  EXPECT_EQ(d.CurrentTag(), nullptr);
+  ASSERT_TRUE(d.LabelsPage.DeleteTag());
+  EXPECT_EQ(d.LabelsPage.CurrentTag(), nullptr);
   EXPECT_FALSE(d.Enabling().TagCommands);
 }
 
@@ -730,23 +735,23 @@ TEST(DesignerRules, ZoneFontSizesInPoints) {
 }
 
 TEST_F(DesignerLabelsTest, ZoneDialogOffersOnlyItsChoicesAndStoresTheExpression) {
-  d.CurrentZone()->Alignment = 5;
-  d.CurrentZone()->LetterCase = 7;
-  TZoneDialogValues v = d.ZoneDialog();
+  d.LabelsPage.CurrentZone()->Alignment = 5;
+  d.LabelsPage.CurrentZone()->LetterCase = 7;
+  TZoneDialogValues v = d.LabelsPage.ZoneDialog();
   EXPECT_EQ(v.Alignment, 2);
   EXPECT_EQ(v.LetterCase, 2);
   v.Text = "'Хлеб'"_w;
   v.BarWidth = "x";
-  const int32_t bar = d.CurrentZone()->BarWidth;
-  d.StoreZoneDialog(v);
-  EXPECT_EQ(d.CurrentZone()->Alignment, 2);
-  EXPECT_EQ(d.CurrentZone()->Text, "'Хлеб'"_w);
-  EXPECT_EQ(d.CurrentZone()->BarWidth, bar);
+  const int32_t bar = d.LabelsPage.CurrentZone()->BarWidth;
+  d.LabelsPage.StoreZoneDialog(v);
+  EXPECT_EQ(d.LabelsPage.CurrentZone()->Alignment, 2);
+  EXPECT_EQ(d.LabelsPage.CurrentZone()->Text, "'Хлеб'"_w);
+  EXPECT_EQ(d.LabelsPage.CurrentZone()->BarWidth, bar);
 }
 
 TEST_F(DesignerLabelsTest, GraphicObjectsAreDeletedToTheNextOrPreviousAndACancelledAddLeavesNoTrace) {
   TGraphicsEditor editor;
-  d.StartGraphics(editor);
+  d.LabelsPage.StartGraphics(editor);
   const std::size_t before = editor.List.size();
   editor.BeginAdd();
   editor.EndAdd(false);
@@ -776,9 +781,9 @@ TEST_F(DesignerLabelsTest, GraphicObjectsAreDeletedToTheNextOrPreviousAndACancel
   EXPECT_FALSE(editor.CanDelete());
   editor.BeginAdd()->Kind = TGraphKind::FilledRectangle;
   editor.EndAdd(true);
-  d.TakeGraphics(editor);
-  ASSERT_EQ(d.CurrentTag()->Graphics.size(), 1u);
-  EXPECT_EQ(d.CurrentTag()->Graphics[0]->Kind, TGraphKind::FilledRectangle);
+  d.LabelsPage.TakeGraphics(editor);
+  ASSERT_EQ(d.LabelsPage.CurrentTag()->Graphics.size(), 1u);
+  EXPECT_EQ(d.LabelsPage.CurrentTag()->Graphics[0]->Kind, TGraphKind::FilledRectangle);
 }
 
 // The tags' preview evaluates %CURDATE% and %CURTIME% before any document

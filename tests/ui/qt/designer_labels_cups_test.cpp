@@ -79,7 +79,7 @@ void DesignAndPrint(std::string& text, std::string& codes) {
   w.show();
   w.SelectTab(TDesignerTab::Labels);
   TLabelsTab& l = *w.Labels;
-  while (d.CurrentTag()) {
+  while (d.LabelsPage.CurrentTag()) {
     test::ClickInMessageBox("Да");
     l.DeleteTag->click();
   }
@@ -91,7 +91,7 @@ void DesignAndPrint(std::string& text, std::string& codes) {
   DesignZone(l, {20, 80, 660, 60}, "'Батон нарезной'"_w, false);
   DesignZone(l, {20, 160, 660, 120}, "CODE39('VM42')", true);
   TGraphicsEditor editor;
-  d.StartGraphics(editor);
+  d.LabelsPage.StartGraphics(editor);
   TGraphObject& frame = *editor.BeginAdd();
   frame.Kind = TGraphKind::Rectangle;
   frame.SetWords({0, 10, 300, 400, 100});
@@ -101,7 +101,7 @@ void DesignAndPrint(std::string& text, std::string& codes) {
   picture.FileName = "logo.bmp";
   picture.SetWords({0, 500, 300, 100, 100});
   editor.EndAdd(true);
-  d.TakeGraphics(editor);
+  d.LabelsPage.TakeGraphics(editor);
   d.Misc.PrinterName = test::kTestQueue;
   w.Save->click();
   const TCennik& applied = *Settings().PriceTags.GetItem(Settings().PriceTags.Count() - 1);

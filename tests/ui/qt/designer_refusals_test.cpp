@@ -85,18 +85,18 @@ TEST_F(DesignerRefusals, PreviewOfANewDocumentSaysWhyItDoesNotRun) {
   w.Commands->Select(d.Tree.First());
   w.Commands->Add->click();
   w.Commands->Memo->setPlainText("BLANK\n  WIDTH = 800\nENDSECTION\n");
-  ASSERT_EQ(d.SelectedNode()->Data->PasswordNumber, -1);
+  ASSERT_EQ(d.CommandsPage.SelectedNode()->Data->PasswordNumber, -1);
   ASSERT_TRUE(w.Commands->Preview->isEnabled());
   ReadNextBox("designer_refused_document");
   w.Commands->Preview->click();
-  EXPECT_EQ(caption, ToQt("Просмотр документа '"_w + d.SelectedNode()->Text + "'"));
+  EXPECT_EQ(caption, ToQt("Просмотр документа '"_w + d.CommandsPage.SelectedNode()->Text + "'"));
   EXPECT_EQ(text, ToQt("Документ не запускается: ему не задан номер пароля.\rЗадайте \"№ пароля\" документа в "_w +
                        "служебных настройках (вкладка \"Команды\") и сохраните их."_w));
 }
 
 TEST_F(DesignerRefusals, PrintOfTheLabelsTabWithoutAPrinterSaysSo) {
   w.SelectTab(TDesignerTab::Labels);
-  ASSERT_NE(d.CurrentTag(), nullptr);
+  ASSERT_NE(d.LabelsPage.CurrentTag(), nullptr);
   ReadNextBox("designer_labels_no_printer");
   w.Labels->Print->click();
   EXPECT_EQ(text, ToQt("Неверные установки принтера"_w));

@@ -98,9 +98,9 @@ TEST_F(DesignerSettingsWindowTest, MiscTabTakesPasswordsPortAndRestartNotice) {
 
   m.Port->setCurrentIndex(7);
   emit m.Port->activated(7);
-  EXPECT_EQ(d.ScannerPortName(), "COM8");
+  EXPECT_EQ(d.MiscPage.ScannerPortName(), "COM8");
   m.ClosePort->click();
-  EXPECT_EQ(d.CloseAfterCommand(), m.ClosePort->isChecked());
+  EXPECT_EQ(d.MiscPage.CloseAfterCommand(), m.ClosePort->isChecked());
   m.Title->clear();
   test::TypeText(m.Title, U("Лавка"));
   m.Network->click();
@@ -262,7 +262,7 @@ TEST_F(DesignerSettingsWindowTest, SearchesPutTheCaretAtTheMatch) {
 
   answer(U("образец"));
   c.Find->click();
-  ASSERT_EQ(d.SelectedNode(), doc);
+  ASSERT_EQ(d.CommandsPage.SelectedNode(), doc);
   const QTextCursor caret = c.Memo->textCursor();
   EXPECT_EQ(c.Memo->toPlainText().mid(caret.position(), 7), U("образец"));
 }
@@ -297,7 +297,7 @@ TEST_F(DesignerSettingsWindowTest, ArchiveTabAddsAConfigurationAndAnEntry) {
   });
   a.AddEntry->click();
   EXPECT_FALSE(okWithGoods);
-  ASSERT_EQ(d.CurrentArchive()->Count(), 1);
+  ASSERT_EQ(d.ArchivePage.CurrentArchive()->Count(), 1);
   EXPECT_EQ(a.Grid->item(0, 0)->text(), U("ПРИХОД"));
   EXPECT_EQ(a.Grid->item(0, 1)->text(), "DOC_DATE");
   EXPECT_EQ(a.Grid->item(0, 4)->text(), U("Оставлять"));
@@ -357,12 +357,12 @@ TEST_F(DesignerSettingsWindowTest, LabelsTabChoosesZonesByClickAndKeepsThemBetwe
   QTest::mouseClick(l.Preview, Qt::LeftButton, {}, at(10, 5));
   EXPECT_EQ(l.ZoneNumber->value(), 2);
   l.ZoneY->setValue(75);
-  EXPECT_EQ(d.CurrentZone()->Rect[1], 75);
+  EXPECT_EQ(d.LabelsPage.CurrentZone()->Rect[1], 75);
   l.AddZone->click();
-  EXPECT_EQ(l.ZoneNumber->value(), d.CurrentTag()->ZoneCount());
+  EXPECT_EQ(l.ZoneNumber->value(), d.LabelsPage.CurrentTag()->ZoneCount());
   test::ClickInMessageBox("Да");
   l.DeleteTag->click();
-  EXPECT_EQ(d.CurrentTag(), nullptr);
+  EXPECT_EQ(d.LabelsPage.CurrentTag(), nullptr);
   EXPECT_FALSE(l.Preview->isVisible());
   EXPECT_FALSE(l.DeleteTag->isEnabled());
   l.AddTag->click();
@@ -372,7 +372,7 @@ TEST_F(DesignerSettingsWindowTest, LabelsTabChoosesZonesByClickAndKeepsThemBetwe
 
 TEST_F(DesignerSettingsWindowTest, ZoneTextDialogOpensAnAlignmentOfFiveAsRightAndStoresTwo) {
   w.SelectTab(TDesignerTab::Labels);
-  d.CurrentZone()->Alignment = 5;
+  d.LabelsPage.CurrentZone()->Alignment = 5;
   bool right = false;
   test::WhenModal([&](QWidget* modal) {
     for (QRadioButton* b : modal->findChildren<QRadioButton*>())
@@ -382,12 +382,12 @@ TEST_F(DesignerSettingsWindowTest, ZoneTextDialogOpensAnAlignmentOfFiveAsRightAn
   });
   w.Labels->EditText->click();
   EXPECT_TRUE(right);
-  EXPECT_EQ(d.CurrentZone()->Alignment, 2);
+  EXPECT_EQ(d.LabelsPage.CurrentZone()->Alignment, 2);
 }
 
 TEST_F(DesignerSettingsWindowTest, GraphicsDialogAddsARectangleAndACancelledAddLeavesNone) {
   w.SelectTab(TDesignerTab::Labels);
-  const std::size_t before = d.CurrentTag()->Graphics.size();
+  const std::size_t before = d.LabelsPage.CurrentTag()->Graphics.size();
   int added = -1;
   test::WhenModal([&](QWidget* list) {
     QPushButton *add = nullptr, *ok = nullptr;
@@ -412,8 +412,8 @@ TEST_F(DesignerSettingsWindowTest, GraphicsDialogAddsARectangleAndACancelledAddL
   });
   w.Labels->Graphics->click();
   EXPECT_EQ(added, static_cast<int>(before) + 1);
-  ASSERT_EQ(d.CurrentTag()->Graphics.size(), before + 1);
-  EXPECT_EQ(d.CurrentTag()->Graphics.back()->Kind, TGraphKind::Rectangle);
+  ASSERT_EQ(d.LabelsPage.CurrentTag()->Graphics.size(), before + 1);
+  EXPECT_EQ(d.LabelsPage.CurrentTag()->Graphics.back()->Kind, TGraphKind::Rectangle);
 }
 
 // Pictures of the four tabs and of the dialogs behind them, for people to

@@ -141,13 +141,13 @@ void DesignerWindowTest::BuildShop(TDesignerWindow& w) {
   EXPECT_EQ(w.Tabs->count(), 10);
   // A database and its fields.
   w.SelectTab(TDesignerTab::Bases);
-  d.ActiveGrid = TBaseGrid::Bases;
+  d.BasesPage.ActiveGrid = TBaseGrid::Bases;
   w.UpdateControls();
   FillDialog({"goods.dbf", U("тов"), U("Товары")});
   w.Bases->Add->click();
-  ASSERT_EQ(d.ListedBases().size(), 1u);
+  ASSERT_EQ(d.BasesPage.ListedBases().size(), 1u);
   EXPECT_EQ(w.Bases->BasesGrid->item(0, 0)->text(), "GOODS.DBF");
-  d.ActiveGrid = TBaseGrid::Fields;
+  d.BasesPage.ActiveGrid = TBaseGrid::Fields;
   w.UpdateControls();
   const QStringList fields[] = {{"code", "6", "0"}, {"naim", "20", "0"}, {"qty", "10", "3"}};
   const QString types[] = {U("Число"), U("Строка"), U("Число")};
@@ -193,9 +193,9 @@ void DesignerWindowTest::BuildShop(TDesignerWindow& w) {
   w.Books->Edit->setChecked(true);
   test::TypeText(w.Books->Sort, "1");
   test::TypeText(w.Books->EditColumns, "3");
-  EXPECT_EQ(SortKeysText(*d.CurrentBook()), "1");
-  EXPECT_EQ(EditColumnsText(*d.CurrentBook()), "3");
-  EXPECT_EQ(d.CurrentBook()->GetSDef(2)->FieldName, "QTY");
+  EXPECT_EQ(SortKeysText(*d.BooksPage.CurrentBook()), "1");
+  EXPECT_EQ(EditColumnsText(*d.BooksPage.CurrentBook()), "3");
+  EXPECT_EQ(d.BooksPage.CurrentBook()->GetSDef(2)->FieldName, "QTY");
 
   // An auto-parameter.
   w.SelectTab(TDesignerTab::AutoParams);
@@ -212,8 +212,8 @@ void DesignerWindowTest::BuildShop(TDesignerWindow& w) {
   RenameNewNode(w.Commands->Tree, U("Приход хлеба"));
   w.Commands->Memo->setPlainText(U(kIncomeDoc));
   w.Commands->Password->setValue(1);
-  EXPECT_EQ(d.SelectedNode()->Text, "Приход хлеба"_w);
-  EXPECT_EQ(d.SelectedNode()->Data->PasswordNumber, 1);
+  EXPECT_EQ(d.CommandsPage.SelectedNode()->Text, "Приход хлеба"_w);
+  EXPECT_EQ(d.CommandsPage.SelectedNode()->Data->PasswordNumber, 1);
   EXPECT_TRUE(w.Commands->Preview->isEnabled());
 
   if (!Folder().isEmpty()) {

@@ -16,7 +16,8 @@ namespace {
 constexpr int kConditionColumn = 2;
 }
 
-TArchiveTab::TArchiveTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent) {
+TArchiveTab::TArchiveTab(TDesigner& designer, QWidget* parent)
+    : TDesignerTabBase(designer, parent), page_(designer.ArchivePage) {
   auto* layout = new QVBoxLayout(this);
   auto* group = new QGroupBox(ToQt(" Конфигурации "_w), this);
   auto* groupLayout = new QHBoxLayout(group);
@@ -41,67 +42,69 @@ TArchiveTab::TArchiveTab(TDesigner& designer, QWidget* parent) : TDesignerTabBas
 
   connect(Configs, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (filling_) return;
-    d_.ShowArchiveConfig(index);
+    page_.ShowArchiveConfig(index);
     FillGrid();
   });
   connect(Grid, &QTableWidget::currentCellChanged, this, [this](int row) {
     if (filling_) return;
-    d_.ArchiveRow = row + 1;
+    page_.ArchiveRow = row + 1;
     Notify();
   });
   connect(AddConfig, &QPushButton::clicked, this, [this] { AskName(false); });
   connect(RenameConfig, &QPushButton::clicked, this, [this] { AskName(true); });
   connect(DeleteConfig, &QPushButton::clicked, this, [this] {
-    if (d_.DeleteArchiveConfig()) Refresh();
+    if (page_.DeleteArchiveConfig()) Refresh();
   });
   connect(CheckConfig, &QPushButton::clicked, this, [this] {
-    if (!d_.CheckArchiveConfig()) FillGrid();
+    if (!page_.CheckArchiveConfig()) FillGrid();
   });
   connect(AddEntry, &QPushButton::clicked, this, [this] { EditEntryDialog(false); });
   connect(EditEntry, &QPushButton::clicked, this, [this] { EditEntryDialog(true); });
   connect(DeleteEntry, &QPushButton::clicked, this, [this] {
-    if (d_.DeleteArchiveEntry()) FillGrid();
+    if (page_.DeleteArchiveEntry()) FillGrid();
   });
 }
 
 void TArchiveTab::AskName(bool rename) {
   TInputRequest request;
   request.Caption = rename ? "Имя конфигурации"_w : "Добавить конфигурацию"_w;
-  request.Names = d_.ArchiveConfigNames();
+  request.Names = page_.ArchiveConfigNames();
   request.AllowEmpty = false;
   if (rename) {
-    if (!d_.CurrentArchive()) return;
-    request.Text = d_.CurrentArchive()->Name;
-    request.ExceptIndex = d_.CurrentArchiveIndex();
+    if (!page_.CurrentArchive()) return;
+    request.Text = page_.CurrentArchive()->Name;
+    request.ExceptIndex = page_.CurrentArchiveIndex();
   }
   if (!ShowInputDialog(request, this)) return;
-  if (rename ? d_.RenameArchiveConfig(request.Text) : d_.AddArchiveConfig(request.Text)) Refresh();
+  if (rename ? page_.RenameArchiveConfig(request.Text) : page_.AddArchiveConfig(request.Text))
+    Refresh();
 }
 
 void TArchiveTab::EditEntryDialog(bool editing) {
-  TArchiveEntryDialog dialog = d_.ArchiveEntryDialog(editing);
+  TArchiveEntryDialog dialog = page_.ArchiveEntryDialog(editing);
   if (!ShowArchiveEntryDialog(dialog, this)) return;
-  if (editing ? d_.EditArchiveEntry(dialog.Values) : d_.AddArchiveEntry(dialog.Values)) FillGrid();
+  if (editing ? page_.EditArchiveEntry(dialog.Values) : page_.AddArchiveEntry(dialog.Values))
+    FillGrid();
 }
 
 void TArchiveTab::Refresh() {
   filling_ = true;
   Configs->clear();
-  for (const std::string& name : d_.ArchiveConfigNames()) Configs->addItem(ToQt(name));
-  Configs->setCurrentIndex(d_.CurrentArchiveIndex());
+  for (const std::string& name : page_.ArchiveConfigNames()) Configs->addItem(ToQt(name));
+  Configs->setCurrentIndex(page_.CurrentArchiveIndex());
   filling_ = false;
   FillGrid();
 }
 
 void TArchiveTab::FillGrid() {
   filling_ = true;
-  const std::vector<std::vector<std::string>> rows = d_.ArchiveRows();
+  const std::vector<std::vector<std::string>> rows = page_.ArchiveRows();
   Grid->clearContents();
   Grid->setRowCount(std::max<int>(1, static_cast<int>(rows.size())));
   for (std::size_t r = 0; r < rows.size(); ++r)
     for (std::size_t c = 0; c < rows[r].size(); ++c)
       Grid->setItem(static_cast<int>(r), static_cast<int>(c), new QTableWidgetItem(ToQt(rows[r][c])));
-  if (d_.ArchiveRow >= 1) Grid->selectRow(d_.ArchiveRow - 1);
+  if (page_.ArchiveRow >= 1) Grid->selectRow(page_.ArchiveRow - 1);
   filling_ = false;
   LayOutColumns();
   Notify();

@@ -13,7 +13,7 @@
 namespace vm {
 
 TAutoParamsTab::TAutoParamsTab(TDesigner& designer, QWidget* parent)
-    : TDesignerTabBase(designer, parent) {
+    : TDesignerTabBase(designer, parent), page_(designer.AutoParamsPage) {
   auto* layout = new QVBoxLayout(this);
   Grid = MakeGrid({"  Параметр"_w, " Тип"_w, " Текущее значение"_w, "Лок."_w}, this);
   layout->addWidget(Grid, 1);
@@ -26,22 +26,22 @@ TAutoParamsTab::TAutoParamsTab(TDesigner& designer, QWidget* parent)
 
   connect(Grid, &QTableWidget::currentCellChanged, this, [this](int row) {
     if (filling_) return;
-    d_.AutoParamRow = row;
+    page_.AutoParamRow = row;
     Notify();
   });
   connect(Add, &QPushButton::clicked, this, [this] {
     std::string name, value, type;
-    if (ShowAddAutoParamDialog("Добавить автопараметр"_w, name, value, d_.AutoParamNames(), type,
+    if (ShowAddAutoParamDialog("Добавить автопараметр"_w, name, value, page_.AutoParamNames(), type,
                                this))
-      d_.AddAutoParam(name, value, type);
+      page_.AddAutoParam(name, value, type);
     Refresh();
   });
   connect(Delete, &QPushButton::clicked, this, [this] {
-    d_.DeleteAutoParam();
+    page_.DeleteAutoParam();
     Refresh();
   });
   connect(Change, &QPushButton::clicked, this, [this] {
-    const TAPar* p = d_.AutoParams.GetItem(d_.AutoParamRow);
+    const TAPar* p = d_.AutoParams.GetItem(page_.AutoParamRow);
     if (!p) return;
     TInputRequest request;
     request.Caption = "Автопараметр "_w + p->Name;
@@ -49,7 +49,7 @@ TAutoParamsTab::TAutoParamsTab(TDesigner& designer, QWidget* parent)
     request.Ticked = p->Local;
     request.CheckCaption = "Локальный"_w;
     request.Kind = p->Kind;
-    if (ShowInputDialog(request, this)) d_.ChangeAutoParam(request.Text, request.Ticked);
+    if (ShowInputDialog(request, this)) page_.ChangeAutoParam(request.Text, request.Ticked);
     Refresh();
   });
 }
@@ -65,7 +65,7 @@ void TAutoParamsTab::Refresh() {
                                  BoolToYesNo(p->Local)};
     for (int c = 0; c < 4; ++c) Grid->setItem(i, c, new QTableWidgetItem(ToQt(cells[c])));
   }
-  Grid->setCurrentCell(std::max(0, d_.AutoParamRow), 0);
+  Grid->setCurrentCell(std::max(0, page_.AutoParamRow), 0);
   filling_ = false;
   Notify();
 }

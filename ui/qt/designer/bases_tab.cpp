@@ -35,7 +35,8 @@ class TGridFocus : public QObject {
 
 }  // namespace
 
-TBasesTab::TBasesTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent) {
+TBasesTab::TBasesTab(TDesigner& designer, QWidget* parent)
+    : TDesignerTabBase(designer, parent), page_(designer.BasesPage) {
   auto* layout = new QVBoxLayout(this);
   auto* split = new QSplitter(Qt::Vertical, this);
   auto* top = new QWidget(split);
@@ -59,21 +60,21 @@ TBasesTab::TBasesTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
   KeepColumnShares(FieldsGrid, {0.4, 0.3, 0.15});
 
   BasesGrid->installEventFilter(new TGridFocus(this, [this] {
-    d_.ActiveGrid = TBaseGrid::Bases;
+    page_.ActiveGrid = TBaseGrid::Bases;
     Notify();
   }));
   FieldsGrid->installEventFilter(new TGridFocus(this, [this] {
-    d_.ActiveGrid = TBaseGrid::Fields;
+    page_.ActiveGrid = TBaseGrid::Fields;
     Notify();
   }));
   connect(BasesGrid, &QTableWidget::currentCellChanged, this, [this](int row) {
     if (filling_) return;
-    d_.SelectBase(row);
+    page_.SelectBase(row);
     FillFields();
   });
   connect(FieldsGrid, &QTableWidget::currentCellChanged, this, [this](int row) {
     if (filling_) return;
-    d_.FieldRow = row;
+    page_.FieldRow = row;
     Notify();
   });
   connect(Add, &QPushButton::clicked, this, [this] { AddClicked(); });
@@ -82,48 +83,49 @@ TBasesTab::TBasesTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
 }
 
 void TBasesTab::AddClicked() {
-  if (d_.ActiveGrid == TBaseGrid::Bases) {
+  if (page_.ActiveGrid == TBaseGrid::Bases) {
     TBaseDialogTexts t;
-    if (ShowBaseDialog("Добавить новую базу"_w, t, d_.BaseFileNames(), d_.BaseAliases(), -1, this))
-      d_.AddBase(t);
+    if (ShowBaseDialog("Добавить новую базу"_w, t, page_.BaseFileNames(), page_.BaseAliases(), -1,
+                       this))
+      page_.AddBase(t);
     Refresh();
     BasesGrid->setFocus();
-  } else if (d_.ActiveGrid == TBaseGrid::Fields) {
+  } else if (page_.ActiveGrid == TBaseGrid::Fields) {
     TFieldDialogTexts t = FieldDialogTexts(TFieldRecord{{}, 'C', 10, 0});
-    if (ShowFieldDialog(t, "Создать новое поле"_w, d_.FieldNames(), -1, this)) d_.AddField(t);
+    if (ShowFieldDialog(t, "Создать новое поле"_w, page_.FieldNames(), -1, this)) page_.AddField(t);
     FillFields();
     FieldsGrid->setFocus();
   }
 }
 
 void TBasesTab::DeleteClicked() {
-  if (d_.ActiveGrid == TBaseGrid::Bases) {
-    d_.DeleteBase();
+  if (page_.ActiveGrid == TBaseGrid::Bases) {
+    page_.DeleteBase();
     Refresh();
     BasesGrid->setFocus();
-  } else if (d_.ActiveGrid == TBaseGrid::Fields) {
-    d_.DeleteField();
+  } else if (page_.ActiveGrid == TBaseGrid::Fields) {
+    page_.DeleteField();
     FillFields();
     FieldsGrid->setFocus();
   }
 }
 
 void TBasesTab::EditClicked() {
-  TDbaseStructure* base = d_.CurrentBase();
+  TDbaseStructure* base = page_.CurrentBase();
   if (!base) return;
-  if (d_.ActiveGrid == TBaseGrid::Bases) {
+  if (page_.ActiveGrid == TBaseGrid::Bases) {
     TBaseDialogTexts t{base->FileName, base->Alias, base->Department};
-    if (ShowBaseDialog("Редактирование параметров базы"_w, t, d_.BaseFileNames(),
-                       d_.BaseAliases(), d_.CurrentBaseRow(), this))
-      d_.EditBase(t);
+    if (ShowBaseDialog("Редактирование параметров базы"_w, t, page_.BaseFileNames(),
+                       page_.BaseAliases(), page_.CurrentBaseRow(), this))
+      page_.EditBase(t);
     Refresh();
     BasesGrid->setFocus();
-  } else if (d_.ActiveGrid == TBaseGrid::Fields) {
+  } else if (page_.ActiveGrid == TBaseGrid::Fields) {
     TFieldRecord f;
-    if (!base->GetField(d_.FieldRow, f)) return;
+    if (!base->GetField(page_.FieldRow, f)) return;
     TFieldDialogTexts t = FieldDialogTexts(f);
-    if (ShowFieldDialog(t, "Параметры поля"_w, d_.FieldNames(), d_.FieldRow, this))
-      d_.EditField(t);
+    if (ShowFieldDialog(t, "Параметры поля"_w, page_.FieldNames(), page_.FieldRow, this))
+      page_.EditField(t);
     FillFields();
     FieldsGrid->setFocus();
   }
@@ -131,19 +133,19 @@ void TBasesTab::EditClicked() {
 
 void TBasesTab::Refresh() {
   filling_ = true;
-  const std::vector<TDbaseStructure*> bases = d_.ListedBases();
+  const std::vector<TDbaseStructure*> bases = page_.ListedBases();
   BasesGrid->clearContents();
   BasesGrid->setRowCount(std::max<int>(1, static_cast<int>(bases.size())));
   for (std::size_t i = 0; i < bases.size(); ++i)
     SetRow(BasesGrid, static_cast<int>(i), {bases[i]->FileName, bases[i]->Alias, bases[i]->Department});
-  BasesGrid->setCurrentCell(std::max(0, d_.CurrentBaseRow()), 0);
+  BasesGrid->setCurrentCell(std::max(0, page_.CurrentBaseRow()), 0);
   filling_ = false;
   FillFields();
 }
 
 void TBasesTab::FillFields() {
   filling_ = true;
-  const TDbaseStructure* base = d_.CurrentBase();
+  const TDbaseStructure* base = page_.CurrentBase();
   StructureCaption->setText(
       ToQt("Структура базы "_w + (base ? base->FileName : std::string()) + " "));
   FieldsGrid->clearContents();
@@ -154,7 +156,7 @@ void TBasesTab::FillFields() {
     SetRow(FieldsGrid, i,
            {f.Name, FieldTypeName(f.FieldType), std::to_string(f.Length), std::to_string(f.Decimals)});
   }
-  FieldsGrid->setCurrentCell(std::max(0, d_.FieldRow), 0);
+  FieldsGrid->setCurrentCell(std::max(0, page_.FieldRow), 0);
   filling_ = false;
   Notify();
 }

@@ -16,7 +16,8 @@
 
 namespace vm {
 
-TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent) {
+TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent)
+    : TDesignerTabBase(designer, parent), page_(designer.BooksPage) {
   auto* layout = new QHBoxLayout(this);
   auto* left = new QVBoxLayout;
   left->addWidget(new QLabel(ToQt("Список"_w), this));
@@ -68,22 +69,22 @@ TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
 
   connect(List, &QListWidget::currentRowChanged, this, [this](int row) {
     if (filling_) return;
-    d_.SelectBook(row);
+    page_.SelectBook(row);
     ShowSelected();
   });
   auto edit = [this](QLineEdit* e, auto apply) {
     connect(e, &QLineEdit::textEdited, this, [this, e, apply] {
-      if (TSpravDef* book = d_.CurrentBook(); book && !filling_) apply(*book, TextOf(e));
+      if (TSpravDef* book = page_.CurrentBook(); book && !filling_) apply(*book, TextOf(e));
       MarkColumns();
     });
   };
   edit(Title, [](TSpravDef& b, const std::string& t) { b.Title = t; });
   edit(Filter, [](TSpravDef& b, const std::string& t) { b.Filter = t; });
-  edit(Sort, [this](TSpravDef&, const std::string& t) { d_.SetSortText(t); });
-  edit(EditColumns, [this](TSpravDef&, const std::string& t) { d_.SetEditColumnsText(t); });
+  edit(Sort, [this](TSpravDef&, const std::string& t) { page_.SetSortText(t); });
+  edit(EditColumns, [this](TSpravDef&, const std::string& t) { page_.SetEditColumnsText(t); });
   auto box = [this](QCheckBox* c, bool TSpravDef::*flag) {
     connect(c, &QCheckBox::toggled, this, [this, flag](bool on) {
-      if (TSpravDef* book = d_.CurrentBook(); book && !filling_) book->*flag = on;
+      if (TSpravDef* book = page_.CurrentBook(); book && !filling_) book->*flag = on;
       MarkColumns();
       Notify();
     });
@@ -95,15 +96,15 @@ TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
   box(Edit, &TSpravDef::CanEdit);
   connect(Form, &QComboBox::currentTextChanged, this, [this](const QString& name) {
     if (filling_) return;
-    d_.SetBookForm(FromQt(name));
+    page_.SetBookForm(FromQt(name));
     FillColumns();
   });
   connect(Columns, &QTableWidget::currentCellChanged, this, [this](int row) {
     if (filling_) return;
     filling_ = true;
     Field->clear();
-    for (const std::string& f : d_.FieldChoices(row)) Field->addItem(ToQt(f));
-    const TSpravDef* book = d_.CurrentBook();
+    for (const std::string& f : page_.FieldChoices(row)) Field->addItem(ToQt(f));
+    const TSpravDef* book = page_.CurrentBook();
     const TSDef* column = book ? book->GetSDef(row) : nullptr;
     Field->setCurrentIndex(column ? Field->findText(ToQt(column->FieldName)) : -1);
     filling_ = false;
@@ -114,20 +115,20 @@ TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
     PlaceFieldList();
   });
   connect(Field, &QComboBox::currentTextChanged, this, [this](const QString& name) {
-    if (filling_ || !d_.CurrentBook()) return;
+    if (filling_ || !page_.CurrentBook()) return;
     const int row = Columns->currentRow();
-    d_.SetColumnField(row, FromQt(name));
+    page_.SetColumnField(row, FromQt(name));
     if (QTableWidgetItem* item = Columns->item(row, 1)) item->setText(name);
   });
   connect(Add, &QPushButton::clicked, this, [this] {
     std::string alias, name;
-    if (ShowAddBookDialog(d_.BaseAliases(), d_.BookNames(), alias, name, this))
-      d_.AddBook(alias, name);
+    if (ShowAddBookDialog(d_.BasesPage.BaseAliases(), page_.BookNames(), alias, name, this))
+      page_.AddBook(alias, name);
     Refresh();
     List->setFocus();
   });
   connect(Delete, &QPushButton::clicked, this, [this] {
-    d_.DeleteBook();
+    page_.DeleteBook();
     Refresh();
   });
 }
@@ -135,17 +136,17 @@ TBooksTab::TBooksTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
 void TBooksTab::Refresh() {
   filling_ = true;
   List->clear();
-  for (const std::string& name : d_.BookNames()) List->addItem(ToQt(name));
-  List->setCurrentRow(d_.CurrentBookIndex());
+  for (const std::string& name : page_.BookNames()) List->addItem(ToQt(name));
+  List->setCurrentRow(page_.CurrentBookIndex());
   Form->clear();
-  for (const std::string& name : d_.CompiledBlankNames()) Form->addItem(ToQt(name));
+  for (const std::string& name : page_.CompiledBlankNames()) Form->addItem(ToQt(name));
   filling_ = false;
   ShowSelected();
 }
 
 void TBooksTab::ShowSelected() {
   filling_ = true;
-  const TSpravDef* book = d_.CurrentBook();
+  const TSpravDef* book = page_.CurrentBook();
   Form->setCurrentIndex(book ? Form->findText(ToQt(book->BlankName)) : -1);
   Title->setText(book ? ToQt(book->Title) : QString());
   Filter->setText(book ? ToQt(book->Filter) : QString());
@@ -162,7 +163,7 @@ void TBooksTab::ShowSelected() {
 
 void TBooksTab::FillColumns() {
   filling_ = true;
-  const TSpravDef* book = d_.CurrentBook();
+  const TSpravDef* book = page_.CurrentBook();
   const int count = book ? book->ColumnCount : 0;
   Columns->clearContents();
   Columns->setRowCount(std::max(1, count));
@@ -188,7 +189,7 @@ void TBooksTab::PlaceFieldList() {
 }
 
 void TBooksTab::MarkColumns() {
-  const TSpravDef* book = d_.CurrentBook();
+  const TSpravDef* book = page_.CurrentBook();
   for (int row = 0; book && row < book->ColumnCount && row < Columns->rowCount(); ++row) {
     QTableWidgetItem* item = Columns->item(row, 0);
     if (!item) continue;

@@ -26,8 +26,8 @@ TDocNode* NodeOf(const QTreeWidgetItem* item) {
 
 }  // namespace
 
-TCommandTree::TCommandTree(TDesigner& designer, QWidget* parent)
-    : QTreeWidget(parent), d_(designer) {
+TCommandTree::TCommandTree(TCommandsPage& page, QWidget* parent)
+    : QTreeWidget(parent), page_(page) {
   setHeaderHidden(true);
   setIndentation(19);
   setDragDropMode(QAbstractItemView::InternalMove);
@@ -37,7 +37,7 @@ TCommandTree::TCommandTree(TDesigner& designer, QWidget* parent)
 TDocNode* TCommandTree::NodeAt(const QPoint& pos) const { return NodeOf(itemAt(pos)); }
 
 void TCommandTree::dragMoveEvent(QDragMoveEvent* event) {
-  if (d_.CanDrop(NodeAt(event->position().toPoint())))
+  if (page_.CanDrop(NodeAt(event->position().toPoint())))
     event->acceptProposedAction();
   else
     event->ignore();
@@ -47,17 +47,17 @@ void TCommandTree::dropEvent(QDropEvent* event) {
   // The tree's own move is never used: the designer moves the node.
   event->setDropAction(Qt::IgnoreAction);
   event->accept();
-  if (d_.Drop(NodeAt(event->position().toPoint())) && Moved) Moved();
+  if (page_.Drop(NodeAt(event->position().toPoint())) && Moved) Moved();
 }
 
 TCommandsTab::TCommandsTab(TDesigner& designer, QWidget* parent)
-    : TDesignerTabBase(designer, parent) {
+    : TDesignerTabBase(designer, parent), page_(designer.CommandsPage) {
   auto* layout = new QVBoxLayout(this);
   auto* split = new QSplitter(this);
   auto* left = new QWidget(split);
   auto* leftLayout = new QVBoxLayout(left);
   leftLayout->addWidget(new QLabel(ToQt("Структура команд"_w), left));
-  Tree = new TCommandTree(designer, left);
+  Tree = new TCommandTree(page_, left);
   leftLayout->addWidget(Tree, 1);
   auto* passwordRow = new QHBoxLayout;
   PasswordLabel = new QLabel(ToQt("№ пароля:"_w), left);
@@ -81,7 +81,7 @@ TCommandsTab::TCommandsTab(TDesigner& designer, QWidget* parent)
 
   connect(Tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
     if (filling_) return;
-    d_.SelectNode(NodeOf(item));
+    page_.SelectNode(NodeOf(item));
     ShowSelected();
   });
   connect(Tree, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
@@ -89,37 +89,37 @@ TCommandsTab::TCommandsTab(TDesigner& designer, QWidget* parent)
   });
   Tree->Moved = [this] { Refresh(); };
   connect(Memo, &QPlainTextEdit::textChanged, this, [this] {
-    if (!filling_) d_.SetDescription(FromMemo(Memo));
+    if (!filling_) page_.SetDescription(FromMemo(Memo));
   });
   connect(Password, &QSpinBox::textChanged, this, [this](const QString& text) {
-    if (!filling_) d_.SetPasswordText(FromQt(text));
+    if (!filling_) page_.SetPasswordText(FromQt(text));
   });
   connect(Add, &QPushButton::clicked, this, [this] {
-    TDocNode* node = d_.AddDocument();
+    TDocNode* node = page_.AddDocument();
     Refresh();
     Tree->setFocus();
     if (QTreeWidgetItem* item = Tree->currentItem(); item && node) Tree->editItem(item);
   });
   connect(Delete, &QPushButton::clicked, this, [this] {
-    d_.DeleteDocument();
+    page_.DeleteDocument();
     Refresh();
     Tree->setFocus();
   });
   connect(Preview, &QPushButton::clicked, this, [this] {
-    const TDesignerRunEnd end = d_.TestRun();
+    const TDesignerRunEnd end = page_.TestRun();
     ShowLine(Memo, end.CaretLine);
   });
   connect(CheckAll, &QPushButton::clicked, this, [this] {
-    const TDesignerRunEnd end = d_.CheckAll();
-    Select(d_.SelectedNode());
+    const TDesignerRunEnd end = page_.CheckAll();
+    Select(page_.SelectedNode());
     if (end.Error) ShowLine(Memo, end.CaretLine);
   });
   Memo->installEventFilter(this);
   connect(Find, &QPushButton::clicked, this, [this] {
-    if (AskSearchText() && d_.Find(TDesigner::SearchText())) AfterFind();
+    if (AskSearchText() && page_.Find(TCommandsPage::SearchText())) AfterFind();
   });
   connect(FindNext, &QPushButton::clicked, this, [this] {
-    if (d_.FindNext()) AfterFind();
+    if (page_.FindNext()) AfterFind();
   });
 }
 
@@ -129,7 +129,7 @@ bool TCommandsTab::eventFilter(QObject* watched, QEvent* event) {
   if (key->key() != Qt::Key_F || key->modifiers() != Qt::ControlModifier) return false;
   if (AskSearchText()) {
     QTextCursor cursor = Memo->textCursor();
-    const int32_t at = FindInMemo(FromQt(Memo->toPlainText()), TDesigner::SearchText(),
+    const int32_t at = FindInMemo(FromQt(Memo->toPlainText()), TCommandsPage::SearchText(),
                                   cursor.selectionStart());
     if (at < 0) {
       Ui().MsgBox("Строка не найдена!"_w, "Ошибка"_w, kMbError);
@@ -145,16 +145,16 @@ bool TCommandsTab::AskSearchText() {
   TInputRequest request;
   request.Caption = "Строка для поиска"_w;
   request.Prompt = "Найти:"_w;
-  request.Text = TDesigner::SearchText();
+  request.Text = TCommandsPage::SearchText();
   if (!ShowInputDialog(request, this) || request.Text.empty()) return false;
-  TDesigner::SearchText() = request.Text;
+  TCommandsPage::SearchText() = request.Text;
   return true;
 }
 
 void TCommandsTab::AfterFind() {
-  Select(d_.SelectedNode());
+  Select(page_.SelectedNode());
   QTextCursor cursor = Memo->textCursor();
-  cursor.setPosition(d_.SearchCaret());
+  cursor.setPosition(page_.SearchCaret());
   Memo->setTextCursor(cursor);
   Memo->setFocus();
 }
@@ -177,7 +177,7 @@ void TCommandsTab::Refresh() {
   }
   if (QTreeWidgetItem* top = Tree->topLevelItem(0)) top->setExpanded(true);
   filling_ = false;
-  Select(d_.SelectedNode());
+  Select(page_.SelectedNode());
 }
 
 void TCommandsTab::Select(TDocNode* node) {
@@ -189,14 +189,14 @@ void TCommandsTab::Select(TDocNode* node) {
     Tree->scrollToItem(*it);
   }
   filling_ = false;
-  d_.SelectNode(node);
+  page_.SelectNode(node);
   ShowSelected();
 }
 
 void TCommandsTab::ShowSelected() {
   filling_ = true;
-  Memo->setPlainText(ToMemo(d_.NodeDescription()));
-  Password->setValue(d_.NodePasswordShown());
+  Memo->setPlainText(ToMemo(page_.NodeDescription()));
+  Password->setValue(page_.NodePasswordShown());
   filling_ = false;
   Notify();
 }

@@ -66,7 +66,7 @@ class TDesignerTabBase : public QWidget {
 // The tree of commands: only the designer's drag rules move a node.
 class TCommandTree : public QTreeWidget {
  public:
-  explicit TCommandTree(TDesigner& designer, QWidget* parent);
+  explicit TCommandTree(TCommandsPage& page, QWidget* parent);
   std::function<void()> Moved;
 
  protected:
@@ -75,7 +75,7 @@ class TCommandTree : public QTreeWidget {
 
  private:
   TDocNode* NodeAt(const QPoint& pos) const;
-  TDesigner& d_;
+  TCommandsPage& page_;
 };
 
 class TCommandsTab : public TDesignerTabBase {
@@ -97,6 +97,7 @@ class TCommandsTab : public TDesignerTabBase {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  TCommandsPage& page_;
   void FillItem(QTreeWidgetItem* item, TDocNode* node);
   bool AskSearchText();
   void AfterFind();
@@ -113,6 +114,9 @@ class TFormsTab : public TDesignerTabBase {
   QLabel* Caption;
   QPlainTextEdit* Memo;
   QPushButton *Add, *Delete, *Rename, *Preview;
+
+ private:
+  TFormsPage& page_;
 };
 
 class TBasesTab : public TDesignerTabBase {
@@ -128,6 +132,7 @@ class TBasesTab : public TDesignerTabBase {
   QPushButton *Add, *Delete, *Edit;
 
  private:
+  TBasesPage& page_;
   void AddClicked();
   void DeleteClicked();
   void EditClicked();
@@ -152,6 +157,9 @@ class TBooksTab : public TDesignerTabBase {
   QComboBox* Field;
   QCheckBox *Insert, *Remove, *Edit, *AutoSort, *SortOnStart;
   QPushButton *Add, *Delete;
+
+ private:
+  TBooksPage& page_;
 };
 
 class TAutoParamsTab : public TDesignerTabBase {
@@ -162,6 +170,9 @@ class TAutoParamsTab : public TDesignerTabBase {
 
   QTableWidget* Grid;
   QPushButton *Add, *Delete, *Change;
+
+ private:
+  TAutoParamsPage& page_;
 };
 
 class TStartOfDayTab : public TDesignerTabBase {
@@ -171,6 +182,9 @@ class TStartOfDayTab : public TDesignerTabBase {
 
   QPlainTextEdit* Memo;
   QPushButton *Check, *Execute;
+
+ private:
+  TStartOfDayPage& page_;
 };
 
 class TMiscTab : public TDesignerTabBase {
@@ -184,6 +198,9 @@ class TMiscTab : public TDesignerTabBase {
   QCheckBox *Network, *ClosePort;
   QListWidget* Passwords;
   QPushButton *Browse, *PortSettings, *ChangePassword;
+
+ private:
+  TMiscPage& page_;
 };
 
 class TArchiveTab : public TDesignerTabBase {
@@ -198,6 +215,7 @@ class TArchiveTab : public TDesignerTabBase {
   QPushButton *AddEntry, *DeleteEntry, *EditEntry;
 
  private:
+  TArchivePage& page_;
   void FillGrid();
   void LayOutColumns();
   void AskName(bool rename);
@@ -215,6 +233,9 @@ class TPrintingTab : public TDesignerTabBase {
   QComboBox* Printer;
   QCheckBox* Compressed;
   QPushButton *Add, *Delete, *Format, *Rename, *MakeDefault;
+
+ private:
+  TPrintingPage& page_;
 };
 
 class TLabelsTab;
@@ -223,8 +244,8 @@ class TLabelsTab;
 // under it.
 class TTagPreview : public QWidget {
  public:
-  TTagPreview(TDesigner& designer, TLabelsTab& tab, QWidget* parent)
-      : QWidget(parent), d_(designer), tab_(tab) {}
+  TTagPreview(TLabelsPage& page, TLabelsTab& tab, QWidget* parent)
+      : QWidget(parent), page_(page), tab_(tab) {}
   TFittedTag Fit;
   bool Borders = true;
 
@@ -233,7 +254,7 @@ class TTagPreview : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
-  TDesigner& d_;
+  TLabelsPage& page_;
   TLabelsTab& tab_;
 };
 
@@ -259,6 +280,7 @@ class TLabelsTab : public TDesignerTabBase {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  TLabelsPage& page_;
   QSpinBox* AddSpin(QGridLayout* grid, int row, int column, const std::string& caption, int low,
                     int high, TCenSpin spin);
 };

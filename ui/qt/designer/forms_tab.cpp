@@ -10,7 +10,8 @@
 
 namespace vm {
 
-TFormsTab::TFormsTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent) {
+TFormsTab::TFormsTab(TDesigner& designer, QWidget* parent)
+    : TDesignerTabBase(designer, parent), page_(designer.FormsPage) {
   auto* layout = new QVBoxLayout(this);
   auto* split = new QSplitter(this);
   auto* left = new QWidget(split);
@@ -31,36 +32,36 @@ TFormsTab::TFormsTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
 
   connect(List, &QListWidget::currentRowChanged, this, [this](int row) {
     if (filling_) return;
-    d_.SelectBlank(row);
+    page_.SelectBlank(row);
     ShowSelected();
   });
   connect(Memo, &QPlainTextEdit::textChanged, this, [this] {
-    if (!filling_) d_.SetBlankText(FromMemo(Memo));
+    if (!filling_) page_.SetBlankText(FromMemo(Memo));
   });
   connect(Add, &QPushButton::clicked, this, [this] {
     std::string name;
-    if (ShowAddBlankDialog("Новая форма"_w, name, d_.BlankNames(), this)) d_.AddBlank(name);
+    if (ShowAddBlankDialog("Новая форма"_w, name, page_.BlankNames(), this)) page_.AddBlank(name);
     Refresh();
   });
   connect(Delete, &QPushButton::clicked, this, [this] {
-    d_.DeleteBlank();
+    page_.DeleteBlank();
     Refresh();
   });
   connect(Rename, &QPushButton::clicked, this, [this] {
-    TCurBlank* blank = d_.CurrentBlank();
+    TCurBlank* blank = page_.CurrentBlank();
     if (!blank) return;
     std::string name = blank->Name;
-    if (ShowAddBlankDialog("Редактирование имени формы"_w, name, d_.BlankNames(), this))
-      d_.RenameBlank(name);
+    if (ShowAddBlankDialog("Редактирование имени формы"_w, name, page_.BlankNames(), this))
+      page_.RenameBlank(name);
     Refresh();
   });
   connect(Preview, &QPushButton::clicked, this, [this] {
-    const TDesignerRunEnd end = d_.CompileBlankForPreview();
+    const TDesignerRunEnd end = page_.CompileBlankForPreview();
     if (end.Error)
       ShowLine(Memo, end.CaretLine);
-    else if (TCurBlank* blank = d_.CurrentBlank())
+    else if (TCurBlank* blank = page_.CurrentBlank())
       ShowBlankPreview(*blank, d_.AutoParams, this);
-    if (TCurBlank* blank = d_.CurrentBlank()) blank->Clear();
+    if (TCurBlank* blank = page_.CurrentBlank()) blank->Clear();
     Notify();
   });
 }
@@ -68,18 +69,18 @@ TFormsTab::TFormsTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(de
 void TFormsTab::Refresh() {
   filling_ = true;
   List->clear();
-  for (const std::string& name : d_.BlankNames()) List->addItem(ToQt(name));
-  List->setCurrentRow(d_.CurrentBlankIndex());
+  for (const std::string& name : page_.BlankNames()) List->addItem(ToQt(name));
+  List->setCurrentRow(page_.CurrentBlankIndex());
   filling_ = false;
   ShowSelected();
 }
 
 void TFormsTab::ShowSelected() {
   filling_ = true;
-  const TCurBlank* blank = d_.CurrentBlank();
+  const TCurBlank* blank = page_.CurrentBlank();
   Memo->setPlainText(blank ? ToMemo(blank->Text) : QString());
   Memo->setEnabled(blank != nullptr);
-  Caption->setText(ToQt(d_.BlankCaption()));
+  Caption->setText(ToQt(page_.BlankCaption()));
   filling_ = false;
   Notify();
 }

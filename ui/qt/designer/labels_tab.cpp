@@ -20,18 +20,18 @@ namespace vm {
 void TTagPreview::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::white);
-  const TCennik* tag = d_.CurrentTag();
+  const TCennik* tag = page_.CurrentTag();
   if (!tag || Fit.Zoom <= 0) return;
   TQtCanvas canvas(painter);
   DrawCennik(*tag, canvas, Fit.Offset, Fit.Offset, Fit.Zoom, Borders);
 }
 
 void TTagPreview::mousePressEvent(QMouseEvent* event) {
-  if (!d_.CurrentTag() || Fit.Zoom <= 0) return;
+  if (!page_.CurrentTag() || Fit.Zoom <= 0) return;
   const long double scale = logicalDpiX() / 254.0L * Fit.Zoom;
   const QPoint at = event->position().toPoint();
-  d_.ClickTag(static_cast<int32_t>(std::lround((at.x() - Fit.Offset) / scale)),
-              static_cast<int32_t>(std::lround((at.y() - Fit.Offset) / scale)));
+  page_.ClickTag(static_cast<int32_t>(std::lround((at.x() - Fit.Offset) / scale)),
+                 static_cast<int32_t>(std::lround((at.y() - Fit.Offset) / scale)));
   tab_.ShowZone();
 }
 
@@ -43,13 +43,14 @@ QSpinBox* TLabelsTab::AddSpin(QGridLayout* grid, int row, int column, const std:
   grid->addWidget(box, row, column + 1);
   connect(box, &QSpinBox::textChanged, this, [this, spin](const QString& text) {
     if (filling_) return;
-    d_.ApplyCenSpin(spin, FromQt(text));
+    page_.ApplyCenSpin(spin, FromQt(text));
     Redraw();
   });
   return box;
 }
 
-TLabelsTab::TLabelsTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent) {
+TLabelsTab::TLabelsTab(TDesigner& designer, QWidget* parent)
+    : TDesignerTabBase(designer, parent), page_(designer.LabelsPage) {
   auto* layout = new QHBoxLayout(this);
   auto* left = new QVBoxLayout;
   auto* tagGrid = new QGridLayout;
@@ -98,7 +99,7 @@ TLabelsTab::TLabelsTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(
   auto* previewLayout = new QVBoxLayout(previewBox);
   PreviewPanel = new QWidget(previewBox);
   PreviewPanel->installEventFilter(this);
-  Preview = new TTagPreview(d_, *this, PreviewPanel);
+  Preview = new TTagPreview(page_, *this, PreviewPanel);
   previewLayout->addWidget(PreviewPanel, 1);
   ShowBorders = new QCheckBox(ToQt("Показывать границы зон"_w), previewBox);
   ShowBorders->setChecked(true);
@@ -107,38 +108,38 @@ TLabelsTab::TLabelsTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(
 
   connect(TagNumber, &QSpinBox::textChanged, this, [this](const QString& text) {
     if (filling_) return;
-    d_.SelectTagText(FromQt(text));
+    page_.SelectTagText(FromQt(text));
     ShowTag();
   });
   connect(ZoneNumber, &QSpinBox::textChanged, this, [this](const QString& text) {
     if (filling_) return;
-    d_.SelectZoneText(FromQt(text));
+    page_.SelectZoneText(FromQt(text));
     ShowZone();
   });
   connect(AddTag, &QPushButton::clicked, this, [this] {
-    d_.AddTag();
+    page_.AddTag();
     ShowTag();
   });
   connect(DeleteTag, &QPushButton::clicked, this, [this] {
-    if (d_.DeleteTag()) ShowTag();
+    if (page_.DeleteTag()) ShowTag();
   });
   connect(AddZone, &QPushButton::clicked, this, [this] {
-    d_.AddZone();
+    page_.AddZone();
     ShowTag();
   });
   connect(DeleteZone, &QPushButton::clicked, this, [this] {
-    if (d_.DeleteZone()) ShowTag();
+    if (page_.DeleteZone()) ShowTag();
   });
   connect(EditText, &QPushButton::clicked, this, [this] {
-    TZoneDialogValues values = d_.ZoneDialog();
-    if (ShowZoneTextDialog("Зона №"_w + std::to_string(d_.CurrentZoneIndex() + 1), values, this))
-      d_.StoreZoneDialog(values);
+    TZoneDialogValues values = page_.ZoneDialog();
+    if (ShowZoneTextDialog("Зона №"_w + std::to_string(page_.CurrentZoneIndex() + 1), values, this))
+      page_.StoreZoneDialog(values);
     ShowZone();
   });
   connect(Graphics, &QPushButton::clicked, this, [this] {
     TGraphicsEditor editor;
-    d_.StartGraphics(editor);
-    if (ShowGraphObjects(editor, this)) d_.TakeGraphics(editor);
+    page_.StartGraphics(editor);
+    if (ShowGraphObjects(editor, this)) page_.TakeGraphics(editor);
     Redraw();
   });
   connect(ShowBorders, &QCheckBox::toggled, this, [this](bool on) {
@@ -146,7 +147,7 @@ TLabelsTab::TLabelsTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(
     Redraw();
   });
   connect(Print, &QPushButton::clicked, this, [this] {
-    const TCennik* tag = d_.CurrentTag();
+    const TCennik* tag = page_.CurrentTag();
     int32_t cols = 0, rows = 0;
     TPrintCenList& queue = PrintCenList();
     queue.Clear();
@@ -165,27 +166,27 @@ void TLabelsTab::Refresh() { ShowTag(); }
 void TLabelsTab::ShowTag() {
   filling_ = true;
   TagNumber->setRange(std::min(1, d_.PriceTags.Count()), d_.PriceTags.Count());
-  TagNumber->setValue(d_.CurrentTagIndex() + 1);
-  TagHeight->setValue(d_.SpinValue(TCenSpin::Height));
-  TagWidth->setValue(d_.SpinValue(TCenSpin::Width));
-  Border->setValue(d_.SpinValue(TCenSpin::Border));
+  TagNumber->setValue(page_.CurrentTagIndex() + 1);
+  TagHeight->setValue(page_.SpinValue(TCenSpin::Height));
+  TagWidth->setValue(page_.SpinValue(TCenSpin::Width));
+  Border->setValue(page_.SpinValue(TCenSpin::Border));
   filling_ = false;
   ShowZone();
 }
 
 void TLabelsTab::ShowZone() {
   filling_ = true;
-  const TCennik* tag = d_.CurrentTag();
+  const TCennik* tag = page_.CurrentTag();
   const int zones = tag ? tag->ZoneCount() : 0;
   ZoneNumber->setRange(std::min(1, zones), zones);
-  ZoneNumber->setValue(d_.CurrentZoneIndex() + 1);
-  const TCenZone* zone = d_.CurrentZone();
-  ZoneX->setValue(d_.SpinValue(TCenSpin::ZoneX));
-  ZoneY->setValue(d_.SpinValue(TCenSpin::ZoneY));
-  ZoneWidth->setValue(d_.SpinValue(TCenSpin::ZoneWidth));
-  ZoneHeight->setValue(d_.SpinValue(TCenSpin::ZoneHeight));
+  ZoneNumber->setValue(page_.CurrentZoneIndex() + 1);
+  const TCenZone* zone = page_.CurrentZone();
+  ZoneX->setValue(page_.SpinValue(TCenSpin::ZoneX));
+  ZoneY->setValue(page_.SpinValue(TCenSpin::ZoneY));
+  ZoneWidth->setValue(page_.SpinValue(TCenSpin::ZoneWidth));
+  ZoneHeight->setValue(page_.SpinValue(TCenSpin::ZoneHeight));
   if (zone) {
-    const TZoneDialogValues values = d_.ZoneDialog();
+    const TZoneDialogValues values = page_.ZoneDialog();
     const QFont font = ZoneFont(values);
     Sample->setFont(font);
     QPalette palette = Sample->palette();
@@ -202,7 +203,7 @@ void TLabelsTab::ShowZone() {
 }
 
 void TLabelsTab::Redraw() {
-  TCennik* tag = d_.TagToDraw();
+  TCennik* tag = page_.TagToDraw();
   Preview->setVisible(tag != nullptr);
   if (!tag) return;
   Preview->Fit = FitCennik(*tag, Preview->logicalDpiX(), PreviewPanel->width(), PreviewPanel->height());

@@ -13,7 +13,8 @@
 
 namespace vm {
 
-TMiscTab::TMiscTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent) {
+TMiscTab::TMiscTab(TDesigner& designer, QWidget* parent)
+    : TDesignerTabBase(designer, parent), page_(designer.MiscPage) {
   auto* layout = new QHBoxLayout(this);
   auto* left = new QGridLayout;
   int row = 0;
@@ -39,7 +40,7 @@ TMiscTab::TMiscTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(desi
   Network = new QCheckBox(ToQt("Сеть"_w), this);
   left->addWidget(Network, row++, 1);
   Port = new QComboBox(this);
-  for (const std::string& port : TDesigner::ScannerPorts()) Port->addItem(ToQt(port));
+  for (const std::string& port : TMiscPage::ScannerPorts()) Port->addItem(ToQt(port));
   PortSettings = new QPushButton(ToQt("Настройка порта"_w), this);
   addRow("Порт сканера штрихкода:"_w, Port, PortSettings);
   ClosePort = new QCheckBox(ToQt("Закрывать порт после выполнения команды"_w), this);
@@ -54,7 +55,7 @@ TMiscTab::TMiscTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(desi
   auto* passwordBox = new QGroupBox(ToQt(" Пароли "_w), this);
   auto* passwordLayout = new QVBoxLayout(passwordBox);
   Passwords = new QListWidget(passwordBox);
-  for (const std::string& item : TDesigner::PasswordItems()) Passwords->addItem(ToQt(item));
+  for (const std::string& item : TMiscPage::PasswordItems()) Passwords->addItem(ToQt(item));
   passwordLayout->addWidget(Passwords, 1);
   ChangePassword = new QPushButton(ToQt("Изменить"_w), passwordBox);
   passwordLayout->addWidget(ChangePassword);
@@ -70,7 +71,7 @@ TMiscTab::TMiscTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(desi
   });
   connect(Font, &QComboBox::editTextChanged, this, [this](const QString& text) {
     if (filling_) return;
-    const int32_t found = d_.SetFontText(FromQt(text));
+    const int32_t found = page_.SetFontText(FromQt(text));
     if (found < 0) return;
     filling_ = true;
     Font->setCurrentIndex(found);
@@ -80,23 +81,24 @@ TMiscTab::TMiscTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(desi
   connect(Browse, &QPushButton::clicked, this, [this] {
     std::string dir = TrimBlanks(FromQt(BaseDir->text()));
     if (!ShowDirSelect(dir, "Каталог баз"_w, this)) return;
-    d_.ChooseBaseDir(dir);
+    page_.ChooseBaseDir(dir);
     BaseDir->setText(ToQt(dir));
   });
-  connect(Network, &QCheckBox::clicked, this, [this](bool on) { d_.ClickNetwork(on); });
-  connect(Port, &QComboBox::activated, this, [this](int index) { d_.StoreScannerPort(index); });
+  connect(Network, &QCheckBox::clicked, this, [this](bool on) { page_.ClickNetwork(on); });
+  connect(Port, &QComboBox::activated, this, [this](int index) { page_.StoreScannerPort(index); });
   connect(PortSettings, &QPushButton::clicked, this, [this] {
-    TPortConfig config = d_.ScannerConfigForEdit();
-    if (ShowCommConfigDialog(this, d_.ScannerPortName(), config)) d_.SetScannerConfig(config);
+    TPortConfig config = page_.ScannerConfigForEdit();
+    if (ShowCommConfigDialog(this, page_.ScannerPortName(), config)) page_.SetScannerConfig(config);
   });
-  connect(ClosePort, &QCheckBox::clicked, this, [this](bool on) { d_.SetCloseAfterCommand(on); });
+  connect(ClosePort, &QCheckBox::clicked, this,
+          [this](bool on) { page_.SetCloseAfterCommand(on); });
   connect(Passwords, &QListWidget::currentRowChanged, this,
           [this](int row) { ChangePassword->setEnabled(row >= 0); });
   connect(ChangePassword, &QPushButton::clicked, this, [this] {
     const int row = Passwords->currentRow();
     std::string password;
     if (row >= 0 && ShowPasswordDialog(FromQt(Passwords->item(row)->text()), password, this))
-      d_.SetPassword(row + 1, password);
+      page_.SetPassword(row + 1, password);
   });
 }
 
@@ -110,8 +112,8 @@ void TMiscTab::Refresh() {
   Font->setEditText(ToQt(m.FontName));
   BaseDir->setText(ToQt(m.BaseDir));
   Network->setChecked(m.Network);
-  Port->setCurrentIndex(d_.ScannerPortIndex());
-  ClosePort->setChecked(d_.CloseAfterCommand());
+  Port->setCurrentIndex(page_.ScannerPortIndex());
+  ClosePort->setChecked(page_.CloseAfterCommand());
   Scroll->setText(ToQt(m.ScrollText));
   ChangePassword->setEnabled(Passwords->currentRow() >= 0);
   filling_ = false;

@@ -12,7 +12,8 @@
 
 namespace vm {
 
-TPrintingTab::TPrintingTab(TDesigner& designer, QWidget* parent) : TDesignerTabBase(designer, parent) {
+TPrintingTab::TPrintingTab(TDesigner& designer, QWidget* parent)
+    : TDesignerTabBase(designer, parent), page_(designer.PrintingPage) {
   auto* layout = new QVBoxLayout(this);
   auto* printerRow = new QHBoxLayout;
   printerRow->addWidget(new QLabel(ToQt("Текущий принтер:"_w), this));
@@ -47,30 +48,30 @@ TPrintingTab::TPrintingTab(TDesigner& designer, QWidget* parent) : TDesignerTabB
   });
   connect(Formats, &QListWidget::currentRowChanged, this, [this](int row) {
     if (filling_) return;
-    d_.FormatIndex = row;
+    page_.FormatIndex = row;
     Notify();
   });
   connect(Add, &QPushButton::clicked, this, [this] {
-    d_.AddPageFormat();
+    page_.AddPageFormat();
     Refresh();
   });
   connect(Delete, &QPushButton::clicked, this, [this] {
-    d_.DeletePageFormat();
+    page_.DeletePageFormat();
     Refresh();
   });
-  connect(Format, &QPushButton::clicked, this, [this] { d_.EditPageFormat(); });
+  connect(Format, &QPushButton::clicked, this, [this] { page_.EditPageFormat(); });
   connect(Rename, &QPushButton::clicked, this, [this] {
-    const TPageFormat* format = d_.PageFormatList.GetFormat(d_.FormatIndex);
+    const TPageFormat* format = d_.PageFormatList.GetFormat(page_.FormatIndex);
     if (!format) return;
     TInputRequest request;
     request.Caption = "Название формата"_w;
     request.Text = format->Name;
     if (!ShowInputDialog(request, this)) return;
-    d_.RenamePageFormat(request.Text);
+    page_.RenamePageFormat(request.Text);
     Refresh();
   });
   connect(MakeDefault, &QPushButton::clicked, this, [this] {
-    d_.MakeDefaultFormat();
+    page_.MakeDefaultFormat();
     DefaultFormat->setText(ToQt(d_.Misc.DefaultFormatName));
   });
 }
@@ -81,8 +82,8 @@ void TPrintingTab::Refresh() {
   for (const std::string& name : Ui().PrinterNames()) Printer->addItem(ToQt(name));
   Printer->setCurrentIndex(FindClosestString(d_.Misc.PrinterName, Ui().PrinterNames()));
   Formats->clear();
-  for (const std::string& name : d_.PageFormatNames()) Formats->addItem(ToQt(name));
-  Formats->setCurrentRow(d_.FormatIndex);
+  for (const std::string& name : page_.PageFormatNames()) Formats->addItem(ToQt(name));
+  Formats->setCurrentRow(page_.FormatIndex);
   DefaultFormat->setText(ToQt(d_.Misc.DefaultFormatName));
   Compressed->setChecked(d_.Misc.Compressed);
   filling_ = false;

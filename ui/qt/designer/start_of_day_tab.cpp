@@ -8,7 +8,7 @@
 namespace vm {
 
 TStartOfDayTab::TStartOfDayTab(TDesigner& designer, QWidget* parent)
-    : TDesignerTabBase(designer, parent) {
+    : TDesignerTabBase(designer, parent), page_(designer.StartOfDayPage) {
   auto* layout = new QVBoxLayout(this);
   Memo = new QPlainTextEdit(this);
   Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -18,12 +18,12 @@ TStartOfDayTab::TStartOfDayTab(TDesigner& designer, QWidget* parent)
   Execute = AddButton(bar, "Выполнить"_w);
   layout->addLayout(bar);
   connect(Memo, &QPlainTextEdit::textChanged, this, [this] {
-    if (!filling_) d_.SetStartOfDayText(FromMemo(Memo));
+    if (!filling_) page_.SetStartOfDayText(FromMemo(Memo));
   });
   connect(Check, &QPushButton::clicked, this,
-          [this] { ShowLine(Memo, d_.CheckStartOfDay().CaretLine); });
+          [this] { ShowLine(Memo, page_.CheckStartOfDay().CaretLine); });
   connect(Execute, &QPushButton::clicked, this,
-          [this] { ShowLine(Memo, d_.ExecuteStartOfDay().CaretLine); });
+          [this] { ShowLine(Memo, page_.ExecuteStartOfDay().CaretLine); });
 }
 
 void TStartOfDayTab::Refresh() {

@@ -1,2 +1,2 @@
 #pragma once
-#include "ui/model.h"
+#include "models/model.h"

@@ -1,5 +1,6 @@
-// The "Ярлыки" tab of the designer: price-tag layouts, their zones and
-// sizes, in tenths of a millimetre.
+// What the "Ярлыки" tab does to the working price tags.
+#include "documents/designer/labels_page.h"
+
 #include <algorithm>
 
 #include "documents/designer/designer.h"
@@ -13,36 +14,39 @@ namespace {
 constexpr int kSizeWidth = 5;
 constexpr int kZoneNumberWidth = 3;
 
-int32_t Clamp(int32_t value, int32_t low, int32_t high) { return std::max(low, std::min(value, high)); }
+int32_t Clamp(int32_t value, int32_t low, int32_t high) {
+  return std::max(low, std::min(value, high));
+}
 
 }  // namespace
 
-TCennik* TDesigner::CurrentTag() const {
-  return currentTag_ >= 0 && currentTag_ < PriceTags.Count() ? PriceTags.GetItem(currentTag_) : nullptr;
+TCennik* TLabelsPage::CurrentTag() const {
+  return currentTag_ >= 0 && currentTag_ < d_.PriceTags.Count() ? d_.PriceTags.GetItem(currentTag_)
+                                                                : nullptr;
 }
 
-TCenZone* TDesigner::CurrentZone() const {
+TCenZone* TLabelsPage::CurrentZone() const {
   const TCennik* tag = CurrentTag();
   return tag && currentZone_ >= 0 && currentZone_ < tag->ZoneCount() ? tag->GetZone(currentZone_)
-                                                                      : nullptr;
+                                                                     : nullptr;
 }
 
-void TDesigner::ShowCennik(int32_t index) {
-  host_.ShowTagPictures(nullptr);
-  if (PriceTags.Count() == 0) {
+void TLabelsPage::ShowCennik(int32_t index) {
+  d_.Host().ShowTagPictures(nullptr);
+  if (d_.PriceTags.Count() == 0) {
     currentTag_ = currentZone_ = -1;
     return;
   }
-  index = Clamp(index, 0, PriceTags.Count() - 1);
+  index = Clamp(index, 0, d_.PriceTags.Count() - 1);
   if (index != currentTag_) {
     currentTag_ = index;
     currentZone_ = CurrentTag()->ZoneCount() > 0 ? 0 : -1;
   }
   // The shown tag chosen again gets its pictures back too.
-  host_.ShowTagPictures(CurrentTag());
+  d_.Host().ShowTagPictures(CurrentTag());
 }
 
-TCennik* TDesigner::TagToDraw() {
+TCennik* TLabelsPage::TagToDraw() {
   TCennik* tag = CurrentTag();
   if (!tag) return nullptr;
   tag->Width = std::max(tag->Width, 1);
@@ -50,90 +54,103 @@ TCennik* TDesigner::TagToDraw() {
   return tag;
 }
 
-void TDesigner::SelectTagText(const std::string& text) {
+void TLabelsPage::SelectTagText(const std::string& text) {
   const std::string t = TrimBlanks(text);
   if (t.empty() || !std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
       t.size() > 9)
     return;
   const int32_t value = std::stoi(t);
-  if (value > PriceTags.Count()) return;
-  ShowCennik(Clamp(value, 1, PriceTags.Count()) - 1);
+  if (value > d_.PriceTags.Count()) return;
+  ShowCennik(Clamp(value, 1, d_.PriceTags.Count()) - 1);
 }
 
-void TDesigner::SelectZoneText(const std::string& text) {
+void TLabelsPage::SelectZoneText(const std::string& text) {
   if (!IsValidNumStr(TrimBlanks(text), kZoneNumberWidth, 0)) return;
   const TCennik* tag = CurrentTag();
   if (!tag || tag->ZoneCount() == 0) return;
   SelectZone(Clamp(std::stoi(TrimBlanks(text)), 1, tag->ZoneCount()) - 1);
 }
 
-void TDesigner::SelectZone(int32_t index) {
+void TLabelsPage::SelectZone(int32_t index) {
   const TCennik* tag = CurrentTag();
   currentZone_ = tag && index >= 0 && index < tag->ZoneCount() ? index : -1;
 }
 
-int32_t TDesigner::SpinValue(TCenSpin spin) const {
+int32_t TLabelsPage::SpinValue(TCenSpin spin) const {
   const TCennik* tag = CurrentTag();
   const TCenZone* zone = CurrentZone();
   switch (spin) {
-    case TCenSpin::Border: return tag ? tag->LineWidth : 0;
-    case TCenSpin::Height: return tag ? tag->Height : 0;
-    case TCenSpin::Width: return tag ? tag->Width : 0;
-    default: break;
+    case TCenSpin::Border:
+      return tag ? tag->LineWidth : 0;
+    case TCenSpin::Height:
+      return tag ? tag->Height : 0;
+    case TCenSpin::Width:
+      return tag ? tag->Width : 0;
+    default:
+      break;
   }
   if (!zone) return 0;
-  return zone->Rect[static_cast<std::size_t>(static_cast<int>(spin) - static_cast<int>(TCenSpin::ZoneX))];
+  return zone
+      ->Rect[static_cast<std::size_t>(static_cast<int>(spin) - static_cast<int>(TCenSpin::ZoneX))];
 }
 
-void TDesigner::ApplyCenSpin(TCenSpin spin, const std::string& text) {
+void TLabelsPage::ApplyCenSpin(TCenSpin spin, const std::string& text) {
   TCennik* tag = CurrentTag();
   const std::string t = TrimBlanks(text);
   if (!tag || !IsValidNumStr(t, kSizeWidth, 0)) return;
   const int32_t value = std::stoi(t);
   switch (spin) {
-    case TCenSpin::Border: tag->LineWidth = value; return;
-    case TCenSpin::Height: tag->Height = value; return;
-    case TCenSpin::Width: tag->Width = value; return;
-    default: break;
+    case TCenSpin::Border:
+      tag->LineWidth = value;
+      return;
+    case TCenSpin::Height:
+      tag->Height = value;
+      return;
+    case TCenSpin::Width:
+      tag->Width = value;
+      return;
+    default:
+      break;
   }
   if (TCenZone* zone = CurrentZone())
-    zone->Rect[static_cast<std::size_t>(static_cast<int>(spin) - static_cast<int>(TCenSpin::ZoneX))] = value;
+    zone->Rect[static_cast<std::size_t>(static_cast<int>(spin) -
+                                        static_cast<int>(TCenSpin::ZoneX))] = value;
 }
 
-void TDesigner::ClickTag(int32_t x, int32_t y) {
+void TLabelsPage::ClickTag(int32_t x, int32_t y) {
   const TCennik* tag = CurrentTag();
   if (!tag) return;
   const int32_t zone = CenZoneAt(*tag, x, y);
   if (zone >= 0) currentZone_ = zone;
 }
 
-void TDesigner::AddTag() {
-  NewCennik(PriceTags);
-  ShowCennik(PriceTags.Count() - 1);
+void TLabelsPage::AddTag() {
+  NewCennik(d_.PriceTags);
+  ShowCennik(d_.PriceTags.Count() - 1);
 }
 
-bool TDesigner::DeleteTag() {
+bool TLabelsPage::DeleteTag() {
   if (!CurrentTag()) return false;
   if (!AskYesNo("Вы действительно хотите удалить ярлык №"_w + std::to_string(currentTag_ + 1) + "?",
                 "Удаление ярлыка"_w))
     return false;
   // Its pictures and its preview go before the tag does.
-  host_.ShowTagPictures(nullptr);
+  d_.Host().ShowTagPictures(nullptr);
   const int32_t index = currentTag_;
-  PriceTags.DeleteItem(index);
+  d_.PriceTags.DeleteItem(index);
   currentTag_ = -1;
   ShowCennik(index);
   return true;
 }
 
-void TDesigner::AddZone() {
+void TLabelsPage::AddZone() {
   TCennik* tag = CurrentTag();
   if (!tag) return;
   NewCenZone(tag->Zones);
   currentZone_ = tag->ZoneCount() - 1;
 }
 
-bool TDesigner::DeleteZone() {
+bool TLabelsPage::DeleteZone() {
   TCennik* tag = CurrentTag();
   if (!tag || tag->ZoneCount() == 0) return false;
   const int32_t n = Clamp(currentZone_ + 1, 1, tag->ZoneCount());
@@ -145,7 +162,7 @@ bool TDesigner::DeleteZone() {
   return true;
 }
 
-TZoneDialogValues TDesigner::ZoneDialog() const {
+TZoneDialogValues TLabelsPage::ZoneDialog() const {
   TZoneDialogValues v;
   const TCenZone* zone = CurrentZone();
   if (!zone) return v;
@@ -163,7 +180,7 @@ TZoneDialogValues TDesigner::ZoneDialog() const {
   return v;
 }
 
-void TDesigner::StoreZoneDialog(const TZoneDialogValues& v) {
+void TLabelsPage::StoreZoneDialog(const TZoneDialogValues& v) {
   TCenZone* zone = CurrentZone();
   if (!zone) return;
   CompileCenZone(*zone, v.Text);
@@ -180,18 +197,26 @@ void TDesigner::StoreZoneDialog(const TZoneDialogValues& v) {
   zone->FontColor = v.FontColor;
 }
 
-void TDesigner::StartGraphics(TGraphicsEditor& editor) const {
+void TLabelsPage::StartGraphics(TGraphicsEditor& editor) const {
   editor.List.clear();
   if (const TCennik* tag = CurrentTag()) CopyGraphics(tag->Graphics, editor.List);
   editor.Start();
 }
 
-void TDesigner::TakeGraphics(const TGraphicsEditor& editor) {
+void TLabelsPage::TakeGraphics(const TGraphicsEditor& editor) {
   TCennik* tag = CurrentTag();
   if (!tag) return;
-  host_.ShowTagPictures(nullptr);
+  d_.Host().ShowTagPictures(nullptr);
   CopyGraphics(editor.List, tag->Graphics);
-  host_.ShowTagPictures(tag);
+  d_.Host().ShowTagPictures(tag);
+}
+
+void TLabelsPage::Enable(TDesignerEnabling& e) const {
+  const TCennik* tag = CurrentTag();
+  e.TagCommands = tag != nullptr;
+  e.ZoneCommands = CurrentZone() != nullptr;
+  e.TagSpin = d_.PriceTags.Count() > 1;
+  e.ZoneSpin = tag && tag->ZoneCount() > 1;
 }
 
 }  // namespace vm

@@ -1,5 +1,6 @@
-// The "Архивация" tab of the designer: archive configurations and the
-// databases each one archives.
+// What the "Архивация" tab does to the working archive configurations.
+#include "documents/designer/archive_page.h"
+
 #include <algorithm>
 
 #include "config/settings.h"
@@ -32,24 +33,25 @@ void StoreEntry(TBaseArchive& entry, const TArchiveEntryTexts& t) {
 
 }  // namespace
 
-TArchiveConfig* TDesigner::CurrentArchive() const {
-  return currentArchive_ >= 0 && currentArchive_ < ArchiveConfigs.Count()
-             ? ArchiveConfigs.GetConfig(currentArchive_)
+TArchiveConfig* TArchivePage::CurrentArchive() const {
+  return currentArchive_ >= 0 && currentArchive_ < d_.ArchiveConfigs.Count()
+             ? d_.ArchiveConfigs.GetConfig(currentArchive_)
              : nullptr;
 }
 
-std::vector<std::string> TDesigner::ArchiveConfigNames() const {
+std::vector<std::string> TArchivePage::ArchiveConfigNames() const {
   std::vector<std::string> names;
-  for (int32_t i = 0; i < ArchiveConfigs.Count(); ++i) names.push_back(ArchiveConfigs.GetConfig(i)->Name);
+  for (int32_t i = 0; i < d_.ArchiveConfigs.Count(); ++i)
+    names.push_back(d_.ArchiveConfigs.GetConfig(i)->Name);
   return names;
 }
 
-void TDesigner::ShowArchiveConfig(int32_t index) {
-  currentArchive_ = index >= 0 && index < ArchiveConfigs.Count() ? index : -1;
+void TArchivePage::ShowArchiveConfig(int32_t index) {
+  currentArchive_ = index >= 0 && index < d_.ArchiveConfigs.Count() ? index : -1;
   ArchiveRow = CurrentArchive() && CurrentArchive()->Count() > 0 ? 1 : 0;
 }
 
-std::vector<std::vector<std::string>> TDesigner::ArchiveRows() const {
+std::vector<std::vector<std::string>> TArchivePage::ArchiveRows() const {
   std::vector<std::vector<std::string>> rows;
   const TArchiveConfig* config = CurrentArchive();
   for (int32_t i = 0; config && i < config->Count(); ++i) {
@@ -60,59 +62,58 @@ std::vector<std::vector<std::string>> TDesigner::ArchiveRows() const {
   return rows;
 }
 
-bool TDesigner::AddArchiveConfig(const std::string& name) {
+bool TArchivePage::AddArchiveConfig(const std::string& name) {
   const std::string trimmed = TrimBlanks(name);
-  if (trimmed.empty() || NameOfAnother(ArchiveConfigs, trimmed, -1)) return false;
-  TArchiveConfig* config = ArchiveConfigs.AddConfig();
+  if (trimmed.empty() || NameOfAnother(d_.ArchiveConfigs, trimmed, -1)) return false;
+  TArchiveConfig* config = d_.ArchiveConfigs.AddConfig();
   config->Name = trimmed;
-  config->ID = live_.NextArchiveConfigID++;
-  ShowArchiveConfig(ArchiveConfigs.Count() - 1);
+  config->ID = d_.Live().NextArchiveConfigID++;
+  ShowArchiveConfig(d_.ArchiveConfigs.Count() - 1);
   return true;
 }
 
-bool TDesigner::DeleteArchiveConfig() {
+bool TArchivePage::DeleteArchiveConfig() {
   const TArchiveConfig* config = CurrentArchive();
   if (!config) return false;
   if (!AskYesNo("Вы действительно хотите удалить конфигурацию '"_w + config->Name + "'?",
                 "Удаление конфигурации"_w))
     return false;
   const int32_t index = currentArchive_;
-  ArchiveConfigs.DeleteConfig(index);
+  d_.ArchiveConfigs.DeleteConfig(index);
   // The index is taken after the delete, so it never names the freed one.
-  ShowArchiveConfig(std::min(index, ArchiveConfigs.Count() - 1));
+  ShowArchiveConfig(std::min(index, d_.ArchiveConfigs.Count() - 1));
   return true;
 }
 
-bool TDesigner::RenameArchiveConfig(const std::string& name) {
+bool TArchivePage::RenameArchiveConfig(const std::string& name) {
   TArchiveConfig* config = CurrentArchive();
   const std::string trimmed = TrimBlanks(name);
-  if (!config || trimmed.empty() || NameOfAnother(ArchiveConfigs, trimmed, currentArchive_))
+  if (!config || trimmed.empty() || NameOfAnother(d_.ArchiveConfigs, trimmed, currentArchive_))
     return false;
   config->Name = trimmed;
   return true;
 }
 
-bool TDesigner::CheckArchiveConfig() {
+bool TArchivePage::CheckArchiveConfig() {
   TArchiveConfig* config = CurrentArchive();
   if (!config) return true;
   int32_t bad = -1;
   std::string msg;
-  if (CheckConfig(*config, Bases, bad, msg)) return true;
+  if (CheckConfig(*config, d_.Bases, bad, msg)) return true;
   ArchiveRow = bad + 1;
   Ui().MsgBox(msg, "Ошибка проверки"_w, kMbError);
   return false;
 }
 
-TArchiveEntryDialog TDesigner::ArchiveEntryDialog(bool editing) const {
+TArchiveEntryDialog TArchivePage::ArchiveEntryDialog(bool editing) const {
   TArchiveEntryDialog dialog;
-  dialog.Bases = &Bases;
+  dialog.Bases = &d_.Bases;
   const TArchiveConfig* config = CurrentArchive();
-  const TBaseArchive* edited =
-      editing && config && ArchiveRow >= 1 && ArchiveRow <= config->Count()
-          ? config->GetBase(ArchiveRow - 1)
-          : nullptr;
-  for (int32_t i = 0; i < Bases.Count(); ++i) {
-    const TDbaseStructure* base = Bases.GetItem(i);
+  const TBaseArchive* edited = editing && config && ArchiveRow >= 1 && ArchiveRow <= config->Count()
+                                   ? config->GetBase(ArchiveRow - 1)
+                                   : nullptr;
+  for (int32_t i = 0; i < d_.Bases.Count(); ++i) {
+    const TDbaseStructure* base = d_.Bases.GetItem(i);
     if (base->System) continue;
     const TBaseArchive* entry = config ? config->FindBase(base->Alias) : nullptr;
     if (!entry || entry == edited) dialog.BaseChoices.push_back(base->Alias);
@@ -133,7 +134,7 @@ TArchiveEntryDialog TDesigner::ArchiveEntryDialog(bool editing) const {
   return dialog;
 }
 
-bool TDesigner::AddArchiveEntry(const TArchiveEntryTexts& t) {
+bool TArchivePage::AddArchiveEntry(const TArchiveEntryTexts& t) {
   TArchiveConfig* config = CurrentArchive();
   if (!config) return false;
   StoreEntry(*config->AddBase(), t);
@@ -141,14 +142,14 @@ bool TDesigner::AddArchiveEntry(const TArchiveEntryTexts& t) {
   return true;
 }
 
-bool TDesigner::EditArchiveEntry(const TArchiveEntryTexts& t) {
+bool TArchivePage::EditArchiveEntry(const TArchiveEntryTexts& t) {
   TArchiveConfig* config = CurrentArchive();
   if (!config || ArchiveRow < 1 || ArchiveRow > config->Count()) return false;
   StoreEntry(*config->GetBase(ArchiveRow - 1), t);
   return true;
 }
 
-bool TDesigner::DeleteArchiveEntry() {
+bool TArchivePage::DeleteArchiveEntry() {
   TArchiveConfig* config = CurrentArchive();
   if (!config || ArchiveRow < 1 || ArchiveRow > config->Count()) return false;
   if (!AskYesNo("Вы действительно хотите удалить базу "_w + config->GetBase(ArchiveRow - 1)->Alias +
@@ -158,6 +159,12 @@ bool TDesigner::DeleteArchiveEntry() {
   config->DeleteBase(ArchiveRow - 1);
   ArchiveRow = std::min(ArchiveRow, config->Count());
   return true;
+}
+
+void TArchivePage::Enable(TDesignerEnabling& e) const {
+  const TArchiveConfig* archive = CurrentArchive();
+  e.ArchiveConfigCommands = e.ArchiveEntryAdd = archive != nullptr;
+  e.ArchiveEntryChange = archive && ArchiveRow >= 1 && ArchiveRow <= archive->Count();
 }
 
 }  // namespace vm

@@ -1,0 +1,58 @@
+// What the "Печать" tab does to the working page formats.
+#include "documents/designer/printing_page.h"
+
+#include <algorithm>
+
+#include "documents/designer/designer.h"
+#include "platform/encoding.h"
+
+namespace vm {
+
+std::vector<std::string> TPrintingPage::PageFormatNames() const {
+  std::vector<std::string> names;
+  for (int32_t i = 0; i < d_.PageFormatList.Count(); ++i)
+    names.push_back(d_.PageFormatList.GetItem(i).Name);
+  return names;
+}
+
+void TPrintingPage::AddPageFormat() {
+  TPageFormat& format = d_.PageFormatList.AddNew();
+  format.Name = "Новый формат"_w;
+  const std::string data = d_.Host().PrinterSettings(d_.Misc.PrinterName);
+  if (!data.empty()) format.SetData(data);
+  FormatIndex = d_.PageFormatList.Count() - 1;
+}
+
+void TPrintingPage::DeletePageFormat() {
+  if (!d_.PageFormatList.GetFormat(FormatIndex)) return;
+  d_.PageFormatList.Delete(FormatIndex);
+  FormatIndex = std::min(FormatIndex, d_.PageFormatList.Count() - 1);
+}
+
+bool TPrintingPage::EditPageFormat() {
+  TPageFormat* format = d_.PageFormatList.GetFormat(FormatIndex);
+  if (!format) return false;
+  std::string data = format->DeviceMode;
+  if (data.empty()) data = d_.Host().PrinterSettings(d_.Misc.PrinterName);
+  if (data.empty() || !d_.Host().EditPrinterSettings(d_.Misc.PrinterName, data)) return false;
+  format->SetData(data);
+  return true;
+}
+
+void TPrintingPage::RenamePageFormat(const std::string& text) {
+  TPageFormat* format = d_.PageFormatList.GetFormat(FormatIndex);
+  if (!format) return;
+  format->Name = text;
+  std::replace(format->Name.begin(), format->Name.end(), ',', '.');
+}
+
+void TPrintingPage::MakeDefaultFormat() {
+  if (const TPageFormat* format = d_.PageFormatList.GetFormat(FormatIndex))
+    d_.Misc.DefaultFormatName = format->Name;
+}
+
+void TPrintingPage::Enable(TDesignerEnabling& e) const {
+  e.FormatCommands = d_.PageFormatList.GetFormat(FormatIndex) != nullptr;
+}
+
+}  // namespace vm
