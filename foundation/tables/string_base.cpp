@@ -228,7 +228,7 @@ void TStringBase::GetBufferValue(int32_t field, const char* buf, TCommonVar& v) 
   const std::string_view text(buf + f.Offset, static_cast<std::size_t>(f.Length));
   switch (f.Type) {
     case 'C':
-      GetBufferText(field, buf, v.Str);
+      v.Str.assign(text.data(), TrimmedFieldLength(text.data(), text.size()));
       break;
     case 'D':
       v.Date = ReadDateField(text);
