@@ -24,6 +24,7 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/text/number_text.h"
 #include "foundation/values/values.h"
 #include "platform/files.h"
 
@@ -66,18 +67,6 @@ inline std::size_t TrimmedFieldLength(const char* p, std::size_t n) {
 // its width (the text of odd parts may be longer), in `buf`.
 using TDateFieldBuffer = std::array<char, 40>;
 std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf);
-
-// How many blanks a field's text begins with (a number's padding).
-inline std::size_t LeadingFieldBlanks(const char* p, std::size_t n) {
-  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
-  std::size_t i = 0;
-  for (uint64_t word; n - i >= 8; i += 8) {
-    std::memcpy(&word, p + i, 8);
-    if (word != kBlanks) break;
-  }
-  while (i < n && p[i] == ' ') ++i;
-  return i;
-}
 
 class TDBF {
  public:

@@ -28,10 +28,12 @@ constexpr std::size_t kPrefetchAhead = 16;
 // Loads and filters read numbers of every record: no text is copied unless
 // it has a comma. A right-aligned number, the usual field, reads at once.
 long double ReadNumberField(std::string_view text) {
+  long double x = 0;
+  TDecimalDigits d;
+  if (ReadDecimalField(text, d) && DecimalDigitsToExtended(d, x)) return x;
   // The padding is passed over here a word at a time; the readers below
   // would skip it too.
   text.remove_prefix(LeadingFieldBlanks(text.data(), text.size()));
-  long double x = 0;
   if (TextToExtended(text, x)) return x;
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
@@ -42,9 +44,8 @@ long double ReadNumberField(std::string_view text) {
 // 'yyyymmdd' as one integer; blank or unreadable text is the zero date.
 TDateRec ReadDateField(std::string_view text) {
   // Eight digits, as the tables store every date, need no number reading.
-  if (text.size() == 8 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    int32_t ymd = 0;
-    for (const char c : text) ymd = ymd * 10 + (c - '0');
+  if (uint32_t digits = 0; text.size() == 8 && ReadEightDigits(text.data(), digits)) {
+    const auto ymd = static_cast<int32_t>(digits);
     return {ymd % 100, ymd / 100 % 100, ymd / 10000};
   }
   const long double n = ReadNumberField(text);
@@ -227,7 +228,7 @@ void TStringBase::GetBufferValue(int32_t field, const char* buf, TCommonVar& v) 
   const std::string_view text(buf + f.Offset, static_cast<std::size_t>(f.Length));
   switch (f.Type) {
     case 'C':
-      GetBufferText(field, buf, v.Str);
+      v.Str.assign(text.data(), TrimmedFieldLength(text.data(), text.size()));
       break;
     case 'D':
       v.Date = ReadDateField(text);
@@ -627,7 +628,7 @@ constexpr std::array<int64_t, kMaxIntegerKeyDecimals + 1> kIntegerKeyScale = {
 // False when the field's number is not such an integer.
 bool IntegerNumberKey(std::string_view text, int32_t decimals, int64_t& key) {
   TDecimalDigits d;
-  if (ReadDecimalDigits(text, d)) {
+  if (ReadDecimalField(text, d)) {
     if (d.Fraction > static_cast<uint32_t>(decimals)) return false;
     const int64_t factor = kIntegerKeyScale[static_cast<std::size_t>(decimals) - d.Fraction];
     if (d.Mantissa >= static_cast<uint64_t>(kIntegerKeyLimit / factor)) return false;

@@ -1,6 +1,8 @@
 #include "foundation/text/number_text.h"
 
 #include <array>
+#include <bit>
+#include <cstring>
 #include <cfenv>
 #include <charconv>
 #include <cmath>
@@ -205,13 +207,81 @@ std::string FixedText(uint64_t units, size_t decimals, bool negative) {
 // exact decimal value once, to nearest, as the general reader does.
 bool QuickDecimal(std::string_view s, long double& x) {
   TDecimalDigits d;
-  if (!ReadDecimalDigits(s, d) || !DefaultRounding()) return false;
-  const long double v = static_cast<long double>(d.Mantissa) / kPowersOfTen[d.Fraction];
+  return ReadDecimalDigits(s, d) && DecimalDigitsToExtended(d, x);
+}
+
+constexpr uint64_t kEachByte = 0x0101010101010101ULL;
+constexpr uint64_t kZeros = '0' * kEachByte;
+
+bool AllDigits(uint64_t w) {
+  constexpr uint64_t kHigh = 0xF0 * kEachByte;
+  // With every high half 3, adding 6 carries out of no byte.
+  return (w & kHigh) == kZeros && ((w + 6 * kEachByte) & kHigh) == kZeros;
+}
+
+// Eight digit bytes, the first the highest, as one number: neighbouring
+// digits, then pairs, then fours combined in place.
+uint32_t EightDigitsValue(uint64_t w) {
+  w -= kZeros;
+  w = (w * 10 + (w >> 8)) & 0x00FF00FF00FF00FFULL;
+  w = (w * 100 + (w >> 16)) & 0x0000FFFF0000FFFFULL;
+  w = (w * 10000 + (w >> 32)) & 0xFFFFFFFFULL;
+  return static_cast<uint32_t>(w);
+}
+
+}  // namespace
+
+bool ReadEightDigits(const char* p, uint32_t& value) {
+  uint64_t w;
+  std::memcpy(&w, p, 8);
+  if (!AllDigits(w)) return false;
+  value = EightDigitsValue(w);
+  return true;
+}
+
+bool DecimalDigitsToExtended(const TDecimalDigits& d, long double& x) {
+  if (!DefaultRounding()) return false;
+  // A division by one is exact: skipping it changes no bit.
+  long double v = static_cast<long double>(d.Mantissa);
+  if (d.Fraction > 0) v /= kPowersOfTen[d.Fraction];
   x = d.Negative ? -v : v;
   return true;
 }
 
-}  // namespace
+bool ReadDecimalField(std::string_view field, TDecimalDigits& d) {
+  static_assert(std::endian::native == std::endian::little, "the first character is the lowest byte");
+  const std::size_t length = field.size();
+  if (length < 8) return ReadDecimalDigits(field, d);
+  const char* p = field.data() + LeadingFieldBlanks(field.data(), length);
+  const char* const end = field.data() + length;
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  const auto n = static_cast<std::size_t>(end - p);
+  if (n == 0 || n > 8) return ReadDecimalDigits(field, d);
+  // The last eight bytes of the field, those before the number (blanks or
+  // the sign) made zeros, which leave its value as it is.
+  uint64_t w;
+  std::memcpy(&w, end - 8, 8);
+  const unsigned before = static_cast<unsigned>(8 - n) * 8;
+  const uint64_t beforeMask = (uint64_t{1} << before) - 1;
+  w = (w & ~beforeMask) | (kZeros & beforeMask);
+  uint32_t fraction = 0;
+  const uint64_t dots = w ^ ('.' * kEachByte);
+  // The lowest zero byte is found exactly; bytes above it may show falsely.
+  const uint64_t dotBytes = (dots - kEachByte) & ~dots & (0x80 * kEachByte);
+  if (dotBytes != 0) {
+    const auto at = static_cast<unsigned>(std::countr_zero(dotBytes)) / 8;
+    if (n == 1) return ReadDecimalDigits(field, d);  // the point and no digit
+    fraction = 7 - at;
+    // The digits before the point move up into its place.
+    const uint64_t below = (uint64_t{1} << (at * 8)) - 1;
+    const uint64_t above = at == 7 ? 0 : ~((uint64_t{1} << ((at + 1) * 8)) - 1);
+    w = ((w & below) << 8) | (w & above) | '0';
+  }
+  if (!AllDigits(w)) return ReadDecimalDigits(field, d);
+  d = {EightDigitsValue(w), fraction, negative};
+  return true;
+}
 
 bool ReadDecimalDigits(std::string_view s, TDecimalDigits& d) {
   const char* p = s.data();

@@ -3,7 +3,10 @@
 // used: the point is always '.'.
 #pragma once
 
+#include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -25,6 +28,41 @@ struct TDecimalDigits {
   bool Negative = false;
 };
 bool ReadDecimalDigits(std::string_view s, TDecimalDigits& d);
+
+// ReadDecimalDigits on a whole field of a record: the same texts read to the
+// same digits, a short number at the end of a field of eight bytes or more
+// without a pass over each character.
+bool ReadDecimalField(std::string_view field, TDecimalDigits& d);
+
+// The value of the digits rounded to nearest, as TextToExtended reads their
+// text; false when the floating-point unit does not round to nearest.
+bool DecimalDigitsToExtended(const TDecimalDigits& d, long double& x);
+
+// Eight digits read as one number, in a few word operations; false when any
+// of the eight bytes at p is not a digit.
+bool ReadEightDigits(const char* p, uint32_t& value);
+
+// How many blanks a field's text begins with (a number's padding), passed
+// over eight bytes a step.
+inline std::size_t LeadingFieldBlanks(const char* p, std::size_t n) {
+  static_assert(std::endian::native == std::endian::little, "the first character is the lowest byte");
+  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
+  std::size_t i = 0;
+  uint64_t word;
+  for (; n - i >= 8; i += 8) {
+    std::memcpy(&word, p + i, 8);
+    if (const uint64_t other = word ^ kBlanks; other != 0) return i + static_cast<std::size_t>(std::countr_zero(other)) / 8;
+  }
+  if (i == n) return n;
+  if (n < 8) {
+    while (i < n && p[i] == ' ') ++i;
+    return i;
+  }
+  // The last eight bytes, those already passed over shifted out.
+  std::memcpy(&word, p + n - 8, 8);
+  const uint64_t other = (word ^ kBlanks) >> ((8 - (n - i)) * 8);
+  return other == 0 ? n : i + static_cast<std::size_t>(std::countr_zero(other)) / 8;
+}
 
 // The number with exactly `decimals` decimals (below 0 counts as 0, above
 // 255 as 255), rounded on the binary value scaled by the power of ten, halves

@@ -124,11 +124,4 @@ bool FormatValueText(std::string_view text, char kind, int mode, int decimals,
   }
 }
 
-void ClearValue(TCommonVar& v) {
-  v.Str.clear();
-  v.Num = 0;
-  v.Date = TDateRec{};
-  v.Time = TTimeRec{};
-}
-
 }  // namespace vm

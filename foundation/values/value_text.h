@@ -51,7 +51,13 @@ bool FormatValueText(std::string_view text, char kind, int mode, int decimals,
                      std::string_view altText, std::string& result);
 
 // Empties the text and zeroes the number, date and time; the kind stays.
-void ClearValue(TCommonVar& v);
+// Inline: loads and filters clear a value for every field of every record.
+inline void ClearValue(TCommonVar& v) {
+  v.Str.clear();
+  v.Num = 0;
+  v.Date = TDateRec{};
+  v.Time = TTimeRec{};
+}
 
 // X rounded to nine decimals, halves to even. Inline: MOD and DIV round
 // twice each, and a long double passed to a function goes through memory.

@@ -199,3 +199,65 @@ TEST(NumberTextIdentity, WritesEveryDbfValueAsTheGeneralWriter) {
   EXPECT_EQ(ExtendedToFixed(18446744073709551615.0L, 0), "18446744073709551615");
   EXPECT_EQ(ExtendedToFixed(0.5L, 27), "0.500000000000000000000000000");
 }
+
+namespace {
+
+void ExpectFieldReadsLikeDigits(const std::string& field) {
+  TDecimalDigits quick{7, 7, true}, general{7, 7, true};
+  const bool quickOk = ReadDecimalField(field, quick);
+  const bool generalOk = ReadDecimalDigits(field, general);
+  ASSERT_EQ(quickOk, generalOk) << '"' << field << '"';
+  if (!quickOk) return;
+  ASSERT_EQ(quick.Mantissa, general.Mantissa) << '"' << field << '"';
+  ASSERT_EQ(quick.Fraction, general.Fraction) << '"' << field << '"';
+  ASSERT_EQ(quick.Negative, general.Negative) << '"' << field << '"';
+  long double x = -7.0L, y = -7.0L;
+  ASSERT_TRUE(DecimalDigitsToExtended(quick, x));
+  ASSERT_TRUE(TextToExtended(field, y));
+  ASSERT_TRUE(SameBits(x, y)) << '"' << field << '"';
+}
+
+}  // namespace
+
+// The word-at-a-time field reader against the character reader: every field
+// shape of the tables, and random texts of the characters a number field may
+// hold right-aligned in fields of every width, copied into a buffer of their
+// own size so that reading outside the field would show.
+TEST(NumberTextIdentity, ReadsFieldsAsTheDigitReader) {
+  for (const std::string& text : DbfFieldTexts().Texts) ExpectFieldReadsLikeDigits(text);
+  std::mt19937_64 random(42);
+  const std::string alphabet = "0123456789.-+ *,e\t";
+  for (int i = 0; i < 300000; ++i) {
+    const std::size_t width = 1 + random() % 20;
+    std::string text(random() % (width + 1), ' ');
+    for (char& c : text) c = alphabet[random() % (random() % 4 == 0 ? alphabet.size() : 11)];
+    const std::string field = std::string(width - text.size(), ' ') + text;
+    ExpectFieldReadsLikeDigits(std::string(field.data(), field.size()));
+  }
+  for (const char* field : {"        ", "       .", "      .5", "      5.", "       -", "      -.", "     -.5",
+                            "-0000000", "12345678", "-1234567", "+.234567", "1.2.3456", "  99.99 ", "     1 2",
+                            "        99999999", "  -99999999", "   -9999999.", "1234567.", ".1234567", "0.000000"})
+    ExpectFieldReadsLikeDigits(field);
+  uint32_t v = 0;
+  EXPECT_TRUE(ReadEightDigits("20261207", v));
+  EXPECT_EQ(v, 20261207u);
+  EXPECT_TRUE(ReadEightDigits("09990101", v));
+  EXPECT_EQ(v, 9990101u);
+  for (const char* bad : {"2026120 ", "2026/207", "2026120:", " 0261207", "2026120\xb7"})
+    EXPECT_FALSE(ReadEightDigits(bad, v)) << bad;
+}
+
+// The padding counted a word at a time against a walk over the characters,
+// each field in a buffer of its own size.
+TEST(NumberTextIdentity, CountsLeadingBlanksAsAWalk) {
+  for (std::size_t width = 0; width <= 24; ++width)
+    for (std::size_t blanks = 0; blanks <= width; ++blanks)
+      for (const char after : {'1', '\t', '\0', '\xa0', '-'}) {
+        std::string field(blanks, ' ');
+        field.resize(width, after);
+        const std::vector<char> own(field.begin(), field.end());
+        std::size_t walk = 0;
+        while (walk < own.size() && own[walk] == ' ') ++walk;
+        ASSERT_EQ(LeadingFieldBlanks(own.data(), own.size()), walk) << width << ' ' << blanks;
+      }
+}
