@@ -184,8 +184,10 @@ bool ApplyNumber(const TNumberOp& op, long double& acc, int& err) {
 }
 
 // The operand a code starts with: a load, or a call of loads; the number
-// of steps it took, 0 when it is another step or cannot be read.
-std::size_t LeadingOperand(const TNumberOp* op, long double& acc) {
+// of steps it took, 0 when it is another step or cannot be read. Always
+// inline: a call would take the address of the loop's accumulator and keep
+// it in memory, stored and loaded again on every step.
+[[gnu::always_inline]] inline std::size_t LeadingOperand(const TNumberOp* op, long double& acc) {
   if (op->Code != kNumCallLeaves) return LoadNumber(*op, acc) ? 1 : 0;
   long double x = 0, y = 0;
   if (!LoadNumber(op[1], x) || (op->Arg == 2 && !LoadNumber(op[2], y))) return 0;

@@ -64,10 +64,11 @@ inline bool IsFiniteNumber(long double x) { return x - x == 0; }
 
 // Applies one operator to two numbers in place of the left one; 0 or the
 // error code, with the left number 0 after an error. Two values of kind 'N'
-// give exactly what ApplyOperator gives them. Inline, so that the evaluator
-// keeps its numbers in registers: a long double passed to a function goes
-// through memory.
-inline int ApplyNumberOperator(int opIndex, long double& acc, long double right) {
+// give exactly what ApplyOperator gives them. Always inline, so that the
+// evaluator keeps its numbers in registers: a long double passed to a
+// function goes through memory, and so does a caller's accumulator whose
+// address a call takes, on every step of the caller's loop.
+[[gnu::always_inline]] inline int ApplyNumberOperator(int opIndex, long double& acc, long double right) {
   int err = 0;
   switch (opIndex) {
     case kOpMul: acc *= right; break;
@@ -86,7 +87,10 @@ inline int ApplyNumberOperator(int opIndex, long double& acc, long double right)
       if (right == 2 && std::fabs(acc) >= kNumTolerance) {
         acc *= acc;
       } else {
-        err = PowerOfNumbers(acc, right);
+        // Through a copy, so that no call takes the accumulator's address.
+        long double power = acc;
+        err = PowerOfNumbers(power, right);
+        acc = power;
       }
       break;
     default: acc = NumbersCompare(opIndex, acc, right); break;
