@@ -59,8 +59,12 @@ inline bool NumbersCompare(int opIndex, long double left, long double right) {
 
 // Whether a number is finite, as std::isfinite tells, without the 80-bit
 // constant its test loads from memory on every operation: only a finite
-// number less itself is zero.
-inline bool IsFiniteNumber(long double x) { return x - x == 0; }
+// number less itself is a number (zero), and that test compares the
+// difference with itself rather than with a zero loaded for it.
+inline bool IsFiniteNumber(long double x) {
+  const long double difference = x - x;
+  return difference == difference;
+}
 
 // Applies one operator to two numbers in place of the left one; 0 or the
 // error code, with the left number 0 after an error. Two values of kind 'N'
