@@ -142,6 +142,17 @@ std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr) {
     break;                                                                             \
   }
 
+// Two constants applied one after the other by the operators Op1 and Op2
+// of * / + -, each as its own step would: the second step is skipped.
+#define VM_PAIR_CASE(OP1, OP2)                                                                         \
+  case kNumApplyConstPair + ((OP1) - 1) * 4 + (OP2) - 1:                                               \
+    if (ApplyNumberOperator((OP1), acc, op.Constant) != 0 || ApplyNumberOperator((OP2), acc, p[1].Constant) != 0) \
+      return kNoNumber;                                                                                \
+    ++p;                                                                                               \
+    break;
+#define VM_PAIR_CASES(OP1) \
+  VM_PAIR_CASE(OP1, kOpMul) VM_PAIR_CASE(OP1, kOpDiv) VM_PAIR_CASE(OP1, kOpAdd) VM_PAIR_CASE(OP1, kOpSub)
+
 // A built-in on the accumulator: its number a constant in each case, so
 // that ApplyNumberFunction folds to the one function.
 #define VM_FUNCTION_CASES(F)                                                           \
@@ -259,6 +270,10 @@ bool ApplyNumber(const TNumberOp& op, long double& acc, int& err) {
       VM_FUNCTION_CASES(kNumFnAbs)
       VM_FUNCTION_CASES(kNumFnDiv)
       VM_FUNCTION_CASES(kNumFnMod)
+      VM_PAIR_CASES(kOpMul)
+      VM_PAIR_CASES(kOpDiv)
+      VM_PAIR_CASES(kOpAdd)
+      VM_PAIR_CASES(kOpSub)
       default:
         return kNoNumber;
     }
@@ -268,6 +283,8 @@ bool ApplyNumber(const TNumberOp& op, long double& acc, int& err) {
 
 #undef VM_APPLY_CASES
 #undef VM_FUNCTION_CASES
+#undef VM_PAIR_CASE
+#undef VM_PAIR_CASES
 
 // The fixed routines. Each form reads its two operands where the code keeps
 // them (false when one cannot be read) and applies an operator whose index
@@ -512,6 +529,26 @@ std::vector<TNumberOp> FuseLoads(const std::vector<TNumberOp>& code) {
   return out;
 }
 
+// The operator a step applies to a constant when it is one of * / + -, 0
+// for any other step.
+int ArithmeticWithConstant(const TNumberOp& op) {
+  const int index = AppliedOperator(op, kNumApplyConst);
+  return index >= kOpMul && index <= kOpSub ? index : 0;
+}
+
+// Two constants applied one after the other by * / + - marked to run as
+// one step; the second stays in place, for the first to read and skip.
+void PairConstants(std::vector<TNumberOp>& code) {
+  static_assert(kOpMul == 1 && kOpDiv == 2 && kOpAdd == 3 && kOpSub == 4);
+  for (std::size_t i = 0; i + 1 < code.size(); ++i) {
+    const int first = ArithmeticWithConstant(code[i]);
+    const int second = ArithmeticWithConstant(code[i + 1]);
+    if (first == 0 || second == 0) continue;
+    code[i].Code = static_cast<uint8_t>(kNumApplyConstPair + (first - 1) * 4 + second - 1);
+    ++i;
+  }
+}
+
 }  // namespace
 
 std::vector<TNumberOp> TightenNumberCode(const std::vector<TNumberOp>& code) {
@@ -552,7 +589,9 @@ std::vector<TNumberOp> TightenNumberCode(const std::vector<TNumberOp>& code) {
     out.push_back(op);
     FoldTail(out);
   }
-  return FuseLoads(out);
+  out = FuseLoads(out);
+  PairConstants(out);
+  return out;
 }
 
 TNumberRoutines PrepareNumberRoutines(std::vector<TNumberOp>& code) {

@@ -36,6 +36,11 @@ enum : uint8_t {
   // Plus the operator's index, made only by TightenNumberCode.
   kNumVarOpConst = 96,      // accumulator := the variable op Constant
   kNumPushVarOpConst = 112,  // the same, the accumulator pushed first
+  // Plus (Op1 - 1) * 4 + Op2 - 1 for two of the operators * / + -, made
+  // only by TightenNumberCode from two steps of kNumApplyConst, of which it
+  // keeps the second, which this one runs and skips: accumulator :=
+  // (accumulator Op1 Constant) Op2 the next step's Constant.
+  kNumApplyConstPair = 128,
 };
 
 // The numbers a chain's code may keep at once.
@@ -47,8 +52,9 @@ std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr);
 // The same code with fewer steps, each giving the bits the steps it stands
 // for give: calls of constants computed once, a one-argument call or a
 // second argument that is a constant applied to the accumulator, an
-// operand pushed only to be applied at once applied straight, and a
-// variable loaded (after a push) and applied to a constant in one step.
+// operand pushed only to be applied at once applied straight, a variable
+// loaded (after a push) and applied to a constant in one step, and two
+// constants applied one after the other by * / + - in one step.
 std::vector<TNumberOp> TightenNumberCode(const std::vector<TNumberOp>& code);
 
 // What runs a code, picked once when the code is made: fixed routines for
