@@ -153,6 +153,21 @@ std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr) {
 #define VM_PAIR_CASES(OP1) \
   VM_PAIR_CASE(OP1, kOpMul) VM_PAIR_CASE(OP1, kOpDiv) VM_PAIR_CASE(OP1, kOpAdd) VM_PAIR_CASE(OP1, kOpSub)
 
+// The accumulator Op1 (the variable Op2 the constant), as the push, the
+// step of the variable and the pop would give it: the pop is skipped.
+#define VM_VAR_OP_CONST_CASE(OP1, OP2)                                                  \
+  case kNumApplyVarOpConst + ((OP1) - 1) * 5 + (OP2) - 1: {                            \
+    if (op.Var->Kind != 'N') return kNoNumber;                                         \
+    long double right = op.Var->Num;                                                   \
+    if (ApplyNumberOperator((OP2), right, op.Constant) != 0 || ApplyNumberOperator((OP1), acc, right) != 0) \
+      return kNoNumber;                                                                \
+    ++p;                                                                               \
+    break;                                                                             \
+  }
+#define VM_VAR_OP_CONST_CASES(OP1)                                                                  \
+  VM_VAR_OP_CONST_CASE(OP1, kOpMul) VM_VAR_OP_CONST_CASE(OP1, kOpDiv) VM_VAR_OP_CONST_CASE(OP1, kOpAdd) \
+  VM_VAR_OP_CONST_CASE(OP1, kOpSub) VM_VAR_OP_CONST_CASE(OP1, kOpPow)
+
 // A built-in on the accumulator: its number a constant in each case, so
 // that ApplyNumberFunction folds to the one function.
 #define VM_FUNCTION_CASES(F)                                                           \
@@ -274,6 +289,10 @@ bool ApplyNumber(const TNumberOp& op, long double& acc, int& err) {
       VM_PAIR_CASES(kOpDiv)
       VM_PAIR_CASES(kOpAdd)
       VM_PAIR_CASES(kOpSub)
+      VM_VAR_OP_CONST_CASES(kOpMul)
+      VM_VAR_OP_CONST_CASES(kOpDiv)
+      VM_VAR_OP_CONST_CASES(kOpAdd)
+      VM_VAR_OP_CONST_CASES(kOpSub)
       default:
         return kNoNumber;
     }
@@ -285,6 +304,8 @@ bool ApplyNumber(const TNumberOp& op, long double& acc, int& err) {
 #undef VM_FUNCTION_CASES
 #undef VM_PAIR_CASE
 #undef VM_PAIR_CASES
+#undef VM_VAR_OP_CONST_CASE
+#undef VM_VAR_OP_CONST_CASES
 
 // The fixed routines. Each form reads its two operands where the code keeps
 // them (false when one cannot be read) and applies an operator whose index
@@ -529,22 +550,37 @@ std::vector<TNumberOp> FuseLoads(const std::vector<TNumberOp>& code) {
   return out;
 }
 
-// The operator a step applies to a constant when it is one of * / + -, 0
-// for any other step.
-int ArithmeticWithConstant(const TNumberOp& op) {
-  const int index = AppliedOperator(op, kNumApplyConst);
-  return index >= kOpMul && index <= kOpSub ? index : 0;
+// The operator of * / + - (and ^ where Power) a step applies in the given
+// form (kNumApplyConst, kNumApplyPop, kNumPushVarOpConst), 0 for any other
+// step.
+int ArithmeticOf(const TNumberOp& op, int form, bool power = false) {
+  const int index = op.Code - form;
+  return index >= kOpMul && index <= (power ? kOpPow : kOpSub) ? index : 0;
 }
 
-// Two constants applied one after the other by * / + - marked to run as
-// one step; the second stays in place, for the first to read and skip.
-void PairConstants(std::vector<TNumberOp>& code) {
-  static_assert(kOpMul == 1 && kOpDiv == 2 && kOpAdd == 3 && kOpSub == 4);
+// The one step that runs the two given ones, the second skipped, or 0:
+// two constants applied one after the other by * / + -, or a variable op
+// a constant pushed only to be applied at once by * / + -.
+uint8_t PairedCode(const TNumberOp& first, const TNumberOp& second) {
+  static_assert(kOpMul == 1 && kOpDiv == 2 && kOpAdd == 3 && kOpSub == 4 && kOpPow == 5);
+  if (const int op1 = ArithmeticOf(first, kNumApplyConst)) {
+    const int op2 = ArithmeticOf(second, kNumApplyConst);
+    return op2 == 0 ? 0 : static_cast<uint8_t>(kNumApplyConstPair + (op1 - 1) * 4 + op2 - 1);
+  }
+  if (const int inner = ArithmeticOf(first, kNumPushVarOpConst, true)) {
+    const int outer = ArithmeticOf(second, kNumApplyPop);
+    return outer == 0 ? 0 : static_cast<uint8_t>(kNumApplyVarOpConst + (outer - 1) * 5 + inner - 1);
+  }
+  return 0;
+}
+
+// Pairs of steps marked to run as one; the second stays in place, for the
+// first to read and skip.
+void PairSteps(std::vector<TNumberOp>& code) {
   for (std::size_t i = 0; i + 1 < code.size(); ++i) {
-    const int first = ArithmeticWithConstant(code[i]);
-    const int second = ArithmeticWithConstant(code[i + 1]);
-    if (first == 0 || second == 0) continue;
-    code[i].Code = static_cast<uint8_t>(kNumApplyConstPair + (first - 1) * 4 + second - 1);
+    const uint8_t paired = PairedCode(code[i], code[i + 1]);
+    if (paired == 0) continue;
+    code[i].Code = paired;
     ++i;
   }
 }
@@ -590,7 +626,7 @@ std::vector<TNumberOp> TightenNumberCode(const std::vector<TNumberOp>& code) {
     FoldTail(out);
   }
   out = FuseLoads(out);
-  PairConstants(out);
+  PairSteps(out);
   return out;
 }
 

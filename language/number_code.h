@@ -41,6 +41,11 @@ enum : uint8_t {
   // keeps the second, which this one runs and skips: accumulator :=
   // (accumulator Op1 Constant) Op2 the next step's Constant.
   kNumApplyConstPair = 128,
+  // Plus (Op1 - 1) * 5 + Op2 - 1 for Op1 of * / + - and Op2 of * / + - ^,
+  // made only by TightenNumberCode from kNumPushVarOpConst + Op2 and the
+  // kNumApplyPop + Op1 that follows it, which it keeps and skips:
+  // accumulator := accumulator Op1 (the variable Op2 Constant).
+  kNumApplyVarOpConst = 144,
 };
 
 // The numbers a chain's code may keep at once.
@@ -53,8 +58,10 @@ std::vector<TNumberOp> CompileNumberCode(const TExprChain& expr);
 // for give: calls of constants computed once, a one-argument call or a
 // second argument that is a constant applied to the accumulator, an
 // operand pushed only to be applied at once applied straight, a variable
-// loaded (after a push) and applied to a constant in one step, and two
-// constants applied one after the other by * / + - in one step.
+// loaded (after a push) and applied to a constant in one step, two
+// constants applied one after the other by * / + - in one step, and such a
+// variable op constant applied to the accumulator in one step, without the
+// push.
 std::vector<TNumberOp> TightenNumberCode(const std::vector<TNumberOp>& code);
 
 // What runs a code, picked once when the code is made: fixed routines for

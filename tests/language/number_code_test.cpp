@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,24 @@ class NumberCode : public FormulaTest {
     return !r.Expr.empty() && !r.Expr.front().NumberCode.empty();
   }
   TVariable& Var(const char* name) { return *ctx.Symbols().FindVariable(name); }
+
+  // The same bits or the same refusal from both codes, with A holding each
+  // value as a number and under 'R'.
+  void ExpectSameRuns(const std::vector<TNumberOp>& code, const std::vector<TNumberOp>& tight,
+                      std::span<const long double> values) {
+    for (const long double a : values) {
+      for (const char kind : {'N', 'R'}) {
+        Var("A").Value.Kind = kind;
+        Var("A").Value.Num = a;
+        const long double want = RunNumberCode(code);
+        const long double got = RunNumberCode(tight);
+        EXPECT_TRUE((std::isnan(want) && std::isnan(got)) || (want == got && std::signbit(want) == std::signbit(got)))
+            << static_cast<double>(a) << " " << kind << ": " << static_cast<double>(want) << " "
+            << static_cast<double>(got);
+      }
+    }
+    Var("A").Value.Kind = 'N';
+  }
 };
 
 TEST_F(NumberCode, IsMadeOnlyForChainsOverNumbers) {
@@ -139,56 +158,43 @@ TEST_F(NumberCode, TightenedCodeGivesTheBitsOfTheCodeItCameFrom) {
       EXPECT_EQ(tight.size(), c.Steps);
     }
     EXPECT_LE(tight.size(), code.size());
-    for (const long double a : values) {
-      for (const char kind : {'N', 'R'}) {
-        Var("A").Value.Kind = kind;
-        Var("A").Value.Num = a;
-        const long double want = RunNumberCode(code);
-        const long double got = RunNumberCode(tight);
-        EXPECT_TRUE((std::isnan(want) && std::isnan(got)) || (want == got && std::signbit(want) == std::signbit(got)))
-            << static_cast<double>(a) << " " << kind << ": " << static_cast<double>(want) << " "
-            << static_cast<double>(got);
-      }
-    }
+    ExpectSameRuns(code, tight, values);
   }
-  Var("A").Value.Kind = 'N';
 }
 
-// Two constants applied one after the other run as one step: over random
-// runs of * / + - with constants that overflow, divide by zero and lose
-// everything to rounding, the tightened code gives the bits and refusals of
-// the code it came from.
-TEST_F(NumberCode, PairedConstantsGiveTheBitsOfTheStepsTheyJoin) {
+// Two constants applied one after the other, or a variable op a constant
+// applied at once, run as one step: over random runs of * / + - (and ^
+// inside) with constants that overflow, divide by zero, leave a power's
+// domain and lose everything to rounding, the tightened code gives the bits
+// and refusals of the code it came from.
+TEST_F(NumberCode, PairedStepsGiveTheBitsOfTheStepsTheyJoin) {
   std::mt19937 rng(20261207);
-  const char* const ops[] = {"*", "/", "+", "-"};
-  const char* const constants[] = {"0", "2", "1.5", "3", "0.1", "1E-10", "1E4000", "1E-4000", "7", "0-2.5"};
+  const char* const ops[] = {"*", "/", "+", "-", "^"};
+  const char* const constants[] = {"0",  "2", "1.5",    "3",       "0.1", "1E-10",
+                                   "0.5", "1E4000", "1E-4000", "7",   "0-2.5"};
   const long double values[] = {0, -0.0L, 1, -1, 3.25L, 1e-10L, 1e3000L, -1e4500L, 2147483647, 1e-4900L};
-  std::size_t pairs = 0;
-  for (int n = 0; n < 300; ++n) {
+  std::size_t constantPairs = 0, variablePairs = 0;
+  const auto constant = [&] { return std::string(constants[rng() % std::size(constants)]); };
+  for (int n = 0; n < 400; ++n) {
     std::string text = "A";
-    for (int k = 2 + static_cast<int>(rng() % 4); k > 0; --k)
-      text = "(" + text + ops[rng() % 4] + constants[rng() % std::size(constants)] + ")";
+    for (int k = 2 + static_cast<int>(rng() % 4); k > 0; --k) {
+      const std::string op = ops[rng() % 4];
+      text = "(" + text + op + (rng() % 2 ? constant() : std::string("(A") + ops[rng() % 5] + constant() + ")") + ")";
+    }
     SCOPED_TRACE(text);
     TExprChain expr;
     ASSERT_EQ(CompileExpr(text, ctx, expr).ErrCode, 0);
     const std::vector<TNumberOp> code = CompileNumberCode(expr);
     ASSERT_FALSE(code.empty());
     const std::vector<TNumberOp> tight = TightenNumberCode(code);
-    for (const TNumberOp& op : tight) pairs += op.Code >= kNumApplyConstPair;
-    for (const long double a : values) {
-      for (const char kind : {'N', 'R'}) {
-        Var("A").Value.Kind = kind;
-        Var("A").Value.Num = a;
-        const long double want = RunNumberCode(code);
-        const long double got = RunNumberCode(tight);
-        EXPECT_TRUE((std::isnan(want) && std::isnan(got)) || (want == got && std::signbit(want) == std::signbit(got)))
-            << static_cast<double>(a) << " " << kind << ": " << static_cast<double>(want) << " "
-            << static_cast<double>(got);
-      }
+    for (const TNumberOp& op : tight) {
+      constantPairs += op.Code >= kNumApplyConstPair && op.Code < kNumApplyVarOpConst;
+      variablePairs += op.Code >= kNumApplyVarOpConst;
     }
+    ExpectSameRuns(code, tight, values);
   }
-  Var("A").Value.Kind = 'N';
-  EXPECT_GT(pairs, 100u);
+  EXPECT_GT(constantPairs, 100u);
+  EXPECT_GT(variablePairs, 100u);
 }
 
 }  // namespace
