@@ -529,6 +529,14 @@ std::vector<TNumberOp> FuseLoads(const std::vector<TNumberOp>& code) {
     return i < code.size() && code[i].Code > kNumApplyConst && code[i].Code <= kNumApplyConst + kOperatorCount;
   };
   for (std::size_t i = 0; i < code.size(); ++i) {
+    if (code[i].Code == kNumCallLeaves) {
+      // Its loads are its arguments, which it reads as loads: fused with
+      // what follows, they would fail the code every time.
+      out.insert(out.end(), code.begin() + static_cast<std::ptrdiff_t>(i),
+                 code.begin() + static_cast<std::ptrdiff_t>(i + 1 + code[i].Arg));
+      i += code[i].Arg;
+      continue;
+    }
     const bool pushed = code[i].Code == kNumPush && i + 1 < code.size() && code[i + 1].Code == kNumLoadVar;
     const std::size_t load = pushed ? i + 1 : i;
     if (code[load].Code == kNumLoadVar && appliedConst(load + 1)) {
