@@ -206,7 +206,7 @@ std::string EdgeRepeats() {
   const std::string chunk = test::RandomBytes(400, 41);
   for (const int gap : {16381, 16382, 16383, 16384, 16385})
     s += chunk + test::RandomBytes(static_cast<std::size_t>(gap) - chunk.size(), static_cast<uint32_t>(gap)) + chunk;
-  for (int len = 1; len <= 300; len += 7) s += std::string(static_cast<std::size_t>(len), 'q') + "|" + chunk.substr(0, len);
+  for (std::size_t len = 1; len <= 300; len += 7) s += std::string(len, 'q') + "|" + chunk.substr(0, len);
   return s;
 }
 
