@@ -47,6 +47,10 @@ struct TBaseRun {
   int NoField = -1;
   // Restore: the archive table's fields lie as the working table's.
   bool SameLayout = false;
+  // Archive, a table of groups: what the analysis read of each record, so
+  // that the save need not read it again.
+  std::vector<int32_t> Groups;
+  std::vector<uint8_t> Later;
 };
 
 std::unique_ptr<TDBF> CreateWorkTable(const TDBF& src, const std::string& path, bool withOldNo) {
@@ -90,6 +94,12 @@ bool MoveInto(const std::string& from, const std::string& to) {
   return Files().Rename(from, to) || (CopyFileOver(from, to) && EraseFile(from));
 }
 
+// Lets the system start putting a finished work file on the disk while the
+// command goes on; the commit then only waits for it.
+void StartWriting(const std::string& path) {
+  if (const auto f = Files().Open(path, FileMode::Read)) f->StartSync();
+}
+
 // What one command changes in the data folder, as one commit.
 struct TPeriodCommit {
   std::vector<std::pair<std::string, std::string>> Moves;  // work file, its place
@@ -103,7 +113,8 @@ enum class TRestoreEnd { Stopped, Done, Failed };
 
 class TPeriodCommand {
  public:
-  TPeriodCommand(TArchiveConfig& config, const TArchiveEnv& env) : config_(config), env_(env) {}
+  TPeriodCommand(TArchiveConfig& config, const TArchiveEnv& env)
+      : config_(config), env_(env), scratch_(env.WorkDir()) {}
   ~TPeriodCommand() { CleanUp(); }
 
   bool Archive(const TDateRec& cut);
@@ -134,6 +145,9 @@ class TPeriodCommand {
 
   TArchiveConfig& config_;
   const TArchiveEnv& env_;
+  // "WORK" is emptied before every command and its files reach the data
+  // folder only through the commit, which puts them on the disk itself.
+  ScratchFolder scratch_;
   std::vector<TBaseRun> runs_;
   std::unordered_set<int32_t> keptGroups_;
 };
@@ -176,14 +190,23 @@ bool TPeriodCommand::AddRuns() {
 bool TPeriodCommand::Analyse(const TDateRec& cut, TArchiveGauge& gauge) {
   for (TBaseRun& run : runs_) {
     if (run.Entry->GroupIndex < 0) continue;
+    try {
+      run.Groups.assign(static_cast<std::size_t>(run.Count), 0);
+      run.Later.assign(static_cast<std::size_t>(run.Count), 0);
+    } catch (const std::bad_alloc&) {
+      return Fail("Недостаточно памяти  !"_w, "Ошибка"_w);
+    }
     run.Work->GoToRecord(1);
     for (int32_t r = 1; r <= run.Count; ++r) {
       const int state = run.Work->ReadRecord();
       gauge.Advance();
       if (state < 0) return false;
       if (state == 1) continue;
+      const auto at = static_cast<std::size_t>(r - 1);
+      const int32_t group = run.Groups[at] = GroupValue(run);
       if (CompareDateRec(RecordDate(run), cut) == kLater) {
-        keptGroups_.insert(GroupValue(run));
+        run.Later[at] = 1;
+        keptGroups_.insert(group);
         continue;
       }
       // The kept last record holds its group back only beside a condition;
@@ -191,7 +214,7 @@ bool TPeriodCommand::Analyse(const TDateRec& cut, TArchiveGauge& gauge) {
       const TArchiveVerdict verdict = EvalArchiveCondition(*run.Entry);
       if (verdict != TArchiveVerdict::NoCondition &&
           (verdict == TArchiveVerdict::NonZero || (run.Entry->KeepLast && r == run.Count)))
-        keptGroups_.insert(GroupValue(run));
+        keptGroups_.insert(group);
     }
   }
   return true;
@@ -203,6 +226,8 @@ bool TPeriodCommand::Save(const TDateRec& cut, TArchiveGauge& gauge) {
     TDBF& kept = *run.Corrected;
     const int oldNo = archive.FieldIndex(kOldNoField);
     const std::size_t size = static_cast<std::size_t>(run.Work->RecordSize());
+    const bool grouped = run.Entry->GroupIndex >= 0;
+    const bool conditional = !TrimBlanks(run.Entry->Condition).empty();
     int32_t archived = 0;
     run.Work->GoToRecord(1);
     for (int32_t r = 1; r <= run.Count; ++r) {
@@ -211,10 +236,11 @@ bool TPeriodCommand::Save(const TDateRec& cut, TArchiveGauge& gauge) {
       if (state < 0) return false;
       // A deleted record is neither archived nor dropped: it keeps its place
       // so that every number after it stays right.
+      const auto at = static_cast<std::size_t>(r - 1);
       bool toArchive = state == 0 && !(run.Entry->KeepLast && r == run.Count) &&
-                       CompareDateRec(RecordDate(run), cut) != kLater &&
-                       (run.Entry->GroupIndex < 0 || !keptGroups_.contains(GroupValue(run)));
-      if (toArchive && !TrimBlanks(run.Entry->Condition).empty())
+                       (grouped ? !run.Later[at] && !keptGroups_.contains(run.Groups[at])
+                                : CompareDateRec(RecordDate(run), cut) != kLater);
+      if (toArchive && conditional)
         toArchive = EvalArchiveCondition(*run.Entry) == TArchiveVerdict::Zero;
       if (toArchive) {
         --run.Remaining;
@@ -323,6 +349,7 @@ bool TPeriodCommand::Archive(const TDateRec& cut) {
     if (!Save(cut, gauge)) return false;
   }
   if (!CloseWorkTables() || !CorrectLinks()) return false;
+  for (const TBaseRun& run : runs_) StartWriting(run.CorrectedPath);
 
   int32_t& next = NextArchiveNumber();
   int32_t last = -1;

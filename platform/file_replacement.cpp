@@ -2,7 +2,9 @@
 #include <sys/random.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <mutex>
 #include <random>
 
 #include "platform/files.h"
@@ -52,7 +54,31 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+std::mutex scratchLock;
+std::vector<std::string> scratchFolders;
+
+std::string WithSlash(std::string dir) {
+  if (!dir.empty() && dir.back() != '/') dir += '/';
+  return dir;
+}
+
+bool InScratchFolder(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  const std::lock_guard<std::mutex> lock(scratchLock);
+  return std::find(scratchFolders.begin(), scratchFolders.end(), folder) != scratchFolders.end();
+}
+
 }  // namespace
+
+ScratchFolder::ScratchFolder(std::string dir) : dir_(WithSlash(std::move(dir))) {
+  const std::lock_guard<std::mutex> lock(scratchLock);
+  scratchFolders.push_back(dir_);
+}
+
+ScratchFolder::~ScratchFolder() {
+  const std::lock_guard<std::mutex> lock(scratchLock);
+  scratchFolders.erase(std::find(scratchFolders.begin(), scratchFolders.end(), dir_));
+}
 
 bool IsTemporaryFileName(std::string_view name) {
   if (name.size() <= kTempExtra || name.back() != kTempClose) return false;
@@ -132,12 +158,13 @@ bool FileReplacement::Commit(File& written) {
   FileSystem& fs = Files();
   // Only the file made in Begin may take the target's place, never a link
   // someone put at its name since.
-  const bool renamed = written.Sync() && !fs.IsSymlink(temp_) && fs.Rename(temp_, target_);
+  const bool durable = !InScratchFolder(target_);
+  const bool renamed = (!durable || written.Sync()) && !fs.IsSymlink(temp_) && fs.Rename(temp_, target_);
   if (!renamed) {
     Abandon();
     return false;
   }
-  const bool synced = fs.SyncDirectory(FolderOf(target_));
+  const bool synced = !durable || fs.SyncDirectory(FolderOf(target_));
   Clear();
   return synced;
 }

@@ -85,6 +85,8 @@ class PosixFile final : public File {
 
   bool Sync() override { return ::fdatasync(fd_) == 0; }
 
+  void StartSync() override { ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE); }
+
  private:
   int fd_;
 };

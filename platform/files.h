@@ -52,6 +52,10 @@ class File {
   virtual bool Truncate(int64_t size) = 0;
   // Makes what was written durable.
   virtual bool Sync() = 0;
+  // Lets the system start putting what was written on the disk, without
+  // waiting: a later Sync then finds the work begun, and several files'
+  // writes overlap. Only a hint; nothing is durable until Sync.
+  virtual void StartSync() {}
 };
 
 struct DirEntry {
@@ -147,7 +151,8 @@ class FileReplacement {
   // The target as it is spelt on disk.
   const std::string& Target() const { return target_; }
   // Makes `written` (what Begin gave) durable, renames it over the target
-  // and syncs the folder. False on any failure; unless only the folder
+  // and syncs the folder (neither in a held ScratchFolder). False on any
+  // failure; unless only the folder
   // failed to sync, the target is then untouched and the new file removed.
   // The caller closes `written` afterwards.
   bool Commit(File& written);
@@ -160,6 +165,25 @@ class FileReplacement {
   std::unique_ptr<File> held_;
   std::string target_;
   std::string temp_;
+};
+
+// A folder whose files need not outlive a crash of the system: while one is
+// held, a whole file replaced in it (not below it) is renamed into place
+// without being put on the disk first, and the folder is not synced. Meant
+// for a work folder that is emptied before every use and whose files leave
+// it only through a step that makes them durable itself (the commit
+// journal): syncing them there would only write them twice, or write files
+// that are removed moments later. Folders are compared as spelt, so a
+// folder named otherwise is simply synced.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(std::string dir);
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+ private:
+  std::string dir_;
 };
 
 // Writes a whole file beside `target` and renames it over the target, so a

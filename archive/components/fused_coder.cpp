@@ -14,7 +14,6 @@ constexpr int kBufferSize = 1 << 18;
 constexpr int kLookahead = kFusedMaxMatch + 8;
 constexpr int kHashBits = 15;
 constexpr int kBlockSymbols = 0x8000;
-constexpr std::size_t kOutputFlush = 1 << 15;
 // Match search effort: half the chain of a middle deflate level, which
 // costs a third of a percent in size and buys a tenth in speed.
 constexpr int kMaxChain = 64;
@@ -134,48 +133,88 @@ void TFusedCoder::Slide() {
   pos_ -= shift;
 }
 
-void TFusedCoder::Insert(int pos) {
-  if (pos + 2 >= end_) return;
-  const uint8_t* p = data_.data() + pos;
-  const uint32_t key = (static_cast<uint32_t>(p[0]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[2];
-  const uint32_t h = (key * 2654435761u) >> (32 - kHashBits);
-  prev_[static_cast<std::size_t>(pos)] = head_[h];
-  head_[h] = pos;
+void TFusedCoder::InsertRange(int from, int to) {
+  // A position is hashed by the three bytes from it: the last two of the
+  // data have none.
+  to = std::min(to, end_ - 2);
+  if (from >= to) return;
+  const uint8_t* p = data_.data();
+  int32_t* prev = prev_.data();
+  int32_t* head = head_.data();
+  uint32_t key = (static_cast<uint32_t>(p[from]) << 8) | p[from + 1];
+  for (int pos = from; pos < to; ++pos) {
+    key = ((key << 8) | p[pos + 2]) & 0xFFFFFF;
+    const uint32_t h = (key * 2654435761u) >> (32 - kHashBits);
+    prev[pos] = head[h];
+    head[h] = pos;
+  }
 }
+
+namespace {
+
+uint64_t Load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+uint16_t Load16(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// How many bytes from a and b agree, up to maxLen; both may be read up to
+// seven bytes past maxLen.
+int CommonLength(const uint8_t* a, const uint8_t* b, int maxLen) {
+  for (int len = 0; len < maxLen; len += 8) {
+    const uint64_t differ = Load64(a + len) ^ Load64(b + len);
+    if (differ == 0) continue;
+    const int bits = std::endian::native == std::endian::little ? std::countr_zero(differ) : std::countl_zero(differ);
+    return std::min(len + bits / 8, maxLen);
+  }
+  return maxLen;
+}
+
+}  // namespace
 
 int TFusedCoder::LongestMatch(int pos, int prevLength, int& offset) {
   const int maxLen = std::min(kFusedMaxMatch, end_ - pos);
   int best = std::max(prevLength, kFusedMinMatch - 1);
   if (maxLen < kFusedMinMatch || best >= maxLen) return 0;
-  int chain = prevLength >= kGoodLength ? kMaxChain / 4 : kMaxChain;
+  const int chain = prevLength >= kGoodLength ? kMaxChain / 4 : kMaxChain;
   // Distances stay below the dictionary, so any decoder window holds them.
-  const int limit = pos - (window_ - 1);
-  const uint8_t* here = data_.data() + pos;
+  const int limit = std::max(pos - (window_ - 1), 0);
+  const uint8_t* data = data_.data();
+  const int32_t* prev = prev_.data();
+  const uint8_t* here = data + pos;
+  const uint16_t start = Load16(here);
+  // Only a candidate agreeing on every byte up to `best` can be longer.
+  const uint8_t* atBest = data + best;
+  uint8_t bestByte = here[best];
   int found = 0;
-  for (int cur = prev_[static_cast<std::size_t>(pos)]; cur >= 0 && cur >= limit && chain-- > 0;
-       cur = prev_[static_cast<std::size_t>(cur)]) {
-    const uint8_t* there = data_.data() + cur;
-    if (there[best] != here[best] || there[0] != here[0] || there[1] != here[1]) continue;
-    int len = 2;
-    while (len < maxLen && there[len] == here[len]) ++len;
-    if (len > best) {
-      best = len;
-      found = len;
-      offset = pos - cur;
-      if (len >= std::min(kNiceLength, maxLen)) break;
-    }
+  int cur = prev[pos];
+  for (int left = chain; left > 0 && cur >= limit; --left, cur = prev[cur]) {
+    if (atBest[cur] != bestByte || Load16(data + cur) != start) continue;
+    const int len = CommonLength(data + cur, here, maxLen);
+    if (len <= best) continue;
+    best = found = len;
+    offset = pos - cur;
+    if (len >= std::min(kNiceLength, maxLen)) break;
+    atBest = data + best;
+    bestByte = here[best];
   }
   return found;
 }
 
 bool TFusedCoder::Emit(int code, int distance) {
-  codes_.push_back(static_cast<uint16_t>(code));
+  codes_[static_cast<std::size_t>(codeCount_++)] = static_cast<uint16_t>(code);
   ++cFreq_[static_cast<std::size_t>(code)];
   if (code >= 256) {
-    distances_.push_back(static_cast<uint16_t>(distance));
+    distances_[static_cast<std::size_t>(distanceCount_++)] = static_cast<uint16_t>(distance);
     ++pFreq_[static_cast<std::size_t>(std::bit_width(static_cast<unsigned>(distance)))];
   }
-  return codes_.size() < kBlockSymbols || SendBlock();
+  return codeCount_ < kBlockSymbols || SendBlock();
 }
 
 TFusedResult TFusedCoder::Encode(TCodecHost& host, TStream32& source, TStream32& dest, int64_t& packedSize) {
@@ -188,11 +227,13 @@ TFusedResult TFusedCoder::Encode(TCodecHost& host, TStream32& source, TStream32&
   prev_.assign(kBufferSize + 8, -1);
   end_ = pos_ = 0;
   eof_ = false;
-  codes_.clear();
-  distances_.clear();
+  codes_.assign(kBlockSymbols, 0);
+  distances_.assign(kBlockSymbols, 0);
+  codeCount_ = distanceCount_ = 0;
   cFreq_.fill(0);
   pFreq_.fill(0);
-  out_.clear();
+  out_.assign(kOutputFlush + 8, 0);
+  outCount_ = 0;
   bitAcc_ = 0;
   bitCount_ = 0;
   packed_ = 0;
@@ -204,16 +245,16 @@ TFusedResult TFusedCoder::Encode(TCodecHost& host, TStream32& source, TStream32&
   int prevOffset = 0;
   bool literalPending = false;
   for (;;) {
-    if (!FillInput()) return failure_;
+    if (end_ - pos_ < kLookahead && !FillInput()) return failure_;
     if (pos_ >= end_) break;
-    Insert(pos_);
+    InsertRange(pos_, pos_ + 1);
     int curOffset = 0;
     const int curLen = prevLen < kMaxLazy ? LongestMatch(pos_, prevLen, curOffset) : 0;
     bool ok = true;
     if (prevLen >= kFusedMinMatch && curLen <= prevLen) {
       ok = Emit(prevLen + kFusedMatchBase, prevOffset - 1);
       const int stop = pos_ - 1 + prevLen;
-      for (int p = pos_ + 1; p < stop; ++p) Insert(p);
+      InsertRange(pos_ + 1, stop);
       pos_ = stop;
       prevLen = 0;
       literalPending = false;
@@ -227,7 +268,7 @@ TFusedResult TFusedCoder::Encode(TCodecHost& host, TStream32& source, TStream32&
     if (!ok) return failure_;
   }
   if (literalPending && !Emit(data_[static_cast<std::size_t>(pos_) - 1], 0)) return failure_;
-  if (!codes_.empty() && !SendBlock()) return failure_;
+  if (codeCount_ > 0 && !SendBlock()) return failure_;
   if (bitCount_ > 0 && !PutBits(8 - bitCount_, 0)) return failure_;
   if (!FlushOutput()) return failure_;
   packedSize = packed_;
@@ -236,28 +277,17 @@ TFusedResult TFusedCoder::Encode(TCodecHost& host, TStream32& source, TStream32&
 
 // ---------------------------------------------------------------- blocks
 
-bool TFusedCoder::PutBits(int n, uint32_t value) {
-  if (n == 0) return true;
-  bitAcc_ = (bitAcc_ << n) | (value & ((1u << n) - 1));
-  bitCount_ += n;
-  while (bitCount_ >= 8) {
-    bitCount_ -= 8;
-    out_.push_back(static_cast<uint8_t>(bitAcc_ >> bitCount_));
-  }
-  return out_.size() < kOutputFlush || FlushOutput();
-}
-
 bool TFusedCoder::FlushOutput() {
   if (failure_ != TFusedResult::Ok) return false;
-  if (out_.empty()) return true;
-  const auto n = static_cast<int32_t>(out_.size());
+  if (outCount_ == 0) return true;
+  const auto n = static_cast<int32_t>(outCount_);
   if (host_->WriteBlock(*dest_, out_.data(), n, kCrcNone, encrypt_) != n) {
     host_->ReportError(kErrWriting);
     failure_ = TFusedResult::WriteFailed;
     return false;
   }
   packed_ += n;
-  out_.clear();
+  outCount_ = 0;
   return true;
 }
 
@@ -336,7 +366,7 @@ bool TFusedCoder::SendBlock() {
   int onlyC = 0;
   const int usedC = MakeCodeLengths(cFreq_.data(), kFusedNC, cLen_.data(), onlyC);
   MakeCodes(cLen_.data(), kFusedNC, cCode_.data());
-  PutBits(16, static_cast<uint32_t>(codes_.size()));
+  PutBits(16, static_cast<uint32_t>(codeCount_));
   if (usedC > 1) {
     CountTFreq();
     int onlyT = 0;
@@ -366,7 +396,8 @@ bool TFusedCoder::SendBlock() {
   }
 
   std::size_t d = 0;
-  for (const uint16_t code : codes_) {
+  for (int i = 0; i < codeCount_; ++i) {
+    const uint16_t code = codes_[static_cast<std::size_t>(i)];
     PutBits(cLen_[code], cCode_[code]);
     if (code < 256) continue;
     const unsigned distance = distances_[d++];
@@ -374,8 +405,7 @@ bool TFusedCoder::SendBlock() {
     PutBits(pLen_[static_cast<std::size_t>(k)], pCode_[static_cast<std::size_t>(k)]);
     if (k > 1) PutBits(k - 1, distance - (1u << (k - 1)));
   }
-  codes_.clear();
-  distances_.clear();
+  codeCount_ = distanceCount_ = 0;
   cFreq_.fill(0);
   pFreq_.fill(0);
   return failure_ == TFusedResult::Ok;

@@ -25,7 +25,8 @@ class TFusedCoder {
   // Input and match finding.
   bool FillInput();
   void Slide();
-  void Insert(int pos);
+  // Chains the positions [from, to) into the hash table.
+  void InsertRange(int from, int to);
   int LongestMatch(int pos, int prevLength, int& offset);
   bool Emit(int code, int distance);
 
@@ -34,7 +35,18 @@ class TFusedCoder {
   void WritePtLengths(const uint8_t* lengths, int n, int nbit, int special);
   void WriteCLengths();
   void CountTFreq();
-  bool PutBits(int n, uint32_t value);
+  // The output's bytes go out in the same pieces whatever the caller: a
+  // piece leaves as soon as it reaches the flush size.
+  bool PutBits(int n, uint32_t value) {
+    if (n == 0) return true;
+    bitAcc_ = (bitAcc_ << n) | (value & ((1u << n) - 1));
+    bitCount_ += n;
+    while (bitCount_ >= 8) {
+      bitCount_ -= 8;
+      out_[outCount_++] = static_cast<uint8_t>(bitAcc_ >> bitCount_);
+    }
+    return outCount_ < kOutputFlush || FlushOutput();
+  }
   bool FlushOutput();
 
   TFusedParams params_;
@@ -54,8 +66,11 @@ class TFusedCoder {
   std::vector<int32_t> head_;
   std::vector<int32_t> prev_;
 
+  // The symbols of the block being gathered.
   std::vector<uint16_t> codes_;
   std::vector<uint16_t> distances_;
+  int codeCount_ = 0;
+  int distanceCount_ = 0;
   std::array<uint32_t, kFusedNC> cFreq_{};
   std::array<uint32_t, kFusedMaxPt> pFreq_{};
   std::array<uint32_t, kFusedNT> tFreq_{};
@@ -66,7 +81,9 @@ class TFusedCoder {
   std::array<uint8_t, kFusedNT> tLen_{};
   std::array<uint16_t, kFusedNT> tCode_{};
 
+  static constexpr std::size_t kOutputFlush = 1 << 15;
   std::vector<uint8_t> out_;
+  std::size_t outCount_ = 0;
   uint64_t bitAcc_ = 0;
   int bitCount_ = 0;
   int64_t packed_ = 0;

@@ -274,14 +274,22 @@ bool TCommitJournal::Begin() {
   // An interrupted commit not yet recovered owns the backups and the tables.
   if (Files().Exists(dir_ + kCommitJournalName))
     return Fail("Не завершена прежняя запись: "_w + dir_ + kCommitJournalName);
+  // Every new file's writes started first, so that they overlap; then each
+  // waited for.
+  std::vector<std::pair<const Entry*, std::unique_ptr<File>>> written;
   for (const Entry& e : entries_) {
     if (e.Append) continue;
     if (!RemoveIfThere(dir_ + BackupName(e.Name)))
       return Fail("Не удаляется "_w + BackupName(e.Name));
     if (e.Remove) continue;
     auto f = Files().Open(dir_ + NewName(e.Name), FileMode::Read);
-    if (!f || !f->Sync()) return Fail("Не записана база "_w + e.Name);
+    if (!f) return Fail("Не записана база "_w + e.Name);
+    f->StartSync();
+    written.emplace_back(&e, std::move(f));
   }
+  for (auto& [e, f] : written)
+    if (!f->Sync()) return Fail("Не записана база "_w + e->Name);
+  written.clear();
   if (!SyncFolders(dir_, entries_) || !WriteJournal(false)) {
     Files().Remove(dir_ + kCommitJournalName);
     return Fail("Не записывается журнал записи "_w + dir_ + kCommitJournalName);

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "archive/archive_store.h"
 #include "foundation/tables/commit_journal.h"
 #include "period_rig.h"
+#include "support/faulty_files.h"
 #include "support/oracle_tools.h"
 
 namespace vm {
@@ -62,6 +65,27 @@ TEST_F(ArchivePeriodTest, ArchiveRenumbersLinksAndRestoreBringsTheTablesBack) {
   EXPECT_TRUE(LoadArchiveList(env_.ListFile()).empty());
   EXPECT_TRUE(test::DirNames(env_.ArchiveDir()).empty());
   EXPECT_TRUE(test::DirNames(env_.WorkDir()).empty());
+}
+
+// What the commit puts in place, and the folders it lies in, go on the disk
+// before the journal; the work files, gone with the command, never do.
+TEST_F(ArchivePeriodTest, TheCommitPutsItsFilesOnTheDiskAndTheWorkFilesStayOff) {
+  Invoices({3, 5, 3});
+  for (const bool archiving : {true, false}) {
+    SCOPED_TRACE(archiving ? "archiving" : "restoring");
+    test::FaultyFileSystem fs;
+    ASSERT_TRUE(archiving ? Archive("31.01.2026") : Restore());
+    const auto list = LoadArchiveList(env_.ListFile());
+    std::vector<std::string> expected = {Head() + ".$NW", Lines() + ".$NW", env_.ListFile() + ".$NW"};
+    if (archiving) expected.push_back(env_.ArchiveDir() + list.at(0).BhName + ".$NW");
+    for (const std::string& path : expected)
+      EXPECT_NE(std::find(fs.SyncedFiles.begin(), fs.SyncedFiles.end(), path), fs.SyncedFiles.end()) << path;
+    for (const std::string& folder : {Dir(), env_.ArchiveDir()})
+      EXPECT_NE(std::find(fs.SyncedFolders.begin(), fs.SyncedFolders.end(), folder), fs.SyncedFolders.end())
+          << folder;
+    for (const std::string& path : fs.SyncedFiles) EXPECT_FALSE(path.starts_with(env_.WorkDir())) << path;
+    for (const std::string& folder : fs.SyncedFolders) EXPECT_FALSE(folder.starts_with(env_.WorkDir())) << folder;
+  }
 }
 
 TEST_F(ArchivePeriodTest, LinksToArchivedRecordsBecomeTheLastKeptBeforeThemOrUnknown) {

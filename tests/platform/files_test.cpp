@@ -115,6 +115,43 @@ TEST(Files, ReplaceFileLeavesTheOldFileWholeOnFailure) {
   EXPECT_EQ(test::ReadBytes(tmp / "fresh.dat"), "new content!");
 }
 
+// Files of a held work folder are renamed into place as whole as anywhere,
+// only not put on the disk; a folder below or beside it, or the work folder
+// once let go, is synced as always.
+TEST(Files, ScratchFolderFilesAreReplacedWholeWithoutSyncs) {
+  test::TempDir tmp;
+  const std::string work = tmp / "WORK", below = tmp / "WORK/SUB";
+  ASSERT_TRUE(Files().MakeDirectory(work) && Files().MakeDirectory(below));
+  auto fill = [](File& f) { return f.WriteAt(0, "new content", 11); };
+  test::FaultyFileSystem fs;
+  {
+    ScratchFolder outer(work);
+    {
+      ScratchFolder inner(work + "/");
+    }
+    EXPECT_TRUE(ReplaceFile(work + "/a.dat", fill));
+    EXPECT_EQ(test::ReadBytes(work + "/a.dat"), "new content");
+    EXPECT_TRUE(fs.SyncedFiles.empty());
+    EXPECT_TRUE(fs.SyncedFolders.empty());
+
+    fs.WriteBudget = 3;
+    EXPECT_FALSE(ReplaceFile(work + "/a.dat", [](File& f) { return f.WriteAt(0, "other", 5); }));
+    EXPECT_EQ(test::ReadBytes(work + "/a.dat"), "new content");
+    EXPECT_EQ(test::DirNames(work), (std::vector<std::string>{"SUB", "a.dat"}));
+    fs.WriteBudget = -1;
+
+    EXPECT_TRUE(ReplaceFile(below + "/b.dat", fill));
+    EXPECT_TRUE(ReplaceFile(tmp / "c.dat", fill));
+    EXPECT_EQ(fs.SyncedFiles.size(), 2u);
+    EXPECT_EQ(fs.SyncedFolders.size(), 2u);
+  }
+  fs.SyncedFiles.clear();
+  fs.SyncedFolders.clear();
+  EXPECT_TRUE(ReplaceFile(work + "/a.dat", fill));
+  EXPECT_EQ(fs.SyncedFiles.size(), 1u);
+  EXPECT_EQ(fs.SyncedFolders.size(), 1u);
+}
+
 TEST(Files, TemporaryNamesAreFreshAndLinksAtThemAreNeverFollowed) {
   test::TempDir tmp;
   test::TempDir outside;

@@ -9,6 +9,7 @@
 // file made with CreateNew, just before it is made (someone who guessed the
 // name). NewNames lists every name a new file was asked for, and
 // BeforeRename runs before each rename (a crash at the worst moment).
+// SyncedFiles and SyncedFolders list what was put on the disk.
 #pragma once
 
 #include <sys/wait.h>
@@ -34,6 +35,8 @@ class FaultyFileSystem : public FileSystem {
   std::string LinkTarget;
   std::vector<std::string> NewNames;
   std::function<void()> BeforeRename;
+  std::vector<std::string> SyncedFiles;  // the paths the files were opened by
+  std::vector<std::string> SyncedFolders;
 
   FaultyFileSystem() { InstallFileSystem(this); }
   ~FaultyFileSystem() override { InstallFileSystem(nullptr); }
@@ -50,7 +53,12 @@ class FaultyFileSystem : public FileSystem {
     }
     std::unique_ptr<File> real = FileSystem::Open(path, mode, error);
     if (!real) return real;
-    return std::make_unique<Faulty>(std::move(real), *this);
+    return std::make_unique<Faulty>(std::move(real), *this, path);
+  }
+
+  bool SyncDirectory(const std::string& dir) override {
+    SyncedFolders.push_back(dir);
+    return FileSystem::SyncDirectory(dir);
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
@@ -63,7 +71,8 @@ class FaultyFileSystem : public FileSystem {
 
   class Faulty : public File {
    public:
-    Faulty(std::unique_ptr<File> real, FaultyFileSystem& fs) : real_(std::move(real)), fs_(fs) {}
+    Faulty(std::unique_ptr<File> real, FaultyFileSystem& fs, std::string path)
+        : real_(std::move(real)), fs_(fs), path_(std::move(path)) {}
     int64_t ReadAt(int64_t pos, void* buf, std::size_t n) override {
       return fs_.FailReads ? -1 : real_->ReadAt(pos, buf, n);
     }
@@ -76,11 +85,15 @@ class FaultyFileSystem : public FileSystem {
     }
     int64_t Size() override { return real_->Size(); }
     bool Truncate(int64_t size) override { return real_->Truncate(size); }
-    bool Sync() override { return real_->Sync(); }
+    bool Sync() override {
+      fs_.SyncedFiles.push_back(path_);
+      return real_->Sync();
+    }
 
    private:
     std::unique_ptr<File> real_;
     FaultyFileSystem& fs_;
+    std::string path_;
   };
 };
 
