@@ -116,6 +116,23 @@ bool ParseWhole(const uint8_t* p, int len, int64_t& value) {
   return true;
 }
 
+// Every date field and a short number right-aligned in its field, read a
+// word at a time; false sends the text to ParseWhole and ParseDecimal, which
+// read whatever this reads to the same whole value.
+bool ReadWholeField(const uint8_t* p, int len, int64_t& value) {
+  const char* text = reinterpret_cast<const char*>(p);
+  if (uint32_t digits = 0; len == 8 && ReadEightDigits(text, digits)) {
+    value = digits;
+    return true;
+  }
+  TDecimalDigits d;
+  if (len < 8 || !ReadDecimalField(std::string_view(text, static_cast<std::size_t>(len)), d) || d.Fraction != 0 ||
+      d.Mantissa > std::numeric_limits<uint32_t>::max())
+    return false;
+  value = d.Negative ? -static_cast<int64_t>(d.Mantissa) : static_cast<int64_t>(d.Mantissa);
+  return true;
+}
+
 // Field padding goes through the library's memset: for these short fills of
 // bounded length the compiler would inline `rep stos`, which starts slowly.
 [[gnu::noinline]] void FillBytes(uint8_t* p, char c, std::size_t n) { std::memset(p, c, n); }
@@ -571,7 +588,7 @@ int32_t TDBF::GetFieldInt(int index, bool& error) const {
   const uint8_t* p = FieldPtr(index, len);
   if (!p) return 0;
   int64_t whole = 0;
-  if (ParseWhole(p, len, whole)) {
+  if (ReadWholeField(p, len, whole) || ParseWhole(p, len, whole)) {
     if (whole < std::numeric_limits<int32_t>::min() || whole > std::numeric_limits<int32_t>::max()) return 0;
     error = false;
     return static_cast<int32_t>(whole);
@@ -675,13 +692,15 @@ int TDBF::FieldOffset(int index) const {
 
 void TDBF::GetRecordText(char* out) const {
   if (recordBuf_.empty()) return;
-  std::memcpy(out, recordBuf_.data(), recordBuf_.size());
+  const std::size_t size = recordBuf_.size();
+  std::memcpy(out, recordBuf_.data(), size);
   if (!oemCoded_) return;
   for (int i = 0; i < fieldCount_; ++i) {
-    if (FieldTypeAt(i) != 'C') continue;
-    int len = 0;
-    const uint8_t* p = FieldPtr(i, len);
-    if (p) DosToWinInPlace(out + (p - recordBuf_.data()), static_cast<std::size_t>(len));
+    const auto& d = fields_[i];
+    if (d[11] != 'C') continue;
+    const std::size_t offset = Get16(&d[12]);
+    const std::size_t len = d[16];
+    if (offset + len <= size) DosToWinInPlace(out + offset, len);
   }
 }
 

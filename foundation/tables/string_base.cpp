@@ -220,23 +220,34 @@ void TStringBase::SetBufferText(int32_t field, std::string_view s, char* buf) co
 }
 
 void TStringBase::GetBufferValue(int32_t field, const char* buf, TCommonVar& v) const {
-  ClearValue(v);
-  v.Kind = 0;
-  if (!buf || field < 0 || field >= FieldCount()) return;
+  if (!buf || field < 0 || field >= FieldCount()) {
+    ClearValue(v);
+    v.Kind = 0;
+    return;
+  }
   const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
   v.Kind = f.Type;
   const std::string_view text(buf + f.Offset, static_cast<std::size_t>(f.Length));
+  // Every part but the one read is cleared, each part written once.
+  v.Date = TDateRec{};
+  v.Time = TTimeRec{};
   switch (f.Type) {
     case 'C':
+      v.Num = 0;
       v.Str.assign(text.data(), TrimmedFieldLength(text.data(), text.size()));
       break;
     case 'D':
+      v.Str.clear();
+      v.Num = 0;
       v.Date = ReadDateField(text);
       break;
     case 'N':
+      v.Str.clear();
       v.Num = ReadNumberField(text);
       break;
     default:
+      v.Str.clear();
+      v.Num = 0;
       break;
   }
 }
