@@ -729,26 +729,30 @@ int TDBF::ReadRecord() {
   if (pendCount_ > 0 && r >= pendStart_) {
     src = &pending_[static_cast<std::size_t>(r - pendStart_) * size];
   } else {
-    if (r < cacheStart_ || r >= cacheStart_ + cacheCount_) {
-      const int32_t diskEnd = pendCount_ > 0 ? pendStart_ : recCount_;
-      const int32_t perBlock = static_cast<int32_t>(std::max<std::size_t>(1, kBlockBytes / size));
-      const int32_t n = std::min(perBlock, diskEnd - r);
-      cache_.resize(static_cast<std::size_t>(perBlock) * size);
-      cacheCount_ = 0;
-      const int64_t want = static_cast<int64_t>(n) * static_cast<int64_t>(size);
-      if (file_->ReadAt(RecordPos(r), cache_.data(), static_cast<std::size_t>(want)) != want) {
-        // Passed over, so that a reader counting with RecNo still gets to the end.
-        ++recNo_;
-        return -1;
-      }
-      cacheStart_ = r;
-      cacheCount_ = n;
+    if ((r < cacheStart_ || r >= cacheStart_ + cacheCount_) && !FillCache(r)) {
+      // Passed over, so that a reader counting with RecNo still gets to the end.
+      ++recNo_;
+      return -1;
     }
     src = &cache_[static_cast<std::size_t>(r - cacheStart_) * size];
   }
   std::memcpy(recordBuf_.data(), src, size);
   ++recNo_;
   return recordBuf_[0] == '*' ? 1 : 0;
+}
+
+bool TDBF::FillCache(int32_t r) {
+  const std::size_t size = static_cast<std::size_t>(RecordSize());
+  const int32_t diskEnd = pendCount_ > 0 ? pendStart_ : recCount_;
+  const int32_t perBlock = static_cast<int32_t>(std::max<std::size_t>(1, kBlockBytes / size));
+  const int32_t n = std::min(perBlock, diskEnd - r);
+  cache_.resize(static_cast<std::size_t>(perBlock) * size);
+  cacheCount_ = 0;
+  const int64_t want = static_cast<int64_t>(n) * static_cast<int64_t>(size);
+  if (file_->ReadAt(RecordPos(r), cache_.data(), static_cast<std::size_t>(want)) != want) return false;
+  cacheStart_ = r;
+  cacheCount_ = n;
+  return true;
 }
 
 bool TDBF::WriteRecord() {

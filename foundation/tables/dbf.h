@@ -192,6 +192,8 @@ class TDBF {
   bool OpenWith(FileMode mode);
   bool StartNewFile(std::unique_ptr<File> held);
   bool FlushPending();
+  // The read-ahead block from record r on; false when it could not be read.
+  [[gnu::noinline]] bool FillCache(int32_t r);
   void LoseAppended();
   void DropBlocks();
   void SetHeaderCount(int32_t count);
