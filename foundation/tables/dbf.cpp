@@ -1,6 +1,7 @@
 #include "foundation/tables/dbf.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -116,20 +117,34 @@ bool ParseWhole(const uint8_t* p, int len, int64_t& value) {
   return true;
 }
 
-// Every date field and a short number right-aligned in its field, read a
-// word at a time; false sends the text to ParseWhole and ParseDecimal, which
-// read whatever this reads to the same whole value.
+// A number of at most eight characters (sign included) right-aligned in a
+// field of 8 to 16 bytes, every date field among them, read from two words;
+// false sends the text to ParseWhole and ParseDecimal, which read whatever
+// this reads to the same whole value.
 bool ReadWholeField(const uint8_t* p, int len, int64_t& value) {
-  const char* text = reinterpret_cast<const char*>(p);
-  if (uint32_t digits = 0; len == 8 && ReadEightDigits(text, digits)) {
-    value = digits;
-    return true;
-  }
-  TDecimalDigits d;
-  if (len < 8 || !ReadDecimalField(std::string_view(text, static_cast<std::size_t>(len)), d) || d.Fraction != 0 ||
-      d.Mantissa > std::numeric_limits<uint32_t>::max())
-    return false;
-  value = d.Negative ? -static_cast<int64_t>(d.Mantissa) : static_cast<int64_t>(d.Mantissa);
+  using number_detail::kZeros;
+  static_assert(std::endian::native == std::endian::little, "the first character is the lowest byte");
+  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
+  if (len < 8 || len > 16) return false;
+  uint64_t head, word;
+  std::memcpy(&head, p, 8);
+  std::memcpy(&word, p + len - 8, 8);
+  // The bytes before the last eight must be blanks.
+  const unsigned headBytes = static_cast<unsigned>(len) - 8;
+  const uint64_t headMask = headBytes == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * headBytes)) - 1;
+  const uint64_t text = word ^ kBlanks;
+  if (((head ^ kBlanks) & headMask) != 0 || text == 0) return false;
+  auto lead = static_cast<unsigned>(std::countr_zero(text)) / 8;
+  const uint8_t first = p[len - 8 + static_cast<int>(lead)];
+  const bool negative = first == '-';
+  if (negative || first == '+') ++lead;
+  if (lead == 8) return false;
+  // The blanks and the sign before the digits read as leading zeros.
+  const uint64_t leadMask = (uint64_t{1} << (8 * lead)) - 1;
+  const uint64_t digits = (word & ~leadMask) | (kZeros & leadMask);
+  if (!number_detail::AllDigits(digits)) return false;
+  const int64_t v = number_detail::EightDigitsValue(digits);
+  value = negative ? -v : v;
   return true;
 }
 

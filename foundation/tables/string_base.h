@@ -299,11 +299,11 @@ inline void TStringBase::GetBufferValue(int32_t field, const char* buf, TCommonV
   switch (f.Type) {
     case 'C':
       v.Str.assign(text.data(), TrimmedFieldLength(text.data(), text.size()));
-      v.Num = 0;
+      ZeroNumber(v.Num);
       break;
     case 'D':
       v.Str.clear();
-      v.Num = 0;
+      ZeroNumber(v.Num);
       v.Date = ReadDateField(text);
       break;
     case 'N':
@@ -312,7 +312,7 @@ inline void TStringBase::GetBufferValue(int32_t field, const char* buf, TCommonV
       break;
     default:
       v.Str.clear();
-      v.Num = 0;
+      ZeroNumber(v.Num);
       break;
   }
 }

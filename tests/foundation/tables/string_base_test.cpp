@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cfenv>
+#include <cmath>
 #include <random>
 #include <tuple>
 
@@ -97,6 +98,7 @@ TEST_F(StringBaseTest, LoadsLiveRecordsWithTheirNumbers) {
               std::tuple(std::string(), 0.0L,
                          field == kGoodsDate ? date : TDateRec{}, TTimeRec{}))
         << field;
+    EXPECT_FALSE(std::signbit(v.Num)) << field;
   }
   table_.MemTableGoto(7);
   table_.GetValue(kGoodsPrice, v);
