@@ -1,6 +1,7 @@
 #include "foundation/tables/dbf.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -113,6 +114,37 @@ bool ParseWhole(const uint8_t* p, int len, int64_t& value) {
     v = v * 10 + d;
   }
   value = negative ? -static_cast<int64_t>(v) : static_cast<int64_t>(v);
+  return true;
+}
+
+// A number of at most eight characters (sign included) right-aligned in a
+// field of 8 to 16 bytes, every date field among them, read from two words;
+// false sends the text to ParseWhole and ParseDecimal, which read whatever
+// this reads to the same whole value.
+bool ReadWholeField(const uint8_t* p, int len, int64_t& value) {
+  using number_detail::kZeros;
+  static_assert(std::endian::native == std::endian::little, "the first character is the lowest byte");
+  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
+  if (len < 8 || len > 16) return false;
+  uint64_t head, word;
+  std::memcpy(&head, p, 8);
+  std::memcpy(&word, p + len - 8, 8);
+  // The bytes before the last eight must be blanks.
+  const unsigned headBytes = static_cast<unsigned>(len) - 8;
+  const uint64_t headMask = headBytes == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * headBytes)) - 1;
+  const uint64_t text = word ^ kBlanks;
+  if (((head ^ kBlanks) & headMask) != 0 || text == 0) return false;
+  auto lead = static_cast<unsigned>(std::countr_zero(text)) / 8;
+  const uint8_t first = p[len - 8 + static_cast<int>(lead)];
+  const bool negative = first == '-';
+  if (negative || first == '+') ++lead;
+  if (lead == 8) return false;
+  // The blanks and the sign before the digits read as leading zeros.
+  const uint64_t leadMask = (uint64_t{1} << (8 * lead)) - 1;
+  const uint64_t digits = (word & ~leadMask) | (kZeros & leadMask);
+  if (!number_detail::AllDigits(digits)) return false;
+  const int64_t v = number_detail::EightDigitsValue(digits);
+  value = negative ? -v : v;
   return true;
 }
 
@@ -571,7 +603,7 @@ int32_t TDBF::GetFieldInt(int index, bool& error) const {
   const uint8_t* p = FieldPtr(index, len);
   if (!p) return 0;
   int64_t whole = 0;
-  if (ParseWhole(p, len, whole)) {
+  if (ReadWholeField(p, len, whole) || ParseWhole(p, len, whole)) {
     if (whole < std::numeric_limits<int32_t>::min() || whole > std::numeric_limits<int32_t>::max()) return 0;
     error = false;
     return static_cast<int32_t>(whole);
@@ -675,13 +707,15 @@ int TDBF::FieldOffset(int index) const {
 
 void TDBF::GetRecordText(char* out) const {
   if (recordBuf_.empty()) return;
-  std::memcpy(out, recordBuf_.data(), recordBuf_.size());
+  const std::size_t size = recordBuf_.size();
+  std::memcpy(out, recordBuf_.data(), size);
   if (!oemCoded_) return;
   for (int i = 0; i < fieldCount_; ++i) {
-    if (FieldTypeAt(i) != 'C') continue;
-    int len = 0;
-    const uint8_t* p = FieldPtr(i, len);
-    if (p) DosToWinInPlace(out + (p - recordBuf_.data()), static_cast<std::size_t>(len));
+    const auto& d = fields_[i];
+    if (d[11] != 'C') continue;
+    const std::size_t offset = Get16(&d[12]);
+    const std::size_t len = d[16];
+    if (offset + len <= size) DosToWinInPlace(out + offset, len);
   }
 }
 
@@ -710,26 +744,30 @@ int TDBF::ReadRecord() {
   if (pendCount_ > 0 && r >= pendStart_) {
     src = &pending_[static_cast<std::size_t>(r - pendStart_) * size];
   } else {
-    if (r < cacheStart_ || r >= cacheStart_ + cacheCount_) {
-      const int32_t diskEnd = pendCount_ > 0 ? pendStart_ : recCount_;
-      const int32_t perBlock = static_cast<int32_t>(std::max<std::size_t>(1, kBlockBytes / size));
-      const int32_t n = std::min(perBlock, diskEnd - r);
-      cache_.resize(static_cast<std::size_t>(perBlock) * size);
-      cacheCount_ = 0;
-      const int64_t want = static_cast<int64_t>(n) * static_cast<int64_t>(size);
-      if (file_->ReadAt(RecordPos(r), cache_.data(), static_cast<std::size_t>(want)) != want) {
-        // Passed over, so that a reader counting with RecNo still gets to the end.
-        ++recNo_;
-        return -1;
-      }
-      cacheStart_ = r;
-      cacheCount_ = n;
+    if ((r < cacheStart_ || r >= cacheStart_ + cacheCount_) && !FillCache(r)) {
+      // Passed over, so that a reader counting with RecNo still gets to the end.
+      ++recNo_;
+      return -1;
     }
     src = &cache_[static_cast<std::size_t>(r - cacheStart_) * size];
   }
   std::memcpy(recordBuf_.data(), src, size);
   ++recNo_;
   return recordBuf_[0] == '*' ? 1 : 0;
+}
+
+bool TDBF::FillCache(int32_t r) {
+  const std::size_t size = static_cast<std::size_t>(RecordSize());
+  const int32_t diskEnd = pendCount_ > 0 ? pendStart_ : recCount_;
+  const int32_t perBlock = static_cast<int32_t>(std::max<std::size_t>(1, kBlockBytes / size));
+  const int32_t n = std::min(perBlock, diskEnd - r);
+  cache_.resize(static_cast<std::size_t>(perBlock) * size);
+  cacheCount_ = 0;
+  const int64_t want = static_cast<int64_t>(n) * static_cast<int64_t>(size);
+  if (file_->ReadAt(RecordPos(r), cache_.data(), static_cast<std::size_t>(want)) != want) return false;
+  cacheStart_ = r;
+  cacheCount_ = n;
+  return true;
 }
 
 bool TDBF::WriteRecord() {

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -50,13 +51,16 @@ inline constexpr int kDbfMaxFields = 254;
 bool IsValidFieldName(std::string_view s);
 
 // The length of a field's text without its trailing blanks; the padding is
-// passed over eight bytes a step.
+// passed over eight bytes a step, and the last word with text in it tells
+// at once how many of its bytes are blanks.
 inline std::size_t TrimmedFieldLength(const char* p, std::size_t n) {
+  static_assert(std::endian::native == std::endian::little, "the last character is the highest byte");
   constexpr uint64_t kBlanks = 0x2020202020202020ULL;
   while (n >= 8) {
     uint64_t word;
     std::memcpy(&word, p + n - 8, 8);
-    if (word != kBlanks) break;
+    if (const uint64_t other = word ^ kBlanks; other != 0)
+      return n - static_cast<std::size_t>(std::countl_zero(other)) / 8;
     n -= 8;
   }
   while (n > 0 && p[n - 1] == ' ') --n;
@@ -188,6 +192,8 @@ class TDBF {
   bool OpenWith(FileMode mode);
   bool StartNewFile(std::unique_ptr<File> held);
   bool FlushPending();
+  // The read-ahead block from record r on; false when it could not be read.
+  [[gnu::noinline]] bool FillCache(int32_t r);
   void LoseAppended();
   void DropBlocks();
   void SetHeaderCount(int32_t count);

@@ -25,12 +25,12 @@ namespace {
 // memory overlap.
 constexpr std::size_t kPrefetchAhead = 16;
 
-// Loads and filters read numbers of every record: no text is copied unless
-// it has a comma. A right-aligned number, the usual field, reads at once.
-long double ReadNumberField(std::string_view text) {
+}  // namespace
+
+// Every text the quick reading leaves: no text is copied unless it has a
+// comma.
+long double ReadOtherNumberField(std::string_view text) {
   long double x = 0;
-  TDecimalDigits d;
-  if (ReadDecimalField(text, d) && DecimalDigitsToExtended(d, x)) return x;
   // The padding is passed over here a word at a time; the readers below
   // would skip it too.
   text.remove_prefix(LeadingFieldBlanks(text.data(), text.size()));
@@ -41,20 +41,12 @@ long double ReadNumberField(std::string_view text) {
   return TextToExtended(text, x) ? x : 0.0L;
 }
 
-// 'yyyymmdd' as one integer; blank or unreadable text is the zero date.
-TDateRec ReadDateField(std::string_view text) {
-  // Eight digits, as the tables store every date, need no number reading.
-  if (uint32_t digits = 0; text.size() == 8 && ReadEightDigits(text.data(), digits)) {
-    const auto ymd = static_cast<int32_t>(digits);
-    return {ymd % 100, ymd / 100 % 100, ymd / 10000};
-  }
+TDateRec ReadOtherDateField(std::string_view text) {
   const long double n = ReadNumberField(text);
   if (!(n >= 0 && n < 1e9L)) return {};
   const auto ymd = static_cast<int32_t>(n);
   return {ymd % 100, ymd / 100 % 100, ymd / 10000};
 }
-
-}  // namespace
 
 void TStringBase::RowDeleter::operator()(TRow* row) const {
   row->~TRow();
@@ -217,28 +209,6 @@ void TStringBase::SetBufferText(int32_t field, std::string_view s, char* buf) co
   std::memset(p, ' ', static_cast<std::size_t>(f.Length));
   const auto n = static_cast<int32_t>(std::min<std::size_t>(s.size(), static_cast<std::size_t>(f.Length)));
   std::memcpy(f.Type == 'N' ? p + (f.Length - n) : p, s.data(), static_cast<std::size_t>(n));
-}
-
-void TStringBase::GetBufferValue(int32_t field, const char* buf, TCommonVar& v) const {
-  ClearValue(v);
-  v.Kind = 0;
-  if (!buf || field < 0 || field >= FieldCount()) return;
-  const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
-  v.Kind = f.Type;
-  const std::string_view text(buf + f.Offset, static_cast<std::size_t>(f.Length));
-  switch (f.Type) {
-    case 'C':
-      v.Str.assign(text.data(), TrimmedFieldLength(text.data(), text.size()));
-      break;
-    case 'D':
-      v.Date = ReadDateField(text);
-      break;
-    case 'N':
-      v.Num = ReadNumberField(text);
-      break;
-    default:
-      break;
-  }
 }
 
 bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) const {

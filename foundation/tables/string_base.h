@@ -21,6 +21,8 @@
 
 #include "foundation/tables/dbf.h"
 #include "foundation/tables/key_cols.h"
+#include "foundation/text/number_text.h"
+#include "foundation/values/value_text.h"
 #include "foundation/values/values.h"
 
 namespace vm {
@@ -81,6 +83,28 @@ struct TPendingSave {
   bool Nothing = false;
 };
 
+// A number field's text as the value the documents see: a right-aligned
+// number, the usual field, read at once; anything else (blanks, '*' fill, a
+// comma for the point, an exponent) the general way, 0 when unreadable.
+long double ReadOtherNumberField(std::string_view text);
+inline long double ReadNumberField(std::string_view text) {
+  if (TDecimalDigits d; ReadDecimalField(text, d))
+    if (long double x; DecimalDigitsToExtended(d, x)) return x;
+  return ReadOtherNumberField(text);
+}
+
+// A date field's text, 'yyyymmdd', as one integer; blank or unreadable text
+// is the zero date.
+TDateRec ReadOtherDateField(std::string_view text);
+inline TDateRec ReadDateField(std::string_view text) {
+  // Eight digits, as the tables store every date, need no number reading.
+  if (uint32_t digits = 0; text.size() == 8 && ReadEightDigits(text.data(), digits)) {
+    const auto ymd = static_cast<int32_t>(digits);
+    return {ymd % 100, ymd / 100 % 100, ymd / 10000};
+  }
+  return ReadOtherDateField(text);
+}
+
 class TStringBase {
  public:
   explicit TStringBase(TDBF* dbf = nullptr);
@@ -133,6 +157,9 @@ class TStringBase {
   void GetFieldText(int32_t field, std::string& s) const { GetBufferText(field, buffer_, s); }
   void SetBufferText(int32_t field, std::string_view s, char* buf) const;
   void SetFieldText(int32_t field, std::string_view s) { SetBufferText(field, s, buffer_); }
+  // Inline: loads, filters and sorts read a value of every row, and the
+  // caller then reads the number from a register rather than from memory
+  // just written, which this machine does slowly for 80-bit numbers.
   void GetBufferValue(int32_t field, const char* buf, TCommonVar& v) const;
   void GetValue(int32_t field, TCommonVar& v) const { GetBufferValue(field, buffer_, v); }
   // By the kind of the value. False when a number did not fit and the field
@@ -256,5 +283,38 @@ class TStringBase {
   char* buffer_ = nullptr;
   std::vector<char> scratch_;
 };
+
+inline void TStringBase::GetBufferValue(int32_t field, const char* buf, TCommonVar& v) const {
+  if (!buf || field < 0 || field >= FieldCount()) {
+    ClearValue(v);
+    v.Kind = 0;
+    return;
+  }
+  const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
+  v.Kind = f.Type;
+  const std::string_view text(buf + f.Offset, static_cast<std::size_t>(f.Length));
+  // Every part but the one read is cleared, each part written once.
+  v.Date = TDateRec{};
+  v.Time = TTimeRec{};
+  switch (f.Type) {
+    case 'C':
+      v.Str.assign(text.data(), TrimmedFieldLength(text.data(), text.size()));
+      ZeroNumber(v.Num);
+      break;
+    case 'D':
+      v.Str.clear();
+      ZeroNumber(v.Num);
+      v.Date = ReadDateField(text);
+      break;
+    case 'N':
+      v.Str.clear();
+      v.Num = ReadNumberField(text);
+      break;
+    default:
+      v.Str.clear();
+      ZeroNumber(v.Num);
+      break;
+  }
+}
 
 }  // namespace vm

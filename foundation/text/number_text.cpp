@@ -20,34 +20,12 @@ constexpr size_t kSignificantDigits = 20;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Up to 10^27 the repeated product is exact in 64 bits of mantissa
-// (5^27 < 2^64).
-constexpr int kExactPowers = 28;
-constexpr std::array<long double, kExactPowers> kPowersOfTen = [] {
-  std::array<long double, kExactPowers> p{};
-  long double v = 1.0L;
-  for (long double& x : p) {
-    x = v;
-    v *= 10.0L;
-  }
-  return p;
-}();
+using number_detail::kExactPowers;
+using number_detail::kPowersOfTen;
 
 long double PowerOfTen(int n) {
   if (n >= kExactPowers) return std::pow(10.0L, static_cast<long double>(n));
   return kPowersOfTen[static_cast<size_t>(n)];
-}
-
-// The quick reading divides in hardware, which rounds as the general reader
-// does only in the default mode: to nearest, on the full mantissa.
-bool DefaultRounding() {
-#if defined(__x86_64__) || defined(__i386__)
-  unsigned short control = 0;
-  __asm__ volatile("fnstcw %0" : "=m"(control));
-  return (control & 0x0F00) == 0x0300;  // rounding to nearest, 64-bit precision
-#else
-  return std::fegetround() == FE_TONEAREST;
-#endif
 }
 
 // At most this many digits make an integer that long double holds exactly:
@@ -210,43 +188,12 @@ bool QuickDecimal(std::string_view s, long double& x) {
   return ReadDecimalDigits(s, d) && DecimalDigitsToExtended(d, x);
 }
 
-constexpr uint64_t kEachByte = 0x0101010101010101ULL;
-constexpr uint64_t kZeros = '0' * kEachByte;
-
-bool AllDigits(uint64_t w) {
-  constexpr uint64_t kHigh = 0xF0 * kEachByte;
-  // With every high half 3, adding 6 carries out of no byte.
-  return (w & kHigh) == kZeros && ((w + 6 * kEachByte) & kHigh) == kZeros;
-}
-
-// Eight digit bytes, the first the highest, as one number: neighbouring
-// digits, then pairs, then fours combined in place.
-uint32_t EightDigitsValue(uint64_t w) {
-  w -= kZeros;
-  w = (w * 10 + (w >> 8)) & 0x00FF00FF00FF00FFULL;
-  w = (w * 100 + (w >> 16)) & 0x0000FFFF0000FFFFULL;
-  w = (w * 10000 + (w >> 32)) & 0xFFFFFFFFULL;
-  return static_cast<uint32_t>(w);
-}
+using number_detail::AllDigits;
+using number_detail::EightDigitsValue;
+using number_detail::kEachByte;
+using number_detail::kZeros;
 
 }  // namespace
-
-bool ReadEightDigits(const char* p, uint32_t& value) {
-  uint64_t w;
-  std::memcpy(&w, p, 8);
-  if (!AllDigits(w)) return false;
-  value = EightDigitsValue(w);
-  return true;
-}
-
-bool DecimalDigitsToExtended(const TDecimalDigits& d, long double& x) {
-  if (!DefaultRounding()) return false;
-  // A division by one is exact: skipping it changes no bit.
-  long double v = static_cast<long double>(d.Mantissa);
-  if (d.Fraction > 0) v /= kPowersOfTen[d.Fraction];
-  x = d.Negative ? -v : v;
-  return true;
-}
 
 bool ReadDecimalField(std::string_view field, TDecimalDigits& d) {
   static_assert(std::endian::native == std::endian::little, "the first character is the lowest byte");

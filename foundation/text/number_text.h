@@ -3,7 +3,9 @@
 // used: the point is always '.'.
 #pragma once
 
+#include <array>
 #include <bit>
+#include <cfenv>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -34,13 +36,77 @@ bool ReadDecimalDigits(std::string_view s, TDecimalDigits& d);
 // without a pass over each character.
 bool ReadDecimalField(std::string_view field, TDecimalDigits& d);
 
+namespace number_detail {
+
+// Up to 10^27 the repeated product is exact in 64 bits of mantissa
+// (5^27 < 2^64).
+inline constexpr int kExactPowers = 28;
+inline constexpr std::array<long double, kExactPowers> kPowersOfTen = [] {
+  std::array<long double, kExactPowers> p{};
+  long double v = 1.0L;
+  for (long double& x : p) {
+    x = v;
+    v *= 10.0L;
+  }
+  return p;
+}();
+
+// The quick reading divides in hardware, which rounds as the general reader
+// does only in the default mode: to nearest, on the full mantissa.
+inline bool DefaultRounding() {
+#if defined(__x86_64__) || defined(__i386__)
+  unsigned short control = 0;
+  __asm__ volatile("fnstcw %0" : "=m"(control));
+  return (control & 0x0F00) == 0x0300;  // rounding to nearest, 64-bit precision
+#else
+  return std::fegetround() == FE_TONEAREST;
+#endif
+}
+
+inline constexpr uint64_t kEachByte = 0x0101010101010101ULL;
+inline constexpr uint64_t kZeros = '0' * kEachByte;
+
+inline bool AllDigits(uint64_t w) {
+  constexpr uint64_t kHigh = 0xF0 * kEachByte;
+  // With every high half 3, adding 6 carries out of no byte.
+  return (w & kHigh) == kZeros && ((w + 6 * kEachByte) & kHigh) == kZeros;
+}
+
+// Eight digit bytes, the first the highest, as one number: neighbouring
+// digits, then pairs, then fours combined in place.
+inline uint32_t EightDigitsValue(uint64_t w) {
+  w -= kZeros;
+  w = (w * 10 + (w >> 8)) & 0x00FF00FF00FF00FFULL;
+  w = (w * 100 + (w >> 16)) & 0x0000FFFF0000FFFFULL;
+  w = (w * 10000 + (w >> 32)) & 0xFFFFFFFFULL;
+  return static_cast<uint32_t>(w);
+}
+
+}  // namespace number_detail
+
 // The value of the digits rounded to nearest, as TextToExtended reads their
-// text; false when the floating-point unit does not round to nearest.
-bool DecimalDigitsToExtended(const TDecimalDigits& d, long double& x);
+// text; false when the floating-point unit does not round to nearest. Inline,
+// with the next one: every number field of every record read comes here, and
+// the value then stays in a register.
+inline bool DecimalDigitsToExtended(const TDecimalDigits& d, long double& x) {
+  if (!number_detail::DefaultRounding()) return false;
+  // Both operands are exact, so the one division rounds the exact decimal
+  // value once; a division by one is exact, and skipped.
+  long double v = static_cast<long double>(d.Mantissa);
+  if (d.Fraction > 0) v /= number_detail::kPowersOfTen[d.Fraction];
+  x = d.Negative ? -v : v;
+  return true;
+}
 
 // Eight digits read as one number, in a few word operations; false when any
 // of the eight bytes at p is not a digit.
-bool ReadEightDigits(const char* p, uint32_t& value);
+inline bool ReadEightDigits(const char* p, uint32_t& value) {
+  uint64_t w;
+  std::memcpy(&w, p, 8);
+  if (!number_detail::AllDigits(w)) return false;
+  value = number_detail::EightDigitsValue(w);
+  return true;
+}
 
 // How many blanks a field's text begins with (a number's padding), passed
 // over eight bytes a step.

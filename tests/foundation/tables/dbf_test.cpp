@@ -9,6 +9,7 @@
 #include <cstring>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "platform/encoding.h"
 #include "platform/clock.h"
@@ -324,6 +325,50 @@ TEST_F(Dbf, WholeNumbersReadAsTheGeneralReaderReadsThem) {
   }
 }
 
+// Date fields and short numbers of fields of every width are read a word at
+// a time: each text, padded, signed, with junk or zero bytes in it, reads as
+// the same text with ".0" after its digits, which takes the general way.
+TEST_F(Dbf, FieldsOfEveryWidthReadTheirWholeNumbersAsTheGeneralReader) {
+  ASSERT_TRUE(t.CreateTable());
+  for (int width = 1; width <= 20; ++width) {
+    ASSERT_TRUE(t.AddFieldEx("W" + std::to_string(width), width, width == 8 ? 'D' : 'N', 0));
+    ASSERT_TRUE(t.AddFieldEx("G" + std::to_string(width), width + 2, 'N', 0));
+  }
+  ASSERT_TRUE(t.WriteStructure());
+  std::mt19937 random(11);
+  // Junk that makes no other number of either text.
+  const std::string junk = std::string("+- x9\0", 6);
+  bool error = false, generalError = false;
+  for (int round = 0; round < 40000; ++round) {
+    const int width = 1 + round % 20;
+    const int field = 2 * (width - 1);
+    std::string digits(static_cast<std::size_t>(1 + random() % width), '0');
+    for (char& c : digits) c = static_cast<char>('0' + random() % 10);
+    if (digits.size() > 1 && random() % 4 == 0) digits[random() % (digits.size() - 1)] = junk[random() % junk.size()];
+    std::string sign = random() % 3 == 0 ? (random() % 2 ? "-" : "+") : "";
+    if (sign.size() + digits.size() > static_cast<std::size_t>(width)) sign.clear();
+    const std::size_t free = static_cast<std::size_t>(width) - sign.size() - digits.size();
+    const std::size_t before = free == 0 ? 0 : random() % (free + 1);
+    const std::string after(free - before, random() % 5 == 0 ? '\0' : ' ');
+    const std::string text = std::string(before, ' ') + sign + digits + after;
+    const std::string general = std::string(before, ' ') + sign + digits + ".0" + after;
+    std::memcpy(t.RecordBytes() + t.FieldOffset(field), text.data(), text.size());
+    std::memcpy(t.RecordBytes() + t.FieldOffset(field + 1), general.data(), general.size());
+    const int32_t got = t.GetFieldInt(field, error);
+    const int32_t wanted = t.GetFieldInt(field + 1, generalError);
+    ASSERT_EQ(std::pair(error ? 0 : got, error), std::pair(generalError ? 0 : wanted, generalError))
+        << '"' << text << '"';
+    if (width == 8) {
+      const TDateRec date = t.GetFieldDate(field, error);
+      const bool dateError = generalError || wanted < 0 || wanted > 21991231;
+      ASSERT_EQ(error, dateError) << text;
+      if (!error) {
+        ASSERT_EQ(date, (TDateRec{wanted % 100, wanted / 100 % 100, wanted / 10000})) << text;
+      }
+    }
+  }
+}
+
 // Numbers and dates are written straight into their fields, byte for byte
 // what the text would have stored.
 TEST_F(Dbf, NumbersAndDatesStoreTheirUsualText) {
@@ -365,6 +410,22 @@ TEST_F(Dbf, TextFieldsLoseOnlyTrailingBlanks) {
     while (!want.empty() && want.back() == ' ') want.pop_back();
     EXPECT_EQ(t.GetFieldStr(0), want) << text;
   }
+}
+
+// The trailing padding counted a word at a time against a walk over the
+// characters, each field in a buffer of its own size.
+TEST(DbfText, TrimsTrailingBlanksAsAWalk) {
+  for (std::size_t width = 0; width <= 26; ++width)
+    for (std::size_t blanks = 0; blanks <= width; ++blanks)
+      for (const char before : {'1', '\t', '\0', '\xa0', ' '}) {
+        std::string field(width - blanks, before);
+        if (!field.empty()) field.front() = 'x';
+        field.resize(width, ' ');
+        const std::vector<char> own(field.begin(), field.end());
+        std::size_t walk = own.size();
+        while (walk > 0 && own[walk - 1] == ' ') --walk;
+        ASSERT_EQ(TrimmedFieldLength(own.data(), own.size()), walk) << width << ' ' << blanks;
+      }
 }
 
 TEST_F(Dbf, StructureNamesAndLimits) {

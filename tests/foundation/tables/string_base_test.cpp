@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cfenv>
+#include <cmath>
 #include <random>
 #include <tuple>
 
@@ -84,6 +85,21 @@ TEST_F(StringBaseTest, LoadsLiveRecordsWithTheirNumbers) {
   EXPECT_EQ(v.Num, 0);
   table_.GetValue(kGoodsDate, v);
   EXPECT_EQ(v.Date, (TDateRec{1, 1, 2020}));
+  // A value read over another keeps nothing of it but the part of its kind
+  // (this row's name is empty, its price unreadable).
+  const TDateRec date = v.Date;
+  for (const int32_t field : {kGoodsName, kGoodsPrice, kGoodsDate}) {
+    v.Str = "x";
+    v.Num = 5;
+    v.Date = {1, 2, 3};
+    v.Time = {4, 5, 6};
+    table_.GetValue(field, v);
+    EXPECT_EQ(std::tuple(v.Str, v.Num, v.Date, v.Time),
+              std::tuple(std::string(), 0.0L,
+                         field == kGoodsDate ? date : TDateRec{}, TTimeRec{}))
+        << field;
+    EXPECT_FALSE(std::signbit(v.Num)) << field;
+  }
   table_.MemTableGoto(7);
   table_.GetValue(kGoodsPrice, v);
   EXPECT_EQ(v.Kind, 0);
