@@ -1,6 +1,7 @@
 #include "foundation/qt/qt_canvas.h"
 
 #include <QPaintEngine>
+#include <QRawFont>
 #include <QTextLayout>
 #include <cmath>
 
@@ -47,7 +48,7 @@ void TQtCanvas::ApplyFont() {
     }
     const QFontMetrics metrics(font, painter_.device());
     const bool decorated = font.underline() || font.strikeOut() || font.overline();
-    it = fonts_.emplace(std::tuple(family_, height_, style_), TFontState{font, metrics, metrics.height(), decorated, {}})
+    it = fonts_.emplace(std::tuple(family_, height_, style_), TFontState{font, metrics, metrics.height(), decorated, {}, {}})
              .first;
   }
   font_ = &it->second;
@@ -94,6 +95,21 @@ constexpr std::size_t kMaxKeptTexts = 50000;
 
 TQtCanvas::TShapedText TQtCanvas::Shape(std::string_view text) const {
   TShapedText shaped;
+  const std::string& whole = font_->Prefixed;
+  if (!text.empty() && text.size() < whole.size() && std::string_view(whole).starts_with(text)) {
+    if (const auto it = font_->Texts.find(whole); it != font_->Texts.end()) {
+      const QGlyphRun& run = it->second.Glyphs.front();
+      const auto n = static_cast<qsizetype>(text.size());
+      QGlyphRun part = run;
+      part.setGlyphIndexes(run.glyphIndexes().first(n));
+      const QList<QPointF> positions = run.positions();
+      part.setPositions(positions.first(n));
+      shaped.Width = qRound(positions[n].x());
+      shaped.Placed = true;
+      shaped.Glyphs = {part};
+      return shaped;
+    }
+  }
   const QString qt = ToQt(text);
   if (!placeGlyphs_ || font_->Decorated || !PlaceableText(text)) {
     shaped.Width = Metrics().horizontalAdvance(qt);
@@ -128,6 +144,35 @@ const TQtCanvas::TShapedText& TQtCanvas::Shaped(std::string_view text) {
   if (const auto it = texts.find(text); it != texts.end()) return it->second;
   if (texts.size() >= kMaxKeptTexts) texts.clear();
   return texts.emplace(std::string(text), Shape(text)).first->second;
+}
+
+bool TQtCanvas::ShapedGlyphByGlyph(std::string_view text, const TShapedText& shaped) {
+  if (!shaped.Placed || shaped.Glyphs.size() != 1) return false;
+  const QGlyphRun& run = shaped.Glyphs.front();
+  const QList<quint32> glyphs = run.glyphIndexes();
+  const QList<QPointF> positions = run.positions();
+  if (glyphs.size() != static_cast<qsizetype>(text.size()) || positions.size() != glyphs.size()) return false;
+  const QRawFont font = run.rawFont();
+  if (font.glyphIndexesForString(ToQt(text)) != glyphs) return false;
+  const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
+  qreal x = 0;
+  for (qsizetype i = 0; i < glyphs.size(); ++i) {
+    // Compared exactly: QPointF's own comparison allows a tolerance.
+    if (positions[i].x() != x || positions[i].y() != 0) return false;
+    x += advances[i].x();
+  }
+  return qRound(x) == shaped.Width;
+}
+
+bool TQtCanvas::PrefixWidths(std::string_view text, std::vector<int32_t>& widths) {
+  if (!exclusive_ || text.empty()) return false;
+  const TShapedText& shaped = Shaped(text);
+  if (!ShapedGlyphByGlyph(text, shaped)) return false;
+  const QList<QPointF> positions = shaped.Glyphs.front().positions();
+  widths.assign(text.size() + 1, shaped.Width);
+  for (std::size_t i = 0; i < text.size(); ++i) widths[i] = qRound(positions[static_cast<qsizetype>(i)].x());
+  font_->Prefixed = text;
+  return true;
 }
 
 int32_t TQtCanvas::TextWidth(std::string_view text) {

@@ -48,6 +48,10 @@ class TQtCanvas : public TCanvas {
   void SetFontColor(uint32_t rgb) override;
   void SetFontName(std::string_view family) override;
   int32_t TextWidth(std::string_view text) override;
+  // In exclusive use, for a text whose glyphs are those of its characters
+  // one by one at their own advances: no kerning, ligature or other
+  // substitution, so each prefix shapes to the text's first glyphs.
+  bool PrefixWidths(std::string_view text, std::vector<int32_t>& widths) override;
   int32_t TextHeight(std::string_view text) override;
   void TextOut(int32_t x, int32_t y, std::string_view text) override;
   void SetPenWidth(int32_t width) override;
@@ -84,6 +88,7 @@ class TQtCanvas : public TCanvas {
   const QFontMetrics& Metrics() const { return font_->Metrics; }
   const TShapedText& Shaped(std::string_view text);
   TShapedText Shape(std::string_view text) const;
+  static bool ShapedGlyphByGlyph(std::string_view text, const TShapedText& shaped);
 
   QPainter& painter_;
   int32_t ppi_;
@@ -111,6 +116,9 @@ class TQtCanvas : public TCanvas {
     // Underlined or struck out: Qt's text call draws the lines.
     bool Decorated = false;
     TTextCache Texts;
+    // The last text shaped glyph by glyph whose prefix widths were asked:
+    // its prefixes are taken from its glyphs rather than shaped again.
+    std::string Prefixed;
   };
   // Every font made, by family, height and style: texts switch fonts often
   // (a label's zones, a table's title and rows), and a font resolved for

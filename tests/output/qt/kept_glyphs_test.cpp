@@ -56,6 +56,7 @@ void UseFont(TQtCanvas& canvas, const FontCase& font) {
 TEST(KeptGlyphs, WidthsAreThoseOfTheFontMeasuringEachTextAnew) {
   QTemporaryDir dir;
   std::mt19937 random(4242);
+  int prefixesKnown = 0, prefixesShaped = 0;
   for (const int dpi : {300, 1200}) {
     QPdfWriter writer(dir.filePath("widths.pdf"));
     writer.setResolution(dpi);
@@ -65,19 +66,34 @@ TEST(KeptGlyphs, WidthsAreThoseOfTheFontMeasuringEachTextAnew) {
     for (const FontCase& font : kFonts) {
       UseFont(canvas, font);
       const QFontMetrics metrics(canvas.Font(), &writer);
+      const auto anew = [&](const std::string& text) { return metrics.horizontalAdvance(ToQt(text)); };
       for (int i = 0; i < 150; ++i) {
-        const std::string text = RandomText(random);
-        // Every prefix, as wrapping measures them, and the whole text
-        // again once it is kept.
+        // Prices (digits: no kerning), then any texts; some with kerning
+        // pairs in these fonts, so both ways of measuring prefixes run.
+        const std::string text = i % 3 == 0 ? std::to_string(random() % 100000) + ".00" : RandomText(random);
+        std::vector<int32_t> widths;
+        if (canvas.PrefixWidths(text, widths)) {
+          ++prefixesKnown;
+          ASSERT_EQ(widths.size(), text.size() + 1);
+          for (std::size_t n = 0; n <= text.size(); ++n)
+            ASSERT_EQ(widths[n], anew(text.substr(0, n)))
+                << font.Family << " " << font.Height << " at " << dpi << " dpi: " << Cp1251ToUtf8(text) << " / " << n;
+        } else {
+          ++prefixesShaped;
+        }
+        // Every prefix measured on its own, as wrapping measures the lines
+        // it makes, and the whole text again once it is kept.
         for (std::size_t n = 0; n <= text.size(); ++n) {
           const std::string part = text.substr(0, n);
-          ASSERT_EQ(canvas.TextWidth(part), metrics.horizontalAdvance(ToQt(part)))
+          ASSERT_EQ(canvas.TextWidth(part), anew(part))
               << font.Family << " " << font.Height << " at " << dpi << " dpi: " << Cp1251ToUtf8(part);
         }
-        ASSERT_EQ(canvas.TextWidth(text), metrics.horizontalAdvance(ToQt(text)));
+        ASSERT_EQ(canvas.TextWidth(text), anew(text));
       }
     }
   }
+  EXPECT_GT(prefixesKnown, 100);
+  EXPECT_GT(prefixesShaped, 100);
 }
 
 // The file with its moment of making and its identifier left out.
@@ -123,6 +139,14 @@ TEST(KeptGlyphs, PagesOfTextsComeOutAsDrawnAnew) {
         canvas.SetFontColor(f % 2 ? 0x0000FF : 0);
         for (std::size_t i = 0; i < texts.size(); ++i)
           canvas.TextOut(int32_t(100 + 37 * i % 900), int32_t(60 * (i + f * 3) % 3000 + round), texts[i]);
+        // Prefixes, as wrapped lines are drawn, of texts whose prefix
+        // widths were asked.
+        std::vector<int32_t> widths;
+        for (std::size_t i = round; i < texts.size(); i += 5) {
+          canvas.PrefixWidths(texts[i], widths);
+          for (std::size_t n = 1; n < texts[i].size(); n += 2)
+            canvas.TextOut(int32_t(1200 + 11 * n), int32_t(90 * i % 3000), texts[i].substr(0, n));
+        }
         canvas.SetPenWidth(int32_t(f + 1));
         canvas.MoveTo(0, int32_t(f * 100));
         canvas.LineTo(2000, int32_t(f * 100));
