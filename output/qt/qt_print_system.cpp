@@ -79,16 +79,21 @@ class TQtPrintJob : public IPrintJob {
 
 }  // namespace
 
-bool TQtPrintSystem::Choose(QPrinter& printer, const std::string& name) const {
-  if (!OutputFile.empty()) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(ToQt(OutputFile));
-    return name == kPdfFilePrinter;
-  }
-  if (QPrinterInfo::printerInfo(ToQt(name)).isNull()) return false;
-  printer.setOutputFormat(QPrinter::NativeFormat);
-  printer.setPrinterName(ToQt(name));
-  return printer.isValid();
+std::unique_ptr<QPrinter> PrinterForQueue(const std::string& name) {
+  const QPrinterInfo info = QPrinterInfo::printerInfo(ToQt(name));
+  if (info.isNull()) return nullptr;
+  auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+  if (printer->outputFormat() != QPrinter::NativeFormat || !printer->isValid()) return nullptr;
+  return printer;
+}
+
+std::unique_ptr<QPrinter> TQtPrintSystem::Choose(const std::string& name) const {
+  if (OutputFile.empty()) return PrinterForQueue(name);
+  if (name != kPdfFilePrinter) return nullptr;
+  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  printer->setOutputFormat(QPrinter::PdfFormat);
+  printer->setOutputFileName(ToQt(OutputFile));
+  return printer;
 }
 
 bool ApplyDevModeToPrinter(const std::string& devMode, QPrinter& printer) {
@@ -143,27 +148,27 @@ std::string TQtPrintSystem::DefaultPrinterName() {
 
 std::string TQtPrintSystem::DriverDeviceMode(const std::string& name) {
   if (const auto it = driverModes_.find(name); it != driverModes_.end()) return it->second;
-  QPrinter printer(QPrinter::HighResolution);
-  if (!Choose(printer, name)) return {};
+  const std::unique_ptr<QPrinter> printer = Choose(name);
+  if (!printer) return {};
   const QPrinterInfo info = QPrinterInfo::printerInfo(ToQt(name));
-  printer.setPageSize(info.isNull() ? QPageSize(QPageSize::A4) : info.defaultPageSize());
-  printer.setPageOrientation(QPageLayout::Portrait);
-  return driverModes_[name] = DevModeFromPrinter(printer, {});
+  printer->setPageSize(info.isNull() ? QPageSize(QPageSize::A4) : info.defaultPageSize());
+  printer->setPageOrientation(QPageLayout::Portrait);
+  return driverModes_[name] = DevModeFromPrinter(*printer, {});
 }
 
 bool TQtPrintSystem::DeviceCaps(const std::string& name, const std::string& devMode, TDeviceCaps& caps) {
-  QPrinter printer(QPrinter::HighResolution);
-  if (!Choose(printer, name)) return false;
-  ApplyDevModeToPrinter(devMode, printer);
-  const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-  caps = {page.width(), page.height(), printer.resolution(), printer.resolution()};
+  const std::unique_ptr<QPrinter> printer = Choose(name);
+  if (!printer) return false;
+  ApplyDevModeToPrinter(devMode, *printer);
+  const QRect page = printer->pageLayout().paintRectPixels(printer->resolution());
+  caps = {page.width(), page.height(), printer->resolution(), printer->resolution()};
   return true;
 }
 
 std::unique_ptr<IPrintJob> TQtPrintSystem::StartDoc(const std::string& name, const std::string& devMode,
                                                     const std::string& title) {
-  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  if (!Choose(*printer, name)) return nullptr;
+  std::unique_ptr<QPrinter> printer = Choose(name);
+  if (!printer) return nullptr;
   ApplyDevModeToPrinter(devMode, *printer);
   printer->setDocName(ToQt(title));
   printer->setCreator(QStringLiteral("velomar"));
@@ -173,12 +178,12 @@ std::unique_ptr<IPrintJob> TQtPrintSystem::StartDoc(const std::string& name, con
 }
 
 bool TQtPrintSystem::EditDeviceMode(const std::string& name, std::string& devMode) {
-  QPrinter printer(QPrinter::HighResolution);
-  if (!Choose(printer, name)) return false;
-  ApplyDevModeToPrinter(devMode, printer);
-  QPageSetupDialog dialog(&printer, DialogOwner);
+  const std::unique_ptr<QPrinter> printer = Choose(name);
+  if (!printer) return false;
+  ApplyDevModeToPrinter(devMode, *printer);
+  QPageSetupDialog dialog(printer.get(), DialogOwner);
   if (dialog.exec() != QDialog::Accepted) return false;
-  devMode = DevModeFromPrinter(printer, devMode);
+  devMode = DevModeFromPrinter(*printer, devMode);
   return true;
 }
 
