@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <functional>
 
 #include "output/device_mode.h"
 #include "foundation/qt/qt_canvas.h"
@@ -43,10 +44,16 @@ QPageSize PageSizeOf(const TPaperRequest& paper) {
 
 class TQtPrintJob : public IPrintJob {
  public:
-  TQtPrintJob(std::unique_ptr<QPrinter> printer, int32_t& sent)
-      : printer_(std::move(printer)), sent_(sent) {}
+  // A job that ended gives its printer to keep, when it is given where.
+  using TKeep = std::function<void(std::unique_ptr<QPrinter>)>;
+  TQtPrintJob(std::unique_ptr<QPrinter> printer, int32_t& sent, TKeep keep)
+      : printer_(std::move(printer)), sent_(sent), keep_(std::move(keep)) {}
   ~TQtPrintJob() override {
-    if (painter_.isActive()) printer_->abort();
+    if (painter_.isActive()) {
+      printer_->abort();
+      ended_ = false;
+    }
+    if (ended_ && keep_) keep_(std::move(printer_));
   }
 
   bool Begin() {
@@ -62,12 +69,13 @@ class TQtPrintJob : public IPrintJob {
   }
   void NewPage() override { printer_->newPage(); }
   void End() override {
-    painter_.end();
+    ended_ = painter_.end();
     ++sent_;
   }
   void Abort() override {
     printer_->abort();
     painter_.end();
+    ended_ = false;
   }
 
  private:
@@ -75,6 +83,8 @@ class TQtPrintJob : public IPrintJob {
   QPainter painter_;
   std::optional<TQtCanvas> canvas_;
   int32_t& sent_;
+  TKeep keep_;
+  bool ended_ = false;
 };
 
 }  // namespace
@@ -84,6 +94,27 @@ std::unique_ptr<QPrinter> PrinterForQueue(const std::string& name) {
   if (info.isNull()) return nullptr;
   auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
   if (printer->outputFormat() != QPrinter::NativeFormat || !printer->isValid()) return nullptr;
+  return printer;
+}
+
+TQtPrintSystem::TQtPrintSystem() = default;
+TQtPrintSystem::~TQtPrintSystem() = default;
+
+std::unique_ptr<QPrinter> TQtPrintSystem::FilePrinter(const std::string& name) {
+  std::unique_ptr<QPrinter> printer = std::move(keptFilePrinter_);
+  if (name != kPdfFilePrinter) return nullptr;
+  if (!printer) {
+    printer = Choose(name);
+    fileSettings_ = {printer->pageLayout(), printer->resolution(), printer->copyCount(), printer->collateCopies(),
+                     printer->duplex()};
+    return printer;
+  }
+  printer->setOutputFileName(ToQt(OutputFile));
+  printer->setResolution(fileSettings_.Resolution);
+  printer->setPageLayout(fileSettings_.Layout);
+  printer->setCopyCount(fileSettings_.Copies);
+  printer->setCollateCopies(fileSettings_.Collate);
+  printer->setDuplex(static_cast<QPrinter::DuplexMode>(fileSettings_.Duplex));
   return printer;
 }
 
@@ -167,12 +198,15 @@ bool TQtPrintSystem::DeviceCaps(const std::string& name, const std::string& devM
 
 std::unique_ptr<IPrintJob> TQtPrintSystem::StartDoc(const std::string& name, const std::string& devMode,
                                                     const std::string& title) {
-  std::unique_ptr<QPrinter> printer = Choose(name);
+  const bool toFile = !OutputFile.empty();
+  std::unique_ptr<QPrinter> printer = toFile ? FilePrinter(name) : Choose(name);
   if (!printer) return nullptr;
   ApplyDevModeToPrinter(devMode, *printer);
   printer->setDocName(ToQt(title));
   printer->setCreator(QStringLiteral("velomar"));
-  auto job = std::make_unique<TQtPrintJob>(std::move(printer), JobsSent);
+  TQtPrintJob::TKeep keep;
+  if (toFile) keep = [this](std::unique_ptr<QPrinter> ended) { keptFilePrinter_ = std::move(ended); };
+  auto job = std::make_unique<TQtPrintJob>(std::move(printer), JobsSent, std::move(keep));
   if (!job->Begin()) return nullptr;
   return job;
 }

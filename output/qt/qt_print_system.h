@@ -31,6 +31,8 @@ std::string DevModeFromPrinter(const QPrinter& printer, const std::string& base)
 
 class TQtPrintSystem : public IPrintSystem {
  public:
+  TQtPrintSystem();
+  ~TQtPrintSystem() override;
   std::vector<std::string> PrinterNames() override;
   std::string DefaultPrinterName() override;
   std::string DriverDeviceMode(const std::string& printer) override;
@@ -59,6 +61,20 @@ class TQtPrintSystem : public IPrintSystem {
   // A printer for the named queue (or the output file); nullptr when there
   // is no such printer.
   std::unique_ptr<QPrinter> Choose(const std::string& name) const;
+  // The output file's printer for a job: the one kept from the last job,
+  // set back to the settings it was made with, else a new one. Making one
+  // asks the print system for its queues, which is slow.
+  std::unique_ptr<QPrinter> FilePrinter(const std::string& name);
+  std::unique_ptr<QPrinter> keptFilePrinter_;
+  // The settings a job may change, as a new file printer has them.
+  struct TFileSettings {
+    QPageLayout Layout;
+    int Resolution = 0;
+    int Copies = 1;
+    bool Collate = false;
+    int Duplex = 0;
+  };
+  TFileSettings fileSettings_;
 };
 
 }  // namespace vm

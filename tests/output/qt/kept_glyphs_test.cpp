@@ -18,6 +18,7 @@
 #include "output/label_print.h"
 #include "output/price_tag_rig.h"
 #include "platform/encoding.h"
+#include "support/pdf_file.h"
 
 namespace vm::test {
 namespace {
@@ -94,19 +95,6 @@ TEST(KeptGlyphs, WidthsAreThoseOfTheFontMeasuringEachTextAnew) {
   }
   EXPECT_GT(prefixesKnown, 100);
   EXPECT_GT(prefixesShaped, 100);
-}
-
-// The file with its moment of making and its identifier left out.
-QByteArray PdfWithoutStamps(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  QByteArray bytes = file.readAll();
-  for (const auto& [open, close] : {std::pair{"/CreationDate (", ")"}, std::pair{"/ID [", "]"}}) {
-    const qsizetype at = bytes.indexOf(open);
-    if (at < 0) continue;
-    bytes.remove(at, bytes.indexOf(close, at + qsizetype(strlen(open))) + 1 - at);
-  }
-  return bytes;
 }
 
 QByteArray DrawPdf(const QString& path, int dpi, bool placeKeptGlyphs, const std::function<void(TQtCanvas&)>& draw) {
