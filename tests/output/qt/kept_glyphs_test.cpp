@@ -97,7 +97,8 @@ TEST(KeptGlyphs, WidthsAreThoseOfTheFontMeasuringEachTextAnew) {
   EXPECT_GT(prefixesShaped, 100);
 }
 
-QByteArray DrawPdf(const QString& path, int dpi, bool placeKeptGlyphs, const std::function<void(TQtCanvas&)>& draw) {
+QByteArray DrawPdf(const QString& path, int dpi, bool placeKeptGlyphs,
+                   const std::function<void(QPdfWriter&, TQtCanvas&)>& draw) {
   {
     QPdfWriter writer(path);
     writer.setResolution(dpi);
@@ -105,14 +106,14 @@ QByteArray DrawPdf(const QString& path, int dpi, bool placeKeptGlyphs, const std
     TQtCanvas canvas(painter, dpi);
     canvas.SetExclusive(true);
     canvas.SetPlaceKeptGlyphs(placeKeptGlyphs);
-    draw(canvas);
+    draw(writer, canvas);
   }
   return PdfWithoutStamps(path);
 }
 
 TEST(KeptGlyphs, PagesOfTextsComeOutAsDrawnAnew) {
   QTemporaryDir dir;
-  const auto draw = [](TQtCanvas& canvas) {
+  const auto draw = [](QPdfWriter&, TQtCanvas& canvas) {
     std::mt19937 random(77);
     std::vector<std::string> texts;
     for (int i = 0; i < 40; ++i) texts.push_back(RandomText(random));
@@ -155,21 +156,7 @@ TEST(KeptGlyphs, PagesOfTextsComeOutAsDrawnAnew) {
 TEST(KeptGlyphs, LabelSheetsComeOutAsDrawnAnew) {
   ZoneCompiling compiling;
   TCennik layout;
-  layout.Width = 580;
-  layout.Height = 400;
-  const auto zone = [&](std::array<int32_t, 4> rect, int32_t size, bool barcode) {
-    TCenZone& z = *NewCenZone(layout.Zones);
-    z.Rect = rect;
-    z.FontSize = size;
-    z.FontName = "DejaVu Sans";
-    z.Barcode = barcode;
-    z.BarWidth = 33;
-    z.LetterCase = 2;
-  };
-  zone({20, 10, 540, 50}, 40, false);
-  zone({20, 70, 540, 110}, 35, false);
-  zone({300, 190, 260, 90}, 80, false);
-  zone({20, 290, 320, 100}, 27, true);
+  ShopLabelLayout(layout);
   TPrintCenList queue;
   for (int i = 0; i < 30; ++i) {
     TCennik& tag = *AddPrintCen(queue, layout, 1 + i % 2).Tag;
@@ -179,28 +166,18 @@ TEST(KeptGlyphs, LabelSheetsComeOutAsDrawnAnew) {
     SetZoneText(*tag.GetZone(3), Interleaved25(std::to_string(460000000000LL + i)));
   }
   QTemporaryDir dir;
-  const auto sheet = [&](const QString& path, bool placeKeptGlyphs) {
-    QByteArray bytes;
-    {
-      QPdfWriter writer(path);
-      writer.setResolution(300);
-      QPainter painter(&writer);
-      TQtCanvas canvas(painter, 300);
-      canvas.SetExclusive(true);
-      canvas.SetPlaceKeptGlyphs(placeKeptGlyphs);
-      const int32_t w = writer.width(), h = writer.height();
-      int32_t cols = 0, rows = 0, entry = 0, copy = 0;
-      CountLabelCells(*queue.GetItem(0).Tag, 300, w, h, cols, rows);
-      while (entry < queue.Count()) {
-        LayoutLabelPage(queue, canvas, cols, rows, w, h, 1, entry, copy);
-        if (entry < queue.Count()) writer.newPage();
-      }
+  const auto sheet = [&](QPdfWriter& writer, TQtCanvas& canvas) {
+    const int32_t w = writer.width(), h = writer.height();
+    int32_t cols = 0, rows = 0, entry = 0, copy = 0;
+    CountLabelCells(*queue.GetItem(0).Tag, 300, w, h, cols, rows);
+    while (entry < queue.Count()) {
+      LayoutLabelPage(queue, canvas, cols, rows, w, h, 1, entry, copy);
+      if (entry < queue.Count()) writer.newPage();
     }
-    return PdfWithoutStamps(path);
   };
-  const QByteArray anew = sheet(dir.filePath("anew.pdf"), false);
+  const QByteArray anew = DrawPdf(dir.filePath("anew.pdf"), 300, false, sheet);
   ASSERT_FALSE(anew.isEmpty());
-  EXPECT_TRUE(sheet(dir.filePath("kept.pdf"), true) == anew);
+  EXPECT_TRUE(DrawPdf(dir.filePath("kept.pdf"), 300, true, sheet) == anew);
 }
 
 }  // namespace
