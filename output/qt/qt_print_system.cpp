@@ -44,16 +44,13 @@ QPageSize PageSizeOf(const TPaperRequest& paper) {
 
 class TQtPrintJob : public IPrintJob {
  public:
-  // A job that ended gives its printer to keep, when it is given where.
+  // A job that ended gives its printer to keep, when it is given where;
+  // nothing of the job is used after it ends.
   using TKeep = std::function<void(std::unique_ptr<QPrinter>)>;
   TQtPrintJob(std::unique_ptr<QPrinter> printer, int32_t& sent, TKeep keep)
       : printer_(std::move(printer)), sent_(sent), keep_(std::move(keep)) {}
   ~TQtPrintJob() override {
-    if (painter_.isActive()) {
-      printer_->abort();
-      ended_ = false;
-    }
-    if (ended_ && keep_) keep_(std::move(printer_));
+    if (painter_.isActive()) printer_->abort();
   }
 
   bool Begin() {
@@ -69,13 +66,13 @@ class TQtPrintJob : public IPrintJob {
   }
   void NewPage() override { printer_->newPage(); }
   void End() override {
-    ended_ = painter_.end();
+    const bool ended = painter_.end();
     ++sent_;
+    if (ended && keep_) keep_(std::move(printer_));
   }
   void Abort() override {
     printer_->abort();
     painter_.end();
-    ended_ = false;
   }
 
  private:
@@ -84,7 +81,6 @@ class TQtPrintJob : public IPrintJob {
   std::optional<TQtCanvas> canvas_;
   int32_t& sent_;
   TKeep keep_;
-  bool ended_ = false;
 };
 
 }  // namespace
