@@ -3,6 +3,7 @@
 #include <QPaintEngine>
 #include <QRawFont>
 #include <QTextLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "foundation/qt/font_families.h"
@@ -90,14 +91,17 @@ bool PlaceableText(std::string_view text) {
 // Kept texts of one font before they are dropped: a long job keeps its
 // memory bounded, and a text dropped is only shaped again.
 constexpr std::size_t kMaxKeptTexts = 50000;
+// Texts whose prefixes are taken from their glyphs, per font: a wrapped
+// text and the rests after its first lines.
+constexpr std::size_t kMaxPrefixedTexts = 4;
 
 }  // namespace
 
 TQtCanvas::TShapedText TQtCanvas::Shape(std::string_view text) const {
   TShapedText shaped;
-  const std::string& whole = font_->Prefixed;
-  if (!text.empty() && text.size() < whole.size() && std::string_view(whole).starts_with(text)) {
-    if (const auto it = font_->Texts.find(whole); it != font_->Texts.end()) {
+  for (auto whole = font_->Prefixed.rbegin(); !text.empty() && whole != font_->Prefixed.rend(); ++whole) {
+    if (text.size() >= whole->size() || !std::string_view(*whole).starts_with(text)) continue;
+    if (const auto it = font_->Texts.find(*whole); it != font_->Texts.end()) {
       const QGlyphRun& run = it->second.Glyphs.front();
       const auto n = static_cast<qsizetype>(text.size());
       QGlyphRun part = run;
@@ -171,7 +175,11 @@ bool TQtCanvas::PrefixWidths(std::string_view text, std::vector<int32_t>& widths
   const QList<QPointF> positions = shaped.Glyphs.front().positions();
   widths.assign(text.size() + 1, shaped.Width);
   for (std::size_t i = 0; i < text.size(); ++i) widths[i] = qRound(positions[static_cast<qsizetype>(i)].x());
-  font_->Prefixed = text;
+  std::vector<std::string>& prefixed = font_->Prefixed;
+  if (std::find(prefixed.begin(), prefixed.end(), text) == prefixed.end()) {
+    if (prefixed.size() == kMaxPrefixedTexts) prefixed.erase(prefixed.begin());
+    prefixed.emplace_back(text);
+  }
   return true;
 }
 

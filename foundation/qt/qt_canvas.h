@@ -116,9 +116,10 @@ class TQtCanvas : public TCanvas {
     // Underlined or struck out: Qt's text call draws the lines.
     bool Decorated = false;
     TTextCache Texts;
-    // The last text shaped glyph by glyph whose prefix widths were asked:
-    // its prefixes are taken from its glyphs rather than shaped again.
-    std::string Prefixed;
+    // The last texts shaped glyph by glyph whose prefix widths were asked
+    // (a wrapped text and the rests after its lines), newest last: their
+    // prefixes are taken from their glyphs rather than shaped again.
+    std::vector<std::string> Prefixed;
   };
   // Every font made, by family, height and style: texts switch fonts often
   // (a label's zones, a table's title and rows), and a font resolved for
