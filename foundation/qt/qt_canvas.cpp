@@ -99,9 +99,10 @@ constexpr std::size_t kMaxPrefixedTexts = 4;
 
 TQtCanvas::TShapedText TQtCanvas::Shape(std::string_view text) const {
   TShapedText shaped;
-  for (auto whole = font_->Prefixed.rbegin(); !text.empty() && whole != font_->Prefixed.rend(); ++whole) {
+  for (auto whole = font_->Prefixed.rbegin(); placeGlyphs_ && !text.empty() && whole != font_->Prefixed.rend();
+       ++whole) {
     if (text.size() >= whole->size() || !std::string_view(*whole).starts_with(text)) continue;
-    if (const auto it = font_->Texts.find(*whole); it != font_->Texts.end()) {
+    if (const auto it = font_->Texts.find(*whole); it != font_->Texts.end() && it->second.Glyphs.size() == 1) {
       const QGlyphRun& run = it->second.Glyphs.front();
       const auto n = static_cast<qsizetype>(text.size());
       QGlyphRun part = run;
