@@ -15,6 +15,7 @@
 #include "output/label_print.h"
 #include "output/price_tag_draw.h"
 #include "platform/encoding.h"
+#include "tests/output/price_tag_rig.h"
 #include "foundation/qt/qt_canvas.h"
 #include "foundation/qt/qt_text.h"
 
@@ -35,30 +36,9 @@ std::string Name(int i) { return "Товар номер "_w + std::to_string(i);
 std::string Price(int i) { return std::to_string(100 + i) + ".00"; }
 std::string Code(int i) { return std::to_string(460000000000LL + i); }
 
-TCenZone& AddZone(TCennik& tag, std::array<int32_t, 4> rect, int32_t size, bool barcode) {
-  TCenZone& z = *NewCenZone(tag.Zones);
-  z.Rect = rect;
-  z.FontSize = size;
-  z.FontName = "DejaVu Sans";
-  z.Barcode = barcode;
-  z.BarWidth = 33;
-  z.LetterCase = 2;
-  return z;
-}
-
 void FillQueue(TPrintCenList& queue) {
   TCennik layout;
-  layout.Width = 580;
-  layout.Height = 400;
-  AddZone(layout, {20, 10, 540, 50}, 40, false);
-  AddZone(layout, {20, 70, 540, 110}, 35, false);
-  AddZone(layout, {300, 190, 260, 90}, 80, false);
-  AddZone(layout, {20, 290, 320, 100}, 27, true);
-  TGraphObject& rule = *NewGraphObject(layout.Graphics);
-  rule.LineWidth = 3;
-  rule.X = 20;
-  rule.Y = 65;
-  rule.Width = 540;
+  test::ShopLabelLayout(layout);
   for (int i = 0; i < kLabels; ++i) {
     TCennik& tag = *AddPrintCen(queue, layout, 1).Tag;
     SetZoneText(*tag.GetZone(0), "Магазин «Колосок»"_w);

@@ -133,6 +133,9 @@ class TeeCanvas : public TCanvas {
     inner_.SetFontName(family);
   }
   int32_t TextWidth(std::string_view text) override { return inner_.TextWidth(text); }
+  bool PrefixWidths(std::string_view text, std::vector<int32_t>& widths) override {
+    return inner_.PrefixWidths(text, widths);
+  }
   int32_t TextHeight(std::string_view text) override { return inner_.TextHeight(text); }
   void TextOut(int32_t x, int32_t y, std::string_view text) override {
     TRecordedOp op;

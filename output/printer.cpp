@@ -33,6 +33,9 @@ class TPrinterCanvas : public TCanvas {
   void SetFontColor(uint32_t rgb) override { Page().SetFontColor(rgb); }
   void SetFontName(std::string_view family) override { Page().SetFontName(family); }
   int32_t TextWidth(std::string_view text) override { return Page().TextWidth(text); }
+  bool PrefixWidths(std::string_view text, std::vector<int32_t>& widths) override {
+    return Page().PrefixWidths(text, widths);
+  }
   int32_t TextHeight(std::string_view text) override { return Page().TextHeight(text); }
   void TextOut(int32_t x, int32_t y, std::string_view text) override { Page().TextOut(x, y, text); }
   void SetPenWidth(int32_t width) override { Page().SetPenWidth(width); }

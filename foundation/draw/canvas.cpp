@@ -38,12 +38,16 @@ std::vector<std::string> WrapTextLines(TCanvas& canvas, int32_t maxWidth, std::s
     return lines;
   }
   size_t pos = 0;
+  std::vector<int32_t> prefixes;
   while (pos < text.size()) {
     const size_t start = pos;
+    const std::string_view rest = text.substr(start);
+    const bool known = canvas.PrefixWidths(rest, prefixes);
+    const auto prefixWidth = [&](size_t n) { return known ? prefixes[n] : canvas.TextWidth(rest.substr(0, n)); };
     size_t breakAt = std::string_view::npos;
     // The character that makes the line too wide is taken too; it is given
     // back below.
-    while (pos < text.size() && canvas.TextWidth(text.substr(start, pos - start)) <= maxWidth) {
+    while (pos < text.size() && prefixWidth(pos - start) <= maxWidth) {
       if (pos > start && IsBlank(text[pos]) != IsBlank(text[pos - 1])) breakAt = pos;
       ++pos;
     }

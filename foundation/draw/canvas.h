@@ -57,6 +57,10 @@ class TCanvas {
   // measures may ignore it.
   virtual void SetFontName(std::string_view /*family*/) {}
   virtual int32_t TextWidth(std::string_view text) = 0;
+  // The widths TextWidth gives of text's first 0, 1, ... text.size()
+  // characters, where the canvas can tell them all from measuring text
+  // once; false, widths untouched, where it cannot.
+  virtual bool PrefixWidths(std::string_view /*text*/, std::vector<int32_t>& /*widths*/) { return false; }
   virtual int32_t TextHeight(std::string_view text) = 0;
   // Draws text (Windows-1251) with its top-left corner at (x, y).
   virtual void TextOut(int32_t x, int32_t y, std::string_view text) = 0;

@@ -1,5 +1,9 @@
 #include "foundation/qt/qt_canvas.h"
 
+#include <QPaintEngine>
+#include <QRawFont>
+#include <QTextLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "foundation/qt/font_families.h"
@@ -16,7 +20,8 @@ TQtCanvas::TQtCanvas(QPainter& painter, int32_t pixelsPerInch)
     : painter_(painter),
       ppi_(pixelsPerInch > 0 ? pixelsPerInch
                              : (painter.device() ? painter.device()->logicalDpiY() : 96)),
-      fontPpi_(ppi_) {
+      fontPpi_(ppi_),
+      placeGlyphs_(painter.paintEngine() != nullptr && painter.paintEngine()->type() == QPaintEngine::Pdf) {
   pen_.setColor(Qt::black);
   pen_.setWidth(1);
   pen_.setCapStyle(Qt::SquareCap);
@@ -43,7 +48,9 @@ void TQtCanvas::ApplyFont() {
         font.setPixelSize(std::max(1, static_cast<int>(std::lround(double(height_) * height_ / cell))));
     }
     const QFontMetrics metrics(font, painter_.device());
-    it = fonts_.emplace(std::tuple(family_, height_, style_), TFontState{font, metrics, metrics.height(), {}}).first;
+    const bool decorated = font.underline() || font.strikeOut() || font.overline();
+    it = fonts_.emplace(std::tuple(family_, height_, style_), TFontState{font, metrics, metrics.height(), decorated, {}, {}})
+             .first;
   }
   font_ = &it->second;
   textState_ = false;
@@ -68,13 +75,118 @@ void TQtCanvas::SetFontName(std::string_view family) {
   ApplyFont();
 }
 
+namespace {
+
+// Texts of printable characters only: no control character, soft hyphen
+// or unassigned code, which Qt's shaping leaves unprinted and skips in
+// its own way.
+bool PlaceableText(std::string_view text) {
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F || b == 0x98 || b == 0xAD) return false;
+  }
+  return true;
+}
+
+// Kept texts of one font before they are dropped: a long job keeps its
+// memory bounded, and a text dropped is only shaped again.
+constexpr std::size_t kMaxKeptTexts = 50000;
+// Texts whose prefixes are taken from their glyphs, per font: a wrapped
+// text and the rests after its first lines.
+constexpr std::size_t kMaxPrefixedTexts = 4;
+
+}  // namespace
+
+TQtCanvas::TShapedText TQtCanvas::Shape(std::string_view text) const {
+  TShapedText shaped;
+  for (auto whole = font_->Prefixed.rbegin(); placeGlyphs_ && !text.empty() && whole != font_->Prefixed.rend();
+       ++whole) {
+    if (text.size() >= whole->size() || !std::string_view(*whole).starts_with(text)) continue;
+    if (const auto it = font_->Texts.find(*whole); it != font_->Texts.end() && it->second.Glyphs.size() == 1) {
+      const QGlyphRun& run = it->second.Glyphs.front();
+      const auto n = static_cast<qsizetype>(text.size());
+      QGlyphRun part = run;
+      part.setGlyphIndexes(run.glyphIndexes().first(n));
+      const QList<QPointF> positions = run.positions();
+      part.setPositions(positions.first(n));
+      shaped.Width = qRound(positions[n].x());
+      shaped.Placed = true;
+      shaped.Glyphs = {part};
+      return shaped;
+    }
+  }
+  const QString qt = ToQt(text);
+  if (!placeGlyphs_ || font_->Decorated || !PlaceableText(text)) {
+    shaped.Width = Metrics().horizontalAdvance(qt);
+    return shaped;
+  }
+  // One line laid out as the painter's text call lays it out: left to
+  // right, unwrapped, in the font resolved for the device.
+  QTextLayout layout(qt, font_->Font, painter_.device());
+  layout.setCacheEnabled(true);
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  option.setTextDirection(Qt::LeftToRight);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  const QTextLine line = layout.createLine();
+  layout.endLayout();
+  shaped.Width = qRound(line.horizontalAdvance());
+  // Run by run as the text call draws them: one per item and font.
+  shaped.Glyphs = line.glyphRuns();
+  const qreal baseline = line.y() + line.ascent();
+  for (QGlyphRun& run : shaped.Glyphs) {
+    QList<QPointF> positions = run.positions();
+    for (QPointF& p : positions) p.ry() -= baseline;
+    run.setPositions(positions);
+  }
+  shaped.Placed = true;
+  return shaped;
+}
+
+const TQtCanvas::TShapedText& TQtCanvas::Shaped(std::string_view text) {
+  TTextCache& texts = font_->Texts;
+  if (const auto it = texts.find(text); it != texts.end()) return it->second;
+  if (texts.size() >= kMaxKeptTexts) texts.clear();
+  return texts.emplace(std::string(text), Shape(text)).first->second;
+}
+
+bool TQtCanvas::ShapedGlyphByGlyph(std::string_view text, const TShapedText& shaped) {
+  if (!shaped.Placed || shaped.Glyphs.size() != 1) return false;
+  const QGlyphRun& run = shaped.Glyphs.front();
+  const QList<quint32> glyphs = run.glyphIndexes();
+  const QList<QPointF> positions = run.positions();
+  if (glyphs.size() != static_cast<qsizetype>(text.size()) || positions.size() != glyphs.size()) return false;
+  const QRawFont font = run.rawFont();
+  if (font.glyphIndexesForString(ToQt(text)) != glyphs) return false;
+  const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
+  qreal x = 0;
+  for (qsizetype i = 0; i < glyphs.size(); ++i) {
+    // Compared exactly: QPointF's own comparison allows a tolerance.
+    if (positions[i].x() != x || positions[i].y() != 0) return false;
+    x += advances[i].x();
+  }
+  return qRound(x) == shaped.Width;
+}
+
+bool TQtCanvas::PrefixWidths(std::string_view text, std::vector<int32_t>& widths) {
+  if (!exclusive_ || text.empty()) return false;
+  const TShapedText& shaped = Shaped(text);
+  if (!ShapedGlyphByGlyph(text, shaped)) return false;
+  const QList<QPointF> positions = shaped.Glyphs.front().positions();
+  widths.assign(text.size() + 1, shaped.Width);
+  for (std::size_t i = 0; i < text.size(); ++i) widths[i] = qRound(positions[static_cast<qsizetype>(i)].x());
+  std::vector<std::string>& prefixed = font_->Prefixed;
+  if (std::find(prefixed.begin(), prefixed.end(), text) == prefixed.end()) {
+    if (prefixed.size() == kMaxPrefixedTexts) prefixed.erase(prefixed.begin());
+    prefixed.emplace_back(text);
+  }
+  return true;
+}
+
 int32_t TQtCanvas::TextWidth(std::string_view text) {
   if (!exclusive_) return Metrics().horizontalAdvance(ToQt(text));
-  TWidthCache& widths = font_->Widths;
-  if (const auto it = widths.find(text); it != widths.end()) return it->second;
-  const int32_t width = Metrics().horizontalAdvance(ToQt(text));
-  widths.emplace(std::string(text), width);
-  return width;
+  return Shaped(text).Width;
 }
 
 int32_t TQtCanvas::TextHeight(std::string_view) { return font_->Height; }
@@ -88,7 +200,13 @@ void TQtCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
       painter_.setPen(fontColor_);
       textState_ = true;
     }
-    painter_.drawText(x, y + Metrics().ascent(), ToQt(text));
+    const TShapedText& shaped = Shaped(text);
+    if (!shaped.Placed) {
+      painter_.drawText(x, y + Metrics().ascent(), ToQt(text));
+      return;
+    }
+    const QPointF baseline(x, y + Metrics().ascent());
+    for (const QGlyphRun& run : shaped.Glyphs) painter_.drawGlyphRun(baseline, run);
     return;
   }
   painter_.save();

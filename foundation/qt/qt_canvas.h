@@ -4,7 +4,9 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QImage>
+#include <QList>
 #include <QPainter>
 #include <map>
 #include <memory>
@@ -46,6 +48,10 @@ class TQtCanvas : public TCanvas {
   void SetFontColor(uint32_t rgb) override;
   void SetFontName(std::string_view family) override;
   int32_t TextWidth(std::string_view text) override;
+  // In exclusive use, for a text whose glyphs are those of its characters
+  // one by one at their own advances: no kerning, ligature or other
+  // substitution, so each prefix shapes to the text's first glyphs.
+  bool PrefixWidths(std::string_view text, std::vector<int32_t>& widths) override;
   int32_t TextHeight(std::string_view text) override;
   void TextOut(int32_t x, int32_t y, std::string_view text) override;
   void SetPenWidth(int32_t width) override;
@@ -69,12 +75,20 @@ class TQtCanvas : public TCanvas {
   // The painter is this canvas's alone (a print job's): text leaves the
   // painter's font and pen for the next text instead of restoring them,
   // and text widths are kept per font, as long pages measure the same
-  // texts again and again.
+  // texts again and again. On a PDF device the glyphs are kept too, so a
+  // text is shaped once however often it is measured and drawn.
   void SetExclusive(bool exclusive) { exclusive_ = exclusive; }
+  // Whether kept glyphs are placed instead of drawing the text anew (on
+  // by default where the device is PDF); the page comes out the same.
+  void SetPlaceKeptGlyphs(bool on) { placeGlyphs_ = on; }
 
  private:
+  struct TShapedText;
   void ApplyFont();
   const QFontMetrics& Metrics() const { return font_->Metrics; }
+  const TShapedText& Shaped(std::string_view text);
+  TShapedText Shape(std::string_view text) const;
+  static bool ShapedGlyphByGlyph(std::string_view text, const TShapedText& shaped);
 
   QPainter& painter_;
   int32_t ppi_;
@@ -85,14 +99,27 @@ class TQtCanvas : public TCanvas {
     using is_transparent = void;
     std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
   };
-  using TWidthCache = std::unordered_map<std::string, int32_t, TTextHash, std::equal_to<>>;
+  // A text measured in exclusive use: its width and, where it may be
+  // placed as glyphs, its glyphs from the start of its baseline.
+  struct TShapedText {
+    int32_t Width = 0;
+    bool Placed = false;
+    QList<QGlyphRun> Glyphs;
+  };
+  using TTextCache = std::unordered_map<std::string, TShapedText, TTextHash, std::equal_to<>>;
   // A font as the canvas makes it, with its metrics on the device and, in
-  // exclusive use, the widths of the texts measured in it.
+  // exclusive use, the texts measured or drawn in it.
   struct TFontState {
     QFont Font;
     QFontMetrics Metrics;
     int32_t Height = 0;
-    TWidthCache Widths;
+    // Underlined or struck out: Qt's text call draws the lines.
+    bool Decorated = false;
+    TTextCache Texts;
+    // The last texts shaped glyph by glyph whose prefix widths were asked
+    // (a wrapped text and the rests after its lines), newest last: their
+    // prefixes are taken from their glyphs rather than shaped again.
+    std::vector<std::string> Prefixed;
   };
   // Every font made, by family, height and style: texts switch fonts often
   // (a label's zones, a table's title and rows), and a font resolved for
@@ -105,6 +132,7 @@ class TQtCanvas : public TCanvas {
   int32_t fontPpi_;
   bool transparent_ = true;
   bool exclusive_ = false;
+  bool placeGlyphs_ = false;
   // In exclusive use: whether the painter holds the text's font and pen.
   bool textState_ = false;
   QPoint at_;

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <functional>
 
 #include "output/device_mode.h"
 #include "foundation/qt/qt_canvas.h"
@@ -43,8 +44,11 @@ QPageSize PageSizeOf(const TPaperRequest& paper) {
 
 class TQtPrintJob : public IPrintJob {
  public:
-  TQtPrintJob(std::unique_ptr<QPrinter> printer, int32_t& sent)
-      : printer_(std::move(printer)), sent_(sent) {}
+  // A job that ended gives its printer to keep, when it is given where;
+  // nothing of the job is used after it ends.
+  using TKeep = std::function<void(std::unique_ptr<QPrinter>)>;
+  TQtPrintJob(std::unique_ptr<QPrinter> printer, int32_t& sent, TKeep keep)
+      : printer_(std::move(printer)), sent_(sent), keep_(std::move(keep)) {}
   ~TQtPrintJob() override {
     if (painter_.isActive()) printer_->abort();
   }
@@ -62,8 +66,9 @@ class TQtPrintJob : public IPrintJob {
   }
   void NewPage() override { printer_->newPage(); }
   void End() override {
-    painter_.end();
+    const bool ended = painter_.end();
     ++sent_;
+    if (ended && keep_) keep_(std::move(printer_));
   }
   void Abort() override {
     printer_->abort();
@@ -75,20 +80,47 @@ class TQtPrintJob : public IPrintJob {
   QPainter painter_;
   std::optional<TQtCanvas> canvas_;
   int32_t& sent_;
+  TKeep keep_;
 };
 
 }  // namespace
 
-bool TQtPrintSystem::Choose(QPrinter& printer, const std::string& name) const {
-  if (!OutputFile.empty()) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(ToQt(OutputFile));
-    return name == kPdfFilePrinter;
+std::unique_ptr<QPrinter> PrinterForQueue(const std::string& name) {
+  const QPrinterInfo info = QPrinterInfo::printerInfo(ToQt(name));
+  if (info.isNull()) return nullptr;
+  auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+  if (printer->outputFormat() != QPrinter::NativeFormat || !printer->isValid()) return nullptr;
+  return printer;
+}
+
+TQtPrintSystem::TQtPrintSystem() = default;
+TQtPrintSystem::~TQtPrintSystem() = default;
+
+std::unique_ptr<QPrinter> TQtPrintSystem::FilePrinter(const std::string& name) {
+  std::unique_ptr<QPrinter> printer = std::move(keptFilePrinter_);
+  if (name != kPdfFilePrinter) return nullptr;
+  if (!printer) {
+    printer = Choose(name);
+    fileSettings_ = {printer->pageLayout(), printer->resolution(), printer->copyCount(), printer->collateCopies(),
+                     printer->duplex()};
+    return printer;
   }
-  if (QPrinterInfo::printerInfo(ToQt(name)).isNull()) return false;
-  printer.setOutputFormat(QPrinter::NativeFormat);
-  printer.setPrinterName(ToQt(name));
-  return printer.isValid();
+  printer->setOutputFileName(ToQt(OutputFile));
+  printer->setResolution(fileSettings_.Resolution);
+  printer->setPageLayout(fileSettings_.Layout);
+  printer->setCopyCount(fileSettings_.Copies);
+  printer->setCollateCopies(fileSettings_.Collate);
+  printer->setDuplex(static_cast<QPrinter::DuplexMode>(fileSettings_.Duplex));
+  return printer;
+}
+
+std::unique_ptr<QPrinter> TQtPrintSystem::Choose(const std::string& name) const {
+  if (OutputFile.empty()) return PrinterForQueue(name);
+  if (name != kPdfFilePrinter) return nullptr;
+  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  printer->setOutputFormat(QPrinter::PdfFormat);
+  printer->setOutputFileName(ToQt(OutputFile));
+  return printer;
 }
 
 bool ApplyDevModeToPrinter(const std::string& devMode, QPrinter& printer) {
@@ -143,42 +175,45 @@ std::string TQtPrintSystem::DefaultPrinterName() {
 
 std::string TQtPrintSystem::DriverDeviceMode(const std::string& name) {
   if (const auto it = driverModes_.find(name); it != driverModes_.end()) return it->second;
-  QPrinter printer(QPrinter::HighResolution);
-  if (!Choose(printer, name)) return {};
+  const std::unique_ptr<QPrinter> printer = Choose(name);
+  if (!printer) return {};
   const QPrinterInfo info = QPrinterInfo::printerInfo(ToQt(name));
-  printer.setPageSize(info.isNull() ? QPageSize(QPageSize::A4) : info.defaultPageSize());
-  printer.setPageOrientation(QPageLayout::Portrait);
-  return driverModes_[name] = DevModeFromPrinter(printer, {});
+  printer->setPageSize(info.isNull() ? QPageSize(QPageSize::A4) : info.defaultPageSize());
+  printer->setPageOrientation(QPageLayout::Portrait);
+  return driverModes_[name] = DevModeFromPrinter(*printer, {});
 }
 
 bool TQtPrintSystem::DeviceCaps(const std::string& name, const std::string& devMode, TDeviceCaps& caps) {
-  QPrinter printer(QPrinter::HighResolution);
-  if (!Choose(printer, name)) return false;
-  ApplyDevModeToPrinter(devMode, printer);
-  const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-  caps = {page.width(), page.height(), printer.resolution(), printer.resolution()};
+  const std::unique_ptr<QPrinter> printer = Choose(name);
+  if (!printer) return false;
+  ApplyDevModeToPrinter(devMode, *printer);
+  const QRect page = printer->pageLayout().paintRectPixels(printer->resolution());
+  caps = {page.width(), page.height(), printer->resolution(), printer->resolution()};
   return true;
 }
 
 std::unique_ptr<IPrintJob> TQtPrintSystem::StartDoc(const std::string& name, const std::string& devMode,
                                                     const std::string& title) {
-  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  if (!Choose(*printer, name)) return nullptr;
+  const bool toFile = !OutputFile.empty();
+  std::unique_ptr<QPrinter> printer = toFile ? FilePrinter(name) : Choose(name);
+  if (!printer) return nullptr;
   ApplyDevModeToPrinter(devMode, *printer);
   printer->setDocName(ToQt(title));
   printer->setCreator(QStringLiteral("velomar"));
-  auto job = std::make_unique<TQtPrintJob>(std::move(printer), JobsSent);
+  TQtPrintJob::TKeep keep;
+  if (toFile) keep = [this](std::unique_ptr<QPrinter> ended) { keptFilePrinter_ = std::move(ended); };
+  auto job = std::make_unique<TQtPrintJob>(std::move(printer), JobsSent, std::move(keep));
   if (!job->Begin()) return nullptr;
   return job;
 }
 
 bool TQtPrintSystem::EditDeviceMode(const std::string& name, std::string& devMode) {
-  QPrinter printer(QPrinter::HighResolution);
-  if (!Choose(printer, name)) return false;
-  ApplyDevModeToPrinter(devMode, printer);
-  QPageSetupDialog dialog(&printer, DialogOwner);
+  const std::unique_ptr<QPrinter> printer = Choose(name);
+  if (!printer) return false;
+  ApplyDevModeToPrinter(devMode, *printer);
+  QPageSetupDialog dialog(printer.get(), DialogOwner);
   if (dialog.exec() != QDialog::Accepted) return false;
-  devMode = DevModeFromPrinter(printer, devMode);
+  devMode = DevModeFromPrinter(*printer, devMode);
   return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QPageLayout>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "output/printer.h"
@@ -13,6 +14,12 @@ class QPrinter;
 class QWidget;
 
 namespace vm {
+
+// A printer for the named queue of the print system, made for it straight
+// away: a printer made without a queue first asks the print system for
+// its default queue and then its first, which is slow. nullptr when there
+// is no such queue.
+std::unique_ptr<QPrinter> PrinterForQueue(const std::string& name);
 
 // Applies a device-mode record to a printer: paper, orientation, copies
 // and, when the record names one, the resolution. Invalid bytes change
@@ -24,6 +31,8 @@ std::string DevModeFromPrinter(const QPrinter& printer, const std::string& base)
 
 class TQtPrintSystem : public IPrintSystem {
  public:
+  TQtPrintSystem();
+  ~TQtPrintSystem() override;
   std::vector<std::string> PrinterNames() override;
   std::string DefaultPrinterName() override;
   std::string DriverDeviceMode(const std::string& printer) override;
@@ -49,9 +58,23 @@ class TQtPrintSystem : public IPrintSystem {
 
  private:
   std::map<std::string, std::string> driverModes_;
-  // Points the printer at the named queue (or the output file); false when
-  // there is no such printer.
-  bool Choose(QPrinter& printer, const std::string& name) const;
+  // A printer for the named queue (or the output file); nullptr when there
+  // is no such printer.
+  std::unique_ptr<QPrinter> Choose(const std::string& name) const;
+  // The output file's printer for a job: the one kept from the last job,
+  // set back to the settings it was made with, else a new one. Making one
+  // asks the print system for its queues, which is slow.
+  std::unique_ptr<QPrinter> FilePrinter(const std::string& name);
+  std::unique_ptr<QPrinter> keptFilePrinter_;
+  // The settings a job may change, as a new file printer has them.
+  struct TFileSettings {
+    QPageLayout Layout;
+    int Resolution = 0;
+    int Copies = 1;
+    bool Collate = false;
+    int Duplex = 0;
+  };
+  TFileSettings fileSettings_;
 };
 
 }  // namespace vm

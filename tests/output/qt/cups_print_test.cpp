@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QRadioButton>
 #include <unistd.h>
@@ -104,6 +105,51 @@ TEST(CupsPrint, DeviceModesCarryPaperAndOrientationOntoTheQueue) {
   EXPECT_EQ(fields.DriverData, "kept");
   WhenModal([](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); });
   EXPECT_FALSE(system.EditDeviceMode(kTestQueue, edited));
+}
+
+// A printer made for the queue straight away is the one a printer made
+// for the default queue and then pointed at ours was: every setting, and
+// every record of settings applied to it, comes out the same.
+TEST(CupsPrint, APrinterMadeForTheQueueIsOnePointedAtIt) {
+  CupsQueue queue;
+  ASSERT_TRUE(queue.Start()) << "the PDF print queue is needed: " << queue.Why;
+  EXPECT_EQ(PrinterForQueue("VelomarNoSuchQueue"), nullptr);
+  const std::unique_ptr<QPrinter> made = PrinterForQueue(kTestQueue);
+  ASSERT_NE(made, nullptr);
+  QPrinter pointed(QPrinter::HighResolution);
+  pointed.setOutputFormat(QPrinter::NativeFormat);
+  pointed.setPrinterName(kTestQueue);
+  TQtPrintSystem system;
+  const std::string driver = system.DriverDeviceMode(kTestQueue);
+  TDevMode fields;
+  ASSERT_TRUE(ReadDevMode(driver, fields));
+  std::vector<std::string> modes = {driver};
+  for (const auto& [paper, landscape, copies, quality] :
+       {std::tuple{kPaperA5, true, 2, 600}, {kPaperLetter, false, 1, 300}, {int16_t(256), true, 3, 1200}}) {
+    TDevMode mode = fields;
+    mode.PaperSize = paper;
+    if (paper == 256) {
+      mode.Fields |= kDmPaperLength | kDmPaperWidth;
+      mode.PaperWidth = 1000;
+      mode.PaperLength = 1500;
+    }
+    mode.Orientation = landscape ? kDmLandscape : kDmPortrait;
+    mode.Copies = static_cast<int16_t>(copies);
+    mode.PrintQuality = static_cast<int16_t>(quality);
+    modes.push_back(WriteDevMode(mode));
+  }
+  const auto settings = [](QPrinter& printer) {
+    return std::tuple(printer.printerName(), printer.outputFormat(), printer.pageLayout(), printer.resolution(),
+                      printer.copyCount(), printer.collateCopies(), printer.duplex(), printer.colorMode(),
+                      printer.fullPage(), printer.pageOrder(), printer.pageLayout().paintRectPixels(printer.resolution()),
+                      DevModeFromPrinter(printer, {}));
+  };
+  EXPECT_TRUE(settings(*made) == settings(pointed));
+  for (const std::string& mode : modes) {
+    ASSERT_TRUE(ApplyDevModeToPrinter(mode, *made));
+    ASSERT_TRUE(ApplyDevModeToPrinter(mode, pointed));
+    EXPECT_TRUE(settings(*made) == settings(pointed)) << PaperOfDevMode(mode).Code;
+  }
 }
 
 }  // namespace
