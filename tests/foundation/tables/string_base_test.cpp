@@ -3,10 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfenv>
+#include <functional>
 #include <random>
 #include <tuple>
 
+#include "foundation/values/value_text.h"
 #include "platform/encoding.h"
 #include "support/faulty_files.h"
 #include "support/goods_table.h"
@@ -417,6 +420,84 @@ TEST(StringBaseSort, OneNumberKeyOrdersOddTextsAsTheGeneralComparison) {
   std::fesetround(FE_DOWNWARD);
   EXPECT_TRUE(ExpectOneKeySortAsGeneral(price, mix({}, 8)));
   std::fesetround(mode);
+}
+
+// The rows' IDs in the order the plain quicksort of the values gives: the
+// middle row as pivot, scanning in from both ends, exchanging rows that
+// differ in place; and whether it exchanged any.
+std::pair<std::vector<std::string>, bool> PlainQuicksortOrder(TStringBase& table, int32_t field) {
+  std::vector<std::pair<TCommonVar, std::string>> rows(static_cast<std::size_t>(table.Count()));
+  for (int32_t r = 0; r < table.Count(); ++r) {
+    table.GetBufferValue(field, table.MemTableLocate(r)->Buffer(), rows[static_cast<std::size_t>(r)].first);
+    table.GetBufferText(0, table.MemTableLocate(r)->Buffer(), rows[static_cast<std::size_t>(r)].second);
+  }
+  bool exchanged = false;
+  const std::function<void(int32_t, int32_t)> sort = [&](int32_t lo, int32_t hi) {
+    const TCommonVar pivot = rows[static_cast<std::size_t>((lo + hi) / 2)].first;
+    const auto at = [&](int32_t k) -> const TCommonVar& { return rows[static_cast<std::size_t>(k)].first; };
+    int32_t i = lo, j = hi;
+    do {
+      while (CompareValues(at(i), pivot, false) < 0) ++i;
+      while (CompareValues(at(j), pivot, false) > 0) --j;
+      if (i <= j) {
+        if (i != j) std::swap(rows[static_cast<std::size_t>(i)], rows[static_cast<std::size_t>(j)]);
+        exchanged = exchanged || i != j;
+        ++i;
+        --j;
+      }
+    } while (i <= j);
+    if (lo < j) sort(lo, j);
+    if (i < hi) sort(i, hi);
+  };
+  if (rows.size() > 1) sort(0, table.Count() - 1);
+  std::vector<std::string> ids;
+  for (const auto& row : rows) ids.push_back(row.second);
+  return {ids, exchanged};
+}
+
+// A number key is sorted a block at a time; the order, ties included, must
+// be the plain quicksort's, on long tables of few distinct keys, of keys
+// all distinct, of -0 beside 0, and already sorted or reversed.
+TEST(StringBaseSort, NumberKeyOrdersAsThePlainQuicksort) {
+  std::mt19937 random(11);
+  const auto check = [](const std::vector<std::string>& texts) {
+    TStringBase table;
+    table.MakeTemporary({{"ID", 'N', 7, 0}, {"PRICE", 'N', 12, 2}});
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      table.Append();
+      table.SetFieldText(0, std::to_string(i));
+      table.SetFieldText(1, texts[i]);
+    }
+    const auto [expected, exchanged] = PlainQuicksortOrder(table, 1);
+    EXPECT_EQ(table.SortByField(1, false), exchanged);
+    std::vector<std::string> ids;
+    std::string id;
+    for (int32_t r = 0; r < table.Count(); ++r) {
+      table.GetBufferText(0, table.MemTableLocate(r)->Buffer(), id);
+      ids.push_back(id);
+    }
+    EXPECT_EQ(ids, expected);
+  };
+  for (const int distinct : {1, 2, 3, 7, 40, 1000, 1000000}) {
+    SCOPED_TRACE(distinct);
+    for (const int count : {300, 5000, 40000}) {
+      std::vector<std::string> texts;
+      for (int i = 0; i < count; ++i) {
+        const int n = static_cast<int>(random() % static_cast<unsigned>(distinct)) - distinct / 2;
+        texts.push_back(n == 0 && random() % 2 ? "-0.00" : std::to_string(n / 100) + "." + std::to_string(std::abs(n % 100)));
+        if (n < 0 && n > -100) texts.back() = "-" + texts.back();
+      }
+      check(texts);
+      std::vector<std::pair<long double, std::string>> byValue;
+      for (const std::string& t : texts) byValue.emplace_back(std::stold(t), t);
+      std::stable_sort(byValue.begin(), byValue.end(),
+                       [](const auto& a, const auto& b) { return a.first < b.first; });
+      for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = byValue[i].second;
+      check(texts);
+      std::reverse(texts.begin(), texts.end());
+      check(texts);
+    }
+  }
 }
 
 // One text key sorts on keys held in the sorted entries; ties, texts that
