@@ -4,6 +4,7 @@
 #include "language/bound_tables.h"
 #include "language/evaluator.h"
 #include "language/expr_compiler.h"
+#include "language/operators.h"
 
 namespace vm {
 
@@ -41,6 +42,7 @@ void TFilter::Clear() {
   maxCols_.clear();
   for (TExprChain& c : conditions_) FreeExpr(c);
   conditions_.clear();
+  direct_.clear();
   ownContext_.reset();
 }
 
@@ -118,20 +120,66 @@ int32_t TFilter::ParseCondition(const std::string& part) {
     context = ownContext_.get();
   }
   TExprChain& chain = conditions_.emplace_back();
+  direct_.emplace_back();
   const TCompileResult result = CompileExpr(part, *context, chain);
   if (result.ErrCode != 0) {
     message_ = result.Msg;
     return kFilterCompileError;
   }
   if (result.ResultType != 'N') return kFilterNotNumber;
+  direct_.back() = DirectComparisonOf(chain);
   return kFilterOk;
+}
+
+TFilter::TDirectComparison TFilter::DirectComparisonOf(const TExprChain& chain) const {
+  TDirectComparison c;
+  if (!Owner || chain.size() != 2) return c;
+  const int op = chain[0].OpIndex;
+  if (op < kOpLess || op > kOpEq) return c;
+  c.FieldFirst = chain[0].Kind == kOpdField;
+  const TOperand& field = chain[c.FieldFirst ? 0 : 1];
+  const TOperand& constant = chain[c.FieldFirst ? 1 : 0];
+  if (field.Kind != kOpdField || !field.FieldVar || field.FieldVar->Table != static_cast<const IExprBase*>(Owner))
+    return c;
+  c.Type = Owner->Table.FieldType(field.FieldVar->FieldIndex);
+  if (c.Type == 'N' && constant.Kind == kOpdNumber) {
+    c.Number = constant.Constant;
+  } else if (c.Type == 'C' && constant.Kind == kOpdString) {
+    c.Text = constant.Text;
+  } else {
+    return c;
+  }
+  c.Op = op;
+  c.Field = field.FieldVar->FieldIndex;
+  return c;
+}
+
+int TFilter::TestDirectly(const TDirectComparison& c) const {
+  if (c.Field < 0) return -1;
+  const TStringBase& table = Owner->Table;
+  const char* record = table.Buffer();
+  // The layout may have changed under the filter: then the field is read
+  // as the evaluator reads it.
+  if (!record || table.FieldType(c.Field) != c.Type) return -1;
+  if (c.Type == 'N') {
+    const long double x = table.BufferNumber(c.Field, record);
+    return c.FieldFirst ? NumbersCompare(c.Op, x, c.Number) : NumbersCompare(c.Op, c.Number, x);
+  }
+  // Texts compare as the operators compare them: with regard to case.
+  const std::string_view text = table.BufferTextView(c.Field, record);
+  const int order = c.FieldFirst ? CompareStrLocale(text, c.Text, true) : CompareStrLocale(c.Text, text, true);
+  return OrderHolds(c.Op, order) ? 1 : 0;
 }
 
 bool TFilter::ConditionsHold() {
   TCommonVar value;
-  for (TExprChain& c : conditions_) {
+  for (std::size_t k = 0; k < conditions_.size(); ++k) {
+    if (const int holds = TestDirectly(direct_[k]); holds >= 0) {
+      if (holds == 0) return false;
+      continue;
+    }
     int err = 0;
-    EvalExpr(c, err, value);
+    EvalExpr(conditions_[k], err, value);
     if (err != 0 || value.Kind != 'N' || value.Num == 0) return false;
   }
   return true;

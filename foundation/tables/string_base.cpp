@@ -242,6 +242,12 @@ void TStringBase::GetBufferValue(int32_t field, const char* buf, TCommonVar& v) 
   }
 }
 
+long double TStringBase::BufferNumber(int32_t field, const char* buf) const {
+  if (!buf || field < 0 || field >= FieldCount()) return 0;
+  const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
+  return ReadNumberField({buf + f.Offset, static_cast<std::size_t>(f.Length)});
+}
+
 bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) const {
   if (!buf || field < 0 || field >= FieldCount()) return true;
   const FieldInfo& f = fields_[static_cast<std::size_t>(field)];

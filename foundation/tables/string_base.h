@@ -134,6 +134,9 @@ class TStringBase {
   void SetBufferText(int32_t field, std::string_view s, char* buf) const;
   void SetFieldText(int32_t field, std::string_view s) { SetBufferText(field, s, buffer_); }
   void GetBufferValue(int32_t field, const char* buf, TCommonVar& v) const;
+  // The number GetBufferValue reads from a number field, read alone; 0
+  // outside the fields.
+  long double BufferNumber(int32_t field, const char* buf) const;
   void GetValue(int32_t field, TCommonVar& v) const { GetBufferValue(field, buffer_, v); }
   // By the kind of the value. False when a number did not fit and the field
   // was filled with '*'.
