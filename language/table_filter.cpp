@@ -1,5 +1,8 @@
 #include "language/table_filter.h"
 
+#include <cmath>
+
+#include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
 #include "language/bound_tables.h"
 #include "language/evaluator.h"
@@ -131,6 +134,35 @@ int32_t TFilter::ParseCondition(const std::string& part) {
   return kFilterOk;
 }
 
+namespace {
+
+// A field's digits are compared as integers with the constant, scaled to
+// as many decimals, where the constant lies below 2^28 and is the nearest
+// number to that integer over 10^f (f at most 8). The field's number is its
+// digits' value rounded; so where the integers are equal both numbers lie
+// within 2^-34 of one value, well within the tolerance of comparisons, and
+// where they differ the values lie 10^-8 or more apart, which the rounding
+// cannot bring within it (or, past 2^29, the field is the larger in
+// magnitude by more than 1): the integers order the numbers as the
+// comparison of numbers does.
+constexpr long double kScaledBelow = 268435456.0L;  // 2^28
+constexpr uint64_t kDigitsBelow = uint64_t{1} << 62;
+
+template <std::size_t N>
+void ScaleConstant(long double constant, std::array<int64_t, N>& scaled, uint32_t& mask) {
+  mask = 0;
+  if (!(std::fabs(constant) < kScaledBelow)) return;
+  long double power = 1;
+  for (std::size_t f = 0; f < N; ++f, power *= 10) {
+    const long double k = std::rint(constant * power);
+    if (k / power != constant) continue;
+    scaled[f] = static_cast<int64_t>(k);
+    mask |= uint32_t{1} << f;
+  }
+}
+
+}  // namespace
+
 TFilter::TDirectComparison TFilter::DirectComparisonOf(const TExprChain& chain) const {
   TDirectComparison c;
   if (!Owner || chain.size() != 2) return c;
@@ -144,6 +176,7 @@ TFilter::TDirectComparison TFilter::DirectComparisonOf(const TExprChain& chain) 
   c.Type = Owner->Table.FieldType(field.FieldVar->FieldIndex);
   if (c.Type == 'N' && constant.Kind == kOpdNumber) {
     c.Number = constant.Constant;
+    ScaleConstant(c.Number, c.Scaled, c.ScaledMask);
   } else if (c.Type == 'C' && constant.Kind == kOpdString) {
     c.Text = constant.Text;
   } else {
@@ -162,6 +195,14 @@ int TFilter::TestDirectly(const TDirectComparison& c) const {
   // as the evaluator reads it.
   if (!record || table.FieldType(c.Field) != c.Type) return -1;
   if (c.Type == 'N') {
+    TDecimalDigits d;
+    if (ReadDecimalField(table.FieldBytes(c.Field, record), d) && d.Fraction < c.Scaled.size() &&
+        (c.ScaledMask >> d.Fraction & 1) != 0 && d.Mantissa < kDigitsBelow) {
+      const int64_t m = d.Negative ? -static_cast<int64_t>(d.Mantissa) : static_cast<int64_t>(d.Mantissa);
+      const int64_t k = c.Scaled[d.Fraction];
+      const int order = (m > k) - (m < k);
+      return OrderHolds(c.Op, c.FieldFirst ? order : -order) ? 1 : 0;
+    }
     const long double x = table.BufferNumber(c.Field, record);
     return c.FieldFirst ? NumbersCompare(c.Op, x, c.Number) : NumbersCompare(c.Op, c.Number, x);
   }

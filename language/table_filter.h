@@ -6,6 +6,7 @@
 // smallest or largest value a group keeps.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -96,6 +97,12 @@ class TFilter : public ITableFilter {
     bool FieldFirst = true;
     long double Number = 0;
     std::string Text;
+    // The number constant times 10^f, for a field written with f decimals,
+    // where that is a whole number close enough to decide the comparison
+    // by the field's digits alone; Scaled[f] is such only with bit f of
+    // ScaledMask.
+    std::array<int64_t, 9> Scaled{};
+    uint32_t ScaledMask = 0;
   };
 
   int32_t ParseColumn(std::string_view part, std::vector<int32_t>& cols);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <tuple>
 
 #include "language/bases_rig.h"
@@ -115,12 +117,27 @@ TEST_F(BoundTableTest, ComparisonsWithAConstantHoldAsTheEvaluatorHasThem) {
   std::vector<GoodsRecord> records;
   for (std::size_t i = 0; i < prices.size() * names.size(); ++i)
     records.push_back({"", names[i % names.size()], prices[i / names.size()]});
+  // Numbers of 0 to 4 decimals, and constants equal to some of them, or
+  // off by less than the tolerance, by it, or by more.
+  std::mt19937 random(42);
+  std::vector<std::string> numbers = {"2500",         "2500.0000000001", "2499.9999999995", "2500.000000002",
+                                      "0",            "-0",              "0.0000000005",    "1.5",
+                                      "-1.5",         "12.3",            "99999.99",        "-7",
+                                      "0.01",         "3",               "0.001",           "268435455.99",
+                                      "268435456",    "12345678",        "1234567.5"};
+  for (int i = 0; i < 300; ++i) {
+    const auto n = random();
+    std::string text = std::to_string(n % 100000);
+    if (const auto decimals = n / 100000 % 5; decimals > 0)
+      text = std::to_string(n % 100000 / 10) + "." + std::to_string(n % 10) + std::string(decimals - 1, '3');
+    text.resize(std::min<std::size_t>(text.size(), 8));
+    records.push_back({"", names[i % names.size()], (n & 1 ? "-" : "") + text.substr(0, 7)});
+    if (i % 10 == 0)
+      numbers.push_back(text + (text.find('.') == std::string::npos ? "." : "") +
+                        std::vector<std::string>{"", "0000000001", "000000001", "00000001", "9"}[n / 7 % 5]);
+  }
   Bind(records);
   ASSERT_TRUE(Table().LoadAll());
-  const std::vector<std::string> numbers = {"2500",         "2500.0000000001", "2499.9999999995", "2500.000000002",
-                                            "0",            "-0",              "0.0000000005",    "1.5",
-                                            "-1.5",         "12.3",            "99999.99",        "-7",
-                                            "0.01",         "3"};
   const std::vector<std::string> texts = {"''",     "'Сыр'"_w, "'сыр'"_w, "'Сыр '"_w, "'Сы'"_w, "'Ёлка'"_w,
                                           "'Елка'"_w, "'A'",     "'a'",     "'B b'",    "'  x'",  "'10'"};
   std::vector<std::string> conditions;

@@ -117,6 +117,75 @@ TEST_F(StringBaseTest, LoadsLiveRecordsWithTheirNumbers) {
   EXPECT_EQ(Codes(), "A,C");
 }
 
+// "NO__" written as plain digits is read at once, anything else as the
+// table engine reads an integer.
+TEST_F(StringBaseTest, NumbersOfRowsAsTheEngineReadsThem) {
+  const std::vector<std::string> texts = {"7",     "000000042", "999999999", "1234567890", "12a",  "a12", "-5",
+                                          "+5",    "",          "1.0",       "12 3",       "4e1",  "0",   "00"};
+  Open({});
+  for (const std::string& text : texts) {
+    dbf_.GoToRecord(dbf_.RecCount() + 1);
+    dbf_.ClearRecordBuf();
+    ASSERT_TRUE(dbf_.SetFieldStr(kGoodsNo, text));
+    ASSERT_TRUE(dbf_.WriteRecord());
+  }
+  ASSERT_TRUE(table_.LoadAll());
+  ASSERT_EQ(table_.Count(), static_cast<int32_t>(texts.size()));
+  for (int32_t r = 0; r < table_.Count(); ++r) {
+    dbf_.GoToRecord(r + 1);
+    ASSERT_EQ(dbf_.ReadRecord(), 0);
+    bool error = false;
+    const int32_t engine = dbf_.GetFieldInt(kGoodsNo, error);
+    EXPECT_EQ(table_.MemTableLocate(r)->No, error ? 0 : engine) << texts[static_cast<std::size_t>(r)];
+  }
+  EXPECT_EQ(table_.MemTableLocate(2)->No, 999999999);
+}
+
+// Loaded rows share blocks of memory; each row must stay its own while
+// others around it are deleted, kept, sorted or loaded anew, and every
+// block go with its last row.
+TEST_F(StringBaseTest, LoadedRowsLiveAndDieOneByOne) {
+  std::vector<GoodsRecord> records;
+  for (int i = 0; i < 3000; ++i) records.push_back({std::to_string(i), "", std::to_string(i % 97)});
+  Open(records);
+  ASSERT_TRUE(table_.LoadAll());
+  for (int32_t r = table_.LastIndex(); r >= 0; r -= 3) table_.Delete(r);
+  std::vector<int32_t> kept;
+  for (int32_t r = 0; r < table_.Count(); r += 5) kept.push_back(r);
+  table_.KeepRows(kept);
+  table_.Insert(1)->No = 77;
+  table_.SetFieldText(kGoodsCode, "new");
+  table_.SortByField(kGoodsPrice, false);
+  std::string expected, code;
+  for (int32_t r = 0; r < table_.Count(); ++r) {
+    const TRow* row = table_.MemTableLocate(r);
+    table_.GetBufferText(kGoodsCode, row->Buffer(), code);
+    EXPECT_EQ(code, row->No == 77 ? "new" : std::to_string(row->RecNo - 1)) << r;
+  }
+  EXPECT_EQ(table_.Count(), 401);
+  ASSERT_TRUE(table_.LoadRange(10, 20));
+  EXPECT_EQ(Codes(), "9,10,11,12,13,14,15,16,17,18,19");
+  table_.SetDbf(nullptr);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+TEST_F(StringBaseTest, AFreedRowOfABlockIsNotToBeTouched) {
+  Open({{"A", "", "1"}, {"B", "", "2"}, {"C", "", "3"}});
+  ASSERT_TRUE(table_.LoadAll());
+  const TRow* second = table_.MemTableLocate(1);
+  const TRow* third = table_.MemTableLocate(2);
+  table_.Delete(1);
+  const auto read = [](const char* p) {
+    const volatile char c = *p;
+    (void)c;
+  };
+  EXPECT_DEATH(read(second->Buffer()), "use-after-poison");
+  // Nor the bytes just past a live row.
+  EXPECT_DEATH(read(third->Buffer() + table_.RecordSize()), "use-after-poison");
+  read(third->Buffer() + table_.RecordSize() - 1);
+}
+#endif
+
 TEST_F(StringBaseTest, InsertAndDeleteKeepTheCurrentRowInside) {
   Open({});
   int added = 0;
