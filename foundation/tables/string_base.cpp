@@ -727,8 +727,36 @@ constexpr int64_t kIntegerKeyLimit = int64_t{1} << 53;
 constexpr std::array<int64_t, kMaxIntegerKeyDecimals + 1> kIntegerKeyScale = {
     1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
 
+// A number as saves write it: blanks, an optional '-', at least one digit,
+// then, for a field with decimals, the point and exactly that many digits;
+// read in one pass to the integer the digits make, which is the key. False
+// for any other text, for more than 18 digits and for a key past the limit.
+bool SavedNumberKey(std::string_view text, int32_t decimals, int64_t& key) {
+  const char* p = text.data() + LeadingFieldBlanks(text.data(), text.size());
+  const char* const end = text.data() + text.size();
+  const bool negative = p < end && *p == '-';
+  if (negative) ++p;
+  const char* const point = end - (decimals > 0 ? decimals + 1 : 0);
+  if (point - p < 1 || end - p > 18) return false;
+  uint64_t m = 0;
+  bool digits = decimals == 0 || *point == '.';
+  const auto add = [&](const char* from, const char* to) {
+    for (const char* q = from; q < to; ++q) {
+      const uint64_t digit = static_cast<uint64_t>(static_cast<unsigned char>(*q)) - '0';
+      digits &= digit <= 9;
+      m = m * 10 + digit;
+    }
+  };
+  add(p, point);
+  if (decimals > 0) add(point + 1, end);
+  if (!digits || m >= static_cast<uint64_t>(kIntegerKeyLimit)) return false;
+  key = negative ? -static_cast<int64_t>(m) : static_cast<int64_t>(m);
+  return true;
+}
+
 // False when the field's number is not such an integer.
 bool IntegerNumberKey(std::string_view text, int32_t decimals, int64_t& key) {
+  if (SavedNumberKey(text, decimals, key)) return true;
   TDecimalDigits d;
   if (ReadDecimalField(text, d)) {
     if (d.Fraction > static_cast<uint32_t>(decimals)) return false;
@@ -751,7 +779,7 @@ bool IntegerNumberKey(std::string_view text, int32_t decimals, int64_t& key) {
 }
 
 // The entries a partition scans from each end at a time.
-constexpr int32_t kPartitionBlock = 128;
+constexpr int32_t kPartitionBlock = 64;
 
 // The first exchanges of a partition of Entries[I..J], made as the loop in
 // QuickSortBy makes them, with I and J left where that loop leaves them
@@ -768,6 +796,7 @@ void ExchangeInBlocks(Entry* entries, int32_t& i, int32_t& j, const Pivot& pivot
   int32_t leftCount = 0, rightCount = 0, leftNext = 0, rightNext = 0;
   // The entries not yet looked over, and where each side's block starts.
   int32_t from = i, to = j, leftBase = 0, rightBase = 0;
+  if (to - from + 1 < 2 * kPartitionBlock) return;
   for (;;) {
     if (leftNext == leftCount) {
       if (to - from + 1 < kPartitionBlock) return;
