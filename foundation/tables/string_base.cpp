@@ -70,6 +70,10 @@ struct TRowBlock {
   // Of the block, and of each row in it.
   std::size_t Bytes = 0;
   std::size_t RowBytes = 0;
+  // The table's spare blocks, which take the block when its last row is
+  // freed while they are taking, and the next of them.
+  TSpareRowBlocks* Spare = nullptr;
+  TRowBlock* NextSpare = nullptr;
   char* Rows() { return reinterpret_cast<char*>(this + 1); }
 };
 
@@ -90,23 +94,43 @@ void Allow(void*, std::size_t) {}
 
 static_assert(sizeof(TRowBlock) % alignof(TRow) == 0);
 
-void ReleaseRowBlock(TRowBlock* block) {
-  if (--block->Live != 0) return;
+void FreeRowBlock(TRowBlock* block) {
   Allow(block, block->Bytes);
   block->~TRowBlock();
   ::operator delete(block);
 }
 
+void ReleaseRowBlock(TRowBlock* block) {
+  if (--block->Live != 0) return;
+  TSpareRowBlocks* spare = block->Spare;
+  if (!spare || !spare->Taking) {
+    FreeRowBlock(block);
+    return;
+  }
+  block->NextSpare = spare->First;
+  spare->First = block;
+}
+
 // The blocks of one load: each twice the rows of the one before, up to
-// about 64 KB, so that a load of a few rows takes little.
+// about 64 KB, so that a load of a few rows takes little; while it lasts,
+// the blocks its table frees are kept for it, and those it did not fill
+// again are freed with it.
 class TRowBlocks {
  public:
-  explicit TRowBlocks(int32_t recordSize)
+  TRowBlocks(int32_t recordSize, TSpareRowBlocks& spare)
       : rowBytes_(sizeof(TRow) + static_cast<std::size_t>(recordSize)),
         stride_((rowBytes_ + kRowGap + alignof(TRow) - 1) / alignof(TRow) * alignof(TRow)),
-        most_(std::max<std::size_t>(1, kBlockBytes / stride_)) {}
+        most_(std::max<std::size_t>(1, kBlockBytes / stride_)),
+        spare_(spare) {
+    spare_.Taking = true;
+  }
   ~TRowBlocks() {
     if (block_) ReleaseRowBlock(block_);
+    spare_.Taking = false;
+    while (TRowBlock* block = spare_.First) {
+      spare_.First = block->NextSpare;
+      FreeRowBlock(block);
+    }
   }
   TRowBlocks(const TRowBlocks&) = delete;
   TRowBlocks& operator=(const TRowBlocks&) = delete;
@@ -127,9 +151,10 @@ class TRowBlocks {
   static constexpr std::size_t kFirstRows = 16;
 
   void Start() {
-    const std::size_t capacity = std::min(capacity_ == 0 ? kFirstRows : capacity_ * 2, most_);
+    const std::size_t capacity = spare_.First ? most_ : std::min(capacity_ == 0 ? kFirstRows : capacity_ * 2, most_);
     const std::size_t bytes = sizeof(TRowBlock) + capacity * stride_;
-    TRowBlock* block = new (::operator new(bytes)) TRowBlock{1, bytes, rowBytes_};
+    TRowBlock* block = TakeSpare(bytes);
+    if (!block) block = new (::operator new(bytes)) TRowBlock{1, bytes, rowBytes_, &spare_, nullptr};
     Forbid(block->Rows(), capacity * stride_);
     if (block_) ReleaseRowBlock(block_);
     block_ = block;
@@ -137,7 +162,24 @@ class TRowBlocks {
     used_ = 0;
   }
 
+  // A spare block of that size; the others before it are freed.
+  TRowBlock* TakeSpare(std::size_t bytes) {
+    while (TRowBlock* block = spare_.First) {
+      spare_.First = block->NextSpare;
+      if (block->Bytes != bytes) {
+        FreeRowBlock(block);
+        continue;
+      }
+      block->Live = 1;
+      block->RowBytes = rowBytes_;
+      block->NextSpare = nullptr;
+      return block;
+    }
+    return nullptr;
+  }
+
   const std::size_t rowBytes_, stride_, most_;
+  TSpareRowBlocks& spare_;
   TRowBlock* block_ = nullptr;
   std::size_t capacity_ = 0, used_ = 0;
 };
@@ -410,6 +452,7 @@ bool TStringBase::FilterUsable() const { return !filter_ || filter_->ErrorCode()
 
 bool TStringBase::LoadRecords(int32_t from, int32_t to, const std::function<bool()>* more, bool oneRow,
                               bool backwards, int32_t* found) {
+  TRowBlocks blocks(recordSize_, spareBlocks_);
   MemTableClear();
   if (!FilterUsable() || !dbf_ || !dbf_->Active()) return false;
   const int32_t noField = NoField();
@@ -418,7 +461,6 @@ bool TStringBase::LoadRecords(int32_t from, int32_t to, const std::function<bool
   LastNo = dbf_->RecCount();
   bool ok = true;
   const int32_t step = backwards ? -1 : 1;
-  TRowBlocks blocks(recordSize_);
   if (!backwards) dbf_->GoToRecord(from);
   for (int32_t rec = from; backwards ? rec >= to : rec <= to; rec += step) {
     if (backwards) dbf_->GoToRecord(rec);

@@ -62,6 +62,13 @@ struct TRow {
   const char* Buffer() const { return reinterpret_cast<const char*>(this + 1); }
 };
 
+// Blocks of rows whose rows a load freed as it began, for it to fill again
+// rather than have the memory given back and taken anew.
+struct TSpareRowBlocks {
+  bool Taking = false;
+  TRowBlock* First = nullptr;
+};
+
 // What a save did.
 enum class TSaveResult {
   Saved,
@@ -271,6 +278,7 @@ class TStringBase {
   int32_t currentIndex_ = -1;
   char* buffer_ = nullptr;
   std::vector<char> scratch_;
+  TSpareRowBlocks spareBlocks_;
 };
 
 }  // namespace vm

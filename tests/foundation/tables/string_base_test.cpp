@@ -165,6 +165,15 @@ TEST_F(StringBaseTest, LoadedRowsLiveAndDieOneByOne) {
   EXPECT_EQ(table_.Count(), 401);
   ASSERT_TRUE(table_.LoadRange(10, 20));
   EXPECT_EQ(Codes(), "9,10,11,12,13,14,15,16,17,18,19");
+  // Each load fills again the blocks the rows before it leave.
+  for (int load = 0; load < 2; ++load) {
+    ASSERT_TRUE(table_.LoadAll());
+    ASSERT_EQ(table_.Count(), 3000);
+    for (const int32_t r : {0, 1234, 2999}) {
+      table_.GetBufferText(kGoodsCode, table_.MemTableLocate(r)->Buffer(), code);
+      EXPECT_EQ(code, std::to_string(r));
+    }
+  }
   table_.SetDbf(nullptr);
 }
 
