@@ -212,16 +212,23 @@ int TFilter::TestDirectly(const TDirectComparison& c) const {
   return OrderHolds(c.Op, order) ? 1 : 0;
 }
 
-bool TFilter::ConditionsHold() {
+namespace {
+
+// A condition through the evaluator: it gives, without error, a number
+// other than exactly 0.
+bool EvaluatesTrue(TExprChain& condition) {
   TCommonVar value;
+  int err = 0;
+  EvalExpr(condition, err, value);
+  return err == 0 && value.Kind == 'N' && value.Num != 0;
+}
+
+}  // namespace
+
+bool TFilter::ConditionsHold() {
   for (std::size_t k = 0; k < conditions_.size(); ++k) {
-    if (const int holds = TestDirectly(direct_[k]); holds >= 0) {
-      if (holds == 0) return false;
-      continue;
-    }
-    int err = 0;
-    EvalExpr(conditions_[k], err, value);
-    if (err != 0 || value.Kind != 'N' || value.Num == 0) return false;
+    const int holds = TestDirectly(direct_[k]);
+    if (holds == 0 || (holds < 0 && !EvaluatesTrue(conditions_[k]))) return false;
   }
   return true;
 }

@@ -873,17 +873,68 @@ void ExchangeInBlocks(Entry* entries, int32_t& i, int32_t& j, const Pivot& pivot
   }
 }
 
+// The longest rest of a partition FinishPartition takes.
+constexpr int32_t kFinishMost = 256;
+
+// The rest of a partition, Entries[I..J], made as the loop in QuickSortBy
+// makes it, with I and J left where that loop leaves them: every entry in
+// it is still in its place, and either no exchange was made yet (the pivot
+// lies within) or the entries just outside were exchanged (the one before
+// I is not above the pivot, the one after J not below it). The entries
+// that stop the loop's scan from the left and from the right are listed
+// first, without a branch per entry; the loop's k-th exchange is then that
+// of the k-th of each list, its scan from the left stopping at the entry
+// after J at the latest, and from the right at the one before I. Many short
+// partitions go wrong at a branch per entry in the loop; here at one or two.
+template <class Entry, class Pivot>
+void FinishPartition(Entry* entries, int32_t& i, int32_t& j, const Pivot& pivot, int64_t& exchanges) {
+  Entry* const part = entries + i;
+  const int32_t n = j - i + 1;
+  std::array<uint8_t, kFinishMost> left, right;
+  int32_t leftCount = 0, rightCount = 0;
+  for (int32_t k = 0; k < n; ++k) {
+    left[static_cast<std::size_t>(leftCount)] = static_cast<uint8_t>(k);
+    leftCount += pivot.Below(part[k]) ? 0 : 1;
+  }
+  for (int32_t k = n - 1; k >= 0; --k) {
+    right[static_cast<std::size_t>(rightCount)] = static_cast<uint8_t>(k);
+    rightCount += pivot.Above(part[k]) ? 0 : 1;
+  }
+  // Where the scans stop, relative to I: the last exchange's entries, at
+  // first just outside.
+  int32_t stopLeft = -1, stopRight = n;
+  for (int32_t k = 0;; ++k) {
+    const int32_t l = std::min(k < leftCount ? int32_t{left[static_cast<std::size_t>(k)]} : n, stopRight);
+    const int32_t r = std::max(k < rightCount ? int32_t{right[static_cast<std::size_t>(k)]} : -1, stopLeft);
+    if (l < r) {
+      std::swap(part[l], part[r]);
+      ++exchanges;
+      stopLeft = l;
+      stopRight = r;
+      continue;
+    }
+    // The loop steps past the entry where its scans meet.
+    const int32_t step = l == r ? 1 : 0;
+    j = i + r - step;
+    i += l + step;
+    return;
+  }
+}
+
 // Quicksort with the middle row as pivot, exchanging only rows that differ
 // in place; counts the exchanges. PivotOf makes of the pivot entry what
 // tells the entries below it (Below) and above it (Above); a pivot whose
-// tests are cheap and free of branches (InBlocks) has its first exchanges
-// made by ExchangeInBlocks.
+// tests are cheap and free of branches (InBlocks) has its exchanges made by
+// ExchangeInBlocks and FinishPartition.
 template <class Entry, class PivotOf>
 void QuickSortBy(std::vector<Entry>& order, int32_t lo, int32_t hi, const PivotOf& pivotOf, int64_t& exchanges) {
   while (lo < hi) {
     const auto pivot = pivotOf(order[static_cast<std::size_t>((lo + hi) / 2)]);
     int32_t i = lo, j = hi;
-    if constexpr (std::remove_cvref_t<decltype(pivot)>::InBlocks) ExchangeInBlocks(order.data(), i, j, pivot, exchanges);
+    if constexpr (std::remove_cvref_t<decltype(pivot)>::InBlocks) {
+      ExchangeInBlocks(order.data(), i, j, pivot, exchanges);
+      if (i <= j && j - i < kFinishMost) FinishPartition(order.data(), i, j, pivot, exchanges);
+    }
     while (i <= j) {
       while (pivot.Below(order[static_cast<std::size_t>(i)])) ++i;
       while (pivot.Above(order[static_cast<std::size_t>(j)])) --j;
