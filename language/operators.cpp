@@ -39,35 +39,28 @@ void Add(const TCommonVar& l, const TCommonVar& r, int& err, TCommonVar& result)
   result.Str += r.Str;
 }
 
-template <bool (*Holds)(int)>
+template <int Op>
 void Compare(const TCommonVar& l, const TCommonVar& r, int& err, TCommonVar& result) {
   if (l.Kind != 'C' && l.Kind != 'D' && l.Kind != 'N' && l.Kind != 'T') {
     err = kErrBadOperand;
     return;
   }
-  SetNumber(result, Holds(CompareValues(l, r, true)) ? 1 : 0);
+  SetNumber(result, OrderHolds(Op, CompareValues(l, r, true)) ? 1 : 0);
 }
-
-constexpr bool Less(int c) { return c < 0; }
-constexpr bool Greater(int c) { return c > 0; }
-constexpr bool LessEq(int c) { return c <= 0; }
-constexpr bool GreaterEq(int c) { return c >= 0; }
-constexpr bool NotEq(int c) { return c != 0; }
-constexpr bool Eq(int c) { return c == 0; }
 
 // clang-format off
 constexpr std::array<TOperatorRow, kOperatorCount> kOperators = {{
-    {'*', 100, 'N', NumbersOnly},       // 1
-    {'/', 100, 'N', NumbersOnly},       // 2
-    {'+', 90, 'I', Add},                // 3
-    {'-', 90, 'N', NumbersOnly},        // 4
-    {'^', 110, 'N', NumbersOnly},       // 5
-    {'<', 80, 'N', Compare<Less>},      // 6
-    {'>', 80, 'N', Compare<Greater>},   // 7
-    {'$', 80, 'N', Compare<LessEq>},    // 8: written "<="
-    {'!', 80, 'N', Compare<GreaterEq>}, // 9: written ">="
-    {'#', 80, 'N', Compare<NotEq>},     // 10
-    {'=', 80, 'N', Compare<Eq>},        // 11
+    {'*', 100, 'N', NumbersOnly},          // 1
+    {'/', 100, 'N', NumbersOnly},          // 2
+    {'+', 90, 'I', Add},                   // 3
+    {'-', 90, 'N', NumbersOnly},           // 4
+    {'^', 110, 'N', NumbersOnly},          // 5
+    {'<', 80, 'N', Compare<kOpLess>},      // 6
+    {'>', 80, 'N', Compare<kOpGreater>},   // 7
+    {'$', 80, 'N', Compare<kOpLessEq>},    // 8: written "<="
+    {'!', 80, 'N', Compare<kOpGreaterEq>}, // 9: written ">="
+    {'#', 80, 'N', Compare<kOpNotEq>},     // 10
+    {'=', 80, 'N', Compare<kOpEq>},        // 11
 }};
 // clang-format on
 

@@ -44,9 +44,9 @@ inline int CompareNumbers(long double left, long double right) {
   return left > right ? 1 : -1;
 }
 
-// Whether the comparison operator opIndex holds between two numbers.
-inline bool NumbersCompare(int opIndex, long double left, long double right) {
-  const int order = CompareNumbers(left, right);
+// Whether the comparison operator opIndex holds for two operands in the
+// given order (below 0, 0, above 0).
+inline bool OrderHolds(int opIndex, int order) {
   switch (opIndex) {
     case kOpLess: return order < 0;
     case kOpGreater: return order > 0;
@@ -55,6 +55,11 @@ inline bool NumbersCompare(int opIndex, long double left, long double right) {
     case kOpNotEq: return order != 0;
     default: return order == 0;
   }
+}
+
+// Whether the comparison operator opIndex holds between two numbers.
+inline bool NumbersCompare(int opIndex, long double left, long double right) {
+  return OrderHolds(opIndex, CompareNumbers(left, right));
 }
 
 // Whether a number is finite, as std::isfinite tells, without the 80-bit

@@ -1,9 +1,13 @@
 #include "language/table_filter.h"
 
+#include <cmath>
+
+#include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
 #include "language/bound_tables.h"
 #include "language/evaluator.h"
 #include "language/expr_compiler.h"
+#include "language/operators.h"
 
 namespace vm {
 
@@ -41,6 +45,7 @@ void TFilter::Clear() {
   maxCols_.clear();
   for (TExprChain& c : conditions_) FreeExpr(c);
   conditions_.clear();
+  direct_.clear();
   ownContext_.reset();
 }
 
@@ -118,21 +123,112 @@ int32_t TFilter::ParseCondition(const std::string& part) {
     context = ownContext_.get();
   }
   TExprChain& chain = conditions_.emplace_back();
+  direct_.emplace_back();
   const TCompileResult result = CompileExpr(part, *context, chain);
   if (result.ErrCode != 0) {
     message_ = result.Msg;
     return kFilterCompileError;
   }
   if (result.ResultType != 'N') return kFilterNotNumber;
+  direct_.back() = DirectComparisonOf(chain);
   return kFilterOk;
 }
 
-bool TFilter::ConditionsHold() {
+namespace {
+
+// A field's digits are compared as integers with the constant, scaled to
+// as many decimals, where the constant lies below 2^28 and is the nearest
+// number to that integer over 10^f (f at most 8). The field's number is its
+// digits' value rounded; so where the integers are equal both numbers lie
+// within 2^-34 of one value, well within the tolerance of comparisons, and
+// where they differ the values lie 10^-8 or more apart, which the rounding
+// cannot bring within it (or, past 2^29, the field is the larger in
+// magnitude by more than 1): the integers order the numbers as the
+// comparison of numbers does.
+constexpr long double kScaledBelow = 268435456.0L;  // 2^28
+constexpr uint64_t kDigitsBelow = uint64_t{1} << 62;
+
+template <std::size_t N>
+void ScaleConstant(long double constant, std::array<int64_t, N>& scaled, uint32_t& mask) {
+  mask = 0;
+  if (!(std::fabs(constant) < kScaledBelow)) return;
+  long double power = 1;
+  for (std::size_t f = 0; f < N; ++f, power *= 10) {
+    const long double k = std::rint(constant * power);
+    if (k / power != constant) continue;
+    scaled[f] = static_cast<int64_t>(k);
+    mask |= uint32_t{1} << f;
+  }
+}
+
+}  // namespace
+
+TFilter::TDirectComparison TFilter::DirectComparisonOf(const TExprChain& chain) const {
+  TDirectComparison c;
+  if (!Owner || chain.size() != 2) return c;
+  const int op = chain[0].OpIndex;
+  if (op < kOpLess || op > kOpEq) return c;
+  c.FieldFirst = chain[0].Kind == kOpdField;
+  const TOperand& field = chain[c.FieldFirst ? 0 : 1];
+  const TOperand& constant = chain[c.FieldFirst ? 1 : 0];
+  if (field.Kind != kOpdField || !field.FieldVar || field.FieldVar->Table != static_cast<const IExprBase*>(Owner))
+    return c;
+  c.Type = Owner->Table.FieldType(field.FieldVar->FieldIndex);
+  if (c.Type == 'N' && constant.Kind == kOpdNumber) {
+    c.Number = constant.Constant;
+    ScaleConstant(c.Number, c.Scaled, c.ScaledMask);
+  } else if (c.Type == 'C' && constant.Kind == kOpdString) {
+    c.Text = constant.Text;
+  } else {
+    return c;
+  }
+  c.Op = op;
+  c.Field = field.FieldVar->FieldIndex;
+  return c;
+}
+
+int TFilter::TestDirectly(const TDirectComparison& c) const {
+  if (c.Field < 0) return -1;
+  const TStringBase& table = Owner->Table;
+  const char* record = table.Buffer();
+  // The layout may have changed under the filter: then the field is read
+  // as the evaluator reads it.
+  if (!record || table.FieldType(c.Field) != c.Type) return -1;
+  if (c.Type == 'N') {
+    TDecimalDigits d;
+    if (ReadDecimalField(table.FieldBytes(c.Field, record), d) && d.Fraction < c.Scaled.size() &&
+        (c.ScaledMask >> d.Fraction & 1) != 0 && d.Mantissa < kDigitsBelow) {
+      const int64_t m = d.Negative ? -static_cast<int64_t>(d.Mantissa) : static_cast<int64_t>(d.Mantissa);
+      const int64_t k = c.Scaled[d.Fraction];
+      const int order = (m > k) - (m < k);
+      return OrderHolds(c.Op, c.FieldFirst ? order : -order) ? 1 : 0;
+    }
+    const long double x = table.BufferNumber(c.Field, record);
+    return c.FieldFirst ? NumbersCompare(c.Op, x, c.Number) : NumbersCompare(c.Op, c.Number, x);
+  }
+  // Texts compare as the operators compare them: with regard to case.
+  const std::string_view text = table.BufferTextView(c.Field, record);
+  const int order = c.FieldFirst ? CompareStrLocale(text, c.Text, true) : CompareStrLocale(c.Text, text, true);
+  return OrderHolds(c.Op, order) ? 1 : 0;
+}
+
+namespace {
+
+// A condition through the evaluator: it gives, without error, a number
+// other than exactly 0.
+bool EvaluatesTrue(TExprChain& condition) {
   TCommonVar value;
-  for (TExprChain& c : conditions_) {
-    int err = 0;
-    EvalExpr(c, err, value);
-    if (err != 0 || value.Kind != 'N' || value.Num == 0) return false;
+  int err = 0;
+  EvalExpr(condition, err, value);
+  return err == 0 && value.Kind == 'N' && value.Num != 0;
+}
+
+}  // namespace
+
+bool TFilter::ConditionsHold() {
+  for (std::size_t k = 0; k < conditions_.size(); ++k) {
+    const int holds = TestDirectly(direct_[k]);
+    if (holds == 0 || (holds < 0 && !EvaluatesTrue(conditions_[k]))) return false;
   }
   return true;
 }

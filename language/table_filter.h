@@ -6,6 +6,7 @@
 // smallest or largest value a group keeps.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -64,6 +65,11 @@ class TFilter : public ITableFilter {
   const std::vector<int32_t>& MinCols() const override { return minCols_; }
   const std::vector<int32_t>& MaxCols() const override { return maxCols_; }
   std::size_t ConditionCount() const { return conditions_.size(); }
+  // Whether a condition is a comparison of a field of the owner's table
+  // with a constant, tested straight on the record.
+  bool ComparesDirectly(std::size_t condition) const {
+    return condition < direct_.size() && direct_[condition].Field >= 0;
+  }
 
  protected:
   void Parse();
@@ -80,12 +86,37 @@ class TFilter : public ITableFilter {
   std::string message_;
 
  private:
+  // FIELD op constant or constant op FIELD, where FIELD is a number or
+  // text field of the owner's table and the constant of its kind: what the
+  // evaluator gives for it, worked out without it. Field is -1 for any
+  // other condition.
+  struct TDirectComparison {
+    int32_t Field = -1;
+    int Op = 0;
+    char Type = 0;
+    bool FieldFirst = true;
+    long double Number = 0;
+    std::string Text;
+    // The number constant times 10^f, for a field written with f decimals,
+    // where that is a whole number close enough to decide the comparison
+    // by the field's digits alone; Scaled[f] is such only with bit f of
+    // ScaledMask.
+    std::array<int64_t, 9> Scaled{};
+    uint32_t ScaledMask = 0;
+  };
+
   int32_t ParseColumn(std::string_view part, std::vector<int32_t>& cols);
   int32_t ParseCondition(const std::string& part);
+  TDirectComparison DirectComparisonOf(const TExprChain& chain) const;
+  // 1 or 0 for whether the comparison holds on the owner's record; -1 when
+  // it must be evaluated in full.
+  int TestDirectly(const TDirectComparison& c) const;
 
   std::vector<int32_t> minCols_;
   std::vector<int32_t> maxCols_;
   std::vector<TExprChain> conditions_;
+  // One for each condition.
+  std::vector<TDirectComparison> direct_;
   // Conditions compiled without a document point into it.
   std::unique_ptr<TExprContext> ownContext_;
 };

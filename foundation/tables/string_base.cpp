@@ -7,7 +7,12 @@
 #include <cstring>
 #include <new>
 #include <string_view>
+#include <type_traits>
 #include <utility>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
 
 #include "foundation/tables/table_rewrite.h"
 #include "foundation/text/collation.h"
@@ -48,9 +53,140 @@ TDateRec ReadOtherDateField(std::string_view text) {
   return {ymd % 100, ymd / 100 % 100, ymd / 10000};
 }
 
+// The rows of a load are allocated many to a block: one allocation for
+// many rows, which lie together in memory as the load read them. A block
+// counts the rows in it that are alive, and the load while it fills the
+// block, and is freed with the last of them.
+struct TRowBlock {
+  std::size_t Live = 0;
+  // Of the block, and of each row in it.
+  std::size_t Bytes = 0;
+  std::size_t RowBytes = 0;
+  // The table's spare blocks, which take the block when its last row is
+  // freed while they are taking, and the next of them.
+  TSpareRowBlocks* Spare = nullptr;
+  TRowBlock* NextSpare = nullptr;
+  char* Rows() { return reinterpret_cast<char*>(this + 1); }
+};
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+// Under the address checker a row in a block is as guarded as one
+// allocated alone: the bytes after it and a freed row's bytes are not to be
+// touched until the block is freed.
+constexpr std::size_t kRowGap = 16;
+void Forbid(void* p, std::size_t n) { ASAN_POISON_MEMORY_REGION(p, n); }
+void Allow(void* p, std::size_t n) { ASAN_UNPOISON_MEMORY_REGION(p, n); }
+#else
+constexpr std::size_t kRowGap = 0;
+void Forbid(void*, std::size_t) {}
+void Allow(void*, std::size_t) {}
+#endif
+
+static_assert(sizeof(TRowBlock) % alignof(TRow) == 0);
+
+void FreeRowBlock(TRowBlock* block) {
+  Allow(block, block->Bytes);
+  block->~TRowBlock();
+  ::operator delete(block);
+}
+
+void ReleaseRowBlock(TRowBlock* block) {
+  if (--block->Live != 0) return;
+  TSpareRowBlocks* spare = block->Spare;
+  if (!spare || !spare->Taking) {
+    FreeRowBlock(block);
+    return;
+  }
+  block->NextSpare = spare->First;
+  spare->First = block;
+}
+
+// The blocks of one load: each twice the rows of the one before, up to
+// about 64 KB, so that a load of a few rows takes little; while it lasts,
+// the blocks its table frees are kept for it, and those it did not fill
+// again are freed with it.
+class TRowBlocks {
+ public:
+  TRowBlocks(int32_t recordSize, TSpareRowBlocks& spare)
+      : rowBytes_(sizeof(TRow) + static_cast<std::size_t>(recordSize)),
+        stride_((rowBytes_ + kRowGap + alignof(TRow) - 1) / alignof(TRow) * alignof(TRow)),
+        most_(std::max<std::size_t>(1, kBlockBytes / stride_)),
+        spare_(spare) {
+    spare_.Taking = true;
+  }
+  ~TRowBlocks() {
+    if (block_) ReleaseRowBlock(block_);
+    spare_.Taking = false;
+    while (TRowBlock* block = spare_.First) {
+      spare_.First = block->NextSpare;
+      FreeRowBlock(block);
+    }
+  }
+  TRowBlocks(const TRowBlocks&) = delete;
+  TRowBlocks& operator=(const TRowBlocks&) = delete;
+
+  // A row with its record bytes left as they come.
+  TRow* New() {
+    if (used_ == capacity_) Start();
+    char* at = block_->Rows() + used_++ * stride_;
+    Allow(at, rowBytes_);
+    TRow* row = new (at) TRow;
+    row->Block = block_;
+    ++block_->Live;
+    return row;
+  }
+
+ private:
+  static constexpr std::size_t kBlockBytes = 64 * 1024;
+  static constexpr std::size_t kFirstRows = 16;
+
+  void Start() {
+    const std::size_t capacity = spare_.First ? most_ : std::min(capacity_ == 0 ? kFirstRows : capacity_ * 2, most_);
+    const std::size_t bytes = sizeof(TRowBlock) + capacity * stride_;
+    TRowBlock* block = TakeSpare(bytes);
+    if (!block) block = new (::operator new(bytes)) TRowBlock{1, bytes, rowBytes_, &spare_, nullptr};
+    Forbid(block->Rows(), capacity * stride_);
+    if (block_) ReleaseRowBlock(block_);
+    block_ = block;
+    capacity_ = capacity;
+    used_ = 0;
+  }
+
+  // A spare block of that size; the others before it are freed.
+  TRowBlock* TakeSpare(std::size_t bytes) {
+    while (TRowBlock* block = spare_.First) {
+      spare_.First = block->NextSpare;
+      if (block->Bytes != bytes) {
+        FreeRowBlock(block);
+        continue;
+      }
+      block->Live = 1;
+      block->RowBytes = rowBytes_;
+      block->NextSpare = nullptr;
+      return block;
+    }
+    return nullptr;
+  }
+
+  const std::size_t rowBytes_, stride_, most_;
+  TSpareRowBlocks& spare_;
+  TRowBlock* block_ = nullptr;
+  std::size_t capacity_ = 0, used_ = 0;
+};
+
+}  // namespace
+
 void TStringBase::RowDeleter::operator()(TRow* row) const {
+  TRowBlock* block = row->Block;
   row->~TRow();
-  ::operator delete(row);
+  if (!block) {
+    ::operator delete(row);
+    return;
+  }
+  Forbid(row, block->RowBytes);
+  ReleaseRowBlock(block);
 }
 
 TStringBase::RowPtr TStringBase::NewRow() const {
@@ -94,10 +230,6 @@ void TStringBase::MakeTemporary(const std::vector<TFieldRecord>& fields) {
   ownDbf_ = std::move(own);
   dbf_ = ownDbf_.get();
   TakeLayout();
-}
-
-char TStringBase::FieldType(int32_t field) const {
-  return field >= 0 && field < FieldCount() ? fields_[static_cast<std::size_t>(field)].Type : 0;
 }
 
 // --- Rows and cursor -----------------------------------------------------------
@@ -211,6 +343,10 @@ void TStringBase::SetBufferText(int32_t field, std::string_view s, char* buf) co
   std::memcpy(f.Type == 'N' ? p + (f.Length - n) : p, s.data(), static_cast<std::size_t>(n));
 }
 
+long double TStringBase::BufferNumber(int32_t field, const char* buf) const {
+  return ReadNumberField(FieldBytes(field, buf));
+}
+
 bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) const {
   if (!buf || field < 0 || field >= FieldCount()) return true;
   const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
@@ -265,12 +401,19 @@ int32_t TStringBase::ReadNoField(int32_t field, bool& error) const {
   // way the table engine reads an integer.
   std::string_view text = BufferTextView(field, scratch_.data());
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  if (!text.empty() && text.size() <= 9 &&
-      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    int32_t n = 0;
-    for (char c : text) n = n * 10 + (c - '0');
-    error = false;
-    return n;
+  if (!text.empty() && text.size() <= 9) {
+    // Every character read as a digit, checked once at the end.
+    uint32_t n = 0;
+    bool digits = true;
+    for (const char c : text) {
+      const uint32_t digit = static_cast<uint32_t>(static_cast<unsigned char>(c)) - '0';
+      digits &= digit <= 9;
+      n = n * 10 + digit;
+    }
+    if (digits) {
+      error = false;
+      return static_cast<int32_t>(n);
+    }
   }
   return dbf_->GetFieldInt(field, error);
 }
@@ -279,6 +422,7 @@ bool TStringBase::FilterUsable() const { return !filter_ || filter_->ErrorCode()
 
 bool TStringBase::LoadRecords(int32_t from, int32_t to, const std::function<bool()>* more, bool oneRow,
                               bool backwards, int32_t* found) {
+  TRowBlocks blocks(recordSize_, spareBlocks_);
   MemTableClear();
   if (!FilterUsable() || !dbf_ || !dbf_->Active()) return false;
   const int32_t noField = NoField();
@@ -305,7 +449,7 @@ bool TStringBase::LoadRecords(int32_t from, int32_t to, const std::function<bool
     if (decision == -1) continue;
     TRow* row;
     if (decision == -2) {
-      RowPtr added = NewRow();
+      RowPtr added(blocks.New());
       added->Index = Count();
       row = added.get();
       rows_.push_back(std::move(added));
@@ -595,8 +739,36 @@ constexpr int64_t kIntegerKeyLimit = int64_t{1} << 53;
 constexpr std::array<int64_t, kMaxIntegerKeyDecimals + 1> kIntegerKeyScale = {
     1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
 
+// A number as saves write it: blanks, an optional '-', at least one digit,
+// then, for a field with decimals, the point and exactly that many digits;
+// read in one pass to the integer the digits make, which is the key. False
+// for any other text, for more than 18 digits and for a key past the limit.
+bool SavedNumberKey(std::string_view text, int32_t decimals, int64_t& key) {
+  const char* p = text.data() + LeadingFieldBlanks(text.data(), text.size());
+  const char* const end = text.data() + text.size();
+  const bool negative = p < end && *p == '-';
+  if (negative) ++p;
+  const char* const point = end - (decimals > 0 ? decimals + 1 : 0);
+  if (point - p < 1 || end - p > 18) return false;
+  uint64_t m = 0;
+  bool digits = decimals == 0 || *point == '.';
+  const auto add = [&](const char* from, const char* to) {
+    for (const char* q = from; q < to; ++q) {
+      const uint64_t digit = static_cast<uint64_t>(static_cast<unsigned char>(*q)) - '0';
+      digits &= digit <= 9;
+      m = m * 10 + digit;
+    }
+  };
+  add(p, point);
+  if (decimals > 0) add(point + 1, end);
+  if (!digits || m >= static_cast<uint64_t>(kIntegerKeyLimit)) return false;
+  key = negative ? -static_cast<int64_t>(m) : static_cast<int64_t>(m);
+  return true;
+}
+
 // False when the field's number is not such an integer.
 bool IntegerNumberKey(std::string_view text, int32_t decimals, int64_t& key) {
+  if (SavedNumberKey(text, decimals, key)) return true;
   TDecimalDigits d;
   if (ReadDecimalField(text, d)) {
     if (d.Fraction > static_cast<uint32_t>(decimals)) return false;
@@ -618,15 +790,122 @@ bool IntegerNumberKey(std::string_view text, int32_t decimals, int64_t& key) {
   return true;
 }
 
+// The entries a partition scans from each end at a time.
+constexpr int32_t kPartitionBlock = 64;
+
+// The first exchanges of a partition of Entries[I..J], made as the loop in
+// QuickSortBy makes them, with I and J left where that loop leaves them
+// after the last: that loop exchanges the k-th entry from the left that is
+// not below the pivot with the k-th from the right that is not above it,
+// for as long as the two lie apart, and every entry between them is still
+// in its place. Here each block of entries is first looked over for those
+// without a branch per entry (a branch the data decides goes wrong every
+// other entry), then the exchanges are made in pairs, while a whole block is
+// left to look over on each side; the loop finishes the rest.
+template <class Entry, class Pivot>
+void ExchangeInBlocks(Entry* entries, int32_t& i, int32_t& j, const Pivot& pivot, int64_t& exchanges) {
+  std::array<uint8_t, kPartitionBlock> left, right;
+  int32_t leftCount = 0, rightCount = 0, leftNext = 0, rightNext = 0;
+  // The entries not yet looked over, and where each side's block starts.
+  int32_t from = i, to = j, leftBase = 0, rightBase = 0;
+  if (to - from + 1 < 2 * kPartitionBlock) return;
+  for (;;) {
+    if (leftNext == leftCount) {
+      if (to - from + 1 < kPartitionBlock) return;
+      leftBase = from;
+      leftCount = leftNext = 0;
+      for (int32_t k = 0; k < kPartitionBlock; ++k) {
+        left[static_cast<std::size_t>(leftCount)] = static_cast<uint8_t>(k);
+        leftCount += pivot.Below(entries[from + k]) ? 0 : 1;
+      }
+      from += kPartitionBlock;
+    }
+    if (rightNext == rightCount) {
+      if (to - from + 1 < kPartitionBlock) return;
+      rightBase = to;
+      rightCount = rightNext = 0;
+      for (int32_t k = 0; k < kPartitionBlock; ++k) {
+        right[static_cast<std::size_t>(rightCount)] = static_cast<uint8_t>(k);
+        rightCount += pivot.Above(entries[to - k]) ? 0 : 1;
+      }
+      to -= kPartitionBlock;
+    }
+    const int32_t pairs = std::min(leftCount - leftNext, rightCount - rightNext);
+    if (pairs == 0) continue;
+    for (int32_t k = 0; k < pairs; ++k)
+      std::swap(entries[leftBase + left[static_cast<std::size_t>(leftNext + k)]],
+                entries[rightBase - right[static_cast<std::size_t>(rightNext + k)]]);
+    leftNext += pairs;
+    rightNext += pairs;
+    exchanges += pairs;
+    i = leftBase + left[static_cast<std::size_t>(leftNext - 1)] + 1;
+    j = rightBase - right[static_cast<std::size_t>(rightNext - 1)] - 1;
+  }
+}
+
+// The longest rest of a partition FinishPartition takes.
+constexpr int32_t kFinishMost = 256;
+
+// The rest of a partition, Entries[I..J], made as the loop in QuickSortBy
+// makes it, with I and J left where that loop leaves them: every entry in
+// it is still in its place, and either no exchange was made yet (the pivot
+// lies within) or the entries just outside were exchanged (the one before
+// I is not above the pivot, the one after J not below it). The entries
+// that stop the loop's scan from the left and from the right are listed
+// first, without a branch per entry; the loop's k-th exchange is then that
+// of the k-th of each list, its scan from the left stopping at the entry
+// after J at the latest, and from the right at the one before I. Many short
+// partitions go wrong at a branch per entry in the loop; here at one or two.
+template <class Entry, class Pivot>
+void FinishPartition(Entry* entries, int32_t& i, int32_t& j, const Pivot& pivot, int64_t& exchanges) {
+  Entry* const part = entries + i;
+  const int32_t n = j - i + 1;
+  std::array<uint8_t, kFinishMost> left, right;
+  int32_t leftCount = 0, rightCount = 0;
+  for (int32_t k = 0; k < n; ++k) {
+    left[static_cast<std::size_t>(leftCount)] = static_cast<uint8_t>(k);
+    leftCount += pivot.Below(part[k]) ? 0 : 1;
+  }
+  for (int32_t k = n - 1; k >= 0; --k) {
+    right[static_cast<std::size_t>(rightCount)] = static_cast<uint8_t>(k);
+    rightCount += pivot.Above(part[k]) ? 0 : 1;
+  }
+  // Where the scans stop, relative to I: the last exchange's entries, at
+  // first just outside.
+  int32_t stopLeft = -1, stopRight = n;
+  for (int32_t k = 0;; ++k) {
+    const int32_t l = std::min(k < leftCount ? int32_t{left[static_cast<std::size_t>(k)]} : n, stopRight);
+    const int32_t r = std::max(k < rightCount ? int32_t{right[static_cast<std::size_t>(k)]} : -1, stopLeft);
+    if (l < r) {
+      std::swap(part[l], part[r]);
+      ++exchanges;
+      stopLeft = l;
+      stopRight = r;
+      continue;
+    }
+    // The loop steps past the entry where its scans meet.
+    const int32_t step = l == r ? 1 : 0;
+    j = i + r - step;
+    i += l + step;
+    return;
+  }
+}
+
 // Quicksort with the middle row as pivot, exchanging only rows that differ
 // in place; counts the exchanges. PivotOf makes of the pivot entry what
-// tells the entries below it (Below) and above it (Above).
+// tells the entries below it (Below) and above it (Above); a pivot whose
+// tests are cheap and free of branches (InBlocks) has its exchanges made by
+// ExchangeInBlocks and FinishPartition.
 template <class Entry, class PivotOf>
 void QuickSortBy(std::vector<Entry>& order, int32_t lo, int32_t hi, const PivotOf& pivotOf, int64_t& exchanges) {
   while (lo < hi) {
     const auto pivot = pivotOf(order[static_cast<std::size_t>((lo + hi) / 2)]);
     int32_t i = lo, j = hi;
-    do {
+    if constexpr (std::remove_cvref_t<decltype(pivot)>::InBlocks) {
+      ExchangeInBlocks(order.data(), i, j, pivot, exchanges);
+      if (i <= j && j - i < kFinishMost) FinishPartition(order.data(), i, j, pivot, exchanges);
+    }
+    while (i <= j) {
       while (pivot.Below(order[static_cast<std::size_t>(i)])) ++i;
       while (pivot.Above(order[static_cast<std::size_t>(j)])) --j;
       if (i <= j) {
@@ -637,7 +916,7 @@ void QuickSortBy(std::vector<Entry>& order, int32_t lo, int32_t hi, const PivotO
         ++i;
         --j;
       }
-    } while (i <= j);
+    }
     // The smaller side recursively, the larger one in the loop: the depth
     // stays logarithmic whatever the data.
     if (j - lo < hi - i) {
@@ -653,6 +932,7 @@ void QuickSortBy(std::vector<Entry>& order, int32_t lo, int32_t hi, const PivotO
 // The pivot of a three-way comparison.
 template <class Entry, class Compare>
 struct TComparedPivot {
+  static constexpr bool InBlocks = false;
   Entry Pivot;
   const Compare& Comparison;
   bool Below(const Entry& e) const { return Comparison(e, Pivot) < 0; }
@@ -671,6 +951,7 @@ void QuickSort(std::vector<Entry>& order, int32_t lo, int32_t hi, const Compare&
 // the pivot's key with no row, and above it when above that key with every
 // row.
 struct TWordPivot {
+  static constexpr bool InBlocks = true;
   uint64_t Low, High;
   bool Below(uint64_t e) const { return e < Low; }
   bool Above(uint64_t e) const { return e > High; }

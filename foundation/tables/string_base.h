@@ -47,6 +47,8 @@ class ITableFilter {
   virtual const std::vector<int32_t>& MaxCols() const = 0;
 };
 
+struct TRowBlock;
+
 struct TRow {
   int32_t No = -1;     // "NO__"; -1 until saved
   int32_t RecNo = -1;  // record number in the file; -1 for none
@@ -54,9 +56,19 @@ struct TRow {
   bool Changed = false;
   bool New = false;
   bool Deleted = false;
+  // The block a load allocated the row in among others; nullptr for a row
+  // allocated alone.
+  TRowBlock* Block = nullptr;
   // RecordSize bytes, allocated with the row.
   char* Buffer() { return reinterpret_cast<char*>(this + 1); }
   const char* Buffer() const { return reinterpret_cast<const char*>(this + 1); }
+};
+
+// Blocks of rows whose rows a load freed as it began, for it to fill again
+// rather than have the memory given back and taken anew.
+struct TSpareRowBlocks {
+  bool Taking = false;
+  TRowBlock* First = nullptr;
 };
 
 // What a save did.
@@ -123,7 +135,9 @@ class TStringBase {
   bool OwnsDbf() const { return ownDbf_ != nullptr; }
   int32_t FieldCount() const { return static_cast<int32_t>(fields_.size()); }
   int32_t RecordSize() const { return recordSize_; }
-  char FieldType(int32_t field) const;
+  char FieldType(int32_t field) const {
+    return field >= 0 && field < FieldCount() ? fields_[static_cast<std::size_t>(field)].Type : 0;
+  }
   int32_t FieldIndex(std::string_view name) const { return dbf_ ? dbf_->FieldIndex(name) : -1; }
 
   int32_t Count() const { return static_cast<int32_t>(rows_.size()); }
@@ -161,6 +175,15 @@ class TStringBase {
   // caller then reads the number from a register rather than from memory
   // just written, which this machine does slowly for 80-bit numbers.
   void GetBufferValue(int32_t field, const char* buf, TCommonVar& v) const;
+  // The number GetBufferValue reads from a number field, read alone; 0
+  // outside the fields.
+  long double BufferNumber(int32_t field, const char* buf) const;
+  // The bytes of a field as the record holds them; empty outside the fields.
+  std::string_view FieldBytes(int32_t field, const char* buf) const {
+    if (!buf || field < 0 || field >= FieldCount()) return {};
+    const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
+    return {buf + f.Offset, static_cast<std::size_t>(f.Length)};
+  }
   void GetValue(int32_t field, TCommonVar& v) const { GetBufferValue(field, buffer_, v); }
   // By the kind of the value. False when a number did not fit and the field
   // was filled with '*'.
@@ -282,6 +305,7 @@ class TStringBase {
   int32_t currentIndex_ = -1;
   char* buffer_ = nullptr;
   std::vector<char> scratch_;
+  TSpareRowBlocks spareBlocks_;
 };
 
 inline void TStringBase::GetBufferValue(int32_t field, const char* buf, TCommonVar& v) const {

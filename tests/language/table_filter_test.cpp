@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <tuple>
 
 #include "language/bases_rig.h"
@@ -98,6 +100,82 @@ TEST_F(BoundTableTest, FilteredLoadsAndRefusedFilters) {
   EXPECT_EQ(Table().Count(), 0);
   ASSERT_TRUE(LoadWhile(Table(), 2, cond));
   EXPECT_EQ(Column(kGoodsCode), "B,C,D");  // below 0 is not 0
+}
+
+// A comparison of a field with a constant is tested straight on the record;
+// the same comparison in brackets goes through the evaluator. Both must hold
+// on the same records: numbers within the tolerance of the constant, -0,
+// texts the field reads as 0 or another number, and texts compared with
+// regard to case, Ё, blanks and one text starting another.
+TEST_F(BoundTableTest, ComparisonsWithAConstantHoldAsTheEvaluatorHasThem) {
+  const std::vector<std::string> prices = {"2500",     "2500.00", "2499.99", "2500.01", "-0.00", "0",    "",
+                                           "1,5",      "1.5",     "-1.50",   "*****",   "abc",   "99999.99", "-7",
+                                           "0.01",     "-0.01",   " 12.3 ",  "12.30",   "+3",    "3."};
+  const std::vector<std::string> names = {"",       "Сыр"_w,    "сыр"_w,    "СЫР"_w,  "Сыр плавленый"_w, "Ёлка"_w,
+                                          "Елка"_w, "ёлка"_w,   "Сы"_w,     "A",      "a",               "B b",
+                                          "  x",    "Молоко"_w, "Я"_w,      "0",      "10",              "9"};
+  std::vector<GoodsRecord> records;
+  for (std::size_t i = 0; i < prices.size() * names.size(); ++i)
+    records.push_back({"", names[i % names.size()], prices[i / names.size()]});
+  // Numbers of 0 to 4 decimals, and constants equal to some of them, or
+  // off by less than the tolerance, by it, or by more.
+  std::mt19937 random(42);
+  std::vector<std::string> numbers = {"2500",         "2500.0000000001", "2499.9999999995", "2500.000000002",
+                                      "0",            "-0",              "0.0000000005",    "1.5",
+                                      "-1.5",         "12.3",            "99999.99",        "-7",
+                                      "0.01",         "3",               "0.001",           "268435455.99",
+                                      "268435456",    "12345678",        "1234567.5"};
+  for (int i = 0; i < 300; ++i) {
+    const auto n = random();
+    std::string text = std::to_string(n % 100000);
+    if (const auto decimals = n / 100000 % 5; decimals > 0)
+      text = std::to_string(n % 100000 / 10) + "." + std::to_string(n % 10) + std::string(decimals - 1, '3');
+    text.resize(std::min<std::size_t>(text.size(), 8));
+    records.push_back({"", names[i % names.size()], (n & 1 ? "-" : "") + text.substr(0, 7)});
+    if (i % 10 == 0)
+      numbers.push_back(text + (text.find('.') == std::string::npos ? "." : "") +
+                        std::vector<std::string>{"", "0000000001", "000000001", "00000001", "9"}[n / 7 % 5]);
+  }
+  Bind(records);
+  ASSERT_TRUE(Table().LoadAll());
+  const std::vector<std::string> texts = {"''",     "'Сыр'"_w, "'сыр'"_w, "'Сыр '"_w, "'Сы'"_w, "'Ёлка'"_w,
+                                          "'Елка'"_w, "'A'",     "'a'",     "'B b'",    "'  x'",  "'10'"};
+  std::vector<std::string> conditions;
+  for (const char* op : {"<", ">", "<=", ">=", "#", "="}) {
+    for (const std::string& n : numbers) {
+      conditions.push_back("GOODS.PRICE" + std::string(op) + n);
+      conditions.push_back(n + op + "GOODS.PRICE");
+    }
+    for (const std::string& t : texts) {
+      conditions.push_back("GOODS.NAME" + std::string(op) + t);
+      conditions.push_back(t + op + "GOODS.NAME");
+    }
+  }
+  for (const std::string& condition : conditions) {
+    SCOPED_TRACE(condition);
+    TFilter direct(goods_), general(goods_);
+    direct.SetText("[" + condition + "]");
+    general.SetText("[(" + condition + ")]");
+    ASSERT_EQ(std::tuple(direct.ErrorCode(), general.ErrorCode()), std::tuple(0, 0)) << direct.Message();
+    // A minus before a constant is an operator of its own.
+    ASSERT_EQ(direct.ComparesDirectly(0), condition.find('-') == std::string::npos);
+    ASSERT_FALSE(general.ComparesDirectly(0));
+    for (int32_t r = 0; r < Table().Count(); ++r) {
+      Table().MemTableGoto(r);
+      EXPECT_EQ(direct.ConditionsHold(), general.ConditionsHold()) << "row " << r;
+    }
+  }
+
+  // Another table's field, a field against a field, a constant of the other
+  // kind and arithmetic are left to the evaluator.
+  TUBL* other = r_.Goods("OTHER", {});
+  ASSERT_NE(other, nullptr);
+  for (const char* text : {"[OTHER.PRICE>1]", "[GOODS.PRICE>GOODS.NO__]", "[GOODS.PRICE+1>1]", "[GOODS.NAME='1'+'2']",
+                           "[GOODS.PRICE*2]", "[GOODS.NAME=1]"}) {
+    TFilter filter(goods_);
+    filter.SetText(text);
+    EXPECT_FALSE(filter.ComparesDirectly(0)) << text;
+  }
 }
 
 TEST_F(BoundTableTest, GroupedLoadsKeepTheStrictlySmallestOrLargest) {

@@ -3,11 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
+#include <functional>
 #include <random>
 #include <tuple>
 
+#include "foundation/values/value_text.h"
 #include "platform/encoding.h"
 #include "support/faulty_files.h"
 #include "support/goods_table.h"
@@ -129,6 +132,84 @@ TEST_F(StringBaseTest, LoadsLiveRecordsWithTheirNumbers) {
   ASSERT_TRUE(table_.LoadWhile(1, [&] { return ++seen < 3; }));  // A, C, then stops at D
   EXPECT_EQ(Codes(), "A,C");
 }
+
+// "NO__" written as plain digits is read at once, anything else as the
+// table engine reads an integer.
+TEST_F(StringBaseTest, NumbersOfRowsAsTheEngineReadsThem) {
+  const std::vector<std::string> texts = {"7",     "000000042", "999999999", "1234567890", "12a",  "a12", "-5",
+                                          "+5",    "",          "1.0",       "12 3",       "4e1",  "0",   "00"};
+  Open({});
+  for (const std::string& text : texts) {
+    dbf_.GoToRecord(dbf_.RecCount() + 1);
+    dbf_.ClearRecordBuf();
+    ASSERT_TRUE(dbf_.SetFieldStr(kGoodsNo, text));
+    ASSERT_TRUE(dbf_.WriteRecord());
+  }
+  ASSERT_TRUE(table_.LoadAll());
+  ASSERT_EQ(table_.Count(), static_cast<int32_t>(texts.size()));
+  for (int32_t r = 0; r < table_.Count(); ++r) {
+    dbf_.GoToRecord(r + 1);
+    ASSERT_EQ(dbf_.ReadRecord(), 0);
+    bool error = false;
+    const int32_t engine = dbf_.GetFieldInt(kGoodsNo, error);
+    EXPECT_EQ(table_.MemTableLocate(r)->No, error ? 0 : engine) << texts[static_cast<std::size_t>(r)];
+  }
+  EXPECT_EQ(table_.MemTableLocate(2)->No, 999999999);
+}
+
+// Loaded rows share blocks of memory; each row must stay its own while
+// others around it are deleted, kept, sorted or loaded anew, and every
+// block go with its last row.
+TEST_F(StringBaseTest, LoadedRowsLiveAndDieOneByOne) {
+  std::vector<GoodsRecord> records;
+  for (int i = 0; i < 3000; ++i) records.push_back({std::to_string(i), "", std::to_string(i % 97)});
+  Open(records);
+  ASSERT_TRUE(table_.LoadAll());
+  for (int32_t r = table_.LastIndex(); r >= 0; r -= 3) table_.Delete(r);
+  std::vector<int32_t> kept;
+  for (int32_t r = 0; r < table_.Count(); r += 5) kept.push_back(r);
+  table_.KeepRows(kept);
+  table_.Insert(1)->No = 77;
+  table_.SetFieldText(kGoodsCode, "new");
+  table_.SortByField(kGoodsPrice, false);
+  std::string expected, code;
+  for (int32_t r = 0; r < table_.Count(); ++r) {
+    const TRow* row = table_.MemTableLocate(r);
+    table_.GetBufferText(kGoodsCode, row->Buffer(), code);
+    EXPECT_EQ(code, row->No == 77 ? "new" : std::to_string(row->RecNo - 1)) << r;
+  }
+  EXPECT_EQ(table_.Count(), 401);
+  ASSERT_TRUE(table_.LoadRange(10, 20));
+  EXPECT_EQ(Codes(), "9,10,11,12,13,14,15,16,17,18,19");
+  // Each load fills again the blocks the rows before it leave.
+  for (int load = 0; load < 2; ++load) {
+    ASSERT_TRUE(table_.LoadAll());
+    ASSERT_EQ(table_.Count(), 3000);
+    for (const int32_t r : {0, 1234, 2999}) {
+      table_.GetBufferText(kGoodsCode, table_.MemTableLocate(r)->Buffer(), code);
+      EXPECT_EQ(code, std::to_string(r));
+    }
+  }
+  table_.SetDbf(nullptr);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+TEST_F(StringBaseTest, AFreedRowOfABlockIsNotToBeTouched) {
+  Open({{"A", "", "1"}, {"B", "", "2"}, {"C", "", "3"}});
+  ASSERT_TRUE(table_.LoadAll());
+  const TRow* second = table_.MemTableLocate(1);
+  const TRow* third = table_.MemTableLocate(2);
+  table_.Delete(1);
+  const auto read = [](const char* p) {
+    const volatile char c = *p;
+    (void)c;
+  };
+  EXPECT_DEATH(read(second->Buffer()), "use-after-poison");
+  // Nor the bytes just past a live row.
+  EXPECT_DEATH(read(third->Buffer() + table_.RecordSize()), "use-after-poison");
+  read(third->Buffer() + table_.RecordSize() - 1);
+}
+#endif
 
 TEST_F(StringBaseTest, InsertAndDeleteKeepTheCurrentRowInside) {
   Open({});
@@ -433,6 +514,86 @@ TEST(StringBaseSort, OneNumberKeyOrdersOddTextsAsTheGeneralComparison) {
   std::fesetround(FE_DOWNWARD);
   EXPECT_TRUE(ExpectOneKeySortAsGeneral(price, mix({}, 8)));
   std::fesetround(mode);
+}
+
+// The rows' IDs in the order the plain quicksort of the values gives: the
+// middle row as pivot, scanning in from both ends, exchanging rows that
+// differ in place; and whether it exchanged any.
+std::pair<std::vector<std::string>, bool> PlainQuicksortOrder(TStringBase& table, int32_t field) {
+  std::vector<std::pair<TCommonVar, std::string>> rows(static_cast<std::size_t>(table.Count()));
+  for (int32_t r = 0; r < table.Count(); ++r) {
+    table.GetBufferValue(field, table.MemTableLocate(r)->Buffer(), rows[static_cast<std::size_t>(r)].first);
+    table.GetBufferText(0, table.MemTableLocate(r)->Buffer(), rows[static_cast<std::size_t>(r)].second);
+  }
+  bool exchanged = false;
+  const std::function<void(int32_t, int32_t)> sort = [&](int32_t lo, int32_t hi) {
+    const TCommonVar pivot = rows[static_cast<std::size_t>((lo + hi) / 2)].first;
+    const auto at = [&](int32_t k) -> const TCommonVar& { return rows[static_cast<std::size_t>(k)].first; };
+    int32_t i = lo, j = hi;
+    do {
+      while (CompareValues(at(i), pivot, false) < 0) ++i;
+      while (CompareValues(at(j), pivot, false) > 0) --j;
+      if (i <= j) {
+        if (i != j) std::swap(rows[static_cast<std::size_t>(i)], rows[static_cast<std::size_t>(j)]);
+        exchanged = exchanged || i != j;
+        ++i;
+        --j;
+      }
+    } while (i <= j);
+    if (lo < j) sort(lo, j);
+    if (i < hi) sort(i, hi);
+  };
+  if (rows.size() > 1) sort(0, table.Count() - 1);
+  std::vector<std::string> ids;
+  for (const auto& row : rows) ids.push_back(row.second);
+  return {ids, exchanged};
+}
+
+// A number key is sorted a block at a time; the order, ties included, must
+// be the plain quicksort's, on long tables of few distinct keys, of keys
+// all distinct, of -0 beside 0, and already sorted or reversed.
+TEST(StringBaseSort, NumberKeyOrdersAsThePlainQuicksort) {
+  std::mt19937 random(11);
+  const auto check = [](const std::vector<std::string>& texts) {
+    TStringBase table;
+    table.MakeTemporary({{"ID", 'N', 7, 0}, {"PRICE", 'N', 12, 2}});
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      table.Append();
+      table.SetFieldText(0, std::to_string(i));
+      table.SetFieldText(1, texts[i]);
+    }
+    const auto [expected, exchanged] = PlainQuicksortOrder(table, 1);
+    EXPECT_EQ(table.SortByField(1, false), exchanged);
+    std::vector<std::string> ids;
+    std::string id;
+    for (int32_t r = 0; r < table.Count(); ++r) {
+      table.GetBufferText(0, table.MemTableLocate(r)->Buffer(), id);
+      ids.push_back(id);
+    }
+    EXPECT_EQ(ids, expected);
+  };
+  for (const int distinct : {1, 2, 3, 7, 40, 1000, 1000000}) {
+    SCOPED_TRACE(distinct);
+    for (const int count : {300, 5000, 40000}) {
+      std::vector<std::string> texts;
+      for (int i = 0; i < count; ++i) {
+        const int n = static_cast<int>(random() % static_cast<unsigned>(distinct)) - distinct / 2;
+        texts.push_back(n == 0 && random() % 2 ? "-0.00" : std::to_string(n / 100) + "." + std::to_string(std::abs(n % 100)));
+        if (n < 0 && n > -100) texts.back() = "-" + texts.back();
+        // Whole numbers written without the point, as other programs may.
+        if (n % 7 == 3) texts.back() = std::to_string(n);
+      }
+      check(texts);
+      std::vector<std::pair<long double, std::string>> byValue;
+      for (const std::string& t : texts) byValue.emplace_back(std::stold(t), t);
+      std::stable_sort(byValue.begin(), byValue.end(),
+                       [](const auto& a, const auto& b) { return a.first < b.first; });
+      for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = byValue[i].second;
+      check(texts);
+      std::reverse(texts.begin(), texts.end());
+      check(texts);
+    }
+  }
 }
 
 // One text key sorts on keys held in the sorted entries; ties, texts that
