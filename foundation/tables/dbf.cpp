@@ -120,18 +120,109 @@ bool ParseWhole(const uint8_t* p, int len, int64_t& value) {
 // bounded length the compiler would inline `rep stos`, which starts slowly.
 [[gnu::noinline]] void FillBytes(uint8_t* p, char c, std::size_t n) { std::memset(p, c, n); }
 
+// Up to 32 bytes between distinct buffers in at most two overlapping moves,
+// without a call.
+inline void CopyShort(void* to, const void* from, std::size_t n) {
+  auto* d = static_cast<char*>(to);
+  const auto* s = static_cast<const char*>(from);
+  if (n >= 16) {
+    std::memcpy(d, s, 16);
+    std::memcpy(d + n - 16, s + n - 16, 16);
+  } else if (n >= 8) {
+    std::memcpy(d, s, 8);
+    std::memcpy(d + n - 8, s + n - 8, 8);
+  } else if (n >= 4) {
+    std::memcpy(d, s, 4);
+    std::memcpy(d + n - 4, s + n - 4, 4);
+  } else {
+    for (std::size_t i = 0; i < n; ++i) d[i] = s[i];
+  }
+}
+
+// The decimal pairs 00..99 side by side: two digits a division.
+constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> t{};
+  for (int i = 0; i < 100; ++i) {
+    t[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    t[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  }
+  return t;
+}();
+
+void PutPair(char* p, uint32_t v) { std::memcpy(p, &kDigitPairs[2 * v], 2); }
+
 // Decimal digits of v into the end of buf; returns the start.
 char* FormatInt(int32_t v, char* bufEnd) {
   char* p = bufEnd;
-  int64_t x = v;
-  const bool negative = x < 0;
-  if (negative) x = -x;
-  do {
-    *--p = static_cast<char>('0' + x % 10);
-    x /= 10;
-  } while (x != 0);
+  const bool negative = v < 0;
+  uint32_t x = negative ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
+  while (x >= 100) {
+    const uint32_t q = x / 100;
+    p -= 2;
+    PutPair(p, x - q * 100);
+    x = q;
+  }
+  if (x >= 10) {
+    p -= 2;
+    PutPair(p, x);
+  } else {
+    *--p = static_cast<char>('0' + x);
+  }
   if (negative) *--p = '-';
   return p;
+}
+
+// A date whose parts fit their widths (day and month 0..99, year 0..9999)
+// as the eight digits yyyymmdd.
+bool IsOrdinaryDate(const TDateRec& d) {
+  return static_cast<unsigned>(d.Day) <= 99 && static_cast<unsigned>(d.Month) <= 99 &&
+         static_cast<unsigned>(d.Year) <= 9999;
+}
+
+void PutOrdinaryDate(const TDateRec& d, char* p) {
+  const auto year = static_cast<uint32_t>(d.Year);
+  PutPair(p, year / 100);
+  PutPair(p + 2, year % 100);
+  PutPair(p + 4, static_cast<uint32_t>(d.Month));
+  PutPair(p + 6, static_cast<uint32_t>(d.Day));
+}
+
+// A text into a field of `width` bytes as it is stored: a number
+// right-aligned (or stars when it does not fit: cutting it would store
+// another number), anything else cut or padded on the right, a text field of
+// a code page 866 table converted. Fields up to 32 bytes are composed in a
+// word-aligned block of blanks and moved in whole, without calls.
+bool PutFieldText(uint8_t* p, std::size_t width, char type, bool oem, std::string_view s) {
+  constexpr std::size_t kShort = 32;
+  const bool number = type == 'N';
+  if (number && s.size() > width) {
+    FillBytes(p, '*', width);
+    return false;
+  }
+  const std::size_t n = std::min(width, s.size());
+  if (width <= kShort) {
+    alignas(8) char block[kShort];
+    std::memset(block, ' ', kShort);
+    if (number) {
+      CopyShort(block + kShort - n, s.data(), n);
+      CopyShort(p, block + kShort - width, width);
+    } else {
+      CopyShort(block, s.data(), n);
+      // Whole words: the blanks after the text stay blanks.
+      if (type == 'C' && oem) WinToDosInPlace(block, (n + 7) & ~std::size_t{7});
+      CopyShort(p, block, width);
+    }
+    return true;
+  }
+  if (number) {
+    std::memmove(p + (width - n), s.data(), n);
+    FillBytes(p, ' ', width - n);
+    return true;
+  }
+  std::memmove(p, s.data(), n);
+  FillBytes(p + n, ' ', width - n);
+  if (type == 'C' && oem) WinToDosInPlace(reinterpret_cast<char*>(p), n);
+  return true;
 }
 
 }  // namespace
@@ -546,23 +637,7 @@ bool TDBF::SetFieldStr(int index, std::string_view s) {
   int len = 0;
   uint8_t* p = FieldPtr(index, len);
   if (!p) return false;
-  const auto width = static_cast<std::size_t>(len);
-  const char type = FieldTypeAt(index);
-  if (type == 'N') {
-    if (s.size() > width) {
-      // Cutting a number would store another number.
-      FillBytes(p, '*', width);
-      return false;
-    }
-    std::memmove(p + (width - s.size()), s.data(), s.size());
-    FillBytes(p, ' ', width - s.size());
-    return true;
-  }
-  const std::size_t n = std::min(width, s.size());
-  std::memmove(p, s.data(), n);
-  FillBytes(p + n, ' ', width - n);
-  if (type == 'C' && oemCoded_) WinToDosInPlace(reinterpret_cast<char*>(p), n);
-  return true;
+  return PutFieldText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, s);
 }
 
 int32_t TDBF::GetFieldInt(int index, bool& error) const {
@@ -590,38 +665,22 @@ bool TDBF::SetFieldInt(int index, int32_t value) {
   uint8_t* p = FieldPtr(index, len);
   if (!p) return false;
   const int dec = fields_[index][17];
+  // The digits, then '.' and the zero decimals.
   char buf[300];
   char* end = buf + sizeof(buf);
-  if (FieldTypeAt(index) == 'N') {
-    // Straight into the field: the digits, then '.' and the zero decimals,
-    // right-aligned as SetFieldStr puts a number.
-    char* start = FormatInt(value, end);
-    const auto digits = static_cast<std::size_t>(end - start);
-    const std::size_t text = digits + (dec > 0 ? static_cast<std::size_t>(dec) + 1 : 0);
-    const auto width = static_cast<std::size_t>(len);
-    if (text > width) {
-      FillBytes(p, '*', width);
-      return false;
-    }
-    uint8_t* q = p + (width - text);
-    FillBytes(p, ' ', width - text);
-    std::memcpy(q, start, digits);
-    if (dec > 0) {
-      q[digits] = '.';
-      FillBytes(q + digits + 1, '0', static_cast<std::size_t>(dec));
-    }
-    return true;
-  }
-  char* start;
+  char* q = end;
   if (dec > 0) {
-    char* q = end - dec;
-    std::memset(q, '0', static_cast<std::size_t>(dec));
+    q -= dec;
+    if (dec <= 8) {
+      std::memcpy(end - 8, "00000000", 8);
+    } else {
+      std::memset(q, '0', static_cast<std::size_t>(dec));
+    }
     *--q = '.';
-    start = FormatInt(value, q);
-  } else {
-    start = FormatInt(value, end);
   }
-  return SetFieldStr(index, std::string_view(start, static_cast<std::size_t>(end - start)));
+  const char* start = FormatInt(value, q);
+  return PutFieldText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_,
+                      std::string_view(start, static_cast<std::size_t>(end - start)));
 }
 
 TDateRec TDBF::GetFieldDate(int index, bool& error) const {
@@ -639,13 +698,9 @@ TDateRec TDBF::GetFieldDate(int index, bool& error) const {
 
 std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf) {
   char* end = buf.data() + buf.size();
-  if (date.Day >= 0 && date.Day <= 99 && date.Month >= 0 && date.Month <= 99 && date.Year >= 0 &&
-      date.Year <= 9999) {
-    // Every ordinary date: yyyymmdd straight, as the general way below writes it.
-    char* p = end - 8;
-    int ymd = date.Year * 10000 + date.Month * 100 + date.Day;
-    for (int k = 7; k >= 0; --k, ymd /= 10) p[k] = static_cast<char>('0' + ymd % 10);
-    return std::string_view(p, 8);
+  if (IsOrdinaryDate(date)) {
+    PutOrdinaryDate(date, end - 8);
+    return std::string_view(end - 8, 8);
   }
   auto pad = [&](char* p, std::ptrdiff_t width) {
     while (end - p < width) *--p = '0';
@@ -658,8 +713,17 @@ std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf) {
 }
 
 bool TDBF::SetFieldDate(int index, const TDateRec& date) {
+  int len = 0;
+  uint8_t* p = FieldPtr(index, len);
+  if (!p) return false;
+  // Eight digits fill an eight-byte field whatever its type: no padding, and
+  // digits are the same in both code pages.
+  if (len == 8 && IsOrdinaryDate(date)) {
+    PutOrdinaryDate(date, reinterpret_cast<char*>(p));
+    return true;
+  }
   TDateFieldBuffer buf;
-  return SetFieldStr(index, DateFieldText(date, buf));
+  return PutFieldText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, DateFieldText(date, buf));
 }
 
 void TDBF::SetDeleted(bool deleted) {
