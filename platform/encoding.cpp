@@ -103,29 +103,21 @@ void ConvertInPlace(char* p, std::size_t n, const unsigned char (&table)[256]) {
 
 void DosToWinInPlace(char* p, std::size_t n) { ConvertInPlace(p, n, kTables.dosToWin); }
 
-// Russian letters of 1251 lie in two runs that keep their order in 866
-// (0xC0..0xEF 0x40 lower, 0xF0..0xFF 0x10 lower), so a word of them and of
-// bytes below 0x80 is converted with a few word operations; a word holding
-// any other byte above 0x7F (Ё, ё, №, punctuation) goes through the table.
+// Words without Russian letters are passed over, words of letters shifted
+// whole.
 void WinToDosInPlace(char* p, std::size_t n) {
   constexpr uint64_t kHigh = 0x8080808080808080ULL;
   std::size_t i = 0;
   for (; i + 8 <= n; i += 8) {
     uint64_t word;
     std::memcpy(&word, p + i, 8);
-    const uint64_t high = word & kHigh;
-    if (high == 0) continue;
-    const uint64_t letters = high & (word << 1);  // 0xC0 and above
-    if (letters != high) {
-      for (std::size_t k = i; k < i + 8; ++k)
-        p[k] = static_cast<char>(kTables.winToDos[static_cast<unsigned char>(p[k])]);
+    if ((word & kHigh) == 0) continue;
+    if (WinToDosLetterWord(word)) {
+      std::memcpy(p + i, &word, 8);
       continue;
     }
-    const uint64_t late = letters & (word << 2) & (word << 3);  // 0xF0 and above
-    // Per byte 0x40, or 0x10 for the late run; never more than the byte, so
-    // nothing borrows from its neighbour.
-    word -= ((letters ^ late) >> 1) | (late >> 3);
-    std::memcpy(p + i, &word, 8);
+    for (std::size_t k = i; k < i + 8; ++k)
+      p[k] = static_cast<char>(kTables.winToDos[static_cast<unsigned char>(p[k])]);
   }
   if (i < n && n >= 8) {
     uint64_t word;

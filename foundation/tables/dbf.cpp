@@ -1,6 +1,7 @@
 #include "foundation/tables/dbf.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -120,54 +121,111 @@ bool ParseWhole(const uint8_t* p, int len, int64_t& value) {
 // bounded length the compiler would inline `rep stos`, which starts slowly.
 [[gnu::noinline]] void FillBytes(uint8_t* p, char c, std::size_t n) { std::memset(p, c, n); }
 
-// Up to 32 bytes between distinct buffers in at most two overlapping moves,
-// without a call.
-inline void CopyShort(void* to, const void* from, std::size_t n) {
-  auto* d = static_cast<char*>(to);
-  const auto* s = static_cast<const char*>(from);
-  if (n >= 16) {
-    std::memcpy(d, s, 16);
-    std::memcpy(d + n - 16, s + n - 16, 16);
-  } else if (n >= 8) {
-    std::memcpy(d, s, 8);
-    std::memcpy(d + n - 8, s + n - 8, 8);
-  } else if (n >= 4) {
-    std::memcpy(d, s, 4);
-    std::memcpy(d + n - 4, s + n - 4, 4);
+// The short texts of fields are moved as whole words straight into the
+// record: every byte of a word is loaded and stored once, and nothing stored
+// is loaded again, which would stall the store-to-load path.
+constexpr uint64_t kBlankWord = 0x2020202020202020ULL;
+constexpr uint64_t kZeroWord = 0x3030303030303030ULL;
+constexpr char kBlanks16[17] = "                ";
+
+uint64_t LoadWord(const char* p) {
+  uint64_t w;
+  std::memcpy(&w, p, 8);
+  return w;
+}
+
+void StoreWord(uint8_t* p, uint64_t w) { std::memcpy(p, &w, 8); }
+
+// Blanks over a field, by two overlapping stores where it is 8..32 bytes.
+void FillBlanks(uint8_t* p, std::size_t width) {
+  if (width >= 16 && width <= 32) {
+    std::memcpy(p, kBlanks16, 16);
+    std::memcpy(p + width - 16, kBlanks16, 16);
+  } else if (width >= 8 && width < 16) {
+    StoreWord(p, kBlankWord);
+    StoreWord(p + width - 8, kBlankWord);
   } else {
-    for (std::size_t i = 0; i < n; ++i) d[i] = s[i];
+    FillBytes(p, ' ', width);
   }
 }
 
-// The decimal pairs 00..99 side by side: two digits a division.
-constexpr std::array<char, 200> kDigitPairs = [] {
-  std::array<char, 200> t{};
-  for (int i = 0; i < 100; ++i) {
-    t[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-    t[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
-  }
-  return t;
-}();
+[[gnu::noinline]] uint64_t WinToDosWordByBytes(uint64_t w) {
+  char bytes[8];
+  std::memcpy(bytes, &w, 8);
+  WinToDosInPlace(bytes, 8);
+  std::memcpy(&w, bytes, 8);
+  return w;
+}
 
-void PutPair(char* p, uint32_t v) { std::memcpy(p, &kDigitPairs[2 * v], 2); }
+// A word of Windows-1251 text in code page 866.
+inline uint64_t WinToDosWord(uint64_t w) {
+  if ((w & 0x8080808080808080ULL) == 0 || WinToDosLetterWord(w)) return w;
+  return WinToDosWordByBytes(w);
+}
+
+// n bytes of text, 4 <= n <= 32, to `to`, converted on the way when asked.
+// The words [0,8) [8,16) [n-16,n-8) [n-8,n) cover the text (the halves
+// [0,4) [n-4,n) a shorter one); where they overlap they carry the same bytes.
+// All are loaded before any is stored, so the text may lie in the record
+// itself.
+inline void PutTextWords(uint8_t* to, const char* s, std::size_t n, bool convert) {
+  if (n < 8) {
+    uint32_t first;
+    uint32_t last;
+    std::memcpy(&first, s, 4);
+    std::memcpy(&last, s + n - 4, 4);
+    if (convert) {
+      first = static_cast<uint32_t>(WinToDosWord(first));
+      last = static_cast<uint32_t>(WinToDosWord(last));
+    }
+    std::memcpy(to, &first, 4);
+    std::memcpy(to + n - 4, &last, 4);
+    return;
+  }
+  uint64_t a = LoadWord(s);
+  uint64_t d = LoadWord(s + n - 8);
+  uint64_t b = 0;
+  uint64_t c = 0;
+  if (n > 16) {
+    b = LoadWord(s + 8);
+    c = LoadWord(s + n - 16);
+  }
+  if (convert) {
+    a = WinToDosWord(a);
+    d = WinToDosWord(d);
+    b = WinToDosWord(b);
+    c = WinToDosWord(c);
+  }
+  StoreWord(to, a);
+  StoreWord(to + n - 8, d);
+  if (n > 16) {
+    StoreWord(to + 8, b);
+    StoreWord(to + n - 16, c);
+  }
+}
+
+// The eight decimal digits of v < 10^8, leading zeros included, the first
+// in the lowest byte: four digits to each half, two to each quarter, one to
+// each byte, every step a multiplication that divides exactly in range
+// (x * 5243 >> 19 is x / 100 below 10^4, x * 103 >> 10 is x / 10 below 100).
+uint64_t EightDigits(uint32_t v) {
+  uint64_t x = (v / 10000) | (static_cast<uint64_t>(v % 10000) << 32);
+  const uint64_t hundreds = ((x * 5243) >> 19) & 0x0000007F0000007FULL;
+  x = hundreds | ((x - hundreds * 100) << 16);
+  const uint64_t tens = ((x * 103) >> 10) & 0x000F000F000F000FULL;
+  x = tens | ((x - tens * 10) << 8);
+  return x + kZeroWord;
+}
 
 // Decimal digits of v into the end of buf; returns the start.
 char* FormatInt(int32_t v, char* bufEnd) {
   char* p = bufEnd;
   const bool negative = v < 0;
   uint32_t x = negative ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
-  while (x >= 100) {
-    const uint32_t q = x / 100;
-    p -= 2;
-    PutPair(p, x - q * 100);
-    x = q;
-  }
-  if (x >= 10) {
-    p -= 2;
-    PutPair(p, x);
-  } else {
-    *--p = static_cast<char>('0' + x);
-  }
+  do {
+    *--p = static_cast<char>('0' + x % 10);
+    x /= 10;
+  } while (x != 0);
   if (negative) *--p = '-';
   return p;
 }
@@ -179,50 +237,53 @@ bool IsOrdinaryDate(const TDateRec& d) {
          static_cast<unsigned>(d.Year) <= 9999;
 }
 
-void PutOrdinaryDate(const TDateRec& d, char* p) {
-  const auto year = static_cast<uint32_t>(d.Year);
-  PutPair(p, year / 100);
-  PutPair(p + 2, year % 100);
-  PutPair(p + 4, static_cast<uint32_t>(d.Month));
-  PutPair(p + 6, static_cast<uint32_t>(d.Day));
+uint64_t OrdinaryDateWord(const TDateRec& d) {
+  return EightDigits(static_cast<uint32_t>(d.Year * 10000 + d.Month * 100 + d.Day));
 }
 
 // A text into a field of `width` bytes as it is stored: a number
 // right-aligned (or stars when it does not fit: cutting it would store
 // another number), anything else cut or padded on the right, a text field of
-// a code page 866 table converted. Fields up to 32 bytes are composed in a
-// word-aligned block of blanks and moved in whole, without calls.
-bool PutFieldText(uint8_t* p, std::size_t width, char type, bool oem, std::string_view s) {
-  constexpr std::size_t kShort = 32;
+// a code page 866 table converted.
+[[gnu::noinline]] bool PutLongFieldText(uint8_t* p, std::size_t width, char type, bool oem, std::string_view s) {
   const bool number = type == 'N';
   if (number && s.size() > width) {
     FillBytes(p, '*', width);
     return false;
   }
   const std::size_t n = std::min(width, s.size());
-  if (width <= kShort) {
-    alignas(8) char block[kShort];
-    std::memset(block, ' ', kShort);
-    if (number) {
-      CopyShort(block + kShort - n, s.data(), n);
-      CopyShort(p, block + kShort - width, width);
-    } else {
-      CopyShort(block, s.data(), n);
-      // Whole words: the blanks after the text stay blanks.
-      if (type == 'C' && oem) WinToDosInPlace(block, (n + 7) & ~std::size_t{7});
-      CopyShort(p, block, width);
-    }
-    return true;
-  }
+  std::memmove(number ? p + (width - n) : p, s.data(), n);
   if (number) {
-    std::memmove(p + (width - n), s.data(), n);
     FillBytes(p, ' ', width - n);
-    return true;
+  } else {
+    FillBytes(p + n, ' ', width - n);
+    if (type == 'C' && oem) WinToDosInPlace(reinterpret_cast<char*>(p), n);
   }
-  std::memmove(p, s.data(), n);
-  FillBytes(p + n, ' ', width - n);
-  if (type == 'C' && oem) WinToDosInPlace(reinterpret_cast<char*>(p), n);
   return true;
+}
+
+// The same; the usual short fields and texts in words.
+inline bool PutFieldText(uint8_t* p, std::size_t width, char type, bool oem, std::string_view s) {
+  const bool number = type == 'N';
+  const std::size_t n = std::min(width, s.size());
+  if (width > 32 || n < 4 || (number && s.size() > width)) return PutLongFieldText(p, width, type, oem, s);
+  FillBlanks(p, width);
+  PutTextWords(number ? p + (width - n) : p, s.data(), n, type == 'C' && oem);
+  return true;
+}
+
+// A whole number as its text: the digits, then '.' and the zero decimals.
+[[gnu::noinline]] bool PutIntText(uint8_t* p, std::size_t width, char type, bool oem, int dec, int32_t value) {
+  char buf[300];
+  char* end = buf + sizeof(buf);
+  char* q = end;
+  if (dec > 0) {
+    q -= dec;
+    std::memset(q, '0', static_cast<std::size_t>(dec));
+    *--q = '.';
+  }
+  const char* start = FormatInt(value, q);
+  return PutFieldText(p, width, type, oem, std::string_view(start, static_cast<std::size_t>(end - start)));
 }
 
 }  // namespace
@@ -379,7 +440,13 @@ bool TDBF::FlushPending() {
   const int32_t count = pendCount_;
   pendCount_ = 0;
   const std::size_t bytes = static_cast<std::size_t>(count) * RecordSize();
-  if (file_ && file_->WriteAt(RecordPos(pendStart_), pending_.data(), bytes)) return true;
+  const int64_t pos = RecordPos(pendStart_);
+  if (file_ && file_->WriteAt(pos, pending_.data(), bytes)) {
+    // A table made anew is synced before it takes its name: its disk writes
+    // run meanwhile instead of all at that moment.
+    if (rewrite_.Active()) file_->StartWriteBack(pos, bytes);
+    return true;
+  }
   // Only what is surely on disk stays counted.
   writeFailed_ = true;
   lostRecords_ += count;
@@ -665,22 +732,30 @@ bool TDBF::SetFieldInt(int index, int32_t value) {
   uint8_t* p = FieldPtr(index, len);
   if (!p) return false;
   const int dec = fields_[index][17];
-  // The digits, then '.' and the zero decimals.
-  char buf[300];
-  char* end = buf + sizeof(buf);
-  char* q = end;
-  if (dec > 0) {
-    q -= dec;
-    if (dec <= 8) {
-      std::memcpy(end - 8, "00000000", 8);
-    } else {
-      std::memset(q, '0', static_cast<std::size_t>(dec));
+  const auto width = static_cast<std::size_t>(len);
+  const bool negative = value < 0;
+  const uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+  if (FieldTypeAt(index) == 'N' && magnitude < 100000000 && dec <= 8 && width <= 32) {
+    // Up to eight digits as one word ending where the whole part ends, its
+    // leading zeros turned into blanks; then the sign, '.' and the zeros.
+    const uint64_t digits = EightDigits(magnitude);
+    const int lead = magnitude == 0 ? 7 : std::countr_zero(digits ^ kZeroWord) / 8;
+    const auto count = static_cast<std::size_t>(8 - lead);
+    const std::size_t fraction = dec > 0 ? static_cast<std::size_t>(dec) + 1 : 0;
+    const std::size_t wholeEnd = width - std::min(width, fraction);
+    if (wholeEnd >= 8 && count + negative + fraction <= width) {
+      FillBlanks(p, width);
+      if (dec > 0) {
+        StoreWord(p + width - 8, kZeroWord);
+        p[wholeEnd] = '.';
+      }
+      const uint64_t padding = lead == 0 ? 0 : ~0ULL >> (64 - 8 * lead);
+      StoreWord(p + wholeEnd - 8, (digits & ~padding) | (kBlankWord & padding));
+      if (negative) p[wholeEnd - count - 1] = '-';
+      return true;
     }
-    *--q = '.';
   }
-  const char* start = FormatInt(value, q);
-  return PutFieldText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_,
-                      std::string_view(start, static_cast<std::size_t>(end - start)));
+  return PutIntText(p, width, FieldTypeAt(index), oemCoded_, dec, value);
 }
 
 TDateRec TDBF::GetFieldDate(int index, bool& error) const {
@@ -699,7 +774,8 @@ TDateRec TDBF::GetFieldDate(int index, bool& error) const {
 std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf) {
   char* end = buf.data() + buf.size();
   if (IsOrdinaryDate(date)) {
-    PutOrdinaryDate(date, end - 8);
+    const uint64_t digits = OrdinaryDateWord(date);
+    std::memcpy(end - 8, &digits, 8);
     return std::string_view(end - 8, 8);
   }
   auto pad = [&](char* p, std::ptrdiff_t width) {
@@ -712,6 +788,15 @@ std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf) {
   return std::string_view(p, static_cast<std::size_t>(end - p));
 }
 
+namespace {
+
+[[gnu::noinline]] bool PutDateText(uint8_t* p, std::size_t width, char type, bool oem, const TDateRec& date) {
+  TDateFieldBuffer buf;
+  return PutFieldText(p, width, type, oem, DateFieldText(date, buf));
+}
+
+}  // namespace
+
 bool TDBF::SetFieldDate(int index, const TDateRec& date) {
   int len = 0;
   uint8_t* p = FieldPtr(index, len);
@@ -719,11 +804,10 @@ bool TDBF::SetFieldDate(int index, const TDateRec& date) {
   // Eight digits fill an eight-byte field whatever its type: no padding, and
   // digits are the same in both code pages.
   if (len == 8 && IsOrdinaryDate(date)) {
-    PutOrdinaryDate(date, reinterpret_cast<char*>(p));
+    StoreWord(p, OrdinaryDateWord(date));
     return true;
   }
-  TDateFieldBuffer buf;
-  return PutFieldText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, DateFieldText(date, buf));
+  return PutDateText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, date);
 }
 
 void TDBF::SetDeleted(bool deleted) {

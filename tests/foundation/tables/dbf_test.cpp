@@ -409,8 +409,11 @@ TEST_F(Dbf, TypedValuesStoreTheBytesOfTheirTexts) {
     if (mix == 0) text.resize(random() % 24);
     return text;
   };
+  const std::vector<int32_t> bounds = {0,     9,     10,       99,        100,        9999,      10000,
+                                       -1,    -10,   99999999, 100000000, -99999999, -100000000, 12345678};
   auto randomInt = [&]() -> int32_t {
-    switch (random() % 4) {
+    switch (random() % 5) {
+      case 4: return bounds[random() % bounds.size()];
       case 0: return static_cast<int32_t>(random());
       case 1: return static_cast<int32_t>(random() % 2001) - 1000;
       case 2: return random() % 2 ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
