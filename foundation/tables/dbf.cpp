@@ -14,6 +14,7 @@ namespace vm {
 namespace {
 
 constexpr std::size_t kBlockBytes = 256 * 1024;
+constexpr int64_t kWriteBackStep = 1024 * 1024;
 constexpr int kMaxDescriptors = 255;
 
 bool IsCp866Language(uint8_t b) { return b == 0x00 || b == 0x26 || b == 0x65; }
@@ -443,8 +444,13 @@ bool TDBF::FlushPending() {
   const int64_t pos = RecordPos(pendStart_);
   if (file_ && file_->WriteAt(pos, pending_.data(), bytes)) {
     // A table made anew is synced before it takes its name: its disk writes
-    // run meanwhile instead of all at that moment.
-    if (rewrite_.Active()) file_->StartWriteBack(pos, bytes);
+    // run meanwhile, a megabyte at a time, instead of all at that moment.
+    const int64_t end = pos + static_cast<int64_t>(bytes);
+    writtenBackTo_ = std::min(writtenBackTo_, pos);
+    if (rewrite_.Active() && end - writtenBackTo_ >= kWriteBackStep) {
+      file_->StartWriteBack(writtenBackTo_, static_cast<std::size_t>(end - writtenBackTo_));
+      writtenBackTo_ = end;
+    }
     return true;
   }
   // Only what is surely on disk stays counted.

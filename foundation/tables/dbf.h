@@ -227,6 +227,8 @@ class TDBF {
   std::vector<uint8_t> pending_;
   int32_t pendStart_ = 0;
   int32_t pendCount_ = 0;
+  // Where the bytes not yet handed to the disk's write-back begin.
+  int64_t writtenBackTo_ = 0;
 };
 
 }  // namespace vm
