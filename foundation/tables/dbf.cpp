@@ -205,17 +205,25 @@ inline void PutTextWords(uint8_t* to, const char* s, std::size_t n, bool convert
   }
 }
 
+// The two digits of 0..99 as they lie in memory, the tens first.
+constexpr std::array<uint16_t, 100> kDigitPairs = [] {
+  std::array<uint16_t, 100> t{};
+  for (int i = 0; i < 100; ++i) t[static_cast<std::size_t>(i)] = static_cast<uint16_t>(('0' + i / 10) | (('0' + i % 10) << 8));
+  return t;
+}();
+
+// Four pairs of digits as one word, the first pair lowest.
+uint64_t PairWord(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+  return static_cast<uint64_t>(kDigitPairs[a]) | (static_cast<uint64_t>(kDigitPairs[b]) << 16) |
+         (static_cast<uint64_t>(kDigitPairs[c]) << 32) | (static_cast<uint64_t>(kDigitPairs[d]) << 48);
+}
+
 // The eight decimal digits of v < 10^8, leading zeros included, the first
-// in the lowest byte: four digits to each half, two to each quarter, one to
-// each byte, every step a multiplication that divides exactly in range
-// (x * 5243 >> 19 is x / 100 below 10^4, x * 103 >> 10 is x / 10 below 100).
+// in the lowest byte; the four pairs are looked up side by side.
 uint64_t EightDigits(uint32_t v) {
-  uint64_t x = (v / 10000) | (static_cast<uint64_t>(v % 10000) << 32);
-  const uint64_t hundreds = ((x * 5243) >> 19) & 0x0000007F0000007FULL;
-  x = hundreds | ((x - hundreds * 100) << 16);
-  const uint64_t tens = ((x * 103) >> 10) & 0x000F000F000F000FULL;
-  x = tens | ((x - tens * 10) << 8);
-  return x + kZeroWord;
+  const uint32_t high = v / 10000;
+  const uint32_t low = v % 10000;
+  return PairWord(high / 100, high % 100, low / 100, low % 100);
 }
 
 // Decimal digits of v into the end of buf; returns the start.
@@ -239,7 +247,8 @@ bool IsOrdinaryDate(const TDateRec& d) {
 }
 
 uint64_t OrdinaryDateWord(const TDateRec& d) {
-  return EightDigits(static_cast<uint32_t>(d.Year * 10000 + d.Month * 100 + d.Day));
+  const auto year = static_cast<uint32_t>(d.Year);
+  return PairWord(year / 100, year % 100, static_cast<uint32_t>(d.Month), static_cast<uint32_t>(d.Day));
 }
 
 // A text into a field of `width` bytes as it is stored: a number
