@@ -208,7 +208,8 @@ inline void PutTextWords(uint8_t* to, const char* s, std::size_t n, bool convert
 // The two digits of 0..99 as they lie in memory, the tens first.
 constexpr std::array<uint16_t, 100> kDigitPairs = [] {
   std::array<uint16_t, 100> t{};
-  for (int i = 0; i < 100; ++i) t[static_cast<std::size_t>(i)] = static_cast<uint16_t>(('0' + i / 10) | (('0' + i % 10) << 8));
+  for (int i = 0; i < 100; ++i)
+    t[static_cast<std::size_t>(i)] = static_cast<uint16_t>(('0' + i / 10) | (('0' + i % 10) << 8));
   return t;
 }();
 
