@@ -85,9 +85,7 @@ class PosixFile final : public File {
 
   bool Sync() override { return ::fdatasync(fd_) == 0; }
 
-  void StartWriteBack(int64_t pos, std::size_t n) override {
-    ::sync_file_range(fd_, static_cast<off_t>(pos), static_cast<off_t>(n), SYNC_FILE_RANGE_WRITE);
-  }
+  void StartSync() override { ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE); }
 
  private:
   int fd_;

@@ -52,10 +52,10 @@ class File {
   virtual bool Truncate(int64_t size) = 0;
   // Makes what was written durable.
   virtual bool Sync() = 0;
-  // Says that the n bytes at pos are written for good: the system may start
-  // putting them on the disk now, so that a later Sync has less to wait for.
-  // Only a hint; nothing is promised until Sync.
-  virtual void StartWriteBack(int64_t /*pos*/, std::size_t /*n*/) {}
+  // Lets the system start putting what was written on the disk, without
+  // waiting: a later Sync then finds the work begun, and several files'
+  // writes overlap. Only a hint; nothing is durable until Sync.
+  virtual void StartSync() {}
 };
 
 struct DirEntry {

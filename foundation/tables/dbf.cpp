@@ -14,7 +14,7 @@ namespace vm {
 namespace {
 
 constexpr std::size_t kBlockBytes = 256 * 1024;
-constexpr int64_t kWriteBackStep = 1024 * 1024;
+constexpr int64_t kSyncStep = 1024 * 1024;
 constexpr int kMaxDescriptors = 255;
 
 bool IsCp866Language(uint8_t b) { return b == 0x00 || b == 0x26 || b == 0x65; }
@@ -456,10 +456,10 @@ bool TDBF::FlushPending() {
     // A table made anew is synced before it takes its name: its disk writes
     // run meanwhile, a megabyte at a time, instead of all at that moment.
     const int64_t end = pos + static_cast<int64_t>(bytes);
-    writtenBackTo_ = std::min(writtenBackTo_, pos);
-    if (rewrite_.Active() && end - writtenBackTo_ >= kWriteBackStep) {
-      file_->StartWriteBack(writtenBackTo_, static_cast<std::size_t>(end - writtenBackTo_));
-      writtenBackTo_ = end;
+    syncStartedTo_ = std::min(syncStartedTo_, pos);
+    if (rewrite_.Active() && end - syncStartedTo_ >= kSyncStep) {
+      file_->StartSync();
+      syncStartedTo_ = end;
     }
     return true;
   }
