@@ -81,13 +81,19 @@ char WinToDosChar(char c) {
 namespace {
 
 // Both code pages keep the bytes below 0x80, so whole words of Latin letters,
-// digits and blanks (the padding of every text field) are passed over.
-void ConvertInPlace(char* p, std::size_t n, const unsigned char (&table)[256]) {
+// digits and blanks (the padding of every text field) are passed over; a
+// word that `wholeWord` converts at once is not taken byte by byte.
+void ConvertInPlace(char* p, std::size_t n, const unsigned char (&table)[256],
+                    bool (*wholeWord)(uint64_t&) = nullptr) {
   std::size_t i = 0;
   for (; i + 8 <= n; i += 8) {
     uint64_t word;
     std::memcpy(&word, p + i, 8);
     if ((word & 0x8080808080808080ULL) == 0) continue;
+    if (wholeWord && wholeWord(word)) {
+      std::memcpy(p + i, &word, 8);
+      continue;
+    }
     for (std::size_t k = i; k < i + 8; ++k) p[k] = static_cast<char>(table[static_cast<unsigned char>(p[k])]);
   }
   if (i < n && n >= 8) {
@@ -167,7 +173,7 @@ void DosToWinInPlace(char* p, std::size_t n) {
   }
 }
 
-void WinToDosInPlace(char* p, std::size_t n) { ConvertInPlace(p, n, kTables.winToDos); }
+void WinToDosInPlace(char* p, std::size_t n) { ConvertInPlace(p, n, kTables.winToDos, WinToDosLetterWord); }
 
 std::string DosToWinStr(std::string_view s) {
   std::string out(s);

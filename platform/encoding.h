@@ -148,4 +148,21 @@ std::string WinToDosStr(std::string_view s);
 void DosToWinInPlace(char* p, std::size_t n);
 void WinToDosInPlace(char* p, std::size_t n);
 
+// Eight Windows-1251 bytes at once when every byte above 0x7F among them is
+// one of the Russian letters А..я: those lie in two runs that keep their
+// order in 866 (0xC0..0xEF 0x40 lower, 0xF0..0xFF 0x10 lower). False, the
+// word untouched, when another byte above 0x7F (Ё, ё, №, punctuation) needs
+// WinToDosInPlace.
+inline bool WinToDosLetterWord(uint64_t& word) {
+  constexpr uint64_t kHigh = 0x8080808080808080ULL;
+  const uint64_t high = word & kHigh;
+  const uint64_t letters = high & (word << 1);  // 0xC0 and above
+  if (letters != high) return false;
+  const uint64_t late = letters & (word << 2) & (word << 3);  // 0xF0 and above
+  // Per byte 0x40, or 0x10 for the late run; never more than the byte, so
+  // nothing borrows from its neighbour.
+  word -= ((letters ^ late) >> 1) | (late >> 3);
+  return true;
+}
+
 }  // namespace vm

@@ -14,6 +14,7 @@ namespace vm {
 namespace {
 
 constexpr std::size_t kBlockBytes = 256 * 1024;
+constexpr int64_t kSyncStep = 1024 * 1024;
 constexpr int kMaxDescriptors = 255;
 
 bool IsCp866Language(uint8_t b) { return b == 0x00 || b == 0x26 || b == 0x65; }
@@ -152,18 +153,179 @@ bool ReadWholeField(const uint8_t* p, int len, int64_t& value) {
 // bounded length the compiler would inline `rep stos`, which starts slowly.
 [[gnu::noinline]] void FillBytes(uint8_t* p, char c, std::size_t n) { std::memset(p, c, n); }
 
+// The short texts of fields are moved as whole words straight into the
+// record: every byte of a word is loaded and stored once, and nothing stored
+// is loaded again, which would stall the store-to-load path.
+constexpr uint64_t kBlankWord = 0x2020202020202020ULL;
+constexpr uint64_t kZeroWord = 0x3030303030303030ULL;
+constexpr char kBlanks16[17] = "                ";
+
+uint64_t LoadWord(const char* p) {
+  uint64_t w;
+  std::memcpy(&w, p, 8);
+  return w;
+}
+
+void StoreWord(uint8_t* p, uint64_t w) { std::memcpy(p, &w, 8); }
+
+// Blanks over a field, by two overlapping stores where it is 8..32 bytes.
+void FillBlanks(uint8_t* p, std::size_t width) {
+  if (width >= 16 && width <= 32) {
+    std::memcpy(p, kBlanks16, 16);
+    std::memcpy(p + width - 16, kBlanks16, 16);
+  } else if (width >= 8 && width < 16) {
+    StoreWord(p, kBlankWord);
+    StoreWord(p + width - 8, kBlankWord);
+  } else {
+    FillBytes(p, ' ', width);
+  }
+}
+
+[[gnu::noinline]] uint64_t WinToDosWordByBytes(uint64_t w) {
+  char bytes[8];
+  std::memcpy(bytes, &w, 8);
+  WinToDosInPlace(bytes, 8);
+  std::memcpy(&w, bytes, 8);
+  return w;
+}
+
+// A word of Windows-1251 text in code page 866.
+inline uint64_t WinToDosWord(uint64_t w) {
+  if ((w & 0x8080808080808080ULL) == 0 || WinToDosLetterWord(w)) return w;
+  return WinToDosWordByBytes(w);
+}
+
+// n bytes of text, 4 <= n <= 32, to `to`, converted on the way when asked.
+// The words [0,8) [8,16) [n-16,n-8) [n-8,n) cover the text (the halves
+// [0,4) [n-4,n) a shorter one); where they overlap they carry the same bytes.
+// All are loaded before any is stored, so the text may lie in the record
+// itself.
+inline void PutTextWords(uint8_t* to, const char* s, std::size_t n, bool convert) {
+  if (n < 8) {
+    uint32_t first;
+    uint32_t last;
+    std::memcpy(&first, s, 4);
+    std::memcpy(&last, s + n - 4, 4);
+    if (convert) {
+      first = static_cast<uint32_t>(WinToDosWord(first));
+      last = static_cast<uint32_t>(WinToDosWord(last));
+    }
+    std::memcpy(to, &first, 4);
+    std::memcpy(to + n - 4, &last, 4);
+    return;
+  }
+  uint64_t a = LoadWord(s);
+  uint64_t d = LoadWord(s + n - 8);
+  uint64_t b = 0;
+  uint64_t c = 0;
+  if (n > 16) {
+    b = LoadWord(s + 8);
+    c = LoadWord(s + n - 16);
+  }
+  if (convert) {
+    a = WinToDosWord(a);
+    d = WinToDosWord(d);
+    b = WinToDosWord(b);
+    c = WinToDosWord(c);
+  }
+  StoreWord(to, a);
+  StoreWord(to + n - 8, d);
+  if (n > 16) {
+    StoreWord(to + 8, b);
+    StoreWord(to + n - 16, c);
+  }
+}
+
+// The two digits of 0..99 as they lie in memory, the tens first.
+constexpr std::array<uint16_t, 100> kDigitPairs = [] {
+  std::array<uint16_t, 100> t{};
+  for (int i = 0; i < 100; ++i)
+    t[static_cast<std::size_t>(i)] = static_cast<uint16_t>(('0' + i / 10) | (('0' + i % 10) << 8));
+  return t;
+}();
+
+// Four pairs of digits as one word, the first pair lowest.
+uint64_t PairWord(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+  return static_cast<uint64_t>(kDigitPairs[a]) | (static_cast<uint64_t>(kDigitPairs[b]) << 16) |
+         (static_cast<uint64_t>(kDigitPairs[c]) << 32) | (static_cast<uint64_t>(kDigitPairs[d]) << 48);
+}
+
+// The eight decimal digits of v < 10^8, leading zeros included, the first
+// in the lowest byte; the four pairs are looked up side by side.
+uint64_t EightDigits(uint32_t v) {
+  const uint32_t high = v / 10000;
+  const uint32_t low = v % 10000;
+  return PairWord(high / 100, high % 100, low / 100, low % 100);
+}
+
 // Decimal digits of v into the end of buf; returns the start.
 char* FormatInt(int32_t v, char* bufEnd) {
   char* p = bufEnd;
-  int64_t x = v;
-  const bool negative = x < 0;
-  if (negative) x = -x;
+  const bool negative = v < 0;
+  uint32_t x = negative ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
   do {
     *--p = static_cast<char>('0' + x % 10);
     x /= 10;
   } while (x != 0);
   if (negative) *--p = '-';
   return p;
+}
+
+// A date whose parts fit their widths (day and month 0..99, year 0..9999)
+// as the eight digits yyyymmdd.
+bool IsOrdinaryDate(const TDateRec& d) {
+  return static_cast<unsigned>(d.Day) <= 99 && static_cast<unsigned>(d.Month) <= 99 &&
+         static_cast<unsigned>(d.Year) <= 9999;
+}
+
+uint64_t OrdinaryDateWord(const TDateRec& d) {
+  const auto year = static_cast<uint32_t>(d.Year);
+  return PairWord(year / 100, year % 100, static_cast<uint32_t>(d.Month), static_cast<uint32_t>(d.Day));
+}
+
+// A text into a field of `width` bytes as it is stored: a number
+// right-aligned (or stars when it does not fit: cutting it would store
+// another number), anything else cut or padded on the right, a text field of
+// a code page 866 table converted.
+[[gnu::noinline]] bool PutLongFieldText(uint8_t* p, std::size_t width, char type, bool oem, std::string_view s) {
+  const bool number = type == 'N';
+  if (number && s.size() > width) {
+    FillBytes(p, '*', width);
+    return false;
+  }
+  const std::size_t n = std::min(width, s.size());
+  std::memmove(number ? p + (width - n) : p, s.data(), n);
+  if (number) {
+    FillBytes(p, ' ', width - n);
+  } else {
+    FillBytes(p + n, ' ', width - n);
+    if (type == 'C' && oem) WinToDosInPlace(reinterpret_cast<char*>(p), n);
+  }
+  return true;
+}
+
+// The same; the usual short fields and texts in words.
+inline bool PutFieldText(uint8_t* p, std::size_t width, char type, bool oem, std::string_view s) {
+  const bool number = type == 'N';
+  const std::size_t n = std::min(width, s.size());
+  if (width > 32 || n < 4 || (number && s.size() > width)) return PutLongFieldText(p, width, type, oem, s);
+  FillBlanks(p, width);
+  PutTextWords(number ? p + (width - n) : p, s.data(), n, type == 'C' && oem);
+  return true;
+}
+
+// A whole number as its text: the digits, then '.' and the zero decimals.
+[[gnu::noinline]] bool PutIntText(uint8_t* p, std::size_t width, char type, bool oem, int dec, int32_t value) {
+  char buf[300];
+  char* end = buf + sizeof(buf);
+  char* q = end;
+  if (dec > 0) {
+    q -= dec;
+    std::memset(q, '0', static_cast<std::size_t>(dec));
+    *--q = '.';
+  }
+  const char* start = FormatInt(value, q);
+  return PutFieldText(p, width, type, oem, std::string_view(start, static_cast<std::size_t>(end - start)));
 }
 
 }  // namespace
@@ -320,7 +482,18 @@ bool TDBF::FlushPending() {
   const int32_t count = pendCount_;
   pendCount_ = 0;
   const std::size_t bytes = static_cast<std::size_t>(count) * RecordSize();
-  if (file_ && file_->WriteAt(RecordPos(pendStart_), pending_.data(), bytes)) return true;
+  const int64_t pos = RecordPos(pendStart_);
+  if (file_ && file_->WriteAt(pos, pending_.data(), bytes)) {
+    // A table made anew is synced before it takes its name: its disk writes
+    // run meanwhile, a megabyte at a time, instead of all at that moment.
+    const int64_t end = pos + static_cast<int64_t>(bytes);
+    syncStartedTo_ = std::min(syncStartedTo_, pos);
+    if (rewrite_.Active() && end - syncStartedTo_ >= kSyncStep) {
+      file_->StartSync();
+      syncStartedTo_ = end;
+    }
+    return true;
+  }
   // Only what is surely on disk stays counted.
   writeFailed_ = true;
   lostRecords_ += count;
@@ -578,23 +751,7 @@ bool TDBF::SetFieldStr(int index, std::string_view s) {
   int len = 0;
   uint8_t* p = FieldPtr(index, len);
   if (!p) return false;
-  const auto width = static_cast<std::size_t>(len);
-  const char type = FieldTypeAt(index);
-  if (type == 'N') {
-    if (s.size() > width) {
-      // Cutting a number would store another number.
-      FillBytes(p, '*', width);
-      return false;
-    }
-    std::memmove(p + (width - s.size()), s.data(), s.size());
-    FillBytes(p, ' ', width - s.size());
-    return true;
-  }
-  const std::size_t n = std::min(width, s.size());
-  std::memmove(p, s.data(), n);
-  FillBytes(p + n, ' ', width - n);
-  if (type == 'C' && oemCoded_) WinToDosInPlace(reinterpret_cast<char*>(p), n);
-  return true;
+  return PutFieldText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, s);
 }
 
 int32_t TDBF::GetFieldInt(int index, bool& error) const {
@@ -622,38 +779,30 @@ bool TDBF::SetFieldInt(int index, int32_t value) {
   uint8_t* p = FieldPtr(index, len);
   if (!p) return false;
   const int dec = fields_[index][17];
-  char buf[300];
-  char* end = buf + sizeof(buf);
-  if (FieldTypeAt(index) == 'N') {
-    // Straight into the field: the digits, then '.' and the zero decimals,
-    // right-aligned as SetFieldStr puts a number.
-    char* start = FormatInt(value, end);
-    const auto digits = static_cast<std::size_t>(end - start);
-    const std::size_t text = digits + (dec > 0 ? static_cast<std::size_t>(dec) + 1 : 0);
-    const auto width = static_cast<std::size_t>(len);
-    if (text > width) {
-      FillBytes(p, '*', width);
-      return false;
+  const auto width = static_cast<std::size_t>(len);
+  const bool negative = value < 0;
+  const uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+  if (FieldTypeAt(index) == 'N' && magnitude < 100000000 && dec <= 8 && width <= 32) {
+    // Up to eight digits as one word ending where the whole part ends, its
+    // leading zeros turned into blanks; then the sign, '.' and the zeros.
+    const uint64_t digits = EightDigits(magnitude);
+    const int lead = magnitude == 0 ? 7 : std::countr_zero(digits ^ kZeroWord) / 8;
+    const auto count = static_cast<std::size_t>(8 - lead);
+    const std::size_t fraction = dec > 0 ? static_cast<std::size_t>(dec) + 1 : 0;
+    const std::size_t wholeEnd = width - std::min(width, fraction);
+    if (wholeEnd >= 8 && count + negative + fraction <= width) {
+      FillBlanks(p, width);
+      if (dec > 0) {
+        StoreWord(p + width - 8, kZeroWord);
+        p[wholeEnd] = '.';
+      }
+      const uint64_t padding = lead == 0 ? 0 : ~0ULL >> (64 - 8 * lead);
+      StoreWord(p + wholeEnd - 8, (digits & ~padding) | (kBlankWord & padding));
+      if (negative) p[wholeEnd - count - 1] = '-';
+      return true;
     }
-    uint8_t* q = p + (width - text);
-    FillBytes(p, ' ', width - text);
-    std::memcpy(q, start, digits);
-    if (dec > 0) {
-      q[digits] = '.';
-      FillBytes(q + digits + 1, '0', static_cast<std::size_t>(dec));
-    }
-    return true;
   }
-  char* start;
-  if (dec > 0) {
-    char* q = end - dec;
-    std::memset(q, '0', static_cast<std::size_t>(dec));
-    *--q = '.';
-    start = FormatInt(value, q);
-  } else {
-    start = FormatInt(value, end);
-  }
-  return SetFieldStr(index, std::string_view(start, static_cast<std::size_t>(end - start)));
+  return PutIntText(p, width, FieldTypeAt(index), oemCoded_, dec, value);
 }
 
 TDateRec TDBF::GetFieldDate(int index, bool& error) const {
@@ -671,13 +820,10 @@ TDateRec TDBF::GetFieldDate(int index, bool& error) const {
 
 std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf) {
   char* end = buf.data() + buf.size();
-  if (date.Day >= 0 && date.Day <= 99 && date.Month >= 0 && date.Month <= 99 && date.Year >= 0 &&
-      date.Year <= 9999) {
-    // Every ordinary date: yyyymmdd straight, as the general way below writes it.
-    char* p = end - 8;
-    int ymd = date.Year * 10000 + date.Month * 100 + date.Day;
-    for (int k = 7; k >= 0; --k, ymd /= 10) p[k] = static_cast<char>('0' + ymd % 10);
-    return std::string_view(p, 8);
+  if (IsOrdinaryDate(date)) {
+    const uint64_t digits = OrdinaryDateWord(date);
+    std::memcpy(end - 8, &digits, 8);
+    return std::string_view(end - 8, 8);
   }
   auto pad = [&](char* p, std::ptrdiff_t width) {
     while (end - p < width) *--p = '0';
@@ -689,9 +835,26 @@ std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf) {
   return std::string_view(p, static_cast<std::size_t>(end - p));
 }
 
-bool TDBF::SetFieldDate(int index, const TDateRec& date) {
+namespace {
+
+[[gnu::noinline]] bool PutDateText(uint8_t* p, std::size_t width, char type, bool oem, const TDateRec& date) {
   TDateFieldBuffer buf;
-  return SetFieldStr(index, DateFieldText(date, buf));
+  return PutFieldText(p, width, type, oem, DateFieldText(date, buf));
+}
+
+}  // namespace
+
+bool TDBF::SetFieldDate(int index, const TDateRec& date) {
+  int len = 0;
+  uint8_t* p = FieldPtr(index, len);
+  if (!p) return false;
+  // Eight digits fill an eight-byte field whatever its type: no padding, and
+  // digits are the same in both code pages.
+  if (len == 8 && IsOrdinaryDate(date)) {
+    StoreWord(p, OrdinaryDateWord(date));
+    return true;
+  }
+  return PutDateText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, date);
 }
 
 void TDBF::SetDeleted(bool deleted) {

@@ -233,6 +233,8 @@ class TDBF {
   std::vector<uint8_t> pending_;
   int32_t pendStart_ = 0;
   int32_t pendCount_ = 0;
+  // Where the bytes written since the last StartSync begin.
+  int64_t syncStartedTo_ = 0;
 };
 
 }  // namespace vm

@@ -31,6 +31,29 @@ TEST(Encoding, Utf8WithoutWindows1251CharacterBecomesQuestionMark) {
   EXPECT_EQ(Utf8ToCp1251("\xD0"), "?");                   // cut sequence
 }
 
+// Words of Russian letters are turned into code page 866 whole, words with
+// any other byte above 0x7F through the table: every length and mix of
+// letters, 'Ё', '№', punctuation and Latin gives what the byte-by-byte
+// conversion gives.
+TEST(Encoding, WinToDosWordsOfLettersConvertAsTheirBytes) {
+  std::mt19937 random(19);
+  for (int round = 0; round < 4000; ++round) {
+    std::string text(static_cast<std::size_t>(round % 45), ' ');
+    const int mix = round % 3;  // letters only, letters and Latin, anything
+    for (char& c : text)
+      if (random() % 4 != 0)
+        c = static_cast<char>(mix == 0                      ? 0xC0 + random() % 0x40
+                              : mix == 1 && random() % 2 == 0 ? 'a' + random() % 26
+                              : mix == 1                    ? 0xC0 + random() % 0x40
+                                                            : random() % 256);
+    std::string dos = text;
+    WinToDosInPlace(dos.data(), dos.size());
+    std::string wanted = text;
+    for (char& c : wanted) c = WinToDosChar(c);
+    ASSERT_EQ(dos, wanted) << round;
+  }
+}
+
 TEST(Encoding, Dos866ConvertsRussianLettersOnly) {
   // А, п, р, я, Ё, ё, № in code page 866.
   const std::string dos = "\x80\xAF\xE0\xEF\xF0\xF1\xFC";
