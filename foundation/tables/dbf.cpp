@@ -118,37 +118,6 @@ bool ParseWhole(const uint8_t* p, int len, int64_t& value) {
   return true;
 }
 
-// A number of at most eight characters (sign included) right-aligned in a
-// field of 8 to 16 bytes, every date field among them, read from two words;
-// false sends the text to ParseWhole and ParseDecimal, which read whatever
-// this reads to the same whole value.
-bool ReadWholeField(const uint8_t* p, int len, int64_t& value) {
-  using number_detail::kZeros;
-  static_assert(std::endian::native == std::endian::little, "the first character is the lowest byte");
-  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
-  if (len < 8 || len > 16) return false;
-  uint64_t head, word;
-  std::memcpy(&head, p, 8);
-  std::memcpy(&word, p + len - 8, 8);
-  // The bytes before the last eight must be blanks.
-  const unsigned headBytes = static_cast<unsigned>(len) - 8;
-  const uint64_t headMask = headBytes == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * headBytes)) - 1;
-  const uint64_t text = word ^ kBlanks;
-  if (((head ^ kBlanks) & headMask) != 0 || text == 0) return false;
-  auto lead = static_cast<unsigned>(std::countr_zero(text)) / 8;
-  const uint8_t first = p[len - 8 + static_cast<int>(lead)];
-  const bool negative = first == '-';
-  if (negative || first == '+') ++lead;
-  if (lead == 8) return false;
-  // The blanks and the sign before the digits read as leading zeros.
-  const uint64_t leadMask = (uint64_t{1} << (8 * lead)) - 1;
-  const uint64_t digits = (word & ~leadMask) | (kZeros & leadMask);
-  if (!number_detail::AllDigits(digits)) return false;
-  const int64_t v = number_detail::EightDigitsValue(digits);
-  value = negative ? -v : v;
-  return true;
-}
-
 // Field padding goes through the library's memset: for these short fills of
 // bounded length the compiler would inline `rep stos`, which starts slowly.
 [[gnu::noinline]] void FillBytes(uint8_t* p, char c, std::size_t n) { std::memset(p, c, n); }
@@ -712,14 +681,6 @@ bool TDBF::SameStructure(const TDBF& other) const {
   return true;
 }
 
-const uint8_t* TDBF::FieldPtr(int index, int& len) const {
-  if (index < 0 || index >= fieldCount_ || recordBuf_.empty()) return nullptr;
-  const int offset = Get16(&fields_[index][12]);
-  len = fields_[index][16];
-  if (offset + len > static_cast<int>(recordBuf_.size())) return nullptr;
-  return recordBuf_.data() + offset;
-}
-
 uint8_t* TDBF::FieldPtr(int index, int& len) {
   return const_cast<uint8_t*>(static_cast<const TDBF*>(this)->FieldPtr(index, len));
 }
@@ -754,13 +715,11 @@ bool TDBF::SetFieldStr(int index, std::string_view s) {
   return PutFieldText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, s);
 }
 
-int32_t TDBF::GetFieldInt(int index, bool& error) const {
+int32_t TDBF::ReadOtherInt(const uint8_t* p, int len, bool& error) {
   error = true;
-  int len = 0;
-  const uint8_t* p = FieldPtr(index, len);
   if (!p) return 0;
   int64_t whole = 0;
-  if (ReadWholeField(p, len, whole) || ParseWhole(p, len, whole)) {
+  if (ParseWhole(p, len, whole)) {
     if (whole < std::numeric_limits<int32_t>::min() || whole > std::numeric_limits<int32_t>::max()) return 0;
     error = false;
     return static_cast<int32_t>(whole);
@@ -803,19 +762,6 @@ bool TDBF::SetFieldInt(int index, int32_t value) {
     }
   }
   return PutIntText(p, width, FieldTypeAt(index), oemCoded_, dec, value);
-}
-
-TDateRec TDBF::GetFieldDate(int index, bool& error) const {
-  const int32_t v = GetFieldInt(index, error);
-  if (error || v < 0 || v > 21991231) {
-    error = true;
-    return {};
-  }
-  TDateRec d;
-  d.Day = v % 100;
-  d.Month = v / 100 % 100;
-  d.Year = v / 10000;
-  return d;
 }
 
 std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf) {

@@ -67,6 +67,41 @@ inline std::size_t TrimmedFieldLength(const char* p, std::size_t n) {
   return n;
 }
 
+namespace dbf_detail {
+
+// A number of at most eight characters (sign included) right-aligned in a
+// field of 8 to 16 bytes, every date field among them, read from two words;
+// false sends the text to ParseWhole and ParseDecimal, which read whatever
+// this reads to the same whole value.
+inline bool ReadWholeField(const uint8_t* p, int len, int64_t& value) {
+  using number_detail::kZeros;
+  static_assert(std::endian::native == std::endian::little, "the first character is the lowest byte");
+  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
+  if (len < 8 || len > 16) return false;
+  uint64_t head, word;
+  std::memcpy(&head, p, 8);
+  std::memcpy(&word, p + len - 8, 8);
+  // The bytes before the last eight must be blanks.
+  const unsigned headBytes = static_cast<unsigned>(len) - 8;
+  const uint64_t headMask = headBytes == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * headBytes)) - 1;
+  const uint64_t text = word ^ kBlanks;
+  if (((head ^ kBlanks) & headMask) != 0 || text == 0) return false;
+  auto lead = static_cast<unsigned>(std::countr_zero(text)) / 8;
+  const uint8_t first = p[len - 8 + static_cast<int>(lead)];
+  const bool negative = first == '-';
+  if (negative || first == '+') ++lead;
+  if (lead == 8) return false;
+  // The blanks and the sign before the digits read as leading zeros.
+  const uint64_t leadMask = (uint64_t{1} << (8 * lead)) - 1;
+  const uint64_t digits = (word & ~leadMask) | (kZeros & leadMask);
+  if (!number_detail::AllDigits(digits)) return false;
+  const int64_t v = number_detail::EightDigitsValue(digits);
+  value = negative ? -v : v;
+  return true;
+}
+
+}  // namespace dbf_detail
+
 // A date as a date field holds it: yyyymmdd, each part padded with zeros to
 // its width (the text of odd parts may be longer), in `buf`.
 using TDateFieldBuffer = std::array<char, 40>;
@@ -159,9 +194,31 @@ class TDBF {
   bool SetFieldStr(int index, std::string_view s);
   // Rounded to the nearest integer, halves to even; error on text that is
   // not a number, a blank field included.
-  int32_t GetFieldInt(int index, bool& error) const;
+  // Inline: the scans of whole tables read numbers and dates field by field.
+  int32_t GetFieldInt(int index, bool& error) const {
+    int len = 0;
+    int64_t whole = 0;
+    const uint8_t* p = FieldPtr(index, len);
+    if (p && dbf_detail::ReadWholeField(p, len, whole)) {
+      // At most eight digits: always in range.
+      error = false;
+      return static_cast<int32_t>(whole);
+    }
+    return ReadOtherInt(p, len, error);
+  }
   bool SetFieldInt(int index, int32_t value);
-  TDateRec GetFieldDate(int index, bool& error) const;
+  TDateRec GetFieldDate(int index, bool& error) const {
+    const int32_t v = GetFieldInt(index, error);
+    if (error || v < 0 || v > 21991231) {
+      error = true;
+      return {};
+    }
+    TDateRec d;
+    d.Day = v % 100;
+    d.Month = v / 100 % 100;
+    d.Year = v / 10000;
+    return d;
+  }
   bool SetFieldDate(int index, const TDateRec& date);
   void SetDeleted(bool deleted);
   void ClearRecordBuf();
@@ -199,7 +256,17 @@ class TDBF {
   void SetHeaderCount(int32_t count);
   int64_t RecordPos(int64_t rec) const;
   int64_t DataEnd() const { return RecordPos(recCount_); }
-  const uint8_t* FieldPtr(int index, int& len) const;
+  const uint8_t* FieldPtr(int index, int& len) const {
+    if (index < 0 || index >= fieldCount_ || recordBuf_.empty()) return nullptr;
+    const auto& d = fields_[static_cast<std::size_t>(index)];
+    const int offset = d[12] | (d[13] << 8);
+    len = d[16];
+    if (offset + len > static_cast<int>(recordBuf_.size())) return nullptr;
+    return recordBuf_.data() + offset;
+  }
+  // What GetFieldInt reads when the field is not a short whole number
+  // (p null when there is no such field).
+  [[gnu::noinline]] static int32_t ReadOtherInt(const uint8_t* p, int len, bool& error);
   uint8_t* FieldPtr(int index, int& len);
   char FieldTypeAt(int index) const { return static_cast<char>(fields_[index][11]); }
 

@@ -372,6 +372,32 @@ TEST_F(Dbf, FieldsOfEveryWidthReadTheirWholeNumbersAsTheGeneralReader) {
   }
 }
 
+// A field that is not there reads as an error, also right after a good
+// read has cleared the flag, and so does a field past a closed table's
+// record.
+TEST_F(Dbf, MissingFieldsReadAsErrors) {
+  ASSERT_TRUE(t.CreateTable());
+  ASSERT_TRUE(t.AddFieldEx("N", 10, 'N', 0));
+  ASSERT_TRUE(t.AddFieldEx("D", 8, 'D', 0));
+  ASSERT_TRUE(t.WriteStructure());
+  ASSERT_TRUE(t.SetFieldInt(0, 42));
+  ASSERT_TRUE(t.SetFieldDate(1, {5, 3, 2007}));
+  bool error = true;
+  for (int missing : {-1, 2, 255, -1000}) {
+    ASSERT_EQ(t.GetFieldInt(0, error), 42);
+    ASSERT_FALSE(error);
+    EXPECT_EQ(t.GetFieldInt(missing, error), 0) << missing;
+    EXPECT_TRUE(error) << missing;
+    ASSERT_EQ(t.GetFieldDate(1, error), (TDateRec{5, 3, 2007}));
+    ASSERT_FALSE(error);
+    EXPECT_EQ(t.GetFieldDate(missing, error), TDateRec{}) << missing;
+    EXPECT_TRUE(error) << missing;
+  }
+  t.Reset();
+  EXPECT_EQ(t.GetFieldInt(0, error), 0);
+  EXPECT_TRUE(error);
+}
+
 // Numbers and dates are written straight into their fields, byte for byte
 // what the text would have stored.
 TEST_F(Dbf, NumbersAndDatesStoreTheirUsualText) {
