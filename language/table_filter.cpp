@@ -1,5 +1,6 @@
 #include "language/table_filter.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "foundation/text/number_text.h"
@@ -187,10 +188,9 @@ TFilter::TDirectComparison TFilter::DirectComparisonOf(const TExprChain& chain) 
   return c;
 }
 
-int TFilter::TestDirectly(const TDirectComparison& c) const {
+int TFilter::TestDirectly(const TDirectComparison& c, const char* record) const {
   if (c.Field < 0) return -1;
   const TStringBase& table = Owner->Table;
-  const char* record = table.Buffer();
   // The layout may have changed under the filter: then the field is read
   // as the evaluator reads it.
   if (!record || table.FieldType(c.Field) != c.Type) return -1;
@@ -225,12 +225,27 @@ bool EvaluatesTrue(TExprChain& condition) {
 
 }  // namespace
 
-bool TFilter::ConditionsHold() {
-  for (std::size_t k = 0; k < conditions_.size(); ++k) {
-    const int holds = TestDirectly(direct_[k]);
+bool TFilter::ConditionsHoldFrom(int32_t first) {
+  const char* record = Owner ? Owner->Table.Buffer() : nullptr;
+  for (std::size_t k = static_cast<std::size_t>(std::max(first, 0)); k < conditions_.size(); ++k) {
+    const int holds = TestDirectly(direct_[k], record);
     if (holds == 0 || (holds < 0 && !EvaluatesTrue(conditions_[k]))) return false;
   }
   return true;
+}
+
+int32_t TFilter::DecideBeforeConversion(const TStringBase& table, const char* record) {
+  int32_t held = 0;
+  // The conditions read the owner's record, which must be this one.
+  if (!Owner || &Owner->Table != &table) return held;
+  for (const TDirectComparison& c : direct_) {
+    if (c.Type != 'N') break;
+    const int holds = TestDirectly(c, record);
+    if (holds == 0) return -1;
+    if (holds < 0) break;
+    ++held;
+  }
+  return static_cast<std::size_t>(held) == direct_.size() ? kEveryConditionHolds : held;
 }
 
 }  // namespace vm

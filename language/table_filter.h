@@ -61,7 +61,10 @@ class TFilter : public ITableFilter {
   const std::string& Message() const override { return message_; }
   bool NoFilter() const override { return noFilter_; }
   bool Valid() const { return valid_; }
-  bool ConditionsHold() override;
+  bool ConditionsHold() override { return ConditionsHoldFrom(0); }
+  bool ConditionsHoldFrom(int32_t first) override;
+  // Number fields compared directly: their bytes are not converted.
+  int32_t DecideBeforeConversion(const TStringBase& table, const char* record) override;
   const std::vector<int32_t>& MinCols() const override { return minCols_; }
   const std::vector<int32_t>& MaxCols() const override { return maxCols_; }
   std::size_t ConditionCount() const { return conditions_.size(); }
@@ -108,9 +111,9 @@ class TFilter : public ITableFilter {
   int32_t ParseColumn(std::string_view part, std::vector<int32_t>& cols);
   int32_t ParseCondition(const std::string& part);
   TDirectComparison DirectComparisonOf(const TExprChain& chain) const;
-  // 1 or 0 for whether the comparison holds on the owner's record; -1 when
-  // it must be evaluated in full.
-  int TestDirectly(const TDirectComparison& c) const;
+  // 1 or 0 for whether the comparison holds on a record of the owner's
+  // table; -1 when it must be evaluated in full.
+  int TestDirectly(const TDirectComparison& c, const char* record) const;
 
   std::vector<int32_t> minCols_;
   std::vector<int32_t> maxCols_;

@@ -396,10 +396,10 @@ void TStringBase::WriteDbfRecord() {
 
 int32_t TStringBase::NoField() const { return dbf_ ? dbf_->FieldIndex("NO__") : -1; }
 
-int32_t TStringBase::ReadNoField(int32_t field, bool& error) const {
+int32_t TStringBase::ReadNoField(int32_t field, const char* buf, bool& error) const {
   // Plain digits, as the saves write them, are read here; anything else the
   // way the table engine reads an integer.
-  std::string_view text = BufferTextView(field, scratch_.data());
+  std::string_view text = BufferTextView(field, buf);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   if (!text.empty() && text.size() <= 9) {
     // Every character read as a digit, checked once at the end.
@@ -426,6 +426,9 @@ bool TStringBase::LoadRecords(int32_t from, int32_t to, const std::function<bool
   MemTableClear();
   if (!FilterUsable() || !dbf_ || !dbf_->Active()) return false;
   const int32_t noField = NoField();
+  const bool filtered = filter_ && !filter_->NoFilter();
+  // MINVAL and MAXVAL compare a taken record with the row kept for its keys.
+  const bool keysDecide = filtered && Keys && !(filter_->MinCols().empty() && filter_->MaxCols().empty());
   scratch_.assign(static_cast<std::size_t>(recordSize_), ' ');
   buffer_ = scratch_.data();
   LastNo = dbf_->RecCount();
@@ -440,23 +443,34 @@ bool TStringBase::LoadRecords(int32_t from, int32_t to, const std::function<bool
       break;
     }
     if (state == 1) continue;
-    dbf_->GetRecordText(scratch_.data());
+    const char* raw = reinterpret_cast<const char*>(dbf_->RecordBytes());
     bool error = false;
-    const int32_t no = noField >= 0 ? ReadNoField(noField, error) : 0;
+    const int32_t no = noField >= 0 ? ReadNoField(noField, raw, error) : 0;
     if (!error && no > LastNo) LastNo = no;
-    if (more && !(*more)()) break;
-    const int32_t decision = FilterRecord();
-    if (decision == -1) continue;
-    TRow* row;
-    if (decision == -2) {
+    // A record that fails on its numbers is refused before its texts are
+    // converted; a stop condition sees every record converted.
+    const int32_t held = !more && filtered ? filter_->DecideBeforeConversion(*this, raw) : 0;
+    if (held < 0) continue;
+    const auto append = [&] {
       RowPtr added(blocks.New());
       added->Index = Count();
-      row = added.get();
+      TRow* row = added.get();
       rows_.push_back(std::move(added));
+      return row;
+    };
+    TRow* row;
+    if (!more && (!filtered || (held == ITableFilter::kEveryConditionHolds && !keysDecide))) {
+      // Taken whatever its texts say: converted straight into its row.
+      row = append();
+      dbf_->GetRecordText(row->Buffer());
     } else {
-      row = rows_[static_cast<std::size_t>(decision)].get();
+      dbf_->GetRecordText(scratch_.data());
+      if (more && !(*more)()) break;
+      const int32_t decision = FilterRecord(held);
+      if (decision == -1) continue;
+      row = decision == -2 ? append() : rows_[static_cast<std::size_t>(decision)].get();
+      std::memcpy(row->Buffer(), scratch_.data(), static_cast<std::size_t>(recordSize_));
     }
-    std::memcpy(row->Buffer(), scratch_.data(), static_cast<std::size_t>(recordSize_));
     row->No = error ? 0 : no;
     row->RecNo = rec;
     if (oneRow) {
@@ -598,9 +612,9 @@ int32_t TStringBase::GetFilterError() const { return filter_ ? filter_->ErrorCod
 
 std::string TStringBase::GetFilterMessage() const { return filter_ ? filter_->Message() : std::string(); }
 
-int32_t TStringBase::FilterRecord() {
+int32_t TStringBase::FilterRecord(int32_t held) {
   if (!filter_ || filter_->NoFilter()) return -2;
-  if (!filter_->ConditionsHold()) return -1;
+  if (!filter_->ConditionsHoldFrom(held)) return -1;
   const auto& mins = filter_->MinCols();
   const auto& maxs = filter_->MaxCols();
   if ((mins.empty() && maxs.empty()) || !Keys) return -2;

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,6 +30,8 @@ namespace vm {
 
 // The load filter of a table: conditions over the record in the table's
 // Buffer, and the columns whose smallest or largest value a key group keeps.
+class TStringBase;
+
 class ITableFilter {
  public:
   virtual ~ITableFilter() = default;
@@ -42,6 +45,15 @@ class ITableFilter {
   virtual bool NoFilter() const = 0;
   // Every condition gives, without error, a number other than exactly 0.
   virtual bool ConditionsHold() = 0;
+  // A record of table as the file holds it, texts not yet converted,
+  // tested on the leading conditions whose answer conversion cannot change:
+  // -1 when one of them fails (the record need not be converted at all),
+  // else how many of them hold (kEveryConditionHolds when all do), for
+  // ConditionsHoldFrom to skip.
+  virtual int32_t DecideBeforeConversion(const TStringBase& /*table*/, const char* /*record*/) { return 0; }
+  static constexpr int32_t kEveryConditionHolds = std::numeric_limits<int32_t>::max();
+  // ConditionsHold on the conditions from the first-th on.
+  virtual bool ConditionsHoldFrom(int32_t /*first*/) { return ConditionsHold(); }
   // 0-based field numbers of the MINVAL and MAXVAL columns, in text order.
   virtual const std::vector<int32_t>& MinCols() const = 0;
   virtual const std::vector<int32_t>& MaxCols() const = 0;
@@ -231,8 +243,9 @@ class TStringBase {
   void SetFilter(std::string_view text);
   int32_t GetFilterError() const;
   std::string GetFilterMessage() const;
-  // -1 reject, -2 append, r >= 0 replace row r.
-  int32_t FilterRecord();
+  // -1 reject, -2 append, r >= 0 replace row r; the first held conditions
+  // are known to hold already.
+  int32_t FilterRecord(int32_t held = 0);
   // Whether the current Buffer() row goes into views.
   bool MatchesFilter() const;
   ITableFilter* ViewFilter = nullptr;
@@ -290,8 +303,9 @@ class TStringBase {
   bool LoadRecords(int32_t from, int32_t to, const std::function<bool()>* more, bool oneRow, bool backwards,
                    int32_t* found);
   int32_t NoField() const;
-  // "NO__" of the record being loaded.
-  int32_t ReadNoField(int32_t field, bool& error) const;
+  // "NO__" of the record being loaded, from its bytes in buf (the same
+  // before and after conversion: digits are never converted).
+  int32_t ReadNoField(int32_t field, const char* buf, bool& error) const;
   // Equal on every column of Keys, texts without regard to case.
   bool CompareRowsEqual(const TRow& a, const TRow& b) const;
   bool FilterUsable() const;
