@@ -184,8 +184,32 @@ TFilter::TDirectComparison TFilter::DirectComparisonOf(const TExprChain& chain) 
     return c;
   }
   c.Op = op;
+  for (int order = -1; order <= 1; ++order)
+    if (OrderHolds(op, c.FieldFirst ? order : -order)) c.Holds |= 1u << (order + 1);
   c.Field = field.FieldVar->FieldIndex;
   return c;
+}
+
+inline int TFilter::TestWhole(const TDirectComparison& c, int64_t value) {
+  if ((c.ScaledMask & 1) != 0) {
+    const int64_t k = c.Scaled[0];
+    return static_cast<int>(c.Holds >> ((value > k) - (value < k) + 1) & 1);
+  }
+  const auto x = static_cast<long double>(value);
+  return c.FieldFirst ? NumbersCompare(c.Op, x, c.Number) : NumbersCompare(c.Op, c.Number, x);
+}
+
+inline int TFilter::TestNumberField(const TDirectComparison& c, const char* record) const {
+  const TStringBase& table = Owner->Table;
+  TDecimalDigits d;
+  if (ReadDecimalFieldInline(table.FieldBytes(c.Field, record), d) && d.Fraction < c.Scaled.size() &&
+      (c.ScaledMask >> d.Fraction & 1) != 0 && d.Mantissa < kDigitsBelow) {
+    const int64_t m = d.Negative ? -static_cast<int64_t>(d.Mantissa) : static_cast<int64_t>(d.Mantissa);
+    const int64_t k = c.Scaled[d.Fraction];
+    return static_cast<int>(c.Holds >> ((m > k) - (m < k) + 1) & 1);
+  }
+  const long double x = table.BufferNumber(c.Field, record);
+  return c.FieldFirst ? NumbersCompare(c.Op, x, c.Number) : NumbersCompare(c.Op, c.Number, x);
 }
 
 int TFilter::TestDirectly(const TDirectComparison& c, const char* record) const {
@@ -194,18 +218,7 @@ int TFilter::TestDirectly(const TDirectComparison& c, const char* record) const 
   // The layout may have changed under the filter: then the field is read
   // as the evaluator reads it.
   if (!record || table.FieldType(c.Field) != c.Type) return -1;
-  if (c.Type == 'N') {
-    TDecimalDigits d;
-    if (ReadDecimalField(table.FieldBytes(c.Field, record), d) && d.Fraction < c.Scaled.size() &&
-        (c.ScaledMask >> d.Fraction & 1) != 0 && d.Mantissa < kDigitsBelow) {
-      const int64_t m = d.Negative ? -static_cast<int64_t>(d.Mantissa) : static_cast<int64_t>(d.Mantissa);
-      const int64_t k = c.Scaled[d.Fraction];
-      const int order = (m > k) - (m < k);
-      return OrderHolds(c.Op, c.FieldFirst ? order : -order) ? 1 : 0;
-    }
-    const long double x = table.BufferNumber(c.Field, record);
-    return c.FieldFirst ? NumbersCompare(c.Op, x, c.Number) : NumbersCompare(c.Op, c.Number, x);
-  }
+  if (c.Type == 'N') return TestNumberField(c, record);
   // Texts compare as the operators compare them: with regard to case.
   const std::string_view text = table.BufferTextView(c.Field, record);
   const int order = c.FieldFirst ? CompareStrLocale(text, c.Text, true) : CompareStrLocale(c.Text, text, true);
@@ -234,15 +247,16 @@ bool TFilter::ConditionsHoldFrom(int32_t first) {
   return true;
 }
 
-int32_t TFilter::DecideBeforeConversion(const TStringBase& table, const char* record) {
+int32_t TFilter::DecideBeforeConversion(const TStringBase& table, const char* record, const TKnownWhole& known) {
   int32_t held = 0;
   // The conditions read the owner's record, which must be this one.
-  if (!Owner || &Owner->Table != &table) return held;
+  if (!Owner || &Owner->Table != &table || !record) return held;
   for (const TDirectComparison& c : direct_) {
-    if (c.Type != 'N') break;
-    const int holds = TestDirectly(c, record);
+    // The layout may have changed under the filter: then the field is read
+    // as the evaluator reads it.
+    if (c.Type != 'N' || c.Field < 0 || table.FieldType(c.Field) != 'N') break;
+    const int holds = c.Field == known.Field ? TestWhole(c, known.Value) : TestNumberField(c, record);
     if (holds == 0) return -1;
-    if (holds < 0) break;
     ++held;
   }
   return static_cast<std::size_t>(held) == direct_.size() ? kEveryConditionHolds : held;

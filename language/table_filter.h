@@ -64,7 +64,7 @@ class TFilter : public ITableFilter {
   bool ConditionsHold() override { return ConditionsHoldFrom(0); }
   bool ConditionsHoldFrom(int32_t first) override;
   // Number fields compared directly: their bytes are not converted.
-  int32_t DecideBeforeConversion(const TStringBase& table, const char* record) override;
+  int32_t DecideBeforeConversion(const TStringBase& table, const char* record, const TKnownWhole& known) override;
   const std::vector<int32_t>& MinCols() const override { return minCols_; }
   const std::vector<int32_t>& MaxCols() const override { return maxCols_; }
   std::size_t ConditionCount() const { return conditions_.size(); }
@@ -106,6 +106,9 @@ class TFilter : public ITableFilter {
     // ScaledMask.
     std::array<int64_t, 9> Scaled{};
     uint32_t ScaledMask = 0;
+    // Bit order + 1 set where the comparison holds for the field's order
+    // against the constant (below 0, 0, above 0).
+    uint32_t Holds = 0;
   };
 
   int32_t ParseColumn(std::string_view part, std::vector<int32_t>& cols);
@@ -114,6 +117,10 @@ class TFilter : public ITableFilter {
   // 1 or 0 for whether the comparison holds on a record of the owner's
   // table; -1 when it must be evaluated in full.
   int TestDirectly(const TDirectComparison& c, const char* record) const;
+  // TestDirectly on a number field; the first for a field whose text is
+  // the whole number given.
+  static int TestWhole(const TDirectComparison& c, int64_t value);
+  int TestNumberField(const TDirectComparison& c, const char* record) const;
 
   std::vector<int32_t> minCols_;
   std::vector<int32_t> maxCols_;

@@ -66,6 +66,9 @@ struct TRowBlock {
   // freed while they are taking, and the next of them.
   TSpareRowBlocks* Spare = nullptr;
   TRowBlock* NextSpare = nullptr;
+  // Among the table's blocks that hold rows.
+  TRowBlock* PrevUsed = nullptr;
+  TRowBlock* NextUsed = nullptr;
   char* Rows() { return reinterpret_cast<char*>(this + 1); }
 };
 
@@ -92,8 +95,27 @@ void FreeRowBlock(TRowBlock* block) {
   ::operator delete(block);
 }
 
+void LinkUsed(TRowBlock* block) {
+  TSpareRowBlocks* spare = block->Spare;
+  block->PrevUsed = nullptr;
+  block->NextUsed = spare->Used;
+  if (spare->Used) spare->Used->PrevUsed = block;
+  spare->Used = block;
+}
+
+void UnlinkUsed(TRowBlock* block) {
+  if (block->PrevUsed) {
+    block->PrevUsed->NextUsed = block->NextUsed;
+  } else {
+    block->Spare->Used = block->NextUsed;
+  }
+  if (block->NextUsed) block->NextUsed->PrevUsed = block->PrevUsed;
+  block->PrevUsed = block->NextUsed = nullptr;
+}
+
 void ReleaseRowBlock(TRowBlock* block) {
   if (--block->Live != 0) return;
+  UnlinkUsed(block);
   TSpareRowBlocks* spare = block->Spare;
   if (!spare || !spare->Taking) {
     FreeRowBlock(block);
@@ -117,6 +139,7 @@ class TRowBlocks {
     spare_.Taking = true;
   }
   ~TRowBlocks() {
+    spare_.Filling = false;
     if (block_) ReleaseRowBlock(block_);
     spare_.Taking = false;
     while (TRowBlock* block = spare_.First) {
@@ -148,8 +171,10 @@ class TRowBlocks {
     TRowBlock* block = TakeSpare(bytes);
     if (!block) block = new (::operator new(bytes)) TRowBlock{1, bytes, rowBytes_, &spare_, nullptr};
     Forbid(block->Rows(), capacity * stride_);
+    LinkUsed(block);
     if (block_) ReleaseRowBlock(block_);
     block_ = block;
+    spare_.Filling = true;
     capacity_ = capacity;
     used_ = 0;
   }
@@ -247,6 +272,27 @@ void TStringBase::SetCurrent(int32_t index) {
 void TStringBase::MemTableGoto(int32_t n) { SetCurrent(n); }
 
 void TStringBase::MemTableClear() {
+  // When every row lies in a block (as after a load) the blocks go whole:
+  // the rows, spread over much memory, are not read one by one. The
+  // blocks' counts of live rows add up to the rows only then, and not while
+  // a load fills a block.
+  std::size_t inBlocks = 0;
+  TRowBlock* oldest = nullptr;
+  for (TRowBlock* block = spareBlocks_.Used; block; block = block->NextUsed) {
+    inBlocks += block->Live;
+    oldest = block;
+  }
+  if (!spareBlocks_.Filling && inBlocks == rows_.size() && oldest) {
+    for (RowPtr& row : rows_) (void)row.release();
+    // The oldest first, as freeing row by row would, so that a load takes
+    // first the block filled last, the likeliest still in the cache.
+    while (TRowBlock* block = oldest) {
+      oldest = block->PrevUsed;
+      Forbid(block->Rows(), block->Bytes - sizeof(TRowBlock));
+      block->Live = 1;
+      ReleaseRowBlock(block);
+    }
+  }
   rows_.clear();
   currentIndex_ = -1;
   buffer_ = nullptr;
@@ -426,6 +472,10 @@ bool TStringBase::LoadRecords(int32_t from, int32_t to, const std::function<bool
   MemTableClear();
   if (!FilterUsable() || !dbf_ || !dbf_->Active()) return false;
   const int32_t noField = NoField();
+  // Where the table engine reads "NO__" of the record.
+  const int32_t noOffset = noField >= 0 ? dbf_->FieldOffset(noField) : 0;
+  int noLength = noField >= 0 ? dbf_->GetFieldDef(noField).Length : 0;
+  if (noOffset + noLength > dbf_->RecordSize()) noLength = 0;  // read the long way, as the engine refuses it
   const bool filtered = filter_ && !filter_->NoFilter();
   // MINVAL and MAXVAL compare a taken record with the row kept for its keys.
   const bool keysDecide = filtered && Keys && !(filter_->MinCols().empty() && filter_->MaxCols().empty());
@@ -443,13 +493,23 @@ bool TStringBase::LoadRecords(int32_t from, int32_t to, const std::function<bool
       break;
     }
     if (state == 1) continue;
-    const char* raw = reinterpret_cast<const char*>(dbf_->RecordBytes());
+    const uint8_t* const bytes = dbf_->RecordBytes();
+    const char* const raw = reinterpret_cast<const char*>(bytes);
     bool error = false;
-    const int32_t no = noField >= 0 ? ReadNoField(noField, raw, error) : 0;
+    int32_t no = 0;
+    ITableFilter::TKnownWhole known;
+    if (int64_t whole = 0; noField >= 0 && dbf_detail::ReadWholeField(bytes + noOffset, noLength, whole)) {
+      // Digits right-aligned, as saves write them: what ReadNoField reads,
+      // and what the filter's conditions on the field may use as it is.
+      no = static_cast<int32_t>(whole);
+      known = {noField, whole};
+    } else if (noField >= 0) {
+      no = ReadNoField(noField, raw, error);
+    }
     if (!error && no > LastNo) LastNo = no;
     // A record that fails on its numbers is refused before its texts are
     // converted; a stop condition sees every record converted.
-    const int32_t held = !more && filtered ? filter_->DecideBeforeConversion(*this, raw) : 0;
+    const int32_t held = !more && filtered ? filter_->DecideBeforeConversion(*this, raw, known) : 0;
     if (held < 0) continue;
     const auto append = [&] {
       RowPtr added(blocks.New());

@@ -45,12 +45,22 @@ class ITableFilter {
   virtual bool NoFilter() const = 0;
   // Every condition gives, without error, a number other than exactly 0.
   virtual bool ConditionsHold() = 0;
+  // A field of the record the load has read already: its text is a whole
+  // number of at most eight characters, blanks before it, of this value.
+  // Field is -1 for none.
+  struct TKnownWhole {
+    int32_t Field = -1;
+    int64_t Value = 0;
+  };
   // A record of table as the file holds it, texts not yet converted,
   // tested on the leading conditions whose answer conversion cannot change:
   // -1 when one of them fails (the record need not be converted at all),
   // else how many of them hold (kEveryConditionHolds when all do), for
   // ConditionsHoldFrom to skip.
-  virtual int32_t DecideBeforeConversion(const TStringBase& /*table*/, const char* /*record*/) { return 0; }
+  virtual int32_t DecideBeforeConversion(const TStringBase& /*table*/, const char* /*record*/,
+                                         const TKnownWhole& /*known*/) {
+    return 0;
+  }
   static constexpr int32_t kEveryConditionHolds = std::numeric_limits<int32_t>::max();
   // ConditionsHold on the conditions from the first-th on.
   virtual bool ConditionsHoldFrom(int32_t /*first*/) { return ConditionsHold(); }
@@ -77,10 +87,15 @@ struct TRow {
 };
 
 // Blocks of rows whose rows a load freed as it began, for it to fill again
-// rather than have the memory given back and taken anew.
+// rather than have the memory given back and taken anew; and the blocks that
+// hold rows, so that when every row is in them the rows go with their blocks
+// without a visit to each row.
 struct TSpareRowBlocks {
   bool Taking = false;
+  // A load is filling a block, which counts the load among its rows.
+  bool Filling = false;
   TRowBlock* First = nullptr;
+  TRowBlock* Used = nullptr;
 };
 
 // What a save did.

@@ -195,10 +195,64 @@ using number_detail::kZeros;
 
 }  // namespace
 
+namespace {
+
+// A number of nine to sixteen characters, its sign included, right-aligned
+// in a field of 9 to 16 bytes, read from the field's first and last eight
+// bytes as one sixteen-byte text with blanks before the field; false as
+// ReadLastWordOfField is.
+bool ReadTwoWordsOfField(const char* p, std::size_t length, TDecimalDigits& d) {
+  using Text = unsigned __int128;
+  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
+  const auto each = [](uint64_t byte) { return static_cast<Text>(byte * kEachByte) << 64 | byte * kEachByte; };
+  uint64_t head, word;
+  std::memcpy(&head, p, 8);
+  std::memcpy(&word, p + length - 8, 8);
+  // The bytes the last eight do not hold move up to meet them.
+  const unsigned shift = static_cast<unsigned>(16 - length) * 8;
+  const uint64_t padding = number_detail::LowBytes(16 - static_cast<unsigned>(length));
+  const Text all = static_cast<Text>(word) << 64 | (head << shift) | (kBlanks & padding);
+  const Text text = all ^ each(' ');
+  if (text == 0) return false;
+  const auto low = static_cast<uint64_t>(text);
+  unsigned leadBits = low != 0 ? static_cast<unsigned>(std::countr_zero(low)) & ~7u
+                               : 64 + (static_cast<unsigned>(std::countr_zero(static_cast<uint64_t>(text >> 64))) & ~7u);
+  const auto first = static_cast<unsigned char>(all >> leadBits);
+  const bool negative = first == '-';
+  if (negative || first == '+') leadBits += 8;
+  if (leadBits == 128) return false;
+  const Text leadMask = (static_cast<Text>(1) << leadBits) - 1;
+  Text w = (all & ~leadMask) | (each('0') & leadMask);
+  uint32_t fraction = 0;
+  const Text dots = w ^ each('.');
+  const Text dotBytes = (dots - each(1)) & ~dots & each(0x80);
+  if (dotBytes != 0) {
+    if (leadBits == 120) return false;  // the point and no digit
+    const auto dotLow = static_cast<uint64_t>(dotBytes);
+    const unsigned atBits = dotLow != 0 ? static_cast<unsigned>(std::countr_zero(dotLow)) & ~7u
+                                        : 64 + (static_cast<unsigned>(std::countr_zero(static_cast<uint64_t>(dotBytes >> 64))) & ~7u);
+    fraction = 15 - atBits / 8;
+    const Text below = (static_cast<Text>(1) << atBits) - 1;
+    w = ((w & below) << 8) | (w & (~below << 8)) | '0';
+  }
+  const auto high = static_cast<uint64_t>(w);
+  const auto last = static_cast<uint64_t>(w >> 64);
+  if (!AllDigits(high) || !AllDigits(last)) return false;
+  d = {uint64_t{EightDigitsValue(high)} * 100000000u + EightDigitsValue(last), fraction, negative};
+  return true;
+}
+
+}  // namespace
+
 bool ReadDecimalField(std::string_view field, TDecimalDigits& d) {
   static_assert(std::endian::native == std::endian::little, "the first character is the lowest byte");
   const std::size_t length = field.size();
   if (length < 8) return ReadDecimalDigits(field, d);
+  if (length <= 16) {
+    if (number_detail::ReadLastWordOfField(field.data(), length, d)) return true;
+    if (length > 8 && ReadTwoWordsOfField(field.data(), length, d)) return true;
+    return ReadDecimalDigits(field, d);
+  }
   const char* p = field.data() + LeadingFieldBlanks(field.data(), length);
   const char* const end = field.data() + length;
   bool negative = false;

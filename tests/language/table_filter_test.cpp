@@ -251,6 +251,80 @@ TEST_F(BoundTableTest, LoadsDecidedBeforeConversionTakeWhatTheEvaluatorTakes) {
   EXPECT_EQ(Column(kGoodsName).substr(0, 8), "Сыр,ёлка"_w);
 }
 
+// A load reads each record's NO__ once, and its conditions on NO__ use that
+// number where the field holds plain right-aligned digits. NO__ of every
+// shape (signs, -0, a point, blanks after the digits, nine and ten digits,
+// no number at all) must give the rows, numbers and last number of the same
+// conditions through the evaluator, and each row the number the table
+// engine reads.
+TEST_F(BoundTableTest, ConditionsOnTheRecordNumberTakeWhatTheEvaluatorTakes) {
+  const std::vector<std::string> numbers = {"5",        "-5",        "+5",         "-0",        "0",          "5.",
+                                            "5.0",      "12345678",  "-1234567",   "+1234567",  "123456789",  "1234567890",
+                                            "00000005", "",          "abc",        "**********", "1 2",       "7",
+                                            "4",        "1040",      "99999999",   "-99999999"};
+  std::vector<GoodsRecord> records;
+  for (std::size_t i = 0; i < numbers.size() * 3; ++i)
+    records.push_back({"A", "", std::vector<std::string>{"7", "2500.01", "1"}[i % 3]});
+  Bind(records);
+  r_.CloseFiles();
+  TDBF dbf;
+  dbf.FileName = Table().Dbf()->FileName;
+  ASSERT_TRUE(dbf.Open());
+  const int noOffset = dbf.FieldOffset(test::kGoodsNo);
+  for (int32_t rec = 1; rec <= dbf.RecCount(); ++rec) {
+    dbf.GoToRecord(rec);
+    ASSERT_GE(dbf.ReadRecord(), 0);
+    const std::string& text = numbers[static_cast<std::size_t>(rec - 1) % numbers.size()];
+    // Right-aligned, left-aligned and in the middle of the field.
+    std::string field(10, ' ');
+    const std::size_t at = std::vector<std::size_t>{10 - text.size(), 0, (10 - text.size()) / 2}[rec % 3];
+    field.replace(at, text.size(), text);
+    std::copy(field.begin(), field.end(), dbf.RecordBytes() + noOffset);
+    dbf.GoToRecord(rec);
+    ASSERT_TRUE(dbf.WriteRecord());
+  }
+  ASSERT_TRUE(dbf.Close());
+  Table().SetDbf(Table().Dbf());
+  const auto load = [&](const std::string& filter) {
+    Table().SetFilter(filter);
+    EXPECT_EQ(Table().GetFilterError(), 0) << filter << Table().GetFilterMessage();
+    EXPECT_TRUE(Table().LoadAll());
+    std::vector<std::tuple<int32_t, int32_t, int32_t>> rows;
+    for (int32_t i = 0; i < Table().Count(); ++i) {
+      const TRow* row = Table().MemTableLocate(i);
+      rows.emplace_back(row->RecNo, row->No, Table().LastNo);
+    }
+    return rows;
+  };
+  for (const std::string condition :
+       {"GOODS.NO__>4", "GOODS.NO__#5", "GOODS.NO__=-5", "GOODS.NO__<=0", "GOODS.NO__>=123456789", "5=GOODS.NO__",
+        "GOODS.NO__>4.5", "GOODS.NO__<99999999", "GOODS.NO__#0"}) {
+    for (const std::string& other : {std::string(), std::string("GOODS.PRICE>2"), std::string("GOODS.PRICE<2")}) {
+      const std::string direct = other.empty() ? condition : other + "," + condition;
+      const std::string general = other.empty() ? "(" + condition + ")" : "(" + other + "),(" + condition + ")";
+      SCOPED_TRACE(direct);
+      const auto taken = load("[" + direct + "]");
+      EXPECT_EQ(taken, load("[" + general + "]"));
+      EXPECT_FALSE(taken.empty());
+    }
+  }
+  // Every row with the number the engine reads from its record.
+  Table().SetFilter("");
+  ASSERT_TRUE(Table().LoadAll());
+  TDBF& engine = *Table().Dbf();
+  ASSERT_EQ(Table().Count(), engine.RecCount());
+  int32_t last = engine.RecCount();
+  for (int32_t r = 0; r < Table().Count(); ++r) {
+    engine.GoToRecord(r + 1);
+    ASSERT_EQ(engine.ReadRecord(), 0);
+    bool error = false;
+    const int32_t number = engine.GetFieldInt(test::kGoodsNo, error);
+    if (!error) last = std::max(last, number);
+    EXPECT_EQ(Table().MemTableLocate(r)->No, error ? 0 : number) << "record " << r + 1;
+  }
+  EXPECT_EQ(Table().LastNo, last);
+}
+
 TEST_F(BoundTableTest, GroupedLoadsKeepTheStrictlySmallestOrLargest) {
   Bind({{"A", "1", "5"}, {"B", "2", "3"}, {"A", "3", "2"}, {"A", "4", "2"}, {"B", "5", "9"}, {"C", "6", "1"}});
   AddKeyCol(Table().Keys, Table().KeyCount)->Number = kGoodsCode;

@@ -137,7 +137,8 @@ TEST_F(StringBaseTest, LoadsLiveRecordsWithTheirNumbers) {
 // table engine reads an integer.
 TEST_F(StringBaseTest, NumbersOfRowsAsTheEngineReadsThem) {
   const std::vector<std::string> texts = {"7",     "000000042", "999999999", "1234567890", "12a",  "a12", "-5",
-                                          "+5",    "",          "1.0",       "12 3",       "4e1",  "0",   "00"};
+                                          "+5",    "",          "1.0",       "12 3",       "4e1",  "0",   "00",
+                                          "-0",    "+0",        "12345678",  "-1234567",   "+1234567", "5.", "-"};
   Open({});
   for (const std::string& text : texts) {
     dbf_.GoToRecord(dbf_.RecCount() + 1);
@@ -181,14 +182,17 @@ TEST_F(StringBaseTest, LoadedRowsLiveAndDieOneByOne) {
   EXPECT_EQ(table_.Count(), 401);
   ASSERT_TRUE(table_.LoadRange(10, 20));
   EXPECT_EQ(Codes(), "9,10,11,12,13,14,15,16,17,18,19");
-  // Each load fills again the blocks the rows before it leave.
-  for (int load = 0; load < 2; ++load) {
+  // Each load fills again the blocks the rows before it leave, whether
+  // those rows all lie in blocks, some were freed, or one lies alone.
+  for (int load = 0; load < 4; ++load) {
     ASSERT_TRUE(table_.LoadAll());
     ASSERT_EQ(table_.Count(), 3000);
     for (const int32_t r : {0, 1234, 2999}) {
       table_.GetBufferText(kGoodsCode, table_.MemTableLocate(r)->Buffer(), code);
       EXPECT_EQ(code, std::to_string(r));
     }
+    if (load == 1) table_.Delete(1234);
+    if (load == 2) table_.Append();
   }
   table_.SetDbf(nullptr);
 }
@@ -208,6 +212,9 @@ TEST_F(StringBaseTest, AFreedRowOfABlockIsNotToBeTouched) {
   // Nor the bytes just past a live row.
   EXPECT_DEATH(read(third->Buffer() + table_.RecordSize()), "use-after-poison");
   read(third->Buffer() + table_.RecordSize() - 1);
+  // Rows that all lie in blocks go with their blocks at once.
+  table_.MemTableClear();
+  EXPECT_DEATH(read(third->Buffer()), "use-after-");
 }
 #endif
 

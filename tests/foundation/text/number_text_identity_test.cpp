@@ -13,6 +13,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "foundation/text/number_text.h"
@@ -203,10 +204,16 @@ TEST(NumberTextIdentity, WritesEveryDbfValueAsTheGeneralWriter) {
 namespace {
 
 void ExpectFieldReadsLikeDigits(const std::string& field) {
-  TDecimalDigits quick{7, 7, true}, general{7, 7, true};
+  TDecimalDigits quick{7, 7, true}, general{7, 7, true}, inlined{7, 7, true};
   const bool quickOk = ReadDecimalField(field, quick);
   const bool generalOk = ReadDecimalDigits(field, general);
   ASSERT_EQ(quickOk, generalOk) << '"' << field << '"';
+  ASSERT_EQ(ReadDecimalFieldInline(field, inlined), generalOk) << '"' << field << '"';
+  if (generalOk) {
+    ASSERT_EQ(std::tuple(inlined.Mantissa, inlined.Fraction, inlined.Negative),
+              std::tuple(general.Mantissa, general.Fraction, general.Negative))
+        << '"' << field << '"';
+  }
   if (!quickOk) return;
   ASSERT_EQ(quick.Mantissa, general.Mantissa) << '"' << field << '"';
   ASSERT_EQ(quick.Fraction, general.Fraction) << '"' << field << '"';
@@ -234,7 +241,29 @@ TEST(NumberTextIdentity, ReadsFieldsAsTheDigitReader) {
     const std::string field = std::string(width - text.size(), ' ') + text;
     ExpectFieldReadsLikeDigits(std::string(field.data(), field.size()));
   }
+  // Numbers of up to seventeen characters, at most one point, in fields
+  // of 8 to 17 bytes: right-aligned or not, signed, with one character a
+  // number does not hold, or all digits.
+  const std::string others = " -+.*,e\t\xb7";
+  for (int i = 0; i < 300000; ++i) {
+    const std::size_t width = 8 + random() % 10;
+    const std::size_t length = 1 + random() % width;
+    std::string number(length, '0');
+    for (char& c : number) c = static_cast<char>('0' + random() % 10);
+    if (random() % 2 != 0) number[random() % length] = '.';
+    if (random() % 3 == 0) number[0] = random() % 2 != 0 ? '-' : '+';
+    if (random() % 8 == 0) number[random() % length] = others[random() % others.size()];
+    std::string field(width, ' ');
+    const std::size_t after = random() % 6 == 0 ? random() % (width - length + 1) : 0;
+    field.replace(width - length - after, length, number);
+    ExpectFieldReadsLikeDigits(field);
+  }
   for (const char* field : {"        ", "       .", "      .5", "      5.", "       -", "      -.", "     -.5",
+                            "123456789.123456", "-123456789012345", "+9999999999999999", "1234567890123456",
+                            "        .", "       -.", "-.123456789", "   123456.78", "  -123456.78", " 1234.5678 ",
+                            "9999999999999999.", "0.000000000000001", "99999999.99999999", " 12345678.9",
+                            "    -.50", "     .50", "  +12.50", "12345.67", "  1.2.50", " - 5.00", "     . 5",
+                            "    5 .5", "     -.5", "       .5", "  12345.678", "    -0.000001",
                             "-0000000", "12345678", "-1234567", "+.234567", "1.2.3456", "  99.99 ", "     1 2",
                             "        99999999", "  -99999999", "   -9999999.", "1234567.", ".1234567", "0.000000"})
     ExpectFieldReadsLikeDigits(field);
