@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vm {
 
 char RusUpCase(char c) {
@@ -111,19 +115,27 @@ void ConvertInPlace(char* p, std::size_t n, const unsigned char (&table)[256],
 // text, digits) stay as they are.
 using Bytes16 = unsigned char __attribute__((vector_size(16)));
 
-bool AnyByte(Bytes16 mask) {
+// Whether any byte has its high bit set: one instruction where the machine
+// gathers the high bits.
+bool AnyHighBit(Bytes16 v) {
+#if defined(__SSE2__)
+  __m128i m;
+  std::memcpy(&m, &v, sizeof m);
+  return _mm_movemask_epi8(m) != 0;
+#else
   uint64_t words[2];
-  std::memcpy(words, &mask, sizeof words);
-  return (words[0] | words[1]) != 0;
+  std::memcpy(words, &v, sizeof words);
+  return ((words[0] | words[1]) & 0x8080808080808080ULL) != 0;
+#endif
 }
 
 Bytes16 DosToWinBytes(Bytes16 a) {
   using V = Bytes16;
-  if (!AnyByte(a & 0x80)) return a;
+  if (!AnyHighBit(a)) return a;
   const V lower = reinterpret_cast<V>((a - 0x80) < 0x30);  // 0x80..0xAF: А..п
   const V upper = reinterpret_cast<V>((a - 0xE0) < 0x10);  // 0xE0..0xEF: р..я
   V r = a + (lower & 0x40) + (upper & 0x10);
-  if (!AnyByte(reinterpret_cast<V>(a >= 0xF0))) return r;
+  if (!AnyHighBit(reinterpret_cast<V>(a >= 0xF0))) return r;
   r = (a == 0xF0) ? V{} + 0xA8 : r;
   r = (a == 0xF1) ? V{} + 0xB8 : r;
   return (a == 0xFC) ? V{} + 0xB9 : r;
@@ -140,38 +152,40 @@ void StoreBytes(char* p, Bytes16 v) {
 }
 
 // Pieces that overlap are all read before any is written, so the bytes they
-// share are converted once.
-void DosToWinOverlapping(char* p, std::size_t n) {
-  const Bytes16 last = DosToWinBytes(LoadBytes(p + n - 16));
+// share are converted once, in place too.
+void DosToWinOverlapping(const char* from, char* to, std::size_t n) {
+  const Bytes16 last = DosToWinBytes(LoadBytes(from + n - 16));
   std::size_t i = 0;
-  for (; i + 16 < n; i += 16) StoreBytes(p + i, DosToWinBytes(LoadBytes(p + i)));
-  StoreBytes(p + n - 16, last);
+  for (; i + 16 < n; i += 16) StoreBytes(to + i, DosToWinBytes(LoadBytes(from + i)));
+  StoreBytes(to + n - 16, last);
 }
 
 // 8 to 16 bytes: the first and the last eight side by side in one piece.
-void DosToWinShort(char* p, std::size_t n) {
+void DosToWinShort(const char* from, char* to, std::size_t n) {
   uint64_t halves[2];
-  std::memcpy(&halves[0], p, 8);
-  std::memcpy(&halves[1], p + n - 8, 8);
+  std::memcpy(&halves[0], from, 8);
+  std::memcpy(&halves[1], from + n - 8, 8);
   Bytes16 both;
   std::memcpy(&both, halves, 16);
   both = DosToWinBytes(both);
   std::memcpy(halves, &both, 16);
-  std::memcpy(p + n - 8, &halves[1], 8);
-  std::memcpy(p, &halves[0], 8);
+  std::memcpy(to + n - 8, &halves[1], 8);
+  std::memcpy(to, &halves[0], 8);
 }
 
 }  // namespace
 
-void DosToWinInPlace(char* p, std::size_t n) {
+void DosToWinInto(const char* from, char* to, std::size_t n) {
   if (n > 16) {
-    DosToWinOverlapping(p, n);
+    DosToWinOverlapping(from, to, n);
   } else if (n >= 8) {
-    DosToWinShort(p, n);
+    DosToWinShort(from, to, n);
   } else {
-    for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<char>(kTables.dosToWin[static_cast<unsigned char>(p[i])]);
+    for (std::size_t i = 0; i < n; ++i) to[i] = static_cast<char>(kTables.dosToWin[static_cast<unsigned char>(from[i])]);
   }
 }
+
+void DosToWinInPlace(char* p, std::size_t n) { DosToWinInto(p, p, n); }
 
 void WinToDosInPlace(char* p, std::size_t n) { ConvertInPlace(p, n, kTables.winToDos, WinToDosLetterWord); }
 
