@@ -152,40 +152,38 @@ void StoreBytes(char* p, Bytes16 v) {
 }
 
 // Pieces that overlap are all read before any is written, so the bytes they
-// share are converted once, in place too.
-void DosToWinOverlapping(const char* from, char* to, std::size_t n) {
-  const Bytes16 last = DosToWinBytes(LoadBytes(from + n - 16));
+// share are converted once.
+void DosToWinOverlapping(char* p, std::size_t n) {
+  const Bytes16 last = DosToWinBytes(LoadBytes(p + n - 16));
   std::size_t i = 0;
-  for (; i + 16 < n; i += 16) StoreBytes(to + i, DosToWinBytes(LoadBytes(from + i)));
-  StoreBytes(to + n - 16, last);
+  for (; i + 16 < n; i += 16) StoreBytes(p + i, DosToWinBytes(LoadBytes(p + i)));
+  StoreBytes(p + n - 16, last);
 }
 
 // 8 to 16 bytes: the first and the last eight side by side in one piece.
-void DosToWinShort(const char* from, char* to, std::size_t n) {
+void DosToWinShort(char* p, std::size_t n) {
   uint64_t halves[2];
-  std::memcpy(&halves[0], from, 8);
-  std::memcpy(&halves[1], from + n - 8, 8);
+  std::memcpy(&halves[0], p, 8);
+  std::memcpy(&halves[1], p + n - 8, 8);
   Bytes16 both;
   std::memcpy(&both, halves, 16);
   both = DosToWinBytes(both);
   std::memcpy(halves, &both, 16);
-  std::memcpy(to + n - 8, &halves[1], 8);
-  std::memcpy(to, &halves[0], 8);
+  std::memcpy(p + n - 8, &halves[1], 8);
+  std::memcpy(p, &halves[0], 8);
 }
 
 }  // namespace
 
-void DosToWinInto(const char* from, char* to, std::size_t n) {
+void DosToWinInPlace(char* p, std::size_t n) {
   if (n > 16) {
-    DosToWinOverlapping(from, to, n);
+    DosToWinOverlapping(p, n);
   } else if (n >= 8) {
-    DosToWinShort(from, to, n);
+    DosToWinShort(p, n);
   } else {
-    for (std::size_t i = 0; i < n; ++i) to[i] = static_cast<char>(kTables.dosToWin[static_cast<unsigned char>(from[i])]);
+    for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<char>(kTables.dosToWin[static_cast<unsigned char>(p[i])]);
   }
 }
-
-void DosToWinInPlace(char* p, std::size_t n) { DosToWinInto(p, p, n); }
 
 void WinToDosInPlace(char* p, std::size_t n) { ConvertInPlace(p, n, kTables.winToDos, WinToDosLetterWord); }
 

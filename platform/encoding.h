@@ -146,9 +146,6 @@ char WinToDosChar(char c);
 std::string DosToWinStr(std::string_view s);
 std::string WinToDosStr(std::string_view s);
 void DosToWinInPlace(char* p, std::size_t n);
-// The n bytes at from converted into to; the two are the same or apart. A
-// reader that copies a record and converts it reads the bytes only once.
-void DosToWinInto(const char* from, char* to, std::size_t n);
 void WinToDosInPlace(char* p, std::size_t n);
 
 // Eight Windows-1251 bytes at once when every byte above 0x7F among them is

@@ -835,12 +835,9 @@ int TDBF::FieldOffset(int index) const {
 void TDBF::GetRecordText(char* out) const {
   if (recordBuf_.empty()) return;
   const std::size_t size = recordBuf_.size();
-  const char* const in = reinterpret_cast<const char*>(recordBuf_.data());
-  std::memcpy(out, in, size);
+  std::memcpy(out, recordBuf_.data(), size);
   if (!oemCoded_) return;
-  // Texts are converted from the record rather than from the copy just
-  // written: a piece read back across the copy's stores waits for them.
-  for (const TextRange& r : textRanges_) DosToWinInto(in + r.Offset, out + r.Offset, r.Length);
+  for (const TextRange& r : textRanges_) DosToWinInPlace(out + r.Offset, r.Length);
 }
 
 void TDBF::SetRecordText(const char* in) {
