@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vm {
 
 char RusUpCase(char c) {
@@ -111,19 +115,27 @@ void ConvertInPlace(char* p, std::size_t n, const unsigned char (&table)[256],
 // text, digits) stay as they are.
 using Bytes16 = unsigned char __attribute__((vector_size(16)));
 
-bool AnyByte(Bytes16 mask) {
+// Whether any byte has its high bit set: one instruction where the machine
+// gathers the high bits.
+bool AnyHighBit(Bytes16 v) {
+#if defined(__SSE2__)
+  __m128i m;
+  std::memcpy(&m, &v, sizeof m);
+  return _mm_movemask_epi8(m) != 0;
+#else
   uint64_t words[2];
-  std::memcpy(words, &mask, sizeof words);
-  return (words[0] | words[1]) != 0;
+  std::memcpy(words, &v, sizeof words);
+  return ((words[0] | words[1]) & 0x8080808080808080ULL) != 0;
+#endif
 }
 
 Bytes16 DosToWinBytes(Bytes16 a) {
   using V = Bytes16;
-  if (!AnyByte(a & 0x80)) return a;
+  if (!AnyHighBit(a)) return a;
   const V lower = reinterpret_cast<V>((a - 0x80) < 0x30);  // 0x80..0xAF: А..п
   const V upper = reinterpret_cast<V>((a - 0xE0) < 0x10);  // 0xE0..0xEF: р..я
   V r = a + (lower & 0x40) + (upper & 0x10);
-  if (!AnyByte(reinterpret_cast<V>(a >= 0xF0))) return r;
+  if (!AnyHighBit(reinterpret_cast<V>(a >= 0xF0))) return r;
   r = (a == 0xF0) ? V{} + 0xA8 : r;
   r = (a == 0xF1) ? V{} + 0xB8 : r;
   return (a == 0xFC) ? V{} + 0xB9 : r;

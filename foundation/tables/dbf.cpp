@@ -326,6 +326,7 @@ void TDBF::NewHeader() {
   Put16(&header_[10], 1);
   header_[29] = 0x65;
   fieldCount_ = 0;
+  textRanges_.clear();
 }
 
 int TDBF::HeaderSize() const { return Get16(&header_[8]); }
@@ -341,7 +342,24 @@ void TDBF::SetReadOnly(bool value) {
   if (!active_) readOnly_ = value;
 }
 
-void TDBF::AllocateBuffer() { recordBuf_.assign(static_cast<std::size_t>(RecordSize()), ' '); }
+void TDBF::AllocateBuffer() {
+  recordBuf_.assign(static_cast<std::size_t>(RecordSize()), ' ');
+  NoteTextRanges();
+}
+
+void TDBF::NoteTextRanges() {
+  textRanges_.clear();
+  for (int i = 0; i < fieldCount_; ++i) {
+    const auto& d = fields_[i];
+    const uint32_t offset = Get16(&d[12]), len = d[16];
+    if (d[11] != 'C' || len == 0 || offset + len > recordBuf_.size()) continue;
+    // Conversion goes byte by byte, so text fields side by side are one range.
+    if (!textRanges_.empty() && textRanges_.back().Offset + textRanges_.back().Length == offset)
+      textRanges_.back().Length += len;
+    else
+      textRanges_.push_back({offset, len});
+  }
+}
 
 void TDBF::DropBlocks() {
   cacheCount_ = 0;
@@ -819,13 +837,7 @@ void TDBF::GetRecordText(char* out) const {
   const std::size_t size = recordBuf_.size();
   std::memcpy(out, recordBuf_.data(), size);
   if (!oemCoded_) return;
-  for (int i = 0; i < fieldCount_; ++i) {
-    const auto& d = fields_[i];
-    if (d[11] != 'C') continue;
-    const std::size_t offset = Get16(&d[12]);
-    const std::size_t len = d[16];
-    if (offset + len <= size) DosToWinInPlace(out + offset, len);
-  }
+  for (const TextRange& r : textRanges_) DosToWinInPlace(out + r.Offset, r.Length);
 }
 
 void TDBF::SetRecordText(const char* in) {

@@ -245,7 +245,9 @@ class TDBF {
 
  private:
   void NewHeader();
+  // Also notes where the text fields lie in the buffer.
   void AllocateBuffer();
+  void NoteTextRanges();
   bool OpenWith(FileMode mode);
   bool StartNewFile(std::unique_ptr<File> held);
   bool FlushPending();
@@ -288,6 +290,14 @@ class TDBF {
   std::array<uint8_t, 32> header_{};
   std::array<std::array<uint8_t, 32>, 256> fields_{};
   std::vector<uint8_t> recordBuf_;
+  // The bytes of recordBuf_ that text fields hold, neighbours joined: what
+  // GetRecordText converts, worked out when the buffer is made for the
+  // fields rather than for every record read.
+  struct TextRange {
+    uint32_t Offset;
+    uint32_t Length;
+  };
+  std::vector<TextRange> textRanges_;
   std::unique_ptr<File> file_;
   FileReplacement rewrite_;
 

@@ -12,7 +12,9 @@
 // ITableFilter and the new-row hook.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -132,14 +134,32 @@ inline long double ReadNumberField(std::string_view text) {
   return ReadOtherNumberField(text);
 }
 
+// The same for a field without decimals: a short whole number, the usual
+// text there, is read from two words into an exact integer. Zero goes the
+// general way, which keeps the sign of "-0".
+inline long double ReadWholeNumberField(std::string_view text) {
+  if (int64_t whole = 0; dbf_detail::ReadWholeField(reinterpret_cast<const uint8_t*>(text.data()),
+                                                    static_cast<int>(text.size()), whole) &&
+                         whole != 0)
+    return static_cast<long double>(whole);
+  return ReadNumberField(text);
+}
+
 // A date field's text, 'yyyymmdd', as one integer; blank or unreadable text
 // is the zero date.
 TDateRec ReadOtherDateField(std::string_view text);
 inline TDateRec ReadDateField(std::string_view text) {
-  // Eight digits, as the tables store every date, need no number reading.
-  if (uint32_t digits = 0; text.size() == 8 && ReadEightDigits(text.data(), digits)) {
-    const auto ymd = static_cast<int32_t>(digits);
-    return {ymd % 100, ymd / 100 % 100, ymd / 10000};
+  // Eight digits, as the tables store every date, need no number reading:
+  // neighbouring digits combined in place are the century, the year, the
+  // month and the day, no division needed to part them.
+  static_assert(std::endian::native == std::endian::little, "the first character is the lowest byte");
+  uint64_t w = 0;
+  if (text.size() == 8) std::memcpy(&w, text.data(), 8);
+  if (number_detail::AllDigits(w)) {
+    w -= number_detail::kZeros;
+    w = (w * 10 + (w >> 8)) & 0x00FF00FF00FF00FFULL;
+    const auto pair = [w](int k) { return static_cast<int32_t>((w >> (16 * k)) & 0xFF); };
+    return {pair(3), pair(2), pair(0) * 100 + pair(1)};
   }
   return ReadOtherDateField(text);
 }
@@ -361,7 +381,7 @@ inline void TStringBase::GetBufferValue(int32_t field, const char* buf, TCommonV
       break;
     case 'N':
       v.Str.clear();
-      v.Num = ReadNumberField(text);
+      v.Num = f.Decimals == 0 ? ReadWholeNumberField(text) : ReadNumberField(text);
       break;
     default:
       v.Str.clear();

@@ -569,6 +569,63 @@ TEST_F(Dbf, TypedValuesStoreTheBytesOfTheirTexts) {
   }
 }
 
+// A record's text has its text fields converted and every other byte as
+// stored, for the fields the table has now: made anew, after fields are
+// added, reopened from its file, made again with other fields, and from a
+// file in a language that is not converted.
+TEST_F(Dbf, RecordTextsConvertTheTextFieldsOfTheLayoutInForce) {
+  std::mt19937 random(17);
+  const auto check = [&](TDBF& table, const std::string& where) {
+    const auto size = static_cast<std::size_t>(table.RecordSize());
+    for (int round = 0; round < 200; ++round) {
+      for (std::size_t i = 0; i < size; ++i) table.RecordBytes()[i] = static_cast<uint8_t>(random());
+      std::string wanted(reinterpret_cast<const char*>(table.RecordBytes()), size);
+      for (int f = 0; table.OemCoded() && f < table.FieldCount(); ++f) {
+        const TFieldRecord def = table.GetFieldDef(f);
+        if (def.FieldType != 'C') continue;
+        for (int k = 0; k < def.Length; ++k) {
+          char& c = wanted[static_cast<std::size_t>(table.FieldOffset(f) + k)];
+          c = DosToWinChar(c);
+        }
+      }
+      // In a buffer of its own size, so that no piece reaches past it.
+      std::vector<char> out(size);
+      table.GetRecordText(out.data());
+      ASSERT_EQ(std::string(out.begin(), out.end()), wanted) << where << ' ' << round;
+    }
+  };
+  const auto layout = [&](TDBF& table, const std::vector<std::tuple<const char*, char, int>>& fields) {
+    ASSERT_TRUE(table.CreateTable());
+    for (const auto& [name, type, width] : fields) ASSERT_TRUE(table.AddFieldEx(name, width, type, 0));
+    ASSERT_TRUE(table.WriteStructure());
+  };
+  // Text fields of every size, side by side and apart.
+  layout(t, {{"A", 'C', 1}, {"B", 'N', 5}, {"C", 'C', 17}, {"D", 'C', 30}, {"E", 'C', 16}, {"F", 'D', 8},
+             {"G", 'C', 40}, {"H", 'L', 1}, {"I", 'C', 8}, {"J", 'C', 7}});
+  check(t, "made");
+  ASSERT_TRUE(t.Close());
+  ASSERT_TRUE(t.OpenReadOnly());
+  ASSERT_EQ(t.ReadRecord(), -1);
+  check(t, "reopened");
+  layout(t, {{"N", 'N', 10}, {"D", 'D', 8}});
+  check(t, "no texts");
+  layout(t, {{"N", 'N', 10}});
+  ASSERT_TRUE(t.AddFieldEx("T", 25, 'C', 0));
+  check(t, "a text added");
+  ASSERT_TRUE(Append(t, 1));
+  ASSERT_TRUE(t.Close());
+  std::string bytes = test::ReadBytes(path);
+  bytes[29] = static_cast<char>(0xC9);
+  test::WriteBytes(path, bytes);
+  ASSERT_TRUE(t.OpenReadOnly());
+  ASSERT_FALSE(t.OemCoded());
+  check(t, "not converted");
+  t.Reset();
+  std::vector<char> untouched(8, 'x');
+  t.GetRecordText(untouched.data());
+  EXPECT_EQ(std::string(untouched.begin(), untouched.end()), "xxxxxxxx");
+}
+
 // Text fields lose only their trailing blanks, however long the padding.
 TEST_F(Dbf, TextFieldsLoseOnlyTrailingBlanks) {
   ASSERT_TRUE(t.CreateTable());

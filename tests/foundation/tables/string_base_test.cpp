@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cfenv>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <random>
 #include <tuple>
@@ -601,6 +603,60 @@ TEST(StringBaseSort, NumberKeyOrdersAsThePlainQuicksort) {
       check(texts);
     }
   }
+}
+
+// Whole numbers in fields without decimals and dates of eight digits are
+// read a word at a time: every text, padded, signed, zero, with junk or zero
+// bytes in it, gives the bits the general readers give, in every rounding
+// mode.
+TEST(StringBaseValues, WholeNumbersAndDatesReadAsTheGeneralReaders) {
+  std::vector<TFieldRecord> fields;
+  for (int width = 1; width <= 20; ++width) fields.push_back({"W" + std::to_string(width), 'N', width, 0});
+  fields.push_back({"D", 'D', 8, 0});
+  TStringBase table;
+  table.MakeTemporary(fields);
+  std::vector<char> buf(static_cast<std::size_t>(table.RecordSize()), ' ');
+  const int32_t date = table.FieldCount() - 1;
+  const auto place = [&](int32_t field, const std::string& text) {
+    const std::string_view bytes = table.FieldBytes(field, buf.data());
+    std::memcpy(buf.data() + (bytes.data() - buf.data()), text.data(), text.size());
+    return std::string_view(bytes.data(), text.size());
+  };
+  const auto bits = [](long double x) {
+    std::array<unsigned char, 10> b{};
+    std::memcpy(b.data(), &x, b.size());
+    return b;
+  };
+  std::mt19937 random(13);
+  const std::string junk = std::string("+- x9.,\0", 8);
+  const auto randomText = [&](int width) {
+    std::string digits(static_cast<std::size_t>(1 + random() % static_cast<unsigned>(std::min(width, 10))), '0');
+    for (char& c : digits) c = random() % 3 == 0 ? '0' : static_cast<char>('0' + random() % 10);
+    if (random() % 5 == 0) digits[random() % digits.size()] = junk[random() % junk.size()];
+    std::string sign = random() % 3 == 0 ? (random() % 2 ? "-" : "+") : "";
+    if (sign.size() + digits.size() > static_cast<std::size_t>(width)) sign.clear();
+    const std::size_t free = static_cast<std::size_t>(width) - sign.size() - digits.size();
+    const std::size_t before = free == 0 ? 0 : random() % (free + 1);
+    return std::string(before, ' ') + sign + digits + std::string(free - before, random() % 6 == 0 ? '\0' : ' ');
+  };
+  const int mode = std::fegetround();
+  TCommonVar v;
+  for (const int rounding : {FE_TONEAREST, FE_DOWNWARD, FE_UPWARD}) {
+    std::fesetround(rounding);
+    for (int round = 0; round < 30000; ++round) {
+      const int32_t field = round % 20;
+      const std::string_view text = place(field, randomText(field + 1));
+      table.GetBufferValue(field, buf.data(), v);
+      ASSERT_EQ(bits(v.Num), bits(ReadNumberField(text))) << '"' << text << '"' << rounding;
+      std::string day(8, '0');
+      for (char& c : day) c = static_cast<char>('0' + random() % 10);
+      if (round % 3 == 0) day = randomText(8);
+      const std::string_view dayText = place(date, day);
+      table.GetBufferValue(date, buf.data(), v);
+      ASSERT_EQ(v.Date, ReadOtherDateField(dayText)) << '"' << dayText << '"';
+    }
+  }
+  std::fesetround(mode);
 }
 
 // One text key sorts on keys held in the sorted entries; ties, texts that
