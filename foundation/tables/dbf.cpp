@@ -14,6 +14,7 @@ namespace vm {
 namespace {
 
 constexpr std::size_t kBlockBytes = 256 * 1024;
+constexpr std::size_t kWriteBlockBytes = 1024 * 1024;
 constexpr int64_t kSyncStep = 1024 * 1024;
 constexpr int kMaxDescriptors = 255;
 
@@ -150,58 +151,69 @@ void FillBlanks(uint8_t* p, std::size_t width) {
   }
 }
 
-[[gnu::noinline]] uint64_t WinToDosWordByBytes(uint64_t w) {
-  char bytes[8];
-  std::memcpy(bytes, &w, 8);
-  WinToDosInPlace(bytes, 8);
-  std::memcpy(&w, bytes, 8);
-  return w;
+// Blanks over a field of 4..32 bytes by two overlapping stores, with no
+// call: the writers that use it then keep everything in scratch registers.
+void FillShortBlanks(uint8_t* p, std::size_t width) {
+  if (width >= 16) {
+    std::memcpy(p, kBlanks16, 16);
+    std::memcpy(p + width - 16, kBlanks16, 16);
+  } else if (width >= 8) {
+    StoreWord(p, kBlankWord);
+    StoreWord(p + width - 8, kBlankWord);
+  } else {
+    std::memcpy(p, kBlanks16, 4);
+    std::memcpy(p + width - 4, kBlanks16, 4);
+  }
 }
 
-// A word of Windows-1251 text in code page 866.
-inline uint64_t WinToDosWord(uint64_t w) {
-  if ((w & 0x8080808080808080ULL) == 0 || WinToDosLetterWord(w)) return w;
-  return WinToDosWordByBytes(w);
-}
+// n bytes of text, 4 <= n <= 32, as the words [0,8) [8,16) [n-16,n-8)
+// [n-8,n) (the halves [0,4) [n-4,n) of a shorter text); where they overlap
+// they carry the same bytes.
+struct TTextWords {
+  uint64_t a = 0, b = 0, c = 0, d = 0;
+};
 
-// n bytes of text, 4 <= n <= 32, to `to`, converted on the way when asked.
-// The words [0,8) [8,16) [n-16,n-8) [n-8,n) cover the text (the halves
-// [0,4) [n-4,n) a shorter one); where they overlap they carry the same bytes.
-// All are loaded before any is stored, so the text may lie in the record
-// itself.
-inline void PutTextWords(uint8_t* to, const char* s, std::size_t n, bool convert) {
+inline TTextWords LoadTextWords(const char* s, std::size_t n) {
+  TTextWords w;
   if (n < 8) {
     uint32_t first;
     uint32_t last;
     std::memcpy(&first, s, 4);
     std::memcpy(&last, s + n - 4, 4);
-    if (convert) {
-      first = static_cast<uint32_t>(WinToDosWord(first));
-      last = static_cast<uint32_t>(WinToDosWord(last));
-    }
+    w.a = first;
+    w.d = last;
+    return w;
+  }
+  w.a = LoadWord(s);
+  w.d = LoadWord(s + n - 8);
+  if (n > 16) {
+    w.b = LoadWord(s + 8);
+    w.c = LoadWord(s + n - 16);
+  }
+  return w;
+}
+
+// The words in code page 866; false when one holds an upper-half byte other
+// than a Russian letter, which WinToDosInPlace must convert.
+inline bool WinToDosTextWords(TTextWords& w, std::size_t n) {
+  bool letters = WinToDosLetterWord(w.a) & WinToDosLetterWord(w.d);
+  if (n > 16) letters &= WinToDosLetterWord(w.b) & WinToDosLetterWord(w.c);
+  return letters;
+}
+
+inline void StoreTextWords(uint8_t* to, const TTextWords& w, std::size_t n) {
+  if (n < 8) {
+    const auto first = static_cast<uint32_t>(w.a);
+    const auto last = static_cast<uint32_t>(w.d);
     std::memcpy(to, &first, 4);
     std::memcpy(to + n - 4, &last, 4);
     return;
   }
-  uint64_t a = LoadWord(s);
-  uint64_t d = LoadWord(s + n - 8);
-  uint64_t b = 0;
-  uint64_t c = 0;
+  StoreWord(to, w.a);
+  StoreWord(to + n - 8, w.d);
   if (n > 16) {
-    b = LoadWord(s + 8);
-    c = LoadWord(s + n - 16);
-  }
-  if (convert) {
-    a = WinToDosWord(a);
-    d = WinToDosWord(d);
-    b = WinToDosWord(b);
-    c = WinToDosWord(c);
-  }
-  StoreWord(to, a);
-  StoreWord(to + n - 8, d);
-  if (n > 16) {
-    StoreWord(to + 8, b);
-    StoreWord(to + n - 16, c);
+    StoreWord(to + 8, w.b);
+    StoreWord(to + n - 16, w.c);
   }
 }
 
@@ -273,13 +285,17 @@ uint64_t OrdinaryDateWord(const TDateRec& d) {
   return true;
 }
 
-// The same; the usual short fields and texts in words.
+// The same; the usual short fields and texts in words, with no call on the
+// way. The text is loaded whole before anything is stored, so it may lie in
+// the record itself.
 inline bool PutFieldText(uint8_t* p, std::size_t width, char type, bool oem, std::string_view s) {
   const bool number = type == 'N';
   const std::size_t n = std::min(width, s.size());
   if (width > 32 || n < 4 || (number && s.size() > width)) return PutLongFieldText(p, width, type, oem, s);
-  FillBlanks(p, width);
-  PutTextWords(number ? p + (width - n) : p, s.data(), n, type == 'C' && oem);
+  TTextWords words = LoadTextWords(s.data(), n);
+  if (type == 'C' && oem && !WinToDosTextWords(words, n)) return PutLongFieldText(p, width, type, oem, s);
+  FillShortBlanks(p, width);
+  StoreTextWords(number ? p + (width - n) : p, words, n);
   return true;
 }
 
@@ -733,17 +749,14 @@ int32_t TDBF::ReadOtherInt(const uint8_t* p, int len, bool& error) {
   return static_cast<int32_t>(r);
 }
 
-bool TDBF::SetFieldInt(int index, int32_t value) {
-  int len = 0;
-  uint8_t* p = FieldPtr(index, len);
-  if (!p) return false;
-  const int dec = fields_[index][17];
-  const auto width = static_cast<std::size_t>(len);
+namespace {
+
+// Up to eight digits as one word ending where the whole part ends, its
+// leading zeros turned into blanks; then the sign, '.' and the zeros.
+[[gnu::noinline]] bool PutOtherInt(uint8_t* p, std::size_t width, char type, bool oem, int dec, int32_t value) {
   const bool negative = value < 0;
   const uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-  if (FieldTypeAt(index) == 'N' && magnitude < 100000000 && dec <= 8 && width <= 32) {
-    // Up to eight digits as one word ending where the whole part ends, its
-    // leading zeros turned into blanks; then the sign, '.' and the zeros.
+  if (type == 'N' && magnitude < 100000000 && dec <= 8 && width <= 32) {
     const uint64_t digits = EightDigits(magnitude);
     const int lead = magnitude == 0 ? 7 : std::countr_zero(digits ^ kZeroWord) / 8;
     const auto count = static_cast<std::size_t>(8 - lead);
@@ -761,7 +774,37 @@ bool TDBF::SetFieldInt(int index, int32_t value) {
       return true;
     }
   }
-  return PutIntText(p, width, FieldTypeAt(index), oemCoded_, dec, value);
+  return PutIntText(p, width, type, oem, dec, value);
+}
+
+}  // namespace
+
+bool TDBF::SetFieldInt(int index, int32_t value) {
+  int len = 0;
+  uint8_t* p = FieldPtr(index, len);
+  if (!p) return false;
+  const auto& d = fields_[static_cast<std::size_t>(index)];
+  const bool negative = value < 0;
+  const uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+  // The usual counter or code: a whole field of 8..16 bytes and at most
+  // eight digits, written as a blank word and the digits' word, which
+  // together cover the field; the sign, when there is room for it, in the
+  // blank before the first digit.
+  if (d[11] == 'N' && d[17] == 0 && static_cast<unsigned>(len - 8) <= 8 && magnitude < 100000000) {
+    const uint64_t digits = EightDigits(magnitude);
+    // The last digit always stays, a zero's included.
+    const int lead = std::countr_zero((digits ^ kZeroWord) | (uint64_t{1} << 56)) / 8;
+    const uint64_t padding = (uint64_t{1} << (8 * lead)) - 1;
+    uint64_t word = (digits & ~padding) | (kBlankWord & padding);
+    if (!negative || lead > 0 || len > 8) {
+      if (negative && lead > 0) word += uint64_t{'-' - ' '} << (8 * (lead - 1));
+      StoreWord(p, kBlankWord);
+      StoreWord(p + len - 8, word);
+      if (negative && lead == 0) p[len - 9] = '-';
+      return true;
+    }
+  }
+  return PutOtherInt(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, d[17], value);
 }
 
 std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf) {
@@ -880,6 +923,28 @@ bool TDBF::FillCache(int32_t r) {
 }
 
 bool TDBF::WriteRecord() {
+  // The usual append, into a write-behind block that still has room after
+  // it; nothing to call but the copy.
+  const int32_t r = recNo_;
+  if (r == recCount_ && pendCount_ > 0 && active_ && file_ && !readOnly_ && !recordBuf_.empty() &&
+      r < std::numeric_limits<int32_t>::max()) {
+    const std::size_t size = static_cast<std::size_t>(RecordSize());
+    const std::size_t at = static_cast<std::size_t>(pendCount_) * size;
+    if (at + 2 * size <= pending_.size()) {
+      std::memcpy(&pending_[at], recordBuf_.data(), size);
+      ++pendCount_;
+      ++appended_;
+      recCount_ = r + 1;
+      SetHeaderCount(recCount_);
+      recNo_ = r + 1;
+      recordBuf_[0] = ' ';
+      return true;
+    }
+  }
+  return WriteOtherRecord();
+}
+
+bool TDBF::WriteOtherRecord() {
   if (!active_ || !file_ || readOnly_ || recordBuf_.empty() || recNo_ < 0 || recNo_ > recCount_)
     return false;
   const std::size_t size = static_cast<std::size_t>(RecordSize());
@@ -889,7 +954,7 @@ bool TDBF::WriteRecord() {
     if (recCount_ == std::numeric_limits<int32_t>::max()) return false;
     if (pendCount_ == 0) {
       pendStart_ = r;
-      pending_.resize(std::max<std::size_t>(1, kBlockBytes / size) * size);
+      pending_.resize(std::max<std::size_t>(1, kWriteBlockBytes / size) * size);
     }
     const std::size_t at = static_cast<std::size_t>(pendCount_) * size;
     std::memcpy(&pending_[at], recordBuf_.data(), size);

@@ -249,6 +249,8 @@ class TDBF {
   bool OpenWith(FileMode mode);
   bool StartNewFile(std::unique_ptr<File> held);
   bool FlushPending();
+  // WriteRecord but for the usual append.
+  [[gnu::noinline]] bool WriteOtherRecord();
   // The read-ahead block from record r on; false when it could not be read.
   [[gnu::noinline]] bool FillCache(int32_t r);
   void LoseAppended();
