@@ -225,6 +225,29 @@ constexpr std::array<uint16_t, 100> kDigitPairs = [] {
   return t;
 }();
 
+// A record of 16..64 bytes in overlapping 16-byte pieces, with no call;
+// others through memcpy.
+inline void CopyRecord(uint8_t* to, const uint8_t* from, std::size_t size) {
+  if (size < 16 || size > 64) {
+    std::memcpy(to, from, size);
+    return;
+  }
+  uint8_t first[16];
+  uint8_t last[16];
+  std::memcpy(first, from, 16);
+  std::memcpy(last, from + size - 16, 16);
+  if (size > 32) {
+    uint8_t second[16];
+    uint8_t third[16];
+    std::memcpy(second, from + 16, 16);
+    std::memcpy(third, from + size - 32, 16);
+    std::memcpy(to + 16, second, 16);
+    std::memcpy(to + size - 32, third, 16);
+  }
+  std::memcpy(to, first, 16);
+  std::memcpy(to + size - 16, last, 16);
+}
+
 // Four pairs of digits as one word, the first pair lowest.
 uint64_t PairWord(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
   return static_cast<uint64_t>(kDigitPairs[a]) | (static_cast<uint64_t>(kDigitPairs[b]) << 16) |
@@ -839,9 +862,18 @@ bool TDBF::SetFieldDate(int index, const TDateRec& date) {
   if (!p) return false;
   // Eight digits fill an eight-byte field whatever its type: no padding, and
   // digits are the same in both code pages.
-  if (len == 8 && IsOrdinaryDate(date)) {
-    StoreWord(p, OrdinaryDateWord(date));
-    return true;
+  if (len == 8) {
+    // Records in a row mostly carry the same date: its word is kept.
+    if (date == lastDate_) {
+      StoreWord(p, lastDateWord_);
+      return true;
+    }
+    if (IsOrdinaryDate(date)) {
+      lastDateWord_ = OrdinaryDateWord(date);
+      lastDate_ = date;
+      StoreWord(p, lastDateWord_);
+      return true;
+    }
   }
   return PutDateText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, date);
 }
@@ -931,7 +963,7 @@ bool TDBF::WriteRecord() {
     const std::size_t size = static_cast<std::size_t>(RecordSize());
     const std::size_t at = static_cast<std::size_t>(pendCount_) * size;
     if (at + 2 * size <= pending_.size()) {
-      std::memcpy(&pending_[at], recordBuf_.data(), size);
+      CopyRecord(&pending_[at], recordBuf_.data(), size);
       ++pendCount_;
       ++appended_;
       recCount_ = r + 1;

@@ -304,6 +304,10 @@ class TDBF {
   int32_t pendCount_ = 0;
   // Where the bytes written since the last StartSync begin.
   int64_t syncStartedTo_ = 0;
+  // The last date SetFieldDate wrote as eight digits, and their word; the
+  // zero date "00000000" until then.
+  TDateRec lastDate_{0, 0, 0};
+  uint64_t lastDateWord_ = 0x3030303030303030ULL;
 };
 
 }  // namespace vm

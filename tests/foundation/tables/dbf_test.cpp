@@ -492,7 +492,11 @@ TEST_F(Dbf, TypedValuesStoreTheBytesOfTheirTexts) {
       default: return static_cast<int32_t>(random() % 100000000);
     }
   };
+  // Dates repeat, as in the records of one day; some cannot be written as
+  // eight digits.
+  const std::vector<TDateRec> repeated = {{0, 0, 0}, {5, 3, 2007}, {-1, -1, -1}, {31, 12, 9999}, {1, 1, 10000}};
   auto randomDate = [&]() -> TDateRec {
+    if (random() % 3 == 0) return repeated[random() % repeated.size()];
     if (random() % 5 == 0)
       return {static_cast<int>(random() % 300) - 100, static_cast<int>(random() % 300) - 100,
               static_cast<int>(random() % 30000) - 10000};
@@ -567,6 +571,28 @@ TEST_F(Dbf, TypedValuesStoreTheBytesOfTheirTexts) {
                           static_cast<std::size_t>(def.Length)),
               StoredText(text, def, false))
         << def.Name << " " << text;
+  }
+}
+
+// Appended records of every size reach the file whole, each as it was
+// when written, whatever the record size.
+TEST_F(Dbf, AppendedRecordsOfEverySizeReachTheFileWhole) {
+  for (int size = 2; size <= 80; ++size) {
+    ASSERT_TRUE(t.CreateTable());
+    ASSERT_TRUE(t.AddFieldEx("T", size - 1, 'C', 0));
+    ASSERT_TRUE(t.WriteStructure());
+    std::string want;
+    for (int record = 0; record < 40; ++record) {
+      t.GoToRecord(t.RecCount() + 1);
+      for (int i = 1; i < size; ++i) t.RecordBytes()[i] = static_cast<uint8_t>('A' + (record * 7 + i) % 26);
+      if (record % 3 == 0) t.SetDeleted(true);
+      want.append(reinterpret_cast<const char*>(t.RecordBytes()), static_cast<std::size_t>(size));
+      ASSERT_TRUE(t.WriteRecord());
+    }
+    ASSERT_TRUE(t.Close());
+    const std::string file = test::ReadBytes(path);
+    ASSERT_EQ(file.size(), 32u + 32u + 1u + want.size() + 1u) << size;
+    EXPECT_EQ(file.substr(65, want.size()), want) << size;
   }
 }
 
