@@ -11,6 +11,19 @@
 
 namespace vm {
 
+using dbf_detail::CopyRecord;
+using dbf_detail::EightDigits;
+using dbf_detail::FillShortBlanks;
+using dbf_detail::kBlankWord;
+using dbf_detail::kBlanks16;
+using dbf_detail::kZeroWord;
+using dbf_detail::LoadTextWords;
+using dbf_detail::PairWord;
+using dbf_detail::StoreTextWords;
+using dbf_detail::StoreWord;
+using dbf_detail::TTextWords;
+using dbf_detail::WinToDosTextWords;
+
 namespace {
 
 constexpr std::size_t kBlockBytes = 256 * 1024;
@@ -28,9 +41,6 @@ uint32_t Get32(const uint8_t* p) {
 void Put16(uint8_t* p, uint32_t v) {
   p[0] = static_cast<uint8_t>(v);
   p[1] = static_cast<uint8_t>(v >> 8);
-}
-void Put32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 // The decimal text of a field as a number: blanks around it, a sign, digits
@@ -123,21 +133,6 @@ bool ParseWhole(const uint8_t* p, int len, int64_t& value) {
 // bounded length the compiler would inline `rep stos`, which starts slowly.
 [[gnu::noinline]] void FillBytes(uint8_t* p, char c, std::size_t n) { std::memset(p, c, n); }
 
-// The short texts of fields are moved as whole words straight into the
-// record: every byte of a word is loaded and stored once, and nothing stored
-// is loaded again, which would stall the store-to-load path.
-constexpr uint64_t kBlankWord = 0x2020202020202020ULL;
-constexpr uint64_t kZeroWord = 0x3030303030303030ULL;
-constexpr char kBlanks16[17] = "                ";
-
-uint64_t LoadWord(const char* p) {
-  uint64_t w;
-  std::memcpy(&w, p, 8);
-  return w;
-}
-
-void StoreWord(uint8_t* p, uint64_t w) { std::memcpy(p, &w, 8); }
-
 // Blanks over a field, by two overlapping stores where it is 8..32 bytes.
 void FillBlanks(uint8_t* p, std::size_t width) {
   if (width >= 16 && width <= 32) {
@@ -149,117 +144,6 @@ void FillBlanks(uint8_t* p, std::size_t width) {
   } else {
     FillBytes(p, ' ', width);
   }
-}
-
-// Blanks over a field of 4..32 bytes by two overlapping stores, with no
-// call: the writers that use it then keep everything in scratch registers.
-void FillShortBlanks(uint8_t* p, std::size_t width) {
-  if (width >= 16) {
-    std::memcpy(p, kBlanks16, 16);
-    std::memcpy(p + width - 16, kBlanks16, 16);
-  } else if (width >= 8) {
-    StoreWord(p, kBlankWord);
-    StoreWord(p + width - 8, kBlankWord);
-  } else {
-    std::memcpy(p, kBlanks16, 4);
-    std::memcpy(p + width - 4, kBlanks16, 4);
-  }
-}
-
-// n bytes of text, 4 <= n <= 32, as the words [0,8) [8,16) [n-16,n-8)
-// [n-8,n) (the halves [0,4) [n-4,n) of a shorter text); where they overlap
-// they carry the same bytes.
-struct TTextWords {
-  uint64_t a = 0, b = 0, c = 0, d = 0;
-};
-
-inline TTextWords LoadTextWords(const char* s, std::size_t n) {
-  TTextWords w;
-  if (n < 8) {
-    uint32_t first;
-    uint32_t last;
-    std::memcpy(&first, s, 4);
-    std::memcpy(&last, s + n - 4, 4);
-    w.a = first;
-    w.d = last;
-    return w;
-  }
-  w.a = LoadWord(s);
-  w.d = LoadWord(s + n - 8);
-  if (n > 16) {
-    w.b = LoadWord(s + 8);
-    w.c = LoadWord(s + n - 16);
-  }
-  return w;
-}
-
-// The words in code page 866; false when one holds an upper-half byte other
-// than a Russian letter, which WinToDosInPlace must convert.
-inline bool WinToDosTextWords(TTextWords& w, std::size_t n) {
-  bool letters = WinToDosLetterWord(w.a) & WinToDosLetterWord(w.d);
-  if (n > 16) letters &= WinToDosLetterWord(w.b) & WinToDosLetterWord(w.c);
-  return letters;
-}
-
-inline void StoreTextWords(uint8_t* to, const TTextWords& w, std::size_t n) {
-  if (n < 8) {
-    const auto first = static_cast<uint32_t>(w.a);
-    const auto last = static_cast<uint32_t>(w.d);
-    std::memcpy(to, &first, 4);
-    std::memcpy(to + n - 4, &last, 4);
-    return;
-  }
-  StoreWord(to, w.a);
-  StoreWord(to + n - 8, w.d);
-  if (n > 16) {
-    StoreWord(to + 8, w.b);
-    StoreWord(to + n - 16, w.c);
-  }
-}
-
-// The two digits of 0..99 as they lie in memory, the tens first.
-constexpr std::array<uint16_t, 100> kDigitPairs = [] {
-  std::array<uint16_t, 100> t{};
-  for (int i = 0; i < 100; ++i)
-    t[static_cast<std::size_t>(i)] = static_cast<uint16_t>(('0' + i / 10) | (('0' + i % 10) << 8));
-  return t;
-}();
-
-// A record of 16..64 bytes in overlapping 16-byte pieces, with no call;
-// others through memcpy.
-inline void CopyRecord(uint8_t* to, const uint8_t* from, std::size_t size) {
-  if (size < 16 || size > 64) {
-    std::memcpy(to, from, size);
-    return;
-  }
-  uint8_t first[16];
-  uint8_t last[16];
-  std::memcpy(first, from, 16);
-  std::memcpy(last, from + size - 16, 16);
-  if (size > 32) {
-    uint8_t second[16];
-    uint8_t third[16];
-    std::memcpy(second, from + 16, 16);
-    std::memcpy(third, from + size - 32, 16);
-    std::memcpy(to + 16, second, 16);
-    std::memcpy(to + size - 32, third, 16);
-  }
-  std::memcpy(to, first, 16);
-  std::memcpy(to + size - 16, last, 16);
-}
-
-// Four pairs of digits as one word, the first pair lowest.
-uint64_t PairWord(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
-  return static_cast<uint64_t>(kDigitPairs[a]) | (static_cast<uint64_t>(kDigitPairs[b]) << 16) |
-         (static_cast<uint64_t>(kDigitPairs[c]) << 32) | (static_cast<uint64_t>(kDigitPairs[d]) << 48);
-}
-
-// The eight decimal digits of v < 10^8, leading zeros included, the first
-// in the lowest byte; the four pairs are looked up side by side.
-uint64_t EightDigits(uint32_t v) {
-  const uint32_t high = v / 10000;
-  const uint32_t low = v % 10000;
-  return PairWord(high / 100, high % 100, low / 100, low % 100);
 }
 
 // Decimal digits of v into the end of buf; returns the start.
@@ -367,14 +251,11 @@ void TDBF::NewHeader() {
   fieldCount_ = 0;
 }
 
-int TDBF::HeaderSize() const { return Get16(&header_[8]); }
-int TDBF::RecordSize() const { return Get16(&header_[10]); }
 
 int64_t TDBF::RecordPos(int64_t rec) const {
   return HeaderSize() + rec * static_cast<int64_t>(RecordSize());
 }
 
-void TDBF::SetHeaderCount(int32_t count) { Put32(&header_[4], static_cast<uint32_t>(count)); }
 
 void TDBF::SetReadOnly(bool value) {
   if (!active_) readOnly_ = value;
@@ -720,9 +601,6 @@ bool TDBF::SameStructure(const TDBF& other) const {
   return true;
 }
 
-uint8_t* TDBF::FieldPtr(int index, int& len) {
-  return const_cast<uint8_t*>(static_cast<const TDBF*>(this)->FieldPtr(index, len));
-}
 
 std::string TDBF::GetFieldStr(int index) const {
   std::string s;
@@ -747,7 +625,7 @@ void TDBF::GetFieldStr(int index, std::string& out) const {
   if (type == 'C' && oemCoded_) DosToWinInPlace(out.data(), out.size());
 }
 
-bool TDBF::SetFieldStr(int index, std::string_view s) {
+bool TDBF::SetOtherStr(int index, std::string_view s) {
   int len = 0;
   uint8_t* p = FieldPtr(index, len);
   if (!p) return false;
@@ -802,32 +680,12 @@ namespace {
 
 }  // namespace
 
-bool TDBF::SetFieldInt(int index, int32_t value) {
+bool TDBF::SetOtherInt(int index, int32_t value) {
   int len = 0;
   uint8_t* p = FieldPtr(index, len);
   if (!p) return false;
-  const auto& d = fields_[static_cast<std::size_t>(index)];
-  const bool negative = value < 0;
-  const uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-  // The usual counter or code: a whole field of 8..16 bytes and at most
-  // eight digits, written as a blank word and the digits' word, which
-  // together cover the field; the sign, when there is room for it, in the
-  // blank before the first digit.
-  if (d[11] == 'N' && d[17] == 0 && static_cast<unsigned>(len - 8) <= 8 && magnitude < 100000000) {
-    const uint64_t digits = EightDigits(magnitude);
-    // The last digit always stays, a zero's included.
-    const int lead = std::countr_zero((digits ^ kZeroWord) | (uint64_t{1} << 56)) / 8;
-    const uint64_t padding = (uint64_t{1} << (8 * lead)) - 1;
-    uint64_t word = (digits & ~padding) | (kBlankWord & padding);
-    if (!negative || lead > 0 || len > 8) {
-      if (negative && lead > 0) word += uint64_t{'-' - ' '} << (8 * (lead - 1));
-      StoreWord(p, kBlankWord);
-      StoreWord(p + len - 8, word);
-      if (negative && lead == 0) p[len - 9] = '-';
-      return true;
-    }
-  }
-  return PutOtherInt(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, d[17], value);
+  return PutOtherInt(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_,
+                     fields_[static_cast<std::size_t>(index)][17], value);
 }
 
 std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf) {
@@ -856,18 +714,13 @@ namespace {
 
 }  // namespace
 
-bool TDBF::SetFieldDate(int index, const TDateRec& date) {
+bool TDBF::SetOtherDate(int index, const TDateRec& date) {
   int len = 0;
   uint8_t* p = FieldPtr(index, len);
   if (!p) return false;
   // Eight digits fill an eight-byte field whatever its type: no padding, and
   // digits are the same in both code pages.
   if (len == 8) {
-    // Records in a row mostly carry the same date: its word is kept.
-    if (date == lastDate_) {
-      StoreWord(p, lastDateWord_);
-      return true;
-    }
     if (IsOrdinaryDate(date)) {
       lastDateWord_ = OrdinaryDateWord(date);
       lastDate_ = date;
@@ -915,10 +768,6 @@ void TDBF::SetRecordText(const char* in) {
   }
 }
 
-void TDBF::GoToRecord(int32_t n) {
-  recNo_ = n - 1;
-  if (!recordBuf_.empty()) recordBuf_[0] = ' ';
-}
 
 int TDBF::ReadRecord() {
   if (!active_ || !file_ || recordBuf_.empty() || recNo_ < 0 || recNo_ >= recCount_) return -1;
@@ -952,28 +801,6 @@ bool TDBF::FillCache(int32_t r) {
   cacheStart_ = r;
   cacheCount_ = n;
   return true;
-}
-
-bool TDBF::WriteRecord() {
-  // The usual append, into a write-behind block that still has room after
-  // it; nothing to call but the copy.
-  const int32_t r = recNo_;
-  if (r == recCount_ && pendCount_ > 0 && active_ && file_ && !readOnly_ && !recordBuf_.empty() &&
-      r < std::numeric_limits<int32_t>::max()) {
-    const std::size_t size = static_cast<std::size_t>(RecordSize());
-    const std::size_t at = static_cast<std::size_t>(pendCount_) * size;
-    if (at + 2 * size <= pending_.size()) {
-      CopyRecord(&pending_[at], recordBuf_.data(), size);
-      ++pendCount_;
-      ++appended_;
-      recCount_ = r + 1;
-      SetHeaderCount(recCount_);
-      recNo_ = r + 1;
-      recordBuf_[0] = ' ';
-      return true;
-    }
-  }
-  return WriteOtherRecord();
 }
 
 bool TDBF::WriteOtherRecord() {
