@@ -163,9 +163,8 @@ inline TTextWords LoadTextWords(const char* s, std::size_t n) {
 // The words in code page 866; false when one holds an upper-half byte other
 // than a Russian letter, which WinToDosInPlace must convert.
 inline bool WinToDosTextWords(TTextWords& w, std::size_t n) {
-  bool letters = WinToDosLetterWord(w.a) & WinToDosLetterWord(w.d);
-  if (n > 16) letters &= WinToDosLetterWord(w.b) & WinToDosLetterWord(w.c);
-  return letters;
+  return WinToDosLetterWord(w.a) && WinToDosLetterWord(w.d) &&
+         (n <= 16 || (WinToDosLetterWord(w.b) && WinToDosLetterWord(w.c)));
 }
 
 inline void StoreTextWords(uint8_t* to, const TTextWords& w, std::size_t n) {
