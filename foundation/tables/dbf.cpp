@@ -27,6 +27,9 @@ using dbf_detail::WinToDosTextWords;
 namespace {
 
 constexpr std::size_t kBlockBytes = 256 * 1024;
+// Appends leave in writes of a megabyte: a table made anew starts its disk
+// writes every megabyte, and smaller writes spend their time on pages the
+// disk is being handed.
 constexpr std::size_t kWriteBlockBytes = 1024 * 1024;
 constexpr int64_t kSyncStep = 1024 * 1024;
 constexpr int kMaxDescriptors = 255;
