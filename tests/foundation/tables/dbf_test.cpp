@@ -574,55 +574,6 @@ TEST_F(Dbf, TypedValuesStoreTheBytesOfTheirTexts) {
   }
 }
 
-// Appended records of every size reach the file whole, each as it was
-// when written, whatever the record size.
-TEST_F(Dbf, AppendedRecordsOfEverySizeReachTheFileWhole) {
-  for (int size = 2; size <= 80; ++size) {
-    ASSERT_TRUE(t.CreateTable());
-    ASSERT_TRUE(t.AddFieldEx("T", size - 1, 'C', 0));
-    ASSERT_TRUE(t.WriteStructure());
-    std::string want;
-    for (int record = 0; record < 40; ++record) {
-      t.GoToRecord(t.RecCount() + 1);
-      for (int i = 1; i < size; ++i) t.RecordBytes()[i] = static_cast<uint8_t>('A' + (record * 7 + i) % 26);
-      if (record % 3 == 0) t.SetDeleted(true);
-      want.append(reinterpret_cast<const char*>(t.RecordBytes()), static_cast<std::size_t>(size));
-      ASSERT_TRUE(t.WriteRecord());
-    }
-    ASSERT_TRUE(t.Close());
-    const std::string file = test::ReadBytes(path);
-    ASSERT_EQ(file.size(), 32u + 32u + 1u + want.size() + 1u) << size;
-    EXPECT_EQ(file.substr(65, want.size()), want) << size;
-  }
-}
-
-// A text that lies in the record itself, in its own field or in another,
-// overlapping the field or not, is stored as a copy of it would be.
-TEST_F(Dbf, TextsFromTheRecordItselfStoreAsTheirCopies) {
-  ASSERT_TRUE(t.CreateTable());
-  for (const auto& [name, type, width, dec] : std::vector<std::tuple<const char*, char, int, int>>{
-           {"A", 'C', 30, 0}, {"B", 'C', 12, 0}, {"C", 'N', 12, 2}, {"D", 'N', 10, 0}, {"E", 'C', 6, 0}})
-    ASSERT_TRUE(t.AddFieldEx(name, width, type, dec));
-  ASSERT_TRUE(t.WriteStructure());
-  const auto size = static_cast<std::size_t>(t.RecordSize());
-  std::mt19937 random(5);
-  const std::string letters = "0123456789.-Молоко пастеризованное №5 Ёж"_w;
-  for (int round = 0; round < 4000; ++round) {
-    for (std::size_t i = 1; i < size; ++i) t.RecordBytes()[i] = static_cast<uint8_t>(letters[random() % letters.size()]);
-    const int field = static_cast<int>(random() % 5);
-    const std::size_t from = 1 + random() % (size - 1);
-    const std::size_t n = random() % (size - from + 1);
-    const std::string before(reinterpret_cast<const char*>(t.RecordBytes()), size);
-    const std::string copy = before.substr(from, n);
-    const bool stored = t.SetFieldStr(field, std::string_view(reinterpret_cast<const char*>(t.RecordBytes()) + from, n));
-    const std::string got(reinterpret_cast<const char*>(t.RecordBytes()), size);
-    std::memcpy(t.RecordBytes(), before.data(), size);
-    ASSERT_EQ(t.SetFieldStr(field, copy), stored);
-    ASSERT_EQ(got, std::string(reinterpret_cast<const char*>(t.RecordBytes()), size))
-        << field << ' ' << from << ' ' << n;
-  }
-}
-
 // Text fields lose only their trailing blanks, however long the padding.
 TEST_F(Dbf, TextFieldsLoseOnlyTrailingBlanks) {
   ASSERT_TRUE(t.CreateTable());
@@ -892,6 +843,55 @@ TEST_F(Dbf, FlushAndCloseSayHowManyAppendsWereLost) {
   ASSERT_TRUE(Append(t, 4));
   EXPECT_TRUE(t.Close());
   EXPECT_EQ(t.LostRecords(), 0);
+}
+
+// Appended records of every size reach the file whole, each as it was
+// when written, whatever the record size.
+TEST_F(Dbf, AppendedRecordsOfEverySizeReachTheFileWhole) {
+  for (int size = 2; size <= 80; ++size) {
+    ASSERT_TRUE(t.CreateTable());
+    ASSERT_TRUE(t.AddFieldEx("T", size - 1, 'C', 0));
+    ASSERT_TRUE(t.WriteStructure());
+    std::string want;
+    for (int record = 0; record < 40; ++record) {
+      t.GoToRecord(t.RecCount() + 1);
+      for (int i = 1; i < size; ++i) t.RecordBytes()[i] = static_cast<uint8_t>('A' + (record * 7 + i) % 26);
+      if (record % 3 == 0) t.SetDeleted(true);
+      want.append(reinterpret_cast<const char*>(t.RecordBytes()), static_cast<std::size_t>(size));
+      ASSERT_TRUE(t.WriteRecord());
+    }
+    ASSERT_TRUE(t.Close());
+    const std::string file = test::ReadBytes(path);
+    ASSERT_EQ(file.size(), 32u + 32u + 1u + want.size() + 1u) << size;
+    EXPECT_EQ(file.substr(65, want.size()), want) << size;
+  }
+}
+
+// A text that lies in the record itself, in its own field or in another,
+// overlapping the field or not, is stored as a copy of it would be.
+TEST_F(Dbf, TextsFromTheRecordItselfStoreAsTheirCopies) {
+  ASSERT_TRUE(t.CreateTable());
+  for (const auto& [name, type, width, dec] : std::vector<std::tuple<const char*, char, int, int>>{
+           {"A", 'C', 30, 0}, {"B", 'C', 12, 0}, {"C", 'N', 12, 2}, {"D", 'N', 10, 0}, {"E", 'C', 6, 0}})
+    ASSERT_TRUE(t.AddFieldEx(name, width, type, dec));
+  ASSERT_TRUE(t.WriteStructure());
+  const auto size = static_cast<std::size_t>(t.RecordSize());
+  std::mt19937 random(5);
+  const std::string letters = "0123456789.-Молоко пастеризованное №5 Ёж"_w;
+  for (int round = 0; round < 4000; ++round) {
+    for (std::size_t i = 1; i < size; ++i) t.RecordBytes()[i] = static_cast<uint8_t>(letters[random() % letters.size()]);
+    const int field = static_cast<int>(random() % 5);
+    const std::size_t from = 1 + random() % (size - 1);
+    const std::size_t n = random() % (size - from + 1);
+    const std::string before(reinterpret_cast<const char*>(t.RecordBytes()), size);
+    const std::string copy = before.substr(from, n);
+    const bool stored = t.SetFieldStr(field, std::string_view(reinterpret_cast<const char*>(t.RecordBytes()) + from, n));
+    const std::string got(reinterpret_cast<const char*>(t.RecordBytes()), size);
+    std::memcpy(t.RecordBytes(), before.data(), size);
+    ASSERT_EQ(t.SetFieldStr(field, copy), stored);
+    ASSERT_EQ(got, std::string(reinterpret_cast<const char*>(t.RecordBytes()), size))
+        << field << ' ' << from << ' ' << n;
+  }
 }
 
 TEST_F(Dbf, RewritesAndNewTablesNeverFollowLinks) {
