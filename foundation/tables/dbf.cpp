@@ -11,9 +11,26 @@
 
 namespace vm {
 
+using dbf_detail::CopyRecord;
+using dbf_detail::EightDigits;
+using dbf_detail::FillShortBlanks;
+using dbf_detail::kBlankWord;
+using dbf_detail::kBlanks16;
+using dbf_detail::kZeroWord;
+using dbf_detail::LoadTextWords;
+using dbf_detail::PairWord;
+using dbf_detail::StoreTextWords;
+using dbf_detail::StoreWord;
+using dbf_detail::TTextWords;
+using dbf_detail::WinToDosTextWords;
+
 namespace {
 
 constexpr std::size_t kBlockBytes = 256 * 1024;
+// Appends leave in writes of a megabyte: a table made anew starts its disk
+// writes every megabyte, and smaller writes spend their time on pages the
+// disk is being handed.
+constexpr std::size_t kWriteBlockBytes = 1024 * 1024;
 constexpr int64_t kSyncStep = 1024 * 1024;
 constexpr int kMaxDescriptors = 255;
 
@@ -27,9 +44,6 @@ uint32_t Get32(const uint8_t* p) {
 void Put16(uint8_t* p, uint32_t v) {
   p[0] = static_cast<uint8_t>(v);
   p[1] = static_cast<uint8_t>(v >> 8);
-}
-void Put32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 // The decimal text of a field as a number: blanks around it, a sign, digits
@@ -122,21 +136,6 @@ bool ParseWhole(const uint8_t* p, int len, int64_t& value) {
 // bounded length the compiler would inline `rep stos`, which starts slowly.
 [[gnu::noinline]] void FillBytes(uint8_t* p, char c, std::size_t n) { std::memset(p, c, n); }
 
-// The short texts of fields are moved as whole words straight into the
-// record: every byte of a word is loaded and stored once, and nothing stored
-// is loaded again, which would stall the store-to-load path.
-constexpr uint64_t kBlankWord = 0x2020202020202020ULL;
-constexpr uint64_t kZeroWord = 0x3030303030303030ULL;
-constexpr char kBlanks16[17] = "                ";
-
-uint64_t LoadWord(const char* p) {
-  uint64_t w;
-  std::memcpy(&w, p, 8);
-  return w;
-}
-
-void StoreWord(uint8_t* p, uint64_t w) { std::memcpy(p, &w, 8); }
-
 // Blanks over a field, by two overlapping stores where it is 8..32 bytes.
 void FillBlanks(uint8_t* p, std::size_t width) {
   if (width >= 16 && width <= 32) {
@@ -148,83 +147,6 @@ void FillBlanks(uint8_t* p, std::size_t width) {
   } else {
     FillBytes(p, ' ', width);
   }
-}
-
-[[gnu::noinline]] uint64_t WinToDosWordByBytes(uint64_t w) {
-  char bytes[8];
-  std::memcpy(bytes, &w, 8);
-  WinToDosInPlace(bytes, 8);
-  std::memcpy(&w, bytes, 8);
-  return w;
-}
-
-// A word of Windows-1251 text in code page 866.
-inline uint64_t WinToDosWord(uint64_t w) {
-  if ((w & 0x8080808080808080ULL) == 0 || WinToDosLetterWord(w)) return w;
-  return WinToDosWordByBytes(w);
-}
-
-// n bytes of text, 4 <= n <= 32, to `to`, converted on the way when asked.
-// The words [0,8) [8,16) [n-16,n-8) [n-8,n) cover the text (the halves
-// [0,4) [n-4,n) a shorter one); where they overlap they carry the same bytes.
-// All are loaded before any is stored, so the text may lie in the record
-// itself.
-inline void PutTextWords(uint8_t* to, const char* s, std::size_t n, bool convert) {
-  if (n < 8) {
-    uint32_t first;
-    uint32_t last;
-    std::memcpy(&first, s, 4);
-    std::memcpy(&last, s + n - 4, 4);
-    if (convert) {
-      first = static_cast<uint32_t>(WinToDosWord(first));
-      last = static_cast<uint32_t>(WinToDosWord(last));
-    }
-    std::memcpy(to, &first, 4);
-    std::memcpy(to + n - 4, &last, 4);
-    return;
-  }
-  uint64_t a = LoadWord(s);
-  uint64_t d = LoadWord(s + n - 8);
-  uint64_t b = 0;
-  uint64_t c = 0;
-  if (n > 16) {
-    b = LoadWord(s + 8);
-    c = LoadWord(s + n - 16);
-  }
-  if (convert) {
-    a = WinToDosWord(a);
-    d = WinToDosWord(d);
-    b = WinToDosWord(b);
-    c = WinToDosWord(c);
-  }
-  StoreWord(to, a);
-  StoreWord(to + n - 8, d);
-  if (n > 16) {
-    StoreWord(to + 8, b);
-    StoreWord(to + n - 16, c);
-  }
-}
-
-// The two digits of 0..99 as they lie in memory, the tens first.
-constexpr std::array<uint16_t, 100> kDigitPairs = [] {
-  std::array<uint16_t, 100> t{};
-  for (int i = 0; i < 100; ++i)
-    t[static_cast<std::size_t>(i)] = static_cast<uint16_t>(('0' + i / 10) | (('0' + i % 10) << 8));
-  return t;
-}();
-
-// Four pairs of digits as one word, the first pair lowest.
-uint64_t PairWord(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
-  return static_cast<uint64_t>(kDigitPairs[a]) | (static_cast<uint64_t>(kDigitPairs[b]) << 16) |
-         (static_cast<uint64_t>(kDigitPairs[c]) << 32) | (static_cast<uint64_t>(kDigitPairs[d]) << 48);
-}
-
-// The eight decimal digits of v < 10^8, leading zeros included, the first
-// in the lowest byte; the four pairs are looked up side by side.
-uint64_t EightDigits(uint32_t v) {
-  const uint32_t high = v / 10000;
-  const uint32_t low = v % 10000;
-  return PairWord(high / 100, high % 100, low / 100, low % 100);
 }
 
 // Decimal digits of v into the end of buf; returns the start.
@@ -273,13 +195,17 @@ uint64_t OrdinaryDateWord(const TDateRec& d) {
   return true;
 }
 
-// The same; the usual short fields and texts in words.
+// The same; the usual short fields and texts in words, with no call on the
+// way. The text is loaded whole before anything is stored, so it may lie in
+// the record itself.
 inline bool PutFieldText(uint8_t* p, std::size_t width, char type, bool oem, std::string_view s) {
   const bool number = type == 'N';
   const std::size_t n = std::min(width, s.size());
   if (width > 32 || n < 4 || (number && s.size() > width)) return PutLongFieldText(p, width, type, oem, s);
-  FillBlanks(p, width);
-  PutTextWords(number ? p + (width - n) : p, s.data(), n, type == 'C' && oem);
+  TTextWords words = LoadTextWords(s.data(), n);
+  if (type == 'C' && oem && !WinToDosTextWords(words, n)) return PutLongFieldText(p, width, type, oem, s);
+  FillShortBlanks(p, width);
+  StoreTextWords(number ? p + (width - n) : p, words, n);
   return true;
 }
 
@@ -329,14 +255,11 @@ void TDBF::NewHeader() {
   textRanges_.clear();
 }
 
-int TDBF::HeaderSize() const { return Get16(&header_[8]); }
-int TDBF::RecordSize() const { return Get16(&header_[10]); }
 
 int64_t TDBF::RecordPos(int64_t rec) const {
   return HeaderSize() + rec * static_cast<int64_t>(RecordSize());
 }
 
-void TDBF::SetHeaderCount(int32_t count) { Put32(&header_[4], static_cast<uint32_t>(count)); }
 
 void TDBF::SetReadOnly(bool value) {
   if (!active_) readOnly_ = value;
@@ -699,9 +622,6 @@ bool TDBF::SameStructure(const TDBF& other) const {
   return true;
 }
 
-uint8_t* TDBF::FieldPtr(int index, int& len) {
-  return const_cast<uint8_t*>(static_cast<const TDBF*>(this)->FieldPtr(index, len));
-}
 
 std::string TDBF::GetFieldStr(int index) const {
   std::string s;
@@ -726,7 +646,7 @@ void TDBF::GetFieldStr(int index, std::string& out) const {
   if (type == 'C' && oemCoded_) DosToWinInPlace(out.data(), out.size());
 }
 
-bool TDBF::SetFieldStr(int index, std::string_view s) {
+bool TDBF::SetOtherStr(int index, std::string_view s) {
   int len = 0;
   uint8_t* p = FieldPtr(index, len);
   if (!p) return false;
@@ -751,17 +671,14 @@ int32_t TDBF::ReadOtherInt(const uint8_t* p, int len, bool& error) {
   return static_cast<int32_t>(r);
 }
 
-bool TDBF::SetFieldInt(int index, int32_t value) {
-  int len = 0;
-  uint8_t* p = FieldPtr(index, len);
-  if (!p) return false;
-  const int dec = fields_[index][17];
-  const auto width = static_cast<std::size_t>(len);
+namespace {
+
+// Up to eight digits as one word ending where the whole part ends, its
+// leading zeros turned into blanks; then the sign, '.' and the zeros.
+[[gnu::noinline]] bool PutOtherInt(uint8_t* p, std::size_t width, char type, bool oem, int dec, int32_t value) {
   const bool negative = value < 0;
   const uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-  if (FieldTypeAt(index) == 'N' && magnitude < 100000000 && dec <= 8 && width <= 32) {
-    // Up to eight digits as one word ending where the whole part ends, its
-    // leading zeros turned into blanks; then the sign, '.' and the zeros.
+  if (type == 'N' && magnitude < 100000000 && dec <= 8 && width <= 32) {
     const uint64_t digits = EightDigits(magnitude);
     const int lead = magnitude == 0 ? 7 : std::countr_zero(digits ^ kZeroWord) / 8;
     const auto count = static_cast<std::size_t>(8 - lead);
@@ -779,7 +696,17 @@ bool TDBF::SetFieldInt(int index, int32_t value) {
       return true;
     }
   }
-  return PutIntText(p, width, FieldTypeAt(index), oemCoded_, dec, value);
+  return PutIntText(p, width, type, oem, dec, value);
+}
+
+}  // namespace
+
+bool TDBF::SetOtherInt(int index, int32_t value) {
+  int len = 0;
+  uint8_t* p = FieldPtr(index, len);
+  if (!p) return false;
+  return PutOtherInt(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_,
+                     fields_[static_cast<std::size_t>(index)][17], value);
 }
 
 std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf) {
@@ -808,15 +735,19 @@ namespace {
 
 }  // namespace
 
-bool TDBF::SetFieldDate(int index, const TDateRec& date) {
+bool TDBF::SetOtherDate(int index, const TDateRec& date) {
   int len = 0;
   uint8_t* p = FieldPtr(index, len);
   if (!p) return false;
   // Eight digits fill an eight-byte field whatever its type: no padding, and
   // digits are the same in both code pages.
-  if (len == 8 && IsOrdinaryDate(date)) {
-    StoreWord(p, OrdinaryDateWord(date));
-    return true;
+  if (len == 8) {
+    if (IsOrdinaryDate(date)) {
+      lastDateWord_ = OrdinaryDateWord(date);
+      lastDate_ = date;
+      StoreWord(p, lastDateWord_);
+      return true;
+    }
   }
   return PutDateText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, date);
 }
@@ -852,10 +783,6 @@ void TDBF::SetRecordText(const char* in) {
   }
 }
 
-void TDBF::GoToRecord(int32_t n) {
-  recNo_ = n - 1;
-  if (!recordBuf_.empty()) recordBuf_[0] = ' ';
-}
 
 int TDBF::ReadRecord() {
   if (!active_ || !file_ || recordBuf_.empty() || recNo_ < 0 || recNo_ >= recCount_) return -1;
@@ -891,7 +818,7 @@ bool TDBF::FillCache(int32_t r) {
   return true;
 }
 
-bool TDBF::WriteRecord() {
+bool TDBF::WriteOtherRecord() {
   if (!active_ || !file_ || readOnly_ || recordBuf_.empty() || recNo_ < 0 || recNo_ > recCount_)
     return false;
   const std::size_t size = static_cast<std::size_t>(RecordSize());
@@ -901,7 +828,7 @@ bool TDBF::WriteRecord() {
     if (recCount_ == std::numeric_limits<int32_t>::max()) return false;
     if (pendCount_ == 0) {
       pendStart_ = r;
-      pending_.resize(std::max<std::size_t>(1, kBlockBytes / size) * size);
+      pending_.resize(std::max<std::size_t>(1, kWriteBlockBytes / size) * size);
     }
     const std::size_t at = static_cast<std::size_t>(pendCount_) * size;
     std::memcpy(&pending_[at], recordBuf_.data(), size);

@@ -16,10 +16,12 @@
 // LostRecords then says how many appends did not make it.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,6 +29,7 @@
 
 #include "foundation/text/number_text.h"
 #include "foundation/values/values.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 
 namespace vm {
@@ -98,6 +101,131 @@ inline bool ReadWholeField(const uint8_t* p, int len, int64_t& value) {
   const int64_t v = number_detail::EightDigitsValue(digits);
   value = negative ? -v : v;
   return true;
+}
+
+// The short texts of fields are moved as whole words straight into the
+// record: every byte of a word is loaded and stored once, and nothing stored
+// is loaded again, which would stall the store-to-load path.
+inline constexpr uint64_t kBlankWord = 0x2020202020202020ULL;
+inline constexpr uint64_t kZeroWord = 0x3030303030303030ULL;
+inline constexpr char kBlanks16[17] = "                ";
+
+inline uint64_t LoadWord(const char* p) {
+  uint64_t w;
+  std::memcpy(&w, p, 8);
+  return w;
+}
+
+inline void StoreWord(uint8_t* p, uint64_t w) { std::memcpy(p, &w, 8); }
+
+// Blanks over a field of 4..32 bytes by two overlapping stores, with no
+// call: the writers that use it then keep everything in scratch registers.
+inline void FillShortBlanks(uint8_t* p, std::size_t width) {
+  if (width >= 16) {
+    std::memcpy(p, kBlanks16, 16);
+    std::memcpy(p + width - 16, kBlanks16, 16);
+  } else if (width >= 8) {
+    StoreWord(p, kBlankWord);
+    StoreWord(p + width - 8, kBlankWord);
+  } else {
+    std::memcpy(p, kBlanks16, 4);
+    std::memcpy(p + width - 4, kBlanks16, 4);
+  }
+}
+
+// n bytes of text, 4 <= n <= 32, as the words [0,8) [8,16) [n-16,n-8)
+// [n-8,n) (the halves [0,4) [n-4,n) of a shorter text); where they overlap
+// they carry the same bytes.
+struct TTextWords {
+  uint64_t a = 0, b = 0, c = 0, d = 0;
+};
+
+inline TTextWords LoadTextWords(const char* s, std::size_t n) {
+  TTextWords w;
+  if (n < 8) {
+    uint32_t first;
+    uint32_t last;
+    std::memcpy(&first, s, 4);
+    std::memcpy(&last, s + n - 4, 4);
+    w.a = first;
+    w.d = last;
+    return w;
+  }
+  w.a = LoadWord(s);
+  w.d = LoadWord(s + n - 8);
+  if (n > 16) {
+    w.b = LoadWord(s + 8);
+    w.c = LoadWord(s + n - 16);
+  }
+  return w;
+}
+
+// The words in code page 866; false when one holds an upper-half byte other
+// than a Russian letter, which WinToDosInPlace must convert.
+inline bool WinToDosTextWords(TTextWords& w, std::size_t n) {
+  return WinToDosLetterWord(w.a) && WinToDosLetterWord(w.d) &&
+         (n <= 16 || (WinToDosLetterWord(w.b) && WinToDosLetterWord(w.c)));
+}
+
+inline void StoreTextWords(uint8_t* to, const TTextWords& w, std::size_t n) {
+  if (n < 8) {
+    const auto first = static_cast<uint32_t>(w.a);
+    const auto last = static_cast<uint32_t>(w.d);
+    std::memcpy(to, &first, 4);
+    std::memcpy(to + n - 4, &last, 4);
+    return;
+  }
+  StoreWord(to, w.a);
+  StoreWord(to + n - 8, w.d);
+  if (n > 16) {
+    StoreWord(to + 8, w.b);
+    StoreWord(to + n - 16, w.c);
+  }
+}
+
+// The two digits of 0..99 as they lie in memory, the tens first.
+inline constexpr std::array<uint16_t, 100> kDigitPairs = [] {
+  std::array<uint16_t, 100> t{};
+  for (int i = 0; i < 100; ++i)
+    t[static_cast<std::size_t>(i)] = static_cast<uint16_t>(('0' + i / 10) | (('0' + i % 10) << 8));
+  return t;
+}();
+
+// A record of 16..64 bytes in overlapping 16-byte pieces, with no call;
+// others through memcpy.
+inline void CopyRecord(uint8_t* to, const uint8_t* from, std::size_t size) {
+  if (size < 16 || size > 64) {
+    std::memcpy(to, from, size);
+    return;
+  }
+  uint8_t first[16];
+  uint8_t last[16];
+  std::memcpy(first, from, 16);
+  std::memcpy(last, from + size - 16, 16);
+  if (size > 32) {
+    uint8_t second[16];
+    uint8_t third[16];
+    std::memcpy(second, from + 16, 16);
+    std::memcpy(third, from + size - 32, 16);
+    std::memcpy(to + 16, second, 16);
+    std::memcpy(to + size - 32, third, 16);
+  }
+  std::memcpy(to, first, 16);
+  std::memcpy(to + size - 16, last, 16);
+}
+
+// Four pairs of digits as one word, the first pair lowest.
+inline uint64_t PairWord(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+  return static_cast<uint64_t>(kDigitPairs[a]) | (static_cast<uint64_t>(kDigitPairs[b]) << 16) |
+         (static_cast<uint64_t>(kDigitPairs[c]) << 32) | (static_cast<uint64_t>(kDigitPairs[d]) << 48);
+}
+
+// The eight decimal digits of v < 10^8, leading zeros included, the first
+// in the lowest byte; the four pairs are looked up side by side.
+inline uint64_t EightDigits(uint32_t v) {
+  const uint32_t high = v / 10000;
+  const uint32_t low = v % 10000;
+  return PairWord(high / 100, high % 100, low / 100, low % 100);
 }
 
 }  // namespace dbf_detail
@@ -173,8 +301,8 @@ class TDBF {
   int32_t RecCount() const { return recCount_; }
   int32_t OpenRecCount() const { return openRecCount_; }
   int FieldCount() const { return fieldCount_; }
-  int HeaderSize() const;
-  int RecordSize() const;
+  int HeaderSize() const { return header_[8] | (header_[9] << 8); }
+  int RecordSize() const { return header_[10] | (header_[11] << 8); }
   const std::array<uint8_t, 32>& Header() const { return header_; }
 
   // Case-sensitive; -1 when absent or longer than 10 characters.
@@ -191,7 +319,28 @@ class TDBF {
   void GetFieldStr(int index, std::string& out) const;
   // False when the field does not exist, or when a number is longer than its
   // field (the field is then filled with '*').
-  bool SetFieldStr(int index, std::string_view s);
+  // Inline, as the writers of whole tables call it field by field: the usual
+  // short text goes in as words; anything else through SetOtherStr.
+  bool SetFieldStr(int index, std::string_view s) {
+    using namespace dbf_detail;
+    int len = 0;
+    if (uint8_t* p = FieldPtr(index, len)) {
+      const char type = FieldTypeAt(index);
+      const auto width = static_cast<std::size_t>(len);
+      const std::size_t n = std::min(width, s.size());
+      if (width <= 32 && n >= 4 && (type != 'N' || s.size() <= width)) {
+        // Loaded whole before anything is stored: the text may lie in the
+        // record itself.
+        TTextWords words = LoadTextWords(s.data(), n);
+        if (type != 'C' || !oemCoded_ || WinToDosTextWords(words, n)) {
+          FillShortBlanks(p, width);
+          StoreTextWords(type == 'N' ? p + (width - n) : p, words, n);
+          return true;
+        }
+      }
+    }
+    return SetOtherStr(index, s);
+  }
   // Rounded to the nearest integer, halves to even; error on text that is
   // not a number, a blank field included.
   // Inline: the scans of whole tables read numbers and dates field by field.
@@ -206,7 +355,33 @@ class TDBF {
     }
     return ReadOtherInt(p, len, error);
   }
-  bool SetFieldInt(int index, int32_t value);
+  // Inline for the usual counter or code: a whole field of 8..16 bytes and
+  // at most eight digits, written as a blank word and the digits' word, which
+  // together cover the field; the sign, when there is room for it, in the
+  // blank before the first digit. Anything else through SetOtherInt.
+  bool SetFieldInt(int index, int32_t value) {
+    using namespace dbf_detail;
+    int len = 0;
+    uint8_t* p = FieldPtr(index, len);
+    const bool negative = value < 0;
+    const uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    if (p && FieldTypeAt(index) == 'N' && fields_[static_cast<std::size_t>(index)][17] == 0 &&
+        static_cast<unsigned>(len - 8) <= 8 && magnitude < 100000000) {
+      const uint64_t digits = EightDigits(magnitude);
+      // The last digit always stays, a zero's included.
+      const int lead = std::countr_zero((digits ^ kZeroWord) | (uint64_t{1} << 56)) / 8;
+      const uint64_t padding = (uint64_t{1} << (8 * lead)) - 1;
+      uint64_t word = (digits & ~padding) | (kBlankWord & padding);
+      if (!negative || lead > 0 || len > 8) {
+        if (negative && lead > 0) word += uint64_t{'-' - ' '} << (8 * (lead - 1));
+        StoreWord(p, kBlankWord);
+        StoreWord(p + len - 8, word);
+        if (negative && lead == 0) p[len - 9] = '-';
+        return true;
+      }
+    }
+    return SetOtherInt(index, value);
+  }
   TDateRec GetFieldDate(int index, bool& error) const {
     const int32_t v = GetFieldInt(index, error);
     if (error || v < 0 || v > 21991231) {
@@ -219,7 +394,18 @@ class TDBF {
     d.Year = v / 10000;
     return d;
   }
-  bool SetFieldDate(int index, const TDateRec& date);
+  // Inline for a date field given the date of the record before, as records
+  // in a row mostly are: its eight digits are kept. Anything else through
+  // SetOtherDate.
+  bool SetFieldDate(int index, const TDateRec& date) {
+    int len = 0;
+    uint8_t* p = FieldPtr(index, len);
+    if (p && len == 8 && date == lastDate_) {
+      dbf_detail::StoreWord(p, lastDateWord_);
+      return true;
+    }
+    return SetOtherDate(index, date);
+  }
   void SetDeleted(bool deleted);
   void ClearRecordBuf();
   // Where a field lies in the record (after the deletion mark at 0).
@@ -235,13 +421,36 @@ class TDBF {
   uint8_t* RecordBytes() { return recordBuf_.data(); }
 
   // Record n (1-based); RecCount + 1 is the end, where appends go.
-  void GoToRecord(int32_t n);
+  void GoToRecord(int32_t n) {
+    recNo_ = n - 1;
+    if (!recordBuf_.empty()) recordBuf_[0] = ' ';
+  }
   // 1 deleted, 0 live, -1 when the record does not exist or cannot be read
   // (RecNo then moves past a record that exists).
   int ReadRecord();
   // Writes the buffer at the position: an append at the end, otherwise an
   // update in place.
-  bool WriteRecord();
+  // Inline for the usual append, into a write-behind block that still has
+  // room after it; anything else through WriteOtherRecord.
+  bool WriteRecord() {
+    const int32_t r = recNo_;
+    if (r == recCount_ && pendCount_ > 0 && active_ && file_ && !readOnly_ && !recordBuf_.empty() &&
+        r < std::numeric_limits<int32_t>::max()) {
+      const auto size = static_cast<std::size_t>(RecordSize());
+      const std::size_t at = static_cast<std::size_t>(pendCount_) * size;
+      if (at + 2 * size <= pending_.size()) {
+        dbf_detail::CopyRecord(&pending_[at], recordBuf_.data(), size);
+        ++pendCount_;
+        ++appended_;
+        recCount_ = r + 1;
+        SetHeaderCount(recCount_);
+        recNo_ = r + 1;
+        recordBuf_[0] = ' ';
+        return true;
+      }
+    }
+    return WriteOtherRecord();
+  }
 
  private:
   void NewHeader();
@@ -251,11 +460,19 @@ class TDBF {
   bool OpenWith(FileMode mode);
   bool StartNewFile(std::unique_ptr<File> held);
   bool FlushPending();
+  // The setters and WriteRecord but for their usual cases.
+  [[gnu::noinline]] bool WriteOtherRecord();
+  [[gnu::noinline]] bool SetOtherStr(int index, std::string_view s);
+  [[gnu::noinline]] bool SetOtherInt(int index, int32_t value);
+  [[gnu::noinline]] bool SetOtherDate(int index, const TDateRec& date);
   // The read-ahead block from record r on; false when it could not be read.
   [[gnu::noinline]] bool FillCache(int32_t r);
   void LoseAppended();
   void DropBlocks();
-  void SetHeaderCount(int32_t count);
+  void SetHeaderCount(int32_t count) {
+    const auto v = static_cast<uint32_t>(count);
+    for (int i = 0; i < 4; ++i) header_[4 + static_cast<std::size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+  }
   int64_t RecordPos(int64_t rec) const;
   int64_t DataEnd() const { return RecordPos(recCount_); }
   const uint8_t* FieldPtr(int index, int& len) const {
@@ -269,7 +486,9 @@ class TDBF {
   // What GetFieldInt reads when the field is not a short whole number
   // (p null when there is no such field).
   [[gnu::noinline]] static int32_t ReadOtherInt(const uint8_t* p, int len, bool& error);
-  uint8_t* FieldPtr(int index, int& len);
+  uint8_t* FieldPtr(int index, int& len) {
+    return const_cast<uint8_t*>(static_cast<const TDBF*>(this)->FieldPtr(index, len));
+  }
   char FieldTypeAt(int index) const { return static_cast<char>(fields_[index][11]); }
 
   bool readOnly_ = false;
@@ -312,6 +531,10 @@ class TDBF {
   int32_t pendCount_ = 0;
   // Where the bytes written since the last StartSync begin.
   int64_t syncStartedTo_ = 0;
+  // The last date SetFieldDate wrote as eight digits, and their word; the
+  // zero date "00000000" until then.
+  TDateRec lastDate_{0, 0, 0};
+  uint64_t lastDateWord_ = 0x3030303030303030ULL;
 };
 
 }  // namespace vm
