@@ -484,6 +484,11 @@ bool TStringBase::LoadRecords(int32_t from, int32_t to, const std::function<bool
   LastNo = dbf_->RecCount();
   bool ok = true;
   const int32_t step = backwards ? -1 : 1;
+  // Room for every record of the range at once, rather than the row
+  // pointers copied each time they outgrow it; pages left untouched by a
+  // filter that refuses records are never given memory.
+  if (!oneRow && (backwards ? from >= to : to >= from))
+    rows_.reserve(static_cast<std::size_t>(backwards ? int64_t{from} - to : int64_t{to} - from) + 1);
   if (!backwards) dbf_->GoToRecord(from);
   for (int32_t rec = from; backwards ? rec >= to : rec <= to; rec += step) {
     if (backwards) dbf_->GoToRecord(rec);
