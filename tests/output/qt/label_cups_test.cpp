@@ -167,7 +167,7 @@ TEST_F(DemoTagSheet, EveryCodeStaysInItsZoneAndIsReadFromItsOwnLabel) {
     std::vector<std::string> codes;
     for (int i = 0; i < cols * rows; ++i) {
       TCennik& label = *AddPrintCen(queue, tag, 1).Tag;
-      char code[16];
+      char code[24];
       std::snprintf(code, sizeof code, "46000000%05d", 1000 + 37 * i);
       codes.push_back(code);
       SetZoneText(*label.GetZone(0), marker + "-" + std::to_string(i));
