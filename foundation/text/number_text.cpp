@@ -266,22 +266,7 @@ bool ReadDecimalField(std::string_view field, TDecimalDigits& d) {
   const unsigned before = static_cast<unsigned>(8 - n) * 8;
   const uint64_t beforeMask = (uint64_t{1} << before) - 1;
   w = (w & ~beforeMask) | (kZeros & beforeMask);
-  uint32_t fraction = 0;
-  const uint64_t dots = w ^ ('.' * kEachByte);
-  // The lowest zero byte is found exactly; bytes above it may show falsely.
-  const uint64_t dotBytes = (dots - kEachByte) & ~dots & (0x80 * kEachByte);
-  if (dotBytes != 0) {
-    const auto at = static_cast<unsigned>(std::countr_zero(dotBytes)) / 8;
-    if (n == 1) return ReadDecimalDigits(field, d);  // the point and no digit
-    fraction = 7 - at;
-    // The digits before the point move up into its place.
-    const uint64_t below = (uint64_t{1} << (at * 8)) - 1;
-    const uint64_t above = at == 7 ? 0 : ~((uint64_t{1} << ((at + 1) * 8)) - 1);
-    w = ((w & below) << 8) | (w & above) | '0';
-  }
-  if (!AllDigits(w)) return ReadDecimalDigits(field, d);
-  d = {EightDigitsValue(w), fraction, negative};
-  return true;
+  return number_detail::WordDigits(w, n == 1, negative, d) || ReadDecimalDigits(field, d);
 }
 
 bool ReadDecimalDigits(std::string_view s, TDecimalDigits& d) {

@@ -87,6 +87,28 @@ inline uint32_t EightDigitsValue(uint64_t w) {
 // the whole word.
 inline uint64_t LowBytes(unsigned bytes) { return (uint64_t{1} << (4 * bytes) << (4 * bytes)) - 1; }
 
+// The digits of a number that ends the word w, the bytes before it made
+// '0' (which leave its value as it is): a point among them taken out. False
+// unless the rest are all digits, or when the number is the point alone
+// (`lone`: it is one character).
+inline bool WordDigits(uint64_t w, bool lone, bool negative, TDecimalDigits& d) {
+  uint32_t fraction = 0;
+  const uint64_t dots = w ^ ('.' * kEachByte);
+  // The lowest zero byte is found exactly; bytes above it may show falsely,
+  // and a second point stays to fail the digit test.
+  if (const uint64_t dotBytes = (dots - kEachByte) & ~dots & (0x80 * kEachByte); dotBytes != 0) {
+    if (lone) return false;
+    const auto atBits = static_cast<unsigned>(std::countr_zero(dotBytes)) & ~7u;
+    fraction = 7 - atBits / 8;
+    // The digits before the point move up into its place.
+    const uint64_t below = (uint64_t{1} << atBits) - 1;
+    w = ((w & below) << 8) | (w & (~below << 8)) | '0';
+  }
+  if (!AllDigits(w)) return false;
+  d = {EightDigitsValue(w), fraction, negative};
+  return true;
+}
+
 // A number that takes at most the last eight bytes of a field of 8 to 16
 // bytes, only blanks before it: read to the digits ReadDecimalDigits gives
 // for the field. False when the field is not of that shape or the number is
@@ -106,22 +128,7 @@ inline bool ReadLastWordOfField(const char* p, std::size_t length, TDecimalDigit
   if (leadBits == 64) return false;
   // The blanks and the sign before the number read as leading zeros.
   const uint64_t leadMask = (uint64_t{1} << leadBits) - 1;
-  uint64_t w = (word & ~leadMask) | (kZeros & leadMask);
-  uint32_t fraction = 0;
-  const uint64_t dots = w ^ ('.' * kEachByte);
-  // The lowest zero byte is found exactly; bytes above it may show falsely,
-  // and a second point stays to fail the digit test.
-  if (const uint64_t dotBytes = (dots - kEachByte) & ~dots & (0x80 * kEachByte); dotBytes != 0) {
-    if (leadBits == 56) return false;  // the point and no digit
-    const auto atBits = static_cast<unsigned>(std::countr_zero(dotBytes)) & ~7u;
-    fraction = 7 - atBits / 8;
-    // The digits before the point move up into its place.
-    const uint64_t below = (uint64_t{1} << atBits) - 1;
-    w = ((w & below) << 8) | (w & (~below << 8)) | '0';
-  }
-  if (!AllDigits(w)) return false;
-  d = {EightDigitsValue(w), fraction, negative};
-  return true;
+  return WordDigits((word & ~leadMask) | (kZeros & leadMask), leadBits == 56, negative, d);
 }
 
 }  // namespace number_detail
