@@ -129,7 +129,7 @@ struct TPendingSave {
 // comma for the point, an exponent) the general way, 0 when unreadable.
 long double ReadOtherNumberField(std::string_view text);
 inline long double ReadNumberField(std::string_view text) {
-  if (TDecimalDigits d; ReadDecimalField(text, d))
+  if (TDecimalDigits d; ReadDecimalFieldInline(text, d))
     if (long double x; DecimalDigitsToExtended(d, x)) return x;
   return ReadOtherNumberField(text);
 }
