@@ -69,6 +69,13 @@ void BM_StartUpProcessEmptyWindowAnchor(benchmark::State& state) {
 }
 BENCHMARK(BM_StartUpProcessEmptyWindowAnchor)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 
+// What of the gap to the empty window any window with menus and standard
+// pictures pays.
+void BM_StartUpProcessMenuWindowAnchor(benchmark::State& state) {
+  Run(state, VELOMAR_BENCH_BIN_DIR "/velomar_bench_menu_window", {});
+}
+BENCHMARK(BM_StartUpProcessMenuWindowAnchor)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+
 }  // namespace
 }  // namespace vm
 #endif
