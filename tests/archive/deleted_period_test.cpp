@@ -13,6 +13,7 @@
 #include "backup_rig.h"
 #include "foundation/files/packfiles.h"
 #include "platform/drives.h"
+#include "support/fake_disks.h"
 
 namespace vm {
 namespace {
@@ -314,11 +315,19 @@ TEST_F(DeletedPeriod, LinksAtTheWorkOrArchiveFolderAreRefusedAndWhatTheyPointAtI
 }
 
 TEST(RemovableMedia, MountPointsOfSticksAndCardsInTableOrder) {
-  const std::string table =
-      "/dev/sda1 / ext4 rw 0 0\n/dev/sdb1 /media/user/STICK vfat rw 0 0\n"
-      "/dev/sdc1 /run/media/user/CARD\\040ONE exfat rw 0 0\n/dev/sdd1 /mnt/usb vfat rw 0 0\n/dev/sde1 /mnt/disk ext4 rw 0 0\n"
-      "tmpfs /tmp tmpfs rw 0 0\n/dev/sdb1 /media/user/STICK vfat rw 0 0\n";
-  EXPECT_EQ(RemovableMountsOfTable(table),
+  test::FakeDisks disks;
+  for (const char* disk : {"sda", "sdb", "sdc", "sdd", "sde"}) {
+    disks.Disk(disk, std::string(disk) != "sda" && std::string(disk) != "sde");
+    disks.Partition(disk, disk + std::string("1"));
+  }
+  disks.Mount("/dev/sda1", "/", "ext4");
+  disks.Mount("/dev/sdb1", "/media/user/STICK", "vfat");
+  disks.Mount("/dev/sdc1", "/run/media/user/CARD ONE", "exfat");
+  disks.Mount("/dev/sdd1", "/mnt/usb", "vfat");
+  disks.Mount("/dev/sde1", "/mnt/disk", "ext4");
+  disks.Mount("tmpfs", "/tmp", "tmpfs");
+  disks.Mount("/dev/sdb1", "/media/user/STICK", "vfat");
+  EXPECT_EQ(RemovableMountsOf(disks.Sources()),
             (std::vector<std::string>{"/media/user/STICK", "/run/media/user/CARD ONE", "/mnt/usb"}));
 }
 

@@ -1,13 +1,20 @@
-// The disks offered by the directory chooser, read from mount tables as
-// the kernel writes them.
+// The disks of a machine and what each is, read from a mount table and a
+// sysfs tree as the kernel writes them, and a file system's label and
+// identifier read from its device or udev's links.
 #include "platform/drives.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "platform/encoding.h"
+#include "platform/volume_id.h"
+#include "support/fake_disks.h"
 
 namespace vm {
 namespace {
+
+using test::FakeDisks;
 
 std::vector<std::string> Roots(const std::vector<TDrive>& drives, bool network) {
   std::vector<std::string> roots;
@@ -16,30 +23,162 @@ std::vector<std::string> Roots(const std::vector<TDrive>& drives, bool network) 
   return roots;
 }
 
-TEST(Drives, FixedDisksAndNetworkMountsOnlyRootFirstEachOnce) {
-  const std::string table =
-      "proc /proc proc rw 0 0\n"
-      "tmpfs /run tmpfs rw 0 0\n"
-      "/dev/sda2 /home ext4 rw 0 0\n"
-      "/dev/sda1 / ext4 rw 0 0\n"
-      "/dev/sr0 /mnt/cdrom iso9660 ro 0 0\n"
-      "/dev/sdb1 /media/user/STICK vfat rw 0 0\n"
-      "/dev/sdc1 /run/media/user/DISK ext4 rw 0 0\n"
-      "server:/export /srv/shop nfs4 rw 0 0\n"
-      "//host/share /mnt/\\320\\274\\320\\260\\320\\263\\040\\320\\260 cifs rw 0 0\n"
-      "/dev/sda2 /home ext4 rw 0 0\n"
-      "garbage\n";
-  const std::vector<TDrive> drives = DrivesOfMountTable(table);
-  EXPECT_EQ(Roots(drives, false), (std::vector<std::string>{"/", "/home"}));
-  EXPECT_EQ(Roots(drives, true), (std::vector<std::string>{"/srv/shop", "/mnt/"_w + "маг а"_w}));
+// The disks of a desktop: the system disk, a stick, a USB card reader, a
+// card in the built-in slot, a disc, a disk kept in memory, a fixed data
+// disk mounted where sticks usually go, and network shares.
+struct Desktop : FakeDisks {
+  Desktop() {
+    Disk("sda", false);
+    Partition("sda", "sda1");
+    Partition("sda", "sda2");
+    Disk("sdb", true);
+    Partition("sdb", "sdb1");
+    Disk("sdc", true);
+    Disk("mmcblk0", false, "SD");
+    Partition("mmcblk0", "mmcblk0p1");
+    Disk("nvme0n1", false);
+    Partition("nvme0n1", "nvme0n1p1");
+    Disk("sr0", true, "5");
+    Disk("zram0", false);
+    Mount("proc", "/proc", "proc");
+    Mount("tmpfs", "/run", "tmpfs");
+    Mount("/dev/sda2", "/home", "ext4");
+    Mount("/dev/sda1", "/", "ext4");
+    Mount("/dev/sr0", "/media/user/DISC", "iso9660");
+    Mount("/dev/sdb1", "/media/user/STICK", "vfat");
+    Mount("/dev/sdc", "/run/media/user/CARD ONE", "exfat");
+    Mount("/dev/mmcblk0p1", "/mnt/sd", "vfat");
+    Mount("/dev/nvme0n1p1", "/media/data", "ext4");
+    Mount("/dev/zram0", "/var/cache/fast", "ext4");
+    Mount("server:/export", "/srv/shop", "nfs4");
+    Mount("//host/share", "/mnt/\\320\\274\\320\\260\\320\\263 \\320\\260", "cifs");
+    Mount("user@host:/data", "/mnt/remote", "fuse.sshfs");
+    Mount("/dev/sda2", "/home", "ext4");
+    Mount("/dev/sdb1", "/media/user/STICK", "vfat");
+  }
+  TDriveKind KindAt(const std::string& point) {
+    for (const TMount& m : ReadMounts(Sources()))
+      if (m.Point == point) return KindOfMount(m, Sources());
+    ADD_FAILURE() << point;
+    return TDriveKind::Unknown;
+  }
+};
+
+TEST(Drives, TheKindOfADiskComesFromItsDeviceNotFromItsMountPoint) {
+  Desktop d;
+  EXPECT_EQ(d.KindAt("/"), TDriveKind::Fixed);
+  EXPECT_EQ(d.KindAt("/media/data"), TDriveKind::Fixed);
+  EXPECT_EQ(d.KindAt("/media/user/STICK"), TDriveKind::Removable);  // a partition: its disk's flag
+  EXPECT_EQ(d.KindAt("/run/media/user/CARD ONE"), TDriveKind::Removable);
+  EXPECT_EQ(d.KindAt("/mnt/sd"), TDriveKind::Removable);
+  EXPECT_EQ(d.KindAt("/media/user/DISC"), TDriveKind::CdRom);
+  EXPECT_EQ(d.KindAt("/var/cache/fast"), TDriveKind::Ram);
+  EXPECT_EQ(d.KindAt("/run"), TDriveKind::Ram);
+  EXPECT_EQ(d.KindAt("/srv/shop"), TDriveKind::Network);
+  EXPECT_EQ(d.KindAt("/mnt/remote"), TDriveKind::Network);
+  EXPECT_EQ(d.KindAt("/proc"), TDriveKind::Fixed);
+
+  // A device sysfs does not know: an image of a disc is a CD-ROM, any other
+  // file system a fixed disk; eMMC is the machine's own disk.
+  EXPECT_EQ(KindOfMount({"/dev/loop3", "/iso", "iso9660"}, d.Sources()), TDriveKind::CdRom);
+  EXPECT_EQ(KindOfMount({"/dev/gone1", "/x", "ext4"}, d.Sources()), TDriveKind::Fixed);
+  d.Disk("mmcblk1", false, "MMC");
+  EXPECT_EQ(KindOfMount({"/dev/mmcblk1", "/x", "ext4"}, d.Sources()), TDriveKind::Fixed);
+  EXPECT_EQ(KindOfMount({"remote:", "/x", "fuse.rclone"}, d.Sources()), TDriveKind::Network);
+  EXPECT_EQ(KindOfMount({"portal", "/x", "fuse.portal"}, d.Sources()), TDriveKind::Fixed);
+}
+
+TEST(Drives, TheChooserOffersFixedDisksAndNetworkMountsRootFirstEachOnce) {
+  Desktop d;
+  const std::vector<TDrive> drives = DrivesOf(d.Sources());
+  EXPECT_EQ(Roots(drives, false), (std::vector<std::string>{"/", "/home", "/media/data"}));
+  EXPECT_EQ(Roots(drives, true),
+            (std::vector<std::string>{"/srv/shop", "/mnt/"_w + "маг а"_w, "/mnt/remote"}));
+  EXPECT_EQ(RemovableMountsOf(d.Sources()),
+            (std::vector<std::string>{"/media/user/DISC", "/media/user/STICK", "/run/media/user/CARD ONE",
+                                      "/mnt/sd"}));
 }
 
 TEST(Drives, ARootOnAnOverlayIsStillOffered) {
-  const std::vector<TDrive> drives = DrivesOfMountTable("overlay / overlay rw 0 0\n");
+  FakeDisks d;
+  d.Mount("overlay", "/", "overlay");
+  const std::vector<TDrive> drives = DrivesOf(d.Sources());
   ASSERT_EQ(drives.size(), 1u);
   EXPECT_EQ(drives[0].Root, "/");
   EXPECT_FALSE(drives[0].Network);
-  EXPECT_EQ(DrivesOfMountTable("").size(), 1u);
+  EXPECT_EQ(DrivesOf({"/nonexistent/mounts", "/nonexistent", "/nonexistent"}).size(), 1u);
+  EXPECT_TRUE(RemovableMountsOf(d.Sources()).empty());
+}
+
+TEST(Drives, AFolderIsHeldByTheLongestMountPointItLiesUnderTheLaterOfTwo) {
+  FakeDisks d;
+  const std::string stick = d.Folder("stick");
+  d.Folder("stick/archive");
+  d.Folder("stick2");
+  d.Mount("/dev/sda1", "/", "ext4");
+  d.Mount("/dev/sdb1", stick, "ext4");
+  d.Mount("/dev/sdc1", stick, "vfat");  // mounted over the first
+  EXPECT_EQ(MountHolding(stick + "/archive", d.Sources())->Device, "/dev/sdc1");
+  EXPECT_EQ(MountHolding(stick, d.Sources())->Type, "vfat");
+  EXPECT_EQ(MountHolding(stick + "2", d.Sources())->Point, "/");
+  EXPECT_FALSE(MountHolding(stick + "/none", d.Sources()));
+}
+
+TEST(Drives, FloppyDrivesBySizeAndNoOtherDevice) {
+  EXPECT_EQ(FloppyKindOfCmosType(1), 8);
+  EXPECT_EQ(FloppyKindOfCmosType(2), 8);
+  for (int type : {3, 4, 5, 6}) EXPECT_EQ(FloppyKindOfCmosType(type), 7);
+  EXPECT_EQ(FloppyKindOfCmosType(0), 0);
+  EXPECT_EQ(FloppyKindOfCmosType(16), 0);
+  FakeDisks d;
+  const std::string file = d.DeviceFile("fd0");
+  test::WriteBytes(file, "");
+  EXPECT_EQ(FloppyKindOfDevice(file), 0);
+  EXPECT_EQ(FloppyKindOfDevice("/dev/null"), 0);
+  EXPECT_EQ(FloppyKindOfDevice("/dev/none"), 0);
+}
+
+TEST(VolumeId, LabelsAndIdentifiersReadFromTheDeviceInTheirFileSystemsText) {
+  FakeDisks d;
+  const std::string fat = d.DeviceFile("sdz1");
+  ASSERT_EQ(std::system(("/usr/sbin/mkfs.vfat -C '" + fat + "' 1440 -n 'PKBACK# 001' -i F486E1F1 >/dev/null").c_str()),
+            0);
+  std::string label, uuid, type;
+  ASSERT_TRUE(ProbeVolumeId(fat, label, uuid, type));
+  EXPECT_EQ(label, "PKBACK# 001");
+  EXPECT_EQ(uuid, "F486-E1F1");
+  EXPECT_EQ(type, "vfat");
+
+  const std::string ext = d.DeviceFile("sdz2");
+  ASSERT_EQ(std::system(("truncate -s 4M '" + ext + "' && /usr/sbin/mkfs.ext4 -q -L 'Диск 1' "
+                         "-U 0a1b2c3d-4e5f-6071-8293-a4b5c6d7e8f9 '" + ext + "'")
+                            .c_str()),
+            0);
+  TVolumeId id;
+  ASSERT_TRUE(VolumeIdOfMount({ext, "/x", "ext4"}, d.Sources(), id));
+  EXPECT_EQ(id.Label, "Диск 1"_w);
+  EXPECT_EQ(id.Uuid, "0a1b2c3d-4e5f-6071-8293-a4b5c6d7e8f9");
+
+  // Nothing libblkid knows: udev's links answer, a FAT label in DOS text.
+  const std::string blank = d.DeviceFile("sdz3");
+  test::WriteBytes(blank, std::string(4096, '\0'));
+  EXPECT_FALSE(ProbeVolumeId(blank, label, uuid, type));
+  EXPECT_FALSE(VolumeIdOfMount({blank, "/x", "vfat"}, d.Sources(), id));
+  d.UdevLink("by-label", "\\x8f\\xe0\\xae\\xa1\\xa0\\x20#1", blank);
+  d.UdevLink("by-uuid", "1234-ABCD", blank);
+  d.UdevLink("by-uuid", "5678-0000", fat);
+  ASSERT_TRUE(VolumeIdOfMount({blank, "/x", "vfat"}, d.Sources(), id));
+  EXPECT_EQ(id.Label, "Проба #1"_w);
+  EXPECT_EQ(id.Uuid, "1234-ABCD");
+}
+
+TEST(VolumeId, TheSerialIsTheIdentifiersLastEightHexDigits) {
+  EXPECT_EQ(SerialOfUuid("F486-E1F1"), 0xF486E1F1u);
+  EXPECT_EQ(SerialOfUuid("0a1b2c3d-4e5f-6071-8293-a4b5c6d7e8f9"), 0xc6d7e8f9u);
+  EXPECT_EQ(SerialOfUuid("1234567890ABCDEF"), 0x90ABCDEFu);  // NTFS
+  EXPECT_EQ(SerialOfUuid("12AB"), 0x12ABu);
+  EXPECT_EQ(SerialOfUuid(""), std::nullopt);
+  EXPECT_EQ(SerialOfUuid("--"), std::nullopt);
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::CustomizeWindowHint | 
 
 }  // namespace
 
-TSelDrvForm::TSelDrvForm(const std::string& prompt, QWidget* parent) : QDialog(parent, kDialogFlags) {
+TSelDrvForm::TSelDrvForm(const std::string& prompt, QWidget* parent, const TDriveSources& sources)
+    : QDialog(parent, kDialogFlags) {
   setWindowTitle(ToQt("Выберите диск"_wv));
   setFont(FontForFamily("MS Sans Serif", 11));
   auto* label1 = new QLabel(ToQt(prompt), this);
@@ -39,7 +40,7 @@ TSelDrvForm::TSelDrvForm(const std::string& prompt, QWidget* parent) : QDialog(p
   drives_ = new QComboBox(this);
   drives_->setEditable(true);
   drives_->setMinimumWidth(260);
-  for (const std::string& point : RemovableMounts()) drives_->addItem(ToQt(point));
+  for (const std::string& point : RemovableMountsOf(sources)) drives_->addItem(ToQt(point));
   if (drives_->count() == 0) drives_->addItem(QDir::homePath());
   auto* browse = new QPushButton(ToQt("Обзор..."_wv), this);
   connect(browse, &QPushButton::clicked, this, [this] {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "archive/archive_dialogs.h"
+#include "platform/drives.h"
 
 class QCheckBox;
 class QComboBox;
@@ -15,13 +16,13 @@ class QTableWidget;
 
 namespace vm {
 
-// "Выберите диск": the prompt, the media list (removable media's mount
-// points; "Обзор..." adds any folder) and "Да" / "Нет".
+// "Выберите диск": the prompt, the media list (the mount points of the
+// removable media of sources; "Обзор..." adds any folder) and "Да" / "Нет".
 class TSelDrvForm : public QDialog {
   Q_OBJECT
 
  public:
-  TSelDrvForm(const std::string& prompt, QWidget* parent = nullptr);
+  TSelDrvForm(const std::string& prompt, QWidget* parent = nullptr, const TDriveSources& sources = {});
   // The folder the list shows (Windows-1251).
   std::string Drive() const;
   QComboBox* DriveList() const { return drives_; }

@@ -35,7 +35,7 @@ std::string Joined(const std::string& dir, const std::string& name) {
 
 }  // namespace
 
-TDirSelForm::TDirSelForm(QWidget* parent) : QDialog(parent) {
+TDirSelForm::TDirSelForm(QWidget* parent, const TDriveSources& sources) : QDialog(parent), sources_(sources) {
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   resize(563, 320);
   auto* layout = new QVBoxLayout(this);
@@ -86,7 +86,7 @@ void TDirSelForm::RefreshDisks() {
   QTreeWidgetItem* network = nullptr;
   const QIcon drive = style()->standardIcon(QStyle::SP_DriveHDIcon);
   const QIcon netDrive = style()->standardIcon(QStyle::SP_DriveNetIcon);
-  for (const TDrive& d : SystemDrives()) {
+  for (const TDrive& d : DrivesOf(sources_)) {
     QTreeWidgetItem*& group = d.Network ? network : local;
     if (group == nullptr) {
       group = new QTreeWidgetItem(resTree_, {ToQt(d.Network ? "Сетевые диски"_w : "Локальные диски"_w)});

@@ -1,10 +1,12 @@
-// The directory chooser: the disks on the left (local ones, then the
-// mounted network ones), the folders of the chosen one on the right, the
+// The directory chooser: the disks on the left (fixed local ones, then the
+// mounted network ones, as sources describe them), the folders of the chosen one on the right, the
 // folder chosen shown above and returned on OK.
 #pragma once
 
 #include <QDialog>
 #include <string>
+
+#include "platform/drives.h"
 
 class QLabel;
 class QListWidget;
@@ -19,7 +21,7 @@ class TDirSelForm : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TDirSelForm(QWidget* parent = nullptr);
+  explicit TDirSelForm(QWidget* parent = nullptr, const TDriveSources& sources = {});
 
   // The folder chosen; empty while none is.
   std::string Directory() const { return dir_; }
@@ -36,6 +38,7 @@ class TDirSelForm : public QDialog {
   void ResTreeClick(QTreeWidgetItem* item);
   void DirListOpen(QListWidgetItem* item);
 
+  TDriveSources sources_;
   std::string dir_;
   QLabel* dirLab_;
   QTreeWidget* resTree_;

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 #include <cstdlib>
@@ -22,6 +23,7 @@
 
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
+#include "support/fake_disks.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
@@ -36,6 +38,32 @@ namespace {
 namespace fs = std::filesystem;
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// A desktop's media: a stick and a disc, beside a fixed disk mounted where
+// sticks usually go and a disk kept in memory.
+struct DesktopMedia : test::FakeDisks {
+  DesktopMedia() {
+    Disk("sda", false);
+    Partition("sda", "sda1");
+    Disk("sdb", false);
+    Disk("sdc", true);
+    Partition("sdc", "sdc1");
+    Disk("sr0", true, "5");
+    Mount("/dev/sda1", "/", "ext4");
+    Mount("/dev/sdb", "/media/data", "ext4");
+    Mount("/dev/sdc1", "/media/user/STICK", "vfat");
+    Mount("tmpfs", "/media/ram", "tmpfs");
+    Mount("/dev/sr0", "/media/user/DISC", "iso9660");
+  }
+};
+
+TEST(ArchiveDialogs, TheDriveListHoldsTheRemovableMediaByTheirDevices) {
+  DesktopMedia media;
+  TSelDrvForm form("Копировать данные на дискету?"_w, nullptr, media.Sources());
+  QStringList shown;
+  for (int i = 0; i < form.DriveList()->count(); ++i) shown << form.DriveList()->itemText(i);
+  EXPECT_EQ(shown, (QStringList{"/media/user/STICK", "/media/user/DISC"}));
+}
 
 TEST(ArchiveDialogs, TheDriveDialogGivesTheDriveItShowsEvenAfterNo) {
   TQtArchiveDialogs installed(nullptr);
@@ -225,13 +253,17 @@ TEST(ArchiveDialogs, BackupAndRestoreFromTheMenuOnTheSampleData) {
 TEST(ScreenshotOfArchiveDialogs, DriveAndArchiveList) {
   const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
   if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
-  TSelDrvForm drive("Копировать данные на дискету?"_w);
+  DesktopMedia media;
+  TSelDrvForm drive("Копировать данные на дискету?"_w, nullptr, media.Sources());
   drive.show();
   const TArcIDList list = Archives(12);
   TDAForm archives(list, "Движение товаров"_w);
   archives.show();
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
   EXPECT_TRUE(drive.grab().save(QString::fromLocal8Bit(folder) + "/select_drive.png"));
+  archives.hide();
+  QTest::qWait(400);  // the window manager maps and frames the drive dialog
+  EXPECT_TRUE(drive.screen()->grabWindow(0).save(QString::fromLocal8Bit(folder) + "/select_drive_screen.png"));
   EXPECT_TRUE(archives.grab().save(QString::fromLocal8Bit(folder) + "/archive_list.png"));
 }
 
