@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "archive/components/arc_streams.h"
+#include "archive/components/disk_manager.h"
 #include "archive/components/local_paths.h"
 #include "foundation/text/collation.h"
+#include "platform/encoding.h"
 
 namespace vm {
 
@@ -46,8 +48,7 @@ TArcType Classify(const uint8_t* b, bool inProgram) {
   if (b[0] == 0x1A && (b[1] == 0x08 || b[1] == 0x09)) return pick(atArc, atArcExe);
   if (b[0] == 0x1A && (b[1] == 0x0A || b[1] == 0x0B)) return pick(atPak, atPakExe);
   if (IsZipLead(b)) {
-    // Spanned sets live on removable disks; here they are taken as
-    // multi-volume sets.
+    // Told apart from a multi-volume set by the disk test.
     if ((b[2] == 1 && b[3] == 2) || (b[2] == 7 && b[3] == 8)) return atZipMV;
     if (Starts(b + 2, "G4") || Starts(b + 2, "CI")) return atNA;
     return pick(atZip, atZipExe);
@@ -92,6 +93,18 @@ std::string BhMethodName(uint8_t method, uint8_t flags) {
   return "Unsupported";
 }
 
+TArcType TArchiveRoot::SpannedSetType() const {
+  TDiskManager disk;
+  disk.Sources = DriveSources;
+  // Detection only reads: a write-protected disk is still the set's disk.
+  if (!disk.CheckDiskOf(archiveFile_, {}, false)) return atNA;
+  const std::string& label = disk.VolumeLabel;
+  const std::size_t first = label.find_first_not_of(' ');
+  std::string word = first == std::string::npos ? std::string() : label.substr(first, label.find(' ', first) - first);
+  std::transform(word.begin(), word.end(), word.begin(), RusUpCase);
+  return disk.DriveType == kDriveRemovable && word == "PKBACK#" ? atZipDS : atZipMV;
+}
+
 void TArchiveRoot::SetArchiveFile(const std::string& name) {
   TFileStream32 stream(name, kOpenRead | kShareDenyWrite);
   if (!stream.Opened()) {
@@ -133,6 +146,7 @@ TArcType TArchiveRoot::GetArcType(TStream32* stream) {
       firstHeader_ = 128;
     } else if (got - zeros >= 4) {
       type = Classify(b, false);
+      if (type == atZipMV) type = SpannedSetType();
       if (type != atNA) firstHeader_ = zeros;
     }
   }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "archive/components/arc_types.h"
+#include "platform/drives.h"
 
 namespace vm {
 
@@ -33,7 +34,16 @@ class TArchiveRoot {
 
   int64_t FirstHeaderOffset() const { return firstHeader_; }
 
+  // Where the disk test of a spanned set reads the archive's disk.
+  TDriveSources DriveSources;
+
  protected:
+  // A spanned set's first header: a set on a removable disk whose label
+  // marks it as one of the set's disks (PKBACK# nnn) is a disk-spanned set,
+  // anything else a set of volumes in one place; a disk that fails its
+  // check gives atNA.
+  TArcType SpannedSetType() const;
+
   std::string archiveFile_;
   TArcType arcType_ = atNA;
   int64_t firstHeader_ = -1;

@@ -1,18 +1,17 @@
 #include "archive/components/disk_manager.h"
 
 #include <fcntl.h>
-#include <mntent.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
 #include "archive/components/arc_globals.h"
 #include "archive/components/arc_messages.h"
@@ -20,6 +19,7 @@
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/services.h"
+#include "platform/volume_id.h"
 
 namespace vm {
 
@@ -39,39 +39,6 @@ std::string ExistingSysFolder(const std::string& drive) {
     sys = slash == 0 ? "/" : sys.substr(0, slash);
   }
   return sys;
-}
-
-// The type of the mount holding a folder, "" when none is found.
-std::string MountType(const std::string& sysFolder) {
-  char real[PATH_MAX];
-  if (!::realpath(sysFolder.c_str(), real)) return {};
-  const std::string path = real;
-  std::string best, type;
-  FILE* mounts = ::setmntent("/proc/self/mounts", "r");
-  if (!mounts) return {};
-  mntent entry{};
-  char buf[4096];
-  while (::getmntent_r(mounts, &entry, buf, sizeof buf)) {
-    const std::string dir = entry.mnt_dir;
-    const bool holds = dir == "/" || path == dir || path.rfind(dir + "/", 0) == 0;
-    if (holds && dir.size() >= best.size()) {
-      best = dir;
-      type = entry.mnt_type;
-    }
-  }
-  ::endmntent(mounts);
-  return type;
-}
-
-int DriveTypeOfMount(const std::string& type) {
-  static const char* const kRemote[] = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "fuse.sshfs", "9p", "afs"};
-  static const char* const kRam[] = {"tmpfs", "ramfs"};
-  for (const char* t : kRemote)
-    if (type == t) return kDriveRemote;
-  for (const char* t : kRam)
-    if (type == t) return kDriveRamDisk;
-  if (type == "iso9660" || type == "udf") return kDriveCdRom;
-  return kDriveFixed;
 }
 
 }  // namespace
@@ -130,11 +97,16 @@ bool TDiskManager::GetVolumeInfo(const std::string& drive) {
     lastErrno_ = errno;
     return false;
   }
-  VolumeLabel.clear();
-  SerialNumber = static_cast<uint32_t>(vfs.f_fsid);
+  const std::optional<TMount> mount = MountHolding(folder, Sources);
+  TVolumeId id;
+  if (!mount || !VolumeIdOfMount(*mount, Sources, id)) id = {};
+  VolumeLabel = id.Label;
+  // Where the identifier cannot be read, the kernel's own id of the file
+  // system still tells one disk from another.
+  SerialNumber = SerialOfUuid(id.Uuid).value_or(static_cast<uint32_t>(vfs.f_fsid));
   MaxComponentLength = static_cast<uint32_t>(vfs.f_namemax);
   FileSystemFlags = static_cast<uint32_t>(vfs.f_flag);
-  FileSystemName = MountType(folder);
+  FileSystemName = mount ? Utf8ToCp1251(mount->Type) : std::string();
   return true;
 }
 
@@ -143,10 +115,14 @@ int TDiskManager::GetDriveKind(const std::string& drive) {
   struct statvfs vfs {};
   const std::string folder = ExistingSysFolder(drive);
   if (::statvfs(folder.c_str(), &vfs) != 0) return kDriveNoRoot;
-  return DriveTypeOfMount(MountType(folder));
+  const std::optional<TMount> mount = MountHolding(folder, Sources);
+  return static_cast<int>(mount ? KindOfMount(*mount, Sources) : TDriveKind::Fixed);
 }
 
-int TDiskManager::GetFloppyKind(const std::string&) { return 0; }
+int TDiskManager::GetFloppyKind(const std::string& drive) {
+  const std::optional<TMount> mount = MountHolding(ExistingSysFolder(drive), Sources);
+  return mount ? FloppyKindOfDevice(mount->Device) : 0;
+}
 
 void TDiskManager::ReadDiskSpace(const std::string& drive) {
   struct statvfs vfs {};
@@ -187,16 +163,16 @@ void TDiskManager::Report(const TDiskCallbacks& callbacks, int32_t code) const {
   if (callbacks.OnDiskError) callbacks.OnDiskError(DriveName, "0", code, "0");
 }
 
-bool TDiskManager::CheckDiskOf(const std::string& path, const TDiskCallbacks& callbacks) {
-  if (IsUncPath(path)) return CheckDisk(path, callbacks);
+bool TDiskManager::CheckDiskOf(const std::string& path, const TDiskCallbacks& callbacks, bool writing) {
+  if (IsUncPath(path)) return CheckDisk(path, callbacks, writing);
   const std::string native = NativePath(path);
-  if (DirExists(native)) return CheckDisk(native, callbacks);
+  if (DirExists(native)) return CheckDisk(native, callbacks, writing);
   const std::size_t slash = native.find_last_of('/');
-  if (slash == std::string::npos) return CheckDisk(".", callbacks);
-  return CheckDisk(slash == 0 ? "/" : native.substr(0, slash), callbacks);
+  if (slash == std::string::npos) return CheckDisk(".", callbacks, writing);
+  return CheckDisk(slash == 0 ? "/" : native.substr(0, slash), callbacks, writing);
 }
 
-bool TDiskManager::CheckDisk(const std::string& drive, const TDiskCallbacks& callbacks) {
+bool TDiskManager::CheckDisk(const std::string& drive, const TDiskCallbacks& callbacks, bool writing) {
   DriveName = drive;
   // Asks the user through a callback until the test passes or he cancels.
   const auto waitFor = [&](auto failing, const auto& ask, int32_t code) {
@@ -216,7 +192,8 @@ bool TDiskManager::CheckDisk(const std::string& drive, const TDiskCallbacks& cal
   };
   if (!IsUncPath(drive)) {
     if (!waitFor([&] { return !DiskReady(drive); }, callbacks.OnInsertDisk, kErrNotAccessible)) return false;
-    if (!waitFor([&] { return IsWriteProtected(drive); }, callbacks.OnWriteProtected, kErrWriteProtected))
+    if (writing &&
+        !waitFor([&] { return IsWriteProtected(drive); }, callbacks.OnWriteProtected, kErrWriteProtected))
       return false;
   }
   while (!GetVolumeInfo(drive)) {

@@ -1,12 +1,14 @@
 // Checks that the place an archive or a volume goes to is ready and
-// writable, and tells what holds it. Linux has no drives, labels or serial
-// numbers: the "drive" is the folder of the path, and every answer comes from
-// the file system that holds it (see the fields).
+// writable, and tells what holds it. Linux has no drive letters: the
+// "drive" is the folder of the path, and every answer comes from the file
+// system that holds it, its device and its mount (see the fields).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
+
+#include "platform/drives.h"
 
 namespace vm {
 
@@ -22,35 +24,40 @@ struct TDiskCallbacks {
 };
 
 // System drive types, the index of the names below.
-inline constexpr int kDriveUnknown = 0;
-inline constexpr int kDriveNoRoot = 1;
-inline constexpr int kDriveRemovable = 2;
-inline constexpr int kDriveFixed = 3;
-inline constexpr int kDriveRemote = 4;
-inline constexpr int kDriveCdRom = 5;
-inline constexpr int kDriveRamDisk = 6;
+inline constexpr int kDriveUnknown = static_cast<int>(TDriveKind::Unknown);
+inline constexpr int kDriveNoRoot = static_cast<int>(TDriveKind::NoRoot);
+inline constexpr int kDriveRemovable = static_cast<int>(TDriveKind::Removable);
+inline constexpr int kDriveFixed = static_cast<int>(TDriveKind::Fixed);
+inline constexpr int kDriveRemote = static_cast<int>(TDriveKind::Network);
+inline constexpr int kDriveCdRom = static_cast<int>(TDriveKind::CdRom);
+inline constexpr int kDriveRamDisk = static_cast<int>(TDriveKind::Ram);
 
 const char* DriveTypeNameOf(int type);
 
 class TDiskManager {
  public:
   virtual ~TDiskManager() = default;
+  // Where the mount table, the kernel's devices and udev's links are read.
+  TDriveSources Sources;
+
   std::string DriveName;           // the folder checked
-  std::string VolumeLabel;         // always empty: no labels here
-  uint32_t SerialNumber = 0;       // the file system's id (low 32 bits)
+  std::string VolumeLabel;         // the file system's label (Windows-1251), platform/volume_id.h
+  uint32_t SerialNumber = 0;       // from the file system's identifier, else the kernel's id of it
   std::string SerialText;          // SerialNumber in eight hexadecimal digits
-  uint16_t SpannedDiskNumber = 0;  // from the label, so 0
-  std::string FileSystemName;      // the mount's type, "ext4", "tmpfs", ...
+  uint16_t SpannedDiskNumber = 0;  // from the label
+  std::string FileSystemName;      // the mount's type, "ext4", "vfat", ...
   uint32_t FileSystemFlags = 0;    // the mount flags (read-only, nosuid, ...)
   uint32_t MaxComponentLength = 0; // the longest file name
-  int DriveType = kDriveUnknown;   // by the mount's type: remote, CD, RAM or fixed
-  int FloppyKind = 0;              // no floppy drives: 0
+  int DriveType = kDriveUnknown;   // by the device and the mount: KindOfMount
+  int FloppyKind = 0;              // 7 or 8 for a floppy drive, else 0
   std::string DriveTypeName;
   int64_t FreeSpace = 0;           // bytes an ordinary user may still use
   int64_t DiskSize = 0;
 
-  bool CheckDiskOf(const std::string& path, const TDiskCallbacks& callbacks);
-  bool CheckDisk(const std::string& drive, const TDiskCallbacks& callbacks);
+  // Only a place written to must be writable: reading needs no more than
+  // a disk that is there.
+  bool CheckDiskOf(const std::string& path, const TDiskCallbacks& callbacks, bool writing = true);
+  bool CheckDisk(const std::string& drive, const TDiskCallbacks& callbacks, bool writing = true);
 
   virtual bool DiskReady(const std::string& drive);
   // A temporary file made and removed in the folder itself.
