@@ -203,14 +203,16 @@ std::vector<TDrive> DrivesOf(const TDriveSources& sources) {
 }
 
 std::vector<std::string> RemovableMountsOf(const TDriveSources& sources) {
-  std::vector<std::string> points;
+  // Discs after the media that take writing: the first is offered first.
+  std::vector<std::string> points, discs;
   for (const TMount& m : ReadMounts(sources)) {
     const TDriveKind kind = KindOfMount(m, sources);
     const std::string root = Utf8ToCp1251(m.Point);
-    if ((kind == TDriveKind::Removable || kind == TDriveKind::CdRom) &&
-        std::find(points.begin(), points.end(), root) == points.end())
-      points.push_back(root);
+    if (kind != TDriveKind::Removable && kind != TDriveKind::CdRom) continue;
+    std::vector<std::string>& list = kind == TDriveKind::CdRom ? discs : points;
+    if (std::find(list.begin(), list.end(), root) == list.end()) list.push_back(root);
   }
+  points.insert(points.end(), discs.begin(), discs.end());
   return points;
 }
 

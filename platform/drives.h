@@ -67,8 +67,8 @@ struct TDrive {
 // media, discs, memory and pseudo file systems are left out.
 std::vector<TDrive> DrivesOf(const TDriveSources& sources);
 
-// The mount points (Windows-1251) of removable media, sticks, cards,
-// diskettes and discs, in the table's order, each once.
+// The mount points (Windows-1251) of removable media, sticks, cards and
+// diskettes, then discs, each in the table's order and once.
 std::vector<std::string> RemovableMountsOf(const TDriveSources& sources);
 std::vector<std::string> RemovableMounts();
 

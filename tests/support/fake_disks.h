@@ -69,4 +69,39 @@ class FakeDisks {
   std::string table_;
 };
 
+// The disks of a desktop: the system disk, a stick, a USB card reader, a
+// card in the built-in slot, a disc, a disk kept in memory, a fixed data
+// disk mounted where sticks usually go, and network shares.
+struct DesktopDisks : FakeDisks {
+  DesktopDisks() {
+    Disk("sda", false);
+    Partition("sda", "sda1");
+    Partition("sda", "sda2");
+    Disk("sdb", true);
+    Partition("sdb", "sdb1");
+    Disk("sdc", true);
+    Disk("mmcblk0", false, "SD");
+    Partition("mmcblk0", "mmcblk0p1");
+    Disk("nvme0n1", false);
+    Partition("nvme0n1", "nvme0n1p1");
+    Disk("sr0", true, "5");
+    Disk("zram0", false);
+    Mount("proc", "/proc", "proc");
+    Mount("tmpfs", "/run", "tmpfs");
+    Mount("/dev/sda2", "/home", "ext4");
+    Mount("/dev/sda1", "/", "ext4");
+    Mount("/dev/sr0", "/media/user/DISC", "iso9660");
+    Mount("/dev/sdb1", "/media/user/STICK", "vfat");
+    Mount("/dev/sdc", "/run/media/user/CARD ONE", "exfat");
+    Mount("/dev/mmcblk0p1", "/mnt/sd", "vfat");
+    Mount("/dev/nvme0n1p1", "/media/data", "ext4");
+    Mount("/dev/zram0", "/var/cache/fast", "ext4");
+    Mount("server:/export", "/srv/shop", "nfs4");
+    Mount("//host/share", "/mnt/\\320\\274\\320\\260\\320\\263 \\320\\260", "cifs");
+    Mount("user@host:/data", "/mnt/remote", "fuse.sshfs");
+    Mount("/dev/sda2", "/home", "ext4");
+    Mount("/dev/sdb1", "/media/user/STICK", "vfat");
+  }
+};
+
 }  // namespace vm::test

@@ -39,30 +39,12 @@ namespace fs = std::filesystem;
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
-// A desktop's media: a stick and a disc, beside a fixed disk mounted where
-// sticks usually go and a disk kept in memory.
-struct DesktopMedia : test::FakeDisks {
-  DesktopMedia() {
-    Disk("sda", false);
-    Partition("sda", "sda1");
-    Disk("sdb", false);
-    Disk("sdc", true);
-    Partition("sdc", "sdc1");
-    Disk("sr0", true, "5");
-    Mount("/dev/sda1", "/", "ext4");
-    Mount("/dev/sdb", "/media/data", "ext4");
-    Mount("/dev/sdc1", "/media/user/STICK", "vfat");
-    Mount("tmpfs", "/media/ram", "tmpfs");
-    Mount("/dev/sr0", "/media/user/DISC", "iso9660");
-  }
-};
-
 TEST(ArchiveDialogs, TheDriveListHoldsTheRemovableMediaByTheirDevices) {
-  DesktopMedia media;
+  test::DesktopDisks media;
   TSelDrvForm form("Копировать данные на дискету?"_w, nullptr, media.Sources());
   QStringList shown;
   for (int i = 0; i < form.DriveList()->count(); ++i) shown << form.DriveList()->itemText(i);
-  EXPECT_EQ(shown, (QStringList{"/media/user/STICK", "/media/user/DISC"}));
+  EXPECT_EQ(shown, (QStringList{"/media/user/STICK", "/run/media/user/CARD ONE", "/mnt/sd", "/media/user/DISC"}));
 }
 
 TEST(ArchiveDialogs, TheDriveDialogGivesTheDriveItShowsEvenAfterNo) {
@@ -253,7 +235,7 @@ TEST(ArchiveDialogs, BackupAndRestoreFromTheMenuOnTheSampleData) {
 TEST(ScreenshotOfArchiveDialogs, DriveAndArchiveList) {
   const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
   if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
-  DesktopMedia media;
+  test::DesktopDisks media;
   TSelDrvForm drive("Копировать данные на дискету?"_w, nullptr, media.Sources());
   drive.show();
   const TArcIDList list = Archives(12);
@@ -264,6 +246,10 @@ TEST(ScreenshotOfArchiveDialogs, DriveAndArchiveList) {
   archives.hide();
   QTest::qWait(400);  // the window manager maps and frames the drive dialog
   EXPECT_TRUE(drive.screen()->grabWindow(0).save(QString::fromLocal8Bit(folder) + "/select_drive_screen.png"));
+  drive.DriveList()->showPopup();
+  QTest::qWait(200);
+  EXPECT_TRUE(drive.screen()->grabWindow(0).save(QString::fromLocal8Bit(folder) + "/select_drive_list_screen.png"));
+  drive.DriveList()->hidePopup();
   EXPECT_TRUE(archives.grab().save(QString::fromLocal8Bit(folder) + "/archive_list.png"));
 }
 

@@ -68,27 +68,6 @@ TEST(DirSelectDialog, LocalDisksFirstNothingChosenAtStartAFolderOpenedAndTakenBy
   fs::remove_all(base);
 }
 
-// A desktop's disks: the system disk, a data disk mounted where sticks
-// usually go, a stick, a disc, a disk in memory and a network share.
-struct Desktop : test::FakeDisks {
-  Desktop() {
-    Disk("sda", false);
-    Partition("sda", "sda1");
-    Disk("sdb", false);
-    Partition("sdb", "sdb1");
-    Disk("sdc", true);
-    Partition("sdc", "sdc1");
-    Disk("sr0", true, "5");
-    Disk("zram0", false);
-    Mount("/dev/sda1", "/", "ext4");
-    Mount("/dev/sdb1", "/media/data", "ext4");
-    Mount("/dev/sdc1", "/media/user/STICK", "vfat");
-    Mount("/dev/sr0", "/media/user/DISC", "iso9660");
-    Mount("/dev/zram0", "/var/cache/fast", "ext4");
-    Mount("server:/export", "/srv/shop", "nfs4");
-  }
-};
-
 std::vector<QString> Children(const QTreeWidgetItem* group) {
   std::vector<QString> texts;
   for (int i = 0; i < group->childCount(); ++i) texts.push_back(group->child(i)->text(0));
@@ -96,13 +75,14 @@ std::vector<QString> Children(const QTreeWidgetItem* group) {
 }
 
 TEST(DirSelectDialog, TheDisksAreFixedOnesByTheirDevicesThenNetworkMounts) {
-  Desktop disks;
+  test::DesktopDisks disks;
   TDirSelForm form(nullptr, disks.Sources());
   ASSERT_EQ(form.ResTree()->topLevelItemCount(), 2);
   EXPECT_EQ(form.ResTree()->topLevelItem(0)->text(0), QString::fromUtf8("Локальные диски"));
-  EXPECT_EQ(Children(form.ResTree()->topLevelItem(0)), (std::vector<QString>{"/", "/media/data"}));
+  EXPECT_EQ(Children(form.ResTree()->topLevelItem(0)), (std::vector<QString>{"/", "/home", "/media/data"}));
   EXPECT_EQ(form.ResTree()->topLevelItem(1)->text(0), QString::fromUtf8("Сетевые диски"));
-  EXPECT_EQ(Children(form.ResTree()->topLevelItem(1)), (std::vector<QString>{"/srv/shop"}));
+  EXPECT_EQ(Children(form.ResTree()->topLevelItem(1)),
+            (std::vector<QString>{"/srv/shop", QString::fromUtf8("/mnt/маг а"), "/mnt/remote"}));
 }
 
 // A picture of the chooser on a desktop's disks with a folder chosen, for
@@ -110,7 +90,7 @@ TEST(DirSelectDialog, TheDisksAreFixedOnesByTheirDevicesThenNetworkMounts) {
 TEST(ScreenshotOfDirChooser, DesktopDisks) {
   const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
   if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
-  Desktop disks;
+  test::DesktopDisks disks;
   TDirSelForm form(nullptr, disks.Sources());
   form.setWindowTitle(QString::fromUtf8("Каталог баз"));
   form.ResTree()->setCurrentItem(form.ResTree()->topLevelItem(0)->child(0));
