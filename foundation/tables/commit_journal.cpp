@@ -1,5 +1,6 @@
 #include "foundation/tables/commit_journal.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -163,13 +164,30 @@ bool CompleteEntry(const std::string& dir, const TCommitJournal::Entry& e) {
   return RemoveIfThere(dir + BackupName(e.Name)) && RemoveIfThere(dir + NewName(e.Name));
 }
 
-// New tables written before their journal was: a commit that died before it
+// What commits put in place: the tables, the settings files and the archive
+// list in the folder, the archive files in a subfolder. A name ending as
+// the commit's own files do, beside anything else, is somebody else's file.
+bool CommitsTarget(std::string_view name, bool inSubfolder) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string ext = UpperStr(name.substr(dot));
+  if (!inSubfolder) return ext == ".DBF" || ext == ".INI" || ext == ".ALF";
+  const std::string_view number = name.substr(0, dot);
+  return (ext == ".BH" || ext == ".CAF") && number.size() == 8 &&
+         std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// New files written before their journal was: a commit that died before it
 // began, nothing to recover.
 void SweepNewFiles(const std::string& dir, bool subfolders = true) {
   std::vector<DirEntry> entries;
   if (!Files().ListDirectory(dir, entries)) return;
+  const std::string_view suffix = ".$NW";
   for (const DirEntry& e : entries) {
-    if (!e.IsDir && e.Name.ends_with(".$NW")) Files().Remove(dir + e.Name);
+    const std::string_view name = e.Name;
+    if (!e.IsDir && name.ends_with(suffix) &&
+        CommitsTarget(name.substr(0, name.size() - suffix.size()), !subfolders))
+      Files().Remove(dir + e.Name);
     if (e.IsDir && subfolders && !Files().IsSymlink(dir + e.Name)) SweepNewFiles(dir + e.Name + "/", false);
   }
 }

@@ -16,7 +16,10 @@
 // then brings every table of that commit back to its state before it, or,
 // when the journal was marked done, completes it. All files of one commit
 // lie in one folder or in its direct subfolders (the archive files beside
-// the tables they were cut from).
+// the tables they were cut from). Without a journal it clears the new files
+// a commit that died before its journal left beside the tables, settings
+// files and archive list, or beside the archive files of a subfolder, and
+// nothing else: the folder may hold the user's own files.
 #pragma once
 
 #include <cstdint>

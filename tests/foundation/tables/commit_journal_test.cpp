@@ -266,6 +266,26 @@ TEST_F(CommitJournalTest, ANewTableWrittenBeforeTheJournalIsSweptAway) {
   EXPECT_EQ(StateOf(dir.Dir(), 0), State::Before);
 }
 
+// Only what a commit writes before its journal goes: the new files beside
+// tables, settings files and the archive list, and beside archive files in
+// a subfolder. A user's files that merely end alike stay.
+TEST_F(CommitJournalTest, TheSweepTakesOnlyTheCommitsOwnNewFiles) {
+  namespace fs = std::filesystem;
+  fs::create_directories(dir / "ARCHIVE");
+  fs::create_directories(dir / "letters");
+  const std::vector<std::string> ours = {"C.DBF.$NW", "manager.ini.$NW", "archive.alf.$NW",
+                                         "ARCHIVE/00000007.BH.$NW", "ARCHIVE/00000007.caf.$NW"};
+  const std::vector<std::string> theirs = {"letters/draft.$NW", "letters/old.dbf.$NW", "notes.$NW",
+                                           "report.txt.$NW", "ARCHIVE/draft.$NW", "ARCHIVE/7.BH.$NW"};
+  for (const auto& names : {ours, theirs})
+    for (const std::string& name : names) test::WriteBytes(dir / name, "x");
+  std::vector<std::string> messages;
+  EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::None);
+  for (const std::string& name : ours) EXPECT_FALSE(fs::exists(dir / name)) << name;
+  for (const std::string& name : theirs) EXPECT_EQ(ReadBytes(dir / name), "x") << name;
+  EXPECT_EQ(StateOf(dir.Dir(), 0), State::Before);
+}
+
 TEST_F(CommitJournalTest, DamagedJournalIsReportedAndKept) {
   { std::ofstream(dir / kCommitJournalName) << "VELOMAR COMMIT 1\nOPEN\nR\tC.DBF\t1\nSUM\t1\n"; }
   std::vector<std::string> messages;
