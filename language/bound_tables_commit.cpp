@@ -85,6 +85,12 @@ bool TBaseList::WriteSavedBases(std::string& failure, std::vector<TWholeFile>& f
     // holds: updating in place would write only the changed rows into the
     // empty file and lose every row loaded back unchanged.
     if (!base->Truncate && !base->Table.Modified) continue;
+    // The designer's stand-in for a base it has not created yet: its rows
+    // would become the base's file, which a later save then takes for the
+    // base's own. Nothing of the run is written.
+    if (base->Base != nullptr && base->Base->Unsaved)
+      return Fail(failure, "База данных "_w + base->Base->Alias +
+                               " ещё не создана: сначала сохраните служебные настройки"_w);
     TDBF* dbf = base->Table.Dbf();
     // A table opened only for reading is written all the same: the new
     // file goes beside it and is renamed in, under the database lock.
