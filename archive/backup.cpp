@@ -133,6 +133,17 @@ bool PackBackup(const TBackupEnv& env, TBackupSet& set) {
   return packed == static_cast<int32_t>(set.Files.size()) && packer.ErrorCode == 0;
 }
 
+// The new volumes, made in a folder of their own, are put on the disk once
+// as a set before the folder takes the place of the old one. The packed
+// archive and the file list they are cut from are work files that go
+// first, so that nothing but the volumes is written out for them.
+bool MakeVolumes(const TBackupEnv& env, int32_t& last) {
+  const bool ok = CheckDirExists(NewReserv(env), true) &&
+                  SplitIntoVolumes(NewReserv(env), env.WorkDir() + kBackupName, kVolumeSize, env.Title, last);
+  ClearWork(env);
+  return ok && Files().SyncFileSystemOf(NewReserv(env));
+}
+
 bool MakeBackupSteps(const TBackupEnv& env) {
   // The tables are read whole, as they lie on disk.
   if (env.CloseTables) env.CloseTables();
@@ -143,12 +154,11 @@ bool MakeBackupSteps(const TBackupEnv& env) {
     ReportNoDiskSpace(env.Disk);
     return false;
   }
+  // What the work folder gets lives only until the volumes are cut.
+  const ScratchFolder scratch(env.WorkDir());
   if (!PackBackup(env, set)) return false;
   int32_t last = -1;
-  if (!CheckDirExists(NewReserv(env), true) ||
-      !SplitIntoVolumes(NewReserv(env), env.WorkDir() + kBackupName, kVolumeSize, env.Title, last) ||
-      !SwapInNewReserv(env))
-    return false;
+  if (!MakeVolumes(env, last) || !SwapInNewReserv(env)) return false;
   Ui().HideProgressMessage();
   std::string drive;
   if (SelectDrive("Копировать данные на дискету?"_w, drive))

@@ -11,6 +11,7 @@
 #include "backup_rig.h"
 #include "config/data_dir.h"
 #include "foundation/files/fileutils.h"
+#include "support/faulty_files.h"
 #include "support/program_home.h"
 
 namespace vm {
@@ -95,6 +96,24 @@ TEST_F(BackupCopy, WithoutTheListNoArchiveFileGoesAndTheRestoreEmptiesArchive) {
   EXPECT_TRUE(Restore());
   EXPECT_EQ(test::DirNames(dir_ + "ARCHIVE"), std::vector<std::string>{});
   EXPECT_FALSE(fs::exists(dir_ + "archive.alf"));
+}
+
+// The new volumes go on the disk once, as a set, before they take the old
+// ones' place; no volume and no work file is synced on its own.
+TEST_F(BackupCopy, TheNewVolumesAreSyncedOnceAsASetBeforeTheSwap) {
+  AddArchives(2);
+  ASSERT_TRUE(Backup());
+  test::FaultyFileSystem fs;
+  std::vector<std::string> syncedAtSwap;
+  fs.BeforeRename = [&] { syncedAtSwap = fs.SyncedFileSystems; };
+  ASSERT_TRUE(Backup());
+  EXPECT_EQ(fs.SyncedFileSystems, std::vector<std::string>{dir_ + "RESERV.NEW/"});
+  EXPECT_EQ(syncedAtSwap, fs.SyncedFileSystems) << "synced before the last rename, the swap";
+  for (const std::string& path : fs.SyncedFiles)
+    for (const char* folder : {"WORK/", "RESERV"}) EXPECT_FALSE(path.starts_with(dir_ + folder)) << path;
+  for (const std::string& folder : fs.SyncedFolders) EXPECT_FALSE(folder.starts_with(dir_ + "WORK")) << folder;
+  EXPECT_FALSE(test::DirNames(Reserv()).empty());
+  EXPECT_EQ(test::DirNames(dir_ + "WORK"), std::vector<std::string>{});
 }
 
 TEST_F(BackupCopy, ARefusedBackupLeavesThePreviousOneWhole) {
