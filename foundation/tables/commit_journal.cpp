@@ -307,8 +307,9 @@ bool TCommitJournal::Begin() {
   // An interrupted commit not yet recovered owns the backups and the tables.
   if (Files().Exists(dir_ + kCommitJournalName))
     return Fail("Не завершена прежняя запись: "_w + dir_ + kCommitJournalName);
-  // Every new file's writes started first, so that they overlap; then each
-  // waited for: the journal may not name a file that is not whole on disk.
+  // Several new files' writes are started first, so that they overlap;
+  // then each is waited for: the journal may not name a file that is not
+  // whole on disk.
   std::vector<std::pair<const Entry*, std::unique_ptr<File>>> written;
   std::vector<std::string> staleIn;
   for (const Entry& e : entries_) {
@@ -321,9 +322,10 @@ bool TCommitJournal::Begin() {
     if (e.Remove) continue;
     auto f = Files().Open(dir_ + NewName(e.Name), FileMode::Read);
     if (!f) return Fail("Не записана база "_w + e.Name);
-    f->StartSync();
     written.emplace_back(&e, std::move(f));
   }
+  if (written.size() > 1)
+    for (auto& [e, f] : written) f->StartSync();
   for (auto& [e, f] : written)
     if (!f->Sync()) return Fail("Не записана база "_w + e->Name);
   written.clear();
