@@ -48,11 +48,15 @@ void MakeTable(const std::string& path, int rows) {
 }
 
 // What a sale leaves in memory: every good's quantity changed, the sale
-// rows added.
+// rows added. The quantity is set as a document sets it, so that the rows
+// count as changed and the stock table is written too.
 void FillSale(TUBL& stock, TUBL& sales) {
+  TCommonVar qty;
+  qty.Kind = 'N';
+  qty.Num = 99;
   for (int32_t i = 0; i < stock.Table.Count(); ++i) {
     stock.Table.MemTableGoto(i);
-    stock.Table.SetFieldText(3, "99.000");
+    stock.Table.SetValue(3, qty);
   }
   for (int i = 0; i < kSaleRows; ++i) {
     sales.Table.Append();
@@ -110,7 +114,7 @@ class PlainTable {
   }
   // The table of count records whose QTY is qty, written whole beside path,
   // put on the disk and renamed over it.
-  void Write(const std::string& path, int count, const char* qty) {
+  [[gnu::noinline]] void Write(const std::string& path, int count, const char* qty) {
     bytes_.assign(header_.begin(), header_.end());
     const uint32_t n = static_cast<uint32_t>(count);
     std::memcpy(&bytes_[4], &n, 4);
