@@ -55,7 +55,7 @@ bool CopyRecords(TDBF& from, TDBF& to, std::string& failure) {
 bool WriteRebuilt(const TDBF& templ, TDBF& old, const std::string& path, std::string& failure) {
   TDBF fresh;
   fresh.FileName = path;
-  bool ok = fresh.CreateTable();
+  bool ok = fresh.CreateTableIn(TCommitJournal::MakeNewFile(path));
   for (int i = 0; ok && i < templ.FieldCount(); ++i) ok = fresh.AddField(templ.GetFieldDef(i));
   ok = ok && fresh.WriteStructure();
   if (!ok) failure = "не создается таблица "_w + path;

@@ -202,12 +202,27 @@ bool RecoverCommitAtStartUp() {
   return false;
 }
 
+namespace {
+
+// dir and every folder below it, never through a link: what a link points
+// at belongs elsewhere.
+void AddFolderTree(const std::string& dir, std::vector<std::string>& dirs) {
+  dirs.push_back(dir);
+  std::vector<DirEntry> entries;
+  if (!Files().ListDirectory(dir, entries)) return;
+  for (const DirEntry& e : entries)
+    if (e.IsDir && !Files().IsSymlink(dir + e.Name)) AddFolderTree(dir + e.Name + "/", dirs);
+}
+
+}  // namespace
+
 void RemoveLeftoverFiles() {
   std::vector<std::string> dirs = {ProgramDirectory()};
   if (!SameFileName(DataDir(), ProgramDirectory())) dirs.push_back(DataDir());
-  // A link planted at the work folder's name is no folder of ours.
+  // A link planted at the work folder's name is no folder of ours. Its
+  // subfolders hold work files too: a restore unpacks into "WORK/FILES".
   const std::string work = ProgramDirectory() + "WORK";
-  if (!Files().IsSymlink(work)) dirs.push_back(work + "/");
+  if (!Files().IsSymlink(work)) AddFolderTree(work + "/", dirs);
   for (const std::string& dir : dirs)
     for (const std::string& name : RemoveLeftoverTemporaries(dir))
       LogError("Удалён временный файл прерванной записи "_w + dir + name);

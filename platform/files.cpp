@@ -287,6 +287,15 @@ bool FileSystem::SyncDirectory(const std::string& dir) {
   return ok;
 }
 
+bool FileSystem::SyncFileSystemOf(const std::string& dir) {
+  const std::string sys = SysName(ResolvePathCase(dir.empty() ? std::string(".") : dir));
+  const int fd = ::open(sys.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::syncfs(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
 bool FileSystem::MakeWritable(const std::string& path) {
   uint32_t mode = 0;
   if (!GetMode(path, mode)) return false;

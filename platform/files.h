@@ -90,6 +90,10 @@ class FileSystem {
   // Makes the names in a folder durable (after a rename); true where the
   // file system has nothing to sync.
   virtual bool SyncDirectory(const std::string& dir);
+  // Makes everything written to the file system that holds dir durable,
+  // names included, in one call: for a whole set of new files, where a
+  // sync of each would wait for the disk once per file.
+  virtual bool SyncFileSystemOf(const std::string& dir);
   // Makes a file writable by its owner (the read-only attribute cleared).
   bool MakeWritable(const std::string& path);
 };

@@ -398,7 +398,7 @@ bool TDBF::FlushPending() {
     // run meanwhile, a megabyte at a time, instead of all at that moment.
     const int64_t end = pos + static_cast<int64_t>(bytes);
     syncStartedTo_ = std::min(syncStartedTo_, pos);
-    if (rewrite_.Active() && end - syncStartedTo_ >= kSyncStep) {
+    if ((rewrite_.Active() || syncedByCaller_) && end - syncStartedTo_ >= kSyncStep) {
       file_->StartSync();
       syncStartedTo_ = end;
     }
@@ -454,6 +454,7 @@ bool TDBF::Close() {
   active_ = false;
   cutOnClose_ = false;
   writeFailed_ = false;
+  syncedByCaller_ = false;
   recNo_ = 0;
   recCount_ = 0;
   return ok;
@@ -472,7 +473,11 @@ void TDBF::Reset() {
   openRecCount_ = 0;
 }
 
-bool TDBF::CreateTable() {
+bool TDBF::CreateTable() { return BeginNewTable(nullptr); }
+
+bool TDBF::CreateTableIn(std::unique_ptr<File> file) { return file && BeginNewTable(std::move(file)); }
+
+bool TDBF::BeginNewTable(std::unique_ptr<File> made) {
   Close();
   NewHeader();
   recordBuf_.clear();
@@ -481,7 +486,12 @@ bool TDBF::CreateTable() {
   recNo_ = recCount_ = openRecCount_ = 0;
   lostRecords_ = 0;
   readOnly_ = false;
-  if (!StartNewFile(nullptr)) return false;
+  if (made) {
+    file_ = std::move(made);
+    syncedByCaller_ = true;
+  } else if (!StartNewFile(nullptr)) {
+    return false;
+  }
   active_ = true;
   cutOnClose_ = true;
   return true;

@@ -281,6 +281,11 @@ class TDBF {
   // Creates FileName with no fields yet; then AddField for each field and
   // WriteStructure. An existing file is replaced at Close.
   bool CreateTable();
+  // The same in a new, empty file that the caller has made and puts in
+  // place itself, making it durable on the way (the commit journal): the
+  // table is written straight into it, and Close only finishes it, with no
+  // file beside it and no sync of its own. FileName only names it.
+  bool CreateTableIn(std::unique_ptr<File> file);
   // Refused on a table opened from its file or holding records: the records
   // there have the old layout.
   bool AddField(const TFieldRecord& field);
@@ -459,6 +464,7 @@ class TDBF {
   void NoteTextRanges();
   bool OpenWith(FileMode mode);
   bool StartNewFile(std::unique_ptr<File> held);
+  bool BeginNewTable(std::unique_ptr<File> made);
   bool FlushPending();
   // The setters and WriteRecord but for their usual cases.
   [[gnu::noinline]] bool WriteOtherRecord();
@@ -531,6 +537,9 @@ class TDBF {
   int32_t pendCount_ = 0;
   // Where the bytes written since the last StartSync begin.
   int64_t syncStartedTo_ = 0;
+  // Made by CreateTableIn: the caller syncs it, so its writes are started
+  // on the way as for a table made beside its file.
+  bool syncedByCaller_ = false;
   // The last date SetFieldDate wrote as eight digits, and their word; the
   // zero date "00000000" until then.
   TDateRec lastDate_{0, 0, 0};

@@ -448,6 +448,38 @@ TEST_F(DesignerTest, CheckAndTestRunAcceptADatabaseRegisteredSinceTheDesignerOpe
   EXPECT_TRUE(designer.CommandsPage.CheckAll().Error);
 }
 
+// "Выполнить" runs the start-of-day program for real, commit included; a
+// database registered but not saved is only an empty stand-in then, so a
+// run that saves into it is refused as a whole, naming it: no file appears
+// at its name for a later save to adopt, and no other base takes the run.
+TEST_F(DesignerTest, ExecutingTheStartOfDayNeverPutsAnUnsavedDatabaseInPlace) {
+  ASSERT_TRUE(designer.BasesPage.AddBase({"clients.dbf", "клиенты"_w, "Клиенты"_w}));
+  ASSERT_TRUE(designer.BasesPage.AddField({"name", "Строка"_w, "20", "0"}));
+  designer.StartOfDayPage.SetStartOfDayText(
+      "USEDBASES\r\n  К = NAME:КЛИЕНТЫ, KEY:[NAME]\r\n  Т = NAME:ТОВАРЫ, KEY:[CODE]\r\nENDSECTION\r\n"
+      "INIT\r\n  ADDRECORD(Т)\r\n  Т.CODE := 999\r\n  SAVEBASE(Т)\r\n"
+      "  ADDRECORD(К)\r\n  К.NAME := 'Иванов'\r\n  SAVEBASE(К)\r\nENDSECTION\r\n"_w);
+  const std::string goods = Bytes(home / "goods.dbf");
+  ui.Answers = {kIdYes};
+  designer.StartOfDayPage.ExecuteStartOfDay();
+  const std::string refused = "База данных КЛИЕНТЫ ещё не создана: сначала сохраните служебные настройки"_w;
+  ASSERT_FALSE(ui.Boxes.empty());
+  EXPECT_EQ(ui.Boxes.back().Text.substr(0, refused.size()), refused) << Cp1251ToUtf8(ui.Boxes.back().Text);
+  EXPECT_FALSE(fs::exists(home / "CLIENTS.DBF") || fs::exists(home / "clients.dbf"));
+  EXPECT_TRUE(Bytes(home / "goods.dbf") == goods);
+  for (const auto& e : fs::directory_iterator(home.Dir()))
+    EXPECT_FALSE(e.path().filename().string().starts_with("clients")) << e.path();
+
+  // Saved, the base is created empty and the same run goes in.
+  ASSERT_TRUE(designer.Save());
+  ui.Answers = {kIdYes};
+  designer.StartOfDayPage.ExecuteStartOfDay();
+  TDBF clients;
+  clients.FileName = home / "clients.dbf";
+  ASSERT_TRUE(clients.OpenReadOnly());
+  EXPECT_EQ(clients.RecCount(), 1);
+}
+
 TEST_F(DesignerTest, AutoParametersAreAddedLocalAndChanged) {
   ASSERT_TRUE(designer.AutoParamsPage.AddAutoParam("скидка"_w, "2.5", "Число"_w));
   TAPar* p = designer.AutoParams.GetItem(designer.AutoParamsPage.AutoParamRow);

@@ -10,6 +10,7 @@
 #include <tuple>
 #include <utility>
 
+#include "archive/archive_dialogs.h"
 #include "archive/backup_menu.h"
 #include "config/data_dir.h"
 #include "config/date_index.h"
@@ -296,6 +297,43 @@ TEST_F(StartUpTest, WhatAKilledBackupLeftInTheWorkFoldersGoesAtTheNextStart) {
   const std::string log = ReadBytes(home / "Errors.log");
   EXPECT_NE(log.find("Удалён временный файл прерванной записи "_w + home.Dir() + "WORK/files.res.~"), std::string::npos);
   EXPECT_NE(log.find("Удалены тома прерванного резервного копирования "_w), std::string::npos);
+}
+
+// A restore killed as it unpacks leaves the temporary of the file being
+// unpacked in "WORK/FILES": the next start clears it too, but takes nothing
+// through a link that stands among the work folders.
+TEST_F(StartUpTest, WhatAKilledRestoreLeftUnderTheWorkFolderGoesAtTheNextStart) {
+  ChooseDataDirectory();
+  ASSERT_TRUE(LoadAllSettings());
+  TArchivePacker packer(home / "WORK/");
+  const TBackupEnv env = ProgramBackupEnv(Settings().Bases, &packer);
+  ui.Answers = {kIdYes};
+  ASSERT_TRUE(MakeBackup(env));
+  TArchiveDialogs dialogs;
+  dialogs.AskVolumeFolder = [&](const std::string&, const std::string&, const std::string&, std::string& folder) {
+    folder = home / "RESERV/";
+    return true;
+  };
+  InstallArchiveDialogs(&dialogs);
+  ASSERT_TRUE(vm::test::KilledBeforeRenameOnto("WORK/FILES/goods.dbf", [&] {
+    ui.Answers = {kIdYes, kIdYes};
+    RestoreBackup(env);
+  }));
+  InstallArchiveDialogs(nullptr);
+  ASSERT_TRUE(std::ranges::any_of(vm::test::DirNames(home / "WORK/FILES"), IsTemporaryFileName));
+  vm::test::TempDir outside;
+  const std::string stray = outside / "goods.dbf.~0123456789abcdef~";
+  vm::test::WriteBytes(stray, "not ours");
+  fs::create_directory_symlink(outside.Dir(), home / "WORK/FILES/LINKED");
+  ResetErrorLogRun();
+
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_FALSE(std::ranges::any_of(vm::test::DirNames(home / "WORK/FILES"), IsTemporaryFileName));
+  EXPECT_TRUE(fs::exists(stray));
+  CloseErrorLog();
+  EXPECT_NE(ReadBytes(home / "Errors.log")
+                .find("Удалён временный файл прерванной записи "_w + home.Dir() + "WORK/FILES/goods.dbf.~"),
+            std::string::npos);
 }
 
 // A link planted at "WORK" is no folder of the program: the start-up takes
