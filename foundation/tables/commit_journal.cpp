@@ -381,8 +381,10 @@ bool TCommitJournal::Finish() {
   // The commit stands once its journal is gone: without one nothing is
   // rolled back, and the backups left are mere leftovers. This removal needs
   // no sync of its own: lost in a crash of the system, the journal rolls
-  // the commit back whole. A journal that will not go is marked done, so
-  // the next recovery completes the commit.
+  // the commit back whole, its backups with it, since a journalling file
+  // system keeps a folder's changes in the order they were made and the
+  // backups go only after it. A journal that will not go is marked done,
+  // so the next recovery completes the commit.
   const std::string journal = dir_ + kCommitJournalName;
   if (!Files().Remove(journal) && !WriteJournal(true)) {
     RollBack();
