@@ -15,6 +15,7 @@
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/random.h"
+#include "platform/services.h"
 #include "config/settings.h"
 #include "demo_rig.h"
 #include "support/program_home.h"
@@ -186,8 +187,14 @@ TEST(DemoData, TheRunCopyTakesTheDefaultQueueAsItsPrinter) {
   EXPECT_EQ(ReadBytes(ini), expected);
   withDefault("system default destination: Office");
   EXPECT_EQ(ReadBytes(ini), expected);
-  // And the program reads it.
-  ASSERT_TRUE(LoadAllSettings());
+  // And the program takes it where the print system has that queue.
+  struct WithQueue : UiServices {
+    std::vector<std::string> PrinterNames() const override { return {"Office", "VelomarPDF"}; }
+  } queues;
+  InstallUiServices(&queues);
+  const bool loaded = LoadAllSettings();
+  InstallUiServices(nullptr);
+  ASSERT_TRUE(loaded);
   EXPECT_EQ(Settings().PrinterName, "VelomarPDF");
 }
 
