@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "documents/value_edit.h"
 #include "foundation/text/strutils.h"
 #include "platform/encoding.h"
 
@@ -87,7 +88,8 @@ bool TRunServices::AskQuestion(const QuestionRequest& request, std::vector<std::
       texts.clear();
       return false;
     }
-    texts.push_back(answer);
+    // Typed and the field left, as in the window: "10,5" is 10.50.
+    texts.push_back(TValueEdit{input.Kind, input.Width, input.Decimals}.Normalized(answer));
   }
   return !request.Accept || request.Accept(texts);
 }

@@ -4,6 +4,7 @@
 
 #include "config/sysvars.h"
 #include "documents/book_search.h"
+#include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
@@ -149,7 +150,6 @@ void TSpravFormLogic::BuildTab(TSpravTab& tab) {
 
 void TSpravFormLogic::WireView(TSpravTab& tab) {
   TDataView& view = tab.View;
-  view.OnCellChange = [this, &tab](TDataView&) { MarkModified(tab); };
   view.OnSelect = [this, &tab](TDataView&, int32_t, int32_t) { Selected(tab); };
   view.OnKeyPress = [this](char c) { Typed(c); };
   view.OnKeyDown = [this, &tab](TDataView& v, int32_t& key, TShiftState) {
@@ -210,6 +210,9 @@ void TSpravFormLogic::ShowCurrentCell() {
 
 void TSpravFormLogic::Selected(TSpravTab& tab) {
   if (&tab != Current() || tab.View.UpdatesSuspended()) return;
+  // An edit starts by selecting its cell: what the cell held then tells
+  // whether the value accepted changed it.
+  if (tab.View.Editing()) editStart_ = tab.View.GetCellText(tab.View.CurCol(), tab.View.CurRow());
   RowEditability(tab);
   ShowCurrentCell();
   RefreshButtons();
@@ -269,7 +272,8 @@ void TSpravFormLogic::AddClick() {
   view.SetEditableColumns(std::bitset<256>().set());
   view.RequestFocus();
   view.BeginEdit();
-  MarkModified(*tab);
+  // Nothing is changed until the new row is filled: dropped unfinished, it
+  // leaves the book as it was.
   RefreshButtons();
 }
 
@@ -277,7 +281,8 @@ void TSpravFormLogic::AddClick() {
 // still to fill.
 void TSpravFormLogic::Accepted(TSpravTab& tab) {
   TDataView& view = tab.View;
-  if (HasCurrentRow(view) && view.TableRow(view.CurRow()) >= 0) {
+  if (HasCurrentRow(view) && view.TableRow(view.CurRow()) >= 0 &&
+      TrimBlanks(view.GetCellText(view.CurCol(), view.CurRow())) != TrimBlanks(editStart_)) {
     tab.Edited[static_cast<std::size_t>(view.TableRow(view.CurRow()))] = true;
     MarkModified(tab);
   }
@@ -289,7 +294,9 @@ void TSpravFormLogic::Accepted(TSpravTab& tab) {
     view.BeginEdit();
     return;
   }
+  // Every column accepted: the new row is one to store.
   addMode_ = false;
+  MarkModified(tab);
   RowEditability(tab);
   RefreshButtons();
 }

@@ -154,6 +154,8 @@ class TSpravFormLogic {
   bool searching_ = false;
   bool addMode_ = false;
   std::bitset<256> toFill_;
+  // The current cell's text when its edit started.
+  std::string editStart_;
   TSpravButtons buttons_;
   std::string status_;
 };

@@ -1,5 +1,6 @@
 #include "documents/value_edit.h"
 
+#include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
 #include "foundation/values/value_text.h"
@@ -21,6 +22,27 @@ bool TValueEdit::IsValid(std::string_view text) const {
     case 'R': return IsValidNumStr(text, Width, Decimals);
     case 'T': return IsValidTimeRec(Read(text).Time);
     default: return IsValidDateRec(Read(text).Date);
+  }
+}
+
+std::string TValueEdit::Normalized(std::string_view text) const {
+  const std::string trimmed = TrimBlanks(text);
+  switch (Kind) {
+    case 'C': return trimmed;
+    case 'N':
+    case 'R': {
+      long double x = 0;
+      return TextToExtended(CommaToPoint(trimmed), x) ? Show(Read(trimmed)) : std::string(text);
+    }
+    case 'T': {
+      const TCommonVar value = Read(trimmed);
+      const bool digits = trimmed.find_first_of("0123456789") != std::string::npos;
+      return digits && IsValidTimeRec(value.Time) ? Show(value) : std::string(text);
+    }
+    default: {
+      const TCommonVar value = Read(trimmed);
+      return IsValidDateRec(value.Date) ? Show(value) : std::string(text);
+    }
   }
 }
 

@@ -21,6 +21,13 @@ struct TValueEdit {
   // A text that is not blank; a number that fits Width and Decimals; a
   // real time; for every other kind a real date.
   bool IsValid(std::string_view text) const;
+  // What the edit shows once the focus leaves it: a text that reads as a
+  // value of its kind (a number with '.' or the first ',' as its point,
+  // blanks around it; a real date or time) shown as Show shows that value,
+  // so "3,456" with two decimals becomes "3.46". Anything else stays as
+  // typed, for the user to mend: an empty field or a slip of the finger
+  // never turns into a zero or a date nobody typed.
+  std::string Normalized(std::string_view text) const;
   // Of a view cell's edit: dates 10, or 20 with a width; others the width,
   // or 15 without one.
   int32_t MaxLength() const;

@@ -104,6 +104,16 @@ FileSystem& Files();
 // ownership.
 void InstallFileSystem(FileSystem* fs);
 
+// A folder at path for this user alone, made (rwx for the user only) when
+// missing. One that stands there already is taken only when it is a real
+// folder, not a link, owned by this user and writable by nobody else, so
+// nothing another user planted in a shared place is ever used. False, with
+// the reason in why (Windows-1251), when no such folder can be had.
+bool UserOnlyFolder(const std::string& path, std::string& why);
+
+// The number of the user the program runs as.
+uint32_t CurrentUserId();
+
 // '\' turned into '/': for paths and names from settings files and users.
 std::string NativePath(std::string_view path);
 

@@ -13,6 +13,7 @@
 #include "app/run_services.h"
 #include "config/data_dir.h"
 #include "config/settings.h"
+#include "documents/value_edit.h"
 #include "demo_rig.h"
 #include "run_rig.h"
 #include "foundation/tables/commit_journal.h"
@@ -58,6 +59,23 @@ TEST(VelomarRun, QuestionsDocumentCommitsItsParameterAfterTheStartOfDay) {
   EXPECT_TRUE(Has(manager, "ЗНАЧЕН_ПАРАМ='18'")) << manager;
   EXPECT_TRUE(Has(manager, "ЗНАЧЕН_ПАРАМ='6.12.2026'")) << manager;
   EXPECT_EQ(r.TableBytes(), tables);
+}
+
+// An answer is typed into its field and the field left, as in the window:
+// "10,5" for a sum of two decimals is taken as 10.50.
+TEST(VelomarRun, AnAnswerIsTakenAsItsFieldShowsItOnceLeft) {
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  TRunServices services({"10,5", " 3 "}, out);
+  QuestionRequest request;
+  request.Inputs = {{"Sum", 'N', 10, 2, "", 10}, {"Count", 'N', 5, 0, "", 5}};
+  request.Accept = [](const std::vector<std::string>& t) {
+    return t.size() == 2 && TValueEdit{'N', 10, 2}.IsValid(t[0]) && TValueEdit{'N', 5, 0}.IsValid(t[1]);
+  };
+  std::vector<std::string> texts;
+  EXPECT_TRUE(services.AskQuestion(request, texts));
+  EXPECT_EQ(texts, (std::vector<std::string>{"10.50", "3"}));
+  std::fclose(out);
 }
 
 TEST(VelomarRun, CancelledQuestionCommitsNothingButTheStartOfDay) {

@@ -143,6 +143,35 @@ TEST_F(SpravFormRig, AddingWalksEveryColumnOnceAndAnUnacceptedCellDropsTheRow) {
   EXPECT_TRUE(Logic->Modified());
 }
 
+// "Отмена" asks only about a book in which a row was stored, changed or
+// deleted: a new row dropped unfinished, an edit given up with Esc and a
+// value accepted as it stood change nothing, and nothing is written.
+TEST_F(SpravFormRig, CancelAsksNothingWhenNoRowWasStoredChangedOrDeleted) {
+  const std::string suppliers = FileBytes(Home / "suppl.dbf");
+  Logic->TabChanged(1);
+  TDataView& view = Suppliers().View;
+  Logic->AddClick();
+  Enter(view, "9");
+  Enter(view, "ООО Брошено"_w);
+  Escape(view);
+  ASSERT_FALSE(Logic->AddMode());
+  ASSERT_EQ(view.RowCount(), 3);
+  view.SetRow(1);
+  view.SetCol(1);
+  ASSERT_TRUE(view.BeginEdit());
+  view.SetEditorText("ИП Другой"_w);
+  Escape(view);
+  ASSERT_TRUE(view.BeginEdit());
+  Enter(view, view.EditorText());
+  EXPECT_FALSE(Logic->Modified());
+  EXPECT_FALSE(Suppliers().Modified);
+  Ui.Boxes.clear();
+  ASSERT_TRUE(Logic->CancelClick());
+  EXPECT_TRUE(Ui.Boxes.empty()) << Cp1251ToUtf8(Ui.Boxes.front().Text);
+  Logic->Hide();
+  EXPECT_EQ(FileBytes(Home / "suppl.dbf"), suppliers);
+}
+
 TEST_F(SpravFormRig, OkWritesExactlyTheChangesInPlace) {
   Logic->TabChanged(1);
   TDataView& view = Suppliers().View;

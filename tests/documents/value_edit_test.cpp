@@ -24,5 +24,27 @@ TEST(ValueEdit, AcceptsOnlyValuesOfItsKind) {
             std::tuple(20, 15, 20, 5));
 }
 
+// Leaving an edit shows its text as the value reads, the point a '.' even
+// when typed as the first ','; what reads as no value of the kind stays as
+// typed, so that nothing the user did not type appears in its place.
+TEST(ValueEdit, LeavingShowsTheValueReadAndKeepsWhatReadsAsNone) {
+  const TValueEdit sum{'N', 10, 2}, plain{'N', 0, 0}, whole{'N', 5, 0}, name{'C', 0, 0}, date{'D', 0, 0},
+      time{'T', 0, 0};
+  const struct {
+    const TValueEdit& edit;
+    const char* typed;
+    const char* shown;
+  } cases[] = {{sum, "10,5", "10.50"},   {sum, "3,456", "3.46"},   {sum, " 5 ", "5.00"},
+               {sum, "-0,004", "0.00"},  {plain, "2,5", "2.5000"}, {whole, "12,7", "13"},
+               {sum, "1,5,3", "1,5,3"},  {sum, "", ""},            {sum, "12a", "12a"},
+               {name, "  Ivanov ", "Ivanov"}, {date, "1/2/03", "1.02.2003"}, {date, "31.02.2005", "28.02.2005"},
+               {date, "", ""},           {time, "9.30", "9:30"},   {time, "", ""},
+               {time, "скоро", "скоро"}};
+  for (const auto& c : cases) EXPECT_EQ(c.edit.Normalized(c.typed), c.shown) << c.typed;
+  // "10,5" is refused as typed and taken once left.
+  EXPECT_FALSE(sum.IsValid("10,5"));
+  EXPECT_TRUE(sum.IsValid(sum.Normalized("10,5")));
+}
+
 }  // namespace
 }  // namespace vm::test

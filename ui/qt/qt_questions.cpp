@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "ui/qt/base_question_dialog.h"
+#include "ui/qt/com_edit.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/list_dialog.h"
 #include "ui/qt/qt_services.h"
@@ -48,7 +49,7 @@ bool TQtUiServices::AskQuestion(const QuestionRequest& request, std::vector<std:
     label->adjustSize();
     label->setGeometry(5, top, std::min(label->width(), kMaxControlWidth), label->height());
     widestLabel = std::max(widestLabel, label->width());
-    auto* edit = new QLineEdit(ToQt(input.Text), dialog.Client());
+    auto* edit = new TComEdit(TValueEdit{input.Kind, input.Width, input.Decimals}, ToQt(input.Text), dialog.Client());
     edit->setGeometry(0, top - 2, EditWidth(edit->fontMetrics(), input.Length), edit->sizeHint().height());
     widestEdit = std::max(widestEdit, edit->width());
     QObject::connect(edit, &QLineEdit::textChanged, &dialog, [&dialog] { dialog.UpdateOk(); });

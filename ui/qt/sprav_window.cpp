@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "output/book_print.h"
+#include "output/printer.h"
 #include "platform/encoding.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/print_range_dialog.h"
@@ -161,6 +162,8 @@ void TSpravForm::ShowState() {
   add_->setEnabled(b.Add);
   delete_->setEnabled(b.Delete);
   print_->setEnabled(b.Print);
+  // A grey "Печать" says why when it is the printer that is missing.
+  print_->setToolTip(model_.PrinterName.empty() ? ToQt("Принтер не выбран. "_w + WherePrinterIsChosen()) : QString());
   sort_->setEnabled(b.Sort);
   scaffold_.EnableSearch(b.Search);
   scaffold_.ShowStatus(logic_.StatusText());

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <tuple>
 
 #include "modal.h"
 #include "platform/clock.h"
@@ -116,6 +117,40 @@ TEST_F(DateDialogTest, SystemDateFillsTheFieldsAndANewDateIsAskedOnce) {
   EXPECT_EQ(value.Day, 7);
   EXPECT_EQ(value.Hour, 9);
   EXPECT_EQ(value.Minute, 30);
+}
+
+// The fields are left as in the question dialogs: Enter in the date goes
+// on to the time, showing the date as it reads; Enter in the time shows it
+// so and confirms.
+TEST_F(DateDialogTest, EnterGoesFromTheDateToTheTimeShowingEachAsItReads) {
+  QString dateShown, timeShown;
+  QWidget *focusAfterDate = nullptr, *timeEdit = nullptr;
+  bool openAfterDate = false;
+  WhenModal([&](QWidget *modal) {
+    auto *form = qobject_cast<TDtQForm *>(modal);
+    ASSERT_NE(form, nullptr);
+    QApplication::setActiveWindow(form);
+    const QList<QLineEdit *> edits = Edits(form);
+    ASSERT_EQ(QApplication::focusWidget(), edits[0]);
+    timeEdit = edits[1];
+    edits[0]->setText("6/12/26");
+    QTest::keyClick(edits[0], Qt::Key_Return);
+    openAfterDate = form->isVisible();
+    focusAfterDate = QApplication::focusWidget();
+    dateShown = edits[0]->text();
+    edits[1]->setText("9.05");
+    test::ClickInMessageBox("Да");
+    QTest::keyClick(edits[1], Qt::Key_Return);
+    timeShown = edits[1]->text();
+    if (form->isVisible()) form->CancelButton()->click();
+  });
+  DateTimeFields value{5, 12, 2026, 20, 15, 0};
+  ASSERT_TRUE(ui.AskDateTime(value));
+  EXPECT_TRUE(openAfterDate);
+  EXPECT_EQ(focusAfterDate, timeEdit);
+  EXPECT_EQ(dateShown, QString("6.12.2026"));
+  EXPECT_EQ(timeShown, QString("9:05"));
+  EXPECT_EQ(std::tuple(value.Day, value.Month, value.Year, value.Hour, value.Minute), std::tuple(6, 12, 2026, 9, 5));
 }
 
 TEST_F(DateDialogTest, CancelLeavesTheClockAsItWas) {

@@ -99,7 +99,8 @@ TEST_F(DesignerRefusals, PrintOfTheLabelsTabWithoutAPrinterSaysSo) {
   ASSERT_NE(d.LabelsPage.CurrentTag(), nullptr);
   ReadNextBox("designer_labels_no_printer");
   w.Labels->Print->click();
-  EXPECT_EQ(text, ToQt("Неверные установки принтера"_w));
+  EXPECT_EQ(text, ToQt("Неверные установки принтера\rВыберите принтер в служебных настройках "_w +
+                       "(вкладка \"Печать\") и сохраните их."_w));
   EXPECT_TRUE(printers.Jobs.empty());
 }
 

@@ -64,13 +64,16 @@ class ModalScript {
       steps_.pop_front();
       timer_->stop();
       // The steps after this one may answer windows this one opens.
-      QTimer::singleShot(0, [this] { Next(); });
+      // Tied to the script: a test that ends with its last step must not
+      // leave it to fire in the next one.
+      QTimer::singleShot(0, &alive_, [this] { Next(); });
       step.Act(modal);
     });
     timer_->start();
   }
   std::deque<ModalStep> steps_;
   QTimer* timer_ = nullptr;
+  QObject alive_;
 };
 
 // The records of a table as "CODE|NAME" lines, through python3-dbfread.
@@ -232,6 +235,26 @@ TEST_F(SpravWindowTest, CancelAsksPerChangedTabAndEachAnswerDoesWhatItSays) {
   EXPECT_EQ(questions[1], QString::fromUtf8("Сохранить изменения в справочнике \"Поставщики\"?"));
   EXPECT_EQ(ReadBack(home / "goods.dbf"), ReadBack(test::DemoDir() + "goods.dbf"));
   EXPECT_EQ(ReadBack(home / "suppl.dbf").front(), "1|ООО Молоко");
+}
+
+// Without a printer "Печать" is grey and says where one is chosen; with one
+// it prints and says nothing more.
+TEST_F(SpravWindowTest, AGreyPrintSaysWhereAPrinterIsChosen) {
+  TSpravForm form(Settings());
+  bool enabled = true;
+  QString tip;
+  form.OnShown = [&](TSpravForm& f) {
+    enabled = f.PrintButton()->isEnabled();
+    tip = f.PrintButton()->toolTip();
+    f.CancelButton()->click();
+  };
+  form.Execute();
+  EXPECT_FALSE(enabled);
+  EXPECT_TRUE(tip.contains(QString::fromUtf8("служебных настройках (вкладка \"Печать\")"))) << tip.toStdString();
+  Settings().PrinterName = "VelomarPDF";
+  form.Execute();
+  EXPECT_TRUE(enabled);
+  EXPECT_TRUE(tip.isEmpty()) << tip.toStdString();
 }
 
 }  // namespace
