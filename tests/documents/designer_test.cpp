@@ -5,13 +5,17 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "config/data_dir.h"
+#include "config/date_index.h"
+#include "config/errorlog.h"
 #include "config/page_format.h"
 #include "config/price_tags.h"
 #include "config/scramble.h"
 #include "config/settings.h"
 #include "config/sysvars.h"
+#include "foundation/tables/dbf.h"
 #include "platform/encoding.h"
 #include "models/main_state.h"
 #include "models/startup.h"
@@ -448,6 +452,34 @@ TEST_F(DesignerTest, CheckAndTestRunAcceptADatabaseRegisteredSinceTheDesignerOpe
   EXPECT_TRUE(designer.CommandsPage.CheckAll().Error);
 }
 
+// A default paper made in "Печать" and not yet saved is the one that
+// "Проверить все" and "Просмотр" try, as they try the working databases;
+// the configuration keeps its own until "Сохранить". Without a printer
+// "Формат" has no settings to edit and says so.
+TEST_F(DesignerTest, CheckAndTestRunTakeTheDefaultPaperNotYetSaved) {
+  designer.PrintingPage.AddPageFormat();
+  designer.PrintingPage.RenamePageFormat("Лента"_w);
+  designer.PrintingPage.MakeDefaultFormat();
+  // A new configuration, whose own default names no format yet.
+  Settings().DefaultFormatName.clear();
+  designer.Tree.Clear();
+  TDocNode* doc = designer.Tree.AddTop("Документы"_w)->AddChild("Проба"_w);
+  doc->Data = std::make_unique<TDocData>();
+  doc->Data->Description = kSmallDoc;
+  doc->Data->PasswordNumber = 0;
+  designer.CommandsPage.SelectNode(doc);
+  ui.Boxes.clear();
+  EXPECT_FALSE(designer.CommandsPage.CheckAll().Error)
+      << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes.back().Text));
+  EXPECT_EQ(ui.Boxes.back().Text, "Проверено 1 команд. Ошибки не обнаружены!"_w);
+  ui.Boxes.clear();
+  EXPECT_FALSE(designer.CommandsPage.TestRun().Error)
+      << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes.back().Text));
+  EXPECT_EQ(std::tuple(Settings().DefaultFormatName, PageFormats().FindByName("Лента"_w)),
+            std::tuple(std::string(), nullptr));
+  EXPECT_EQ(designer.PrintingPage.EditPageFormat(), TFormatEdit::NoPrinter);
+}
+
 TEST_F(DesignerTest, AutoParametersAreAddedLocalAndChanged) {
   ASSERT_TRUE(designer.AutoParamsPage.AddAutoParam("скидка"_w, "2.5", "Число"_w));
   TAPar* p = designer.AutoParams.GetItem(designer.AutoParamsPage.AutoParamRow);
@@ -612,7 +644,7 @@ TEST_F(DesignerTest, PageFormatsTakeThePrintersSettingsAndNamesWithoutCommas) {
   ASSERT_EQ(d.PrintingPage.FormatIndex, count);
   EXPECT_EQ(d.PageFormatList.GetItem(count).Name, "Новый формат"_w);
   EXPECT_EQ(d.PageFormatList.GetItem(count).DeviceMode, "DEV");
-  EXPECT_TRUE(d.PrintingPage.EditPageFormat());
+  EXPECT_EQ(d.PrintingPage.EditPageFormat(), TFormatEdit::Edited);
   EXPECT_EQ(d.PageFormatList.GetItem(count).DeviceMode, "DEV+A4");
   d.PrintingPage.RenamePageFormat("Ценник 5,8 x 4,0"_w);
   EXPECT_EQ(d.PageFormatList.GetItem(count).Name, "Ценник 5.8 x 4.0"_w);
