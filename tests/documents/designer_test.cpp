@@ -833,3 +833,28 @@ TEST_F(DesignerTest, OpeningSetsTheDateAndTimeOfTheTagPreviewFromTheProgramClock
   EXPECT_EQ(DateRecToStr(date.Date), "7.12.2026");
   EXPECT_EQ(time.substr(0, 4), "9:30") << time;
 }
+
+// The date index is the program's own, its fields following the databases:
+// made at the first start and rebuilt when the designer adds a database,
+// it is no fault of the configuration and "Errors.log" does not name it.
+// The new database's own table is noted as made.
+TEST_F(DesignerTest, TheDateIndexFollowsTheDatabasesWithoutAFault) {
+  designer.Hide();
+  TStartUpOptions options;
+  ASSERT_EQ(StartUp(options), 0);
+  UpdateDateIndex(Settings().Bases, {7, 12, 2026});
+  designer.Show();
+  ASSERT_TRUE(designer.BasesPage.AddBase({"clients.dbf", "клиенты"_w, "Покупатели"_w}));
+  ASSERT_TRUE(designer.Save());
+  ASSERT_TRUE(designer.Save());
+  CloseErrorLog();
+  const std::string log = Bytes(home / "Errors.log");
+  EXPECT_EQ(log.find("!BINDEX"), std::string::npos) << Cp1251ToUtf8(log);
+  EXPECT_NE(log.find("CLIENTS.DBF не существует, создается"_w), std::string::npos) << Cp1251ToUtf8(log);
+  // The index kept its period and took the new database's pair.
+  TDBF index;
+  index.FileName = home / "!BINDEX.DBF";
+  ASSERT_TRUE(index.OpenReadOnly());
+  EXPECT_EQ(index.RecCount(), 1);
+  EXPECT_GE(index.FieldIndex("_CLIENTS1"), 0);
+}
