@@ -93,24 +93,6 @@ TEST_F(DesignerRefusals, PreviewOfANewDocumentSaysWhyItDoesNotRun) {
   // Setting the number is enough to try it here: nothing needs saving.
   EXPECT_EQ(text, ToQt("Документ не запускается: ему не задан номер пароля.\rЗадайте \"№ пароля\" документа на "_w +
                        "вкладке \"Команды\"."_w));
-  // Set, the document runs.
-  w.Commands->Password->setValue(0);
-  QStringList said;
-  {
-    // The date asked first, and its confirmation, are taken as offered.
-    test::ModalAnswerer answerer([&said](QWidget* modal) {
-      modal->setProperty("answered", true);
-      if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-        said << box->text();
-        return test::AgreeTo(box);
-      }
-      for (QPushButton* b : modal->findChildren<QPushButton*>())
-        if (b->text() == "OK" && b->isEnabled()) return b->click();
-      static_cast<QDialog*>(modal)->reject();
-    });
-    w.Commands->Preview->click();
-  }
-  for (const QString& box : said) EXPECT_FALSE(box.startsWith(ToQt("Документ не запускается"_w))) << box.toStdString();
 }
 
 TEST_F(DesignerRefusals, PrintOfTheLabelsTabWithoutAPrinterSaysSo) {
