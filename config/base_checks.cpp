@@ -75,11 +75,15 @@ bool WriteRebuilt(const TDBF& templ, TDBF& old, const std::string& path, std::st
 bool CheckLocalBase(TDbaseStructure& base, TDBF& templ, int64_t& totalSize) {
   TDBF& table = base.Table;
   const std::string& name = table.FileName;
+  // The date index is the program's own: its fields follow the databases,
+  // so it is made at the first start and made again whenever a database
+  // comes or goes. Neither is a fault of the configuration to note.
+  const bool noted = !base.System;
   if (table.OpenExclusive()) {
     const bool same = table.SameStructure(templ);
     table.Close();
     if (!same) {
-      LogError("База "_w + name + " не соответствует эталону, корректируется"_w);
+      if (noted) LogError("База "_w + name + " не соответствует эталону, корректируется"_w);
       std::string failure;
       if (!RestructureBase(templ, base, failure)) {
         const std::string text = "База "_w + GetFileNamePart(name) + " не скорректирована ("_w +
@@ -95,7 +99,7 @@ bool CheckLocalBase(TDbaseStructure& base, TDBF& templ, int64_t& totalSize) {
                 Ui().AppTitle(), kMbError);
     return false;
   } else {
-    LogError("База "_w + name + " не существует, создается"_w);
+    if (noted) LogError("База "_w + name + " не существует, создается"_w);
     bool ok = table.CreateTable();
     for (int i = 0; ok && i < templ.FieldCount(); ++i) ok = table.AddField(templ.GetFieldDef(i));
     ok = ok && table.WriteStructure();

@@ -183,9 +183,21 @@ bool ConfirmWorkingDate(bool systemClock, const TDateRec& lastDate) {
 }
 
 bool LoadSettingsChecked() {
-  const bool loaded = LoadAllSettings();
-  // The title the configuration gives is applied only after the load.
-  if (!loaded) Ui().MsgBox("Ошибка при чтении файлов настроек"_w, "Веломар"_w, kMbError);
+  std::vector<std::string> unread;
+  const bool loaded = LoadAllSettings(&unread);
+  if (!loaded) {
+    // An administrator setting up a folder needs to know which file to
+    // bring, and the log keeps it for whoever comes after.
+    std::string text = "Ошибка при чтении файлов настроек"_w;
+    for (const std::string& name : unread) {
+      const bool exists = Files().Exists(name);
+      LogError("Ошибка при чтении файлов настроек: "_w + (exists ? "не читается файл "_w : "нет файла "_w) +
+               name);
+      text += "\r" + (exists ? "Не читается файл "_w : "Нет файла "_w) + name;
+    }
+    // The title the configuration gives is applied only after the load.
+    Ui().MsgBox(text, "Веломар"_w, kMbError);
+  }
   const TSettingsModel& m = Settings();
   if (!ConfirmWorkingDate(m.SystemClock, m.LastDate)) return false;
   return loaded;

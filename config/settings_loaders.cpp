@@ -721,7 +721,7 @@ bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSetting
 
 bool LoadLocalSettings() { return ReadLocalSettingsFile(0, LocalIniName(), Settings()); }
 
-bool LoadAllSettings() {
+bool LoadAllSettings(std::vector<std::string>* unread) {
   TSettingsModel& m = Settings();
   m.AutoParams.Clear();
   const bool config = ReadConfigurationFile(0, ProgramIniName(), m);
@@ -729,6 +729,12 @@ bool LoadAllSettings() {
   const bool manager = ReadAutoParamsFile(0, ManagerIniName(), m, operation);
   const bool local = LoadLocalSettings();
   SetSysVarText(kSysVarNoOperat, std::to_string(operation));
+  if (unread != nullptr) {
+    unread->clear();
+    if (!config) unread->push_back(ProgramIniName());
+    if (!manager) unread->push_back(ManagerIniName());
+    if (!local) unread->push_back(LocalIniName());
+  }
   return config && manager && local;
 }
 

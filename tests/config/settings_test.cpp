@@ -375,6 +375,22 @@ TEST_F(SettingsTest, PriceTagSizesAreBoundedByTheDesignersRanges) {
   EXPECT_EQ(log.find("Ценник 1"_w), std::string::npos);
 }
 
+// An empty program folder, or one whose file cannot be read: the box and
+// "Errors.log" name each file, so the administrator knows what to bring.
+TEST_F(SettingsTest, AFailedLoadNamesEveryFileItCouldNotRead) {
+  for (const char* name : kFiles) std::filesystem::remove(home_ / name);
+  std::filesystem::create_directory(home_ / "manager.ini");
+  EXPECT_EQ(OpenDataAtStartUp(), 1);
+  ASSERT_FALSE(ui_.Boxes.empty());
+  EXPECT_EQ(ui_.Boxes[0].Text, "Ошибка при чтении файлов настроек\rНет файла "_w + ProgramIniName() +
+                                   "\rНе читается файл "_w + ManagerIniName() + "\rНет файла "_w +
+                                   LocalIniName());
+  const std::string log = ReadBytes(home_ / "Errors.log");
+  for (const std::string& line : {"нет файла "_w + ProgramIniName(), "не читается файл "_w + ManagerIniName(),
+                                  "нет файла "_w + LocalIniName()})
+    EXPECT_NE(log.find("Ошибка при чтении файлов настроек: "_w + line), std::string::npos) << Cp1251ToUtf8(line);
+}
+
 TEST_F(SettingsTest, StartUpRefusesASecondProcessAndAFailedLoad) {
   ASSERT_EQ(OpenDataAtStartUp(), 0);
   EXPECT_TRUE(BasesLocked());
@@ -394,7 +410,7 @@ TEST_F(SettingsTest, StartUpRefusesASecondProcessAndAFailedLoad) {
   EXPECT_EQ(OpenDataAtStartUp(), 1);
   EXPECT_FALSE(BasesLocked());
   ASSERT_FALSE(ui_.Boxes.empty());
-  EXPECT_EQ(ui_.Boxes[0].Text, "Ошибка при чтении файлов настроек"_w);
+  EXPECT_EQ(ui_.Boxes[0].Text, "Ошибка при чтении файлов настроек\rНет файла "_w + ProgramIniName());
 
   // The date is questioned even after a failed load; refusing it ends the
   // start as well.

@@ -5,13 +5,17 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "config/data_dir.h"
+#include "config/date_index.h"
+#include "config/errorlog.h"
 #include "config/page_format.h"
 #include "config/price_tags.h"
 #include "config/scramble.h"
 #include "config/settings.h"
 #include "config/sysvars.h"
+#include "foundation/tables/dbf.h"
 #include "platform/encoding.h"
 #include "models/main_state.h"
 #include "models/startup.h"
@@ -480,6 +484,34 @@ TEST_F(DesignerTest, ExecutingTheStartOfDayNeverPutsAnUnsavedDatabaseInPlace) {
   EXPECT_EQ(clients.RecCount(), 1);
 }
 
+// A default paper made in "Печать" and not yet saved is the one that
+// "Проверить все" and "Просмотр" try, as they try the working databases;
+// the configuration keeps its own until "Сохранить". Without a printer
+// "Формат" has no settings to edit and says so.
+TEST_F(DesignerTest, CheckAndTestRunTakeTheDefaultPaperNotYetSaved) {
+  designer.PrintingPage.AddPageFormat();
+  designer.PrintingPage.RenamePageFormat("Лента"_w);
+  designer.PrintingPage.MakeDefaultFormat();
+  // A new configuration, whose own default names no format yet.
+  Settings().DefaultFormatName.clear();
+  designer.Tree.Clear();
+  TDocNode* doc = designer.Tree.AddTop("Документы"_w)->AddChild("Проба"_w);
+  doc->Data = std::make_unique<TDocData>();
+  doc->Data->Description = kSmallDoc;
+  doc->Data->PasswordNumber = 0;
+  designer.CommandsPage.SelectNode(doc);
+  ui.Boxes.clear();
+  EXPECT_FALSE(designer.CommandsPage.CheckAll().Error)
+      << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes.back().Text));
+  EXPECT_EQ(ui.Boxes.back().Text, "Проверено 1 команд. Ошибки не обнаружены!"_w);
+  ui.Boxes.clear();
+  EXPECT_FALSE(designer.CommandsPage.TestRun().Error)
+      << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes.back().Text));
+  EXPECT_EQ(std::tuple(Settings().DefaultFormatName, PageFormats().FindByName("Лента"_w)),
+            std::tuple(std::string(), nullptr));
+  EXPECT_EQ(designer.PrintingPage.EditPageFormat(), TFormatEdit::NoPrinter);
+}
+
 TEST_F(DesignerTest, AutoParametersAreAddedLocalAndChanged) {
   ASSERT_TRUE(designer.AutoParamsPage.AddAutoParam("скидка"_w, "2.5", "Число"_w));
   TAPar* p = designer.AutoParams.GetItem(designer.AutoParamsPage.AutoParamRow);
@@ -644,7 +676,7 @@ TEST_F(DesignerTest, PageFormatsTakeThePrintersSettingsAndNamesWithoutCommas) {
   ASSERT_EQ(d.PrintingPage.FormatIndex, count);
   EXPECT_EQ(d.PageFormatList.GetItem(count).Name, "Новый формат"_w);
   EXPECT_EQ(d.PageFormatList.GetItem(count).DeviceMode, "DEV");
-  EXPECT_TRUE(d.PrintingPage.EditPageFormat());
+  EXPECT_EQ(d.PrintingPage.EditPageFormat(), TFormatEdit::Edited);
   EXPECT_EQ(d.PageFormatList.GetItem(count).DeviceMode, "DEV+A4");
   d.PrintingPage.RenamePageFormat("Ценник 5,8 x 4,0"_w);
   EXPECT_EQ(d.PageFormatList.GetItem(count).Name, "Ценник 5.8 x 4.0"_w);
@@ -832,4 +864,29 @@ TEST_F(DesignerTest, OpeningSetsTheDateAndTimeOfTheTagPreviewFromTheProgramClock
   state.Clock.SetBack(kept);
   EXPECT_EQ(DateRecToStr(date.Date), "7.12.2026");
   EXPECT_EQ(time.substr(0, 4), "9:30") << time;
+}
+
+// The date index is the program's own, its fields following the databases:
+// made at the first start and rebuilt when the designer adds a database,
+// it is no fault of the configuration and "Errors.log" does not name it.
+// The new database's own table is noted as made.
+TEST_F(DesignerTest, TheDateIndexFollowsTheDatabasesWithoutAFault) {
+  designer.Hide();
+  TStartUpOptions options;
+  ASSERT_EQ(StartUp(options), 0);
+  UpdateDateIndex(Settings().Bases, {7, 12, 2026});
+  designer.Show();
+  ASSERT_TRUE(designer.BasesPage.AddBase({"clients.dbf", "клиенты"_w, "Покупатели"_w}));
+  ASSERT_TRUE(designer.Save());
+  ASSERT_TRUE(designer.Save());
+  CloseErrorLog();
+  const std::string log = Bytes(home / "Errors.log");
+  EXPECT_EQ(log.find("!BINDEX"), std::string::npos) << Cp1251ToUtf8(log);
+  EXPECT_NE(log.find("CLIENTS.DBF не существует, создается"_w), std::string::npos) << Cp1251ToUtf8(log);
+  // The index kept its period and took the new database's pair.
+  TDBF index;
+  index.FileName = home / "!BINDEX.DBF";
+  ASSERT_TRUE(index.OpenReadOnly());
+  EXPECT_EQ(index.RecCount(), 1);
+  EXPECT_GE(index.FieldIndex("_CLIENTS1"), 0);
 }

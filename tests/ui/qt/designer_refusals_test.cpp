@@ -90,8 +90,9 @@ TEST_F(DesignerRefusals, PreviewOfANewDocumentSaysWhyItDoesNotRun) {
   ReadNextBox("designer_refused_document");
   w.Commands->Preview->click();
   EXPECT_EQ(caption, ToQt("Просмотр документа '"_w + d.CommandsPage.SelectedNode()->Text + "'"));
-  EXPECT_EQ(text, ToQt("Документ не запускается: ему не задан номер пароля.\rЗадайте \"№ пароля\" документа в "_w +
-                       "служебных настройках (вкладка \"Команды\") и сохраните их."_w));
+  // Setting the number is enough to try it here: nothing needs saving.
+  EXPECT_EQ(text, ToQt("Документ не запускается: ему не задан номер пароля.\rЗадайте \"№ пароля\" документа на "_w +
+                       "вкладке \"Команды\"."_w));
 }
 
 TEST_F(DesignerRefusals, PrintOfTheLabelsTabWithoutAPrinterSaysSo) {
@@ -102,6 +103,39 @@ TEST_F(DesignerRefusals, PrintOfTheLabelsTabWithoutAPrinterSaysSo) {
   EXPECT_EQ(text, ToQt("Неверные установки принтера\rВыберите принтер в служебных настройках "_w +
                        "(вкладка \"Печать\") и сохраните их."_w));
   EXPECT_TRUE(printers.Jobs.empty());
+}
+
+// The printer chosen in "Печать" and not yet saved prints the test page of
+// "Ярлыки", as a document tried with "Просмотр" would print; the
+// configuration keeps its own printer until "Сохранить".
+TEST_F(DesignerRefusals, PrintOfTheLabelsTabTakesThePrinterNotYetSaved) {
+  printers.AddPrinter("Этикетки"_w);
+  Settings().PrinterName.clear();
+  d.Misc.PrinterName = "Этикетки"_w;
+  w.SelectTab(TDesignerTab::Labels);
+  ASSERT_NE(d.LabelsPage.CurrentTag(), nullptr);
+  QStringList said;
+  test::ModalAnswerer answerer([&said](QWidget* modal) {
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      said << box->text();
+      test::AgreeTo(box);
+    }
+  });
+  w.Labels->Print->click();
+  EXPECT_TRUE(said.isEmpty()) << said.join("|").toStdString();
+  ASSERT_EQ(printers.Jobs.size(), 1u);
+  EXPECT_EQ(printers.Jobs[0].Printer, "Этикетки"_w);
+  EXPECT_EQ(Settings().PrinterName, "");
+}
+
+TEST_F(DesignerRefusals, FormatOfThePrintingTabWithoutAPrinterSaysSo) {
+  w.SelectTab(TDesignerTab::Printing);
+  ASSERT_GT(d.PageFormatList.Count(), 0);
+  w.Printing->Formats->setCurrentRow(0);
+  ASSERT_TRUE(w.Printing->Format->isEnabled());
+  ReadNextBox("designer_format_no_printer");
+  w.Printing->Format->click();
+  EXPECT_EQ(text, ToQt("Неверные установки принтера"_w));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
+#include <QStyle>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -101,6 +103,30 @@ TEST(QuestionServices, EnterLeavesAFieldShowingItsValueAndOkWaitsForEveryOne) {
   EXPECT_EQ(sumShown, "10.50");
   EXPECT_FALSE(okAfterLeaving);
   EXPECT_EQ(texts, (std::vector<std::string>{"10.50", "4"}));
+}
+
+// The labels and edits stand off the window's edges as the controls of
+// every other dialog do, by the margins the style gives a layout.
+TEST(QuestionServices, LabelsAndEditsKeepTheMarginsOfTheOtherDialogs) {
+  TQtUiServices ui;
+  QRect labels, edits;
+  int width = 0;
+  QStyle* style = nullptr;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<TQuestionDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    style = dialog->style();
+    width = dialog->Client()->width();
+    for (QLabel* l : dialog->Client()->findChildren<QLabel*>()) labels |= l->geometry();
+    for (QLineEdit* e : dialog->Client()->findChildren<QLineEdit*>()) edits |= e->geometry();
+    dialog->OkButton()->click();
+  });
+  std::vector<std::string> texts;
+  ASSERT_TRUE(ui.AskQuestion(TwoInputs(), texts));
+  ASSERT_NE(style, nullptr);
+  EXPECT_EQ(labels.left(), style->pixelMetric(QStyle::PM_LayoutLeftMargin));
+  EXPECT_GE(std::min(labels.top(), edits.top()), style->pixelMetric(QStyle::PM_LayoutTopMargin) - 2);
+  EXPECT_LE(edits.right() + 1, width - style->pixelMetric(QStyle::PM_LayoutRightMargin));
 }
 
 TEST(QuestionServices, BaseQuestionChoosesARowOrAsksForANewRecord) {

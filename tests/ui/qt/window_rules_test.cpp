@@ -14,6 +14,12 @@
 #include <map>
 #include <utility>
 #include <vector>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTest>
 #include <QGuiApplication>
 #include <cstdlib>
 #include <string>
@@ -23,6 +29,7 @@
 #include <QPushButton>
 
 #include "modal.h"
+#include "support/temp_dir.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "models/main_state.h"
@@ -168,6 +175,29 @@ TEST(WindowRules, QtsOwnDialogsSpeakRussian) {
   for (QPushButton* b : dialog.findChildren<QPushButton*>()) texts << b->text().remove('&');
   EXPECT_TRUE(texts.contains(QString::fromUtf8("Отмена"))) << texts.join('|').toStdString();
   EXPECT_FALSE(texts.contains("Cancel"));
+}
+
+// Also the sizes and dates they show: the file dialog writes a file's
+// size with a Russian unit and its date the Russian way, whatever locale
+// the machine runs in.
+TEST(WindowRules, QtsOwnDialogsWriteSizesAndDatesInRussian) {
+  test::TempDir folder;
+  test::WriteBytes(folder / "goods.dbf", std::string(300, 'x'));
+  QFileDialog dialog(nullptr, QString(), QString::fromStdString(folder.Dir()));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setViewMode(QFileDialog::Detail);
+  dialog.show();
+  auto* model = dialog.findChild<QFileSystemModel*>();
+  ASSERT_NE(model, nullptr);
+  const QString file = QString::fromStdString(folder / "goods.dbf");
+  QString size, date;
+  for (int i = 0; i < 200 && (size.isEmpty() || date.isEmpty()); ++i) {
+    QTest::qWait(10);
+    size = model->index(file, 1).data().toString();
+    date = model->index(file, 3).data().toString();
+  }
+  EXPECT_EQ(size, QString::fromUtf8("300 байты"));
+  EXPECT_TRUE(QRegularExpression("^\\d\\d\\.\\d\\d\\.\\d{4} ").match(date).hasMatch()) << date.toStdString();
 }
 
 }  // namespace
@@ -338,6 +368,38 @@ TEST_F(ScreenshotOfWindowRules, SmallDialogsMessageBoxesAboutAndDate) {
   TakeNext("base_dialog");
   TBaseDialogTexts texts;
   ShowBaseDialog("Добавить новую базу"_w, texts, {}, {}, -1, &mainWindow);
+  TakeNext("autoparam_dialog");
+  std::string name, typed, type;
+  ShowAddAutoParamDialog("Добавить автопараметр"_w, name, typed, {}, type, &mainWindow);
+  TakeNext("field_dialog");
+  TFieldDialogTexts field{"", "Строка"_w, "10", "0"};
+  ShowFieldDialog(field, "Создать новое поле"_w, {}, -1, &mainWindow);
+  TakeNext("archive_entry_dialog");
+  TArchiveEntryDialog entry;
+  entry.BaseChoices = {"ПРОДАЖИ"_w};
+  entry.DateFields = {"DAT"};
+  entry.GroupFields = {"нет"_w};
+  entry.Values.Base = "ПРОДАЖИ"_w;
+  ShowArchiveEntryDialog(entry, &mainWindow);
+  TakeNext("question");
+  QuestionRequest question;
+  question.Caption = "Выручка за период"_w;
+  question.CancelVisible = true;
+  question.Inputs = {{"С даты"_w, 'D', 10, 0, "1.12.2026", 10}, {"По дату"_w, 'D', 10, 0, "5.12.2026", 10}};
+  std::vector<std::string> answers;
+  ui.AskQuestion(question, answers);
+  // Qt's own dialogs, in Russian words, sizes, dates and lengths.
+  test::TempDir folder;
+  test::WriteBytes(folder / "goods.dbf", std::string(300, 'x'));
+  QFileDialog files(&mainWindow, QString::fromUtf8("Открыть"), QString::fromStdString(folder.Dir()));
+  files.setOption(QFileDialog::DontUseNativeDialog);
+  files.setViewMode(QFileDialog::Detail);
+  TakeNext("file_dialog");
+  files.exec();
+  QPrinter printer;
+  QPageSetupDialog setup(&printer, &mainWindow);
+  TakeNext("page_setup");
+  setup.exec();
   TakeNext("print_range");
   AskPrintRange("Печать справочника"_w, "Текущая запись"_w, "Весь справочник"_w, &mainWindow);
   TakeNext("date_dialog");
