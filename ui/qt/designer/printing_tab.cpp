@@ -61,7 +61,9 @@ TPrintingTab::TPrintingTab(TDesigner& designer, QWidget* parent)
     Refresh();
   });
   connect(Format, &QPushButton::clicked, this, [this] {
-    if (page_.EditPageFormat() == TFormatEdit::NoPrinter) SayPrinterSettingsWrong();
+    // The printer is chosen right here, on this tab: no word on where.
+    if (page_.EditPageFormat() == TFormatEdit::NoPrinter)
+      Ui().MsgBox("Неверные установки принтера"_w, Ui().AppTitle(), kMbError);
   });
   connect(Rename, &QPushButton::clicked, this, [this] {
     const TPageFormat* format = d_.PageFormatList.GetFormat(page_.FormatIndex);
