@@ -11,8 +11,11 @@
 #include <QTimer>
 #include <QTest>
 #include <filesystem>
+#include <map>
+#include <tuple>
 
 #include "config/settings.h"
+#include "foundation/tables/dbf.h"
 #include "devices/comm_config.h"
 #include "devices/pty_rig.h"
 #include "devices/scanner_record.h"
@@ -181,6 +184,119 @@ TEST(ScannerWindow, TheDemoSaleReadsTheScannerNamedInPortsIni) {
   char* argv[] = {name, nullptr};
   EXPECT_EQ(RunMainProgram(1, argv, hooks), 0);
   EXPECT_EQ(code, "3");
+}
+
+// The goods of the last check in the sales, by code: the quantity sold.
+std::map<int, double> LastCheck(const std::string& path) {
+  std::map<int, std::map<int, double>> checks;
+  TDBF t;
+  t.FileName = path;
+  if (!t.OpenReadOnly()) return {};
+  for (int32_t n = 1; n <= t.RecCount(); ++n) {
+    t.GoToRecord(n);
+    if (t.ReadRecord() != 0) continue;
+    checks[std::stoi(t.GetFieldStr(t.FieldIndex("CHECK_NO")))][std::stoi(t.GetFieldStr(t.FieldIndex("CODE")))] +=
+        std::stod(t.GetFieldStr(t.FieldIndex("QTY")));
+  }
+  return checks.empty() ? std::map<int, double>{} : checks.rbegin()->second;
+}
+
+// The quantity cell of the current row opened, its text replaced by typed.
+// A box gone, the window is active again, as a window manager makes it.
+void TypeQuantity(TDataViewWidget& table, const char* typed) {
+  table.window()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(table.window()));
+  table.setFocus();
+  QTest::keyClick(&table, Qt::Key_Home);
+  QTest::keyClick(&table, Qt::Key_Right);
+  QTest::keyClick(&table, Qt::Key_Right);
+  QTest::keyClick(&table, Qt::Key_Return);
+  ASSERT_TRUE(table.View().Editing());
+  ASSERT_EQ(table.View().CurCol(), 2);
+  table.Editor()->selectAll();
+  test::TypeText(table.Editor(), QString::fromUtf8(typed));
+}
+
+// The refusal of a typed value, shown over the document window whenever
+// it comes, is noted and answered.
+void AnswerRefusal(QString& text) {
+  test::WhenModalOf<QMessageBox>([&text](QMessageBox* box) {
+    text = box->text();
+    for (QAbstractButton* b : box->buttons())
+      if (b->text() == "OK") b->click();
+  });
+}
+
+// A code read while the cashier types a quantity used to move the row
+// under the open editor, and the quantity became the new row's code. The
+// edit ends on its own cell first, a refused text with its message, and
+// OK records each goods with its own quantity.
+TEST(ScannerWindow, ACodeReadWhileAQuantityIsTypedLeavesItInItsOwnRow) {
+  test::ProgramHome home;
+  CopyDemoTo(home);
+  test::PtyPair scanner;
+  ASSERT_FALSE(scanner.Path().empty());
+  test::WriteBytes(home.Dir() + "/ports.ini", "COM1=" + scanner.Path() + "\r\n");
+  bool shown = false;
+  QString refusal;
+  TMainProgramHooks hooks;
+  hooks.DocumentShown = [&](TDocumentWindow& window) {
+    shown = true;
+    TDataViewWidget& table = *window.Table(0);
+    TDataView& view = table.View();
+    ASSERT_TRUE(scanner.Write(std::string(kBarcodes[2]) + "\r"));
+    ASSERT_TRUE(RowsCome(view, 1));
+    TypeQuantity(table, "3");
+    ASSERT_TRUE(scanner.Write(std::string(kBarcodes[4]) + "\r"));
+    ASSERT_TRUE(RowsCome(view, 2));
+    EXPECT_FALSE(view.Editing());
+    EXPECT_EQ(std::tuple(Code(view, 0), view.GetCellValue(2, 0).Num, Code(view, 1), view.GetCellValue(2, 1).Num),
+              std::tuple("3", 3.0L, "5", 1.0L));
+
+    TypeQuantity(table, "abc");
+    // The box comes when the code does, over the document window.
+    AnswerRefusal(refusal);
+    ASSERT_TRUE(scanner.Write(std::string(kBarcodes[0]) + "\r"));
+    ASSERT_TRUE(RowsCome(view, 3));
+    EXPECT_FALSE(view.Editing());
+    EXPECT_EQ(std::tuple(Code(view, 1), view.GetCellValue(2, 1).Num, Code(view, 2), view.GetCellValue(2, 2).Num),
+              std::tuple("5", 1.0L, "1", 1.0L));
+
+    // A code read while the refusal of a quantity left with Enter is up
+    // waits for the box, and then for the edit, refused once more.
+    TypeQuantity(table, "x");
+    int32_t rowsUnderTheBox = -1;
+    test::WhenModalOf<QMessageBox>([&](QMessageBox* box) {
+      ASSERT_TRUE(scanner.Write(std::string(kBarcodes[7]) + "\r"));
+      QTest::qWait(300);
+      rowsUnderTheBox = view.RowCount();
+      for (QAbstractButton* b : box->buttons())
+        if (b->text() == "OK") b->click();
+      AnswerRefusal(refusal);
+    });
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    ASSERT_TRUE(RowsCome(view, 4));
+    EXPECT_EQ(rowsUnderTheBox, 3);
+    EXPECT_FALSE(view.Editing());
+    EXPECT_EQ(std::tuple(Code(view, 2), view.GetCellValue(2, 2).Num, Code(view, 3), view.GetCellValue(2, 3).Num),
+              std::tuple("1", 1.0L, "8", 1.0L));
+    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+  };
+  hooks.Shown = [&](TMainWindow& w) {
+    TMyMenuItem* item = SaleItem(w);
+    ASSERT_NE(item, nullptr);
+    test::ConfirmNextDateDialog();
+    item->trigger();
+    test::ClickInMessageBox("Да");
+    w.close();
+  };
+  char name[] = "velomar";
+  char* argv[] = {name, nullptr};
+  EXPECT_EQ(RunMainProgram(1, argv, hooks), 0);
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(refusal, QString::fromUtf8("Введены неправильные данные"));
+  EXPECT_EQ(LastCheck(home.Dir() + "/sales.dbf"), (std::map<int, double>{{1, 1.0}, {3, 3.0}, {5, 1.0}, {8, 1.0}}));
 }
 
 }  // namespace
