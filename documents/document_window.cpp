@@ -216,6 +216,12 @@ bool TDocumentWindowLogic::CheckAll() {
 
 void TDocumentWindowLogic::OkButClick(bool fromButton, bool askExit) {
   if (mayClose_ && closePending_) return;
+  // The press that left a refused field comes here after its message: the
+  // document is not closed on a value the user did not get stored.
+  if (doc_.Views.HoldsRefused() || doc_.InfViews.HoldsRefused()) {
+    mayClose_ = false;
+    return;
+  }
   SetNumberVariable(doc_.Predefined.CanClose, 1);
   if (doc_.Programs.OkPress != nullptr) Interp().ExecProgram(doc_.Programs.OkPress);
   const TVariable* canClose = doc_.Predefined.CanClose;

@@ -35,7 +35,7 @@ class TDocumentWindowLogic {
   // OK. fromButton: the OK button (or a runner that presses it), which asks
   // the exit question and prints automatically; a program's OK asks the
   // question only with askExit and never prints. Nothing happens while an
-  // accepted close is pending.
+  // accepted close is pending or a view cell holds a refused text.
   void OkButClick(bool fromButton, bool askExit = false);
   // Cancel; ask is false when the question is not to be asked.
   void CanButClick(bool ask);

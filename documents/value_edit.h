@@ -21,6 +21,13 @@ struct TValueEdit {
   // A text that is not blank; a number that fits Width and Decimals; a
   // real time; for every other kind a real date.
   bool IsValid(std::string_view text) const;
+  // What a view cell's field reads its value from: a number without its
+  // blanks and with a point for its first comma, as table cells take it;
+  // any other text as typed.
+  std::string Typed(std::string_view text) const;
+  // Whether a view cell may store what was typed: every text, blank or
+  // not, is a value of a text cell; other kinds as IsValid says of Typed.
+  bool Accepts(std::string_view text) const;
   // Of a view cell's edit: dates 10, or 20 with a width; others the width,
   // or 15 without one.
   int32_t MaxLength() const;
