@@ -35,6 +35,16 @@ struct RunRig : DocRig {
     Interp().ResetErrors();
     Interp().ExecProgram(Doc.Programs.Init);
   }
+  // The view cells' controls, made without a screen; the document's
+  // recalculations are counted.
+  TViews& MakeViews() {
+    Doc.Events.Recalc = [this] { ++Recalcs; };
+    Doc.Views.CreateControls(Controls, Doc.Events);
+    return Doc.Views;
+  }
+  THeadlessCell* Cell(int i) { return static_cast<THeadlessCell*>(Doc.Views.GetItem(i)->Control()); }
+  THeadlessControls Controls;
+  int Recalcs = 0;
 };
 
 const char* const kLoadings =
@@ -119,12 +129,9 @@ TEST(DocumentRun, ViewCellsShowAndTakeValuesOfEveryKind) {
       "[10 / A] = X:0, Y:5, V:[A - 1]\n"
       "[S + '!'] = X:0, Y:6\n"
       "ENDSECTION\n"));
-  THeadlessControls controls;
-  int recalcs = 0;
-  rig.Doc.Events.Recalc = [&] { ++recalcs; };
-  TViews& views = rig.Doc.Views;
-  views.CreateControls(controls, rig.Doc.Events);
-  auto cell = [&](int i) { return static_cast<THeadlessCell*>(views.GetItem(i)->Control()); };
+  TViews& views = rig.MakeViews();
+  auto cell = [&](int i) { return rig.Cell(i); };
+  const int& recalcs = rig.Recalcs;
   EXPECT_TRUE(cell(0)->Input() && cell(0)->Bold() && !cell(6)->Input());
   EXPECT_EQ(std::tuple(cell(0)->MaxLength(), cell(1)->MaxLength(), cell(2)->MaxLength()), std::tuple(10, 15, 10));
 
@@ -173,12 +180,9 @@ TEST(DocumentRun, ViewCellsRefuseTextsThatAreNoValueOfTheirKindAndOkWaitsForThem
       "[S] = X:0, Y:2, E:1\n"
       "[R]:10:2 = X:0, Y:3, E:1\n"
       "ENDSECTION\n"));
-  THeadlessControls controls;
-  int recalcs = 0;
-  rig.Doc.Events.Recalc = [&] { ++recalcs; };
-  TViews& views = rig.Doc.Views;
-  views.CreateControls(controls, rig.Doc.Events);
-  auto cell = [&](int i) { return static_cast<THeadlessCell*>(views.GetItem(i)->Control()); };
+  TViews& views = rig.MakeViews();
+  auto cell = [&](int i) { return rig.Cell(i); };
+  const int& recalcs = rig.Recalcs;
   rig.Var("A").Value.Num = 12345;  // wider than the cell
   rig.Var("R").Value.Num = 7;
   views.Refresh();
