@@ -108,6 +108,8 @@ class ICellControl : public IPlacedControl {
   virtual int32_t MaxLength() const = 0;
   // The size the text needs in the control's font.
   virtual TTextSize TextExtent() const = 0;
+  // An edit whose text was refused takes the focus back to be mended.
+  virtual void TakeFocus() {}
 
   // Called when the focus leaves an edit.
   std::function<void()> OnExit;

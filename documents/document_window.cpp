@@ -216,6 +216,12 @@ bool TDocumentWindowLogic::CheckAll() {
 
 void TDocumentWindowLogic::OkButClick(bool fromButton, bool askExit) {
   if (mayClose_ && closePending_) return;
+  // The press that left a refused field comes here after its message: the
+  // document is not closed on a value the user did not get stored.
+  if (doc_.Views.HoldsRefused() || doc_.InfViews.HoldsRefused()) {
+    mayClose_ = false;
+    return;
+  }
   SetNumberVariable(doc_.Predefined.CanClose, 1);
   if (doc_.Programs.OkPress != nullptr) Interp().ExecProgram(doc_.Programs.OkPress);
   const TVariable* canClose = doc_.Predefined.CanClose;
@@ -283,6 +289,10 @@ int32_t TDocumentWindowLogic::DrainScanLines() {
   // A box shown by SCANER or by the run under way pumps the window's
   // events; the lines then wait for the run to end.
   if (draining_ || Interp().Running()) return 0;
+  // So does the message of a cell being left, or the entry its value
+  // started: the edit is not over yet and the row is not settled.
+  for (const auto& form : doc_.Forms)
+    if (form->View().LeavingEditor()) return 0;
   draining_ = true;
   int32_t handled = 0;
   for (;;) {
@@ -295,6 +305,9 @@ int32_t TDocumentWindowLogic::DrainScanLines() {
       line = std::move(scanLines_.front());
       scanLines_.pop_front();
     }
+    // SCANER moves the current row: a quantity being typed belongs to the
+    // row it was typed in, not to the row the code adds.
+    for (const auto& form : doc_.Forms) form->View().FinishEdit();
     if (TVariable* scan = doc_.Predefined.ScanString) {
       scan->Value = TCommonVar{};
       scan->Value.Kind = 'C';

@@ -35,7 +35,7 @@ class TDocumentWindowLogic {
   // OK. fromButton: the OK button (or a runner that presses it), which asks
   // the exit question and prints automatically; a program's OK asks the
   // question only with askExit and never prints. Nothing happens while an
-  // accepted close is pending.
+  // accepted close is pending or a view cell holds a refused text.
   void OkButClick(bool fromButton, bool askExit = false);
   // Cancel; ask is false when the question is not to be asked.
   void CanButClick(bool ask);
@@ -65,9 +65,10 @@ class TDocumentWindowLogic {
   // wake is called on the pushing thread after a line is queued, so that
   // the window's thread may come to drain it; nullptr when the window goes.
   void SetScanWake(std::function<void()> wake);
-  // The window's thread, when no program runs: every queued line in turn
-  // goes into SCANSTRING, the SCANER program runs and the document is
-  // recalculated. Returns how many were handled.
+  // The window's thread, when no program runs and no cell is being left:
+  // for every queued line in turn an open cell edit ends on its own cell,
+  // the line goes into SCANSTRING, the SCANER program runs and the
+  // document is recalculated. Returns how many were handled.
   int32_t DrainScanLines();
   bool ScanLinesWaiting() const;
 

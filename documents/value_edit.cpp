@@ -46,6 +46,12 @@ std::string TValueEdit::Normalized(std::string_view text) const {
   }
 }
 
+std::string TValueEdit::Typed(std::string_view text) const {
+  return Kind == 'N' || Kind == 'R' ? CommaToPoint(RemoveBlanks(text)) : std::string(text);
+}
+
+bool TValueEdit::Accepts(std::string_view text) const { return Kind == 'C' || IsValid(Typed(text)); }
+
 int32_t TValueEdit::MaxLength() const {
   if (Kind == 'D') return Width != 0 ? 20 : 10;
   return Width != 0 ? Width : 15;

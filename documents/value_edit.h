@@ -28,6 +28,13 @@ struct TValueEdit {
   // typed, for the user to mend: an empty field or a slip of the finger
   // never turns into a zero or a date nobody typed.
   std::string Normalized(std::string_view text) const;
+  // What a view cell's field reads its value from: a number without its
+  // blanks and with a point for its first comma, as table cells take it;
+  // any other text as typed.
+  std::string Typed(std::string_view text) const;
+  // Whether a view cell may store what was typed: every text, blank or
+  // not, is a value of a text cell; other kinds as IsValid says of Typed.
+  bool Accepts(std::string_view text) const;
   // Of a view cell's edit: dates 10, or 20 with a width; others the width,
   // or 15 without one.
   int32_t MaxLength() const;

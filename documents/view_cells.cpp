@@ -2,6 +2,7 @@
 
 #include "foundation/values/value_text.h"
 #include "language/evaluator.h"
+#include "models/cell_text.h"
 #include "platform/services.h"
 
 namespace vm {
@@ -17,7 +18,9 @@ void TViewCell::CreateControl(IControlFactory& controls, TDocumentEvents& events
 }
 
 void TViewCell::ShowValue(const TCommonVar& value) {
-  if (control_ != nullptr) control_->SetText(Format.Show(value));
+  refused_ = false;
+  shown_ = Format.Show(value);
+  if (control_ != nullptr) control_->SetText(shown_);
 }
 
 void TViewCell::Refresh() {
@@ -40,7 +43,22 @@ void TViewCell::Refresh() {
 }
 
 void TViewCell::Leave(TDocumentEvents& events) {
-  const TCommonVar value = Format.Read(control_->Text());
+  // The message takes the focus from the field, which is no second leaving.
+  if (leaving_) return;
+  const std::string typed = control_->Text();
+  // A text that reads as no value would store 0 or a date that is none;
+  // what was typed stays in the field for the user to mend, and the
+  // variable keeps its value. What the cell showed is its value, even
+  // where it does not fit the cell's width.
+  if (typed != shown_ && !Format.Accepts(typed)) {
+    refused_ = leaving_ = true;
+    Ui().MsgBox(std::string(kBadCellInput), Ui().AppTitle(), kMbError);
+    leaving_ = false;
+    control_->TakeFocus();
+    return;
+  }
+  refused_ = false;
+  const TCommonVar value = Format.Read(Format.Typed(typed));
   if (Target != nullptr) {
     Target->Value = value;
   } else if (TargetParam != nullptr && !Ui().DesignerTestRun()) {
@@ -62,6 +80,12 @@ void TViews::CreateControls(IControlFactory& controls, TDocumentEvents& events) 
 
 void TViews::Refresh() {
   for (auto& cell : cells_) cell->Refresh();
+}
+
+bool TViews::HoldsRefused() const {
+  for (const auto& cell : cells_)
+    if (cell->Refused()) return true;
+  return false;
 }
 
 std::string TStatusLine::Text() {

@@ -44,11 +44,16 @@ class TViewCell {
   // The current value (empty of its kind when the expression fails) and
   // the visibility.
   void Refresh();
+  // The field holds a text refused on leaving it, not the cell's value.
+  bool Refused() const { return refused_; }
 
  private:
   void Leave(TDocumentEvents& events);
 
   std::unique_ptr<ICellControl> control_;
+  std::string shown_;
+  bool refused_ = false;
+  bool leaving_ = false;
 };
 
 class TViews {
@@ -61,6 +66,8 @@ class TViews {
   void CreateControls(IControlFactory& controls, TDocumentEvents& events);
   // Every cell that has a control.
   void Refresh();
+  // Some field holds a refused text: what it shows is not what is kept.
+  bool HoldsRefused() const;
 
  private:
   std::vector<std::unique_ptr<TViewCell>> cells_;

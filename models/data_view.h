@@ -290,6 +290,14 @@ class TDataView : public TBlankView, public IDataView {
   // The editor lost the focus or was hidden: the value is stored when
   // accepted and valid; a refused value is reported and editing goes on.
   void LeaveEditor();
+  // Something other than the user is about to move the current cell: the
+  // open edit ends on its own cell as leaving the editor ends it, and a
+  // refused text is dropped with the message. Any edit the stored value
+  // opened on a next cell ends unstored, so no editor is left open.
+  void FinishEdit();
+  // Inside LeaveEditor: its message or what the stored value started is
+  // still under way.
+  bool LeavingEditor() const { return leaving_; }
   // The last edit was left with Up or Down (and which).
   bool MoveAfterEdit() const { return moveAfterEdit_; }
   bool MoveUp() const { return moveUp_; }

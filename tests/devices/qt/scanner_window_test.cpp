@@ -11,9 +11,13 @@
 #include <QTimer>
 #include <QTest>
 #include <filesystem>
+#include <map>
+#include <tuple>
 
 #include "config/settings.h"
+#include "foundation/tables/dbf.h"
 #include "devices/comm_config.h"
+#include "devices/port_devices.h"
 #include "devices/pty_rig.h"
 #include "devices/scanner_record.h"
 #include "devices/serial_scanner.h"
@@ -148,6 +152,29 @@ TEST(ScannerWindow, CodesFromThePortBecomeRowsOnceInOrderAndAHangUpIsSurvived) {
   EXPECT_LE(wakesWhileHungUp, 10u);
 }
 
+// The demo's sale chosen from its menu on a copy of the demo whose
+// "ports.ini" names the scanner's line for COM1; inWindow works in the
+// document window, afterRun follows the end of the run.
+void RunTheDemoSale(const test::PtyPair& scanner, std::function<void(TDocumentWindow&)> inWindow,
+                    std::function<void()> afterRun = nullptr) {
+  ASSERT_FALSE(scanner.Path().empty());
+  test::WriteBytes(PortsIniName(), "COM1=" + scanner.Path() + "\r\n");
+  TMainProgramHooks hooks;
+  hooks.DocumentShown = std::move(inWindow);
+  hooks.Shown = [&](TMainWindow& w) {
+    TMyMenuItem* item = SaleItem(w);
+    ASSERT_NE(item, nullptr);
+    test::ConfirmNextDateDialog();
+    item->trigger();
+    if (afterRun) afterRun();
+    test::ClickInMessageBox("Да");
+    w.close();
+  };
+  char name[] = "velomar";
+  char* argv[] = {name, nullptr};
+  EXPECT_EQ(RunMainProgram(1, argv, hooks), 0);
+}
+
 // The sale as the demo ships it, on a workstation whose "ports.ini" names
 // the scanner's device for the settings' COM1, as the README tells: a code
 // scanned becomes a row of the check.
@@ -155,32 +182,117 @@ TEST(ScannerWindow, TheDemoSaleReadsTheScannerNamedInPortsIni) {
   test::ProgramHome home;
   CopyDemoTo(home);
   test::PtyPair scanner;
-  ASSERT_FALSE(scanner.Path().empty());
-  test::WriteBytes(home.Dir() + "/ports.ini", "COM1=" + scanner.Path() + "\r\n");
   std::string code;
-  TMainProgramHooks hooks;
-  hooks.DocumentShown = [&](TDocumentWindow& window) {
-    const TDataView& view = window.Table(0)->View();
-    ASSERT_TRUE(scanner.Write(std::string(kBarcodes[2]) + "\r"));
-    ASSERT_TRUE(RowsCome(view, 1));
-    code = Code(view, 0);
-    AnswerNextBox("Да");
-    QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
-  };
-  hooks.Shown = [&](TMainWindow& w) {
-    TMyMenuItem* item = SaleItem(w);
-    ASSERT_NE(item, nullptr);
-    test::ConfirmNextDateDialog();
-    item->trigger();
-    // The demo's settings close the port after every command.
-    EXPECT_EQ(ScannerPort(), nullptr);
-    test::ClickInMessageBox("Да");
-    w.close();
-  };
-  char name[] = "velomar";
-  char* argv[] = {name, nullptr};
-  EXPECT_EQ(RunMainProgram(1, argv, hooks), 0);
+  RunTheDemoSale(
+      scanner,
+      [&](TDocumentWindow& window) {
+        const TDataView& view = window.Table(0)->View();
+        ASSERT_TRUE(scanner.Write(std::string(kBarcodes[2]) + "\r"));
+        ASSERT_TRUE(RowsCome(view, 1));
+        code = Code(view, 0);
+        AnswerNextBox("Да");
+        QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
+      },
+      // The demo's settings close the port after every command.
+      [] { EXPECT_EQ(ScannerPort(), nullptr); });
   EXPECT_EQ(code, "3");
+}
+
+// The goods of the last check in the sales, by code: the quantity sold.
+std::map<int, double> LastCheck(const std::string& path) {
+  std::map<int, std::map<int, double>> checks;
+  TDBF t;
+  t.FileName = path;
+  if (!t.OpenReadOnly()) return {};
+  for (int32_t n = 1; n <= t.RecCount(); ++n) {
+    t.GoToRecord(n);
+    if (t.ReadRecord() != 0) continue;
+    checks[std::stoi(t.GetFieldStr(t.FieldIndex("CHECK_NO")))][std::stoi(t.GetFieldStr(t.FieldIndex("CODE")))] +=
+        std::stod(t.GetFieldStr(t.FieldIndex("QTY")));
+  }
+  return checks.empty() ? std::map<int, double>{} : checks.rbegin()->second;
+}
+
+// The quantity cell of the current row opened, its text replaced by typed.
+// A box gone, the window is active again, as a window manager makes it.
+void TypeQuantity(TDataViewWidget& table, const char* typed) {
+  table.window()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(table.window()));
+  table.setFocus();
+  QTest::keyClick(&table, Qt::Key_Home);
+  QTest::keyClick(&table, Qt::Key_Right);
+  QTest::keyClick(&table, Qt::Key_Right);
+  QTest::keyClick(&table, Qt::Key_Return);
+  ASSERT_TRUE(table.View().Editing());
+  ASSERT_EQ(table.View().CurCol(), 2);
+  table.Editor()->selectAll();
+  test::TypeText(table.Editor(), QString::fromUtf8(typed));
+}
+
+// Clicks the box's OK; the box's text is noted first.
+void ClickOk(QMessageBox* box, QString& text) {
+  text = box->text();
+  for (QAbstractButton* b : box->buttons())
+    if (b->text() == "OK") b->click();
+}
+
+// A code read while the cashier types a quantity used to move the row
+// under the open editor, and the quantity became the new row's code. The
+// edit ends on its own cell first, a refused text with its message, and
+// OK records each goods with its own quantity.
+TEST(ScannerWindow, ACodeReadWhileAQuantityIsTypedLeavesItInItsOwnRow) {
+  test::ProgramHome home;
+  CopyDemoTo(home);
+  test::PtyPair scanner;
+  QString refusal;
+  // The refusal comes when the code does, over the document window.
+  const auto answerRefusal = [&refusal] {
+    test::WhenModalOf<QMessageBox>([&refusal](QMessageBox* box) { ClickOk(box, refusal); });
+  };
+  RunTheDemoSale(scanner, [&](TDocumentWindow& window) {
+    TDataViewWidget& table = *window.Table(0);
+    TDataView& view = table.View();
+    // The goods scanned make the rows count; the edit is over, and the
+    // last two rows hold these codes and quantities.
+    const auto scanned = [&](int goods, int32_t rows) {
+      ASSERT_TRUE(scanner.Write(std::string(kBarcodes[goods - 1]) + "\r"));
+      ASSERT_TRUE(RowsCome(view, rows));
+    };
+    const auto lastTwo = [&] {
+      const int32_t r = view.RowCount() - 2;
+      return std::tuple(view.Editing(), Code(view, r), view.GetCellValue(2, r).Num, Code(view, r + 1),
+                        view.GetCellValue(2, r + 1).Num);
+    };
+    scanned(3, 1);
+    TypeQuantity(table, "3");
+    scanned(5, 2);
+    EXPECT_EQ(lastTwo(), std::tuple(false, "3", 3.0L, "5", 1.0L));
+
+    TypeQuantity(table, "abc");
+    answerRefusal();
+    scanned(1, 3);
+    EXPECT_EQ(lastTwo(), std::tuple(false, "5", 1.0L, "1", 1.0L));
+
+    // A code read while the refusal of a quantity left with Enter is up
+    // waits for the box, and then for the edit, refused once more.
+    TypeQuantity(table, "x");
+    int32_t rowsUnderTheBox = -1;
+    test::WhenModalOf<QMessageBox>([&](QMessageBox* box) {
+      ASSERT_TRUE(scanner.Write(std::string(kBarcodes[7]) + "\r"));
+      QTest::qWait(300);
+      rowsUnderTheBox = view.RowCount();
+      ClickOk(box, refusal);
+      answerRefusal();
+    });
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    ASSERT_TRUE(RowsCome(view, 4));
+    EXPECT_EQ(rowsUnderTheBox, 3);
+    EXPECT_EQ(lastTwo(), std::tuple(false, "1", 1.0L, "8", 1.0L));
+    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+  });
+  EXPECT_EQ(refusal, QString::fromUtf8("Введены неправильные данные"));
+  EXPECT_EQ(LastCheck(home.Dir() + "/sales.dbf"), (std::map<int, double>{{1, 1.0}, {3, 3.0}, {5, 1.0}, {8, 1.0}}));
 }
 
 }  // namespace

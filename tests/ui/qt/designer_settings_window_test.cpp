@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QColorDialog>
+#include <QFontDialog>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -15,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <tuple>
 
 #include "config/data_dir.h"
 #include "config/price_tags.h"
@@ -512,6 +515,36 @@ TEST_F(DesignerSettingsWindowTest, ZoneTextDialogOpensAnAlignmentOfFiveAsRightAn
   w.Labels->EditText->click();
   EXPECT_TRUE(right);
   EXPECT_EQ(d.LabelsPage.CurrentZone()->Alignment, 2);
+}
+
+// The font dialog opened an upright zone on the face "Oblique", and OK
+// without a change made the zone italic. Every style comes back as it
+// went, the family by the zone's own name (one the system substitutes
+// too), the size through its points: 18 -> 4 -> 18.
+TEST(ZoneTextDialog, TheFontDialogGivesEveryStyleFamilyAndSizeBackUnchanged) {
+  for (const char* family : {"DejaVu Sans", "Arial"}) {
+    for (uint8_t style = 0; style < 16; ++style) {
+      TZoneDialogValues v;
+      v.FontName = family;
+      v.FontStyle = style;
+      v.FontSize = 18;
+      int points = 0;
+      test::WhenModal([&](QWidget* zone) {
+        test::WhenModalOf<QFontDialog>([&](QFontDialog* fonts) {
+          points = fonts->currentFont().pointSize();
+          test::WhenModalOf<QColorDialog>([](QColorDialog* colours) { colours->reject(); });
+          fonts->accept();
+        });
+        for (QPushButton* b : zone->findChildren<QPushButton*>())
+          if (b->text() == U("Шрифт")) b->click();
+        static_cast<QDialog*>(zone)->accept();
+      });
+      ASSERT_TRUE(ShowZoneTextDialog("Зона №1"_w, v, nullptr));
+      EXPECT_EQ(std::tuple(v.FontName, v.FontStyle, v.FontSize, points),
+                std::tuple(std::string(family), style, 18, 4))
+          << family << " " << int(style);
+    }
+  }
 }
 
 TEST_F(DesignerSettingsWindowTest, GraphicsDialogAddsARectangleAndACancelledAddLeavesNone) {
