@@ -406,14 +406,13 @@ bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) 
       return true;
     }
     case 'N': {
-      const std::string s = ExtendedToFixed(v.Num, f.Decimals);
+      // Cutting a number, or filling its field with '*', would store
+      // another number: one too wide loses decimals, and one that does not
+      // fit even without them is not stored at all.
+      const std::string s = FitFixed(v.Num, f.Length, f.Decimals);
+      if (s.empty()) return false;
       char* p = buf + f.Offset;
       const auto len = static_cast<std::size_t>(f.Length);
-      if (s.empty() || s.size() > len) {
-        // Cutting a number would store another number.
-        std::memset(p, '*', len);
-        return false;
-      }
       std::memset(p, ' ', len - s.size());
       std::memcpy(p + (len - s.size()), s.data(), s.size());
       return true;
@@ -424,10 +423,16 @@ bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) 
 }
 
 bool TStringBase::SetValue(int32_t field, const TCommonVar& v) {
-  const bool fits = SetBufferValue(field, v, buffer_);
+  if (!SetBufferValue(field, v, buffer_)) return false;
   if (TRow* row = Current()) row->Changed = true;
   Modified = true;
-  return fits;
+  return true;
+}
+
+bool TStringBase::FitsField(int32_t field, const TCommonVar& v) const {
+  if (v.Kind != 'N' || field < 0 || field >= FieldCount()) return true;
+  const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
+  return !FitFixed(v.Num, f.Length, f.Decimals).empty();
 }
 
 void TStringBase::ReadDbfRecord() {
@@ -1239,10 +1244,17 @@ TRow* TStringBase::LocateOrInsert(const TKeyCol* keys, bool& inserted, bool case
   inserted = false;
   if (TRow* found = BinarySearch(pos, keys, caseSensitive, LastIndex(), 0)) return found;
   if (pos < 0) pos = 0;  // an empty table
+  if (TooWideKey(keys) != nullptr) return nullptr;
   TRow* row = Insert(pos);
   for (const TKeyCol* k = keys; k; k = k->Next.get()) SetBufferValue(k->Number, k->Value, row->Buffer());
   inserted = true;
   return row;
+}
+
+const TKeyCol* TStringBase::TooWideKey(const TKeyCol* keys) const {
+  for (const TKeyCol* k = keys; k; k = k->Next.get())
+    if (!FitsField(k->Number, k->Value)) return k;
+  return nullptr;
 }
 
 TRow* TStringBase::FindByKeys(const char* buf, const TKeyCol* keys) const {

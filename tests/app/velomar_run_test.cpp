@@ -177,6 +177,28 @@ TEST(VelomarRun, RunErrorCompileErrorAndRefusedCheckCommitNothing) {
   EXPECT_FALSE(Has(manager, "ЗНАЧЕН_ПАРАМ='5'")) << manager;
 }
 
+// Numbers wider than their fields in the demo's receipt: a quantity that
+// needs another digit keeps fewer decimals; a sum that does not fit even
+// without them stops the run on the field, and nothing is saved.
+TEST(VelomarRun, ANumberTooWideForItsFieldIsNeverStoredAsAnother) {
+  RunRig r;
+  ProgramRun run = r.Run("'Приход по накладной'", "Н-78\n3\n999990\n1\n");
+  EXPECT_EQ(run.Status, 0) << run.Output;
+  EXPECT_EQ(Record(r.Dir() + "goods.dbf", 3, {"CODE", "QTY"}), "#8: CODE=3 QTY=1000009.00");
+  EXPECT_EQ(Record(r.Dir() + "income.dbf", -1, {"QTY", "SUMMA"}), "#9: QTY=999990.000 SUMMA=999990.00");
+
+  const std::string tables = r.TableBytes();
+  run = r.Run("'Приход по накладной'", "Н-79\n3\n999999\n9999999\n");
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_TRUE(Has(run.Output,
+                  "]  Ошибка во время выполнения программы в строке 55:\\r Число 9999989000001 не умещается в "
+                  "поле ПРИХ.SUMMA \n"))
+      << run.Output;
+  EXPECT_TRUE(Has(run.Output, "[Внимание!] При выполнении операции были ошибки! Результаты не будут сохранены!\n"))
+      << run.Output;
+  EXPECT_EQ(r.TableBytes(), tables);
+}
+
 // A document whose "№ пароля" was never set, and one whose description was
 // edited by hand, do not run: the reason is printed and logged, and the
 // status is 1.
