@@ -1,8 +1,11 @@
 #include "documents/value_edit.h"
 
+#include <algorithm>
+
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
 #include "foundation/values/value_text.h"
+#include "platform/encoding.h"
 
 namespace vm {
 
@@ -21,6 +24,20 @@ bool TValueEdit::IsValid(std::string_view text) const {
     case 'R': return IsValidNumStr(text, Width, Decimals);
     case 'T': return IsValidTimeRec(Read(text).Time);
     default: return IsValidDateRec(Read(text).Date);
+  }
+}
+
+std::string TValueEdit::Requirement() const {
+  switch (Kind) {
+    case 'C': return "нужен непустой текст"_w;
+    case 'N':
+    case 'R':
+      if (Width == 0) return "нужно число"_w;
+      if (Decimals <= 0) return "нужно целое число, не больше "_w + std::to_string(Width) + " знаков"_w;
+      return "нужно число, не больше "_w + std::to_string(std::max(Width - Decimals - 1, 0)) +
+             " знаков до точки и "_w + std::to_string(Decimals) + " после нее"_w;
+    case 'T': return "нужно время вида Ч:ММ:СС"_w;
+    default: return "нужна дата вида Д.ММ.ГГГГ"_w;
   }
 }
 

@@ -21,6 +21,8 @@ struct TValueEdit {
   // A text that is not blank; a number that fits Width and Decimals; a
   // real time; for every other kind a real date.
   bool IsValid(std::string_view text) const;
+  // What IsValid asks of a text, in words: "нужно ...".
+  std::string Requirement() const;
   // Of a view cell's edit: dates 10, or 20 with a width; others the width,
   // or 15 without one.
   int32_t MaxLength() const;

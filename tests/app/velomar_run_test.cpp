@@ -228,6 +228,41 @@ TEST(VelomarRun, ADocumentWithoutARunnableLevelSaysWhy) {
   EXPECT_TRUE(Has(log, "  Правленый: документ не запущен, его описание изменено не в служебных настройках")) << log;
 }
 
+// An answer its question, list or box does not take is said on standard
+// error: which one refused which answer, and what it takes. A refused
+// question or list ends the run as a cancelled one does; a box takes its
+// default button.
+TEST(VelomarRun, ARefusedAnswerIsSaidWithItsQuestionAndWhatItTakes) {
+  RunRig r;
+  const auto said = [&r](const std::string& answers, const std::string& document) {
+    WriteBytes(r.Dir() + "answers.txt", answers);
+    return RunIn(r.Dir(),
+                 ShellQuoted(VELOMAR_RUN_EXE) + " --date 6.12.2026 --time 9:00:00 --answers answers.txt " +
+                     ShellQuoted(document),
+                 " </dev/null 2>&1");
+  };
+  ProgramRun run = said("abc\n", "Ставка НДС");
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Output,
+            "velomar-run: вопрос «Ставка НДС»: поле «Ставка, %» не принимает ответ «abc»: нужно целое число, не "
+            "больше 5 знаков\n");
+  run = said("Н-1\n3\n1234567\n", "Приход по накладной");
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Output,
+            "velomar-run: вопрос «Приход товара»: поле «Количество» не принимает ответ «1234567»: нужно число, не "
+            "больше 6 знаков до точки и 3 после нее\n");
+  run = said("Никто\n", "Телефон поставщика");
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Output,
+            "velomar-run: список «Поставщик» не принимает ответ «Никто»: нужен номер строки от 1 до 3 или текст ее "
+            "ячейки\n");
+  run = said("20\nпожалуй\n", "Ставка НДС");
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_TRUE(Has(run.Output, "velomar-run: сообщение «Ставка НДС» не принимает ответ «пожалуй»: нужно Да или Нет; "
+                              "взят ответ по умолчанию\n"))
+      << run.Output;
+}
+
 TEST(VelomarRun, ArgumentsAndDocumentNames) {
   RunRig r;
   EXPECT_EQ(r.Run("--date 31.02.2026 'Ставка НДС'").Status, 2);
