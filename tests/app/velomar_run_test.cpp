@@ -241,26 +241,27 @@ TEST(VelomarRun, ARefusedAnswerIsSaidWithItsQuestionAndWhatItTakes) {
                      ShellQuoted(document),
                  " </dev/null 2>&1");
   };
-  ProgramRun run = said("abc\n", "Ставка НДС");
-  EXPECT_EQ(run.Status, 1);
-  EXPECT_EQ(run.Output,
-            "velomar-run: вопрос «Ставка НДС»: поле «Ставка, %» не принимает ответ «abc»: нужно целое число, не "
-            "больше 5 знаков\n");
-  run = said("Н-1\n3\n1234567\n", "Приход по накладной");
-  EXPECT_EQ(run.Status, 1);
-  EXPECT_EQ(run.Output,
-            "velomar-run: вопрос «Приход товара»: поле «Количество» не принимает ответ «1234567»: нужно число, не "
-            "больше 6 знаков до точки и 3 после нее\n");
-  run = said("Никто\n", "Телефон поставщика");
-  EXPECT_EQ(run.Status, 1);
-  EXPECT_EQ(run.Output,
-            "velomar-run: список «Поставщик» не принимает ответ «Никто»: нужен номер строки от 1 до 3 или текст ее "
-            "ячейки\n");
-  run = said("20\nпожалуй\n", "Ставка НДС");
-  EXPECT_EQ(run.Status, 0);
-  EXPECT_TRUE(Has(run.Output, "velomar-run: сообщение «Ставка НДС» не принимает ответ «пожалуй»: нужно Да или Нет; "
-                              "взят ответ по умолчанию\n"))
-      << run.Output;
+  const struct {
+    const char* document;
+    const char* answers;
+    int status;
+    const char* said;
+  } cases[] = {
+      {"Ставка НДС", "abc\n", 1,
+       "вопрос «Ставка НДС»: поле «Ставка, %» не принимает ответ «abc»: нужно целое число, не больше 5 знаков"},
+      {"Приход по накладной", "Н-1\n3\n1234567\n", 1,
+       "вопрос «Приход товара»: поле «Количество» не принимает ответ «1234567»: нужно число, не больше 6 знаков "
+       "до точки и 3 после нее"},
+      {"Телефон поставщика", "Никто\n", 1,
+       "список «Поставщик» не принимает ответ «Никто»: нужен номер строки от 1 до 3 или текст ее ячейки"},
+      {"Ставка НДС", "20\nпожалуй\n", 0,
+       "сообщение «Ставка НДС» не принимает ответ «пожалуй»: нужно Да или Нет; взят ответ по умолчанию"},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun run = said(c.answers, c.document);
+    EXPECT_EQ(run.Status, c.status) << c.answers;
+    EXPECT_TRUE(Has(run.Output, "velomar-run: " + std::string(c.said) + "\n")) << run.Output;
+  }
 }
 
 TEST(VelomarRun, ArgumentsAndDocumentNames) {

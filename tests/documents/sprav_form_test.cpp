@@ -233,12 +233,7 @@ TEST_F(SpravFormRig, AFailedSaveKeepsTheRowsAndTheWindowAndSaysSo) {
 // the cell made current, the window kept with the changes; once mended the
 // book saves, a number too wide for its decimals rounded to fewer.
 TEST_F(SpravFormRig, ANumberItsFieldCannotHoldIsRefusedBeforeAnythingIsWritten) {
-  TCurBlank& blank = *Settings().Blanks.FindByName("ТОВАРЫ"_w);
-  std::string text = blank.Text;
-  const std::string narrow = "FORMAT[4..5]=N,10,2";
-  ASSERT_NE(text.find(narrow), std::string::npos);
-  text.replace(text.find(narrow), narrow.size(), "FORMAT[4..5]=N,14,2");
-  blank.SetText(text);
+  ASSERT_TRUE(test::WidenDemoPriceColumns(*Settings().Blanks.FindByName("ТОВАРЫ"_w)));
   Logic->Show();
   const std::string before = FileBytes(Home / "goods.dbf");
   TDataView& view = Goods().View;

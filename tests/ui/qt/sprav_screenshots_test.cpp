@@ -81,12 +81,7 @@ void AnswerNextBox(const std::string& name, const char* button) {
 // A book whose form shows more digits than its field holds: OK refuses the
 // number and puts the cell in front of the user.
 TEST_F(ScreenshotOfWindows3, TheReferenceBookWindowRefusingANumberItsFieldCannotHold) {
-  TCurBlank& blank = *Settings().Blanks.FindByName("ТОВАРЫ"_w);
-  std::string text = blank.Text;
-  const std::string narrow = "FORMAT[4..5]=N,10,2";
-  ASSERT_NE(text.find(narrow), std::string::npos);
-  text.replace(text.find(narrow), narrow.size(), "FORMAT[4..5]=N,14,2");
-  blank.SetText(text);
+  ASSERT_TRUE(test::WidenDemoPriceColumns(*Settings().Blanks.FindByName("ТОВАРЫ"_w)));
   TSpravForm form(Settings());
   form.OnShown = [](TSpravForm& f) {
     f.activateWindow();
