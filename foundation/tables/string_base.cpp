@@ -393,6 +393,25 @@ long double TStringBase::BufferNumber(int32_t field, const char* buf) const {
   return ReadNumberField(FieldBytes(field, buf));
 }
 
+namespace {
+
+void PutRightAligned(char* p, std::size_t len, const std::string& s) {
+  std::memset(p, ' ', len - s.size());
+  std::memcpy(p + (len - s.size()), s.data(), s.size());
+}
+
+// A number longer than its field with all its decimals. Cutting it, or
+// filling the field with '*', would store another number: it loses
+// decimals, and one that does not fit even without them is not stored.
+[[gnu::noinline]] bool PutWideNumber(char* p, std::size_t len, long double x, int32_t decimals) {
+  const std::string s = FitFixed(x, static_cast<int>(len), decimals - 1);
+  if (s.empty()) return false;
+  PutRightAligned(p, len, s);
+  return true;
+}
+
+}  // namespace
+
 bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) const {
   if (!buf || field < 0 || field >= FieldCount()) return true;
   const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
@@ -406,15 +425,10 @@ bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) 
       return true;
     }
     case 'N': {
-      // Cutting a number, or filling its field with '*', would store
-      // another number: one too wide loses decimals, and one that does not
-      // fit even without them is not stored at all.
-      const std::string s = FitFixed(v.Num, f.Length, f.Decimals);
-      if (s.empty()) return false;
-      char* p = buf + f.Offset;
+      const std::string s = ExtendedToFixed(v.Num, f.Decimals);
       const auto len = static_cast<std::size_t>(f.Length);
-      std::memset(p, ' ', len - s.size());
-      std::memcpy(p + (len - s.size()), s.data(), s.size());
+      if (s.empty() || s.size() > len) return PutWideNumber(buf + f.Offset, len, v.Num, f.Decimals);
+      PutRightAligned(buf + f.Offset, len, s);
       return true;
     }
     default:
