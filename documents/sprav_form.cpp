@@ -6,6 +6,7 @@
 #include "documents/book_search.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
+#include "language/interpreter.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 
@@ -379,25 +380,51 @@ bool TSpravFormLogic::SaveChanged(bool ask) {
   return true;
 }
 
-// The cells of a row into its record: a new row's every column, a stored
-// row's editable ones (the others cannot have changed, and rewriting them
-// through their formats could round what the table holds).
+// The cells of a row that go into its record: a new row's every column, a
+// stored row's editable ones (the others cannot have changed, and rewriting
+// them through their formats could round what the table holds).
+bool TSpravFormLogic::Writes(const TSpravTab& tab, int32_t col, bool allColumns) {
+  return tab.View.ColumnField(col) >= 0 &&
+         (allColumns || (tab.Book.CanEdit && col < 256 && tab.Book.EditableColumns.test(static_cast<std::size_t>(col))));
+}
+
 void TSpravFormLogic::WriteRow(TSpravTab& tab, int32_t row, bool allColumns) {
   TDataView& view = tab.View;
+  for (int32_t col = 0; col < view.ColCount(); ++col)
+    if (Writes(tab, col, allColumns)) tab.Link->Table.SetValue(view.ColumnField(col), view.GetCellValue(col, row));
+}
+
+bool TSpravFormLogic::TooWideCell(TSpravTab& tab) {
+  TDataView& view = tab.View;
   TStringBase& table = tab.Link->Table;
-  for (int32_t col = 0; col < view.ColCount(); ++col) {
-    const int32_t field = view.ColumnField(col);
-    if (field < 0) continue;
-    if (!allColumns && !(tab.Book.CanEdit && col < 256 && tab.Book.EditableColumns.test(static_cast<std::size_t>(col))))
-      continue;
-    table.SetValue(field, view.GetCellValue(col, row));
+  for (int32_t row = 0; row < view.RowCount(); ++row) {
+    const int32_t record = view.TableRow(row);
+    const bool added = record < 0 || record >= table.Count();
+    if (!added && !tab.Edited[static_cast<std::size_t>(record)]) continue;
+    for (int32_t col = 0; col < view.ColCount(); ++col) {
+      if (!Writes(tab, col, added)) continue;
+      const TCommonVar value = view.GetCellValue(col, row);
+      if (table.FitsField(view.ColumnField(col), value)) continue;
+      for (int32_t i = 0; i < TabCount(); ++i)
+        if (Tab(i) == &tab) TabChanged(i);
+      view.SetRow(row);
+      view.SetCol(col);
+      Ui().MsgBox(TrimBlanks(TooWideNumberText(value.Num, table.FieldName(view.ColumnField(col)))) +
+                      " справочника "_w + Quoted(tab.Book.Title) + ". Изменения не сохранены."_w,
+                  Ui().AppTitle(), kMbError);
+      return true;
+    }
   }
+  return false;
 }
 
 bool TSpravFormLogic::SaveTab(TSpravTab& tab) {
   if (!tab.Usable || tab.Link == nullptr) return true;
   TDataView& view = tab.View;
   TStringBase& table = tab.Link->Table;
+  // Checked before anything changes: the window stays open with the
+  // changes for the user to mend.
+  if (TooWideCell(tab)) return false;
   if (tab.Book.AutoSort && tab.Book.SortKeys) view.SortRows(tab.Book.SortKeys.get(), false);
   for (int32_t row = 0; row < view.RowCount(); ++row) {
     const int32_t record = view.TableRow(row);

@@ -143,7 +143,11 @@ class TSpravFormLogic {
   void ShowCurrentCell();
   void RefreshButtons();
   bool SaveChanged(bool ask);
+  static bool Writes(const TSpravTab& tab, int32_t col, bool allColumns);
   void WriteRow(TSpravTab& tab, int32_t row, bool allColumns);
+  // A cell to be saved whose number its field cannot hold: made current and
+  // told.
+  bool TooWideCell(TSpravTab& tab);
 
   TSettingsModel& model_;
   std::vector<std::unique_ptr<TSpravTab>> tabs_;

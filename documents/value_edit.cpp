@@ -1,9 +1,12 @@
 #include "documents/value_edit.h"
 
+#include <algorithm>
+
 #include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
 #include "foundation/values/value_text.h"
+#include "platform/encoding.h"
 
 namespace vm {
 
@@ -51,6 +54,20 @@ std::string TValueEdit::Typed(std::string_view text) const {
 }
 
 bool TValueEdit::Accepts(std::string_view text) const { return Kind == 'C' || IsValid(Typed(text)); }
+
+std::string TValueEdit::Requirement() const {
+  switch (Kind) {
+    case 'C': return "нужен непустой текст"_w;
+    case 'N':
+    case 'R':
+      if (Width == 0) return "нужно число"_w;
+      if (Decimals <= 0) return "нужно целое число, не больше "_w + std::to_string(Width) + " знаков"_w;
+      return "нужно число, не больше "_w + std::to_string(std::max(Width - Decimals - 1, 0)) +
+             " знаков до точки и "_w + std::to_string(Decimals) + " после нее"_w;
+    case 'T': return "нужно время вида Ч:ММ:СС"_w;
+    default: return "нужна дата вида Д.ММ.ГГГГ"_w;
+  }
+}
 
 int32_t TValueEdit::MaxLength() const {
   if (Kind == 'D') return Width != 0 ? 20 : 10;

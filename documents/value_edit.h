@@ -35,6 +35,8 @@ struct TValueEdit {
   // Whether a view cell may store what was typed: every text, blank or
   // not, is a value of a text cell; other kinds as IsValid says of Typed.
   bool Accepts(std::string_view text) const;
+  // What IsValid asks of a text, in words: "нужно ...".
+  std::string Requirement() const;
   // Of a view cell's edit: dates 10, or 20 with a width; others the width,
   // or 15 without one.
   int32_t MaxLength() const;

@@ -335,6 +335,9 @@ class TDataView : public TBlankView, public IDataView {
   // Each row written back into its record; a row without one (made by the
   // user) is appended and remembers its new record.
   void SaveToTableByRecord(TStringBase& table);
+  // A bound cell of the rows holding a number its field cannot take even
+  // without decimals: true, with the first such cell in Row and Col.
+  bool FindTooWideCell(const TStringBase& table, int32_t& row, int32_t& col);
 
   // --- Links ---------------------------------------------------------------
   TViewForm* Form = nullptr;

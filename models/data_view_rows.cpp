@@ -170,6 +170,14 @@ void TDataView::SaveToTable(TStringBase& table) {
   }
 }
 
+bool TDataView::FindTooWideCell(const TStringBase& table, int32_t& row, int32_t& col) {
+  for (row = 0; row < RowCount(); ++row)
+    for (col = 0; col < ColCount(); ++col)
+      if (const int32_t field = ColumnField(col); field >= 0 && !table.FitsField(field, GetCellValue(col, row)))
+        return true;
+  return false;
+}
+
 void TDataView::SaveToTableByRecord(TStringBase& table) {
   for (int32_t row = 0; row < RowCount(); ++row) {
     const int32_t rec = TableRow(row);

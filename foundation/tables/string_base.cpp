@@ -393,6 +393,25 @@ long double TStringBase::BufferNumber(int32_t field, const char* buf) const {
   return ReadNumberField(FieldBytes(field, buf));
 }
 
+namespace {
+
+void PutRightAligned(char* p, std::size_t len, const std::string& s) {
+  std::memset(p, ' ', len - s.size());
+  std::memcpy(p + (len - s.size()), s.data(), s.size());
+}
+
+// A number longer than its field with all its decimals. Cutting it, or
+// filling the field with '*', would store another number: it loses
+// decimals, and one that does not fit even without them is not stored.
+[[gnu::noinline]] bool PutWideNumber(char* p, std::size_t len, long double x, int32_t decimals) {
+  const std::string s = FitFixed(x, static_cast<int>(len), decimals - 1);
+  if (s.empty()) return false;
+  PutRightAligned(p, len, s);
+  return true;
+}
+
+}  // namespace
+
 bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) const {
   if (!buf || field < 0 || field >= FieldCount()) return true;
   const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
@@ -407,15 +426,9 @@ bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) 
     }
     case 'N': {
       const std::string s = ExtendedToFixed(v.Num, f.Decimals);
-      char* p = buf + f.Offset;
       const auto len = static_cast<std::size_t>(f.Length);
-      if (s.empty() || s.size() > len) {
-        // Cutting a number would store another number.
-        std::memset(p, '*', len);
-        return false;
-      }
-      std::memset(p, ' ', len - s.size());
-      std::memcpy(p + (len - s.size()), s.data(), s.size());
+      if (s.empty() || s.size() > len) return PutWideNumber(buf + f.Offset, len, v.Num, f.Decimals);
+      PutRightAligned(buf + f.Offset, len, s);
       return true;
     }
     default:
@@ -424,10 +437,16 @@ bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) 
 }
 
 bool TStringBase::SetValue(int32_t field, const TCommonVar& v) {
-  const bool fits = SetBufferValue(field, v, buffer_);
+  if (!SetBufferValue(field, v, buffer_)) return false;
   if (TRow* row = Current()) row->Changed = true;
   Modified = true;
-  return fits;
+  return true;
+}
+
+bool TStringBase::FitsField(int32_t field, const TCommonVar& v) const {
+  if (v.Kind != 'N' || field < 0 || field >= FieldCount()) return true;
+  const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
+  return !FitFixed(v.Num, f.Length, f.Decimals).empty();
 }
 
 void TStringBase::ReadDbfRecord() {
@@ -1239,10 +1258,17 @@ TRow* TStringBase::LocateOrInsert(const TKeyCol* keys, bool& inserted, bool case
   inserted = false;
   if (TRow* found = BinarySearch(pos, keys, caseSensitive, LastIndex(), 0)) return found;
   if (pos < 0) pos = 0;  // an empty table
+  if (TooWideKey(keys) != nullptr) return nullptr;
   TRow* row = Insert(pos);
   for (const TKeyCol* k = keys; k; k = k->Next.get()) SetBufferValue(k->Number, k->Value, row->Buffer());
   inserted = true;
   return row;
+}
+
+const TKeyCol* TStringBase::TooWideKey(const TKeyCol* keys) const {
+  for (const TKeyCol* k = keys; k; k = k->Next.get())
+    if (!FitsField(k->Number, k->Value)) return k;
+  return nullptr;
 }
 
 TRow* TStringBase::FindByKeys(const char* buf, const TKeyCol* keys) const {

@@ -257,6 +257,49 @@ TEST_F(SpravFormRig, AFailedSaveKeepsTheRowsAndTheWindowAndSaysSo) {
   EXPECT_EQ(Records(Home / "suppl.dbf").size(), 2u);
 }
 
+// A blank may show numbers wider than its table's fields hold: a save that
+// would store one as another number is refused before anything is written,
+// the cell made current, the window kept with the changes; once mended the
+// book saves, a number too wide for its decimals rounded to fewer.
+TEST_F(SpravFormRig, ANumberItsFieldCannotHoldIsRefusedBeforeAnythingIsWritten) {
+  ASSERT_TRUE(test::WidenDemoPriceColumns(*Settings().Blanks.FindByName("ТОВАРЫ"_w)));
+  Logic->Show();
+  const std::string before = FileBytes(Home / "goods.dbf");
+  TDataView& view = Goods().View;
+  const std::string code = Cell(Goods(), 0, 2);
+  view.SetRow(2);
+  for (const auto& [col, typed] : {std::pair{3, "123456789.5"}, {4, "12345678901"}}) {
+    view.SetCol(col);
+    ASSERT_TRUE(view.BeginEdit());
+    Enter(view, typed);
+  }
+  Logic->TabChanged(1);
+  Ui.Boxes.clear();
+  EXPECT_FALSE(Logic->OkClick());
+  ASSERT_EQ(Ui.Boxes.size(), 1u);
+  EXPECT_EQ(Ui.Boxes[0].Text,
+            "Число 12345678901 не умещается в поле PRICE справочника \"Товары\". Изменения не сохранены."_w);
+  EXPECT_EQ(Ui.Boxes[0].Flags, kMbError);
+  EXPECT_FALSE(Logic->CloseQuery());
+  EXPECT_EQ(std::tuple(Logic->CurrentIndex(), view.CurRow(), view.CurCol()), std::tuple(0, 2, 4));
+  EXPECT_TRUE(Goods().Modified);
+  EXPECT_EQ(FileBytes(Home / "goods.dbf"), before);
+
+  ASSERT_TRUE(view.BeginEdit());
+  Enter(view, "12345678.9");
+  ASSERT_TRUE(Logic->OkClick()) << Cp1251ToUtf8(Ui.Boxes.back().Text);
+  Logic->Hide();
+  TDBF dbf;
+  dbf.FileName = Home / "goods.dbf";
+  ASSERT_TRUE(dbf.OpenReadOnly());
+  std::string prices;
+  for (int32_t r = 1; r <= dbf.RecCount(); ++r) {
+    dbf.GoToRecord(r);
+    if (dbf.ReadRecord() == 0 && dbf.GetFieldStr(1) == code) prices = dbf.GetFieldStr(4) + " " + dbf.GetFieldStr(5);
+  }
+  EXPECT_EQ(prices, "123456790 12345678.9");
+}
+
 struct SpravFormBadBooks : SpravFormRig {
   void SetUp() override {}
 };

@@ -258,10 +258,14 @@ TEST_F(StringBaseTest, InsertAndDeleteKeepTheCurrentRowInside) {
 TEST_F(StringBaseTest, ValuesAreWrittenByTheirKind) {
   Open({});
   table_.Append();
-  // 123456.5 takes 9 characters where the price has 8.
+  // 123456.5 takes 9 characters where the price has 8: it keeps one
+  // decimal. A number that does not fit even without decimals leaves the
+  // field as it was.
   for (const auto& [field, value, stored, text] : std::vector<std::tuple<int32_t, TCommonVar, bool, std::string>>{
-           {kGoodsNo, Num(12345678901), false, "**********"}, {kGoodsPrice, Num(12.5), true, "12.50"},
-           {kGoodsPrice, Num(123456.5), false, "********"}, {kGoodsPrice, Num(-0.125), true, "-0.12"},
+           {kGoodsNo, Num(1234567890), true, "1234567890"}, {kGoodsNo, Num(12345678901), false, "1234567890"},
+           {kGoodsPrice, Num(12.5), true, "12.50"}, {kGoodsPrice, Num(123456.5), true, "123456.5"},
+           {kGoodsPrice, Num(99999999.4), true, "99999999"}, {kGoodsPrice, Num(99999999.6), false, "99999999"},
+           {kGoodsPrice, Num(-9999999.6), false, "99999999"}, {kGoodsPrice, Num(-0.125), true, "-0.12"},
            {kGoodsDate, {'D', "", 0, {5, 3, 2007}, {}}, true, "20070305"}, {kGoodsDate, {'D', "", 0, {}, {}}, true, "00000000"},
            {kGoodsDate, {'D', "", 0, {100, 1, 2000}, {}}, true, "20001100"},
            {kGoodsDate, {'D', "", 0, {-1, 1, 2000}, {}}, true, "200001-1"},
@@ -310,8 +314,13 @@ TEST_F(StringBaseTest, SaveAppendsNewRowsAndMarksDeletedOnes) {
   const TRow* b = table_.MemTableLocate(1);
   EXPECT_EQ(std::tuple(b->No, b->Changed, table_.CurrentIndex()), std::tuple(7, false, 0));
 
+  // A value that does not fit changes nothing; a field another program
+  // filled with '*' is saved as it stands, and said.
   table_.MemTableGoto(2);
-  table_.SetValue(kGoodsNo, Num(1e12));
+  EXPECT_FALSE(table_.SetValue(kGoodsPrice, Num(1e12)));
+  EXPECT_FALSE(table_.Current()->Changed);
+  table_.SetFieldText(kGoodsPrice, "********");
+  table_.Current()->Changed = true;
   EXPECT_EQ(table_.SaveChanges(), TSaveResult::SavedTooWide);
 }
 

@@ -65,6 +65,42 @@ TEST_F(ScreenshotOfWindows3, TheReferenceBookWindowWhileSearching) {
   form.Execute();
 }
 
+// The modal box that comes up next is taken whole screen, then answered
+// with the button of that caption.
+void AnswerNextBox(const std::string& name, const char* button) {
+  QTimer::singleShot(300, [name, button] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr) << name;
+    Picture(box, name);
+    for (QPushButton* b : box->findChildren<QPushButton*>())
+      if (b->text() == QString::fromUtf8(button)) return b->click();
+    ADD_FAILURE() << name << ": no button " << button;
+  });
+}
+
+// A book whose form shows more digits than its field holds: OK refuses the
+// number and puts the cell in front of the user.
+TEST_F(ScreenshotOfWindows3, TheReferenceBookWindowRefusingANumberItsFieldCannotHold) {
+  ASSERT_TRUE(test::WidenDemoPriceColumns(*Settings().Blanks.FindByName("ТОВАРЫ"_w)));
+  TSpravForm form(Settings());
+  form.OnShown = [](TSpravForm& f) {
+    f.activateWindow();
+    TDataView& view = f.Logic().Current()->View;
+    view.SetRow(2);
+    view.SetCol(4);
+    ASSERT_TRUE(view.BeginEdit());
+    view.SetEditorText("12345678901");
+    int32_t key = kKeyEnter;
+    view.EditorKeyDown(key, 0);
+    AnswerNextBox("sprav_too_wide_box", "OK");
+    f.OkButton()->click();
+    Picture(&f, "sprav_too_wide");
+    AnswerNextBox("sprav_too_wide_cancel", "Нет");
+    f.CancelButton()->click();
+  };
+  form.Execute();
+}
+
 TEST_F(ScreenshotOfWindows3, ThePanelEditorAndItsButtonDialog) {
   TConfigForm form(Settings());
   QTimer::singleShot(200, &form, [&form] {
