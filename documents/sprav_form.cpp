@@ -30,6 +30,8 @@ bool LoadsEveryRecord(const TUBL& link) {
 TSpravTab::TSpravTab(TSpravDef& book) : Book(book) {}
 
 TSpravTab::~TSpravTab() {
+  // The rows read their texts from the table's records until they go.
+  View.ClearRows();
   if (table_ == nullptr) return;
   bases_.Clear();
   if (wasReadOnly_) table_->OpenReadOnly();
@@ -134,7 +136,9 @@ void TSpravFormLogic::BuildTab(TSpravTab& tab) {
     const TSDef* column = book.GetSDef(j);
     if (TColLayout* layout = view.GetColLayout(j)) layout->BoundField = column != nullptr ? column->Number : -1;
   }
-  view.LoadFromTable(table);
+  // The rows keep the records they show (for the save), so their texts
+  // need not be made before they are read.
+  view.LoadFromTable(table, TLoadTexts::WhenRead);
   view.SetUpdating(true);
   tab.Edited.assign(static_cast<std::size_t>(table.Count()), false);
   tab.RewriteWhole = book.AutoSort && book.SortKeys != nullptr && LoadsEveryRecord(*tab.Link);
@@ -374,10 +378,12 @@ bool TSpravFormLogic::SaveChanged(bool ask) {
 
 // The cells of a row into its record: a new row's every column, a stored
 // row's editable ones (the others cannot have changed, and rewriting them
-// through their formats could round what the table holds).
+// through their formats could round what the table holds). The row's texts
+// are made first: they must not follow the record they are written into.
 void TSpravFormLogic::WriteRow(TSpravTab& tab, int32_t row, bool allColumns) {
   TDataView& view = tab.View;
   TStringBase& table = tab.Link->Table;
+  view.GetRow(row);
   for (int32_t col = 0; col < view.ColCount(); ++col) {
     const int32_t field = view.ColumnField(col);
     if (field < 0) continue;

@@ -31,23 +31,20 @@ size_t SharedLength(std::string_view a, std::string_view b) {
 void TPrefixIndex::Reserve(int32_t rows) {
   const auto n = static_cast<size_t>(std::max(rows, 0));
   sorted_.reserve(n);
-  offsets_.reserve(n + 1);
   keys_.reserve(n * 16);
 }
 
-void TPrefixIndex::Add(std::string_view text) {
+void TPrefixIndex::Add(int32_t row, std::string_view text) {
   const std::array<unsigned char, 256>& upper = UpperTable();
   const size_t at = keys_.size();
-  offsets_.push_back(at);
   keys_.append(text);
-  TEntry& e = sorted_.emplace_back(TEntry{{0, 0}, static_cast<int32_t>(sorted_.size())});
+  TEntry& e = sorted_.emplace_back(TEntry{{0, 0}, at, static_cast<uint32_t>(text.size()), row});
   for (size_t i = at; i < keys_.size(); ++i) keys_[i] = static_cast<char>(upper[static_cast<unsigned char>(keys_[i])]);
   for (size_t i = 0; i < 16; ++i)
     e.Head[i / 8] = e.Head[i / 8] << 8 | (i < text.size() ? static_cast<unsigned char>(keys_[at + i]) : 0u);
 }
 
 void TPrefixIndex::Finish() {
-  offsets_.push_back(keys_.size());
   std::sort(sorted_.begin(), sorted_.end(), [this](const TEntry& a, const TEntry& b) {
     if (a.Head[0] != b.Head[0]) return a.Head[0] < b.Head[0];
     if (a.Head[1] != b.Head[1]) return a.Head[1] < b.Head[1];
