@@ -136,9 +136,9 @@ void TSpravFormLogic::BuildTab(TSpravTab& tab) {
     const TSDef* column = book.GetSDef(j);
     if (TColLayout* layout = view.GetColLayout(j)) layout->BoundField = column != nullptr ? column->Number : -1;
   }
-  // The rows keep the records they show (for the save), so their texts
-  // need not be made before they are read.
-  view.LoadFromTable(table, TLoadTexts::WhenRead);
+  // The table keeps the records the rows show (for the save), so their
+  // texts can wait until they are read.
+  view.LoadFromTable(table, RowTexts);
   view.SetUpdating(true);
   tab.Edited.assign(static_cast<std::size_t>(table.Count()), false);
   tab.RewriteWhole = book.AutoSort && book.SortKeys != nullptr && LoadsEveryRecord(*tab.Link);
