@@ -23,6 +23,7 @@
 #include <map>
 #include <numeric>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/data_dir.h"
@@ -48,22 +49,31 @@ int64_t StatusKb(const char* key) {
   return -1;
 }
 
-// The peak of resident memory that Work adds to the process, in bytes: freed
-// heap is handed back first, so that memory reused by Work counts as well.
+// The resident memory Work adds to the process, in bytes: at its peak, and
+// what stays when it is done. Freed heap is handed back before and after,
+// so that memory reused by Work counts, and memory it freed does not stay.
+struct Resident {
+  double Peak = 0;
+  double Held = 0;
+};
+
 template <class Work>
-double PeakAdded(Work&& work) {
+Resident ResidentAdded(Work&& work) {
   malloc_trim(0);
   std::ofstream("/proc/self/clear_refs") << "5";
   const int64_t before = StatusKb("VmRSS");
   work();
-  return static_cast<double>(StatusKb("VmHWM") - before) * 1024;
+  const int64_t peak = StatusKb("VmHWM");
+  malloc_trim(0);
+  return {static_cast<double>(peak - before) * 1024, static_cast<double>(StatusKb("VmRSS") - before) * 1024};
 }
 
-void ReportMemory(benchmark::State& state, double peak, const std::string& file) {
+void ReportMemory(benchmark::State& state, const Resident& added, const std::string& file) {
   const double size = static_cast<double>(std::filesystem::file_size(file));
-  state.counters["peak_MB"] = peak / 1e6;
+  state.counters["peak_MB"] = added.Peak / 1e6;
+  state.counters["held_MB"] = added.Held / 1e6;
   state.counters["file_MB"] = size / 1e6;
-  state.counters["peak_per_file"] = peak / size;
+  state.counters["peak_per_file"] = added.Peak / size;
 }
 
 // --- The book -------------------------------------------------------------------------
@@ -297,22 +307,23 @@ void BM_SpravAnchorTableLoad(benchmark::State& state) {
   const std::string path = Book().UseGoods(Rows(state));
   dbf.FileName = path;
   TStringBase table(&dbf);
-  const double peak = PeakAdded([&] {
+  const Resident added = ResidentAdded([&] {
     if (!table.LoadAll()) std::abort();
   });
   for (auto _ : state)
     if (!table.LoadAll()) std::abort();
   state.counters["rows"] = table.Count();
-  ReportMemory(state, peak, path);
+  ReportMemory(state, added, path);
 }
 BENCHMARK(BM_SpravAnchorTableLoad)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_Anchor_SpravPlainReadKeysSort(benchmark::State& state) {
   const std::string path = Book().UseGoods(Rows(state));
-  const double peak = PeakAdded([&] {
-    plain::Table t;
-    if (!plain::ReadKeysSort(path, "NAME", t)) std::abort();
+  plain::Table kept;
+  const Resident added = ResidentAdded([&] {
+    if (!plain::ReadKeysSort(path, "NAME", kept)) std::abort();
   });
+  kept = {};
   for (auto _ : state) {
     plain::Table t;
     if (!plain::ReadKeysSort(path, "NAME", t)) std::abort();
@@ -321,7 +332,7 @@ void BM_Anchor_SpravPlainReadKeysSort(benchmark::State& state) {
     t = {};
     state.ResumeTiming();
   }
-  ReportMemory(state, peak, path);
+  ReportMemory(state, added, path);
 }
 BENCHMARK(BM_Anchor_SpravPlainReadKeysSort)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
@@ -329,7 +340,7 @@ BENCHMARK(BM_Anchor_SpravPlainReadKeysSort)->Arg(10000)->Arg(100000)->Arg(100000
 void BM_SpravTabReady(benchmark::State& state) {
   const std::string path = Book().UseGoods(Rows(state));
   TSpravFormLogic logic(Settings());
-  const double peak = PeakAdded([&] { logic.Show(); });
+  const Resident added = ResidentAdded([&] { logic.Show(); });
   for (auto _ : state) {
     state.PauseTiming();
     logic.Hide();
@@ -338,7 +349,7 @@ void BM_SpravTabReady(benchmark::State& state) {
     benchmark::DoNotOptimize(logic.Tab(0)->View.RowCount());
   }
   state.counters["rows"] = logic.Tab(0)->View.RowCount();
-  ReportMemory(state, peak, path);
+  ReportMemory(state, added, path);
 }
 BENCHMARK(BM_SpravTabReady)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
@@ -438,21 +449,39 @@ void BM_TypedSearchFirstCharacter(benchmark::State& state) {
 }
 BENCHMARK(BM_TypedSearchFirstCharacter)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
-// The keys of the floor: each text upper-cased, with its row, in key order.
+// The keys of the floor: each text upper-cased into one arena, the rows
+// sorted as small entries whose first sixteen key bytes decide most
+// comparisons, ties going to the rows' order.
 struct PlainKeys {
-  std::vector<std::string> Keys;
-  std::vector<int32_t> Order;
+  struct Entry {
+    uint64_t Head, Tail;
+    uint32_t At, Length;
+    int32_t Row;
+  };
+  std::string Arena;
+  std::vector<Entry> Sorted;
+  std::string_view Key(const Entry& e) const { return std::string_view(Arena).substr(e.At, e.Length); }
 };
 
 PlainKeys MakePlainKeys(const TStringTable& t, int32_t col) {
   PlainKeys k;
-  k.Keys.resize(static_cast<size_t>(t.Count()));
-  for (int32_t r = 0; r < t.Count(); ++r) k.Keys[static_cast<size_t>(r)] = UpperText1251(t.GetCellText(col, r));
-  k.Order.resize(k.Keys.size());
-  std::iota(k.Order.begin(), k.Order.end(), 0);
-  std::sort(k.Order.begin(), k.Order.end(), [&](int32_t a, int32_t b) {
-    const int c = k.Keys[static_cast<size_t>(a)].compare(k.Keys[static_cast<size_t>(b)]);
-    return c < 0 || (c == 0 && a < b);
+  k.Sorted.reserve(static_cast<size_t>(t.Count()));
+  k.Arena.reserve(static_cast<size_t>(t.Count()) * 16);
+  for (int32_t r = 0; r < t.Count(); ++r) {
+    const std::string& text = t.GetCellText(col, r);
+    PlainKeys::Entry e{0, 0, static_cast<uint32_t>(k.Arena.size()), static_cast<uint32_t>(text.size()), r};
+    for (const char c : text) k.Arena.push_back(UpperChar1251(c));
+    for (uint32_t j = 0; j < 16; ++j) {
+      uint64_t& word = j < 8 ? e.Head : e.Tail;
+      word = word << 8 | (j < e.Length ? static_cast<unsigned char>(k.Arena[e.At + j]) : 0u);
+    }
+    k.Sorted.push_back(e);
+  }
+  std::sort(k.Sorted.begin(), k.Sorted.end(), [&](const PlainKeys::Entry& a, const PlainKeys::Entry& b) {
+    if (a.Head != b.Head) return a.Head < b.Head;
+    if (a.Tail != b.Tail) return a.Tail < b.Tail;
+    const int c = k.Key(a).compare(k.Key(b));
+    return c < 0 || (c == 0 && a.Row < b.Row);
   });
   return k;
 }
@@ -462,18 +491,17 @@ PlainKeys MakePlainKeys(const TStringTable& t, int32_t col) {
 // by its texts, the first row among them); -1 if none.
 int32_t BisectPlainKeys(const PlainKeys& k, const std::string& typed) {
   const std::string upper = UpperText1251(typed);
-  const auto key = [&](int32_t row) -> const std::string& { return k.Keys[static_cast<size_t>(row)]; };
-  const auto shared = [&](const std::string& text) {
+  const auto shared = [&](std::string_view text) {
     size_t i = 0;
     while (i < upper.size() && i < text.size() && upper[i] == text[i]) ++i;
     return i;
   };
-  const auto below = [&](int32_t row, const std::string& p) { return key(row) < p; };
-  const auto at = std::lower_bound(k.Order.begin(), k.Order.end(), upper, below);
-  size_t most = at != k.Order.end() ? shared(key(*at)) : 0;
-  if (at != k.Order.begin()) most = std::max(most, shared(key(*(at - 1))));
+  const auto below = [&](const PlainKeys::Entry& e, std::string_view p) { return k.Key(e) < p; };
+  const auto at = std::lower_bound(k.Sorted.begin(), k.Sorted.end(), std::string_view(upper), below);
+  size_t most = at != k.Sorted.end() ? shared(k.Key(*at)) : 0;
+  if (at != k.Sorted.begin()) most = std::max(most, shared(k.Key(*(at - 1))));
   if (most == 0) return -1;
-  return *std::lower_bound(k.Order.begin(), k.Order.end(), upper.substr(0, most), below);
+  return std::lower_bound(k.Sorted.begin(), k.Sorted.end(), std::string_view(upper).substr(0, most), below)->Row;
 }
 
 void BM_TypedSearchAnchorBisectKeys(benchmark::State& state) {
