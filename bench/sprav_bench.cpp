@@ -34,6 +34,7 @@
 #include "platform/encoding.h"
 #include "models/startup.h"
 #include "models/string_table.h"
+#include "tests/support/demo_goods.h"
 
 namespace vm {
 namespace {
@@ -103,7 +104,8 @@ class BigBook {
     std::string& path = made_[rows];
     if (path.empty()) {
       path = dir_ + "/goods_" + std::to_string(rows) + ".dbf";
-      FillGoods(dir_ + "/goods.dbf", path, rows);
+      std::filesystem::copy_file(dir_ + "/goods.dbf", path);
+      if (!test::GrowDemoGoods(path, rows)) std::abort();
     }
     TDBF& table = Settings().Bases.FindByAlias("ТОВАРЫ"_w)->Table;
     if (table.FileName != path) {
@@ -114,37 +116,6 @@ class BigBook {
   }
 
  private:
-  static void FillGoods(const std::string& demoPath, const std::string& path, int32_t rows) {
-    TDBF demo;
-    demo.FileName = demoPath;
-    if (!demo.OpenReadOnly()) std::abort();
-    std::vector<TFieldRecord> fields;
-    for (int i = 0; i < demo.FieldCount(); ++i) fields.push_back(demo.GetFieldDef(i));
-    demo.Close();
-    TDBF t;
-    t.FileName = path;
-    t.CreateTable();
-    for (const TFieldRecord& f : fields) t.AddField(f);
-    t.WriteStructure();
-    const std::string names[] = {"Молоко"_w, "Хлеб"_w, "Сахар"_w, "Сыр"_w, "Чай"_w, "Крупа"_w, "Масло"_w};
-    char text[32];
-    for (int32_t i = 1; i <= rows; ++i) {
-      t.GoToRecord(t.RecCount() + 1);
-      t.ClearRecordBuf();
-      t.SetFieldInt(0, i);
-      t.SetFieldInt(1, i);
-      t.SetFieldStr(2, names[i % 7] + " " + std::to_string((int64_t{i} * 7919) % rows));
-      t.SetFieldStr(3, "шт"_w);
-      std::snprintf(text, sizeof text, "%d.%02d", i % 1000, i % 100);
-      t.SetFieldStr(4, text);
-      t.SetFieldStr(5, text);
-      t.SetFieldStr(6, std::to_string(i % 50));
-      t.SetFieldStr(7, std::to_string(4600000000000LL + i));
-      if (!t.WriteRecord()) std::abort();
-    }
-    if (!t.Close()) std::abort();
-  }
-
   std::string dir_;
   std::map<int32_t, std::string> made_;
 };

@@ -14,6 +14,7 @@
 #include "app/demo_rig.h"
 #include "config/data_dir.h"
 #include "platform/encoding.h"
+#include "support/demo_goods.h"
 #include "support/program_home.h"
 #include "ui/qt/panel_config_window.h"
 #include "ui/qt/qt_services.h"
@@ -60,6 +61,26 @@ TEST_F(ScreenshotOfWindows3, TheReferenceBookWindowWhileSearching) {
     view.SetCol(1);
     f.Logic().SearchChanged("Са"_w);
     Picture(&f, "sprav_window");
+    f.OkButton()->click();
+  };
+  form.Execute();
+}
+
+// A hundred thousand goods: found by typing in the middle, then the last.
+TEST_F(ScreenshotOfWindows3, TheReferenceBookWindowOverAHundredThousandGoods) {
+  Settings().Bases.FindByAlias("ТОВАРЫ"_w)->Table.Close();
+  ASSERT_TRUE(test::GrowDemoGoods(home / "goods.dbf", 100000));
+  TSpravForm form(Settings());
+  form.OnShown = [](TSpravForm& f) {
+    f.activateWindow();
+    TDataView& view = f.Logic().Current()->View;
+    view.SetCol(1);
+    f.Logic().SearchChanged("Сыр 5"_w);
+    Picture(&f, "sprav_window_big");
+    int32_t key = kKeyPageDown;
+    view.FocusEnter();
+    view.KeyDown(key, kCtrlKey);
+    Picture(&f, "sprav_window_big_end");
     f.OkButton()->click();
   };
   form.Execute();
