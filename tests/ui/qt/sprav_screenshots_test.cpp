@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -75,7 +76,7 @@ TEST_F(ScreenshotOfWindows3, TheReferenceBookWindowOverAHundredThousandGoods) {
     f.activateWindow();
     TDataView& view = f.Logic().Current()->View;
     view.SetCol(1);
-    f.Logic().SearchChanged("Сыр 5"_w);
+    f.SearchEdit()->setText(QString::fromUtf8("Сыр 5"));
     Picture(&f, "sprav_window_big");
     int32_t key = kKeyPageDown;
     view.FocusEnter();
