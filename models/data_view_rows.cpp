@@ -144,7 +144,8 @@ TLookupMatches TDataView::FillLookupGrid(std::string_view prefix, const TKeyCol*
     std::vector<std::string>& texts = m.Texts.emplace_back();
     for (const TKeyCol* k = keys; k; k = k->Next.get()) {
       std::string text = table_.ReadCellText(k->Number, r, scratch);
-      if (const TColFormat* f = CellFormat(k->Number, r)) FormatValueText(std::string(text), f->Kind, f->Mode, f->Decimals, f->AltText, text);
+      if (const TColFormat* f = CellFormat(k->Number, r))
+        FormatValueText(std::string(text), f->Kind, f->Mode, f->Decimals, f->AltText, text);
       texts.push_back(std::move(text));
     }
   }
