@@ -28,6 +28,7 @@
 
 #include "config/data_dir.h"
 #include "config/settings.h"
+#include "bench/plain_text.h"
 #include "documents/sprav_form.h"
 #include "foundation/tables/string_base.h"
 #include "foundation/text/collation.h"
@@ -146,32 +147,6 @@ struct Table {
   std::vector<int32_t> Order;
 };
 
-struct To1251 {
-  unsigned char At[256];
-  To1251() {
-    for (int c = 0; c < 256; c++) At[c] = static_cast<unsigned char>(c);
-    for (int k = 0; k < 48; k++) At[0x80 + k] = static_cast<unsigned char>(0xC0 + k);
-    for (int k = 0; k < 16; k++) At[0xE0 + k] = static_cast<unsigned char>(0xF0 + k);
-    At[0xF0] = 0xA8, At[0xF1] = 0xB8;
-  }
-};
-
-// Letters case folded, Ё after Е, one byte each.
-std::array<unsigned char, 256> Collation() {
-  std::array<int, 256> primary{};
-  for (int c = 0; c < 256; ++c) primary[static_cast<size_t>(c)] = c;
-  for (int c = 'a'; c <= 'z'; ++c) primary[static_cast<size_t>(c)] = c - 32;
-  for (int k = 0; k < 32; ++k)
-    primary[static_cast<size_t>(0xC0 + k)] = primary[static_cast<size_t>(0xE0 + k)] = 1000 + 2 * k + (k > 5 ? 2 : 0);
-  primary[0xA8] = primary[0xB8] = 1000 + 2 * 5 + 1;
-  std::array<int, 256> sorted = primary;
-  std::sort(sorted.begin(), sorted.end());
-  std::array<unsigned char, 256> o{};
-  for (size_t c = 0; c < 256; ++c)
-    o[c] = static_cast<unsigned char>(std::lower_bound(sorted.begin(), sorted.end(), primary[c]) - sorted.begin());
-  return o;
-}
-
 int64_t Scaled(const char* p, int length) {
   int64_t v = 0;
   bool negative = false;
@@ -200,7 +175,7 @@ bool ReadKeysSort(const std::string& path, const char* sortField, Table& t) {
     offset += f[16];
   }
   if (sortAt < 0) return false;
-  const To1251 to1251;
+  const bench::To1251 to1251;
   const size_t fields = t.Fields.size();
   t.Values.resize(static_cast<size_t>(n) * fields);
   t.Texts.reserve(static_cast<size_t>(n) * 32);
@@ -228,7 +203,7 @@ bool ReadKeysSort(const std::string& path, const char* sortField, Table& t) {
         while (e > 0 && p[e - 1] == ' ') --e;
         while (b < e && p[b] == ' ') ++b;
         const size_t at = t.Texts.size();
-        for (int k = b; k < e; ++k) t.Texts.push_back(static_cast<char>(to1251.At[static_cast<unsigned char>(p[k])]));
+        for (int k = b; k < e; ++k) t.Texts.push_back(static_cast<char>(to1251.at[static_cast<unsigned char>(p[k])]));
         v[j] = static_cast<int64_t>(at) << 8 | (e - b);
       }
     }
@@ -238,7 +213,7 @@ bool ReadKeysSort(const std::string& path, const char* sortField, Table& t) {
 
   // Each name's collation key in one arena; the rows sorted as small
   // entries whose first sixteen key bytes decide most comparisons.
-  static const std::array<unsigned char, 256> order = Collation();
+  static const std::array<unsigned char, 256> order = bench::CollationOrder();
   struct Entry {
     uint64_t Head, Tail;
     uint32_t At, Length;
