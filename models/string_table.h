@@ -73,9 +73,11 @@ class TStringTable {
   // Nothing for a cell that does not exist.
   void SetCellText(int32_t col, int32_t row, std::string s);
   // The record a row was loaded from (-1 for a row made by the user),
-  // without making a pending row.
+  // without making a pending row. A pending row given another record reads
+  // its texts from that one: the record moved there.
   int32_t SourceRecord(int32_t row) const;
   void SetSourceRecord(int32_t row, int32_t record);
+  // The row has only its record so far.
   bool Pending(int32_t row) const;
 
   // A new last row of empty cells.
