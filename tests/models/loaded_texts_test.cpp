@@ -112,22 +112,6 @@ std::string ValueText(const TCommonVar& v) {
          TimeRecToStr(v.Time, false, true);
 }
 
-// The search as a walk over every row: the first row sharing the most.
-int32_t WalkBestPrefix(const TDataView& view, std::string_view prefix, int32_t col) {
-  int32_t best = -1;
-  size_t most = 0;
-  std::string scratch;
-  for (int32_t r = 0; r < view.RowCount(); ++r) {
-    const std::string& text = view.Table().ReadCellText(col, r, scratch);
-    size_t shared = 0;
-    while (shared < prefix.size() && shared < text.size() &&
-           UpperChar1251(text[shared]) == UpperChar1251(prefix[shared]))
-      ++shared;
-    if (shared > most) std::tie(best, most) = std::tuple(r, shared);
-  }
-  return best;
-}
-
 std::vector<std::string> Drawn(TDataView& view) {
   FakeCanvas canvas;
   TTableDraw request;
@@ -170,7 +154,7 @@ std::string Step(Random& random, TDataView& now, TDataView& later) {
         for (char& ch : prefix)
           if (random.Chance(30)) ch = UpperChar1251(ch) == ch ? LowerChar1251(ch) : UpperChar1251(ch);
       }
-      const int32_t walked = WalkBestPrefix(now, prefix, c);
+      const int32_t walked = WalkBestPrefix(now.Table(), prefix, c);
       EXPECT_EQ(now.FindPrefix(prefix, c), walked) << prefix;
       EXPECT_EQ(later.FindPrefix(prefix, c), walked) << prefix;
       return "search";
@@ -262,7 +246,7 @@ TEST(LoadedTexts, ASearchInTheSortedColumnFindsWhatAWalkFinds) {
       std::string scratch;
       std::string prefix = view.Table().ReadCellText(0, static_cast<int32_t>(random.Below(400)), scratch);
       prefix = random.Chance(20) ? random.Text(3) : prefix.substr(0, random.Below(prefix.size() + 2));
-      ASSERT_EQ(view.FindPrefix(prefix, 0), WalkBestPrefix(view, prefix, 0)) << after << ": " << prefix;
+      ASSERT_EQ(view.FindPrefix(prefix, 0), WalkBestPrefix(view.Table(), prefix, 0)) << after << ": " << prefix;
     }
   };
   view.SortRows(byName.get(), false);

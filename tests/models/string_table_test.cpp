@@ -9,8 +9,10 @@
 
 #include "foundation/text/collation.h"
 #include "platform/encoding.h"
+#include "view_rig.h"
 
 using namespace vm;
+using vm::test::WalkBestPrefix;
 
 namespace {
 
@@ -19,24 +21,6 @@ TStringTable Names(std::initializer_list<const char*> names) {
   t.SetColCount(2);
   for (const char* n : names) t.SetCellText(0, t.AppendRow()->Index, n);
   return t;
-}
-
-// The search as a walk over every row: the first row sharing the most.
-int32_t WalkBestPrefix(const TStringTable& t, std::string_view prefix, int32_t col) {
-  int32_t best = -1;
-  size_t bestLength = 0;
-  for (int32_t i = 0; i < t.Count(); ++i) {
-    const std::string& text = t.GetCellText(col, i);
-    size_t shared = 0;
-    while (shared < prefix.size() && shared < text.size() &&
-           UpperChar1251(text[shared]) == UpperChar1251(prefix[shared]))
-      ++shared;
-    if (shared > bestLength) {
-      best = i;
-      bestLength = shared;
-    }
-  }
-  return best;
 }
 
 }  // namespace
@@ -117,45 +101,4 @@ TEST(StringTable, PrefixSearchSeesEveryChangeOfTheRows) {
   EXPECT_EQ(t.FindBestPrefix("c", 0), 0) << "rows in a new order";
   t.Clear();
   EXPECT_EQ(t.FindBestPrefix("c", 0), -1) << "no rows left";
-}
-
-namespace {
-
-// Texts of a record, "r<record>c<col>", counted.
-struct CountedTexts : TRowTexts {
-  mutable int Reads = 0;
-  void RecordText(int32_t record, int32_t col, std::string& out) const override {
-    ++Reads;
-    out = "r" + std::to_string(record) + "c" + std::to_string(col);
-  }
-};
-
-}  // namespace
-
-TEST(StringTable, PendingRowsReadTheirRecordUntilTheyAreMade) {
-  CountedTexts texts;
-  TStringTable t;
-  t.SetColCount(2);
-  t.AppendPendingRows(texts, 3);
-  std::string scratch;
-  EXPECT_EQ(std::pair(t.ReadCellText(1, 2, scratch), t.Pending(2)), std::pair(std::string("r2c1"), true));
-  // Rows moved keep their records; a record given anew is read.
-  t.Reorder({2, 0, 1});
-  EXPECT_EQ(t.ReadCellText(0, 0, scratch), "r2c0");
-  t.SetSourceRecord(1, 7);
-  EXPECT_EQ(t.ReadCellText(0, 1, scratch), "r7c0");
-  // Written into: made, its other texts kept.
-  t.SetCellText(0, 1, "mine");
-  EXPECT_FALSE(t.Pending(1));
-  EXPECT_EQ(std::tuple(t.GetCellText(0, 1), t.GetCellText(1, 1), t.SourceRecord(1)), std::tuple("mine", "r7c1", 7));
-  // Handed out as a row: its texts read once.
-  const int reads = texts.Reads;
-  EXPECT_EQ(t.GetRow(2)->Cells[1].Text, "r1c1");
-  EXPECT_EQ(std::pair(t.GetCellText(0, 2), t.GetRow(2)->Index), std::pair(std::string("r1c0"), 2));
-  EXPECT_EQ(texts.Reads, reads + 2);
-  // A row of the user's own before them moves them down with their records.
-  EXPECT_EQ(t.InsertRow(0)->SourceRecord, -1);
-  EXPECT_EQ(std::tuple(t.ReadCellText(0, 1, scratch), t.GetRow(3)->Index), std::tuple("r2c0", 3));
-  t.DeleteRow(1);
-  EXPECT_EQ(t.ReadCellText(0, 1, scratch), "mine");
 }
