@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 
 #include "foundation/text/collation.h"
 
@@ -40,8 +42,15 @@ void TPrefixIndex::Add(int32_t row, std::string_view text) {
   keys_.append(text);
   TEntry& e = sorted_.emplace_back(TEntry{{0, 0}, at, static_cast<uint32_t>(text.size()), row});
   for (size_t i = at; i < keys_.size(); ++i) keys_[i] = static_cast<char>(upper[static_cast<unsigned char>(keys_[i])]);
-  for (size_t i = 0; i < 16; ++i)
-    e.Head[i / 8] = e.Head[i / 8] << 8 | (i < text.size() ? static_cast<unsigned char>(keys_[at + i]) : 0u);
+  // The first byte the highest: the two words compare as the bytes do.
+  static_assert(std::endian::native == std::endian::little, "a word's first byte is its lowest");
+  unsigned char head[16] = {};
+  std::memcpy(head, keys_.data() + at, std::min<size_t>(text.size(), 16));
+  for (size_t w = 0; w < 2; ++w) {
+    uint64_t word;
+    std::memcpy(&word, head + 8 * w, 8);
+    e.Head[w] = __builtin_bswap64(word);
+  }
 }
 
 void TPrefixIndex::Finish() {
