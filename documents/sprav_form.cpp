@@ -32,6 +32,8 @@ bool LoadsEveryRecord(const TUBL& link) {
 TSpravTab::TSpravTab(TSpravDef& book) : Book(book) {}
 
 TSpravTab::~TSpravTab() {
+  // The rows read their texts from the table's records until they go.
+  View.ClearRows();
   if (table_ == nullptr) return;
   bases_.Clear();
   if (wasReadOnly_) table_->OpenReadOnly();
@@ -136,7 +138,9 @@ void TSpravFormLogic::BuildTab(TSpravTab& tab) {
     const TSDef* column = book.GetSDef(j);
     if (TColLayout* layout = view.GetColLayout(j)) layout->BoundField = column != nullptr ? column->Number : -1;
   }
-  view.LoadFromTable(table);
+  // The table keeps the records the rows show (for the save), so their
+  // texts can wait until they are read.
+  view.LoadFromTable(table, RowTexts);
   view.SetUpdating(true);
   tab.Edited.assign(static_cast<std::size_t>(table.Count()), false);
   tab.RewriteWhole = book.AutoSort && book.SortKeys != nullptr && LoadsEveryRecord(*tab.Link);
@@ -388,8 +392,11 @@ bool TSpravFormLogic::Writes(const TSpravTab& tab, int32_t col, bool allColumns)
          (allColumns || (tab.Book.CanEdit && col < 256 && tab.Book.EditableColumns.test(static_cast<std::size_t>(col))));
 }
 
+// The row's texts are made first: they must not follow the record they are
+// written into.
 void TSpravFormLogic::WriteRow(TSpravTab& tab, int32_t row, bool allColumns) {
   TDataView& view = tab.View;
+  view.GetRow(row);
   for (int32_t col = 0; col < view.ColCount(); ++col)
     if (Writes(tab, col, allColumns)) tab.Link->Table.SetValue(view.ColumnField(col), view.GetCellValue(col, row));
 }

@@ -87,6 +87,10 @@ class TSpravFormLogic {
   TSpravFormLogic& operator=(const TSpravFormLogic&) = delete;
 
   TSpravHooks Hooks;
+  // When the rows' cell texts are made: as they are read, or all at once
+  // as the tab opens. Both give the same book; the first opens a big one
+  // without formatting rows nobody looks at.
+  TLoadTexts RowTexts = TLoadTexts::WhenRead;
 
   // The window shows: the blanks compiled anew, CURDATE and CURTIME from
   // the computer's clock, a tab per valid book (a bad form or filter told

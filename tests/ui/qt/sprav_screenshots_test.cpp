@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -14,6 +15,7 @@
 #include "app/demo_rig.h"
 #include "config/data_dir.h"
 #include "platform/encoding.h"
+#include "support/demo_goods.h"
 #include "support/program_home.h"
 #include "ui/qt/panel_config_window.h"
 #include "ui/qt/qt_services.h"
@@ -97,6 +99,26 @@ TEST_F(ScreenshotOfWindows3, TheReferenceBookWindowRefusingANumberItsFieldCannot
     Picture(&f, "sprav_too_wide");
     AnswerNextBox("sprav_too_wide_cancel", "Нет");
     f.CancelButton()->click();
+  };
+  form.Execute();
+}
+
+// A hundred thousand goods: found by typing in the middle, then the last.
+TEST_F(ScreenshotOfWindows3, TheReferenceBookWindowOverAHundredThousandGoods) {
+  Settings().Bases.FindByAlias("ТОВАРЫ"_w)->Table.Close();
+  ASSERT_TRUE(test::GrowDemoGoods(home / "goods.dbf", 100000));
+  TSpravForm form(Settings());
+  form.OnShown = [](TSpravForm& f) {
+    f.activateWindow();
+    TDataView& view = f.Logic().Current()->View;
+    view.SetCol(1);
+    f.SearchEdit()->setText(QString::fromUtf8("Сыр 5"));
+    Picture(&f, "sprav_window_big");
+    int32_t key = kKeyPageDown;
+    view.FocusEnter();
+    view.KeyDown(key, kCtrlKey);
+    Picture(&f, "sprav_window_big_end");
+    f.OkButton()->click();
   };
   form.Execute();
 }

@@ -21,6 +21,7 @@
 #include "config/data_dir.h"
 #include "config/scramble.h"
 #include "platform/encoding.h"
+#include "support/demo_goods.h"
 #include "support/program_home.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/input_dialog.h"
@@ -255,6 +256,41 @@ TEST_F(SpravWindowTest, AGreyPrintSaysWhereAPrinterIsChosen) {
   form.Execute();
   EXPECT_TRUE(enabled);
   EXPECT_TRUE(tip.isEmpty()) << tip.toStdString();
+}
+
+// A big book formats the rows on the screen, not the others: opening it,
+// going to its end, searching and a bigger window leave them as records.
+TEST_F(SpravWindowTest, ABigBookMakesTheTextsOfTheRowsOnTheScreenOnly) {
+  Settings().Bases.FindByAlias("ТОВАРЫ"_w)->Table.Close();
+  ASSERT_TRUE(test::GrowDemoGoods(home / "goods.dbf", 20000));
+  TSpravForm form(Settings());
+  bool worked = false;
+  form.OnShown = [&](TSpravForm& f) {
+    Activate(&f);
+    TDataViewWidget* goods = View(f);
+    const auto made = [goods] {
+      int32_t n = 0;
+      for (int32_t r = 0; r < goods->View().RowCount(); ++r) n += goods->View().Table().Pending(r) ? 0 : 1;
+      return n;
+    };
+    ASSERT_EQ(goods->View().RowCount(), 20000);
+    EXPECT_LT(made(), 60);
+    goods->setFocus();
+    QTest::keyClick(goods, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(goods->View().CurRow(), 19999);
+    EXPECT_TRUE(Cell(*goods, 1, 19999).startsWith(QString::fromUtf8("Чай ")));
+    goods->View().SetCol(1);
+    Type(goods, "х");
+    Type(f.SearchEdit(), "леб 1");
+    EXPECT_TRUE(Cell(*goods, 1, goods->View().CurRow()).startsWith(QString::fromUtf8("Хлеб 1")));
+    f.resize(f.width() + 200, f.height() + 300);
+    QTest::qWait(50);
+    EXPECT_LT(made(), 120);
+    worked = true;
+    f.OkButton()->click();
+  };
+  form.Execute();
+  EXPECT_TRUE(worked);
 }
 
 }  // namespace
