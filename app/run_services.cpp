@@ -100,9 +100,11 @@ int32_t TRunServices::MsgBox(const std::string& text, const std::string& caption
 
 bool TRunServices::AskQuestion(const QuestionRequest& request, std::vector<std::string>& texts) {
   texts.clear();
+  std::vector<std::string> given;
   for (const QuestionInput& input : request.Inputs) {
     std::string answer;
     if (!NextAnswer(answer)) answer = input.Text;
+    given.push_back(answer);
     if (request.CancelVisible && ButtonOf(answer) == kIdCancel) {
       texts.clear();
       return false;
@@ -118,7 +120,7 @@ bool TRunServices::AskQuestion(const QuestionRequest& request, std::vector<std::
     const TValueEdit edit{input.Kind, input.Width, input.Decimals};
     if (edit.IsValid(texts[i])) continue;
     why = "вопрос "_w + Quoted(request.Caption) + ": поле "_w + Quoted(TrimBlanks(input.Label)) +
-          " не принимает ответ "_w + Quoted(texts[i]) + ": "_w + edit.Requirement();
+          " не принимает ответ "_w + Quoted(given[i]) + ": "_w + edit.Requirement();
     break;
   }
   Refused(why);
