@@ -720,7 +720,7 @@ namespace {
 
 // The key values of every row, read once, so that a sort of many rows
 // compares them without reading field text again. The order they give is
-// that of CompareValues over the field values.
+// that of CompareValuesInOrder over the field values.
 class SortKeys {
  public:
   SortKeys(const TStringBase& table, const std::vector<const TRow*>& rows, const TKeyCol* keys,
@@ -740,7 +740,7 @@ class SortKeys {
             break;
           case 'N':
             table.GetBufferValue(k->Number, row->Buffer(), v);
-            col.Numbers.push_back(v.Num);
+            col.Numbers.push_back(NumberOrderKey(v.Num));
             break;
           case 'D':
             table.GetBufferValue(k->Number, row->Buffer(), v);
@@ -768,7 +768,7 @@ class SortKeys {
           c = CompareKeys(col, ia, ib);
           break;
         case 'N':
-          c = IsNearZero(col.Numbers[ia] - col.Numbers[ib]) ? 0 : (col.Numbers[ia] > col.Numbers[ib] ? 1 : -1);
+          c = col.Numbers[ia] < col.Numbers[ib] ? -1 : (col.Numbers[ia] > col.Numbers[ib] ? 1 : 0);
           break;
         case 'D':
           c = CompareDateRec(col.Dates[ia], col.Dates[ib]) - 1;
@@ -1152,11 +1152,8 @@ void TStringBase::SortByKeys(const std::vector<const TRow*>& rows, const TKeyCol
   if (const std::vector<long double>* numbers = sortKeys.SingleNumberKey()) {
     std::vector<NumberEntry> entries(order.size());
     for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = {(*numbers)[i], static_cast<int32_t>(i)};
-    // The comparison of CompareValues on one difference: keys read from
-    // number texts are finite, so the difference's sign is the order.
     QuickSort(entries, 0, LastIndex(), [](const NumberEntry& a, const NumberEntry& b) {
-      const long double d = a.Key - b.Key;
-      return d <= -kNumTolerance ? -1 : (d >= kNumTolerance ? 1 : 0);
+      return a.Key < b.Key ? -1 : (a.Key > b.Key ? 1 : 0);
     }, exchanges);
     for (std::size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].Row;
   } else {
@@ -1211,7 +1208,7 @@ TRow* TStringBase::BinarySearch(int32_t& pos, const TKeyCol* keys, bool caseSens
     int c = 0;
     for (const TKeyCol* k = keys; k; k = k->Next.get()) {
       GetBufferValue(k->Number, row->Buffer(), v);
-      c = CompareValues(k->Value, v, caseSensitive);
+      c = CompareValuesInOrder(k->Value, v, caseSensitive);
       if (c != 0) break;
     }
     if (c == 0) {

@@ -16,6 +16,7 @@
 #include "platform/encoding.h"
 #include "support/faulty_files.h"
 #include "support/goods_table.h"
+#include "support/number_order.h"
 #include "support/temp_dir.h"
 
 namespace vm {
@@ -601,6 +602,79 @@ TEST(StringBaseSort, NumberKeyOrdersAsThePlainQuicksort) {
       check(texts);
       std::reverse(texts.begin(), texts.end());
       check(texts);
+    }
+  }
+}
+
+// Numbers closer than the tolerance link into chains longer than it; a sort
+// by them, alone or before a name, must still leave no row before a row
+// more than the tolerance below it, and where two numbers count as equal
+// the name decides.
+TEST(StringBaseSort, NumbersCloserThanTheToleranceStayInOrder) {
+  std::mt19937 random(17);
+  for (const auto& [decimals, step] : {std::pair{9, 1u}, {10, 4u}, {10, 7u}, {12, 300u}}) {
+    SCOPED_TRACE(::testing::Message() << decimals << " decimals, steps of " << step);
+    for (int round = 0; round < 150; ++round) {
+      TStringBase table;
+      table.MakeTemporary({{"NUM", 'N', 20, decimals}, {"NAME", 'C', 4, 0}});
+      const int rows = 2 + static_cast<int>(random() % 60);
+      for (int i = 0; i < rows; ++i) {
+        table.Append();
+        table.SetFieldText(0, test::ChainedNumber(random() % 3 ? "4" : "-4", random() % 9, step, decimals));
+        table.SetFieldText(1, std::string(1, static_cast<char>('a' + random() % 5)));
+      }
+      TKeyCol keys;
+      keys.Number = 0;
+      keys.Next = std::make_unique<TKeyCol>();
+      keys.Next->Number = 1;
+      for (const bool byName : {false, true}) {
+        if (byName) table.Sort(&keys, false);
+        else table.SortByField(0, false);
+        std::vector<long double> numbers;
+        std::vector<std::string> names;
+        TCommonVar v;
+        for (int32_t r = 0; r < table.Count(); ++r) {
+          table.GetBufferValue(0, table.MemTableLocate(r)->Buffer(), v);
+          numbers.push_back(v.Num);
+          table.GetBufferValue(1, table.MemTableLocate(r)->Buffer(), v);
+          names.push_back(v.Str);
+        }
+        ASSERT_EQ(test::FirstRowOutOfOrder(numbers), -1) << "round " << round << (byName ? " by name too" : "");
+        for (std::size_t r = 1; byName && r < numbers.size(); ++r) {
+          if (NumberOrderKey(numbers[r - 1]) != NumberOrderKey(numbers[r])) continue;
+          ASSERT_LE(names[r - 1], names[r]);
+        }
+      }
+    }
+  }
+}
+
+// Keys found or inserted one by one in rows sorted by a number and a name
+// must leave them sorted, with numbers closer than the tolerance; a key
+// inserted is found again.
+TEST(StringBaseSort, SearchesPlaceNumbersCloserThanTheToleranceInOrder) {
+  std::mt19937 random(19);
+  for (int round = 0; round < 200; ++round) {
+    TStringBase table;
+    table.MakeTemporary({{"NUM", 'N', 20, 10}, {"NAME", 'C', 4, 0}});
+    TKeyCol keys;
+    keys.Number = 0;
+    keys.Next = std::make_unique<TKeyCol>();
+    keys.Next->Number = 1;
+    for (int i = 0; i < 40; ++i) {
+      keys.Value = {'N', "", std::stold(test::ChainedNumber("4", random() % 9, 4, 10)), {}, {}};
+      keys.Next->Value = {'C', std::string(1, static_cast<char>('a' + random() % 5)), 0, {}, {}};
+      bool inserted = false;
+      const TRow* row = table.LocateOrInsert(&keys, inserted, false);
+      std::vector<long double> numbers;
+      TCommonVar v;
+      for (int32_t r = 0; r < table.Count(); ++r) {
+        table.GetBufferValue(0, table.MemTableLocate(r)->Buffer(), v);
+        numbers.push_back(v.Num);
+      }
+      ASSERT_EQ(test::FirstRowOutOfOrder(numbers), -1) << "round " << round << ", key " << i;
+      int32_t pos = -1;
+      ASSERT_EQ(table.BinarySearch(pos, &keys, false, table.LastIndex(), 0), row);
     }
   }
 }
