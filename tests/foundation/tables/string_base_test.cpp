@@ -8,7 +8,6 @@
 #include <cfenv>
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <random>
 #include <tuple>
 
@@ -17,6 +16,7 @@
 #include "support/faulty_files.h"
 #include "support/goods_table.h"
 #include "support/number_order.h"
+#include "support/plain_quicksort.h"
 #include "support/temp_dir.h"
 
 namespace vm {
@@ -528,32 +528,16 @@ TEST(StringBaseSort, OneNumberKeyOrdersOddTextsAsTheGeneralComparison) {
 
 // The rows' IDs in the order the plain quicksort of the values gives: the
 // middle row as pivot, scanning in from both ends, exchanging rows that
-// differ in place; and whether it exchanged any.
+// differ in place, numbers ordered as sorts order them; and whether it
+// exchanged any.
 std::pair<std::vector<std::string>, bool> PlainQuicksortOrder(TStringBase& table, int32_t field) {
   std::vector<std::pair<TCommonVar, std::string>> rows(static_cast<std::size_t>(table.Count()));
   for (int32_t r = 0; r < table.Count(); ++r) {
     table.GetBufferValue(field, table.MemTableLocate(r)->Buffer(), rows[static_cast<std::size_t>(r)].first);
     table.GetBufferText(0, table.MemTableLocate(r)->Buffer(), rows[static_cast<std::size_t>(r)].second);
   }
-  bool exchanged = false;
-  const std::function<void(int32_t, int32_t)> sort = [&](int32_t lo, int32_t hi) {
-    const TCommonVar pivot = rows[static_cast<std::size_t>((lo + hi) / 2)].first;
-    const auto at = [&](int32_t k) -> const TCommonVar& { return rows[static_cast<std::size_t>(k)].first; };
-    int32_t i = lo, j = hi;
-    do {
-      while (CompareValues(at(i), pivot, false) < 0) ++i;
-      while (CompareValues(at(j), pivot, false) > 0) --j;
-      if (i <= j) {
-        if (i != j) std::swap(rows[static_cast<std::size_t>(i)], rows[static_cast<std::size_t>(j)]);
-        exchanged = exchanged || i != j;
-        ++i;
-        --j;
-      }
-    } while (i <= j);
-    if (lo < j) sort(lo, j);
-    if (i < hi) sort(i, hi);
-  };
-  if (rows.size() > 1) sort(0, table.Count() - 1);
+  const bool exchanged = test::PlainQuicksort(
+      rows, [](const auto& a, const auto& b) { return CompareValuesInOrder(a.first, b.first, false); });
   std::vector<std::string> ids;
   for (const auto& row : rows) ids.push_back(row.second);
   return {ids, exchanged};
@@ -561,12 +545,14 @@ std::pair<std::vector<std::string>, bool> PlainQuicksortOrder(TStringBase& table
 
 // A number key is sorted a block at a time; the order, ties included, must
 // be the plain quicksort's, on long tables of few distinct keys, of keys
-// all distinct, of -0 beside 0, and already sorted or reversed.
+// all distinct, of -0 beside 0, and already sorted or reversed; with
+// decimals finer than the tolerance too, numbers within it of each other,
+// keys spread too far for the quick path and past the integers.
 TEST(StringBaseSort, NumberKeyOrdersAsThePlainQuicksort) {
   std::mt19937 random(11);
-  const auto check = [](const std::vector<std::string>& texts) {
+  const auto check = [](const TFieldRecord& field, std::vector<std::string> texts) {
     TStringBase table;
-    table.MakeTemporary({{"ID", 'N', 7, 0}, {"PRICE", 'N', 12, 2}});
+    table.MakeTemporary({{"ID", 'N', 7, 0}, field});
     for (std::size_t i = 0; i < texts.size(); ++i) {
       table.Append();
       table.SetFieldText(0, std::to_string(i));
@@ -582,6 +568,17 @@ TEST(StringBaseSort, NumberKeyOrdersAsThePlainQuicksort) {
     }
     EXPECT_EQ(ids, expected);
   };
+  // Each as it comes, sorted by value and reversed.
+  const auto checkArranged = [&](const TFieldRecord& field, std::vector<std::string> texts) {
+    check(field, texts);
+    std::vector<std::pair<long double, std::string>> byValue;
+    for (const std::string& t : texts) byValue.emplace_back(std::stold(t), t);
+    std::stable_sort(byValue.begin(), byValue.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = byValue[i].second;
+    check(field, texts);
+    std::reverse(texts.begin(), texts.end());
+    check(field, texts);
+  };
   for (const int distinct : {1, 2, 3, 7, 40, 1000, 1000000}) {
     SCOPED_TRACE(distinct);
     for (const int count : {300, 5000, 40000}) {
@@ -593,15 +590,19 @@ TEST(StringBaseSort, NumberKeyOrdersAsThePlainQuicksort) {
         // Whole numbers written without the point, as other programs may.
         if (n % 7 == 3) texts.back() = std::to_string(n);
       }
-      check(texts);
-      std::vector<std::pair<long double, std::string>> byValue;
-      for (const std::string& t : texts) byValue.emplace_back(std::stold(t), t);
-      std::stable_sort(byValue.begin(), byValue.end(),
-                       [](const auto& a, const auto& b) { return a.first < b.first; });
-      for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = byValue[i].second;
-      check(texts);
-      std::reverse(texts.begin(), texts.end());
-      check(texts);
+      checkArranged({"PRICE", 'N', 12, 2}, texts);
+    }
+  }
+  for (const std::string base : {"4", "0", "3000", "9000000000"}) {
+    for (const unsigned steps : {2u, 9u, 400u}) {
+      SCOPED_TRACE(base + " " + std::to_string(steps));
+      std::vector<std::string> texts;
+      for (int i = 0; i < 3000; ++i) {
+        texts.push_back(test::ChainedNumber(random() % 4 == 0 ? "-" + base : base, random() % steps, 3, 10));
+        // Far from the rest: keys spread past what a word holds with the rows.
+        if (random() % 50 == 0) texts.back() = std::to_string(random() % 200) + ".5";
+      }
+      checkArranged({"FINE", 'N', 24, 10}, texts);
     }
   }
 }
