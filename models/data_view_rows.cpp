@@ -85,7 +85,7 @@ int32_t TDataView::FindOrInsertRow(const TKeyCol* keys, bool& inserted, bool ign
     const int32_t mid = lo + (hi - lo) / 2;
     int c = 0;
     for (const TKeyCol* k = keys; k && c == 0; k = k->Next.get())
-      c = CompareValues(k->Value, GetCellValue(k->Number, mid), !ignoreCase);
+      c = CompareValuesInOrder(k->Value, GetCellValue(k->Number, mid), !ignoreCase);
     if (c == 0) {
       inserted = false;
       return mid;

@@ -333,13 +333,16 @@ class TStringBase {
 
   TSaveResult Save(bool rewrite);
   RowPtr NewRow() const;
+  template <class From>
+  void PlaceRows(const TRow* const* rows, const From& from);
+  // Sort by one number key, the rows put in their places; false, with
+  // nothing done, for other keys.
+  bool SortByNumberKey(const TRow* const* rows, const TKeyCol* keys, int64_t& exchanges);
   // The row order of Sort, and its count of exchanges.
-  bool SortByIntegerKey(const std::vector<const TRow*>& rows, const TKeyCol* keys, std::vector<int32_t>& order,
-                        int64_t& exchanges) const;
-  bool SortByTextKey(const std::vector<const TRow*>& rows, const TKeyCol* keys, bool caseSensitive,
-                     std::vector<int32_t>& order, int64_t& exchanges) const;
-  void SortByKeys(const std::vector<const TRow*>& rows, const TKeyCol* keys, bool caseSensitive,
-                  std::vector<int32_t>& order, int64_t& exchanges) const;
+  bool SortByTextKey(const TRow* const* rows, const TKeyCol* keys, bool caseSensitive, int32_t* order,
+                     int64_t& exchanges) const;
+  void SortByKeys(const TRow* const* rows, const TKeyCol* keys, bool caseSensitive, int32_t* order,
+                  int64_t& exchanges) const;
   void TakeLayout();
   void Renumber(int32_t from);
   void SetCurrent(int32_t index);
