@@ -309,6 +309,24 @@ TEST(DocumentRun, BaseQuestionsChooseOrAddRecords) {
   EXPECT_EQ(std::pair(r.Value.Num, rig.Ui.BaseQuestions.size()), std::pair(-1.0L, dialogs));
 }
 
+// A column of numbers and texts sorts into one order whatever order the
+// records stand in: the numbers by value, then the texts.
+TEST(DocumentRun, BaseQuestionsSortNumbersAndTextsIntoOneOrder) {
+  std::vector<std::string> names = {"10", "1a", "9", "2.5", "b"};
+  std::sort(names.begin(), names.end());
+  do {
+    RunRig rig;
+    ASSERT_TRUE(rig.Build("BASEQUESTIONS\nBQ = TITLE:'t', BASE:G, FIELDS:[['N', G.NAME]], VAR:R, SORT:[1]\n"
+                          "ENDSECTION\n"));
+    for (const std::string& name : names) rig.AddGoods({{name.c_str(), 1}});
+    rig.Ui.BaseAnswers = {{BaseQuestionEnd::Cancelled, -1}};
+    rig.Doc.BaseQuestions.FindByName("BQ")->Run();
+    ASSERT_EQ(rig.Ui.BaseQuestions.size(), 1u);
+    EXPECT_EQ(rig.Ui.BaseQuestions[0].Rows,
+              (std::vector<std::vector<std::string>>{{"2.5"}, {"9"}, {"10"}, {"1a"}, {"b"}}));
+  } while (std::next_permutation(names.begin(), names.end()));
+}
+
 TEST(DocumentRun, FailingListedFormulaEmptiesItsCellAndReportsOnce) {
   RunRig rig;
   ASSERT_TRUE(rig.Build(
