@@ -30,6 +30,19 @@ set(VELOMAR_LAYERS
 # cycle makes two folders one in all but name. Includes between a folder and
 # a folder inside it do not count.
 
+# The top folders of the layers, bottom up: the builds take their sources
+# and the tests their test programs from these, so that a layer cannot be
+# checked here and forgotten there.
+set(VELOMAR_TOP_FOLDERS "")
+foreach(layer IN LISTS VELOMAR_LAYERS)
+  string(REPLACE " " ";" members "${layer}")
+  foreach(folder IN LISTS members)
+    string(REGEX REPLACE "/.*" "" top "${folder}")
+    list(APPEND VELOMAR_TOP_FOLDERS "${top}")
+  endforeach()
+endforeach()
+list(REMOVE_DUPLICATES VELOMAR_TOP_FOLDERS)
+
 # Only run as a script: -DROOT=<source dir> -P check-layers.cmake
 if(NOT CMAKE_SCRIPT_MODE_FILE)
   return()
@@ -99,7 +112,9 @@ foreach(folder IN LISTS folders)
     foreach(line IN LISTS includes)
       if(line MATCHES "include[ \t]*[<\"](Q[A-Za-z]|Qt)" AND NOT own MATCHES "/qt$" AND NOT own STREQUAL "app")
         list(APPEND qt_in_core "${f}: ${line}")
-      elseif(line MATCHES "include[ \t]*\"([^\"]+)\"")
+      # A header of ours is held to the layers in angle brackets too; a
+      # system header names no layer folder and passes.
+      elseif(line MATCHES "include[ \t]*[<\"]([^>\"]+)[>\"]")
         set(target "${CMAKE_MATCH_1}")
         layer_of("${target}" theirs)
         if(theirs MATCHES "/qt$" AND NOT own MATCHES "/qt$" AND NOT own STREQUAL "app")

@@ -1,0 +1,2 @@
+#pragma once
+#include <foundation/qt/qt_canvas.h>
