@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "config/data_dir.h"
 #include "config/page_format.h"
@@ -143,6 +144,23 @@ TEST(DemoData, LoadsConsistentlyAndSavesByteForByte) {
 ProgramRun RunProgram(const std::string& dir) {
   return test::RunIn(dir, "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
                               ShellQuoted(VELOMAR_EXE));
+}
+
+// demo/ is generated and committed: the script run afresh writes it again
+// byte for byte, no file more and none fewer.
+TEST(DemoData, MakeDemoWritesTheBundledFolderAgain) {
+  test::TempDir made;
+  const ProgramRun run = test::RunIn(
+      made.Dir(), "PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 " +
+                      ShellQuoted(std::string(VELOMAR_SOURCE_DIR) + "/scripts/make-demo") + " " +
+                      ShellQuoted(made.Dir()));
+  ASSERT_EQ(run.Status, 0) << run.Output;
+  const std::vector<std::string> names = test::DirNames(made.Dir());
+  EXPECT_EQ(names, test::DirNames(DemoDir()));
+  for (const std::string& name : names) {
+    const std::string file = Cp1251ToUtf8(name);
+    EXPECT_TRUE(ReadBytes(made.Dir() + file) == ReadBytes(DemoDir() + file)) << file << " differs";
+  }
 }
 
 TEST(DemoData, WithoutADisplayTheProgramSaysSoInOneLineAndEndsWithTwo) {
