@@ -198,8 +198,6 @@ class TAutoList {
 
 // --- Documents -------------------------------------------------------------------
 
-class TMyMenuItem;
-
 struct TWindowRect {
   int32_t Left = 0;
   int32_t Top = 0;
@@ -215,8 +213,6 @@ struct TDocData {
   TWindowRect WorkWindowRect;  // ПОЗ_РАБ
   int32_t ID = 0;              // ИД_ФОРМЫ; given when the menus are built
   std::string MenuCaption;
-  // The node's menu item; the document menus create and free it.
-  TMyMenuItem* MenuItem = nullptr;
   bool IsDocument = false;
   std::string Description;       // ОПИСАНИЕ
   bool Found = false;            // the designer's search mark; not saved

@@ -87,10 +87,7 @@ TMainWindow::TMainWindow(TSettingsModel &model, TMainWindowOptions options, QWid
   BuildPanels();
 }
 
-TMainWindow::~TMainWindow() {
-  for (TDocNode *node : model_.DocTree.Nodes())
-    if (node->Data) node->Data->MenuItem = nullptr;
-}
+TMainWindow::~TMainWindow() = default;
 
 void TMainWindow::BuildFixedMenus() {
   control_ = new QMenu(ToQt("Управление"_w), this);
@@ -161,7 +158,6 @@ void TMainWindow::AddDocNode(TDocNode &node, QMenu *menu) {
     return;
   }
   auto *item = new TMyMenuItem(data, menu);
-  data->MenuItem = item;
   connect(item, &QAction::triggered, this, [this, data] { Run(data); });
   menu->addAction(item);
 }
@@ -176,7 +172,6 @@ void TMainWindow::BuildDocMenus() {
     for (int32_t i = 0; i < top.ChildCount(); ++i) AddDocNode(*top.Child(i), menu);
     if (!top.HasChildren()) {
       auto *item = new TMyMenuItem(top.Data.get(), menu);
-      top.Data->MenuItem = item;
       connect(item, &QAction::triggered, this, [this, d = top.Data.get()] { Run(d); });
       menu->addAction(item);
     }
