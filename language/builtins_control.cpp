@@ -1,4 +1,5 @@
 #include "language/builtins_run.h"
+#include "language/expr_context.h"
 #include "language/interpreter.h"
 #include "language/priority.h"
 #include "platform/services.h"
@@ -30,7 +31,7 @@ void FnCheckall(TBuiltinCall& c) { c.SetNum(!ArgIsTrue(c, 1) || Ui().DocCheckAll
 
 void FnSelecttable(TBuiltinCall& c) {
   const TOperand& arg = c.ArgNode(1);
-  if (arg.Child.size() == 1) Interp().SetFocusTable(arg.Child.front().Object);
+  if (arg.Child.size() == 1) Interp().SetFocusTable(dynamic_cast<IExprForm*>(arg.Child.front().Object));
 }
 
 }  // namespace vm

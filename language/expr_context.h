@@ -11,6 +11,7 @@
 
 #include "foundation/values/values.h"
 #include "language/expr_types.h"
+#include "platform/services.h"
 
 namespace vm {
 
@@ -21,8 +22,9 @@ class TRuntimeObject {
   virtual ~TRuntimeObject() = default;
 };
 
-// A form of the document: its table and the blank that lays it out.
-class IExprForm : public TRuntimeObject {
+// A form of the document: its table and the blank that lays it out; the
+// windows can be asked to focus it.
+class IExprForm : public TRuntimeObject, public FocusableTable {
  public:
   virtual int ColumnCount() const = 0;
   // The format letter of a column; '*' when it varies from row to row.

@@ -13,6 +13,7 @@
 #include "foundation/text/strutils.h"
 #include "foundation/values/values.h"
 #include "language/instructions.h"
+#include "platform/services.h"
 
 namespace vm {
 
@@ -76,7 +77,7 @@ class TInterpreter {
   int32_t TerminateValue() const { return terminate_; }
   void SetTerminateValue(int32_t value) { terminate_ = value; }
   // The table that gets the focus when the top-level run ends.
-  void SetFocusTable(TRuntimeObject* form) { focusTable_ = form; }
+  void SetFocusTable(FocusableTable* table) { focusTable_ = table; }
 
   std::size_t CallDepth() const { return returnStack_.size(); }
   void PushReturn(TInstruction* instruction) { returnStack_.push_back(instruction); }
@@ -115,7 +116,7 @@ class TInterpreter {
   // Whether the pending error has been shown and logged.
   bool reported_ = false;
   int depth_ = 0;
-  TRuntimeObject* focusTable_ = nullptr;
+  FocusableTable* focusTable_ = nullptr;
   std::vector<TInstruction*> returnStack_;
   TCommonVar value_;
 

@@ -22,7 +22,13 @@ struct FileDialogRequest {
   bool HideReadOnly = false;
 };
 
-class TRuntimeObject;
+// A table of the document window as the core names it to the windows: the
+// document's forms take this face, so that the services need know nothing
+// of the layers that make them.
+class FocusableTable {
+ public:
+  virtual ~FocusableTable() = default;
+};
 
 // One labelled edit of the question dialog.
 struct QuestionInput {
@@ -141,7 +147,7 @@ class UiServices {
   // the table a program chose gets the focus when the run ends; OK, Print
   // and the checks of all rows and of the document, as its buttons do them.
   virtual void CloseDocWindow() {}
-  virtual void FocusTable(TRuntimeObject* /*form*/) {}
+  virtual void FocusTable(FocusableTable* /*table*/) {}
   virtual void DocOkClick(bool /*confirm*/) {}
   virtual void DocPrintClick() {}
   virtual bool DocCheckAll() { return true; }

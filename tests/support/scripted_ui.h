@@ -61,7 +61,7 @@ class ScriptedUi : public UiServices {
   bool LastOkConfirm = false;
   int PrintClicks = 0;
   bool ChecksPass = true;
-  TRuntimeObject* Focused = nullptr;
+  FocusableTable* Focused = nullptr;
   std::vector<CheckBoxesShown> CheckBoxDialogs;
   // The checked boxes the user leaves; cancelled when unset.
   bool CheckBoxesConfirmed = false;
@@ -122,7 +122,7 @@ class ScriptedUi : public UiServices {
     return DateTimeConfirmed;
   }
   void CloseDocWindow() override { ++Closes; }
-  void FocusTable(TRuntimeObject* form) override { Focused = form; }
+  void FocusTable(FocusableTable* table) override { Focused = table; }
   void DocOkClick(bool confirm) override {
     ++OkClicks;
     LastOkConfirm = confirm;

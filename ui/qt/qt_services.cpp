@@ -120,8 +120,8 @@ void TQtUiServices::CloseDocWindow() {
   if (DocWindow.Close) DocWindow.Close();
 }
 
-void TQtUiServices::FocusTable(TRuntimeObject* form) {
-  if (DocWindow.FocusTable) DocWindow.FocusTable(form);
+void TQtUiServices::FocusTable(FocusableTable* table) {
+  if (DocWindow.FocusTable) DocWindow.FocusTable(table);
 }
 
 void TQtUiServices::DocOkClick(bool confirm) {

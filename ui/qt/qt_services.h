@@ -36,7 +36,7 @@ class TQtUiServices : public UiServices {
                   int columns, uint32_t& result) override;
   std::vector<std::string> PrinterNames() const override;
   void CloseDocWindow() override;
-  void FocusTable(TRuntimeObject* form) override;
+  void FocusTable(FocusableTable* table) override;
   void DocOkClick(bool confirm) override;
   void DocPrintClick() override;
   bool DocCheckAll() override;
@@ -53,7 +53,7 @@ class TQtUiServices : public UiServices {
   // exists. Unset, the headless answers hold.
   struct TDocWindowHooks {
     std::function<void()> Close;
-    std::function<void(TRuntimeObject*)> FocusTable;
+    std::function<void(FocusableTable*)> FocusTable;
     std::function<void(bool confirm)> OkClick;
     std::function<void()> PrintClick;
     std::function<bool()> CheckAll;
