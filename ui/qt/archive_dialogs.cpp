@@ -30,7 +30,7 @@ constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::CustomizeWindowHint | 
 
 }  // namespace
 
-TSelDrvForm::TSelDrvForm(const std::string& prompt, QWidget* parent, const TDriveSources& sources)
+TDriveDialog::TDriveDialog(const std::string& prompt, QWidget* parent, const TDriveSources& sources)
     : QDialog(parent, kDialogFlags) {
   setWindowTitle(ToQt("Выберите диск"_wv));
   setFont(FontForFamily("MS Sans Serif", 11));
@@ -68,9 +68,9 @@ TSelDrvForm::TSelDrvForm(const std::string& prompt, QWidget* parent, const TDriv
   all->addLayout(buttons);
 }
 
-std::string TSelDrvForm::Drive() const { return FromQt(drives_->currentText()); }
+std::string TDriveDialog::Drive() const { return FromQt(drives_->currentText()); }
 
-void TSelDrvForm::showEvent(QShowEvent* event) {
+void TDriveDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (drives_->count() > 0) drives_->setCurrentIndex(0);
   yes_->setFocus();
@@ -78,7 +78,7 @@ void TSelDrvForm::showEvent(QShowEvent* event) {
     move(screen->geometry().center() - QPoint(width() / 2, height() / 2));
 }
 
-TDAForm::TDAForm(const TArcIDList& list, const std::string& configName, QWidget* parent)
+TArchiveListDialog::TArchiveListDialog(const TArcIDList& list, const std::string& configName, QWidget* parent)
     : QDialog(parent, kDialogFlags), list_(list), configName_(configName) {
   setWindowTitle(ToQt("Удаление периода из архива"_wv));
   setFont(FontForFamily("MS Sans Serif", 11));
@@ -106,7 +106,7 @@ TDAForm::TDAForm(const TArcIDList& list, const std::string& configName, QWidget*
   delete_->setDefault(true);
   auto* cancel = new QPushButton(ToQt("Отмена"_wv), this);
   move_ = new QCheckBox(ToQt("Переместить на дискеты"_wv), this);
-  connect(delete_, &QPushButton::clicked, this, &TDAForm::DeleteClicked);
+  connect(delete_, &QPushButton::clicked, this, &TArchiveListDialog::DeleteClicked);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(move_);
@@ -119,9 +119,9 @@ TDAForm::TDAForm(const TArcIDList& list, const std::string& configName, QWidget*
   all->addLayout(buttons);
 }
 
-bool TDAForm::MoveToMedia() const { return move_->isChecked(); }
+bool TArchiveListDialog::MoveToMedia() const { return move_->isChecked(); }
 
-void TDAForm::FitColumns() {
+void TArchiveListDialog::FitColumns() {
   const int rowsHeight = grid_->rowCount() * grid_->verticalHeader()->defaultSectionSize();
   const bool fit = rowsHeight <= grid_->height() - grid_->horizontalHeader()->height() - 4;
   const TPeriodColumns widths = PeriodColumnWidths(grid_->width(), fit);
@@ -129,19 +129,19 @@ void TDAForm::FitColumns() {
   grid_->setColumnWidth(1, widths.Second);
 }
 
-void TDAForm::showEvent(QShowEvent* event) {
+void TArchiveListDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   FitColumns();
   if (grid_->rowCount() > 0) grid_->selectRow(0);
   move_->setChecked(true);
 }
 
-void TDAForm::resizeEvent(QResizeEvent* event) {
+void TArchiveListDialog::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
   FitColumns();
 }
 
-void TDAForm::DeleteClicked() {
+void TArchiveListDialog::DeleteClicked() {
   const int row = grid_->currentRow();
   if (row < 0 || row >= static_cast<int>(list_.size())) return;
   const TArchiveListRecord& r = list_[static_cast<std::size_t>(row)].Record;
@@ -153,7 +153,7 @@ void TDAForm::DeleteClicked() {
 
 TQtArchiveDialogs::TQtArchiveDialogs(QWidget* parent) : parent_(parent) {
   dialogs_.SelectDrive = [this](const std::string& prompt, std::string& drive) {
-    TSelDrvForm form(prompt, parent_);
+    TDriveDialog form(prompt, parent_);
     const bool busy = SuspendBusy();
     const bool yes = form.exec() == QDialog::Accepted;
     SetBusy(busy);
@@ -161,7 +161,7 @@ TQtArchiveDialogs::TQtArchiveDialogs(QWidget* parent) : parent_(parent) {
     return yes;
   };
   dialogs_.ChoosePeriod = [this](const TArcIDList& list, const std::string& name, int32_t& index, bool& move) {
-    TDAForm form(list, name, parent_);
+    TArchiveListDialog form(list, name, parent_);
     const bool busy = SuspendBusy();
     const bool chosen = form.exec() == 1;
     SetBusy(busy);

@@ -1,5 +1,6 @@
-// The archive commands' dialogs: the drive dialog, the archive-list dialog
-// of a period deletion and the volume-file question.
+// The archive commands' dialogs: the drive dialog (the form TSelDrvForm),
+// the archive-list dialog of a period deletion (the form TDAForm) and the
+// volume-file question.
 #pragma once
 
 #include <QDialog>
@@ -18,11 +19,11 @@ namespace vm {
 
 // "Выберите диск": the prompt, the media list (the mount points of the
 // removable media of sources; "Обзор..." adds any folder) and "Да" / "Нет".
-class TSelDrvForm : public QDialog {
+class TDriveDialog : public QDialog {
   Q_OBJECT
 
  public:
-  TSelDrvForm(const std::string& prompt, QWidget* parent = nullptr, const TDriveSources& sources = {});
+  TDriveDialog(const std::string& prompt, QWidget* parent = nullptr, const TDriveSources& sources = {});
   // The folder the list shows (Windows-1251).
   std::string Drive() const;
   QComboBox* DriveList() const { return drives_; }
@@ -40,11 +41,11 @@ class TSelDrvForm : public QDialog {
 
 // "Удаление периода из архива": the configuration's archives by their
 // dates; "Удалить" asks before it closes.
-class TDAForm : public QDialog {
+class TArchiveListDialog : public QDialog {
   Q_OBJECT
 
  public:
-  TDAForm(const TArcIDList& list, const std::string& configName, QWidget* parent = nullptr);
+  TArchiveListDialog(const TArcIDList& list, const std::string& configName, QWidget* parent = nullptr);
   int32_t ChosenIndex() const { return chosen_; }
   bool MoveToMedia() const;
   QTableWidget* Grid() const { return grid_; }

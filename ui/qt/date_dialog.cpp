@@ -11,7 +11,7 @@
 
 namespace vm {
 
-TDtQForm::TDtQForm(QWidget *parent) : QDialog(parent) {
+TDateDialog::TDateDialog(QWidget *parent) : QDialog(parent) {
   // No border icons: the window manager is asked to let the window be
   // moved and resized only, and so offers no close box that the dialog
   // would then refuse. One that draws its buttons all the same gets its
@@ -51,15 +51,15 @@ TDtQForm::TDtQForm(QWidget *parent) : QDialog(parent) {
   });
 }
 
-void TDtQForm::CheckStates() {
+void TDateDialog::CheckStates() {
   if (Valid) ok_->setEnabled(Valid());
 }
 
-void TDtQForm::reject() {
+void TDateDialog::reject() {
   if (closeAllowed_) QDialog::reject();
 }
 
-void TDtQForm::showEvent(QShowEvent *event) {
+void TDateDialog::showEvent(QShowEvent *event) {
   closeAllowed_ = false;
   QDialog::showEvent(event);
   // The control after "Системная дата" in tab order takes the focus: the
@@ -74,7 +74,7 @@ void TDtQForm::showEvent(QShowEvent *event) {
   CheckStates();
 }
 
-void TDtQForm::closeEvent(QCloseEvent *event) {
+void TDateDialog::closeEvent(QCloseEvent *event) {
   if (closeAllowed_)
     QDialog::closeEvent(event);
   else

@@ -1,7 +1,8 @@
-// The date dialog: a modal shell in which its caller places its own edit
-// fields and a validation test. Only "OK" and "Отмена" close it; it has no
-// close box, and Esc or any other close request is refused, so a date is
-// never left half confirmed.
+// The date dialog (the form TDtQForm, whose name is still its title): a
+// modal shell in which its caller places its own edit fields and a
+// validation test. Only "OK" and "Отмена" close it; it has no close box, and
+// Esc or any other close request is refused, so a date is never left half
+// confirmed.
 #pragma once
 
 #include <QDialog>
@@ -12,11 +13,11 @@ class QWidget;
 
 namespace vm {
 
-class TDtQForm : public QDialog {
+class TDateDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TDtQForm(QWidget *parent = nullptr);
+  explicit TDateDialog(QWidget *parent = nullptr);
 
   // Where the caller puts its fields, above the buttons.
   QWidget *Fields() const { return fields_; }

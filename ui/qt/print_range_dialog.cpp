@@ -10,7 +10,7 @@
 
 namespace vm {
 
-TPAsk::TPAsk(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+TPrintRangeDialog::TPrintRangeDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   first_ = new QRadioButton(this);
   second_ = new QRadioButton(this);
   ok_ = new QPushButton("OK", this);
@@ -30,7 +30,7 @@ TPAsk::TPAsk(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindow
 
 int32_t AskPrintRange(const std::string& caption, const std::string& first, const std::string& second,
                       QWidget* parent) {
-  TPAsk dialog(parent);
+  TPrintRangeDialog dialog(parent);
   dialog.setWindowTitle(ToQt(caption));
   dialog.First()->setText(ToQt(first));
   dialog.Second()->setText(ToQt(second));

@@ -1,4 +1,5 @@
-// "Печать справочника": print the current record or the whole book.
+// "Печать справочника" (the form TPAsk): print the current record or the
+// whole book.
 #pragma once
 
 #include <QDialog>
@@ -10,11 +11,11 @@ class QPushButton;
 
 namespace vm {
 
-class TPAsk : public QDialog {
+class TPrintRangeDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TPAsk(QWidget* parent = nullptr);
+  explicit TPrintRangeDialog(QWidget* parent = nullptr);
   QRadioButton* First() const { return first_; }
   QRadioButton* Second() const { return second_; }
   QPushButton* OkButton() const { return ok_; }

@@ -27,7 +27,7 @@ class TQtDateTimeDialog : public TDateTimeDialog {
 
   bool Show(TDateTimeEntry &entry, const std::function<bool(const TDateTimeEntry &)> &accept,
             const std::string &hint) override {
-    TDtQForm form(parent_);
+    TDateDialog form(parent_);
     auto *grid = new QGridLayout(form.Fields());
     QLineEdit *edits[2];
     const std::string labels[2] = {"Дата:"_w, "Время:"_w};

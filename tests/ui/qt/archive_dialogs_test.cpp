@@ -41,7 +41,7 @@ QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 TEST(ArchiveDialogs, TheDriveListHoldsTheRemovableMediaByTheirDevices) {
   test::DesktopDisks media;
-  TSelDrvForm form("Копировать данные на дискету?"_w, nullptr, media.Sources());
+  TDriveDialog form("Копировать данные на дискету?"_w, nullptr, media.Sources());
   QStringList shown;
   for (int i = 0; i < form.DriveList()->count(); ++i) shown << form.DriveList()->itemText(i);
   EXPECT_EQ(shown, (QStringList{"/media/user/STICK", "/run/media/user/CARD ONE", "/mnt/sd", "/media/user/DISC"}));
@@ -52,7 +52,7 @@ TEST(ArchiveDialogs, TheDriveDialogGivesTheDriveItShowsEvenAfterNo) {
   QString title, prompt;
   bool yesFocused = false;
   test::WhenModal([&](QWidget* modal) {
-    auto* form = qobject_cast<TSelDrvForm*>(modal);
+    auto* form = qobject_cast<TDriveDialog*>(modal);
     ASSERT_TRUE(form);
     title = form->windowTitle();
     for (QLabel* l : form->findChildren<QLabel*>()) prompt += l->text() + "|";
@@ -92,7 +92,7 @@ TEST(ArchiveDialogs, TheArchiveListShowsTheDatesAndAsksBeforeItDeletes) {
     bool Checked = false, StillOpen = false;
   } seen;
   test::WhenModal([&](QWidget* modal) {
-    auto* form = qobject_cast<TDAForm*>(modal);
+    auto* form = qobject_cast<TArchiveListDialog*>(modal);
     ASSERT_TRUE(form);
     QTableWidget* grid = form->Grid();
     for (int c = 0; c < 2; ++c) {
@@ -130,7 +130,7 @@ TEST(ArchiveDialogs, TheArchiveListShowsTheDatesAndAsksBeforeItDeletes) {
   const TArcIDList two = Archives(2);
   int columns = 0, usable = 0;
   test::WhenModal([&](QWidget* modal) {
-    auto* form = qobject_cast<TDAForm*>(modal);
+    auto* form = qobject_cast<TArchiveListDialog*>(modal);
     ASSERT_TRUE(form);
     columns = form->Grid()->columnWidth(0) + form->Grid()->columnWidth(1);
     usable = form->Grid()->width() - 6;
@@ -173,7 +173,7 @@ class MenuAnswerer {
       Seen << box->text();
       return test::AgreeTo(box);
     }
-    if (auto* drive = qobject_cast<TSelDrvForm*>(modal)) {
+    if (auto* drive = qobject_cast<TDriveDialog*>(modal)) {
       Seen << "drive";
       return drive->NoButton()->click();
     }
@@ -236,10 +236,10 @@ TEST(ScreenshotOfArchiveDialogs, DriveAndArchiveList) {
   const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
   if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
   test::DesktopDisks media;
-  TSelDrvForm drive("Копировать данные на дискету?"_w, nullptr, media.Sources());
+  TDriveDialog drive("Копировать данные на дискету?"_w, nullptr, media.Sources());
   drive.show();
   const TArcIDList list = Archives(12);
-  TDAForm archives(list, "Движение товаров"_w);
+  TArchiveListDialog archives(list, "Движение товаров"_w);
   archives.show();
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
   EXPECT_TRUE(drive.grab().save(QString::fromLocal8Bit(folder) + "/select_drive.png"));

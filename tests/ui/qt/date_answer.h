@@ -13,7 +13,7 @@ namespace vm::test {
 
 inline void ConfirmNextDateDialog() {
   WhenModal([](QWidget* modal) {
-    auto* form = qobject_cast<TDtQForm*>(modal);
+    auto* form = qobject_cast<TDateDialog*>(modal);
     if (!form) return;
     const QList<QLineEdit*> edits = form->Fields()->findChildren<QLineEdit*>();
     if (edits.size() != 2) return;

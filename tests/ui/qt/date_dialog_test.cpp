@@ -51,7 +51,7 @@ TEST_F(DateDialogTest, OkWaitsForALaterMomentAndOnlyTheButtonsCloseTheDialog) {
   Qt::WindowFlags flags;
   bool fixedSize = false;
   WhenModal([&](QWidget *modal) {
-    auto *form = qobject_cast<TDtQForm *>(modal);
+    auto *form = qobject_cast<TDateDialog *>(modal);
     ASSERT_NE(form, nullptr);
     caption = form->windowTitle();
     flags = form->windowFlags();
@@ -103,7 +103,7 @@ TEST_F(DateDialogTest, OkWaitsForALaterMomentAndOnlyTheButtonsCloseTheDialog) {
 TEST_F(DateDialogTest, SystemDateFillsTheFieldsAndANewDateIsAskedOnce) {
   QString date, time;
   WhenModal([&](QWidget *modal) {
-    auto *form = qobject_cast<TDtQForm *>(modal);
+    auto *form = qobject_cast<TDateDialog *>(modal);
     ASSERT_NE(form, nullptr);
     form->SystemDateButton()->click();
     date = Edits(form)[0]->text();
@@ -129,7 +129,7 @@ TEST_F(DateDialogTest, EnterGoesFromTheDateToTheTimeShowingEachAsItReads) {
   QWidget *focusAfterDate = nullptr, *timeEdit = nullptr;
   bool openAfterDate = false;
   WhenModal([&](QWidget *modal) {
-    auto *form = qobject_cast<TDtQForm *>(modal);
+    auto *form = qobject_cast<TDateDialog *>(modal);
     ASSERT_NE(form, nullptr);
     QApplication::setActiveWindow(form);
     const QList<QLineEdit *> edits = Edits(form);
@@ -160,7 +160,7 @@ TEST_F(DateDialogTest, EnterGoesFromTheDateToTheTimeShowingEachAsItReads) {
 // moved and resized, and has no close, minimise or maximise function.
 TEST(DateDialogOnX11, AsksTheWindowManagerForNoBorderIcons) {
   if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "no X display";
-  TDtQForm form;
+  TDateDialog form;
   form.setWindowTitle(QString::fromUtf8("Текущие дата и время"));
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -184,7 +184,7 @@ TEST(DateDialogOnX11, AsksTheWindowManagerForNoBorderIcons) {
 
 TEST_F(DateDialogTest, CancelLeavesTheClockAsItWas) {
   WhenModal([](QWidget *modal) {
-    auto *form = qobject_cast<TDtQForm *>(modal);
+    auto *form = qobject_cast<TDateDialog *>(modal);
     ASSERT_NE(form, nullptr);
     Edits(form)[0]->setText("9.12.2026");
     form->CancelButton()->click();
@@ -209,7 +209,7 @@ TEST_F(ScreenshotOfDateDialog, AsTheClockConfirmationShowsIt) {
   WhenModal([&](QWidget *modal) {
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
     saved = modal->grab().save(QString::fromLocal8Bit(folder) + "/date_dialog.png");
-    qobject_cast<TDtQForm *>(modal)->CancelButton()->click();
+    qobject_cast<TDateDialog *>(modal)->CancelButton()->click();
   });
   DateTimeFields value{5, 12, 2026, 20, 15, 0};
   EXPECT_FALSE(ui.AskDateTime(value));
