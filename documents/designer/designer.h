@@ -6,8 +6,10 @@
 // directly.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/archive_config.h"
@@ -27,6 +29,7 @@
 #include "documents/designer/misc_page.h"
 #include "documents/designer/printing_page.h"
 #include "documents/designer/start_of_day_page.h"
+#include "platform/encoding.h"
 
 namespace vm {
 
@@ -43,6 +46,12 @@ enum class TDesignerTab {
   Printing
 };
 inline constexpr int32_t kDesignerTabCount = 10;
+
+// The tabs' captions, in the order of the tabs above.
+inline constexpr std::array<std::string_view, kDesignerTabCount> kDesignerTabCaptions = {
+    "Команды"_wv,     "Формы"_wv,   "Зарегистрированные базы"_wv, "Справочники"_wv,
+    "Автопараметры"_wv, "Разное"_wv,  "Автозапуск"_wv,              "Архивация"_wv,
+    "Ярлыки"_wv,      "Печать"_wv};
 
 // What the designer needs of the program around it.
 class TDesignerHost {

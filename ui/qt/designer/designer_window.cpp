@@ -28,34 +28,26 @@ TDesignerWindow::TDesignerWindow(TDesigner& designer, QWidget* parent)
   Tabs->tabBar()->hide();
   pages->addWidget(Tabs, 1);
   layout->addLayout(pages, 1);
-  Commands = new TCommandsTab(d_, Tabs);
-  Forms = new TFormsTab(d_, Tabs);
-  Bases = new TBasesTab(d_, Tabs);
-  Books = new TBooksTab(d_, Tabs);
-  AutoParams = new TAutoParamsTab(d_, Tabs);
-  StartOfDay = new TStartOfDayTab(d_, Tabs);
-  Misc = new TMiscTab(d_, Tabs);
-  Archive = new TArchiveTab(d_, Tabs);
-  Printing = new TPrintingTab(d_, Tabs);
-  Labels = new TLabelsTab(d_, Tabs);
-  tabs_ = {Commands,
-           Forms,
-           Bases,
-           Books,
-           AutoParams,
-           Misc,
-           StartOfDay,
-           Archive,
-           Labels,
-           Printing};
-  const char* captions[] = {"Команды",     "Формы",      "Зарегистрированные базы",
-                            "Справочники", "Автопараметры", "Разное",
-                            "Автозапуск",  "Архивация",  "Ярлыки",
-                            "Печать"};
-  for (int i = 0; i < kDesignerTabCount; ++i) {
-    Tabs->addTab(tabs_[static_cast<std::size_t>(i)], ToQt(Utf8ToCp1251(captions[i])));
-    TabRows->AddTab(ToQt(Utf8ToCp1251(captions[i])));
-    tabs_[static_cast<std::size_t>(i)]->Changed = [this] { UpdateControls(); };
+  // Each page takes its place by its tab; the order is the tabs' own.
+  auto place = [this](TDesignerTab tab, auto* page) {
+    tabs_[static_cast<std::size_t>(tab)] = page;
+    return page;
+  };
+  Commands = place(TDesignerTab::Commands, new TCommandsTab(d_, Tabs));
+  Forms = place(TDesignerTab::Forms, new TFormsTab(d_, Tabs));
+  Bases = place(TDesignerTab::Bases, new TBasesTab(d_, Tabs));
+  Books = place(TDesignerTab::Books, new TBooksTab(d_, Tabs));
+  AutoParams = place(TDesignerTab::AutoParams, new TAutoParamsTab(d_, Tabs));
+  StartOfDay = place(TDesignerTab::StartOfDay, new TStartOfDayTab(d_, Tabs));
+  Misc = place(TDesignerTab::Misc, new TMiscTab(d_, Tabs));
+  Archive = place(TDesignerTab::Archive, new TArchiveTab(d_, Tabs));
+  Printing = place(TDesignerTab::Printing, new TPrintingTab(d_, Tabs));
+  Labels = place(TDesignerTab::Labels, new TLabelsTab(d_, Tabs));
+  for (std::size_t i = 0; i < tabs_.size(); ++i) {
+    const QString caption = ToQt(kDesignerTabCaptions[i]);
+    Tabs->addTab(tabs_[i], caption);
+    TabRows->AddTab(caption);
+    tabs_[i]->Changed = [this] { UpdateControls(); };
   }
   auto* bar = new QHBoxLayout;
   Ok = new QPushButton(QStringLiteral("OK"), this);
