@@ -1,7 +1,8 @@
 // What the core asks of the serial port a barcode scanner sends its codes
 // to. The system holds at most one such port; an installed implementation
-// owns it and hands every received line to the document window. Without
-// one no port can be made and the document simply receives no lines.
+// owns it and hands every received line to the handler it was installed
+// with. Without one no port can be made and the document simply receives
+// no lines.
 #pragma once
 
 #include <array>
