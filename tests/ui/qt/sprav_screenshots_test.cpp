@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
@@ -60,6 +61,8 @@ TEST_F(ScreenshotOfWindows3, TheReferenceBookWindowWhileSearching) {
     view.SetCol(1);
     f.Logic().SearchChanged("Са"_w);
     Picture(&f, "sprav_window");
+    f.Tabs()->setCurrentIndex(1);
+    Picture(&f, "sprav_window_suppliers");
     f.OkButton()->click();
   };
   form.Execute();
