@@ -3,6 +3,7 @@
 // the format is named after.
 #include <gtest/gtest.h>
 
+#include <QDoubleSpinBox>
 #include <QListWidget>
 #include <QMenu>
 #include <QPageSetupDialog>
@@ -65,8 +66,11 @@ void OpenEachFormat(const std::function<void(const QString&, QPageSetupDialog&)>
 
 TEST(DemoPageFormats, EachOpensThePrinterSettingsOnItsOwnPaper) {
   std::map<QString, QSizeF> opened;
+  // The paper as the dialog shows it to the administrator.
   OpenEachFormat([&opened](const QString& name, QPageSetupDialog& dialog) {
-    opened[name] = dialog.printer()->pageLayout().fullRect(QPageLayout::Millimeter).size();
+    const auto* width = dialog.findChild<QDoubleSpinBox*>("pageWidth");
+    const auto* height = dialog.findChild<QDoubleSpinBox*>("pageHeight");
+    if (width && height) opened[name] = QSizeF(width->value(), height->value());
   });
   ASSERT_EQ(opened.size(), 2u);
   const QSizeF label = opened[QString::fromUtf8("Ценник 58x40")];
