@@ -58,7 +58,7 @@ void TViewCell::Leave(TDocumentEvents& events) {
     return;
   }
   refused_ = false;
-  const TCommonVar value = Format.Read(Format.Typed(typed));
+  const TCommonVar value = Format.Read(Format.Normalized(typed));
   if (Target != nullptr) {
     Target->Value = value;
   } else if (TargetParam != nullptr && !Ui().DesignerTestRun()) {
