@@ -296,18 +296,25 @@ int32_t TDocumentWindowLogic::DrainScanLines() {
   draining_ = true;
   int32_t handled = 0;
   for (;;) {
-    std::string line;
     {
       const std::lock_guard<std::mutex> lock(scanMutex_);
       // Without a SCANER program the lines mean nothing to the document.
       if (doc_.Programs.Scaner == nullptr) scanLines_.clear();
       if (scanLines_.empty()) break;
-      line = std::move(scanLines_.front());
-      scanLines_.pop_front();
     }
+    // The recalculation after SCANER shows every field's value again: a
+    // field typed in keeps what was typed only once it is left. A text
+    // refused there stays to be mended, and the lines wait for it.
+    if (!doc_.Views.FinishEdit() || !doc_.InfViews.FinishEdit()) break;
     // SCANER moves the current row: a quantity being typed belongs to the
     // row it was typed in, not to the row the code adds.
     for (const auto& form : doc_.Forms) form->View().FinishEdit();
+    std::string line;
+    {
+      const std::lock_guard<std::mutex> lock(scanMutex_);
+      line = std::move(scanLines_.front());
+      scanLines_.pop_front();
+    }
     if (TVariable* scan = doc_.Predefined.ScanString) {
       scan->Value = TCommonVar{};
       scan->Value.Kind = 'C';

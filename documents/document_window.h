@@ -66,9 +66,11 @@ class TDocumentWindowLogic {
   // the window's thread may come to drain it; nullptr when the window goes.
   void SetScanWake(std::function<void()> wake);
   // The window's thread, when no program runs and no cell is being left:
-  // for every queued line in turn an open cell edit ends on its own cell,
+  // for every queued line in turn a field typed in is left and an open
+  // cell edit ends on its own cell,
   // the line goes into SCANSTRING, the SCANER program runs and the
-  // document is recalculated. Returns how many were handled.
+  // document is recalculated; a field's refused text keeps the lines
+  // waiting until it is left with a value. Returns how many were handled.
   int32_t DrainScanLines();
   bool ScanLinesWaiting() const;
 
