@@ -287,8 +287,10 @@ bool TDocumentWindowLogic::ScanLinesWaiting() const {
 
 int32_t TDocumentWindowLogic::DrainScanLines() {
   // A box shown by SCANER or by the run under way pumps the window's
-  // events; the lines then wait for the run to end.
-  if (draining_ || Interp().Running()) return 0;
+  // events; the lines then wait for the run to end. So they do for a
+  // question or box the window asked, whose answer may be about the row
+  // the user chose, and once OK or Cancel let the window close.
+  if (draining_ || Interp().Running() || closePending_ || (DialogOpen && DialogOpen())) return 0;
   // So does the message of a cell being left, or the entry its value
   // started: the edit is not over yet and the row is not settled.
   for (const auto& form : doc_.Forms)

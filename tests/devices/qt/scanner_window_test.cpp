@@ -373,5 +373,71 @@ TEST(ScannerWindow, ANumberTypedInAFieldIsLeftBeforeACodeAndARefusedOneHoldsTheC
   EXPECT_EQ(checks.at(5002), (std::map<int, double>{{3, 1.0}, {5, 1.0}}));
 }
 
+// A code read while the window asked a question of its own added a row
+// and made it current under the question: "Да" to "Удалить текущую
+// запись?" deleted the scanned row instead of the one chosen, and "Да" to
+// the exit question recorded a row the cashier never saw. The code waits
+// for the answer; one read once OK is answered is dropped with the window.
+TEST(ScannerWindow, ACodeReadWhileTheWindowAsksWaitsForTheAnswer) {
+  test::ProgramHome home;
+  CopyDemoTo(home);
+  test::PtyPair scanner;
+  QStringList asked;
+  std::vector<int32_t> rowsUnderTheBox;
+  std::vector<std::string> codes;
+  RunTheDemoSale(
+      scanner,
+      [&](TDocumentWindow& window) {
+        TDataViewWidget& table = *window.Table(0);
+        TDataView& view = table.View();
+        const auto scanned = [&](int goods, int32_t rows) {
+          ASSERT_TRUE(scanner.Write(std::string(kBarcodes[goods - 1]) + "\r"));
+          ASSERT_TRUE(RowsCome(view, rows));
+        };
+        // The next box gets a code read while it is up, and then the answer.
+        const auto scanUnderTheBox = [&](int goods, const char* answer) {
+          test::WhenModalOf<QMessageBox>([&, goods, answer](QMessageBox* box) {
+            asked << box->text();
+            ASSERT_TRUE(scanner.Write(std::string(kBarcodes[goods - 1]) + "\r"));
+            QTest::qWait(400);
+            rowsUnderTheBox.push_back(view.RowCount());
+            for (QAbstractButton* b : box->buttons())
+              if (b->text() == QString::fromUtf8(answer)) b->click();
+          });
+        };
+        scanned(1, 1);
+        scanned(3, 2);
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        table.setFocus();
+        QTest::keyClick(&table, Qt::Key_Up);
+        ASSERT_EQ(view.CurRow(), 0);
+        scanUnderTheBox(5, "Да");
+        QTest::mouseClick(window.Button(kDelBut), Qt::LeftButton);
+        ASSERT_TRUE(RowsCome(view, 2));
+
+        scanUnderTheBox(8, "Нет");
+        QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
+        ASSERT_TRUE(window.isVisible());
+        ASSERT_TRUE(RowsCome(view, 3));
+        for (int32_t row = 0; row < view.RowCount(); ++row) codes.push_back(Code(view, row));
+
+        scanUnderTheBox(2, "Да");
+        QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+        EXPECT_FALSE(window.isVisible());
+      },
+      nullptr,
+      [](std::string& text) {
+        const std::string eol = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+        ReplaceLine(text, "  PRINTCOPIES = 1", "  PRINTCOPIES = 1" + eol + "  EXITCONFIRM = 'Записать чек?'"_w);
+      });
+  EXPECT_EQ(asked, QStringList({QString::fromUtf8("Удалить текущую запись?"),
+                                QString::fromUtf8("Все изменения в документе будут игнорированы. Продолжить?"),
+                                QString::fromUtf8("Записать чек?")}));
+  EXPECT_EQ(rowsUnderTheBox, (std::vector<int32_t>{2, 2, 3}));
+  EXPECT_EQ(codes, (std::vector<std::string>{"3", "5", "8"}));
+  EXPECT_EQ(LastCheck(home.Dir() + "/sales.dbf"), (std::map<int, double>{{3, 1.0}, {5, 1.0}, {8, 1.0}}));
+}
+
 }  // namespace
 }  // namespace vm
