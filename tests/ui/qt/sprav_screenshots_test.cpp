@@ -62,6 +62,9 @@ TEST_F(ScreenshotOfWindows3, TheReferenceBookWindowWhileSearching) {
     view.SetCol(1);
     f.Logic().SearchChanged("Са"_w);
     Picture(&f, "sprav_window");
+    // Made as narrow as it goes.
+    f.resize(1, f.height());
+    Picture(&f, "sprav_window_narrowest");
     f.OkButton()->click();
   };
   form.Execute();
