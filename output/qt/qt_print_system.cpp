@@ -1,6 +1,8 @@
 #include "output/qt/qt_print_system.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFontInfo>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrinter>
@@ -22,6 +24,28 @@ struct TPaperId {
 constexpr TPaperId kPaperIds[] = {
     {kPaperLetter, QPageSize::Letter}, {kPaperLegal, QPageSize::Legal}, {kPaperA3, QPageSize::A3},
     {kPaperA4, QPageSize::A4},         {kPaperA5, QPageSize::A5},       {kPaperB5, QPageSize::B5},
+};
+
+// While it lives, the application's font is given in points, at the size it
+// has on the screen. The page settings dialog draws the sample text of its
+// page preview in a default font at a quarter of its point size, which the
+// application's font, set in pixels, does not have.
+class TApplicationFontInPoints {
+ public:
+  TApplicationFontInPoints() : saved_(QApplication::font()) {
+    if (saved_.pointSizeF() > 0) return;
+    QFont font = saved_;
+    font.setPointSizeF(QFontInfo(saved_).pointSizeF());
+    QApplication::setFont(font);
+  }
+  ~TApplicationFontInPoints() {
+    if (saved_.pointSizeF() <= 0) QApplication::setFont(saved_);
+  }
+  TApplicationFontInPoints(const TApplicationFontInPoints&) = delete;
+  TApplicationFontInPoints& operator=(const TApplicationFontInPoints&) = delete;
+
+ private:
+  const QFont saved_;
 };
 
 int16_t PaperCodeOf(QPageSize::PageSizeId id) {
@@ -212,6 +236,7 @@ bool TQtPrintSystem::EditDeviceMode(const std::string& name, std::string& devMod
   if (!printer) return false;
   ApplyDevModeToPrinter(devMode, *printer);
   QPageSetupDialog dialog(printer.get(), DialogOwner);
+  const TApplicationFontInPoints inPoints;
   if (dialog.exec() != QDialog::Accepted) return false;
   devMode = DevModeFromPrinter(*printer, devMode);
   return true;

@@ -20,6 +20,7 @@
 #include "ui/qt/panel_config_window.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/sprav_window.h"
+#include "tests/ui/qt/on_screen.h"
 #include "models/startup.h"
 
 namespace vm {
@@ -32,8 +33,7 @@ void Picture(QWidget* window, const std::string& name) {
     QTest::qWait(30);
   }
   EXPECT_TRUE(window->grab().save(QString::fromStdString(folder + "/" + name + ".png")));
-  if (QGuiApplication::platformName() == "xcb")
-    std::system(("import -window root '" + folder + "/" + name + "_screen.png' 2>/dev/null").c_str());
+  if (QGuiApplication::platformName() == "xcb") test::TakeScreen(folder + "/" + name + "_screen.png");
 }
 
 class ScreenshotOfWindows3 : public ::testing::Test {
@@ -62,6 +62,9 @@ TEST_F(ScreenshotOfWindows3, TheReferenceBookWindowWhileSearching) {
     view.SetCol(1);
     f.Logic().SearchChanged("Са"_w);
     Picture(&f, "sprav_window");
+    // Made as narrow as it goes.
+    f.resize(1, f.height());
+    Picture(&f, "sprav_window_narrowest");
     f.OkButton()->click();
   };
   form.Execute();
