@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "documents/value_edit.h"
 #include "foundation/text/strutils.h"
 #include "platform/encoding.h"
 
@@ -50,14 +51,31 @@ bool AnswerFits(int32_t button, uint32_t flags) {
   }
 }
 
+// The answers AnswerFits takes for a box's buttons, in words.
+std::string ButtonWords(uint32_t flags) {
+  switch (flags & 0x0F) {
+    case 1: return "нужно OK или Отмена"_w;
+    case 3: return "нужно Да, Нет или Отмена"_w;
+    case 4: return "нужно Да или Нет"_w;
+    default: return "ответов на него не бывает"_w;
+  }
+}
+
+std::string Quoted(const std::string& s) { return "«"_w + s + "»"_w; }
+
 }  // namespace
 
 std::string MessageLine(const std::string& caption, const std::string& text) {
   return "[" + Escaped(Cp1251ToUtf8(caption)) + "] " + Escaped(Cp1251ToUtf8(text));
 }
 
-TRunServices::TRunServices(std::vector<std::string> answers, std::FILE* out)
-    : answers_(answers.begin(), answers.end()), out_(out) {}
+TRunServices::TRunServices(std::vector<std::string> answers, std::FILE* out, std::FILE* err)
+    : answers_(answers.begin(), answers.end()), out_(out), err_(err) {}
+
+void TRunServices::Refused(const std::string& text) {
+  std::fprintf(err_, "velomar-run: %s\n", Escaped(Cp1251ToUtf8(text)).c_str());
+  std::fflush(err_);
+}
 
 bool TRunServices::NextAnswer(std::string& answer) {
   if (answers_.empty()) return false;
@@ -74,22 +92,39 @@ int32_t TRunServices::MsgBox(const std::string& text, const std::string& caption
   if (buttons != 0 && NextAnswer(answer)) {
     const int32_t button = ButtonOf(answer);
     if (AnswerFits(button, flags)) return button;
+    Refused("сообщение "_w + Quoted(caption) + " не принимает ответ "_w + Quoted(answer) + ": "_w +
+            ButtonWords(flags) + "; взят ответ по умолчанию"_w);
   }
   return UiServices::MsgBox(text, caption, flags);
 }
 
 bool TRunServices::AskQuestion(const QuestionRequest& request, std::vector<std::string>& texts) {
   texts.clear();
+  std::vector<std::string> given;
   for (const QuestionInput& input : request.Inputs) {
     std::string answer;
     if (!NextAnswer(answer)) answer = input.Text;
+    given.push_back(answer);
     if (request.CancelVisible && ButtonOf(answer) == kIdCancel) {
       texts.clear();
       return false;
     }
-    texts.push_back(answer);
+    // Typed and the field left, as in the window: "10,5" is 10.50.
+    texts.push_back(TValueEdit{input.Kind, input.Width, input.Decimals}.Normalized(answer));
   }
-  return !request.Accept || request.Accept(texts);
+  if (!request.Accept || request.Accept(texts)) return true;
+  // The dialog would keep OK off until the edit held what it takes.
+  std::string why = "вопрос "_w + Quoted(request.Caption) + " не принимает ответы"_w;
+  for (std::size_t i = 0; i < request.Inputs.size() && i < texts.size(); ++i) {
+    const QuestionInput& input = request.Inputs[i];
+    const TValueEdit edit{input.Kind, input.Width, input.Decimals};
+    if (edit.IsValid(texts[i])) continue;
+    why = "вопрос "_w + Quoted(request.Caption) + ": поле "_w + Quoted(TrimBlanks(input.Label)) +
+          " не принимает ответ "_w + Quoted(given[i]) + ": "_w + edit.Requirement();
+    break;
+  }
+  Refused(why);
+  return false;
 }
 
 BaseQuestionEnd TRunServices::AskBaseQuestion(const BaseQuestionRequest& request, int32_t& row) {
@@ -113,6 +148,9 @@ BaseQuestionEnd TRunServices::AskBaseQuestion(const BaseQuestionRequest& request
         row = i;
         return BaseQuestionEnd::Chosen;
       }
+  Refused("список "_w + Quoted(request.Caption) + " не принимает ответ "_w + Quoted(answer) + ": "_w +
+          (count > 0 ? "нужен номер строки от 1 до "_w + std::to_string(count) + " или текст ее ячейки"_w
+                     : "в списке нет строк"_w));
   return BaseQuestionEnd::Cancelled;
 }
 

@@ -1,7 +1,8 @@
 // Message boxes and dialogs of the headless document runner: every message
 // box is one line "[caption] text" on standard output in UTF-8 (CR written
 // \r, LF \n, a backslash \\), and questions take their answers, one a line,
-// from a list, then their default answers when it runs out.
+// from a list, then their default answers when it runs out. An answer its
+// question or box does not take is said on standard error, with why.
 #pragma once
 
 #include <cstdio>
@@ -18,8 +19,9 @@ std::string MessageLine(const std::string& caption, const std::string& text);
 
 class TRunServices : public UiServices {
  public:
-  // Answers are Windows-1251; out is where the lines go.
-  explicit TRunServices(std::vector<std::string> answers, std::FILE* out = stdout);
+  // Answers are Windows-1251; out is where the lines go, err where refused
+  // answers are said.
+  explicit TRunServices(std::vector<std::string> answers, std::FILE* out = stdout, std::FILE* err = stderr);
 
   int32_t MsgBox(const std::string& text, const std::string& caption, uint32_t flags) override;
   bool AskQuestion(const QuestionRequest& request, std::vector<std::string>& texts) override;
@@ -32,9 +34,12 @@ class TRunServices : public UiServices {
  private:
   // False when the answers have run out.
   bool NextAnswer(std::string& answer);
+  // "velomar-run: " and the text, a line on err.
+  void Refused(const std::string& text);
 
   std::deque<std::string> answers_;
   std::FILE* out_;
+  std::FILE* err_;
 };
 
 // The lines of an answers file (UTF-8, CR LF or LF) in Windows-1251; false

@@ -15,6 +15,7 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "%s\n", vm::Cp1251ToUtf8(vm::NoDisplayLine()).c_str());
     return vm::kNoDisplay;
   }
+  vm::UseRussianSystemLocale();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8("Веломар"));
   vm::UseFormFont();

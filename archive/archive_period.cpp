@@ -78,15 +78,15 @@ int32_t GroupValue(const TBaseRun& run) {
 }
 
 // A link field's value through the target's new numbers: the number, or
-// "???" when the record it named has none.
+// "???" when the record it named has none, or the field cannot hold its
+// new number (blank when it cannot hold "???" either): the old number
+// would name another record.
 void RenumberLink(TDBF& table, int field, int32_t value, bool valid, const std::vector<int32_t>& renumber) {
   const int32_t n = valid && value >= 1 && static_cast<std::size_t>(value) <= renumber.size()
                         ? renumber[static_cast<std::size_t>(value - 1)]
                         : 0;
-  if (n < 1)
-    table.SetFieldStr(field, "???");
-  else
-    table.SetFieldInt(field, n);
+  if (n >= 1 && table.SetFieldInt(field, n)) return;
+  if (!table.SetFieldStr(field, "???")) table.SetFieldStr(field, "");
 }
 
 // Moves a finished work file to where a commit wants its new content.

@@ -375,26 +375,23 @@ bool SplitIntoVolumes(const std::string& folder, const std::string& fileName, in
   TArchiveGauge gauge("Идет фрагментация архива..."_w, size);
   const std::string base = folder + GetFileNamePart(fileName);
   int64_t from = 0;
+  std::unique_ptr<File> first;
   for (int32_t v = 0; v <= h.LastVolume; ++v) {
+    // Straight into a file made afresh at the volume's name, never through
+    // a link planted there.
     const std::string name = VolumeFileName(base, v);
-    if (Files().Exists(name)) SetArchiveAttributes(name, false);
+    Files().Remove(name);
+    std::unique_ptr<File> out = Files().Open(name, FileMode::CreateNew);
     const int64_t room = v == 0 ? volumeSize - kVolumeHeaderSize : volumeSize;
     const int64_t count = std::min(room, size - from);
     const int64_t at = v == 0 ? kVolumeHeaderSize : 0;
-    const bool ok = ReplaceFile(name, [&](File& out) {
-      if (!CopyRange(*in, from, out, at, count, gauge, &h.Sum)) return false;
-      return v != 0 || out.WriteAt(0, EncodeVolumeHeader(h).data(), kVolumeHeaderSize);
-    });
-    if (!ok) return false;
+    if (!out || !CopyRange(*in, from, *out, at, count, gauge, &h.Sum)) return false;
+    if (v == 0) first = std::move(out);
     from += count;
   }
-  // The sum is known only at the end: volume .000 gets it last.
-  const std::string first = VolumeFileName(base, 0);
-  auto out = Files().Open(first, FileMode::ReadWrite);
-  std::string sum(4, '\0');
-  PutInt(sum, 0, h.Sum);
-  if (!out || !out->WriteAt(0, sum.data(), 4) || !out->Sync()) return false;
-  out.reset();
+  // The sum is known only at the end: volume .000 gets its header last.
+  if (!first->WriteAt(0, EncodeVolumeHeader(h).data(), kVolumeHeaderSize)) return false;
+  first.reset();
   for (int32_t v = 0; v <= h.LastVolume; ++v) SetArchiveAttributes(VolumeFileName(base, v), true);
   lastVolume = h.LastVolume;
   return true;

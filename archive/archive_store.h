@@ -112,7 +112,9 @@ TVolumeHeader DecodeVolumeHeader(const char* bytes);
 // The name of volume n of fileName: its extension replaced by ".NNN".
 std::string VolumeFileName(const std::string& fileName, int32_t n);
 
-// Cuts folder + fileName into volumes beside it.
+// Cuts fileName into volumes in folder, each written into a file made
+// afresh and none synced: folder is a work folder, or a new one that is put
+// in place whole once the caller has made it durable.
 bool SplitIntoVolumes(const std::string& folder, const std::string& fileName, int32_t volumeSize,
                       const std::string& description, int32_t& lastVolume);
 // Joins the volumes of fileName (any volume's name) in folder into

@@ -37,6 +37,8 @@ std::string RestoreCaption() { return "Восстановление данных
 std::string NewReserv(const TBackupEnv& env) { return env.Dir + kNewReservFolder + "/"; }
 std::string OldReserv(const TBackupEnv& env) { return env.Dir + "RESERV.OLD/"; }
 
+void ClearWork(const TBackupEnv& env) { ClearWorkFolder(env.WorkDir()); }
+
 // Brings back the previous volumes when a swap died half-way.
 void SettleReservSwap(const TBackupEnv& env) {
   if (Files().IsDirectory(OldReserv(env))) {
@@ -131,6 +133,17 @@ bool PackBackup(const TBackupEnv& env, TBackupSet& set) {
   return packed == static_cast<int32_t>(set.Files.size()) && packer.ErrorCode == 0;
 }
 
+// The new volumes, made in a folder of their own, are put on the disk once
+// as a set before the folder takes the place of the old one. The packed
+// archive and the file list they are cut from are work files that go
+// first, so that nothing but the volumes is written out for them.
+bool MakeVolumes(const TBackupEnv& env, int32_t& last) {
+  const bool ok = CheckDirExists(NewReserv(env), true) &&
+                  SplitIntoVolumes(NewReserv(env), env.WorkDir() + kBackupName, kVolumeSize, env.Title, last);
+  ClearWork(env);
+  return ok && Files().SyncFileSystemOf(NewReserv(env));
+}
+
 bool MakeBackupSteps(const TBackupEnv& env) {
   // The tables are read whole, as they lie on disk.
   if (env.CloseTables) env.CloseTables();
@@ -141,12 +154,11 @@ bool MakeBackupSteps(const TBackupEnv& env) {
     ReportNoDiskSpace(env.Disk);
     return false;
   }
+  // What the work folder gets lives only until the volumes are cut.
+  const ScratchFolder scratch(env.WorkDir());
   if (!PackBackup(env, set)) return false;
   int32_t last = -1;
-  if (!CheckDirExists(NewReserv(env), true) ||
-      !SplitIntoVolumes(NewReserv(env), env.WorkDir() + kBackupName, kVolumeSize, env.Title, last) ||
-      !SwapInNewReserv(env))
-    return false;
+  if (!MakeVolumes(env, last) || !SwapInNewReserv(env)) return false;
   Ui().HideProgressMessage();
   std::string drive;
   if (SelectDrive("Копировать данные на дискету?"_w, drive))
@@ -154,17 +166,32 @@ bool MakeBackupSteps(const TBackupEnv& env) {
   return true;
 }
 
+// A name from the copy as a message may show it: a control character
+// would break the line of "Errors.log" it goes to.
+std::string ShownName(const TBackupFileRecord& r) {
+  std::string name = r.Folder + r.Name;
+  for (char& c : name)
+    if (static_cast<uint8_t>(c) < 32) c = '?';
+  return name;
+}
+
+TArchiveFault Unrestorable(const TBackupFileRecord& r) {
+  return TArchiveFault("Файл резервной копии не может быть восстановлен: "_w + ShownName(r));
+}
+
 // Every record names a file of its pattern, once, and the file is there:
-// checked whole before anything is replaced.
-bool CheckRestoreSet(const std::string& from, const std::vector<TBackupFileRecord>& records) {
+// checked whole before anything is replaced. A record refused is a fault of
+// the copy, raised with the name so that the user and "Errors.log" learn
+// which file it was.
+void CheckRestoreSet(const std::string& from, const std::vector<TBackupFileRecord>& records) {
   std::set<std::string> seen;
   for (const TBackupFileRecord& r : records) {
-    if (!RestorableName(r.Folder, r.Name)) return false;
-    if (!seen.insert(UpperStr(r.Folder + r.Name)).second) return false;
+    if (!RestorableName(r.Folder, r.Name)) throw Unrestorable(r);
+    if (!seen.insert(UpperStr(r.Folder + r.Name)).second)
+      throw TArchiveFault("Файл дважды в резервной копии: "_w + ShownName(r));
     if (!Files().Exists(from + r.Name) || Files().IsDirectory(from + r.Name) || Files().IsSymlink(from + r.Name))
-      return false;
+      throw TArchiveFault("Нет файла в резервной копии: "_w + ShownName(r));
   }
-  return true;
 }
 
 std::string TargetOf(const TBackupEnv& env, const TBackupFileRecord& r) {
@@ -178,7 +205,7 @@ bool ReplaceData(const TBackupEnv& env, const std::string& from, const std::vect
   std::set<std::string> restored;
   for (const TBackupFileRecord& r : records) {
     // Only files are replaced: a folder taken aside could not be dropped.
-    if (Files().IsDirectory(TargetOf(env, r))) return false;
+    if (Files().IsDirectory(TargetOf(env, r))) throw Unrestorable(r);
     plan.Moves.emplace_back(from + r.Name, TargetOf(env, r));
     restored.insert(UpperStr(r.Folder + r.Name));
   }
@@ -228,11 +255,10 @@ bool RestoreSteps(const TBackupEnv& env, const std::string& volumes) {
   if (f->ReadAt(0, bytes.data(), bytes.size()) != size) return false;
   f.reset();
   std::vector<TBackupFileRecord> records;
-  if (!DecodeBackupFileList(bytes, records) || !CheckRestoreSet(from, records)) return false;
+  if (!DecodeBackupFileList(bytes, records)) throw TArchiveFault("Испорчен список файлов резервной копии"_w);
+  CheckRestoreSet(from, records);
   return ReplaceData(env, from, records);
 }
-
-void ClearWork(const TBackupEnv& env) { ClearWorkFolder(env.WorkDir()); }
 
 }  // namespace
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/bench_tables.h"
+#include "bench/plain_text.h"
 #include "foundation/tables/dbf.h"
 #include "foundation/tables/string_base.h"
 
@@ -123,15 +124,7 @@ struct ReadSums {
   unsigned long long text = 0;
 };
 
-struct To1251 {
-  unsigned char at[256];
-  To1251() {
-    for (int c = 0; c < 256; c++) at[c] = static_cast<unsigned char>(c);
-    for (int k = 0; k < 48; k++) at[0x80 + k] = static_cast<unsigned char>(0xC0 + k);
-    for (int k = 0; k < 16; k++) at[0xE0 + k] = static_cast<unsigned char>(0xF0 + k);
-    at[0xF0] = 0xA8, at[0xF1] = 0xB8;
-  }
-};
+using bench::To1251;
 
 // Every record of the table in megabyte blocks, each handed to take.
 template <class Take>

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/bench_tables.h"
+#include "bench/plain_text.h"
 
 namespace vm {
 namespace {
@@ -42,19 +43,7 @@ const std::vector<TAnchorRow>& AnchorRows() {
   return rows;
 }
 
-std::array<unsigned char, 256> CollationOrder() {
-  std::array<int, 256> primary{};
-  for (int c = 0; c < 256; ++c) primary[c] = c;
-  for (int c = 'a'; c <= 'z'; ++c) primary[c] = c - 32;
-  for (int k = 0; k < 32; ++k) primary[0xC0 + k] = primary[0xE0 + k] = 1000 + 2 * k + (k > 5 ? 2 : 0);
-  primary[0xA8] = primary[0xB8] = 1000 + 2 * 5 + 1;
-  std::array<int, 256> sorted = primary;
-  std::sort(sorted.begin(), sorted.end());
-  std::array<unsigned char, 256> o{};
-  for (int c = 0; c < 256; ++c)
-    o[c] = static_cast<unsigned char>(std::lower_bound(sorted.begin(), sorted.end(), primary[c]) - sorted.begin());
-  return o;
-}
+using bench::CollationOrder;
 
 // "123456.78" in hundredths.
 uint64_t Hundredths(const std::string& s) {

@@ -183,9 +183,21 @@ bool ConfirmWorkingDate(bool systemClock, const TDateRec& lastDate) {
 }
 
 bool LoadSettingsChecked() {
-  const bool loaded = LoadAllSettings();
-  // The title the configuration gives is applied only after the load.
-  if (!loaded) Ui().MsgBox("Ошибка при чтении файлов настроек"_w, "Веломар"_w, kMbError);
+  std::vector<std::string> unread;
+  const bool loaded = LoadAllSettings(&unread);
+  if (!loaded) {
+    // An administrator setting up a folder needs to know which file to
+    // bring, and the log keeps it for whoever comes after.
+    std::string text = "Ошибка при чтении файлов настроек"_w;
+    for (const std::string& name : unread) {
+      const bool exists = Files().Exists(name);
+      LogError("Ошибка при чтении файлов настроек: "_w + (exists ? "не читается файл "_w : "нет файла "_w) +
+               name);
+      text += "\r" + (exists ? "Не читается файл "_w : "Нет файла "_w) + name;
+    }
+    // The title the configuration gives is applied only after the load.
+    Ui().MsgBox(text, "Веломар"_w, kMbError);
+  }
   const TSettingsModel& m = Settings();
   if (!ConfirmWorkingDate(m.SystemClock, m.LastDate)) return false;
   return loaded;
@@ -202,12 +214,27 @@ bool RecoverCommitAtStartUp() {
   return false;
 }
 
+namespace {
+
+// dir and every folder below it, never through a link: what a link points
+// at belongs elsewhere.
+void AddFolderTree(const std::string& dir, std::vector<std::string>& dirs) {
+  dirs.push_back(dir);
+  std::vector<DirEntry> entries;
+  if (!Files().ListDirectory(dir, entries)) return;
+  for (const DirEntry& e : entries)
+    if (e.IsDir && !Files().IsSymlink(dir + e.Name)) AddFolderTree(dir + e.Name + "/", dirs);
+}
+
+}  // namespace
+
 void RemoveLeftoverFiles() {
   std::vector<std::string> dirs = {ProgramDirectory()};
   if (!SameFileName(DataDir(), ProgramDirectory())) dirs.push_back(DataDir());
-  // A link planted at the work folder's name is no folder of ours.
+  // A link planted at the work folder's name is no folder of ours. Its
+  // subfolders hold work files too: a restore unpacks into "WORK/FILES".
   const std::string work = ProgramDirectory() + "WORK";
-  if (!Files().IsSymlink(work)) dirs.push_back(work + "/");
+  if (!Files().IsSymlink(work)) AddFolderTree(work + "/", dirs);
   for (const std::string& dir : dirs)
     for (const std::string& name : RemoveLeftoverTemporaries(dir))
       LogError("Удалён временный файл прерванной записи "_w + dir + name);

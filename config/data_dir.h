@@ -77,10 +77,10 @@ bool RecoverCommitAtStartUp();
 inline constexpr const char* kNewReservFolder = "RESERV.NEW";
 
 // Removes what writers killed in earlier runs left beside their files in
-// the program and data directories and in the work folder, and the new
-// volumes of a backup that never swapped them in, each named in
-// "Errors.log". Only while the database lock is held and once the
-// interrupted commit is settled.
+// the program and data directories and in the work folder and its
+// subfolders, and the new volumes of a backup that never swapped them in,
+// each named in "Errors.log". Only while the database lock is held and once
+// the interrupted commit is settled.
 void RemoveLeftoverFiles();
 
 // The start-up of the data: data directory, lock, the interrupted commit

@@ -48,6 +48,10 @@ class TDbaseStructure {
   TDBF Table;
   // Added by the program itself (the date index): never saved nor copied.
   bool System = false;
+  // Registered in the designer and not yet saved, so without a file: Table
+  // is an empty stand-in for a check or a run there, and nothing of it may
+  // be put in place as the base's file.
+  bool Unsaved = false;
   // The configured fields in order; the record-number field is not among them.
   std::vector<TFieldRecord> Fields;
 };

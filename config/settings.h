@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "config/archive_config.h"
 #include "config/doctree.h"
@@ -84,8 +85,9 @@ bool ReadAutoParamsFile(int32_t filter, const std::string& fileName, TSettingsMo
 bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSettingsModel& m);
 bool LoadLocalSettings();
 
-// Every file into Settings(); true only when all three were read.
-bool LoadAllSettings();
+// Every file into Settings(); true only when all three were read. The
+// files that could not be read are named in unread, when given.
+bool LoadAllSettings(std::vector<std::string>* unread = nullptr);
 // "manager.ini" again: the shared auto-parameters and NO_OPERAT. When the
 // file cannot be read, both stay as they were and the result is false.
 bool ReloadAutoParams();
@@ -103,6 +105,8 @@ bool SaveAutoParams();
 std::string AutoParamsText(const TSettingsModel& m);
 std::string LocalSettingsText(const TSettingsModel& m);
 bool KeepSettingsCopies(const std::string& fileName);
+// Such a text put in place whole, its copies kept before.
+bool PutSettingsText(const std::string& fileName, const std::string& text);
 bool SaveLocalSettings();
 
 }  // namespace vm

@@ -484,6 +484,7 @@ class ConfigReader {
                      : nullptr;
         return;
       case kKeyGraphNo:
+        graphNo_ = ValidNumber(value, n) ? n : 0;
         graph_ = tag_ ? OpenNumbered(tag_->Graphics, value,
                                      [&] { return NewGraphObject(tag_->Graphics); })
                       : nullptr;
@@ -513,6 +514,8 @@ class ConfigReader {
   // labels; they are brought into range and named in "Errors.log".
   static constexpr int32_t kMaxTagSize = 10000;
   static constexpr int32_t kMaxTagBorder = 99;
+  // A graphic object's dialog places it up to ten times the largest tag.
+  static constexpr int32_t kMaxGraphPlace = 100000;
 
   int32_t TagSize(int32_t key, const std::string& value, int32_t n, int32_t low, int32_t high) {
     if (n >= low && n <= high) return n;
@@ -520,9 +523,19 @@ class ConfigReader {
     return std::clamp(n, low, high);
   }
 
+  // V within 0..high; true when it lay outside.
+  static bool Bound(int32_t& v, int32_t high) {
+    const int32_t in = std::clamp(v, 0, high);
+    const bool outside = in != v;
+    v = in;
+    return outside;
+  }
+
   void LogTagBound(int32_t key, const std::string& value, const std::string& range) {
     std::string where = "Ценник "_w + std::to_string(tagNo_);
     if (key == kKeyZoneRect) where += ", зона "_w + std::to_string(zoneNo_);
+    if (key == kKeyGraphData || key == kKeyGraphLineWidth)
+      where += ", графический объект "_w + std::to_string(graphNo_);
     LogError(where + ": " + std::string(KeyName(key)) + "=" + TrimBlanks(value) + " вне пределов "_w + range +
              ", значение ограничено"_w);
   }
@@ -534,11 +547,7 @@ class ConfigReader {
       case kKeyZoneRect: {
         z.Rect = StrToIntList(value);
         bool bounded = false;
-        for (int32_t& v : z.Rect) {
-          const int32_t in = std::clamp(v, 0, kMaxTagSize);
-          bounded |= in != v;
-          v = in;
-        }
+        for (int32_t& v : z.Rect) bounded |= Bound(v, kMaxTagSize);
         if (bounded) LogTagBound(key, value, "0.."_w + std::to_string(kMaxTagSize));
         break;
       }
@@ -575,13 +584,20 @@ class ConfigReader {
     switch (key) {
       case kKeyGraphColor: g.Color = Number(value, 0); break;
       case kKeyGraphKind: g.Kind = GraphKindFromNumber(Number(value, 0)); break;
-      case kKeyGraphLineWidth: g.LineWidth = Number(value, 1); break;
+      case kKeyGraphLineWidth: g.LineWidth = TagSize(key, value, Number(value, 1), 0, kMaxTagBorder); break;
       case kKeyGraphFile: g.FileName = value; break;
       case kKeyGraphData: {
         // Words the value leaves out keep what they held.
         TGraphWords words = g.Words();
         StrToIntArray(TrimBlanks(value), std::span<int>(words));
         g.SetWords(words);
+        // The place and the size as the object's dialog allows them.
+        bool bounded = false;
+        for (int32_t* v : {&g.X, &g.Y}) bounded |= Bound(*v, kMaxGraphPlace);
+        for (int32_t* v : {&g.Width, &g.Height}) bounded |= Bound(*v, kMaxTagSize);
+        if (bounded)
+          LogTagBound(key, value, "0.."_w + std::to_string(kMaxGraphPlace) + " (X, Y), 0.."_w +
+                                      std::to_string(kMaxTagSize) + " (ширина, высота)"_w);
         break;
       }
       default: break;
@@ -604,6 +620,7 @@ class ConfigReader {
   TCenZone* zone_ = nullptr;
   int32_t zoneNo_ = 0;
   TGraphObject* graph_ = nullptr;
+  int32_t graphNo_ = 0;
 };
 
 }  // namespace
@@ -721,7 +738,7 @@ bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSetting
 
 bool LoadLocalSettings() { return ReadLocalSettingsFile(0, LocalIniName(), Settings()); }
 
-bool LoadAllSettings() {
+bool LoadAllSettings(std::vector<std::string>* unread) {
   TSettingsModel& m = Settings();
   m.AutoParams.Clear();
   const bool config = ReadConfigurationFile(0, ProgramIniName(), m);
@@ -729,6 +746,12 @@ bool LoadAllSettings() {
   const bool manager = ReadAutoParamsFile(0, ManagerIniName(), m, operation);
   const bool local = LoadLocalSettings();
   SetSysVarText(kSysVarNoOperat, std::to_string(operation));
+  if (unread != nullptr) {
+    unread->clear();
+    if (!config) unread->push_back(ProgramIniName());
+    if (!manager) unread->push_back(ManagerIniName());
+    if (!local) unread->push_back(LocalIniName());
+  }
   return config && manager && local;
 }
 

@@ -221,30 +221,26 @@ bool RotateBackups(const std::string& fileName, int32_t n) {
   std::string ext = GetFileExtPart(fileName);
   ext = ext.empty() ? "." : "." + ext.substr(0, ext.size() - 1);
   FileSystem& fs = Files();
-  bool ok = true;
-  auto notMade = [&ok](const std::string& copy) {
+  auto notMade = [](const std::string& copy) {
     LogError("Не удалось сделать копию файла настроек "_w + copy);
-    ok = false;
+    return false;
   };
   // Each older copy takes the place of the next; a missing one leaves a gap
-  // rather than an even older file under its number.
+  // rather than an even older file under its number. A copy that cannot make
+  // way ends the rotation: the next one would take its place, and it would
+  // be lost.
   for (int32_t k = n; k >= 2; --k) {
     const std::string src = BackupName(fileName, ext, k - 1);
     const std::string dst = BackupName(fileName, ext, k);
     if (fs.Rename(src, dst)) continue;
-    if (fs.Exists(src) || fs.IsSymlink(src)) {
-      notMade(dst);
-    } else if (fs.Exists(dst) || fs.IsSymlink(dst)) {
-      fs.Remove(dst);
-    }
+    if (fs.Exists(src) || fs.IsSymlink(src)) return notMade(dst);
+    if (fs.Exists(dst) || fs.IsSymlink(dst)) fs.Remove(dst);
   }
-  if (n < 1 || !fs.Exists(fileName)) return ok;
+  if (n < 1 || !fs.Exists(fileName)) return true;
   const std::string first = BackupName(fileName, ext, 1);
-  if (!CopyFileOver(fileName, first)) {
-    notMade(first);
-    if (fs.Exists(first)) fs.Remove(first);
-  }
-  return ok;
+  if (CopyFileOver(fileName, first)) return true;
+  if (fs.Exists(first)) fs.Remove(first);
+  return notMade(first);
 }
 
 void TSettingsWriter::Section(int32_t index) {
@@ -269,12 +265,17 @@ void TSettingsWriter::Line(std::string_view text) {
 }
 
 bool TSettingsWriter::Commit(const std::string& path, int32_t backups) const {
+  return CommitSettingsText(path, text_, backups);
+}
+
+bool CommitSettingsText(const std::string& path, std::string_view text, int32_t backups) {
   FileReplacement replacement;
   std::unique_ptr<File> f = replacement.Begin(path);
-  if (!f || !f->WriteAt(0, text_.data(), text_.size()) || !f->Sync()) return false;
-  // The copies move only once the new file is whole.
-  const bool copied = backups <= 0 || RotateBackups(replacement.Target(), backups);
-  return replacement.Commit(*f) && copied;
+  if (!f || !f->WriteAt(0, text.data(), text.size()) || !f->Sync()) return false;
+  // The copies move only once the new file is whole, and the new file goes
+  // in only with them: a save that says it failed leaves the old file.
+  if (backups > 0 && !RotateBackups(replacement.Target(), backups)) return false;
+  return replacement.Commit(*f);
 }
 
 }  // namespace vm

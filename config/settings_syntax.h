@@ -288,7 +288,8 @@ bool ReadSettingsLines(const std::string& path, std::vector<std::string>& lines)
 // Keeps n numbered copies of a file, the newest with the extension ending in
 // 1 (program.in1 .. program.in5; name.1 .. name.5 for a short extension).
 // Missing copies are skipped. A copy that cannot be made is named in
-// "Errors.log" and makes the result false.
+// "Errors.log", ends the rotation with every older copy kept, and makes the
+// result false.
 bool RotateBackups(const std::string& fileName, int32_t n);
 
 // Builds a settings file in memory and puts it in place whole: written
@@ -312,12 +313,14 @@ class TSettingsWriter {
 
   // Writes the text to path; with backups > 0 the numbered copies of the
   // previous file are kept first. False when the file could not be written
-  // (the old file then stays as it was), and false too when a copy could not
-  // be made, although the new file was put in place.
+  // or a copy could not be made: the old file then stays as it was.
   bool Commit(const std::string& path, int32_t backups) const;
 
  private:
   std::string text_;
 };
+
+// What TSettingsWriter::Commit does, for a text made before.
+bool CommitSettingsText(const std::string& path, std::string_view text, int32_t backups);
 
 }  // namespace vm

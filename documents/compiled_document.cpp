@@ -44,9 +44,9 @@ IProgramLoading* TDocumentContext::FindLoading(std::string_view name) { return d
 
 TCompiledDocument::TCompiledDocument() {
   Bases.Context = &Context;
-  Bases.WriteBackBook = [this](TUBL& base) {
+  Bases.WriteBackBook = [this](TUBL& base, std::string& refusal) {
     THelpItem* page = HelpPages.FindByAlias(base.Alias);
-    return page != nullptr && page->WriteBack();
+    return page != nullptr && page->WriteBack(refusal);
   };
 }
 

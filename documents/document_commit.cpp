@@ -53,12 +53,14 @@ bool CommitDocument(TCompiledDocument& doc) {
   const std::string operationBefore = GetSysVarText(kSysVarNoOperat, 0, 0);
   doc.AutoParams.List().CopyTo(m.AutoParams);
   NextOperationNumber();
-  bool copiesKept = KeepSettingsCopies(ManagerIniName());
-  copiesKept = KeepSettingsCopies(LocalIniName()) && copiesKept;
   std::vector<TWholeFile> files{{ManagerIniName(), AutoParamsText(m), false},
                                 {LocalIniName(), LocalSettingsText(m), false}};
-  std::string failure;
-  if (!doc.Bases.WriteSavedBases(failure, files)) {
+  // As every save of a settings file: without the copies of the old files
+  // nothing is replaced (the copy not made is named in "Errors.log").
+  std::string failure = "Не удалось сделать копии файлов настроек"_w;
+  const bool written = KeepSettingsCopies(ManagerIniName()) && KeepSettingsCopies(LocalIniName()) &&
+                       doc.Bases.WriteSavedBases(failure, files);
+  if (!written) {
     paramsBefore.CopyTo(m.AutoParams);
     SetSysVarText(kSysVarNoOperat, operationBefore);
     Ui().LogError(failure);
@@ -67,9 +69,11 @@ bool CommitDocument(TCompiledDocument& doc) {
   }
   // A settings file outside the tables' folder ("local.ini" beside the
   // program while the data lie elsewhere) cannot join their change; it is
-  // saved after them.
-  bool saved = copiesKept && (files[0].Written || SaveAutoParams());
-  saved = (files[1].Written || SaveLocalSettings()) && saved;
+  // saved after them, without copies: they were made above, and a second
+  // rotation would push the same file into two of them and lose the oldest.
+  bool saved = true;
+  for (const TWholeFile& file : files)
+    if (!file.Written) saved = PutSettingsText(file.Path, file.Bytes) && saved;
   if (!saved) {
     const std::string text = "Не удалось сохранить параметры программы"_w;
     Ui().LogError(text);

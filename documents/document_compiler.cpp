@@ -1,9 +1,11 @@
 #include "documents/document_compiler.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "documents/compile_errors.h"
 #include "documents/document_compiler_impl.h"
+#include "config/settings.h"
 #include "foundation/tables/dbf.h"
 #include "foundation/values/value_text.h"
 #include "language/interpreter.h"
@@ -72,7 +74,11 @@ TDocumentCompiler::TDocumentCompiler(TCompiledDocument& doc, const TDocumentSour
 void TDocumentCompiler::Compile() {
   Prepare();
   std::string line = reader_.ReadLine();
-  errorLine_ = reader_.LineIndex();
+  // The paper is looked up once the first line is read, so that its error
+  // points at a line of the description; a description with no line at
+  // all still gets its first.
+  errorLine_ = std::max(reader_.LineIndex(), 1);
+  FindStandardPaper();
   while (!line.empty()) {
     errorLine_ = reader_.LineIndex();
     CompileLine(line);
@@ -87,6 +93,9 @@ void TDocumentCompiler::Prepare() {
   Interp().SetDocument(source_.Name, source_.Description);
   if (context_.AutoParams != nullptr) doc_.AutoParams.Assign(*context_.AutoParams);
   DeclarePredefined();
+}
+
+void TDocumentCompiler::FindStandardPaper() {
   const TPageFormat* paper = context_.PageFormats != nullptr
                                  ? context_.PageFormats->FindByName(context_.StandardPaper)
                                  : nullptr;
@@ -248,6 +257,21 @@ int CompileDocument(TCompiledDocument& doc, const TDocumentSource& source,
 TCompileRegistries& CompileRegistries() {
   static TCompileRegistries registries;
   return registries;
+}
+
+const TPageFormatList& PageFormatsInForce() {
+  const TCompileRegistries& r = CompileRegistries();
+  return r.PageFormats ? *r.PageFormats : PageFormats();
+}
+
+const std::string& StandardPaperInForce() {
+  const TCompileRegistries& r = CompileRegistries();
+  return r.StandardPaper ? *r.StandardPaper : Settings().DefaultFormatName;
+}
+
+const std::string& PrinterNameInForce() {
+  const TCompileRegistries& r = CompileRegistries();
+  return r.PrinterName ? *r.PrinterName : Settings().PrinterName;
 }
 
 }  // namespace vm

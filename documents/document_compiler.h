@@ -36,8 +36,20 @@ struct TCompileRegistries {
   TBlanks* Blanks = nullptr;
   const TAutoList* AutoParams = nullptr;
   const TDocData* StartOfDay = nullptr;
+  // What printing and the standard paper are taken from then: the
+  // designer's working page formats, default format and printer, so that
+  // a choice not yet saved is tried as it will be saved.
+  const TPageFormatList* PageFormats = nullptr;
+  const std::string* StandardPaper = nullptr;
+  const std::string* PrinterName = nullptr;
 };
 TCompileRegistries& CompileRegistries();
+// The page formats, the standard paper and the printer in force: the
+// designer's working ones while it tries what it edits, else the
+// configuration's.
+const TPageFormatList& PageFormatsInForce();
+const std::string& StandardPaperInForce();
+const std::string& PrinterNameInForce();
 
 struct TDocumentSource {
   std::string Name;

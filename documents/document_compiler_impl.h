@@ -26,6 +26,7 @@ class TDocumentCompiler {
  private:
   // The frame.
   void Prepare();
+  void FindStandardPaper();
   void DeclarePredefined();
   void CompileLine(const std::string& text);
   void CheckStartOfDay(int keyword) const;

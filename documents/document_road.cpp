@@ -72,9 +72,13 @@ void SayRefused(const TDocData& doc) {
                               ? "его описание изменено не в служебных настройках"_w
                               : "ему не задан номер пароля"_w;
   Ui().LogError(doc.MenuCaption + ": документ не запущен, "_w + why);
-  Ui().MsgBox("Документ не запускается: "_w + why + ".\r" +
-                  "Задайте \"№ пароля\" документа в служебных настройках (вкладка \"Команды\")"_w +
-                  " и сохраните их."_w,
+  // The designer tries its working copies: there the number set is
+  // enough; the menu and the runner read what was saved.
+  const std::string remedy =
+      DesignerTestRun() ? "Задайте \"№ пароля\" документа на вкладке \"Команды\"."_w
+                        : "Задайте \"№ пароля\" документа в служебных настройках (вкладка \"Команды\")"_w +
+                              " и сохраните их."_w;
+  Ui().MsgBox("Документ не запускается: "_w + why + ".\r" + remedy,
               doc.MenuCaption.empty() ? "Документ не запущен"_w : doc.MenuCaption, kMbWarning);
 }
 

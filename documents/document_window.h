@@ -35,7 +35,7 @@ class TDocumentWindowLogic {
   // OK. fromButton: the OK button (or a runner that presses it), which asks
   // the exit question and prints automatically; a program's OK asks the
   // question only with askExit and never prints. Nothing happens while an
-  // accepted close is pending.
+  // accepted close is pending or a view cell holds a refused text.
   void OkButClick(bool fromButton, bool askExit = false);
   // Cancel; ask is false when the question is not to be asked.
   void CanButClick(bool ask);
@@ -58,6 +58,9 @@ class TDocumentWindowLogic {
   // document (and marks it printed); unset, OK neither asks nor prints.
   std::function<void()> SaveLayout;
   std::function<void()> Print;
+  // Set by the window: a question, box or dialog opened over the document
+  // is up, or has not yet handed back its answer.
+  std::function<bool()> DialogOpen;
 
   // Any thread: the scanner's line waits its turn. A line that arrives
   // while a program runs is not lost, and none is handled twice.
@@ -65,9 +68,12 @@ class TDocumentWindowLogic {
   // wake is called on the pushing thread after a line is queued, so that
   // the window's thread may come to drain it; nullptr when the window goes.
   void SetScanWake(std::function<void()> wake);
-  // The window's thread, when no program runs: every queued line in turn
-  // goes into SCANSTRING, the SCANER program runs and the document is
-  // recalculated. Returns how many were handled.
+  // The window's thread, when no program runs, no cell is being left, no
+  // dialog is open and no close is pending: for every queued line in turn
+  // a field typed in is left and an open cell edit ends on its own cell,
+  // the line goes into SCANSTRING, the SCANER program runs and the
+  // document is recalculated; a field's refused text keeps the lines
+  // waiting until it is left with a value. Returns how many were handled.
   int32_t DrainScanLines();
   bool ScanLinesWaiting() const;
 

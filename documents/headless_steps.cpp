@@ -58,9 +58,9 @@ bool THeadlessSteps::Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCo
   context.Bases = r.Bases ? r.Bases : &m.Bases;
   context.Blanks = r.Blanks ? r.Blanks : &m.Blanks;
   context.AutoParams = r.AutoParams ? r.AutoParams : &m.AutoParams;
-  context.PageFormats = &PageFormats();
+  context.PageFormats = &PageFormatsInForce();
   context.PriceTags = &m.PriceTags;
-  context.StandardPaper = m.DefaultFormatName;
+  context.StandardPaper = StandardPaperInForce();
   context.Controls = controls_;
   TDocumentSource source;
   source.Name = doc.MenuCaption;

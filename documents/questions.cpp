@@ -25,13 +25,18 @@ struct TGridRow {
 };
 
 // Numbers by value, other texts as texts.
+// Numbers by value, before texts, which go by the locale: a number and a
+// text compared as texts would close rings ("10" < "1a" < "9" < "10") and
+// leave the sort's order to the rows' first places.
 int CompareCells(const std::string& a, const std::string& b) {
-  if (IsValidNumStr(a, 0, 0) && IsValidNumStr(b, 0, 0)) {
+  const bool numberA = IsValidNumStr(a, 0, 0), numberB = IsValidNumStr(b, 0, 0);
+  if (numberA && numberB) {
     TCommonVar x, y;
     TextToValue(a, 'N', x);
     TextToValue(b, 'N', y);
-    return CompareValues(x, y, false);
+    return CompareValuesInOrder(x, y, false);
   }
+  if (numberA != numberB) return numberA ? -1 : 1;
   return CompareStrLocale(a, b, true);
 }
 

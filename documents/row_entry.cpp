@@ -2,6 +2,7 @@
 
 #include "documents/document_recalc.h"
 #include "documents/document_window.h"
+#include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"
 #include "language/bound_tables.h"
 #include "language/evaluator.h"
@@ -357,6 +358,20 @@ void TRowEntry::AddObjectToPage() {
   TDataView& view = form_.View();
   const int32_t row = view.CurRow();
   if (page_ == nullptr || row < 0) return;
+  if (page_->Link != nullptr && !page_->SortHelpOnly) {
+    // A number its base cannot hold would become another one there: the
+    // object stays out of the book, the row as it was typed.
+    TStringBase& table = page_->Link->Table;
+    for (int32_t col = 0; col < view.ColCount(); ++col) {
+      const int32_t field = view.ColumnField(col);
+      const TCommonVar value = field >= 0 ? view.GetCellValue(col, row) : TCommonVar();
+      if (field < 0 || table.FitsField(field, value)) continue;
+      Ui().MsgBox(TrimBlanks(TooWideNumberText(value.Num, table.FieldName(field))) + " справочника \""_w +
+                      page_->Title + "\". Объект в справочник не добавлен."_w,
+                  Ui().AppTitle(), kMbError);
+      return;
+    }
+  }
   TDataView* views[2] = {&page_->Shown, &page_->Hidden};
   int32_t rows[2] = {-1, -1};
   for (int i = 0; i < 2; ++i) {

@@ -4,7 +4,9 @@
 
 #include "config/sysvars.h"
 #include "documents/book_search.h"
+#include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
+#include "language/interpreter.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 
@@ -30,6 +32,8 @@ bool LoadsEveryRecord(const TUBL& link) {
 TSpravTab::TSpravTab(TSpravDef& book) : Book(book) {}
 
 TSpravTab::~TSpravTab() {
+  // The rows read their texts from the table's records until they go.
+  View.ClearRows();
   if (table_ == nullptr) return;
   bases_.Clear();
   if (wasReadOnly_) table_->OpenReadOnly();
@@ -134,7 +138,9 @@ void TSpravFormLogic::BuildTab(TSpravTab& tab) {
     const TSDef* column = book.GetSDef(j);
     if (TColLayout* layout = view.GetColLayout(j)) layout->BoundField = column != nullptr ? column->Number : -1;
   }
-  view.LoadFromTable(table);
+  // The table keeps the records the rows show (for the save), so their
+  // texts can wait until they are read.
+  view.LoadFromTable(table, RowTexts);
   view.SetUpdating(true);
   tab.Edited.assign(static_cast<std::size_t>(table.Count()), false);
   tab.RewriteWhole = book.AutoSort && book.SortKeys != nullptr && LoadsEveryRecord(*tab.Link);
@@ -149,7 +155,6 @@ void TSpravFormLogic::BuildTab(TSpravTab& tab) {
 
 void TSpravFormLogic::WireView(TSpravTab& tab) {
   TDataView& view = tab.View;
-  view.OnCellChange = [this, &tab](TDataView&) { MarkModified(tab); };
   view.OnSelect = [this, &tab](TDataView&, int32_t, int32_t) { Selected(tab); };
   view.OnKeyPress = [this](char c) { Typed(c); };
   view.OnKeyDown = [this, &tab](TDataView& v, int32_t& key, TShiftState) {
@@ -210,6 +215,9 @@ void TSpravFormLogic::ShowCurrentCell() {
 
 void TSpravFormLogic::Selected(TSpravTab& tab) {
   if (&tab != Current() || tab.View.UpdatesSuspended()) return;
+  // An edit starts by selecting its cell: what the cell held then tells
+  // whether the value accepted changed it.
+  if (tab.View.Editing()) editStart_ = tab.View.GetCellText(tab.View.CurCol(), tab.View.CurRow());
   RowEditability(tab);
   ShowCurrentCell();
   RefreshButtons();
@@ -269,7 +277,8 @@ void TSpravFormLogic::AddClick() {
   view.SetEditableColumns(std::bitset<256>().set());
   view.RequestFocus();
   view.BeginEdit();
-  MarkModified(*tab);
+  // Nothing is changed until the new row is filled: dropped unfinished, it
+  // leaves the book as it was.
   RefreshButtons();
 }
 
@@ -277,7 +286,8 @@ void TSpravFormLogic::AddClick() {
 // still to fill.
 void TSpravFormLogic::Accepted(TSpravTab& tab) {
   TDataView& view = tab.View;
-  if (HasCurrentRow(view) && view.TableRow(view.CurRow()) >= 0) {
+  if (HasCurrentRow(view) && view.TableRow(view.CurRow()) >= 0 &&
+      TrimBlanks(view.GetCellText(view.CurCol(), view.CurRow())) != TrimBlanks(editStart_)) {
     tab.Edited[static_cast<std::size_t>(view.TableRow(view.CurRow()))] = true;
     MarkModified(tab);
   }
@@ -289,7 +299,9 @@ void TSpravFormLogic::Accepted(TSpravTab& tab) {
     view.BeginEdit();
     return;
   }
+  // Every column accepted: the new row is one to store.
   addMode_ = false;
+  MarkModified(tab);
   RowEditability(tab);
   RefreshButtons();
 }
@@ -372,25 +384,54 @@ bool TSpravFormLogic::SaveChanged(bool ask) {
   return true;
 }
 
-// The cells of a row into its record: a new row's every column, a stored
-// row's editable ones (the others cannot have changed, and rewriting them
-// through their formats could round what the table holds).
+// The cells of a row that go into its record: a new row's every column, a
+// stored row's editable ones (the others cannot have changed, and rewriting
+// them through their formats could round what the table holds).
+bool TSpravFormLogic::Writes(const TSpravTab& tab, int32_t col, bool allColumns) {
+  return tab.View.ColumnField(col) >= 0 &&
+         (allColumns || (tab.Book.CanEdit && col < 256 && tab.Book.EditableColumns.test(static_cast<std::size_t>(col))));
+}
+
+// The row's texts are made first: they must not follow the record they are
+// written into.
 void TSpravFormLogic::WriteRow(TSpravTab& tab, int32_t row, bool allColumns) {
   TDataView& view = tab.View;
+  view.GetRow(row);
+  for (int32_t col = 0; col < view.ColCount(); ++col)
+    if (Writes(tab, col, allColumns)) tab.Link->Table.SetValue(view.ColumnField(col), view.GetCellValue(col, row));
+}
+
+bool TSpravFormLogic::TooWideCell(TSpravTab& tab) {
+  TDataView& view = tab.View;
   TStringBase& table = tab.Link->Table;
-  for (int32_t col = 0; col < view.ColCount(); ++col) {
-    const int32_t field = view.ColumnField(col);
-    if (field < 0) continue;
-    if (!allColumns && !(tab.Book.CanEdit && col < 256 && tab.Book.EditableColumns.test(static_cast<std::size_t>(col))))
-      continue;
-    table.SetValue(field, view.GetCellValue(col, row));
+  for (int32_t row = 0; row < view.RowCount(); ++row) {
+    const int32_t record = view.TableRow(row);
+    const bool added = record < 0 || record >= table.Count();
+    if (!added && !tab.Edited[static_cast<std::size_t>(record)]) continue;
+    for (int32_t col = 0; col < view.ColCount(); ++col) {
+      if (!Writes(tab, col, added)) continue;
+      const TCommonVar value = view.GetCellValue(col, row);
+      if (table.FitsField(view.ColumnField(col), value)) continue;
+      for (int32_t i = 0; i < TabCount(); ++i)
+        if (Tab(i) == &tab) TabChanged(i);
+      view.SetRow(row);
+      view.SetCol(col);
+      Ui().MsgBox(TrimBlanks(TooWideNumberText(value.Num, table.FieldName(view.ColumnField(col)))) +
+                      " справочника "_w + Quoted(tab.Book.Title) + ". Изменения не сохранены."_w,
+                  Ui().AppTitle(), kMbError);
+      return true;
+    }
   }
+  return false;
 }
 
 bool TSpravFormLogic::SaveTab(TSpravTab& tab) {
   if (!tab.Usable || tab.Link == nullptr) return true;
   TDataView& view = tab.View;
   TStringBase& table = tab.Link->Table;
+  // Checked before anything changes: the window stays open with the
+  // changes for the user to mend.
+  if (TooWideCell(tab)) return false;
   if (tab.Book.AutoSort && tab.Book.SortKeys) view.SortRows(tab.Book.SortKeys.get(), false);
   for (int32_t row = 0; row < view.RowCount(); ++row) {
     const int32_t record = view.TableRow(row);

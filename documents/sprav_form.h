@@ -87,6 +87,10 @@ class TSpravFormLogic {
   TSpravFormLogic& operator=(const TSpravFormLogic&) = delete;
 
   TSpravHooks Hooks;
+  // When the rows' cell texts are made: as they are read, or all at once
+  // as the tab opens. Both give the same book; the first opens a big one
+  // without formatting rows nobody looks at.
+  TLoadTexts RowTexts = TLoadTexts::WhenRead;
 
   // The window shows: the blanks compiled anew, CURDATE and CURTIME from
   // the computer's clock, a tab per valid book (a bad form or filter told
@@ -143,7 +147,11 @@ class TSpravFormLogic {
   void ShowCurrentCell();
   void RefreshButtons();
   bool SaveChanged(bool ask);
+  static bool Writes(const TSpravTab& tab, int32_t col, bool allColumns);
   void WriteRow(TSpravTab& tab, int32_t row, bool allColumns);
+  // A cell to be saved whose number its field cannot hold: made current and
+  // told.
+  bool TooWideCell(TSpravTab& tab);
 
   TSettingsModel& model_;
   std::vector<std::unique_ptr<TSpravTab>> tabs_;
@@ -154,6 +162,8 @@ class TSpravFormLogic {
   bool searching_ = false;
   bool addMode_ = false;
   std::bitset<256> toFill_;
+  // The current cell's text when its edit started.
+  std::string editStart_;
   TSpravButtons buttons_;
   std::string status_;
 };

@@ -19,8 +19,23 @@ struct TValueEdit {
   std::string Show(const TCommonVar& value) const;
   TCommonVar Read(std::string_view text) const;
   // A text that is not blank; a number that fits Width and Decimals; a
-  // real time; for every other kind a real date.
+  // real time with at least one digit; for every other kind a real date.
   bool IsValid(std::string_view text) const;
+  // What the edit shows once the focus leaves it: a text that reads as a
+  // value of its kind (a number with blanks anywhere and '.' or the first
+  // ',' as its point, as table cells take it; a real date; a time with
+  // digits) shown as Show shows that value, so "3,456" with two decimals
+  // becomes "3.46". Anything else stays as typed, for the user to mend: an
+  // empty field or a slip of the finger never turns into a zero or a date
+  // nobody typed.
+  std::string Normalized(std::string_view text) const;
+  // Whether leaving the edit with this text keeps a value, Read from the
+  // Normalized text: a text edit takes every text, blank or not (a
+  // question's OK asks IsValid of it); the others what IsValid says of the
+  // Normalized text. Refused, the text stays as typed.
+  bool Accepts(std::string_view text) const;
+  // What IsValid asks of a text, in words: "нужно ...".
+  std::string Requirement() const;
   // Of a view cell's edit: dates 10, or 20 with a width; others the width,
   // or 15 without one.
   int32_t MaxLength() const;

@@ -2,6 +2,7 @@
 
 #include "foundation/values/value_text.h"
 #include "language/evaluator.h"
+#include "models/cell_text.h"
 #include "platform/services.h"
 
 namespace vm {
@@ -12,12 +13,15 @@ void TViewCell::CreateControl(IControlFactory& controls, TDocumentEvents& events
   control_->SetBold(Bold);
   if (Input) {
     control_->SetMaxLength(Format.MaxLength());
-    control_->OnExit = [this, &events] { Leave(events); };
+    events_ = &events;
+    control_->OnExit = [this] { Leave(); };
   }
 }
 
 void TViewCell::ShowValue(const TCommonVar& value) {
-  if (control_ != nullptr) control_->SetText(Format.Show(value));
+  refused_ = false;
+  shown_ = Format.Show(value);
+  if (control_ != nullptr) control_->SetText(shown_);
 }
 
 void TViewCell::Refresh() {
@@ -39,14 +43,38 @@ void TViewCell::Refresh() {
   control_->SetVisible(err == 0 && shown.Num != 0);
 }
 
-void TViewCell::Leave(TDocumentEvents& events) {
-  const TCommonVar value = Format.Read(control_->Text());
+bool TViewCell::FinishEdit() {
+  if (control_ == nullptr || events_ == nullptr || leaving_) return !refused_;
+  // A refused text waits for the user to leave it mended: leaving it for
+  // them could take half of what they are typing.
+  if (refused_) return false;
+  if (control_->Typed()) Leave();
+  return !refused_;
+}
+
+void TViewCell::Leave() {
+  // The message takes the focus from the field, which is no second leaving.
+  if (leaving_) return;
+  const std::string typed = control_->Text();
+  // A text that reads as no value would store 0 or a date that is none;
+  // what was typed stays in the field for the user to mend, and the
+  // variable keeps its value. What the cell showed is its value, even
+  // where it does not fit the cell's width.
+  if (typed != shown_ && !Format.Accepts(typed)) {
+    refused_ = leaving_ = true;
+    Ui().MsgBox(std::string(kBadCellInput), Ui().AppTitle(), kMbError);
+    leaving_ = false;
+    control_->TakeFocus();
+    return;
+  }
+  refused_ = false;
+  const TCommonVar value = Format.Read(Format.Normalized(typed));
   if (Target != nullptr) {
     Target->Value = value;
   } else if (TargetParam != nullptr && !Ui().DesignerTestRun()) {
     TargetParam->SetValue(value);
   }
-  if (events.Recalc) events.Recalc();
+  if (events_->Recalc) events_->Recalc();
   ShowValue(value);
 }
 
@@ -62,6 +90,18 @@ void TViews::CreateControls(IControlFactory& controls, TDocumentEvents& events) 
 
 void TViews::Refresh() {
   for (auto& cell : cells_) cell->Refresh();
+}
+
+bool TViews::FinishEdit() {
+  for (auto& cell : cells_)
+    if (cell->Input && !cell->FinishEdit()) return false;
+  return true;
+}
+
+bool TViews::HoldsRefused() const {
+  for (const auto& cell : cells_)
+    if (cell->Refused()) return true;
+  return false;
 }
 
 std::string TStatusLine::Text() {

@@ -56,7 +56,7 @@ class TUBL : public IProgramBase {
   TCommonVar FieldValue(int index) const override;
   // Filters read fields of every record: straight into the caller's value.
   void ReadField(int index, TCommonVar& into) const override { Table.GetValue(index, into); }
-  void SetFieldValue(int index, const TCommonVar& value) override { Table.SetValue(index, value); }
+  bool SetFieldValue(int index, const TCommonVar& value) override { return Table.SetValue(index, value); }
 
  private:
   TFilter* filter_;
@@ -71,8 +71,9 @@ class TBaseList {
   // is its place in the commit order.
   int32_t SaveCount = 0;
   // Writes an edited reference book bound to the base back into its table;
-  // true when it did. Set by the document that owns the books.
-  std::function<bool(TUBL&)> WriteBackBook;
+  // true when it did. A book that cannot be written says why in Refusal.
+  // Set by the document that owns the books.
+  std::function<bool(TUBL&, std::string& refusal)> WriteBackBook;
 
   // A new document run: no base has a place in the commit order yet.
   void BeginRun();

@@ -31,7 +31,7 @@ std::string FolderOf(const std::string& path) {
 bool WriteNewTable(TDBF& old, const std::string& path, const std::vector<uint8_t>& records) {
   TDBF fresh;
   fresh.FileName = path;
-  bool ok = fresh.CreateTable();
+  bool ok = fresh.CreateTableIn(TCommitJournal::MakeNewFile(path));
   for (int i = 0; ok && i < old.FieldCount(); ++i) ok = fresh.AddField(old.GetFieldDef(i));
   ok = ok && fresh.WriteStructure();
   const auto size = static_cast<std::size_t>(old.RecordSize());
@@ -59,11 +59,8 @@ bool Fail(std::string& failure, std::string text) {
   return false;
 }
 
-// A whole file's new bytes at path, made afresh: whatever a dead commit
-// left at the name goes first, and nothing is written through a link.
 bool WriteNewFile(const std::string& path, const std::string& bytes) {
-  Files().Remove(path);
-  std::unique_ptr<File> f = Files().Open(path, FileMode::CreateNew);
+  std::unique_ptr<File> f = TCommitJournal::MakeNewFile(path);
   return f && f->WriteAt(0, bytes.data(), bytes.size());
 }
 
@@ -85,6 +82,12 @@ bool TBaseList::WriteSavedBases(std::string& failure, std::vector<TWholeFile>& f
     // holds: updating in place would write only the changed rows into the
     // empty file and lose every row loaded back unchanged.
     if (!base->Truncate && !base->Table.Modified) continue;
+    // The designer's stand-in for a base it has not created yet: its rows
+    // would become the base's file, which a later save then takes for the
+    // base's own. Nothing of the run is written.
+    if (base->Base != nullptr && base->Base->Unsaved)
+      return Fail(failure, "База данных "_w + base->Base->Alias +
+                               " ещё не создана: сначала сохраните служебные настройки"_w);
     TDBF* dbf = base->Table.Dbf();
     // A table opened only for reading is written all the same: the new
     // file goes beside it and is renamed in, under the database lock.

@@ -7,6 +7,7 @@
 #include "foundation/values/value_text.h"
 #include "language/builtins_bases.h"
 #include "language/builtins_run.h"
+#include "language/interpreter.h"
 
 namespace vm {
 
@@ -34,6 +35,12 @@ void ReadKeyValues(const TStringBase& src, TStringBase& dst) {
 }
 
 bool CaseSensitive(const TBuiltinCall& c, int i) { return c.Num(i) == 0; }
+
+// LocateOrInsert refused a new row: a key number its field cannot hold.
+void FailTooWideKey(TBuiltinCall& c, const TUBL& base) {
+  const TKeyCol* k = base.Table.TooWideKey(base.Table.Keys.get());
+  c.FailWith(TooWideNumberText(k->Value.Num, base.Alias + "." + base.Table.FieldName(k->Number)));
+}
 
 }  // namespace
 
@@ -108,6 +115,7 @@ void FnCheckaddrecsort(TBuiltinCall& c) {
   TStringBase& t = b->Table;
   bool inserted = false;
   const TRow* row = t.LocateOrInsert(t.Keys.get(), inserted, CaseSensitive(c, 2));
+  if (row == nullptr) return FailTooWideKey(c, *b);
   t.MemTableGoto(row->Index);
   c.SetNum(inserted ? -1 : row->Index + 1);
 }
@@ -250,6 +258,7 @@ void AddByKeys(TBuiltinCall& c, bool withCondition) {
     ReadKeyValues(s, d);
     bool inserted = false;
     const TRow* row = d.LocateOrInsert(d.Keys.get(), inserted, (mode & kKeyModeNoCase) == 0);
+    if (row == nullptr) return FailTooWideKey(c, *dest);
     if (!inserted && (mode & kKeyModeExistingToo) == 0) continue;
     if (!withCondition) SetIsNewRow(c, inserted ? 1 : 0);
     d.MemTableGoto(row->Index);

@@ -305,10 +305,12 @@ void FnSumbase(TBuiltinCall& c) {
 void FnSavebase(TBuiltinCall& c) {
   TUBL* b = NeedBase(c, 1);
   if (b == nullptr) return;
-  if (b->List != nullptr && b->List->WriteBackBook && b->List->WriteBackBook(*b)) {
+  std::string refusal;
+  if (b->List != nullptr && b->List->WriteBackBook && b->List->WriteBackBook(*b, refusal)) {
     b->Table.Modified = true;
     b->RewriteAll = true;
   }
+  if (!refusal.empty()) return c.FailWith(refusal);
   b->Table.Number = b->List != nullptr ? ++b->List->SaveCount : 1;
 }
 

@@ -1,6 +1,7 @@
 #include "language/interpreter.h"
 
 #include "platform/encoding.h"
+#include "foundation/text/number_text.h"
 #include "language/description_reader.h"
 #include "language/evaluator.h"
 #include "language/program_context.h"
@@ -344,6 +345,16 @@ void StoreInPlace(TCommonVar& to, const TCommonVar& from) {
 
 }  // namespace
 
+std::string TooWideNumberText(long double x, const std::string& field) {
+  // The number as written, without the zeros its fixed form ends in.
+  std::string text = ExtendedToFixed(x, 9);
+  if (text.find('.') != std::string::npos && text.find('E') == std::string::npos) {
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+  }
+  return " Число "_w + text + " не умещается в поле "_w + field + " ";
+}
+
 void TInterpreter::Store(TInstruction& in) {
   const char kind = NormalizeTypeChar(value_.Kind);
   switch (in.Opcode) {
@@ -360,7 +371,8 @@ void TInterpreter::Store(TInstruction& in) {
         errorCode_ = kRunErrType;
         return;
       }
-      in.Base->SetFieldValue(in.Field->FieldIndex, value_);
+      if (!in.Base->SetFieldValue(in.Field->FieldIndex, value_))
+        SetErrorText(TooWideNumberText(value_.Num, in.Field->BaseName + "." + in.Field->FieldName));
       return;
     default:
       if (NormalizeTypeChar(in.AutoParam->TypeLetter()) != kind) {

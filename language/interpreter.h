@@ -123,6 +123,10 @@ class TInterpreter {
   StringList sourceLines_;
 };
 
+// The run error of a number that does not fit the field (BASE.FIELD) it
+// is stored in even without decimals.
+std::string TooWideNumberText(long double x, const std::string& field);
+
 // The interpreter of the running document.
 TInterpreter& Interp();
 

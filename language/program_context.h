@@ -14,7 +14,9 @@ namespace vm {
 // A database whose current record a program writes (BASE.FIELD := ...).
 class IProgramBase : public IExprBase {
  public:
-  virtual void SetFieldValue(int index, const TCommonVar& value) = 0;
+  // False, with nothing stored, when a number does not fit its field even
+  // without decimals.
+  virtual bool SetFieldValue(int index, const TCommonVar& value) = 0;
 };
 
 // An auto-parameter a program writes (%NAME% := ...).

@@ -90,21 +90,20 @@ void TRegistryBase::ReadField(int index, TCommonVar& value) const {
   }
 }
 
-void TRegistryBase::SetFieldValue(int index, const TCommonVar& value) {
+bool TRegistryBase::SetFieldValue(int index, const TCommonVar& value) {
   TDBF& table = base_.Table;
-  if (!table.Active() || index < 0 || index >= table.FieldCount()) return;
+  if (!table.Active() || index < 0 || index >= table.FieldCount()) return true;
   switch (value.Kind) {
     case 'C':
       table.SetFieldStr(index, value.Str);
-      break;
+      return true;
     case 'D':
       table.SetFieldDate(index, value.Date);
-      break;
+      return true;
     case 'N':
-      table.SetFieldStr(index, ExtendedToFixed(value.Num, table.GetFieldDef(index).Decimals));
-      break;
+      return table.SetFieldNumber(index, value.Num);
     default:
-      break;
+      return true;
   }
 }
 

@@ -68,10 +68,10 @@ class TRegistryBase : public IProgramBase {
   TCommonVar FieldValue(int index) const override;
   void ReadField(int index, TCommonVar& into) const override;
   // Written by the value's kind: text left-aligned, a date as yyyymmdd, a
-  // number with the field's decimals right-aligned. A number too wide for
-  // its field fills it with '*' rather than lose its leading digits. Nothing
-  // happens on a closed table.
-  void SetFieldValue(int index, const TCommonVar& value) override;
+  // number with the field's decimals (as many as fit) right-aligned; a
+  // number that does not fit even without decimals is not stored (false).
+  // Nothing happens on a closed table.
+  bool SetFieldValue(int index, const TCommonVar& value) override;
 
  private:
   TDbaseStructure& base_;

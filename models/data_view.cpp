@@ -9,6 +9,7 @@
 
 #include "foundation/values/value_text.h"
 #include "models/layout_lang.h"
+#include "models/loaded_texts.h"
 
 namespace vm {
 
@@ -82,7 +83,10 @@ void TDataView::SetCellText(int32_t col, int32_t row, const std::string& s) {
   Notify([&](TDataViewObserver& o) { o.CellChanged(col, row); });
 }
 
-std::string TDataView::CellText(int32_t col, int32_t row) const { return table_.GetCellText(col - 1, row); }
+std::string TDataView::CellText(int32_t col, int32_t row) const {
+  std::string scratch;
+  return table_.ReadCellText(col - 1, row, scratch);
+}
 
 TColFormat* TDataView::CellFormat(int32_t col, int32_t row) const { return BlankField(*blank_, col + 1, row); }
 
@@ -93,7 +97,8 @@ char TDataView::BlankFieldKind(int32_t col, int32_t row) const {
 
 TCommonVar TDataView::GetCellValue(int32_t col, int32_t row) {
   TCommonVar v;
-  TextToValue(GetCellText(col, row), BlankFieldKind(col, row), v);
+  std::string scratch;
+  TextToValue(table_.ReadCellText(col, row, scratch), BlankFieldKind(col, row), v);
   return v;
 }
 
@@ -144,14 +149,9 @@ void TDataView::ClearRows() {
   Notify([](TDataViewObserver& o) { o.RowsChanged(); });
 }
 
-void TDataView::SetTableRow(int32_t row, int32_t tableRow) {
-  if (TViewRow* r = table_.GetRow(row)) r->SourceRecord = tableRow;
-}
+void TDataView::SetTableRow(int32_t row, int32_t tableRow) { table_.SetSourceRecord(row, tableRow); }
 
-int32_t TDataView::TableRow(int32_t row) const {
-  const TViewRow* r = table_.GetRow(row);
-  return r ? r->SourceRecord : -1;
-}
+int32_t TDataView::TableRow(int32_t row) const { return table_.SourceRecord(row); }
 
 // --- Current cell and selection -------------------------------------------------------
 

@@ -34,6 +34,19 @@ namespace vm {
 class TDataView;
 class THelpItem;
 class TStringBase;
+class TLoadedTexts;
+
+// When a load from an in-memory table writes the texts of its rows.
+enum class TLoadTexts {
+  Now,
+  // When a row's texts are first read: a book of a million records shows
+  // its first rows without formatting the rest. The table must keep every
+  // loaded record as it is, each reached by its row's TableRow, while the
+  // view shows it; a row whose record is about to change is made first
+  // (GetRow). Columns whose formats would give a row's texts differently
+  // by their conditions are written at once, as Now does.
+  WhenRead,
+};
 
 // Keys as the view knows them (the codes of the platform's virtual keys).
 enum TViewKey : int32_t {
@@ -290,6 +303,14 @@ class TDataView : public TBlankView, public IDataView {
   // The editor lost the focus or was hidden: the value is stored when
   // accepted and valid; a refused value is reported and editing goes on.
   void LeaveEditor();
+  // Something other than the user is about to move the current cell: the
+  // open edit ends on its own cell as leaving the editor ends it, and a
+  // refused text is dropped with the message. Any edit the stored value
+  // opened on a next cell ends unstored, so no editor is left open.
+  void FinishEdit();
+  // Inside LeaveEditor: its message or what the stored value started is
+  // still under way.
+  bool LeavingEditor() const { return leaving_; }
   // The last edit was left with Up or Down (and which).
   bool MoveAfterEdit() const { return moveAfterEdit_; }
   bool MoveUp() const { return moveUp_; }
@@ -321,12 +342,15 @@ class TDataView : public TBlankView, public IDataView {
   // --- In-memory tables -----------------------------------------------------------
   // Rows from every record of Table through the bound columns, each row
   // remembering its record.
-  void LoadFromTable(TStringBase& table);
+  void LoadFromTable(TStringBase& table, TLoadTexts texts = TLoadTexts::Now);
   // Table emptied, then one record per row through the bound columns.
   void SaveToTable(TStringBase& table);
   // Each row written back into its record; a row without one (made by the
   // user) is appended and remembers its new record.
   void SaveToTableByRecord(TStringBase& table);
+  // A bound cell of the rows holding a number its field cannot take even
+  // without decimals: true, with the first such cell in Row and Col.
+  bool FindTooWideCell(const TStringBase& table, int32_t& row, int32_t& col);
 
   // --- Links ---------------------------------------------------------------
   TViewForm* Form = nullptr;
@@ -360,6 +384,9 @@ class TDataView : public TBlankView, public IDataView {
   void FireSelect();
   // The bound columns of Row into the table's current record.
   void WriteRowToRecord(int32_t row, TStringBase& table);
+  // The texts of Table's records as a load writes them, when every bound
+  // column's are the same for any row; nullptr otherwise.
+  std::unique_ptr<TLoadedTexts> TextsWhenRead(TStringBase& table);
   void ResetColumns();
   template <typename F>
   void Notify(F f) {
@@ -367,6 +394,8 @@ class TDataView : public TBlankView, public IDataView {
   }
 
   std::unique_ptr<TCurBlank> blank_;
+  // Before table_: the table's pending rows read it until they go.
+  std::unique_ptr<TLoadedTexts> loadedTexts_;
   TStringTable table_;
   std::vector<TColLayout> columns_;
   std::bitset<256> editableColumns_;

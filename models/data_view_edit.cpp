@@ -114,4 +114,13 @@ void TDataView::LeaveEditor() {
   leaving_ = false;
 }
 
+void TDataView::FinishEdit() {
+  if (!editing_) return;
+  accept_ = true;
+  LeaveEditor();
+  if (!editing_) return;
+  accept_ = false;
+  LeaveEditor();
+}
+
 }  // namespace vm

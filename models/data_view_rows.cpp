@@ -8,6 +8,7 @@
 #include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"
 #include "models/data_view.h"
+#include "models/loaded_texts.h"
 #include "models/row_sort.h"
 
 namespace vm {
@@ -18,6 +19,13 @@ int32_t KeyCount(const TKeyCol* keys) {
   int32_t n = 0;
   for (; keys; keys = keys->Next.get()) ++n;
   return n;
+}
+
+// A text with a blank at either end sorts by its words alone, not as the
+// prefix search reads it.
+bool BlankAtAnEnd(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  return !text.empty() && (blank(text.front()) || blank(text.back()));
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
@@ -36,18 +44,29 @@ bool TDataView::SortRows(const TKeyCol* keys, bool descending) {
   if (n < 2 || keyCount == 0) return false;
 
   TRowKeys rowKeys(n, keyCount);
-  for (int32_t r = 0; r < n; ++r)
-    for (const TKeyCol* key = keys; key; key = key->Next.get())
-      rowKeys.Add(GetCellText(key->Number, r), BlankFieldKind(key->Number, r));
+  // Ascending by a column of texts, the rows end in the order the prefix
+  // search reads that column, unless a text has a blank at either end.
+  bool textOrder = !descending;
+  std::string scratch;
+  for (int32_t r = 0; r < n; ++r) {
+    for (const TKeyCol* key = keys; key; key = key->Next.get()) {
+      const std::string& text = table_.ReadCellText(key->Number, r, scratch);
+      const char kind = BlankFieldKind(key->Number, r);
+      if (key == keys) textOrder = textOrder && kind == 'C' && !BlankAtAnEnd(text);
+      rowKeys.Add(text, kind);
+    }
+  }
   const std::vector<int32_t> order = rowKeys.SortedOrder(descending);
   bool moved = false;
   for (int32_t i = 0; i < n && !moved; ++i) moved = order[static_cast<size_t>(i)] != i;
+  if (moved) {
+    const int32_t current = curRow_;
+    table_.Reorder(order);
+    if (current >= 0) curRow_ = static_cast<int32_t>(std::find(order.begin(), order.end(), current) - order.begin());
+    anchorRow_ = curRow_;
+  }
+  if (textOrder) table_.SetTextOrder(keys->Number);
   if (!moved) return false;
-
-  const TViewRow* current = table_.GetRow(curRow_);
-  table_.Reorder(order);
-  if (current) curRow_ = current->Index;
-  anchorRow_ = curRow_;
   Notify([](TDataViewObserver& o) { o.RowsChanged(); });
   return true;
 }
@@ -66,7 +85,7 @@ int32_t TDataView::FindOrInsertRow(const TKeyCol* keys, bool& inserted, bool ign
     const int32_t mid = lo + (hi - lo) / 2;
     int c = 0;
     for (const TKeyCol* k = keys; k && c == 0; k = k->Next.get())
-      c = CompareValues(k->Value, GetCellValue(k->Number, mid), !ignoreCase);
+      c = CompareValuesInOrder(k->Value, GetCellValue(k->Number, mid), !ignoreCase);
     if (c == 0) {
       inserted = false;
       return mid;
@@ -115,27 +134,64 @@ TLookupMatches TDataView::FillLookupGrid(std::string_view prefix, const TKeyCol*
   const int32_t col = keys->Number;
   m.FirstIndex = table_.FindPrefixSorted(upper, col);
   if (m.FirstIndex < 0) return m;
+  std::string scratch;
   for (int32_t r = m.FirstIndex; r < RowCount(); ++r) {
-    if (!StartsWithNoCase(GetCellText(col, r), upper)) {
+    if (!StartsWithNoCase(table_.ReadCellText(col, r, scratch), upper)) {
       if (!m.Rows.empty()) break;
       continue;
     }
     m.Rows.push_back(r);
     std::vector<std::string>& texts = m.Texts.emplace_back();
     for (const TKeyCol* k = keys; k; k = k->Next.get()) {
-      std::string text = GetCellText(k->Number, r);
+      std::string text = table_.ReadCellText(k->Number, r, scratch);
       if (const TColFormat* f = CellFormat(k->Number, r))
-        FormatValueText(GetCellText(k->Number, r), f->Kind, f->Mode, f->Decimals, f->AltText, text);
+        FormatValueText(std::string(text), f->Kind, f->Mode, f->Decimals, f->AltText, text);
       texts.push_back(std::move(text));
     }
   }
   return m;
 }
 
-void TDataView::LoadFromTable(TStringBase& table) {
+std::unique_ptr<TLoadedTexts> TDataView::TextsWhenRead(TStringBase& table) {
+  std::vector<TLoadedTexts::TColumn> columns(static_cast<size_t>(ColCount()));
+  for (int32_t col = 0; col < ColCount(); ++col) {
+    TLoadedTexts::TColumn& c = columns[static_cast<size_t>(col)];
+    c.Field = ColumnField(col);
+    const TColDescr* d = BlankColumn(*blank_, col + 1);
+    if (c.Field < 0 || !d) continue;
+    if (!d->Conditional) {
+      c.Mode = d->Format.Mode;
+      c.Decimals = d->Format.Decimals;
+      continue;
+    }
+    // Which format a condition picks must not matter to the text: only a
+    // number's decimals (four when Mode is 0) reach it.
+    const auto decimals = [&table, &c](const TColFormat& f) {
+      return table.FieldType(c.Field) != 'N' ? 0 : f.Mode == 0 ? 4 : f.Decimals;
+    };
+    const TVarColFormat* first = d->CondFormats.get();
+    if (!first) continue;
+    c.Mode = first->Format.Mode;
+    c.Decimals = first->Format.Decimals;
+    for (const TVarColFormat* f = first->Next.get(); f; f = f->Next.get())
+      if (decimals(f->Format) != decimals(first->Format)) return nullptr;
+  }
+  return std::make_unique<TLoadedTexts>(table, std::move(columns));
+}
+
+void TDataView::LoadFromTable(TStringBase& table, TLoadTexts texts) {
   SetUpdating(true);
   ClearRows();
-  for (int32_t rec = 0; rec < table.Count(); ++rec) {
+  loadedTexts_ = texts == TLoadTexts::WhenRead ? TextsWhenRead(table) : nullptr;
+  const int32_t pending = loadedTexts_ ? table.Count() : 0;
+  if (pending > 0) {
+    table_.AppendPendingRows(*loadedTexts_, pending);
+    Notify([](TDataViewObserver& o) { o.RowsChanged(); });
+    // Where appending the rows one by one leaves the current cell.
+    SetCol(0);
+    MoveToRow(pending - 1, ShiftNow());
+  }
+  for (int32_t rec = pending; rec < table.Count(); ++rec) {
     table.MemTableGoto(rec);
     const int32_t row = AppendRow();
     for (int32_t col = 0; col < ColCount(); ++col) {
@@ -168,6 +224,14 @@ void TDataView::SaveToTable(TStringBase& table) {
     table.Append();
     WriteRowToRecord(row, table);
   }
+}
+
+bool TDataView::FindTooWideCell(const TStringBase& table, int32_t& row, int32_t& col) {
+  for (row = 0; row < RowCount(); ++row)
+    for (col = 0; col < ColCount(); ++col)
+      if (const int32_t field = ColumnField(col); field >= 0 && !table.FitsField(field, GetCellValue(col, row)))
+        return true;
+  return false;
 }
 
 void TDataView::SaveToTableByRecord(TStringBase& table) {

@@ -2,6 +2,7 @@
 #include "models/help_pages.h"
 
 #include "language/bound_tables.h"
+#include "language/interpreter.h"
 
 namespace vm {
 
@@ -45,9 +46,15 @@ void THelpItem::ApplyCategory() {
   if (OnCategoryChange) OnCategoryChange(*this);
 }
 
-bool THelpItem::WriteBack() {
+bool THelpItem::WriteBack(std::string& refusal) {
   if (Link == nullptr || !Editable || !Modified) return false;
-  Hidden.SaveToTableByRecord(Link->Table);
+  TStringBase& table = Link->Table;
+  if (int32_t row = 0, col = 0; Hidden.FindTooWideCell(table, row, col)) {
+    refusal = TooWideNumberText(Hidden.GetCellValue(col, row).Num,
+                                Link->Alias + "." + table.FieldName(Hidden.ColumnField(col)));
+    return false;
+  }
+  Hidden.SaveToTableByRecord(table);
   return true;
 }
 

@@ -156,8 +156,9 @@ class THelpItem : public IHelpBook {
   void RebuildCategories() override { FillComboBox(); }
   void ApplyCategory() override;
   // SAVEBASE: an edited page writes its hidden rows back into its table;
-  // true when it did.
-  bool WriteBack();
+  // true when it did. Nothing is written when a number does not fit its
+  // field: Refusal then says which, as a run error.
+  bool WriteBack(std::string& refusal);
 
  private:
   TDataView* ViewOf(THelpView which);

@@ -1,31 +1,46 @@
-// The mark of a running program: a locked file in the user's run-time
-// folder named after the program's title, held while the program runs, so
-// that a second start on the same configuration finds it taken.
+// The mark of a running program: a locked file named after the program's
+// title and the desktop it shows on, in a folder of the user's own, held
+// while the program runs, so that a second start of the same configuration
+// on the same desktop finds it taken. Another user, or the same user on
+// another display, has a mark of their own, as each has windows of their
+// own; and a start that cannot make its mark does not go on unchecked.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/files.h"
 
 namespace vm {
 
+// The desktop a program shows on, as the marks tell them apart: on X11
+// the display without its screen (":0.1" and "unix:0" are ":0"), on Wayland
+// the compositor's socket, else the name of the window platform.
+std::string DesktopName(std::string_view platform);
+
 class TInstanceMark {
  public:
-  // Dir: where marks are kept; empty means $XDG_RUNTIME_DIR, else the
-  // temporary folder.
-  explicit TInstanceMark(std::string dir = {}) : dir_(std::move(dir)) {}
+  // Dir: where marks are kept; empty means $XDG_RUNTIME_DIR, else a
+  // folder of this user's own in the temporary folder. Desktop: what
+  // DesktopName gave.
+  explicit TInstanceMark(std::string dir = {}, std::string desktop = {})
+      : dir_(std::move(dir)), desktop_(std::move(desktop)) {}
 
-  // Takes the mark of Title; false only when another program holds it. A
-  // folder where no mark can be made does not keep the program from
-  // starting.
+  // Takes the mark of Title; false when another program holds it, or when
+  // no mark can be made (Failure then says why).
   bool Take(const std::string &title);
   void Release() { file_.reset(); }
-  // The mark's file for Title.
-  std::string PathFor(const std::string &title) const;
+  // Why the last Take could make no mark (Windows-1251); empty after a
+  // mark taken or held by another program.
+  const std::string &Failure() const { return failure_; }
+  // The mark's file for Title; empty when its folder cannot be had.
+  std::string PathFor(const std::string &title);
 
  private:
   std::string dir_;
+  std::string desktop_;
+  std::string failure_;
   std::unique_ptr<File> file_;
 };
 

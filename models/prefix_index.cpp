@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 
 #include "foundation/text/collation.h"
 
@@ -31,23 +33,27 @@ size_t SharedLength(std::string_view a, std::string_view b) {
 void TPrefixIndex::Reserve(int32_t rows) {
   const auto n = static_cast<size_t>(std::max(rows, 0));
   sorted_.reserve(n);
-  offsets_.reserve(n + 1);
   keys_.reserve(n * 16);
 }
 
-void TPrefixIndex::Add(std::string_view text) {
+void TPrefixIndex::Add(int32_t row, std::string_view text) {
   const std::array<unsigned char, 256>& upper = UpperTable();
   const size_t at = keys_.size();
-  offsets_.push_back(at);
   keys_.append(text);
-  TEntry& e = sorted_.emplace_back(TEntry{{0, 0}, static_cast<int32_t>(sorted_.size())});
+  TEntry& e = sorted_.emplace_back(TEntry{{0, 0}, at, static_cast<uint32_t>(text.size()), row});
   for (size_t i = at; i < keys_.size(); ++i) keys_[i] = static_cast<char>(upper[static_cast<unsigned char>(keys_[i])]);
-  for (size_t i = 0; i < 16; ++i)
-    e.Head[i / 8] = e.Head[i / 8] << 8 | (i < text.size() ? static_cast<unsigned char>(keys_[at + i]) : 0u);
+  // The first byte the highest: the two words compare as the bytes do.
+  static_assert(std::endian::native == std::endian::little, "a word's first byte is its lowest");
+  unsigned char head[16] = {};
+  std::memcpy(head, keys_.data() + at, std::min<size_t>(text.size(), 16));
+  for (size_t w = 0; w < 2; ++w) {
+    uint64_t word;
+    std::memcpy(&word, head + 8 * w, 8);
+    e.Head[w] = __builtin_bswap64(word);
+  }
 }
 
 void TPrefixIndex::Finish() {
-  offsets_.push_back(keys_.size());
   std::sort(sorted_.begin(), sorted_.end(), [this](const TEntry& a, const TEntry& b) {
     if (a.Head[0] != b.Head[0]) return a.Head[0] < b.Head[0];
     if (a.Head[1] != b.Head[1]) return a.Head[1] < b.Head[1];

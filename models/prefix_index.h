@@ -14,11 +14,12 @@ namespace vm {
 
 class TPrefixIndex {
  public:
-  // Rows 0..Rows-1, their texts in the column given by TextOf(row).
-  template <class TTextOf>
-  TPrefixIndex(int32_t col, int32_t rows, TTextOf textOf) : col_(col) {
+  // Rows 0..Rows-1: Visit(add) calls add(row, text) once for each, in any
+  // order.
+  template <class TVisit>
+  TPrefixIndex(int32_t col, int32_t rows, TVisit visit) : col_(col) {
     Reserve(rows);
-    for (int32_t r = 0; r < rows; ++r) Add(textOf(r));
+    visit([this](int32_t row, std::string_view text) { Add(row, text); });
     Finish();
   }
 
@@ -33,15 +34,13 @@ class TPrefixIndex {
     // The first sixteen bytes of the key, the first the highest: most keys
     // are ordered by these alone, without reaching into keys_.
     uint64_t Head[2];
+    std::size_t At;  // where the key stands in keys_
+    uint32_t Length;
     int32_t Row;
   };
-  std::string_view Key(const TEntry& e) const {
-    const auto row = static_cast<std::size_t>(e.Row);
-    return std::string_view(keys_).substr(offsets_[row], offsets_[row + 1] - offsets_[row]);
-  }
+  std::string_view Key(const TEntry& e) const { return std::string_view(keys_).substr(e.At, e.Length); }
   void Reserve(int32_t rows);
-  // The next row's text.
-  void Add(std::string_view text);
+  void Add(int32_t row, std::string_view text);
   // Sorts what was added.
   void Finish();
   // The smallest row among the entries First..Last-1.
@@ -49,7 +48,6 @@ class TPrefixIndex {
 
   int32_t col_;
   std::string keys_;            // every upper-cased text, one after another
-  std::vector<std::size_t> offsets_;  // where each row's key starts, and the end
   std::vector<TEntry> sorted_;  // by key, then row
   // A tree of minima over sorted_'s rows: leaves at Size+i, parents at i/2.
   std::vector<int32_t> minRow_;

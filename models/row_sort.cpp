@@ -45,10 +45,8 @@ bool ReadPlainNumber(std::string_view s, long double& x) {
   return true;
 }
 
-int CompareNumbers(long double a, long double b) {
-  if (IsNearZero(a - b)) return 0;
-  return a > b ? 1 : -1;
-}
+// Numbers are held as their NumberOrderKey.
+int CompareNumbers(long double a, long double b) { return a < b ? -1 : (a > b ? 1 : 0); }
 
 // Eight bytes of a collation key from From, the first in the highest byte,
 // zeros past its end: two keys whose digests differ compare as the digests.
@@ -98,12 +96,13 @@ void TRowKeys::Add(const std::string& text, char kind) {
   }
   if ((kind == 'N' || kind == 'R') && ReadPlainNumber(text, key.Num)) {
     key.Kind = 'N';
+    key.Num = NumberOrderKey(key.Num);
     return;
   }
   TCommonVar v;
   TextToValue(text, kind, v);
   key.Kind = v.Kind;
-  key.Num = v.Num;
+  key.Num = v.Kind == 'N' ? NumberOrderKey(v.Num) : v.Num;
   key.Date = v.Date;
   key.Time = v.Time;
 }

@@ -1,6 +1,7 @@
 // The order rows of a blank view sort in: their typed keys are read from
-// the cell texts once, and the rows are ordered by them as CompareValues
-// orders values (texts with case), equal rows keeping their order.
+// the cell texts once, and the rows are ordered by them as
+// CompareValuesInOrder orders values (texts with case), equal rows keeping
+// their order.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +24,10 @@ class TRowKeys {
   std::vector<int32_t> SortedOrder(bool descending) const;
 
  private:
-  // What CompareValues looks at: only the part of the value's kind is set,
-  // the others stay zero as in a value read from text. A text is kept as
-  // its collation key (with case) in the arena.
+  // What CompareValuesInOrder looks at: only the part of the value's kind
+  // is set, the others stay zero as in a value read from text. A number is
+  // kept as its NumberOrderKey, a text as its collation key (with case) in
+  // the arena.
   struct TKey {
     char Kind = 0;
     uint32_t StrAt = 0;

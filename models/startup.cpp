@@ -105,9 +105,15 @@ void StartDay(TSettingsModel& m, const TStartUpOptions& options) {
 // before it touches anything; the first keeps its mark until it ends.
 bool FirstInstance(const TStartUpOptions& options, const TSettingsModel& m) {
   if (options.Instance == nullptr) return true;
-  if (options.Instance->Take(m.Title.empty() ? Ui().AppTitle() : m.Title)) return true;
+  TInstanceMark& mark = *options.Instance;
+  if (mark.Take(m.Title.empty() ? Ui().AppTitle() : m.Title)) return true;
   UnlockBases();
-  Ui().MsgBox("Программа уже загружена !"_w, " Повторный запуск программы "_w, kMbInformation);
+  // Without its mark the program could not tell a second start of its own.
+  if (!mark.Failure().empty())
+    Ui().MsgBox("Не удается проверить, не запущена ли программа уже: "_w + mark.Failure(),
+                " Повторный запуск программы "_w, kMbError);
+  else
+    Ui().MsgBox("Программа уже загружена !"_w, " Повторный запуск программы "_w, kMbInformation);
   return false;
 }
 

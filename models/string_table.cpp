@@ -32,26 +32,51 @@ void TStringTable::SetColCount(int32_t n) {
   colCount_ = std::max(n, 0);
 }
 
+TViewRow& TStringTable::Made(size_t index) const {
+  std::unique_ptr<TViewRow>& row = rows_[index];
+  if (!row) {
+    row = std::make_unique<TViewRow>();
+    row->Index = static_cast<int32_t>(index);
+    row->SourceRecord = records_[index];
+    row->Cells.resize(static_cast<size_t>(colCount_));
+    for (int32_t col = 0; col < colCount_; ++col)
+      texts_->RecordText(row->SourceRecord, col, row->Cells[static_cast<size_t>(col)].Text);
+  }
+  return *row;
+}
+
+bool TStringTable::Pending(int32_t row) const {
+  return row >= 0 && row < Count() && !rows_[static_cast<size_t>(row)];
+}
+
 TViewRow* TStringTable::GetRow(int32_t index) {
   if (index < 0 || index >= Count()) return nullptr;
-  return rows_[static_cast<size_t>(index)].get();
+  return &Made(static_cast<size_t>(index));
 }
 
 const TViewRow* TStringTable::GetRow(int32_t index) const {
   if (index < 0 || index >= Count()) return nullptr;
-  return rows_[static_cast<size_t>(index)].get();
+  return &Made(static_cast<size_t>(index));
 }
 
 TCell* TStringTable::GetCell(int32_t col, int32_t row) {
+  if (col < 0 || col >= colCount_) return nullptr;
   TViewRow* r = GetRow(row);
-  if (!r || col < 0 || col >= static_cast<int32_t>(r->Cells.size())) return nullptr;
-  return &r->Cells[static_cast<size_t>(col)];
+  return r ? &r->Cells[static_cast<size_t>(col)] : nullptr;
 }
 
 const std::string& TStringTable::GetCellText(int32_t col, int32_t row) const {
+  if (col < 0 || col >= colCount_) return kNoText;
   const TViewRow* r = GetRow(row);
-  if (!r || col < 0 || col >= static_cast<int32_t>(r->Cells.size())) return kNoText;
-  return r->Cells[static_cast<size_t>(col)].Text;
+  return r ? r->Cells[static_cast<size_t>(col)].Text : kNoText;
+}
+
+const std::string& TStringTable::ReadCellText(int32_t col, int32_t row, std::string& scratch) const {
+  if (col < 0 || col >= colCount_ || row < 0 || row >= Count()) return kNoText;
+  if (const TViewRow* r = rows_[static_cast<size_t>(row)].get()) return r->Cells[static_cast<size_t>(col)].Text;
+  scratch.clear();
+  texts_->RecordText(records_[static_cast<size_t>(row)], col, scratch);
+  return scratch;
 }
 
 void TStringTable::SetCellText(int32_t col, int32_t row, std::string s) {
@@ -60,6 +85,22 @@ void TStringTable::SetCellText(int32_t col, int32_t row, std::string s) {
   cell->Text = std::move(s);
   GetRow(row)->Measured = false;
   if (prefixIndex_ && prefixIndex_->Col() == col) DropPrefixIndex();
+  if (col == textOrderCol_) textOrderCol_ = -1;
+}
+
+int32_t TStringTable::SourceRecord(int32_t row) const {
+  if (row < 0 || row >= Count()) return -1;
+  const TViewRow* r = rows_[static_cast<size_t>(row)].get();
+  return r ? r->SourceRecord : records_[static_cast<size_t>(row)];
+}
+
+void TStringTable::SetSourceRecord(int32_t row, int32_t record) {
+  if (row < 0 || row >= Count()) return;
+  if (TViewRow* r = rows_[static_cast<size_t>(row)].get()) {
+    r->SourceRecord = record;
+  } else {
+    records_[static_cast<size_t>(row)] = record;
+  }
 }
 
 TViewRow* TStringTable::AppendRow() { return InsertRow(Count()); }
@@ -70,52 +111,133 @@ TViewRow* TStringTable::InsertRow(int32_t pos) {
   row->Cells.resize(static_cast<size_t>(colCount_));
   TViewRow* made = row.get();
   rows_.insert(rows_.begin() + pos, std::move(row));
+  records_.insert(records_.begin() + pos, -1);
   Renumber(pos);
   DropPrefixIndex();
+  textOrderCol_ = -1;
   return made;
+}
+
+void TStringTable::AppendPendingRows(const TRowTexts& texts, int32_t count) {
+  texts_ = &texts;
+  const size_t first = rows_.size();
+  rows_.resize(first + static_cast<size_t>(std::max(count, 0)));
+  records_.reserve(rows_.size());
+  for (int32_t record = 0; record < count; ++record) records_.push_back(record);
+  DropPrefixIndex();
+  textOrderCol_ = -1;
 }
 
 void TStringTable::DeleteRow(int32_t index) {
   if (index < 0 || index >= Count()) return;
   rows_.erase(rows_.begin() + index);
+  records_.erase(records_.begin() + index);
   Renumber(index);
   DropPrefixIndex();
 }
 
 void TStringTable::Clear() {
   rows_.clear();
+  records_.clear();
+  texts_ = nullptr;
   DropPrefixIndex();
+  textOrderCol_ = -1;
 }
 
 void TStringTable::ResetMeasured() {
-  for (auto& r : rows_) r->Measured = false;
+  for (auto& r : rows_)
+    if (r) r->Measured = false;
 }
 
 void TStringTable::Reorder(const std::vector<int32_t>& order) {
   std::vector<std::unique_ptr<TViewRow>> moved;
+  std::vector<int32_t> records;
   moved.reserve(rows_.size());
-  for (const int32_t from : order) moved.push_back(std::move(rows_[static_cast<size_t>(from)]));
+  records.reserve(rows_.size());
+  for (const int32_t from : order) {
+    moved.push_back(std::move(rows_[static_cast<size_t>(from)]));
+    records.push_back(records_[static_cast<size_t>(from)]);
+  }
   rows_ = std::move(moved);
+  records_ = std::move(records);
   Renumber(0);
   DropPrefixIndex();
+  textOrderCol_ = -1;
 }
 
 int32_t TStringTable::FindBestPrefix(std::string_view prefix, int32_t col) const {
   if (prefix.empty() || col < 0 || col >= colCount_) return -1;
+  if (col == textOrderCol_) return BisectBestPrefix(prefix, col);
   // Every typed character searches again: the sorted column answers each
   // in a bisection, where a walk would touch every row.
   if (!prefixIndex_ || prefixIndex_->Col() != col)
-    prefixIndex_ = std::make_unique<TPrefixIndex>(col, Count(), [this, col](int32_t row) -> std::string_view {
-      return rows_[static_cast<size_t>(row)]->Cells[static_cast<size_t>(col)].Text;
-    });
+    prefixIndex_ = std::make_unique<TPrefixIndex>(col, Count(), [&](const auto& add) { VisitTexts(col, add); });
   return prefixIndex_->FindBestPrefix(prefix);
+}
+
+// Pending rows are visited in the order of their records, which lie one
+// after another in memory: rows in any other order would reach them at
+// random, a miss of the cache each.
+void TStringTable::VisitTexts(int32_t col, const std::function<void(int32_t, std::string_view)>& take) const {
+  std::vector<int32_t> rowOf;
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    if (rows_[i]) {
+      take(static_cast<int32_t>(i), rows_[i]->Cells[static_cast<size_t>(col)].Text);
+      continue;
+    }
+    const int32_t record = records_[i];
+    const auto at = static_cast<size_t>(record);
+    if (record >= 0 && at >= rowOf.size()) rowOf.resize(std::max(at + 1, rows_.size()), -1);
+    if (record >= 0 && rowOf[at] < 0) {
+      rowOf[at] = static_cast<int32_t>(i);
+    } else {
+      std::string scratch;
+      take(static_cast<int32_t>(i), ReadCellText(col, static_cast<int32_t>(i), scratch));
+    }
+  }
+  std::string scratch;
+  for (size_t record = 0; record < rowOf.size(); ++record) {
+    if (rowOf[record] < 0) continue;
+    texts_->RecordText(static_cast<int32_t>(record), col, scratch);
+    take(rowOf[record], scratch);
+  }
+}
+
+// Rows in the order of their texts need no index: the rows starting with
+// any text stand together, so the longest prefix shared with the typed text
+// is shared with a neighbour of where it would stand, and the first of the
+// rows sharing that much is the first row not before it.
+int32_t TStringTable::BisectBestPrefix(std::string_view prefix, int32_t col) const {
+  std::string scratch;
+  const auto compare = [&](int32_t row, std::string_view p) {
+    const std::string& text = ReadCellText(col, row, scratch);
+    return CollateCompare(text, p, false);
+  };
+  const auto firstNotBefore = [&](std::string_view p) {
+    int32_t lo = 0, hi = Count();
+    while (lo < hi) {
+      const int32_t mid = lo + (hi - lo) / 2;
+      if (compare(mid, p) < 0) {
+        lo = mid + 1;
+      } else {
+        hi = mid;
+      }
+    }
+    return lo;
+  };
+  const int32_t at = firstNotBefore(prefix);
+  size_t shared = at < Count() ? SharedPrefix(prefix, ReadCellText(col, at, scratch)) : 0;
+  if (at > 0) shared = std::max(shared, SharedPrefix(prefix, ReadCellText(col, at - 1, scratch)));
+  if (shared == 0) return -1;
+  return firstNotBefore(prefix.substr(0, shared));
 }
 
 int32_t TStringTable::FindPrefixSorted(std::string_view prefix, int32_t col) const {
   int32_t best = -1;
   size_t bestLength = 0;
+  std::string scratch;
   for (int32_t i = 0; i < Count(); ++i) {
-    const std::string& text = GetCellText(col, i);
+    const std::string& text = ReadCellText(col, i, scratch);
     const size_t shared = SharedPrefix(prefix, text);
     if (shared > bestLength) {
       best = i;
@@ -127,7 +249,8 @@ int32_t TStringTable::FindPrefixSorted(std::string_view prefix, int32_t col) con
 }
 
 void TStringTable::Renumber(int32_t from) {
-  for (size_t i = static_cast<size_t>(from); i < rows_.size(); ++i) rows_[i]->Index = static_cast<int32_t>(i);
+  for (size_t i = static_cast<size_t>(from); i < rows_.size(); ++i)
+    if (rows_[i]) rows_[i]->Index = static_cast<int32_t>(i);
 }
 
 }  // namespace vm

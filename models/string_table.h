@@ -6,9 +6,16 @@
 // directly and inserting or deleting one row moves only the row pointers
 // after it. A row record keeps its address while it lives; its Index is its
 // position and follows every insert, delete and sort.
+//
+// Rows loaded from a table may stay pending: only their record is kept, and
+// their texts are made from it (TRowTexts) when they are read. A pending row
+// becomes a row record with its texts the first time it is handed out as a
+// row or a cell, or written; a book of a million records then costs its
+// records and the few rows on the screen, not a text per cell.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,6 +44,14 @@ struct TViewRow {
   std::vector<TCell> Cells;
 };
 
+// Where the texts of pending rows come from.
+class TRowTexts {
+ public:
+  virtual ~TRowTexts() = default;
+  // The text of column Col of the row loaded from Record, into Out.
+  virtual void RecordText(int32_t record, int32_t col, std::string& out) const = 0;
+};
+
 class TStringTable {
  public:
   int32_t Count() const { return static_cast<int32_t>(rows_.size()); }
@@ -47,17 +62,29 @@ class TStringTable {
 
   // nullptr outside 0..LastIndex (and for a column outside 0..ColCount-1).
   // Texts change only through SetCellText: the prefix search keeps an index
-  // of a column that every change there drops.
+  // of a column that every change there drops. A pending row is made here.
   TViewRow* GetRow(int32_t index);
   const TViewRow* GetRow(int32_t index) const;
   TCell* GetCell(int32_t col, int32_t row);
   // Empty for a cell that does not exist.
   const std::string& GetCellText(int32_t col, int32_t row) const;
+  // The same text without making a pending row: its text is made in Scratch.
+  const std::string& ReadCellText(int32_t col, int32_t row, std::string& scratch) const;
   // Nothing for a cell that does not exist.
   void SetCellText(int32_t col, int32_t row, std::string s);
+  // The record a row was loaded from (-1 for a row made by the user),
+  // without making a pending row. A pending row given another record reads
+  // its texts from that one: the record moved there.
+  int32_t SourceRecord(int32_t row) const;
+  void SetSourceRecord(int32_t row, int32_t record);
+  // The row has only its record so far.
+  bool Pending(int32_t row) const;
 
   // A new last row of empty cells.
   TViewRow* AppendRow();
+  // Rows pending on Texts for records 0..Count-1 after the last row; Texts
+  // serves every pending row until the table is cleared.
+  void AppendPendingRows(const TRowTexts& texts, int32_t count);
   // A new row before row Pos (below 0 counts as 0, beyond the last appends).
   TViewRow* InsertRow(int32_t pos);
   // Nothing outside 0..LastIndex.
@@ -68,6 +95,12 @@ class TStringTable {
   // Puts the rows in a new order: the row now at order[k] goes to k.
   // Order must be a permutation of 0..LastIndex.
   void Reorder(const std::vector<int32_t>& order);
+  // The rows are in the order of column Col's texts, compared as the prefix
+  // search compares them (letters without case), and stay so until a text
+  // of that column changes or a row comes in or the rows move: the search
+  // then bisects the rows themselves. -1 for none.
+  void SetTextOrder(int32_t col) { textOrderCol_ = col; }
+  int32_t TextOrder() const { return textOrderCol_; }
 
   // The row whose text in Col shares the longest prefix with Prefix, letters
   // compared without case; the first such row wins ties; -1 when no row
@@ -80,8 +113,19 @@ class TStringTable {
  private:
   void Renumber(int32_t from);
   void DropPrefixIndex() { prefixIndex_.reset(); }
+  // The row record of row Index, made from its record when it is pending.
+  TViewRow& Made(size_t index) const;
+  int32_t BisectBestPrefix(std::string_view prefix, int32_t col) const;
+  // Take(row, text) for every row's text in Col, in no particular order.
+  void VisitTexts(int32_t col, const std::function<void(int32_t, std::string_view)>& take) const;
 
-  std::vector<std::unique_ptr<TViewRow>> rows_;
+  // nullptr for a pending row, whose record is in records_. Made rows come
+  // in while the table is read: the rows are a cache of what the records
+  // give, as far as callers can tell.
+  mutable std::vector<std::unique_ptr<TViewRow>> rows_;
+  std::vector<int32_t> records_;
+  const TRowTexts* texts_ = nullptr;
+  int32_t textOrderCol_ = -1;
   // Made by the first prefix search in a column, kept while the rows and
   // that column's texts stay as they are.
   mutable std::unique_ptr<TPrefixIndex> prefixIndex_;

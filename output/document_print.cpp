@@ -8,6 +8,7 @@
 #include "config/page_format.h"
 #include "config/price_tags.h"
 #include "config/settings.h"
+#include "documents/document_compiler.h"
 #include "documents/document_recalc.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"
@@ -115,7 +116,7 @@ void TDocumentPrinter::StartJob(const std::string& name) {
   SortForms();
   printer.Title = name;
   if (!doc_.Options.PaperName.empty())
-    if (const TPageFormat* format = PageFormats().FindByName(doc_.Options.PaperName))
+    if (const TPageFormat* format = PageFormatsInForce().FindByName(doc_.Options.PaperName))
       ApplyPageFormat(printer, *format);
   printer.BeginDoc();
 }
@@ -323,7 +324,7 @@ void PrintDocument(TCompiledDocument& doc, const std::string& name, const TDocum
   if (!PrintAllowed(doc, hooks)) return;
   SetNumberVariable(doc.Predefined.PrintProgress, 1);
   TPrinter& printer = Printer();
-  const int32_t index = printer.ClosestPrinter(Settings().PrinterName);
+  const int32_t index = printer.ClosestPrinter(PrinterNameInForce());
   if (index < 0) {
     SayPrinterSettingsWrong();
     RestoreAfterPrinting(doc, hooks);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "config/settings.h"
+#include "documents/document_compiler.h"
 #include "output/page_format_apply.h"
 #include "output/price_tag_draw.h"
 #include "output/printer.h"
@@ -28,7 +28,7 @@ TLabelPreview& Preview() {
 // The configured printer chosen afresh for the job; raises
 // kPrinterNotValid when there is none.
 void SelectLabelPrinter(TPrinter& printer) {
-  const int32_t index = printer.ClosestPrinter(Settings().PrinterName);
+  const int32_t index = printer.ClosestPrinter(PrinterNameInForce());
   if (index < 0) throw EPrinter(kPrinterNotValid);
   printer.SelectForJob(index);
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "config/page_format.h"
+#include "documents/document_compiler.h"
 #include "documents/document_recalc.h"
 #include "foundation/values/value_text.h"
 #include "language/evaluator.h"
@@ -60,7 +61,7 @@ void PrintDocumentPriceTags(TCompiledDocument& doc) {
   Ui().EnableDocWindows(false);
   if (queue.Count() > 0 && ShowLabelPreview(queue)) {
     const TPageFormat* format =
-        doc.Options.PaperName.empty() ? nullptr : PageFormats().FindByName(doc.Options.PaperName);
+        doc.Options.PaperName.empty() ? nullptr : PageFormatsInForce().FindByName(doc.Options.PaperName);
     PrintLabels(queue, format);
   }
   Ui().EnableDocWindows(true);

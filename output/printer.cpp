@@ -351,6 +351,12 @@ TPrinter& Printer() {
   return *printer;
 }
 
-void SayPrinterSettingsWrong() { Ui().MsgBox("Неверные установки принтера"_w, Ui().AppTitle(), kMbError); }
+std::string WherePrinterIsChosen() {
+  return "Выберите принтер в служебных настройках (вкладка \"Печать\") и сохраните их."_w;
+}
+
+void SayPrinterSettingsWrong() {
+  Ui().MsgBox("Неверные установки принтера\r"_w + WherePrinterIsChosen(), Ui().AppTitle(), kMbError);
+}
 
 }  // namespace vm

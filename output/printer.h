@@ -183,8 +183,12 @@ class TPrinter {
   std::unique_ptr<TPrinterCanvas> canvas_;
 };
 
+// Where the printer is chosen, for whoever finds printing refused.
+std::string WherePrinterIsChosen();
+
 // The word for printing that cannot start: no printer, or one that cannot
-// be opened. A job silently lost would look printed.
+// be opened. A job silently lost would look printed; a refusal that does
+// not say where a printer is chosen leaves a new user stuck.
 void SayPrinterSettingsWrong();
 
 // The installed print system (none installed: a system without printers).

@@ -218,6 +218,31 @@ bool FileSystem::IsDirectory(const std::string& path) {
   return ::stat(SysName(ResolvePathCase(path)).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool UserOnlyFolder(const std::string& path, std::string& why) {
+  const std::string sys = SysName(path);
+  if (::mkdir(sys.c_str(), 0700) != 0 && errno != EEXIST) {
+    why = "не удается создать папку "_w + path;
+    return false;
+  }
+  struct stat st;
+  if (::lstat(sys.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    why = "на месте папки "_w + path + " стоит не папка"_w;
+    return false;
+  }
+  if (st.st_uid != ::geteuid()) {
+    why = "папка "_w + path + " принадлежит другому пользователю"_w;
+    return false;
+  }
+  // Ours, but open to others (made by hand, say): closed before use.
+  if ((st.st_mode & 077) != 0 && ::chmod(sys.c_str(), 0700) != 0) {
+    why = "папка "_w + path + " открыта другим пользователям"_w;
+    return false;
+  }
+  return true;
+}
+
+uint32_t CurrentUserId() { return static_cast<uint32_t>(::geteuid()); }
+
 bool FileSystem::IsSymlink(const std::string& path) {
   struct stat st;
   return ::lstat(SysName(ResolvePathCase(path)).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
@@ -283,6 +308,15 @@ bool FileSystem::SyncDirectory(const std::string& dir) {
   const int fd = ::open(sys.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
   const bool ok = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
+  ::close(fd);
+  return ok;
+}
+
+bool FileSystem::SyncFileSystemOf(const std::string& dir) {
+  const std::string sys = SysName(ResolvePathCase(dir.empty() ? std::string(".") : dir));
+  const int fd = ::open(sys.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::syncfs(fd) == 0;
   ::close(fd);
   return ok;
 }

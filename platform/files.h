@@ -90,6 +90,10 @@ class FileSystem {
   // Makes the names in a folder durable (after a rename); true where the
   // file system has nothing to sync.
   virtual bool SyncDirectory(const std::string& dir);
+  // Makes everything written to the file system that holds dir durable,
+  // names included, in one call: for a whole set of new files, where a
+  // sync of each would wait for the disk once per file.
+  virtual bool SyncFileSystemOf(const std::string& dir);
   // Makes a file writable by its owner (the read-only attribute cleared).
   bool MakeWritable(const std::string& path);
 };
@@ -99,6 +103,16 @@ FileSystem& Files();
 // Installs a file system; nullptr goes back to the real one. The caller keeps
 // ownership.
 void InstallFileSystem(FileSystem* fs);
+
+// A folder at path for this user alone, made (rwx for the user only) when
+// missing. One that stands there already is taken only when it is a real
+// folder, not a link, owned by this user and writable by nobody else, so
+// nothing another user planted in a shared place is ever used. False, with
+// the reason in why (Windows-1251), when no such folder can be had.
+bool UserOnlyFolder(const std::string& path, std::string& why);
+
+// The number of the user the program runs as.
+uint32_t CurrentUserId();
 
 // '\' turned into '/': for paths and names from settings files and users.
 std::string NativePath(std::string_view path);

@@ -87,6 +87,9 @@ bool TSerialDevice::Open(const std::string& path, std::string& error) {
   }
   // Another process that opens the line later is refused.
   ::ioctl(fd, TIOCEXCL);
+  // A code scanned while nobody listened would join the next document's
+  // lines: the line starts empty.
+  ::tcflush(fd, TCIFLUSH);
   const int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (wake < 0) {
     error = SystemMessage(errno);

@@ -51,8 +51,8 @@ class TSerialDevice : public IByteSource {
   TSerialDevice& operator=(const TSerialDevice&) = delete;
 
   // Opens a terminal device for reading and writing, for this process
-  // alone. False with the system's message when it cannot be opened or is
-  // no terminal.
+  // alone, with nothing waiting in its input. False with the system's
+  // message when it cannot be opened or is no terminal.
   bool Open(const std::string& path, std::string& error);
   bool IsOpen() const { return fd_ >= 0; }
   // Raw input with the given framing; false when the device refuses it.

@@ -182,9 +182,9 @@ TDesignerRunEnd TCommandsPage::CheckAll() {
   context.Bases = &d_.Bases;
   context.Blanks = &d_.Blanks;
   context.AutoParams = &d_.AutoParams;
-  context.PageFormats = &PageFormats();
+  context.PageFormats = &d_.PageFormatList;
   context.PriceTags = &d_.Live().PriceTags;
-  context.StandardPaper = d_.Live().DefaultFormatName;
+  context.StandardPaper = d_.Misc.DefaultFormatName;
   TDesignerRunEnd end;
   int32_t count = 0;
   TCompiledDocument compiled;

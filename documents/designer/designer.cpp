@@ -106,7 +106,10 @@ void TDesigner::Show() {
 }
 
 void TDesigner::PointCompileAtWorkingCopies() {
-  CompileRegistries() = {&Bases, &Blanks, &AutoParams, &StartOfDay};
+  CompileRegistries() = {&Bases,          &Blanks,
+                         &AutoParams,     &StartOfDay,
+                         &PageFormatList, &Misc.DefaultFormatName,
+                         &Misc.PrinterName};
 }
 
 void TDesigner::PointCompileAtLive() { CompileRegistries() = {}; }

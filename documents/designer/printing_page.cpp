@@ -29,14 +29,15 @@ void TPrintingPage::DeletePageFormat() {
   FormatIndex = std::min(FormatIndex, d_.PageFormatList.Count() - 1);
 }
 
-bool TPrintingPage::EditPageFormat() {
+TFormatEdit TPrintingPage::EditPageFormat() {
   TPageFormat* format = d_.PageFormatList.GetFormat(FormatIndex);
-  if (!format) return false;
-  std::string data = format->DeviceMode;
-  if (data.empty()) data = d_.Host().PrinterSettings(d_.Misc.PrinterName);
-  if (data.empty() || !d_.Host().EditPrinterSettings(d_.Misc.PrinterName, data)) return false;
+  if (!format) return TFormatEdit::Cancelled;
+  const std::string printer = d_.Host().PrinterSettings(d_.Misc.PrinterName);
+  if (printer.empty()) return TFormatEdit::NoPrinter;
+  std::string data = format->DeviceMode.empty() ? printer : format->DeviceMode;
+  if (!d_.Host().EditPrinterSettings(d_.Misc.PrinterName, data)) return TFormatEdit::Cancelled;
   format->SetData(data);
-  return true;
+  return TFormatEdit::Edited;
 }
 
 void TPrintingPage::RenamePageFormat(const std::string& text) {

@@ -8,6 +8,10 @@
 
 namespace vm {
 
+// How "Формат" ended: without a printer there are no page settings to
+// edit, which the user is told.
+enum class TFormatEdit { Edited, Cancelled, NoPrinter };
+
 class TPrintingPage : public TDesignerPage {
  public:
   using TDesignerPage::TDesignerPage;
@@ -19,8 +23,8 @@ class TPrintingPage : public TDesignerPage {
   void AddPageFormat();
   void DeletePageFormat();
   // The driver's page settings of the chosen printer for the selected
-  // format; true when they were taken.
-  bool EditPageFormat();
+  // format, taken when the user confirms them.
+  TFormatEdit EditPageFormat();
   // A comma would split the stored "name,data" form, so it becomes a point.
   void RenamePageFormat(const std::string& text);
   void MakeDefaultFormat();

@@ -13,7 +13,8 @@ namespace vm {
 // A database registered since the last "Сохранить" has no file yet, as
 // "Сохранить" creates it. For a check or a test run on the working copies
 // it is bound as an empty table of its described structure, made beside
-// its file and dropped when it closes, never put in place.
+// its file and dropped when it closes, never put in place: a commit refuses
+// it (TDbaseStructure::Unsaved).
 class TUnsavedTables {
  public:
   explicit TUnsavedTables(TUsedBaseList& bases) {
@@ -28,17 +29,21 @@ class TUnsavedTables {
       ok = ok && table.WriteStructure();
       table.AbandonRewrite();
       if (!ok) table.Close();
-      made_.push_back(&table);
+      base.Unsaved = true;
+      made_.push_back(&base);
     }
   }
   ~TUnsavedTables() {
-    for (TDBF* table : made_) table->Close();
+    for (TDbaseStructure* base : made_) {
+      base->Table.Close();
+      base->Unsaved = false;
+    }
   }
   TUnsavedTables(const TUnsavedTables&) = delete;
   TUnsavedTables& operator=(const TUnsavedTables&) = delete;
 
  private:
-  std::vector<TDBF*> made_;
+  std::vector<TDbaseStructure*> made_;
 };
 
 }  // namespace vm

@@ -159,7 +159,6 @@ bool HasPlainFileExt(std::string_view fileName, std::string_view ext) {
 bool EraseFile(const std::string& fileName) {
   FileSystem& fs = Files();
   if (!fs.Exists(fileName) || fs.IsDirectory(fileName)) return false;
-  fs.MakeWritable(fileName);
   return fs.Remove(fileName);
 }
 
@@ -220,9 +219,7 @@ bool ClearDirFiles(const std::string& dir) {
   bool ok = true;
   for (const DirEntry& e : entries) {
     if (e.IsDir) continue;
-    const std::string path = base + e.Name;
-    fs.MakeWritable(path);
-    ok = fs.Remove(path) && ok;
+    ok = fs.Remove(base + e.Name) && ok;
   }
   return ok;
 }
@@ -238,12 +235,10 @@ bool DeleteDirTree(const std::string& dir) {
   fs.ListDirectory(d, entries);
   for (const DirEntry& e : entries) {
     const std::string path = d + "/" + e.Name;
-    if (e.IsDir) {
+    if (e.IsDir)
       DeleteDirTree(path);
-    } else {
-      fs.MakeWritable(path);
+    else
       fs.Remove(path);
-    }
   }
   return fs.RemoveDirectory(d);
 }

@@ -43,6 +43,10 @@ bool IsValidPathName(std::string_view path);
 // equals ext without regard to case.
 bool HasPlainFileExt(std::string_view fileName, std::string_view ext);
 
+// The deletions below leave the files' permissions as they are: unlinking
+// asks only the folder, and a file made writable first would stay so under
+// every other name it has (a hard link elsewhere).
+//
 // Deletes an existing file (read-only ones too); false when it does not exist
 // or cannot be deleted.
 bool EraseFile(const std::string& fileName);

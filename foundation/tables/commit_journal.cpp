@@ -1,5 +1,6 @@
 #include "foundation/tables/commit_journal.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -163,24 +164,51 @@ bool CompleteEntry(const std::string& dir, const TCommitJournal::Entry& e) {
   return RemoveIfThere(dir + BackupName(e.Name)) && RemoveIfThere(dir + NewName(e.Name));
 }
 
-// New tables written before their journal was: a commit that died before it
-// began, nothing to recover.
-void SweepNewFiles(const std::string& dir, bool subfolders = true) {
+// What commits put in place: the tables, the settings files and the archive
+// list in the folder, the archive files in a subfolder. A name ending as
+// the commit's own files do, beside anything else, is somebody else's file.
+bool CommitsTarget(std::string_view name, bool inSubfolder) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string ext = UpperStr(name.substr(dot));
+  if (!inSubfolder) return ext == ".DBF" || ext == ".INI" || ext == ".ALF";
+  const std::string_view number = name.substr(0, dot);
+  return (ext == ".BH" || ext == ".CAF") && number.size() == 8 &&
+         std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// What a commit leaves beside its targets when no journal speaks for it:
+// new files written before the journal was (a commit that died before it
+// began) and backups still there after it was removed (one that died as it
+// tidied up). Nothing to recover; they go.
+void SweepLeftovers(const std::string& dir, bool subfolders = true) {
   std::vector<DirEntry> entries;
   if (!Files().ListDirectory(dir, entries)) return;
   for (const DirEntry& e : entries) {
-    if (!e.IsDir && e.Name.ends_with(".$NW")) Files().Remove(dir + e.Name);
-    if (e.IsDir && subfolders && !Files().IsSymlink(dir + e.Name)) SweepNewFiles(dir + e.Name + "/", false);
+    const std::string_view name = e.Name;
+    const std::string_view suffix = name.size() > 4 ? name.substr(name.size() - 4) : std::string_view();
+    if (!e.IsDir && (suffix == ".$NW" || suffix == ".$BK") &&
+        CommitsTarget(name.substr(0, name.size() - suffix.size()), !subfolders))
+      Files().Remove(dir + e.Name);
+    if (e.IsDir && subfolders && !Files().IsSymlink(dir + e.Name)) SweepLeftovers(dir + e.Name + "/", false);
   }
 }
 
-// The folder and every subfolder an entry lies in.
+// The folder of an entry: dir or one of its direct subfolders.
+std::string FolderOf(const std::string& dir, const TCommitJournal::Entry& e) {
+  const auto slash = e.Name.find('/');
+  return slash == std::string::npos ? dir : dir + e.Name.substr(0, slash + 1);
+}
+
+// Each folder in which entries rename or remove files, once: their names
+// made durable. Appends change no names.
 bool SyncFolders(const std::string& dir, const std::vector<TCommitJournal::Entry>& entries) {
-  bool ok = Files().SyncDirectory(dir);
-  for (const auto& e : entries) {
-    const auto slash = e.Name.find('/');
-    if (slash != std::string::npos) ok = Files().SyncDirectory(dir + e.Name.substr(0, slash + 1)) && ok;
-  }
+  std::vector<std::string> folders;
+  for (const auto& e : entries)
+    if (!e.Append && std::find(folders.begin(), folders.end(), FolderOf(dir, e)) == folders.end())
+      folders.push_back(FolderOf(dir, e));
+  bool ok = true;
+  for (const std::string& folder : folders) ok = Files().SyncDirectory(folder) && ok;
   return ok;
 }
 
@@ -222,6 +250,11 @@ std::string TCommitJournal::NewFileFor(const std::string& target) {
   e.OldSize = Files().Exists(target) ? 0 : -1;
   entries_.push_back(e);
   return dir_ + NewName(e.Name);
+}
+
+std::unique_ptr<File> TCommitJournal::MakeNewFile(const std::string& path) {
+  Files().Remove(path);
+  return Files().Open(path, FileMode::CreateNew);
 }
 
 bool TCommitJournal::PlanRemove(const std::string& target) {
@@ -274,23 +307,37 @@ bool TCommitJournal::Begin() {
   // An interrupted commit not yet recovered owns the backups and the tables.
   if (Files().Exists(dir_ + kCommitJournalName))
     return Fail("Не завершена прежняя запись: "_w + dir_ + kCommitJournalName);
-  // Every new file's writes started first, so that they overlap; then each
-  // waited for.
+  // Several new files' writes are started first, so that they overlap;
+  // then each is waited for: the journal may not name a file that is not
+  // whole on disk.
   std::vector<std::pair<const Entry*, std::unique_ptr<File>>> written;
+  std::vector<std::string> staleIn;
   for (const Entry& e : entries_) {
     if (e.Append) continue;
-    if (!RemoveIfThere(dir_ + BackupName(e.Name)))
-      return Fail("Не удаляется "_w + BackupName(e.Name));
+    const std::string backup = dir_ + BackupName(e.Name);
+    if (Files().Exists(backup)) {
+      if (!Files().Remove(backup)) return Fail("Не удаляется "_w + BackupName(e.Name));
+      staleIn.push_back(FolderOf(dir_, e));
+    }
     if (e.Remove) continue;
     auto f = Files().Open(dir_ + NewName(e.Name), FileMode::Read);
     if (!f) return Fail("Не записана база "_w + e.Name);
-    f->StartSync();
     written.emplace_back(&e, std::move(f));
   }
+  if (written.size() > 1)
+    for (auto& [e, f] : written) f->StartSync();
   for (auto& [e, f] : written)
     if (!f->Sync()) return Fail("Не записана база "_w + e->Name);
   written.clear();
-  if (!SyncFolders(dir_, entries_) || !WriteJournal(false)) {
+  // A stale backup that came back after a crash would be taken for this
+  // commit's: its removal is made durable before the journal names it. In
+  // the journal's own folder the journal's sync does that.
+  bool ok = true;
+  for (const std::string& folder : staleIn)
+    if (folder != dir_) ok = Files().SyncDirectory(folder) && ok;
+  // The journal whole and its name durable (one sync of it and one of the
+  // folder, which also holds the new files' names) before any table changes.
+  if (!ok || !WriteJournal(false)) {
     Files().Remove(dir_ + kCommitJournalName);
     return Fail("Не записывается журнал записи "_w + dir_ + kCommitJournalName);
   }
@@ -317,6 +364,8 @@ bool TCommitJournal::Replace() {
 
 bool TCommitJournal::Finish() {
   if (!begun_) return false;
+  // The appends are new data like the new files: on disk before the commit
+  // stands.
   for (const Entry& e : entries_) {
     auto f = e.Append ? Files().Open(dir_ + e.Name, FileMode::ReadWrite) : nullptr;
     if (e.Append && (!f || !f->Sync())) {
@@ -324,17 +373,25 @@ bool TCommitJournal::Finish() {
       return Fail("Не записана база "_w + e.Name);
     }
   }
-  if (!SyncFolders(dir_, entries_) || !WriteJournal(true)) {
+  // The renames durable, once per folder, before the journal goes.
+  if (!SyncFolders(dir_, entries_)) {
     RollBack();
-    return Fail("Не записывается журнал записи "_w + dir_ + kCommitJournalName);
+    return Fail("Не записаны базы "_w + NameList(entries_));
   }
-  // The commit stands from here on; what is left only tidies up. A backup
-  // that will not go keeps the journal, and the next recovery removes both.
+  // The commit stands once its journal is gone: without one nothing is
+  // rolled back, and the backups left are mere leftovers. This removal needs
+  // no sync of its own: lost in a crash of the system, the journal rolls
+  // the commit back whole, its backups with it, since a journalling file
+  // system keeps a folder's changes in the order they were made and the
+  // backups go only after it. A journal that will not go is marked done,
+  // so the next recovery completes the commit.
+  const std::string journal = dir_ + kCommitJournalName;
+  if (!Files().Remove(journal) && !WriteJournal(true)) {
+    RollBack();
+    return Fail("Не записывается журнал записи "_w + journal);
+  }
   begun_ = false;
-  bool tidy = true;
-  for (const Entry& e : entries_) tidy = CompleteEntry(dir_, e) && tidy;
-  if (tidy) Files().Remove(dir_ + kCommitJournalName);
-  SyncFolders(dir_, entries_);
+  for (const Entry& e : entries_) CompleteEntry(dir_, e);
   entries_.clear();
   replaced_ = false;
   return true;
@@ -365,7 +422,7 @@ TRecoveryResult RecoverInterruptedCommit(const std::string& folder,
   AddBackslash(dir);
   const std::string journal = dir + kCommitJournalName;
   if (!Files().Exists(journal)) {
-    SweepNewFiles(dir);
+    SweepLeftovers(dir);
     return TRecoveryResult::None;
   }
 

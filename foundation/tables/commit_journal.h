@@ -8,20 +8,31 @@
 // durable before the first table changes; it holds, for each table, the
 // renames to make or the header, size and tail the table had before its
 // appends. Then the caller appends, Replace renames the new tables in (each
-// old one kept as a backup), and Finish marks the journal done, drops the
-// backups and removes the journal. Any failure on the way: RollBack.
+// old one kept as a backup), and Finish makes the appends and renames
+// durable and removes the journal, which decides the commit, then drops the
+// backups. Any failure on the way: RollBack.
+//
+// The syncs are those the guarantee needs and no more: each new file and
+// each appended table, the journal, the journal's folder once the journal is
+// in it, and each folder of a rename once the renames are done.
 //
 // A process that dies leaves the journal behind; RecoverInterruptedCommit,
 // run under the database lock at start-up and before each document run,
 // then brings every table of that commit back to its state before it, or,
-// when the journal was marked done, completes it. All files of one commit
-// lie in one folder or in its direct subfolders (the archive files beside
-// the tables they were cut from).
+// when the journal was marked done (one that could not be removed), completes
+// it. All files of one commit lie in one folder or in its direct subfolders
+// (the archive files beside the tables they were cut from). Without a
+// journal it clears the new files and backups a dead commit left beside the
+// tables, settings files and archive list, or beside the archive files of a
+// subfolder, and nothing else: the folder may hold the user's own files.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/files.h"
 
 namespace vm {
 
@@ -39,6 +50,11 @@ class TCommitJournal {
   // Plans a table written anew: the path its new content is to be written
   // to; "" when the table lies in another folder or is planned already.
   std::string NewFileFor(const std::string& target);
+  // The file at a path NewFileFor gave, made afresh (whatever a dead commit
+  // left at the name goes first, and nothing is written through a link)
+  // and written unsynced: Begin makes it durable. nullptr when it cannot be
+  // made.
+  static std::unique_ptr<File> MakeNewFile(const std::string& path);
   // Plans a file to go: Replace moves it aside, Finish removes it, a roll
   // back puts it back. False when it is not there or lies elsewhere.
   bool PlanRemove(const std::string& target);
@@ -53,9 +69,9 @@ class TCommitJournal {
   // Renames every new table in, each old one to its backup. On a failure
   // everything is rolled back and the result is false.
   bool Replace();
-  // Makes the appends durable, marks the commit done, removes the backups
-  // and the journal. On a failure before the mark everything is rolled back.
-  // The caller has closed its tables.
+  // Makes the appends and renames durable, removes the journal (or, when it
+  // will not go, marks it done) and then the backups. On a failure before
+  // that everything is rolled back. The caller has closed its tables.
   bool Finish();
   // Every table back to its state before Begin; new files removed; the
   // journal removed when all went well (else it stays for the next start).

@@ -174,16 +174,31 @@ uint64_t OrdinaryDateWord(const TDateRec& d) {
   return PairWord(year / 100, year % 100, static_cast<uint32_t>(d.Month), static_cast<uint32_t>(d.Day));
 }
 
+// A text longer than its number field: a number with as many of its
+// decimals as fit; nothing at all (false) for any other text, and for a
+// number that does not fit even without decimals. Cutting the text, or
+// filling the field with '*', would store another number.
+[[gnu::noinline]] bool PutWideNumberText(uint8_t* p, std::size_t width, std::string_view s) {
+  long double x = 0;
+  if (!TextToExtended(s, x)) return false;
+  // As many decimals as the text gives, an exponent's digits not counted.
+  int decimals = 0;
+  if (const std::size_t point = s.find('.'); point != std::string_view::npos)
+    decimals = static_cast<int>(std::min(s.size(), s.find_first_not_of("0123456789", point + 1)) - point - 1);
+  const std::string fitted = FitFixed(x, static_cast<int>(width), decimals);
+  if (fitted.empty()) return false;
+  FillBytes(p, ' ', width - fitted.size());
+  std::memcpy(p + (width - fitted.size()), fitted.data(), fitted.size());
+  return true;
+}
+
 // A text into a field of `width` bytes as it is stored: a number
-// right-aligned (or stars when it does not fit: cutting it would store
-// another number), anything else cut or padded on the right, a text field of
-// a code page 866 table converted.
+// right-aligned (see PutWideNumberText when it is too long), anything else
+// cut or padded on the right, a text field of a code page 866 table
+// converted.
 [[gnu::noinline]] bool PutLongFieldText(uint8_t* p, std::size_t width, char type, bool oem, std::string_view s) {
   const bool number = type == 'N';
-  if (number && s.size() > width) {
-    FillBytes(p, '*', width);
-    return false;
-  }
+  if (number && s.size() > width) return PutWideNumberText(p, width, s);
   const std::size_t n = std::min(width, s.size());
   std::memmove(number ? p + (width - n) : p, s.data(), n);
   if (number) {
@@ -398,7 +413,7 @@ bool TDBF::FlushPending() {
     // run meanwhile, a megabyte at a time, instead of all at that moment.
     const int64_t end = pos + static_cast<int64_t>(bytes);
     syncStartedTo_ = std::min(syncStartedTo_, pos);
-    if (rewrite_.Active() && end - syncStartedTo_ >= kSyncStep) {
+    if ((rewrite_.Active() || syncedByCaller_) && end - syncStartedTo_ >= kSyncStep) {
       file_->StartSync();
       syncStartedTo_ = end;
     }
@@ -454,6 +469,7 @@ bool TDBF::Close() {
   active_ = false;
   cutOnClose_ = false;
   writeFailed_ = false;
+  syncedByCaller_ = false;
   recNo_ = 0;
   recCount_ = 0;
   return ok;
@@ -472,7 +488,11 @@ void TDBF::Reset() {
   openRecCount_ = 0;
 }
 
-bool TDBF::CreateTable() {
+bool TDBF::CreateTable() { return BeginNewTable(nullptr); }
+
+bool TDBF::CreateTableIn(std::unique_ptr<File> file) { return file && BeginNewTable(std::move(file)); }
+
+bool TDBF::BeginNewTable(std::unique_ptr<File> made) {
   Close();
   NewHeader();
   recordBuf_.clear();
@@ -481,7 +501,12 @@ bool TDBF::CreateTable() {
   recNo_ = recCount_ = openRecCount_ = 0;
   lostRecords_ = 0;
   readOnly_ = false;
-  if (!StartNewFile(nullptr)) return false;
+  if (made) {
+    file_ = std::move(made);
+    syncedByCaller_ = true;
+  } else if (!StartNewFile(nullptr)) {
+    return false;
+  }
   active_ = true;
   cutOnClose_ = true;
   return true;
@@ -707,6 +732,14 @@ bool TDBF::SetOtherInt(int index, int32_t value) {
   if (!p) return false;
   return PutOtherInt(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_,
                      fields_[static_cast<std::size_t>(index)][17], value);
+}
+
+bool TDBF::SetFieldNumber(int index, long double value) {
+  int len = 0;
+  uint8_t* p = FieldPtr(index, len);
+  if (!p) return false;
+  const std::string s = FitFixed(value, len, fields_[static_cast<std::size_t>(index)][17]);
+  return !s.empty() && PutFieldText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, s);
 }
 
 std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf) {

@@ -281,6 +281,11 @@ class TDBF {
   // Creates FileName with no fields yet; then AddField for each field and
   // WriteStructure. An existing file is replaced at Close.
   bool CreateTable();
+  // The same in a new, empty file that the caller has made and puts in
+  // place itself, making it durable on the way (the commit journal): the
+  // table is written straight into it, and Close only finishes it, with no
+  // file beside it and no sync of its own. FileName only names it.
+  bool CreateTableIn(std::unique_ptr<File> file);
   // Refused on a table opened from its file or holding records: the records
   // there have the old layout.
   bool AddField(const TFieldRecord& field);
@@ -317,8 +322,10 @@ class TDBF {
   std::string GetFieldStr(int index) const;
   // The same into a string whose storage is reused.
   void GetFieldStr(int index, std::string& out) const;
-  // False when the field does not exist, or when a number is longer than its
-  // field (the field is then filled with '*').
+  // A number longer than its field keeps as many of its decimals as fit.
+  // False, with nothing stored, when the field does not exist, or when a
+  // number does not fit even without decimals (or other text is longer than
+  // a number field).
   // Inline, as the writers of whole tables call it field by field: the usual
   // short text goes in as words; anything else through SetOtherStr.
   bool SetFieldStr(int index, std::string_view s) {
@@ -358,7 +365,8 @@ class TDBF {
   // Inline for the usual counter or code: a whole field of 8..16 bytes and
   // at most eight digits, written as a blank word and the digits' word, which
   // together cover the field; the sign, when there is room for it, in the
-  // blank before the first digit. Anything else through SetOtherInt.
+  // blank before the first digit. Anything else through SetOtherInt. Stored
+  // as SetFieldStr stores the number with the field's decimals.
   bool SetFieldInt(int index, int32_t value) {
     using namespace dbf_detail;
     int len = 0;
@@ -382,6 +390,9 @@ class TDBF {
     }
     return SetOtherInt(index, value);
   }
+  // The number with the field's decimals, or as many of them as fit;
+  // false, with nothing stored, when it does not fit even without them.
+  bool SetFieldNumber(int index, long double value);
   TDateRec GetFieldDate(int index, bool& error) const {
     const int32_t v = GetFieldInt(index, error);
     if (error || v < 0 || v > 21991231) {
@@ -459,6 +470,7 @@ class TDBF {
   void NoteTextRanges();
   bool OpenWith(FileMode mode);
   bool StartNewFile(std::unique_ptr<File> held);
+  bool BeginNewTable(std::unique_ptr<File> made);
   bool FlushPending();
   // The setters and WriteRecord but for their usual cases.
   [[gnu::noinline]] bool WriteOtherRecord();
@@ -531,6 +543,9 @@ class TDBF {
   int32_t pendCount_ = 0;
   // Where the bytes written since the last StartSync begin.
   int64_t syncStartedTo_ = 0;
+  // Made by CreateTableIn: the caller syncs it, so its writes are started
+  // on the way as for a table made beside its file.
+  bool syncedByCaller_ = false;
   // The last date SetFieldDate wrote as eight digits, and their word; the
   // zero date "00000000" until then.
   TDateRec lastDate_{0, 0, 0};

@@ -5,9 +5,10 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <new>
 #include <string_view>
-#include <type_traits>
 #include <utility>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -15,6 +16,7 @@
 #endif
 
 #include "foundation/tables/table_rewrite.h"
+#include "foundation/tables/number_sort.h"
 #include "foundation/text/collation.h"
 #include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
@@ -393,6 +395,25 @@ long double TStringBase::BufferNumber(int32_t field, const char* buf) const {
   return ReadNumberField(FieldBytes(field, buf));
 }
 
+namespace {
+
+void PutRightAligned(char* p, std::size_t len, const std::string& s) {
+  std::memset(p, ' ', len - s.size());
+  std::memcpy(p + (len - s.size()), s.data(), s.size());
+}
+
+// A number longer than its field with all its decimals. Cutting it, or
+// filling the field with '*', would store another number: it loses
+// decimals, and one that does not fit even without them is not stored.
+[[gnu::noinline]] bool PutWideNumber(char* p, std::size_t len, long double x, int32_t decimals) {
+  const std::string s = FitFixed(x, static_cast<int>(len), decimals - 1);
+  if (s.empty()) return false;
+  PutRightAligned(p, len, s);
+  return true;
+}
+
+}  // namespace
+
 bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) const {
   if (!buf || field < 0 || field >= FieldCount()) return true;
   const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
@@ -407,15 +428,9 @@ bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) 
     }
     case 'N': {
       const std::string s = ExtendedToFixed(v.Num, f.Decimals);
-      char* p = buf + f.Offset;
       const auto len = static_cast<std::size_t>(f.Length);
-      if (s.empty() || s.size() > len) {
-        // Cutting a number would store another number.
-        std::memset(p, '*', len);
-        return false;
-      }
-      std::memset(p, ' ', len - s.size());
-      std::memcpy(p + (len - s.size()), s.data(), s.size());
+      if (s.empty() || s.size() > len) return PutWideNumber(buf + f.Offset, len, v.Num, f.Decimals);
+      PutRightAligned(buf + f.Offset, len, s);
       return true;
     }
     default:
@@ -424,10 +439,16 @@ bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) 
 }
 
 bool TStringBase::SetValue(int32_t field, const TCommonVar& v) {
-  const bool fits = SetBufferValue(field, v, buffer_);
+  if (!SetBufferValue(field, v, buffer_)) return false;
   if (TRow* row = Current()) row->Changed = true;
   Modified = true;
-  return fits;
+  return true;
+}
+
+bool TStringBase::FitsField(int32_t field, const TCommonVar& v) const {
+  if (v.Kind != 'N' || field < 0 || field >= FieldCount()) return true;
+  const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
+  return !FitFixed(v.Num, f.Length, f.Decimals).empty();
 }
 
 void TStringBase::ReadDbfRecord() {
@@ -720,19 +741,19 @@ namespace {
 
 // The key values of every row, read once, so that a sort of many rows
 // compares them without reading field text again. The order they give is
-// that of CompareValues over the field values.
+// that of CompareValuesInOrder over the field values.
 class SortKeys {
  public:
-  SortKeys(const TStringBase& table, const std::vector<const TRow*>& rows, const TKeyCol* keys,
+  SortKeys(const TStringBase& table, const TRow* const* rows, std::size_t n, const TKeyCol* keys,
            bool caseSensitive) {
     TCommonVar v;
     for (const TKeyCol* k = keys; k; k = k->Next.get()) {
       Column col;
       col.Type = table.FieldType(k->Number);
-      if (col.Type == 'C') col.Texts.reserve(rows.size() * 24);
-      for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (col.Type == 'C') col.Texts.reserve(n * 24);
+      for (std::size_t i = 0; i < n; ++i) {
         const TRow* row = rows[i];
-        if (i + kPrefetchAhead < rows.size()) __builtin_prefetch(rows[i + kPrefetchAhead]->Buffer());
+        if (i + kPrefetchAhead < n) __builtin_prefetch(rows[i + kPrefetchAhead]->Buffer());
         switch (col.Type) {
           case 'C':
             col.TextStart.push_back(col.Texts.size());
@@ -740,7 +761,7 @@ class SortKeys {
             break;
           case 'N':
             table.GetBufferValue(k->Number, row->Buffer(), v);
-            col.Numbers.push_back(v.Num);
+            col.Numbers.push_back(NumberOrderKey(v.Num));
             break;
           case 'D':
             table.GetBufferValue(k->Number, row->Buffer(), v);
@@ -768,7 +789,7 @@ class SortKeys {
           c = CompareKeys(col, ia, ib);
           break;
         case 'N':
-          c = IsNearZero(col.Numbers[ia] - col.Numbers[ib]) ? 0 : (col.Numbers[ia] > col.Numbers[ib] ? 1 : -1);
+          c = col.Numbers[ia] < col.Numbers[ib] ? -1 : (col.Numbers[ia] > col.Numbers[ib] ? 1 : 0);
           break;
         case 'D':
           c = CompareDateRec(col.Dates[ia], col.Dates[ib]) - 1;
@@ -807,183 +828,18 @@ struct NumberEntry {
   int32_t Row;
 };
 
-// A number key as an integer count of the field's last decimal. Every key
-// m / 10^decimals of |m| < 2^53 with at most 8 decimals is read, rounded,
-// within 2^-10 / 10^decimals of its exact value, so keys of different
-// integers differ by more than 0.99 * 10^-8, beyond kNumTolerance, and equal
-// integers give equal keys: comparing the integers decides every comparison
-// as the general path does, ties included.
-constexpr int32_t kMaxIntegerKeyDecimals = 8;
-constexpr int64_t kIntegerKeyLimit = int64_t{1} << 53;
-constexpr std::array<int64_t, kMaxIntegerKeyDecimals + 1> kIntegerKeyScale = {
-    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-
-// A number as saves write it: blanks, an optional '-', at least one digit,
-// then, for a field with decimals, the point and exactly that many digits;
-// read in one pass to the integer the digits make, which is the key. False
-// for any other text, for more than 18 digits and for a key past the limit.
-bool SavedNumberKey(std::string_view text, int32_t decimals, int64_t& key) {
-  const char* p = text.data() + LeadingFieldBlanks(text.data(), text.size());
-  const char* const end = text.data() + text.size();
-  const bool negative = p < end && *p == '-';
-  if (negative) ++p;
-  const char* const point = end - (decimals > 0 ? decimals + 1 : 0);
-  if (point - p < 1 || end - p > 18) return false;
-  uint64_t m = 0;
-  bool digits = decimals == 0 || *point == '.';
-  const auto add = [&](const char* from, const char* to) {
-    for (const char* q = from; q < to; ++q) {
-      const uint64_t digit = static_cast<uint64_t>(static_cast<unsigned char>(*q)) - '0';
-      digits &= digit <= 9;
-      m = m * 10 + digit;
-    }
-  };
-  add(p, point);
-  if (decimals > 0) add(point + 1, end);
-  if (!digits || m >= static_cast<uint64_t>(kIntegerKeyLimit)) return false;
-  key = negative ? -static_cast<int64_t>(m) : static_cast<int64_t>(m);
-  return true;
-}
-
-// False when the field's number is not such an integer.
-bool IntegerNumberKey(std::string_view text, int32_t decimals, int64_t& key) {
-  if (SavedNumberKey(text, decimals, key)) return true;
-  TDecimalDigits d;
-  if (ReadDecimalField(text, d)) {
-    if (d.Fraction > static_cast<uint32_t>(decimals)) return false;
-    const int64_t factor = kIntegerKeyScale[static_cast<std::size_t>(decimals) - d.Fraction];
-    if (d.Mantissa >= static_cast<uint64_t>(kIntegerKeyLimit / factor)) return false;
-    const int64_t m = static_cast<int64_t>(d.Mantissa) * factor;
-    key = d.Negative ? -m : m;
-    return true;
-  }
-  // Blanks, '*' fill, commas and other texts the general reader takes its
-  // own way: the integer must give back the very key read.
-  const long double x = ReadNumberField(text);
-  const auto scale = static_cast<long double>(kIntegerKeyScale[static_cast<std::size_t>(decimals)]);
-  const long double scaled = std::rint(x * scale);
-  if (!(std::fabs(scaled) < static_cast<long double>(kIntegerKeyLimit))) return false;
-  const auto m = static_cast<int64_t>(scaled);
-  if (static_cast<long double>(m) / scale != x) return false;
-  key = m;
-  return true;
-}
-
-// The entries a partition scans from each end at a time.
-constexpr int32_t kPartitionBlock = 64;
-
-// The first exchanges of a partition of Entries[I..J], made as the loop in
-// QuickSortBy makes them, with I and J left where that loop leaves them
-// after the last: that loop exchanges the k-th entry from the left that is
-// not below the pivot with the k-th from the right that is not above it,
-// for as long as the two lie apart, and every entry between them is still
-// in its place. Here each block of entries is first looked over for those
-// without a branch per entry (a branch the data decides goes wrong every
-// other entry), then the exchanges are made in pairs, while a whole block is
-// left to look over on each side; the loop finishes the rest.
-template <class Entry, class Pivot>
-void ExchangeInBlocks(Entry* entries, int32_t& i, int32_t& j, const Pivot& pivot, int64_t& exchanges) {
-  std::array<uint8_t, kPartitionBlock> left, right;
-  int32_t leftCount = 0, rightCount = 0, leftNext = 0, rightNext = 0;
-  // The entries not yet looked over, and where each side's block starts.
-  int32_t from = i, to = j, leftBase = 0, rightBase = 0;
-  if (to - from + 1 < 2 * kPartitionBlock) return;
-  for (;;) {
-    if (leftNext == leftCount) {
-      if (to - from + 1 < kPartitionBlock) return;
-      leftBase = from;
-      leftCount = leftNext = 0;
-      for (int32_t k = 0; k < kPartitionBlock; ++k) {
-        left[static_cast<std::size_t>(leftCount)] = static_cast<uint8_t>(k);
-        leftCount += pivot.Below(entries[from + k]) ? 0 : 1;
-      }
-      from += kPartitionBlock;
-    }
-    if (rightNext == rightCount) {
-      if (to - from + 1 < kPartitionBlock) return;
-      rightBase = to;
-      rightCount = rightNext = 0;
-      for (int32_t k = 0; k < kPartitionBlock; ++k) {
-        right[static_cast<std::size_t>(rightCount)] = static_cast<uint8_t>(k);
-        rightCount += pivot.Above(entries[to - k]) ? 0 : 1;
-      }
-      to -= kPartitionBlock;
-    }
-    const int32_t pairs = std::min(leftCount - leftNext, rightCount - rightNext);
-    if (pairs == 0) continue;
-    for (int32_t k = 0; k < pairs; ++k)
-      std::swap(entries[leftBase + left[static_cast<std::size_t>(leftNext + k)]],
-                entries[rightBase - right[static_cast<std::size_t>(rightNext + k)]]);
-    leftNext += pairs;
-    rightNext += pairs;
-    exchanges += pairs;
-    i = leftBase + left[static_cast<std::size_t>(leftNext - 1)] + 1;
-    j = rightBase - right[static_cast<std::size_t>(rightNext - 1)] - 1;
-  }
-}
-
-// The longest rest of a partition FinishPartition takes.
-constexpr int32_t kFinishMost = 256;
-
-// The rest of a partition, Entries[I..J], made as the loop in QuickSortBy
-// makes it, with I and J left where that loop leaves them: every entry in
-// it is still in its place, and either no exchange was made yet (the pivot
-// lies within) or the entries just outside were exchanged (the one before
-// I is not above the pivot, the one after J not below it). The entries
-// that stop the loop's scan from the left and from the right are listed
-// first, without a branch per entry; the loop's k-th exchange is then that
-// of the k-th of each list, its scan from the left stopping at the entry
-// after J at the latest, and from the right at the one before I. Many short
-// partitions go wrong at a branch per entry in the loop; here at one or two.
-template <class Entry, class Pivot>
-void FinishPartition(Entry* entries, int32_t& i, int32_t& j, const Pivot& pivot, int64_t& exchanges) {
-  Entry* const part = entries + i;
-  const int32_t n = j - i + 1;
-  std::array<uint8_t, kFinishMost> left, right;
-  int32_t leftCount = 0, rightCount = 0;
-  for (int32_t k = 0; k < n; ++k) {
-    left[static_cast<std::size_t>(leftCount)] = static_cast<uint8_t>(k);
-    leftCount += pivot.Below(part[k]) ? 0 : 1;
-  }
-  for (int32_t k = n - 1; k >= 0; --k) {
-    right[static_cast<std::size_t>(rightCount)] = static_cast<uint8_t>(k);
-    rightCount += pivot.Above(part[k]) ? 0 : 1;
-  }
-  // Where the scans stop, relative to I: the last exchange's entries, at
-  // first just outside.
-  int32_t stopLeft = -1, stopRight = n;
-  for (int32_t k = 0;; ++k) {
-    const int32_t l = std::min(k < leftCount ? int32_t{left[static_cast<std::size_t>(k)]} : n, stopRight);
-    const int32_t r = std::max(k < rightCount ? int32_t{right[static_cast<std::size_t>(k)]} : -1, stopLeft);
-    if (l < r) {
-      std::swap(part[l], part[r]);
-      ++exchanges;
-      stopLeft = l;
-      stopRight = r;
-      continue;
-    }
-    // The loop steps past the entry where its scans meet.
-    const int32_t step = l == r ? 1 : 0;
-    j = i + r - step;
-    i += l + step;
-    return;
-  }
-}
+// The NumberOrderKey of a number, below this in magnitude, is an integer of
+// 64 bits, with room for a difference of two.
+constexpr long double kOrderKeyLimit = 4611686018427387904.0L;  // 2^62
 
 // Quicksort with the middle row as pivot, exchanging only rows that differ
 // in place; counts the exchanges. PivotOf makes of the pivot entry what
-// tells the entries below it (Below) and above it (Above); a pivot whose
-// tests are cheap and free of branches (InBlocks) has its exchanges made by
-// ExchangeInBlocks and FinishPartition.
+// tells the entries below it (Below) and above it (Above).
 template <class Entry, class PivotOf>
-void QuickSortBy(std::vector<Entry>& order, int32_t lo, int32_t hi, const PivotOf& pivotOf, int64_t& exchanges) {
+void QuickSortBy(Entry* order, int32_t lo, int32_t hi, const PivotOf& pivotOf, int64_t& exchanges) {
   while (lo < hi) {
     const auto pivot = pivotOf(order[static_cast<std::size_t>((lo + hi) / 2)]);
     int32_t i = lo, j = hi;
-    if constexpr (std::remove_cvref_t<decltype(pivot)>::InBlocks) {
-      ExchangeInBlocks(order.data(), i, j, pivot, exchanges);
-      if (i <= j && j - i < kFinishMost) FinishPartition(order.data(), i, j, pivot, exchanges);
-    }
     while (i <= j) {
       while (pivot.Below(order[static_cast<std::size_t>(i)])) ++i;
       while (pivot.Above(order[static_cast<std::size_t>(j)])) --j;
@@ -1011,7 +867,6 @@ void QuickSortBy(std::vector<Entry>& order, int32_t lo, int32_t hi, const PivotO
 // The pivot of a three-way comparison.
 template <class Entry, class Compare>
 struct TComparedPivot {
-  static constexpr bool InBlocks = false;
   Entry Pivot;
   const Compare& Comparison;
   bool Below(const Entry& e) const { return Comparison(e, Pivot) < 0; }
@@ -1019,54 +874,97 @@ struct TComparedPivot {
 };
 
 template <class Entry, class Compare>
-void QuickSort(std::vector<Entry>& order, int32_t lo, int32_t hi, const Compare& compare, int64_t& exchanges) {
+void QuickSort(Entry* order, int32_t lo, int32_t hi, const Compare& compare, int64_t& exchanges) {
   QuickSortBy(
       order, lo, hi, [&compare](const Entry& pivot) { return TComparedPivot<Entry, Compare>{pivot, compare}; },
       exchanges);
 }
 
-// The pivot of entries whose key lies above the row number in one word:
-// an entry's key is below the pivot's exactly when the whole entry is below
-// the pivot's key with no row, and above it when above that key with every
-// row.
-struct TWordPivot {
-  static constexpr bool InBlocks = true;
-  uint64_t Low, High;
-  bool Below(uint64_t e) const { return e < Low; }
-  bool Above(uint64_t e) const { return e > High; }
-};
+// The key of every field, the i-th at FieldAt(i), read by KeyOf into Keys;
+// the least and most of them. False at the first field without one. The
+// rows lie anywhere in memory: the field a few steps on is asked for ahead.
+template <class FieldAt, class KeyOf>
+bool ReadKeys(std::size_t n, const FieldAt& fieldAt, const KeyOf& keyOf, uint64_t* keys, int64_t& least,
+              int64_t& most) {
+  int64_t low = std::numeric_limits<int64_t>::max(), high = std::numeric_limits<int64_t>::min();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i + kPrefetchAhead < n) __builtin_prefetch(fieldAt(i + kPrefetchAhead));
+    int64_t key = 0;
+    if (!keyOf(fieldAt(i), key)) return false;
+    low = std::min(low, key);
+    high = std::max(high, key);
+    keys[i] = static_cast<uint64_t>(key);
+  }
+  least = low;
+  most = high;
+  return true;
+}
 
 }  // namespace
 
-// One number key, the common case, sorts the keys together with their rows,
-// so that a comparison reads no other memory; the same QuickSort steps give
+// Rows still holds every row, so rows_ takes them in their new order in
+// place, each numbered as it is placed; the rows lie anywhere in memory, and
+// the row wanted a few steps on is asked for ahead, its place in Rows before
+// it. From(i) is the place in Rows of the row that goes to i.
+template <class From>
+void TStringBase::PlaceRows(const TRow* const* rows, const From& from) {
+  const std::size_t n = rows_.size();
+  const auto take = [&](std::size_t i) {
+    TRow* row = const_cast<TRow*>(rows[from(i)]);
+    row->Index = static_cast<int32_t>(i);
+    (void)rows_[i].release();
+    rows_[i].reset(row);
+  };
+  std::size_t i = 0;
+  for (; i + 2 * kPrefetchAhead < n; ++i) {
+    __builtin_prefetch(&rows[from(i + 2 * kPrefetchAhead)]);
+    __builtin_prefetch(rows[from(i + kPrefetchAhead)], 1);
+    take(i);
+  }
+  for (; i < n; ++i) take(i);
+}
+
+// One number key, the common case: each row's key made an integer (for the
+// numbers saves write a count of the field's last decimal, else its
+// NumberOrderKey) and sorted together with its row number in one word, so
+// that a comparison reads no other memory; the same quicksort steps give
 // the same order and the same exchanges.
-bool TStringBase::SortByIntegerKey(const std::vector<const TRow*>& rows, const TKeyCol* keys,
-                                   std::vector<int32_t>& order, int64_t& exchanges) const {
+bool TStringBase::SortByNumberKey(const TRow* const* rows, const TKeyCol* keys, int64_t& exchanges) {
   if (!keys || keys->Next || keys->Number < 0 || keys->Number >= FieldCount()) return false;
   const FieldInfo& f = fields_[static_cast<std::size_t>(keys->Number)];
-  if (f.Type != 'N' || f.Decimals < 0 || f.Decimals > kMaxIntegerKeyDecimals) return false;
-  std::vector<uint64_t> entries(rows.size());
+  if (f.Type != 'N') return false;
+  const std::size_t n = rows_.size();
+  const auto offset = static_cast<std::size_t>(f.Offset);
+  // Not cleared: every entry is written before it is read.
+  const std::unique_ptr<uint64_t[]> entries(new uint64_t[n]);
   int64_t least = 0, most = 0;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (i + kPrefetchAhead < rows.size()) __builtin_prefetch(rows[i + kPrefetchAhead]->Buffer() + f.Offset);
-    const std::string_view text(rows[i]->Buffer() + f.Offset, static_cast<std::size_t>(f.Length));
-    int64_t key = 0;
-    if (!IntegerNumberKey(text, f.Decimals, key)) return false;
-    least = i == 0 ? key : std::min(least, key);
-    most = i == 0 ? key : std::max(most, key);
-    entries[i] = static_cast<uint64_t>(key);
+  const auto fieldAt = [rows, offset](std::size_t i) { return rows[i]->Buffer() + offset; };
+  const TNumberKeyReader reader(f.Length, f.Decimals);
+  const bool integers = reader.Reads() && reader.WithReader([&](const auto& read) {
+    return ReadKeys(n, fieldAt, read, entries.get(), least, most);
+  });
+  TCommonVar v;
+  if (!integers && !ReadKeys(
+                       n, fieldAt,
+                       [&](const char* field, int64_t& key) {
+                         GetBufferValue(keys->Number, field - offset, v);
+                         return ReadWhole(NumberOrderKey(v.Num), kOrderKeyLimit, key);
+                       },
+                       entries.get(), least, most))
+    return false;
+  // Keys that differ by less than 2^31 go above 32 bits of row number, where
+  // the sort looks them over four at a time; others above as many bits as
+  // the row numbers need, when they fit.
+  const auto range = static_cast<uint64_t>(most) - static_cast<uint64_t>(least);
+  int rowBits = 32;
+  if (range >> 31 != 0) {
+    rowBits = std::bit_width(n - 1);
+    if (range >> (63 - rowBits) != 0) return false;
   }
-  // Each entry, the key above the row number in one word, is half the
-  // memory a separate key and row take.
-  const int rowBits = std::bit_width(rows.size() - 1);
-  if (static_cast<uint64_t>(most - least) >> (63 - rowBits) != 0) return false;
-  for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = (entries[i] - static_cast<uint64_t>(least)) << rowBits | i;
+  for (std::size_t i = 0; i < n; ++i) entries[i] = (entries[i] - static_cast<uint64_t>(least)) << rowBits | i;
+  if (SortKeyWords(entries.get(), static_cast<int32_t>(n), rowBits)) ++exchanges;
   const uint64_t rowMask = (uint64_t{1} << rowBits) - 1;
-  QuickSortBy(
-      entries, 0, LastIndex(), [rowMask](uint64_t pivot) { return TWordPivot{pivot & ~rowMask, pivot | rowMask}; },
-      exchanges);
-  for (std::size_t i = 0; i < entries.size(); ++i) order[i] = static_cast<int32_t>(entries[i] & rowMask);
+  PlaceRows(rows, [&](std::size_t i) { return static_cast<std::size_t>(entries[i] & rowMask); });
   return true;
 }
 
@@ -1094,8 +992,8 @@ int CompareTextEntries(const TTextEntry<Words>& a, const TTextEntry<Words>& b) {
 }
 
 template <std::size_t Words>
-void SortTextEntries(const std::vector<std::string_view>& texts, bool caseSensitive, int32_t last,
-                     std::vector<int32_t>& order, int64_t& exchanges) {
+void SortTextEntries(const std::vector<std::string_view>& texts, bool caseSensitive, int32_t last, int32_t* order,
+                     int64_t& exchanges) {
   std::vector<TTextEntry<Words>> entries(texts.size());
   std::string key;
   for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -1111,14 +1009,15 @@ void SortTextEntries(const std::vector<std::string_view>& texts, bool caseSensit
     }
     e.Row = static_cast<int32_t>(i);
   }
-  QuickSort(entries, 0, last, [](const TTextEntry<Words>& a, const TTextEntry<Words>& b) { return CompareTextEntries(a, b); },
-            exchanges);
+  QuickSort(
+      entries.data(), 0, last,
+      [](const TTextEntry<Words>& a, const TTextEntry<Words>& b) { return CompareTextEntries(a, b); }, exchanges);
   for (std::size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].Row;
 }
 
 template <std::size_t... W>
 void SortTextEntriesOf(std::size_t words, const std::vector<std::string_view>& texts, bool caseSensitive,
-                       int32_t last, std::vector<int32_t>& order, int64_t& exchanges, std::index_sequence<W...>) {
+                       int32_t last, int32_t* order, int64_t& exchanges, std::index_sequence<W...>) {
   ((words == W + 1 ? SortTextEntries<W + 1>(texts, caseSensitive, last, order, exchanges) : void()), ...);
 }
 
@@ -1127,8 +1026,8 @@ void SortTextEntriesOf(std::size_t words, const std::vector<std::string_view>& t
 // One text key of a field short enough for its key to be held in the
 // entries; the same QuickSort steps as SortByKeys give the same order and
 // the same exchanges.
-bool TStringBase::SortByTextKey(const std::vector<const TRow*>& rows, const TKeyCol* keys, bool caseSensitive,
-                                std::vector<int32_t>& order, int64_t& exchanges) const {
+bool TStringBase::SortByTextKey(const TRow* const* rows, const TKeyCol* keys, bool caseSensitive, int32_t* order,
+                                int64_t& exchanges) const {
   if (!keys || keys->Next || keys->Number < 0 || keys->Number >= FieldCount()) return false;
   const FieldInfo& f = fields_[static_cast<std::size_t>(keys->Number)];
   if (f.Type != 'C') return false;
@@ -1136,9 +1035,10 @@ bool TStringBase::SortByTextKey(const std::vector<const TRow*>& rows, const TKey
   const std::size_t longest = static_cast<std::size_t>(f.Length) * (caseSensitive ? 2 : 1) + (caseSensitive ? 1 : 0);
   const std::size_t words = (longest + 7) / 8;
   if (words == 0 || words > kMostTextWords) return false;
-  std::vector<std::string_view> texts(rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (i + kPrefetchAhead < rows.size()) __builtin_prefetch(rows[i + kPrefetchAhead]->Buffer() + f.Offset);
+  const std::size_t n = rows_.size();
+  std::vector<std::string_view> texts(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i + kPrefetchAhead < n) __builtin_prefetch(rows[i + kPrefetchAhead]->Buffer() + f.Offset);
     texts[i] = BufferTextView(keys->Number, rows[i]->Buffer());
   }
   SortTextEntriesOf(words, texts, caseSensitive, LastIndex(), order, exchanges,
@@ -1146,20 +1046,19 @@ bool TStringBase::SortByTextKey(const std::vector<const TRow*>& rows, const TKey
   return true;
 }
 
-void TStringBase::SortByKeys(const std::vector<const TRow*>& rows, const TKeyCol* keys, bool caseSensitive,
-                             std::vector<int32_t>& order, int64_t& exchanges) const {
-  const SortKeys sortKeys(*this, rows, keys, caseSensitive);
+void TStringBase::SortByKeys(const TRow* const* rows, const TKeyCol* keys, bool caseSensitive, int32_t* order,
+                             int64_t& exchanges) const {
+  const std::size_t n = rows_.size();
+  const SortKeys sortKeys(*this, rows, n, keys, caseSensitive);
   if (const std::vector<long double>* numbers = sortKeys.SingleNumberKey()) {
-    std::vector<NumberEntry> entries(order.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = {(*numbers)[i], static_cast<int32_t>(i)};
-    // The comparison of CompareValues on one difference: keys read from
-    // number texts are finite, so the difference's sign is the order.
-    QuickSort(entries, 0, LastIndex(), [](const NumberEntry& a, const NumberEntry& b) {
-      const long double d = a.Key - b.Key;
-      return d <= -kNumTolerance ? -1 : (d >= kNumTolerance ? 1 : 0);
+    std::vector<NumberEntry> entries(n);
+    for (std::size_t i = 0; i < n; ++i) entries[i] = {(*numbers)[i], static_cast<int32_t>(i)};
+    QuickSort(entries.data(), 0, LastIndex(), [](const NumberEntry& a, const NumberEntry& b) {
+      return a.Key < b.Key ? -1 : (a.Key > b.Key ? 1 : 0);
     }, exchanges);
     for (std::size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].Row;
   } else {
+    for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<int32_t>(i);
     QuickSort(order, 0, LastIndex(), [&sortKeys](int32_t a, int32_t b) { return sortKeys.Compare(a, b); },
               exchanges);
   }
@@ -1167,28 +1066,17 @@ void TStringBase::SortByKeys(const std::vector<const TRow*>& rows, const TKeyCol
 
 bool TStringBase::Sort(const TKeyCol* keys, bool caseSensitive) {
   if (Count() < 2) return false;
-  std::vector<const TRow*> rows;
-  rows.reserve(rows_.size());
-  for (const RowPtr& r : rows_) rows.push_back(r.get());
+  const std::size_t n = rows_.size();
+  // Neither list is cleared: every entry is written before it is read.
+  const std::unique_ptr<const TRow*[]> rows(new const TRow*[n]);
+  for (std::size_t i = 0; i < n; ++i) rows[i] = rows_[i].get();
   const TRow* current = Current();
   int64_t exchanges = 0;
-  {
-    std::vector<int32_t> order(rows_.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
-    if (!SortByIntegerKey(rows, keys, order, exchanges) &&
-        !SortByTextKey(rows, keys, caseSensitive, order, exchanges))
-      SortByKeys(rows, keys, caseSensitive, order, exchanges);
-    // Rows still holds every row, so rows_ takes them in their new order in
-    // place, each numbered as it is placed.
-    const auto at = [&](std::size_t i) { return static_cast<std::size_t>(order[i]); };
-    for (std::size_t i = 0; i < order.size(); ++i) {
-      if (i + 2 * kPrefetchAhead < order.size()) __builtin_prefetch(&rows[at(i + 2 * kPrefetchAhead)]);
-      if (i + kPrefetchAhead < order.size()) __builtin_prefetch(rows[at(i + kPrefetchAhead)], 1);
-      TRow* row = const_cast<TRow*>(rows[at(i)]);
-      row->Index = static_cast<int32_t>(i);
-      (void)rows_[i].release();
-      rows_[i].reset(row);
-    }
+  if (!SortByNumberKey(rows.get(), keys, exchanges)) {
+    const std::unique_ptr<int32_t[]> order(new int32_t[n]);
+    if (!SortByTextKey(rows.get(), keys, caseSensitive, order.get(), exchanges))
+      SortByKeys(rows.get(), keys, caseSensitive, order.get(), exchanges);
+    PlaceRows(rows.get(), [&](std::size_t i) { return static_cast<std::size_t>(order[i]); });
   }
   SetCurrent(current ? current->Index : 0);
   return exchanges > 0;
@@ -1211,7 +1099,7 @@ TRow* TStringBase::BinarySearch(int32_t& pos, const TKeyCol* keys, bool caseSens
     int c = 0;
     for (const TKeyCol* k = keys; k; k = k->Next.get()) {
       GetBufferValue(k->Number, row->Buffer(), v);
-      c = CompareValues(k->Value, v, caseSensitive);
+      c = CompareValuesInOrder(k->Value, v, caseSensitive);
       if (c != 0) break;
     }
     if (c == 0) {
@@ -1239,10 +1127,17 @@ TRow* TStringBase::LocateOrInsert(const TKeyCol* keys, bool& inserted, bool case
   inserted = false;
   if (TRow* found = BinarySearch(pos, keys, caseSensitive, LastIndex(), 0)) return found;
   if (pos < 0) pos = 0;  // an empty table
+  if (TooWideKey(keys) != nullptr) return nullptr;
   TRow* row = Insert(pos);
   for (const TKeyCol* k = keys; k; k = k->Next.get()) SetBufferValue(k->Number, k->Value, row->Buffer());
   inserted = true;
   return row;
+}
+
+const TKeyCol* TStringBase::TooWideKey(const TKeyCol* keys) const {
+  for (const TKeyCol* k = keys; k; k = k->Next.get())
+    if (!FitsField(k->Number, k->Value)) return k;
+  return nullptr;
 }
 
 TRow* TStringBase::FindByKeys(const char* buf, const TKeyCol* keys) const {

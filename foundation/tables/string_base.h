@@ -103,7 +103,8 @@ struct TSpareRowBlocks {
 // What a save did.
 enum class TSaveResult {
   Saved,
-  // Saved, but a number did not fit its field and was written as '*'.
+  // Saved, but a number field holds '*': a value that did not fit when the
+  // record was written, as stored in the file.
   SavedTooWide,
   // Nothing changed in the file.
   Failed,
@@ -186,6 +187,7 @@ class TStringBase {
     return field >= 0 && field < FieldCount() ? fields_[static_cast<std::size_t>(field)].Type : 0;
   }
   int32_t FieldIndex(std::string_view name) const { return dbf_ ? dbf_->FieldIndex(name) : -1; }
+  std::string FieldName(int32_t field) const { return dbf_ ? dbf_->GetFieldName(field) : std::string(); }
 
   int32_t Count() const { return static_cast<int32_t>(rows_.size()); }
   int32_t LastIndex() const { return Count() - 1; }
@@ -232,10 +234,13 @@ class TStringBase {
     return {buf + f.Offset, static_cast<std::size_t>(f.Length)};
   }
   void GetValue(int32_t field, TCommonVar& v) const { GetBufferValue(field, buffer_, v); }
-  // By the kind of the value. False when a number did not fit and the field
-  // was filled with '*'.
+  // By the kind of the value. A number keeps as many of the field's
+  // decimals as fit; false, with nothing stored (and the row not marked
+  // changed), when it does not fit even without decimals.
   bool SetBufferValue(int32_t field, const TCommonVar& v, char* buf) const;
   bool SetValue(int32_t field, const TCommonVar& v);
+  // Whether SetValue would store the value.
+  bool FitsField(int32_t field, const TCommonVar& v) const;
   // The DBF's record buffer (text converted from code page 866 on such
   // tables) into Buffer(), and back.
   void ReadDbfRecord();
@@ -292,7 +297,12 @@ class TStringBase {
   // Over rows Lo..Hi sorted by the keys, each key carrying its Value: the
   // row found, or nullptr with Pos the index where it belongs.
   TRow* BinarySearch(int32_t& pos, const TKeyCol* keys, bool caseSensitive, int32_t hi, int32_t lo) const;
+  // Nothing is inserted, and the result is nullptr, when a key's Value
+  // would not be stored (TooWideKey).
   TRow* LocateOrInsert(const TKeyCol* keys, bool& inserted, bool caseSensitive);
+  // The first key column whose Value SetValue would not store; nullptr when
+  // every one would.
+  const TKeyCol* TooWideKey(const TKeyCol* keys) const;
   TRow* FindByKeys(const char* buf, const TKeyCol* keys) const;
   void RemoveDuplicatesKeepFirst();
   void RemoveDuplicatesKeepLast();
@@ -323,13 +333,16 @@ class TStringBase {
 
   TSaveResult Save(bool rewrite);
   RowPtr NewRow() const;
+  template <class From>
+  void PlaceRows(const TRow* const* rows, const From& from);
+  // Sort by one number key, the rows put in their places; false, with
+  // nothing done, for other keys.
+  bool SortByNumberKey(const TRow* const* rows, const TKeyCol* keys, int64_t& exchanges);
   // The row order of Sort, and its count of exchanges.
-  bool SortByIntegerKey(const std::vector<const TRow*>& rows, const TKeyCol* keys, std::vector<int32_t>& order,
-                        int64_t& exchanges) const;
-  bool SortByTextKey(const std::vector<const TRow*>& rows, const TKeyCol* keys, bool caseSensitive,
-                     std::vector<int32_t>& order, int64_t& exchanges) const;
-  void SortByKeys(const std::vector<const TRow*>& rows, const TKeyCol* keys, bool caseSensitive,
-                  std::vector<int32_t>& order, int64_t& exchanges) const;
+  bool SortByTextKey(const TRow* const* rows, const TKeyCol* keys, bool caseSensitive, int32_t* order,
+                     int64_t& exchanges) const;
+  void SortByKeys(const TRow* const* rows, const TKeyCol* keys, bool caseSensitive, int32_t* order,
+                  int64_t& exchanges) const;
   void TakeLayout();
   void Renumber(int32_t from);
   void SetCurrent(int32_t index);

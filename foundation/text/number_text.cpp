@@ -1,5 +1,6 @@
 #include "foundation/text/number_text.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -348,6 +349,15 @@ std::string ExtendedToFixed(long double x, int decimals) {
   if (dec > 0) d.insert(d.end() - static_cast<std::ptrdiff_t>(dec), '.');
   if (negative && !allZero) d.insert(d.begin(), '-');
   return d;
+}
+
+std::string FitFixed(long double x, int width, int decimals) {
+  for (int d = std::clamp(decimals, 0, 255);; --d) {
+    std::string s = ExtendedToFixed(x, d);
+    if (s.empty()) return s;
+    if (s.size() <= static_cast<std::size_t>(std::max(width, 0))) return s;
+    if (d == 0) return {};
+  }
 }
 
 }  // namespace vm

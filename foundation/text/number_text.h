@@ -193,4 +193,9 @@ inline std::size_t LeadingFieldBlanks(const char* p, std::size_t n) {
 // more is written with an exponent ("1.5E+36"); infinities and NaN give "".
 std::string ExtendedToFixed(long double x, int decimals);
 
+// The number as a field `width` characters wide holds it: with `decimals`
+// decimals, or with as many of them as fit, rounded as ExtendedToFixed
+// rounds; "" when it does not fit even without decimals (or is not finite).
+std::string FitFixed(long double x, int width, int decimals);
+
 }  // namespace vm

@@ -83,6 +83,12 @@ int CompareValues(const TCommonVar& a, const TCommonVar& b, bool caseSensitive) 
 
 bool ValuesEqual(const TCommonVar& a, const TCommonVar& b) { return CompareValues(a, b, false) == 0; }
 
+int CompareValuesInOrder(const TCommonVar& a, const TCommonVar& b, bool caseSensitive) {
+  if (a.Kind != 'N') return CompareValues(a, b, caseSensitive);
+  const long double ka = NumberOrderKey(a.Num), kb = NumberOrderKey(b.Num);
+  return ka < kb ? -1 : (ka > kb ? 1 : 0);
+}
+
 namespace {
 
 long double ReadNumber(std::string_view text) {

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,24 @@ std::string ValueToTextAuto(const TCommonVar& v, int decimals);
 int CompareValues(const TCommonVar& a, const TCommonVar& b, bool caseSensitive);
 // Equal by CompareValues, texts without regard to case.
 bool ValuesEqual(const TCommonVar& a, const TCommonVar& b);
+
+// What orders numbers in sorts and in searches on sorted rows: the number
+// rounded to nine decimals, halves to even, in units of the ninth decimal
+// (beyond 2^63 units, where every number is whole, as it is). Equality
+// within the tolerance is no order: 4, 4.0000000008 and 4.0000000016 would
+// be equal in pairs, yet 4 below 4.0000000016, and a sort or a binary search
+// on it leaves rows out of order. Rounded, numbers of up to nine decimals
+// are equal exactly when they are (a whole unit apart is not within the
+// tolerance), and numbers that round alike lie within the tolerance of each
+// other. NaN goes below every number, as CompareValues puts it.
+inline long double NumberOrderKey(long double x) {
+  const long double key = RoundHalfEven(x * 1e9f);
+  return key == key ? key : -std::numeric_limits<long double>::infinity();
+}
+
+// CompareValues, but numbers by NumberOrderKey: the order of sorts and of
+// the searches on sorted rows.
+int CompareValuesInOrder(const TCommonVar& a, const TCommonVar& b, bool caseSensitive);
 
 // The display text of a value held as text, by its kind letter. With Mode 0
 // only times and computed columns ('E', whose text is AltText) change;

@@ -1,8 +1,10 @@
 #include "output/qt/qt_print_system.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
+#include <QFontInfo>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrinter>
@@ -24,6 +26,28 @@ struct TPaperId {
 constexpr TPaperId kPaperIds[] = {
     {kPaperLetter, QPageSize::Letter}, {kPaperLegal, QPageSize::Legal}, {kPaperA3, QPageSize::A3},
     {kPaperA4, QPageSize::A4},         {kPaperA5, QPageSize::A5},       {kPaperB5, QPageSize::B5},
+};
+
+// While it lives, the application's font is given in points, at the size it
+// has on the screen. The page settings dialog draws the sample text of its
+// page preview in a default font at a quarter of its point size, which the
+// application's font, set in pixels, does not have.
+class TApplicationFontInPoints {
+ public:
+  TApplicationFontInPoints() : saved_(QApplication::font()) {
+    if (saved_.pointSizeF() > 0) return;
+    QFont font = saved_;
+    font.setPointSizeF(QFontInfo(saved_).pointSizeF());
+    QApplication::setFont(font);
+  }
+  ~TApplicationFontInPoints() {
+    if (saved_.pointSizeF() <= 0) QApplication::setFont(saved_);
+  }
+  TApplicationFontInPoints(const TApplicationFontInPoints&) = delete;
+  TApplicationFontInPoints& operator=(const TApplicationFontInPoints&) = delete;
+
+ private:
+  const QFont saved_;
 };
 
 int16_t PaperCodeOf(QPageSize::PageSizeId id) {
@@ -249,6 +273,7 @@ bool TQtPrintSystem::EditDeviceMode(const std::string& name, std::string& devMod
   ApplyDevModeToPrinter(devMode, *printer);
   QPageSetupDialog dialog(printer.get(), DialogOwner);
   ChoosePaperInDialog(dialog, printer->pageLayout().pageSize());
+  const TApplicationFontInPoints inPoints;
   if (dialog.exec() != QDialog::Accepted) return false;
   devMode = DevModeFromPrinter(*printer, devMode);
   return true;

@@ -287,5 +287,33 @@ TEST(DemoDocuments, ASaleKilledBetweenAnyTwoStepsKeepsItsCheckNumberWithItsRows)
   EXPECT_EQ(LastCheck(dir), "5");
 }
 
+// A commit whose settings files cannot keep their copies replaces nothing
+// and says so: the tables, "manager.ini" and the check number stay as they
+// were, as the message tells.
+TEST(DemoDocuments, ACommitWithoutTheCopiesOfItsSettingsFilesWritesNothing) {
+  InProcessRun program;
+  ASSERT_TRUE(program.Start());
+  const std::string dir = program.Dir();
+  const TDemoRun sale{"Продажа товара", "3\n2\n", "", true, ""};
+  ASSERT_TRUE(std::get<1>(program.Run(sale)));
+  ASSERT_EQ(CheckParameter(dir), "5");
+  // Folders that will not make way for the copies before them.
+  for (const char* copy : {"manager.in4", "manager.in5"}) {
+    std::filesystem::remove(dir + copy);
+    std::filesystem::create_directories(dir + copy + "/x");
+  }
+  const std::string before = ReadBytes(dir + "sales.dbf") + ReadBytes(dir + "goods.dbf") +
+                             ReadBytes(dir + "manager.ini") + ReadBytes(dir + "local.ini");
+  const auto [lines, committed, shown] = program.Run(sale);
+  EXPECT_FALSE(committed);
+  EXPECT_NE(lines.find("[Ошибка] Не удалось сделать копии файлов настроек\\rРезультаты не сохранены.\n"),
+            std::string::npos)
+      << lines;
+  EXPECT_TRUE(ReadBytes(dir + "sales.dbf") + ReadBytes(dir + "goods.dbf") + ReadBytes(dir + "manager.ini") +
+                  ReadBytes(dir + "local.ini") ==
+              before);
+  EXPECT_EQ(CheckParameter(dir), "5");
+}
+
 }  // namespace
 }  // namespace vm::test

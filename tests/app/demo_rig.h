@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "config/blanks.h"
+
 namespace vm::test {
 
 inline std::string DemoDir() { return std::string(VELOMAR_SOURCE_DIR) + "/demo/"; }
@@ -15,6 +17,18 @@ inline std::string DemoDir() { return std::string(VELOMAR_SOURCE_DIR) + "/demo/"
 inline void CopyDemoTo(const std::string& dir) {
   for (const auto& entry : std::filesystem::directory_iterator(DemoDir()))
     std::filesystem::copy_file(entry.path(), std::filesystem::path(dir) / entry.path().filename());
+}
+
+// The demo's goods book made to show its prices with fourteen characters,
+// more than their fields hold; false when its form has changed.
+inline bool WidenDemoPriceColumns(TCurBlank& goodsBlank) {
+  std::string text = goodsBlank.Text;
+  const std::string narrow = "FORMAT[4..5]=N,10,2";
+  const std::size_t at = text.find(narrow);
+  if (at == std::string::npos) return false;
+  text.replace(at, narrow.size(), "FORMAT[4..5]=N,14,2");
+  goodsBlank.SetText(text);
+  return true;
 }
 
 inline std::string ShellQuoted(const std::string& s) {

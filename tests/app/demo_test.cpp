@@ -15,6 +15,7 @@
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/random.h"
+#include "platform/services.h"
 #include "config/settings.h"
 #include "demo_rig.h"
 #include "support/program_home.h"
@@ -156,6 +157,45 @@ TEST(DemoData, WithoutADisplayTheProgramSaysSoInOneLineAndEndsWithTwo) {
   EXPECT_FALSE(fs::exists(dir / "Errors.log"));
   for (const char* name : kSettingsFiles)
     EXPECT_EQ(ReadBytes(dir / name), ReadBytes(DemoDir() + name)) << name;
+}
+
+// scripts/run names the print system's default queue as the printer of its
+// copy of the demo, which names none; nothing else in the file changes, a
+// printer named since stays, and without a default queue nothing changes.
+TEST(DemoData, TheRunCopyTakesTheDefaultQueueAsItsPrinter) {
+  test::ProgramHome home;
+  CopyDemoTo(home.Dir());
+  test::TempDir bin;
+  const std::string ini = home / "local.ini";
+  const std::string demo = ReadBytes(ini);
+  const std::string key = "ИМЯ_ПРИНТ="_w;
+  ASSERT_NE(demo.find("    " + key + "\r\n"), std::string::npos);
+  const auto withDefault = [&](const std::string& said) {
+    test::WriteBytes(bin / "lpstat", "#!/bin/sh\necho '" + said + "'\n");
+    fs::permissions(bin / "lpstat", fs::perms::owner_all);
+    return test::RunIn(home.Dir(), "PATH=" + ShellQuoted(bin.Dir()) + ":\"$PATH\" " +
+                                       ShellQuoted(std::string(VELOMAR_SOURCE_DIR) + "/scripts/demo-printer") +
+                                       " " + ShellQuoted(ini));
+  };
+  ProgramRun run = withDefault("no system default destination");
+  EXPECT_EQ(run.Status, 0) << run.Output;
+  EXPECT_EQ(ReadBytes(ini), demo);
+  run = withDefault("system default destination: VelomarPDF");
+  EXPECT_EQ(run.Status, 0) << run.Output;
+  std::string expected = demo;
+  expected.insert(expected.find(key) + key.size(), "VelomarPDF");
+  EXPECT_EQ(ReadBytes(ini), expected);
+  withDefault("system default destination: Office");
+  EXPECT_EQ(ReadBytes(ini), expected);
+  // And the program takes it where the print system has that queue.
+  struct WithQueue : UiServices {
+    std::vector<std::string> PrinterNames() const override { return {"Office", "VelomarPDF"}; }
+  } queues;
+  InstallUiServices(&queues);
+  const bool loaded = LoadAllSettings();
+  InstallUiServices(nullptr);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(Settings().PrinterName, "VelomarPDF");
 }
 
 // The start-up both programs share stops before any document runs.

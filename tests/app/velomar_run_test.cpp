@@ -13,6 +13,7 @@
 #include "app/run_services.h"
 #include "config/data_dir.h"
 #include "config/settings.h"
+#include "documents/value_edit.h"
 #include "demo_rig.h"
 #include "run_rig.h"
 #include "foundation/tables/commit_journal.h"
@@ -58,6 +59,23 @@ TEST(VelomarRun, QuestionsDocumentCommitsItsParameterAfterTheStartOfDay) {
   EXPECT_TRUE(Has(manager, "ЗНАЧЕН_ПАРАМ='18'")) << manager;
   EXPECT_TRUE(Has(manager, "ЗНАЧЕН_ПАРАМ='6.12.2026'")) << manager;
   EXPECT_EQ(r.TableBytes(), tables);
+}
+
+// An answer is typed into its field and the field left, as in the window:
+// "10,5" for a sum of two decimals is taken as 10.50.
+TEST(VelomarRun, AnAnswerIsTakenAsItsFieldShowsItOnceLeft) {
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  TRunServices services({"10,5", " 3 "}, out);
+  QuestionRequest request;
+  request.Inputs = {{"Sum", 'N', 10, 2, "", 10}, {"Count", 'N', 5, 0, "", 5}};
+  request.Accept = [](const std::vector<std::string>& t) {
+    return t.size() == 2 && TValueEdit{'N', 10, 2}.IsValid(t[0]) && TValueEdit{'N', 5, 0}.IsValid(t[1]);
+  };
+  std::vector<std::string> texts;
+  EXPECT_TRUE(services.AskQuestion(request, texts));
+  EXPECT_EQ(texts, (std::vector<std::string>{"10.50", "3"}));
+  std::fclose(out);
 }
 
 TEST(VelomarRun, CancelledQuestionCommitsNothingButTheStartOfDay) {
@@ -177,6 +195,28 @@ TEST(VelomarRun, RunErrorCompileErrorAndRefusedCheckCommitNothing) {
   EXPECT_FALSE(Has(manager, "ЗНАЧЕН_ПАРАМ='5'")) << manager;
 }
 
+// Numbers wider than their fields in the demo's receipt: a quantity that
+// needs another digit keeps fewer decimals; a sum that does not fit even
+// without them stops the run on the field, and nothing is saved.
+TEST(VelomarRun, ANumberTooWideForItsFieldIsNeverStoredAsAnother) {
+  RunRig r;
+  ProgramRun run = r.Run("'Приход по накладной'", "Н-78\n3\n999990\n1\n");
+  EXPECT_EQ(run.Status, 0) << run.Output;
+  EXPECT_EQ(Record(r.Dir() + "goods.dbf", 3, {"CODE", "QTY"}), "#8: CODE=3 QTY=1000009.00");
+  EXPECT_EQ(Record(r.Dir() + "income.dbf", -1, {"QTY", "SUMMA"}), "#9: QTY=999990.000 SUMMA=999990.00");
+
+  const std::string tables = r.TableBytes();
+  run = r.Run("'Приход по накладной'", "Н-79\n3\n999999\n9999999\n");
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_TRUE(Has(run.Output,
+                  "]  Ошибка во время выполнения программы в строке 55:\\r Число 9999989000001 не умещается в "
+                  "поле ПРИХ.SUMMA \n"))
+      << run.Output;
+  EXPECT_TRUE(Has(run.Output, "[Внимание!] При выполнении операции были ошибки! Результаты не будут сохранены!\n"))
+      << run.Output;
+  EXPECT_EQ(r.TableBytes(), tables);
+}
+
 // A document whose "№ пароля" was never set, and one whose description was
 // edited by hand, do not run: the reason is printed and logged, and the
 // status is 1.
@@ -204,6 +244,42 @@ TEST(VelomarRun, ADocumentWithoutARunnableLevelSaysWhy) {
   const std::string log = Cp1251ToUtf8(ReadBytes(r.Dir() + "/Errors.log"));
   EXPECT_TRUE(Has(log, "  Новый: документ не запущен, ему не задан номер пароля\r\n")) << log;
   EXPECT_TRUE(Has(log, "  Правленый: документ не запущен, его описание изменено не в служебных настройках")) << log;
+}
+
+// An answer its question, list or box does not take is said on standard
+// error: which one refused which answer, and what it takes. A refused
+// question or list ends the run as a cancelled one does; a box takes its
+// default button.
+TEST(VelomarRun, ARefusedAnswerIsSaidWithItsQuestionAndWhatItTakes) {
+  RunRig r;
+  const auto said = [&r](const std::string& answers, const std::string& document) {
+    WriteBytes(r.Dir() + "answers.txt", answers);
+    return RunIn(r.Dir(),
+                 ShellQuoted(VELOMAR_RUN_EXE) + " --date 6.12.2026 --time 9:00:00 --answers answers.txt " +
+                     ShellQuoted(document),
+                 " </dev/null 2>&1");
+  };
+  const struct {
+    const char* document;
+    const char* answers;
+    int status;
+    const char* said;
+  } cases[] = {
+      {"Ставка НДС", "abc\n", 1,
+       "вопрос «Ставка НДС»: поле «Ставка, %» не принимает ответ «abc»: нужно целое число, не больше 5 знаков"},
+      {"Приход по накладной", "Н-1\n3\n1234567\n", 1,
+       "вопрос «Приход товара»: поле «Количество» не принимает ответ «1234567»: нужно число, не больше 6 знаков "
+       "до точки и 3 после нее"},
+      {"Телефон поставщика", "Никто\n", 1,
+       "список «Поставщик» не принимает ответ «Никто»: нужен номер строки от 1 до 3 или текст ее ячейки"},
+      {"Ставка НДС", "20\nпожалуй\n", 0,
+       "сообщение «Ставка НДС» не принимает ответ «пожалуй»: нужно Да или Нет; взят ответ по умолчанию"},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun run = said(c.answers, c.document);
+    EXPECT_EQ(run.Status, c.status) << c.answers;
+    EXPECT_TRUE(Has(run.Output, "velomar-run: " + std::string(c.said) + "\n")) << run.Output;
+  }
 }
 
 TEST(VelomarRun, ArgumentsAndDocumentNames) {

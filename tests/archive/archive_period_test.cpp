@@ -147,6 +147,21 @@ TEST_F(ArchivePeriodTest, AnErrorInTheConditionKeepsTheRecordButNotItsGroup) {
   EXPECT_EQ(test::ReadPeriodTable(Head()), (Rows{"a/1", "c/2", "d/3"}));
 }
 
+// A line written after the archive links to the head now first; the
+// restore gives that head its number 1000, which the line's REF N(3)
+// cannot hold: the link is marked unknown rather than left naming head 1.
+TEST_F(ArchivePeriodTest, ALinkWhoseRestoredNumberItsFieldCannotHoldIsMarkedUnknown) {
+  std::vector<PeriodRow> heads(999, {"h", kJan1});
+  heads.push_back({"last", kFeb1});
+  ASSERT_TRUE(test::WritePeriodTable(Head(), heads));
+  ASSERT_TRUE(test::WritePeriodTable(Lines(), {}, 3));
+  ASSERT_TRUE(Archive("31.01.2026"));
+  ASSERT_TRUE(test::WritePeriodTable(Lines(), {{"l1", kMar1, 0, 1}}, 3));
+  ASSERT_TRUE(Restore());
+  EXPECT_EQ(test::ReadPeriodTable(Lines()), (Rows{"l1/???"}));
+  EXPECT_EQ(test::ReadPeriodTable(Head()).back(), "last/0");
+}
+
 TEST_F(ArchivePeriodTest, TwoArchivesAndARestoreIntoTablesThatGrew) {
   Invoices({});
   ASSERT_TRUE(Archive("01.01.2026"));

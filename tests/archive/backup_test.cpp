@@ -11,6 +11,7 @@
 #include "backup_rig.h"
 #include "config/data_dir.h"
 #include "foundation/files/fileutils.h"
+#include "support/faulty_files.h"
 #include "support/program_home.h"
 
 namespace vm {
@@ -95,6 +96,24 @@ TEST_F(BackupCopy, WithoutTheListNoArchiveFileGoesAndTheRestoreEmptiesArchive) {
   EXPECT_TRUE(Restore());
   EXPECT_EQ(test::DirNames(dir_ + "ARCHIVE"), std::vector<std::string>{});
   EXPECT_FALSE(fs::exists(dir_ + "archive.alf"));
+}
+
+// The new volumes go on the disk once, as a set, before they take the old
+// ones' place; no volume and no work file is synced on its own.
+TEST_F(BackupCopy, TheNewVolumesAreSyncedOnceAsASetBeforeTheSwap) {
+  AddArchives(2);
+  ASSERT_TRUE(Backup());
+  test::FaultyFileSystem fs;
+  std::vector<std::string> syncedAtSwap;
+  fs.BeforeRename = [&] { syncedAtSwap = fs.SyncedFileSystems; };
+  ASSERT_TRUE(Backup());
+  EXPECT_EQ(fs.SyncedFileSystems, std::vector<std::string>{dir_ + "RESERV.NEW/"});
+  EXPECT_EQ(syncedAtSwap, fs.SyncedFileSystems) << "synced before the last rename, the swap";
+  for (const std::string& path : fs.SyncedFiles)
+    for (const char* folder : {"WORK/", "RESERV"}) EXPECT_FALSE(path.starts_with(dir_ + folder)) << path;
+  for (const std::string& folder : fs.SyncedFolders) EXPECT_FALSE(folder.starts_with(dir_ + "WORK")) << folder;
+  EXPECT_FALSE(test::DirNames(Reserv()).empty());
+  EXPECT_EQ(test::DirNames(dir_ + "WORK"), std::vector<std::string>{});
 }
 
 TEST_F(BackupCopy, ARefusedBackupLeavesThePreviousOneWhole) {
@@ -258,24 +277,42 @@ TEST_F(BackupCopy, HostileNamesWriteNothingOutsideAndReplaceNothing) {
 
 // "files.res" naming one of the program's own folders (any case), or any
 // other folder of the data folder: refused before anything is replaced,
-// with no journal left to fail every later start.
+// with no journal left to fail every later start. The refusal names the
+// file under the failure message and in "Errors.log", as a file listed
+// twice or missing from the copy does.
 TEST_F(BackupCopy, AFileNamedLikeAFolderIsRefusedBeforeAnythingIsReplaced) {
   AddArchives(2);
   fs::create_directories(dir_ + "Extra");
   WriteBytes(dir_ + "Extra/f", "kept");
   ASSERT_TRUE(Backup());
   const auto before = test::Snapshot(dir_);
+  const auto expectFault = [&](const std::string& fault) {
+    const std::vector<std::string> boxes = Captions();
+    ASSERT_GE(boxes.size(), 2u);
+    EXPECT_EQ(boxes[boxes.size() - 2],
+              "Восстановление данных не было завершено из-за возникших ошибок\r"_w + fault);
+    ASSERT_FALSE(ui_.Log.empty());
+    EXPECT_EQ(ui_.Log.back(), "Восстановление данных: "_w + fault);
+  };
   for (const char* name : {"ARCHIVE", "archive", "Work", "RESERV", "reserv.new", "Extra"}) {
     SCOPED_TRACE(name);
     volumeFolder_ = HandMadeSet({{"GOODS.DBF", "replaced"}, {name, "a file"}},
                                 {{"", "GOODS.DBF", 32}, {"", name, 32}});
     EXPECT_FALSE(Restore());
+    expectFault("Файл резервной копии не может быть восстановлен: "_w + name);
     EXPECT_EQ(test::Snapshot(dir_), before);
     for (const char* folder : {"ARCHIVE", "WORK", "RESERV", "Extra"})
       EXPECT_TRUE(fs::is_directory(dir_ + folder)) << folder;
     EXPECT_FALSE(fs::exists(dir_ + kCommitJournalName));
     EXPECT_FALSE(fs::exists(dir_ + "ARCHIVE.$BK"));
   }
+  volumeFolder_ = HandMadeSet({{"GOODS.DBF", "replaced"}}, {{"", "GOODS.DBF", 32}, {"", "goods.dbf", 32}});
+  EXPECT_FALSE(Restore());
+  expectFault("Файл дважды в резервной копии: goods.dbf"_w);
+  volumeFolder_ = HandMadeSet({{"GOODS.DBF", "replaced"}}, {{"", "GOODS.DBF", 32}, {"", "SALES.DBF", 32}});
+  EXPECT_FALSE(Restore());
+  expectFault("Нет файла в резервной копии: SALES.DBF"_w);
+  EXPECT_EQ(test::Snapshot(dir_), before);
   volumeFolder_ = HandMadeSet({{"GOODS.DBF", "replaced"}}, {{"", "GOODS.DBF", 32}});
   EXPECT_TRUE(Restore());
 }

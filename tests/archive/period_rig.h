@@ -32,7 +32,7 @@ struct PeriodRow {
 
 enum PeriodField { kNo = 0, kName, kDat, kGrp, kRef };
 
-inline bool WritePeriodTable(const std::string& path, const std::vector<PeriodRow>& rows) {
+inline bool WritePeriodTable(const std::string& path, const std::vector<PeriodRow>& rows, int32_t refWidth = 10) {
   TDBF t;
   t.FileName = path;
   if (!t.CreateTable()) return false;
@@ -40,7 +40,7 @@ inline bool WritePeriodTable(const std::string& path, const std::vector<PeriodRo
   t.AddFieldEx("NAME", 10, 'C', 0);
   t.AddFieldEx("DAT", 8, 'D', 0);
   t.AddFieldEx("GRP", 5, 'N', 0);
-  t.AddFieldEx("REF", 10, 'N', 0);
+  t.AddFieldEx("REF", refWidth, 'N', 0);
   if (!t.WriteStructure()) return false;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const PeriodRow& r = rows[i];

@@ -77,7 +77,9 @@ TEST(FileSafety, SettingsSavesNeverFollowLinks) {
   EXPECT_EQ(ReadBytes(home / "manager.in3"), "old");
 }
 
-TEST(FileSafety, ACopyThatCannotBeMadeFailsTheSaveAndIsNamed) {
+// A save that says it failed has not replaced the file: the old one stays,
+// and so does every copy older than the one that could not be made.
+TEST(FileSafety, ACopyThatCannotBeMadeFailsTheSaveLeavesTheOldFileAndIsNamed) {
   test::ProgramHome home;
   const std::string path = home / "manager.ini";
   for (char mark : {'a', 'b', 'c'}) ASSERT_TRUE(SaveSettings(path, mark));
@@ -86,10 +88,11 @@ TEST(FileSafety, ACopyThatCannotBeMadeFailsTheSaveAndIsNamed) {
   for (const char* copy : {"manager.in2/x", "manager.in3/x", "manager.in4/x", "manager.in5/x"})
     fs::create_directories(Cp1251ToUtf8(home / copy));
   EXPECT_FALSE(SaveSettings(path, 'd'));
-  EXPECT_EQ(ReadBytes(path), SettingsText('d')) << "the new file still goes in whole";
-  EXPECT_EQ(ReadBytes(home / "manager.in1"), SettingsText('c'));
-  EXPECT_NE(ErrorLog().find("Не удалось сделать копию файла настроек "_w + home / "manager.in2"),
+  EXPECT_EQ(ReadBytes(path), SettingsText('c'));
+  EXPECT_EQ(ReadBytes(home / "manager.in1"), SettingsText('b'));
+  EXPECT_NE(ErrorLog().find("Не удалось сделать копию файла настроек "_w + home / "manager.in5"),
             std::string::npos);
+  EXPECT_EQ(TemporaryFilesIn(home.Dir()), 0);
   for (const char* copy : {"manager.in2", "manager.in3", "manager.in4", "manager.in5"})
     fs::remove_all(Cp1251ToUtf8(home / copy));
 
@@ -101,21 +104,26 @@ TEST(FileSafety, ACopyThatCannotBeMadeFailsTheSaveAndIsNamed) {
     full.WriteBudget = static_cast<int64_t>(SettingsText('e').size()) + 10;
     EXPECT_FALSE(SaveSettings(path, 'e'));
   }
-  EXPECT_EQ(ReadBytes(path), SettingsText('e'));
+  EXPECT_EQ(ReadBytes(path), SettingsText('c'));
   EXPECT_FALSE(fs::exists(Cp1251ToUtf8(home / "manager.in1")));
-  EXPECT_EQ(ReadBytes(home / "manager.in2"), SettingsText('c'));
+  EXPECT_EQ(ReadBytes(home / "manager.in2"), SettingsText('b'));
   EXPECT_NE(ErrorLog().find("Не удалось сделать копию файла настроек "_w + home / "manager.in1"),
             std::string::npos);
   EXPECT_EQ(TemporaryFilesIn(home.Dir()), 0);
 
-  // No room for the new file either: nothing changes but the copies.
+  // No room for the new file either: nothing changes.
   {
     test::FaultyFileSystem full;
     full.WriteBudget = 100;
     EXPECT_FALSE(SaveSettings(path, 'f'));
   }
-  EXPECT_EQ(ReadBytes(path), SettingsText('e'));
+  EXPECT_EQ(ReadBytes(path), SettingsText('c'));
   EXPECT_EQ(TemporaryFilesIn(home.Dir()), 0);
+
+  // With room again the save goes through.
+  EXPECT_TRUE(SaveSettings(path, 'g'));
+  EXPECT_EQ(ReadBytes(path), SettingsText('g'));
+  EXPECT_EQ(ReadBytes(home / "manager.in1"), SettingsText('c'));
 }
 
 TEST(FileSafety, TwoSaversAndALoaderNeverMeetABrokenOrMixedFile) {

@@ -375,6 +375,51 @@ TEST_F(SettingsTest, PriceTagSizesAreBoundedByTheDesignersRanges) {
   EXPECT_EQ(log.find("Ценник 1"_w), std::string::npos);
 }
 
+// An empty program folder, or one whose file cannot be read: the box and
+// "Errors.log" name each file, so the administrator knows what to bring.
+TEST_F(SettingsTest, AFailedLoadNamesEveryFileItCouldNotRead) {
+  for (const char* name : kFiles) std::filesystem::remove(home_ / name);
+  std::filesystem::create_directory(home_ / "manager.ini");
+  EXPECT_EQ(OpenDataAtStartUp(), 1);
+  ASSERT_FALSE(ui_.Boxes.empty());
+  EXPECT_EQ(ui_.Boxes[0].Text, "Ошибка при чтении файлов настроек\rНет файла "_w + ProgramIniName() +
+                                   "\rНе читается файл "_w + ManagerIniName() + "\rНет файла "_w +
+                                   LocalIniName());
+  const std::string log = ReadBytes(home_ / "Errors.log");
+  for (const std::string& line : {"нет файла "_w + ProgramIniName(), "не читается файл "_w + ManagerIniName(),
+                                  "нет файла "_w + LocalIniName()})
+    EXPECT_NE(log.find("Ошибка при чтении файлов настроек: "_w + line), std::string::npos) << Cp1251ToUtf8(line);
+}
+
+// Graphic objects keep to their dialog's ranges (place 0..100000, size
+// 0..10000, line 0..99) as tags and zones keep to theirs; the other words
+// stay as stored.
+TEST_F(SettingsTest, GraphicObjectsAreBoundedByTheirDialogsRanges) {
+  WriteBytes(home_ / "program.ini",
+             "[ЦЕННИКИ]\r\nНОМ_ЦЕН=0\r\n"
+             "НОМ_ГРАФ=0\r\nТОЛЩ_ГРАФ=2147483647\r\n"
+             "ГРАФ_ДАННЫЕ=5,2147483647,-2147483648,2147483647,-7,1,2,3,9,9,9,9,9,9,9,9\r\n"
+             "НОМ_ГРАФ=1\r\nТОЛЩ_ГРАФ=99\r\nГРАФ_ДАННЫЕ=5,100000,0,10000,0,1,2,3,9,9,9,9,9,9,9,9\r\n"
+             "НОМ_ГРАФ=2\r\nТОЛЩ_ГРАФ=-1\r\n"_w);
+  ASSERT_TRUE(LoadAllSettings());
+  const TCennik& tag = *Settings().PriceTags.GetItem(0);
+  ASSERT_EQ(tag.Graphics.size(), 3u);
+  const auto box = [&](std::size_t i) {
+    const TGraphObject& g = *tag.Graphics[i];
+    return std::tuple(g.LineWidth, g.X, g.Y, g.Width, g.Height);
+  };
+  EXPECT_EQ(box(0), std::tuple(99, 100000, 0, 10000, 0));
+  EXPECT_EQ(box(1), std::tuple(99, 100000, 0, 10000, 0));
+  EXPECT_EQ(tag.Graphics[0]->Words(), tag.Graphics[1]->Words());
+  EXPECT_EQ(tag.Graphics[2]->LineWidth, 0);
+  const std::string log = ReadBytes(home_ / "Errors.log");
+  for (const char* line : {"Ценник 0, графический объект 0: ТОЛЩ_ГРАФ=2147483647 вне пределов 0..99",
+                           "Ценник 0, графический объект 0: ГРАФ_ДАННЫЕ=5,2147483647,-2147483648,2147483647,-7,",
+                           "Ценник 0, графический объект 2: ТОЛЩ_ГРАФ=-1 вне пределов 0..99"})
+    EXPECT_NE(log.find(Utf8ToCp1251(line)), std::string::npos) << line;
+  EXPECT_EQ(log.find("графический объект 1"_w), std::string::npos);
+}
+
 TEST_F(SettingsTest, StartUpRefusesASecondProcessAndAFailedLoad) {
   ASSERT_EQ(OpenDataAtStartUp(), 0);
   EXPECT_TRUE(BasesLocked());
@@ -394,7 +439,7 @@ TEST_F(SettingsTest, StartUpRefusesASecondProcessAndAFailedLoad) {
   EXPECT_EQ(OpenDataAtStartUp(), 1);
   EXPECT_FALSE(BasesLocked());
   ASSERT_FALSE(ui_.Boxes.empty());
-  EXPECT_EQ(ui_.Boxes[0].Text, "Ошибка при чтении файлов настроек"_w);
+  EXPECT_EQ(ui_.Boxes[0].Text, "Ошибка при чтении файлов настроек\rНет файла "_w + ProgramIniName());
 
   // The date is questioned even after a failed load; refusing it ends the
   // start as well.

@@ -78,6 +78,20 @@ TEST(SerialScanner, WithTheCloseAfterFlagARunsEndClosesThePort) {
   EXPECT_FALSE(r.Scanner.PortExists());
 }
 
+// A code read between two documents, while the port is closed, waits in
+// the line; it must not become the first row of the next check.
+TEST(SerialScanner, CodesScannedWhileThePortIsClosedAreNotDeliveredOnceItOpens) {
+  ScannerRig r;
+  const TSerialRecord record = ScannerRecord(r.Pty.Path(), true);
+  OpenScanner(record);
+  ReleaseScanner(record);
+  ASSERT_FALSE(r.Scanner.PortExists());
+  ASSERT_TRUE(r.Pty.Write("LOST\rHALF"));
+  OpenScanner(record);
+  ASSERT_TRUE(r.Pty.Write("\rE\r"));
+  EXPECT_EQ(r.Handled(2), ";E;");
+}
+
 TEST(SerialScanner, APortThatCannotBeOpenedShowsNothingAndSendsNothing) {
   ScannerRig r;
   OpenScanner(ScannerRecord("/dev/ttyNoSuch", false));

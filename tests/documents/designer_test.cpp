@@ -5,13 +5,17 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "config/data_dir.h"
+#include "config/date_index.h"
+#include "config/errorlog.h"
 #include "config/page_format.h"
 #include "config/price_tags.h"
 #include "config/scramble.h"
 #include "config/settings.h"
 #include "config/sysvars.h"
+#include "foundation/tables/dbf.h"
 #include "platform/encoding.h"
 #include "models/main_state.h"
 #include "models/startup.h"
@@ -448,6 +452,66 @@ TEST_F(DesignerTest, CheckAndTestRunAcceptADatabaseRegisteredSinceTheDesignerOpe
   EXPECT_TRUE(designer.CommandsPage.CheckAll().Error);
 }
 
+// "Выполнить" runs the start-of-day program for real, commit included; a
+// database registered but not saved is only an empty stand-in then, so a
+// run that saves into it is refused as a whole, naming it: no file appears
+// at its name for a later save to adopt, and no other base takes the run.
+TEST_F(DesignerTest, ExecutingTheStartOfDayNeverPutsAnUnsavedDatabaseInPlace) {
+  ASSERT_TRUE(designer.BasesPage.AddBase({"clients.dbf", "клиенты"_w, "Клиенты"_w}));
+  ASSERT_TRUE(designer.BasesPage.AddField({"name", "Строка"_w, "20", "0"}));
+  designer.StartOfDayPage.SetStartOfDayText(
+      "USEDBASES\r\n  К = NAME:КЛИЕНТЫ, KEY:[NAME]\r\n  Т = NAME:ТОВАРЫ, KEY:[CODE]\r\nENDSECTION\r\n"
+      "INIT\r\n  ADDRECORD(Т)\r\n  Т.CODE := 999\r\n  SAVEBASE(Т)\r\n"
+      "  ADDRECORD(К)\r\n  К.NAME := 'Иванов'\r\n  SAVEBASE(К)\r\nENDSECTION\r\n"_w);
+  const std::string goods = Bytes(home / "goods.dbf");
+  ui.Answers = {kIdYes};
+  designer.StartOfDayPage.ExecuteStartOfDay();
+  const std::string refused = "База данных КЛИЕНТЫ ещё не создана: сначала сохраните служебные настройки"_w;
+  ASSERT_FALSE(ui.Boxes.empty());
+  EXPECT_EQ(ui.Boxes.back().Text.substr(0, refused.size()), refused) << Cp1251ToUtf8(ui.Boxes.back().Text);
+  EXPECT_FALSE(fs::exists(home / "CLIENTS.DBF") || fs::exists(home / "clients.dbf"));
+  EXPECT_TRUE(Bytes(home / "goods.dbf") == goods);
+  for (const auto& e : fs::directory_iterator(home.Dir()))
+    EXPECT_FALSE(e.path().filename().string().starts_with("clients")) << e.path();
+
+  // Saved, the base is created empty and the same run goes in.
+  ASSERT_TRUE(designer.Save());
+  ui.Answers = {kIdYes};
+  designer.StartOfDayPage.ExecuteStartOfDay();
+  TDBF clients;
+  clients.FileName = home / "clients.dbf";
+  ASSERT_TRUE(clients.OpenReadOnly());
+  EXPECT_EQ(clients.RecCount(), 1);
+}
+
+// A default paper made in "Печать" and not yet saved is the one that
+// "Проверить все" and "Просмотр" try, as they try the working databases;
+// the configuration keeps its own until "Сохранить". Without a printer
+// "Формат" has no settings to edit and says so.
+TEST_F(DesignerTest, CheckAndTestRunTakeTheDefaultPaperNotYetSaved) {
+  designer.PrintingPage.AddPageFormat();
+  designer.PrintingPage.RenamePageFormat("Лента"_w);
+  designer.PrintingPage.MakeDefaultFormat();
+  // A new configuration, whose own default names no format yet.
+  Settings().DefaultFormatName.clear();
+  designer.Tree.Clear();
+  TDocNode* doc = designer.Tree.AddTop("Документы"_w)->AddChild("Проба"_w);
+  doc->Data = std::make_unique<TDocData>();
+  doc->Data->Description = kSmallDoc;
+  doc->Data->PasswordNumber = 0;
+  designer.CommandsPage.SelectNode(doc);
+  ui.Boxes.clear();
+  EXPECT_FALSE(designer.CommandsPage.CheckAll().Error)
+      << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes.back().Text));
+  EXPECT_EQ(ui.Boxes.back().Text, "Проверено 1 команд. Ошибки не обнаружены!"_w);
+  ui.Boxes.clear();
+  EXPECT_FALSE(designer.CommandsPage.TestRun().Error)
+      << (ui.Boxes.empty() ? "" : Cp1251ToUtf8(ui.Boxes.back().Text));
+  EXPECT_EQ(std::tuple(Settings().DefaultFormatName, PageFormats().FindByName("Лента"_w)),
+            std::tuple(std::string(), nullptr));
+  EXPECT_EQ(designer.PrintingPage.EditPageFormat(), TFormatEdit::NoPrinter);
+}
+
 TEST_F(DesignerTest, AutoParametersAreAddedLocalAndChanged) {
   ASSERT_TRUE(designer.AutoParamsPage.AddAutoParam("скидка"_w, "2.5", "Число"_w));
   TAPar* p = designer.AutoParams.GetItem(designer.AutoParamsPage.AutoParamRow);
@@ -612,7 +676,7 @@ TEST_F(DesignerTest, PageFormatsTakeThePrintersSettingsAndNamesWithoutCommas) {
   ASSERT_EQ(d.PrintingPage.FormatIndex, count);
   EXPECT_EQ(d.PageFormatList.GetItem(count).Name, "Новый формат"_w);
   EXPECT_EQ(d.PageFormatList.GetItem(count).DeviceMode, "DEV");
-  EXPECT_TRUE(d.PrintingPage.EditPageFormat());
+  EXPECT_EQ(d.PrintingPage.EditPageFormat(), TFormatEdit::Edited);
   EXPECT_EQ(d.PageFormatList.GetItem(count).DeviceMode, "DEV+A4");
   d.PrintingPage.RenamePageFormat("Ценник 5,8 x 4,0"_w);
   EXPECT_EQ(d.PageFormatList.GetItem(count).Name, "Ценник 5.8 x 4.0"_w);
@@ -800,4 +864,29 @@ TEST_F(DesignerTest, OpeningSetsTheDateAndTimeOfTheTagPreviewFromTheProgramClock
   state.Clock.SetBack(kept);
   EXPECT_EQ(DateRecToStr(date.Date), "7.12.2026");
   EXPECT_EQ(time.substr(0, 4), "9:30") << time;
+}
+
+// The date index is the program's own, its fields following the databases:
+// made at the first start and rebuilt when the designer adds a database,
+// it is no fault of the configuration and "Errors.log" does not name it.
+// The new database's own table is noted as made.
+TEST_F(DesignerTest, TheDateIndexFollowsTheDatabasesWithoutAFault) {
+  designer.Hide();
+  TStartUpOptions options;
+  ASSERT_EQ(StartUp(options), 0);
+  UpdateDateIndex(Settings().Bases, {7, 12, 2026});
+  designer.Show();
+  ASSERT_TRUE(designer.BasesPage.AddBase({"clients.dbf", "клиенты"_w, "Покупатели"_w}));
+  ASSERT_TRUE(designer.Save());
+  ASSERT_TRUE(designer.Save());
+  CloseErrorLog();
+  const std::string log = Bytes(home / "Errors.log");
+  EXPECT_EQ(log.find("!BINDEX"), std::string::npos) << Cp1251ToUtf8(log);
+  EXPECT_NE(log.find("CLIENTS.DBF не существует, создается"_w), std::string::npos) << Cp1251ToUtf8(log);
+  // The index kept its period and took the new database's pair.
+  TDBF index;
+  index.FileName = home / "!BINDEX.DBF";
+  ASSERT_TRUE(index.OpenReadOnly());
+  EXPECT_EQ(index.RecCount(), 1);
+  EXPECT_GE(index.FieldIndex("_CLIENTS1"), 0);
 }

@@ -38,6 +38,13 @@ TEST(DocumentCompiler, ErrorsAreShownWithTheirLineAndClearTheDocument) {
   EXPECT_TRUE(rig.Doc.Compiled);
   rig.Context.StandardPaper = "LETTER";
   EXPECT_EQ(rig.Compile(Form("")), 137);
+  // A missing paper is found at the first line read, never at line 0.
+  EXPECT_EQ(std::tuple(rig.Line, rig.Message),
+            std::tuple(1, std::string("Ошибка в строке 1:  Не найден типовой формат бумаги ")));
+  EXPECT_EQ(rig.Compile("; the paper\n\n" + Form("")), 137);
+  EXPECT_EQ(rig.Line, 3);
+  EXPECT_EQ(rig.Compile(""), 137);
+  EXPECT_EQ(rig.Line, 1);
 }
 
 TEST(DocumentCompiler, SectionStateMachine) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "documents/doc_rig.h"
+#include "documents/document_window.h"
 #include "foundation/values/value_text.h"
 #include "language/expr_compiler.h"
 #include "language/interpreter.h"
@@ -34,6 +35,16 @@ struct RunRig : DocRig {
     Interp().ResetErrors();
     Interp().ExecProgram(Doc.Programs.Init);
   }
+  // The view cells' controls, made without a screen; the document's
+  // recalculations are counted.
+  TViews& MakeViews() {
+    Doc.Events.Recalc = [this] { ++Recalcs; };
+    Doc.Views.CreateControls(Controls, Doc.Events);
+    return Doc.Views;
+  }
+  THeadlessCell* Cell(int i) { return static_cast<THeadlessCell*>(Doc.Views.GetItem(i)->Control()); }
+  THeadlessControls Controls;
+  int Recalcs = 0;
 };
 
 const char* const kLoadings =
@@ -118,12 +129,9 @@ TEST(DocumentRun, ViewCellsShowAndTakeValuesOfEveryKind) {
       "[10 / A] = X:0, Y:5, V:[A - 1]\n"
       "[S + '!'] = X:0, Y:6\n"
       "ENDSECTION\n"));
-  THeadlessControls controls;
-  int recalcs = 0;
-  rig.Doc.Events.Recalc = [&] { ++recalcs; };
-  TViews& views = rig.Doc.Views;
-  views.CreateControls(controls, rig.Doc.Events);
-  auto cell = [&](int i) { return static_cast<THeadlessCell*>(views.GetItem(i)->Control()); };
+  TViews& views = rig.MakeViews();
+  auto cell = [&](int i) { return rig.Cell(i); };
+  const int& recalcs = rig.Recalcs;
   EXPECT_TRUE(cell(0)->Input() && cell(0)->Bold() && !cell(6)->Input());
   EXPECT_EQ(std::tuple(cell(0)->MaxLength(), cell(1)->MaxLength(), cell(2)->MaxLength()), std::tuple(10, 15, 10));
 
@@ -159,6 +167,71 @@ TEST(DocumentRun, ViewCellsShowAndTakeValuesOfEveryKind) {
   cell(4)->Type("9");
   cell(4)->Leave();
   EXPECT_EQ(std::pair(rig.Doc.AutoParams.Find("P")->GetValue().Num, recalcs), std::pair(7.0L, 6));
+}
+
+// A text that is no value of the cell's kind used to be stored as 0 (or
+// a date that is none), and OK committed it.
+TEST(DocumentRun, ViewCellsRefuseTextsThatAreNoValueOfTheirKindAndOkWaitsForThem) {
+  RunRig rig;
+  ASSERT_TRUE(rig.Build(
+      "VIEWS\n"
+      "[A]:4:0 = X:0, Y:0, E:1\n"
+      "[D] = X:0, Y:1, E:1\n"
+      "[S] = X:0, Y:2, E:1\n"
+      "[R]:10:2 = X:0, Y:3, E:1\n"
+      "[TM] = X:0, Y:4, E:1\n"
+      "ENDSECTION\n"));
+  TViews& views = rig.MakeViews();
+  auto cell = [&](int i) { return rig.Cell(i); };
+  const int& recalcs = rig.Recalcs;
+  rig.Var("A").Value.Num = 12345;  // wider than the cell
+  rig.Var("R").Value.Num = 7;
+  rig.Var("TM").Value.Time = {10, 20, 30};
+  views.Refresh();
+  TDocumentWindowLogic window(rig.Doc, "Документ"_w);
+  const int32_t year = rig.Var("D").Value.Date.Year;
+
+  // A time without digits used to be taken as midnight.
+  const char* refused[] = {"abc", "1.1.1850", "", "123456789", "soon", ""};
+  const int cells[] = {0, 1, 0, 3, 4, 4};
+  for (int i = 0; i < 6; ++i) {
+    rig.Ui.Boxes.clear();
+    cell(cells[i])->Type(refused[i]);
+    cell(cells[i])->Leave();
+    ASSERT_EQ(rig.Ui.Boxes.size(), 1u) << refused[i];
+    EXPECT_EQ(std::tuple(rig.Ui.Boxes[0].Text, rig.Ui.Boxes[0].Flags, cell(cells[i])->Text(), views.HoldsRefused()),
+              std::tuple("Введены неправильные данные"_w, kMbError, std::string(refused[i]), true));
+    window.OkButClick(true);
+    EXPECT_FALSE(window.MayClose()) << refused[i];
+    views.Refresh();
+  }
+  EXPECT_EQ(std::tuple(rig.Var("A").Value.Num, rig.Var("D").Value.Date.Year, rig.Var("R").Value.Num,
+                       rig.Var("TM").Value.Time.Minute, recalcs),
+            std::tuple(12345.0L, year, 7.0L, 20, 0));
+  EXPECT_FALSE(views.HoldsRefused());
+
+  // A number as users type it; a blank text; a value left as it was
+  // shown, though wider than its cell.
+  rig.Ui.Boxes.clear();
+  cell(3)->Type(" 1 234,5 ");
+  cell(3)->Leave();
+  cell(2)->Type("  ");
+  cell(2)->Leave();
+  cell(0)->Leave();
+  EXPECT_EQ(std::tuple(rig.Ui.Boxes.size(), rig.Var("R").Value.Num, cell(3)->Text(), rig.Var("S").Value.Str,
+                       rig.Var("A").Value.Num, recalcs),
+            std::tuple(0u, 1234.5L, "1234.50", "", 12345.0L, 3));
+  // More decimals than the cell shows are rounded away, as a question's
+  // field rounds them when it is left; so are those of a whole number.
+  cell(3)->Type("3,456");
+  cell(3)->Leave();
+  cell(0)->Type("12,7");
+  cell(0)->Leave();
+  EXPECT_EQ(std::tuple(rig.Ui.Boxes.size(), rig.Var("R").Value.Num, cell(3)->Text(), rig.Var("A").Value.Num,
+                       cell(0)->Text()),
+            std::tuple(0u, 3.46L, "3.46", 13.0L, "13"));
+  window.OkButClick(true);
+  EXPECT_TRUE(window.MayClose());
 }
 
 const char* const kQuestions =
@@ -247,6 +320,24 @@ TEST(DocumentRun, BaseQuestionsChooseOrAddRecords) {
   const std::size_t dialogs = rig.Ui.BaseQuestions.size();
   rig.Doc.BaseQuestions.FindByName("BQ2")->Run();
   EXPECT_EQ(std::pair(r.Value.Num, rig.Ui.BaseQuestions.size()), std::pair(-1.0L, dialogs));
+}
+
+// A column of numbers and texts sorts into one order whatever order the
+// records stand in: the numbers by value, then the texts.
+TEST(DocumentRun, BaseQuestionsSortNumbersAndTextsIntoOneOrder) {
+  std::vector<std::string> names = {"10", "1a", "9", "2.5", "b"};
+  std::sort(names.begin(), names.end());
+  do {
+    RunRig rig;
+    ASSERT_TRUE(rig.Build("BASEQUESTIONS\nBQ = TITLE:'t', BASE:G, FIELDS:[['N', G.NAME]], VAR:R, SORT:[1]\n"
+                          "ENDSECTION\n"));
+    for (const std::string& name : names) rig.AddGoods({{name.c_str(), 1}});
+    rig.Ui.BaseAnswers = {{BaseQuestionEnd::Cancelled, -1}};
+    rig.Doc.BaseQuestions.FindByName("BQ")->Run();
+    ASSERT_EQ(rig.Ui.BaseQuestions.size(), 1u);
+    EXPECT_EQ(rig.Ui.BaseQuestions[0].Rows,
+              (std::vector<std::vector<std::string>>{{"2.5"}, {"9"}, {"10"}, {"1a"}, {"b"}}));
+  } while (std::next_permutation(names.begin(), names.end()));
 }
 
 TEST(DocumentRun, FailingListedFormulaEmptiesItsCellAndReportsOnce) {

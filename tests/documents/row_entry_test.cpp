@@ -19,12 +19,13 @@ namespace {
 // taken from the book's NAME; its second column (N.2) is typed; its date
 // column is never edited.
 struct EntryRig : DocRig {
-  explicit EntryRig(const std::string& formExtra = "", const std::string& more = "") {
+  explicit EntryRig(const std::string& formExtra = "", const std::string& more = "",
+                    const std::string& help = "NAME:H, 1:NAME") {
     const int code = Compile(
         "BLANK\nWIDTH = 500\nENDSECTION\n"
         "USEDBASES\nG = NAME:GOODS, KEY:[NAME]\nENDSECTION\n"
         "HELPS\nH = FORM:GOODSB, BASE:G, KEYCOL:[1], FIELDS:[NAME, QTY, SOLD], TITLE:'t'\nENDSECTION\n"
-        "FORMS\nT1 = FORM:GOODSB, X1:0, Y1:0, Y2:100, KEYCOL:[1], HELP:[NAME:H, 1:NAME], "
+        "FORMS\nT1 = FORM:GOODSB, X1:0, Y1:0, Y2:100, KEYCOL:[1], HELP:[" + help + "], "
         "HINT:['Имя'], NOEDIT:[3]" +
         formExtra + "\nENDSECTION\n" + more);
     EXPECT_EQ(code, 0) << Message;
@@ -175,6 +176,22 @@ TEST(RowEntry, AMissingKeyIsRefusedOrAddedToTheBook) {
                          TrimBlanks(r.page->Hidden.GetCellText(0, 3)), r.page->Hidden.TableRow(3), TrimBlanks(name)),
               std::tuple(4, 4, "ZZ", 3, "ZZ"));
   }
+}
+
+// An object whose number its book's base cannot hold (QTY is N5) stays out
+// of the book, and the user is told; the row keeps what was typed.
+TEST(RowEntry, AnObjectWhoseNumberItsBaseCannotHoldStaysOutOfTheBook) {
+  EntryRig r(", AUTOADD:2, EDIT:[2]", "", "NAME:H, 1:NAME, 2:QTY");
+  r.Key(kKeyInsert);
+  r.Enter("ZZ");
+  r.Enter("123456");
+  ASSERT_EQ(r.Ui.Boxes.size(), 1u);
+  EXPECT_EQ(Cp1251ToUtf8(r.Ui.Boxes[0].Text),
+            "Число 123456 не умещается в поле QTY справочника \"t\". Объект в справочник не добавлен.");
+  EXPECT_EQ(r.Ui.Boxes[0].Flags, kMbError);
+  EXPECT_EQ(std::tuple(r.page->Link->Table.Count(), r.page->Hidden.RowCount(), r.page->Shown.RowCount()),
+            std::tuple(3, 3, 3));
+  EXPECT_EQ(std::tuple(r.Cell(0, 0), r.Num(1, 0)), std::tuple("ZZ", 123456.0L));
 }
 
 TEST(RowEntry, EscInTheKeyDropsTheNewRowElsewhereKeepsIt) {

@@ -15,13 +15,36 @@ TEST(ValueEdit, AcceptsOnlyValuesOfItsKind) {
     bool valid;
   } cases[] = {{text, " a", true},          {text, "  ", false},    {number, "12.5", true},
                {number, "1234.5", false},   {number, "x", false},   {date, "1.02.2003", true},
-               {date, "soon", false},       {date, "1.02.1850", false}, {time, "23:59:59", true}};
+               {date, "soon", false},       {date, "1.02.1850", false}, {time, "23:59:59", true},
+               {time, "", false},           {time, "soon", false}};
   for (const auto& c : cases) EXPECT_EQ(c.edit.IsValid(c.typed), c.valid) << c.typed;
 
   EXPECT_EQ(number.Show(number.Read("5")), "5.00");
   EXPECT_EQ(date.Show(date.Read("1/2/03")), "1.02.2003");
   EXPECT_EQ(std::tuple(TValueEdit{'D', 8, 0}.MaxLength(), time.MaxLength(), time.DialogLength(), number.DialogLength()),
             std::tuple(20, 15, 20, 5));
+}
+
+// Leaving an edit shows its text as the value reads, the point a '.' even
+// when typed as the first ','; what reads as no value of the kind stays as
+// typed, so that nothing the user did not type appears in its place.
+TEST(ValueEdit, LeavingShowsTheValueReadAndKeepsWhatReadsAsNone) {
+  const TValueEdit sum{'N', 10, 2}, plain{'N', 0, 0}, whole{'N', 5, 0}, name{'C', 0, 0}, date{'D', 0, 0},
+      time{'T', 0, 0};
+  const struct {
+    const TValueEdit& edit;
+    const char* typed;
+    const char* shown;
+  } cases[] = {{sum, "10,5", "10.50"},   {sum, "3,456", "3.46"},   {sum, " 5 ", "5.00"},
+               {sum, "-0,004", "0.00"},  {plain, "2,5", "2.5000"}, {whole, "12,7", "13"},
+               {sum, "1,5,3", "1,5,3"},  {sum, "", ""},            {sum, "12a", "12a"},
+               {name, "  Ivanov ", "Ivanov"}, {date, "1/2/03", "1.02.2003"}, {date, "31.02.2005", "28.02.2005"},
+               {date, "", ""},           {time, "9.30", "9:30"},   {time, "", ""},
+               {time, "скоро", "скоро"}, {sum, " 1 234,5", "1234.50"}};
+  for (const auto& c : cases) EXPECT_EQ(c.edit.Normalized(c.typed), c.shown) << c.typed;
+  // "10,5" is refused as typed and taken once left.
+  EXPECT_FALSE(sum.IsValid("10,5"));
+  EXPECT_TRUE(sum.IsValid(sum.Normalized("10,5")));
 }
 
 }  // namespace

@@ -127,6 +127,37 @@ TEST(BaseKeys, EmptyBasesFindNothingAndTakeTheFirstRow) {
   EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "X");
 }
 
+// Numbers go into a base as stored: an assignment or a key of a new row
+// too wide for its field keeps fewer decimals, and one that does not fit
+// even without them stops the run on the field, with nothing stored or
+// added.
+TEST(BaseKeys, NumbersTooWideForTheirFieldsStopTheRunOnTheField) {
+  BasesRig r;
+  TUBL* goods = r.Goods("GOODS", {{"A", "", "1"}});
+  BasesRig::Key(goods, kGoodsPrice);
+  r.Vars({"A"});
+  EXPECT_EQ(r.Run("LOADBASE(GOODS)\nGOODS.PRICE := 123456789\nENDSECTION"),
+            " Число 123456789 не умещается в поле GOODS.PRICE "_w);
+  EXPECT_EQ(r.Run("A := CHECKADDRECSORT(GOODS, 0, -9999999.6)\nENDSECTION"),
+            " Число -9999999.6 не умещается в поле GOODS.PRICE "_w);
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsPrice), "1");
+  ASSERT_EQ(r.Run("A := CHECKADDRECSORT(GOODS, 0, 1234567.891)\nGOODS.PRICE := 99999.999\nENDSECTION"), "");
+  EXPECT_EQ(BasesRig::Column(goods, kGoodsPrice), "1,100000.0");
+
+  TUBL* wide = r.Temp("WIDE", {{"NUM", 'N', 14, 2}});
+  TUBL* narrow = r.Temp("NARROW", {{"NUM", 'N', 6, 0}});
+  BasesRig::Key(wide, 0);
+  BasesRig::Key(narrow, 0);
+  for (const long double n : {5.0L, 12345678.0L}) {
+    wide->Table.Append();
+    wide->Table.SetValue(0, vm::testing::Num(n));
+  }
+  r.Sub("NOTHING");
+  EXPECT_EQ(r.Run("ADDBASEKEY(NARROW, WIDE, 0, NOTHING)\nENDSECTION\nSUBROUTINE = NOTHING\nENDSUB\n"),
+            " Число 12345678 не умещается в поле NARROW.NUM "_w);
+  EXPECT_EQ(BasesRig::Column(narrow, 0), "5");
+}
+
 TEST(BaseKeys, DuplicatesGoByTheKeyFields) {
   BasesRig r;
   const std::vector<GoodsRecord> rows = {{"A", "1", "1"}, {"a", "2", "1"}, {"B", "3", "1"}, {"A", "4", "1"}};
@@ -250,9 +281,19 @@ TEST(BaseSaving, SaveBaseWritesAnEditedBookBackAndRewrites) {
   BasesRig r;
   TUBL* goods = r.Goods("GOODS", kThree);
   int asked = 0;
-  r.Context.List.WriteBackBook = [&](TUBL& b) { return ++asked, &b == goods; };
+  r.Context.List.WriteBackBook = [&](TUBL& b, std::string&) { return ++asked, &b == goods; };
   ASSERT_EQ(r.Run("SAVEBASE(GOODS)\nENDSECTION"), "");
   EXPECT_EQ(std::tuple(asked, goods->RewriteAll, goods->Table.Modified), std::tuple(1, true, true));
+
+  // A book that cannot be written stops the run with its reason, and the
+  // base gets no place in the commit.
+  const int32_t number = goods->Table.Number;
+  r.Context.List.WriteBackBook = [](TUBL&, std::string& refusal) {
+    refusal = " Число 1E+40 не умещается в поле GOODS.PRICE "_w;
+    return false;
+  };
+  EXPECT_EQ(r.Run("SAVEBASE(GOODS)\nENDSECTION"), " Число 1E+40 не умещается в поле GOODS.PRICE "_w);
+  EXPECT_EQ(goods->Table.Number, number);
 }
 
 TEST(BaseFiles, CopiesOfABaseGoToFilesAndBack) {

@@ -30,7 +30,10 @@ using vm::testing::Str;
 
 class RigBase : public vm::testing::FieldsOver<IProgramBase> {
  public:
-  void SetFieldValue(int index, const TCommonVar& v) override { Fields[static_cast<std::size_t>(index)].second = v; }
+  bool SetFieldValue(int index, const TCommonVar& v) override {
+    Fields[static_cast<std::size_t>(index)].second = v;
+    return true;
+  }
 };
 
 class RigAutoParam : public IProgramAutoParam {

@@ -231,11 +231,19 @@ TEST(RegistryContext, ProgramsAssignFieldsOfTheCurrentRecord) {
             std::tuple("25.00", "Гайка длин"_w, "20070306"));
   EXPECT_EQ(RunFormula(ctx, "GOODS.DAT").Value.Date, (TDateRec{6, 3, 2007}));
 
-  // Too wide for its field, a number leaves no digits that would read as
-  // another number.
-  ASSERT_EQ(program.Compile("GOODS.NO__ := 12345678901\nENDSECTION"), 0) << Cp1251ToUtf8(program.Message);
+  // Too wide for its field, a number loses decimals; when it does not fit
+  // even without them, the run stops on it and the field keeps its number.
+  const std::string number = t.GetFieldStr(test::kGoodsNo);
+  ASSERT_EQ(program.Compile("GOODS.PRICE := 123456.789\nGOODS.NO__ := 12345678901\nENDSECTION"), 0)
+      << Cp1251ToUtf8(program.Message);
+  EXPECT_EQ(program.Exec(), kRunErrText);
+  ASSERT_EQ(program.Ui.Boxes.size(), 1u);
+  EXPECT_EQ(program.Box(0), " Ошибка во время выполнения программы в строке 2:\r"
+                            " Число 12345678901 не умещается в поле GOODS.NO__ ");
+  EXPECT_EQ(std::tuple(t.GetFieldStr(test::kGoodsPrice), t.GetFieldStr(test::kGoodsNo)),
+            std::tuple("123456.8", number));
+  ASSERT_EQ(program.Compile("GOODS.PRICE := 25\nENDSECTION"), 0);
   ASSERT_EQ(program.Exec(), 0);
-  EXPECT_EQ(t.GetFieldStr(test::kGoodsNo), "**********");
 
   t.GoToRecord(1);
   ASSERT_TRUE(t.WriteRecord());

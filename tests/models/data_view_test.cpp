@@ -13,6 +13,7 @@
 #include "foundation/tables/string_base.h"
 #include "foundation/values/value_text.h"
 #include "platform/encoding.h"
+#include "support/number_order.h"
 #include "support/scripted_ui.h"
 #include "view_rig.h"
 
@@ -481,6 +482,58 @@ TEST_F(DataViewTest, FindOrInsertRowKeepsTheRowsSortedByKey) {
   dates.FindOrInsertRow(&dateKey, inserted, false);
   EXPECT_EQ(dates.GetCellText(kDate, 0), "1 февраля 2003 г."_w) << "a date key keeps the form of its column";
   EXPECT_EQ(dates.GetCellValue(kDate, 0).Date, (TDateRec{1, 2, 2003}));
+}
+
+// Numbers closer than the tolerance link into chains longer than it; sorted
+// alone or before a name, up or down, and found or inserted one by one, they
+// must leave no row before a row more than the tolerance below it (above
+// it, going down), and where two count as equal the name decides.
+TEST(DataViewNumbers, NumbersCloserThanTheToleranceSortAndInsertInOrder) {
+  TCurBlank blank;
+  blank.SetText("COLCOUNT=2,0\nLEVELCOUNT=1\nFORMAT[1]=N,20,10\nFORMAT[2]=C,4,0\nCOLWIDTH[1..2]=100\n");
+  constexpr int32_t kNum = 0, kLetter = 1;
+  const auto numbers = [](TDataView& view, bool descending) {
+    std::vector<long double> column;
+    for (int32_t r = 0; r < view.RowCount(); ++r)
+      column.push_back((descending ? -1 : 1) * view.GetCellValue(kNum, r).Num);
+    return column;
+  };
+  std::mt19937 random(23);
+  const auto number = [&] { return ChainedNumber(random() % 3 ? "4" : "-4", random() % 9, 4, 10); };
+  const auto letter = [&] { return std::string(1, static_cast<char>('a' + random() % 5)); };
+  for (int round = 0; round < 300; ++round) {
+    TDataView view;
+    ASSERT_TRUE(view.SetBlank(&blank));
+    view.SetUpdating(false);
+    for (int i = 2 + static_cast<int>(random() % 80); i > 0; --i) {
+      const int32_t r = view.AppendRow();
+      view.SetCellText(kNum, r, number());
+      view.SetCellText(kLetter, r, letter());
+    }
+    for (const bool descending : {false, true}) {
+      view.SortByColumn(kNum, descending);
+      ASSERT_EQ(FirstRowOutOfOrder(numbers(view, descending)), -1) << "round " << round;
+      view.SortRows(Keys({kNum, kLetter}).get(), descending);
+      ASSERT_EQ(FirstRowOutOfOrder(numbers(view, descending)), -1) << "round " << round << " by letter too";
+      for (int32_t r = 1; r < view.RowCount(); ++r) {
+        const long double above = NumberOrderKey(view.GetCellValue(kNum, r - 1).Num);
+        if (above != NumberOrderKey(view.GetCellValue(kNum, r).Num)) continue;
+        ASSERT_TRUE(descending ? view.GetCellText(kLetter, r - 1) >= view.GetCellText(kLetter, r)
+                               : view.GetCellText(kLetter, r - 1) <= view.GetCellText(kLetter, r));
+      }
+    }
+    view.SortRows(Keys({kNum, kLetter}).get(), false);
+    const auto keys = Keys({kNum, kLetter});
+    for (int i = 0; i < 20; ++i) {
+      keys->Value = Num(std::stold(number()));
+      keys->Next->Value = Text(letter());
+      bool inserted = false;
+      const int32_t row = view.FindOrInsertRow(keys.get(), inserted, true);
+      ASSERT_EQ(FirstRowOutOfOrder(numbers(view, false)), -1) << "round " << round << ", key " << i;
+      ASSERT_EQ(view.FindOrInsertRow(keys.get(), inserted, true), row);
+      ASSERT_FALSE(inserted);
+    }
+  }
 }
 
 TEST_F(DataViewTest, PrefixAndKeySearchesGiveTheFirstOfEqualRows) {

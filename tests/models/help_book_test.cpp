@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "language/bound_tables.h"
+#include "platform/encoding.h"
 #include "support/goods_table.h"
 #include "support/temp_dir.h"
 #include "models/help_pages.h"
@@ -50,11 +51,26 @@ TEST(HelpBook, AnEditedPageWritesItsHiddenRowsBackIntoItsTable) {
   THelpItem& page = *AddHelpItem(list, "GOODS", &GoodsBlank());
   page.Bind(goods);
   page.LoadRows();
-  EXPECT_FALSE(page.WriteBack());  // not editable
+  std::string refusal;
+  EXPECT_FALSE(page.WriteBack(refusal));  // not editable
   page.Editable = true;
-  EXPECT_FALSE(page.WriteBack());  // not modified
+  EXPECT_FALSE(page.WriteBack(refusal));  // not modified
   page.MarkModified();
-  EXPECT_TRUE(page.WriteBack());
+  EXPECT_TRUE(page.WriteBack(refusal));
+  EXPECT_EQ(refusal, "");
+  page.Hidden.GetColLayout(kName)->BoundField = kGoodsName;
+  page.Hidden.GetColLayout(kPrice)->BoundField = kGoodsPrice;
+
+  // A price its field cannot hold even without decimals: nothing is
+  // written, and the refusal names the field as a run error does.
+  page.Hidden.SetCellText(kName, 0, "new");
+  page.Hidden.SetCellText(kPrice, 0, "123456789012");
+  EXPECT_FALSE(page.WriteBack(refusal));
+  EXPECT_EQ(refusal, " Число 123456789012 не умещается в поле GOODS.PRICE "_w);
+  goods->Table.MemTableGoto(0);
+  std::string name;
+  goods->Table.GetFieldText(kGoodsName, name);
+  EXPECT_EQ(name, "old");
   goods->Table.MemTableClear();
   dbf.Close();
 }

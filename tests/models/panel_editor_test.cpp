@@ -8,6 +8,7 @@
 #include "app/demo_rig.h"
 #include "config/data_dir.h"
 #include "platform/encoding.h"
+#include "support/faulty_files.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
 
@@ -120,6 +121,26 @@ TEST_F(PanelEditorRig, OkPutsTheWorkingCopyIntoTheConfigurationAndItsFile) {
   ASSERT_EQ(reread.Panels.GetPanel(1)->ToolCount(), 1);
   EXPECT_EQ(reread.Panels.GetPanel(1)->GetTool(0)->DocID, 10);
   EXPECT_EQ(reread.Panels.GetPanel(1)->GetTool(0)->IconIndex, 3);
+}
+
+// On a disk with room for the new "program.ini" but not for the copy of
+// the old one, OK says the panels did not change, and they did not: in the
+// configuration or in its file.
+TEST_F(PanelEditorRig, ASaveThatFailsLeavesThePanelsAndTheirFileAsTheyWere) {
+  const std::string before = ReadBytes(DataDir() + "program.ini");
+  ASSERT_TRUE(Editor.AddPanel("Отчёты"_w));
+  {
+    FaultyFileSystem disk;
+    disk.WriteBudget = static_cast<int64_t>(before.size()) + 1000;
+    EXPECT_FALSE(Editor.Apply());
+  }
+  ASSERT_EQ(Ui.Boxes.size(), 1u);
+  EXPECT_EQ(Ui.Boxes[0].Text, "Не удалось записать файл \"program.ini\". Панели не изменены."_w);
+  EXPECT_EQ(Settings().Panels.Count(), 1);
+  EXPECT_EQ(ReadBytes(DataDir() + "program.ini"), before);
+  ASSERT_TRUE(Editor.Apply());
+  EXPECT_EQ(Settings().Panels.Count(), 2);
+  EXPECT_EQ(ReadBytes(DataDir() + "program.in1"), before);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <tuple>
 #include <utility>
 
+#include "archive/archive_dialogs.h"
 #include "archive/backup_menu.h"
 #include "config/data_dir.h"
 #include "config/date_index.h"
@@ -298,6 +299,43 @@ TEST_F(StartUpTest, WhatAKilledBackupLeftInTheWorkFoldersGoesAtTheNextStart) {
   EXPECT_NE(log.find("Удалены тома прерванного резервного копирования "_w), std::string::npos);
 }
 
+// A restore killed as it unpacks leaves the temporary of the file being
+// unpacked in "WORK/FILES": the next start clears it too, but takes nothing
+// through a link that stands among the work folders.
+TEST_F(StartUpTest, WhatAKilledRestoreLeftUnderTheWorkFolderGoesAtTheNextStart) {
+  ChooseDataDirectory();
+  ASSERT_TRUE(LoadAllSettings());
+  TArchivePacker packer(home / "WORK/");
+  const TBackupEnv env = ProgramBackupEnv(Settings().Bases, &packer);
+  ui.Answers = {kIdYes};
+  ASSERT_TRUE(MakeBackup(env));
+  TArchiveDialogs dialogs;
+  dialogs.AskVolumeFolder = [&](const std::string&, const std::string&, const std::string&, std::string& folder) {
+    folder = home / "RESERV/";
+    return true;
+  };
+  InstallArchiveDialogs(&dialogs);
+  ASSERT_TRUE(vm::test::KilledBeforeRenameOnto("WORK/FILES/goods.dbf", [&] {
+    ui.Answers = {kIdYes, kIdYes};
+    RestoreBackup(env);
+  }));
+  InstallArchiveDialogs(nullptr);
+  ASSERT_TRUE(std::ranges::any_of(vm::test::DirNames(home / "WORK/FILES"), IsTemporaryFileName));
+  vm::test::TempDir outside;
+  const std::string stray = outside / "goods.dbf.~0123456789abcdef~";
+  vm::test::WriteBytes(stray, "not ours");
+  fs::create_directory_symlink(outside.Dir(), home / "WORK/FILES/LINKED");
+  ResetErrorLogRun();
+
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_FALSE(std::ranges::any_of(vm::test::DirNames(home / "WORK/FILES"), IsTemporaryFileName));
+  EXPECT_TRUE(fs::exists(stray));
+  CloseErrorLog();
+  EXPECT_NE(ReadBytes(home / "Errors.log")
+                .find("Удалён временный файл прерванной записи "_w + home.Dir() + "WORK/FILES/goods.dbf.~"),
+            std::string::npos);
+}
+
 // A link planted at "WORK" is no folder of the program: the start-up takes
 // nothing from where it points.
 TEST_F(StartUpTest, TheStartUpClearsNothingThroughALinkAtTheWorkFolder) {
@@ -347,8 +385,13 @@ TEST_F(StartUpTest, TheMarkIsNeverMadeThroughALinkPlantedAtItsName) {
   const std::string path = mark.PathFor("Склад"_w);
   vm::test::TempDir outside;
   fs::create_symlink(outside / "victim", path);
-  EXPECT_TRUE(mark.Take("Склад"_w));  // no mark, but the program starts
+  // The link goes, whatever it points at, and the mark stands in its place.
+  EXPECT_TRUE(mark.Take("Склад"_w));
   EXPECT_FALSE(fs::exists(outside / "victim"));
+  EXPECT_FALSE(fs::is_symlink(path));
+  TInstanceMark held(home.Dir());
+  EXPECT_FALSE(held.Take("Склад"_w));
+  EXPECT_TRUE(held.Failure().empty());
   // A plain mark an ended program left is taken as it stands, and held.
   mark.Release();
   fs::remove(path);
@@ -356,6 +399,79 @@ TEST_F(StartUpTest, TheMarkIsNeverMadeThroughALinkPlantedAtItsName) {
   EXPECT_TRUE(mark.Take("Склад"_w));
   TInstanceMark second(home.Dir());
   EXPECT_FALSE(second.Take("Склад"_w));
+}
+
+// Each desktop has its own windows, so its own mark: the same title runs
+// on another display of the same user, and the screens of one display are
+// one desktop.
+TEST_F(StartUpTest, TheSameTitleRunsOnceOnEachDisplay) {
+  const auto onDisplay = [](const char* display) {
+    ::setenv("DISPLAY", display, 1);
+    return DesktopName("xcb");
+  };
+  const char* before = std::getenv("DISPLAY");
+  const std::string savedDisplay = before ? before : "";
+  const std::string zero = onDisplay(":0"), screen = onDisplay(":0.1"), unixZero = onDisplay("unix:0"),
+                    one = onDisplay(":1"), remote = onDisplay("localhost:10.0");
+  if (before) ::setenv("DISPLAY", savedDisplay.c_str(), 1); else ::unsetenv("DISPLAY");
+  EXPECT_EQ(screen, zero);
+  EXPECT_EQ(unixZero, zero);
+  EXPECT_NE(one, zero);
+  EXPECT_NE(remote, one);
+  EXPECT_NE(DesktopName("offscreen"), zero);
+
+  TInstanceMark first(home.Dir(), zero), again(home.Dir(), screen), elsewhere(home.Dir(), one);
+  ASSERT_TRUE(first.Take("Склад"_w));
+  EXPECT_FALSE(again.Take("Склад"_w));
+  EXPECT_TRUE(elsewhere.Take("Склад"_w));
+}
+
+// Without $XDG_RUNTIME_DIR the marks go into a folder of the user's alone
+// in the temporary folder; where no mark can be made the program is told
+// why and does not start unchecked.
+TEST_F(StartUpTest, WithoutARunTimeFolderTheMarksAreTheUsersAloneAndNeverSkipped) {
+  vm::test::TempDir tmp;
+  const char* tmpBefore = std::getenv("TMPDIR");
+  const std::string savedTmp = tmpBefore ? tmpBefore : "";
+  ::setenv("TMPDIR", tmp.Dir().c_str(), 1);
+  ::unsetenv("XDG_RUNTIME_DIR");
+  const std::string own = tmp / ("velomar-" + std::to_string(::geteuid()));
+  {
+    TInstanceMark first({}, "x11 :0"), second({}, "x11 :0");
+    ASSERT_TRUE(first.Take("Склад"_w)) << first.Failure();
+    EXPECT_EQ(first.PathFor("Склад"_w).rfind(own + "/", 0), 0u) << first.PathFor("Склад"_w);
+    EXPECT_EQ(fs::status(own).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_FALSE(second.Take("Склад"_w));
+    EXPECT_TRUE(second.Failure().empty());
+  }
+  // Another user's folder planted at that name, or a link there, is not
+  // used, and the start stops with the reason.
+  fs::remove_all(own);
+  vm::test::TempDir elsewhere;
+  fs::create_directory_symlink(elsewhere.Dir(), own);
+  TInstanceMark planted({}, "x11 :0");
+  EXPECT_FALSE(planted.Take("Склад"_w));
+  EXPECT_FALSE(planted.Failure().empty());
+  EXPECT_TRUE(fs::is_empty(elsewhere.Dir()));
+  if (::geteuid() == 0) {
+    fs::remove(own);
+    fs::create_directory(own);
+    ASSERT_EQ(::chown(own.c_str(), 4242, 4242), 0);
+    EXPECT_FALSE(planted.Take("Склад"_w));
+    EXPECT_NE(planted.Failure().find("другому пользователю"_w), std::string::npos);
+  }
+  if (tmpBefore) ::setenv("TMPDIR", savedTmp.c_str(), 1); else ::unsetenv("TMPDIR");
+  ::setenv("XDG_RUNTIME_DIR", home.Dir().c_str(), 1);
+
+  // A folder where no mark can be made stops the start with the reason.
+  TInstanceMark nowhere(home / "no such folder");
+  options.Instance = &nowhere;
+  EXPECT_EQ(StartUp(options), kStartUpFailed);
+  ASSERT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_EQ(ui.Boxes[0].Text.rfind("Не удается проверить, не запущена ли программа уже: "_w, 0), 0u)
+      << Cp1251ToUtf8(ui.Boxes[0].Text);
+  EXPECT_EQ(ui.Boxes[0].Flags, kMbError);
+  EXPECT_EQ(std::pair(starter.Runs, BasesLocked()), std::pair(0, false));
 }
 
 TEST_F(StartUpTest, TheStartUpPasswordIsAskedUnderTheLockAndARefusalStillStartsTheDay) {

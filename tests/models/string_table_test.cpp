@@ -9,8 +9,10 @@
 
 #include "foundation/text/collation.h"
 #include "platform/encoding.h"
+#include "view_rig.h"
 
 using namespace vm;
+using vm::test::WalkBestPrefix;
 
 namespace {
 
@@ -19,24 +21,6 @@ TStringTable Names(std::initializer_list<const char*> names) {
   t.SetColCount(2);
   for (const char* n : names) t.SetCellText(0, t.AppendRow()->Index, n);
   return t;
-}
-
-// The search as a walk over every row: the first row sharing the most.
-int32_t WalkBestPrefix(const TStringTable& t, std::string_view prefix, int32_t col) {
-  int32_t best = -1;
-  size_t bestLength = 0;
-  for (int32_t i = 0; i < t.Count(); ++i) {
-    const std::string& text = t.GetCellText(col, i);
-    size_t shared = 0;
-    while (shared < prefix.size() && shared < text.size() &&
-           UpperChar1251(text[shared]) == UpperChar1251(prefix[shared]))
-      ++shared;
-    if (shared > bestLength) {
-      best = i;
-      bestLength = shared;
-    }
-  }
-  return best;
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/blanks.h"
+#include "foundation/text/collation.h"
 #include "foundation/tables/key_cols.h"
 #include "models/data_view.h"
 
@@ -48,6 +50,26 @@ inline std::vector<std::string> Column(const TDataView& view, int32_t col) {
 
 inline TCommonVar Num(long double x) { return {'N', "", x, {}, {}}; }
 inline TCommonVar Text(std::string s) { return {'C', std::move(s), 0, {}, {}}; }
+
+// The search as a walk over every row: the first row sharing the most,
+// letters without case. Rows are read without being made.
+inline int32_t WalkBestPrefix(const TStringTable& table, std::string_view prefix, int32_t col) {
+  int32_t best = -1;
+  size_t most = 0;
+  std::string scratch;
+  for (int32_t r = 0; r < table.Count(); ++r) {
+    const std::string& text = table.ReadCellText(col, r, scratch);
+    size_t shared = 0;
+    while (shared < prefix.size() && shared < text.size() &&
+           UpperChar1251(text[shared]) == UpperChar1251(prefix[shared]))
+      ++shared;
+    if (shared > most) {
+      best = r;
+      most = shared;
+    }
+  }
+  return best;
+}
 
 // A chain of key columns, the first one sorting first.
 inline std::unique_ptr<TKeyCol> Keys(std::initializer_list<int32_t> cols) {

@@ -18,6 +18,10 @@
 namespace vm::test {
 namespace {
 
+// What a print without a usable printer says, and where it sends the user.
+constexpr const char* kNoPrinter =
+    "Неверные установки принтера\rВыберите принтер в служебных настройках (вкладка \"Печать\") и сохраните их.";
+
 struct PrintRig : DocRig {
   PrintRig() {
     system.AddPrinter("Office").AddPrinter("Wide", 600, 300);
@@ -226,7 +230,7 @@ TEST(DocumentPrint, ProgramsAndChecksMayStopPrintingBeforeAnyJob) {
   none.Build("WIDTH = 500", "", 1);
   Settings().PrinterName.clear();
   none.Print();
-  EXPECT_EQ(none.Box(), "Неверные установки принтера");
+  EXPECT_EQ(none.Box(), kNoPrinter);
   EXPECT_EQ(none.system.Jobs.size(), 0u);
   EXPECT_EQ(none.Var("PRINTPROGRESS"), 0.0L);
 }

@@ -18,6 +18,10 @@
 namespace vm::test {
 namespace {
 
+// What a print without a usable printer says, and where it sends the user.
+constexpr const char* kNoPrinter =
+    "Неверные установки принтера\rВыберите принтер в служебных настройках (вкладка \"Печать\") и сохраните их.";
+
 struct LabelRig {
   ZoneCompiling compiling;
   ScriptedUi ui;
@@ -122,14 +126,14 @@ TEST(LabelPrint, FailuresEndTheJobAndAnswerFalse) {
   rig.system.Printers.clear();
   InstallPrintSystem(&rig.system);
   EXPECT_FALSE(PrintLabels(rig.queue));
-  EXPECT_EQ(rig.Box(), "Неверные установки принтера");
+  EXPECT_EQ(rig.Box(), kNoPrinter);
   EXPECT_EQ(rig.ui.Boxes.size(), 1u);
   EXPECT_TRUE(rig.system.Jobs.empty() && !rig.ui.ProgressShown);
   // So is a printer that cannot be opened.
   rig.system.AddPrinter("Labels", 254, 254).Printers.back().Openable = false;
   EXPECT_FALSE(PrintLabels(rig.queue));
   EXPECT_EQ(rig.ui.Boxes.size(), 2u);
-  EXPECT_EQ(rig.Box(), "Неверные установки принтера");
+  EXPECT_EQ(rig.Box(), kNoPrinter);
   rig.ui.Boxes.clear();
   rig.system.Printers.clear();
 
@@ -219,7 +223,7 @@ TEST(LabelPrint, TestPageTakesTheOrientationWithMoreLabels) {
   // No printer: the test page says so instead of nothing.
   Settings().PrinterName.clear();
   EXPECT_FALSE(SetupLabelPage(LabelRig::Tag("a"), cols, rows));
-  EXPECT_EQ(rig.Box(), "Неверные установки принтера");
+  EXPECT_EQ(rig.Box(), kNoPrinter);
 }
 
 // A printer installed while the program runs prints the labels meant for

@@ -9,8 +9,11 @@
 #include <tuple>
 
 #include "config/data_dir.h"
+#include "config/settings.h"
 #include "output/price_tag_rig.h"
 #include "platform/encoding.h"
+#include "support/program_home.h"
+#include "support/temp_dir.h"
 
 namespace vm::test {
 namespace {
@@ -223,6 +226,28 @@ TEST(PriceTagDraw, SevenObjectKindsWithAndWithoutALine) {
   auto pictures = page.Only(TRecordedOp::kPicture);
   ASSERT_EQ(pictures.size(), 1u);
   EXPECT_EQ(std::tuple(pictures[0].X2, pictures[0].Transparency), std::tuple(140, TTransparency::Fixed));
+}
+
+// A layout edited by hand to the largest numbers a file holds draws, once
+// loaded, within the device's coordinates, even zoomed as the preview zooms
+// the smallest tag.
+TEST(PriceTagDraw, AHandEditedLayoutDrawsWithinTheDevicesCoordinates) {
+  ProgramHome home;
+  std::string text = "[ЦЕННИКИ]\r\nНОМ_ЦЕН=0\r\nШИРИНА_ЦЕН=1\r\nВЫСОТА_ЦЕН=1\r\nТОЛЩ_ЛИН=0\r\n";
+  for (int kind = 0; kind < 6; ++kind)
+    text += "НОМ_ГРАФ=" + std::to_string(kind) + "\r\nТИП_ГРАФ=" + std::to_string(kind) +
+            "\r\nТОЛЩ_ГРАФ=2147483647\r\nГРАФ_ДАННЫЕ=0,2147483647,2147483647,2147483647,2147483647\r\n";
+  WriteBytes(home / "program.ini", Utf8ToCp1251(text));
+  TSettingsModel m;
+  ASSERT_TRUE(ReadConfigurationFile(0, home / "program.ini", m));
+  const TCennik& tag = *m.PriceTags.GetItem(0);
+  PageRig page;
+  const TFittedTag fit = FitCennik(tag, 254, 4000, 4000);
+  DrawCennik(tag, page.canvas, 100, 100, fit.Zoom, false);
+  const auto lines = page.Only(TRecordedOp::kLine);
+  ASSERT_EQ(lines.size(), 1u + 4 + 4);
+  const int32_t far = 100 + RoundEven(100000 * fit.Zoom) + RoundEven(10000 * fit.Zoom);
+  EXPECT_EQ(std::tuple(lines[0].X2, lines[0].Y2, lines[0].PenWidth), std::tuple(far, far, RoundEven(99 * fit.Zoom)));
 }
 
 TEST(PriceTagDraw, BarcodeZonesAndFaultyZones) {

@@ -9,7 +9,8 @@
 // file made with CreateNew, just before it is made (someone who guessed the
 // name). NewNames lists every name a new file was asked for, and
 // BeforeRename runs before each rename (a crash at the worst moment).
-// SyncedFiles and SyncedFolders list what was put on the disk.
+// SyncedFiles, SyncedFolders and SyncedFileSystems list what was put on the
+// disk.
 #pragma once
 
 #include <sys/wait.h>
@@ -37,6 +38,7 @@ class FaultyFileSystem : public FileSystem {
   std::function<void()> BeforeRename;
   std::vector<std::string> SyncedFiles;  // the paths the files were opened by
   std::vector<std::string> SyncedFolders;
+  std::vector<std::string> SyncedFileSystems;  // the folders they were named by
 
   FaultyFileSystem() { InstallFileSystem(this); }
   ~FaultyFileSystem() override { InstallFileSystem(nullptr); }
@@ -59,6 +61,11 @@ class FaultyFileSystem : public FileSystem {
   bool SyncDirectory(const std::string& dir) override {
     SyncedFolders.push_back(dir);
     return FileSystem::SyncDirectory(dir);
+  }
+
+  bool SyncFileSystemOf(const std::string& dir) override {
+    SyncedFileSystems.push_back(dir);
+    return FileSystem::SyncFileSystemOf(dir);
   }
 
   bool Rename(const std::string& from, const std::string& to) override {

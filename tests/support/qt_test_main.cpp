@@ -10,6 +10,7 @@
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  vm::UseRussianSystemLocale();
   QApplication app(argc, argv);
   vm::UseFormFont();
   vm::PrepareApplication(app);

@@ -12,11 +12,11 @@
 namespace vm {
 
 TDtQForm::TDtQForm(QWidget *parent) : QDialog(parent) {
-  // Without any button hint the window manager is told that every
-  // function is allowed and draws minimise, maximise and close boxes.
-  // Naming the close box alone takes the other two away; a window manager
-  // that keeps a close box anyway gets its request refused (closeEvent).
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  // No border icons: the window manager is asked to let the window be
+  // moved and resized only, and so offers no close box that the dialog
+  // would then refuse. One that draws its buttons all the same gets its
+  // close request refused (closeEvent).
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   setWindowTitle(QStringLiteral("DtQForm"));
   setModal(true);
   // Its caller places it.

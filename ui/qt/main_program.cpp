@@ -21,6 +21,7 @@
 #include "output/qt/qt_print_system.h"
 #include "output/price_tag_draw.h"
 #include "foundation/qt/qt_canvas.h"
+#include "foundation/qt/qt_text.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/window_steps.h"
 #include "models/startup.h"
@@ -75,7 +76,7 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   TWindowSteps steps(nullptr);
   steps.Shown = hooks.DocumentShown;
   TStartOfDayOnRoad startOfDay(steps);
-  TInstanceMark instance;
+  TInstanceMark instance({}, DesktopName(FromQt(QGuiApplication::platformName())));
   TStartUpOptions startUp;
   startUp.StartOfDay = &startOfDay;
   startUp.Instance = &instance;

@@ -1,6 +1,7 @@
 #include "ui/qt/qt_controls.h"
 
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +9,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <cstdlib>
+#include <functional>
 
 #include "documents/form_layout.h"
 #include "foundation/qt/font_families.h"
@@ -20,6 +22,20 @@ namespace {
 
 // As many rows as the drop-down of a select shows at once.
 constexpr int kDropDownRows = 25;
+
+// The field of a view cell is left when the focus goes from a text the
+// user changed; a refused text stays changed, so every try to leave it is
+// refused again. A pop-up of its own is no leaving.
+class TCellField : public QLineEdit {
+ public:
+  std::function<void()> OnLeave;
+
+ protected:
+  void focusOutEvent(QFocusEvent* event) override {
+    QLineEdit::focusOutEvent(event);
+    if (event->reason() != Qt::PopupFocusReason && isModified() && OnLeave) OnLeave();
+  }
+};
 
 }  // namespace
 
@@ -182,15 +198,16 @@ void TQtButton::SetCaption(const std::string& caption) {
 }
 
 TQtCell::TQtCell(bool input)
-    : THeadlessCell(input), TQtControl(input ? static_cast<QWidget*>(new QLineEdit) : new QLabel) {
+    : THeadlessCell(input), TQtControl(input ? static_cast<QWidget*>(new TCellField) : new QLabel) {
   if (!input) return;
-  QLineEdit* edit = Edit();
+  auto* edit = static_cast<TCellField*>(Edit());
   // What is typed is the cell's text, also once the field has gone.
   QObject::connect(edit, &QLineEdit::textChanged, edit, [this](const QString& text) {
     THeadlessCell::SetText(FromQt(text));
     FitToText();
   });
-  QObject::connect(edit, &QLineEdit::editingFinished, edit, [this] { Leave(); });
+  QObject::connect(edit, &QLineEdit::returnPressed, edit, [this] { Leave(); });
+  edit->OnLeave = [this] { Leave(); };
 }
 
 QLineEdit* TQtCell::Edit() const { return qobject_cast<QLineEdit*>(widget_.data()); }
@@ -219,6 +236,15 @@ void TQtCell::SetMaxLength(int32_t length) {
   THeadlessCell::SetMaxLength(length);
   // Qt's own limit stands for none.
   if (QLineEdit* edit = Edit()) edit->setMaxLength(length > 0 ? length : 32767);
+}
+
+void TQtCell::TakeFocus() {
+  if (QLineEdit* edit = Edit()) edit->setFocus(Qt::OtherFocusReason);
+}
+
+bool TQtCell::Typed() const {
+  const QLineEdit* edit = Edit();
+  return edit != nullptr && edit->isModified();
 }
 
 TTextSize TQtCell::TextExtent() const {

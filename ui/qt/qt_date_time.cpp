@@ -12,6 +12,7 @@
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
 #include "models/main_state.h"
+#include "ui/qt/com_edit.h"
 #include "ui/qt/date_dialog.h"
 #include "ui/qt/qt_services.h"
 #include "foundation/qt/qt_text.h"
@@ -36,8 +37,9 @@ class TQtDateTimeDialog : public TDateTimeDialog {
       QFont bold = label->font();
       bold.setBold(true);
       label->setFont(bold);
-      edits[i] = new QLineEdit(ToQt(texts[i]), form.Fields());
-      edits[i]->setMaxLength(TValueEdit{i == 0 ? 'D' : 'T'}.DialogLength());
+      const TValueEdit format{i == 0 ? 'D' : 'T'};
+      edits[i] = new TComEdit(format, ToQt(texts[i]), form.Fields());
+      edits[i]->setMaxLength(format.DialogLength());
       grid->addWidget(label, i, 0);
       grid->addWidget(edits[i], i, 1);
       QObject::connect(edits[i], &QLineEdit::textChanged, &form, [&form] { form.CheckStates(); });

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "ui/qt/base_question_dialog.h"
+#include "ui/qt/com_edit.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/list_dialog.h"
 #include "ui/qt/qt_services.h"
@@ -41,28 +42,33 @@ bool TQtUiServices::AskQuestion(const QuestionRequest& request, std::vector<std:
   std::vector<QLineEdit*> edits;
   int widestLabel = 0;
   int widestEdit = 0;
+  // The margins every other dialog's layout keeps from the window's edge.
+  const QStyle* style = dialog.style();
+  const int left = style->pixelMetric(QStyle::PM_LayoutLeftMargin);
+  const int right = style->pixelMetric(QStyle::PM_LayoutRightMargin);
+  const int topMargin = style->pixelMetric(QStyle::PM_LayoutTopMargin);
   for (std::size_t i = 0; i < request.Inputs.size(); ++i) {
     const QuestionInput& input = request.Inputs[i];
-    const int top = 5 + kRowStep * static_cast<int>(i);
+    const int top = topMargin + kRowStep * static_cast<int>(i);
     auto* label = new QLabel(ToQt(input.Label), dialog.Client());
     label->adjustSize();
-    label->setGeometry(5, top, std::min(label->width(), kMaxControlWidth), label->height());
+    label->setGeometry(left, top, std::min(label->width(), kMaxControlWidth), label->height());
     widestLabel = std::max(widestLabel, label->width());
-    auto* edit = new QLineEdit(ToQt(input.Text), dialog.Client());
+    auto* edit = new TComEdit(TValueEdit{input.Kind, input.Width, input.Decimals}, ToQt(input.Text), dialog.Client());
     edit->setGeometry(0, top - 2, EditWidth(edit->fontMetrics(), input.Length), edit->sizeHint().height());
     widestEdit = std::max(widestEdit, edit->width());
     QObject::connect(edit, &QLineEdit::textChanged, &dialog, [&dialog] { dialog.UpdateOk(); });
     edits.push_back(edit);
   }
-  for (QLineEdit* edit : edits) edit->move(widestLabel + 12, edit->y());
+  for (QLineEdit* edit : edits) edit->move(left + widestLabel + 7, edit->y());
   auto typed = [&edits] {
     std::vector<std::string> all;
     for (QLineEdit* edit : edits) all.push_back(FromQt(edit->text()));
     return all;
   };
   dialog.SetValidator([&] { return !request.Accept || request.Accept(typed()); });
-  dialog.resize(std::max(widestLabel + widestEdit + 20, 200),
-                5 + kRowStep * static_cast<int>(edits.size()) + kButtonPanelHeight);
+  dialog.resize(std::max(left + widestLabel + 7 + widestEdit + right, 200),
+                topMargin + kRowStep * static_cast<int>(edits.size()) + kButtonPanelHeight);
   const bool ok = dialog.ShowModal() == kIdOk;
   texts = ok ? typed() : std::vector<std::string>();
   return ok;

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "output/book_print.h"
+#include "output/printer.h"
 #include "platform/encoding.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/print_range_dialog.h"
@@ -39,7 +40,7 @@ TSpravForm::TSpravForm(TSettingsModel& model, QWidget* parent)
   KeepOwnPlace(*this);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                  Qt::WindowCloseButtonHint);
-  setMinimumSize(kMinWidth, kMinHeight);
+  setMinimumSize(std::max(kMinWidth, scaffold_.Panel()->minimumWidth()), kMinHeight);
   resize(760, 480);
   tabs_ = scaffold_.Tabs();
   edit1_ = scaffold_.SearchEdit();
@@ -107,7 +108,7 @@ int TSpravForm::Execute() {
   const TWindowRect& saved = model_.BookWindowRect;
   if (saved.Width > 0 && saved.Height > 0) {
     const TWindowRect r = ClampWindowRect(saved, room.width(), room.height(), room.width(), room.height());
-    setGeometry(r.Left, r.Top, std::max(r.Width, kMinWidth), std::max(r.Height, kMinHeight));
+    setGeometry(r.Left, r.Top, std::max(r.Width, minimumWidth()), std::max(r.Height, minimumHeight()));
   }
   ShowState();
   const int result = exec();
@@ -161,6 +162,8 @@ void TSpravForm::ShowState() {
   add_->setEnabled(b.Add);
   delete_->setEnabled(b.Delete);
   print_->setEnabled(b.Print);
+  // A grey "Печать" says why when it is the printer that is missing.
+  print_->setToolTip(model_.PrinterName.empty() ? ToQt("Принтер не выбран. "_w + WherePrinterIsChosen()) : QString());
   sort_->setEnabled(b.Sort);
   scaffold_.EnableSearch(b.Search);
   scaffold_.ShowStatus(logic_.StatusText());

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -14,6 +15,9 @@
 #include <QTimer>
 #include <QTranslator>
 #include <algorithm>
+#include <clocale>
+#include <utility>
+#include <vector>
 
 #include "ui/qt/screen_place.h"
 
@@ -120,7 +124,55 @@ void FitOnScreen(QWidget& window) {
 
 void KeepOwnPlace(QWidget& window) { window.setProperty(kOwnPlace, true); }
 
+namespace {
+
+// The locale variables as the machine set them, given back once Qt has
+// read its system locale.
+struct TKeptVariable {
+  const char* Name;
+  bool Set;
+  QByteArray Value;
+};
+std::vector<TKeptVariable>& KeptVariables() {
+  static std::vector<TKeptVariable> kept;
+  return kept;
+}
+
+}  // namespace
+
+void UseRussianSystemLocale() {
+  constexpr const char* kRussian = "ru_RU.UTF-8";
+  const std::pair<const char*, const char*> variables[] = {
+      {"LC_ALL", nullptr},      {"LC_MESSAGES", kRussian}, {"LC_TIME", kRussian},
+      {"LC_NUMERIC", kRussian}, {"LC_MEASUREMENT", kRussian}, {"LANGUAGE", "ru"}};
+  KeptVariables().clear();
+  for (const auto& [name, value] : variables) {
+    KeptVariables().push_back({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
+    if (value)
+      qputenv(name, value);
+    else
+      qunsetenv(name);
+  }
+}
+
 void PrepareApplication(QApplication& app) {
+  // Qt has its system locale now and keeps it; programs started from
+  // here get the machine's environment, and the C library its locale
+  // but for numbers, which our own conversions read and write with a
+  // point whatever the machine's locale.
+  QLocale::system();
+  for (const TKeptVariable& v : KeptVariables()) {
+    if (v.Set)
+      qputenv(v.Name, v.Value);
+    else
+      qunsetenv(v.Name);
+  }
+  KeptVariables().clear();
+  std::setlocale(LC_ALL, "");
+  std::setlocale(LC_NUMERIC, "C");
+  // Qt's widgets write numbers and dates in the default locale: Russian
+  // whatever the machine's, as their words are.
+  QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
   // "qt_ru" gathers the catalogues of every Qt module; the program's own
   // texts are Russian already and need none.
   auto* translator = new QTranslator(&app);

@@ -16,7 +16,14 @@ namespace vm {
 // rules leave its place alone, only keeping it on the screen.
 void KeepOwnPlace(QWidget& window);
 
-// Loads Qt's Russian translation and installs the rules; once per
+// Before the application is made. Qt reads its system locale, in which
+// its file dialog writes sizes and dates, from the environment as the
+// application starts: the program's is Russian whatever the machine's.
+// PrepareApplication gives the environment back.
+void UseRussianSystemLocale();
+
+// Loads Qt's Russian translation, makes Russian the default locale, keeps
+// numbers of the C library with a point and installs the rules; once per
 // application.
 void PrepareApplication(QApplication& app);
 

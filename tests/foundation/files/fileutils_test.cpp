@@ -100,6 +100,34 @@ TEST(FileUtils, DirectoriesAndListings) {
   EXPECT_TRUE(Files().Exists(tmp / "kept/f"));
 }
 
+// A file deleted here may have another name elsewhere (a hard link): the
+// deletions take this name and leave the file's permissions as they were.
+TEST(FileUtils, DeletingAHardLinkLeavesTheFileElsewhereReadOnly) {
+  test::TempDir tmp;
+  const std::string outside = tmp / "outside";
+  test::WriteBytes(outside, "keep me read-only");
+  ASSERT_EQ(chmod(outside.c_str(), 0444), 0);
+  ASSERT_TRUE(CheckDirExists(tmp / "tree/sub", true));
+  const auto linkAt = [&](const std::string& path) { ASSERT_EQ(link(outside.c_str(), path.c_str()), 0); };
+  const auto mode = [&] {
+    uint32_t m = 0;
+    EXPECT_TRUE(Files().GetMode(outside, m));
+    return m;
+  };
+  linkAt(tmp / "single");
+  EXPECT_TRUE(EraseFile(tmp / "single"));
+  EXPECT_EQ(mode(), 0444u) << "EraseFile";
+  linkAt(tmp / "tree/sub/f");
+  EXPECT_TRUE(ClearDirFiles(tmp / "tree/sub/"));
+  EXPECT_EQ(mode(), 0444u) << "ClearDirFiles";
+  linkAt(tmp / "tree/f");
+  linkAt(tmp / "tree/sub/f");
+  EXPECT_TRUE(DeleteDirTree(tmp / "tree/"));
+  EXPECT_FALSE(DirOrDriveExists(tmp / "tree"));
+  EXPECT_EQ(mode(), 0444u) << "DeleteDirTree";
+  EXPECT_EQ(test::ReadBytes(outside), "keep me read-only");
+}
+
 TEST(FileUtils, CopyEraseAndAppend) {
   test::TempDir tmp;
   const std::string src = tmp / "src", dst = tmp / "dst";

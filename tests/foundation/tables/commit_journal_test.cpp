@@ -153,6 +153,37 @@ TEST_F(CommitJournalTest, FinishedCommitLeavesEveryTableAfterAndNoTrace) {
   EXPECT_TRUE(messages.empty());
 }
 
+// A commit syncs what its guarantee needs and nothing more: the new table
+// (written straight into the file the journal gave, with no sync of its
+// own) and the appended one once each, the journal, and the folder once the
+// journal is in it and once after the renames.
+TEST_F(CommitJournalTest, ACommitSyncsEachChangedFileTheJournalAndTheFolderTwice) {
+  vm::test::FaultyFileSystem fs;
+  TCommitJournal j(dir.Dir());
+  const std::string newC = j.NewFileFor(dir / "C.DBF");
+  ASSERT_TRUE(j.PlanAppend(dir / "A.DBF"));
+  {
+    TDBF t;
+    t.FileName = newC;
+    ASSERT_TRUE(t.CreateTableIn(TCommitJournal::MakeNewFile(newC)));
+    ASSERT_TRUE(t.AddFieldEx("NO__", 10, 'N', 0) && t.AddFieldEx("NAME", 20, 'C', 0) && t.WriteStructure());
+    AppendRows(t, "new", 1, 3);
+    ASSERT_TRUE(t.Close());
+  }
+  EXPECT_TRUE(fs.SyncedFiles.empty() && fs.SyncedFolders.empty());
+  ASSERT_TRUE(j.Begin());
+  ASSERT_TRUE(AppendTo(dir / "A.DBF", "a", 2));
+  ASSERT_TRUE(j.Replace() && j.Finish());
+  ASSERT_EQ(fs.SyncedFiles.size(), 3u);
+  EXPECT_EQ(fs.SyncedFiles[0], newC);
+  EXPECT_TRUE(fs.SyncedFiles[1].starts_with(dir / kCommitJournalName)) << fs.SyncedFiles[1];
+  EXPECT_EQ(fs.SyncedFiles[2], dir / "A.DBF");
+  EXPECT_EQ(fs.SyncedFolders, (std::vector<std::string>{dir.Dir(), dir.Dir()}));
+  EXPECT_EQ(Rows(dir / "C.DBF"), Expected("new", 1, 3));
+  EXPECT_EQ(Rows(dir / "A.DBF"), Expected("a", 1, kBefore + 2));
+  EXPECT_TRUE(Leftovers(dir.Dir()).empty());
+}
+
 TEST_F(CommitJournalTest, RollBackAfterEveryChangeRestoresTheTablesByteForByte) {
   const std::vector<std::string> before = Snapshot();
   {
@@ -197,11 +228,14 @@ TEST_F(CommitJournalTest, AFailedRenameRollsTheWholeCommitBack) {
 }
 
 // Dies, as a killed process does, when the commit removes its first backup:
-// the journal has just been marked done.
+// the commit stands by then. With KeepJournal the journal will not go
+// before that, so the commit has marked it done instead.
 class DieOnBackupRemoval : public FileSystem {
  public:
+  bool KeepJournal = false;
   bool Remove(const std::string& path) override {
     if (path.ends_with(".$BK")) _exit(0);
+    if (KeepJournal && path.ends_with(kCommitJournalName)) return false;
     return FileSystem::Remove(path);
   }
 };
@@ -236,9 +270,28 @@ TEST_F(CommitJournalTest, ACommitThatDiedIsRolledBackOrCompletedAtTheNextStart) 
   EXPECT_EQ(Snapshot(), before);
   EXPECT_TRUE(Leftovers(dir.Dir()).empty());
 
-  // Dead right after the mark: the commit stands and is completed.
+  // Dead as it tidies up, its journal gone: the commit stands, and the
+  // backups it left go without a word.
   InChild([&] {
     DieOnBackupRemoval dying;
+    InstallFileSystem(&dying);
+    Commit(dir.Dir(), 2);
+    _exit(1);
+  });
+  EXPECT_FALSE(Leftovers(dir.Dir()).empty());
+  messages.clear();
+  EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::None);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(StateOf(dir.Dir(), 2), State::After);
+  EXPECT_TRUE(Leftovers(dir.Dir()).empty());
+
+  // Dead the same way with a journal that would not go, marked done
+  // instead: the commit stands and is completed.
+  for (const char* name : {"A.DBF", "B.DBF", "C.DBF", "D.DBF"}) std::filesystem::remove(dir / name);
+  MakeBefore(dir.Dir());
+  InChild([&] {
+    DieOnBackupRemoval dying;
+    dying.KeepJournal = true;
     InstallFileSystem(&dying);
     Commit(dir.Dir(), 2);
     _exit(1);
@@ -263,6 +316,27 @@ TEST_F(CommitJournalTest, ANewTableWrittenBeforeTheJournalIsSweptAway) {
   std::vector<std::string> messages;
   EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::None);
   EXPECT_TRUE(Leftovers(dir.Dir()).empty());
+  EXPECT_EQ(StateOf(dir.Dir(), 0), State::Before);
+}
+
+// Only what a dead commit left without a journal goes: the new files and
+// backups beside tables, settings files and the archive list, and beside
+// archive files in a subfolder. A user's files that merely end alike stay.
+TEST_F(CommitJournalTest, TheSweepTakesOnlyTheCommitsOwnNewFiles) {
+  namespace fs = std::filesystem;
+  fs::create_directories(dir / "ARCHIVE");
+  fs::create_directories(dir / "letters");
+  const std::vector<std::string> ours = {"C.DBF.$NW", "manager.ini.$NW", "archive.alf.$NW", "B.DBF.$BK",
+                                         "ARCHIVE/00000007.BH.$NW", "ARCHIVE/00000007.caf.$BK"};
+  const std::vector<std::string> theirs = {"letters/draft.$NW", "letters/old.dbf.$NW", "notes.$NW",
+                                           "report.txt.$NW", "ARCHIVE/draft.$NW", "ARCHIVE/7.BH.$NW",
+                                           "letters/draft.$BK", "notes.txt.$BK"};
+  for (const auto& names : {ours, theirs})
+    for (const std::string& name : names) test::WriteBytes(dir / name, "x");
+  std::vector<std::string> messages;
+  EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::None);
+  for (const std::string& name : ours) EXPECT_FALSE(fs::exists(dir / name)) << name;
+  for (const std::string& name : theirs) EXPECT_EQ(ReadBytes(dir / name), "x") << name;
   EXPECT_EQ(StateOf(dir.Dir(), 0), State::Before);
 }
 

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/text/number_text.h"
 #include "platform/encoding.h"
 #include "platform/clock.h"
 #include "support/faulty_files.h"
@@ -249,19 +250,24 @@ TEST_F(Dbf, FieldValuesFollowTheirTypes) {
   ASSERT_TRUE(t.WriteStructure());
   t.ClearRecordBuf();
 
-  // A number that does not fit is never stored as another number.
+  // A number that does not fit is never stored as another number: it loses
+  // decimals, or when it does not fit even without them the field keeps what
+  // it held.
   struct Case { int field; int32_t value; bool stored; const char* raw; };
-  for (const Case& c : {Case{0, 5, true, "  5.00"}, {1, -12, true, "-12"}, {1, 12345, false, "***"},
-                        {0, 1000, false, "******"}}) {
+  for (const Case& c : {Case{0, 5, true, "  5.00"}, {1, -12, true, "-12"}, {1, 12345, false, "-12"},
+                        {0, 1000, true, "1000.0"}, {0, 99999, true, " 99999"}, {0, 999999, true, "999999"},
+                        {0, -99999, true, "-99999"}, {0, 1000000, false, "-99999"}}) {
     EXPECT_EQ(t.SetFieldInt(c.field, c.value), c.stored) << c.value;
     EXPECT_EQ(Raw(t, c.field), c.raw) << c.value;
   }
   bool error = false;
-  t.GetFieldInt(1, error);
-  EXPECT_TRUE(error);
+  EXPECT_EQ(t.GetFieldInt(1, error), -12);
+  EXPECT_FALSE(error);
   for (const auto& [field, text, stored, raw] : std::vector<std::tuple<int, const char*, bool, const char*>>{
-           {2, "123456", false, "*****"}, {2, "abc", true, "  abc"}, {3, "abcdefg", true, "abcde"},
-           {3, "abc", true, "abc"}}) {
+           {2, "123456", false, "     "}, {2, "abc", true, "  abc"}, {2, "abcdefg", false, "  abc"},
+           {0, "1234.567", true, "1234.6"}, {0, "999999.6", false, "1234.6"}, {0, "-0.00001", true, "0.0000"},
+           {0, "  12.5", true, "  12.5"}, {0, "1.5e+03", true, "1500.0"}, {0, "12,34567", false, "1500.0"},
+           {3, "abcdefg", true, "abcde"}, {3, "abc", true, "abc"}}) {
     EXPECT_EQ(t.SetFieldStr(field, text), stored) << text;
     EXPECT_EQ(Raw(t, field), raw) << text;
   }
@@ -412,7 +418,9 @@ TEST_F(Dbf, NumbersAndDatesStoreTheirUsualText) {
   struct IntCase { int field; int32_t value; bool stored; const char* raw; };
   for (const IntCase& c : {IntCase{0, -2147483647 - 1, true, "-2147483648"}, {0, 0, true, "          0"},
                            {1, -7, true, "    -7.000"}, {1, 123456, true, "123456.000"},
-                           {1, 1234567, false, "**********"}, {2, -42, true, "-42"}, {2, 1234567, true, "123456"}}) {
+                           {1, 1234567, true, "1234567.00"}, {1, -1234567, true, "-1234567.0"},
+                           {1, 123456789, true, " 123456789"}, {1, -2147483647 - 1, false, " 123456789"},
+                           {2, -42, true, "-42"}, {2, 1234567, true, "123456"}}) {
     EXPECT_EQ(t.SetFieldInt(c.field, c.value), c.stored) << c.value;
     EXPECT_EQ(Raw(t, c.field), c.raw) << c.value;
   }
@@ -427,11 +435,21 @@ TEST_F(Dbf, NumbersAndDatesStoreTheirUsualText) {
   EXPECT_EQ(t.GetFieldStr(4), "20070305  ");
 }
 
-// The bytes a text takes in a field, worked out one byte at a time.
+// The bytes a text takes in a field, worked out one byte at a time; a
+// number text too long for its field as the number with fewer decimals; ""
+// when nothing is stored.
 std::string StoredText(std::string_view text, const TFieldRecord& f, bool oem) {
   const auto width = static_cast<std::size_t>(f.Length);
   if (f.FieldType == 'N') {
-    if (text.size() > width) return std::string(width, '*');
+    if (text.size() > width) {
+      long double x = 0;
+      if (!TextToExtended(text, x)) return "";
+      const std::size_t point = text.find('.');
+      const std::size_t decimals =
+          point == std::string_view::npos ? 0 : std::min(text.size(), text.find_first_not_of("0123456789", point + 1)) - point - 1;
+      const std::string fitted = FitFixed(x, f.Length, static_cast<int>(decimals));
+      return fitted.empty() ? "" : std::string(width - fitted.size(), ' ') + fitted;
+    }
     return std::string(width - text.size(), ' ') + std::string(text);
   }
   std::string out(text.substr(0, std::min(width, text.size())));
@@ -534,9 +552,10 @@ TEST_F(Dbf, TypedValuesStoreTheBytesOfTheirTexts) {
           text = randomText();
           stored = typed.SetFieldStr(index, text);
       }
-      ASSERT_EQ(stored, def.FieldType != 'N' || text.size() <= static_cast<std::size_t>(def.Length)) << text;
-      want.replace(static_cast<std::size_t>(typed.FieldOffset(index)), static_cast<std::size_t>(def.Length),
-                   StoredText(text, def, true));
+      const std::string bytes = StoredText(text, def, true);
+      ASSERT_EQ(stored, !bytes.empty()) << text;
+      if (stored)
+        want.replace(static_cast<std::size_t>(typed.FieldOffset(index)), static_cast<std::size_t>(def.Length), bytes);
       ASSERT_EQ(std::string(reinterpret_cast<const char*>(typed.RecordBytes()), size), want)
           << record << " " << def.Name << " " << text;
     }
@@ -565,11 +584,13 @@ TEST_F(Dbf, TypedValuesStoreTheBytesOfTheirTexts) {
     const int index = static_cast<int>(random() % static_cast<unsigned>(fields));
     const TFieldRecord def = typed.GetFieldDef(index);
     const std::string text = randomText();
-    typed.SetFieldStr(index, text);
     const auto offset = static_cast<std::size_t>(typed.FieldOffset(index));
-    ASSERT_EQ(std::string(reinterpret_cast<const char*>(typed.RecordBytes()) + offset,
-                          static_cast<std::size_t>(def.Length)),
-              StoredText(text, def, false))
+    const auto length = static_cast<std::size_t>(def.Length);
+    const std::string before(reinterpret_cast<const char*>(typed.RecordBytes()) + offset, length);
+    typed.SetFieldStr(index, text);
+    const std::string bytes = StoredText(text, def, false);
+    ASSERT_EQ(std::string(reinterpret_cast<const char*>(typed.RecordBytes()) + offset, length),
+              bytes.empty() ? before : bytes)
         << def.Name << " " << text;
   }
 }

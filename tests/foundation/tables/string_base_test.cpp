@@ -8,7 +8,6 @@
 #include <cfenv>
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <random>
 #include <tuple>
 
@@ -16,6 +15,8 @@
 #include "platform/encoding.h"
 #include "support/faulty_files.h"
 #include "support/goods_table.h"
+#include "support/number_order.h"
+#include "support/plain_quicksort.h"
 #include "support/temp_dir.h"
 
 namespace vm {
@@ -258,10 +259,14 @@ TEST_F(StringBaseTest, InsertAndDeleteKeepTheCurrentRowInside) {
 TEST_F(StringBaseTest, ValuesAreWrittenByTheirKind) {
   Open({});
   table_.Append();
-  // 123456.5 takes 9 characters where the price has 8.
+  // 123456.5 takes 9 characters where the price has 8: it keeps one
+  // decimal. A number that does not fit even without decimals leaves the
+  // field as it was.
   for (const auto& [field, value, stored, text] : std::vector<std::tuple<int32_t, TCommonVar, bool, std::string>>{
-           {kGoodsNo, Num(12345678901), false, "**********"}, {kGoodsPrice, Num(12.5), true, "12.50"},
-           {kGoodsPrice, Num(123456.5), false, "********"}, {kGoodsPrice, Num(-0.125), true, "-0.12"},
+           {kGoodsNo, Num(1234567890), true, "1234567890"}, {kGoodsNo, Num(12345678901), false, "1234567890"},
+           {kGoodsPrice, Num(12.5), true, "12.50"}, {kGoodsPrice, Num(123456.5), true, "123456.5"},
+           {kGoodsPrice, Num(99999999.4), true, "99999999"}, {kGoodsPrice, Num(99999999.6), false, "99999999"},
+           {kGoodsPrice, Num(-9999999.6), false, "99999999"}, {kGoodsPrice, Num(-0.125), true, "-0.12"},
            {kGoodsDate, {'D', "", 0, {5, 3, 2007}, {}}, true, "20070305"}, {kGoodsDate, {'D', "", 0, {}, {}}, true, "00000000"},
            {kGoodsDate, {'D', "", 0, {100, 1, 2000}, {}}, true, "20001100"},
            {kGoodsDate, {'D', "", 0, {-1, 1, 2000}, {}}, true, "200001-1"},
@@ -310,8 +315,13 @@ TEST_F(StringBaseTest, SaveAppendsNewRowsAndMarksDeletedOnes) {
   const TRow* b = table_.MemTableLocate(1);
   EXPECT_EQ(std::tuple(b->No, b->Changed, table_.CurrentIndex()), std::tuple(7, false, 0));
 
+  // A value that does not fit changes nothing; a field another program
+  // filled with '*' is saved as it stands, and said.
   table_.MemTableGoto(2);
-  table_.SetValue(kGoodsNo, Num(1e12));
+  EXPECT_FALSE(table_.SetValue(kGoodsPrice, Num(1e12)));
+  EXPECT_FALSE(table_.Current()->Changed);
+  table_.SetFieldText(kGoodsPrice, "********");
+  table_.Current()->Changed = true;
   EXPECT_EQ(table_.SaveChanges(), TSaveResult::SavedTooWide);
 }
 
@@ -527,32 +537,16 @@ TEST(StringBaseSort, OneNumberKeyOrdersOddTextsAsTheGeneralComparison) {
 
 // The rows' IDs in the order the plain quicksort of the values gives: the
 // middle row as pivot, scanning in from both ends, exchanging rows that
-// differ in place; and whether it exchanged any.
+// differ in place, numbers ordered as sorts order them; and whether it
+// exchanged any.
 std::pair<std::vector<std::string>, bool> PlainQuicksortOrder(TStringBase& table, int32_t field) {
   std::vector<std::pair<TCommonVar, std::string>> rows(static_cast<std::size_t>(table.Count()));
   for (int32_t r = 0; r < table.Count(); ++r) {
     table.GetBufferValue(field, table.MemTableLocate(r)->Buffer(), rows[static_cast<std::size_t>(r)].first);
     table.GetBufferText(0, table.MemTableLocate(r)->Buffer(), rows[static_cast<std::size_t>(r)].second);
   }
-  bool exchanged = false;
-  const std::function<void(int32_t, int32_t)> sort = [&](int32_t lo, int32_t hi) {
-    const TCommonVar pivot = rows[static_cast<std::size_t>((lo + hi) / 2)].first;
-    const auto at = [&](int32_t k) -> const TCommonVar& { return rows[static_cast<std::size_t>(k)].first; };
-    int32_t i = lo, j = hi;
-    do {
-      while (CompareValues(at(i), pivot, false) < 0) ++i;
-      while (CompareValues(at(j), pivot, false) > 0) --j;
-      if (i <= j) {
-        if (i != j) std::swap(rows[static_cast<std::size_t>(i)], rows[static_cast<std::size_t>(j)]);
-        exchanged = exchanged || i != j;
-        ++i;
-        --j;
-      }
-    } while (i <= j);
-    if (lo < j) sort(lo, j);
-    if (i < hi) sort(i, hi);
-  };
-  if (rows.size() > 1) sort(0, table.Count() - 1);
+  const bool exchanged = test::PlainQuicksort(
+      rows, [](const auto& a, const auto& b) { return CompareValuesInOrder(a.first, b.first, false); });
   std::vector<std::string> ids;
   for (const auto& row : rows) ids.push_back(row.second);
   return {ids, exchanged};
@@ -560,12 +554,14 @@ std::pair<std::vector<std::string>, bool> PlainQuicksortOrder(TStringBase& table
 
 // A number key is sorted a block at a time; the order, ties included, must
 // be the plain quicksort's, on long tables of few distinct keys, of keys
-// all distinct, of -0 beside 0, and already sorted or reversed.
+// all distinct, of -0 beside 0, and already sorted or reversed; with
+// decimals finer than the tolerance too, numbers within it of each other,
+// keys spread too far for the quick path and past the integers.
 TEST(StringBaseSort, NumberKeyOrdersAsThePlainQuicksort) {
   std::mt19937 random(11);
-  const auto check = [](const std::vector<std::string>& texts) {
+  const auto check = [](const TFieldRecord& field, std::vector<std::string> texts) {
     TStringBase table;
-    table.MakeTemporary({{"ID", 'N', 7, 0}, {"PRICE", 'N', 12, 2}});
+    table.MakeTemporary({{"ID", 'N', 7, 0}, field});
     for (std::size_t i = 0; i < texts.size(); ++i) {
       table.Append();
       table.SetFieldText(0, std::to_string(i));
@@ -581,6 +577,17 @@ TEST(StringBaseSort, NumberKeyOrdersAsThePlainQuicksort) {
     }
     EXPECT_EQ(ids, expected);
   };
+  // Each as it comes, sorted by value and reversed.
+  const auto checkArranged = [&](const TFieldRecord& field, std::vector<std::string> texts) {
+    check(field, texts);
+    std::vector<std::pair<long double, std::string>> byValue;
+    for (const std::string& t : texts) byValue.emplace_back(std::stold(t), t);
+    std::stable_sort(byValue.begin(), byValue.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = byValue[i].second;
+    check(field, texts);
+    std::reverse(texts.begin(), texts.end());
+    check(field, texts);
+  };
   for (const int distinct : {1, 2, 3, 7, 40, 1000, 1000000}) {
     SCOPED_TRACE(distinct);
     for (const int count : {300, 5000, 40000}) {
@@ -592,15 +599,92 @@ TEST(StringBaseSort, NumberKeyOrdersAsThePlainQuicksort) {
         // Whole numbers written without the point, as other programs may.
         if (n % 7 == 3) texts.back() = std::to_string(n);
       }
-      check(texts);
-      std::vector<std::pair<long double, std::string>> byValue;
-      for (const std::string& t : texts) byValue.emplace_back(std::stold(t), t);
-      std::stable_sort(byValue.begin(), byValue.end(),
-                       [](const auto& a, const auto& b) { return a.first < b.first; });
-      for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = byValue[i].second;
-      check(texts);
-      std::reverse(texts.begin(), texts.end());
-      check(texts);
+      checkArranged({"PRICE", 'N', 12, 2}, texts);
+    }
+  }
+  for (const std::string base : {"4", "0", "3000", "9000000000"}) {
+    for (const unsigned steps : {2u, 9u, 400u}) {
+      SCOPED_TRACE(base + " " + std::to_string(steps));
+      std::vector<std::string> texts;
+      for (int i = 0; i < 3000; ++i) {
+        texts.push_back(test::ChainedNumber(random() % 4 == 0 ? "-" + base : base, random() % steps, 3, 10));
+        // Far from the rest: keys spread past what a word holds with the rows.
+        if (random() % 50 == 0) texts.back() = std::to_string(random() % 200) + ".5";
+      }
+      checkArranged({"FINE", 'N', 24, 10}, texts);
+    }
+  }
+}
+
+// Numbers closer than the tolerance link into chains longer than it; a sort
+// by them, alone or before a name, must still leave no row before a row
+// more than the tolerance below it, and where two numbers count as equal
+// the name decides.
+TEST(StringBaseSort, NumbersCloserThanTheToleranceStayInOrder) {
+  std::mt19937 random(17);
+  for (const auto& [decimals, step] : {std::pair{9, 1u}, {10, 4u}, {10, 7u}, {12, 300u}}) {
+    SCOPED_TRACE(::testing::Message() << decimals << " decimals, steps of " << step);
+    for (int round = 0; round < 150; ++round) {
+      TStringBase table;
+      table.MakeTemporary({{"NUM", 'N', 20, decimals}, {"NAME", 'C', 4, 0}});
+      const int rows = 2 + static_cast<int>(random() % 60);
+      for (int i = 0; i < rows; ++i) {
+        table.Append();
+        table.SetFieldText(0, test::ChainedNumber(random() % 3 ? "4" : "-4", random() % 9, step, decimals));
+        table.SetFieldText(1, std::string(1, static_cast<char>('a' + random() % 5)));
+      }
+      TKeyCol keys;
+      keys.Number = 0;
+      keys.Next = std::make_unique<TKeyCol>();
+      keys.Next->Number = 1;
+      for (const bool byName : {false, true}) {
+        if (byName) table.Sort(&keys, false);
+        else table.SortByField(0, false);
+        std::vector<long double> numbers;
+        std::vector<std::string> names;
+        TCommonVar v;
+        for (int32_t r = 0; r < table.Count(); ++r) {
+          table.GetBufferValue(0, table.MemTableLocate(r)->Buffer(), v);
+          numbers.push_back(v.Num);
+          table.GetBufferValue(1, table.MemTableLocate(r)->Buffer(), v);
+          names.push_back(v.Str);
+        }
+        ASSERT_EQ(test::FirstRowOutOfOrder(numbers), -1) << "round " << round << (byName ? " by name too" : "");
+        for (std::size_t r = 1; byName && r < numbers.size(); ++r) {
+          if (NumberOrderKey(numbers[r - 1]) != NumberOrderKey(numbers[r])) continue;
+          ASSERT_LE(names[r - 1], names[r]);
+        }
+      }
+    }
+  }
+}
+
+// Keys found or inserted one by one in rows sorted by a number and a name
+// must leave them sorted, with numbers closer than the tolerance; a key
+// inserted is found again.
+TEST(StringBaseSort, SearchesPlaceNumbersCloserThanTheToleranceInOrder) {
+  std::mt19937 random(19);
+  for (int round = 0; round < 200; ++round) {
+    TStringBase table;
+    table.MakeTemporary({{"NUM", 'N', 20, 10}, {"NAME", 'C', 4, 0}});
+    TKeyCol keys;
+    keys.Number = 0;
+    keys.Next = std::make_unique<TKeyCol>();
+    keys.Next->Number = 1;
+    for (int i = 0; i < 40; ++i) {
+      keys.Value = {'N', "", std::stold(test::ChainedNumber("4", random() % 9, 4, 10)), {}, {}};
+      keys.Next->Value = {'C', std::string(1, static_cast<char>('a' + random() % 5)), 0, {}, {}};
+      bool inserted = false;
+      const TRow* row = table.LocateOrInsert(&keys, inserted, false);
+      std::vector<long double> numbers;
+      TCommonVar v;
+      for (int32_t r = 0; r < table.Count(); ++r) {
+        table.GetBufferValue(0, table.MemTableLocate(r)->Buffer(), v);
+        numbers.push_back(v.Num);
+      }
+      ASSERT_EQ(test::FirstRowOutOfOrder(numbers), -1) << "round " << round << ", key " << i;
+      int32_t pos = -1;
+      ASSERT_EQ(table.BinarySearch(pos, &keys, false, table.LastIndex(), 0), row);
     }
   }
 }

@@ -77,8 +77,11 @@ TEST(TableFiles, AFailedWriteLeavesTheOldFile) {
   EXPECT_FALSE(Files().Exists(tmp / "new.dbf"));  // no half of a new file either
   EXPECT_EQ(test::ReadBytes(tmp / "copy.dbf"), before);
 
+  // A price another program filled with '*' is written as it stands, and
+  // said.
   table.MemTableGoto(0);
-  table.SetValue(test::kGoodsPrice, {'N', "", 1e9, {}, {}});
+  EXPECT_FALSE(table.SetValue(test::kGoodsPrice, {'N', "", 1e9, {}, {}}));
+  table.SetFieldText(test::kGoodsPrice, "********");
   EXPECT_EQ(WriteBaseToFile(table, tmp / "copy.dbf"), TSaveResult::SavedTooWide);
 }
 

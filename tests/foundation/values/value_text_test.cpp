@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 
 #include "platform/encoding.h"
@@ -122,4 +123,24 @@ TEST(ValueText, ComparisonUsesTheToleranceAndTheKindOfTheFirstValue) {
   EXPECT_EQ(CompareValues(Of('C', {1, 1, 2007}), Of('D', {31, 12, 2006}), false), 0);
   EXPECT_EQ(CompareValues(Of('T', {}, {10, 0, 1}), Of('T', {}, {10, 0, 0}), false), 1);
   EXPECT_EQ(CompareValues(Of('-', {}, {10, 0, 1}), Of('T', {}, {10, 0, 0}), false), 1);
+}
+
+// Sorts and searches order numbers by nine decimals: equal within the
+// tolerance where a number has no more decimals, never equal in pairs along
+// a chain longer than the tolerance; other kinds as CompareValues.
+TEST(ValueText, TheOrderOfNumbersGoesByNineDecimals) {
+  EXPECT_EQ(CompareValuesInOrder(Num(1), Num(1.0000000004L), false), 0);
+  EXPECT_EQ(CompareValuesInOrder(Num(1.0000000004L), Num(1.0000000008L), false), -1);
+  EXPECT_EQ(CompareValuesInOrder(Num(1.000000001L), Num(1), false), 1);
+  EXPECT_EQ(CompareValuesInOrder(Num(-0.0L), Num(0), false), 0);
+  EXPECT_EQ(CompareValuesInOrder(Num(-0.0000000004L), Num(0), false), 0);
+  EXPECT_EQ(CompareValuesInOrder(Num(123456789.123456789L), Num(123456789.123456788L), false), 1);
+  // Past 2^63 units every number is whole and stands for itself.
+  EXPECT_EQ(CompareValuesInOrder(Num(1e19L), Num(1e19L + 8), false), -1);
+  EXPECT_EQ(CompareValuesInOrder(Num(-1e30L), Num(-1e30L), false), 0);
+  const long double nan = std::numeric_limits<long double>::quiet_NaN();
+  EXPECT_EQ(CompareValuesInOrder(Num(nan), Num(-1e30L), false), -1);
+  EXPECT_EQ(CompareValuesInOrder(Num(-1e30L), Num(nan), false), 1);
+  EXPECT_EQ(CompareValuesInOrder(Text("abc"), Text("ABC"), false), 0);
+  EXPECT_EQ(CompareValuesInOrder(Of('D', {31, 12, 2006}), Of('C', {1, 1, 2007}), false), -1);
 }

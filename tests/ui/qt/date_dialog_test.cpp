@@ -5,10 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QTest>
+#include <cstdio>
+#include <string>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <tuple>
 
 #include "modal.h"
 #include "platform/clock.h"
@@ -78,12 +83,10 @@ TEST_F(DateDialogTest, OkWaitsForALaterMomentAndOnlyTheButtonsCloseTheDialog) {
   EXPECT_EQ(offered, QString("5.12.2026 20:16"));
   EXPECT_TRUE(okOffered);
   EXPECT_EQ(hint, QString::fromUtf8("Дата и время должны быть позже последних подтвержденных: 5.12.2026 20:15"));
-  // No minimise or maximise box: a window given no button hint at all is
-  // offered every box by the window manager, so the close box is named
-  // (and refused below).
-  EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+  // No border icons asked for, not even the close box it would refuse;
+  // what the window manager is told is read below on a real display.
+  EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint));
   EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
-  EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
   // A window of a fixed size is offered no maximise box by any.
   EXPECT_TRUE(fixedSize);
   EXPECT_FALSE(okAtFirst);
@@ -116,6 +119,67 @@ TEST_F(DateDialogTest, SystemDateFillsTheFieldsAndANewDateIsAskedOnce) {
   EXPECT_EQ(value.Day, 7);
   EXPECT_EQ(value.Hour, 9);
   EXPECT_EQ(value.Minute, 30);
+}
+
+// The fields are left as in the question dialogs: Enter in the date goes
+// on to the time, showing the date as it reads; Enter in the time shows it
+// so and confirms.
+TEST_F(DateDialogTest, EnterGoesFromTheDateToTheTimeShowingEachAsItReads) {
+  QString dateShown, timeShown;
+  QWidget *focusAfterDate = nullptr, *timeEdit = nullptr;
+  bool openAfterDate = false;
+  WhenModal([&](QWidget *modal) {
+    auto *form = qobject_cast<TDtQForm *>(modal);
+    ASSERT_NE(form, nullptr);
+    QApplication::setActiveWindow(form);
+    const QList<QLineEdit *> edits = Edits(form);
+    ASSERT_EQ(QApplication::focusWidget(), edits[0]);
+    timeEdit = edits[1];
+    edits[0]->setText("6/12/26");
+    QTest::keyClick(edits[0], Qt::Key_Return);
+    openAfterDate = form->isVisible();
+    focusAfterDate = QApplication::focusWidget();
+    dateShown = edits[0]->text();
+    edits[1]->setText("9.05");
+    test::ClickInMessageBox("Да");
+    QTest::keyClick(edits[1], Qt::Key_Return);
+    timeShown = edits[1]->text();
+    if (form->isVisible()) form->CancelButton()->click();
+  });
+  DateTimeFields value{5, 12, 2026, 20, 15, 0};
+  ASSERT_TRUE(ui.AskDateTime(value));
+  EXPECT_TRUE(openAfterDate);
+  EXPECT_EQ(focusAfterDate, timeEdit);
+  EXPECT_EQ(dateShown, QString("6.12.2026"));
+  EXPECT_EQ(timeShown, QString("9:05"));
+  EXPECT_EQ(std::tuple(value.Day, value.Month, value.Year, value.Hour, value.Minute), std::tuple(6, 12, 2026, 9, 5));
+}
+
+// What the window manager is told, read from the window where an X
+// display runs (a test of its own runs this under Xvfb): the dialog may be
+// moved and resized, and has no close, minimise or maximise function.
+TEST(DateDialogOnX11, AsksTheWindowManagerForNoBorderIcons) {
+  if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "no X display";
+  TDtQForm form;
+  form.setWindowTitle(QString::fromUtf8("Текущие дата и время"));
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  const std::string command = "xprop -id " + std::to_string(form.winId()) + " _MOTIF_WM_HINTS";
+  std::string said;
+  if (FILE *pipe = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (fgets(buffer, sizeof buffer, pipe)) said += buffer;
+    pclose(pipe);
+  }
+  // "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = flags, functions, decorations, ..."
+  const auto equals = said.find('=');
+  ASSERT_NE(equals, std::string::npos) << command << ": " << said;
+  const unsigned long flags = std::stoul(said.substr(equals + 1), nullptr, 16);
+  const unsigned long functions = std::stoul(said.substr(said.find(',', equals) + 1), nullptr, 16);
+  constexpr unsigned long kFunctionsGiven = 1, kResize = 2, kMove = 4;
+  EXPECT_TRUE(flags & kFunctionsGiven) << said;
+  EXPECT_EQ(functions, kResize | kMove) << said;
+  form.hide();
 }
 
 TEST_F(DateDialogTest, CancelLeavesTheClockAsItWas) {

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QColorDialog>
+#include <QFontDialog>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -12,6 +16,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <tuple>
 
 #include "config/data_dir.h"
 #include "config/price_tags.h"
@@ -306,6 +312,132 @@ TEST_F(DesignerSettingsWindowTest, ArchiveTabAddsAConfigurationAndAnEntry) {
   EXPECT_EQ(Settings().ArchiveConfigs.Count(), 2);
 }
 
+// Types the texts into the focused controls of the next dialog, Tab
+// between them, then presses Enter where the focus stands, as a user
+// types; a dialog still open after that is left with Escape. Notes the
+// bold labels.
+void TypeIntoNextDialog(QStringList texts, QStringList* bold = nullptr) {
+  test::WhenModal([texts, bold](QWidget* modal) {
+    if (bold)
+      for (QLabel* l : modal->findChildren<QLabel*>())
+        if (l->font().bold()) *bold << l->text();
+    for (int i = 0; i < texts.size(); ++i) {
+      if (i > 0) QTest::keyClick(modal->focusWidget(), Qt::Key_Tab);
+      test::TypeText(modal->focusWidget(), texts[i]);
+    }
+    QTest::keyClick(modal->focusWidget(), Qt::Key_Return);
+    if (modal->isVisible()) static_cast<QDialog*>(modal)->reject();
+  });
+}
+
+// "Добавить новую базу" and "Добавить автопараметр" open on their first
+// field: what is typed goes into the fields and Enter confirms them.
+TEST_F(DesignerSettingsWindowTest, NewBasesAndAutoParametersAreTypedFromTheFirstField) {
+  w.SelectTab(TDesignerTab::Bases);
+  d.BasesPage.ActiveGrid = TBaseGrid::Bases;
+  w.UpdateControls();
+  QStringList bold;
+  TypeIntoNextDialog({"clients.dbf", U("клиенты"), U("Покупатели")}, &bold);
+  w.Bases->Add->click();
+  const TDbaseStructure* clients = d.Bases.FindByFileName("CLIENTS.DBF");
+  ASSERT_NE(clients, nullptr);
+  EXPECT_EQ(clients->Department, "Покупатели"_w);
+  EXPECT_EQ(bold, (QStringList{U("Имя файла:"), U("Псевдоним:"), U("Комментарий:")}));
+
+  w.SelectTab(TDesignerTab::AutoParams);
+  TypeIntoNextDialog({U("скидка"), "", "2.5"});
+  w.AutoParams->Add->click();
+  EXPECT_EQ(d.AutoParams.GetValueText("СКИДКА"_w), "2.5");
+}
+
+// "Размер:" typed down to 0 (or 1) cannot be confirmed: a field is at
+// least two characters long, and OK says so at once.
+TEST_F(DesignerSettingsWindowTest, AFieldOfSizeBelowTwoCannotBeConfirmed) {
+  std::vector<bool> okAt;
+  test::WhenModal([&okAt](QWidget* modal) {
+    QSpinBox* size = modal->findChildren<QSpinBox*>().value(0);
+    QPushButton* ok = nullptr;
+    for (QPushButton* b : modal->findChildren<QPushButton*>())
+      if (b->text() == "OK") ok = b;
+    for (const char* typed : {"0", "1", "12"}) {
+      size->selectAll();
+      test::TypeText(size, typed);
+      okAt.push_back(ok->isEnabled());
+    }
+    static_cast<QDialog*>(modal)->reject();
+  });
+  TFieldDialogTexts field{"QTY", "Число"_w, "10", "2"};
+  EXPECT_FALSE(ShowFieldDialog(field, "Создать новое поле"_w, {}, -1, &w));
+  EXPECT_EQ(okAt, (std::vector<bool>{false, false, true}));
+}
+
+// "Параметры удаления периода базы": bold labels in two columns, the
+// group field and the last record on the right; "Отмена" holds the focus.
+TEST_F(DesignerSettingsWindowTest, ArchiveEntryDialogLaysItsBoldLabelsInTwoColumns) {
+  w.SelectTab(TDesignerTab::Archive);
+  std::map<QString, QPoint> labels;
+  QString focused;
+  test::WhenModal([&](QWidget* modal) {
+    for (QLabel* l : modal->findChildren<QLabel*>())
+      if (l->font().bold()) labels[l->text()] = l->mapTo(modal, QPoint(0, 0));
+    if (auto* b = qobject_cast<QPushButton*>(modal->focusWidget())) focused = b->text();
+    static_cast<QDialog*>(modal)->reject();
+  });
+  w.Archive->AddEntry->click();
+  ASSERT_EQ(labels.size(), 6u);
+  const int left = labels[U("База:")].x();
+  for (const char* name : {"Поле даты:", "Исключение:", "Связь полей:"}) EXPECT_EQ(labels[U(name)].x(), left) << name;
+  const int right = labels[U("Поле группы:")].x();
+  EXPECT_GT(right, left);
+  EXPECT_EQ(labels[U("Посл. запись:")].x(), right);
+  EXPECT_EQ(labels[U("Поле группы:")].y(), labels[U("База:")].y());
+  EXPECT_EQ(focused, U("Отмена"));
+}
+
+// On a small screen the ten tabs wrap onto rows, each whole and each
+// chosen by a click; on a wide one they stand in a single row.
+TEST_F(DesignerSettingsWindowTest, AllTenTabsShowOnANarrowWindow) {
+  w.resize(780, 540);
+  QApplication::processEvents();
+  TTabRows& rows = *w.TabRows;
+  EXPECT_GE(rows.RowCount(), 2);
+  ASSERT_EQ(rows.Count(), w.Tabs->count());
+  for (int i = rows.Count() - 1; i >= 0; --i) {
+    const QRect tab = rows.TabRect(i);
+    EXPECT_TRUE(rows.rect().contains(tab)) << i;
+    EXPECT_GE(tab.width(), rows.fontMetrics().horizontalAdvance(w.Tabs->tabText(i))) << i;
+    QTest::mouseClick(&rows, Qt::LeftButton, {}, tab.center());
+    EXPECT_EQ(w.Tabs->currentIndex(), i);
+  }
+  // The pages start under the last row.
+  EXPECT_GE(w.Tabs->mapTo(&w, QPoint(0, 0)).y(), rows.mapTo(&w, QPoint(0, rows.RowCount() * rows.TabRect(0).height())).y());
+  w.resize(1260, 900);
+  QApplication::processEvents();
+  EXPECT_EQ(rows.RowCount(), 1);
+}
+
+// "Просмотр" of a form draws its header in the configured font, as the
+// book and document windows do: another font, another picture.
+TEST_F(DesignerSettingsWindowTest, FormPreviewDrawsTheHeaderInTheConfiguredFont) {
+  w.SelectTab(TDesignerTab::Forms);
+  ASSERT_GT(w.Forms->List->count(), 0);
+  w.Forms->List->setCurrentRow(0);
+  const std::string font = DefaultFontName();
+  std::vector<QImage> pictures;
+  for (const char* family : {"DejaVu Sans", "Liberation Mono"}) {
+    DefaultFontName() = family;
+    test::WhenModal([&pictures](QWidget* modal) {
+      for (int i = 0; i < 5; ++i) QApplication::processEvents();
+      pictures.push_back(modal->grab().toImage());
+      static_cast<QDialog*>(modal)->accept();
+    });
+    w.Forms->Preview->click();
+  }
+  DefaultFontName() = font;
+  ASSERT_EQ(pictures.size(), 2u);
+  EXPECT_NE(pictures[0], pictures[1]);
+}
+
 TEST_F(DesignerSettingsWindowTest, PrintingTabRenamesAndChoosesTheDefaultFormat) {
   w.SelectTab(TDesignerTab::Printing);
   TPrintingTab& p = *w.Printing;
@@ -383,6 +515,36 @@ TEST_F(DesignerSettingsWindowTest, ZoneTextDialogOpensAnAlignmentOfFiveAsRightAn
   w.Labels->EditText->click();
   EXPECT_TRUE(right);
   EXPECT_EQ(d.LabelsPage.CurrentZone()->Alignment, 2);
+}
+
+// The font dialog opened an upright zone on the face "Oblique", and OK
+// without a change made the zone italic. Every style comes back as it
+// went, the family by the zone's own name (one the system substitutes
+// too), the size through its points: 18 -> 4 -> 18.
+TEST(ZoneTextDialog, TheFontDialogGivesEveryStyleFamilyAndSizeBackUnchanged) {
+  for (const char* family : {"DejaVu Sans", "Arial"}) {
+    for (uint8_t style = 0; style < 16; ++style) {
+      TZoneDialogValues v;
+      v.FontName = family;
+      v.FontStyle = style;
+      v.FontSize = 18;
+      int points = 0;
+      test::WhenModal([&](QWidget* zone) {
+        test::WhenModalOf<QFontDialog>([&](QFontDialog* fonts) {
+          points = fonts->currentFont().pointSize();
+          test::WhenModalOf<QColorDialog>([](QColorDialog* colours) { colours->reject(); });
+          fonts->accept();
+        });
+        for (QPushButton* b : zone->findChildren<QPushButton*>())
+          if (b->text() == U("Шрифт")) b->click();
+        static_cast<QDialog*>(zone)->accept();
+      });
+      ASSERT_TRUE(ShowZoneTextDialog("Зона №1"_w, v, nullptr));
+      EXPECT_EQ(std::tuple(v.FontName, v.FontStyle, v.FontSize, points),
+                std::tuple(std::string(family), style, 18, 4))
+          << family << " " << int(style);
+    }
+  }
 }
 
 TEST_F(DesignerSettingsWindowTest, GraphicsDialogAddsARectangleAndACancelledAddLeavesNone) {

@@ -169,6 +169,51 @@ TEST_F(DocumentWindowTest, ClosingWithUnsavedRowsAsksAndNoKeepsTheWindowYesLeave
   EXPECT_EQ(Column(goods, "CODE", "QTY"), stockBefore);
 }
 
+// "abc" in the supplier's code was read as 0 and committed. Refused, it
+// stays in the field to be mended, and the OK that left the field does
+// not close the document on the old code.
+TEST_F(DocumentWindowTest, ASupplierCodeThatIsNoNumberIsRefusedAndOkWaitsForItsMending) {
+  const std::string income = home.Dir() + "/income.dbf";
+  QString refusal;
+  bool stayed = false;
+  QWidget* focusAfter = nullptr;
+  QLineEdit* supplier = nullptr;
+  RunIncome([&](TDocumentWindow& window) {
+    QLineEdit* number = nullptr;
+    for (QLineEdit* e : window.Panel1()->findChildren<QLineEdit*>()) {
+      if (e->text() == "1") supplier = e;
+      else if (!number) number = e;
+    }
+    ASSERT_NE(supplier, nullptr);
+    ASSERT_NE(number, nullptr);
+    TDataViewWidget& table = *window.Table(0);
+    table.setFocus();
+    EnterByCode(window, table, "3", "5");
+    number->setFocus();
+    test::TypeText(number, "777");
+    QTest::keyClick(number, Qt::Key_Return);
+    supplier->setFocus();
+    supplier->selectAll();
+    test::TypeText(supplier, "abc");
+    test::ClickInMessageBox("OK", &refusal);
+    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+    stayed = window.isVisible();
+    focusAfter = window.focusWidget();
+    EXPECT_EQ(supplier->text(), "abc");
+    // The box gone, the window is active again, as a window manager makes it.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    supplier->selectAll();
+    test::TypeText(supplier, "2");
+    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+  });
+  EXPECT_EQ(refusal, QString::fromUtf8("Введены неправильные данные"));
+  EXPECT_TRUE(stayed);
+  EXPECT_EQ(focusAfter, supplier);
+  EXPECT_EQ(Trim(Column(income, "CODE", "SUPPL").at(3)), "2");
+}
+
 TEST_F(DocumentWindowTest, NoToTheEntryQuestionEndsARunThatWouldComeBack) {
   int asked = 0;
   QTimer answer;

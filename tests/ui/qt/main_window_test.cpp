@@ -263,7 +263,8 @@ TEST_F(MainWindowMenusTest, PanelsHaveTheirOwnPopupAndTheWindowItsOwnElsewhere) 
 TEST_F(MainWindowTest, ASecondStartIsToldAndEndsWithOneARefusedPasswordEndsAtOnce) {
   ChooseDataDirectory();
   ASSERT_TRUE(LoadAllSettings());
-  TInstanceMark first;
+  // The program's mark on this desktop (the offscreen platform's).
+  TInstanceMark first({}, DesktopName(FromQt(QGuiApplication::platformName())));
   ASSERT_TRUE(first.Take(Settings().Title));
   TMainProgramHooks hooks;
   bool shown = false;

@@ -4,11 +4,14 @@
 
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
+#include <QStyle>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
 
+#include "documents/value_edit.h"
 #include "modal.h"
 #include "ui/qt/base_question_dialog.h"
 #include "ui/qt/qt_services.h"
@@ -54,6 +57,76 @@ TEST(QuestionServices, EditsTakeTheAnswersAndOkWaitsForValidOnes) {
   WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
   EXPECT_FALSE(ui.AskQuestion(request, texts));
   EXPECT_TRUE(texts.empty());
+}
+
+// "10,5" typed for a sum of two decimals: refused while typed, shown as
+// "10.50" and taken once the field is left by Enter, which goes on to the
+// next field rather than pressing OK; Enter in the last field leaves it too
+// and then presses OK.
+TEST(QuestionServices, EnterLeavesAFieldShowingItsValueAndOkWaitsForEveryOne) {
+  TQtUiServices ui;
+  QuestionRequest request;
+  request.Caption = "Sale";
+  request.Inputs = {{"Sum", 'N', 10, 2, "", 10}, {"Count", 'N', 5, 0, "", 5}};
+  const std::vector<TValueEdit> formats = {{'N', 10, 2}, {'N', 5, 0}};
+  request.Accept = [&formats](const std::vector<std::string>& t) {
+    return t.size() == 2 && formats[0].IsValid(t[0]) && formats[1].IsValid(t[1]);
+  };
+  bool okWhileTyped = true, okAfterLeaving = true, shownAfterFirstEnter = false;
+  QString sumShown;
+  QWidget* focusAfterFirstEnter = nullptr;
+  QList<QLineEdit*> edits;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<TQuestionDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    QApplication::setActiveWindow(dialog);
+    edits = dialog->Client()->findChildren<QLineEdit*>();
+    ASSERT_EQ(edits.size(), 2);
+    ASSERT_EQ(QApplication::focusWidget(), edits[0]);
+    test::TypeText(edits[0], "10,5");
+    okWhileTyped = dialog->OkButton()->isEnabled();
+    QTest::keyClick(edits[0], Qt::Key_Return);
+    shownAfterFirstEnter = dialog->isVisible();
+    focusAfterFirstEnter = QApplication::focusWidget();
+    sumShown = edits[0]->text();
+    // The count is still empty: OK waits for it.
+    okAfterLeaving = dialog->OkButton()->isEnabled();
+    test::TypeText(edits[1], " 4 ");
+    QTest::keyClick(edits[1], Qt::Key_Return);
+    if (dialog->isVisible()) dialog->CancelButton()->click();
+  });
+  std::vector<std::string> texts;
+  EXPECT_TRUE(ui.AskQuestion(request, texts));
+  EXPECT_FALSE(okWhileTyped);
+  EXPECT_TRUE(shownAfterFirstEnter);
+  EXPECT_EQ(focusAfterFirstEnter, edits.value(1));
+  EXPECT_EQ(sumShown, "10.50");
+  EXPECT_FALSE(okAfterLeaving);
+  EXPECT_EQ(texts, (std::vector<std::string>{"10.50", "4"}));
+}
+
+// The labels and edits stand off the window's edges as the controls of
+// every other dialog do, by the margins the style gives a layout.
+TEST(QuestionServices, LabelsAndEditsKeepTheMarginsOfTheOtherDialogs) {
+  TQtUiServices ui;
+  QRect labels, edits;
+  int width = 0;
+  QStyle* style = nullptr;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<TQuestionDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    style = dialog->style();
+    width = dialog->Client()->width();
+    for (QLabel* l : dialog->Client()->findChildren<QLabel*>()) labels |= l->geometry();
+    for (QLineEdit* e : dialog->Client()->findChildren<QLineEdit*>()) edits |= e->geometry();
+    dialog->OkButton()->click();
+  });
+  std::vector<std::string> texts;
+  ASSERT_TRUE(ui.AskQuestion(TwoInputs(), texts));
+  ASSERT_NE(style, nullptr);
+  EXPECT_EQ(labels.left(), style->pixelMetric(QStyle::PM_LayoutLeftMargin));
+  EXPECT_GE(std::min(labels.top(), edits.top()), style->pixelMetric(QStyle::PM_LayoutTopMargin) - 2);
+  EXPECT_LE(edits.right() + 1, width - style->pixelMetric(QStyle::PM_LayoutRightMargin));
 }
 
 TEST(QuestionServices, BaseQuestionChoosesARowOrAsksForANewRecord) {

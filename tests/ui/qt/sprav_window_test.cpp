@@ -21,6 +21,7 @@
 #include "config/data_dir.h"
 #include "config/scramble.h"
 #include "platform/encoding.h"
+#include "support/demo_goods.h"
 #include "support/program_home.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/input_dialog.h"
@@ -64,13 +65,16 @@ class ModalScript {
       steps_.pop_front();
       timer_->stop();
       // The steps after this one may answer windows this one opens.
-      QTimer::singleShot(0, [this] { Next(); });
+      // Tied to the script: a test that ends with its last step must not
+      // leave it to fire in the next one.
+      QTimer::singleShot(0, &alive_, [this] { Next(); });
       step.Act(modal);
     });
     timer_->start();
   }
   std::deque<ModalStep> steps_;
   QTimer* timer_ = nullptr;
+  QObject alive_;
 };
 
 // The records of a table as "CODE|NAME" lines, through python3-dbfread.
@@ -232,6 +236,83 @@ TEST_F(SpravWindowTest, CancelAsksPerChangedTabAndEachAnswerDoesWhatItSays) {
   EXPECT_EQ(questions[1], QString::fromUtf8("Сохранить изменения в справочнике \"Поставщики\"?"));
   EXPECT_EQ(ReadBack(home / "goods.dbf"), ReadBack(test::DemoDir() + "goods.dbf"));
   EXPECT_EQ(ReadBack(home / "suppl.dbf").front(), "1|ООО Молоко");
+}
+
+// Without a printer "Печать" is grey and says where one is chosen; with one
+// it prints and says nothing more.
+TEST_F(SpravWindowTest, AGreyPrintSaysWhereAPrinterIsChosen) {
+  TSpravForm form(Settings());
+  bool enabled = true;
+  QString tip;
+  form.OnShown = [&](TSpravForm& f) {
+    enabled = f.PrintButton()->isEnabled();
+    tip = f.PrintButton()->toolTip();
+    f.CancelButton()->click();
+  };
+  form.Execute();
+  EXPECT_FALSE(enabled);
+  EXPECT_TRUE(tip.contains(QString::fromUtf8("служебных настройках (вкладка \"Печать\")"))) << tip.toStdString();
+  Settings().PrinterName = "VelomarPDF";
+  form.Execute();
+  EXPECT_TRUE(enabled);
+  EXPECT_TRUE(tip.isEmpty()) << tip.toStdString();
+}
+
+// However narrow it is made, every button stays whole inside the window,
+// with some of the search line before them.
+TEST_F(SpravWindowTest, AtItsLeastWidthEveryButtonIsWholeInsideTheWindow) {
+  TSpravForm form(Settings());
+  QStringList outside;
+  int width = 0, line = 0;
+  form.OnShown = [&](TSpravForm& f) {
+    f.resize(1, f.height());
+    QApplication::processEvents();
+    width = f.width();
+    for (QPushButton* b :
+         {f.AddButton(), f.DeleteButton(), f.SortButton(), f.PrintButton(), f.OkButton(), f.CancelButton()})
+      if (!f.rect().contains(QRect(b->mapTo(&f, QPoint(0, 0)), b->size()))) outside << b->text();
+    line = f.SearchEdit()->width();
+    f.CancelButton()->click();
+  };
+  form.Execute();
+  EXPECT_EQ(width, form.minimumWidth());
+  EXPECT_TRUE(outside.isEmpty()) << outside.join(", ").toStdString();
+  EXPECT_GE(line, 40);
+}
+
+// A big book formats the rows on the screen, not the others: opening it,
+// going to its end, searching and a bigger window leave them as records.
+TEST_F(SpravWindowTest, ABigBookMakesTheTextsOfTheRowsOnTheScreenOnly) {
+  Settings().Bases.FindByAlias("ТОВАРЫ"_w)->Table.Close();
+  ASSERT_TRUE(test::GrowDemoGoods(home / "goods.dbf", 20000));
+  TSpravForm form(Settings());
+  bool worked = false;
+  form.OnShown = [&](TSpravForm& f) {
+    Activate(&f);
+    TDataViewWidget* goods = View(f);
+    const auto made = [goods] {
+      int32_t n = 0;
+      for (int32_t r = 0; r < goods->View().RowCount(); ++r) n += goods->View().Table().Pending(r) ? 0 : 1;
+      return n;
+    };
+    ASSERT_EQ(goods->View().RowCount(), 20000);
+    EXPECT_LT(made(), 60);
+    goods->setFocus();
+    QTest::keyClick(goods, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(goods->View().CurRow(), 19999);
+    EXPECT_TRUE(Cell(*goods, 1, 19999).startsWith(QString::fromUtf8("Чай ")));
+    goods->View().SetCol(1);
+    Type(goods, "х");
+    Type(f.SearchEdit(), "леб 1");
+    EXPECT_TRUE(Cell(*goods, 1, goods->View().CurRow()).startsWith(QString::fromUtf8("Хлеб 1")));
+    f.resize(f.width() + 200, f.height() + 300);
+    QTest::qWait(50);
+    EXPECT_LT(made(), 120);
+    worked = true;
+    f.OkButton()->click();
+  };
+  form.Execute();
+  EXPECT_TRUE(worked);
 }
 
 }  // namespace

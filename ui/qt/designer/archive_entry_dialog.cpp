@@ -22,10 +22,15 @@ bool ShowArchiveEntryDialog(TArchiveEntryDialog& d, QWidget* parent) {
   TCheckedDialog dialog("Параметры удаления периода базы"_w, parent);
   QComboBox* base = dialog.AddPickList("База:"_w, {});
   QComboBox* date = dialog.AddPickList("Поле даты:"_w, {});
-  QComboBox* group = dialog.AddPickList("Поле группы:"_w, {});
-  QComboBox* last = dialog.AddPickList("Посл. запись:"_w, {});
   QLineEdit* exclusion = dialog.AddEdit("Исключение:"_w, d.Values.Exclusion, false);
   QLineEdit* links = dialog.AddEdit("Связь полей:"_w, d.Values.Links, false);
+  dialog.NextColumn();
+  QComboBox* group = dialog.AddPickList("Поле группы:"_w, {});
+  QComboBox* last = dialog.AddPickList("Посл. запись:"_w, {});
+  dialog.BoldLabels();
+  // Its first controls are lists to pick from, where nothing typed would
+  // be kept: "Отмена" holds the focus until the user takes one.
+  dialog.FocusCancel();
   Fill(base, d.BaseChoices, d.Values.Base);
   Fill(date, d.DateFields, d.Values.DateField);
   Fill(group, d.GroupFields, d.Values.GroupField);

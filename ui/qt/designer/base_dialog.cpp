@@ -11,6 +11,7 @@ bool ShowBaseDialog(const std::string& caption, TBaseDialogTexts& texts,
   QLineEdit* file = dialog.AddEdit("Имя файла:"_w, texts.FileName, true);
   QLineEdit* alias = dialog.AddEdit("Псевдоним:"_w, texts.Alias, true);
   QLineEdit* comment = dialog.AddEdit("Комментарий:"_w, texts.Comment, false);
+  dialog.BoldLabels();
   auto read = [&] { return TBaseDialogTexts{TextOf(file), TextOf(alias), TextOf(comment)}; };
   dialog.SetCheck([&] { return BaseDialogAcceptable(read(), fileNames, aliases, exceptRow); });
   if (dialog.exec() != QDialog::Accepted) return false;

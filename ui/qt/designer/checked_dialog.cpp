@@ -2,6 +2,7 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -19,25 +20,48 @@ TCheckedDialog::TCheckedDialog(const std::string& caption, QWidget* parent) : QD
   setWindowTitle(ToQt(caption));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   auto* layout = new QVBoxLayout(this);
-  form_ = new QFormLayout;
-  layout->addLayout(form_);
+  columns_ = new QHBoxLayout;
+  layout->addLayout(columns_);
+  form_ = nullptr;
+  NextColumn();
   auto* bar = new QHBoxLayout;
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   ok_->setDefault(true);
-  auto* cancel = new QPushButton(ToQt("Отмена"_w), this);
+  cancel_ = new QPushButton(ToQt("Отмена"_w), this);
   bar->addStretch();
   bar->addWidget(ok_);
-  bar->addWidget(cancel);
+  bar->addWidget(cancel_);
   layout->addLayout(bar);
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TCheckedDialog::NextColumn() {
+  form_ = new QFormLayout;
+  columns_->addLayout(form_, 1);
+}
+
+void TCheckedDialog::AddRow(const std::string& label, QWidget* field) {
+  auto* caption = new QLabel(ToQt(label), this);
+  caption->setBuddy(field);
+  form_->addRow(caption, field);
+  labels_.push_back(caption);
+  fields_.push_back(field);
+}
+
+void TCheckedDialog::BoldLabels() {
+  for (QLabel* label : labels_) {
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+  }
 }
 
 QLineEdit* TCheckedDialog::AddEdit(const std::string& label, const std::string& text, bool upper,
                                    int maxLength) {
   auto* edit = new QLineEdit(ToQt(text), this);
   if (maxLength > 0) edit->setMaxLength(maxLength);
-  form_->addRow(ToQt(label), edit);
+  AddRow(label, edit);
   connect(edit, &QLineEdit::textEdited, this, [this, edit, upper](const QString& typed) {
     if (upper) {
       const QString up = ToQt(UpperStr(FromQt(typed)));
@@ -56,7 +80,7 @@ QComboBox* TCheckedDialog::AddPickList(const std::string& label,
                                        const std::vector<std::string>& items) {
   auto* box = new QComboBox(this);
   for (const std::string& item : items) box->addItem(ToQt(item));
-  form_->addRow(ToQt(label), box);
+  AddRow(label, box);
   connect(box, &QComboBox::currentTextChanged, this, [this] { Check(); });
   return box;
 }
@@ -65,8 +89,11 @@ QSpinBox* TCheckedDialog::AddSpin(const std::string& label, const std::string& t
   auto* spin = new QSpinBox(this);
   spin->setRange(low, high);
   spin->setValue(std::clamp(TrimStrToInt(text), low, high));
-  form_->addRow(ToQt(label), spin);
-  connect(spin, &QSpinBox::textChanged, this, [this] { Check(); });
+  AddRow(label, spin);
+  // Every keystroke, also one that leaves the spin below its range, which
+  // the spin itself does not report until it has set the text right.
+  if (auto* edit = spin->findChild<QLineEdit*>())
+    connect(edit, &QLineEdit::textChanged, this, [this] { Check(); });
   return spin;
 }
 
@@ -80,6 +107,17 @@ void TCheckedDialog::Check() { ok_->setEnabled(!check_ || check_()); }
 void TCheckedDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   Check();
+  // What is typed goes into the first field, and Enter there confirms it:
+  // with OK still disabled, "Отмена" would otherwise take both.
+  if (focusCancel_) {
+    cancel_->setFocus();
+    return;
+  }
+  for (QWidget* field : fields_)
+    if (field->isEnabled() && (field->focusPolicy() & Qt::TabFocus)) {
+      field->setFocus();
+      return;
+    }
 }
 
 }  // namespace vm

@@ -13,6 +13,8 @@
 #include <vector>
 
 class QFormLayout;
+class QHBoxLayout;
+class QLabel;
 
 namespace vm {
 
@@ -34,14 +36,29 @@ class TCheckedDialog : public QDialog {
   void SetCheck(std::function<bool()> check);
   // Runs the check: OK follows it.
   void Check();
+  // The controls added from now on stand in a column right of the ones
+  // before.
+  void NextColumn();
+  // The labels in bold, as the dialogs of the databases give them.
+  void BoldLabels();
+  // "Отмена" rather than the first control takes the focus on showing.
+  void FocusCancel() { focusCancel_ = true; }
   QPushButton* OkButton() const { return ok_; }
+  QPushButton* CancelButton() const { return cancel_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
+  void AddRow(const std::string& label, QWidget* field);
+
+  QHBoxLayout* columns_;
   QFormLayout* form_;
   QPushButton* ok_;
+  QPushButton* cancel_;
+  std::vector<QLabel*> labels_;
+  std::vector<QWidget*> fields_;
+  bool focusCancel_ = false;
   std::function<bool()> check_;
 };
 

@@ -43,6 +43,9 @@ bool ShowArchiveEntryDialog(TArchiveEntryDialog& dialog, QWidget* parent);
 // A zone's font on the screen: its size in points from tenths of a
 // millimetre.
 QFont ZoneFont(const TZoneDialogValues& v);
+// The same font as the font dialog opens on: the family the system has for
+// the zone's name, in its face of the zone's weight and slant.
+QFont ZoneDialogFont(const TZoneDialogValues& v);
 // The zone text dialog under caption ("Зона №n").
 bool ShowZoneTextDialog(const std::string& caption, TZoneDialogValues& values, QWidget* parent);
 // "Графические объекты": browses, adds, deletes and changes the objects

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QTabBar>
 #include <QVBoxLayout>
 
 #include "platform/encoding.h"
@@ -18,8 +19,15 @@ TDesignerWindow::TDesignerWindow(TDesigner& designer, QWidget* parent)
   setMinimumSize(430, 435);
   resize(980, 620);
   auto* layout = new QVBoxLayout(this);
+  auto* pages = new QVBoxLayout;
+  pages->setSpacing(0);
+  TabRows = new TTabRows(this);
+  pages->addWidget(TabRows);
   Tabs = new QTabWidget(this);
-  layout->addWidget(Tabs, 1);
+  // The rows above show the tabs; the widget's own bar would scroll them.
+  Tabs->tabBar()->hide();
+  pages->addWidget(Tabs, 1);
+  layout->addLayout(pages, 1);
   Commands = new TCommandsTab(d_, Tabs);
   Forms = new TFormsTab(d_, Tabs);
   Bases = new TBasesTab(d_, Tabs);
@@ -46,6 +54,7 @@ TDesignerWindow::TDesignerWindow(TDesigner& designer, QWidget* parent)
                             "Печать"};
   for (int i = 0; i < kDesignerTabCount; ++i) {
     Tabs->addTab(tabs_[static_cast<std::size_t>(i)], ToQt(Utf8ToCp1251(captions[i])));
+    TabRows->AddTab(ToQt(Utf8ToCp1251(captions[i])));
     tabs_[static_cast<std::size_t>(i)]->Changed = [this] { UpdateControls(); };
   }
   auto* bar = new QHBoxLayout;
@@ -60,7 +69,9 @@ TDesignerWindow::TDesignerWindow(TDesigner& designer, QWidget* parent)
   bar->addStretch();
   layout->addLayout(bar);
 
+  connect(TabRows, &TTabRows::CurrentChanged, Tabs, &QTabWidget::setCurrentIndex);
   connect(Tabs, &QTabWidget::currentChanged, this, [this](int index) {
+    TabRows->SetCurrentIndex(index);
     d_.TabChanged(static_cast<TDesignerTab>(index));
     tabs_[static_cast<std::size_t>(index)]->Refresh();
     UpdateControls();
@@ -85,8 +96,9 @@ void TDesignerWindow::RefreshAll() {
 void TDesignerWindow::ShowDesigner() {
   d_.Show();
   {
-    const QSignalBlocker block(Tabs);
+    const QSignalBlocker block(Tabs), blockRows(TabRows);
     Tabs->setCurrentIndex(0);
+    TabRows->SetCurrentIndex(0);
   }
   RefreshAll();
 }

@@ -10,6 +10,7 @@
 
 #include "documents/designer/designer.h"
 #include "ui/qt/designer/designer_tabs.h"
+#include "ui/qt/designer/tab_rows.h"
 
 namespace vm {
 
@@ -30,6 +31,8 @@ class TDesignerWindow : public QDialog {
   void SelectTab(TDesignerTab tab) { Tabs->setCurrentIndex(static_cast<int>(tab)); }
 
   TDesigner& Designer() { return d_; }
+  // The captions, in rows; Tabs holds the pages and the current index.
+  TTabRows* TabRows;
   QTabWidget* Tabs;
   TCommandsTab* Commands;
   TFormsTab* Forms;

@@ -12,6 +12,7 @@
 #include "ui/qt/designer/designer_dialogs.h"
 #include "foundation/qt/qt_canvas.h"
 #include "foundation/qt/qt_text.h"
+#include "models/table_render.h"
 #include "ui/qt/window_rules.h"
 
 namespace vm {
@@ -29,8 +30,9 @@ class TMyPaintBox : public QWidget {
     QPainter painter(this);
     painter.fillRect(rect(), palette().base());
     TQtCanvas canvas(painter, logicalDpiX());
-    QFont font(ToQt(DefaultFontName()));
-    painter.setFont(font);
+    // The header is drawn in the configured font, as the book and
+    // document windows draw it, not in the painter's.
+    canvas.SetFontName(TableFontName());
     const double perTenth = logicalDpiX() / 254.0;
     const int32_t l = blank_.LineWidth;
     const int32_t m = l + 6;

@@ -4,6 +4,7 @@
 
 #include "config/page_format.h"
 #include "foundation/text/strutils.h"
+#include "output/printer.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "ui/qt/designer/designer_tabs.h"
@@ -59,7 +60,11 @@ TPrintingTab::TPrintingTab(TDesigner& designer, QWidget* parent)
     page_.DeletePageFormat();
     Refresh();
   });
-  connect(Format, &QPushButton::clicked, this, [this] { page_.EditPageFormat(); });
+  connect(Format, &QPushButton::clicked, this, [this] {
+    // The printer is chosen right here, on this tab: no word on where.
+    if (page_.EditPageFormat() == TFormatEdit::NoPrinter)
+      Ui().MsgBox("Неверные установки принтера"_w, Ui().AppTitle(), kMbError);
+  });
   connect(Rename, &QPushButton::clicked, this, [this] {
     const TPageFormat* format = d_.PageFormatList.GetFormat(page_.FormatIndex);
     if (!format) return;

@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,8 +35,10 @@ QButtonGroup* AddChoices(QBoxLayout* layout, QWidget* parent, std::initializer_l
   return group;
 }
 
-void StoreFont(const QFont& font, TZoneDialogValues& v) {
-  v.FontName = FromQt(font.family());
+// The family the dialog opened on stands for the zone's own name, which
+// may be one the system only substitutes.
+void StoreFont(const QFont& font, const QFont& opened, TZoneDialogValues& v) {
+  if (font.family() != opened.family()) v.FontName = FromQt(font.family());
   v.FontSize = ZoneFontSize(font.pointSize());
   v.FontStyle = static_cast<uint8_t>((font.bold() ? kFsBold : 0) | (font.italic() ? kFsItalic : 0) |
                                      (font.underline() ? kFsUnderline : 0) |
@@ -51,6 +54,17 @@ QFont ZoneFont(const TZoneDialogValues& v) {
   font.setItalic(v.FontStyle & kFsItalic);
   font.setUnderline(v.FontStyle & kFsUnderline);
   font.setStrikeOut(v.FontStyle & kFsStrikeOut);
+  return font;
+}
+
+QFont ZoneDialogFont(const TZoneDialogValues& v) {
+  QFont font = ZoneFont(v);
+  // The dialog picks its style by name, and a name it does not list (the
+  // weight and slant spelt out) lands on whichever face comes first: the
+  // face the system matches for the zone is named instead.
+  const QFontInfo face(font);
+  font.setFamily(face.family());
+  font.setStyleName(face.styleName());
   return font;
 }
 
@@ -105,10 +119,11 @@ bool ShowZoneTextDialog(const std::string& caption, TZoneDialogValues& v, QWidge
   QObject::connect(barcode, &QCheckBox::toggled, &dialog, showBar);
   QObject::connect(fontButton, &QPushButton::clicked, &dialog, [&] {
     bool chosen = false;
-    const QFont font = QFontDialog::getFont(&chosen, ZoneFont(v), &dialog, ToQt("Шрифт"_w),
-                                            QFontDialog::ScalableFonts);
+    const QFont opened = ZoneDialogFont(v);
+    const QFont font =
+        QFontDialog::getFont(&chosen, opened, &dialog, ToQt("Шрифт"_w), QFontDialog::ScalableFonts);
     if (!chosen) return;
-    StoreFont(font, v);
+    StoreFont(font, opened, v);
     const QColor colour = QColorDialog::getColor(
         QColor(v.FontColor & 0xFF, (v.FontColor >> 8) & 0xFF, (v.FontColor >> 16) & 0xFF), &dialog,
         ToQt("Цвет"_w));

@@ -1,0 +1,40 @@
+#include "models/loaded_texts.h"
+
+#include <string_view>
+#include <utility>
+
+#include "foundation/tables/string_base.h"
+#include "foundation/values/value_text.h"
+
+namespace vm {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+TLoadedTexts::TLoadedTexts(const TStringBase& table, std::vector<TColumn> columns)
+    : table_(table), columns_(std::move(columns)) {}
+
+void TLoadedTexts::RecordText(int32_t record, int32_t col, std::string& out) const {
+  out.clear();
+  if (col < 0 || col >= static_cast<int32_t>(columns_.size())) return;
+  const TColumn& column = columns_[static_cast<size_t>(col)];
+  const TRow* row = column.Field >= 0 ? table_.MemTableLocate(record) : nullptr;
+  if (!row) return;
+  if (table_.FieldType(column.Field) == 'C') {
+    // The field's value is its text without the padding, and the cell's
+    // text that value without blanks at either end: both in one step, with
+    // no copy between.
+    std::string_view text = table_.FieldBytes(column.Field, row->Buffer());
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    out.assign(text);
+    return;
+  }
+  table_.GetBufferValue(column.Field, row->Buffer(), value_);
+  out = ValueToText(value_, value_.Kind == 'D' ? 0 : column.Mode, column.Decimals);
+}
+
+}  // namespace vm

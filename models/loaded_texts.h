@@ -1,0 +1,36 @@
+// The texts a load from an in-memory table writes into the cells of a blank
+// view, made from a row's record when they are read instead.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "foundation/values/values.h"
+#include "models/string_table.h"
+
+namespace vm {
+
+class TStringBase;
+
+class TLoadedTexts final : public TRowTexts {
+ public:
+  // How a column's cells are written: the field read (-1: the column is not
+  // bound and stays empty) and the Mode and Decimals of its format.
+  struct TColumn {
+    int32_t Field = -1;
+    int32_t Mode = 0;
+    int32_t Decimals = 0;
+  };
+
+  TLoadedTexts(const TStringBase& table, std::vector<TColumn> columns);
+  void RecordText(int32_t record, int32_t col, std::string& out) const override;
+
+ private:
+  const TStringBase& table_;
+  std::vector<TColumn> columns_;
+  // Read into again and again, so that its text keeps its room.
+  mutable TCommonVar value_;
+};
+
+}  // namespace vm
