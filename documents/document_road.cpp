@@ -11,7 +11,7 @@
 #include "config/sysvars.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/values/dates.h"
-#include "language/scanner_port.h"
+#include "devices/scanner_port.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "models/main_state.h"

@@ -3,7 +3,7 @@
 #include "foundation/text/strutils.h"
 #include "language/builtins_devices.h"
 #include "language/builtins_run.h"
-#include "language/scanner_port.h"
+#include "devices/scanner_port.h"
 #include "platform/services.h"
 
 namespace vm {

@@ -10,7 +10,7 @@
 #include "foundation/values/dates.h"
 #include "language/archive_check.h"
 #include "language/registry_context.h"
-#include "language/scanner_port.h"
+#include "devices/scanner_port.h"
 #include "language/zone_compiler.h"
 #include "platform/disk_space.h"
 #include "platform/encoding.h"

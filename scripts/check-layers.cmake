@@ -4,7 +4,8 @@
 # header or a header of a qt/ folder. The qt/ folders that other qt/ folders
 # share sit low (foundation/qt: the canvas on a QPainter, the text crossing,
 # the fonts), so that the print windows and the other windows need not
-# include each other.
+# include each other. The port-settings dialog (devices/qt) sits over the
+# devices it configures.
 # Folders on one line are one layer: one may include the other, though not
 # both ways round (no folder cycles, below). The print windows (output/qt)
 # sit below the other windows, whose main program and designer open them.
@@ -17,6 +18,7 @@ set(VELOMAR_LAYERS
   "foundation/qt"
   "config"
   "devices"
+  "devices/qt"
   "language"
   "models"
   "documents"

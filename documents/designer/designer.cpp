@@ -14,7 +14,7 @@
 #include "foundation/files/fileutils.h"
 #include "foundation/text/strutils.h"
 #include "language/interpreter.h"
-#include "language/scanner_port.h"
+#include "devices/scanner_port.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "models/description_checks.h"

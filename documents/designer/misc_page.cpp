@@ -7,7 +7,7 @@
 #include "config/scramble.h"
 #include "documents/designer/designer.h"
 #include "foundation/text/strutils.h"
-#include "language/scanner_port.h"
+#include "devices/scanner_port.h"
 #include "platform/encoding.h"
 
 namespace vm {

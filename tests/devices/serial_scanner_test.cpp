@@ -11,7 +11,7 @@
 #include "documents/doc_rig.h"
 #include "documents/document_window.h"
 #include "language/interpreter.h"
-#include "language/scanner_port.h"
+#include "devices/scanner_port.h"
 
 namespace vm::test {
 namespace {

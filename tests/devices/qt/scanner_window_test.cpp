@@ -22,7 +22,7 @@
 #include "devices/pty_rig.h"
 #include "devices/scanner_record.h"
 #include "devices/serial_scanner.h"
-#include "language/scanner_port.h"
+#include "devices/scanner_port.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "support/temp_dir.h"

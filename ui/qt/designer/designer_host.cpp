@@ -10,7 +10,7 @@
 #include "documents/document_road.h"
 #include "output/price_tag_draw.h"
 #include "output/printer.h"
-#include "language/scanner_port.h"
+#include "devices/scanner_port.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "models/main_state.h"

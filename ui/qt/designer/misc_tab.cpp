@@ -4,7 +4,7 @@
 #include <QVBoxLayout>
 
 #include "foundation/text/strutils.h"
-#include "output/qt/comm_config_dialog.h"
+#include "devices/qt/comm_config_dialog.h"
 #include "platform/encoding.h"
 #include "ui/qt/designer/designer_dialogs.h"
 #include "ui/qt/designer/designer_tabs.h"

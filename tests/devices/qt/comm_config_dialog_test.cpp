@@ -1,6 +1,6 @@
 // The port-settings dialog as the designer shows it: it edits the block in
 // place only on OK and keeps the chosen device for the port name.
-#include "output/qt/comm_config_dialog.h"
+#include "devices/qt/comm_config_dialog.h"
 
 #include <gtest/gtest.h>
 

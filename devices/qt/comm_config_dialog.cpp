@@ -1,4 +1,4 @@
-#include "output/qt/comm_config_dialog.h"
+#include "devices/qt/comm_config_dialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

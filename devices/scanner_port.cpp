@@ -1,4 +1,4 @@
-#include "language/scanner_port.h"
+#include "devices/scanner_port.h"
 
 #include "platform/scanner.h"
 
