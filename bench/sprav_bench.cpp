@@ -29,7 +29,7 @@
 #include "config/data_dir.h"
 #include "config/settings.h"
 #include "bench/plain_text.h"
-#include "documents/sprav_form.h"
+#include "models/sprav_form_logic.h"
 #include "foundation/tables/string_base.h"
 #include "foundation/text/collation.h"
 #include "platform/encoding.h"

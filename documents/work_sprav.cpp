@@ -1,6 +1,6 @@
 #include "documents/work_sprav.h"
 
-#include "documents/book_search.h"
+#include "models/book_search.h"
 #include "language/interpreter.h"
 #include "platform/encoding.h"
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "documents/sprav_form.h"
+#include "models/sprav_form_logic.h"
 
 namespace vm {
 

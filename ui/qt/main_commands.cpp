@@ -4,7 +4,7 @@
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/panel_config_window.h"
-#include "ui/qt/sprav_window.h"
+#include "ui/qt/sprav_form.h"
 
 namespace vm {
 

@@ -20,7 +20,7 @@
 #include "support/program_home.h"
 #include "ui/qt/panel_config_window.h"
 #include "ui/qt/qt_services.h"
-#include "ui/qt/sprav_window.h"
+#include "ui/qt/sprav_form.h"
 #include "tests/ui/qt/on_screen.h"
 #include "models/startup.h"
 

@@ -1,9 +1,9 @@
-#include "documents/sprav_form.h"
+#include "models/sprav_form_logic.h"
 
 #include <utility>
 
 #include "config/sysvars.h"
-#include "documents/book_search.h"
+#include "models/book_search.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
 #include "language/interpreter.h"

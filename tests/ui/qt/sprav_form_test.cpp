@@ -2,7 +2,7 @@
 // it: the password of level 10, searching by typing, adding a row, editing
 // and deleting, sorting, the close box, OK and "Отмена"; the tables are
 // read back with an independent DBF reader.
-#include "ui/qt/sprav_window.h"
+#include "ui/qt/sprav_form.h"
 
 #include <gtest/gtest.h>
 

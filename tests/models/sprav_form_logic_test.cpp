@@ -2,7 +2,7 @@
 // tabs and their buttons, adding a row column by column, editing, deleting,
 // saving whole or in place, the questions of "Отмена", a save that fails,
 // and a bad form or filter that empties only its own tab.
-#include "documents/sprav_form.h"
+#include "models/sprav_form_logic.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "documents/sprav_form.h"
+#include "models/sprav_form_logic.h"
 #include "ui/qt/book_scaffold.h"
 
 class QLabel;

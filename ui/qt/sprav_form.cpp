@@ -1,4 +1,4 @@
-#include "ui/qt/sprav_window.h"
+#include "ui/qt/sprav_form.h"
 
 #include <QApplication>
 #include <QCloseEvent>
