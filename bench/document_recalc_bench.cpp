@@ -10,7 +10,7 @@
 
 #include "config/price_tags.h"
 #include "config/registries.h"
-#include "documents/document_compiler.h"
+#include "documents/compiler/document_compiler.h"
 #include "bench/document_rig.h"
 #include "documents/document_recalc.h"
 #include "language/interpreter.h"

@@ -10,7 +10,7 @@
 #include "config/page_format.h"
 #include "config/price_tags.h"
 #include "config/registries.h"
-#include "documents/document_compiler.h"
+#include "documents/compiler/document_compiler.h"
 #include "language/interpreter.h"
 #include "platform/encoding.h"
 

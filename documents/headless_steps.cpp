@@ -7,7 +7,7 @@
 #include "config/scramble.h"
 #include "config/settings.h"
 #include "documents/document_commit.h"
-#include "documents/document_compiler.h"
+#include "documents/compiler/document_compiler.h"
 #include "documents/document_window.h"
 #include "language/interpreter.h"
 #include "language/report_list.h"

@@ -8,7 +8,7 @@
 #include "config/page_format.h"
 #include "config/price_tags.h"
 #include "config/settings.h"
-#include "documents/document_compiler.h"
+#include "documents/compiler/document_compiler.h"
 #include "documents/document_recalc.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "documents/document_compiler.h"
+#include "documents/compiler/document_compiler.h"
 #include "output/page_format_apply.h"
 #include "output/price_tag_draw.h"
 #include "output/printer.h"

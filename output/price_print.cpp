@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "config/page_format.h"
-#include "documents/document_compiler.h"
+#include "documents/compiler/document_compiler.h"
 #include "documents/document_recalc.h"
 #include "foundation/values/value_text.h"
 #include "language/evaluator.h"

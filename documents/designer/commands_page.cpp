@@ -6,7 +6,7 @@
 #include "documents/compiled_document.h"
 #include "documents/designer/designer.h"
 #include "documents/designer/unsaved_tables.h"
-#include "documents/document_compiler.h"
+#include "documents/compiler/document_compiler.h"
 #include "foundation/text/strutils.h"
 #include "language/interpreter.h"
 #include "platform/encoding.h"

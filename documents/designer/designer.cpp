@@ -8,7 +8,7 @@
 #include "config/date_index.h"
 #include "config/sysvars.h"
 #include "documents/designer/unsaved_tables.h"
-#include "documents/document_compiler.h"
+#include "documents/compiler/document_compiler.h"
 #include "documents/document_road.h"
 #include "documents/headless_steps.h"
 #include "foundation/files/fileutils.h"

@@ -5,7 +5,7 @@
 
 #include "config/settings_syntax.h"
 #include "config/sysvars.h"
-#include "documents/keyword_tables.h"
+#include "documents/compiler/keyword_tables.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/key_cols.h"
 #include "foundation/text/strutils.h"

@@ -13,7 +13,7 @@
 #include "config/page_format.h"
 #include "config/price_tags.h"
 #include "config/registries.h"
-#include "documents/document_compiler.h"
+#include "documents/compiler/document_compiler.h"
 #include "foundation/values/value_text.h"
 #include "language/bound_tables.h"
 #include "platform/encoding.h"
