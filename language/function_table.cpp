@@ -3,10 +3,10 @@
 #include <array>
 
 #include "language/builtins.h"
-#include "language/builtins_bases.h"
-#include "language/builtins_devices.h"
-#include "language/builtins_forms.h"
-#include "language/builtins_run.h"
+#include "language/builtins/builtins_bases.h"
+#include "language/builtins/builtins_devices.h"
+#include "language/builtins/builtins_forms.h"
+#include "language/builtins/builtins_run.h"
 
 namespace vm {
 

@@ -1,4 +1,4 @@
-#include "language/builtins_bases.h"
+#include "language/builtins/builtins_bases.h"
 
 #include <gtest/gtest.h>
 

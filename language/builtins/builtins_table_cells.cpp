@@ -2,7 +2,7 @@
 // the kind of the format that applies to them; a table without rows reads
 // as empty values of its columns' kinds and ignores writes.
 #include "foundation/values/value_text.h"
-#include "language/builtins_forms.h"
+#include "language/builtins/builtins_forms.h"
 
 namespace vm {
 

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "foundation/values/value_text.h"
-#include "language/builtins_forms.h"
+#include "language/builtins/builtins_forms.h"
 #include "language/interpreter.h"
 
 namespace vm {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "expr_fakes.h"
+#include "language/expr_fakes.h"
 #include "platform/encoding.h"
 
 using namespace vm;

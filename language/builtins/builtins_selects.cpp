@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "foundation/values/value_text.h"
-#include "language/builtins_forms.h"
+#include "language/builtins/builtins_forms.h"
 
 namespace vm {
 

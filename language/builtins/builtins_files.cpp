@@ -5,7 +5,7 @@
 #include "platform/encoding.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/text/strutils.h"
-#include "language/builtins_run.h"
+#include "language/builtins/builtins_run.h"
 #include "platform/files.h"
 
 namespace vm {

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "foundation/values/value_text.h"
-#include "language/builtins_forms.h"
+#include "language/builtins/builtins_forms.h"
 #include "language/evaluator.h"
 
 namespace vm {

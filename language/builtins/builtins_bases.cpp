@@ -1,4 +1,4 @@
-#include "language/builtins_bases.h"
+#include "language/builtins/builtins_bases.h"
 
 #include <cmath>
 
@@ -6,7 +6,7 @@
 #include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"
 #include "language/evaluator.h"
-#include "language/builtins_run.h"
+#include "language/builtins/builtins_run.h"
 #include "language/interpreter.h"
 #include "platform/services.h"
 

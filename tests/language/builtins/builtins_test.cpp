@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "expr_fakes.h"
+#include "language/expr_fakes.h"
 #include "platform/encoding.h"
 #include "language/bits.h"
 #include "language/function_table.h"

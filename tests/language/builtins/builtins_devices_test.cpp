@@ -1,11 +1,11 @@
-#include "language/builtins_devices.h"
+#include "language/builtins/builtins_devices.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
 #include "config/settings.h"
-#include "expr_fakes.h"
+#include "language/expr_fakes.h"
 #include "language/evaluator.h"
 #include "language/report_list.h"
 #include "platform/calc_spreadsheet.h"

@@ -1,4 +1,4 @@
-#include "language/builtins_run.h"
+#include "language/builtins/builtins_run.h"
 
 #include <gtest/gtest.h>
 

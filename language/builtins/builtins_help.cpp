@@ -1,7 +1,7 @@
 // The built-ins over the pages of the document's reference books: their
 // cells, rows and categories.
-#include "language/builtins_bases.h"
-#include "language/builtins_run.h"
+#include "language/builtins/builtins_bases.h"
+#include "language/builtins/builtins_run.h"
 
 namespace vm {
 

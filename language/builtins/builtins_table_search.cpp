@@ -6,7 +6,7 @@
 
 #include "foundation/values/value_text.h"
 #include "language/bound_tables.h"
-#include "language/builtins_forms.h"
+#include "language/builtins/builtins_forms.h"
 
 namespace vm {
 

@@ -3,7 +3,7 @@
 // target, then renamed over it, so a result that names its own template
 // reads the template first and a failure leaves every file as it was.
 #include "foundation/text/html_tags.h"
-#include "language/builtins_bases.h"
+#include "language/builtins/builtins_bases.h"
 #include "platform/files.h"
 
 namespace vm {

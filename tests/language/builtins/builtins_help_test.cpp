@@ -3,7 +3,7 @@
 #include <tuple>
 
 #include "language/bases_rig.h"
-#include "language/builtins_bases.h"
+#include "language/builtins/builtins_bases.h"
 #include "platform/files.h"
 
 namespace vm::test {

@@ -2,7 +2,7 @@
 #include <array>
 #include <cmath>
 
-#include "language/builtins_run.h"
+#include "language/builtins/builtins_run.h"
 #include "language/value_arrays.h"
 
 namespace vm {

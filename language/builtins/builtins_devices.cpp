@@ -1,8 +1,8 @@
 #include "config/settings.h"
 #include "foundation/barcodes/bar_patterns.h"
 #include "foundation/text/strutils.h"
-#include "language/builtins_devices.h"
-#include "language/builtins_run.h"
+#include "language/builtins/builtins_devices.h"
+#include "language/builtins/builtins_run.h"
 #include "devices/scanner_port.h"
 #include "platform/services.h"
 

@@ -1,4 +1,4 @@
-#include "language/builtins_run.h"
+#include "language/builtins/builtins_run.h"
 #include "language/expr_context.h"
 #include "language/interpreter.h"
 #include "language/priority.h"

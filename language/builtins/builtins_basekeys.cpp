@@ -5,8 +5,8 @@
 
 #include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"
-#include "language/builtins_bases.h"
-#include "language/builtins_run.h"
+#include "language/builtins/builtins_bases.h"
+#include "language/builtins/builtins_run.h"
 #include "language/interpreter.h"
 
 namespace vm {

@@ -1,7 +1,7 @@
 #include <cmath>
 
 #include "foundation/files/fileutils.h"
-#include "language/builtins_run.h"
+#include "language/builtins/builtins_run.h"
 #include "language/check_boxes.h"
 #include "language/expr_context.h"
 #include "platform/services.h"

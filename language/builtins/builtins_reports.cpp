@@ -4,8 +4,8 @@
 #include <string>
 
 #include "foundation/text/strutils.h"
-#include "language/builtins_devices.h"
-#include "language/builtins_run.h"
+#include "language/builtins/builtins_devices.h"
+#include "language/builtins/builtins_run.h"
 #include "language/expr_context.h"
 #include "language/report_list.h"
 #include "platform/encoding.h"
