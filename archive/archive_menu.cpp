@@ -9,7 +9,7 @@
 #include "config/data_dir.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
-#include "language/archive_check.h"
+#include "archive/check/archive_check.h"
 #include "platform/disk_space.h"
 #include "platform/encoding.h"
 #include "platform/services.h"

@@ -13,7 +13,7 @@
 #include "foundation/tables/commit_journal.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
-#include "language/archive_check.h"
+#include "archive/check/archive_check.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/services.h"

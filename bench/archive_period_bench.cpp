@@ -27,7 +27,7 @@
 #include "archive/components/fused_coder.h"
 #include "archive/components/fused_decoder.h"
 #include "foundation/values/dates.h"
-#include "language/archive_check.h"
+#include "archive/check/archive_check.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 

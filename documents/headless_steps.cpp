@@ -10,7 +10,7 @@
 #include "documents/compiler/document_compiler.h"
 #include "documents/document_window.h"
 #include "language/interpreter.h"
-#include "language/report_list.h"
+#include "platform/report_list.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 

@@ -8,7 +8,7 @@
 #include "config/errorlog.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/values/dates.h"
-#include "language/archive_check.h"
+#include "archive/check/archive_check.h"
 #include "language/registry_context.h"
 #include "devices/scanner_port.h"
 #include "language/zone_compiler.h"

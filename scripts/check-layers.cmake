@@ -5,7 +5,9 @@
 # share sit low (foundation/qt: the canvas on a QPainter, the text crossing,
 # the fonts), so that the print windows and the other windows need not
 # include each other. The port-settings dialog (devices/qt) sits over the
-# devices it configures.
+# devices it configures. The archive configurations' check (archive/check)
+# compiles their conditions in the document language and runs at start-up
+# and in the designer, below the archive it serves.
 # Folders on one line are one layer: one may include the other, though not
 # both ways round (no folder cycles, below). The print windows (output/qt)
 # sit below the other windows, whose main program and designer open them.
@@ -20,6 +22,7 @@ set(VELOMAR_LAYERS
   "devices"
   "devices/qt"
   "language"
+  "archive/check"
   "models"
   "documents"
   "output"

@@ -6,7 +6,7 @@
 #include "config/settings.h"
 #include "documents/designer/designer.h"
 #include "foundation/text/strutils.h"
-#include "language/archive_check.h"
+#include "archive/check/archive_check.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 

@@ -7,7 +7,7 @@
 #include "language/builtins/builtins_devices.h"
 #include "language/builtins/builtins_run.h"
 #include "language/expr_context.h"
-#include "language/report_list.h"
+#include "platform/report_list.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "platform/spreadsheet.h"

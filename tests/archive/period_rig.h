@@ -14,7 +14,7 @@
 
 #include "archive/archive_period.h"
 #include "foundation/tables/dbf.h"
-#include "language/archive_check.h"
+#include "archive/check/archive_check.h"
 #include "platform/encoding.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"

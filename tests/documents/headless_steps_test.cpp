@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "language/report_list.h"
+#include "platform/report_list.h"
 #include "support/fake_devices.h"
 
 namespace vm::test {

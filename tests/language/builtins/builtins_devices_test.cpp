@@ -7,7 +7,7 @@
 #include "config/settings.h"
 #include "language/expr_fakes.h"
 #include "language/evaluator.h"
-#include "language/report_list.h"
+#include "platform/report_list.h"
 #include "platform/calc_spreadsheet.h"
 #include "platform/encoding.h"
 #include "support/fake_devices.h"

@@ -1,4 +1,4 @@
-#include "language/report_list.h"
+#include "platform/report_list.h"
 
 #include <algorithm>
 

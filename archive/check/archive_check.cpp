@@ -1,4 +1,4 @@
-#include "language/archive_check.h"
+#include "archive/check/archive_check.h"
 
 #include <cmath>
 
