@@ -24,7 +24,7 @@
 #include "output/document_print.h"
 #include "output/printer.h"
 #include "output/qt/qt_print_system.h"
-#include "output/recording_printer.h"
+#include "support/recording_printer.h"
 #include "platform/encoding.h"
 #include "foundation/qt/font_families.h"
 #include "foundation/qt/qt_text.h"

@@ -11,7 +11,7 @@
 #include "app/demo_rig.h"
 #include "config/data_dir.h"
 #include "foundation/text/strutils.h"
-#include "output/recording_printer.h"
+#include "support/recording_printer.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"

@@ -13,7 +13,7 @@
 #include "documents/form_layout.h"
 #include "language/interpreter.h"
 #include "output/device_mode.h"
-#include "output/recording_printer.h"
+#include "support/recording_printer.h"
 
 namespace vm::test {
 namespace {

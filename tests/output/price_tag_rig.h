@@ -9,7 +9,7 @@
 
 #include "config/price_tags.h"
 #include "language/zone_compiler.h"
-#include "output/recording_printer.h"
+#include "support/recording_printer.h"
 
 namespace vm::test {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "output/device_mode.h"
-#include "output/recording_printer.h"
+#include "support/recording_printer.h"
 
 namespace vm {
 namespace {

@@ -15,7 +15,7 @@
 #include "config/settings.h"
 #include "output/price_tag_rig.h"
 #include "output/printer.h"
-#include "output/recording_printer.h"
+#include "support/recording_printer.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "tests/ui/qt/modal.h"

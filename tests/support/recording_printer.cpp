@@ -1,4 +1,4 @@
-#include "output/recording_printer.h"
+#include "support/recording_printer.h"
 
 #include <algorithm>
 #include <cstdlib>
