@@ -176,8 +176,24 @@ int32_t TStringTable::FindBestPrefix(std::string_view prefix, int32_t col) const
   if (col == textOrderCol_) return BisectBestPrefix(prefix, col);
   // Every typed character searches again: the sorted column answers each
   // in a bisection, where a walk would touch every row.
-  if (!prefixIndex_ || prefixIndex_->Col() != col)
+  if (!prefixIndex_ || prefixIndex_->Col() != col) {
+    // A row sharing all of Prefix shares the most any row can, so the first
+    // such row is the answer; a text typed is mostly met within the first
+    // rows. Only a rarer text pays for the index, once for the column.
+    const int32_t walked = std::min(Count(), kWalkedRows);
+    int32_t best = -1;
+    size_t most = 0;
+    std::string scratch;
+    for (int32_t r = 0; r < walked && most < prefix.size(); ++r) {
+      const size_t shared = SharedPrefix(prefix, ReadCellText(col, r, scratch));
+      if (shared > most) {
+        best = r;
+        most = shared;
+      }
+    }
+    if (most == prefix.size() || walked == Count()) return best;
     prefixIndex_ = std::make_unique<TPrefixIndex>(col, Count(), [&](const auto& add) { VisitTexts(col, add); });
+  }
   return prefixIndex_->FindBestPrefix(prefix);
 }
 

@@ -108,6 +108,9 @@ class TStringTable {
   // compared without case; the first such row wins ties; -1 when no row
   // shares even one character (always for an empty Prefix).
   int32_t FindBestPrefix(std::string_view prefix, int32_t col) const;
+  // The rows FindBestPrefix reads in order before it indexes a column the
+  // rows are not sorted by.
+  static constexpr int32_t kWalkedRows = 1024;
   // The same over rows sorted by Col: the walk stops where no later row can
   // share more.
   int32_t FindPrefixSorted(std::string_view prefix, int32_t col) const;
