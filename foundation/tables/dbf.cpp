@@ -842,7 +842,7 @@ bool TDBF::FillCache(int32_t r) {
   const int32_t diskEnd = pendCount_ > 0 ? pendStart_ : recCount_;
   const int32_t perBlock = static_cast<int32_t>(std::max<std::size_t>(1, kBlockBytes / size));
   const int32_t n = std::min(perBlock, diskEnd - r);
-  cache_.resize(static_cast<std::size_t>(perBlock) * size);
+  cache_.Reshape(static_cast<std::size_t>(perBlock) * size);
   cacheCount_ = 0;
   const int64_t want = static_cast<int64_t>(n) * static_cast<int64_t>(size);
   if (file_->ReadAt(RecordPos(r), cache_.data(), static_cast<std::size_t>(want)) != want) return false;
@@ -861,7 +861,7 @@ bool TDBF::WriteOtherRecord() {
     if (recCount_ == std::numeric_limits<int32_t>::max()) return false;
     if (pendCount_ == 0) {
       pendStart_ = r;
-      pending_.resize(std::max<std::size_t>(1, kWriteBlockBytes / size) * size);
+      pending_.Reshape(std::max<std::size_t>(1, kWriteBlockBytes / size) * size);
     }
     const std::size_t at = static_cast<std::size_t>(pendCount_) * size;
     std::memcpy(&pending_[at], recordBuf_.data(), size);

@@ -228,6 +228,29 @@ inline uint64_t EightDigits(uint32_t v) {
   return PairWord(high / 100, high % 100, low / 100, low % 100);
 }
 
+// A block of records that is never filled before use: a table made anew
+// takes a megabyte for its appends, and clearing it would cost more than
+// writing a small table. Only bytes stored into it are ever read from it or
+// written out. Its content is lost when its size changes.
+class TRecordBlock {
+ public:
+  std::size_t size() const { return size_; }
+  uint8_t* data() { return bytes_.get(); }
+  const uint8_t* data() const { return bytes_.get(); }
+  uint8_t& operator[](std::size_t i) { return bytes_[i]; }
+  const uint8_t& operator[](std::size_t i) const { return bytes_[i]; }
+  void Reshape(std::size_t size) {
+    if (size == size_) return;
+    bytes_.reset();
+    bytes_.reset(new uint8_t[size]);
+    size_ = size;
+  }
+
+ private:
+  std::unique_ptr<uint8_t[]> bytes_;
+  std::size_t size_ = 0;
+};
+
 }  // namespace dbf_detail
 
 // A date as a date field holds it: yyyymmdd, each part padded with zeros to
@@ -533,12 +556,12 @@ class TDBF {
   FileReplacement rewrite_;
 
   // Read-ahead: records [cacheStart_, cacheStart_ + cacheCount_).
-  std::vector<uint8_t> cache_;
+  dbf_detail::TRecordBlock cache_;
   int32_t cacheStart_ = 0;
   int32_t cacheCount_ = 0;
   // Write-behind appends: records [pendStart_, pendStart_ + pendCount_),
   // always the last ones of the table.
-  std::vector<uint8_t> pending_;
+  dbf_detail::TRecordBlock pending_;
   int32_t pendStart_ = 0;
   int32_t pendCount_ = 0;
   // Where the bytes written since the last StartSync begin.
