@@ -1,11 +1,13 @@
 #include "config/base_checks.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "config/errorlog.h"
 #include "config/sysvars.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
+#include "foundation/text/strutils.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/services.h"
@@ -22,8 +24,74 @@ std::vector<int> FieldMap(const TDBF& from, const TDBF& to) {
   return map;
 }
 
-bool CopyRecords(TDBF& from, TDBF& to, std::string& failure) {
+// The values of one field that the new structure could not hold as they
+// were: left blank (a number too wide even without its decimals) or kept
+// in part (a text cut, a number's decimals dropped).
+struct TLostValues {
+  int Field = 0;
+  bool Blank = false;
+  int32_t Count = 0;
+  std::vector<int32_t> FirstRecords;  // in the old table
+};
+
+constexpr std::size_t kRecordsNamed = 10;
+
+class TLossNotes {
+ public:
+  TLossNotes(const TDBF& from, const TDBF& to, const std::vector<int>& map) : checked_(map.size(), 0) {
+    for (std::size_t i = 0; i < map.size(); ++i) {
+      if (map[i] < 0) continue;
+      const TFieldRecord was = from.GetFieldDef(map[i]);
+      const TFieldRecord is = to.GetFieldDef(static_cast<int>(i));
+      // Only a narrower field, or one of another type, may lose its values:
+      // the others are taken as they stand, unchecked.
+      checked_[i] = was.FieldType != is.FieldType || is.Length < was.Length || is.Decimals < was.Decimals;
+    }
+  }
+  bool Checked(std::size_t field) const { return checked_[field] != 0; }
+
+  // The value the old record held and whether the new one took it.
+  void Note(const TDBF& to, int field, const std::string& value, bool stored, int32_t record) {
+    if (stored) {
+      to.GetFieldStr(field, readBack_);
+      if (TrimBlanks(readBack_) == TrimBlanks(value)) return;
+    }
+    TLostValues* lost = nullptr;
+    for (TLostValues& l : lost_)
+      if (l.Field == field && l.Blank == !stored) lost = &l;
+    if (lost == nullptr) lost = &lost_.emplace_back(TLostValues{field, !stored, 0, {}});
+    if (lost->FirstRecords.size() < kRecordsNamed) lost->FirstRecords.push_back(record);
+    ++lost->Count;
+  }
+  // A line of "Errors.log" per field and kind, in the fields' order.
+  std::vector<std::string> Lines(const TDBF& to, const std::string& table) const {
+    std::vector<TLostValues> sorted = lost_;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const TLostValues& a, const TLostValues& b) { return a.Field < b.Field; });
+    std::vector<std::string> lines;
+    for (const TLostValues& l : sorted) {
+      std::string records;
+      for (int32_t r : l.FirstRecords) records += (records.empty() ? "" : ", ") + std::to_string(r);
+      if (l.Count > static_cast<int32_t>(l.FirstRecords.size())) records += ", ...";
+      lines.push_back("База "_w + table + ", поле "_w + to.GetFieldName(l.Field) +
+                      ": не поместилось значений: "_w + std::to_string(l.Count) +
+                      (l.Blank ? ", поле оставлено пустым"_w : ", сохранено не полностью"_w) +
+                      " (записи прежней базы: "_w + records + ")");
+    }
+    return lines;
+  }
+
+ private:
+  std::vector<char> checked_;
+  std::vector<TLostValues> lost_;
+  std::string readBack_;
+};
+
+// The lines of "Errors.log" that name the values the new table could not
+// hold go into lost.
+bool CopyRecords(TDBF& from, TDBF& to, std::vector<std::string>& lost, std::string& failure) {
   const std::vector<int> map = FieldMap(from, to);
+  TLossNotes notes(from, to, map);
   const int number = to.FieldIndex(ReservedFields()[0].Name);
   std::string text;
   int32_t written = 0;
@@ -40,7 +108,8 @@ bool CopyRecords(TDBF& from, TDBF& to, std::string& failure) {
     for (std::size_t i = 0; i < map.size(); ++i) {
       if (map[i] < 0) continue;
       from.GetFieldStr(map[i], text);
-      to.SetFieldStr(static_cast<int>(i), text);
+      const bool stored = to.SetFieldStr(static_cast<int>(i), text);
+      if (notes.Checked(i)) notes.Note(to, static_cast<int>(i), text, stored, rec);
     }
     to.SetFieldInt(number, ++written);
     to.GoToRecord(written);
@@ -49,10 +118,12 @@ bool CopyRecords(TDBF& from, TDBF& to, std::string& failure) {
       return false;
     }
   }
+  lost = notes.Lines(to, from.FileName);
   return true;
 }
 
-bool WriteRebuilt(const TDBF& templ, TDBF& old, const std::string& path, std::string& failure) {
+bool WriteRebuilt(const TDBF& templ, TDBF& old, const std::string& path, std::vector<std::string>& lost,
+                  std::string& failure) {
   TDBF fresh;
   fresh.FileName = path;
   bool ok = fresh.CreateTableIn(TCommitJournal::MakeNewFile(path));
@@ -61,13 +132,23 @@ bool WriteRebuilt(const TDBF& templ, TDBF& old, const std::string& path, std::st
   if (!ok) failure = "не создается таблица "_w + path;
   ok = ok && old.OpenExclusive();
   if (!ok && failure.empty()) failure = "не открывается"_w;
-  ok = ok && CopyRecords(old, fresh, failure);
+  ok = ok && CopyRecords(old, fresh, lost, failure);
   old.Close();
   if (!fresh.Close() && ok) {
     failure = "ошибка записи"_w;
     ok = false;
   }
   return ok;
+}
+
+// A name beside the table for its copy that no earlier copy has taken:
+// "goods.dbf.old", "goods.dbf.old2", ...; "" when all are taken.
+std::string FreeCopyName(const std::string& table) {
+  for (int n = 1; n < 100; ++n) {
+    const std::string name = table + ".old" + (n > 1 ? std::to_string(n) : "");
+    if (!Files().Exists(name) && !Files().IsSymlink(name)) return name;
+  }
+  return {};
 }
 
 // A local database: compared, created or rebuilt; false when the start-up
@@ -147,13 +228,31 @@ bool RestructureBase(const TDBF& templ, TDbaseStructure& base, std::string& fail
     failure = "не создается таблица рядом с базой"_w;
     return false;
   }
-  if (!WriteRebuilt(templ, base.Table, fresh, failure)) {
+  std::vector<std::string> lost;
+  if (!WriteRebuilt(templ, base.Table, fresh, lost, failure)) {
     journal.RollBack();
     return false;
   }
-  if (journal.Begin() && journal.Replace() && journal.Finish()) return true;
-  failure = journal.Failure();
-  return false;
+  // Values the new structure cannot hold are not dropped without a word:
+  // each is named, and the old table is kept whole beside the new one, so
+  // that they can be taken back from it.
+  std::string copy;
+  if (!lost.empty()) {
+    copy = FreeCopyName(target);
+    if (copy.empty() || !CopyFileOver(target, copy)) {
+      journal.RollBack();
+      failure = "не сохраняется копия прежней базы "_w + (copy.empty() ? target + ".old" : copy);
+      return false;
+    }
+  }
+  if (!journal.Begin() || !journal.Replace() || !journal.Finish()) {
+    failure = journal.Failure();
+    if (!copy.empty()) Files().Remove(copy);
+    return false;
+  }
+  for (const std::string& line : lost) LogError(line);
+  if (!copy.empty()) LogError("Прежняя база "_w + target + " сохранена в файле "_w + copy);
+  return true;
 }
 
 }  // namespace vm

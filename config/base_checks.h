@@ -26,7 +26,9 @@ bool CheckBases(TUsedBaseList& bases, bool localBases, int64_t& totalSize);
 // dropped, fields carried over by name, record numbers 1, 2, 3 ... The new
 // table is written beside the old one and swapped in through the commit
 // journal, so any failure, a crash included, leaves the old table as it
-// was; the reason is then in `failure`.
+// was; the reason is then in `failure`. Values a narrower field cannot hold
+// (left blank, or cut) are named in "Errors.log" by field, count and first
+// records, and the old table is kept as "<file>.old" ("<file>.old2", ...).
 bool RestructureBase(const TDBF& templ, TDbaseStructure& base, std::string& failure);
 
 }  // namespace vm

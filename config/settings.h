@@ -105,6 +105,8 @@ bool SaveAutoParams();
 std::string AutoParamsText(const TSettingsModel& m);
 std::string LocalSettingsText(const TSettingsModel& m);
 bool KeepSettingsCopies(const std::string& fileName);
+// Such a text put in place whole, its copies kept before.
+bool PutSettingsText(const std::string& fileName, const std::string& text);
 bool SaveLocalSettings();
 
 }  // namespace vm

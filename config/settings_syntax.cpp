@@ -265,9 +265,13 @@ void TSettingsWriter::Line(std::string_view text) {
 }
 
 bool TSettingsWriter::Commit(const std::string& path, int32_t backups) const {
+  return CommitSettingsText(path, text_, backups);
+}
+
+bool CommitSettingsText(const std::string& path, std::string_view text, int32_t backups) {
   FileReplacement replacement;
   std::unique_ptr<File> f = replacement.Begin(path);
-  if (!f || !f->WriteAt(0, text_.data(), text_.size()) || !f->Sync()) return false;
+  if (!f || !f->WriteAt(0, text.data(), text.size()) || !f->Sync()) return false;
   // The copies move only once the new file is whole, and the new file goes
   // in only with them: a save that says it failed leaves the old file.
   if (backups > 0 && !RotateBackups(replacement.Target(), backups)) return false;

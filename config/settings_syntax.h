@@ -320,4 +320,7 @@ class TSettingsWriter {
   std::string text_;
 };
 
+// What TSettingsWriter::Commit does, for a text made before.
+bool CommitSettingsText(const std::string& path, std::string_view text, int32_t backups);
+
 }  // namespace vm

@@ -275,6 +275,10 @@ std::string AutoParamsText(const TSettingsModel& m) { return AutoParamsWriter(m)
 
 bool KeepSettingsCopies(const std::string& fileName) { return RotateBackups(fileName, kBackups); }
 
+bool PutSettingsText(const std::string& fileName, const std::string& text) {
+  return CommitSettingsText(fileName, text, 0);
+}
+
 bool SaveAutoParamsTo(const std::string& fileName, const TSettingsModel& m) {
   return AutoParamsWriter(m).Commit(fileName, kBackups);
 }

@@ -75,6 +75,7 @@ void THeadlessCell::Type(const std::string& text) {
   text_ = maxLength_ > 0 && static_cast<int32_t>(text.size()) > maxLength_
               ? text.substr(0, static_cast<std::size_t>(maxLength_))
               : text;
+  typed_ = true;
 }
 
 TTextSize THeadlessCell::TextExtent() const {

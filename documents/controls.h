@@ -110,6 +110,8 @@ class ICellControl : public IPlacedControl {
   virtual TTextSize TextExtent() const = 0;
   // An edit whose text was refused takes the focus back to be mended.
   virtual void TakeFocus() {}
+  // Edits only: the user has typed in it since its text was last set.
+  virtual bool Typed() const = 0;
 
   // Called when the focus leaves an edit.
   std::function<void()> OnExit;
@@ -119,8 +121,12 @@ class ICellControl : public IPlacedControl {
 class THeadlessCell : public THeadlessPlaced<ICellControl> {
  public:
   explicit THeadlessCell(bool input) : input_(input) {}
-  void SetText(const std::string& text) override { text_ = text; }
+  void SetText(const std::string& text) override {
+    text_ = text;
+    typed_ = false;
+  }
   std::string Text() const override { return text_; }
+  bool Typed() const override { return typed_; }
   void SetVisible(bool visible) override { visible_ = visible; }
   bool Visible() const override { return visible_; }
   void SetBold(bool bold) override { bold_ = bold; }
@@ -140,6 +146,7 @@ class THeadlessCell : public THeadlessPlaced<ICellControl> {
   bool visible_ = true;
   bool bold_ = false;
   int32_t maxLength_ = 0;
+  bool typed_ = false;
 };
 
 // Where the controls of a document are created: on the document window's

@@ -69,9 +69,11 @@ bool CommitDocument(TCompiledDocument& doc) {
   }
   // A settings file outside the tables' folder ("local.ini" beside the
   // program while the data lie elsewhere) cannot join their change; it is
-  // saved after them.
-  bool saved = files[0].Written || SaveAutoParams();
-  saved = (files[1].Written || SaveLocalSettings()) && saved;
+  // saved after them, without copies: they were made above, and a second
+  // rotation would push the same file into two of them and lose the oldest.
+  bool saved = true;
+  for (const TWholeFile& file : files)
+    if (!file.Written) saved = PutSettingsText(file.Path, file.Bytes) && saved;
   if (!saved) {
     const std::string text = "Не удалось сохранить параметры программы"_w;
     Ui().LogError(text);

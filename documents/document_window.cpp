@@ -287,8 +287,10 @@ bool TDocumentWindowLogic::ScanLinesWaiting() const {
 
 int32_t TDocumentWindowLogic::DrainScanLines() {
   // A box shown by SCANER or by the run under way pumps the window's
-  // events; the lines then wait for the run to end.
-  if (draining_ || Interp().Running()) return 0;
+  // events; the lines then wait for the run to end. So they do for a
+  // question or box the window asked, whose answer may be about the row
+  // the user chose, and once OK or Cancel let the window close.
+  if (draining_ || Interp().Running() || closePending_ || (DialogOpen && DialogOpen())) return 0;
   // So does the message of a cell being left, or the entry its value
   // started: the edit is not over yet and the row is not settled.
   for (const auto& form : doc_.Forms)
@@ -296,18 +298,25 @@ int32_t TDocumentWindowLogic::DrainScanLines() {
   draining_ = true;
   int32_t handled = 0;
   for (;;) {
-    std::string line;
     {
       const std::lock_guard<std::mutex> lock(scanMutex_);
       // Without a SCANER program the lines mean nothing to the document.
       if (doc_.Programs.Scaner == nullptr) scanLines_.clear();
       if (scanLines_.empty()) break;
-      line = std::move(scanLines_.front());
-      scanLines_.pop_front();
     }
+    // The recalculation after SCANER shows every field's value again: a
+    // field typed in keeps what was typed only once it is left. A text
+    // refused there stays to be mended, and the lines wait for it.
+    if (!doc_.Views.FinishEdit() || !doc_.InfViews.FinishEdit()) break;
     // SCANER moves the current row: a quantity being typed belongs to the
     // row it was typed in, not to the row the code adds.
     for (const auto& form : doc_.Forms) form->View().FinishEdit();
+    std::string line;
+    {
+      const std::lock_guard<std::mutex> lock(scanMutex_);
+      line = std::move(scanLines_.front());
+      scanLines_.pop_front();
+    }
     if (TVariable* scan = doc_.Predefined.ScanString) {
       scan->Value = TCommonVar{};
       scan->Value.Kind = 'C';

@@ -58,6 +58,9 @@ class TDocumentWindowLogic {
   // document (and marks it printed); unset, OK neither asks nor prints.
   std::function<void()> SaveLayout;
   std::function<void()> Print;
+  // Set by the window: a question, box or dialog opened over the document
+  // is up, or has not yet handed back its answer.
+  std::function<bool()> DialogOpen;
 
   // Any thread: the scanner's line waits its turn. A line that arrives
   // while a program runs is not lost, and none is handled twice.
@@ -65,10 +68,12 @@ class TDocumentWindowLogic {
   // wake is called on the pushing thread after a line is queued, so that
   // the window's thread may come to drain it; nullptr when the window goes.
   void SetScanWake(std::function<void()> wake);
-  // The window's thread, when no program runs and no cell is being left:
-  // for every queued line in turn an open cell edit ends on its own cell,
+  // The window's thread, when no program runs, no cell is being left, no
+  // dialog is open and no close is pending: for every queued line in turn
+  // a field typed in is left and an open cell edit ends on its own cell,
   // the line goes into SCANSTRING, the SCANER program runs and the
-  // document is recalculated. Returns how many were handled.
+  // document is recalculated; a field's refused text keeps the lines
+  // waiting until it is left with a value. Returns how many were handled.
   int32_t DrainScanLines();
   bool ScanLinesWaiting() const;
 

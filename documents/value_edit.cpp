@@ -1,6 +1,7 @@
 #include "documents/value_edit.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
@@ -18,42 +19,53 @@ TCommonVar TValueEdit::Read(std::string_view text) const {
   return value;
 }
 
+namespace {
+
+// The value a text reads as when it is one of the edit's kind; every text
+// is one of a text edit.
+std::optional<TCommonVar> ValueOf(const TValueEdit& edit, std::string_view text) {
+  switch (edit.Kind) {
+    case 'C': return edit.Read(text);
+    case 'N':
+    case 'R': {
+      const std::string typed = CommaToPoint(RemoveBlanks(text));
+      long double x = 0;
+      if (!TextToExtended(typed, x)) return std::nullopt;
+      return edit.Read(typed);
+    }
+    case 'T': {
+      // The time parser makes midnight of any text without digits.
+      const TCommonVar value = edit.Read(text);
+      if (text.find_first_of("0123456789") == std::string_view::npos || !IsValidTimeRec(value.Time))
+        return std::nullopt;
+      return value;
+    }
+    default: {
+      const TCommonVar value = edit.Read(TrimBlanks(text));
+      if (!IsValidDateRec(value.Date)) return std::nullopt;
+      return value;
+    }
+  }
+}
+
+}  // namespace
+
 bool TValueEdit::IsValid(std::string_view text) const {
   switch (Kind) {
     case 'C': return !TrimBlanks(text).empty();
     case 'N':
     case 'R': return IsValidNumStr(text, Width, Decimals);
-    case 'T': return IsValidTimeRec(Read(text).Time);
-    default: return IsValidDateRec(Read(text).Date);
+    default: return ValueOf(*this, text).has_value();
   }
 }
 
 std::string TValueEdit::Normalized(std::string_view text) const {
-  const std::string trimmed = TrimBlanks(text);
-  switch (Kind) {
-    case 'C': return trimmed;
-    case 'N':
-    case 'R': {
-      long double x = 0;
-      return TextToExtended(CommaToPoint(trimmed), x) ? Show(Read(trimmed)) : std::string(text);
-    }
-    case 'T': {
-      const TCommonVar value = Read(trimmed);
-      const bool digits = trimmed.find_first_of("0123456789") != std::string::npos;
-      return digits && IsValidTimeRec(value.Time) ? Show(value) : std::string(text);
-    }
-    default: {
-      const TCommonVar value = Read(trimmed);
-      return IsValidDateRec(value.Date) ? Show(value) : std::string(text);
-    }
-  }
+  if (Kind == 'C') return TrimBlanks(text);
+  const std::optional<TCommonVar> value = ValueOf(*this, text);
+  return value ? Show(*value) : std::string(text);
 }
 
-std::string TValueEdit::Typed(std::string_view text) const {
-  return Kind == 'N' || Kind == 'R' ? CommaToPoint(RemoveBlanks(text)) : std::string(text);
-}
-
-bool TValueEdit::Accepts(std::string_view text) const { return Kind == 'C' || IsValid(Typed(text)); }
+bool TValueEdit::Accepts(std::string_view text) const { return Kind == 'C' || IsValid(Normalized(text)); }
 
 std::string TValueEdit::Requirement() const {
   switch (Kind) {

@@ -19,21 +19,20 @@ struct TValueEdit {
   std::string Show(const TCommonVar& value) const;
   TCommonVar Read(std::string_view text) const;
   // A text that is not blank; a number that fits Width and Decimals; a
-  // real time; for every other kind a real date.
+  // real time with at least one digit; for every other kind a real date.
   bool IsValid(std::string_view text) const;
   // What the edit shows once the focus leaves it: a text that reads as a
-  // value of its kind (a number with '.' or the first ',' as its point,
-  // blanks around it; a real date or time) shown as Show shows that value,
-  // so "3,456" with two decimals becomes "3.46". Anything else stays as
-  // typed, for the user to mend: an empty field or a slip of the finger
-  // never turns into a zero or a date nobody typed.
+  // value of its kind (a number with blanks anywhere and '.' or the first
+  // ',' as its point, as table cells take it; a real date; a time with
+  // digits) shown as Show shows that value, so "3,456" with two decimals
+  // becomes "3.46". Anything else stays as typed, for the user to mend: an
+  // empty field or a slip of the finger never turns into a zero or a date
+  // nobody typed.
   std::string Normalized(std::string_view text) const;
-  // What a view cell's field reads its value from: a number without its
-  // blanks and with a point for its first comma, as table cells take it;
-  // any other text as typed.
-  std::string Typed(std::string_view text) const;
-  // Whether a view cell may store what was typed: every text, blank or
-  // not, is a value of a text cell; other kinds as IsValid says of Typed.
+  // Whether leaving the edit with this text keeps a value, Read from the
+  // Normalized text: a text edit takes every text, blank or not (a
+  // question's OK asks IsValid of it); the others what IsValid says of the
+  // Normalized text. Refused, the text stays as typed.
   bool Accepts(std::string_view text) const;
   // What IsValid asks of a text, in words: "нужно ...".
   std::string Requirement() const;

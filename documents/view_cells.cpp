@@ -13,7 +13,8 @@ void TViewCell::CreateControl(IControlFactory& controls, TDocumentEvents& events
   control_->SetBold(Bold);
   if (Input) {
     control_->SetMaxLength(Format.MaxLength());
-    control_->OnExit = [this, &events] { Leave(events); };
+    events_ = &events;
+    control_->OnExit = [this] { Leave(); };
   }
 }
 
@@ -42,7 +43,16 @@ void TViewCell::Refresh() {
   control_->SetVisible(err == 0 && shown.Num != 0);
 }
 
-void TViewCell::Leave(TDocumentEvents& events) {
+bool TViewCell::FinishEdit() {
+  if (control_ == nullptr || events_ == nullptr || leaving_) return !refused_;
+  // A refused text waits for the user to leave it mended: leaving it for
+  // them could take half of what they are typing.
+  if (refused_) return false;
+  if (control_->Typed()) Leave();
+  return !refused_;
+}
+
+void TViewCell::Leave() {
   // The message takes the focus from the field, which is no second leaving.
   if (leaving_) return;
   const std::string typed = control_->Text();
@@ -58,13 +68,13 @@ void TViewCell::Leave(TDocumentEvents& events) {
     return;
   }
   refused_ = false;
-  const TCommonVar value = Format.Read(Format.Typed(typed));
+  const TCommonVar value = Format.Read(Format.Normalized(typed));
   if (Target != nullptr) {
     Target->Value = value;
   } else if (TargetParam != nullptr && !Ui().DesignerTestRun()) {
     TargetParam->SetValue(value);
   }
-  if (events.Recalc) events.Recalc();
+  if (events_->Recalc) events_->Recalc();
   ShowValue(value);
 }
 
@@ -80,6 +90,12 @@ void TViews::CreateControls(IControlFactory& controls, TDocumentEvents& events) 
 
 void TViews::Refresh() {
   for (auto& cell : cells_) cell->Refresh();
+}
+
+bool TViews::FinishEdit() {
+  for (auto& cell : cells_)
+    if (cell->Input && !cell->FinishEdit()) return false;
+  return true;
 }
 
 bool TViews::HoldsRefused() const {

@@ -46,10 +46,15 @@ class TViewCell {
   void Refresh();
   // The field holds a text refused on leaving it, not the cell's value.
   bool Refused() const { return refused_; }
+  // A field typed in and not yet left is left now, as the focus leaving it
+  // leaves it; false when it holds a refused text, refused now (with its
+  // message) or before.
+  bool FinishEdit();
 
  private:
-  void Leave(TDocumentEvents& events);
+  void Leave();
 
+  TDocumentEvents* events_ = nullptr;
   std::unique_ptr<ICellControl> control_;
   std::string shown_;
   bool refused_ = false;
@@ -68,6 +73,9 @@ class TViews {
   void Refresh();
   // Some field holds a refused text: what it shows is not what is kept.
   bool HoldsRefused() const;
+  // Every field typed in and not yet left is left; false at the first that
+  // holds a refused text.
+  bool FinishEdit();
 
  private:
   std::vector<std::unique_ptr<TViewCell>> cells_;

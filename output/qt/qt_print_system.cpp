@@ -1,6 +1,10 @@
 #include "output/qt/qt_print_system.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDoubleSpinBox>
+#include <QFontInfo>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrinter>
@@ -22,6 +26,28 @@ struct TPaperId {
 constexpr TPaperId kPaperIds[] = {
     {kPaperLetter, QPageSize::Letter}, {kPaperLegal, QPageSize::Legal}, {kPaperA3, QPageSize::A3},
     {kPaperA4, QPageSize::A4},         {kPaperA5, QPageSize::A5},       {kPaperB5, QPageSize::B5},
+};
+
+// While it lives, the application's font is given in points, at the size it
+// has on the screen. The page settings dialog draws the sample text of its
+// page preview in a default font at a quarter of its point size, which the
+// application's font, set in pixels, does not have.
+class TApplicationFontInPoints {
+ public:
+  TApplicationFontInPoints() : saved_(QApplication::font()) {
+    if (saved_.pointSizeF() > 0) return;
+    QFont font = saved_;
+    font.setPointSizeF(QFontInfo(saved_).pointSizeF());
+    QApplication::setFont(font);
+  }
+  ~TApplicationFontInPoints() {
+    if (saved_.pointSizeF() <= 0) QApplication::setFont(saved_);
+  }
+  TApplicationFontInPoints(const TApplicationFontInPoints&) = delete;
+  TApplicationFontInPoints& operator=(const TApplicationFontInPoints&) = delete;
+
+ private:
+  const QFont saved_;
 };
 
 int16_t PaperCodeOf(QPageSize::PageSizeId id) {
@@ -207,11 +233,47 @@ std::unique_ptr<IPrintJob> TQtPrintSystem::StartDoc(const std::string& name, con
   return job;
 }
 
+namespace {
+
+// Qt's page setup for a CUPS queue opens on the queue's default paper
+// whatever paper its printer was given, and OK would hand that paper back.
+// The printer's paper is chosen in the dialog as a user chooses it: a
+// paper of the list, else the user's own size in millimetres.
+void ChoosePaperInDialog(QPageSetupDialog& dialog, const QPageSize& paper) {
+  auto* papers = dialog.findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
+  if (papers == nullptr) return;
+  int own = -1;
+  for (int i = 0; i < papers->count(); ++i) {
+    const QVariant item = papers->itemData(i);
+    if (!item.isValid()) {
+      own = i;
+    } else if (item.value<QPageSize>().isEquivalentTo(paper)) {
+      papers->setCurrentIndex(i);
+      return;
+    }
+  }
+  auto* units = dialog.findChild<QComboBox*>(QStringLiteral("unitCombo"));
+  auto* width = dialog.findChild<QDoubleSpinBox*>(QStringLiteral("pageWidth"));
+  auto* height = dialog.findChild<QDoubleSpinBox*>(QStringLiteral("pageHeight"));
+  if (own < 0 || units == nullptr || width == nullptr || height == nullptr) return;
+  const int millimetres = units->findData(QVariant::fromValue(QPageLayout::Millimeter));
+  if (millimetres < 0) return;
+  units->setCurrentIndex(millimetres);
+  papers->setCurrentIndex(own);
+  const QSizeF size = paper.size(QPageSize::Millimeter);
+  width->setValue(size.width());
+  height->setValue(size.height());
+}
+
+}  // namespace
+
 bool TQtPrintSystem::EditDeviceMode(const std::string& name, std::string& devMode) {
   const std::unique_ptr<QPrinter> printer = Choose(name);
   if (!printer) return false;
   ApplyDevModeToPrinter(devMode, *printer);
   QPageSetupDialog dialog(printer.get(), DialogOwner);
+  ChoosePaperInDialog(dialog, printer->pageLayout().pageSize());
+  const TApplicationFontInPoints inPoints;
   if (dialog.exec() != QDialog::Accepted) return false;
   devMode = DevModeFromPrinter(*printer, devMode);
   return true;

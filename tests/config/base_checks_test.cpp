@@ -100,6 +100,79 @@ TEST_F(BaseChecks, ADifferentStructureIsRebuiltKeepingFieldsByNameAndRenumbering
     EXPECT_EQ(e.path().filename().string().find(".$"), std::string::npos) << e.path();
 }
 
+// What a narrower field cannot hold (a number too wide for it, left blank;
+// a text cut) is named in "Errors.log", per field with its count and the
+// first records of the old table, and the old table is kept whole beside
+// the new one. A later rebuild keeps a copy of its own.
+TEST_F(BaseChecks, ValuesANarrowerFieldCannotHoldAreNamedAndTheOldTableKept) {
+  TDbaseStructure* goods = Describe("GOODS.DBF", {{"NAME", 'C', 5, 0}, {"QTY", 'N', 3, 0}, {"PRICE", 'N', 8, 2}});
+  vm::test::TableRows rows{{"Соль"_w, "9999", "1.50"}};
+  for (int i = 1; i <= 11; ++i) rows.push_back({i == 2 ? "Масло"_w : "Хлеб"_w, std::to_string(1000 + i), "2.50"});
+  rows[3][0] = "Молоко"_w;
+  MakeTable("GOODS.DBF", {{"NAME", 'C', 10, 0}, {"QTY", 'N', 6, 0}, {"PRICE", 'N', 8, 2}}, rows,
+            /*deletedRow=*/0);
+  const std::string old = ReadBytes(home / "GOODS.DBF");
+
+  ASSERT_TRUE(CheckBases(bases, true, total));
+  EXPECT_EQ(Column("GOODS.DBF", "QTY"), std::vector<std::string>(11, ""));
+  EXPECT_EQ(Column("GOODS.DBF", "NAME")[2], "Молок"_w);
+  std::string log = Log();
+  const std::string table = "База "_w + (home / "GOODS.DBF");
+  EXPECT_NE(log.find(table + ", поле NAME: не поместилось значений: 1, сохранено не полностью (записи "_w +
+                     "прежней базы: 4)\r\n  "_w + table + ", поле QTY: не поместилось значений: 11, поле "_w +
+                     "оставлено пустым (записи прежней базы: 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, ...)\r\n  "_w +
+                     "Прежняя база "_w + (home / "GOODS.DBF") + " сохранена в файле "_w + (home / "GOODS.DBF.old")),
+            std::string::npos)
+      << Cp1251ToUtf8(log);
+  EXPECT_EQ(log.find("PRICE"), std::string::npos);
+  EXPECT_EQ(ReadBytes(home / "GOODS.DBF.old"), old);
+
+  const std::string first = ReadBytes(home / "GOODS.DBF");
+  goods->Fields[0].Length = 4;
+  ASSERT_TRUE(CheckBases(bases, true, total));
+  EXPECT_EQ(ReadBytes(home / "GOODS.DBF.old"), old);
+  EXPECT_EQ(ReadBytes(home / "GOODS.DBF.old2"), first);
+  log = Log();
+  EXPECT_NE(log.find(", поле NAME: не поместилось значений: 2, сохранено не полностью (записи прежней базы: 2, 3)"_w),
+            std::string::npos)
+      << Cp1251ToUtf8(log);
+
+  // A table whose values all fit keeps no copy.
+  goods->Fields[2].Length = 10;
+  ASSERT_TRUE(CheckBases(bases, true, total));
+  EXPECT_FALSE(std::filesystem::exists(home / "GOODS.DBF.old3"));
+}
+
+// A folder where no copy of a table can be written.
+class NoCopiesOfTables : public FileSystem {
+ public:
+  NoCopiesOfTables() { InstallFileSystem(this); }
+  ~NoCopiesOfTables() override { InstallFileSystem(nullptr); }
+  std::unique_ptr<File> Open(const std::string& path, FileMode mode, FileError* error) override {
+    if (mode != FileMode::Read && path.find(".DBF.old") != std::string::npos) return nullptr;
+    return FileSystem::Open(path, mode, error);
+  }
+};
+
+// Values are never dropped without the old table kept: when its copy
+// cannot be made, the table stays as it was and the start-up ends.
+TEST_F(BaseChecks, ARebuildThatCannotKeepTheOldTableReplacesNothing) {
+  Describe("GOODS.DBF", {{"QTY", 'N', 2, 0}});
+  MakeTable("GOODS.DBF", {{"QTY", 'N', 5, 0}}, {{"12345"}});
+  const std::string before = ReadBytes(home / "GOODS.DBF");
+  {
+    NoCopiesOfTables fs;
+    EXPECT_FALSE(CheckBases(bases, true, total));
+  }
+  EXPECT_EQ(ReadBytes(home / "GOODS.DBF"), before);
+  ASSERT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_NE(ui.Boxes[0].Text.find("GOODS.DBF не скорректирована (не сохраняется копия прежней базы"_w),
+            std::string::npos)
+      << Cp1251ToUtf8(ui.Boxes[0].Text);
+  EXPECT_FALSE(std::filesystem::exists(home / "GOODS.DBF.old"));
+  EXPECT_FALSE(std::filesystem::exists(home / kCommitJournalName));
+}
+
 TEST_F(BaseChecks, AFailedRebuildKeepsTheOriginalAndEndsTheStartUp) {
   Describe("GOODS.DBF", {{"NAME", 'C', 10, 0}});
   MakeTable("GOODS.DBF", {{"NAME", 'C', 20, 0}}, {{"a"}, {"b"}});

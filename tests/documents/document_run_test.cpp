@@ -179,19 +179,22 @@ TEST(DocumentRun, ViewCellsRefuseTextsThatAreNoValueOfTheirKindAndOkWaitsForThem
       "[D] = X:0, Y:1, E:1\n"
       "[S] = X:0, Y:2, E:1\n"
       "[R]:10:2 = X:0, Y:3, E:1\n"
+      "[TM] = X:0, Y:4, E:1\n"
       "ENDSECTION\n"));
   TViews& views = rig.MakeViews();
   auto cell = [&](int i) { return rig.Cell(i); };
   const int& recalcs = rig.Recalcs;
   rig.Var("A").Value.Num = 12345;  // wider than the cell
   rig.Var("R").Value.Num = 7;
+  rig.Var("TM").Value.Time = {10, 20, 30};
   views.Refresh();
   TDocumentWindowLogic window(rig.Doc, "Документ"_w);
   const int32_t year = rig.Var("D").Value.Date.Year;
 
-  const char* refused[] = {"abc", "1.1.1850", "", "3,456"};
-  const int cells[] = {0, 1, 0, 3};
-  for (int i = 0; i < 4; ++i) {
+  // A time without digits used to be taken as midnight.
+  const char* refused[] = {"abc", "1.1.1850", "", "123456789", "soon", ""};
+  const int cells[] = {0, 1, 0, 3, 4, 4};
+  for (int i = 0; i < 6; ++i) {
     rig.Ui.Boxes.clear();
     cell(cells[i])->Type(refused[i]);
     cell(cells[i])->Leave();
@@ -202,8 +205,9 @@ TEST(DocumentRun, ViewCellsRefuseTextsThatAreNoValueOfTheirKindAndOkWaitsForThem
     EXPECT_FALSE(window.MayClose()) << refused[i];
     views.Refresh();
   }
-  EXPECT_EQ(std::tuple(rig.Var("A").Value.Num, rig.Var("D").Value.Date.Year, rig.Var("R").Value.Num, recalcs),
-            std::tuple(12345.0L, year, 7.0L, 0));
+  EXPECT_EQ(std::tuple(rig.Var("A").Value.Num, rig.Var("D").Value.Date.Year, rig.Var("R").Value.Num,
+                       rig.Var("TM").Value.Time.Minute, recalcs),
+            std::tuple(12345.0L, year, 7.0L, 20, 0));
   EXPECT_FALSE(views.HoldsRefused());
 
   // A number as users type it; a blank text; a value left as it was
@@ -217,6 +221,15 @@ TEST(DocumentRun, ViewCellsRefuseTextsThatAreNoValueOfTheirKindAndOkWaitsForThem
   EXPECT_EQ(std::tuple(rig.Ui.Boxes.size(), rig.Var("R").Value.Num, cell(3)->Text(), rig.Var("S").Value.Str,
                        rig.Var("A").Value.Num, recalcs),
             std::tuple(0u, 1234.5L, "1234.50", "", 12345.0L, 3));
+  // More decimals than the cell shows are rounded away, as a question's
+  // field rounds them when it is left; so are those of a whole number.
+  cell(3)->Type("3,456");
+  cell(3)->Leave();
+  cell(0)->Type("12,7");
+  cell(0)->Leave();
+  EXPECT_EQ(std::tuple(rig.Ui.Boxes.size(), rig.Var("R").Value.Num, cell(3)->Text(), rig.Var("A").Value.Num,
+                       cell(0)->Text()),
+            std::tuple(0u, 3.46L, "3.46", 13.0L, "13"));
   window.OkButClick(true);
   EXPECT_TRUE(window.MayClose());
 }

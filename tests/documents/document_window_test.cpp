@@ -12,6 +12,7 @@
 
 #include "documents/doc_rig.h"
 #include "documents/document_recalc.h"
+#include "documents/controls.h"
 #include "language/interpreter.h"
 
 namespace vm::test {
@@ -444,6 +445,42 @@ TEST(DocumentWindow, ScannerLinesArrivingDuringARunAreHandledOnceInOrder) {
   EXPECT_EQ(w.DrainScanLines(), 0);
   EXPECT_EQ(std::tuple(symbols.FindVariable("S")->Value.Str, symbols.FindVariable("R")->Value.Num, wakes.load()),
             std::tuple(expected, 500.0L, 500));
+}
+
+// A line waits while the window asks a question and once OK let the window
+// close; before SCANER a field typed in and not left is left, its text
+// taken as the field takes it when the user leaves it.
+TEST(DocumentWindow, ScannerLinesWaitForADialogAndAnAcceptedCloseAndFollowATypedField) {
+  DocRig r;
+  ASSERT_EQ(r.CompileForm("VARS\nS = C\nA, L = N\nENDSECTION\n"
+                          "VIEWS\n[A]:10:2 = X:0, Y:0, E:1\nENDSECTION\n"
+                          "SCANER\nS := S + SCANSTRING + ';'\nL := A\nENDSECTION\n"),
+            0)
+      << r.Message;
+  Interp().BeginDocumentRun();
+  Interp().ResetErrors();
+  THeadlessControls controls;
+  r.Doc.Views.CreateControls(controls, r.Doc.Events);
+  auto& field = static_cast<THeadlessCell&>(*r.Doc.Views.GetItem(0)->Control());
+  TDocumentWindowLogic w(r.Doc, "Документ"_w);
+  w.Show(true);
+  auto& symbols = r.Doc.Context.Symbols();
+
+  bool dialog = true;
+  w.DialogOpen = [&dialog] { return dialog; };
+  w.PushScanLine("1");
+  EXPECT_EQ(w.DrainScanLines(), 0);
+  dialog = false;
+  field.Type("3,456");
+  EXPECT_EQ(w.DrainScanLines(), 1);
+  EXPECT_EQ(std::tuple(symbols.FindVariable("S")->Value.Str, symbols.FindVariable("L")->Value.Num, field.Text()),
+            std::tuple("1;", 3.46L, "3.46"));
+
+  w.OkButClick(true);
+  ASSERT_TRUE(w.MayClose());
+  w.PushScanLine("2");
+  EXPECT_EQ(w.DrainScanLines(), 0);
+  EXPECT_EQ(symbols.FindVariable("S")->Value.Str, "1;");
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ TEST(ValueEdit, AcceptsOnlyValuesOfItsKind) {
     bool valid;
   } cases[] = {{text, " a", true},          {text, "  ", false},    {number, "12.5", true},
                {number, "1234.5", false},   {number, "x", false},   {date, "1.02.2003", true},
-               {date, "soon", false},       {date, "1.02.1850", false}, {time, "23:59:59", true}};
+               {date, "soon", false},       {date, "1.02.1850", false}, {time, "23:59:59", true},
+               {time, "", false},           {time, "soon", false}};
   for (const auto& c : cases) EXPECT_EQ(c.edit.IsValid(c.typed), c.valid) << c.typed;
 
   EXPECT_EQ(number.Show(number.Read("5")), "5.00");
@@ -39,7 +40,7 @@ TEST(ValueEdit, LeavingShowsTheValueReadAndKeepsWhatReadsAsNone) {
                {sum, "1,5,3", "1,5,3"},  {sum, "", ""},            {sum, "12a", "12a"},
                {name, "  Ivanov ", "Ivanov"}, {date, "1/2/03", "1.02.2003"}, {date, "31.02.2005", "28.02.2005"},
                {date, "", ""},           {time, "9.30", "9:30"},   {time, "", ""},
-               {time, "скоро", "скоро"}};
+               {time, "скоро", "скоро"}, {sum, " 1 234,5", "1234.50"}};
   for (const auto& c : cases) EXPECT_EQ(c.edit.Normalized(c.typed), c.shown) << c.typed;
   // "10,5" is refused as typed and taken once left.
   EXPECT_FALSE(sum.IsValid("10,5"));

@@ -21,6 +21,10 @@ constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 4;
 constexpr int kRightGap = 5;
 constexpr int kEditGap = 14;
+constexpr int kLabelLeft = 8;
+constexpr int kLabelGap = 6;
+// The least of the search line that shows what is typed into it.
+constexpr int kMinEditWidth = 60;
 
 }  // namespace
 
@@ -36,6 +40,11 @@ TBookSearchPanel::TBookSearchPanel(const std::vector<std::string>& buttons, QWid
     b->resize(kButtonWidth, kButtonHeight);
     buttons_.push_back(b);
   }
+  // Narrower, the buttons would slide off the window's left edge.
+  int need = kLabelLeft + label_->width() + kLabelGap + kMinEditWidth + kRightGap;
+  for (const QPushButton* b : buttons_) need += b->width() + kButtonGap;
+  if (!buttons_.empty()) need += kEditGap - kButtonGap;
+  setMinimumWidth(need);
 }
 
 void TBookSearchPanel::resizeEvent(QResizeEvent* event) {
@@ -47,8 +56,8 @@ void TBookSearchPanel::resizeEvent(QResizeEvent* event) {
     (*b)->move(x, top);
     x -= kButtonGap;
   }
-  label_->move(8, (kPanelHeight - label_->height()) / 2);
-  const int left = label_->x() + label_->width() + 6;
+  label_->move(kLabelLeft, (kPanelHeight - label_->height()) / 2);
+  const int left = label_->x() + label_->width() + kLabelGap;
   const int right = buttons_.empty() ? width() - kRightGap : buttons_.front()->x() - kEditGap;
   edit_->setGeometry(left, top + 2, std::max(0, right - left), kButtonHeight - 4);
 }

@@ -21,7 +21,8 @@ namespace vm {
 
 // The search line and the buttons under the tabs. It lays itself out: the
 // buttons at the right in their order, "Поиск:" at the left, the line
-// filling the room between.
+// filling the room between. Its minimum width holds them all, with a
+// little of the line; the windows take it as theirs.
 class TBookSearchPanel : public QWidget {
  public:
   TBookSearchPanel(const std::vector<std::string>& buttons, QWidget* parent);

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -123,6 +124,11 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
     qt->DocWindow.CheckAll = [this] { return logic_.CheckAll(); };
     qt->DocWindow.PrintClick = [this] { Print(); };
   }
+  // A question or box over the window runs its own event loop, which the
+  // window's events reach too; the loop ends only after the answer is
+  // back, so a line may not slip in between the click and the answer.
+  loopLevel_ = QThread::currentThread()->loopLevel();
+  logic_.DialogOpen = [this] { return QThread::currentThread()->loopLevel() > loopLevel_; };
   // Scanner lines come on the port's thread; they are handled here.
   logic_.SetScanWake([this] {
     QMetaObject::invokeMethod(this, &TDocumentWindow::DrainScanLines, Qt::QueuedConnection);
@@ -135,6 +141,7 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
 TDocumentWindow::~TDocumentWindow() {
   qApp->removeEventFilter(this);
   logic_.SetScanWake(nullptr);
+  logic_.DialogOpen = nullptr;
   logic_.SaveLayout = nullptr;
   logic_.Print = nullptr;
   if (auto* qt = dynamic_cast<TQtUiServices*>(&Ui())) {
@@ -373,7 +380,11 @@ int TDocumentWindow::ShowModal(bool firstShowing) {
       PlaceBeside(*sprav_, info_ ? OuterRect(*info_).bottom() + 1 : OuterRect(*this).top());
     sprav_->show();
   }
+  // The window's own events come in the loop of its exec.
+  const int outerLevel = loopLevel_;
+  loopLevel_ = QThread::currentThread()->loopLevel() + 1;
   const int result = exec();
+  loopLevel_ = outerLevel;
   if (info_) info_->hide();
   if (sprav_) {
     sprav_->hide();

@@ -150,6 +150,9 @@ class TDocumentWindow : public QDialog {
   TInfoWindow* info_ = nullptr;
   TWorkSprav* sprav_ = nullptr;
   QPointer<QWidget> lookup_;
+  // The event-loop level the window's own events come at; a deeper one is
+  // a dialog's.
+  int loopLevel_ = 0;
   bool searchLine_ = false;
   bool layingOut_ = false;
   bool resizedOnce_ = false;

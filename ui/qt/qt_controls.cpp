@@ -242,6 +242,11 @@ void TQtCell::TakeFocus() {
   if (QLineEdit* edit = Edit()) edit->setFocus(Qt::OtherFocusReason);
 }
 
+bool TQtCell::Typed() const {
+  const QLineEdit* edit = Edit();
+  return edit != nullptr && edit->isModified();
+}
+
 TTextSize TQtCell::TextExtent() const {
   if (!widget_) return THeadlessCell::TextExtent();
   const QFontMetrics metrics(widget_->font());

@@ -132,6 +132,7 @@ class TQtCell : public THeadlessCell, public TQtControl {
   void SetMaxLength(int32_t length) override;
   TTextSize TextExtent() const override;
   void TakeFocus() override;
+  bool Typed() const override;
   void SetBounds(const TRect32& box) override;
   TRect32 Bounds() const override { return Box(THeadlessCell::Bounds()); }
   void SetFontHeight(int32_t height) override;

@@ -40,7 +40,7 @@ TSpravForm::TSpravForm(TSettingsModel& model, QWidget* parent)
   KeepOwnPlace(*this);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                  Qt::WindowCloseButtonHint);
-  setMinimumSize(kMinWidth, kMinHeight);
+  setMinimumSize(std::max(kMinWidth, scaffold_.Panel()->minimumWidth()), kMinHeight);
   resize(760, 480);
   tabs_ = scaffold_.Tabs();
   edit1_ = scaffold_.SearchEdit();
@@ -108,7 +108,7 @@ int TSpravForm::Execute() {
   const TWindowRect& saved = model_.BookWindowRect;
   if (saved.Width > 0 && saved.Height > 0) {
     const TWindowRect r = ClampWindowRect(saved, room.width(), room.height(), room.width(), room.height());
-    setGeometry(r.Left, r.Top, std::max(r.Width, kMinWidth), std::max(r.Height, kMinHeight));
+    setGeometry(r.Left, r.Top, std::max(r.Width, minimumWidth()), std::max(r.Height, minimumHeight()));
   }
   ShowState();
   const int result = exec();

@@ -10,6 +10,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 
 #include "platform/encoding.h"
 #include "ui/qt/data_view_widget.h"
@@ -38,7 +39,7 @@ TWorkSprav::TWorkSprav(TCompiledDocument& doc, TDocumentFrame& frame, QWidget* p
     : QWidget(parent, Qt::Window), logic_(doc, frame), scaffold_(*this, {"Добавить"_w}) {
   setWindowTitle(ToQt("Справочники"_w));
   setObjectName("WorkSprav");
-  setMinimumSize(kMinSize, kMinSize);
+  setMinimumSize(std::max(kMinSize, scaffold_.Panel()->minimumWidth()), kMinSize);
   // Shown beside the document window, it leaves the keyboard there.
   setAttribute(Qt::WA_ShowWithoutActivating);
   resize(520, 360);

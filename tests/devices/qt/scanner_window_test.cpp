@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMenu>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 #include <QTest>
@@ -154,9 +155,10 @@ TEST(ScannerWindow, CodesFromThePortBecomeRowsOnceInOrderAndAHangUpIsSurvived) {
 
 // The demo's sale chosen from its menu on a copy of the demo whose
 // "ports.ini" names the scanner's line for COM1; inWindow works in the
-// document window, afterRun follows the end of the run.
+// document window, afterRun follows the end of the run; edit, when given,
+// changes the sale's description first.
 void RunTheDemoSale(const test::PtyPair& scanner, std::function<void(TDocumentWindow&)> inWindow,
-                    std::function<void()> afterRun = nullptr) {
+                    std::function<void()> afterRun = nullptr, std::function<void(std::string&)> edit = nullptr) {
   ASSERT_FALSE(scanner.Path().empty());
   test::WriteBytes(PortsIniName(), "COM1=" + scanner.Path() + "\r\n");
   TMainProgramHooks hooks;
@@ -164,6 +166,7 @@ void RunTheDemoSale(const test::PtyPair& scanner, std::function<void(TDocumentWi
   hooks.Shown = [&](TMainWindow& w) {
     TMyMenuItem* item = SaleItem(w);
     ASSERT_NE(item, nullptr);
+    if (edit) edit(item->Doc()->Description);
     test::ConfirmNextDateDialog();
     item->trigger();
     if (afterRun) afterRun();
@@ -198,8 +201,9 @@ TEST(ScannerWindow, TheDemoSaleReadsTheScannerNamedInPortsIni) {
   EXPECT_EQ(code, "3");
 }
 
-// The goods of the last check in the sales, by code: the quantity sold.
-std::map<int, double> LastCheck(const std::string& path) {
+// The checks in the sales by number, each with the quantity of each goods
+// sold by code.
+std::map<int, std::map<int, double>> Checks(const std::string& path) {
   std::map<int, std::map<int, double>> checks;
   TDBF t;
   t.FileName = path;
@@ -210,7 +214,20 @@ std::map<int, double> LastCheck(const std::string& path) {
     checks[std::stoi(t.GetFieldStr(t.FieldIndex("CHECK_NO")))][std::stoi(t.GetFieldStr(t.FieldIndex("CODE")))] +=
         std::stod(t.GetFieldStr(t.FieldIndex("QTY")));
   }
+  return checks;
+}
+
+// The goods of the last check in the sales, by code: the quantity sold.
+std::map<int, double> LastCheck(const std::string& path) {
+  const std::map<int, std::map<int, double>> checks = Checks(path);
   return checks.empty() ? std::map<int, double>{} : checks.rbegin()->second;
+}
+
+// The sale's description with one line of it replaced.
+void ReplaceLine(std::string& text, const std::string& line, const std::string& by) {
+  const std::size_t at = text.find(line);
+  ASSERT_NE(at, std::string::npos) << Cp1251ToUtf8(line);
+  text.replace(at, line.size(), by);
 }
 
 // The quantity cell of the current row opened, its text replaced by typed.
@@ -293,6 +310,133 @@ TEST(ScannerWindow, ACodeReadWhileAQuantityIsTypedLeavesItInItsOwnRow) {
   });
   EXPECT_EQ(refusal, QString::fromUtf8("Введены неправильные данные"));
   EXPECT_EQ(LastCheck(home.Dir() + "/sales.dbf"), (std::map<int, double>{{1, 1.0}, {3, 3.0}, {5, 1.0}, {8, 1.0}}));
+}
+
+// The check's number made a field the cashier types. A code read while a
+// number was typed in it and not yet left showed the number before it
+// again: the typed one was lost and the check recorded under the old one.
+// The field is left first; a number it refuses keeps its text, with its
+// message once, and the code waits until the field is left mended.
+TEST(ScannerWindow, ANumberTypedInAFieldIsLeftBeforeACodeAndARefusedOneHoldsTheCode) {
+  test::ProgramHome home;
+  CopyDemoTo(home);
+  test::PtyPair scanner;
+  int boxes = 0;
+  QString refusal;
+  // The field's text, the rows and the refusal after each code.
+  std::tuple<std::string, int32_t, std::string> typedAfterCode, refusedAfterCode;
+  RunTheDemoSale(
+      scanner,
+      [&](TDocumentWindow& window) {
+        TDataView& view = window.Table(0)->View();
+        const QList<QLineEdit*> fields = window.Panel1()->findChildren<QLineEdit*>();
+        ASSERT_EQ(fields.size(), 1);
+        QLineEdit* number = fields.front();
+        const auto typeNumber = [&](const char* typed) {
+          window.activateWindow();
+          ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+          number->setFocus();
+          number->selectAll();
+          test::TypeText(number, QString::fromUtf8(typed));
+        };
+        typeNumber("5001");
+        ASSERT_TRUE(scanner.Write(std::string(kBarcodes[2]) + "\r"));
+        ASSERT_TRUE(RowsCome(view, 1));
+        typedAfterCode = {number->text().toStdString(), view.RowCount(), refusal.toStdString()};
+
+        typeNumber("50x2");
+        test::WhenModalOf<QMessageBox>([&](QMessageBox* box) {
+          ++boxes;
+          ClickOk(box, refusal);
+        });
+        ASSERT_TRUE(scanner.Write(std::string(kBarcodes[4]) + "\r"));
+        QTest::qWait(600);
+        refusedAfterCode = {number->text().toStdString(), view.RowCount(), refusal.toStdString()};
+
+        typeNumber("5002");
+        QTest::keyClick(number, Qt::Key_Return);
+        ASSERT_TRUE(RowsCome(view, 2));
+        EXPECT_EQ(number->text(), "5002");
+        QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+        EXPECT_FALSE(window.isVisible());
+      },
+      nullptr,
+      [](std::string& text) {
+        ReplaceLine(text, "[ЧЕК]:8:0 = X:250, Y:20, F:50, B:1"_w, "[ЧЕК]:8:0 = X:250, Y:20, F:50, B:1, E:1"_w);
+      });
+  EXPECT_EQ(typedAfterCode, std::tuple("5001", 1, ""));
+  EXPECT_EQ(refusedAfterCode, std::tuple("50x2", 1, "Введены неправильные данные"));
+  EXPECT_EQ(boxes, 1);
+  const std::map<int, std::map<int, double>> checks = Checks(home.Dir() + "/sales.dbf");
+  EXPECT_EQ(checks.count(5001), 0u);
+  ASSERT_EQ(checks.count(5002), 1u);
+  EXPECT_EQ(checks.at(5002), (std::map<int, double>{{3, 1.0}, {5, 1.0}}));
+}
+
+// A code read while the window asked a question of its own added a row
+// and made it current under the question: "Да" to "Удалить текущую
+// запись?" deleted the scanned row instead of the one chosen, and "Да" to
+// the exit question recorded a row the cashier never saw. The code waits
+// for the answer; one read once OK is answered is dropped with the window.
+TEST(ScannerWindow, ACodeReadWhileTheWindowAsksWaitsForTheAnswer) {
+  test::ProgramHome home;
+  CopyDemoTo(home);
+  test::PtyPair scanner;
+  QStringList asked;
+  std::vector<int32_t> rowsUnderTheBox;
+  std::vector<std::string> codes;
+  RunTheDemoSale(
+      scanner,
+      [&](TDocumentWindow& window) {
+        TDataViewWidget& table = *window.Table(0);
+        TDataView& view = table.View();
+        const auto scanned = [&](int goods, int32_t rows) {
+          ASSERT_TRUE(scanner.Write(std::string(kBarcodes[goods - 1]) + "\r"));
+          ASSERT_TRUE(RowsCome(view, rows));
+        };
+        // The next box gets a code read while it is up, and then the answer.
+        const auto scanUnderTheBox = [&](int goods, const char* answer) {
+          test::WhenModalOf<QMessageBox>([&, goods, answer](QMessageBox* box) {
+            asked << box->text();
+            ASSERT_TRUE(scanner.Write(std::string(kBarcodes[goods - 1]) + "\r"));
+            QTest::qWait(400);
+            rowsUnderTheBox.push_back(view.RowCount());
+            for (QAbstractButton* b : box->buttons())
+              if (b->text() == QString::fromUtf8(answer)) b->click();
+          });
+        };
+        scanned(1, 1);
+        scanned(3, 2);
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        table.setFocus();
+        QTest::keyClick(&table, Qt::Key_Up);
+        ASSERT_EQ(view.CurRow(), 0);
+        scanUnderTheBox(5, "Да");
+        QTest::mouseClick(window.Button(kDelBut), Qt::LeftButton);
+        ASSERT_TRUE(RowsCome(view, 2));
+
+        scanUnderTheBox(8, "Нет");
+        QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
+        ASSERT_TRUE(window.isVisible());
+        ASSERT_TRUE(RowsCome(view, 3));
+        for (int32_t row = 0; row < view.RowCount(); ++row) codes.push_back(Code(view, row));
+
+        scanUnderTheBox(2, "Да");
+        QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+        EXPECT_FALSE(window.isVisible());
+      },
+      nullptr,
+      [](std::string& text) {
+        const std::string eol = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+        ReplaceLine(text, "  PRINTCOPIES = 1", "  PRINTCOPIES = 1" + eol + "  EXITCONFIRM = 'Записать чек?'"_w);
+      });
+  EXPECT_EQ(asked, QStringList({QString::fromUtf8("Удалить текущую запись?"),
+                                QString::fromUtf8("Все изменения в документе будут игнорированы. Продолжить?"),
+                                QString::fromUtf8("Записать чек?")}));
+  EXPECT_EQ(rowsUnderTheBox, (std::vector<int32_t>{2, 2, 3}));
+  EXPECT_EQ(codes, (std::vector<std::string>{"3", "5", "8"}));
+  EXPECT_EQ(LastCheck(home.Dir() + "/sales.dbf"), (std::map<int, double>{{3, 1.0}, {5, 1.0}, {8, 1.0}}));
 }
 
 }  // namespace

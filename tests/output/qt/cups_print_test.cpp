@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
+#include <QDoubleSpinBox>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRadioButton>
@@ -105,6 +106,45 @@ TEST(CupsPrint, DeviceModesCarryPaperAndOrientationOntoTheQueue) {
   EXPECT_EQ(fields.DriverData, "kept");
   WhenModal([](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); });
   EXPECT_FALSE(system.EditDeviceMode(kTestQueue, edited));
+}
+
+// The settings dialog opens on the paper the record names, not on the
+// queue's default sheet, and OK without a change hands the same paper
+// back: a paper of the queue's list, turned or not, and one of the
+// user's own size.
+TEST(CupsPrint, TheSettingsDialogOpensOnTheRecordsPaperAndOkKeepsIt) {
+  CupsQueue queue;
+  ASSERT_TRUE(queue.Start()) << "the PDF print queue is needed: " << queue.Why;
+  TQtPrintSystem system;
+  TDevMode fields;
+  ASSERT_TRUE(ReadDevMode(system.DriverDeviceMode(kTestQueue), fields));
+  for (const auto& [paper, width, height, landscape] :
+       {std::tuple{kPaperA5, 1480, 2100, true}, {kPaperA3, 2970, 4200, false}, {int16_t(256), 580, 400, false}}) {
+    SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+    TDevMode mode = fields;
+    mode.Fields |= kDmPaperSize | kDmOrientation;
+    mode.PaperSize = paper;
+    mode.Orientation = landscape ? kDmLandscape : kDmPortrait;
+    if (paper == 256) {
+      mode.Fields |= kDmPaperLength | kDmPaperWidth;
+      mode.PaperWidth = static_cast<int16_t>(width);
+      mode.PaperLength = static_cast<int16_t>(height);
+    }
+    std::string edited = WriteDevMode(mode);
+    QSizeF shown;
+    WhenModalOf<QDialog>([&shown](QDialog* dialog) {
+      const auto* w = dialog->findChild<QDoubleSpinBox*>("pageWidth");
+      const auto* h = dialog->findChild<QDoubleSpinBox*>("pageHeight");
+      if (w && h) shown = QSizeF(w->value(), h->value());
+      dialog->accept();
+    });
+    ASSERT_TRUE(system.EditDeviceMode(kTestQueue, edited));
+    // The dialog shows the sheet as it lies, in millimetres.
+    const QSizeF upright(width / 10.0, height / 10.0);
+    EXPECT_EQ(shown, landscape ? upright.transposed() : upright);
+    const TPaperRequest back = PaperOfDevMode(edited);
+    EXPECT_EQ(std::tuple(back.Width, back.Height, back.Landscape), std::tuple(width, height, landscape));
+  }
 }
 
 // A printer made for the queue straight away is the one a printer made

@@ -1,7 +1,9 @@
 // The demo's goods book, and the price tags' form that shows the goods'
 // barcodes too, drawn in the demo's font at the resolutions of a screen and
 // of printers: no header and no cell of the goods wraps, so a 13-digit
-// barcode or a header word never breaks over two lines.
+// barcode or a header word never breaks over two lines. Every other blank
+// of the demo keeps its headers whole too, and so do the widest codes,
+// quantities and sums a shop's own records come to.
 #include <gtest/gtest.h>
 
 #include <QFontDatabase>
@@ -17,6 +19,7 @@
 #include "support/program_home.h"
 #include "support/text_rows.h"
 #include "foundation/qt/qt_canvas.h"
+#include "models/expand_params.h"
 #include "models/table_render.h"
 
 namespace vm::test {
@@ -53,14 +56,20 @@ TextRows GoodsRows(const std::string& dir, const std::vector<const char*>& field
 
 // The texts drawn for the blank of the demo over rows, that many more
 // than one a text when something wrapped.
-void ExpectNothingWraps(const char* blankName, const TextRows& rows, int32_t headerTexts) {
+void ExpectNothingWraps(const char* blankName, const TextRows& rows, int32_t headerTexts,
+                        const TAutoList* params = nullptr) {
   SCOPED_TRACE(blankName);
   const TCurBlank* blank = Settings().Blanks.FindByName(Utf8ToCp1251(blankName));
   ASSERT_NE(blank, nullptr);
   int32_t texts = headerTexts;
   for (int32_t r = 0; r < rows.RowCount(); ++r)
     for (int32_t c = 1; c <= rows.ColCount(); ++c) texts += !rows.CellText(c, r).empty();
-  for (const int ppi : {96, 120, 300, 600}) {
+  // Screens at 96 dpi with the table scaled to every window from a small
+  // one to a large one, the fonts' pixel sizes rounded as each width gives
+  // them; and printers.
+  std::vector<std::pair<int, long double>> resolutions = {{72, 1}, {120, 1}, {300, 1}, {600, 1}};
+  for (int percent = 50; percent <= 130; percent += 2) resolutions.emplace_back(96, percent / 100.0L);
+  for (const auto& [ppi, scale] : resolutions) {
     QImage image(ppi * 10, ppi * 4, QImage::Format_RGB32);
     image.setDotsPerMeterX(static_cast<int>(std::lround(ppi / 0.0254)));
     image.setDotsPerMeterY(static_cast<int>(std::lround(ppi / 0.0254)));
@@ -71,30 +80,68 @@ void ExpectNothingWraps(const char* blankName, const TextRows& rows, int32_t hea
     request.AvailWidth = image.width();
     request.AvailHeight = image.height();
     request.FitMode = 3;
+    request.Scale = scale;
+    request.Params = params;
     TextRows view = rows;
     const TTableDrawn drawn = DrawBlankTable(canvas, request, *blank, view);
-    EXPECT_EQ(drawn.NextRow, rows.RowCount()) << ppi << " ppi";
+    const std::string at = std::to_string(ppi) + " ppi at " + std::to_string(static_cast<double>(scale));
+    EXPECT_EQ(drawn.NextRow, rows.RowCount()) << at;
     std::string seen;
     for (const std::string& t : canvas.Texts) seen += Cp1251ToUtf8(t) + "|";
-    EXPECT_EQ(static_cast<int32_t>(canvas.Texts.size()), texts) << ppi << " ppi: " << seen;
+    EXPECT_EQ(static_cast<int32_t>(canvas.Texts.size()), texts) << at << ": " << seen;
   }
 }
 
-TEST(DemoColumns, TheGoodsShowEveryHeaderAndCellOnOneLine) {
-  ASSERT_TRUE(QFontDatabase::families().contains("DejaVu Sans")) << "fonts-dejavu-core is missing";
+// The demo's settings loaded, drawn in the demo's font.
+class DemoColumns : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(QFontDatabase::families().contains("DejaVu Sans")) << "fonts-dejavu-core is missing";
+    for (const auto& e : std::filesystem::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
+      std::filesystem::copy_file(e.path(), std::filesystem::path(home.Dir()) / e.path().filename());
+    ChooseDataDirectory();
+    ASSERT_TRUE(LoadAllSettings());
+    InstallExpandParams();
+    font = TableFontName();
+    TableFontName() = "DejaVu Sans";
+  }
+  void TearDown() override { TableFontName() = font; }
+
   ProgramHome home;
-  for (const auto& e : std::filesystem::directory_iterator(std::string(VELOMAR_SOURCE_DIR) + "/demo/"))
-    std::filesystem::copy_file(e.path(), std::filesystem::path(home.Dir()) / e.path().filename());
-  ChooseDataDirectory();
-  ASSERT_TRUE(LoadAllSettings());
+  std::string font;
+};
+
+TEST_F(DemoColumns, TheGoodsShowEveryHeaderAndCellOnOneLine) {
   const std::string dir = home.Dir() + "/";
   const TextRows goods = GoodsRows(dir, {"CODE", "NAME", "UNIT", "PRICE_IN", "PRICE", "QTY", "BARCODE"});
   ASSERT_EQ(goods.RowCount(), 8);
-  const std::string font = TableFontName();
-  TableFontName() = "DejaVu Sans";
   ExpectNothingWraps("ТОВАРЫ", goods, 8);
   ExpectNothingWraps("ЦЕННИКИ", GoodsRows(dir, {"CODE", "NAME", "PRICE", "BARCODE", "10"}), 5);
-  TableFontName() = font;
+}
+
+// A row in UTF-8, as the blank's cells hold it.
+TextRows OneRow(const std::vector<const char*>& cells) {
+  std::vector<std::string> row;
+  for (const char* c : cells) row.push_back(Utf8ToCp1251(c));
+  return TextRows({row});
+}
+
+TEST_F(DemoColumns, EveryBlankShowsItsHeadersAndAShopsWidestNumbersOnOneLine) {
+  const TAutoList* params = &Settings().AutoParams;
+  ExpectNothingWraps("ТОВАРЫ",
+                     OneRow({"999999", "Масло сливочное 82,5% 180 г", "шт", "99999.99", "99999.99", "99999.999",
+                             "4600000002965"}),
+                     8);
+  ExpectNothingWraps("ПОСТАВЩИКИ",
+                     OneRow({"9999", "ООО \"Молочный двор\"", "695012345678", "+7 4822 55-12-34",
+                             "г. Тверь, ул. Заводская, д. 12"}),
+                     6);
+  ExpectNothingWraps("ПРИХОД", OneRow({"999999", "Масло сливочное 82,5% 180 г", "шт", "9999.999", "99999.99", "999999.99"}),
+                     8);
+  ExpectNothingWraps("ПРОДАЖА", OneRow({"999999", "Масло сливочное 82,5% 180 г", "9999.999", "99999.99", "999999.99"}), 5);
+  ExpectNothingWraps("ЦЕННИКИ", OneRow({"999999", "Масло сливочное 82,5% 180 г", "99999.99", "4600000002965", "999"}), 5);
+  // The last column shows its own text, "руб.", whatever the cell holds.
+  ExpectNothingWraps("ОТЧЕТ", OneRow({"30.09.2026", "999999", "999999", "9999.999", "999999.99", "-"}), 7, params);
 }
 
 }  // namespace

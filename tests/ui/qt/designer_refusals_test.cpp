@@ -19,6 +19,7 @@
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "tests/ui/qt/modal.h"
+#include "tests/ui/qt/on_screen.h"
 #include "ui/qt/designer/designer_window.h"
 #include "ui/qt/qt_services.h"
 #include "foundation/qt/qt_text.h"
@@ -63,8 +64,8 @@ class DesignerRefusals : public ::testing::Test {
       if (!Folder().isEmpty()) {
         modal->grab().save(Folder() + "/" + name + ".png");
         // The whole screen as the window manager shows it, where there is one.
-        const std::string shot = "import -window root '" + (Folder() + "/" + name + "_screen.png").toStdString() + "'";
-        if (std::getenv("DISPLAY") && std::system(shot.c_str()) != 0) ADD_FAILURE() << shot;
+        const std::string shot = (Folder() + "/" + name + "_screen.png").toStdString();
+        if (std::getenv("DISPLAY") && !test::TakeScreen(shot)) ADD_FAILURE() << shot;
       }
       QTest::keyClick(modal, Qt::Key_Return);
     });

@@ -25,6 +25,7 @@
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "tests/ui/qt/modal.h"
+#include "tests/ui/qt/on_screen.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
@@ -226,9 +227,8 @@ void DesignerWindowTest::BuildShop(TDesignerWindow& w) {
     w.SelectTab(TDesignerTab::Commands);
     // The whole screen as the window manager shows it, where there is one.
     if (std::getenv("DISPLAY")) {
-      QApplication::processEvents();
-      const std::string shot = "import -window root '" + Folder().toStdString() + "/designer_screen.png'";
-      if (std::system(shot.c_str()) != 0) ADD_FAILURE() << shot;
+      const std::string shot = Folder().toStdString() + "/designer_screen.png";
+      if (!test::TakeScreen(shot)) ADD_FAILURE() << shot;
     }
   }
 

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include "ui/qt/panel_config_window.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/sprav_window.h"
+#include "tests/ui/qt/on_screen.h"
 #include "models/startup.h"
 
 namespace vm {
@@ -32,8 +34,7 @@ void Picture(QWidget* window, const std::string& name) {
     QTest::qWait(30);
   }
   EXPECT_TRUE(window->grab().save(QString::fromStdString(folder + "/" + name + ".png")));
-  if (QGuiApplication::platformName() == "xcb")
-    std::system(("import -window root '" + folder + "/" + name + "_screen.png' 2>/dev/null").c_str());
+  if (QGuiApplication::platformName() == "xcb") test::TakeScreen(folder + "/" + name + "_screen.png");
 }
 
 class ScreenshotOfWindows3 : public ::testing::Test {
@@ -62,6 +63,12 @@ TEST_F(ScreenshotOfWindows3, TheReferenceBookWindowWhileSearching) {
     view.SetCol(1);
     f.Logic().SearchChanged("Са"_w);
     Picture(&f, "sprav_window");
+    f.Tabs()->setCurrentIndex(1);
+    Picture(&f, "sprav_window_suppliers");
+    f.Tabs()->setCurrentIndex(0);
+    // Made as narrow as it goes.
+    f.resize(1, f.height());
+    Picture(&f, "sprav_window_narrowest");
     f.OkButton()->click();
   };
   form.Execute();

@@ -258,6 +258,28 @@ TEST_F(SpravWindowTest, AGreyPrintSaysWhereAPrinterIsChosen) {
   EXPECT_TRUE(tip.isEmpty()) << tip.toStdString();
 }
 
+// However narrow it is made, every button stays whole inside the window,
+// with some of the search line before them.
+TEST_F(SpravWindowTest, AtItsLeastWidthEveryButtonIsWholeInsideTheWindow) {
+  TSpravForm form(Settings());
+  QStringList outside;
+  int width = 0, line = 0;
+  form.OnShown = [&](TSpravForm& f) {
+    f.resize(1, f.height());
+    QApplication::processEvents();
+    width = f.width();
+    for (QPushButton* b :
+         {f.AddButton(), f.DeleteButton(), f.SortButton(), f.PrintButton(), f.OkButton(), f.CancelButton()})
+      if (!f.rect().contains(QRect(b->mapTo(&f, QPoint(0, 0)), b->size()))) outside << b->text();
+    line = f.SearchEdit()->width();
+    f.CancelButton()->click();
+  };
+  form.Execute();
+  EXPECT_EQ(width, form.minimumWidth());
+  EXPECT_TRUE(outside.isEmpty()) << outside.join(", ").toStdString();
+  EXPECT_GE(line, 40);
+}
+
 // A big book formats the rows on the screen, not the others: opening it,
 // going to its end, searching and a bigger window leave them as records.
 TEST_F(SpravWindowTest, ABigBookMakesTheTextsOfTheRowsOnTheScreenOnly) {

@@ -16,8 +16,6 @@
 #include <vector>
 #include <QFileDialog>
 #include <QFileSystemModel>
-#include <QPageSetupDialog>
-#include <QPrinter>
 #include <QRegularExpression>
 #include <QTest>
 #include <QGuiApplication>
@@ -33,6 +31,7 @@
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "models/main_state.h"
+#include "output/qt/qt_print_system.h"
 #include "ui/qt/about_box.h"
 #include "ui/qt/designer/designer_dialogs.h"
 #include "ui/qt/print_range_dialog.h"
@@ -396,10 +395,13 @@ TEST_F(ScreenshotOfWindowRules, SmallDialogsMessageBoxesAboutAndDate) {
   files.setViewMode(QFileDialog::Detail);
   TakeNext("file_dialog");
   files.exec();
-  QPrinter printer;
-  QPageSetupDialog setup(&printer, &mainWindow);
+  // The page settings dialog as "Формат" of the printing tab opens it.
+  TQtPrintSystem printing;
+  printing.OutputFile = folder / "page.pdf";
+  printing.DialogOwner = &mainWindow;
+  std::string mode = printing.DriverDeviceMode(TQtPrintSystem::kPdfFilePrinter);
   TakeNext("page_setup");
-  setup.exec();
+  printing.EditDeviceMode(TQtPrintSystem::kPdfFilePrinter, mode);
   TakeNext("print_range");
   AskPrintRange("Печать справочника"_w, "Текущая запись"_w, "Весь справочник"_w, &mainWindow);
   TakeNext("date_dialog");

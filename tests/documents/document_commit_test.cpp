@@ -1,0 +1,45 @@
+#include "documents/document_commit.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "config/data_dir.h"
+#include "documents/compiled_document.h"
+#include "platform/encoding.h"
+#include "support/program_home.h"
+#include "support/scripted_ui.h"
+
+using namespace vm;
+using vm::test::ReadBytes;
+using vm::test::WriteBytes;
+
+// With the data in a folder of their own, "local.ini" beside the program is
+// saved after the tables and "manager.ini" have been put in place: still
+// one copy per save, so that its numbered copies are its versions, newest
+// first, like those of "manager.ini".
+TEST(DocumentCommit, ASettingsFileOutsideTheTablesFolderKeepsOneCopyPerSave) {
+  vm::test::ProgramHome home;
+  vm::test::ScriptedUi ui;
+  const std::string data = home / "data/";
+  std::filesystem::create_directory(data);
+  WriteBytes(home / "basepath.ini", "[Settings]\r\nBasePath=" + data + "\r\nLocalBases=" + "НЕТ"_w + "\r\n");
+  ChooseDataDirectory();
+  ASSERT_EQ(ManagerIniName(), data + "manager.ini");
+  ASSERT_EQ(LocalIniName(), home / "local.ini");
+  WriteBytes(ManagerIniName(), "manager 0");
+  WriteBytes(LocalIniName(), "local 0");
+
+  TCompiledDocument doc;
+  std::string local[3] = {"local 0"}, manager[3] = {"manager 0"};
+  for (int run = 1; run <= 2; ++run) {
+    ASSERT_TRUE(CommitDocument(doc)) << run;
+    local[run] = ReadBytes(LocalIniName());
+    manager[run] = ReadBytes(ManagerIniName());
+  }
+  EXPECT_TRUE(ReadBytes(home / "local.in1") == local[1] && ReadBytes(home / "local.in2") == local[0]);
+  EXPECT_FALSE(std::filesystem::exists(home / "local.in3"));
+  EXPECT_TRUE(ReadBytes(data + "manager.in1") == manager[1] && ReadBytes(data + "manager.in2") == manager[0]);
+  EXPECT_FALSE(std::filesystem::exists(data + "manager.in3"));
+}
