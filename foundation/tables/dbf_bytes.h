@@ -1,7 +1,8 @@
 // The byte work under TDBF's inline field readers and writers: texts,
 // digits and records moved as whole words, so that the hot paths of a table
 // copy take no calls. A word's first byte is its lowest, so they hold on
-// little-endian machines only, which they assert.
+// little-endian machines only, which they assert. Also the blocks that
+// records are read ahead into and appended from.
 #pragma once
 
 #include <array>
@@ -9,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "foundation/text/number_text.h"
 #include "platform/encoding.h"
@@ -189,6 +191,29 @@ inline uint64_t EightDigits(uint32_t v) {
   const uint32_t low = v % 10000;
   return PairWord(high / 100, high % 100, low / 100, low % 100);
 }
+
+// A block of records that is never filled before use: a table made anew
+// takes a megabyte for its appends, and clearing it would cost more than
+// writing a small table. Only bytes stored into it are ever read from it or
+// written out. Its content is lost when its size changes.
+class TRecordBlock {
+ public:
+  std::size_t size() const { return size_; }
+  uint8_t* data() { return bytes_.get(); }
+  const uint8_t* data() const { return bytes_.get(); }
+  uint8_t& operator[](std::size_t i) { return bytes_[i]; }
+  const uint8_t& operator[](std::size_t i) const { return bytes_[i]; }
+  void Reshape(std::size_t size) {
+    if (size == size_) return;
+    bytes_.reset();
+    bytes_.reset(new uint8_t[size]);
+    size_ = size;
+  }
+
+ private:
+  std::unique_ptr<uint8_t[]> bytes_;
+  std::size_t size_ = 0;
+};
 
 }  // namespace dbf_detail
 
