@@ -3,7 +3,8 @@
 // independent decoder and scanned through a pseudo-terminal into the sale;
 // a code the shop does not know is named; a check beyond the stock is
 // refused until it fits; the sale of one good shows its answer without
-// cells to edit; and the printed check keeps its sum by its table.
+// cells to edit; the sales report, whose table its description locks,
+// offers none either; and the printed check keeps its sum by its table.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
@@ -282,6 +283,29 @@ TEST_F(DemoSale, TheSaleOfOneGoodShowsTheAnswerWithNoCellToEdit) {
   EXPECT_EQ(quantity, "2.000");
   EXPECT_EQ(editable, std::vector<int32_t>{});
   EXPECT_EQ(rowsAfterInsert, 1);
+}
+
+TEST_F(DemoSale, TheSalesReportOffersNoCellToEdit) {
+  std::vector<int32_t> editable;
+  int32_t rows = 0;
+  run.Run(Closing([&](TDocumentWindow& window) {
+    TDataViewWidget& table = *window.Table(0);
+    TDataView& view = table.View();
+    table.setFocus();
+    rows = view.RowCount();
+    ASSERT_GT(rows, 0);
+    for (int32_t c = 0; c < view.ShownColCount(); ++c) {
+      view.SetCol(c);
+      QTest::keyClick(&table, Qt::Key_F2);
+      QTest::keyClick(&table, Qt::Key_Return);
+      if (view.Editing()) {
+        editable.push_back(c);
+        QTest::keyClick(table.Editor(), Qt::Key_Escape);
+      }
+    }
+  }), nullptr, "Отчёт о продажах");
+  EXPECT_EQ(rows, 10);
+  EXPECT_EQ(editable, std::vector<int32_t>{});
 }
 
 TEST_F(DemoSale, ThePrintedCheckKeepsItsSumByItsTable) {
