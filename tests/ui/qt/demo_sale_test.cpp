@@ -4,7 +4,8 @@
 // a code the shop does not know is named; a check beyond the stock is
 // refused until it fits; the sale of one good shows its answer without
 // cells to edit; the sales report, whose table its description locks,
-// offers none either; and the printed check keeps its sum by its table.
+// offers none either; and the printed check, and every other document
+// that prints a table, keeps what it prints by its table.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
@@ -332,6 +333,99 @@ TEST_F(DemoSale, ThePrintedCheckKeepsItsSumByItsTable) {
   ASSERT_GT(lastRow, firstRow);
   // Not more than a few rows below the table's last, not at the page's foot.
   EXPECT_LT(sum, lastRow + 4 * (lastRow - firstRow)) << sum << " " << lastRow;
+}
+
+// Answers the next question dialog with texts, one an edit field.
+void AnswerNextQuestion(std::vector<std::string> texts) {
+  WhenModalOf<TQuestionDialog>([texts](TQuestionDialog* question) {
+    const QList<QLineEdit*> edits = question->Client()->findChildren<QLineEdit*>();
+    ASSERT_EQ(static_cast<std::size_t>(edits.size()), texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) edits[static_cast<int>(i)]->setText(QString::fromStdString(texts[i]));
+    question->OkButton()->click();
+  });
+}
+
+// The lowest word of the first page of a printed document, against the
+// row of its table that marker stands on: what the document prints under
+// its table must follow it, not wait at the foot of the sheet.
+struct TPrinted {
+  std::string Pdf;
+  double MarkerTop = -1e9, LowestTop = -1e9;
+  std::string Lowest;
+};
+
+TPrinted ReadPrinted(const CupsQueue& queue, const std::string& marker) {
+  TPrinted printed;
+  printed.Pdf = queue.WaitForPdf(marker);
+  for (const auto& [word, top] : WordTops(printed.Pdf)) {
+    if (word == marker) printed.MarkerTop = std::max(printed.MarkerTop, top);
+    if (top > printed.LowestTop) printed.LowestTop = top, printed.Lowest = word;
+  }
+  return printed;
+}
+
+// Every document of the shop that prints a table: the sale of one good,
+// the sales report (whose last row is that sale), the receipt of one good
+// and the receipt typed row by row, whose total was printed at the foot of
+// the page.
+TEST_F(DemoSale, EveryPrintedDocumentKeepsWhatItPrintsByItsTable) {
+  CupsQueue queue;
+  ASSERT_TRUE(queue.Start()) << "printing needs the PDF print queue: " << queue.Why;
+  // Numbers of this run alone find the pages.
+  const int32_t check = 100000 + getpid() % 800000;
+  const std::string grams = "0." + std::to_string(100 + getpid() % 900);
+  const std::string count = std::to_string(100 + getpid() % 900);
+  const std::string price = count + "1";
+  SetParameter(run.home.Dir(), "НОМЕР_ЧЕКА", "4", std::to_string(check - 1));
+  const auto print = [](TDocumentWindow& window) { QTest::mouseClick(window.Button(kPrintBut), Qt::LeftButton); };
+
+  run.OnMainWindow = [grams](TMainWindow&) {
+    Settings().PrinterName = kTestQueue;
+    AnswerNextQuestion({"8", grams});
+  };
+  // The sale's message comes once its window has closed.
+  QString sold;
+  run.Run([&](TDocumentWindow& window) {
+    print(window);
+    NoteNextBox(sold);
+    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+  }, nullptr, "Продажа товара");
+  EXPECT_TRUE(sold.startsWith("Чек ")) << sold.toStdString();
+  run.OnMainWindow = [](TMainWindow&) { Settings().PrinterName = kTestQueue; };
+  run.Run(Closing(print), nullptr, "Отчёт о продажах");
+  run.OnMainWindow = [price](TMainWindow&) {
+    Settings().PrinterName = kTestQueue;
+    AnswerNextQuestion({"Н-77", "3", "1", price});
+  };
+  run.Run(Closing(print), nullptr, "Приход по накладной");
+  run.OnMainWindow = [](TMainWindow&) { Settings().PrinterName = kTestQueue; };
+  run.Run(Closing([&](TDocumentWindow& window) {
+    // The invoice's number, which printing checks as OK does.
+    QLineEdit* number = window.Panel1()->findChild<QLineEdit*>();
+    ASSERT_NE(number, nullptr);
+    number->setFocus();
+    number->setText("777");
+    QTest::keyClick(number, Qt::Key_Return);
+    window.Table(0)->setFocus();
+    IncomeRun::EnterByCode(window, *window.Table(0), "1", "2");
+    IncomeRun::EnterByCode(window, *window.Table(0), "3", count.c_str());
+    print(window);
+  }), nullptr, "Приход товара");
+
+  const struct {
+    const char* document;
+    std::string marker;
+  } documents[] = {{"Продажа товара", grams}, {"Отчёт о продажах", std::to_string(check)},
+                   {"Приход по накладной", price + ".00"}, {"Приход товара", count + ".000"}};
+  for (const auto& [document, marker] : documents) {
+    SCOPED_TRACE(document);
+    const TPrinted printed = ReadPrinted(queue, marker);
+    ASSERT_FALSE(printed.Pdf.empty()) << "no PDF with " << marker << " in " << queue.Dir;
+    ASSERT_GT(printed.MarkerTop, 0) << CupsQueue::PdfText(printed.Pdf);
+    // A line or two under the table's last row, not at the sheet's foot.
+    EXPECT_LT(printed.LowestTop, printed.MarkerTop + 60) << printed.Lowest;
+  }
 }
 
 // Pictures for people to look at, taken when VELOMAR_SCREENSHOTS names a
