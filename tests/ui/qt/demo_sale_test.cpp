@@ -309,6 +309,39 @@ TEST_F(DemoSale, TheSalesReportOffersNoCellToEdit) {
   EXPECT_EQ(editable, std::vector<int32_t>{});
 }
 
+// The tags' name, price and barcode come from the book: the code taken,
+// the entry goes straight on to the number of tags, and no other cell
+// opens.
+TEST_F(DemoSale, ATagIsEnteredByItsCodeAndThenItsCount) {
+  int32_t afterCode = -1;
+  std::vector<int32_t> editable;
+  std::string count;
+  run.Run(Closing([&](TDocumentWindow& window) {
+    TDataViewWidget& table = *window.Table(0);
+    TDataView& view = table.View();
+    table.setFocus();
+    IncomeRun::EnterByCode(window, table, "3", "", false);
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    ASSERT_TRUE(view.Editing());
+    afterCode = view.CurCol();
+    TypeText(table.Editor(), "2");
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    if (view.Editing()) QTest::keyClick(table.Editor(), Qt::Key_Escape);
+    count = Cell(view, 4, 0);
+    for (int32_t c = 0; c < view.ShownColCount(); ++c) {
+      view.SetCol(c);
+      QTest::keyClick(&table, Qt::Key_F2);
+      if (view.Editing()) {
+        editable.push_back(c);
+        QTest::keyClick(table.Editor(), Qt::Key_Escape);
+      }
+    }
+  }), nullptr, "Печать ценников");
+  EXPECT_EQ(afterCode, 4);
+  EXPECT_EQ(count, "2");
+  EXPECT_EQ(editable, std::vector<int32_t>{4});
+}
+
 TEST_F(DemoSale, ThePrintedCheckKeepsItsSumByItsTable) {
   CupsQueue queue;
   ASSERT_TRUE(queue.Start()) << "printing needs the PDF print queue: " << queue.Why;
