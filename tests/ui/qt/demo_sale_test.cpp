@@ -73,6 +73,23 @@ std::string Cell(const TDataView& view, int32_t col, int32_t row) {
   return Cp1251ToUtf8(TrimBlanks(view.GetCellText(col, row)));
 }
 
+// The columns of the current row whose cell opens an editor on F2 or
+// Enter; each editor opened is left again with Esc.
+std::vector<int32_t> ColumnsThatOpen(TDataViewWidget& table) {
+  TDataView& view = table.View();
+  std::vector<int32_t> columns;
+  for (int32_t c = 0; c < view.ShownColCount(); ++c) {
+    view.SetCol(c);
+    for (const Qt::Key key : {Qt::Key_F2, Qt::Key_Return})
+      if (!view.Editing()) QTest::keyClick(&table, key);
+    if (view.Editing()) {
+      columns.push_back(c);
+      QTest::keyClick(table.Editor(), Qt::Key_Escape);
+    }
+  }
+  return columns;
+}
+
 // A row added by its code taken from the look-up list; the entry goes on
 // over the cells it offers, each accepted as filled, to the column given
 // the value.
@@ -270,14 +287,7 @@ TEST_F(DemoSale, TheSaleOfOneGoodShowsTheAnswerWithNoCellToEdit) {
     table.setFocus();
     ASSERT_EQ(view.RowCount(), 1);
     quantity = Cell(view, 2, 0);
-    for (int32_t c = 0; c < view.ShownColCount(); ++c) {
-      view.SetCol(c);
-      QTest::keyClick(&table, Qt::Key_F2);
-      if (view.Editing()) {
-        editable.push_back(c);
-        QTest::keyClick(table.Editor(), Qt::Key_Escape);
-      }
-    }
+    editable = ColumnsThatOpen(table);
     QTest::keyClick(&table, Qt::Key_Insert);
     rowsAfterInsert = view.RowCount();
   }), nullptr, "Продажа товара");
@@ -295,15 +305,7 @@ TEST_F(DemoSale, TheSalesReportOffersNoCellToEdit) {
     table.setFocus();
     rows = view.RowCount();
     ASSERT_GT(rows, 0);
-    for (int32_t c = 0; c < view.ShownColCount(); ++c) {
-      view.SetCol(c);
-      QTest::keyClick(&table, Qt::Key_F2);
-      QTest::keyClick(&table, Qt::Key_Return);
-      if (view.Editing()) {
-        editable.push_back(c);
-        QTest::keyClick(table.Editor(), Qt::Key_Escape);
-      }
-    }
+    editable = ColumnsThatOpen(table);
   }), nullptr, "Отчёт о продажах");
   EXPECT_EQ(rows, 10);
   EXPECT_EQ(editable, std::vector<int32_t>{});
@@ -328,14 +330,7 @@ TEST_F(DemoSale, ATagIsEnteredByItsCodeAndThenItsCount) {
     QTest::keyClick(table.Editor(), Qt::Key_Return);
     if (view.Editing()) QTest::keyClick(table.Editor(), Qt::Key_Escape);
     count = Cell(view, 4, 0);
-    for (int32_t c = 0; c < view.ShownColCount(); ++c) {
-      view.SetCol(c);
-      QTest::keyClick(&table, Qt::Key_F2);
-      if (view.Editing()) {
-        editable.push_back(c);
-        QTest::keyClick(table.Editor(), Qt::Key_Escape);
-      }
-    }
+    editable = ColumnsThatOpen(table);
   }), nullptr, "Печать ценников");
   EXPECT_EQ(afterCode, 4);
   EXPECT_EQ(count, "2");
