@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -184,6 +185,16 @@ TEST_F(DemoSale, TheShopsOwnPrintedTagsScannedIntoTheSaleAddTheirGoods) {
       nullptr, "Печать ценников");
   const std::string pdf = queue.WaitForPdf(shop);
   ASSERT_FALSE(pdf.empty()) << "no PDF with " << shop << " in " << queue.Dir;
+  // On the shop's own 58 x 40 mm labels, a tag each.
+  const std::string info = CommandOutput("pdfinfo '" + pdf + "' 2>/dev/null");
+  double side[2] = {0, 0};
+  const std::size_t size = info.find("Page size:");
+  ASSERT_NE(size, std::string::npos) << info;
+  ASSERT_EQ(std::sscanf(info.c_str() + size, "Page size: %lf x %lf", &side[0], &side[1]), 2) << info;
+  std::sort(side, side + 2);
+  EXPECT_NEAR(side[0], 40 * 72 / 25.4, 1) << info;
+  EXPECT_NEAR(side[1], 58 * 72 / 25.4, 1) << info;
+  EXPECT_EQ(CupsQueue::PageCount(pdf), 8);
   TempDir images;
   std::vector<std::string> read;
   for (int page = 1; page <= CupsQueue::PageCount(pdf); ++page) {
