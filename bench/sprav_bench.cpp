@@ -323,6 +323,23 @@ BENCHMARK(BM_SpravFirstTypedCharacter)
     ->Iterations(10);
 BENCHMARK(BM_SpravFirstTypedCharacter)->Args({1000000, 1})->Args({1000000, 0})->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// A text typed into the code column that no code among the first rows
+// starts with (nor any code at all, whole): the search reads past them and
+// indexes the column, once.
+void BM_SpravFirstRareTypedText(benchmark::State& state) {
+  Book().UseGoods(Rows(state));
+  TSpravFormLogic logic(Settings());
+  for (auto _ : state) {
+    state.PauseTiming();
+    logic.Show();
+    logic.Tab(0)->View.SetCol(0);
+    state.ResumeTiming();
+    logic.SearchChanged("99999999");
+  }
+}
+BENCHMARK(BM_SpravFirstRareTypedText)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_SpravFirstRareTypedText)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 void BM_SpravTypedSearch(benchmark::State& state) {
   Book().UseGoods(Rows(state));
   TSpravFormLogic logic(Settings());

@@ -85,7 +85,7 @@ void TDataView::SetCellText(int32_t col, int32_t row, const std::string& s) {
 
 std::string TDataView::CellText(int32_t col, int32_t row) const {
   std::string scratch;
-  return table_.ReadCellText(col - 1, row, scratch);
+  return std::string(table_.ReadCellText(col - 1, row, scratch));
 }
 
 TColFormat* TDataView::CellFormat(int32_t col, int32_t row) const { return BlankField(*blank_, col + 1, row); }

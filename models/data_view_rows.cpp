@@ -15,12 +15,6 @@ namespace vm {
 
 namespace {
 
-int32_t KeyCount(const TKeyCol* keys) {
-  int32_t n = 0;
-  for (; keys; keys = keys->Next.get()) ++n;
-  return n;
-}
-
 // A text with a blank at either end sorts by its words alone, not as the
 // prefix search reads it.
 bool BlankAtAnEnd(std::string_view text) {
@@ -40,23 +34,22 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 bool TDataView::SortRows(const TKeyCol* keys, bool descending) {
   const int32_t n = RowCount();
   if (n > 0) curRow_ = std::min(curRow_, n - 1);
-  const int32_t keyCount = KeyCount(keys);
-  if (n < 2 || keyCount == 0) return false;
+  std::vector<int32_t> cols;
+  for (const TKeyCol* key = keys; key; key = key->Next.get()) cols.push_back(key->Number);
+  if (n < 2 || cols.empty()) return false;
 
-  TRowKeys rowKeys(n, keyCount);
   // Ascending by a column of texts, the rows end in the order the prefix
   // search reads that column, unless a text has a blank at either end.
   bool textOrder = !descending;
   std::string scratch;
-  for (int32_t r = 0; r < n; ++r) {
-    for (const TKeyCol* key = keys; key; key = key->Next.get()) {
-      const std::string& text = table_.ReadCellText(key->Number, r, scratch);
-      const char kind = BlankFieldKind(key->Number, r);
-      if (key == keys) textOrder = textOrder && kind == 'C' && !BlankAtAnEnd(text);
-      rowKeys.Add(text, kind);
-    }
-  }
-  const std::vector<int32_t> order = rowKeys.SortedOrder(descending);
+  const std::vector<int32_t> order =
+      SortedRowOrder(n, static_cast<int32_t>(cols.size()), descending, [&](int32_t r, int32_t key, char& kind) {
+        const int32_t col = cols[static_cast<size_t>(key)];
+        const std::string_view text = table_.ReadCellText(col, r, scratch);
+        kind = BlankFieldKind(col, r);
+        if (key == 0) textOrder = textOrder && kind == 'C' && !BlankAtAnEnd(text);
+        return text;
+      });
   bool moved = false;
   for (int32_t i = 0; i < n && !moved; ++i) moved = order[static_cast<size_t>(i)] != i;
   if (moved) {
@@ -143,7 +136,7 @@ TLookupMatches TDataView::FillLookupGrid(std::string_view prefix, const TKeyCol*
     m.Rows.push_back(r);
     std::vector<std::string>& texts = m.Texts.emplace_back();
     for (const TKeyCol* k = keys; k; k = k->Next.get()) {
-      std::string text = table_.ReadCellText(k->Number, r, scratch);
+      std::string text(table_.ReadCellText(k->Number, r, scratch));
       if (const TColFormat* f = CellFormat(k->Number, r))
         FormatValueText(std::string(text), f->Kind, f->Mode, f->Decimals, f->AltText, text);
       texts.push_back(std::move(text));

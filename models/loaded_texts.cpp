@@ -17,24 +17,27 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 TLoadedTexts::TLoadedTexts(const TStringBase& table, std::vector<TColumn> columns)
     : table_(table), columns_(std::move(columns)) {}
 
-void TLoadedTexts::RecordText(int32_t record, int32_t col, std::string& out) const {
-  out.clear();
-  if (col < 0 || col >= static_cast<int32_t>(columns_.size())) return;
+std::string_view TLoadedTexts::RecordText(int32_t record, int32_t col, std::string& scratch) const {
+  if (col < 0 || col >= static_cast<int32_t>(columns_.size())) return {};
   const TColumn& column = columns_[static_cast<size_t>(col)];
   const TRow* row = column.Field >= 0 ? table_.MemTableLocate(record) : nullptr;
-  if (!row) return;
+  if (!row) return {};
   if (table_.FieldType(column.Field) == 'C') {
     // The field's value is its text without the padding, and the cell's
     // text that value without blanks at either end: both in one step, with
-    // no copy between.
+    // no copy at all.
     std::string_view text = table_.FieldBytes(column.Field, row->Buffer());
     while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    out.assign(text);
-    return;
+    return text;
   }
+  // ValueToText writes Mode 0 with four decimals.
+  if (std::string_view text;
+      table_.NumberFieldText(column.Field, row->Buffer(), column.Mode == 0 ? 4 : column.Decimals, scratch, text))
+    return text;
   table_.GetBufferValue(column.Field, row->Buffer(), value_);
-  out = ValueToText(value_, value_.Kind == 'D' ? 0 : column.Mode, column.Decimals);
+  scratch = ValueToText(value_, value_.Kind == 'D' ? 0 : column.Mode, column.Decimals);
+  return scratch;
 }
 
 }  // namespace vm

@@ -24,7 +24,7 @@ class TLoadedTexts final : public TRowTexts {
   };
 
   TLoadedTexts(const TStringBase& table, std::vector<TColumn> columns);
-  void RecordText(int32_t record, int32_t col, std::string& out) const override;
+  std::string_view RecordText(int32_t record, int32_t col, std::string& scratch) const override;
 
  private:
   const TStringBase& table_;

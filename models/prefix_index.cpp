@@ -1,9 +1,7 @@
 #include "models/prefix_index.h"
 
 #include <algorithm>
-#include <array>
-#include <bit>
-#include <cstring>
+#include <numeric>
 
 #include "foundation/text/collation.h"
 
@@ -21,77 +19,82 @@ const std::array<unsigned char, 256>& UpperTable() {
   return table;
 }
 
-size_t SharedLength(std::string_view a, std::string_view b) {
-  const size_t n = std::min(a.size(), b.size());
-  size_t i = 0;
-  while (i < n && a[i] == b[i]) ++i;
-  return i;
-}
+// The part of a text that ends before the character at a depth.
+constexpr size_t kEnded = 0;
 
 }  // namespace
 
 void TPrefixIndex::Reserve(int32_t rows) {
   const auto n = static_cast<size_t>(std::max(rows, 0));
-  sorted_.reserve(n);
-  keys_.reserve(n * 16);
+  at_.assign(n, 0);
+  length_.assign(n, 0);
+  keys_.reserve(n * 8);
 }
 
 void TPrefixIndex::Add(int32_t row, std::string_view text) {
   const std::array<unsigned char, 256>& upper = UpperTable();
   const size_t at = keys_.size();
+  at_[static_cast<size_t>(row)] = at;
+  length_[static_cast<size_t>(row)] = static_cast<uint32_t>(text.size());
   keys_.append(text);
-  TEntry& e = sorted_.emplace_back(TEntry{{0, 0}, at, static_cast<uint32_t>(text.size()), row});
   for (size_t i = at; i < keys_.size(); ++i) keys_[i] = static_cast<char>(upper[static_cast<unsigned char>(keys_[i])]);
-  // The first byte the highest: the two words compare as the bytes do.
-  static_assert(std::endian::native == std::endian::little, "a word's first byte is its lowest");
-  unsigned char head[16] = {};
-  std::memcpy(head, keys_.data() + at, std::min<size_t>(text.size(), 16));
-  for (size_t w = 0; w < 2; ++w) {
-    uint64_t word;
-    std::memcpy(&word, head + 8 * w, 8);
-    e.Head[w] = __builtin_bswap64(word);
-  }
 }
 
 void TPrefixIndex::Finish() {
-  std::sort(sorted_.begin(), sorted_.end(), [this](const TEntry& a, const TEntry& b) {
-    if (a.Head[0] != b.Head[0]) return a.Head[0] < b.Head[0];
-    if (a.Head[1] != b.Head[1]) return a.Head[1] < b.Head[1];
-    const int c = Key(a).compare(Key(b));
-    return c != 0 ? c < 0 : a.Row < b.Row;
-  });
-  const size_t n = sorted_.size();
-  minRow_.resize(2 * n);
-  for (size_t i = 0; i < n; ++i) minRow_[n + i] = sorted_[i].Row;
-  for (size_t i = n; i-- > 1;) minRow_[i] = std::min(minRow_[2 * i], minRow_[2 * i + 1]);
+  rows_.resize(at_.size());
+  std::iota(rows_.begin(), rows_.end(), 0);
+  nodes_.push_back({0, static_cast<int32_t>(rows_.size()), 0, -1});
 }
 
-int32_t TPrefixIndex::FirstRow(size_t first, size_t last) const {
-  int32_t best = INT32_MAX;
-  for (first += sorted_.size(), last += sorted_.size(); first < last; first /= 2, last /= 2) {
-    if (first & 1) best = std::min(best, minRow_[first++]);
-    if (last & 1) best = std::min(best, minRow_[--last]);
+// A counting sort of the node's rows by one character: stable, so every
+// part keeps its rows in order.
+int32_t TPrefixIndex::Split(int32_t node, size_t depth) {
+  const int32_t begin = nodes_[static_cast<size_t>(node)].Begin;
+  const int32_t end = nodes_[static_cast<size_t>(node)].End;
+  const auto part = [this, depth](int32_t row) {
+    const auto r = static_cast<size_t>(row);
+    return length_[r] > depth ? 1 + static_cast<size_t>(static_cast<unsigned char>(keys_[at_[r] + depth])) : kEnded;
+  };
+  std::array<int32_t, 257> count{};
+  for (int32_t i = begin; i < end; ++i) ++count[part(rows_[static_cast<size_t>(i)])];
+  std::array<int32_t, 257> start{};
+  for (size_t p = 0, at = 0; p < count.size(); at += static_cast<size_t>(count[p]), ++p) start[p] = static_cast<int32_t>(at);
+  std::vector<int32_t> parted(static_cast<size_t>(end - begin));
+  std::array<int32_t, 257> fill = start;
+  for (int32_t i = begin; i < end; ++i) {
+    const int32_t row = rows_[static_cast<size_t>(i)];
+    parted[static_cast<size_t>(fill[part(row)]++)] = row;
   }
-  return best;
+  std::copy(parted.begin(), parted.end(), rows_.begin() + begin);
+
+  const auto children = static_cast<int32_t>(children_.size());
+  std::array<int32_t, 256>& made = children_.emplace_back();
+  made.fill(-1);
+  for (size_t c = 0; c < 256; ++c) {
+    if (count[c + 1] == 0) continue;
+    made[c] = static_cast<int32_t>(nodes_.size());
+    const int32_t from = begin + start[c + 1];
+    nodes_.push_back({from, from + count[c + 1], rows_[static_cast<size_t>(from)], -1});
+  }
+  nodes_[static_cast<size_t>(node)].Children = children;
+  return children;
 }
 
-int32_t TPrefixIndex::FindBestPrefix(std::string_view prefix) const {
-  std::string upper(prefix);
-  for (char& c : upper) c = static_cast<char>(UpperTable()[static_cast<unsigned char>(c)]);
-  // The keys sharing most with the text stand next to where it would sort.
-  const auto at = std::lower_bound(sorted_.begin(), sorted_.end(), std::string_view(upper),
-                                   [this](const TEntry& e, std::string_view p) { return Key(e) < p; });
-  size_t shared = 0;
-  if (at != sorted_.end()) shared = SharedLength(upper, Key(*at));
-  if (at != sorted_.begin()) shared = std::max(shared, SharedLength(upper, Key(*(at - 1))));
-  if (shared == 0) return -1;
-  // Every key starting with those characters, and the first row among them.
-  const std::string_view head = std::string_view(upper).substr(0, shared);
-  const auto from = std::lower_bound(sorted_.begin(), sorted_.end(), head,
-                                     [this](const TEntry& e, std::string_view p) { return Key(e) < p; });
-  const auto to = std::partition_point(from, sorted_.end(),
-                                       [this, head](const TEntry& e) { return Key(e).starts_with(head); });
-  return FirstRow(static_cast<size_t>(from - sorted_.begin()), static_cast<size_t>(to - sorted_.begin()));
+int32_t TPrefixIndex::FindBestPrefix(std::string_view prefix) {
+  if (rows_.empty()) return -1;
+  const std::array<unsigned char, 256>& upper = UpperTable();
+  int32_t node = 0;
+  size_t depth = 0;
+  for (; depth < prefix.size(); ++depth) {
+    int32_t children = nodes_[static_cast<size_t>(node)].Children;
+    if (children < 0) children = Split(node, depth);
+    const int32_t child =
+        children_[static_cast<size_t>(children)][upper[static_cast<unsigned char>(prefix[depth])]];
+    if (child < 0) break;
+    node = child;
+  }
+  // The rows sharing the first Depth characters are the node's.
+  return depth == 0 ? -1 : nodes_[static_cast<size_t>(node)].FirstRow;
 }
 
 }  // namespace vm

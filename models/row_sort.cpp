@@ -1,6 +1,7 @@
 #include "models/row_sort.h"
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 #include "foundation/text/collation.h"
@@ -58,87 +59,132 @@ uint64_t KeyDigest(std::string_view key, size_t from) {
 
 int Sign(int c) { return c < 0 ? -1 : (c > 0 ? 1 : 0); }
 
+// What CompareValuesInOrder looks at: only the part of the value's kind is
+// set, the others stay zero as in a value read from text. A number is kept
+// as its NumberOrderKey, a text as its collation key (with case) in the
+// arena of its rows.
+struct TKey {
+  char Kind = 0;
+  uint32_t StrAt = 0;
+  uint32_t StrLen = 0;
+  long double Num = 0;
+  TDateRec Date;
+  TTimeRec Time;
+};
+
+// A text key as it is compared: without blanks at either end.
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && IsBlankChar(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlankChar(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// The NumberOrderKey of a number key's text.
+long double NumberKey(std::string_view text, char kind) {
+  if (long double x; ReadPlainNumber(text, x)) return NumberOrderKey(x);
+  TCommonVar v;
+  TextToValue(text, kind, v);
+  return NumberOrderKey(v.Num);
+}
+
+// The keys of some rows, each row's from key From on, read as they are
+// added.
+class TKeyRows {
+ public:
+  TKeyRows(const TRowKeySource& source, int32_t keysPerRow, int32_t from, std::size_t rows)
+      : source_(source), keysPerRow_(keysPerRow), from_(from) {
+    keys_.reserve(rows * static_cast<std::size_t>(keysPerRow - from));
+  }
+
+  void AddRow(int32_t row) {
+    for (int32_t k = from_; k < keysPerRow_; ++k) {
+      char kind = 0;
+      // Kind is set by the call: read it only after.
+      const std::string_view text = source_(row, k, kind);
+      Add(text, kind);
+    }
+  }
+  // The rows added A-th and B-th, key by key.
+  int Compare(std::size_t a, std::size_t b) const {
+    const std::size_t n = static_cast<std::size_t>(keysPerRow_ - from_);
+    for (std::size_t j = 0; j < n; ++j)
+      if (const int c = Compare(keys_[a * n + j], keys_[b * n + j])) return c;
+    return 0;
+  }
+  // Whether the first key of every row added is of that kind.
+  bool FirstKeysAre(char kind) const {
+    const std::size_t n = static_cast<std::size_t>(keysPerRow_ - from_);
+    for (std::size_t at = 0; at < keys_.size(); at += n)
+      if (keys_[at].Kind != kind) return false;
+    return true;
+  }
+
+ private:
+  void Add(std::string_view text, char kind) {
+    TKey& key = keys_.emplace_back();
+    if (kind == 'C') {
+      if (arena_.empty()) arena_.reserve(keys_.capacity() * 24);  // room for the usual short texts
+      key.Kind = 'C';
+      key.StrAt = static_cast<uint32_t>(arena_.size());
+      AppendCollationKey(Trimmed(text), true, arena_);
+      key.StrLen = static_cast<uint32_t>(arena_.size() - key.StrAt);
+      return;
+    }
+    if (kind == 'N' || kind == 'R') {
+      key.Kind = 'N';
+      key.Num = NumberKey(text, kind);
+      return;
+    }
+    TCommonVar v;
+    TextToValue(text, kind, v);
+    key.Kind = v.Kind;
+    key.Num = v.Num;
+    key.Date = v.Date;
+    key.Time = v.Time;
+  }
+  int Compare(const TKey& a, const TKey& b) const {
+    switch (a.Kind) {
+      case 'C': {
+        const std::string_view all(arena_);
+        return Sign(all.substr(a.StrAt, a.StrLen).compare(all.substr(b.StrAt, b.StrLen)));
+      }
+      case 'N': return CompareNumbers(a.Num, b.Num);
+      case 'D': return CompareDateRec(a.Date, b.Date) - 1;
+      default: return CompareTimeRec(a.Time, b.Time) - 1;
+    }
+  }
+
+  const TRowKeySource& source_;
+  int32_t keysPerRow_;
+  int32_t from_;
+  std::vector<TKey> keys_;
+  std::string arena_;
+};
+
 struct TextEntry {
   uint64_t Head;  // the first sixteen bytes of the collation key
   uint64_t Tail;
   int32_t Row;
+  bool Ties(const TextEntry& e) const { return Head == e.Head && Tail == e.Tail; }
 };
 
 struct NumberEntry {
   long double Num;
   int32_t Row;
+  bool Ties(const NumberEntry& e) const { return Num == e.Num; }
 };
 
+// Compared by every key: no two tie.
 struct RowEntry {
   int32_t Row;
+  bool Ties(const RowEntry&) const { return false; }
 };
 
-}  // namespace
-
-TRowKeys::TRowKeys(int32_t rows, int32_t keysPerRow)
-    : rows_(rows), keysPerRow_(static_cast<size_t>(keysPerRow)) {
-  keys_.reserve(static_cast<size_t>(rows) * keysPerRow_);
-}
-
-void TRowKeys::Add(const std::string& text, char kind) {
-  TKey& key = keys_.emplace_back();
-  if (kind == 'C') {
-    size_t b = 0;
-    size_t e = text.size();
-    while (b < e && IsBlankChar(text[b])) ++b;
-    while (e > b && IsBlankChar(text[e - 1])) --e;
-    if (arena_.empty()) arena_.reserve(keys_.capacity() * 24);  // room for the usual short texts
-    key.Kind = 'C';
-    key.StrAt = static_cast<uint32_t>(arena_.size());
-    AppendCollationKey(std::string_view(text).substr(b, e - b), true, arena_);
-    key.StrLen = static_cast<uint32_t>(arena_.size() - key.StrAt);
-    return;
-  }
-  if ((kind == 'N' || kind == 'R') && ReadPlainNumber(text, key.Num)) {
-    key.Kind = 'N';
-    key.Num = NumberOrderKey(key.Num);
-    return;
-  }
-  TCommonVar v;
-  TextToValue(text, kind, v);
-  key.Kind = v.Kind;
-  key.Num = v.Kind == 'N' ? NumberOrderKey(v.Num) : v.Num;
-  key.Date = v.Date;
-  key.Time = v.Time;
-}
-
-int TRowKeys::Compare(const TKey& a, const TKey& b) const {
-  switch (a.Kind) {
-    case 'C': {
-      const std::string_view all(arena_);
-      return Sign(all.substr(a.StrAt, a.StrLen).compare(all.substr(b.StrAt, b.StrLen)));
-    }
-    case 'N': return CompareNumbers(a.Num, b.Num);
-    case 'D': return CompareDateRec(a.Date, b.Date) - 1;
-    default: return CompareTimeRec(a.Time, b.Time) - 1;
-  }
-}
-
-int TRowKeys::CompareRows(int32_t a, int32_t b, size_t from) const {
-  const TKey* ka = &keys_[static_cast<size_t>(a) * keysPerRow_];
-  const TKey* kb = &keys_[static_cast<size_t>(b) * keysPerRow_];
-  for (size_t j = from; j < keysPerRow_; ++j)
-    if (const int c = Compare(ka[j], kb[j])) return c;
-  return 0;
-}
-
-bool TRowKeys::FirstKeysAre(char kind) const {
-  for (size_t at = 0; at < keys_.size(); at += keysPerRow_)
-    if (keys_[at].Kind != kind) return false;
-  return true;
-}
-
-template <typename Entry, typename MakeEntry, typename CompareFirst>
-std::vector<int32_t> TRowKeys::SortEntries(bool descending, MakeEntry make, CompareFirst first) const {
-  std::vector<Entry> entries;
-  entries.reserve(static_cast<size_t>(rows_));
-  for (int32_t r = 0; r < rows_; ++r) entries.push_back(make(r, keys_[static_cast<size_t>(r) * keysPerRow_]));
-  // Rows equal on every key keep their order: the row index decides last.
+// Sorts Entries by First, ties by their rows, and then every run of ties by
+// the keys from Resolve on (none: the rows' order stands).
+template <class Entry, class CompareFirst>
+std::vector<int32_t> SortEntries(std::vector<Entry>& entries, bool descending, CompareFirst first,
+                                 const TRowKeySource& source, int32_t keysPerRow, int32_t resolve) {
   const int sign = descending ? -1 : 1;
   std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
     const int c = sign * first(a, b);
@@ -147,38 +193,83 @@ std::vector<int32_t> TRowKeys::SortEntries(bool descending, MakeEntry make, Comp
   std::vector<int32_t> order;
   order.reserve(entries.size());
   for (const Entry& e : entries) order.push_back(e.Row);
+  if (resolve >= keysPerRow) return order;
+  std::vector<std::size_t> at;
+  for (std::size_t begin = 0, end = 0; begin < entries.size(); begin = end) {
+    for (end = begin + 1; end < entries.size() && entries[end].Ties(entries[begin]); ++end) {
+    }
+    if (end - begin < 2) continue;
+    // Their rows are in order, and stay so where the keys are equal.
+    TKeyRows keys(source, keysPerRow, resolve, end - begin);
+    for (std::size_t i = begin; i < end; ++i) keys.AddRow(order[i]);
+    at.resize(end - begin);
+    for (std::size_t i = 0; i < at.size(); ++i) at[i] = i;
+    std::stable_sort(at.begin(), at.end(), [&](std::size_t a, std::size_t b) { return sign * keys.Compare(a, b) < 0; });
+    std::vector<int32_t> rows(order.begin() + static_cast<std::ptrdiff_t>(begin),
+                              order.begin() + static_cast<std::ptrdiff_t>(end));
+    for (std::size_t i = 0; i < at.size(); ++i) order[begin + i] = rows[at[i]];
+  }
   return order;
 }
 
-std::vector<int32_t> TRowKeys::SortedOrder(bool descending) const {
-  if (keysPerRow_ == 0) return {};
+// Entries made by Make(row, first key's text, its kind, entry), which is
+// false when the row's first key is not of the entries' kind.
+template <class Entry, class Make>
+bool MakeEntries(int32_t rows, const TRowKeySource& source, std::vector<Entry>& entries, Make make) {
+  entries.reserve(static_cast<std::size_t>(rows));
+  for (int32_t r = 0; r < rows; ++r) {
+    char kind = 0;
+    const std::string_view text = source(r, 0, kind);
+    if (!make(r, text, kind, entries.emplace_back())) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<int32_t> SortedRowOrder(int32_t rows, int32_t keysPerRow, bool descending, const TRowKeySource& source) {
+  if (keysPerRow <= 0 || rows <= 0) return {};
+  char firstKind = 0;
+  source(0, 0, firstKind);
   // The common cases, a column of texts or of numbers, are sorted as small
   // entries that decide most comparisons without reaching the other keys.
-  if (FirstKeysAre('C')) {
-    const std::string_view all(arena_);
-    return SortEntries<TextEntry>(
-        descending,
-        [&](int32_t r, const TKey& k) {
-          const std::string_view key = all.substr(k.StrAt, k.StrLen);
-          return TextEntry{KeyDigest(key, 0), KeyDigest(key, 8), r};
-        },
-        [&](const TextEntry& a, const TextEntry& b) {
-          if (a.Head != b.Head) return a.Head < b.Head ? -1 : 1;
-          if (a.Tail != b.Tail) return a.Tail < b.Tail ? -1 : 1;
-          return CompareRows(a.Row, b.Row, 0);
-        });
+  if (firstKind == 'C') {
+    std::vector<TextEntry> entries;
+    std::string key;
+    const bool texts = MakeEntries(rows, source, entries, [&](int32_t r, std::string_view text, char kind, TextEntry& e) {
+      key.clear();
+      AppendCollationKey(Trimmed(text), true, key);
+      e = {KeyDigest(key, 0), KeyDigest(key, 8), r};
+      return kind == 'C';
+    });
+    if (texts) {
+      const auto first = [](const TextEntry& a, const TextEntry& b) {
+        if (a.Head != b.Head) return a.Head < b.Head ? -1 : 1;
+        return a.Tail != b.Tail ? (a.Tail < b.Tail ? -1 : 1) : 0;
+      };
+      return SortEntries(entries, descending, first, source, keysPerRow, 0);
+    }
+  } else if (firstKind == 'N' || firstKind == 'R') {
+    std::vector<NumberEntry> entries;
+    const bool numbers = MakeEntries(rows, source, entries, [](int32_t r, std::string_view text, char kind, NumberEntry& e) {
+      e = {NumberKey(text, kind), r};
+      return kind == 'N' || kind == 'R';
+    });
+    if (numbers) {
+      const auto first = [](const NumberEntry& a, const NumberEntry& b) { return CompareNumbers(a.Num, b.Num); };
+      return SortEntries(entries, descending, first, source, keysPerRow, 1);
+    }
   }
-  if (FirstKeysAre('N')) {
-    return SortEntries<NumberEntry>(
-        descending, [](int32_t r, const TKey& k) { return NumberEntry{k.Num, r}; },
-        [&](const NumberEntry& a, const NumberEntry& b) {
-          if (const int c = CompareNumbers(a.Num, b.Num)) return c;
-          return CompareRows(a.Row, b.Row, 1);
-        });
-  }
-  return SortEntries<RowEntry>(
-      descending, [](int32_t r, const TKey&) { return RowEntry{r}; },
-      [&](const RowEntry& a, const RowEntry& b) { return CompareRows(a.Row, b.Row, 0); });
+  // First keys of other or mixed kinds: every key of every row held.
+  TKeyRows keys(source, keysPerRow, 0, static_cast<std::size_t>(rows));
+  for (int32_t r = 0; r < rows; ++r) keys.AddRow(r);
+  std::vector<RowEntry> entries;
+  entries.reserve(static_cast<std::size_t>(rows));
+  for (int32_t r = 0; r < rows; ++r) entries.push_back({r});
+  const auto first = [&](const RowEntry& a, const RowEntry& b) {
+    return keys.Compare(static_cast<std::size_t>(a.Row), static_cast<std::size_t>(b.Row));
+  };
+  return SortEntries(entries, descending, first, source, keysPerRow, keysPerRow);
 }
 
 }  // namespace vm

@@ -39,8 +39,9 @@ TViewRow& TStringTable::Made(size_t index) const {
     row->Index = static_cast<int32_t>(index);
     row->SourceRecord = records_[index];
     row->Cells.resize(static_cast<size_t>(colCount_));
+    std::string scratch;
     for (int32_t col = 0; col < colCount_; ++col)
-      texts_->RecordText(row->SourceRecord, col, row->Cells[static_cast<size_t>(col)].Text);
+      row->Cells[static_cast<size_t>(col)].Text = texts_->RecordText(row->SourceRecord, col, scratch);
   }
   return *row;
 }
@@ -71,12 +72,10 @@ const std::string& TStringTable::GetCellText(int32_t col, int32_t row) const {
   return r ? r->Cells[static_cast<size_t>(col)].Text : kNoText;
 }
 
-const std::string& TStringTable::ReadCellText(int32_t col, int32_t row, std::string& scratch) const {
+std::string_view TStringTable::ReadCellText(int32_t col, int32_t row, std::string& scratch) const {
   if (col < 0 || col >= colCount_ || row < 0 || row >= Count()) return kNoText;
   if (const TViewRow* r = rows_[static_cast<size_t>(row)].get()) return r->Cells[static_cast<size_t>(col)].Text;
-  scratch.clear();
-  texts_->RecordText(records_[static_cast<size_t>(row)], col, scratch);
-  return scratch;
+  return texts_->RecordText(records_[static_cast<size_t>(row)], col, scratch);
 }
 
 void TStringTable::SetCellText(int32_t col, int32_t row, std::string s) {
@@ -149,17 +148,24 @@ void TStringTable::ResetMeasured() {
     if (r) r->Measured = false;
 }
 
+// In place, a cycle of the order at a time: a second copy of the rows
+// would cost more than the order itself.
 void TStringTable::Reorder(const std::vector<int32_t>& order) {
-  std::vector<std::unique_ptr<TViewRow>> moved;
-  std::vector<int32_t> records;
-  moved.reserve(rows_.size());
-  records.reserve(rows_.size());
-  for (const int32_t from : order) {
-    moved.push_back(std::move(rows_[static_cast<size_t>(from)]));
-    records.push_back(records_[static_cast<size_t>(from)]);
+  std::vector<bool> placed(order.size());
+  for (size_t start = 0; start < order.size(); ++start) {
+    if (placed[start]) continue;
+    std::unique_ptr<TViewRow> row = std::move(rows_[start]);
+    const int32_t record = records_[start];
+    size_t at = start;
+    for (auto from = static_cast<size_t>(order[at]); from != start; at = from, from = static_cast<size_t>(order[at])) {
+      rows_[at] = std::move(rows_[from]);
+      records_[at] = records_[from];
+      placed[at] = true;
+    }
+    rows_[at] = std::move(row);
+    records_[at] = record;
+    placed[at] = true;
   }
-  rows_ = std::move(moved);
-  records_ = std::move(records);
   Renumber(0);
   DropPrefixIndex();
   textOrderCol_ = -1;
@@ -170,15 +176,32 @@ int32_t TStringTable::FindBestPrefix(std::string_view prefix, int32_t col) const
   if (col == textOrderCol_) return BisectBestPrefix(prefix, col);
   // Every typed character searches again: the sorted column answers each
   // in a bisection, where a walk would touch every row.
-  if (!prefixIndex_ || prefixIndex_->Col() != col)
+  if (!prefixIndex_ || prefixIndex_->Col() != col) {
+    // A row sharing all of Prefix shares the most any row can, so the first
+    // such row is the answer; a text typed is mostly met within the first
+    // rows. Only a rarer text pays for the index, once for the column.
+    const int32_t walked = std::min(Count(), kWalkedRows);
+    int32_t best = -1;
+    size_t most = 0;
+    std::string scratch;
+    for (int32_t r = 0; r < walked && most < prefix.size(); ++r) {
+      const size_t shared = SharedPrefix(prefix, ReadCellText(col, r, scratch));
+      if (shared > most) {
+        best = r;
+        most = shared;
+      }
+    }
+    if (most == prefix.size() || walked == Count()) return best;
     prefixIndex_ = std::make_unique<TPrefixIndex>(col, Count(), [&](const auto& add) { VisitTexts(col, add); });
+  }
   return prefixIndex_->FindBestPrefix(prefix);
 }
 
 // Pending rows are visited in the order of their records, which lie one
 // after another in memory: rows in any other order would reach them at
 // random, a miss of the cache each.
-void TStringTable::VisitTexts(int32_t col, const std::function<void(int32_t, std::string_view)>& take) const {
+template <class TTake>
+void TStringTable::VisitTexts(int32_t col, const TTake& take) const {
   std::vector<int32_t> rowOf;
   for (size_t i = 0; i < rows_.size(); ++i) {
     if (rows_[i]) {
@@ -198,8 +221,7 @@ void TStringTable::VisitTexts(int32_t col, const std::function<void(int32_t, std
   std::string scratch;
   for (size_t record = 0; record < rowOf.size(); ++record) {
     if (rowOf[record] < 0) continue;
-    texts_->RecordText(static_cast<int32_t>(record), col, scratch);
-    take(rowOf[record], scratch);
+    take(rowOf[record], texts_->RecordText(static_cast<int32_t>(record), col, scratch));
   }
 }
 
@@ -210,8 +232,7 @@ void TStringTable::VisitTexts(int32_t col, const std::function<void(int32_t, std
 int32_t TStringTable::BisectBestPrefix(std::string_view prefix, int32_t col) const {
   std::string scratch;
   const auto compare = [&](int32_t row, std::string_view p) {
-    const std::string& text = ReadCellText(col, row, scratch);
-    return CollateCompare(text, p, false);
+    return CollateCompare(ReadCellText(col, row, scratch), p, false);
   };
   const auto firstNotBefore = [&](std::string_view p) {
     int32_t lo = 0, hi = Count();
@@ -237,7 +258,7 @@ int32_t TStringTable::FindPrefixSorted(std::string_view prefix, int32_t col) con
   size_t bestLength = 0;
   std::string scratch;
   for (int32_t i = 0; i < Count(); ++i) {
-    const std::string& text = ReadCellText(col, i, scratch);
+    const std::string_view text = ReadCellText(col, i, scratch);
     const size_t shared = SharedPrefix(prefix, text);
     if (shared > bestLength) {
       best = i;

@@ -15,7 +15,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -48,8 +47,10 @@ struct TViewRow {
 class TRowTexts {
  public:
   virtual ~TRowTexts() = default;
-  // The text of column Col of the row loaded from Record, into Out.
-  virtual void RecordText(int32_t record, int32_t col, std::string& out) const = 0;
+  // The text of column Col of the row loaded from Record: a view of the
+  // record where it holds the text as it stands, else of Scratch, made
+  // there. Valid until the record or Scratch changes.
+  virtual std::string_view RecordText(int32_t record, int32_t col, std::string& scratch) const = 0;
 };
 
 class TStringTable {
@@ -68,8 +69,9 @@ class TStringTable {
   TCell* GetCell(int32_t col, int32_t row);
   // Empty for a cell that does not exist.
   const std::string& GetCellText(int32_t col, int32_t row) const;
-  // The same text without making a pending row: its text is made in Scratch.
-  const std::string& ReadCellText(int32_t col, int32_t row, std::string& scratch) const;
+  // The same text without making a pending row: a view of its record or of
+  // Scratch (see TRowTexts), valid until the table or Scratch changes.
+  std::string_view ReadCellText(int32_t col, int32_t row, std::string& scratch) const;
   // Nothing for a cell that does not exist.
   void SetCellText(int32_t col, int32_t row, std::string s);
   // The record a row was loaded from (-1 for a row made by the user),
@@ -106,6 +108,9 @@ class TStringTable {
   // compared without case; the first such row wins ties; -1 when no row
   // shares even one character (always for an empty Prefix).
   int32_t FindBestPrefix(std::string_view prefix, int32_t col) const;
+  // The rows FindBestPrefix reads in order before it indexes a column the
+  // rows are not sorted by.
+  static constexpr int32_t kWalkedRows = 1024;
   // The same over rows sorted by Col: the walk stops where no later row can
   // share more.
   int32_t FindPrefixSorted(std::string_view prefix, int32_t col) const;
@@ -117,7 +122,8 @@ class TStringTable {
   TViewRow& Made(size_t index) const;
   int32_t BisectBestPrefix(std::string_view prefix, int32_t col) const;
   // Take(row, text) for every row's text in Col, in no particular order.
-  void VisitTexts(int32_t col, const std::function<void(int32_t, std::string_view)>& take) const;
+  template <class TTake>
+  void VisitTexts(int32_t col, const TTake& take) const;
 
   // nullptr for a pending row, whose record is in records_. Made rows come
   // in while the table is read: the rows are a cache of what the records

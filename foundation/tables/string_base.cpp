@@ -261,10 +261,6 @@ void TStringBase::MakeTemporary(const std::vector<TFieldRecord>& fields) {
 
 // --- Rows and cursor -----------------------------------------------------------
 
-TRow* TStringBase::MemTableLocate(int32_t n) const {
-  return n >= 0 && n < Count() ? rows_[static_cast<std::size_t>(n)].get() : nullptr;
-}
-
 void TStringBase::SetCurrent(int32_t index) {
   TRow* row = MemTableLocate(index);
   currentIndex_ = row ? index : -1;
@@ -393,6 +389,64 @@ void TStringBase::SetBufferText(int32_t field, std::string_view s, char* buf) co
 
 long double TStringBase::BufferNumber(int32_t field, const char* buf) const {
   return ReadNumberField(FieldBytes(field, buf));
+}
+
+// A field of blanks, an optional '-', digits and, after a point, at most
+// eight decimals, nineteen digits in all, is read by GetBufferValue to the
+// digits' value rounded once (a whole number of up to eight digits exactly).
+// ValueToText scales it by 10^Decimals and rounds to a whole unit again:
+// while the units stay below 10^18 both roundings together err by far less
+// than half a unit, so the units are the digits themselves, and a number of
+// at most eight decimals other than zero is never near enough to zero to be
+// written as zero. The text is then the digits copied, without leading
+// zeros, the decimals made up with zeros. Both roundings are to nearest
+// only in the default mode.
+bool TStringBase::NumberFieldText(int32_t field, const char* buf, int decimals, std::string& scratch,
+                                  std::string_view& text) const {
+  if (!buf || FieldType(field) != 'N') return false;
+  const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
+  const char* p = buf + f.Offset;
+  const char* const end = p + f.Length;
+  p += LeadingFieldBlanks(p, static_cast<std::size_t>(f.Length));
+  const bool negative = p < end && *p == '-';
+  if (negative) ++p;
+  const auto isDigit = [](char c) { return static_cast<unsigned char>(c - '0') <= 9; };
+  const char* const whole = p;
+  while (p < end && isDigit(*p)) ++p;
+  const char* const wholeEnd = p;
+  int32_t fraction = 0;
+  if (p < end && *p == '.') {
+    while (++p < end && isDigit(*p)) ++fraction;
+    if (fraction == 0) return false;
+  }
+  if (p != end || wholeEnd == whole || fraction > 8 || fraction > decimals || (wholeEnd - whole) + fraction > 19)
+    return false;
+  // The digits from the first that is not zero, the point not counted.
+  const char* first = whole;
+  while (first < wholeEnd && *first == '0') ++first;
+  ptrdiff_t significant = (wholeEnd - first) + fraction;
+  if (first == wholeEnd && fraction > 0) {
+    const char* decimal = wholeEnd + 1;
+    while (decimal < end && *decimal == '0') ++decimal;
+    significant = end - decimal;
+  }
+  if (significant + (decimals - fraction) > 18 || !number_detail::DefaultRounding()) return false;
+  if (first == wholeEnd) --first;
+  const bool sign = negative && significant > 0;
+  if (first == whole && fraction == decimals) {
+    const char* const from = sign ? whole - 1 : whole;
+    text = std::string_view(from, static_cast<std::size_t>(end - from));
+    return true;
+  }
+  scratch.assign(sign ? "-" : "");
+  scratch.append(first, wholeEnd);
+  if (decimals > 0) {
+    scratch.push_back('.');
+    if (fraction > 0) scratch.append(wholeEnd + 1, end);
+    scratch.append(static_cast<std::size_t>(decimals - fraction), '0');
+  }
+  text = scratch;
+  return true;
 }
 
 namespace {

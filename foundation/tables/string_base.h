@@ -192,7 +192,9 @@ class TStringBase {
   int32_t Count() const { return static_cast<int32_t>(rows_.size()); }
   int32_t LastIndex() const { return Count() - 1; }
   // nullptr outside 0..LastIndex().
-  TRow* MemTableLocate(int32_t n) const;
+  TRow* MemTableLocate(int32_t n) const {
+    return n >= 0 && n < Count() ? rows_[static_cast<std::size_t>(n)].get() : nullptr;
+  }
   void MemTableGoto(int32_t n);
   void MemTableClear();
   TRow* Current() const { return currentIndex_ >= 0 ? rows_[static_cast<std::size_t>(currentIndex_)].get() : nullptr; }
@@ -227,6 +229,13 @@ class TStringBase {
   // The number GetBufferValue reads from a number field, read alone; 0
   // outside the fields.
   long double BufferNumber(int32_t field, const char* buf) const;
+  // The text ValueToText gives the number of a number field with Decimals
+  // decimals (Mode not 0), made straight from the field's digits: a view of
+  // the field where it holds the text as it stands, else of Scratch, made
+  // there. False where the digits cannot tell it exactly (a caller then goes
+  // the general way).
+  bool NumberFieldText(int32_t field, const char* buf, int decimals, std::string& scratch,
+                       std::string_view& text) const;
   // The bytes of a field as the record holds them; empty outside the fields.
   std::string_view FieldBytes(int32_t field, const char* buf) const {
     if (!buf || field < 0 || field >= FieldCount()) return {};

@@ -96,7 +96,7 @@ std::vector<std::string> Texts(const TDataView& view) {
   std::vector<std::string> texts;
   std::string scratch;
   for (int32_t r = 0; r < view.RowCount(); ++r)
-    for (int32_t c = 0; c < view.ColCount(); ++c) texts.push_back(view.Table().ReadCellText(c, r, scratch));
+    for (int32_t c = 0; c < view.ColCount(); ++c) texts.emplace_back(view.Table().ReadCellText(c, r, scratch));
   return texts;
 }
 
@@ -244,7 +244,7 @@ TEST(LoadedTexts, ASearchInTheSortedColumnFindsWhatAWalkFinds) {
   const auto check = [&](const char* after) {
     for (int i = 0; i < 200; ++i) {
       std::string scratch;
-      std::string prefix = view.Table().ReadCellText(0, static_cast<int32_t>(random.Below(400)), scratch);
+      std::string prefix(view.Table().ReadCellText(0, static_cast<int32_t>(random.Below(400)), scratch));
       prefix = random.Chance(20) ? random.Text(3) : prefix.substr(0, random.Below(prefix.size() + 2));
       ASSERT_EQ(view.FindPrefix(prefix, 0), WalkBestPrefix(view.Table(), prefix, 0)) << after << ": " << prefix;
     }

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "foundation/text/collation.h"
 #include "platform/encoding.h"
@@ -101,4 +103,50 @@ TEST(StringTable, PrefixSearchSeesEveryChangeOfTheRows) {
   EXPECT_EQ(t.FindBestPrefix("c", 0), 0) << "rows in a new order";
   t.Clear();
   EXPECT_EQ(t.FindBestPrefix("c", 0), -1) << "no rows left";
+}
+
+// Past the rows read in order, the search keeps an index: whatever is
+// typed, and whatever changes between two searches, it must find what a
+// walk finds. Texts met only far down, or nowhere whole, are common here.
+TEST(StringTable, PrefixSearchPastTheFirstRowsSeesEveryChange) {
+  std::mt19937 random(7);
+  const std::string letters = "abqQ"_w + "яЯ"_w;
+  const auto text = [&](size_t most) {
+    std::string s(1 + random() % most, ' ');
+    for (char& c : s) c = letters[random() % letters.size()];
+    return s;
+  };
+  // The first rows start with no 'q', so that a search for one goes on.
+  const auto early = [&] { return "a" + text(3); };
+  TStringTable t;
+  t.SetColCount(2);
+  const int32_t rows = 3 * TStringTable::kWalkedRows;
+  for (int32_t i = 0; i < rows; ++i) {
+    const int32_t row = t.AppendRow()->Index;
+    t.SetCellText(0, row, i < TStringTable::kWalkedRows ? early() : text(5));
+    t.SetCellText(1, row, text(2));
+  }
+  int indexed = 0;
+  for (int round = 0; round < 300; ++round) {
+    const int32_t col = random() % 4 == 0 ? 1 : 0;
+    const std::string prefix = random() % 2 ? "q" + text(6) : text(6);
+    const int32_t found = t.FindBestPrefix(prefix, col);
+    ASSERT_EQ(found, WalkBestPrefix(t, prefix, col)) << "round " << round << ": " << prefix << " in " << col;
+    indexed += found >= TStringTable::kWalkedRows ? 1 : 0;
+    const auto some = [&] { return static_cast<int32_t>(random() % static_cast<unsigned>(t.Count())); };
+    switch (random() % 5) {
+      case 0: t.SetCellText(static_cast<int32_t>(random() % 2), some(), text(5)); break;
+      case 1: t.SetCellText(0, t.InsertRow(some())->Index, text(5)); break;
+      case 2: t.DeleteRow(some()); break;
+      case 3: {
+        std::vector<int32_t> order(static_cast<size_t>(t.Count()));
+        for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
+        std::shuffle(order.begin() + TStringTable::kWalkedRows, order.end(), random);
+        t.Reorder(order);
+        break;
+      }
+      default: break;  // the same rows searched again
+    }
+  }
+  EXPECT_GT(indexed, 30);
 }

@@ -58,7 +58,7 @@ inline int32_t WalkBestPrefix(const TStringTable& table, std::string_view prefix
   size_t most = 0;
   std::string scratch;
   for (int32_t r = 0; r < table.Count(); ++r) {
-    const std::string& text = table.ReadCellText(col, r, scratch);
+    const std::string_view text = table.ReadCellText(col, r, scratch);
     size_t shared = 0;
     while (shared < prefix.size() && shared < text.size() &&
            UpperChar1251(text[shared]) == UpperChar1251(prefix[shared]))

@@ -743,6 +743,91 @@ TEST(StringBaseValues, WholeNumbersAndDatesReadAsTheGeneralReaders) {
   std::fesetround(mode);
 }
 
+// The text of a number field is made straight from its digits where they
+// tell it; wherever they do, it is ValueToText's text of the value read:
+// padded, signed, zero and "-0", with leading zeros, junk, a comma, more
+// decimals than the field's, up to nineteen digits, shown with fewer, as
+// many or more decimals, in every rounding mode. The usual texts must take
+// the way at all.
+TEST(StringBaseValues, NumberTextsFromTheDigitsAreTheTextsOfTheValues) {
+  std::vector<TFieldRecord> fields;
+  for (int width = 1; width <= 22; ++width) fields.push_back({"W" + std::to_string(width), 'N', width, width % 5});
+  TStringBase table;
+  table.MakeTemporary(fields);
+  std::vector<char> buf(static_cast<std::size_t>(table.RecordSize()), ' ');
+  std::mt19937 random(29);
+  const std::string junk = std::string("+- x9.,e\0", 9);
+  const auto someDigits = [&](int count) {
+    std::string digits(static_cast<std::size_t>(count), '0');
+    for (char& c : digits) c = random() % 3 == 0 ? '0' : static_cast<char>('0' + random() % 10);
+    return digits;
+  };
+  const auto upTo = [&](int most) { return 1 + static_cast<int>(random() % static_cast<unsigned>(std::max(most, 1))); };
+  // Usual: as saves write the field, right-aligned with all its decimals.
+  const auto randomText = [&](int width, int decimals, bool usual) {
+    const int tail = decimals > 0 ? decimals + 1 : 0;
+    std::string digits = someDigits(upTo(usual ? std::min(width - tail, 15) : std::min(width, 19)));
+    if (usual && decimals > 0) digits += "." + someDigits(decimals);
+    const int point = usual ? 0 : static_cast<int>(random() % 13);
+    if (point > 0 && static_cast<int>(digits.size()) > point) digits.insert(digits.end() - point, '.');
+    if (!usual && random() % 5 == 0) digits[random() % digits.size()] = junk[random() % junk.size()];
+    std::string sign = random() % 3 == 0 ? (usual || random() % 2 ? "-" : "+") : "";
+    if (sign.size() + digits.size() > static_cast<std::size_t>(width)) sign.clear();
+    std::string text = sign + digits;
+    if (text.size() > static_cast<std::size_t>(width)) text.resize(static_cast<std::size_t>(width));
+    const std::size_t free = static_cast<std::size_t>(width) - text.size();
+    const std::size_t before = usual || free == 0 ? free : random() % (free + 1);
+    return std::string(before, ' ') + text + std::string(free - before, ' ');
+  };
+  const int mode = std::fegetround();
+  TCommonVar v;
+  std::string scratch;
+  std::string_view made;
+  int usualTaken = 0, usualTried = 0;
+  for (const int rounding : {FE_TONEAREST, FE_DOWNWARD, FE_UPWARD}) {
+    std::fesetround(rounding);
+    for (int round = 0; round < 40000; ++round) {
+      const auto field = static_cast<int32_t>(random() % fields.size());
+      const TFieldRecord& f = fields[static_cast<std::size_t>(field)];
+      const bool usual = random() % 2 == 0 && f.Length > f.Decimals + 1 + (f.Decimals > 0 ? 1 : 0);
+      const std::string text = randomText(f.Length, f.Decimals, usual);
+      std::memcpy(buf.data() + (table.FieldBytes(field, buf.data()).data() - buf.data()), text.data(), text.size());
+      const int shown = random() % 10 == 0 ? static_cast<int>(random() % 300) : static_cast<int>(random() % 7);
+      const bool taken = table.NumberFieldText(field, buf.data(), shown, scratch, made);
+      table.GetBufferValue(field, buf.data(), v);
+      if (taken) {
+        ASSERT_EQ(made, ValueToText(v, 1, shown)) << '"' << text << "\" with " << shown << " decimals, rounding " << rounding;
+      }
+      // Up to eighteen digits shown.
+      const auto digits = std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+      const bool plain = shown >= f.Decimals && digits + shown - f.Decimals <= 18;
+      if (usual && plain && rounding == FE_TONEAREST) {
+        ++usualTried;
+        usualTaken += taken ? 1 : 0;
+      }
+    }
+  }
+  std::fesetround(mode);
+  // Near zero, near the limit of the digits, and odd shapes.
+  TStringBase wide;
+  wide.MakeTemporary({{"N", 'N', 22, 3}});
+  std::vector<char> record(static_cast<std::size_t>(wide.RecordSize()), ' ');
+  for (const char* odd : {"0.0000000001", "-0.000000001", "0.00000001", "0.000000015", "-0", "-0.000", "00012.50",
+                          "+5", ".5", "5.", "1,5", "1e-10", "123456789012345678", "1152921504606846975",
+                          "1152921504606846976", "115292150460684697.5", "9999999999999999999", "-99999999999.99999"}) {
+    const std::string text = std::string(22 - std::strlen(odd), ' ') + odd;
+    std::memcpy(record.data() + 1, text.data(), text.size());
+    wide.GetBufferValue(0, record.data(), v);
+    for (int shown = 0; shown <= 14; ++shown) {
+      if (wide.NumberFieldText(0, record.data(), shown, scratch, made)) {
+        EXPECT_EQ(made, ValueToText(v, 1, shown)) << odd << " with " << shown << " decimals";
+      }
+    }
+  }
+  EXPECT_GT(usualTried, 5000);
+  EXPECT_EQ(usualTaken, usualTried) << "numbers as saves write them";
+}
+
 // One text key sorts on keys held in the sorted entries; ties, texts that
 // start others, case, Ё, blanks and empty texts must come out as the general
 // comparison orders them, for every length of key the entries hold and past
