@@ -245,11 +245,11 @@ bool TPeriodCommand::Save(const TDateRec& cut, TArchiveGauge& gauge) {
       if (toArchive) {
         --run.Remaining;
         ++archived;
-        std::memcpy(archive.RecordBytes(), run.Work->RecordBytes(), size);
+        std::memcpy(archive.RecordBytes(), run.Work->RecordView(), size);
         archive.SetFieldInt(oldNo, r);
         if (!archive.WriteRecord()) return false;
       } else {
-        std::memcpy(kept.RecordBytes(), run.Work->RecordBytes(), size);
+        std::memcpy(kept.RecordBytes(), run.Work->RecordView(), size);
         if (run.NoField >= 0 && state == 0) kept.SetFieldInt(run.NoField, r - archived);
         if (!kept.WriteRecord()) return false;
         ++run.Kept;
@@ -453,7 +453,7 @@ bool TPeriodCommand::RestoreRecord(TBaseRun& run, bool fromArchive, int32_t n) {
   if (fromArchive) {
     TDBF& a = *e.ArchiveTable;
     if (run.SameLayout) {
-      std::memcpy(out.RecordBytes(), a.RecordBytes(), static_cast<std::size_t>(out.RecordSize()));
+      std::memcpy(out.RecordBytes(), a.RecordView(), static_cast<std::size_t>(out.RecordSize()));
       out.SetDeleted(false);
     } else {
       out.ClearRecordBuf();
@@ -461,7 +461,7 @@ bool TPeriodCommand::RestoreRecord(TBaseRun& run, bool fromArchive, int32_t n) {
         if (e.FieldMap[static_cast<std::size_t>(j)] >= 0) out.SetFieldStr(e.FieldMap[static_cast<std::size_t>(j)], a.GetFieldStr(j));
     }
   } else {
-    std::memcpy(out.RecordBytes(), run.Work->RecordBytes(), static_cast<std::size_t>(out.RecordSize()));
+    std::memcpy(out.RecordBytes(), run.Work->RecordView(), static_cast<std::size_t>(out.RecordSize()));
     for (const TBaseArchive::TLink& link : e.Links) {
       bool error = false;
       const int32_t value = run.Work->GetFieldInt(link.Field, error);

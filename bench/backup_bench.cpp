@@ -3,7 +3,6 @@
 // same run: tar | gzip -6 | split -b 131072 of the same folder, and its
 // reverse; their tools' CPU time is the counter tools_cpu_s.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -14,6 +13,7 @@
 
 #include "archive/archive_dialogs.h"
 #include "archive/backup.h"
+#include "bench/child_cpu.h"
 #include "platform/services.h"
 
 namespace vm {
@@ -78,19 +78,9 @@ TBackupEnv Env(TArchivePacker& packer) {
   return env;
 }
 
-// The CPU time of the tools a command ran is theirs, not this process's:
-// it is added up apart, so that the anchor's CPU can be set beside ours.
-double ChildrenCpuSeconds() {
-  rusage r{};
-  getrusage(RUSAGE_CHILDREN, &r);
-  return static_cast<double>(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
-         static_cast<double>(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
-}
-
 void Shell(benchmark::State& state, const std::string& command) {
-  const double before = ChildrenCpuSeconds();
+  const bench::TChildrenCpu cpu(state);
   if (std::system(command.c_str()) != 0) state.SkipWithError(command.c_str());
-  state.counters["tools_cpu_s"] += ChildrenCpuSeconds() - before;
 }
 
 void BM_BackupOfTheDataFolder(benchmark::State& state) {

@@ -3,17 +3,32 @@
 // the anchor, a Qt program showing an empty window. Both are started in the
 // same way; run under a display (xvfb-run -a) with
 // --benchmark_enable_random_interleaving=true so that the two alternate.
+//
+// Each child runs with a runtime and temporary folder of this benchmark's
+// own, so that a copy of the program running elsewhere on the machine never
+// meets it as "already loaded", and is ended when it has not shown its
+// window within VELOMAR_BENCH_START_LIMIT_S seconds (60 unless set; a run
+// under a profiler needs more). The children's CPU time is the counter
+// tools_cpu_s.
 #include <benchmark/benchmark.h>
 
 #ifdef VELOMAR_BENCH_BIN_DIR
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "bench/child_cpu.h"
 
 extern char** environ;
 
@@ -22,32 +37,98 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A copy of the demo as its own program directory, removed at the end.
+// A folder made for this process and removed at its end.
+class TOwnFolder {
+ public:
+  explicit TOwnFolder(const std::string& name)
+      : dir_((fs::temp_directory_path() / (name + std::to_string(getpid()))).string()) {
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    // A runtime folder is its user's alone.
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::replace);
+  }
+  ~TOwnFolder() {
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+  TOwnFolder(const TOwnFolder&) = delete;
+  TOwnFolder& operator=(const TOwnFolder&) = delete;
+  const std::string& Dir() const { return dir_; }
+
+ private:
+  std::string dir_;
+};
+
+// A copy of the demo as its own program directory.
 const std::string& DemoDirectory() {
   static const struct Copy {
-    Copy() : Dir((fs::temp_directory_path() / ("velomar_start_" + std::to_string(getpid()))).string()) {
-      fs::create_directories(Dir);
-      fs::copy(std::string(VELOMAR_SOURCE_DIR) + "/demo", Dir, fs::copy_options::recursive);
+    Copy() : Folder("velomar_start_") {
+      fs::copy(std::string(VELOMAR_SOURCE_DIR) + "/demo", Folder.Dir(), fs::copy_options::recursive);
     }
-    ~Copy() {
-      std::error_code ignored;
-      fs::remove_all(Dir, ignored);
-    }
-    std::string Dir;
+    TOwnFolder Folder;
   } copy;
-  return copy.Dir;
+  return copy.Folder.Dir();
 }
 
-bool RunChild(const std::string& program, const std::vector<std::string>& env) {
+const std::string& RuntimeDirectory() {
+  static const TOwnFolder folder("velomar_start_run_");
+  return folder.Dir();
+}
+
+int LimitSeconds() {
+  const char* v = std::getenv("VELOMAR_BENCH_START_LIMIT_S");
+  const int limit = v && *v ? std::atoi(v) : 60;
+  return limit > 0 ? limit : 60;
+}
+
+// Waits for the child until the limit; false when it is still running then.
+bool WaitWithin(pid_t pid, int seconds, int& status) {
+  const int fd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  if (fd >= 0) {
+    pollfd p{fd, POLLIN, 0};
+    const int ready = poll(&p, 1, seconds * 1000);
+    close(fd);
+    if (ready <= 0) return false;
+    return waitpid(pid, &status, 0) == pid;
+  }
+  // Without process descriptors: asked every millisecond.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::chrono::steady_clock::now() < deadline) {
+    const pid_t got = waitpid(pid, &status, WNOHANG);
+    if (got == pid) return true;
+    if (got < 0) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
+}
+
+// Empty when the child showed its window and ended well, else why not.
+std::string RunChild(const std::string& program, std::vector<std::string> env) {
+  env.push_back("XDG_RUNTIME_DIR=" + RuntimeDirectory());
+  env.push_back("TMPDIR=" + RuntimeDirectory());
   std::vector<char*> envp;
   for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-  for (char** e = environ; *e; ++e) envp.push_back(*e);
+  // The benchmark's own environment but for what is set above.
+  for (char** e = environ; *e; ++e) {
+    const char* eq = std::strchr(*e, '=');
+    const std::string name(*e, eq ? static_cast<std::size_t>(eq - *e) : std::strlen(*e));
+    bool replaced = false;
+    for (const std::string& mine : env) replaced = replaced || mine.compare(0, name.size() + 1, name + "=") == 0;
+    if (!replaced) envp.push_back(*e);
+  }
   envp.push_back(nullptr);
   char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
   pid_t pid = 0;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return false;
+  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return "cannot start " + program;
   int status = 0;
-  return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  const int limit = LimitSeconds();
+  if (!WaitWithin(pid, limit, status)) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return program + " showed no window within " + std::to_string(limit) + " s and was ended";
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return program + " failed";
+  return {};
 }
 
 void Run(benchmark::State& state, const std::string& program, const std::vector<std::string>& env) {
@@ -55,8 +136,13 @@ void Run(benchmark::State& state, const std::string& program, const std::vector<
     state.SkipWithError("no display: run under xvfb-run -a");
     return;
   }
-  for (auto _ : state)
-    if (!RunChild(program, env)) state.SkipWithError(("failed: " + program).c_str());
+  const bench::TChildrenCpu cpu(state);
+  for (auto _ : state) {
+    if (const std::string failed = RunChild(program, env); !failed.empty()) {
+      state.SkipWithError(failed.c_str());
+      break;
+    }
+  }
 }
 
 void BM_StartUpProcessDemoShown(benchmark::State& state) {

@@ -129,17 +129,22 @@ bool AnyHighBit(Bytes16 v) {
 #endif
 }
 
-Bytes16 DosToWinBytes(Bytes16 a) {
+// Compared as signed bytes, each run of letters is one or two comparisons.
+using Signed16 = signed char __attribute__((vector_size(16)));
+
+Bytes16 DosToWinLetters(Bytes16 a) {
   using V = Bytes16;
-  if (!AnyHighBit(a)) return a;
-  const V lower = reinterpret_cast<V>((a - 0x80) < 0x30);  // 0x80..0xAF: А..п
-  const V upper = reinterpret_cast<V>((a - 0xE0) < 0x10);  // 0xE0..0xEF: р..я
-  V r = a + (lower & 0x40) + (upper & 0x10);
-  if (!AnyHighBit(reinterpret_cast<V>(a >= 0xF0))) return r;
+  const auto s = reinterpret_cast<Signed16>(a);
+  const V lower = reinterpret_cast<V>(s < -0x50);                // 0x80..0xAF: А..п
+  const V upper = reinterpret_cast<V>((s > -0x21) & (s < -0x10));  // 0xE0..0xEF: р..я
+  V r = a + ((lower & 0x40) | (upper & 0x10));
+  if (!AnyHighBit(reinterpret_cast<V>((s > -0x11) & s))) return r;  // nothing from 0xF0 on
   r = (a == 0xF0) ? V{} + 0xA8 : r;
   r = (a == 0xF1) ? V{} + 0xB8 : r;
   return (a == 0xFC) ? V{} + 0xB9 : r;
 }
+
+Bytes16 DosToWinBytes(Bytes16 a) { return AnyHighBit(a) ? DosToWinLetters(a) : a; }
 
 Bytes16 LoadBytes(const char* p) {
   Bytes16 v;
@@ -197,6 +202,31 @@ std::string WinToDosStr(std::string_view s) {
   std::string out(s);
   WinToDosInPlace(out.data(), out.size());
   return out;
+}
+
+namespace {
+
+// Out of line, so that the pieces without letters pass through a loop
+// that holds none of the conversion's constants.
+[[gnu::noinline]] Bytes16 DosToWinMaskedPiece(Bytes16 a, Bytes16 m) { return a ^ ((DosToWinLetters(a) ^ a) & m); }
+
+}  // namespace
+
+void DosToWinMasked(char* to, const char* from, const unsigned char* mask, std::size_t n) {
+  const auto piece = [&](std::size_t i) {
+    const Bytes16 a = LoadBytes(from + i);
+    Bytes16 m;
+    std::memcpy(&m, mask + i, sizeof m);
+    return AnyHighBit(a & m) ? DosToWinMaskedPiece(a, m) : a;
+  };
+  const Bytes16 last = piece(n - 16);
+  std::size_t i = 0;
+  for (; i + 32 < n; i += 32) {
+    StoreBytes(to + i, piece(i));
+    StoreBytes(to + i + 16, piece(i + 16));
+  }
+  if (i + 16 < n) StoreBytes(to + i, piece(i));
+  StoreBytes(to + n - 16, last);
 }
 
 }  // namespace vm

@@ -146,6 +146,12 @@ char WinToDosChar(char c);
 std::string DosToWinStr(std::string_view s);
 std::string WinToDosStr(std::string_view s);
 void DosToWinInPlace(char* p, std::size_t n);
+// n >= 16 bytes of `from` into `to`, which does not overlap it: those where
+// mask is 0xFF converted, the others (mask 0) as they are. A record is
+// copied whole this way, in pieces of 16 bytes, and the pieces without
+// letters in its text fields, the padding, the numbers and the dates, pass
+// in one step each.
+void DosToWinMasked(char* to, const char* from, const unsigned char* mask, std::size_t n);
 void WinToDosInPlace(char* p, std::size_t n);
 
 // Eight Windows-1251 bytes at once when every byte above 0x7F among them is

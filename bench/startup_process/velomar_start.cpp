@@ -10,11 +10,13 @@
 #include "foundation/qt/font_families.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/window_rules.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8("Веломар"));
   vm::UseFormFont();
+  vm::PrepareApplication(app);
   vm::TCalcSpreadsheet calc;
   vm::InstallSpreadsheetServices(&calc);
   vm::TMainProgramHooks hooks;

@@ -11,7 +11,6 @@
 
 namespace vm {
 
-using dbf_detail::CopyRecord;
 using dbf_detail::EightDigits;
 using dbf_detail::FillShortBlanks;
 using dbf_detail::kBlankWord;
@@ -267,7 +266,7 @@ void TDBF::NewHeader() {
   Put16(&header_[10], 1);
   header_[29] = 0x65;
   fieldCount_ = 0;
-  textRanges_.clear();
+  textMask_.clear();
 }
 
 
@@ -281,25 +280,23 @@ void TDBF::SetReadOnly(bool value) {
 }
 
 void TDBF::AllocateBuffer() {
+  view_ = nullptr;
   recordBuf_.assign(static_cast<std::size_t>(RecordSize()), ' ');
-  NoteTextRanges();
+  NoteTextBytes();
 }
 
-void TDBF::NoteTextRanges() {
-  textRanges_.clear();
+void TDBF::NoteTextBytes() {
+  textMask_.assign(recordBuf_.size(), 0);
   for (int i = 0; i < fieldCount_; ++i) {
     const auto& d = fields_[i];
     const uint32_t offset = Get16(&d[12]), len = d[16];
-    if (d[11] != 'C' || len == 0 || offset + len > recordBuf_.size()) continue;
-    // Conversion goes byte by byte, so text fields side by side are one range.
-    if (!textRanges_.empty() && textRanges_.back().Offset + textRanges_.back().Length == offset)
-      textRanges_.back().Length += len;
-    else
-      textRanges_.push_back({offset, len});
+    if (d[11] == 'C' && offset + len <= recordBuf_.size())
+      std::fill_n(textMask_.begin() + offset, len, static_cast<unsigned char>(0xFF));
   }
 }
 
 void TDBF::DropBlocks() {
+  OwnRecord();
   cacheCount_ = 0;
   pendCount_ = 0;
 }
@@ -397,6 +394,7 @@ int TDBF::ReadStructure() {
   } else {
     active_ = false;
     file_.reset();
+    view_ = nullptr;
     recordBuf_.clear();
   }
   return result;
@@ -464,6 +462,7 @@ bool TDBF::Close() {
   }
   appended_ = 0;
   file_.reset();
+  view_ = nullptr;
   recordBuf_.clear();
   DropBlocks();
   active_ = false;
@@ -495,6 +494,7 @@ bool TDBF::CreateTableIn(std::unique_ptr<File> file) { return file && BeginNewTa
 bool TDBF::BeginNewTable(std::unique_ptr<File> made) {
   Close();
   NewHeader();
+  view_ = nullptr;
   recordBuf_.clear();
   unchanged_ = false;
   oemCoded_ = true;
@@ -571,6 +571,7 @@ bool TDBF::Zap() {
     file_.reset();
     if (!StartNewFile(std::move(held))) {
       active_ = false;
+      view_ = nullptr;
       recordBuf_.clear();
       return false;
     }
@@ -786,26 +787,37 @@ bool TDBF::SetOtherDate(int index, const TDateRec& date) {
 }
 
 void TDBF::SetDeleted(bool deleted) {
+  OwnRecord();
   if (!recordBuf_.empty()) recordBuf_[0] = deleted ? '*' : ' ';
 }
 
-void TDBF::ClearRecordBuf() { std::fill(recordBuf_.begin(), recordBuf_.end(), ' '); }
+void TDBF::ClearRecordBuf() {
+  view_ = nullptr;
+  std::fill(recordBuf_.begin(), recordBuf_.end(), ' ');
+}
+
+void TDBF::CopyViewedRecord() {
+  std::memcpy(recordBuf_.data(), view_, recordBuf_.size());
+  view_ = nullptr;
+}
 
 int TDBF::FieldOffset(int index) const {
   if (index < 0 || index >= fieldCount_) return 0;
   return Get16(&fields_[index][12]);
 }
 
-void TDBF::GetRecordText(char* out) const {
-  if (recordBuf_.empty()) return;
+void TDBF::GetOtherRecordText(char* out) const {
   const std::size_t size = recordBuf_.size();
-  std::memcpy(out, recordBuf_.data(), size);
+  if (size == 0) return;
+  std::memcpy(out, Record(), size);
   if (!oemCoded_) return;
-  for (const TextRange& r : textRanges_) DosToWinInPlace(out + r.Offset, r.Length);
+  for (std::size_t i = 0; i < size; ++i)
+    if (textMask_[i]) out[i] = DosToWinChar(out[i]);
 }
 
 void TDBF::SetRecordText(const char* in) {
   if (recordBuf_.empty()) return;
+  view_ = nullptr;
   std::memcpy(recordBuf_.data(), in, recordBuf_.size());
   if (!oemCoded_) return;
   for (int i = 0; i < fieldCount_; ++i) {
@@ -817,7 +829,7 @@ void TDBF::SetRecordText(const char* in) {
 }
 
 
-int TDBF::ReadRecord() {
+int TDBF::ReadOtherRecord() {
   if (!active_ || !file_ || recordBuf_.empty() || recNo_ < 0 || recNo_ >= recCount_) return -1;
   const std::size_t size = static_cast<std::size_t>(RecordSize());
   const int32_t r = recNo_;
@@ -832,17 +844,19 @@ int TDBF::ReadRecord() {
     }
     src = &cache_[static_cast<std::size_t>(r - cacheStart_) * size];
   }
-  std::memcpy(recordBuf_.data(), src, size);
+  view_ = src;
   ++recNo_;
-  return recordBuf_[0] == '*' ? 1 : 0;
+  return src[0] == '*' ? 1 : 0;
 }
 
 bool TDBF::FillCache(int32_t r) {
+  // The record read last may lie in the block about to be refilled.
+  OwnRecord();
   const std::size_t size = static_cast<std::size_t>(RecordSize());
   const int32_t diskEnd = pendCount_ > 0 ? pendStart_ : recCount_;
   const int32_t perBlock = static_cast<int32_t>(std::max<std::size_t>(1, kBlockBytes / size));
   const int32_t n = std::min(perBlock, diskEnd - r);
-  cache_.resize(static_cast<std::size_t>(perBlock) * size);
+  cache_.Reshape(static_cast<std::size_t>(perBlock) * size);
   cacheCount_ = 0;
   const int64_t want = static_cast<int64_t>(n) * static_cast<int64_t>(size);
   if (file_->ReadAt(RecordPos(r), cache_.data(), static_cast<std::size_t>(want)) != want) return false;
@@ -854,6 +868,7 @@ bool TDBF::FillCache(int32_t r) {
 bool TDBF::WriteOtherRecord() {
   if (!active_ || !file_ || readOnly_ || recordBuf_.empty() || recNo_ < 0 || recNo_ > recCount_)
     return false;
+  OwnRecord();
   const std::size_t size = static_cast<std::size_t>(RecordSize());
   const int32_t r = recNo_;
   bool ok = true;
@@ -861,7 +876,7 @@ bool TDBF::WriteOtherRecord() {
     if (recCount_ == std::numeric_limits<int32_t>::max()) return false;
     if (pendCount_ == 0) {
       pendStart_ = r;
-      pending_.resize(std::max<std::size_t>(1, kWriteBlockBytes / size) * size);
+      pending_.Reshape(std::max<std::size_t>(1, kWriteBlockBytes / size) * size);
     }
     const std::size_t at = static_cast<std::size_t>(pendCount_) * size;
     std::memcpy(&pending_[at], recordBuf_.data(), size);

@@ -228,6 +228,29 @@ inline uint64_t EightDigits(uint32_t v) {
   return PairWord(high / 100, high % 100, low / 100, low % 100);
 }
 
+// A block of records that is never filled before use: a table made anew
+// takes a megabyte for its appends, and clearing it would cost more than
+// writing a small table. Only bytes stored into it are ever read from it or
+// written out. Its content is lost when its size changes.
+class TRecordBlock {
+ public:
+  std::size_t size() const { return size_; }
+  uint8_t* data() { return bytes_.get(); }
+  const uint8_t* data() const { return bytes_.get(); }
+  uint8_t& operator[](std::size_t i) { return bytes_[i]; }
+  const uint8_t& operator[](std::size_t i) const { return bytes_[i]; }
+  void Reshape(std::size_t size) {
+    if (size == size_) return;
+    bytes_.reset();
+    bytes_.reset(new uint8_t[size]);
+    size_ = size;
+  }
+
+ private:
+  std::unique_ptr<uint8_t[]> bytes_;
+  std::size_t size_ = 0;
+};
+
 }  // namespace dbf_detail
 
 // A date as a date field holds it: yyyymmdd, each part padded with zeros to
@@ -424,28 +447,59 @@ class TDBF {
   // The whole record as Windows-1251 text: the deletion mark and every field
   // as stored, text fields converted from code page 866 on such tables.
   // Out holds RecordSize() bytes.
-  void GetRecordText(char* out) const;
+  // Inline: loads call it for every record; a record of 16 bytes or more
+  // is converted as it is copied, in one pass.
+  void GetRecordText(char* out) const {
+    const std::size_t size = recordBuf_.size();
+    if (size >= 16 && oemCoded_) {
+      DosToWinMasked(out, reinterpret_cast<const char*>(Record()), textMask_.data(), size);
+      return;
+    }
+    GetOtherRecordText(out);
+  }
   // The opposite; a number field keeps whatever text it is given.
   void SetRecordText(const char* in);
   // The record buffer as stored in the file (RecordSize() bytes; empty on a
   // closed table).
-  uint8_t* RecordBytes() { return recordBuf_.data(); }
+  uint8_t* RecordBytes() {
+    OwnRecord();
+    return recordBuf_.data();
+  }
+  // The same for reading only, valid until the next call on the table: the
+  // record just read is not copied for it.
+  const uint8_t* RecordView() const { return Record(); }
 
   // Record n (1-based); RecCount + 1 is the end, where appends go.
   void GoToRecord(int32_t n) {
     recNo_ = n - 1;
-    if (!recordBuf_.empty()) recordBuf_[0] = ' ';
+    if (!recordBuf_.empty()) {
+      OwnRecord();
+      recordBuf_[0] = ' ';
+    }
   }
   // 1 deleted, 0 live, -1 when the record does not exist or cannot be read
   // (RecNo then moves past a record that exists).
-  int ReadRecord();
+  // Inline for the next record of the read-ahead block, which scans of whole
+  // tables read one after another; anything else through ReadOtherRecord.
+  // The read-ahead block never holds a record of the write-behind block.
+  int ReadRecord() {
+    const int32_t r = recNo_;
+    const auto k = static_cast<uint32_t>(r - cacheStart_);
+    if (k < static_cast<uint32_t>(cacheCount_) && r < recCount_) {
+      const uint8_t* src = cache_.data() + std::size_t{k} * static_cast<std::size_t>(RecordSize());
+      view_ = src;
+      recNo_ = r + 1;
+      return src[0] == '*' ? 1 : 0;
+    }
+    return ReadOtherRecord();
+  }
   // Writes the buffer at the position: an append at the end, otherwise an
   // update in place.
   // Inline for the usual append, into a write-behind block that still has
   // room after it; anything else through WriteOtherRecord.
   bool WriteRecord() {
     const int32_t r = recNo_;
-    if (r == recCount_ && pendCount_ > 0 && active_ && file_ && !readOnly_ && !recordBuf_.empty() &&
+    if (r == recCount_ && pendCount_ > 0 && active_ && file_ && !readOnly_ && !recordBuf_.empty() && !view_ &&
         r < std::numeric_limits<int32_t>::max()) {
       const auto size = static_cast<std::size_t>(RecordSize());
       const std::size_t at = static_cast<std::size_t>(pendCount_) * size;
@@ -467,7 +521,8 @@ class TDBF {
   void NewHeader();
   // Also notes where the text fields lie in the buffer.
   void AllocateBuffer();
-  void NoteTextRanges();
+  void NoteTextBytes();
+  [[gnu::noinline]] void GetOtherRecordText(char* out) const;
   bool OpenWith(FileMode mode);
   bool StartNewFile(std::unique_ptr<File> held);
   bool BeginNewTable(std::unique_ptr<File> made);
@@ -477,6 +532,7 @@ class TDBF {
   [[gnu::noinline]] bool SetOtherStr(int index, std::string_view s);
   [[gnu::noinline]] bool SetOtherInt(int index, int32_t value);
   [[gnu::noinline]] bool SetOtherDate(int index, const TDateRec& date);
+  [[gnu::noinline]] int ReadOtherRecord();
   // The read-ahead block from record r on; false when it could not be read.
   [[gnu::noinline]] bool FillCache(int32_t r);
   void LoseAppended();
@@ -493,12 +549,20 @@ class TDBF {
     const int offset = d[12] | (d[13] << 8);
     len = d[16];
     if (offset + len > static_cast<int>(recordBuf_.size())) return nullptr;
-    return recordBuf_.data() + offset;
+    return Record() + offset;
   }
+  // The record that reads see.
+  const uint8_t* Record() const { return view_ ? view_ : recordBuf_.data(); }
+  // The record read last into the buffer, before anything changes it.
+  void OwnRecord() {
+    if (view_) CopyViewedRecord();
+  }
+  [[gnu::noinline]] void CopyViewedRecord();
   // What GetFieldInt reads when the field is not a short whole number
   // (p null when there is no such field).
   [[gnu::noinline]] static int32_t ReadOtherInt(const uint8_t* p, int len, bool& error);
   uint8_t* FieldPtr(int index, int& len) {
+    OwnRecord();
     return const_cast<uint8_t*>(static_cast<const TDBF*>(this)->FieldPtr(index, len));
   }
   char FieldTypeAt(int index) const { return static_cast<char>(fields_[index][11]); }
@@ -521,24 +585,26 @@ class TDBF {
   std::array<uint8_t, 32> header_{};
   std::array<std::array<uint8_t, 32>, 256> fields_{};
   std::vector<uint8_t> recordBuf_;
-  // The bytes of recordBuf_ that text fields hold, neighbours joined: what
-  // GetRecordText converts, worked out when the buffer is made for the
-  // fields rather than for every record read.
-  struct TextRange {
-    uint32_t Offset;
-    uint32_t Length;
-  };
-  std::vector<TextRange> textRanges_;
+  // The record ReadRecord found, where it lies in the read-ahead or the
+  // write-behind block, or null when the buffer holds the record: reading a
+  // record copies nothing, and anything that would change it copies it into
+  // the buffer first (OwnRecord). Whatever moves or overwrites the blocks
+  // does so too, and a new buffer drops it.
+  const uint8_t* view_ = nullptr;
+  // 0xFF for each byte of recordBuf_ that a text field holds, 0 for the
+  // others: what GetRecordText converts, worked out when the buffer is made
+  // for the fields rather than for every record read.
+  std::vector<unsigned char> textMask_;
   std::unique_ptr<File> file_;
   FileReplacement rewrite_;
 
   // Read-ahead: records [cacheStart_, cacheStart_ + cacheCount_).
-  std::vector<uint8_t> cache_;
+  dbf_detail::TRecordBlock cache_;
   int32_t cacheStart_ = 0;
   int32_t cacheCount_ = 0;
   // Write-behind appends: records [pendStart_, pendStart_ + pendCount_),
   // always the last ones of the table.
-  std::vector<uint8_t> pending_;
+  dbf_detail::TRecordBlock pending_;
   int32_t pendStart_ = 0;
   int32_t pendCount_ = 0;
   // Where the bytes written since the last StartSync begin.

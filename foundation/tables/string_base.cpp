@@ -232,12 +232,14 @@ TStringBase::~TStringBase() {
 
 void TStringBase::TakeLayout() {
   fields_.clear();
+  fieldCount_ = 0;
   recordSize_ = 0;
   if (!dbf_) return;
   for (int i = 0; i < dbf_->FieldCount(); ++i) {
     const TFieldRecord def = dbf_->GetFieldDef(i);
     fields_.push_back({dbf_->FieldOffset(i), def.Length, def.Decimals, def.FieldType});
   }
+  fieldCount_ = static_cast<int32_t>(fields_.size());
   recordSize_ = dbf_->FieldCount() > 0 ? dbf_->RecordSize() : 0;
 }
 
@@ -573,7 +575,7 @@ bool TStringBase::LoadRecords(int32_t from, int32_t to, const std::function<bool
       break;
     }
     if (state == 1) continue;
-    const uint8_t* const bytes = dbf_->RecordBytes();
+    const uint8_t* const bytes = dbf_->RecordView();
     const char* const raw = reinterpret_cast<const char*>(bytes);
     bool error = false;
     int32_t no = 0;

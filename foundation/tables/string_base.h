@@ -181,7 +181,7 @@ class TStringBase {
   void MakeTemporary(const std::vector<TFieldRecord>& fields);
   TDBF* Dbf() const { return dbf_; }
   bool OwnsDbf() const { return ownDbf_ != nullptr; }
-  int32_t FieldCount() const { return static_cast<int32_t>(fields_.size()); }
+  int32_t FieldCount() const { return fieldCount_; }
   int32_t RecordSize() const { return recordSize_; }
   char FieldType(int32_t field) const {
     return field >= 0 && field < FieldCount() ? fields_[static_cast<std::size_t>(field)].Type : 0;
@@ -371,6 +371,8 @@ class TStringBase {
   std::unique_ptr<TDBF> ownDbf_;
   std::unique_ptr<ITableFilter> filter_;
   std::vector<FieldInfo> fields_;
+  // Their count, kept beside them: every field access is checked against it.
+  int32_t fieldCount_ = 0;
   int32_t recordSize_ = 0;
   std::vector<RowPtr> rows_;
   int32_t currentIndex_ = -1;

@@ -12,7 +12,7 @@ bool ReadAllRecords(TDBF& dbf, std::vector<uint8_t>& records) {
   dbf.GoToRecord(1);
   for (int32_t rec = 0; rec < dbf.RecCount(); ++rec) {
     if (dbf.ReadRecord() < 0) return false;
-    std::memcpy(&records[static_cast<std::size_t>(rec) * size], dbf.RecordBytes(), size);
+    std::memcpy(&records[static_cast<std::size_t>(rec) * size], dbf.RecordView(), size);
   }
   return true;
 }

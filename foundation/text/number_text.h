@@ -68,9 +68,10 @@ inline constexpr uint64_t kEachByte = 0x0101010101010101ULL;
 inline constexpr uint64_t kZeros = '0' * kEachByte;
 
 inline bool AllDigits(uint64_t w) {
-  constexpr uint64_t kHigh = 0xF0 * kEachByte;
-  // With every high half 3, adding 6 carries out of no byte.
-  return (w & kHigh) == kZeros && ((w + 6 * kEachByte) & kHigh) == kZeros;
+  // A byte below '0' sets its top bit taking '0' away, one above '9' adding
+  // 0x46, and one from 0xB0 on the first. Only such a byte borrows from or
+  // carries into its neighbour, so no other byte's answer can hide it.
+  return (((w - kZeros) | (w + 0x46 * kEachByte)) & (0x80 * kEachByte)) == 0;
 }
 
 // Eight digit bytes, the first the highest, as one number: neighbouring

@@ -92,5 +92,16 @@ TEST(Encoding, Dos866TextsConvertAsTheirBytes) {
     std::vector<char> exact(text.begin(), text.end());
     DosToWinInPlace(exact.data(), exact.size());
     ASSERT_EQ(std::string(exact.begin(), exact.end()), winWanted) << round;
+    // Only the bytes marked, copied into another buffer of its own size.
+    if (text.size() < 16) continue;
+    std::vector<unsigned char> mask(text.size());
+    std::string maskedWanted = text;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      mask[i] = random() % 2 ? 0xFF : 0;
+      if (mask[i]) maskedWanted[i] = DosToWinChar(text[i]);
+    }
+    std::vector<char> copy(text.size());
+    DosToWinMasked(copy.data(), text.data(), mask.data(), text.size());
+    ASSERT_EQ(std::string(copy.begin(), copy.end()), maskedWanted) << round;
   }
 }

@@ -638,6 +638,17 @@ TEST_F(Dbf, RecordTextsConvertTheTextFieldsOfTheLayoutInForce) {
   layout(t, {{"N", 'N', 10}});
   ASSERT_TRUE(t.AddFieldEx("T", 25, 'C', 0));
   check(t, "a text added");
+  // Records of every size, short ones among them, texts anywhere.
+  static const char* const kNames[] = {"F0", "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9"};
+  for (int round = 0; round < 80; ++round) {
+    std::vector<std::tuple<const char*, char, int>> fields;
+    for (int f = 0, n = 1 + static_cast<int>(random() % 10); f < n; ++f)
+      fields.emplace_back(kNames[f], "CCNDL"[random() % 5], 1 + static_cast<int>(random() % (round % 2 ? 40 : 9)));
+    layout(t, fields);
+    check(t, "random layout " + std::to_string(round));
+  }
+  layout(t, {{"N", 'N', 10}});
+  ASSERT_TRUE(t.AddFieldEx("T", 25, 'C', 0));
   ASSERT_TRUE(Append(t, 1));
   ASSERT_TRUE(t.Close());
   std::string bytes = test::ReadBytes(path);
@@ -970,6 +981,227 @@ TEST_F(Dbf, TextsFromTheRecordItselfStoreAsTheirCopies) {
     ASSERT_EQ(got, std::string(reinterpret_cast<const char*>(t.RecordBytes()), size))
         << field << ' ' << from << ' ' << n;
   }
+}
+
+// A record read is not copied until something would change it: whatever is
+// done to the table after a read, the record, its text and its fields are
+// those of a table that copies every record it reads, and so is the file.
+// Reads, writes in place and appends cross the read-ahead and write-behind
+// blocks, and the table is cut, emptied, flushed and opened again on the way.
+TEST_F(Dbf, RecordsReadWhereTheyLieStayAsACopyWould) {
+  Create(t);
+  const auto size = static_cast<std::size_t>(t.RecordSize());
+  std::mt19937 random(23);
+  const std::string letters = "AZaz09 .-"s + WinToDosStr("Ёжик №7"_w);
+  const auto randomRecord = [&] {
+    std::string r(size, ' ');
+    for (std::size_t i = 1; i < size; ++i) r[i] = letters[random() % letters.size()];
+    r[0] = random() % 4 == 0 ? '*' : ' ';
+    return r;
+  };
+  std::vector<std::string> file;
+  std::string buffer(size, ' ');
+  int32_t recNo = 0;
+  const auto put = [&](const std::string& r) { std::memcpy(t.RecordBytes(), r.data(), size); };
+  const auto write = [&] {
+    const bool ok = t.WriteRecord();
+    const bool wanted = recNo >= 0 && recNo <= static_cast<int32_t>(file.size());
+    if (wanted) {
+      if (recNo == static_cast<int32_t>(file.size()))
+        file.push_back(buffer);
+      else
+        file[static_cast<std::size_t>(recNo)] = buffer;
+      ++recNo;
+      buffer[0] = ' ';
+    }
+    return ok == wanted;
+  };
+  const auto read = [&] {
+    const int got = t.ReadRecord();
+    if (recNo < 0 || recNo >= static_cast<int32_t>(file.size())) return got == -1;
+    buffer = file[static_cast<std::size_t>(recNo++)];
+    return got == (buffer[0] == '*' ? 1 : 0);
+  };
+  const auto go = [&](int32_t n) {
+    t.GoToRecord(n);
+    recNo = n - 1;
+    buffer[0] = ' ';
+  };
+  // Two read-ahead blocks and more than a write-behind block of records.
+  for (int i = 0; i < 40000; ++i) {
+    go(static_cast<int32_t>(file.size()) + 1);
+    buffer = randomRecord();
+    put(buffer);
+    ASSERT_TRUE(write());
+  }
+  std::vector<char> text(size);
+  for (int step = 0; step < 6000; ++step) {
+    const auto count = static_cast<int32_t>(file.size());
+    const int32_t somewhere = count > 0 ? static_cast<int32_t>(random() % static_cast<uint32_t>(count)) + 1 : 1;
+    std::string what;
+    switch (random() % 14) {
+      case 0:
+      case 1:
+        what = "read on";
+        for (int k = random() % 40; k >= 0; --k) ASSERT_TRUE(read()) << step;
+        break;
+      case 2:
+        what = "read somewhere";
+        go(somewhere);
+        ASSERT_TRUE(read()) << step;
+        break;
+      case 3:
+        what = "read the last";
+        go(count);
+        ASSERT_TRUE(read()) << step;
+        break;
+      case 4:
+        what = "change a field and write in place";
+        go(somewhere);
+        ASSERT_TRUE(read()) << step;
+        go(somewhere);
+        {
+          std::string name(random() % 21, 'x');
+          for (char& c : name) c = static_cast<char>('a' + random() % 26);
+          ASSERT_TRUE(t.SetFieldStr(1, name));
+          name.resize(20, ' ');
+          buffer.replace(11, 20, name);
+        }
+        ASSERT_TRUE(write()) << step;
+        break;
+      case 5:
+        what = "append what was read";
+        go(somewhere);
+        ASSERT_TRUE(read()) << step;
+        go(count + 1);
+        if (random() % 2) {
+          t.SetDeleted(true);
+          buffer[0] = '*';
+        }
+        ASSERT_TRUE(write()) << step;
+        break;
+      case 6:
+        what = "write where nothing is";
+        go(count + 2);
+        ASSERT_TRUE(write()) << step;
+        break;
+      case 7:
+        what = "append anew";
+        go(count + 1);
+        buffer = randomRecord();
+        if (random() % 2) {
+          put(buffer);
+        } else {
+          std::string win = buffer;
+          for (std::size_t i = 11; i < size; ++i) win[i] = DosToWinChar(win[i]);
+          t.SetRecordText(win.data());
+        }
+        ASSERT_TRUE(write()) << step;
+        break;
+      case 8:
+        what = "flush";
+        ASSERT_TRUE(t.Flush());
+        break;
+      case 9:
+        if (count > 1 && random() % 4 == 0) {
+          what = "cut";
+          const int32_t keep = static_cast<int32_t>(random() % static_cast<uint32_t>(count));
+          t.Truncate(keep);
+          file.resize(static_cast<std::size_t>(keep));
+          recNo = keep;
+        }
+        break;
+      case 10:
+        if (random() % 20 == 0) {
+          what = "empty";
+          ASSERT_TRUE(t.Zap());
+          file.clear();
+          recNo = 0;
+          buffer[0] = ' ';
+        }
+        break;
+      case 11:
+        if (random() % 10 == 0) {
+          what = "close and open";
+          ASSERT_TRUE(t.Close());
+          ASSERT_TRUE(t.OpenExclusive());
+          buffer.assign(size, ' ');
+          recNo = 0;
+        }
+        break;
+      case 12:
+        what = "read and write over the next";
+        go(somewhere);
+        ASSERT_TRUE(read()) << step;
+        ASSERT_TRUE(write()) << step;
+        break;
+      default:
+        what = "change the mark";
+        {
+          const bool deleted = random() % 2 == 0;
+          t.SetDeleted(deleted);
+          buffer[0] = deleted ? '*' : ' ';
+        }
+        break;
+    }
+    ASSERT_EQ(std::string(reinterpret_cast<const char*>(t.RecordView()), size), buffer) << step << ' ' << what;
+    ASSERT_EQ(t.RecNo(), recNo) << step << ' ' << what;
+    ASSERT_EQ(t.RecCount(), static_cast<int32_t>(file.size())) << step << ' ' << what;
+    t.GetRecordText(text.data());
+    std::string wanted = buffer;
+    for (std::size_t i = 11; i < size; ++i) wanted[i] = DosToWinChar(wanted[i]);
+    ASSERT_EQ(std::string(text.begin(), text.end()), wanted) << step << ' ' << what;
+  }
+  ASSERT_TRUE(t.Close());
+  std::string records;
+  for (const std::string& r : file) records += r;
+  // A table that was cut keeps its old bytes after the end mark.
+  ASSERT_TRUE(t.OpenReadOnly());
+  ASSERT_EQ(t.RecCount(), static_cast<int32_t>(file.size()));
+  const std::string bytes = test::ReadBytes(path);
+  ASSERT_GE(bytes.size(), 97u + records.size() + 1u);
+  EXPECT_TRUE(bytes.substr(97, records.size() + 1) == records + "\x1A");
+}
+
+// The blocks that reads and appends go through are not cleared when they
+// are made: a table written by a table object that wrote others before,
+// with other records and another record size, is the same file byte for
+// byte as one written by a fresh object, and none of the earlier bytes
+// reach it, however its appends, writes in place and reads cross the blocks.
+TEST_F(Dbf, TablesWrittenThroughUsedBlocksAreTheSameBytes) {
+  const FixedClock clock({2007, 3, 6, 12, 0, 0, 0}, {2007, 3, 6, 12, 0, 0, 0});
+  const ScopedClock fixed(clock);
+  const auto writeTable = [](TDBF& table, const std::string& name, int width, int records) {
+    table.FileName = name;
+    ASSERT_TRUE(table.CreateTable());
+    ASSERT_TRUE(table.AddFieldEx("NO__", 10, 'N', 0));
+    ASSERT_TRUE(table.AddFieldEx("NAME", width, 'C', 0));
+    ASSERT_TRUE(table.WriteStructure());
+    for (int i = 1; i <= records; ++i) {
+      ASSERT_TRUE(Append(table, i, std::string(static_cast<std::size_t>(i % width), static_cast<char>('a' + i % 26))));
+      if (i % 997 == 0) {
+        // A record still in the write-behind block read back and written in place.
+        table.GoToRecord(i - 3);
+        ASSERT_EQ(table.ReadRecord(), 0);
+        table.GoToRecord(i - 3);
+        table.SetFieldStr(1, "changed");
+        ASSERT_TRUE(table.WriteRecord());
+      }
+    }
+    table.GoToRecord(1);
+    for (int i = 1; i <= records; ++i) ASSERT_GE(table.ReadRecord(), 0);
+    ASSERT_TRUE(table.Close());
+  };
+  TDBF used;
+  writeTable(used, tmp / "wide.dbf", 250, 6000);
+  writeTable(used, tmp / "a.dbf", 20, 40000);
+  TDBF fresh;
+  writeTable(fresh, tmp / "b.dbf", 20, 40000);
+  const std::string a = test::ReadBytes(tmp / "a.dbf"), b = test::ReadBytes(tmp / "b.dbf");
+  ASSERT_EQ(a.size(), 32u + 2 * 32u + 1u + 40000u * 31u + 1u);
+  EXPECT_TRUE(a == b);
+  EXPECT_EQ(a.find('\0', 97), std::string::npos);
+  EXPECT_EQ(a.substr(97 + 993 * 31, 31), "        994changed             ");
 }
 
 TEST_F(Dbf, RewritesAndNewTablesNeverFollowLinks) {

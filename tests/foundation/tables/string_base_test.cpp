@@ -852,5 +852,91 @@ TEST(StringBaseSort, OneTextKeyOrdersAsTheGeneralComparison) {
   }
 }
 
+
+// A load reads records where they lie in the table's blocks and converts
+// their texts from code page 866 as it copies them into rows: every row and
+// every value must be those of the file's own bytes, each text byte
+// converted alone, bit for bit, for records of every size (short ones,
+// which are converted another way, among them), deleted records left out,
+// over several read-ahead blocks.
+TEST(StringBaseValues, LoadedRowsHoldTheFileBytesAndTheirValues) {
+  test::TempDir tmp;
+  const std::string path = tmp / "values.dbf";
+  std::mt19937 random(47);
+  const std::string letters = "09 .-+AZaz" + WinToDosStr("АЯабпрсяЁё№"_w) + "\xB0\xDB\xF2\xFF\x7F";
+  const std::string digits = "0123456789   .-";
+  static const char* const kNames[] = {"NO__", "F1", "F2", "F3", "F4", "F5", "F6", "F7"};
+  for (int round = 0; round < 24; ++round) {
+    TDBF made;
+    made.FileName = path;
+    ASSERT_TRUE(made.CreateTable());
+    const int fieldCount = 1 + static_cast<int>(random() % 8);
+    for (int f = 0; f < fieldCount; ++f) {
+      const char type = f == 0 && round % 2 ? 'N' : "CCNND"[random() % 5];
+      const int width = type == 'D' ? 8 : 1 + static_cast<int>(random() % (round % 3 == 0 ? 4 : 30));
+      const int decimals = type == 'N' && width > 2 && random() % 2 ? 1 + static_cast<int>(random() % 2) : 0;
+      ASSERT_TRUE(made.AddFieldEx(kNames[f], width, type, decimals));
+    }
+    ASSERT_TRUE(made.WriteStructure());
+    const auto size = static_cast<std::size_t>(made.RecordSize());
+    const int records = round % 4 == 0 ? 25000 : 500;
+    for (int r = 0; r < records; ++r) {
+      made.GoToRecord(made.RecCount() + 1);
+      uint8_t* bytes = made.RecordBytes();
+      bytes[0] = random() % 5 == 0 ? '*' : ' ';
+      for (int f = 0; f < fieldCount; ++f) {
+        const TFieldRecord def = made.GetFieldDef(f);
+        const std::string& from = def.FieldType == 'C' ? letters : digits;
+        for (int i = 0; i < def.Length; ++i)
+          bytes[made.FieldOffset(f) + i] = static_cast<uint8_t>(from[random() % from.size()]);
+      }
+      ASSERT_TRUE(made.WriteRecord());
+    }
+    ASSERT_TRUE(made.Close());
+
+    TDBF dbf;
+    dbf.FileName = path;
+    dbf.SetReadOnly(true);
+    TStringBase table(&dbf);
+    ASSERT_TRUE(dbf.Active());
+    ASSERT_TRUE(dbf.OemCoded());
+    ASSERT_TRUE(table.LoadAll());
+    const std::string file = test::ReadBytes(path);
+    const std::size_t header = 32 + 32 * static_cast<std::size_t>(fieldCount) + 1;
+    std::vector<bool> text(size, false);
+    for (int f = 0; f < fieldCount; ++f)
+      if (table.FieldType(f) == 'C')
+        std::fill_n(text.begin() + dbf.FieldOffset(f), dbf.GetFieldDef(f).Length, true);
+    TCommonVar loaded, wanted;
+    int32_t row = 0;
+    for (int r = 0; r < records; ++r) {
+      std::string record = file.substr(header + static_cast<std::size_t>(r) * size, size);
+      if (record[0] == '*') continue;
+      for (std::size_t i = 0; i < size; ++i)
+        if (text[i]) record[i] = DosToWinChar(record[i]);
+      ASSERT_LT(row, table.Count()) << round;
+      const TRow* got = table.MemTableLocate(row++);
+      ASSERT_EQ(got->RecNo, r + 1) << round;
+      ASSERT_TRUE(std::string(got->Buffer(), size) == record) << round << ' ' << r;
+      for (int32_t f = 0; f < fieldCount; ++f) {
+        table.GetBufferValue(f, got->Buffer(), loaded);
+        table.GetBufferValue(f, record.data(), wanted);
+        ASSERT_EQ(std::tuple(loaded.Kind, loaded.Str, loaded.Date), std::tuple(wanted.Kind, wanted.Str, wanted.Date))
+            << round << ' ' << r << ' ' << f;
+        ASSERT_EQ(std::memcmp(&loaded.Num, &wanted.Num, 10), 0) << round << ' ' << r << ' ' << f;
+      }
+      // Each text as the table reads that field alone.
+      dbf.GoToRecord(r + 1);
+      ASSERT_EQ(dbf.ReadRecord(), 0);
+      for (int32_t f = 0; f < fieldCount; ++f) {
+        if (table.FieldType(f) != 'C') continue;
+        table.GetBufferValue(f, got->Buffer(), loaded);
+        ASSERT_EQ(loaded.Str, dbf.GetFieldStr(f)) << round << ' ' << r << ' ' << f;
+      }
+    }
+    ASSERT_EQ(row, table.Count()) << round;
+  }
+}
+
 }  // namespace
 }  // namespace vm

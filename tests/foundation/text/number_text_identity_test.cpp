@@ -276,6 +276,31 @@ TEST(NumberTextIdentity, ReadsFieldsAsTheDigitReader) {
     EXPECT_FALSE(ReadEightDigits(bad, v)) << bad;
 }
 
+// The eight-digit test of a word against a look at each byte: every byte
+// value in every place among digits, and beside bytes that borrow from or
+// carry into it.
+TEST(NumberTextIdentity, TellsEightDigitsAsEachByte) {
+  std::mt19937_64 random(8);
+  const auto eachByte = [](uint64_t w) {
+    for (int k = 0; k < 8; ++k)
+      if (const auto b = static_cast<unsigned char>(w >> (8 * k)); b < '0' || b > '9') return false;
+    return true;
+  };
+  for (int round = 0; round < 2000; ++round) {
+    uint64_t digits = 0;
+    for (int k = 0; k < 8; ++k) digits |= static_cast<uint64_t>('0' + random() % 10) << (8 * k);
+    ASSERT_TRUE(number_detail::AllDigits(digits));
+    for (int at = 0; at < 8; ++at)
+      for (int b = 0; b < 256; ++b) {
+        uint64_t w = (digits & ~(uint64_t{0xFF} << (8 * at))) | (static_cast<uint64_t>(b) << (8 * at));
+        // A second odd byte elsewhere, now and then.
+        if (const int other = 8 * ((at + 3) % 8); round % 4 == 0)
+          w = (w & ~(uint64_t{0xFF} << other)) | ((random() & 0xFF) << other);
+        ASSERT_EQ(number_detail::AllDigits(w), eachByte(w)) << std::hex << w;
+      }
+  }
+}
+
 // The padding counted a word at a time against a walk over the characters,
 // each field in a buffer of its own size.
 TEST(NumberTextIdentity, CountsLeadingBlanksAsAWalk) {
