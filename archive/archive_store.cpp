@@ -398,33 +398,48 @@ bool SplitIntoVolumes(const std::string& folder, const std::string& fileName, in
 }
 
 bool JoinVolumes(const std::string& folder, const std::string& fileName, const std::string& workDir,
-                 const std::string& expectedName) {
+                 const std::string& expectedName, std::string* fault) {
+  const auto refuse = [fault](std::string why) {
+    if (fault) *fault = std::move(why);
+    return false;
+  };
   if (!CheckDirExists(workDir, true)) return false;
   const std::string base = folder + GetFileNamePart(fileName);
-  auto first = Files().Open(VolumeFileName(base, 0), FileMode::Read);
+  const std::string firstName = VolumeFileName(base, 0);
+  auto first = Files().Open(firstName, FileMode::Read);
   char raw[kVolumeHeaderSize];
-  if (!first || first->ReadAt(0, raw, sizeof raw) != kVolumeHeaderSize) return false;
+  if (!first || first->ReadAt(0, raw, sizeof raw) != kVolumeHeaderSize) return refuse("Не читается том "_w + firstName);
   const TVolumeHeader h = DecodeVolumeHeader(raw);
   // Only the file the caller waits for is written, whatever the header says.
-  if (!SameFileName(h.FileName, expectedName) || h.Size < 0 || h.LastVolume < 0) return false;
+  if (!SameFileName(h.FileName, expectedName) || h.Size < 0 || h.LastVolume < 0)
+    return refuse("Испорчен заголовок тома "_w + firstName);
   const std::string target = workDir + expectedName;
   if (Files().Exists(target) && !EraseFile(target)) return false;
   TArchiveGauge gauge("Идет дефрагментация архива..."_w, h.Size);
   uint32_t sum = 0;
   int64_t written = 0;
+  std::string why;
   const bool ok = ReplaceFile(target, [&](File& out) {
     for (int32_t v = 0; v <= h.LastVolume; ++v) {
       std::unique_ptr<File> in = v == 0 ? std::move(first) : Files().Open(VolumeFileName(base, v), FileMode::Read);
-      if (!in) return false;
+      if (!in) {
+        why = "Не читается том "_w + VolumeFileName(base, v);
+        return false;
+      }
       const int64_t at = v == 0 ? kVolumeHeaderSize : 0;
       const int64_t count = in->Size() - at;
-      if (count < 0 || written + count > h.Size) return false;
+      if (count < 0 || written + count > h.Size) {
+        why = "Размер томов не тот, что в заголовке тома "_w + firstName;
+        return false;
+      }
       if (!CopyRange(*in, at, out, written, count, gauge, &sum)) return false;
       written += count;
     }
-    return written == h.Size && sum == h.Sum;
+    if (written != h.Size) why = "Размер томов не тот, что в заголовке тома "_w + firstName;
+    else if (sum != h.Sum) why = "Неверная контрольная сумма томов "_w + firstName;
+    return why.empty();
   });
-  return ok;
+  return ok || (!why.empty() && refuse(why));
 }
 
 void ReadVolumeHeader(const std::string& fileName, TDateRec& date, TTimeRec& time, std::string& description,

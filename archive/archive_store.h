@@ -119,9 +119,12 @@ bool SplitIntoVolumes(const std::string& folder, const std::string& fileName, in
                       const std::string& description, int32_t& lastVolume);
 // Joins the volumes of fileName (any volume's name) in folder into
 // workDir + expectedName. Refused when the header names another file; True
-// only when the size and the sum come out as the header says.
+// only when the size and the sum come out as the header says. What is
+// wrong with the volumes themselves (unreadable, a damaged header, a size
+// or sum that does not come out) is said in fault; a failure of the disk
+// leaves it as it was.
 bool JoinVolumes(const std::string& folder, const std::string& fileName, const std::string& workDir,
-                 const std::string& expectedName);
+                 const std::string& expectedName, std::string* fault = nullptr);
 // The header of volume .000; the year of Date is -1 when there is none.
 void ReadVolumeHeader(const std::string& fileName, TDateRec& date, TTimeRec& time, std::string& description,
                       int32_t& lastVolume);

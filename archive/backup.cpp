@@ -241,18 +241,22 @@ bool ExtractBackup(const TBackupEnv& env, const std::string& into) {
 }
 
 bool RestoreSteps(const TBackupEnv& env, const std::string& volumes) {
-  if (!JoinVolumes(volumes, "Reserv.000", env.WorkDir(), kBackupName)) return false;
+  std::string fault;
+  if (!JoinVolumes(volumes, "Reserv.000", env.WorkDir(), kBackupName, &fault)) {
+    if (!fault.empty()) throw TArchiveFault(fault);
+    return false;
+  }
   // Apart from the volumes and the joined archive, which no member may
   // overwrite.
   const std::string from = env.WorkDir() + "FILES/";
   if (!ExtractBackup(env, from)) return false;
   std::string bytes;
   auto f = Files().Open(from + kFileList, FileMode::Read);
-  if (!f) return false;
+  if (!f) throw TArchiveFault("Нет списка файлов в резервной копии"_w);
   const int64_t size = f->Size();
-  if (size < 0 || size > (int64_t{1} << 20)) return false;
+  if (size < 0 || size > (int64_t{1} << 20)) throw TArchiveFault("Испорчен список файлов резервной копии"_w);
   bytes.assign(static_cast<std::size_t>(size), '\0');
-  if (f->ReadAt(0, bytes.data(), bytes.size()) != size) return false;
+  if (f->ReadAt(0, bytes.data(), bytes.size()) != size) throw TArchiveFault("Не читается список файлов резервной копии"_w);
   f.reset();
   std::vector<TBackupFileRecord> records;
   if (!DecodeBackupFileList(bytes, records)) throw TArchiveFault("Испорчен список файлов резервной копии"_w);

@@ -219,7 +219,11 @@ bool SequenceFits(TArchiveConfig& config, const TArchiveEnv& env, const std::vec
 
 TEnd RestoreDeletedSteps(TArchiveConfig& config, const TArchiveEnv& env, const std::string& description,
                          const std::string& volumes) {
-  if (!JoinVolumes(volumes, "Delarch.000", env.WorkDir(), kPackName)) return TEnd::Failed;
+  std::string fault;
+  if (!JoinVolumes(volumes, "Delarch.000", env.WorkDir(), kPackName, &fault)) {
+    if (!fault.empty()) throw TArchiveFault(fault);
+    return TEnd::Failed;
+  }
   Ui().HideProgressMessage();
   const std::string pack = env.WorkDir() + kPackName;
   int32_t count = 0, dataSize = 0, tag = 0;

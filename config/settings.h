@@ -105,6 +105,9 @@ bool SaveAutoParams();
 std::string AutoParamsText(const TSettingsModel& m);
 std::string LocalSettingsText(const TSettingsModel& m);
 bool KeepSettingsCopies(const std::string& fileName);
+// Whether the file reads back as exactly this text (false when it cannot be
+// read): a save that would change nothing is left out.
+bool FileHoldsText(const std::string& path, std::string_view text);
 // Such a text put in place whole, its copies kept before.
 bool PutSettingsText(const std::string& fileName, const std::string& text);
 bool SaveLocalSettings();

@@ -273,6 +273,13 @@ TSettingsWriter AutoParamsWriter(const TSettingsModel& m) {
 
 std::string AutoParamsText(const TSettingsModel& m) { return AutoParamsWriter(m).Text(); }
 
+bool FileHoldsText(const std::string& path, std::string_view text) {
+  std::unique_ptr<File> f = Files().Open(path, FileMode::Read);
+  if (!f || f->Size() != static_cast<int64_t>(text.size())) return false;
+  std::string data(text.size(), '\0');
+  return f->ReadAt(0, data.data(), data.size()) == static_cast<int64_t>(data.size()) && data == text;
+}
+
 bool KeepSettingsCopies(const std::string& fileName) { return RotateBackups(fileName, kBackups); }
 
 bool PutSettingsText(const std::string& fileName, const std::string& text) {
@@ -326,7 +333,11 @@ TSettingsWriter LocalSettingsWriter(const TSettingsModel& m) {
 std::string LocalSettingsText(const TSettingsModel& m) { return LocalSettingsWriter(m).Text(); }
 
 bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m) {
-  return LocalSettingsWriter(m).Commit(fileName, kBackups);
+  // Saved at every exit, mostly unchanged: a file written again as it was
+  // would only push a copy equal to it into the numbered ones and lose the
+  // oldest.
+  const TSettingsWriter w = LocalSettingsWriter(m);
+  return FileHoldsText(fileName, w.Text()) || w.Commit(fileName, kBackups);
 }
 
 bool SaveConfiguration() { return SaveConfigurationTo(ProgramIniName(), Settings()); }

@@ -53,12 +53,17 @@ bool CommitDocument(TCompiledDocument& doc) {
   const std::string operationBefore = GetSysVarText(kSysVarNoOperat, 0, 0);
   doc.AutoParams.List().CopyTo(m.AutoParams);
   NextOperationNumber();
-  std::vector<TWholeFile> files{{ManagerIniName(), AutoParamsText(m), false},
-                                {LocalIniName(), LocalSettingsText(m), false}};
+  std::vector<TWholeFile> files{{ManagerIniName(), AutoParamsText(m), false}};
+  // "local.ini" changes only with a run's own parameters of this
+  // workstation: written again as it was, it would push a copy equal to it
+  // into the numbered ones at every run and lose the oldest.
+  std::string localText = LocalSettingsText(m);
+  const bool localChanged = !FileHoldsText(LocalIniName(), localText);
+  if (localChanged) files.push_back({LocalIniName(), std::move(localText), false});
   // As every save of a settings file: without the copies of the old files
   // nothing is replaced (the copy not made is named in "Errors.log").
   std::string failure = "Не удалось сделать копии файлов настроек"_w;
-  const bool written = KeepSettingsCopies(ManagerIniName()) && KeepSettingsCopies(LocalIniName()) &&
+  const bool written = KeepSettingsCopies(ManagerIniName()) && (!localChanged || KeepSettingsCopies(LocalIniName())) &&
                        doc.Bases.WriteSavedBases(failure, files);
   if (!written) {
     paramsBefore.CopyTo(m.AutoParams);

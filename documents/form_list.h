@@ -68,7 +68,8 @@ class TFormPar : public IFormTable {
   int32_t Left = 0, Top = 0, Bottom = 0;
   std::unique_ptr<TKeyCol> Keys;
   int32_t KeyCount = 0;
-  bool Editable = false;
+  // Off when the description locks the table: its cells stay as filled.
+  bool Editable = true;
   bool AutoAdd = false;
   int32_t AutoAddCount = 0;
   bool MergeMark = true;
@@ -78,6 +79,8 @@ class TFormPar : public IFormTable {
   TColumnSet EditCols;
   TColumnSet AutoSelCols;
   THelpItem* Help = nullptr;  // the look-up page that fills the table
+  // The columns the user may edit: none at all in a locked table.
+  TColumnSet UserEditableCols() const { return Editable ? EditableCols : TColumnSet(); }
   bool AddRows = false;
   bool DelRows = false;
   bool AutoEdit = false;

@@ -260,7 +260,7 @@ void TRowEntry::Accept() {
   TDataView& view = form_.View();
   const int32_t col = view.CurCol();
   if (filling_) {
-    toEnter_ = form_.EditableCols;
+    toEnter_ = form_.UserEditableCols();
     keyStep_ = nullptr;
   } else if (keyStep_ != nullptr && keyStep_ == LastKey() && col == keyStep_->Number && page_ != nullptr) {
     switch (LookUpEnteredKey()) {
@@ -286,7 +286,7 @@ void TRowEntry::Accept() {
   const bool complete = left.none();
   const bool wasAdding = adding_;
   if (complete) {
-    view.SetEditableColumns(form_.EditableCols);
+    view.SetEditableColumns(form_.UserEditableCols());
     saved_.reset();
     if (addObject_) AddObjectToPage();
     addObject_ = false;
@@ -309,7 +309,7 @@ void TRowEntry::Accept() {
     GoToColumn(next);
     if (!view.Editing()) {
       adding_ = false;
-      view.SetEditableColumns(form_.EditableCols);
+      view.SetEditableColumns(form_.UserEditableCols());
     }
     return;
   }
@@ -350,7 +350,7 @@ bool TRowEntry::MergeRepeatedKey() {
   toEnter_.reset();
   saved_.reset();
   keyStep_ = nullptr;
-  view.SetEditableColumns(form_.EditableCols);
+  view.SetEditableColumns(form_.UserEditableCols());
   return true;
 }
 
@@ -427,7 +427,7 @@ void TRowEntry::StepOn() {
   }
   for (int32_t r = row; r < view.RowCount(); ++r)
     for (int32_t c = r == row ? view.CurCol() + 1 : 0; c < view.ShownColCount(); ++c)
-      if (InSet(form_.EditableCols, c)) {
+      if (InSet(form_.UserEditableCols(), c)) {
         view.SetRow(r);
         view.SetCol(c);
         view.BeginEdit();
@@ -446,7 +446,7 @@ void TRowEntry::DropRow() {
 }
 
 void TRowEntry::EndAdding() {
-  form_.View().SetEditableColumns(form_.EditableCols);
+  form_.View().SetEditableColumns(form_.UserEditableCols());
   adding_ = false;
   addObject_ = false;
   toEnter_.reset();

@@ -21,6 +21,24 @@ TCommonVar TValueEdit::Read(std::string_view text) const {
 
 namespace {
 
+// The time reader takes an hour over 23 as midnight and clamps minutes and
+// seconds; a field would show a time nobody typed, so its digit groups must
+// be in range themselves.
+bool TimeGroupsInRange(std::string_view text) {
+  constexpr int32_t kLargest[3] = {23, 59, 59};
+  const auto digit = [&](std::size_t i) { return i < text.size() && text[i] >= '0' && text[i] <= '9'; };
+  std::size_t i = 0;
+  for (const int32_t largest : kLargest) {
+    while (i < text.size() && !digit(i)) ++i;
+    int32_t value = 0;
+    for (; digit(i); ++i) {
+      value = value * 10 + (text[i] - '0');
+      if (value > largest) return false;
+    }
+  }
+  return true;
+}
+
 // The value a text reads as when it is one of the edit's kind; every text
 // is one of a text edit.
 std::optional<TCommonVar> ValueOf(const TValueEdit& edit, std::string_view text) {
@@ -36,7 +54,8 @@ std::optional<TCommonVar> ValueOf(const TValueEdit& edit, std::string_view text)
     case 'T': {
       // The time parser makes midnight of any text without digits.
       const TCommonVar value = edit.Read(text);
-      if (text.find_first_of("0123456789") == std::string_view::npos || !IsValidTimeRec(value.Time))
+      if (text.find_first_of("0123456789") == std::string_view::npos || !TimeGroupsInRange(text) ||
+          !IsValidTimeRec(value.Time))
         return std::nullopt;
       return value;
     }

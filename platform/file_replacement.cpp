@@ -111,6 +111,13 @@ std::vector<std::string> RemoveLeftoverTemporaries(const std::string& dir) {
   return removed;
 }
 
+void GiveModeOf(const std::string& old, const std::string& replacement) {
+  // Whoever shared the old file shares the new one; it is written to be
+  // written, so its owner may write it.
+  uint32_t mode = 0;
+  if (Files().GetMode(old, mode)) Files().SetMode(replacement, mode | S_IWUSR);
+}
+
 FileReplacement::~FileReplacement() { Abandon(); }
 
 std::unique_ptr<File> FileReplacement::Start(const std::string& target, FileError* error) {
@@ -120,10 +127,7 @@ std::unique_ptr<File> FileReplacement::Start(const std::string& target, FileErro
     const std::string temp = TemporaryNameFor(target);
     std::unique_ptr<File> f = fs.Open(temp, FileMode::CreateNew, &err);
     if (!f) continue;
-    // Whoever shared the old file shares the new one from the start; it is
-    // written to be written, so its owner may write it.
-    uint32_t mode = 0;
-    if (fs.GetMode(target, mode)) fs.SetMode(temp, mode | S_IWUSR);
+    GiveModeOf(target, temp);
     target_ = target;
     temp_ = temp;
     return f;

@@ -138,6 +138,10 @@ bool IsTemporaryFileName(std::string_view name);
 // at such a name goes by itself, whatever it points at.
 std::vector<std::string> RemoveLeftoverTemporaries(const std::string& dir);
 
+// Gives a new file that is to be renamed over an old one the old one's
+// permissions (nothing when the old one is not there).
+void GiveModeOf(const std::string& old, const std::string& replacement);
+
 // A whole file written beside its target and renamed over it by Commit, so
 // that a failure or a crash on the way leaves the old file whole. The new
 // file takes the old one's permissions. It stays open and held from Begin

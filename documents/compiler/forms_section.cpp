@@ -110,7 +110,7 @@ void TDocumentCompiler::FormsLine(const TElementLine& line) {
   DeclareRowVariables(doc_.Context.Symbols(), form);
   ReadPlace(form, line);
   ReadKeyColumns(form, line);
-  form.Editable = OptionalInt(line, kPkEditable, INT32_MIN, 0) != 0;
+  form.Editable = OptionalInt(line, kPkEditable, INT32_MIN, 1) != 0;
   form.AutoAddCount = OptionalInt(line, kPkAutoAdd, 0, 0);
   form.AutoAdd = form.AutoAddCount > 0;
   if (const TElementParam* merge = line.Find(kPkMerge)) ReadMerge(form, *merge);
@@ -132,7 +132,7 @@ void TDocumentCompiler::FormsLine(const TElementLine& line) {
   form.HelpFocus = OptionalInt(line, kPkHelpFocus, 0, 0) > 0 && page != nullptr;
   if (const TElementParam* link = line.Find(kPkLink)) ReadLinks(doc_, form, *link);
   if (const TElementParam* lists = line.Find(kPkLists)) ReadColumnLists(doc_, form, *lists);
-  form.View().SetEditableColumns(form.EditableCols);
+  form.View().SetEditableColumns(form.UserEditableCols());
 }
 
 }  // namespace vm

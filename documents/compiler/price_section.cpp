@@ -77,7 +77,7 @@ void TDocumentCompiler::CheckPriceAfterLastLine() {
   TFormPar& form = *doc_.Forms.GetItem(0);
   const int32_t columns = std::min<int32_t>(form.AllColumns(), static_cast<int32_t>(form.EditableCols.size()));
   for (int32_t c = 0; c < columns; ++c) form.EditableCols.set(static_cast<std::size_t>(c));
-  form.View().SetEditableColumns(form.EditableCols);
+  form.View().SetEditableColumns(form.UserEditableCols());
 }
 
 }  // namespace vm

@@ -320,6 +320,8 @@ bool TCommitJournal::Begin() {
       staleIn.push_back(FolderOf(dir_, e));
     }
     if (e.Remove) continue;
+    // A table written over keeps its own permissions, not the umask's.
+    if (e.OldSize >= 0) GiveModeOf(dir_ + e.Name, dir_ + NewName(e.Name));
     auto f = Files().Open(dir_ + NewName(e.Name), FileMode::Read);
     if (!f) return Fail("Не записана база "_w + e.Name);
     written.emplace_back(&e, std::move(f));

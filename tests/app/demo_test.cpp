@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "config/data_dir.h"
@@ -22,6 +23,7 @@
 #include "support/program_home.h"
 #include "support/temp_dir.h"
 #include "models/layout_lang.h"
+#include "output/device_mode.h"
 
 namespace vm {
 namespace {
@@ -137,6 +139,30 @@ TEST(DemoData, LoadsConsistentlyAndSavesByteForByte) {
     for (const char* name : kSettingsFiles)
       EXPECT_EQ(ReadBytes(home / name), ReadBytes(DemoDir() + name)) << name;
     ASSERT_TRUE(LoadAllSettings());
+  }
+}
+
+// Every page format of the demo names its paper in printer settings the
+// program reads, so that a queue whose own sheet is another still prints
+// on the format's paper.
+TEST(DemoData, EveryPageFormatNamesItsOwnPaper) {
+  test::ProgramHome home;
+  CopyDemoTo(home.Dir());
+  ChooseDataDirectory();
+  ASSERT_TRUE(LoadAllSettings());
+  const struct {
+    std::string name;
+    int32_t width, height;
+  } formats[] = {{"A4", 2100, 2970}, {"Ценник 58x40"_w, 580, 400}};
+  ASSERT_EQ(PageFormats().Count(), 2);
+  for (const auto& [name, width, height] : formats) {
+    SCOPED_TRACE(Cp1251ToUtf8(name));
+    const TPageFormat* format = PageFormats().FindByName(name);
+    ASSERT_NE(format, nullptr);
+    std::string why;
+    EXPECT_TRUE(!format->DeviceMode.empty() && DevModeValid(format->DeviceMode, &why)) << why;
+    const TPaperRequest paper = PaperOfDevMode(format->DeviceMode);
+    EXPECT_EQ(std::tuple(paper.Width, paper.Height, paper.Landscape), std::tuple(width, height, false));
   }
 }
 

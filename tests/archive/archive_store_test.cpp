@@ -232,8 +232,14 @@ TEST_F(ArchiveStore, VolumesAgainstPython) {
   std::string v1 = test::ReadBytes(Path("pyvol/Delarch.001"));
   v1[5] ^= 1;
   test::WriteBytes(Path("pyvol/Delarch.001"), v1);
-  EXPECT_FALSE(JoinVolumes(Path("pyvol/"), "Delarch.000", Path("work/"), "Delarch.DAF"));
-  EXPECT_FALSE(JoinVolumes(Path("pyvol/"), "Delarch.000", Path("work/"), "archive.alf"));
+  std::string fault;
+  EXPECT_FALSE(JoinVolumes(Path("pyvol/"), "Delarch.000", Path("work/"), "Delarch.DAF", &fault));
+  EXPECT_EQ(fault, "Неверная контрольная сумма томов "_w + Path("pyvol/Delarch.000"));
+  EXPECT_FALSE(JoinVolumes(Path("pyvol/"), "Delarch.000", Path("work/"), "archive.alf", &fault));
+  EXPECT_EQ(fault, "Испорчен заголовок тома "_w + Path("pyvol/Delarch.000"));
+  std::filesystem::remove(tmp_ / "pyvol/Delarch.001");
+  EXPECT_FALSE(JoinVolumes(Path("pyvol/"), "Delarch.000", Path("work/"), "Delarch.DAF", &fault));
+  EXPECT_EQ(fault, "Не читается том "_w + Path("pyvol/Delarch.001"));
   EXPECT_FALSE(std::filesystem::exists(tmp_ / "work/archive.alf"));
 }
 

@@ -205,7 +205,12 @@ TEST_F(BackupCopy, IncompleteVolumesOrAWrongSumAreNotExtracted) {
   WriteBytes(set + "Reserv.001", bytes);
   EXPECT_FALSE(Restore());
   EXPECT_EQ(exitCode_, 1);
-  EXPECT_EQ(Captions().end()[-2], "Восстановление данных не было завершено из-за возникших ошибок"_w);
+  // Said under the closing message and in "Errors.log", as the other
+  // faults of a copy are.
+  const std::string fault = "Неверная контрольная сумма томов "_w + set + "Reserv.000";
+  EXPECT_EQ(Captions().end()[-2], "Восстановление данных не было завершено из-за возникших ошибок\r"_w + fault);
+  ASSERT_FALSE(ui_.Log.empty());
+  EXPECT_EQ(ui_.Log.back(), "Восстановление данных: "_w + fault);
   EXPECT_EQ(test::Snapshot(dir_), after);
   EXPECT_NE(after, before);
 }

@@ -119,8 +119,8 @@ TEST_F(SettingsTest, HandWrittenFilesLoadSaveAndReloadIdentically) {
     ASSERT_TRUE(LoadAllSettings());
   }
   EXPECT_EQ(ReadBytes(home_ / "program.in1"), Original("program.ini"));
-  EXPECT_EQ(ReadBytes(home_ / "local.in2"), Original("local.ini"));
-  EXPECT_FALSE(std::filesystem::exists(home_ / "local.in3"));
+  // Saved unchanged, "local.ini" is left as it stands, with no copy.
+  EXPECT_FALSE(std::filesystem::exists(home_ / "local.in1"));
   std::string all;
   for (const char* name : kFiles) all += ReadBytes(home_ / name);
   for (int32_t key = 1; key <= 88; ++key)
@@ -292,6 +292,23 @@ TEST_F(SettingsTest, AnEmptyPrinterNameDoesNotAskThePrintSystem) {
   ui_.Asked = 0;
   ASSERT_TRUE(LoadLocalSettings());
   EXPECT_EQ(std::pair(Settings().PrinterName, ui_.Asked), std::pair(std::string(), 0));
+}
+
+// "local.ini" is saved at every exit: its numbered copies move only when
+// its text changes, so that they stay its earlier versions.
+TEST_F(SettingsTest, LocalSettingsKeepTheirCopiesUntilTheirTextChanges) {
+  ASSERT_TRUE(LoadAllSettings());
+  WriteBytes(home_ / "local.in1", "older");
+  for (int exit = 1; exit <= 2; ++exit) ASSERT_TRUE(SaveLocalSettings());
+  EXPECT_EQ(ReadBytes(home_ / "local.ini"), Original("local.ini"));
+  EXPECT_EQ(ReadBytes(home_ / "local.in1"), "older");
+  EXPECT_FALSE(std::filesystem::exists(home_ / "local.in2"));
+
+  Settings().Title = "Другой склад"_w;
+  ASSERT_TRUE(SaveLocalSettings());
+  EXPECT_NE(ReadBytes(home_ / "local.ini").find("Другой склад"_w), std::string::npos);
+  EXPECT_EQ(ReadBytes(home_ / "local.in1"), Original("local.ini"));
+  EXPECT_EQ(ReadBytes(home_ / "local.in2"), "older");
 }
 
 TEST_F(SettingsTest, ReloadKeepsLocalParametersLocal) {

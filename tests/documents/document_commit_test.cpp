@@ -6,6 +6,7 @@
 #include <string>
 
 #include "config/data_dir.h"
+#include "config/settings.h"
 #include "documents/compiled_document.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
@@ -34,6 +35,7 @@ TEST(DocumentCommit, ASettingsFileOutsideTheTablesFolderKeepsOneCopyPerSave) {
   TCompiledDocument doc;
   std::string local[3] = {"local 0"}, manager[3] = {"manager 0"};
   for (int run = 1; run <= 2; ++run) {
+    Settings().Title = "Склад "_w + std::to_string(run);
     ASSERT_TRUE(CommitDocument(doc)) << run;
     local[run] = ReadBytes(LocalIniName());
     manager[run] = ReadBytes(ManagerIniName());
@@ -42,4 +44,11 @@ TEST(DocumentCommit, ASettingsFileOutsideTheTablesFolderKeepsOneCopyPerSave) {
   EXPECT_FALSE(std::filesystem::exists(home / "local.in3"));
   EXPECT_TRUE(ReadBytes(data + "manager.in1") == manager[1] && ReadBytes(data + "manager.in2") == manager[0]);
   EXPECT_FALSE(std::filesystem::exists(data + "manager.in3"));
+  // A run that leaves this workstation's settings as they were leaves
+  // "local.ini" and its copies alone; "manager.ini" takes the next number.
+  ASSERT_TRUE(CommitDocument(doc));
+  EXPECT_TRUE(ReadBytes(LocalIniName()) == local[2] && ReadBytes(home / "local.in1") == local[1] &&
+              ReadBytes(home / "local.in2") == local[0]);
+  EXPECT_FALSE(std::filesystem::exists(home / "local.in3"));
+  EXPECT_TRUE(ReadBytes(data + "manager.in1") == manager[2] && ReadBytes(data + "manager.in3") == manager[0]);
 }

@@ -137,6 +137,29 @@ TEST(RowEntry, AWholeKeyTypedIsFoundInTheBookAndFillsTheRow) {
             std::tuple("CA", 1, true, 0u));
 }
 
+// A table its description locks (EDITABLE:0) takes its rows from the book
+// but offers no cell to edit, before and after a row is entered; without
+// the parameter the quantity stays open to the user.
+TEST(RowEntry, ALockedTableTakesItsRowsButOffersNoCellToEdit) {
+  for (const char* editable : {"", ", EDITABLE:1", ", EDITABLE:0"}) {
+    SCOPED_TRACE(editable);
+    const bool locked = std::string(editable) == ", EDITABLE:0";
+    EntryRig r(editable);
+    EXPECT_EQ(r.View().GetColLayout(1)->Editable, !locked);
+    r.Pick("BB");
+    ASSERT_EQ(r.View().RowCount(), 1);
+    EXPECT_EQ(std::tuple(r.Cell(0, 0), r.View().Editing(), r.entry->Adding()),
+              std::tuple("BB", !locked, !locked));
+    if (!locked) r.Key(kKeyEscape);
+    for (int32_t c = 0; c < r.View().ShownColCount(); ++c) {
+      r.View().SetCol(c);
+      r.Key(kKeyF2);
+      EXPECT_EQ(r.View().Editing(), !locked && c == 1) << c;
+      if (r.View().Editing()) r.Key(kKeyEscape);
+    }
+  }
+}
+
 TEST(RowEntry, AMissingKeyIsRefusedOrAddedToTheBook) {
   const struct {
     const char* extra;

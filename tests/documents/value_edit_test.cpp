@@ -18,6 +18,14 @@ TEST(ValueEdit, AcceptsOnlyValuesOfItsKind) {
                {date, "soon", false},       {date, "1.02.1850", false}, {time, "23:59:59", true},
                {time, "", false},           {time, "soon", false}};
   for (const auto& c : cases) EXPECT_EQ(c.edit.IsValid(c.typed), c.valid) << c.typed;
+  // The time reader would make these midnight or clamp them: the field
+  // refuses them and keeps them as typed, as any other text that is no time.
+  for (const char* typed : {"25:00", "24", "23:60", "12:30:60", "9:075"}) {
+    EXPECT_FALSE(time.IsValid(typed)) << typed;
+    EXPECT_FALSE(time.Accepts(typed)) << typed;
+    EXPECT_EQ(time.Normalized(typed), typed);
+  }
+  for (const char* typed : {"0:00", "023:05", "23.59.59"}) EXPECT_TRUE(time.IsValid(typed)) << typed;
 
   EXPECT_EQ(number.Show(number.Read("5")), "5.00");
   EXPECT_EQ(date.Show(date.Read("1/2/03")), "1.02.2003");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -151,6 +152,21 @@ TEST_F(CommitJournalTest, FinishedCommitLeavesEveryTableAfterAndNoTrace) {
   std::vector<std::string> messages;
   EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::None);
   EXPECT_TRUE(messages.empty());
+}
+
+// A table written anew keeps the permissions the old one had, whatever the
+// umask gives a new file; a table new to the folder takes the umask's.
+TEST_F(CommitJournalTest, ATableWrittenAnewKeepsItsOwnPermissions) {
+  namespace fs = std::filesystem;
+  const fs::perms own = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(dir / "C.DBF", own);
+  const mode_t mask = umask(022);
+  const bool committed = Commit(dir.Dir(), 2);
+  umask(mask);
+  ASSERT_TRUE(committed);
+  EXPECT_EQ(Rows(dir / "C.DBF"), Expected("new", 1, 2));
+  EXPECT_EQ(fs::status(dir / "C.DBF").permissions(), own);
+  EXPECT_EQ(fs::status(dir / "D.DBF").permissions() & fs::perms::others_read, fs::perms::others_read);
 }
 
 // A commit syncs what its guarantee needs and nothing more: the new table

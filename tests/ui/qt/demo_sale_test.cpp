@@ -3,7 +3,9 @@
 // independent decoder and scanned through a pseudo-terminal into the sale;
 // a code the shop does not know is named; a check beyond the stock is
 // refused until it fits; the sale of one good shows its answer without
-// cells to edit; and the printed check keeps its sum by its table.
+// cells to edit; the sales report, whose table its description locks,
+// offers none either; and the printed check, and every other document
+// that prints a table, keeps what it prints by its table.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
@@ -13,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -69,6 +72,23 @@ bool RowsCome(const TDataView& view, int32_t count) {
 // The trimmed text of a cell, UTF-8.
 std::string Cell(const TDataView& view, int32_t col, int32_t row) {
   return Cp1251ToUtf8(TrimBlanks(view.GetCellText(col, row)));
+}
+
+// The columns of the current row whose cell opens an editor on F2 or
+// Enter; each editor opened is left again with Esc.
+std::vector<int32_t> ColumnsThatOpen(TDataViewWidget& table) {
+  TDataView& view = table.View();
+  std::vector<int32_t> columns;
+  for (int32_t c = 0; c < view.ShownColCount(); ++c) {
+    view.SetCol(c);
+    for (const Qt::Key key : {Qt::Key_F2, Qt::Key_Return})
+      if (!view.Editing()) QTest::keyClick(&table, key);
+    if (view.Editing()) {
+      columns.push_back(c);
+      QTest::keyClick(table.Editor(), Qt::Key_Escape);
+    }
+  }
+  return columns;
 }
 
 // A row added by its code taken from the look-up list; the entry goes on
@@ -165,6 +185,16 @@ TEST_F(DemoSale, TheShopsOwnPrintedTagsScannedIntoTheSaleAddTheirGoods) {
       nullptr, "Печать ценников");
   const std::string pdf = queue.WaitForPdf(shop);
   ASSERT_FALSE(pdf.empty()) << "no PDF with " << shop << " in " << queue.Dir;
+  // On the shop's own 58 x 40 mm labels, a tag each.
+  const std::string info = CommandOutput("pdfinfo '" + pdf + "' 2>/dev/null");
+  double side[2] = {0, 0};
+  const std::size_t size = info.find("Page size:");
+  ASSERT_NE(size, std::string::npos) << info;
+  ASSERT_EQ(std::sscanf(info.c_str() + size, "Page size: %lf x %lf", &side[0], &side[1]), 2) << info;
+  std::sort(side, side + 2);
+  EXPECT_NEAR(side[0], 40 * 72 / 25.4, 1) << info;
+  EXPECT_NEAR(side[1], 58 * 72 / 25.4, 1) << info;
+  EXPECT_EQ(CupsQueue::PageCount(pdf), 8);
   TempDir images;
   std::vector<std::string> read;
   for (int page = 1; page <= CupsQueue::PageCount(pdf); ++page) {
@@ -268,20 +298,54 @@ TEST_F(DemoSale, TheSaleOfOneGoodShowsTheAnswerWithNoCellToEdit) {
     table.setFocus();
     ASSERT_EQ(view.RowCount(), 1);
     quantity = Cell(view, 2, 0);
-    for (int32_t c = 0; c < view.ShownColCount(); ++c) {
-      view.SetCol(c);
-      QTest::keyClick(&table, Qt::Key_F2);
-      if (view.Editing()) {
-        editable.push_back(c);
-        QTest::keyClick(table.Editor(), Qt::Key_Escape);
-      }
-    }
+    editable = ColumnsThatOpen(table);
     QTest::keyClick(&table, Qt::Key_Insert);
     rowsAfterInsert = view.RowCount();
   }), nullptr, "Продажа товара");
   EXPECT_EQ(quantity, "2.000");
   EXPECT_EQ(editable, std::vector<int32_t>{});
   EXPECT_EQ(rowsAfterInsert, 1);
+}
+
+TEST_F(DemoSale, TheSalesReportOffersNoCellToEdit) {
+  std::vector<int32_t> editable;
+  int32_t rows = 0;
+  run.Run(Closing([&](TDocumentWindow& window) {
+    TDataViewWidget& table = *window.Table(0);
+    TDataView& view = table.View();
+    table.setFocus();
+    rows = view.RowCount();
+    ASSERT_GT(rows, 0);
+    editable = ColumnsThatOpen(table);
+  }), nullptr, "Отчёт о продажах");
+  EXPECT_EQ(rows, 10);
+  EXPECT_EQ(editable, std::vector<int32_t>{});
+}
+
+// The tags' name, price and barcode come from the book: the code taken,
+// the entry goes straight on to the number of tags, and no other cell
+// opens.
+TEST_F(DemoSale, ATagIsEnteredByItsCodeAndThenItsCount) {
+  int32_t afterCode = -1;
+  std::vector<int32_t> editable;
+  std::string count;
+  run.Run(Closing([&](TDocumentWindow& window) {
+    TDataViewWidget& table = *window.Table(0);
+    TDataView& view = table.View();
+    table.setFocus();
+    IncomeRun::EnterByCode(window, table, "3", "", false);
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    ASSERT_TRUE(view.Editing());
+    afterCode = view.CurCol();
+    TypeText(table.Editor(), "2");
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    if (view.Editing()) QTest::keyClick(table.Editor(), Qt::Key_Escape);
+    count = Cell(view, 4, 0);
+    editable = ColumnsThatOpen(table);
+  }), nullptr, "Печать ценников");
+  EXPECT_EQ(afterCode, 4);
+  EXPECT_EQ(count, "2");
+  EXPECT_EQ(editable, std::vector<int32_t>{4});
 }
 
 TEST_F(DemoSale, ThePrintedCheckKeepsItsSumByItsTable) {
@@ -308,6 +372,99 @@ TEST_F(DemoSale, ThePrintedCheckKeepsItsSumByItsTable) {
   ASSERT_GT(lastRow, firstRow);
   // Not more than a few rows below the table's last, not at the page's foot.
   EXPECT_LT(sum, lastRow + 4 * (lastRow - firstRow)) << sum << " " << lastRow;
+}
+
+// Answers the next question dialog with texts, one an edit field.
+void AnswerNextQuestion(std::vector<std::string> texts) {
+  WhenModalOf<TQuestionDialog>([texts](TQuestionDialog* question) {
+    const QList<QLineEdit*> edits = question->Client()->findChildren<QLineEdit*>();
+    ASSERT_EQ(static_cast<std::size_t>(edits.size()), texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) edits[static_cast<int>(i)]->setText(QString::fromStdString(texts[i]));
+    question->OkButton()->click();
+  });
+}
+
+// The lowest word of the first page of a printed document, against the
+// row of its table that marker stands on: what the document prints under
+// its table must follow it, not wait at the foot of the sheet.
+struct TPrinted {
+  std::string Pdf;
+  double MarkerTop = -1e9, LowestTop = -1e9;
+  std::string Lowest;
+};
+
+TPrinted ReadPrinted(const CupsQueue& queue, const std::string& marker) {
+  TPrinted printed;
+  printed.Pdf = queue.WaitForPdf(marker);
+  for (const auto& [word, top] : WordTops(printed.Pdf)) {
+    if (word == marker) printed.MarkerTop = std::max(printed.MarkerTop, top);
+    if (top > printed.LowestTop) printed.LowestTop = top, printed.Lowest = word;
+  }
+  return printed;
+}
+
+// Every document of the shop that prints a table: the sale of one good,
+// the sales report (whose last row is that sale), the receipt of one good
+// and the receipt typed row by row, whose total was printed at the foot of
+// the page.
+TEST_F(DemoSale, EveryPrintedDocumentKeepsWhatItPrintsByItsTable) {
+  CupsQueue queue;
+  ASSERT_TRUE(queue.Start()) << "printing needs the PDF print queue: " << queue.Why;
+  // Numbers of this run alone find the pages.
+  const int32_t check = 100000 + getpid() % 800000;
+  const std::string grams = "0." + std::to_string(100 + getpid() % 900);
+  const std::string count = std::to_string(100 + getpid() % 900);
+  const std::string price = count + "1";
+  SetParameter(run.home.Dir(), "НОМЕР_ЧЕКА", "4", std::to_string(check - 1));
+  const auto print = [](TDocumentWindow& window) { QTest::mouseClick(window.Button(kPrintBut), Qt::LeftButton); };
+
+  run.OnMainWindow = [grams](TMainWindow&) {
+    Settings().PrinterName = kTestQueue;
+    AnswerNextQuestion({"8", grams});
+  };
+  // The sale's message comes once its window has closed.
+  QString sold;
+  run.Run([&](TDocumentWindow& window) {
+    print(window);
+    NoteNextBox(sold);
+    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+  }, nullptr, "Продажа товара");
+  EXPECT_TRUE(sold.startsWith("Чек ")) << sold.toStdString();
+  run.OnMainWindow = [](TMainWindow&) { Settings().PrinterName = kTestQueue; };
+  run.Run(Closing(print), nullptr, "Отчёт о продажах");
+  run.OnMainWindow = [price](TMainWindow&) {
+    Settings().PrinterName = kTestQueue;
+    AnswerNextQuestion({"Н-77", "3", "1", price});
+  };
+  run.Run(Closing(print), nullptr, "Приход по накладной");
+  run.OnMainWindow = [](TMainWindow&) { Settings().PrinterName = kTestQueue; };
+  run.Run(Closing([&](TDocumentWindow& window) {
+    // The invoice's number, which printing checks as OK does.
+    QLineEdit* number = window.Panel1()->findChild<QLineEdit*>();
+    ASSERT_NE(number, nullptr);
+    number->setFocus();
+    number->setText("777");
+    QTest::keyClick(number, Qt::Key_Return);
+    window.Table(0)->setFocus();
+    IncomeRun::EnterByCode(window, *window.Table(0), "1", "2");
+    IncomeRun::EnterByCode(window, *window.Table(0), "3", count.c_str());
+    print(window);
+  }), nullptr, "Приход товара");
+
+  const struct {
+    const char* document;
+    std::string marker;
+  } documents[] = {{"Продажа товара", grams}, {"Отчёт о продажах", std::to_string(check)},
+                   {"Приход по накладной", price + ".00"}, {"Приход товара", count + ".000"}};
+  for (const auto& [document, marker] : documents) {
+    SCOPED_TRACE(document);
+    const TPrinted printed = ReadPrinted(queue, marker);
+    ASSERT_FALSE(printed.Pdf.empty()) << "no PDF with " << marker << " in " << queue.Dir;
+    ASSERT_GT(printed.MarkerTop, 0) << CupsQueue::PdfText(printed.Pdf);
+    // A line or two under the table's last row, not at the sheet's foot.
+    EXPECT_LT(printed.LowestTop, printed.MarkerTop + 60) << printed.Lowest;
+  }
 }
 
 // Pictures for people to look at, taken when VELOMAR_SCREENSHOTS names a

@@ -465,7 +465,7 @@ TEST_F(DesignerSettingsWindowTest, LabelsTabChoosesZonesByClickAndKeepsThemBetwe
   QApplication::processEvents();
   TLabelsTab& l = *w.Labels;
   ASSERT_TRUE(l.Preview->isVisible());
-  EXPECT_EQ(l.TagWidth->value(), 580);
+  EXPECT_EQ(l.TagWidth->value(), 490);
   if (const char* folder = std::getenv("VELOMAR_SCREENSHOTS")) {
     for (TDesignerTab tab : {TDesignerTab::Misc, TDesignerTab::Archive, TDesignerTab::Labels,
                              TDesignerTab::Printing}) {
@@ -477,15 +477,15 @@ TEST_F(DesignerSettingsWindowTest, LabelsTabChoosesZonesByClickAndKeepsThemBetwe
     w.SelectTab(TDesignerTab::Labels);
   }
   EXPECT_EQ(l.ZoneNumber->value(), 1);
-  // The second zone lies from (20, 70) for 540 x 110 tenths of a millimetre.
+  // The second zone lies from (15, 56) for 460 x 84 tenths of a millimetre.
   const double scale = l.Preview->logicalDpiX() / 254.0 * static_cast<double>(l.Preview->Fit.Zoom);
   const auto at = [&](int x, int y) {
     return QPoint(l.Preview->Fit.Offset + static_cast<int>(x * scale),
                   l.Preview->Fit.Offset + static_cast<int>(y * scale));
   };
-  QTest::mouseClick(l.Preview, Qt::LeftButton, {}, at(100, 120));
+  QTest::mouseClick(l.Preview, Qt::LeftButton, {}, at(100, 90));
   EXPECT_EQ(l.ZoneNumber->value(), 2);
-  EXPECT_EQ(l.ZoneY->value(), 70);
+  EXPECT_EQ(l.ZoneY->value(), 56);
   QTest::mouseClick(l.Preview, Qt::LeftButton, {}, at(10, 5));
   EXPECT_EQ(l.ZoneNumber->value(), 2);
   l.ZoneY->setValue(75);

@@ -16,6 +16,7 @@
 #include "language/interpreter.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/document_window.h"
+#include "tests/ui/qt/modal.h"
 
 namespace vm::test {
 namespace {
@@ -125,6 +126,7 @@ TEST(DocumentFrameWindow, TheWindowSeesItsKeysBeforeItsControls) {
     ran = true;
     TDataViewWidget& table = *w.Table(0);
     w.activateWindow();
+    ASSERT_TRUE(WaitUntilActive(w));
     table.setFocus();
     Settle();
     QTest::keyClick(&table, Qt::Key_F5);

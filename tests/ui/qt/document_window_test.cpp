@@ -34,6 +34,7 @@
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/question_dialog.h"
+#include "ui/qt/screen_place.h"
 #include "ui/qt/work_sprav_window.h"
 
 namespace vm {
@@ -345,6 +346,27 @@ TEST_F(DocumentWindowTest, TheBooksWindowOffersTheGoodsWithTheirStockAndAddsTheC
   });
   EXPECT_EQ(shownStock, std::stod(stockBefore.at(3)) + 5);
   EXPECT_EQ(std::stod(Column(goods, "CODE", "QTY").at(3)), std::stod(stockBefore.at(3)) + 5);
+}
+
+// The "Справочники" window goes right of the document window, and on a
+// screen too small for both beside each other it stays whole on the
+// screen, frame and all, over the document window's right part.
+TEST_F(DocumentWindowTest, TheBooksWindowBesideTheDocumentStaysWholeOnTheScreen) {
+  for (const char* document : {"Приход товара", "Продажа"}) {
+    RunIncome(
+        [&](TDocumentWindow& window) {
+          TWorkSprav* books = window.LookupWindow();
+          ASSERT_NE(books, nullptr);
+          for (int i = 0; i < 10; ++i) QTest::qWait(30);
+          const QRect area = ScreenArea(window);
+          EXPECT_TRUE(area.contains(books->frameGeometry())) << document;
+          EXPECT_TRUE(area.contains(window.frameGeometry())) << document;
+          EXPECT_GT(books->frameGeometry().right(), window.frameGeometry().right()) << document;
+          test::ClickInMessageBox("Да");
+          window.reject();
+        },
+        nullptr, document);
+  }
 }
 
 // Pictures for people to look at, taken when VELOMAR_SCREENSHOTS names a

@@ -48,7 +48,10 @@ class IncomeRun {
   void Run(std::function<void(TDocumentWindow&)> inWindow, std::function<void(std::string&)> edit = nullptr,
            const char* document = "Приход товара") {
     TMainProgramHooks hooks;
-    hooks.DocumentShown = std::move(inWindow);
+    hooks.DocumentShown = [inWindow = std::move(inWindow)](TDocumentWindow& window) {
+      WaitUntilActive(window);
+      inWindow(window);
+    };
     hooks.Shown = [edit, document, this](TMainWindow& w) {
       if (OnMainWindow) OnMainWindow(w);
       TMyMenuItem* item = nullptr;

@@ -13,6 +13,20 @@
 
 namespace vm::test {
 
+// Keys go to the window the user works in: under a window manager a window
+// shown or asked to the front becomes active some moments later, and keys
+// sent to it before then find no focus. Waits, two seconds at most, until
+// window or one of its own windows (the look-up windows beside a document)
+// is the active one.
+inline bool WaitUntilActive(QWidget& window) {
+  return QTest::qWaitFor(
+      [&window] {
+        const QWidget* active = QApplication::activeWindow();
+        return active == &window || (active && active->parentWidget() && active->parentWidget()->window() == &window);
+      },
+      2000);
+}
+
 // Acts on the next modal window of type W once it shows, letting any other
 // modal window that comes up before it pass.
 template <class W>
