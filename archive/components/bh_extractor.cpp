@@ -89,6 +89,7 @@ void TUnBh::ExtractMember(TStream32& archive, const BhHeader& h, const std::stri
   }
   memberEncrypted_ = h.Encrypted();
   passwordFailed_ = false;
+  const int64_t dataAt = archive.Position();
   if (memberEncrypted_) {
     passwordFailed_ = !FindMemberPassword(archive);
     if (passwordFailed_) {
@@ -97,24 +98,42 @@ void TUnBh::ExtractMember(TStream32& archive, const BhHeader& h, const std::stri
       return;
     }
   }
-  auto out = OpenOutput();
-  if (!out) {
-    --filesDone_;
-    SkipMember(h.UnpackedSize);
+  std::vector<std::string> misled;
+  for (;;) {
+    auto out = OpenOutput();
+    if (!out) {
+      --filesDone_;
+      SkipMember(h.UnpackedSize);
+      return;
+    }
+    Registers.Reset();
+    const int64_t toGo = bytesToGo_;
+    bool known = true;
+    if (!PlausibleSizes(h)) {
+      // Nothing is decoded: the CRC check below fails and reports it.
+      Registers.Reset();
+    } else {
+      known = DecodeData(archive, *out, h);
+    }
+    // The header checks one byte, so a wrong password passes it once in 256
+    // and decodes garbage: the right one may still stand further in the list.
+    if (memberEncrypted_ && known && !cancel_ && PlausibleSizes(h) && !CrcMatches(h.Crc)) {
+      const std::string tried = Password;
+      misled.push_back(tried);
+      archive.Seek(dataAt, soBeginning);
+      if (FindMemberPassword(archive, misled, true)) {
+        CloseOutput(std::move(out), false, h.Attributes, h.DosDate);
+        bytesToGo_ = toGo;
+        continue;
+      }
+      Password = tried;
+    }
+    const bool pass = known && CheckCrc(h.Crc);
+    if (!known) DoError(currentFileName_, "", kErrMethod);
+    if (!pass) --filesDone_;
+    CloseOutput(std::move(out), pass, h.Attributes, h.DosDate);
     return;
   }
-  Registers.Reset();
-  bool known = true;
-  if (!PlausibleSizes(h)) {
-    // Nothing is decoded: the CRC check below fails and reports it.
-    Registers.Reset();
-  } else {
-    known = DecodeData(archive, *out, h);
-  }
-  const bool pass = known && CheckCrc(h.Crc);
-  if (!known) DoError(currentFileName_, "", kErrMethod);
-  if (!pass) --filesDone_;
-  CloseOutput(std::move(out), pass, h.Attributes, h.DosDate);
 }
 
 bool TUnBh::DecodeData(TStream32& archive, TStream32& out, const BhHeader& h) {

@@ -246,13 +246,14 @@ bool TUnBase::BeginMember() {
   return result;
 }
 
-bool TUnBase::FindMemberPassword(TStream32& archive) {
+bool TUnBase::FindMemberPassword(TStream32& archive, const std::vector<std::string>& misled, bool listedOnly) {
   timer_.Pause();
   uint8_t header[24];
   uint8_t saved[kEncryptionHeaderSize];
   bool ok = ReadBlock(archive, header + 12, kEncryptionHeaderSize, false, false) == kEncryptionHeaderSize;
   std::copy(header + 12, header + 24, saved);
   auto attempt = [&]() {
+    if (std::find(misled.begin(), misled.end(), Password) != misled.end()) return false;
     std::copy(saved, saved + kEncryptionHeaderSize, header + 12);
     return CheckPassword(header);
   };
@@ -262,7 +263,8 @@ bool TUnBase::FindMemberPassword(TStream32& archive) {
       Password = p;
       if ((ok = attempt())) break;
     }
-    if (!ok && !OnGetPassword) {
+    if (ok || listedOnly) {
+    } else if (!OnGetPassword) {
       DoError(currentFileName_, "OnGetPassword", kErrNoEvent);
     } else if (!ok) {
       for (int32_t i = 0; i < PasswordAttempts && !cancel_ && !ok; ++i) {
@@ -315,10 +317,14 @@ void TUnBase::CloseOutput(std::unique_ptr<TTempFileStream> out, bool keep, uint3
   if (RestoreFileAttr && attributes != kAttrArchive) ApplyFileAttributes(currentFileName_, attributes);
 }
 
+bool TUnBase::CrcMatches(uint32_t crc) const {
+  const uint32_t reg = Registers.Value(kCrc32);
+  return crc == reg || crc == (reg ^ 0xFFFFFFFFu);
+}
+
 bool TUnBase::CheckCrc(uint32_t crc) {
   if (cancel_) return false;
-  const uint32_t reg = Registers.Value(kCrc32);
-  const bool pass = crc == reg || crc == (reg ^ 0xFFFFFFFFu);
+  const bool pass = CrcMatches(crc);
   if (OnEnd)
     OnEnd(currentFileName_, pass);
   else if (!pass && OnError)

@@ -54,8 +54,10 @@ class TUnBase : public TZipCommon {
   bool CreateMemberFolder(const std::string& storedName);
   // Events and overwrite rules: whether to write the current member.
   bool BeginMember();
-  // For an encrypted member: reads its 12-byte header and finds a password.
-  bool FindMemberPassword(TStream32& archive);
+  // For an encrypted member: reads its 12-byte header and finds a password,
+  // passing over those that already decoded it wrongly; listedOnly asks
+  // nobody and reports nothing when the list holds none.
+  bool FindMemberPassword(TStream32& archive, const std::vector<std::string>& misled = {}, bool listedOnly = false);
   // The output: a file beside the target. Null (reported) on failure.
   std::unique_ptr<TTempFileStream> OpenOutput();
   // Closes the output; on a good CRC it replaces the target and gets the
@@ -63,6 +65,8 @@ class TUnBase : public TZipCommon {
   void CloseOutput(std::unique_ptr<TTempFileStream> out, bool keep, uint32_t attributes, uint32_t dosDate);
   // The CRC verdict with OnEnd or the 25151 report.
   bool CheckCrc(uint32_t crc);
+  // Whether the member decoded so far gives crc; reports nothing.
+  bool CrcMatches(uint32_t crc) const;
   // Progress for a member passed over.
   void SkipMember(int64_t unpackedSize);
   // Copies count stored bytes of member data to out.

@@ -116,6 +116,23 @@ TEST_F(BhUpdate, EncryptedMembersNeedTheirPassword) {
   }
 }
 
+// Of a thousand wrong passwords listed before the right one, a few pass the
+// header's one check byte of some member; each of those must still give way
+// to the right one rather than cost the member.
+TEST_F(BhUpdate, AWrongPasswordThatPassesTheHeaderGivesWayToTheRightOne) {
+  comp_.Password = "секрет"_w;
+  comp_.SetCompressMethod(cmDeflate);
+  fs::remove(archive_);
+  ASSERT_EQ(comp_.Compress(), 2);
+  const Files all{{"a.txt", test::RussianText(4000)}, {"b.txt", "bbbb"}};
+  int lost = 0;
+  for (int i = 0; i < 1200; ++i) {
+    passwords_ = {"p" + std::to_string(i), "секрет"_w};
+    if (ExtractAll() != all) ++lost;
+  }
+  EXPECT_EQ(lost, 0);
+}
+
 }  // namespace
 }  // namespace vm
 
