@@ -465,6 +465,8 @@ TEST_F(DemoSale, EveryPrintedDocumentKeepsWhatItPrintsByItsTable) {
     // A line or two under the table's last row, not at the sheet's foot.
     EXPECT_LT(printed.LowestTop, printed.MarkerTop + 60) << printed.Lowest;
   }
+  // The report of one short day is one sheet, not the same sheet twice.
+  EXPECT_EQ(CupsQueue::PageCount(queue.WaitForPdf(std::to_string(check))), 1);
 }
 
 // Pictures for people to look at, taken when VELOMAR_SCREENSHOTS names a
