@@ -457,6 +457,21 @@ TEST_F(DesignerSettingsWindowTest, PrintingTabRenamesAndChoosesTheDefaultFormat)
   EXPECT_EQ(p.DefaultFormat->text(), U("Этикетка 5.8"));
   p.Delete->click();
   EXPECT_EQ(p.Formats->count(), before);
+  // The name stays chosen, but no format answers to it, as documents
+  // compiled now would find.
+  EXPECT_EQ(p.DefaultFormat->text(), U("«Этикетка 5.8» не найден"));
+  // A format named again (in other letters) is the default once more.
+  p.Add->click();
+  test::WhenModal([](QWidget* modal) {
+    auto* edit = modal->findChild<QLineEdit*>();
+    edit->clear();
+    test::TypeText(edit, U("ЭТИКЕТКА 5.8"));
+    QTest::keyClick(edit, Qt::Key_Return);
+  });
+  p.Rename->click();
+  EXPECT_EQ(p.DefaultFormat->text(), U("ЭТИКЕТКА 5.8"));
+  while (p.Formats->count() > 0) p.Delete->click();
+  EXPECT_EQ(p.DefaultFormat->text(), U("«Этикетка 5.8» не найден"));
 }
 
 TEST_F(DesignerSettingsWindowTest, LabelsTabChoosesZonesByClickAndKeepsThemBetweenZones) {
