@@ -23,6 +23,7 @@
 #include "models/main_state.h"
 #include "ui/qt/qt_services.h"
 #include "ui/qt/question_dialog.h"
+#include "ui/qt/designer/checked_dialog.h"
 #include "foundation/qt/qt_text.h"
 
 using namespace vm;
@@ -188,7 +189,7 @@ TEST(DateDialogOnX11, AsksTheWindowManagerForNoBorderIcons) {
 // once it has framed them (a test of its own runs this under Xvfb with
 // openbox): every dialog asks for no minimise and no maximise function, the
 // question dialog and the message box for the close button, the date
-// dialog for none; and none is offered a maximise, since none can be
+// dialog and the form name dialog for none; and none is offered a maximise, since none can be
 // resized. Openbox adds a minimise button to every dialog and a close
 // button to every framed window whatever the hints say.
 std::string XProperty(const QWidget& window, const char* name) {
@@ -209,7 +210,9 @@ TEST(DialogsUnderOpenbox, AskForTheCloseButtonOnlyAndTheDateDialogForNone) {
   TQuestionDialog question;
   question.setWindowTitle(QString::fromUtf8("Ставка НДС"));
   QMessageBox box(QMessageBox::Information, QString::fromUtf8("Продажа"), QString::fromUtf8("Чек записан"));
-  for (QWidget* w : std::initializer_list<QWidget*>{&date, &question, &box}) {
+  TCheckedDialog name("Новая форма"_w, nullptr);
+  name.AddEdit("Имя:"_w, "", true);
+  for (QWidget* w : std::initializer_list<QWidget*>{&date, &question, &box, &name}) {
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
     const bool framed = QTest::qWaitFor(
@@ -222,7 +225,7 @@ TEST(DialogsUnderOpenbox, AskForTheCloseButtonOnlyAndTheDateDialogForNone) {
     const unsigned long functions = std::stoul(hints.substr(hints.find(',', equals) + 1), nullptr, 16);
     constexpr unsigned long kMinimise = 8, kMaximise = 16, kClose = 32;
     EXPECT_EQ(functions & (kMinimise | kMaximise), 0u) << hints;
-    EXPECT_EQ((functions & kClose) != 0, w != &date) << hints;
+    EXPECT_EQ((functions & kClose) != 0, w != &date && w != &name) << hints;
     EXPECT_EQ(actions.find("MAXIMIZE"), std::string::npos) << actions;
     w->hide();
   }
