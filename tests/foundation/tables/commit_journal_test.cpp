@@ -169,12 +169,80 @@ TEST_F(CommitJournalTest, ATableWrittenAnewKeepsItsOwnPermissions) {
   EXPECT_EQ(fs::status(dir / "D.DBF").permissions() & fs::perms::others_read, fs::perms::others_read);
 }
 
-// A commit syncs what its guarantee needs and nothing more: the new table
-// (written straight into the file the journal gave, with no sync of its
-// own) and the appended one once each, the journal, and the folder once the
-// journal is in it and once after the renames.
-TEST_F(CommitJournalTest, ACommitSyncsEachChangedFileTheJournalAndTheFolderTwice) {
-  vm::test::FaultyFileSystem fs;
+// What reaches the disk, in order: each file's sync, each folder's, each
+// rename and each removal.
+class DiskOrder : public FileSystem {
+ public:
+  std::vector<std::string> Events;
+
+  DiskOrder() { InstallFileSystem(this); }
+  ~DiskOrder() override { InstallFileSystem(nullptr); }
+
+  std::unique_ptr<File> Open(const std::string& path, FileMode mode, FileError* error) override {
+    std::unique_ptr<File> real = FileSystem::Open(path, mode, error);
+    if (!real) return real;
+    return std::make_unique<Noted>(std::move(real), Events, path);
+  }
+  bool SyncDirectory(const std::string& dir) override {
+    Events.push_back("folder " + dir);
+    return FileSystem::SyncDirectory(dir);
+  }
+  bool Rename(const std::string& from, const std::string& to) override {
+    Events.push_back("rename " + from + " > " + to);
+    return FileSystem::Rename(from, to);
+  }
+  bool Remove(const std::string& path) override {
+    Events.push_back("remove " + path);
+    return FileSystem::Remove(path);
+  }
+
+  // The first and the last event that begins with what, -1 for none.
+  int First(const std::string& what) const {
+    for (std::size_t i = 0; i < Events.size(); ++i)
+      if (Events[i].starts_with(what)) return static_cast<int>(i);
+    return -1;
+  }
+  int Last(const std::string& what) const {
+    for (std::size_t i = Events.size(); i-- > 0;)
+      if (Events[i].starts_with(what)) return static_cast<int>(i);
+    return -1;
+  }
+  // Whether some event between the two positions begins with what.
+  bool Between(int after, int before, const std::string& what) const {
+    for (int i = after + 1; i < before; ++i)
+      if (Events[static_cast<std::size_t>(i)].starts_with(what)) return true;
+    return false;
+  }
+
+ private:
+  class Noted : public File {
+   public:
+    Noted(std::unique_ptr<File> real, std::vector<std::string>& events, std::string path)
+        : real_(std::move(real)), events_(events), path_(std::move(path)) {}
+    int64_t ReadAt(int64_t pos, void* buf, std::size_t n) override { return real_->ReadAt(pos, buf, n); }
+    bool WriteAt(int64_t pos, const void* buf, std::size_t n) override { return real_->WriteAt(pos, buf, n); }
+    int64_t Size() override { return real_->Size(); }
+    bool Truncate(int64_t size) override { return real_->Truncate(size); }
+    bool Sync() override {
+      events_.push_back("sync " + path_);
+      return real_->Sync();
+    }
+
+   private:
+    std::unique_ptr<File> real_;
+    std::vector<std::string>& events_;
+    std::string path_;
+  };
+};
+
+// What a crash of the system at any moment needs of a commit, whatever
+// else it syncs: the journal whole before its name is in place, and its
+// name durable before any table is renamed; the new table and the appended
+// rows, and the renames, durable before the journal goes, since without
+// the journal the commit stands; and the old tables' backups removed only
+// after that.
+TEST_F(CommitJournalTest, ACommitPutsOnTheDiskWhatACrashNeedsBeforeItReliesOnIt) {
+  DiskOrder disk;
   TCommitJournal j(dir.Dir());
   const std::string newC = j.NewFileFor(dir / "C.DBF");
   ASSERT_TRUE(j.PlanAppend(dir / "A.DBF"));
@@ -186,15 +254,33 @@ TEST_F(CommitJournalTest, ACommitSyncsEachChangedFileTheJournalAndTheFolderTwice
     AppendRows(t, "new", 1, 3);
     ASSERT_TRUE(t.Close());
   }
-  EXPECT_TRUE(fs.SyncedFiles.empty() && fs.SyncedFolders.empty());
   ASSERT_TRUE(j.Begin());
+  const int appendedFrom = static_cast<int>(disk.Events.size());
   ASSERT_TRUE(AppendTo(dir / "A.DBF", "a", 2));
   ASSERT_TRUE(j.Replace() && j.Finish());
-  ASSERT_EQ(fs.SyncedFiles.size(), 3u);
-  EXPECT_EQ(fs.SyncedFiles[0], newC);
-  EXPECT_TRUE(fs.SyncedFiles[1].starts_with(dir / kCommitJournalName)) << fs.SyncedFiles[1];
-  EXPECT_EQ(fs.SyncedFiles[2], dir / "A.DBF");
-  EXPECT_EQ(fs.SyncedFolders, (std::vector<std::string>{dir.Dir(), dir.Dir()}));
+  const auto& events = disk.Events;
+  const std::string journal = dir / kCommitJournalName;
+  const std::string folder = "folder " + dir.Dir();
+
+  const int placed = disk.First("rename " + journal);
+  ASSERT_GE(placed, 0) << ::testing::PrintToString(events);
+  const int placedName = static_cast<int>(events[static_cast<std::size_t>(placed)].find(" > ")) + 3;
+  EXPECT_EQ(events[static_cast<std::size_t>(placed)].substr(static_cast<std::size_t>(placedName)), journal);
+  EXPECT_TRUE(disk.Between(-1, placed, "sync " + journal)) << ::testing::PrintToString(events);
+  const int firstTableRename = disk.First("rename " + (dir / "C.DBF"));
+  ASSERT_GT(firstTableRename, placed) << ::testing::PrintToString(events);
+  EXPECT_TRUE(disk.Between(placed, firstTableRename, folder)) << ::testing::PrintToString(events);
+
+  const int journalGone = disk.Last("remove " + journal);
+  const int lastTableRename = disk.Last("rename " + newC);
+  ASSERT_GT(journalGone, lastTableRename) << ::testing::PrintToString(events);
+  EXPECT_TRUE(disk.Between(-1, journalGone, "sync " + newC)) << ::testing::PrintToString(events);
+  EXPECT_TRUE(disk.Between(appendedFrom - 1, journalGone, "sync " + (dir / "A.DBF")))
+      << ::testing::PrintToString(events);
+  EXPECT_TRUE(disk.Between(lastTableRename, journalGone, folder)) << ::testing::PrintToString(events);
+  const int backupGone = disk.First("remove " + (dir / "C.DBF") + ".$BK");
+  EXPECT_GT(backupGone, journalGone) << ::testing::PrintToString(events);
+
   EXPECT_EQ(Rows(dir / "C.DBF"), Expected("new", 1, 3));
   EXPECT_EQ(Rows(dir / "A.DBF"), Expected("a", 1, kBefore + 2));
   EXPECT_TRUE(Leftovers(dir.Dir()).empty());
