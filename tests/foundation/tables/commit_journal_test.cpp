@@ -240,7 +240,7 @@ class DiskOrder : public FileSystem {
 // name durable before any table is renamed; the new table and the appended
 // rows, and the renames, durable before the journal goes, since without
 // the journal the commit stands; and the old tables' backups removed only
-// after that.
+// once the journal's removal is durable.
 TEST_F(CommitJournalTest, ACommitPutsOnTheDiskWhatACrashNeedsBeforeItReliesOnIt) {
   DiskOrder disk;
   TCommitJournal j(dir.Dir());
@@ -280,6 +280,9 @@ TEST_F(CommitJournalTest, ACommitPutsOnTheDiskWhatACrashNeedsBeforeItReliesOnIt)
   EXPECT_TRUE(disk.Between(lastTableRename, journalGone, folder)) << ::testing::PrintToString(events);
   const int backupGone = disk.First("remove " + (dir / "C.DBF") + ".$BK");
   EXPECT_GT(backupGone, journalGone) << ::testing::PrintToString(events);
+  // A removal the system kept while it lost the journal's would bring back
+  // a journal with only some backups.
+  EXPECT_TRUE(disk.Between(journalGone, backupGone, folder)) << ::testing::PrintToString(events);
 
   EXPECT_EQ(Rows(dir / "C.DBF"), Expected("new", 1, 3));
   EXPECT_EQ(Rows(dir / "A.DBF"), Expected("a", 1, kBefore + 2));
@@ -406,6 +409,114 @@ TEST_F(CommitJournalTest, ACommitThatDiedIsRolledBackOrCompletedAtTheNextStart) 
   // Recovered once: the next start finds nothing.
   messages.clear();
   EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::None);
+}
+
+// A crash of the system may keep a later unlink and lose an earlier one
+// the folder was not synced after. Emulated: the journal's removal is lost
+// unless its folder is synced after it, and the process dies as it removes
+// the second backup, with the journal put back as it stood.
+class LosesUnsyncedJournalRemoval : public FileSystem {
+ public:
+  bool Remove(const std::string& path) override {
+    if (path.ends_with(kCommitJournalName)) {
+      journal_ = path;
+      bytes_ = ReadBytes(path);
+    }
+    if (path.ends_with(".$BK") && ++backups_ == 2) {
+      if (!journal_.empty()) vm::test::WriteBytes(journal_, bytes_);
+      _exit(0);
+    }
+    return FileSystem::Remove(path);
+  }
+  bool SyncDirectory(const std::string& dir) override {
+    if (!journal_.empty() && journal_.starts_with(dir)) journal_.clear();
+    return FileSystem::SyncDirectory(dir);
+  }
+
+ private:
+  std::string journal_, bytes_;
+  int backups_ = 0;
+};
+
+TEST_F(CommitJournalTest, ALostRemovalOfTheJournalNeverLeavesOneTableOldAndAnotherNew) {
+  MakeTable(dir / "E.DBF", "olde", kBefore);
+  InChild([&] {
+    LosesUnsyncedJournalRemoval losing;
+    InstallFileSystem(&losing);
+    TCommitJournal j(dir.Dir());
+    MakeTable(j.NewFileFor(dir / "C.DBF"), "new", 2);
+    MakeTable(j.NewFileFor(dir / "E.DBF"), "newe", 2);
+    if (!j.Begin() || !j.Replace() || !j.Finish()) _exit(1);
+    _exit(0);
+  });
+  std::vector<std::string> messages;
+  EXPECT_NE(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::Failed);
+  // The commit had stood when it died: both tables keep it.
+  EXPECT_EQ(Rows(dir / "C.DBF"), Expected("new", 1, 2));
+  EXPECT_EQ(Rows(dir / "E.DBF"), Expected("newe", 1, 2));
+  EXPECT_FALSE(std::filesystem::exists(dir / kCommitJournalName));
+}
+
+// The same crash as a recovery rolls a commit back: the renames that put
+// the old tables back are lost unless their folder is synced after them,
+// and the process dies as soon as it has removed the journal.
+class LosesUnsyncedRenames : public FileSystem {
+ public:
+  bool Rename(const std::string& from, const std::string& to) override {
+    const bool ok = FileSystem::Rename(from, to);
+    if (ok) pending_.emplace_back(from, to);
+    return ok;
+  }
+  bool SyncDirectory(const std::string& dir) override {
+    pending_.clear();
+    return FileSystem::SyncDirectory(dir);
+  }
+  bool Remove(const std::string& path) override {
+    const bool ok = FileSystem::Remove(path);
+    if (path.ends_with(kCommitJournalName)) {
+      for (auto it = pending_.rbegin(); it != pending_.rend(); ++it) FileSystem::Rename(it->second, it->first);
+      _exit(0);
+    }
+    return ok;
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> pending_;
+};
+
+TEST_F(CommitJournalTest, ARollBackWhoseRenamesAreLostStillLeavesEveryTableBefore) {
+  InChild([&] {
+    auto* j = new TCommitJournal(dir.Dir());
+    MakeTable(j->NewFileFor(dir / "C.DBF"), "new", 2);
+    MakeTable(j->NewFileFor(dir / "D.DBF"), "d", 2);
+    if (!j->PlanAppend(dir / "A.DBF") || !j->PlanAppend(dir / "B.DBF") || !j->Begin()) _exit(1);
+    if (!AppendTo(dir / "A.DBF", "a", 2) || !AppendTo(dir / "B.DBF", "b", 2) || !j->Replace()) _exit(1);
+    _exit(0);
+  });
+  InChild([&] {
+    LosesUnsyncedRenames losing;
+    InstallFileSystem(&losing);
+    std::vector<std::string> messages;
+    RecoverInterruptedCommit(dir.Dir(), messages);
+    _exit(0);
+  });
+  std::vector<std::string> messages;
+  RecoverInterruptedCommit(dir.Dir(), messages);
+  EXPECT_EQ(StateOf(dir.Dir(), 2), State::Before);
+
+  // And as the commit rolls itself back after a failure.
+  InChild([&] {
+    TCommitJournal j(dir.Dir());
+    MakeTable(j.NewFileFor(dir / "C.DBF"), "new", 2);
+    if (!j.PlanAppend(dir / "A.DBF") || !j.Begin() || !AppendTo(dir / "A.DBF", "a", 2) || !j.Replace())
+      _exit(1);
+    LosesUnsyncedRenames losing;
+    InstallFileSystem(&losing);
+    j.RollBack();
+    _exit(0);
+  });
+  RecoverInterruptedCommit(dir.Dir(), messages);
+  EXPECT_EQ(StateOf(dir.Dir(), 2), State::Before);
 }
 
 TEST_F(CommitJournalTest, ANewTableWrittenBeforeTheJournalIsSweptAway) {
