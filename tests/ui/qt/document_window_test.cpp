@@ -239,6 +239,18 @@ class BoxAnswers {
   test::ModalAnswerer answerer_;
 };
 
+// OK with a refused text standing, noting whether the window stayed and
+// the boxes shown so far; then, the window active again as a window
+// manager makes it, "Отмена".
+void OkThenCancel(TDocumentWindow& window, const QStringList& boxes, bool& stayed, QStringList& afterOk) {
+  QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+  stayed = window.isVisible();
+  afterOk = boxes;
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
+}
+
 const QString kThrowAway = QString::fromUtf8("Все изменения в документе будут игнорированы. Продолжить?");
 const QString kRefused = QString::fromUtf8("Введены неправильные данные");
 
@@ -263,12 +275,7 @@ TEST_F(DocumentWindowTest, CancelAndTheCloseBoxDropARefusedFieldAndAskTheirQuest
     supplier->setFocus();
     supplier->selectAll();
     test::TypeText(supplier, "abc");
-    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
-    stayedAfterOk = window.isVisible();
-    afterOk = boxes;
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
+    OkThenCancel(window, boxes, stayedAfterOk, afterOk);
     stayedAfterNo = window.isVisible();
     afterCancel = boxes;
     shownAfterNo = supplier->text();
@@ -307,12 +314,7 @@ TEST_F(DocumentWindowTest, CancelThrowsAwayASaleWhoseQuantityEditorHoldsARefused
     test::TypeText(table.Editor(), "abc");
     QTest::keyClick(table.Editor(), Qt::Key_Return);
     ASSERT_TRUE(view.Editing());
-    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
-    stayedAfterOk = window.isVisible();
-    afterOk = boxes;
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
+    OkThenCancel(window, boxes, stayedAfterOk, afterOk);
     closed = !window.isVisible();
   }, nullptr, "Продажа");
   EXPECT_TRUE(stayedAfterOk);
