@@ -82,7 +82,8 @@ bool AskInputs(const std::string& caption, bool cancelAllowed, const TInputs& in
   SetBusy(busy);
   values.clear();
   if (!ok) return false;
-  for (std::size_t i = 0; i < inputs.size(); ++i) values.push_back(inputs[i].Format.Read(AnswerText(inputs[i], texts[i])));
+  for (std::size_t i = 0; i < inputs.size(); ++i)
+    values.push_back(inputs[i].Format.Read(AnswerText(inputs[i], texts[i])));
   return true;
 }
 

@@ -81,7 +81,8 @@ std::string CellRefusalText(const TColFormat* format, const TCellInput& input) {
     return text;
   const int width = format->Mode < 1 ? kDefaultNumWidth : format->Mode;
   const int decimals = format->Mode < 1 ? kDefaultNumDecimals : format->Decimals;
-  if (decimals <= 0) return text + "\rВ поле помещается целое число не больше "_w + std::to_string(width) + " знаков"_w;
+  if (decimals <= 0)
+    return text + "\rВ поле помещается целое число не больше "_w + std::to_string(width) + " знаков"_w;
   return text + "\rВ поле помещается число не больше "_w + std::to_string(std::max(width - decimals - 1, 0)) +
          " знаков до точки и "_w + std::to_string(decimals) + " после нее"_w;
 }
