@@ -439,5 +439,21 @@ TEST(VelomarRun, MessageLinesEscapeLineBreaksAndBackslashes) {
   EXPECT_EQ(MessageLine("Внимание"_w, "a\rb\nc\\d"), "[Внимание] a\\rb\\nc\\\\d");
 }
 
+// On a terminal (a pseudo-terminal of script(1)) the run error's text
+// breaks its line where the box would, with no "\r" written out.
+TEST(VelomarRun, ARunErrorOnATerminalBreaksItsLine) {
+  RunRig r;
+  r.AddDocuments({{"Ошибка счёта",
+                   "VARS\n  A = N\nENDSECTION\nBLANK\n  WIDTH = 800\nENDSECTION\n"
+                   "INIT\n  A := 1 / 0\nENDSECTION\n"}});
+  ASSERT_EQ(r.Run("'Ставка НДС'", "20\nДа\n").Status, 0);
+  const std::string run = std::string(VELOMAR_RUN_EXE) + " --date 6.12.2026 --time 9:00:00 'Ошибка счёта'";
+  const ProgramRun onTerminal = RunIn(r.Dir(), "script -qec " + ShellQuoted(run) + " /dev/null");
+  EXPECT_EQ(onTerminal.Status, 1);
+  // The terminal ends each line with CR LF.
+  EXPECT_TRUE(Has(onTerminal.Output, "программы в строке 8:\r\n Деление на 0 \r\n")) << onTerminal.Output;
+  EXPECT_FALSE(Has(onTerminal.Output, "\\r")) << onTerminal.Output;
+}
+
 }  // namespace
 }  // namespace vm::test

@@ -201,6 +201,9 @@ void TDocumentWindow::BuildFrame() {
   connect(Button(kPrintBut), &QPushButton::clicked, this, &TDocumentWindow::Print);
   connect(OkButton(), &QPushButton::clicked, this, &TDocumentWindow::Ok);
   connect(CancelButton(), &QPushButton::clicked, this, &TDocumentWindow::reject);
+  // A click on "Отмена" leaves the field or cell where it is: leaving it
+  // would refuse a wrong text first, and the box would eat the click.
+  CancelButton()->setFocusPolicy(Qt::TabFocus);
   connect(Button(kAddBut), &QPushButton::clicked, this, [this] {
     TDataView* view = frame_.CurrentView();
     for (std::size_t i = 0; view && i < tables_.size(); ++i) {

@@ -158,6 +158,34 @@ TEST_F(DateDialogTest, EnterGoesFromTheDateToTheTimeShowingEachAsItReads) {
   EXPECT_EQ(std::tuple(value.Day, value.Month, value.Year, value.Hour, value.Minute), std::tuple(6, 12, 2026, 9, 5));
 }
 
+// A time that is none, typed, greys OK and the hint says so; a real one
+// brings the hint of the last confirmed moment back.
+TEST_F(DateDialogTest, TheHintSaysATimeTypedIsNoTimeOfDay) {
+  QString noTime, back;
+  bool okForNoTime = true;
+  WhenModal([&](QWidget *modal) {
+    auto *form = qobject_cast<TDateDialog *>(modal);
+    ASSERT_NE(form, nullptr);
+    QApplication::setActiveWindow(form);
+    auto *why = form->findChild<QLabel *>("hint");
+    ASSERT_NE(why, nullptr);
+    const QList<QLineEdit *> edits = Edits(form);
+    edits[1]->setFocus();
+    edits[1]->selectAll();
+    test::TypeText(edits[1], "25:00");
+    okForNoTime = form->OkButton()->isEnabled();
+    noTime = why->text();
+    edits[1]->setText("21:00");
+    back = why->text();
+    form->CancelButton()->click();
+  });
+  DateTimeFields value{5, 12, 2026, 20, 15, 0};
+  EXPECT_FALSE(ui.AskDateTime(value));
+  EXPECT_FALSE(okForNoTime);
+  EXPECT_EQ(noTime, QString::fromUtf8("Время 25:00 — не время суток: часы от 0 до 23, минуты и секунды от 0 до 59"));
+  EXPECT_EQ(back, QString::fromUtf8("Дата и время должны быть позже последних подтвержденных: 5.12.2026 20:15"));
+}
+
 // What the window manager is told, read from the window where an X
 // display runs (a test of its own runs this under Xvfb): the dialog may be
 // moved and resized, and has no close, minimise or maximise function.

@@ -309,6 +309,46 @@ TEST_F(DemoSale, TheSaleOfOneGoodShowsTheAnswerWithNoCellToEdit) {
   EXPECT_EQ(rowsAfterInsert, 1);
 }
 
+// A number typed as leaving the field takes it ("1 0,5", "150,5"): OK is
+// offered while the focus is still in the field, and a mouse click on it
+// takes the number the field would have shown.
+TEST_F(DemoSale, OkTakesANumberTypedAsTheFieldTakesItOnceLeft) {
+  bool saleOk = false, incomeOk = false, saleEmptyOk = true;
+  std::string quantity, price;
+  const auto askWithMouse = [](std::vector<const char*> answers, bool* okWhileTyped, bool* okWhileEmpty) {
+    WhenModalOf<TQuestionDialog>([=](TQuestionDialog* question) {
+      QApplication::setActiveWindow(question);
+      const QList<QLineEdit*> edits = question->Client()->findChildren<QLineEdit*>();
+      ASSERT_EQ(edits.size(), static_cast<qsizetype>(answers.size()));
+      for (qsizetype i = 0; i < edits.size(); ++i) {
+        edits[i]->setFocus();
+        edits[i]->selectAll();
+        QTest::keyClick(edits[i], Qt::Key_Delete);
+        if (okWhileEmpty != nullptr && i + 1 == edits.size()) *okWhileEmpty = question->OkButton()->isEnabled();
+        TypeText(edits[i], QString::fromUtf8(answers[static_cast<std::size_t>(i)]));
+      }
+      EXPECT_EQ(QApplication::focusWidget(), edits.back());
+      *okWhileTyped = question->OkButton()->isEnabled();
+      QTest::mouseClick(question->OkButton(), Qt::LeftButton);
+      if (question->isVisible()) question->CancelButton()->click();
+    });
+  };
+  run.OnMainWindow = [&](TMainWindow&) { askWithMouse({"3", "1 0,5"}, &saleOk, &saleEmptyOk); };
+  run.Run(Closing([&](TDocumentWindow& window) { quantity = Cell(window.Table(0)->View(), 2, 0); }), nullptr,
+          "Продажа товара");
+  run.OnMainWindow = [&](TMainWindow&) { askWithMouse({"Н-80", "3", "1", "150,5"}, &incomeOk, nullptr); };
+  run.Run(Closing([&](TDocumentWindow& window) {
+    const TDataView& view = window.Table(0)->View();
+    for (int32_t c = 0; c < view.ShownColCount(); ++c)
+      if (Cell(view, c, 0) == "150.50") price = "150.50";
+  }), nullptr, "Приход по накладной");
+  EXPECT_FALSE(saleEmptyOk);
+  EXPECT_TRUE(saleOk);
+  EXPECT_EQ(quantity, "10.500");
+  EXPECT_TRUE(incomeOk);
+  EXPECT_EQ(price, "150.50");
+}
+
 TEST_F(DemoSale, TheSalesReportOffersNoCellToEdit) {
   std::vector<int32_t> editable;
   int32_t rows = 0;

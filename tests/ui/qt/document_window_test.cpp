@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
 
 #include "foundation/tables/dbf.h"
 #include "platform/encoding.h"
@@ -213,6 +214,116 @@ TEST_F(DocumentWindowTest, ASupplierCodeThatIsNoNumberIsRefusedAndOkWaitsForItsM
   EXPECT_TRUE(stayed);
   EXPECT_EQ(focusAfter, supplier);
   EXPECT_EQ(Trim(Column(income, "CODE", "SUPPL").at(3)), "2");
+}
+
+// While it lives, answers every message box as it comes and notes its
+// text in texts: a refusal with OK, each question with the next of the
+// answers.
+class BoxAnswers {
+ public:
+  BoxAnswers(QStringList answers, QStringList& texts)
+      : answers_(std::move(answers)), answerer_([this, &texts](QWidget* modal) {
+          auto* box = qobject_cast<QMessageBox*>(modal);
+          if (!box) return;
+          box->setProperty("answered", true);
+          texts << box->text();
+          const QString answer =
+              box->buttons().size() == 1 || answers_.isEmpty() ? QString("OK") : answers_.takeFirst();
+          for (QAbstractButton* b : box->buttons())
+            if (b->text() == answer) return b->click();
+          box->buttons().front()->click();
+        }) {}
+
+ private:
+  QStringList answers_;
+  test::ModalAnswerer answerer_;
+};
+
+// OK with a refused text standing, noting whether the window stayed and
+// the boxes shown so far; then, the window active again as a window
+// manager makes it, "Отмена".
+void OkThenCancel(TDocumentWindow& window, const QStringList& boxes, bool& stayed, QStringList& afterOk) {
+  QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+  stayed = window.isVisible();
+  afterOk = boxes;
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
+}
+
+const QString kThrowAway = QString::fromUtf8("Все изменения в документе будут игнорированы. Продолжить?");
+const QString kRefused = QString::fromUtf8("Введены неправильные данные");
+
+// "abc" in the supplier's code, refused once or only typed: "Отмена" and
+// the close box ask whether to throw the document away, without the
+// refusal; No leaves the field with its stored code, and OK with "abc"
+// standing stays refused.
+TEST_F(DocumentWindowTest, CancelAndTheCloseBoxDropARefusedFieldAndAskTheirQuestion) {
+  const int32_t incomeBefore = RecordCount(home.Dir() + "/income.dbf");
+  QStringList boxes;
+  QStringList afterOk, afterCancel;
+  QString shownAfterNo;
+  bool stayedAfterOk = false, stayedAfterNo = false, closed = false;
+  RunIncome([&](TDocumentWindow& window) {
+    // Made once the window shows: the boxes before and after it are the
+    // run's own.
+    BoxAnswers answers({"Нет", "Да"}, boxes);
+    QLineEdit* supplier = nullptr;
+    for (QLineEdit* e : window.Panel1()->findChildren<QLineEdit*>())
+      if (e->text() == "1") supplier = e;
+    ASSERT_NE(supplier, nullptr);
+    supplier->setFocus();
+    supplier->selectAll();
+    test::TypeText(supplier, "abc");
+    OkThenCancel(window, boxes, stayedAfterOk, afterOk);
+    stayedAfterNo = window.isVisible();
+    afterCancel = boxes;
+    shownAfterNo = supplier->text();
+    supplier->setFocus();
+    supplier->selectAll();
+    test::TypeText(supplier, "abc");
+    window.close();
+    closed = !window.isVisible();
+  });
+  EXPECT_TRUE(stayedAfterOk);
+  EXPECT_EQ(afterOk, QStringList{kRefused});
+  EXPECT_TRUE(stayedAfterNo);
+  EXPECT_EQ(afterCancel, (QStringList{kRefused, kThrowAway}));
+  EXPECT_EQ(shownAfterNo, "1");
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(boxes, (QStringList{kRefused, kThrowAway, kThrowAway}));
+  EXPECT_EQ(RecordCount(home.Dir() + "/income.dbf"), incomeBefore);
+}
+
+// "abc" in the open quantity editor of a sale, refused by Enter: OK stays
+// refused, "Отмена" asks its question and Yes throws the check away.
+TEST_F(DocumentWindowTest, CancelThrowsAwayASaleWhoseQuantityEditorHoldsARefusedText) {
+  const int32_t salesBefore = RecordCount(home.Dir() + "/sales.dbf");
+  QStringList boxes;
+  QStringList afterOk;
+  bool stayedAfterOk = false, closed = false;
+  RunIncome([&](TDocumentWindow& window) {
+    BoxAnswers answers({"Да"}, boxes);
+    TDataViewWidget& table = *window.Table(0);
+    TDataView& view = table.View();
+    table.setFocus();
+    EnterByCode(window, table, "3", "", false);
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    ASSERT_TRUE(view.Editing());
+    ASSERT_NE(view.CurCol(), 0);
+    test::TypeText(table.Editor(), "abc");
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    ASSERT_TRUE(view.Editing());
+    OkThenCancel(window, boxes, stayedAfterOk, afterOk);
+    closed = !window.isVisible();
+  }, nullptr, "Продажа");
+  EXPECT_TRUE(stayedAfterOk);
+  ASSERT_FALSE(afterOk.isEmpty());
+  EXPECT_EQ(afterOk.count(kRefused), afterOk.size());
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(boxes.count(kThrowAway), 1);
+  EXPECT_EQ(boxes.last(), kThrowAway);
+  EXPECT_EQ(RecordCount(home.Dir() + "/sales.dbf"), salesBefore);
 }
 
 TEST_F(DocumentWindowTest, NoToTheEntryQuestionEndsARunThatWouldComeBack) {
