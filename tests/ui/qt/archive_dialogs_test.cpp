@@ -298,6 +298,12 @@ TEST(ScreenshotOfArchiveDialogs, DriveAndArchiveList) {
   EXPECT_TRUE(drive.screen()->grabWindow(0).save(QString::fromLocal8Bit(folder) + "/select_drive_list_screen.png"));
   drive.DriveList()->hidePopup();
   EXPECT_TRUE(archives.grab().save(QString::fromLocal8Bit(folder) + "/archive_list.png"));
+  drive.hide();
+  const test::FakeDisks none;
+  TDriveDialog noDisk("Копировать данные на дискету?"_w, nullptr, none.Sources());
+  noDisk.show();
+  QTest::qWait(400);
+  EXPECT_TRUE(noDisk.screen()->grabWindow(0).save(QString::fromLocal8Bit(folder) + "/select_no_drive_screen.png"));
 }
 
 }  // namespace
