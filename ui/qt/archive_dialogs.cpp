@@ -15,6 +15,7 @@
 
 #include "foundation/values/dates.h"
 #include "platform/drives.h"
+#include "ui/qt/file_dialog.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/services.h"
@@ -52,8 +53,12 @@ TDriveDialog::TDriveDialog(const std::string& prompt, QWidget* parent, const TDr
   browse_ = new QPushButton(ToQt("Обзор..."_wv), this);
   connect(browse_, &QPushButton::clicked, this, [this] {
     const QString start = drives_->currentText().isEmpty() ? QDir::homePath() : drives_->currentText();
-    const QString dir = QFileDialog::getExistingDirectory(this, ToQt("Выберите диск"_wv), start);
-    if (dir.isEmpty()) return;
+    QFileDialog chooser(this, ToQt("Выберите диск"_wv), start);
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setOption(QFileDialog::ShowDirsOnly, true);
+    PrepareFileDialog(chooser);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
+    const QString dir = chooser.selectedFiles().front();
     drives_->insertItem(0, dir);
     drives_->setCurrentIndex(0);
   });
@@ -189,7 +194,7 @@ TQtArchiveDialogs::TQtArchiveDialogs(QWidget* parent, TDriveSources sources)
     QFileDialog dialog(parent_, QString(), ToQt(NativePath(initialDir)));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, true);
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    PrepareFileDialog(dialog);
     dialog.setNameFilters(FileDialogFilters(filter));
     dialog.selectFile(ToQt(fileName));
     const bool busy = SuspendBusy();
