@@ -53,4 +53,18 @@ void TProgressWindow::ShowMessage(const std::string& text, int max, const std::s
 
 void TProgressWindow::HideMessage() { hide(); }
 
+void TProgressWindow::ChangeMessage(const std::string& text) {
+  if (label_->text() == ToQt(text)) return;
+  SetMessageText(text);
+  // The window takes its new size from the window system first.
+  if (isVisible()) QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TProgressWindow::SetPosition(int position) {
+  const int filled = gauge_->FilledWidth();
+  gauge_->SetPosition(position);
+  // A job may report every record: only a pixel more is worth a paint.
+  if (isVisible() && gauge_->FilledWidth() != filled) gauge_->repaint();
+}
+
 }  // namespace vm

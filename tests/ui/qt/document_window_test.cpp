@@ -369,6 +369,105 @@ TEST_F(DocumentWindowTest, TheBooksWindowBesideTheDocumentStaysWholeOnTheScreen)
   }
 }
 
+// Lines put first in a section of the description.
+void PrependToSection(std::string& text, const std::string& name, const char* lines) {
+  std::size_t at = text.find("\n" + name);
+  ASSERT_NE(at, std::string::npos) << name;
+  at = text.find('\n', at + 1) + 1;
+  text.insert(at, Utf8ToCp1251(lines));
+}
+
+QLineEdit* InvoiceNumberEdit(TDocumentWindow& window) {
+  for (QLineEdit* e : window.Panel1()->findChildren<QLineEdit*>())
+    if (e->text() != "1") return e;
+  return nullptr;
+}
+
+// TERMINATE in the program that a field's or a table's edit ran closes the
+// window as cancelled, without a question, once the edit's own handling is
+// over; nothing of the document is written.
+TEST_F(DocumentWindowTest, TerminateFromAFieldOrATableEditClosesTheWindowAndCommitsNothing) {
+  const std::string income = home.Dir() + "/income.dbf";
+  const std::string goods = home.Dir() + "/goods.dbf";
+  const std::map<int, std::string> stockBefore = Column(goods, "CODE", "QTY");
+  const int32_t incomeBefore = RecordCount(income);
+  const auto terminating = [](std::string& text) {
+    PrependToSection(text, "WORK",
+                     "  IF НАКЛ = '777'\n  THEN\n    TERMINATE(1)\n  ENDIF\n"
+                     "  IF ROWCOUNT(НАКЛАДНАЯ) = 2\n  THEN\n    TERMINATE(1)\n  ENDIF\n");
+  };
+  const auto waitClosed = [](TDocumentWindow& window) {
+    const bool closed = QTest::qWaitFor([&] { return !window.isVisible(); }, 3000);
+    if (!closed) window.done(QDialog::Rejected);
+    return closed;
+  };
+  bool byField = false, openBefore = false;
+  RunIncome(
+      [&](TDocumentWindow& window) {
+        TDataViewWidget& table = *window.Table(0);
+        table.setFocus();
+        EnterByCode(window, table, "3", "5");
+        QLineEdit* number = InvoiceNumberEdit(window);
+        ASSERT_NE(number, nullptr);
+        number->setFocus();
+        test::TypeText(number, "777");
+        QTest::keyClick(number, Qt::Key_Return);
+        byField = waitClosed(window);
+      },
+      terminating);
+  EXPECT_TRUE(byField);
+  // The second row's quantity, accepted in the table's editor, runs the
+  // program inside the editor's key handling.
+  bool byTable = false;
+  RunIncome(
+      [&](TDocumentWindow& window) {
+        TDataViewWidget& table = *window.Table(0);
+        table.setFocus();
+        EnterByCode(window, table, "3", "5");
+        openBefore = window.isVisible();
+        EnterByCode(window, table, "1", "2");
+        byTable = waitClosed(window);
+      },
+      terminating);
+  EXPECT_TRUE(openBefore);
+  EXPECT_TRUE(byTable);
+  EXPECT_EQ(RecordCount(income), incomeBefore);
+  EXPECT_EQ(Column(goods, "CODE", "QTY"), stockBefore);
+}
+
+// SELECTTABLE gives the table the focus when the program ends: from WORK
+// after a field's edit, and from INIT once the window shows.
+TEST_F(DocumentWindowTest, SelectTableGivesTheNamedTableTheFocusWhenTheProgramEnds) {
+  QWidget* afterWork = nullptr;
+  QWidget* table = nullptr;
+  RunIncome(
+      [&](TDocumentWindow& window) {
+        table = window.Table(0);
+        QLineEdit* number = InvoiceNumberEdit(window);
+        ASSERT_NE(number, nullptr);
+        number->setFocus();
+        test::TypeText(number, "555");
+        QTest::keyClick(number, Qt::Key_Return);
+        QTest::qWait(50);
+        afterWork = QApplication::focusWidget();
+        window.done(QDialog::Rejected);
+      },
+      [](std::string& text) {
+        PrependToSection(text, "WORK", "  IF НАКЛ = '555'\n  THEN\n    SELECTTABLE(НАКЛАДНАЯ)\n  ENDIF\n");
+      });
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(afterWork, table);
+  QWidget* atShow = nullptr;
+  RunIncome(
+      [&](TDocumentWindow& window) {
+        table = window.Table(0);
+        atShow = QApplication::focusWidget();
+        window.done(QDialog::Rejected);
+      },
+      [](std::string& text) { PrependToSection(text, "INIT", "  SELECTTABLE(НАКЛАДНАЯ)\n"); });
+  EXPECT_EQ(atShow, table);
+}
+
 // Pictures for people to look at, taken when VELOMAR_SCREENSHOTS names a
 // folder (scripts/screenshots runs them under Xvfb).
 class ScreenshotOfProgram : public DocumentWindowTest {};
