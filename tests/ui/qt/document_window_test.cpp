@@ -431,6 +431,23 @@ TEST_F(DocumentWindowTest, TerminateFromAFieldOrATableEditClosesTheWindowAndComm
       terminating);
   EXPECT_TRUE(openBefore);
   EXPECT_TRUE(byTable);
+  // OKPRESS that terminates ends the window before the checks, whose
+  // message would come after the run had ended.
+  bool byOk = false;
+  QString check, inWindow;
+  RunIncome(
+      [&](TDocumentWindow& window) {
+        TDataViewWidget& table = *window.Table(0);
+        table.setFocus();
+        EnterByCode(window, table, "3", "5");
+        test::ClickInMessageBox("OK", &check);
+        QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+        byOk = waitClosed(window);
+        inWindow = check;
+      },
+      [](std::string& text) { text += Utf8ToCp1251("\nOKPRESS\n  TERMINATE(1)\nENDSECTION\n"); });
+  EXPECT_TRUE(byOk);
+  EXPECT_EQ(inWindow.toStdString(), "");
   EXPECT_EQ(RecordCount(income), incomeBefore);
   EXPECT_EQ(Column(goods, "CODE", "QTY"), stockBefore);
 }
@@ -457,14 +474,21 @@ TEST_F(DocumentWindowTest, SelectTableGivesTheNamedTableTheFocusWhenTheProgramEn
       });
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(afterWork, table);
+  // The first table would have it otherwise.
   QWidget* atShow = nullptr;
   RunIncome(
       [&](TDocumentWindow& window) {
-        table = window.Table(0);
+        ASSERT_EQ(window.TableCount(), 2);
+        table = window.Table(1);
         atShow = QApplication::focusWidget();
         window.done(QDialog::Rejected);
       },
-      [](std::string& text) { PrependToSection(text, "INIT", "  SELECTTABLE(НАКЛАДНАЯ)\n"); });
+      [](std::string& text) {
+        PrependToSection(text, "INIT", "  SELECTTABLE(ВТОРАЯ)\n");
+        const std::size_t forms = text.find("\nFORMS");
+        ASSERT_NE(forms, std::string::npos);
+        text.insert(text.find("ENDSECTION", forms), Utf8ToCp1251("  ВТОРАЯ = FORM:ПРИХОД, X1:20, Y1:500, Y2:-20, KEYCOL:[1]\n"));
+      });
   EXPECT_EQ(atShow, table);
 }
 
