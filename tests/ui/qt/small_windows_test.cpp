@@ -8,15 +8,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "config/base_checks.h"
 #include "config/table_rig.h"
 #include "modal.h"
+#include "on_screen.h"
 #include "support/program_home.h"
 #include "platform/encoding.h"
 #include "support/temp_dir.h"
@@ -240,6 +243,33 @@ TEST(ProgressWindow, ABaseRebuiltAtStartUpShowsItsProgress) {
   EXPECT_NE(std::find(watch.Positions.begin(), watch.Positions.end(), 100), watch.Positions.end());
   EXPECT_NE(std::find(watch.Positions.begin(), watch.Positions.end(), 200), watch.Positions.end());
   EXPECT_FALSE(qt.Progress().isVisible());
+}
+
+// A picture of the progress window halfway through a job, taken by another
+// program while the job holds the thread (no event let through since the
+// gauge moved), when VELOMAR_SCREENSHOTS names a folder: the X server has
+// the moved gauge under the new message.
+TEST(ScreenshotOfProgressWindow, HalfwayThroughAJob) {
+  const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
+  if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
+  TQtUiServices qt;
+  UiServices& ui = qt;
+  ui.ShowProgressMessage("База GOODS.DBF не соответствует эталону, корректируется"_w, 100);
+  ui.SetProgressPosition(30);
+  test::WaitUntilDrawn();
+  const QString dir = QString::fromLocal8Bit(folder);
+  ASSERT_EQ(QProcess::execute("import", {"-window", "root", dir + "/progress_rebuild.png"}), 0);
+  ui.SetProgressText("Идет восстановление данных ..."_w);
+  TGauge& gauge = *qt.Progress().Gauge();
+  const QPoint filled = gauge.mapToGlobal(QPoint(gauge.width() * 3 / 4, gauge.height() / 2));
+  const QPoint empty = gauge.mapToGlobal(QPoint(gauge.width() * 9 / 10, gauge.height() / 2));
+  ui.SetProgressPosition(80);
+  const QString file = dir + "/progress_window.png";
+  ASSERT_EQ(QProcess::execute("import", {"-window", "root", file}), 0);
+  const QImage shot(file);
+  EXPECT_EQ(QColor(shot.pixel(filled)), QColor(Qt::red));
+  EXPECT_NE(QColor(shot.pixel(empty)), QColor(Qt::red));
+  ui.HideProgressMessage();
 }
 
 TEST(CheckBoxDialog, ReturnsTheCheckedBoxesAsBits) {
