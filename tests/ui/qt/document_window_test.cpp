@@ -383,10 +383,10 @@ QLineEdit* InvoiceNumberEdit(TDocumentWindow& window) {
   return nullptr;
 }
 
-// TERMINATE in the program that a field's or a table's edit ran closes the
-// window as cancelled, without a question, once the edit's own handling is
-// over; nothing of the document is written.
-TEST_F(DocumentWindowTest, TerminateFromAFieldOrATableEditClosesTheWindowAndCommitsNothing) {
+// TERMINATE in the program that a field's or a table's edit, OK or the
+// scanner ran closes the window as cancelled, without a question, once the
+// event's own handling is over; nothing of the document is written.
+TEST_F(DocumentWindowTest, TerminateFromAnEventOfTheWindowClosesItAndCommitsNothing) {
   const std::string income = home.Dir() + "/income.dbf";
   const std::string goods = home.Dir() + "/goods.dbf";
   const std::map<int, std::string> stockBefore = Column(goods, "CODE", "QTY");
@@ -448,6 +448,19 @@ TEST_F(DocumentWindowTest, TerminateFromAFieldOrATableEditClosesTheWindowAndComm
       [](std::string& text) { text += Utf8ToCp1251("\nOKPRESS\n  TERMINATE(1)\nENDSECTION\n"); });
   EXPECT_TRUE(byOk);
   EXPECT_EQ(inWindow.toStdString(), "");
+  // A scanned line whose SCANER terminates.
+  bool byScanner = false;
+  RunIncome(
+      [&](TDocumentWindow& window) {
+        TDataViewWidget& table = *window.Table(0);
+        table.setFocus();
+        EnterByCode(window, table, "3", "5");
+        const std::string line = "4600000000001";
+        OnScannerData(reinterpret_cast<const uint8_t*>(line.data()), line.size());
+        byScanner = waitClosed(window);
+      },
+      [](std::string& text) { text += Utf8ToCp1251("\nSCANER\n  TERMINATE(1)\nENDSECTION\n"); });
+  EXPECT_TRUE(byScanner);
   EXPECT_EQ(RecordCount(income), incomeBefore);
   EXPECT_EQ(Column(goods, "CODE", "QTY"), stockBefore);
 }
