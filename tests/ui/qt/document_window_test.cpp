@@ -396,71 +396,60 @@ TEST_F(DocumentWindowTest, TerminateFromAnEventOfTheWindowClosesItAndCommitsNoth
                      "  IF НАКЛ = '777'\n  THEN\n    TERMINATE(1)\n  ENDIF\n"
                      "  IF ROWCOUNT(НАКЛАДНАЯ) = 2\n  THEN\n    TERMINATE(1)\n  ENDIF\n");
   };
-  const auto waitClosed = [](TDocumentWindow& window) {
-    const bool closed = QTest::qWaitFor([&] { return !window.isVisible(); }, 3000);
-    if (!closed) window.done(QDialog::Rejected);
+  // A row entered, then act; whether the window closed by itself.
+  const auto closedAfter = [this](std::function<void(TDocumentWindow&)> act,
+                                  std::function<void(std::string&)> edit) {
+    bool closed = false;
+    RunIncome(
+        [&](TDocumentWindow& window) {
+          TDataViewWidget& table = *window.Table(0);
+          table.setFocus();
+          EnterByCode(window, table, "3", "5");
+          act(window);
+          closed = QTest::qWaitFor([&] { return !window.isVisible(); }, 3000);
+          if (!closed) window.done(QDialog::Rejected);
+        },
+        std::move(edit));
     return closed;
   };
-  bool byField = false, openBefore = false;
-  RunIncome(
-      [&](TDocumentWindow& window) {
-        TDataViewWidget& table = *window.Table(0);
-        table.setFocus();
-        EnterByCode(window, table, "3", "5");
+  EXPECT_TRUE(closedAfter(
+      [](TDocumentWindow& window) {
         QLineEdit* number = InvoiceNumberEdit(window);
         ASSERT_NE(number, nullptr);
         number->setFocus();
         test::TypeText(number, "777");
         QTest::keyClick(number, Qt::Key_Return);
-        byField = waitClosed(window);
       },
-      terminating);
-  EXPECT_TRUE(byField);
+      terminating));
   // The second row's quantity, accepted in the table's editor, runs the
   // program inside the editor's key handling.
-  bool byTable = false;
-  RunIncome(
-      [&](TDocumentWindow& window) {
-        TDataViewWidget& table = *window.Table(0);
-        table.setFocus();
-        EnterByCode(window, table, "3", "5");
+  bool openBefore = false;
+  EXPECT_TRUE(closedAfter(
+      [&openBefore](TDocumentWindow& window) {
         openBefore = window.isVisible();
-        EnterByCode(window, table, "1", "2");
-        byTable = waitClosed(window);
+        EnterByCode(window, *window.Table(0), "1", "2");
       },
-      terminating);
+      terminating));
   EXPECT_TRUE(openBefore);
-  EXPECT_TRUE(byTable);
   // OKPRESS that terminates ends the window before the checks, whose
   // message would come after the run had ended.
-  bool byOk = false;
-  QString check, inWindow;
-  RunIncome(
+  QString check, beforeClose;
+  EXPECT_TRUE(closedAfter(
       [&](TDocumentWindow& window) {
-        TDataViewWidget& table = *window.Table(0);
-        table.setFocus();
-        EnterByCode(window, table, "3", "5");
         test::ClickInMessageBox("OK", &check);
         QTest::mouseClick(window.OkButton(), Qt::LeftButton);
-        byOk = waitClosed(window);
-        inWindow = check;
+        QTest::qWait(50);
+        beforeClose = check;
       },
-      [](std::string& text) { text += Utf8ToCp1251("\nOKPRESS\n  TERMINATE(1)\nENDSECTION\n"); });
-  EXPECT_TRUE(byOk);
-  EXPECT_EQ(inWindow.toStdString(), "");
+      [](std::string& text) { text += Utf8ToCp1251("\nOKPRESS\n  TERMINATE(1)\nENDSECTION\n"); }));
+  EXPECT_EQ(beforeClose.toStdString(), "");
   // A scanned line whose SCANER terminates.
-  bool byScanner = false;
-  RunIncome(
-      [&](TDocumentWindow& window) {
-        TDataViewWidget& table = *window.Table(0);
-        table.setFocus();
-        EnterByCode(window, table, "3", "5");
+  EXPECT_TRUE(closedAfter(
+      [](TDocumentWindow&) {
         const std::string line = "4600000000001";
         OnScannerData(reinterpret_cast<const uint8_t*>(line.data()), line.size());
-        byScanner = waitClosed(window);
       },
-      [](std::string& text) { text += Utf8ToCp1251("\nSCANER\n  TERMINATE(1)\nENDSECTION\n"); });
-  EXPECT_TRUE(byScanner);
+      [](std::string& text) { text += Utf8ToCp1251("\nSCANER\n  TERMINATE(1)\nENDSECTION\n"); }));
   EXPECT_EQ(RecordCount(income), incomeBefore);
   EXPECT_EQ(Column(goods, "CODE", "QTY"), stockBefore);
 }
