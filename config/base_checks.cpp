@@ -115,7 +115,10 @@ bool CopyRecords(TDBF& from, TDBF& to, std::vector<std::string>& lost, std::stri
   std::string text;
   int32_t written = 0;
   for (int32_t rec = 1; rec <= from.RecCount(); ++rec) {
-    if (rec % 100 == 0) Ui().ProcessMessages();
+    if (rec % 100 == 0) {
+      Ui().ProcessMessages();
+      Ui().SetProgressPosition(rec);
+    }
     from.GoToRecord(rec);
     const int state = from.ReadRecord();
     if (state < 0) {
@@ -151,7 +154,13 @@ bool WriteRebuilt(const TDBF& templ, TDBF& old, const std::string& path, std::ve
   if (!ok) failure = "не создается таблица "_w + path;
   ok = ok && old.OpenExclusive();
   if (!ok && failure.empty()) failure = "не открывается"_w;
-  ok = ok && CopyRecords(old, fresh, lost, failure);
+  if (ok) {
+    // The name alone: a long data path would carry the window off the screen.
+    Ui().ShowProgressMessage("База "_w + GetFileNamePart(old.FileName) + " не соответствует эталону, корректируется"_w,
+                             old.RecCount());
+    ok = CopyRecords(old, fresh, lost, failure);
+    Ui().HideProgressMessage();
+  }
   old.Close();
   if (!fresh.Close() && ok) {
     failure = "ошибка записи"_w;

@@ -227,6 +227,8 @@ void TDocumentWindowLogic::OkButClick(bool fromButton, bool askExit) {
   }
   SetNumberVariable(doc_.Predefined.CanClose, 1);
   if (doc_.Programs.OkPress != nullptr) Interp().ExecProgram(doc_.Programs.OkPress);
+  // OKPRESS ended the run: the window goes as cancelled, without the checks.
+  if (Interp().TerminateValue() != 0) return;
   const TVariable* canClose = doc_.Predefined.CanClose;
   mayClose_ = canClose == nullptr ||
               (canClose->Value.Kind == 'N' &&

@@ -149,8 +149,16 @@ TProgressWindow& TQtUiServices::Progress() {
   return *progress_;
 }
 
-void TQtUiServices::ShowProgressMessage(const std::string& text, int max) {
+void TQtUiServices::ShowProgressMessage(const std::string& text, int32_t max) {
   Progress().ShowMessage(text, max, AppTitle());
+}
+
+void TQtUiServices::SetProgressText(const std::string& text) {
+  if (progress_) progress_->ChangeMessage(text);
+}
+
+void TQtUiServices::SetProgressPosition(int32_t position) {
+  if (progress_) progress_->SetPosition(position);
 }
 
 void TQtUiServices::HideProgressMessage() {

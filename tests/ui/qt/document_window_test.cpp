@@ -480,6 +480,131 @@ TEST_F(DocumentWindowTest, TheBooksWindowBesideTheDocumentStaysWholeOnTheScreen)
   }
 }
 
+// Lines put first in a section of the description.
+void PrependToSection(std::string& text, const std::string& name, const char* lines) {
+  std::size_t at = text.find("\n" + name);
+  ASSERT_NE(at, std::string::npos) << name;
+  at = text.find('\n', at + 1) + 1;
+  text.insert(at, Utf8ToCp1251(lines));
+}
+
+QLineEdit* InvoiceNumberEdit(TDocumentWindow& window) {
+  for (QLineEdit* e : window.Panel1()->findChildren<QLineEdit*>())
+    if (e->text() != "1") return e;
+  return nullptr;
+}
+
+// TERMINATE in the program that a field's or a table's edit, OK or the
+// scanner ran closes the window as cancelled, without a question, once the
+// event's own handling is over; nothing of the document is written.
+TEST_F(DocumentWindowTest, TerminateFromAnEventOfTheWindowClosesItAndCommitsNothing) {
+  const std::string income = home.Dir() + "/income.dbf";
+  const std::string goods = home.Dir() + "/goods.dbf";
+  const std::map<int, std::string> stockBefore = Column(goods, "CODE", "QTY");
+  const int32_t incomeBefore = RecordCount(income);
+  const auto terminating = [](std::string& text) {
+    PrependToSection(text, "WORK",
+                     "  IF НАКЛ = '777'\n  THEN\n    TERMINATE(1)\n  ENDIF\n"
+                     "  IF ROWCOUNT(НАКЛАДНАЯ) = 2\n  THEN\n    TERMINATE(1)\n  ENDIF\n");
+  };
+  // A row entered, then act; whether the window closed by itself.
+  const auto closedAfter = [this](std::function<void(TDocumentWindow&)> act,
+                                  std::function<void(std::string&)> edit) {
+    bool closed = false;
+    RunIncome(
+        [&](TDocumentWindow& window) {
+          TDataViewWidget& table = *window.Table(0);
+          table.setFocus();
+          EnterByCode(window, table, "3", "5");
+          act(window);
+          closed = QTest::qWaitFor([&] { return !window.isVisible(); }, 3000);
+          if (!closed) window.done(QDialog::Rejected);
+        },
+        std::move(edit));
+    return closed;
+  };
+  EXPECT_TRUE(closedAfter(
+      [](TDocumentWindow& window) {
+        QLineEdit* number = InvoiceNumberEdit(window);
+        ASSERT_NE(number, nullptr);
+        number->setFocus();
+        test::TypeText(number, "777");
+        QTest::keyClick(number, Qt::Key_Return);
+      },
+      terminating));
+  // The second row's quantity, accepted in the table's editor, runs the
+  // program inside the editor's key handling.
+  bool openBefore = false;
+  EXPECT_TRUE(closedAfter(
+      [&openBefore](TDocumentWindow& window) {
+        openBefore = window.isVisible();
+        EnterByCode(window, *window.Table(0), "1", "2");
+      },
+      terminating));
+  EXPECT_TRUE(openBefore);
+  // OKPRESS that terminates ends the window before the checks, whose
+  // message would come after the run had ended.
+  QString check, beforeClose;
+  EXPECT_TRUE(closedAfter(
+      [&](TDocumentWindow& window) {
+        test::ClickInMessageBox("OK", &check);
+        QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+        QTest::qWait(50);
+        beforeClose = check;
+      },
+      [](std::string& text) { text += Utf8ToCp1251("\nOKPRESS\n  TERMINATE(1)\nENDSECTION\n"); }));
+  EXPECT_EQ(beforeClose.toStdString(), "");
+  // A scanned line whose SCANER terminates.
+  EXPECT_TRUE(closedAfter(
+      [](TDocumentWindow&) {
+        const std::string line = "4600000000001";
+        OnScannerData(reinterpret_cast<const uint8_t*>(line.data()), line.size());
+      },
+      [](std::string& text) { text += Utf8ToCp1251("\nSCANER\n  TERMINATE(1)\nENDSECTION\n"); }));
+  EXPECT_EQ(RecordCount(income), incomeBefore);
+  EXPECT_EQ(Column(goods, "CODE", "QTY"), stockBefore);
+}
+
+// SELECTTABLE gives the table the focus when the program ends: from WORK
+// after a field's edit, and from INIT once the window shows.
+TEST_F(DocumentWindowTest, SelectTableGivesTheNamedTableTheFocusWhenTheProgramEnds) {
+  QWidget* afterWork = nullptr;
+  QWidget* table = nullptr;
+  RunIncome(
+      [&](TDocumentWindow& window) {
+        table = window.Table(0);
+        QLineEdit* number = InvoiceNumberEdit(window);
+        ASSERT_NE(number, nullptr);
+        number->setFocus();
+        test::TypeText(number, "555");
+        QTest::keyClick(number, Qt::Key_Return);
+        QTest::qWait(50);
+        afterWork = QApplication::focusWidget();
+        window.done(QDialog::Rejected);
+      },
+      [](std::string& text) {
+        PrependToSection(text, "WORK", "  IF НАКЛ = '555'\n  THEN\n    SELECTTABLE(НАКЛАДНАЯ)\n  ENDIF\n");
+      });
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(afterWork, table);
+  // The first table would have it otherwise.
+  QWidget* atShow = nullptr;
+  RunIncome(
+      [&](TDocumentWindow& window) {
+        ASSERT_EQ(window.TableCount(), 2);
+        table = window.Table(1);
+        atShow = QApplication::focusWidget();
+        window.done(QDialog::Rejected);
+      },
+      [](std::string& text) {
+        PrependToSection(text, "INIT", "  SELECTTABLE(ВТОРАЯ)\n");
+        const std::size_t forms = text.find("\nFORMS");
+        ASSERT_NE(forms, std::string::npos);
+        text.insert(text.find("ENDSECTION", forms), Utf8ToCp1251("  ВТОРАЯ = FORM:ПРИХОД, X1:20, Y1:500, Y2:-20, KEYCOL:[1]\n"));
+      });
+  EXPECT_EQ(atShow, table);
+}
+
 // Pictures for people to look at, taken when VELOMAR_SCREENSHOTS names a
 // folder (scripts/screenshots runs them under Xvfb).
 class ScreenshotOfProgram : public DocumentWindowTest {};
