@@ -7,6 +7,7 @@
 #include "config/sysvars.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
+#include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -22,6 +23,21 @@ std::vector<int> FieldMap(const TDBF& from, const TDBF& to) {
   for (int i = 0; i < to.FieldCount(); ++i)
     map[static_cast<std::size_t>(i)] = from.FieldIndex(to.GetFieldName(i));
   return map;
+}
+
+// Two number texts of the same value ("54.00" and "54"); false when either
+// is no number.
+bool SameNumber(std::string_view a, std::string_view b) {
+  TDecimalDigits x, y;
+  if (!ReadDecimalDigits(a, x) || !ReadDecimalDigits(b, y)) return false;
+  for (TDecimalDigits* d : {&x, &y}) {
+    while (d->Fraction > 0 && d->Mantissa % 10 == 0) {
+      d->Mantissa /= 10;
+      --d->Fraction;
+    }
+    if (d->Mantissa == 0) d->Negative = false;
+  }
+  return x.Mantissa == y.Mantissa && x.Fraction == y.Fraction && x.Negative == y.Negative;
 }
 
 // The values of one field that the new structure could not hold as they
@@ -55,6 +71,9 @@ class TLossNotes {
     if (stored) {
       to.GetFieldStr(field, readBack_);
       if (TrimBlanks(readBack_) == TrimBlanks(value)) return;
+      // A number field that lost only zero decimals holds the same value.
+      if (to.GetFieldDef(field).FieldType == 'N' && SameNumber(TrimBlanks(readBack_), TrimBlanks(value)))
+        return;
     }
     TLostValues* lost = nullptr;
     for (TLostValues& l : lost_)

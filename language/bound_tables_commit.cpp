@@ -1,4 +1,5 @@
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,7 +72,8 @@ bool TBaseList::WriteSavedBases(std::string& failure) {
   return WriteSavedBases(failure, none);
 }
 
-bool TBaseList::WriteSavedBases(std::string& failure, std::vector<TWholeFile>& files) {
+bool TBaseList::WriteSavedBases(std::string& failure, std::vector<TWholeFile>& files,
+                                const std::function<bool()>& beforeChange) {
   failure.clear();
   // Each base once, at its last SAVEBASE.
   std::vector<TPlannedTable> tables;
@@ -123,6 +125,11 @@ bool TBaseList::WriteSavedBases(std::string& failure, std::vector<TWholeFile>& f
       journal.RollBack();
       return Fail(failure, "Не удалось записать базу данных "_w + dbf.FileName);
     }
+  }
+  if (beforeChange && !beforeChange()) {
+    journal.RollBack();
+    for (TWholeFile& file : files) file.Written = false;
+    return false;
   }
   // The old files must be let go before they are renamed away; the tables
   // open again on whatever stands after the commit.

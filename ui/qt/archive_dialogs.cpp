@@ -15,6 +15,7 @@
 
 #include "foundation/values/dates.h"
 #include "platform/drives.h"
+#include "ui/qt/file_dialog.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/services.h"
@@ -44,8 +45,12 @@ TDriveDialog::TDriveDialog(const std::string& prompt, QWidget* parent, const TDr
   if (drives_->count() == 0) drives_->addItem(QDir::homePath());
   auto* browse = new QPushButton(ToQt("Обзор..."_wv), this);
   connect(browse, &QPushButton::clicked, this, [this] {
-    const QString dir = QFileDialog::getExistingDirectory(this, ToQt("Выберите диск"_wv), drives_->currentText());
-    if (dir.isEmpty()) return;
+    QFileDialog chooser(this, ToQt("Выберите диск"_wv), drives_->currentText());
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setOption(QFileDialog::ShowDirsOnly, true);
+    PrepareFileDialog(chooser);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
+    const QString dir = chooser.selectedFiles().front();
     drives_->insertItem(0, dir);
     drives_->setCurrentIndex(0);
   });
@@ -174,7 +179,7 @@ TQtArchiveDialogs::TQtArchiveDialogs(QWidget* parent) : parent_(parent) {
     QFileDialog dialog(parent_, QString(), ToQt(NativePath(initialDir)));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, true);
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    PrepareFileDialog(dialog);
     dialog.setNameFilters(FileDialogFilters(filter));
     dialog.selectFile(ToQt(fileName));
     const bool busy = SuspendBusy();

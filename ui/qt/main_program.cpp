@@ -80,6 +80,9 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   TStartUpOptions startUp;
   startUp.StartOfDay = &startOfDay;
   startUp.Instance = &instance;
+  TInstanceMark home({}, std::string(kProgramDirectoryMark));
+  startUp.Home = &home;
+  startUp.HomeShared = true;
   startUp.AskStartUpPassword = [] {
     return AskPasswordInDialog(11, StartUpBuiltInPassword(), nullptr);
   };

@@ -31,6 +31,7 @@
 #include "ui/qt/archive_dialogs.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/qt_services.h"
 
 namespace vm {
 namespace {
@@ -251,6 +252,41 @@ TEST(ScreenshotOfArchiveDialogs, DriveAndArchiveList) {
   EXPECT_TRUE(drive.screen()->grabWindow(0).save(QString::fromLocal8Bit(folder) + "/select_drive_list_screen.png"));
   drive.DriveList()->hidePopup();
   EXPECT_TRUE(archives.grab().save(QString::fromLocal8Bit(folder) + "/archive_list.png"));
+}
+
+// Pictures of the file dialogs as a window manager frames them: the
+// folder chooser behind "Обзор..." of the drive dialog, and the file
+// chooser on the demo's folder.
+TEST(ScreenshotOfArchiveDialogs, TheFileDialogs) {
+  const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
+  if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
+  const QString out = QString::fromLocal8Bit(folder);
+  test::DesktopDisks media;
+  TDriveDialog drive("Копировать данные на дискету?"_w, nullptr, media.Sources());
+  drive.show();
+  bool saved = false;
+  test::WhenModalOf<QFileDialog>([&](QFileDialog* dialog) {
+    QTest::qWait(800);
+    saved = dialog->screen()->grabWindow(0).save(out + "/choose_disk_screen.png");
+    dialog->reject();
+  });
+  for (QPushButton* b : drive.findChildren<QPushButton*>())
+    if (b->text() == QString::fromUtf8("Обзор...")) b->click();
+  EXPECT_TRUE(saved);
+  drive.hide();
+  saved = false;
+  test::WhenModalOf<QFileDialog>([&](QFileDialog* dialog) {
+    QTest::qWait(800);
+    saved = dialog->screen()->grabWindow(0).save(out + "/choose_file_screen.png");
+    dialog->reject();
+  });
+  TQtUiServices ui;
+  FileDialogRequest request;
+  request.Title = "Загрузка"_w;
+  request.Dir = std::string(VELOMAR_SOURCE_DIR) + "/demo";
+  std::vector<std::string> paths;
+  EXPECT_FALSE(ui.ChooseFiles(request, paths));
+  EXPECT_TRUE(saved);
 }
 
 }  // namespace

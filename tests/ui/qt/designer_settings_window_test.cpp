@@ -445,18 +445,30 @@ TEST_F(DesignerSettingsWindowTest, PrintingTabRenamesAndChoosesTheDefaultFormat)
   p.Add->click();
   ASSERT_EQ(p.Formats->count(), before + 1);
   EXPECT_EQ(p.Formats->currentItem()->text(), U("Новый формат"));
-  test::WhenModal([](QWidget* modal) {
-    auto* edit = modal->findChild<QLineEdit*>();
-    edit->clear();
-    test::TypeText(edit, U("Этикетка 5,8"));
-    QTest::keyClick(edit, Qt::Key_Return);
-  });
-  p.Rename->click();
+  const auto rename = [&p](const QString& name) {
+    test::WhenModal([name](QWidget* modal) {
+      auto* edit = modal->findChild<QLineEdit*>();
+      edit->clear();
+      test::TypeText(edit, name);
+      QTest::keyClick(edit, Qt::Key_Return);
+    });
+    p.Rename->click();
+  };
+  rename(U("Этикетка 5,8"));
   EXPECT_EQ(p.Formats->currentItem()->text(), U("Этикетка 5.8"));
   p.MakeDefault->click();
   EXPECT_EQ(p.DefaultFormat->text(), U("Этикетка 5.8"));
   p.Delete->click();
   EXPECT_EQ(p.Formats->count(), before);
+  // The name stays chosen, but no format answers to it, as documents
+  // compiled now would find.
+  EXPECT_EQ(p.DefaultFormat->text(), U("«Этикетка 5.8» не найден"));
+  // A format named again (in other letters) is the default once more.
+  p.Add->click();
+  rename(U("ЭТИКЕТКА 5.8"));
+  EXPECT_EQ(p.DefaultFormat->text(), U("ЭТИКЕТКА 5.8"));
+  while (p.Formats->count() > 0) p.Delete->click();
+  EXPECT_EQ(p.DefaultFormat->text(), U("«Этикетка 5.8» не найден"));
 }
 
 TEST_F(DesignerSettingsWindowTest, LabelsTabChoosesZonesByClickAndKeepsThemBetweenZones) {

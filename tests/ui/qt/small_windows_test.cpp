@@ -2,8 +2,15 @@
 // returns.
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include <filesystem>
+
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QTreeView>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -203,6 +210,62 @@ TEST(FileChooser, ReturnsEveryChosenFile) {
 
   PressInModal(Qt::Key_Escape);
   EXPECT_FALSE(ui.ChooseFiles(request, paths));
+}
+
+// Qt's file dialog as the program opens it: a folder and a file described
+// in Russian words and figures, each column of the details wide enough for
+// its title and every text in it, the dialog within the screen.
+TEST(FileChooser, ShowsEachColumnWholeAndInRussian) {
+  test::TempDir dir;
+  std::filesystem::create_directory(dir / "Отчёты");
+  test::WriteBytes(dir / "goods.dbf", std::string(1536, 'x'));
+  std::filesystem::last_write_time(dir / "goods.dbf", std::filesystem::file_time_type::clock::now());
+  const QDateTime written = QFileInfo(QString::fromStdString(dir / "goods.dbf")).lastModified();
+  TQtUiServices ui;
+  std::map<QString, QStringList> rows;
+  std::vector<std::string> cut;
+  bool onScreen = false;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+    ASSERT_NE(details, nullptr);
+    const QAbstractItemModel* model = details->model();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return model->rowCount(details->rootIndex()) >= 2; }, 3000));
+    QTest::qWait(50);
+    const QFontMetrics metrics(details->font());
+    for (int c = 0; c < model->columnCount(details->rootIndex()); ++c) {
+      const QString title = model->headerData(c, Qt::Horizontal).toString();
+      if (metrics.horizontalAdvance(title) + 8 > details->columnWidth(c)) cut.push_back(title.toStdString());
+    }
+    for (int r = 0; r < model->rowCount(details->rootIndex()); ++r) {
+      QStringList texts;
+      for (int c = 0; c < model->columnCount(details->rootIndex()); ++c) {
+        texts << model->index(r, c, details->rootIndex()).data().toString();
+        if (metrics.horizontalAdvance(texts.back()) + 8 > details->columnWidth(c))
+          cut.push_back(texts.back().toStdString());
+      }
+      rows[texts.front()] = texts;
+    }
+    onScreen = dialog->screen()->availableGeometry().contains(dialog->frameGeometry());
+    dialog->reject();
+  });
+  FileDialogRequest request;
+  request.Title = "Загрузка"_w;
+  request.Dir = dir.Dir();
+  std::vector<std::string> paths;
+  EXPECT_FALSE(ui.ChooseFiles(request, paths));
+  ASSERT_EQ(rows.size(), 2u);
+  const QStringList folder = rows[QString::fromUtf8("Отчёты")];
+  ASSERT_EQ(folder.size(), 4);
+  EXPECT_EQ(folder[2], QString::fromUtf8("Папка"));
+  const QStringList file = rows["goods.dbf"];
+  ASSERT_EQ(file.size(), 4);
+  EXPECT_EQ(file[1], QString::fromUtf8("1,5 кБ"));
+  EXPECT_EQ(file[2], QString::fromUtf8("Файл DBF"));
+  EXPECT_EQ(file[3], written.toString("dd.MM.yyyy HH:mm"));
+  EXPECT_EQ(cut, std::vector<std::string>{});
+  EXPECT_TRUE(onScreen);
 }
 
 TEST(QuestionDialog, ClosesOnlyThroughItsButtons) {
