@@ -108,29 +108,34 @@ int32_t TRunServices::MsgBox(const std::string& text, const std::string& caption
 bool TRunServices::AskQuestion(const QuestionRequest& request, std::vector<std::string>& texts) {
   texts.clear();
   std::vector<std::string> given;
+  const auto editOf = [](const QuestionInput& input) { return TValueEdit{input.Kind, input.Width, input.Decimals}; };
+  const auto refusedBy = [&](std::size_t i) {
+    const QuestionInput& input = request.Inputs[i];
+    Refused("вопрос "_w + Quoted(request.Caption) + ": поле "_w + Quoted(TrimBlanks(input.Label)) +
+            " не принимает ответ "_w + Quoted(given[i]) + ": "_w + editOf(input).Requirement());
+    texts.clear();
+    return false;
+  };
   for (const QuestionInput& input : request.Inputs) {
     std::string answer;
-    if (!NextAnswer(answer)) answer = input.Text;
+    const bool typed = NextAnswer(answer);
+    if (!typed) answer = input.Text;
     given.push_back(answer);
     if (request.CancelVisible && ButtonOf(answer) == kIdCancel) {
       texts.clear();
       return false;
     }
+    // The edit takes no more characters; cut, the answer would be another.
+    const int32_t limit = editOf(input).TextLimit();
+    if (typed && limit > 0 && answer.size() > static_cast<std::size_t>(limit)) return refusedBy(given.size() - 1);
     // Typed and the field left, as in the window: "10,5" is 10.50.
-    texts.push_back(TValueEdit{input.Kind, input.Width, input.Decimals}.Normalized(answer));
+    texts.push_back(editOf(input).Normalized(answer));
   }
   if (!request.Accept || request.Accept(texts)) return true;
   // The dialog would keep OK off until the edit held what it takes.
-  std::string why = "вопрос "_w + Quoted(request.Caption) + " не принимает ответы"_w;
-  for (std::size_t i = 0; i < request.Inputs.size() && i < texts.size(); ++i) {
-    const QuestionInput& input = request.Inputs[i];
-    const TValueEdit edit{input.Kind, input.Width, input.Decimals};
-    if (edit.IsValid(texts[i])) continue;
-    why = "вопрос "_w + Quoted(request.Caption) + ": поле "_w + Quoted(TrimBlanks(input.Label)) +
-          " не принимает ответ "_w + Quoted(given[i]) + ": "_w + edit.Requirement();
-    break;
-  }
-  Refused(why);
+  for (std::size_t i = 0; i < request.Inputs.size() && i < texts.size(); ++i)
+    if (!editOf(request.Inputs[i]).IsValid(texts[i])) return refusedBy(i);
+  Refused("вопрос "_w + Quoted(request.Caption) + " не принимает ответы"_w);
   return false;
 }
 

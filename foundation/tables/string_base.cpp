@@ -485,7 +485,7 @@ bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) 
     case 'N': {
       const std::string s = ExtendedToFixed(v.Num, f.Decimals);
       const auto len = static_cast<std::size_t>(f.Length);
-      if (s.empty() || s.size() > len) return PutWideNumber(buf + f.Offset, len, v.Num, f.Decimals);
+      if (s.empty() || s.size() > len || !HasFixedForm(v.Num)) return PutWideNumber(buf + f.Offset, len, v.Num, f.Decimals);
       PutRightAligned(buf + f.Offset, len, s);
       return true;
     }

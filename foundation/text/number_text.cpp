@@ -331,7 +331,7 @@ std::string ExtendedToFixed(long double x, int decimals) {
   if (decimals > kMaxDecimals) decimals = kMaxDecimals;
   const bool negative = std::signbit(x);
   const long double a = std::fabs(x);
-  if (a >= 1e36L) {
+  if (!HasFixedForm(x)) {
     std::string e = ExponentForm(a);
     if (negative) e.insert(e.begin(), '-');
     return e;
@@ -352,6 +352,9 @@ std::string ExtendedToFixed(long double x, int decimals) {
 }
 
 std::string FitFixed(long double x, int width, int decimals) {
+  // ExtendedToFixed writes these with an exponent, short enough for many a
+  // field but no number's fixed-point digits.
+  if (!HasFixedForm(x)) return {};
   for (int d = std::clamp(decimals, 0, 255);; --d) {
     std::string s = ExtendedToFixed(x, d);
     if (s.empty()) return s;

@@ -6,6 +6,7 @@
 #include <array>
 #include <bit>
 #include <cfenv>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -187,6 +188,10 @@ inline std::size_t LeadingFieldBlanks(const char* p, std::size_t n) {
   return other == 0 ? n : i + static_cast<std::size_t>(std::countr_zero(other)) / 8;
 }
 
+// Whether ExtendedToFixed writes the number with fixed-point digits: below
+// 1e36 in magnitude.
+inline bool HasFixedForm(long double x) { return std::fabs(x) < 1e36L; }
+
 // The number with exactly `decimals` decimals (below 0 counts as 0, above
 // 255 as 255), rounded on the binary value scaled by the power of ten, halves
 // to even: 0.125 with 2 decimals is "0.12", 2.5 with 0 is "2", 3.5 is "4". A
@@ -196,7 +201,8 @@ std::string ExtendedToFixed(long double x, int decimals);
 
 // The number as a field `width` characters wide holds it: with `decimals`
 // decimals, or with as many of them as fit, rounded as ExtendedToFixed
-// rounds; "" when it does not fit even without decimals (or is not finite).
+// rounds; "" when it does not fit even without decimals, or has no
+// fixed-point form (1e36 or more, or not finite).
 std::string FitFixed(long double x, int width, int decimals);
 
 }  // namespace vm

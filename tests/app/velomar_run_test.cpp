@@ -278,14 +278,20 @@ TEST(VelomarRun, ARefusedAnswerIsSaidWithItsQuestionAndWhatItTakes) {
        "до точки и 3 после нее"},
       {"Телефон поставщика", "Никто\n", 1,
        "список «Поставщик» не принимает ответ «Никто»: нужен номер строки от 1 до 3 или текст ее ячейки"},
+      // The phone's edit takes 20 characters: cut, it would be stored so.
+      {"Телефон поставщика", "2\n+7 910 555-00-00 доб. 5\n", 1,
+       "вопрос «Новый телефон»: поле «Телефон» не принимает ответ «+7 910 555-00-00 доб. 5»: нужен непустой "
+       "текст не длиннее 20 знаков"},
       {"Ставка НДС", "20\nпожалуй\n", 0,
        "сообщение «Ставка НДС» не принимает ответ «пожалуй»: нужно Да или Нет; взят ответ по умолчанию"},
   };
+  const std::string suppliers = ReadBytes(r.Dir() + "suppl.dbf");
   for (const auto& c : cases) {
     const ProgramRun run = said(c.answers, c.document);
     EXPECT_EQ(run.Status, c.status) << c.answers;
     EXPECT_TRUE(Has(run.Output, "velomar-run: " + std::string(c.said) + "\n")) << run.Output;
   }
+  EXPECT_EQ(ReadBytes(r.Dir() + "suppl.dbf"), suppliers);
 }
 
 // Whether a program holds the mark of the program directory dir: asked of

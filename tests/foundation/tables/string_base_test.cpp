@@ -8,9 +8,11 @@
 #include <cfenv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <tuple>
 
+#include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"
 #include "platform/encoding.h"
@@ -278,6 +280,32 @@ TEST_F(StringBaseTest, ValuesAreWrittenByTheirKind) {
   table_.SetFieldText(kGoodsNo, " 12");
   EXPECT_EQ(std::string(table_.Buffer() + 1, 10), "        12");
   EXPECT_TRUE(table_.Current()->Changed);
+}
+
+// Numbers without fixed-point digits (1e36 or more, NaN, the infinities)
+// are too wide for any field: every writer of numbers refuses them and
+// leaves the field as it was, though "1E+300" would take only six
+// characters. Below 1e36 a field wide enough still takes the digits.
+TEST_F(StringBaseTest, EveryNumberWriterRefusesWhatHasNoFixedDigits) {
+  Open({{"A", "", "1.00"}});
+  ASSERT_TRUE(table_.LoadAll());
+  table_.MemTableGoto(0);
+  const long double inf = std::numeric_limits<long double>::infinity();
+  for (const long double x : {1e36L, 1e300L, -1e36L, -1.5e40L, std::numeric_limits<long double>::quiet_NaN(), inf, -inf}) {
+    SCOPED_TRACE(static_cast<double>(x));
+    EXPECT_FALSE(table_.FitsField(kGoodsPrice, Num(x)));
+    EXPECT_FALSE(table_.SetValue(kGoodsPrice, Num(x)));
+    EXPECT_EQ(Field(kGoodsPrice), "1.00");
+    dbf_.ClearRecordBuf();
+    ASSERT_TRUE(dbf_.SetFieldStr(kGoodsPrice, "1.00"));
+    EXPECT_FALSE(dbf_.SetFieldNumber(kGoodsPrice, x));
+    EXPECT_EQ(dbf_.GetFieldStr(kGoodsPrice), "1.00");
+    EXPECT_EQ(FitFixed(x, 255, 0), "");
+  }
+  // The digits of 1e36 as a text too long for the field.
+  EXPECT_FALSE(dbf_.SetFieldStr(kGoodsPrice, "1" + std::string(36, '0') + ".00"));
+  EXPECT_EQ(dbf_.GetFieldStr(kGoodsPrice), "1.00");
+  EXPECT_EQ(FitFixed(std::ldexp(1.0L, 119), 36, 2), "664613997892457936451903530140172288");
 }
 
 // Eight digits are read straight; any other text of a date field goes the
