@@ -735,11 +735,16 @@ bool TDBF::SetOtherInt(int index, int32_t value) {
                      fields_[static_cast<std::size_t>(index)][17], value);
 }
 
-bool TDBF::SetFieldNumber(int index, long double value) {
+bool TDBF::SetOtherNumber(int index, long double value) {
   int len = 0;
   uint8_t* p = FieldPtr(index, len);
   if (!p) return false;
-  const std::string s = FitFixed(value, len, fields_[static_cast<std::size_t>(index)][17]);
+  const int decimals = fields_[static_cast<std::size_t>(index)][17];
+  // Digits, the point and the sign are the same in both code pages.
+  if (FieldTypeAt(index) == 'N' &&
+      PutQuickFixed(reinterpret_cast<char*>(p), static_cast<std::size_t>(len), value, decimals))
+    return true;
+  const std::string s = FitFixed(value, len, decimals);
   return !s.empty() && PutFieldText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, s);
 }
 
@@ -818,7 +823,12 @@ void TDBF::GetOtherRecordText(char* out) const {
 void TDBF::SetRecordText(const char* in) {
   if (recordBuf_.empty()) return;
   view_ = nullptr;
-  std::memcpy(recordBuf_.data(), in, recordBuf_.size());
+  const std::size_t size = recordBuf_.size();
+  if (size >= 16 && oemCoded_) {
+    WinToDosMasked(reinterpret_cast<char*>(recordBuf_.data()), in, textMask_.data(), size);
+    return;
+  }
+  std::memcpy(recordBuf_.data(), in, size);
   if (!oemCoded_) return;
   for (int i = 0; i < fieldCount_; ++i) {
     if (FieldTypeAt(i) != 'C') continue;

@@ -213,7 +213,16 @@ class TDBF {
   }
   // The number with the field's decimals, or as many of them as fit;
   // false, with nothing stored, when it does not fit even without them.
-  bool SetFieldNumber(int index, long double value);
+  // Inline for a price or a quantity of a usual field; anything else
+  // through SetOtherNumber.
+  bool SetFieldNumber(int index, long double value) {
+    int len = 0;
+    uint8_t* p = FieldPtr(index, len);
+    if (p && FieldTypeAt(index) == 'N' &&
+        dbf_detail::PutShortFixed(p, len, fields_[static_cast<std::size_t>(index)][17], value))
+      return true;
+    return SetOtherNumber(index, value);
+  }
   TDateRec GetFieldDate(int index, bool& error) const {
     const int32_t v = GetFieldInt(index, error);
     if (error || v < 0 || v > 21991231) {
@@ -329,6 +338,7 @@ class TDBF {
   [[gnu::noinline]] bool WriteOtherRecord();
   [[gnu::noinline]] bool SetOtherStr(int index, std::string_view s);
   [[gnu::noinline]] bool SetOtherInt(int index, int32_t value);
+  [[gnu::noinline]] bool SetOtherNumber(int index, long double value);
   [[gnu::noinline]] bool SetOtherDate(int index, const TDateRec& date);
   [[gnu::noinline]] int ReadOtherRecord();
   // The read-ahead block from record r on; false when it could not be read.

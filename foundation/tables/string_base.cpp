@@ -483,8 +483,11 @@ bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) 
       return true;
     }
     case 'N': {
-      const std::string s = ExtendedToFixed(v.Num, f.Decimals);
       const auto len = static_cast<std::size_t>(f.Length);
+      if (dbf_detail::PutShortFixed(reinterpret_cast<uint8_t*>(buf + f.Offset), f.Length, f.Decimals, v.Num) ||
+          PutQuickFixed(buf + f.Offset, len, v.Num, f.Decimals))
+        return true;
+      const std::string s = ExtendedToFixed(v.Num, f.Decimals);
       if (s.empty() || s.size() > len) return PutWideNumber(buf + f.Offset, len, v.Num, f.Decimals);
       PutRightAligned(buf + f.Offset, len, s);
       return true;
@@ -668,7 +671,9 @@ bool TStringBase::HasTooWideNumber(const char* buf) const {
   for (const FieldInfo& f : fields_) {
     if (f.Type != 'N' || f.Length == 0) continue;
     const char* p = buf + f.Offset;
-    if (std::all_of(p, p + f.Length, [](char c) { return c == '*'; })) return true;
+    // A number's last character is never a star: one test passes over
+    // almost every field.
+    if (p[f.Length - 1] == '*' && std::all_of(p, p + f.Length, [](char c) { return c == '*'; })) return true;
   }
   return false;
 }
