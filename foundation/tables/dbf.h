@@ -189,28 +189,16 @@ class TDBF {
   // blank before the first digit. Anything else through SetOtherInt. Stored
   // as SetFieldStr stores the number with the field's decimals.
   bool SetFieldInt(int index, int32_t value) {
-    using namespace dbf_detail;
     int len = 0;
     uint8_t* p = FieldPtr(index, len);
-    const bool negative = value < 0;
-    const uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
     if (p && FieldTypeAt(index) == 'N' && fields_[static_cast<std::size_t>(index)][17] == 0 &&
-        static_cast<unsigned>(len - 8) <= 8 && magnitude < 100000000) {
-      const uint64_t digits = EightDigits(magnitude);
-      // The last digit always stays, a zero's included.
-      const int lead = std::countr_zero((digits ^ kZeroWord) | (uint64_t{1} << 56)) / 8;
-      const uint64_t padding = (uint64_t{1} << (8 * lead)) - 1;
-      uint64_t word = (digits & ~padding) | (kBlankWord & padding);
-      if (!negative || lead > 0 || len > 8) {
-        if (negative && lead > 0) word += uint64_t{'-' - ' '} << (8 * (lead - 1));
-        StoreWord(p, kBlankWord);
-        StoreWord(p + len - 8, word);
-        if (negative && lead == 0) p[len - 9] = '-';
-        return true;
-      }
-    }
+        dbf_detail::PutShortWhole(p, len, value))
+      return true;
     return SetOtherInt(index, value);
   }
+  // The same into `record`, a record of this table as its file stores it,
+  // outside the table's own buffer.
+  void PutFieldInt(uint8_t* record, int index, int32_t value);
   // The number with the field's decimals, or as many of them as fit;
   // false, with nothing stored, when it does not fit even without them.
   // Inline for a price or a quantity of a usual field; anything else
@@ -266,6 +254,11 @@ class TDBF {
   }
   // The opposite; a number field keeps whatever text it is given.
   void SetRecordText(const char* in);
+  // The same into `out` (RecordSize() bytes, not the table's own buffer).
+  void RecordFromText(const char* in, uint8_t* out) const;
+  // Appends `count` records given as the file stores them, one after
+  // another, as WriteRecord appends each.
+  bool AppendRecords(const uint8_t* records, std::size_t count);
   // The record buffer as stored in the file (RecordSize() bytes; empty on a
   // closed table).
   uint8_t* RecordBytes() {

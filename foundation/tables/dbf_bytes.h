@@ -193,6 +193,28 @@ inline uint64_t EightDigits(uint32_t v) {
   return PairWord(high / 100, high % 100, low / 100, low % 100);
 }
 
+// A whole number of at most eight digits right-aligned in a number field
+// of 8..16 bytes, every counter and code among them, as a blank word and the
+// digits' word, which together cover the field; the sign, when there is room
+// for it, in the blank before the first digit. False, storing nothing, for
+// any other.
+inline bool PutShortWhole(uint8_t* p, int len, int32_t value) {
+  const bool negative = value < 0;
+  const uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+  if (static_cast<unsigned>(len - 8) > 8 || magnitude >= 100000000) return false;
+  const uint64_t digits = EightDigits(magnitude);
+  // The last digit always stays, a zero's included.
+  const int lead = std::countr_zero((digits ^ kZeroWord) | (uint64_t{1} << 56)) / 8;
+  const uint64_t padding = (uint64_t{1} << (8 * lead)) - 1;
+  uint64_t word = (digits & ~padding) | (kBlankWord & padding);
+  if (negative && lead == 0 && len == 8) return false;
+  if (negative && lead > 0) word += uint64_t{'-' - ' '} << (8 * (lead - 1));
+  StoreWord(p, kBlankWord);
+  StoreWord(p + len - 8, word);
+  if (negative && lead == 0) p[len - 9] = '-';
+  return true;
+}
+
 // A number that is not negative and below 10^8 once scaled by its 1..6
 // decimals, as ExtendedToFixed writes it, right-aligned in a number field
 // of 8..16 bytes (N(12,2) and N(10,3) among them): blanks over the start,

@@ -684,37 +684,41 @@ bool TStringBase::PlanSave(bool rewrite, TPendingSave& plan) {
   if (!dbf_ || !dbf_->Active()) return false;
   const auto size = static_cast<std::size_t>(dbf_->RecordSize());
   const int32_t noField = NoField();
+  // Each record made straight in its place, as the file stores it.
+  const auto put = [&](const TRow& row, uint8_t* record, int32_t no, bool deleted) {
+    plan.TooWide = plan.TooWide || HasTooWideNumber(row.Buffer());
+    dbf_->RecordFromText(row.Buffer(), record);
+    if (noField >= 0) dbf_->PutFieldInt(record, noField, no);
+    record[0] = deleted ? '*' : ' ';
+  };
   if (rewrite) {
-    plan.Records.reserve(rows_.size() * size);
+    std::size_t kept = 0;
+    for (const RowPtr& row : rows_) kept += row->Deleted ? 0 : 1;
+    plan.Records.resize(kept * size);
+    uint8_t* record = plan.Records.data();
     for (const RowPtr& row : rows_) {
       if (row->Deleted) continue;
-      plan.TooWide = plan.TooWide || HasTooWideNumber(row->Buffer());
-      dbf_->SetRecordText(row->Buffer());
-      if (noField >= 0) dbf_->SetFieldInt(noField, row->Index + 1);
-      dbf_->SetDeleted(false);
-      plan.Records.insert(plan.Records.end(), dbf_->RecordBytes(), dbf_->RecordBytes() + size);
+      put(*row, record, row->Index + 1, false);
+      record += size;
     }
     return true;
   }
   // The whole table as it will stand, records in file order.
   if (!ReadAllRecords(*dbf_, plan.Records)) return false;
+  plan.Records.reserve(plan.Records.size() + rows_.size() * size);
   const int32_t inFileCount = dbf_->RecCount();
   int32_t next = inFileCount + 1;
   for (const RowPtr& row : rows_) {
     const bool inFile = row->RecNo >= 1 && row->RecNo <= inFileCount;
     if (!row->New && !row->Changed && !(row->Deleted && inFile)) continue;
     if (row->New && row->Deleted) continue;
-    plan.TooWide = plan.TooWide || HasTooWideNumber(row->Buffer());
     int32_t recNo = row->RecNo;
     int32_t no = row->No;
     if (row->New || !inFile) {
       recNo = no = next++;
       plan.Records.resize(plan.Records.size() + size);
     }
-    dbf_->SetRecordText(row->Buffer());
-    if (noField >= 0) dbf_->SetFieldInt(noField, no);
-    dbf_->SetDeleted(row->Deleted);
-    std::memcpy(&plan.Records[static_cast<std::size_t>(recNo - 1) * size], dbf_->RecordBytes(), size);
+    put(*row, &plan.Records[static_cast<std::size_t>(recNo - 1) * size], no, row->Deleted);
     plan.Updates.push_back({row.get(), recNo});
   }
   plan.Nothing = plan.Updates.empty();
