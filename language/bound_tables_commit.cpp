@@ -37,18 +37,18 @@ bool WriteNewTable(TDBF& old, const std::string& path, const std::vector<uint8_t
   ok = ok && fresh.WriteStructure();
   const auto size = static_cast<std::size_t>(old.RecordSize());
   ok = ok && static_cast<std::size_t>(fresh.RecordSize()) == size;
-  std::vector<char> text(size);
-  for (std::size_t pos = 0; ok && pos < records.size(); pos += size) {
-    // Moving to the end clears the deletion mark, so it comes first.
-    fresh.GoToRecord(fresh.RecCount() + 1);
-    if (old.OemCoded() == fresh.OemCoded()) {
-      std::memcpy(fresh.RecordBytes(), &records[pos], size);
-    } else {
+  if (ok && old.OemCoded() == fresh.OemCoded()) {
+    ok = fresh.AppendRecords(records.data(), records.size() / size);
+  } else {
+    std::vector<char> text(size);
+    for (std::size_t pos = 0; ok && pos < records.size(); pos += size) {
+      // Moving to the end clears the deletion mark, so it comes first.
+      fresh.GoToRecord(fresh.RecCount() + 1);
       std::memcpy(old.RecordBytes(), &records[pos], size);
       old.GetRecordText(text.data());
       fresh.SetRecordText(text.data());
+      ok = fresh.WriteRecord();
     }
-    ok = fresh.WriteRecord();
   }
   if (!ok) fresh.AbandonRewrite();
   ok = fresh.Close() && ok;

@@ -199,6 +199,14 @@ inline bool HasFixedForm(long double x) { return std::fabs(x) < 1e36L; }
 // more is written with an exponent ("1.5E+36"); infinities and NaN give "".
 std::string ExtendedToFixed(long double x, int decimals);
 
+// The text ExtendedToFixed gives, right-aligned in the `width` bytes at
+// `field` with blanks before it, for the numbers a table mostly holds: true
+// when it did so; false, writing nothing, when the text is longer than the
+// field or the number is not one the quick path takes (more than 18
+// decimals, a scaled value beyond 64 bits, not finite). A caller then takes
+// ExtendedToFixed or FitFixed.
+bool PutQuickFixed(char* field, std::size_t width, long double x, int decimals);
+
 // The number as a field `width` characters wide holds it: with `decimals`
 // decimals, or with as many of them as fit, rounded as ExtendedToFixed
 // rounds; "" when it does not fit even without decimals, or has no
