@@ -223,15 +223,15 @@ namespace {
 // Out of line, so that the pieces without letters pass through a loop
 // that holds none of the conversion's constants.
 [[gnu::noinline]] Bytes16 DosToWinMaskedPiece(Bytes16 a, Bytes16 m) { return a ^ ((DosToWinLetters(a) ^ a) & m); }
+[[gnu::noinline]] Bytes16 WinToDosMaskedPiece(Bytes16 a, Bytes16 m) { return a ^ ((WinToDosLetters(a) ^ a) & m); }
 
-}  // namespace
-
-void DosToWinMasked(char* to, const char* from, const unsigned char* mask, std::size_t n) {
+template <Bytes16 (*Convert)(Bytes16, Bytes16)>
+void ConvertMasked(char* to, const char* from, const unsigned char* mask, std::size_t n) {
   const auto piece = [&](std::size_t i) {
     const Bytes16 a = LoadBytes(from + i);
     Bytes16 m;
     std::memcpy(&m, mask + i, sizeof m);
-    return AnyHighBit(a & m) ? DosToWinMaskedPiece(a, m) : a;
+    return AnyHighBit(a & m) ? Convert(a, m) : a;
   };
   const Bytes16 last = piece(n - 16);
   std::size_t i = 0;
@@ -243,27 +243,14 @@ void DosToWinMasked(char* to, const char* from, const unsigned char* mask, std::
   StoreBytes(to + n - 16, last);
 }
 
-namespace {
-
-[[gnu::noinline]] Bytes16 WinToDosMaskedPiece(Bytes16 a, Bytes16 m) { return a ^ ((WinToDosLetters(a) ^ a) & m); }
-
 }  // namespace
 
+void DosToWinMasked(char* to, const char* from, const unsigned char* mask, std::size_t n) {
+  ConvertMasked<DosToWinMaskedPiece>(to, from, mask, n);
+}
+
 void WinToDosMasked(char* to, const char* from, const unsigned char* mask, std::size_t n) {
-  const auto piece = [&](std::size_t i) {
-    const Bytes16 a = LoadBytes(from + i);
-    Bytes16 m;
-    std::memcpy(&m, mask + i, sizeof m);
-    return AnyHighBit(a & m) ? WinToDosMaskedPiece(a, m) : a;
-  };
-  const Bytes16 last = piece(n - 16);
-  std::size_t i = 0;
-  for (; i + 32 < n; i += 32) {
-    StoreBytes(to + i, piece(i));
-    StoreBytes(to + i + 16, piece(i + 16));
-  }
-  if (i + 16 < n) StoreBytes(to + i, piece(i));
-  StoreBytes(to + n - 16, last);
+  ConvertMasked<WinToDosMaskedPiece>(to, from, mask, n);
 }
 
 }  // namespace vm
