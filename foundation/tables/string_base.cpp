@@ -673,6 +673,34 @@ bool TStringBase::HasTooWideNumber(const char* buf) const {
   return false;
 }
 
+bool TStringBase::MakeRewrittenRecord(const TRow& row, int32_t noField) {
+  const bool tooWide = HasTooWideNumber(row.Buffer());
+  dbf_->SetRecordText(row.Buffer());
+  if (noField >= 0) dbf_->SetFieldInt(noField, row.Index + 1);
+  dbf_->SetDeleted(false);
+  return tooWide;
+}
+
+// Each record goes into the file as it is made: the table rewritten whole
+// would otherwise stand in memory a second time beside its rows. The file
+// is written beside the old one, which stays until the new one is whole.
+TSaveResult TStringBase::RewriteRecords() {
+  const int32_t noField = NoField();
+  bool tooWide = false;
+  bool ok = dbf_->Zap();
+  for (auto row = rows_.begin(); ok && row != rows_.end(); ++row) {
+    if ((*row)->Deleted) continue;
+    tooWide = MakeRewrittenRecord(**row, noField) || tooWide;
+    ok = dbf_->WriteRecord();
+  }
+  if (!ok) dbf_->AbandonRewrite();
+  ok = dbf_->Close() && ok;
+  ok = dbf_->Open() && ok;
+  SetCurrent(0);
+  if (!ok) return TSaveResult::Failed;
+  return tooWide ? TSaveResult::SavedTooWide : TSaveResult::Saved;
+}
+
 bool TStringBase::PlanSave(bool rewrite, TPendingSave& plan) {
   plan = {};
   plan.Rewrite = rewrite;
@@ -683,10 +711,7 @@ bool TStringBase::PlanSave(bool rewrite, TPendingSave& plan) {
     plan.Records.reserve(rows_.size() * size);
     for (const RowPtr& row : rows_) {
       if (row->Deleted) continue;
-      plan.TooWide = plan.TooWide || HasTooWideNumber(row->Buffer());
-      dbf_->SetRecordText(row->Buffer());
-      if (noField >= 0) dbf_->SetFieldInt(noField, row->Index + 1);
-      dbf_->SetDeleted(false);
+      plan.TooWide = MakeRewrittenRecord(*row, noField) || plan.TooWide;
       plan.Records.insert(plan.Records.end(), dbf_->RecordBytes(), dbf_->RecordBytes() + size);
     }
     return true;
@@ -730,6 +755,7 @@ void TStringBase::SaveDone(const TPendingSave& plan) {
 TSaveResult TStringBase::Save(bool rewrite) {
   if (ownDbf_) return TSaveResult::Saved;
   if (!dbf_ || !dbf_->Active() || dbf_->ReadOnly()) return TSaveResult::Failed;
+  if (rewrite) return RewriteRecords();
   TPendingSave plan;
   if (!PlanSave(rewrite, plan)) {
     SetCurrent(0);
