@@ -183,3 +183,27 @@ TEST(StringTable, ReorderMovesPendingAndMadeRowsAlike) {
   EXPECT_EQ(std::pair(typed->Index, read->Index), std::pair(0, 4));
   EXPECT_EQ(t.GetCellText(1, 3), "3b") << "a pending row made after the move";
 }
+
+// Rows not yet read are indexed in the order of their records, not of the
+// rows: the row found must still be the first row that shares the most.
+TEST(StringTable, PrefixSearchOverShuffledPendingRowsFindsTheFirstRow) {
+  struct TTexts final : TRowTexts {
+    std::string_view RecordText(int32_t record, int32_t col, std::string& scratch) const override {
+      // Past the walked rows' worth of records, only a few texts, each many times.
+      scratch = col == 0 && record < TStringTable::kWalkedRows ? "x" : std::to_string(record % 37 * 11);
+      return scratch;
+    }
+  } texts;
+  TStringTable t;
+  t.SetColCount(1);
+  const int32_t rows = 4 * TStringTable::kWalkedRows;
+  t.AppendPendingRows(texts, rows);
+  std::vector<int32_t> order(static_cast<size_t>(rows));
+  for (int32_t i = 0; i < rows; ++i) order[static_cast<size_t>(i)] = i;
+  std::shuffle(order.begin() + TStringTable::kWalkedRows, order.end(), std::mt19937(59));
+  t.Reorder(order);
+  for (const char* typed : {"1", "12", "121", "2", "22", "3", "33", "396", "4", "9", "99"}) {
+    ASSERT_GT(t.FindBestPrefix(typed, 0), TStringTable::kWalkedRows - 1) << typed;
+    ASSERT_EQ(t.FindBestPrefix(typed, 0), WalkBestPrefix(t, typed, 0)) << typed;
+  }
+}
