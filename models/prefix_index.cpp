@@ -31,9 +31,10 @@ void TPrefixIndex::Add(int32_t row, std::string_view text) {
   const std::array<unsigned char, 256>& upper = UpperTable();
   const size_t at = keys_.size();
   entries_[0].push_back({static_cast<uint32_t>(at), row});
-  keys_.append(text);
-  for (size_t i = at; i < keys_.size(); ++i) keys_[i] = static_cast<char>(upper[static_cast<unsigned char>(keys_[i])]);
-  keys_.push_back('\0');
+  keys_.resize(at + text.size() + 1);
+  char* out = keys_.data() + at;
+  for (const char c : text) *out++ = static_cast<char>(upper[static_cast<unsigned char>(c)]);
+  *out = '\0';
 }
 
 void TPrefixIndex::Finish() {
