@@ -30,7 +30,7 @@ void TPrefixIndex::Reserve(int32_t rows) {
 void TPrefixIndex::Add(int32_t row, std::string_view text) {
   const std::array<unsigned char, 256>& upper = UpperTable();
   const size_t at = keys_.size();
-  entries_[0].push_back({static_cast<uint32_t>(at), row});
+  entries_[0].push_back({static_cast<uint32_t>(at), row, 0});
   keys_.resize(at + text.size() + 1);
   char* out = keys_.data() + at;
   for (const char c : text) *out++ = static_cast<char>(upper[static_cast<unsigned char>(c)]);
@@ -43,6 +43,8 @@ void TPrefixIndex::Finish() {
   if (!all.empty())
     first = std::min_element(all.begin(), all.end(), [](const TEntry& a, const TEntry& b) { return a.Row < b.Row; })->Row;
   entries_[1].resize(all.size());
+  // Room for the last text's four characters read at once.
+  keys_.append(3, '\0');
   nodes_.push_back({0, static_cast<int32_t>(all.size()), first, -1});
 }
 
@@ -57,7 +59,7 @@ int32_t TPrefixIndex::Split(int32_t node, size_t depth) {
   const int32_t begin = nodes_[static_cast<size_t>(node)].Begin;
   const int32_t end = nodes_[static_cast<size_t>(node)].End;
   const auto size = static_cast<size_t>(end - begin);
-  const TEntry* const entries = entries_[depth % 2].data() + begin;
+  TEntry* const entries = entries_[depth % 2].data() + begin;
   TEntry* const parted = entries_[(depth + 1) % 2].data() + begin;
   // Quarter W is [from[W], from[W + 1]); the last takes what is left over.
   std::array<size_t, kWays + 1> from{};
@@ -70,8 +72,15 @@ int32_t TPrefixIndex::Split(int32_t node, size_t depth) {
   std::array<std::array<int32_t, 256>, kWays> count{};
   std::array<std::array<int32_t, 256>, kWays> first;
   for (auto& f : first) f.fill(std::numeric_limits<int32_t>::max());
+  const size_t shift = 8 * (depth % 4);
+  const bool read = depth % 4 == 0;
   const auto take = [&](size_t w, size_t i) {
-    const auto p = static_cast<uint8_t>(keys_[entries[i].At + depth]);
+    TEntry& e = entries[i];
+    if (read) {
+      const auto* k = reinterpret_cast<const unsigned char*>(keys_.data() + e.At + depth);
+      e.Next = k[0] | uint32_t{k[1]} << 8 | uint32_t{k[2]} << 16 | uint32_t{k[3]} << 24;
+    }
+    const auto p = static_cast<uint8_t>(e.Next >> shift);
     parts_[i] = p;
     ++count[w][p];
     first[w][p] = std::min(first[w][p], entries[i].Row);

@@ -36,10 +36,14 @@ class TPrefixIndex {
   int32_t FindBestPrefix(std::string_view prefix);
 
  private:
-  // A row's text: where it starts in keys_, which ends it with a 0.
+  // A row's text: where it starts in keys_, which ends it with a 0, and its
+  // characters at depths 4k..4k+3 (the lowest byte first) for a Split at
+  // any of those depths, read from keys_ by the one at 4k: parting a big
+  // node then reads its entries alone, not a line of keys_ for each.
   struct TEntry {
     uint32_t At;
     int32_t Row;
+    uint32_t Next;
   };
   // The rows whose texts start with the same characters: entries_[Begin..End),
   // in the order they were added until they are parted, then part by part.
