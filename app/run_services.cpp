@@ -1,5 +1,7 @@
 #include "app/run_services.h"
 
+#include <unistd.h>
+
 #include <fstream>
 
 #include "documents/value_edit.h"
@@ -10,11 +12,13 @@ namespace vm {
 
 namespace {
 
-std::string Escaped(const std::string& s) {
+std::string Escaped(const std::string& s, bool terminal) {
   std::string out;
   out.reserve(s.size());
   for (const char c : s) {
-    if (c == '\r') {
+    if (terminal) {
+      out += c == '\r' ? '\n' : c;
+    } else if (c == '\r') {
       out += "\\r";
     } else if (c == '\n') {
       out += "\\n";
@@ -63,17 +67,20 @@ std::string ButtonWords(uint32_t flags) {
 
 std::string Quoted(const std::string& s) { return "«"_w + s + "»"_w; }
 
+// A person reads it: lines are broken where the box would break them.
+bool IsTerminal(std::FILE* file) { return isatty(fileno(file)) == 1; }
+
 }  // namespace
 
-std::string MessageLine(const std::string& caption, const std::string& text) {
-  return "[" + Escaped(Cp1251ToUtf8(caption)) + "] " + Escaped(Cp1251ToUtf8(text));
+std::string MessageLine(const std::string& caption, const std::string& text, bool terminal) {
+  return "[" + Escaped(Cp1251ToUtf8(caption), terminal) + "] " + Escaped(Cp1251ToUtf8(text), terminal);
 }
 
 TRunServices::TRunServices(std::vector<std::string> answers, std::FILE* out, std::FILE* err)
     : answers_(answers.begin(), answers.end()), out_(out), err_(err) {}
 
 void TRunServices::Refused(const std::string& text) {
-  std::fprintf(err_, "velomar-run: %s\n", Escaped(Cp1251ToUtf8(text)).c_str());
+  std::fprintf(err_, "velomar-run: %s\n", Escaped(Cp1251ToUtf8(text), IsTerminal(err_)).c_str());
   std::fflush(err_);
 }
 
@@ -85,7 +92,7 @@ bool TRunServices::NextAnswer(std::string& answer) {
 }
 
 int32_t TRunServices::MsgBox(const std::string& text, const std::string& caption, uint32_t flags) {
-  std::fprintf(out_, "%s\n", MessageLine(caption, text).c_str());
+  std::fprintf(out_, "%s\n", MessageLine(caption, text, IsTerminal(out_)).c_str());
   std::fflush(out_);
   const uint32_t buttons = flags & 0x0F;
   std::string answer;
@@ -101,29 +108,34 @@ int32_t TRunServices::MsgBox(const std::string& text, const std::string& caption
 bool TRunServices::AskQuestion(const QuestionRequest& request, std::vector<std::string>& texts) {
   texts.clear();
   std::vector<std::string> given;
+  const auto editOf = [](const QuestionInput& input) { return TValueEdit{input.Kind, input.Width, input.Decimals}; };
+  const auto refusedBy = [&](std::size_t i) {
+    const QuestionInput& input = request.Inputs[i];
+    Refused("вопрос "_w + Quoted(request.Caption) + ": поле "_w + Quoted(TrimBlanks(input.Label)) +
+            " не принимает ответ "_w + Quoted(given[i]) + ": "_w + editOf(input).Requirement());
+    texts.clear();
+    return false;
+  };
   for (const QuestionInput& input : request.Inputs) {
     std::string answer;
-    if (!NextAnswer(answer)) answer = input.Text;
+    const bool typed = NextAnswer(answer);
+    if (!typed) answer = input.Text;
     given.push_back(answer);
     if (request.CancelVisible && ButtonOf(answer) == kIdCancel) {
       texts.clear();
       return false;
     }
+    // The edit takes no more characters; cut, the answer would be another.
+    const int32_t limit = editOf(input).TextLimit();
+    if (typed && limit > 0 && answer.size() > static_cast<std::size_t>(limit)) return refusedBy(given.size() - 1);
     // Typed and the field left, as in the window: "10,5" is 10.50.
-    texts.push_back(TValueEdit{input.Kind, input.Width, input.Decimals}.Normalized(answer));
+    texts.push_back(editOf(input).Normalized(answer));
   }
   if (!request.Accept || request.Accept(texts)) return true;
   // The dialog would keep OK off until the edit held what it takes.
-  std::string why = "вопрос "_w + Quoted(request.Caption) + " не принимает ответы"_w;
-  for (std::size_t i = 0; i < request.Inputs.size() && i < texts.size(); ++i) {
-    const QuestionInput& input = request.Inputs[i];
-    const TValueEdit edit{input.Kind, input.Width, input.Decimals};
-    if (edit.IsValid(texts[i])) continue;
-    why = "вопрос "_w + Quoted(request.Caption) + ": поле "_w + Quoted(TrimBlanks(input.Label)) +
-          " не принимает ответ "_w + Quoted(given[i]) + ": "_w + edit.Requirement();
-    break;
-  }
-  Refused(why);
+  for (std::size_t i = 0; i < request.Inputs.size() && i < texts.size(); ++i)
+    if (!editOf(request.Inputs[i]).IsValid(texts[i])) return refusedBy(i);
+  Refused("вопрос "_w + Quoted(request.Caption) + " не принимает ответы"_w);
   return false;
 }
 

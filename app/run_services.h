@@ -1,6 +1,7 @@
 // Message boxes and dialogs of the headless document runner: every message
 // box is one line "[caption] text" on standard output in UTF-8 (CR written
-// \r, LF \n, a backslash \\), and questions take their answers, one a line,
+// \r, LF \n, a backslash \\; on a terminal, a person reading, the line
+// breaks where the box would), and questions take their answers, one a line,
 // from a list, then their default answers when it runs out. An answer its
 // question or box does not take is said on standard error, with why.
 #pragma once
@@ -14,8 +15,9 @@
 
 namespace vm {
 
-// The text of one message box line, in UTF-8.
-std::string MessageLine(const std::string& caption, const std::string& text);
+// The text of one message box line, in UTF-8; for a terminal a CR or LF of
+// the text breaks the line and nothing is escaped.
+std::string MessageLine(const std::string& caption, const std::string& text, bool terminal = false);
 
 class TRunServices : public UiServices {
  public:

@@ -21,7 +21,8 @@ int main(int argc, char **argv) {
   vm::UseFormFont();
   vm::PrepareApplication(app);
   // Started by the first report function; quit when the program ends.
-  vm::TCalcSpreadsheet calc;
+  vm::TCalcSpreadsheet calc("soffice", vm::WindowsOnScreen() ? vm::TOfficeWindows::OnDisplay
+                                                             : vm::TOfficeWindows::Headless);
   vm::InstallSpreadsheetServices(&calc);
   const int code = vm::RunMainProgram(argc, argv);
   vm::InstallSpreadsheetServices(nullptr);

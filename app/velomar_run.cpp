@@ -5,7 +5,8 @@
 // Runs in the program directory ($VELOMAR_HOME or the current directory)
 // the start-up that needs no window, then DOCUMENT, found by its name in
 // the document tree ("folder/.../name" when a name repeats). Exit status: 0
-// committed, 1 nothing committed, 2 the start-up failed.
+// committed, 1 nothing committed, 2 the start-up failed (a window program
+// working on the same program directory included).
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -23,6 +24,7 @@
 #include "foundation/values/dates.h"
 #include "platform/calc_spreadsheet.h"
 #include "platform/encoding.h"
+#include "models/instance_mark.h"
 #include "models/startup.h"
 
 using namespace vm;
@@ -167,6 +169,8 @@ int main(int argc, char** argv) {
   THeadlessSteps steps;
   TStartOfDayOnRoad startOfDay(steps);
   startUp.StartOfDay = &startOfDay;
+  TInstanceMark home({}, std::string(kProgramDirectoryMark));
+  startUp.Home = &home;
   if (StartUp(startUp) != 0) return kFailedStart;
 
   TDocTree& tree = Settings().DocTree;

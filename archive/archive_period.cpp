@@ -89,6 +89,17 @@ void RenumberLink(TDBF& table, int field, int32_t value, bool valid, const std::
   if (!table.SetFieldStr(field, "???")) table.SetFieldStr(field, "");
 }
 
+// An archived value into its field of the restored table, which may have
+// become narrower since: a value it cannot hold whole ends the restore
+// before anything is replaced, rather than coming back blank or cut.
+void RestoreField(const TBaseArchive& base, TDBF& out, int field, const std::string& value) {
+  const TFieldRecord def = out.GetFieldDef(field);
+  if (out.SetFieldStr(field, value) && (def.FieldType != 'C' || value.size() <= static_cast<std::size_t>(def.Length)))
+    return;
+  throw TArchiveFault("База "_w + base.Alias + ", поле "_w + def.Name + ": значение "_w + TrimBlanks(value) +
+                      " не помещается в поле"_w);
+}
+
 // Moves a finished work file to where a commit wants its new content.
 bool MoveInto(const std::string& from, const std::string& to) {
   return Files().Rename(from, to) || (CopyFileOver(from, to) && EraseFile(from));
@@ -458,7 +469,7 @@ bool TPeriodCommand::RestoreRecord(TBaseRun& run, bool fromArchive, int32_t n) {
     } else {
       out.ClearRecordBuf();
       for (int32_t j = 0; j < e.MapCount(); ++j)
-        if (e.FieldMap[static_cast<std::size_t>(j)] >= 0) out.SetFieldStr(e.FieldMap[static_cast<std::size_t>(j)], a.GetFieldStr(j));
+        if (const int field = e.FieldMap[static_cast<std::size_t>(j)]; field >= 0) RestoreField(e, out, field, a.GetFieldStr(j));
     }
   } else {
     std::memcpy(out.RecordBytes(), run.Work->RecordView(), static_cast<std::size_t>(out.RecordSize()));

@@ -7,6 +7,7 @@
 #include "config/sysvars.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
+#include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -22,6 +23,21 @@ std::vector<int> FieldMap(const TDBF& from, const TDBF& to) {
   for (int i = 0; i < to.FieldCount(); ++i)
     map[static_cast<std::size_t>(i)] = from.FieldIndex(to.GetFieldName(i));
   return map;
+}
+
+// Two number texts of the same value ("54.00" and "54"); false when either
+// is no number.
+bool SameNumber(std::string_view a, std::string_view b) {
+  TDecimalDigits x, y;
+  if (!ReadDecimalDigits(a, x) || !ReadDecimalDigits(b, y)) return false;
+  for (TDecimalDigits* d : {&x, &y}) {
+    while (d->Fraction > 0 && d->Mantissa % 10 == 0) {
+      d->Mantissa /= 10;
+      --d->Fraction;
+    }
+    if (d->Mantissa == 0) d->Negative = false;
+  }
+  return x.Mantissa == y.Mantissa && x.Fraction == y.Fraction && x.Negative == y.Negative;
 }
 
 // The values of one field that the new structure could not hold as they
@@ -55,6 +71,9 @@ class TLossNotes {
     if (stored) {
       to.GetFieldStr(field, readBack_);
       if (TrimBlanks(readBack_) == TrimBlanks(value)) return;
+      // A number field that lost only zero decimals holds the same value.
+      if (to.GetFieldDef(field).FieldType == 'N' && SameNumber(TrimBlanks(readBack_), TrimBlanks(value)))
+        return;
     }
     TLostValues* lost = nullptr;
     for (TLostValues& l : lost_)
@@ -96,7 +115,10 @@ bool CopyRecords(TDBF& from, TDBF& to, std::vector<std::string>& lost, std::stri
   std::string text;
   int32_t written = 0;
   for (int32_t rec = 1; rec <= from.RecCount(); ++rec) {
-    if (rec % 100 == 0) Ui().ProcessMessages();
+    if (rec % 100 == 0) {
+      Ui().ProcessMessages();
+      Ui().SetProgressPosition(rec);
+    }
     from.GoToRecord(rec);
     const int state = from.ReadRecord();
     if (state < 0) {
@@ -132,7 +154,13 @@ bool WriteRebuilt(const TDBF& templ, TDBF& old, const std::string& path, std::ve
   if (!ok) failure = "не создается таблица "_w + path;
   ok = ok && old.OpenExclusive();
   if (!ok && failure.empty()) failure = "не открывается"_w;
-  ok = ok && CopyRecords(old, fresh, lost, failure);
+  if (ok) {
+    // The name alone: a long data path would carry the window off the screen.
+    Ui().ShowProgressMessage("База "_w + GetFileNamePart(old.FileName) + " не соответствует эталону, корректируется"_w,
+                             old.RecCount());
+    ok = CopyRecords(old, fresh, lost, failure);
+    Ui().HideProgressMessage();
+  }
   old.Close();
   if (!fresh.Close() && ok) {
     failure = "ошибка записи"_w;

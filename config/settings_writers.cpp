@@ -286,8 +286,19 @@ bool PutSettingsText(const std::string& fileName, const std::string& text) {
   return CommitSettingsText(fileName, text, 0);
 }
 
+namespace {
+
+// "manager.ini" and "local.ini" are saved again and again, mostly
+// unchanged: a file written again as it was would only push a copy equal to
+// it into the numbered ones and lose the oldest.
+bool CommitChanged(const TSettingsWriter& w, const std::string& fileName) {
+  return FileHoldsText(fileName, w.Text()) || w.Commit(fileName, kBackups);
+}
+
+}  // namespace
+
 bool SaveAutoParamsTo(const std::string& fileName, const TSettingsModel& m) {
-  return AutoParamsWriter(m).Commit(fileName, kBackups);
+  return CommitChanged(AutoParamsWriter(m), fileName);
 }
 
 namespace {
@@ -333,11 +344,7 @@ TSettingsWriter LocalSettingsWriter(const TSettingsModel& m) {
 std::string LocalSettingsText(const TSettingsModel& m) { return LocalSettingsWriter(m).Text(); }
 
 bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m) {
-  // Saved at every exit, mostly unchanged: a file written again as it was
-  // would only push a copy equal to it into the numbered ones and lose the
-  // oldest.
-  const TSettingsWriter w = LocalSettingsWriter(m);
-  return FileHoldsText(fileName, w.Text()) || w.Commit(fileName, kBackups);
+  return CommitChanged(LocalSettingsWriter(m), fileName);
 }
 
 bool SaveConfiguration() { return SaveConfigurationTo(ProgramIniName(), Settings()); }

@@ -47,7 +47,11 @@ TDateTimeEntry FirstAcceptedEntry(const TDateRec &baseDate, const TTimeRec &base
 
 }  // namespace
 
-std::string DateTimeHint(const TDateRec &baseDate, const TTimeRec &baseTime) {
+std::string DateTimeHint(const TDateTimeEntry &entry, const TDateRec &baseDate, const TTimeRec &baseTime) {
+  // OK is grey for it too, but the moment was never compared.
+  const std::string time = TrimBlanks(entry.Time);
+  if (!time.empty() && !kTimeEdit.IsValid(time))
+    return "Время "_w + time + " — не время суток: часы от 0 до 23, минуты и секунды от 0 до 59"_w;
   const TDateTimeEntry base = EntryOf(baseDate, baseTime);
   return "Дата и время должны быть позже последних подтвержденных: "_w + base.Date + " " + base.Time;
 }
@@ -70,7 +74,7 @@ bool ConfirmDateTime(TDateRec &date, TTimeRec &time, const TDateRec &baseDate,
   // Right after a start the clock stands at its base, which is refused:
   // the dialog offers what it takes instead of a greyed OK.
   if (!accept(entry)) entry = FirstAcceptedEntry(baseDate, baseTime);
-  const std::string hint = DateTimeHint(baseDate, baseTime);
+  const auto hint = [&](const TDateTimeEntry &e) { return DateTimeHint(e, baseDate, baseTime); };
   for (;;) {
     if (!dialog.Show(entry, accept, hint)) return false;
     // The dialog's OK is enabled only for an acceptable entry; one that is

@@ -23,11 +23,11 @@ struct TDateTimeEntry {
 class TDateTimeDialog {
  public:
   virtual ~TDateTimeDialog() = default;
-  // Shows the fields filled from Entry and the Hint under them, OK enabled
-  // only while Accept holds for what they show; true on OK with what was
-  // typed in Entry, false on Cancel.
+  // Shows the fields filled from Entry and under them what Hint says of
+  // what they show, OK enabled only while Accept holds for it; true on OK
+  // with what was typed in Entry, false on Cancel.
   virtual bool Show(TDateTimeEntry &entry, const std::function<bool(const TDateTimeEntry &)> &accept,
-                    const std::string &hint) = 0;
+                    const std::function<std::string(const TDateTimeEntry &)> &hint) = 0;
 };
 
 // Both fields hold a real date and time and the moment is later than the
@@ -35,8 +35,10 @@ class TDateTimeDialog {
 bool DateTimeAcceptable(const TDateTimeEntry &entry, const TDateRec &baseDate,
                         const TTimeRec &baseTime);
 
-// Why a moment up to the base is refused, naming the base.
-std::string DateTimeHint(const TDateRec &baseDate, const TTimeRec &baseTime);
+// What the dialog says under its fields: that the time typed is no time of
+// day, when it is so; else why a moment up to the base is refused, naming
+// the base.
+std::string DateTimeHint(const TDateTimeEntry &entry, const TDateRec &baseDate, const TTimeRec &baseTime);
 
 // True with the confirmed Date and Time; false when cancelled, Date and
 // Time left as they were.

@@ -53,18 +53,28 @@ bool CommitDocument(TCompiledDocument& doc) {
   const std::string operationBefore = GetSysVarText(kSysVarNoOperat, 0, 0);
   doc.AutoParams.List().CopyTo(m.AutoParams);
   NextOperationNumber();
-  std::vector<TWholeFile> files{{ManagerIniName(), AutoParamsText(m), false}};
-  // "local.ini" changes only with a run's own parameters of this
-  // workstation: written again as it was, it would push a copy equal to it
-  // into the numbered ones at every run and lose the oldest.
-  std::string localText = LocalSettingsText(m);
-  const bool localChanged = !FileHoldsText(LocalIniName(), localText);
-  if (localChanged) files.push_back({LocalIniName(), std::move(localText), false});
+  // A settings file is written again, its copies moved, only when its text
+  // changes: written again as it was, it would push a copy equal to it into
+  // the numbered ones and lose the oldest. "local.ini" changes only with a
+  // run's own parameters of this workstation.
+  std::vector<TWholeFile> files;
+  for (auto [path, text] : {std::pair{ManagerIniName(), AutoParamsText(m)},
+                            std::pair{LocalIniName(), LocalSettingsText(m)}})
+    if (!FileHoldsText(path, text)) files.push_back({path, std::move(text), false});
   // As every save of a settings file: without the copies of the old files
-  // nothing is replaced (the copy not made is named in "Errors.log").
-  std::string failure = "Не удалось сделать копии файлов настроек"_w;
-  const bool written = KeepSettingsCopies(ManagerIniName()) && (!localChanged || KeepSettingsCopies(LocalIniName())) &&
-                       doc.Bases.WriteSavedBases(failure, files);
+  // nothing is replaced (the copy not made is named in "Errors.log"). They
+  // are made only once nothing can refuse the commit any more, so that a
+  // refused run leaves the copies as they were.
+  std::string failure;
+  const auto keepCopies = [&files, &failure] {
+    for (const TWholeFile& file : files)
+      if (!KeepSettingsCopies(file.Path)) {
+        failure = "Не удалось сделать копии файлов настроек"_w;
+        return false;
+      }
+    return true;
+  };
+  const bool written = doc.Bases.WriteSavedBases(failure, files, keepCopies);
   if (!written) {
     paramsBefore.CopyTo(m.AutoParams);
     SetSysVarText(kSysVarNoOperat, operationBefore);

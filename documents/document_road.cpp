@@ -12,6 +12,7 @@
 #include "foundation/tables/commit_journal.h"
 #include "foundation/values/dates.h"
 #include "devices/scanner_port.h"
+#include "documents/compiler/document_compiler.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "models/main_state.h"
@@ -20,7 +21,12 @@ namespace vm {
 
 namespace {
 
-bool IsStartOfDay(const TDocData& doc) { return &doc == &Settings().StartOfDayDoc; }
+// The saved start-of-day program, or the designer's working copy of it that
+// "Выполнить" runs: the start of the day itself, which no other start of
+// the day precedes.
+bool IsStartOfDay(const TDocData& doc) {
+  return &doc == &Settings().StartOfDayDoc || &doc == CompileRegistries().StartOfDay;
+}
 
 // The working date and time of this run; false when the user cancelled.
 bool WorkingDateTime(const TDocData& doc, TDocumentSteps& steps, TDateRec& date, TTimeRec& time) {
@@ -41,10 +47,10 @@ bool WorkingDateTime(const TDocData& doc, TDocumentSteps& steps, TDateRec& date,
 // A new working day: the date index closed up to yesterday and the
 // start-of-day document run first. A committed start of day is never set
 // back, so the clock kept for setting back moves up to now.
-void StartNewDay(const TDateRec& date, TDocumentSteps& steps, TClockMark& kept, bool& failed,
-                 int32_t& errorLine, int32_t& errorCode) {
+void StartNewDay(const TDocData& doc, const TDateRec& date, TDocumentSteps& steps, TClockMark& kept,
+                 bool& failed, int32_t& errorLine, int32_t& errorCode) {
   TMainState& s = MainState();
-  if (DesignerTestRun()) return;
+  if (DesignerTestRun() || IsStartOfDay(doc)) return;
   if (CompareDateRec(s.WorkingDay, date) != 0 && s.DayStarted) return;
   s.WorkingDay = date;
   UpdateDateIndex(Settings().Bases, date);
@@ -126,7 +132,7 @@ bool RunDocument(TDocData& doc, TDocumentSteps& steps, int32_t& errorLine, int32
   } else {
     if (takeLock) RecoverCommitLeftBehind();
     bool startOfDayFailed = false;
-    StartNewDay(date, steps, kept, startOfDayFailed, errorLine, errorCode);
+    StartNewDay(doc, date, steps, kept, startOfDayFailed, errorLine, errorCode);
     SetSysVarMoment(date, time);
     ReloadAutoParams();
     const bool compiled = steps.Compile(doc, errorLine, errorCode);

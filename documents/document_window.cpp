@@ -216,14 +216,19 @@ bool TDocumentWindowLogic::CheckAll() {
 
 void TDocumentWindowLogic::OkButClick(bool fromButton, bool askExit) {
   if (mayClose_ && closePending_) return;
-  // The press that left a refused field comes here after its message: the
-  // document is not closed on a value the user did not get stored.
-  if (doc_.Views.HoldsRefused() || doc_.InfViews.HoldsRefused()) {
+  // The press that left a refused field or cell comes here after its
+  // message: the document is not closed on a value the user did not get
+  // stored.
+  bool refused = doc_.Views.HoldsRefused() || doc_.InfViews.HoldsRefused();
+  for (const auto& form : doc_.Forms) refused = refused || form->View().HoldsRefusedEdit();
+  if (refused) {
     mayClose_ = false;
     return;
   }
   SetNumberVariable(doc_.Predefined.CanClose, 1);
   if (doc_.Programs.OkPress != nullptr) Interp().ExecProgram(doc_.Programs.OkPress);
+  // OKPRESS ended the run: the window goes as cancelled, without the checks.
+  if (Interp().TerminateValue() != 0) return;
   const TVariable* canClose = doc_.Predefined.CanClose;
   mayClose_ = canClose == nullptr ||
               (canClose->Value.Kind == 'N' &&
@@ -255,6 +260,12 @@ void TDocumentWindowLogic::PrintAfterOk() {
 
 void TDocumentWindowLogic::CanButClick(bool ask) {
   commit_ = false;
+  // A text the document would refuse goes with the rest of what was
+  // entered: the question is about the document, and a No leaves the field
+  // or cell with its stored value rather than the refusal again.
+  doc_.Views.DropRefused();
+  doc_.InfViews.DropRefused();
+  for (const auto& form : doc_.Forms) form->View().DropRefusedEdit();
   // A No keeps everything as it was, an accepted close pending included.
   if (!ask || Ui().DesignerTestRun() || Interp().TerminateValue() != 0 ||
       Ui().MsgBox("Все изменения в документе будут игнорированы. Продолжить?"_w, Ui().AppTitle(),

@@ -35,9 +35,12 @@ class TDocumentWindowLogic {
   // OK. fromButton: the OK button (or a runner that presses it), which asks
   // the exit question and prints automatically; a program's OK asks the
   // question only with askExit and never prints. Nothing happens while an
-  // accepted close is pending or a view cell holds a refused text.
+  // accepted close is pending or a view cell or an open cell edit holds a
+  // refused text.
   void OkButClick(bool fromButton, bool askExit = false);
-  // Cancel; ask is false when the question is not to be asked.
+  // Cancel; ask is false when the question is not to be asked. A text a
+  // field or cell holds refused (or would refuse) is dropped first, the
+  // field or cell showing its stored value again.
   void CanButClick(bool ask);
   // The row checks of every table and, when they pass, the document checks.
   bool CheckAll();

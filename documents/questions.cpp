@@ -40,10 +40,15 @@ int CompareCells(const std::string& a, const std::string& b) {
   return CompareStrLocale(a, b, true);
 }
 
+// An edit's text as leaving it shows it: OK takes what Enter or a click
+// elsewhere would take ("10,4", "1 0,5"), so the button is offered for
+// the same texts the field keeps once left.
+std::string AnswerText(const TInp& input, const std::string& typed) { return input.Format.Normalized(typed); }
+
 bool QuestionAccepts(const TInputs& inputs, const std::vector<std::string>& texts) {
   if (texts.size() != inputs.size()) return false;
   for (std::size_t i = 0; i < inputs.size(); ++i)
-    if (!inputs[i].Format.IsValid(texts[i])) return false;
+    if (!inputs[i].Format.IsValid(AnswerText(inputs[i], texts[i]))) return false;
   return true;
 }
 
@@ -77,7 +82,8 @@ bool AskInputs(const std::string& caption, bool cancelAllowed, const TInputs& in
   SetBusy(busy);
   values.clear();
   if (!ok) return false;
-  for (std::size_t i = 0; i < inputs.size(); ++i) values.push_back(inputs[i].Format.Read(texts[i]));
+  for (std::size_t i = 0; i < inputs.size(); ++i)
+    values.push_back(inputs[i].Format.Read(AnswerText(inputs[i], texts[i])));
   return true;
 }
 

@@ -88,7 +88,9 @@ bool TValueEdit::Accepts(std::string_view text) const { return Kind == 'C' || Is
 
 std::string TValueEdit::Requirement() const {
   switch (Kind) {
-    case 'C': return "нужен непустой текст"_w;
+    case 'C':
+      if (TextLimit() > 0) return "нужен непустой текст не длиннее "_w + std::to_string(TextLimit()) + " знаков"_w;
+      return "нужен непустой текст"_w;
     case 'N':
     case 'R':
       if (Width == 0) return "нужно число"_w;

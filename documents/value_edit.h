@@ -34,8 +34,12 @@ struct TValueEdit {
   // question's OK asks IsValid of it); the others what IsValid says of the
   // Normalized text. Refused, the text stays as typed.
   bool Accepts(std::string_view text) const;
-  // What IsValid asks of a text, in words: "нужно ...".
+  // What IsValid and TextLimit ask of a text, in words: "нужно ...".
   std::string Requirement() const;
+  // The most characters a text edit of a width takes: the width; 0, no
+  // limit, for other kinds and without a width. A longer text would go
+  // into a field of that width cut.
+  int32_t TextLimit() const { return Kind == 'C' && Width > 0 ? Width : 0; }
   // Of a view cell's edit: dates 10, or 20 with a width; others the width,
   // or 15 without one.
   int32_t MaxLength() const;

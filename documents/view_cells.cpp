@@ -52,6 +52,14 @@ bool TViewCell::FinishEdit() {
   return !refused_;
 }
 
+void TViewCell::DropRefused() {
+  if (control_ == nullptr || events_ == nullptr || leaving_) return;
+  const std::string typed = control_->Text();
+  if (!refused_ && !(control_->Typed() && typed != shown_ && !Format.Accepts(typed))) return;
+  refused_ = false;
+  control_->SetText(shown_);
+}
+
 void TViewCell::Leave() {
   // The message takes the focus from the field, which is no second leaving.
   if (leaving_) return;
@@ -96,6 +104,10 @@ bool TViews::FinishEdit() {
   for (auto& cell : cells_)
     if (cell->Input && !cell->FinishEdit()) return false;
   return true;
+}
+
+void TViews::DropRefused() {
+  for (auto& cell : cells_) cell->DropRefused();
 }
 
 bool TViews::HoldsRefused() const {

@@ -50,6 +50,9 @@ class TViewCell {
   // leaves it; false when it holds a refused text, refused now (with its
   // message) or before.
   bool FinishEdit();
+  // A text refused, or typed and one the field would refuse, gives way to
+  // the cell's value, without the message.
+  void DropRefused();
 
  private:
   void Leave();
@@ -76,6 +79,7 @@ class TViews {
   // Every field typed in and not yet left is left; false at the first that
   // holds a refused text.
   bool FinishEdit();
+  void DropRefused();
 
  private:
   std::vector<std::unique_ptr<TViewCell>> cells_;

@@ -91,8 +91,11 @@ class TBaseList {
   // The same with whole files that change together with the bases (the
   // settings files of the commit): each that lies in the bases' folder goes
   // into the same change and is marked Written; the others are left to the
-  // caller.
-  bool WriteSavedBases(std::string& failure, std::vector<TWholeFile>& files);
+  // caller. BeforeChange runs once nothing can refuse the commit any more
+  // and before anything is replaced (the settings files' copies are made
+  // there); false from it writes nothing, its failure said by the caller.
+  bool WriteSavedBases(std::string& failure, std::vector<TWholeFile>& files,
+                       const std::function<bool()>& beforeChange = {});
 
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   TUBL* GetItem(int32_t index) const;

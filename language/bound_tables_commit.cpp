@@ -1,4 +1,5 @@
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,18 +37,18 @@ bool WriteNewTable(TDBF& old, const std::string& path, const std::vector<uint8_t
   ok = ok && fresh.WriteStructure();
   const auto size = static_cast<std::size_t>(old.RecordSize());
   ok = ok && static_cast<std::size_t>(fresh.RecordSize()) == size;
-  std::vector<char> text(size);
-  for (std::size_t pos = 0; ok && pos < records.size(); pos += size) {
-    // Moving to the end clears the deletion mark, so it comes first.
-    fresh.GoToRecord(fresh.RecCount() + 1);
-    if (old.OemCoded() == fresh.OemCoded()) {
-      std::memcpy(fresh.RecordBytes(), &records[pos], size);
-    } else {
+  if (ok && old.OemCoded() == fresh.OemCoded()) {
+    ok = fresh.AppendRecords(records.data(), records.size() / size);
+  } else {
+    std::vector<char> text(size);
+    for (std::size_t pos = 0; ok && pos < records.size(); pos += size) {
+      // Moving to the end clears the deletion mark, so it comes first.
+      fresh.GoToRecord(fresh.RecCount() + 1);
       std::memcpy(old.RecordBytes(), &records[pos], size);
       old.GetRecordText(text.data());
       fresh.SetRecordText(text.data());
+      ok = fresh.WriteRecord();
     }
-    ok = fresh.WriteRecord();
   }
   if (!ok) fresh.AbandonRewrite();
   ok = fresh.Close() && ok;
@@ -71,7 +72,8 @@ bool TBaseList::WriteSavedBases(std::string& failure) {
   return WriteSavedBases(failure, none);
 }
 
-bool TBaseList::WriteSavedBases(std::string& failure, std::vector<TWholeFile>& files) {
+bool TBaseList::WriteSavedBases(std::string& failure, std::vector<TWholeFile>& files,
+                                const std::function<bool()>& beforeChange) {
   failure.clear();
   // Each base once, at its last SAVEBASE.
   std::vector<TPlannedTable> tables;
@@ -123,6 +125,11 @@ bool TBaseList::WriteSavedBases(std::string& failure, std::vector<TWholeFile>& f
       journal.RollBack();
       return Fail(failure, "Не удалось записать базу данных "_w + dbf.FileName);
     }
+  }
+  if (beforeChange && !beforeChange()) {
+    journal.RollBack();
+    for (TWholeFile& file : files) file.Written = false;
+    return false;
   }
   // The old files must be let go before they are renamed away; the tables
   // open again on whatever stands after the commit.

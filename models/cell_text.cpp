@@ -1,5 +1,8 @@
 #include "models/cell_text.h"
 
+#include <algorithm>
+
+#include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
 #include "foundation/values/value_text.h"
@@ -68,6 +71,20 @@ bool CheckCellText(const TColFormat* format, std::string_view s, char kind) {
     case 'E': return s.empty();
     default: return true;
   }
+}
+
+std::string CellRefusalText(const TColFormat* format, const TCellInput& input) {
+  std::string text(kBadCellInput);
+  long double x = 0;
+  if (!format || NormalizeTypeChar(format->Kind) != 'N' || !TextToExtended(input.Text, x) ||
+      CheckCellText(format, input.Text, 'N'))
+    return text;
+  const int width = format->Mode < 1 ? kDefaultNumWidth : format->Mode;
+  const int decimals = format->Mode < 1 ? kDefaultNumDecimals : format->Decimals;
+  if (decimals <= 0)
+    return text + "\rВ поле помещается целое число не больше "_w + std::to_string(width) + " знаков"_w;
+  return text + "\rВ поле помещается число не больше "_w + std::to_string(std::max(width - decimals - 1, 0)) +
+         " знаков до точки и "_w + std::to_string(decimals) + " после нее"_w;
 }
 
 TCellInput NormalizeCellInput(const TColFormat* format, std::string_view typed) {

@@ -37,4 +37,9 @@ struct TCellInput {
 // sign rule; a computed column ('E') keeps the trimmed text as it stands.
 TCellInput NormalizeCellInput(const TColFormat* format, std::string_view typed);
 
+// What the view says of a refused input: kBadCellInput, and under it, for
+// a number that does not fit its cell, how many characters the cell takes
+// before and after the point.
+std::string CellRefusalText(const TColFormat* format, const TCellInput& input);
+
 }  // namespace vm

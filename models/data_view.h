@@ -308,6 +308,12 @@ class TDataView : public TBlankView, public IDataView {
   // refused text is dropped with the message. Any edit the stored value
   // opened on a next cell ends unstored, so no editor is left open.
   void FinishEdit();
+  // The document is being thrown away: an open edit whose text the cell
+  // would refuse ends unstored, without the message, the cell keeping its
+  // value.
+  void DropRefusedEdit();
+  // An edit is open on a text the cell refuses.
+  bool HoldsRefusedEdit() const;
   // Inside LeaveEditor: its message or what the stored value started is
   // still under way.
   bool LeavingEditor() const { return leaving_; }

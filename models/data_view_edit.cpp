@@ -102,7 +102,7 @@ void TDataView::LeaveEditor() {
       if (OnCellAccepted) OnCellAccepted(*this);
       FireSelect();
     } else {
-      Ui().MsgBox(std::string(kBadCellInput), Ui().AppTitle(), kMbError);
+      Ui().MsgBox(CellRefusalText(CellFormat(curCol_, curRow_), input), Ui().AppTitle(), kMbError);
       // The editor comes back with what was typed.
       Notify([](TDataViewObserver& o) { o.EditingChanged(); });
     }
@@ -112,6 +112,16 @@ void TDataView::LeaveEditor() {
     CancelAllowed = true;
   }
   leaving_ = false;
+}
+
+bool TDataView::HoldsRefusedEdit() const {
+  return editing_ && !NormalizeCellInput(CellFormat(curCol_, curRow_), editorText_).Valid;
+}
+
+void TDataView::DropRefusedEdit() {
+  if (leaving_ || !HoldsRefusedEdit()) return;
+  accept_ = false;
+  LeaveEditor();
 }
 
 void TDataView::FinishEdit() {

@@ -67,7 +67,13 @@ std::string TInstanceMark::PathFor(const std::string &title) {
   return folder + name;
 }
 
-bool TInstanceMark::Take(const std::string &title) {
+std::string ProgramDirectoryMarkTitle(const std::string &dir) {
+  std::error_code ec;
+  const std::filesystem::path found = std::filesystem::weakly_canonical(Cp1251ToUtf8(dir), ec);
+  return ec ? dir : Utf8ToCp1251(found.string());
+}
+
+bool TInstanceMark::Take(const std::string &title, bool shared) {
   file_.reset();
   failure_.clear();
   FileSystem &fs = Files();
@@ -75,17 +81,20 @@ bool TInstanceMark::Take(const std::string &title) {
   if (path.empty()) return false;
   // A mark is made exclusively, never through a link planted at its name
   // (the link goes, whatever it points at); a plain file that an ended
-  // program left is taken as it stands.
+  // program left is taken as it stands. A mark just made holds it shared:
+  // one to be held alone is opened again for writing.
   FileError error = FileError::None;
-  for (int attempt = 0; attempt < 2 && !file_; ++attempt) {
+  bool made = false;
+  for (int attempt = 0; attempt < 2; ++attempt) {
     file_ = fs.Open(path, FileMode::CreateNew, &error);
-    if (file_ || error != FileError::Exists) break;
-    if (fs.IsSymlink(path)) {
-      fs.Remove(path);
-      continue;
-    }
-    file_ = fs.Open(path, FileMode::ReadWrite, &error);
-    break;
+    made = file_ != nullptr;
+    if (made || error != FileError::Exists || !fs.IsSymlink(path)) break;
+    fs.Remove(path);
+  }
+  if (made && shared) return true;
+  if (made || error == FileError::Exists) {
+    file_.reset();
+    file_ = fs.Open(path, shared ? FileMode::Read : FileMode::ReadWrite, &error);
   }
   if (file_) return true;
   if (error != FileError::Busy)

@@ -19,6 +19,15 @@ namespace vm {
 // the compositor's socket, else the name of the window platform.
 std::string DesktopName(std::string_view platform);
 
+// The desktop of the marks of program directories: the window programs
+// on one program directory hold its mark together, the headless runner
+// alone, since each keeps the program's clock and the workstation's
+// settings in memory from its start and writes them back there.
+inline constexpr std::string_view kProgramDirectoryMark = "program directory";
+// The title of a program directory's mark: the folder as the system finds
+// it, whatever link or spelling named it.
+std::string ProgramDirectoryMarkTitle(const std::string &dir);
+
 class TInstanceMark {
  public:
   // Dir: where marks are kept; empty means $XDG_RUNTIME_DIR, else a
@@ -28,8 +37,9 @@ class TInstanceMark {
       : dir_(std::move(dir)), desktop_(std::move(desktop)) {}
 
   // Takes the mark of Title; false when another program holds it, or when
-  // no mark can be made (Failure then says why).
-  bool Take(const std::string &title);
+  // no mark can be made (Failure then says why). A shared mark may be held
+  // by several programs at once, never beside one that holds it alone.
+  bool Take(const std::string &title, bool shared = false);
   void Release() { file_.reset(); }
   // Why the last Take could make no mark (Windows-1251); empty after a
   // mark taken or held by another program.

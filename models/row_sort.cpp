@@ -62,6 +62,17 @@ uint64_t BigEndianWord(const unsigned char* bytes) {
 
 int Sign(int c) { return c < 0 ? -1 : (c > 0 ? 1 : 0); }
 
+// Where the keys of a kind go among keys of other kinds: numbers, texts,
+// dates, then times and every other kind, which compare as times.
+int KindRank(char kind) {
+  switch (kind) {
+    case 'N': return 0;
+    case 'C': return 1;
+    case 'D': return 2;
+    default: return 3;
+  }
+}
+
 // What CompareValuesInOrder looks at: only the part of the value's kind is
 // set, the others stay zero as in a value read from text. A number is kept
 // as its NumberOrderKey, a text as its collation key (with case) in the
@@ -146,6 +157,12 @@ class TKeyRows {
     key.Time = v.Time;
   }
   int Compare(const TKey& a, const TKey& b) const {
+    // A conditional format may give a column's rows different kinds; keys
+    // of two kinds go by their kinds, or the comparison is no order and a
+    // sort runs past its rows.
+    if (a.Kind != b.Kind) {
+      if (const int rank = KindRank(a.Kind) - KindRank(b.Kind)) return Sign(rank);
+    }
     switch (a.Kind) {
       case 'C': {
         const std::string_view all(arena_);

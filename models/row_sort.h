@@ -1,6 +1,9 @@
 // The order rows of a blank view sort in: their typed keys are read from
 // the cell texts, and the rows are ordered by them as CompareValuesInOrder
-// orders values (texts with case), equal rows keeping their order.
+// orders values (texts with case), equal rows keeping their order. Keys of
+// different kinds (a conditional format may give a column's rows several)
+// go by their kinds: numbers first, then texts, dates, and times with every
+// other kind.
 //
 // Rows whose first keys are all texts, or all numbers, are sorted as one
 // small entry each: the first sixteen bytes of the text's collation key, or

@@ -101,20 +101,35 @@ void StartDay(TSettingsModel& m, const TStartUpOptions& options) {
   if (options.StartOfDay) options.StartOfDay->RunStartOfDay(m.StartOfDayDoc);
 }
 
-// A second window program on the same configuration is turned away
-// before it touches anything; the first keeps its mark until it ends.
-bool FirstInstance(const TStartUpOptions& options, const TSettingsModel& m) {
-  if (options.Instance == nullptr) return true;
-  TInstanceMark& mark = *options.Instance;
-  if (mark.Take(m.Title.empty() ? Ui().AppTitle() : m.Title)) return true;
+// A mark another program holds turns this one away before it touches
+// anything; the holder keeps it until it ends. Why is said under the
+// refusal when the mark alone does not tell it.
+bool TakeMark(TInstanceMark& mark, const std::string& title, bool shared, const std::string& why) {
+  if (mark.Take(title, shared)) return true;
   UnlockBases();
   // Without its mark the program could not tell a second start of its own.
   if (!mark.Failure().empty())
     Ui().MsgBox("Не удается проверить, не запущена ли программа уже: "_w + mark.Failure(),
                 " Повторный запуск программы "_w, kMbError);
   else
-    Ui().MsgBox("Программа уже загружена !"_w, " Повторный запуск программы "_w, kMbInformation);
+    Ui().MsgBox("Программа уже загружена !"_w + (why.empty() ? "" : "\r" + why),
+                " Повторный запуск программы "_w, kMbInformation);
   return false;
+}
+
+// A second window program on the same configuration is turned away.
+bool FirstInstance(const TStartUpOptions& options, const TSettingsModel& m) {
+  return options.Instance == nullptr ||
+         TakeMark(*options.Instance, m.Title.empty() ? Ui().AppTitle() : m.Title, false, "");
+}
+
+// The runner and a window program on one program directory would each
+// write back the clock it read at its start over the other's later one.
+bool ProgramDirectoryFree(const TStartUpOptions& options) {
+  if (options.Home == nullptr) return true;
+  const std::string dir = ProgramDirectoryMarkTitle(ProgramDirectory());
+  return TakeMark(*options.Home, dir, options.HomeShared,
+                  "С каталогом программы "_w + dir + " уже работает другой её процесс."_w);
 }
 
 int EndStartUp() {
@@ -164,6 +179,7 @@ int StartUp(const TStartUpOptions& options) {
   InstallExpandParams();
   TMainState& s = MainState();
   s.StartUpRefused = false;
+  if (!ProgramDirectoryFree(options)) return kStartUpFailed;
   if (OpenDataAtStartUp() != 0) return EndStartUp();
   if (!m.Title.empty()) Ui().SetAppTitle(m.Title);
   if (!FirstInstance(options, m)) {

@@ -40,6 +40,14 @@ struct TStartUpOptions {
   // The mark that keeps a second window program off the configuration of
   // the same title; the headless runner takes none.
   TInstanceMark* Instance = nullptr;
+  // The mark of the program directory, taken before anything is read: the
+  // program's clock and the workstation's settings are kept in memory from
+  // the start and written back at each commit, so a process that keeps
+  // them alone (the headless runner) never works beside a window program
+  // on the same program directory, nor one window beside it. The window
+  // programs share it (HomeShared).
+  TInstanceMark* Home = nullptr;
+  bool HomeShared = false;
   // The start-up password, asked before the clock starts. Refused, the
   // start-up still runs to its end (the start of the day included) and
   // MainState().StartUpRefused tells the program to end.

@@ -149,4 +149,10 @@ TPaperRequest PaperOfDevMode(const std::string& bytes) {
   return paper;
 }
 
+int32_t ScaleOfDevMode(const std::string& bytes) {
+  TDevMode mode;
+  if (!ReadDevMode(bytes, mode) || (mode.Fields & kDmScale) == 0) return 100;
+  return mode.Scale >= 10 && mode.Scale <= 400 ? mode.Scale : 100;
+}
+
 }  // namespace vm

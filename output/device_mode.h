@@ -30,6 +30,22 @@ inline constexpr uint32_t kDmFormName = 0x10000;
 inline constexpr int16_t kDmPortrait = 1;
 inline constexpr int16_t kDmLandscape = 2;
 
+// Colour and two-sided values.
+inline constexpr int16_t kDmMonochrome = 1;
+inline constexpr int16_t kDmColour = 2;
+inline constexpr int16_t kDmSimplex = 1;
+inline constexpr int16_t kDmDuplexLong = 2;
+inline constexpr int16_t kDmDuplexShort = 3;
+
+// Paper sources (bins) in use.
+inline constexpr int16_t kBinUpper = 1;
+inline constexpr int16_t kBinLower = 2;
+inline constexpr int16_t kBinMiddle = 3;
+inline constexpr int16_t kBinManual = 4;
+inline constexpr int16_t kBinEnvelope = 5;
+inline constexpr int16_t kBinAuto = 7;
+inline constexpr int16_t kBinLargeCapacity = 11;
+
 // Paper size codes in use.
 inline constexpr int16_t kPaperLetter = 1;
 inline constexpr int16_t kPaperLegal = 5;
@@ -91,5 +107,9 @@ struct TPaperRequest {
   bool Landscape = false;
 };
 TPaperRequest PaperOfDevMode(const std::string& bytes);
+
+// The scale a device mode prints at, in percent: its scale field when the
+// mask sets it within 10..400, else 100.
+int32_t ScaleOfDevMode(const std::string& bytes);
 
 }  // namespace vm

@@ -5,10 +5,14 @@
 # which are never answered: the writes wait and go to the office in blocks.
 # Workbooks are named by the program's numbers, sheets, rows and columns
 # count from 1. The office is our child in a process group of its own and
-# goes with us.
+# goes with us. With "windows" as the second argument the office runs on
+# the display, its windows hidden until "visible 1" shows them; without it
+# the office runs headless, which loads workbooks several times faster, and
+# "visible" does nothing.
 import datetime, os, re, select, shutil, signal, stat, subprocess, sys, tempfile, time
 
 OFFICE_PATH = sys.argv[1]
+WINDOWS = sys.argv[2:3] == ["windows"]
 PROFILE = tempfile.mkdtemp(prefix="velomar-calc-")
 PIPE = "velomar_calc_%d" % os.getpid()
 
@@ -93,7 +97,7 @@ def launch():
         os.makedirs(os.path.dirname(settings), exist_ok=True)
         with open(settings, "w", encoding="utf-8") as f:
             f.write(SETTINGS)
-    args = [binary, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
+    args = [binary] + ([] if WINDOWS else ["--headless"]) + ["--invisible", "--norestore", "--nologo", "--nodefault",
             "--nolockcheck", "-env:UserInstallation=" + uno.systemPathToFileUrl(PROFILE),
             "--accept=pipe,name=%s;urp;" % PIPE]
     if shutil.which("setpriv"):
@@ -165,11 +169,12 @@ def url(path):
     return uno.systemPathToFileUrl(os.path.abspath(path))
 
 
-def load(path, read_only):
+def load(path, read_only, hidden=None):
     if not os.path.isfile(path):
         raise RuntimeError("Файл не найден: " + path)
+    hidden = not visible if hidden is None else hidden
     doc = desktop.loadComponentFromURL(url(path), "_blank", 0,
-                                       (prop("Hidden", not visible), prop("ReadOnly", read_only)))
+                                       (prop("Hidden", hidden), prop("ReadOnly", read_only)))
     if doc is None or not hasattr(doc, "Sheets"):
         if doc is not None:
             doc.close(True)
@@ -216,7 +221,8 @@ def same_file(a, b):
 def create(number, template, target):
     if same_file(template, target):
         raise RuntimeError("Файл отчета совпадает с шаблоном: " + target)
-    doc = load(template, True)
+    # The template only passes through: never shown.
+    doc = load(template, True, True)
     try:
         store_beside(doc, target)
     finally:
@@ -262,10 +268,15 @@ def close_all(keep):
 
 def set_visible(on):
     global visible
+    if not WINDOWS:
+        return
     visible = on
     for doc in books.values():
         try:
-            doc.getCurrentController().getFrame().getContainerWindow().setVisible(on)
+            window = doc.getCurrentController().getFrame().getContainerWindow()
+            window.setVisible(on)
+            if on:
+                window.toFront()
         except Exception:
             pass
 

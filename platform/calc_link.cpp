@@ -26,7 +26,7 @@ void CloseFd(int& fd) {
   fd = -1;
 }
 
-[[noreturn]] void RunHelper(int socket, pid_t parent, const std::string& officePath) {
+[[noreturn]] void RunHelper(int socket, pid_t parent, const std::string& officePath, bool windows) {
   // The helper goes when we go, however we end.
   prctl(PR_SET_PDEATHSIG, SIGTERM);
   if (getppid() != parent) _exit(127);
@@ -37,7 +37,8 @@ void CloseFd(int& fd) {
   for (int fd = 3; fd < 1024; ++fd) close(fd);
   const int null = open("/dev/null", O_RDONLY);
   if (null >= 0 && null != 0) close(null);
-  execl(kPython, kPython, "-I", "-c", CalcHelperScript(), officePath.c_str(), static_cast<char*>(nullptr));
+  execl(kPython, kPython, "-I", "-c", CalcHelperScript(), officePath.c_str(), windows ? "windows" : nullptr,
+        static_cast<char*>(nullptr));
   _exit(127);
 }
 
@@ -76,7 +77,7 @@ TCalcFields TCalcLink::Decode(std::string_view line) {
   return fields;
 }
 
-bool TCalcLink::Spawn(const std::string& officePath, std::string& error) {
+bool TCalcLink::Spawn(const std::string& officePath, bool windows, std::string& error) {
   Quit();
   int sockets[2];
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
@@ -93,7 +94,7 @@ bool TCalcLink::Spawn(const std::string& officePath, std::string& error) {
   }
   if (pid == 0) {
     // dup2 clears close-on-exec on the copies the helper keeps.
-    RunHelper(sockets[1], parent, officePath);
+    RunHelper(sockets[1], parent, officePath, windows);
   }
   close(sockets[1]);
   pid_ = pid;

@@ -21,9 +21,9 @@ class TCalcLink {
   TCalcLink(const TCalcLink&) = delete;
   TCalcLink& operator=(const TCalcLink&) = delete;
 
-  // Starts the helper for the office program at officePath; false with
-  // the reason when it cannot run.
-  bool Spawn(const std::string& officePath, std::string& error);
+  // Starts the helper for the office program at officePath, the office
+  // on the display when windows; false with the reason when it cannot run.
+  bool Spawn(const std::string& officePath, bool windows, std::string& error);
   // Whether the helper still lives.
   bool Running();
   // A call that has no answer; the helper may keep it back and do it
@@ -49,7 +49,7 @@ class TCalcLink {
 };
 
 // The text of the helper program, platform/calc_helper.py, which the build
-// embeds; it is run as `python3 -I -c TEXT OFFICE`.
+// embeds; it is run as `python3 -I -c TEXT OFFICE [windows]`.
 const char* CalcHelperScript();
 
 }  // namespace vm

@@ -105,7 +105,8 @@ bool VersionAccepted(std::string_view text, double minimum) {
   return LeadingVersionNumber(text) - minimum >= -0.0001;
 }
 
-TCalcSpreadsheet::TCalcSpreadsheet(std::string officePath) : officePath_(std::move(officePath)) {}
+TCalcSpreadsheet::TCalcSpreadsheet(std::string officePath, TOfficeWindows windows)
+    : officePath_(std::move(officePath)), windows_(windows == TOfficeWindows::OnDisplay) {}
 
 TCalcSpreadsheet::~TCalcSpreadsheet() { Quit(); }
 
@@ -143,7 +144,7 @@ bool TCalcSpreadsheet::Alive(std::string& why) {
 
 bool TCalcSpreadsheet::Create() {
   std::string error;
-  if (!link_.Running() && !link_.Spawn(officePath_, error)) {
+  if (!link_.Running() && !link_.Spawn(officePath_, windows_, error)) {
     Ui().MsgBox(error, StartCaption(), kMbError);
     return false;
   }

@@ -1,8 +1,11 @@
-// The spreadsheet services on LibreOffice Calc. The office runs headless
-// (soffice --headless --invisible --norestore) with a profile of its own,
-// started on first use by our helper process (platform/calc_link.h),
-// checked before every use and started afresh when it has died; it is
-// hidden after every document run and quit when this object goes.
+// The spreadsheet services on LibreOffice Calc. The office runs with a
+// profile of its own, started on first use by our helper process
+// (platform/calc_link.h), checked before every use and started afresh when
+// it has died; it is hidden after every document run and quit when this
+// object goes. For a program on a display it runs there with its windows
+// hidden (soffice --invisible), so that SetVisible can show the reports;
+// otherwise headless (soffice --headless --invisible), where SetVisible
+// does nothing.
 #pragma once
 
 #include <cstdint>
@@ -25,10 +28,15 @@ bool VersionAccepted(std::string_view text, double minimum);
 // interface holds every call the reports make.
 inline constexpr double kCalcMinimumVersion = 6.0;
 
+// Whether the office may show its windows: only where the program's own
+// windows are on a screen a user sees.
+enum class TOfficeWindows { Headless, OnDisplay };
+
 class TCalcSpreadsheet : public SpreadsheetServices {
  public:
   // officePath: the office program, "soffice" found on the PATH by default.
-  explicit TCalcSpreadsheet(std::string officePath = "soffice");
+  explicit TCalcSpreadsheet(std::string officePath = "soffice",
+                            TOfficeWindows windows = TOfficeWindows::Headless);
   ~TCalcSpreadsheet() override;
 
   bool Start() override;
@@ -54,6 +62,7 @@ class TCalcSpreadsheet : public SpreadsheetServices {
   std::unique_ptr<IWorkbook> Report(const TCalcFields& call, std::string& error);
 
   std::string officePath_;
+  bool windows_;
   TCalcLink link_;
   bool started_ = false;
   int officePid_ = 0;

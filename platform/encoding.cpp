@@ -146,6 +146,20 @@ Bytes16 DosToWinLetters(Bytes16 a) {
 
 Bytes16 DosToWinBytes(Bytes16 a) { return AnyHighBit(a) ? DosToWinLetters(a) : a; }
 
+// The way back: А..я in two runs that move down by a constant, 'Ё', 'ё'
+// and '№' (all below 0xC0) one by one.
+Bytes16 WinToDosLetters(Bytes16 a) {
+  using V = Bytes16;
+  const auto s = reinterpret_cast<Signed16>(a);
+  const V early = reinterpret_cast<V>((s > -0x41) & (s < -0x10));  // 0xC0..0xEF: А..п
+  const V late = reinterpret_cast<V>((s > -0x11) & (s < 0));       // 0xF0..0xFF: р..я
+  V r = a - ((early & 0x40) | (late & 0x10));
+  if (!AnyHighBit(reinterpret_cast<V>(s < -0x40))) return r;  // nothing below 0xC0
+  r = (a == 0xA8) ? V{} + 0xF0 : r;
+  r = (a == 0xB8) ? V{} + 0xF1 : r;
+  return (a == 0xB9) ? V{} + 0xFC : r;
+}
+
 Bytes16 LoadBytes(const char* p) {
   Bytes16 v;
   std::memcpy(&v, p, sizeof v);
@@ -218,6 +232,29 @@ void DosToWinMasked(char* to, const char* from, const unsigned char* mask, std::
     Bytes16 m;
     std::memcpy(&m, mask + i, sizeof m);
     return AnyHighBit(a & m) ? DosToWinMaskedPiece(a, m) : a;
+  };
+  const Bytes16 last = piece(n - 16);
+  std::size_t i = 0;
+  for (; i + 32 < n; i += 32) {
+    StoreBytes(to + i, piece(i));
+    StoreBytes(to + i + 16, piece(i + 16));
+  }
+  if (i + 16 < n) StoreBytes(to + i, piece(i));
+  StoreBytes(to + n - 16, last);
+}
+
+namespace {
+
+[[gnu::noinline]] Bytes16 WinToDosMaskedPiece(Bytes16 a, Bytes16 m) { return a ^ ((WinToDosLetters(a) ^ a) & m); }
+
+}  // namespace
+
+void WinToDosMasked(char* to, const char* from, const unsigned char* mask, std::size_t n) {
+  const auto piece = [&](std::size_t i) {
+    const Bytes16 a = LoadBytes(from + i);
+    Bytes16 m;
+    std::memcpy(&m, mask + i, sizeof m);
+    return AnyHighBit(a & m) ? WinToDosMaskedPiece(a, m) : a;
   };
   const Bytes16 last = piece(n - 16);
   std::size_t i = 0;

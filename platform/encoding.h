@@ -152,6 +152,8 @@ void DosToWinInPlace(char* p, std::size_t n);
 // letters in its text fields, the padding, the numbers and the dates, pass
 // in one step each.
 void DosToWinMasked(char* to, const char* from, const unsigned char* mask, std::size_t n);
+// The opposite way, as a record's text is stored.
+void WinToDosMasked(char* to, const char* from, const unsigned char* mask, std::size_t n);
 void WinToDosInPlace(char* p, std::size_t n);
 
 // Eight Windows-1251 bytes at once when every byte above 0x7F among them is

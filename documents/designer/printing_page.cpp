@@ -52,6 +52,13 @@ void TPrintingPage::MakeDefaultFormat() {
     d_.Misc.DefaultFormatName = format->Name;
 }
 
+std::string TPrintingPage::DefaultFormatText() const {
+  const std::string& name = d_.Misc.DefaultFormatName;
+  if (const TPageFormat* format = d_.PageFormatList.FindByName(name)) return format->Name;
+  if (name.empty()) return "не выбран"_w;
+  return "«"_w + name + "» не найден"_w;
+}
+
 void TPrintingPage::Enable(TDesignerEnabling& e) const {
   e.FormatCommands = d_.PageFormatList.GetFormat(FormatIndex) != nullptr;
 }

@@ -28,6 +28,10 @@ class TPrintingPage : public TDesignerPage {
   // A comma would split the stored "name,data" form, so it becomes a point.
   void RenamePageFormat(const std::string& text);
   void MakeDefaultFormat();
+  // The default format as documents are compiled against it: the working
+  // format its name finds, or word that none is found, so that a name
+  // left behind by a deleted or renamed format is not taken for one.
+  std::string DefaultFormatText() const;
   void Enable(TDesignerEnabling& e) const;
 };
 

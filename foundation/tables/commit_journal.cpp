@@ -212,6 +212,11 @@ bool SyncFolders(const std::string& dir, const std::vector<TCommitJournal::Entry
   return ok;
 }
 
+bool HasBackups(const std::vector<TCommitJournal::Entry>& entries) {
+  return std::any_of(entries.begin(), entries.end(),
+                     [](const TCommitJournal::Entry& e) { return e.Remove || (!e.Append && e.OldSize >= 0); });
+}
+
 std::string NameList(const std::vector<TCommitJournal::Entry>& entries) {
   std::string names;
   for (const auto& e : entries) names += (names.empty() ? "" : ", ") + e.Name;
@@ -381,18 +386,27 @@ bool TCommitJournal::Finish() {
     return Fail("Не записаны базы "_w + NameList(entries_));
   }
   // The commit stands once its journal is gone: without one nothing is
-  // rolled back, and the backups left are mere leftovers. This removal needs
-  // no sync of its own: lost in a crash of the system, the journal rolls
-  // the commit back whole, its backups with it, since a journalling file
-  // system keeps a folder's changes in the order they were made and the
-  // backups go only after it. A journal that will not go is marked done,
-  // so the next recovery completes the commit.
+  // rolled back, and the backups left are mere leftovers. A journal that
+  // will not go is marked done, so the next recovery completes the commit.
   const std::string journal = dir_ + kCommitJournalName;
-  if (!Files().Remove(journal) && !WriteJournal(true)) {
+  const bool removed = Files().Remove(journal);
+  if (!removed && !WriteJournal(true)) {
     RollBack();
     return Fail("Не записывается журнал записи "_w + journal);
   }
   begun_ = false;
+  // A file system need not keep unlinks in the order they were made: a
+  // crash that kept a backup's removal and lost the journal's would bring
+  // the journal back with only some of its backups, and the next start
+  // would roll those tables back and keep the others new. So the journal's
+  // removal is made durable before any backup goes; when it cannot be, the
+  // backups stay for the next start, which clears them (no journal) or
+  // rolls the whole commit back with them (the journal came back).
+  if (removed && HasBackups(entries_) && !Files().SyncDirectory(dir_)) {
+    entries_.clear();
+    replaced_ = false;
+    return true;
+  }
   for (const Entry& e : entries_) CompleteEntry(dir_, e);
   entries_.clear();
   replaced_ = false;
@@ -409,8 +423,10 @@ bool TCommitJournal::RollBack() {
       ok = RemoveIfThere(dir_ + NewName(it->Name)) && ok;
     }
   }
-  if (begun_ && ok) ok = Files().Remove(dir_ + kCommitJournalName);
+  // The tables' names back in place durably before the journal that
+  // speaks for them goes, for the same reason as in Finish.
   SyncFolders(dir_, entries_);
+  if (begun_ && ok) ok = Files().Remove(dir_ + kCommitJournalName);
   if (!ok) failure_ = "Не удалось вернуть базы к состоянию до записи: "_w + NameList(entries_);
   begun_ = false;
   replaced_ = false;
@@ -439,8 +455,11 @@ TRecoveryResult RecoverInterruptedCommit(const std::string& folder,
   bool ok = true;
   for (auto it = entries.rbegin(); it != entries.rend(); ++it)
     ok = (done ? CompleteEntry(dir, *it) : RestoreEntry(dir, *it)) && ok;
-  if (ok) ok = Files().Remove(journal);
+  // What was put back or cleared is durable before the journal goes: a
+  // crash that kept its removal and lost a table's rename back would leave
+  // that table new and the others old.
   SyncFolders(dir, entries);
+  if (ok) ok = Files().Remove(journal);
   const std::string names = NameList(entries);
   if (!ok) {
     messages.push_back("Прерванная запись не восстановлена, базы: "_w + names);

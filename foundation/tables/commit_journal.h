@@ -14,7 +14,9 @@
 //
 // The syncs are those the guarantee needs and no more: each new file and
 // each appended table, the journal, the journal's folder once the journal is
-// in it, and each folder of a rename once the renames are done.
+// in it, each folder of a rename once the renames are done, and the
+// journal's folder once more after its removal, before the backups go
+// (the file system need not keep unlinks in order).
 //
 // A process that dies leaves the journal behind; RecoverInterruptedCommit,
 // run under the database lock at start-up and before each document run,

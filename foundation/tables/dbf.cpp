@@ -735,11 +735,16 @@ bool TDBF::SetOtherInt(int index, int32_t value) {
                      fields_[static_cast<std::size_t>(index)][17], value);
 }
 
-bool TDBF::SetFieldNumber(int index, long double value) {
+bool TDBF::SetOtherNumber(int index, long double value) {
   int len = 0;
   uint8_t* p = FieldPtr(index, len);
   if (!p) return false;
-  const std::string s = FitFixed(value, len, fields_[static_cast<std::size_t>(index)][17]);
+  const int decimals = fields_[static_cast<std::size_t>(index)][17];
+  // Digits, the point and the sign are the same in both code pages.
+  if (FieldTypeAt(index) == 'N' &&
+      PutQuickFixed(reinterpret_cast<char*>(p), static_cast<std::size_t>(len), value, decimals))
+    return true;
+  const std::string s = FitFixed(value, len, decimals);
   return !s.empty() && PutFieldText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, s);
 }
 
@@ -815,10 +820,69 @@ void TDBF::GetOtherRecordText(char* out) const {
     if (textMask_[i]) out[i] = DosToWinChar(out[i]);
 }
 
+void TDBF::PutFieldInt(uint8_t* record, int index, int32_t value) {
+  if (index < 0 || index >= fieldCount_ || recordBuf_.empty()) return;
+  const auto& d = fields_[static_cast<std::size_t>(index)];
+  const int offset = d[12] | (d[13] << 8);
+  const int len = d[16];
+  if (offset + len > static_cast<int>(recordBuf_.size())) return;
+  if (d[11] == 'N' && d[17] == 0 && dbf_detail::PutShortWhole(record + offset, len, value)) return;
+  // Anything else as the table's own writer stores it.
+  OwnRecord();
+  const std::vector<uint8_t> own(recordBuf_.begin(), recordBuf_.end());
+  std::memcpy(recordBuf_.data(), record, own.size());
+  SetFieldInt(index, value);
+  std::memcpy(record, recordBuf_.data(), own.size());
+  std::memcpy(recordBuf_.data(), own.data(), own.size());
+}
+
+void TDBF::RecordFromText(const char* in, uint8_t* out) const {
+  const std::size_t size = recordBuf_.size();
+  if (size >= 16 && oemCoded_) {
+    WinToDosMasked(reinterpret_cast<char*>(out), in, textMask_.data(), size);
+    return;
+  }
+  std::memcpy(out, in, size);
+  if (!oemCoded_) return;
+  for (std::size_t i = 0; i < size; ++i)
+    if (textMask_[i]) out[i] = static_cast<uint8_t>(WinToDosChar(static_cast<char>(out[i])));
+}
+
+bool TDBF::AppendRecords(const uint8_t* records, std::size_t count) {
+  if (!active_ || !file_ || readOnly_ || recordBuf_.empty()) return false;
+  const std::size_t size = recordBuf_.size();
+  for (std::size_t done = 0; done < count;) {
+    GoToRecord(recCount_ + 1);
+    if (recCount_ == std::numeric_limits<int32_t>::max()) return false;
+    if (pendCount_ == 0) {
+      pendStart_ = recCount_;
+      pending_.Reshape(std::max<std::size_t>(1, kWriteBlockBytes / size) * size);
+    }
+    const std::size_t room = pending_.size() / size - static_cast<std::size_t>(pendCount_);
+    const auto n = static_cast<int32_t>(std::min({room, count - done,
+                                                  static_cast<std::size_t>(std::numeric_limits<int32_t>::max() - recCount_)}));
+    std::memcpy(&pending_[static_cast<std::size_t>(pendCount_) * size], records + done * size,
+                static_cast<std::size_t>(n) * size);
+    pendCount_ += n;
+    recCount_ += n;
+    appended_ += n;
+    recNo_ = recCount_;
+    SetHeaderCount(recCount_);
+    done += static_cast<std::size_t>(n);
+    if (static_cast<std::size_t>(pendCount_) * size == pending_.size() && !FlushPending()) return false;
+  }
+  return true;
+}
+
 void TDBF::SetRecordText(const char* in) {
   if (recordBuf_.empty()) return;
   view_ = nullptr;
-  std::memcpy(recordBuf_.data(), in, recordBuf_.size());
+  const std::size_t size = recordBuf_.size();
+  if (size >= 16 && oemCoded_) {
+    WinToDosMasked(reinterpret_cast<char*>(recordBuf_.data()), in, textMask_.data(), size);
+    return;
+  }
+  std::memcpy(recordBuf_.data(), in, size);
   if (!oemCoded_) return;
   for (int i = 0; i < fieldCount_; ++i) {
     if (FieldTypeAt(i) != 'C') continue;

@@ -189,31 +189,28 @@ class TDBF {
   // blank before the first digit. Anything else through SetOtherInt. Stored
   // as SetFieldStr stores the number with the field's decimals.
   bool SetFieldInt(int index, int32_t value) {
-    using namespace dbf_detail;
     int len = 0;
     uint8_t* p = FieldPtr(index, len);
-    const bool negative = value < 0;
-    const uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
     if (p && FieldTypeAt(index) == 'N' && fields_[static_cast<std::size_t>(index)][17] == 0 &&
-        static_cast<unsigned>(len - 8) <= 8 && magnitude < 100000000) {
-      const uint64_t digits = EightDigits(magnitude);
-      // The last digit always stays, a zero's included.
-      const int lead = std::countr_zero((digits ^ kZeroWord) | (uint64_t{1} << 56)) / 8;
-      const uint64_t padding = (uint64_t{1} << (8 * lead)) - 1;
-      uint64_t word = (digits & ~padding) | (kBlankWord & padding);
-      if (!negative || lead > 0 || len > 8) {
-        if (negative && lead > 0) word += uint64_t{'-' - ' '} << (8 * (lead - 1));
-        StoreWord(p, kBlankWord);
-        StoreWord(p + len - 8, word);
-        if (negative && lead == 0) p[len - 9] = '-';
-        return true;
-      }
-    }
+        dbf_detail::PutShortWhole(p, len, value))
+      return true;
     return SetOtherInt(index, value);
   }
+  // The same into `record`, a record of this table as its file stores it,
+  // outside the table's own buffer.
+  void PutFieldInt(uint8_t* record, int index, int32_t value);
   // The number with the field's decimals, or as many of them as fit;
   // false, with nothing stored, when it does not fit even without them.
-  bool SetFieldNumber(int index, long double value);
+  // Inline for a price or a quantity of a usual field; anything else
+  // through SetOtherNumber.
+  bool SetFieldNumber(int index, long double value) {
+    int len = 0;
+    uint8_t* p = FieldPtr(index, len);
+    if (p && FieldTypeAt(index) == 'N' &&
+        dbf_detail::PutShortFixed(p, len, fields_[static_cast<std::size_t>(index)][17], value))
+      return true;
+    return SetOtherNumber(index, value);
+  }
   TDateRec GetFieldDate(int index, bool& error) const {
     const int32_t v = GetFieldInt(index, error);
     if (error || v < 0 || v > 21991231) {
@@ -257,6 +254,11 @@ class TDBF {
   }
   // The opposite; a number field keeps whatever text it is given.
   void SetRecordText(const char* in);
+  // The same into `out` (RecordSize() bytes, not the table's own buffer).
+  void RecordFromText(const char* in, uint8_t* out) const;
+  // Appends `count` records given as the file stores them, one after
+  // another, as WriteRecord appends each.
+  bool AppendRecords(const uint8_t* records, std::size_t count);
   // The record buffer as stored in the file (RecordSize() bytes; empty on a
   // closed table).
   uint8_t* RecordBytes() {
@@ -329,6 +331,7 @@ class TDBF {
   [[gnu::noinline]] bool WriteOtherRecord();
   [[gnu::noinline]] bool SetOtherStr(int index, std::string_view s);
   [[gnu::noinline]] bool SetOtherInt(int index, int32_t value);
+  [[gnu::noinline]] bool SetOtherNumber(int index, long double value);
   [[gnu::noinline]] bool SetOtherDate(int index, const TDateRec& date);
   [[gnu::noinline]] int ReadOtherRecord();
   // The read-ahead block from record r on; false when it could not be read.

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -190,6 +191,57 @@ inline uint64_t EightDigits(uint32_t v) {
   const uint32_t high = v / 10000;
   const uint32_t low = v % 10000;
   return PairWord(high / 100, high % 100, low / 100, low % 100);
+}
+
+// A whole number of at most eight digits right-aligned in a number field
+// of 8..16 bytes, every counter and code among them, as a blank word and the
+// digits' word, which together cover the field; the sign, when there is room
+// for it, in the blank before the first digit. False, storing nothing, for
+// any other.
+inline bool PutShortWhole(uint8_t* p, int len, int32_t value) {
+  const bool negative = value < 0;
+  const uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+  if (static_cast<unsigned>(len - 8) > 8 || magnitude >= 100000000) return false;
+  const uint64_t digits = EightDigits(magnitude);
+  // The last digit always stays, a zero's included.
+  const int lead = std::countr_zero((digits ^ kZeroWord) | (uint64_t{1} << 56)) / 8;
+  const uint64_t padding = (uint64_t{1} << (8 * lead)) - 1;
+  uint64_t word = (digits & ~padding) | (kBlankWord & padding);
+  if (negative && lead == 0 && len == 8) return false;
+  if (negative && lead > 0) word += uint64_t{'-' - ' '} << (8 * (lead - 1));
+  StoreWord(p, kBlankWord);
+  StoreWord(p + len - 8, word);
+  if (negative && lead == 0) p[len - 9] = '-';
+  return true;
+}
+
+// A number that is not negative and below 10^8 once scaled by its 1..6
+// decimals, as ExtendedToFixed writes it, right-aligned in a number field
+// of 8..16 bytes (N(12,2) and N(10,3) among them): blanks over the start,
+// the first of its eight digits before the field's last word, and that word
+// the other digits with the point among them. False, storing nothing, for
+// any other number or field, and for a text longer than the field.
+inline bool PutShortFixed(uint8_t* p, int len, int dec, long double x) {
+  if (static_cast<unsigned>(dec - 1) > 5 || static_cast<unsigned>(len - 8) > 8 || !(x >= 0)) return false;
+  const long double scaled = std::rint(x * number_detail::kPowersOfTen[static_cast<std::size_t>(dec)]);
+  if (!(scaled < 1e8L)) return false;
+  // Through double, exact for such a whole number: the conversion of a long
+  // double would change the rounding mode twice.
+  const uint64_t digits = EightDigits(static_cast<uint32_t>(static_cast<double>(scaled)));
+  const unsigned decBits = 8 * static_cast<unsigned>(dec);
+  // The whole part's digits, the decimals' places zeros; its leading zeros
+  // blank but the last.
+  const uint64_t wholeZeros = (digits << decBits) | (kZeroWord & ((uint64_t{1} << decBits) - 1));
+  const int lead = std::countr_zero((wholeZeros ^ kZeroWord) | (uint64_t{1} << 56)) / 8;
+  if (9 - lead + dec > len) return false;
+  const uint64_t padding = (uint64_t{1} << (8 * lead)) - 1;
+  const uint64_t whole = ((wholeZeros & ~padding) | (kBlankWord & padding)) >> decBits;
+  const unsigned pointBits = 56 - decBits;
+  const uint64_t tail = (whole >> 8) | (uint64_t{'.'} << pointBits) | (digits & (~uint64_t{0} << (pointBits + 8)));
+  StoreWord(p, kBlankWord);
+  if (len > 8) p[len - 9] = static_cast<uint8_t>(whole);
+  StoreWord(p + len - 8, tail);
+  return true;
 }
 
 // A block of records that is never filled before use: a table made anew

@@ -487,9 +487,13 @@ bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) 
       return true;
     }
     case 'N': {
-      const std::string s = ExtendedToFixed(v.Num, f.Decimals);
       const auto len = static_cast<std::size_t>(f.Length);
-      if (s.empty() || s.size() > len) return PutWideNumber(buf + f.Offset, len, v.Num, f.Decimals);
+      if (dbf_detail::PutShortFixed(reinterpret_cast<uint8_t*>(buf + f.Offset), f.Length, f.Decimals, v.Num) ||
+          PutQuickFixed(buf + f.Offset, len, v.Num, f.Decimals))
+        return true;
+      const std::string s = ExtendedToFixed(v.Num, f.Decimals);
+      if (s.empty() || s.size() > len || !HasFixedForm(v.Num))
+        return PutWideNumber(buf + f.Offset, len, v.Num, f.Decimals);
       PutRightAligned(buf + f.Offset, len, s);
       return true;
     }
@@ -672,31 +676,41 @@ bool TStringBase::HasTooWideNumber(const char* buf) const {
   for (const FieldInfo& f : fields_) {
     if (f.Type != 'N' || f.Length == 0) continue;
     const char* p = buf + f.Offset;
-    if (std::all_of(p, p + f.Length, [](char c) { return c == '*'; })) return true;
+    // A number's last character is never a star: one test passes over
+    // almost every field.
+    if (p[f.Length - 1] == '*' && std::all_of(p, p + f.Length, [](char c) { return c == '*'; })) return true;
   }
   return false;
 }
 
-bool TStringBase::MakeRewrittenRecord(const TRow& row, int32_t noField) {
-  const bool tooWide = HasTooWideNumber(row.Buffer());
-  dbf_->SetRecordText(row.Buffer());
-  if (noField >= 0) dbf_->SetFieldInt(noField, row.Index + 1);
-  dbf_->SetDeleted(false);
-  return tooWide;
+bool TStringBase::MakeFileRecord(const TRow& row, uint8_t* record, int32_t noField, int32_t no, bool deleted) const {
+  dbf_->RecordFromText(row.Buffer(), record);
+  if (noField >= 0) dbf_->PutFieldInt(record, noField, no);
+  record[0] = deleted ? '*' : ' ';
+  return HasTooWideNumber(row.Buffer());
 }
 
-// Each record goes into the file as it is made: the table rewritten whole
-// would otherwise stand in memory a second time beside its rows. The file
-// is written beside the old one, which stays until the new one is whole.
+// Each block of records goes into the file as it is made: the table
+// rewritten whole would otherwise stand in memory a second time beside its
+// rows. The file is written beside the old one, which stays until the new
+// one is whole.
 TSaveResult TStringBase::RewriteRecords() {
   const int32_t noField = NoField();
+  const auto size = static_cast<std::size_t>(dbf_->RecordSize());
+  const std::size_t perBlock = std::max<std::size_t>(1, (std::size_t{1} << 20) / std::max<std::size_t>(size, 1));
+  std::vector<uint8_t> block(perBlock * size);
+  std::size_t held = 0;
   bool tooWide = false;
   bool ok = dbf_->Zap();
   for (auto row = rows_.begin(); ok && row != rows_.end(); ++row) {
     if ((*row)->Deleted) continue;
-    tooWide = MakeRewrittenRecord(**row, noField) || tooWide;
-    ok = dbf_->WriteRecord();
+    tooWide = MakeFileRecord(**row, &block[held * size], noField, (*row)->Index + 1, false) || tooWide;
+    if (++held == perBlock) {
+      ok = dbf_->AppendRecords(block.data(), held);
+      held = 0;
+    }
   }
+  if (ok && held > 0) ok = dbf_->AppendRecords(block.data(), held);
   if (!ok) dbf_->AbandonRewrite();
   ok = dbf_->Close() && ok;
   ok = dbf_->Open() && ok;
@@ -711,34 +725,38 @@ bool TStringBase::PlanSave(bool rewrite, TPendingSave& plan) {
   if (!dbf_ || !dbf_->Active()) return false;
   const auto size = static_cast<std::size_t>(dbf_->RecordSize());
   const int32_t noField = NoField();
+  // Each record made straight in its place, as the file stores it.
+  const auto put = [&](const TRow& row, uint8_t* record, int32_t no, bool deleted) {
+    plan.TooWide = MakeFileRecord(row, record, noField, no, deleted) || plan.TooWide;
+  };
   if (rewrite) {
-    plan.Records.reserve(rows_.size() * size);
+    std::size_t kept = 0;
+    for (const RowPtr& row : rows_) kept += row->Deleted ? 0 : 1;
+    plan.Records.resize(kept * size);
+    uint8_t* record = plan.Records.data();
     for (const RowPtr& row : rows_) {
       if (row->Deleted) continue;
-      plan.TooWide = MakeRewrittenRecord(*row, noField) || plan.TooWide;
-      plan.Records.insert(plan.Records.end(), dbf_->RecordBytes(), dbf_->RecordBytes() + size);
+      put(*row, record, row->Index + 1, false);
+      record += size;
     }
     return true;
   }
   // The whole table as it will stand, records in file order.
   if (!ReadAllRecords(*dbf_, plan.Records)) return false;
+  plan.Records.reserve(plan.Records.size() + rows_.size() * size);
   const int32_t inFileCount = dbf_->RecCount();
   int32_t next = inFileCount + 1;
   for (const RowPtr& row : rows_) {
     const bool inFile = row->RecNo >= 1 && row->RecNo <= inFileCount;
     if (!row->New && !row->Changed && !(row->Deleted && inFile)) continue;
     if (row->New && row->Deleted) continue;
-    plan.TooWide = plan.TooWide || HasTooWideNumber(row->Buffer());
     int32_t recNo = row->RecNo;
     int32_t no = row->No;
     if (row->New || !inFile) {
       recNo = no = next++;
       plan.Records.resize(plan.Records.size() + size);
     }
-    dbf_->SetRecordText(row->Buffer());
-    if (noField >= 0) dbf_->SetFieldInt(noField, no);
-    dbf_->SetDeleted(row->Deleted);
-    std::memcpy(&plan.Records[static_cast<std::size_t>(recNo - 1) * size], dbf_->RecordBytes(), size);
+    put(*row, &plan.Records[static_cast<std::size_t>(recNo - 1) * size], no, row->Deleted);
     plan.Updates.push_back({row.get(), recNo});
   }
   plan.Nothing = plan.Updates.empty();

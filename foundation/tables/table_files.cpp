@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "foundation/tables/table_rewrite.h"
+#include "foundation/text/number_text.h"
 #include "platform/files.h"
 
 namespace vm {
@@ -38,6 +39,25 @@ TSaveResult WriteBaseToFile(const TStringBase& table, const std::string& fileNam
   return tooWide ? TSaveResult::SavedTooWide : TSaveResult::Saved;
 }
 
+namespace {
+
+// A field's text from the file into a row. A number longer than its field
+// is written as the field holds numbers, its decimals rounded as far as
+// they must be; cut, it would be another number. False when it does not
+// fit even without decimals.
+bool PutFileText(TStringBase& table, int32_t field, const std::string& text, char* buf) {
+  TCommonVar number;
+  if (table.FieldType(field) == 'N' && text.size() > table.FieldBytes(field, buf).size() &&
+      TextToExtended(text, number.Num)) {
+    number.Kind = 'N';
+    return table.SetBufferValue(field, number, buf);
+  }
+  table.SetBufferText(field, text, buf);
+  return true;
+}
+
+}  // namespace
+
 bool ReadBaseFromFile(TStringBase& table, const std::string& fileName) {
   TDBF in;
   in.FileName = fileName;
@@ -47,23 +67,27 @@ bool ReadBaseFromFile(TStringBase& table, const std::string& fileName) {
   for (int i = 0; i < in.FieldCount(); ++i) target[static_cast<std::size_t>(i)] = table.FieldIndex(in.GetFieldName(i));
   const int32_t before = table.Count();
   const int32_t current = table.CurrentIndex();
+  const bool modified = table.Modified;
+  // A file that cannot be read whole, or holds a number the table cannot,
+  // adds nothing.
+  const auto fail = [&] {
+    while (table.Count() > before) table.Delete(table.LastIndex());
+    table.MemTableGoto(current);
+    table.Modified = modified;
+    return false;
+  };
   std::string text;
   in.GoToRecord(1);
   for (int32_t rec = 1; rec <= in.RecCount(); ++rec) {
     const int state = in.ReadRecord();
-    if (state < 0) {
-      // A file that cannot be read whole adds nothing.
-      while (table.Count() > before) table.Delete(table.LastIndex());
-      table.MemTableGoto(current);
-      return false;
-    }
+    if (state < 0) return fail();
     if (state == 1) continue;
     TRow* row = table.Append();
     for (int i = 0; i < in.FieldCount(); ++i) {
       const int32_t field = target[static_cast<std::size_t>(i)];
       if (field < 0) continue;
       in.GetFieldStr(i, text);
-      table.SetBufferText(field, text, row->Buffer());
+      if (!PutFileText(table, field, text, row->Buffer())) return fail();
     }
   }
   table.Modified = true;

@@ -167,18 +167,72 @@ std::string ExponentForm(long double a) {
 }
 
 // units / 10^decimals written out, built from the end in one buffer.
+constexpr std::array<uint64_t, 20> kWholePowersOfTen = [] {
+  std::array<uint64_t, 20> p{};
+  p[0] = 1;
+  for (size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
+  return p;
+}();
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The `count` last decimal digits of v, zeros before them, ending at end.
+char* PutDigits(char* end, uint64_t v, size_t count) {
+  char* const first = end - count;
+  for (; end - first >= 2; v /= 100) {
+    end -= 2;
+    std::memcpy(end, kDigitPairs + 2 * (v % 100), 2);
+  }
+  if (end > first) *--end = static_cast<char>('0' + v % 10);
+  return first;
+}
+
+// The decimal digits of v, at least one, ending at end.
+char* PutWholeDigits(char* end, uint64_t v) {
+  for (; v >= 100; v /= 100) {
+    end -= 2;
+    std::memcpy(end, kDigitPairs + 2 * (v % 100), 2);
+  }
+  if (v >= 10) {
+    end -= 2;
+    std::memcpy(end, kDigitPairs + 2 * v, 2);
+  } else {
+    *--end = static_cast<char>('0' + v);
+  }
+  return end;
+}
+
+// The text of units / 10^decimals ending at end: the whole part, then '.'
+// and the decimals.
+char* PutFixedDigits(char* end, uint64_t units, size_t decimals, bool negative) {
+  const bool zero = units == 0;
+  char* p = end;
+  if (decimals > 0) {
+    // 64 bits hold twenty digits: with more decimals the twentieth is a
+    // decimal too, and zeros stand before it.
+    const size_t inWord = std::min<size_t>(decimals, 19);
+    p = PutDigits(p, units, inWord);
+    units /= kWholePowersOfTen[inWord];
+    if (decimals > inWord) {
+      *--p = static_cast<char>('0' + units);
+      units = 0;
+      p -= decimals - inWord - 1;
+      std::memset(p, '0', decimals - inWord - 1);
+    }
+    *--p = '.';
+  }
+  p = PutWholeDigits(p, units);
+  if (negative && !zero) *--p = '-';
+  return p;
+}
+
 std::string FixedText(uint64_t units, size_t decimals, bool negative) {
   char buf[kMaxDecimals + 24];
   char* const end = buf + sizeof(buf);
-  char* p = end;
-  const bool zero = units == 0;
-  for (size_t k = 0; k < decimals; ++k, units /= 10) *--p = static_cast<char>('0' + units % 10);
-  if (decimals > 0) *--p = '.';
-  do {
-    *--p = static_cast<char>('0' + units % 10);
-    units /= 10;
-  } while (units != 0);
-  if (negative && !zero) *--p = '-';
+  const char* const p = PutFixedDigits(end, units, decimals, negative);
   return std::string(p, static_cast<size_t>(end - p));
 }
 
@@ -331,7 +385,7 @@ std::string ExtendedToFixed(long double x, int decimals) {
   if (decimals > kMaxDecimals) decimals = kMaxDecimals;
   const bool negative = std::signbit(x);
   const long double a = std::fabs(x);
-  if (a >= 1e36L) {
+  if (!HasFixedForm(x)) {
     std::string e = ExponentForm(a);
     if (negative) e.insert(e.begin(), '-');
     return e;
@@ -351,7 +405,26 @@ std::string ExtendedToFixed(long double x, int decimals) {
   return d;
 }
 
+bool PutQuickFixed(char* field, std::size_t width, long double x, int decimals) {
+  if (decimals < 0 || decimals > 18) return false;
+  const long double scaled = std::fabs(x) * kPowersOfTen[static_cast<size_t>(decimals)];
+  // Also false for NaN and the infinities.
+  if (!(scaled < 18446744073709551616.0L)) return false;
+  char buf[48];
+  char* const end = buf + sizeof buf;
+  const char* const p = PutFixedDigits(end, static_cast<uint64_t>(std::rint(scaled)),
+                                       static_cast<size_t>(decimals), std::signbit(x));
+  const auto n = static_cast<std::size_t>(end - p);
+  if (n > width) return false;
+  std::memset(field, ' ', width - n);
+  std::memcpy(field + (width - n), p, n);
+  return true;
+}
+
 std::string FitFixed(long double x, int width, int decimals) {
+  // ExtendedToFixed writes these with an exponent, short enough for many a
+  // field but no number's fixed-point digits.
+  if (!HasFixedForm(x)) return {};
   for (int d = std::clamp(decimals, 0, 255);; --d) {
     std::string s = ExtendedToFixed(x, d);
     if (s.empty()) return s;

@@ -6,6 +6,7 @@
 #include <array>
 #include <bit>
 #include <cfenv>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -187,6 +188,10 @@ inline std::size_t LeadingFieldBlanks(const char* p, std::size_t n) {
   return other == 0 ? n : i + static_cast<std::size_t>(std::countr_zero(other)) / 8;
 }
 
+// Whether ExtendedToFixed writes the number with fixed-point digits: below
+// 1e36 in magnitude.
+inline bool HasFixedForm(long double x) { return std::fabs(x) < 1e36L; }
+
 // The number with exactly `decimals` decimals (below 0 counts as 0, above
 // 255 as 255), rounded on the binary value scaled by the power of ten, halves
 // to even: 0.125 with 2 decimals is "0.12", 2.5 with 0 is "2", 3.5 is "4". A
@@ -194,9 +199,18 @@ inline std::size_t LeadingFieldBlanks(const char* p, std::size_t n) {
 // more is written with an exponent ("1.5E+36"); infinities and NaN give "".
 std::string ExtendedToFixed(long double x, int decimals);
 
+// The text ExtendedToFixed gives, right-aligned in the `width` bytes at
+// `field` with blanks before it, for the numbers a table mostly holds: true
+// when it did so; false, writing nothing, when the text is longer than the
+// field or the number is not one the quick path takes (more than 18
+// decimals, a scaled value beyond 64 bits, not finite). A caller then takes
+// ExtendedToFixed or FitFixed.
+bool PutQuickFixed(char* field, std::size_t width, long double x, int decimals);
+
 // The number as a field `width` characters wide holds it: with `decimals`
 // decimals, or with as many of them as fit, rounded as ExtendedToFixed
-// rounds; "" when it does not fit even without decimals (or is not finite).
+// rounds; "" when it does not fit even without decimals, or has no
+// fixed-point form (1e36 or more, or not finite).
 std::string FitFixed(long double x, int width, int decimals);
 
 }  // namespace vm

@@ -3,17 +3,23 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QBoxLayout>
 #include <QDoubleSpinBox>
 #include <QFontInfo>
+#include <QFormLayout>
 #include <QPageSetupDialog>
 #include <QPainter>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <functional>
 
 #include "output/device_mode.h"
 #include "foundation/qt/qt_canvas.h"
 #include "foundation/qt/qt_text.h"
+#include "platform/encoding.h"
 
 namespace vm {
 
@@ -50,6 +56,72 @@ class TApplicationFontInPoints {
   const QFont saved_;
 };
 
+// The paper sources a device mode names, as Qt's printer knows them and as
+// the print system's jobs name them (media-source); the print system maps
+// these names onto the queue's own input slots.
+struct TBin {
+  int16_t Code;
+  QPrinter::PaperSource Source;
+  const char* Media;
+};
+constexpr TBin kBins[] = {
+    {kBinAuto, QPrinter::Auto, "auto"},         {kBinManual, QPrinter::Manual, "manual"},
+    {kBinUpper, QPrinter::Upper, "top"},        {kBinMiddle, QPrinter::Middle, "middle"},
+    {kBinLower, QPrinter::Lower, "bottom"},     {kBinEnvelope, QPrinter::Envelope, "envelope"},
+    {kBinLargeCapacity, QPrinter::LargeCapacity, "large-capacity"},
+};
+
+const TBin* BinOfCode(int16_t code) {
+  for (const TBin& b : kBins)
+    if (b.Code == code) return &b;
+  return nullptr;
+}
+
+const TBin* BinOfSource(QPrinter::PaperSource source) {
+  for (const TBin& b : kBins)
+    if (b.Source == source) return &b;
+  return nullptr;
+}
+
+QString BinText(int16_t code) {
+  switch (code) {
+    case kBinManual: return ToQt("Ручная подача"_w);
+    case kBinUpper: return ToQt("Верхний лоток"_w);
+    case kBinMiddle: return ToQt("Средний лоток"_w);
+    case kBinLower: return ToQt("Нижний лоток"_w);
+    case kBinEnvelope: return ToQt("Конверты"_w);
+    case kBinLargeCapacity: return ToQt("Лоток большой ёмкости"_w);
+    default: return ToQt("Автоматически"_w);
+  }
+}
+
+// The options Qt's printer hands to the print system with the job, as
+// pairs of name and value. Qt's own print dialog sets them under this key;
+// its public interface has none.
+const auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+// The job's paper source and colour, which Qt draws by but does not pass
+// on: a manual feed or grey print the queue is told of. A colour print is
+// asked for only where the queue would print grey by itself.
+void PassJobOptions(QPrinter& printer) {
+  if (printer.outputFormat() != QPrinter::NativeFormat) return;
+  QStringList options = printer.printEngine()->property(kCupsOptions).toStringList();
+  const auto set = [&options](const QString& name, const char* value) {
+    for (qsizetype i = 0; i + 1 < options.size(); i += 2)
+      if (options[i] == name) {
+        options.remove(i, 2);
+        break;
+      }
+    if (value != nullptr) options << name << QString::fromLatin1(value);
+  };
+  const TBin* bin = BinOfSource(printer.paperSource());
+  set(QStringLiteral("media-source"), bin && bin->Code != kBinAuto ? bin->Media : nullptr);
+  const bool grey = printer.colorMode() == QPrinter::GrayScale;
+  set(QStringLiteral("print-color-mode"),
+      grey ? "monochrome" : QPrinterInfo(printer).defaultColorMode() == QPrinter::GrayScale ? "color" : nullptr);
+  printer.printEngine()->setProperty(kCupsOptions, options);
+}
+
 int16_t PaperCodeOf(QPageSize::PageSizeId id) {
   for (const TPaperId& p : kPaperIds)
     if (p.Id == id) return p.Code;
@@ -67,30 +139,39 @@ QPageSize PageSizeOf(const TPaperRequest& paper) {
   return QPageSize(QSizeF(paper.Width / 10.0, paper.Height / 10.0), QPageSize::Millimeter);
 }
 
+// The page a job draws on, in the printer's pixels at the scale given.
+TDeviceCaps CapsOf(const QPrinter& printer, double scale) {
+  const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+  return {static_cast<int32_t>(std::lround(page.width() / scale)),
+          static_cast<int32_t>(std::lround(page.height() / scale)), printer.resolution(), printer.resolution()};
+}
 
 class TQtPrintJob : public IPrintJob {
  public:
   // A job that ended gives its printer to keep, when it is given where;
   // nothing of the job is used after it ends.
   using TKeep = std::function<void(std::unique_ptr<QPrinter>)>;
-  TQtPrintJob(std::unique_ptr<QPrinter> printer, int32_t& sent, TKeep keep)
-      : printer_(std::move(printer)), sent_(sent), keep_(std::move(keep)) {}
+  // scale: the device mode's, in percent; the job draws a page that much
+  // larger in its own units, which the painter brings down to the sheet.
+  TQtPrintJob(std::unique_ptr<QPrinter> printer, int32_t scale, int32_t& sent, TKeep keep)
+      : printer_(std::move(printer)), scale_(scale / 100.0), sent_(sent), keep_(std::move(keep)) {}
   ~TQtPrintJob() override {
     if (painter_.isActive()) printer_->abort();
   }
 
   bool Begin() {
     if (!painter_.begin(printer_.get())) return false;
+    painter_.setTransform(QTransform::fromScale(scale_, scale_));
     canvas_.emplace(painter_, printer_->resolution());
     canvas_->SetExclusive(true);
     return true;
   }
   TCanvas& Canvas() override { return *canvas_; }
-  TDeviceCaps Caps() const override {
-    const QRect page = printer_->pageLayout().paintRectPixels(printer_->resolution());
-    return {page.width(), page.height(), printer_->resolution(), printer_->resolution()};
+  TDeviceCaps Caps() const override { return CapsOf(*printer_, scale_); }
+  void NewPage() override {
+    printer_->newPage();
+    painter_.setTransform(QTransform::fromScale(scale_, scale_));
   }
-  void NewPage() override { printer_->newPage(); }
   void End() override {
     const bool ended = painter_.end();
     ++sent_;
@@ -103,6 +184,7 @@ class TQtPrintJob : public IPrintJob {
 
  private:
   std::unique_ptr<QPrinter> printer_;
+  double scale_;
   QPainter painter_;
   std::optional<TQtCanvas> canvas_;
   int32_t& sent_;
@@ -128,7 +210,7 @@ std::unique_ptr<QPrinter> TQtPrintSystem::FilePrinter(const std::string& name) {
   if (!printer) {
     printer = Choose(name);
     fileSettings_ = {printer->pageLayout(), printer->resolution(), printer->copyCount(), printer->collateCopies(),
-                     printer->duplex()};
+                     printer->duplex(), printer->colorMode(), printer->paperSource()};
     return printer;
   }
   printer->setOutputFileName(ToQt(OutputFile));
@@ -137,6 +219,8 @@ std::unique_ptr<QPrinter> TQtPrintSystem::FilePrinter(const std::string& name) {
   printer->setCopyCount(fileSettings_.Copies);
   printer->setCollateCopies(fileSettings_.Collate);
   printer->setDuplex(static_cast<QPrinter::DuplexMode>(fileSettings_.Duplex));
+  printer->setColorMode(static_cast<QPrinter::ColorMode>(fileSettings_.Colour));
+  printer->setPaperSource(static_cast<QPrinter::PaperSource>(fileSettings_.Source));
   return printer;
 }
 
@@ -160,8 +244,14 @@ bool ApplyDevModeToPrinter(const std::string& devMode, QPrinter& printer) {
   if ((mode.Fields & kDmCollate)) printer.setCollateCopies(mode.Collate != 0);
   if ((mode.Fields & kDmPrintQuality) && mode.PrintQuality > 0) printer.setResolution(mode.PrintQuality);
   if ((mode.Fields & kDmDuplex) && mode.Duplex > 0)
-    printer.setDuplex(mode.Duplex == 2 ? QPrinter::DuplexLongSide
-                      : mode.Duplex == 3 ? QPrinter::DuplexShortSide : QPrinter::DuplexNone);
+    printer.setDuplex(mode.Duplex == kDmDuplexLong    ? QPrinter::DuplexLongSide
+                      : mode.Duplex == kDmDuplexShort ? QPrinter::DuplexShortSide
+                                                      : QPrinter::DuplexNone);
+  if (mode.Fields & kDmDefaultSource)
+    if (const TBin* bin = BinOfCode(mode.DefaultSource)) printer.setPaperSource(bin->Source);
+  if ((mode.Fields & kDmColor) && (mode.Color == kDmMonochrome || mode.Color == kDmColour))
+    printer.setColorMode(mode.Color == kDmMonochrome ? QPrinter::GrayScale : QPrinter::Color);
+  PassJobOptions(printer);
   return true;
 }
 
@@ -185,6 +275,16 @@ std::string DevModeFromPrinter(const QPrinter& printer, const std::string& base)
   mode.Copies = static_cast<int16_t>(std::max(1, printer.copyCount()));
   mode.Collate = printer.collateCopies() ? 1 : 0;
   mode.PrintQuality = static_cast<int16_t>(printer.resolution());
+  mode.Fields |= kDmColor | kDmDuplex;
+  mode.Color = printer.colorMode() == QPrinter::GrayScale ? kDmMonochrome : kDmColour;
+  mode.Duplex = printer.duplex() == QPrinter::DuplexNone        ? kDmSimplex
+                : printer.duplex() == QPrinter::DuplexShortSide ? kDmDuplexShort
+                                                                : kDmDuplexLong;
+  // A source of Qt's that no device mode names leaves the record's own.
+  if (const TBin* bin = BinOfSource(printer.paperSource())) {
+    mode.Fields |= kDmDefaultSource;
+    mode.DefaultSource = bin->Code;
+  }
   return WriteDevMode(mode);
 }
 
@@ -213,8 +313,7 @@ bool TQtPrintSystem::DeviceCaps(const std::string& name, const std::string& devM
   const std::unique_ptr<QPrinter> printer = Choose(name);
   if (!printer) return false;
   ApplyDevModeToPrinter(devMode, *printer);
-  const QRect page = printer->pageLayout().paintRectPixels(printer->resolution());
-  caps = {page.width(), page.height(), printer->resolution(), printer->resolution()};
+  caps = CapsOf(*printer, ScaleOfDevMode(devMode) / 100.0);
   return true;
 }
 
@@ -228,7 +327,7 @@ std::unique_ptr<IPrintJob> TQtPrintSystem::StartDoc(const std::string& name, con
   printer->setCreator(QStringLiteral("velomar"));
   TQtPrintJob::TKeep keep;
   if (toFile) keep = [this](std::unique_ptr<QPrinter> ended) { keptFilePrinter_ = std::move(ended); };
-  auto job = std::make_unique<TQtPrintJob>(std::move(printer), JobsSent, std::move(keep));
+  auto job = std::make_unique<TQtPrintJob>(std::move(printer), ScaleOfDevMode(devMode), JobsSent, std::move(keep));
   if (!job->Begin()) return nullptr;
   return job;
 }
@@ -265,6 +364,76 @@ void ChoosePaperInDialog(QPageSetupDialog& dialog, const QPageSize& paper) {
   height->setValue(size.height());
 }
 
+// The printer's own settings beside the page's, as the queue offers them:
+// paper source, colour, two sides and resolution, and the scale of the
+// print. Fills itself from the printer and gives its choices back to it.
+class TPrinterSettingsPage : public QWidget {
+ public:
+  TPrinterSettingsPage(QPrinter& printer, int32_t scale, QWidget* parent) : QWidget(parent) {
+    auto* form = new QFormLayout(this);
+    const QPrinterInfo queue(printer);
+    source_ = AddCombo(form, "source", "Подача бумаги:"_w);
+    for (const TBin& b : kBins) source_->addItem(BinText(b.Code), int(b.Source));
+    Choose(source_, int(printer.paperSource()));
+
+    colour_ = AddCombo(form, "colour", "Цвет:"_w);
+    QList<QPrinter::ColorMode> colours = queue.isNull() ? QList<QPrinter::ColorMode>{} : queue.supportedColorModes();
+    if (colours.isEmpty()) colours = {QPrinter::Color, QPrinter::GrayScale};
+    if (!colours.contains(printer.colorMode())) colours << printer.colorMode();
+    for (QPrinter::ColorMode c : colours)
+      colour_->addItem(ToQt(c == QPrinter::GrayScale ? "Оттенки серого"_w : "Цветная"_w), int(c));
+    Choose(colour_, int(printer.colorMode()));
+
+    sides_ = AddCombo(form, "sides", "Двусторонняя печать:"_w);
+    QList<QPrinter::DuplexMode> sides = queue.isNull() ? QList<QPrinter::DuplexMode>{} : queue.supportedDuplexModes();
+    sides.removeAll(QPrinter::DuplexAuto);
+    if (!sides.contains(QPrinter::DuplexNone)) sides.prepend(QPrinter::DuplexNone);
+    for (QPrinter::DuplexMode d : sides)
+      sides_->addItem(ToQt(d == QPrinter::DuplexLongSide    ? "По длинному краю"_w
+                           : d == QPrinter::DuplexShortSide ? "По короткому краю"_w
+                                                            : "Нет"_w),
+                      int(d));
+    Choose(sides_, int(printer.duplex() == QPrinter::DuplexAuto ? QPrinter::DuplexLongSide : printer.duplex()));
+
+    resolution_ = AddCombo(form, "resolution", "Разрешение:"_w);
+    QList<int> dpis = queue.isNull() ? QList<int>{} : queue.supportedResolutions();
+    if (!dpis.contains(printer.resolution())) dpis << printer.resolution();
+    std::sort(dpis.begin(), dpis.end());
+    for (int dpi : dpis) resolution_->addItem(QString::number(dpi) + ToQt(" точек на дюйм"_w), dpi);
+    Choose(resolution_, printer.resolution());
+
+    scale_ = new QSpinBox(this);
+    scale_->setObjectName(QStringLiteral("scale"));
+    scale_->setRange(10, 400);
+    scale_->setSuffix(QStringLiteral(" %"));
+    scale_->setValue(scale);
+    form->addRow(ToQt("Масштаб:"_w), scale_);
+  }
+
+  void ApplyTo(QPrinter& printer) const {
+    printer.setPaperSource(QPrinter::PaperSource(source_->currentData().toInt()));
+    printer.setColorMode(QPrinter::ColorMode(colour_->currentData().toInt()));
+    printer.setDuplex(QPrinter::DuplexMode(sides_->currentData().toInt()));
+    printer.setResolution(resolution_->currentData().toInt());
+  }
+  int32_t Scale() const { return scale_->value(); }
+
+ private:
+  QComboBox* AddCombo(QFormLayout* form, const char* name, const std::string& label) {
+    auto* combo = new QComboBox(this);
+    combo->setObjectName(QString::fromLatin1(name));
+    form->addRow(ToQt(label), combo);
+    return combo;
+  }
+  static void Choose(QComboBox* combo, int value) { combo->setCurrentIndex(std::max(0, combo->findData(value))); }
+
+  QComboBox* source_;
+  QComboBox* colour_;
+  QComboBox* sides_;
+  QComboBox* resolution_;
+  QSpinBox* scale_;
+};
+
 }  // namespace
 
 bool TQtPrintSystem::EditDeviceMode(const std::string& name, std::string& devMode) {
@@ -273,9 +442,27 @@ bool TQtPrintSystem::EditDeviceMode(const std::string& name, std::string& devMod
   ApplyDevModeToPrinter(devMode, *printer);
   QPageSetupDialog dialog(printer.get(), DialogOwner);
   ChoosePaperInDialog(dialog, printer->pageLayout().pageSize());
+  // The printer's own settings are a page of their own beside the page's,
+  // so that the dialog grows no taller than a small screen.
+  auto* settings = new TPrinterSettingsPage(*printer, ScaleOfDevMode(devMode), &dialog);
+  auto* layout = qobject_cast<QBoxLayout*>(dialog.layout());
+  QWidget* page = layout && layout->count() > 1 ? layout->itemAt(0)->widget() : nullptr;
+  if (page != nullptr) {
+    auto* tabs = new QTabWidget(&dialog);
+    delete layout->replaceWidget(page, tabs);
+    tabs->addTab(page, ToQt("Страница"_w));
+    tabs->addTab(settings, ToQt("Принтер"_w));
+  } else if (layout != nullptr) {
+    layout->insertWidget(std::max(0, layout->count() - 1), settings);
+  }
   const TApplicationFontInPoints inPoints;
   if (dialog.exec() != QDialog::Accepted) return false;
-  devMode = DevModeFromPrinter(*printer, devMode);
+  settings->ApplyTo(*printer);
+  TDevMode mode;
+  ReadDevMode(DevModeFromPrinter(*printer, devMode), mode);
+  mode.Fields |= kDmScale;
+  mode.Scale = static_cast<int16_t>(settings->Scale());
+  devMode = WriteDevMode(mode);
   return true;
 }
 

@@ -21,9 +21,10 @@ namespace vm {
 // is no such queue.
 std::unique_ptr<QPrinter> PrinterForQueue(const std::string& name);
 
-// Applies a device-mode record to a printer: paper, orientation, copies
-// and, when the record names one, the resolution. Invalid bytes change
-// nothing and give false.
+// Applies a device-mode record to a printer: paper, orientation, copies,
+// two-sided printing, paper source, colour and, when the record names one,
+// the resolution; the paper source and colour go to the print system with
+// the job. Invalid bytes change nothing and give false.
 bool ApplyDevModeToPrinter(const std::string& devMode, QPrinter& printer);
 // The record for a printer's current settings, keeping the public fields
 // and driver part of base where the printer has nothing to say.
@@ -73,6 +74,8 @@ class TQtPrintSystem : public IPrintSystem {
     int Copies = 1;
     bool Collate = false;
     int Duplex = 0;
+    int Colour = 0;
+    int Source = 0;
   };
   TFileSettings fileSettings_;
 };

@@ -2,12 +2,17 @@
 // boxes, the exit status, and what the run left in the settings files and
 // the tables.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/run_services.h"
@@ -18,6 +23,7 @@
 #include "run_rig.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/tables/dbf.h"
+#include "models/instance_mark.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "support/random_kills.h"
@@ -272,14 +278,75 @@ TEST(VelomarRun, ARefusedAnswerIsSaidWithItsQuestionAndWhatItTakes) {
        "до точки и 3 после нее"},
       {"Телефон поставщика", "Никто\n", 1,
        "список «Поставщик» не принимает ответ «Никто»: нужен номер строки от 1 до 3 или текст ее ячейки"},
+      // The phone's edit takes 20 characters: cut, it would be stored so.
+      {"Телефон поставщика", "2\n+7 910 555-00-00 доб. 5\n", 1,
+       "вопрос «Новый телефон»: поле «Телефон» не принимает ответ «+7 910 555-00-00 доб. 5»: нужен непустой "
+       "текст не длиннее 20 знаков"},
       {"Ставка НДС", "20\nпожалуй\n", 0,
        "сообщение «Ставка НДС» не принимает ответ «пожалуй»: нужно Да или Нет; взят ответ по умолчанию"},
   };
+  const std::string suppliers = ReadBytes(r.Dir() + "suppl.dbf");
   for (const auto& c : cases) {
     const ProgramRun run = said(c.answers, c.document);
     EXPECT_EQ(run.Status, c.status) << c.answers;
     EXPECT_TRUE(Has(run.Output, "velomar-run: " + std::string(c.said) + "\n")) << run.Output;
   }
+  EXPECT_EQ(ReadBytes(r.Dir() + "suppl.dbf"), suppliers);
+}
+
+// Whether a program holds the mark of the program directory dir: asked of
+// the lock without taking it, so the holder is never disturbed.
+bool ProgramDirectoryHeld(const std::string& dir) {
+  TInstanceMark probe(dir, std::string(kProgramDirectoryMark));
+  const int fd = ::open(probe.PathFor(ProgramDirectoryMarkTitle(dir)).c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  struct flock lock = {};
+  lock.l_type = F_WRLCK;
+  const bool held = ::fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+  ::close(fd);
+  return held;
+}
+
+// The window program keeps the program's clock from its start and writes it
+// back at each commit, so a run beside it on the same program directory
+// would have its later moment taken back: the runner is refused there with
+// a word, commits nothing and touches no settings file, and runs once the
+// window has ended.
+TEST(VelomarRun, IsRefusedWhileAWindowWorksOnTheSameProgramDirectory) {
+  RunRig r;
+  const std::string dir = r.Dir();
+  const pid_t window = ::fork();
+  if (window == 0) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+    if (::chdir(dir.c_str()) != 0) ::_exit(127);
+    ::execl(VELOMAR_EXE, VELOMAR_EXE, static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ASSERT_GT(window, 0);
+  bool up = false;
+  for (int i = 0; i < 1200 && !up; ++i) {
+    up = ProgramDirectoryHeld(dir);
+    if (!up) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  const auto settings = [&] { return ReadBytes(dir + "/local.ini") + ReadBytes(dir + "/manager.ini"); };
+  const std::string before = settings();
+  const std::string tables = r.TableBytes();
+  const std::string command = ShellQuoted(VELOMAR_RUN_EXE) + " --date 7.12.2026 --time 9:00:00 'Ставка НДС'";
+  const ProgramRun refused = RunIn(dir, command);
+  const bool stillUp = ::waitpid(window, nullptr, WNOHANG) == 0;
+  ::kill(window, SIGKILL);
+  ::waitpid(window, nullptr, 0);
+  ASSERT_TRUE(up && stillUp) << refused.Output;
+  EXPECT_NE(refused.Status, 0) << refused.Output;
+  EXPECT_TRUE(Has(refused.Output, "Программа уже загружена !")) << refused.Output;
+  EXPECT_TRUE(Has(refused.Output, "уже работает другой её процесс")) << refused.Output;
+  EXPECT_TRUE(settings() == before);
+  EXPECT_TRUE(r.TableBytes() == tables);
+
+  const ProgramRun alone = RunIn(dir, command);
+  EXPECT_EQ(alone.Status, 0) << alone.Output;
+  EXPECT_TRUE(Has(Cp1251ToUtf8(ReadBytes(dir + "/local.ini")), "=7.12.2026"));
 }
 
 TEST(VelomarRun, ArgumentsAndDocumentNames) {
@@ -376,6 +443,22 @@ TEST(VelomarRunCrash, AKillWithManagerIniAsideIsRecoveredByTheNextRun) {
 
 TEST(VelomarRun, MessageLinesEscapeLineBreaksAndBackslashes) {
   EXPECT_EQ(MessageLine("Внимание"_w, "a\rb\nc\\d"), "[Внимание] a\\rb\\nc\\\\d");
+}
+
+// On a terminal (a pseudo-terminal of script(1)) the run error's text
+// breaks its line where the box would, with no "\r" written out.
+TEST(VelomarRun, ARunErrorOnATerminalBreaksItsLine) {
+  RunRig r;
+  r.AddDocuments({{"Ошибка счёта",
+                   "VARS\n  A = N\nENDSECTION\nBLANK\n  WIDTH = 800\nENDSECTION\n"
+                   "INIT\n  A := 1 / 0\nENDSECTION\n"}});
+  ASSERT_EQ(r.Run("'Ставка НДС'", "20\nДа\n").Status, 0);
+  const std::string run = std::string(VELOMAR_RUN_EXE) + " --date 6.12.2026 --time 9:00:00 'Ошибка счёта'";
+  const ProgramRun onTerminal = RunIn(r.Dir(), "script -qec " + ShellQuoted(run) + " /dev/null");
+  EXPECT_EQ(onTerminal.Status, 1);
+  // The terminal ends each line with CR LF.
+  EXPECT_TRUE(Has(onTerminal.Output, "программы в строке 8:\r\n Деление на 0 \r\n")) << onTerminal.Output;
+  EXPECT_FALSE(Has(onTerminal.Output, "\\r")) << onTerminal.Output;
 }
 
 }  // namespace

@@ -227,6 +227,43 @@ TEST_F(ArchivePeriodTest, RefusalsLeaveEverythingAsItWas) {
 
 // Links planted at "WORK" or "ARCHIVE": archiving and restoring refuse,
 // and the folder a link points at keeps every file.
+// Fields narrower than the archived values: 12345 archived from GRP N(5)
+// into N(3), a name of ten letters into C(6). Nothing is restored, and the
+// base, the field and the value are told under the closing message and in
+// "Errors.log".
+TEST_F(ArchivePeriodTest, AValueItsNarrowerFieldCannotHoldRestoresNothing) {
+  const std::vector<PeriodRow> old = {{"h1", kJan1, 12345}, {"h2", kFeb1, 7}};
+  const std::vector<PeriodRow> named = {{"h1-longest", kJan1}, {"h2", kFeb1}};
+  struct Case {
+    std::vector<PeriodRow> Rows;
+    test::PeriodWidths Narrower;
+    std::string Fault;
+  };
+  for (const Case& c : {Case{old, {10, 3}, "База HEAD, поле GRP: значение 12345 не помещается в поле"_w},
+                        Case{named, {6, 5}, "База HEAD, поле NAME: значение h1-longest не помещается в поле"_w}}) {
+    SCOPED_TRACE(c.Fault);
+    ASSERT_TRUE(test::WritePeriodTable(Head(), c.Rows));
+    ASSERT_TRUE(test::WritePeriodTable(Lines(), {}));
+    ASSERT_TRUE(Archive("31.01.2026"));
+    ASSERT_TRUE(test::WritePeriodTable(Head(), {{"h2", kFeb1, 7}}, 10, c.Narrower));
+    const std::string head = test::ReadBytes(Head());
+    const auto list = LoadArchiveList(env_.ListFile());
+    ui_.Log.clear();
+    EXPECT_FALSE(Restore());
+    EXPECT_EQ(LastBox(), "Восстановление данных не было завершено из-за возникших ошибок\r"_w + c.Fault);
+    ASSERT_FALSE(ui_.Log.empty());
+    EXPECT_EQ(ui_.Log.back(), "Восстановление данных: "_w + c.Fault);
+    EXPECT_TRUE(test::ReadBytes(Head()) == head);
+    EXPECT_EQ(LoadArchiveList(env_.ListFile()).size(), list.size());
+    EXPECT_EQ(config_.ArchiveNo, 1);
+    EXPECT_TRUE(test::DirNames(env_.WorkDir()).empty());
+    // Widened again, the archive comes back whole.
+    ASSERT_TRUE(test::WritePeriodTable(Head(), {{"h2", kFeb1, 7}}));
+    ASSERT_TRUE(Restore());
+    EXPECT_EQ(test::ReadPeriodTable(Head()).front(), c.Rows[0].Name + "/0");
+  }
+}
+
 TEST_F(ArchivePeriodTest, LinksAtTheWorkOrArchiveFolderAreRefusedAndWhatTheyPointAtIsKept) {
   Invoices({3});
   ASSERT_TRUE(Archive("31.01.2026"));

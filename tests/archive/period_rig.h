@@ -32,14 +32,22 @@ struct PeriodRow {
 
 enum PeriodField { kNo = 0, kName, kDat, kGrp, kRef };
 
-inline bool WritePeriodTable(const std::string& path, const std::vector<PeriodRow>& rows, int32_t refWidth = 10) {
+// The widths of NAME and GRP as a table whose fields became narrower has
+// them.
+struct PeriodWidths {
+  int32_t Name = 10;
+  int32_t Grp = 5;
+};
+
+inline bool WritePeriodTable(const std::string& path, const std::vector<PeriodRow>& rows, int32_t refWidth = 10,
+                             PeriodWidths widths = {}) {
   TDBF t;
   t.FileName = path;
   if (!t.CreateTable()) return false;
   t.AddFieldEx("NO__", 10, 'N', 0);
-  t.AddFieldEx("NAME", 10, 'C', 0);
+  t.AddFieldEx("NAME", widths.Name, 'C', 0);
   t.AddFieldEx("DAT", 8, 'D', 0);
-  t.AddFieldEx("GRP", 5, 'N', 0);
+  t.AddFieldEx("GRP", widths.Grp, 'N', 0);
   t.AddFieldEx("REF", refWidth, 'N', 0);
   if (!t.WriteStructure()) return false;
   for (std::size_t i = 0; i < rows.size(); ++i) {

@@ -143,6 +143,22 @@ TEST_F(BaseChecks, ValuesANarrowerFieldCannotHoldAreNamedAndTheOldTableKept) {
   EXPECT_FALSE(std::filesystem::exists(home / "GOODS.DBF.old3"));
 }
 
+// Of a price narrowed to whole numbers, only those that change are named:
+// 54.00 and 99.00 are still 54 and 99; 89.9 becomes 90, 123 is left blank.
+TEST_F(BaseChecks, ANarrowerNumberFieldNamesOnlyTheValuesItChanged) {
+  Describe("GOODS.DBF", {{"PRICE", 'N', 2, 0}});
+  MakeTable("GOODS.DBF", {{"PRICE", 'N', 10, 2}}, {{"54.00"}, {"89.90"}, {"99.00"}, {"-0.00"}, {"123.00"}});
+
+  ASSERT_TRUE(CheckBases(bases, true, total));
+  EXPECT_EQ(Column("GOODS.DBF", "PRICE"), (std::vector<std::string>{"54", "90", "99", "0", ""}));
+  const std::string log = Log();
+  const std::string field = "База "_w + (home / "GOODS.DBF") + ", поле PRICE: не поместилось значений: "_w;
+  EXPECT_NE(log.find(field + "1, сохранено не полностью (записи прежней базы: 2)"_w), std::string::npos)
+      << Cp1251ToUtf8(log);
+  EXPECT_NE(log.find(field + "1, поле оставлено пустым (записи прежней базы: 5)"_w), std::string::npos)
+      << Cp1251ToUtf8(log);
+}
+
 // A folder where no copy of a table can be written.
 class NoCopiesOfTables : public FileSystem {
  public:

@@ -294,15 +294,21 @@ TEST_F(SettingsTest, AnEmptyPrinterNameDoesNotAskThePrintSystem) {
   EXPECT_EQ(std::pair(Settings().PrinterName, ui_.Asked), std::pair(std::string(), 0));
 }
 
-// "local.ini" is saved at every exit: its numbered copies move only when
-// its text changes, so that they stay its earlier versions.
-TEST_F(SettingsTest, LocalSettingsKeepTheirCopiesUntilTheirTextChanges) {
+// "local.ini" is saved at every exit and "manager.ini" with the designer's
+// settings: the numbered copies of each move only when its text changes,
+// so that they stay its earlier versions.
+TEST_F(SettingsTest, LocalSettingsAndAutoParametersKeepTheirCopiesUntilTheirTextChanges) {
   ASSERT_TRUE(LoadAllSettings());
-  WriteBytes(home_ / "local.in1", "older");
-  for (int exit = 1; exit <= 2; ++exit) ASSERT_TRUE(SaveLocalSettings());
-  EXPECT_EQ(ReadBytes(home_ / "local.ini"), Original("local.ini"));
-  EXPECT_EQ(ReadBytes(home_ / "local.in1"), "older");
-  EXPECT_FALSE(std::filesystem::exists(home_ / "local.in2"));
+  for (const auto& [stem, save] : {std::pair{"local", &SaveLocalSettings}, std::pair{"manager", &SaveAutoParams}}) {
+    SCOPED_TRACE(stem);
+    const std::string file = std::string(stem) + ".ini", first = std::string(stem) + ".in1",
+                      second = std::string(stem) + ".in2";
+    WriteBytes(home_ / first, "older");
+    for (int exit = 1; exit <= 2; ++exit) ASSERT_TRUE(save());
+    EXPECT_EQ(ReadBytes(home_ / file), Original(file));
+    EXPECT_EQ(ReadBytes(home_ / first), "older");
+    EXPECT_FALSE(std::filesystem::exists(home_ / second));
+  }
 
   Settings().Title = "Другой склад"_w;
   ASSERT_TRUE(SaveLocalSettings());

@@ -28,8 +28,8 @@ class ScriptedDialog : public TDateTimeDialog {
   std::string Hint;
 
   bool Show(TDateTimeEntry &entry, const std::function<bool(const TDateTimeEntry &)> &accept,
-            const std::string &hint) override {
-    Hint = hint;
+            const std::function<std::string(const TDateTimeEntry &)> &hint) override {
+    Hint = hint(entry);
     ShownWith.push_back(entry);
     OkEnabledAtFirst.push_back(accept(entry));
     if (Steps.empty()) return false;

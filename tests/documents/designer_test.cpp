@@ -484,6 +484,45 @@ TEST_F(DesignerTest, ExecutingTheStartOfDayNeverPutsAnUnsavedDatabaseInPlace) {
   EXPECT_EQ(clients.RecCount(), 1);
 }
 
+// A run of the start-of-day program that is refused (a database registered
+// but not saved) or does not compile commits nothing: "manager.ini" and
+// "local.ini" stay as they were and none of their numbered copies moves,
+// however often it is tried, even on a new day, when it is the start of
+// the day itself rather than a document the saved start of day runs before.
+TEST_F(DesignerTest, ARefusedOrUncompiledStartOfDayRunMovesNoCopyOfTheSettings) {
+  std::vector<std::string> names;
+  for (const char* stem : {"local.in", "manager.in"}) {
+    names.push_back(std::string(stem) + "i");
+    for (int k = 1; k <= 5; ++k) {
+      names.push_back(stem + std::to_string(k));
+      vm::test::WriteBytes(home / names.back(), "version " + std::to_string(k));
+    }
+  }
+  const auto files = [&] {
+    std::vector<std::string> bytes;
+    for (const std::string& name : names) bytes.push_back(Bytes(home / name));
+    return bytes;
+  };
+  const std::vector<std::string> before = files();
+  ASSERT_TRUE(designer.BasesPage.AddBase({"clients.dbf", "клиенты"_w, "Клиенты"_w}));
+  ASSERT_TRUE(designer.BasesPage.AddField({"name", "Строка"_w, "20", "0"}));
+  const std::string refused =
+      "USEDBASES\r\n  К = NAME:КЛИЕНТЫ, KEY:[NAME]\r\nENDSECTION\r\n"
+      "INIT\r\n  %ДАТА_СМЕНЫ% := %CURDATE%\r\n  ADDRECORD(К)\r\n  К.NAME := 'Иванов'\r\n"
+      "  SAVEBASE(К)\r\nENDSECTION\r\n"_w;
+  const std::string uncompiled = "INIT\r\n  %ДАТА_СМЕНЫ% := %CURDATE%\r\n  НЕТ_ТАКОЙ(1\r\nENDSECTION\r\n"_w;
+  for (const std::string& text : {refused, refused, refused, uncompiled, uncompiled, refused}) {
+    // A day not yet started, as after a start on the program's own clock.
+    MainState().DayStarted = false;
+    designer.StartOfDayPage.SetStartOfDayText(text);
+    ui.Answers = {kIdYes};
+    ui.Boxes.clear();
+    designer.StartOfDayPage.ExecuteStartOfDay();
+    EXPECT_FALSE(ui.Boxes.empty());
+    EXPECT_EQ(files(), before) << Cp1251ToUtf8(text);
+  }
+}
+
 // A default paper made in "Печать" and not yet saved is the one that
 // "Проверить все" and "Просмотр" try, as they try the working databases;
 // the configuration keeps its own until "Сохранить". Without a printer

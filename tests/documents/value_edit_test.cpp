@@ -4,6 +4,8 @@
 
 #include <tuple>
 
+#include "platform/encoding.h"
+
 namespace vm::test {
 namespace {
 
@@ -29,8 +31,22 @@ TEST(ValueEdit, AcceptsOnlyValuesOfItsKind) {
 
   EXPECT_EQ(number.Show(number.Read("5")), "5.00");
   EXPECT_EQ(date.Show(date.Read("1/2/03")), "1.02.2003");
-  EXPECT_EQ(std::tuple(TValueEdit{'D', 8, 0}.MaxLength(), time.MaxLength(), time.DialogLength(), number.DialogLength()),
-            std::tuple(20, 15, 20, 5));
+  // The widest value of each kind can be typed whole into the edit of a
+  // view cell and into a question's: the longest number, a date, a time
+  // with its seconds; a text edit of a width takes that many characters.
+  const TValueEdit widthDate{'D', 8, 0}, phone{'C', 20, 0};
+  const struct {
+    const TValueEdit& edit;
+    std::string widest;
+  } fits[] = {{number, "-9.99"},       {number, "99.99"}, {date, "31.12.2026"}, {widthDate, "31.12.2026"},
+              {time, "23:59:59"},      {time, "023:05"},  {phone, "+7 910 555-00-00 доб"_w}};
+  for (const auto& f : fits) {
+    EXPECT_TRUE(f.edit.IsValid(f.widest)) << f.widest;
+    EXPECT_LE(static_cast<int32_t>(f.widest.size()), f.edit.MaxLength()) << f.widest;
+    EXPECT_LE(static_cast<int32_t>(f.widest.size()), f.edit.DialogLength()) << f.widest;
+  }
+  EXPECT_EQ(phone.MaxLength(), 20);
+  EXPECT_EQ(phone.DialogLength(), 20);
 }
 
 // Leaving an edit shows its text as the value reads, the point a '.' even

@@ -380,6 +380,34 @@ TEST_F(StartUpTest, ASecondStartOnTheSameTitleIsToldAndLetsTheLockGo) {
   EXPECT_EQ(ui.Boxes.size(), 1u);
 }
 
+// The window programs on one program directory share its mark; the runner
+// holds it alone: it is refused while a window works there, and a window
+// while it runs, before either reads a file, with the reason under the
+// refusal. The folder is told by what the system finds, not its spelling.
+TEST_F(StartUpTest, TheRunnerAndAWindowNeverWorkOnOneProgramDirectoryTogether) {
+  const std::string title = ProgramDirectoryMarkTitle(ProgramDirectory());
+  EXPECT_EQ(ProgramDirectoryMarkTitle(home.Dir() + "/./"), title);
+  const std::string mark(kProgramDirectoryMark);
+  TInstanceMark window(home.Dir(), mark), otherWindow(home.Dir(), mark), runner(home.Dir(), mark);
+  ASSERT_TRUE(window.Take(title, true));
+  EXPECT_TRUE(otherWindow.Take(title, true));
+  options.Home = &runner;
+  EXPECT_EQ(StartUp(options), kStartUpFailed);
+  ASSERT_EQ(ui.Boxes.size(), 1u);
+  EXPECT_EQ(ui.Boxes[0].Text, "Программа уже загружена !\rС каталогом программы "_w + title +
+                                  " уже работает другой её процесс."_w);
+  EXPECT_EQ(std::pair(starter.Runs, BasesLocked()), std::pair(0, false));
+  window.Release();
+  EXPECT_FALSE(runner.Take(title));
+  otherWindow.Release();
+  ASSERT_TRUE(runner.Take(title));
+  EXPECT_FALSE(window.Take(title, true));
+  EXPECT_TRUE(window.Failure().empty());
+  runner.Release();
+  ResetErrorLogRun();
+  EXPECT_EQ(StartUp(options), 0);
+}
+
 TEST_F(StartUpTest, TheMarkIsNeverMadeThroughALinkPlantedAtItsName) {
   TInstanceMark mark(home.Dir());
   const std::string path = mark.PathFor("Склад"_w);

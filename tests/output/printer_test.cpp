@@ -222,5 +222,20 @@ TEST(DeviceMode, RecordsAreCheckedBeforeTheyAreRead) {
   EXPECT_FALSE(SetDevModeOrientation(sideways, false));
 }
 
+// A record prints at its scale only where its mask sets one that makes a
+// readable page; a scale of 0 from a record that never set it is 100.
+TEST(DeviceMode, TheScaleIsTakenWhenSetAndSensible) {
+  TDevMode mode;
+  mode.Scale = 50;
+  EXPECT_EQ(ScaleOfDevMode(WriteDevMode(mode)), 100);
+  mode.Fields = kDmScale;
+  EXPECT_EQ(ScaleOfDevMode(WriteDevMode(mode)), 50);
+  for (int16_t wild : {0, 9, 401, -100}) {
+    mode.Scale = wild;
+    EXPECT_EQ(ScaleOfDevMode(WriteDevMode(mode)), 100) << wild;
+  }
+  EXPECT_EQ(ScaleOfDevMode("A"), 100);
+}
+
 }  // namespace
 }  // namespace vm

@@ -23,7 +23,7 @@ TEST(CalcHelper, FieldsCrossTheHelperAndComeBackWhole) {
   TCalcLink link;
   std::string error;
   // The office is started only by "start", so a missing one is never run.
-  ASSERT_TRUE(link.Spawn("/nonexistent/soffice", error)) << error;
+  ASSERT_TRUE(link.Spawn("/nonexistent/soffice", false, error)) << error;
 
   // A write is never answered: the next answer is the next call's.
   ASSERT_TRUE(link.Send({"set", "1", "1", "1", "1", "x"}));

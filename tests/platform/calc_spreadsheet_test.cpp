@@ -287,6 +287,83 @@ TEST(CalcReportFiles, FollowTheUmaskAndKeepTheModeOfTheFileReplaced) {
   book->Close(false);
 }
 
+// The office's windows shown on the X display whose title names file, as
+// the window manager would list them.
+int ShownWindows(const std::string& file) {
+  const std::string command = "xdotool search --onlyvisible --name '^" + file + " - ' 2>/dev/null";
+  int count = 0;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char line[64];
+    while (fgets(line, sizeof line, pipe)) ++count;
+    pclose(pipe);
+  }
+  return count;
+}
+
+// Waits up to five seconds for the count of the file's shown windows.
+bool ShownWindowsBecome(const std::string& file, int count) {
+  for (int i = 0; i < 50; ++i) {
+    if (ShownWindows(file) == count) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return false;
+}
+
+// A test of its own runs these under Xvfb.
+TEST(CalcReportsOnX11, AShownApplicationShowsTheReportsAndHidesThemAgain) {
+  if (getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  ScriptedUi ui;
+  TempDir dir;
+  const std::string tag = std::to_string(getpid());
+  WriteWorkbook(dir / "template.xlsx", {"A1=шаблон"});
+  TCalcSpreadsheet calc("soffice", TOfficeWindows::OnDisplay);
+  ASSERT_TRUE(calc.Start());
+  std::string error;
+  auto first = calc.CreateReport(dir / "template.xlsx", dir / ("first" + tag + ".xlsx"), error);
+  ASSERT_TRUE(first) << Cp1251ToUtf8(error);
+  EXPECT_EQ(first->GetCell(1, 1, 1), "шаблон"_w);
+  EXPECT_EQ(ShownWindows("first" + tag + ".xlsx"), 0);
+
+  calc.SetVisible(true);
+  EXPECT_TRUE(ShownWindowsBecome("first" + tag + ".xlsx", 1));
+  // A report opened while the application is shown shows too; the
+  // template it was made from never does.
+  auto second = calc.CreateReport(dir / "template.xlsx", dir / ("second" + tag + ".xlsx"), error);
+  ASSERT_TRUE(second) << Cp1251ToUtf8(error);
+  EXPECT_TRUE(ShownWindowsBecome("second" + tag + ".xlsx", 1));
+  EXPECT_EQ(ShownWindows("template.xlsx"), 0);
+  second->SetCell(1, 2, 1, "видно"_w);
+  EXPECT_EQ(second->GetCell(1, 2, 1), "видно"_w);
+
+  calc.SetVisible(false);
+  EXPECT_TRUE(ShownWindowsBecome("first" + tag + ".xlsx", 0));
+  EXPECT_TRUE(ShownWindowsBecome("second" + tag + ".xlsx", 0));
+  EXPECT_TRUE(second->Close(true).Ok);
+  EXPECT_TRUE(first->Close(false).Ok);
+  EXPECT_EQ(ReadWorkbook(dir / ("second" + tag + ".xlsx")), "Лист1:\nA1='шаблон'\nA2='видно'\n");
+  EXPECT_TRUE(ui.Boxes.empty());
+}
+
+// Where the program shows no windows of its own, a shown application
+// changes nothing and says nothing, on a display or not.
+TEST(CalcReportsOnX11, AHeadlessApplicationShowsNothing) {
+  if (getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  ScriptedUi ui;
+  TempDir dir;
+  const std::string file = "headless" + std::to_string(getpid()) + ".xlsx";
+  WriteWorkbook(dir / "template.xlsx", {"A1=шаблон"});
+  TCalcSpreadsheet calc;
+  ASSERT_TRUE(calc.Start());
+  std::string error;
+  auto book = calc.CreateReport(dir / "template.xlsx", dir / file, error);
+  ASSERT_TRUE(book) << Cp1251ToUtf8(error);
+  calc.SetVisible(true);
+  EXPECT_EQ(book->GetCell(1, 1, 1), "шаблон"_w);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(ShownWindows(file), 0);
+  EXPECT_TRUE(ui.Boxes.empty());
+}
+
 TEST(CalcWithoutOffice, StartFailsWithTheReason) {
   ScriptedUi ui;
   TCalcSpreadsheet calc("/nonexistent/soffice");

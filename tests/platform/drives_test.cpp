@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/encoding.h"
@@ -104,6 +105,26 @@ TEST(Drives, FloppyDrivesBySizeAndNoOtherDevice) {
   EXPECT_EQ(FloppyKindOfDevice(file), 0);
   EXPECT_EQ(FloppyKindOfDevice("/dev/null"), 0);
   EXPECT_EQ(FloppyKindOfDevice("/dev/none"), 0);
+
+  // A diskette's own file system, 1.44 MB of FAT12 as a floppy drive
+  // formats it, makes no floppy drive of what holds it: neither its image
+  // named as the drive nor a block device that serves the image.
+  const std::string image = d.DeviceFile("fd1");
+  ASSERT_EQ(std::system(("/usr/sbin/mkfs.fat -C '" + image + "' 1440 -n DISKETTE >/dev/null").c_str()), 0);
+  std::string label, uuid, type;
+  ASSERT_TRUE(ProbeVolumeId(image, label, uuid, type));
+  ASSERT_EQ(type, "vfat");
+  EXPECT_EQ(FloppyKindOfDevice(image), 0);
+  std::string loop;
+  if (FILE* pipe = popen(("losetup --find --show --read-only '" + image + "' 2>/dev/null").c_str(), "r")) {
+    char line[256];
+    while (fgets(line, sizeof line, pipe)) loop += line;
+    pclose(pipe);
+  }
+  if (loop.empty()) GTEST_SKIP() << "no loop device to serve the image";
+  const std::string device = loop.substr(0, loop.find('\n'));
+  EXPECT_EQ(FloppyKindOfDevice(device), 0);
+  std::system(("losetup -d '" + device + "'").c_str());
 }
 
 TEST(VolumeId, LabelsAndIdentifiersReadFromTheDeviceInTheirFileSystemsText) {

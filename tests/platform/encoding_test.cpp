@@ -95,13 +95,16 @@ TEST(Encoding, Dos866TextsConvertAsTheirBytes) {
     // Only the bytes marked, copied into another buffer of its own size.
     if (text.size() < 16) continue;
     std::vector<unsigned char> mask(text.size());
-    std::string maskedWanted = text;
+    std::string maskedWanted = text, maskedDosWanted = text;
     for (std::size_t i = 0; i < text.size(); ++i) {
       mask[i] = random() % 2 ? 0xFF : 0;
       if (mask[i]) maskedWanted[i] = DosToWinChar(text[i]);
+      if (mask[i]) maskedDosWanted[i] = WinToDosChar(text[i]);
     }
     std::vector<char> copy(text.size());
     DosToWinMasked(copy.data(), text.data(), mask.data(), text.size());
     ASSERT_EQ(std::string(copy.begin(), copy.end()), maskedWanted) << round;
+    WinToDosMasked(copy.data(), text.data(), mask.data(), text.size());
+    ASSERT_EQ(std::string(copy.begin(), copy.end()), maskedDosWanted) << round;
   }
 }

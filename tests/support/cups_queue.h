@@ -101,6 +101,33 @@ class CupsQueue {
     return CommandOutput("zbarimg --quiet -Si25.min-length=2 -Scode39.min-length=0 '" + image + "' 2>/dev/null");
   }
 
+  // What the print system recorded of the job named title: its paper
+  // source and colour mode ("media-source,print-color-mode", empty where
+  // the job set none); empty when there is no such job.
+  static std::string JobOptions(const std::string& title) {
+    const std::string test = std::filesystem::temp_directory_path() / "velomar-get-jobs.test";
+    if (FILE* f = std::fopen(test.c_str(), "w")) {
+      std::fputs(
+          "{\n OPERATION Get-Jobs\n GROUP operation-attributes-tag\n"
+          " ATTR charset attributes-charset utf-8\n ATTR naturalLanguage attributes-natural-language en\n"
+          " ATTR uri printer-uri $uri\n ATTR keyword which-jobs all\n ATTR name requesting-user-name $user\n"
+          " ATTR keyword requested-attributes job-name,media-source,print-color-mode\n STATUS successful-ok\n"
+          " DISPLAY job-name\n DISPLAY media-source\n DISPLAY print-color-mode\n}\n",
+          f);
+      std::fclose(f);
+    }
+    const std::string rows =
+        CommandOutput(std::string("ipptool -c ipp://localhost/printers/") + kTestQueue + " '" + test + "' 2>/dev/null");
+    std::string found;
+    for (std::size_t at = 0; at < rows.size();) {
+      const std::size_t end = std::min(rows.find('\n', at), rows.size());
+      const std::string row = rows.substr(at, end - at);
+      if (row.rfind(title + ",", 0) == 0) found = row.substr(title.size() + 1);
+      at = end + 1;
+    }
+    return found;
+  }
+
   std::string Dir;
   std::string Why;
 

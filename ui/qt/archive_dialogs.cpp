@@ -15,6 +15,7 @@
 
 #include "foundation/values/dates.h"
 #include "platform/drives.h"
+#include "ui/qt/file_dialog.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/services.h"
@@ -41,22 +42,39 @@ TDriveDialog::TDriveDialog(const std::string& prompt, QWidget* parent, const TDr
   drives_->setEditable(true);
   drives_->setMinimumWidth(260);
   for (const std::string& point : RemovableMountsOf(sources)) drives_->addItem(ToQt(point));
-  if (drives_->count() == 0) drives_->addItem(QDir::homePath());
-  auto* browse = new QPushButton(ToQt("Обзор..."_wv), this);
-  connect(browse, &QPushButton::clicked, this, [this] {
-    const QString dir = QFileDialog::getExistingDirectory(this, ToQt("Выберите диск"_wv), drives_->currentText());
-    if (dir.isEmpty()) return;
+  // Without a removable disk nothing is offered in its place: a folder of
+  // the fixed disk taken for one would hold the only copy on the very disk
+  // the copy is to outlive.
+  noDisk_ = new QLabel(ToQt("Съемный диск не найден. Вставьте его и выберите кнопкой \"Обзор...\" "
+                            "или введите папку."_wv),
+                       this);
+  noDisk_->setWordWrap(true);
+  noDisk_->setVisible(drives_->count() == 0);
+  browse_ = new QPushButton(ToQt("Обзор..."_wv), this);
+  connect(browse_, &QPushButton::clicked, this, [this] {
+    const QString start = drives_->currentText().isEmpty() ? QDir::homePath() : drives_->currentText();
+    QFileDialog chooser(this, ToQt("Выберите диск"_wv), start);
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setOption(QFileDialog::ShowDirsOnly, true);
+    PrepareFileDialog(chooser);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return;
+    const QString dir = chooser.selectedFiles().front();
     drives_->insertItem(0, dir);
     drives_->setCurrentIndex(0);
   });
   yes_ = new QPushButton(ToQt("Да"_wv), this);
   no_ = new QPushButton(ToQt("Нет"_wv), this);
+  // "Да" waits for a place to copy to; Enter in the typed folder presses it.
+  yes_->setDefault(true);
+  const auto named = [this] { yes_->setEnabled(!drives_->currentText().trimmed().isEmpty()); };
+  connect(drives_, &QComboBox::editTextChanged, this, named);
+  named();
   connect(yes_, &QPushButton::clicked, this, &QDialog::accept);
   connect(no_, &QPushButton::clicked, this, &QDialog::reject);
   auto* drive = new QHBoxLayout;
   drive->addWidget(label2);
   drive->addWidget(drives_, 1);
-  drive->addWidget(browse);
+  drive->addWidget(browse_);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(yes_);
@@ -65,6 +83,7 @@ TDriveDialog::TDriveDialog(const std::string& prompt, QWidget* parent, const TDr
   auto* all = new QVBoxLayout(this);
   all->addWidget(label1);
   all->addLayout(drive);
+  all->addWidget(noDisk_);
   all->addLayout(buttons);
 }
 
@@ -73,7 +92,7 @@ std::string TDriveDialog::Drive() const { return FromQt(drives_->currentText());
 void TDriveDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (drives_->count() > 0) drives_->setCurrentIndex(0);
-  yes_->setFocus();
+  (yes_->isEnabled() ? yes_ : browse_)->setFocus();
   if (const QScreen* screen = this->screen())
     move(screen->geometry().center() - QPoint(width() / 2, height() / 2));
 }
@@ -151,9 +170,10 @@ void TArchiveListDialog::DeleteClicked() {
   done(1);
 }
 
-TQtArchiveDialogs::TQtArchiveDialogs(QWidget* parent) : parent_(parent) {
+TQtArchiveDialogs::TQtArchiveDialogs(QWidget* parent, TDriveSources sources)
+    : parent_(parent), sources_(std::move(sources)) {
   dialogs_.SelectDrive = [this](const std::string& prompt, std::string& drive) {
-    TDriveDialog form(prompt, parent_);
+    TDriveDialog form(prompt, parent_, sources_);
     const bool busy = SuspendBusy();
     const bool yes = form.exec() == QDialog::Accepted;
     SetBusy(busy);
@@ -174,7 +194,7 @@ TQtArchiveDialogs::TQtArchiveDialogs(QWidget* parent) : parent_(parent) {
     QFileDialog dialog(parent_, QString(), ToQt(NativePath(initialDir)));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, true);
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    PrepareFileDialog(dialog);
     dialog.setNameFilters(FileDialogFilters(filter));
     dialog.selectFile(ToQt(fileName));
     const bool busy = SuspendBusy();

@@ -29,12 +29,17 @@ class TDriveDialog : public QDialog {
   QComboBox* DriveList() const { return drives_; }
   QPushButton* YesButton() const { return yes_; }
   QPushButton* NoButton() const { return no_; }
+  QPushButton* BrowseButton() const { return browse_; }
+  // Shown only when no removable disk is mounted.
+  QLabel* NoDiskLabel() const { return noDisk_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
   QComboBox* drives_;
+  QLabel* noDisk_;
+  QPushButton* browse_;
   QPushButton* yes_;
   QPushButton* no_;
 };
@@ -71,11 +76,13 @@ class TArchiveListDialog : public QDialog {
 // The windows' side of the archive dialogs, installed while it lives.
 class TQtArchiveDialogs {
  public:
-  explicit TQtArchiveDialogs(QWidget* parent);
+  // sources: where the drive dialog looks for the removable media.
+  explicit TQtArchiveDialogs(QWidget* parent, TDriveSources sources = {});
   ~TQtArchiveDialogs();
 
  private:
   QWidget* parent_;
+  TDriveSources sources_;
   TArchiveDialogs dialogs_;
 };
 

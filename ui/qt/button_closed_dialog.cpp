@@ -23,10 +23,16 @@ void TButtonClosedDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   CentreOnScreen(*this);
   LayOutButtons();
+  // Of the size its question gave it, as placed on the screen: a window
+  // manager offers no maximise box on a window that cannot be resized.
+  setFixedSize(size());
 }
 
 void TButtonClosedDialog::hideEvent(QHideEvent* event) {
   QDialog::hideEvent(event);
+  // Free to take another question's size before it shows again.
+  setMinimumSize(0, 0);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   SetBusy(busyWasRunning_);
 }
 

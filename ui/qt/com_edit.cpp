@@ -8,7 +8,9 @@
 namespace vm {
 
 TComEdit::TComEdit(const TValueEdit& format, const QString& text, QWidget* parent)
-    : QLineEdit(text, parent), format_(format) {}
+    : QLineEdit(text, parent), format_(format) {
+  if (format.TextLimit() > 0) setMaxLength(format.TextLimit());
+}
 
 void TComEdit::Normalize() {
   const QString shown = ToQt(format_.Normalized(FromQt(text())));

@@ -4,6 +4,7 @@
 // once the field is left. Enter goes on to the next field of the same
 // dialog, which leaves this one; in the last field it shows the text so and
 // lets the dialog have Enter, whose OK takes it when every field is valid.
+// A text edit of a width takes no more characters than that.
 #pragma once
 
 #include <QLineEdit>

@@ -477,8 +477,10 @@ void TDataViewWidget::keyPressEvent(QKeyEvent* event) {
   if (view_.UpdatesSuspended()) return;
   int32_t key = ViewKeyOf(event->key());
   if (key != kKeyNone) view_.KeyDown(key, ShiftStateOf(event->modifiers()));
+  // Only text is typed: Delete brings its control character (127) along,
+  // which would land in the search line as a box.
   for (char c : FromQt(event->text()))
-    if (static_cast<unsigned char>(c) >= 32) view_.KeyPress(c);
+    if (static_cast<unsigned char>(c) >= 32 && c != 127) view_.KeyPress(c);
   event->accept();
 }
 

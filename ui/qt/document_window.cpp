@@ -123,6 +123,14 @@ TDocumentWindow::TDocumentWindow(TCompiledDocument& doc, TDocumentWindowLogic& l
     };
     qt->DocWindow.CheckAll = [this] { return logic_.CheckAll(); };
     qt->DocWindow.PrintClick = [this] { Print(); };
+    // A run that TERMINATE ended: Cancel without its question. The window
+    // goes once the event that ran the program is over, so that the control
+    // or table handling it is not left without its window halfway through.
+    qt->DocWindow.Close = [this] {
+      logic_.CanButClick(false);
+      QMetaObject::invokeMethod(this, [this] { QDialog::reject(); }, Qt::QueuedConnection);
+    };
+    qt->DocWindow.FocusTable = [this](FocusableTable* table) { FocusForm(table); };
   }
   // A question or box over the window runs its own event loop, which the
   // window's events reach too; the loop ends only after the answer is
@@ -148,6 +156,8 @@ TDocumentWindow::~TDocumentWindow() {
     qt->DocWindow.OkClick = nullptr;
     qt->DocWindow.CheckAll = nullptr;
     qt->DocWindow.PrintClick = nullptr;
+    qt->DocWindow.Close = nullptr;
+    qt->DocWindow.FocusTable = nullptr;
   }
   frame_.Unhook();
   delete sprav_;
@@ -201,6 +211,9 @@ void TDocumentWindow::BuildFrame() {
   connect(Button(kPrintBut), &QPushButton::clicked, this, &TDocumentWindow::Print);
   connect(OkButton(), &QPushButton::clicked, this, &TDocumentWindow::Ok);
   connect(CancelButton(), &QPushButton::clicked, this, &TDocumentWindow::reject);
+  // A click on "Отмена" leaves the field or cell where it is: leaving it
+  // would refuse a wrong text first, and the box would eat the click.
+  CancelButton()->setFocusPolicy(Qt::TabFocus);
   connect(Button(kAddBut), &QPushButton::clicked, this, [this] {
     TDataView* view = frame_.CurrentView();
     for (std::size_t i = 0; view && i < tables_.size(); ++i) {
@@ -318,6 +331,16 @@ void TDocumentWindow::BuildLookupWindow() {
   if (auto* qt = dynamic_cast<TQtUiServices*>(&Ui())) qt->AddDocWindow(sprav_);
 }
 
+void TDocumentWindow::FocusForm(FocusableTable* table) {
+  for (const auto& form : doc_.Forms) {
+    if (static_cast<FocusableTable*>(form.get()) != table) continue;
+    TDataViewWidget* widget = TableOf(form->View());
+    // Before the window shows, the table takes the focus when it does.
+    if (!isVisible()) pendingFocus_ = widget;
+    else if (widget) widget->setFocus();
+  }
+}
+
 TDataViewWidget* TDocumentWindow::TableOf(const TDataView& view) const {
   for (TDataViewWidget* t : tables_)
     if (&t->View() == &view) return t;
@@ -418,6 +441,8 @@ void TDocumentWindow::showEvent(QShowEvent* event) {
     if (TDataViewWidget* table = TableOf(lookupFirst->View())) table->setFocus();
     if (lookup_) lookup_->activateWindow();
   }
+  if (pendingFocus_) pendingFocus_->setFocus();
+  pendingFocus_ = nullptr;
   const bool scroll = frame_.Scroll();
   hScroll_->setVisible(scroll);
   vScroll_->setVisible(scroll);

@@ -119,6 +119,8 @@ class TDocumentWindow : public QDialog {
   void Print();
   void DrainScanLines();
   void BuildLookupWindow();
+  // The table of the form a program's SELECTTABLE named.
+  void FocusForm(FocusableTable* table);
 
   TCompiledDocument& doc_;
   TDocumentWindowLogic& logic_;
@@ -150,6 +152,8 @@ class TDocumentWindow : public QDialog {
   TInfoWindow* info_ = nullptr;
   TWorkSprav* sprav_ = nullptr;
   QPointer<QWidget> lookup_;
+  // The table the start program chose, focused when the window shows.
+  QPointer<QWidget> pendingFocus_;
   // The event-loop level the window's own events come at; a deeper one is
   // a dialog's.
   int loopLevel_ = 0;

@@ -27,11 +27,14 @@ void TGauge::SetForeColor(QColor color) {
   update();
 }
 
+int TGauge::FilledWidth() const {
+  return maximum_ > 0 && position_ > 0 ? static_cast<int>(int64_t(width()) * position_ / maximum_) : 0;
+}
+
 void TGauge::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), back_);
-  if (maximum_ > 0 && position_ > 0)
-    p.fillRect(0, 0, static_cast<int>(int64_t(width()) * position_ / maximum_), height(), fore_);
+  if (const int filled = FilledWidth(); filled > 0) p.fillRect(0, 0, filled, height(), fore_);
 }
 
 }  // namespace vm

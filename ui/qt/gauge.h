@@ -14,6 +14,8 @@ class TGauge : public QWidget {
   explicit TGauge(QWidget* parent = nullptr);
 
   int Position() const { return position_; }
+  // How much of the width the fore colour fills.
+  int FilledWidth() const;
   void SetPosition(int position);
   int Maximum() const { return maximum_; }
   void SetMaximum(int maximum);

@@ -41,6 +41,11 @@ bool DisplayAvailable() {
   return EnvSet("QT_QPA_PLATFORM") || EnvSet("DISPLAY") || EnvSet("WAYLAND_DISPLAY");
 }
 
+bool WindowsOnScreen() {
+  const QString platform = QGuiApplication::platformName();
+  return platform == "xcb" || platform.startsWith("wayland");
+}
+
 std::string NoDisplayLine() {
   return "velomar: нет дисплея для окон (не задан DISPLAY); документы без окон "
          "выполняет "
@@ -80,6 +85,9 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   TStartUpOptions startUp;
   startUp.StartOfDay = &startOfDay;
   startUp.Instance = &instance;
+  TInstanceMark home({}, std::string(kProgramDirectoryMark));
+  startUp.Home = &home;
+  startUp.HomeShared = true;
   startUp.AskStartUpPassword = [] {
     return AskPasswordInDialog(11, StartUpBuiltInPassword(), nullptr);
   };

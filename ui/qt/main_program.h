@@ -21,6 +21,12 @@ inline constexpr int kNoDisplay = 2;
 // True when windows can be shown: a platform is named or a display is set.
 bool DisplayAvailable();
 
+// True when the application's windows reach a screen a user sees (X11 or
+// Wayland), not an offscreen or minimal platform: only then may other
+// programs, such as the spreadsheet office, show theirs. Needs the
+// application object.
+bool WindowsOnScreen();
+
 // The one line told on the terminal when there is no display.
 std::string NoDisplayLine();
 

@@ -1,7 +1,11 @@
 #include "ui/qt/message_box.h"
 
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -42,12 +46,44 @@ std::vector<TButton> ButtonsOf(uint32_t flags) {
   }
 }
 
+// The box breaks its lines between words only: a word wider than it may
+// grow (a scanner's line of 300 characters) would stretch it past the
+// screen and cut it. Such a word is broken where it reaches the width, so
+// the text stays whole and on the screen.
+QString BreakLongWords(const QString& text, const QFontMetrics& metrics, int width) {
+  QString out;
+  int run = 0;
+  for (const QChar ch : text) {
+    if (ch.isSpace()) {
+      run = 0;
+    } else {
+      const int advance = metrics.horizontalAdvance(ch);
+      if (run > 0 && run + advance > width) {
+        out += QLatin1Char('\n');
+        run = 0;
+      }
+      run += advance;
+    }
+    out += ch;
+  }
+  return out;
+}
+
+// The width the box lets its text take before it wraps: half the screen,
+// at most 500 pixels.
+int TextWidthLimit(const QWidget& box) {
+  const QScreen* screen = box.screen() ? box.screen() : QGuiApplication::primaryScreen();
+  const int screenWidth = screen ? screen->availableGeometry().width() : 800;
+  return std::min(screenWidth / 2, 500);
+}
+
 }  // namespace
 
 int32_t ShowMessageBox(QWidget* parent, const std::string& text, const std::string& caption,
                        uint32_t flags) {
-  QMessageBox box(IconOf(flags), ToQt(caption), ToQt(text), QMessageBox::NoButton, parent);
+  QMessageBox box(IconOf(flags), ToQt(caption), QString(), QMessageBox::NoButton, parent);
   box.setTextFormat(Qt::PlainText);
+  box.setText(BreakLongWords(ToQt(text), box.fontMetrics(), TextWidthLimit(box)));
   box.setWindowModality(Qt::ApplicationModal);
   const std::vector<TButton> buttons = ButtonsOf(flags);
   std::vector<std::pair<QAbstractButton*, int32_t>> ids;

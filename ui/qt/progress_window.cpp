@@ -1,6 +1,7 @@
 #include "ui/qt/progress_window.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QScreen>
 #include <QStyle>
@@ -13,6 +14,7 @@ namespace vm {
 namespace {
 constexpr int kLabelLeft = 48;
 constexpr int kHeight = 60;
+constexpr int kResizeWaitMs = 50;
 }  // namespace
 
 TProgressWindow::TProgressWindow(QWidget* parent)
@@ -52,5 +54,24 @@ void TProgressWindow::ShowMessage(const std::string& text, int max, const std::s
 }
 
 void TProgressWindow::HideMessage() { hide(); }
+
+void TProgressWindow::ChangeMessage(const std::string& text) {
+  if (label_->text() == ToQt(text)) return;
+  SetMessageText(text);
+  if (!isVisible()) return;
+  // The window system resizes and moves the window in its own time, and
+  // the job lets no event through after this: the events are let through
+  // for a moment, so that the window is painted whole at its new size.
+  QElapsedTimer waited;
+  waited.start();
+  while (waited.elapsed() < kResizeWaitMs) QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 5);
+}
+
+void TProgressWindow::SetPosition(int position) {
+  const int filled = gauge_->FilledWidth();
+  gauge_->SetPosition(position);
+  // A job may report every record: only a pixel more is worth a paint.
+  if (isVisible() && gauge_->FilledWidth() != filled) gauge_->repaint();
+}
 
 }  // namespace vm

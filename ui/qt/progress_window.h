@@ -23,6 +23,11 @@ class TProgressWindow : public QDialog {
   void HideMessage();
   // Changes the message, sizes the window to it and centres it on the screen.
   void SetMessageText(const std::string& text);
+  // What the job reports as it goes. The job holds the thread the window
+  // lives on, so the window is painted at once rather than when the job
+  // lets the events through.
+  void ChangeMessage(const std::string& text);
+  void SetPosition(int position);
   TGauge* Gauge() const { return gauge_; }
   QLabel* Message() const { return label_; }
 

@@ -26,10 +26,16 @@ class TQtDateTimeDialog : public TDateTimeDialog {
   explicit TQtDateTimeDialog(QWidget *parent) : parent_(parent) {}
 
   bool Show(TDateTimeEntry &entry, const std::function<bool(const TDateTimeEntry &)> &accept,
-            const std::string &hint) override {
+            const std::function<std::string(const TDateTimeEntry &)> &hint) override {
     TDateDialog form(parent_);
     auto *grid = new QGridLayout(form.Fields());
     QLineEdit *edits[2];
+    const auto typed = [&edits] {
+      return TDateTimeEntry{FromQt(edits[0]->text()), FromQt(edits[1]->text())};
+    };
+    auto *why = new QLabel(form.Fields());
+    why->setObjectName(QStringLiteral("hint"));
+    why->setWordWrap(true);
     const std::string labels[2] = {"Дата:"_w, "Время:"_w};
     const std::string texts[2] = {entry.Date, entry.Time};
     for (int i = 0; i < 2; ++i) {
@@ -42,15 +48,13 @@ class TQtDateTimeDialog : public TDateTimeDialog {
       edits[i]->setMaxLength(format.DialogLength());
       grid->addWidget(label, i, 0);
       grid->addWidget(edits[i], i, 1);
-      QObject::connect(edits[i], &QLineEdit::textChanged, &form, [&form] { form.CheckStates(); });
+      QObject::connect(edits[i], &QLineEdit::textChanged, &form, [&] {
+        why->setText(ToQt(hint(typed())));
+        form.CheckStates();
+      });
     }
-    auto *why = new QLabel(ToQt(hint), form.Fields());
-    why->setObjectName(QStringLiteral("hint"));
-    why->setWordWrap(true);
+    why->setText(ToQt(hint(typed())));
     grid->addWidget(why, 2, 0, 1, 2);
-    const auto typed = [&edits] {
-      return TDateTimeEntry{FromQt(edits[0]->text()), FromQt(edits[1]->text())};
-    };
     form.Valid = [&] { return accept(typed()); };
     form.SystemDate = [&edits] {
       TCommonVar now;

@@ -6,6 +6,7 @@
 
 #include "platform/files.h"
 #include "ui/qt/busy_window.h"
+#include "ui/qt/file_dialog.h"
 #include "ui/qt/check_box_dialog.h"
 #include "ui/qt/message_box.h"
 #include "ui/qt/progress_window.h"
@@ -81,6 +82,7 @@ bool TQtUiServices::ChooseFiles(const FileDialogRequest& request, std::vector<st
   QFileDialog dialog(AskingWindow(), ToQt(request.Title), ToQt(NativePath(request.Dir)));
   dialog.setFileMode(QFileDialog::ExistingFiles);
   dialog.setOption(QFileDialog::ReadOnly, request.HideReadOnly);
+  PrepareFileDialog(dialog);
   const QStringList filters = FileDialogFilters(request.Filter);
   if (!filters.isEmpty()) {
     dialog.setNameFilters(filters);
@@ -147,8 +149,16 @@ TProgressWindow& TQtUiServices::Progress() {
   return *progress_;
 }
 
-void TQtUiServices::ShowProgressMessage(const std::string& text, int max) {
+void TQtUiServices::ShowProgressMessage(const std::string& text, int32_t max) {
   Progress().ShowMessage(text, max, AppTitle());
+}
+
+void TQtUiServices::SetProgressText(const std::string& text) {
+  if (progress_) progress_->ChangeMessage(text);
+}
+
+void TQtUiServices::SetProgressPosition(int32_t position) {
+  if (progress_) progress_->SetPosition(position);
 }
 
 void TQtUiServices::HideProgressMessage() {

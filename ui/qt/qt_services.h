@@ -74,8 +74,10 @@ class TQtUiServices : public UiServices {
   TBusyWindow* BusyWindow() const { return busy_.get(); }
   // The one progress window, made on first use.
   TProgressWindow& Progress();
-  void ShowProgressMessage(const std::string& text, int max);
-  void HideProgressMessage();
+  void ShowProgressMessage(const std::string& text, int32_t max) override;
+  void SetProgressText(const std::string& text) override;
+  void SetProgressPosition(int32_t position) override;
+  void HideProgressMessage() override;
 
  private:
   // The window a dialog stands over: the one that asked (the modal window

@@ -169,12 +169,80 @@ TEST_F(CommitJournalTest, ATableWrittenAnewKeepsItsOwnPermissions) {
   EXPECT_EQ(fs::status(dir / "D.DBF").permissions() & fs::perms::others_read, fs::perms::others_read);
 }
 
-// A commit syncs what its guarantee needs and nothing more: the new table
-// (written straight into the file the journal gave, with no sync of its
-// own) and the appended one once each, the journal, and the folder once the
-// journal is in it and once after the renames.
-TEST_F(CommitJournalTest, ACommitSyncsEachChangedFileTheJournalAndTheFolderTwice) {
-  vm::test::FaultyFileSystem fs;
+// What reaches the disk, in order: each file's sync, each folder's, each
+// rename and each removal.
+class DiskOrder : public FileSystem {
+ public:
+  std::vector<std::string> Events;
+
+  DiskOrder() { InstallFileSystem(this); }
+  ~DiskOrder() override { InstallFileSystem(nullptr); }
+
+  std::unique_ptr<File> Open(const std::string& path, FileMode mode, FileError* error) override {
+    std::unique_ptr<File> real = FileSystem::Open(path, mode, error);
+    if (!real) return real;
+    return std::make_unique<Noted>(std::move(real), Events, path);
+  }
+  bool SyncDirectory(const std::string& dir) override {
+    Events.push_back("folder " + dir);
+    return FileSystem::SyncDirectory(dir);
+  }
+  bool Rename(const std::string& from, const std::string& to) override {
+    Events.push_back("rename " + from + " > " + to);
+    return FileSystem::Rename(from, to);
+  }
+  bool Remove(const std::string& path) override {
+    Events.push_back("remove " + path);
+    return FileSystem::Remove(path);
+  }
+
+  // The first and the last event that begins with what, -1 for none.
+  int First(const std::string& what) const {
+    for (std::size_t i = 0; i < Events.size(); ++i)
+      if (Events[i].starts_with(what)) return static_cast<int>(i);
+    return -1;
+  }
+  int Last(const std::string& what) const {
+    for (std::size_t i = Events.size(); i-- > 0;)
+      if (Events[i].starts_with(what)) return static_cast<int>(i);
+    return -1;
+  }
+  // Whether some event between the two positions begins with what.
+  bool Between(int after, int before, const std::string& what) const {
+    for (int i = after + 1; i < before; ++i)
+      if (Events[static_cast<std::size_t>(i)].starts_with(what)) return true;
+    return false;
+  }
+
+ private:
+  class Noted : public File {
+   public:
+    Noted(std::unique_ptr<File> real, std::vector<std::string>& events, std::string path)
+        : real_(std::move(real)), events_(events), path_(std::move(path)) {}
+    int64_t ReadAt(int64_t pos, void* buf, std::size_t n) override { return real_->ReadAt(pos, buf, n); }
+    bool WriteAt(int64_t pos, const void* buf, std::size_t n) override { return real_->WriteAt(pos, buf, n); }
+    int64_t Size() override { return real_->Size(); }
+    bool Truncate(int64_t size) override { return real_->Truncate(size); }
+    bool Sync() override {
+      events_.push_back("sync " + path_);
+      return real_->Sync();
+    }
+
+   private:
+    std::unique_ptr<File> real_;
+    std::vector<std::string>& events_;
+    std::string path_;
+  };
+};
+
+// What a crash of the system at any moment needs of a commit, whatever
+// else it syncs: the journal whole before its name is in place, and its
+// name durable before any table is renamed; the new table and the appended
+// rows, and the renames, durable before the journal goes, since without
+// the journal the commit stands; and the old tables' backups removed only
+// once the journal's removal is durable.
+TEST_F(CommitJournalTest, ACommitPutsOnTheDiskWhatACrashNeedsBeforeItReliesOnIt) {
+  DiskOrder disk;
   TCommitJournal j(dir.Dir());
   const std::string newC = j.NewFileFor(dir / "C.DBF");
   ASSERT_TRUE(j.PlanAppend(dir / "A.DBF"));
@@ -186,15 +254,36 @@ TEST_F(CommitJournalTest, ACommitSyncsEachChangedFileTheJournalAndTheFolderTwice
     AppendRows(t, "new", 1, 3);
     ASSERT_TRUE(t.Close());
   }
-  EXPECT_TRUE(fs.SyncedFiles.empty() && fs.SyncedFolders.empty());
   ASSERT_TRUE(j.Begin());
+  const int appendedFrom = static_cast<int>(disk.Events.size());
   ASSERT_TRUE(AppendTo(dir / "A.DBF", "a", 2));
   ASSERT_TRUE(j.Replace() && j.Finish());
-  ASSERT_EQ(fs.SyncedFiles.size(), 3u);
-  EXPECT_EQ(fs.SyncedFiles[0], newC);
-  EXPECT_TRUE(fs.SyncedFiles[1].starts_with(dir / kCommitJournalName)) << fs.SyncedFiles[1];
-  EXPECT_EQ(fs.SyncedFiles[2], dir / "A.DBF");
-  EXPECT_EQ(fs.SyncedFolders, (std::vector<std::string>{dir.Dir(), dir.Dir()}));
+  const auto& events = disk.Events;
+  const std::string journal = dir / kCommitJournalName;
+  const std::string folder = "folder " + dir.Dir();
+
+  const int placed = disk.First("rename " + journal);
+  ASSERT_GE(placed, 0) << ::testing::PrintToString(events);
+  const int placedName = static_cast<int>(events[static_cast<std::size_t>(placed)].find(" > ")) + 3;
+  EXPECT_EQ(events[static_cast<std::size_t>(placed)].substr(static_cast<std::size_t>(placedName)), journal);
+  EXPECT_TRUE(disk.Between(-1, placed, "sync " + journal)) << ::testing::PrintToString(events);
+  const int firstTableRename = disk.First("rename " + (dir / "C.DBF"));
+  ASSERT_GT(firstTableRename, placed) << ::testing::PrintToString(events);
+  EXPECT_TRUE(disk.Between(placed, firstTableRename, folder)) << ::testing::PrintToString(events);
+
+  const int journalGone = disk.Last("remove " + journal);
+  const int lastTableRename = disk.Last("rename " + newC);
+  ASSERT_GT(journalGone, lastTableRename) << ::testing::PrintToString(events);
+  EXPECT_TRUE(disk.Between(-1, journalGone, "sync " + newC)) << ::testing::PrintToString(events);
+  EXPECT_TRUE(disk.Between(appendedFrom - 1, journalGone, "sync " + (dir / "A.DBF")))
+      << ::testing::PrintToString(events);
+  EXPECT_TRUE(disk.Between(lastTableRename, journalGone, folder)) << ::testing::PrintToString(events);
+  const int backupGone = disk.First("remove " + (dir / "C.DBF") + ".$BK");
+  EXPECT_GT(backupGone, journalGone) << ::testing::PrintToString(events);
+  // A removal the system kept while it lost the journal's would bring back
+  // a journal with only some backups.
+  EXPECT_TRUE(disk.Between(journalGone, backupGone, folder)) << ::testing::PrintToString(events);
+
   EXPECT_EQ(Rows(dir / "C.DBF"), Expected("new", 1, 3));
   EXPECT_EQ(Rows(dir / "A.DBF"), Expected("a", 1, kBefore + 2));
   EXPECT_TRUE(Leftovers(dir.Dir()).empty());
@@ -320,6 +409,114 @@ TEST_F(CommitJournalTest, ACommitThatDiedIsRolledBackOrCompletedAtTheNextStart) 
   // Recovered once: the next start finds nothing.
   messages.clear();
   EXPECT_EQ(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::None);
+}
+
+// A crash of the system may keep a later unlink and lose an earlier one
+// the folder was not synced after. Emulated: the journal's removal is lost
+// unless its folder is synced after it, and the process dies as it removes
+// the second backup, with the journal put back as it stood.
+class LosesUnsyncedJournalRemoval : public FileSystem {
+ public:
+  bool Remove(const std::string& path) override {
+    if (path.ends_with(kCommitJournalName)) {
+      journal_ = path;
+      bytes_ = ReadBytes(path);
+    }
+    if (path.ends_with(".$BK") && ++backups_ == 2) {
+      if (!journal_.empty()) vm::test::WriteBytes(journal_, bytes_);
+      _exit(0);
+    }
+    return FileSystem::Remove(path);
+  }
+  bool SyncDirectory(const std::string& dir) override {
+    if (!journal_.empty() && journal_.starts_with(dir)) journal_.clear();
+    return FileSystem::SyncDirectory(dir);
+  }
+
+ private:
+  std::string journal_, bytes_;
+  int backups_ = 0;
+};
+
+TEST_F(CommitJournalTest, ALostRemovalOfTheJournalNeverLeavesOneTableOldAndAnotherNew) {
+  MakeTable(dir / "E.DBF", "olde", kBefore);
+  InChild([&] {
+    LosesUnsyncedJournalRemoval losing;
+    InstallFileSystem(&losing);
+    TCommitJournal j(dir.Dir());
+    MakeTable(j.NewFileFor(dir / "C.DBF"), "new", 2);
+    MakeTable(j.NewFileFor(dir / "E.DBF"), "newe", 2);
+    if (!j.Begin() || !j.Replace() || !j.Finish()) _exit(1);
+    _exit(0);
+  });
+  std::vector<std::string> messages;
+  EXPECT_NE(RecoverInterruptedCommit(dir.Dir(), messages), TRecoveryResult::Failed);
+  // The commit had stood when it died: both tables keep it.
+  EXPECT_EQ(Rows(dir / "C.DBF"), Expected("new", 1, 2));
+  EXPECT_EQ(Rows(dir / "E.DBF"), Expected("newe", 1, 2));
+  EXPECT_FALSE(std::filesystem::exists(dir / kCommitJournalName));
+}
+
+// The same crash as a recovery rolls a commit back: the renames that put
+// the old tables back are lost unless their folder is synced after them,
+// and the process dies as soon as it has removed the journal.
+class LosesUnsyncedRenames : public FileSystem {
+ public:
+  bool Rename(const std::string& from, const std::string& to) override {
+    const bool ok = FileSystem::Rename(from, to);
+    if (ok) pending_.emplace_back(from, to);
+    return ok;
+  }
+  bool SyncDirectory(const std::string& dir) override {
+    pending_.clear();
+    return FileSystem::SyncDirectory(dir);
+  }
+  bool Remove(const std::string& path) override {
+    const bool ok = FileSystem::Remove(path);
+    if (path.ends_with(kCommitJournalName)) {
+      for (auto it = pending_.rbegin(); it != pending_.rend(); ++it) FileSystem::Rename(it->second, it->first);
+      _exit(0);
+    }
+    return ok;
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> pending_;
+};
+
+TEST_F(CommitJournalTest, ARollBackWhoseRenamesAreLostStillLeavesEveryTableBefore) {
+  InChild([&] {
+    auto* j = new TCommitJournal(dir.Dir());
+    MakeTable(j->NewFileFor(dir / "C.DBF"), "new", 2);
+    MakeTable(j->NewFileFor(dir / "D.DBF"), "d", 2);
+    if (!j->PlanAppend(dir / "A.DBF") || !j->PlanAppend(dir / "B.DBF") || !j->Begin()) _exit(1);
+    if (!AppendTo(dir / "A.DBF", "a", 2) || !AppendTo(dir / "B.DBF", "b", 2) || !j->Replace()) _exit(1);
+    _exit(0);
+  });
+  InChild([&] {
+    LosesUnsyncedRenames losing;
+    InstallFileSystem(&losing);
+    std::vector<std::string> messages;
+    RecoverInterruptedCommit(dir.Dir(), messages);
+    _exit(0);
+  });
+  std::vector<std::string> messages;
+  RecoverInterruptedCommit(dir.Dir(), messages);
+  EXPECT_EQ(StateOf(dir.Dir(), 2), State::Before);
+
+  // And as the commit rolls itself back after a failure.
+  InChild([&] {
+    TCommitJournal j(dir.Dir());
+    MakeTable(j.NewFileFor(dir / "C.DBF"), "new", 2);
+    if (!j.PlanAppend(dir / "A.DBF") || !j.Begin() || !AppendTo(dir / "A.DBF", "a", 2) || !j.Replace())
+      _exit(1);
+    LosesUnsyncedRenames losing;
+    InstallFileSystem(&losing);
+    j.RollBack();
+    _exit(0);
+  });
+  RecoverInterruptedCommit(dir.Dir(), messages);
+  EXPECT_EQ(StateOf(dir.Dir(), 2), State::Before);
 }
 
 TEST_F(CommitJournalTest, ANewTableWrittenBeforeTheJournalIsSweptAway) {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/tables/string_base.h"
 #include "foundation/text/number_text.h"
 #include "platform/encoding.h"
 #include "platform/clock.h"
@@ -1235,6 +1237,61 @@ TEST_F(Dbf, RewritesAndNewTablesNeverFollowLinks) {
     ASSERT_TRUE(t.Open());
     EXPECT_EQ(t.RecCount(), 1);
     t.Close();
+  }
+}
+
+
+// Numbers stored through the typed call and through a table's row buffer
+// take exactly the text the general writer gives them in their field: with
+// the field's decimals, or as many as fit, right-aligned; nothing at all
+// when not even the whole part fits. Values cluster where the quick writers
+// change their minds: 10^8 once scaled, halves, signs, the widths 8 and 16.
+TEST_F(Dbf, NumbersStoreTheTextOfTheGeneralWriterInEveryField) {
+  std::vector<std::tuple<std::string, int, int>> layout;
+  for (int width : {1, 3, 7, 8, 9, 10, 11, 12, 15, 16, 17, 20})
+    for (int dec : {0, 1, 2, 3, 6, 7, 8})
+      if (dec < width) layout.emplace_back("F" + std::to_string(layout.size()), width, dec);
+  ASSERT_TRUE(t.CreateTable());
+  for (const auto& [name, width, dec] : layout) ASSERT_TRUE(t.AddFieldEx(name, width, 'N', dec));
+  ASSERT_TRUE(t.WriteStructure());
+  t.ClearRecordBuf();
+  const TStringBase base(&t);
+  std::string row(static_cast<std::size_t>(t.RecordSize()), ' ');
+
+  std::mt19937_64 random(5);
+  const std::vector<long double> edges = {0.0L, -0.0L, 0.5L, 1.5L, 2.5L, 0.005L, 0.015L, 0.125L, 99999999.0L,
+                                          999999.995L, 999999.994L, 99999.9995L, 9999999.95L, 1e8L, 1e7L, 12345.678L,
+                                          -0.004L, -1.0L, -12.5L, 1e17L, 1e19L, 1e36L, 1e300L,
+                                          std::numeric_limits<long double>::infinity(),
+                                          std::numeric_limits<long double>::quiet_NaN()};
+  auto value = [&]() -> long double {
+    switch (random() % 5) {
+      case 0: return edges[random() % edges.size()];
+      case 1: return static_cast<long double>(static_cast<int64_t>(random() % 2000000001) - 1000000000) / 1000;
+      case 2: return std::ldexp(static_cast<long double>(random() % (1u << 30)), static_cast<int>(random() % 40) - 30);
+      case 3: return static_cast<long double>(random() % 100000000) / 100 + (random() % 2 ? 0.005L : 0.0L);
+      default: return static_cast<long double>(random() % 100000000) / std::pow(10.0L, random() % 9);
+    }
+  };
+  for (int round = 0; round < 200000; ++round) {
+    const auto field = static_cast<int>(random() % layout.size());
+    const auto& [name, width, dec] = layout[static_cast<std::size_t>(field)];
+    const long double x = value();
+    const std::string fitted = FitFixed(x, width, dec);
+    const std::string want = fitted.empty() ? "" : std::string(static_cast<std::size_t>(width) - fitted.size(), ' ') + fitted;
+    const auto offset = static_cast<std::size_t>(t.FieldOffset(field));
+    const std::string before(reinterpret_cast<const char*>(t.RecordBytes()) + offset, static_cast<std::size_t>(width));
+    ASSERT_EQ(t.SetFieldNumber(field, x), !want.empty()) << name << " " << static_cast<double>(x);
+    const std::string stored(reinterpret_cast<const char*>(t.RecordBytes()) + offset, static_cast<std::size_t>(width));
+    ASSERT_EQ(stored, want.empty() ? before : want) << name << " " << static_cast<double>(x);
+
+    TCommonVar v;
+    v.Kind = 'N';
+    v.Num = x;
+    const std::string rowBefore = row.substr(offset, static_cast<std::size_t>(width));
+    ASSERT_EQ(base.SetBufferValue(field, v, row.data()), !want.empty()) << name << " " << static_cast<double>(x);
+    ASSERT_EQ(row.substr(offset, static_cast<std::size_t>(width)), want.empty() ? rowBefore : want)
+        << name << " " << static_cast<double>(x);
   }
 }
 

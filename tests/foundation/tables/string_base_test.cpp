@@ -8,9 +8,12 @@
 #include <cfenv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <tuple>
 
+#include "foundation/text/number_text.h"
+#include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"
 #include "platform/encoding.h"
 #include "support/faulty_files.h"
@@ -277,6 +280,32 @@ TEST_F(StringBaseTest, ValuesAreWrittenByTheirKind) {
   table_.SetFieldText(kGoodsNo, " 12");
   EXPECT_EQ(std::string(table_.Buffer() + 1, 10), "        12");
   EXPECT_TRUE(table_.Current()->Changed);
+}
+
+// Numbers without fixed-point digits (1e36 or more, NaN, the infinities)
+// are too wide for any field: every writer of numbers refuses them and
+// leaves the field as it was, though "1E+300" would take only six
+// characters. Below 1e36 a field wide enough still takes the digits.
+TEST_F(StringBaseTest, EveryNumberWriterRefusesWhatHasNoFixedDigits) {
+  Open({{"A", "", "1.00"}});
+  ASSERT_TRUE(table_.LoadAll());
+  table_.MemTableGoto(0);
+  const long double inf = std::numeric_limits<long double>::infinity();
+  for (const long double x : {1e36L, 1e300L, -1e36L, -1.5e40L, std::numeric_limits<long double>::quiet_NaN(), inf, -inf}) {
+    SCOPED_TRACE(static_cast<double>(x));
+    EXPECT_FALSE(table_.FitsField(kGoodsPrice, Num(x)));
+    EXPECT_FALSE(table_.SetValue(kGoodsPrice, Num(x)));
+    EXPECT_EQ(Field(kGoodsPrice), "1.00");
+    dbf_.ClearRecordBuf();
+    ASSERT_TRUE(dbf_.SetFieldStr(kGoodsPrice, "1.00"));
+    EXPECT_FALSE(dbf_.SetFieldNumber(kGoodsPrice, x));
+    EXPECT_EQ(dbf_.GetFieldStr(kGoodsPrice), "1.00");
+    EXPECT_EQ(FitFixed(x, 255, 0), "");
+  }
+  // The digits of 1e36 as a text too long for the field.
+  EXPECT_FALSE(dbf_.SetFieldStr(kGoodsPrice, "1" + std::string(36, '0') + ".00"));
+  EXPECT_EQ(dbf_.GetFieldStr(kGoodsPrice), "1.00");
+  EXPECT_EQ(FitFixed(std::ldexp(1.0L, 119), 36, 2), "664613997892457936451903530140172288");
 }
 
 // Eight digits are read straight; any other text of a date field goes the
@@ -618,20 +647,32 @@ TEST(StringBaseSort, NumberKeyOrdersAsThePlainQuicksort) {
 
 // Numbers closer than the tolerance link into chains longer than it; a sort
 // by them, alone or before a name, must still leave no row before a row
-// more than the tolerance below it, and where two numbers count as equal
-// the name decides.
+// more than the tolerance below it, and where two numbers are the same to
+// nine decimals, and so equal, the name decides. That sameness is worked
+// out here on the numbers' digits, as whole units of their last decimal.
 TEST(StringBaseSort, NumbersCloserThanTheToleranceStayInOrder) {
   std::mt19937 random(17);
   for (const auto& [decimals, step] : {std::pair{9, 1u}, {10, 4u}, {10, 7u}, {12, 300u}}) {
     SCOPED_TRACE(::testing::Message() << decimals << " decimals, steps of " << step);
+    // The number in units of the ninth decimal, halves to even.
+    long long below = 1;
+    for (int d = 9; d < decimals; ++d) below *= 10;
+    const auto ninthDecimals = [below](long long units) {
+      const long long sign = units < 0 ? -1 : 1, whole = units * sign / below, rest = units * sign % below;
+      return sign * (whole + (2 * rest > below || (2 * rest == below && whole % 2 == 1)));
+    };
     for (int round = 0; round < 150; ++round) {
       TStringBase table;
-      table.MakeTemporary({{"NUM", 'N', 20, decimals}, {"NAME", 'C', 4, 0}});
+      table.MakeTemporary({{"NUM", 'N', 20, decimals}, {"NAME", 'C', 4, 0}, {"NINTH", 'N', 20, 0}});
       const int rows = 2 + static_cast<int>(random() % 60);
       for (int i = 0; i < rows; ++i) {
         table.Append();
-        table.SetFieldText(0, test::ChainedNumber(random() % 3 ? "4" : "-4", random() % 9, step, decimals));
+        const bool negative = random() % 3 == 0;
+        const unsigned steps = random() % 9;
+        table.SetFieldText(0, test::ChainedNumber(negative ? "-4" : "4", steps, step, decimals));
         table.SetFieldText(1, std::string(1, static_cast<char>('a' + random() % 5)));
+        const long long units = 4 * below * 1000000000LL + static_cast<long long>(steps) * step;
+        table.SetFieldText(2, std::to_string(ninthDecimals(negative ? -units : units)));
       }
       TKeyCol keys;
       keys.Number = 0;
@@ -641,21 +682,59 @@ TEST(StringBaseSort, NumbersCloserThanTheToleranceStayInOrder) {
         if (byName) table.Sort(&keys, false);
         else table.SortByField(0, false);
         std::vector<long double> numbers;
-        std::vector<std::string> names;
+        std::vector<std::string> names, ninths;
         TCommonVar v;
         for (int32_t r = 0; r < table.Count(); ++r) {
           table.GetBufferValue(0, table.MemTableLocate(r)->Buffer(), v);
           numbers.push_back(v.Num);
           table.GetBufferValue(1, table.MemTableLocate(r)->Buffer(), v);
           names.push_back(v.Str);
+          std::string ninth;
+          table.GetBufferText(2, table.MemTableLocate(r)->Buffer(), ninth);
+          ninths.push_back(ninth);
         }
         ASSERT_EQ(test::FirstRowOutOfOrder(numbers), -1) << "round " << round << (byName ? " by name too" : "");
         for (std::size_t r = 1; byName && r < numbers.size(); ++r) {
-          if (NumberOrderKey(numbers[r - 1]) != NumberOrderKey(numbers[r])) continue;
-          ASSERT_LE(names[r - 1], names[r]);
+          if (ninths[r - 1] != ninths[r]) continue;
+          ASSERT_LE(names[r - 1], names[r]) << "round " << round << ", row " << r;
         }
       }
     }
+  }
+}
+
+// Numbers equal to nine decimals are equal keys, and the next key orders
+// them: each pair below lies within the tolerance, and the name puts the
+// larger number first.
+TEST(StringBaseSort, NumbersEqualByTheToleranceLeaveTheOrderToTheNextKey) {
+  const std::vector<std::pair<std::string, std::string>> rows = {
+      {"4.0000000001", "c"},  {"4.5000000000", "a"},  {"-4.0000000001", "b"}, {"4.9999999998", "d"},
+      {"4.0000000002", "a"},  {"5.0000000003", "b"},  {"-4.0000000002", "a"}, {"4.0000000016", "a"}};
+  const std::vector<std::string> expected = {"-4.0000000002 a", "-4.0000000001 b", "4.0000000002 a",
+                                             "4.0000000001 c",  "4.0000000016 a",  "4.5000000000 a",
+                                             "5.0000000003 b",  "4.9999999998 d"};
+  for (const bool reversed : {false, true}) {
+    TStringBase table;
+    table.MakeTemporary({{"NUM", 'N', 20, 10}, {"NAME", 'C', 4, 0}});
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const auto& [number, name] = rows[reversed ? rows.size() - 1 - i : i];
+      table.Append();
+      table.SetFieldText(0, number);
+      table.SetFieldText(1, name);
+    }
+    TKeyCol keys;
+    keys.Number = 0;
+    keys.Next = std::make_unique<TKeyCol>();
+    keys.Next->Number = 1;
+    table.Sort(&keys, false);
+    std::vector<std::string> order;
+    for (int32_t r = 0; r < table.Count(); ++r) {
+      std::string number, name;
+      table.GetBufferText(0, table.MemTableLocate(r)->Buffer(), number);
+      table.GetBufferText(1, table.MemTableLocate(r)->Buffer(), name);
+      order.push_back(TrimBlanks(number) + " " + TrimBlanks(name));
+    }
+    EXPECT_EQ(order, expected) << (reversed ? "reversed" : "as listed");
   }
 }
 

@@ -85,6 +85,45 @@ TEST(TableFiles, AFailedWriteLeavesTheOldFile) {
   EXPECT_EQ(WriteBaseToFile(table, tmp / "copy.dbf"), TSaveResult::SavedTooWide);
 }
 
+// Prices of a file's N(12,2) read into an N(8,2) field: one that does not
+// fit even without decimals adds nothing; a longer one that fits with
+// fewer decimals is rounded, not cut.
+TEST(TableFiles, ANumberItsFieldCannotHoldAddsNothing) {
+  test::TempDir tmp;
+  const auto write = [&](const std::string& name, const std::vector<std::string>& prices) {
+    TDBF t;
+    t.FileName = tmp / name;
+    ASSERT_TRUE(t.CreateTable());
+    t.AddFieldEx("PRICE", 12, 'N', 2);
+    ASSERT_TRUE(t.WriteStructure());
+    for (const std::string& price : prices) {
+      t.GoToRecord(t.RecCount() + 1);
+      t.ClearRecordBuf();
+      ASSERT_TRUE(t.SetFieldStr(0, price));
+      ASSERT_TRUE(t.WriteRecord());
+    }
+    ASSERT_TRUE(t.Close());
+  };
+  write("wide.dbf", {"5.00", "123456789.00"});
+  write("longer.dbf", {"1234567.50", "-123456.78"});
+  TStringBase table;
+  table.MakeTemporary({{"PRICE", 'N', 8, 2}});
+  table.Append();
+  table.SetFieldText(0, "1.00");
+  table.Modified = false;
+  EXPECT_FALSE(ReadBaseFromFile(table, tmp / "wide.dbf"));
+  EXPECT_EQ(std::tuple(table.Count(), table.CurrentIndex(), table.Modified), std::tuple(1, 0, false));
+
+  ASSERT_TRUE(ReadBaseFromFile(table, tmp / "longer.dbf"));
+  std::string text;
+  const auto price = [&](int32_t i) {
+    table.MemTableGoto(i);
+    table.GetFieldText(0, text);
+    return text;
+  };
+  EXPECT_EQ(std::tuple(price(0), price(1), price(2)), std::tuple("1.00", "1234568", "-123457"));
+}
+
 class Grid : public IStringGrid {
  public:
   std::vector<std::vector<std::string>> Rows;

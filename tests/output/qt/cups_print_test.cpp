@@ -3,11 +3,16 @@
 // PDF as drawn.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDialog>
 #include <QDoubleSpinBox>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
 #include <unistd.h>
 
 #include "foundation/barcodes/bar_patterns.h"
@@ -145,6 +150,119 @@ TEST(CupsPrint, TheSettingsDialogOpensOnTheRecordsPaperAndOkKeepsIt) {
     const TPaperRequest back = PaperOfDevMode(edited);
     EXPECT_EQ(std::tuple(back.Width, back.Height, back.Landscape), std::tuple(width, height, landscape));
   }
+}
+
+// A format set in "Формат" to grey and manual feed at half size: the
+// print system is told so with the job, the page is drawn at half size,
+// and the dialog shows the settings again as it took them.
+TEST(CupsPrint, APrintersOwnSettingsReachTheJobAndComeBack) {
+  CupsQueue queue;
+  ASSERT_TRUE(queue.Start()) << "the PDF print queue is needed: " << queue.Why;
+  TQtPrintSystem system;
+  const std::string driver = system.DriverDeviceMode(kTestQueue);
+  TDevMode fields;
+  ASSERT_TRUE(ReadDevMode(driver, fields));
+  EXPECT_EQ(std::tuple(fields.DefaultSource, fields.Color), std::tuple(kBinAuto, kDmColour));
+  const auto combo = [](QWidget* dialog, const char* name) { return dialog->findChild<QComboBox*>(name); };
+
+  std::string mode = driver;
+  WhenModalOf<QDialog>([&](QDialog* dialog) {
+    QComboBox* source = combo(dialog, "source");
+    QComboBox* colour = combo(dialog, "colour");
+    auto* scale = dialog->findChild<QSpinBox*>("scale");
+    ASSERT_TRUE(source && colour && scale && combo(dialog, "sides") && combo(dialog, "resolution"));
+    // The printer's settings are the dialog's second page.
+    auto* tabs = dialog->findChild<QTabWidget*>();
+    ASSERT_NE(tabs, nullptr);
+    tabs->setCurrentIndex(1);
+    EXPECT_TRUE(source->isVisible());
+    source->setCurrentIndex(source->findText("Ручная подача"));
+    colour->setCurrentIndex(colour->findText("Оттенки серого"));
+    scale->setValue(50);
+    dialog->accept();
+  });
+  ASSERT_TRUE(system.EditDeviceMode(kTestQueue, mode));
+  ASSERT_TRUE(ReadDevMode(mode, fields));
+  EXPECT_EQ(std::tuple(fields.DefaultSource, fields.Color, fields.Scale),
+            std::tuple(kBinManual, kDmMonochrome, int16_t(50)));
+
+  const std::string marker = "VMTRAY" + std::to_string(getpid()) + "X" + std::to_string(time(nullptr));
+  TDeviceCaps whole, half;
+  ASSERT_TRUE(system.DeviceCaps(kTestQueue, driver, whole));
+  ASSERT_TRUE(system.DeviceCaps(kTestQueue, mode, half));
+  EXPECT_NEAR(half.PageWidth, 2 * whole.PageWidth, 2);
+  std::unique_ptr<IPrintJob> job = system.StartDoc(kTestQueue, mode, marker);
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(job->Caps().PageWidth, half.PageWidth);
+  const int32_t dpi = half.XDpi;
+  TCanvas& c = job->Canvas();
+  SetFontPoints(c, 12, 0);
+  c.TextOut(dpi / 2, dpi / 2, marker);
+  // Six inches in, drawn at half size: three inches from the printable
+  // area's edge.
+  const int32_t lineX = dpi * 6;
+  c.MoveTo(lineX, 0);
+  c.LineTo(lineX, half.PageHeight);
+  job->End();
+  job.reset();
+
+  const std::string pdf = queue.WaitForPdf(marker);
+  ASSERT_FALSE(pdf.empty()) << "no PDF with " << marker << " appeared in " << queue.Dir;
+  EXPECT_EQ(CupsQueue::JobOptions(marker), "manual,monochrome");
+  TempDir dir;
+  const std::string page = dir / "page1.pgm";
+  ASSERT_TRUE(CupsQueue::PageImage(pdf, 1, page));
+  GreyImage image;
+  ASSERT_TRUE(image.Load(page));
+  int line = -1, most = 0;
+  for (int x = 0; x < image.Width; ++x) {
+    int dark = 0;
+    for (int y = 0; y < image.Height; ++y) dark += image.At(x, y) < 128;
+    if (dark > most) most = dark, line = x;
+  }
+  EXPECT_NEAR(line, 3 * 300, 300 / 2);
+
+  // The dialog opens on what the format holds; the driver's format asks
+  // nothing of the job.
+  QString shown;
+  WhenModalOf<QDialog>([&](QDialog* dialog) {
+    shown = combo(dialog, "source")->currentText() + "/" + combo(dialog, "colour")->currentText() + "/" +
+            dialog->findChild<QSpinBox*>("scale")->text();
+    dialog->reject();
+  });
+  EXPECT_FALSE(system.EditDeviceMode(kTestQueue, mode));
+  EXPECT_EQ(shown.toStdString(), "Ручная подача/Оттенки серого/50 %");
+  const std::string plain = marker + "P";
+  job = system.StartDoc(kTestQueue, driver, plain);
+  ASSERT_NE(job, nullptr);
+  job->Canvas().TextOut(dpi / 2, dpi / 2, plain);
+  job->End();
+  job.reset();
+  ASSERT_FALSE(queue.WaitForPdf(plain).empty());
+  EXPECT_EQ(CupsQueue::JobOptions(plain), ",");
+}
+
+// The page format's dialog as a user sees it, taken when
+// VELOMAR_SCREENSHOTS names a folder (scripts/screenshots).
+TEST(ScreenshotOfPageFormat, ThePageAndThePrintersOwnSettings) {
+  const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
+  if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
+  CupsQueue queue;
+  ASSERT_TRUE(queue.Start()) << "the PDF print queue is needed: " << queue.Why;
+  TQtPrintSystem system;
+  std::string mode = system.DriverDeviceMode(kTestQueue);
+  WhenModalOf<QDialog>([folder](QDialog* dialog) {
+    auto* tabs = dialog->findChild<QTabWidget*>();
+    ASSERT_NE(tabs, nullptr);
+    for (int i = 0; i < tabs->count(); ++i) {
+      tabs->setCurrentIndex(i);
+      QTest::qWait(600);  // the window manager maps and frames it
+      EXPECT_TRUE(dialog->screen()->grabWindow(0).save(QString::fromLocal8Bit(folder) +
+                                                       QString("/page_format%1.png").arg(i + 1)));
+    }
+    dialog->reject();
+  });
+  system.EditDeviceMode(kTestQueue, mode);
 }
 
 // A printer made for the queue straight away is the one a printer made

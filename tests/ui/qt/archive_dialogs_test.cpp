@@ -31,6 +31,7 @@
 #include "ui/qt/archive_dialogs.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/qt_services.h"
 
 namespace vm {
 namespace {
@@ -48,14 +49,16 @@ TEST(ArchiveDialogs, TheDriveListHoldsTheRemovableMediaByTheirDevices) {
 }
 
 TEST(ArchiveDialogs, TheDriveDialogGivesTheDriveItShowsEvenAfterNo) {
-  TQtArchiveDialogs installed(nullptr);
+  test::DesktopDisks media;
+  TQtArchiveDialogs installed(nullptr, media.Sources());
   QString title, prompt;
   bool yesFocused = false;
   test::WhenModal([&](QWidget* modal) {
     auto* form = qobject_cast<TDriveDialog*>(modal);
     ASSERT_TRUE(form);
     title = form->windowTitle();
-    for (QLabel* l : form->findChildren<QLabel*>()) prompt += l->text() + "|";
+    for (QLabel* l : form->findChildren<QLabel*>())
+      if (l->isVisibleTo(form)) prompt += l->text() + "|";
     yesFocused = form->focusWidget() == form->YesButton();
     EXPECT_EQ(form->DriveList()->currentIndex(), 0);
     form->DriveList()->setEditText("/media/stick");
@@ -67,6 +70,51 @@ TEST(ArchiveDialogs, TheDriveDialogGivesTheDriveItShowsEvenAfterNo) {
   EXPECT_EQ(title, U("Выберите диск"));
   EXPECT_EQ(prompt, U("Копировать данные на дискету?|Диск:|"));
   EXPECT_TRUE(yesFocused);
+}
+
+// With no removable disk mounted (only the system disk and a fixed disk
+// where sticks usually go) nothing stands in for one: the dialog says so,
+// and "Да" waits until a folder is named.
+TEST(ArchiveDialogs, WithoutARemovableDiskTheDriveDialogSaysSoAndWaitsForAFolder) {
+  test::FakeDisks fixed;
+  fixed.Disk("sda", false);
+  fixed.Partition("sda", "sda1");
+  fixed.Disk("nvme0n1", false);
+  fixed.Partition("nvme0n1", "nvme0n1p1");
+  fixed.Mount("/dev/sda1", "/", "ext4");
+  fixed.Mount("/dev/nvme0n1p1", "/media/data", "ext4");
+  TQtArchiveDialogs installed(nullptr, fixed.Sources());
+  struct Seen {
+    int Listed = -1;
+    bool Said = false, YesAtFirst = true, BrowseFocused = false, YesOnceNamed = false;
+    QString Text;
+  } seen;
+  test::WhenModal([&](QWidget* modal) {
+    auto* form = qobject_cast<TDriveDialog*>(modal);
+    ASSERT_TRUE(form);
+    seen.Listed = form->DriveList()->count();
+    seen.Said = form->NoDiskLabel()->isVisibleTo(form);
+    seen.Text = form->NoDiskLabel()->text();
+    seen.YesAtFirst = form->YesButton()->isEnabled();
+    seen.BrowseFocused = form->focusWidget() == form->BrowseButton();
+    QLineEdit* edit = form->DriveList()->lineEdit();
+    form->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(form));
+    edit->setFocus();
+    test::TypeText(edit, "/mnt/copy");
+    seen.YesOnceNamed = form->YesButton()->isEnabled();
+    QTest::keyClick(edit, Qt::Key_Return);
+    if (form->isVisible()) form->NoButton()->click();
+  });
+  std::string drive;
+  EXPECT_TRUE(SelectDrive("Копировать данные на дискету?"_w, drive));
+  EXPECT_EQ(drive, "/mnt/copy");
+  EXPECT_EQ(seen.Listed, 0);
+  EXPECT_TRUE(seen.Said);
+  EXPECT_EQ(seen.Text, U("Съемный диск не найден. Вставьте его и выберите кнопкой \"Обзор...\" или введите папку."));
+  EXPECT_FALSE(seen.YesAtFirst);
+  EXPECT_TRUE(seen.BrowseFocused);
+  EXPECT_TRUE(seen.YesOnceNamed);
 }
 
 TArcIDList Archives(int count) {
@@ -251,6 +299,47 @@ TEST(ScreenshotOfArchiveDialogs, DriveAndArchiveList) {
   EXPECT_TRUE(drive.screen()->grabWindow(0).save(QString::fromLocal8Bit(folder) + "/select_drive_list_screen.png"));
   drive.DriveList()->hidePopup();
   EXPECT_TRUE(archives.grab().save(QString::fromLocal8Bit(folder) + "/archive_list.png"));
+  drive.hide();
+  const test::FakeDisks none;
+  TDriveDialog noDisk("Копировать данные на дискету?"_w, nullptr, none.Sources());
+  noDisk.show();
+  QTest::qWait(400);
+  EXPECT_TRUE(noDisk.screen()->grabWindow(0).save(QString::fromLocal8Bit(folder) + "/select_no_drive_screen.png"));
+}
+
+// Pictures of the file dialogs as a window manager frames them: the
+// folder chooser behind "Обзор..." of the drive dialog, and the file
+// chooser on the demo's folder.
+TEST(ScreenshotOfArchiveDialogs, TheFileDialogs) {
+  const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
+  if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
+  const QString out = QString::fromLocal8Bit(folder);
+  test::DesktopDisks media;
+  TDriveDialog drive("Копировать данные на дискету?"_w, nullptr, media.Sources());
+  drive.show();
+  bool saved = false;
+  test::WhenModalOf<QFileDialog>([&](QFileDialog* dialog) {
+    QTest::qWait(800);
+    saved = dialog->screen()->grabWindow(0).save(out + "/choose_disk_screen.png");
+    dialog->reject();
+  });
+  for (QPushButton* b : drive.findChildren<QPushButton*>())
+    if (b->text() == QString::fromUtf8("Обзор...")) b->click();
+  EXPECT_TRUE(saved);
+  drive.hide();
+  saved = false;
+  test::WhenModalOf<QFileDialog>([&](QFileDialog* dialog) {
+    QTest::qWait(800);
+    saved = dialog->screen()->grabWindow(0).save(out + "/choose_file_screen.png");
+    dialog->reject();
+  });
+  TQtUiServices ui;
+  FileDialogRequest request;
+  request.Title = "Загрузка"_w;
+  request.Dir = std::string(VELOMAR_SOURCE_DIR) + "/demo";
+  std::vector<std::string> paths;
+  EXPECT_FALSE(ui.ChooseFiles(request, paths));
+  EXPECT_TRUE(saved);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <string>
 #include <QLabel>
+#include <QMessageBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <tuple>
@@ -21,6 +22,8 @@
 #include "support/scripted_ui.h"
 #include "models/main_state.h"
 #include "ui/qt/qt_services.h"
+#include "ui/qt/question_dialog.h"
+#include "ui/qt/designer/checked_dialog.h"
 #include "foundation/qt/qt_text.h"
 
 using namespace vm;
@@ -155,6 +158,34 @@ TEST_F(DateDialogTest, EnterGoesFromTheDateToTheTimeShowingEachAsItReads) {
   EXPECT_EQ(std::tuple(value.Day, value.Month, value.Year, value.Hour, value.Minute), std::tuple(6, 12, 2026, 9, 5));
 }
 
+// A time that is none, typed, greys OK and the hint says so; a real one
+// brings the hint of the last confirmed moment back.
+TEST_F(DateDialogTest, TheHintSaysATimeTypedIsNoTimeOfDay) {
+  QString noTime, back;
+  bool okForNoTime = true;
+  WhenModal([&](QWidget *modal) {
+    auto *form = qobject_cast<TDateDialog *>(modal);
+    ASSERT_NE(form, nullptr);
+    QApplication::setActiveWindow(form);
+    auto *why = form->findChild<QLabel *>("hint");
+    ASSERT_NE(why, nullptr);
+    const QList<QLineEdit *> edits = Edits(form);
+    edits[1]->setFocus();
+    edits[1]->selectAll();
+    test::TypeText(edits[1], "25:00");
+    okForNoTime = form->OkButton()->isEnabled();
+    noTime = why->text();
+    edits[1]->setText("21:00");
+    back = why->text();
+    form->CancelButton()->click();
+  });
+  DateTimeFields value{5, 12, 2026, 20, 15, 0};
+  EXPECT_FALSE(ui.AskDateTime(value));
+  EXPECT_FALSE(okForNoTime);
+  EXPECT_EQ(noTime, QString::fromUtf8("Время 25:00 — не время суток: часы от 0 до 23, минуты и секунды от 0 до 59"));
+  EXPECT_EQ(back, QString::fromUtf8("Дата и время должны быть позже последних подтвержденных: 5.12.2026 20:15"));
+}
+
 // What the window manager is told, read from the window where an X
 // display runs (a test of its own runs this under Xvfb): the dialog may be
 // moved and resized, and has no close, minimise or maximise function.
@@ -180,6 +211,59 @@ TEST(DateDialogOnX11, AsksTheWindowManagerForNoBorderIcons) {
   EXPECT_TRUE(flags & kFunctionsGiven) << said;
   EXPECT_EQ(functions, kResize | kMove) << said;
   form.hide();
+}
+
+// What a window manager makes of the dialogs, read back from the window
+// once it has framed them (a test of its own runs this under Xvfb with
+// openbox): every dialog asks for no minimise and no maximise function, the
+// question dialog and the message box for the close button, the date
+// dialog and the form name dialog for none; and none is offered a
+// maximise, since none can be resized. Openbox draws its minimise,
+// maximise and close buttons on every framed dialog whatever the hints
+// say; the maximise does nothing where it is not offered.
+std::string XProperty(const QWidget& window, const char* name) {
+  const std::string command = "xprop -id " + std::to_string(window.winId()) + " " + name;
+  std::string said;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe)) said += buffer;
+    pclose(pipe);
+  }
+  return said;
+}
+
+TEST(DialogsUnderOpenbox, AskForTheCloseButtonOnlyAndTheDateDialogForNone) {
+  if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "no X display";
+  TDateDialog date;
+  date.setWindowTitle(QString::fromUtf8("Текущие дата и время"));
+  QWidget main;
+  main.setWindowTitle(QString::fromUtf8("Веломар"));
+  main.resize(300, 100);
+  main.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+  TQuestionDialog question(&main);
+  question.setWindowTitle(QString::fromUtf8("Ставка НДС"));
+  question.resize(250, 120);
+  QMessageBox box(QMessageBox::Information, QString::fromUtf8("Продажа"), QString::fromUtf8("Чек записан"));
+  TCheckedDialog name("Новая форма"_w, nullptr);
+  name.AddEdit("Имя:"_w, "", true);
+  for (QWidget* w : std::initializer_list<QWidget*>{&date, &question, &box, &name}) {
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    const bool framed = QTest::qWaitFor(
+        [w] { return XProperty(*w, "_NET_WM_ALLOWED_ACTIONS").find("_NET_WM_ACTION_") != std::string::npos; }, 3000);
+    if (!framed) GTEST_SKIP() << "no window manager";
+    const std::string hints = XProperty(*w, "_MOTIF_WM_HINTS");
+    const std::string actions = XProperty(*w, "_NET_WM_ALLOWED_ACTIONS");
+    const auto equals = hints.find('=');
+    ASSERT_NE(equals, std::string::npos) << hints;
+    const unsigned long functions = std::stoul(hints.substr(hints.find(',', equals) + 1), nullptr, 16);
+    constexpr unsigned long kMinimise = 8, kMaximise = 16, kClose = 32;
+    EXPECT_EQ(functions & (kMinimise | kMaximise), 0u) << hints;
+    EXPECT_EQ((functions & kClose) != 0, w != &date && w != &name) << hints;
+    EXPECT_EQ(actions.find("MAXIMIZE"), std::string::npos) << actions;
+    w->hide();
+  }
 }
 
 TEST_F(DateDialogTest, CancelLeavesTheClockAsItWas) {

@@ -8,6 +8,7 @@
 // that prints a table, keeps what it prints by its table.
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
@@ -19,6 +20,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -307,6 +309,46 @@ TEST_F(DemoSale, TheSaleOfOneGoodShowsTheAnswerWithNoCellToEdit) {
   EXPECT_EQ(rowsAfterInsert, 1);
 }
 
+// A number typed as leaving the field takes it ("1 0,5", "150,5"): OK is
+// offered while the focus is still in the field, and a mouse click on it
+// takes the number the field would have shown.
+TEST_F(DemoSale, OkTakesANumberTypedAsTheFieldTakesItOnceLeft) {
+  bool saleOk = false, incomeOk = false, saleEmptyOk = true;
+  std::string quantity, price;
+  const auto askWithMouse = [](std::vector<const char*> answers, bool* okWhileTyped, bool* okWhileEmpty) {
+    WhenModalOf<TQuestionDialog>([=](TQuestionDialog* question) {
+      QApplication::setActiveWindow(question);
+      const QList<QLineEdit*> edits = question->Client()->findChildren<QLineEdit*>();
+      ASSERT_EQ(edits.size(), static_cast<qsizetype>(answers.size()));
+      for (qsizetype i = 0; i < edits.size(); ++i) {
+        edits[i]->setFocus();
+        edits[i]->selectAll();
+        QTest::keyClick(edits[i], Qt::Key_Delete);
+        if (okWhileEmpty != nullptr && i + 1 == edits.size()) *okWhileEmpty = question->OkButton()->isEnabled();
+        TypeText(edits[i], QString::fromUtf8(answers[static_cast<std::size_t>(i)]));
+      }
+      EXPECT_EQ(QApplication::focusWidget(), edits.back());
+      *okWhileTyped = question->OkButton()->isEnabled();
+      QTest::mouseClick(question->OkButton(), Qt::LeftButton);
+      if (question->isVisible()) question->CancelButton()->click();
+    });
+  };
+  run.OnMainWindow = [&](TMainWindow&) { askWithMouse({"3", "1 0,5"}, &saleOk, &saleEmptyOk); };
+  run.Run(Closing([&](TDocumentWindow& window) { quantity = Cell(window.Table(0)->View(), 2, 0); }), nullptr,
+          "Продажа товара");
+  run.OnMainWindow = [&](TMainWindow&) { askWithMouse({"Н-80", "3", "1", "150,5"}, &incomeOk, nullptr); };
+  run.Run(Closing([&](TDocumentWindow& window) {
+    const TDataView& view = window.Table(0)->View();
+    for (int32_t c = 0; c < view.ShownColCount(); ++c)
+      if (Cell(view, c, 0) == "150.50") price = "150.50";
+  }), nullptr, "Приход по накладной");
+  EXPECT_FALSE(saleEmptyOk);
+  EXPECT_TRUE(saleOk);
+  EXPECT_EQ(quantity, "10.500");
+  EXPECT_TRUE(incomeOk);
+  EXPECT_EQ(price, "150.50");
+}
+
 TEST_F(DemoSale, TheSalesReportOffersNoCellToEdit) {
   std::vector<int32_t> editable;
   int32_t rows = 0;
@@ -320,6 +362,81 @@ TEST_F(DemoSale, TheSalesReportOffersNoCellToEdit) {
   }), nullptr, "Отчёт о продажах");
   EXPECT_EQ(rows, 10);
   EXPECT_EQ(editable, std::vector<int32_t>{});
+}
+
+// A row whose quantity is left empty (its code taken, Esc on the
+// quantity) is refused on OK with a word, the cursor on its quantity, and
+// nothing is sold or received; so in the check and in the receipt alike.
+TEST_F(DemoSale, AQuantityOfZeroIsRefusedWithTheCursorOnIt) {
+  const std::string dir = run.home.Dir();
+  const std::size_t sales = Field(dir, "sales.dbf", "CHECK_NO").size();
+  const std::size_t income = Field(dir, "income.dbf", "CODE").size();
+  for (const auto& [document, quantity] : {std::pair{"Продажа", 2}, {"Приход товара", 3}}) {
+    SCOPED_TRACE(document);
+    QString refusal;
+    bool stayedOpen = false;
+    int32_t shownRow = -1, shownCol = -1;
+    run.Run(Closing([&](TDocumentWindow& window) {
+      TDataViewWidget& table = *window.Table(0);
+      TDataView& view = table.View();
+      table.setFocus();
+      IncomeRun::EnterByCode(window, table, "2", "", false);
+      QTest::keyClick(table.Editor(), Qt::Key_Return);
+      ASSERT_TRUE(view.Editing());
+      ASSERT_EQ(view.CurCol(), quantity);
+      QTest::keyClick(table.Editor(), Qt::Key_Escape);
+      ASSERT_EQ(view.RowCount(), 1);
+      view.SetCol(0);
+      NoteNextBox(refusal);
+      QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+      ASSERT_TRUE(BoxComes(refusal));
+      stayedOpen = window.isVisible();
+      shownRow = view.CurRow();
+      shownCol = view.CurCol();
+    }), nullptr, document);
+    EXPECT_EQ(refusal.toStdString(), "Количество должно быть больше нуля");
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(std::tuple(shownRow, shownCol), std::tuple(0, quantity));
+  }
+  EXPECT_EQ(Field(dir, "sales.dbf", "CHECK_NO").size(), sales);
+  EXPECT_EQ(Field(dir, "income.dbf", "CODE").size(), income);
+}
+
+// The look-up list under the code offers the code and the name of each
+// good, each column wide enough for its title and every text in it, in
+// every document that enters goods by their code.
+TEST_F(DemoSale, EveryLookUpListShowsTheCodeAndTheNameWhole) {
+  for (const char* document : {"Приход товара", "Продажа", "Печать ценников"}) {
+    SCOPED_TRACE(document);
+    QStringList titles;
+    std::vector<std::string> cut;
+    int rows = 0;
+    run.Run(Closing([&](TDocumentWindow& window) {
+      TDataViewWidget& table = *window.Table(0);
+      table.setFocus();
+      IncomeRun::EnterByCode(window, table, "1", "", false);
+      auto* list = window.findChild<THelpListBox*>();
+      ASSERT_NE(list, nullptr);
+      rows = list->rowCount();
+      for (int c = 0; c < list->columnCount(); ++c) {
+        const QString title = list->horizontalHeaderItem(c)->text();
+        titles << title;
+        const QFontMetrics header(list->horizontalHeader()->font());
+        if (header.horizontalAdvance(title) + 4 > list->columnWidth(c)) cut.push_back(title.toStdString());
+        for (int r = 0; r < list->rowCount(); ++r) {
+          const QString text = list->item(r, c)->text().trimmed();
+          if (list->fontMetrics().horizontalAdvance(text) + 4 > list->columnWidth(c)) cut.push_back(text.toStdString());
+        }
+      }
+      int columns = 0;
+      for (int c = 0; c < list->columnCount(); ++c) columns += list->columnWidth(c);
+      EXPECT_LE(columns, list->viewport()->width());
+      QTest::keyClick(table.Editor(), Qt::Key_Escape);
+    }), nullptr, document);
+    EXPECT_EQ(titles, (QStringList{QString::fromUtf8("Код товара"), QString::fromUtf8("Наименование")}));
+    EXPECT_GT(rows, 0);
+    EXPECT_EQ(cut, std::vector<std::string>{});
+  }
 }
 
 // The tags' name, price and barcode come from the book: the code taken,
@@ -465,6 +582,8 @@ TEST_F(DemoSale, EveryPrintedDocumentKeepsWhatItPrintsByItsTable) {
     // A line or two under the table's last row, not at the sheet's foot.
     EXPECT_LT(printed.LowestTop, printed.MarkerTop + 60) << printed.Lowest;
   }
+  // The report of one short day is one sheet, not the same sheet twice.
+  EXPECT_EQ(CupsQueue::PageCount(queue.WaitForPdf(std::to_string(check))), 1);
 }
 
 // Pictures for people to look at, taken when VELOMAR_SCREENSHOTS names a

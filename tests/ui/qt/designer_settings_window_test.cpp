@@ -120,27 +120,34 @@ TEST_F(DesignerSettingsWindowTest, MiscTabTakesPasswordsPortAndRestartNotice) {
   EXPECT_EQ(live, "ВХОД"_w);
 }
 
-// Enter walks from "Пароль" to "Повтор" to OK, and on the focused OK it
-// confirms the dialog.
+// Enter goes from "Пароль" to "Повтор", and there sets the password at
+// once, as OK does; a repeat that differs is refused there too and the
+// dialog stays for both to be typed again.
 TEST_F(DesignerSettingsWindowTest, PasswordDialogIsConfirmedWithEnter) {
   w.SelectTab(TDesignerTab::Misc);
   w.Misc->Passwords->setCurrentRow(0);
-  bool okFocused = false, stayedOpen = false;
+  bool secondFocused = false, stayedOpen = true, stayedAfterSlip = false;
+  QString refusal;
   test::WhenModal([&](QWidget* modal) {
     const QList<QLineEdit*> edits = modal->findChildren<QLineEdit*>();
     ASSERT_EQ(edits.size(), 2);
     test::TypeText(edits[0], "kassa");
     QTest::keyClick(edits[0], Qt::Key_Return);
+    secondFocused = modal->focusWidget() == edits[1];
+    test::TypeText(edits[1], "KASSB");
+    test::ClickInMessageBox("OK", &refusal);
+    QTest::keyClick(edits[1], Qt::Key_Return);
+    stayedAfterSlip = modal->isVisible();
+    edits[1]->clear();
     test::TypeText(edits[1], "KASSA");
     QTest::keyClick(edits[1], Qt::Key_Return);
-    auto* ok = qobject_cast<QPushButton*>(modal->focusWidget());
-    okFocused = ok && ok->text() == "OK";
-    if (ok) QTest::keyClick(ok, Qt::Key_Return);
     stayedOpen = modal->isVisible();
     if (stayedOpen) static_cast<QDialog*>(modal)->reject();
   });
   w.Misc->ChangePassword->click();
-  EXPECT_TRUE(okFocused);
+  EXPECT_TRUE(secondFocused);
+  EXPECT_TRUE(stayedAfterSlip);
+  EXPECT_EQ(refusal, QString::fromUtf8("Неверное подтверждение пароля !"));
   EXPECT_FALSE(stayedOpen);
   std::string stored;
   UnpackPassword(d.Passwords[0], 1, stored);
@@ -445,18 +452,30 @@ TEST_F(DesignerSettingsWindowTest, PrintingTabRenamesAndChoosesTheDefaultFormat)
   p.Add->click();
   ASSERT_EQ(p.Formats->count(), before + 1);
   EXPECT_EQ(p.Formats->currentItem()->text(), U("Новый формат"));
-  test::WhenModal([](QWidget* modal) {
-    auto* edit = modal->findChild<QLineEdit*>();
-    edit->clear();
-    test::TypeText(edit, U("Этикетка 5,8"));
-    QTest::keyClick(edit, Qt::Key_Return);
-  });
-  p.Rename->click();
+  const auto rename = [&p](const QString& name) {
+    test::WhenModal([name](QWidget* modal) {
+      auto* edit = modal->findChild<QLineEdit*>();
+      edit->clear();
+      test::TypeText(edit, name);
+      QTest::keyClick(edit, Qt::Key_Return);
+    });
+    p.Rename->click();
+  };
+  rename(U("Этикетка 5,8"));
   EXPECT_EQ(p.Formats->currentItem()->text(), U("Этикетка 5.8"));
   p.MakeDefault->click();
   EXPECT_EQ(p.DefaultFormat->text(), U("Этикетка 5.8"));
   p.Delete->click();
   EXPECT_EQ(p.Formats->count(), before);
+  // The name stays chosen, but no format answers to it, as documents
+  // compiled now would find.
+  EXPECT_EQ(p.DefaultFormat->text(), U("«Этикетка 5.8» не найден"));
+  // A format named again (in other letters) is the default once more.
+  p.Add->click();
+  rename(U("ЭТИКЕТКА 5.8"));
+  EXPECT_EQ(p.DefaultFormat->text(), U("ЭТИКЕТКА 5.8"));
+  while (p.Formats->count() > 0) p.Delete->click();
+  EXPECT_EQ(p.DefaultFormat->text(), U("«Этикетка 5.8» не найден"));
 }
 
 TEST_F(DesignerSettingsWindowTest, LabelsTabChoosesZonesByClickAndKeepsThemBetweenZones) {

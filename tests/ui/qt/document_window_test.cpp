@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
 
 #include "foundation/tables/dbf.h"
 #include "platform/encoding.h"
@@ -215,6 +216,116 @@ TEST_F(DocumentWindowTest, ASupplierCodeThatIsNoNumberIsRefusedAndOkWaitsForItsM
   EXPECT_EQ(Trim(Column(income, "CODE", "SUPPL").at(3)), "2");
 }
 
+// While it lives, answers every message box as it comes and notes its
+// text in texts: a refusal with OK, each question with the next of the
+// answers.
+class BoxAnswers {
+ public:
+  BoxAnswers(QStringList answers, QStringList& texts)
+      : answers_(std::move(answers)), answerer_([this, &texts](QWidget* modal) {
+          auto* box = qobject_cast<QMessageBox*>(modal);
+          if (!box) return;
+          box->setProperty("answered", true);
+          texts << box->text();
+          const QString answer =
+              box->buttons().size() == 1 || answers_.isEmpty() ? QString("OK") : answers_.takeFirst();
+          for (QAbstractButton* b : box->buttons())
+            if (b->text() == answer) return b->click();
+          box->buttons().front()->click();
+        }) {}
+
+ private:
+  QStringList answers_;
+  test::ModalAnswerer answerer_;
+};
+
+// OK with a refused text standing, noting whether the window stayed and
+// the boxes shown so far; then, the window active again as a window
+// manager makes it, "Отмена".
+void OkThenCancel(TDocumentWindow& window, const QStringList& boxes, bool& stayed, QStringList& afterOk) {
+  QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+  stayed = window.isVisible();
+  afterOk = boxes;
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::mouseClick(window.CancelButton(), Qt::LeftButton);
+}
+
+const QString kThrowAway = QString::fromUtf8("Все изменения в документе будут игнорированы. Продолжить?");
+const QString kRefused = QString::fromUtf8("Введены неправильные данные");
+
+// "abc" in the supplier's code, refused once or only typed: "Отмена" and
+// the close box ask whether to throw the document away, without the
+// refusal; No leaves the field with its stored code, and OK with "abc"
+// standing stays refused.
+TEST_F(DocumentWindowTest, CancelAndTheCloseBoxDropARefusedFieldAndAskTheirQuestion) {
+  const int32_t incomeBefore = RecordCount(home.Dir() + "/income.dbf");
+  QStringList boxes;
+  QStringList afterOk, afterCancel;
+  QString shownAfterNo;
+  bool stayedAfterOk = false, stayedAfterNo = false, closed = false;
+  RunIncome([&](TDocumentWindow& window) {
+    // Made once the window shows: the boxes before and after it are the
+    // run's own.
+    BoxAnswers answers({"Нет", "Да"}, boxes);
+    QLineEdit* supplier = nullptr;
+    for (QLineEdit* e : window.Panel1()->findChildren<QLineEdit*>())
+      if (e->text() == "1") supplier = e;
+    ASSERT_NE(supplier, nullptr);
+    supplier->setFocus();
+    supplier->selectAll();
+    test::TypeText(supplier, "abc");
+    OkThenCancel(window, boxes, stayedAfterOk, afterOk);
+    stayedAfterNo = window.isVisible();
+    afterCancel = boxes;
+    shownAfterNo = supplier->text();
+    supplier->setFocus();
+    supplier->selectAll();
+    test::TypeText(supplier, "abc");
+    window.close();
+    closed = !window.isVisible();
+  });
+  EXPECT_TRUE(stayedAfterOk);
+  EXPECT_EQ(afterOk, QStringList{kRefused});
+  EXPECT_TRUE(stayedAfterNo);
+  EXPECT_EQ(afterCancel, (QStringList{kRefused, kThrowAway}));
+  EXPECT_EQ(shownAfterNo, "1");
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(boxes, (QStringList{kRefused, kThrowAway, kThrowAway}));
+  EXPECT_EQ(RecordCount(home.Dir() + "/income.dbf"), incomeBefore);
+}
+
+// "abc" in the open quantity editor of a sale, refused by Enter: OK stays
+// refused, "Отмена" asks its question and Yes throws the check away.
+TEST_F(DocumentWindowTest, CancelThrowsAwayASaleWhoseQuantityEditorHoldsARefusedText) {
+  const int32_t salesBefore = RecordCount(home.Dir() + "/sales.dbf");
+  QStringList boxes;
+  QStringList afterOk;
+  bool stayedAfterOk = false, closed = false;
+  RunIncome([&](TDocumentWindow& window) {
+    BoxAnswers answers({"Да"}, boxes);
+    TDataViewWidget& table = *window.Table(0);
+    TDataView& view = table.View();
+    table.setFocus();
+    EnterByCode(window, table, "3", "", false);
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    ASSERT_TRUE(view.Editing());
+    ASSERT_NE(view.CurCol(), 0);
+    test::TypeText(table.Editor(), "abc");
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    ASSERT_TRUE(view.Editing());
+    OkThenCancel(window, boxes, stayedAfterOk, afterOk);
+    closed = !window.isVisible();
+  }, nullptr, "Продажа");
+  EXPECT_TRUE(stayedAfterOk);
+  ASSERT_FALSE(afterOk.isEmpty());
+  EXPECT_EQ(afterOk.count(kRefused), afterOk.size());
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(boxes.count(kThrowAway), 1);
+  EXPECT_EQ(boxes.last(), kThrowAway);
+  EXPECT_EQ(RecordCount(home.Dir() + "/sales.dbf"), salesBefore);
+}
+
 TEST_F(DocumentWindowTest, NoToTheEntryQuestionEndsARunThatWouldComeBack) {
   int asked = 0;
   QTimer answer;
@@ -367,6 +478,131 @@ TEST_F(DocumentWindowTest, TheBooksWindowBesideTheDocumentStaysWholeOnTheScreen)
         },
         nullptr, document);
   }
+}
+
+// Lines put first in a section of the description.
+void PrependToSection(std::string& text, const std::string& name, const char* lines) {
+  std::size_t at = text.find("\n" + name);
+  ASSERT_NE(at, std::string::npos) << name;
+  at = text.find('\n', at + 1) + 1;
+  text.insert(at, Utf8ToCp1251(lines));
+}
+
+QLineEdit* InvoiceNumberEdit(TDocumentWindow& window) {
+  for (QLineEdit* e : window.Panel1()->findChildren<QLineEdit*>())
+    if (e->text() != "1") return e;
+  return nullptr;
+}
+
+// TERMINATE in the program that a field's or a table's edit, OK or the
+// scanner ran closes the window as cancelled, without a question, once the
+// event's own handling is over; nothing of the document is written.
+TEST_F(DocumentWindowTest, TerminateFromAnEventOfTheWindowClosesItAndCommitsNothing) {
+  const std::string income = home.Dir() + "/income.dbf";
+  const std::string goods = home.Dir() + "/goods.dbf";
+  const std::map<int, std::string> stockBefore = Column(goods, "CODE", "QTY");
+  const int32_t incomeBefore = RecordCount(income);
+  const auto terminating = [](std::string& text) {
+    PrependToSection(text, "WORK",
+                     "  IF НАКЛ = '777'\n  THEN\n    TERMINATE(1)\n  ENDIF\n"
+                     "  IF ROWCOUNT(НАКЛАДНАЯ) = 2\n  THEN\n    TERMINATE(1)\n  ENDIF\n");
+  };
+  // A row entered, then act; whether the window closed by itself.
+  const auto closedAfter = [this](std::function<void(TDocumentWindow&)> act,
+                                  std::function<void(std::string&)> edit) {
+    bool closed = false;
+    RunIncome(
+        [&](TDocumentWindow& window) {
+          TDataViewWidget& table = *window.Table(0);
+          table.setFocus();
+          EnterByCode(window, table, "3", "5");
+          act(window);
+          closed = QTest::qWaitFor([&] { return !window.isVisible(); }, 3000);
+          if (!closed) window.done(QDialog::Rejected);
+        },
+        std::move(edit));
+    return closed;
+  };
+  EXPECT_TRUE(closedAfter(
+      [](TDocumentWindow& window) {
+        QLineEdit* number = InvoiceNumberEdit(window);
+        ASSERT_NE(number, nullptr);
+        number->setFocus();
+        test::TypeText(number, "777");
+        QTest::keyClick(number, Qt::Key_Return);
+      },
+      terminating));
+  // The second row's quantity, accepted in the table's editor, runs the
+  // program inside the editor's key handling.
+  bool openBefore = false;
+  EXPECT_TRUE(closedAfter(
+      [&openBefore](TDocumentWindow& window) {
+        openBefore = window.isVisible();
+        EnterByCode(window, *window.Table(0), "1", "2");
+      },
+      terminating));
+  EXPECT_TRUE(openBefore);
+  // OKPRESS that terminates ends the window before the checks, whose
+  // message would come after the run had ended.
+  QString check, beforeClose;
+  EXPECT_TRUE(closedAfter(
+      [&](TDocumentWindow& window) {
+        test::ClickInMessageBox("OK", &check);
+        QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+        QTest::qWait(50);
+        beforeClose = check;
+      },
+      [](std::string& text) { text += Utf8ToCp1251("\nOKPRESS\n  TERMINATE(1)\nENDSECTION\n"); }));
+  EXPECT_EQ(beforeClose.toStdString(), "");
+  // A scanned line whose SCANER terminates.
+  EXPECT_TRUE(closedAfter(
+      [](TDocumentWindow&) {
+        const std::string line = "4600000000001";
+        OnScannerData(reinterpret_cast<const uint8_t*>(line.data()), line.size());
+      },
+      [](std::string& text) { text += Utf8ToCp1251("\nSCANER\n  TERMINATE(1)\nENDSECTION\n"); }));
+  EXPECT_EQ(RecordCount(income), incomeBefore);
+  EXPECT_EQ(Column(goods, "CODE", "QTY"), stockBefore);
+}
+
+// SELECTTABLE gives the table the focus when the program ends: from WORK
+// after a field's edit, and from INIT once the window shows.
+TEST_F(DocumentWindowTest, SelectTableGivesTheNamedTableTheFocusWhenTheProgramEnds) {
+  QWidget* afterWork = nullptr;
+  QWidget* table = nullptr;
+  RunIncome(
+      [&](TDocumentWindow& window) {
+        table = window.Table(0);
+        QLineEdit* number = InvoiceNumberEdit(window);
+        ASSERT_NE(number, nullptr);
+        number->setFocus();
+        test::TypeText(number, "555");
+        QTest::keyClick(number, Qt::Key_Return);
+        QTest::qWait(50);
+        afterWork = QApplication::focusWidget();
+        window.done(QDialog::Rejected);
+      },
+      [](std::string& text) {
+        PrependToSection(text, "WORK", "  IF НАКЛ = '555'\n  THEN\n    SELECTTABLE(НАКЛАДНАЯ)\n  ENDIF\n");
+      });
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(afterWork, table);
+  // The first table would have it otherwise.
+  QWidget* atShow = nullptr;
+  RunIncome(
+      [&](TDocumentWindow& window) {
+        ASSERT_EQ(window.TableCount(), 2);
+        table = window.Table(1);
+        atShow = QApplication::focusWidget();
+        window.done(QDialog::Rejected);
+      },
+      [](std::string& text) {
+        PrependToSection(text, "INIT", "  SELECTTABLE(ВТОРАЯ)\n");
+        const std::size_t forms = text.find("\nFORMS");
+        ASSERT_NE(forms, std::string::npos);
+        text.insert(text.find("ENDSECTION", forms), Utf8ToCp1251("  ВТОРАЯ = FORM:ПРИХОД, X1:20, Y1:500, Y2:-20, KEYCOL:[1]\n"));
+      });
+  EXPECT_EQ(atShow, table);
 }
 
 // Pictures for people to look at, taken when VELOMAR_SCREENSHOTS names a

@@ -4,6 +4,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 #include "modal.h"
 #include "platform/encoding.h"
@@ -70,6 +71,28 @@ TEST(MessageBox, EnterAnswersTheDefaultButton) {
   Seen danger;
   EXPECT_EQ(Answer(kMbYesNoWarning, Qt::Key_Return, danger), kIdNo);
   EXPECT_EQ(danger.icon, QMessageBox::Warning);
+}
+
+}  // namespace
+
+namespace {
+
+// A scanner's line of 300 digits: the box stays on the screen, and its
+// text, broken into lines, keeps every digit.
+TEST(MessageBox, AVeryLongWordIsBrokenIntoLinesWithinTheScreen) {
+  const std::string code(300, '7');
+  QRect box, screen;
+  QString shown;
+  test::WhenModal([&](QWidget* modal) {
+    box = modal->frameGeometry();
+    screen = modal->screen()->availableGeometry();
+    shown = qobject_cast<QMessageBox*>(modal)->text();
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
+  ShowMessageBox(nullptr, "Нет товара со штрихкодом "_w + code, "Продажа"_w, kMbError);
+  EXPECT_TRUE(screen.contains(box)) << box.width() << "x" << box.height() << " on " << screen.width();
+  EXPECT_GT(shown.count('\n'), 1);
+  EXPECT_EQ(shown.remove('\n'), QString::fromUtf8("Нет товара со штрихкодом ") + QString::fromStdString(code));
 }
 
 }  // namespace

@@ -105,6 +105,28 @@ TEST(QuestionServices, EnterLeavesAFieldShowingItsValueAndOkWaitsForEveryOne) {
   EXPECT_EQ(texts, (std::vector<std::string>{"10.50", "4"}));
 }
 
+// A text edit of a width takes that many characters and no more, as a
+// table cell does; one without a width, and a number edit, take all.
+TEST(QuestionServices, ATextEditTakesAtMostItsWidth) {
+  TQtUiServices ui;
+  QuestionRequest request;
+  request.Caption = "Phone";
+  request.Inputs = {{"Phone", 'C', 20, 0, "", 20}, {"Note", 'C', 0, 0, "", 15}, {"Sum", 'N', 5, 0, "", 5}};
+  const std::string phone = "+7 910 555-00-00 ext. 5";
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<TQuestionDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    QApplication::setActiveWindow(dialog);
+    const QList<QLineEdit*> edits = dialog->Client()->findChildren<QLineEdit*>();
+    ASSERT_EQ(edits.size(), 3);
+    for (QLineEdit* edit : edits) test::TypeText(edit, QString::fromStdString(phone));
+    dialog->OkButton()->click();
+  });
+  std::vector<std::string> texts;
+  ASSERT_TRUE(ui.AskQuestion(request, texts));
+  EXPECT_EQ(texts, (std::vector<std::string>{phone.substr(0, 20), phone, phone}));
+}
+
 // The labels and edits stand off the window's edges as the controls of
 // every other dialog do, by the margins the style gives a layout.
 TEST(QuestionServices, LabelsAndEditsKeepTheMarginsOfTheOtherDialogs) {

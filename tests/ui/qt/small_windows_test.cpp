@@ -2,17 +2,32 @@
 // returns.
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include <filesystem>
+
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QTreeView>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
 
+#include "config/base_checks.h"
+#include "config/table_rig.h"
 #include "modal.h"
+#include "on_screen.h"
+#include "support/program_home.h"
 #include "platform/encoding.h"
 #include "support/temp_dir.h"
 #include "ui/qt/about_box.h"
@@ -154,6 +169,116 @@ TEST(ProgressWindow, SizesItselfToTheMessage) {
   EXPECT_FALSE(window.isVisible());
 }
 
+// What the progress window shows as it is painted, caught without letting
+// any event through: the job that reports holds the thread.
+class ProgressWatch : public QObject {
+ public:
+  explicit ProgressWatch(TProgressWindow& window) : window_(window) {
+    window.Gauge()->installEventFilter(this);
+    window.Message()->installEventFilter(this);
+    window.installEventFilter(this);
+  }
+  int Shown = 0;
+  int MaximumShown = 0;
+  std::vector<int> Positions;
+  QStringList Messages;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && watched == &window_) {
+      ++Shown;
+      MaximumShown = window_.Gauge()->Maximum();
+    }
+    if (event->type() == QEvent::Paint && watched == window_.Gauge()) Positions.push_back(window_.Gauge()->Position());
+    if (event->type() == QEvent::Paint && watched == window_.Message() &&
+        (Messages.isEmpty() || Messages.back() != window_.Message()->text()))
+      Messages << window_.Message()->text();
+    return false;
+  }
+
+ private:
+  TProgressWindow& window_;
+};
+
+TEST(ProgressWindow, AJobsReportsMoveTheGaugeAndChangeTheMessageAtOnce) {
+  TQtUiServices qt;
+  UiServices& ui = qt;
+  ui.ShowProgressMessage("Идет восстановление данных ..."_w, 100);
+  TProgressWindow& window = qt.Progress();
+  ProgressWatch watch(window);
+  ui.SetProgressPosition(40);
+  EXPECT_EQ(window.Gauge()->Position(), 40);
+  ASSERT_FALSE(watch.Positions.empty());
+  EXPECT_EQ(watch.Positions.back(), 40);
+  // A step the gauge cannot show costs no paint.
+  const std::size_t paints = watch.Positions.size();
+  ui.SetProgressPosition(40);
+  EXPECT_EQ(watch.Positions.size(), paints);
+  ui.SetProgressText("Восстанавливаются файлы..."_w);
+  EXPECT_EQ(watch.Messages.back(), QString::fromUtf8("Восстанавливаются файлы..."));
+  EXPECT_EQ(window.width(), window.Message()->x() + window.Message()->width() + 40);
+  ui.SetProgressPosition(100);
+  EXPECT_EQ(watch.Positions.back(), 100);
+  ui.HideProgressMessage();
+  EXPECT_FALSE(window.isVisible());
+}
+
+// The start-up check that rebuilds a base shows its progress: the base named,
+// the gauge up to its records, moved every hundred, gone at the end.
+TEST(ProgressWindow, ABaseRebuiltAtStartUpShowsItsProgress) {
+  test::ProgramHome home;
+  TQtUiServices qt;
+  UiServices* before = &Ui();
+  InstallUiServices(&qt);
+  test::TableRows rows;
+  for (int i = 0; i < 250; ++i) rows.push_back({"товар "_w + std::to_string(i)});
+  test::MakeNumberedTable(home / "GOODS.DBF", {{"NAME", 'C', 20, 0}}, rows);
+  TUsedBaseList bases;
+  TDbaseStructure* base = bases.AddNew();
+  base->SetFileName("GOODS.DBF");
+  base->AddField({"NAME", 'C', 20, 0});
+  base->AddField({"PRICE", 'N', 10, 2});
+  ProgressWatch watch(qt.Progress());
+  int64_t total = 0;
+  const bool checked = CheckBases(bases, true, total);
+  InstallUiServices(before);
+  ASSERT_TRUE(checked);
+  EXPECT_EQ(watch.Shown, 1);
+  EXPECT_EQ(watch.MaximumShown, 250);
+  ASSERT_FALSE(watch.Messages.isEmpty());
+  EXPECT_EQ(watch.Messages.front(), QString::fromUtf8("База GOODS.DBF не соответствует эталону, корректируется"));
+  EXPECT_NE(std::find(watch.Positions.begin(), watch.Positions.end(), 100), watch.Positions.end());
+  EXPECT_NE(std::find(watch.Positions.begin(), watch.Positions.end(), 200), watch.Positions.end());
+  EXPECT_FALSE(qt.Progress().isVisible());
+}
+
+// A picture of the progress window halfway through a job, taken by another
+// program while the job holds the thread (no event let through since the
+// gauge moved), when VELOMAR_SCREENSHOTS names a folder: the X server has
+// the moved gauge under the new message.
+TEST(ScreenshotOfProgressWindow, HalfwayThroughAJob) {
+  const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
+  if (!folder) GTEST_SKIP() << "VELOMAR_SCREENSHOTS is not set";
+  TQtUiServices qt;
+  UiServices& ui = qt;
+  ui.ShowProgressMessage("База GOODS.DBF не соответствует эталону, корректируется"_w, 100);
+  ui.SetProgressPosition(30);
+  test::WaitUntilDrawn();
+  const QString dir = QString::fromLocal8Bit(folder);
+  ASSERT_EQ(QProcess::execute("import", {"-window", "root", dir + "/progress_rebuild.png"}), 0);
+  ui.SetProgressText("Идет восстановление данных ..."_w);
+  TGauge& gauge = *qt.Progress().Gauge();
+  const QPoint filled = gauge.mapToGlobal(QPoint(gauge.width() * 3 / 4, gauge.height() / 2));
+  const QPoint empty = gauge.mapToGlobal(QPoint(gauge.width() * 9 / 10, gauge.height() / 2));
+  ui.SetProgressPosition(80);
+  const QString file = dir + "/progress_window.png";
+  ASSERT_EQ(QProcess::execute("import", {"-window", "root", file}), 0);
+  const QImage shot(file);
+  EXPECT_EQ(QColor(shot.pixel(filled)), QColor(Qt::red));
+  EXPECT_NE(QColor(shot.pixel(empty)), QColor(Qt::red));
+  ui.HideProgressMessage();
+}
+
 TEST(CheckBoxDialog, ReturnsTheCheckedBoxesAsBits) {
   TQtUiServices ui;
   WhenModal([](QWidget* modal) {
@@ -203,6 +328,62 @@ TEST(FileChooser, ReturnsEveryChosenFile) {
 
   PressInModal(Qt::Key_Escape);
   EXPECT_FALSE(ui.ChooseFiles(request, paths));
+}
+
+// Qt's file dialog as the program opens it: a folder and a file described
+// in Russian words and figures, each column of the details wide enough for
+// its title and every text in it, the dialog within the screen.
+TEST(FileChooser, ShowsEachColumnWholeAndInRussian) {
+  test::TempDir dir;
+  std::filesystem::create_directory(dir / "Отчёты");
+  test::WriteBytes(dir / "goods.dbf", std::string(1536, 'x'));
+  std::filesystem::last_write_time(dir / "goods.dbf", std::filesystem::file_time_type::clock::now());
+  const QDateTime written = QFileInfo(QString::fromStdString(dir / "goods.dbf")).lastModified();
+  TQtUiServices ui;
+  std::map<QString, QStringList> rows;
+  std::vector<std::string> cut;
+  bool onScreen = false;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+    ASSERT_NE(details, nullptr);
+    const QAbstractItemModel* model = details->model();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return model->rowCount(details->rootIndex()) >= 2; }, 3000));
+    QTest::qWait(50);
+    const QFontMetrics metrics(details->font());
+    for (int c = 0; c < model->columnCount(details->rootIndex()); ++c) {
+      const QString title = model->headerData(c, Qt::Horizontal).toString();
+      if (metrics.horizontalAdvance(title) + 8 > details->columnWidth(c)) cut.push_back(title.toStdString());
+    }
+    for (int r = 0; r < model->rowCount(details->rootIndex()); ++r) {
+      QStringList texts;
+      for (int c = 0; c < model->columnCount(details->rootIndex()); ++c) {
+        texts << model->index(r, c, details->rootIndex()).data().toString();
+        if (metrics.horizontalAdvance(texts.back()) + 8 > details->columnWidth(c))
+          cut.push_back(texts.back().toStdString());
+      }
+      rows[texts.front()] = texts;
+    }
+    onScreen = dialog->screen()->availableGeometry().contains(dialog->frameGeometry());
+    dialog->reject();
+  });
+  FileDialogRequest request;
+  request.Title = "Загрузка"_w;
+  request.Dir = dir.Dir();
+  std::vector<std::string> paths;
+  EXPECT_FALSE(ui.ChooseFiles(request, paths));
+  ASSERT_EQ(rows.size(), 2u);
+  const QStringList folder = rows[QString::fromUtf8("Отчёты")];
+  ASSERT_EQ(folder.size(), 4);
+  EXPECT_EQ(folder[2], QString::fromUtf8("Папка"));
+  const QStringList file = rows["goods.dbf"];
+  ASSERT_EQ(file.size(), 4);
+  EXPECT_EQ(file[1], QString::fromUtf8("1,5 кБ"));
+  EXPECT_EQ(file[2], QString::fromUtf8("Файл DBF"));
+  EXPECT_EQ(file[3], written.toString("dd.MM.yyyy HH:mm"));
+  EXPECT_EQ(cut, std::vector<std::string>{});
+  EXPECT_TRUE(onScreen);
 }
 
 TEST(QuestionDialog, ClosesOnlyThroughItsButtons) {

@@ -238,6 +238,69 @@ TEST_F(SpravWindowTest, CancelAsksPerChangedTabAndEachAnswerDoesWhatItSays) {
   EXPECT_EQ(ReadBack(home / "suppl.dbf").front(), "1|ООО Молоко");
 }
 
+// Delete deletes the row after its question and types nothing: the search
+// line keeps what the table shows there and the table keeps the keys.
+TEST_F(SpravWindowTest, DeleteDeletesARowAndTypesNothingIntoTheSearch) {
+  TSpravForm form(Settings());
+  int32_t rows = 0, rowsAfter = 0;
+  QString question, search, cell;
+  bool tableKeepsTheKeys = false;
+  form.OnShown = [&](TSpravForm& f) {
+    Activate(&f);
+    f.Tabs()->setCurrentIndex(1);
+    TDataViewWidget* suppliers = View(f);
+    ASSERT_NE(suppliers, nullptr);
+    suppliers->setFocus();
+    suppliers->View().SetCol(1);
+    suppliers->View().SetRow(1);
+    rows = suppliers->View().RowCount();
+    test::ClickInMessageBox("Да", &question);
+    // As an X server gives the key: with its control character as text.
+    QTest::sendKeyEvent(QTest::Click, suppliers, Qt::Key_Delete, QString(QChar(0x7F)), Qt::NoModifier);
+    rowsAfter = suppliers->View().RowCount();
+    search = f.SearchEdit()->text();
+    cell = Cell(*suppliers, 1, suppliers->View().CurRow());
+    // The window's own focus: the box over it may leave no window active.
+    tableKeepsTheKeys = f.focusWidget() == suppliers;
+    test::ClickInMessageBox("Нет");
+    f.CancelButton()->click();
+  };
+  form.Execute();
+  EXPECT_EQ(question, QString::fromUtf8("Удалить текущую запись?"));
+  EXPECT_EQ(rowsAfter, rows - 1);
+  EXPECT_EQ(search.toStdString(), cell.toStdString());
+  EXPECT_TRUE(tableKeepsTheKeys);
+  EXPECT_EQ(ReadBack(home / "suppl.dbf"), ReadBack(test::DemoDir() + "suppl.dbf"));
+}
+
+// A retail price wider than its N(10,2) field is refused with what the
+// field takes; letters only with the refusal itself.
+TEST_F(SpravWindowTest, ANumberTooWideForItsColumnIsRefusedWithTheDigitsItTakes) {
+  TSpravForm form(Settings());
+  QString tooWide, letters;
+  form.OnShown = [&](TSpravForm& f) {
+    Activate(&f);
+    TDataViewWidget* goods = View(f);
+    ASSERT_NE(goods, nullptr);
+    goods->setFocus();
+    QTest::keyClick(goods, Qt::Key_Insert);
+    for (const char* text : {"99", "Проба", "шт", "1"}) EnterCell(*goods, text);
+    ASSERT_EQ(goods->View().CurCol(), 4);
+    test::ClickInMessageBox("OK", &tooWide);
+    EnterCell(*goods, "12345678901");
+    ASSERT_TRUE(goods->View().Editing());
+    goods->Editor()->selectAll();
+    test::ClickInMessageBox("OK", &letters);
+    EnterCell(*goods, "abc");
+    QTest::keyClick(goods->Editor(), Qt::Key_Escape);
+    f.CancelButton()->click();
+  };
+  form.Execute();
+  EXPECT_EQ(tooWide.toStdString(), "Введены неправильные данные\rВ поле помещается число не больше 7 знаков "
+                                   "до точки и 2 после нее");
+  EXPECT_EQ(letters.toStdString(), "Введены неправильные данные");
+}
+
 // Without a printer "Печать" is grey and says where one is chosen; with one
 // it prints and says nothing more.
 TEST_F(SpravWindowTest, AGreyPrintSaysWhereAPrinterIsChosen) {

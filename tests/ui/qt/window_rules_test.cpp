@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QScreen>
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <utility>
 #include <vector>
@@ -292,11 +293,12 @@ class ScreenshotOfWindowRules : public ::testing::Test {
     }
   }
 
-  // Takes the screen once the next modal window has settled, then closes
-  // that window and checks its title against the same title in a window
-  // wide enough for it.
-  void TakeNext(const std::string& name) {
-    WhenModal([this, name](QWidget* modal) {
+  // Takes the screen once the next modal window has settled (after what
+  // prepare types into it), then closes that window and checks its title
+  // against the same title in a window wide enough for it.
+  void TakeNext(const std::string& name, std::function<void(QWidget*)> prepare = nullptr) {
+    WhenModal([this, name, prepare](QWidget* modal) {
+      if (prepare) prepare(modal);
       Settle();
       const std::string shot = "import -window root '" + folder_ + "/" + name + "_screen.png' 2>/dev/null";
       if (std::system(shot.c_str()) != 0) ADD_FAILURE() << shot;
@@ -407,6 +409,13 @@ TEST_F(ScreenshotOfWindowRules, SmallDialogsMessageBoxesAboutAndDate) {
   TakeNext("date_dialog");
   DateTimeFields value{5, 12, 2026, 20, 15, 0};
   ui.AskDateTime(value);
+  TakeNext("date_dialog_no_time", [](QWidget* modal) { modal->findChildren<QLineEdit*>().last()->setText("25:00"); });
+  ui.AskDateTime(value);
+  TakeNext("message_long_code");
+  Ui().MsgBox("Нет товара со штрихкодом "_w + std::string(300, '4'), "Продажа"_w, kMbError);
+  TakeNext("message_too_wide");
+  Ui().MsgBox("Введены неправильные данные\rВ поле помещается число не больше 7 знаков до точки и 2 после нее"_w,
+              "Веломар"_w, kMbError);
 }
 
 }  // namespace

@@ -20,6 +20,9 @@ TCheckedDialog::TCheckedDialog(const std::string& caption, QWidget* parent) : QD
   setWindowTitle(ToQt(caption));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   auto* layout = new QVBoxLayout(this);
+  // As large as its fields need and no larger: a window manager offers no
+  // maximise box on a window that cannot be resized.
+  layout->setSizeConstraint(QLayout::SetFixedSize);
   columns_ = new QHBoxLayout;
   layout->addLayout(columns_);
   form_ = nullptr;

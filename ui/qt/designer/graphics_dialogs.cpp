@@ -15,6 +15,7 @@
 #include "platform/encoding.h"
 #include "ui/qt/designer/designer_dialogs.h"
 #include "foundation/qt/qt_text.h"
+#include "ui/qt/file_dialog.h"
 
 namespace vm {
 
@@ -139,9 +140,11 @@ bool ShowGraphObjectDialog(TGraphObject& object, QWidget* parent) {
   QObject::connect(replace, &QCheckBox::clicked, &dialog, arrange);
   QObject::connect(automatic, &QCheckBox::clicked, &dialog, arrange);
   QObject::connect(browse, &QPushButton::clicked, &dialog, [&] {
-    const QString chosen = QFileDialog::getOpenFileName(
-        &dialog, QString(), file->text(), ToQt("Файлы рисунков (*.bmp *.BMP);;Все файлы (*)"_w));
-    if (!chosen.isEmpty()) file->setText(chosen);
+    QFileDialog chooser(&dialog, QString(), file->text(), ToQt("Файлы рисунков (*.bmp *.BMP);;Все файлы (*)"_w));
+    chooser.setFileMode(QFileDialog::ExistingFile);
+    PrepareFileDialog(chooser);
+    if (chooser.exec() == QDialog::Accepted && !chooser.selectedFiles().isEmpty())
+      file->setText(chooser.selectedFiles().front());
   });
   if (dialog.exec() != QDialog::Accepted) return false;
   object.Kind = GraphKindFromNumber(kind->currentIndex());

@@ -29,14 +29,16 @@ bool ShowPasswordDialog(const std::string& caption, std::string& password, QWidg
   auto* bar = new QHBoxLayout;
   auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
   auto* cancel = new QPushButton(ToQt("Отмена"_w), &dialog);
-  // Enter walks from edit to edit to OK instead of closing the dialog.
+  // Enter goes from "Пароль" to "Повтор", and there presses OK: a focus
+  // moved to OK looks like nothing happened, and the password left unset
+  // would pass for set.
   for (QPushButton* b : {ok, cancel}) b->setAutoDefault(false);
   bar->addStretch();
   bar->addWidget(ok);
   bar->addWidget(cancel);
   layout->addLayout(bar);
   QObject::connect(first, &QLineEdit::returnPressed, second, [second] { second->setFocus(); });
-  QObject::connect(second, &QLineEdit::returnPressed, ok, [ok] { ok->setFocus(); });
+  QObject::connect(second, &QLineEdit::returnPressed, ok, [ok] { ok->click(); });
   QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
   QObject::connect(ok, &QPushButton::clicked, &dialog, [&] {
     if (PasswordConfirmed(FromQt(first->text()), FromQt(second->text()))) {

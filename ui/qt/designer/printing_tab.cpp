@@ -77,7 +77,7 @@ TPrintingTab::TPrintingTab(TDesigner& designer, QWidget* parent)
   });
   connect(MakeDefault, &QPushButton::clicked, this, [this] {
     page_.MakeDefaultFormat();
-    DefaultFormat->setText(ToQt(d_.Misc.DefaultFormatName));
+    DefaultFormat->setText(ToQt(page_.DefaultFormatText()));
   });
 }
 
@@ -89,7 +89,7 @@ void TPrintingTab::Refresh() {
   Formats->clear();
   for (const std::string& name : page_.PageFormatNames()) Formats->addItem(ToQt(name));
   Formats->setCurrentRow(page_.FormatIndex);
-  DefaultFormat->setText(ToQt(d_.Misc.DefaultFormatName));
+  DefaultFormat->setText(ToQt(page_.DefaultFormatText()));
   Compressed->setChecked(d_.Misc.Compressed);
   filling_ = false;
   Notify();
