@@ -3,6 +3,7 @@
 #include <string_view>
 #include <utility>
 
+#include "foundation/tables/dbf_bytes.h"
 #include "foundation/tables/string_base.h"
 #include "foundation/values/value_text.h"
 
@@ -27,6 +28,7 @@ std::string_view TLoadedTexts::RecordText(int32_t record, int32_t col, std::stri
     // text that value without blanks at either end: both in one step, with
     // no copy at all.
     std::string_view text = table_.FieldBytes(column.Field, row->Buffer());
+    text = text.substr(0, TrimmedFieldLength(text.data(), text.size()));
     while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     return text;

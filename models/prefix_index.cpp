@@ -1,7 +1,7 @@
 #include "models/prefix_index.h"
 
 #include <algorithm>
-#include <numeric>
+#include <limits>
 
 #include "foundation/text/collation.h"
 
@@ -19,69 +19,111 @@ const std::array<unsigned char, 256>& UpperTable() {
   return table;
 }
 
-// The part of a text that ends before the character at a depth.
-constexpr size_t kEnded = 0;
-
 }  // namespace
 
 void TPrefixIndex::Reserve(int32_t rows) {
   const auto n = static_cast<size_t>(std::max(rows, 0));
-  at_.assign(n, 0);
-  length_.assign(n, 0);
+  entries_[0].reserve(n);
   keys_.reserve(n * 8);
 }
 
 void TPrefixIndex::Add(int32_t row, std::string_view text) {
   const std::array<unsigned char, 256>& upper = UpperTable();
   const size_t at = keys_.size();
-  at_[static_cast<size_t>(row)] = at;
-  length_[static_cast<size_t>(row)] = static_cast<uint32_t>(text.size());
-  keys_.append(text);
-  for (size_t i = at; i < keys_.size(); ++i) keys_[i] = static_cast<char>(upper[static_cast<unsigned char>(keys_[i])]);
+  entries_[0].push_back({static_cast<uint32_t>(at), row, 0});
+  keys_.resize(at + text.size() + 1);
+  char* out = keys_.data() + at;
+  for (const char c : text) *out++ = static_cast<char>(upper[static_cast<unsigned char>(c)]);
+  *out = '\0';
 }
 
 void TPrefixIndex::Finish() {
-  rows_.resize(at_.size());
-  std::iota(rows_.begin(), rows_.end(), 0);
-  nodes_.push_back({0, static_cast<int32_t>(rows_.size()), 0, -1});
+  const std::vector<TEntry>& all = entries_[0];
+  int32_t first = 0;
+  if (!all.empty())
+    first = std::min_element(all.begin(), all.end(), [](const TEntry& a, const TEntry& b) { return a.Row < b.Row; })->Row;
+  entries_[1].resize(all.size());
+  // Room for the last text's four characters read at once.
+  keys_.append(3, '\0');
+  nodes_.push_back({0, static_cast<int32_t>(all.size()), first, -1});
 }
 
-// A counting sort of the node's rows by one character: stable, so every
-// part keeps its rows in order.
+// A counting sort of the node's entries by one character: stable, so every
+// part keeps its entries in the order their texts lie in keys_. Each text
+// is read once, its part kept for the second pass. The entries are taken in
+// four quarters side by side, each with counts of its own: the texts of a
+// big part often come in long runs of one character, and one count bumped
+// at every step would make each step wait for the last.
 int32_t TPrefixIndex::Split(int32_t node, size_t depth) {
+  constexpr size_t kWays = 4;
   const int32_t begin = nodes_[static_cast<size_t>(node)].Begin;
   const int32_t end = nodes_[static_cast<size_t>(node)].End;
-  const auto part = [this, depth](int32_t row) {
-    const auto r = static_cast<size_t>(row);
-    return length_[r] > depth ? 1 + static_cast<size_t>(static_cast<unsigned char>(keys_[at_[r] + depth])) : kEnded;
+  const auto size = static_cast<size_t>(end - begin);
+  TEntry* const entries = entries_[depth % 2].data() + begin;
+  TEntry* const parted = entries_[(depth + 1) % 2].data() + begin;
+  // Quarter W is [from[W], from[W + 1]); the last takes what is left over.
+  std::array<size_t, kWays + 1> from{};
+  const size_t quarter = size / kWays;
+  for (size_t w = 0; w < kWays; ++w) from[w] = w * quarter;
+  from[kWays] = size;
+  // A text that ended before Depth has its 0 at or before it: its parent
+  // held only texts sharing Depth characters with the typed text, none 0.
+  parts_.resize(size);
+  std::array<std::array<int32_t, 256>, kWays> count{};
+  std::array<std::array<int32_t, 256>, kWays> first;
+  for (auto& f : first) f.fill(std::numeric_limits<int32_t>::max());
+  const size_t shift = 8 * (depth % 4);
+  const bool read = depth % 4 == 0;
+  const auto take = [&](size_t w, size_t i) {
+    TEntry& e = entries[i];
+    if (read) {
+      const auto* k = reinterpret_cast<const unsigned char*>(keys_.data() + e.At + depth);
+      e.Next = k[0] | uint32_t{k[1]} << 8 | uint32_t{k[2]} << 16 | uint32_t{k[3]} << 24;
+    }
+    const auto p = static_cast<uint8_t>(e.Next >> shift);
+    parts_[i] = p;
+    ++count[w][p];
+    first[w][p] = std::min(first[w][p], entries[i].Row);
   };
-  std::array<int32_t, 257> count{};
-  for (int32_t i = begin; i < end; ++i) ++count[part(rows_[static_cast<size_t>(i)])];
-  std::array<int32_t, 257> start{};
-  for (size_t p = 0, at = 0; p < count.size(); at += static_cast<size_t>(count[p]), ++p) start[p] = static_cast<int32_t>(at);
-  std::vector<int32_t> parted(static_cast<size_t>(end - begin));
-  std::array<int32_t, 257> fill = start;
-  for (int32_t i = begin; i < end; ++i) {
-    const int32_t row = rows_[static_cast<size_t>(i)];
-    parted[static_cast<size_t>(fill[part(row)]++)] = row;
+  for (size_t i = 0; i < quarter; ++i)
+    for (size_t w = 0; w < kWays; ++w) take(w, from[w] + i);
+  for (size_t i = from[kWays - 1] + quarter; i < size; ++i) take(kWays - 1, i);
+
+  // Where each part starts, and where each quarter's entries of it go.
+  std::array<int32_t, 256> start{};
+  std::array<std::array<int32_t, 256>, kWays> fill{};
+  std::array<int32_t, 256> total{};
+  for (size_t p = 0, at = 0; p < 256; ++p) {
+    start[p] = static_cast<int32_t>(at);
+    for (size_t w = 0; w < kWays; ++w) {
+      fill[w][p] = static_cast<int32_t>(at);
+      at += static_cast<size_t>(count[w][p]);
+      total[p] += count[w][p];
+    }
   }
-  std::copy(parted.begin(), parted.end(), rows_.begin() + begin);
+  const auto put = [&](size_t w, size_t i) { parted[fill[w][parts_[i]]++] = entries[i]; };
+  for (size_t i = 0; i < quarter; ++i)
+    for (size_t w = 0; w < kWays; ++w) put(w, from[w] + i);
+  for (size_t i = from[kWays - 1] + quarter; i < size; ++i) put(kWays - 1, i);
 
   const auto children = static_cast<int32_t>(children_.size());
   std::array<int32_t, 256>& made = children_.emplace_back();
   made.fill(-1);
-  for (size_t c = 0; c < 256; ++c) {
-    if (count[c + 1] == 0) continue;
+  // The texts ended (their 0) go into no part.
+  for (size_t c = 1; c < 256; ++c) {
+    if (total[c] == 0) continue;
     made[c] = static_cast<int32_t>(nodes_.size());
-    const int32_t from = begin + start[c + 1];
-    nodes_.push_back({from, from + count[c + 1], rows_[static_cast<size_t>(from)], -1});
+    int32_t firstRow = first[0][c];
+    for (size_t w = 1; w < kWays; ++w) firstRow = std::min(firstRow, first[w][c]);
+    const int32_t at = begin + start[c];
+    nodes_.push_back({at, at + total[c], firstRow, -1});
   }
   nodes_[static_cast<size_t>(node)].Children = children;
   return children;
 }
 
 int32_t TPrefixIndex::FindBestPrefix(std::string_view prefix) {
-  if (rows_.empty()) return -1;
+  if (entries_[0].empty()) return -1;
   const std::array<unsigned char, 256>& upper = UpperTable();
   int32_t node = 0;
   size_t depth = 0;

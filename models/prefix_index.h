@@ -36,11 +36,21 @@ class TPrefixIndex {
   int32_t FindBestPrefix(std::string_view prefix);
 
  private:
-  // The rows whose texts start with the same characters: rows_[Begin..End),
-  // in their order until they are parted, then part by part.
+  // A row's text: where it starts in keys_, which ends it with a 0, and its
+  // characters at depths 4k..4k+3 (the lowest byte first) for a Split at
+  // any of those depths, read from keys_ by the one at 4k: parting a big
+  // node then reads its entries alone, not a line of keys_ for each.
+  struct TEntry {
+    uint32_t At;
+    int32_t Row;
+    uint32_t Next;
+  };
+  // The rows whose texts start with the same characters: entries_[Begin..End),
+  // in the order they were added until they are parted, then part by part.
   struct TNode {
     int32_t Begin = 0;
     int32_t End = 0;
+    // The first row among them.
     int32_t FirstRow = 0;
     // Into children_; -1 until the rows are parted by their next character.
     int32_t Children = -1;
@@ -53,10 +63,17 @@ class TPrefixIndex {
   int32_t Split(int32_t node, std::size_t depth);
 
   int32_t col_;
-  std::string keys_;  // every upper-cased text, in the order added
-  std::vector<std::size_t> at_;    // by row: where its text starts in keys_
-  std::vector<uint32_t> length_;   // by row
-  std::vector<int32_t> rows_;      // every row, each node's together
+  // Every upper-cased text, in the order added, each ended by a 0: a text
+  // is read only as far as its first 0, which typing never gives.
+  std::string keys_;
+  // Every row's entry, each node's together: a node's entries at Depth
+  // characters are in entries_[Depth % 2], and Split parts them into the
+  // same places of the other, which held only its parent's. They are added
+  // as the texts come, in whatever order suits their source, and stay in
+  // that order within a part: a part's texts are read front to back.
+  std::array<std::vector<TEntry>, 2> entries_;
+  // Room for Split.
+  std::vector<uint8_t> parts_;
   std::vector<TNode> nodes_;       // the first holds every row
   // A node for each character that some row has there; -1 for none.
   std::vector<std::array<int32_t, 256>> children_;

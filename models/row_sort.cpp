@@ -1,6 +1,8 @@
 #include "models/row_sort.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -49,12 +51,13 @@ bool ReadPlainNumber(std::string_view s, long double& x) {
 // Numbers are held as their NumberOrderKey.
 int CompareNumbers(long double a, long double b) { return a < b ? -1 : (a > b ? 1 : 0); }
 
-// Eight bytes of a collation key from From, the first in the highest byte,
-// zeros past its end: two keys whose digests differ compare as the digests.
-uint64_t KeyDigest(std::string_view key, size_t from) {
-  uint64_t d = 0;
-  for (size_t i = from; i < from + 8; ++i) d = (d << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
-  return d;
+// Eight bytes of a collation key, the first in the highest byte: two keys
+// whose words differ compare as the words.
+uint64_t BigEndianWord(const unsigned char* bytes) {
+  static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
+  uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return __builtin_bswap64(word);
 }
 
 int Sign(int c) { return c < 0 ? -1 : (c > 0 ? 1 : 0); }
@@ -252,11 +255,10 @@ std::vector<int32_t> SortedRowOrder(int32_t rows, int32_t keysPerRow, bool desce
   // entries that decide most comparisons without reaching the other keys.
   if (firstKind == 'C') {
     std::vector<TextEntry> entries;
-    std::string key;
     const bool texts = MakeEntries(rows, source, entries, [&](int32_t r, std::string_view text, char kind, TextEntry& e) {
-      key.clear();
-      AppendCollationKey(Trimmed(text), true, key);
-      e = {KeyDigest(key, 0), KeyDigest(key, 8), r};
+      unsigned char head[16];
+      CollationKeyHead(Trimmed(text), true, head, sizeof head);
+      e = {BigEndianWord(head), BigEndianWord(head + 8), r};
       return kind == 'C';
     });
     if (texts) {

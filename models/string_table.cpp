@@ -148,25 +148,20 @@ void TStringTable::ResetMeasured() {
     if (r) r->Measured = false;
 }
 
-// In place, a cycle of the order at a time: a second copy of the rows
-// would cost more than the order itself.
+// The rows are built anew in their new order, each place filled once in
+// turn: a row loaded and not yet read is only its record number, so the new
+// order of a million of them is a few megabytes written front to back. Made
+// rows move as pointers; their Index follows.
 void TStringTable::Reorder(const std::vector<int32_t>& order) {
-  std::vector<bool> placed(order.size());
-  for (size_t start = 0; start < order.size(); ++start) {
-    if (placed[start]) continue;
-    std::unique_ptr<TViewRow> row = std::move(rows_[start]);
-    const int32_t record = records_[start];
-    size_t at = start;
-    for (auto from = static_cast<size_t>(order[at]); from != start; at = from, from = static_cast<size_t>(order[at])) {
-      rows_[at] = std::move(rows_[from]);
-      records_[at] = records_[from];
-      placed[at] = true;
-    }
-    rows_[at] = std::move(row);
-    records_[at] = record;
-    placed[at] = true;
+  std::vector<int32_t> records(order.size());
+  for (size_t k = 0; k < order.size(); ++k) records[k] = records_[static_cast<size_t>(order[k])];
+  records_ = std::move(records);
+  if (std::any_of(rows_.begin(), rows_.end(), [](const auto& row) { return row != nullptr; })) {
+    std::vector<std::unique_ptr<TViewRow>> rows(order.size());
+    for (size_t k = 0; k < order.size(); ++k) rows[k] = std::move(rows_[static_cast<size_t>(order[k])]);
+    rows_ = std::move(rows);
+    Renumber(0);
   }
-  Renumber(0);
   DropPrefixIndex();
   textOrderCol_ = -1;
 }

@@ -440,12 +440,16 @@ bool TStringBase::NumberFieldText(int32_t field, const char* buf, int decimals, 
     text = std::string_view(from, static_cast<std::size_t>(end - from));
     return true;
   }
-  scratch.assign(sign ? "-" : "");
-  scratch.append(first, wholeEnd);
+  // Sized once and filled: a column of a million numbers comes through here.
+  const auto wholeDigits = static_cast<std::size_t>(wholeEnd - first);
+  scratch.resize((sign ? 1 : 0) + wholeDigits + (decimals > 0 ? 1 + static_cast<std::size_t>(decimals) : 0));
+  char* out = scratch.data();
+  if (sign) *out++ = '-';
+  out = std::copy(first, wholeEnd, out);
   if (decimals > 0) {
-    scratch.push_back('.');
-    if (fraction > 0) scratch.append(wholeEnd + 1, end);
-    scratch.append(static_cast<std::size_t>(decimals - fraction), '0');
+    *out++ = '.';
+    if (fraction > 0) out = std::copy(wholeEnd + 1, end, out);
+    std::fill_n(out, decimals - fraction, '0');
   }
   text = scratch;
   return true;
@@ -679,6 +683,42 @@ bool TStringBase::HasTooWideNumber(const char* buf) const {
   return false;
 }
 
+bool TStringBase::MakeFileRecord(const TRow& row, uint8_t* record, int32_t noField, int32_t no, bool deleted) const {
+  dbf_->RecordFromText(row.Buffer(), record);
+  if (noField >= 0) dbf_->PutFieldInt(record, noField, no);
+  record[0] = deleted ? '*' : ' ';
+  return HasTooWideNumber(row.Buffer());
+}
+
+// Each block of records goes into the file as it is made: the table
+// rewritten whole would otherwise stand in memory a second time beside its
+// rows. The file is written beside the old one, which stays until the new
+// one is whole.
+TSaveResult TStringBase::RewriteRecords() {
+  const int32_t noField = NoField();
+  const auto size = static_cast<std::size_t>(dbf_->RecordSize());
+  const std::size_t perBlock = std::max<std::size_t>(1, (std::size_t{1} << 20) / std::max<std::size_t>(size, 1));
+  std::vector<uint8_t> block(perBlock * size);
+  std::size_t held = 0;
+  bool tooWide = false;
+  bool ok = dbf_->Zap();
+  for (auto row = rows_.begin(); ok && row != rows_.end(); ++row) {
+    if ((*row)->Deleted) continue;
+    tooWide = MakeFileRecord(**row, &block[held * size], noField, (*row)->Index + 1, false) || tooWide;
+    if (++held == perBlock) {
+      ok = dbf_->AppendRecords(block.data(), held);
+      held = 0;
+    }
+  }
+  if (ok && held > 0) ok = dbf_->AppendRecords(block.data(), held);
+  if (!ok) dbf_->AbandonRewrite();
+  ok = dbf_->Close() && ok;
+  ok = dbf_->Open() && ok;
+  SetCurrent(0);
+  if (!ok) return TSaveResult::Failed;
+  return tooWide ? TSaveResult::SavedTooWide : TSaveResult::Saved;
+}
+
 bool TStringBase::PlanSave(bool rewrite, TPendingSave& plan) {
   plan = {};
   plan.Rewrite = rewrite;
@@ -687,10 +727,7 @@ bool TStringBase::PlanSave(bool rewrite, TPendingSave& plan) {
   const int32_t noField = NoField();
   // Each record made straight in its place, as the file stores it.
   const auto put = [&](const TRow& row, uint8_t* record, int32_t no, bool deleted) {
-    plan.TooWide = plan.TooWide || HasTooWideNumber(row.Buffer());
-    dbf_->RecordFromText(row.Buffer(), record);
-    if (noField >= 0) dbf_->PutFieldInt(record, noField, no);
-    record[0] = deleted ? '*' : ' ';
+    plan.TooWide = MakeFileRecord(row, record, noField, no, deleted) || plan.TooWide;
   };
   if (rewrite) {
     std::size_t kept = 0;
@@ -740,6 +777,7 @@ void TStringBase::SaveDone(const TPendingSave& plan) {
 TSaveResult TStringBase::Save(bool rewrite) {
   if (ownDbf_) return TSaveResult::Saved;
   if (!dbf_ || !dbf_->Active() || dbf_->ReadOnly()) return TSaveResult::Failed;
+  if (rewrite) return RewriteRecords();
   TPendingSave plan;
   if (!PlanSave(rewrite, plan)) {
     SetCurrent(0);

@@ -360,6 +360,11 @@ class TStringBase {
   bool LoadRecords(int32_t from, int32_t to, const std::function<bool()>* more, bool oneRow, bool backwards,
                    int32_t* found);
   int32_t NoField() const;
+  // Row's record into Record as the file stores it, "NO__" No and marked
+  // Deleted; whether a number field of it holds '*'.
+  bool MakeFileRecord(const TRow& row, uint8_t* record, int32_t noField, int32_t no, bool deleted) const;
+  // Save(true): the rows not deleted written as the table's records.
+  TSaveResult RewriteRecords();
   // "NO__" of the record being loaded, from its bytes in buf (the same
   // before and after conversion: digits are never converted).
   int32_t ReadNoField(int32_t field, const char* buf, bool& error) const;

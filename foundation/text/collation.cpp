@@ -101,13 +101,34 @@ int CollateCompare(std::string_view a, std::string_view b, bool caseSensitive) {
   return caseSensitive ? caseOrder : 0;
 }
 
+namespace {
+
+// Upper case after lower case.
+unsigned char CaseWeight(char c) { return kTables.upper[U8(c)] == U8(c) && kTables.lower[U8(c)] != U8(c) ? 2 : 1; }
+
+}  // namespace
+
+// The key's room is made at once: a sort makes a key for each of a million rows.
 void AppendCollationKey(std::string_view s, bool caseSensitive, std::string& out) {
-  for (char c : s) out.push_back(static_cast<char>(kTables.primary[U8(c)]));
+  const std::size_t at = out.size();
+  out.resize(at + s.size() + (caseSensitive ? 1 + s.size() : 0));
+  char* p = out.data() + at;
+  for (char c : s) *p++ = static_cast<char>(kTables.primary[U8(c)]);
   if (!caseSensitive) return;
   // Below every weight, so that a text that is the start of another still
-  // sorts first; then, position by position, upper case after lower case.
-  out.push_back('\0');
-  for (char c : s) out.push_back(kTables.upper[U8(c)] == U8(c) && kTables.lower[U8(c)] != U8(c) ? 2 : 1);
+  // sorts first; then, position by position, the case.
+  *p++ = '\0';
+  for (char c : s) *p++ = static_cast<char>(CaseWeight(c));
+}
+
+void CollationKeyHead(std::string_view s, bool caseSensitive, unsigned char* head, std::size_t n) {
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < s.size() && k < n; ++i) head[k++] = kTables.primary[U8(s[i])];
+  if (caseSensitive && k < n) {
+    head[k++] = 0;
+    for (std::size_t i = 0; i < s.size() && k < n; ++i) head[k++] = CaseWeight(s[i]);
+  }
+  for (; k < n; ++k) head[k] = 0;
 }
 
 }  // namespace vm

@@ -32,5 +32,8 @@ int CollateCompare(std::string_view a, std::string_view b, bool caseSensitive);
 // is the order CollateCompare gives, appended to Out: for sorting many texts
 // without collating them again at every comparison.
 void AppendCollationKey(std::string_view s, bool caseSensitive, std::string& out);
+// The first N bytes of that key into Head, zeros past its end: what decides
+// most comparisons, made without the rest.
+void CollationKeyHead(std::string_view s, bool caseSensitive, unsigned char* head, std::size_t n);
 
 }  // namespace vm

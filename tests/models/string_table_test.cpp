@@ -150,3 +150,60 @@ TEST(StringTable, PrefixSearchPastTheFirstRowsSeesEveryChange) {
   }
   EXPECT_GT(indexed, 30);
 }
+
+// Rows loaded and not yet read, and rows made since (read, or typed in),
+// put in a new order: each row must arrive with its record, its texts and
+// its own record when it is made, whichever kind it was.
+TEST(StringTable, ReorderMovesPendingAndMadeRowsAlike) {
+  struct TTexts final : TRowTexts {
+    std::string_view RecordText(int32_t record, int32_t col, std::string& scratch) const override {
+      scratch = std::to_string(record) + (col == 0 ? "a" : "b");
+      return scratch;
+    }
+  } texts;
+  TStringTable t;
+  t.SetColCount(2);
+  t.AppendPendingRows(texts, 6);
+  TViewRow* read = t.GetRow(1);
+  TViewRow* typed = t.AppendRow();
+  t.SetCellText(0, typed->Index, "new");
+  t.SetSourceRecord(4, 5);  // a pending row whose record moved
+  t.Reorder({6, 4, 0, 3, 1, 5, 2});
+  const std::vector<std::string> texts0 = {"new", "5a", "0a", "3a", "1a", "5a", "2a"};
+  const std::vector<int32_t> records = {-1, 5, 0, 3, 1, 5, 2};
+  const std::vector<bool> pending = {false, true, true, true, false, true, true};
+  for (int32_t row = 0; row < t.Count(); ++row) {
+    const auto at = static_cast<size_t>(row);
+    EXPECT_EQ(t.Pending(row), pending[at]) << row;
+    EXPECT_EQ(t.SourceRecord(row), records[at]) << row;
+    std::string scratch;
+    EXPECT_EQ(t.ReadCellText(0, row, scratch), texts0[at]) << row;
+  }
+  EXPECT_EQ(std::pair(t.GetRow(0), t.GetRow(4)), std::pair(typed, read)) << "made rows keep their address";
+  EXPECT_EQ(std::pair(typed->Index, read->Index), std::pair(0, 4));
+  EXPECT_EQ(t.GetCellText(1, 3), "3b") << "a pending row made after the move";
+}
+
+// Rows not yet read are indexed in the order of their records, not of the
+// rows: the row found must still be the first row that shares the most.
+TEST(StringTable, PrefixSearchOverShuffledPendingRowsFindsTheFirstRow) {
+  struct TTexts final : TRowTexts {
+    std::string_view RecordText(int32_t record, int32_t col, std::string& scratch) const override {
+      // Past the walked rows' worth of records, only a few texts, each many times.
+      scratch = col == 0 && record < TStringTable::kWalkedRows ? "x" : std::to_string(record % 37 * 11);
+      return scratch;
+    }
+  } texts;
+  TStringTable t;
+  t.SetColCount(1);
+  const int32_t rows = 4 * TStringTable::kWalkedRows;
+  t.AppendPendingRows(texts, rows);
+  std::vector<int32_t> order(static_cast<size_t>(rows));
+  for (int32_t i = 0; i < rows; ++i) order[static_cast<size_t>(i)] = i;
+  std::shuffle(order.begin() + TStringTable::kWalkedRows, order.end(), std::mt19937(59));
+  t.Reorder(order);
+  for (const char* typed : {"1", "12", "121", "2", "22", "3", "33", "396", "4", "9", "99"}) {
+    ASSERT_GT(t.FindBestPrefix(typed, 0), TStringTable::kWalkedRows - 1) << typed;
+    ASSERT_EQ(t.FindBestPrefix(typed, 0), WalkBestPrefix(t, typed, 0)) << typed;
+  }
+}

@@ -87,6 +87,11 @@ TEST(Collation, KeysOrderAsTheComparison) {
                                               ? -1
                                               : 1);
       ASSERT_EQ(byKeys, CollateCompare(a, b, cs)) << a << " / " << b << " " << cs;
+      // The head of a key is its first bytes, zeros past its end.
+      unsigned char head[8];
+      CollationKeyHead(a, cs, head, sizeof head);
+      ka.resize(std::max(ka.size(), sizeof head), '\0');
+      ASSERT_EQ(std::string(reinterpret_cast<const char*>(head), sizeof head), ka.substr(0, sizeof head)) << a << " " << cs;
     }
   }
 }
