@@ -223,11 +223,11 @@ inline bool PutShortWhole(uint8_t* p, int len, int32_t value) {
 // any other number or field, and for a text longer than the field.
 inline bool PutShortFixed(uint8_t* p, int len, int dec, long double x) {
   if (static_cast<unsigned>(dec - 1) > 5 || static_cast<unsigned>(len - 8) > 8 || !(x >= 0)) return false;
-  const long double scaled = std::rint(x * number_detail::kPowersOfTen[static_cast<std::size_t>(dec)]);
-  if (!(scaled < 1e8L)) return false;
-  // Through double, exact for such a whole number: the conversion of a long
-  // double would change the rounding mode twice.
-  const uint64_t digits = EightDigits(static_cast<uint32_t>(static_cast<double>(scaled)));
+  const long double scaled = x * number_detail::kPowersOfTen[static_cast<std::size_t>(dec)];
+  if (!(scaled < 1e9L)) return false;
+  const int64_t rounded = number_detail::RoundedInteger(scaled);
+  if (rounded >= 100000000) return false;
+  const uint64_t digits = EightDigits(static_cast<uint32_t>(rounded));
   const unsigned decBits = 8 * static_cast<unsigned>(dec);
   // The whole part's digits, the decimals' places zeros; its leading zeros
   // blank but the last.

@@ -23,6 +23,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 using number_detail::kExactPowers;
 using number_detail::kPowersOfTen;
+using number_detail::RoundedWhole;
 
 long double PowerOfTen(int n) {
   if (n >= kExactPowers) return std::pow(10.0L, static_cast<long double>(n));
@@ -394,7 +395,7 @@ std::string ExtendedToFixed(long double x, int decimals) {
   const long double scaled = a * PowerOfTen(decimals);
   // Rounded in the current rounding mode, which is the default one: to
   // nearest, halves to even.
-  if (scaled < 18446744073709551616.0L) return FixedText(static_cast<uint64_t>(std::rint(scaled)), dec, negative);
+  if (scaled < 18446744073709551616.0L) return FixedText(RoundedWhole(scaled), dec, negative);
   // More digits than the 64 bits of the mantissa hold: the scaled product
   // would show rounding noise, so the exact value is written instead.
   std::string d = ExactFixedDigits(a, dec);
@@ -412,7 +413,7 @@ bool PutQuickFixed(char* field, std::size_t width, long double x, int decimals) 
   if (!(scaled < 18446744073709551616.0L)) return false;
   char buf[48];
   char* const end = buf + sizeof buf;
-  const char* const p = PutFixedDigits(end, static_cast<uint64_t>(std::rint(scaled)),
+  const char* const p = PutFixedDigits(end, RoundedWhole(scaled),
                                        static_cast<size_t>(decimals), std::signbit(x));
   const auto n = static_cast<std::size_t>(end - p);
   if (n > width) return false;

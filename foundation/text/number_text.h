@@ -40,6 +40,28 @@ bool ReadDecimalField(std::string_view field, TDecimalDigits& d);
 
 namespace number_detail {
 
+// llrint(x), for |x| < 2^63, in the current rounding mode. On x87 one
+// rounding store does it: rint takes a slow rounding instruction, and its
+// conversion to an integer two changes of the control word (or a round trip
+// through a double), on every number a table is given.
+inline int64_t RoundedInteger(long double x) {
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+  int64_t n;
+  __asm__("fistpll %0" : "=m"(n) : "t"(x) : "st");
+  return n;
+#else
+  return static_cast<int64_t>(std::rint(x));
+#endif
+}
+
+// The same for 0 <= x < 2^64.
+inline uint64_t RoundedWhole(long double x) {
+  constexpr long double kHalfRange = 9223372036854775808.0L;
+  if (x < kHalfRange) return static_cast<uint64_t>(RoundedInteger(x));
+  // Every such number is whole already, and the difference exact.
+  return static_cast<uint64_t>(RoundedInteger(x - kHalfRange)) + (uint64_t{1} << 63);
+}
+
 // Up to 10^27 the repeated product is exact in 64 bits of mantissa
 // (5^27 < 2^64).
 inline constexpr int kExactPowers = 28;
