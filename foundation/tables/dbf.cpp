@@ -404,9 +404,13 @@ bool TDBF::FlushPending() {
   if (pendCount_ == 0) return true;
   const int32_t count = pendCount_;
   pendCount_ = 0;
+  return WriteAppended(pending_.data(), pendStart_, count);
+}
+
+bool TDBF::WriteAppended(const uint8_t* data, int32_t start, int32_t count) {
   const std::size_t bytes = static_cast<std::size_t>(count) * RecordSize();
-  const int64_t pos = RecordPos(pendStart_);
-  if (file_ && file_->WriteAt(pos, pending_.data(), bytes)) {
+  const int64_t pos = RecordPos(start);
+  if (file_ && file_->WriteAt(pos, data, bytes)) {
     // A table made anew is synced before it takes its name: its disk writes
     // run meanwhile, a megabyte at a time, instead of all at that moment.
     const int64_t end = pos + static_cast<int64_t>(bytes);
@@ -421,7 +425,7 @@ bool TDBF::FlushPending() {
   writeFailed_ = true;
   lostRecords_ += count;
   appended_ -= count;
-  recCount_ = pendStart_;
+  recCount_ = start;
   SetHeaderCount(recCount_);
   if (recNo_ > recCount_) recNo_ = recCount_;
   if (cacheStart_ + cacheCount_ > recCount_) cacheCount_ = 0;
@@ -820,14 +824,13 @@ void TDBF::GetOtherRecordText(char* out) const {
     if (textMask_[i]) out[i] = DosToWinChar(out[i]);
 }
 
-void TDBF::PutFieldInt(uint8_t* record, int index, int32_t value) {
+void TDBF::PutOtherFieldInt(uint8_t* record, int index, int32_t value) {
   if (index < 0 || index >= fieldCount_ || recordBuf_.empty()) return;
   const auto& d = fields_[static_cast<std::size_t>(index)];
   const int offset = d[12] | (d[13] << 8);
   const int len = d[16];
   if (offset + len > static_cast<int>(recordBuf_.size())) return;
-  if (d[11] == 'N' && d[17] == 0 && dbf_detail::PutShortWhole(record + offset, len, value)) return;
-  // Anything else as the table's own writer stores it.
+  // As the table's own writer stores it.
   OwnRecord();
   const std::vector<uint8_t> own(recordBuf_.begin(), recordBuf_.end());
   std::memcpy(recordBuf_.data(), record, own.size());
@@ -854,6 +857,20 @@ bool TDBF::AppendRecords(const uint8_t* records, std::size_t count) {
   for (std::size_t done = 0; done < count;) {
     GoToRecord(recCount_ + 1);
     if (recCount_ == std::numeric_limits<int32_t>::max()) return false;
+    const std::size_t perBlock = std::max<std::size_t>(1, kWriteBlockBytes / size);
+    if (pendCount_ == 0 && (count - done) * size >= kWriteBlockBytes / 16) {
+      // Many records go out from the caller's own, not through a copy.
+      const auto n = static_cast<int32_t>(std::min({perBlock, count - done,
+                                                    static_cast<std::size_t>(std::numeric_limits<int32_t>::max() - recCount_)}));
+      const int32_t start = recCount_;
+      recCount_ += n;
+      appended_ += n;
+      recNo_ = recCount_;
+      SetHeaderCount(recCount_);
+      if (!WriteAppended(records + done * size, start, n)) return false;
+      done += static_cast<std::size_t>(n);
+      continue;
+    }
     if (pendCount_ == 0) {
       pendStart_ = recCount_;
       pending_.Reshape(std::max<std::size_t>(1, kWriteBlockBytes / size) * size);

@@ -197,8 +197,18 @@ class TDBF {
     return SetOtherInt(index, value);
   }
   // The same into `record`, a record of this table as its file stores it,
-  // outside the table's own buffer.
-  void PutFieldInt(uint8_t* record, int index, int32_t value);
+  // outside the table's own buffer. Inline for the usual counter, which a
+  // commit writes into every record; anything else through PutOtherFieldInt.
+  void PutFieldInt(uint8_t* record, int index, int32_t value) {
+    if (index >= 0 && index < fieldCount_) {
+      const auto& d = fields_[static_cast<std::size_t>(index)];
+      const int offset = d[12] | (d[13] << 8);
+      if (d[11] == 'N' && d[17] == 0 && offset + d[16] <= static_cast<int>(recordBuf_.size()) &&
+          dbf_detail::PutShortWhole(record + offset, d[16], value))
+        return;
+    }
+    PutOtherFieldInt(record, index, value);
+  }
   // The number with the field's decimals, or as many of them as fit;
   // false, with nothing stored, when it does not fit even without them.
   // Inline for a price or a quantity of a usual field; anything else
@@ -327,10 +337,14 @@ class TDBF {
   bool StartNewFile(std::unique_ptr<File> held);
   bool BeginNewTable(std::unique_ptr<File> made);
   bool FlushPending();
+  // Appended records [start, start + count), already counted, written from
+  // data; when that fails they are counted no more.
+  bool WriteAppended(const uint8_t* data, int32_t start, int32_t count);
   // The setters and WriteRecord but for their usual cases.
   [[gnu::noinline]] bool WriteOtherRecord();
   [[gnu::noinline]] bool SetOtherStr(int index, std::string_view s);
   [[gnu::noinline]] bool SetOtherInt(int index, int32_t value);
+  [[gnu::noinline]] void PutOtherFieldInt(uint8_t* record, int index, int32_t value);
   [[gnu::noinline]] bool SetOtherNumber(int index, long double value);
   [[gnu::noinline]] bool SetOtherDate(int index, const TDateRec& date);
   [[gnu::noinline]] int ReadOtherRecord();

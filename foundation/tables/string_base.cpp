@@ -232,12 +232,14 @@ TStringBase::~TStringBase() {
 
 void TStringBase::TakeLayout() {
   fields_.clear();
+  numberFields_.clear();
   fieldCount_ = 0;
   recordSize_ = 0;
   if (!dbf_) return;
   for (int i = 0; i < dbf_->FieldCount(); ++i) {
     const TFieldRecord def = dbf_->GetFieldDef(i);
     fields_.push_back({dbf_->FieldOffset(i), def.Length, def.Decimals, def.FieldType});
+    if (def.FieldType == 'N' && def.Length > 0) numberFields_.push_back(fields_.back());
   }
   fieldCount_ = static_cast<int32_t>(fields_.size());
   recordSize_ = dbf_->FieldCount() > 0 ? dbf_->RecordSize() : 0;
@@ -673,8 +675,7 @@ int32_t TStringBase::LoadLastRecord() {
 // --- Writing back --------------------------------------------------------------
 
 bool TStringBase::HasTooWideNumber(const char* buf) const {
-  for (const FieldInfo& f : fields_) {
-    if (f.Type != 'N' || f.Length == 0) continue;
+  for (const FieldInfo& f : numberFields_) {
     const char* p = buf + f.Offset;
     // A number's last character is never a star: one test passes over
     // almost every field.

@@ -376,6 +376,9 @@ class TStringBase {
   std::unique_ptr<TDBF> ownDbf_;
   std::unique_ptr<ITableFilter> filter_;
   std::vector<FieldInfo> fields_;
+  // The number fields among them, which every record saved is checked for
+  // a number too wide for its field.
+  std::vector<FieldInfo> numberFields_;
   // Their count, kept beside them: every field access is checked against it.
   int32_t fieldCount_ = 0;
   int32_t recordSize_ = 0;

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -902,6 +903,55 @@ TEST_F(Dbf, FailedWritesAreReportedAndNeverCounted) {
   t.GoToRecord(1);
   EXPECT_FALSE(t.WriteRecord());
   t.Close();
+}
+
+// Records given in a batch, as a commit and a rewrite give them: behind
+// records still waiting to be written, in blocks of a megabyte and more
+// straight from the caller's buffer, and a full disk part way through
+// loses only records it counts.
+TEST_F(Dbf, AppendedBatchesKeepTheirOrderAndAFullDiskLosesOnlyWhatItCounts) {
+  MakeTable({"a", "b"});
+  const auto batch = [&](int32_t first, int32_t count) {
+    std::vector<uint8_t> records(static_cast<std::size_t>(count) * 31, ' ');
+    for (int32_t i = 0; i < count; ++i) {
+      uint8_t* r = &records[static_cast<std::size_t>(i) * 31];
+      const std::string no = std::to_string(first + i);
+      std::memcpy(r + 11 - no.size(), no.data(), no.size());
+    }
+    return records;
+  };
+  ASSERT_TRUE(t.Open());
+  ASSERT_TRUE(Append(t, 3));
+  const std::vector<uint8_t> big = batch(4, 70000);
+  ASSERT_TRUE(t.AppendRecords(big.data(), 70000));
+  ASSERT_TRUE(t.AppendRecords(batch(70004, 3).data(), 3));
+  ASSERT_TRUE(t.Close());
+  bool error = false;
+  ASSERT_TRUE(t.OpenReadOnly());
+  ASSERT_EQ(t.RecCount(), 70006);
+  for (int32_t i = 1; i <= 70006; ++i) {
+    ASSERT_EQ(t.ReadRecord(), 0);
+    ASSERT_EQ(t.GetFieldInt(0, error), i);
+  }
+  t.Close();
+  int32_t counted = 0;
+  {
+    test::FaultyFileSystem fs;
+    ASSERT_TRUE(t.OpenExclusive());
+    fs.WriteBudget = 31 * 40000 + 15;
+    EXPECT_FALSE(t.AppendRecords(batch(70007, 70000).data(), 70000) && t.Flush());
+    fs.WriteBudget = -1;
+    counted = t.RecCount();
+    EXPECT_FALSE(t.Close());
+    EXPECT_GT(t.LostRecords(), 0);
+  }
+  ASSERT_TRUE(t.OpenReadOnly()) << "the table stays readable";
+  EXPECT_EQ(t.RecCount(), counted) << "what is counted is in the file";
+  EXPECT_GT(counted, 70006) << "the blocks before the full disk are kept";
+  for (int32_t i = 1; i <= t.RecCount(); ++i) {
+    ASSERT_EQ(t.ReadRecord(), 0);
+    ASSERT_EQ(t.GetFieldInt(0, error), i);
+  }
 }
 
 TEST_F(Dbf, FlushAndCloseSayHowManyAppendsWereLost) {
