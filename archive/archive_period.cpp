@@ -207,6 +207,7 @@ bool TPeriodCommand::Analyse(const TDateRec& cut, TArchiveGauge& gauge) {
     } catch (const std::bad_alloc&) {
       return Fail("Недостаточно памяти  !"_w, "Ошибка"_w);
     }
+    const bool conditional = !TrimBlanks(run.Entry->Condition).empty();
     run.Work->GoToRecord(1);
     for (int32_t r = 1; r <= run.Count; ++r) {
       const int state = run.Work->ReadRecord();
@@ -222,7 +223,8 @@ bool TPeriodCommand::Analyse(const TDateRec& cut, TArchiveGauge& gauge) {
       }
       // The kept last record holds its group back only beside a condition;
       // without one it stays alone and its group's older records still go.
-      const TArchiveVerdict verdict = EvalArchiveCondition(*run.Entry);
+      const TArchiveVerdict verdict =
+          conditional ? EvalArchiveCondition(*run.Entry) : TArchiveVerdict::NoCondition;
       if (verdict != TArchiveVerdict::NoCondition &&
           (verdict == TArchiveVerdict::NonZero || (run.Entry->KeepLast && r == run.Count)))
         keptGroups_.insert(group);

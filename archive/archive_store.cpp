@@ -485,17 +485,15 @@ bool DecodeBackupFileList(const std::string& bytes, std::vector<TBackupFileRecor
   return true;
 }
 
-TArchiveGauge::TArchiveGauge(const std::string& text, int64_t max) : max_(max) {
+TArchiveGauge::TArchiveGauge(const std::string& text, int64_t max)
+    : step_(std::max<int64_t>(max / 100, 1)), next_(step_) {
   Ui().ShowProgressMessage(text, static_cast<int32_t>(std::min<int64_t>(max, INT32_MAX)));
 }
 
-void TArchiveGauge::Advance(int64_t by) {
-  done_ += by;
-  if (done_ - shown_ >= std::max<int64_t>(max_ / 100, 1)) {
-    shown_ = done_;
-    Ui().SetProgressPosition(static_cast<int32_t>(std::min<int64_t>(done_, INT32_MAX)));
-    Ui().ProcessMessages();
-  }
+void TArchiveGauge::Show() {
+  next_ = done_ + step_;
+  Ui().SetProgressPosition(static_cast<int32_t>(std::min<int64_t>(done_, INT32_MAX)));
+  Ui().ProcessMessages();
 }
 
 void ReportNoDiskSpace(const std::string& disk) {

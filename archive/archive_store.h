@@ -147,10 +147,17 @@ bool DecodeBackupFileList(const std::string& bytes, std::vector<TBackupFileRecor
 class TArchiveGauge {
  public:
   TArchiveGauge(const std::string& text, int64_t max);
-  void Advance(int64_t by = 1);
+  // Inline: the commands advance it for every record, and the window hears
+  // of it once in a hundredth.
+  void Advance(int64_t by = 1) {
+    done_ += by;
+    if (done_ >= next_) Show();
+  }
 
  private:
-  int64_t max_, done_ = 0, shown_ = 0;
+  void Show();
+  // A hundredth of the whole, at least one.
+  int64_t step_, done_ = 0, next_;
 };
 
 // "Недостаточно места на диске X: !"
