@@ -271,10 +271,24 @@ void BM_AnchorPackTheMovedRecordsFromABuffer(benchmark::State& state) {
 }
 BENCHMARK(BM_AnchorPackTheMovedRecordsFromABuffer)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// v right-aligned in width digits, blanks before.
+void RightAligned(char* at, std::size_t width, std::size_t v) {
+  char* p = at + width;
+  do {
+    *--p = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v && p > at);
+  while (p > at) *--p = ' ';
+}
+
+// The width of the former number each archived record carries.
+constexpr std::size_t kOldNoWidth = 11;
+
 // The floor of the archiving as a one-off program does the same work: each
-// table read whole and its records split by their date into those kept and
-// those moved; the kept ones written beside the table, put on the disk and
-// renamed over it, the folder synced once; the moved ones packed.
+// table read whole and its records split by their date into those kept
+// (numbered anew) and those moved (each with its former number); the kept
+// ones written beside the table, put on the disk and renamed over it, the
+// folder synced once; the moved ones packed.
 void BM_AnchorPackMovedAndWriteKeptTables(benchmark::State& state) {
   const std::string dir = Root() + "anchor_kept/";
   const std::string cut = "20261130";
@@ -293,12 +307,24 @@ void BM_AnchorPackMovedAndWriteKeptTables(benchmark::State& state) {
       const std::size_t dateAt = 1 + h[32 + 16];
       std::string kept(bytes, 0, header);
       kept.reserve(bytes.size());
+      // What the archive must hold and the kept table show: each moved
+      // record with its former number beside it, as the archive's last
+      // field, and the kept ones numbered anew (NO__ is the first field).
+      const std::size_t noWidth = h[32 + 16];
+      std::size_t keptCount = 0;
       for (std::size_t r = 0; r < count; ++r) {
         const char* record = bytes.data() + header + r * size;
-        (std::memcmp(record + dateAt, cut.data(), 8) <= 0 ? moved : kept).append(record, size);
+        if (std::memcmp(record + dateAt, cut.data(), 8) <= 0) {
+          moved.append(record, size);
+          moved.append(kOldNoWidth, ' ');
+          RightAligned(moved.data() + moved.size() - kOldNoWidth, kOldNoWidth, r + 1);
+        } else {
+          kept.append(record, size);
+          RightAligned(kept.data() + kept.size() - size + 1, noWidth, ++keptCount);
+        }
       }
-      const auto keptCount = static_cast<uint32_t>((kept.size() - header) / size);
-      std::memcpy(kept.data() + 4, &keptCount, 4);
+      const auto keptRecords = static_cast<uint32_t>(keptCount);
+      std::memcpy(kept.data() + 4, &keptRecords, 4);
       kept.push_back('\x1a');
       const std::string temp = path + ".new";
       const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

@@ -1,5 +1,5 @@
 // The text tables of the plain anchors, as a one-off program writes them:
-// code page 866 into 1251, and the Russian sort order (letters case folded,
+// code page 866 into 1251 and back, and the Russian sort order (letters case folded,
 // Ё after Е, one byte each).
 #pragma once
 
@@ -16,6 +16,16 @@ struct To1251 {
     for (int k = 0; k < 48; k++) at[0x80 + k] = static_cast<unsigned char>(0xC0 + k);
     for (int k = 0; k < 16; k++) at[0xE0 + k] = static_cast<unsigned char>(0xF0 + k);
     at[0xF0] = 0xA8, at[0xF1] = 0xB8;
+  }
+};
+
+struct To866 {
+  unsigned char at[256];
+  To866() {
+    for (int c = 0; c < 256; c++) at[c] = static_cast<unsigned char>(c);
+    for (int k = 0; k < 48; k++) at[0xC0 + k] = static_cast<unsigned char>(0x80 + k);
+    for (int k = 0; k < 16; k++) at[0xF0 + k] = static_cast<unsigned char>(0xE0 + k);
+    at[0xA8] = 0xF0, at[0xB8] = 0xF1;
   }
 };
 
