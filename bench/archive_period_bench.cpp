@@ -380,6 +380,17 @@ class BytesStream : public TCustomMemoryStream32 {
   }
 };
 
+// The packed records unpacked into dst, which must come to size bytes.
+void Unpack(const std::string& packed, std::size_t size, TMemoryStream32& dst) {
+  BytesStream src(packed);
+  dst.SetCapacity(static_cast<int32_t>(size));
+  TPlainCodecHost host;
+  TFusedDecoder decoder;
+  decoder.Init(kCrc32, 15, 5, 0);
+  decoder.Decode(host, src, dst, src.GetSize(), static_cast<int64_t>(size));
+  if (dst.Size() != static_cast<int64_t>(size)) std::abort();
+}
+
 // The anchor, the floor of the same work: the moved records unpacked once
 // into a block of their size, and each table written anew beside itself
 // from its header, its restored records and its kept records (copied from
@@ -395,14 +406,8 @@ void BM_AnchorUnpackAndRewriteTheTables(benchmark::State& state) {
     state.PauseTiming();
     StartFrom(Archived(), dir);
     state.ResumeTiming();
-    BytesStream src(packed);
     TMemoryStream32 dst;
-    dst.SetCapacity(static_cast<int32_t>(moved.size()));
-    TPlainCodecHost host;
-    TFusedDecoder decoder;
-    decoder.Init(kCrc32, 15, 5, 0);
-    decoder.Decode(host, src, dst, src.GetSize(), static_cast<int64_t>(moved.size()));
-    if (dst.Size() != static_cast<int64_t>(moved.size())) std::abort();
+    Unpack(packed, moved.size(), dst);
     const char* restored = reinterpret_cast<const char*>(dst.Memory());
     std::size_t table = 0;
     for (const char* name : {"income.dbf", "sales.dbf"}) {
@@ -458,14 +463,8 @@ void BM_AnchorUnpackAndMergeByFormerNumbers(benchmark::State& state) {
     state.PauseTiming();
     StartFrom(Archived(), dir);
     state.ResumeTiming();
-    BytesStream src(packed);
     TMemoryStream32 dst;
-    dst.SetCapacity(static_cast<int32_t>(moved.size()));
-    TPlainCodecHost host;
-    TFusedDecoder decoder;
-    decoder.Init(kCrc32, 15, 5, 0);
-    decoder.Decode(host, src, dst, src.GetSize(), static_cast<int64_t>(moved.size()));
-    if (dst.Size() != static_cast<int64_t>(moved.size())) std::abort();
+    Unpack(packed, moved.size(), dst);
     const char* restored = reinterpret_cast<const char*>(dst.Memory());
     std::size_t table = 0;
     for (const char* name : {"income.dbf", "sales.dbf"}) {
