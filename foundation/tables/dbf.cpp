@@ -854,39 +854,33 @@ void TDBF::RecordFromText(const char* in, uint8_t* out) const {
 bool TDBF::AppendRecords(const uint8_t* records, std::size_t count) {
   if (!active_ || !file_ || readOnly_ || recordBuf_.empty()) return false;
   const std::size_t size = recordBuf_.size();
+  const std::size_t perBlock = std::max<std::size_t>(1, kWriteBlockBytes / size);
   for (std::size_t done = 0; done < count;) {
     GoToRecord(recCount_ + 1);
     if (recCount_ == std::numeric_limits<int32_t>::max()) return false;
-    const std::size_t perBlock = std::max<std::size_t>(1, kWriteBlockBytes / size);
-    if (pendCount_ == 0 && (count - done) * size >= kWriteBlockBytes / 16) {
-      // Many records go out from the caller's own, not through a copy.
-      const auto n = static_cast<int32_t>(std::min({perBlock, count - done,
-                                                    static_cast<std::size_t>(std::numeric_limits<int32_t>::max() - recCount_)}));
-      const int32_t start = recCount_;
-      recCount_ += n;
-      appended_ += n;
-      recNo_ = recCount_;
-      SetHeaderCount(recCount_);
-      if (!WriteAppended(records + done * size, start, n)) return false;
-      done += static_cast<std::size_t>(n);
-      continue;
-    }
-    if (pendCount_ == 0) {
+    // Many records go out from the caller's own, not through a copy.
+    const bool direct = pendCount_ == 0 && (count - done) * size >= kWriteBlockBytes / 16;
+    if (!direct && pendCount_ == 0) {
       pendStart_ = recCount_;
-      pending_.Reshape(std::max<std::size_t>(1, kWriteBlockBytes / size) * size);
+      pending_.Reshape(perBlock * size);
     }
-    const std::size_t room = pending_.size() / size - static_cast<std::size_t>(pendCount_);
+    const std::size_t room = direct ? perBlock : pending_.size() / size - static_cast<std::size_t>(pendCount_);
     const auto n = static_cast<int32_t>(std::min({room, count - done,
                                                   static_cast<std::size_t>(std::numeric_limits<int32_t>::max() - recCount_)}));
-    std::memcpy(&pending_[static_cast<std::size_t>(pendCount_) * size], records + done * size,
-                static_cast<std::size_t>(n) * size);
-    pendCount_ += n;
+    const uint8_t* const from = records + done * size;
+    const int32_t start = recCount_;
+    if (!direct) {
+      std::memcpy(&pending_[static_cast<std::size_t>(pendCount_) * size], from, static_cast<std::size_t>(n) * size);
+      pendCount_ += n;
+    }
     recCount_ += n;
     appended_ += n;
     recNo_ = recCount_;
     SetHeaderCount(recCount_);
     done += static_cast<std::size_t>(n);
-    if (static_cast<std::size_t>(pendCount_) * size == pending_.size() && !FlushPending()) return false;
+    if (direct ? !WriteAppended(from, start, n)
+               : static_cast<std::size_t>(pendCount_) * size == pending_.size() && !FlushPending())
+      return false;
   }
   return true;
 }
