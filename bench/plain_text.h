@@ -19,13 +19,15 @@ struct To1251 {
   }
 };
 
+// The way back: each letter to the byte it came from; every other byte
+// stays itself.
 struct To866 {
   unsigned char at[256];
   To866() {
+    const To1251 to1251;
     for (int c = 0; c < 256; c++) at[c] = static_cast<unsigned char>(c);
-    for (int k = 0; k < 48; k++) at[0xC0 + k] = static_cast<unsigned char>(0x80 + k);
-    for (int k = 0; k < 16; k++) at[0xF0 + k] = static_cast<unsigned char>(0xE0 + k);
-    at[0xA8] = 0xF0, at[0xB8] = 0xF1;
+    for (int c = 0; c < 256; c++)
+      if (to1251.at[c] != c) at[to1251.at[c]] = static_cast<unsigned char>(c);
   }
 };
 
