@@ -391,6 +391,27 @@ void Unpack(const std::string& packed, std::size_t size, TMemoryStream32& dst) {
   if (dst.Size() != static_cast<int64_t>(size)) std::abort();
 }
 
+// A kept table as it stands after the archiving (header, records, end
+// mark), open for reading, with its header read whole.
+struct KeptTable {
+  int in = -1;
+  std::string head;
+  std::size_t record = 0;
+  uint32_t count = 0;
+};
+
+KeptTable OpenKept(const std::string& path) {
+  KeptTable t;
+  t.in = open(path.c_str(), O_RDONLY);
+  unsigned char h[32];
+  if (t.in < 0 || pread(t.in, h, sizeof h, 0) != 32) std::abort();
+  t.head.resize(h[8] | std::size_t{h[9]} << 8);
+  t.record = h[10] | std::size_t{h[11]} << 8;
+  if (pread(t.in, t.head.data(), t.head.size(), 0) != static_cast<ssize_t>(t.head.size())) std::abort();
+  std::memcpy(&t.count, &t.head[4], 4);
+  return t;
+}
+
 // The anchor, the floor of the same work: the moved records unpacked once
 // into a block of their size, and each table written anew beside itself
 // from its header, its restored records and its kept records (copied from
@@ -411,18 +432,12 @@ void BM_AnchorUnpackAndRewriteTheTables(benchmark::State& state) {
     const char* restored = reinterpret_cast<const char*>(dst.Memory());
     std::size_t table = 0;
     for (const char* name : {"income.dbf", "sales.dbf"}) {
-      // The kept table as it stands after the archiving: header, records, end mark.
       const std::string path = dir + name;
-      const int in = open(path.c_str(), O_RDONLY);
-      uint8_t h[32];
-      if (in < 0 || pread(in, h, sizeof h, 0) != 32) std::abort();
-      const std::size_t header = h[8] | std::size_t{h[9]} << 8;
-      const std::size_t record = h[10] | std::size_t{h[11]} << 8;
-      std::vector<char> head(header);
-      if (pread(in, head.data(), header, 0) != static_cast<ssize_t>(header)) std::abort();
-      uint32_t count = 0;
-      std::memcpy(&count, &head[4], 4);
-      count += static_cast<uint32_t>(sizes[table] / record);
+      KeptTable kept = OpenKept(path);
+      const int in = kept.in;
+      std::string& head = kept.head;
+      const std::size_t header = head.size();
+      const auto count = static_cast<uint32_t>(kept.count + sizes[table] / kept.record);
       std::memcpy(&head[4], &count, 4);
       const std::string temp = path + ".new";
       const int out = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -469,13 +484,10 @@ void BM_AnchorUnpackAndMergeByFormerNumbers(benchmark::State& state) {
     std::size_t table = 0;
     for (const char* name : {"income.dbf", "sales.dbf"}) {
       const std::string path = dir + name;
-      const int in = open(path.c_str(), O_RDONLY);
-      unsigned char h[32];
-      if (in < 0 || pread(in, h, sizeof h, 0) != 32) std::abort();
-      const std::size_t header = h[8] | h[9] << 8, size = h[10] | h[11] << 8;
-      const std::size_t keptCount = h[4] | h[5] << 8 | h[6] << 16 | std::size_t{h[7]} << 24;
-      std::string head(header, '\0');
-      if (pread(in, head.data(), header, 0) != static_cast<ssize_t>(header)) std::abort();
+      KeptTable kept = OpenKept(path);
+      const int in = kept.in;
+      std::string& head = kept.head;
+      const std::size_t header = head.size(), size = kept.record, keptCount = kept.count;
       const std::size_t noWidth = static_cast<unsigned char>(head[32 + 16]);
       const std::size_t back = sizes[table++] / (size + kOldNoWidth);
       const auto count = static_cast<uint32_t>(keptCount + back);
