@@ -11,6 +11,7 @@
 #include "archive/own_folders.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
+#include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
 #include "archive/check/archive_check.h"
@@ -89,13 +90,25 @@ void RenumberLink(TDBF& table, int field, int32_t value, bool valid, const std::
   if (!table.SetFieldStr(field, "???")) table.SetFieldStr(field, "");
 }
 
+// Whether a field holds the archived value as it was: a number field may
+// write it with more or fewer decimals (123.00 as "123.0"), but not as
+// another number; any other field takes it whole.
+bool HoldsValue(const TDBF& out, int field, const TFieldRecord& def, const std::string& value) {
+  if (def.FieldType != 'N') return value.size() <= static_cast<std::size_t>(def.Length);
+  const std::string stored = out.GetFieldStr(field);
+  const std::string archived = TrimBlanks(value);
+  if (stored == archived) return true;
+  long double was = 0, is = 0;
+  return TextToExtended(archived, was) && TextToExtended(stored, is) && was == is;
+}
+
 // An archived value into its field of the restored table, which may have
-// become narrower since: a value it cannot hold whole ends the restore
-// before anything is replaced, rather than coming back blank or cut.
+// become narrower since: a value it cannot hold as it was ends the restore
+// before anything is replaced, rather than coming back blank, cut or
+// rounded.
 void RestoreField(const TBaseArchive& base, TDBF& out, int field, const std::string& value) {
   const TFieldRecord def = out.GetFieldDef(field);
-  if (out.SetFieldStr(field, value) && (def.FieldType != 'C' || value.size() <= static_cast<std::size_t>(def.Length)))
-    return;
+  if (out.SetFieldStr(field, value) && HoldsValue(out, field, def, value)) return;
   throw TArchiveFault("База "_w + base.Alias + ", поле "_w + def.Name + ": значение "_w + TrimBlanks(value) +
                       " не помещается в поле"_w);
 }

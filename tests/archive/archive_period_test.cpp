@@ -264,6 +264,58 @@ TEST_F(ArchivePeriodTest, AValueItsNarrowerFieldCannotHoldRestoresNothing) {
   }
 }
 
+// A field narrowed since the archive takes what reads back as the archived
+// value: a sum with fewer decimals only when the ones dropped were zeros, a
+// name that just fills it. Any other value restores nothing and is told.
+TEST_F(ArchivePeriodTest, ANarrowedFieldTakesOnlyWhatReadsBackAsTheArchivedValue) {
+  struct Case {
+    std::string Name, Sum;
+    test::PeriodWidths Archived, Narrowed;
+    std::string Restored;  // NAME/SUM as restored; empty: refused
+  };
+  const test::PeriodWidths sum82{10, 5, 8, 2};
+  const Case cases[] = {
+      {"h1", "12345.67", sum82, {10, 5, 6, 2}, ""},
+      {"h1", "12345.67", sum82, {10, 5, 7, 2}, ""},
+      {"h1", "123.4567", {10, 5, 10, 4}, {10, 5, 6, 4}, ""},
+      {"h1", "-123.45", sum82, {10, 5, 6, 0}, ""},
+      {"h1", "123.00", sum82, {10, 5, 5, 2}, "h1/123.0"},
+      {"h1", "50000.00", sum82, {10, 5, 7, 2}, "h1/50000.0"},
+      {"h1-longest", "1.00", {12, 5, 8, 2}, {10, 5, 8, 2}, "h1-longest/1.00"},
+      {"h1-longest", "1.00", {12, 5, 8, 2}, {9, 5, 8, 2}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name + " " + c.Sum + " into " + std::to_string(c.Narrowed.Name) + ", " +
+                 std::to_string(c.Narrowed.SumLength) + "." + std::to_string(c.Narrowed.SumDecimals));
+    ASSERT_TRUE(test::WritePeriodTable(Head(), {{c.Name, kJan1, 0, 0, false, c.Sum}, {"h2", kFeb1, 7, 0, false, "1"}},
+                                       10, c.Archived));
+    ASSERT_TRUE(test::WritePeriodTable(Lines(), {}));
+    ASSERT_TRUE(Archive("31.01.2026"));
+    ASSERT_TRUE(test::WritePeriodTable(Head(), {{"h2", kFeb1, 7, 0, false, "1"}}, 10, c.Narrowed));
+    const std::string head = test::ReadBytes(Head());
+    const bool restored = Restore();
+    EXPECT_EQ(restored, !c.Restored.empty()) << Cp1251ToUtf8(LastBox());
+    if (!c.Restored.empty()) {
+      TDBF t;
+      t.FileName = Head();
+      ASSERT_TRUE(t.OpenReadOnly());
+      t.GoToRecord(1);
+      ASSERT_EQ(t.ReadRecord(), 0);
+      EXPECT_EQ(t.GetFieldStr(test::kName) + "/" + t.GetFieldStr(test::kSum), c.Restored);
+      continue;
+    }
+    const std::string field = c.Name == "h1" ? "SUM" : "NAME";
+    const std::string value = c.Name == "h1" ? c.Sum : c.Name;
+    EXPECT_EQ(LastBox(), "Восстановление данных не было завершено из-за возникших ошибок\r"_w + "База HEAD, поле "_w +
+                             field + ": значение "_w + value + " не помещается в поле"_w);
+    EXPECT_TRUE(test::ReadBytes(Head()) == head);
+    if (restored) continue;
+    // Widened again, the archive comes back whole.
+    ASSERT_TRUE(test::WritePeriodTable(Head(), {{"h2", kFeb1, 7, 0, false, "1"}}, 10, c.Archived));
+    ASSERT_TRUE(Restore());
+  }
+}
+
 TEST_F(ArchivePeriodTest, LinksAtTheWorkOrArchiveFolderAreRefusedAndWhatTheyPointAtIsKept) {
   Invoices({3});
   ASSERT_TRUE(Archive("31.01.2026"));

@@ -21,22 +21,26 @@
 
 namespace vm::test {
 
-// NO__ N(10), NAME C(10), DAT D, GRP N(5), REF N(10).
+// NO__ N(10), NAME C(10), DAT D, GRP N(5), REF N(10), and SUM when the
+// widths give it one.
 struct PeriodRow {
   std::string Name;
   TDateRec Date{};  // Year 0: an empty date
   int32_t Group = 0;
   int32_t Ref = 0;
   bool Deleted = false;
+  std::string Sum{};
 };
 
-enum PeriodField { kNo = 0, kName, kDat, kGrp, kRef };
+enum PeriodField { kNo = 0, kName, kDat, kGrp, kRef, kSum };
 
 // The widths of NAME and GRP as a table whose fields became narrower has
-// them.
+// them; SUM N(SumLength, SumDecimals) only with a length.
 struct PeriodWidths {
   int32_t Name = 10;
   int32_t Grp = 5;
+  int32_t SumLength = 0;
+  int32_t SumDecimals = 0;
 };
 
 inline bool WritePeriodTable(const std::string& path, const std::vector<PeriodRow>& rows, int32_t refWidth = 10,
@@ -49,6 +53,7 @@ inline bool WritePeriodTable(const std::string& path, const std::vector<PeriodRo
   t.AddFieldEx("DAT", 8, 'D', 0);
   t.AddFieldEx("GRP", widths.Grp, 'N', 0);
   t.AddFieldEx("REF", refWidth, 'N', 0);
+  if (widths.SumLength > 0) t.AddFieldEx("SUM", widths.SumLength, 'N', widths.SumDecimals);
   if (!t.WriteStructure()) return false;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const PeriodRow& r = rows[i];
@@ -59,6 +64,7 @@ inline bool WritePeriodTable(const std::string& path, const std::vector<PeriodRo
     if (r.Date.Year != 0) t.SetFieldDate(kDat, r.Date);
     t.SetFieldInt(kGrp, r.Group);
     t.SetFieldInt(kRef, r.Ref);
+    if (widths.SumLength > 0 && !t.SetFieldStr(kSum, r.Sum)) return false;
     t.SetDeleted(r.Deleted);
     if (!t.WriteRecord()) return false;
   }
