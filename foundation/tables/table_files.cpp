@@ -4,6 +4,7 @@
 
 #include "foundation/tables/table_rewrite.h"
 #include "foundation/text/number_text.h"
+#include "foundation/text/strutils.h"
 #include "platform/files.h"
 
 namespace vm {
@@ -41,14 +42,16 @@ TSaveResult WriteBaseToFile(const TStringBase& table, const std::string& fileNam
 
 namespace {
 
-// A field's text from the file into a row. A number longer than its field
-// is written as the field holds numbers, its decimals rounded as far as
-// they must be; cut, it would be another number. False when it does not
-// fit even without decimals.
+// A field's text from the file into a row. A number field takes a number
+// as the program reads typed ones (the first comma as the point, an
+// exponent allowed) and writes it as it writes numbers: rounded to the
+// field's decimals, or to as many as fit. Stored as text, a number could be
+// cut into another one, or keep an exponent no reader of the field takes.
+// False when it does not fit even without decimals. Any other text (a
+// blank, "???" of an unknown link) is stored as it stands.
 bool PutFileText(TStringBase& table, int32_t field, const std::string& text, char* buf) {
   TCommonVar number;
-  if (table.FieldType(field) == 'N' && text.size() > table.FieldBytes(field, buf).size() &&
-      TextToExtended(text, number.Num)) {
+  if (table.FieldType(field) == 'N' && TextToExtended(CommaToPoint(text), number.Num)) {
     number.Kind = 'N';
     return table.SetBufferValue(field, number, buf);
   }

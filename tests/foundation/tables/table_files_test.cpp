@@ -124,6 +124,51 @@ TEST(TableFiles, ANumberItsFieldCannotHoldAddsNothing) {
   EXPECT_EQ(std::tuple(price(0), price(1), price(2)), std::tuple("1.00", "1234568", "-123457"));
 }
 
+// A file's text field read into number fields: a number is read as the
+// program reads typed numbers (the comma as the point) and stored as the
+// field writes numbers; one the field cannot hold, an exponent's too, adds
+// nothing. Any other text stays as it was.
+TEST(TableFiles, ANumberFromATextFieldIsStoredAsItsFieldWritesNumbers) {
+  test::TempDir tmp;
+  const struct {
+    const char* text;
+    int32_t length, decimals;
+    const char* stored;  // nullptr: the file adds nothing
+  } cases[] = {
+      {"123456789,5", 8, 2, nullptr}, {"1234567,50", 8, 2, "1234568"}, {"12,5", 8, 2, "12.50"},
+      {"1.234", 8, 2, "1.23"},        {"-7", 8, 2, "-7.00"},          {"1E+40", 8, 2, nullptr},
+      {"1.5E+20", 8, 0, nullptr},     {"1E+3", 8, 2, "1000.00"},       {"", 8, 2, ""},
+      {"???", 8, 2, "???"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.text) + " into " + std::to_string(c.length) + "." + std::to_string(c.decimals));
+    TDBF file;
+    file.FileName = tmp / "prices.dbf";
+    ASSERT_TRUE(file.CreateTable());
+    file.AddFieldEx("PRICE", 12, 'C', 0);
+    ASSERT_TRUE(file.WriteStructure());
+    for (const std::string text : {"5", c.text}) {
+      file.GoToRecord(file.RecCount() + 1);
+      file.ClearRecordBuf();
+      ASSERT_TRUE(file.SetFieldStr(0, text));
+      ASSERT_TRUE(file.WriteRecord());
+    }
+    ASSERT_TRUE(file.Close());
+    TStringBase table;
+    table.MakeTemporary({{"PRICE", 'N', c.length, c.decimals}});
+    EXPECT_EQ(ReadBaseFromFile(table, tmp / "prices.dbf"), c.stored != nullptr);
+    if (c.stored == nullptr) {
+      EXPECT_EQ(table.Count(), 0);
+      continue;
+    }
+    ASSERT_EQ(table.Count(), 2);
+    std::string text;
+    table.MemTableGoto(1);
+    table.GetFieldText(0, text);
+    EXPECT_EQ(text, c.stored);
+  }
+}
+
 class Grid : public IStringGrid {
  public:
   std::vector<std::vector<std::string>> Rows;
