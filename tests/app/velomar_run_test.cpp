@@ -84,6 +84,33 @@ TEST(VelomarRun, AnAnswerIsTakenAsItsFieldShowsItOnceLeft) {
   std::fclose(out);
 }
 
+// A text answer as long as its edit goes in whole; one character more would
+// be cut, so the question refuses it.
+TEST(VelomarRun, ATextAnswerMayFillItsEditButNotPassIt) {
+  const std::string filling = "+7 910 555-00-00 д.5"_w;
+  ASSERT_EQ(filling.size(), 20u);
+  for (const std::string& answer : {filling, filling + "5"}) {
+    SCOPED_TRACE(Cp1251ToUtf8(answer));
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ASSERT_TRUE(out && err);
+    TRunServices services({answer}, out, err);
+    QuestionRequest request;
+    request.Caption = "Новый телефон"_w;
+    request.Inputs = {{"Телефон"_w, 'C', 20, 0, "", 20}};
+    std::vector<std::string> texts;
+    const bool fills = answer.size() == 20;
+    EXPECT_EQ(services.AskQuestion(request, texts), fills);
+    EXPECT_EQ(texts, fills ? std::vector<std::string>{answer} : std::vector<std::string>{});
+    std::rewind(err);
+    char said[512] = {};
+    const std::size_t n = std::fread(said, 1, sizeof said - 1, err);
+    EXPECT_EQ(n != 0, !fills) << said;
+    std::fclose(out);
+    std::fclose(err);
+  }
+}
+
 TEST(VelomarRun, CancelledQuestionCommitsNothingButTheStartOfDay) {
   RunRig r;
   const ProgramRun run = r.Run("'Ставка НДС'", "Отмена\n");
