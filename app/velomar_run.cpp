@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
   THeadlessSteps steps;
   TStartOfDayOnRoad startOfDay(steps);
   startUp.StartOfDay = &startOfDay;
-  TInstanceMark home({}, std::string(kProgramDirectoryMark));
+  TInstanceMark home = TInstanceMark::OfProgramDirectory(ProgramDirectory());
   startUp.Home = &home;
   if (StartUp(startUp) != 0) return kFailedStart;
 

@@ -48,8 +48,18 @@ std::string DesktopName(std::string_view platform) {
   return std::string(platform);
 }
 
+TInstanceMark TInstanceMark::OfProgramDirectory(const std::string &dir) {
+  TInstanceMark mark(dir);
+  mark.name_ = kProgramDirectoryMarkName;
+  return mark;
+}
+
 std::string TInstanceMark::PathFor(const std::string &title) {
   std::string folder = dir_;
+  if (!name_.empty()) {
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    return folder + name_;
+  }
   if (folder.empty()) folder = Utf8ToCp1251(Env("XDG_RUNTIME_DIR"));
   if (folder.empty()) {
     // The temporary folder is everybody's: the marks go into a folder of

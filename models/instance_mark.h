@@ -4,6 +4,10 @@
 // on the same desktop finds it taken. Another user, or the same user on
 // another display, has a mark of their own, as each has windows of their
 // own; and a start that cannot make its mark does not go on unchecked.
+//
+// A program directory has one mark for every process working on it, a
+// file of its own there: a runner started from a timer, over ssh or as
+// another user, with another environment, finds the one a window holds.
 #pragma once
 
 #include <memory>
@@ -19,13 +23,10 @@ namespace vm {
 // the compositor's socket, else the name of the window platform.
 std::string DesktopName(std::string_view platform);
 
-// The desktop of the marks of program directories: the window programs
-// on one program directory hold its mark together, the headless runner
-// alone, since each keeps the program's clock and the workstation's
-// settings in memory from its start and writes them back there.
-inline constexpr std::string_view kProgramDirectoryMark = "program directory";
-// The title of a program directory's mark: the folder as the system finds
-// it, whatever link or spelling named it.
+// The name of a program directory's mark in it.
+inline constexpr std::string_view kProgramDirectoryMarkName = "velomar.mark";
+// The title of a program directory's mark, which its messages name: the
+// folder as the system finds it, whatever link or spelling named it.
 std::string ProgramDirectoryMarkTitle(const std::string &dir);
 
 class TInstanceMark {
@@ -35,6 +36,11 @@ class TInstanceMark {
   // DesktopName gave.
   explicit TInstanceMark(std::string dir = {}, std::string desktop = {})
       : dir_(std::move(dir)), desktop_(std::move(desktop)) {}
+  // The mark of the program directory Dir. The window programs on it hold
+  // it together, the headless runner alone, since each keeps the program's
+  // clock and the workstation's settings in memory from its start and
+  // writes them back there.
+  static TInstanceMark OfProgramDirectory(const std::string &dir);
 
   // Takes the mark of Title; false when another program holds it, or when
   // no mark can be made (Failure then says why). A shared mark may be held
@@ -50,6 +56,8 @@ class TInstanceMark {
  private:
   std::string dir_;
   std::string desktop_;
+  // The mark's own name in dir_, whatever the title: a program directory's.
+  std::string name_;
   std::string failure_;
   std::unique_ptr<File> file_;
 };

@@ -387,12 +387,21 @@ TEST_F(StartUpTest, ASecondStartOnTheSameTitleIsToldAndLetsTheLockGo) {
 TEST_F(StartUpTest, TheRunnerAndAWindowNeverWorkOnOneProgramDirectoryTogether) {
   const std::string title = ProgramDirectoryMarkTitle(ProgramDirectory());
   EXPECT_EQ(ProgramDirectoryMarkTitle(home.Dir() + "/./"), title);
-  const std::string mark(kProgramDirectoryMark);
-  TInstanceMark window(home.Dir(), mark), otherWindow(home.Dir(), mark), runner(home.Dir(), mark);
+  TInstanceMark window = TInstanceMark::OfProgramDirectory(ProgramDirectory()),
+                otherWindow = TInstanceMark::OfProgramDirectory(home.Dir()),
+                runner = TInstanceMark::OfProgramDirectory(ProgramDirectory());
   ASSERT_TRUE(window.Take(title, true));
   EXPECT_TRUE(otherWindow.Take(title, true));
+  // The runner started from a timer or as another user: without the
+  // window's run-time folder, or with one of its own.
   options.Home = &runner;
+  ::unsetenv("XDG_RUNTIME_DIR");
   EXPECT_EQ(StartUp(options), kStartUpFailed);
+  vm::test::TempDir elsewhere;
+  ::setenv("XDG_RUNTIME_DIR", elsewhere.Dir().c_str(), 1);
+  ui.Boxes.clear();
+  EXPECT_EQ(StartUp(options), kStartUpFailed);
+  ::setenv("XDG_RUNTIME_DIR", home.Dir().c_str(), 1);
   ASSERT_EQ(ui.Boxes.size(), 1u);
   EXPECT_EQ(ui.Boxes[0].Text, "Программа уже загружена !\rС каталогом программы "_w + title +
                                   " уже работает другой её процесс."_w);

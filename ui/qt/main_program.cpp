@@ -85,7 +85,7 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   TStartUpOptions startUp;
   startUp.StartOfDay = &startOfDay;
   startUp.Instance = &instance;
-  TInstanceMark home({}, std::string(kProgramDirectoryMark));
+  TInstanceMark home = TInstanceMark::OfProgramDirectory(ProgramDirectory());
   startUp.Home = &home;
   startUp.HomeShared = true;
   startUp.AskStartUpPassword = [] {
