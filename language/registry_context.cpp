@@ -2,15 +2,17 @@
 
 #include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
+#include "config/settings.h"
 #include "config/sysvars.h"
 
 namespace vm {
 
-TAutoParamRef::TAutoParamRef(TAutoList& list, std::string name, char kind)
-    : list_(list), name_(std::move(name)), kind_(kind) {}
+TAutoParamRef::TAutoParamRef(const TDocAutoParams& owner, std::string name, char kind)
+    : owner_(owner), name_(std::move(name)), kind_(kind) {}
 
 TAPar* TAutoParamRef::Find() const {
-  TAPar* p = list_.GetItem(list_.IndexOfName(name_));
+  const TAutoList& list = owner_.List();
+  TAPar* p = list.GetItem(list.IndexOfName(name_));
   if (p) kind_ = p->Kind;
   return p;
 }
@@ -40,15 +42,20 @@ void TAutoParamRef::SetValue(const TCommonVar& value) {
   if (TAPar* p = Find()) p->SetValue(value);
 }
 
-void TDocAutoParams::Assign(const TAutoList& global) { global.CopyTo(list_); }
+void TDocAutoParams::Assign(const TAutoList& global) {
+  list_ = &own_;
+  global.CopyTo(own_);
+}
+
+void TDocAutoParams::Follow(TAutoList* list) { list_ = list ? list : &own_; }
 
 TAutoParamRef* TDocAutoParams::Find(std::string_view name) {
-  const TAPar* p = list_.GetItem(list_.IndexOfName(name));
+  const TAPar* p = list_->GetItem(list_->IndexOfName(name));
   if (!p) return nullptr;
   const std::string key = UpperStr(name);
   auto it = refs_.find(key);
   if (it == refs_.end())
-    it = refs_.emplace(key, std::make_unique<TAutoParamRef>(list_, key, p->Kind)).first;
+    it = refs_.emplace(key, std::make_unique<TAutoParamRef>(*this, key, p->Kind)).first;
   return it->second.get();
 }
 
@@ -127,8 +134,16 @@ TExprContext* gCurrent = nullptr;
 }  // namespace
 
 TRegistryContext& GlobalExprContext() {
-  static TRegistryContext context;
+  static TRegistryContext& context = []() -> TRegistryContext& {
+    static TRegistryContext global;
+    global.AutoParams().Follow(&Settings().AutoParams);
+    return global;
+  }();
   return context;
+}
+
+void SetGlobalAutoParams(TAutoList* working) {
+  GlobalExprContext().AutoParams().Follow(working ? working : &Settings().AutoParams);
 }
 
 TExprContext& CurrentExprContext() { return gCurrent ? *gCurrent : GlobalExprContext(); }

@@ -3,7 +3,9 @@
 // list (copied back when the document commits), and the configured databases
 // a document binds under its aliases. Also the context that formulas
 // compiled outside any document's own context use, the conditions of blanks
-// above all.
+// and the price-tag zones above all: it reads the auto-parameters in force
+// themselves, never a copy, so that what a commit, a reload or the designer
+// changes is what those formulas show.
 #pragma once
 
 #include <map>
@@ -17,12 +19,15 @@
 
 namespace vm {
 
-// One auto-parameter of a list. It is looked up by name whenever it is read
-// or written, so a list that is copied or reloaded under a compiled formula
-// never leaves the formula holding a freed parameter.
+class TDocAutoParams;
+
+// One auto-parameter of the list its owner reads. It is looked up by name
+// whenever it is read or written, so a list that is copied, reloaded or
+// changed for another under a compiled formula never leaves the formula
+// holding a freed parameter.
 class TAutoParamRef : public IProgramAutoParam {
  public:
-  TAutoParamRef(TAutoList& list, std::string name, char kind);
+  TAutoParamRef(const TDocAutoParams& owner, std::string name, char kind);
 
   // A parameter gone from the list reads as an empty value of the kind it
   // had when last seen.
@@ -36,22 +41,34 @@ class TAutoParamRef : public IProgramAutoParam {
  private:
   TAPar* Find() const;
 
-  TAutoList& list_;
+  const TDocAutoParams& owner_;
   std::string name_;
   mutable char kind_;
 };
 
-// The auto-parameters a document's formulas name as %NAME%.
+// The auto-parameters a document's formulas name as %NAME%: its own copy,
+// or a list it follows.
 class TDocAutoParams {
  public:
-  // The list becomes a copy of global.
+  TDocAutoParams() = default;
+  // Compiled formulas hold references into it.
+  TDocAutoParams(const TDocAutoParams&) = delete;
+  TDocAutoParams& operator=(const TDocAutoParams&) = delete;
+
+  // The own list becomes a copy of global, and the one read from now on.
   void Assign(const TAutoList& global);
-  TAutoList& List() { return list_; }
+  // list itself (nullptr: the own list) is read and written from now on, by
+  // the formulas compiled so far as well. Whoever passes a list points the
+  // parameters elsewhere before it goes.
+  void Follow(TAutoList* list);
+  TAutoList& List() { return *list_; }
+  const TAutoList& List() const { return *list_; }
   // nullptr when the list has no parameter of that name.
   TAutoParamRef* Find(std::string_view name);
 
  private:
-  TAutoList list_;
+  TAutoList own_;
+  TAutoList* list_ = &own_;
   // By upper-cased name; kept as long as the list, whatever it holds.
   std::map<std::string, std::unique_ptr<TAutoParamRef>, std::less<>> refs_;
 };
@@ -96,10 +113,15 @@ class TRegistryContext : public TProgramContext {
   std::vector<std::unique_ptr<TRegistryBase>> unbound_;
 };
 
-// The context blank conditions compile in: the global one, over the global
-// registries, unless a running document has put its own in place.
+// The context blank conditions and price-tag zones compile in: the global
+// one, over the global registries, unless a running document has put its
+// own in place.
 TExprContext& CurrentExprContext();
 TRegistryContext& GlobalExprContext();
+// The auto-parameters the global context reads: working (the designer's
+// working copy while it edits) or, with nullptr, the configuration's own
+// list (Settings()). Formulas compiled earlier read the new list too.
+void SetGlobalAutoParams(TAutoList* working);
 // nullptr goes back to the global context. Formulas compiled in a context
 // point into it: whoever installs one frees what compiled in it (blanks:
 // TBlanks::UnloadAll) before the context goes.

@@ -48,8 +48,9 @@ bool CheckDiskRoom(const TStartUpOptions& options) {
 }
 
 void CheckDescriptions(TSettingsModel& m) {
-  // Blank conditions may name the auto-parameters.
-  GlobalExprContext().AutoParams().Assign(m.AutoParams);
+  // Blank conditions may name the auto-parameters: the configuration's own,
+  // read as they stand whenever a condition is tested.
+  SetGlobalAutoParams(nullptr);
   CheckFormDescriptions(m.Blanks);
   CheckSpravDescriptions(m.Bases, m.Books, m.Blanks);
 }

@@ -14,6 +14,7 @@
 #include "foundation/files/fileutils.h"
 #include "foundation/text/strutils.h"
 #include "language/interpreter.h"
+#include "language/registry_context.h"
 #include "devices/scanner_port.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
@@ -110,9 +111,14 @@ void TDesigner::PointCompileAtWorkingCopies() {
                          &AutoParams,     &StartOfDay,
                          &PageFormatList, &Misc.DefaultFormatName,
                          &Misc.PrinterName};
+  // The forms, tags and their previews read the parameters being edited.
+  SetGlobalAutoParams(&AutoParams);
 }
 
-void TDesigner::PointCompileAtLive() { CompileRegistries() = {}; }
+void TDesigner::PointCompileAtLive() {
+  CompileRegistries() = {};
+  SetGlobalAutoParams(nullptr);
+}
 
 void TDesigner::Apply() {
   CloseScanner();
@@ -150,7 +156,7 @@ void TDesigner::Apply() {
   live_.Title = TrimBlanks(Misc.Title);
   live_.MouseScale = ScrollStoredFromText(Misc.ScrollText);
   host_.ApplyTitle();
-  host_.CompileAllCenZones();
+  CompileAllCenZones(live_.PriceTags);
 }
 
 bool TDesigner::SaveAll() {
@@ -169,7 +175,9 @@ bool TDesigner::Ok() {
   mayClose_ = true;
   Apply();
   PointCompileAtLive();
-  host_.CompileAllCenZones();
+  // A zone finds the parameters added here and loses the ones deleted only
+  // when it is compiled again.
+  CompileAllCenZones(live_.PriceTags);
   if (!SaveAll()) {
     // What was applied stays applied; the user may try again or cancel.
     mayClose_ = false;

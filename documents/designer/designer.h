@@ -62,7 +62,6 @@ class TDesignerHost {
   virtual void RemoveMenus() {}
   virtual void RebuildMenus() {}
   virtual void ApplyTitle() {}
-  virtual void CompileAllCenZones() {}
   // The fonts of the screen, offered by the font list.
   virtual std::vector<std::string> FontNames() const { return {}; }
   // Runs doc on the document road (the test-run flag is already set or
