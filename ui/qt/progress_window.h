@@ -21,7 +21,8 @@ class TProgressWindow : public QDialog {
   // painted at once.
   void ShowMessage(const std::string& text, int max, const std::string& appTitle);
   void HideMessage();
-  // Changes the message, sizes the window to it and centres it on the screen.
+  // Changes the message, sizes the window to it (and to its title) and
+  // centres it on the screen.
   void SetMessageText(const std::string& text);
   // What the job reports as it goes. The job holds the thread the window
   // lives on, so the window is painted at once rather than when the job
@@ -31,7 +32,20 @@ class TProgressWindow : public QDialog {
   TGauge* Gauge() const { return gauge_; }
   QLabel* Message() const { return label_; }
 
+  // Only the job hides the window: Esc and the title bar's close do not.
+  void reject() override {}
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
  private:
+  // Picture, message and gauge from the left edge, the gauge across the
+  // window's current width.
+  void LayOut();
+  void Settle();
+
   QLabel* label_;
   QLabel* image_;
   TGauge* gauge_;

@@ -41,6 +41,7 @@
 #include "ui/qt/qt_services.h"
 #include "foundation/qt/qt_text.h"
 #include "ui/qt/question_dialog.h"
+#include "ui/qt/window_rules.h"
 
 using namespace vm;
 using test::PressInModal;
@@ -167,6 +168,29 @@ TEST(ProgressWindow, SizesItselfToTheMessage) {
   EXPECT_EQ(window.Gauge()->width(), window.width() - 26);
   ui.HideProgressMessage();
   EXPECT_FALSE(window.isVisible());
+}
+
+// Under a title wider than the message the window is as wide as the title,
+// shown again and again, its controls where its left edge puts them; and it
+// stays enabled while the main window is disabled for the job.
+TEST(ProgressWindow, KeepsItsControlsAtTheLeftUnderALongTitle) {
+  QWidget main;
+  TQtUiServices ui;
+  ui.SetMainWindow(&main);
+  ui.SetAppTitle("Веломар — магазин «Колосок»"_w);
+  TProgressWindow& window = ui.Progress();
+  main.setEnabled(false);
+  for (const char* text : {"Идет упаковка данных ...", "Идет фрагментация архива..."}) {
+    ui.ShowProgressMessage(Utf8ToCp1251(text), 20);
+    EXPECT_GE(window.width(), TitleWidth(window));
+    EXPECT_EQ(window.Message()->x(), 48);
+    EXPECT_EQ(window.Gauge()->geometry(), QRect(8, 48, window.width() - 26, 4));
+    EXPECT_TRUE(window.isEnabled());
+    // Only the job hides it.
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(window.isVisible());
+    ui.HideProgressMessage();
+  }
 }
 
 // What the progress window shows as it is painted, caught without letting
@@ -514,6 +538,96 @@ TEST(AboutBox, ShowsTheConfigurationNameAndOpensTheLinks) {
   EXPECT_EQ(opened[1], TAboutBox::WebLink());
   PressInModal(Qt::Key_Return);
   ShowAboutBox("");
+}
+
+// What a user sees of the progress window on the screen: the picture and
+// the text where the window's left edge puts them and drawn in colour, and
+// the gauge filled to its position from the left and ending inside the
+// window. Failures name the picture in `name`.
+void ExpectDrawnWhole(const TProgressWindow& window, const QImage& screen, const QString& name) {
+  const QPoint origin = window.mapToGlobal(QPoint(0, 0));
+  const int width = window.width();
+  const auto at = [&](int x, int y) { return QColor(screen.pixel(origin.x() + x, origin.y() + y)); };
+  const auto red = [](QColor c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; };
+  // The picture (8, 8, 32 x 32) has colour in it; a disabled one is grey.
+  int coloured = 0;
+  for (int y = 8; y < 40; ++y)
+    for (int x = 8; x < 40; ++x)
+      if (at(x, y).hsvSaturation() > 128 && at(x, y).value() > 100) ++coloured;
+  EXPECT_GT(coloured, 10) << qPrintable(name) << ": no colour in the picture";
+  // The text from 48 on is black, not the grey of a disabled label.
+  int darkest = 255;
+  for (int y = 16; y < 16 + window.Message()->height(); ++y)
+    for (int x = 48; x < std::min(48 + window.Message()->width(), width); ++x)
+      darkest = std::min(darkest, qGray(at(x, y).rgb()));
+  EXPECT_LT(darkest, 80) << qPrintable(name) << ": the text is grey or missing";
+  // The gauge, 26 narrower than the window, looked for along its row from
+  // the window's left edge to beyond its right one.
+  const int filled = int64_t(width - 26) * window.Gauge()->Position() / window.Gauge()->Maximum();
+  int first = -1, last = -1;
+  for (int x = 0; x < width + 40 && origin.x() + x < screen.width(); ++x)
+    if (red(at(x, 50))) {
+      if (first < 0) first = x;
+      last = x;
+    }
+  EXPECT_EQ(first, 8) << qPrintable(name);
+  EXPECT_EQ(last, 8 + filled - 1) << qPrintable(name);
+  EXPECT_LE(last, width - 19) << qPrintable(name) << ": the gauge runs past the window";
+}
+
+// A job of "Сервис" as the user sees it under a window manager: the main
+// window disabled for the job, the progress window (made by an earlier job)
+// shown with the program's long title, its message changed and a new gauge
+// shown over it, then a second job. Each picture is taken while the job
+// holds the thread, as the user sees it.
+TEST(ProgressWindowOnOpenbox, StaysWholeAndInColourThroughMessageChanges) {
+  if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "no X display";
+  TQtUiServices qt;
+  UiServices& ui = qt;
+  const std::string title = "Веломар — магазин «Колосок»"_w;
+  qt.SetAppTitle(title);
+  QWidget main;
+  main.setWindowTitle(ToQt(title));
+  main.resize(300, 100);
+  main.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+  qt.SetMainWindow(&main);
+  qt.Progress();
+  const char* folder = std::getenv("VELOMAR_SCREENSHOTS");
+  const QSize screenSize = QGuiApplication::primaryScreen()->size();
+  int shots = 0;
+  const auto look = [&](const QString& what) {
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    const QString name =
+        QString("progress_%1x%2_%3_%4").arg(screenSize.width()).arg(screenSize.height()).arg(++shots).arg(what);
+    if (folder) screen.save(QString::fromLocal8Bit(folder) + "/" + name + ".png");
+    ExpectDrawnWhole(qt.Progress(), screen, name);
+  };
+  const auto run = [&](int from, int to) {
+    for (int i = from; i <= to; ++i) {
+      ui.SetProgressPosition(i);
+      ui.ProcessMessages();
+    }
+  };
+  for (int job = 0; job < 2; ++job) {
+    main.setEnabled(false);
+    ui.ShowProgressMessage(job == 0 ? "Идет анализ баз данных ..."_w : "Идет восстановление данных ..."_w, 100);
+    run(0, 40);
+    test::WaitUntilDrawn();
+    run(40, 50);
+    look("before");
+    ui.SetProgressText(job == 0 ? "Идет сохранение баз данных ..."_w
+                                : "База GOODS.DBF не соответствует эталону, корректируется"_w);
+    run(50, 100);
+    look("during");
+    ui.ShowProgressMessage("Идет фрагментация архива..."_w, 20);
+    run(0, 20);
+    look("next");
+    test::WaitUntilDrawn();
+    look("after");
+    ui.HideProgressMessage();
+    main.setEnabled(true);
+  }
 }
 
 }  // namespace
