@@ -140,11 +140,12 @@ endforeach()
 
 # A source outside every layer folder would escape the check (ui/ itself
 # holds only its qt/ windows): every source folder at the top, but the
-# tests, benchmarks, scripts, demo data and build folders, lies in a layer.
+# tests, benchmarks, scripts, demo data, build folders and the work trees
+# of other branches checked out beside (wt/), lies in a layer.
 set(unplaced "")
 file(GLOB tops RELATIVE ${ROOT} ${ROOT}/*)
 foreach(top IN LISTS tops)
-  if(NOT IS_DIRECTORY ${ROOT}/${top} OR top MATCHES "^(tests|bench|scripts|demo|build.*|[.].*)$")
+  if(NOT IS_DIRECTORY ${ROOT}/${top} OR top MATCHES "^(tests|bench|scripts|demo|build.*|wt|[.].*)$")
     continue()
   endif()
   file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/${top}/*.h ${ROOT}/${top}/*.cpp)
