@@ -22,17 +22,12 @@
 #include "foundation/qt/font_families.h"
 #include "ui/qt/qt_services.h"
 #include "foundation/qt/qt_text.h"
+#include "ui/qt/window_rules.h"
 
 namespace vm {
 
-namespace {
-
-constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-
-}  // namespace
-
 TDriveDialog::TDriveDialog(const std::string& prompt, QWidget* parent, const TDriveSources& sources)
-    : QDialog(parent, kDialogFlags) {
+    : QDialog(parent) {
   setWindowTitle(ToQt("Выберите диск"_wv));
   setFont(FontForFamily("MS Sans Serif", 11));
   auto* label1 = new QLabel(ToQt(prompt), this);
@@ -85,6 +80,7 @@ TDriveDialog::TDriveDialog(const std::string& prompt, QWidget* parent, const TDr
   all->addLayout(drive);
   all->addWidget(noDisk_);
   all->addLayout(buttons);
+  MakeSmallDialog(*this);
 }
 
 std::string TDriveDialog::Drive() const { return FromQt(drives_->currentText()); }
@@ -98,7 +94,7 @@ void TDriveDialog::showEvent(QShowEvent* event) {
 }
 
 TArchiveListDialog::TArchiveListDialog(const TArcIDList& list, const std::string& configName, QWidget* parent)
-    : QDialog(parent, kDialogFlags), list_(list), configName_(configName) {
+    : QDialog(parent), list_(list), configName_(configName) {
   setWindowTitle(ToQt("Удаление периода из архива"_wv));
   setFont(FontForFamily("MS Sans Serif", 11));
   auto* label1 = new QLabel(ToQt(configName), this);
@@ -136,6 +132,7 @@ TArchiveListDialog::TArchiveListDialog(const TArcIDList& list, const std::string
   all->addWidget(label1);
   all->addWidget(grid_, 0, Qt::AlignHCenter);
   all->addLayout(buttons);
+  MakeSmallDialog(*this);
 }
 
 bool TArchiveListDialog::MoveToMedia() const { return move_->isChecked(); }

@@ -7,10 +7,11 @@
 
 #include "platform/encoding.h"
 #include "foundation/qt/qt_text.h"
+#include "ui/qt/window_rules.h"
 
 namespace vm {
 
-TPrintRangeDialog::TPrintRangeDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+TPrintRangeDialog::TPrintRangeDialog(QWidget* parent) : QDialog(parent) {
   first_ = new QRadioButton(this);
   second_ = new QRadioButton(this);
   ok_ = new QPushButton("OK", this);
@@ -26,6 +27,7 @@ TPrintRangeDialog::TPrintRangeDialog(QWidget* parent) : QDialog(parent, Qt::Dial
   layout->addLayout(buttons);
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  MakeSmallDialog(*this);
 }
 
 int32_t AskPrintRange(const std::string& caption, const std::string& first, const std::string& second,

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -33,6 +34,7 @@ constexpr int kTitleBarRoom = 110;
 constexpr double kTitlePointSize = 10;
 constexpr double kTitleSpread = 1.4;
 constexpr const char* kOwnPlace = "velomarOwnPlace";
+constexpr const char* kTitleSpacer = "velomarTitleSpacer";
 
 class TWindowRules : public QObject {
  public:
@@ -100,6 +102,23 @@ void WidenToTitle(QWidget& window) {
     }
     return;
   }
+  // A layout of fixed size sets the window's size itself whenever it is
+  // laid out again: the title's width goes into the layout instead.
+  if (QLayout* layout = window.layout(); layout && layout->sizeConstraint() == QLayout::SetFixedSize) {
+    const QMargins m = layout->contentsMargins();
+    const int room = need - m.left() - m.right();
+    auto* spacer = static_cast<QSpacerItem*>(window.property(kTitleSpacer).value<void*>());
+    if (spacer == nullptr) {
+      spacer = new QSpacerItem(room, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+      layout->addItem(spacer);
+      window.setProperty(kTitleSpacer, QVariant::fromValue(static_cast<void*>(spacer)));
+    } else if (spacer->sizeHint().width() < room) {
+      spacer->changeSize(room, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    }
+    layout->invalidate();
+    layout->activate();
+    return;
+  }
   const int gain = need - window.width();
   if (!window.layout()) {
     for (QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
@@ -120,6 +139,12 @@ void FitOnScreen(QWidget& window) {
     return;
   client.setSize(QSize(std::max(width, window.minimumWidth()), std::max(height, window.minimumHeight())));
   window.setGeometry(ClampFrameToScreen(client, frame, area));
+}
+
+void MakeSmallDialog(QDialog& dialog) {
+  dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                        Qt::WindowCloseButtonHint);
+  if (QLayout* layout = dialog.layout()) layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void KeepOwnPlace(QWidget& window) { window.setProperty(kOwnPlace, true); }

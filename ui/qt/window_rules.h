@@ -8,6 +8,7 @@
 #pragma once
 
 class QApplication;
+class QDialog;
 class QWidget;
 
 namespace vm {
@@ -34,6 +35,12 @@ int TitleWidth(const QWidget& window);
 // Widens a window about to be shown to its title, keeping its centre:
 // controls placed by hand move over by half the gain.
 void WidenToTitle(QWidget& window);
+
+// Makes a dialog a small one, once its layout is set: the window manager
+// is asked for the close button only (no minimise, no maximise), and the
+// dialog keeps the size its controls need, widened to its title as it
+// shows, so the user can neither resize it nor maximise it.
+void MakeSmallDialog(QDialog& dialog);
 
 // Shrinks a window about to be shown so that it and its frame fit the
 // available area of its screen, and moves it onto that area.

@@ -246,6 +246,7 @@ TEST(DialogsUnderOpenbox, AskForTheCloseButtonOnlyAndTheDateDialogForNone) {
   question.resize(250, 120);
   QMessageBox box(QMessageBox::Information, QString::fromUtf8("Продажа"), QString::fromUtf8("Чек записан"));
   TCheckedDialog name("Новая форма"_w, nullptr);
+  name.WithoutCloseButton();
   name.AddEdit("Имя:"_w, "", true);
   for (QWidget* w : std::initializer_list<QWidget*>{&date, &question, &box, &name}) {
     w->show();

@@ -28,6 +28,7 @@
 #include <QPushButton>
 
 #include "modal.h"
+#include "title_bar.h"
 #include "support/temp_dir.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
@@ -43,6 +44,8 @@
 #include "foundation/qt/qt_text.h"
 
 using namespace vm;
+using test::TitleInk;
+using test::TitleText;
 using test::WhenModal;
 
 namespace {
@@ -203,59 +206,6 @@ TEST(WindowRules, QtsOwnDialogsWriteSizesAndDatesInRussian) {
 }  // namespace
 
 namespace {
-
-// Which columns of a window's title bar, as the screen shows it, carry
-// ink: a pixel apart from the colour most of its row has. Columns count
-// from the frame's left edge.
-std::vector<bool> TitleInk(const QImage& screen, const QRect& frame, const QRect& client) {
-  std::vector<bool> ink(static_cast<std::size_t>(frame.width()), false);
-  // The bar without the frame's outer lines.
-  for (int y = frame.top() + 2; y < client.top() - 2; ++y) {
-    std::map<QRgb, int> counts;
-    for (int x = frame.left(); x <= frame.right(); ++x) ++counts[screen.pixel(x, y)];
-    const QRgb bar = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
-                       return a.second < b.second;
-                     })->first;
-    for (int x = frame.left(); x <= frame.right(); ++x) {
-      const QRgb p = screen.pixel(x, y);
-      const int apart = std::abs(qRed(p) - qRed(bar)) + std::abs(qGreen(p) - qGreen(bar)) +
-                        std::abs(qBlue(p) - qBlue(bar));
-      if (apart > 120) ink[static_cast<std::size_t>(x - frame.left())] = true;
-    }
-  }
-  return ink;
-}
-
-// The ink of the title's text in a bar, however the window manager aligns
-// it: the longest run of inked columns, letters and words joined across
-// gaps narrower than a button's, that is not the window's icon at the left.
-std::vector<bool> TitleText(const std::vector<bool>& ink) {
-  constexpr int kJoin = 12, kIcon = 24;
-  const int n = static_cast<int>(ink.size());
-  int best = -1, bestEnd = -1;
-  for (int x = 0; x < n;) {
-    if (!ink[static_cast<std::size_t>(x)]) {
-      ++x;
-      continue;
-    }
-    const int start = x;
-    int end = x, blank = 0;
-    for (; x < n && blank < kJoin; ++x) {
-      if (ink[static_cast<std::size_t>(x)]) {
-        end = x;
-        blank = 0;
-      } else {
-        ++blank;
-      }
-    }
-    if (start >= kIcon && end - start > bestEnd - best) {
-      best = start;
-      bestEnd = end;
-    }
-  }
-  if (best < 0) return {};
-  return std::vector<bool>(ink.begin() + best, ink.begin() + bestEnd + 1);
-}
 
 // The small dialogs whose titles a window manager used to cut, the message
 // boxes, "О программе..." and the date dialog, each as the whole screen

@@ -8,6 +8,7 @@ namespace vm {
 bool ShowAddBlankDialog(const std::string& caption, std::string& name,
                         const std::vector<std::string>& existing, QWidget* parent) {
   TCheckedDialog dialog(caption, parent);
+  dialog.WithoutCloseButton();
   QLineEdit* edit = dialog.AddEdit({}, name, true, 10);
   dialog.SetCheck([&] { return BlankNameAcceptable(TextOf(edit), existing); });
   edit->setFocus();

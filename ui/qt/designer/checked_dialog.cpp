@@ -9,6 +9,7 @@
 #include "foundation/text/strutils.h"
 #include "platform/encoding.h"
 #include "foundation/qt/qt_text.h"
+#include "ui/qt/window_rules.h"
 
 namespace vm {
 
@@ -18,11 +19,7 @@ std::string TextOf(const QSpinBox* spin) { return FromQt(spin->cleanText()); }
 
 TCheckedDialog::TCheckedDialog(const std::string& caption, QWidget* parent) : QDialog(parent) {
   setWindowTitle(ToQt(caption));
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   auto* layout = new QVBoxLayout(this);
-  // As large as its fields need and no larger: a window manager offers no
-  // maximise box on a window that cannot be resized.
-  layout->setSizeConstraint(QLayout::SetFixedSize);
   columns_ = new QHBoxLayout;
   layout->addLayout(columns_);
   form_ = nullptr;
@@ -37,6 +34,13 @@ TCheckedDialog::TCheckedDialog(const std::string& caption, QWidget* parent) : QD
   layout->addLayout(bar);
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  // As large as its fields and its title need and no larger: a window
+  // manager offers no maximise box on a window that cannot be resized.
+  MakeSmallDialog(*this);
+}
+
+void TCheckedDialog::WithoutCloseButton() {
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 }
 
 void TCheckedDialog::NextColumn() {

@@ -22,7 +22,11 @@ class TCheckedDialog : public QDialog {
   Q_OBJECT
 
  public:
+  // Asks the window manager for the close button only; fixed in size.
   TCheckedDialog(const std::string& caption, QWidget* parent);
+
+  // Asks for no close button either: OK, "Отмена" and Esc end the dialog.
+  void WithoutCloseButton();
 
   // An edit whose typed letters are upper-cased (Windows-1251 rule) when
   // asked, at most maxLength characters (0: no limit).

@@ -16,6 +16,7 @@
 #include "ui/qt/designer/designer_dialogs.h"
 #include "foundation/qt/qt_text.h"
 #include "ui/qt/file_dialog.h"
+#include "ui/qt/window_rules.h"
 
 namespace vm {
 
@@ -123,6 +124,7 @@ bool ShowGraphObjectDialog(TGraphObject& object, QWidget* parent) {
   grid->addWidget(automatic, 9, 1);
   TColorSample background(grid, 10, "Фон:"_w, "Цвет фона"_w, object.TransparentColor, &dialog);
   AddOkCancel(layout, &dialog);
+  MakeSmallDialog(dialog);
 
   const auto arrange = [&] {
     const bool picture = GraphKindFromNumber(kind->currentIndex()) == TGraphKind::Picture;
@@ -181,6 +183,7 @@ bool ShowGraphObjects(TGraphicsEditor& editor, QWidget* parent) {
   for (QPushButton* b : {add, remove, change}) bar->addWidget(b);
   layout->addLayout(bar);
   AddOkCancel(layout, &dialog);
+  MakeSmallDialog(dialog);
 
   bool filling = false;
   const auto update = [&] {

@@ -9,6 +9,7 @@
 #include "platform/services.h"
 #include "ui/qt/designer/designer_dialogs.h"
 #include "foundation/qt/qt_text.h"
+#include "ui/qt/window_rules.h"
 
 namespace vm {
 
@@ -48,6 +49,7 @@ bool ShowPasswordDialog(const std::string& caption, std::string& password, QWidg
     Ui().MsgBox("Неверное подтверждение пароля !"_w, "Ошибка ввода пароля"_w, kMbError);
     first->setFocus();
   });
+  MakeSmallDialog(dialog);
   first->setFocus();
   if (dialog.exec() != QDialog::Accepted) return false;
   password = PasswordFromDialog(FromQt(first->text()));

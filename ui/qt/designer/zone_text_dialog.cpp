@@ -16,6 +16,7 @@
 #include "platform/encoding.h"
 #include "ui/qt/designer/designer_dialogs.h"
 #include "foundation/qt/qt_text.h"
+#include "ui/qt/window_rules.h"
 
 namespace vm {
 
@@ -131,6 +132,7 @@ bool ShowZoneTextDialog(const std::string& caption, TZoneDialogValues& v, QWidge
   });
   QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
   QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+  MakeSmallDialog(dialog);
   if (dialog.exec() != QDialog::Accepted) return false;
   v.Text = FromQt(text->text());
   v.NonPrintChars = FromQt(drop->text());
