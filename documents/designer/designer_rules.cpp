@@ -56,8 +56,13 @@ bool FieldDialogAcceptable(const TFieldDialogTexts& t, const std::vector<std::st
     const int32_t decimals = SpinValue(t.Decimals);
     if (decimals < 0 || decimals > length - 2) return false;
   }
+  // A field already named by a word of the document language keeps its
+  // name: the tables and their documents were made with it; only a new
+  // name must be free of those words.
+  const bool keptName = exceptRow >= 0 && static_cast<std::size_t>(exceptRow) < names.size() &&
+                        UpperStr(names[static_cast<std::size_t>(exceptRow)]) == UpperStr(t.Name);
   return !NameTaken(t.Name, names, exceptRow) && IndexOfReservedField(t.Name) < 0 &&
-         !IsReservedWord(t.Name);
+         (keptName || !IsReservedWord(t.Name));
 }
 
 TFieldDialogTexts FieldDialogTexts(const TFieldRecord& field) {

@@ -67,6 +67,12 @@ TEST(DesignerRules, FieldDialog) {
   EXPECT_FALSE(FieldDialogAcceptable({"NO__", "Число"_w, "10", "0"}, names, -1));
   EXPECT_FALSE(FieldDialogAcceptable({"kod", "Число"_w, "10", "0"}, names, -1));
   EXPECT_TRUE(FieldDialogAcceptable({"kod", "Число"_w, "10", "0"}, names, 0));
+  // A word of the document language: kept by the field that has it, refused
+  // for a new field and in place of another name.
+  const std::vector<std::string> priced{"KOD", "PRICE"};
+  EXPECT_TRUE(FieldDialogAcceptable({"price", "Число"_w, "12", "2"}, priced, 1));
+  EXPECT_FALSE(FieldDialogAcceptable({"PRICE", "Число"_w, "12", "2"}, {"KOD"}, -1));
+  EXPECT_FALSE(FieldDialogAcceptable({"PRICE", "Число"_w, "12", "2"}, names, 0));
   EXPECT_EQ(FieldNameKey('a'), 'A');
   EXPECT_EQ(FieldNameKey("я"_w[0]), "Я"_w[0]);
   EXPECT_EQ(FieldNameKey('-'), '\0');
