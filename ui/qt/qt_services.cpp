@@ -73,7 +73,14 @@ QStringList FileDialogFilters(const std::string& filter) {
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QString masks = parts[i + 1];
     masks.replace(';', ' ');
-    filters << parts[i] + " (" + masks.simplified() + ")";
+    masks = masks.simplified();
+    // A description that names its masks already ends with them in
+    // brackets, and Qt takes its patterns from there: once is enough.
+    const QString named = " (" + masks + ")";
+    if (parts[i].endsWith(named))
+      filters << parts[i];
+    else
+      filters << parts[i] + named;
   }
   return filters;
 }

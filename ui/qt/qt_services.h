@@ -95,7 +95,8 @@ class TQtUiServices : public UiServices {
   bool docWindowsEnabled_ = true;
 };
 
-// "desc|*.a;*.b|desc2|*.c" as Qt name filters: "desc (*.a *.b)", "desc2 (*.c)".
+// "desc|*.a;*.b|desc2|*.c" as Qt name filters: "desc (*.a *.b)", "desc2 (*.c)";
+// "desc (*.a)|*.a" stays "desc (*.a)".
 QStringList FileDialogFilters(const std::string& filter);
 
 }  // namespace vm
