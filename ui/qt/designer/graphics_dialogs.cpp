@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -12,7 +13,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "config/data_dir.h"
 #include "platform/encoding.h"
+#include "platform/files.h"
 #include "ui/qt/designer/designer_dialogs.h"
 #include "foundation/qt/qt_text.h"
 #include "ui/qt/file_dialog.h"
@@ -142,11 +145,17 @@ bool ShowGraphObjectDialog(TGraphObject& object, QWidget* parent) {
   QObject::connect(replace, &QCheckBox::clicked, &dialog, arrange);
   QObject::connect(automatic, &QCheckBox::clicked, &dialog, arrange);
   QObject::connect(browse, &QPushButton::clicked, &dialog, [&] {
-    QFileDialog chooser(&dialog, QString(), file->text(), ToQt("Файлы рисунков (*.bmp *.BMP);;Все файлы (*)"_w));
+    // The pictures of a configuration lie with its data: the dialog opens
+    // there, on the picture named so far when it exists.
+    const QFileInfo named(ToQt(ResolvePathCase(PicturePath(FromQt(file->text()), DataDir()))));
+    const bool shown = !file->text().isEmpty() && named.isFile();
+    QFileDialog chooser(&dialog, QString(), shown ? named.absolutePath() : ToQt(NativePath(DataDir())),
+                        ToQt("Файлы рисунков (*.bmp *.BMP);;Все файлы (*)"_w));
     chooser.setFileMode(QFileDialog::ExistingFile);
     PrepareFileDialog(chooser);
+    if (shown) chooser.selectFile(named.absoluteFilePath());
     if (chooser.exec() == QDialog::Accepted && !chooser.selectedFiles().isEmpty())
-      file->setText(chooser.selectedFiles().front());
+      file->setText(ToQt(PictureNameToKeep(FromQt(chooser.selectedFiles().front()), DataDir())));
   });
   if (dialog.exec() != QDialog::Accepted) return false;
   object.Kind = GraphKindFromNumber(kind->currentIndex());
