@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTest>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -81,6 +82,7 @@ struct TSeen {
 // Looks at the next modal dialog once openbox has framed it, then closes
 // it as "Отмена" would.
 void LookAtNext(TSeen& seen) {
+  static int shots = 0;
   test::WhenModal([&seen](QWidget* modal) {
     seen.Framed = QTest::qWaitFor([modal] { return !FrameOf(*modal).isEmpty(); }, 3000);
     Settle();
@@ -90,6 +92,11 @@ void LookAtNext(TSeen& seen) {
     seen.Frame = FrameOf(*modal);
     seen.Screen = ScreenArea(*modal);
     seen.Title = TitleShown(*modal);
+    // A picture for people to look at when VELOMAR_SCREENSHOTS names a folder.
+    if (const char* folder = std::getenv("VELOMAR_SCREENSHOTS"))
+      QGuiApplication::primaryScreen()
+          ->grabWindow(0, seen.Frame.x(), seen.Frame.y(), seen.Frame.width(), seen.Frame.height())
+          .save(QString::fromLocal8Bit(folder) + "/small_dialog_" + QString::number(++shots) + ".png");
     static_cast<QDialog*>(modal)->reject();
   });
 }
