@@ -63,6 +63,11 @@ TCommConfigDialog::TCommConfigDialog(const std::string& portName, const TPortCon
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(group);
   layout->addWidget(buttons);
+  // A small dialog of the designer: the close button alone beside its
+  // title, and the size its fields need, which nothing can change.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
   // A block that was never set up shows what a fresh port gets.
   Show(UsableConfig(config) ? config : DefaultPortConfig());
 }

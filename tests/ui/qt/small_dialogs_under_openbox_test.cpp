@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "archive/archive_store.h"
+#include "devices/qt/comm_config_dialog.h"
 #include "documents/designer/graphics_editor.h"
 #include "platform/encoding.h"
 #include "tests/ui/qt/modal.h"
@@ -210,6 +211,11 @@ TEST(SmallDialogsUnderOpenbox, AskForTheCloseButtonOnlyKeepTheirSizeAndShowTheir
        }},
       {"Печать справочника", true,
        [](QWidget* p) { AskPrintRange("Печать справочника"_w, "Текущая запись"_w, "Весь справочник"_w, p); }},
+      {"Настройка порта COM1", true,
+       [](QWidget* p) {
+         TCommConfigDialog port("COM1", TPortConfig{}, p);
+         port.exec();
+       }},
       {"Новая форма", false,
        [](QWidget* p) {
          std::string name;
