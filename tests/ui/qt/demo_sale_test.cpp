@@ -281,6 +281,78 @@ TEST_F(DemoSale, AnUnknownCodeIsNamedAndACheckBeyondTheStockWaitsUntilItFits) {
   EXPECT_DOUBLE_EQ(std::stod(Field(dir, "goods.dbf", "QTY")[7]), 0.05);
 }
 
+// Once the message on a check beyond the stock is closed, the keys are on
+// the quantity it points at: the number typed goes into that cell and
+// Enter does not press OK again. Run offscreen and again under openbox,
+// where the message box is a framed window that takes the activation away
+// and gives it back.
+class DemoSaleUnderOpenbox : public DemoSale {};
+
+TEST_F(DemoSaleUnderOpenbox, AfterTheShortStockMessageTheKeysAreOnTheQuantity) {
+  const std::string dir = run.home.Dir();
+  QString shortage;
+  std::string focused, typed;
+  int32_t shownRow = -1, shownCol = -1;
+  bool closedBySale = false;
+  int refusedAgain = 0;
+  bool editing = false;
+  run.Run(Closing([&](TDocumentWindow& window) {
+    TDataViewWidget& table = *window.Table(0);
+    TDataView& view = table.View();
+    EnterRow(window, "1", 2, "1");
+    EnterRow(window, "8", 2, "20");
+    ASSERT_EQ(view.RowCount(), 2);
+    window.OkButton()->setFocus();  // as the click on it gives it
+    NoteNextBox(shortage);
+    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+    ASSERT_TRUE(BoxComes(shortage));
+    // The window manager gives the window back its activation; offscreen
+    // nobody does, and the test does it instead.
+    if (!WaitUntilActive(window) && QGuiApplication::platformName() == "offscreen") {
+      QApplication::setActiveWindow(&window);
+      WaitUntilActive(window);
+    }
+    QTest::qWait(100);
+    shownRow = view.CurRow();
+    shownCol = view.CurCol();
+    QWidget* keys = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window.focusWidget();
+    focused = keys == &table || (keys != nullptr && table.isAncestorOf(keys)) ? "table"
+              : keys != nullptr                                             ? keys->metaObject()->className()
+                                                                            : "none";
+    if (keys == nullptr) return;
+    // A refusal again, from Enter pressing OK, is noted and answered.
+    const ModalAnswerer again([&refusedAgain](QWidget* modal) {
+      if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        ++refusedAgain;
+        AgreeTo(box);
+      }
+    });
+    // Enter opens the cell, as on any cell of the table, and the number
+    // typed replaces the quantity.
+    QTest::keyClick(keys, Qt::Key_Return);
+    QTest::qWait(50);
+    editing = view.Editing();
+    if (editing) {
+      QTest::keyClick(table.Editor(), Qt::Key_A, Qt::ControlModifier);
+      TypeText(table.Editor(), "5");
+      QTest::keyClick(table.Editor(), Qt::Key_Return);
+      if (view.Editing()) QTest::keyClick(table.Editor(), Qt::Key_Escape);
+    }
+    typed = Cell(view, 2, 1);
+    if (!window.isVisible() || refusedAgain > 0) return;
+    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+    closedBySale = !window.isVisible();
+  }), nullptr, "Продажа");
+  EXPECT_EQ(shortage.toStdString(), "Недостаточно товара «Сыр полутвёрдый 45%»: остаток 12.050, в чеке 20.000");
+  EXPECT_EQ(std::tuple(shownRow, shownCol), std::tuple(1, 2));
+  EXPECT_EQ(focused, "table");
+  EXPECT_TRUE(editing);
+  EXPECT_EQ(typed, "5");
+  EXPECT_EQ(refusedAgain, 0);
+  EXPECT_TRUE(closedBySale);
+  EXPECT_DOUBLE_EQ(std::stod(Field(dir, "goods.dbf", "QTY")[7]), 7.05);
+}
+
 TEST_F(DemoSale, TheSaleOfOneGoodShowsTheAnswerWithNoCellToEdit) {
   std::vector<int32_t> editable;
   int32_t rowsAfterInsert = -1;
@@ -397,6 +469,69 @@ TEST_F(DemoSale, AQuantityOfZeroIsRefusedWithTheCursorOnIt) {
     EXPECT_EQ(refusal.toStdString(), "Количество должно быть больше нуля");
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(std::tuple(shownRow, shownCol), std::tuple(0, quantity));
+  }
+  EXPECT_EQ(Field(dir, "sales.dbf", "CHECK_NO").size(), sales);
+  EXPECT_EQ(Field(dir, "income.dbf", "CODE").size(), income);
+}
+
+// Each row's quantity is checked on its own, not the column's total: a row
+// left at zero among goods of a positive quantity is refused whether it is
+// the first row, the current one or the last, with the cursor on it.
+TEST_F(DemoSale, AQuantityOfZeroAmongOtherRowsIsRefusedWhereverItStands) {
+  const std::string dir = run.home.Dir();
+  const std::size_t sales = Field(dir, "sales.dbf", "CHECK_NO").size();
+  const std::size_t income = Field(dir, "income.dbf", "CODE").size();
+  struct TPlace {
+    const char* what;
+    int32_t zeroRow;  // of three rows
+    int32_t cursorRow;
+  };
+  const TPlace places[] = {{"first", 0, 2}, {"current", 1, 1}, {"last", 2, 0}};
+  for (const auto& [document, quantity] : {std::pair{"Продажа", 2}, {"Приход товара", 3}}) {
+    for (const TPlace& place : places) {
+      SCOPED_TRACE(std::string(document) + ", zero row " + place.what);
+      QString refusal;
+      bool stayedOpen = false;
+      int32_t shownRow = -1, shownCol = -1, zeroRow = -1;
+      run.Run(Closing([&](TDocumentWindow& window) {
+        TDataViewWidget& table = *window.Table(0);
+        TDataView& view = table.View();
+        // The invoice's number, so that only the rows can be refused.
+        if (QLineEdit* number = window.Panel1()->findChild<QLineEdit*>()) {
+          number->setFocus();
+          number->setText("778");
+          QTest::keyClick(number, Qt::Key_Return);
+        }
+        const char* codes[] = {"1", "2", "3"};
+        for (int32_t r = 0; r < 3; ++r) {
+          if (r != place.zeroRow) {
+            EnterRow(window, codes[r], quantity, "2");
+            continue;
+          }
+          table.setFocus();
+          IncomeRun::EnterByCode(window, table, codes[r], "", false);
+          QTest::keyClick(table.Editor(), Qt::Key_Return);
+          ASSERT_TRUE(view.Editing());
+          ASSERT_EQ(view.CurCol(), quantity);
+          QTest::keyClick(table.Editor(), Qt::Key_Escape);
+        }
+        ASSERT_EQ(view.RowCount(), 3);
+        for (int32_t r = 0; r < 3; ++r)
+          if (Cell(view, quantity, r).empty() || std::stod(Cell(view, quantity, r)) == 0) zeroRow = r;
+        view.SetRow(place.cursorRow);
+        view.SetCol(0);
+        NoteNextBox(refusal);
+        QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+        ASSERT_TRUE(BoxComes(refusal));
+        stayedOpen = window.isVisible();
+        shownRow = view.CurRow();
+        shownCol = view.CurCol();
+      }), nullptr, document);
+      EXPECT_EQ(zeroRow, place.zeroRow);
+      EXPECT_EQ(refusal.toStdString(), "Количество должно быть больше нуля");
+      EXPECT_TRUE(stayedOpen);
+      EXPECT_EQ(std::tuple(shownRow, shownCol), std::tuple(place.zeroRow, quantity));
+    }
   }
   EXPECT_EQ(Field(dir, "sales.dbf", "CHECK_NO").size(), sales);
   EXPECT_EQ(Field(dir, "income.dbf", "CODE").size(), income);
