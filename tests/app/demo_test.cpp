@@ -15,6 +15,8 @@
 #include "config/data_dir.h"
 #include "config/page_format.h"
 #include "platform/encoding.h"
+#include "foundation/tables/table_rewrite.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/random.h"
 #include "platform/services.h"
@@ -139,6 +141,43 @@ TEST(DemoData, LoadsConsistentlyAndSavesByteForByte) {
     for (const char* name : kSettingsFiles)
       EXPECT_EQ(ReadBytes(home / name), ReadBytes(DemoDir() + name)) << name;
     ASSERT_TRUE(LoadAllSettings());
+  }
+}
+
+// Every table of the demo is the file the program makes of its description
+// and records on the demo's last day, byte for byte: its header's date too,
+// so that a table the program writes anew differs from the demo in nothing
+// but what it changed.
+TEST(DemoData, EveryTableIsTheFileTheProgramWritesOfIt) {
+  test::ProgramHome home;
+  CopyDemoTo(home.Dir());
+  ChooseDataDirectory();
+  ASSERT_TRUE(LoadAllSettings());
+  const FixedClock lastDay({2026, 12, 5, 20, 15, 0, 0});
+  const ScopedClock fixed(lastDay);
+  test::TempDir written;
+  for (int32_t i = 0; i < Settings().Bases.Count(); ++i) {
+    TDbaseStructure& base = *Settings().Bases.GetItem(i);
+    SCOPED_TRACE(base.FileName);
+    TDBF& demo = base.Table;
+    ASSERT_TRUE(demo.OpenReadOnly());
+    std::vector<uint8_t> records;
+    ASSERT_TRUE(ReadAllRecords(demo, records));
+    demo.Close();
+    TDBF made;
+    made.FileName = written / base.FileName;
+    ASSERT_TRUE(made.CreateTable());
+    ASSERT_TRUE(made.AddField({"NO__", 'N', 10, 0}));
+    for (const TFieldRecord& f : base.Fields) ASSERT_TRUE(made.AddField(f));
+    ASSERT_TRUE(made.WriteStructure());
+    ASSERT_TRUE(WriteRecordsAndClose(made, records));
+    const std::string ours = ReadBytes(made.FileName), bundled = ReadBytes(DemoDir() + base.FileName);
+    ASSERT_GE(bundled.size(), 4u);
+    // The year as the program keeps it: within its century.
+    EXPECT_EQ(static_cast<int>(static_cast<uint8_t>(bundled[1])), 26);
+    EXPECT_TRUE(ours == bundled) << "the first byte that differs: "
+                                 << std::mismatch(ours.begin(), ours.end(), bundled.begin(), bundled.end()).first -
+                                        ours.begin();
   }
 }
 
