@@ -81,10 +81,21 @@ std::string CellRefusalText(const TColFormat* format, const TCellInput& input) {
     return text;
   const int width = format->Mode < 1 ? kDefaultNumWidth : format->Mode;
   const int decimals = format->Mode < 1 ? kDefaultNumDecimals : format->Decimals;
-  if (decimals <= 0)
-    return text + "\rВ поле помещается целое число не больше "_w + std::to_string(width) + " знаков"_w;
-  return text + "\rВ поле помещается число не больше "_w + std::to_string(std::max(width - decimals - 1, 0)) +
-         " знаков до точки и "_w + std::to_string(decimals) + " после нее"_w;
+  // The minus takes a place of its own: a negative number that looks as
+  // long as the limit is still refused, and the message has to say why.
+  const bool negative = !input.Text.empty() && input.Text[0] == '-';
+  if (decimals <= 0) {
+    text += "\rВ поле помещается целое число не больше "_w + std::to_string(width) + " знаков"_w;
+    if (!negative) return text;
+    if (width <= 1) return text + ", отрицательное число в поле не помещается"_w;
+    return text + ", "_w + std::to_string(width - 1) + " знаков, если число отрицательное"_w;
+  }
+  const int before = std::max(width - decimals - 1, 0);
+  text += "\rВ поле помещается число не больше "_w + std::to_string(before) + " знаков до точки и "_w +
+          std::to_string(decimals) + " после нее"_w;
+  if (!negative) return text;
+  if (before <= 1) return text + ", отрицательное число в поле не помещается"_w;
+  return text + ", "_w + std::to_string(before - 1) + " знаков до точки, если число отрицательное"_w;
 }
 
 TCellInput NormalizeCellInput(const TColFormat* format, std::string_view typed) {

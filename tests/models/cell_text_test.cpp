@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/encoding.h"
+
 using namespace vm;
 
 namespace {
@@ -69,4 +71,37 @@ TEST(CellText, ComputedColumnsKeepTheirTextAndOtherKindsTakeAnything) {
   EXPECT_TRUE(CheckCellText(nullptr, "", 'E'));
   EXPECT_FALSE(CheckCellText(nullptr, "x", 'E'));
   EXPECT_TRUE(NormalizeCellInput(nullptr, "a,b").Valid);
+}
+
+// A number too wide for its column says how many digits fit; the minus of a
+// negative number takes one of the places before the point, which the
+// message says when the number typed is negative.
+TEST(CellText, ANumberTooWideSaysWhatFitsAndWhatANegativeOneLoses) {
+  const std::string bad = "Введены неправильные данные\r"_w;
+  const struct {
+    int32_t mode, decimals;
+    const char* typed;
+    const char* said;  // after the first line; empty for that line alone
+  } rows[] = {
+      {10, 2, "12345678,5", "В поле помещается число не больше 7 знаков до точки и 2 после нее"},
+      {10, 2, "-1234567,5",
+       "В поле помещается число не больше 7 знаков до точки и 2 после нее, 6 знаков до точки, если число "
+       "отрицательное"},
+      {10, 2, "-1,234",
+       "В поле помещается число не больше 7 знаков до точки и 2 после нее, 6 знаков до точки, если число "
+       "отрицательное"},
+      {6, 0, "1234567", "В поле помещается целое число не больше 6 знаков"},
+      {6, 0, "-123456", "В поле помещается целое число не больше 6 знаков, 5 знаков, если число отрицательное"},
+      {4, 2, "-1", "В поле помещается число не больше 1 знаков до точки и 2 после нее, отрицательное число в поле "
+                   "не помещается"},
+      {10, 2, "abc", ""},
+  };
+  for (const auto& r : rows) {
+    const TColFormat f = Format('N', r.mode, r.decimals);
+    const TCellInput in = Typed(f, r.typed);
+    ASSERT_FALSE(in.Valid) << r.typed;
+    const std::string said = std::string(r.said).empty() ? "" : Utf8ToCp1251(r.said);
+    EXPECT_EQ(CellRefusalText(&f, in), said.empty() ? bad.substr(0, bad.size() - 1) : bad + said)
+        << r.mode << "," << r.decimals << ": " << r.typed;
+  }
 }

@@ -32,6 +32,7 @@
 #include "support/temp_dir.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
+#include "models/cell_text.h"
 #include "models/main_state.h"
 #include "output/qt/qt_print_system.h"
 #include "ui/qt/about_box.h"
@@ -366,6 +367,12 @@ TEST_F(ScreenshotOfWindowRules, SmallDialogsMessageBoxesAboutAndDate) {
   TakeNext("message_too_wide");
   Ui().MsgBox("Введены неправильные данные\rВ поле помещается число не больше 7 знаков до точки и 2 после нее"_w,
               "Веломар"_w, kMbError);
+  TakeNext("message_too_wide_negative");
+  TColFormat price;
+  price.Kind = 'N';
+  price.Mode = 10;
+  price.Decimals = 2;
+  Ui().MsgBox(CellRefusalText(&price, NormalizeCellInput(&price, "-1234567,5")), "Веломар"_w, kMbError);
 }
 
 }  // namespace
