@@ -423,16 +423,18 @@ TEST_F(DemoSale, OkTakesANumberTypedAsTheFieldTakesItOnceLeft) {
 
 TEST_F(DemoSale, TheSalesReportOffersNoCellToEdit) {
   std::vector<int32_t> editable;
-  int32_t rows = 0;
+  int32_t rows = 0, opensOn = -1;
   run.Run(Closing([&](TDocumentWindow& window) {
     TDataViewWidget& table = *window.Table(0);
     TDataView& view = table.View();
     table.setFocus();
     rows = view.RowCount();
+    opensOn = view.CurRow();
     ASSERT_GT(rows, 0);
     editable = ColumnsThatOpen(table);
   }), nullptr, "Отчёт о продажах");
-  EXPECT_EQ(rows, 10);
+  EXPECT_EQ(rows, 11);  // ten sales and their total
+  EXPECT_EQ(opensOn, 0);
   EXPECT_EQ(editable, std::vector<int32_t>{});
 }
 
@@ -718,7 +720,18 @@ TEST_F(DemoSale, EveryPrintedDocumentKeepsWhatItPrintsByItsTable) {
     EXPECT_LT(printed.LowestTop, printed.MarkerTop + 60) << printed.Lowest;
   }
   // The report of one short day is one sheet, not the same sheet twice.
-  EXPECT_EQ(CupsQueue::PageCount(queue.WaitForPdf(std::to_string(check))), 1);
+  const std::string report = queue.WaitForPdf(std::to_string(check));
+  EXPECT_EQ(CupsQueue::PageCount(report), 1);
+  // It ends with its total, the sum of every sale, under the last of them.
+  double sum = 0;
+  for (const std::string& summa : Field(run.home.Dir(), "sales.dbf", "SUMMA")) sum += std::stod(summa);
+  char total[32];
+  std::snprintf(total, sizeof total, "%.2f", sum);
+  const auto words = WordTops(report);
+  const double totalTop = TopOf(words, "Итого");
+  EXPECT_GT(totalTop, TopOf(words, std::to_string(check))) << CupsQueue::PdfText(report);
+  EXPECT_NEAR(TopOf(words, total), totalTop, 2) << total << "\n" << CupsQueue::PdfText(report);
+  for (const auto& [word, top] : words) EXPECT_LE(top, totalTop + 2) << word;
 }
 
 // Pictures for people to look at, taken when VELOMAR_SCREENSHOTS names a
