@@ -119,6 +119,12 @@ TEST(VelomarRun, CancelledQuestionCommitsNothingButTheStartOfDay) {
   const std::string manager = r.Manager();
   EXPECT_TRUE(Has(manager, "НОМЕР_ОПЕРАЦИИ=13")) << manager;
   EXPECT_TRUE(Has(manager, "ЗНАЧЕН_ПАРАМ='20'")) << manager;
+  // Every run is a start of the program: the same day starts again, and
+  // that start commits, however the document ends.
+  EXPECT_EQ(r.Run("'Ставка НДС'", "Отмена\n").Status, 1);
+  EXPECT_TRUE(Has(r.Manager(), "НОМЕР_ОПЕРАЦИИ=14")) << r.Manager();
+  EXPECT_EQ(r.Run("'Касса/Продажа'").Status, 1);
+  EXPECT_TRUE(Has(r.Manager(), "НОМЕР_ОПЕРАЦИИ=15")) << r.Manager();
 
   // Without answers the dialog keeps what it shows and the box takes its
   // default button (Yes here).
