@@ -737,8 +737,9 @@ TEST_F(DemoSale, EveryPrintedDocumentKeepsWhatItPrintsByItsTable) {
 // Pictures for people to look at, taken when VELOMAR_SCREENSHOTS names a
 // folder (scripts/screenshots runs them under Xvfb): the whole screen at
 // the check with its rows, at the message on an unknown code and at the
-// one on a check beyond the stock, at the sale of one good, at the tags to
-// print and at the receipt of one good.
+// one on a check beyond the stock, at the quantity it names opened for
+// mending, at the sale of one good, at the tags to print and at the
+// receipt of one good.
 class ScreenshotOfDemoShop : public DemoSale {
  protected:
   void SetUp() override {
@@ -794,6 +795,11 @@ TEST_F(ScreenshotOfDemoShop, TheSaleTheTagsAndTheOneGoodDocuments) {
     ScreenAtBox(window, "sale_short_stock", shortage);
     QTest::mouseClick(window.OkButton(), Qt::LeftButton);
     EXPECT_TRUE(unknown && shortage);
+    // Then the keys are on the quantity the message names: Enter opens it.
+    WaitUntilActive(window);
+    QWidget* keys = QApplication::focusWidget();
+    if (keys != nullptr && window.Table(0)->isAncestorOf(keys)) QTest::keyClick(keys, Qt::Key_Return);
+    Screen(window, "sale_short_stock_mending");
   }), nullptr, "Продажа");
   run.OnMainWindow = [this](TMainWindow&) { AnswerQuestion({"3", "2"}, "sale_one_question"); };
   run.Run(Closing([&](TDocumentWindow& window) { Screen(window, "sale_one_window"); }), nullptr, "Продажа товара");
