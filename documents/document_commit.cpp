@@ -8,6 +8,7 @@
 #include "config/data_dir.h"
 #include "config/settings.h"
 #include "config/sysvars.h"
+#include "documents/compiler/document_compiler.h"
 #include "foundation/text/strutils.h"
 #include "language/interpreter.h"
 #include "platform/encoding.h"
@@ -82,6 +83,11 @@ bool CommitDocument(TCompiledDocument& doc) {
     Ui().MsgBox(failure + "\r"_w + "Результаты не сохранены."_w, "Ошибка"_w, kMbError);
     return false;
   }
+  // While the designer tries its working copies the run began from its
+  // working auto-parameters: they take in what was committed, or the next
+  // run from them (the designer's own after the start of day it began
+  // with) or the designer's save would write the older values over it.
+  if (TAutoList* working = CompileRegistries().AutoParams) m.AutoParams.CopyTo(*working);
   // A settings file outside the tables' folder ("local.ini" beside the
   // program while the data lie elsewhere) cannot join their change; it is
   // saved after them, without copies: they were made above, and a second

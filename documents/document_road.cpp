@@ -12,7 +12,6 @@
 #include "foundation/tables/commit_journal.h"
 #include "foundation/values/dates.h"
 #include "devices/scanner_port.h"
-#include "documents/compiler/document_compiler.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 #include "models/main_state.h"
@@ -21,12 +20,10 @@ namespace vm {
 
 namespace {
 
-// The saved start-of-day program, or the designer's working copy of it that
-// "Выполнить" runs: the start of the day itself, which no other start of
-// the day precedes.
-bool IsStartOfDay(const TDocData& doc) {
-  return &doc == &Settings().StartOfDayDoc || &doc == CompileRegistries().StartOfDay;
-}
+// The saved start-of-day program. The designer's working copy of it that
+// "Выполнить" runs is not: it goes the road of any document, the date
+// confirmed and, on a new day, the saved start of day run before it.
+bool IsStartOfDay(const TDocData& doc) { return &doc == &Settings().StartOfDayDoc; }
 
 // The working date and time of this run; false when the user cancelled.
 bool WorkingDateTime(const TDocData& doc, TDocumentSteps& steps, TDateRec& date, TTimeRec& time) {

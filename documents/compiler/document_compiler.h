@@ -34,7 +34,9 @@ struct TCompileContext {
 struct TCompileRegistries {
   TUsedBaseList* Bases = nullptr;
   TBlanks* Blanks = nullptr;
-  const TAutoList* AutoParams = nullptr;
+  // A commit writes what it changed back here as well (the designer's
+  // working auto-parameters are what its runs start from).
+  TAutoList* AutoParams = nullptr;
   const TDocData* StartOfDay = nullptr;
   // What printing and the standard paper are taken from then: the
   // designer's working page formats, default format and printer, so that

@@ -493,9 +493,10 @@ TEST_F(DesignerTest, ExecutingTheStartOfDayNeverPutsAnUnsavedDatabaseInPlace) {
 // A run of the start-of-day program that is refused (a database registered
 // but not saved) or does not compile commits nothing: "manager.ini" and
 // "local.ini" stay as they were and none of their numbered copies moves,
-// however often it is tried, even on a new day, when it is the start of
-// the day itself rather than a document the saved start of day runs before.
+// however often it is tried, even on a new day, whose saved start of day
+// (run before it, as before any document) commits nothing here.
 TEST_F(DesignerTest, ARefusedOrUncompiledStartOfDayRunMovesNoCopyOfTheSettings) {
+  Settings().StartOfDayDoc.Description = "; Начало рабочего дня\r\n"_w;
   std::vector<std::string> names;
   for (const char* stem : {"local.in", "manager.in"}) {
     names.push_back(std::string(stem) + "i");
@@ -527,6 +528,49 @@ TEST_F(DesignerTest, ARefusedOrUncompiledStartOfDayRunMovesNoCopyOfTheSettings) 
     EXPECT_FALSE(ui.Boxes.empty());
     EXPECT_EQ(files(), before) << Cp1251ToUtf8(text);
   }
+}
+
+// "Выполнить" runs the start-of-day program on the road of any document:
+// the date confirmed and, on a new day, the saved start of day run first,
+// the day started; the demo's program then records the confirmed date and
+// the next document starts no day again. The designer's run began from its
+// working auto-parameters: what the saved start of day committed to them
+// stays, not written over by the older values.
+TEST_F(DesignerTest, ExecutingTheStartOfDayStartsTheConfirmedDayAfterTheSavedOne) {
+  TMainState& s = MainState();
+  s.Clock.Fix({5, 12, 2026}, {20, 15, 0});
+  s.WorkingDay = {5, 12, 2026};
+  s.DayStarted = true;
+  Settings().SystemClock = false;
+  // The saved start of day opens the day's receipts as well.
+  Settings().StartOfDayDoc.Description =
+      "INIT\r\n  %ДАТА_СМЕНЫ% := %CURDATE%\r\n  %НОМЕР_ЧЕКА% := 0\r\nENDSECTION\r\n"_w;
+  ui.DateTimeTyped = DateTimeFields{6, 12, 2026, 9, 0, 0};
+  ui.Answers = {kIdYes};
+  EXPECT_FALSE(designer.StartOfDayPage.ExecuteStartOfDay().Error);
+  EXPECT_EQ(ui.DateTimeAsked, 1);
+  EXPECT_EQ(std::tuple(s.WorkingDay, s.DayStarted), std::tuple(TDateRec{6, 12, 2026}, true));
+  const auto param = [&](const std::string& name) {
+    const std::string manager = Cp1251ToUtf8(Bytes(home / "manager.ini"));
+    const std::size_t at = manager.find("ИМЯ_ПАРАМ=" + name);
+    const std::size_t value = manager.find("ЗНАЧЕН_ПАРАМ=", at);
+    return at == std::string::npos ? "none" : manager.substr(value, manager.find('\r', value) - value);
+  };
+  EXPECT_EQ(param("ДАТА_СМЕНЫ"), "ЗНАЧЕН_ПАРАМ='6.12.2026'");
+  EXPECT_EQ(param("НОМЕР_ЧЕКА"), "ЗНАЧЕН_ПАРАМ='0'");
+
+  // The next document of the day commits alone: one operation number more.
+  const int operation = std::stoi(GetSysVarText(kSysVarNoOperat, 0, 0));
+  ui.DateTimeTyped = DateTimeFields{6, 12, 2026, 9, 30, 0};
+  TDocData next;
+  next.PasswordNumber = 0;
+  next.Description = "BLANK\r\n  WIDTH = 800\r\nENDSECTION\r\n"
+                     "INIT\r\n  %НОМЕР_ЧЕКА% := %НОМЕР_ЧЕКА% + 1\r\nENDSECTION\r\n"_w;
+  int32_t line = 0;
+  EXPECT_FALSE(host.RunDocument(next, line));
+  EXPECT_EQ(std::stoi(GetSysVarText(kSysVarNoOperat, 0, 0)), operation + 1);
+  EXPECT_EQ(param("НОМЕР_ЧЕКА"), "ЗНАЧЕН_ПАРАМ='1'");
+  EXPECT_EQ(param("ДАТА_СМЕНЫ"), "ЗНАЧЕН_ПАРАМ='6.12.2026'");
 }
 
 // A default paper made in "Печать" and not yet saved is the one that

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -113,12 +114,14 @@ class ScriptedUi : public UiServices {
     if (LogToFile) UiServices::LogError(msg);
   }
   bool DesignerTestRun() const override { return DesignerTest || UiServices::DesignerTestRun(); }
-  // The date dialog: the clock's date and time confirmed as shown unless a
-  // test cancels it.
+  // The date dialog: the clock's date and time confirmed as shown, or as a
+  // test types them, unless it cancels it.
   bool DateTimeConfirmed = true;
+  std::optional<DateTimeFields> DateTimeTyped;
   int DateTimeAsked = 0;
-  bool AskDateTime(DateTimeFields& /*value*/) override {
+  bool AskDateTime(DateTimeFields& value) override {
     ++DateTimeAsked;
+    if (DateTimeConfirmed && DateTimeTyped) value = *DateTimeTyped;
     return DateTimeConfirmed;
   }
   void CloseDocWindow() override { ++Closes; }
