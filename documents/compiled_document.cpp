@@ -81,6 +81,7 @@ void TCompiledDocument::Clear() {
   Predefined = {};
   Options = {};
   Compiled = false;
+  StartOfDay = false;
 }
 
 bool TCompiledDocument::IsNameInUse(std::string_view name) {

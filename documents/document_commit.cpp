@@ -11,6 +11,7 @@
 #include "documents/compiler/document_compiler.h"
 #include "foundation/text/strutils.h"
 #include "language/interpreter.h"
+#include "models/main_state.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
 
@@ -54,10 +55,21 @@ bool CommitDocument(TCompiledDocument& doc) {
   const std::string operationBefore = GetSysVarText(kSysVarNoOperat, 0, 0);
   doc.AutoParams.List().CopyTo(m.AutoParams);
   NextOperationNumber();
+  // A start of day that commits makes its moment the last confirmed one in
+  // the same change as the day's data: kept only in memory until the run
+  // it started for ends, it would be lost with a process that dies before,
+  // and the next start would take the clock back to the day before and
+  // start that day again over the data of this one.
+  const TDateRec lastDateBefore = m.LastDate;
+  const TTimeRec lastTimeBefore = m.LastTime;
+  if (doc.StartOfDay) {
+    m.LastDate = MainState().Clock.BaseDate();
+    m.LastTime = MainState().Clock.BaseTime();
+  }
   // A settings file is written again, its copies moved, only when its text
   // changes: written again as it was, it would push a copy equal to it into
   // the numbered ones and lose the oldest. "local.ini" changes only with a
-  // run's own parameters of this workstation.
+  // run's own parameters of this workstation and with a day started.
   std::vector<TWholeFile> files;
   for (auto [path, text] : {std::pair{ManagerIniName(), AutoParamsText(m)},
                             std::pair{LocalIniName(), LocalSettingsText(m)}})
@@ -79,6 +91,8 @@ bool CommitDocument(TCompiledDocument& doc) {
   if (!written) {
     paramsBefore.CopyTo(m.AutoParams);
     SetSysVarText(kSysVarNoOperat, operationBefore);
+    m.LastDate = lastDateBefore;
+    m.LastTime = lastTimeBefore;
     Ui().LogError(failure);
     Ui().MsgBox(failure + "\r"_w + "Результаты не сохранены."_w, "Ошибка"_w, kMbError);
     return false;

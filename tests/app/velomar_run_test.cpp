@@ -481,6 +481,45 @@ TEST(VelomarRunCrash, AKillWithManagerIniAsideIsRecoveredByTheNextRun) {
   EXPECT_TRUE(Has(r.Manager(), "ЗНАЧЕН_ПАРАМ='18'")) << r.Manager();
 }
 
+// Killed while the document that started the day still runs: the start of
+// the day committed the confirmed moment with its data, so the next start
+// cannot take the clock back to the day before and start that day again
+// over the data of this one.
+TEST(VelomarRunCrash, AKillAfterTheStartOfDayKeepsTheNextStartOffTheDayBefore) {
+  RunRig r;
+  r.AddDocuments({{"Без конца", "VARS\n  I = N\nENDSECTION\nBLANK\n  WIDTH = 800\nENDSECTION\n"
+                                "INIT\n  WHILE I, 1, 1, I>0\n  ENDWHILE\nENDSECTION\n"}});
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (::chdir(r.Dir().c_str()) == 0 && ::setenv("VELOMAR_HOME", r.Dir().c_str(), 1) == 0 &&
+        std::freopen("/dev/null", "w", stdout) && std::freopen("/dev/null", "w", stderr))
+      ::execl(VELOMAR_RUN_EXE, VELOMAR_RUN_EXE, "--date", "6.12.2026", "--time", "9:00:00", "Без конца",
+              nullptr);
+    _exit(127);
+  }
+  ASSERT_GT(pid, 0);
+  bool dayStarted = false;
+  for (int i = 0; i < 600 && !dayStarted; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    dayStarted = Has(r.Manager(), "ЗНАЧЕН_ПАРАМ='6.12.2026'") &&
+                 !std::filesystem::exists(r.Dir() + kCommitJournalName);
+  }
+  kill(pid, SIGKILL);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(dayStarted) << r.Manager();
+  ASSERT_TRUE(WIFSIGNALED(status));
+
+  const ProgramRun back = RunIn(r.Dir(), ShellQuoted(VELOMAR_RUN_EXE) + " --date 5.12.2026 --time 21:00:00 'Ставка НДС'",
+                                " </dev/null 2>/dev/null");
+  EXPECT_EQ(back.Status, 2) << back.Output;
+  EXPECT_TRUE(Has(back.Output, "Дата раньше последней подтверждённой: 6.12.2026")) << back.Output;
+  EXPECT_TRUE(Has(r.Manager(), "ЗНАЧЕН_ПАРАМ='6.12.2026'")) << r.Manager();
+  // The day itself goes on from the moment it was started for.
+  const ProgramRun later = r.Run("'Ставка НДС'", "18\nДа\n");
+  EXPECT_EQ(later.Status, 0) << later.Output;
+}
+
 TEST(VelomarRun, MessageLinesEscapeLineBreaksAndBackslashes) {
   EXPECT_EQ(MessageLine("Внимание"_w, "a\rb\nc\\d"), "[Внимание] a\\rb\\nc\\\\d");
 }
