@@ -1,5 +1,7 @@
 #include "language/table_views.h"
 
+#include <vector>
+
 #include "foundation/values/value_text.h"
 #include "language/evaluator.h"
 
@@ -28,27 +30,41 @@ void SelectFirst(IDataView& view) {
   }
 }
 
+// A column's format may be chosen by a condition on other cells of its row,
+// also on those filled after it. So every value goes into the row first as
+// its own kind writes it, and only then does each cell take the form the
+// format of the whole row asks for; an error is the first in column order.
 void FillFromExpressions(IDataView& view, int32_t row, int32_t& err, const TKeyCol* columns) {
+  struct TFilled {
+    int32_t Col;
+    TCommonVar Value;
+    int Err;
+  };
+  std::vector<TFilled> filled;
   const TKeyCol* k = columns;
   while (k && k->Number < 0) k = k->Next.get();
-  TCommonVar value;
   for (; k; k = k->Next.get()) {
     TExprChain* expr = view.ColumnExpr(k->ViewColumn);
     if (!expr) continue;
-    int evalErr = 0;
-    EvalExpr(*expr, evalErr, value);
-    if (evalErr != 0) {
-      if (err == 0) err = evalErr;
-      continue;
-    }
-    const char kind = view.CellKind(k->ViewColumn, row);
+    TFilled& f = filled.emplace_back(TFilled{k->ViewColumn, {}, 0});
+    EvalExpr(*expr, f.Err, f.Value);
+    if (f.Err == 0) view.SetCellValue(f.Col, row, f.Value);
+  }
+  for (TFilled& f : filled) {
+    if (f.Err != 0) continue;
+    const char kind = view.CellKind(f.Col, row);
     if (kind == 'E') {
-      view.SetCellText(k->ViewColumn, row, ValueToTextAuto(value, -9));
-    } else if (TypesCompatible(kind, value.Kind)) {
-      view.SetCellValue(k->ViewColumn, row, value);
-    } else if (err == 0) {
-      err = 22;
+      view.SetCellText(f.Col, row, ValueToTextAuto(f.Value, -9));
+    } else if (TypesCompatible(kind, f.Value.Kind)) {
+      view.SetCellValue(f.Col, row, f.Value);
+    } else {
+      view.SetCellText(f.Col, row, std::string());
+      f.Err = 22;
     }
+  }
+  for (const TFilled& f : filled) {
+    if (err != 0) break;
+    err = f.Err;
   }
 }
 

@@ -10,6 +10,7 @@
 #include "foundation/values/value_text.h"
 #include "language/expr_compiler.h"
 #include "language/interpreter.h"
+#include "models/table_render.h"
 
 namespace vm::test {
 namespace {
@@ -115,6 +116,31 @@ TEST(DocumentRun, LoadingThatFailsToEvaluateStopsTheRun) {
   // The rows that evaluated are in the table all the same.
   EXPECT_EQ(std::tuple(rig.Var("N").Value.Num, rig.Names(), rig.T1().CellValue(2, 2).Num),
             std::tuple(0.0L, std::vector<std::string>{"a", "b"}, 2.0L));
+}
+
+// A column's format may hang on a column the loading fills after it; the
+// cell's kind is chosen from the whole row, so a date is no fixed text's
+// long date read again as a date.
+TEST(DocumentRun, LoadedCellsTakeTheFormatTheirWholeRowChooses) {
+  RunRig rig;
+  rig.Blanks.Add("SALESB")->SetText(
+      "COLCOUNT=2\nLEVELCOUNT=1\nFORMAT[1]=V[[NUMCOL(2) = 0, E,'TOTAL',0], [1, D,1]]\nFORMAT[2]=N,5,0\n"
+      "COLWIDTH[1..2]=100\n");
+  ASSERT_EQ(rig.Compile("BLANK\nWIDTH = 500\nENDSECTION\nUSEDBASES\nG = NAME:GOODS, KEY:[NAME]\nENDSECTION\n"
+                        "FORMS\nT2 = FORM:SALESB, X1:0, Y1:0, Y2:100, KEYCOL:[2]\nENDSECTION\n"
+                        "LOADINGS\nL = FORM:T2, BASE:G, VALUES:[1:G.SOLD, 2:G.QTY], SORT:0\nENDSECTION\n"),
+            0)
+      << rig.Message;
+  rig.AddGoods({{"a", 5}, {"b", 0}, {"c", 2}});
+  const TLoadOutcome out = rig.Doc.Loadings.FindByName("L")->Run();
+  TDataView& view = rig.Doc.Forms.FindFormPar("T2")->View();
+  ASSERT_EQ(std::tuple(out.Code, out.EvalError, view.RowCount()), std::tuple(0, 0, 3));
+  std::vector<std::string> shown;
+  for (int32_t row = 0; row < 3; ++row)
+    for (int32_t col = 0; col < 2; ++col)
+      shown.push_back(CellDisplayText(view.CellText(col + 1, row), *view.CellFormat(col, row)));
+  const std::string date = "1 февраля 2026г."_w;
+  EXPECT_EQ(shown, (std::vector<std::string>{date, "5", "TOTAL", "0", date, "2"}));
 }
 
 TEST(DocumentRun, ViewCellsShowAndTakeValuesOfEveryKind) {
