@@ -2,6 +2,7 @@
 // the exchange of rows with in-memory tables.
 #include <algorithm>
 #include <numeric>
+#include <vector>
 
 #include "foundation/tables/string_base.h"
 #include "foundation/text/collation.h"
@@ -184,16 +185,24 @@ void TDataView::LoadFromTable(TStringBase& table, TLoadTexts texts) {
     SetCol(0);
     MoveToRow(pending - 1, ShiftNow());
   }
+  // A condition may read a column loaded after its own; such a column is
+  // written again once its row is whole.
+  std::vector<int32_t> conditional;
+  for (int32_t col = 0; col < ColCount(); ++col)
+    if (const TColDescr* d = BlankColumn(*blank_, col + 1); d && d->Conditional && ColumnField(col) >= 0)
+      conditional.push_back(col);
+  const auto load = [&](int32_t col, int32_t row) {
+    const int32_t field = ColumnField(col);
+    if (field < 0) return;
+    TCommonVar v;
+    table.GetValue(field, v);
+    SetCellValue(col, row, v);
+  };
   for (int32_t rec = pending; rec < table.Count(); ++rec) {
     table.MemTableGoto(rec);
     const int32_t row = AppendRow();
-    for (int32_t col = 0; col < ColCount(); ++col) {
-      const int32_t field = ColumnField(col);
-      if (field < 0) continue;
-      TCommonVar v;
-      table.GetValue(field, v);
-      SetCellValue(col, row, v);
-    }
+    for (int32_t col = 0; col < ColCount(); ++col) load(col, row);
+    for (const int32_t col : conditional) load(col, row);
     SetTableRow(row, rec);
   }
   SetCol(0);

@@ -619,4 +619,27 @@ TEST_F(DataViewTest, RowsLoadFromAndSaveToATableThroughBoundColumns) {
   EXPECT_DOUBLE_EQ(static_cast<double>(price.Num), 3.5);
 }
 
+// The decimals a loaded number keeps come from the format its whole row
+// chooses, also when the condition reads a column loaded after it.
+TEST(DataViewLoad, ConditionsReadTheColumnsLoadedAfterTheirOwn) {
+  TCurBlank blank;
+  blank.SetText("COLCOUNT=2\nLEVELCOUNT=1\nFORMAT[1]=V[[NUMCOL(2) > 50, N,10,3], [1, N,10,1]]\nFORMAT[2]=N,5,0\n"
+                "COLWIDTH[1..2]=100\n");
+  TDataView view;
+  ASSERT_TRUE(view.SetBlank(&blank));
+  TStringBase table;
+  table.MakeTemporary({{"PRICE", 'N', 10, 3}, {"QTY", 'N', 5, 0}});
+  for (const auto& [price, qty] : {std::pair{12.345L, 60.0L}, std::pair{12.345L, 7.0L}}) {
+    table.Append();
+    table.SetValue(0, Num(price));
+    table.SetValue(1, Num(qty));
+  }
+  view.GetColLayout(0)->BoundField = 0;
+  view.GetColLayout(1)->BoundField = 1;
+  for (const TLoadTexts texts : {TLoadTexts::Now, TLoadTexts::WhenRead}) {
+    view.LoadFromTable(table, texts);
+    EXPECT_EQ(Column(view, 0), (std::vector<std::string>{"12.345", "12.3"}));
+  }
+}
+
 }  // namespace
