@@ -17,6 +17,7 @@
 #include <tuple>
 
 #include "modal.h"
+#include "title_bar.h"
 #include "platform/clock.h"
 #include "platform/encoding.h"
 #include "support/scripted_ui.h"
@@ -28,6 +29,7 @@
 
 using namespace vm;
 using test::WhenModal;
+using test::XProperty;
 
 namespace {
 
@@ -221,16 +223,6 @@ TEST(DateDialogOnX11, AsksTheWindowManagerForNoBorderIcons) {
 // maximise, since none can be resized. Openbox draws its minimise,
 // maximise and close buttons on every framed dialog whatever the hints
 // say; the maximise does nothing where it is not offered.
-std::string XProperty(const QWidget& window, const char* name) {
-  const std::string command = "xprop -id " + std::to_string(window.winId()) + " " + name;
-  std::string said;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe)) said += buffer;
-    pclose(pipe);
-  }
-  return said;
-}
 
 TEST(DialogsUnderOpenbox, AskForTheCloseButtonOnlyAndTheDateDialogForNone) {
   if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "no X display";

@@ -124,6 +124,33 @@ bool BoxComes(const QString& text) {
   return !text.isEmpty();
 }
 
+// A row whose code is taken and whose quantity is left empty (Esc on it).
+void EnterRowWithoutQuantity(TDocumentWindow& window, const char* code, int32_t quantity) {
+  TDataViewWidget& table = *window.Table(0);
+  table.setFocus();
+  IncomeRun::EnterByCode(window, table, code, "", false);
+  QTest::keyClick(table.Editor(), Qt::Key_Return);
+  ASSERT_TRUE(table.View().Editing());
+  ASSERT_EQ(table.View().CurCol(), quantity);
+  QTest::keyClick(table.Editor(), Qt::Key_Escape);
+}
+
+// What OK refused with, whether the window stayed and where its cursor is.
+struct TRefusedOk {
+  QString text;
+  bool stayedOpen = false;
+  int32_t row = -1, col = -1;
+};
+
+void PressOkToBeRefused(TDocumentWindow& window, TRefusedOk& refused) {
+  NoteNextBox(refused.text);
+  QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+  ASSERT_TRUE(BoxComes(refused.text));
+  refused.stayedOpen = window.isVisible();
+  refused.row = window.Table(0)->View().CurRow();
+  refused.col = window.Table(0)->View().CurCol();
+}
+
 // Each word of a PDF page with the top of its box, in points.
 std::vector<std::pair<std::string, double>> WordTops(const std::string& pdf) {
   const std::string xml = CommandOutput("pdftotext -bbox -f 1 -l 1 '" + pdf + "' - 2>/dev/null");
@@ -447,30 +474,17 @@ TEST_F(DemoSale, AQuantityOfZeroIsRefusedWithTheCursorOnIt) {
   const std::size_t income = Field(dir, "income.dbf", "CODE").size();
   for (const auto& [document, quantity] : {std::pair{"Продажа", 2}, {"Приход товара", 3}}) {
     SCOPED_TRACE(document);
-    QString refusal;
-    bool stayedOpen = false;
-    int32_t shownRow = -1, shownCol = -1;
+    TRefusedOk refused;
     run.Run(Closing([&](TDocumentWindow& window) {
-      TDataViewWidget& table = *window.Table(0);
-      TDataView& view = table.View();
-      table.setFocus();
-      IncomeRun::EnterByCode(window, table, "2", "", false);
-      QTest::keyClick(table.Editor(), Qt::Key_Return);
-      ASSERT_TRUE(view.Editing());
-      ASSERT_EQ(view.CurCol(), quantity);
-      QTest::keyClick(table.Editor(), Qt::Key_Escape);
+      TDataView& view = window.Table(0)->View();
+      ASSERT_NO_FATAL_FAILURE(EnterRowWithoutQuantity(window, "2", quantity));
       ASSERT_EQ(view.RowCount(), 1);
       view.SetCol(0);
-      NoteNextBox(refusal);
-      QTest::mouseClick(window.OkButton(), Qt::LeftButton);
-      ASSERT_TRUE(BoxComes(refusal));
-      stayedOpen = window.isVisible();
-      shownRow = view.CurRow();
-      shownCol = view.CurCol();
+      ASSERT_NO_FATAL_FAILURE(PressOkToBeRefused(window, refused));
     }), nullptr, document);
-    EXPECT_EQ(refusal.toStdString(), "Количество должно быть больше нуля");
-    EXPECT_TRUE(stayedOpen);
-    EXPECT_EQ(std::tuple(shownRow, shownCol), std::tuple(0, quantity));
+    EXPECT_EQ(refused.text.toStdString(), "Количество должно быть больше нуля");
+    EXPECT_TRUE(refused.stayedOpen);
+    EXPECT_EQ(std::tuple(refused.row, refused.col), std::tuple(0, quantity));
   }
   EXPECT_EQ(Field(dir, "sales.dbf", "CHECK_NO").size(), sales);
   EXPECT_EQ(Field(dir, "income.dbf", "CODE").size(), income);
@@ -492,12 +506,10 @@ TEST_F(DemoSale, AQuantityOfZeroAmongOtherRowsIsRefusedWhereverItStands) {
   for (const auto& [document, quantity] : {std::pair{"Продажа", 2}, {"Приход товара", 3}}) {
     for (const TPlace& place : places) {
       SCOPED_TRACE(std::string(document) + ", zero row " + place.what);
-      QString refusal;
-      bool stayedOpen = false;
-      int32_t shownRow = -1, shownCol = -1, zeroRow = -1;
+      TRefusedOk refused;
+      int32_t zeroRow = -1;
       run.Run(Closing([&](TDocumentWindow& window) {
-        TDataViewWidget& table = *window.Table(0);
-        TDataView& view = table.View();
+        TDataView& view = window.Table(0)->View();
         // The invoice's number, so that only the rows can be refused.
         if (QLineEdit* number = window.Panel1()->findChild<QLineEdit*>()) {
           number->setFocus();
@@ -510,29 +522,19 @@ TEST_F(DemoSale, AQuantityOfZeroAmongOtherRowsIsRefusedWhereverItStands) {
             EnterRow(window, codes[r], quantity, "2");
             continue;
           }
-          table.setFocus();
-          IncomeRun::EnterByCode(window, table, codes[r], "", false);
-          QTest::keyClick(table.Editor(), Qt::Key_Return);
-          ASSERT_TRUE(view.Editing());
-          ASSERT_EQ(view.CurCol(), quantity);
-          QTest::keyClick(table.Editor(), Qt::Key_Escape);
+          ASSERT_NO_FATAL_FAILURE(EnterRowWithoutQuantity(window, codes[r], quantity));
         }
         ASSERT_EQ(view.RowCount(), 3);
         for (int32_t r = 0; r < 3; ++r)
           if (Cell(view, quantity, r).empty() || std::stod(Cell(view, quantity, r)) == 0) zeroRow = r;
         view.SetRow(place.cursorRow);
         view.SetCol(0);
-        NoteNextBox(refusal);
-        QTest::mouseClick(window.OkButton(), Qt::LeftButton);
-        ASSERT_TRUE(BoxComes(refusal));
-        stayedOpen = window.isVisible();
-        shownRow = view.CurRow();
-        shownCol = view.CurCol();
+        ASSERT_NO_FATAL_FAILURE(PressOkToBeRefused(window, refused));
       }), nullptr, document);
       EXPECT_EQ(zeroRow, place.zeroRow);
-      EXPECT_EQ(refusal.toStdString(), "Количество должно быть больше нуля");
-      EXPECT_TRUE(stayedOpen);
-      EXPECT_EQ(std::tuple(shownRow, shownCol), std::tuple(place.zeroRow, quantity));
+      EXPECT_EQ(refused.text.toStdString(), "Количество должно быть больше нуля");
+      EXPECT_TRUE(refused.stayedOpen);
+      EXPECT_EQ(std::tuple(refused.row, refused.col), std::tuple(place.zeroRow, quantity));
     }
   }
   EXPECT_EQ(Field(dir, "sales.dbf", "CHECK_NO").size(), sales);

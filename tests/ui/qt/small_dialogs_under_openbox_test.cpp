@@ -31,16 +31,7 @@
 namespace vm {
 namespace {
 
-std::string XProperty(const QWidget& window, const char* name) {
-  const std::string command = "xprop -id " + std::to_string(window.winId()) + " " + name;
-  std::string said;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe)) said += buffer;
-    pclose(pipe);
-  }
-  return said;
-}
+using test::XProperty;
 
 // "_NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom": the window
 // with the frame the window manager put round it; empty before it has.

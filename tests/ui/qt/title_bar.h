@@ -3,13 +3,29 @@
 #pragma once
 
 #include <QImage>
+#include <QWidget>
 #include <QRect>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace vm::test {
+
+// A property of a shown window as the X server holds it, in the words of
+// xprop.
+inline std::string XProperty(const QWidget& window, const char* name) {
+  const std::string command = "xprop -id " + std::to_string(window.winId()) + " " + name;
+  std::string said;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe)) said += buffer;
+    pclose(pipe);
+  }
+  return said;
+}
 
 // Which columns of a window's title bar, as the screen shows it, carry
 // ink: a pixel apart from the colour most of its row has. Columns count
