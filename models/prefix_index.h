@@ -2,16 +2,20 @@
 // longest prefix with a typed text is found without a walk over every row.
 //
 // The rows are parted by their texts' characters one position at a time,
-// and only along what is typed: the first character parts every row once,
-// the second only the rows that start with the first, and so on. Each part
-// is kept, so a character typed again (or after Backspace) costs a step per
-// character; a book of a million rows pays for its first character one pass
-// over its texts, not a sort of them.
+// and only along what is typed: the index is made with every row parted by
+// its first two characters in one move, and the parts too big to be parted
+// while a character is typed are parted further then, as far as a few
+// passes over the rows go. After that a character parts only the rows that
+// start with what was typed before it. Each part is kept, so a character
+// typed again (or after Backspace) costs a step per character; a book of a
+// million rows pays for its index a few passes over its texts, not a sort
+// of them.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,26 +58,53 @@ class TPrefixIndex {
     int32_t FirstRow = 0;
     // Into children_; -1 until the rows are parted by their next character.
     int32_t Children = -1;
+    // Which of entries_ holds them.
+    uint8_t Side = 0;
   };
   void Reserve(int32_t rows);
   void Add(int32_t row, std::string_view text);
+  // Room for More entries beyond those added, and for a text of Length.
+  void GrowEntries(std::size_t more);
+  void GrowKeys(std::size_t length);
   void Finish();
   // Parts the rows of Node by the character at Depth (those ending before
   // it come first and go into no part); its children's index.
   int32_t Split(int32_t node, std::size_t depth);
+  // Parts beforehand the parts of kPartedAhead rows or more, biggest
+  // first, while Split's steps stay within kStepsAhead a row.
+  void PartAhead();
+  static constexpr std::size_t kPartedAhead = 32768;
+  static constexpr std::size_t kStepsAhead = 8;
+  // A node of the rows in [Begin, End) of entries_[Side].
+  int32_t AddNode(int32_t begin, int32_t end, int32_t firstRow, uint8_t side);
 
   int32_t col_;
   // Every upper-cased text, in the order added, each ended by a 0: a text
-  // is read only as far as its first 0, which typing never gives.
-  std::string keys_;
-  // Every row's entry, each node's together: a node's entries at Depth
-  // characters are in entries_[Depth % 2], and Split parts them into the
-  // same places of the other, which held only its parent's. They are added
-  // as the texts come, in whatever order suits their source, and stay in
-  // that order within a part: a part's texts are read front to back.
-  std::array<std::vector<TEntry>, 2> entries_;
+  // is read only as far as its first 0, which typing never gives. Made
+  // without filling, so that room never written costs no memory.
+  std::unique_ptr<char[]> keys_;
+  std::size_t keysSize_ = 0;
+  std::size_t keysRoom_ = 0;
+  // Every row's entry, each node's together in one of the two: Split parts
+  // them into the same places of the other, which held only its parent's.
+  // They are added as the texts come, in whatever order suits their
+  // source, and stay in that order within a part: a part's texts are read
+  // front to back.
+  std::array<std::unique_ptr<TEntry[]>, 2> entries_;
+  std::size_t count_ = 0;
+  std::size_t room_ = 0;
+  // The rows came in their order: within any part the first entry is then
+  // the first row, and Split need not look for it.
+  bool inRowOrder_ = true;
+  int32_t lastRow_ = -1;
+  // While the texts come: by their first two characters (the first in the
+  // high byte), how many start so and the first row among them.
+  std::vector<int32_t> pairCount_;
+  std::vector<int32_t> pairFirst_;
   // Room for Split.
   std::vector<uint8_t> parts_;
+  // Entries Split read or moved, each once a pass.
+  std::size_t steps_ = 0;
   std::vector<TNode> nodes_;       // the first holds every row
   // A node for each character that some row has there; -1 for none.
   std::vector<std::array<int32_t, 256>> children_;

@@ -207,3 +207,49 @@ TEST(StringTable, PrefixSearchOverShuffledPendingRowsFindsTheFirstRow) {
     ASSERT_EQ(t.FindBestPrefix(typed, 0), WalkBestPrefix(t, typed, 0)) << typed;
   }
 }
+
+// Parts of tens of thousands of rows are parted while the index is made, as
+// far as it goes: texts sharing long beginnings (parted a character at a
+// time without moving, even past where the index stops parting ahead),
+// texts ending at every depth, rows visited in their order and not.
+TEST(StringTable, PrefixSearchOverBigPartsFindsWhatAWalkFinds) {
+  struct TTexts final : TRowTexts {
+    std::vector<std::string> Texts;
+    std::string_view RecordText(int32_t record, int32_t, std::string&) const override {
+      return Texts[static_cast<size_t>(record)];
+    }
+  } texts;
+  std::mt19937 random(23);
+  const std::string letters = "aAbB"_w + "яЯ"_w + " 1";
+  const auto tail = [&](size_t most) {
+    std::string s(random() % (most + 1), ' ');
+    for (char& c : s) c = letters[random() % letters.size()];
+    return s;
+  };
+  // The long ones are longer than the index reserves for a text at first.
+  const std::string beginnings[] = {"",         "a",  "Я"_w, "ab", std::string(100, 'a'), std::string(99, 'a') + "b",
+                                    "Сахар "_w, "сахар 1"_w};
+  const int32_t rows = 160000;
+  for (int32_t r = 0; r < rows; ++r)
+    texts.Texts.push_back(r < TStringTable::kWalkedRows ? "x" : beginnings[random() % 8] + tail(4));
+  for (const bool shuffled : {false, true}) {
+    TStringTable t;
+    t.SetColCount(1);
+    t.AppendPendingRows(texts, rows);
+    if (shuffled) {
+      std::vector<int32_t> order(static_cast<size_t>(rows));
+      for (int32_t i = 0; i < rows; ++i) order[static_cast<size_t>(i)] = i;
+      std::shuffle(order.begin() + TStringTable::kWalkedRows, order.end(), random);
+      t.Reorder(order);
+    }
+    for (int i = 0; i < 80; ++i) {
+      const auto some = TStringTable::kWalkedRows + random() % static_cast<uint32_t>(rows - TStringTable::kWalkedRows);
+      std::string prefix = texts.Texts[some];
+      prefix.resize(random() % (prefix.size() + 2), 'b');
+      if (random() % 4 == 0) prefix += tail(3);
+      if (prefix.empty()) continue;
+      ASSERT_EQ(t.FindBestPrefix(prefix, 0), WalkBestPrefix(t, prefix, 0))
+          << (shuffled ? "shuffled, " : "in order, ") << "search " << i << ": " << prefix;
+    }
+  }
+}
