@@ -37,8 +37,7 @@ void TPrefixIndex::Reserve(int32_t rows) {
   // Room a little past the usual text is only address space until written;
   // Finish's three zeros need room even without a text.
   GrowKeys(room_ * 24 + 4);
-  pairCount_.assign(kPairs, 0);
-  pairFirst_.assign(kPairs, kNoRow);
+  pairs_.assign(kPairs, {0, kNoRow});
 }
 
 void TPrefixIndex::GrowEntries(size_t more) {
@@ -69,13 +68,13 @@ void TPrefixIndex::Add(int32_t row, std::string_view text) {
   for (const char c : text) *out++ = upper[static_cast<unsigned char>(c)];
   *out = 0;
   keysSize_ += text.size() + 1;
-  const auto* k = reinterpret_cast<const unsigned char*>(keys_.get() + at);
+  // Taken from the text, not from the keys just written: no step waits on
+  // the writes before it.
   uint32_t next = 0;
-  for (size_t i = 0; i < 4 && i < text.size(); ++i) next |= uint32_t{k[i]} << (8 * i);
+  for (size_t i = 0; i < 4 && i < text.size(); ++i)
+    next |= uint32_t{upper[static_cast<unsigned char>(text[i])]} << (8 * i);
   entries_[1][count_++] = {static_cast<uint32_t>(at), row, next};
-  const size_t pair = PairOf(next);
-  ++pairCount_[pair];
-  pairFirst_[pair] = std::min(pairFirst_[pair], row);
+  ++pairs_[PairOf(next)].Count;
   inRowOrder_ = inRowOrder_ && row > lastRow_;
   lastRow_ = row;
 }
@@ -87,30 +86,40 @@ int32_t TPrefixIndex::AddNode(int32_t begin, int32_t end, int32_t firstRow, uint
 
 // One counting sort by the first two characters parts every row by the
 // first and the rows of each first character by the second: the index is
-// made parted two characters deep, and the rows a later character parts
-// are never more than those sharing two.
+// made parted two characters deep in one move of each row.
 void TPrefixIndex::Finish() {
   std::memset(keys_.get() + keysSize_, 0, 3);
   const size_t n = count_;
   entries_[0] = std::make_unique_for_overwrite<TEntry[]>(std::max<size_t>(n, 1));
   // Where each pair's entries start; after the moves, where they end.
-  std::vector<int32_t>& fill = pairCount_;
   int32_t at = 0;
-  for (size_t p = 0; p < kPairs; ++p) {
-    const int32_t c = fill[p];
-    fill[p] = at;
+  for (TPair& pair : pairs_) {
+    const int32_t c = pair.Count;
+    pair.Count = at;
     at += c;
   }
   const TEntry* const from = entries_[1].get();
   TEntry* const to = entries_[0].get();
-  for (size_t i = 0; i < n; ++i) to[fill[PairOf(from[i].Next)]++] = from[i];
+  if (inRowOrder_) {
+    for (size_t i = 0; i < n; ++i) to[pairs_[PairOf(from[i].Next)].Count++] = from[i];
+  } else {
+    for (size_t i = 0; i < n; ++i) {
+      TPair& pair = pairs_[PairOf(from[i].Next)];
+      to[pair.Count++] = from[i];
+      pair.First = std::min(pair.First, from[i].Row);
+    }
+  }
+  const auto beginOf = [&](size_t p) { return p == 0 ? 0 : pairs_[p - 1].Count; };
+  const auto endOf = [&](size_t p) { return pairs_[p].Count; };
+  if (inRowOrder_)
+    for (size_t p = 0; p < kPairs; ++p)
+      if (beginOf(p) != endOf(p)) pairs_[p].First = to[beginOf(p)].Row;
 
   const auto firstOf = [&](size_t lo, size_t hi) {
     int32_t first = kNoRow;
-    for (size_t p = lo; p < hi; ++p) first = std::min(first, pairFirst_[p]);
+    for (size_t p = lo; p < hi; ++p) first = std::min(first, pairs_[p].First);
     return first;
   };
-  const auto beginOf = [&](size_t p) { return p == 0 ? 0 : fill[p - 1]; };
   nodes_.push_back({0, static_cast<int32_t>(n), n == 0 ? 0 : firstOf(0, kPairs), -1});
   const auto addChildren = [&](int32_t node) {
     nodes_[static_cast<size_t>(node)].Children = static_cast<int32_t>(children_.size());
@@ -119,7 +128,7 @@ void TPrefixIndex::Finish() {
   addChildren(0);
   for (size_t c = 1; c < 256; ++c) {
     const int32_t begin = beginOf(c << 8);
-    const int32_t end = fill[(c << 8) + 255];
+    const int32_t end = endOf((c << 8) + 255);
     if (begin == end) continue;
     const int32_t first = AddNode(begin, end, firstOf(c << 8, (c + 1) << 8), 0);
     children_[0][c] = first;
@@ -127,11 +136,10 @@ void TPrefixIndex::Finish() {
     std::array<int32_t, 256>& second = children_.back();
     for (size_t d = 1; d < 256; ++d) {
       const size_t p = c << 8 | d;
-      if (beginOf(p) != fill[p]) second[d] = AddNode(beginOf(p), fill[p], pairFirst_[p], 0);
+      if (beginOf(p) != endOf(p)) second[d] = AddNode(beginOf(p), endOf(p), pairs_[p].First, 0);
     }
   }
-  pairCount_ = {};
-  pairFirst_ = {};
+  pairs_ = {};
   PartAhead();
 }
 

@@ -97,10 +97,14 @@ class TPrefixIndex {
   // the first row, and Split need not look for it.
   bool inRowOrder_ = true;
   int32_t lastRow_ = -1;
-  // While the texts come: by their first two characters (the first in the
-  // high byte), how many start so and the first row among them.
-  std::vector<int32_t> pairCount_;
-  std::vector<int32_t> pairFirst_;
+  // While the index is made: by their first two characters (the first in
+  // the high byte), how many texts start so (then where their entries go)
+  // and the first row among them.
+  struct TPair {
+    int32_t Count;
+    int32_t First;
+  };
+  std::vector<TPair> pairs_;
   // Room for Split.
   std::vector<uint8_t> parts_;
   // Entries Split read or moved, each once a pass.
