@@ -36,7 +36,7 @@ void TPrefixIndex::Reserve(int32_t rows) {
   GrowEntries(static_cast<size_t>(std::max(rows, 0)));
   // Room a little past the usual text is only address space until written;
   // Finish's three zeros need room even without a text.
-  GrowKeys(room_ * 24 + 4);
+  GrowKeys(room_ * 20 + 4);
   pairs_.assign(kPairs, {0, kNoRow});
 }
 
@@ -61,18 +61,20 @@ void TPrefixIndex::GrowKeys(size_t length) {
 void TPrefixIndex::Add(int32_t row, std::string_view text) {
   const std::array<unsigned char, 256>& upper = UpperTable();
   if (count_ == room_) GrowEntries(1);
-  // The text, its 0, and room for Finish's three zeros after the last.
-  if (keysRoom_ - keysSize_ < text.size() + 4) GrowKeys(text.size() + 4);
-  const size_t at = keysSize_;
-  auto* out = reinterpret_cast<unsigned char*>(keys_.get() + at);
-  for (const char c : text) *out++ = upper[static_cast<unsigned char>(c)];
-  *out = 0;
-  keysSize_ += text.size() + 1;
-  // Taken from the text, not from the keys just written: no step waits on
-  // the writes before it.
   uint32_t next = 0;
-  for (size_t i = 0; i < 4 && i < text.size(); ++i)
+  for (size_t i = 0; i < kHeld && i < text.size(); ++i)
     next |= uint32_t{upper[static_cast<unsigned char>(text[i])]} << (8 * i);
+  // A shorter text ends in its entry: no part past its end reads keys_.
+  const size_t at = keysSize_;
+  if (text.size() >= kHeld) {
+    const std::string_view rest = text.substr(kHeld);
+    // The rest, its 0, and room for Finish's three zeros after the last.
+    if (keysRoom_ - keysSize_ < rest.size() + 4) GrowKeys(rest.size() + 4);
+    auto* out = reinterpret_cast<unsigned char*>(keys_.get() + at);
+    for (const char c : rest) *out++ = upper[static_cast<unsigned char>(c)];
+    *out = 0;
+    keysSize_ += rest.size() + 1;
+  }
   entries_[1][count_++] = {static_cast<uint32_t>(at), row, next};
   ++pairs_[PairOf(next)].Count;
   inRowOrder_ = inRowOrder_ && row > lastRow_;
@@ -203,7 +205,7 @@ int32_t TPrefixIndex::Split(int32_t node, size_t depth) {
     const auto take = [&](size_t w, size_t i) {
       TEntry& e = entries[i];
       if constexpr (read()) {
-        const auto* k = reinterpret_cast<const unsigned char*>(keys_.get() + e.At + depth);
+        const auto* k = reinterpret_cast<const unsigned char*>(keys_.get() + e.At + depth - kHeld);
         e.Next = k[0] | uint32_t{k[1]} << 8 | uint32_t{k[2]} << 16 | uint32_t{k[3]} << 24;
       }
       const auto p = static_cast<uint8_t>(e.Next >> shift);

@@ -40,10 +40,12 @@ class TPrefixIndex {
   int32_t FindBestPrefix(std::string_view prefix);
 
  private:
-  // A row's text: where it starts in keys_, which ends it with a 0, and its
-  // characters at depths 4k..4k+3 (the lowest byte first) for a Split at
-  // any of those depths, read from keys_ by the one at 4k: parting a big
-  // node then reads its entries alone, not a line of keys_ for each.
+  // A row's text: where its characters past the first kHeld start in
+  // keys_, which ends them with a 0, and its characters at depths 4k..4k+3
+  // (the lowest byte first; at first its first four, zeros past its end)
+  // for a Split at any of those depths, read from keys_ by the one at 4k:
+  // parting a big node then reads its entries alone, not a line of keys_
+  // for each.
   struct TEntry {
     uint32_t At;
     int32_t Row;
@@ -79,9 +81,11 @@ class TPrefixIndex {
   int32_t AddNode(int32_t begin, int32_t end, int32_t firstRow, uint8_t side);
 
   int32_t col_;
-  // Every upper-cased text, in the order added, each ended by a 0: a text
-  // is read only as far as its first 0, which typing never gives. Made
-  // without filling, so that room never written costs no memory.
+  // Every upper-cased text past its first kHeld characters, which its
+  // entry holds, in the order added, each ended by a 0: a text is read
+  // only as far as its first 0, which typing never gives. Made without
+  // filling, so that room never written costs no memory.
+  static constexpr std::size_t kHeld = 4;
   std::unique_ptr<char[]> keys_;
   std::size_t keysSize_ = 0;
   std::size_t keysRoom_ = 0;
