@@ -616,8 +616,8 @@ class TWorstCharacter {
 };
 
 // The second character of the first text after the column changed: the
-// first made the index and parted every row by its first character; this
-// one parts the rows of the first ("С": two kinds of goods in seven).
+// first made the index; this one is the first to reach the rows of the
+// first ("С": two kinds of goods in seven) by their second character.
 void BM_TypedSearchSecondCharacter(benchmark::State& state) {
   TStringTable& t = const_cast<TStringTable&>(NameColumn(Rows(state)));
   const std::string first = t.GetCellText(1, 0);
