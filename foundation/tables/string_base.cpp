@@ -704,6 +704,12 @@ TSaveResult TStringBase::RewriteRecords() {
   bool tooWide = false;
   bool ok = dbf_->Zap();
   for (auto row = rows_.begin(); ok && row != rows_.end(); ++row) {
+    // A sort leaves the rows far from their order in memory.
+    if (rows_.end() - row > static_cast<std::ptrdiff_t>(kPrefetchAhead)) {
+      const TRow* ahead = row[kPrefetchAhead].get();
+      __builtin_prefetch(ahead);
+      __builtin_prefetch(ahead->Buffer() + size - 1);
+    }
     if ((*row)->Deleted) continue;
     tooWide = MakeFileRecord(**row, &block[held * size], noField, (*row)->Index + 1, false) || tooWide;
     if (++held == perBlock) {
