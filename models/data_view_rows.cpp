@@ -43,9 +43,13 @@ bool TDataView::SortRows(const TKeyCol* keys, bool descending) {
   // search reads that column, unless a text has a blank at either end.
   bool textOrder = !descending;
   std::string scratch;
+  // The rows are read in their shown order: after a sort that is far from
+  // their records' order in memory, so each is asked for a few rows ahead.
+  constexpr int32_t kAhead = 16;
   const std::vector<int32_t> order =
       SortedRowOrder(n, static_cast<int32_t>(cols.size()), descending, [&](int32_t r, int32_t key, char& kind) {
         const int32_t col = cols[static_cast<size_t>(key)];
+        if (loadedTexts_ && key == 0 && r + kAhead < n) loadedTexts_->Prefetch(table_.SourceRecord(r + kAhead), col);
         const std::string_view text = table_.ReadCellText(col, r, scratch);
         kind = BlankFieldKind(col, r);
         if (key == 0) textOrder = textOrder && kind == 'C' && !BlankAtAnEnd(text);

@@ -42,4 +42,11 @@ std::string_view TLoadedTexts::RecordText(int32_t record, int32_t col, std::stri
   return scratch;
 }
 
+void TLoadedTexts::Prefetch(int32_t record, int32_t col) const {
+  if (col < 0 || col >= static_cast<int32_t>(columns_.size())) return;
+  const int32_t field = columns_[static_cast<size_t>(col)].Field;
+  if (const TRow* row = field >= 0 ? table_.MemTableLocate(record) : nullptr)
+    __builtin_prefetch(table_.FieldBytes(field, row->Buffer()).data());
+}
+
 }  // namespace vm

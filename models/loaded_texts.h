@@ -25,6 +25,10 @@ class TLoadedTexts final : public TRowTexts {
 
   TLoadedTexts(const TStringBase& table, std::vector<TColumn> columns);
   std::string_view RecordText(int32_t record, int32_t col, std::string& scratch) const override;
+  // Asks for the bytes RecordText will read from memory, without waiting
+  // for them: rows read in an order other than their records' come from
+  // anywhere in the table.
+  void Prefetch(int32_t record, int32_t col) const;
 
  private:
   const TStringBase& table_;
