@@ -48,13 +48,15 @@ namespace {
 // field's decimals, or to as many as fit. Stored as text, a number could be
 // cut into another one, or keep an exponent no reader of the field takes.
 // False when it does not fit even without decimals. Any other text (a
-// blank, "???" of an unknown link) is stored as it stands.
+// blank, "???" of an unknown link) is stored as it stands, when it fits.
 bool PutFileText(TStringBase& table, int32_t field, const std::string& text, char* buf) {
   TCommonVar number;
   if (table.FieldType(field) == 'N' && TextToExtended(CommaToPoint(text), number.Num)) {
     number.Kind = 'N';
     return table.SetBufferValue(field, number, buf);
   }
+  // A text cut to a number field could read back as a number it never was.
+  if (table.FieldType(field) == 'N' && text.size() > table.FieldBytes(field, buf).size()) return false;
   table.SetBufferText(field, text, buf);
   return true;
 }

@@ -138,7 +138,7 @@ TEST(TableFiles, ANumberFromATextFieldIsStoredAsItsFieldWritesNumbers) {
       {"123456789,5", 8, 2, nullptr}, {"1234567,50", 8, 2, "1234568"}, {"12,5", 8, 2, "12.50"},
       {"1.234", 8, 2, "1.23"},        {"-7", 8, 2, "-7.00"},          {"1E+40", 8, 2, nullptr},
       {"1.5E+20", 8, 0, nullptr},     {"1E+3", 8, 2, "1000.00"},       {"", 8, 2, ""},
-      {"???", 8, 2, "???"},
+      {"???", 8, 2, "???"},           {"12345678x", 8, 2, nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.text) + " into " + std::to_string(c.length) + "." + std::to_string(c.decimals));
