@@ -53,4 +53,12 @@ struct TGraphObject {
   void SetWords(const TGraphWords& words);
 };
 
+// The file of a picture kept by name: a name without a folder from the
+// root lies in the data directory (dataDir ends with '/').
+std::string PicturePath(const std::string& name, const std::string& dataDir);
+// The name a picture chosen by its whole path is kept by: inside the data
+// directory the name relative to it, so that a copy of the configuration
+// with its data finds the picture too; elsewhere the whole path.
+std::string PictureNameToKeep(const std::string& path, const std::string& dataDir);
+
 }  // namespace vm

@@ -238,10 +238,8 @@ void InstallPictureReader(TPictureReader reader) { Reader() = std::move(reader);
 
 TPicture* TPictList::LoadPicture(const std::string& fileName) {
   if (fileName.empty() || !Reader()) return nullptr;
-  std::string path = NativePath(fileName);
-  if (path.front() != '/') path = NativePath(DataDir()) + path;
   try {
-    std::unique_ptr<TPicture> picture = Reader()(ResolvePathCase(path));
+    std::unique_ptr<TPicture> picture = Reader()(ResolvePathCase(PicturePath(fileName, DataDir())));
     if (picture == nullptr) return nullptr;
     return items_.emplace_back(std::move(picture)).get();
   } catch (const std::exception&) {

@@ -1,38 +1,12 @@
 #include "documents/designer/graphics_editor.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "documents/designer/designer_rules.h"
 #include "foundation/text/strutils.h"
 #include "platform/encoding.h"
-#include "platform/files.h"
 
 namespace vm {
-
-std::string PicturePath(const std::string& name, const std::string& dataDir) {
-  const std::string path = NativePath(name);
-  if (path.empty() || path.front() == '/') return path;
-  return NativePath(dataDir) + path;
-}
-
-std::string PictureNameToKeep(const std::string& path, const std::string& dataDir) {
-  namespace fs = std::filesystem;
-  const fs::path file = fs::path(NativePath(path)).lexically_normal();
-  // The data directory may be reached through a link; either spelling of
-  // it counts.
-  std::error_code ignored;
-  std::string named = NativePath(dataDir);
-  while (named.size() > 1 && named.back() == '/') named.pop_back();
-  if (named.empty()) return path;
-  for (const fs::path& dir : {fs::path(named).lexically_normal(), fs::weakly_canonical(named, ignored)}) {
-    for (const fs::path& spelt : {file, fs::weakly_canonical(file, ignored)}) {
-      const fs::path inside = spelt.lexically_relative(dir);
-      if (!inside.empty() && *inside.begin() != ".." && inside != ".") return inside.generic_string();
-    }
-  }
-  return path;
-}
 
 const std::vector<std::string>& GraphKindNames() {
   static const std::vector<std::string> names = [] {
