@@ -86,26 +86,10 @@ std::string ProgramDirectoryMarkTitle(const std::string &dir) {
 bool TInstanceMark::Take(const std::string &title, bool shared) {
   file_.reset();
   failure_.clear();
-  FileSystem &fs = Files();
   const std::string path = PathFor(title);
   if (path.empty()) return false;
-  // A mark is made exclusively, never through a link planted at its name
-  // (the link goes, whatever it points at); a plain file that an ended
-  // program left is taken as it stands. A mark just made holds it shared:
-  // one to be held alone is opened again for writing.
   FileError error = FileError::None;
-  bool made = false;
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    file_ = fs.Open(path, FileMode::CreateNew, &error);
-    made = file_ != nullptr;
-    if (made || error != FileError::Exists || !fs.IsSymlink(path)) break;
-    fs.Remove(path);
-  }
-  if (made && shared) return true;
-  if (made || error == FileError::Exists) {
-    file_.reset();
-    file_ = fs.Open(path, shared ? FileMode::Read : FileMode::ReadWrite, &error);
-  }
+  file_ = Files().OpenMark(path, !shared, &error);
   if (file_) return true;
   if (error != FileError::Busy)
     failure_ = "не удается создать отметку запущенной программы "_w + path;

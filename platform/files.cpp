@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -204,6 +205,49 @@ std::unique_ptr<File> FileSystem::Open(const std::string& path, FileMode mode,
     const int e = errno;
     ::close(fd);
     err = (e == EAGAIN || e == EACCES) ? FileError::Busy : ErrorOf(e);
+    return nullptr;
+  }
+  return std::make_unique<PosixFile>(fd);
+}
+
+std::unique_ptr<File> FileSystem::OpenMark(const std::string& path, bool alone, FileError* error) {
+  FileError dummy;
+  FileError& err = error ? *error : dummy;
+  err = FileError::None;
+  const std::string sys = SysName(ResolveFolderCase(path));
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < 2; ++attempt) {
+    fd = ::open(sys.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+    if (fd >= 0) {
+      struct stat folder;
+      const std::size_t slash = sys.rfind('/');
+      const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : sys.substr(0, slash);
+      if (::stat(dir.c_str(), &folder) == 0) ::fchmod(fd, folder.st_mode & 0666);
+      break;
+    }
+    if (errno != EEXIST) break;
+    struct stat st;
+    if (::lstat(sys.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+      ::unlink(sys.c_str());
+      continue;
+    }
+    fd = ::open(sys.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+  }
+  if (fd < 0) {
+    err = ErrorOf(errno);
+    return nullptr;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    err = FileError::Other;
+    return nullptr;
+  }
+  // A lock of the whole open file, which needs no right to write it.
+  if (::flock(fd, (alone ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+    const int e = errno;
+    ::close(fd);
+    err = e == EWOULDBLOCK ? FileError::Busy : ErrorOf(e);
     return nullptr;
   }
   return std::make_unique<PosixFile>(fd);

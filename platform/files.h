@@ -96,6 +96,13 @@ class FileSystem {
   virtual bool SyncFileSystemOf(const std::string& dir);
   // Makes a file writable by its owner (the read-only attribute cleared).
   bool MakeWritable(const std::string& path);
+  // A running program's mark, held shared or alone (Busy while another
+  // holds it otherwise). It is only read, so whoever may read it can hold it
+  // when nobody else does, whichever user made it; one made here gets the
+  // read and write rights its folder gives, never the creator's mask. It is
+  // made when missing, never through a link: a link at its name goes,
+  // whatever it points at. Its holds are apart from those of Open.
+  virtual std::unique_ptr<File> OpenMark(const std::string& path, bool alone, FileError* error = nullptr);
 };
 
 // The installed file system (the real one until something is installed).

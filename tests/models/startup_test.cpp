@@ -1,6 +1,7 @@
 #include "models/startup.h"
 
 #include <gtest/gtest.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -415,6 +416,44 @@ TEST_F(StartUpTest, TheRunnerAndAWindowNeverWorkOnOneProgramDirectoryTogether) {
   runner.Release();
   ResetErrorLogRun();
   EXPECT_EQ(StartUp(options), 0);
+}
+
+// A program directory worked on by several users: the mark one user's
+// program left is taken by another's once nobody holds it, even where the
+// first user's mask kept it from others' writes; while it is held the
+// refusal says so, not that no mark can be made.
+TEST_F(StartUpTest, AnotherUsersProgramTakesTheDirectorysMarkOnceNobodyHoldsIt) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs a second user";
+  vm::test::TempDir shared;
+  fs::permissions(shared.Dir(), fs::perms::all);
+  const std::string title = ProgramDirectoryMarkTitle(shared.Dir());
+  const auto asAnotherUser = [&](bool alone) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
+          ::setresuid(65534, 65534, 65534) != 0)
+        ::_exit(9);
+      TInstanceMark mark = TInstanceMark::OfProgramDirectory(shared.Dir());
+      ::_exit(mark.Take(title, !alone) ? 0 : mark.Failure().empty() ? 1 : 2);
+    }
+    int status = 0;
+    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  TInstanceMark mine = TInstanceMark::OfProgramDirectory(shared.Dir());
+  ASSERT_TRUE(mine.Take(title));
+  const std::string path = mine.PathFor(title);
+  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write |
+                fs::perms::others_read | fs::perms::others_write);
+  EXPECT_EQ(asAnotherUser(true), 1);
+  EXPECT_EQ(asAnotherUser(false), 1);
+  mine.Release();
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                            fs::perms::others_read);
+  EXPECT_EQ(asAnotherUser(true), 0);
+  ASSERT_TRUE(mine.Take(title, true));
+  EXPECT_EQ(asAnotherUser(false), 0);
+  EXPECT_EQ(asAnotherUser(true), 1);
 }
 
 TEST_F(StartUpTest, TheMarkIsNeverMadeThroughALinkPlantedAtItsName) {
