@@ -10,6 +10,7 @@
 #include "documents/compiler/document_compiler.h"
 #include "documents/document_window.h"
 #include "language/interpreter.h"
+#include "language/registry_context.h"
 #include "platform/report_list.h"
 #include "platform/encoding.h"
 #include "platform/services.h"
@@ -69,8 +70,19 @@ bool THeadlessSteps::Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCo
   int line = 0;
   errorCode = CompileDocument(doc_, source, context, line);
   errorLine = line;
+  // The blanks are compiled for each run, so their conditions and headers
+  // read the values the run's programs give its parameters, as its own
+  // formulas do, until the run ends.
+  if (paramsBeforeRun_ == nullptr) paramsBeforeRun_ = &GlobalAutoParams();
+  SetGlobalAutoParams(&doc_.AutoParams.List());
   doc_.Bases.BeginRun();
   return errorCode == 0;
+}
+
+void THeadlessSteps::ClearRun() {
+  if (paramsBeforeRun_ != nullptr) SetGlobalAutoParams(paramsBeforeRun_);
+  paramsBeforeRun_ = nullptr;
+  doc_.Clear();
 }
 
 bool THeadlessSteps::ConfirmEntry(const TDocData& data) {

@@ -18,7 +18,7 @@ class THeadlessSteps : public TDocumentSteps {
   bool ConfirmDateTime(TDateRec& date, TTimeRec& time) override;
   bool Compile(TDocData& doc, int32_t& errorLine, int32_t& errorCode) override;
   TPassesResult RunPasses(TDocData& doc) override;
-  void ClearRun() override { doc_.Clear(); }
+  void ClearRun() override;
   // Unsaved workbooks closed; after the run the application only hidden.
   void CloseWorkbooks(bool quit) override;
 
@@ -38,6 +38,9 @@ class THeadlessSteps : public TDocumentSteps {
 
  private:
   bool entryDeclined_ = false;
+  // What the blanks' conditions read before this run made them read its
+  // own auto-parameters; nullptr between runs.
+  TAutoList* paramsBeforeRun_ = nullptr;
 };
 
 }  // namespace vm

@@ -45,6 +45,7 @@ void TAutoParamRef::SetValue(const TCommonVar& value) {
 void TDocAutoParams::Assign(const TAutoList& global) {
   list_ = &own_;
   global.CopyTo(own_);
+  global.CopyTo(initial_);
 }
 
 void TDocAutoParams::Follow(TAutoList* list) { list_ = list ? list : &own_; }
@@ -145,6 +146,8 @@ TRegistryContext& GlobalExprContext() {
 void SetGlobalAutoParams(TAutoList* working) {
   GlobalExprContext().AutoParams().Follow(working ? working : &Settings().AutoParams);
 }
+
+TAutoList& GlobalAutoParams() { return GlobalExprContext().AutoParams().List(); }
 
 TExprContext& CurrentExprContext() { return gCurrent ? *gCurrent : GlobalExprContext(); }
 

@@ -63,11 +63,14 @@ class TDocAutoParams {
   void Follow(TAutoList* list);
   TAutoList& List() { return *list_; }
   const TAutoList& List() const { return *list_; }
+  // The list as the last Assign copied it: what a run's programs began from.
+  const TAutoList& Initial() const { return initial_; }
   // nullptr when the list has no parameter of that name.
   TAutoParamRef* Find(std::string_view name);
 
  private:
   TAutoList own_;
+  TAutoList initial_;
   TAutoList* list_ = &own_;
   // By upper-cased name; kept as long as the list, whatever it holds.
   std::map<std::string, std::unique_ptr<TAutoParamRef>, std::less<>> refs_;
@@ -122,6 +125,8 @@ TRegistryContext& GlobalExprContext();
 // working copy while it edits) or, with nullptr, the configuration's own
 // list (Settings()). Formulas compiled earlier read the new list too.
 void SetGlobalAutoParams(TAutoList* working);
+// The list the global context reads now.
+TAutoList& GlobalAutoParams();
 // nullptr goes back to the global context. Formulas compiled in a context
 // point into it: whoever installs one frees what compiled in it (blanks:
 // TBlanks::UnloadAll) before the context goes.

@@ -42,6 +42,22 @@ class RunRig {
     ASSERT_TRUE(SaveConfiguration());
   }
 
+  // A blank (its name and its lines, UTF-8) and a shared auto-parameter
+  // beside the demo's.
+  void AddBlankAndParameter(const std::string& blank, const std::string& text, const std::string& param,
+                            char kind, const std::string& value) {
+    ChooseDataDirectory();
+    ASSERT_TRUE(LoadAllSettings());
+    TSettingsModel& m = Settings();
+    m.Blanks.Add(Utf8ToCp1251(blank))->SetText(Utf8ToCp1251(text));
+    TAPar* p = m.AutoParams.AddNew();
+    p->Name = Utf8ToCp1251(param);
+    p->Kind = kind;
+    p->ValueText = Utf8ToCp1251(value);
+    ASSERT_TRUE(SaveConfiguration());
+    ASSERT_TRUE(SaveAutoParams());
+  }
+
   // Stdout of the run; stderr is dropped.
   ProgramRun Run(const std::string& args, const std::string& answers = "") {
     std::string line = ShellQuoted(VELOMAR_RUN_EXE) + " --date 6.12.2026 --time 9:00:00 ";

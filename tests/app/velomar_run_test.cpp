@@ -523,6 +523,21 @@ TEST(VelomarRunCrash, AKillAfterTheStartOfDayKeepsTheNextStartOffTheDayBefore) {
   EXPECT_EQ(later.Status, 0) << later.Output;
 }
 
+// The blanks are compiled for each run: a condition of a form's format
+// reads the value the run gave the parameter, not the one last committed.
+TEST(VelomarRun, AFormsConditionReadsTheRunsOwnParameters) {
+  RunRig r;
+  r.AddBlankAndParameter("ПРОБА", "COLCOUNT=1\nLEVELCOUNT=1\nCOLWIDTH[1]=50\n"
+                                  "FORMAT[1]=V[[%X% = 1, N,10,2], [1, N,10,0]]",
+                         "X", 'N', "0");
+  r.AddDocuments({{"Проба", "VARS\n  N = N\nENDSECTION\nFORMS\n  T2 = FORM:ПРОБА, X1:20, Y1:20, Y2:-20, KEYCOL:[1]\n"
+                            "ENDSECTION\nBLANK\n  WIDTH = 800\nENDSECTION\n"
+                            "INIT\n  %X% := 1\n  N := ADDROW(T2)\n  SETCELL(T2, 1, 1, 1.5)\n"
+                            "  MESSAGE(0, TOSTR(T2[1, 1], 2), 'Проба')\nENDSECTION\n"}});
+  const ProgramRun run = r.Run("'Проба'");
+  EXPECT_EQ(run.Output, "[Проба] 1.50\n");
+}
+
 TEST(VelomarRun, MessageLinesEscapeLineBreaksAndBackslashes) {
   EXPECT_EQ(MessageLine("Внимание"_w, "a\rb\nc\\d"), "[Внимание] a\\rb\\nc\\\\d");
 }
