@@ -98,16 +98,16 @@ bool CreateDateIndex(TUsedBaseList& bases) {
   return false;
 }
 
-void UpdateDateIndex(TUsedBaseList& bases, const TDateRec& date) {
-  if (Ui().DesignerTestRun()) return;
-  if (bases.Count() > kMaxIndexedBases) return;
+bool UpdateDateIndex(TUsedBaseList& bases, const TDateRec& date, const std::function<bool()>& beforeAppend) {
+  if (Ui().DesignerTestRun()) return false;
+  if (bases.Count() > kMaxIndexedBases) return false;
   // A registry read anew without its index described again holds a database
   // of the configuration at the remembered place; that one is not written.
   TDbaseStructure* self = bases.GetItem(g_position);
-  if (!self || !self->System) return;
+  if (!self || !self->System) return false;
   // A run that already holds the lock updates the index under it.
   const bool ownLock = !BasesLocked();
-  if (ownLock && !LockBases()) return;
+  if (ownLock && !LockBases()) return false;
   auto unlock = [&] {
     if (ownLock) UnlockBases();
   };
@@ -116,11 +116,12 @@ void UpdateDateIndex(TUsedBaseList& bases, const TDateRec& date) {
   auto abandon = [&] {
     table.Close();
     unlock();
+    return false;
   };
   if (!table.Open()) {
     LogUnopened(GetFileNamePart(table.FileName));
     unlock();
-    return;
+    return false;
   }
   const int32_t n = table.RecCount();
 
@@ -179,11 +180,14 @@ void UpdateDateIndex(TUsedBaseList& bases, const TDateRec& date) {
     table.SetFieldInt(p.first, p.from);
     table.SetFieldInt(p.last, p.count);
   }
+  if (beforeAppend && !beforeAppend()) return abandon();
   table.GoToRecord(n + 1);
   // An append may reach the disk only when the table is closed.
-  const bool written = table.WriteRecord();
-  if (!table.Close() || !written) LogError("Индекс дат не дополнен: ошибка записи"_w);
+  bool written = table.WriteRecord();
+  written = table.Close() && written;
+  if (!written) LogError("Индекс дат не дополнен: ошибка записи"_w);
   unlock();
+  return written;
 }
 
 }  // namespace vm

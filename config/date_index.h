@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "config/registries.h"
 #include "foundation/values/values.h"
@@ -24,9 +25,12 @@ int32_t DateIndexPosition();
 bool CreateDateIndex(TUsedBaseList& bases);
 
 // Appends the period that ends the day before `date` (the working date of a
-// new day), under the database lock. Nothing is written when the period is
-// empty, during a designer test run, or when anything goes wrong; a database
-// that cannot be opened is noted in "Errors.log".
-void UpdateDateIndex(TUsedBaseList& bases, const TDateRec& date);
+// new day), under the database lock; true when it did. Nothing is written
+// when the period is empty, during a designer test run, or when anything
+// goes wrong; a database that cannot be opened is noted in "Errors.log".
+// beforeAppend runs once the period is known, just before it is written;
+// false from it writes nothing.
+bool UpdateDateIndex(TUsedBaseList& bases, const TDateRec& date,
+                     const std::function<bool()>& beforeAppend = {});
 
 }  // namespace vm

@@ -16,6 +16,7 @@
 #include "config/registries.h"
 #include "config/scramble.h"
 #include "config/serial_record.h"
+#include "config/settings_copies.h"
 #include "foundation/values/values.h"
 #include "config/price_tags.h"
 #include "platform/encoding.h"
@@ -99,17 +100,20 @@ bool SaveAutoParamsTo(const std::string& fileName, const TSettingsModel& m);
 bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m);
 bool SaveConfiguration();
 bool SaveAutoParams();
-// What SaveAutoParams and SaveLocalSettings write, for a commit that puts
-// the files in place together with the tables; KeepSettingsCopies makes the
-// numbered copies of a file that a save keeps, before that.
+// What SaveAutoParams and SaveLocalSettingsTo(fileName) write, for a commit
+// that puts the files in place together with the tables; SettingsCopiesOf
+// gives what the numbered copies that a save keeps become then.
 std::string AutoParamsText(const TSettingsModel& m);
-std::string LocalSettingsText(const TSettingsModel& m);
-bool KeepSettingsCopies(const std::string& fileName);
+std::string LocalSettingsText(const std::string& fileName, const TSettingsModel& m);
+bool SettingsCopiesOf(const std::string& fileName, std::vector<TSettingsCopy>& copies);
 // Whether the file reads back as exactly this text (false when it cannot be
 // read): a save that would change nothing is left out.
 bool FileHoldsText(const std::string& path, std::string_view text);
 // Such a text put in place whole, its copies kept before.
 bool PutSettingsText(const std::string& fileName, const std::string& text);
 bool SaveLocalSettings();
+// The last confirmed moment "local.ini" holds; false when the file cannot be
+// read.
+bool ReadStoredMoment(const std::string& fileName, TDateRec& date, TTimeRec& time);
 
 }  // namespace vm

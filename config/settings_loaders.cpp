@@ -736,6 +736,21 @@ bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSetting
   });
 }
 
+bool ReadStoredMoment(const std::string& fileName, TDateRec& date, TTimeRec& time) {
+  bool hasDate = false, hasTime = false;
+  const bool read = ReadSettingsFile(fileName, kSecCommon, [&](int32_t s, int32_t k, const std::string& v) {
+    if (s != kSecCommon) return;
+    if (k == kKeyLastDate) {
+      date = StrToDateRec(NormalizeDateStr(v));
+      hasDate = true;
+    } else if (k == kKeyLastTime) {
+      time = StrToTimeRec(TrimBlanks(v));
+      hasTime = true;
+    }
+  });
+  return read && hasDate && hasTime && IsValidDateRec(date);
+}
+
 bool LoadLocalSettings() { return ReadLocalSettingsFile(0, LocalIniName(), Settings()); }
 
 bool LoadAllSettings(std::vector<std::string>* unread) {

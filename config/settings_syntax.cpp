@@ -214,17 +214,38 @@ std::string BackupName(const std::string& fileName, const std::string& ext, int3
   return ChangeFileExtTo(fileName, ext + std::to_string(k));
 }
 
+// The part of the copies' extension before their number.
+std::string BackupExt(const std::string& fileName) {
+  const std::string ext = GetFileExtPart(fileName);
+  return ext.empty() ? "." : "." + ext.substr(0, ext.size() - 1);
+}
+
+bool ReadAll(const std::string& path, std::string& bytes) {
+  std::unique_ptr<File> f = Files().Open(path, FileMode::Read);
+  const int64_t size = f ? f->Size() : -1;
+  if (size < 0) return false;
+  bytes.assign(static_cast<std::size_t>(size), '\0');
+  return f->ReadAt(0, bytes.data(), bytes.size()) == size;
+}
+
+bool CopyNotMade(const std::string& copy) {
+  LogError("Не удалось сделать копию файла настроек "_w + copy);
+  return false;
+}
+
+// Whether the first copy holds the file's bytes already.
+bool FirstCopyMade(const std::string& fileName, const std::string& ext) {
+  std::string file, first;
+  return ReadAll(BackupName(fileName, ext, 1), first) && ReadAll(fileName, file) && first == file;
+}
+
 }  // namespace
 
 bool RotateBackups(const std::string& fileName, int32_t n) {
   if (n > 9) n = 9;
-  std::string ext = GetFileExtPart(fileName);
-  ext = ext.empty() ? "." : "." + ext.substr(0, ext.size() - 1);
+  const std::string ext = BackupExt(fileName);
   FileSystem& fs = Files();
-  auto notMade = [](const std::string& copy) {
-    LogError("Не удалось сделать копию файла настроек "_w + copy);
-    return false;
-  };
+  if (n >= 1 && FirstCopyMade(fileName, ext)) return true;
   // Each older copy takes the place of the next; a missing one leaves a gap
   // rather than an even older file under its number. A copy that cannot make
   // way ends the rotation: the next one would take its place, and it would
@@ -233,14 +254,31 @@ bool RotateBackups(const std::string& fileName, int32_t n) {
     const std::string src = BackupName(fileName, ext, k - 1);
     const std::string dst = BackupName(fileName, ext, k);
     if (fs.Rename(src, dst)) continue;
-    if (fs.Exists(src) || fs.IsSymlink(src)) return notMade(dst);
+    if (fs.Exists(src) || fs.IsSymlink(src)) return CopyNotMade(dst);
     if (fs.Exists(dst) || fs.IsSymlink(dst)) fs.Remove(dst);
   }
   if (n < 1 || !fs.Exists(fileName)) return true;
   const std::string first = BackupName(fileName, ext, 1);
   if (CopyFileOver(fileName, first)) return true;
   if (fs.Exists(first)) fs.Remove(first);
-  return notMade(first);
+  return CopyNotMade(first);
+}
+
+bool PlanBackups(const std::string& fileName, int32_t n, std::vector<TSettingsCopy>& copies) {
+  copies.clear();
+  if (n > 9) n = 9;
+  const std::string ext = BackupExt(fileName);
+  FileSystem& fs = Files();
+  if (n < 1 || FirstCopyMade(fileName, ext)) return true;
+  for (int32_t k = n; k >= 1; --k) {
+    const std::string src = k > 1 ? BackupName(fileName, ext, k - 1) : fileName;
+    TSettingsCopy copy{BackupName(fileName, ext, k), {}, !fs.Exists(src)};
+    // A gap stays a gap.
+    if (copy.Remove && !fs.Exists(copy.Path)) continue;
+    if (!copy.Remove && !ReadAll(src, copy.Bytes)) return CopyNotMade(copy.Path);
+    copies.push_back(std::move(copy));
+  }
+  return true;
 }
 
 void TSettingsWriter::Section(int32_t index) {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "config/settings_copies.h"
 #include "platform/encoding.h"
 
 namespace vm {
@@ -289,8 +290,15 @@ bool ReadSettingsLines(const std::string& path, std::vector<std::string>& lines)
 // 1 (program.in1 .. program.in5; name.1 .. name.5 for a short extension).
 // Missing copies are skipped. A copy that cannot be made is named in
 // "Errors.log", ends the rotation with every older copy kept, and makes the
-// result false.
+// result false. A first copy that holds the file's bytes already was made
+// by a save that died before it replaced the file: the copies stay as they
+// are, rather than take the same bytes twice.
 bool RotateBackups(const std::string& fileName, int32_t n);
+
+// What RotateBackups does, as new bytes for each copy, for a change that
+// puts the copies in place together with the file; false when a copy or the
+// file cannot be read (named in "Errors.log").
+bool PlanBackups(const std::string& fileName, int32_t n, std::vector<TSettingsCopy>& copies);
 
 // Builds a settings file in memory and puts it in place whole: written
 // beside the target, the numbered copies rotated, then renamed over it, so

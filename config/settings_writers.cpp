@@ -280,10 +280,12 @@ bool FileHoldsText(const std::string& path, std::string_view text) {
   return f->ReadAt(0, data.data(), data.size()) == static_cast<int64_t>(data.size()) && data == text;
 }
 
-bool KeepSettingsCopies(const std::string& fileName) { return RotateBackups(fileName, kBackups); }
+bool SettingsCopiesOf(const std::string& fileName, std::vector<TSettingsCopy>& copies) {
+  return PlanBackups(fileName, kBackups, copies);
+}
 
 bool PutSettingsText(const std::string& fileName, const std::string& text) {
-  return CommitSettingsText(fileName, text, 0);
+  return CommitSettingsText(fileName, text, kBackups);
 }
 
 namespace {
@@ -303,14 +305,26 @@ bool SaveAutoParamsTo(const std::string& fileName, const TSettingsModel& m) {
 
 namespace {
 
-TSettingsWriter LocalSettingsWriter(const TSettingsModel& m) {
+TSettingsWriter LocalSettingsWriter(const std::string& fileName, const TSettingsModel& m) {
+  // Another program on the same program directory may have confirmed a
+  // later moment since this one read the file: writing back the one this
+  // program knows would take the clock back for the next start.
+  TDateRec lastDate = m.LastDate;
+  TTimeRec lastTime = m.LastTime;
+  TDateRec storedDate;
+  TTimeRec storedTime;
+  if (ReadStoredMoment(fileName, storedDate, storedTime) &&
+      CompareDateTimeRec(storedDate, storedTime, lastDate, lastTime) == 2) {
+    lastDate = storedDate;
+    lastTime = storedTime;
+  }
   TSettingsWriter w;
   w.Section(kSecCommon);
   w.Key(4, kKeyMainRect, RectToStr(m.MainWindowRect));
   w.Key(4, kKeyBookRect, RectToStr(m.BookWindowRect));
   w.Key(4, kKeyTitle, m.Title);
-  w.Key(4, kKeyLastDate, DateRecToStr(m.LastDate));
-  w.Key(4, kKeyLastTime, TimeRecToStr(m.LastTime, false, true));
+  w.Key(4, kKeyLastDate, DateRecToStr(lastDate));
+  w.Key(4, kKeyLastTime, TimeRecToStr(lastTime, false, true));
   w.Key(4, kKeyMouseScale, m.MouseScale);
   w.Key(4, kKeyDefaultFormat, m.DefaultFormatName);
   w.Key(4, kKeyCompressed, BoolToSettingText(m.CompressedPrint));
@@ -341,10 +355,12 @@ TSettingsWriter LocalSettingsWriter(const TSettingsModel& m) {
 
 }  // namespace
 
-std::string LocalSettingsText(const TSettingsModel& m) { return LocalSettingsWriter(m).Text(); }
+std::string LocalSettingsText(const std::string& fileName, const TSettingsModel& m) {
+  return LocalSettingsWriter(fileName, m).Text();
+}
 
 bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m) {
-  return CommitChanged(LocalSettingsWriter(m), fileName);
+  return CommitChanged(LocalSettingsWriter(fileName, m), fileName);
 }
 
 bool SaveConfiguration() { return SaveConfigurationTo(ProgramIniName(), Settings()); }

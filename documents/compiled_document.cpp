@@ -81,7 +81,6 @@ void TCompiledDocument::Clear() {
   Predefined = {};
   Options = {};
   Compiled = false;
-  StartOfDay = false;
 }
 
 bool TCompiledDocument::IsNameInUse(std::string_view name) {

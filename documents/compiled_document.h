@@ -146,8 +146,6 @@ class TCompiledDocument {
   // The document's own copy of the auto-parameters.
   TDocAutoParams AutoParams;
   bool Compiled = false;
-  // Compiled as the start-of-day program: its commit starts the day.
-  bool StartOfDay = false;
   // The message of the last failed compilation, as shown.
   std::string ErrorMessage;
 };

@@ -9,7 +9,9 @@
 #include "config/settings.h"
 #include "config/sysvars.h"
 #include "documents/compiler/document_compiler.h"
+#include "foundation/files/fileutils.h"
 #include "foundation/text/strutils.h"
+#include "language/registry_context.h"
 #include "language/interpreter.h"
 #include "models/main_state.h"
 #include "platform/encoding.h"
@@ -30,6 +32,28 @@ void NextOperationNumber() {
   SetSysVarText(kSysVarNoOperat, next);
 }
 
+// While the designer tries its working copies a run begins from them,
+// edits the user has not saved among them: only what the run's programs
+// changed goes into the configuration's parameters and their file, and into
+// the working ones, so that "Отмена" still takes the unsaved edits back and
+// neither the next run nor a save writes older values over the run's.
+void TakeRunsChanges(const TDocAutoParams& run, TAutoList& into) {
+  const TAutoList& now = run.List();
+  for (int32_t i = 0; i < now.Count(); ++i) {
+    const TAPar* p = now.GetItem(i);
+    const TAPar* was = run.Initial().FindByName(p->Name);
+    if (was != nullptr && was->ValueText == p->ValueText) continue;
+    if (TAPar* q = into.FindByName(p->Name)) q->ValueText = p->ValueText;
+  }
+}
+
+// Whether a settings file lies with the tables, and so goes into their change.
+bool BesideTables(const std::string& path) { return SameFileName(GetFileDirPart(path), DataDir()); }
+
+bool SaveChangedText(const std::string& path, const std::string& text) {
+  return FileHoldsText(path, text) || PutSettingsText(path, text);
+}
+
 }  // namespace
 
 void ReportResultsNotSaved(uint32_t flags) {
@@ -44,6 +68,7 @@ bool CommitDocument(TCompiledDocument& doc) {
     return false;
   }
   TSettingsModel& m = Settings();
+  TAutoList* working = CompileRegistries().AutoParams;
   // The run's parameters and the next operation number go into
   // "manager.ini" (this workstation's own parameters into "local.ini") in
   // the same change as the bases, so that a crash leaves
@@ -53,42 +78,9 @@ bool CommitDocument(TCompiledDocument& doc) {
   TAutoList paramsBefore;
   m.AutoParams.CopyTo(paramsBefore);
   const std::string operationBefore = GetSysVarText(kSysVarNoOperat, 0, 0);
-  doc.AutoParams.List().CopyTo(m.AutoParams);
-  NextOperationNumber();
-  // A start of day that commits makes its moment the last confirmed one in
-  // the same change as the day's data: kept only in memory until the run
-  // it started for ends, it would be lost with a process that dies before,
-  // and the next start would take the clock back to the day before and
-  // start that day again over the data of this one.
   const TDateRec lastDateBefore = m.LastDate;
   const TTimeRec lastTimeBefore = m.LastTime;
-  if (doc.StartOfDay) {
-    m.LastDate = MainState().Clock.BaseDate();
-    m.LastTime = MainState().Clock.BaseTime();
-  }
-  // A settings file is written again, its copies moved, only when its text
-  // changes: written again as it was, it would push a copy equal to it into
-  // the numbered ones and lose the oldest. "local.ini" changes only with a
-  // run's own parameters of this workstation and with a day started.
-  std::vector<TWholeFile> files;
-  for (auto [path, text] : {std::pair{ManagerIniName(), AutoParamsText(m)},
-                            std::pair{LocalIniName(), LocalSettingsText(m)}})
-    if (!FileHoldsText(path, text)) files.push_back({path, std::move(text), false});
-  // As every save of a settings file: without the copies of the old files
-  // nothing is replaced (the copy not made is named in "Errors.log"). They
-  // are made only once nothing can refuse the commit any more, so that a
-  // refused run leaves the copies as they were.
-  std::string failure;
-  const auto keepCopies = [&files, &failure] {
-    for (const TWholeFile& file : files)
-      if (!KeepSettingsCopies(file.Path)) {
-        failure = "Не удалось сделать копии файлов настроек"_w;
-        return false;
-      }
-    return true;
-  };
-  const bool written = doc.Bases.WriteSavedBases(failure, files, keepCopies);
-  if (!written) {
+  const auto failed = [&](const std::string& failure) {
     paramsBefore.CopyTo(m.AutoParams);
     SetSysVarText(kSysVarNoOperat, operationBefore);
     m.LastDate = lastDateBefore;
@@ -96,16 +88,42 @@ bool CommitDocument(TCompiledDocument& doc) {
     Ui().LogError(failure);
     Ui().MsgBox(failure + "\r"_w + "Результаты не сохранены."_w, "Ошибка"_w, kMbError);
     return false;
+  };
+  // Every commit makes its moment the last confirmed one in the same change
+  // as its data: kept only in memory until the run ends, it would be lost
+  // with a process that dies before, and the next start could take a time
+  // before the one the data were written at (the day before a start of day).
+  m.LastDate = MainState().Clock.BaseDate();
+  m.LastTime = MainState().Clock.BaseTime();
+  // "local.ini" beside the program while the data lie elsewhere cannot join
+  // their change: the moment goes into it first, with the parameters as they
+  // were, so that no crash leaves the tables beside an earlier moment.
+  const bool localApart = !BesideTables(LocalIniName());
+  if (localApart && !SaveChangedText(LocalIniName(), LocalSettingsText(LocalIniName(), m)))
+    return failed("Не удалось сохранить параметры программы"_w);
+  if (working != nullptr) {
+    TakeRunsChanges(doc.AutoParams, m.AutoParams);
+  } else {
+    doc.AutoParams.List().CopyTo(m.AutoParams);
   }
-  // While the designer tries its working copies the run began from its
-  // working auto-parameters: they take in what was committed, or the next
-  // run from them (the designer's own after the start of day it began
-  // with) or the designer's save would write the older values over it.
-  if (TAutoList* working = CompileRegistries().AutoParams) m.AutoParams.CopyTo(*working);
-  // A settings file outside the tables' folder ("local.ini" beside the
-  // program while the data lie elsewhere) cannot join their change; it is
-  // saved after them, without copies: they were made above, and a second
-  // rotation would push the same file into two of them and lose the oldest.
+  NextOperationNumber();
+  // A settings file is written again, its copies moved, only when its text
+  // changes: written again as it was, it would push a copy equal to it into
+  // the numbered ones and lose the oldest.
+  std::vector<TWholeFile> files;
+  for (auto [path, text] : {std::pair{ManagerIniName(), AutoParamsText(m)},
+                            std::pair{LocalIniName(), LocalSettingsText(LocalIniName(), m)}}) {
+    if (FileHoldsText(path, text)) continue;
+    files.push_back({path, std::move(text), {}, false});
+    // Without the copies of the old file nothing is replaced.
+    if (BesideTables(path) && !SettingsCopiesOf(path, files.back().Copies))
+      return failed("Не удалось сделать копии файлов настроек"_w);
+  }
+  std::string failure;
+  if (!doc.Bases.WriteSavedBases(failure, files)) return failed(failure);
+  if (working != nullptr) TakeRunsChanges(doc.AutoParams, *working);
+  // A settings file outside the tables' folder cannot join their change;
+  // it is saved after them.
   bool saved = true;
   for (const TWholeFile& file : files)
     if (!file.Written) saved = PutSettingsText(file.Path, file.Bytes) && saved;

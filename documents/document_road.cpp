@@ -50,7 +50,10 @@ void StartNewDay(const TDocData& doc, const TDateRec& date, TDocumentSteps& step
   if (DesignerTestRun() || IsStartOfDay(doc)) return;
   if (CompareDateRec(s.WorkingDay, date) != 0 && s.DayStarted) return;
   s.WorkingDay = date;
-  UpdateDateIndex(Settings().Bases, date);
+  // The index closed up to yesterday files every later record into today:
+  // nor does this run take the clock back before it when nothing of it is
+  // committed.
+  if (UpdateDateIndex(Settings().Bases, date, StoreClockMoment)) kept = s.Clock.Keep();
   s.DayStarted = true;
   const bool committed = RunDocumentChecked(Settings().StartOfDayDoc, steps, errorLine, errorCode);
   failed = errorCode != 0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/registries.h"
+#include "config/settings_copies.h"
 #include "foundation/tables/string_base.h"
 #include "language/instructions.h"
 #include "language/program_context.h"
@@ -18,10 +19,12 @@
 
 namespace vm {
 
-// A file whose new bytes are written whole with a commit of the bases.
+// A file whose new bytes are written whole with a commit of the bases, and
+// what its numbered copies become when it goes in.
 struct TWholeFile {
   std::string Path;
   std::string Bytes;
+  std::vector<TSettingsCopy> Copies;
   bool Written = false;
 };
 
@@ -90,12 +93,9 @@ class TBaseList {
   }
   // The same with whole files that change together with the bases (the
   // settings files of the commit): each that lies in the bases' folder goes
-  // into the same change and is marked Written; the others are left to the
-  // caller. BeforeChange runs once nothing can refuse the commit any more
-  // and before anything is replaced (the settings files' copies are made
-  // there); false from it writes nothing, its failure said by the caller.
-  bool WriteSavedBases(std::string& failure, std::vector<TWholeFile>& files,
-                       const std::function<bool()>& beforeChange = {});
+  // into the same change with its copies and is marked Written; the others
+  // are left to the caller.
+  bool WriteSavedBases(std::string& failure, std::vector<TWholeFile>& files);
 
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   TUBL* GetItem(int32_t index) const;

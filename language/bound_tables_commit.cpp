@@ -65,6 +65,16 @@ bool WriteNewFile(const std::string& path, const std::string& bytes) {
   return f && f->WriteAt(0, bytes.data(), bytes.size());
 }
 
+enum class TPlanned { Elsewhere, Written, Failed };
+
+// A whole file planned into the journal and its new bytes written beside
+// it, unless it lies outside the journal's folder.
+TPlanned PlanWholeFile(TCommitJournal& journal, const std::string& path, const std::string& bytes) {
+  const std::string newFile = journal.NewFileFor(path);
+  if (newFile.empty()) return TPlanned::Elsewhere;
+  return WriteNewFile(newFile, bytes) ? TPlanned::Written : TPlanned::Failed;
+}
+
 }  // namespace
 
 bool TBaseList::WriteSavedBases(std::string& failure) {
@@ -72,8 +82,7 @@ bool TBaseList::WriteSavedBases(std::string& failure) {
   return WriteSavedBases(failure, none);
 }
 
-bool TBaseList::WriteSavedBases(std::string& failure, std::vector<TWholeFile>& files,
-                                const std::function<bool()>& beforeChange) {
+bool TBaseList::WriteSavedBases(std::string& failure, std::vector<TWholeFile>& files) {
   failure.clear();
   // Each base once, at its last SAVEBASE.
   std::vector<TPlannedTable> tables;
@@ -108,10 +117,15 @@ bool TBaseList::WriteSavedBases(std::string& failure, std::vector<TWholeFile>& f
       FolderOf(tables.empty() ? files.front().Path : tables.front().Base->Table.Dbf()->FileName);
   TCommitJournal journal(dir);
   for (TWholeFile& file : files) {
-    const std::string newFile = journal.NewFileFor(file.Path);
-    if (newFile.empty()) continue;
-    if (!WriteNewFile(newFile, file.Bytes)) {
-      Files().Remove(newFile);
+    const TPlanned planned = PlanWholeFile(journal, file.Path, file.Bytes);
+    if (planned == TPlanned::Elsewhere) continue;
+    bool ok = planned == TPlanned::Written;
+    // The copies change with the file, so that a commit that never stood
+    // leaves them as they were.
+    for (auto copy = file.Copies.begin(); ok && copy != file.Copies.end(); ++copy)
+      ok = copy->Remove ? journal.PlanRemove(copy->Path)
+                        : PlanWholeFile(journal, copy->Path, copy->Bytes) == TPlanned::Written;
+    if (!ok) {
       journal.RollBack();
       return Fail(failure, "Не удалось записать файл "_w + file.Path);
     }
@@ -125,11 +139,6 @@ bool TBaseList::WriteSavedBases(std::string& failure, std::vector<TWholeFile>& f
       journal.RollBack();
       return Fail(failure, "Не удалось записать базу данных "_w + dbf.FileName);
     }
-  }
-  if (beforeChange && !beforeChange()) {
-    journal.RollBack();
-    for (TWholeFile& file : files) file.Written = false;
-    return false;
   }
   // The old files must be let go before they are renamed away; the tables
   // open again on whatever stands after the commit.

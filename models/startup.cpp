@@ -97,7 +97,7 @@ void StartClock(const TDateRec& date, const TTimeRec& time) {
 void StartDay(TSettingsModel& m, const TStartUpOptions& options) {
   if (!m.SystemClock) return;
   TMainState& s = MainState();
-  UpdateDateIndex(m.Bases, s.WorkingDay);
+  UpdateDateIndex(m.Bases, s.WorkingDay, StoreClockMoment);
   s.DayStarted = true;
   if (options.StartOfDay) options.StartOfDay->RunStartOfDay(m.StartOfDayDoc);
 }
@@ -201,6 +201,13 @@ int StartUp(const TStartUpOptions& options) {
   CompileAllCenZones(m.PriceTags);
   StartDay(m, options);
   return 0;
+}
+
+bool StoreClockMoment() {
+  TSettingsModel& m = Settings();
+  m.LastDate = MainState().Clock.BaseDate();
+  m.LastTime = MainState().Clock.BaseTime();
+  return SaveLocalSettings();
 }
 
 void ShutDown() {

@@ -72,4 +72,9 @@ int StartUp(const TStartUpOptions& options = {});
 // the error log closed, "basepath.ini" written.
 void ShutDown();
 
+// The program clock's moment made the last confirmed one, in "local.ini" at
+// once: before the date index closes the days before it, so that no start
+// after a crash takes the clock back into them.
+bool StoreClockMoment();
+
 }  // namespace vm

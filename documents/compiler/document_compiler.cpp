@@ -90,7 +90,6 @@ void TDocumentCompiler::Compile() {
 void TDocumentCompiler::Prepare() {
   Interp().ResetErrors();
   doc_.Clear();
-  doc_.StartOfDay = source_.StartOfDay;
   Interp().SetDocument(source_.Name, source_.Description);
   if (context_.AutoParams != nullptr) doc_.AutoParams.Assign(*context_.AutoParams);
   DeclarePredefined();

@@ -164,14 +164,17 @@ bool CompleteEntry(const std::string& dir, const TCommitJournal::Entry& e) {
   return RemoveIfThere(dir + BackupName(e.Name)) && RemoveIfThere(dir + NewName(e.Name));
 }
 
-// What commits put in place: the tables, the settings files and the archive
-// list in the folder, the archive files in a subfolder. A name ending as
-// the commit's own files do, beside anything else, is somebody else's file.
+// What commits put in place: the tables, the settings files with their
+// copies and the archive list in the folder, the archive files in a
+// subfolder. A name ending as the commit's own files do, beside anything
+// else, is somebody else's file.
 bool CommitsTarget(std::string_view name, bool inSubfolder) {
   const std::size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return false;
   const std::string ext = UpperStr(name.substr(dot));
-  if (!inSubfolder) return ext == ".DBF" || ext == ".INI" || ext == ".ALF";
+  // The settings files' numbered copies change with them.
+  const bool settingsCopy = ext.size() == 4 && ext.starts_with(".IN") && ext[3] >= '1' && ext[3] <= '9';
+  if (!inSubfolder) return ext == ".DBF" || ext == ".INI" || ext == ".ALF" || settingsCopy;
   const std::string_view number = name.substr(0, dot);
   return (ext == ".BH" || ext == ".CAF") && number.size() == 8 &&
          std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });

@@ -15,6 +15,7 @@
 #include "platform/random.h"
 #include "config/settings_syntax.h"
 #include "config/sysvars.h"
+#include "foundation/values/dates.h"
 #include "platform/clock.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
@@ -315,6 +316,19 @@ TEST_F(SettingsTest, LocalSettingsAndAutoParametersKeepTheirCopiesUntilTheirText
   EXPECT_NE(ReadBytes(home_ / "local.ini").find("Другой склад"_w), std::string::npos);
   EXPECT_EQ(ReadBytes(home_ / "local.in1"), Original("local.ini"));
   EXPECT_EQ(ReadBytes(home_ / "local.in2"), "older");
+
+  // Another program on the same program directory has confirmed a later
+  // moment since this one read the file: a save keeps it, and a later one
+  // of this program's replaces it.
+  const TDateRec stored = Settings().LastDate;
+  TDateRec date;
+  TTimeRec time;
+  for (const TDateRec& mine : {DecDateRec(stored), IncDateRec(stored)}) {
+    Settings().LastDate = mine;
+    ASSERT_TRUE(SaveLocalSettings());
+    ASSERT_TRUE(ReadStoredMoment(home_ / "local.ini", date, time));
+    EXPECT_EQ(date, CompareDateRec(mine, stored) == 2 ? mine : stored);
+  }
 }
 
 TEST_F(SettingsTest, ReloadKeepsLocalParametersLocal) {

@@ -573,6 +573,36 @@ TEST_F(DesignerTest, ExecutingTheStartOfDayStartsTheConfirmedDayAfterTheSavedOne
   EXPECT_EQ(param("ДАТА_СМЕНЫ"), "ЗНАЧЕН_ПАРАМ='6.12.2026'");
 }
 
+// "Выполнить" runs the start of day from the working copies, whose
+// parameters hold edits the user has not saved: the commit takes only what
+// the run changed, and "Отмена" still takes the edits back.
+TEST_F(DesignerTest, ExecutingTheStartOfDayCommitsNoUnsavedParameterEdit) {
+  TMainState& s = MainState();
+  s.Clock.Fix({5, 12, 2026}, {20, 15, 0});
+  s.WorkingDay = {5, 12, 2026};
+  s.DayStarted = true;
+  Settings().SystemClock = false;
+  const std::string address = Settings().AutoParams.GetValueText("АДРЕС"_w);
+  designer.AutoParamsPage.AutoParamRow = designer.AutoParams.IndexOfName("АДРЕС"_w);
+  ui.Answers = {kIdYes};
+  ASSERT_TRUE(designer.AutoParamsPage.DeleteAutoParam());
+  designer.StartOfDay.Description = "INIT\r\n  %НОМЕР_ЧЕКА% := 0\r\nENDSECTION\r\n"_w;
+  ui.DateTimeTyped = DateTimeFields{6, 12, 2026, 9, 0, 0};
+  ui.Answers = {kIdYes};
+  EXPECT_FALSE(designer.StartOfDayPage.ExecuteStartOfDay().Error);
+  for (const TAutoList* list : {&Settings().AutoParams, &designer.AutoParams})
+    EXPECT_EQ(std::tuple(list->GetValueText("ДАТА_СМЕНЫ"_w), list->GetValueText("НОМЕР_ЧЕКА"_w)),
+              std::tuple(std::string("6.12.2026"), std::string("0")));
+  EXPECT_EQ(designer.AutoParams.FindByName("АДРЕС"_w), nullptr);
+  ui.Answers = {kIdYes};
+  ASSERT_TRUE(designer.Cancel());
+  EXPECT_EQ(Settings().AutoParams.GetValueText("АДРЕС"_w), address);
+  ASSERT_TRUE(ReloadAutoParams());
+  EXPECT_EQ(std::tuple(Settings().AutoParams.GetValueText("АДРЕС"_w),
+                       Settings().AutoParams.GetValueText("НОМЕР_ЧЕКА"_w)),
+            std::tuple(address, std::string("0")));
+}
+
 // A default paper made in "Печать" and not yet saved is the one that
 // "Проверить все" and "Просмотр" try, as they try the working databases;
 // the configuration keeps its own until "Сохранить". Without a printer

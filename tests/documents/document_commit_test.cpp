@@ -8,6 +8,7 @@
 #include "config/data_dir.h"
 #include "config/settings.h"
 #include "documents/compiled_document.h"
+#include "models/main_state.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
@@ -31,6 +32,8 @@ TEST(DocumentCommit, ASettingsFileOutsideTheTablesFolderKeepsOneCopyPerSave) {
   ASSERT_EQ(LocalIniName(), home / "local.ini");
   WriteBytes(ManagerIniName(), "manager 0");
   WriteBytes(LocalIniName(), "local 0");
+  // Every commit stores the moment it was confirmed at.
+  MainState().Clock.Fix({6, 12, 2026}, {9, 0, 0});
 
   TCompiledDocument doc;
   std::string local[3] = {"local 0"}, manager[3] = {"manager 0"};

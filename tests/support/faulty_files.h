@@ -120,6 +120,50 @@ class KillBeforeRename : public FileSystem {
   std::string end_;
 };
 
+// Ends the process, as a kill would, just before its Nth change to the
+// disk (from 1): a file opened to be written, a rename, a removal, a folder
+// made or removed, a folder's names synced. Writes into a file already open
+// count with it: until its rename nobody reads it. Changes counts those
+// made so far, for a run that was not ended.
+class KillAtChange : public FileSystem {
+ public:
+  static constexpr int kKilled = 87;
+  explicit KillAtChange(int n) : n_(n) { InstallFileSystem(this); }
+  ~KillAtChange() override { InstallFileSystem(nullptr); }
+  int Changes = 0;
+
+  std::unique_ptr<File> Open(const std::string& path, FileMode mode, FileError* error) override {
+    if (mode != FileMode::Read) Change();
+    return FileSystem::Open(path, mode, error);
+  }
+  bool Rename(const std::string& from, const std::string& to) override {
+    Change();
+    return FileSystem::Rename(from, to);
+  }
+  bool Remove(const std::string& path) override {
+    Change();
+    return FileSystem::Remove(path);
+  }
+  bool MakeDirectory(const std::string& path) override {
+    Change();
+    return FileSystem::MakeDirectory(path);
+  }
+  bool RemoveDirectory(const std::string& path) override {
+    Change();
+    return FileSystem::RemoveDirectory(path);
+  }
+  bool SyncDirectory(const std::string& dir) override {
+    Change();
+    return FileSystem::SyncDirectory(dir);
+  }
+
+ private:
+  void Change() {
+    if (++Changes == n_) ::_exit(kKilled);
+  }
+  int n_;
+};
+
 // Runs job in a child process killed just before its rename onto a path
 // ending with targetEnd; true when the kill came there.
 inline bool KilledBeforeRenameOnto(const std::string& targetEnd, const std::function<void()>& job) {
