@@ -18,10 +18,8 @@ constexpr int kDefaultNumDecimals = 4;
 // The sign rules of the layout language: -2 < 0, -1 <= 0, 1 >= 0, 2 > 0;
 // any other rule takes every number. A number within the tolerance counts
 // as 0, as it does everywhere else.
-bool KeepsSignRule(int32_t rule, std::string_view text) {
-  TCommonVar v;
-  TextToValue(text, 'N', v);
-  const long double x = IsNearZero(v.Num) ? 0.0L : v.Num;
+bool KeepsSignRule(int32_t rule, long double x) {
+  if (IsNearZero(x)) x = 0.0L;
   switch (rule) {
     case -2: return x < 0;
     case -1: return x <= 0;
@@ -29,6 +27,12 @@ bool KeepsSignRule(int32_t rule, std::string_view text) {
     case 2: return x > 0;
     default: return true;
   }
+}
+
+bool KeepsSignRule(int32_t rule, std::string_view text) {
+  TCommonVar v;
+  TextToValue(text, 'N', v);
+  return KeepsSignRule(rule, v.Num);
 }
 
 // What the editor holds may start or end with line breaks as well as
@@ -83,19 +87,25 @@ std::string CellRefusalText(const TColFormat* format, const TCellInput& input) {
   const int decimals = format->Mode < 1 ? kDefaultNumDecimals : format->Decimals;
   // The minus takes a place of its own: a negative number that looks as
   // long as the limit is still refused, and the message has to say why.
+  // That is said only where the sign rule lets a negative number in at
+  // all, and always where it lets nothing else in but zero.
   const bool negative = !input.Text.empty() && input.Text[0] == '-';
+  const bool takesNegative = KeepsSignRule(format->Sign, -1.0L);
+  const bool takesPositive = KeepsSignRule(format->Sign, 1.0L);
+  int room = width;
+  std::string places = " знаков"_w;
   if (decimals <= 0) {
-    text += "\rВ поле помещается целое число не больше "_w + std::to_string(width) + " знаков"_w;
-    if (!negative) return text;
-    if (width <= 1) return text + ", отрицательное число в поле не помещается"_w;
-    return text + ", "_w + std::to_string(width - 1) + " знаков, если число отрицательное"_w;
+    text += "\rВ поле помещается целое число не больше "_w + std::to_string(width) + places;
+  } else {
+    room = std::max(width - decimals - 1, 0);
+    places = " знаков до точки"_w;
+    text += "\rВ поле помещается число не больше "_w + std::to_string(room) + places + " и "_w +
+            std::to_string(decimals) + " после нее"_w;
   }
-  const int before = std::max(width - decimals - 1, 0);
-  text += "\rВ поле помещается число не больше "_w + std::to_string(before) + " знаков до точки и "_w +
-          std::to_string(decimals) + " после нее"_w;
-  if (!negative) return text;
-  if (before <= 1) return text + ", отрицательное число в поле не помещается"_w;
-  return text + ", "_w + std::to_string(before - 1) + " знаков до точки, если число отрицательное"_w;
+  if (negative && !takesNegative) return text + ", число не может быть отрицательным"_w;
+  if (!negative && takesPositive) return text;
+  if (room <= 1) return text + ", отрицательное число в поле не помещается"_w;
+  return text + ", "_w + std::to_string(room - 1) + places + ", если число отрицательное"_w;
 }
 
 TCellInput NormalizeCellInput(const TColFormat* format, std::string_view typed) {

@@ -75,33 +75,57 @@ TEST(CellText, ComputedColumnsKeepTheirTextAndOtherKindsTakeAnything) {
 
 // A number too wide for its column says how many digits fit; the minus of a
 // negative number takes one of the places before the point, which the
-// message says when the number typed is negative.
+// message says when the number typed is negative and the column's sign
+// rule takes one, and where the rule takes nothing but negatives and zero.
+// Where the rule takes no negative, the message says so instead; a number
+// that fits and breaks the sign rule gets the first line alone.
 TEST(CellText, ANumberTooWideSaysWhatFitsAndWhatANegativeOneLoses) {
   const std::string bad = "Введены неправильные данные\r"_w;
+  const std::string fits = "В поле помещается число не больше 7 знаков до точки и 2 после нее";
+  const std::string fitsNegative = fits + ", 6 знаков до точки, если число отрицательное";
+  const std::string notNegative = fits + ", число не может быть отрицательным";
   const struct {
-    int32_t mode, decimals;
+    int32_t mode, decimals, sign;
     const char* typed;
-    const char* said;  // after the first line; empty for that line alone
+    std::string said;  // after the first line; empty for that line alone, "+" when accepted
   } rows[] = {
-      {10, 2, "12345678,5", "В поле помещается число не больше 7 знаков до точки и 2 после нее"},
-      {10, 2, "-1234567,5",
-       "В поле помещается число не больше 7 знаков до точки и 2 после нее, 6 знаков до точки, если число "
-       "отрицательное"},
-      {10, 2, "-1,234",
-       "В поле помещается число не больше 7 знаков до точки и 2 после нее, 6 знаков до точки, если число "
-       "отрицательное"},
-      {6, 0, "1234567", "В поле помещается целое число не больше 6 знаков"},
-      {6, 0, "-123456", "В поле помещается целое число не больше 6 знаков, 5 знаков, если число отрицательное"},
-      {4, 2, "-1", "В поле помещается число не больше 1 знаков до точки и 2 после нее, отрицательное число в поле "
-                   "не помещается"},
-      {10, 2, "abc", ""},
+      {10, 2, 0, "12345678,5", fits},
+      {10, 2, 0, "-1234567,5", fitsNegative},
+      {10, 2, 0, "-1,234", fitsNegative},
+      {10, 2, 0, "-123456,5", "+"},
+      {10, 2, 1, "12345678,5", fits},
+      {10, 2, 1, "-1234567,5", notNegative},
+      {10, 2, 1, "-1,234", notNegative},
+      {10, 2, 1, "-123456,5", ""},
+      {10, 2, 2, "12345678,5", fits},
+      {10, 2, 2, "-1234567,5", notNegative},
+      {10, 2, 2, "-123456,5", ""},
+      {10, 2, -1, "12345678,5", fitsNegative},
+      {10, 2, -1, "-1234567,5", fitsNegative},
+      {10, 2, -1, "-123456,5", "+"},
+      {10, 2, -2, "12345678,5", fitsNegative},
+      {10, 2, -2, "-1234567,5", fitsNegative},
+      {10, 2, -2, "-123456,5", "+"},
+      {10, 2, -2, "123456,5", ""},
+      {6, 0, 1, "1234567", "В поле помещается целое число не больше 6 знаков"},
+      {6, 0, 0, "-123456", "В поле помещается целое число не больше 6 знаков, 5 знаков, если число отрицательное"},
+      {6, 0, 1, "-123456", "В поле помещается целое число не больше 6 знаков, число не может быть отрицательным"},
+      {1, 0, 1, "12", "В поле помещается целое число не больше 1 знаков"},
+      {1, 0, 0, "-5", "В поле помещается целое число не больше 1 знаков, отрицательное число в поле не помещается"},
+      {1, 0, 2, "-5", "В поле помещается целое число не больше 1 знаков, число не может быть отрицательным"},
+      {4, 2, 0, "-1", "В поле помещается число не больше 1 знаков до точки и 2 после нее, отрицательное число в поле "
+                      "не помещается"},
+      {4, 2, -2, "12", "В поле помещается число не больше 1 знаков до точки и 2 после нее, отрицательное число в поле "
+                       "не помещается"},
+      {10, 2, 1, "abc", ""},
   };
   for (const auto& r : rows) {
-    const TColFormat f = Format('N', r.mode, r.decimals);
+    const TColFormat f = Format('N', r.mode, r.decimals, r.sign);
     const TCellInput in = Typed(f, r.typed);
-    ASSERT_FALSE(in.Valid) << r.typed;
-    const std::string said = std::string(r.said).empty() ? "" : Utf8ToCp1251(r.said);
+    ASSERT_EQ(in.Valid, r.said == "+") << r.mode << "," << r.decimals << " sign " << r.sign << ": " << r.typed;
+    if (in.Valid) continue;
+    const std::string said = Utf8ToCp1251(r.said);
     EXPECT_EQ(CellRefusalText(&f, in), said.empty() ? bad.substr(0, bad.size() - 1) : bad + said)
-        << r.mode << "," << r.decimals << ": " << r.typed;
+        << r.mode << "," << r.decimals << " sign " << r.sign << ": " << r.typed;
   }
 }

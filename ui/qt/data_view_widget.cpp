@@ -8,10 +8,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextBlock>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
+#include "language/expr_types.h"
 #include "platform/encoding.h"
 #include "foundation/qt/font_families.h"
 #include "foundation/qt/qt_canvas.h"
@@ -85,7 +87,10 @@ TCellEditor::TCellEditor(TDataViewWidget& owner) : QPlainTextEdit(owner.PaintAre
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  document()->setDocumentMargin(0);
+  // Two pixels round the text: scrolled sideways to its end, whose width
+  // the scrolling counts in whole pixels, the caret after the last
+  // character still lies inside the editor.
+  document()->setDocumentMargin(2);
   hide();
   connect(this, &QPlainTextEdit::textChanged, this, [this] {
     TDataView& view = owner_.View();
@@ -99,7 +104,15 @@ TCellEditor::TCellEditor(TDataViewWidget& owner) : QPlainTextEdit(owner.PaintAre
       moveCursor(QTextCursor::End);
     }
     view.SetEditorText(FromQt(text));
+    owner_.FitEditorHeight();
   });
+}
+
+int TCellEditor::TextHeight() {
+  qreal height = 0;
+  for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next())
+    height += blockBoundingRect(block).height();
+  return static_cast<int>(std::ceil(height));
 }
 
 void TCellEditor::keyPressEvent(QKeyEvent* event) {
@@ -423,9 +436,29 @@ void TDataViewWidget::CurrentChanged() {
 void TDataViewWidget::PlaceEditor() {
   const QRect cell = CellRect(view_.CurCol(), view_.CurRow());
   if (cell.isEmpty()) return;
+  const TColFormat* format = view_.EditorFormat();
+  // A number, a date or a time broken over lines, of which the editor
+  // shows the one with the caret, would read as its last digits: it stays
+  // on one line and scrolls sideways as it grows.
+  const bool text = !format || NormalizeTypeChar(format->Kind) == 'C';
+  editor_->setLineWrapMode(text ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
   editor_->setGeometry(cell.left() + 2, cell.top() + 2, cell.width() + 1, cell.height() + 1);
-  if (const TColFormat* format = view_.EditorFormat())
+  if (format)
     editor_->setFont(FontForFamily(TableFontName(), Trunc(format->FontHeight * scale_), format->Bold));
+  FitEditorHeight();
+}
+
+// A text longer than its cell wraps into more lines than the row shows:
+// the editor grows down over the rows below, or up when the rows end,
+// until it shows every line.
+void TDataViewWidget::FitEditorHeight() {
+  if (!editor_->isVisible() || editor_->lineWrapMode() == QPlainTextEdit::NoWrap) return;
+  const QRect cell = CellRect(view_.CurCol(), view_.CurRow());
+  if (cell.isEmpty()) return;
+  const int bottom = area_->height();
+  const int height = std::max(cell.height() + 1, editor_->TextHeight());
+  const int top = std::max(rowsTop_, std::min(cell.top() + 2, bottom - height));
+  editor_->setGeometry(cell.left() + 2, top, cell.width() + 1, std::min(height, bottom - top));
 }
 
 void TDataViewWidget::EditingChanged() {
@@ -449,6 +482,7 @@ void TDataViewWidget::EditingChanged() {
     editor_->moveCursor(QTextCursor::End);
   }
   editor_->show();
+  FitEditorHeight();
   editor_->setFocus(Qt::OtherFocusReason);
 }
 

@@ -21,13 +21,16 @@ class TAutoList;
 class TCanvas;
 class TDataViewWidget;
 
-// The in-place editor: a word-wrapping memo without a frame whose keys the
-// model sees first.
+// The in-place editor: a memo without a frame whose keys the model sees
+// first. A text wraps in it as its cell wraps it; any other value stays on
+// one line.
 class TCellEditor : public QPlainTextEdit {
   Q_OBJECT
 
  public:
   explicit TCellEditor(TDataViewWidget& owner);
+  // The height of the text's lines as the editor lays them out.
+  int TextHeight();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -103,6 +106,7 @@ class TDataViewWidget : public QFrame, public TDataViewObserver {
   void KeepCurrentVisible();
   void SyncRowBar();
   void PlaceEditor();
+  void FitEditorHeight();
   void AreaMousePress(QMouseEvent* event);
   void AreaDoubleClick(QMouseEvent* event);
 

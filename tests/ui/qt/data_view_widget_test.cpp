@@ -7,6 +7,7 @@
 
 #include "models/view_rig.h"
 #include "modal.h"
+#include "shown_text.h"
 #include "platform/encoding.h"
 #include "ui/qt/lookup_grid.h"
 #include "ui/qt/qt_services.h"
@@ -141,6 +142,37 @@ TEST_F(ViewWidgetTest, EditingStoresValidTextAndReportsInvalidText) {
   Key(Qt::Key_End);
   Key(Qt::Key_Return);
   EXPECT_FALSE(view.Editing());
+}
+
+// A text longer than its cell wraps as the cell shows it, and the editor
+// grows over the rows below, or above at the foot of the rows, until every
+// line shows; a number stays on one line and shows its end and the caret.
+TEST_F(ViewWidgetTest, TheEditorShowsAllThatIsTyped) {
+  const struct {
+    int height;
+    int32_t col, row;
+    const char* typed;
+  } cases[] = {
+      {300, kName, 0, "Велосипед горный 26"},
+      {300, kPrice, 0, "1234567,89"},
+      {300, kName, 2, "Велосипед горный 26"},
+      {widget.CellRect(kName, 2).bottom() + 6, kName, 2, "Велосипед горный 26"},
+  };
+  for (const auto& c : cases) {
+    widget.resize(200, c.height);
+    QApplication::processEvents();
+    view.SetRow(c.row);
+    view.SetCol(c.col);
+    Key(Qt::Key_F2);
+    ASSERT_TRUE(view.Editing());
+    widget.Editor()->selectAll();
+    TypeText(widget.Editor(), QString::fromUtf8(c.typed));
+    EXPECT_TRUE(ShowsWholeOrItsEnd(*widget.Editor()))
+        << c.height << " " << c.typed << " shows \"" << ShownText(*widget.Editor()).toStdString() << "\"";
+    EXPECT_LE(widget.Editor()->geometry().bottom(), widget.PaintArea()->height()) << c.height << " " << c.typed;
+    EXPECT_GE(widget.Editor()->geometry().top(), widget.RowsTop()) << c.height << " " << c.typed;
+    Key(Qt::Key_Escape);
+  }
 }
 
 TEST_F(ViewWidgetTest, InsertedAndDeletedRowsShowAtOnce) {

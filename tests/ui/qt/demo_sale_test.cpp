@@ -2,10 +2,11 @@
 // it: the shop's own price tags printed on the PDF queue, read back by an
 // independent decoder and scanned through a pseudo-terminal into the sale;
 // a code the shop does not know is named; a check beyond the stock is
-// refused until it fits; the sale of one good shows its answer without
-// cells to edit; the sales report, whose table its description locks,
-// offers none either; and the printed check, and every other document
-// that prints a table, keeps what it prints by its table.
+// refused until it fits; a quantity shows whole as it is typed; the sale
+// of one good shows its answer without cells to edit; the sales report,
+// whose table its description locks, offers none either; and the printed
+// check, and every other document that prints a table, keeps what it
+// prints by its table.
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
@@ -35,6 +36,7 @@
 #include "support/cups_queue.h"
 #include "support/temp_dir.h"
 #include "tests/ui/qt/income_run.h"
+#include "tests/ui/qt/shown_text.h"
 #include "ui/qt/question_dialog.h"
 
 namespace vm::test {
@@ -378,6 +380,36 @@ TEST_F(DemoSaleUnderOpenbox, AfterTheShortStockMessageTheKeysAreOnTheQuantity) {
   EXPECT_EQ(refusedAgain, 0);
   EXPECT_TRUE(closedBySale);
   EXPECT_DOUBLE_EQ(std::stod(Field(dir, "goods.dbf", "QTY")[7]), 7.05);
+}
+
+// A quantity shows whole while it is typed, or, in a cell too narrow for
+// it, as its last characters with the caret after them: never as the last
+// line of a number broken over lines ("9" of "123456,789"), on a large
+// screen or a small one.
+TEST_F(DemoSaleUnderOpenbox, AQuantityShowsWholeWhileItIsTyped) {
+  const char* const typed[3] = {"123456,789", "-1234567,5", "5"};
+  std::vector<std::string> notShown;
+  run.Run(Closing([&](TDocumentWindow& window) {
+    TDataViewWidget& table = *window.Table(0);
+    table.setFocus();
+    IncomeRun::EnterByCode(window, table, "1", "", false);
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    ASSERT_TRUE(table.View().Editing());
+    ASSERT_EQ(table.View().CurCol(), 2);
+    for (int i = 0; i < 3; ++i) {
+      const char* text = typed[i];
+      table.Editor()->selectAll();
+      TypeText(table.Editor(), QString::fromUtf8(text));
+      QTest::qWait(20);
+      if (table.Editor()->toPlainText() != QString::fromUtf8(text) || !ShowsWholeOrItsEnd(*table.Editor()))
+        notShown.push_back(std::string(text) + " shows \"" + ShownText(*table.Editor()).toStdString() + "\"");
+      if (const char* folder = std::getenv("VELOMAR_SCREENSHOTS"))
+        window.screen()->grabWindow(0).save(QString::fromLocal8Bit(folder) + "/sale_quantity_typed_" +
+                                            QString::number(i) + ".png");
+    }
+    QTest::keyClick(table.Editor(), Qt::Key_Escape);
+  }), nullptr, "Продажа");
+  EXPECT_EQ(notShown, std::vector<std::string>{});
 }
 
 TEST_F(DemoSale, TheSaleOfOneGoodShowsTheAnswerWithNoCellToEdit) {

@@ -1,6 +1,7 @@
 // The designer's small dialogs as an administrator uses them: a field
-// whose name is a word of the document language, and the picture of a
-// price tag's graphic chosen through "Обзор".
+// whose name is a word of the document language, the picture of a price
+// tag's graphic chosen through "Обзор", and Enter in the price tag's
+// dialogs.
 #include <gtest/gtest.h>
 
 #include <QDialogButtonBox>
@@ -10,6 +11,8 @@
 #include <QSpinBox>
 #include <QTest>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -97,6 +100,46 @@ TEST(DesignerDialogs, APictureInsideTheDataDirectoryIsKeptByItsRelativeName) {
     EXPECT_EQ(object.FileName, c.KeptAfter);
   }
   SetDataDir(keptDataDir);
+}
+
+// Enter in a field of the price tag's dialogs confirms the dialog, as in
+// the other small dialogs, rather than pressing the first button ("Шрифт",
+// "Выбрать", "Добавить") and opening another dialog.
+TEST(DesignerDialogs, EnterInAFieldOfThePriceTagDialogsConfirmsThem) {
+  TZoneDialogValues zone;
+  TGraphObject object;
+  TGraphicsEditor editor;
+  for (int i = 0; i < 2; ++i) editor.List.push_back(std::make_unique<TGraphObject>());
+  editor.Start();
+  const struct {
+    const char* name;
+    std::function<bool()> show;
+    std::function<QWidget*(QWidget*)> field;
+  } dialogs[] = {
+      {"zone", [&] { return ShowZoneTextDialog("Зона №1"_w, zone, nullptr); },
+       [](QWidget* d) { return d->findChildren<QLineEdit*>().front(); }},
+      {"object", [&] { return ShowGraphObjectDialog(object, nullptr); },
+       [](QWidget* d) { return d->findChildren<QSpinBox*>().front(); }},
+      {"objects", [&] { return ShowGraphObjects(editor, nullptr); },
+       [](QWidget* d) { return d->findChildren<QSpinBox*>().front(); }},
+  };
+  for (const auto& d : dialogs) {
+    QStringList opened;
+    test::WhenModal([&](QWidget* dialog) {
+      dialog->setProperty("answered", true);
+      const test::ModalAnswerer other([&opened](QWidget* modal) {
+        opened << modal->windowTitle();
+        modal->setProperty("answered", true);
+        static_cast<QDialog*>(modal)->reject();
+      });
+      QWidget* field = d.field(dialog);
+      field->setFocus();
+      QTest::keyClick(field, Qt::Key_Return);
+      if (dialog->isVisible()) static_cast<QDialog*>(dialog)->reject();
+    });
+    EXPECT_TRUE(d.show()) << d.name;
+    EXPECT_EQ(opened.join(", ").toStdString(), "") << d.name;
+  }
 }
 
 }  // namespace

@@ -13,6 +13,19 @@
 
 namespace vm {
 
+TOkCancel AddOkCancel(QBoxLayout& layout, QDialog& dialog) {
+  auto* bar = new QHBoxLayout;
+  const TOkCancel buttons{new QPushButton(QStringLiteral("OK"), &dialog), new QPushButton(ToQt("Отмена"_w), &dialog)};
+  buttons.Ok->setDefault(true);
+  bar->addStretch();
+  bar->addWidget(buttons.Ok);
+  bar->addWidget(buttons.Cancel);
+  layout.addLayout(bar);
+  QObject::connect(buttons.Ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+  QObject::connect(buttons.Cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+  return buttons;
+}
+
 std::string TextOf(const QLineEdit* edit) { return FromQt(edit->text()); }
 std::string TextOf(const QComboBox* box) { return FromQt(box->currentText()); }
 std::string TextOf(const QSpinBox* spin) { return FromQt(spin->cleanText()); }
@@ -24,16 +37,9 @@ TCheckedDialog::TCheckedDialog(const std::string& caption, QWidget* parent) : QD
   layout->addLayout(columns_);
   form_ = nullptr;
   NextColumn();
-  auto* bar = new QHBoxLayout;
-  ok_ = new QPushButton(QStringLiteral("OK"), this);
-  ok_->setDefault(true);
-  cancel_ = new QPushButton(ToQt("Отмена"_w), this);
-  bar->addStretch();
-  bar->addWidget(ok_);
-  bar->addWidget(cancel_);
-  layout->addLayout(bar);
-  connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  const TOkCancel buttons = AddOkCancel(*layout, *this);
+  ok_ = buttons.Ok;
+  cancel_ = buttons.Cancel;
   // As large as its fields and its title need and no larger: a window
   // manager offers no maximise box on a window that cannot be resized.
   MakeSmallDialog(*this);

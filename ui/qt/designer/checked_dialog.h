@@ -12,11 +12,22 @@
 #include <string>
 #include <vector>
 
+class QBoxLayout;
 class QFormLayout;
 class QHBoxLayout;
 class QLabel;
 
 namespace vm {
+
+// OK and "Отмена" at the right of a bar under a dialog's controls, ending
+// it as accepted and as rejected. OK is the default button: Enter in a
+// field confirms the dialog rather than pressing whichever button comes
+// first.
+struct TOkCancel {
+  QPushButton* Ok;
+  QPushButton* Cancel;
+};
+TOkCancel AddOkCancel(QBoxLayout& layout, QDialog& dialog);
 
 class TCheckedDialog : public QDialog {
   Q_OBJECT

@@ -16,6 +16,7 @@
 #include "config/data_dir.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
+#include "ui/qt/designer/checked_dialog.h"
 #include "ui/qt/designer/designer_dialogs.h"
 #include "foundation/qt/qt_text.h"
 #include "ui/qt/file_dialog.h"
@@ -76,18 +77,6 @@ QSpinBox* AddSpin(QGridLayout* grid, int row, const std::string& caption, int lo
   return spin;
 }
 
-void AddOkCancel(QBoxLayout* layout, QDialog* dialog) {
-  auto* bar = new QHBoxLayout;
-  auto* ok = new QPushButton(QStringLiteral("OK"), dialog);
-  auto* cancel = new QPushButton(ToQt("Отмена"_w), dialog);
-  bar->addStretch();
-  bar->addWidget(ok);
-  bar->addWidget(cancel);
-  layout->addLayout(bar);
-  QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
-  QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-}
-
 }  // namespace
 
 bool ShowGraphObjectDialog(TGraphObject& object, QWidget* parent) {
@@ -126,7 +115,7 @@ bool ShowGraphObjectDialog(TGraphObject& object, QWidget* parent) {
   grid->addWidget(replace, 9, 0);
   grid->addWidget(automatic, 9, 1);
   TColorSample background(grid, 10, "Фон:"_w, "Цвет фона"_w, object.TransparentColor, &dialog);
-  AddOkCancel(layout, &dialog);
+  AddOkCancel(*layout, dialog);
   MakeSmallDialog(dialog);
 
   const auto arrange = [&] {
@@ -191,7 +180,7 @@ bool ShowGraphObjects(TGraphicsEditor& editor, QWidget* parent) {
   auto* change = new QPushButton(ToQt("Изменить"_w), &dialog);
   for (QPushButton* b : {add, remove, change}) bar->addWidget(b);
   layout->addLayout(bar);
-  AddOkCancel(layout, &dialog);
+  AddOkCancel(*layout, dialog);
   MakeSmallDialog(dialog);
 
   bool filling = false;

@@ -14,6 +14,7 @@
 
 #include "config/price_tags.h"
 #include "platform/encoding.h"
+#include "ui/qt/designer/checked_dialog.h"
 #include "ui/qt/designer/designer_dialogs.h"
 #include "foundation/qt/qt_text.h"
 #include "ui/qt/window_rules.h"
@@ -104,13 +105,7 @@ bool ShowZoneTextDialog(const std::string& caption, TZoneDialogValues& v, QWidge
   choices->addWidget(caseBox);
   choices->addWidget(alignBox);
   layout->addLayout(choices);
-  auto* buttons = new QHBoxLayout;
-  auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
-  auto* cancel = new QPushButton(ToQt("Отмена"_w), &dialog);
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  layout->addLayout(buttons);
+  AddOkCancel(*layout, dialog);
 
   const auto showBar = [=] {
     barLabel->setVisible(barcode->isChecked());
@@ -130,8 +125,6 @@ bool ShowZoneTextDialog(const std::string& caption, TZoneDialogValues& v, QWidge
         ToQt("Цвет"_w));
     if (colour.isValid()) v.FontColor = colour.red() | (colour.green() << 8) | (colour.blue() << 16);
   });
-  QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
-  QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
   MakeSmallDialog(dialog);
   if (dialog.exec() != QDialog::Accepted) return false;
   v.Text = FromQt(text->text());
