@@ -44,19 +44,23 @@ namespace {
 
 // A field's text from the file into a row. A number field takes a number
 // as the program reads typed ones (the first comma as the point, an
-// exponent allowed) and writes it as it writes numbers: rounded to the
-// field's decimals, or to as many as fit. Stored as text, a number could be
-// cut into another one, or keep an exponent no reader of the field takes.
-// False when it does not fit even without decimals. Any other text (a
-// blank, "???" of an unknown link) is stored as it stands, when it fits.
-bool PutFileText(TStringBase& table, int32_t field, const std::string& text, char* buf) {
-  TCommonVar number;
-  if (table.FieldType(field) == 'N' && TextToExtended(CommaToPoint(text), number.Num)) {
-    number.Kind = 'N';
-    return table.SetBufferValue(field, number, buf);
+// exponent allowed) and writes it as it writes numbers, rounded to the
+// field's own decimals: false when it does not fit so, since with fewer
+// decimals, cut or with an exponent no reader of the field takes, it would
+// be stored as another number. Any other text (a blank, "???" of an
+// unknown link) is stored as it stands, when it fits.
+bool PutFileText(const TStringBase& table, int32_t field, const std::string& text, char* buf) {
+  const std::size_t length = table.FieldBytes(field, buf).size();
+  if (table.FieldType(field) == 'N') {
+    if (long double x = 0; TextToExtended(CommaToPoint(text), x)) {
+      const std::string fixed = ExtendedToFixed(x, table.Dbf()->GetFieldDef(field).Decimals);
+      if (!HasFixedForm(x) || fixed.empty() || fixed.size() > length) return false;
+      table.SetBufferText(field, fixed, buf);
+      return true;
+    }
+    // A text cut to a number field could read back as a number it never was.
+    if (text.size() > length) return false;
   }
-  // A text cut to a number field could read back as a number it never was.
-  if (table.FieldType(field) == 'N' && text.size() > table.FieldBytes(field, buf).size()) return false;
   table.SetBufferText(field, text, buf);
   return true;
 }

@@ -86,8 +86,8 @@ TEST(TableFiles, AFailedWriteLeavesTheOldFile) {
 }
 
 // Prices of a file's N(12,2) read into an N(8,2) field: one that does not
-// fit even without decimals adds nothing; a longer one that fits with
-// fewer decimals is rounded, not cut.
+// fit with the field's two decimals adds nothing, since with fewer it would
+// be another number.
 TEST(TableFiles, ANumberItsFieldCannotHoldAddsNothing) {
   test::TempDir tmp;
   const auto write = [&](const std::string& name, const std::vector<std::string>& prices) {
@@ -106,6 +106,7 @@ TEST(TableFiles, ANumberItsFieldCannotHoldAddsNothing) {
   };
   write("wide.dbf", {"5.00", "123456789.00"});
   write("longer.dbf", {"1234567.50", "-123456.78"});
+  write("fits.dbf", {"99999.99", "-9999.99"});
   TStringBase table;
   table.MakeTemporary({{"PRICE", 'N', 8, 2}});
   table.Append();
@@ -114,20 +115,22 @@ TEST(TableFiles, ANumberItsFieldCannotHoldAddsNothing) {
   EXPECT_FALSE(ReadBaseFromFile(table, tmp / "wide.dbf"));
   EXPECT_EQ(std::tuple(table.Count(), table.CurrentIndex(), table.Modified), std::tuple(1, 0, false));
 
-  ASSERT_TRUE(ReadBaseFromFile(table, tmp / "longer.dbf"));
+  EXPECT_FALSE(ReadBaseFromFile(table, tmp / "longer.dbf"));
+  EXPECT_EQ(table.Count(), 1);
+  ASSERT_TRUE(ReadBaseFromFile(table, tmp / "fits.dbf"));
   std::string text;
   const auto price = [&](int32_t i) {
     table.MemTableGoto(i);
     table.GetFieldText(0, text);
     return text;
   };
-  EXPECT_EQ(std::tuple(price(0), price(1), price(2)), std::tuple("1.00", "1234568", "-123457"));
+  EXPECT_EQ(std::tuple(price(0), price(1), price(2)), std::tuple("1.00", "99999.99", "-9999.99"));
 }
 
 // A file's text field read into number fields: a number is read as the
-// program reads typed numbers (the comma as the point) and stored as the
-// field writes numbers; one the field cannot hold, an exponent's too, adds
-// nothing. Any other text stays as it was.
+// program reads typed numbers (the comma as the point) and stored with the
+// field's decimals; one the field cannot hold so, an exponent's too, adds
+// nothing. Any other text stays as it was, when it fits.
 TEST(TableFiles, ANumberFromATextFieldIsStoredAsItsFieldWritesNumbers) {
   test::TempDir tmp;
   const struct {
@@ -135,10 +138,11 @@ TEST(TableFiles, ANumberFromATextFieldIsStoredAsItsFieldWritesNumbers) {
     int32_t length, decimals;
     const char* stored;  // nullptr: the file adds nothing
   } cases[] = {
-      {"123456789,5", 8, 2, nullptr}, {"1234567,50", 8, 2, "1234568"}, {"12,5", 8, 2, "12.50"},
+      {"123456789,5", 8, 2, nullptr}, {"1234567,50", 8, 2, nullptr},  {"12,5", 8, 2, "12.50"},
       {"1.234", 8, 2, "1.23"},        {"-7", 8, 2, "-7.00"},          {"1E+40", 8, 2, nullptr},
       {"1.5E+20", 8, 0, nullptr},     {"1E+3", 8, 2, "1000.00"},       {"", 8, 2, ""},
-      {"???", 8, 2, "???"},           {"12345678x", 8, 2, nullptr},
+      {"???", 8, 2, "???"},           {"12345678x", 8, 2, nullptr},   {"1234567x", 8, 2, "1234567x"},
+      {"123456,78", 8, 2, nullptr},   {"-99999.99", 8, 2, nullptr},   {"99999,994", 8, 2, "99999.99"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.text) + " into " + std::to_string(c.length) + "." + std::to_string(c.decimals));
