@@ -47,16 +47,27 @@ namespace {
 // exponent allowed) and writes it as it writes numbers, rounded to the
 // field's own decimals: false when it does not fit so, since with fewer
 // decimals, cut or with an exponent no reader of the field takes, it would
-// be stored as another number. Any other text (a blank, "???" of an
-// unknown link) is stored as it stands, when it fits.
+// be stored as another number. One too small for any number is 0; one too
+// large for any never fits. Any other text (a blank, "???" of an unknown
+// link) is stored as it stands, when it fits.
 bool PutFileText(const TStringBase& table, int32_t field, const std::string& text, char* buf) {
   const std::size_t length = table.FieldBytes(field, buf).size();
   if (table.FieldType(field) == 'N') {
-    if (long double x = 0; TextToExtended(CommaToPoint(text), x)) {
-      const std::string fixed = ExtendedToFixed(x, table.Dbf()->GetFieldDef(field).Decimals);
-      if (!HasFixedForm(x) || fixed.empty() || fixed.size() > length) return false;
-      table.SetBufferText(field, fixed, buf);
-      return true;
+    long double x = 0;
+    switch (ReadExtended(CommaToPoint(text), x)) {
+      case TNumberRead::TooLarge:
+        return false;
+      case TNumberRead::TooSmall:
+        x = 0;
+        [[fallthrough]];
+      case TNumberRead::Number: {
+        const std::string fixed = ExtendedToFixed(x, table.Dbf()->GetFieldDef(field).Decimals);
+        if (!HasFixedForm(x) || fixed.empty() || fixed.size() > length) return false;
+        table.SetBufferText(field, fixed, buf);
+        return true;
+      }
+      case TNumberRead::NoNumber:
+        break;
     }
     // A text cut to a number field could read back as a number it never was.
     if (text.size() > length) return false;

@@ -130,7 +130,8 @@ TEST(TableFiles, ANumberItsFieldCannotHoldAddsNothing) {
 // A file's text field read into number fields: a number is read as the
 // program reads typed numbers (the comma as the point) and stored with the
 // field's decimals; one the field cannot hold so, an exponent's too, adds
-// nothing. Any other text stays as it was, when it fits.
+// nothing. A number too small for any is 0. Any other text stays as it was,
+// when it fits.
 TEST(TableFiles, ANumberFromATextFieldIsStoredAsItsFieldWritesNumbers) {
   test::TempDir tmp;
   const struct {
@@ -143,6 +144,8 @@ TEST(TableFiles, ANumberFromATextFieldIsStoredAsItsFieldWritesNumbers) {
       {"1.5E+20", 8, 0, nullptr},     {"1E+3", 8, 2, "1000.00"},       {"", 8, 2, ""},
       {"???", 8, 2, "???"},           {"12345678x", 8, 2, nullptr},   {"1234567x", 8, 2, "1234567x"},
       {"123456,78", 8, 2, nullptr},   {"-99999.99", 8, 2, nullptr},   {"99999,994", 8, 2, "99999.99"},
+      {"1e5000", 8, 2, nullptr},      {"4E+5032", 8, 2, nullptr},     {"1e-5000", 8, 2, "0.00"},
+      {"-1E-5000", 8, 0, "0"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.text) + " into " + std::to_string(c.length) + "." + std::to_string(c.decimals));
