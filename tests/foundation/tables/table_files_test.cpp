@@ -130,8 +130,8 @@ TEST(TableFiles, ANumberItsFieldCannotHoldAddsNothing) {
 // A file's text field read into number fields: a number is read as the
 // program reads typed numbers (the comma as the point) and stored with the
 // field's decimals; one the field cannot hold so, an exponent's too, adds
-// nothing. A number too small for any is 0. Any other text stays as it was,
-// when it fits.
+// nothing, and no row's new-row program runs for it. A number too small
+// for any is 0. Any other text stays as it was, when it fits.
 TEST(TableFiles, ANumberFromATextFieldIsStoredAsItsFieldWritesNumbers) {
   test::TempDir tmp;
   const struct {
@@ -162,17 +162,24 @@ TEST(TableFiles, ANumberFromATextFieldIsStoredAsItsFieldWritesNumbers) {
     }
     ASSERT_TRUE(file.Close());
     TStringBase table;
-    table.MakeTemporary({{"PRICE", 'N', c.length, c.decimals}});
+    table.MakeTemporary({{"PRICE", 'N', c.length, c.decimals}, {"NOTE", 'C', 3, 0}});
+    int runs = 0;
+    table.OnNewRow = [&] {
+      ++runs;
+      table.SetFieldText(0, "1");
+      table.SetFieldText(1, "new");
+    };
     EXPECT_EQ(ReadBaseFromFile(table, tmp / "prices.dbf"), c.stored != nullptr);
     if (c.stored == nullptr) {
-      EXPECT_EQ(table.Count(), 0);
+      EXPECT_EQ(std::tuple(table.Count(), runs), std::tuple(0, 0));
       continue;
     }
-    ASSERT_EQ(table.Count(), 2);
-    std::string text;
+    ASSERT_EQ(std::tuple(table.Count(), runs), std::tuple(2, 2));
+    std::string price, note;
     table.MemTableGoto(1);
-    table.GetFieldText(0, text);
-    EXPECT_EQ(text, c.stored);
+    table.GetFieldText(0, price);
+    table.GetFieldText(1, note);
+    EXPECT_EQ(std::tuple(price, note), std::tuple(c.stored, "new"));
   }
 }
 
