@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "foundation/values/value_text.h"
 #include "language/evaluator.h"
 
 namespace vm {
@@ -53,10 +52,8 @@ void FillFromExpressions(IDataView& view, int32_t row, int32_t& err, const TKeyC
   for (TFilled& f : filled) {
     if (f.Err != 0) continue;
     const char kind = view.CellKind(f.Col, row);
-    if (kind == 'E') {
-      view.SetCellText(f.Col, row, ValueToTextAuto(f.Value, -9));
-    } else if (TypesCompatible(kind, f.Value.Kind)) {
-      view.SetCellValue(f.Col, row, f.Value);
+    if (kind == 'E' || TypesCompatible(kind, f.Value.Kind)) {
+      PutLoadedValue(view, f.Col, row, f.Value, kind);
     } else {
       view.SetCellText(f.Col, row, std::string());
       f.Err = 22;
@@ -98,6 +95,17 @@ void RowsToView(TStringBase& table, IDataView& view, int32_t& err, bool move, co
 
 }  // namespace
 
+void PutLoadedValue(IDataView& view, int32_t col, int32_t row, const TCommonVar& value) {
+  PutLoadedValue(view, col, row, value, view.CellKind(col, row));
+}
+
+void PutLoadedValue(IDataView& view, int32_t col, int32_t row, const TCommonVar& value, char kind) {
+  if (kind == 'E')
+    view.SetCellText(col, row, FixedCellText(value));
+  else
+    view.SetCellValue(col, row, value);
+}
+
 void ShowInView(TStringBase& table, IDataView& view, bool byExpressions) {
   const bool updating = view.Updating();
   view.SetUpdating(true);
@@ -115,7 +123,7 @@ void ShowInView(TStringBase& table, IDataView& view, bool byExpressions) {
           const int32_t field = view.ColumnField(col);
           if (field < 0) continue;
           table.GetValue(field, value);
-          view.SetCellValue(col, row, value);
+          PutLoadedValue(view, col, row, value);
         } else if (TExprChain* expr = view.ColumnExpr(col)) {
           int err = 0;
           EvalExpr(*expr, err, value);

@@ -8,6 +8,7 @@
 #include "foundation/text/collation.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"
+#include "language/table_views.h"
 #include "models/data_view.h"
 #include "models/loaded_texts.h"
 #include "models/row_sort.h"
@@ -157,22 +158,23 @@ std::unique_ptr<TLoadedTexts> TDataView::TextsWhenRead(TStringBase& table) {
     c.Field = ColumnField(col);
     const TColDescr* d = BlankColumn(*blank_, col + 1);
     if (c.Field < 0 || !d) continue;
-    if (!d->Conditional) {
-      c.Mode = d->Format.Mode;
-      c.Decimals = d->Format.Decimals;
-      continue;
-    }
     // Which format a condition picks must not matter to the text: only a
-    // number's decimals (four when Mode is 0) reach it.
-    const auto decimals = [&table, &c](const TColFormat& f) {
-      return table.FieldType(c.Field) != 'N' ? 0 : f.Mode == 0 ? 4 : f.Decimals;
+    // number's decimals (four when Mode is 0) reach it, and a fixed-text
+    // format's own form of anything but a text (-1).
+    const auto form = [&table, &c](const TColFormat& f) {
+      const char type = table.FieldType(c.Field);
+      if (f.Kind == 'E' && type != 'C') return -1;
+      return type != 'N' ? 0 : f.Mode == 0 ? 4 : f.Decimals;
     };
     const TVarColFormat* first = d->CondFormats.get();
-    if (!first) continue;
-    c.Mode = first->Format.Mode;
-    c.Decimals = first->Format.Decimals;
+    if (d->Conditional && !first) continue;
+    const TColFormat& format = d->Conditional ? first->Format : d->Format;
+    c.Mode = format.Mode;
+    c.Decimals = format.Decimals;
+    c.FixedText = form(format) < 0;
+    if (!d->Conditional) continue;
     for (const TVarColFormat* f = first->Next.get(); f; f = f->Next.get())
-      if (decimals(f->Format) != decimals(first->Format)) return nullptr;
+      if (form(f->Format) != form(first->Format)) return nullptr;
   }
   return std::make_unique<TLoadedTexts>(table, std::move(columns));
 }
@@ -200,7 +202,7 @@ void TDataView::LoadFromTable(TStringBase& table, TLoadTexts texts) {
     if (field < 0) return;
     TCommonVar v;
     table.GetValue(field, v);
-    SetCellValue(col, row, v);
+    PutLoadedValue(*this, col, row, v);
   };
   for (int32_t rec = pending; rec < table.Count(); ++rec) {
     table.MemTableGoto(rec);

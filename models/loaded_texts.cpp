@@ -6,6 +6,7 @@
 #include "foundation/tables/dbf_bytes.h"
 #include "foundation/tables/string_base.h"
 #include "foundation/values/value_text.h"
+#include "language/table_views.h"
 
 namespace vm {
 
@@ -34,11 +35,13 @@ std::string_view TLoadedTexts::RecordText(int32_t record, int32_t col, std::stri
     return text;
   }
   // ValueToText writes Mode 0 with four decimals.
-  if (std::string_view text;
-      table_.NumberFieldText(column.Field, row->Buffer(), column.Mode == 0 ? 4 : column.Decimals, scratch, text))
+  if (std::string_view text; !column.FixedText && table_.NumberFieldText(column.Field, row->Buffer(),
+                                                                         column.Mode == 0 ? 4 : column.Decimals,
+                                                                         scratch, text))
     return text;
   table_.GetBufferValue(column.Field, row->Buffer(), value_);
-  scratch = ValueToText(value_, value_.Kind == 'D' ? 0 : column.Mode, column.Decimals);
+  scratch = column.FixedText ? FixedCellText(value_)
+                             : ValueToText(value_, value_.Kind == 'D' ? 0 : column.Mode, column.Decimals);
   return scratch;
 }
 

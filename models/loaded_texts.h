@@ -16,11 +16,13 @@ class TStringBase;
 class TLoadedTexts final : public TRowTexts {
  public:
   // How a column's cells are written: the field read (-1: the column is not
-  // bound and stays empty) and the Mode and Decimals of its format.
+  // bound and stays empty) and the Mode and Decimals of its format, or the
+  // text a fixed-text cell keeps.
   struct TColumn {
     int32_t Field = -1;
     int32_t Mode = 0;
     int32_t Decimals = 0;
+    bool FixedText = false;
   };
 
   TLoadedTexts(const TStringBase& table, std::vector<TColumn> columns);

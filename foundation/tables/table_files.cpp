@@ -1,5 +1,6 @@
 #include "foundation/tables/table_files.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "foundation/tables/table_rewrite.h"
@@ -44,19 +45,34 @@ namespace {
 
 // A field's text from the file into a row. A number field takes a number
 // as the program reads typed ones (the first comma as the point, an
-// exponent allowed) and writes it as it writes numbers: rounded to the
-// field's decimals, or to as many as fit. Stored as text, a number could be
-// cut into another one, or keep an exponent no reader of the field takes.
-// False when it does not fit even without decimals. Any other text (a
-// blank, "???" of an unknown link) is stored as it stands, when it fits.
-bool PutFileText(TStringBase& table, int32_t field, const std::string& text, char* buf) {
-  TCommonVar number;
-  if (table.FieldType(field) == 'N' && TextToExtended(CommaToPoint(text), number.Num)) {
-    number.Kind = 'N';
-    return table.SetBufferValue(field, number, buf);
+// exponent allowed) and writes it as it writes numbers, rounded to the
+// field's own decimals: false when it does not fit so, since with fewer
+// decimals, cut or with an exponent no reader of the field takes, it would
+// be stored as another number. One too small for any number is 0; one too
+// large for any never fits. Any other text (a blank, "???" of an unknown
+// link) is stored as it stands, when it fits.
+bool PutFileText(const TStringBase& table, int32_t field, const std::string& text, char* buf) {
+  const std::size_t length = table.FieldBytes(field, buf).size();
+  if (table.FieldType(field) == 'N') {
+    long double x = 0;
+    switch (ReadExtended(CommaToPoint(text), x)) {
+      case TNumberRead::TooLarge:
+        return false;
+      case TNumberRead::TooSmall:
+        x = 0;
+        [[fallthrough]];
+      case TNumberRead::Number: {
+        const std::string fixed = ExtendedToFixed(x, table.Dbf()->GetFieldDef(field).Decimals);
+        if (!HasFixedForm(x) || fixed.empty() || fixed.size() > length) return false;
+        table.SetBufferText(field, fixed, buf);
+        return true;
+      }
+      case TNumberRead::NoNumber:
+        break;
+    }
+    // A text cut to a number field could read back as a number it never was.
+    if (text.size() > length) return false;
   }
-  // A text cut to a number field could read back as a number it never was.
-  if (table.FieldType(field) == 'N' && text.size() > table.FieldBytes(field, buf).size()) return false;
   table.SetBufferText(field, text, buf);
   return true;
 }
@@ -70,29 +86,37 @@ bool ReadBaseFromFile(TStringBase& table, const std::string& fileName) {
   if (!in.Open()) return false;
   std::vector<int32_t> target(static_cast<std::size_t>(in.FieldCount()));
   for (int i = 0; i < in.FieldCount(); ++i) target[static_cast<std::size_t>(i)] = table.FieldIndex(in.GetFieldName(i));
-  const int32_t before = table.Count();
-  const int32_t current = table.CurrentIndex();
-  const bool modified = table.Modified;
-  // A file that cannot be read whole, or holds a number the table cannot,
-  // adds nothing.
-  const auto fail = [&] {
-    while (table.Count() > before) table.Delete(table.LastIndex());
-    table.MemTableGoto(current);
-    table.Modified = modified;
-    return false;
-  };
+  // Every record is taken into a record of its own before the first row
+  // goes in: a file that cannot be read whole, or holds a value the table
+  // cannot, adds nothing, and no row's new-row program has run for it.
+  const auto size = static_cast<std::size_t>(table.RecordSize());
+  std::vector<char> records;
+  int32_t count = 0;
   std::string text;
   in.GoToRecord(1);
   for (int32_t rec = 1; rec <= in.RecCount(); ++rec) {
     const int state = in.ReadRecord();
-    if (state < 0) return fail();
+    if (state < 0) return false;
     if (state == 1) continue;
-    TRow* row = table.Append();
+    records.resize(records.size() + size, ' ');
+    char* record = records.data() + records.size() - size;
+    ++count;
     for (int i = 0; i < in.FieldCount(); ++i) {
       const int32_t field = target[static_cast<std::size_t>(i)];
       if (field < 0) continue;
       in.GetFieldStr(i, text);
-      if (!PutFileText(table, field, text, row->Buffer())) return fail();
+      if (!PutFileText(table, field, text, record)) return false;
+    }
+  }
+  // The new-row program may fill fields the file does not have; those it
+  // has are written over what it put there.
+  for (int32_t n = 0; n < count; ++n) {
+    const char* record = records.data() + static_cast<std::size_t>(n) * size;
+    char* row = table.Append()->Buffer();
+    for (const int32_t field : target) {
+      if (field < 0) continue;
+      const std::string_view bytes = table.FieldBytes(field, record);
+      std::copy(bytes.begin(), bytes.end(), row + (bytes.data() - record));
     }
   }
   table.Modified = true;

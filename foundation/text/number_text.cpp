@@ -348,36 +348,57 @@ bool ReadDecimalDigits(std::string_view s, TDecimalDigits& d) {
   return true;
 }
 
-bool TextToExtended(std::string_view s, long double& x) {
-  if (QuickDecimal(s, x)) return true;
+bool TextToExtended(std::string_view s, long double& x) { return ReadExtended(s, x) == TNumberRead::Number; }
+
+TNumberRead ReadExtended(std::string_view s, long double& x) {
+  if (QuickDecimal(s, x)) return TNumberRead::Number;
   size_t i = 0;
   const size_t n = s.size();
   while (i < n && s[i] == ' ') ++i;
   size_t start = i;
   if (i < n && s[i] == '+') start = ++i;
   else if (i < n && s[i] == '-') ++i;
+  // One more than the power of ten of the first digit that is not 0, the
+  // exponent aside: it tells the two ways out of the range apart.
+  int64_t scale = 0;
+  bool nonZero = false;
   size_t digits = 0;
-  while (i < n && IsDigit(s[i])) ++i, ++digits;
+  for (; i < n && IsDigit(s[i]); ++i, ++digits) {
+    nonZero = nonZero || s[i] != '0';
+    if (nonZero) ++scale;
+  }
   if (i < n && s[i] == '.') {
     ++i;
-    while (i < n && IsDigit(s[i])) ++i, ++digits;
+    for (; i < n && IsDigit(s[i]); ++i, ++digits) {
+      if (!nonZero) --scale;
+      nonZero = nonZero || s[i] != '0';
+    }
   }
-  if (digits == 0) return false;
+  if (digits == 0) return TNumberRead::NoNumber;
+  int64_t exponent = 0;
   if (i < n && (s[i] == 'e' || s[i] == 'E')) {
     ++i;
+    const bool negative = i < n && s[i] == '-';
     if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
     size_t expDigits = 0;
-    while (i < n && IsDigit(s[i])) ++i, ++expDigits;
-    if (expDigits == 0) return false;
+    // Held short of overflowing: far beyond any range, the size no longer
+    // matters.
+    for (; i < n && IsDigit(s[i]); ++i, ++expDigits)
+      exponent = std::min<int64_t>(exponent * 10 + (s[i] - '0'), 1'000'000'000);
+    if (expDigits == 0) return TNumberRead::NoNumber;
+    if (negative) exponent = -exponent;
   }
-  if (i != n) return false;
+  if (i != n) return TNumberRead::NoNumber;
   long double v = 0;
   const char* first = s.data() + start;
   const char* last = s.data() + n;
   const auto r = std::from_chars(first, last, v, std::chars_format::general);
-  if (r.ec != std::errc() || r.ptr != last) return false;
+  if (r.ptr != last) return TNumberRead::NoNumber;
+  if (r.ec == std::errc::result_out_of_range)
+    return scale + exponent > 0 ? TNumberRead::TooLarge : TNumberRead::TooSmall;
+  if (r.ec != std::errc()) return TNumberRead::NoNumber;
   x = v;
-  return true;
+  return TNumberRead::Number;
 }
 
 std::string ExtendedToFixed(long double x, int decimals) {

@@ -21,6 +21,13 @@ namespace vm {
 // out of range.
 bool TextToExtended(std::string_view s, long double& x);
 
+// What TextToExtended makes of a text, telling a number beyond the range of
+// the 80-bit numbers from a text that is none: the first is still a number,
+// however large or small, while the second may be anything. X is set for
+// Number only.
+enum class TNumberRead { Number, TooLarge, TooSmall, NoNumber };
+TNumberRead ReadExtended(std::string_view s, long double& x);
+
 // The texts number fields hold: optional leading spaces, an optional sign and
 // at most 19 digits with an optional '.', nothing else. Their value is
 // exactly Mantissa / 10^Fraction, negated when Negative; TextToExtended reads

@@ -108,9 +108,16 @@ bool FormatValueText(std::string_view text, char kind, int mode, int decimals,
     case 'C':
       result = std::string(text);
       return true;
-    case 'D':
-      result = (mode > 0 && !text.empty()) ? DateStrToLongStr(text) : std::string(text);
+    case 'D': {
+      // Cells write dates as d.m.y; a date kept in another form (the long
+      // one of a fixed-text cell whose row now asks for a date) shows as the
+      // date its value reads, not as its digits taken for d.m.y.
+      std::string dmy(text);
+      if (text.find_first_not_of("0123456789. ") != std::string_view::npos)
+        if (std::string read = NormalizeDateStr(text); !read.empty()) dmy = std::move(read);
+      result = (mode > 0 && !dmy.empty()) ? DateStrToLongStr(dmy) : std::move(dmy);
       return true;
+    }
     case 'E':
       result = std::string(altText);
       return true;

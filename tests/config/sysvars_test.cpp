@@ -56,7 +56,7 @@ TEST_F(SysVars, ValuesAndTexts) {
 
 TEST(ValueDisplay, FormatByKindLetter) {
   struct Case {
-    const char* text;
+    std::string text;
     char kind;
     int mode, decimals;
     std::string shown;
@@ -65,7 +65,9 @@ TEST(ValueDisplay, FormatByKindLetter) {
                         {"abc", 'N', 1, 0, "0"}, {"-0,125", 'N', 1, 2, "-0.12"}, {"7", 'R', 1, 2, "7"},
                         {"7,25", 'R', 1, 2, "7.25"}, {"7,0000000001", 'R', 1, 2, "7.00"},
                         {"", 'D', 1, 0, ""}, {"5.03.2007", 'D', 0, 0, "5.03.2007"},
-                        {"5.03.2007", 'D', 1, 0, "5 марта 2007г."_w}, {"9:5:7", 'T', 0, 0, "9:05"},
+                        {"5.03.2007", 'D', 1, 0, "5 марта 2007г."_w}, {"5.03", 'D', 0, 0, "5.03"},
+                        {"1 февраля 2026 г."_w, 'D', 1, 0, "1 февраля 2026г."_w},
+                        {"1 февраля 2026 г."_w, 'D', 0, 0, "1.02.2026"}, {"9:5:7", 'T', 0, 0, "9:05"},
                         {"9:5:7", 'T', 2, 0, "9:05.07"}, {" as is ", 'C', 1, 0, " as is "},
                         {"x", 'Q', 1, 0, "untouched"}, {"x", 'Q', 0, 0, "x"}})
     EXPECT_EQ(Format(c.text, c.kind, c.mode, c.decimals), c.shown) << c.text << " " << c.kind << c.mode;

@@ -120,7 +120,8 @@ TEST(DocumentRun, LoadingThatFailsToEvaluateStopsTheRun) {
 
 // A column's format may hang on a column the loading fills after it; the
 // cell's kind is chosen from the whole row, so a date is no fixed text's
-// long date read again as a date.
+// long date read again as a date. A fixed-text cell keeps that long date,
+// and shows it as a date once a quantity typed in its row asks for one.
 TEST(DocumentRun, LoadedCellsTakeTheFormatTheirWholeRowChooses) {
   RunRig rig;
   rig.Blanks.Add("SALESB")->SetText(
@@ -141,6 +142,11 @@ TEST(DocumentRun, LoadedCellsTakeTheFormatTheirWholeRowChooses) {
       shown.push_back(CellDisplayText(view.CellText(col + 1, row), *view.CellFormat(col, row)));
   const std::string date = "1 февраля 2026г."_w;
   EXPECT_EQ(shown, (std::vector<std::string>{date, "5", "TOTAL", "0", date, "2"}));
+
+  EXPECT_EQ(view.GetCellText(0, 1), "1 февраля 2026 г."_w);
+  view.SetCellText(1, 1, "3");
+  EXPECT_EQ(std::tuple(CellDisplayText(view.CellText(1, 1), *view.CellFormat(0, 1)), view.GetCellValue(0, 1).Date),
+            std::tuple(date, TDateRec{1, 2, 2026}));
 }
 
 TEST(DocumentRun, ViewCellsShowAndTakeValuesOfEveryKind) {

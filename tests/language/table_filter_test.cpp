@@ -355,6 +355,10 @@ TEST_F(BoundTableTest, RowsGoIntoViews) {
   ShowInView(Table(), view, false);
   EXPECT_EQ(std::tuple(view.Text(), view.TableRow(1), view.Current, view.UpdatingOn, Table().CurrentIndex()),
             std::tuple("A|1.50|;B|5|", 1, 0, false, 2));
+  view.Columns[2] = {kGoodsPrice, 'E', {}};  // a fixed-text cell keeps the whole number
+  ShowInView(Table(), view, false);
+  EXPECT_EQ(view.Text(), "A|1.50|1.500000000;B|5|5");
+  view.Columns[2].Field = -1;
 
   TBaseListContext context(&bases_);
   ASSERT_EQ(CompileExpr("GOODS.PRICE*2", context, view.Columns[1].Expr).ErrCode, 0);

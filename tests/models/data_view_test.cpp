@@ -12,6 +12,7 @@
 
 #include "foundation/tables/string_base.h"
 #include "foundation/values/value_text.h"
+#include "models/table_render.h"
 #include "platform/encoding.h"
 #include "support/number_order.h"
 #include "support/scripted_ui.h"
@@ -640,6 +641,21 @@ TEST(DataViewLoad, ConditionsReadTheColumnsLoadedAfterTheirOwn) {
     view.LoadFromTable(table, texts);
     EXPECT_EQ(Column(view, 0), (std::vector<std::string>{"12.345", "12.3"}));
   }
+
+  // A fixed-text cell keeps the whole number for its row, which shows it
+  // once a quantity typed there asks for a number.
+  blank.SetText("COLCOUNT=2\nLEVELCOUNT=1\nFORMAT[1]=V[[NUMCOL(2) = 0, E,'-',0], [1, N,10,6]]\nFORMAT[2]=N,5,0\n"
+                "COLWIDTH[1..2]=100\n");
+  ASSERT_TRUE(view.SetBlank(&blank));
+  TStringBase exact;
+  exact.MakeTemporary({{"PRICE", 'N', 10, 6}, {"QTY", 'N', 5, 0}});
+  exact.Append();
+  exact.SetValue(0, Num(1.234567L));
+  view.GetColLayout(0)->BoundField = 0;
+  view.GetColLayout(1)->BoundField = 1;
+  view.LoadFromTable(exact, TLoadTexts::Now);
+  view.SetCellText(1, 0, "3");
+  EXPECT_EQ(CellDisplayText(view.CellText(1, 0), *view.CellFormat(0, 0)), "1.234567");
 }
 
 }  // namespace

@@ -42,6 +42,9 @@ std::string BlankText(const std::string& seventh) {
 }
 const std::string kSameTexts = "V[[NUMCOL(7) < 10, N,10,3,35,1], [1, N,10,3]]";
 const std::string kOtherTexts = "V[[NUMCOL(2) > 50, N,10,3], [1, N,10,1]]";
+// A fixed-text cell keeps its number otherwise than a number cell.
+const std::string kFixedTexts = "E,'X',0";
+const std::string kSometimesFixed = "V[[NUMCOL(2) > 50, E,'X',0], [1, N,10,4]]";
 
 struct Random {
   std::mt19937 gen;
@@ -199,13 +202,15 @@ std::string Step(Random& random, TDataView& now, TDataView& later) {
 }
 
 TEST(LoadedTexts, RowsReadAtNeedGiveWhatRowsLoadedAtOnceGive) {
-  for (unsigned seed = 1; seed <= 40; ++seed) {
+  for (unsigned seed = 1; seed <= 48; ++seed) {
     SCOPED_TRACE(seed);
     Random random(seed);
     TStringBase table;
     FillTable(table, random, static_cast<int32_t>(random.Below(60)));
     const bool sameTexts = seed % 4 != 0;
-    const std::string blank = BlankText(sameTexts ? kSameTexts : kOtherTexts);
+    const std::string blank = BlankText(seed > 40  ? (sameTexts ? kFixedTexts : kSometimesFixed)
+                                        : sameTexts ? kSameTexts
+                                                    : kOtherTexts);
     TDataView now, later;
     Load(now, blank, table, TLoadTexts::Now);
     Load(later, blank, table, TLoadTexts::WhenRead);

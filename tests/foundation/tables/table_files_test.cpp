@@ -86,8 +86,8 @@ TEST(TableFiles, AFailedWriteLeavesTheOldFile) {
 }
 
 // Prices of a file's N(12,2) read into an N(8,2) field: one that does not
-// fit even without decimals adds nothing; a longer one that fits with
-// fewer decimals is rounded, not cut.
+// fit with the field's two decimals adds nothing, since with fewer it would
+// be another number.
 TEST(TableFiles, ANumberItsFieldCannotHoldAddsNothing) {
   test::TempDir tmp;
   const auto write = [&](const std::string& name, const std::vector<std::string>& prices) {
@@ -106,6 +106,7 @@ TEST(TableFiles, ANumberItsFieldCannotHoldAddsNothing) {
   };
   write("wide.dbf", {"5.00", "123456789.00"});
   write("longer.dbf", {"1234567.50", "-123456.78"});
+  write("fits.dbf", {"99999.99", "-9999.99"});
   TStringBase table;
   table.MakeTemporary({{"PRICE", 'N', 8, 2}});
   table.Append();
@@ -114,20 +115,23 @@ TEST(TableFiles, ANumberItsFieldCannotHoldAddsNothing) {
   EXPECT_FALSE(ReadBaseFromFile(table, tmp / "wide.dbf"));
   EXPECT_EQ(std::tuple(table.Count(), table.CurrentIndex(), table.Modified), std::tuple(1, 0, false));
 
-  ASSERT_TRUE(ReadBaseFromFile(table, tmp / "longer.dbf"));
+  EXPECT_FALSE(ReadBaseFromFile(table, tmp / "longer.dbf"));
+  EXPECT_EQ(table.Count(), 1);
+  ASSERT_TRUE(ReadBaseFromFile(table, tmp / "fits.dbf"));
   std::string text;
   const auto price = [&](int32_t i) {
     table.MemTableGoto(i);
     table.GetFieldText(0, text);
     return text;
   };
-  EXPECT_EQ(std::tuple(price(0), price(1), price(2)), std::tuple("1.00", "1234568", "-123457"));
+  EXPECT_EQ(std::tuple(price(0), price(1), price(2)), std::tuple("1.00", "99999.99", "-9999.99"));
 }
 
 // A file's text field read into number fields: a number is read as the
-// program reads typed numbers (the comma as the point) and stored as the
-// field writes numbers; one the field cannot hold, an exponent's too, adds
-// nothing. Any other text stays as it was.
+// program reads typed numbers (the comma as the point) and stored with the
+// field's decimals; one the field cannot hold so, an exponent's too, adds
+// nothing, and no row's new-row program runs for it. A number too small
+// for any is 0. Any other text stays as it was, when it fits.
 TEST(TableFiles, ANumberFromATextFieldIsStoredAsItsFieldWritesNumbers) {
   test::TempDir tmp;
   const struct {
@@ -135,10 +139,13 @@ TEST(TableFiles, ANumberFromATextFieldIsStoredAsItsFieldWritesNumbers) {
     int32_t length, decimals;
     const char* stored;  // nullptr: the file adds nothing
   } cases[] = {
-      {"123456789,5", 8, 2, nullptr}, {"1234567,50", 8, 2, "1234568"}, {"12,5", 8, 2, "12.50"},
+      {"123456789,5", 8, 2, nullptr}, {"1234567,50", 8, 2, nullptr},  {"12,5", 8, 2, "12.50"},
       {"1.234", 8, 2, "1.23"},        {"-7", 8, 2, "-7.00"},          {"1E+40", 8, 2, nullptr},
       {"1.5E+20", 8, 0, nullptr},     {"1E+3", 8, 2, "1000.00"},       {"", 8, 2, ""},
-      {"???", 8, 2, "???"},           {"12345678x", 8, 2, nullptr},
+      {"???", 8, 2, "???"},           {"12345678x", 8, 2, nullptr},   {"1234567x", 8, 2, "1234567x"},
+      {"123456,78", 8, 2, nullptr},   {"-99999.99", 8, 2, nullptr},   {"99999,994", 8, 2, "99999.99"},
+      {"1e5000", 8, 2, nullptr},      {"4E+5032", 8, 2, nullptr},     {"1e-5000", 8, 2, "0.00"},
+      {"-1E-5000", 8, 0, "0"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.text) + " into " + std::to_string(c.length) + "." + std::to_string(c.decimals));
@@ -155,17 +162,24 @@ TEST(TableFiles, ANumberFromATextFieldIsStoredAsItsFieldWritesNumbers) {
     }
     ASSERT_TRUE(file.Close());
     TStringBase table;
-    table.MakeTemporary({{"PRICE", 'N', c.length, c.decimals}});
+    table.MakeTemporary({{"PRICE", 'N', c.length, c.decimals}, {"NOTE", 'C', 3, 0}});
+    int runs = 0;
+    table.OnNewRow = [&] {
+      ++runs;
+      table.SetFieldText(0, "1");
+      table.SetFieldText(1, "new");
+    };
     EXPECT_EQ(ReadBaseFromFile(table, tmp / "prices.dbf"), c.stored != nullptr);
     if (c.stored == nullptr) {
-      EXPECT_EQ(table.Count(), 0);
+      EXPECT_EQ(std::tuple(table.Count(), runs), std::tuple(0, 0));
       continue;
     }
-    ASSERT_EQ(table.Count(), 2);
-    std::string text;
+    ASSERT_EQ(std::tuple(table.Count(), runs), std::tuple(2, 2));
+    std::string price, note;
     table.MemTableGoto(1);
-    table.GetFieldText(0, text);
-    EXPECT_EQ(text, c.stored);
+    table.GetFieldText(0, price);
+    table.GetFieldText(1, note);
+    EXPECT_EQ(std::tuple(price, note), std::tuple(c.stored, "new"));
   }
 }
 

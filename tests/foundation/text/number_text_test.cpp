@@ -21,6 +21,25 @@ TEST(NumberText, ReadsDecimalTextOnly) {
   }
 }
 
+// A number beyond the range is told from a text that is none, and which
+// way it lies by where its first digit stands, not by its exponent alone.
+TEST(NumberText, NumbersOutOfRangeAreToldApart) {
+  const std::string zeros(5000, '0');
+  for (const auto& [text, read] :
+       {std::pair<std::string, TNumberRead>{"1e5000", TNumberRead::TooLarge}, {"-4E+5032", TNumberRead::TooLarge},
+        {"1e-5000", TNumberRead::TooSmall}, {"-0.001e-4950", TNumberRead::TooSmall},
+        {"0.001e4940", TNumberRead::TooLarge}, {"1000000e-4960", TNumberRead::TooSmall},
+        {"1" + zeros + "e-10", TNumberRead::TooLarge}, {"0." + zeros + "1e10", TNumberRead::TooSmall},
+        {"0e99999", TNumberRead::Number}, {"1e4000", TNumberRead::Number}, {"1e", TNumberRead::NoNumber},
+        {"1e5000x", TNumberRead::NoNumber}, {"e5000", TNumberRead::NoNumber}}) {
+    long double x = -12345;
+    EXPECT_EQ(ReadExtended(text, x), read) << text.substr(0, 20);
+    if (read != TNumberRead::Number) {
+      EXPECT_EQ(x, -12345) << text.substr(0, 20);
+    }
+  }
+}
+
 TEST(NumberText, FixedDecimalsRoundHalvesToEven) {
   struct Case {
     long double x;
