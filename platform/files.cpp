@@ -161,6 +161,24 @@ std::string ResolveFolderCase(const std::string& path) {
 
 }  // namespace
 
+namespace {
+
+// Whether an open gave a plain file: a pipe, a device or a folder put where
+// a file should be is refused (and closed).
+bool OpenedFile(int fd, FileError& err) {
+  if (fd < 0) {
+    err = ErrorOf(errno);
+    return false;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return true;
+  ::close(fd);
+  err = FileError::Other;
+  return false;
+}
+
+}  // namespace
+
 std::unique_ptr<File> FileSystem::Open(const std::string& path, FileMode mode,
                                        FileError* error) {
   FileError dummy;
@@ -186,16 +204,7 @@ std::unique_ptr<File> FileSystem::Open(const std::string& path, FileMode mode,
       break;
   }
   const int fd = ::open(sys.c_str(), flags, 0666);
-  if (fd < 0) {
-    err = ErrorOf(errno);
-    return nullptr;
-  }
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    err = FileError::Other;
-    return nullptr;
-  }
+  if (!OpenedFile(fd, err)) return nullptr;
   struct flock fl = {};
   fl.l_type = mode == FileMode::Read || mode == FileMode::CreateNew ? F_RDLCK : F_WRLCK;
   fl.l_whence = SEEK_SET;
@@ -233,16 +242,7 @@ std::unique_ptr<File> FileSystem::OpenMark(const std::string& path, bool alone, 
     }
     fd = ::open(sys.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
   }
-  if (fd < 0) {
-    err = ErrorOf(errno);
-    return nullptr;
-  }
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    err = FileError::Other;
-    return nullptr;
-  }
+  if (!OpenedFile(fd, err)) return nullptr;
   // A lock of the whole open file, which needs no right to write it.
   if (::flock(fd, (alone ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
     const int e = errno;
