@@ -274,9 +274,11 @@ TEST_F(StartUpTest, ACommitKilledWithTheSettingsAsideIsRecoveredBeforeTheyAreRea
 }
 
 TEST_F(StartUpTest, WhatAKilledBackupLeftInTheWorkFoldersGoesAtTheNextStart) {
-  // Killed as the file list lands in "WORK" (its temporary is there), and
-  // as the new volumes are swapped in ("RESERV.NEW" is there).
-  for (const std::string moment : {"WORK/files.res", "/RESERV"}) {
+  // Killed as the file list lands in "WORK" (its temporary is there), as
+  // the new volumes are whole ("RESERV.TMP" is there) and as they are
+  // swapped in ("RESERV.NEW" is there, "RESERV" is not): the half-written
+  // ones go, the whole ones take the place of "RESERV".
+  for (const std::string moment : {"WORK/files.res", "/RESERV.NEW", "/RESERV"}) {
     SCOPED_TRACE(moment);
     ASSERT_TRUE(vm::test::KilledBeforeRenameOnto(moment, [&] {
       ChooseDataDirectory();
@@ -287,16 +289,22 @@ TEST_F(StartUpTest, WhatAKilledBackupLeftInTheWorkFoldersGoesAtTheNextStart) {
       MakeBackup(env);
     }));
     std::vector<std::string> work = vm::test::DirNames(home / "WORK");
-    ASSERT_TRUE(std::ranges::any_of(work, IsTemporaryFileName) || fs::is_directory(home / "RESERV.NEW"));
+    ASSERT_TRUE(std::ranges::any_of(work, IsTemporaryFileName) || fs::is_directory(home / "RESERV.TMP") ||
+                fs::is_directory(home / "RESERV.NEW"));
     ASSERT_EQ(StartUp(options), 0);
     work = vm::test::DirNames(home / "WORK");
     EXPECT_FALSE(std::ranges::any_of(work, IsTemporaryFileName));
-    EXPECT_FALSE(fs::exists(home / "RESERV.NEW"));
+    for (const char* gone : {"RESERV.TMP", "RESERV.NEW", "RESERV.OLD"}) EXPECT_FALSE(fs::exists(home / gone)) << gone;
+    EXPECT_TRUE(fs::is_directory(home / "RESERV"));
   }
+  EXPECT_FALSE(vm::test::DirNames(home / "RESERV").empty());
   CloseErrorLog();
   const std::string log = ReadBytes(home / "Errors.log");
   EXPECT_NE(log.find("Удалён временный файл прерванной записи "_w + home.Dir() + "WORK/files.res.~"), std::string::npos);
-  EXPECT_NE(log.find("Удалены тома прерванного резервного копирования "_w), std::string::npos);
+  EXPECT_NE(log.find("Удалены тома прерванного резервного копирования "_w + home.Dir() + "RESERV.TMP"),
+            std::string::npos);
+  EXPECT_NE(log.find("Тома прерванного резервного копирования поставлены на место "_w + home.Dir() + "RESERV"),
+            std::string::npos);
 }
 
 // A restore killed as it unpacks leaves the temporary of the file being
