@@ -276,7 +276,8 @@ bool RestorableName(const std::string& folder, const std::string& name) {
   // folder away, and its backup could never be removed.
   for (const char* own : {"ARCHIVE", "WORK", "RESERV", kPartReservFolder, kNewReservFolder, kOldReservFolder})
     if (upper == own) return false;
-  return upper != UpperStr(kCommitJournalName) && upper != "LOCK.LCK" && upper.find(".$BK") == std::string::npos &&
+  return upper != UpperStr(kCommitJournalName) && upper != UpperStr(kPendingMediaSetName) && upper != "LOCK.LCK" &&
+         upper.find(".$BK") == std::string::npos &&
          upper.find(".$NW") == std::string::npos;
 }
 

@@ -11,6 +11,7 @@
 #include "config/settings.h"
 #include "config/settings_syntax.h"
 #include "foundation/tables/commit_journal.h"
+#include "foundation/tables/pending_renames.h"
 #include "foundation/text/strutils.h"
 #include "platform/files.h"
 #include "platform/services.h"
@@ -255,6 +256,11 @@ std::vector<std::string> SettleReservSwap(const std::string& dir) {
 }
 
 void RemoveLeftoverFiles() {
+  // First, as a deleted period's volumes may wait under temporary names in
+  // any folder the user chose for them, one of these included.
+  std::vector<std::string> done;
+  SettlePendingRenames(ProgramDirectory() + kPendingMediaSetName, done);
+  for (const std::string& m : done) LogError(m);
   std::vector<std::string> dirs = {ProgramDirectory()};
   if (!SameFileName(DataDir(), ProgramDirectory())) dirs.push_back(DataDir());
   // A link planted at the work folder's name is no folder of ours. Its

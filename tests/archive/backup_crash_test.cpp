@@ -2,8 +2,9 @@
 // killed (SIGKILL) at random moments, and a backup cut before each of its
 // changes to the disk: after what the next start does first (the
 // interrupted commit settled, a half-done swap of the backup's volumes
-// settled), the data folder is all as before or all as after, file by
-// file, and "RESERV" holds either the previous copy or the whole new one.
+// settled, a deleted period's volumes on a medium named or removed), the
+// data folder is all as before or all as after, file by file, and "RESERV"
+// holds either the previous copy or the whole new one.
 //
 // VELOMAR_ARCHIVE_KILLS sets the kills per command (25 by default, 200 for
 // the full run).
@@ -15,6 +16,7 @@
 #include "backup_rig.h"
 #include "config/data_dir.h"
 #include "foundation/tables/commit_journal.h"
+#include "foundation/tables/pending_renames.h"
 #include "platform/files.h"
 #include "support/faulty_files.h"
 #include "support/random_kills.h"
@@ -64,6 +66,7 @@ class BackupCrash : public test::BackupRig {
     std::vector<std::string> messages;
     RemoveLeftoverTemporaries(dir_);
     EXPECT_NE(RecoverInterruptedCommit(dir_, messages), TRecoveryResult::Failed);
+    EXPECT_TRUE(SettlePendingRenames(dir_ + kPendingMediaSetName, messages));
     auto files = test::Snapshot(dir_);
     std::erase_if(files, [](const auto& e) { return e.first.rfind("RESERV", 0) == 0; });
     return files;

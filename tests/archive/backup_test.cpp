@@ -289,7 +289,8 @@ TEST_F(BackupCopy, HostileNamesWriteNothingOutsideAndReplaceNothing) {
 }
 
 // "files.res" naming one of the program's own folders (any case), or any
-// other folder of the data folder: refused before anything is replaced,
+// other folder of the data folder, or the record of a deleted period's
+// volumes still to be named on a medium: refused before anything is replaced,
 // with no journal left to fail every later start. The refusal names the
 // file under the failure message and in "Errors.log", as a file listed
 // twice or missing from the copy does.
@@ -307,7 +308,8 @@ TEST_F(BackupCopy, AFileNamedLikeAFolderIsRefusedBeforeAnythingIsReplaced) {
     ASSERT_FALSE(ui_.Log.empty());
     EXPECT_EQ(ui_.Log.back(), "Восстановление данных: "_w + fault);
   };
-  for (const char* name : {"ARCHIVE", "archive", "Work", "RESERV", "reserv.new", "Reserv.tmp", "Extra"}) {
+  for (const char* name :
+       {"ARCHIVE", "archive", "Work", "RESERV", "reserv.new", "Reserv.tmp", "Extra", "delarch.INI"}) {
     SCOPED_TRACE(name);
     volumeFolder_ = HandMadeSet({{"GOODS.DBF", "replaced"}, {name, "a file"}},
                                 {{"", "GOODS.DBF", 32}, {"", name, 32}});

@@ -298,6 +298,16 @@ TEST_F(StartUpTest, WhatAKilledBackupLeftInTheWorkFoldersGoesAtTheNextStart) {
     EXPECT_TRUE(fs::is_directory(home / "RESERV"));
   }
   EXPECT_FALSE(vm::test::DirNames(home / "RESERV").empty());
+  // The volumes of a deleted period whose deletion committed, left under a
+  // temporary name on a medium (here the program folder itself), take
+  // their names before anything takes temporaries away.
+  const std::string temp = "Delarch.000.~0123456789abcdef~";
+  vm::test::WriteBytes(home / temp, "volume");
+  vm::test::WriteBytes(home / kPendingMediaSetName, "FINISH\r\n" + home.Dir() + "\r\nDelarch.000\t" + temp + "\r\n");
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_EQ(ReadBytes(home / "Delarch.000"), "volume");
+  EXPECT_FALSE(fs::exists(home / temp));
+  EXPECT_FALSE(fs::exists(home / kPendingMediaSetName));
   CloseErrorLog();
   const std::string log = ReadBytes(home / "Errors.log");
   EXPECT_NE(log.find("Удалён временный файл прерванной записи "_w + home.Dir() + "WORK/files.res.~"), std::string::npos);
@@ -305,6 +315,7 @@ TEST_F(StartUpTest, WhatAKilledBackupLeftInTheWorkFoldersGoesAtTheNextStart) {
             std::string::npos);
   EXPECT_NE(log.find("Тома прерванного резервного копирования поставлены на место "_w + home.Dir() + "RESERV"),
             std::string::npos);
+  EXPECT_NE(log.find("Поставлены на место файлы прерванной записи в папке "_w + home.Dir()), std::string::npos);
 }
 
 // A restore killed as it unpacks leaves the temporary of the file being
