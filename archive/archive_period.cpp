@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -90,25 +91,52 @@ void RenumberLink(TDBF& table, int field, int32_t value, bool valid, const std::
   if (!table.SetFieldStr(field, "???")) table.SetFieldStr(field, "");
 }
 
-// Whether a field holds the archived value as it was: a number field may
-// write it with more or fewer decimals (123.00 as "123.0"), but not as
-// another number; any other field takes it whole.
-bool HoldsValue(const TDBF& out, int field, const TFieldRecord& def, const std::string& value) {
-  if (def.FieldType != 'N') return value.size() <= static_cast<std::size_t>(def.Length);
-  const std::string stored = out.GetFieldStr(field);
-  const std::string archived = TrimBlanks(value);
-  if (stored == archived) return true;
-  long double was = 0, is = 0;
-  return TextToExtended(archived, was) && TextToExtended(stored, is) && was == is;
+// Whether an archived text is a value of a field of this kind as the
+// program's readers take each: a date as yyyymmdd, a logical value as one
+// of T/F/Y/N/?, a number as the documents read it, "???" of an unknown
+// link or the '*' of a number that did not fit; any of them blank. The
+// readers take any other text for some value it never was (0, the zero
+// date).
+bool IsValueOfKind(char kind, const std::string& text) {
+  if (text.empty()) return true;
+  switch (kind) {
+    case 'D':
+      return text.size() == 8 && text.find_first_not_of("0123456789") == std::string::npos;
+    case 'L':
+      return text.size() == 1 && std::string_view("TtFfYyNn?").find(text[0]) != std::string_view::npos;
+    case 'N': {
+      long double x = 0;
+      return text == "???" || text.find_first_not_of('*') == std::string::npos ||
+             TextToExtended(CommaToPoint(text), x);
+    }
+    default:
+      return true;
+  }
 }
 
 // An archived value into its field of the restored table, which may have
-// become narrower since: a value it cannot hold as it was ends the restore
-// before anything is replaced, rather than coming back blank, cut or
-// rounded.
+// become narrower or of another kind since. A number is written with the
+// field's decimals and must read back as the number it was: a field that
+// kept more decimals than it has would be read apart (sums with them,
+// links, groups and columns of its decimals without). Any other value goes
+// in whole. False when the field cannot hold it so.
+bool PutArchivedValue(TDBF& out, int field, const TFieldRecord& def, const std::string& value) {
+  const std::string text = TrimBlanks(value);
+  if (!IsValueOfKind(def.FieldType, text)) return false;
+  long double was = 0, is = 0;
+  if (def.FieldType != 'N' || !TextToExtended(CommaToPoint(text), was)) {
+    std::string whole = value;
+    TrimRightSpaces(whole);
+    return whole.size() <= static_cast<std::size_t>(def.Length) && out.SetFieldStr(field, value);
+  }
+  return out.SetFieldNumber(field, was) && TextToExtended(out.GetFieldStr(field), is) && is == was;
+}
+
+// A value the restored table cannot hold as it was ends the restore before
+// anything is replaced, rather than coming back blank, cut or rounded.
 void RestoreField(const TBaseArchive& base, TDBF& out, int field, const std::string& value) {
   const TFieldRecord def = out.GetFieldDef(field);
-  if (out.SetFieldStr(field, value) && HoldsValue(out, field, def, value)) return;
+  if (PutArchivedValue(out, field, def, value)) return;
   throw TArchiveFault("База "_w + base.Alias + ", поле "_w + def.Name + ": значение "_w + TrimBlanks(value) +
                       " не помещается в поле"_w);
 }

@@ -33,21 +33,16 @@ std::string BackupCaption() { return "Резервное копирование"
 std::string RestoreCaption() { return "Восстановление данных"_w; }
 
 // The new volumes are made apart and swapped in whole, so a backup that
-// fails or dies on the way leaves the previous one as it was.
+// fails or dies on the way leaves the previous one as it was; the next
+// start, or the next backup or restore, settles a swap it left half done.
+std::string PartReserv(const TBackupEnv& env) { return env.Dir + kPartReservFolder + "/"; }
 std::string NewReserv(const TBackupEnv& env) { return env.Dir + kNewReservFolder + "/"; }
-std::string OldReserv(const TBackupEnv& env) { return env.Dir + "RESERV.OLD/"; }
+std::string OldReserv(const TBackupEnv& env) { return env.Dir + kOldReservFolder + "/"; }
 
 void ClearWork(const TBackupEnv& env) { ClearWorkFolder(env.WorkDir()); }
 
-// Brings back the previous volumes when a swap died half-way.
-void SettleReservSwap(const TBackupEnv& env) {
-  if (Files().IsDirectory(OldReserv(env))) {
-    if (Files().IsDirectory(env.ReservDir()))
-      DeleteDirTree(OldReserv(env));
-    else
-      Files().Rename(ExcludeTrailingSlash(OldReserv(env)), ExcludeTrailingSlash(env.ReservDir()));
-  }
-  if (Files().IsDirectory(NewReserv(env))) DeleteDirTree(NewReserv(env));
+void SettleSwap(const TBackupEnv& env) {
+  for (const std::string& m : SettleReservSwap(env.Dir)) Ui().LogError(m);
 }
 
 bool SwapInNewReserv(const TBackupEnv& env) {
@@ -134,14 +129,16 @@ bool PackBackup(const TBackupEnv& env, TBackupSet& set) {
 }
 
 // The new volumes, made in a folder of their own, are put on the disk once
-// as a set before the folder takes the place of the old one. The packed
-// archive and the file list they are cut from are work files that go
-// first, so that nothing but the volumes is written out for them.
+// as a set, and only then does the folder take the name that says they are
+// whole. The packed archive and the file list they are cut from are work
+// files that go first, so that nothing but the volumes is written out for
+// them.
 bool MakeVolumes(const TBackupEnv& env, int32_t& last) {
-  const bool ok = CheckDirExists(NewReserv(env), true) &&
-                  SplitIntoVolumes(NewReserv(env), env.WorkDir() + kBackupName, kVolumeSize, env.Title, last);
+  const bool ok = CheckDirExists(PartReserv(env), true) &&
+                  SplitIntoVolumes(PartReserv(env), env.WorkDir() + kBackupName, kVolumeSize, env.Title, last);
   ClearWork(env);
-  return ok && Files().SyncFileSystemOf(NewReserv(env));
+  return ok && Files().SyncFileSystemOf(PartReserv(env)) &&
+         Files().Rename(ExcludeTrailingSlash(PartReserv(env)), ExcludeTrailingSlash(NewReserv(env)));
 }
 
 bool MakeBackupSteps(const TBackupEnv& env) {
@@ -277,16 +274,17 @@ bool RestorableName(const std::string& folder, const std::string& name) {
   const std::string upper = UpperStr(name);
   // A file put in place of one of the program's own folders would swap the
   // folder away, and its backup could never be removed.
-  for (const char* own : {"ARCHIVE", "WORK", "RESERV", "RESERV.NEW", "RESERV.OLD"})
+  for (const char* own : {"ARCHIVE", "WORK", "RESERV", kPartReservFolder, kNewReservFolder, kOldReservFolder})
     if (upper == own) return false;
-  return upper != UpperStr(kCommitJournalName) && upper != "LOCK.LCK" && upper.find(".$BK") == std::string::npos &&
+  return upper != UpperStr(kCommitJournalName) && upper != UpperStr(kPendingMediaSetName) && upper != "LOCK.LCK" &&
+         upper.find(".$BK") == std::string::npos &&
          upper.find(".$NW") == std::string::npos;
 }
 
 bool MakeBackup(const TBackupEnv& env) {
   if (env.Packer) env.Packer->ProgressCounter = 0;
   if (!OwnFoldersSound(env.Dir, kOwnFolders)) return false;
-  SettleReservSwap(env);
+  SettleSwap(env);
   if (!CheckDirExists(env.WorkDir(), true) || !CheckDirExists(env.ArchiveDir(), true) ||
       !CheckDirExists(env.ReservDir(), true))
     return false;
@@ -297,7 +295,12 @@ bool MakeBackup(const TBackupEnv& env) {
   std::string fault;
   const bool ok = env.Packer && Guarded(BackupCaption(), fault, [&] { return MakeBackupSteps(env); });
   Ui().HideProgressMessage();
-  if (!ok) DeleteDirTree(NewReserv(env));
+  // New volumes not swapped in go; should the swap have failed half-way,
+  // the previous ones come back.
+  if (!ok) {
+    DeleteDirTree(NewReserv(env));
+    SettleSwap(env);
+  }
   Ui().MsgBox(ok ? "Создание резервной копии данных успешно завершено"_w
                  : WithFault("Создание резервной копии данных не было завершено из-за возникших ошибок"_w, fault),
               BackupCaption(), kMbInformation);
@@ -307,7 +310,7 @@ bool MakeBackup(const TBackupEnv& env) {
 
 bool RestoreBackup(const TBackupEnv& env) {
   if (!OwnFoldersSound(env.Dir, kOwnFolders) || !OwnFoldersSound(env.DataDir, {"ARCHIVE"})) return false;
-  SettleReservSwap(env);
+  SettleSwap(env);
   if (!CheckDirExists(env.ReservDir(), true) || !CheckDirExists(env.WorkDir(), true)) return false;
   if (env.CloseTables) env.CloseTables();
   ClearWork(env);

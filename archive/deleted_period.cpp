@@ -10,8 +10,10 @@
 #include "archive/data_commit.h"
 #include "archive/diskettes.h"
 #include "archive/own_folders.h"
+#include "config/data_dir.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/files/packfiles.h"
+#include "foundation/tables/pending_renames.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
 #include "platform/drives.h"
@@ -68,10 +70,39 @@ bool WriteWorkList(const TArchiveEnv& env, const std::string& name, const std::v
   return WriteArchiveList(env.WorkDir() + name, list);
 }
 
+std::string MediaSetRecord(const TArchiveEnv& env) { return env.Dir + kPendingMediaSetName; }
+
+bool WriteText(const std::string& path, const std::string& text) {
+  return ReplaceFile(path, [&](File& f) { return f.WriteAt(0, text.data(), text.size()); });
+}
+
+// Volumes of a deleted period left on a medium under temporary names: they
+// take their names when the deletion's commit stands and go when it does
+// not. False while some stay unnamed (their medium out of reach); what an
+// interrupted command left is noted in "Errors.log".
+bool SettleMediaSet(const TArchiveEnv& env, bool interrupted) {
+  std::vector<std::string> messages;
+  const bool settled = SettlePendingRenames(MediaSetRecord(env), messages);
+  if (interrupted)
+    for (const std::string& m : messages) Ui().LogError(m);
+  return settled;
+}
+
+std::string UnnamedVolumes(const TArchiveEnv& env) {
+  TPendingRenames record;
+  const std::string folder = ReadPendingRenames(MediaSetRecord(env), record) ? record.Folder : std::string();
+  return "Тома удаленного периода не дописаны на диск "_w + DriveName(folder) +
+         ": вставьте этот диск и перезапустите программу"_w;
+}
+
 // Packs the taken archives with their records, cuts the pack into volumes
 // and copies them to media; the archives stay where they are meanwhile.
+// The volumes reach the medium under temporary names and take their own
+// only once the deletion has committed (with the record saying so, which
+// joins the plan): a crash before leaves no set of a period still
+// archived, one after leaves its set for the next start to name.
 bool MoveToMedia(const TArchiveConfig& config, const TArchiveEnv& env, const std::vector<TArchiveListRecord>& taken,
-                 int64_t total) {
+                 int64_t total, TDataCommit& plan) {
   if (!EnoughRoom(env, total)) return false;
   std::vector<std::string> files;
   for (const TArchiveListRecord& r : taken) {
@@ -97,7 +128,21 @@ bool MoveToMedia(const TArchiveConfig& config, const TArchiveEnv& env, const std
                     kMbYesNoQuestion) == kIdYes)
       return false;
   }
-  return CopyToDiskettes(pack, drive, last, env.FreeBytes);
+  if (Files().Exists(MediaSetRecord(env))) throw TArchiveFault(UnnamedVolumes(env));
+  TPendingRenames record;
+  record.Folder = drive.empty() || drive.back() != '/' ? drive + "/" : drive;
+  for (int32_t i = 0; i <= last; ++i) record.Names.emplace_back(GetFileNamePart(VolumeFileName(pack, i)), "");
+  TMediumNames unnamed;
+  if (!WriteText(MediaSetRecord(env), EncodePendingRenames(record)) ||
+      !CopyToDiskettesUnnamed(pack, drive, last, env.FreeBytes, unnamed))
+    return false;
+  record.Finish = true;
+  record.Names.clear();
+  for (const auto& [target, temp] : unnamed) record.Names.emplace_back(GetFileNamePart(target), GetFileNamePart(temp));
+  const std::string named = env.WorkDir() + kPendingMediaSetName;
+  if (!WriteText(named, EncodePendingRenames(record))) return false;
+  plan.Moves.emplace_back(named, MediaSetRecord(env));
+  return true;
 }
 
 bool DeleteSteps(TArchiveConfig& config, const TArchiveEnv& env, const TArcIDItem& chosen, bool move) {
@@ -113,14 +158,18 @@ bool DeleteSteps(TArchiveConfig& config, const TArchiveEnv& env, const TArcIDIte
   }
   if (move) {
     total += std::max<int64_t>(Files().FileSize(env.ListFile()), 0);
-    if (!MoveToMedia(config, env, taken, total)) return false;
+    if (!MoveToMedia(config, env, taken, total, plan)) return false;
   } else if (!EnoughRoom(env, 0)) {
     return false;
   }
   const std::string newList = "$$.alf";
   if (!WriteWorkList(env, newList, kept)) return false;
   plan.Moves.emplace_back(env.WorkDir() + newList, env.ListFile());
-  return CommitDataFiles(env.Dir, plan);
+  if (!CommitDataFiles(env.Dir, plan)) return false;
+  // Deleted all the same: the medium went before its volumes were named,
+  // which the next start or command does once it is back.
+  if (move && !SettleMediaSet(env, false)) Ui().MsgBox(UnnamedVolumes(env), DeleteCaption(), kMbError);
+  return true;
 }
 
 // How the restore ended: stopped before anything began (no closing
@@ -278,6 +327,7 @@ std::string FirstMediaFolder() {
 }
 
 bool DeleteArchivePeriod(TArchiveConfig& config, const TArchiveEnv& env) {
+  SettleMediaSet(env, true);
   TArcIDList list;
   bool any = false;
   try {
@@ -297,6 +347,8 @@ bool DeleteArchivePeriod(TArchiveConfig& config, const TArchiveEnv& env) {
   const TArcIDItem chosen = list[static_cast<std::size_t>(index)];
   std::string fault;
   const bool ok = Guarded(DeleteCaption(), fault, [&] { return DeleteSteps(config, env, chosen, move); });
+  // Volumes of a deletion that did not commit go.
+  if (!ok) SettleMediaSet(env, false);
   Ui().HideProgressMessage();
   Ui().MsgBox(WithFault("Удаление периода из архива по конфигурации '"_w + config.Name + "'\r" +
                             (ok ? " успешно завершено!"_w : " не было завершено из-за возникших ошибок!"_w),
@@ -307,6 +359,7 @@ bool DeleteArchivePeriod(TArchiveConfig& config, const TArchiveEnv& env) {
 }
 
 bool RestoreDeletedPeriod(TArchiveConfig& config, const TArchiveEnv& env) {
+  SettleMediaSet(env, true);
   if (!PrepareFolders(env)) return false;
   TVolumeSet set;
   if (!AskVolumeSet("Файлы удаленных периодов (Delarch.000)|Delarch.000"_w, FirstMediaFolder(), "Delarch.000",

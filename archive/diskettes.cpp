@@ -1,5 +1,7 @@
 #include "archive/diskettes.h"
 
+#include <vector>
+
 #include "archive/archive_dialogs.h"
 #include "archive/archive_store.h"
 #include "archive/command_frame.h"
@@ -34,19 +36,27 @@ std::string DriveName(const std::string& drive) {
   return ExcludeTrailingSlash(drive);
 }
 
-bool CopyToDiskettes(const std::string& fileName, const std::string& drive, int32_t lastVolume,
-                     const TFreeBytesProc& freeBytes) {
+namespace {
+
+// The volumes of fileName in the order given onto drive, each by `copy`
+// (source, target): a medium without room for the next one, or a failed
+// copy, asks for another medium, calling `full` first. False when the user
+// cancelled.
+bool CopyVolumes(const std::string& fileName, const std::string& drive, const std::vector<int32_t>& order,
+                 const TFreeBytesProc& freeBytes,
+                 const std::function<bool(const std::string&, const std::string&)>& copy,
+                 const std::function<void()>& full) {
   std::string folder = drive;
   if (folder.empty() || folder.back() != '/') folder += '/';
-  TArchiveGauge gauge("Идет копирование файлов..."_w, int64_t{lastVolume} + 1);
+  TArchiveGauge gauge("Идет копирование файлов..."_w, static_cast<int64_t>(order.size()));
   bool ok = true;
-  for (int32_t i = 0; i <= lastVolume;) {
-    const std::string source = VolumeFileName(fileName, i);
+  for (std::size_t i = 0; i < order.size();) {
+    const std::string source = VolumeFileName(fileName, order[i]);
     const std::string name = GetFileNamePart(source);
     const int64_t free = freeBytes ? freeBytes(folder) : -1;
     bool copied = false;
     if (free < 0 || free >= Files().FileSize(source)) {
-      copied = CopyFileOver(source, folder + name);
+      copied = copy(source, folder + name);
       if (!copied)
         Ui().MsgBox("Ошибка копирования файла "_w + name, "Ошибка записи на диск "_w + DriveName(drive) + ":",
                     kMbError);
@@ -56,12 +66,50 @@ bool CopyToDiskettes(const std::string& fileName, const std::string& drive, int3
       gauge.Advance();
       continue;
     }
+    if (full) full();
     if (Ui().MsgBox("Вставте следующий диск"_w, "Недостаточно места на диске"_w, kMbOkCancelInformation) != kIdOk) {
       ok = false;
       break;
     }
   }
   Ui().HideProgressMessage();
+  return ok;
+}
+
+std::vector<int32_t> VolumeOrder(int32_t first, int32_t last) {
+  std::vector<int32_t> order;
+  for (int32_t i = first; i <= last; ++i) order.push_back(i);
+  return order;
+}
+
+}  // namespace
+
+bool CopyToDiskettes(const std::string& fileName, const std::string& drive, int32_t lastVolume,
+                     const TFreeBytesProc& freeBytes) {
+  return CopyVolumes(fileName, drive, VolumeOrder(0, lastVolume), freeBytes, CopyFileOver, {});
+}
+
+bool CopyToDiskettesUnnamed(const std::string& fileName, const std::string& drive, int32_t lastVolume,
+                            const TFreeBytesProc& freeBytes, TMediumNames& unnamed) {
+  std::vector<int32_t> order = VolumeOrder(1, lastVolume);
+  order.push_back(0);
+  unnamed.clear();
+  // What a medium holds takes its names before the next one comes: this
+  // one will not be there to take them later.
+  const auto name = [&] {
+    for (const auto& [target, temp] : unnamed) Files().Rename(temp, target);
+    if (!unnamed.empty()) Files().SyncDirectory(GetFileDirPart(unnamed.front().first));
+    unnamed.clear();
+  };
+  const bool ok = CopyVolumes(
+      fileName, drive, order, freeBytes,
+      [&](const std::string& source, const std::string& target) {
+        const std::string temp = CopyFileBeside(source, target);
+        if (!temp.empty()) unnamed.emplace_back(target, temp);
+        return !temp.empty();
+      },
+      name);
+  if (!unnamed.empty()) Files().SyncDirectory(GetFileDirPart(unnamed.front().first));
   return ok;
 }
 

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "foundation/values/values.h"
 
@@ -19,6 +21,15 @@ using TFreeBytesProc = std::function<int64_t(const std::string& dir)>;
 // True when every volume went; false when the user cancelled.
 bool CopyToDiskettes(const std::string& fileName, const std::string& drive, int32_t lastVolume,
                      const TFreeBytesProc& freeBytes);
+// (full name on the medium, the temporary that holds it) of each volume.
+using TMediumNames = std::vector<std::pair<std::string, std::string>>;
+// The same, but no volume set stands on the medium afterwards: each volume
+// is written, durably, under a temporary name of its own, and .000, by
+// which a set is found, last. `unnamed` gets the volumes of the last
+// medium, in that order, for the caller to name once it may; a medium
+// that filled up has named its own before the next was asked for.
+bool CopyToDiskettesUnnamed(const std::string& fileName, const std::string& drive, int32_t lastVolume,
+                            const TFreeBytesProc& freeBytes, TMediumNames& unnamed);
 // Gathers the volumes .000 to .lastVolume of fileName (a name without
 // folder): when folder holds them all they are read where they are (source
 // := folder); otherwise each is copied from folder into workDir (source :=

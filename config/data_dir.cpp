@@ -11,6 +11,7 @@
 #include "config/settings.h"
 #include "config/settings_syntax.h"
 #include "foundation/tables/commit_journal.h"
+#include "foundation/tables/pending_renames.h"
 #include "foundation/text/strutils.h"
 #include "platform/files.h"
 #include "platform/services.h"
@@ -228,7 +229,38 @@ void AddFolderTree(const std::string& dir, std::vector<std::string>& dirs) {
 
 }  // namespace
 
+std::vector<std::string> SettleReservSwap(const std::string& dir) {
+  FileSystem& fs = Files();
+  const std::string reserv = dir + "RESERV", part = dir + kPartReservFolder, fresh = dir + kNewReservFolder,
+                    old = dir + kOldReservFolder;
+  // A link at one of these names is none of ours: it goes alone, and is
+  // never taken for volumes.
+  const auto there = [&](const std::string& path) { return fs.IsSymlink(path) || fs.IsDirectory(path); };
+  const auto real = [&](const std::string& path) { return !fs.IsSymlink(path) && fs.IsDirectory(path); };
+  std::vector<std::string> done;
+  const auto drop = [&](const std::string& path) {
+    if (there(path) && DeleteDirTree(path)) done.push_back("Удалены тома прерванного резервного копирования "_w + path);
+  };
+  drop(part);
+  if (!there(reserv)) {
+    if (real(fresh) && fs.Rename(fresh, reserv))
+      done.push_back("Тома прерванного резервного копирования поставлены на место "_w + reserv);
+    else if (real(old) && fs.Rename(old, reserv))
+      done.push_back("Возвращены тома прежней резервной копии "_w + reserv);
+    fs.SyncDirectory(dir);
+  }
+  if (!real(reserv)) return done;
+  drop(fresh);
+  if (there(old)) DeleteDirTree(old);
+  return done;
+}
+
 void RemoveLeftoverFiles() {
+  // First, as a deleted period's volumes may wait under temporary names in
+  // any folder the user chose for them, one of these included.
+  std::vector<std::string> done;
+  SettlePendingRenames(ProgramDirectory() + kPendingMediaSetName, done);
+  for (const std::string& m : done) LogError(m);
   std::vector<std::string> dirs = {ProgramDirectory()};
   if (!SameFileName(DataDir(), ProgramDirectory())) dirs.push_back(DataDir());
   // A link planted at the work folder's name is no folder of ours. Its
@@ -238,11 +270,7 @@ void RemoveLeftoverFiles() {
   for (const std::string& dir : dirs)
     for (const std::string& name : RemoveLeftoverTemporaries(dir))
       LogError("Удалён временный файл прерванной записи "_w + dir + name);
-  // A backup swaps its new volumes in whole; until then they are nothing.
-  // A link there goes alone.
-  const std::string newReserv = ProgramDirectory() + kNewReservFolder;
-  if ((Files().IsSymlink(newReserv) || Files().IsDirectory(newReserv)) && DeleteDirTree(newReserv))
-    LogError("Удалены тома прерванного резервного копирования "_w + newReserv);
+  for (const std::string& m : SettleReservSwap(ProgramDirectory())) LogError(m);
 }
 
 int OpenDataAtStartUp() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "foundation/values/values.h"
 
@@ -72,15 +73,31 @@ bool LoadSettingsChecked();
 // it cannot. Only while the database lock is held.
 bool RecoverCommitAtStartUp();
 
-// Where in the program directory a backup makes its new volumes before it
-// swaps them in for "RESERV".
+// The folders of the program directory a backup swaps its new volumes in
+// through: it writes them in the first, which takes the second name only
+// once they are whole on the disk; "RESERV" goes to the third while the
+// new volumes take its name, and the third goes last.
+inline constexpr const char* kPartReservFolder = "RESERV.TMP";
 inline constexpr const char* kNewReservFolder = "RESERV.NEW";
+inline constexpr const char* kOldReservFolder = "RESERV.OLD";
+
+// The record of a deleted period's volumes written to a medium under
+// temporary names (foundation/tables/pending_renames.h), in the program
+// directory: they take their names once the deletion's commit stands.
+inline constexpr const char* kPendingMediaSetName = "Delarch.ini";
+
+// Settles the swap a backup that died left in the program directory dir:
+// half-written volumes go; when "RESERV" is missing, the whole new volumes
+// take its place, or else the previous ones come back; once "RESERV"
+// stands, whatever else of the swap is left goes. Returns what it did, for
+// "Errors.log".
+std::vector<std::string> SettleReservSwap(const std::string& dir);
 
 // Removes what writers killed in earlier runs left beside their files in
 // the program and data directories and in the work folder and its
-// subfolders, and the new volumes of a backup that never swapped them in,
-// each named in "Errors.log". Only while the database lock is held and once
-// the interrupted commit is settled.
+// subfolders, and settles the swap of a backup's volumes and the volumes of
+// a deleted period left on a medium, each named in "Errors.log". Only while
+// the database lock is held and once the interrupted commit is settled.
 void RemoveLeftoverFiles();
 
 // The start-up of the data: data directory, lock, the interrupted commit

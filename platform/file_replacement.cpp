@@ -173,6 +173,17 @@ bool FileReplacement::Commit(File& written) {
   return synced;
 }
 
+std::string FileReplacement::Keep(File& written) {
+  if (!Active()) return {};
+  if (!written.Sync() || Files().IsSymlink(temp_)) {
+    Abandon();
+    return {};
+  }
+  std::string temp = temp_;
+  Clear();
+  return temp;
+}
+
 void FileReplacement::Abandon() {
   if (Active()) Files().Remove(temp_);
   Clear();

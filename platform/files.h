@@ -181,6 +181,11 @@ class FileReplacement {
   // failed to sync, the target is then untouched and the new file removed.
   // The caller closes `written` afterwards.
   bool Commit(File& written);
+  // Makes `written` durable and leaves it under its temporary name, for the
+  // caller to rename in once something else has decided that it may; the
+  // target is no longer held. The name, or "" on a failure (the new file
+  // then removed).
+  std::string Keep(File& written);
   void Abandon();
 
  private:

@@ -171,6 +171,17 @@ bool CopyFileOver(const std::string& src, const std::string& dst) {
   return ReplaceFile(dst, [&](File& out) { return CopyData(*in, 0, out, 0, size, buf); });
 }
 
+std::string CopyFileBeside(const std::string& src, const std::string& dst) {
+  std::unique_ptr<File> in = Files().Open(src, FileMode::Read);
+  const int64_t size = in ? in->Size() : -1;
+  if (size < 0) return {};
+  FileReplacement beside;
+  std::unique_ptr<File> out = beside.Begin(dst);
+  std::vector<char> buf;
+  if (!out || !CopyData(*in, 0, *out, 0, size, buf)) return {};
+  return beside.Keep(*out);
+}
+
 bool AppendFileData(const std::string& destName, const std::string& srcName) {
   FileSystem& fs = Files();
   std::unique_ptr<File> in = fs.Open(srcName, FileMode::Read);

@@ -52,6 +52,10 @@ bool HasPlainFileExt(std::string_view fileName, std::string_view ext);
 bool EraseFile(const std::string& fileName);
 // Copies src over dst; the old dst stays whole when the copy fails.
 bool CopyFileOver(const std::string& src, const std::string& dst);
+// Copies src into a new file beside dst under a temporary name of dst's,
+// made durable, for the caller to rename over dst later; dst is left as
+// it is. The temporary's full name, or "" when the copy failed.
+std::string CopyFileBeside(const std::string& src, const std::string& dst);
 // Appends all of srcName to destName; on a failure destName is cut back to
 // its old length and the result is false.
 bool AppendFileData(const std::string& destName, const std::string& srcName);

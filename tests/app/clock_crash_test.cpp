@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <climits>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -75,10 +76,10 @@ class ClockRig {
   }
 
   // "Ставка НДС" set to rate at each moment, in a child process that ends
-  // without a word after the last, as a kill would; a change to the disk
-  // numbered killAt (from 1, counted from the first run) ends it at once.
+  // without a word after the last, as a kill would; its change to the disk
+  // numbered cutAt (from 0, counted from the first run) ends it at once.
   // The number of changes made when it was not ended; -1 when it was.
-  int RunRates(const std::vector<std::pair<TMoment, std::string>>& runs, int killAt = 0) {
+  int RunRates(const std::vector<std::pair<TMoment, std::string>>& runs, int cutAt = INT_MAX) {
     int pipeFds[2];
     if (::pipe(pipeFds) != 0) return -2;
     const pid_t pid = ::fork();
@@ -87,8 +88,8 @@ class ClockRig {
       ScriptedUi ui;
       ChooseDataDirectory();
       if (StartUp() != 0) ::_exit(3);
-      std::optional<KillAtChange> killer;
-      killer.emplace(killAt);
+      std::optional<DieAtChange> killer;
+      killer.emplace(cutAt);
       TDocData& doc = *FindDocument("Ставка НДС"_w);
       THeadlessSteps steps;
       for (const auto& [moment, rate] : runs) {
@@ -100,7 +101,7 @@ class ClockRig {
         int32_t line = 0, code = 0;
         if (!RunDocumentChecked(doc, steps, line, code)) ::_exit(4);
       }
-      const int changes = killer->Changes;
+      const int changes = killer->Made();
       killer.reset();
       (void)!::write(pipeFds[1], &changes, sizeof changes);
       ::_exit(0);
@@ -111,7 +112,7 @@ class ClockRig {
     ::close(pipeFds[0]);
     int status = 0;
     if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -2;
-    if (WEXITSTATUS(status) == KillAtChange::kKilled) return -1;
+    if (WEXITSTATUS(status) == DieAtChange::kDied) return -1;
     return WEXITSTATUS(status) == 0 && told ? changes : -2;
   }
 
@@ -201,10 +202,10 @@ TEST(ClockCrash, NoKillLeavesTheFilesAheadOfTheStoredMomentNorTwoCopiesAlike) {
     // index is kept where they are the program's own.
     ASSERT_EQ(CompareDateRec(r.IndexClosedUpTo(), {5, 12, 2026}), apart ? 0 : 1);
     ASSERT_NE(r.Manager().find("ЗНАЧЕН_ПАРАМ='19'"), std::string::npos);
-    for (int killAt = 1; killAt <= changes && !HasFailure(); ++killAt) {
-      SCOPED_TRACE(killAt);
+    for (int cutAt = 0; cutAt < changes && !HasFailure(); ++cutAt) {
+      SCOPED_TRACE(cutAt);
       r.Fresh();
-      ASSERT_EQ(r.RunRates(runs, killAt), -1);
+      ASSERT_EQ(r.RunRates(runs, cutAt), -1);
       r.Recover();
       const TMoment stored = r.Stored();
       const std::string manager = r.Manager();

@@ -265,8 +265,10 @@ TEST_F(ArchivePeriodTest, AValueItsNarrowerFieldCannotHoldRestoresNothing) {
 }
 
 // A field narrowed since the archive takes what reads back as the archived
-// value: a sum with fewer decimals only when the ones dropped were zeros, a
-// name that just fills it. Any other value restores nothing and is told.
+// value: a sum with fewer decimals only when the ones dropped were zeros
+// (and then without them), a name that just fills it; a field of another
+// type only a value of its type. Blanks and unknown links stay as they
+// were. Any other value restores nothing and is told.
 TEST_F(ArchivePeriodTest, ANarrowedFieldTakesOnlyWhatReadsBackAsTheArchivedValue) {
   struct Case {
     std::string Name, Sum;
@@ -283,9 +285,24 @@ TEST_F(ArchivePeriodTest, ANarrowedFieldTakesOnlyWhatReadsBackAsTheArchivedValue
       {"h1", "50000.00", sum82, {10, 5, 7, 2}, "h1/50000.0"},
       {"h1-longest", "1.00", {12, 5, 8, 2}, {10, 5, 8, 2}, "h1-longest/1.00"},
       {"h1-longest", "1.00", {12, 5, 8, 2}, {9, 5, 8, 2}, ""},
+      // Decimals the field has not: read as 123.45 by sums, as 123 by links.
+      {"h1", "123.45", sum82, {10, 5, 6, 0}, ""},
+      {"h1", "12.50", sum82, {10, 5, 5, 0}, ""},
+      {"h1", "1.50", sum82, {10, 5, 3, 0}, ""},
+      {"h1", "12.34", sum82, {10, 5, 5, 1}, ""},
+      {"h1", "12.00", sum82, {10, 5, 5, 0}, "h1/12"},
+      {"h1", "", sum82, {10, 5, 6, 0}, "h1/"},
+      {"h1-longest", "", {12, 5, 8, 2}, {10, 5, 8, 2}, "h1-longest/"},
+      {"h1-longest", "???", {12, 5, 8, 2}, {10, 5, 8, 2}, "h1-longest/???"},
+      // The type changed: "abc" is no date and no number, "T" no number.
+      {"h1", "abc", {10, 5, 8, 0, 'C'}, {10, 5, 8, 0, 'D'}, ""},
+      {"h1", "abc", {10, 5, 8, 0, 'C'}, {10, 5, 8, 0, 'N'}, ""},
+      {"h1", "T", {10, 5, 1, 0, 'L'}, {10, 5, 3, 0, 'N'}, ""},
+      {"h1", "20260105", {10, 5, 10, 0, 'C'}, {10, 5, 8, 0, 'D'}, "h1/20260105"},
+      {"h1-longest", "T", {12, 5, 1, 0, 'L'}, {10, 5, 1, 0, 'L'}, "h1-longest/T"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.Name + " " + c.Sum + " into " + std::to_string(c.Narrowed.Name) + ", " +
+    SCOPED_TRACE(c.Name + " " + c.Sum + " into " + std::to_string(c.Narrowed.Name) + ", " + c.Narrowed.SumType +
                  std::to_string(c.Narrowed.SumLength) + "." + std::to_string(c.Narrowed.SumDecimals));
     ASSERT_TRUE(test::WritePeriodTable(Head(), {{c.Name, kJan1, 0, 0, false, c.Sum}, {"h2", kFeb1, 7, 0, false, "1"}},
                                        10, c.Archived));

@@ -1,8 +1,10 @@
 // Backup, restore, period deletion and the restore of a deleted period
-// killed (SIGKILL) at random moments: after what the next start does first
-// (the interrupted commit settled, a half-done swap of the backup's volumes
-// undone), the data folder is all as before or all as after, file by file,
-// and "RESERV" holds either the previous copy or the whole new one.
+// killed (SIGKILL) at random moments, and a backup cut before each of its
+// changes to the disk: after what the next start does first (the
+// interrupted commit settled, a half-done swap of the backup's volumes
+// settled, a deleted period's volumes on a medium named or removed), the
+// data folder is all as before or all as after, file by file, and "RESERV"
+// holds either the previous copy or the whole new one.
 //
 // VELOMAR_ARCHIVE_KILLS sets the kills per command (25 by default, 200 for
 // the full run).
@@ -12,8 +14,11 @@
 
 #include "archive/deleted_period.h"
 #include "backup_rig.h"
+#include "config/data_dir.h"
 #include "foundation/tables/commit_journal.h"
+#include "foundation/tables/pending_renames.h"
 #include "platform/files.h"
+#include "support/faulty_files.h"
 #include "support/random_kills.h"
 
 namespace vm {
@@ -61,6 +66,7 @@ class BackupCrash : public test::BackupRig {
     std::vector<std::string> messages;
     RemoveLeftoverTemporaries(dir_);
     EXPECT_NE(RecoverInterruptedCommit(dir_, messages), TRecoveryResult::Failed);
+    EXPECT_TRUE(SettlePendingRenames(dir_ + kPendingMediaSetName, messages));
     auto files = test::Snapshot(dir_);
     std::erase_if(files, [](const auto& e) { return e.first.rfind("RESERV", 0) == 0; });
     return files;
@@ -111,6 +117,42 @@ TEST_F(BackupCrash, KilledBackupsKeepThePreviousCopyOrTheWholeNewOne) {
         EXPECT_TRUE(JoinVolumes(dir_ + "RESERV/", "Reserv.000", dir_ + "WORK/", "Reserv.BH")) << "run " << run;
         fs::remove(dir_ + "WORK/Reserv.BH");
       });
+}
+
+// Cut before each of its changes to the disk in turn, then what the next
+// start does with the backup's folders: "RESERV" stands, with the previous
+// copy or the whole new one, and nothing else of the swap is left.
+TEST_F(BackupCrash, CutAtEveryChangeABackupLeavesThePreviousCopyOrTheWholeNewOneAsReserv) {
+  WriteBytes(dir_ + "SALES.DBF", test::TextBytes(20000, 5));
+  ui_.Answers = {kIdYes};
+  ASSERT_TRUE(MakeBackup(env_));
+  const auto previous = test::Snapshot(dir_ + "RESERV");
+  // Two volumes.
+  WriteBytes(dir_ + "GOODS.DBF", test::RandomBytes(200000, 9));
+  Keep("changed");
+  int old = 0, fresh = 0;
+  for (int n = 0;; ++n) {
+    StartFrom("changed");
+    const int code = test::CutAtChange(n, [&] {
+      ui_.Answers = {kIdYes};
+      MakeBackup(env_);
+    });
+    SettleReservSwap(dir_);
+    ASSERT_TRUE(fs::is_directory(dir_ + "RESERV")) << "cut at " << n;
+    for (const char* gone : {"RESERV.TMP", "RESERV.NEW", "RESERV.OLD"})
+      EXPECT_FALSE(fs::exists(dir_ + gone)) << gone << ", cut at " << n;
+    if (test::Snapshot(dir_ + "RESERV") == previous) {
+      ++old;
+    } else {
+      ++fresh;
+      EXPECT_TRUE(JoinVolumes(dir_ + "RESERV/", "Reserv.000", dir_ + "WORK/", "Reserv.BH")) << "cut at " << n;
+      EXPECT_EQ(test::DirNames(dir_ + "RESERV"), (std::vector<std::string>{"Reserv.000", "Reserv.001"}));
+    }
+    if (code == 0) break;
+    ASSERT_EQ(code, test::DieAtChange::kDied);
+  }
+  EXPECT_GT(old, 10);
+  EXPECT_GT(fresh, 1);
 }
 
 TEST_F(BackupCrash, KilledRestoresLeaveAllBeforeOrAllAfter) {

@@ -107,7 +107,7 @@ TEST_F(BackupCopy, TheNewVolumesAreSyncedOnceAsASetBeforeTheSwap) {
   std::vector<std::string> syncedAtSwap;
   fs.BeforeRename = [&] { syncedAtSwap = fs.SyncedFileSystems; };
   ASSERT_TRUE(Backup());
-  EXPECT_EQ(fs.SyncedFileSystems, std::vector<std::string>{dir_ + "RESERV.NEW/"});
+  EXPECT_EQ(fs.SyncedFileSystems, std::vector<std::string>{dir_ + "RESERV.TMP/"});
   EXPECT_EQ(syncedAtSwap, fs.SyncedFileSystems) << "synced before the last rename, the swap";
   for (const std::string& path : fs.SyncedFiles)
     for (const char* folder : {"WORK/", "RESERV"}) EXPECT_FALSE(path.starts_with(dir_ + folder)) << path;
@@ -131,13 +131,21 @@ TEST_F(BackupCopy, ARefusedBackupLeavesThePreviousOneWhole) {
   EXPECT_EQ(Captions().end()[-2], "Недостаточно места на диске C: !"_w);
   EXPECT_EQ(Captions().back(), "Создание резервной копии данных не было завершено из-за возникших ошибок"_w);
   EXPECT_EQ(test::Snapshot(tmp_.Dir() + "prog/RESERV"), previous);
-  // A swap that died between its renames is settled back to the old copy.
+  // A swap that died with the new volumes half-written is settled back to
+  // the old copy; one that died with them whole, to the new one.
   fs::rename(Reserv(), dir_ + "RESERV.OLD");
-  fs::create_directories(dir_ + "RESERV.NEW");
+  fs::create_directories(dir_ + "RESERV.TMP");
   ui_.Answers = {kIdNo};
   EXPECT_FALSE(MakeBackup(env_));
   EXPECT_EQ(test::Snapshot(tmp_.Dir() + "prog/RESERV"), previous);
-  EXPECT_FALSE(fs::exists(dir_ + "RESERV.OLD"));
+  for (const char* gone : {"RESERV.TMP", "RESERV.OLD"}) EXPECT_FALSE(fs::exists(dir_ + gone)) << gone;
+  fs::rename(Reserv(), dir_ + "RESERV.NEW");
+  fs::create_directories(dir_ + "RESERV.OLD");
+  WriteBytes(dir_ + "RESERV.OLD/Reserv.000", "older");
+  ui_.Answers = {kIdNo};
+  EXPECT_FALSE(MakeBackup(env_));
+  EXPECT_EQ(test::Snapshot(tmp_.Dir() + "prog/RESERV"), previous);
+  for (const char* gone : {"RESERV.TMP", "RESERV.NEW", "RESERV.OLD"}) EXPECT_FALSE(fs::exists(dir_ + gone)) << gone;
 }
 
 // A fault raised outside a command's own frame ends the command all the
@@ -281,7 +289,8 @@ TEST_F(BackupCopy, HostileNamesWriteNothingOutsideAndReplaceNothing) {
 }
 
 // "files.res" naming one of the program's own folders (any case), or any
-// other folder of the data folder: refused before anything is replaced,
+// other folder of the data folder, or the record of a deleted period's
+// volumes still to be named on a medium: refused before anything is replaced,
 // with no journal left to fail every later start. The refusal names the
 // file under the failure message and in "Errors.log", as a file listed
 // twice or missing from the copy does.
@@ -299,7 +308,8 @@ TEST_F(BackupCopy, AFileNamedLikeAFolderIsRefusedBeforeAnythingIsReplaced) {
     ASSERT_FALSE(ui_.Log.empty());
     EXPECT_EQ(ui_.Log.back(), "Восстановление данных: "_w + fault);
   };
-  for (const char* name : {"ARCHIVE", "archive", "Work", "RESERV", "reserv.new", "Extra"}) {
+  for (const char* name :
+       {"ARCHIVE", "archive", "Work", "RESERV", "reserv.new", "Reserv.tmp", "Extra", "delarch.INI"}) {
     SCOPED_TRACE(name);
     volumeFolder_ = HandMadeSet({{"GOODS.DBF", "replaced"}, {name, "a file"}},
                                 {{"", "GOODS.DBF", 32}, {"", name, 32}});

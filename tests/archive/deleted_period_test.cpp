@@ -5,15 +5,19 @@
 // contents that must write nothing outside and replace nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 #include <tuple>
 
 #include "archive/deleted_period.h"
 #include "backup_rig.h"
+#include "config/data_dir.h"
 #include "foundation/files/packfiles.h"
+#include "foundation/tables/pending_renames.h"
 #include "platform/drives.h"
 #include "support/fake_disks.h"
+#include "support/faulty_files.h"
 
 namespace vm {
 namespace {
@@ -300,6 +304,97 @@ TEST_F(DeletedPeriod, APackNamingLiveArchivesReplacesNoneAndNoFreeNumberRefusesB
                                             "00000005.CAF", "00000006.BH"}));
   EXPECT_EQ(ReadBytes(dir_ + "ARCHIVE/00000007.BH"), "planted two");
   EXPECT_EQ(ReadBytes(dir_ + "ARCHIVE/00000008.CAF"), "planted five");
+}
+
+// A deletion onto a medium cut before each of its changes to the disk in
+// turn, then what the next start does: the period is still archived and no
+// volume of it stands on the medium, or it is deleted and its whole set
+// stands there, never both, never neither, and no temporary is left. Once,
+// the medium is away at that start: the volumes of a deleted period wait
+// under their temporary names until it is back.
+TEST_F(DeletedPeriod, CutAtEveryChangeADeletionOntoAMediumLeavesTheArchivesOrTheirWholeSet) {
+  toMedia_ = true;
+  // Two volumes.
+  WriteBytes(dir_ + "ARCHIVE/" + list_[0].KeptFile(), test::RandomBytes(150000, 7));
+  const std::string pristine = tmp_.Dir() + "pristine/";
+  fs::copy(dir_, pristine, fs::copy_options::recursive);
+  const auto fresh = [&] {
+    fs::remove_all(dir_);
+    fs::copy(pristine, dir_, fs::copy_options::recursive);
+    fs::remove_all(media_);
+    fs::create_directories(media_);
+  };
+  const auto before = test::Snapshot(dir_);
+  ASSERT_TRUE(Delete(1, true));
+  const auto after = test::Snapshot(dir_);
+  const std::vector<std::string> set = {"Delarch.000", "Delarch.001"};
+  ASSERT_EQ(test::DirNames(media_), set);
+  const std::string away = tmp_.Dir() + "away";
+  int archived = 0, moved = 0, waited = 0;
+  for (int n = 0;; ++n) {
+    SCOPED_TRACE("cut at " + std::to_string(n));
+    fresh();
+    const int code = test::CutAtChange(n, [&] { Delete(1, true); });
+    std::vector<std::string> messages;
+    ASSERT_NE(RecoverInterruptedCommit(dir_, messages), TRecoveryResult::Failed);
+    RemoveLeftoverTemporaries(dir_);
+    TPendingRenames record;
+    if (waited == 0 && ReadPendingRenames(dir_ + kPendingMediaSetName, record) && record.Finish) {
+      fs::rename(media_, away);
+      EXPECT_FALSE(SettlePendingRenames(dir_ + kPendingMediaSetName, messages));
+      fs::rename(away, media_);
+      EXPECT_TRUE(std::ranges::all_of(test::DirNames(media_), IsTemporaryFileName));
+      ++waited;
+    }
+    EXPECT_TRUE(SettlePendingRenames(dir_ + kPendingMediaSetName, messages));
+    const auto now = test::Snapshot(dir_);
+    const std::vector<std::string> onMedia = test::DirNames(media_);
+    if (now == before) {
+      ++archived;
+      EXPECT_EQ(onMedia, std::vector<std::string>{});
+    } else {
+      ++moved;
+      EXPECT_TRUE(now == after);
+      EXPECT_EQ(onMedia, set);
+      EXPECT_TRUE(JoinVolumes(media_, "Delarch.000", tmp_.Dir() + "joined/", "Delarch.DAF"));
+    }
+    if (code == 0) break;
+    ASSERT_EQ(code, test::DieAtChange::kDied);
+  }
+  EXPECT_GT(archived, 10);
+  EXPECT_GT(moved, 1);
+  EXPECT_EQ(waited, 1);
+}
+
+// A medium that fills up names the volumes it holds before the next one is
+// asked for; "Delarch.000", by which a set is found, comes last, so no set
+// stands on a medium before the deletion commits, and a copy cancelled at
+// the next medium leaves none there, and no temporary.
+TEST_F(DeletedPeriod, AFullMediumNamesItsVolumesBeforeTheNextAndTheFirstVolumeComesLast) {
+  toMedia_ = true;
+  WriteBytes(dir_ + "ARCHIVE/" + list_[0].KeptFile(), test::RandomBytes(150000, 7));
+  const auto before = test::Snapshot(dir_);
+  int asks = 0;
+  env_.FreeBytes = [&](const std::string& dir) -> int64_t {
+    if (dir != media_) return int64_t{1} << 40;
+    return ++asks == 2 ? 1000 : int64_t{1} << 30;
+  };
+  const auto full = [&] {
+    return std::count_if(ui_.Boxes.begin(), ui_.Boxes.end(),
+                         [](const test::BoxShown& b) { return b.Text == "Вставте следующий диск"_w; });
+  };
+  EXPECT_FALSE(Delete(1, true, {kIdCancel}));
+  EXPECT_EQ(full(), 1);
+  EXPECT_EQ(test::DirNames(media_), std::vector<std::string>{"Delarch.001"});
+  EXPECT_EQ(test::Snapshot(dir_), before);
+  asks = 0;
+  fs::remove_all(media_);
+  fs::create_directories(media_);
+  EXPECT_TRUE(Delete(1, true, {kIdOk}));
+  EXPECT_EQ(full(), 2);
+  EXPECT_EQ(test::DirNames(media_), (std::vector<std::string>{"Delarch.000", "Delarch.001"}));
+  EXPECT_TRUE(JoinVolumes(media_, "Delarch.000", tmp_.Dir() + "joined/", "Delarch.DAF"));
+  EXPECT_FALSE(fs::exists(dir_ + kPendingMediaSetName));
 }
 
 // Links planted at "WORK" or "ARCHIVE": deleting and restoring a period

@@ -35,12 +35,14 @@ struct PeriodRow {
 enum PeriodField { kNo = 0, kName, kDat, kGrp, kRef, kSum };
 
 // The widths of NAME and GRP as a table whose fields became narrower has
-// them; SUM N(SumLength, SumDecimals) only with a length.
+// them; SUM N(SumLength, SumDecimals), or of another type, only with a
+// length.
 struct PeriodWidths {
   int32_t Name = 10;
   int32_t Grp = 5;
   int32_t SumLength = 0;
   int32_t SumDecimals = 0;
+  char SumType = 'N';
 };
 
 inline bool WritePeriodTable(const std::string& path, const std::vector<PeriodRow>& rows, int32_t refWidth = 10,
@@ -53,7 +55,7 @@ inline bool WritePeriodTable(const std::string& path, const std::vector<PeriodRo
   t.AddFieldEx("DAT", 8, 'D', 0);
   t.AddFieldEx("GRP", widths.Grp, 'N', 0);
   t.AddFieldEx("REF", refWidth, 'N', 0);
-  if (widths.SumLength > 0) t.AddFieldEx("SUM", widths.SumLength, 'N', widths.SumDecimals);
+  if (widths.SumLength > 0) t.AddFieldEx("SUM", widths.SumLength, widths.SumType, widths.SumDecimals);
   if (!t.WriteStructure()) return false;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const PeriodRow& r = rows[i];

@@ -275,9 +275,11 @@ TEST_F(StartUpTest, ACommitKilledWithTheSettingsAsideIsRecoveredBeforeTheyAreRea
 }
 
 TEST_F(StartUpTest, WhatAKilledBackupLeftInTheWorkFoldersGoesAtTheNextStart) {
-  // Killed as the file list lands in "WORK" (its temporary is there), and
-  // as the new volumes are swapped in ("RESERV.NEW" is there).
-  for (const std::string moment : {"WORK/files.res", "/RESERV"}) {
+  // Killed as the file list lands in "WORK" (its temporary is there), as
+  // the new volumes are whole ("RESERV.TMP" is there) and as they are
+  // swapped in ("RESERV.NEW" is there, "RESERV" is not): the half-written
+  // ones go, the whole ones take the place of "RESERV".
+  for (const std::string moment : {"WORK/files.res", "/RESERV.NEW", "/RESERV"}) {
     SCOPED_TRACE(moment);
     ASSERT_TRUE(vm::test::KilledBeforeRenameOnto(moment, [&] {
       ChooseDataDirectory();
@@ -288,16 +290,33 @@ TEST_F(StartUpTest, WhatAKilledBackupLeftInTheWorkFoldersGoesAtTheNextStart) {
       MakeBackup(env);
     }));
     std::vector<std::string> work = vm::test::DirNames(home / "WORK");
-    ASSERT_TRUE(std::ranges::any_of(work, IsTemporaryFileName) || fs::is_directory(home / "RESERV.NEW"));
+    ASSERT_TRUE(std::ranges::any_of(work, IsTemporaryFileName) || fs::is_directory(home / "RESERV.TMP") ||
+                fs::is_directory(home / "RESERV.NEW"));
     ASSERT_EQ(StartUp(options), 0);
     work = vm::test::DirNames(home / "WORK");
     EXPECT_FALSE(std::ranges::any_of(work, IsTemporaryFileName));
-    EXPECT_FALSE(fs::exists(home / "RESERV.NEW"));
+    for (const char* gone : {"RESERV.TMP", "RESERV.NEW", "RESERV.OLD"}) EXPECT_FALSE(fs::exists(home / gone)) << gone;
+    EXPECT_TRUE(fs::is_directory(home / "RESERV"));
   }
+  EXPECT_FALSE(vm::test::DirNames(home / "RESERV").empty());
+  // The volumes of a deleted period whose deletion committed, left under a
+  // temporary name on a medium (here the program folder itself), take
+  // their names before anything takes temporaries away.
+  const std::string temp = "Delarch.000.~0123456789abcdef~";
+  vm::test::WriteBytes(home / temp, "volume");
+  vm::test::WriteBytes(home / kPendingMediaSetName, "FINISH\r\n" + home.Dir() + "\r\nDelarch.000\t" + temp + "\r\n");
+  ASSERT_EQ(StartUp(options), 0);
+  EXPECT_EQ(ReadBytes(home / "Delarch.000"), "volume");
+  EXPECT_FALSE(fs::exists(home / temp));
+  EXPECT_FALSE(fs::exists(home / kPendingMediaSetName));
   CloseErrorLog();
   const std::string log = ReadBytes(home / "Errors.log");
   EXPECT_NE(log.find("Удалён временный файл прерванной записи "_w + home.Dir() + "WORK/files.res.~"), std::string::npos);
-  EXPECT_NE(log.find("Удалены тома прерванного резервного копирования "_w), std::string::npos);
+  EXPECT_NE(log.find("Удалены тома прерванного резервного копирования "_w + home.Dir() + "RESERV.TMP"),
+            std::string::npos);
+  EXPECT_NE(log.find("Тома прерванного резервного копирования поставлены на место "_w + home.Dir() + "RESERV"),
+            std::string::npos);
+  EXPECT_NE(log.find("Поставлены на место файлы прерванной записи в папке "_w + home.Dir()), std::string::npos);
 }
 
 // A restore killed as it unpacks leaves the temporary of the file being

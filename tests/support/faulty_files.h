@@ -120,62 +120,85 @@ class KillBeforeRename : public FileSystem {
   std::string end_;
 };
 
-// Ends the process, as a kill would, just before its Nth change to the
-// disk (from 1): a file opened to be written, a rename, a removal, a folder
-// made or removed, a folder's names synced. Writes into a file already open
-// count with it: until its rename nobody reads it. Changes counts those
-// made so far, for a run that was not ended.
-class KillAtChange : public FileSystem {
+// Ends the process, as a kill would, at the n-th change it is asked to make
+// to the disk (0 the first): a file made or opened for writing, written,
+// cut or synced, a name made durable, a rename, a removal, a folder made or
+// removed, a mode set. Cutting a command at each n in turn stops it before
+// every one of its steps; Made counts the changes of a command not cut.
+class DieAtChange : public FileSystem {
  public:
-  static constexpr int kKilled = 87;
-  explicit KillAtChange(int n) : n_(n) { InstallFileSystem(this); }
-  ~KillAtChange() override { InstallFileSystem(nullptr); }
-  int Changes = 0;
-
+  static constexpr int kDied = 87;
+  explicit DieAtChange(int n) : left_(n) { InstallFileSystem(this); }
+  ~DieAtChange() override { InstallFileSystem(nullptr); }
+  int Made() const { return made_; }
   std::unique_ptr<File> Open(const std::string& path, FileMode mode, FileError* error) override {
-    if (mode != FileMode::Read) Change();
-    return FileSystem::Open(path, mode, error);
+    if (mode == FileMode::Read) return FileSystem::Open(path, mode, error);
+    Step();
+    auto real = FileSystem::Open(path, mode, error);
+    if (!real) return real;
+    return std::make_unique<Counted>(std::move(real), *this);
   }
-  bool Rename(const std::string& from, const std::string& to) override {
-    Change();
-    return FileSystem::Rename(from, to);
-  }
-  bool Remove(const std::string& path) override {
-    Change();
-    return FileSystem::Remove(path);
-  }
-  bool MakeDirectory(const std::string& path) override {
-    Change();
-    return FileSystem::MakeDirectory(path);
-  }
-  bool RemoveDirectory(const std::string& path) override {
-    Change();
-    return FileSystem::RemoveDirectory(path);
-  }
-  bool SyncDirectory(const std::string& dir) override {
-    Change();
-    return FileSystem::SyncDirectory(dir);
-  }
+  bool Remove(const std::string& path) override { return Step(), FileSystem::Remove(path); }
+  bool Rename(const std::string& from, const std::string& to) override { return Step(), FileSystem::Rename(from, to); }
+  bool MakeDirectory(const std::string& path) override { return Step(), FileSystem::MakeDirectory(path); }
+  bool RemoveDirectory(const std::string& path) override { return Step(), FileSystem::RemoveDirectory(path); }
+  bool SetMode(const std::string& path, uint32_t mode) override { return Step(), FileSystem::SetMode(path, mode); }
+  bool SyncDirectory(const std::string& dir) override { return Step(), FileSystem::SyncDirectory(dir); }
+  bool SyncFileSystemOf(const std::string& dir) override { return Step(), FileSystem::SyncFileSystemOf(dir); }
 
  private:
-  void Change() {
-    if (++Changes == n_) ::_exit(kKilled);
+  void Step() {
+    if (left_-- == 0) ::_exit(kDied);
+    ++made_;
   }
-  int n_;
+  class Counted : public File {
+   public:
+    Counted(std::unique_ptr<File> real, DieAtChange& fs) : real_(std::move(real)), fs_(fs) {}
+    int64_t ReadAt(int64_t pos, void* buf, std::size_t n) override { return real_->ReadAt(pos, buf, n); }
+    bool WriteAt(int64_t pos, const void* buf, std::size_t n) override {
+      return fs_.Step(), real_->WriteAt(pos, buf, n);
+    }
+    int64_t Size() override { return real_->Size(); }
+    bool Truncate(int64_t size) override { return fs_.Step(), real_->Truncate(size); }
+    bool Sync() override { return fs_.Step(), real_->Sync(); }
+
+   private:
+    std::unique_ptr<File> real_;
+    DieAtChange& fs_;
+  };
+  int left_;
+  int made_ = 0;
 };
 
-// Runs job in a child process killed just before its rename onto a path
-// ending with targetEnd; true when the kill came there.
-inline bool KilledBeforeRenameOnto(const std::string& targetEnd, const std::function<void()>& job) {
+// The exit code of a child process that runs job and exits with 0 (-1 when
+// it did not exit).
+inline int ExitCodeOfChild(const std::function<void()>& job) {
   const pid_t pid = ::fork();
   if (pid == 0) {
-    KillBeforeRename kill(targetEnd);
     job();
     ::_exit(0);
   }
   int status = 0;
-  return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-         WEXITSTATUS(status) == KillBeforeRename::kKilled;
+  return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs job in a child process cut at its n-th change to the disk; the
+// child's exit code: DieAtChange::kDied when it was cut there, 0 when it ran
+// to its end.
+inline int CutAtChange(int n, const std::function<void()>& job) {
+  return ExitCodeOfChild([&] {
+    DieAtChange die(n);
+    job();
+  });
+}
+
+// Runs job in a child process killed just before its rename onto a path
+// ending with targetEnd; true when the kill came there.
+inline bool KilledBeforeRenameOnto(const std::string& targetEnd, const std::function<void()>& job) {
+  return ExitCodeOfChild([&] {
+           KillBeforeRename kill(targetEnd);
+           job();
+         }) == KillBeforeRename::kKilled;
 }
 
 }  // namespace vm::test
