@@ -75,13 +75,15 @@ TEST(CellText, ComputedColumnsKeepTheirTextAndOtherKindsTakeAnything) {
 
 // A number too wide for its column says how many digits fit; the minus of a
 // negative number takes one of the places before the point, which the
-// message says when the number typed is negative.
+// message says when the number typed is negative. A number that fits but
+// breaks the column's sign rule says which numbers the column takes.
 TEST(CellText, ANumberTooWideSaysWhatFitsAndWhatANegativeOneLoses) {
   const std::string bad = "Введены неправильные данные\r"_w;
   const struct {
     int32_t mode, decimals;
     const char* typed;
     const char* said;  // after the first line; empty for that line alone
+    int32_t sign = 1;
   } rows[] = {
       {10, 2, "12345678,5", "В поле помещается число не больше 7 знаков до точки и 2 после нее"},
       {10, 2, "-1234567,5",
@@ -95,9 +97,14 @@ TEST(CellText, ANumberTooWideSaysWhatFitsAndWhatANegativeOneLoses) {
       {4, 2, "-1", "В поле помещается число не больше 1 знаков до точки и 2 после нее, отрицательное число в поле "
                    "не помещается"},
       {10, 2, "abc", ""},
+      {10, 2, "-38", "Число в поле не может быть отрицательным"},
+      {10, 3, "-5", "Число в поле должно быть больше нуля", 2},
+      {10, 3, "0", "Число в поле должно быть больше нуля", 2},
+      {10, 0, "1", "Число в поле не может быть больше нуля", -1},
+      {10, 0, "0", "Число в поле должно быть меньше нуля", -2},
   };
   for (const auto& r : rows) {
-    const TColFormat f = Format('N', r.mode, r.decimals);
+    const TColFormat f = Format('N', r.mode, r.decimals, r.sign);
     const TCellInput in = Typed(f, r.typed);
     ASSERT_FALSE(in.Valid) << r.typed;
     const std::string said = std::string(r.said).empty() ? "" : Utf8ToCp1251(r.said);

@@ -311,7 +311,7 @@ TEST_F(EditingTest, ARefusedValueIsReportedAndLeavesTheCellAsItWas) {
   Key(kKeyEnter);
   Type("-3", kKeyEnter);
   ASSERT_EQ(ui.Boxes.size(), 1u);
-  EXPECT_EQ(ui.Boxes[0].Text, "Введены неправильные данные"_w);
+  EXPECT_EQ(ui.Boxes[0].Text, "Введены неправильные данные\rЧисло в поле не может быть отрицательным"_w);
   EXPECT_EQ(ui.Boxes[0].Flags, 0x2010u);
   EXPECT_EQ(view.GetCellText(kPrice, 1), "2");
   EXPECT_EQ(std::tuple(view.Editing(), view.EditorText(), accepted), std::tuple(true, "-3", 0));

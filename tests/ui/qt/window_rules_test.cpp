@@ -373,6 +373,9 @@ TEST_F(ScreenshotOfWindowRules, SmallDialogsMessageBoxesAboutAndDate) {
   price.Mode = 10;
   price.Decimals = 2;
   Ui().MsgBox(CellRefusalText(&price, NormalizeCellInput(&price, "-1234567,5")), "Веломар"_w, kMbError);
+  TakeNext("message_negative");
+  price.Sign = 1;  // the numbers the layout language takes when no rule is given
+  Ui().MsgBox(CellRefusalText(&price, NormalizeCellInput(&price, "-38")), "Веломар"_w, kMbError);
 }
 
 }  // namespace
