@@ -467,12 +467,20 @@ TEST_F(DemoSale, TheSalesReportOffersNoCellToEdit) {
 
 // A row whose quantity is left empty (its code taken, Esc on the
 // quantity) is refused on OK with a word, the cursor on its quantity, and
-// nothing is sold or received; so in the check and in the receipt alike.
+// nothing is sold or received; so in the check, in the receipt and in the
+// tags to print, where such a row would still print a tag.
 TEST_F(DemoSale, AQuantityOfZeroIsRefusedWithTheCursorOnIt) {
   const std::string dir = run.home.Dir();
   const std::size_t sales = Field(dir, "sales.dbf", "CHECK_NO").size();
   const std::size_t income = Field(dir, "income.dbf", "CODE").size();
-  for (const auto& [document, quantity] : {std::pair{"Продажа", 2}, {"Приход товара", 3}}) {
+  const struct {
+    const char* document;
+    int32_t quantity;
+    const char* said;
+  } documents[] = {{"Продажа", 2, "Количество должно быть больше нуля"},
+                   {"Приход товара", 3, "Количество должно быть больше нуля"},
+                   {"Печать ценников", 4, "Количество ценников должно быть больше нуля"}};
+  for (const auto& [document, quantity, said] : documents) {
     SCOPED_TRACE(document);
     TRefusedOk refused;
     run.Run(Closing([&](TDocumentWindow& window) {
@@ -482,7 +490,7 @@ TEST_F(DemoSale, AQuantityOfZeroIsRefusedWithTheCursorOnIt) {
       view.SetCol(0);
       ASSERT_NO_FATAL_FAILURE(PressOkToBeRefused(window, refused));
     }), nullptr, document);
-    EXPECT_EQ(refused.text.toStdString(), "Количество должно быть больше нуля");
+    EXPECT_EQ(refused.text.toStdString(), said);
     EXPECT_TRUE(refused.stayedOpen);
     EXPECT_EQ(std::tuple(refused.row, refused.col), std::tuple(0, quantity));
   }
