@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QMessageBox>
+#include <functional>
 
 #include "models/view_rig.h"
 #include "modal.h"
@@ -141,6 +142,25 @@ TEST_F(ViewWidgetTest, EditingStoresValidTextAndReportsInvalidText) {
   Key(Qt::Key_End);
   Key(Qt::Key_Return);
   EXPECT_FALSE(view.Editing());
+}
+
+// A column that selects its text when the editor opens: however it opens,
+// what is typed replaces the value rather than joining it.
+TEST_F(ViewWidgetTest, AColumnThatSelectsOnEditTakesWhatIsTypedInPlaceOfItsValue) {
+  view.GetColLayout(kPrice)->SelectOnEdit = true;
+  view.SetCol(kPrice);
+  const std::function<void()> opens[] = {
+      [&] { Key(Qt::Key_Return); }, [&] { Key(Qt::Key_F2); },
+      [&] { QTest::mouseDClick(widget.PaintArea(), Qt::LeftButton, {}, CellCentre(kPrice, 0)); }};
+  int32_t typed = 0;
+  for (const auto& open : opens) {
+    open();
+    ASSERT_TRUE(view.Editing());
+    const std::string value = std::to_string(++typed);
+    TypeText(widget.Editor(), QString::fromStdString(value));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(view.GetCellText(kPrice, 0), value);
+  }
 }
 
 TEST_F(ViewWidgetTest, InsertedAndDeletedRowsShowAtOnce) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
@@ -309,8 +310,9 @@ TEST_F(DemoSale, AnUnknownCodeIsNamedAndACheckBeyondTheStockWaitsUntilItFits) {
 }
 
 // Once the message on a check beyond the stock is closed, the keys are on
-// the quantity it points at: the number typed goes into that cell and
-// Enter does not press OK again. Run offscreen and again under openbox,
+// the quantity it points at: Enter opens it with its text selected, the
+// number typed replaces it, as the sum to pay shows, and Enter does not
+// press OK again. Run offscreen and again under openbox,
 // where the message box is a framed window that takes the activation away
 // and gives it back.
 class DemoSaleUnderOpenbox : public DemoSale {};
@@ -318,7 +320,7 @@ class DemoSaleUnderOpenbox : public DemoSale {};
 TEST_F(DemoSaleUnderOpenbox, AfterTheShortStockMessageTheKeysAreOnTheQuantity) {
   const std::string dir = run.home.Dir();
   QString shortage;
-  std::string focused, typed;
+  std::string focused, typed, toPay;
   int32_t shownRow = -1, shownCol = -1;
   bool closedBySale = false;
   int refusedAgain = 0;
@@ -355,17 +357,18 @@ TEST_F(DemoSaleUnderOpenbox, AfterTheShortStockMessageTheKeysAreOnTheQuantity) {
       }
     });
     // Enter opens the cell, as on any cell of the table, and the number
-    // typed replaces the quantity.
+    // typed, as a cashier types it, replaces the quantity.
     QTest::keyClick(keys, Qt::Key_Return);
     QTest::qWait(50);
     editing = view.Editing();
     if (editing) {
-      QTest::keyClick(table.Editor(), Qt::Key_A, Qt::ControlModifier);
       TypeText(table.Editor(), "5");
       QTest::keyClick(table.Editor(), Qt::Key_Return);
       if (view.Editing()) QTest::keyClick(table.Editor(), Qt::Key_Escape);
     }
     typed = Cell(view, 2, 1);
+    for (const QLabel* label : window.Panel1()->findChildren<QLabel*>())
+      if (label->text().startsWith(QString::fromUtf8("К оплате"))) toPay = label->text().toStdString();
     if (!window.isVisible() || refusedAgain > 0) return;
     QTest::mouseClick(window.OkButton(), Qt::LeftButton);
     closedBySale = !window.isVisible();
@@ -375,6 +378,7 @@ TEST_F(DemoSaleUnderOpenbox, AfterTheShortStockMessageTheKeysAreOnTheQuantity) {
   EXPECT_EQ(focused, "table");
   EXPECT_TRUE(editing);
   EXPECT_EQ(typed, "5");
+  EXPECT_EQ(toPay, "К оплате: 4084.90 руб.");  // 89.90 and 5 x 799.00
   EXPECT_EQ(refusedAgain, 0);
   EXPECT_TRUE(closedBySale);
   EXPECT_DOUBLE_EQ(std::stod(Field(dir, "goods.dbf", "QTY")[7]), 7.05);
