@@ -225,6 +225,8 @@ TEST_F(DemoSale, TheShopsOwnPrintedTagsScannedIntoTheSaleAddTheirGoods) {
   EXPECT_NEAR(side[0], 40 * 72 / 25.4, 1) << info;
   EXPECT_NEAR(side[1], 58 * 72 / 25.4, 1) << info;
   EXPECT_EQ(CupsQueue::PageCount(pdf), 8);
+  // Each tag's date whole, its year too.
+  EXPECT_EQ(CupsQueue::TextCount(pdf, "2026г."), 8) << CupsQueue::PdfText(pdf);
   TempDir images;
   std::vector<std::string> read;
   for (int page = 1; page <= CupsQueue::PageCount(pdf); ++page) {
