@@ -236,6 +236,36 @@ TEST(VelomarRun, RunErrorCompileErrorAndRefusedCheckCommitNothing) {
   EXPECT_FALSE(Has(manager, "ЗНАЧЕН_ПАРАМ='5'")) << manager;
 }
 
+// The demo's documents of one line refuse a quantity of 0 or below and a
+// negative price with a word on what to mend, and write nothing; a price
+// of 0 is taken.
+TEST(VelomarRun, TheDemosLineDocumentsRefuseAQuantityOfZeroOrBelowAndANegativePrice) {
+  RunRig r;
+  const std::string tables = r.TableBytes();
+  const struct {
+    const char* document;
+    const char* answers;
+    const char* said;
+  } refusals[] = {
+      {"Продажа товара", "1\n-5\n", "Количество должно быть больше нуля"},
+      {"Продажа товара", "1\n0\n", "Количество должно быть больше нуля"},
+      {"Приход по накладной", "Н-80\n1\n-3\n62.40\n", "Количество должно быть больше нуля"},
+      {"Приход по накладной", "Н-80\n1\n0\n62.40\n", "Количество должно быть больше нуля"},
+      {"Приход по накладной", "Н-80\n1\n3\n-38\n", "Цена не может быть отрицательной"},
+  };
+  for (const auto& c : refusals) {
+    const ProgramRun run = r.Run(ShellQuoted(c.document), c.answers);
+    EXPECT_EQ(run.Status, 1) << c.document << ": " << c.answers;
+    EXPECT_EQ(run.Output, "[Ошибка проверки] " + std::string(c.said) + "\n") << c.answers;
+  }
+  EXPECT_EQ(r.TableBytes(), tables);
+  EXPECT_TRUE(Has(r.Manager(), "ЗНАЧЕН_ПАРАМ='4'")) << r.Manager();  // the last check's number
+
+  const ProgramRun free = r.Run("'Приход по накладной'", "Н-80\n1\n3\n0\n");
+  EXPECT_EQ(free.Status, 0) << free.Output;
+  EXPECT_EQ(Record(r.Dir() + "income.dbf", -1, {"QTY", "PRICE"}), "#9: QTY=3.000 PRICE=0.00");
+}
+
 // Numbers wider than their fields in the demo's receipt: a quantity that
 // needs another digit keeps fewer decimals; a sum that does not fit even
 // without them stops the run on the field, and nothing is saved.
@@ -250,7 +280,7 @@ TEST(VelomarRun, ANumberTooWideForItsFieldIsNeverStoredAsAnother) {
   run = r.Run("'Приход по накладной'", "Н-79\n3\n999999\n9999999\n");
   EXPECT_EQ(run.Status, 1);
   EXPECT_TRUE(Has(run.Output,
-                  "]  Ошибка во время выполнения программы в строке 55:\\r Число 9999989000001 не умещается в "
+                  "]  Ошибка во время выполнения программы в строке 57:\\r Число 9999989000001 не умещается в "
                   "поле ПРИХ.SUMMA \n"))
       << run.Output;
   EXPECT_TRUE(Has(run.Output, "[Внимание!] При выполнении операции были ошибки! Результаты не будут сохранены!\n"))

@@ -71,6 +71,15 @@ class CupsQueue {
   static std::string PdfText(const std::string& pdf) {
     return CommandOutput("pdftotext -layout '" + pdf + "' - 2>/dev/null");
   }
+  // How many times part (without blanks) stands in the text of the PDF,
+  // its blanks left out: the text's layout may set a word's letters apart.
+  static int TextCount(const std::string& pdf, const std::string& part) {
+    std::string text = PdfText(pdf);
+    std::erase(text, ' ');
+    int n = 0;
+    for (std::size_t at = 0; !part.empty() && (at = text.find(part, at)) != std::string::npos; at += part.size()) ++n;
+    return n;
+  }
   // The document title of the PDF's information, as pdfinfo reads it.
   static std::string PdfTitle(const std::string& pdf) {
     const std::string info = CommandOutput("pdfinfo '" + pdf + "' 2>/dev/null");

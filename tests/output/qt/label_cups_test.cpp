@@ -12,6 +12,7 @@
 #include "config/settings.h"
 #include "foundation/barcodes/bar_patterns.h"
 #include "foundation/draw/canvas.h"
+#include "foundation/values/dates.h"
 #include "output/device_mode.h"
 #include "output/label_print.h"
 #include "output/price_tag_rig.h"
@@ -105,7 +106,8 @@ TEST(LabelCups, FortyTagsWithBarcodesReadBackFromThePdf) {
 // The demo's own price tag on a full sheet printed at 300 and 600 dpi, a
 // different code on every label: each code's bars lie inside its zone, so
 // inside its label, and every label's code is read from its cell alone and
-// from the whole page; the job's title reads back from the PDF.
+// from the whole page; every label's date, the longest of its month, keeps
+// its year; the job's title reads back from the PDF.
 class DemoTagSheet : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -174,13 +176,16 @@ TEST_F(DemoTagSheet, EveryCodeStaysInItsZoneAndIsReadFromItsOwnLabel) {
       SetZoneText(*label.GetZone(1), "Крупа гречневая 900 г"_w);
       SetZoneText(*label.GetZone(2), "99.00");
       SetZoneText(*label.GetZone(3), Interleaved25(code));
-      SetZoneText(*label.GetZone(4), "7 декабря 2026 г."_w);
+      const int32_t month = i % 12 + 1;
+      SetZoneText(*label.GetZone(4),
+                  DateStrToLongStr((month == 2 ? "28." : "30.") + std::to_string(month) + ".2026"));
     }
     ASSERT_TRUE(PrintLabels(queue, &format));
     const std::string pdf = cups.WaitForPdf(marker);
     ASSERT_FALSE(pdf.empty()) << "no PDF with " << marker << " appeared in " << cups.Dir;
     EXPECT_EQ(CupsQueue::PdfTitle(pdf), "Печать ярлыков");
     ASSERT_EQ(CupsQueue::PageCount(pdf), 1);
+    EXPECT_EQ(CupsQueue::TextCount(pdf, "2026г."), cols * rows) << CupsQueue::PdfText(pdf);
 
     const std::string base = dir / ("sheet" + std::to_string(dpi));
     CommandOutput("pdftoppm -r " + std::to_string(dpi) + " -gray -singlefile '" + pdf + "' '" + base + "' 2>&1");

@@ -10,6 +10,7 @@
 
 #include "config/data_dir.h"
 #include "foundation/barcodes/bar_patterns.h"
+#include "foundation/values/dates.h"
 #include "output/document_price_rig.h"
 #include "output/price_tag_draw.h"
 #include "foundation/qt/qt_canvas.h"
@@ -111,7 +112,7 @@ TEST(Screenshot, LabelPreviewOfTheDemoLabel) {
     SetZoneText(*tag.GetZone(1), Utf8ToCp1251(g[0]));
     SetZoneText(*tag.GetZone(2), g[1]);
     SetZoneText(*tag.GetZone(3), Interleaved25(g[2]));
-    SetZoneText(*tag.GetZone(4), "7.12.2026");
+    SetZoneText(*tag.GetZone(4), DateStrToLongStr("30.09.2026"));  // the longest date
   }
   TPrevCenForm form(queue);
   form.resize(640, 520);

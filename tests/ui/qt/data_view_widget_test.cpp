@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QMessageBox>
+#include <functional>
 
 #include "models/view_rig.h"
 #include "modal.h"
@@ -172,6 +173,25 @@ TEST_F(ViewWidgetTest, TheEditorShowsAllThatIsTyped) {
     EXPECT_LE(widget.Editor()->geometry().bottom(), widget.PaintArea()->height()) << c.height << " " << c.typed;
     EXPECT_GE(widget.Editor()->geometry().top(), widget.RowsTop()) << c.height << " " << c.typed;
     Key(Qt::Key_Escape);
+  }
+}
+
+// A column that selects its text when the editor opens: however it opens,
+// what is typed replaces the value rather than joining it.
+TEST_F(ViewWidgetTest, AColumnThatSelectsOnEditTakesWhatIsTypedInPlaceOfItsValue) {
+  view.GetColLayout(kPrice)->SelectOnEdit = true;
+  view.SetCol(kPrice);
+  const std::function<void()> opens[] = {
+      [&] { Key(Qt::Key_Return); }, [&] { Key(Qt::Key_F2); },
+      [&] { QTest::mouseDClick(widget.PaintArea(), Qt::LeftButton, {}, CellCentre(kPrice, 0)); }};
+  int32_t typed = 0;
+  for (const auto& open : opens) {
+    open();
+    ASSERT_TRUE(view.Editing());
+    const std::string value = std::to_string(++typed);
+    TypeText(widget.Editor(), QString::fromStdString(value));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(view.GetCellText(kPrice, 0), value);
   }
 }
 

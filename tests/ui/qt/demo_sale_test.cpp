@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
@@ -226,6 +227,8 @@ TEST_F(DemoSale, TheShopsOwnPrintedTagsScannedIntoTheSaleAddTheirGoods) {
   EXPECT_NEAR(side[0], 40 * 72 / 25.4, 1) << info;
   EXPECT_NEAR(side[1], 58 * 72 / 25.4, 1) << info;
   EXPECT_EQ(CupsQueue::PageCount(pdf), 8);
+  // Each tag's date whole, its year too.
+  EXPECT_EQ(CupsQueue::TextCount(pdf, "2026г."), 8) << CupsQueue::PdfText(pdf);
   TempDir images;
   std::vector<std::string> read;
   for (int page = 1; page <= CupsQueue::PageCount(pdf); ++page) {
@@ -311,8 +314,9 @@ TEST_F(DemoSale, AnUnknownCodeIsNamedAndACheckBeyondTheStockWaitsUntilItFits) {
 }
 
 // Once the message on a check beyond the stock is closed, the keys are on
-// the quantity it points at: the number typed goes into that cell and
-// Enter does not press OK again. Run offscreen and again under openbox,
+// the quantity it points at: Enter opens it with its text selected, the
+// number typed replaces it, as the sum to pay shows, and Enter does not
+// press OK again. Run offscreen and again under openbox,
 // where the message box is a framed window that takes the activation away
 // and gives it back.
 class DemoSaleUnderOpenbox : public DemoSale {};
@@ -320,7 +324,7 @@ class DemoSaleUnderOpenbox : public DemoSale {};
 TEST_F(DemoSaleUnderOpenbox, AfterTheShortStockMessageTheKeysAreOnTheQuantity) {
   const std::string dir = run.home.Dir();
   QString shortage;
-  std::string focused, typed;
+  std::string focused, typed, toPay;
   int32_t shownRow = -1, shownCol = -1;
   bool closedBySale = false;
   int refusedAgain = 0;
@@ -357,17 +361,18 @@ TEST_F(DemoSaleUnderOpenbox, AfterTheShortStockMessageTheKeysAreOnTheQuantity) {
       }
     });
     // Enter opens the cell, as on any cell of the table, and the number
-    // typed replaces the quantity.
+    // typed, as a cashier types it, replaces the quantity.
     QTest::keyClick(keys, Qt::Key_Return);
     QTest::qWait(50);
     editing = view.Editing();
     if (editing) {
-      QTest::keyClick(table.Editor(), Qt::Key_A, Qt::ControlModifier);
       TypeText(table.Editor(), "5");
       QTest::keyClick(table.Editor(), Qt::Key_Return);
       if (view.Editing()) QTest::keyClick(table.Editor(), Qt::Key_Escape);
     }
     typed = Cell(view, 2, 1);
+    for (const QLabel* label : window.Panel1()->findChildren<QLabel*>())
+      if (label->text().startsWith(QString::fromUtf8("К оплате"))) toPay = label->text().toStdString();
     if (!window.isVisible() || refusedAgain > 0) return;
     QTest::mouseClick(window.OkButton(), Qt::LeftButton);
     closedBySale = !window.isVisible();
@@ -377,6 +382,7 @@ TEST_F(DemoSaleUnderOpenbox, AfterTheShortStockMessageTheKeysAreOnTheQuantity) {
   EXPECT_EQ(focused, "table");
   EXPECT_TRUE(editing);
   EXPECT_EQ(typed, "5");
+  EXPECT_EQ(toPay, "К оплате: 4084.90 руб.");  // 89.90 and 5 x 799.00
   EXPECT_EQ(refusedAgain, 0);
   EXPECT_TRUE(closedBySale);
   EXPECT_DOUBLE_EQ(std::stod(Field(dir, "goods.dbf", "QTY")[7]), 7.05);
@@ -499,12 +505,20 @@ TEST_F(DemoSale, TheSalesReportOffersNoCellToEdit) {
 
 // A row whose quantity is left empty (its code taken, Esc on the
 // quantity) is refused on OK with a word, the cursor on its quantity, and
-// nothing is sold or received; so in the check and in the receipt alike.
+// nothing is sold or received; so in the check, in the receipt and in the
+// tags to print, where such a row would still print a tag.
 TEST_F(DemoSale, AQuantityOfZeroIsRefusedWithTheCursorOnIt) {
   const std::string dir = run.home.Dir();
   const std::size_t sales = Field(dir, "sales.dbf", "CHECK_NO").size();
   const std::size_t income = Field(dir, "income.dbf", "CODE").size();
-  for (const auto& [document, quantity] : {std::pair{"Продажа", 2}, {"Приход товара", 3}}) {
+  const struct {
+    const char* document;
+    int32_t quantity;
+    const char* said;
+  } documents[] = {{"Продажа", 2, "Количество должно быть больше нуля"},
+                   {"Приход товара", 3, "Количество должно быть больше нуля"},
+                   {"Печать ценников", 4, "Количество ценников должно быть больше нуля"}};
+  for (const auto& [document, quantity, said] : documents) {
     SCOPED_TRACE(document);
     TRefusedOk refused;
     run.Run(Closing([&](TDocumentWindow& window) {
@@ -514,7 +528,7 @@ TEST_F(DemoSale, AQuantityOfZeroIsRefusedWithTheCursorOnIt) {
       view.SetCol(0);
       ASSERT_NO_FATAL_FAILURE(PressOkToBeRefused(window, refused));
     }), nullptr, document);
-    EXPECT_EQ(refused.text.toStdString(), "Количество должно быть больше нуля");
+    EXPECT_EQ(refused.text.toStdString(), said);
     EXPECT_TRUE(refused.stayedOpen);
     EXPECT_EQ(std::tuple(refused.row, refused.col), std::tuple(0, quantity));
   }

@@ -191,7 +191,7 @@ TEST_F(DocumentPrintWindowTest, AProgramPrintsTheOpenDocumentWithPrintClick) {
       },
       [this](std::string& text) {
         ReplaceDescriptionSection(text, "INIT",
-                                  "  LOADBASE(ТОВ)\n  ПОСТ := 1\n  НАКЛ := '"_w + marker + "'\n  PRINTCLICK(1)");
+                                  "  LOADBASE(ТОВ)\n  LOADBASE(ПОСТАВ)\n  ПОСТ := 1\n  НАКЛ := '"_w + marker + "'\n  PRINTCLICK(1)");
       });
   EXPECT_EQ(sent, 1);
   const std::string pdf = queue.WaitForPdf(marker);

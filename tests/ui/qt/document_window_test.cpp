@@ -91,8 +91,8 @@ class DocumentWindowTest : public ::testing::Test {
   }
 
   static void EnterByCode(TDocumentWindow& window, TDataViewWidget& table, const char* code,
-                          const char* qty, bool finish = true) {
-    IncomeRun::EnterByCode(window, table, code, qty, finish);
+                          const char* qty, bool finish = true, const char* price = "") {
+    IncomeRun::EnterByCode(window, table, code, qty, finish, price);
   }
 
   IncomeRun run;
@@ -100,51 +100,90 @@ class DocumentWindowTest : public ::testing::Test {
   std::function<void(TMainWindow&)> OnMainWindow;
 };
 
+// Each row's price opens on the purchase price kept, which it keeps or the
+// delivery's own typed over it replaces (a negative one refused): that is
+// the price received and the purchase price kept from then on. OK waits
+// for the invoice's number and for a supplier that exists.
 TEST_F(DocumentWindowTest, AReceiptEnteredThroughTheLookUpListReachesTheGoodsAndTheIncome) {
   const std::string goods = home.Dir() + "/goods.dbf";
   const std::string income = home.Dir() + "/income.dbf";
   const std::map<int, std::string> stockBefore = Column(goods, "CODE", "QTY");
   const int32_t incomeBefore = RecordCount(income);
   bool shown = false;
+  QString offered, negative, noNumber, noSupplier;
   RunIncome(
       [&](TDocumentWindow& window) {
         shown = true;
-        // The view cell's field, not the search line.
+        // The view cells' fields, not the search line.
         QLineEdit* number = nullptr;
-        for (QLineEdit* e : window.Panel1()->findChildren<QLineEdit*>())
-          if (!number) number = e;
+        QLineEdit* supplier = nullptr;
+        for (QLineEdit* e : window.Panel1()->findChildren<QLineEdit*>()) {
+          if (e->text() == "1") supplier = e;
+          else if (!number) number = e;
+        }
         ASSERT_NE(number, nullptr);
+        ASSERT_NE(supplier, nullptr);
         TDataViewWidget& table = *window.Table(0);
         TDataView& view = table.View();
         table.setFocus();
         EnterByCode(window, table, "3", "5");
-        EnterByCode(window, table, "1", "2");
+        EnterByCode(window, table, "1", "2", false);
+        QTest::keyClick(table.Editor(), Qt::Key_Return);
+        test::TypeText(table.Editor(), "2");
+        QTest::keyClick(table.Editor(), Qt::Key_Return);
+        ASSERT_TRUE(view.Editing());
+        ASSERT_EQ(view.CurCol(), 4);
+        offered = table.Editor()->toPlainText().trimmed();
+        test::ClickInMessageBox("OK", &negative);
+        test::TypeText(table.Editor(), "-38");
+        QTest::keyClick(table.Editor(), Qt::Key_Return);
+        ASSERT_TRUE(view.Editing());
+        test::TypeText(table.Editor(), "65,5");
+        QTest::keyClick(table.Editor(), Qt::Key_Return);
+        EXPECT_FALSE(view.Editing());
         ASSERT_EQ(view.RowCount(), 2);
         EXPECT_EQ(Trim(view.GetCellText(0, 0)), "3");
         EXPECT_EQ(Trim(view.GetCellText(4, 0)), "145.00");
         EXPECT_EQ(Trim(view.GetCellText(0, 1)), "1");
-        EXPECT_EQ(Trim(view.GetCellText(4, 1)), "62.40");
-        // OK without the invoice's number is refused by its check; the
-        // second OK must not write the rows a second time.
-        QString refusal;
-        test::ClickInMessageBox("OK", &refusal);
-        QTest::mouseClick(window.OkButton(), Qt::LeftButton);
-        EXPECT_TRUE(window.isVisible());
-        EXPECT_EQ(refusal, QString::fromUtf8("Не указан номер накладной"));
-        number->setFocus();
-        number->setText("777");
-        QTest::keyClick(number, Qt::Key_Return);
+        EXPECT_EQ(Trim(view.GetCellText(4, 1)), "65.5");
+        const auto enter = [](QLineEdit* field, const char* text) {
+          field->setFocus();
+          field->setText(QString::fromUtf8(text));
+          QTest::keyClick(field, Qt::Key_Return);
+        };
+        const auto refusedOk = [&window](QString& said) {
+          test::ClickInMessageBox("OK", &said);
+          QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+          EXPECT_TRUE(window.isVisible());
+        };
+        // OK without the invoice's number is refused by its check, then
+        // with a supplier nobody is; the last OK must not write the rows a
+        // second time.
+        refusedOk(noNumber);
+        enter(number, "777");
+        enter(supplier, "-123");
+        refusedOk(noSupplier);
+        enter(supplier, "3");
         QTest::mouseClick(window.OkButton(), Qt::LeftButton);
         EXPECT_FALSE(window.isVisible());
       });
   EXPECT_TRUE(shown);
+  EXPECT_EQ(offered, "62.40");
+  EXPECT_EQ(negative, QString::fromUtf8("Введены неправильные данные"));
+  EXPECT_EQ(noNumber, QString::fromUtf8("Не указан номер накладной"));
+  EXPECT_EQ(noSupplier, QString::fromUtf8("Нет поставщика с кодом -123"));
   const std::map<int, std::string> stock = Column(goods, "CODE", "QTY");
   EXPECT_EQ(std::stod(stock.at(3)), std::stod(stockBefore.at(3)) + 5);
   EXPECT_EQ(std::stod(stock.at(1)), std::stod(stockBefore.at(1)) + 2);
+  const std::map<int, std::string> kept = Column(goods, "CODE", "PRICE_IN");
+  EXPECT_EQ(std::stod(kept.at(3)), 145.0);
+  EXPECT_EQ(std::stod(kept.at(1)), 65.5);
   ASSERT_EQ(RecordCount(income), incomeBefore + 2);
   const std::map<int, std::string> prices = Column(income, "CODE", "PRICE");
   EXPECT_EQ(std::stod(prices.at(3)), 145.0);
-  EXPECT_EQ(std::stod(prices.at(1)), 62.4);
+  EXPECT_EQ(std::stod(prices.at(1)), 65.5);
+  EXPECT_EQ(std::stod(Column(income, "CODE", "SUMMA").at(1)), 131.0);
+  EXPECT_EQ(std::stoi(Column(income, "CODE", "SUPPL").at(1)), 3);
 }
 
 TEST_F(DocumentWindowTest, ClosingWithUnsavedRowsAsksAndNoKeepsTheWindowYesLeavesNothingSaved) {
@@ -441,6 +480,11 @@ TEST_F(DocumentWindowTest, TheBooksWindowOffersTheGoodsWithTheirStockAndAddsTheC
     EXPECT_EQ(view.CurCol(), 3);
     test::TypeText(table.Editor(), "5");
     QTest::keyClick(table.Editor(), Qt::Key_Return);
+    // Then the price, offered at the purchase price kept, which Enter keeps.
+    ASSERT_TRUE(view.Editing());
+    EXPECT_EQ(view.CurCol(), 4);
+    EXPECT_EQ(table.Editor()->toPlainText().trimmed(), "145.00");
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
     EXPECT_FALSE(view.Editing());
     QTest::mouseClick(window.OkButton(), Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());
@@ -632,6 +676,12 @@ TEST_F(ScreenshotOfProgram, MainWindowAndDocumentWindow) {
     EnterByCode(window, table, "5", "", false);
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
     EXPECT_TRUE(window.grab().save(out + "/document_window_lookup.png"));
+    // Its quantity taken, its price offered at the one kept, to keep or type over.
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    test::TypeText(table.Editor(), "1");
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    EXPECT_TRUE(window.grab().save(out + "/document_window_price.png"));
     test::ClickInMessageBox("Да");
     window.reject();
   });

@@ -70,10 +70,11 @@ class IncomeRun {
   }
 
   // Insert, the code typed and taken from the look-up list with Enter, then
-  // the quantity, the column the entry goes on to; without finish, only the
-  // code is typed.
+  // the quantity, the column the entry goes on to, and the price, which
+  // opens on the one kept: an empty price keeps it, another is typed in its
+  // place. Without finish, only the code is typed.
   static void EnterByCode(TDocumentWindow& window, TDataViewWidget& table, const char* code, const char* qty,
-                          bool finish = true) {
+                          bool finish = true, const char* price = "") {
     TDataView& view = table.View();
     auto* list = window.findChild<THelpListBox*>();
     ASSERT_NE(list, nullptr);
@@ -89,6 +90,10 @@ class IncomeRun {
     ASSERT_EQ(view.CurCol(), 3);
     TypeText(table.Editor(), QString::fromUtf8(qty));
     QTest::keyClick(table.Editor(), Qt::Key_Return);
+    if (view.Editing() && view.CurCol() == 4) {
+      TypeText(table.Editor(), QString::fromUtf8(price));
+      QTest::keyClick(table.Editor(), Qt::Key_Return);
+    }
     EXPECT_FALSE(view.Editing());
   }
 
