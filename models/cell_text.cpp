@@ -45,16 +45,6 @@ std::string TrimTyped(std::string_view s) {
   return std::string(s.substr(b, e - b));
 }
 
-std::string_view SignRuleText(int32_t rule) {
-  switch (rule) {
-    case -2: return "\rЧисло в поле должно быть меньше нуля"_wv;
-    case -1: return "\rЧисло в поле не может быть больше нуля"_wv;
-    case 1: return "\rЧисло в поле не может быть отрицательным"_wv;
-    case 2: return "\rЧисло в поле должно быть больше нуля"_wv;
-    default: return {};
-  }
-}
-
 }  // namespace
 
 std::string CleanCellText(std::string_view s, bool pointDecimal) {
@@ -90,9 +80,9 @@ bool CheckCellText(const TColFormat* format, std::string_view s, char kind) {
 std::string CellRefusalText(const TColFormat* format, const TCellInput& input) {
   std::string text(kBadCellInput);
   long double x = 0;
-  if (!format || NormalizeTypeChar(format->Kind) != 'N' || !TextToExtended(input.Text, x)) return text;
-  // A number its width holds was refused by the column's sign rule.
-  if (CheckCellText(format, input.Text, 'N')) return text.append(SignRuleText(format->Sign));
+  if (!format || NormalizeTypeChar(format->Kind) != 'N' || !TextToExtended(input.Text, x) ||
+      CheckCellText(format, input.Text, 'N'))
+    return text;
   const int width = format->Mode < 1 ? kDefaultNumWidth : format->Mode;
   const int decimals = format->Mode < 1 ? kDefaultNumDecimals : format->Decimals;
   // The minus takes a place of its own: a negative number that looks as
