@@ -1,6 +1,7 @@
 #include "models/string_table.h"
 
 #include <algorithm>
+#include <array>
 
 #include "foundation/text/collation.h"
 
@@ -83,7 +84,7 @@ void TStringTable::SetCellText(int32_t col, int32_t row, std::string s) {
   if (!cell) return;
   cell->Text = std::move(s);
   GetRow(row)->Measured = false;
-  if (prefixIndex_ && prefixIndex_->Col() == col) DropPrefixIndex();
+  if (prefixIndex_ && prefixIndex_->Col == col) DropPrefixIndex();
   if (col == textOrderCol_) textOrderCol_ = -1;
 }
 
@@ -169,12 +170,18 @@ void TStringTable::Reorder(const std::vector<int32_t>& order) {
 int32_t TStringTable::FindBestPrefix(std::string_view prefix, int32_t col) const {
   if (prefix.empty() || col < 0 || col >= colCount_) return -1;
   if (col == textOrderCol_) return BisectBestPrefix(prefix, col);
-  // Every typed character searches again: the sorted column answers each
-  // in a bisection, where a walk would touch every row.
-  if (!prefixIndex_ || prefixIndex_->Col() != col) {
+  if (!prefixIndex_ || prefixIndex_->Col != col) {
+    prefixIndex_ = std::make_unique<TTypedIndex>();
+    prefixIndex_->Col = col;
+  }
+  // Only rows starting with the typed first character share anything with
+  // the text, so theirs answer it.
+  const auto first = static_cast<unsigned char>(UpperChar1251(prefix[0]));
+  TTypedIndex& typed = *prefixIndex_;
+  if (!typed.Walked[first]) {
     // A row sharing all of Prefix shares the most any row can, so the first
     // such row is the answer; a text typed is mostly met within the first
-    // rows. Only a rarer text pays for the index, once for the column.
+    // rows. Only a rarer text walks every row, once for its first character.
     const int32_t walked = std::min(Count(), kWalkedRows);
     int32_t best = -1;
     size_t most = 0;
@@ -187,9 +194,19 @@ int32_t TStringTable::FindBestPrefix(std::string_view prefix, int32_t col) const
       }
     }
     if (most == prefix.size() || walked == Count()) return best;
-    prefixIndex_ = std::make_unique<TPrefixIndex>(col, Count(), [&](const auto& add) { VisitTexts(col, add); });
+    // The bytes that are the first character in either case.
+    std::array<bool, 256> starts{};
+    for (size_t b = 0; b < starts.size(); ++b)
+      starts[b] = static_cast<unsigned char>(UpperChar1251(static_cast<char>(b))) == first;
+    auto index = std::make_unique<TPrefixIndex>(Count(), [&](const auto& add) {
+      VisitTexts(col, [&](int32_t row, std::string_view text) {
+        if (!text.empty() && starts[static_cast<unsigned char>(text[0])]) add(row, text);
+      });
+    });
+    if (!index->Empty()) typed.ByFirst[first] = std::move(index);
+    typed.Walked[first] = true;
   }
-  return prefixIndex_->FindBestPrefix(prefix);
+  return typed.ByFirst[first] ? typed.ByFirst[first]->FindBestPrefix(prefix) : -1;
 }
 
 // Pending rows are visited in the order of their records, which lie one

@@ -14,6 +14,8 @@
 // records and the few rows on the screen, not a text per cell.
 #pragma once
 
+#include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -108,8 +110,8 @@ class TStringTable {
   // compared without case; the first such row wins ties; -1 when no row
   // shares even one character (always for an empty Prefix).
   int32_t FindBestPrefix(std::string_view prefix, int32_t col) const;
-  // The rows FindBestPrefix reads in order before it indexes a column the
-  // rows are not sorted by.
+  // The rows FindBestPrefix reads in order before it walks every row of a
+  // column the rows are not sorted by.
   static constexpr int32_t kWalkedRows = 1024;
   // The same over rows sorted by Col: the walk stops where no later row can
   // share more.
@@ -132,9 +134,20 @@ class TStringTable {
   std::vector<int32_t> records_;
   const TRowTexts* texts_ = nullptr;
   int32_t textOrderCol_ = -1;
-  // Made by the first prefix search in a column, kept while the rows and
-  // that column's texts stay as they are.
-  mutable std::unique_ptr<TPrefixIndex> prefixIndex_;
+  // The prefix search's index of one column, made a first character at a
+  // time: the walk over every row that answers a text no indexed row starts
+  // like indexes the rows that start with its first character, and every
+  // later text starting so is answered by them. The first characters typed
+  // then cost a walk each, not an index of every row; kept while the rows
+  // and that column's texts stay as they are.
+  struct TTypedIndex {
+    int32_t Col = -1;
+    // The first characters (upper-cased) walked for; the rows starting with
+    // each, none where no row does.
+    std::bitset<256> Walked;
+    std::array<std::unique_ptr<TPrefixIndex>, 256> ByFirst;
+  };
+  mutable std::unique_ptr<TTypedIndex> prefixIndex_;
   int32_t colCount_ = 0;
 };
 
