@@ -24,8 +24,8 @@ namespace vm {
 
 class TPrefixIndex {
  public:
-  // Rows among 0..Rows-1: Visit(add) calls add(row, text) once for each
-  // row it indexes, in any order.
+  // Visit(add) calls add(row, text) once for each row it indexes, in any
+  // order: about Rows of them.
   template <class TVisit>
   TPrefixIndex(int32_t rows, TVisit visit) {
     Reserve(rows);

@@ -45,6 +45,23 @@ struct TViewRow {
   std::vector<TCell> Cells;
 };
 
+// Records and their texts, in the order they were added.
+struct TRecordTexts {
+  std::vector<int32_t> Records;
+  // The texts one after another, and where each ends.
+  std::string Bytes;
+  std::vector<uint32_t> Ends;
+  void Add(int32_t record, std::string_view text) {
+    Records.push_back(record);
+    Bytes.append(text);
+    Ends.push_back(static_cast<uint32_t>(Bytes.size()));
+  }
+  std::string_view Text(size_t k) const {
+    const uint32_t begin = k == 0 ? 0 : Ends[k - 1];
+    return std::string_view(Bytes).substr(begin, Ends[k] - begin);
+  }
+};
+
 // Where the texts of pending rows come from.
 class TRowTexts {
  public:
@@ -53,6 +70,11 @@ class TRowTexts {
   // record where it holds the text as it stands, else of Scratch, made
   // there. Valid until the record or Scratch changes.
   virtual std::string_view RecordText(int32_t record, int32_t col, std::string& scratch) const = 0;
+  // Of records 0..Count-1, those whose text in Col starts with a byte that
+  // Starts marks, added to Found in the order of the records: the texts
+  // RecordText gives, read as the records lie.
+  virtual void FindStarting(int32_t col, int32_t count, const std::array<bool, 256>& starts,
+                            TRecordTexts& found) const;
 };
 
 class TStringTable {
@@ -123,16 +145,21 @@ class TStringTable {
   // The row record of row Index, made from its record when it is pending.
   TViewRow& Made(size_t index) const;
   int32_t BisectBestPrefix(std::string_view prefix, int32_t col) const;
-  // Take(row, text) for every row's text in Col, in no particular order.
-  template <class TTake>
-  void VisitTexts(int32_t col, const TTake& take) const;
+  // The index of the rows whose text in Col starts with a byte Starts marks.
+  std::unique_ptr<TPrefixIndex> IndexStarting(int32_t col, const std::array<bool, 256>& starts) const;
 
   // nullptr for a pending row, whose record is in records_. Made rows come
   // in while the table is read: the rows are a cache of what the records
   // give, as far as callers can tell.
   mutable std::vector<std::unique_ptr<TViewRow>> rows_;
   std::vector<int32_t> records_;
+  // The made rows, in no order: in a table of pending rows, the few whose
+  // texts are their own.
+  mutable std::vector<TViewRow*> made_;
   const TRowTexts* texts_ = nullptr;
+  // Pending rows read records 0..RecordCount-1 of texts_ (others only
+  // once given them).
+  int32_t recordCount_ = 0;
   int32_t textOrderCol_ = -1;
   // The prefix search's index of one column, made a first character at a
   // time: the walk over every row that answers a text no indexed row starts

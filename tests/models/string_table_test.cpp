@@ -263,6 +263,10 @@ TEST(StringTable, PrefixSearchOverBigPartsFindsWhatAWalkFinds) {
 // them), a leading blank a character like any other, an empty text none;
 // the rows kept for one first character answer every later text starting
 // with it in either case, and a first character no row has finds none.
+// Rows whose texts are not where their records lie in order count as
+// theirs: a text typed over a record's, a row typed in, a record shown by
+// two rows (the first wins) and one past those the rows were loaded with;
+// a made row deleted counts no more.
 TEST(StringTable, PrefixSearchByFirstCharacterFindsWhatAWalkFinds) {
   TListedTexts texts;
   const std::string firsts[] = {"ё"_w, "Ё"_w, "я"_w, "Я"_w, "е"_w, " ", "a", "A", ""};
@@ -271,6 +275,10 @@ TEST(StringTable, PrefixSearchByFirstCharacterFindsWhatAWalkFinds) {
   const int32_t rows = 3 * TStringTable::kWalkedRows;
   for (int32_t r = 0; r < rows; ++r)
     texts.Texts.push_back(r < TStringTable::kWalkedRows ? "x" : firsts[random() % 9] + rests[random() % 6]);
+  const int32_t twice = rows - 10, typedOver = rows - 11;
+  texts.Texts[static_cast<size_t>(twice)] = "ЕЁЕЁ"_w;
+  texts.Texts[static_cast<size_t>(typedOver)] = "ЕЁЁЁ"_w;
+  texts.Texts.push_back("ЁЖИК"_w);
   TStringTable t;
   t.SetColCount(1);
   t.AppendPendingRows(texts, rows);
@@ -279,8 +287,15 @@ TEST(StringTable, PrefixSearchByFirstCharacterFindsWhatAWalkFinds) {
   std::shuffle(order.begin() + TStringTable::kWalkedRows, order.end(), random);
   t.Reorder(order);
   t.GetRow(rows - 1);  // a row made, read from its cells rather than its record
+  t.SetSourceRecord(TStringTable::kWalkedRows, twice);
+  t.SetSourceRecord(rows - 2, rows);
+  for (int32_t r = 0; r < rows; ++r)
+    if (t.SourceRecord(r) == typedOver) t.SetCellText(0, r, "яЯ"_w);
+  t.SetCellText(0, rows - 6, "ЯЯЯ"_w);
+  t.DeleteRow(rows - 6);
+  t.SetCellText(0, t.InsertRow(2 * TStringTable::kWalkedRows)->Index, "ая"_w);
   const std::string typed[] = {"Ёж"_w, "ёЖЁ"_w, "ёлка"_w, "Яж"_w, "я 1"_w, " ж"_w, " 1", "aЖ"_w, "AЖЁЛУДЬ"_w,
-                               "Е"_w,  "ЕЖ"_w, "б"_w,    "Б"_w,  "ЁЁ"_w};
+                               "Е"_w,  "ЕЖ"_w, "б"_w,    "Б"_w,  "ЁЁ"_w,  "ЁЖИ"_w, "ЯЯЯ"_w, "АЯ"_w, "ЕЁЕ"_w, "ЕЁЁ"_w};
   for (int round = 0; round < 2; ++round)
     for (const std::string& text : typed)
       ASSERT_EQ(t.FindBestPrefix(text, 0), WalkBestPrefix(t, text, 0)) << "round " << round << ": " << text;
