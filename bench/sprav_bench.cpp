@@ -608,6 +608,46 @@ BENCHMARK(BM_Anchor_SpravWalkRows)
     ->Args({1000000, 1})
     ->Unit(benchmark::kMicrosecond);
 
+// The same walk for the rare text over the rows as the open's floor holds
+// them: the file's records whole, read in their order, the code of each
+// without its blanks; the first row shown among those sharing the most is
+// then found along the rows' order.
+void BM_Anchor_SpravWalkRecords(benchmark::State& state) {
+  const std::string path = Book().UseGoods(Rows(state));
+  plain::WholeTable table;
+  std::vector<int32_t> shown;
+  if (!plain::ReadWhole(path, table) || !plain::ReadWholeKeysStableSort(path, "NAME", shown)) std::abort();
+  const auto [at, length] = table.Field("CODE");
+  const std::string_view typed = "99999999";
+  std::vector<size_t> most;
+  std::vector<bool> marked(table.Count);
+  for (auto _ : state) {
+    size_t shared = 0;
+    most.clear();
+    for (size_t i = 0; i < table.Count; ++i) {
+      const char* r = table.Record(i);
+      if (*r == '*') continue;
+      const char* p = r + at;
+      size_t b = 0;
+      while (b < length && p[b] == ' ') ++b;
+      size_t k = 0;
+      while (k < typed.size() && b + k < length && p[b + k] == typed[k]) ++k;
+      if (k > shared) {
+        shared = k;
+        most.clear();
+      }
+      if (k == shared && k > 0) most.push_back(i);
+    }
+    for (const size_t i : most) marked[i] = true;
+    int32_t row = -1;
+    for (size_t k = 0; k < shown.size() && row < 0; ++k)
+      if (marked[static_cast<size_t>(shown[k])]) row = static_cast<int32_t>(k);
+    for (const size_t i : most) marked[i] = false;
+    benchmark::DoNotOptimize(row);
+  }
+}
+BENCHMARK(BM_Anchor_SpravWalkRecords)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
 void BM_SpravTypedSearch(benchmark::State& state) {
   Book().UseGoods(Rows(state));
   TSpravFormLogic logic(Settings());
@@ -683,32 +723,52 @@ BENCHMARK(BM_Anchor_SpravSortAndWriteInNameOrder)
     ->Iterations(3);
 
 // A typed search character in a column of 10k, 100k and 1M goods names
-// sorted as the tab shows them. The floor of a character is a bisection of
+// shown sorted, as the tab shows them, and handed to the search in the
+// order of their records (the order they were made), as the book hands
+// them: not in the rows' order. The floor of a character is a bisection of
 // the column's keys made and sorted beforehand; the floor of the first one
 // after the column changed makes those keys (upper-cased, sorted with their
 // rows) and then bisects.
-const std::vector<std::string>& SortedNames(int32_t rows) {
-  static std::map<int32_t, std::vector<std::string>> made;
-  std::vector<std::string>& names = made[rows];
-  if (names.empty()) {
+struct TNameBook final : TRowTexts {
+  // By record, the name and the row showing it.
+  std::vector<std::string> Names;
+  std::vector<int32_t> RowOf;
+  // By row, the name shown there.
+  std::vector<std::string> Sorted;
+  TStringTable Table;
+
+  explicit TNameBook(int32_t rows) {
     const std::string kinds[] = {"Молоко"_w, "Хлеб"_w, "Сахар"_w, "Сыр"_w, "Чай"_w, "Крупа"_w, "Масло"_w};
-    for (int32_t i = 1; i <= rows; ++i)
-      names.push_back(kinds[i % 7] + " " + std::to_string((int64_t{i} * 7919) % rows));
-    std::stable_sort(names.begin(), names.end(),
-                     [](const std::string& a, const std::string& b) { return CollateCompare(a, b, false) < 0; });
+    for (int32_t i = 1; i <= rows; ++i) Names.push_back(kinds[i % 7] + " " + std::to_string((int64_t{i} * 7919) % rows));
+    std::vector<int32_t> order(static_cast<size_t>(rows));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
+      return CollateCompare(Names[static_cast<size_t>(a)], Names[static_cast<size_t>(b)], false) < 0;
+    });
+    RowOf.resize(order.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+      RowOf[static_cast<size_t>(order[k])] = static_cast<int32_t>(k);
+      Sorted.push_back(Names[static_cast<size_t>(order[k])]);
+    }
+    Table.SetColCount(2);
+    Table.AppendPendingRows(*this, rows);
+    Table.Reorder(order);
   }
-  return names;
+  std::string_view RecordText(int32_t record, int32_t col, std::string&) const override {
+    return col == 1 ? std::string_view(Names[static_cast<size_t>(record)]) : std::string_view();
+  }
+};
+
+TNameBook& NameBook(int32_t rows) {
+  static std::map<int32_t, std::unique_ptr<TNameBook>> made;
+  std::unique_ptr<TNameBook>& book = made[rows];
+  if (!book) book = std::make_unique<TNameBook>(rows);
+  return *book;
 }
 
-const TStringTable& NameColumn(int32_t rows) {
-  static std::map<int32_t, TStringTable> tables;
-  TStringTable& t = tables[rows];
-  if (t.Count() == 0) {
-    t.SetColCount(2);
-    for (const std::string& name : SortedNames(rows)) t.SetCellText(1, t.AppendRow()->Index, name);
-  }
-  return t;
-}
+const std::vector<std::string>& SortedNames(int32_t rows) { return NameBook(rows).Sorted; }
+
+const TStringTable& NameColumn(int32_t rows) { return NameBook(rows).Table; }
 
 const std::string kTyped[] = {"С"_w, "Са"_w, "Сах"_w, "Саха"_w, "Сахар 9"_w, "М"_w, "Мо"_w, "Чай 1"_w};
 
@@ -741,18 +801,22 @@ TTyping& Typing(const char* who, int32_t rows) {
   return typing.try_emplace({who, rows}, rows).first->second;
 }
 
-void BM_TypedSearchCharacter(benchmark::State& state) {
+// A character of new texts typed into a column whose index was made and
+// kept from earlier texts of every first character: look-ups and the parts
+// they make in a kept index, as the bisection of kept keys is its floor.
+void BM_TypedSearchCharacterInKeptIndex(benchmark::State& state) {
   const TStringTable& t = NameColumn(Rows(state));
-  // The index made beforehand, as the first character made it.
-  benchmark::DoNotOptimize(t.FindBestPrefix(kTyped[0], 1));
+  // A number no goods have: each kind's first character walks.
+  for (const std::string& kind : {"Молоко"_w, "Хлеб"_w, "Сахар"_w, "Чай"_w, "Крупа"_w})
+    benchmark::DoNotOptimize(t.FindBestPrefix(kind + " 99999999", 1));
   TTyping& typing = Typing("ours", Rows(state));
   for (auto _ : state) benchmark::DoNotOptimize(t.FindBestPrefix(typing.Next(), 1));
 }
-BENCHMARK(BM_TypedSearchCharacter)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TypedSearchCharacterInKeptIndex)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
-// The slowest of the characters a benchmark timed one by one, in wall and
-// in CPU time: under load a single character can take far longer than the
-// mean, and it is the one the user waits for.
+// The slowest and the median of the characters a benchmark timed one by
+// one, in wall and in CPU time: under load a single character can take far
+// longer than the mean, and it is the one the user waits for.
 class TWorstCharacter {
  public:
   // Wall and CPU clocks read just outside the timing, so that reading them
@@ -764,12 +828,15 @@ class TWorstCharacter {
     state.ResumeTiming();
     typed();
     state.PauseTiming();
-    worstCpuMs_ = std::max(worstCpuMs_, ThreadCpuMs() - cpu);
-    worstMs_ = std::max(worstMs_, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wall).count());
+    cpuMs_.push_back(ThreadCpuMs() - cpu);
+    wallMs_.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wall).count());
   }
-  void Report(benchmark::State& state) const {
-    state.counters["worst_ms"] = worstMs_;
-    state.counters["worst_cpu_ms"] = worstCpuMs_;
+  void Report(benchmark::State& state) {
+    if (wallMs_.empty()) return;
+    state.counters["worst_ms"] = *std::max_element(wallMs_.begin(), wallMs_.end());
+    state.counters["worst_cpu_ms"] = *std::max_element(cpuMs_.begin(), cpuMs_.end());
+    state.counters["median_ms"] = Median(wallMs_);
+    state.counters["median_cpu_ms"] = Median(cpuMs_);
   }
 
  private:
@@ -778,8 +845,12 @@ class TWorstCharacter {
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
   }
-  double worstMs_ = 0;
-  double worstCpuMs_ = 0;
+  static double Median(std::vector<double>& v) {
+    std::nth_element(v.begin(), v.begin() + static_cast<ptrdiff_t>(v.size() / 2), v.end());
+    return v[v.size() / 2];
+  }
+  std::vector<double> wallMs_;
+  std::vector<double> cpuMs_;
 };
 
 // The second character of the first text after the column changed: the
@@ -806,7 +877,9 @@ BENCHMARK(BM_TypedSearchSecondCharacter)
     ->Unit(benchmark::kMicrosecond)
     ->Iterations(100);
 
-// The first character after the column changed: the search makes its index.
+// The first character after the column changed ("С", which none of the
+// first rows starts with): the search walks every row and indexes those
+// starting with it.
 void BM_TypedSearchFirstCharacter(benchmark::State& state) {
   TStringTable& t = const_cast<TStringTable&>(NameColumn(Rows(state)));
   const std::string first = t.GetCellText(1, 0);
@@ -819,39 +892,49 @@ BENCHMARK(BM_TypedSearchFirstCharacter)->Arg(10000)->Arg(100000)->Arg(1000000)->
 
 // New texts typed whole into the column, each after the column changed. The
 // first characters of a text that one of the first rows starts with are
-// found by the walk over them; the first that none starts with makes the
-// index ("Крупа 1" is met early in the rows sorted by name, "Крупа 12" is
-// not; the other kinds make it at their first character). Each text is
+// found by the walk over them; the first that none starts with walks every
+// row and makes the index of the rows starting with the text's first
+// character ("Крупа 1" is met early in the rows sorted by name, "Крупа 12"
+// is not; the other kinds make it at their first character). Each text is
 // drawn anew, so that every character reaches rows no text before reached.
 class TFreshTexts {
  public:
-  explicit TFreshTexts(int32_t rows) : rows_(rows), t_(const_cast<TStringTable&>(NameColumn(rows))) {
+  // Texts Draw(random) typed into column Col of T, whose rows show Shown.
+  using TDraw = std::string (*)(std::mt19937& random, int32_t rows);
+  TFreshTexts(TStringTable& t, int32_t col, const std::vector<std::string>& shown, TDraw draw)
+      : t_(t), col_(col), shown_(shown), draw_(draw) {
     // A column the walk reads whole is never indexed.
-    if (rows <= TStringTable::kWalkedRows) std::abort();
-    first_ = t_.GetCellText(1, 0);
+    if (t.Count() <= TStringTable::kWalkedRows) std::abort();
+    first_ = t_.GetCellText(col_, 0);
   }
   bool Done() const { return typed_ == text_.size(); }
-  // A new text after the column changed, typed as far as the walk finds
-  // it: its next character makes the index.
-  void Begin() {
+  // A new text, as far as its character that makes the index.
+  std::string_view Draw() {
     do {
-      static const std::string kinds[] = {"Молоко"_w, "Хлеб"_w, "Сахар"_w, "Сыр"_w, "Чай"_w, "Крупа"_w, "Масло"_w};
-      text_ = kinds[random_() % 7] + " " + std::to_string(random_() % static_cast<uint32_t>(rows_));
+      text_ = draw_(random_, t_.Count());
       typed_ = 0;
       while (typed_ < text_.size() && Walked(std::string_view(text_).substr(0, typed_ + 1))) ++typed_;
     } while (Done());
-    t_.SetCellText(1, 0, first_);
-    for (size_t n = 1; n <= typed_; ++n) benchmark::DoNotOptimize(t_.FindBestPrefix(text_.substr(0, n), 1));
+    return std::string_view(text_).substr(0, typed_ + 1);
+  }
+  // A new text after the column changed, typed as far as the walk finds
+  // it: its next character makes the index.
+  void Begin() {
+    Draw();
+    t_.SetCellText(col_, 0, first_);
+    for (size_t n = 1; n <= typed_; ++n) benchmark::DoNotOptimize(t_.FindBestPrefix(text_.substr(0, n), col_));
   }
   // The next character typed.
-  int32_t Next() { return t_.FindBestPrefix(std::string_view(text_).substr(0, ++typed_), 1); }
+  int32_t Next() { return t_.FindBestPrefix(std::string_view(text_).substr(0, ++typed_), col_); }
+  // The text as far as it is typed, and whole.
+  std::string_view Typed() const { return std::string_view(text_).substr(0, typed_); }
+  const std::string& Text() const { return text_; }
 
  private:
   // Whether one of the rows the search reads in order starts with Prefix.
   bool Walked(std::string_view prefix) const {
-    const std::vector<std::string>& names = SortedNames(rows_);
     for (size_t r = 0; r < static_cast<size_t>(TStringTable::kWalkedRows); ++r) {
-      const std::string& name = names[r];
+      const std::string& name = shown_[r];
       size_t i = 0;
       while (i < prefix.size() && i < name.size() && UpperChar1251(name[i]) == UpperChar1251(prefix[i])) ++i;
       if (i == prefix.size()) return true;
@@ -859,22 +942,34 @@ class TFreshTexts {
     return false;
   }
 
-  int32_t rows_;
   TStringTable& t_;
+  int32_t col_;
+  const std::vector<std::string>& shown_;
+  TDraw draw_;
   std::string first_;
   std::mt19937 random_{61};
   std::string text_;
   size_t typed_ = 0;
 };
 
+// A kind of goods and a number.
+std::string DrawName(std::mt19937& random, int32_t rows) {
+  static const std::string kinds[] = {"Молоко"_w, "Хлеб"_w, "Сахар"_w, "Сыр"_w, "Чай"_w, "Крупа"_w, "Масло"_w};
+  std::string kind = kinds[random() % 7];
+  return kind + " " + std::to_string(random() % static_cast<uint32_t>(rows));
+}
+
 TFreshTexts& FreshTexts(const char* who, int32_t rows) {
   static std::map<std::pair<std::string, int32_t>, std::unique_ptr<TFreshTexts>> texts;
   std::unique_ptr<TFreshTexts>& made = texts[{who, rows}];
-  if (!made) made = std::make_unique<TFreshTexts>(rows);
+  if (!made)
+    made = std::make_unique<TFreshTexts>(const_cast<TStringTable&>(NameColumn(rows)), 1, SortedNames(rows), DrawName);
   return *made;
 }
 
-// The character of a new text that makes the index.
+// The character of a new text that makes the index: every row walked, the
+// texts handed in the order of their records, and the rows starting with
+// the text's first character indexed.
 void BM_TypedSearchIndexCharacter(benchmark::State& state) {
   TFreshTexts& texts = FreshTexts("index", Rows(state));
   TWorstCharacter worst;
@@ -890,11 +985,32 @@ void BM_TypedSearchIndexCharacter(benchmark::State& state) {
 BENCHMARK(BM_TypedSearchIndexCharacter)->Arg(10000)->Arg(100000)->Iterations(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypedSearchIndexCharacter)->Arg(1000000)->Iterations(30)->Unit(benchmark::kMillisecond);
 
-// Every character of a new text after the one that made the index, each
-// text after the column changed: the characters that part rows the index
-// has not parted yet.
-void BM_TypedSearchCharacterAfterIndex(benchmark::State& state) {
-  TFreshTexts& texts = FreshTexts("after", Rows(state));
+// Its floor as a walk: the same texts as far as the same characters, each
+// answered by a walk over the names in the rows' order that stops at the
+// first row sharing all of it.
+void BM_TypedSearchIndexCharacterWalkAnchor(benchmark::State& state) {
+  TFreshTexts& texts = FreshTexts("walk", Rows(state));
+  const std::vector<std::string>& names = SortedNames(Rows(state));
+  TWorstCharacter worst;
+  for (auto _ : state) {
+    state.PauseTiming();
+    const std::string typed(texts.Draw());
+    worst.Time(state, [&] { benchmark::DoNotOptimize(WalkBestPrefix(names, typed)); });
+    state.ResumeTiming();
+  }
+  worst.Report(state);
+}
+BENCHMARK(BM_TypedSearchIndexCharacterWalkAnchor)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Iterations(200)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypedSearchIndexCharacterWalkAnchor)->Arg(1000000)->Iterations(30)->Unit(benchmark::kMillisecond);
+
+// Each timed character is the next of Texts after the one that made the
+// index; a text typed whole is followed by a new one, typed as far as that
+// character outside the timing.
+void TimeCharactersAfterIndex(benchmark::State& state, TFreshTexts& texts) {
   TWorstCharacter worst;
   for (auto _ : state) {
     state.PauseTiming();
@@ -906,6 +1022,13 @@ void BM_TypedSearchCharacterAfterIndex(benchmark::State& state) {
     state.ResumeTiming();
   }
   worst.Report(state);
+}
+
+// Every character of a new text after the one that made the index, each
+// text after the column changed: the characters that part rows the index
+// has not parted yet.
+void BM_TypedSearchCharacterAfterIndex(benchmark::State& state) {
+  TimeCharactersAfterIndex(state, FreshTexts("after", Rows(state)));
 }
 // A new index for each text, made outside the timing: a fixed count.
 BENCHMARK(BM_TypedSearchCharacterAfterIndex)
@@ -929,13 +1052,14 @@ struct PlainKeys {
   std::string_view Key(const Entry& e) const { return std::string_view(Arena).substr(e.At, e.Length); }
 };
 
+// Text(i) for i in 0..Count-1 gives a row's text and the row, each row once.
 template <class TText>
-PlainKeys MakePlainKeys(int32_t rows, const TText& textOf) {
+PlainKeys MakePlainKeys(int32_t count, const TText& textOf) {
   PlainKeys k;
-  k.Sorted.reserve(static_cast<size_t>(rows));
-  k.Arena.reserve(static_cast<size_t>(rows) * 16);
-  for (int32_t r = 0; r < rows; ++r) {
-    const std::string_view text = textOf(r);
+  k.Sorted.reserve(static_cast<size_t>(count));
+  k.Arena.reserve(static_cast<size_t>(count) * 16);
+  for (int32_t i = 0; i < count; ++i) {
+    const auto [text, r] = textOf(i);
     PlainKeys::Entry e{0, 0, static_cast<uint32_t>(k.Arena.size()), static_cast<uint32_t>(text.size()), r};
     for (const char c : text) k.Arena.push_back(UpperChar1251(c));
     for (uint32_t j = 0; j < 16; ++j) {
@@ -953,9 +1077,11 @@ PlainKeys MakePlainKeys(int32_t rows, const TText& textOf) {
   return k;
 }
 
-PlainKeys MakePlainKeys(const TStringTable& t, int32_t col) {
-  std::string scratch;
-  return MakePlainKeys(t.Count(), [&](int32_t r) { return t.ReadCellText(col, r, scratch); });
+// The names' keys, each name read where it lies, in the order of the records.
+PlainKeys MakePlainKeys(const TNameBook& book) {
+  return MakePlainKeys(static_cast<int32_t>(book.Names.size()), [&](int32_t i) {
+    return std::pair(std::string_view(book.Names[static_cast<size_t>(i)]), book.RowOf[static_cast<size_t>(i)]);
+  });
 }
 
 // The row sharing the longest prefix with the typed text, upper-cased: the
@@ -978,7 +1104,7 @@ int32_t BisectPlainKeys(const PlainKeys& k, const std::string& typed) {
 
 void BM_TypedSearchAnchorBisectKeys(benchmark::State& state) {
   const TStringTable& t = NameColumn(Rows(state));
-  const PlainKeys keys = MakePlainKeys(t, 1);
+  const PlainKeys keys = MakePlainKeys(NameBook(Rows(state)));
   for (const std::string& typed : kTyped)
     if (BisectPlainKeys(keys, typed) != t.FindBestPrefix(typed, 1)) std::abort();
   TTyping& typing = Typing("anchor", Rows(state));
@@ -986,12 +1112,73 @@ void BM_TypedSearchAnchorBisectKeys(benchmark::State& state) {
 }
 BENCHMARK(BM_TypedSearchAnchorBisectKeys)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
+// The book at that many rows opened, its code column current: rare texts
+// (numbers of up to seven digits, longer than most codes) typed one
+// character at a time, each after the column changed.
+TSpravFormLogic& OpenBook(int32_t rows) {
+  // The book outlives the window.
+  Book();
+  static std::map<int32_t, std::unique_ptr<TSpravFormLogic>> open;
+  std::unique_ptr<TSpravFormLogic>& logic = open[rows];
+  if (!logic) {
+    Book().UseGoods(rows);
+    logic = std::make_unique<TSpravFormLogic>(Settings());
+    logic->Show();
+    logic->Tab(0)->View.SetCol(0);
+  }
+  return *logic;
+}
+
+std::string DrawCode(std::mt19937& random, int32_t) { return std::to_string(1 + random() % 9999999); }
+
+TFreshTexts& FreshCodes(const char* who, int32_t rows) {
+  static std::map<std::pair<std::string, int32_t>, std::unique_ptr<TFreshTexts>> texts;
+  std::unique_ptr<TFreshTexts>& made = texts[{who, rows}];
+  if (!made) {
+    const std::vector<std::string>& shown = ShownTexts(rows, 0);
+    auto& t = const_cast<TStringTable&>(OpenBook(rows).Tab(0)->View.Table());
+    made = std::make_unique<TFreshTexts>(t, 0, shown, DrawCode);
+  }
+  return *made;
+}
+
+// Every character of a rare text typed into the book's code column after
+// the one that walked every row.
+void BM_SpravRareTypedTextLaterCharacter(benchmark::State& state) {
+  TimeCharactersAfterIndex(state, FreshCodes("ours", Rows(state)));
+}
+// A walk over every row for each text, outside the timing: a fixed count.
+BENCHMARK(BM_SpravRareTypedTextLaterCharacter)->Arg(1000000)->Iterations(100)->Unit(benchmark::kMicrosecond);
+
+// Its floor: the same characters of the same texts, each a bisection of the
+// codes' keys made beforehand.
+void BM_Anchor_SpravBisectCodesLaterCharacter(benchmark::State& state) {
+  TFreshTexts& texts = FreshCodes("anchor", Rows(state));
+  const std::vector<std::string>& codes = ShownTexts(Rows(state), 0);
+  const PlainKeys keys = MakePlainKeys(static_cast<int32_t>(codes.size()), [&](int32_t r) {
+    return std::pair(std::string_view(codes[static_cast<size_t>(r)]), r);
+  });
+  size_t typed = 0;
+  TWorstCharacter worst;
+  for (auto _ : state) {
+    state.PauseTiming();
+    // Past the character that walks.
+    while (typed == texts.Text().size()) typed = texts.Draw().size();
+    const std::string prefix = texts.Text().substr(0, ++typed);
+    worst.Time(state, [&] { benchmark::DoNotOptimize(BisectPlainKeys(keys, prefix)); });
+    state.ResumeTiming();
+  }
+  worst.Report(state);
+}
+BENCHMARK(BM_Anchor_SpravBisectCodesLaterCharacter)->Arg(1000000)->Iterations(100)->Unit(benchmark::kMicrosecond);
+
 // The floor of the first character typed into the book's sorted column
 // (BM_SpravFirstTypedCharacter/N/1): a bisection of the names' keys.
 void BM_Anchor_SpravBisectFirstCharacter(benchmark::State& state) {
   const std::vector<std::string>& names = ShownTexts(Rows(state), 1);
-  const PlainKeys keys = MakePlainKeys(static_cast<int32_t>(names.size()),
-                                       [&](int32_t r) { return std::string_view(names[static_cast<size_t>(r)]); });
+  const PlainKeys keys = MakePlainKeys(static_cast<int32_t>(names.size()), [&](int32_t r) {
+    return std::pair(std::string_view(names[static_cast<size_t>(r)]), r);
+  });
   const std::string typed = "С"_w;
   if (BisectPlainKeys(keys, typed) < 0) std::abort();
   for (auto _ : state) benchmark::DoNotOptimize(BisectPlainKeys(keys, typed));
@@ -999,9 +1186,9 @@ void BM_Anchor_SpravBisectFirstCharacter(benchmark::State& state) {
 BENCHMARK(BM_Anchor_SpravBisectFirstCharacter)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 void BM_TypedSearchFirstCharacterAnchor(benchmark::State& state) {
-  const TStringTable& t = NameColumn(Rows(state));
+  const TNameBook& book = NameBook(Rows(state));
   for (auto _ : state) {
-    const PlainKeys keys = MakePlainKeys(t, 1);
+    const PlainKeys keys = MakePlainKeys(book);
     benchmark::DoNotOptimize(BisectPlainKeys(keys, kTyped[0]));
   }
 }

@@ -14,6 +14,16 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// The field's value is its text without the padding, and the cell's text
+// that value without blanks at either end: both in one step, with no copy
+// at all.
+std::string_view CharacterFieldText(std::string_view text) {
+  text = text.substr(0, TrimmedFieldLength(text.data(), text.size()));
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  return text;
+}
+
 }  // namespace
 
 TLoadedTexts::TLoadedTexts(const TStringBase& table, std::vector<TColumn> columns)
@@ -24,16 +34,7 @@ std::string_view TLoadedTexts::RecordText(int32_t record, int32_t col, std::stri
   const TColumn& column = columns_[static_cast<size_t>(col)];
   const TRow* row = column.Field >= 0 ? table_.MemTableLocate(record) : nullptr;
   if (!row) return {};
-  if (table_.FieldType(column.Field) == 'C') {
-    // The field's value is its text without the padding, and the cell's
-    // text that value without blanks at either end: both in one step, with
-    // no copy at all.
-    std::string_view text = table_.FieldBytes(column.Field, row->Buffer());
-    text = text.substr(0, TrimmedFieldLength(text.data(), text.size()));
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    return text;
-  }
+  if (table_.FieldType(column.Field) == 'C') return CharacterFieldText(table_.FieldBytes(column.Field, row->Buffer()));
   // ValueToText writes Mode 0 with four decimals.
   if (std::string_view text; !column.FixedText && table_.NumberFieldText(column.Field, row->Buffer(),
                                                                          column.Mode == 0 ? 4 : column.Decimals,
@@ -43,6 +44,50 @@ std::string_view TLoadedTexts::RecordText(int32_t record, int32_t col, std::stri
   scratch = column.FixedText ? FixedCellText(value_)
                              : ValueToText(value_, value_.Kind == 'D' ? 0 : column.Mode, column.Decimals);
   return scratch;
+}
+
+// A text is made only where the field's bytes cannot tell it: a text
+// field's first character is its first byte past the blanks, and most
+// numbers' texts are their digits as they stand.
+void TLoadedTexts::FindStarting(int32_t col, int32_t count, const std::array<bool, 256>& starts,
+                                TRecordTexts& found) const {
+  if (col < 0 || col >= static_cast<int32_t>(columns_.size())) return;
+  const TColumn& column = columns_[static_cast<size_t>(col)];
+  if (column.Field < 0) return;
+  const auto [offset, length] = table_.FieldPlace(column.Field);
+  const char type = table_.FieldType(column.Field);
+  const auto startsSo = [&starts](std::string_view text) {
+    return !text.empty() && starts[static_cast<unsigned char>(text[0])];
+  };
+  if (type == 'C') {
+    table_.VisitRows(0, count, [&](int32_t record, const TRow& row) {
+      const std::string_view bytes(row.Buffer() + offset, static_cast<size_t>(length));
+      size_t lead = 0;
+      while (lead < bytes.size() && IsBlank(bytes[lead])) ++lead;
+      if (lead < bytes.size() && starts[static_cast<unsigned char>(bytes[lead])])
+        found.Add(record, CharacterFieldText(bytes));
+    });
+    return;
+  }
+  const TPlainNumberFields plain(type == 'N' && number_detail::DefaultRounding() ? length : 0,
+                                 column.Mode == 0 ? 4 : column.Decimals);
+  std::string scratch;
+  const auto walk = [&](const auto& read) {
+    table_.VisitRows(0, count, [&](int32_t record, const TRow& row) {
+      const char* const bytes = row.Buffer() + offset;
+      if (const uint32_t text = read(bytes)) {
+        if (starts[text & 0xff]) found.Add(record, std::string_view(bytes + (text >> 8), length - (text >> 8)));
+      } else if (const std::string_view made = RecordText(record, col, scratch); startsSo(made)) {
+        found.Add(record, made);
+      }
+    });
+  };
+  // Most number fields are a word long: the walk then asks nothing else.
+  if (plain.Words()) {
+    walk([&plain](const char* p) { return plain.ReadWord(p); });
+  } else {
+    walk([&plain](const char* p) { return plain.Read(p); });
+  }
 }
 
 void TLoadedTexts::Prefetch(int32_t record, int32_t col) const {

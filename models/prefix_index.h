@@ -24,16 +24,16 @@ namespace vm {
 
 class TPrefixIndex {
  public:
-  // Rows 0..Rows-1: Visit(add) calls add(row, text) once for each, in any
-  // order.
+  // Visit(add) calls add(row, text) once for each row it indexes, in any
+  // order: about Rows of them.
   template <class TVisit>
-  TPrefixIndex(int32_t col, int32_t rows, TVisit visit) : col_(col) {
+  TPrefixIndex(int32_t rows, TVisit visit) {
     Reserve(rows);
     visit([this](int32_t row, std::string_view text) { Add(row, text); });
     Finish();
   }
 
-  int32_t Col() const { return col_; }
+  bool Empty() const { return count_ == 0; }
   // The row whose text shares the longest prefix with Prefix, letters
   // compared without case; the first row wins ties; -1 when no row shares
   // even one character.
@@ -80,7 +80,6 @@ class TPrefixIndex {
   // A node of the rows in [Begin, End) of entries_[Side].
   int32_t AddNode(int32_t begin, int32_t end, int32_t firstRow, uint8_t side);
 
-  int32_t col_;
   // Every upper-cased text past its first kHeld characters, which its
   // entry holds, in the order added, each ended by a 0: a text is read
   // only as far as its first 0, which typing never gives. Made without

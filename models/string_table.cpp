@@ -1,6 +1,7 @@
 #include "models/string_table.h"
 
 #include <algorithm>
+#include <array>
 
 #include "foundation/text/collation.h"
 
@@ -9,6 +10,15 @@ namespace vm {
 namespace {
 
 const std::string kNoText;
+
+// The bits set in W, counted without a call: the build asks for no
+// processor with an instruction for it.
+uint32_t BitsSet(uint64_t w) {
+  w -= (w >> 1) & 0x5555555555555555ULL;
+  w = (w & 0x3333333333333333ULL) + ((w >> 2) & 0x3333333333333333ULL);
+  w = (w + (w >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+  return static_cast<uint32_t>((w * 0x0101010101010101ULL) >> 56);
+}
 
 // How many leading characters of Text match Prefix, letters without case.
 size_t SharedPrefix(std::string_view prefix, std::string_view text) {
@@ -42,6 +52,7 @@ TViewRow& TStringTable::Made(size_t index) const {
     std::string scratch;
     for (int32_t col = 0; col < colCount_; ++col)
       row->Cells[static_cast<size_t>(col)].Text = texts_->RecordText(row->SourceRecord, col, scratch);
+    made_.push_back(row.get());
   }
   return *row;
 }
@@ -83,7 +94,7 @@ void TStringTable::SetCellText(int32_t col, int32_t row, std::string s) {
   if (!cell) return;
   cell->Text = std::move(s);
   GetRow(row)->Measured = false;
-  if (prefixIndex_ && prefixIndex_->Col() == col) DropPrefixIndex();
+  if (prefixIndex_ && prefixIndex_->Col == col) DropPrefixIndex();
   if (col == textOrderCol_) textOrderCol_ = -1;
 }
 
@@ -109,6 +120,7 @@ TViewRow* TStringTable::InsertRow(int32_t pos) {
   auto row = std::make_unique<TViewRow>();
   row->Cells.resize(static_cast<size_t>(colCount_));
   TViewRow* made = row.get();
+  made_.push_back(made);
   rows_.insert(rows_.begin() + pos, std::move(row));
   records_.insert(records_.begin() + pos, -1);
   Renumber(pos);
@@ -123,12 +135,18 @@ void TStringTable::AppendPendingRows(const TRowTexts& texts, int32_t count) {
   rows_.resize(first + static_cast<size_t>(std::max(count, 0)));
   records_.reserve(rows_.size());
   for (int32_t record = 0; record < count; ++record) records_.push_back(record);
+  recordCount_ = std::max(recordCount_, count);
   DropPrefixIndex();
   textOrderCol_ = -1;
 }
 
 void TStringTable::DeleteRow(int32_t index) {
   if (index < 0 || index >= Count()) return;
+  if (const TViewRow* row = rows_[static_cast<size_t>(index)].get()) {
+    const auto at = std::find(made_.begin(), made_.end(), row);
+    *at = made_.back();
+    made_.pop_back();
+  }
   rows_.erase(rows_.begin() + index);
   records_.erase(records_.begin() + index);
   Renumber(index);
@@ -138,7 +156,9 @@ void TStringTable::DeleteRow(int32_t index) {
 void TStringTable::Clear() {
   rows_.clear();
   records_.clear();
+  made_.clear();
   texts_ = nullptr;
+  recordCount_ = 0;
   DropPrefixIndex();
   textOrderCol_ = -1;
 }
@@ -169,12 +189,18 @@ void TStringTable::Reorder(const std::vector<int32_t>& order) {
 int32_t TStringTable::FindBestPrefix(std::string_view prefix, int32_t col) const {
   if (prefix.empty() || col < 0 || col >= colCount_) return -1;
   if (col == textOrderCol_) return BisectBestPrefix(prefix, col);
-  // Every typed character searches again: the sorted column answers each
-  // in a bisection, where a walk would touch every row.
-  if (!prefixIndex_ || prefixIndex_->Col() != col) {
+  if (!prefixIndex_ || prefixIndex_->Col != col) {
+    prefixIndex_ = std::make_unique<TTypedIndex>();
+    prefixIndex_->Col = col;
+  }
+  // Only rows starting with the typed first character share anything with
+  // the text, so theirs answer it.
+  const auto first = static_cast<unsigned char>(UpperChar1251(prefix[0]));
+  TTypedIndex& typed = *prefixIndex_;
+  if (!typed.Walked[first]) {
     // A row sharing all of Prefix shares the most any row can, so the first
     // such row is the answer; a text typed is mostly met within the first
-    // rows. Only a rarer text pays for the index, once for the column.
+    // rows. Only a rarer text walks every row, once for its first character.
     const int32_t walked = std::min(Count(), kWalkedRows);
     int32_t best = -1;
     size_t most = 0;
@@ -187,37 +213,79 @@ int32_t TStringTable::FindBestPrefix(std::string_view prefix, int32_t col) const
       }
     }
     if (most == prefix.size() || walked == Count()) return best;
-    prefixIndex_ = std::make_unique<TPrefixIndex>(col, Count(), [&](const auto& add) { VisitTexts(col, add); });
+    // The bytes that are the first character in either case.
+    std::array<bool, 256> starts{};
+    for (size_t b = 0; b < starts.size(); ++b)
+      starts[b] = static_cast<unsigned char>(UpperChar1251(static_cast<char>(b))) == first;
+    if (auto index = IndexStarting(col, starts); !index->Empty()) typed.ByFirst[first] = std::move(index);
+    typed.Walked[first] = true;
   }
-  return prefixIndex_->FindBestPrefix(prefix);
+  return typed.ByFirst[first] ? typed.ByFirst[first]->FindBestPrefix(prefix) : -1;
 }
 
-// Pending rows are visited in the order of their records, which lie one
-// after another in memory: rows in any other order would reach them at
-// random, a miss of the cache each.
-template <class TTake>
-void TStringTable::VisitTexts(int32_t col, const TTake& take) const {
-  std::vector<int32_t> rowOf;
-  for (size_t i = 0; i < rows_.size(); ++i) {
-    if (rows_[i]) {
-      take(static_cast<int32_t>(i), rows_[i]->Cells[static_cast<size_t>(col)].Text);
-      continue;
-    }
-    const int32_t record = records_[i];
-    const auto at = static_cast<size_t>(record);
-    if (record >= 0 && at >= rowOf.size()) rowOf.resize(std::max(at + 1, rows_.size()), -1);
-    if (record >= 0 && rowOf[at] < 0) {
-      rowOf[at] = static_cast<int32_t>(i);
-    } else {
-      std::string scratch;
-      take(static_cast<int32_t>(i), ReadCellText(col, static_cast<int32_t>(i), scratch));
-    }
+// The records are read in their order, as they lie in memory, and only
+// those starting so are handed back: rows in any other order would reach
+// them at random, a miss of the cache each. The rows then find their
+// records among them by a mark, and the index takes the texts in the order
+// they came; made rows are read from their cells.
+std::unique_ptr<TPrefixIndex> TStringTable::IndexStarting(int32_t col, const std::array<bool, 256>& starts) const {
+  TRecordTexts found;
+  if (texts_) texts_->FindStarting(col, recordCount_, starts, found);
+  // A record's place among those found: the marks before its word counted
+  // beforehand, and those before it in its word.
+  const auto records = static_cast<uint32_t>(recordCount_);
+  std::vector<uint64_t> marks((records + 63) / 64);
+  for (const int32_t record : found.Records) marks[static_cast<size_t>(record) / 64] |= uint64_t{1} << (record % 64);
+  std::vector<uint32_t> before(marks.size());
+  uint32_t marked = 0;
+  for (size_t w = 0; w < marks.size(); ++w) {
+    before[w] = marked;
+    marked += BitsSet(marks[w]);
   }
+  const auto startsSo = [&](std::string_view text) {
+    return !text.empty() && starts[static_cast<unsigned char>(text[0])];
+  };
+  return std::make_unique<TPrefixIndex>(static_cast<int32_t>(found.Records.size() + made_.size()), [&](const auto& add) {
+    // The row showing each record found; a second row showing one (a record
+    // given to two) is added at once.
+    std::vector<int32_t> rowOf(found.Records.size(), -1);
+    const int32_t* const recordOf = records_.data();
+    const uint64_t* const mark = marks.data();
+    const bool anyMade = !made_.empty();
+    std::string scratch;
+    for (size_t i = 0, n = records_.size(); i < n; ++i) {
+      const auto record = static_cast<uint32_t>(recordOf[i]);
+      const auto row = static_cast<int32_t>(i);
+      if (record >= records) {
+        if (rows_[i]) continue;
+        const std::string_view text = ReadCellText(col, row, scratch);
+        if (startsSo(text)) add(row, text);
+        continue;
+      }
+      const uint64_t word = mark[record / 64];
+      const uint64_t bit = uint64_t{1} << (record % 64);
+      if ((word & bit) == 0 || (anyMade && rows_[i])) continue;
+      const uint32_t k = before[record / 64] + BitsSet(word & (bit - 1));
+      if (rowOf[k] < 0) {
+        rowOf[k] = row;
+      } else {
+        add(row, found.Text(k));
+      }
+    }
+    for (size_t k = 0; k < rowOf.size(); ++k)
+      if (rowOf[k] >= 0) add(rowOf[k], found.Text(k));
+    for (const TViewRow* row : made_)
+      if (const std::string& text = row->Cells[static_cast<size_t>(col)].Text; startsSo(text)) add(row->Index, text);
+  });
+}
+
+void TRowTexts::FindStarting(int32_t col, int32_t count, const std::array<bool, 256>& starts,
+                             TRecordTexts& found) const {
   std::string scratch;
-  for (size_t record = 0; record < rowOf.size(); ++record) {
-    if (rowOf[record] < 0) continue;
-    take(rowOf[record], texts_->RecordText(static_cast<int32_t>(record), col, scratch));
-  }
+  for (int32_t record = 0; record < count; ++record)
+    if (const std::string_view text = RecordText(record, col, scratch);
+        !text.empty() && starts[static_cast<unsigned char>(text[0])])
+      found.Add(record, text);
 }
 
 // Rows in the order of their texts need no index: the rows starting with

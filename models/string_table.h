@@ -14,6 +14,8 @@
 // records and the few rows on the screen, not a text per cell.
 #pragma once
 
+#include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,6 +45,23 @@ struct TViewRow {
   std::vector<TCell> Cells;
 };
 
+// Records and their texts, in the order they were added.
+struct TRecordTexts {
+  std::vector<int32_t> Records;
+  // The texts one after another, and where each ends.
+  std::string Bytes;
+  std::vector<uint32_t> Ends;
+  void Add(int32_t record, std::string_view text) {
+    Records.push_back(record);
+    Bytes.append(text);
+    Ends.push_back(static_cast<uint32_t>(Bytes.size()));
+  }
+  std::string_view Text(size_t k) const {
+    const uint32_t begin = k == 0 ? 0 : Ends[k - 1];
+    return std::string_view(Bytes).substr(begin, Ends[k] - begin);
+  }
+};
+
 // Where the texts of pending rows come from.
 class TRowTexts {
  public:
@@ -51,6 +70,11 @@ class TRowTexts {
   // record where it holds the text as it stands, else of Scratch, made
   // there. Valid until the record or Scratch changes.
   virtual std::string_view RecordText(int32_t record, int32_t col, std::string& scratch) const = 0;
+  // Of records 0..Count-1, those whose text in Col starts with a byte that
+  // Starts marks, added to Found in the order of the records: the texts
+  // RecordText gives, read as the records lie.
+  virtual void FindStarting(int32_t col, int32_t count, const std::array<bool, 256>& starts,
+                            TRecordTexts& found) const;
 };
 
 class TStringTable {
@@ -108,8 +132,8 @@ class TStringTable {
   // compared without case; the first such row wins ties; -1 when no row
   // shares even one character (always for an empty Prefix).
   int32_t FindBestPrefix(std::string_view prefix, int32_t col) const;
-  // The rows FindBestPrefix reads in order before it indexes a column the
-  // rows are not sorted by.
+  // The rows FindBestPrefix reads in order before it walks every row of a
+  // column the rows are not sorted by.
   static constexpr int32_t kWalkedRows = 1024;
   // The same over rows sorted by Col: the walk stops where no later row can
   // share more.
@@ -121,20 +145,36 @@ class TStringTable {
   // The row record of row Index, made from its record when it is pending.
   TViewRow& Made(size_t index) const;
   int32_t BisectBestPrefix(std::string_view prefix, int32_t col) const;
-  // Take(row, text) for every row's text in Col, in no particular order.
-  template <class TTake>
-  void VisitTexts(int32_t col, const TTake& take) const;
+  // The index of the rows whose text in Col starts with a byte Starts marks.
+  std::unique_ptr<TPrefixIndex> IndexStarting(int32_t col, const std::array<bool, 256>& starts) const;
 
   // nullptr for a pending row, whose record is in records_. Made rows come
   // in while the table is read: the rows are a cache of what the records
   // give, as far as callers can tell.
   mutable std::vector<std::unique_ptr<TViewRow>> rows_;
   std::vector<int32_t> records_;
+  // The made rows, in no order: in a table of pending rows, the few whose
+  // texts are their own.
+  mutable std::vector<TViewRow*> made_;
   const TRowTexts* texts_ = nullptr;
+  // Pending rows read records 0..RecordCount-1 of texts_ (others only
+  // once given them).
+  int32_t recordCount_ = 0;
   int32_t textOrderCol_ = -1;
-  // Made by the first prefix search in a column, kept while the rows and
-  // that column's texts stay as they are.
-  mutable std::unique_ptr<TPrefixIndex> prefixIndex_;
+  // The prefix search's index of one column, made a first character at a
+  // time: the walk over every row that answers a text no indexed row starts
+  // like indexes the rows that start with its first character, and every
+  // later text starting so is answered by them. The first characters typed
+  // then cost a walk each, not an index of every row; kept while the rows
+  // and that column's texts stay as they are.
+  struct TTypedIndex {
+    int32_t Col = -1;
+    // The first characters (upper-cased) walked for; the rows starting with
+    // each, none where no row does.
+    std::bitset<256> Walked;
+    std::array<std::unique_ptr<TPrefixIndex>, 256> ByFirst;
+  };
+  mutable std::unique_ptr<TTypedIndex> prefixIndex_;
   int32_t colCount_ = 0;
 };
 

@@ -457,6 +457,38 @@ bool TStringBase::NumberFieldText(int32_t field, const char* buf, int decimals, 
   return true;
 }
 
+TPlainNumberFields::TPlainNumberFields(int32_t length, int decimals)
+    : length_(length),
+      decimals_(decimals),
+      // A point with Decimals digits after it and one before takes more
+      // than a word holds from seven decimals on.
+      never_(length < 1 || decimals < 0 || decimals > 8 || (length <= 8 && decimals >= 7)) {
+  if (never_ || length > 8) return;
+  keep_ = length == 8 ? ~uint64_t{0} : ~(~uint64_t{0} >> (8 * length));
+  fill_ = 0x2020202020202020ULL & ~keep_;
+  if (decimals > 0) {
+    point_ = uint64_t{'.' ^ '0'} << (8 * (7 - decimals));
+    pointByte_ = uint64_t{0xFF} << (8 * (7 - decimals));
+  }
+}
+
+uint32_t TPlainNumberFields::ReadLong(const char* p) const {
+  const auto isDigit = [](char c) { return static_cast<unsigned char>(c - '0') <= 9; };
+  const char* const end = p + length_;
+  const char* const text = p + LeadingFieldBlanks(p, static_cast<std::size_t>(length_));
+  if (text == end || static_cast<unsigned char>(*text - '1') > 8) return 0;
+  const char* digit = text + 1;
+  while (digit < end && isDigit(*digit)) ++digit;
+  const auto digits = (digit - text) + decimals_;
+  if (decimals_ > 0) {
+    if (end - digit != decimals_ + 1 || *digit != '.') return 0;
+    while (++digit < end && isDigit(*digit)) {
+    }
+  }
+  if (digit != end || digits > 18) return 0;
+  return static_cast<uint32_t>(text - p) << 8 | static_cast<unsigned char>(*text);
+}
+
 namespace {
 
 void PutRightAligned(char* p, std::size_t len, const std::string& s) {

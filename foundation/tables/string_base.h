@@ -12,6 +12,7 @@
 // ITableFilter and the new-row hook.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "foundation/tables/dbf.h"
@@ -165,6 +167,61 @@ inline TDateRec ReadDateField(std::string_view text) {
   return ReadOtherDateField(text);
 }
 
+// The texts TStringBase::NumberFieldText gives a number field of Length
+// bytes with Decimals decimals where they are the field's own bytes past
+// their leading blanks, told from those bytes alone: a digit other than 0,
+// digits, and for Decimals above 0 a point and as many digits, eighteen
+// digits at most. A walk over every record then reads most numbers' texts
+// where they lie, and only the others' are made (or refused) by
+// NumberFieldText. They hold while the rounding is the default, as
+// NumberFieldText's own do.
+class TPlainNumberFields {
+ public:
+  TPlainNumberFields(int32_t length, int decimals);
+  // The text of the field at P, where it is the field's own: its first
+  // character, and above it where it starts in the field (from 8 bits on).
+  // 0 where it is not.
+  uint32_t Read(const char* p) const { return never_ ? 0 : length_ > 8 ? ReadLong(p) : ReadWord(p); }
+  // Fields of up to eight bytes, each read as the word that ends where it
+  // ends: the bytes before it are read too, as those before a row's record
+  // can be, where the row's header stands.
+  bool Words() const { return !never_ && length_ <= 8; }
+  uint32_t ReadWord(const char* p) const;
+
+ private:
+  uint32_t ReadLong(const char* p) const;
+
+  int32_t length_;
+  int decimals_;
+  // No text of such a field is its own.
+  bool never_;
+  // The field's bytes within the word, and the blanks the bytes before it
+  // read as; the point where the decimals put it turned into a '0', and
+  // that byte, which must then be that '0'.
+  uint64_t keep_ = 0;
+  uint64_t fill_ = 0;
+  uint64_t point_ = 0;
+  uint64_t pointByte_ = 0;
+};
+
+inline uint32_t TPlainNumberFields::ReadWord(const char* p) const {
+  static_assert(std::endian::native == std::endian::little, "the first character is the lowest byte");
+  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
+  uint64_t word;
+  std::memcpy(&word, p + length_ - 8, 8);
+  word = ((word & keep_) | fill_) ^ point_;
+  const uint64_t other = word ^ kBlanks;
+  // In bits, within the word even where it is all blanks; the blanks
+  // before the number read as zeros.
+  const auto lead = static_cast<unsigned>(std::countr_zero(other | uint64_t{1} << 63)) & ~7u;
+  const uint64_t blanks = (uint64_t{1} << lead) - 1;
+  const auto first = static_cast<uint32_t>(static_cast<unsigned char>(word >> lead));
+  if (other == 0 || first == '0' || (word & pointByte_) != (number_detail::kZeros & pointByte_) ||
+      !number_detail::AllDigits((word & ~blanks) | (number_detail::kZeros & blanks)))
+    return 0;
+  return (lead / 8 - static_cast<uint32_t>(8 - length_)) << 8 | first;
+}
+
 class TStringBase {
  public:
   explicit TStringBase(TDBF* dbf = nullptr);
@@ -241,6 +298,22 @@ class TStringBase {
     if (!buf || field < 0 || field >= FieldCount()) return {};
     const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
     return {buf + f.Offset, static_cast<std::size_t>(f.Length)};
+  }
+  // Where a field's bytes start in every record, and how many; 0 and 0
+  // outside the fields.
+  std::pair<int32_t, int32_t> FieldPlace(int32_t field) const {
+    if (field < 0 || field >= FieldCount()) return {0, 0};
+    const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
+    return {f.Offset, f.Length};
+  }
+  // Visit(index, row) for rows From..To-1 (within the rows) in their order,
+  // each row's place read straight from the table's: a walk over every row
+  // takes no call and no check a row.
+  template <class TVisit>
+  void VisitRows(int32_t from, int32_t to, const TVisit& visit) const {
+    const RowPtr* const rows = rows_.data();
+    for (int32_t i = std::max(from, 0), end = std::min(to, Count()); i < end; ++i)
+      visit(i, *rows[static_cast<std::size_t>(i)]);
   }
   void GetValue(int32_t field, TCommonVar& v) const { GetBufferValue(field, buffer_, v); }
   // By the kind of the value. A number keeps as many of the field's

@@ -6,6 +6,7 @@
 // orders, saved records and drawn tables must not differ.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 #include <string>
 #include <tuple>
@@ -279,6 +280,81 @@ TEST(LoadedTexts, ASearchInTheSortedColumnFindsWhatAWalkFinds) {
   int32_t made = 0;
   for (int32_t r = 0; r < view.RowCount(); ++r) made += view.Table().Pending(r) ? 0 : 1;
   EXPECT_LE(made, 4) << "searching and sorting made no rows";
+}
+
+// A first character typed into a column of a book bigger than the rows a
+// search reads first walks every record once and reads most texts where
+// they lie: numbers whose text is their digits as they stand beside those
+// whose text is made (a leading zero, a sign, fewer or more decimals than
+// the column shows, a blank field, what other programs leave in a number
+// field), in fields of a word and longer, and texts with Ё and letters of
+// either case, must be found as a walk over the rows' texts finds them, at
+// the character that walks and at those after it.
+TEST(LoadedTexts, APrefixSearchPastTheFirstRowsFindsWhatAWalkFinds) {
+  const std::vector<TFieldRecord> fields = {
+      {"NAME", 'C', 12, 0}, {"SUM", 'N', 8, 2}, {"LONG", 'N', 12, 3}, {"CODE", 'N', 6, 0}};
+  // SUM as it stands and with a decimal fewer, LONG as it stands, CODE as
+  // it stands and in the general form (four decimals).
+  const std::string blank =
+      "COLCOUNT=6,1\nLEVELCOUNT=1\nCOLWIDTH[1..6]=60\nFORMAT[1]=C,12,0\nFORMAT[2]=N,8,2\nFORMAT[3]=N,8,1\n"
+      "FORMAT[4]=N,12,3\nFORMAT[5]=N,6,0\nFORMAT[6]=N,0,0\nFORMAT[7]=C,6,0\n";
+  const std::vector<int32_t> bound = {0, 1, 1, 2, 3, 3, -1};
+  const char* odd[] = {"00742", "-4321", "-0", "-0.00", "0",   "0.50", ".5",  "1.5", "12.345", "9.999",
+                       "99.995", "",     "*****", "1e5", " 7 ", "1,5", "12.", "00.25", "-12.5"};
+  Random random(11);
+  const int32_t rows = 3 * TStringTable::kWalkedRows;
+  // By record, the odd value each number field holds (-1 for a plain one).
+  std::vector<std::array<int, 3>> oddAt(static_cast<size_t>(rows));
+  const auto number = [&](int32_t record, int32_t field, int decimals) {
+    int& at = oddAt[static_cast<size_t>(record)][static_cast<size_t>(field - 1)];
+    at = random.Chance(30) ? static_cast<int>(random.Below(std::size(odd))) : -1;
+    if (at >= 0) return std::string(odd[at]);
+    std::string s = std::to_string(1 + random.Below(99999));
+    if (decimals > 0) s += "." + std::to_string(1000 + random.Below(1000)).substr(1, static_cast<size_t>(decimals));
+    return s;
+  };
+  TStringBase table;
+  table.MakeTemporary(fields);
+  for (int32_t r = 0; r < rows; ++r) {
+    table.Append();
+    table.SetFieldText(0, random.Text(12));
+    table.SetFieldText(1, number(r, 1, 2));
+    table.SetFieldText(2, number(r, 2, 3));
+    table.SetFieldText(3, number(r, 3, 0));
+  }
+  TCurBlank source;
+  source.SetText(blank);
+  TDataView view;
+  ASSERT_TRUE(view.SetBlank(&source));
+  for (int32_t col = 0; col < view.ColCount(); ++col) view.GetColLayout(col)->BoundField = bound[static_cast<size_t>(col)];
+  view.LoadFromTable(table, TLoadTexts::WhenRead);
+  const auto byLong = Keys({3});
+  view.SortRows(byLong.get(), false);  // the rows no longer in the records' order
+  ASSERT_TRUE(view.Table().Pending(rows / 2));
+  for (int32_t col = 0; col < view.ColCount(); ++col) {
+    std::vector<std::string> typed;
+    // No row holds a '~': every first character walks.
+    for (const char first : std::string("0123456789-.*")) typed.push_back(std::string(1, first) + "~");
+    // The text of the first row showing each odd value, whole.
+    const int32_t field = bound[static_cast<size_t>(col)];
+    for (int o = 0; field > 0 && o < static_cast<int>(std::size(odd)); ++o)
+      for (int32_t r = 0; r < rows; ++r)
+        if (oddAt[static_cast<size_t>(view.Table().SourceRecord(r))][static_cast<size_t>(field - 1)] == o) {
+          std::string scratch;
+          typed.push_back(std::string(view.Table().ReadCellText(col, r, scratch)) + "~");
+          break;
+        }
+    for (int i = 0; i < 60; ++i) {
+      std::string scratch;
+      std::string text(view.Table().ReadCellText(col, static_cast<int32_t>(random.Below(rows)), scratch));
+      text.resize(random.Below(text.size() + 1));
+      for (char& c : text)
+        if (random.Chance(30)) c = UpperChar1251(c) == c ? LowerChar1251(c) : UpperChar1251(c);
+      if (!text.empty()) typed.push_back(random.Chance(50) ? text + "~" : text);
+    }
+    for (const std::string& prefix : typed)
+      ASSERT_EQ(view.FindPrefix(prefix, col), WalkBestPrefix(view.Table(), prefix, col)) << col << ": " << prefix;
+  }
 }
 
 }  // namespace

@@ -18,6 +18,14 @@ using vm::test::WalkBestPrefix;
 
 namespace {
 
+// A record's text in every column: the record's place in Texts.
+struct TListedTexts final : TRowTexts {
+  std::vector<std::string> Texts;
+  std::string_view RecordText(int32_t record, int32_t, std::string&) const override {
+    return Texts[static_cast<size_t>(record)];
+  }
+};
+
 TStringTable Names(std::initializer_list<const char*> names) {
   TStringTable t;
   t.SetColCount(2);
@@ -213,12 +221,7 @@ TEST(StringTable, PrefixSearchOverShuffledPendingRowsFindsTheFirstRow) {
 // time without moving, even past where the index stops parting ahead),
 // texts ending at every depth, rows visited in their order and not.
 TEST(StringTable, PrefixSearchOverBigPartsFindsWhatAWalkFinds) {
-  struct TTexts final : TRowTexts {
-    std::vector<std::string> Texts;
-    std::string_view RecordText(int32_t record, int32_t, std::string&) const override {
-      return Texts[static_cast<size_t>(record)];
-    }
-  } texts;
+  TListedTexts texts;
   std::mt19937 random(23);
   const std::string letters = "aAbB"_w + "яЯ"_w + " 1";
   const auto tail = [&](size_t most) {
@@ -252,4 +255,51 @@ TEST(StringTable, PrefixSearchOverBigPartsFindsWhatAWalkFinds) {
           << (shuffled ? "shuffled, " : "in order, ") << "search " << i << ": " << prefix;
     }
   }
+}
+
+// A text no first row starts like walks every row and indexes only the rows
+// starting with its first character: which rows those are must be decided
+// as the search compares, letters without case (Russian ones and Ё among
+// them), a leading blank a character like any other, an empty text none;
+// the rows kept for one first character answer every later text starting
+// with it in either case, and a first character no row has finds none.
+// Rows whose texts are not where their records lie in order count as
+// theirs: a text typed over a record's, a row typed in, a record shown by
+// two rows (the first wins) and one past those the rows were loaded with;
+// a made row deleted counts no more.
+TEST(StringTable, PrefixSearchByFirstCharacterFindsWhatAWalkFinds) {
+  TListedTexts texts;
+  const std::string firsts[] = {"ё"_w, "Ё"_w, "я"_w, "Я"_w, "е"_w, " ", "a", "A", ""};
+  const std::string rests[] = {"", "ж", "Ж"_w, "жёлудь"_w, " 1", "ЁЖ"_w};
+  std::mt19937 random(31);
+  const int32_t rows = 3 * TStringTable::kWalkedRows;
+  for (int32_t r = 0; r < rows; ++r)
+    texts.Texts.push_back(r < TStringTable::kWalkedRows ? "x" : firsts[random() % 9] + rests[random() % 6]);
+  const int32_t twice = rows - 10, typedOver = rows - 11;
+  texts.Texts[static_cast<size_t>(twice)] = "ЕЁЕЁ"_w;
+  texts.Texts[static_cast<size_t>(typedOver)] = "ЕЁЁЁ"_w;
+  texts.Texts.push_back("ЁЖИК"_w);
+  TStringTable t;
+  t.SetColCount(1);
+  t.AppendPendingRows(texts, rows);
+  std::vector<int32_t> order(static_cast<size_t>(rows));
+  for (int32_t i = 0; i < rows; ++i) order[static_cast<size_t>(i)] = i;
+  std::shuffle(order.begin() + TStringTable::kWalkedRows, order.end(), random);
+  t.Reorder(order);
+  t.GetRow(rows - 1);  // a row made, read from its cells rather than its record
+  t.SetSourceRecord(TStringTable::kWalkedRows, twice);
+  t.SetSourceRecord(rows - 2, rows);
+  for (int32_t r = 0; r < rows; ++r)
+    if (t.SourceRecord(r) == typedOver) t.SetCellText(0, r, "яЯ"_w);
+  t.SetCellText(0, rows - 6, "ЯЯЯ"_w);
+  t.DeleteRow(rows - 6);
+  t.SetCellText(0, t.InsertRow(2 * TStringTable::kWalkedRows)->Index, "ая"_w);
+  const std::string typed[] = {"Ёж"_w, "ёЖЁ"_w, "ёлка"_w, "Яж"_w, "я 1"_w, " ж"_w, " 1", "aЖ"_w, "AЖЁЛУДЬ"_w,
+                               "Е"_w,  "ЕЖ"_w, "б"_w,    "Б"_w,  "ЁЁ"_w,  "ЁЖИ"_w, "ЯЯЯ"_w, "АЯ"_w, "ЕЁЕ"_w, "ЕЁЁ"_w};
+  for (int round = 0; round < 2; ++round)
+    for (const std::string& text : typed)
+      ASSERT_EQ(t.FindBestPrefix(text, 0), WalkBestPrefix(t, text, 0)) << "round " << round << ": " << text;
+  EXPECT_EQ(t.FindBestPrefix("б"_w, 0), -1);
+  t.SetCellText(0, rows - 1, "бор"_w);
+  EXPECT_EQ(t.FindBestPrefix("Б"_w, 0), rows - 1) << "a changed text is seen by a first character walked before";
 }
