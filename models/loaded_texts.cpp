@@ -69,7 +69,8 @@ void TLoadedTexts::FindStarting(int32_t col, int32_t count, const std::array<boo
     });
     return;
   }
-  const TPlainNumberFields plain(type == 'N' && number_detail::DefaultRounding() ? length : 0,
+  // A fixed-text column shows a number in its own form, never as its digits.
+  const TPlainNumberFields plain(type == 'N' && !column.FixedText && number_detail::DefaultRounding() ? length : 0,
                                  column.Mode == 0 ? 4 : column.Decimals);
   std::string scratch;
   const auto walk = [&](const auto& read) {

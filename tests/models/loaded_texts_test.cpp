@@ -292,19 +292,20 @@ TEST(LoadedTexts, ASearchInTheSortedColumnFindsWhatAWalkFinds) {
 // the character that walks and at those after it.
 TEST(LoadedTexts, APrefixSearchPastTheFirstRowsFindsWhatAWalkFinds) {
   const std::vector<TFieldRecord> fields = {
-      {"NAME", 'C', 12, 0}, {"SUM", 'N', 8, 2}, {"LONG", 'N', 12, 3}, {"CODE", 'N', 6, 0}};
+      {"NAME", 'C', 12, 0}, {"SUM", 'N', 8, 2}, {"LONG", 'N', 12, 3}, {"CODE", 'N', 6, 0}, {"RATE", 'N', 10, 4}};
   // SUM as it stands and with a decimal fewer, LONG as it stands, CODE as
-  // it stands and in the general form (four decimals).
+  // it stands and in the general form (four decimals), RATE as fixed text,
+  // which drops a number's zero decimals.
   const std::string blank =
-      "COLCOUNT=6,1\nLEVELCOUNT=1\nCOLWIDTH[1..6]=60\nFORMAT[1]=C,12,0\nFORMAT[2]=N,8,2\nFORMAT[3]=N,8,1\n"
-      "FORMAT[4]=N,12,3\nFORMAT[5]=N,6,0\nFORMAT[6]=N,0,0\nFORMAT[7]=C,6,0\n";
-  const std::vector<int32_t> bound = {0, 1, 1, 2, 3, 3, -1};
+      "COLCOUNT=7,1\nLEVELCOUNT=1\nCOLWIDTH[1..7]=60\nFORMAT[1]=C,12,0\nFORMAT[2]=N,8,2\nFORMAT[3]=N,8,1\n"
+      "FORMAT[4]=N,12,3\nFORMAT[5]=N,6,0\nFORMAT[6]=N,0,0\nFORMAT[7]=E,'-',0\nFORMAT[8]=C,6,0\n";
+  const std::vector<int32_t> bound = {0, 1, 1, 2, 3, 3, 4, -1};
   const char* odd[] = {"00742", "-4321", "-0", "-0.00", "0",   "0.50", ".5",  "1.5", "12.345", "9.999",
                        "99.995", "",     "*****", "1e5", " 7 ", "1,5", "12.", "00.25", "-12.5"};
   Random random(11);
   const int32_t rows = 3 * TStringTable::kWalkedRows;
   // By record, the odd value each number field holds (-1 for a plain one).
-  std::vector<std::array<int, 3>> oddAt(static_cast<size_t>(rows));
+  std::vector<std::array<int, 4>> oddAt(static_cast<size_t>(rows));
   const auto number = [&](int32_t record, int32_t field, int decimals) {
     int& at = oddAt[static_cast<size_t>(record)][static_cast<size_t>(field - 1)];
     at = random.Chance(30) ? static_cast<int>(random.Below(std::size(odd))) : -1;
@@ -315,12 +316,17 @@ TEST(LoadedTexts, APrefixSearchPastTheFirstRowsFindsWhatAWalkFinds) {
   };
   TStringBase table;
   table.MakeTemporary(fields);
+  // Rates whose fixed text drops their zero decimals, typed as stored.
+  std::vector<std::string> storedRates;
   for (int32_t r = 0; r < rows; ++r) {
     table.Append();
     table.SetFieldText(0, random.Text(12));
     table.SetFieldText(1, number(r, 1, 2));
     table.SetFieldText(2, number(r, 2, 3));
     table.SetFieldText(3, number(r, 3, 0));
+    const std::string rate = std::to_string(random.Below(10)) + "." + std::to_string(random.Below(10)) + "000";
+    if (storedRates.size() < 10) storedRates.push_back(rate);
+    table.SetFieldText(4, rate);
   }
   TCurBlank source;
   source.SetText(blank);
@@ -335,6 +341,7 @@ TEST(LoadedTexts, APrefixSearchPastTheFirstRowsFindsWhatAWalkFinds) {
     std::vector<std::string> typed;
     // No row holds a '~': every first character walks.
     for (const char first : std::string("0123456789-.*")) typed.push_back(std::string(1, first) + "~");
+    typed.insert(typed.end(), storedRates.begin(), storedRates.end());
     // The text of the first row showing each odd value, whole.
     const int32_t field = bound[static_cast<size_t>(col)];
     for (int o = 0; field > 0 && o < static_cast<int>(std::size(odd)); ++o)
