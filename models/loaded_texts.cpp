@@ -54,7 +54,10 @@ void TLoadedTexts::FindStarting(int32_t col, int32_t count, const std::array<boo
   if (col < 0 || col >= static_cast<int32_t>(columns_.size())) return;
   const TColumn& column = columns_[static_cast<size_t>(col)];
   if (column.Field < 0) return;
-  const auto [offset, length] = table_.FieldPlace(column.Field);
+  // Plain names, not a structured binding: clang 14 lets no lambda capture one.
+  const auto place = table_.FieldPlace(column.Field);
+  const auto offset = place.first;
+  const auto length = place.second;
   const char type = table_.FieldType(column.Field);
   const auto startsSo = [&starts](std::string_view text) {
     return !text.empty() && starts[static_cast<unsigned char>(text[0])];
