@@ -69,15 +69,6 @@ std::string ListDamagedText() { return "Испорчен файл списка �
   throw TArchiveFault(ListDamagedText());
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  auto f = Files().Open(path, FileMode::Read);
-  if (!f) return false;
-  const int64_t size = f->Size();
-  if (size < 0) return false;
-  bytes.assign(static_cast<std::size_t>(size), '\0');
-  return f->ReadAt(0, bytes.data(), bytes.size()) == size;
-}
-
 // Copies count bytes from src at from to dst at to, in blocks, adding the
 // bytes to *sum when given.
 bool CopyRange(File& src, int64_t from, File& dst, int64_t to, int64_t count, TArchiveGauge& gauge,

@@ -109,7 +109,8 @@ bool SettingsCopiesOf(const std::string& fileName, std::vector<TSettingsCopy>& c
 // Whether the file reads back as exactly this text (false when it cannot be
 // read): a save that would change nothing is left out.
 bool FileHoldsText(const std::string& path, std::string_view text);
-// Such a text put in place whole, its copies kept before.
+// Such a text put in place whole, its copies kept before; nothing is
+// written when the file holds it already.
 bool PutSettingsText(const std::string& fileName, const std::string& text);
 bool SaveLocalSettings();
 // The last confirmed moment "local.ini" holds; false when the file cannot be

@@ -198,12 +198,8 @@ std::vector<std::string> SplitTextLines(std::string_view text) {
 
 bool ReadSettingsLines(const std::string& path, std::vector<std::string>& lines) {
   lines.clear();
-  std::unique_ptr<File> f = Files().Open(path, FileMode::Read);
-  if (!f) return false;
-  const int64_t size = f->Size();
-  if (size < 0) return false;
-  std::string data(static_cast<std::size_t>(size), '\0');
-  if (f->ReadAt(0, data.data(), data.size()) != size) return false;
+  std::string data;
+  if (!ReadWholeFile(path, data)) return false;
   lines = SplitTextLines(data);
   return true;
 }
@@ -220,14 +216,6 @@ std::string BackupExt(const std::string& fileName) {
   return ext.empty() ? "." : "." + ext.substr(0, ext.size() - 1);
 }
 
-bool ReadAll(const std::string& path, std::string& bytes) {
-  std::unique_ptr<File> f = Files().Open(path, FileMode::Read);
-  const int64_t size = f ? f->Size() : -1;
-  if (size < 0) return false;
-  bytes.assign(static_cast<std::size_t>(size), '\0');
-  return f->ReadAt(0, bytes.data(), bytes.size()) == size;
-}
-
 bool CopyNotMade(const std::string& copy) {
   LogError("Не удалось сделать копию файла настроек "_w + copy);
   return false;
@@ -236,7 +224,7 @@ bool CopyNotMade(const std::string& copy) {
 // Whether the first copy holds the file's bytes already.
 bool FirstCopyMade(const std::string& fileName, const std::string& ext) {
   std::string file, first;
-  return ReadAll(BackupName(fileName, ext, 1), first) && ReadAll(fileName, file) && first == file;
+  return ReadWholeFile(BackupName(fileName, ext, 1), first) && ReadWholeFile(fileName, file) && first == file;
 }
 
 }  // namespace
@@ -275,7 +263,7 @@ bool PlanBackups(const std::string& fileName, int32_t n, std::vector<TSettingsCo
     TSettingsCopy copy{BackupName(fileName, ext, k), {}, !fs.Exists(src)};
     // A gap stays a gap.
     if (copy.Remove && !fs.Exists(copy.Path)) continue;
-    if (!copy.Remove && !ReadAll(src, copy.Bytes)) return CopyNotMade(copy.Path);
+    if (!copy.Remove && !ReadWholeFile(src, copy.Bytes)) return CopyNotMade(copy.Path);
     copies.push_back(std::move(copy));
   }
   return true;

@@ -7,6 +7,7 @@
 #include "config/errorlog.h"
 #include "config/settings.h"
 #include "config/settings_syntax.h"
+#include "foundation/files/fileutils.h"
 #include "foundation/text/strutils.h"
 #include "config/sysvars.h"
 
@@ -274,28 +275,24 @@ TSettingsWriter AutoParamsWriter(const TSettingsModel& m) {
 std::string AutoParamsText(const TSettingsModel& m) { return AutoParamsWriter(m).Text(); }
 
 bool FileHoldsText(const std::string& path, std::string_view text) {
-  std::unique_ptr<File> f = Files().Open(path, FileMode::Read);
-  if (!f || f->Size() != static_cast<int64_t>(text.size())) return false;
-  std::string data(text.size(), '\0');
-  return f->ReadAt(0, data.data(), data.size()) == static_cast<int64_t>(data.size()) && data == text;
+  std::string data;
+  return ReadWholeFile(path, data, static_cast<int64_t>(text.size())) && data == text;
 }
 
 bool SettingsCopiesOf(const std::string& fileName, std::vector<TSettingsCopy>& copies) {
   return PlanBackups(fileName, kBackups, copies);
 }
 
+// "manager.ini" and "local.ini" are saved again and again, mostly
+// unchanged: a file written again as it was would only push a copy equal to
+// it into the numbered ones and lose the oldest.
 bool PutSettingsText(const std::string& fileName, const std::string& text) {
-  return CommitSettingsText(fileName, text, kBackups);
+  return FileHoldsText(fileName, text) || CommitSettingsText(fileName, text, kBackups);
 }
 
 namespace {
 
-// "manager.ini" and "local.ini" are saved again and again, mostly
-// unchanged: a file written again as it was would only push a copy equal to
-// it into the numbered ones and lose the oldest.
-bool CommitChanged(const TSettingsWriter& w, const std::string& fileName) {
-  return FileHoldsText(fileName, w.Text()) || w.Commit(fileName, kBackups);
-}
+bool CommitChanged(const TSettingsWriter& w, const std::string& fileName) { return PutSettingsText(fileName, w.Text()); }
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "config/data_dir.h"
+#include "foundation/files/fileutils.h"
 #include "foundation/text/strutils.h"
 #include "platform/files.h"
 
@@ -30,12 +31,8 @@ std::string ComName(int n) { return "COM" + std::to_string(n); }
 
 std::map<int, std::string> ReadPortsIni() {
   std::map<int, std::string> devices;
-  std::unique_ptr<File> f = Files().Open(PortsIniName(), FileMode::Read);
-  if (!f) return devices;
-  const int64_t size = f->Size();
-  if (size <= 0 || size > 65536) return devices;
-  std::string text(static_cast<std::size_t>(size), '\0');
-  if (f->ReadAt(0, text.data(), text.size()) != size) return devices;
+  std::string text;
+  if (!ReadWholeFile(PortsIniName(), text, 65536)) return devices;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);

@@ -50,10 +50,6 @@ void TakeRunsChanges(const TDocAutoParams& run, TAutoList& into) {
 // Whether a settings file lies with the tables, and so goes into their change.
 bool BesideTables(const std::string& path) { return SameFileName(GetFileDirPart(path), DataDir()); }
 
-bool SaveChangedText(const std::string& path, const std::string& text) {
-  return FileHoldsText(path, text) || PutSettingsText(path, text);
-}
-
 }  // namespace
 
 void ReportResultsNotSaved(uint32_t flags) {
@@ -99,7 +95,7 @@ bool CommitDocument(TCompiledDocument& doc) {
   // their change: the moment goes into it first, with the parameters as they
   // were, so that no crash leaves the tables beside an earlier moment.
   const bool localApart = !BesideTables(LocalIniName());
-  if (localApart && !SaveChangedText(LocalIniName(), LocalSettingsText(LocalIniName(), m)))
+  if (localApart && !PutSettingsText(LocalIniName(), LocalSettingsText(LocalIniName(), m)))
     return failed("Не удалось сохранить параметры программы"_w);
   if (working != nullptr) {
     TakeRunsChanges(doc.AutoParams, m.AutoParams);

@@ -162,6 +162,14 @@ bool EraseFile(const std::string& fileName) {
   return fs.Remove(fileName);
 }
 
+bool ReadWholeFile(const std::string& path, std::string& bytes, int64_t limit) {
+  const std::unique_ptr<File> f = Files().Open(path, FileMode::Read);
+  const int64_t size = f ? f->Size() : -1;
+  if (size < 0 || size > limit) return false;
+  bytes.assign(static_cast<std::size_t>(size), '\0');
+  return size == 0 || f->ReadAt(0, bytes.data(), bytes.size()) == size;
+}
+
 bool CopyFileOver(const std::string& src, const std::string& dst) {
   std::unique_ptr<File> in = Files().Open(src, FileMode::Read);
   if (!in) return false;

@@ -50,6 +50,9 @@ bool HasPlainFileExt(std::string_view fileName, std::string_view ext);
 // Deletes an existing file (read-only ones too); false when it does not exist
 // or cannot be deleted.
 bool EraseFile(const std::string& fileName);
+// The whole of a file into bytes; false when it cannot be read, or is
+// longer than limit bytes (bytes then undefined).
+bool ReadWholeFile(const std::string& path, std::string& bytes, int64_t limit = INT64_MAX);
 // Copies src over dst; the old dst stays whole when the copy fails.
 bool CopyFileOver(const std::string& src, const std::string& dst);
 // Copies src into a new file beside dst under a temporary name of dst's,

@@ -116,15 +116,6 @@ bool Parse(const std::string& text, std::vector<TCommitJournal::Entry>& entries,
   return true;
 }
 
-bool ReadWhole(const std::string& path, std::string& text) {
-  auto f = Files().Open(path, FileMode::Read);
-  if (!f) return false;
-  const int64_t size = f->Size();
-  if (size < 0 || size > (int64_t{1} << 24)) return false;
-  text.assign(static_cast<std::size_t>(size), '\0');
-  return f->ReadAt(0, text.data(), text.size()) == size;
-}
-
 // Removes a file when it is there; false only when one stays.
 bool RemoveIfThere(const std::string& path) {
   return !Files().Exists(path) || Files().Remove(path);
@@ -450,7 +441,7 @@ TRecoveryResult RecoverInterruptedCommit(const std::string& folder,
   std::string text;
   std::vector<TCommitJournal::Entry> entries;
   bool done = false;
-  if (!ReadWhole(journal, text) || !Parse(text, entries, done)) {
+  if (!ReadWholeFile(journal, text, int64_t{1} << 24) || !Parse(text, entries, done)) {
     messages.push_back("Журнал прерванной записи "_w + journal +
                        " не читается; базы не восстановлены"_w);
     return TRecoveryResult::Failed;

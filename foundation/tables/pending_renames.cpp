@@ -1,6 +1,5 @@
 #include "foundation/tables/pending_renames.h"
 
-#include <memory>
 
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
@@ -62,11 +61,8 @@ bool DecodePendingRenames(std::string_view text, TPendingRenames& record) {
 }
 
 bool ReadPendingRenames(const std::string& path, TPendingRenames& record) {
-  const std::unique_ptr<File> f = Files().Open(path, FileMode::Read);
-  const int64_t size = f ? f->Size() : -1;
-  if (size < 0 || size > kMaxRecordBytes) return false;
-  std::string text(static_cast<std::size_t>(size), '\0');
-  return f->ReadAt(0, text.data(), text.size()) == size && DecodePendingRenames(text, record);
+  std::string text;
+  return ReadWholeFile(path, text, kMaxRecordBytes) && DecodePendingRenames(text, record);
 }
 
 bool SettlePendingRenames(const std::string& path, std::vector<std::string>& messages) {

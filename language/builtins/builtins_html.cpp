@@ -2,6 +2,7 @@
 // document. The result is made whole in memory and written beside the
 // target, then renamed over it, so a result that names its own template
 // reads the template first and a failure leaves every file as it was.
+#include "foundation/files/fileutils.h"
 #include "foundation/text/html_tags.h"
 #include "language/builtins/builtins_bases.h"
 #include "platform/files.h"
@@ -9,15 +10,6 @@
 namespace vm {
 
 namespace {
-
-bool ReadWholeFile(const std::string& name, std::string& text) {
-  std::unique_ptr<File> f = Files().Open(NativePath(name), FileMode::Read);
-  if (!f) return false;
-  const int64_t size = f->Size();
-  if (size < 0) return false;
-  text.resize(static_cast<std::size_t>(size));
-  return size == 0 || f->ReadAt(0, text.data(), text.size()) == size;
-}
 
 void SetText(TVariable* v, const std::string& text) {
   if (v == nullptr) return;
@@ -30,7 +22,7 @@ void SetText(TVariable* v, const std::string& text) {
 void FnProcesshtml(TBuiltinCall& c) {
   c.SetNum(0);
   std::string source;
-  if (!ReadWholeFile(c.Str(1), source)) return;
+  if (!ReadWholeFile(NativePath(c.Str(1)), source)) return;
   TExprSymbols& symbols = c.Context.Symbols();
   TVariable* tagName = symbols.FindVariable("HTMLSOURCE");
   TVariable* tagText = symbols.FindVariable("HTMLRESULT");
