@@ -1,6 +1,5 @@
 #include "foundation/tables/pending_renames.h"
 
-
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
 #include "platform/encoding.h"
