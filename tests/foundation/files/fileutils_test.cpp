@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -155,6 +156,17 @@ TEST(FileUtils, CopyEraseAndAppend) {
   uint32_t mode = 0;
   EXPECT_TRUE(Files().GetMode(dst, mode) && mode == 0444u) << "the read-only attribute comes back";
   EXPECT_FALSE(AppendFileData(dst, tmp / "missing"));
+
+  // A link is read through only where that is asked for, and is no plain
+  // file of its own.
+  std::filesystem::create_symlink(src, tmp / "link");
+  std::string bytes;
+  EXPECT_TRUE(ReadWholeFile(tmp / "link", bytes) && bytes == std::string(100000, 's'));
+  EXPECT_FALSE(ReadOwnFile(tmp / "link", bytes, 1 << 20));
+  EXPECT_TRUE(ReadOwnFile(src, bytes, 100000) && bytes == std::string(100000, 's'));
+  EXPECT_FALSE(ReadOwnFile(src, bytes, 99999));
+  EXPECT_EQ(Files().PlainFileSize(src), 100000);
+  for (const std::string& none : {tmp / "link", tmp.Dir(), tmp / "missing"}) EXPECT_EQ(Files().PlainFileSize(none), -1);
 
   EXPECT_TRUE(EraseFile(dst));
   EXPECT_FALSE(EraseFile(dst));
