@@ -233,11 +233,14 @@ std::vector<std::string> SettleReservSwap(const std::string& dir) {
   FileSystem& fs = Files();
   const std::string reserv = dir + "RESERV", part = dir + kPartReservFolder, fresh = dir + kNewReservFolder,
                     old = dir + kOldReservFolder;
-  // A link at one of these names is none of ours: it goes alone, and is
-  // never taken for volumes.
+  std::vector<std::string> done;
+  // A link at one of the swap's names is none of ours, whether or not
+  // "RESERV" stands: it goes alone, whatever it points at, and is never
+  // taken for volumes. Left there, it would stop the next backup's swap.
+  for (const std::string& path : {part, fresh, old})
+    if (fs.IsSymlink(path) && fs.Remove(path)) done.push_back("Удалена ссылка на месте папки томов "_w + path);
   const auto there = [&](const std::string& path) { return fs.IsSymlink(path) || fs.IsDirectory(path); };
   const auto real = [&](const std::string& path) { return !fs.IsSymlink(path) && fs.IsDirectory(path); };
-  std::vector<std::string> done;
   const auto drop = [&](const std::string& path) {
     if (there(path) && DeleteDirTree(path)) done.push_back("Удалены тома прерванного резервного копирования "_w + path);
   };

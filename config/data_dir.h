@@ -87,10 +87,11 @@ inline constexpr const char* kOldReservFolder = "RESERV.OLD";
 inline constexpr const char* kPendingMediaSetName = "Delarch.ini";
 
 // Settles the swap a backup that died left in the program directory dir:
-// half-written volumes go; when "RESERV" is missing, the whole new volumes
-// take its place, or else the previous ones come back; once "RESERV"
-// stands, whatever else of the swap is left goes. Returns what it did, for
-// "Errors.log".
+// a link at one of the three names goes (the link, never what it points
+// at); half-written volumes go; when "RESERV" is missing, the whole new
+// volumes take its place, or else the previous ones come back; once
+// "RESERV" stands, whatever else of the swap is left goes. Returns what it
+// did, for "Errors.log".
 std::vector<std::string> SettleReservSwap(const std::string& dir);
 
 // Removes what writers killed in earlier runs left beside their files in

@@ -206,6 +206,11 @@ bool ReadSettingsLines(const std::string& path, std::vector<std::string>& lines)
 
 namespace {
 
+// A settings file is a text of some kilobytes, a large configuration's of a
+// few hundred: a copy beyond this was put there by someone else, and
+// reading it would cost a commit its time and memory.
+constexpr int64_t kCopyLimit = int64_t{16} << 20;
+
 std::string BackupName(const std::string& fileName, const std::string& ext, int32_t k) {
   return ChangeFileExtTo(fileName, ext + std::to_string(k));
 }
@@ -221,49 +226,95 @@ bool CopyNotMade(const std::string& copy) {
   return false;
 }
 
+// Anything at all at the name, a link to nowhere included.
+bool Taken(const std::string& path) { return Files().Exists(path) || Files().IsSymlink(path); }
+
+// Whether the rotation may read the file at path or move it up into the
+// next copy: only a plain file standing at the name itself, within the
+// limit. Anything else (a link, wherever it points) is not the program's
+// own: never read, never moved, the copy above it becomes a gap as above a
+// missing one. A file beyond the limit is named in "Errors.log".
+bool OwnCopySource(const std::string& path) {
+  const int64_t size = Files().PlainFileSize(path);
+  if (size > kCopyLimit)
+    LogError("Файл "_w + path + " больше "_w + std::to_string(kCopyLimit >> 20) + " МБ: в копии файла настроек он не взят"_w);
+  return size >= 0 && size <= kCopyLimit;
+}
+
+bool ReadCopySource(const std::string& path, std::string& bytes) { return ReadOwnFile(path, bytes, kCopyLimit); }
+
 // Whether the first copy holds the file's bytes already.
 bool FirstCopyMade(const std::string& fileName, const std::string& ext) {
   std::string file, first;
-  return ReadWholeFile(BackupName(fileName, ext, 1), first) && ReadWholeFile(fileName, file) && first == file;
+  return ReadCopySource(BackupName(fileName, ext, 1), first) && ReadCopySource(fileName, file) && first == file;
+}
+
+// One copy as the rotation leaves it: it takes what stands at From (the
+// copy below it, or the file itself for the first), or it becomes a gap
+// when From is empty.
+struct TRotationStep {
+  std::string Path;
+  std::string From;
+};
+
+// The rotation of n copies, the oldest first, as RotateBackups makes it by
+// renames and PlanBackups as new bytes. A missing copy leaves a gap rather
+// than an even older file under its number, and a gap stays a gap. False
+// when a folder stands at the name of a copy that would change: it makes
+// way for nothing, and nothing has changed yet.
+bool RotationOf(const std::string& fileName, int32_t n, std::vector<TRotationStep>& steps) {
+  steps.clear();
+  if (n > 9) n = 9;
+  if (n < 1) return true;
+  FileSystem& fs = Files();
+  const std::string ext = BackupExt(fileName);
+  // A link at a copy's name was planted there: the link itself goes, and
+  // the copy counts as missing.
+  for (int32_t k = 1; k <= n; ++k)
+    if (const std::string copy = BackupName(fileName, ext, k); fs.IsSymlink(copy)) fs.Remove(copy);
+  if (FirstCopyMade(fileName, ext)) return true;
+  for (int32_t k = n; k >= 1; --k) {
+    TRotationStep step{BackupName(fileName, ext, k), k > 1 ? BackupName(fileName, ext, k - 1) : fileName};
+    if (!OwnCopySource(step.From)) step.From.clear();
+    if (step.From.empty() && !Taken(step.Path)) continue;
+    if (fs.IsDirectory(step.Path)) return CopyNotMade(step.Path);
+    steps.push_back(std::move(step));
+  }
+  return true;
 }
 
 }  // namespace
 
 bool RotateBackups(const std::string& fileName, int32_t n) {
-  if (n > 9) n = 9;
-  const std::string ext = BackupExt(fileName);
+  std::vector<TRotationStep> steps;
+  if (!RotationOf(fileName, n, steps)) return false;
   FileSystem& fs = Files();
-  if (n >= 1 && FirstCopyMade(fileName, ext)) return true;
-  // Each older copy takes the place of the next; a missing one leaves a gap
-  // rather than an even older file under its number. A copy that cannot make
-  // way ends the rotation: the next one would take its place, and it would
-  // be lost.
-  for (int32_t k = n; k >= 2; --k) {
-    const std::string src = BackupName(fileName, ext, k - 1);
-    const std::string dst = BackupName(fileName, ext, k);
-    if (fs.Rename(src, dst)) continue;
-    if (fs.Exists(src) || fs.IsSymlink(src)) return CopyNotMade(dst);
-    if (fs.Exists(dst) || fs.IsSymlink(dst)) fs.Remove(dst);
+  for (const TRotationStep& step : steps) {
+    if (step.From == fileName) {
+      std::string bytes;
+      if (ReadCopySource(fileName, bytes) &&
+          ReplaceFile(step.Path, [&](File& f) { return f.WriteAt(0, bytes.data(), bytes.size()); }))
+        continue;
+      if (Taken(step.Path)) fs.Remove(step.Path);
+      return CopyNotMade(step.Path);
+    }
+    if (!step.From.empty() && fs.Rename(step.From, step.Path)) continue;
+    // A copy that cannot make way ends the rotation: the next one would
+    // take its place, and it would be lost. One that went meanwhile (another
+    // program's rotation) leaves a gap.
+    if (!step.From.empty() && Taken(step.From)) return CopyNotMade(step.Path);
+    if (Taken(step.Path)) fs.Remove(step.Path);
   }
-  if (n < 1 || !fs.Exists(fileName)) return true;
-  const std::string first = BackupName(fileName, ext, 1);
-  if (CopyFileOver(fileName, first)) return true;
-  if (fs.Exists(first)) fs.Remove(first);
-  return CopyNotMade(first);
+  return true;
 }
 
 bool PlanBackups(const std::string& fileName, int32_t n, std::vector<TSettingsCopy>& copies) {
   copies.clear();
-  if (n > 9) n = 9;
-  const std::string ext = BackupExt(fileName);
-  FileSystem& fs = Files();
-  if (n < 1 || FirstCopyMade(fileName, ext)) return true;
-  for (int32_t k = n; k >= 1; --k) {
-    const std::string src = k > 1 ? BackupName(fileName, ext, k - 1) : fileName;
-    TSettingsCopy copy{BackupName(fileName, ext, k), {}, !fs.Exists(src)};
-    // A gap stays a gap.
-    if (copy.Remove && !fs.Exists(copy.Path)) continue;
-    if (!copy.Remove && !ReadWholeFile(src, copy.Bytes)) return CopyNotMade(copy.Path);
+  std::vector<TRotationStep> steps;
+  if (!RotationOf(fileName, n, steps)) return false;
+  for (const TRotationStep& step : steps) {
+    TSettingsCopy copy{step.Path, {}, step.From.empty()};
+    if (!copy.Remove && !ReadCopySource(step.From, copy.Bytes)) return CopyNotMade(copy.Path);
     copies.push_back(std::move(copy));
   }
   return true;

@@ -288,11 +288,15 @@ bool ReadSettingsLines(const std::string& path, std::vector<std::string>& lines)
 
 // Keeps n numbered copies of a file, the newest with the extension ending in
 // 1 (program.in1 .. program.in5; name.1 .. name.5 for a short extension).
-// Missing copies are skipped. A copy that cannot be made is named in
-// "Errors.log", ends the rotation with every older copy kept, and makes the
-// result false. A first copy that holds the file's bytes already was made
-// by a save that died before it replaced the file: the copies stay as they
-// are, rather than take the same bytes twice.
+// A missing copy leaves a gap that moves up. Only a plain file of at most
+// 16 MB at a copy's name is the program's own: a link there goes (the link
+// itself, never what it points at), and it, anything else but a plain file
+// and a larger file (named once in "Errors.log") are never read and count
+// as missing. A copy that cannot be made is named in "Errors.log", ends the
+// rotation with every older copy kept, and makes the result false. A first
+// copy that holds the file's bytes already was made by a save that died
+// before it replaced the file: the copies stay as they are, rather than
+// take the same bytes twice.
 bool RotateBackups(const std::string& fileName, int32_t n);
 
 // What RotateBackups does, as new bytes for each copy, for a change that

@@ -193,6 +193,9 @@ std::unique_ptr<File> FileSystem::Open(const std::string& path, FileMode mode,
     case FileMode::Read:
       flags |= O_RDONLY;
       break;
+    case FileMode::ReadNoLink:
+      flags |= O_RDONLY | O_NOFOLLOW;
+      break;
     case FileMode::ReadWrite:
       flags |= O_RDWR;
       break;
@@ -206,7 +209,7 @@ std::unique_ptr<File> FileSystem::Open(const std::string& path, FileMode mode,
   const int fd = ::open(sys.c_str(), flags, 0666);
   if (!OpenedFile(fd, err)) return nullptr;
   struct flock fl = {};
-  fl.l_type = mode == FileMode::Read || mode == FileMode::CreateNew ? F_RDLCK : F_WRLCK;
+  fl.l_type = mode == FileMode::Read || mode == FileMode::ReadNoLink || mode == FileMode::CreateNew ? F_RDLCK : F_WRLCK;
   fl.l_whence = SEEK_SET;
   fl.l_start = 0;
   fl.l_len = 0;
@@ -295,6 +298,12 @@ bool FileSystem::IsSymlink(const std::string& path) {
 int64_t FileSystem::FileSize(const std::string& path) {
   struct stat st;
   if (::stat(SysName(ResolvePathCase(path)).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  return static_cast<int64_t>(st.st_size);
+}
+
+int64_t FileSystem::PlainFileSize(const std::string& path) {
+  struct stat st;
+  if (::lstat(SysName(ResolvePathCase(path)).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
   return static_cast<int64_t>(st.st_size);
 }
 

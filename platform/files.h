@@ -28,6 +28,10 @@ namespace vm {
 
 enum class FileMode {
   Read,       // an existing file, read only; others may read, not write
+  // As Read, but refused when a link stands at the name itself, whatever it
+  // points at: for a file that is the program's own only when it is a
+  // plain file there.
+  ReadNoLink,
   ReadWrite,  // an existing file, read and write; nobody else
   Create,     // created when missing, else opened without shortening; nobody else
   // Made here and now: refused when anything, a link included, has the name,
@@ -76,6 +80,10 @@ class FileSystem {
   virtual bool IsSymlink(const std::string& path);
   // Size of a file, -1 when it cannot be read.
   virtual int64_t FileSize(const std::string& path);
+  // The size of the plain file that stands at the path itself; -1 when
+  // nothing does, or a link (whatever it points at), a folder or anything
+  // else but a plain file.
+  virtual int64_t PlainFileSize(const std::string& path);
   virtual bool Remove(const std::string& path);
   // Replaces `to` atomically when it exists.
   virtual bool Rename(const std::string& from, const std::string& to);

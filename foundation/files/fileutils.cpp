@@ -162,12 +162,24 @@ bool EraseFile(const std::string& fileName) {
   return fs.Remove(fileName);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, int64_t limit) {
-  const std::unique_ptr<File> f = Files().Open(path, FileMode::Read);
+namespace {
+
+bool ReadWhole(const std::string& path, FileMode mode, std::string& bytes, int64_t limit) {
+  const std::unique_ptr<File> f = Files().Open(path, mode);
   const int64_t size = f ? f->Size() : -1;
   if (size < 0 || size > limit) return false;
   bytes.assign(static_cast<std::size_t>(size), '\0');
   return size == 0 || f->ReadAt(0, bytes.data(), bytes.size()) == size;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, int64_t limit) {
+  return ReadWhole(path, FileMode::Read, bytes, limit);
+}
+
+bool ReadOwnFile(const std::string& path, std::string& bytes, int64_t limit) {
+  return ReadWhole(path, FileMode::ReadNoLink, bytes, limit);
 }
 
 bool CopyFileOver(const std::string& src, const std::string& dst) {

@@ -53,6 +53,9 @@ bool EraseFile(const std::string& fileName);
 // The whole of a file into bytes; false when it cannot be read, or is
 // longer than limit bytes (bytes then undefined).
 bool ReadWholeFile(const std::string& path, std::string& bytes, int64_t limit = INT64_MAX);
+// The same for a file that is the program's own only as a plain file at
+// the name itself: false for a link there, never read through.
+bool ReadOwnFile(const std::string& path, std::string& bytes, int64_t limit);
 // Copies src over dst; the old dst stays whole when the copy fails.
 bool CopyFileOver(const std::string& src, const std::string& dst);
 // Copies src into a new file beside dst under a temporary name of dst's,

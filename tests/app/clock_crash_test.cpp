@@ -229,5 +229,34 @@ TEST(ClockCrash, NoKillLeavesTheFilesAheadOfTheStoredMomentNorTwoCopiesAlike) {
   }
 }
 
+// At the numbered copies' names, links to a file only its owner may read
+// and a file far bigger than any settings file: the documents' commits read
+// none of them, write nothing where a link points, and every copy they
+// leave is a settings text of its own; the big file is named once.
+TEST(ClockCrash, CommitsTakeNothingFromLinksOrOversizedFilesAtTheCopiesNames) {
+  ClockRig r(false);
+  r.Fresh();
+  TempDir outside;
+  const std::string secret = outside / "secret";
+  const fs::perms ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+  WriteBytes(secret, "secret");
+  fs::permissions(secret, ownerOnly);
+  for (const char* copy : {"manager.in1", "local.in1", "local.in3"}) fs::create_symlink(secret, r.DataDir() + copy);
+  WriteBytes(r.DataDir() + "manager.in2", "big");
+  fs::resize_file(r.DataDir() + "manager.in2", 17u << 20);
+  ASSERT_GT(r.RunRates({{kNine, "18"}, {kTen, "19"}}), 0);
+  EXPECT_EQ(ReadBytes(secret), "secret");
+  EXPECT_EQ(fs::status(secret).permissions(), ownerOnly);
+  for (const char* file : {"manager.in", "local.in"})
+    for (int k = 1; k <= 5; ++k) {
+      const std::string copy = r.DataDir() + file + std::to_string(k);
+      EXPECT_FALSE(fs::is_symlink(copy)) << copy;
+      EXPECT_TRUE(!fs::exists(copy) || ReadBytes(copy).find("[АВТОПАРАМЕТРЫ]"_w) != std::string::npos) << copy;
+    }
+  const std::string log = ReadBytes(r.ProgramDir() + "Errors.log"), big = "/manager.in2 больше 16 МБ"_w;
+  EXPECT_NE(log.find(big), std::string::npos) << Cp1251ToUtf8(log);
+  EXPECT_EQ(log.find(big), log.rfind(big));
+}
+
 }  // namespace
 }  // namespace vm::test

@@ -346,6 +346,34 @@ TEST_F(BackupCopy, LinksAtTheProgramsFoldersAreRefusedAndWhatTheyPointAtIsKept) 
                      });
 }
 
+// Links planted at the names the new volumes are swapped in through, while
+// "RESERV" is missing: the start and the backup each take the links away,
+// never what they point at, and the backup goes through.
+TEST_F(BackupCopy, LinksAtTheSwapsNamesGoAndTheBackupGoesThrough) {
+  const std::string outside = tmp_.Dir() + "outside/";
+  fs::create_directories(outside);
+  WriteBytes(outside + "Reserv.000", "keep me");
+  const auto kept = test::Snapshot(outside);
+  const std::initializer_list<const char*> names = {"RESERV.TMP", "RESERV.NEW", "RESERV.OLD"};
+  const auto plant = [&] {
+    fs::remove_all(Reserv());
+    for (const char* name : names) fs::remove(dir_ + name);
+    fs::create_directory_symlink(outside, dir_ + "RESERV.TMP");
+    fs::create_symlink(outside + "Reserv.000", dir_ + "RESERV.NEW");
+    fs::create_symlink(outside + "nowhere", dir_ + "RESERV.OLD");
+  };
+  for (const bool atStart : {true, false}) {
+    SCOPED_TRACE(atStart ? "start" : "backup");
+    plant();
+    if (atStart) SettleReservSwap(dir_);
+    else EXPECT_TRUE(Backup()) << Captions().back();
+    for (const char* name : names) EXPECT_FALSE(fs::exists(fs::symlink_status(dir_ + name))) << name;
+    EXPECT_EQ(test::Snapshot(outside), kept);
+  }
+  const std::vector<std::string> volumes = test::DirNames(Reserv());
+  EXPECT_TRUE(!volumes.empty() && volumes.front() == "Reserv.000");
+}
+
 // A data folder of about 50 MB (VELOMAR_BACKUP_MB sets it) through
 // 131,072-byte volumes and back, byte for byte.
 TEST_F(BackupCopy, ALargeDataFolderComesBackByteForByte) {

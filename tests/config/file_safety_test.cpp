@@ -75,6 +75,28 @@ TEST(FileSafety, SettingsSavesNeverFollowLinks) {
   EXPECT_EQ(ReadBytes(home / "manager.in1"), SettingsText('b'));
   EXPECT_EQ(ReadBytes(home / "manager.in2"), SettingsText('a'));
   EXPECT_EQ(ReadBytes(home / "manager.in3"), "old");
+
+  // At the copies' names a link to a file only its owner may read, a link
+  // to nowhere and a file far bigger than any settings file: none is read
+  // or followed, each is replaced as a missing copy would be, and the big
+  // one is named once.
+  fs::permissions(Cp1251ToUtf8(victim), fs::perms::owner_read | fs::perms::owner_write);
+  for (const char* copy : {"manager.in1", "manager.in2", "manager.in3"}) fs::remove(Cp1251ToUtf8(home / copy));
+  fs::create_symlink(Cp1251ToUtf8(victim), Cp1251ToUtf8(home / "manager.in1"));
+  fs::create_symlink(Cp1251ToUtf8(outside / "nowhere"), Cp1251ToUtf8(home / "manager.in3"));
+  WriteBytes(home / "manager.in2", "big");
+  fs::resize_file(Cp1251ToUtf8(home / "manager.in2"), 17u << 20);
+  for (char mark : {'d', 'e'}) EXPECT_TRUE(SaveSettings(path, mark));
+  EXPECT_EQ(ReadBytes(victim), "secret");
+  EXPECT_EQ(fs::status(Cp1251ToUtf8(victim)).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_FALSE(fs::exists(Cp1251ToUtf8(outside / "nowhere")));
+  EXPECT_EQ(ReadBytes(home / "manager.in1"), SettingsText('d'));
+  EXPECT_EQ(ReadBytes(home / "manager.in2"), SettingsText('c'));
+  for (const char* copy : {"manager.in3", "manager.in4", "manager.in5"})
+    EXPECT_FALSE(fs::exists(fs::symlink_status(Cp1251ToUtf8(home / copy)))) << copy;
+  const std::string log = ErrorLog(), big = home / "manager.in2" + " больше 16 МБ"_w;
+  EXPECT_NE(log.find(big), std::string::npos) << log;
+  EXPECT_EQ(log.find(big), log.rfind(big)) << log;
 }
 
 // A save that says it failed has not replaced the file: the old one stays,
@@ -215,8 +237,9 @@ TEST(FileSafety, StartUpRemovesWhatKilledWritersLeft) {
     }
     t.Close();
   });
-  ASSERT_EQ(TemporaryFilesIn(data), 2);
-  ASSERT_EQ(TemporaryFilesIn(home.Dir()), 1);
+  // Each settings file's new text and its first copy, and the table.
+  ASSERT_EQ(TemporaryFilesIn(data), 3);
+  ASSERT_EQ(TemporaryFilesIn(home.Dir()), 2);
 
   FixedClock clock{{2007, 3, 6, 9, 0, 0, 0}};
   ScopedClock scoped{clock};

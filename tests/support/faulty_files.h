@@ -44,7 +44,7 @@ class FaultyFileSystem : public FileSystem {
   ~FaultyFileSystem() override { InstallFileSystem(nullptr); }
 
   std::unique_ptr<File> Open(const std::string& path, FileMode mode, FileError* error) override {
-    if (ReadOnlyFiles && mode != FileMode::Read) {
+    if (ReadOnlyFiles && mode != FileMode::Read && mode != FileMode::ReadNoLink) {
       if (error) *error = FileError::Denied;
       return nullptr;
     }
@@ -132,7 +132,7 @@ class DieAtChange : public FileSystem {
   ~DieAtChange() override { InstallFileSystem(nullptr); }
   int Made() const { return made_; }
   std::unique_ptr<File> Open(const std::string& path, FileMode mode, FileError* error) override {
-    if (mode == FileMode::Read) return FileSystem::Open(path, mode, error);
+    if (mode == FileMode::Read || mode == FileMode::ReadNoLink) return FileSystem::Open(path, mode, error);
     Step();
     auto real = FileSystem::Open(path, mode, error);
     if (!real) return real;

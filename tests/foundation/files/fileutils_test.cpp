@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -155,6 +156,14 @@ TEST(FileUtils, CopyEraseAndAppend) {
   uint32_t mode = 0;
   EXPECT_TRUE(Files().GetMode(dst, mode) && mode == 0444u) << "the read-only attribute comes back";
   EXPECT_FALSE(AppendFileData(dst, tmp / "missing"));
+
+  // A link is read through only where that is asked for, and is no plain
+  // file of its own.
+  std::filesystem::create_symlink(src, tmp / "link");
+  std::string bytes;
+  EXPECT_TRUE(ReadWholeFile(tmp / "link", bytes) && ReadOwnFile(src, bytes, 100000));
+  EXPECT_FALSE(ReadOwnFile(tmp / "link", bytes, 1 << 20));
+  EXPECT_EQ(std::pair(Files().PlainFileSize(src), Files().PlainFileSize(tmp / "link")), std::pair(int64_t{100000}, int64_t{-1}));
 
   EXPECT_TRUE(EraseFile(dst));
   EXPECT_FALSE(EraseFile(dst));
