@@ -3,7 +3,6 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -12,7 +11,7 @@
 #include "archive/own_folders.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
-#include "foundation/text/number_text.h"
+#include "foundation/tables/field_intake.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/dates.h"
 #include "archive/check/archive_check.h"
@@ -49,6 +48,10 @@ struct TBaseRun {
   int NoField = -1;
   // Restore: the archive table's fields lie as the working table's.
   bool SameLayout = false;
+  // Restore: for each field of the archive table, its length when its field
+  // of the working table is the same as when it was archived, and so takes
+  // the archived text as it stands; 0 when that field changed.
+  std::vector<int32_t> Unchanged;
   // Archive, a table of groups: what the analysis read of each record, so
   // that the save need not read it again.
   std::vector<int32_t> Groups;
@@ -91,45 +94,15 @@ void RenumberLink(TDBF& table, int field, int32_t value, bool valid, const std::
   if (!table.SetFieldStr(field, "???")) table.SetFieldStr(field, "");
 }
 
-// Whether an archived text is a value of a field of this kind as the
-// program's readers take each: a date as yyyymmdd, a logical value as one
-// of T/F/Y/N/?, a number as the documents read it, "???" of an unknown
-// link or the '*' of a number that did not fit; any of them blank. The
-// readers take any other text for some value it never was (0, the zero
-// date).
-bool IsValueOfKind(char kind, const std::string& text) {
-  if (text.empty()) return true;
-  switch (kind) {
-    case 'D':
-      return text.size() == 8 && text.find_first_not_of("0123456789") == std::string::npos;
-    case 'L':
-      return text.size() == 1 && std::string_view("TtFfYyNn?").find(text[0]) != std::string_view::npos;
-    case 'N': {
-      long double x = 0;
-      return text == "???" || text.find_first_not_of('*') == std::string::npos ||
-             TextToExtended(CommaToPoint(text), x);
-    }
-    default:
-      return true;
-  }
-}
-
-// An archived value into its field of the restored table, which may have
-// become narrower or of another kind since. A number is written with the
-// field's decimals and must read back as the number it was: a field that
-// kept more decimals than it has would be read apart (sums with them,
-// links, groups and columns of its decimals without). Any other value goes
-// in whole. False when the field cannot hold it so.
+// An archived value into its field of the restored table, which has
+// become narrower or of another kind since: only a value of the field's
+// kind, a number digit for digit (FieldTextOf), any other text whole. A
+// number rounded or cut would be read apart from the one its movements
+// add up to, and the 80-bit numbers hold no more than about 19 digits.
 bool PutArchivedValue(TDBF& out, int field, const TFieldRecord& def, const std::string& value) {
-  const std::string text = TrimBlanks(value);
-  if (!IsValueOfKind(def.FieldType, text)) return false;
-  long double was = 0, is = 0;
-  if (def.FieldType != 'N' || !TextToExtended(CommaToPoint(text), was)) {
-    std::string whole = value;
-    TrimRightSpaces(whole);
-    return whole.size() <= static_cast<std::size_t>(def.Length) && out.SetFieldStr(field, value);
-  }
-  return out.SetFieldNumber(field, was) && TextToExtended(out.GetFieldStr(field), is) && is == was;
+  std::string stored;
+  return FieldTextOf(def, value, TIntake::Archived, stored) && stored.size() <= static_cast<std::size_t>(def.Length) &&
+         out.SetFieldStr(field, stored);
 }
 
 // A value the restored table cannot hold as it was ends the restore before
@@ -484,6 +457,7 @@ bool TPeriodCommand::OpenArchiveTable(TBaseRun& run, bool& differs) {
   e.AllocFieldMap();
   std::fill(e.FieldMap.begin(), e.FieldMap.end(), -1);
   run.SameLayout = a.FieldCount() == run.Work->FieldCount() + 1;
+  run.Unchanged.assign(static_cast<std::size_t>(e.MapCount()), 0);
   for (int i = 0; i < run.Work->FieldCount(); ++i) {
     const TFieldRecord def = run.Work->GetFieldDef(i);
     const int j = a.FieldIndex(def.Name);
@@ -495,8 +469,9 @@ bool TPeriodCommand::OpenArchiveTable(TBaseRun& run, bool& differs) {
     e.FieldMap[static_cast<std::size_t>(j)] = i;
     const TFieldRecord got = a.GetFieldDef(j);
     if (got.FieldType != def.FieldType) differs = true;
-    if (j != i || got.FieldType != def.FieldType || got.Length != def.Length || got.Decimals != def.Decimals)
-      run.SameLayout = false;
+    const bool same = got.FieldType == def.FieldType && got.Length == def.Length && got.Decimals == def.Decimals;
+    run.Unchanged[static_cast<std::size_t>(j)] = same ? got.Length : 0;
+    if (j != i || !same) run.SameLayout = false;
   }
   return true;
 }
@@ -511,8 +486,16 @@ bool TPeriodCommand::RestoreRecord(TBaseRun& run, bool fromArchive, int32_t n) {
       out.SetDeleted(false);
     } else {
       out.ClearRecordBuf();
-      for (int32_t j = 0; j < e.MapCount(); ++j)
-        if (const int field = e.FieldMap[static_cast<std::size_t>(j)]; field >= 0) RestoreField(e, out, field, a.GetFieldStr(j));
+      for (int32_t j = 0; j < e.MapCount(); ++j) {
+        const int field = e.FieldMap[static_cast<std::size_t>(j)];
+        if (field < 0) continue;
+        if (const int32_t length = run.Unchanged[static_cast<std::size_t>(j)]; length > 0) {
+          std::memcpy(out.RecordBytes() + out.FieldOffset(field), a.RecordView() + a.FieldOffset(j),
+                      static_cast<std::size_t>(length));
+        } else {
+          RestoreField(e, out, field, a.GetFieldStr(j));
+        }
+      }
     }
   } else {
     std::memcpy(out.RecordBytes(), run.Work->RecordView(), static_cast<std::size_t>(out.RecordSize()));

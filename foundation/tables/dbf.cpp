@@ -748,7 +748,7 @@ bool TDBF::SetOtherNumber(int index, long double value) {
   if (FieldTypeAt(index) == 'N' &&
       PutQuickFixed(reinterpret_cast<char*>(p), static_cast<std::size_t>(len), value, decimals))
     return true;
-  const std::string s = FitFixed(value, len, decimals);
+  const std::string s = FitNumber(value, len, decimals);
   return !s.empty() && PutFieldText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, s);
 }
 

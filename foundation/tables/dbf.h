@@ -209,8 +209,8 @@ class TDBF {
     }
     PutOtherFieldInt(record, index, value);
   }
-  // The number with the field's decimals, or as many of them as fit;
-  // false, with nothing stored, when it does not fit even without them.
+  // The number with the field's decimals, dropping only zero decimals to
+  // fit (FitNumber); false, with nothing stored, when it does not fit so.
   // Inline for a price or a quantity of a usual field; anything else
   // through SetOtherNumber.
   bool SetFieldNumber(int index, long double value) {

@@ -496,11 +496,12 @@ void PutRightAligned(char* p, std::size_t len, const std::string& s) {
   std::memcpy(p + (len - s.size()), s.data(), s.size());
 }
 
-// A number longer than its field with all its decimals. Cutting it, or
-// filling the field with '*', would store another number: it loses
-// decimals, and one that does not fit even without them is not stored.
+// A number longer than its field with all its decimals. Cutting it, filling
+// the field with '*' or dropping decimals that are not zeros would store
+// another number, and a sum or a stock would from then on be off the
+// movements it was made of: only zero decimals go, or nothing is stored.
 [[gnu::noinline]] bool PutWideNumber(char* p, std::size_t len, long double x, int32_t decimals) {
-  const std::string s = FitFixed(x, static_cast<int>(len), decimals - 1);
+  const std::string s = FitNumber(x, static_cast<int>(len), decimals);
   if (s.empty()) return false;
   PutRightAligned(p, len, s);
   return true;
@@ -546,7 +547,7 @@ bool TStringBase::SetValue(int32_t field, const TCommonVar& v) {
 bool TStringBase::FitsField(int32_t field, const TCommonVar& v) const {
   if (v.Kind != 'N' || field < 0 || field >= FieldCount()) return true;
   const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
-  return !FitFixed(v.Num, f.Length, f.Decimals).empty();
+  return !FitNumber(v.Num, f.Length, f.Decimals).empty();
 }
 
 void TStringBase::ReadDbfRecord() {

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "foundation/tables/field_intake.h"
 #include "foundation/tables/table_rewrite.h"
-#include "foundation/text/number_text.h"
-#include "foundation/text/strutils.h"
 #include "platform/files.h"
 
 namespace vm {
@@ -41,58 +40,25 @@ TSaveResult WriteBaseToFile(const TStringBase& table, const std::string& fileNam
   return tooWide ? TSaveResult::SavedTooWide : TSaveResult::Saved;
 }
 
-namespace {
-
-// A field's text from the file into a row. A number field takes a number
-// as the program reads typed ones (the first comma as the point, an
-// exponent allowed) and writes it as it writes numbers, rounded to the
-// field's own decimals: false when it does not fit so, since with fewer
-// decimals, cut or with an exponent no reader of the field takes, it would
-// be stored as another number. One too small for any number is 0; one too
-// large for any never fits. Any other text (a blank, "???" of an unknown
-// link) is stored as it stands, when it fits.
-bool PutFileText(const TStringBase& table, int32_t field, const std::string& text, char* buf) {
-  const std::size_t length = table.FieldBytes(field, buf).size();
-  if (table.FieldType(field) == 'N') {
-    long double x = 0;
-    switch (ReadExtended(CommaToPoint(text), x)) {
-      case TNumberRead::TooLarge:
-        return false;
-      case TNumberRead::TooSmall:
-        x = 0;
-        [[fallthrough]];
-      case TNumberRead::Number: {
-        const std::string fixed = ExtendedToFixed(x, table.Dbf()->GetFieldDef(field).Decimals);
-        if (!HasFixedForm(x) || fixed.empty() || fixed.size() > length) return false;
-        table.SetBufferText(field, fixed, buf);
-        return true;
-      }
-      case TNumberRead::NoNumber:
-        break;
-    }
-    // A text cut to a number field could read back as a number it never was.
-    if (text.size() > length) return false;
-  }
-  table.SetBufferText(field, text, buf);
-  return true;
-}
-
-}  // namespace
-
 bool ReadBaseFromFile(TStringBase& table, const std::string& fileName) {
   TDBF in;
   in.FileName = fileName;
   in.SetReadOnly(true);
   if (!in.Open()) return false;
   std::vector<int32_t> target(static_cast<std::size_t>(in.FieldCount()));
-  for (int i = 0; i < in.FieldCount(); ++i) target[static_cast<std::size_t>(i)] = table.FieldIndex(in.GetFieldName(i));
+  std::vector<TFieldRecord> defs(target.size());
+  for (int i = 0; i < in.FieldCount(); ++i) {
+    const auto at = static_cast<std::size_t>(i);
+    target[at] = table.FieldIndex(in.GetFieldName(i));
+    if (target[at] >= 0) defs[at] = table.Dbf()->GetFieldDef(target[at]);
+  }
   // Every record is taken into a record of its own before the first row
   // goes in: a file that cannot be read whole, or holds a value the table
   // cannot, adds nothing, and no row's new-row program has run for it.
   const auto size = static_cast<std::size_t>(table.RecordSize());
   std::vector<char> records;
   int32_t count = 0;
-  std::string text;
+  std::string text, stored;
   in.GoToRecord(1);
   for (int32_t rec = 1; rec <= in.RecCount(); ++rec) {
     const int state = in.ReadRecord();
@@ -105,7 +71,9 @@ bool ReadBaseFromFile(TStringBase& table, const std::string& fileName) {
       const int32_t field = target[static_cast<std::size_t>(i)];
       if (field < 0) continue;
       in.GetFieldStr(i, text);
-      if (!PutFileText(table, field, text, record)) return false;
+      // A text field takes any text, cut to it.
+      if (!FieldTextOf(defs[static_cast<std::size_t>(i)], text, TIntake::TableFile, stored)) return false;
+      table.SetBufferText(field, stored, record);
     }
   }
   // The new-row program may fill fields the file does not have; those it

@@ -15,8 +15,8 @@ TSaveResult WriteBaseToFile(const TStringBase& table, const std::string& fileNam
 
 // Appends a row for every live record of the file, filling the fields of
 // the same name; the others stay blank. False, with the table as it was,
-// when the file cannot be read or holds a number that a field of the table
-// cannot hold even without decimals.
+// when the file cannot be read or holds a value that a field of the table
+// does not take (FieldTextOf).
 bool ReadBaseFromFile(TStringBase& table, const std::string& fileName);
 
 }  // namespace vm

@@ -244,6 +244,23 @@ bool QuickDecimal(std::string_view s, long double& x) {
   return ReadDecimalDigits(s, d) && DecimalDigitsToExtended(d, x);
 }
 
+// An exponent at i, if there is one ('e' or 'E', a sign, digits), read on
+// past it; false when its digits are missing.
+bool ReadExponent(std::string_view s, size_t& i, int64_t& exponent) {
+  const size_t n = s.size();
+  if (i == n || (s[i] != 'e' && s[i] != 'E')) return true;
+  ++i;
+  const bool negative = i < n && s[i] == '-';
+  if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+  size_t digits = 0;
+  // Held short of overflowing: far beyond any range, the size no longer
+  // matters.
+  for (; i < n && IsDigit(s[i]); ++i, ++digits)
+    exponent = std::min<int64_t>(exponent * 10 + (s[i] - '0'), 1'000'000'000);
+  if (negative) exponent = -exponent;
+  return digits > 0;
+}
+
 using number_detail::AllDigits;
 using number_detail::EightDigitsValue;
 using number_detail::kEachByte;
@@ -376,19 +393,7 @@ TNumberRead ReadExtended(std::string_view s, long double& x) {
   }
   if (digits == 0) return TNumberRead::NoNumber;
   int64_t exponent = 0;
-  if (i < n && (s[i] == 'e' || s[i] == 'E')) {
-    ++i;
-    const bool negative = i < n && s[i] == '-';
-    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
-    size_t expDigits = 0;
-    // Held short of overflowing: far beyond any range, the size no longer
-    // matters.
-    for (; i < n && IsDigit(s[i]); ++i, ++expDigits)
-      exponent = std::min<int64_t>(exponent * 10 + (s[i] - '0'), 1'000'000'000);
-    if (expDigits == 0) return TNumberRead::NoNumber;
-    if (negative) exponent = -exponent;
-  }
-  if (i != n) return TNumberRead::NoNumber;
+  if (!ReadExponent(s, i, exponent) || i != n) return TNumberRead::NoNumber;
   long double v = 0;
   const char* first = s.data() + start;
   const char* last = s.data() + n;
@@ -441,6 +446,80 @@ bool PutQuickFixed(char* field, std::size_t width, long double x, int decimals) 
   std::memset(field, ' ', width - n);
   std::memcpy(field + (width - n), p, n);
   return true;
+}
+
+bool ReadDecimalNumber(std::string_view s, TDecimalNumber& n) {
+  size_t i = 0;
+  const size_t size = s.size();
+  while (i < size && s[i] == ' ') ++i;
+  const bool negative = i < size && s[i] == '-';
+  if (i < size && (s[i] == '+' || s[i] == '-')) ++i;
+  std::string digits;
+  int64_t point = 0;
+  size_t count = 0;
+  for (; i < size && IsDigit(s[i]); ++i, ++count) {
+    if (digits.empty() && s[i] == '0') continue;
+    digits.push_back(s[i]);
+    ++point;
+  }
+  if (i < size && s[i] == '.') {
+    for (++i; i < size && IsDigit(s[i]); ++i, ++count) {
+      // Zeros right after the point move the first digit down.
+      if (digits.empty() && s[i] == '0') {
+        --point;
+        continue;
+      }
+      digits.push_back(s[i]);
+    }
+  }
+  if (count == 0) return false;
+  int64_t exponent = 0;
+  if (!ReadExponent(s, i, exponent) || i != size) return false;
+  digits.erase(digits.find_last_not_of('0') + 1);
+  n.Negative = negative && !digits.empty();
+  n.Scale = digits.empty() ? 0 : point + exponent;
+  n.Digits = std::move(digits);
+  return true;
+}
+
+std::string FitDecimalNumber(const TDecimalNumber& n, int width, int decimals) {
+  decimals = std::clamp(decimals, 0, kMaxDecimals);
+  const int64_t places = n.Places();
+  const int64_t whole = std::max<int64_t>(n.Scale, 1);
+  const int64_t sign = n.Negative ? 1 : 0;
+  if (places > decimals || sign + whole > width) return {};
+  // As many of the field's decimals as the width leaves room for, but never
+  // fewer than the number's own.
+  int64_t kept = std::min<int64_t>(decimals, width - sign - whole - 1);
+  if (kept < places) {
+    if (places > 0) return {};
+    kept = 0;
+  }
+  std::string text;
+  if (n.Negative) text.push_back('-');
+  const auto digits = static_cast<int64_t>(n.Digits.size());
+  if (n.Scale <= 0) {
+    text.push_back('0');
+  } else {
+    text.append(n.Digits, 0, static_cast<size_t>(std::min(n.Scale, digits)));
+    text.append(static_cast<size_t>(std::max<int64_t>(n.Scale - digits, 0)), '0');
+  }
+  if (kept > 0) {
+    text.push_back('.');
+    const int64_t leading = std::min<int64_t>(std::max<int64_t>(-n.Scale, 0), kept);
+    text.append(static_cast<size_t>(leading), '0');
+    if (digits > n.Scale) text.append(n.Digits, static_cast<size_t>(std::max<int64_t>(n.Scale, 0)), std::string::npos);
+    text.append(static_cast<size_t>(kept - places), '0');
+  }
+  return text;
+}
+
+std::string FitNumber(long double x, int width, int decimals) {
+  if (!HasFixedForm(x)) return {};
+  TDecimalNumber n;
+  const std::string fixed = ExtendedToFixed(x, decimals);
+  if (fixed.size() <= static_cast<std::size_t>(std::max(width, 0))) return fixed;
+  return ReadDecimalNumber(fixed, n) ? FitDecimalNumber(n, width, decimals) : std::string();
 }
 
 std::string FitFixed(long double x, int width, int decimals) {

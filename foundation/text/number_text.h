@@ -3,6 +3,7 @@
 // used: the point is always '.'.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cfenv>
@@ -241,5 +242,32 @@ bool PutQuickFixed(char* field, std::size_t width, long double x, int decimals);
 // rounds; "" when it does not fit even without decimals, or has no
 // fixed-point form (1e36 or more, or not finite).
 std::string FitFixed(long double x, int width, int decimals);
+
+// A number text by its decimal digits, whatever their count: the value is
+// 0.Digits x 10^Scale, Digits without leading or trailing zeros ("" for
+// zero), so that no digit is lost to the 80-bit numbers.
+struct TDecimalNumber {
+  std::string Digits;
+  int64_t Scale = 0;
+  bool Negative = false;
+  // The decimals the number needs: none lost when written with as many.
+  int64_t Places() const { return std::max<int64_t>(0, static_cast<int64_t>(Digits.size()) - Scale); }
+};
+// Reads the texts TextToExtended reads (an exponent included), however
+// many digits or however large; false, with n unchanged, for any other.
+bool ReadDecimalNumber(std::string_view s, TDecimalNumber& n);
+
+// The number as a number field `width` characters wide with `decimals`
+// decimals holds it digit for digit: its decimals filled with zeros up to
+// the field's, and only zeros dropped, those beyond the field's decimals
+// and then from the last as many as the width needs. "" when it does not
+// fit so: it has more decimals than the field, or more whole digits.
+std::string FitDecimalNumber(const TDecimalNumber& n, int width, int decimals);
+
+// A value as a number field holds it: rounded to the field's decimals as
+// ExtendedToFixed rounds, then as FitDecimalNumber, so that no more than
+// the rounding to the field's decimals changes it; "" when it does not fit
+// so or has no fixed-point form.
+std::string FitNumber(long double x, int width, int decimals);
 
 }  // namespace vm

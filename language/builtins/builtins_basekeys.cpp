@@ -189,17 +189,16 @@ int ReadFieldMap(const std::string& map, const TStringBase& dest, const TStringB
   });
 }
 
-// Numbers go by value, so that a wider field gets them aligned as its own.
-void CopyField(const TStringBase& src, int32_t s, TStringBase& dest, int32_t d) {
-  TCommonVar v;
+// Numbers go by value, so that a wider field gets them aligned as its own;
+// false, with the number in v, for one the field cannot hold (a foreign
+// file's text read as a number wider than its own field).
+bool CopyField(const TStringBase& src, int32_t s, TStringBase& dest, int32_t d, TCommonVar& v) {
   src.GetValue(s, v);
-  if (v.Kind == 'N') {
-    dest.SetValue(d, v);
-    return;
-  }
+  if (v.Kind == 'N') return dest.SetValue(d, v);
   std::string text;
   src.GetFieldText(s, text);
   dest.SetFieldText(d, text);
+  return true;
 }
 
 }  // namespace
@@ -217,7 +216,10 @@ void FnAddbase(TBuiltinCall& c) {
     if (const int err = TestCondition(c, 4, match); err != 0) return c.Fail(err);
     if (!match) continue;
     dest->Table.Append();
-    for (const TFieldPair& p : pairs) CopyField(s, p.Src, dest->Table, p.Dest);
+    TCommonVar v;
+    for (const TFieldPair& p : pairs)
+      if (!CopyField(s, p.Src, dest->Table, p.Dest, v))
+        return c.FailWith(TooWideNumberText(v.Num, dest->Alias + "." + dest->Table.FieldName(p.Dest)));
   }
 }
 

@@ -300,6 +300,16 @@ TEST_F(ArchivePeriodTest, ANarrowedFieldTakesOnlyWhatReadsBackAsTheArchivedValue
       {"h1", "T", {10, 5, 1, 0, 'L'}, {10, 5, 3, 0, 'N'}, ""},
       {"h1", "20260105", {10, 5, 10, 0, 'C'}, {10, 5, 8, 0, 'D'}, "h1/20260105"},
       {"h1-longest", "T", {12, 5, 1, 0, 'L'}, {10, 5, 1, 0, 'L'}, "h1-longest/T"},
+      {"h1", "x", {10, 5, 1, 0, 'C'}, {10, 5, 1, 0, 'L'}, ""},
+      {"h1", "", {10, 5, 8, 0, 'D'}, {10, 5, 4, 0, 'C'}, "h1/"},
+      // Past the digits of the 80-bit numbers: beside a widened name, a sum
+      // that stayed as it was takes the archived text as it stands; one
+      // whose field changed goes digit for digit.
+      {"h1", "72072248594656829.91", {10, 5, 20, 2}, {12, 5, 20, 2}, "h1/72072248594656829.91"},
+      {"h1", "8600855638.214755289", {10, 5, 20, 9}, {12, 5, 20, 9}, "h1/8600855638.214755289"},
+      {"h1", "18446744073709551617", {10, 5, 20, 0}, {12, 5, 20, 0}, "h1/18446744073709551617"},
+      {"h1", "72072248594656829.91", {10, 5, 20, 2}, {10, 5, 22, 3}, "h1/72072248594656829.910"},
+      {"h1", "4562176795334513057.38", {10, 5, 22, 2}, {10, 5, 22, 1}, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name + " " + c.Sum + " into " + std::to_string(c.Narrowed.Name) + ", " + c.Narrowed.SumType +

@@ -231,17 +231,24 @@ TEST(RegistryContext, ProgramsAssignFieldsOfTheCurrentRecord) {
             std::tuple("25.00", "Гайка длин"_w, "20070306"));
   EXPECT_EQ(RunFormula(ctx, "GOODS.DAT").Value.Date, (TDateRec{6, 3, 2007}));
 
-  // Too wide for its field, a number loses decimals; when it does not fit
-  // even without them, the run stops on it and the field keeps its number.
+  // Too wide for its field, a number drops its zero decimals; when it would
+  // lose others, or does not fit even without them, the run stops on it and
+  // the field keeps its number.
   const std::string number = t.GetFieldStr(test::kGoodsNo);
-  ASSERT_EQ(program.Compile("GOODS.PRICE := 123456.789\nGOODS.NO__ := 12345678901\nENDSECTION"), 0)
+  ASSERT_EQ(program.Compile("GOODS.PRICE := 123456.5\nGOODS.NO__ := 12345678901\nENDSECTION"), 0)
       << Cp1251ToUtf8(program.Message);
   EXPECT_EQ(program.Exec(), kRunErrText);
   ASSERT_EQ(program.Ui.Boxes.size(), 1u);
   EXPECT_EQ(program.Box(0), " Ошибка во время выполнения программы в строке 2:\r"
                             " Число 12345678901 не умещается в поле GOODS.NO__ ");
   EXPECT_EQ(std::tuple(t.GetFieldStr(test::kGoodsPrice), t.GetFieldStr(test::kGoodsNo)),
-            std::tuple("123456.8", number));
+            std::tuple("123456.5", number));
+  ASSERT_EQ(program.Compile("GOODS.PRICE := 123456.789\nENDSECTION"), 0);
+  EXPECT_EQ(program.Exec(), kRunErrText);
+  ASSERT_EQ(program.Ui.Boxes.size(), 2u);
+  EXPECT_EQ(program.Box(1), " Ошибка во время выполнения программы в строке 1:\r"
+                            " Число 123456.789 не умещается в поле GOODS.PRICE ");
+  EXPECT_EQ(t.GetFieldStr(test::kGoodsPrice), "123456.5");
   ASSERT_EQ(program.Compile("GOODS.PRICE := 25\nENDSECTION"), 0);
   ASSERT_EQ(program.Exec(), 0);
 

@@ -262,9 +262,10 @@ TEST_F(SpravFormRig, AFailedSaveKeepsTheRowsAndTheWindowAndSaysSo) {
 }
 
 // A blank may show numbers wider than its table's fields hold: a save that
-// would store one as another number is refused before anything is written,
-// the cell made current, the window kept with the changes; once mended the
-// book saves, a number too wide for its decimals rounded to fewer.
+// would store one as another number, a decimal that is not zero dropped
+// among it, is refused before anything is written, the cell made current,
+// the window kept with the changes; once mended the book saves, a number
+// too wide for its zero decimals without them.
 TEST_F(SpravFormRig, ANumberItsFieldCannotHoldIsRefusedBeforeAnythingIsWritten) {
   ASSERT_TRUE(test::WidenDemoPriceColumns(*Settings().Blanks.FindByName("ТОВАРЫ"_w)));
   Logic->Show();
@@ -278,19 +279,21 @@ TEST_F(SpravFormRig, ANumberItsFieldCannotHoldIsRefusedBeforeAnythingIsWritten) 
     Enter(view, typed);
   }
   Logic->TabChanged(1);
-  Ui.Boxes.clear();
-  EXPECT_FALSE(Logic->OkClick());
-  ASSERT_EQ(Ui.Boxes.size(), 1u);
-  EXPECT_EQ(Ui.Boxes[0].Text,
-            "Число 12345678901 не умещается в поле PRICE справочника \"Товары\". Изменения не сохранены."_w);
-  EXPECT_EQ(Ui.Boxes[0].Flags, kMbError);
-  EXPECT_FALSE(Logic->CloseQuery());
-  EXPECT_EQ(std::tuple(Logic->CurrentIndex(), view.CurRow(), view.CurCol()), std::tuple(0, 2, 4));
-  EXPECT_TRUE(Goods().Modified);
-  EXPECT_EQ(FileBytes(Home / "goods.dbf"), before);
-
-  ASSERT_TRUE(view.BeginEdit());
-  Enter(view, "12345678.9");
+  for (const auto& [col, said, mended] :
+       {std::tuple{3, "Число 123456789.5 не умещается в поле PRICE_IN"_w, "123456789"},
+        {4, "Число 12345678901 не умещается в поле PRICE"_w, "12345678.90"}}) {
+    Ui.Boxes.clear();
+    EXPECT_FALSE(Logic->OkClick());
+    ASSERT_EQ(Ui.Boxes.size(), 1u);
+    EXPECT_EQ(Ui.Boxes[0].Text, said + " справочника \"Товары\". Изменения не сохранены."_w);
+    EXPECT_EQ(Ui.Boxes[0].Flags, kMbError);
+    EXPECT_FALSE(Logic->CloseQuery());
+    EXPECT_EQ(std::tuple(Logic->CurrentIndex(), view.CurRow(), view.CurCol()), std::tuple(0, 2, col));
+    EXPECT_TRUE(Goods().Modified);
+    EXPECT_EQ(FileBytes(Home / "goods.dbf"), before);
+    ASSERT_TRUE(view.BeginEdit());
+    Enter(view, mended);
+  }
   ASSERT_TRUE(Logic->OkClick()) << Cp1251ToUtf8(Ui.Boxes.back().Text);
   Logic->Hide();
   TDBF dbf;
@@ -301,7 +304,7 @@ TEST_F(SpravFormRig, ANumberItsFieldCannotHoldIsRefusedBeforeAnythingIsWritten) 
     dbf.GoToRecord(r);
     if (dbf.ReadRecord() == 0 && dbf.GetFieldStr(1) == code) prices = dbf.GetFieldStr(4) + " " + dbf.GetFieldStr(5);
   }
-  EXPECT_EQ(prices, "123456790 12345678.9");
+  EXPECT_EQ(prices, "123456789 12345678.9");
 }
 
 struct SpravFormBadBooks : SpravFormRig {

@@ -1293,8 +1293,8 @@ TEST_F(Dbf, RewritesAndNewTablesNeverFollowLinks) {
 
 // Numbers stored through the typed call and through a table's row buffer
 // take exactly the text the general writer gives them in their field: with
-// the field's decimals, or as many as fit, right-aligned; nothing at all
-// when not even the whole part fits. Values cluster where the quick writers
+// the field's decimals, or without as many zero decimals as the width
+// needs, right-aligned; nothing at all when that does not fit. Values cluster where the quick writers
 // change their minds: 10^8 once scaled, halves, signs, the widths 8 and 16.
 TEST_F(Dbf, NumbersStoreTheTextOfTheGeneralWriterInEveryField) {
   std::vector<std::tuple<std::string, int, int>> layout;
@@ -1327,7 +1327,7 @@ TEST_F(Dbf, NumbersStoreTheTextOfTheGeneralWriterInEveryField) {
     const auto field = static_cast<int>(random() % layout.size());
     const auto& [name, width, dec] = layout[static_cast<std::size_t>(field)];
     const long double x = value();
-    const std::string fitted = FitFixed(x, width, dec);
+    const std::string fitted = FitNumber(x, width, dec);
     const std::string want = fitted.empty() ? "" : std::string(static_cast<std::size_t>(width) - fitted.size(), ' ') + fitted;
     const auto offset = static_cast<std::size_t>(t.FieldOffset(field));
     const std::string before(reinterpret_cast<const char*>(t.RecordBytes()) + offset, static_cast<std::size_t>(width));

@@ -262,13 +262,14 @@ TEST_F(StringBaseTest, InsertAndDeleteKeepTheCurrentRowInside) {
 TEST_F(StringBaseTest, ValuesAreWrittenByTheirKind) {
   Open({});
   table_.Append();
-  // 123456.5 takes 9 characters where the price has 8: it keeps one
-  // decimal. A number that does not fit even without decimals leaves the
-  // field as it was.
+  // 123456.5 takes 9 characters where the price has 8: it drops its zero
+  // decimal. A number that would lose a decimal that is not zero, or does
+  // not fit even without decimals, leaves the field as it was.
   for (const auto& [field, value, stored, text] : std::vector<std::tuple<int32_t, TCommonVar, bool, std::string>>{
            {kGoodsNo, Num(1234567890), true, "1234567890"}, {kGoodsNo, Num(12345678901), false, "1234567890"},
            {kGoodsPrice, Num(12.5), true, "12.50"}, {kGoodsPrice, Num(123456.5), true, "123456.5"},
-           {kGoodsPrice, Num(99999999.4), true, "99999999"}, {kGoodsPrice, Num(99999999.6), false, "99999999"},
+           {kGoodsPrice, Num(99999999.4), false, "123456.5"}, {kGoodsPrice, Num(99999999), true, "99999999"},
+           {kGoodsPrice, Num(99999999.6), false, "99999999"},
            {kGoodsPrice, Num(-9999999.6), false, "99999999"}, {kGoodsPrice, Num(-0.125), true, "-0.12"},
            {kGoodsDate, {'D', "", 0, {5, 3, 2007}, {}}, true, "20070305"}, {kGoodsDate, {'D', "", 0, {}, {}}, true, "00000000"},
            {kGoodsDate, {'D', "", 0, {100, 1, 2000}, {}}, true, "20001100"},

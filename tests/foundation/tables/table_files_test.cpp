@@ -6,6 +6,7 @@
 
 #include "foundation/tables/grid_sort.h"
 #include "foundation/tables/var_array.h"
+#include "foundation/text/strutils.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "support/faulty_files.h"
@@ -127,34 +128,48 @@ TEST(TableFiles, ANumberItsFieldCannotHoldAddsNothing) {
   EXPECT_EQ(std::tuple(price(0), price(1), price(2)), std::tuple("1.00", "99999.99", "-9999.99"));
 }
 
-// A file's text field read into number fields: a number is read as the
-// program reads typed numbers (the comma as the point) and stored with the
-// field's decimals; one the field cannot hold so, an exponent's too, adds
-// nothing, and no row's new-row program runs for it. A number too small
-// for any is 0. Any other text stays as it was, when it fits.
-TEST(TableFiles, ANumberFromATextFieldIsStoredAsItsFieldWritesNumbers) {
+// A file's text field read into fields of each kind. A number is read as
+// the program reads typed numbers (the comma as the point) and stored digit
+// for digit, or rounded to the field's decimals when it has more of them
+// and no more digits than the 80-bit numbers hold; a date must be a real
+// one, as eight digits or as the documents write it; a logical value one of
+// the letters its readers know. Anything else, a number the field cannot
+// hold so among it, adds nothing, and no row's new-row program runs for it.
+TEST(TableFiles, AFileTextIsStoredOnlyAsAValueOfItsFieldsKind) {
   test::TempDir tmp;
   const struct {
     const char* text;
+    char type;
     int32_t length, decimals;
     const char* stored;  // nullptr: the file adds nothing
   } cases[] = {
-      {"123456789,5", 8, 2, nullptr}, {"1234567,50", 8, 2, nullptr},  {"12,5", 8, 2, "12.50"},
-      {"1.234", 8, 2, "1.23"},        {"-7", 8, 2, "-7.00"},          {"1E+40", 8, 2, nullptr},
-      {"1.5E+20", 8, 0, nullptr},     {"1E+3", 8, 2, "1000.00"},       {"", 8, 2, ""},
-      {"???", 8, 2, "???"},           {"12345678x", 8, 2, nullptr},   {"1234567x", 8, 2, "1234567x"},
-      {"123456,78", 8, 2, nullptr},   {"-99999.99", 8, 2, nullptr},   {"99999,994", 8, 2, "99999.99"},
-      {"1e5000", 8, 2, nullptr},      {"4E+5032", 8, 2, nullptr},     {"1e-5000", 8, 2, "0.00"},
-      {"-1E-5000", 8, 0, "0"},
+      {"123456789,5", 'N', 8, 2, nullptr}, {"1234567,50", 'N', 8, 2, nullptr}, {"12,5", 'N', 8, 2, "12.50"},
+      {"1.234", 'N', 8, 2, "1.23"},         {"-7", 'N', 8, 2, "-7.00"},          {"1E+40", 'N', 8, 2, nullptr},
+      {"1.5E+20", 'N', 8, 0, nullptr},      {"1E+3", 'N', 8, 2, "1000.00"},       {"", 'N', 8, 2, ""},
+      {"???", 'N', 8, 2, "???"},            {"12345678x", 'N', 8, 2, nullptr},   {"1234567x", 'N', 8, 2, nullptr},
+      {"123456,78", 'N', 8, 2, nullptr},    {"-99999.99", 'N', 8, 2, nullptr},   {"99999,994", 'N', 8, 2, "99999.99"},
+      {"1e5000", 'N', 8, 2, nullptr},       {"4E+5032", 'N', 8, 2, nullptr},     {"1e-5000", 'N', 8, 2, "0.00"},
+      {"-1E-5000", 'N', 8, 0, "0"},         {"1 234,50", 'N', 10, 2, nullptr},   {"1,234.50", 'N', 10, 2, nullptr},
+      {"12-", 'N', 10, 2, nullptr},         {"*****", 'N', 8, 2, "*****"},       {"12345.60", 'N', 7, 2, "12345.6"},
+      // Past the digits of the 80-bit numbers: digit for digit or nothing.
+      {"92348234340767469509", 'N', 20, 0, "92348234340767469509"},
+      {"4562176795334513057.38", 'N', 19, 0, nullptr},
+      {"4562176795334513057.00", 'N', 19, 0, "4562176795334513057"},
+      {"8600855638.214755289", 'N', 20, 9, "8600855638.214755289"},
+      {"1.02.2026", 'D', 8, 0, "20260201"}, {"20260201", 'D', 8, 0, "20260201"}, {"20261301", 'D', 8, 0, nullptr},
+      {"202602011", 'D', 8, 0, nullptr},   {"20250229", 'D', 8, 0, nullptr},   {"29.02.2025", 'D', 8, 0, nullptr},
+      {"29.02.2024", 'D', 8, 0, "20240229"}, {"00000000", 'D', 8, 0, "00000000"}, {"", 'D', 8, 0, ""},
+      {"\xC4\xE0" /* "Да" */, 'L', 1, 0, nullptr}, {"t", 'L', 1, 0, "t"},           {"?", 'L', 1, 0, "?"},
+      {"", 'L', 1, 0, ""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.text) + " into " + std::to_string(c.length) + "." + std::to_string(c.decimals));
+    SCOPED_TRACE(std::string(c.text) + " into " + c.type + std::to_string(c.length) + "." + std::to_string(c.decimals));
     TDBF file;
     file.FileName = tmp / "prices.dbf";
     ASSERT_TRUE(file.CreateTable());
-    file.AddFieldEx("PRICE", 12, 'C', 0);
+    file.AddFieldEx("PRICE", 30, 'C', 0);
     ASSERT_TRUE(file.WriteStructure());
-    for (const std::string text : {"5", c.text}) {
+    for (const std::string text : {c.type == 'N' ? "5" : "", c.text}) {
       file.GoToRecord(file.RecCount() + 1);
       file.ClearRecordBuf();
       ASSERT_TRUE(file.SetFieldStr(0, text));
@@ -162,7 +177,7 @@ TEST(TableFiles, ANumberFromATextFieldIsStoredAsItsFieldWritesNumbers) {
     }
     ASSERT_TRUE(file.Close());
     TStringBase table;
-    table.MakeTemporary({{"PRICE", 'N', c.length, c.decimals}, {"NOTE", 'C', 3, 0}});
+    table.MakeTemporary({{"PRICE", c.type, c.length, c.decimals}, {"NOTE", 'C', 3, 0}});
     int runs = 0;
     table.OnNewRow = [&] {
       ++runs;
@@ -179,7 +194,7 @@ TEST(TableFiles, ANumberFromATextFieldIsStoredAsItsFieldWritesNumbers) {
     table.MemTableGoto(1);
     table.GetFieldText(0, price);
     table.GetFieldText(1, note);
-    EXPECT_EQ(std::tuple(price, note), std::tuple(c.stored, "new"));
+    EXPECT_EQ(std::tuple(TrimBlanks(price), note), std::tuple(c.stored, "new"));
   }
 }
 

@@ -65,3 +65,33 @@ TEST(NumberText, FixedDecimalsRoundHalvesToEven) {
     EXPECT_EQ(ExtendedToFixed(c.x, c.decimals), c.text) << c.text;
   EXPECT_EQ(ExtendedToFixed(std::numeric_limits<long double>::max(), 2).substr(0, 6), "1.1897");
 }
+
+// A number text goes into a field by its digits, however many: zeros added
+// to the field's decimals, only zeros dropped, or nothing. A value goes in
+// rounded to the field's decimals first, and then the same way.
+TEST(NumberText, NumbersFitTheirFieldsDigitForDigit) {
+  struct Case {
+    const char* text;
+    int width, decimals;
+    const char* fitted;
+  };
+  for (const Case& c : {Case{"12.5", 8, 2, "12.50"}, {"123.00", 5, 2, "123.0"}, {"123.000", 3, 2, "123"},
+                        {"123.45", 5, 2, ""}, {"12.34", 5, 1, ""}, {"-0.00", 4, 2, "0.00"}, {"-007.50", 4, 1, "-7.5"},
+                        {" +.5", 4, 2, "0.50"}, {"1.5e3", 4, 0, "1500"}, {"25E-3", 5, 3, "0.025"}, {"0", 1, 0, "0"},
+                        {"-5", 1, 0, ""}, {"18446744073709551617", 20, 0, "18446744073709551617"},
+                        {"72072248594656829.91", 20, 2, "72072248594656829.91"},
+                        {"8600855638.214755289", 20, 9, "8600855638.214755289"}, {"1e5000", 255, 0, ""},
+                        {"1e-5000", 10, 2, ""}, {"0e99999", 3, 2, "0.0"}}) {
+    TDecimalNumber n;
+    ASSERT_TRUE(ReadDecimalNumber(c.text, n)) << c.text;
+    EXPECT_EQ(FitDecimalNumber(n, c.width, c.decimals), c.fitted) << c.text;
+  }
+  for (const char* bad : {"", ".", "1e", "12-", "1 2", "1,5", "+-5", "1.5 "}) {
+    TDecimalNumber n{"7", 1, false};
+    EXPECT_FALSE(ReadDecimalNumber(bad, n)) << bad;
+    EXPECT_EQ(n.Digits, "7") << bad;
+  }
+  EXPECT_EQ(FitNumber(1000012.049L, 10, 3), "");
+  EXPECT_EQ(FitNumber(1000009.0L, 10, 3), "1000009.00");
+  EXPECT_EQ(FitNumber(0.125L, 4, 2), "0.12");
+}

@@ -128,9 +128,9 @@ TEST(BaseKeys, EmptyBasesFindNothingAndTakeTheFirstRow) {
 }
 
 // Numbers go into a base as stored: an assignment or a key of a new row
-// too wide for its field keeps fewer decimals, and one that does not fit
-// even without them stops the run on the field, with nothing stored or
-// added.
+// too wide for its field drops its zero decimals, and one that would lose
+// others, or does not fit even without them, stops the run on the field,
+// with nothing stored or added.
 TEST(BaseKeys, NumbersTooWideForTheirFieldsStopTheRunOnTheField) {
   BasesRig r;
   TUBL* goods = r.Goods("GOODS", {{"A", "", "1"}});
@@ -141,7 +141,9 @@ TEST(BaseKeys, NumbersTooWideForTheirFieldsStopTheRunOnTheField) {
   EXPECT_EQ(r.Run("A := CHECKADDRECSORT(GOODS, 0, -9999999.6)\nENDSECTION"),
             " Число -9999999.6 не умещается в поле GOODS.PRICE "_w);
   EXPECT_EQ(BasesRig::Column(goods, kGoodsPrice), "1");
-  ASSERT_EQ(r.Run("A := CHECKADDRECSORT(GOODS, 0, 1234567.891)\nGOODS.PRICE := 99999.999\nENDSECTION"), "");
+  EXPECT_EQ(r.Run("A := CHECKADDRECSORT(GOODS, 0, 1234567.891)\nENDSECTION"),
+            " Число 1234567.891 не умещается в поле GOODS.PRICE "_w);
+  ASSERT_EQ(r.Run("A := CHECKADDRECSORT(GOODS, 0, 1234567)\nGOODS.PRICE := 99999.999\nENDSECTION"), "");
   EXPECT_EQ(BasesRig::Column(goods, kGoodsPrice), "1,100000.0");
 
   TUBL* wide = r.Temp("WIDE", {{"NUM", 'N', 14, 2}});
@@ -192,6 +194,12 @@ TEST(BaseMerge, AddBaseChecksItsMapBeforeCopyingAnyRow) {
   ASSERT_EQ(run(" code = Code , PRICE=PRICE,DAT=DAT"), "");
   EXPECT_EQ(BasesRig::Column(dest, 0), "B,C");
   EXPECT_EQ(BasesRig::Column(dest, 2), "2.00,3.00");
+
+  // Another program's text that reads as a number wider than the field,
+  // wide as the field is: the run stops on it rather than leave it blank.
+  r.Goods("ODD", {{"D", "four", "1e11"}});
+  EXPECT_EQ(r.Run("LOADBASE(ODD)\nADDBASE(DEST, ODD, 'PRICE=PRICE', 1)\nENDSECTION"),
+            " Число 100000000000 не умещается в поле DEST.PRICE "_w);
 }
 
 // A destination keyed by CODE, a source with a new key, an existing one
