@@ -686,6 +686,51 @@ void AnswerNextQuestion(std::vector<std::string> texts) {
   });
 }
 
+// The receipt of one line asks its price and shows it in its form, where it
+// may be mended: a negative price refused on OK and mended there to 38 is
+// taken on the next OK and recorded as the receipt's price and the good's
+// purchase price.
+TEST_F(DemoSale, APriceMendedInTheFormOfTheReceiptOfOneLineIsTheOneRecorded) {
+  const std::string dir = run.home.Dir();
+  run.OnMainWindow = [](TMainWindow&) { AnswerNextQuestion({"Н-81", "1", "3", "-38"}); };
+  TRefusedOk refused;
+  long double price = 0, sum = 0;
+  std::string refusedAgain;
+  bool closed = false;
+  run.Run(Closing([&](TDocumentWindow& window) {
+    TDataViewWidget& table = *window.Table(0);
+    TDataView& view = table.View();
+    ASSERT_NO_FATAL_FAILURE(PressOkToBeRefused(window, refused));
+    // Offscreen nobody gives the window its activation back.
+    QApplication::setActiveWindow(&window);
+    table.setFocus();
+    view.SetRow(0);
+    view.SetCol(4);
+    QTest::keyClick(&table, Qt::Key_Return);
+    ASSERT_TRUE(view.Editing());
+    table.Editor()->selectAll();
+    TypeText(table.Editor(), "38");
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    price = view.GetCellValue(4, 0).Num;
+    sum = view.GetCellValue(5, 0).Num;
+    const ModalAnswerer again([&refusedAgain](QWidget* modal) {
+      if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        refusedAgain = box->text().toStdString();
+        AgreeTo(box);
+      }
+    });
+    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+    closed = !window.isVisible();
+  }), nullptr, "Приход по накладной");
+  EXPECT_EQ(refused.text.toStdString(), "Цена не может быть отрицательной");
+  EXPECT_EQ(refusedAgain, "");
+  EXPECT_EQ(std::pair(price, sum), std::pair(38.0L, 114.0L));
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(Cp1251ToUtf8(Field(dir, "income.dbf", "DOC_NO").back()), "Н-81");
+  EXPECT_EQ(Field(dir, "income.dbf", "PRICE").back(), "38.00");
+  EXPECT_EQ(Field(dir, "goods.dbf", "PRICE_IN")[0], "38.00");
+}
+
 // The lowest word of the first page of a printed document, against the
 // row of its table that marker stands on: what the document prints under
 // its table must follow it, not wait at the foot of the sheet.
