@@ -418,6 +418,58 @@ TEST_F(DemoSaleUnderOpenbox, AQuantityShowsWholeWhileItIsTyped) {
   EXPECT_EQ(notShown, std::vector<std::string>{});
 }
 
+// The invoice's total, the check's sum to pay and the report's total in
+// its status line stand whole in the window as it opens, on a large screen
+// and on a small one, up to the widest sum their table's column shows
+// (twelve characters): a row of 100 at 9999999.99, a check of 999999.999 kg
+// of cheese at 799.00, and a report whose sales come to 999999999.99.
+TEST_F(DemoSaleUnderOpenbox, TheTotalsShowWholeUpToTheWidestSum) {
+  const struct {
+    const char* document;
+    std::string total;
+  } documents[] = {{"Приход товара", "Итого: 999999999.00 руб."},
+                   {"Продажа", "К оплате: 798999999.20 руб."},
+                   {"Отчёт о продажах", "Итого: 999999999.99 руб."}};
+  const auto widest = [](std::string& description) {
+    const std::string sum = Utf8ToCp1251("ИТОГО := SUMTABLE(ОТЧЕТ, 5, 1, ROWCOUNT(ОТЧЕТ))");
+    const std::size_t at = description.find(sum);
+    ASSERT_NE(at, std::string::npos);
+    description.replace(at, sum.size(), Utf8ToCp1251("ИТОГО := 999999999.99"));
+  };
+  for (const auto& [document, total] : documents) {
+    SCOPED_TRACE(document);
+    const std::string name = document;
+    QString shown;
+    int left = -1, right = -1, visible = -1;
+    run.Run(Closing([&](TDocumentWindow& window) {
+      TDataViewWidget& table = *window.Table(0);
+      table.setFocus();
+      if (name == "Продажа") EnterRow(window, "8", 2, "999999,999");
+      if (name == "Приход товара") IncomeRun::EnterByCode(window, table, "1", "100", true, "9999999,99");
+      for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (!label->text().startsWith(QString::fromStdString(total.substr(0, total.find(':'))))) continue;
+        shown = label->text();
+        // Where the text ends, against the right edge of what shows the
+        // label: the visible area of the form, or the status bar.
+        QWidget* area = window.Panel1()->isAncestorOf(label) ? window.Panel1()->parentWidget() : label->parentWidget();
+        const int text = label->fontMetrics().horizontalAdvance(label->text());
+        left = label->mapTo(area, QPoint(0, 0)).x();
+        right = label->width() >= text ? left + text : -1;
+        visible = area->width();
+      }
+      if (const char* folder = std::getenv("VELOMAR_SCREENSHOTS")) {
+        QTest::qWait(300);
+        window.screen()->grabWindow(0).save(QString::fromLocal8Bit(folder) + "/total_" + QString::fromUtf8(document) +
+                                            ".png");
+      }
+    }), name == "Отчёт о продажах" ? std::function<void(std::string&)>(widest) : nullptr, document);
+    EXPECT_EQ(shown.toStdString(), total);
+    EXPECT_GE(left, 0);
+    EXPECT_GT(right, left);
+    EXPECT_LE(right, visible) << "from " << left;
+  }
+}
+
 TEST_F(DemoSale, TheSaleOfOneGoodShowsTheAnswerWithNoCellToEdit) {
   std::vector<int32_t> editable;
   int32_t rowsAfterInsert = -1;
