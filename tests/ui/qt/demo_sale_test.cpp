@@ -728,6 +728,44 @@ TEST_F(DemoSale, ThePrintedCheckKeepsItsSumByItsTable) {
   EXPECT_LT(sum, lastRow + 4 * (lastRow - firstRow)) << sum << " " << lastRow;
 }
 
+// On paper as on the screen a number too wide for its cell is marked as cut
+// and never broken into parts that read as numbers: an invoice's row of 100
+// at 9999999.99 prints its price and its sum as marks, the row beside it
+// its own numbers whole, and the total stands whole above the table.
+TEST_F(DemoSale, APrintedInvoiceShowsItsNumbersWholeOrMarkedAsCut) {
+  CupsQueue queue;
+  ASSERT_TRUE(queue.Start()) << "printing needs the PDF print queue: " << queue.Why;
+  // An invoice number of this run alone finds its page.
+  const std::string number = "W" + std::to_string(getpid());
+  run.OnMainWindow = [](TMainWindow&) { Settings().PrinterName = kTestQueue; };
+  run.Run(Closing([&](TDocumentWindow& window) {
+    QLineEdit* field = window.Panel1()->findChild<QLineEdit*>();
+    ASSERT_NE(field, nullptr);
+    field->setFocus();
+    field->setText(QString::fromStdString(number));
+    QTest::keyClick(field, Qt::Key_Return);
+    window.Table(0)->setFocus();
+    IncomeRun::EnterByCode(window, *window.Table(0), "1", "100", true, "9999999,99");
+    IncomeRun::EnterByCode(window, *window.Table(0), "3", "2");
+    QTest::mouseClick(window.Button(kPrintBut), Qt::LeftButton);
+  }), nullptr, "Приход товара");
+  const std::string pdf = queue.WaitForPdf(number);
+  ASSERT_FALSE(pdf.empty()) << "no PDF with " << number << " in " << queue.Dir;
+  const std::string text = CupsQueue::PdfText(pdf);
+  EXPECT_NE(text.find("Итого: 1000000289.00 руб."), std::string::npos) << text;
+  int marks = 0;
+  std::vector<std::string> words;
+  for (const auto& [word, top] : WordTops(pdf)) {
+    words.push_back(word);
+    marks += word.find_first_not_of('#') == std::string::npos;
+    for (const std::string wide : {"9999999.99", "999999999.00"})
+      EXPECT_FALSE(word.size() > 1 && word != wide && wide.find(word) != std::string::npos) << word << " of " << wide;
+  }
+  EXPECT_EQ(marks, 2) << text;
+  for (const char* whole : {"100.000", "2.000", "145.00", "290.00"})
+    EXPECT_NE(std::find(words.begin(), words.end(), whole), words.end()) << whole << "\n" << text;
+}
+
 // Answers the next question dialog with texts, one an edit field.
 void AnswerNextQuestion(std::vector<std::string> texts) {
   WhenModalOf<TQuestionDialog>([texts](TQuestionDialog* question) {
