@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "config/price_tags.h"
+#include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"
+#include "language/expr_types.h"
 #include "models/layout_lang.h"
 
 namespace vm {
@@ -27,7 +29,8 @@ TRowSize MeasureBlankRow(TCanvas& canvas, TCurBlank& blank, const TBlankView& vi
     const TColFormat* format = blank.GetCellFormat(column, row);
     if (!format) continue;
     SetCellFont(canvas, *format, s);
-    const std::string text = CellDisplayText(view.CellText(static_cast<int32_t>(i) + 1, row), *format);
+    const std::string text =
+        CellShownText(canvas, view.CellText(static_cast<int32_t>(i) + 1, row), *format, cols[i].TextWidth);
     size.Cells[i] = MeasureWrappedText(canvas, cols[i].TextWidth, text);
     size.Height = std::max(size.Height, std::max(size.Cells[i].Height + 1, cols[i].MinHeight));
   }
@@ -52,6 +55,26 @@ std::string CellDisplayText(const std::string& text, const TColFormat& format) {
   std::string shown = text;
   FormatValueText(text, format.Kind, format.Mode, format.Decimals, format.AltText, shown);
   return shown;
+}
+
+bool KeepsOneLine(char kind) {
+  switch (NormalizeTypeChar(kind)) {
+    case 'N':
+    case 'D':
+    case 'T': return true;
+    default: return false;
+  }
+}
+
+std::string CellShownText(TCanvas& canvas, const std::string& text, const TColFormat& format, int32_t width) {
+  std::string shown = CellDisplayText(text, format);
+  if (!KeepsOneLine(format.Kind) || canvas.TextWidth(shown) <= width) return shown;
+  // A number kept as its field's digits comes with the blanks before them.
+  if (std::string trimmed = TrimBlanks(shown); canvas.TextWidth(trimmed) <= width) return trimmed;
+  const int32_t one = std::max(canvas.TextWidth(std::string_view(&kCutCellMark, 1)), 1);
+  std::string mark(static_cast<std::size_t>(std::max(width / one, 1)), kCutCellMark);
+  while (mark.size() > 1 && canvas.TextWidth(mark) > width) mark.pop_back();
+  return mark;
 }
 
 void SetCellFont(TCanvas& canvas, const TColFormat& format, long double s) {
@@ -149,7 +172,7 @@ TTableDrawn DrawBlankTable(TCanvas& canvas, const TTableDraw& request, const TCu
         const int32_t textTop = headerBottom + used + (size.Height - size.Cells[i].Height) / 2 + 1;
         const int32_t room = std::max(0, avail - (textTop - headerBottom));
         const std::string text =
-            CellDisplayText(view.CellText(static_cast<int32_t>(i) + 1, row), *format);
+            CellShownText(canvas, view.CellText(static_cast<int32_t>(i) + 1, row), *format, cols[i].TextWidth);
         DrawWrappedText(canvas, request.X + cols[i].TextLeft, request.Y + textTop,
                         cols[i].TextWidth, text, format->Kind, room);
       }

@@ -50,10 +50,23 @@ TLinePen SplitLinePen(int32_t width);
 // The text a cell shows: the cell's text formatted by its format.
 std::string CellDisplayText(const std::string& text, const TColFormat& format);
 
+// Whether a cell of this kind keeps its value on one line: a number, a
+// date or a time broken over lines reads as another value line by line.
+bool KeepsOneLine(char kind);
+
+// What a cell too narrow for its number, date or time shows across its
+// width: no digit, so that nobody takes a part for the value.
+inline constexpr char kCutCellMark = '#';
+
+// The text a cell draws in width pixels in the canvas's font: its text
+// formatted by its format, which a text may wrap; a value that keeps one
+// line and does not fit the width whole is the cut mark repeated across it.
+std::string CellShownText(TCanvas& canvas, const std::string& text, const TColFormat& format, int32_t width);
+
 // Sets the canvas font of a cell format at s pixels per 0.1 mm.
 void SetCellFont(TCanvas& canvas, const TColFormat& format, long double s);
 
-// One data row measured for drawing: its height (the tallest wrapped cell
+// One data row measured for drawing: its height (the tallest cell's shown
 // text + 1, at least the column's MinHeight) and each cell's text size.
 struct TRowSize {
   int32_t Height = 0;

@@ -59,6 +59,52 @@ TEST(TableRender, RowsFollowTheHeaderWithALineUnderEach) {
   EXPECT_NE(std::find(texts.begin(), texts.end(), "Text 95,6 " + "Товар"_w), texts.end());
 }
 
+// A number, a date or a time shows whole on one line or, too wide for its
+// cell, as the cut mark across the width, never as a part of it; a text is
+// left to wrap. The fake font is 8 pixels a character.
+TEST(TableRender, ANumberADateOrATimeShowsWholeOrIsMarkedAsCut) {
+  const struct {
+    char kind;
+    int32_t mode, decimals;
+    const char* text;
+    int32_t width;
+    std::string shown;
+  } cases[] = {
+      {'N', 10, 3, "123456.789", 80, "123456.789"},
+      {'N', 10, 3, "123456.789", 79, "#########"},
+      {'R', 10, 2, "14802469", 63, "#######"},
+      {'N', 10, 2, "-38", 47, "#####"},
+      // A field's digits as they stand, blanks first, fit without them.
+      {'N', 0, 0, "   12.5", 32, "12.5"},
+      {'N', 12, 2, "1000006.05", 5, "#"},
+      {'D', 0, 0, "05.12.2026", 79, "#########"},
+      {'D', 1, 0, "05.12.2026", 120, "###############"},
+      {'T', 0, 0, "12:05", 39, "####"},
+      {'C', 40, 0, "123456.789", 79, "123456.789"},
+      {'E', 0, 0, "", 16, "Итого"_w},
+  };
+  for (const auto& c : cases) {
+    FakeCanvas canvas;
+    TColFormat format;
+    format.Kind = c.kind;
+    format.Mode = c.mode;
+    format.Decimals = c.decimals;
+    format.AltText = "Итого"_w;
+    EXPECT_EQ(CellShownText(canvas, c.text, format, c.width), c.shown) << c.kind << " " << c.text << " " << c.width;
+  }
+  // Drawn, the cut number takes one line of its row.
+  Drawing d;
+  d.rows = test::TextRows({{"Шлем"_w, "1234567.5", "2"}});
+  const TTableDrawn drawn = d.Draw();
+  EXPECT_EQ(drawn.NextY, 68);
+  bool marked = false;
+  for (const std::string& t : d.canvas.Only("Text ")) {
+    EXPECT_EQ(t.find("1234"), std::string::npos) << t;
+    marked |= t.ends_with(" ########");
+  }
+  EXPECT_TRUE(marked);
+}
+
 TEST(TableRender, TablesDrawInTheConfiguredFontElseInTimesNewRoman) {
   DefaultFontName() = "DejaVu Sans";
   Drawing configured;

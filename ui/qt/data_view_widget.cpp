@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "language/expr_types.h"
 #include "platform/encoding.h"
 #include "foundation/qt/font_families.h"
 #include "foundation/qt/qt_canvas.h"
@@ -376,7 +375,7 @@ void TDataViewWidget::PaintRows(TCanvas& canvas) {
       const int32_t cellHeight = r && static_cast<size_t>(c) < r->Cells.size() ? r->Cells[static_cast<size_t>(c)].Height : 0;
       const int32_t textTop = top + (height - cellHeight) / 2 + 1;
       DrawWrappedText(canvas, l.TextLeft, textTop, l.TextWidth,
-                      CellDisplayText(view_.GetCellText(c, row), *format), format->Kind,
+                      CellShownText(canvas, view_.GetCellText(c, row), *format, l.TextWidth), format->Kind,
                       std::max(0, bottom - textTop));
     }
     canvas.SetPenColor(0);
@@ -440,8 +439,8 @@ void TDataViewWidget::PlaceEditor() {
   // A number, a date or a time broken over lines, of which the editor
   // shows the one with the caret, would read as its last digits: it stays
   // on one line and scrolls sideways as it grows.
-  const bool text = !format || NormalizeTypeChar(format->Kind) == 'C';
-  editor_->setLineWrapMode(text ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  const bool oneLine = format && KeepsOneLine(format->Kind);
+  editor_->setLineWrapMode(oneLine ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
   editor_->setGeometry(cell.left() + 2, cell.top() + 2, cell.width() + 1, cell.height() + 1);
   if (format)
     editor_->setFont(FontForFamily(TableFontName(), Trunc(format->FontHeight * scale_), format->Bold));
