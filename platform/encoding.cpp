@@ -136,8 +136,9 @@ void ConvertInPlace(char* p, std::size_t n, const unsigned char (&table)[256],
 // Sixteen bytes at a time: the letters of code page 866 lie in two runs
 // that move up by a constant, and only 'Ё', 'ё' and '№', the usual others
 // in a shop's texts, are placed one by one; a piece with any other byte of
-// the upper half goes through the table. Pieces without such bytes (the
-// padding, Latin text, digits) stay as they are.
+// the upper half goes through the table, which these shortcuts follow.
+// Pieces without such bytes (the padding, Latin text, digits) stay as they
+// are.
 using Bytes16 = unsigned char __attribute__((vector_size(16)));
 
 // Whether any byte has its high bit set: one instruction where the machine
@@ -157,10 +158,15 @@ bool AnyHighBit(Bytes16 v) {
 // Compared as signed bytes, each run of letters is one or two comparisons.
 using Signed16 = signed char __attribute__((vector_size(16)));
 
-// Out of line: the rare piece with a character other than the letters,
-// 'Ё', 'ё' and '№' keeps the table's loop out of the usual one.
+// Out of line: the rare piece with another character of the upper half
+// keeps the table's loop out of the usual one.
 [[gnu::noinline]] Bytes16 BytesByTable(Bytes16 a, const unsigned char (&table)[256]) {
-  for (int k = 0; k < 16; ++k) a[k] = table[a[k]];
+  // Through plain bytes: taken out of and put into the vector one by one,
+  // they would cost several times as much.
+  unsigned char b[16];
+  std::memcpy(b, &a, 16);
+  for (unsigned char& c : b) c = table[c];
+  std::memcpy(&a, b, 16);
   return a;
 }
 
@@ -180,8 +186,9 @@ Bytes16 DosToWinLetters(Bytes16 a) {
 
 Bytes16 DosToWinBytes(Bytes16 a) { return AnyHighBit(a) ? DosToWinLetters(a) : a; }
 
-// The way back: А..я in two runs that move down by a constant, 'Ё', 'ё'
-// and '№' one by one, the rest of 0x80..0xBF through the table.
+// The way back: А..я in two runs that move down by a constant; 'Ё', 'ё',
+// '№' and the quotes and dashes of goods' names, everyday in a shop, one by
+// one as the table has them; the rest of 0x80..0xBF through the table.
 Bytes16 WinToDosLetters(Bytes16 a) {
   using V = Bytes16;
   const auto s = reinterpret_cast<Signed16>(a);
@@ -193,6 +200,8 @@ Bytes16 WinToDosLetters(Bytes16 a) {
   r = (a == 0xA8) ? V{} + 0xF0 : r;
   r = (a == 0xB8) ? V{} + 0xF1 : r;
   r = (a == 0xB9) ? V{} + 0xFC : r;
+  r = ((a == 0xAB) | (a == 0xBB) | (a == 0x93) | (a == 0x94) | (a == 0x84)) ? V{} + '"' : r;  // « » “ ” „
+  r = ((a == 0x96) | (a == 0x97)) ? V{} + '-' : r;                                             // – —
   return AnyHighBit(other & reinterpret_cast<V>(r == a)) ? BytesByTable(a, kTables.winToDos) : r;
 }
 
