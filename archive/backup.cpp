@@ -84,6 +84,14 @@ bool Add(TBackupSet& set, const std::string& path, const std::string& folder, bo
                 kMbError);
     return false;
   }
+  // The archive keeps its names in code page 866: one written there with a
+  // stand-in would come back under another name, and the copy could not be
+  // restored.
+  if (!FitsCp866(name)) {
+    Ui().MsgBox("Имя файла "_w + name + " содержит знаки, которых нет в кодовой странице 866: резервная копия невозможна"_w,
+                BackupCaption(), kMbError);
+    return false;
+  }
   const int64_t size = Files().FileSize(path);
   if (size < 0) return false;
   set.Size += size;

@@ -44,7 +44,7 @@ void MakeTable(const std::string& path, int rows) {
     t.ClearRecordBuf();
     t.SetFieldInt(0, i);
     t.SetFieldInt(1, i);
-    t.SetFieldStr(2, "Молоко пастеризованное");
+    t.SetFieldStr(2, "Молоко пастеризованное"_w);
     t.SetFieldStr(3, "100.000");
     if (!t.WriteRecord()) std::abort();
   }
@@ -65,7 +65,7 @@ void FillSale(TUBL& stock, TUBL& sales) {
   for (int i = 0; i < kSaleRows; ++i) {
     sales.Table.Append();
     sales.Table.SetFieldText(1, std::to_string(i % kGoods + 1));
-    sales.Table.SetFieldText(2, "Молоко пастеризованное");
+    sales.Table.SetFieldText(2, "Молоко пастеризованное"_w);
     sales.Table.SetFieldText(3, "1.000");
   }
 }

@@ -49,24 +49,48 @@ std::string Utf8ToCp1251(std::string_view s) {
 
 namespace {
 
+// The characters of code page 866's upper half beyond the Russian letters
+// that Windows-1251 also has: each is written as itself and read back so.
+struct TSharedChar {
+  unsigned char Win, Dos;
+};
+constexpr TSharedChar kSharedChars[] = {
+    {0xA8, 0xF0}, {0xB8, 0xF1}, {0xAA, 0xF2}, {0xBA, 0xF3}, {0xAF, 0xF4}, {0xBF, 0xF5}, {0xA1, 0xF6},
+    {0xA2, 0xF7}, {0xB0, 0xF8}, {0xB7, 0xFA}, {0xB9, 0xFC}, {0xA4, 0xFD}, {0xA0, 0xFF},
+};
+
+// A Windows-1251 character code page 866 lacks is written as a plain
+// character below 0x80 that reads back as itself: never as a letter, as its
+// own byte would in code page 866 (0x80..0xAF are letters there).
+constexpr unsigned char StandIn(unsigned char win) {
+  switch (win) {
+    case 0xAB: case 0xBB: case 0x84: case 0x93: case 0x94: return '"';  // « » „ “ ”
+    case 0x96: case 0x97: return '-';                                    // – —
+    case 0x82: case 0x91: case 0x92: return '\'';                        // ‚ ‘ ’
+    case 0x85: return '.';                                               // …
+    default: return '?';
+  }
+}
+
 struct CodePageTables {
   unsigned char dosToWin[256];
   unsigned char winToDos[256];
   constexpr CodePageTables() : dosToWin(), winToDos() {
     for (int b = 0; b < 256; ++b) {
+      // Read, the bytes of the frames (0xB0..0xDF) and the rest of the upper
+      // half stay as they are: what earlier versions wrote there unconverted
+      // reads back as it was.
       dosToWin[b] = static_cast<unsigned char>(b);
-      winToDos[b] = static_cast<unsigned char>(b);
+      winToDos[b] = b < 0x80 ? static_cast<unsigned char>(b) : StandIn(static_cast<unsigned char>(b));
     }
     for (int b = 0x80; b <= 0xAF; ++b) dosToWin[b] = static_cast<unsigned char>(b + 0x40);
     for (int b = 0xE0; b <= 0xEF; ++b) dosToWin[b] = static_cast<unsigned char>(b + 0x10);
-    dosToWin[0xF0] = 0xA8;
-    dosToWin[0xF1] = 0xB8;
-    dosToWin[0xFC] = 0xB9;
     for (int b = 0xC0; b <= 0xEF; ++b) winToDos[b] = static_cast<unsigned char>(b - 0x40);
     for (int b = 0xF0; b <= 0xFF; ++b) winToDos[b] = static_cast<unsigned char>(b - 0x10);
-    winToDos[0xA8] = 0xF0;
-    winToDos[0xB8] = 0xF1;
-    winToDos[0xB9] = 0xFC;
+    for (const TSharedChar c : kSharedChars) {
+      dosToWin[c.Dos] = c.Win;
+      winToDos[c.Win] = c.Dos;
+    }
   }
 };
 
@@ -110,9 +134,11 @@ void ConvertInPlace(char* p, std::size_t n, const unsigned char (&table)[256],
 }
 
 // Sixteen bytes at a time: the letters of code page 866 lie in two runs
-// that move up by a constant, and only 'Ё', 'ё' and '№' (all from 0xF0
-// on) are placed one by one. Pieces without such bytes (the padding, Latin
-// text, digits) stay as they are.
+// that move up by a constant, and only 'Ё', 'ё' and '№', the usual others
+// in a shop's texts, are placed one by one; a piece with any other byte of
+// the upper half goes through the table, which these shortcuts follow.
+// Pieces without such bytes (the padding, Latin text, digits) stay as they
+// are.
 using Bytes16 = unsigned char __attribute__((vector_size(16)));
 
 // Whether any byte has its high bit set: one instruction where the machine
@@ -132,32 +158,51 @@ bool AnyHighBit(Bytes16 v) {
 // Compared as signed bytes, each run of letters is one or two comparisons.
 using Signed16 = signed char __attribute__((vector_size(16)));
 
+// Out of line: the rare piece with another character of the upper half
+// keeps the table's loop out of the usual one.
+[[gnu::noinline]] Bytes16 BytesByTable(Bytes16 a, const unsigned char (&table)[256]) {
+  // Through plain bytes: taken out of and put into the vector one by one,
+  // they would cost several times as much.
+  unsigned char b[16];
+  std::memcpy(b, &a, 16);
+  for (unsigned char& c : b) c = table[c];
+  std::memcpy(&a, b, 16);
+  return a;
+}
+
 Bytes16 DosToWinLetters(Bytes16 a) {
   using V = Bytes16;
   const auto s = reinterpret_cast<Signed16>(a);
   const V lower = reinterpret_cast<V>(s < -0x50);                // 0x80..0xAF: А..п
   const V upper = reinterpret_cast<V>((s > -0x21) & (s < -0x10));  // 0xE0..0xEF: р..я
   V r = a + ((lower & 0x40) | (upper & 0x10));
-  if (!AnyHighBit(reinterpret_cast<V>((s > -0x11) & s))) return r;  // nothing from 0xF0 on
+  const V late = reinterpret_cast<V>((s > -0x11) & s);  // from 0xF0 on, in the high bits
+  if (!AnyHighBit(late)) return r;
   r = (a == 0xF0) ? V{} + 0xA8 : r;
   r = (a == 0xF1) ? V{} + 0xB8 : r;
-  return (a == 0xFC) ? V{} + 0xB9 : r;
+  r = (a == 0xFC) ? V{} + 0xB9 : r;
+  return AnyHighBit(late & reinterpret_cast<V>(r == a)) ? BytesByTable(a, kTables.dosToWin) : r;
 }
 
 Bytes16 DosToWinBytes(Bytes16 a) { return AnyHighBit(a) ? DosToWinLetters(a) : a; }
 
-// The way back: А..я in two runs that move down by a constant, 'Ё', 'ё'
-// and '№' (all below 0xC0) one by one.
+// The way back: А..я in two runs that move down by a constant; 'Ё', 'ё',
+// '№' and the quotes and dashes of goods' names, everyday in a shop, one by
+// one as the table has them; the rest of 0x80..0xBF through the table.
 Bytes16 WinToDosLetters(Bytes16 a) {
   using V = Bytes16;
   const auto s = reinterpret_cast<Signed16>(a);
   const V early = reinterpret_cast<V>((s > -0x41) & (s < -0x10));  // 0xC0..0xEF: А..п
   const V late = reinterpret_cast<V>((s > -0x11) & (s < 0));       // 0xF0..0xFF: р..я
   V r = a - ((early & 0x40) | (late & 0x10));
-  if (!AnyHighBit(reinterpret_cast<V>(s < -0x40))) return r;  // nothing below 0xC0
+  const V other = reinterpret_cast<V>(s < -0x40);  // 0x80..0xBF
+  if (!AnyHighBit(other)) return r;
   r = (a == 0xA8) ? V{} + 0xF0 : r;
   r = (a == 0xB8) ? V{} + 0xF1 : r;
-  return (a == 0xB9) ? V{} + 0xFC : r;
+  r = (a == 0xB9) ? V{} + 0xFC : r;
+  r = ((a == 0xAB) | (a == 0xBB) | (a == 0x93) | (a == 0x94) | (a == 0x84)) ? V{} + '"' : r;  // « » “ ” „
+  r = ((a == 0x96) | (a == 0x97)) ? V{} + '-' : r;                                             // – —
+  return AnyHighBit(other & reinterpret_cast<V>(r == a)) ? BytesByTable(a, kTables.winToDos) : r;
 }
 
 Bytes16 LoadBytes(const char* p) {
@@ -205,6 +250,13 @@ void DosToWinInPlace(char* p, std::size_t n) {
 }
 
 void WinToDosInPlace(char* p, std::size_t n) { ConvertInPlace(p, n, kTables.winToDos, WinToDosLetterWord); }
+
+bool FitsCp866(std::string_view s) {
+  // A stand-in is the one upper-half character written below 0x80.
+  for (const char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80 && kTables.winToDos[static_cast<unsigned char>(c)] < 0x80) return false;
+  return true;
+}
 
 std::string DosToWinStr(std::string_view s) {
   std::string out(s);

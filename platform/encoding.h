@@ -139,8 +139,15 @@ std::string Cp1251ToUtf8(std::string_view s);
 // UTF-8 -> Windows-1251; a character without a Windows-1251 byte becomes '?'.
 std::string Utf8ToCp1251(std::string_view s);
 
-// Code page 866 <-> Windows-1251 for the Russian letters, 'Ё', 'ё' and '№'
-// only; every other byte passes unchanged both ways.
+// Code page 866 <-> Windows-1251, both ways from one pair of tables.
+// Written, each character code page 866 has becomes its byte there (the
+// Russian letters, 'Ё', 'ё', '№', 'Є', 'є', 'Ї', 'ї', 'Ў', 'ў', '°', '·',
+// '¤' and the no-break space); one it lacks becomes a plain stand-in below
+// 0x80 ('"' for quotes, '-' for dashes, '\'' for single quotes, '.' for
+// the ellipsis, '?' for the rest), which reads back as itself. Read, every
+// byte the writer makes gives what was written, and the other bytes of the
+// upper half stay as they are, so that what earlier versions stored there
+// unconverted reads back as it was.
 char DosToWinChar(char c);
 char WinToDosChar(char c);
 std::string DosToWinStr(std::string_view s);
@@ -155,6 +162,10 @@ void DosToWinMasked(char* to, const char* from, const unsigned char* mask, std::
 // The opposite way, as a record's text is stored.
 void WinToDosMasked(char* to, const char* from, const unsigned char* mask, std::size_t n);
 void WinToDosInPlace(char* p, std::size_t n);
+// Whether every character of a Windows-1251 text has its own byte in code
+// page 866, so that it is written without a stand-in: a name that must come
+// back as it was (a file packed into an archive) is refused otherwise.
+bool FitsCp866(std::string_view s);
 
 // Eight Windows-1251 bytes at once when every byte above 0x7F among them is
 // one of the Russian letters А..я: those lie in two runs that keep their

@@ -190,6 +190,20 @@ TEST(VelomarRun, ReceiptSaleAndReportOfTheDemo) {
   EXPECT_EQ(r.Run("'Телефон поставщика'", "Отмена\n").Status, 1);
 }
 
+// A shop's text with quotes and a dash goes into the table as code page 866
+// has it: another reader of that code page sees plain quotes and a hyphen
+// where it used to see letters and a frame, and so does the program.
+TEST(VelomarRun, APhoneWithQuotesAndADashIsStoredAsCodePage866ReadersSeeIt) {
+  RunRig r;
+  const ProgramRun run = r.Run("'Телефон поставщика'", "1\n12—34 «доб. 5»\n");
+  EXPECT_EQ(run.Status, 0) << run.Output;
+  EXPECT_EQ(Record(r.Dir() + "suppl.dbf", 1, {"PHONE"}), "#3: PHONE=12-34 \"доб. 5\"");
+  const ProgramRun read = RunIn(r.Dir(), "/usr/bin/python3 " + ShellQuoted(VELOMAR_SOURCE_DIR) +
+                                             "/tests/data/dbf_crosscheck.py read suppl.dbf");
+  EXPECT_EQ(read.Status, 0) << read.Output;
+  EXPECT_TRUE(Has(read.Output, "\t12-34 \"доб. 5\"\tг. Тверь")) << read.Output;
+}
+
 TEST(VelomarRun, RunErrorCompileErrorAndRefusedCheckCommitNothing) {
   RunRig r;
   r.AddDocuments({

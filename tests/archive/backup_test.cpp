@@ -11,6 +11,7 @@
 #include "backup_rig.h"
 #include "config/data_dir.h"
 #include "foundation/files/fileutils.h"
+#include "platform/encoding.h"
 #include "support/faulty_files.h"
 #include "support/program_home.h"
 
@@ -52,6 +53,11 @@ class BackupCopy : public test::BackupRig {
 
 TEST_F(BackupCopy, RestoresEveryFileByteForByteThroughVolumesAndEndsTheProcess) {
   AddArchives(3);
+  // A name with characters of code page 866 beyond the letters comes back
+  // under its own name.
+  const std::string named = dir_ + "Ёж №5 Її°·.DBF"_w;
+  WriteBytes(Cp1251ToUtf8(named), "named");
+  env_.BaseFiles.push_back(named);
   const auto before = test::Snapshot(dir_);
   // A stray file in "ARCHIVE" is no archive: the copy leaves it out.
   WriteBytes(dir_ + "ARCHIVE/notes.txt", "not an archive");
@@ -119,13 +125,16 @@ TEST_F(BackupCopy, TheNewVolumesAreSyncedOnceAsASetBeforeTheSwap) {
 TEST_F(BackupCopy, ARefusedBackupLeavesThePreviousOneWhole) {
   ASSERT_TRUE(Backup());
   const auto previous = test::Snapshot(tmp_.Dir() + "prog/RESERV");
-  // A name "files.res" cannot hold, and a disk without room, are refused
-  // before anything is packed.
-  WriteBytes(dir_ + "ОЧЕНЬДЛИННОЕИМЯ.DBF"_w, "x");
-  env_.BaseFiles.push_back(dir_ + "ОЧЕНЬДЛИННОЕИМЯ.DBF"_w);
-  EXPECT_FALSE(Backup());
-  EXPECT_NE(Captions().end()[-2].find("ОЧЕНЬДЛИННОЕИМЯ.DBF"_w), std::string::npos);
-  env_.BaseFiles.pop_back();
+  // A name "files.res" cannot hold, one the archive would keep under
+  // another name, and a disk without room, are refused before anything is
+  // packed.
+  for (const std::string& name : {"ОЧЕНЬДЛИННОЕИМЯ.DBF"_w, "«Колосок».DBF"_w}) {
+    WriteBytes(Cp1251ToUtf8(dir_ + name), "x");
+    env_.BaseFiles.push_back(dir_ + name);
+    EXPECT_FALSE(Backup());
+    EXPECT_NE(Captions().end()[-2].find("Имя файла "_w + name + " "), std::string::npos) << Captions().end()[-2];
+    env_.BaseFiles.pop_back();
+  }
   dataFree_ = 1000;
   EXPECT_FALSE(Backup());
   EXPECT_EQ(Captions().end()[-2], "Недостаточно места на диске C: !"_w);

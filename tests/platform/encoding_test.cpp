@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -54,21 +55,70 @@ TEST(Encoding, WinToDosWordsOfLettersConvertAsTheirBytes) {
   }
 }
 
-TEST(Encoding, Dos866ConvertsRussianLettersOnly) {
+// Every byte each way, through the one-character, the text and the record
+// conversions alike. Written, a character code page 866 has becomes its byte
+// there and one it lacks a plain stand-in; read, what was written comes
+// back, and the frames 0xB0..0xDF stay as earlier versions read them.
+TEST(Encoding, Dos866TablesForEveryByte) {
   // А, п, р, я, Ё, ё, № in code page 866.
   const std::string dos = "\x80\xAF\xE0\xEF\xF0\xF1\xFC";
   EXPECT_EQ(DosToWinStr(dos), "АпряЁё№"_w);
   EXPECT_EQ(WinToDosStr("АпряЁё№"_w), dos);
-  // Pseudo-graphics of 866 and other 1251 punctuation pass unchanged.
   EXPECT_EQ(DosToWinStr("\xB0\xC4\xDF"), "\xB0\xC4\xDF");
-  EXPECT_EQ(WinToDosStr("\x85\xAB\xBB"), "\x85\xAB\xBB");
+  EXPECT_EQ(WinToDosStr("\x85\xAB\xBB"), ".\"\"");
+
+  std::string winToDos, dosToWin;
+  for (int b = 0; b < 0x80; ++b) winToDos += static_cast<char>(b);
+  // '_' stands for the '?' of a character code page 866 lacks here.
+  // Ђ Ѓ ‚ ѓ „ … † ‡ € ‰ Љ ‹ Њ Ќ Ћ Џ / ђ ‘ ’ “ ” • – — . ™ љ › њ ќ ћ џ
+  std::string upper = "__'_\".__________" "_''\"\"_--________";
+  // no-break space Ў ў Ј ¤ Ґ ¦ § Ё © Є « ¬ soft hyphen ® Ї / ° ± І і ґ µ ¶ · ё № є » ј Ѕ ѕ ї
+  upper += "\xFF\xF6\xF7_\xFD___\xF0_\xF2\"___\xF4" "\xF8______\xFA\xF1\xFC\xF3\"___\xF5";
+  std::replace(upper.begin(), upper.end(), '_', '?');
+  ASSERT_EQ(upper.size(), 64u);
+  winToDos += upper;
+  for (int b = 0xC0; b <= 0xEF; ++b) winToDos += static_cast<char>(b - 0x40);
+  for (int b = 0xF0; b <= 0xFF; ++b) winToDos += static_cast<char>(b - 0x10);
+  for (int b = 0; b < 0x80; ++b) dosToWin += static_cast<char>(b);
+  for (int b = 0x80; b <= 0xAF; ++b) dosToWin += static_cast<char>(b + 0x40);
+  for (int b = 0xB0; b <= 0xDF; ++b) dosToWin += static_cast<char>(b);
+  for (int b = 0xE0; b <= 0xEF; ++b) dosToWin += static_cast<char>(b + 0x10);
+  dosToWin += "ЁёЄєЇїЎў°щ·ы№¤ю\u00A0"_w;  // щ ы ю: the bytes no writer makes
+
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  std::string byChar = all, backByChar = all;
   for (int b = 0; b < 256; ++b) {
-    const char c = static_cast<char>(b);
-    const bool letter = (b >= 0x80 && b <= 0xAF) || (b >= 0xE0 && b <= 0xF1) || b == 0xFC;
-    if (b < 0x80 || letter) {
-      EXPECT_EQ(WinToDosChar(DosToWinChar(c)), c) << b;
-    }
+    byChar[b] = WinToDosChar(all[b]);
+    backByChar[b] = DosToWinChar(all[b]);
   }
+  EXPECT_EQ(byChar, winToDos);
+  EXPECT_EQ(backByChar, dosToWin);
+  EXPECT_EQ(WinToDosStr(all), winToDos);
+  EXPECT_EQ(DosToWinStr(all), dosToWin);
+  std::string copy(all.size(), '\0');
+  const std::vector<unsigned char> text(all.size(), 0xFF);
+  WinToDosMasked(copy.data(), all.data(), text.data(), all.size());
+  EXPECT_EQ(copy, winToDos);
+  DosToWinMasked(copy.data(), all.data(), text.data(), all.size());
+  EXPECT_EQ(copy, dosToWin);
+  // Each byte alone among letters, as the pieces of 8 and 16 meet it.
+  for (int b = 0; b < 256; ++b) {
+    const std::string letters = "Молоко пастеризованное "_w;
+    std::string win = letters + all[b] + letters;
+    EXPECT_EQ(DosToWinStr(WinToDosStr(win)), letters + dosToWin[winToDos[b] & 0xFF] + letters) << b;
+  }
+
+  // Every byte written reads back as what was written: the character, or
+  // its stand-in below 0x80, never a letter.
+  for (int b = 0x80; b < 256; ++b) {
+    const char written = winToDos[b];
+    const bool kept = static_cast<unsigned char>(written) >= 0x80;
+    EXPECT_EQ(DosToWinChar(written), kept ? all[b] : written) << b;
+    EXPECT_EQ(FitsCp866(std::string("a") + all[b]), kept) << b;
+  }
+  EXPECT_EQ(WinToDosStr("12—34 «доб. 5» №5\u00A0°·¤ Ўў Єє Її"_w),
+            WinToDosStr("12-34 \"доб. 5\" №5"_w) + "\xFF\xF8\xFA\xFD \xF6\xF7 \xF2\xF3 \xF4\xF5");
 }
 
 // Texts are converted a word at a time where they hold no Russian letters:
