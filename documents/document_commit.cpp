@@ -124,6 +124,7 @@ bool CommitDocument(TCompiledDocument& doc) {
   // before the one the data were written at (the day before a start of day).
   m.LastDate = MainState().Clock.BaseDate();
   m.LastTime = MainState().Clock.BaseTime();
+  // 1. Apart from the tables: the moment first.
   bool momentWritten = false;
   if (localApart) {
     const std::string text = LocalSettingsText(local, m);
@@ -137,9 +138,10 @@ bool CommitDocument(TCompiledDocument& doc) {
     doc.AutoParams.List().CopyTo(m.AutoParams);
   }
   NextOperationNumber();
-  // A settings file is written again, its copies moved, only when its text
-  // changes: written again as it was, it would push a copy equal to it into
-  // the numbered ones and lose the oldest.
+  // 2. The run's parameters, beside the tables in their change. A settings
+  // file is written again, its copies moved, only when its text changes:
+  // written again as it was, it would push a copy equal to it into the
+  // numbered ones and lose the oldest.
   std::vector<TWholeFile> files;
   if (!AddChangedSettings(ManagerIniName(), AutoParamsText(m), files) ||
       (!localApart && !AddChangedSettings(local, LocalSettingsText(local, m), files)))
@@ -148,7 +150,7 @@ bool CommitDocument(TCompiledDocument& doc) {
   if (!doc.Bases.WriteSavedBases(failure, files)) return failed(failure);
   if (working != nullptr) TakeRunsChanges(doc.AutoParams, *working);
   // A settings file outside the tables' folder cannot join their change;
-  // it is saved after them.
+  // it is saved after them, "local.ini" apart in place of its first write.
   bool saved = true;
   for (const TWholeFile& file : files)
     if (!file.Written) saved = PutSettingsText(file.Path, file.Bytes) && saved;
