@@ -8,6 +8,7 @@
 #include "config/data_dir.h"
 #include "config/settings.h"
 #include "documents/compiled_document.h"
+#include "language/interpreter.h"
 #include "models/main_state.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
@@ -40,6 +41,9 @@ TEST(DocumentCommit, ASettingsFileOutsideTheTablesFolderKeepsOneCopyPerSave) {
   TAPar* till = params.AddNew();
   *till = {"КАССА"_w, 'N', "1", true};
 
+  // The commit ends a run, which begins with the interpreter's state of
+  // its own rather than the one an earlier run left.
+  Interp().BeginDocumentRun();
   TCompiledDocument doc;
   std::string local[3] = {"local 0"}, manager[3] = {"manager 0"};
   for (int run = 1; run <= 2; ++run) {
