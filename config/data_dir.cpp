@@ -155,13 +155,18 @@ void ChooseDataDirectory() {
   SetDataDir(p.basePath);
 }
 
-bool LockBases() {
+bool TryLockBases() {
   // A create open is exclusive: no other process, and no second open in this
   // one, can hold the file at the same time; a process that dies lets go.
   if (auto f = Files().Open(DataDir() + "lock.lck", FileMode::Create)) {
     P().lock = std::move(f);
     return true;
   }
+  return false;
+}
+
+bool LockBases() {
+  if (TryLockBases()) return true;
   Ui().MsgBox("Базы заблокированы! Повторите попытку позже!"_w, "Не могу открыть базы"_w,
               kMbWarning);
   return false;

@@ -53,6 +53,8 @@ void ChooseDataDirectory();
 // Takes the database lock; on failure warns the user and returns false.
 // The lock is not counted: one LockBases, one UnlockBases.
 bool LockBases();
+// The same without a word when another process holds it.
+bool TryLockBases();
 bool UnlockBases();
 bool BasesLocked();
 

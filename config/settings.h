@@ -73,6 +73,12 @@ struct TSettingsModel {
   bool CompressedPrint = false;
   std::string PrinterName;
   TSerialRecord SerialRecord{};
+  // "local.ini" as this program last read or wrote it: the file, and what
+  // memory held then in the file's form; a save writes over the file's
+  // content only what memory has changed since (MergeLocalSettings). Empty
+  // until the file is read or written whole.
+  std::string LocalSeenPath;
+  std::string LocalSeen;
 };
 
 // The program's settings.
@@ -97,24 +103,28 @@ bool ReloadAutoParams();
 // its copies then stay as they were).
 bool SaveConfigurationTo(const std::string& fileName, TSettingsModel& m);
 bool SaveAutoParamsTo(const std::string& fileName, const TSettingsModel& m);
-bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m);
+bool SaveLocalSettingsTo(const std::string& fileName, TSettingsModel& m);
 bool SaveConfiguration();
 bool SaveAutoParams();
 // What SaveAutoParams and SaveLocalSettingsTo(fileName) write, for a commit
 // that puts the files in place together with the tables; SettingsCopiesOf
-// gives what the numbered copies that a save keeps become then.
+// gives what the numbered copies that a save keeps become then. Once that
+// text of "local.ini" is in place, NoteLocalSettingsSeen tells m so.
 std::string AutoParamsText(const TSettingsModel& m);
 std::string LocalSettingsText(const std::string& fileName, const TSettingsModel& m);
+void NoteLocalSettingsSeen(const std::string& fileName, TSettingsModel& m);
 bool SettingsCopiesOf(const std::string& fileName, std::vector<TSettingsCopy>& copies);
 // Whether the file reads back as exactly this text (false when it cannot be
 // read): a save that would change nothing is left out.
 bool FileHoldsText(const std::string& path, std::string_view text);
-// Such a text put in place whole, its copies kept before; nothing is
-// written when the file holds it already.
-bool PutSettingsText(const std::string& fileName, const std::string& text);
+// Such a text put in place whole, its copies kept before (without newCopy
+// the copies stay: the file replaced holds what one change wrote a moment
+// before); nothing is written when the file holds it already.
+bool PutSettingsText(const std::string& fileName, const std::string& text, bool newCopy = true);
 bool SaveLocalSettings();
 // The last confirmed moment "local.ini" holds; false when the file cannot be
-// read.
+// read or holds none.
 bool ReadStoredMoment(const std::string& fileName, TDateRec& date, TTimeRec& time);
+bool StoredMomentIn(std::string_view text, TDateRec& date, TTimeRec& time);
 
 }  // namespace vm

@@ -8,6 +8,7 @@
 #include "config/data_dir.h"
 #include "config/errorlog.h"
 #include "config/page_format.h"
+#include "foundation/files/fileutils.h"
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
 #include "platform/random.h"
@@ -700,7 +701,7 @@ bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSetting
   if (Selects(filter, kSecFormats)) PageFormats().Clear();
   AutoParamState params;
   LayoutState layout;
-  return ReadSettingsFile(fileName, filter, [&](int32_t s, int32_t k, const std::string& v) {
+  const bool read = ReadSettingsFile(fileName, filter, [&](int32_t s, int32_t k, const std::string& v) {
     int32_t n = 0;
     switch (s) {
       case kSecCommon:
@@ -734,12 +735,18 @@ bool ReadLocalSettingsFile(int32_t filter, const std::string& fileName, TSetting
       default: break;
     }
   });
+  // What memory holds now is what the file was read with; read in part,
+  // nothing is known of it.
+  if (read && filter == 0)
+    NoteLocalSettingsSeen(fileName, m);
+  else if (filter == 0)
+    m.LocalSeenPath.clear();
+  return read;
 }
 
-bool ReadStoredMoment(const std::string& fileName, TDateRec& date, TTimeRec& time) {
+bool StoredMomentIn(std::string_view text, TDateRec& date, TTimeRec& time) {
   bool hasDate = false, hasTime = false;
-  const bool read = ReadSettingsFile(fileName, kSecCommon, [&](int32_t s, int32_t k, const std::string& v) {
-    if (s != kSecCommon) return;
+  HandleSettingsLines(SplitTextLines(text), kSecCommon, [&](int32_t, int32_t k, const std::string& v) {
     if (k == kKeyLastDate) {
       date = StrToDateRec(NormalizeDateStr(v));
       hasDate = true;
@@ -748,7 +755,12 @@ bool ReadStoredMoment(const std::string& fileName, TDateRec& date, TTimeRec& tim
       hasTime = true;
     }
   });
-  return read && hasDate && hasTime && IsValidDateRec(date);
+  return hasDate && hasTime && IsValidDateRec(date);
+}
+
+bool ReadStoredMoment(const std::string& fileName, TDateRec& date, TTimeRec& time) {
+  std::string text;
+  return ReadWholeFile(fileName, text) && StoredMomentIn(text, date, time);
 }
 
 bool LoadLocalSettings() { return ReadLocalSettingsFile(0, LocalIniName(), Settings()); }

@@ -5,6 +5,7 @@
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
 #include "config/errorlog.h"
+#include "config/local_settings_merge.h"
 #include "config/settings.h"
 #include "config/settings_syntax.h"
 #include "foundation/files/fileutils.h"
@@ -286,35 +287,18 @@ bool SettingsCopiesOf(const std::string& fileName, std::vector<TSettingsCopy>& c
 // "manager.ini" and "local.ini" are saved again and again, mostly
 // unchanged: a file written again as it was would only push a copy equal to
 // it into the numbered ones and lose the oldest.
-bool PutSettingsText(const std::string& fileName, const std::string& text) {
-  return FileHoldsText(fileName, text) || CommitSettingsText(fileName, text, kBackups);
+bool PutSettingsText(const std::string& fileName, const std::string& text, bool newCopy) {
+  return FileHoldsText(fileName, text) || CommitSettingsText(fileName, text, newCopy ? kBackups : 0);
 }
-
-namespace {
-
-bool CommitChanged(const TSettingsWriter& w, const std::string& fileName) { return PutSettingsText(fileName, w.Text()); }
-
-}  // namespace
 
 bool SaveAutoParamsTo(const std::string& fileName, const TSettingsModel& m) {
-  return CommitChanged(AutoParamsWriter(m), fileName);
+  return PutSettingsText(fileName, AutoParamsText(m));
 }
 
 namespace {
 
-TSettingsWriter LocalSettingsWriter(const std::string& fileName, const TSettingsModel& m) {
-  // Another program on the same program directory may have confirmed a
-  // later moment since this one read the file: writing back the one this
-  // program knows would take the clock back for the next start.
-  TDateRec lastDate = m.LastDate;
-  TTimeRec lastTime = m.LastTime;
-  TDateRec storedDate;
-  TTimeRec storedTime;
-  if (ReadStoredMoment(fileName, storedDate, storedTime) &&
-      CompareDateTimeRec(storedDate, storedTime, lastDate, lastTime) == 2) {
-    lastDate = storedDate;
-    lastTime = storedTime;
-  }
+// What memory holds, with the moment given.
+TSettingsWriter LocalSettingsWriter(const TSettingsModel& m, const TDateRec& lastDate, const TTimeRec& lastTime) {
   TSettingsWriter w;
   w.Section(kSecCommon);
   w.Key(4, kKeyMainRect, RectToStr(m.MainWindowRect));
@@ -353,11 +337,35 @@ TSettingsWriter LocalSettingsWriter(const std::string& fileName, const TSettings
 }  // namespace
 
 std::string LocalSettingsText(const std::string& fileName, const TSettingsModel& m) {
-  return LocalSettingsWriter(fileName, m).Text();
+  // Another program on the same program directory may have confirmed a
+  // later moment since this one read the file: writing back the one this
+  // program knows would take the clock back for the next start.
+  TDateRec lastDate = m.LastDate;
+  TTimeRec lastTime = m.LastTime;
+  std::string theirs;
+  TDateRec storedDate;
+  TTimeRec storedTime;
+  const bool stored = ReadWholeFile(fileName, theirs) && StoredMomentIn(theirs, storedDate, storedTime);
+  if (stored && CompareDateTimeRec(storedDate, storedTime, lastDate, lastTime) == 2) {
+    lastDate = storedDate;
+    lastTime = storedTime;
+  }
+  std::string own = LocalSettingsWriter(m, lastDate, lastTime).Text();
+  // A file without a moment is none that a program wrote; one never read
+  // or written here has nothing to tell what this program changed.
+  if (!stored || m.LocalSeenPath.empty() || !SameFileName(m.LocalSeenPath, fileName)) return own;
+  return MergeLocalSettings(own, m.LocalSeen, theirs);
 }
 
-bool SaveLocalSettingsTo(const std::string& fileName, const TSettingsModel& m) {
-  return CommitChanged(LocalSettingsWriter(fileName, m), fileName);
+void NoteLocalSettingsSeen(const std::string& fileName, TSettingsModel& m) {
+  m.LocalSeenPath = fileName;
+  m.LocalSeen = LocalSettingsWriter(m, m.LastDate, m.LastTime).Text();
+}
+
+bool SaveLocalSettingsTo(const std::string& fileName, TSettingsModel& m) {
+  if (!PutSettingsText(fileName, LocalSettingsText(fileName, m))) return false;
+  NoteLocalSettingsSeen(fileName, m);
+  return true;
 }
 
 bool SaveConfiguration() { return SaveConfigurationTo(ProgramIniName(), Settings()); }

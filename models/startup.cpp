@@ -212,7 +212,13 @@ bool StoreClockMoment() {
 
 void ShutDown() {
   CloseScanner();
+  // Another program on this program directory commits "local.ini" under the
+  // lock: this save, read before such a commit and written after it, would
+  // put back what the commit replaced. While the other program runs a
+  // command the lock stays its own, and the save goes on without it.
+  const bool locked = !BasesLocked() && TryLockBases();
   SaveLocalSettings();
+  if (locked) UnlockBases();
   CloseErrorLog();
   WriteBasePathIni();
 }

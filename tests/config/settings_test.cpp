@@ -8,7 +8,11 @@
 #include <array>
 #include <climits>
 #include <filesystem>
+#include <functional>
+#include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "config/data_dir.h"
 #include "platform/encoding.h"
@@ -328,6 +332,72 @@ TEST_F(SettingsTest, LocalSettingsAndAutoParametersKeepTheirCopiesUntilTheirText
     ASSERT_TRUE(SaveLocalSettings());
     ASSERT_TRUE(ReadStoredMoment(home_ / "local.ini", date, time));
     EXPECT_EQ(date, CompareDateRec(mine, stored) == 2 ? mine : stored);
+  }
+}
+
+// Two window programs on one program directory: a save writes over what
+// the file holds now only what this program changed since it read or
+// wrote the file, piece by piece, and leaves what the other one saved.
+TEST_F(SettingsTest, ASaveOfLocalSettingsKeepsWhatAnotherProgramSavedMeanwhile) {
+  using Edit = std::pair<const char*, const char*>;
+  const struct {
+    std::vector<Edit> there;  // the other program's save
+    std::function<void(TSettingsModel&)> here;
+    std::vector<const char*> kept, gone;
+  } rows[] = {
+      {{{"ЗНАЧЕН_ПАРАМ='2'", "ЗНАЧЕН_ПАРАМ='5'"}},
+       [](TSettingsModel& m) { m.Title = "Другой склад"_w; },
+       {"ЗНАЧЕН_ПАРАМ='5'", "ЗАГОЛОВОК=Другой склад"},
+       {"ЗАГОЛОВОК=Веломар — склад"}},
+      {{{"ПОЗ_СПРАВ=1,2,3,4", "ПОЗ_СПРАВ=9,9,9,9"}},
+       [](TSettingsModel& m) { m.AutoParams.FindByName("СКЛАД"_w)->ValueText = "3"; },
+       {"ПОЗ_СПРАВ=9,9,9,9", "ЗНАЧЕН_ПАРАМ='3'"},
+       {"ПОЗ_СПРАВ=1,2,3,4"}},
+      // Added there, deleted here.
+      {{{"ЗНАЧЕН_ПАРАМ='2'\r\n", "ЗНАЧЕН_ПАРАМ='2'\r\n    ИМЯ_ПАРАМ=НОВЫЙ\r\n    ЗНАЧЕН_ПАРАМ='там'\r\n"}},
+       [](TSettingsModel& m) { m.AutoParams.RemoveLocal(); },
+       {"ИМЯ_ПАРАМ=НОВЫЙ\r\n    ЗНАЧЕН_ПАРАМ='там'"},
+       {"СКЛАД"}},
+      // Deleted there.
+      {{{"    ИМЯ_ПАРАМ=СКЛАД\r\n    ТИП_ПАРАМ=Число\r\n    ЗНАЧЕН_ПАРАМ='2'\r\n", ""}},
+       [](TSettingsModel& m) { m.MainWindowRect = {1, 1, 1, 1}; },
+       {"ПОЗИЦИЯ_ГЛ=1,1,1,1"},
+       {"СКЛАД"}},
+      // Changed on both sides: this save is the later.
+      {{{"ПОЗИЦИЯ_ГЛ=10,20,800,600", "ПОЗИЦИЯ_ГЛ=0,0,1,1"}, {"ПОКАЗЫВАТЬ=1,НЕТ", "ПОКАЗЫВАТЬ=1,ДА"}},
+       [](TSettingsModel& m) { m.MainWindowRect = {5, 5, 5, 5}; },
+       {"ПОЗИЦИЯ_ГЛ=5,5,5,5", "ПОКАЗЫВАТЬ=1,ДА"},
+       {"ПОЗИЦИЯ_ГЛ=0,0,1,1"}},
+      {{{"ФОРМАТ=A4,0102ABCD", "ФОРМАТ=A4,FFFF"}, {"ИМЯ_ПРИНТ=Лазерный принтер", "ИМЯ_ПРИНТ=HP LaserJet"}},
+       [](TSettingsModel& m) { m.CompressedPrint = false; },
+       {"ФОРМАТ=A4,FFFF\r\n    ФОРМАТ=Этикетка 58x40,FF00", "ИМЯ_ПРИНТ=HP LaserJet", "СЖАТЬ=НЕТ"},
+       {"ФОРМАТ=A4,0102ABCD"}},
+      // A file without a moment is none a program wrote: it is replaced whole.
+      {{{"ПОСЛ_ДАТА", "ДАТА"}, {"ЗНАЧЕН_ПАРАМ='2'", "ЗНАЧЕН_ПАРАМ='5'"}},
+       [](TSettingsModel&) {},
+       {"ПОСЛ_ДАТА=5.03.2007", "ЗНАЧЕН_ПАРАМ='2'"},
+       {"ЗНАЧЕН_ПАРАМ='5'"}},
+  };
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(i);
+    WriteBytes(home_ / "local.ini", Original("local.ini"));
+    ASSERT_TRUE(LoadAllSettings());
+    std::string file = Original("local.ini");
+    for (const auto& [from, to] : rows[i].there) {
+      const std::size_t at = file.find(Utf8ToCp1251(from));
+      ASSERT_NE(at, std::string::npos) << from;
+      file.replace(at, Utf8ToCp1251(from).size(), Utf8ToCp1251(to));
+    }
+    WriteBytes(home_ / "local.ini", file);
+    rows[i].here(Settings());
+    ASSERT_TRUE(SaveLocalSettings());
+    const std::string saved = ReadBytes(home_ / "local.ini");
+    for (const char* text : rows[i].kept) EXPECT_NE(saved.find(Utf8ToCp1251(text)), std::string::npos) << text;
+    for (const char* text : rows[i].gone) EXPECT_EQ(saved.find(Utf8ToCp1251(text)), std::string::npos) << text;
+    // What this save wrote is what the program has now seen: saved again,
+    // the file stays.
+    ASSERT_TRUE(SaveLocalSettings());
+    EXPECT_TRUE(ReadBytes(home_ / "local.ini") == saved);
   }
 }
 

@@ -8,6 +8,7 @@
 #include "config/data_dir.h"
 #include "config/settings.h"
 #include "documents/compiled_document.h"
+#include "language/interpreter.h"
 #include "models/main_state.h"
 #include "platform/encoding.h"
 #include "support/program_home.h"
@@ -17,10 +18,10 @@ using namespace vm;
 using vm::test::ReadBytes;
 using vm::test::WriteBytes;
 
-// With the data in a folder of their own, "local.ini" beside the program is
-// saved after the tables and "manager.ini" have been put in place: still
-// one copy per save, so that its numbered copies are its versions, newest
-// first, like those of "manager.ini".
+// With the data in a folder of their own, "local.ini" beside the program
+// takes the moment before the tables change and the run's own parameters
+// once they stand: still one copy per commit, so that its numbered copies
+// are its versions, newest first, like those of "manager.ini".
 TEST(DocumentCommit, ASettingsFileOutsideTheTablesFolderKeepsOneCopyPerSave) {
   vm::test::ProgramHome home;
   vm::test::ScriptedUi ui;
@@ -35,10 +36,20 @@ TEST(DocumentCommit, ASettingsFileOutsideTheTablesFolderKeepsOneCopyPerSave) {
   // Every commit stores the moment it was confirmed at.
   MainState().Clock.Fix({6, 12, 2026}, {9, 0, 0});
 
+  TAutoList& params = Settings().AutoParams;
+  params.Clear();
+  TAPar* till = params.AddNew();
+  *till = {"КАССА"_w, 'N', "1", true};
+
+  // The commit ends a run, which begins with the interpreter's state of
+  // its own rather than the one an earlier run left.
+  Interp().BeginDocumentRun();
   TCompiledDocument doc;
   std::string local[3] = {"local 0"}, manager[3] = {"manager 0"};
   for (int run = 1; run <= 2; ++run) {
     Settings().Title = "Склад "_w + std::to_string(run);
+    doc.AutoParams.Assign(params);
+    doc.AutoParams.List().GetItem(0)->ValueText = std::to_string(run + 1);
     ASSERT_TRUE(CommitDocument(doc)) << run;
     local[run] = ReadBytes(LocalIniName());
     manager[run] = ReadBytes(ManagerIniName());

@@ -10,6 +10,7 @@
 #include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "archive/archive_dialogs.h"
 #include "archive/backup_menu.h"
@@ -367,12 +368,32 @@ TEST_F(StartUpTest, TheStartUpClearsNothingThroughALinkAtTheWorkFolder) {
   EXPECT_TRUE(fs::exists(stray));
 }
 
+// "local.ini" goes in place under the database lock, which another
+// window's commit holds while it writes the file; while another program
+// holds the lock for a command of its own, the save goes on without it.
 TEST_F(StartUpTest, ShutDownWritesTheLocalSettingsAndTheBasePath) {
   ASSERT_EQ(StartUp(options), 0);
   fs::remove(home / "basepath.ini");
+  vm::test::FaultyFileSystem files;
+  std::vector<bool> locked;
+  files.BeforeRename = [&locked] { locked.push_back(BasesLocked()); };
+  Settings().Title = "Склад 1"_w;
   ShutDown();
   EXPECT_NE(ReadBytes(home / "basepath.ini").find("BasePath=" + home.Dir()), std::string::npos);
-  EXPECT_TRUE(fs::exists(home / "local.ini"));
+  EXPECT_NE(ReadBytes(home / "local.ini").find("Склад 1"_w), std::string::npos);
+  EXPECT_FALSE(BasesLocked());
+  // Renamed in: "local.ini" and its copies, then "basepath.ini".
+  ASSERT_GE(locked.size(), 2u);
+  EXPECT_EQ(std::count(locked.begin(), locked.end(), true), std::ssize(locked) - 1);
+  EXPECT_FALSE(locked.back());
+  locked.clear();
+  const std::unique_ptr<File> other = Files().Open(DataDir() + "lock.lck", FileMode::Create);
+  ASSERT_NE(other, nullptr);
+  Settings().Title = "Склад 2"_w;
+  ShutDown();
+  EXPECT_NE(ReadBytes(home / "local.ini").find("Склад 2"_w), std::string::npos);
+  EXPECT_EQ(std::count(locked.begin(), locked.end(), true), 0);
+  EXPECT_TRUE(ui.Boxes.empty());
 }
 
 TEST_F(StartUpTest, ASecondStartOnTheSameTitleIsToldAndLetsTheLockGo) {
