@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "models/prefix_index.h"
+#include "models/record_rows.h"
 
 namespace vm {
 
@@ -145,6 +146,8 @@ class TStringTable {
   // The row record of row Index, made from its record when it is pending.
   TViewRow& Made(size_t index) const;
   int32_t BisectBestPrefix(std::string_view prefix, int32_t col) const;
+  // recordRows_ made anew from the rows as they stand.
+  void KeepRecordRows() const;
   // The index of the rows whose text in Col starts with a byte Starts marks.
   std::unique_ptr<TPrefixIndex> IndexStarting(int32_t col, const std::array<bool, 256>& starts) const;
 
@@ -160,6 +163,11 @@ class TStringTable {
   // Pending rows read records 0..RecordCount-1 of texts_ (others only
   // once given them).
   int32_t recordCount_ = 0;
+  // The pending rows by their records, for the search's walk over the
+  // records: made with the rows' order and following every row that comes
+  // in, goes or is made; made anew by the search after rows were given
+  // other records.
+  mutable TRecordRows recordRows_;
   int32_t textOrderCol_ = -1;
   // The prefix search's index of one column, made a first character at a
   // time: the walk over every row that answers a text no indexed row starts
