@@ -238,21 +238,23 @@ int32_t TStringTable::FindBestPrefix(std::string_view prefix, int32_t col) const
 
 // The records are read in their order, as they lie in memory, and only
 // those starting so are handed back: rows in any other order would reach
-// them at random, a miss of the cache each. Each record found then names
-// its row by a look-up, and the index takes the texts in the order they
-// came; made rows are read from their cells.
+// them at random, a miss of the cache each. Each record found names its
+// row by a look-up, and the index takes its text as it comes, with nothing
+// kept between; made rows are read from their cells.
 std::unique_ptr<TPrefixIndex> TStringTable::IndexStarting(int32_t col, const std::array<bool, 256>& starts) const {
-  TRecordTexts found;
-  if (texts_) texts_->FindStarting(col, recordCount_, starts, found);
   if (!recordRows_.Kept()) KeepRecordRows();
   const auto startsSo = [&](std::string_view text) {
     return !text.empty() && starts[static_cast<unsigned char>(text[0])];
   };
   const auto& others = recordRows_.Others();
-  return std::make_unique<TPrefixIndex>(static_cast<int32_t>(found.Records.size() + made_.size() + others.size()),
-                                        [&](const auto& add) {
-    for (size_t k = 0; k < found.Records.size(); ++k)
-      if (const int32_t row = recordRows_.RowOf(found.Records[k]); row >= 0) add(row, found.Text(k));
+  // Room for every record is only address space until the texts found
+  // are written into it.
+  const size_t most = static_cast<size_t>(recordCount_) + others.size() + made_.size();
+  return std::make_unique<TPrefixIndex>(static_cast<int32_t>(most), [&](const auto& add) {
+    if (texts_)
+      texts_->FindStarting(col, recordCount_, starts, [&](int32_t record, std::string_view text) {
+        if (const int32_t row = recordRows_.RowOf(record); row >= 0) add(row, text);
+      });
     // A second row showing a record, or one showing a record past those
     // walked, is read as it is.
     std::string scratch;
@@ -264,12 +266,12 @@ std::unique_ptr<TPrefixIndex> TStringTable::IndexStarting(int32_t col, const std
 }
 
 void TRowTexts::FindStarting(int32_t col, int32_t count, const std::array<bool, 256>& starts,
-                             TRecordTexts& found) const {
+                             const TFound& found) const {
   std::string scratch;
   for (int32_t record = 0; record < count; ++record)
     if (const std::string_view text = RecordText(record, col, scratch);
         !text.empty() && starts[static_cast<unsigned char>(text[0])])
-      found.Add(record, text);
+      found(record, text);
 }
 
 // Rows in the order of their texts need no index: the rows starting with

@@ -17,6 +17,7 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,23 +47,6 @@ struct TViewRow {
   std::vector<TCell> Cells;
 };
 
-// Records and their texts, in the order they were added.
-struct TRecordTexts {
-  std::vector<int32_t> Records;
-  // The texts one after another, and where each ends.
-  std::string Bytes;
-  std::vector<uint32_t> Ends;
-  void Add(int32_t record, std::string_view text) {
-    Records.push_back(record);
-    Bytes.append(text);
-    Ends.push_back(static_cast<uint32_t>(Bytes.size()));
-  }
-  std::string_view Text(size_t k) const {
-    const uint32_t begin = k == 0 ? 0 : Ends[k - 1];
-    return std::string_view(Bytes).substr(begin, Ends[k] - begin);
-  }
-};
-
 // Where the texts of pending rows come from.
 class TRowTexts {
  public:
@@ -72,10 +56,11 @@ class TRowTexts {
   // there. Valid until the record or Scratch changes.
   virtual std::string_view RecordText(int32_t record, int32_t col, std::string& scratch) const = 0;
   // Of records 0..Count-1, those whose text in Col starts with a byte that
-  // Starts marks, added to Found in the order of the records: the texts
-  // RecordText gives, read as the records lie.
+  // Starts marks, handed to Found in the order of the records: the texts
+  // RecordText gives, read as the records lie, each valid during the call.
+  using TFound = std::function<void(int32_t record, std::string_view text)>;
   virtual void FindStarting(int32_t col, int32_t count, const std::array<bool, 256>& starts,
-                            TRecordTexts& found) const;
+                            const TFound& found) const;
 };
 
 class TStringTable {
