@@ -63,7 +63,7 @@ void TLoadedTexts::FindStarting(int32_t col, int32_t count, const std::array<boo
     return !text.empty() && starts[static_cast<unsigned char>(text[0])];
   };
   if (type == 'C') {
-    table_.VisitRows(0, count, [&](int32_t record, const TRow& row) {
+    table_.VisitRows(0, count, offset, [&](int32_t record, const TRow& row) {
       const std::string_view bytes(row.Buffer() + offset, static_cast<size_t>(length));
       size_t lead = 0;
       while (lead < bytes.size() && IsBlank(bytes[lead])) ++lead;
@@ -77,7 +77,7 @@ void TLoadedTexts::FindStarting(int32_t col, int32_t count, const std::array<boo
                                  column.Mode == 0 ? 4 : column.Decimals);
   std::string scratch;
   const auto walk = [&](const auto& read) {
-    table_.VisitRows(0, count, [&](int32_t record, const TRow& row) {
+    table_.VisitRows(0, count, offset, [&](int32_t record, const TRow& row) {
       const char* const bytes = row.Buffer() + offset;
       if (const uint32_t text = read(bytes)) {
         if (starts[text & 0xff]) found(record, std::string_view(bytes + (text >> 8), length - (text >> 8)));
