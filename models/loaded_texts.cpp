@@ -50,7 +50,7 @@ std::string_view TLoadedTexts::RecordText(int32_t record, int32_t col, std::stri
 // field's first character is its first byte past the blanks, and most
 // numbers' texts are their digits as they stand.
 void TLoadedTexts::FindStarting(int32_t col, int32_t count, const std::array<bool, 256>& starts,
-                                TRecordTexts& found) const {
+                                const TFound& found) const {
   if (col < 0 || col >= static_cast<int32_t>(columns_.size())) return;
   const TColumn& column = columns_[static_cast<size_t>(col)];
   if (column.Field < 0) return;
@@ -63,12 +63,12 @@ void TLoadedTexts::FindStarting(int32_t col, int32_t count, const std::array<boo
     return !text.empty() && starts[static_cast<unsigned char>(text[0])];
   };
   if (type == 'C') {
-    table_.VisitRows(0, count, [&](int32_t record, const TRow& row) {
+    table_.VisitRows(0, count, offset, [&](int32_t record, const TRow& row) {
       const std::string_view bytes(row.Buffer() + offset, static_cast<size_t>(length));
       size_t lead = 0;
       while (lead < bytes.size() && IsBlank(bytes[lead])) ++lead;
       if (lead < bytes.size() && starts[static_cast<unsigned char>(bytes[lead])])
-        found.Add(record, CharacterFieldText(bytes));
+        found(record, CharacterFieldText(bytes));
     });
     return;
   }
@@ -77,12 +77,12 @@ void TLoadedTexts::FindStarting(int32_t col, int32_t count, const std::array<boo
                                  column.Mode == 0 ? 4 : column.Decimals);
   std::string scratch;
   const auto walk = [&](const auto& read) {
-    table_.VisitRows(0, count, [&](int32_t record, const TRow& row) {
+    table_.VisitRows(0, count, offset, [&](int32_t record, const TRow& row) {
       const char* const bytes = row.Buffer() + offset;
       if (const uint32_t text = read(bytes)) {
-        if (starts[text & 0xff]) found.Add(record, std::string_view(bytes + (text >> 8), length - (text >> 8)));
+        if (starts[text & 0xff]) found(record, std::string_view(bytes + (text >> 8), length - (text >> 8)));
       } else if (const std::string_view made = RecordText(record, col, scratch); startsSo(made)) {
-        found.Add(record, made);
+        found(record, made);
       }
     });
   };

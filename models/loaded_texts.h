@@ -29,7 +29,7 @@ class TLoadedTexts final : public TRowTexts {
   TLoadedTexts(const TStringBase& table, std::vector<TColumn> columns);
   std::string_view RecordText(int32_t record, int32_t col, std::string& scratch) const override;
   void FindStarting(int32_t col, int32_t count, const std::array<bool, 256>& starts,
-                    TRecordTexts& found) const override;
+                    const TFound& found) const override;
   // Asks for the bytes RecordText will read from memory, without waiting
   // for them: rows read in an order other than their records' come from
   // anywhere in the table.

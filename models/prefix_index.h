@@ -25,7 +25,8 @@ namespace vm {
 class TPrefixIndex {
  public:
   // Visit(add) calls add(row, text) once for each row it indexes, in any
-  // order: about Rows of them.
+  // order: Rows of them at most, as a rule (room for more is made as they
+  // come), and room for those never added costs no memory.
   template <class TVisit>
   TPrefixIndex(int32_t rows, TVisit visit) {
     Reserve(rows);

@@ -11,15 +11,6 @@ namespace {
 
 const std::string kNoText;
 
-// The bits set in W, counted without a call: the build asks for no
-// processor with an instruction for it.
-uint32_t BitsSet(uint64_t w) {
-  w -= (w >> 1) & 0x5555555555555555ULL;
-  w = (w & 0x3333333333333333ULL) + ((w >> 2) & 0x3333333333333333ULL);
-  w = (w + (w >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
-  return static_cast<uint32_t>((w * 0x0101010101010101ULL) >> 56);
-}
-
 // How many leading characters of Text match Prefix, letters without case.
 size_t SharedPrefix(std::string_view prefix, std::string_view text) {
   const size_t n = std::min(prefix.size(), text.size());
@@ -48,6 +39,7 @@ TViewRow& TStringTable::Made(size_t index) const {
     row = std::make_unique<TViewRow>();
     row->Index = static_cast<int32_t>(index);
     row->SourceRecord = records_[index];
+    recordRows_.Remove(static_cast<int32_t>(index), row->SourceRecord);
     row->Cells.resize(static_cast<size_t>(colCount_));
     std::string scratch;
     for (int32_t col = 0; col < colCount_; ++col)
@@ -108,8 +100,12 @@ void TStringTable::SetSourceRecord(int32_t row, int32_t record) {
   if (row < 0 || row >= Count()) return;
   if (TViewRow* r = rows_[static_cast<size_t>(row)].get()) {
     r->SourceRecord = record;
-  } else {
+  } else if (records_[static_cast<size_t>(row)] != record) {
+    // Its texts are the record's: as if every one had been typed over.
     records_[static_cast<size_t>(row)] = record;
+    recordRows_.Forget();
+    DropPrefixIndex();
+    textOrderCol_ = -1;
   }
 }
 
@@ -123,6 +119,7 @@ TViewRow* TStringTable::InsertRow(int32_t pos) {
   made_.push_back(made);
   rows_.insert(rows_.begin() + pos, std::move(row));
   records_.insert(records_.begin() + pos, -1);
+  recordRows_.Inserted(pos);
   Renumber(pos);
   DropPrefixIndex();
   textOrderCol_ = -1;
@@ -134,8 +131,12 @@ void TStringTable::AppendPendingRows(const TRowTexts& texts, int32_t count) {
   const size_t first = rows_.size();
   rows_.resize(first + static_cast<size_t>(std::max(count, 0)));
   records_.reserve(rows_.size());
-  for (int32_t record = 0; record < count; ++record) records_.push_back(record);
   recordCount_ = std::max(recordCount_, count);
+  recordRows_.Grow(recordCount_);
+  for (int32_t record = 0; record < count; ++record) {
+    recordRows_.Add(static_cast<int32_t>(records_.size()), record);
+    records_.push_back(record);
+  }
   DropPrefixIndex();
   textOrderCol_ = -1;
 }
@@ -146,9 +147,12 @@ void TStringTable::DeleteRow(int32_t index) {
     const auto at = std::find(made_.begin(), made_.end(), row);
     *at = made_.back();
     made_.pop_back();
+  } else {
+    recordRows_.Remove(index, records_[static_cast<size_t>(index)]);
   }
   rows_.erase(rows_.begin() + index);
   records_.erase(records_.begin() + index);
+  recordRows_.Erased(index);
   Renumber(index);
   DropPrefixIndex();
 }
@@ -159,6 +163,7 @@ void TStringTable::Clear() {
   made_.clear();
   texts_ = nullptr;
   recordCount_ = 0;
+  recordRows_.Clear(0);
   DropPrefixIndex();
   textOrderCol_ = -1;
 }
@@ -182,8 +187,16 @@ void TStringTable::Reorder(const std::vector<int32_t>& order) {
     rows_ = std::move(rows);
     Renumber(0);
   }
+  KeepRecordRows();
   DropPrefixIndex();
   textOrderCol_ = -1;
+}
+
+// The pending rows met in their order: a record's first row is met first.
+void TStringTable::KeepRecordRows() const {
+  recordRows_.Clear(recordCount_);
+  for (size_t k = 0; k < records_.size(); ++k)
+    if (!rows_[k]) recordRows_.Add(static_cast<int32_t>(k), records_[k]);
 }
 
 int32_t TStringTable::FindBestPrefix(std::string_view prefix, int32_t col) const {
@@ -225,67 +238,40 @@ int32_t TStringTable::FindBestPrefix(std::string_view prefix, int32_t col) const
 
 // The records are read in their order, as they lie in memory, and only
 // those starting so are handed back: rows in any other order would reach
-// them at random, a miss of the cache each. The rows then find their
-// records among them by a mark, and the index takes the texts in the order
-// they came; made rows are read from their cells.
+// them at random, a miss of the cache each. Each record found names its
+// row by a look-up, and the index takes its text as it comes, with nothing
+// kept between; made rows are read from their cells.
 std::unique_ptr<TPrefixIndex> TStringTable::IndexStarting(int32_t col, const std::array<bool, 256>& starts) const {
-  TRecordTexts found;
-  if (texts_) texts_->FindStarting(col, recordCount_, starts, found);
-  // A record's place among those found: the marks before its word counted
-  // beforehand, and those before it in its word.
-  const auto records = static_cast<uint32_t>(recordCount_);
-  std::vector<uint64_t> marks((records + 63) / 64);
-  for (const int32_t record : found.Records) marks[static_cast<size_t>(record) / 64] |= uint64_t{1} << (record % 64);
-  std::vector<uint32_t> before(marks.size());
-  uint32_t marked = 0;
-  for (size_t w = 0; w < marks.size(); ++w) {
-    before[w] = marked;
-    marked += BitsSet(marks[w]);
-  }
+  if (!recordRows_.Kept()) KeepRecordRows();
   const auto startsSo = [&](std::string_view text) {
     return !text.empty() && starts[static_cast<unsigned char>(text[0])];
   };
-  return std::make_unique<TPrefixIndex>(static_cast<int32_t>(found.Records.size() + made_.size()), [&](const auto& add) {
-    // The row showing each record found; a second row showing one (a record
-    // given to two) is added at once.
-    std::vector<int32_t> rowOf(found.Records.size(), -1);
-    const int32_t* const recordOf = records_.data();
-    const uint64_t* const mark = marks.data();
-    const bool anyMade = !made_.empty();
+  const auto& others = recordRows_.Others();
+  // Room for every record is only address space until the texts found
+  // are written into it.
+  const size_t most = static_cast<size_t>(recordCount_) + others.size() + made_.size();
+  return std::make_unique<TPrefixIndex>(static_cast<int32_t>(most), [&](const auto& add) {
+    if (texts_)
+      texts_->FindStarting(col, recordCount_, starts, [&](int32_t record, std::string_view text) {
+        if (const int32_t row = recordRows_.RowOf(record); row >= 0) add(row, text);
+      });
+    // A second row showing a record, or one showing a record past those
+    // walked, is read as it is.
     std::string scratch;
-    for (size_t i = 0, n = records_.size(); i < n; ++i) {
-      const auto record = static_cast<uint32_t>(recordOf[i]);
-      const auto row = static_cast<int32_t>(i);
-      if (record >= records) {
-        if (rows_[i]) continue;
-        const std::string_view text = ReadCellText(col, row, scratch);
-        if (startsSo(text)) add(row, text);
-        continue;
-      }
-      const uint64_t word = mark[record / 64];
-      const uint64_t bit = uint64_t{1} << (record % 64);
-      if ((word & bit) == 0 || (anyMade && rows_[i])) continue;
-      const uint32_t k = before[record / 64] + BitsSet(word & (bit - 1));
-      if (rowOf[k] < 0) {
-        rowOf[k] = row;
-      } else {
-        add(row, found.Text(k));
-      }
-    }
-    for (size_t k = 0; k < rowOf.size(); ++k)
-      if (rowOf[k] >= 0) add(rowOf[k], found.Text(k));
+    for (const auto& other : others)
+      if (const std::string_view text = ReadCellText(col, other.first, scratch); startsSo(text)) add(other.first, text);
     for (const TViewRow* row : made_)
       if (const std::string& text = row->Cells[static_cast<size_t>(col)].Text; startsSo(text)) add(row->Index, text);
   });
 }
 
 void TRowTexts::FindStarting(int32_t col, int32_t count, const std::array<bool, 256>& starts,
-                             TRecordTexts& found) const {
+                             const TFound& found) const {
   std::string scratch;
   for (int32_t record = 0; record < count; ++record)
     if (const std::string_view text = RecordText(record, col, scratch);
         !text.empty() && starts[static_cast<unsigned char>(text[0])])
-      found.Add(record, text);
+      found(record, text);
 }
 
 // Rows in the order of their texts need no index: the rows starting with

@@ -17,12 +17,14 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "models/prefix_index.h"
+#include "models/record_rows.h"
 
 namespace vm {
 
@@ -45,23 +47,6 @@ struct TViewRow {
   std::vector<TCell> Cells;
 };
 
-// Records and their texts, in the order they were added.
-struct TRecordTexts {
-  std::vector<int32_t> Records;
-  // The texts one after another, and where each ends.
-  std::string Bytes;
-  std::vector<uint32_t> Ends;
-  void Add(int32_t record, std::string_view text) {
-    Records.push_back(record);
-    Bytes.append(text);
-    Ends.push_back(static_cast<uint32_t>(Bytes.size()));
-  }
-  std::string_view Text(size_t k) const {
-    const uint32_t begin = k == 0 ? 0 : Ends[k - 1];
-    return std::string_view(Bytes).substr(begin, Ends[k] - begin);
-  }
-};
-
 // Where the texts of pending rows come from.
 class TRowTexts {
  public:
@@ -71,10 +56,11 @@ class TRowTexts {
   // there. Valid until the record or Scratch changes.
   virtual std::string_view RecordText(int32_t record, int32_t col, std::string& scratch) const = 0;
   // Of records 0..Count-1, those whose text in Col starts with a byte that
-  // Starts marks, added to Found in the order of the records: the texts
-  // RecordText gives, read as the records lie.
+  // Starts marks, handed to Found in the order of the records: the texts
+  // RecordText gives, read as the records lie, each valid during the call.
+  using TFound = std::function<void(int32_t record, std::string_view text)>;
   virtual void FindStarting(int32_t col, int32_t count, const std::array<bool, 256>& starts,
-                            TRecordTexts& found) const;
+                            const TFound& found) const;
 };
 
 class TStringTable {
@@ -145,6 +131,8 @@ class TStringTable {
   // The row record of row Index, made from its record when it is pending.
   TViewRow& Made(size_t index) const;
   int32_t BisectBestPrefix(std::string_view prefix, int32_t col) const;
+  // recordRows_ made anew from the rows as they stand.
+  void KeepRecordRows() const;
   // The index of the rows whose text in Col starts with a byte Starts marks.
   std::unique_ptr<TPrefixIndex> IndexStarting(int32_t col, const std::array<bool, 256>& starts) const;
 
@@ -160,6 +148,11 @@ class TStringTable {
   // Pending rows read records 0..RecordCount-1 of texts_ (others only
   // once given them).
   int32_t recordCount_ = 0;
+  // The pending rows by their records, for the search's walk over the
+  // records: made with the rows' order and following every row that comes
+  // in, goes or is made; made anew by the search after rows were given
+  // other records.
+  mutable TRecordRows recordRows_;
   int32_t textOrderCol_ = -1;
   // The prefix search's index of one column, made a first character at a
   // time: the walk over every row that answers a text no indexed row starts

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <random>
 #include <string>
 #include <tuple>
@@ -116,47 +117,90 @@ TEST(StringTable, PrefixSearchSeesEveryChangeOfTheRows) {
 // Past the rows read in order, the search keeps an index: whatever is
 // typed, and whatever changes between two searches, it must find what a
 // walk finds. Texts met only far down, or nowhere whole, are common here.
+// Rows typed in, and rows loaded and not yet read, whose records the search
+// walks and then finds their rows by: every change of the rows (a row
+// inserted or deleted, the rows in a new order, a row made by a text typed
+// over its record's, a row given another record, one past those loaded
+// among them) must reach the rows it finds.
 TEST(StringTable, PrefixSearchPastTheFirstRowsSeesEveryChange) {
-  std::mt19937 random(7);
-  const std::string letters = "abqQ"_w + "яЯ"_w;
-  const auto text = [&](size_t most) {
-    std::string s(1 + random() % most, ' ');
-    for (char& c : s) c = letters[random() % letters.size()];
-    return s;
-  };
-  // The first rows start with no 'q', so that a search for one goes on.
-  const auto early = [&] { return "a" + text(3); };
-  TStringTable t;
-  t.SetColCount(2);
-  const int32_t rows = 3 * TStringTable::kWalkedRows;
-  for (int32_t i = 0; i < rows; ++i) {
-    const int32_t row = t.AppendRow()->Index;
-    t.SetCellText(0, row, i < TStringTable::kWalkedRows ? early() : text(5));
-    t.SetCellText(1, row, text(2));
-  }
-  int indexed = 0;
-  for (int round = 0; round < 300; ++round) {
-    const int32_t col = random() % 4 == 0 ? 1 : 0;
-    const std::string prefix = random() % 2 ? "q" + text(6) : text(6);
-    const int32_t found = t.FindBestPrefix(prefix, col);
-    ASSERT_EQ(found, WalkBestPrefix(t, prefix, col)) << "round " << round << ": " << prefix << " in " << col;
-    indexed += found >= TStringTable::kWalkedRows ? 1 : 0;
-    const auto some = [&] { return static_cast<int32_t>(random() % static_cast<unsigned>(t.Count())); };
-    switch (random() % 5) {
-      case 0: t.SetCellText(static_cast<int32_t>(random() % 2), some(), text(5)); break;
-      case 1: t.SetCellText(0, t.InsertRow(some())->Index, text(5)); break;
-      case 2: t.DeleteRow(some()); break;
-      case 3: {
-        std::vector<int32_t> order(static_cast<size_t>(t.Count()));
-        for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
-        std::shuffle(order.begin() + TStringTable::kWalkedRows, order.end(), random);
-        t.Reorder(order);
-        break;
-      }
-      default: break;  // the same rows searched again
+  struct TTwoColumns final : TRowTexts {
+    std::vector<std::array<std::string, 2>> Texts;
+    std::string_view RecordText(int32_t record, int32_t col, std::string&) const override {
+      return Texts[static_cast<size_t>(record)][static_cast<size_t>(col)];
     }
+  };
+  for (const bool pending : {false, true}) {
+    std::mt19937 random(7);
+    const std::string letters = "abqQ"_w + "яЯ"_w;
+    const auto text = [&](size_t most) {
+      std::string s(1 + random() % most, ' ');
+      for (char& c : s) c = letters[random() % letters.size()];
+      return s;
+    };
+    // The first rows start with no 'q', so that a search for one goes on.
+    const auto early = [&] { return "a" + text(3); };
+    TStringTable t;
+    t.SetColCount(2);
+    const int32_t rows = 3 * TStringTable::kWalkedRows;
+    TTwoColumns texts;
+    // Each later text ends in its record's number: typed whole, it names one row.
+    for (int32_t i = 0; i <= rows; ++i)
+      texts.Texts.push_back({i < TStringTable::kWalkedRows ? early() : text(5) + std::to_string(i), text(2)});
+    if (pending) {
+      t.AppendPendingRows(texts, rows);
+    } else {
+      for (int32_t i = 0; i < rows; ++i) {
+        const int32_t row = t.AppendRow()->Index;
+        for (const size_t col : {0, 1}) t.SetCellText(static_cast<int32_t>(col), row, texts.Texts[static_cast<size_t>(i)][col]);
+      }
+    }
+    int indexed = 0;
+    // The texts of column 0 the last change took away and put in, typed
+    // next now and then: a row still found by its old text, or not yet by
+    // its new one, is seen at once.
+    std::vector<std::string> touched;
+    for (int round = 0; round < 300; ++round) {
+      int32_t col = random() % 4 == 0 ? 1 : 0;
+      std::string prefix = random() % 2 ? "q" + text(6) : text(6);
+      if (!touched.empty() && random() % 2 == 0) {
+        col = 0;
+        prefix = touched[random() % touched.size()];
+      }
+      const int32_t found = t.FindBestPrefix(prefix, col);
+      ASSERT_EQ(found, WalkBestPrefix(t, prefix, col))
+          << (pending ? "pending, " : "typed, ") << "round " << round << ": " << prefix << " in " << col;
+      indexed += found >= TStringTable::kWalkedRows ? 1 : 0;
+      const auto some = [&] { return static_cast<int32_t>(random() % static_cast<unsigned>(t.Count())); };
+      // Past the first rows, so that they keep their early texts.
+      const int32_t row = TStringTable::kWalkedRows + some() % (t.Count() - TStringTable::kWalkedRows);
+      const auto touch = [&](int32_t r) {
+        std::string scratch;
+        if (const std::string_view text = t.ReadCellText(0, r, scratch); !text.empty()) touched.emplace_back(text);
+      };
+      touched.clear();
+      touch(row);
+      switch (random() % 6) {
+        case 0: t.SetCellText(random() % 3 == 0 ? 1 : 0, row, text(5)); break;
+        case 1: t.SetCellText(0, t.InsertRow(row)->Index, text(5)); break;
+        case 2: t.DeleteRow(row); break;
+        case 3: {
+          std::vector<int32_t> order(static_cast<size_t>(t.Count()));
+          for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
+          std::shuffle(order.begin() + TStringTable::kWalkedRows, order.end(), random);
+          t.Reorder(order);
+          break;
+        }
+        case 4: {
+          const int32_t shown = t.SourceRecord(some());
+          t.SetSourceRecord(row, shown < 0 || random() % 8 == 0 ? rows : shown);
+          break;
+        }
+        default: break;  // the same rows searched again
+      }
+      if (row < t.Count()) touch(row);
+    }
+    EXPECT_GT(indexed, 30) << (pending ? "pending" : "typed");
   }
-  EXPECT_GT(indexed, 30);
 }
 
 // Rows loaded and not yet read, and rows made since (read, or typed in),
@@ -265,8 +309,8 @@ TEST(StringTable, PrefixSearchOverBigPartsFindsWhatAWalkFinds) {
 // with it in either case, and a first character no row has finds none.
 // Rows whose texts are not where their records lie in order count as
 // theirs: a text typed over a record's, a row typed in, a record shown by
-// two rows (the first wins) and one past those the rows were loaded with;
-// a made row deleted counts no more.
+// two rows (the first wins, the second once the first is made or gone) and
+// one past those the rows were loaded with; a made row deleted counts no more.
 TEST(StringTable, PrefixSearchByFirstCharacterFindsWhatAWalkFinds) {
   TListedTexts texts;
   const std::string firsts[] = {"ё"_w, "Ё"_w, "я"_w, "Я"_w, "е"_w, " ", "a", "A", ""};
@@ -302,4 +346,11 @@ TEST(StringTable, PrefixSearchByFirstCharacterFindsWhatAWalkFinds) {
   EXPECT_EQ(t.FindBestPrefix("б"_w, 0), -1);
   t.SetCellText(0, rows - 1, "бор"_w);
   EXPECT_EQ(t.FindBestPrefix("Б"_w, 0), rows - 1) << "a changed text is seen by a first character walked before";
+  // Of the two rows showing one record, the first typed over, then the
+  // second deleted: the record is shown by the second row, then by none.
+  t.SetCellText(0, TStringTable::kWalkedRows, "бор"_w);
+  const int32_t second = WalkBestPrefix(t, "ЕЁЕЁ"_w, 0);
+  EXPECT_EQ(std::pair(t.FindBestPrefix("ЕЁЕЁ"_w, 0), t.SourceRecord(second)), std::pair(second, twice));
+  t.DeleteRow(second);
+  EXPECT_EQ(t.FindBestPrefix("ЕЁЕЁ"_w, 0), WalkBestPrefix(t, "ЕЁЕЁ"_w, 0));
 }
