@@ -59,9 +59,6 @@ void TLoadedTexts::FindStarting(int32_t col, int32_t count, const std::array<boo
   const auto offset = place.first;
   const auto length = place.second;
   const char type = table_.FieldType(column.Field);
-  const auto startsSo = [&starts](std::string_view text) {
-    return !text.empty() && starts[static_cast<unsigned char>(text[0])];
-  };
   if (type == 'C') {
     table_.VisitRows(0, count, offset, [&](int32_t record, const TRow& row) {
       const std::string_view bytes(row.Buffer() + offset, static_cast<size_t>(length));
@@ -81,7 +78,7 @@ void TLoadedTexts::FindStarting(int32_t col, int32_t count, const std::array<boo
       const char* const bytes = row.Buffer() + offset;
       if (const uint32_t text = read(bytes)) {
         if (starts[text & 0xff]) found(record, std::string_view(bytes + (text >> 8), length - (text >> 8)));
-      } else if (const std::string_view made = RecordText(record, col, scratch); startsSo(made)) {
+      } else if (const std::string_view made = RecordText(record, col, scratch); StartsWithOneOf(made, starts)) {
         found(record, made);
       }
     });

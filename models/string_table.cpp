@@ -243,9 +243,6 @@ int32_t TStringTable::FindBestPrefix(std::string_view prefix, int32_t col) const
 // kept between; made rows are read from their cells.
 std::unique_ptr<TPrefixIndex> TStringTable::IndexStarting(int32_t col, const std::array<bool, 256>& starts) const {
   if (!recordRows_.Kept()) KeepRecordRows();
-  const auto startsSo = [&](std::string_view text) {
-    return !text.empty() && starts[static_cast<unsigned char>(text[0])];
-  };
   const auto& others = recordRows_.Others();
   // Room for every record is only address space until the texts found
   // are written into it.
@@ -259,9 +256,11 @@ std::unique_ptr<TPrefixIndex> TStringTable::IndexStarting(int32_t col, const std
     // walked, is read as it is.
     std::string scratch;
     for (const auto& other : others)
-      if (const std::string_view text = ReadCellText(col, other.first, scratch); startsSo(text)) add(other.first, text);
+      if (const std::string_view text = ReadCellText(col, other.first, scratch); StartsWithOneOf(text, starts))
+        add(other.first, text);
     for (const TViewRow* row : made_)
-      if (const std::string& text = row->Cells[static_cast<size_t>(col)].Text; startsSo(text)) add(row->Index, text);
+      if (const std::string& text = row->Cells[static_cast<size_t>(col)].Text; StartsWithOneOf(text, starts))
+        add(row->Index, text);
   });
 }
 
@@ -269,8 +268,7 @@ void TRowTexts::FindStarting(int32_t col, int32_t count, const std::array<bool, 
                              const TFound& found) const {
   std::string scratch;
   for (int32_t record = 0; record < count; ++record)
-    if (const std::string_view text = RecordText(record, col, scratch);
-        !text.empty() && starts[static_cast<unsigned char>(text[0])])
+    if (const std::string_view text = RecordText(record, col, scratch); StartsWithOneOf(text, starts))
       found(record, text);
 }
 

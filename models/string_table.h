@@ -47,6 +47,11 @@ struct TViewRow {
   std::vector<TCell> Cells;
 };
 
+// Whether Text starts with a byte that Starts marks.
+inline bool StartsWithOneOf(std::string_view text, const std::array<bool, 256>& starts) {
+  return !text.empty() && starts[static_cast<unsigned char>(text[0])];
+}
+
 // Where the texts of pending rows come from.
 class TRowTexts {
  public:
