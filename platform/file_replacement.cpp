@@ -212,4 +212,8 @@ bool ReplaceFile(const std::string& target, const std::function<bool(File&)>& fi
   return replacement.Commit(*f);
 }
 
+bool ReplaceFileWith(const std::string& target, std::string_view bytes) {
+  return ReplaceFile(target, [&](File& f) { return bytes.empty() || f.WriteAt(0, bytes.data(), bytes.size()); });
+}
+
 }  // namespace vm

@@ -221,6 +221,8 @@ class ScratchFolder {
 // file. Refused when another open holds the target. False on any failure; the
 // target is then untouched and nothing is left beside it.
 bool ReplaceFile(const std::string& target, const std::function<bool(File&)>& fill);
+// The same with the whole content given.
+bool ReplaceFileWith(const std::string& target, std::string_view bytes);
 
 // The path of the running program.
 std::string ProgramPath();
