@@ -152,7 +152,7 @@ bool WriteArchiveList(const std::string& fileName, const std::vector<TArchiveLis
   bytes.reserve(records.size() * kArchiveListRecordSize);
   for (const TArchiveListRecord& r : records) bytes += EncodeArchiveListRecord(r);
   if (Files().Exists(fileName)) SetArchiveAttributes(fileName, false);
-  const bool ok = ReplaceFile(fileName, [&](File& f) { return bytes.empty() || f.WriteAt(0, bytes.data(), bytes.size()); });
+  const bool ok = ReplaceFileWith(fileName, bytes);
   SetArchiveAttributes(fileName, true);
   return ok;
 }

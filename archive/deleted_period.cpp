@@ -7,6 +7,7 @@
 #include "archive/archive_dialogs.h"
 #include "archive/archive_store.h"
 #include "archive/command_frame.h"
+#include "archive/components/local_paths.h"
 #include "archive/data_commit.h"
 #include "archive/diskettes.h"
 #include "archive/own_folders.h"
@@ -72,26 +73,29 @@ bool WriteWorkList(const TArchiveEnv& env, const std::string& name, const std::v
 
 std::string MediaSetRecord(const TArchiveEnv& env) { return env.Dir + kPendingMediaSetName; }
 
-bool WriteText(const std::string& path, const std::string& text) {
-  return ReplaceFile(path, [&](File& f) { return f.WriteAt(0, text.data(), text.size()); });
-}
-
 // Volumes of a deleted period left on a medium under temporary names: they
 // take their names when the deletion's commit stands and go when it does
 // not. False while some stay unnamed (their medium out of reach); what an
-// interrupted command left is noted in "Errors.log".
+// interrupted command left is noted in "Errors.log". Something at the
+// record's name that is none was noted by the start, and each move onto a
+// medium names it in its refusal.
 bool SettleMediaSet(const TArchiveEnv& env, bool interrupted) {
   std::vector<std::string> messages;
   const bool settled = SettlePendingRenames(MediaSetRecord(env), messages);
-  if (interrupted)
+  TPendingRenames record;
+  if (interrupted && (settled || ReadPendingRenames(MediaSetRecord(env), record)))
     for (const std::string& m : messages) Ui().LogError(m);
   return settled;
 }
 
-std::string UnnamedVolumes(const TArchiveEnv& env) {
+// Why no move onto a medium may begin: the disk whose volumes still wait
+// for their names, or what stands at the record's name instead of a
+// record; "" when nothing stands there.
+std::string WaitingMediaSet(const TArchiveEnv& env) {
   TPendingRenames record;
-  const std::string folder = ReadPendingRenames(MediaSetRecord(env), record) ? record.Folder : std::string();
-  return "Тома удаленного периода не дописаны на диск "_w + DriveName(folder) +
+  std::string fault;
+  if (!ReadPendingRenames(MediaSetRecord(env), record, &fault)) return fault;
+  return "Тома удаленного периода не дописаны на диск "_w + DriveName(record.Folder) +
          ": вставьте этот диск и перезапустите программу"_w;
 }
 
@@ -103,6 +107,8 @@ std::string UnnamedVolumes(const TArchiveEnv& env) {
 // archived, one after leaves its set for the next start to name.
 bool MoveToMedia(const TArchiveConfig& config, const TArchiveEnv& env, const std::vector<TArchiveListRecord>& taken,
                  int64_t total, TDataCommit& plan) {
+  // One record at a time: a second would lose the first one's volumes.
+  if (const std::string waiting = WaitingMediaSet(env); !waiting.empty()) throw TArchiveFault(waiting);
   if (!EnoughRoom(env, total)) return false;
   std::vector<std::string> files;
   for (const TArchiveListRecord& r : taken) {
@@ -128,19 +134,23 @@ bool MoveToMedia(const TArchiveConfig& config, const TArchiveEnv& env, const std
                     kMbYesNoQuestion) == kIdYes)
       return false;
   }
-  if (Files().Exists(MediaSetRecord(env))) throw TArchiveFault(UnnamedVolumes(env));
+  // The record finds the medium again from any folder the program runs in.
+  if (drive.empty() || drive.front() != '/') throw TArchiveFault("Диск указан не полным путем: "_w + drive);
   TPendingRenames record;
-  record.Folder = drive.empty() || drive.back() != '/' ? drive + "/" : drive;
-  for (int32_t i = 0; i <= last; ++i) record.Names.emplace_back(GetFileNamePart(VolumeFileName(pack, i)), "");
+  record.Folder = WithTrailingSlash(drive);
+  for (int32_t i = 0; i <= last; ++i) record.Names.push_back({.Name = GetFileNamePart(VolumeFileName(pack, i)), .Temp = ""});
   TMediumNames unnamed;
-  if (!WriteText(MediaSetRecord(env), EncodePendingRenames(record)) ||
+  if (!ReplaceFileWith(MediaSetRecord(env), EncodePendingRenames(record)) ||
       !CopyToDiskettesUnnamed(pack, drive, last, env.FreeBytes, unnamed))
     return false;
   record.Finish = true;
   record.Names.clear();
-  for (const auto& [target, temp] : unnamed) record.Names.emplace_back(GetFileNamePart(target), GetFileNamePart(temp));
+  for (const auto& [target, temp] : unnamed) {
+    record.Names.push_back({.Name = GetFileNamePart(target), .Temp = GetFileNamePart(temp)});
+    if (!MarkPendingName(record.Folder, record.Names.back())) return false;
+  }
   const std::string named = env.WorkDir() + kPendingMediaSetName;
-  if (!WriteText(named, EncodePendingRenames(record))) return false;
+  if (!ReplaceFileWith(named, EncodePendingRenames(record))) return false;
   plan.Moves.emplace_back(named, MediaSetRecord(env));
   return true;
 }
@@ -168,7 +178,7 @@ bool DeleteSteps(TArchiveConfig& config, const TArchiveEnv& env, const TArcIDIte
   if (!CommitDataFiles(env.Dir, plan)) return false;
   // Deleted all the same: the medium went before its volumes were named,
   // which the next start or command does once it is back.
-  if (move && !SettleMediaSet(env, false)) Ui().MsgBox(UnnamedVolumes(env), DeleteCaption(), kMbError);
+  if (move && !SettleMediaSet(env, false)) Ui().MsgBox(WaitingMediaSet(env), DeleteCaption(), kMbError);
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include "archive/archive_dialogs.h"
 #include "archive/archive_store.h"
 #include "archive/command_frame.h"
+#include "archive/components/local_paths.h"
 #include "foundation/files/fileutils.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -46,8 +47,7 @@ bool CopyVolumes(const std::string& fileName, const std::string& drive, const st
                  const TFreeBytesProc& freeBytes,
                  const std::function<bool(const std::string&, const std::string&)>& copy,
                  const std::function<void()>& full) {
-  std::string folder = drive;
-  if (folder.empty() || folder.back() != '/') folder += '/';
+  const std::string folder = WithTrailingSlash(drive);
   TArchiveGauge gauge("Идет копирование файлов..."_w, static_cast<int64_t>(order.size()));
   bool ok = true;
   for (std::size_t i = 0; i < order.size();) {

@@ -209,15 +209,33 @@ bool LoadSettingsChecked() {
   return loaded;
 }
 
+namespace {
+
+// The folders whose files the program writes: the program directory and,
+// apart from it, the data directory.
+std::vector<std::string> OwnDirectories() {
+  std::vector<std::string> dirs = {ProgramDirectory()};
+  if (!SameFileName(DataDir(), ProgramDirectory())) dirs.push_back(DataDir());
+  return dirs;
+}
+
+}  // namespace
+
 bool RecoverCommitAtStartUp() {
-  std::vector<std::string> messages;
-  const TRecoveryResult r = RecoverInterruptedCommit(DataDir(), messages);
-  for (const std::string& m : messages) LogError(m);
-  if (r != TRecoveryResult::Failed) return true;
-  Ui().MsgBox(messages.empty() ? std::string()
-                               : messages.front() + ". Исправте ошибку и перезапустите программу"_w,
-              Ui().AppTitle(), kMbError);
-  return false;
+  // The documents commit in the data directory, the archive commands in the
+  // program directory; a commit of a deleted period's volumes decides
+  // whether they take their names, before anything sweeps temporaries.
+  for (const std::string& dir : OwnDirectories()) {
+    std::vector<std::string> messages;
+    const TRecoveryResult r = RecoverInterruptedCommit(dir, messages);
+    for (const std::string& m : messages) LogError(m);
+    if (r != TRecoveryResult::Failed) continue;
+    Ui().MsgBox(messages.empty() ? std::string()
+                                 : messages.front() + ". Исправте ошибку и перезапустите программу"_w,
+                Ui().AppTitle(), kMbError);
+    return false;
+  }
+  return true;
 }
 
 namespace {
@@ -265,18 +283,20 @@ std::vector<std::string> SettleReservSwap(const std::string& dir) {
 
 void RemoveLeftoverFiles() {
   // First, as a deleted period's volumes may wait under temporary names in
-  // any folder the user chose for them, one of these included.
+  // any folder the user chose for them, one of these included; those of a
+  // record that still waits may be the period's only copy, and stay.
+  const std::string record = ProgramDirectory() + kPendingMediaSetName;
   std::vector<std::string> done;
-  SettlePendingRenames(ProgramDirectory() + kPendingMediaSetName, done);
+  SettlePendingRenames(record, done);
   for (const std::string& m : done) LogError(m);
-  std::vector<std::string> dirs = {ProgramDirectory()};
-  if (!SameFileName(DataDir(), ProgramDirectory())) dirs.push_back(DataDir());
+  const auto kept = PendingTemporaries(record);
+  std::vector<std::string> dirs = OwnDirectories();
   // A link planted at the work folder's name is no folder of ours. Its
   // subfolders hold work files too: a restore unpacks into "WORK/FILES".
   const std::string work = ProgramDirectory() + "WORK";
   if (!Files().IsSymlink(work)) AddFolderTree(work + "/", dirs);
   for (const std::string& dir : dirs)
-    for (const std::string& name : RemoveLeftoverTemporaries(dir))
+    for (const std::string& name : RemoveLeftoverTemporaries(dir, kept))
       LogError("Удалён временный файл прерванной записи "_w + dir + name);
   for (const std::string& m : SettleReservSwap(ProgramDirectory())) LogError(m);
 }

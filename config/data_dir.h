@@ -70,9 +70,10 @@ bool ConfirmWorkingDate(bool systemClock, const TDateRec& lastDate);
 // code 1.
 bool LoadSettingsChecked();
 
-// Brings the commit a dead process left in the data directory all back or
-// all forward (noted in "Errors.log"); false, after telling the user, when
-// it cannot. Only while the database lock is held.
+// Brings the commits a dead process left in the data directory and in the
+// program directory all back or all forward (noted in "Errors.log"); false,
+// after telling the user, when one cannot be. Only while the database lock
+// is held.
 bool RecoverCommitAtStartUp();
 
 // The folders of the program directory a backup swaps its new volumes in
@@ -99,8 +100,10 @@ std::vector<std::string> SettleReservSwap(const std::string& dir);
 // Removes what writers killed in earlier runs left beside their files in
 // the program and data directories and in the work folder and its
 // subfolders, and settles the swap of a backup's volumes and the volumes of
-// a deleted period left on a medium, each named in "Errors.log". Only while
-// the database lock is held and once the interrupted commit is settled.
+// a deleted period left on a medium, each named in "Errors.log"; the
+// temporaries of those volumes that are still to take their names stay.
+// Only while the database lock is held and once the interrupted commits are
+// settled.
 void RemoveLeftoverFiles();
 
 // The start-up of the data: data directory, lock, the interrupted commit

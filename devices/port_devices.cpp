@@ -80,7 +80,7 @@ bool SetPortDevice(const std::string& portName, const std::string& device) {
   }
   std::string text;
   for (const auto& [number, path] : devices) text += ComName(number) + "=" + path + "\r\n";
-  return ReplaceFile(PortsIniName(), [&text](File& f) { return f.WriteAt(0, text.data(), text.size()); });
+  return ReplaceFileWith(PortsIniName(), text);
 }
 
 std::vector<std::string> SerialDeviceChoices() {

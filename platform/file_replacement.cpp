@@ -89,15 +89,15 @@ bool IsTemporaryFileName(std::string_view name) {
   return true;
 }
 
-std::vector<std::string> RemoveLeftoverTemporaries(const std::string& dir) {
+std::vector<std::string> RemoveLeftoverTemporaries(const std::string& dir,
+                                                   const std::function<bool(std::string_view name)>& kept) {
   FileSystem& fs = Files();
-  std::string folder = dir;
-  if (!folder.empty() && folder.back() != '/') folder += '/';
+  const std::string folder = WithSlash(dir);
   std::vector<DirEntry> entries;
   std::vector<std::string> removed;
   if (!fs.ListDirectory(folder, entries)) return removed;
   for (const DirEntry& entry : entries) {
-    if (entry.IsDir || !IsTemporaryFileName(entry.Name)) continue;
+    if (entry.IsDir || !IsTemporaryFileName(entry.Name) || (kept && kept(entry.Name))) continue;
     const std::string path = folder + entry.Name;
     // A writer holds its file until the rename, refusing other writers, so
     // one that opens for writing belongs to nobody any more.
@@ -210,6 +210,10 @@ bool ReplaceFile(const std::string& target, const std::function<bool(File&)>& fi
   std::unique_ptr<File> f = replacement.BeginHeld(real, std::move(held));
   if (!f || !fill(*f)) return false;
   return replacement.Commit(*f);
+}
+
+bool ReplaceFileWith(const std::string& target, std::string_view bytes) {
+  return ReplaceFile(target, [&](File& f) { return bytes.empty() || f.WriteAt(0, bytes.data(), bytes.size()); });
 }
 
 }  // namespace vm

@@ -149,9 +149,11 @@ bool SameFileName(std::string_view a, std::string_view b);
 bool IsTemporaryFileName(std::string_view name);
 
 // Removes the temporary files that dead writers left in dir (not below it)
-// and returns their names. A file a live writer still holds stays; a link
-// at such a name goes by itself, whatever it points at.
-std::vector<std::string> RemoveLeftoverTemporaries(const std::string& dir);
+// and returns their names. A file a live writer still holds stays, and so
+// does one whose name `kept` (when given) says is still to be put in place;
+// a link at such a name goes by itself, whatever it points at.
+std::vector<std::string> RemoveLeftoverTemporaries(const std::string& dir,
+                                                   const std::function<bool(std::string_view name)>& kept = {});
 
 // Gives a new file that is to be renamed over an old one the old one's
 // permissions (nothing when the old one is not there).
@@ -229,6 +231,8 @@ class ScratchFolder {
 // file. Refused when another open holds the target. False on any failure; the
 // target is then untouched and nothing is left beside it.
 bool ReplaceFile(const std::string& target, const std::function<bool(File&)>& fill);
+// The same with the whole content given.
+bool ReplaceFileWith(const std::string& target, std::string_view bytes);
 
 // The path of the running program.
 std::string ProgramPath();

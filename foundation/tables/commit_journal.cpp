@@ -297,8 +297,7 @@ bool TCommitJournal::Fail(std::string what) {
 bool TCommitJournal::WriteJournal(bool done) {
   const std::string text = Serialize(entries_, done);
   // Whole or absent, and its name durable, before anything relies on it.
-  return ReplaceFile(dir_ + kCommitJournalName,
-                     [&](File& f) { return f.WriteAt(0, text.data(), text.size()); });
+  return ReplaceFileWith(dir_ + kCommitJournalName, text);
 }
 
 bool TCommitJournal::Begin() {

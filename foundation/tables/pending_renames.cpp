@@ -1,5 +1,11 @@
 #include "foundation/tables/pending_renames.h"
 
+#include <zlib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
 #include "platform/encoding.h"
@@ -12,16 +18,36 @@ namespace {
 constexpr std::string_view kFinish = "FINISH", kDrop = "DROP";
 // Far more than any volume set; a longer file is none of ours.
 constexpr int64_t kMaxRecordBytes = 1 << 20;
+constexpr std::string_view kVolumeBase = "Delarch.";
+// ".~", 16 hexadecimal digits, "~".
+constexpr std::size_t kTempTail = 19;
 
-bool PlainName(std::string_view name) {
-  return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\\r\n\t") == std::string_view::npos;
+bool AllDigits(std::string_view s) {
+  return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// A volume's name as the volumes are numbered: three digits, or more
+// without a leading zero once three are not enough.
+bool VolumeName(std::string_view name) {
+  if (name.substr(0, kVolumeBase.size()) != kVolumeBase) return false;
+  const std::string_view number = name.substr(kVolumeBase.size());
+  return AllDigits(number) && number.size() <= 10 && (number.size() == 3 || (number.size() > 3 && number[0] != '0'));
 }
 
 // The record only ever moves a file made as the temporary of a name onto
 // that name: whatever it is made to say, it renames nothing else.
 bool TemporaryOf(std::string_view temp, std::string_view name) {
-  return temp.size() > name.size() + 2 && temp.substr(0, name.size()) == name &&
-         temp.substr(name.size(), 2) == ".~" && IsTemporaryFileName(temp);
+  return temp.size() == name.size() + kTempTail && temp.substr(0, name.size()) == name && IsTemporaryFileName(temp);
+}
+
+bool VolumeTemporary(std::string_view temp) {
+  return temp.size() > kTempTail && VolumeName(temp.substr(0, temp.size() - kTempTail)) &&
+         TemporaryOf(temp, temp.substr(0, temp.size() - kTempTail));
+}
+
+bool AbsoluteFolder(std::string_view folder) {
+  return folder.size() >= 1 && folder.front() == '/' && folder.back() == '/' &&
+         std::none_of(folder.begin(), folder.end(), [](char c) { return static_cast<unsigned char>(c) < 32 || c == 127; });
 }
 
 std::string_view NextLine(std::string_view& text) {
@@ -31,11 +57,75 @@ std::string_view NextLine(std::string_view& text) {
   return line;
 }
 
+std::string SumText(uint32_t sum) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text(8, '0');
+  for (int i = 7; i >= 0; --i, sum >>= 4) text[static_cast<std::size_t>(i)] = kDigits[sum & 15];
+  return text;
+}
+
+bool ParseSum(std::string_view text, uint32_t& sum) {
+  if (text.size() != 8) return false;
+  sum = 0;
+  for (const char c : text) {
+    const std::size_t digit = std::string_view("0123456789ABCDEF").find(static_cast<char>(std::toupper(c)));
+    if (digit == std::string_view::npos) return false;
+    sum = sum << 4 | static_cast<uint32_t>(digit);
+  }
+  return true;
+}
+
+// The line of one name: the name and its temporary, and, in a record that
+// keeps them, the size and sum of what the temporary holds.
+bool DecodeName(std::string_view line, bool finish, TPendingName& n) {
+  std::vector<std::string_view> fields;
+  for (std::size_t tab; (tab = line.find('\t')) != std::string_view::npos; line.remove_prefix(tab + 1))
+    fields.push_back(line.substr(0, tab));
+  fields.push_back(line);
+  if (fields.size() != 2 && !(finish && fields.size() == 4)) return false;
+  n.Name = std::string(fields[0]);
+  n.Temp = std::string(fields[1]);
+  if (!VolumeName(n.Name) || (finish ? !TemporaryOf(n.Temp, n.Name) : !n.Temp.empty())) return false;
+  if (fields.size() == 2) return true;
+  if (!AllDigits(fields[2]) || fields[2].size() > 18 || !ParseSum(fields[3], n.Sum)) return false;
+  n.Size = std::stoll(std::string(fields[2]));
+  return true;
+}
+
+bool MarkOf(const std::string& path, int64_t& size, uint32_t& sum) {
+  const std::unique_ptr<File> f = Files().Open(path, FileMode::Read);
+  size = f ? f->Size() : -1;
+  if (size < 0) return false;
+  uLong crc = crc32(0, nullptr, 0);
+  std::vector<char> buf(1 << 16);
+  for (int64_t at = 0; at < size;) {
+    const int64_t got = f->ReadAt(at, buf.data(), static_cast<std::size_t>(std::min<int64_t>(size - at, 1 << 16)));
+    if (got <= 0) return false;
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(buf.data()), static_cast<uInt>(got));
+    at += got;
+  }
+  sum = static_cast<uint32_t>(crc);
+  return true;
+}
+
+// The file at `to` is what the temporary became, as far as the record can
+// tell.
+bool NamedAlready(const std::string& to, const TPendingName& n) {
+  if (!Files().Exists(to)) return false;
+  int64_t size = -1;
+  uint32_t sum = 0;
+  return n.Size < 0 || (MarkOf(to, size, sum) && size == n.Size && sum == n.Sum);
+}
+
 }  // namespace
 
 std::string EncodePendingRenames(const TPendingRenames& record) {
   std::string text = std::string(record.Finish ? kFinish : kDrop) + "\r\n" + record.Folder + "\r\n";
-  for (const auto& [name, temp] : record.Names) text += name + "\t" + temp + "\r\n";
+  for (const TPendingName& n : record.Names) {
+    text += n.Name + "\t" + n.Temp;
+    if (n.Size >= 0) text += "\t" + std::to_string(n.Size) + "\t" + SumText(n.Sum);
+    text += "\r\n";
+  }
   return text;
 }
 
@@ -45,43 +135,54 @@ bool DecodePendingRenames(std::string_view text, TPendingRenames& record) {
   if (state != kFinish && state != kDrop) return false;
   record.Finish = state == kFinish;
   record.Folder = std::string(NextLine(text));
-  if (record.Folder.empty() || record.Folder.back() != '/' || record.Folder.find_first_of("\r\n") != std::string::npos)
-    return false;
+  if (!AbsoluteFolder(record.Folder)) return false;
   record.Names.clear();
   while (!text.empty()) {
-    const std::string_view line = NextLine(text);
-    const std::size_t tab = line.find('\t');
-    if (tab == std::string_view::npos) return false;
-    const std::string_view name = line.substr(0, tab), temp = line.substr(tab + 1);
-    if (!PlainName(name) || (record.Finish ? !TemporaryOf(temp, name) : !temp.empty())) return false;
-    record.Names.emplace_back(name, temp);
+    TPendingName n;
+    if (!DecodeName(NextLine(text), record.Finish, n)) return false;
+    record.Names.push_back(std::move(n));
   }
   return true;
 }
 
-bool ReadPendingRenames(const std::string& path, TPendingRenames& record) {
-  std::string text;
-  return ReadWholeFile(path, text, kMaxRecordBytes) && DecodePendingRenames(text, record);
+bool MarkPendingName(const std::string& folder, TPendingName& name) {
+  return MarkOf(folder + name.Temp, name.Size, name.Sum);
+}
+
+bool ReadPendingRenames(const std::string& path, TPendingRenames& record, std::string* fault) {
+  FileSystem& fs = Files();
+  const bool link = fs.IsSymlink(path);
+  if (!link && !fs.Exists(path)) return false;
+  std::string text, why;
+  // A link is never followed: the record is written as a file of its own.
+  if (link || fs.FileSize(path) < 0)
+    why = "Запись томов удаленного периода не является файлом: "_w + path;
+  else if (!ReadWholeFile(path, text, kMaxRecordBytes) || !DecodePendingRenames(text, record))
+    why = "Запись томов удаленного периода не читается: "_w + path;
+  else
+    return true;
+  if (fault) *fault = why;
+  return false;
 }
 
 bool SettlePendingRenames(const std::string& path, std::vector<std::string>& messages) {
   FileSystem& fs = Files();
-  if (!fs.Exists(path)) return true;
+  if (!fs.Exists(path) && !fs.IsSymlink(path)) return true;
   // Which record stands is decided only once the commit is.
   if (fs.Exists(GetFileDirPart(path) + kCommitJournalName)) return false;
   TPendingRenames record;
-  if (!ReadPendingRenames(path, record)) {
-    fs.Remove(path);
-    messages.push_back("Удалена испорченная запись "_w + path);
-    return true;
+  std::string fault;
+  if (!ReadPendingRenames(path, record, &fault)) {
+    messages.push_back(fault);
+    return false;
   }
   if (!record.Finish) {
     std::vector<DirEntry> entries;
     int removed = 0;
     if (fs.ListDirectory(record.Folder, entries))
       for (const DirEntry& e : entries)
-        for (const auto& [name, unused] : record.Names)
-          if (!e.IsDir && TemporaryOf(e.Name, name) && fs.Remove(record.Folder + e.Name)) ++removed;
+        for (const TPendingName& n : record.Names)
+          if (!e.IsDir && TemporaryOf(e.Name, n.Name) && fs.Remove(record.Folder + e.Name)) ++removed;
     fs.Remove(path);
     if (removed > 0) messages.push_back("Удалены файлы прерванной записи в папке "_w + record.Folder);
     return true;
@@ -89,13 +190,14 @@ bool SettlePendingRenames(const std::string& path, std::vector<std::string>& mes
   // In the record's order, so that a name that makes the set whole is
   // taken only after all the others.
   bool renamed = false, left = false;
-  for (const auto& [name, temp] : record.Names) {
-    const std::string from = record.Folder + temp, to = record.Folder + name;
+  for (const TPendingName& n : record.Names) {
+    const std::string from = record.Folder + n.Temp, to = record.Folder + n.Name;
     if (!fs.IsSymlink(from) && fs.Exists(from)) {
       left = !fs.Rename(from, to);
       renamed = renamed || !left;
     } else {
-      left = !fs.Exists(to);
+      // Another medium's volume at the name settles nothing.
+      left = !NamedAlready(to, n);
     }
     if (left) break;
   }
@@ -107,6 +209,19 @@ bool SettlePendingRenames(const std::string& path, std::vector<std::string>& mes
   fs.Remove(path);
   if (renamed) messages.push_back("Поставлены на место файлы прерванной записи в папке "_w + record.Folder);
   return true;
+}
+
+std::function<bool(std::string_view name)> PendingTemporaries(const std::string& path) {
+  TPendingRenames record;
+  std::string fault;
+  if (ReadPendingRenames(path, record, &fault)) {
+    std::vector<std::string> temps;
+    if (record.Finish)
+      for (const TPendingName& n : record.Names) temps.push_back(n.Temp);
+    return [temps](std::string_view name) { return std::find(temps.begin(), temps.end(), name) != temps.end(); };
+  }
+  if (fault.empty()) return {};
+  return VolumeTemporary;
 }
 
 }  // namespace vm

@@ -310,8 +310,9 @@ TEST_F(DeletedPeriod, APackNamingLiveArchivesReplacesNoneAndNoFreeNumberRefusesB
 // turn, then what the next start does: the period is still archived and no
 // volume of it stands on the medium, or it is deleted and its whole set
 // stands there, never both, never neither, and no temporary is left. Once,
-// the medium is away at that start: the volumes of a deleted period wait
-// under their temporary names until it is back.
+// the medium is away at that start, and then another one holding a set of
+// its own stands in its place: the volumes of a deleted period wait under
+// their temporary names until their own medium is back.
 TEST_F(DeletedPeriod, CutAtEveryChangeADeletionOntoAMediumLeavesTheArchivesOrTheirWholeSet) {
   toMedia_ = true;
   // Two volumes.
@@ -342,6 +343,10 @@ TEST_F(DeletedPeriod, CutAtEveryChangeADeletionOntoAMediumLeavesTheArchivesOrThe
     if (waited == 0 && ReadPendingRenames(dir_ + kPendingMediaSetName, record) && record.Finish) {
       fs::rename(media_, away);
       EXPECT_FALSE(SettlePendingRenames(dir_ + kPendingMediaSetName, messages));
+      fs::create_directories(media_);
+      for (const std::string& name : set) WriteBytes(media_ + name, test::RandomBytes(1000, 3));
+      EXPECT_FALSE(SettlePendingRenames(dir_ + kPendingMediaSetName, messages));
+      fs::remove_all(media_);
       fs::rename(away, media_);
       EXPECT_TRUE(std::ranges::all_of(test::DirNames(media_), IsTemporaryFileName));
       ++waited;
@@ -407,6 +412,48 @@ TEST_F(DeletedPeriod, LinksAtTheWorkOrArchiveFolderAreRefusedAndWhatTheyPointAtI
                        volumeFolder_ = media_;
                        return RestoreDeleted();
                      });
+}
+
+// While a record of volumes still to be named stands, no move onto a
+// medium begins, nor asks for a drive: a second record would lose the
+// first one's volumes. The refusal names the disk the record waits for,
+// or the record's path when what stands there is none. A drive given
+// without its full path, which no record could find again, is refused
+// before anything is written. Deleting without a move goes on meanwhile.
+TEST_F(DeletedPeriod, NoMoveOntoAMediumBeginsWhileARecordOfVolumesStands) {
+  toMedia_ = true;
+  const std::string record = dir_ + kPendingMediaSetName, away = tmp_.Dir() + "away";
+  const std::string refused =
+      "Удаление периода из архива по конфигурации 'Накладные'\r не было завершено из-за возникших ошибок!\r"_w;
+  const auto before = test::Snapshot(dir_);
+  const std::pair<std::function<void()>, std::string> cases[] = {
+      {[&] { WriteBytes(record, "FINISH\r\n" + away + "/\r\nDelarch.000\tDelarch.000.~0123456789abcdef~\r\n"); },
+       "Тома удаленного периода не дописаны на диск "_w + away + ": вставьте этот диск и перезапустите программу"_w},
+      {[&] { fs::create_directory(record); }, "Запись томов удаленного периода не является файлом: "_w + record},
+      {[&] { WriteBytes(record, "FINISH\r\n"); }, "Запись томов удаленного периода не читается: "_w + record},
+  };
+  for (const auto& [plant, why] : cases) {
+    SCOPED_TRACE(why);
+    plant();
+    const auto planted = test::Snapshot(dir_);
+    EXPECT_FALSE(Delete(1, true));
+    EXPECT_EQ(ui_.Boxes.back().Text, refused + why);
+    EXPECT_EQ(test::Snapshot(dir_), planted);
+    EXPECT_TRUE(fs::exists(record));
+    fs::remove(record);
+  }
+  EXPECT_EQ(prompts_, std::vector<std::string>{});
+  dialogs_.SelectDrive = [](const std::string&, std::string& drive) {
+    drive = "media";
+    return true;
+  };
+  EXPECT_FALSE(Delete(1, true, {kIdOk, kIdCancel}));
+  EXPECT_EQ(ui_.Boxes.back().Text, refused + "Диск указан не полным путем: media"_w);
+  EXPECT_EQ(test::Snapshot(dir_), before);
+  // Deleting without a move leaves the record to its disk.
+  cases[0].first();
+  EXPECT_TRUE(Delete(1, false));
+  EXPECT_TRUE(fs::exists(record));
 }
 
 TEST(RemovableMedia, MountPointsOfSticksAndCardsInTableOrder) {

@@ -12,6 +12,7 @@
 #include "config/data_dir.h"
 #include "config/errorlog.h"
 #include "config/settings_syntax.h"
+#include "foundation/tables/commit_journal.h"
 #include "foundation/tables/dbf.h"
 #include "platform/clock.h"
 #include "platform/encoding.h"
@@ -208,6 +209,17 @@ void KilledBeforeRename(const std::function<void()>& write) {
   ASSERT_TRUE(WIFSIGNALED(status));
 }
 
+// A file system on which the commit journal will not go, as when the
+// removal that decides a commit fails: the journal is then marked done.
+class JournalStays : public FileSystem {
+ public:
+  JournalStays() { InstallFileSystem(this); }
+  ~JournalStays() override { InstallFileSystem(nullptr); }
+  bool Remove(const std::string& path) override {
+    return path.find(kCommitJournalName) == std::string::npos && FileSystem::Remove(path);
+  }
+};
+
 TEST(FileSafety, StartUpRemovesWhatKilledWritersLeft) {
   test::ProgramHome home;
   test::ScriptedUi ui;
@@ -240,6 +252,19 @@ TEST(FileSafety, StartUpRemovesWhatKilledWritersLeft) {
   // Each settings file's new text and its first copy, and the table.
   ASSERT_EQ(TemporaryFilesIn(data), 3);
   ASSERT_EQ(TemporaryFilesIn(home.Dir()), 2);
+  // A deletion of a period, committed in the program folder, whose journal
+  // stayed: its volume, on a medium that is the program folder itself,
+  // takes its name once that journal too is completed, before any sweep.
+  const std::string volume = "Delarch.000.~0123456789abcdef~";
+  WriteBytes(home / volume, "volume");
+  {
+    JournalStays stays;
+    TCommitJournal journal(home.Dir());
+    WriteBytes(journal.NewFileFor(home / kPendingMediaSetName),
+               "FINISH\r\n" + home.Dir() + "\r\nDelarch.000\t" + volume + "\r\n");
+    ASSERT_TRUE(journal.Begin() && journal.Replace() && journal.Finish());
+  }
+  ASSERT_TRUE(fs::exists(home / kCommitJournalName));
 
   FixedClock clock{{2007, 3, 6, 9, 0, 0, 0}};
   ScopedClock scoped{clock};
@@ -248,6 +273,9 @@ TEST(FileSafety, StartUpRemovesWhatKilledWritersLeft) {
   EXPECT_EQ(TemporaryFilesIn(home.Dir()), 0);
   EXPECT_EQ(ReadBytes(data + "manager.ini"), ReadBytes(settings + "manager.ini"));
   EXPECT_EQ(ReadBytes(data + "t.dbf"), tableBytes);
+  EXPECT_EQ(ReadBytes(home / "Delarch.000"), "volume");
+  EXPECT_FALSE(fs::exists(home / kCommitJournalName));
+  EXPECT_FALSE(fs::exists(home / kPendingMediaSetName));
   const std::string log = ErrorLog();
   const std::string said = "Удалён временный файл прерванной записи "_w;
   EXPECT_NE(log.find(said + data + "t.dbf.~"), std::string::npos) << log;

@@ -318,6 +318,36 @@ TEST_F(StartUpTest, WhatAKilledBackupLeftInTheWorkFoldersGoesAtTheNextStart) {
   EXPECT_NE(log.find("Тома прерванного резервного копирования поставлены на место "_w + home.Dir() + "RESERV"),
             std::string::npos);
   EXPECT_NE(log.find("Поставлены на место файлы прерванной записи в папке "_w + home.Dir()), std::string::npos);
+
+  // A record still waiting for another volume, and something at the
+  // record's name that is none: the temporaries they may need stay through
+  // the sweep, and so does what stands there, said once at each start.
+  const std::string folder = "Запись томов удаленного периода не является файлом: "_w + (home / kPendingMediaSetName);
+  const std::pair<std::function<void()>, std::string> waiting[] = {
+      {[&] {
+         vm::test::WriteBytes(home / kPendingMediaSetName, "FINISH\r\n" + home.Dir() +
+                                                               "\r\nDelarch.001\tDelarch.001.~0123456789abcdef~\r\n"
+                                                               "Delarch.000\t" + temp + "\r\n");
+       },
+       "Не поставлены на место файлы записи в папке "_w + home.Dir()},
+      {[&] { fs::create_directory(home / kPendingMediaSetName); }, folder},
+  };
+  for (const auto& [plant, said] : waiting) {
+    SCOPED_TRACE(said);
+    fs::remove(home / "Delarch.000");
+    fs::remove(home / "Errors.log");
+    vm::test::WriteBytes(home / temp, "volume");
+    plant();
+    ResetErrorLogRun();
+    ASSERT_EQ(StartUp(options), 0);
+    EXPECT_EQ(ReadBytes(home / temp), "volume");
+    EXPECT_TRUE(fs::exists(home / kPendingMediaSetName));
+    CloseErrorLog();
+    const std::string again = ReadBytes(home / "Errors.log");
+    EXPECT_NE(again.find(said), std::string::npos) << Cp1251ToUtf8(again);
+    EXPECT_EQ(again.find(said), again.rfind(said));
+    fs::remove(home / kPendingMediaSetName);
+  }
 }
 
 // A restore killed as it unpacks leaves the temporary of the file being
