@@ -122,8 +122,7 @@ bool CollectBackupSet(const TBackupEnv& env, TBackupSet& set) {
 bool PackBackup(const TBackupEnv& env, TBackupSet& set) {
   const std::string list = env.WorkDir() + kFileList;
   const std::string bytes = EncodeBackupFileList(set.Records);
-  if (!ReplaceFile(list, [&](File& f) { return bytes.empty() || f.WriteAt(0, bytes.data(), bytes.size()); }))
-    return false;
+  if (!ReplaceFileWith(list, bytes)) return false;
   set.Files.push_back(list);
   TArchivePacker& packer = *env.Packer;
   packer.ErrorCode = 0;

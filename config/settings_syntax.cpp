@@ -292,9 +292,7 @@ bool RotateBackups(const std::string& fileName, int32_t n) {
   for (const TRotationStep& step : steps) {
     if (step.From == fileName) {
       std::string bytes;
-      if (ReadCopySource(fileName, bytes) &&
-          ReplaceFile(step.Path, [&](File& f) { return f.WriteAt(0, bytes.data(), bytes.size()); }))
-        continue;
+      if (ReadCopySource(fileName, bytes) && ReplaceFileWith(step.Path, bytes)) continue;
       if (Taken(step.Path)) fs.Remove(step.Path);
       return CopyNotMade(step.Path);
     }

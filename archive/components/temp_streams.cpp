@@ -23,7 +23,8 @@ bool TTempFileStream::Commit() {
 }
 
 bool TTempMemStream::Commit() {
-  return ReplaceFile(finalName_, [this](File& f) { return f.WriteAt(0, Memory(), static_cast<std::size_t>(Size())); });
+  return ReplaceFileWith(finalName_,
+                         std::string_view(reinterpret_cast<const char*>(Memory()), static_cast<std::size_t>(Size())));
 }
 
 }  // namespace vm

@@ -39,10 +39,7 @@ void FnProcesshtml(TBuiltinCall& c) {
       },
       produced);
   if (!ok) return;
-  const bool written = ReplaceFile(NativePath(c.Str(2)), [&](File& f) {
-    return produced.empty() || f.WriteAt(0, produced.data(), produced.size());
-  });
-  c.SetNum(written ? 1 : 0);
+  c.SetNum(ReplaceFileWith(NativePath(c.Str(2)), produced) ? 1 : 0);
 }
 
 }  // namespace vm
