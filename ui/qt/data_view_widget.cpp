@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTextBlock>
 #include <QWheelEvent>
@@ -332,6 +333,28 @@ int32_t TDataViewWidget::VisibleRows() {
 
 // --- Painting --------------------------------------------------------------------
 
+// While the view is suspended its rows may be half loaded and are not
+// drawn; a message shown meanwhile (a check refusing a row walks the rows
+// suspended) would take the focus and stand over a white table. The area
+// paints into a picture of itself and, suspended, shows the last one.
+void TDataViewWidget::PaintArea(const QPaintEvent& event) {
+  const qreal ratio = area_->devicePixelRatioF();
+  const QSize size = area_->size() * ratio;
+  if (!view_.UpdatesSuspended() || shown_.size() != size) {
+    if (shown_.size() != size) {
+      shown_ = QImage(size, QImage::Format_RGB32);
+      shown_.setDevicePixelRatio(ratio);
+      shown_.fill(palette().color(QPalette::Base));
+    }
+    QPainter painter(&shown_);
+    painter.setClipRegion(event.region());
+    PaintAll(painter);
+  }
+  QPainter painter(area_);
+  painter.setClipRegion(event.region());
+  painter.drawImage(QPoint(), shown_);
+}
+
 void TDataViewWidget::PaintAll(QPainter& painter) {
   const QColor background = palette().color(QPalette::Base);
   painter.fillRect(area_->rect(), background);
@@ -565,11 +588,7 @@ void TDataViewWidget::AreaDoubleClick(QMouseEvent* event) {
 bool TDataViewWidget::eventFilter(QObject* watched, QEvent* event) {
   if (watched != area_) return QFrame::eventFilter(watched, event);
   switch (event->type()) {
-    case QEvent::Paint: {
-      QPainter painter(area_);
-      PaintAll(painter);
-      return true;
-    }
+    case QEvent::Paint: PaintArea(*static_cast<QPaintEvent*>(event)); return true;
     case QEvent::MouseButtonPress: AreaMousePress(static_cast<QMouseEvent*>(event)); return true;
     case QEvent::MouseButtonDblClick: AreaDoubleClick(static_cast<QMouseEvent*>(event)); return true;
     default: return false;

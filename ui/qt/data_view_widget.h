@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QImage>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <functional>
@@ -13,6 +14,7 @@
 #include "models/data_view.h"
 #include "models/table_render.h"
 
+class QPaintEvent;
 class QPainter;
 
 namespace vm {
@@ -99,6 +101,7 @@ class TDataViewWidget : public QFrame, public TDataViewObserver {
  private:
   friend class TCellEditor;
   void Relayout();
+  void PaintArea(const QPaintEvent& event);
   void PaintAll(QPainter& painter);
   void PaintRows(TCanvas& canvas);
   int32_t RowHeight(TCanvas& canvas, int32_t row);
@@ -126,6 +129,7 @@ class TDataViewWidget : public QFrame, public TDataViewObserver {
   bool inLayout_ = false;
   bool syncingBar_ = false;
   bool rangeShown_ = false;  // a range of rows was highlighted at the last paint
+  QImage shown_;             // what the paint area shows, kept while the view is suspended
   int32_t sortedCol_ = -1;
   bool sortedDescending_ = false;
 };

@@ -1,22 +1,52 @@
 #include "ui/qt/screen_place.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
+#include <utility>
 
 namespace vm {
 
 namespace {
 
+// Read from the platform window each time. The widget's own frame
+// geometry keeps the frame Qt saw at the window's last move or resize:
+// under a busy window manager that may have been half made (none yet, or
+// a frame window of 1x1 round the whole client, that is margins of minus
+// the client's size) and stays so until the window moves again. Until the
+// window manager has mapped the window it has no frame of its own.
 QMargins OwnFrame(const QWidget& window) {
-  if (!window.isVisible()) return {};
-  const QRect frame = window.frameGeometry();
-  const QRect client = window.geometry();
-  return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-          frame.bottom() - client.bottom()};
+  const QWindow* handle = window.windowHandle();
+  if (!window.isVisible() || handle == nullptr || !handle->isExposed()) return {};
+  const QMargins frame = handle->frameMargins();
+  if (frame.left() < 0 || frame.top() < 0 || frame.right() < 0 || frame.bottom() < 0) return {};
+  return frame;
 }
+
+// The window manager frames a window before it maps it: the window's first
+// exposure is the first moment its frame is known.
+class TWhenFramed : public QObject {
+ public:
+  TWhenFramed(QWidget& window, QWindow& handle, std::function<void(QWidget&)> action)
+      : QObject(&window), window_(window), action_(std::move(action)) {
+    handle.installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Expose || !static_cast<QWindow*>(watched)->isExposed()) return false;
+    watched->removeEventFilter(this);
+    deleteLater();
+    if (window_.isVisible()) action_(window_);
+    return false;
+  }
+
+ private:
+  QWidget& window_;
+  std::function<void(QWidget&)> action_;
+};
 
 }  // namespace
 
@@ -27,9 +57,12 @@ QMargins FrameMargins(const QWidget& window) {
   return parent != nullptr ? OwnFrame(*parent->window()) : QMargins();
 }
 
-QRect OuterRect(const QWidget& window) {
-  return window.isVisible() ? window.frameGeometry() : window.geometry().marginsAdded(FrameMargins(window));
+void WhenFramed(QWidget& window, std::function<void(QWidget&)> action) {
+  QWindow* handle = window.windowHandle();
+  if (handle != nullptr && !handle->isExposed()) new TWhenFramed(window, *handle, std::move(action));
 }
+
+QRect OuterRect(const QWidget& window) { return window.geometry().marginsAdded(FrameMargins(window)); }
 
 QRect ClampFrameToScreen(QRect client, const QMargins& frame, const QRect& screen) {
   const QRect outer = client.marginsAdded(frame);
@@ -60,11 +93,10 @@ void PlaceCentred(QWidget& window) {
 
 void CentreOnScreen(QWidget& window) {
   PlaceCentred(window);
-  // A window manager may put a dialog over its parent window as it maps
-  // it, whatever place was asked for; once shown, the place is asked again.
-  QTimer::singleShot(0, &window, [w = &window] {
-    if (w->isVisible()) PlaceCentred(*w);
-  });
+  // Centred with its parent's frame until its own is known; and a window
+  // manager may put a dialog over its parent as it maps it, whatever place
+  // was asked for.
+  WhenFramed(window, PlaceCentred);
 }
 
 }  // namespace vm

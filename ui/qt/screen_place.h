@@ -6,14 +6,21 @@
 
 #include <QMargins>
 #include <QRect>
+#include <functional>
 
 class QWidget;
 
 namespace vm {
 
-// The frame around window's client area: its own once shown with one,
-// else that of the window it belongs to, else none (no window manager).
+// The frame around window's client area: its own once the window manager
+// has framed it, else that of the window it belongs to, else none (no
+// window manager).
 QMargins FrameMargins(const QWidget& window);
+
+// Runs action on window once the window manager has framed it and shown it
+// on the screen, which is when its own frame is first known; nothing when
+// it is shown already or not made yet.
+void WhenFramed(QWidget& window, std::function<void(QWidget&)> action);
 
 // The place of window's frame, shown or still to be shown.
 QRect OuterRect(const QWidget& window);
@@ -25,7 +32,7 @@ QRect ClampFrameToScreen(QRect client, const QMargins& frame, const QRect& scree
 // The available area of the screen window is on, or of the primary screen.
 QRect ScreenArea(const QWidget& window);
 
-// Centres window, frame included, on its screen.
+// Centres window, frame included, on its screen; once framed, again.
 void CentreOnScreen(QWidget& window);
 
 }  // namespace vm

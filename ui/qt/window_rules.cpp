@@ -10,10 +10,8 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 #include <QSpacerItem>
-#include <QTimer>
 #include <QTranslator>
 #include <algorithm>
 #include <clocale>
@@ -66,15 +64,13 @@ class TWindowRules : public QObject {
     const bool dialog = qobject_cast<QDialog*>(&window) != nullptr;
     if (dialog) WidenToTitle(window);
     FitOnScreen(window);
-    // A window without a parent learns the size of its frame only once
-    // the window manager has framed it.
-    for (int ms : {0, 150})
-      QTimer::singleShot(ms, &window, [w = QPointer<QWidget>(&window)] {
-        if (w && w->isVisible()) FitOnScreen(*w);
-      });
     // Qt puts a dialog over its parent, which may be a small main window
     // in a corner; dialogs stand in the middle of the screen instead.
     if (dialog && !window.property(kOwnPlace).toBool()) CentreOnScreen(window);
+    // Fitted so far with its parent's frame, or none: fitted again with
+    // its own once the window manager has made it, however long that
+    // takes on a busy machine (and before it is centred again).
+    WhenFramed(window, FitOnScreen);
   }
 };
 
@@ -126,7 +122,8 @@ void WidenToTitle(QWidget& window) {
   }
   window.setMaximumWidth(std::max(window.maximumWidth(), need));
   window.setMinimumWidth(std::max(window.minimumWidth(), need));
-  window.setGeometry(window.x() - gain / 2, window.y(), need, window.height());
+  const QRect client = window.geometry();
+  window.setGeometry(client.x() - gain / 2, client.y(), need, client.height());
 }
 
 void FitOnScreen(QWidget& window) {

@@ -588,6 +588,44 @@ TEST_F(DemoSale, AQuantityOfZeroIsRefusedWithTheCursorOnIt) {
   EXPECT_EQ(Field(dir, "income.dbf", "CODE").size(), income);
 }
 
+// What the table's own area shows, without the editor over it.
+QImage TablePicture(TDataViewWidget& table) {
+  QImage picture(table.PaintArea()->size(), QImage::Format_RGB32);
+  table.PaintArea()->render(&picture, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+  return picture;
+}
+
+// A row refused as it is completed (its code taken, its quantity left
+// empty, its price typed and Enter) leaves the table, headers and rows,
+// drawn behind the message as it stood, not a white area.
+TEST_F(DemoSale, TheTableStaysDrawnBehindARowsRefusal) {
+  QImage before, behind;
+  QString said;
+  run.Run(Closing([&](TDocumentWindow& window) {
+    TDataViewWidget& table = *window.Table(0);
+    ASSERT_NO_FATAL_FAILURE(EnterRowWithoutQuantity(window, "2", 3));
+    QTest::keyClick(&table, Qt::Key_Right);
+    QTest::keyClick(&table, Qt::Key_Return);
+    ASSERT_TRUE(table.View().Editing());
+    TypeText(table.Editor(), "40");
+    before = TablePicture(table);
+    WhenModalOf<QMessageBox>([&](QMessageBox* box) {
+      QTest::qWait(50);
+      behind = TablePicture(table);
+      said = box->text();
+      AgreeTo(box);
+    });
+    QTest::keyClick(table.Editor(), Qt::Key_Return);
+    ASSERT_TRUE(BoxComes(said));
+  }), nullptr, "Приход товара");
+  EXPECT_EQ(said.toStdString(), "Количество должно быть больше нуля");
+  ASSERT_FALSE(before.isNull());
+  int lines = 0;
+  for (int x = 0; x < before.width(); ++x) lines += qGray(before.pixel(x, before.height() / 2)) < 128;
+  EXPECT_GE(lines, 6) << "no table drawn to begin with";
+  EXPECT_TRUE(behind == before);
+}
+
 // Each row's quantity is checked on its own, not the column's total: a row
 // left at zero among goods of a positive quantity is refused whether it is
 // the first row, the current one or the last, with the cursor on it.

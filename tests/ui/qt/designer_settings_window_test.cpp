@@ -159,6 +159,7 @@ TEST_F(DesignerSettingsWindowTest, PasswordDialogIsConfirmedWithEnter) {
 // itself fits the screen.
 TEST_F(DesignerSettingsWindowTest, GridsTakeTheirSharesWhenTheirTabFirstShows) {
   const QRect area = ScreenArea(w);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
   EXPECT_TRUE(area.contains(w.frameGeometry())) << w.width() << "x" << w.height();
   w.resize(w.width() - 40, w.height() - 30);
   QApplication::processEvents();

@@ -9,12 +9,17 @@
 #include <QListWidget>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "config/data_dir.h"
 #include "config/page_format.h"
@@ -23,12 +28,16 @@
 #include "foundation/tables/dbf.h"
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
+#include "support/busy_machine.h"
 #include "support/program_home.h"
 #include "tests/ui/qt/modal.h"
 #include "tests/ui/qt/on_screen.h"
+#include "tests/ui/qt/title_bar.h"
+#include "ui/qt/designer/designer_dialogs.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_program.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/screen_place.h"
 #include "foundation/qt/qt_text.h"
 
 namespace vm {
@@ -293,6 +302,100 @@ TEST_F(DesignerWindowTest, BuildsASmallShopThatTheRunnerThenUses) {
   };
   EXPECT_EQ(Run(hooks), 0);
   EXPECT_TRUE(after == before);
+}
+
+// A busy window manager frames a window late, and Qt's own idea of the
+// frame may be half made (none yet, or a frame window of 1x1 round the
+// whole client) until the window moves again. Fifty openings of the
+// designer with the machine loaded to twice its cores, each window read
+// back as openbox framed it: the designer (again once its dialog has
+// gone), the warning before it, one of its dialogs in turn and the
+// question of "Отмена" each stand in the middle of the screen, frame
+// included, and lie wholly on it.
+class DesignerWindowUnderOpenbox : public DesignerWindowTest {};
+
+TEST_F(DesignerWindowUnderOpenbox, EveryWindowOfEveryOpeningStandsInTheMiddleOfTheScreen) {
+  if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "no X display";
+  const std::vector<std::pair<const char*, std::function<void(QWidget*)>>> dialogs = {
+      {"Добавить новую базу",
+       [](QWidget* p) {
+         TBaseDialogTexts t;
+         ShowBaseDialog("Добавить новую базу"_w, t, {}, {}, -1, p);
+       }},
+      {"Создать новое поле",
+       [](QWidget* p) {
+         TFieldDialogTexts f{"", "Строка"_w, "10", "0"};
+         ShowFieldDialog(f, "Создать новое поле"_w, {}, -1, p);
+       }},
+      {"Новая форма",
+       [](QWidget* p) {
+         std::string name;
+         ShowAddBlankDialog("Новая форма"_w, name, {}, p);
+       }},
+      {"Добавить справочник",
+       [](QWidget* p) {
+         std::string alias, name;
+         ShowAddBookDialog({"ТОВАРЫ"_w}, {}, alias, name, p);
+       }},
+      {"Добавить автопараметр",
+       [](QWidget* p) {
+         std::string name, value, type;
+         ShowAddAutoParamDialog("Добавить автопараметр"_w, name, value, {}, type, p);
+       }},
+  };
+  std::vector<std::string> misplaced;
+  int looked = 0, opening = 0;
+  // Notes the window unless, once openbox has framed it, it comes to stand
+  // in the middle of the screen.
+  const auto look = [&](QWidget& window) {
+    ++looked;
+    const QRect area = ScreenArea(window);
+    QRect frame;
+    const auto centred = [&] {
+      frame = test::ShownFrame(window);
+      const QPoint off = frame.center() - area.center();
+      return area.contains(frame) && std::abs(off.x()) <= 1 && std::abs(off.y()) <= 1;
+    };
+    if (QTest::qWaitFor(centred, 2000)) return;
+    misplaced.push_back(std::to_string(opening) + " " + window.windowTitle().toStdString() + ": " +
+                        std::to_string(frame.x()) + "," + std::to_string(frame.y()) + " " +
+                        std::to_string(frame.width()) + "x" + std::to_string(frame.height()));
+  };
+  const auto answer = [&](const char* button) {
+    test::WhenModalOf<QMessageBox>([&look, button](QMessageBox* box) {
+      look(*box);
+      for (QAbstractButton* b : box->buttons())
+        if (b->text() == U(button)) return b->click();
+    });
+  };
+  TMainProgramHooks hooks;
+  hooks.DesignerShown = [&](TDesignerWindow& w) {
+    look(w);
+    const auto& [title, open] = dialogs[static_cast<std::size_t>(opening) % dialogs.size()];
+    test::WhenModal([&look](QWidget* modal) {
+      look(*modal);
+      static_cast<QDialog*>(modal)->reject();
+    });
+    open(&w);
+    // Still there, once its dialog has come and gone.
+    look(w);
+    answer("Да");
+    w.Cancel->click();
+    EXPECT_FALSE(w.isVisible()) << title;
+  };
+  hooks.Shown = [&](TMainWindow& w) {
+    const test::BusyMachine busy;
+    for (opening = 0; opening < 50; ++opening) {
+      answer("Да");
+      for (QAction* a : w.ControlMenu()->actions())
+        if (a->text() == U("Служебные настройки")) a->trigger();
+    }
+    test::ClickInMessageBox("Да");
+    w.ExitAction()->trigger();
+  };
+  EXPECT_EQ(Run(hooks), 0);
+  EXPECT_EQ(looked, 50 * 5);
+  EXPECT_EQ(misplaced, std::vector<std::string>{});
 }
 
 // Agrees to every message box while it lives, noting each text.

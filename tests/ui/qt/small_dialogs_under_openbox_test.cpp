@@ -31,17 +31,8 @@
 namespace vm {
 namespace {
 
+using test::ShownFrame;
 using test::XProperty;
-
-// "_NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom": the window
-// with the frame the window manager put round it; empty before it has.
-QRect FrameOf(const QWidget& window) {
-  const auto m = QRegularExpression(R"(= (\d+), (\d+), (\d+), (\d+))")
-                     .match(QString::fromStdString(XProperty(window, "_NET_FRAME_EXTENTS")));
-  if (!m.hasMatch()) return {};
-  const QMargins frame(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(2).toInt(), m.captured(4).toInt());
-  return window.geometry().marginsAdded(frame);
-}
 
 void Settle() {
   for (int i = 0; i < 10; ++i) {
@@ -55,7 +46,7 @@ std::vector<bool> TitleShown(const QWidget& window) {
   std::vector<bool> text;
   for (int i = 0; i < 10 && text.empty(); ++i) {
     Settle();
-    const QRect frame = FrameOf(window);
+    const QRect frame = ShownFrame(window);
     if (frame.isEmpty()) continue;
     const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
     text = test::TitleText(test::TitleInk(screen, frame, window.geometry()));
@@ -76,12 +67,12 @@ struct TSeen {
 void LookAtNext(TSeen& seen) {
   static int shots = 0;
   test::WhenModal([&seen](QWidget* modal) {
-    seen.Framed = QTest::qWaitFor([modal] { return !FrameOf(*modal).isEmpty(); }, 3000);
+    seen.Framed = QTest::qWaitFor([modal] { return !ShownFrame(*modal).isEmpty(); }, 3000);
     Settle();
     seen.Motif = XProperty(*modal, "_MOTIF_WM_HINTS");
     seen.NormalHints = XProperty(*modal, "WM_NORMAL_HINTS");
     seen.Actions = XProperty(*modal, "_NET_WM_ALLOWED_ACTIONS");
-    seen.Frame = FrameOf(*modal);
+    seen.Frame = ShownFrame(*modal);
     seen.Screen = ScreenArea(*modal);
     seen.Title = TitleShown(*modal);
     // A picture for people to look at when VELOMAR_SCREENSHOTS names a folder.
@@ -121,7 +112,7 @@ TEST(SmallDialogsUnderOpenbox, AskForTheCloseButtonOnlyKeepTheirSizeAndShowTheir
   main.setGeometry(0, 0, 250, 100);
   main.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
-  if (!QTest::qWaitFor([&main] { return !FrameOf(main).isEmpty(); }, 3000)) GTEST_SKIP() << "no window manager";
+  if (!QTest::qWaitFor([&main] { return !ShownFrame(main).isEmpty(); }, 3000)) GTEST_SKIP() << "no window manager";
 
   TArcIDList archives;
   for (int i = 0; i < 3; ++i) {

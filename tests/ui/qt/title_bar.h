@@ -1,10 +1,12 @@
-// What a window manager draws in a window's title bar, read from the
-// screen: which columns carry ink and where the title's text lies.
+// What a window manager makes of a window, read from the X server: its
+// properties, its frame and place, and what the frame's title bar shows
+// (which columns carry ink and where the title's text lies).
 #pragma once
 
 #include <QImage>
-#include <QWidget>
 #include <QRect>
+#include <QRegularExpression>
+#include <QWidget>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -14,10 +16,8 @@
 
 namespace vm::test {
 
-// A property of a shown window as the X server holds it, in the words of
-// xprop.
-inline std::string XProperty(const QWidget& window, const char* name) {
-  const std::string command = "xprop -id " + std::to_string(window.winId()) + " " + name;
+// What a command printed.
+inline std::string Said(const std::string& command) {
   std::string said;
   if (FILE* pipe = popen(command.c_str(), "r")) {
     char buffer[512];
@@ -25,6 +25,31 @@ inline std::string XProperty(const QWidget& window, const char* name) {
     pclose(pipe);
   }
   return said;
+}
+
+// A property of a shown window as the X server holds it, in the words of
+// xprop.
+inline std::string XProperty(const QWidget& window, const char* name) {
+  return Said("xprop -id " + std::to_string(window.winId()) + " " + name);
+}
+
+// Where the window manager shows a window, frame included: the client's
+// place as the X server has it and the frame put round it
+// (_NET_FRAME_EXTENTS), read by xwininfo; empty until the window manager
+// has framed and mapped the window.
+inline QRect ShownFrame(const QWidget& window) {
+  const QString said = QString::fromStdString(Said("xwininfo -stats -wm -id " + std::to_string(window.winId())));
+  const auto number = [&said](const char* label) {
+    const QRegularExpressionMatch m = QRegularExpression(QString(label) + R"(:\s+(-?\d+))").match(said);
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+  };
+  const QRegularExpressionMatch extents =
+      QRegularExpression(R"(Frame extents: (\d+), (\d+), (\d+), (\d+))").match(said);
+  if (!extents.hasMatch() || !said.contains("IsViewable")) return {};
+  const QRect client(number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"),
+                     number("Height"));
+  return client.marginsAdded(QMargins(extents.captured(1).toInt(), extents.captured(3).toInt(),
+                                      extents.captured(2).toInt(), extents.captured(4).toInt()));
 }
 
 // Which columns of a window's title bar, as the screen shows it, carry

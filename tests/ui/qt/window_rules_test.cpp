@@ -123,6 +123,8 @@ TEST(WindowRules, NoWindowOpensLargerThanTheScreen) {
   const QRect area = ScreenArea(dialog);
   dialog.resize(area.width() + 300, area.height() + 200);
   dialog.show();
+  // Its frame is known, and the fit final, once the window is on the screen.
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
   EXPECT_TRUE(area.contains(dialog.frameGeometry()))
       << dialog.x() << "," << dialog.y() << " " << dialog.width() << "x" << dialog.height();
 }
