@@ -8,6 +8,7 @@
 
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
+#include "foundation/text/hex_text.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 
@@ -58,19 +59,19 @@ std::string_view NextLine(std::string_view& text) {
 }
 
 std::string SumText(uint32_t sum) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string text(8, '0');
-  for (int i = 7; i >= 0; --i, sum >>= 4) text[static_cast<std::size_t>(i)] = kDigits[sum & 15];
+  for (int i = 7; i >= 0; --i, sum >>= 4)
+    text[static_cast<std::size_t>(i)] = NibbleToHexChar(static_cast<int>(sum & 15));
   return text;
 }
 
 bool ParseSum(std::string_view text, uint32_t& sum) {
-  if (text.size() != 8) return false;
+  const auto digit = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+  if (text.size() != 8 || !std::all_of(text.begin(), text.end(), digit)) return false;
   sum = 0;
   for (const char c : text) {
-    const std::size_t digit = std::string_view("0123456789ABCDEF").find(static_cast<char>(std::toupper(c)));
-    if (digit == std::string_view::npos) return false;
-    sum = sum << 4 | static_cast<uint32_t>(digit);
+    const auto upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    sum = sum << 4 | static_cast<uint32_t>(HexCharToNibble(upper));
   }
   return true;
 }
