@@ -95,7 +95,7 @@ TCellEditor::TCellEditor(TDataViewWidget& owner) : QPlainTextEdit(owner.PaintAre
   connect(this, &QPlainTextEdit::textChanged, this, [this] {
     TDataView& view = owner_.View();
     if (!view.Editing()) return;
-    QString text = toPlainText();
+    QString text = TypedText(*document());
     const int32_t limit = view.EditorMaxLength();
     if (limit > 0 && text.size() > limit) {
       text.truncate(limit);
@@ -493,7 +493,7 @@ void TDataViewWidget::EditingChanged() {
   rowBar_->setEnabled(false);
   PlaceEditor();
   const QString text = ToQt(view_.EditorText());
-  if (editor_->toPlainText() != text || !editor_->isVisible()) {
+  if (TypedText(*editor_->document()) != text || !editor_->isVisible()) {
     const QSignalBlocker block(editor_);
     editor_->setPlainText(text);
   }

@@ -145,6 +145,21 @@ TEST_F(ViewWidgetTest, EditingStoresValidTextAndReportsInvalidText) {
   EXPECT_FALSE(view.Editing());
 }
 
+// A no-break space is stored as typed, and one the cell holds stays when
+// another character of the cell is edited.
+TEST_F(ViewWidgetTest, ANoBreakSpaceIsStoredAsItStands) {
+  Key(Qt::Key_F2);
+  TypeText(widget.Editor(), QString(QChar::Nbsp) + "S");
+  Key(Qt::Key_Return);
+  EXPECT_EQ(view.GetCellText(kName, 0), "Шлем"_w + "\xA0S");
+
+  Key(Qt::Key_F2);
+  Key(Qt::Key_End);
+  Key(Qt::Key_Backspace);
+  Key(Qt::Key_Return);
+  EXPECT_EQ(view.GetCellText(kName, 0), "Шлем"_w + "\xA0");
+}
+
 // A text longer than its cell wraps as the cell shows it, and the editor
 // grows over the rows below, or above at the foot of the rows, until every
 // line shows; a number stays on one line and shows its end and the caret.
