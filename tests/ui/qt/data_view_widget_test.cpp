@@ -210,6 +210,25 @@ TEST_F(ViewWidgetTest, AColumnThatSelectsOnEditTakesWhatIsTypedInPlaceOfItsValue
   }
 }
 
+// Suspended, the area shows the rows as the suspension found them, a move
+// or a value not painted yet included.
+TEST_F(ViewWidgetTest, SuspendedTheAreaShowsTheRowsAsTheSuspensionFoundThem) {
+  const auto picture = [this] {
+    QImage image(widget.PaintArea()->size(), QImage::Format_RGB32);
+    widget.PaintArea()->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    return image;
+  };
+  const std::function<void()> changes[] = {[&] { Key(Qt::Key_Down); },
+                                           [&] { view.SetCellText(kName, 1, "Звонок"_w); }};
+  for (const auto& change : changes) {
+    change();
+    view.SetUpdating(true);
+    const QImage behind = picture();
+    view.SetUpdating(false);
+    EXPECT_TRUE(picture() == behind);
+  }
+}
+
 TEST_F(ViewWidgetTest, InsertedAndDeletedRowsShowAtOnce) {
   view.InsertRow(1);
   EXPECT_EQ(view.RowCount(), 4);
