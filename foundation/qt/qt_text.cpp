@@ -1,5 +1,7 @@
 #include "foundation/qt/qt_text.h"
 
+#include <QTextDocument>
+
 #include "platform/encoding.h"
 
 namespace vm {
@@ -25,6 +27,20 @@ std::string FromQt(const QString& text) {
     out.push_back(b < 0 ? '?' : static_cast<char>(b));
   }
   return out;
+}
+
+QString TypedText(const QTextDocument& document) {
+  QString text = document.toRawText();
+  for (QChar& ch : text) {
+    switch (ch.unicode()) {
+      case QChar::ParagraphSeparator:
+      case QChar::LineSeparator:
+      case 0xFDD0:  // a frame's start and end
+      case 0xFDD1: ch = u'\n'; break;
+      default: break;
+    }
+  }
+  return text;
 }
 
 }  // namespace vm

@@ -39,9 +39,28 @@ window() {
   exit 3
 }
 press() { xdotool windowactivate --sync "$W" >/dev/null 2>&1; sleep 0.5; xdotool "$@"; }
+# Whether a menu of the program shows: one of its windows mapped straight
+# on the root, where the window manager frames none of the program's own.
+menu_shown() {
+  for w in $(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) .*("velomar" .*/\1/p'); do
+    xwininfo -id "$w" | grep -q 'Map State: IsViewable' && return 0
+  done
+  return 1
+}
+# Until a menu shows (up) or none does (down).
+menu_is() {
+  for i in $(seq 300); do
+    if menu_shown; then [ "$1" = up ] && return 0; else [ "$1" = down ] && return 0; fi
+    sleep 0.1
+  done
+  echo "the menu is not $1" >&2
+  exit 5
+}
+# The menu bar's menu the keys after Alt open, once the last one has gone.
+open_menu() { menu_is down; W=$MAIN; press key alt; xdotool key "$@"; menu_is up; }
 # The n-th item of the menu "Документы".
 menu() {
-  W=$MAIN; press key alt; sleep 0.4; xdotool key Right Down; sleep 0.6
+  open_menu Right Down
   for i in $(seq $1); do xdotool key Down; done
   xdotool key Return
 }
@@ -59,7 +78,7 @@ committed() {
 until_file() { for i in $(seq 900); do [ -e "$1" ] && return 0; sleep 0.2; done; }
 # "Управление", "Выход", and Yes to the question.
 quit() {
-  W=$MAIN; press key alt; sleep 0.4; xdotool key Down; sleep 0.6; xdotool key Up Return
+  open_menu Down; xdotool key Up Return
   window 'Колосок'; press key shift+Tab; sleep 0.2; xdotool key Return
   wait $P
 }
@@ -116,7 +135,7 @@ quit
 // the old one in memory: the other's commit keeps the new rate, and so does
 // its end after the first window has set it once more.
 TEST(TwoWindows, ALocalParameterOneCommittedStaysWhenTheOtherCommitsAndEnds) {
-  for (const char* program : {"xdotool", "Xvfb", "xauth", "openbox", "iconv"})
+  for (const char* program : {"xdotool", "xwininfo", "Xvfb", "xauth", "openbox", "iconv"})
     if (!Installed(program)) GTEST_SKIP() << program << " is not installed";
   RunRig r;
   const std::string dir = r.Dir();

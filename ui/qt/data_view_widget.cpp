@@ -95,7 +95,7 @@ TCellEditor::TCellEditor(TDataViewWidget& owner) : QPlainTextEdit(owner.PaintAre
   connect(this, &QPlainTextEdit::textChanged, this, [this] {
     TDataView& view = owner_.View();
     if (!view.Editing()) return;
-    QString text = toPlainText();
+    QString text = TypedText(*document());
     const int32_t limit = view.EditorMaxLength();
     if (limit > 0 && text.size() > limit) {
       text.truncate(limit);
@@ -175,6 +175,7 @@ TDataViewWidget::TDataViewWidget(TDataView& view, QWidget* parent)
   view_.ShiftHeld = [] { return (QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier) != 0; };
   view_.SetObserver(this);
   rowBar_->setEnabled(!view_.UpdatesSuspended());
+  pictureKept_ = view_.UpdatesSuspended();
 }
 
 TDataViewWidget::~TDataViewWidget() {
@@ -336,30 +337,48 @@ int32_t TDataViewWidget::VisibleRows() {
 // While the view is suspended its rows may be half loaded and are not
 // drawn; a message shown meanwhile (a check refusing a row walks the rows
 // suspended) would take the focus and stand over a white table. The area
-// paints into a picture of itself and, suspended, shows the last one.
+// paints into a picture of itself and, suspended, shows the picture taken
+// as the suspension began.
 void TDataViewWidget::PaintArea(const QPaintEvent& event) {
-  const qreal ratio = area_->devicePixelRatioF();
-  const QSize size = area_->size() * ratio;
-  if (!view_.UpdatesSuspended() || shown_.size() != size) {
-    if (shown_.size() != size) {
-      shown_ = QImage(size, QImage::Format_RGB32);
-      shown_.setDevicePixelRatio(ratio);
-      shown_.fill(palette().color(QPalette::Base));
-    }
-    QPainter painter(&shown_);
-    painter.setClipRegion(event.region());
-    PaintAll(painter);
+  if (!view_.UpdatesSuspended()) {
+    PaintPicture(event.region(), true);
+  } else if (!PictureFits()) {
+    PaintPicture(event.region(), false);
   }
   QPainter painter(area_);
   painter.setClipRegion(event.region());
   painter.drawImage(QPoint(), shown_);
 }
 
-void TDataViewWidget::PaintAll(QPainter& painter) {
+bool TDataViewWidget::PictureFits() const { return shown_.size() == area_->size() * area_->devicePixelRatioF(); }
+
+TDataViewWidget::TPicturePlace TDataViewWidget::PlaceNow() const {
+  return {view_.CurRow(), view_.CurCol(), topRow_, view_.SelFirst(), view_.SelLast(), view_.SelCount(),
+          view_.Focused()};
+}
+
+void TDataViewWidget::PaintPicture(const QRegion& region, bool rows) {
+  if (!PictureFits()) {
+    const qreal ratio = area_->devicePixelRatioF();
+    shown_ = QImage(area_->size() * ratio, QImage::Format_RGB32);
+    shown_.setDevicePixelRatio(ratio);
+    shown_.fill(palette().color(QPalette::Base));
+  }
+  QPainter painter(&shown_);
+  painter.setClipRegion(region);
+  PaintAll(painter, rows);
+  if (!rows) return;
+  // Every change asks for its own part of the area and the parts come
+  // together in one paint: painted, the picture is the view's.
+  pictureStale_ = false;
+  placeShown_ = PlaceNow();
+}
+
+void TDataViewWidget::PaintAll(QPainter& painter, bool rows) {
   const QColor background = palette().color(QPalette::Base);
   painter.fillRect(area_->rect(), background);
   TCurBlank& blank = view_.Blank();
-  if (view_.UpdatesSuspended() || !blank.Compiled) return;
+  if (!rows || !blank.Compiled) return;
   TQtCanvas canvas(painter, area_->logicalDpiY());
   canvas.SetFontName(TableFontName());
   blank.DrawHeader(canvas, blank.LineWidth, blank.LineWidth, areaBottom_, headerScale_, HeaderParams);
@@ -422,6 +441,7 @@ void TDataViewWidget::SyncRowBar() {
 }
 
 void TDataViewWidget::BlankChanged() {
+  pictureStale_ = true;
   topRow_ = -1;
   Relayout();
   SyncRowBar();
@@ -429,6 +449,7 @@ void TDataViewWidget::BlankChanged() {
 }
 
 void TDataViewWidget::RowsChanged() {
+  pictureStale_ = true;
   SyncRowBar();
   if (view_.UpdatesSuspended()) return;
   KeepCurrentVisible();
@@ -436,6 +457,7 @@ void TDataViewWidget::RowsChanged() {
 }
 
 void TDataViewWidget::CellChanged(int32_t, int32_t) {
+  pictureStale_ = true;
   if (!view_.UpdatesSuspended()) area_->update();
 }
 
@@ -493,7 +515,7 @@ void TDataViewWidget::EditingChanged() {
   rowBar_->setEnabled(false);
   PlaceEditor();
   const QString text = ToQt(view_.EditorText());
-  if (editor_->toPlainText() != text || !editor_->isVisible()) {
+  if (TypedText(*editor_->document()) != text || !editor_->isVisible()) {
     const QSignalBlocker block(editor_);
     editor_->setPlainText(text);
   }
@@ -510,7 +532,16 @@ void TDataViewWidget::EditingChanged() {
 
 void TDataViewWidget::UpdatingChanged() {
   rowBar_->setEnabled(!view_.UpdatesSuspended() && !view_.Editing());
-  if (view_.UpdatesSuspended()) return;
+  if (view_.UpdatesSuspended()) {
+    // The rows are still whole as the suspension begins, and what changed
+    // last (the value of a cell whose acceptance runs the row's checks)
+    // may not be painted yet.
+    if (!pictureKept_ && area_->isVisible() && (pictureStale_ || !PictureFits() || placeShown_ != PlaceNow()))
+      PaintPicture(area_->rect(), true);
+    pictureKept_ = true;
+    return;
+  }
+  pictureKept_ = false;
   Relayout();
   SyncRowBar();
   area_->update();
@@ -518,7 +549,10 @@ void TDataViewWidget::UpdatingChanged() {
 
 void TDataViewWidget::FocusRequested() { setFocus(Qt::OtherFocusReason); }
 
-void TDataViewWidget::RepaintRequested() { area_->update(); }
+void TDataViewWidget::RepaintRequested() {
+  pictureStale_ = true;
+  area_->update();
+}
 
 // --- Qt events ----------------------------------------------------------------------
 

@@ -102,7 +102,20 @@ class TDataViewWidget : public QFrame, public TDataViewObserver {
   friend class TCellEditor;
   void Relayout();
   void PaintArea(const QPaintEvent& event);
-  void PaintAll(QPainter& painter);
+  // What besides the cells decides the picture: the current cell, the rows
+  // highlighted, the first row shown and the focus.
+  struct TPicturePlace {
+    int32_t Row, Col, Top, SelFirst, SelLast, SelCount;
+    bool Focused;
+    bool operator==(const TPicturePlace&) const = default;
+  };
+  TPicturePlace PlaceNow() const;
+  // Whether the picture has the area's size.
+  bool PictureFits() const;
+  // Paints region of the picture the area shows; the rows only when they
+  // may be drawn.
+  void PaintPicture(const QRegion& region, bool rows);
+  void PaintAll(QPainter& painter, bool rows);
   void PaintRows(TCanvas& canvas);
   int32_t RowHeight(TCanvas& canvas, int32_t row);
   int32_t RowHeight(int32_t row);
@@ -130,6 +143,9 @@ class TDataViewWidget : public QFrame, public TDataViewObserver {
   bool syncingBar_ = false;
   bool rangeShown_ = false;  // a range of rows was highlighted at the last paint
   QImage shown_;             // what the paint area shows, kept while the view is suspended
+  bool pictureKept_ = false;  // shown_ stands for the present suspension
+  bool pictureStale_ = true;  // the cells changed since shown_ was painted
+  TPicturePlace placeShown_{};
   int32_t sortedCol_ = -1;
   bool sortedDescending_ = false;
 };

@@ -145,6 +145,21 @@ TEST_F(ViewWidgetTest, EditingStoresValidTextAndReportsInvalidText) {
   EXPECT_FALSE(view.Editing());
 }
 
+// A no-break space is stored as typed, and one the cell holds stays when
+// another character of the cell is edited.
+TEST_F(ViewWidgetTest, ANoBreakSpaceIsStoredAsItStands) {
+  Key(Qt::Key_F2);
+  TypeText(widget.Editor(), QString(QChar::Nbsp) + "S");
+  Key(Qt::Key_Return);
+  EXPECT_EQ(view.GetCellText(kName, 0), "Шлем"_w + "\xA0S");
+
+  Key(Qt::Key_F2);
+  Key(Qt::Key_End);
+  Key(Qt::Key_Backspace);
+  Key(Qt::Key_Return);
+  EXPECT_EQ(view.GetCellText(kName, 0), "Шлем"_w + "\xA0");
+}
+
 // A text longer than its cell wraps as the cell shows it, and the editor
 // grows over the rows below, or above at the foot of the rows, until every
 // line shows; a number stays on one line and shows its end and the caret.
@@ -192,6 +207,25 @@ TEST_F(ViewWidgetTest, AColumnThatSelectsOnEditTakesWhatIsTypedInPlaceOfItsValue
     TypeText(widget.Editor(), QString::fromStdString(value));
     Key(Qt::Key_Return);
     EXPECT_EQ(view.GetCellText(kPrice, 0), value);
+  }
+}
+
+// Suspended, the area shows the rows as the suspension found them, a move
+// or a value not painted yet included.
+TEST_F(ViewWidgetTest, SuspendedTheAreaShowsTheRowsAsTheSuspensionFoundThem) {
+  const auto picture = [this] {
+    QImage image(widget.PaintArea()->size(), QImage::Format_RGB32);
+    widget.PaintArea()->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    return image;
+  };
+  const std::function<void()> changes[] = {[&] { Key(Qt::Key_Down); },
+                                           [&] { view.SetCellText(kName, 1, "Звонок"_w); }};
+  for (const auto& change : changes) {
+    change();
+    view.SetUpdating(true);
+    const QImage behind = picture();
+    view.SetUpdating(false);
+    EXPECT_TRUE(picture() == behind);
   }
 }
 

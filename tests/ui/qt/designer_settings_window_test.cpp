@@ -250,7 +250,10 @@ TEST_F(DesignerSettingsWindowTest, SearchesPutTheCaretAtTheMatch) {
   TCommandsTab& c = *w.Commands;
   TDocNode* doc = d.Tree.First()->Child(0)->Child(0);
   c.Select(doc);
-  c.Memo->setPlainText(U("INIT\n  A := 'образец'\n  B := 'Образец'\nENDSECTION\n"));
+  c.Memo->setPlainText(
+      U("INIT\n  A := 'образец'\n  B := 'Образец'\n  C := 'образец\u00a0'\nENDSECTION\n"));
+  // A no-break space of a literal is kept as typed.
+  EXPECT_NE(d.CommandsPage.NodeDescription().find("'образец"_w + "\xA0'"), std::string::npos);
   auto answer = [](const QString& text) {
     test::WhenModalOf<TInputDialog>([text](TInputDialog* dialog) {
       dialog->Edit()->selectAll();
@@ -279,6 +282,14 @@ TEST_F(DesignerSettingsWindowTest, SearchesPutTheCaretAtTheMatch) {
   ASSERT_EQ(d.CommandsPage.SelectedNode(), doc);
   const QTextCursor caret = c.Memo->textCursor();
   EXPECT_EQ(c.Memo->toPlainText().mid(caret.position(), 7), U("образец"));
+  {
+    const test::ModalAnswerer nothingFound([](QWidget* modal) {
+      if (auto* box = qobject_cast<QMessageBox*>(modal)) test::AgreeTo(box);
+    });
+    answer(U("образец\u00a0"));
+    QTest::keyClick(c.Memo, Qt::Key_F, Qt::ControlModifier);
+  }
+  EXPECT_EQ(c.Memo->textCursor().position(), memo.lastIndexOf(U("образец")));
 }
 
 TEST_F(DesignerSettingsWindowTest, ArchiveTabAddsAConfigurationAndAnEntry) {

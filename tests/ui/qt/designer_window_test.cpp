@@ -304,6 +304,28 @@ TEST_F(DesignerWindowTest, BuildsASmallShopThatTheRunnerThenUses) {
   EXPECT_TRUE(after == before);
 }
 
+// The load spins two threads for each core the test may use: its affinity
+// mask, and no more than the parallel jobs it was given.
+TEST(BusyMachine, SpinsTwoThreadsForEachCoreTheTestMayUse) {
+  cpu_set_t all, one;
+  ASSERT_EQ(::sched_getaffinity(0, sizeof all, &all), 0);
+  CPU_ZERO(&one);
+  CPU_SET(::sched_getcpu(), &one);
+  ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+  EXPECT_EQ(test::BusyMachine().Threads(), 2u);
+  ASSERT_EQ(::sched_setaffinity(0, sizeof all, &all), 0);
+
+  const char* given = std::getenv("CMAKE_BUILD_PARALLEL_LEVEL");
+  const std::string was = given ? given : "";
+  ::setenv("CMAKE_BUILD_PARALLEL_LEVEL", "1", 1);
+  EXPECT_EQ(test::BusyMachine().Threads(), 2u);
+  if (given) {
+    ::setenv("CMAKE_BUILD_PARALLEL_LEVEL", was.c_str(), 1);
+  } else {
+    ::unsetenv("CMAKE_BUILD_PARALLEL_LEVEL");
+  }
+}
+
 // A busy window manager frames a window late, and Qt's own idea of the
 // frame may be half made (none yet, or a frame window of 1x1 round the
 // whole client) until the window moves again. Fifty openings of the

@@ -129,7 +129,7 @@ bool TCommandsTab::eventFilter(QObject* watched, QEvent* event) {
   if (key->key() != Qt::Key_F || key->modifiers() != Qt::ControlModifier) return false;
   if (AskSearchText()) {
     QTextCursor cursor = Memo->textCursor();
-    const int32_t at = FindInMemo(FromQt(Memo->toPlainText()), TCommandsPage::SearchText(),
+    const int32_t at = FindInMemo(FromQt(TypedText(*Memo->document())), TCommandsPage::SearchText(),
                                   cursor.selectionStart());
     if (at < 0) {
       Ui().MsgBox("Строка не найдена!"_w, "Ошибка"_w, kMbError);

@@ -59,7 +59,7 @@ QString TDesignerTabBase::ToMemo(const std::string& text) {
 }
 
 std::string TDesignerTabBase::FromMemo(const QPlainTextEdit* memo) {
-  QString s = memo->toPlainText();
+  QString s = TypedText(*memo->document());
   s.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
   return FromQt(s);
 }
