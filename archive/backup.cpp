@@ -217,9 +217,11 @@ bool MakeBackupSteps(const TBackupEnv& env) {
   int32_t last = -1;
   if (!MakeVolumes(env, set.Readable, last) || !SwapInNewReserv(env)) return false;
   Ui().HideProgressMessage();
-  std::string drive;
-  if (SelectDrive("Копировать данные на дискету?"_w, drive))
-    return CopyToDiskettes(env.ReservDir() + kBackupName, drive, last, env.FreeBytes);
+  std::string drive, why;
+  if (SelectDrive("Копировать данные на дискету?"_w, drive) &&
+      !CopyToDiskettes(env.ReservDir() + kBackupName, drive, last, env.FreeBytes, &why))
+    throw TArchiveFault("Копия данных создана в папке "_w + ExcludeTrailingSlash(env.ReservDir()) +
+                        ", но не скопирована на диск: "_w + why + ", копирование отменено"_w);
   return true;
 }
 

@@ -217,17 +217,31 @@ TEST_F(BackupCopy, AMediumTooSmallForAVolumeAsksForTheNextAndCopiesThatVolumeAga
   ui_.Answers = {kIdYes, kIdOk};
   ASSERT_TRUE(MakeBackup(env_));
   EXPECT_EQ(std::count_if(ui_.Boxes.begin(), ui_.Boxes.end(),
-                          [](const test::BoxShown& b) { return b.Text == "Вставте следующий диск"_w; }),
+                          [](const test::BoxShown& b) { return b.Text.starts_with("Вставте следующий диск\r"_w); }),
             1);
   const auto onMedia = test::DirNames(media_);
   EXPECT_EQ(onMedia, test::DirNames(Reserv()));
   for (const std::string& v : onMedia) EXPECT_EQ(ReadBytes(media_ + v), ReadBytes(Reserv() + v)) << v;
   EXPECT_GT(asks, static_cast<int>(onMedia.size()));
 
-  // Cancelled at the next disk: the backup reports its failure.
-  asks = 0;
+  // Cancelled at a medium of 64 KB, before anything is written there: the
+  // question names the medium and the volume, and the end says that the
+  // copy in "RESERV" stands and why the medium has none, as "Errors.log"
+  // does.
+  fs::remove_all(media_);
+  fs::create_directories(media_);
+  env_.FreeBytes = [&](const std::string& dir) -> int64_t { return dir == media_ ? 65536 : int64_t{1} << 40; };
   ui_.Answers = {kIdYes, kIdCancel};
   EXPECT_FALSE(MakeBackup(env_));
+  const std::string medium = fs::path(media_).parent_path().string();
+  const std::string why = "на диске "_w + medium + " нет места для тома Reserv.000 (нужно 131072 байт, свободно 65536)"_w;
+  EXPECT_EQ(std::pair(Captions().end()[-2], ui_.Boxes.end()[-2].Caption),
+            std::pair("Вставте следующий диск\r"_w + why, "Недостаточно места на диске "_w + medium));
+  const std::string fault = "Копия данных создана в папке "_w + dir_ + "RESERV, но не скопирована на диск: "_w + why +
+                            ", копирование отменено"_w;
+  EXPECT_EQ(Captions().back(), "Создание резервной копии данных не было завершено из-за возникших ошибок\r"_w + fault);
+  EXPECT_EQ(ui_.Log, std::vector<std::string>{"Резервное копирование: "_w + fault});
+  EXPECT_EQ(test::DirNames(media_), std::vector<std::string>{});
 }
 
 // No volume, in "RESERV" or on a medium, is readable by more than every

@@ -386,7 +386,7 @@ TEST_F(DeletedPeriod, AFullMediumNamesItsVolumesBeforeTheNextAndTheFirstVolumeCo
   };
   const auto full = [&] {
     return std::count_if(ui_.Boxes.begin(), ui_.Boxes.end(),
-                         [](const test::BoxShown& b) { return b.Text == "Вставте следующий диск"_w; });
+                         [](const test::BoxShown& b) { return b.Text.starts_with("Вставте следующий диск\r"_w); });
   };
   EXPECT_FALSE(Delete(1, true, {kIdCancel}));
   EXPECT_EQ(full(), 1);
