@@ -351,7 +351,7 @@ std::string VolumeFileName(const std::string& fileName, int32_t n) {
 }
 
 bool SplitIntoVolumes(const std::string& folder, const std::string& fileName, int32_t volumeSize,
-                      const std::string& description, int32_t& lastVolume) {
+                      const std::string& description, int32_t& lastVolume, uint32_t readable) {
   lastVolume = -1;
   auto in = Files().Open(fileName, FileMode::Read);
   if (!in || volumeSize <= kVolumeHeaderSize) return false;
@@ -383,7 +383,7 @@ bool SplitIntoVolumes(const std::string& folder, const std::string& fileName, in
   // The sum is known only at the end: volume .000 gets its header last.
   if (!first->WriteAt(0, EncodeVolumeHeader(h).data(), kVolumeHeaderSize)) return false;
   first.reset();
-  for (int32_t v = 0; v <= h.LastVolume; ++v) SetArchiveAttributes(VolumeFileName(base, v), true);
+  for (int32_t v = 0; v <= h.LastVolume; ++v) SetArchiveAttributes(VolumeFileName(base, v), true, readable);
   lastVolume = h.LastVolume;
   return true;
 }
@@ -491,10 +491,10 @@ void ReportNoDiskSpace(const std::string& disk) {
   Ui().MsgBox("Недостаточно места на диске "_w + disk + ": !", " Ошибка "_w, kMbError);
 }
 
-void SetArchiveAttributes(const std::string& path, bool readOnly) {
+void SetArchiveAttributes(const std::string& path, bool readOnly, uint32_t readable) {
   uint32_t mode = 0;
   if (!Files().GetMode(path, mode)) return;
-  Files().SetMode(path, readOnly ? mode & ~0222u : mode | 0200u);
+  Files().SetMode(path, (readOnly ? mode & ~0222u : mode | 0200u) & (readable | ~0444u));
 }
 
 }  // namespace vm

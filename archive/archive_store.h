@@ -114,9 +114,10 @@ std::string VolumeFileName(const std::string& fileName, int32_t n);
 
 // Cuts fileName into volumes in folder, each written into a file made
 // afresh and none synced: folder is a work folder, or a new one that is put
-// in place whole once the caller has made it durable.
+// in place whole once the caller has made it durable. The volumes end
+// read-only, readable by no more than `readable` (of 0444) lets.
 bool SplitIntoVolumes(const std::string& folder, const std::string& fileName, int32_t volumeSize,
-                      const std::string& description, int32_t& lastVolume);
+                      const std::string& description, int32_t& lastVolume, uint32_t readable = 0444);
 // Joins the volumes of fileName (any volume's name) in folder into
 // workDir + expectedName. Refused when the header names another file; True
 // only when the size and the sum come out as the header says. What is
@@ -164,7 +165,8 @@ class TArchiveGauge {
 void ReportNoDiskSpace(const std::string& disk);
 
 // Marks a file the commands own read-only and hidden (3), or writable (32)
-// before it is written again.
-void SetArchiveAttributes(const std::string& path, bool readOnly);
+// before it is written again; readable by no more than `readable` (of
+// 0444) lets.
+void SetArchiveAttributes(const std::string& path, bool readOnly, uint32_t readable = 0444);
 
 }  // namespace vm

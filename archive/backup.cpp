@@ -25,8 +25,14 @@ constexpr const char* kBackupName = "Reserv.BH";
 constexpr const char* kFileList = "files.res";
 constexpr const char* kArchiveFolder = "ARCHIVE\\";
 constexpr std::size_t kShortName = 15;
-// Windows file attributes as "files.res" keeps them.
+// Windows file attributes as "files.res" keeps them. Above them, flagged
+// by bit 30, which no Windows attribute uses, the file's permission bits in
+// bits 16 to 24, so that a restored file is readable by whom it was when
+// packed; a record without the flag (an older copy), or with bit 31 too
+// (-1, a failed look-up), restores as before.
 constexpr int32_t kAttrReadOnly = 1, kAttrHidden = 2, kAttrArchive = 32;
+constexpr uint32_t kAttrPermissions = 0x40000000, kAttrTopBit = 0x80000000;
+constexpr int kPermissionsShift = 16;
 constexpr std::initializer_list<const char*> kOwnFolders = {"WORK", "ARCHIVE", "RESERV"};
 
 std::string BackupCaption() { return "Резервное копирование"_w; }
@@ -40,6 +46,17 @@ std::string NewReserv(const TBackupEnv& env) { return env.Dir + kNewReservFolder
 std::string OldReserv(const TBackupEnv& env) { return env.Dir + kOldReservFolder + "/"; }
 
 void ClearWork(const TBackupEnv& env) { ClearWorkFolder(env.WorkDir()); }
+
+// The work files that hold the data whole (the packed copy, what a
+// restore joins and unpacks) lie in a folder of this user's alone: in the
+// work folder, which others may share, they would be readable by whoever
+// the creator's mask lets, more than the data themselves.
+std::string SealedWork(const TBackupEnv& env) { return env.WorkDir() + "FILES/"; }
+
+void MakeSealedWork(const TBackupEnv& env) {
+  std::string why;
+  if (!UserOnlyFolder(ExcludeTrailingSlash(SealedWork(env)), why)) throw TArchiveFault("Нет рабочей папки: "_w + why);
+}
 
 void SettleSwap(const TBackupEnv& env) {
   for (const std::string& m : SettleReservSwap(env.Dir)) Ui().LogError(m);
@@ -57,16 +74,21 @@ bool SwapInNewReserv(const TBackupEnv& env) {
   return true;
 }
 
-int32_t AttributesOf(const std::string& path, bool owned) {
-  uint32_t mode = 0;
-  const bool readOnly = Files().GetMode(path, mode) && (mode & 0200u) == 0;
-  return readOnly ? kAttrReadOnly | (owned ? kAttrHidden : 0) : kAttrArchive;
+int32_t AttributesOf(uint32_t mode, bool hidden) {
+  const int32_t windows = (mode & 0200u) == 0 ? kAttrReadOnly | (hidden ? kAttrHidden : 0) : kAttrArchive;
+  return windows | static_cast<int32_t>(kAttrPermissions | (mode & 0777u) << kPermissionsShift);
 }
 
-void ApplyAttributes(const std::string& path, int32_t attributes) {
+// With `owner` added, for a file its owner must still read.
+void ApplyAttributes(const std::string& path, int32_t attributes, uint32_t owner = 0) {
   uint32_t mode = 0;
   if (!Files().GetMode(path, mode)) return;
-  Files().SetMode(path, (attributes & kAttrReadOnly) ? mode & ~0222u : mode | 0200u);
+  const auto bits = static_cast<uint32_t>(attributes);
+  if ((bits & (kAttrPermissions | kAttrTopBit)) == kAttrPermissions)
+    mode = bits >> kPermissionsShift & 0777u;
+  else
+    mode = (attributes & kAttrReadOnly) ? mode & ~0222u : mode | 0200u;
+  Files().SetMode(path, mode | owner);
 }
 
 // The bases' and settings' files, then the archive list and the archive
@@ -75,9 +97,19 @@ struct TBackupSet {
   std::vector<std::string> Files;
   std::vector<TBackupFileRecord> Records;
   int64_t Size = 0;
+  // The read bits every file has: the volumes have no others.
+  uint32_t Readable = 0444;
+  // The files of the program's own names, by their paths upper-cased.
+  std::set<std::string> Own;
 };
 
-bool Add(TBackupSet& set, const std::string& path, const std::string& folder, bool owned) {
+// A table may be reached through a link, as its administrator chose. The
+// settings files, the archive list and the archives are the program's own
+// only as plain files at their names: a link there may point at another
+// user's file, which the copy would hand to whoever restores it.
+enum class TMember { Table, Settings, Archive };
+
+bool Add(TBackupSet& set, const std::string& path, const std::string& folder, TMember kind) {
   const std::string name = GetFileNamePart(path);
   if (name.size() > kShortName) {
     Ui().MsgBox("Имя файла "_w + name + " длиннее 15 символов: резервная копия невозможна"_w, BackupCaption(),
@@ -92,35 +124,47 @@ bool Add(TBackupSet& set, const std::string& path, const std::string& folder, bo
                 BackupCaption(), kMbError);
     return false;
   }
-  const int64_t size = Files().FileSize(path);
-  if (size < 0) return false;
+  const bool own = kind != TMember::Table;
+  const int64_t size = own ? Files().PlainFileSize(path) : Files().FileSize(path);
+  uint32_t mode = 0;
+  if (size < 0 || !Files().GetMode(path, mode)) {
+    if (own)
+      Ui().MsgBox("Файл "_w + path + " не является обычным файлом: резервная копия невозможна"_w, BackupCaption(),
+                  kMbError);
+    return false;
+  }
   set.Size += size;
+  set.Readable &= mode;
   set.Files.push_back(path);
-  set.Records.push_back({folder, name, AttributesOf(path, owned)});
+  set.Records.push_back({folder, name, AttributesOf(mode, kind == TMember::Archive)});
+  if (own) set.Own.insert(UpperStr(path));
   return true;
 }
 
+// Anything at all at the name, a link to nowhere included.
+bool Taken(const std::string& path) { return Files().Exists(path) || Files().IsSymlink(path); }
+
 bool CollectBackupSet(const TBackupEnv& env, TBackupSet& set) {
   for (const std::string& f : env.BaseFiles)
-    if (!Add(set, f, "", false)) return false;
+    if (!Add(set, f, "", TMember::Table)) return false;
   for (const std::string& f : env.SettingsFiles)
-    if (Files().Exists(f) && !Add(set, f, "", false)) return false;
+    if (Taken(f) && !Add(set, f, "", TMember::Settings)) return false;
   // Without a list no archive file goes: a restore of the copy then
   // empties "ARCHIVE".
-  if (!Files().Exists(env.ListFile())) return true;
-  if (!Add(set, env.ListFile(), "", true)) return false;
-  std::vector<std::string> names;
-  ListFilesToStrings(env.ArchiveDir(), "*.*", names, true, false);
+  if (!Taken(env.ListFile())) return true;
+  if (!Add(set, env.ListFile(), "", TMember::Archive)) return false;
+  std::vector<DirEntry> entries;
+  Files().ListDirectory(env.ArchiveDir(), entries);
   // Only the archives themselves: a restore takes nothing else from there.
-  for (const std::string& n : names)
-    if ((IsArchiveFileName(n, ".CAF") || IsArchiveFileName(n, ".BH")) &&
-        !Add(set, env.ArchiveDir() + n, kArchiveFolder, true))
+  for (const DirEntry& e : entries)
+    if ((IsArchiveFileName(e.Name, ".CAF") || IsArchiveFileName(e.Name, ".BH")) &&
+        !Add(set, env.ArchiveDir() + e.Name, kArchiveFolder, TMember::Archive))
       return false;
   return true;
 }
 
 bool PackBackup(const TBackupEnv& env, TBackupSet& set) {
-  const std::string list = env.WorkDir() + kFileList;
+  const std::string list = SealedWork(env) + kFileList;
   const std::string bytes = EncodeBackupFileList(set.Records);
   if (!ReplaceFileWith(list, bytes)) return false;
   set.Files.push_back(list);
@@ -129,9 +173,13 @@ bool PackBackup(const TBackupEnv& env, TBackupSet& set) {
   packer.ProgressCounter = 0;
   Ui().ShowProgressMessage("Идет упаковка данных ..."_w, 21 * static_cast<int32_t>(set.Files.size()) - 1);
   packer.Compressor.DefaultDir = env.Dir;
-  packer.Compressor.SetArchiveFile(env.WorkDir() + kBackupName);
+  packer.Compressor.SetArchiveFile(SealedWork(env) + kBackupName);
   packer.Compressor.FileSpec = set.Files;
+  // Looked at above: a link put at one of the program's names since is
+  // not read through either.
+  packer.Compressor.PlainFileOnly = [own = set.Own](const std::string& path) { return own.contains(UpperStr(path)); };
   const int32_t packed = packer.Compressor.Compress();
+  packer.Compressor.PlainFileOnly = {};
   return packed == static_cast<int32_t>(set.Files.size()) && packer.ErrorCode == 0;
 }
 
@@ -139,13 +187,17 @@ bool PackBackup(const TBackupEnv& env, TBackupSet& set) {
 // as a set, and only then does the folder take the name that says they are
 // whole. The packed archive and the file list they are cut from are work
 // files that go first, so that nothing but the volumes is written out for
-// them.
-bool MakeVolumes(const TBackupEnv& env, int32_t& last) {
-  const bool ok = CheckDirExists(PartReserv(env), true) &&
-                  SplitIntoVolumes(PartReserv(env), env.WorkDir() + kBackupName, kVolumeSize, env.Title, last);
+// them. The folder is closed to others until every volume has its mode.
+bool MakeVolumes(const TBackupEnv& env, uint32_t readable, int32_t& last) {
+  const std::string part = ExcludeTrailingSlash(PartReserv(env));
+  uint32_t mode = 0;
+  const bool ok = CheckDirExists(PartReserv(env), true) && Files().GetMode(part, mode) &&
+                  Files().SetMode(part, 0700) &&
+                  SplitIntoVolumes(PartReserv(env), SealedWork(env) + kBackupName, kVolumeSize, env.Title, last,
+                                   readable) &&
+                  Files().SetMode(part, mode);
   ClearWork(env);
-  return ok && Files().SyncFileSystemOf(PartReserv(env)) &&
-         Files().Rename(ExcludeTrailingSlash(PartReserv(env)), ExcludeTrailingSlash(NewReserv(env)));
+  return ok && Files().SyncFileSystemOf(PartReserv(env)) && Files().Rename(part, ExcludeTrailingSlash(NewReserv(env)));
 }
 
 bool MakeBackupSteps(const TBackupEnv& env) {
@@ -158,15 +210,18 @@ bool MakeBackupSteps(const TBackupEnv& env) {
     ReportNoDiskSpace(env.Disk);
     return false;
   }
+  MakeSealedWork(env);
   // What the work folder gets lives only until the volumes are cut.
-  const ScratchFolder scratch(env.WorkDir());
+  const ScratchFolder scratch(SealedWork(env));
   if (!PackBackup(env, set)) return false;
   int32_t last = -1;
-  if (!MakeVolumes(env, last) || !SwapInNewReserv(env)) return false;
+  if (!MakeVolumes(env, set.Readable, last) || !SwapInNewReserv(env)) return false;
   Ui().HideProgressMessage();
-  std::string drive;
-  if (SelectDrive("Копировать данные на дискету?"_w, drive))
-    return CopyToDiskettes(env.ReservDir() + kBackupName, drive, last, env.FreeBytes);
+  std::string drive, why;
+  if (SelectDrive("Копировать данные на дискету?"_w, drive) &&
+      !CopyToDiskettes(env.ReservDir() + kBackupName, drive, last, env.FreeBytes, &why))
+    throw TArchiveFault("Копия данных создана в папке "_w + ExcludeTrailingSlash(env.ReservDir()) +
+                        ", но не скопирована на диск: "_w + why + ", копирование отменено"_w);
   return true;
 }
 
@@ -210,6 +265,10 @@ bool ReplaceData(const TBackupEnv& env, const std::string& from, const std::vect
   for (const TBackupFileRecord& r : records) {
     // Only files are replaced: a folder taken aside could not be dropped.
     if (Files().IsDirectory(TargetOf(env, r))) throw Unrestorable(r);
+    // Readable by no more than it was when packed from the moment it
+    // enters the data folder; its owner reads it meanwhile, as the commit
+    // does.
+    ApplyAttributes(from + r.Name, r.Attributes, 0600);
     plan.Moves.emplace_back(from + r.Name, TargetOf(env, r));
     restored.insert(UpperStr(r.Folder + r.Name));
   }
@@ -233,7 +292,7 @@ bool ExtractBackup(const TBackupEnv& env, const std::string& into) {
   if (!CheckDirExists(into, true)) return false;
   TUnBh& x = packer.Extractor;
   x.SetExtractDir(into);
-  x.SetArchiveFile(env.WorkDir() + kBackupName);
+  x.SetArchiveFile(SealedWork(env) + kBackupName);
   x.FileSpec = {"*.*"};
   x.OnProgress = [](uint8_t byFile, uint8_t) {
     Ui().SetProgressText("Восстанавливаются файлы..."_w);
@@ -245,14 +304,15 @@ bool ExtractBackup(const TBackupEnv& env, const std::string& into) {
 }
 
 bool RestoreSteps(const TBackupEnv& env, const std::string& volumes) {
+  MakeSealedWork(env);
   std::string fault;
-  if (!JoinVolumes(volumes, "Reserv.000", env.WorkDir(), kBackupName, &fault)) {
+  if (!JoinVolumes(volumes, "Reserv.000", SealedWork(env), kBackupName, &fault)) {
     if (!fault.empty()) throw TArchiveFault(fault);
     return false;
   }
   // Apart from the volumes and the joined archive, which no member may
   // overwrite.
-  const std::string from = env.WorkDir() + "FILES/";
+  const std::string from = SealedWork(env) + "FILES/";
   if (!ExtractBackup(env, from)) return false;
   std::string bytes;
   auto f = Files().Open(from + kFileList, FileMode::Read);

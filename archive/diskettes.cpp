@@ -41,12 +41,12 @@ namespace {
 
 // The volumes of fileName in the order given onto drive, each by `copy`
 // (source, target): a medium without room for the next one, or a failed
-// copy, asks for another medium, calling `full` first. False when the user
-// cancelled.
+// copy, asks for another medium, calling `full` first, and says which
+// volume wants it and why. False when the user cancelled, with that why.
 bool CopyVolumes(const std::string& fileName, const std::string& drive, const std::vector<int32_t>& order,
                  const TFreeBytesProc& freeBytes,
                  const std::function<bool(const std::string&, const std::string&)>& copy,
-                 const std::function<void()>& full) {
+                 const std::function<void()>& full, std::string* stopped) {
   const std::string folder = WithTrailingSlash(drive);
   TArchiveGauge gauge("Идет копирование файлов..."_w, static_cast<int64_t>(order.size()));
   bool ok = true;
@@ -54,20 +54,24 @@ bool CopyVolumes(const std::string& fileName, const std::string& drive, const st
     const std::string source = VolumeFileName(fileName, order[i]);
     const std::string name = GetFileNamePart(source);
     const int64_t free = freeBytes ? freeBytes(folder) : -1;
-    bool copied = false;
-    if (free < 0 || free >= Files().FileSize(source)) {
-      copied = copy(source, folder + name);
-      if (!copied)
-        Ui().MsgBox("Ошибка копирования файла "_w + name, "Ошибка записи на диск "_w + DriveName(drive) + ":",
-                    kMbError);
-    }
-    if (copied) {
-      ++i;
-      gauge.Advance();
-      continue;
+    const int64_t size = Files().FileSize(source);
+    std::string why;
+    if (free < 0 || free >= size) {
+      if (copy(source, folder + name)) {
+        ++i;
+        gauge.Advance();
+        continue;
+      }
+      Ui().MsgBox("Ошибка копирования файла "_w + name, "Ошибка записи на диск "_w + DriveName(drive) + ":", kMbError);
+      why = "том "_w + name + " не записан на диск "_w + DriveName(drive);
+    } else {
+      why = "на диске "_w + DriveName(drive) + " нет места для тома "_w + name + " (нужно "_w + std::to_string(size) +
+            " байт, свободно "_w + std::to_string(free) + ")";
     }
     if (full) full();
-    if (Ui().MsgBox("Вставте следующий диск"_w, "Недостаточно места на диске"_w, kMbOkCancelInformation) != kIdOk) {
+    if (Ui().MsgBox("Вставте следующий диск\r"_w + why, "Недостаточно места на диске "_w + DriveName(drive),
+                    kMbOkCancelInformation) != kIdOk) {
+      if (stopped) *stopped = why;
       ok = false;
       break;
     }
@@ -85,8 +89,8 @@ std::vector<int32_t> VolumeOrder(int32_t first, int32_t last) {
 }  // namespace
 
 bool CopyToDiskettes(const std::string& fileName, const std::string& drive, int32_t lastVolume,
-                     const TFreeBytesProc& freeBytes) {
-  return CopyVolumes(fileName, drive, VolumeOrder(0, lastVolume), freeBytes, CopyFileOver, {});
+                     const TFreeBytesProc& freeBytes, std::string* stopped) {
+  return CopyVolumes(fileName, drive, VolumeOrder(0, lastVolume), freeBytes, CopyFileOver, {}, stopped);
 }
 
 bool CopyToDiskettesUnnamed(const std::string& fileName, const std::string& drive, int32_t lastVolume,
@@ -108,7 +112,7 @@ bool CopyToDiskettesUnnamed(const std::string& fileName, const std::string& driv
         if (!temp.empty()) unnamed.emplace_back(target, temp);
         return !temp.empty();
       },
-      name);
+      name, nullptr);
   if (!unnamed.empty()) Files().SyncDirectory(GetFileDirPart(unnamed.front().first));
   return ok;
 }

@@ -18,9 +18,10 @@ namespace vm {
 using TFreeBytesProc = std::function<int64_t(const std::string& dir)>;
 
 // Copies the volumes .000 to .lastVolume of fileName onto drive (a folder).
-// True when every volume went; false when the user cancelled.
+// True when every volume went; false when the user cancelled, with why the
+// last medium was refused in `stopped`.
 bool CopyToDiskettes(const std::string& fileName, const std::string& drive, int32_t lastVolume,
-                     const TFreeBytesProc& freeBytes);
+                     const TFreeBytesProc& freeBytes, std::string* stopped = nullptr);
 // (full name on the medium, the temporary that holds it) of each volume.
 using TMediumNames = std::vector<std::pair<std::string, std::string>>;
 // The same, but no volume set stands on the medium afterwards: each volume

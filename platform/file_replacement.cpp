@@ -128,6 +128,8 @@ std::unique_ptr<File> FileReplacement::Start(const std::string& target, FileErro
     std::unique_ptr<File> f = fs.Open(temp, FileMode::CreateNew, &err);
     if (!f) continue;
     GiveModeOf(target, temp);
+    if (uint32_t mode = 0; (readable_ & 0444) != 0444 && fs.GetMode(temp, mode))
+      fs.SetMode(temp, mode & (readable_ | ~0444u));
     target_ = target;
     temp_ = temp;
     return f;
@@ -195,7 +197,7 @@ void FileReplacement::Clear() {
   target_.clear();
 }
 
-bool ReplaceFile(const std::string& target, const std::function<bool(File&)>& fill) {
+bool ReplaceFile(const std::string& target, const std::function<bool(File&)>& fill, uint32_t readable) {
   FileSystem& fs = Files();
   const std::string real = ResolvePathCase(target);
   // A read-only target is replaced too, as deleting it would be allowed.
@@ -207,6 +209,7 @@ bool ReplaceFile(const std::string& target, const std::function<bool(File&)>& fi
     if (!held) return false;
   }
   FileReplacement replacement;
+  replacement.LimitReading(readable);
   std::unique_ptr<File> f = replacement.BeginHeld(real, std::move(held));
   if (!f || !fill(*f)) return false;
   return replacement.Commit(*f);

@@ -180,6 +180,10 @@ class FileReplacement {
   // when it is busy).
   std::unique_ptr<File> BeginHeld(const std::string& target, std::unique_ptr<File> held,
                                   FileError* error = nullptr);
+  // The read bits (of 0444) the new file may have at most, whatever its
+  // target's permissions or the creator's mask give it: a copy of a file
+  // fewer may read is no more readable than that file. Set before Begin.
+  void LimitReading(uint32_t readable) { readable_ = readable; }
   bool Active() const { return !temp_.empty(); }
   // The new file's name while it is active.
   const std::string& TempName() const { return temp_; }
@@ -205,6 +209,7 @@ class FileReplacement {
   std::unique_ptr<File> held_;
   std::string target_;
   std::string temp_;
+  uint32_t readable_ = 0444;
 };
 
 // A folder whose files need not outlive a crash of the system: while one is
@@ -228,9 +233,10 @@ class ScratchFolder {
 
 // Writes a whole file beside `target` and renames it over the target, so a
 // failure leaves the old file whole. `fill` writes the content into the new
-// file. Refused when another open holds the target. False on any failure; the
-// target is then untouched and nothing is left beside it.
-bool ReplaceFile(const std::string& target, const std::function<bool(File&)>& fill);
+// file, which is readable by no more than `readable` lets (FileReplacement::
+// LimitReading). Refused when another open holds the target. False on any
+// failure; the target is then untouched and nothing is left beside it.
+bool ReplaceFile(const std::string& target, const std::function<bool(File&)>& fill, uint32_t readable = 0444);
 // The same with the whole content given.
 bool ReplaceFileWith(const std::string& target, std::string_view bytes);
 

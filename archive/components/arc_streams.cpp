@@ -111,7 +111,8 @@ TFileStream32::TFileStream32(const std::string& fileName, uint16_t mode) : THand
       error_ = FileError::Other;
     }
   } else {
-    const FileMode fm = (mode & 0x03) == kOpenRead ? FileMode::Read : FileMode::ReadWrite;
+    const bool read = (mode & 0x03) == kOpenRead;
+    const FileMode fm = !read ? FileMode::ReadWrite : (mode & kOpenNoLink) ? FileMode::ReadNoLink : FileMode::Read;
     file_ = Files().Open(path, fm, &error_);
   }
   handle_ = file_.get();

@@ -35,6 +35,8 @@ inline constexpr uint16_t kOpenRead = 0x00;
 inline constexpr uint16_t kOpenWrite = 0x01;
 inline constexpr uint16_t kOpenReadWrite = 0x02;
 inline constexpr uint16_t kShareDenyWrite = 0x20;
+// With kOpenRead: only a plain file at the name itself, never through a link.
+inline constexpr uint16_t kOpenNoLink = 0x100;
 
 class TStream32 {
  public:

@@ -197,7 +197,7 @@ namespace vm {
 // Fused output that is not smaller than the file, or a cancelled run, is
 // cut away and the file stored instead.
 bool TBhCompressor::CompressFused(TStream32& archive, TCompMember& m) {
-  TFileStream32 source(m.Name, kOpenRead | kShareDenyWrite);
+  TFileStream32 source(m.Name, SourceMode(m));
   if (!source.Opened()) {
     DoError(m.Name, "", kErrOpening);
     return false;

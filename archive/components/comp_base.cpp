@@ -476,6 +476,11 @@ bool TCompBase::WriteEncryptionHeader(TStream32& source, TStream32& archive) {
   return true;
 }
 
+uint16_t TCompBase::SourceMode(const TCompMember& m) const {
+  const bool plain = PlainFileOnly && PlainFileOnly(m.Name);
+  return kOpenRead | kShareDenyWrite | (plain ? kOpenNoLink : 0);
+}
+
 bool TCompBase::CompressMember(TStream32& archive, TCompMember& m) {
   const int64_t memberStart = m.Offset;
   if (m.IsDir) {
@@ -494,7 +499,7 @@ bool TCompBase::CompressMember(TStream32& archive, TCompMember& m) {
   if (std::any_of(StoreFilesOfType.begin(), StoreFilesOfType.end(),
                   [&](const std::string& e) { return EqualNoCase(e, ext); }))
     compress = false;
-  TFileStream32 source(m.Name, kOpenRead | kShareDenyWrite);
+  TFileStream32 source(m.Name, SourceMode(m));
   if (!source.Opened()) {
     DoError(m.Name, "", kErrOpening);
     return false;

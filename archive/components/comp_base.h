@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +57,9 @@ class TCompBase : public TZipCommon {
       OnReplaceFile;
   std::function<void(const std::string& name, std::string& newName, bool& rename)> OnRenameDupeFile;
   std::function<void(const std::string& archive, bool& writeToFile)> OnNonWriteableArchive;
+  // A file to add that this says yes to (by its path) is read only as a
+  // plain file standing at its name, never through a link put there.
+  std::function<bool(const std::string& path)> PlainFileOnly;
 
   // Accepted only when it is among the descendant's methods.
   void SetCompressMethod(TCompressMethod m);
@@ -90,6 +94,8 @@ class TCompBase : public TZipCommon {
   virtual bool CompressFile(TStream32& archive, std::vector<TCompMember>& members, std::size_t index);
 
   bool CompressMember(TStream32& archive, TCompMember& m);
+  // How the file a member is made from is opened.
+  uint16_t SourceMode(const TCompMember& m) const;
   // Writes the member's header and stored name at the end of the archive.
   void WriteHeadAndName(TStream32& archive);
   // Rewrites the completed header at the member's start and returns to its end.

@@ -172,6 +172,13 @@ bool ReadWhole(const std::string& path, FileMode mode, std::string& bytes, int64
   return size == 0 || f->ReadAt(0, bytes.data(), bytes.size()) == size;
 }
 
+// The read bits a copy of path may have: no more than path's own.
+uint32_t ReadBitsOf(const std::string& path) {
+  uint32_t mode = 0444;
+  Files().GetMode(path, mode);
+  return mode & 0444;
+}
+
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, int64_t limit) {
@@ -188,7 +195,7 @@ bool CopyFileOver(const std::string& src, const std::string& dst) {
   const int64_t size = in->Size();
   if (size < 0) return false;
   std::vector<char> buf;
-  return ReplaceFile(dst, [&](File& out) { return CopyData(*in, 0, out, 0, size, buf); });
+  return ReplaceFile(dst, [&](File& out) { return CopyData(*in, 0, out, 0, size, buf); }, ReadBitsOf(src));
 }
 
 std::string CopyFileBeside(const std::string& src, const std::string& dst) {
@@ -196,6 +203,7 @@ std::string CopyFileBeside(const std::string& src, const std::string& dst) {
   const int64_t size = in ? in->Size() : -1;
   if (size < 0) return {};
   FileReplacement beside;
+  beside.LimitReading(ReadBitsOf(src));
   std::unique_ptr<File> out = beside.Begin(dst);
   std::vector<char> buf;
   if (!out || !CopyData(*in, 0, *out, 0, size, buf)) return {};

@@ -56,11 +56,13 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, int64_t limit = 
 // The same for a file that is the program's own only as a plain file at
 // the name itself: false for a link there, never read through.
 bool ReadOwnFile(const std::string& path, std::string& bytes, int64_t limit);
-// Copies src over dst; the old dst stays whole when the copy fails.
+// Copies src over dst; the old dst stays whole when the copy fails. The
+// copy is readable by nobody who may not read src.
 bool CopyFileOver(const std::string& src, const std::string& dst);
 // Copies src into a new file beside dst under a temporary name of dst's,
 // made durable, for the caller to rename over dst later; dst is left as
-// it is. The temporary's full name, or "" when the copy failed.
+// it is. Readable as CopyFileOver's copy. The temporary's full name, or ""
+// when the copy failed.
 std::string CopyFileBeside(const std::string& src, const std::string& dst);
 // Appends all of srcName to destName; on a failure destName is cut back to
 // its old length and the result is false.

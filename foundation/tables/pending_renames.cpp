@@ -118,6 +118,13 @@ bool NamedAlready(const std::string& to, const TPendingName& n) {
   return n.Size < 0 || (MarkOf(to, size, sum) && size == n.Size && sum == n.Sum);
 }
 
+// The temporaries of the record's names as the user may look for them.
+std::string TemporaryMasks(const TPendingRenames& record) {
+  std::string masks;
+  for (const TPendingName& n : record.Names) masks += (masks.empty() ? "" : ", ") + n.Name + ".~*~";
+  return masks;
+}
+
 }  // namespace
 
 std::string EncodePendingRenames(const TPendingRenames& record) {
@@ -152,16 +159,15 @@ bool MarkPendingName(const std::string& folder, TPendingName& name) {
 
 bool ReadPendingRenames(const std::string& path, TPendingRenames& record, std::string* fault) {
   FileSystem& fs = Files();
-  const bool link = fs.IsSymlink(path);
-  if (!link && !fs.Exists(path)) return false;
+  if (!fs.IsSymlink(path) && !fs.Exists(path)) return false;
   std::string text, why;
   // A link is never followed: the record is written as a file of its own.
-  if (link || fs.FileSize(path) < 0)
+  // The read decides, so a link put there after a look is refused too.
+  if (ReadOwnFile(path, text, kMaxRecordBytes) && DecodePendingRenames(text, record)) return true;
+  if (fs.PlainFileSize(path) < 0)
     why = "Запись томов удаленного периода не является файлом: "_w + path;
-  else if (!ReadWholeFile(path, text, kMaxRecordBytes) || !DecodePendingRenames(text, record))
-    why = "Запись томов удаленного периода не читается: "_w + path;
   else
-    return true;
+    why = "Запись томов удаленного периода не читается: "_w + path;
   if (fault) *fault = why;
   return false;
 }
@@ -186,6 +192,13 @@ bool SettlePendingRenames(const std::string& path, std::vector<std::string>& mes
           if (!e.IsDir && TemporaryOf(e.Name, n.Name) && fs.Remove(record.Folder + e.Name)) ++removed;
     fs.Remove(path);
     if (removed > 0) messages.push_back("Удалены файлы прерванной записи в папке "_w + record.Folder);
+    // None there: the medium in that place is another one, or none, and
+    // the volumes' own may still hold them. Nothing tells that medium, and
+    // a record that waited for it would refuse every move onto a medium.
+    else if (!record.Names.empty())
+      messages.push_back("Запись томов удаленного периода снята: в папке "_w + record.Folder +
+                         " нет их временных файлов "_w + TemporaryMasks(record) +
+                         "; если они остались на другом диске, удалите их с него"_w);
     return true;
   }
   // In the record's order, so that a name that makes the set whole is

@@ -306,6 +306,7 @@ TEST_F(ArchivePeriodTest, ANarrowedFieldTakesOnlyWhatReadsBackAsTheArchivedValue
       // that stayed as it was takes the archived text as it stands; one
       // whose field changed goes digit for digit.
       {"h1", "72072248594656829.91", {10, 5, 20, 2}, {12, 5, 20, 2}, "h1/72072248594656829.91"},
+      {"h1", "12,5", {10, 5, 8, 2}, {12, 5, 8, 2}, "h1/12,5"},
       {"h1", "8600855638.214755289", {10, 5, 20, 9}, {12, 5, 20, 9}, "h1/8600855638.214755289"},
       {"h1", "18446744073709551617", {10, 5, 20, 0}, {12, 5, 20, 0}, "h1/18446744073709551617"},
       {"h1", "72072248594656829.91", {10, 5, 20, 2}, {10, 5, 22, 3}, "h1/72072248594656829.910"},

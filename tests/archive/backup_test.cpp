@@ -135,6 +135,41 @@ TEST_F(BackupCopy, ARefusedBackupLeavesThePreviousOneWhole) {
     EXPECT_NE(Captions().end()[-2].find("Имя файла "_w + name + " "), std::string::npos) << Captions().end()[-2];
     env_.BaseFiles.pop_back();
   }
+  // A link, or anything but a plain file, at a name the program writes
+  // itself is none of its own: named, and nothing read through it.
+  AddArchives(1);
+  const std::string secret = tmp_.Dir() + "secret";
+  WriteBytes(secret, "another user's");
+  const std::pair<std::string, std::function<void(const std::string&)>> plants[] = {
+      {"ARCHIVE/00000009.BH", [&](const std::string& at) { fs::create_symlink(secret, at); }},
+      {"ARCHIVE/00000010.CAF", [&](const std::string& at) { fs::create_directory(at); }},
+      {"archive.alf", [&](const std::string& at) { fs::create_symlink(secret, at); }},
+      {"local.ini", [&](const std::string& at) { fs::create_symlink(tmp_.Dir() + "nowhere", at); }},
+  };
+  for (const auto& [name, plant] : plants) {
+    SCOPED_TRACE(name);
+    const std::string at = dir_ + name, aside = tmp_.Dir() + "aside";
+    if (fs::exists(at)) fs::rename(at, aside);
+    plant(at);
+    EXPECT_FALSE(Backup());
+    EXPECT_EQ(Captions().end()[-2], "Файл "_w + at + " не является обычным файлом: резервная копия невозможна"_w);
+    EXPECT_EQ(test::Snapshot(tmp_.Dir() + "prog/RESERV"), previous);
+    fs::remove(at);
+    if (fs::exists(aside)) fs::rename(aside, at);
+  }
+  // One put there while the files are packed is not read through either.
+  {
+    test::FaultyFileSystem faulty;
+    faulty.BeforeRename = [&] {
+      if (fs::is_symlink(dir_ + "ARCHIVE/00000001.BH")) return;
+      fs::remove(dir_ + "ARCHIVE/00000001.BH");
+      fs::create_symlink(secret, dir_ + "ARCHIVE/00000001.BH");
+    };
+    EXPECT_FALSE(Backup());
+  }
+  EXPECT_EQ(test::Snapshot(tmp_.Dir() + "prog/RESERV"), previous);
+  fs::remove(dir_ + "ARCHIVE/00000001.BH");
+  WriteBytes(dir_ + "ARCHIVE/00000001.BH", "archive");
   dataFree_ = 1000;
   EXPECT_FALSE(Backup());
   EXPECT_EQ(Captions().end()[-2], "Недостаточно места на диске C: !"_w);
@@ -182,17 +217,55 @@ TEST_F(BackupCopy, AMediumTooSmallForAVolumeAsksForTheNextAndCopiesThatVolumeAga
   ui_.Answers = {kIdYes, kIdOk};
   ASSERT_TRUE(MakeBackup(env_));
   EXPECT_EQ(std::count_if(ui_.Boxes.begin(), ui_.Boxes.end(),
-                          [](const test::BoxShown& b) { return b.Text == "Вставте следующий диск"_w; }),
+                          [](const test::BoxShown& b) { return b.Text.starts_with("Вставте следующий диск\r"_w); }),
             1);
   const auto onMedia = test::DirNames(media_);
   EXPECT_EQ(onMedia, test::DirNames(Reserv()));
   for (const std::string& v : onMedia) EXPECT_EQ(ReadBytes(media_ + v), ReadBytes(Reserv() + v)) << v;
   EXPECT_GT(asks, static_cast<int>(onMedia.size()));
 
-  // Cancelled at the next disk: the backup reports its failure.
-  asks = 0;
+  // Cancelled at a medium of 64 KB, before anything is written there: the
+  // question names the medium and the volume, and the end says that the
+  // copy in "RESERV" stands and why the medium has none, as "Errors.log"
+  // does.
+  fs::remove_all(media_);
+  fs::create_directories(media_);
+  env_.FreeBytes = [&](const std::string& dir) -> int64_t { return dir == media_ ? 65536 : int64_t{1} << 40; };
   ui_.Answers = {kIdYes, kIdCancel};
   EXPECT_FALSE(MakeBackup(env_));
+  const std::string medium = fs::path(media_).parent_path().string();
+  const std::string why = "на диске "_w + medium + " нет места для тома Reserv.000 (нужно 131072 байт, свободно 65536)"_w;
+  EXPECT_EQ(std::pair(Captions().end()[-2], ui_.Boxes.end()[-2].Caption),
+            std::pair("Вставте следующий диск\r"_w + why, "Недостаточно места на диске "_w + medium));
+  const std::string fault = "Копия данных создана в папке "_w + dir_ + "RESERV, но не скопирована на диск: "_w + why +
+                            ", копирование отменено"_w;
+  EXPECT_EQ(Captions().back(), "Создание резервной копии данных не было завершено из-за возникших ошибок\r"_w + fault);
+  EXPECT_EQ(ui_.Log, std::vector<std::string>{"Резервное копирование: "_w + fault});
+  EXPECT_EQ(test::DirNames(media_), std::vector<std::string>{});
+}
+
+// No volume, in "RESERV" or on a medium, is readable by more than every
+// file packed into it, a table reached through a link included; a restore
+// gives each file back the permission bits it was packed with.
+TEST_F(BackupCopy, NoVolumeIsMoreReadableThanItsFilesAndARestoredFileIsAsItWasPacked) {
+  const std::string outside = tmp_.Dir() + "outside/";
+  fs::create_directories(outside);
+  fs::rename(dir_ + "SALES.DBF", outside + "SALES.DBF");
+  fs::create_symlink(outside + "SALES.DBF", dir_ + "SALES.DBF");
+  const auto mode = [](const std::string& path) { return static_cast<unsigned>(fs::status(path).permissions()); };
+  const std::pair<std::string, unsigned> packed[] = {{"SALES.DBF", 0600}, {"GOODS.DBF", 0640}, {"program.ini", 0604}};
+  for (const auto& [name, bits] : packed) fs::permissions(dir_ + name, fs::perms(bits));
+  toMedia_ = true;
+  ASSERT_TRUE(Backup());
+  for (const std::string& v : test::DirNames(Reserv())) {
+    EXPECT_EQ(mode(Reserv() + v), 0400u) << v;
+    EXPECT_EQ(mode(media_ + v) & 0444u, 0400u) << v;
+  }
+  for (const char* name : {"GOODS.DBF", "program.ini"}) fs::permissions(dir_ + name, fs::perms(0666));
+  volumeFolder_ = Reserv();
+  EXPECT_TRUE(Restore());
+  for (const auto& [name, bits] : packed) EXPECT_EQ(mode(dir_ + name), bits) << name;
+  EXPECT_EQ(mode(outside + "SALES.DBF"), 0600u);
 }
 
 TEST_F(BackupCopy, IncompleteVolumesOrAWrongSumAreNotExtracted) {

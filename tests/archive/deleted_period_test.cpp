@@ -386,7 +386,7 @@ TEST_F(DeletedPeriod, AFullMediumNamesItsVolumesBeforeTheNextAndTheFirstVolumeCo
   };
   const auto full = [&] {
     return std::count_if(ui_.Boxes.begin(), ui_.Boxes.end(),
-                         [](const test::BoxShown& b) { return b.Text == "Вставте следующий диск"_w; });
+                         [](const test::BoxShown& b) { return b.Text.starts_with("Вставте следующий диск\r"_w); });
   };
   EXPECT_FALSE(Delete(1, true, {kIdCancel}));
   EXPECT_EQ(full(), 1);
@@ -430,6 +430,11 @@ TEST_F(DeletedPeriod, NoMoveOntoAMediumBeginsWhileARecordOfVolumesStands) {
       {[&] { WriteBytes(record, "FINISH\r\n" + away + "/\r\nDelarch.000\tDelarch.000.~0123456789abcdef~\r\n"); },
        "Тома удаленного периода не дописаны на диск "_w + away + ": вставьте этот диск и перезапустите программу"_w},
       {[&] { fs::create_directory(record); }, "Запись томов удаленного периода не является файлом: "_w + record},
+      {[&] {
+         WriteBytes(away, "FINISH\r\n" + away + "/\r\nDelarch.000\tDelarch.000.~0123456789abcdef~\r\n");
+         fs::create_symlink(away, record);
+       },
+       "Запись томов удаленного периода не является файлом: "_w + record},
       {[&] { WriteBytes(record, "FINISH\r\n"); }, "Запись томов удаленного периода не читается: "_w + record},
   };
   for (const auto& [plant, why] : cases) {

@@ -276,11 +276,11 @@ TEST_F(StartUpTest, ACommitKilledWithTheSettingsAsideIsRecoveredBeforeTheyAreRea
 }
 
 TEST_F(StartUpTest, WhatAKilledBackupLeftInTheWorkFoldersGoesAtTheNextStart) {
-  // Killed as the file list lands in "WORK" (its temporary is there), as
+  // Killed as the file list lands in "WORK/FILES" (its temporary is there), as
   // the new volumes are whole ("RESERV.TMP" is there) and as they are
   // swapped in ("RESERV.NEW" is there, "RESERV" is not): the half-written
   // ones go, the whole ones take the place of "RESERV".
-  for (const std::string moment : {"WORK/files.res", "/RESERV.NEW", "/RESERV"}) {
+  for (const std::string moment : {"WORK/FILES/files.res", "/RESERV.NEW", "/RESERV"}) {
     SCOPED_TRACE(moment);
     ASSERT_TRUE(vm::test::KilledBeforeRenameOnto(moment, [&] {
       ChooseDataDirectory();
@@ -290,11 +290,11 @@ TEST_F(StartUpTest, WhatAKilledBackupLeftInTheWorkFoldersGoesAtTheNextStart) {
       ui.Answers = {kIdYes};
       MakeBackup(env);
     }));
-    std::vector<std::string> work = vm::test::DirNames(home / "WORK");
+    std::vector<std::string> work = vm::test::DirNames(home / "WORK/FILES");
     ASSERT_TRUE(std::ranges::any_of(work, IsTemporaryFileName) || fs::is_directory(home / "RESERV.TMP") ||
                 fs::is_directory(home / "RESERV.NEW"));
     ASSERT_EQ(StartUp(options), 0);
-    work = vm::test::DirNames(home / "WORK");
+    work = vm::test::DirNames(home / "WORK/FILES");
     EXPECT_FALSE(std::ranges::any_of(work, IsTemporaryFileName));
     for (const char* gone : {"RESERV.TMP", "RESERV.NEW", "RESERV.OLD"}) EXPECT_FALSE(fs::exists(home / gone)) << gone;
     EXPECT_TRUE(fs::is_directory(home / "RESERV"));
@@ -312,7 +312,7 @@ TEST_F(StartUpTest, WhatAKilledBackupLeftInTheWorkFoldersGoesAtTheNextStart) {
   EXPECT_FALSE(fs::exists(home / kPendingMediaSetName));
   CloseErrorLog();
   const std::string log = ReadBytes(home / "Errors.log");
-  EXPECT_NE(log.find("Удалён временный файл прерванной записи "_w + home.Dir() + "WORK/files.res.~"), std::string::npos);
+  EXPECT_NE(log.find("Удалён временный файл прерванной записи "_w + home.Dir() + "WORK/FILES/files.res.~"), std::string::npos);
   EXPECT_NE(log.find("Удалены тома прерванного резервного копирования "_w + home.Dir() + "RESERV.TMP"),
             std::string::npos);
   EXPECT_NE(log.find("Тома прерванного резервного копирования поставлены на место "_w + home.Dir() + "RESERV"),
@@ -366,12 +366,12 @@ TEST_F(StartUpTest, WhatAKilledRestoreLeftUnderTheWorkFolderGoesAtTheNextStart) 
     return true;
   };
   InstallArchiveDialogs(&dialogs);
-  ASSERT_TRUE(vm::test::KilledBeforeRenameOnto("WORK/FILES/goods.dbf", [&] {
+  ASSERT_TRUE(vm::test::KilledBeforeRenameOnto("WORK/FILES/FILES/goods.dbf", [&] {
     ui.Answers = {kIdYes, kIdYes};
     RestoreBackup(env);
   }));
   InstallArchiveDialogs(nullptr);
-  ASSERT_TRUE(std::ranges::any_of(vm::test::DirNames(home / "WORK/FILES"), IsTemporaryFileName));
+  ASSERT_TRUE(std::ranges::any_of(vm::test::DirNames(home / "WORK/FILES/FILES"), IsTemporaryFileName));
   vm::test::TempDir outside;
   const std::string stray = outside / "goods.dbf.~0123456789abcdef~";
   vm::test::WriteBytes(stray, "not ours");
@@ -379,11 +379,11 @@ TEST_F(StartUpTest, WhatAKilledRestoreLeftUnderTheWorkFolderGoesAtTheNextStart) 
   ResetErrorLogRun();
 
   ASSERT_EQ(StartUp(options), 0);
-  EXPECT_FALSE(std::ranges::any_of(vm::test::DirNames(home / "WORK/FILES"), IsTemporaryFileName));
+  EXPECT_FALSE(std::ranges::any_of(vm::test::DirNames(home / "WORK/FILES/FILES"), IsTemporaryFileName));
   EXPECT_TRUE(fs::exists(stray));
   CloseErrorLog();
   EXPECT_NE(ReadBytes(home / "Errors.log")
-                .find("Удалён временный файл прерванной записи "_w + home.Dir() + "WORK/FILES/goods.dbf.~"),
+                .find("Удалён временный файл прерванной записи "_w + home.Dir() + "WORK/FILES/FILES/goods.dbf.~"),
             std::string::npos);
 }
 

@@ -142,6 +142,13 @@ TEST(FileUtils, CopyEraseAndAppend) {
   EXPECT_EQ(test::ReadBytes(dst), "old");
   EXPECT_TRUE(CopyFileOver(src, dst));
   EXPECT_EQ(test::ReadBytes(dst), test::ReadBytes(src));
+  // A copy is readable by nobody who may not read what it copies.
+  ASSERT_EQ(chmod(src.c_str(), 0640), 0);
+  EXPECT_TRUE(CopyFileOver(src, tmp / "copy"));
+  for (const std::string& copy : {tmp / "copy", CopyFileBeside(src, tmp / "other")}) {
+    uint32_t bits = 0;
+    EXPECT_TRUE(Files().GetMode(copy, bits) && (bits & 0444) == 0440) << copy;
+  }
 
   test::WriteBytes(dst, "head");
   ASSERT_EQ(chmod(dst.c_str(), 0444), 0);

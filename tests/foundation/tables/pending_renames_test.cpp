@@ -103,6 +103,16 @@ TEST(PendingRenames, OnlyAFilesOwnTemporaryTakesItsNameAndOnlyOnceTheCommitStand
   test::WriteBytes(record, cases[0].Text);
   EXPECT_TRUE(SettlePendingRenames(record, messages));
   EXPECT_FALSE(std::filesystem::exists(record));
+  // Volumes that go, none of whose temporaries is where the record says
+  // (another medium there, or none): the record is given up, and the user
+  // told what to look for.
+  test::WriteBytes(record, "DROP\r\n" + medium + "\r\nDelarch.000\t\r\nDelarch.001\t\r\n");
+  messages.clear();
+  EXPECT_TRUE(SettlePendingRenames(record, messages));
+  EXPECT_EQ(messages, std::vector<std::string>{"Запись томов удаленного периода снята: в папке "_w + medium +
+                                               " нет их временных файлов Delarch.000.~*~, Delarch.001.~*~; "_w
+                                               "если они остались на другом диске, удалите их с него"_w});
+  EXPECT_FALSE(std::filesystem::exists(record));
 }
 
 }  // namespace
