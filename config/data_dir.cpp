@@ -42,11 +42,15 @@ Paths& P() {
 }
 
 // The class library's ini reading: sections and keys in any letter case,
-// values trimmed, one pair of enclosing quotes dropped.
+// values trimmed, one pair of enclosing quotes dropped. Unlike the
+// settings files "basepath.ini" is read through a link: an administrator
+// may point several program directories at one, and one not read would
+// put the data in the program directory without a word.
 bool ReadIniValue(const std::string& path, std::string_view section, std::string_view key,
                   std::string& value) {
-  std::vector<std::string> lines;
-  if (!ReadSettingsLines(path, lines)) return false;
+  std::string text;
+  if (!ReadWholeFile(path, text)) return false;
+  const std::vector<std::string> lines = SplitTextLines(text);
   const std::string wantSection = UpperStr(std::string(section));
   const std::string wantKey = UpperStr(std::string(key));
   bool inSection = false;
@@ -196,10 +200,12 @@ bool LoadSettingsChecked() {
     // bring, and the log keeps it for whoever comes after.
     std::string text = "Ошибка при чтении файлов настроек"_w;
     for (const std::string& name : unread) {
-      const bool exists = Files().Exists(name);
-      LogError("Ошибка при чтении файлов настроек: "_w + (exists ? "не читается файл "_w : "нет файла "_w) +
-               name);
-      text += "\r" + (exists ? "Не читается файл "_w : "Нет файла "_w) + name;
+      // A link is never read: the administrator puts the file itself there.
+      const std::string why = Files().IsSymlink(name) ? "ссылка вместо файла "_w
+                              : Files().Exists(name)  ? "не читается файл "_w
+                                                      : "нет файла "_w;
+      LogError("Ошибка при чтении файлов настроек: "_w + why + name);
+      text += "\r" + UpperStr(why.substr(0, 1)) + why.substr(1) + name;
     }
     // The title the configuration gives is applied only after the load.
     Ui().MsgBox(text, "Веломар"_w, kMbError);
