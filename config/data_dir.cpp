@@ -1,8 +1,10 @@
 #include "config/data_dir.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
@@ -20,6 +22,7 @@ namespace vm {
 
 namespace {
 std::string gDataDir;
+constexpr const char* kLockName = "lock.lck";
 }  // namespace
 
 const std::string& DataDir() { return gDataDir; }
@@ -155,24 +158,81 @@ void ChooseDataDirectory() {
   }
   p.basePath = NativePath(p.basePath);
   AddBackslash(p.basePath);
-  p.localBases = UpperStr(p.basePath) == UpperStr(ProgramDirectory());
-  SetDataDir(p.basePath);
+  // A relative path is taken from the program directory, as "basepath.ini"
+  // lies there: the current folder is wherever the program was started.
+  // The file keeps it as written.
+  const std::string dir = p.basePath.front() == '/' ? p.basePath : ProgramDirectory() + p.basePath;
+  p.localBases = UpperStr(dir) == UpperStr(ProgramDirectory());
+  SetDataDir(dir);
 }
 
-bool TryLockBases() {
+namespace {
+
+// Longer names are refused by the system (its PATH_MAX and NAME_MAX, in
+// the bytes of the names on disk).
+constexpr std::size_t kPathBytesMax = 4095;
+constexpr std::size_t kNameBytesMax = 255;
+
+bool NameTooLong(const std::string& path) {
+  const std::string sys = Cp1251ToUtf8(path);
+  if (sys.size() > kPathBytesMax) return true;
+  std::size_t start = 0;
+  for (std::size_t slash; (slash = sys.find('/', start)) != std::string::npos; start = slash + 1)
+    if (slash - start > kNameBytesMax) return true;
+  return sys.size() - start > kNameBytesMax;
+}
+
+// Why the lock cannot be made in dir when nobody holds it.
+std::string WhyFolderUnusable(const std::string& dir, FileError error) {
+  FileSystem& fs = Files();
+  const std::string folder = ExcludeTrailingSlash(dir);
+  if (NameTooLong(dir + kLockName))
+    return "слишком длинное имя ("_w + std::to_string(folder.size()) + " символов)"_w;
+  if (!fs.Exists(folder)) return "папки нет"_w;
+  if (!fs.IsDirectory(folder)) return "это не папка"_w;
+  if (error == FileError::Denied) return "нет права записи в папку"_w;
+  return "не удается создать в ней файл "_w + kLockName;
+}
+
+// The folder as a message can show it.
+std::string ShownFolder(const std::string& dir) {
+  constexpr std::size_t kShown = 80;
+  const std::string folder = ExcludeTrailingSlash(dir);
+  return folder.size() <= kShown ? folder : folder.substr(0, kShown) + "...";
+}
+
+}  // namespace
+
+bool TryLockBases(std::string* why) {
+  if (why != nullptr) why->clear();
   // A create open is exclusive: no other process, and no second open in this
   // one, can hold the file at the same time; a process that dies lets go.
-  if (auto f = Files().Open(DataDir() + "lock.lck", FileMode::Create)) {
+  FileError error = FileError::None;
+  if (auto f = Files().Open(DataDir() + kLockName, FileMode::Create, &error)) {
     P().lock = std::move(f);
     return true;
   }
+  if (why != nullptr && error != FileError::Busy)
+    *why = "Папка данных "_w + ShownFolder(DataDir()) + ": " + WhyFolderUnusable(DataDir(), error);
   return false;
 }
 
+bool LockBasesWithin(std::chrono::milliseconds wait, std::string* why) {
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  while (!TryLockBases(why)) {
+    if ((why != nullptr && !why->empty()) || std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
+
 bool LockBases() {
-  if (TryLockBases()) return true;
-  Ui().MsgBox("Базы заблокированы! Повторите попытку позже!"_w, "Не могу открыть базы"_w,
-              kMbWarning);
+  std::string why;
+  if (TryLockBases(&why)) return true;
+  // A folder nobody can use is told apart from one another process is
+  // working on: waiting would not help there.
+  Ui().MsgBox("Базы заблокированы! Повторите попытку позже!"_w + (why.empty() ? "" : "\r" + why),
+              "Не могу открыть базы"_w, kMbWarning);
   return false;
 }
 
