@@ -357,9 +357,17 @@ std::string LocalSettingsText(const std::string& fileName, const TSettingsModel&
   return MergeLocalSettings(own, m.LocalSeen, theirs);
 }
 
+std::string LocalSettingsInMemory(const TSettingsModel& m) {
+  return LocalSettingsWriter(m, m.LastDate, m.LastTime).Text();
+}
+
 void NoteLocalSettingsSeen(const std::string& fileName, TSettingsModel& m) {
   m.LocalSeenPath = fileName;
-  m.LocalSeen = LocalSettingsWriter(m, m.LastDate, m.LastTime).Text();
+  m.LocalSeen = LocalSettingsInMemory(m);
+}
+
+std::vector<std::string> UnsavedLocalSettings(const TSettingsModel& m) {
+  return ChangedLocalSettings(LocalSettingsInMemory(m), m.LocalSeenPath.empty() ? std::string() : m.LocalSeen);
 }
 
 bool SaveLocalSettingsTo(const std::string& fileName, TSettingsModel& m) {

@@ -425,6 +425,22 @@ TEST_F(SettingsTest, ReloadKeepsLocalParametersLocal) {
                         holds(local, "НОВЫЙ"_w)}),
             (std::array{false, true, true, false}));
 
+  // Another window on the program directory commits the local parameter
+  // twice: a reload reads the first, and a save after the second keeps it.
+  const auto commitThere = [this](const std::string& from, const std::string& to) {
+    std::string file = ReadBytes(home_ / "local.ini");
+    file.replace(file.find(from), from.size(), to);
+    WriteBytes(home_ / "local.ini", file);
+  };
+  commitThere("ЗНАЧЕН_ПАРАМ='2'"_w, "ЗНАЧЕН_ПАРАМ='7'"_w);
+  ASSERT_TRUE(ReloadAutoParams());
+  const TAPar* reread = params.FindByName("СКЛАД"_w);
+  ASSERT_NE(reread, nullptr);
+  EXPECT_EQ(std::tuple(reread->Local, reread->ValueText), std::tuple(true, std::string("7")));
+  commitThere("ЗНАЧЕН_ПАРАМ='7'"_w, "ЗНАЧЕН_ПАРАМ='8'"_w);
+  ASSERT_TRUE(SaveLocalSettings());
+  EXPECT_TRUE(holds(ReadBytes(home_ / "local.ini"), "ЗНАЧЕН_ПАРАМ='8'"_w));
+
   // A "manager.ini" that cannot be read keeps the parameters and the
   // counter as they were.
   std::filesystem::remove(home_ / "manager.ini");

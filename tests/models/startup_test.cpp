@@ -400,7 +400,7 @@ TEST_F(StartUpTest, TheStartUpClearsNothingThroughALinkAtTheWorkFolder) {
 
 // "local.ini" goes in place under the database lock, which another
 // window's commit holds while it writes the file; while another program
-// holds the lock for a command of its own, the save goes on without it.
+// holds the lock past the end's wait, the file stays as the other left it.
 TEST_F(StartUpTest, ShutDownWritesTheLocalSettingsAndTheBasePath) {
   ASSERT_EQ(StartUp(options), 0);
   fs::remove(home / "basepath.ini");
@@ -417,13 +417,31 @@ TEST_F(StartUpTest, ShutDownWritesTheLocalSettingsAndTheBasePath) {
   EXPECT_EQ(std::count(locked.begin(), locked.end(), true), std::ssize(locked) - 1);
   EXPECT_FALSE(locked.back());
   locked.clear();
+  // The other program commits its local parameter whenever this one tries
+  // the lock or opens the file: between the save's reads too, were there a
+  // save.
   const std::unique_ptr<File> other = Files().Open(DataDir() + "lock.lck", FileMode::Create);
   ASSERT_NE(other, nullptr);
+  const std::string before = ReadBytes(home / "local.ini"), param = "ИМЯ_ПАРАМ=КАССА\r\n    ТИП_ПАРАМ=Число\r\n"_w;
+  ASSERT_NE(before.find(param + "    ЗНАЧЕН_ПАРАМ='1'"_w), std::string::npos);
+  std::string committed = before;
+  int commits = 0;
+  files.BeforeOpen = [&](const std::string& path, FileMode) {
+    if (!path.ends_with("lock.lck") && !path.ends_with("local.ini")) return;
+    committed = before;
+    committed.replace(committed.find(param) + param.size(), 20, "    ЗНАЧЕН_ПАРАМ='"_w + std::to_string(++commits) + "'");
+    vm::test::WriteBytes(home / "local.ini", committed);
+  };
   Settings().Title = "Склад 2"_w;
-  ShutDown();
-  EXPECT_NE(ReadBytes(home / "local.ini").find("Склад 2"_w), std::string::npos);
+  ShutDown(std::chrono::milliseconds(200));
+  files.BeforeOpen = nullptr;
+  EXPECT_GT(commits, 1);
+  EXPECT_TRUE(ReadBytes(home / "local.ini") == committed);
   EXPECT_EQ(std::count(locked.begin(), locked.end(), true), 0);
   EXPECT_TRUE(ui.Boxes.empty());
+  EXPECT_NE(ReadBytes(home / "Errors.log")
+                .find("Не сохранено в "_w + LocalIniName() + " (базы заняты другой программой): ЗАГОЛОВОК=Склад 2"_w),
+            std::string::npos);
 }
 
 TEST_F(StartUpTest, ASecondStartOnTheSameTitleIsToldAndLetsTheLockGo) {
