@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "config/archive_config.h"
 #include "config/base_checks.h"
 #include "config/data_dir.h"
 #include "config/date_index.h"
@@ -180,6 +181,10 @@ int StartUp(const TStartUpOptions& options) {
   InstallExpandParams();
   TMainState& s = MainState();
   s.StartUpRefused = false;
+  // The archives a run makes are numbered from 1 on, past those the list
+  // and the folder hold; a number left by an earlier run in this process
+  // would skip numbers.
+  NextArchiveNumber() = 1;
   if (!ProgramDirectoryFree(options)) return kStartUpFailed;
   if (OpenDataAtStartUp() != 0) return EndStartUp();
   if (!m.Title.empty()) Ui().SetAppTitle(m.Title);

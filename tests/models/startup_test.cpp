@@ -14,6 +14,7 @@
 
 #include "archive/archive_dialogs.h"
 #include "archive/backup_menu.h"
+#include "config/archive_config.h"
 #include "config/data_dir.h"
 #include "config/date_index.h"
 #include "config/errorlog.h"
@@ -107,9 +108,12 @@ class StartUpTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(StartUpTest, WithItsOwnClockTheProgramStartsAtTheSavedTimeAndLeavesTheDayToTheFirstRun) {
+  // The archives are numbered from 1 again, whatever an earlier start in
+  // the process left.
+  NextArchiveNumber() = 5;
   ASSERT_EQ(StartUp(options), 0);
-  EXPECT_EQ(std::tuple(BasesLocked(), starter.Runs, MainState().DayStarted, IndexDates(home.Dir())),
-            std::tuple(false, 0, false, ""));
+  EXPECT_EQ(std::tuple(BasesLocked(), starter.Runs, MainState().DayStarted, IndexDates(home.Dir()), NextArchiveNumber()),
+            std::tuple(false, 0, false, "", 1));
   clock.AdvanceTicks(61'000);
   EXPECT_EQ(ProgramNowPair(), std::pair(TDateRec{5, 12, 2026}, TTimeRec{20, 16, 1}));
   EXPECT_TRUE(Settings().Blanks.GetItem(0)->Compiled && Settings().Books.GetItem(0)->Valid);
