@@ -330,7 +330,7 @@ bool PlanBackups(const std::string& fileName, int32_t n, std::vector<TSettingsCo
   }
   // Those the rotation leaves alone, the first copy being made already.
   for (const std::string& link : r.Links)
-    if (std::ranges::none_of(copies, [&](const TSettingsCopy& c) { return c.Path == link; }))
+    if (std::none_of(copies.begin(), copies.end(), [&](const TSettingsCopy& c) { return c.Path == link; }))
       copies.push_back({link, {}, true, true, {}});
   return true;
 }
