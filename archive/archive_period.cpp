@@ -21,11 +21,6 @@
 
 namespace vm {
 
-int32_t& NextArchiveNumber() {
-  static int32_t next = 1;
-  return next;
-}
-
 namespace {
 
 constexpr const char* kOldNoField = "__OLDNO__";

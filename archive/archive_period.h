@@ -30,9 +30,6 @@ struct TArchiveEnv : TServiceEnv {
   std::function<bool(const std::string& path)> SaveConfig;
 };
 
-// The number the next archive of this run is given at least (1 at start).
-int32_t& NextArchiveNumber();
-
 // The configuration is prepared (PrepareAll) and the caller holds the
 // database lock. True on success; the user has been told either way.
 bool ArchivePeriod(TArchiveConfig& config, const TArchiveEnv& env);

@@ -139,4 +139,9 @@ void TArchiveConfigList::CopyTo(TArchiveConfigList& dest) const {
   for (const auto& c : items_) CopyConfig(*c, *dest.AddConfig());
 }
 
+int32_t& NextArchiveNumber() {
+  static int32_t next = 1;
+  return next;
+}
+
 }  // namespace vm

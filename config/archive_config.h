@@ -96,6 +96,10 @@ void CopyConfig(const TArchiveConfig& src, TArchiveConfig& dest);
 // text links nothing.
 bool ParseArchiveConfig(TBaseArchive& entry, const std::string& text, std::string& msg);
 
+// The number the next archive of this run is given at least: 1 from each
+// start on, past those the archive list and folder hold.
+int32_t& NextArchiveNumber();
+
 class TArchiveConfigList {
  public:
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }

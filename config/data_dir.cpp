@@ -1,8 +1,10 @@
 #include "config/data_dir.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
@@ -20,6 +22,7 @@ namespace vm {
 
 namespace {
 std::string gDataDir;
+constexpr const char* kLockName = "lock.lck";
 }  // namespace
 
 const std::string& DataDir() { return gDataDir; }
@@ -42,11 +45,15 @@ Paths& P() {
 }
 
 // The class library's ini reading: sections and keys in any letter case,
-// values trimmed, one pair of enclosing quotes dropped.
+// values trimmed, one pair of enclosing quotes dropped. Unlike the
+// settings files "basepath.ini" is read through a link: an administrator
+// may point several program directories at one, and one not read would
+// put the data in the program directory without a word.
 bool ReadIniValue(const std::string& path, std::string_view section, std::string_view key,
                   std::string& value) {
-  std::vector<std::string> lines;
-  if (!ReadSettingsLines(path, lines)) return false;
+  std::string text;
+  if (!ReadWholeFile(path, text)) return false;
+  const std::vector<std::string> lines = SplitTextLines(text);
   const std::string wantSection = UpperStr(std::string(section));
   const std::string wantKey = UpperStr(std::string(key));
   bool inSection = false;
@@ -151,24 +158,81 @@ void ChooseDataDirectory() {
   }
   p.basePath = NativePath(p.basePath);
   AddBackslash(p.basePath);
-  p.localBases = UpperStr(p.basePath) == UpperStr(ProgramDirectory());
-  SetDataDir(p.basePath);
+  // A relative path is taken from the program directory, as "basepath.ini"
+  // lies there: the current folder is wherever the program was started.
+  // The file keeps it as written.
+  const std::string dir = p.basePath.front() == '/' ? p.basePath : ProgramDirectory() + p.basePath;
+  p.localBases = UpperStr(dir) == UpperStr(ProgramDirectory());
+  SetDataDir(dir);
 }
 
-bool TryLockBases() {
+namespace {
+
+// Longer names are refused by the system (its PATH_MAX and NAME_MAX, in
+// the bytes of the names on disk).
+constexpr std::size_t kPathBytesMax = 4095;
+constexpr std::size_t kNameBytesMax = 255;
+
+bool NameTooLong(const std::string& path) {
+  const std::string sys = Cp1251ToUtf8(path);
+  if (sys.size() > kPathBytesMax) return true;
+  std::size_t start = 0;
+  for (std::size_t slash; (slash = sys.find('/', start)) != std::string::npos; start = slash + 1)
+    if (slash - start > kNameBytesMax) return true;
+  return sys.size() - start > kNameBytesMax;
+}
+
+// Why the lock cannot be made in dir when nobody holds it.
+std::string WhyFolderUnusable(const std::string& dir, FileError error) {
+  FileSystem& fs = Files();
+  const std::string folder = ExcludeTrailingSlash(dir);
+  if (NameTooLong(dir + kLockName))
+    return "слишком длинное имя ("_w + std::to_string(folder.size()) + " символов)"_w;
+  if (!fs.Exists(folder)) return "папки нет"_w;
+  if (!fs.IsDirectory(folder)) return "это не папка"_w;
+  if (error == FileError::Denied) return "нет права записи в папку"_w;
+  return "не удается создать в ней файл "_w + kLockName;
+}
+
+// The folder as a message can show it.
+std::string ShownFolder(const std::string& dir) {
+  constexpr std::size_t kShown = 80;
+  const std::string folder = ExcludeTrailingSlash(dir);
+  return folder.size() <= kShown ? folder : folder.substr(0, kShown) + "...";
+}
+
+}  // namespace
+
+bool TryLockBases(std::string* why) {
+  if (why != nullptr) why->clear();
   // A create open is exclusive: no other process, and no second open in this
   // one, can hold the file at the same time; a process that dies lets go.
-  if (auto f = Files().Open(DataDir() + "lock.lck", FileMode::Create)) {
+  FileError error = FileError::None;
+  if (auto f = Files().Open(DataDir() + kLockName, FileMode::Create, &error)) {
     P().lock = std::move(f);
     return true;
   }
+  if (why != nullptr && error != FileError::Busy)
+    *why = "Папка данных "_w + ShownFolder(DataDir()) + ": " + WhyFolderUnusable(DataDir(), error);
   return false;
 }
 
+bool LockBasesWithin(std::chrono::milliseconds wait, std::string* why) {
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  while (!TryLockBases(why)) {
+    if ((why != nullptr && !why->empty()) || std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
+
 bool LockBases() {
-  if (TryLockBases()) return true;
-  Ui().MsgBox("Базы заблокированы! Повторите попытку позже!"_w, "Не могу открыть базы"_w,
-              kMbWarning);
+  std::string why;
+  if (TryLockBases(&why)) return true;
+  // A folder nobody can use is told apart from one another process is
+  // working on: waiting would not help there.
+  Ui().MsgBox("Базы заблокированы! Повторите попытку позже!"_w + (why.empty() ? "" : "\r" + why),
+              "Не могу открыть базы"_w, kMbWarning);
   return false;
 }
 
@@ -196,10 +260,12 @@ bool LoadSettingsChecked() {
     // bring, and the log keeps it for whoever comes after.
     std::string text = "Ошибка при чтении файлов настроек"_w;
     for (const std::string& name : unread) {
-      const bool exists = Files().Exists(name);
-      LogError("Ошибка при чтении файлов настроек: "_w + (exists ? "не читается файл "_w : "нет файла "_w) +
-               name);
-      text += "\r" + (exists ? "Не читается файл "_w : "Нет файла "_w) + name;
+      // A link is never read: the administrator puts the file itself there.
+      const std::string why = Files().IsSymlink(name) ? "ссылка вместо файла "_w
+                              : Files().Exists(name)  ? "не читается файл "_w
+                                                      : "нет файла "_w;
+      LogError("Ошибка при чтении файлов настроек: "_w + why + name);
+      text += "\r" + UpperStr(why.substr(0, 1)) + why.substr(1) + name;
     }
     // The title the configuration gives is applied only after the load.
     Ui().MsgBox(text, "Веломар"_w, kMbError);

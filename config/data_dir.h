@@ -4,6 +4,7 @@
 // Directories end with '/'; like all text in memory they are Windows-1251.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -47,14 +48,21 @@ void ReadBasePathIni();
 // Writes them back as three lines (no copies are kept).
 void WriteBasePathIni();
 
-// Reads "basepath.ini", applies the switch and sets the data directory.
+// Reads "basepath.ini", applies the switch and sets the data directory; a
+// relative BasePath is taken from the program directory.
 void ChooseDataDirectory();
 
 // Takes the database lock; on failure warns the user and returns false.
-// The lock is not counted: one LockBases, one UnlockBases.
+// The lock is not counted: one LockBases, one UnlockBases. A data
+// directory where the lock cannot be made at all (missing, not a folder,
+// not writable, a name too long) is warned of as a busy one is, with the
+// folder and why under the warning.
 bool LockBases();
-// The same without a word when another process holds it.
-bool TryLockBases();
+// The same without a word; why (when given) is left empty when another
+// process holds the lock, else says why the folder cannot be used.
+bool TryLockBases(std::string* why = nullptr);
+// Tries again while another process holds the lock, at most for wait.
+bool LockBasesWithin(std::chrono::milliseconds wait, std::string* why = nullptr);
 bool UnlockBases();
 bool BasesLocked();
 

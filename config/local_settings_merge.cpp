@@ -8,6 +8,7 @@
 
 #include "config/settings_syntax.h"
 #include "foundation/text/strutils.h"
+#include "platform/encoding.h"
 
 namespace vm {
 
@@ -131,6 +132,23 @@ std::string MergeLocalSettings(std::string_view own, std::string_view seen, std:
       if (!mine[index].Find(p->Id) && !was[index].Find(p->Id)) put(p);
   }
   return w.Text();
+}
+
+std::vector<std::string> ChangedLocalSettings(std::string_view own, std::string_view seen) {
+  const TPieces mine = CutLocalSettings(own);
+  const TPieces was = CutLocalSettings(seen);
+  std::vector<std::string> lines;
+  for (const int32_t section : kLocalSections) {
+    const auto index = static_cast<std::size_t>(section);
+    for (const TPiece* p : Distinct(mine[index])) {
+      const TPiece* before = was[index].Find(p->Id);
+      if (before == nullptr || before->Lines != p->Lines)
+        for (const std::string& line : p->Lines) lines.push_back(TrimBlanks(line));
+    }
+    for (const TPiece* p : Distinct(was[index]))
+      if (!mine[index].Find(p->Id) && !p->Lines.empty()) lines.push_back("удалено "_w + TrimBlanks(p->Lines.front()));
+  }
+  return lines;
 }
 
 }  // namespace vm

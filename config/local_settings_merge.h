@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vm {
 
@@ -19,5 +20,10 @@ namespace vm {
 // deleted; one the other program added is added. The moment (ПОСЛ_ДАТА,
 // ПОСЛ_ВРЕМЯ) is always the own text's, which the caller makes the later.
 std::string MergeLocalSettings(std::string_view own, std::string_view seen, std::string_view theirs);
+
+// The lines of the pieces own holds otherwise than seen or adds, and the
+// first line of each it deleted (after "удалено "), trimmed, in the
+// writer's order: what a save of own would change.
+std::vector<std::string> ChangedLocalSettings(std::string_view own, std::string_view seen);
 
 }  // namespace vm

@@ -95,8 +95,12 @@ bool LoadLocalSettings();
 // Every file into Settings(); true only when all three were read. The
 // files that could not be read are named in unread, when given.
 bool LoadAllSettings(std::vector<std::string>* unread = nullptr);
-// "manager.ini" again: the shared auto-parameters and NO_OPERAT. When the
-// file cannot be read, both stay as they were and the result is false.
+// The auto-parameters again, as another program may have committed them
+// since: the local ones from "local.ini" (with any change of this
+// program's not yet saved there), then the shared ones and NO_OPERAT from
+// "manager.ini". When "manager.ini" cannot be read, the shared ones and
+// the counter stay as they were and the result is false; when "local.ini"
+// cannot, the local ones stay.
 bool ReloadAutoParams();
 
 // Writers; false when the file could not be written whole (the old file and
@@ -113,6 +117,12 @@ bool SaveAutoParams();
 std::string AutoParamsText(const TSettingsModel& m);
 std::string LocalSettingsText(const std::string& fileName, const TSettingsModel& m);
 void NoteLocalSettingsSeen(const std::string& fileName, TSettingsModel& m);
+// What memory holds of "local.ini", in the file's form, with the moment
+// memory holds.
+std::string LocalSettingsInMemory(const TSettingsModel& m);
+// The lines a save of "local.ini" would change in what this program last
+// read or wrote there, for "Errors.log" when it cannot be saved.
+std::vector<std::string> UnsavedLocalSettings(const TSettingsModel& m);
 bool SettingsCopiesOf(const std::string& fileName, std::vector<TSettingsCopy>& copies);
 // Whether the file reads back as exactly this text (false when it cannot be
 // read): a save that would change nothing is left out.

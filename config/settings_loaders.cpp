@@ -7,10 +7,12 @@
 
 #include "config/data_dir.h"
 #include "config/errorlog.h"
+#include "config/local_settings_merge.h"
 #include "config/page_format.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
+#include "platform/files.h"
 #include "platform/random.h"
 #include "config/settings.h"
 #include "config/settings_syntax.h"
@@ -760,7 +762,7 @@ bool StoredMomentIn(std::string_view text, TDateRec& date, TTimeRec& time) {
 
 bool ReadStoredMoment(const std::string& fileName, TDateRec& date, TTimeRec& time) {
   std::string text;
-  return ReadWholeFile(fileName, text) && StoredMomentIn(text, date, time);
+  return ReadOwnFile(fileName, text, INT64_MAX) && StoredMomentIn(text, date, time);
 }
 
 bool LoadLocalSettings() { return ReadLocalSettingsFile(0, LocalIniName(), Settings()); }
@@ -782,7 +784,30 @@ bool LoadAllSettings(std::vector<std::string>* unread) {
   return config && manager && local;
 }
 
+namespace {
+
+void ReloadLocalAutoParams(TSettingsModel& m) {
+  const std::string file = LocalIniName();
+  // Without what this program last read or wrote there, its own changes
+  // cannot be told from another's: memory stays.
+  if (m.LocalSeenPath.empty() || !SameFileName(m.LocalSeenPath, file)) return;
+  const std::string before = LocalSettingsInMemory(m);
+  const std::string now = LocalSettingsText(file, m);
+  m.AutoParams.RemoveLocal();
+  AutoParamState params;
+  HandleSettingsLines(SplitTextLines(now), kSecAutoParams, [&](int32_t, int32_t k, const std::string& v) {
+    HandleAutoParam(m.AutoParams, params, k, v, true);
+  });
+  // What came from the file is what this program has seen there.
+  m.LocalSeen = MergeLocalSettings(LocalSettingsInMemory(m), before, m.LocalSeen);
+}
+
+}  // namespace
+
 bool ReloadAutoParams() {
+  // The local ones first: one made shared since leaves this list, and the
+  // shared ones then take it.
+  ReloadLocalAutoParams(Settings());
   int32_t operation = 1;
   // The counter, like the parameters, stays as it was when the file could
   // not be read, rather than start again from 1.

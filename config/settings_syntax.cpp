@@ -1,5 +1,6 @@
 #include "config/settings_syntax.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <memory>
@@ -199,7 +200,7 @@ std::vector<std::string> SplitTextLines(std::string_view text) {
 bool ReadSettingsLines(const std::string& path, std::vector<std::string>& lines) {
   lines.clear();
   std::string data;
-  if (!ReadWholeFile(path, data)) return false;
+  if (!ReadOwnFile(path, data, INT64_MAX)) return false;
   lines = SplitTextLines(data);
   return true;
 }
@@ -229,18 +230,6 @@ bool CopyNotMade(const std::string& copy) {
 // Anything at all at the name, a link to nowhere included.
 bool Taken(const std::string& path) { return Files().Exists(path) || Files().IsSymlink(path); }
 
-// Whether the rotation may read the file at path or move it up into the
-// next copy: only a plain file standing at the name itself, within the
-// limit. Anything else (a link, wherever it points) is not the program's
-// own: never read, never moved, the copy above it becomes a gap as above a
-// missing one. A file beyond the limit is named in "Errors.log".
-bool OwnCopySource(const std::string& path) {
-  const int64_t size = Files().PlainFileSize(path);
-  if (size > kCopyLimit)
-    LogError("Файл "_w + path + " больше "_w + std::to_string(kCopyLimit >> 20) + " МБ: в копии файла настроек он не взят"_w);
-  return size >= 0 && size <= kCopyLimit;
-}
-
 bool ReadCopySource(const std::string& path, std::string& bytes) { return ReadOwnFile(path, bytes, kCopyLimit); }
 
 // Whether the first copy holds the file's bytes already.
@@ -251,71 +240,106 @@ bool FirstCopyMade(const std::string& fileName, const std::string& ext) {
 
 // One copy as the rotation leaves it: it takes what stands at From (the
 // copy below it, or the file itself for the first), or it becomes a gap
-// when From is empty.
+// when From is empty. Note is for "Errors.log" once the copy stands.
 struct TRotationStep {
   std::string Path;
   std::string From;
+  std::string Note;
+};
+
+struct TRotation {
+  std::vector<TRotationStep> Steps;
+  // The links at the copies' names: none is a copy of ours.
+  std::vector<std::string> Links;
 };
 
 // The rotation of n copies, the oldest first, as RotateBackups makes it by
-// renames and PlanBackups as new bytes. A missing copy leaves a gap rather
-// than an even older file under its number, and a gap stays a gap. False
-// when a folder stands at the name of a copy that would change: it makes
-// way for nothing, and nothing has changed yet.
-bool RotationOf(const std::string& fileName, int32_t n, std::vector<TRotationStep>& steps) {
-  steps.clear();
+// renames and PlanBackups as new bytes; it changes nothing and logs only
+// why it cannot be. A missing copy leaves a gap rather than an even older
+// file under its number, and a gap stays a gap. Only a plain file standing
+// at the name itself, within the limit, is read or moved up: anything else
+// (a link, wherever it points) counts as missing, and a file beyond the
+// limit is noted for the copy that does not take it. False when a folder
+// (not a link to one) stands at the name of a copy that would change: it
+// makes way for nothing.
+bool RotationOf(const std::string& fileName, int32_t n, TRotation& r) {
+  r = {};
   if (n > 9) n = 9;
   if (n < 1) return true;
   FileSystem& fs = Files();
   const std::string ext = BackupExt(fileName);
-  // A link at a copy's name was planted there: the link itself goes, and
-  // the copy counts as missing.
   for (int32_t k = 1; k <= n; ++k)
-    if (const std::string copy = BackupName(fileName, ext, k); fs.IsSymlink(copy)) fs.Remove(copy);
+    if (const std::string copy = BackupName(fileName, ext, k); fs.IsSymlink(copy)) r.Links.push_back(copy);
   if (FirstCopyMade(fileName, ext)) return true;
   for (int32_t k = n; k >= 1; --k) {
-    TRotationStep step{BackupName(fileName, ext, k), k > 1 ? BackupName(fileName, ext, k - 1) : fileName};
-    if (!OwnCopySource(step.From)) step.From.clear();
-    if (step.From.empty() && !Taken(step.Path)) continue;
-    if (fs.IsDirectory(step.Path)) return CopyNotMade(step.Path);
-    steps.push_back(std::move(step));
+    TRotationStep step{BackupName(fileName, ext, k), k > 1 ? BackupName(fileName, ext, k - 1) : fileName, {}};
+    const int64_t size = fs.PlainFileSize(step.From);
+    if (size > kCopyLimit)
+      step.Note = "Файл "_w + step.From + " больше "_w + std::to_string(kCopyLimit >> 20) +
+                  " МБ: в копии файла настроек он не взят"_w;
+    if (size < 0 || size > kCopyLimit) step.From.clear();
+    if (step.From.empty() && step.Note.empty() && !Taken(step.Path)) continue;
+    if (!fs.IsSymlink(step.Path) && fs.IsDirectory(step.Path)) return CopyNotMade(step.Path);
+    r.Steps.push_back(std::move(step));
   }
+  return true;
+}
+
+// False when the copy cannot be made.
+bool RotateStep(const std::string& fileName, const TRotationStep& step) {
+  FileSystem& fs = Files();
+  if (step.From == fileName) {
+    std::string bytes;
+    if (ReadCopySource(fileName, bytes) && ReplaceFileWith(step.Path, bytes)) return true;
+    if (Taken(step.Path)) fs.Remove(step.Path);
+    return false;
+  }
+  if (!step.From.empty() && fs.Rename(step.From, step.Path)) return true;
+  // A copy that cannot make way ends the rotation: the next one would
+  // take its place, and it would be lost. One that went meanwhile (another
+  // program's rotation) leaves a gap.
+  if (!step.From.empty() && Taken(step.From)) return false;
+  if (Taken(step.Path)) fs.Remove(step.Path);
   return true;
 }
 
 }  // namespace
 
 bool RotateBackups(const std::string& fileName, int32_t n) {
-  std::vector<TRotationStep> steps;
-  if (!RotationOf(fileName, n, steps)) return false;
-  FileSystem& fs = Files();
-  for (const TRotationStep& step : steps) {
-    if (step.From == fileName) {
-      std::string bytes;
-      if (ReadCopySource(fileName, bytes) && ReplaceFileWith(step.Path, bytes)) continue;
-      if (Taken(step.Path)) fs.Remove(step.Path);
-      return CopyNotMade(step.Path);
-    }
-    if (!step.From.empty() && fs.Rename(step.From, step.Path)) continue;
-    // A copy that cannot make way ends the rotation: the next one would
-    // take its place, and it would be lost. One that went meanwhile (another
-    // program's rotation) leaves a gap.
-    if (!step.From.empty() && Taken(step.From)) return CopyNotMade(step.Path);
-    if (Taken(step.Path)) fs.Remove(step.Path);
+  TRotation r;
+  if (!RotationOf(fileName, n, r)) return false;
+  // The link itself goes, never what it points at; nothing is written
+  // through it.
+  for (const std::string& link : r.Links) Files().Remove(link);
+  for (const TRotationStep& step : r.Steps) {
+    if (!RotateStep(fileName, step)) return CopyNotMade(step.Path);
+    if (!step.Note.empty()) LogError(step.Note);
   }
   return true;
 }
 
 bool PlanBackups(const std::string& fileName, int32_t n, std::vector<TSettingsCopy>& copies) {
   copies.clear();
-  std::vector<TRotationStep> steps;
-  if (!RotationOf(fileName, n, steps)) return false;
-  for (const TRotationStep& step : steps) {
-    TSettingsCopy copy{step.Path, {}, step.From.empty()};
+  TRotation r;
+  if (!RotationOf(fileName, n, r)) return false;
+  for (const TRotationStep& step : r.Steps) {
+    TSettingsCopy copy{step.Path, {}, step.From.empty(), false, step.Note};
+    copy.Later = copy.Remove && (Files().IsSymlink(copy.Path) || !Taken(copy.Path));
     if (!copy.Remove && !ReadCopySource(step.From, copy.Bytes)) return CopyNotMade(copy.Path);
     copies.push_back(std::move(copy));
   }
+  // Those the rotation leaves alone, the first copy being made already.
+  for (const std::string& link : r.Links)
+    if (std::none_of(copies.begin(), copies.end(), [&](const TSettingsCopy& c) { return c.Path == link; }))
+      copies.push_back({link, {}, true, true, {}});
   return true;
+}
+
+void SettingsCopiesPlaced(const std::vector<TSettingsCopy>& copies) {
+  for (const TSettingsCopy& copy : copies) {
+    if (copy.Later && Files().IsSymlink(copy.Path)) Files().Remove(copy.Path);
+    if (!copy.Note.empty()) LogError(copy.Note);
+  }
 }
 
 void TSettingsWriter::Section(int32_t index) {

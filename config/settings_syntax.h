@@ -283,7 +283,9 @@ int32_t SettingsNumber(std::string_view s, bool& valid);
 // does not start another line.
 std::vector<std::string> SplitTextLines(std::string_view text);
 
-// Reads the lines of a settings file; false when it cannot be read.
+// Reads the lines of a settings file; false when it cannot be read or a
+// link stands at its name: a file the program writes is its own only as a
+// plain file there, and nothing is ever read through a link.
 bool ReadSettingsLines(const std::string& path, std::vector<std::string>& lines);
 
 // Keeps n numbered copies of a file, the newest with the extension ending in
@@ -301,8 +303,12 @@ bool RotateBackups(const std::string& fileName, int32_t n);
 
 // What RotateBackups does, as new bytes for each copy, for a change that
 // puts the copies in place together with the file; false when a copy or the
-// file cannot be read (named in "Errors.log").
+// file cannot be read (named in "Errors.log"). The plan itself changes
+// nothing and notes nothing else: what RotateBackups does besides the
+// copies is done by SettingsCopiesPlaced once the change stands, so that a
+// change refused leaves everything as it was.
 bool PlanBackups(const std::string& fileName, int32_t n, std::vector<TSettingsCopy>& copies);
+void SettingsCopiesPlaced(const std::vector<TSettingsCopy>& copies);
 
 // Builds a settings file in memory and puts it in place whole: written
 // beside the target, the numbered copies rotated, then renamed over it, so

@@ -277,7 +277,7 @@ std::string AutoParamsText(const TSettingsModel& m) { return AutoParamsWriter(m)
 
 bool FileHoldsText(const std::string& path, std::string_view text) {
   std::string data;
-  return ReadWholeFile(path, data, static_cast<int64_t>(text.size())) && data == text;
+  return ReadOwnFile(path, data, static_cast<int64_t>(text.size())) && data == text;
 }
 
 bool SettingsCopiesOf(const std::string& fileName, std::vector<TSettingsCopy>& copies) {
@@ -345,7 +345,7 @@ std::string LocalSettingsText(const std::string& fileName, const TSettingsModel&
   std::string theirs;
   TDateRec storedDate;
   TTimeRec storedTime;
-  const bool stored = ReadWholeFile(fileName, theirs) && StoredMomentIn(theirs, storedDate, storedTime);
+  const bool stored = ReadOwnFile(fileName, theirs, INT64_MAX) && StoredMomentIn(theirs, storedDate, storedTime);
   if (stored && CompareDateTimeRec(storedDate, storedTime, lastDate, lastTime) == 2) {
     lastDate = storedDate;
     lastTime = storedTime;
@@ -357,9 +357,17 @@ std::string LocalSettingsText(const std::string& fileName, const TSettingsModel&
   return MergeLocalSettings(own, m.LocalSeen, theirs);
 }
 
+std::string LocalSettingsInMemory(const TSettingsModel& m) {
+  return LocalSettingsWriter(m, m.LastDate, m.LastTime).Text();
+}
+
 void NoteLocalSettingsSeen(const std::string& fileName, TSettingsModel& m) {
   m.LocalSeenPath = fileName;
-  m.LocalSeen = LocalSettingsWriter(m, m.LastDate, m.LastTime).Text();
+  m.LocalSeen = LocalSettingsInMemory(m);
+}
+
+std::vector<std::string> UnsavedLocalSettings(const TSettingsModel& m) {
+  return ChangedLocalSettings(LocalSettingsInMemory(m), m.LocalSeenPath.empty() ? std::string() : m.LocalSeen);
 }
 
 bool SaveLocalSettingsTo(const std::string& fileName, TSettingsModel& m) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "config/settings_syntax.h"
 #include "foundation/tables/commit_journal.h"
 #include "foundation/tables/dbf.h"
 #include "language/bound_tables.h"
@@ -123,8 +124,8 @@ bool TBaseList::WriteSavedBases(std::string& failure, std::vector<TWholeFile>& f
     // The copies change with the file, so that a commit that never stood
     // leaves them as they were.
     for (auto copy = file.Copies.begin(); ok && copy != file.Copies.end(); ++copy)
-      ok = copy->Remove ? journal.PlanRemove(copy->Path)
-                        : PlanWholeFile(journal, copy->Path, copy->Bytes) == TPlanned::Written;
+      ok = copy->Later || (copy->Remove ? journal.PlanRemove(copy->Path)
+                                        : PlanWholeFile(journal, copy->Path, copy->Bytes) == TPlanned::Written);
     if (!ok) {
       journal.RollBack();
       return Fail(failure, "Не удалось записать файл "_w + file.Path);
@@ -149,6 +150,9 @@ bool TBaseList::WriteSavedBases(std::string& failure, std::vector<TWholeFile>& f
     Fail(failure,
          journal.Failure().empty() ? "Не удалось записать базы данных"_w : journal.Failure());
     for (TWholeFile& file : files) file.Written = false;
+  } else {
+    for (const TWholeFile& file : files)
+      if (file.Written) SettingsCopiesPlaced(file.Copies);
   }
   for (TPlannedTable& t : tables) {
     TDBF& dbf = *t.Base->Table.Dbf();

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "config/archive_config.h"
 #include "config/base_checks.h"
 #include "config/data_dir.h"
 #include "config/date_index.h"
@@ -180,6 +181,10 @@ int StartUp(const TStartUpOptions& options) {
   InstallExpandParams();
   TMainState& s = MainState();
   s.StartUpRefused = false;
+  // The archives a run makes are numbered from 1 on, past those the list
+  // and the folder hold; a number left by an earlier run in this process
+  // would skip numbers.
+  NextArchiveNumber() = 1;
   if (!ProgramDirectoryFree(options)) return kStartUpFailed;
   if (OpenDataAtStartUp() != 0) return EndStartUp();
   if (!m.Title.empty()) Ui().SetAppTitle(m.Title);
@@ -210,14 +215,24 @@ bool StoreClockMoment() {
   return SaveLocalSettings();
 }
 
-void ShutDown() {
+void ShutDown(std::chrono::milliseconds lockWait) {
   CloseScanner();
   // Another program on this program directory commits "local.ini" under the
   // lock: this save, read before such a commit and written after it, would
-  // put back what the commit replaced. While the other program runs a
-  // command the lock stays its own, and the save goes on without it.
-  const bool locked = !BasesLocked() && TryLockBases();
-  SaveLocalSettings();
+  // put back what the commit replaced. The other program's command may
+  // wait on its user for long: past the wait the file stays as it stands,
+  // and what it does not get is told.
+  std::string why;
+  const bool locked = !BasesLocked() && LockBasesWithin(lockWait, &why);
+  if (BasesLocked()) {
+    SaveLocalSettings();
+  } else if (const std::vector<std::string> lines = UnsavedLocalSettings(Settings()); !lines.empty()) {
+    std::string text = "Не сохранено в "_w + LocalIniName() + " (" +
+                       (why.empty() ? "базы заняты другой программой"_w : why) + "):";
+    for (const std::string& line : lines) text += " " + line + ";";
+    text.pop_back();
+    LogError(text);
+  }
   if (locked) UnlockBases();
   CloseErrorLog();
   WriteBasePathIni();

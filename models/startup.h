@@ -6,6 +6,7 @@
 // working day; and the clean-up at the end.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -68,9 +69,12 @@ inline constexpr int kStartUpFailed = 1;
 // command line and the program directory.
 int StartUp(const TStartUpOptions& options = {});
 
-// The clean-up at the end of a program that started: "local.ini" saved,
-// the error log closed, "basepath.ini" written.
-void ShutDown();
+// The clean-up at the end of a program that started: "local.ini" saved
+// under the database lock, waited for at most lockWait (left as it stands,
+// and what was not saved named in "Errors.log", when the lock cannot be
+// had), the error log closed, "basepath.ini" written.
+inline constexpr std::chrono::milliseconds kShutDownLockWait{3000};
+void ShutDown(std::chrono::milliseconds lockWait = kShutDownLockWait);
 
 // The program clock's moment made the last confirmed one, in "local.ini" at
 // once: before the date index closes the days before it, so that no start

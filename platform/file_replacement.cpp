@@ -113,9 +113,10 @@ std::vector<std::string> RemoveLeftoverTemporaries(const std::string& dir,
 
 void GiveModeOf(const std::string& old, const std::string& replacement) {
   // Whoever shared the old file shares the new one; it is written to be
-  // written, so its owner may write it.
+  // written, so its owner may write it. A link at the old name is none of
+  // ours, and what it points at gives nothing.
   uint32_t mode = 0;
-  if (Files().GetMode(old, mode)) Files().SetMode(replacement, mode | S_IWUSR);
+  if (!Files().IsSymlink(old) && Files().GetMode(old, mode)) Files().SetMode(replacement, mode | S_IWUSR);
 }
 
 FileReplacement::~FileReplacement() { Abandon(); }

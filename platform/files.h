@@ -156,7 +156,7 @@ std::vector<std::string> RemoveLeftoverTemporaries(const std::string& dir,
                                                    const std::function<bool(std::string_view name)>& kept = {});
 
 // Gives a new file that is to be renamed over an old one the old one's
-// permissions (nothing when the old one is not there).
+// permissions (nothing when the old one is not there or is a link).
 void GiveModeOf(const std::string& old, const std::string& replacement);
 
 // A whole file written beside its target and renamed over it by Commit, so

@@ -6,10 +6,12 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <tuple>
 
 #include "platform/encoding.h"
 #include "platform/clock.h"
+#include "support/faulty_files.h"
 #include "support/program_home.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
@@ -54,6 +56,7 @@ TEST_F(DataDirTest, ChoosesTheDataDirectoryForEveryBasePathAndSwitch) {
     std::vector<const char*> args;
     std::string data;  // "" for the program directory
     bool local;
+    std::string base = "";  // BasePath when it is not data
   };
   const std::string other = "/srv/данные/"_w;
   const std::string remote = "[Settings]\r\nBasePath=/srv/данные\r\nLocalBases=НЕТ\r\n";
@@ -69,6 +72,9 @@ TEST_F(DataDirTest, ChoosesTheDataDirectoryForEveryBasePathAndSwitch) {
       {remote, {"-L"}, other, false},
       {remote, {"//L"}, other, false},
       {"[Other]\r\nBasePath=/srv/данные\r\nLocalBases=НЕТ\r\n", {}, "", true},
+      // Taken from the program directory, whatever the current folder; the
+      // file keeps it as written.
+      {"[Settings]\r\nBasePath=данные\r\nLocalBases=НЕТ\r\n", {}, Home() + "данные/"_w, false, "данные/"_w},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {
     SCOPED_TRACE(i);
@@ -78,7 +84,7 @@ TEST_F(DataDirTest, ChoosesTheDataDirectoryForEveryBasePathAndSwitch) {
     ChooseDataDirectory();
     const std::string want = cases[i].data.empty() ? Home() : cases[i].data;
     EXPECT_EQ(DataDir(), want);
-    EXPECT_EQ(BasePath(), want);
+    EXPECT_EQ(BasePath(), cases[i].base.empty() ? want : cases[i].base);
     EXPECT_EQ(LocalBases(), cases[i].local);
     // The shared settings go with the data, the local ones stay home.
     EXPECT_EQ(ProgramIniName() + LocalIniName(), want + "program.ini" + Home() + "local.ini");
@@ -133,6 +139,37 @@ TEST_F(DataDirTest, SecondHolderOfTheLockIsWarned) {
   EXPECT_FALSE(BasesLocked());
   EXPECT_TRUE(LockBases());
   EXPECT_TRUE(fs::exists(home_ / "lock.lck"));
+}
+
+// A data directory where nobody can make the lock is warned of as a busy
+// one is, with the folder and why under the warning.
+TEST_F(DataDirTest, AFolderThatCannotBeUsedIsToldWithWhy) {
+  test::WriteBytes(home_ / "file", "");
+  std::string deep;
+  while (deep.size() < 5000) deep += "/" + std::string(99, 'a');
+  const struct {
+    std::string path;
+    bool readOnly;
+    std::string shown, why;
+  } rows[] = {
+      {Home() + "file", false, Home() + "file", "это не папка"},
+      {Home() + "нет"_w, false, Home() + "нет"_w, "папки нет"},
+      {deep, false, deep.substr(0, 80) + "...", "слишком длинное имя (5000 символов)"},
+      {Home(), true, Home().substr(0, Home().size() - 1), "нет права записи в папку"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(Cp1251ToUtf8(row.shown));
+    WriteBasePath("[Settings]\r\nBasePath=" + row.path + "\r\nLocalBases=НЕТ\r\n"_w);
+    ChooseDataDirectory();
+    test::ScriptedUi ui;
+    std::optional<test::FaultyFileSystem> files;
+    if (row.readOnly) files.emplace().ReadOnlyFiles = true;
+    EXPECT_FALSE(LockBases());
+    ASSERT_EQ(ui.Boxes.size(), 1u);
+    EXPECT_EQ(Cp1251ToUtf8(ui.Boxes[0].Text),
+              Cp1251ToUtf8("Базы заблокированы! Повторите попытку позже!\rПапка данных "_w + row.shown + ": " +
+                           Utf8ToCp1251(row.why)));
+  }
 }
 
 TEST_F(DataDirTest, DeadHolderLeavesTheLockFree) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "config/data_dir.h"
 #include "config/errorlog.h"
@@ -87,6 +88,11 @@ TEST(FileSafety, SettingsSavesNeverFollowLinks) {
   fs::create_symlink(Cp1251ToUtf8(outside / "nowhere"), Cp1251ToUtf8(home / "manager.in3"));
   WriteBytes(home / "manager.in2", "big");
   fs::resize_file(Cp1251ToUtf8(home / "manager.in2"), 17u << 20);
+  // A plan whose change is then refused does nothing and notes nothing.
+  std::vector<TSettingsCopy> refused;
+  ASSERT_TRUE(PlanBackups(path, 5, refused));
+  EXPECT_TRUE(fs::is_symlink(Cp1251ToUtf8(home / "manager.in3")));
+  EXPECT_EQ(ErrorLog().find(" больше 16 МБ"_w), std::string::npos);
   for (char mark : {'d', 'e'}) EXPECT_TRUE(SaveSettings(path, mark));
   EXPECT_EQ(ReadBytes(victim), "secret");
   EXPECT_EQ(fs::status(Cp1251ToUtf8(victim)).permissions(), fs::perms::owner_read | fs::perms::owner_write);
@@ -98,6 +104,25 @@ TEST(FileSafety, SettingsSavesNeverFollowLinks) {
   const std::string log = ErrorLog(), big = home / "manager.in2" + " больше 16 МБ"_w;
   EXPECT_NE(log.find(big), std::string::npos) << log;
   EXPECT_EQ(log.find(big), log.rfind(big)) << log;
+
+  // The file itself a link, and a link to a folder at a copy's name: each
+  // counts as missing, and the save puts a plain file with permissions of
+  // its own in the file's place; what they point at stays as it was.
+  const auto shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read;
+  fs::permissions(Cp1251ToUtf8(victim), shared);
+  fs::remove(Cp1251ToUtf8(path));
+  fs::create_symlink(Cp1251ToUtf8(victim), Cp1251ToUtf8(path));
+  fs::remove(Cp1251ToUtf8(home / "manager.in2"));
+  fs::create_directory_symlink(Cp1251ToUtf8(outside.Dir()), Cp1251ToUtf8(home / "manager.in2"));
+  EXPECT_TRUE(SaveSettings(path, 'f'));
+  EXPECT_EQ(std::tuple(ReadBytes(victim), fs::status(Cp1251ToUtf8(victim)).permissions()),
+            std::tuple(std::string("secret"), shared));
+  EXPECT_EQ(test::DirNames(outside.Dir()), std::vector<std::string>{"victim"});
+  EXPECT_FALSE(fs::is_symlink(Cp1251ToUtf8(path)));
+  EXPECT_EQ(ReadBytes(path), SettingsText('f'));
+  EXPECT_NE(fs::status(Cp1251ToUtf8(path)).permissions(), shared);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(Cp1251ToUtf8(home / "manager.in1"))));
+  EXPECT_EQ(ReadBytes(home / "manager.in2"), SettingsText('d'));
 }
 
 // A save that says it failed has not replaced the file: the old one stays,

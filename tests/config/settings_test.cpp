@@ -425,6 +425,22 @@ TEST_F(SettingsTest, ReloadKeepsLocalParametersLocal) {
                         holds(local, "НОВЫЙ"_w)}),
             (std::array{false, true, true, false}));
 
+  // Another window on the program directory commits the local parameter
+  // twice: a reload reads the first, and a save after the second keeps it.
+  const auto commitThere = [this](const std::string& from, const std::string& to) {
+    std::string file = ReadBytes(home_ / "local.ini");
+    file.replace(file.find(from), from.size(), to);
+    WriteBytes(home_ / "local.ini", file);
+  };
+  commitThere("ЗНАЧЕН_ПАРАМ='2'"_w, "ЗНАЧЕН_ПАРАМ='7'"_w);
+  ASSERT_TRUE(ReloadAutoParams());
+  const TAPar* reread = params.FindByName("СКЛАД"_w);
+  ASSERT_NE(reread, nullptr);
+  EXPECT_EQ(std::tuple(reread->Local, reread->ValueText), std::tuple(true, std::string("7")));
+  commitThere("ЗНАЧЕН_ПАРАМ='7'"_w, "ЗНАЧЕН_ПАРАМ='8'"_w);
+  ASSERT_TRUE(SaveLocalSettings());
+  EXPECT_TRUE(holds(ReadBytes(home_ / "local.ini"), "ЗНАЧЕН_ПАРАМ='8'"_w));
+
   // A "manager.ini" that cannot be read keeps the parameters and the
   // counter as they were.
   std::filesystem::remove(home_ / "manager.ini");
@@ -482,19 +498,23 @@ TEST_F(SettingsTest, PriceTagSizesAreBoundedByTheDesignersRanges) {
   EXPECT_EQ(log.find("Ценник 1"_w), std::string::npos);
 }
 
-// An empty program folder, or one whose file cannot be read: the box and
-// "Errors.log" name each file, so the administrator knows what to bring.
+// An empty program folder, or one whose file cannot be read or is a link
+// (never read through, wherever it points): the box and "Errors.log" name
+// each file, so the administrator knows what to bring.
 TEST_F(SettingsTest, AFailedLoadNamesEveryFileItCouldNotRead) {
   for (const char* name : kFiles) std::filesystem::remove(home_ / name);
   std::filesystem::create_directory(home_ / "manager.ini");
+  test::TempDir outside;
+  WriteBytes(outside / "local.ini", Original("local.ini"));
+  std::filesystem::create_symlink(outside / "local.ini", home_ / "local.ini");
   EXPECT_EQ(OpenDataAtStartUp(), 1);
   ASSERT_FALSE(ui_.Boxes.empty());
   EXPECT_EQ(ui_.Boxes[0].Text, "Ошибка при чтении файлов настроек\rНет файла "_w + ProgramIniName() +
-                                   "\rНе читается файл "_w + ManagerIniName() + "\rНет файла "_w +
+                                   "\rНе читается файл "_w + ManagerIniName() + "\rСсылка вместо файла "_w +
                                    LocalIniName());
   const std::string log = ReadBytes(home_ / "Errors.log");
   for (const std::string& line : {"нет файла "_w + ProgramIniName(), "не читается файл "_w + ManagerIniName(),
-                                  "нет файла "_w + LocalIniName()})
+                                  "ссылка вместо файла "_w + LocalIniName()})
     EXPECT_NE(log.find("Ошибка при чтении файлов настроек: "_w + line), std::string::npos) << Cp1251ToUtf8(line);
 }
 

@@ -36,9 +36,22 @@ TEST(HeadlessStepsReports, WorkbooksCloseUnsavedAroundARunAndTheOfficeIsOnlyHidd
 // configuration's again, and never the run's list, which goes with it.
 TEST(HeadlessSteps, AfterARunTheBlanksReadTheConfigurationsParametersAgain) {
   ScriptedUi ui;
-  TPageFormatList formats;
-  PageFormats().CopyTo(formats);
-  const std::string paper = Settings().DefaultFormatName;
+  // The configuration's parameters, papers and default paper come back
+  // whatever happens here, a failed assertion included.
+  struct TKept {
+    TKept() {
+      Settings().AutoParams.CopyTo(params);
+      PageFormats().CopyTo(formats);
+    }
+    ~TKept() {
+      params.CopyTo(Settings().AutoParams);
+      formats.CopyTo(PageFormats());
+      Settings().DefaultFormatName = paper;
+    }
+    TAutoList params;
+    TPageFormatList formats;
+    std::string paper = Settings().DefaultFormatName;
+  } kept;
   PageFormats().Add({"A4", ""});
   Settings().DefaultFormatName = "A4";
   TAutoList& live = Settings().AutoParams;
@@ -61,9 +74,6 @@ TEST(HeadlessSteps, AfterARunTheBlanksReadTheConfigurationsParametersAgain) {
   TCommonVar value;
   EvalExpr(rate, error, value);
   EXPECT_EQ(std::pair(error, static_cast<double>(value.Num)), std::pair(0, 19.0));
-  live.Clear();
-  formats.CopyTo(PageFormats());
-  Settings().DefaultFormatName = paper;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "archive/archive_dialogs.h"
 #include "archive/backup_menu.h"
+#include "config/archive_config.h"
 #include "config/data_dir.h"
 #include "config/date_index.h"
 #include "config/errorlog.h"
@@ -107,9 +108,12 @@ class StartUpTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(StartUpTest, WithItsOwnClockTheProgramStartsAtTheSavedTimeAndLeavesTheDayToTheFirstRun) {
+  // The archives are numbered from 1 again, whatever an earlier start in
+  // the process left.
+  NextArchiveNumber() = 5;
   ASSERT_EQ(StartUp(options), 0);
-  EXPECT_EQ(std::tuple(BasesLocked(), starter.Runs, MainState().DayStarted, IndexDates(home.Dir())),
-            std::tuple(false, 0, false, ""));
+  EXPECT_EQ(std::tuple(BasesLocked(), starter.Runs, MainState().DayStarted, IndexDates(home.Dir()), NextArchiveNumber()),
+            std::tuple(false, 0, false, "", 1));
   clock.AdvanceTicks(61'000);
   EXPECT_EQ(ProgramNowPair(), std::pair(TDateRec{5, 12, 2026}, TTimeRec{20, 16, 1}));
   EXPECT_TRUE(Settings().Blanks.GetItem(0)->Compiled && Settings().Books.GetItem(0)->Valid);
@@ -400,7 +404,7 @@ TEST_F(StartUpTest, TheStartUpClearsNothingThroughALinkAtTheWorkFolder) {
 
 // "local.ini" goes in place under the database lock, which another
 // window's commit holds while it writes the file; while another program
-// holds the lock for a command of its own, the save goes on without it.
+// holds the lock past the end's wait, the file stays as the other left it.
 TEST_F(StartUpTest, ShutDownWritesTheLocalSettingsAndTheBasePath) {
   ASSERT_EQ(StartUp(options), 0);
   fs::remove(home / "basepath.ini");
@@ -417,13 +421,31 @@ TEST_F(StartUpTest, ShutDownWritesTheLocalSettingsAndTheBasePath) {
   EXPECT_EQ(std::count(locked.begin(), locked.end(), true), std::ssize(locked) - 1);
   EXPECT_FALSE(locked.back());
   locked.clear();
+  // The other program commits its local parameter whenever this one tries
+  // the lock or opens the file: between the save's reads too, were there a
+  // save.
   const std::unique_ptr<File> other = Files().Open(DataDir() + "lock.lck", FileMode::Create);
   ASSERT_NE(other, nullptr);
+  const std::string before = ReadBytes(home / "local.ini"), param = "ИМЯ_ПАРАМ=КАССА\r\n    ТИП_ПАРАМ=Число\r\n"_w;
+  ASSERT_NE(before.find(param + "    ЗНАЧЕН_ПАРАМ='1'"_w), std::string::npos);
+  std::string committed = before;
+  int commits = 0;
+  files.BeforeOpen = [&](const std::string& path, FileMode) {
+    if (!path.ends_with("lock.lck") && !path.ends_with("local.ini")) return;
+    committed = before;
+    committed.replace(committed.find(param) + param.size(), 20, "    ЗНАЧЕН_ПАРАМ='"_w + std::to_string(++commits) + "'");
+    vm::test::WriteBytes(home / "local.ini", committed);
+  };
   Settings().Title = "Склад 2"_w;
-  ShutDown();
-  EXPECT_NE(ReadBytes(home / "local.ini").find("Склад 2"_w), std::string::npos);
+  ShutDown(std::chrono::milliseconds(200));
+  files.BeforeOpen = nullptr;
+  EXPECT_GT(commits, 1);
+  EXPECT_TRUE(ReadBytes(home / "local.ini") == committed);
   EXPECT_EQ(std::count(locked.begin(), locked.end(), true), 0);
   EXPECT_TRUE(ui.Boxes.empty());
+  EXPECT_NE(ReadBytes(home / "Errors.log")
+                .find("Не сохранено в "_w + LocalIniName() + " (базы заняты другой программой): ЗАГОЛОВОК=Склад 2"_w),
+            std::string::npos);
 }
 
 TEST_F(StartUpTest, ASecondStartOnTheSameTitleIsToldAndLetsTheLockGo) {

@@ -8,7 +8,8 @@
 // plants a link to LinkTarget at the name of the first and then every n-th
 // file made with CreateNew, just before it is made (someone who guessed the
 // name). NewNames lists every name a new file was asked for, and
-// BeforeRename runs before each rename (a crash at the worst moment).
+// BeforeRename runs before each rename (a crash at the worst moment),
+// BeforeOpen before each open (another program's write between two reads).
 // SyncedFiles, SyncedFolders and SyncedFileSystems list what was put on the
 // disk.
 #pragma once
@@ -36,6 +37,7 @@ class FaultyFileSystem : public FileSystem {
   std::string LinkTarget;
   std::vector<std::string> NewNames;
   std::function<void()> BeforeRename;
+  std::function<void(const std::string& path, FileMode mode)> BeforeOpen;
   std::vector<std::string> SyncedFiles;  // the paths the files were opened by
   std::vector<std::string> SyncedFolders;
   std::vector<std::string> SyncedFileSystems;  // the folders they were named by
@@ -44,6 +46,7 @@ class FaultyFileSystem : public FileSystem {
   ~FaultyFileSystem() override { InstallFileSystem(nullptr); }
 
   std::unique_ptr<File> Open(const std::string& path, FileMode mode, FileError* error) override {
+    if (BeforeOpen) BeforeOpen(path, mode);
     if (ReadOnlyFiles && mode != FileMode::Read && mode != FileMode::ReadNoLink) {
       if (error) *error = FileError::Denied;
       return nullptr;

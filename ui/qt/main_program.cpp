@@ -4,7 +4,6 @@
 #include <QTimer>
 #include <cstdlib>
 
-#include "archive/archive_period.h"
 #include "config/data_dir.h"
 #include "config/settings.h"
 #include "devices/serial_scanner.h"
@@ -77,10 +76,6 @@ int RunMainProgram(int argc, char **argv, const TMainProgramHooks &hooks) {
   InstallLabelPreview(RunLabelPreview);
   InitProgramDirectory();
   SetCommandLine(argc, argv);
-  // The archives a run makes are numbered from 1 on, past those the list
-  // and the folder hold; a number left by an earlier run in this process
-  // would skip numbers.
-  NextArchiveNumber() = 1;
   // The start-of-day document runs on the document road before the main
   // window exists, in its document window when it has tables.
   TWindowSteps steps(nullptr);
