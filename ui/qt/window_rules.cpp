@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpacerItem>
+#include <QTimer>
 #include <QTranslator>
 #include <algorithm>
 #include <clocale>
@@ -43,6 +44,7 @@ class TWindowRules : public QObject {
     auto* widget = static_cast<QWidget*>(watched);
     if (event->type() == QEvent::KeyPress) return PressFocusedButton(widget, *static_cast<QKeyEvent*>(event));
     if (event->type() == QEvent::Show && widget->isWindow()) Placing(*widget);
+    if (event->type() == QEvent::WindowStateChange && widget->isWindow()) KeepSmallDialogShown(*widget);
     return false;
   }
 
@@ -56,6 +58,21 @@ class TWindowRules : public QObject {
     if (!button || !button->isEnabled() || !button->isVisible() || button->menu()) return false;
     button->click();
     return true;
+  }
+
+  // Openbox draws minimise on every window whatever the window asks for,
+  // and minimising a dialog takes the windows it stands over, the main
+  // window among them, off the screen with it: on a screen without a task
+  // bar nothing is left to bring them back. A small dialog, which asks for
+  // no minimise, comes back at once, and they with it.
+  static void KeepSmallDialogShown(QWidget& window) {
+    if (!window.isMinimized() || !qobject_cast<QDialog*>(&window)) return;
+    if ((window.windowFlags() & Qt::WindowMinimizeButtonHint) || window.minimumSize() != window.maximumSize()) return;
+    QTimer::singleShot(0, &window, [&window] {
+      for (QWidget* w = &window; w; w = w->parentWidget() ? w->parentWidget()->window() : nullptr)
+        if (w->isMinimized()) w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+      window.activateWindow();
+    });
   }
 
   static void Placing(QWidget& window) {

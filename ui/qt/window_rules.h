@@ -3,8 +3,9 @@
 // files and folders) speak Russian; Enter on a focused button presses it,
 // whatever dialog it stands in; a dialog is at least as wide as its title,
 // so the window manager need not cut the title, and stands in the middle
-// of the screen unless it places itself; and no window opens larger
-// than the screen's available area, frame included.
+// of the screen unless it places itself; no window opens larger than the
+// screen's available area, frame included; and a dialog of fixed size
+// that asks for no minimise, minimised all the same, comes back at once.
 #pragma once
 
 class QApplication;

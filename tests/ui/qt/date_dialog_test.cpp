@@ -220,9 +220,10 @@ TEST(DateDialogOnX11, AsksTheWindowManagerForNoBorderIcons) {
 // openbox): every dialog asks for no minimise and no maximise function, the
 // question dialog and the message box for the close button, the date
 // dialog and the form name dialog for none; and none is offered a
-// maximise, since none can be resized. Openbox draws its minimise,
-// maximise and close buttons on every framed dialog whatever the hints
-// say; the maximise does nothing where it is not offered.
+// maximise, since none can be resized. Openbox offers minimise and close
+// on every framed dialog whatever the hints say: minimised, each comes
+// back at once, and the main window with it; the date dialog's close does
+// nothing.
 
 TEST(DialogsUnderOpenbox, AskForTheCloseButtonOnlyAndTheDateDialogForNone) {
   if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "no X display";
@@ -255,6 +256,9 @@ TEST(DialogsUnderOpenbox, AskForTheCloseButtonOnlyAndTheDateDialogForNone) {
     EXPECT_EQ(functions & (kMinimise | kMaximise), 0u) << hints;
     EXPECT_EQ((functions & kClose) != 0, w != &date && w != &name) << hints;
     EXPECT_EQ(actions.find("MAXIMIZE"), std::string::npos) << actions;
+    EXPECT_NE(actions.find("_NET_WM_ACTION_MINIMIZE"), std::string::npos) << actions;
+    EXPECT_NE(actions.find("_NET_WM_ACTION_CLOSE"), std::string::npos) << actions;
+    EXPECT_TRUE(test::MinimisedComesBack(*w, main));
     w->hide();
   }
 }

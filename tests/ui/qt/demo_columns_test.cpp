@@ -2,13 +2,15 @@
 // barcodes too, drawn in the demo's font at the resolutions of a screen and
 // of printers: no header and no cell of the goods wraps, so a 13-digit
 // barcode or a header word never breaks over two lines. Every other blank
-// of the demo keeps its headers whole too, and so do the widest codes,
-// quantities and sums a shop's own records come to.
+// of the demo keeps its headers whole too, and every number column shows
+// the widest value its field holds whole, never as the cut mark.
 #include <gtest/gtest.h>
 
 #include <QFontDatabase>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 #include "config/data_dir.h"
@@ -55,7 +57,8 @@ TextRows GoodsRows(const std::string& dir, const std::vector<const char*>& field
 }
 
 // The texts drawn for the blank of the demo over rows, that many more
-// than one a text when something wrapped.
+// than one a text when something wrapped, and none of them the mark of a
+// number cut.
 void ExpectNothingWraps(const char* blankName, const TextRows& rows, int32_t headerTexts,
                         const TAutoList* params = nullptr) {
   SCOPED_TRACE(blankName);
@@ -65,12 +68,13 @@ void ExpectNothingWraps(const char* blankName, const TextRows& rows, int32_t hea
   for (int32_t r = 0; r < rows.RowCount(); ++r)
     for (int32_t c = 1; c <= rows.ColCount(); ++c) texts += !rows.CellText(c, r).empty();
   // Screens at 96 dpi with the table scaled to every window from a small
-  // one to a large one, the fonts' pixel sizes rounded as each width gives
-  // them; and printers.
+  // one to the whole of a large screen, the fonts' pixel sizes rounded as
+  // each width gives them; and printers.
   std::vector<std::pair<int, long double>> resolutions = {{72, 1}, {120, 1}, {300, 1}, {600, 1}};
-  for (int percent = 50; percent <= 130; percent += 2) resolutions.emplace_back(96, percent / 100.0L);
+  for (int percent = 50; percent <= 300; percent += 2) resolutions.emplace_back(96, percent / 100.0L);
   for (const auto& [ppi, scale] : resolutions) {
-    QImage image(ppi * 10, ppi * 4, QImage::Format_RGB32);
+    const int grown = static_cast<int>(std::ceil(std::max(scale, 1.0L)));
+    QImage image(ppi * 10 * grown, ppi * 4 * grown, QImage::Format_RGB32);
     image.setDotsPerMeterX(static_cast<int>(std::lround(ppi / 0.0254)));
     image.setDotsPerMeterY(static_cast<int>(std::lround(ppi / 0.0254)));
     image.fill(Qt::white);
@@ -87,8 +91,13 @@ void ExpectNothingWraps(const char* blankName, const TextRows& rows, int32_t hea
     const std::string at = std::to_string(ppi) + " ppi at " + std::to_string(static_cast<double>(scale));
     EXPECT_EQ(drawn.NextRow, rows.RowCount()) << at;
     std::string seen;
-    for (const std::string& t : canvas.Texts) seen += Cp1251ToUtf8(t) + "|";
+    int32_t cut = 0;
+    for (const std::string& t : canvas.Texts) {
+      seen += Cp1251ToUtf8(t) + "|";
+      cut += t.find_first_not_of(kCutCellMark) == std::string::npos;
+    }
     EXPECT_EQ(static_cast<int32_t>(canvas.Texts.size()), texts) << at << ": " << seen;
+    EXPECT_EQ(cut, 0) << at << ": " << seen;
   }
 }
 
@@ -119,29 +128,38 @@ TEST_F(DemoColumns, TheGoodsShowEveryHeaderAndCellOnOneLine) {
   ExpectNothingWraps("ЦЕННИКИ", GoodsRows(dir, {"CODE", "NAME", "PRICE", "BARCODE", "10"}), 5);
 }
 
-// A row in UTF-8, as the blank's cells hold it.
-TextRows OneRow(const std::vector<const char*>& cells) {
-  std::vector<std::string> row;
-  for (const char* c : cells) row.push_back(Utf8ToCp1251(c));
-  return TextRows({row});
+// Rows in UTF-8, as the blank's cells hold them.
+TextRows Rows(const std::vector<std::vector<const char*>>& rows) {
+  TextRows view;
+  for (const auto& cells : rows) {
+    std::vector<std::string> row;
+    for (const char* c : cells) row.push_back(Utf8ToCp1251(c));
+    view.Add(row);
+  }
+  return view;
 }
 
-TEST_F(DemoColumns, EveryBlankShowsItsHeadersAndAShopsWidestNumbersOnOneLine) {
+// The widest value of each field: its digits all nines, and where a
+// negative value is drawn bold (the goods' stock under ten), the widest
+// negative one too.
+TEST_F(DemoColumns, EveryBlankShowsItsHeadersAndTheWidestNumbersOfItsFieldsOnOneLine) {
   const TAutoList* params = &Settings().AutoParams;
+  const char* name = "Масло сливочное 82,5% 180 г";
+  const char* barcode = "4600000002965";
   ExpectNothingWraps("ТОВАРЫ",
-                     OneRow({"999999", "Масло сливочное 82,5% 180 г", "шт", "99999.99", "99999.99", "99999.999",
-                             "4600000002965"}),
+                     Rows({{"999999", name, "шт", "9999999.99", "9999999.99", "999999.999", barcode},
+                           {"-99999", name, "шт", "-999999.99", "-999999.99", "-99999.999", barcode}}),
                      8);
   ExpectNothingWraps("ПОСТАВЩИКИ",
-                     OneRow({"9999", "ООО \"Молочный двор\"", "695012345678", "+7 4822 55-12-34",
-                             "г. Тверь, ул. Заводская, д. 12"}),
+                     Rows({{"9999", "ООО \"Молочный двор\"", "695012345678", "+7 4822 55-12-34",
+                            "г. Тверь, ул. Заводская, д. 12"}}),
                      6);
-  ExpectNothingWraps("ПРИХОД", OneRow({"999999", "Масло сливочное 82,5% 180 г", "шт", "9999.999", "99999.99", "999999.99"}),
-                     8);
-  ExpectNothingWraps("ПРОДАЖА", OneRow({"999999", "Масло сливочное 82,5% 180 г", "9999.999", "99999.99", "999999.99"}), 5);
-  ExpectNothingWraps("ЦЕННИКИ", OneRow({"999999", "Масло сливочное 82,5% 180 г", "99999.99", "4600000002965", "999"}), 5);
+  ExpectNothingWraps("ПРИХОД", Rows({{"999999", name, "шт", "999999.999", "9999999.99", "999999999.99"}}), 8);
+  ExpectNothingWraps("ПРОДАЖА", Rows({{"999999", name, "999999.999", "9999999.99", "999999999.99"}}), 5);
+  ExpectNothingWraps("ЦЕННИКИ", Rows({{"999999", name, "9999999.99", barcode, "999"}}), 5);
   // The last column shows its own text, "руб.", whatever the cell holds.
-  ExpectNothingWraps("ОТЧЕТ", OneRow({"30.09.2026", "999999", "999999", "9999.999", "999999.99", "-"}), 7, params);
+  ExpectNothingWraps("ОТЧЕТ", Rows({{"30.09.2026", "99999999", "999999", "999999.999", "999999999.99", "-"}}), 7,
+                     params);
 }
 
 }  // namespace

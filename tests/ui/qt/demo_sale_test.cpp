@@ -418,11 +418,23 @@ TEST_F(DemoSaleUnderOpenbox, AQuantityShowsWholeWhileItIsTyped) {
   EXPECT_EQ(notShown, std::vector<std::string>{});
 }
 
+// The sales report's description with its total, which its status line
+// and its last row show, made the given sum.
+std::function<void(std::string&)> ReportTotalOf(std::string total) {
+  return [total](std::string& description) {
+    const std::string sum = Utf8ToCp1251("ИТОГО := SUMTABLE(ОТЧЕТ, 5, 1, ROWCOUNT(ОТЧЕТ))");
+    const std::size_t at = description.find(sum);
+    ASSERT_NE(at, std::string::npos);
+    description.replace(at, sum.size(), Utf8ToCp1251("ИТОГО := ") + total);
+  };
+}
+
 // The invoice's total, the check's sum to pay and the report's total in
 // its status line stand whole in the window as it opens, on a large screen
 // and on a small one, up to the widest sum their table's column shows
 // (twelve characters): a row of 100 at 9999999.99, a check of 999999.999 kg
-// of cheese at 799.00, and a report whose sales come to 999999999.99.
+// of cheese at 799.00, and a report whose sales come to 999999999.99; and
+// so do those numbers in the tables, the report's in its row of the total.
 TEST_F(DemoSaleUnderOpenbox, TheTotalsShowWholeUpToTheWidestSum) {
   const struct {
     const char* document;
@@ -430,22 +442,18 @@ TEST_F(DemoSaleUnderOpenbox, TheTotalsShowWholeUpToTheWidestSum) {
   } documents[] = {{"Приход товара", "Итого: 999999999.00 руб."},
                    {"Продажа", "К оплате: 798999999.20 руб."},
                    {"Отчёт о продажах", "Итого: 999999999.99 руб."}};
-  const auto widest = [](std::string& description) {
-    const std::string sum = Utf8ToCp1251("ИТОГО := SUMTABLE(ОТЧЕТ, 5, 1, ROWCOUNT(ОТЧЕТ))");
-    const std::size_t at = description.find(sum);
-    ASSERT_NE(at, std::string::npos);
-    description.replace(at, sum.size(), Utf8ToCp1251("ИТОГО := 999999999.99"));
-  };
   for (const auto& [document, total] : documents) {
     SCOPED_TRACE(document);
     const std::string name = document;
     QString shown;
     int left = -1, right = -1, visible = -1;
+    std::vector<std::string> cut;
     run.Run(Closing([&](TDocumentWindow& window) {
       TDataViewWidget& table = *window.Table(0);
       table.setFocus();
       if (name == "Продажа") EnterRow(window, "8", 2, "999999,999");
       if (name == "Приход товара") IncomeRun::EnterByCode(window, table, "1", "100", true, "9999999,99");
+      cut = CutCells(table);
       for (QLabel* label : window.findChildren<QLabel*>()) {
         if (!label->text().startsWith(QString::fromStdString(total.substr(0, total.find(':'))))) continue;
         shown = label->text();
@@ -462,8 +470,9 @@ TEST_F(DemoSaleUnderOpenbox, TheTotalsShowWholeUpToTheWidestSum) {
         window.screen()->grabWindow(0).save(QString::fromLocal8Bit(folder) + "/total_" + QString::fromUtf8(document) +
                                             ".png");
       }
-    }), name == "Отчёт о продажах" ? std::function<void(std::string&)>(widest) : nullptr, document);
+    }), name == "Отчёт о продажах" ? ReportTotalOf("999999999.99") : nullptr, document);
     EXPECT_EQ(shown.toStdString(), total);
+    EXPECT_EQ(cut, std::vector<std::string>{});
     EXPECT_GE(left, 0);
     EXPECT_GT(right, left);
     EXPECT_LE(right, visible) << "from " << left;
@@ -775,15 +784,20 @@ TEST_F(DemoSale, ThePrintedCheckKeepsItsSumByItsTable) {
   EXPECT_LT(sum, lastRow + 4 * (lastRow - firstRow)) << sum << " " << lastRow;
 }
 
-// On paper as on the screen a number too wide for its cell is marked as cut
-// and never broken into parts that read as numbers: an invoice's row of 100
-// at 9999999.99 prints its price and its sum as marks, the row beside it
-// its own numbers whole, and the total stands whole above the table.
+// On paper as on the screen a number shows whole, or marked as cut where it
+// outgrows its cell, and is never broken into parts that read as numbers:
+// an invoice's row of 100 at 9999999.99 prints its price and its sum, the
+// widest its field holds, whole, and the row beside it its own numbers; a
+// row of 999999.999 at 9999999.99, whose sum outgrows its field, prints
+// that sum as the mark; the total stands whole above the table. The sales
+// report prints its total of twelve characters whole in its last row.
 TEST_F(DemoSale, APrintedInvoiceShowsItsNumbersWholeOrMarkedAsCut) {
   CupsQueue queue;
   ASSERT_TRUE(queue.Start()) << "printing needs the PDF print queue: " << queue.Why;
-  // An invoice number of this run alone finds its page.
+  // An invoice number and a report's total of this run alone find their pages.
   const std::string number = "W" + std::to_string(getpid());
+  char total[16];
+  std::snprintf(total, sizeof total, "9%08d.99", static_cast<int>(getpid() % 100000000));
   run.OnMainWindow = [](TMainWindow&) { Settings().PrinterName = kTestQueue; };
   run.Run(Closing([&](TDocumentWindow& window) {
     QLineEdit* field = window.Panel1()->findChild<QLineEdit*>();
@@ -794,23 +808,32 @@ TEST_F(DemoSale, APrintedInvoiceShowsItsNumbersWholeOrMarkedAsCut) {
     window.Table(0)->setFocus();
     IncomeRun::EnterByCode(window, *window.Table(0), "1", "100", true, "9999999,99");
     IncomeRun::EnterByCode(window, *window.Table(0), "3", "2");
+    IncomeRun::EnterByCode(window, *window.Table(0), "8", "999999,999", true, "9999999,99");
     QTest::mouseClick(window.Button(kPrintBut), Qt::LeftButton);
   }), nullptr, "Приход товара");
+  run.Run(Closing([](TDocumentWindow& window) { QTest::mouseClick(window.Button(kPrintBut), Qt::LeftButton); }),
+          ReportTotalOf(total), "Отчёт о продажах");
+
   const std::string pdf = queue.WaitForPdf(number);
   ASSERT_FALSE(pdf.empty()) << "no PDF with " << number << " in " << queue.Dir;
   const std::string text = CupsQueue::PdfText(pdf);
-  EXPECT_NE(text.find("Итого: 1000000289.00 руб."), std::string::npos) << text;
+  EXPECT_NE(text.find("Итого: 10000999980289.00 руб."), std::string::npos) << text;
   int marks = 0;
   std::vector<std::string> words;
   for (const auto& [word, top] : WordTops(pdf)) {
     words.push_back(word);
     marks += word.find_first_not_of('#') == std::string::npos;
-    for (const std::string wide : {"9999999.99", "999999999.00"})
+    for (const std::string wide : {"9999999.99", "999999999.00", "999999.999", "9999999980000.00"})
       EXPECT_FALSE(word.size() > 1 && word != wide && wide.find(word) != std::string::npos) << word << " of " << wide;
   }
-  EXPECT_EQ(marks, 2) << text;
-  for (const char* whole : {"100.000", "2.000", "145.00", "290.00"})
+  EXPECT_EQ(marks, 1) << text;
+  for (const char* whole : {"100.000", "9999999.99", "999999999.00", "2.000", "145.00", "290.00", "999999.999"})
     EXPECT_NE(std::find(words.begin(), words.end(), whole), words.end()) << whole << "\n" << text;
+
+  const std::string report = queue.WaitForPdf(total);
+  ASSERT_FALSE(report.empty()) << "no PDF with " << total << " in " << queue.Dir;
+  const auto reported = WordTops(report);
+  EXPECT_NEAR(TopOf(reported, total), TopOf(reported, "Итого"), 2) << CupsQueue::PdfText(report);
 }
 
 // Answers the next question dialog with texts, one an edit field.

@@ -2,7 +2,9 @@
 // them (a test of its own runs this under Xvfb with openbox, on a large
 // and on a small screen): each asks for the close button and no other
 // (the form name dialog for none), cannot be resized or maximised, lies
-// wholly on the screen, and its title bar shows the whole title.
+// wholly on the screen, and its title bar shows the whole title. Openbox
+// offers minimise all the same; minimised, the dialog comes back at once,
+// and the main window it took along with it.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -57,16 +59,17 @@ std::vector<bool> TitleShown(const QWidget& window) {
 // What a dialog showed of itself while it was open.
 struct TSeen {
   bool Framed = false;
+  bool BackFromMinimise = false;
   std::string Motif, NormalHints, Actions;
   QRect Frame, Screen;
   std::vector<bool> Title;
 };
 
-// Looks at the next modal dialog once openbox has framed it, then closes
-// it as "Отмена" would.
-void LookAtNext(TSeen& seen) {
+// Looks at the next modal dialog once openbox has framed it, minimises it,
+// then closes it as "Отмена" would.
+void LookAtNext(TSeen& seen, const QWidget& main) {
   static int shots = 0;
-  test::WhenModal([&seen](QWidget* modal) {
+  test::WhenModal([&seen, &main](QWidget* modal) {
     seen.Framed = QTest::qWaitFor([modal] { return !ShownFrame(*modal).isEmpty(); }, 3000);
     Settle();
     seen.Motif = XProperty(*modal, "_MOTIF_WM_HINTS");
@@ -80,6 +83,7 @@ void LookAtNext(TSeen& seen) {
       QGuiApplication::primaryScreen()
           ->grabWindow(0, seen.Frame.x(), seen.Frame.y(), seen.Frame.width(), seen.Frame.height())
           .save(QString::fromLocal8Bit(folder) + "/small_dialog_" + QString::number(++shots) + ".png");
+    seen.BackFromMinimise = test::MinimisedComesBack(*modal, main);
     static_cast<QDialog*>(modal)->reject();
   });
 }
@@ -213,7 +217,7 @@ TEST(SmallDialogsUnderOpenbox, AskForTheCloseButtonOnlyKeepTheirSizeAndShowTheir
   for (const TSmallDialog& dialog : dialogs) {
     SCOPED_TRACE(dialog.Title);
     TSeen seen;
-    LookAtNext(seen);
+    LookAtNext(seen, main);
     dialog.Open(&main);
     ASSERT_TRUE(seen.Framed);
     const long functions = MotifFunctions(seen.Motif);
@@ -223,6 +227,8 @@ TEST(SmallDialogsUnderOpenbox, AskForTheCloseButtonOnlyKeepTheirSizeAndShowTheir
     EXPECT_EQ(HintedSize(seen.NormalHints, "minimum"), HintedSize(seen.NormalHints, "maximum")) << seen.NormalHints;
     EXPECT_EQ(seen.Actions.find("MAXIMIZE"), std::string::npos) << seen.Actions;
     EXPECT_EQ(seen.Actions.find("RESIZE"), std::string::npos) << seen.Actions;
+    EXPECT_NE(seen.Actions.find("_NET_WM_ACTION_MINIMIZE"), std::string::npos) << seen.Actions;
+    EXPECT_TRUE(seen.BackFromMinimise);
     EXPECT_TRUE(seen.Screen.contains(seen.Frame));
 
     // The same title in a window wide enough for any: the dialog's bar

@@ -23,6 +23,7 @@
 #include "platform/encoding.h"
 #include "support/demo_goods.h"
 #include "support/program_home.h"
+#include "tests/ui/qt/shown_text.h"
 #include "ui/qt/data_view_widget.h"
 #include "ui/qt/input_dialog.h"
 #include "ui/qt/main_window.h"
@@ -275,9 +276,12 @@ TEST_F(SpravWindowTest, DeleteDeletesARowAndTypesNothingIntoTheSearch) {
 
 // A retail price wider than its N(10,2) field is refused with what the
 // field takes; letters only with the refusal itself.
+// The widest price and stock the fields take show whole in the book's
+// window of 1270 x 900.
 TEST_F(SpravWindowTest, ANumberTooWideForItsColumnIsRefusedWithTheDigitsItTakes) {
   TSpravForm form(Settings());
   QString tooWide, letters;
+  std::vector<std::string> cut{"not looked at"};
   form.OnShown = [&](TSpravForm& f) {
     Activate(&f);
     TDataViewWidget* goods = View(f);
@@ -292,13 +296,20 @@ TEST_F(SpravWindowTest, ANumberTooWideForItsColumnIsRefusedWithTheDigitsItTakes)
     goods->Editor()->selectAll();
     test::ClickInMessageBox("OK", &letters);
     EnterCell(*goods, "abc");
-    QTest::keyClick(goods->Editor(), Qt::Key_Escape);
+    goods->Editor()->selectAll();
+    for (const char* text : {"9999999,99", "999999,999", "4600000099990"}) EnterCell(*goods, text);
+    EXPECT_FALSE(goods->View().Editing());
+    f.resize(1270, 900);
+    QApplication::processEvents();
+    cut = test::CutCells(*goods);
+    test::ClickInMessageBox("Нет");
     f.CancelButton()->click();
   };
   form.Execute();
   EXPECT_EQ(tooWide.toStdString(), "Введены неправильные данные\rВ поле помещается число не больше 7 знаков "
                                    "до точки и 2 после нее");
   EXPECT_EQ(letters.toStdString(), "Введены неправильные данные");
+  EXPECT_EQ(cut, std::vector<std::string>{});
 }
 
 // Without a printer "Печать" is grey and says where one is chosen; with one

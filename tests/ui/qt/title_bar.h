@@ -1,11 +1,14 @@
 // What a window manager makes of a window, read from the X server: its
-// properties, its frame and place, and what the frame's title bar shows
-// (which columns carry ink and where the title's text lies).
+// properties, its frame and place, what the frame's title bar shows
+// (which columns carry ink and where the title's text lies), and what its
+// minimise does.
 #pragma once
 
+#include <QEvent>
 #include <QImage>
 #include <QRect>
 #include <QRegularExpression>
+#include <QTest>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
@@ -103,6 +106,29 @@ inline std::vector<bool> TitleText(const std::vector<bool>& ink) {
   }
   if (best < 0) return {};
   return std::vector<bool>(ink.begin() + best, ink.begin() + bestEnd + 1);
+}
+
+// Minimises a shown window as the window manager's button does, and says
+// whether the window went and came back, and the main window with it,
+// shown on the screen.
+inline bool MinimisedComesBack(QWidget& window, const QWidget& main) {
+  struct TSeen : QObject {
+    bool Minimised = false;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() == QEvent::WindowStateChange && static_cast<QWidget*>(watched)->isMinimized()) Minimised = true;
+      return false;
+    }
+  } seen;
+  window.installEventFilter(&seen);
+  Said("xdotool windowminimize " + std::to_string(window.winId()));
+  const bool back = QTest::qWaitFor(
+      [&] {
+        return seen.Minimised && !window.isMinimized() && !main.isMinimized() && !ShownFrame(window).isEmpty() &&
+               !ShownFrame(main).isEmpty();
+      },
+      3000);
+  window.removeEventFilter(&seen);
+  return back;
 }
 
 }  // namespace vm::test
