@@ -1,12 +1,14 @@
 #include "config/base_checks.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "config/errorlog.h"
 #include "config/sysvars.h"
 #include "foundation/files/fileutils.h"
 #include "foundation/tables/commit_journal.h"
+#include "foundation/tables/field_intake.h"
 #include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
 #include "platform/encoding.h"
@@ -40,9 +42,23 @@ bool SameNumber(std::string_view a, std::string_view b) {
   return x.Mantissa == y.Mantissa && x.Fraction == y.Fraction && x.Negative == y.Negative;
 }
 
+// How each field of the new table takes the old one's values: as the old
+// record holds them, or by value, one after another.
+enum class TCarry : char { None, Bytes, Value };
+
+// A field of the same kind and size keeps its bytes, whatever another
+// program wrote there; so does a text field of another width, cut or
+// padded, when both tables keep their text in the same code page. Any
+// other takes each value by the rule of its kind.
+TCarry CarryOf(const TFieldRecord& was, const TFieldRecord& is, bool sameCoding) {
+  if (was.FieldType != is.FieldType) return TCarry::Value;
+  if (is.FieldType == 'C') return sameCoding ? TCarry::Bytes : TCarry::Value;
+  return was.Length == is.Length && was.Decimals == is.Decimals ? TCarry::Bytes : TCarry::Value;
+}
+
 // The values of one field that the new structure could not hold as they
-// were: left blank (a number too wide even without its decimals) or kept
-// in part (a text cut, a number's decimals dropped).
+// were: left blank (a value the field cannot hold at all) or kept in part
+// (a text cut, a number rounded to fewer decimals).
 struct TLostValues {
   int Field = 0;
   bool Blank = false;
@@ -54,16 +70,19 @@ constexpr std::size_t kRecordsNamed = 10;
 
 class TLossNotes {
  public:
-  TLossNotes(const TDBF& from, const TDBF& to, const std::vector<int>& map) : checked_(map.size(), 0) {
+  TLossNotes(const TDBF& from, const TDBF& to, const std::vector<int>& map)
+      : carry_(map.size(), TCarry::None), checked_(map.size(), 0) {
     for (std::size_t i = 0; i < map.size(); ++i) {
       if (map[i] < 0) continue;
       const TFieldRecord was = from.GetFieldDef(map[i]);
       const TFieldRecord is = to.GetFieldDef(static_cast<int>(i));
-      // Only a narrower field, or one of another type, may lose its values:
-      // the others are taken as they stand, unchecked.
-      checked_[i] = was.FieldType != is.FieldType || is.Length < was.Length || is.Decimals < was.Decimals;
+      carry_[i] = CarryOf(was, is, from.OemCoded() == to.OemCoded());
+      // A field taken by value may refuse any value; one taken as it stands
+      // loses only what a narrower text field cuts.
+      checked_[i] = carry_[i] == TCarry::Value || is.Length < was.Length;
     }
   }
+  TCarry Carry(std::size_t field) const { return carry_[field]; }
   bool Checked(std::size_t field) const { return checked_[field] != 0; }
 
   // The value the old record held and whether the new one took it.
@@ -101,10 +120,20 @@ class TLossNotes {
   }
 
  private:
+  std::vector<TCarry> carry_;
   std::vector<char> checked_;
   std::vector<TLostValues> lost_;
   std::string readBack_;
 };
+
+// The old field's bytes into the new one, cut or padded with blanks.
+void CopyFieldBytes(const TDBF& from, int was, TDBF& to, int is) {
+  const auto width = static_cast<std::size_t>(to.GetFieldDef(is).Length);
+  const std::size_t n = std::min(width, static_cast<std::size_t>(from.GetFieldDef(was).Length));
+  uint8_t* p = to.RecordBytes() + to.FieldOffset(is);
+  std::memcpy(p, from.RecordView() + from.FieldOffset(was), n);
+  std::memset(p + n, ' ', width - n);
+}
 
 // The lines of "Errors.log" that name the values the new table could not
 // hold go into lost.
@@ -112,7 +141,7 @@ bool CopyRecords(TDBF& from, TDBF& to, std::vector<std::string>& lost, std::stri
   const std::vector<int> map = FieldMap(from, to);
   TLossNotes notes(from, to, map);
   const int number = to.FieldIndex(ReservedFields()[0].Name);
-  std::string text;
+  std::string text, value;
   int32_t written = 0;
   for (int32_t rec = 1; rec <= from.RecCount(); ++rec) {
     if (rec % 100 == 0) {
@@ -128,10 +157,21 @@ bool CopyRecords(TDBF& from, TDBF& to, std::vector<std::string>& lost, std::stri
     if (state == 1) continue;
     to.ClearRecordBuf();
     for (std::size_t i = 0; i < map.size(); ++i) {
-      if (map[i] < 0) continue;
-      from.GetFieldStr(map[i], text);
-      const bool stored = to.SetFieldStr(static_cast<int>(i), text);
-      if (notes.Checked(i)) notes.Note(to, static_cast<int>(i), text, stored, rec);
+      const int field = static_cast<int>(i);
+      bool stored = true;
+      switch (notes.Carry(i)) {
+        case TCarry::None:
+          continue;
+        case TCarry::Bytes:
+          CopyFieldBytes(from, map[i], to, field);
+          if (notes.Checked(i)) from.GetFieldStr(map[i], text);
+          break;
+        case TCarry::Value:
+          from.GetFieldStr(map[i], text);
+          stored = FieldTextOf(to.GetFieldDef(field), text, TIntake::Rebuilt, value) && to.SetFieldStr(field, value);
+          break;
+      }
+      if (notes.Checked(i)) notes.Note(to, field, text, stored, rec);
     }
     to.SetFieldInt(number, ++written);
     to.GoToRecord(written);

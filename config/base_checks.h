@@ -23,12 +23,16 @@ void MakeTemplate(const TDbaseStructure& base, TDBF& templ);
 bool CheckBases(TUsedBaseList& bases, bool localBases, int64_t& totalSize);
 
 // Rebuilds a closed database with the template's structure: deleted records
-// dropped, fields carried over by name, record numbers 1, 2, 3 ... The new
-// table is written beside the old one and swapped in through the commit
-// journal, so any failure, a crash included, leaves the old table as it
-// was; the reason is then in `failure`. Values a narrower field cannot hold
-// (left blank, or cut) are named in "Errors.log" by field, count and first
-// records, and the old table is kept as "<file>.old" ("<file>.old2", ...).
+// dropped, fields carried over by name, record numbers 1, 2, 3 ... A field
+// of the same kind and size keeps its bytes; one of another kind or size
+// takes each value by the rule of its kind (FieldTextOf), a number by its
+// digits, rounded to fewer decimals. The new table is written beside the
+// old one and swapped in through the commit journal, so any failure, a
+// crash included, leaves the old table as it was; the reason is then in
+// `failure`. Values the new field cannot hold (left blank) or holds in part
+// (a text cut, a number rounded) are named in "Errors.log" by field, count
+// and first records, and the old table is kept as "<file>.old"
+// ("<file>.old2", ...).
 bool RestructureBase(const TDBF& templ, TDbaseStructure& base, std::string& failure);
 
 }  // namespace vm

@@ -9,6 +9,10 @@
 #include "foundation/values/dates.h"
 #include "platform/encoding.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vm {
 
 using dbf_detail::EightDigits;
@@ -267,6 +271,7 @@ void TDBF::NewHeader() {
   header_[29] = 0x65;
   fieldCount_ = 0;
   textMask_.clear();
+  textPieces_.clear();
 }
 
 
@@ -292,6 +297,14 @@ void TDBF::NoteTextBytes() {
     const uint32_t offset = Get16(&d[12]), len = d[16];
     if (d[11] == 'C' && offset + len <= recordBuf_.size())
       std::fill_n(textMask_.begin() + offset, len, static_cast<unsigned char>(0xFF));
+  }
+  textPieces_.clear();
+  const std::size_t size = textMask_.size();
+  for (std::size_t at = 0; size >= 16 && at < size; at += 16) {
+    const std::size_t piece = std::min(at, size - 16);
+    if (std::any_of(textMask_.begin() + static_cast<std::ptrdiff_t>(piece),
+                    textMask_.begin() + static_cast<std::ptrdiff_t>(piece + 16), [](unsigned char m) { return m != 0; }))
+      textPieces_.push_back(static_cast<uint32_t>(piece));
   }
 }
 
@@ -815,10 +828,16 @@ int TDBF::FieldOffset(int index) const {
   return Get16(&fields_[index][12]);
 }
 
-void TDBF::GetOtherRecordText(char* out) const {
+void TDBF::GetOtherRecordText(char* out) const { TextOfRecord(Record(), out); }
+
+void TDBF::TextOfRecord(const uint8_t* record, char* out) const {
   const std::size_t size = recordBuf_.size();
+  if (size >= 16 && oemCoded_) {
+    DosToWinMasked(out, reinterpret_cast<const char*>(record), textMask_.data(), size);
+    return;
+  }
   if (size == 0) return;
-  std::memcpy(out, Record(), size);
+  std::memcpy(out, record, size);
   if (!oemCoded_) return;
   for (std::size_t i = 0; i < size; ++i)
     if (textMask_[i]) out[i] = DosToWinChar(out[i]);
@@ -849,6 +868,126 @@ void TDBF::RecordFromText(const char* in, uint8_t* out) const {
   if (!oemCoded_) return;
   for (std::size_t i = 0; i < size; ++i)
     if (textMask_[i]) out[i] = static_cast<uint8_t>(WinToDosChar(static_cast<char>(out[i])));
+}
+
+namespace {
+
+// The bytes of code page 866 that read and written again come back as
+// others, by whatever the code page's tables make of them. They lie in a
+// few runs (the frames, three signs), which a piece of sixteen bytes is
+// tested against at once where the machine compares bytes so: the runs
+// joined over their smallest gaps into two, so that the test takes in a
+// few bytes besides, which only the piece it finds is looked at for.
+struct TOddBytes {
+  std::array<bool, 256> Odd{};
+  // [From, From + Span]; an unused run repeats the other.
+  std::array<unsigned char, 2> From{}, Span{};
+  bool Any = false;
+  TOddBytes() {
+    std::vector<std::pair<int, int>> runs;
+    for (int b = 0; b < 256; ++b) {
+      const auto c = static_cast<char>(b);
+      Odd[static_cast<std::size_t>(b)] = WinToDosChar(DosToWinChar(c)) != c;
+      if (!Odd[static_cast<std::size_t>(b)]) continue;
+      if (!runs.empty() && runs.back().second == b - 1)
+        runs.back().second = b;
+      else
+        runs.emplace_back(b, b);
+    }
+    while (runs.size() > From.size()) {
+      std::size_t join = 0;
+      for (std::size_t r = 1; r + 1 < runs.size(); ++r)
+        if (runs[r + 1].first - runs[r].second < runs[join + 1].first - runs[join].second) join = r;
+      runs[join].second = runs[join + 1].second;
+      runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(join) + 1);
+    }
+    Any = !runs.empty();
+    for (std::size_t r = 0; r < From.size() && Any; ++r) {
+      const auto& run = runs[std::min(r, runs.size() - 1)];
+      From[r] = static_cast<unsigned char>(run.first);
+      Span[r] = static_cast<unsigned char>(run.second - run.first);
+    }
+  }
+  // Whether a byte of the sixteen at p where mask is 0xFF is odd.
+  bool InPiece(const uint8_t* p, const unsigned char* mask) const {
+    for (int k = 0; k < 16; ++k)
+      if (mask[k] && Odd[p[k]]) return true;
+    return false;
+  }
+};
+
+#if defined(__SSE2__)
+// The runs in every byte of a piece.
+struct TOddRuns {
+  __m128i From0, Span0, From1, Span1;
+  explicit TOddRuns(const TOddBytes& odd)
+      : From0(_mm_set1_epi8(static_cast<char>(odd.From[0]))),
+        Span0(_mm_set1_epi8(static_cast<char>(odd.Span[0]))),
+        From1(_mm_set1_epi8(static_cast<char>(odd.From[1]))),
+        Span1(_mm_set1_epi8(static_cast<char>(odd.Span[1]))) {}
+  // Whether a byte of the piece where mask is 0xFF lies in a run: its
+  // distance from the run's start at most the span, unsigned.
+  bool AnyIn(const uint8_t* p, const unsigned char* mask) const {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i off0 = _mm_sub_epi8(v, From0), off1 = _mm_sub_epi8(v, From1);
+    const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(off0, Span0), off0),
+                                     _mm_cmpeq_epi8(_mm_min_epu8(off1, Span1), off1));
+    return _mm_movemask_epi8(_mm_and_si128(hit, _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask)))) != 0;
+  }
+};
+#endif
+
+// The code page's tables are constants, so these are made before any
+// table is read.
+const TOddBytes kOddBytes;
+#if defined(__SSE2__)
+const TOddRuns kOddRuns(kOddBytes);
+#endif
+
+}  // namespace
+
+bool TDBF::HoldsOddText(const uint8_t* record) const {
+  const TOddBytes& odd = kOddBytes;
+  if (!oemCoded_ || !odd.Any) return false;
+  const unsigned char* mask = textMask_.data();
+  if (textMask_.size() >= 16) {
+    for (const uint32_t at : textPieces_) {
+#if defined(__SSE2__)
+      if (!kOddRuns.AnyIn(record + at, mask + at)) continue;
+#endif
+      if (odd.InPiece(record + at, mask + at)) return true;
+    }
+    return false;
+  }
+  for (std::size_t i = 0; i < textMask_.size(); ++i)
+    if (mask[i] && odd.Odd[record[i]]) return true;
+  return false;
+}
+
+void TDBF::KeepFileTexts(const uint8_t* old, uint8_t* record, const char* text) const {
+  const std::size_t size = recordBuf_.size();
+  if (!oemCoded_) return;
+  // Almost always the same in every text field, as a run changes numbers
+  // more often than texts: compared eight bytes a step, the last step
+  // ending where the record ends.
+  const auto differs = [&](std::size_t at) {
+    uint64_t a, b, mask;
+    std::memcpy(&mask, textMask_.data() + at, 8);
+    std::memcpy(&a, old + at, 8);
+    std::memcpy(&b, record + at, 8);
+    return ((a ^ b) & mask) != 0;
+  };
+  bool differ = size < 8 || differs(size - 8);
+  for (std::size_t at = 0; at + 8 < size && !differ; at += 8) differ = differs(at);
+  if (!differ) return;
+  char read[256];
+  for (int i = 0; i < fieldCount_; ++i) {
+    const auto& d = fields_[static_cast<std::size_t>(i)];
+    const std::size_t offset = Get16(&d[12]), len = d[16];
+    if (d[11] != 'C' || offset + len > size || std::memcmp(old + offset, record + offset, len) == 0) continue;
+    for (std::size_t k = 0; k < len; ++k) read[k] = DosToWinChar(static_cast<char>(old[offset + k]));
+    if (std::memcmp(read, text + offset, len) == 0) std::memcpy(record + offset, old + offset, len);
+  }
 }
 
 bool TDBF::AppendRecords(const uint8_t* records, std::size_t count) {

@@ -262,10 +262,21 @@ class TDBF {
     }
     GetOtherRecordText(out);
   }
+  // The same of `record`, a record of this table as its file stores it.
+  void TextOfRecord(const uint8_t* record, char* out) const;
   // The opposite; a number field keeps whatever text it is given.
   void SetRecordText(const char* in);
   // The same into `out` (RecordSize() bytes, not the table's own buffer).
   void RecordFromText(const char* in, uint8_t* out) const;
+  // Another program may have written bytes into a text field that no text
+  // gives back when written again (frames and signs, which read as letters
+  // or stand-ins): whether `record`, as the file stores it, holds any.
+  bool HoldsOddText(const uint8_t* record) const;
+  // `record`, made from `text` by RecordFromText, takes back the bytes of
+  // `old` (a record of the file, as stored) in each text field where they
+  // differ and `old`'s bytes read as exactly the field's text: a field
+  // nobody changed keeps the bytes it had.
+  void KeepFileTexts(const uint8_t* old, uint8_t* record, const char* text) const;
   // Appends `count` records given as the file stores them, one after
   // another, as WriteRecord appends each.
   bool AppendRecords(const uint8_t* records, std::size_t count);
@@ -410,6 +421,9 @@ class TDBF {
   // others: what GetRecordText converts, worked out when the buffer is made
   // for the fields rather than for every record read.
   std::vector<unsigned char> textMask_;
+  // Where the pieces of sixteen bytes begin that hold every text byte, the
+  // last ending where the record ends (none in a shorter record).
+  std::vector<uint32_t> textPieces_;
   std::unique_ptr<File> file_;
   FileReplacement rewrite_;
 

@@ -14,16 +14,21 @@ constexpr std::size_t kExtendedDigits = 19;
 
 bool IsDigits(std::string_view s) { return s.find_first_not_of("0123456789") == std::string_view::npos; }
 
+bool RealDate(const TDateRec& d, TIntake intake) {
+  if (intake == TIntake::TableFile) return IsValidDateRec(d);
+  return d.Year >= 1 && d.Month >= 1 && d.Month <= 12 && d.Day >= 1 && d.Day == ClampDayToMonth(d.Day, d.Month, d.Year);
+}
+
 bool DateText(const std::string& text, TIntake intake, std::string& stored) {
   if (text.size() == 8 && IsDigits(text)) {
     // The zero date is what the documents write for a date not given.
-    if (intake == TIntake::TableFile && text != "00000000" &&
-        !IsValidDateRec({std::stoi(text.substr(6, 2)), std::stoi(text.substr(4, 2)), std::stoi(text.substr(0, 4))}))
+    if (intake != TIntake::Archived && text != "00000000" &&
+        !RealDate({std::stoi(text.substr(6, 2)), std::stoi(text.substr(4, 2)), std::stoi(text.substr(0, 4))}, intake))
       return false;
     stored = text;
     return true;
   }
-  if (intake != TIntake::TableFile || !IsValidDateStr(text)) return false;
+  if (intake == TIntake::Archived || !IsValidDateStr(text)) return false;
   TDateFieldBuffer buf;
   stored = DateFieldText(StrToDateRec(text), buf);
   return true;
@@ -38,7 +43,7 @@ bool NumberText(const TFieldRecord& field, const std::string& text, TIntake inta
   TDecimalNumber n;
   if (!ReadDecimalNumber(number, n)) return false;
   stored = FitDecimalNumber(n, field.Length, field.Decimals);
-  if (stored.empty() && intake == TIntake::TableFile && n.Places() > field.Decimals &&
+  if (stored.empty() && intake != TIntake::Archived && n.Places() > field.Decimals &&
       n.Digits.size() <= kExtendedDigits) {
     long double x = 0;
     const TNumberRead read = ReadExtended(number, x);

@@ -1,6 +1,7 @@
 // What a field of each kind takes of a value brought in from beyond the
-// program's own writers: a table file read into a document's table, and an
-// archived period restored into tables whose fields may have changed since.
+// program's own writers: a table file read into a document's table, an
+// archived period restored into tables whose fields may have changed since,
+// and a table rebuilt at the start because its description changed.
 // The readers of dates, logical values and numbers take any other text for
 // a value it never was (the zero date, false, 0), and a number cut or
 // rounded to another is no longer the one its movements add up to, so
@@ -23,6 +24,9 @@ enum class TIntake {
   // decimals than the field is rounded as typed numbers are, unless it has
   // more digits than the 80-bit numbers hold.
   TableFile,
+  // A field rebuilt with another kind or size: as TableFile, but a date of
+  // any year is a real one, so that the table's own old dates stay.
+  Rebuilt,
 };
 
 // The text the field stores for a value, blanks around it aside: for a

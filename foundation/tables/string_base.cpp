@@ -717,11 +717,24 @@ bool TStringBase::HasTooWideNumber(const char* buf) const {
   return false;
 }
 
-bool TStringBase::MakeFileRecord(const TRow& row, uint8_t* record, int32_t noField, int32_t no, bool deleted) const {
+// Inline: a commit makes every record it changes here.
+[[gnu::always_inline]] inline bool TStringBase::MakeFileRecord(const TRow& row, uint8_t* record, int32_t noField,
+                                                               int32_t no, bool deleted) const {
   dbf_->RecordFromText(row.Buffer(), record);
   if (noField >= 0) dbf_->PutFieldInt(record, noField, no);
   record[0] = deleted ? '*' : ' ';
   return HasTooWideNumber(row.Buffer());
+}
+
+bool TStringBase::MakeRewrittenRecord(const TRow& row, uint8_t* record, int32_t noField,
+                                      const TOddTextRecords& odd) const {
+  const bool tooWide = MakeFileRecord(row, record, noField, row.Index + 1, false);
+  if (odd.Empty()) return tooWide;
+  const uint8_t* old = row.RecNo >= 1 ? odd.Find(row.RecNo) : nullptr;
+  // A row ADDBASE copied from a record of the same file has none of its own.
+  if (!old) old = odd.FindCopy(record);
+  if (old) dbf_->KeepFileTexts(old, record, row.Buffer());
+  return tooWide;
 }
 
 // Each block of records goes into the file as it is made: the table
@@ -735,6 +748,8 @@ TSaveResult TStringBase::RewriteRecords() {
   std::vector<uint8_t> block(perBlock * size);
   std::size_t held = 0;
   bool tooWide = false;
+  TOddTextRecords odd;
+  odd.Read(*dbf_, noField);
   bool ok = dbf_->Zap();
   for (auto row = rows_.begin(); ok && row != rows_.end(); ++row) {
     // A sort leaves the rows far from their order in memory.
@@ -744,7 +759,7 @@ TSaveResult TStringBase::RewriteRecords() {
       __builtin_prefetch(ahead->Buffer() + size - 1);
     }
     if ((*row)->Deleted) continue;
-    tooWide = MakeFileRecord(**row, &block[held * size], noField, (*row)->Index + 1, false) || tooWide;
+    tooWide = MakeRewrittenRecord(**row, &block[held * size], noField, odd) || tooWide;
     if (++held == perBlock) {
       ok = dbf_->AppendRecords(block.data(), held);
       held = 0;
@@ -765,18 +780,16 @@ bool TStringBase::PlanSave(bool rewrite, TPendingSave& plan) {
   if (!dbf_ || !dbf_->Active()) return false;
   const auto size = static_cast<std::size_t>(dbf_->RecordSize());
   const int32_t noField = NoField();
-  // Each record made straight in its place, as the file stores it.
-  const auto put = [&](const TRow& row, uint8_t* record, int32_t no, bool deleted) {
-    plan.TooWide = MakeFileRecord(row, record, noField, no, deleted) || plan.TooWide;
-  };
   if (rewrite) {
+    TOddTextRecords odd;
+    odd.Read(*dbf_, noField);
     std::size_t kept = 0;
     for (const RowPtr& row : rows_) kept += row->Deleted ? 0 : 1;
     plan.Records.resize(kept * size);
     uint8_t* record = plan.Records.data();
     for (const RowPtr& row : rows_) {
       if (row->Deleted) continue;
-      put(*row, record, row->Index + 1, false);
+      plan.TooWide = MakeRewrittenRecord(*row, record, noField, odd) || plan.TooWide;
       record += size;
     }
     return true;
@@ -786,17 +799,23 @@ bool TStringBase::PlanSave(bool rewrite, TPendingSave& plan) {
   plan.Records.reserve(plan.Records.size() + rows_.size() * size);
   const int32_t inFileCount = dbf_->RecCount();
   int32_t next = inFileCount + 1;
+  std::vector<uint8_t> old(size);
   for (const RowPtr& row : rows_) {
     const bool inFile = row->RecNo >= 1 && row->RecNo <= inFileCount;
     if (!row->New && !row->Changed && !(row->Deleted && inFile)) continue;
     if (row->New && row->Deleted) continue;
     int32_t recNo = row->RecNo;
     int32_t no = row->No;
-    if (row->New || !inFile) {
+    const bool added = row->New || !inFile;
+    if (added) {
       recNo = no = next++;
       plan.Records.resize(plan.Records.size() + size);
     }
-    put(*row, &plan.Records[static_cast<std::size_t>(recNo - 1) * size], no, row->Deleted);
+    // Made over the record the file holds there, which it is compared with.
+    uint8_t* record = &plan.Records[static_cast<std::size_t>(recNo - 1) * size];
+    if (!added) std::memcpy(old.data(), record, size);
+    plan.TooWide = MakeFileRecord(*row, record, noField, no, row->Deleted) || plan.TooWide;
+    if (!added) dbf_->KeepFileTexts(old.data(), record, row->Buffer());
     plan.Updates.push_back({row.get(), recNo});
   }
   plan.Nothing = plan.Updates.empty();

@@ -26,6 +26,7 @@
 
 #include "foundation/tables/dbf.h"
 #include "foundation/tables/key_cols.h"
+#include "foundation/tables/table_rewrite.h"
 #include "foundation/text/number_text.h"
 #include "foundation/values/value_text.h"
 #include "foundation/values/values.h"
@@ -445,6 +446,11 @@ class TStringBase {
   // Row's record into Record as the file stores it, "NO__" No and marked
   // Deleted; whether a number field of it holds '*'.
   bool MakeFileRecord(const TRow& row, uint8_t* record, int32_t noField, int32_t no, bool deleted) const;
+  // The same for a table made anew from its rows, where a text field the
+  // row did not change keeps the bytes it had (TDBF::KeepFileTexts) in the
+  // record the file held for the row, or in one the row copies whole,
+  // among those of Odd.
+  bool MakeRewrittenRecord(const TRow& row, uint8_t* record, int32_t noField, const TOddTextRecords& odd) const;
   // Save(true): the rows not deleted written as the table's records.
   TSaveResult RewriteRecords();
   // "NO__" of the record being loaded, from its bytes in buf (the same

@@ -1,7 +1,9 @@
 // The built-ins that go by the key fields of a base, sort it, drop its
 // duplicates and merge other bases and reference books with it.
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <string_view>
 
 #include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"
@@ -160,6 +162,8 @@ namespace {
 struct TFieldPair {
   int32_t Dest = 0;
   int32_t Src = 0;
+  // Of one kind, width and decimals.
+  bool Same = false;
 };
 
 // Calls Take with each pair of a map text, in order, until it gives other
@@ -184,15 +188,23 @@ int ReadFieldMap(const std::string& map, const TStringBase& dest, const TStringB
     const TFieldRecord df = dest.Dbf()->GetFieldDef(d), sf = src.Dbf()->GetFieldDef(s);
     if (df.FieldType != sf.FieldType) return static_cast<int>(kErrTypesDiffer);
     if (df.Length < sf.Length || df.Decimals < sf.Decimals) return static_cast<int>(kErrFieldSizes);
-    pairs.push_back({d, s});
+    pairs.push_back({d, s, df.Length == sf.Length && df.Decimals == sf.Decimals});
     return 0;
   });
 }
 
-// Numbers go by value, so that a wider field gets them aligned as its own;
+// A field of the same kind and size takes the bytes as they stand: a
+// number read and written again could come back as another. Otherwise
+// numbers go by value, so that a wider field gets them aligned as its own;
 // false, with the number in v, for one the field cannot hold (a foreign
 // file's text read as a number wider than its own field).
-bool CopyField(const TStringBase& src, int32_t s, TStringBase& dest, int32_t d, TCommonVar& v) {
+bool CopyField(const TStringBase& src, const TFieldPair& p, TStringBase& dest, TCommonVar& v) {
+  const int32_t s = p.Src, d = p.Dest;
+  if (p.Same) {
+    const std::string_view bytes = src.FieldBytes(s, src.Buffer());
+    std::copy(bytes.begin(), bytes.end(), dest.Buffer() + dest.FieldPlace(d).first);
+    return true;
+  }
   src.GetValue(s, v);
   if (v.Kind == 'N') return dest.SetValue(d, v);
   std::string text;
@@ -218,7 +230,7 @@ void FnAddbase(TBuiltinCall& c) {
     dest->Table.Append();
     TCommonVar v;
     for (const TFieldPair& p : pairs)
-      if (!CopyField(s, p.Src, dest->Table, p.Dest, v))
+      if (!CopyField(s, p, dest->Table, v))
         return c.FailWith(TooWideNumberText(v.Num, dest->Alias + "." + dest->Table.FieldName(p.Dest)));
   }
 }

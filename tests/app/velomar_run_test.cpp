@@ -204,6 +204,23 @@ TEST(VelomarRun, APhoneWithQuotesAndADashIsStoredAsCodePage866ReadersSeeIt) {
   EXPECT_TRUE(Has(read.Output, "\t12-34 \"доб. 5\"\tг. Тверь")) << read.Output;
 }
 
+// A supplier's name that another program wrote with frames and signs, which
+// read as letters and would be written back as them, keeps its bytes when
+// only the phone changes.
+TEST(VelomarRun, ANameNobodyChangedKeepsTheBytesAnotherProgramWrote) {
+  RunRig r;
+  const std::string odd = "A\xC4" "B\xB2" "C\xF9" "D\xFB\xFE\xDB";
+  std::string bytes = ReadBytes(r.Dir() + "suppl.dbf");
+  const std::size_t name = bytes.find(WinToDosStr("ИП Соколов"_w));
+  ASSERT_NE(name, std::string::npos);
+  bytes.replace(name, odd.size(), odd);
+  WriteBytes(r.Dir() + "suppl.dbf", bytes);
+  const ProgramRun run = r.Run("'Телефон поставщика'", "2\n+7 910 000-00-00\n");
+  EXPECT_EQ(run.Status, 0) << run.Output;
+  EXPECT_EQ(Record(r.Dir() + "suppl.dbf", 2, {"PHONE"}), "#3: PHONE=+7 910 000-00-00");
+  EXPECT_EQ(ReadBytes(r.Dir() + "suppl.dbf").substr(name, odd.size()), odd);
+}
+
 TEST(VelomarRun, RunErrorCompileErrorAndRefusedCheckCommitNothing) {
   RunRig r;
   r.AddDocuments({

@@ -159,6 +159,41 @@ TEST_F(BaseChecks, ANarrowerNumberFieldNamesOnlyTheValuesItChanged) {
       << Cp1251ToUtf8(log);
 }
 
+// A field of the same kind and size keeps the bytes another program wrote
+// (frames and signs that no letter gives back); one of another kind takes
+// each value by its kind: a phone that is no number and a tax number that
+// is no date are left blank and named, an old date stays, a number loses
+// a decimal by rounding.
+TEST_F(BaseChecks, AFieldOfAnotherKindTakesEachValueByItsKindAndAnUnchangedOneItsBytes) {
+  Describe("SUPPL.DBF", {{"NAME", 'C', 10, 0}, {"INN", 'D', 8, 0}, {"PHONE", 'N', 20, 2}, {"SINCE", 'D', 8, 0},
+                         {"QTY", 'N', 8, 1}});
+  MakeTable("SUPPL.DBF",
+            {{"NAME", 'C', 10, 0}, {"INN", 'C', 12, 0}, {"PHONE", 'C', 20, 0}, {"SINCE", 'C', 8, 0},
+             {"QTY", 'N', 10, 3}},
+            {{"AxBxCxDx", "695012345678", "+7 4822 55-12-34", "18500301", "1.260"},
+             {"Хлеб"_w, "20260105", "84822551234", "", "5.000"}});
+  const std::string frames = "A\xC4" "B\xB2" "C\xF9" "D\xFB";
+  std::string bytes = ReadBytes(home / "SUPPL.DBF");
+  bytes.replace(bytes.find("AxBxCxDx"), frames.size(), frames);
+  vm::test::WriteBytes(home / "SUPPL.DBF", bytes);
+
+  ASSERT_TRUE(CheckBases(bases, true, total));
+  EXPECT_NE(ReadBytes(home / "SUPPL.DBF").find(frames), std::string::npos);
+  const std::string noDate(8, ' ');
+  EXPECT_EQ(Column("SUPPL.DBF", "INN"), (std::vector<std::string>{noDate, "20260105"}));
+  EXPECT_EQ(Column("SUPPL.DBF", "PHONE"), (std::vector<std::string>{"", "84822551234.00"}));
+  EXPECT_EQ(Column("SUPPL.DBF", "SINCE"), (std::vector<std::string>{"18500301", noDate}));
+  EXPECT_EQ(Column("SUPPL.DBF", "QTY"), (std::vector<std::string>{"1.3", "5.0"}));
+  const std::string log = Log();
+  const std::string field = "База "_w + (home / "SUPPL.DBF") + ", поле "_w;
+  for (const std::string& line : {"INN: не поместилось значений: 1, поле оставлено пустым (записи прежней базы: 1)"_w,
+                                  "PHONE: не поместилось значений: 1, поле оставлено пустым (записи прежней базы: 1)"_w,
+                                  "QTY: не поместилось значений: 1, сохранено не полностью (записи прежней базы: 1)"_w})
+    EXPECT_NE(log.find(field + line), std::string::npos) << Cp1251ToUtf8(log);
+  EXPECT_EQ(log.find("поле NAME"_w), std::string::npos);
+  EXPECT_EQ(log.find("поле SINCE"_w), std::string::npos);
+}
+
 // A folder where no copy of a table can be written.
 class NoCopiesOfTables : public FileSystem {
  public:

@@ -8,10 +8,12 @@
 #include <cfenv>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <random>
 #include <tuple>
 
+#include "foundation/tables/table_rewrite.h"
 #include "foundation/text/number_text.h"
 #include "foundation/text/strutils.h"
 #include "foundation/values/value_text.h"
@@ -365,6 +367,74 @@ TEST_F(StringBaseTest, RewriteNumbersRowsByPosition) {
   EXPECT_EQ(table_.MemTableLocate(2)->No, 30);  // rows in memory keep theirs
   ASSERT_TRUE(table_.LoadAll());
   EXPECT_EQ(Codes(), "A,C");
+}
+
+// Bytes another program wrote into a text field that no text gives back
+// (frames and signs: "A─B▓C∙D√■█", which read as letters or stand-ins)
+// stay in a field nobody changed, an assignment of the text it holds
+// included, on every way a table is saved; a changed field is written as
+// its text. A new row that copies such a record whole, as ADDBASE of the
+// same fields does, keeps them when the table is made anew.
+TEST_F(StringBaseTest, ATextFieldNobodyChangedKeepsTheBytesAnotherProgramWrote) {
+  const std::string odd = "A\xC4" "B\xB2" "C\xF9" "D\xFB\xFE\xDB";
+  const auto count = [](const std::string& bytes, const std::string& part) {
+    int n = 0;
+    for (std::size_t at = bytes.find(part); at != std::string::npos; at = bytes.find(part, at + 1)) ++n;
+    return n;
+  };
+  const auto planned = [this](bool rewrite) {
+    TPendingSave plan;
+    if (!table_.PlanSave(rewrite, plan) || !RewriteTable(dbf_, plan.Records)) return TSaveResult::Failed;
+    table_.SaveDone(plan);
+    return TSaveResult::Saved;
+  };
+  for (const auto& [road, rewrite, save] :
+       {std::tuple("SaveChanges", false, std::function<TSaveResult()>([this] { return table_.SaveChanges(); })),
+        {"Rewrite", true, [this] { return table_.Rewrite(); }},
+        {"planned update", false, [&] { return planned(false); }},
+        {"planned rewrite", true, [&] { return planned(true); }}}) {
+    SCOPED_TRACE(road);
+    dbf_.Close();
+    Open({{"A", "ODDODDODDO", "1"}, {"B", "ODDODDODDO", "2"}, {"C", "Хлеб"_w, "3"}});
+    dbf_.Close();
+    std::string bytes = test::ReadBytes(path_);
+    while (bytes.find("ODDODDODDO") != std::string::npos) bytes.replace(bytes.find("ODDODDODDO"), 10, odd);
+    test::WriteBytes(path_, bytes);
+    ASSERT_TRUE(dbf_.Open());
+    ASSERT_TRUE(table_.LoadAll());
+    table_.MemTableGoto(0);
+    table_.SetValue(kGoodsPrice, Num(9));
+    table_.MemTableGoto(1);
+    table_.SetValue(kGoodsName, Text(Field(kGoodsName)));
+    table_.MemTableGoto(2);
+    table_.SetValue(kGoodsName, Text(Field(kGoodsName) + "ы"_w));
+    const std::string copied(table_.MemTableLocate(1)->Buffer(), static_cast<std::size_t>(table_.RecordSize()));
+    std::memcpy(table_.Append()->Buffer(), copied.data(), copied.size());
+    ASSERT_EQ(save(), TSaveResult::Saved);
+    dbf_.Close();
+    bytes = test::ReadBytes(path_);
+    EXPECT_EQ(count(bytes, odd), rewrite ? 3 : 2);
+    EXPECT_EQ(count(bytes, WinToDosStr("Хлебы"_w)), 1);
+    EXPECT_EQ(count(bytes, "    9.00"), 1);
+    ASSERT_TRUE(dbf_.Open());
+  }
+
+  // So in a record shorter than the pieces the bytes are compared in.
+  for (const bool rewrite : {false, true}) {
+    TDBF file;
+    file.FileName = tmp_ / "short.dbf";
+    ASSERT_TRUE(file.CreateTable() && file.AddFieldEx("NAME", 4, 'C', 0) && file.AddFieldEx("MARK", 1, 'C', 0) &&
+                file.WriteStructure());
+    std::memcpy(file.RecordBytes(), " \xC4\xB2\xF9\xFB ", 6);
+    ASSERT_TRUE(file.WriteRecord() && file.Close() && file.Open());
+    TStringBase shortTable(&file);
+    ASSERT_TRUE(shortTable.LoadAll());
+    shortTable.MemTableGoto(0);
+    shortTable.SetValue(1, Text("x"));
+    ASSERT_EQ(rewrite ? shortTable.Rewrite() : shortTable.SaveChanges(), TSaveResult::Saved);
+    file.Close();
+    EXPECT_EQ(count(test::ReadBytes(tmp_ / "short.dbf"), " \xC4\xB2\xF9\xFBx"), 1) << rewrite;
+  }
 }
 
 TEST_F(StringBaseTest, SavesThatFailHalfWayLeaveTheFileAsItWas) {

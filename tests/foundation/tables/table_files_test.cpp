@@ -151,6 +151,9 @@ TEST(TableFiles, AFileTextIsStoredOnlyAsAValueOfItsFieldsKind) {
       {"1e5000", 'N', 8, 2, nullptr},       {"4E+5032", 'N', 8, 2, nullptr},     {"1e-5000", 'N', 8, 2, "0.00"},
       {"-1E-5000", 'N', 8, 0, "0"},         {"1 234,50", 'N', 10, 2, nullptr},   {"1,234.50", 'N', 10, 2, nullptr},
       {"12-", 'N', 10, 2, nullptr},         {"*****", 'N', 8, 2, "*****"},       {"12345.60", 'N', 7, 2, "12345.6"},
+      // An unknown link's mark and a '*' fill are no numbers to cut: wider
+      // than their field, they are refused.
+      {"???", 'N', 2, 0, nullptr},          {"*****", 'N', 2, 0, nullptr},
       // Past the digits of the 80-bit numbers: digit for digit or nothing.
       {"92348234340767469509", 'N', 20, 0, "92348234340767469509"},
       {"4562176795334513057.38", 'N', 19, 0, nullptr},

@@ -200,6 +200,23 @@ TEST(BaseMerge, AddBaseChecksItsMapBeforeCopyingAnyRow) {
   r.Goods("ODD", {{"D", "four", "1e11"}});
   EXPECT_EQ(r.Run("LOADBASE(ODD)\nADDBASE(DEST, ODD, 'PRICE=PRICE', 1)\nENDSECTION"),
             " Число 100000000000 не умещается в поле DEST.PRICE "_w);
+
+  // Fields of one kind and size take the bytes as they stand: neither a
+  // number of more digits than the 80-bit numbers hold nor one with fewer
+  // decimals than its field is read and written anew.
+  const std::vector<TFieldRecord> same = {{"NUM", 'N', 25, 0}, {"PRICE", 'N', 8, 2}, {"NAME", 'C', 6, 0}};
+  TUBL* exact = r.Temp("EXACT", same);
+  TUBL* copy = r.Temp("COPY", same);
+  exact->Table.Append();
+  exact->Table.SetFieldText(0, "92348234340767469509");
+  exact->Table.SetFieldText(1, "12.5");
+  exact->Table.SetFieldText(2, " a  b");
+  ASSERT_EQ(r.Run("ADDBASE(COPY, EXACT, 'NUM=NUM,PRICE=PRICE,NAME=NAME', 1)\nENDSECTION"), "");
+  ASSERT_EQ(copy->Table.Count(), 1);
+  const auto record = [](TUBL* b) {
+    return std::string(b->Table.MemTableLocate(0)->Buffer() + 1, static_cast<std::size_t>(b->Table.RecordSize() - 1));
+  };
+  EXPECT_EQ(record(copy), record(exact));
 }
 
 // A destination keyed by CODE, a source with a new key, an existing one
