@@ -72,15 +72,27 @@ constexpr unsigned char StandIn(unsigned char win) {
   }
 }
 
+// The bytes of code page 866 that only another program writes there, the
+// frames, the blocks and the signs Windows-1251 lacks, are read as the
+// plain character nearest in look, never as the letters their bytes are in
+// Windows-1251; edited and saved, a field stores that character.
+constexpr unsigned char ReadStandIn(unsigned char dos) {
+  if (dos == 0xC4) return '-';                                              // ─
+  if (dos == 0xCD) return '=';                                              // ═
+  if (dos >= 0xC0 && dos <= 0xDA) return '+';                               // corners and crossings
+  if ((dos >= 0xDB && dos <= 0xDF) || dos == 0xFE) return '#';              // █ ▄ ▌ ▐ ▀ ■
+  if (dos == 0xF9) return '.';                                              // ∙
+  return '?';                                                               // √
+}
+
 struct CodePageTables {
   unsigned char dosToWin[256];
   unsigned char winToDos[256];
   constexpr CodePageTables() : dosToWin(), winToDos() {
     for (int b = 0; b < 256; ++b) {
-      // Read, the bytes of the frames (0xB0..0xDF) and the rest of the upper
-      // half stay as they are: what earlier versions wrote there unconverted
-      // reads back as it was.
-      dosToWin[b] = static_cast<unsigned char>(b);
+      // Read, 0xB0..0xBF stay as they are: earlier versions stored
+      // Windows-1251 characters there unconverted.
+      dosToWin[b] = b < 0xC0 ? static_cast<unsigned char>(b) : ReadStandIn(static_cast<unsigned char>(b));
       winToDos[b] = b < 0x80 ? static_cast<unsigned char>(b) : StandIn(static_cast<unsigned char>(b));
     }
     for (int b = 0x80; b <= 0xAF; ++b) dosToWin[b] = static_cast<unsigned char>(b + 0x40);
@@ -191,7 +203,7 @@ struct TDosToWin {
     const auto belowE0 = s < -0x20, belowF0 = s < -0x10;
     const V lower = reinterpret_cast<V>(s < -0x50);       // 0x80..0xAF: А..п
     const V upper = reinterpret_cast<V>(belowF0 ^ belowE0);  // 0xE0..0xEF: р..я
-    // 0xC0..0xDF and from 0xF0 on, for the table; 0xB0..0xBF stay.
+    // 0xC0..0xDF and from 0xF0 on; 0xB0..0xBF read as themselves.
     const V others = reinterpret_cast<V>((belowE0 ^ (s < -0x40)) | (s & ~belowF0));
     // Up by 0x40 and 0x10 as down by the bounds' own bytes, held already.
     return {a - ((lower & 0xC0) | (upper & 0xF0)), others};

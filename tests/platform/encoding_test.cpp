@@ -58,13 +58,17 @@ TEST(Encoding, WinToDosWordsOfLettersConvertAsTheirBytes) {
 // Every byte each way, through the one-character, the text and the record
 // conversions alike. Written, a character code page 866 has becomes its byte
 // there and one it lacks a plain stand-in; read, what was written comes
-// back, and the frames 0xB0..0xDF stay as earlier versions read them.
+// back, 0xB0..0xBF stay as earlier versions read them, and the frames,
+// blocks and signs only another program writes read as plain stand-ins,
+// never as letters.
 TEST(Encoding, Dos866TablesForEveryByte) {
   // А, п, р, я, Ё, ё, № in code page 866.
   const std::string dos = "\x80\xAF\xE0\xEF\xF0\xF1\xFC";
   EXPECT_EQ(DosToWinStr(dos), "АпряЁё№"_w);
   EXPECT_EQ(WinToDosStr("АпряЁё№"_w), dos);
-  EXPECT_EQ(DosToWinStr("\xB0\xC4\xDF"), "\xB0\xC4\xDF");
+  EXPECT_EQ(DosToWinStr("\xB0\xC4\xDF"), "\xB0-#");
+  // A─B▓C∙D√■█, as another program left it in a supplier's name.
+  EXPECT_EQ(DosToWinStr("\x41\xC4\x42\xB2\x43\xF9\x44\xFB\xFE\xDB"), "A-B\xB2" "C.D?##");
   EXPECT_EQ(WinToDosStr("\x85\xAB\xBB"), ".\"\"");
 
   std::string winToDos, dosToWin;
@@ -81,9 +85,11 @@ TEST(Encoding, Dos866TablesForEveryByte) {
   for (int b = 0xF0; b <= 0xFF; ++b) winToDos += static_cast<char>(b - 0x10);
   for (int b = 0; b < 0x80; ++b) dosToWin += static_cast<char>(b);
   for (int b = 0x80; b <= 0xAF; ++b) dosToWin += static_cast<char>(b + 0x40);
-  for (int b = 0xB0; b <= 0xDF; ++b) dosToWin += static_cast<char>(b);
+  for (int b = 0xB0; b <= 0xBF; ++b) dosToWin += static_cast<char>(b);
+  // └ ┴ ┬ ├ ─ ┼ ╞ ╟ ╚ ╔ ╩ ╦ ╠ ═ ╬ ╧ / ╨ ╤ ╥ ╙ ╘ ╒ ╓ ╫ ╪ ┘ ┌ █ ▄ ▌ ▐ ▀
+  dosToWin += "++++-++++++++=++" "+++++++++++#####";
   for (int b = 0xE0; b <= 0xEF; ++b) dosToWin += static_cast<char>(b + 0x10);
-  dosToWin += "ЁёЄєЇїЎў°щ·ы№¤ю\u00A0"_w;  // щ ы ю: the bytes no writer makes
+  dosToWin += "ЁёЄєЇїЎў°.·?№¤#\u00A0"_w;  // ∙ √ ■ as . ? #: the bytes no writer makes
 
   std::string all;
   for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
