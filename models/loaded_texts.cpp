@@ -64,7 +64,7 @@ void TLoadedTexts::FindStarting(int32_t col, int32_t count, const std::array<boo
   const auto offset = place.first;
   const auto length = place.second;
   const char type = table_.FieldType(column.Field);
-  constexpr int32_t kStretch = 256;
+  constexpr int32_t kStretch = 1024;
   std::array<int32_t, kStretch> noted;
   std::array<uint32_t, kStretch> notes;
   // Note(bytes) says whether a record is noted and what of it, reading its
