@@ -72,15 +72,27 @@ constexpr unsigned char StandIn(unsigned char win) {
   }
 }
 
+// The bytes of code page 866 that only another program writes there, the
+// frames, the blocks and the signs Windows-1251 lacks, are read as the
+// plain character nearest in look, never as the letters their bytes are in
+// Windows-1251; edited and saved, a field stores that character.
+constexpr unsigned char ReadStandIn(unsigned char dos) {
+  if (dos == 0xC4) return '-';                                              // ─
+  if (dos == 0xCD) return '=';                                              // ═
+  if (dos >= 0xC0 && dos <= 0xDA) return '+';                               // corners and crossings
+  if ((dos >= 0xDB && dos <= 0xDF) || dos == 0xFE) return '#';              // █ ▄ ▌ ▐ ▀ ■
+  if (dos == 0xF9) return '.';                                              // ∙
+  return '?';                                                               // √
+}
+
 struct CodePageTables {
   unsigned char dosToWin[256];
   unsigned char winToDos[256];
   constexpr CodePageTables() : dosToWin(), winToDos() {
     for (int b = 0; b < 256; ++b) {
-      // Read, the bytes of the frames (0xB0..0xDF) and the rest of the upper
-      // half stay as they are: what earlier versions wrote there unconverted
-      // reads back as it was.
-      dosToWin[b] = static_cast<unsigned char>(b);
+      // Read, 0xB0..0xBF stay as they are: earlier versions stored
+      // Windows-1251 characters there unconverted.
+      dosToWin[b] = b < 0xC0 ? static_cast<unsigned char>(b) : ReadStandIn(static_cast<unsigned char>(b));
       winToDos[b] = b < 0x80 ? static_cast<unsigned char>(b) : StandIn(static_cast<unsigned char>(b));
     }
     for (int b = 0x80; b <= 0xAF; ++b) dosToWin[b] = static_cast<unsigned char>(b + 0x40);
@@ -133,21 +145,30 @@ void ConvertInPlace(char* p, std::size_t n, const unsigned char (&table)[256],
   for (; i < n; ++i) p[i] = static_cast<char>(table[static_cast<unsigned char>(p[i])]);
 }
 
-// Sixteen bytes at a time: the letters of code page 866 lie in two runs
-// that move up by a constant, and only 'Ё', 'ё' and '№', the usual others
-// in a shop's texts, are placed one by one; a piece with any other byte of
-// the upper half goes through the table, which these shortcuts follow.
-// Pieces without such bytes (the padding, Latin text, digits) stay as they
-// are.
+// Sixteen bytes at a time: the letters of both code pages lie in two runs
+// that move by a constant, in the vector; every other byte of the upper half
+// ('Ё', '№', the quotes, what another program left) is placed one by one
+// from the table, out of the usual loop. Pieces without bytes of the upper
+// half (the padding, Latin text, digits) stay as they are.
 using Bytes16 = unsigned char __attribute__((vector_size(16)));
 
-// Whether any byte has its high bit set: one instruction where the machine
-// gathers the high bits.
-bool AnyHighBit(Bytes16 v) {
+// One bit a byte, set where the byte's high bit is: one instruction where
+// the machine gathers the high bits.
+unsigned HighBits(Bytes16 v) {
 #if defined(__SSE2__)
   __m128i m;
   std::memcpy(&m, &v, sizeof m);
-  return _mm_movemask_epi8(m) != 0;
+  return static_cast<unsigned>(_mm_movemask_epi8(m));
+#else
+  unsigned bits = 0;
+  for (int k = 0; k < 16; ++k) bits |= static_cast<unsigned>(v[k] >> 7) << k;
+  return bits;
+#endif
+}
+
+bool AnyHighBit(Bytes16 v) {
+#if defined(__SSE2__)
+  return HighBits(v) != 0;
 #else
   uint64_t words[2];
   std::memcpy(words, &v, sizeof words);
@@ -155,84 +176,103 @@ bool AnyHighBit(Bytes16 v) {
 #endif
 }
 
-// Compared as signed bytes, each run of letters is one or two comparisons.
+// Compared as signed bytes, each bound of a run is one comparison.
 using Signed16 = signed char __attribute__((vector_size(16)));
 
-// Out of line: the rare piece with another character of the upper half
-// keeps the table's loop out of the usual one.
-[[gnu::noinline]] Bytes16 BytesByTable(Bytes16 a, const unsigned char (&table)[256]) {
-  // Through plain bytes: taken out of and put into the vector one by one,
-  // they would cost several times as much.
-  unsigned char b[16];
-  std::memcpy(b, &a, 16);
-  for (unsigned char& c : b) c = table[c];
-  std::memcpy(&a, b, 16);
-  return a;
-}
-
-Bytes16 DosToWinLetters(Bytes16 a) {
-  using V = Bytes16;
-  const auto s = reinterpret_cast<Signed16>(a);
-  const V lower = reinterpret_cast<V>(s < -0x50);                // 0x80..0xAF: А..п
-  const V upper = reinterpret_cast<V>((s > -0x21) & (s < -0x10));  // 0xE0..0xEF: р..я
-  V r = a + ((lower & 0x40) | (upper & 0x10));
-  const V late = reinterpret_cast<V>((s > -0x11) & s);  // from 0xF0 on, in the high bits
-  if (!AnyHighBit(late)) return r;
-  r = (a == 0xF0) ? V{} + 0xA8 : r;
-  r = (a == 0xF1) ? V{} + 0xB8 : r;
-  r = (a == 0xFC) ? V{} + 0xB9 : r;
-  return AnyHighBit(late & reinterpret_cast<V>(r == a)) ? BytesByTable(a, kTables.dosToWin) : r;
-}
-
-Bytes16 DosToWinBytes(Bytes16 a) { return AnyHighBit(a) ? DosToWinLetters(a) : a; }
-
-// The way back: А..я in two runs that move down by a constant; 'Ё', 'ё',
-// '№' and the quotes and dashes of goods' names, everyday in a shop, one by
-// one as the table has them; the rest of 0x80..0xBF through the table.
-Bytes16 WinToDosLetters(Bytes16 a) {
-  using V = Bytes16;
-  const auto s = reinterpret_cast<Signed16>(a);
-  const V early = reinterpret_cast<V>((s > -0x41) & (s < -0x10));  // 0xC0..0xEF: А..п
-  const V late = reinterpret_cast<V>((s > -0x11) & (s < 0));       // 0xF0..0xFF: р..я
-  V r = a - ((early & 0x40) | (late & 0x10));
-  const V other = reinterpret_cast<V>(s < -0x40);  // 0x80..0xBF
-  if (!AnyHighBit(other)) return r;
-  r = (a == 0xA8) ? V{} + 0xF0 : r;
-  r = (a == 0xB8) ? V{} + 0xF1 : r;
-  r = (a == 0xB9) ? V{} + 0xFC : r;
-  r = ((a == 0xAB) | (a == 0xBB) | (a == 0x93) | (a == 0x94) | (a == 0x84)) ? V{} + '"' : r;  // « » “ ” „
-  r = ((a == 0x96) | (a == 0x97)) ? V{} + '-' : r;                                             // – —
-  return AnyHighBit(other & reinterpret_cast<V>(r == a)) ? BytesByTable(a, kTables.winToDos) : r;
-}
-
-Bytes16 LoadBytes(const char* p) {
+Bytes16 LoadBytes(const void* p) {
   Bytes16 v;
   std::memcpy(&v, p, sizeof v);
   return v;
 }
 
-void StoreBytes(char* p, Bytes16 v) {
-  std::memcpy(p, &v, sizeof v);
+void StoreBytes(char* p, Bytes16 v) { std::memcpy(p, &v, sizeof v); }
+
+// Piece A with the letters among the bytes Set keeps of it (A itself, or A
+// with the bytes of other fields zero) converted, and the high bit of each
+// byte of Set that the table places instead: the letters' step leaves those
+// as they were.
+struct TLetters {
+  Bytes16 Bytes;
+  Bytes16 Others;
+};
+
+struct TDosToWin {
+  static TLetters Letters(Bytes16 a, Bytes16 set) {
+    using V = Bytes16;
+    const auto s = reinterpret_cast<Signed16>(set);
+    const auto belowE0 = s < -0x20, belowF0 = s < -0x10;
+    const V lower = reinterpret_cast<V>(s < -0x50);       // 0x80..0xAF: А..п
+    const V upper = reinterpret_cast<V>(belowF0 ^ belowE0);  // 0xE0..0xEF: р..я
+    // 0xC0..0xDF and from 0xF0 on; 0xB0..0xBF read as themselves.
+    const V others = reinterpret_cast<V>((belowE0 ^ (s < -0x40)) | (s & ~belowF0));
+    // Up by 0x40 and 0x10 as down by the bounds' own bytes, held already.
+    return {a - ((lower & 0xC0) | (upper & 0xF0)), others};
+  }
+  static constexpr const unsigned char* Table = kTables.dosToWin;
+};
+
+struct TWinToDos {
+  static TLetters Letters(Bytes16 a, Bytes16 set) {
+    using V = Bytes16;
+    const auto s = reinterpret_cast<Signed16>(set);
+    const auto belowC0 = s < -0x40, belowF0 = s < -0x10;
+    const V early = reinterpret_cast<V>(belowF0 ^ belowC0);  // 0xC0..0xEF: А..п
+    const V late = reinterpret_cast<V>((s < 0) ^ belowF0);   // 0xF0..0xFF: р..я
+    // Down by 0x40 and 0x10 as up by the bounds' own bytes, held already.
+    return {a + ((early & 0xC0) | (late & 0xF0)), reinterpret_cast<V>(belowC0)};  // 0x80..0xBF
+  }
+  static constexpr const unsigned char* Table = kTables.winToDos;
+};
+
+// The bytes of a piece already stored at p that Bits marks, each read back
+// and put through the table.
+void PlaceOthers(char* p, unsigned bits, const unsigned char* table) {
+  auto* const bytes = reinterpret_cast<unsigned char*>(p);
+  for (; bits != 0; bits &= bits - 1) {
+    const auto k = static_cast<unsigned>(__builtin_ctz(bits));
+    bytes[k] = table[bytes[k]];
+  }
 }
 
-// Pieces that overlap are all read before any is written, so the bytes they
-// share are converted once.
+[[gnu::noinline]] void BytesByTable(char* p, std::size_t n, const unsigned char* table) {
+  for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<char>(table[static_cast<unsigned char>(p[i])]);
+}
+
+// Piece A converted and stored at `to`. Out of line, and calling nothing,
+// so that the pieces without letters pass through a loop that holds none of
+// the conversion's constants and keeps its state where it is.
+template <class Way>
+[[gnu::noinline]] void PutPiece(char* to, Bytes16 a) {
+  const TLetters c = Way::Letters(a, a);
+  StoreBytes(to, c.Bytes);
+  if (const unsigned others = HighBits(c.Others)) PlaceOthers(to, others, Way::Table);
+}
+
+// Pieces that overlap: the last is read before any is written, so the
+// bytes it shares with the one before are converted from what they were.
 void DosToWinOverlapping(char* p, std::size_t n) {
-  const Bytes16 last = DosToWinBytes(LoadBytes(p + n - 16));
-  std::size_t i = 0;
-  for (; i + 16 < n; i += 16) StoreBytes(p + i, DosToWinBytes(LoadBytes(p + i)));
-  StoreBytes(p + n - 16, last);
+  const Bytes16 last = LoadBytes(p + n - 16);
+  for (std::size_t i = 0; i + 16 < n; i += 16)
+    if (const Bytes16 a = LoadBytes(p + i); AnyHighBit(a)) PutPiece<TDosToWin>(p + i, a);
+  if (AnyHighBit(last)) PutPiece<TDosToWin>(p + n - 16, last);
 }
 
 // 8 to 16 bytes: the first and the last eight side by side in one piece.
+// One with another byte of the upper half goes through the table whole: its
+// halves may share bytes.
 void DosToWinShort(char* p, std::size_t n) {
   uint64_t halves[2];
   std::memcpy(&halves[0], p, 8);
   std::memcpy(&halves[1], p + n - 8, 8);
   Bytes16 both;
   std::memcpy(&both, halves, 16);
-  both = DosToWinBytes(both);
-  std::memcpy(halves, &both, 16);
+  if (!AnyHighBit(both)) return;
+  const TLetters c = TDosToWin::Letters(both, both);
+  if (AnyHighBit(c.Others)) {
+    BytesByTable(p, n, kTables.dosToWin);
+    return;
+  }
+  std::memcpy(halves, &c.Bytes, 16);
   std::memcpy(p + n - 8, &halves[1], 8);
   std::memcpy(p, &halves[0], 8);
 }
@@ -245,7 +285,7 @@ void DosToWinInPlace(char* p, std::size_t n) {
   } else if (n >= 8) {
     DosToWinShort(p, n);
   } else {
-    for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<char>(kTables.dosToWin[static_cast<unsigned char>(p[i])]);
+    BytesByTable(p, n, kTables.dosToWin);
   }
 }
 
@@ -272,37 +312,59 @@ std::string WinToDosStr(std::string_view s) {
 
 namespace {
 
-// Out of line, so that the pieces without letters pass through a loop
-// that holds none of the conversion's constants.
-[[gnu::noinline]] Bytes16 DosToWinMaskedPiece(Bytes16 a, Bytes16 m) { return a ^ ((DosToWinLetters(a) ^ a) & m); }
-[[gnu::noinline]] Bytes16 WinToDosMaskedPiece(Bytes16 a, Bytes16 m) { return a ^ ((WinToDosLetters(a) ^ a) & m); }
+template <class Way>
+[[gnu::noinline]] void FinishMasked(char* to, const char* from, const unsigned char* mask, std::size_t n,
+                                    std::size_t at, unsigned others);
 
-template <Bytes16 (*Convert)(Bytes16, Bytes16)>
-void ConvertMasked(char* to, const char* from, const unsigned char* mask, std::size_t n) {
-  const auto piece = [&](std::size_t i) {
-    const Bytes16 a = LoadBytes(from + i);
-    Bytes16 m;
-    std::memcpy(&m, mask + i, sizeof m);
-    return AnyHighBit(a & m) ? Convert(a, m) : a;
+// The pieces from offset I on, the last overlapping the one before (`to`
+// and `from` do not overlap, so the order is free). The usual loop calls
+// nothing, so that it keeps its state in registers that need no saving: a
+// piece with a byte for the table is stored with its letters, and the rest
+// left to FinishMasked.
+template <class Way, bool Usual>
+void MaskedPieces(char* to, const char* from, const unsigned char* mask, std::size_t n, std::size_t i) {
+  // The bytes of the piece left for the table.
+  const auto piece = [=](std::size_t at) -> unsigned {
+    const Bytes16 a = LoadBytes(from + at);
+    const Bytes16 m = LoadBytes(mask + at);
+    const Bytes16 set = a & m;
+    if (!AnyHighBit(set)) {
+      StoreBytes(to + at, a);
+      return 0;
+    }
+    const TLetters c = Way::Letters(a, set);
+    StoreBytes(to + at, c.Bytes);
+    const unsigned others = HighBits(c.Others);
+    if (Usual) return others;
+    PlaceOthers(to + at, others, Way::Table);
+    return 0;
   };
-  const Bytes16 last = piece(n - 16);
-  std::size_t i = 0;
   for (; i + 32 < n; i += 32) {
-    StoreBytes(to + i, piece(i));
-    StoreBytes(to + i + 16, piece(i + 16));
+    if (const unsigned others = piece(i)) return FinishMasked<Way>(to, from, mask, n, i, others);
+    if (const unsigned others = piece(i + 16)) return FinishMasked<Way>(to, from, mask, n, i + 16, others);
   }
-  if (i + 16 < n) StoreBytes(to + i, piece(i));
-  StoreBytes(to + n - 16, last);
+  if (i + 16 < n)
+    if (const unsigned others = piece(i)) return FinishMasked<Way>(to, from, mask, n, i, others);
+  if (const unsigned others = piece(n - 16)) FinishMasked<Way>(to, from, mask, n, n - 16, others);
+}
+
+// The piece at At, stored with its letters, gets the others; then the
+// pieces after it.
+template <class Way>
+void FinishMasked(char* to, const char* from, const unsigned char* mask, std::size_t n, std::size_t at,
+                  unsigned others) {
+  PlaceOthers(to + at, others, Way::Table);
+  if (at + 16 < n) MaskedPieces<Way, false>(to, from, mask, n, at + 16);
 }
 
 }  // namespace
 
 void DosToWinMasked(char* to, const char* from, const unsigned char* mask, std::size_t n) {
-  ConvertMasked<DosToWinMaskedPiece>(to, from, mask, n);
+  MaskedPieces<TDosToWin, true>(to, from, mask, n, 0);
 }
 
 void WinToDosMasked(char* to, const char* from, const unsigned char* mask, std::size_t n) {
-  ConvertMasked<WinToDosMaskedPiece>(to, from, mask, n);
+  MaskedPieces<TWinToDos, true>(to, from, mask, n, 0);
 }
 
 }  // namespace vm

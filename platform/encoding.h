@@ -145,9 +145,10 @@ std::string Utf8ToCp1251(std::string_view s);
 // '¤' and the no-break space); one it lacks becomes a plain stand-in below
 // 0x80 ('"' for quotes, '-' for dashes, '\'' for single quotes, '.' for
 // the ellipsis, '?' for the rest), which reads back as itself. Read, every
-// byte the writer makes gives what was written, and the other bytes of the
-// upper half stay as they are, so that what earlier versions stored there
-// unconverted reads back as it was.
+// byte the writer makes gives what was written; 0xB0..0xBF stay as they
+// are, so that what earlier versions stored there unconverted reads back as
+// it was; the frames, blocks and signs only other programs write (0xC0..0xDF,
+// ∙ √ ■) read as a plain stand-in below 0x80, never as a letter.
 char DosToWinChar(char c);
 char WinToDosChar(char c);
 std::string DosToWinStr(std::string_view s);

@@ -309,21 +309,32 @@ class TStringBase {
   }
   // Visit(index, row) for rows From..To-1 (within the rows) in their order,
   // each row's place read straight from the table's: a walk over every row
-  // takes no call and no check a row. The byte At of each row's record is
-  // asked for from memory a stretch of rows ahead of the visit: the rows
-  // lie one after another, but a visit with work to do would keep only a
-  // few of them on their way at once.
+  // takes no call and no check a row. As each row is visited, bytes At to
+  // Last of the record of the row a stretch ahead (within the table, past
+  // To too, for a walk that goes on from there) are asked for from memory,
+  // the first stretch's before: the rows lie one after another, but a
+  // visit with work to do would keep only a few of them on their way at
+  // once, and asked for all together they would wait on each other. Both
+  // ends are asked for: bytes that run into the next line of memory would
+  // otherwise wait for it in one row of every few.
   template <class TVisit>
-  void VisitRows(int32_t from, int32_t to, int32_t at, const TVisit& visit) const {
+  void VisitRows(int32_t from, int32_t to, int32_t at, int32_t last, const TVisit& visit) const {
     constexpr int32_t kAhead = 32;
     const RowPtr* const rows = rows_.data();
-    const auto ask = [rows, at](int32_t i) { __builtin_prefetch(rows[static_cast<std::size_t>(i)]->Buffer() + at); };
+    const auto ask = [rows, at, last](int32_t i) {
+      const char* const record = rows[static_cast<std::size_t>(i)]->Buffer();
+      __builtin_prefetch(record + at);
+      __builtin_prefetch(record + last);
+    };
+    const auto row = [rows](int32_t i) -> const TRow& { return *rows[static_cast<std::size_t>(i)]; };
     const int32_t begin = std::max(from, 0), end = std::min(to, Count());
     for (int32_t i = begin; i < std::min(begin + kAhead, end); ++i) ask(i);
-    for (int32_t stretch = begin; stretch < end; stretch += kAhead) {
-      for (int32_t i = stretch + kAhead; i < std::min(stretch + 2 * kAhead, end); ++i) ask(i);
-      for (int32_t i = stretch; i < std::min(stretch + kAhead, end); ++i) visit(i, *rows[static_cast<std::size_t>(i)]);
+    int32_t i = begin;
+    for (const int32_t asked = std::min(end, Count() - kAhead); i < asked; ++i) {
+      ask(i + kAhead);
+      visit(i, row(i));
     }
+    for (; i < end; ++i) visit(i, row(i));
   }
   void GetValue(int32_t field, TCommonVar& v) const { GetBufferValue(field, buffer_, v); }
   // By the kind of the value. A number is rounded to the field's decimals

@@ -303,7 +303,8 @@ TEST(LoadedTexts, APrefixSearchPastTheFirstRowsFindsWhatAWalkFinds) {
   const char* odd[] = {"00742", "-4321", "-0", "-0.00", "0",   "0.50", ".5",  "1.5", "12.345", "9.999",
                        "99.995", "",     "*****", "1e5", " 7 ", "1,5", "12.", "00.25", "-12.5"};
   Random random(11);
-  const int32_t rows = 3 * TStringTable::kWalkedRows;
+  // Not a whole number of the walk's stretches.
+  const int32_t rows = 3 * TStringTable::kWalkedRows + 77;
   // By record, the odd value each number field holds (-1 for a plain one).
   std::vector<std::array<int, 4>> oddAt(static_cast<size_t>(rows));
   const auto number = [&](int32_t record, int32_t field, int decimals) {
@@ -351,6 +352,12 @@ TEST(LoadedTexts, APrefixSearchPastTheFirstRowsFindsWhatAWalkFinds) {
           typed.push_back(std::string(view.Table().ReadCellText(col, r, scratch)) + "~");
           break;
         }
+    // The text of the row showing the last record, the walk's last, whole.
+    for (int32_t r = 0; r < rows; ++r)
+      if (view.Table().SourceRecord(r) == rows - 1) {
+        std::string scratch;
+        typed.push_back(std::string(view.Table().ReadCellText(col, r, scratch)) + "~");
+      }
     for (int i = 0; i < 60; ++i) {
       std::string scratch;
       std::string text(view.Table().ReadCellText(col, static_cast<int32_t>(random.Below(rows)), scratch));

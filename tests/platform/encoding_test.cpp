@@ -58,13 +58,17 @@ TEST(Encoding, WinToDosWordsOfLettersConvertAsTheirBytes) {
 // Every byte each way, through the one-character, the text and the record
 // conversions alike. Written, a character code page 866 has becomes its byte
 // there and one it lacks a plain stand-in; read, what was written comes
-// back, and the frames 0xB0..0xDF stay as earlier versions read them.
+// back, 0xB0..0xBF stay as earlier versions read them, and the frames,
+// blocks and signs only another program writes read as plain stand-ins,
+// never as letters.
 TEST(Encoding, Dos866TablesForEveryByte) {
   // А, п, р, я, Ё, ё, № in code page 866.
   const std::string dos = "\x80\xAF\xE0\xEF\xF0\xF1\xFC";
   EXPECT_EQ(DosToWinStr(dos), "АпряЁё№"_w);
   EXPECT_EQ(WinToDosStr("АпряЁё№"_w), dos);
-  EXPECT_EQ(DosToWinStr("\xB0\xC4\xDF"), "\xB0\xC4\xDF");
+  EXPECT_EQ(DosToWinStr("\xB0\xC4\xDF"), "\xB0-#");
+  // A─B▓C∙D√■█, as another program left it in a supplier's name.
+  EXPECT_EQ(DosToWinStr("\x41\xC4\x42\xB2\x43\xF9\x44\xFB\xFE\xDB"), "A-B\xB2" "C.D?##");
   EXPECT_EQ(WinToDosStr("\x85\xAB\xBB"), ".\"\"");
 
   std::string winToDos, dosToWin;
@@ -81,9 +85,11 @@ TEST(Encoding, Dos866TablesForEveryByte) {
   for (int b = 0xF0; b <= 0xFF; ++b) winToDos += static_cast<char>(b - 0x10);
   for (int b = 0; b < 0x80; ++b) dosToWin += static_cast<char>(b);
   for (int b = 0x80; b <= 0xAF; ++b) dosToWin += static_cast<char>(b + 0x40);
-  for (int b = 0xB0; b <= 0xDF; ++b) dosToWin += static_cast<char>(b);
+  for (int b = 0xB0; b <= 0xBF; ++b) dosToWin += static_cast<char>(b);
+  // └ ┴ ┬ ├ ─ ┼ ╞ ╟ ╚ ╔ ╩ ╦ ╠ ═ ╬ ╧ / ╨ ╤ ╥ ╙ ╘ ╒ ╓ ╫ ╪ ┘ ┌ █ ▄ ▌ ▐ ▀
+  dosToWin += "++++-++++++++=++" "+++++++++++#####";
   for (int b = 0xE0; b <= 0xEF; ++b) dosToWin += static_cast<char>(b + 0x10);
-  dosToWin += "ЁёЄєЇїЎў°щ·ы№¤ю\u00A0"_w;  // щ ы ю: the bytes no writer makes
+  dosToWin += "ЁёЄєЇїЎў°.·?№¤#\u00A0"_w;  // ∙ √ ■ as . ? #: the bytes no writer makes
 
   std::string all;
   for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
@@ -121,16 +127,25 @@ TEST(Encoding, Dos866TablesForEveryByte) {
             WinToDosStr("12-34 \"доб. 5\" №5"_w) + "\xFF\xF8\xFA\xFD \xF6\xF7 \xF2\xF3 \xF4\xF5");
 }
 
-// Texts are converted a word at a time where they hold no Russian letters:
-// every length and mix gives what the byte-by-byte conversion gives.
+// Texts are converted a word at a time where they hold no Russian letters,
+// and sixteen bytes at a time, the letters in the vector and any other byte
+// of the upper half from the table wherever it stands: every length, mix
+// and place in memory gives what the byte-by-byte conversion gives.
 TEST(Encoding, Dos866TextsConvertAsTheirBytes) {
   std::mt19937 random(7);
-  for (int round = 0; round < 8000; ++round) {
+  for (int round = 0; round < 10000; ++round) {
     std::string text(static_cast<std::size_t>(round % 71), ' ');
-    const int mix = round % 4;  // blanks only, Latin, Russian, anything
+    // Blanks only, Latin, Russian, anything, or letters of both code pages
+    // with one other byte somewhere, so that a piece of any place is the
+    // first to need the table.
+    const int mix = round % 5;
     for (char& c : text)
       if (mix > 0 && random() % 3 != 0)
-        c = static_cast<char>(mix == 1 ? 'a' + random() % 26 : mix == 2 ? 0x80 + random() % 0x80 : random() % 256);
+        c = static_cast<char>(mix == 1 ? 'a' + random() % 26
+                              : mix == 2 ? 0x80 + random() % 0x80
+                              : mix == 3 ? random() % 256
+                                         : 0xE0 + random() % 0x10);
+    if (mix == 4 && !text.empty()) text[random() % text.size()] = static_cast<char>(0x80 + random() % 0x80);
     std::string dos = text, win = text, dosWanted = text, winWanted = text;
     DosToWinInPlace(win.data(), win.size());
     WinToDosInPlace(dos.data(), dos.size());
@@ -138,11 +153,14 @@ TEST(Encoding, Dos866TextsConvertAsTheirBytes) {
     for (char& c : dosWanted) c = WinToDosChar(c);
     ASSERT_EQ(win, winWanted) << round;
     ASSERT_EQ(dos, dosWanted) << round;
-    // In a buffer of its own size, so that no piece reaches past the text.
-    std::vector<char> exact(text.begin(), text.end());
-    DosToWinInPlace(exact.data(), exact.size());
-    ASSERT_EQ(std::string(exact.begin(), exact.end()), winWanted) << round;
-    // Only the bytes marked, copied into another buffer of its own size.
+    // At the end of a buffer of its own size and any alignment, so that no
+    // piece reaches past the text.
+    const std::size_t shift = static_cast<std::size_t>(round / 71 % 16);
+    std::vector<char> exact(shift + text.size());
+    std::copy(text.begin(), text.end(), exact.begin() + static_cast<std::ptrdiff_t>(shift));
+    DosToWinInPlace(exact.data() + shift, text.size());
+    ASSERT_EQ(std::string(exact.begin() + static_cast<std::ptrdiff_t>(shift), exact.end()), winWanted) << round;
+    // Only the bytes marked, copied into another buffer so placed.
     if (text.size() < 16) continue;
     std::vector<unsigned char> mask(text.size());
     std::string maskedWanted = text, maskedDosWanted = text;
@@ -151,10 +169,11 @@ TEST(Encoding, Dos866TextsConvertAsTheirBytes) {
       if (mask[i]) maskedWanted[i] = DosToWinChar(text[i]);
       if (mask[i]) maskedDosWanted[i] = WinToDosChar(text[i]);
     }
-    std::vector<char> copy(text.size());
-    DosToWinMasked(copy.data(), text.data(), mask.data(), text.size());
-    ASSERT_EQ(std::string(copy.begin(), copy.end()), maskedWanted) << round;
-    WinToDosMasked(copy.data(), text.data(), mask.data(), text.size());
-    ASSERT_EQ(std::string(copy.begin(), copy.end()), maskedDosWanted) << round;
+    std::vector<char> copy(shift + text.size());
+    const auto copied = [&] { return std::string(copy.begin() + static_cast<std::ptrdiff_t>(shift), copy.end()); };
+    DosToWinMasked(copy.data() + shift, text.data(), mask.data(), text.size());
+    ASSERT_EQ(copied(), maskedWanted) << round;
+    WinToDosMasked(copy.data() + shift, text.data(), mask.data(), text.size());
+    ASSERT_EQ(copied(), maskedDosWanted) << round;
   }
 }
