@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "config/data_dir.h"
 #include "foundation/values/dates.h"
@@ -11,6 +12,11 @@
 namespace vm {
 
 namespace {
+
+// A parameter's number keeps at least these decimals (2.5 is "2.5000"), and
+// any more the value holds up to the most a number is written with.
+constexpr std::size_t kParamDecimals = 4;
+constexpr int kMaxParamDecimals = 255;
 
 template <typename T>
 T* ItemAt(const std::vector<std::unique_ptr<T>>& items, int32_t index) {
@@ -256,21 +262,37 @@ void TAPar::GetValue(TCommonVar& value) const {
   }
 }
 
-void TAPar::SetValue(const TCommonVar& value) {
+bool TAPar::SetValue(const TCommonVar& value) {
   switch (value.Kind) {
     case 'C':
       ValueText = value.Str;
-      break;
-    case 'D':
-      ValueText = DateRecToStr(value.Date);
-      break;
+      return true;
+    case 'D': {
+      const TDateRec& d = value.Date;
+      if (!DateFitsField(d)) return false;
+      // The reader takes a year of one or two digits for one of 2000 or
+      // 1900 and on: the year goes with all four.
+      char text[16];
+      std::snprintf(text, sizeof text, "%d.%02d.%04d", d.Day, d.Month, d.Year);
+      ValueText = text;
+      return true;
+    }
     case 'N': {
-      const bool whole = std::fabs(value.Num - std::rint(value.Num)) < 1e-9L;
-      ValueText = ExtendedToFixed(value.Num, whole ? 0 : 4);
-      break;
+      const long double x = value.Num;
+      if (HasFixedForm(x) && !WholeDigitsHeld(x)) return false;
+      const bool whole = std::fabs(x - std::rint(x)) < 1e-9L;
+      if (whole || !HasFixedForm(x)) {
+        ValueText = ExtendedToFixed(x, whole ? 0 : 4);
+        return true;
+      }
+      std::string text = ExtendedToFixed(x, kMaxParamDecimals);
+      const std::size_t point = text.find('.');
+      text.resize(std::max(point + 1 + kParamDecimals, text.find_last_not_of('0') + 1));
+      ValueText = std::move(text);
+      return true;
     }
     default:
-      break;
+      return true;
   }
 }
 
@@ -313,7 +335,9 @@ void TAutoList::CopyTo(TAutoList& dest) const {
     copy->Kind = p->Kind;
     TCommonVar value;
     p->GetValue(value);
-    copy->SetValue(value);
+    // A text read as another value than it holds (by hand, or by an older
+    // version) is copied as it stands rather than lost.
+    if (!copy->SetValue(value)) copy->ValueText = p->ValueText;
     copy->Local = p->Local;
   }
 }

@@ -162,8 +162,12 @@ class TBlanks {
 class TAPar {
  public:
   void GetValue(TCommonVar& value) const;
-  // Writes ValueText from a value of kind 'C', 'D' or 'N'; Kind stays.
-  void SetValue(const TCommonVar& value);
+  // Writes ValueText from a value of kind 'C', 'D' or 'N'; Kind stays. A
+  // number keeps four decimals and any more its value holds, a whole one
+  // none; false, with ValueText as it was, for a value GetValue would not
+  // read back: a date whose parts do not fit a date field, a whole part
+  // with digits past those the value holds.
+  bool SetValue(const TCommonVar& value);
 
   std::string Name;       // ИМЯ_ПАРАМ, upper case
   char Kind = 0;          // ТИП_ПАРАМ: 'C', 'N' or 'D'

@@ -21,6 +21,13 @@ TCommonVar TValueEdit::Read(std::string_view text) const {
 
 namespace {
 
+// Where the width takes more digits than a number holds: more would be a
+// neighbour of the number typed (TypedDigitsHeld).
+std::string MostDigits(int32_t width) {
+  constexpr int32_t kHeld = 18;
+  return width == 0 || width > kHeld ? ", значащих цифр не больше 18"_w : std::string();
+}
+
 // The time reader takes an hour over 23 as midnight and clamps minutes and
 // seconds; a field would show a time nobody typed, so its digit groups must
 // be in range themselves.
@@ -73,7 +80,7 @@ bool TValueEdit::IsValid(std::string_view text) const {
   switch (Kind) {
     case 'C': return !TrimBlanks(text).empty();
     case 'N':
-    case 'R': return IsValidNumStr(text, Width, Decimals);
+    case 'R': return IsValidNumStr(text, Width, Decimals) && TypedDigitsHeld(text);
     default: return ValueOf(*this, text).has_value();
   }
 }
@@ -93,10 +100,10 @@ std::string TValueEdit::Requirement() const {
       return "нужен непустой текст"_w;
     case 'N':
     case 'R':
-      if (Width == 0) return "нужно число"_w;
-      if (Decimals <= 0) return "нужно целое число, не больше "_w + std::to_string(Width) + " знаков"_w;
+      if (Width == 0) return "нужно число"_w + MostDigits(Width);
+      if (Decimals <= 0) return "нужно целое число, не больше "_w + std::to_string(Width) + " знаков"_w + MostDigits(Width);
       return "нужно число, не больше "_w + std::to_string(std::max(Width - Decimals - 1, 0)) +
-             " знаков до точки и "_w + std::to_string(Decimals) + " после нее"_w;
+             " знаков до точки и "_w + std::to_string(Decimals) + " после нее"_w + MostDigits(Width);
     case 'T': return "нужно время вида Ч:ММ:СС"_w;
     default: return "нужна дата вида Д.ММ.ГГГГ"_w;
   }

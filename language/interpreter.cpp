@@ -2,6 +2,7 @@
 
 #include "platform/encoding.h"
 #include "foundation/text/number_text.h"
+#include "foundation/values/dates.h"
 #include "language/description_reader.h"
 #include "language/evaluator.h"
 #include "language/program_context.h"
@@ -345,14 +346,29 @@ void StoreInPlace(TCommonVar& to, const TCommonVar& from) {
 
 }  // namespace
 
-std::string TooWideNumberText(long double x, const std::string& field) {
-  // The number as written, without the zeros its fixed form ends in.
-  std::string text = ExtendedToFixed(x, 9);
+namespace {
+
+// The number as written, without the zeros its fixed form ends in; where
+// those digits would end in a neighbour of it, with the digits it holds.
+std::string NumberNamed(long double x) {
+  std::string text = WholeDigitsHeld(x) ? ExtendedToFixed(x, 9) : HeldDigitsText(x);
   if (text.find('.') != std::string::npos && text.find('E') == std::string::npos) {
     text.erase(text.find_last_not_of('0') + 1);
     if (text.back() == '.') text.pop_back();
   }
-  return " Число "_w + text + " не умещается в поле "_w + field + " ";
+  return text;
+}
+
+}  // namespace
+
+std::string TooWideNumberText(long double x, const std::string& field) {
+  return " Число "_w + NumberNamed(x) + " не умещается в поле "_w + field + " ";
+}
+
+std::string TooWideValueText(const TCommonVar& v, const std::string& place, const std::string& kind) {
+  const std::string value =
+      NormalizeTypeChar(v.Kind) == 'D' ? "Дата "_w + DateRecToStr(v.Date) : "Число "_w + NumberNamed(v.Num);
+  return " "_w + value + " не умещается в "_w + kind + place + " ";
 }
 
 void TInterpreter::Store(TInstruction& in) {
@@ -372,14 +388,15 @@ void TInterpreter::Store(TInstruction& in) {
         return;
       }
       if (!in.Base->SetFieldValue(in.Field->FieldIndex, value_))
-        SetErrorText(TooWideNumberText(value_.Num, in.Field->BaseName + "." + in.Field->FieldName));
+        SetErrorText(TooWideValueText(value_, in.Field->BaseName + "." + in.Field->FieldName, "поле "_w));
       return;
     default:
       if (NormalizeTypeChar(in.AutoParam->TypeLetter()) != kind) {
         errorCode_ = kRunErrType;
         return;
       }
-      in.AutoParam->SetValue(value_);
+      if (!in.AutoParam->SetValue(value_))
+        SetErrorText(TooWideValueText(value_, in.AutoParam->Name(), "автопараметре "_w));
       return;
   }
 }

@@ -127,6 +127,10 @@ class TInterpreter {
 // The run error of a number that does not fit the field (BASE.FIELD) it
 // is stored in even without decimals.
 std::string TooWideNumberText(long double x, const std::string& field);
+// The same for a value of any kind a field (or, by `kind`, another place)
+// refuses: a number as above, a date whose parts do not fit a date field's
+// eight digits.
+std::string TooWideValueText(const TCommonVar& v, const std::string& place, const std::string& kind);
 
 // The interpreter of the running document.
 TInterpreter& Interp();

@@ -23,7 +23,11 @@ class IProgramBase : public IExprBase {
 class IProgramAutoParam : public IExprAutoParam {
  public:
   virtual char TypeLetter() const = 0;
-  virtual void SetValue(const TCommonVar& value) = 0;
+  // False, with nothing stored, for a value the parameter's text cannot
+  // hold (TAPar::SetValue).
+  virtual bool SetValue(const TCommonVar& value) = 0;
+  // The name a refusal gives.
+  virtual std::string Name() const = 0;
 };
 
 // A question or a base question: EXECQUESTION shows its dialog.

@@ -38,8 +38,9 @@ char TAutoParamRef::TypeLetter() const {
   return kind_;
 }
 
-void TAutoParamRef::SetValue(const TCommonVar& value) {
-  if (TAPar* p = Find()) p->SetValue(value);
+bool TAutoParamRef::SetValue(const TCommonVar& value) {
+  TAPar* p = Find();
+  return p == nullptr || p->SetValue(value);
 }
 
 void TDocAutoParams::Assign(const TAutoList& global) {
@@ -106,8 +107,7 @@ bool TRegistryBase::SetFieldValue(int index, const TCommonVar& value) {
       table.SetFieldStr(index, value.Str);
       return true;
     case 'D':
-      table.SetFieldDate(index, value.Date);
-      return true;
+      return table.SetFieldDate(index, value.Date);
     case 'N':
       return table.SetFieldNumber(index, value.Num);
     default:

@@ -36,7 +36,8 @@ class TAutoParamRef : public IProgramAutoParam {
   char TypeLetter() const override;
   // Writes the text of the value into the list the reference was made on;
   // nothing when the parameter is gone.
-  void SetValue(const TCommonVar& value) override;
+  bool SetValue(const TCommonVar& value) override;
+  std::string Name() const override { return name_; }
 
  private:
   TAPar* Find() const;

@@ -64,14 +64,20 @@ std::string CleanCellText(std::string_view s, bool pointDecimal) {
   return r;
 }
 
+namespace {
+
+bool FitsNumberFormat(const TColFormat* format, std::string_view s) {
+  if (!format || format->Mode < 1) return IsValidNumStr(s, kDefaultNumWidth, kDefaultNumDecimals);
+  return IsValidNumStr(s, format->Mode, format->Decimals);
+}
+
+}  // namespace
+
 bool CheckCellText(const TColFormat* format, std::string_view s, char kind) {
   switch (kind) {
     case 'D': return IsValidDateStr(s);
     case 'N':
-    case 'R': {
-      if (!format || format->Mode < 1) return IsValidNumStr(s, kDefaultNumWidth, kDefaultNumDecimals);
-      return IsValidNumStr(s, format->Mode, format->Decimals);
-    }
+    case 'R': return FitsNumberFormat(format, s) && TypedDigitsHeld(s);
     case 'E': return s.empty();
     default: return true;
   }
@@ -83,6 +89,7 @@ std::string CellRefusalText(const TColFormat* format, const TCellInput& input) {
   if (!format || NormalizeTypeChar(format->Kind) != 'N' || !TextToExtended(input.Text, x) ||
       CheckCellText(format, input.Text, 'N'))
     return text;
+  if (FitsNumberFormat(format, input.Text)) return text + std::string(kTooManyDigits);
   const int width = format->Mode < 1 ? kDefaultNumWidth : format->Mode;
   const int decimals = format->Mode < 1 ? kDefaultNumDecimals : format->Decimals;
   // The minus takes a place of its own: a negative number that looks as

@@ -13,6 +13,9 @@
 namespace vm {
 
 inline constexpr std::string_view kBadCellInput = "Введены неправильные данные"_wv;
+// Under it, for a number with more significant digits than its value holds
+// (TypedDigitsHeld): the field would store a neighbour of it.
+inline constexpr std::string_view kTooManyDigits = "\rЧисло хранит не больше 18 значащих цифр"_wv;
 
 // Tabs and carriage returns become one blank each, line feeds go, and with
 // PointDecimal every comma becomes a point.

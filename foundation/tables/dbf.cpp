@@ -167,11 +167,6 @@ char* FormatInt(int32_t v, char* bufEnd) {
 
 // A date whose parts fit their widths (day and month 0..99, year 0..9999)
 // as the eight digits yyyymmdd.
-bool IsOrdinaryDate(const TDateRec& d) {
-  return static_cast<unsigned>(d.Day) <= 99 && static_cast<unsigned>(d.Month) <= 99 &&
-         static_cast<unsigned>(d.Year) <= 9999;
-}
-
 uint64_t OrdinaryDateWord(const TDateRec& d) {
   const auto year = static_cast<uint32_t>(d.Year);
   return PairWord(year / 100, year % 100, static_cast<uint32_t>(d.Month), static_cast<uint32_t>(d.Day));
@@ -767,7 +762,7 @@ bool TDBF::SetOtherNumber(int index, long double value) {
 
 std::string_view DateFieldText(const TDateRec& date, TDateFieldBuffer& buf) {
   char* end = buf.data() + buf.size();
-  if (IsOrdinaryDate(date)) {
+  if (DateFitsField(date)) {
     const uint64_t digits = OrdinaryDateWord(date);
     std::memcpy(end - 8, &digits, 8);
     return std::string_view(end - 8, 8);
@@ -794,16 +789,14 @@ namespace {
 bool TDBF::SetOtherDate(int index, const TDateRec& date) {
   int len = 0;
   uint8_t* p = FieldPtr(index, len);
-  if (!p) return false;
+  if (!p || !DateFitsField(date)) return false;
   // Eight digits fill an eight-byte field whatever its type: no padding, and
   // digits are the same in both code pages.
   if (len == 8) {
-    if (IsOrdinaryDate(date)) {
-      lastDateWord_ = OrdinaryDateWord(date);
-      lastDate_ = date;
-      StoreWord(p, lastDateWord_);
-      return true;
-    }
+    lastDateWord_ = OrdinaryDateWord(date);
+    lastDate_ = date;
+    StoreWord(p, lastDateWord_);
+    return true;
   }
   return PutDateText(p, static_cast<std::size_t>(len), FieldTypeAt(index), oemCoded_, date);
 }

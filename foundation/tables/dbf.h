@@ -235,7 +235,8 @@ class TDBF {
   }
   // Inline for a date field given the date of the record before, as records
   // in a row mostly are: its eight digits are kept. Anything else through
-  // SetOtherDate.
+  // SetOtherDate; false, with nothing stored, for a date that does not fit
+  // (DateFitsField).
   bool SetFieldDate(int index, const TDateRec& date) {
     int len = 0;
     uint8_t* p = FieldPtr(index, len);

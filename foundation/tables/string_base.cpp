@@ -517,6 +517,7 @@ bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) 
       SetBufferText(field, v.Str, buf);
       return true;
     case 'D': {
+      if (!DateFitsField(v.Date)) return false;
       TDateFieldBuffer text;
       SetBufferText(field, DateFieldText(v.Date, text), buf);
       return true;
@@ -527,7 +528,7 @@ bool TStringBase::SetBufferValue(int32_t field, const TCommonVar& v, char* buf) 
           PutQuickFixed(buf + f.Offset, len, v.Num, f.Decimals))
         return true;
       const std::string s = ExtendedToFixed(v.Num, f.Decimals);
-      if (s.empty() || s.size() > len || !HasFixedForm(v.Num))
+      if (s.empty() || s.size() > len || !HasFixedForm(v.Num) || !WholeDigitsHeld(v.Num))
         return PutWideNumber(buf + f.Offset, len, v.Num, f.Decimals);
       PutRightAligned(buf + f.Offset, len, s);
       return true;
@@ -545,6 +546,7 @@ bool TStringBase::SetValue(int32_t field, const TCommonVar& v) {
 }
 
 bool TStringBase::FitsField(int32_t field, const TCommonVar& v) const {
+  if (v.Kind == 'D') return DateFitsField(v.Date);
   if (v.Kind != 'N' || field < 0 || field >= FieldCount()) return true;
   const FieldInfo& f = fields_[static_cast<std::size_t>(field)];
   return !FitNumber(v.Num, f.Length, f.Decimals).empty();

@@ -338,8 +338,9 @@ class TStringBase {
   }
   void GetValue(int32_t field, TCommonVar& v) const { GetBufferValue(field, buffer_, v); }
   // By the kind of the value. A number is rounded to the field's decimals
-  // and drops only zero decimals to fit (FitNumber); false, with nothing
-  // stored (and the row not marked changed), when it does not fit so.
+  // and drops only zero decimals to fit (FitNumber), a date's parts must fit
+  // (DateFitsField); false, with nothing stored (and the row not marked
+  // changed), when it does not fit so.
   bool SetBufferValue(int32_t field, const TCommonVar& v, char* buf) const;
   bool SetValue(int32_t field, const TCommonVar& v);
   // Whether SetValue would store the value.

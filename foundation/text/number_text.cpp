@@ -17,7 +17,10 @@ namespace {
 
 constexpr int kMaxDecimals = 255;
 constexpr size_t kExponentDigits = 18;
-constexpr size_t kSignificantDigits = 20;
+// Every text of this many significant digits reads back as the same 80-bit
+// value.
+constexpr size_t kHeldDigits = 18;
+constexpr long double kHeldWhole = 1e18L;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -125,25 +128,62 @@ std::string RoundDigits(std::string d, size_t drop) {
   return d;
 }
 
-// Fixed-point digits (without the point) of a value whose scaled form does
-// not fit 64 bits: its exact binary value, rounded to at most
-// kSignificantDigits significant digits but never inside the integer part,
-// then padded with zeros to `decimals` decimals.
-std::string ExactFixedDigits(long double a, size_t decimals) {
-  ExactDecimal e = ToExactDecimal(a);
-  if (e.Digits.size() <= e.Frac) e.Digits.insert(0, e.Frac + 1 - e.Digits.size(), '0');
-  const size_t intDigits = e.Digits.size() - e.Frac;
-  size_t keep = 0;
-  if (e.Digits.find_first_not_of('0') < intDigits) {
-    const size_t sigInt = intDigits - e.Digits.find_first_not_of('0');
-    keep = sigInt >= kSignificantDigits ? 0 : kSignificantDigits - sigInt;
-  } else {
-    const size_t firstSig = e.Digits.find_first_not_of('0', intDigits);
-    keep = (firstSig == std::string::npos ? 0 : firstSig - intDigits) + kSignificantDigits;
-  }
-  if (keep > decimals) keep = decimals;
-  std::string d = e.Frac > keep ? RoundDigits(e.Digits, e.Frac - keep) : e.Digits;
-  const size_t have = e.Frac > keep ? keep : e.Frac;
+// The exact digits of a value with at least one before the point; the
+// index of its first significant digit (npos for zero).
+struct PaddedDecimal {
+  ExactDecimal Exact;
+  size_t IntDigits = 0;
+  size_t FirstSig = std::string::npos;
+};
+
+PaddedDecimal ToPaddedDecimal(long double a) {
+  PaddedDecimal p{ToExactDecimal(a)};
+  std::string& d = p.Exact.Digits;
+  if (d.size() <= p.Exact.Frac) d.insert(0, p.Exact.Frac + 1 - d.size(), '0');
+  p.IntDigits = d.size() - p.Exact.Frac;
+  p.FirstSig = d.find_first_not_of('0');
+  return p;
+}
+
+// Whether the value's digits rounded to `count` significant ones read back
+// as the value itself.
+bool ReadsBackRounded(const PaddedDecimal& p, size_t count, long double a) {
+  const std::string& d = p.Exact.Digits;
+  const size_t end = p.FirstSig + count;
+  if (p.FirstSig == std::string::npos || end >= d.size()) return true;
+  const auto exponent = static_cast<int64_t>(d.size() - end) - static_cast<int64_t>(p.Exact.Frac);
+  const std::string text = RoundDigits(d, d.size() - end) + "e" + std::to_string(exponent);
+  long double back = 0;
+  return ReadExtended(text, back) == TNumberRead::Number && back == a;
+}
+
+// The significant digits that are the value's own: 18 always read back as
+// the same 80-bit value, 19 only where the value is the one a text of 19
+// digits reads as; any digit past them is the binary expansion's noise.
+size_t HeldDigitCount(const PaddedDecimal& p, long double a) {
+  if (ReadsBackRounded(p, kHeldDigits, a)) return kHeldDigits;
+  return ReadsBackRounded(p, kHeldDigits + 1, a) ? kHeldDigits + 1 : kHeldDigits;
+}
+
+// Whether the whole part holds no digit past the value's own, or only zeros
+// the value is exactly.
+bool WholeHeld(const PaddedDecimal& p, long double a) {
+  if (p.FirstSig == std::string::npos || p.IntDigits - std::min(p.FirstSig, p.IntDigits) <= kHeldDigits) return true;
+  const size_t end = p.FirstSig + HeldDigitCount(p, a);
+  return end >= p.IntDigits || p.Exact.Digits.find_first_not_of('0', end) == std::string::npos;
+}
+
+// Fixed-point digits (without the point) of a value whose scaled form has
+// more digits than the value holds: its exact binary value rounded to the
+// digits it holds, never inside the whole part, then zeros up to `decimals`
+// decimals.
+std::string HeldFixedDigits(long double a, size_t decimals) {
+  const PaddedDecimal p = ToPaddedDecimal(a);
+  const std::string& digits = p.Exact.Digits;
+  size_t keep = p.IntDigits + decimals;
+  if (p.FirstSig != std::string::npos) keep = std::min(keep, std::max(p.FirstSig + HeldDigitCount(p, a), p.IntDigits));
+  std::string d = keep < digits.size() ? RoundDigits(digits, digits.size() - keep) : digits;
+  const size_t have = std::min(keep, digits.size()) - p.IntDigits;
   d.append(decimals - have, '0');
   return d;
 }
@@ -421,10 +461,10 @@ std::string ExtendedToFixed(long double x, int decimals) {
   const long double scaled = a * PowerOfTen(decimals);
   // Rounded in the current rounding mode, which is the default one: to
   // nearest, halves to even.
-  if (scaled < 18446744073709551616.0L) return FixedText(RoundedWhole(scaled), dec, negative);
-  // More digits than the 64 bits of the mantissa hold: the scaled product
-  // would show rounding noise, so the exact value is written instead.
-  std::string d = ExactFixedDigits(a, dec);
+  if (scaled < kHeldWhole) return FixedText(RoundedWhole(scaled), dec, negative);
+  // More digits than the value holds: the scaled product would be a unit
+  // off, and the exact expansion shows the binary noise past them.
+  std::string d = HeldFixedDigits(a, dec);
   if (d.size() <= dec) d.insert(0, dec + 1 - d.size(), '0');
   const bool allZero = d.find_first_not_of('0') == std::string::npos;
   if (dec > 0) d.insert(d.end() - static_cast<std::ptrdiff_t>(dec), '.');
@@ -436,7 +476,7 @@ bool PutQuickFixed(char* field, std::size_t width, long double x, int decimals) 
   if (decimals < 0 || decimals > 18) return false;
   const long double scaled = std::fabs(x) * kPowersOfTen[static_cast<size_t>(decimals)];
   // Also false for NaN and the infinities.
-  if (!(scaled < 18446744073709551616.0L)) return false;
+  if (!(scaled < kHeldWhole)) return false;
   char buf[48];
   char* const end = buf + sizeof buf;
   const char* const p = PutFixedDigits(end, RoundedWhole(scaled),
@@ -514,8 +554,46 @@ std::string FitDecimalNumber(const TDecimalNumber& n, int width, int decimals) {
   return text;
 }
 
+bool WholeDigitsHeld(long double x) {
+  const long double a = std::fabs(x);
+  if (a < kHeldWhole) return true;
+  return HasFixedForm(x) && WholeHeld(ToPaddedDecimal(a), a);
+}
+
+std::string HeldDigitsText(long double x) {
+  const long double a = std::fabs(x);
+  if (!std::isfinite(a) || a == 0) return ExtendedToFixed(x, 0);
+  const PaddedDecimal p = ToPaddedDecimal(a);
+  const std::string& d = p.Exact.Digits;
+  const size_t end = p.FirstSig + HeldDigitCount(p, a);
+  std::string held = end < d.size() ? RoundDigits(d, d.size() - end) : d;
+  // Rounding up may carry into a new first digit.
+  const size_t intDigits = p.IntDigits + held.size() - std::min(end, d.size());
+  const auto exponent = static_cast<int64_t>(intDigits) - static_cast<int64_t>(held.find_first_not_of('0')) - 1;
+  held.erase(0, held.find_first_not_of('0'));
+  held.erase(held.find_last_not_of('0') + 1);
+  if (held.size() > 1) held.insert(held.begin() + 1, '.');
+  return (std::signbit(x) ? "-" : "") + held + "E" + (exponent < 0 ? "" : "+") + std::to_string(exponent);
+}
+
+bool TypedDigitsHeld(std::string_view text) {
+  TDecimalNumber n;
+  if (!ReadDecimalNumber(text, n) || n.Digits.size() <= kHeldDigits) return true;
+  long double x = 0;
+  if (ReadExtended(text, x) != TNumberRead::Number) return true;
+  const long double a = std::fabs(x);
+  const PaddedDecimal p = ToPaddedDecimal(a);
+  if (n.Digits.size() > HeldDigitCount(p, a)) return false;
+  const std::string& d = p.Exact.Digits;
+  const size_t end = p.FirstSig + n.Digits.size();
+  std::string typed = end < d.size() ? RoundDigits(d, d.size() - end) : d;
+  typed.erase(0, typed.find_first_not_of('0'));
+  typed.erase(typed.find_last_not_of('0') + 1);
+  return typed == n.Digits;
+}
+
 std::string FitNumber(long double x, int width, int decimals) {
-  if (!HasFixedForm(x)) return {};
+  if (!HasFixedForm(x) || !WholeDigitsHeld(x)) return {};
   TDecimalNumber n;
   const std::string fixed = ExtendedToFixed(x, decimals);
   if (fixed.size() <= static_cast<std::size_t>(std::max(width, 0))) return fixed;

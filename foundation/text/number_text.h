@@ -224,9 +224,13 @@ inline bool HasFixedForm(long double x) { return std::fabs(x) < 1e36L; }
 
 // The number with exactly `decimals` decimals (below 0 counts as 0, above
 // 255 as 255), rounded on the binary value scaled by the power of ten, halves
-// to even: 0.125 with 2 decimals is "0.12", 2.5 with 0 is "2", 3.5 is "4". A
-// leading '-' only when a non-zero digit is shown. A magnitude of 1e36 or
-// more is written with an exponent ("1.5E+36"); infinities and NaN give "".
+// to even: 0.125 with 2 decimals is "0.12", 2.5 with 0 is "2", 3.5 is "4".
+// Never more significant digits than the value holds (18, or 19 where a text
+// of 19 reads as it): past them it is rounded there and zeros follow, so
+// 59511927.353 with 14 decimals is "59511927.35300000000000"; the whole part
+// is written whole even so (see WholeDigitsHeld). A leading '-' only when a
+// non-zero digit is shown. A magnitude of 1e36 or more is written with an
+// exponent ("1.5E+36"); infinities and NaN give "".
 std::string ExtendedToFixed(long double x, int decimals);
 
 // The text ExtendedToFixed gives, right-aligned in the `width` bytes at
@@ -268,6 +272,24 @@ std::string FitDecimalNumber(const TDecimalNumber& n, int width, int decimals);
 // ExtendedToFixed rounds, then as FitDecimalNumber, so that no more than
 // the rounding to the field's decimals changes it; "" when it does not fit
 // so or has no fixed-point form.
+// "" as well where the whole part has a digit past those the value holds:
+// a field would store a neighbour of the number.
 std::string FitNumber(long double x, int width, int decimals);
+
+// Whether every digit of the whole part is one the value holds: below 1e18
+// always; 92348234340767469512, which a text of twenty digits read as, is
+// not (its last digit is the binary expansion's), 1e22 is.
+bool WholeDigitsHeld(long double x);
+
+// The value with the significant digits it holds, rounded there, in the
+// exponent form ("9.234823434076746951E+19"): how a number is named where
+// its fixed-point digits would show a neighbour of it.
+std::string HeldDigitsText(long double x);
+
+// Whether a number text has no more significant digits than the value it
+// reads as holds, those digits its own: any text of up to 18; of 19 where
+// the value rounds back to them; never of more. True for a text that is no
+// number: that is for the caller's other checks.
+bool TypedDigitsHeld(std::string_view text);
 
 }  // namespace vm

@@ -14,6 +14,14 @@ struct TDateRec {
   friend bool operator==(const TDateRec&, const TDateRec&) = default;
 };
 
+// Whether a date's day, month and year fit the eight digits of a date field
+// (two, two and four): DATE() takes any parts, and a field given others
+// would store another date.
+inline bool DateFitsField(const TDateRec& d) {
+  return static_cast<unsigned>(d.Day) <= 99 && static_cast<unsigned>(d.Month) <= 99 &&
+         static_cast<unsigned>(d.Year) <= 9999;
+}
+
 struct TTimeRec {
   int32_t Hour = 0;
   int32_t Minute = 0;

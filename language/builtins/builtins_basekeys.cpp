@@ -41,7 +41,7 @@ bool CaseSensitive(const TBuiltinCall& c, int i) { return c.Num(i) == 0; }
 // LocateOrInsert refused a new row: a key number its field cannot hold.
 void FailTooWideKey(TBuiltinCall& c, const TUBL& base) {
   const TKeyCol* k = base.Table.TooWideKey(base.Table.Keys.get());
-  c.FailWith(TooWideNumberText(k->Value.Num, base.Alias + "." + base.Table.FieldName(k->Number)));
+  c.FailWith(TooWideValueText(k->Value, base.Alias + "." + base.Table.FieldName(k->Number), "поле "_w));
 }
 
 }  // namespace

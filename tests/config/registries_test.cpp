@@ -168,10 +168,14 @@ TEST(Registries, AutoParameterValuesAndPlaces) {
   p.Kind = 'N';
   TCommonVar v;
   v.Kind = 'N';
+  // Four decimals at least, and any more the value holds; a whole part with
+  // a digit past those is refused, the text kept.
   for (auto [number, text] :
-       {std::pair{2.0000000001L, "2"}, {2.5L, "2.5000"}, {-0.25L, "-0.2500"}, {-3.0L, "-3"}}) {
+       {std::pair{2.0000000001L, "2"}, {2.5L, "2.5000"}, {-0.25L, "-0.2500"}, {-3.0L, "-3"}, {0.12345L, "0.12345"},
+        {1.99999L, "1.99999"}, {92.123456789L, "92.123456789"}, {1e22L, "10000000000000000000000"},
+        {92348234340767469509.0L, "10000000000000000000000"}}) {
     v.Num = number;
-    p.SetValue(v);
+    EXPECT_EQ(p.SetValue(v), number != 92348234340767469509.0L) << text;
     EXPECT_EQ(p.ValueText, text);
   }
   p.ValueText = "12,5";
@@ -185,6 +189,16 @@ TEST(Registries, AutoParameterValuesAndPlaces) {
   p.GetValue(v);
   p.SetValue(v);
   EXPECT_EQ(p.ValueText, "5.03.2007");
+  // Every date a date field holds reads back as itself; no other is taken.
+  for (const TDateRec date : {TDateRec{1, 1, 5}, {0, 0, 0}, {31, 12, 99}, {100, 1, 2026}, {1, 1, 10000}, {-1, 1, 2026}}) {
+    v.Date = date;
+    const bool fits = date.Day < 100 && date.Year < 10000 && date.Day >= 0;
+    EXPECT_EQ(p.SetValue(v), fits) << date.Day << "." << date.Month << "." << date.Year;
+    TCommonVar back;
+    p.GetValue(back);
+    const TDateRec kept{31, 12, 99};
+    EXPECT_EQ(back.Date, fits ? date : kept) << date.Day << "." << date.Month << "." << date.Year;
+  }
 
   TAutoList params;
   AddParam(params, "SHARED", 'N', "2,50");

@@ -10,7 +10,8 @@ namespace vm::test {
 namespace {
 
 TEST(ValueEdit, AcceptsOnlyValuesOfItsKind) {
-  TValueEdit text{'C', 0, 0}, number{'N', 5, 2}, date{'D', 0, 0}, time{'T', 0, 0};
+  TValueEdit text{'C', 0, 0}, number{'N', 5, 2}, date{'D', 0, 0}, time{'T', 0, 0}, whole{'N', 25, 0},
+      wide{'N', 22, 14};
   const struct {
     const TValueEdit& edit;
     const char* typed;
@@ -18,7 +19,10 @@ TEST(ValueEdit, AcceptsOnlyValuesOfItsKind) {
   } cases[] = {{text, " a", true},          {text, "  ", false},    {number, "12.5", true},
                {number, "1234.5", false},   {number, "x", false},   {date, "1.02.2003", true},
                {date, "soon", false},       {date, "1.02.1850", false}, {time, "23:59:59", true},
-               {time, "", false},           {time, "soon", false}};
+               {time, "", false},           {time, "soon", false},
+               // Digits past those a number holds would be another number.
+               {whole, "1234567890123456789", true}, {whole, "92348234340767469509", false},
+               {wide, "5951192.353", true},         {wide, "0.12345678901234567891", false}};
   for (const auto& c : cases) EXPECT_EQ(c.edit.IsValid(c.typed), c.valid) << c.typed;
   // The time reader would make these midnight or clamp them: the field
   // refuses them and keeps them as typed, as any other text that is no time.

@@ -42,7 +42,11 @@ class RigAutoParam : public IProgramAutoParam {
   TCommonVar Value;
   TCommonVar GetValue() const override { return Value; }
   char TypeLetter() const override { return Value.Kind; }
-  void SetValue(const TCommonVar& v) override { Value = v; }
+  bool SetValue(const TCommonVar& v) override {
+    Value = v;
+    return true;
+  }
+  std::string Name() const override { return "P"; }
 };
 
 class RigQuestion : public IProgramQuestion {

@@ -170,6 +170,18 @@ TEST(RegistryContext, ProgramsAssignTheDocumentsAutoParameters) {
   ctx.AutoParams().Assign(global);
   ASSERT_EQ(program.Exec(), 0);
   EXPECT_EQ(Values(ctx.AutoParams().List()), "LIMIT=1.5000 CITY=Тула-2-2 START=7.03.2007");
+
+  // A value the parameter's text would not give back stops the run there.
+  for (const auto& [line, said] : std::vector<std::pair<std::string, std::string>>{
+           {"%LIMIT% := 92348234340767469509", "Число 9.234823434076746951E+19 не умещается в автопараметре LIMIT"},
+           {"%START% := DATE(1, 13, 10000)", "Дата 1.13.10000 не умещается в автопараметре START"}}) {
+    ProgramRig refused(ctx);
+    ASSERT_EQ(refused.Compile(line + "\nENDSECTION"), 0) << line;
+    EXPECT_EQ(refused.Exec(), kRunErrText) << line;
+    ASSERT_EQ(refused.Ui.Boxes.size(), 1u) << line;
+    EXPECT_EQ(refused.Box(0), " Ошибка во время выполнения программы в строке 1:\r " + said + " ") << line;
+  }
+  EXPECT_EQ(Values(ctx.AutoParams().List()), "LIMIT=1.5000 CITY=Тула-2-2 START=7.03.2007");
 }
 
 TEST(RegistryContext, AssignmentsOfTheWrongTypeAreRefused) {

@@ -240,7 +240,7 @@ TEST(CalcReportFiles, FollowTheUmaskAndKeepTheModeOfTheFileReplaced) {
   TCalcSpreadsheet calc;
   const bool started = calc.Start();
   ::umask(before);
-  ASSERT_TRUE(started);
+  ASSERT_TRUE(started) << (ui.Boxes.empty() ? std::string() : Cp1251ToUtf8(ui.Boxes[0].Text));
   WriteWorkbook(dir / "template.xlsx", {"A1=шаблон"});
   const auto mode = [&](const std::string& name) {
     return std::filesystem::status(dir / name).permissions() & std::filesystem::perms::all;

@@ -53,9 +53,9 @@ std::string GeneralFixed(long double x, int decimals) {
   return d;
 }
 
+// Past 18 digits a value holds no more, and the writer rounds there.
 bool FitsQuickFixed(long double x, int decimals) {
-  return std::isfinite(x) && std::fabs(x) < 1e36L && decimals <= 27 &&
-         std::fabs(x) * std::pow(10.0L, decimals) < 18446744073709551616.0L;
+  return std::isfinite(x) && std::fabs(x) < 1e36L && decimals <= 27 && std::fabs(x) * std::pow(10.0L, decimals) < 1e18L;
 }
 
 struct FieldTexts {
@@ -189,7 +189,7 @@ TEST(NumberTextIdentity, WritesEveryDbfValueAsTheGeneralWriter) {
         expectSame(x, dec);
     }
   }
-  // Random magnitudes up to where the scaled value leaves 64 bits.
+  // Random magnitudes up to where the scaled value passes 18 digits.
   std::uniform_real_distribution<double> exponent(-30, 20);
   for (int i = 0; i < 50000; ++i) {
     const long double x = std::pow(10.0L, exponent(random)) * (random() % 2 ? 1 : -1);

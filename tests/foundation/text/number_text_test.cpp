@@ -56,6 +56,13 @@ TEST(NumberText, FixedDecimalsRoundHalvesToEven) {
                         {std::ldexp(1.0L, 100), 1, "1267650600228229401496703205376.0"},
                         {1e20L, 20, "100000000000000000000.00000000000000000000"},
                         {0.1L, 25, "0.1000000000000000000000000"},
+                        // No digit past those the value holds: 18, or 19 where
+                        // a text of 19 reads as it.
+                        {59511927.353L, 14, "59511927.35300000000000"},
+                        {98765432109.87654321L, 10, "98765432109.8765432100"},
+                        {536051821563803.26L, 8, "536051821563803.26000000"},
+                        {1234567890123456789.0L, 2, "1234567890123456789.00"},
+                        {1.0L / 3, 20, "0.33333333333333333300"},
                         {1e10L + 0.1L, 15, "10000000000.100000000000000"},
                         {1e-30L, 32, "0.00000000000000000000000000000100"}, {1e36L, 2, "1E+36"},
                         {-1.5e40L, 0, "-1.5E+40"},
@@ -94,4 +101,21 @@ TEST(NumberText, NumbersFitTheirFieldsDigitForDigit) {
   EXPECT_EQ(FitNumber(1000012.049L, 10, 3), "");
   EXPECT_EQ(FitNumber(1000009.0L, 10, 3), "1000009.00");
   EXPECT_EQ(FitNumber(0.125L, 4, 2), "0.12");
+  EXPECT_EQ(FitNumber(536051821563803.26L, 20, 8), "536051821563803.2600");
+  // The whole part is never a neighbour of the number.
+  EXPECT_EQ(FitNumber(92348234340767469509.0L, 25, 0), "");
+  EXPECT_EQ(FitNumber(1e22L, 25, 2), "10000000000000000000000.0");
+}
+
+// A number is named, and taken as typed, with the digits its value holds.
+TEST(NumberText, NumbersHoldEighteenDigitsAndNineteenWhereTheyReadBack) {
+  EXPECT_EQ(HeldDigitsText(92348234340767469509.0L), "9.234823434076746951E+19");
+  EXPECT_EQ(HeldDigitsText(-99999999999999999999.0L), "-1E+20");
+  EXPECT_EQ(HeldDigitsText(0.05L), "5E-2");
+  for (const auto& [text, held] : {std::pair{"59511927.353", true}, {"123456789012345678", true},
+                                   {"1234567890123456789", true}, {"92348234340767469509", false},
+                                   {"92348234340767469512", false}, {"10000000000000000000000", true},
+                                   {"0.12345678901234567891", false}, {"-1.000000000000000001", true},
+                                   {"x", true}})
+    EXPECT_EQ(TypedDigitsHeld(text), held) << text;
 }

@@ -175,6 +175,41 @@ TEST(BaseKeys, DuplicatesGoByTheKeyFields) {
   EXPECT_EQ(BasesRig::Column(goods, kGoodsCode), "A,B");
 }
 
+// A field wider than the digits a number holds gets those digits, rounded
+// there, and zeros after them, so that the number read and written again is
+// the same text; a whole part with a digit past them, or a date whose parts
+// do not fit, stops the run on the field with nothing stored.
+TEST(BaseKeys, AWideFieldTakesTheDigitsItsNumberHolds) {
+  BasesRig r;
+  TUBL* wide = r.Temp("WIDE", {{"A", 'N', 22, 14}, {"B", 'N', 21, 10}, {"C", 'N', 20, 8}, {"D", 'N', 25, 0},
+                               {"E", 'D', 8, 0}});
+  wide->Table.Append();
+  const auto row = [&] {
+    std::string out;
+    for (int32_t f = 0; f < 5; ++f) out += BasesRig::Column(wide, f) + " ";
+    return out;
+  };
+  ASSERT_EQ(r.Run("WIDE.A := 59511927.353\nWIDE.B := 98765432109.87654321\nWIDE.C := 536051821563803.26\n"
+                  "WIDE.D := 1234567890123456789\nWIDE.E := DATE(31, 12, 9999)\nENDSECTION"),
+            "");
+  const std::string stored = "59511927.3530000000000 98765432109.876543210 536051821563803.2600 1234567890123456789 99991231 ";
+  EXPECT_EQ(row(), stored);
+  ASSERT_EQ(r.Run("WIDE.A := WIDE.A\nWIDE.B := WIDE.B\nWIDE.C := WIDE.C\nWIDE.D := WIDE.D\nENDSECTION"), "");
+  EXPECT_EQ(row(), stored);
+  for (const auto& [program, said] : std::vector<std::pair<std::string, std::string>>{
+           {"WIDE.D := 92348234340767469509", " Число 9.234823434076746951E+19 не умещается в поле WIDE.D "},
+           {"WIDE.E := DATE(100, 1, 2026)", " Дата 100.01.2026 не умещается в поле WIDE.E "},
+           {"WIDE.E := DATE(1, 1, 10000)", " Дата 1.01.10000 не умещается в поле WIDE.E "},
+           {"WIDE.E := DATE(-1, 1, 2026)", " Дата -1.01.2026 не умещается в поле WIDE.E "}})
+    EXPECT_EQ(r.Run(program + "\nENDSECTION"), Utf8ToCp1251(said)) << program;
+  EXPECT_EQ(row(), stored);
+  // Twenty digits another program stored read as a neighbour of them: not
+  // written back as that neighbour.
+  wide->Table.SetFieldText(3, "92348234340767469509");
+  EXPECT_EQ(r.Run("WIDE.D := WIDE.D\nENDSECTION"), " Число 9.234823434076746951E+19 не умещается в поле WIDE.D "_w);
+  EXPECT_EQ(BasesRig::Column(wide, 3), "92348234340767469509");
+}
+
 TEST(BaseMerge, AddBaseChecksItsMapBeforeCopyingAnyRow) {
   BasesRig r;
   r.Goods("GOODS", kThree);
