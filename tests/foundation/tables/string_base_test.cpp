@@ -274,8 +274,8 @@ TEST_F(StringBaseTest, ValuesAreWrittenByTheirKind) {
            {kGoodsPrice, Num(99999999.6), false, "99999999"},
            {kGoodsPrice, Num(-9999999.6), false, "99999999"}, {kGoodsPrice, Num(-0.125), true, "-0.12"},
            {kGoodsDate, {'D', "", 0, {5, 3, 2007}, {}}, true, "20070305"}, {kGoodsDate, {'D', "", 0, {}, {}}, true, "00000000"},
-           {kGoodsDate, {'D', "", 0, {100, 1, 2000}, {}}, true, "20001100"},
-           {kGoodsDate, {'D', "", 0, {-1, 1, 2000}, {}}, true, "200001-1"},
+           {kGoodsDate, {'D', "", 0, {100, 1, 2000}, {}}, false, "00000000"},
+           {kGoodsDate, {'D', "", 0, {-1, 1, 2000}, {}}, false, "00000000"},
            {kGoodsCode, Text("ОЧЕНЬ ДЛИННЫЙ КОД"_w), true, "ОЧЕНЬ ДЛИН"_w}}) {
     EXPECT_EQ(table_.SetValue(field, value), stored) << text;
     EXPECT_EQ(Field(field), text);
