@@ -762,7 +762,7 @@ bool StoredMomentIn(std::string_view text, TDateRec& date, TTimeRec& time) {
 
 bool ReadStoredMoment(const std::string& fileName, TDateRec& date, TTimeRec& time) {
   std::string text;
-  return ReadOwnFile(fileName, text, INT64_MAX) && StoredMomentIn(text, date, time);
+  return ReadOwnFile(fileName, text) && StoredMomentIn(text, date, time);
 }
 
 bool LoadLocalSettings() { return ReadLocalSettingsFile(0, LocalIniName(), Settings()); }

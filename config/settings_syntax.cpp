@@ -200,7 +200,7 @@ std::vector<std::string> SplitTextLines(std::string_view text) {
 bool ReadSettingsLines(const std::string& path, std::vector<std::string>& lines) {
   lines.clear();
   std::string data;
-  if (!ReadOwnFile(path, data, INT64_MAX)) return false;
+  if (!ReadOwnFile(path, data)) return false;
   lines = SplitTextLines(data);
   return true;
 }

@@ -345,7 +345,7 @@ std::string LocalSettingsText(const std::string& fileName, const TSettingsModel&
   std::string theirs;
   TDateRec storedDate;
   TTimeRec storedTime;
-  const bool stored = ReadOwnFile(fileName, theirs, INT64_MAX) && StoredMomentIn(theirs, storedDate, storedTime);
+  const bool stored = ReadOwnFile(fileName, theirs) && StoredMomentIn(theirs, storedDate, storedTime);
   if (stored && CompareDateTimeRec(storedDate, storedTime, lastDate, lastTime) == 2) {
     lastDate = storedDate;
     lastTime = storedTime;

@@ -55,7 +55,7 @@ bool EraseFile(const std::string& fileName);
 bool ReadWholeFile(const std::string& path, std::string& bytes, int64_t limit = INT64_MAX);
 // The same for a file that is the program's own only as a plain file at
 // the name itself: false for a link there, never read through.
-bool ReadOwnFile(const std::string& path, std::string& bytes, int64_t limit);
+bool ReadOwnFile(const std::string& path, std::string& bytes, int64_t limit = INT64_MAX);
 // Copies src over dst; the old dst stays whole when the copy fails. The
 // copy is readable by nobody who may not read src.
 bool CopyFileOver(const std::string& src, const std::string& dst);

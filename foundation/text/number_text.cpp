@@ -145,14 +145,34 @@ PaddedDecimal ToPaddedDecimal(long double a) {
   return p;
 }
 
+// The value's significant digits rounded to `count` of them, without the
+// zeros they end in: Digits x 10^(Exponent - Digits' count + 1), the
+// exponent that of the first digit, which rounding up may carry into a new
+// one. Zero, which has none, gives no digits.
+struct TSignificant {
+  std::string Digits;
+  int64_t Exponent = 0;
+};
+
+TSignificant RoundedSignificant(const PaddedDecimal& p, size_t count) {
+  const std::string& d = p.Exact.Digits;
+  if (p.FirstSig == std::string::npos) return {};
+  const size_t end = std::min(p.FirstSig + count, d.size());
+  TSignificant s{end < d.size() ? RoundDigits(d, d.size() - end) : d};
+  const size_t intDigits = p.IntDigits + s.Digits.size() - end;
+  const size_t first = s.Digits.find_first_not_of('0');
+  s.Exponent = static_cast<int64_t>(intDigits) - static_cast<int64_t>(first) - 1;
+  s.Digits.erase(0, first);
+  s.Digits.erase(s.Digits.find_last_not_of('0') + 1);
+  return s;
+}
+
 // Whether the value's digits rounded to `count` significant ones read back
 // as the value itself.
 bool ReadsBackRounded(const PaddedDecimal& p, size_t count, long double a) {
-  const std::string& d = p.Exact.Digits;
-  const size_t end = p.FirstSig + count;
-  if (p.FirstSig == std::string::npos || end >= d.size()) return true;
-  const auto exponent = static_cast<int64_t>(d.size() - end) - static_cast<int64_t>(p.Exact.Frac);
-  const std::string text = RoundDigits(d, d.size() - end) + "e" + std::to_string(exponent);
+  if (p.FirstSig == std::string::npos || p.FirstSig + count >= p.Exact.Digits.size()) return true;
+  const TSignificant s = RoundedSignificant(p, count);
+  const std::string text = "0." + s.Digits + "e" + std::to_string(s.Exponent + 1);
   long double back = 0;
   return ReadExtended(text, back) == TNumberRead::Number && back == a;
 }
@@ -564,16 +584,10 @@ std::string HeldDigitsText(long double x) {
   const long double a = std::fabs(x);
   if (!std::isfinite(a) || a == 0) return ExtendedToFixed(x, 0);
   const PaddedDecimal p = ToPaddedDecimal(a);
-  const std::string& d = p.Exact.Digits;
-  const size_t end = p.FirstSig + HeldDigitCount(p, a);
-  std::string held = end < d.size() ? RoundDigits(d, d.size() - end) : d;
-  // Rounding up may carry into a new first digit.
-  const size_t intDigits = p.IntDigits + held.size() - std::min(end, d.size());
-  const auto exponent = static_cast<int64_t>(intDigits) - static_cast<int64_t>(held.find_first_not_of('0')) - 1;
-  held.erase(0, held.find_first_not_of('0'));
-  held.erase(held.find_last_not_of('0') + 1);
-  if (held.size() > 1) held.insert(held.begin() + 1, '.');
-  return (std::signbit(x) ? "-" : "") + held + "E" + (exponent < 0 ? "" : "+") + std::to_string(exponent);
+  TSignificant held = RoundedSignificant(p, HeldDigitCount(p, a));
+  if (held.Digits.size() > 1) held.Digits.insert(held.Digits.begin() + 1, '.');
+  return (std::signbit(x) ? "-" : "") + held.Digits + "E" + (held.Exponent < 0 ? "" : "+") +
+         std::to_string(held.Exponent);
 }
 
 bool TypedDigitsHeld(std::string_view text) {
@@ -583,13 +597,7 @@ bool TypedDigitsHeld(std::string_view text) {
   if (ReadExtended(text, x) != TNumberRead::Number) return true;
   const long double a = std::fabs(x);
   const PaddedDecimal p = ToPaddedDecimal(a);
-  if (n.Digits.size() > HeldDigitCount(p, a)) return false;
-  const std::string& d = p.Exact.Digits;
-  const size_t end = p.FirstSig + n.Digits.size();
-  std::string typed = end < d.size() ? RoundDigits(d, d.size() - end) : d;
-  typed.erase(0, typed.find_first_not_of('0'));
-  typed.erase(typed.find_last_not_of('0') + 1);
-  return typed == n.Digits;
+  return n.Digits.size() <= HeldDigitCount(p, a) && RoundedSignificant(p, n.Digits.size()).Digits == n.Digits;
 }
 
 std::string FitNumber(long double x, int width, int decimals) {
