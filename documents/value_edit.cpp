@@ -24,8 +24,9 @@ namespace {
 // Where the width takes more digits than a number holds: more would be a
 // neighbour of the number typed (TypedDigitsHeld).
 std::string MostDigits(int32_t width) {
-  constexpr int32_t kHeld = 18;
-  return width == 0 || width > kHeld ? ", значащих цифр не больше 18"_w : std::string();
+  return width == 0 || width > static_cast<int32_t>(kHeldDigits)
+             ? ", значащих цифр не больше "_w + std::to_string(kHeldDigits)
+             : std::string();
 }
 
 // The time reader takes an hour over 23 as midnight and clamps minutes and

@@ -17,9 +17,6 @@ namespace {
 
 constexpr int kMaxDecimals = 255;
 constexpr size_t kExponentDigits = 18;
-// Every text of this many significant digits reads back as the same 80-bit
-// value.
-constexpr size_t kHeldDigits = 18;
 constexpr long double kHeldWhole = 1e18L;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }

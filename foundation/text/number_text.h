@@ -222,6 +222,10 @@ inline std::size_t LeadingFieldBlanks(const char* p, std::size_t n) {
 // 1e36 in magnitude.
 inline bool HasFixedForm(long double x) { return std::fabs(x) < 1e36L; }
 
+// Every text of this many significant digits reads back as the same 80-bit
+// value: a number holds no more, 19 only where they read back as it.
+inline constexpr std::size_t kHeldDigits = 18;
+
 // The number with exactly `decimals` decimals (below 0 counts as 0, above
 // 255 as 255), rounded on the binary value scaled by the power of ten, halves
 // to even: 0.125 with 2 decimals is "0.12", 2.5 with 0 is "2", 3.5 is "4".
